@@ -1,0 +1,1 @@
+// Placeholder so that a library with no modules yet still builds.

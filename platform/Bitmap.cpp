@@ -1,0 +1,252 @@
+#include "platform/Bitmap.h"
+
+#include <algorithm>
+#include <cstring>
+
+int PixelFormatBits(TPixelFormat f)
+{
+  switch (f) {
+  case TPixelFormat::pf1bit: return 1;
+  case TPixelFormat::pf4bit: return 4;
+  case TPixelFormat::pf8bit: return 8;
+  case TPixelFormat::pf15bit:
+  case TPixelFormat::pf16bit: return 16;
+  case TPixelFormat::pf24bit: return 24;
+  case TPixelFormat::pf32bit:
+  case TPixelFormat::pfDevice: return 32;
+  case TPixelFormat::pfCustom: return 0;
+  }
+  return 0;
+}
+
+size_t BytesPerScanline(int32_t width, int bitsPerPixel)
+{
+  if (width < 0 || bitsPerPixel <= 0)
+    return 0;
+  uint64_t bits = static_cast<uint64_t>(width) * static_cast<uint64_t>(bitsPerPixel);
+  uint64_t bytes = ((bits + 31) / 32) * 4;
+  if (bytes > TBitmap::MaxBytes)
+    return 0;
+  return static_cast<size_t>(bytes);
+}
+
+int TPalette::NearestIndex(TColor c) const
+{
+  int best = 0;
+  long bestDist = -1;
+  int r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
+  for (size_t i = 0; i < Entries.size(); ++i) {
+    const TRGBQuad& e = Entries[i];
+    long dr = e.rgbRed - r, dg = e.rgbGreen - g, db = e.rgbBlue - b;
+    long d = dr * dr + dg * dg + db * db;
+    if (bestDist < 0 || d < bestDist) {
+      bestDist = d;
+      best = static_cast<int>(i);
+      if (d == 0)
+        break;
+    }
+  }
+  return best;
+}
+
+TBitmap::TBitmap(int32_t width, int32_t height, TPixelFormat format)
+{
+  Allocate(width, height, format);
+}
+
+TBitmap::TBitmap(const TBitmap& other) = default;
+TBitmap& TBitmap::operator=(const TBitmap& other) = default;
+TBitmap::~TBitmap() = default;
+
+int TBitmap::BitsPerPixel() const { return PixelFormatBits(FFormat); }
+
+static void CheckSize(int32_t width, int32_t height, TPixelFormat format)
+{
+  if (width < 0 || height < 0 || width > TBitmap::MaxSide || height > TBitmap::MaxSide)
+    throw EOutOfResources("Bitmap image is too large");
+  size_t stride = BytesPerScanline(width, std::max(1, PixelFormatBits(format)));
+  if (width > 0 && stride == 0)
+    throw EOutOfResources("Bitmap image is too large");
+  if (height > 0 && stride > TBitmap::MaxBytes / static_cast<size_t>(height))
+    throw EOutOfResources("Bitmap image is too large");
+}
+
+void TBitmap::Allocate(int32_t width, int32_t height, TPixelFormat format)
+{
+  CheckSize(width, height, format);
+  FWidth = width;
+  FHeight = height;
+  FFormat = format;
+  FStride = BytesPerScanline(width, std::max(1, PixelFormatBits(format)));
+  FPixels.assign(FStride * static_cast<size_t>(height), 0);
+  ++FGeneration;
+}
+
+void TBitmap::SetSize(int32_t width, int32_t height)
+{
+  if (width == FWidth && height == FHeight)
+    return;
+  TBitmap old(*this);
+  Allocate(width, height, FFormat);
+  int32_t rows = std::min(FHeight, old.FHeight);
+  size_t bytes = std::min(FStride, old.FStride);
+  for (int32_t y = 0; y < rows; ++y)
+    std::memcpy(ScanLine(y), old.ScanLine(y), bytes);
+}
+
+uint8_t* TBitmap::ScanLine(int32_t y) { return FPixels.data() + FStride * static_cast<size_t>(y); }
+const uint8_t* TBitmap::ScanLine(int32_t y) const { return FPixels.data() + FStride * static_cast<size_t>(y); }
+
+void TBitmap::SetPalette(const TPalette& p)
+{
+  FPalette = p;
+  int bits = BitsPerPixel();
+  size_t limit = bits <= 8 ? (size_t(1) << bits) : 256;
+  if (FPalette.Entries.size() > limit)
+    FPalette.Entries.resize(limit);
+  ++FGeneration;
+}
+
+static TColor QuadColor(const TRGBQuad& q) { return RGBColor(q.rgbRed, q.rgbGreen, q.rgbBlue); }
+
+TColor TBitmap::GetPixel(int32_t x, int32_t y) const
+{
+  if (x < 0 || y < 0 || x >= FWidth || y >= FHeight)
+    return clBlack;
+  const uint8_t* row = ScanLine(y);
+  auto indexed = [&](int index) -> TColor {
+    if (index < static_cast<int>(FPalette.Entries.size()))
+      return QuadColor(FPalette.Entries[index]);
+    if (FFormat == TPixelFormat::pf1bit)   // a mask without palette: 1 is white
+      return index ? clWhite : clBlack;
+    return RGBColor(index, index, index);
+  };
+  switch (FFormat) {
+  case TPixelFormat::pf1bit: return indexed((row[x >> 3] >> (7 - (x & 7))) & 1);
+  case TPixelFormat::pf4bit: return indexed((x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4));
+  case TPixelFormat::pf8bit: return indexed(row[x]);
+  case TPixelFormat::pf15bit: {
+    uint16_t v = static_cast<uint16_t>(row[2 * x] | (row[2 * x + 1] << 8));
+    return RGBColor(((v >> 10) & 31) * 255 / 31, ((v >> 5) & 31) * 255 / 31, (v & 31) * 255 / 31);
+  }
+  case TPixelFormat::pf16bit: {
+    uint16_t v = static_cast<uint16_t>(row[2 * x] | (row[2 * x + 1] << 8));
+    return RGBColor(((v >> 11) & 31) * 255 / 31, ((v >> 5) & 63) * 255 / 63, (v & 31) * 255 / 31);
+  }
+  case TPixelFormat::pf24bit: return RGBColor(row[3 * x + 2], row[3 * x + 1], row[3 * x]);
+  case TPixelFormat::pf32bit:
+  case TPixelFormat::pfDevice: return RGBColor(row[4 * x + 2], row[4 * x + 1], row[4 * x]);
+  case TPixelFormat::pfCustom: return clBlack;
+  }
+  return clBlack;
+}
+
+void TBitmap::SetPixel(int32_t x, int32_t y, TColor c)
+{
+  if (x < 0 || y < 0 || x >= FWidth || y >= FHeight)
+    return;
+  uint8_t* row = ScanLine(y);
+  int r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
+  auto index = [&]() -> int {
+    if (!FPalette.Entries.empty())
+      return FPalette.NearestIndex(c);
+    if (FFormat == TPixelFormat::pf1bit)
+      return (r + g + b) >= 384 ? 1 : 0;
+    return (r + g + b) / 3;
+  };
+  switch (FFormat) {
+  case TPixelFormat::pf1bit: {
+    uint8_t bit = static_cast<uint8_t>(0x80 >> (x & 7));
+    if (index())
+      row[x >> 3] |= bit;
+    else
+      row[x >> 3] &= static_cast<uint8_t>(~bit);
+    break;
+  }
+  case TPixelFormat::pf4bit: {
+    int v = index() & 0x0F;
+    uint8_t& byte = row[x >> 1];
+    byte = (x & 1) ? static_cast<uint8_t>((byte & 0xF0) | v) : static_cast<uint8_t>((byte & 0x0F) | (v << 4));
+    break;
+  }
+  case TPixelFormat::pf8bit: row[x] = static_cast<uint8_t>(index()); break;
+  case TPixelFormat::pf15bit: {
+    uint16_t v = static_cast<uint16_t>(((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3));
+    row[2 * x] = static_cast<uint8_t>(v);
+    row[2 * x + 1] = static_cast<uint8_t>(v >> 8);
+    break;
+  }
+  case TPixelFormat::pf16bit: {
+    uint16_t v = static_cast<uint16_t>(((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3));
+    row[2 * x] = static_cast<uint8_t>(v);
+    row[2 * x + 1] = static_cast<uint8_t>(v >> 8);
+    break;
+  }
+  case TPixelFormat::pf24bit:
+    row[3 * x] = static_cast<uint8_t>(b);
+    row[3 * x + 1] = static_cast<uint8_t>(g);
+    row[3 * x + 2] = static_cast<uint8_t>(r);
+    break;
+  case TPixelFormat::pf32bit:
+  case TPixelFormat::pfDevice:
+    row[4 * x] = static_cast<uint8_t>(b);
+    row[4 * x + 1] = static_cast<uint8_t>(g);
+    row[4 * x + 2] = static_cast<uint8_t>(r);
+    row[4 * x + 3] = 0;
+    break;
+  case TPixelFormat::pfCustom: break;
+  }
+  ++FGeneration;
+}
+
+void TBitmap::Fill(TColor c)
+{
+  for (int32_t y = 0; y < FHeight; ++y)
+    for (int32_t x = 0; x < FWidth; ++x)
+      SetPixel(x, y, c);
+}
+
+void TBitmap::SetPixelFormat(TPixelFormat format)
+{
+  if (format == FFormat)
+    return;
+  TBitmap old(*this);
+  Allocate(FWidth, FHeight, format);
+  if (PixelFormatBits(format) <= 8) {
+    FPalette = old.FPalette;
+    size_t limit = size_t(1) << PixelFormatBits(format);
+    if (FPalette.Entries.size() > limit)
+      FPalette.Entries.resize(limit);
+  } else {
+    FPalette.Entries.clear();
+  }
+  for (int32_t y = 0; y < FHeight; ++y)
+    for (int32_t x = 0; x < FWidth; ++x)
+      SetPixel(x, y, old.GetPixel(x, y));
+}
+
+TColor TBitmap::TransparentColor() const
+{
+  if (FTransparentMode == TTransparentMode::tmFixed && FTransparentColor != clDefault)
+    return FTransparentColor;
+  if (Empty())
+    return clBlack;
+  return GetPixel(0, FHeight - 1);
+}
+
+std::unique_ptr<TBitmap> TBitmap::CreateMask(TColor colour) const
+{
+  auto mask = std::make_unique<TBitmap>(FWidth, FHeight, TPixelFormat::pf1bit);
+  TPalette mono;
+  mono.Entries = {TRGBQuad{0, 0, 0, 0}, TRGBQuad{255, 255, 255, 0}};
+  mask->SetPalette(mono);
+  colour &= 0xFFFFFF;
+  for (int32_t y = 0; y < FHeight; ++y) {
+    uint8_t* row = mask->ScanLine(y);
+    for (int32_t x = 0; x < FWidth; ++x)
+      if (GetPixel(x, y) == colour)
+        row[x >> 3] |= static_cast<uint8_t>(0x80 >> (x & 7));
+  }
+  mask->Changed();
+  return mask;
+}

@@ -1,0 +1,116 @@
+// TBitmap: a picture in memory laid out like a device-independent bitmap: rows top-down,
+// each padded to a multiple of four bytes, in one of the classic pixel formats, with a
+// palette for the indexed formats. Pixels are stored in the system's byte order (B, G, R
+// for 24 bits; B, G, R, X for 32 bits). Drawing on a bitmap goes through the platform
+// canvas; the decoders and the 3D snapshot write scanlines directly.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "platform/SysUtils.h"
+#include "platform/Types.h"
+
+enum class TPixelFormat : uint8_t { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit, pfCustom };
+enum class TBitmapHandleType : uint8_t { bmDIB, bmDDB };
+enum class TTransparentMode : uint8_t { tmAuto, tmFixed };
+
+struct TRGBQuad {
+  Byte rgbBlue = 0;
+  Byte rgbGreen = 0;
+  Byte rgbRed = 0;
+  Byte rgbReserved = 0;
+  friend bool operator==(const TRGBQuad&, const TRGBQuad&) = default;
+};
+
+// A palette of at most 256 entries.
+struct TPalette {
+  std::vector<TRGBQuad> Entries;
+  // Index of the entry nearest to the colour (sum of squared differences); 0 when empty.
+  int NearestIndex(TColor c) const;
+};
+
+class TBitmap {
+public:
+  // Largest bitmap we agree to hold: 32768 pixels a side and 256 MiB of pixel data.
+  static constexpr int32_t MaxSide = 32768;
+  static constexpr size_t MaxBytes = size_t(256) << 20;
+
+  TBitmap() = default;
+  TBitmap(int32_t width, int32_t height, TPixelFormat format = TPixelFormat::pf24bit);
+  TBitmap(const TBitmap& other);
+  TBitmap& operator=(const TBitmap& other);
+  virtual ~TBitmap();
+
+  int32_t Width() const { return FWidth; }
+  int32_t Height() const { return FHeight; }
+  bool Empty() const { return FWidth == 0 || FHeight == 0; }
+  TPixelFormat PixelFormat() const { return FFormat; }
+  int BitsPerPixel() const;
+  // Changing the format converts the pixels (indexed formats map to the nearest palette entry).
+  void SetPixelFormat(TPixelFormat format);
+  // Resizes, keeping the top-left content that still fits; new pixels are 0 (black or entry 0).
+  // Throws EOutOfResources when the size is beyond the caps or negative.
+  void SetSize(int32_t width, int32_t height);
+  void SetWidth(int32_t w) { SetSize(w, FHeight); }
+  void SetHeight(int32_t h) { SetSize(FWidth, h); }
+
+  // Bytes per row, a multiple of four.
+  size_t Stride() const { return FStride; }
+  // Row y, 0 at the top. y must be in range.
+  uint8_t* ScanLine(int32_t y);
+  const uint8_t* ScanLine(int32_t y) const;
+  uint8_t* Bits() { return FPixels.data(); }
+  const uint8_t* Bits() const { return FPixels.data(); }
+
+  // Palette of the indexed formats (1, 4, 8 bits). Setting one with more entries than the
+  // format holds keeps the first ones.
+  const TPalette& Palette() const { return FPalette; }
+  void SetPalette(const TPalette& p);
+  bool HasPalette() const { return !FPalette.Entries.empty(); }
+
+  // Pixel access as TColor (0x00BBGGRR); out-of-range reads give clBlack, writes do nothing.
+  TColor GetPixel(int32_t x, int32_t y) const;
+  void SetPixel(int32_t x, int32_t y, TColor c);
+  void Fill(TColor c);
+
+  TBitmapHandleType HandleType() const { return FHandleType; }
+  void SetHandleType(TBitmapHandleType t) { FHandleType = t; }
+
+  // Transparency: when Transparent, TransparentColor (automatic: the lower-left pixel) is
+  // not drawn. Monochrome masks are separate 1-bit bitmaps, white where transparent.
+  bool Transparent() const { return FTransparent; }
+  void SetTransparent(bool t) { FTransparent = t; }
+  TTransparentMode TransparentMode() const { return FTransparentMode; }
+  void SetTransparentMode(TTransparentMode m) { FTransparentMode = m; }
+  TColor TransparentColor() const;
+  void SetTransparentColor(TColor c) { FTransparentColor = c; FTransparentMode = TTransparentMode::tmFixed; }
+  // A new 1-bit bitmap of this size: white (1) where the pixel equals colour, black elsewhere.
+  std::unique_ptr<TBitmap> CreateMask(TColor colour) const;
+
+  // Incremented on every change through the methods above, so caches can notice.
+  uint32_t Generation() const { return FGeneration; }
+  void Changed() { ++FGeneration; }
+
+private:
+  void Allocate(int32_t width, int32_t height, TPixelFormat format);
+
+  int32_t FWidth = 0;
+  int32_t FHeight = 0;
+  TPixelFormat FFormat = TPixelFormat::pf24bit;
+  size_t FStride = 0;
+  std::vector<uint8_t> FPixels;
+  TPalette FPalette;
+  TBitmapHandleType FHandleType = TBitmapHandleType::bmDIB;
+  bool FTransparent = false;
+  TTransparentMode FTransparentMode = TTransparentMode::tmAuto;
+  TColor FTransparentColor = clDefault;
+  uint32_t FGeneration = 0;
+};
+
+// Bits per pixel of a format (pfDevice counts as 32, pfCustom as 0).
+int PixelFormatBits(TPixelFormat f);
+// Row size in bytes for a width and bit count, padded to four bytes; 0 when it would overflow.
+size_t BytesPerScanline(int32_t width, int bitsPerPixel);
