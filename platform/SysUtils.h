@@ -6,9 +6,18 @@
 #include <cmath>
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <string>
 
 #include "platform/Types.h"
+
+// Root of the program's class trees: event handlers receive the sender as a TObject.
+class TObject {
+public:
+  virtual ~TObject() = default;
+};
+
+using TNotifyEvent = std::function<void(TObject* Sender)>;
 
 // Root of every exception the program raises; Message is the text shown to the user.
 class Exception : public std::exception {
