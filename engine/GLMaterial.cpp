@@ -1,0 +1,258 @@
+#include "engine/GLMaterial.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "engine/GLContext.h"
+
+namespace {
+
+// Classic desktop defaults, one fixed table so pictures do not follow the desktop theme.
+constexpr uint32_t SystemRGB[] = {
+  0xC8D0D4, 0xA56E3A, 0x6A240A, 0x808080, 0xC8D0D4, 0xFFFFFF, 0x000000, 0x000000,
+  0x000000, 0xFFFFFF, 0xC8D0D4, 0xC8D0D4, 0x808080, 0x6A240A, 0xFFFFFF, 0xC8D0D4,
+  0x808080, 0x808080, 0x000000, 0xC8D0D4, 0xFFFFFF, 0x404040, 0xC8D0D4, 0x000000,
+  0xE1FFFF, 0xB5B5B5, 0x800000, 0xF0CAA6, 0xC0C0C0, 0xC56A31, 0xD8E9EC};
+
+TColor ResolveColor(TColor c)
+{
+  if (IsSystemColor(c)) {
+    uint32_t i = static_cast<uint32_t>(c) & 0xFF;
+    return i < std::size(SystemRGB) ? static_cast<TColor>(SystemRGB[i]) : clBlack;
+  }
+  return c & 0xFFFFFF;
+}
+
+void FaceColor(GLenum face, GLenum pname, const TGLColor& c) { glMaterialfv(face, pname, c.GetColor().data()); }
+
+GLenum MinFilterEnum(TGLMinFilter f)
+{
+  switch (f) {
+    case TGLMinFilter::miNearest: return GL_NEAREST;
+    case TGLMinFilter::miLinear: return GL_LINEAR;
+    case TGLMinFilter::miNearestMipmapNearest: return GL_NEAREST_MIPMAP_NEAREST;
+    case TGLMinFilter::miLinearMipmapNearest: return GL_LINEAR_MIPMAP_NEAREST;
+    case TGLMinFilter::miNearestMipmapLinear: return GL_NEAREST_MIPMAP_LINEAR;
+    case TGLMinFilter::miLinearMipmapLinear: return GL_LINEAR_MIPMAP_LINEAR;
+  }
+  return GL_LINEAR;
+}
+
+GLint TextureModeEnum(TGLTextureMode m)
+{
+  switch (m) {
+    case TGLTextureMode::tmDecal: return GL_DECAL;
+    case TGLTextureMode::tmModulate: return GL_MODULATE;
+    case TGLTextureMode::tmBlend: return GL_BLEND;
+    case TGLTextureMode::tmReplace: return GL_REPLACE;
+  }
+  return GL_MODULATE;
+}
+
+}  // namespace
+
+TVector ConvertWinColor(TColor c, Single alpha)
+{
+  TColor rgb = ResolveColor(c);
+  return {GetRValue(rgb) / 255.0f, GetGValue(rgb) / 255.0f, GetBValue(rgb) / 255.0f, alpha};
+}
+
+void TGLColor::SetAsWinColor(TColor c) { FColor = ConvertWinColor(c, 1); }
+
+TColor TGLColor::AsWinColor() const
+{
+  auto byte = [](Single v) { return std::clamp(SafeRound(double(v) * 255), 0, 255); };
+  return RGBColor(byte(FColor[0]), byte(FColor[1]), byte(FColor[2]));
+}
+
+TGLFaceProperties::TGLFaceProperties()
+  : Ambient(0.2f, 0.2f, 0.2f, 1), Diffuse(0.8f, 0.8f, 0.8f, 1), Specular(0, 0, 0, 1), Emission(0, 0, 0, 1)
+{
+}
+
+void TGLFaceProperties::SetShininess(Integer v) { FShininess = std::clamp<Integer>(v, 0, 128); }
+
+void TGLFaceProperties::Apply(GLenum face) const
+{
+  FaceColor(face, GL_AMBIENT, Ambient);
+  FaceColor(face, GL_DIFFUSE, Diffuse);
+  FaceColor(face, GL_SPECULAR, Specular);
+  FaceColor(face, GL_EMISSION, Emission);
+  glMateriali(face, GL_SHININESS, FShininess);
+}
+
+// --- pictures ----------------------------------------------------------------------------
+
+void TGLPictureImage::SetPixels(int32_t width, int32_t height, const std::vector<uint8_t>& rgbaTopDown)
+{
+  if (width <= 0 || height <= 0 || width > MaxSide || height > MaxSide ||
+      rgbaTopDown.size() != size_t(width) * size_t(height) * 4)
+    throw EGLMaterialError("Invalid texture size");
+  auto data = std::make_shared<TGLTextureImageData>();
+  data->Width = width;
+  data->Height = height;
+  data->RGBA.resize(rgbaTopDown.size());
+  size_t row = size_t(width) * 4;
+  for (int32_t y = 0; y < height; ++y)
+    std::copy_n(rgbaTopDown.data() + size_t(y) * row, row, data->RGBA.data() + size_t(height - 1 - y) * row);
+  FData = std::move(data);
+}
+
+// --- textures ----------------------------------------------------------------------------
+
+TGLTexture::TGLTexture(const TGLTexture& other)
+  : Image(other.Image), FDisabled(other.FDisabled), FMinFilter(other.FMinFilter), FMagFilter(other.FMagFilter),
+    FTextureMode(other.FTextureMode), FTextureWrap(other.FTextureWrap)
+{
+}
+
+TGLTexture& TGLTexture::operator=(const TGLTexture& other)
+{
+  if (this != &other) {
+    Image = other.Image;
+    FDisabled = other.FDisabled;
+    FMinFilter = other.FMinFilter;
+    FMagFilter = other.FMagFilter;
+    FTextureMode = other.FTextureMode;
+    FTextureWrap = other.FTextureWrap;
+    FParamsChanged = true;
+  }
+  return *this;
+}
+
+TGLTexture::~TGLTexture() { ReleaseHandle(); }
+
+void TGLTexture::ReleaseHandle()
+{
+  if (FHandle)
+    QueueGLTextureDeletion(FHandleContext, FHandle);
+  FHandle = 0;
+  FHandleContext = 0;
+  FUploaded = nullptr;
+}
+
+void TGLTexture::SetMinFilter(TGLMinFilter f)
+{
+  FMinFilter = f;
+  FParamsChanged = true;
+}
+
+void TGLTexture::SetMagFilter(TGLMagFilter f)
+{
+  FMagFilter = f;
+  FParamsChanged = true;
+}
+
+void TGLTexture::SetTextureWrap(TGLTextureWrap w)
+{
+  FTextureWrap = w;
+  FParamsChanged = true;
+}
+
+void TGLTexture::Apply(TRenderContextInfo& rci)
+{
+  if (!Enabled())
+    return;
+  const TGLTextureImageData* img = Image.Data().get();
+  if (FHandle && (FHandleContext != rci.ContextId || FUploaded != img))
+    ReleaseHandle();
+  if (!FHandle) {
+    glGenTextures(1, &FHandle);
+    FHandleContext = rci.ContextId;
+    glBindTexture(GL_TEXTURE_2D, FHandle);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    // gluBuild2DMipmaps also scales the picture to powers of two, which GL 1.1 requires.
+    gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGBA, img->Width, img->Height, GL_RGBA, GL_UNSIGNED_BYTE, img->RGBA.data());
+    FUploaded = img;
+    FParamsChanged = true;
+  } else {
+    glBindTexture(GL_TEXTURE_2D, FHandle);
+  }
+  if (FParamsChanged) {
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GLint(MinFilterEnum(FMinFilter)));
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, FMagFilter == TGLMagFilter::maNearest ? GL_NEAREST : GL_LINEAR);
+    bool wrapS = FTextureWrap == TGLTextureWrap::twBoth || FTextureWrap == TGLTextureWrap::twHorizontal;
+    bool wrapT = FTextureWrap == TGLTextureWrap::twBoth || FTextureWrap == TGLTextureWrap::twVertical;
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrapS ? GL_REPEAT : GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrapT ? GL_REPEAT : GL_CLAMP_TO_EDGE);
+    FParamsChanged = false;
+  }
+  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, TextureModeEnum(FTextureMode));
+  glEnable(GL_TEXTURE_2D);
+}
+
+void TGLTexture::UnApply(TRenderContextInfo& rci)
+{
+  if (Enabled())
+    glDisable(GL_TEXTURE_2D);
+}
+
+// --- materials ---------------------------------------------------------------------------
+
+void TGLMaterial::Apply(TRenderContextInfo& rci)
+{
+  FrontProperties.Apply(GL_FRONT);
+  BackProperties.Apply(GL_BACK);
+  switch (FBlendingMode) {
+    case TBlendingMode::bmOpaque:
+      break;
+    case TBlendingMode::bmTransparency:
+      glEnable(GL_BLEND);
+      glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+      break;
+    case TBlendingMode::bmAdditive:
+      glEnable(GL_BLEND);
+      glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+      break;
+  }
+  Texture.Apply(rci);
+}
+
+void TGLMaterial::UnApply(TRenderContextInfo& rci)
+{
+  Texture.UnApply(rci);
+  if (FBlendingMode != TBlendingMode::bmOpaque)
+    glDisable(GL_BLEND);
+}
+
+// --- library -----------------------------------------------------------------------------
+
+TGLLibMaterial* TGLLibMaterials::GetItem(Integer index) const
+{
+  if (index < 0 || index >= GetCount())
+    throw EGLMaterialError("List index out of bounds (" + IntToStr(index) + ")");
+  return FItems[size_t(index)].get();
+}
+
+TGLLibMaterial* TGLLibMaterials::Add()
+{
+  FItems.push_back(std::make_unique<TGLLibMaterial>());
+  return FItems.back().get();
+}
+
+TGLLibMaterial* TGLLibMaterials::Add(const std::string& name)
+{
+  TGLLibMaterial* m = Add();
+  m->Name = name;
+  return m;
+}
+
+Integer TGLLibMaterials::IndexOf(const std::string& name) const
+{
+  std::string key = UpperCase(name);
+  for (size_t i = 0; i < FItems.size(); ++i)
+    if (UpperCase(FItems[i]->Name) == key)
+      return Integer(i);
+  return -1;
+}
+
+TGLLibMaterial* TGLLibMaterials::GetLibMaterialByName(const std::string& name) const
+{
+  Integer i = IndexOf(name);
+  return i < 0 ? nullptr : FItems[size_t(i)].get();
+}
+
+void TGLPictureImage::LoadFromFile(const std::string& fileName)
+{
+  throw EGLMaterialError("Cannot load texture " + fileName);
+}

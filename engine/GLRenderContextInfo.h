@@ -1,0 +1,18 @@
+// What a frame's rendering passes down the scene graph.
+#pragma once
+
+#include <cstdint>
+
+class TGLScene;
+class TGLCamera;
+class TGLSceneBuffer;
+
+struct TRenderContextInfo {
+  uint32_t ContextId = 0;            // the GL context that holds display lists and textures
+  TGLScene* Scene = nullptr;
+  TGLCamera* Camera = nullptr;
+  TGLSceneBuffer* Buffer = nullptr;
+  int32_t ViewportWidth = 0;
+  int32_t ViewportHeight = 0;
+  int32_t ProxyDepth = 0;            // proxies drawing proxies stop at a fixed depth
+};
