@@ -57,37 +57,12 @@ void InitError(TJpegError& err)
 
 // ---- decoding ----
 
-struct THeader {
-  uint32_t Width;
-  uint32_t Height;
-  int Components;
-  bool Gray;
-};
-
-// Reads the header only. Returns false after a libjpeg error (err filled in).
-bool ReadHeaderRaw(const uint8_t* data, size_t size, THeader* header, TJpegError* err)
-{
-  jpeg_decompress_struct cinfo;
-  std::memset(&cinfo, 0, sizeof(cinfo));
-  cinfo.err = &err->Manager;
-  if (setjmp(err->Jump)) {
-    jpeg_destroy_decompress(&cinfo);
-    return false;
-  }
-  jpeg_create_decompress(&cinfo);
-  jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
-  jpeg_read_header(&cinfo, TRUE);
-  header->Width = cinfo.image_width;
-  header->Height = cinfo.image_height;
-  header->Components = cinfo.num_components;
-  header->Gray = cinfo.jpeg_color_space == JCS_GRAYSCALE;
-  jpeg_destroy_decompress(&cinfo);
-  return true;
-}
-
 struct TDecodeJob {
   const uint8_t* Data;
   size_t Size;
+  // Only read the header: fills in Width, Height and Gray, and stops.
+  bool HeaderOnly;
+  bool Gray;
   // Output: Rows top-down, Stride apart, already allocated for Width x Height.
   uint8_t* Pixels;
   size_t Stride;
@@ -115,6 +90,13 @@ bool DecodeRaw(TDecodeJob* job, TJpegError* err)
   cinfo.mem->max_memory_to_use = static_cast<long>(TJPEGImage::MaxDecoderMemory);
   jpeg_mem_src(&cinfo, job->Data, static_cast<unsigned long>(job->Size));
   jpeg_read_header(&cinfo, TRUE);
+  if (job->HeaderOnly) {
+    job->Width = cinfo.image_width;
+    job->Height = cinfo.image_height;
+    job->Gray = cinfo.jpeg_color_space == JCS_GRAYSCALE;
+    jpeg_destroy_decompress(&cinfo);
+    return true;
+  }
   // The caller sized the output from an earlier look at this same header.
   if (cinfo.image_width != job->Width || cinfo.image_height != job->Height)
     ERREXIT(&cinfo, JERR_IMAGE_TOO_BIG);
@@ -220,22 +202,25 @@ void TJPEGImage::LoadFromBytes(const uint8_t* data, size_t size)
   if (size > MaxFileSize)
     RaiseOwn("the picture is too large");
   std::vector<uint8_t> bytes(data, data + size);
-  THeader header{};
+  auto header = std::make_unique<TDecodeJob>();
+  header->Data = bytes.data();
+  header->Size = bytes.size();
+  header->HeaderOnly = true;
   auto err = std::make_unique<TJpegError>();
   InitError(*err);
-  if (!ReadHeaderRaw(bytes.data(), bytes.size(), &header, err.get()))
+  if (!DecodeRaw(header.get(), err.get()))
     Raise(*err);
-  if (header.Width == 0 || header.Height == 0 || header.Width > static_cast<uint32_t>(MaxSide) ||
-      header.Height > static_cast<uint32_t>(MaxSide))
+  if (header->Width == 0 || header->Height == 0 || header->Width > static_cast<uint32_t>(MaxSide) ||
+      header->Height > static_cast<uint32_t>(MaxSide))
     RaiseOwn("the picture's size is out of range");
   // The 24-bit output must fit the bitmap's byte cap.
-  size_t stride = BytesPerScanline(static_cast<int32_t>(header.Width), 24);
-  if (stride == 0 || stride > TBitmap::MaxBytes / header.Height)
+  size_t stride = BytesPerScanline(static_cast<int32_t>(header->Width), 24);
+  if (stride == 0 || stride > TBitmap::MaxBytes / header->Height)
     RaiseOwn("the picture's size is out of range");
   FData = std::move(bytes);
-  FWidth = static_cast<int32_t>(header.Width);
-  FHeight = static_cast<int32_t>(header.Height);
-  FGrayscale = header.Gray;
+  FWidth = static_cast<int32_t>(header->Width);
+  FHeight = static_cast<int32_t>(header->Height);
+  FGrayscale = header->Gray;
 }
 
 void TJPEGImage::LoadFromFile(const std::string& fileName)
