@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
 
 #ifndef ORRELO_VERSION
 #define ORRELO_VERSION "0.0.0"
@@ -41,28 +42,53 @@ std::string Slashes(const std::string& path)
   return r;
 }
 
-// The entry of folder dir (with a trailing "/" or empty for the current folder) that matches
-// name ignoring ASCII case; empty when there is none.
-std::string FindEntry(const std::string& dir, const std::string& name, bool needDir)
+// The entries of folder dir (with a trailing "/", or empty for the current folder) that
+// match name ignoring ASCII case: an exact match first, then the others in byte order.
+std::vector<std::string> MatchingEntries(const std::string& dir, const std::string& name)
 {
+  std::vector<std::string> found;
+  if (Exists(dir + name))
+    found.push_back(name);
   DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
   if (!d)
-    return {};
+    return found;
+  std::vector<std::string> others;
   std::string wanted = UpperCase(name);
-  std::string best;
   while (dirent* e = ::readdir(d)) {
     std::string entry = e->d_name;
-    if (entry == "." || entry == "..")
-      continue;
-    if (UpperCase(entry) != wanted)
-      continue;
-    if (needDir && !IsDir(dir + entry))
-      continue;
-    if (best.empty() || entry < best)
-      best = entry;
+    if (entry != "." && entry != ".." && entry != name && UpperCase(entry) == wanted)
+      others.push_back(entry);
   }
   ::closedir(d);
-  return best;
+  std::sort(others.begin(), others.end());
+  found.insert(found.end(), others.begin(), others.end());
+  return found;
+}
+
+// Resolves parts[index...] below prefix, trying every matching folder in turn, so a name
+// that lives only in one of two folders differing in case is still found.
+bool ResolveParts(const std::string& prefix, const std::vector<std::string>& parts, size_t index, bool trailingSlash,
+                  std::string& out, int depth)
+{
+  if (index == parts.size()) {
+    out = prefix;
+    return true;
+  }
+  if (depth > 256)
+    return false;
+  bool last = index + 1 == parts.size();
+  const std::string& part = parts[index];
+  std::vector<std::string> candidates = part == ".." ? std::vector<std::string>{part} : MatchingEntries(prefix, part);
+  for (const std::string& c : candidates) {
+    std::string next = prefix + c;
+    if (!last && !IsDir(next))
+      continue;
+    if (!last || trailingSlash)
+      next += "/";
+    if (ResolveParts(next, parts, index + 1, trailingSlash, out, depth + 1))
+      return true;
+  }
+  return false;
 }
 
 } // namespace
@@ -86,33 +112,21 @@ std::string ResolveFileName(const std::string& path)
   std::string normal = Slashes(path);
   if (normal.empty() || Exists(normal))
     return normal;
-  std::string result = normal[0] == '/' ? "/" : "";
+  std::vector<std::string> parts;
   size_t pos = 0;
-  while (pos <= normal.size()) {
+  while (pos < normal.size()) {
     size_t next = normal.find('/', pos);
     if (next == std::string::npos)
       next = normal.size();
     std::string part = normal.substr(pos, next - pos);
-    bool last = next >= normal.size();
+    if (!part.empty() && part != ".")
+      parts.push_back(part);
     pos = next + 1;
-    if (part.empty() || part == ".") {
-      if (last && !part.empty())
-        result += part;
-      continue;
-    }
-    std::string found;
-    if (part == ".." || Exists(result + part))
-      found = part;
-    else
-      found = FindEntry(result, part, !last);
-    if (found.empty())
-      return normal;
-    result += found;
-    if (!last)
-      result += "/";
   }
-  // A trailing separator in the request is kept.
-  return result;
+  std::string resolved;
+  if (parts.empty() || !ResolveParts(normal[0] == '/' ? "/" : "", parts, 0, normal.back() == '/', resolved, 0))
+    return normal;
+  return resolved;
 }
 
 bool FileExists(const std::string& fileName)
