@@ -398,3 +398,23 @@ TEST(Canvas, DrawTextLayout)
   c->DrawText("A long caption", r, DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
   EXPECT_EQ(dev->Texts(), (std::vector<std::u16string>{u"A lon..."}));
 }
+
+TEST(Canvas, CopiesWithinOneBitmapOverlap)
+{
+  TBitmap b(6, 1, TPixelFormat::pf32bit);
+  for (Integer x = 0; x < 6; ++x)
+    b.SetPixel(x, 0, RGBColor(x * 10, 0, 0));
+  // Shift right by one: a naive left-to-right copy would smear pixel 0.
+  b.Canvas().BitBlt(1, 0, 5, 1, b, 0, 0, SRCCOPY);
+  for (Integer x = 1; x < 6; ++x)
+    EXPECT_EQ(b.GetPixel(x, 0), RGBColor((x - 1) * 10, 0, 0));
+  // 24 to 32 bits and back, partly outside the source.
+  TBitmap src(3, 3, TPixelFormat::pf24bit);
+  src.Fill(clRed);
+  TBitmap dst(4, 4, TPixelFormat::pf32bit);
+  dst.Fill(clWhite);
+  dst.Canvas().BitBlt(0, 0, 4, 4, src, 1, 1, SRCCOPY);
+  EXPECT_EQ(dst.GetPixel(1, 1), clRed);
+  EXPECT_EQ(dst.GetPixel(2, 2), clWhite);   // beyond the source: left alone
+  EXPECT_EQ(dst.GetPixel(2, 0), clWhite);
+}
