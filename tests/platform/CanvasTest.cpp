@@ -418,3 +418,28 @@ TEST(Canvas, CopiesWithinOneBitmapOverlap)
   EXPECT_EQ(dst.GetPixel(2, 2), clWhite);   // beyond the source: left alone
   EXPECT_EQ(dst.GetPixel(2, 0), clWhite);
 }
+
+TEST(Canvas, PatternBrushesTileFromTheDeviceOrigin)
+{
+  // An 8 x 8 checkerboard of a 1-bit pattern: 0 takes the text colour, 1 the background.
+  TBitmap pattern(8, 8, TPixelFormat::pf1bit);
+  for (Integer y = 0; y < 8; ++y)
+    pattern.ScanLine(y)[0] = (y & 1) ? 0x55 : 0xAA;
+  TBitmap b = White(10, 10);
+  TCanvas& c = b.Canvas();
+  c.Brush().SetBitmap(&pattern);
+  c.SetTextColor(clRed);
+  c.SetBkColor(clBlue);
+  c.FillRect(Rect(1, 1, 9, 9));
+  EXPECT_EQ(b.GetPixel(0, 0), clWhite);
+  EXPECT_EQ(b.GetPixel(1, 1), clBlue);    // (1,1): row 1 = 0x55, bit 1 set
+  EXPECT_EQ(b.GetPixel(2, 1), clRed);
+  EXPECT_EQ(b.GetPixel(8, 8), clBlue);
+  TBitmap p = White(4, 1);
+  p.Canvas().Brush().SetBitmap(&pattern);
+  p.Canvas().SetTextColor(clRed);
+  p.Canvas().SetBkColor(clBlue);
+  p.Canvas().PatBlt(0, 0, 4, 1, PATCOPY);
+  EXPECT_EQ(p.GetPixel(0, 0), clBlue);
+  EXPECT_EQ(p.GetPixel(1, 0), clRed);
+}
