@@ -6,9 +6,18 @@
 #include <cmath>
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <string>
 
 #include "platform/Types.h"
+
+// Root of the program's class trees: event handlers receive the sender as a TObject.
+class TObject {
+public:
+  virtual ~TObject() = default;
+};
+
+using TNotifyEvent = std::function<void(TObject* Sender)>;
 
 // Root of every exception the program raises; Message is the text shown to the user.
 class Exception : public std::exception {
@@ -22,6 +31,7 @@ class EConvertError : public Exception { using Exception::Exception; };
 class EOutOfResources : public Exception { using Exception::Exception; };
 class EInvalidGraphic : public Exception { using Exception::Exception; };
 class EFOpenError : public Exception { using Exception::Exception; };
+class EFCreateError : public Exception { using Exception::Exception; };
 class EReadError : public Exception { using Exception::Exception; };
 
 // NaN gives 0, values beyond the range clamp to its ends. Every float-to-integer

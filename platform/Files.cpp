@@ -1,0 +1,284 @@
+#include "platform/Files.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#ifndef ORRELO_VERSION
+#define ORRELO_VERSION "0.0.0"
+#endif
+
+namespace {
+
+std::string SystemError() { return std::strerror(errno); }
+
+bool StatPath(const std::string& path, struct stat& st) { return ::stat(path.c_str(), &st) == 0; }
+
+bool IsDir(const std::string& path)
+{
+  struct stat st;
+  return StatPath(path, st) && S_ISDIR(st.st_mode);
+}
+
+bool Exists(const std::string& path)
+{
+  struct stat st;
+  return StatPath(path, st);
+}
+
+std::string Slashes(const std::string& path)
+{
+  std::string r = path;
+  for (char& c : r)
+    if (c == '\\')
+      c = '/';
+  return r;
+}
+
+// The entry of folder dir (with a trailing "/" or empty for the current folder) that matches
+// name ignoring ASCII case; empty when there is none.
+std::string FindEntry(const std::string& dir, const std::string& name, bool needDir)
+{
+  DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
+  if (!d)
+    return {};
+  std::string wanted = UpperCase(name);
+  std::string best;
+  while (dirent* e = ::readdir(d)) {
+    std::string entry = e->d_name;
+    if (entry == "." || entry == "..")
+      continue;
+    if (UpperCase(entry) != wanted)
+      continue;
+    if (needDir && !IsDir(dir + entry))
+      continue;
+    if (best.empty() || entry < best)
+      best = entry;
+  }
+  ::closedir(d);
+  return best;
+}
+
+} // namespace
+
+std::string ExeFolder()
+{
+  char buf[4096];
+  ssize_t n = ::readlink("/proc/self/exe", buf, sizeof(buf) - 1);
+  std::string path;
+  if (n > 0) {
+    path.assign(buf, static_cast<size_t>(n));
+  } else if (char* cwd = ::getcwd(buf, sizeof(buf))) {
+    return std::string(cwd) + "/";
+  }
+  size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
+}
+
+std::string ResolveFileName(const std::string& path)
+{
+  std::string normal = Slashes(path);
+  if (normal.empty() || Exists(normal))
+    return normal;
+  std::string result = normal[0] == '/' ? "/" : "";
+  size_t pos = 0;
+  while (pos <= normal.size()) {
+    size_t next = normal.find('/', pos);
+    if (next == std::string::npos)
+      next = normal.size();
+    std::string part = normal.substr(pos, next - pos);
+    bool last = next >= normal.size();
+    pos = next + 1;
+    if (part.empty() || part == ".") {
+      if (last && !part.empty())
+        result += part;
+      continue;
+    }
+    std::string found;
+    if (part == ".." || Exists(result + part))
+      found = part;
+    else
+      found = FindEntry(result, part, !last);
+    if (found.empty())
+      return normal;
+    result += found;
+    if (!last)
+      result += "/";
+  }
+  // A trailing separator in the request is kept.
+  return result;
+}
+
+bool FileExists(const std::string& fileName)
+{
+  struct stat st;
+  return !fileName.empty() && StatPath(ResolveFileName(fileName), st) && S_ISREG(st.st_mode);
+}
+
+bool DirectoryExists(const std::string& dirName)
+{
+  return !dirName.empty() && IsDir(ResolveFileName(dirName));
+}
+
+std::vector<uint8_t> ReadFileBytes(const std::string& fileName, size_t maxSize)
+{
+  std::string path = ResolveFileName(fileName);
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0)
+    throw EFOpenError("Cannot open file \"" + fileName + "\". " + SystemError());
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    throw EFOpenError("Cannot open file \"" + fileName + "\". Not a file");
+  }
+  if (static_cast<uint64_t>(st.st_size) > maxSize) {
+    ::close(fd);
+    throw EReadError("File \"" + fileName + "\" is too large");
+  }
+  std::vector<uint8_t> bytes(static_cast<size_t>(st.st_size));
+  size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n <= 0)
+      break;   // the file shrank meanwhile: keep what was there
+    done += static_cast<size_t>(n);
+  }
+  ::close(fd);
+  bytes.resize(done);
+  return bytes;
+}
+
+void WriteFileBytes(const std::string& fileName, const std::vector<uint8_t>& bytes)
+{
+  std::string path = ResolveFileName(fileName);
+  if (!Exists(path)) {
+    // A new file goes into its folder as that resolves.
+    size_t slash = path.rfind('/');
+    if (slash != std::string::npos)
+      path = ResolveFileName(path.substr(0, slash + 1)) + path.substr(slash + 1);
+  }
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0)
+    throw EFCreateError("Cannot create file \"" + fileName + "\". " + SystemError());
+  size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n <= 0) {
+      std::string why = SystemError();
+      ::close(fd);
+      throw EFCreateError("Cannot write file \"" + fileName + "\". " + why);
+    }
+    done += static_cast<size_t>(n);
+  }
+  if (::close(fd) != 0)
+    throw EFCreateError("Cannot write file \"" + fileName + "\". " + SystemError());
+}
+
+// ---- TIniFile ----
+
+TIniFile::TIniFile(const std::string& fileName) : FFileName(fileName)
+{
+  std::vector<uint8_t> bytes;
+  try {
+    if (!FileExists(fileName))
+      return;
+    bytes = ReadFileBytes(fileName, MaxFileSize);
+  } catch (const Exception&) {
+    return;
+  }
+  std::map<std::string, std::string>* section = nullptr;
+  size_t pos = 0;
+  while (pos < bytes.size()) {
+    size_t end = pos;
+    while (end < bytes.size() && bytes[end] != '\n' && bytes[end] != '\r')
+      ++end;
+    std::string line = Trim(std::string(bytes.begin() + static_cast<std::ptrdiff_t>(pos),
+                                        bytes.begin() + static_cast<std::ptrdiff_t>(end)));
+    pos = end + 1;
+    if (line.empty() || line[0] == ';')
+      continue;
+    if (line[0] == '[') {
+      size_t close = line.find(']');
+      std::string name = UpperCase(Trim(line.substr(1, close == std::string::npos ? std::string::npos : close - 1)));
+      section = &FSections[name];   // a repeated section adds only keys not seen before
+      continue;
+    }
+    size_t eq = line.find('=');
+    if (!section || eq == std::string::npos)
+      continue;
+    std::string key = UpperCase(Trim(line.substr(0, eq)));
+    std::string value = Trim(line.substr(eq + 1));
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+      value = value.substr(1, value.size() - 2);
+    if (!key.empty())
+      section->emplace(key, value);
+  }
+}
+
+std::string TIniFile::ReadString(const std::string& section, const std::string& ident, const std::string& def) const
+{
+  auto s = FSections.find(UpperCase(section));
+  if (s == FSections.end())
+    return def;
+  auto k = s->second.find(UpperCase(ident));
+  return k == s->second.end() ? def : k->second;
+}
+
+int32_t TIniFile::ReadInteger(const std::string& section, const std::string& ident, int32_t def) const
+{
+  std::string text = Trim(ReadString(section, ident, ""));
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    uint64_t v = 0;
+    for (size_t i = 2; i < text.size(); ++i) {
+      char c = text[i];
+      int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+      if (d < 0)
+        return def;
+      v = v * 16 + static_cast<uint64_t>(d);
+      if (v > 0xFFFFFFFFull)
+        return def;
+    }
+    return static_cast<int32_t>(static_cast<uint32_t>(v));
+  }
+  return StrToIntDef(text, def);
+}
+
+bool TIniFile::SectionExists(const std::string& section) const
+{
+  return FSections.count(UpperCase(section)) != 0;
+}
+
+bool TIniFile::ValueExists(const std::string& section, const std::string& ident) const
+{
+  auto s = FSections.find(UpperCase(section));
+  return s != FSections.end() && s->second.count(UpperCase(ident)) != 0;
+}
+
+// ---- the user and the build ----
+
+std::string LoginUserName()
+{
+  long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+  std::vector<char> buf(size > 0 && size < 65536 ? static_cast<size_t>(size) : 16384);
+  struct passwd pw;
+  struct passwd* found = nullptr;
+  if (::getpwuid_r(::geteuid(), &pw, buf.data(), buf.size(), &found) == 0 && found && found->pw_name &&
+      *found->pw_name)
+    return found->pw_name;
+  for (const char* var : {"USER", "LOGNAME"})
+    if (const char* v = std::getenv(var); v && *v)
+      return v;
+  return {};
+}
+
+std::string VersionString() { return ORRELO_VERSION; }
