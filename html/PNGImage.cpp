@@ -371,7 +371,8 @@ TChunk* TChunkList::ReadChunk(TStream& stream)
     Fail(EPNGInvalidCRCText);
   bool critical = (head[4] & 0x20) == 0;
   auto chunk = CreateChunk(type);
-  if (critical && typeid(*chunk) == typeid(TChunk))
+  const TChunk& made = *chunk;
+  if (critical && typeid(made) == typeid(TChunk))
     Fail(EPNGUnknownCriticalChunkText);
   chunk->Data.resize(length);
   stream.ReadBuffer(chunk->Data.data(), length);

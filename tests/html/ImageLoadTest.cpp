@@ -310,3 +310,27 @@ TEST(ImageLoad, LowerLeftMaskAndJpeg)
   jpeg.resize(40);
   EXPECT_THROW(Load(jpeg, t, mask), EInvalidGraphic);
 }
+
+#include <filesystem>
+
+#include "html/HTMLGif2.h"
+
+// The fuzz seeds are valid pictures: each must load, so the fuzzers start from decoding paths.
+TEST(ImageLoad, FuzzSeedsDecode)
+{
+  const std::filesystem::path corpus = std::filesystem::path(ORRELO_TEST_DATA).parent_path().parent_path() / "fuzz" / "corpus";
+  int count = 0;
+  for (const auto& e : std::filesystem::directory_iterator(corpus / "png")) {
+    TPNGImage png;
+    png.LoadFromFile(e.path().string());
+    EXPECT_GT(png.Width(), 0) << e.path();
+    ++count;
+  }
+  for (const auto& e : std::filesystem::directory_iterator(corpus / "gif")) {
+    bool nonAnimated;
+    auto gif = CreateAGifFromFile(e.path().string(), nonAnimated);
+    EXPECT_GT(gif->NumFrames, 0) << e.path();
+    ++count;
+  }
+  EXPECT_GE(count, 8);
+}
