@@ -1,10 +1,12 @@
 #include "html/HTMLGif2.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "html/HTMLUn2_Display.h"
 #include "html/HtmlGif1.h"
 #include "platform/Application.h"
+#include "platform/Graphics.h"
 
 static TGifClock& ClockSlot()
 {
@@ -160,13 +162,57 @@ TBitmap* TGIFImage::GetMaskImage()
 void TGIFImage::Draw(TCanvas& canvas, int height, int width, int y, int x)
 {
   StripRect = Rect(x, y, x + width, y + height);
+  canvas.SetStretchBltMode(COLORONCOLOR);
   if (!Visible || Frames.Count() == 0 || !Strip)
     return;
+  ShowIt = true;
   TRect source = Rect((FCurrentFrame - 1) * Width, 0, FCurrentFrame * Width, Height);
+  canvas.SetCopyMode(SRCCOPY);
   Strip->StretchDraw(canvas, StripRect, source);
 }
 
-void ThtBitmap::StretchDraw(TCanvas&, const TRect&, const TRect&) const
+void ThtBitmap::StretchDraw(TCanvas& canvas, const TRect& dest, const TRect& source) const
 {
-  // Drawing comes with the platform canvas.
+  if (Empty() || source.IsEmpty() || dest.IsEmpty())
+    return;
+  // Palette screens get the smoother halftone stretch for deep pictures.
+  const int deviceBits = canvas.GetDeviceCaps(BITSPIXEL) * canvas.GetDeviceCaps(PLANES);
+  if (deviceBits < 9 && BitsPerPixel() >= 15)
+    canvas.SetStretchBltMode(HALFTONE);
+  else if (PixelFormat() != TPixelFormat::pf1bit)
+    canvas.SetStretchBltMode(COLORONCOLOR);
+  if (HasMask && Mask) {
+    // Masked drawing takes whole pictures: cut the source block out of the strip and mask.
+    TRect src = source;
+    src.Right = std::min(src.Right, Width());
+    src.Bottom = std::min(src.Bottom, Height());
+    if (src.IsEmpty() || src.Left < 0 || src.Top < 0)
+      return;
+    const TBitmap* colours = this;
+    TBitmap converted;
+    if (PixelFormat() != TPixelFormat::pf24bit) {
+      converted = *this;
+      converted.SetPixelFormat(TPixelFormat::pf24bit);
+      colours = &converted;
+    }
+    TBitmap maskPart(src.Width(), src.Height(), TPixelFormat::pf1bit);
+    maskPart.SetPalette(Mask->Palette());
+    TBitmap cut(src.Width(), src.Height(), TPixelFormat::pf24bit);
+    for (int32_t yy = 0; yy < src.Height(); ++yy) {
+      std::memcpy(cut.ScanLine(yy), colours->ScanLine(src.Top + yy) + 3 * size_t(src.Left), 3 * size_t(src.Width()));
+      const uint8_t* m = Mask->ScanLine(std::min(src.Top + yy, Mask->Height() - 1));
+      uint8_t* o = maskPart.ScanLine(yy);
+      for (int32_t xx = 0; xx < src.Width() && src.Left + xx < Mask->Width(); ++xx) {
+        int32_t sx = src.Left + xx;
+        if ((m[sx >> 3] >> (7 - (sx & 7))) & 1)
+          o[xx >> 3] |= uint8_t(0x80 >> (xx & 7));
+      }
+    }
+    cut.Changed();
+    maskPart.Changed();
+    canvas.DrawMasked(dest, cut, maskPart);
+  } else {
+    canvas.StretchBlt(dest.Left, dest.Top, dest.Width(), dest.Height(), *this, source.Left, source.Top,
+                      source.Width(), source.Height(), canvas.CopyMode());
+  }
 }

@@ -428,3 +428,93 @@ std::unique_ptr<TBitmap> LoadImageFromStream(TByteStream* stream, TTransparency&
   }
   return ConvertImage(std::move(result));
 }
+
+// Drawing
+
+TDib::TDib(const TBitmap& bitmap) : FImage(bitmap)
+{
+  if (FImage.BitsPerPixel() > 8 && FImage.PixelFormat() != TPixelFormat::pf24bit)
+    FImage.SetPixelFormat(TPixelFormat::pf24bit);
+  FImage.SetHandleType(TBitmapHandleType::bmDIB);
+}
+
+void TDib::DrawDIB(TCanvas& canvas, int x, int y, int w, int h, uint32_t rop) const
+{
+  if (FImage.Empty())
+    return;
+  canvas.StretchBlt(x, y, w, h, FImage, 0, 0, FImage.Width(), FImage.Height(), rop);
+}
+
+void DrawBitmap(TCanvas& canvas, int x, int y, int w, int h, const TBitmap& bitmap)
+{
+  TDib dib(bitmap);
+  int old = canvas.SetStretchBltMode(COLORONCOLOR);
+  dib.DrawDIB(canvas, x, y, w, h, SRCCOPY);
+  canvas.SetStretchBltMode(old);
+}
+
+TRegion BitmapToRegion(const TBitmap& bitmap, TColor transparent)
+{
+  transparent &= 0xFFFFFF;
+  TRegion result;
+  std::vector<TRect> batch;
+  batch.reserve(2000);
+  auto flush = [&] {
+    if (batch.empty())
+      return;
+    result.Unite(TRegion::FromRects(batch));
+    batch.clear();
+  };
+  for (int32_t y = 0; y < bitmap.Height(); ++y) {
+    int32_t x = 0;
+    while (x < bitmap.Width()) {
+      while (x < bitmap.Width() && bitmap.GetPixel(x, y) == transparent)
+        ++x;
+      int32_t start = x;
+      while (x < bitmap.Width() && bitmap.GetPixel(x, y) != transparent)
+        ++x;
+      if (x > start) {
+        batch.push_back(Rect(start, y, x, y + 1));
+        if (batch.size() == 2000)
+          flush();
+      }
+    }
+  }
+  flush();
+  return result;
+}
+
+void PrintTransparentBitmap(TCanvas& canvas, int x, int y, int w, int h, const TBitmap& bitmap, const TBitmap& mask)
+{
+  if (bitmap.Empty() || mask.Empty() || w <= 0 || h <= 0)
+    return;
+  // The opaque part of the mask, scaled to the target box in device units.
+  TRegion opaque = BitmapToRegion(mask, clWhite);
+  std::vector<TRect> scaled;
+  const TRect box = canvas.LPtoDP(Rect(x, y, x + w, y + h));
+  const int64_t mw = mask.Width(), mh = mask.Height();
+  for (const TRect& r : opaque.Rects())
+    scaled.push_back(Rect(box.Left + int32_t(r.Left * box.Width() / mw), box.Top + int32_t(r.Top * box.Height() / mh),
+                          box.Left + int32_t(r.Right * box.Width() / mw),
+                          box.Top + int32_t(r.Bottom * box.Height() / mh)));
+  TRegion clip = TRegion::FromRects(scaled);
+  TRegion saved;
+  const bool hadClip = canvas.GetClipRgn(saved);
+  canvas.ExtSelectClipRgn(&clip, RGN_AND);
+  TDib(bitmap).DrawDIB(canvas, x, y, w, h, SRCCOPY);
+  canvas.SelectClipRgn(hadClip ? &saved : nullptr);
+}
+
+void FinishTransparentBitmap(TCanvas& canvas, const TBitmap& bitmap, const TBitmap& mask, int height, int width,
+                             int y, int x)
+{
+  if (canvas.GetDeviceCaps(BITSPIXEL) * canvas.GetDeviceCaps(PLANES) <= 1)
+    return;
+  TColor oldText = canvas.SetTextColor(clBlack);
+  TColor oldBk = canvas.SetBkColor(clWhite);
+  int oldMode = canvas.SetStretchBltMode(COLORONCOLOR);
+  canvas.DrawMasked(Rect(x, y, x + width, y + height), bitmap, mask);
+  canvas.SetStretchBltMode(oldMode);
+  canvas.SetBkColor(oldBk);
+  canvas.SetTextColor(oldText);
+}

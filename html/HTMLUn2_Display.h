@@ -9,6 +9,8 @@
 
 #include "html/HTMLStreams.h"
 #include "platform/Bitmap.h"
+#include "platform/Graphics.h"
+#include "platform/Regions.h"
 
 // How a picture is transparent.
 enum TTransparency : uint8_t { NotTransp = 0, LLCorner = 1, TrGif = 2, TrPng = 3 };
@@ -21,6 +23,30 @@ void SetColorBits(int bits);
 const TPalette* ThePalette();
 // A copy of up to 256 entries of the palette, on screens of 8 bits or fewer; empty otherwise.
 TPalette CopyPalette(const TPalette* palette);
+
+// A picture held as a device-independent bitmap (indexed pictures keep their palette,
+// others become 24 bits), drawn stretched onto canvases.
+class TDib {
+public:
+  explicit TDib(const TBitmap& bitmap);
+  const TBitmap& Image() const { return FImage; }
+  void DrawDIB(TCanvas& canvas, int x, int y, int w, int h, uint32_t rop) const;
+
+private:
+  TBitmap FImage;
+};
+
+// Stretches the bitmap's DIB onto the canvas.
+void DrawBitmap(TCanvas& canvas, int x, int y, int w, int h, const TBitmap& bitmap);
+// For devices that cannot mask: the picture's DIB clipped to the mask's opaque (non-white)
+// pixels; the canvas's clip is restored afterwards.
+void PrintTransparentBitmap(TCanvas& canvas, int x, int y, int w, int h, const TBitmap& bitmap, const TBitmap& mask);
+// The pixels that differ from the transparent colour, as one region.
+TRegion BitmapToRegion(const TBitmap& bitmap, TColor transparent);
+// Draws the bitmap through its mask (white = transparent) stretched to width x height at X, Y;
+// nothing on a one-bit target.
+void FinishTransparentBitmap(TCanvas& canvas, const TBitmap& bitmap, const TBitmap& mask, int height, int width,
+                             int y, int x);
 
 // Image types from the first bytes.
 enum : uint8_t { itNone = 0, itBMP = 1, itGIF = 2, itGIF89 = 3, itPNG = 4, itJPG = 5 };
