@@ -478,3 +478,35 @@ TEST(PNGZLib, StreamsRoundTripAndRefuseWrongOperations)
   EXPECT_EQ(u.Read(&b, 1), 1u);
   EXPECT_EQ(b, data[1000]);
 }
+
+TEST(PNGImage, AssignCopiesChunksFiltersAndPixels)
+{
+  RawImage img = RandomImage(7, 5, 2, 8, 12);
+  std::vector<uint8_t> g;
+  Put32(g, 45455);
+  TPNGImage src;
+  Load(src, MakePng(img, true, -1, {{"gAMA", g}, {"zzZz", {9}}}));
+  src.Filters = FILTERNONE | FILTERUP;
+  TPNGImage copy;
+  copy.Assign(src);
+  EXPECT_EQ(copy.Chunks().Count(), src.Chunks().Count());
+  EXPECT_NE(copy.Chunks().FindChunk<TChunkGAMA>(), nullptr);
+  EXPECT_EQ(copy.Chunks().Item(2)->ChunkType, ChunkTypeOf("zzZz"));
+  EXPECT_EQ(copy.Chunks().Item(2)->Owner(), &copy.Chunks());
+  EXPECT_EQ(copy.Filters, FILTERNONE | FILTERUP);
+  EXPECT_TRUE(copy.Interlaced);
+  for (int y = 0; y < 5; ++y)
+    for (int x = 0; x < 7; ++x)
+      ASSERT_EQ(copy.GetPixel(x, y), src.GetPixel(x, y));
+  // The writer always writes non-interlaced data, and the gamma survives the round trip.
+  TByteStream out;
+  copy.SaveToStream(out);
+  EXPECT_FALSE(copy.Interlaced);
+  TPNGImage back;
+  out.SetPosition(0);
+  back.LoadFromStream(out);
+  EXPECT_FALSE(back.Interlaced);
+  for (int y = 0; y < 5; ++y)
+    for (int x = 0; x < 7; ++x)
+      ASSERT_EQ(back.GetPixel(x, y), src.GetPixel(x, y));
+}
