@@ -5,6 +5,7 @@
 
 #include "html/DitherUnit.h"
 #include "html/PNGImage.h"
+#include "platform/BmpFile.h"
 #include "platform/JpegImage.h"
 
 namespace {
@@ -95,178 +96,11 @@ uint32_t IntelSwap(uint32_t v)
 
 namespace {
 
-[[noreturn]] void BadBitmap() { throw EInvalidGraphic("Bitmap image is not valid"); }
-
-uint32_t Le32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
-uint16_t Le16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
-
-// A channel of a bit-field pixel scaled to 0..255.
-uint8_t FieldValue(uint32_t pixel, uint32_t mask)
-{
-  if (mask == 0)
-    return 0;
-  int shift = 0;
-  while (!((mask >> shift) & 1))
-    ++shift;
-  uint32_t m = mask >> shift;
-  uint32_t v = (pixel & mask) >> shift;
-  return uint8_t(uint64_t(v) * 255 / m);
-}
-
-// Run-length coded 8- and 4-bit rows into the bitmap (rows bottom-up as the file has them).
-void DecodeRle(const uint8_t* p, size_t n, TBitmap& bmp, bool four, bool bottomUp)
-{
-  const int w = bmp.Width(), h = bmp.Height();
-  int x = 0, y = 0;
-  auto put = [&](int v) {
-    if (x < w && y < h) {
-      uint8_t* row = bmp.ScanLine(bottomUp ? h - 1 - y : y);
-      if (four)
-        row[x >> 1] = (x & 1) ? uint8_t((row[x >> 1] & 0xF0) | (v & 15)) : uint8_t((row[x >> 1] & 0x0F) | (v << 4));
-      else
-        row[x] = uint8_t(v);
-    }
-    ++x;
-  };
-  size_t i = 0;
-  while (i + 1 < n) {
-    int count = p[i], value = p[i + 1];
-    i += 2;
-    if (count > 0) {
-      for (int k = 0; k < count; ++k)
-        put(four ? ((k & 1) ? value & 15 : value >> 4) : value);
-    } else if (value == 0) {
-      x = 0;
-      ++y;
-    } else if (value == 1) {
-      return;
-    } else if (value == 2) {
-      if (i + 1 >= n)
-        return;
-      x += p[i];
-      y += p[i + 1];
-      i += 2;
-    } else {
-      size_t bytes = four ? (size_t(value) + 1) / 2 : size_t(value);
-      if (i + bytes > n)
-        BadBitmap();
-      for (int k = 0; k < value; ++k)
-        put(four ? ((k & 1) ? p[i + size_t(k / 2)] & 15 : p[i + size_t(k / 2)] >> 4) : p[i + size_t(k)]);
-      i += (bytes + 1) & ~size_t(1);   // runs are word-aligned
-    }
-    if (y >= h)
-      return;
-  }
-}
-
-// A BMP file (core or information header; 1, 4, 8, 16, 24 or 32 bits; plain, run-length or
-// bit fields) into a bitmap. Every size is checked against the file before use.
+// A BMP file through the platform's reader, which checks every size against the file.
 std::unique_ptr<TBitmap> LoadBmp(const uint8_t* d, size_t n)
 {
-  if (n < 26 || d[0] != 'B' || d[1] != 'M')
-    BadBitmap();
-  const uint32_t offBits = Le32(d + 10);
-  const uint32_t hs = Le32(d + 14);
-  int64_t w, h;
-  int bpp, planes;
-  uint32_t compression = 0, clrUsed = 0;
-  size_t entrySize = 4;
-  if (hs == 12) {
-    w = Le16(d + 18);
-    h = int16_t(Le16(d + 20));
-    planes = Le16(d + 22);
-    bpp = Le16(d + 24);
-    entrySize = 3;
-  } else if (hs >= 40 && 14 + size_t(hs) <= n) {
-    w = int32_t(Le32(d + 18));
-    h = int32_t(Le32(d + 22));
-    planes = Le16(d + 26);
-    bpp = Le16(d + 28);
-    compression = Le32(d + 30);
-    clrUsed = Le32(d + 46);
-  } else {
-    BadBitmap();
-  }
-  (void)planes;
-  const bool bottomUp = h > 0;
-  h = h < 0 ? -h : h;
-  if (w <= 0 || h <= 0 || w > TBitmap::MaxSide || h > TBitmap::MaxSide || w * h > 100000000)
-    BadBitmap();
-  size_t at = 14 + size_t(hs);
-  uint32_t masks[3] = {0x7C00, 0x03E0, 0x001F};
-  if (bpp == 32)
-    masks[0] = 0xFF0000, masks[1] = 0xFF00, masks[2] = 0xFF;
-  if (compression == 3) {
-    if (bpp != 16 && bpp != 32)
-      BadBitmap();
-    if (hs == 40) {
-      if (at + 12 > n)
-        BadBitmap();
-      for (int i = 0; i < 3; ++i)
-        masks[i] = Le32(d + at + 4 * size_t(i));
-      at += 12;
-    } else if (hs >= 52) {
-      for (int i = 0; i < 3; ++i)
-        masks[i] = Le32(d + 54 + 4 * size_t(i));
-    }
-  } else if (compression == 1 && bpp != 8) {
-    BadBitmap();
-  } else if (compression == 2 && bpp != 4) {
-    BadBitmap();
-  } else if (compression > 3) {
-    BadBitmap();
-  }
-  TPixelFormat format;
-  switch (bpp) {
-  case 1: format = TPixelFormat::pf1bit; break;
-  case 4: format = TPixelFormat::pf4bit; break;
-  case 8: format = TPixelFormat::pf8bit; break;
-  case 16:
-  case 24: format = TPixelFormat::pf24bit; break;
-  case 32: format = TPixelFormat::pf32bit; break;
-  default: BadBitmap();
-  }
-  auto bmp = std::make_unique<TBitmap>(int32_t(w), int32_t(h), format);
-  if (bpp <= 8) {
-    size_t count = clrUsed && clrUsed <= (1u << bpp) ? clrUsed : (size_t(1) << bpp);
-    if (at + count * entrySize > n)
-      count = at < n ? (n - at) / entrySize : 0;
-    TPalette pal;
-    for (size_t i = 0; i < count; ++i) {
-      const uint8_t* e = d + at + i * entrySize;
-      pal.Entries.push_back(TRGBQuad{e[0], e[1], e[2], 0});
-    }
-    pal.Entries.resize(size_t(1) << bpp, TRGBQuad{});
-    bmp->SetPalette(pal);
-  }
-  if (offBits >= n)
-    BadBitmap();
-  const uint8_t* bits = d + offBits;
-  const size_t avail = n - offBits;
-  if (compression == 1 || compression == 2) {
-    DecodeRle(bits, avail, *bmp, compression == 2, bottomUp);
-    bmp->Changed();
-    return bmp;
-  }
-  const size_t stride = BytesPerScanline(int32_t(w), bpp);
-  if (stride == 0 || stride * size_t(h) > avail)
-    BadBitmap();
-  for (int64_t y = 0; y < h; ++y) {
-    const uint8_t* src = bits + size_t(y) * stride;
-    uint8_t* dst = bmp->ScanLine(int32_t(bottomUp ? h - 1 - y : y));
-    if (bpp <= 8 || bpp == 24 || (bpp == 32 && compression == 0)) {
-      std::memcpy(dst, src, std::min(stride, bmp->Stride()));
-    } else {
-      for (int64_t x = 0; x < w; ++x) {
-        uint32_t px = bpp == 16 ? Le16(src + 2 * x) : Le32(src + 4 * x);
-        uint8_t* o = dst + (bpp == 16 ? 3 : 4) * x;
-        o[0] = FieldValue(px, masks[2]);
-        o[1] = FieldValue(px, masks[1]);
-        o[2] = FieldValue(px, masks[0]);
-      }
-    }
-  }
-  bmp->Changed();
+  auto bmp = std::make_unique<TBitmap>();
+  LoadBmpFromBytes(*bmp, d, n);
   return bmp;
 }
 

@@ -527,6 +527,26 @@ struct TRowDecoder {
   bool MaskWanted = false;
   std::array<bool, 256> IndexTransparent{};
   uint16_t TrnsR = 0, TrnsG = 0, TrnsB = 0;
+  // Entries of the PLTE chunk (palette images); an index at or past it makes the file invalid.
+  unsigned PaletteSize = 256;
+
+  // Refuses a palette row that points past the palette (checked only when it can happen).
+  void CheckIndices(const uint8_t* src, size_t n) const
+  {
+    if (ColorType != 3 || PaletteSize >= (1u << Depth))
+      return;
+    for (size_t i = 0; i < n; ++i) {
+      unsigned index;
+      if (Depth == 8)
+        index = src[i];
+      else {
+        size_t bit = i * size_t(Depth);
+        index = (src[bit >> 3] >> (8 - Depth - (bit & 7))) & ((1u << Depth) - 1);
+      }
+      if (index >= PaletteSize)
+        Fail(EPNGInvalidPaletteText);
+    }
+  }
 
   // Converts n pixels of a raw row into the bitmap's scanline format.
   void Convert(const uint8_t* src, uint8_t* dst, size_t n) const
@@ -704,6 +724,7 @@ void TPNGImage::DecodeImage(const TChunkIDAT& idat)
     if (!plte)
       Fail(EPNGMissingPaletteText);
     palette = plte->Palette();
+    dec.PaletteSize = unsigned(palette.Entries.size());
     if (gama)
       for (auto& e : palette.Entries) {
         e.rgbRed = gama->GammaTable[e.rgbRed];
@@ -721,7 +742,7 @@ void TPNGImage::DecodeImage(const TChunkIDAT& idat)
     }
   }
   if (outBits <= 8) {
-    // Indices past the palette read as black, whatever the file holds.
+    // A short palette is padded for the bitmap; the rows are checked against the real one.
     size_t full = size_t(1) << outBits;
     if (palette.Entries.size() < full)
       palette.Entries.resize(full, TRGBQuad{0, 0, 0, 0});
@@ -785,6 +806,7 @@ void TPNGImage::DecodeImage(const TChunkIDAT& idat)
       readRow(rowBytes);
       uint8_t filter = cur[-1];
       Unfilter(filter, cur, prev, rowBytes, bpp);
+      dec.CheckIndices(cur, size_t(width));
       dec.Convert(cur, ScanLine(y), size_t(width));
       if (mask) {
         uint8_t* mrow = mask->ScanLine(y);
@@ -805,6 +827,7 @@ void TPNGImage::DecodeImage(const TChunkIDAT& idat)
         readRow(rowBytes);
         uint8_t filter = cur[-1];
         Unfilter(filter, cur, prev, rowBytes, bpp);
+        dec.CheckIndices(cur, pw);
         dec.Convert(cur, converted.data(), pw);
         uint8_t* out = ScanLine(y);
         uint8_t* mrow = mask ? mask->ScanLine(y) : nullptr;

@@ -226,10 +226,14 @@ TEST(PNGImage, GammaTableAndZeroGamma)
   ExpectPixels(png0, img, {});
 }
 
-TEST(PNGImage, IndicesPastThePaletteReadBlack)
+TEST(PNGImage, IndicesPastThePaletteMakeTheFileInvalid)
 {
-  RawImage img = RandomImage(8, 8, 3, 8, 6);
-  auto plte = TestPalette(3);
+  // Indices 0..5 against a palette of 3 entries.
+  RawImage img = RandomImage(8, 8, 3, 8, 6, 5);
+  EXPECT_EQ(LoadError(MakePng(img, false, 2, {{"PLTE", TestPalette(3)}})),
+            "The current image being loaded has an invalid palette!");
+  // The same rows against a palette that covers them decode; the bitmap's palette is padded.
+  auto plte = TestPalette(6);
   TPNGImage png;
   Load(png, MakePng(img, false, 2, {{"PLTE", plte}}));
   ExpectPixels(png, img, plte);
