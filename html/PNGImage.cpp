@@ -530,22 +530,23 @@ struct TRowDecoder {
   // Entries of the PLTE chunk (palette images); an index at or past it makes the file invalid.
   unsigned PaletteSize = 256;
 
+  // Palette index of pixel i of a raw row (1, 2, 4 or 8 bits, most significant bits first).
+  unsigned PaletteIndex(const uint8_t* src, size_t i) const
+  {
+    if (Depth == 8)
+      return src[i];
+    size_t bit = i * size_t(Depth);
+    return (src[bit >> 3] >> (8 - Depth - (bit & 7))) & ((1u << Depth) - 1);
+  }
+
   // Refuses a palette row that points past the palette (checked only when it can happen).
   void CheckIndices(const uint8_t* src, size_t n) const
   {
     if (ColorType != 3 || PaletteSize >= (1u << Depth))
       return;
-    for (size_t i = 0; i < n; ++i) {
-      unsigned index;
-      if (Depth == 8)
-        index = src[i];
-      else {
-        size_t bit = i * size_t(Depth);
-        index = (src[bit >> 3] >> (8 - Depth - (bit & 7))) & ((1u << Depth) - 1);
-      }
-      if (index >= PaletteSize)
+    for (size_t i = 0; i < n; ++i)
+      if (PaletteIndex(src, i) >= PaletteSize)
         Fail(EPNGInvalidPaletteText);
-    }
   }
 
   // Converts n pixels of a raw row into the bitmap's scanline format.
@@ -610,16 +611,8 @@ struct TRowDecoder {
   // Whether pixel i of a raw row is made transparent by the tRNS chunk.
   bool Transparent(const uint8_t* src, size_t i) const
   {
-    if (ColorType == 3) {
-      unsigned index;
-      if (Depth == 8)
-        index = src[i];
-      else {
-        size_t bit = i * size_t(Depth);
-        index = (src[bit >> 3] >> (8 - Depth - (bit & 7))) & ((1u << Depth) - 1);
-      }
-      return IndexTransparent[index];
-    }
+    if (ColorType == 3)
+      return IndexTransparent[PaletteIndex(src, i)];
     if (Depth == 16) {
       const uint8_t* p = src + 6 * i;
       return (uint16_t(p[0] << 8 | p[1]) == TrnsR) && (uint16_t(p[2] << 8 | p[3]) == TrnsG) &&
