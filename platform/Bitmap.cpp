@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/Graphics.h"
+
 int PixelFormatBits(TPixelFormat f)
 {
   switch (f) {
@@ -49,14 +51,48 @@ int TPalette::NearestIndex(TColor c) const
   return best;
 }
 
+TBitmap::TBitmap() = default;
+
 TBitmap::TBitmap(int32_t width, int32_t height, TPixelFormat format)
 {
   Allocate(width, height, format);
 }
 
-TBitmap::TBitmap(const TBitmap& other) = default;
-TBitmap& TBitmap::operator=(const TBitmap& other) = default;
+TBitmap::TBitmap(const TBitmap& other)
+  : FWidth(other.FWidth), FHeight(other.FHeight), FFormat(other.FFormat), FStride(other.FStride),
+    FPixels(other.FPixels), FPalette(other.FPalette), FHandleType(other.FHandleType),
+    FTransparent(other.FTransparent), FTransparentMode(other.FTransparentMode),
+    FTransparentColor(other.FTransparentColor), FGeneration(other.FGeneration)
+{
+}
+
+TBitmap& TBitmap::operator=(const TBitmap& other)
+{
+  // The canvas stays: it draws on this bitmap whatever its content.
+  if (this != &other) {
+    FWidth = other.FWidth;
+    FHeight = other.FHeight;
+    FFormat = other.FFormat;
+    FStride = other.FStride;
+    FPixels = other.FPixels;
+    FPalette = other.FPalette;
+    FHandleType = other.FHandleType;
+    FTransparent = other.FTransparent;
+    FTransparentMode = other.FTransparentMode;
+    FTransparentColor = other.FTransparentColor;
+    ++FGeneration;
+  }
+  return *this;
+}
+
 TBitmap::~TBitmap() = default;
+
+TCanvas& TBitmap::Canvas()
+{
+  if (!FCanvas)
+    FCanvas = CreateBitmapCanvas(*this);
+  return *FCanvas;
+}
 
 int TBitmap::BitsPerPixel() const { return PixelFormatBits(FFormat); }
 

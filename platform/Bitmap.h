@@ -13,6 +13,8 @@
 #include "platform/SysUtils.h"
 #include "platform/Types.h"
 
+class TCanvas;
+
 enum class TPixelFormat : uint8_t { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit, pfCustom };
 enum class TBitmapHandleType : uint8_t { bmDIB, bmDDB };
 enum class TTransparentMode : uint8_t { tmAuto, tmFixed };
@@ -38,7 +40,7 @@ public:
   static constexpr int32_t MaxSide = 32768;
   static constexpr size_t MaxBytes = size_t(256) << 20;
 
-  TBitmap() = default;
+  TBitmap();
   TBitmap(int32_t width, int32_t height, TPixelFormat format = TPixelFormat::pf24bit);
   TBitmap(const TBitmap& other);
   TBitmap& operator=(const TBitmap& other);
@@ -90,6 +92,10 @@ public:
   // A new 1-bit bitmap of this size: white (1) where the pixel equals colour, black elsewhere.
   std::unique_ptr<TBitmap> CreateMask(TColor colour) const;
 
+  // A canvas drawing on this bitmap, made on first use and kept with it (copies get their
+  // own). Indexed formats are drawn through a 32-bit working copy and keep their palette.
+  TCanvas& Canvas();
+
   // Incremented on every change through the methods above, so caches can notice.
   uint32_t Generation() const { return FGeneration; }
   void Changed() { ++FGeneration; }
@@ -108,6 +114,7 @@ private:
   TTransparentMode FTransparentMode = TTransparentMode::tmAuto;
   TColor FTransparentColor = clDefault;
   uint32_t FGeneration = 0;
+  std::unique_ptr<TCanvas> FCanvas;
 };
 
 // Bits per pixel of a format (pfDevice counts as 32, pfCustom as 0).

@@ -1,0 +1,23 @@
+// Qt side of the canvas, for other platform sources only (includes Qt): canvas devices
+// over a TBitmap or a painter, and conversions between TBitmap and QImage.
+#pragma once
+
+#include <QImage>
+
+#include <memory>
+
+#include "platform/Graphics.h"
+
+class QPainter;
+
+// A device drawing on a bitmap the caller keeps alive.
+std::unique_ptr<TCanvasDevice> CreateBitmapDevice(TBitmap& bitmap);
+// A device drawing through a painter the caller keeps active (paint events, printers);
+// area is the device rectangle in the painter's pixels.
+std::unique_ptr<TCanvasDevice> CreatePainterDevice(QPainter& painter, const TRect& area, Integer logPixels,
+                                                   bool printer);
+
+// A 32-bit copy of a bitmap (RGB32).
+QImage BitmapToQImage(const TBitmap& bitmap);
+// A 24-bit bitmap of an image (alpha dropped).
+TBitmap QImageToBitmap(const QImage& image);
