@@ -388,7 +388,7 @@ protected:
     }
     p.setPen(pen ? MakePen(*pen) : QPen(Qt::NoPen));
     p.setBrush(brush ? qb : QBrush(Qt::NoBrush));
-    QRectF box(r.Left, r.Top, r.Width() - 1, r.Height() - 1);
+    QRectF box(r.Left + 0.5, r.Top + 0.5, std::max(0, r.Width() - 1), std::max(0, r.Height() - 1));
     switch (s.Kind) {
     case TShape::Polygon: {
       p.drawPolygon(ToQPolygon(s.Points), s.FillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
@@ -423,7 +423,7 @@ protected:
   static void FillPath(QPainter& p, const TShape& s)
   {
     const TRect& r = s.Rect;
-    QRectF box(r.Left, r.Top, r.Width() - 1, r.Height() - 1);
+    QRectF box(r.Left + 0.5, r.Top + 0.5, std::max(0, r.Width() - 1), std::max(0, r.Height() - 1));
     switch (s.Kind) {
     case TShape::Polygon: {
       p.drawPolygon(ToQPolygon(s.Points), s.FillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);

@@ -231,8 +231,20 @@ bool TCanvas::Blt(Integer x, Integer y, Integer w, Integer h, const TBitmap& sou
   TPoint b = LPtoDP(TPoint{x + w, y + h});
   job.FlipX = (b.X < a.X) != (sw < 0);
   job.FlipY = (b.Y < a.Y) != (sh < 0);
-  job.Dest = NormalizedRect({a.X, a.Y, b.X, b.Y});
-  job.Src = NormalizedRect({sx, sy, sx + sw, sy + sh});
+  // A negative extent runs from its start pixel backwards: x + w + 1 .. x inclusive.
+  auto span = [](Integer from, Integer to, Integer& lo, Integer& hi) {
+    if (to < from) {
+      lo = to + 1;
+      hi = from + 1;
+    } else {
+      lo = from;
+      hi = to;
+    }
+  };
+  span(a.X, b.X, job.Dest.Left, job.Dest.Right);
+  span(a.Y, b.Y, job.Dest.Top, job.Dest.Bottom);
+  span(sx, sx + sw, job.Src.Left, job.Src.Right);
+  span(sy, sy + sh, job.Src.Top, job.Src.Bottom);
   job.Source = &source;
   job.SourceBk = ColorToRGB(sourceBk);
   job.TextColor = ColorToRGB(FTextColor) & 0xFFFFFF;
