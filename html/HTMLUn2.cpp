@@ -554,3 +554,361 @@ std::u16string WideLowerCase(const std::u16string& S)
     c = WideLowCaseChar(c);
   return r;
 }
+
+// ---- image maps ----
+
+namespace {
+
+// Image-map coordinates beyond this are of no picture we show; the cap keeps the region
+// arithmetic (x2 + 1, x + r) in range.
+constexpr int32_t MaxMapCoord = 1000000;
+
+std::vector<int32_t> ParseCoords(const std::string& S)
+{
+  std::vector<int32_t> out;
+  size_t i = 0;
+  while (i < S.size() && out.size() < 301) {
+    while (i < S.size() && (S[i] == ',' || S[i] == ' ' || S[i] == '\t' || S[i] == '\r'))
+      ++i;
+    if (i >= S.size())
+      break;
+    size_t j = i;
+    while (j < S.size() && S[j] != ',' && S[j] != ' ' && S[j] != '\t' && S[j] != '\r')
+      ++j;
+    std::string field = S.substr(i, std::min<size_t>(j - i, 20));
+    out.push_back(std::clamp(StrToIntDef(field, 0), -MaxMapCoord, MaxMapCoord));
+    i = j;
+  }
+  return out;
+}
+
+}  // namespace
+
+void TMapItem::AddArea(const TAttributeList& Attrib)
+{
+  std::string href, target, shape, coords;
+  for (const auto& a : Attrib) {
+    if (!a)
+      continue;
+    switch (a->Which) {
+    case HrefSy:
+      href = a->Name;
+      break;
+    case NoHrefSy:
+      href.clear();
+      break;
+    case TargetSy:
+      target = a->Name;
+      break;
+    case ShapeSy:
+      shape = LowerCase(a->Name.substr(0, 4));
+      break;
+    case CoordsSy:
+      coords = a->Name;
+      break;
+    default:
+      break;
+    }
+  }
+  std::vector<int32_t> c = ParseCoords(coords);
+  TRegion region;
+  if (shape == "circ") {
+    if (c.size() < 3)
+      return;
+    region = TRegion::Ellipse(Rect(c[0] - c[2], c[1] - c[2], c[0] + c[2] + 1, c[1] + c[2] + 1));
+  } else if (shape == "poly") {
+    if (c.size() < 6)
+      return;
+    std::vector<TPoint> points;
+    for (size_t k = 0; k + 1 < c.size(); k += 2)
+      points.push_back(Point(c[k], c[k + 1]));
+    region = TRegion::Polygon(points, WINDING);
+  } else {
+    if (c.size() < 4)
+      return;
+    region = TRegion(Rect(c[0], c[1], c[2] + 1, c[3] + 1));
+  }
+  Areas.emplace_back(href, std::move(region));
+  AreaTargets.push_back(target);
+}
+
+bool TMapItem::GetURL(int32_t X, int32_t Y, std::unique_ptr<TUrlTarget>& UrlTarg) const
+{
+  for (size_t i = 0; i < Areas.size(); ++i) {
+    if (!Areas[i].second.Contains(X, Y))
+      continue;
+    if (Areas[i].first.empty())
+      return false;
+    UrlTarg = std::make_unique<TUrlTarget>();
+    UrlTarg->URL = Areas[i].first;
+    UrlTarg->Target = AreaTargets[i];
+    return true;
+  }
+  return false;
+}
+
+// ---- measuring and drawing ----
+
+int32_t GetXExtent(TCanvas& Canvas, const char16_t* Text, int32_t Count)
+{
+  if (Count <= 0)
+    return 0;
+  return Canvas.GetTextExtentPoint32W(Text, static_cast<size_t>(Count)).cx;
+}
+
+int32_t FitText(TCanvas& Canvas, const char16_t* Text, int32_t Max, int32_t Width, int32_t& Extent)
+{
+  int32_t lo = 0;
+  int32_t hi = std::max(Max, 0);
+  int32_t result = -1;
+  while (lo <= hi) {
+    int32_t mid = lo + (hi - lo) / 2;
+    int32_t w = GetXExtent(Canvas, Text, mid);
+    if (w > Width) {
+      hi = mid - 1;
+    } else if (w < Width) {
+      lo = mid + 1;
+    } else {
+      result = mid;
+      break;
+    }
+  }
+  if (result < 0)
+    result = std::max(hi, 0);
+  if (result > 0 && Text[result - 1] >= 0xD800 && Text[result - 1] <= 0xDBFF)
+    --result;
+  Extent = GetXExtent(Canvas, Text, result);
+  return result;
+}
+
+void WrapText(TCanvas& Canvas, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, const std::string& S)
+{
+  int oldMode = Canvas.SetBkMode(TRANSPARENT);
+  int32_t h = Canvas.TextHeight("A");
+  int32_t y = Y1;
+  std::string line;
+  auto emit = [&]() {
+    if (y + h > Y2)
+      return false;
+    Canvas.TextOut(X1, y, line);
+    y += h;
+    return true;
+  };
+  size_t i = 0;
+  bool room = true;
+  while (room && i < S.size()) {
+    size_t j = S.find(' ', i);
+    if (j == std::string::npos)
+      j = S.size();
+    std::string word = S.substr(i, j - i);
+    i = j + 1;
+    if (word.empty())
+      continue;
+    std::string longer = line.empty() ? word : line + " " + word;
+    if (line.empty() || Canvas.TextWidth(longer) <= X2 - X1) {
+      line = longer;
+    } else {
+      room = emit();
+      line = word;
+    }
+  }
+  if (room && !line.empty())
+    emit();
+  Canvas.SetBkMode(oldMode);
+}
+
+namespace {
+
+bool MonochromePrinter(TCanvas& Canvas)
+{
+  return Canvas.Device().IsPrinter() && Canvas.GetDeviceCaps(BITSPIXEL) * Canvas.GetDeviceCaps(PLANES) == 1;
+}
+
+// Top and left edges in one colour, bottom and right in the other, Width pixels deep.
+void Bevel(TCanvas& Canvas, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, TColor TopLeft, TColor BottomRight, int Width)
+{
+  TPen saved;
+  saved.Assign(Canvas.Pen());
+  Canvas.Pen().SetWidth(1);
+  Canvas.Pen().SetStyle(psSolid);
+  for (int i = 0; i < Width; ++i) {
+    Canvas.Pen().SetColor(TopLeft);
+    Canvas.MoveTo(X1 + i, Y2 - 1 - i);
+    Canvas.LineTo(X1 + i, Y1 + i);
+    Canvas.LineTo(X2 - i, Y1 + i);
+    Canvas.Pen().SetColor(BottomRight);
+    Canvas.MoveTo(X2 - 1 - i, Y1 + i + 1);
+    Canvas.LineTo(X2 - 1 - i, Y2 - 1 - i);
+    Canvas.LineTo(X1 + i, Y2 - 1 - i);
+  }
+  Canvas.Pen().Assign(saved);
+}
+
+}  // namespace
+
+void FormControlRect(TCanvas& Canvas, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, bool Raised, bool PrintMonoBlack)
+{
+  Canvas.FillRect(Rect(X1, Y1, X2, Y2), clWhite);
+  if (PrintMonoBlack && MonochromePrinter(Canvas)) {
+    Bevel(Canvas, X1, Y1, X2, Y2, clBlack, clBlack, 1);
+    return;
+  }
+  TColor light = clSilver;
+  TColor dark = clBtnShadow;
+  if (Raised)
+    Bevel(Canvas, X1, Y1, X2, Y2, light, dark, 2);
+  else
+    Bevel(Canvas, X1, Y1, X2, Y2, dark, light, 2);
+}
+
+void RaisedRectColor(const TBorderLook& Look, TCanvas& Canvas, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, TColor Light,
+                     TColor Dark, bool Raised)
+{
+  // Borders far outside the page are drawn only where they can show.
+  Y1 = std::clamp(Y1, -200, 5000);
+  Y2 = std::clamp(Y2, -200, 5000);
+  if (Look.Printing && Look.PrintMonoBlack && MonochromePrinter(Canvas))
+    Light = Dark = clBlack;
+  if (Raised)
+    Bevel(Canvas, X1, Y1, X2, Y2, Light, Dark, 1);
+  else
+    Bevel(Canvas, X1, Y1, X2, Y2, Dark, Light, 1);
+}
+
+void RaisedRect(const TBorderLook& Look, TCanvas& Canvas, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, bool Raised)
+{
+  bool whitePage = ColorToRGB(Look.Background) == clWhite;
+  TColor light = whitePage || Look.Printing ? clSilver : clBtnHighlight;
+  RaisedRectColor(Look, Canvas, X1, Y1, X2, Y2, light, clBtnShadow, Raised);
+}
+
+// ---- built-in pictures and cursors ----
+
+namespace {
+
+// A picture from rows of characters; Colors maps each character to a colour.
+TBitmap Picture(const std::vector<std::string>& Rows, const std::vector<std::pair<char, TColor>>& Colors, TPixelFormat Format)
+{
+  int32_t h = static_cast<int32_t>(Rows.size());
+  int32_t w = static_cast<int32_t>(Rows[0].size());
+  TBitmap b(w, h, Format);
+  if (Format == TPixelFormat::pf1bit)
+    b.SetPalette(TPalette{{TRGBQuad{0, 0, 0, 0}, TRGBQuad{255, 255, 255, 0}}});
+  for (int32_t y = 0; y < h; ++y)
+    for (int32_t x = 0; x < w; ++x) {
+      char ch = x < static_cast<int32_t>(Rows[static_cast<size_t>(y)].size()) ? Rows[static_cast<size_t>(y)][static_cast<size_t>(x)] : ' ';
+      for (const auto& [k, c] : Colors)
+        if (k == ch)
+          b.SetPixel(x, y, c);
+    }
+  return b;
+}
+
+const std::vector<std::string> DefRows = {
+  "################",
+  "#..............#",
+  "#.############.#",
+  "#.#yyyyyyyyyy#.#",
+  "#.#yyyyyyyyyy#.#",
+  "#.#yyyyyyyyyy#.#",
+  "#.#yyyyyyyggy#.#",
+  "#.#yyyyyyggggy.#",
+  "#.#yyyggyggggg.#",
+  "#.#yyggggggggg.#",
+  "#.#ggggggggggg.#",
+  "#.#ggggggggggg.#",
+  "#.############.#",
+  "#..............#",
+  "#..............#",
+  "################",
+};
+
+const std::vector<std::string> ErrorRows = {
+  "################",
+  "#..............#",
+  "#.rr........rr.#",
+  "#.rrr......rrr.#",
+  "#..rrr....rrr..#",
+  "#...rrr..rrr...#",
+  "#....rrrrrr....#",
+  "#.....rrrr.....#",
+  "#.....rrrr.....#",
+  "#....rrrrrr....#",
+  "#...rrr..rrr...#",
+  "#..rrr....rrr..#",
+  "#.rrr......rrr.#",
+  "#.rr........rr.#",
+  "#..............#",
+  "################",
+};
+
+// Cursors: '#' black, '.' white, ' ' transparent.
+const std::vector<std::string> HandRows = {
+  "     ##         ", "    #..#        ", "    #..#        ", "    #..#        ", "    #..###      ",
+  "    #..#..###   ", "    #..#..#..## ", " ## #..#..#..#.#", "#..##........#.#", "#...#..........#",
+  " #..#..........#", "  #............#", "  #...........# ", "   #..........# ", "    #........#  ",
+  "    ##########  ",
+};
+const std::vector<std::string> IBeamRows = {
+  "###.###", ".#####.", "  ###  ", "  ###  ", "  ###  ", "  ###  ", "  ###  ", "  ###  ",
+  "  ###  ", "  ###  ", "  ###  ", "  ###  ", "  ###  ", "  ###  ", ".#####.", "###.###",
+};
+const std::vector<std::string> UpRows = {
+  "      .      ", "     .#.     ", "    .###.    ", "   .#####.   ", "  .#######.  ", " .#########. ",
+  ".###########.", ".....###.....", "    .###.    ", "    .###.    ", "    .###.    ",
+};
+
+std::vector<std::string> Flipped(const std::vector<std::string>& Rows)
+{
+  return std::vector<std::string>(Rows.rbegin(), Rows.rend());
+}
+
+TCursorImage MakeCursor(const std::vector<std::string>& Rows, TPoint Hot)
+{
+  TCursorImage c;
+  c.Image = Picture(Rows, {{'#', clBlack}, {'.', clWhite}, {' ', clWhite}}, TPixelFormat::pf1bit);
+  c.Mask = Picture(Rows, {{'#', clBlack}, {'.', clBlack}, {' ', clWhite}}, TPixelFormat::pf1bit);
+  c.HotSpot = Hot;
+  return c;
+}
+
+}  // namespace
+
+const TBitmap& DefBitmap()
+{
+  static const TBitmap b = Picture(DefRows, {{'#', clGray}, {'.', clSilver}, {'y', RGBColor(255, 255, 192)}, {'g', RGBColor(0, 160, 0)}},
+                                   TPixelFormat::pf24bit);
+  return b;
+}
+
+const TBitmap& ErrorBitmap()
+{
+  static const TBitmap b = Picture(ErrorRows, {{'#', clGray}, {'.', clWhite}, {'r', clRed}}, TPixelFormat::pf24bit);
+  return b;
+}
+
+const TBitmap& ErrorBitmapMask()
+{
+  // The frame and the cross show; the white inside lets the page through.
+  static const TBitmap b = Picture(ErrorRows, {{'#', clBlack}, {'.', clWhite}, {'r', clBlack}}, TPixelFormat::pf1bit);
+  return b;
+}
+
+const TCursorImage* BuiltInCursor(int Index)
+{
+  static const TCursorImage cursors[5] = {
+    MakeCursor(HandRows, Point(5, 0)),
+    MakeCursor(IBeamRows, Point(3, 8)),
+    MakeCursor([] {
+      std::vector<std::string> r = UpRows;
+      r.push_back("    .###.    ");
+      std::vector<std::string> down = Flipped(UpRows);
+      r.insert(r.end(), down.begin(), down.end());
+      return r;
+    }(),
+               Point(6, 11)),
+    MakeCursor(UpRows, Point(6, 0)),
+    MakeCursor(Flipped(UpRows), Point(6, 10)),
+  };
+  return Index >= 1 && Index <= 5 ? &cursors[Index - 1] : nullptr;
+}

@@ -16,6 +16,8 @@
 
 #include "html/ReadhtmlSymbols.h"
 #include "platform/Bitmap.h"
+#include "platform/Graphics.h"
+#include "platform/Regions.h"
 #include "platform/Types.h"
 
 class TProperties;
@@ -381,3 +383,62 @@ std::u16string WideUpperCase(const std::u16string& S);
 std::u16string WideLowerCase(const std::u16string& S);
 char16_t WideUpCaseChar(char16_t C);
 char16_t WideLowCaseChar(char16_t C);
+
+// ---- image maps ----
+
+class TMapItem {
+public:
+  std::string MapName;
+  // Area links with their regions, and the area targets beside them, in the order added.
+  std::vector<std::pair<std::string, TRegion>> Areas;
+  std::vector<std::string> AreaTargets;
+
+  // From an AREA tag; areas with too few coordinates are ignored.
+  void AddArea(const TAttributeList& Attrib);
+  // The first area holding the point decides: its link (a new record) when it has one;
+  // an area without link hides those after it.
+  bool GetURL(int32_t X, int32_t Y, std::unique_ptr<TUrlTarget>& UrlTarg) const;
+};
+
+// ---- measuring and drawing ----
+
+// How many characters of Text, at most Max, fit in Width; Extent gets their width. A
+// surrogate pair is never cut.
+int32_t FitText(TCanvas& Canvas, const char16_t* Text, int32_t Max, int32_t Width, int32_t& Extent);
+// Width of the first Count characters of Text.
+int32_t GetXExtent(TCanvas& Canvas, const char16_t* Text, int32_t Count);
+// S word by word into the rectangle, transparently, as many lines as fit.
+void WrapText(TCanvas& Canvas, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, const std::string& S);
+// A form control's sunken (or raised) white box; black and thin on a monochrome printer
+// when PrintMonoBlack.
+void FormControlRect(TCanvas& Canvas, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, bool Raised, bool PrintMonoBlack);
+
+// What table borders need to know of the document they are drawn for.
+struct TBorderLook {
+  TColor Background = clWhite;   // the page's background colour
+  bool Printing = false;
+  bool PrintMonoBlack = false;   // black borders on monochrome printers
+};
+// A one-pixel table or cell border in the system's 3-D colours.
+void RaisedRect(const TBorderLook& Look, TCanvas& Canvas, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, bool Raised);
+// The same with given light and dark colours.
+void RaisedRectColor(const TBorderLook& Look, TCanvas& Canvas, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, TColor Light,
+                     TColor Dark, bool Raised);
+
+// ---- built-in pictures and cursors ----
+
+// Shown while an image is not there yet.
+const TBitmap& DefBitmap();
+// Shown for an image that could not be had, with its mask (white = transparent).
+const TBitmap& ErrorBitmap();
+const TBitmap& ErrorBitmapMask();
+
+// The viewer's cursors, by their numbers in the screen's cursor table.
+enum : int { HandCursor = 1, ThickIBeamCursor = 2, UpDownCursor = 3, UpOnlyCursor = 4, DownOnlyCursor = 5 };
+struct TCursorImage {
+  TBitmap Image;      // black and white
+  TBitmap Mask;       // 1 bit: white where the screen shows through
+  TPoint HotSpot;
+};
+// Cursor 1 to 5; nullptr for other numbers.
+const TCursorImage* BuiltInCursor(int Index);

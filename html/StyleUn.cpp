@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "platform/CodePages.h"
+#include "platform/Fonts.h"
 #include "platform/SysUtils.h"
 
 const char* const PropWords[PropCount] = {
@@ -15,7 +17,6 @@ const char* const PropWords[PropCount] = {
   "background-attachment", "vertical-align", "position", "z-index", "list-style-type", "list-style-image", "float",
   "clear", "text-indent", "page-break-before", "page-break-after", "page-break-inside", "text-transform", "display"};
 
-int32_t StylePixelsPerInch = 96;
 double DefPointSize = 12.0;
 
 int PropIndex(const std::string& Name)
@@ -357,7 +358,7 @@ double ConvertFontSize(const std::string& Text, double ParentSize, double Defaul
     else if (unit == "%")
       r = v * ParentSize / 100;
     else if (unit == "px" || unit.empty())
-      r = v * 72 / StylePixelsPerInch;
+      r = v * 72 / ScreenPixelsPerInch();
     else
       r = DefaultSize;
   } else if (s == "smaller")
@@ -389,7 +390,7 @@ int32_t ConvertLength(const std::string& Text, bool Relative, int32_t Base, int3
   std::string unit;
   if (!SplitNumber(Text, v, unit))
     return Default;
-  double ppi = StylePixelsPerInch;
+  double ppi = ScreenPixelsPerInch();
   double r;
   if (unit.empty())
     r = Relative ? v * Base : v;
@@ -505,6 +506,7 @@ void TProperties::Assign(const TProperties& Source)
   FIArray = Source.FIArray;
   FontsSet = Source.FontsSet;
   FStyles = Source.FStyles;
+  FFont.reset();
 }
 
 namespace {
@@ -536,6 +538,7 @@ void TProperties::InheritFrom(const TProperties& Parent)
   FIArray = Parent.FIArray;
   FontsSet = Parent.FontsSet;
   FStyles = Parent.FStyles;
+  FFont.reset();
 }
 
 void TProperties::Merge(const TProperties& Rule)
@@ -553,6 +556,8 @@ void TProperties::ApplyRules(TStyleList& Styles, const TPropStack* Stack, const 
                              const TProperties* InlineStyle)
 {
   FStyles = &Styles;
+  FFont.reset();
+  const TPropValue inheritedFamily = Props[FontFamily];
   PropTag = Tag;
   PropClass = Class;
   PropID = ID;
@@ -610,6 +615,7 @@ void TProperties::ApplyRules(TStyleList& Styles, const TPropStack* Stack, const 
   if (InlineStyle)
     Merge(*InlineStyle);
 
+  ResolveFontFamily(inheritedFamily);
   const TProperties* parent = Stack && Stack->Count() > 0 ? &Stack->Last() : nullptr;
   if (const std::string* s = std::get_if<std::string>(&Props[FontSize])) {
     double parentSize = parent ? parent->GetFontSize() : Styles.DefPointSize();
@@ -630,6 +636,7 @@ void TProperties::Reinherit(const TProperties& NewParent)
       Props[i] = NewParent.Props[i];
   FontsSet = NewParent.FontsSet;
   FIArray = NewParent.FIArray;
+  FFont.reset();
   if (PropTag == "a" || FontsSet)
     BuildLinkFonts(&NewParent);
 }
@@ -666,11 +673,11 @@ void TProperties::BuildLinkFonts(const TProperties* Parent)
     if (Originals[FontSize])
       info.iSize = own.iSize;
     if (Originals[FontWeight])
-      info.iStyle = static_cast<uint8_t>((info.iStyle & ~hfsBold) | (own.iStyle & hfsBold));
+      info.iStyle = static_cast<TFontStyles>((info.iStyle & ~fsBold) | (own.iStyle & fsBold));
     if (Originals[FontStyle])
-      info.iStyle = static_cast<uint8_t>((info.iStyle & ~hfsItalic) | (own.iStyle & hfsItalic));
+      info.iStyle = static_cast<TFontStyles>((info.iStyle & ~fsItalic) | (own.iStyle & fsItalic));
     if (Originals[TextDecoration])
-      info.iStyle = static_cast<uint8_t>((info.iStyle & ~(hfsUnderline | hfsStrikeOut)) | (own.iStyle & (hfsUnderline | hfsStrikeOut)));
+      info.iStyle = static_cast<TFontStyles>((info.iStyle & ~(fsUnderline | fsStrikeOut)) | (own.iStyle & (fsUnderline | fsStrikeOut)));
     if (Originals[Color])
       info.iColor = own.iColor;
     info.iCharset = own.iCharset;
@@ -685,27 +692,78 @@ void TProperties::SetProperty(int Index, const TPropValue& Value)
     return;
   Props[Index] = Value;
   Originals[Index] = true;
+  FFont.reset();
 }
 
 void TProperties::SetCharset(int32_t Charset)
 {
-  static const std::pair<int, int> table[] = {{0, 1252}, {1, 0},     {2, 0},     {77, 2},    {128, 932}, {129, 949}, {130, 1361},
-                                              {134, 936}, {136, 950}, {161, 1253}, {162, 1254}, {163, 1258}, {177, 1255}, {178, 1256},
-                                              {186, 1257}, {204, 1251}, {222, 874},  {238, 1250}, {255, 1}};
   FCharset = Charset;
-  for (const auto& [cs, cp] : table)
-    if (cs == Charset) {
-      CodePage = cp;
-      break;
-    }
+  Cardinal cp;
+  if (Charset >= 0 && Charset <= 255 && CharsetToCodePage(static_cast<TFontCharset>(Charset), cp))
+    CodePage = static_cast<int32_t>(cp);
   for (ThtFontInfo& info : FIArray)
     info.iCharset = Charset;
+  FFont.reset();
 }
 
 void TProperties::SetUTF8()
 {
   CodePage = 65001;
   FCharset = 0;
+  FFont.reset();
+}
+
+std::string FirstInstalledFont(const std::string& Families)
+{
+  size_t start = 0;
+  while (start <= Families.size()) {
+    size_t comma = Families.find(',', start);
+    std::string name = Trim(Families.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+    if (name.size() >= 2 && (name[0] == '"' || name[0] == '\'') && name.back() == name[0])
+      name = Trim(name.substr(1, name.size() - 2));
+    if (!name.empty() && IsScreenFont(name)) {
+      // The installed font's own spelling: sheets write names in any case.
+      for (const std::string& f : ScreenFonts())
+        if (LowerCase(f) == LowerCase(name))
+          return f;
+      return name;
+    }
+    if (comma == std::string::npos)
+      break;
+    start = comma + 1;
+  }
+  return std::string();
+}
+
+void TProperties::ResolveFontFamily(const TPropValue& Inherited)
+{
+  // A family list from a rule becomes its first installed font; with none installed the
+  // element keeps the family it had.
+  const std::string* list = std::get_if<std::string>(&Props[FontFamily]);
+  if (!list)
+    return;
+  std::string first = FirstInstalledFont(*list);
+  if (!first.empty())
+    Props[FontFamily] = first;
+  else
+    Props[FontFamily] = Inherited;
+}
+
+TMyFont* TProperties::GetFont()
+{
+  if (!FFont) {
+    FFont = std::make_unique<TMyFont>();
+    std::string name = GetFontFamily();
+    if (!name.empty())
+      FFont->SetName(name);
+    FFont->SetHeight(-std::max(1, SafeRound(GetFontSize() * ScreenPixelsPerInch() / 72)));
+    FFont->SetStyle(GetFontStyle());
+    FFont->SetColor(GetFontColor());
+    FFont->SetCharset(static_cast<TFontCharset>(std::clamp(FCharset, 0, 255)));
+    TColor bg;
+    FFont->bgColor = GetBackgroundColor(bg) ? bg : NoColor;
+  }
+  return FFont.get();
 }
 
 // ---- queries ----
@@ -727,22 +785,22 @@ std::string TProperties::GetFontFamily() const
   return PropString(Props[FontFamily]);
 }
 
-uint8_t TProperties::GetFontStyle() const
+TFontStyles TProperties::GetFontStyle() const
 {
-  uint8_t st = 0;
+  TFontStyles st = 0;
   const std::string& weight = PropString(Props[FontWeight]);
   double w;
   std::string unit;
   if (Contains(weight, "bold") || (SplitNumber(weight, w, unit) && w >= 600))
-    st |= hfsBold;
+    st |= fsBold;
   const std::string& style = PropString(Props[FontStyle]);
   if (Contains(style, "italic") || Contains(style, "oblique"))
-    st |= hfsItalic;
+    st |= fsItalic;
   const std::string& deco = PropString(Props[TextDecoration]);
   if (Contains(deco, "underline"))
-    st |= hfsUnderline;
+    st |= fsUnderline;
   if (Contains(deco, "line-through"))
-    st |= hfsStrikeOut;
+    st |= fsStrikeOut;
   return st;
 }
 
@@ -781,7 +839,7 @@ JustifyType TProperties::GetTextAlign() const
 
 bool TProperties::GetFloat(AlignmentType& Align) const
 {
-  const std::string& s = PropString(Props[psFloat]);
+  const std::string& s = PropString(Props[piFloat]);
   if (s == "left")
     Align = ALeft;
   else if (s == "right")
@@ -795,7 +853,7 @@ bool TProperties::GetFloat(AlignmentType& Align) const
 
 bool TProperties::GetClear(ClearAttrType& Clear) const
 {
-  const std::string& s = PropString(Props[psClear]);
+  const std::string& s = PropString(Props[piClear]);
   if (s == "left")
     Clear = clrLeft;
   else if (s == "right")
@@ -811,7 +869,7 @@ bool TProperties::GetClear(ClearAttrType& Clear) const
 
 PositionType TProperties::GetPosition() const
 {
-  const std::string& s = PropString(Props[psPosition]);
+  const std::string& s = PropString(Props[piPosition]);
   if (s == "absolute")
     return posAbsolute;
   if (s == "relative")
@@ -933,7 +991,7 @@ bool TProperties::IsHidden() const
 
 bool TProperties::DisplayNone() const
 {
-  return PropString(Props[psDisplay]) == "none";
+  return PropString(Props[piDisplay]) == "none";
 }
 
 int32_t TProperties::GetTextTransform() const
@@ -973,7 +1031,7 @@ int32_t TProperties::GetZIndex() const
 
 int32_t TProperties::GetTextIndent(int32_t BaseWidth) const
 {
-  int32_t em = SafeRound(GetFontSize() * StylePixelsPerInch / 72);
+  int32_t em = SafeRound(GetFontSize() * ScreenPixelsPerInch() / 72);
   return ConvertLength(PropString(Props[TextIndent]), false, BaseWidth, 0, em / 2, em);
 }
 
@@ -984,7 +1042,7 @@ int32_t TProperties::GetLineHeight(int32_t FontHeight) const
   std::string unit;
   if (s.empty() || s == "normal" || !SplitNumber(s, v, unit))
     return FontHeight;
-  int32_t em = SafeRound(GetFontSize() * StylePixelsPerInch / 72);
+  int32_t em = SafeRound(GetFontSize() * ScreenPixelsPerInch() / 72);
   int32_t r = unit.empty() ? ClampLength(v * em) : ConvertLength(s, false, em, FontHeight, em / 2, em);
   return std::max(r, 0);
 }

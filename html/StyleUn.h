@@ -12,6 +12,7 @@
 #include <variant>
 #include <vector>
 
+#include "platform/Graphics.h"
 #include "platform/Types.h"
 
 // Property indices; PropWords gives each its CSS name.
@@ -22,10 +23,10 @@ enum PropIndices : int {
   BorderBottomWidth, BorderLeftWidth, BorderTopStyle, BorderRightStyle, BorderBottomStyle,
   BorderLeftStyle, piWidth, piHeight, TopPos, LeftPos, Visibility, LineHeight,
   BackgroundImage, BackgroundPosition, BackgroundRepeat, BackgroundAttachment, VerticalAlign,
-  psPosition, ZIndex, ListStyleType, ListStyleImage, psFloat, psClear, TextIndent,
-  PageBreakBefore, PageBreakAfter, PageBreakInside, TextTransform, psDisplay
+  piPosition, ZIndex, ListStyleType, ListStyleImage, piFloat, piClear, TextIndent,
+  PageBreakBefore, PageBreakAfter, PageBreakInside, TextTransform, piDisplay
 };
-constexpr int MaxStyleIndex = psDisplay;
+constexpr int MaxStyleIndex = piDisplay;
 constexpr int PropCount = MaxStyleIndex + 1;
 extern const char* const PropWords[PropCount];
 // Index of a CSS property name, -1 when it is none of ours.
@@ -85,14 +86,11 @@ struct TBoxValues {
   bool BottomAuto = false;
 };
 
-// Font styles as style text gives them.
-enum ThtFontStyleBits : uint8_t { hfsBold = 1, hfsItalic = 2, hfsUnderline = 4, hfsStrikeOut = 8 };
-
 // One link-state font: name, size in points, styles, colours and charset.
 struct ThtFontInfo {
   std::string iName;
   double iSize = 12.0;
-  uint8_t iStyle = 0;   // ThtFontStyleBits
+  TFontStyles iStyle = 0;
   TColor iColor = clBlack;
   TColor ibgColor = NoColor;
   int iCharset = 1;
@@ -101,9 +99,6 @@ struct ThtFontInfo {
 // Normal, visited, hover, visited-and-hover.
 enum LinkState : int { lsNormal, lsVisited, lsHover, lsVisitedHover };
 using TFontInfoArray = std::array<ThtFontInfo, 4>;
-
-// Screen resolution the style conversions use (fixed; tests may change it).
-extern int32_t StylePixelsPerInch;
 
 // Font size in points from style text; words use the document's default size.
 double ConvertFontSize(const std::string& Text, double ParentSize);
@@ -125,6 +120,22 @@ int ColorNameCount();
 
 class TStyleList;
 class TPropStack;
+
+// A font made from computed properties: the platform font and the background colour of
+// the text it draws.
+class TMyFont : public TFont {
+public:
+  TColor bgColor = NoColor;
+  void Assign(const TMyFont& Source)
+  {
+    TFont::Assign(Source);
+    bgColor = Source.bgColor;
+  }
+};
+
+// The first installed font of a comma-separated family list (quotes and spaces dropped),
+// or empty when none is installed.
+std::string FirstInstalledFont(const std::string& Families);
 
 class TProperties {
 public:
@@ -165,9 +176,11 @@ public:
   // Queries for layout.
   double GetFontSize() const;   // points
   std::string GetFontFamily() const;
-  uint8_t GetFontStyle() const;   // ThtFontStyleBits from weight, style and decoration
+  TFontStyles GetFontStyle() const;   // from weight, style and decoration
   TColor GetFontColor() const;
   void GetFontInfo(ThtFontInfo& Info) const;
+  // The element's font, made once and kept until the properties change.
+  TMyFont* GetFont();
   JustifyType GetTextAlign() const;
   bool GetFloat(AlignmentType& Align) const;
   bool GetClear(ClearAttrType& Clear) const;
@@ -196,7 +209,9 @@ public:
 private:
   friend class TStyleList;
   void BuildLinkFonts(const TProperties* Parent);
+  void ResolveFontFamily(const TPropValue& Inherited);
   TStyleList* FStyles = nullptr;   // the sheet the rules came from (for link fonts)
+  std::unique_ptr<TMyFont> FFont;
 };
 
 // The document's style sheet: selector -> rule, sorted by selector.

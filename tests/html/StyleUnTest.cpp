@@ -138,10 +138,10 @@ TEST_F(Cascade, DefaultsAndInheritance)
   EXPECT_EQ(root.CodePage, 1252);
   TProperties& h1 = Push("h1");
   EXPECT_DOUBLE_EQ(h1.GetFontSize(), 24);
-  EXPECT_TRUE(h1.GetFontStyle() & hfsBold);
+  EXPECT_TRUE(h1.GetFontStyle() & fsBold);
   TProperties& i = Push("i");
   EXPECT_DOUBLE_EQ(i.GetFontSize(), 24);
-  EXPECT_EQ(i.GetFontStyle(), hfsBold | hfsItalic);
+  EXPECT_EQ(i.GetFontStyle(), fsBold | fsItalic);
   TProperties& code = Push("code");
   EXPECT_EQ(code.GetFontFamily(), "Courier New");
   EXPECT_NEAR(code.GetFontSize(), 24 * 0.833, 1e-9);
@@ -167,7 +167,7 @@ TEST_F(Cascade, RuleOrderClassAndId)
   Stack.Pop();
   TProperties& x = Push("p", "note", "x");
   EXPECT_EQ(x.GetFontColor(), Pal(1, 2, 3));
-  EXPECT_TRUE(x.GetFontStyle() & hfsBold);
+  EXPECT_TRUE(x.GetFontStyle() & fsBold);
 }
 
 TEST_F(Cascade, DescendantRules)
@@ -248,11 +248,11 @@ TEST_F(Cascade, LinkColoursAndFonts)
   EXPECT_EQ(a.FIArray[lsNormal].iColor, Pal(0, 128, 0));
   EXPECT_EQ(a.FIArray[lsVisited].iColor, clPurple);
   EXPECT_EQ(a.FIArray[lsHover].iColor, clRed);
-  EXPECT_EQ(a.FIArray[lsNormal].iStyle, hfsUnderline);
+  EXPECT_EQ(a.FIArray[lsNormal].iStyle, fsUnderline);
   TProperties& b = Push("b");
   ASSERT_TRUE(b.FontsSet);
   EXPECT_EQ(b.FIArray[lsHover].iColor, clRed);
-  EXPECT_EQ(b.FIArray[lsHover].iStyle, hfsUnderline | hfsBold);
+  EXPECT_EQ(b.FIArray[lsHover].iStyle, fsUnderline | fsBold);
 }
 
 TEST_F(Cascade, ReinheritAfterMisnestedEnd)
@@ -260,10 +260,10 @@ TEST_F(Cascade, ReinheritAfterMisnestedEnd)
   // <b>x<i>y</b>z</i>: after </b> the I context sits on the root.
   Push("b");
   Push("i");
-  EXPECT_EQ(Stack.Last().GetFontStyle(), hfsBold | hfsItalic);
+  EXPECT_EQ(Stack.Last().GetFontStyle(), fsBold | fsItalic);
   Stack.Delete(1);
   Stack.Last().Reinherit(Stack[0]);
-  EXPECT_EQ(Stack.Last().GetFontStyle(), hfsItalic);
+  EXPECT_EQ(Stack.Last().GetFontStyle(), fsItalic);
 }
 
 TEST_F(Cascade, InlineColourFallbacks)
@@ -346,6 +346,29 @@ TEST(StyleUnCharset, CodePages)
   p.SetUTF8();
   EXPECT_EQ(p.CodePage, 65001);
   EXPECT_EQ(p.FCharset, 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Cascade, FontFamiliesAndFonts)
+{
+  EXPECT_EQ(FirstInstalledFont("NoSuchFontAnywhere, 'Courier New', arial"), "Courier New");
+  EXPECT_EQ(FirstInstalledFont("\"NoSuch\", serif-ish"), "");
+  Sheet("p { font-family: NoSuchFontAnywhere, Arial; font-size: 18pt } i { font-family: NoSuchFontAnywhere }");
+  TProperties& p = Push("p");
+  EXPECT_EQ(p.GetFontFamily(), "Arial");
+  TProperties& i = Push("i");
+  EXPECT_EQ(i.GetFontFamily(), "Arial");   // none installed: keeps the family it had
+  TMyFont* f = i.GetFont();
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(f->Name(), "Arial");
+  EXPECT_EQ(f->Height(), -24);   // 18 points at 96 dpi
+  EXPECT_EQ(f->Style(), fsItalic);
+  EXPECT_EQ(i.GetFont(), f);   // kept
+  i.SetProperty(FontWeight, std::string("700"));
+  EXPECT_EQ(i.GetFont()->Style(), fsItalic | fsBold);
 }
 
 }  // namespace
