@@ -124,6 +124,33 @@ void TBltJob::Run()
   if (area.IsEmpty())
     return;
 
+  // Plain copies between direct-colour bitmaps of the same size move bytes.
+  auto direct = [](TPixelFormat f) {
+    return f == TPixelFormat::pf24bit || f == TPixelFormat::pf32bit || f == TPixelFormat::pfDevice;
+  };
+  if (useSrc && ((Rop >> 16) & 0xFF) == 0xCC && dw == sw && dh == sh && !FlipX && !FlipY &&
+      direct(Source->PixelFormat()) && direct(t.PixelFormat())) {
+    const int sb = Source->PixelFormat() == TPixelFormat::pf24bit ? 3 : 4;
+    const int tb = t.PixelFormat() == TPixelFormat::pf24bit ? 3 : 4;
+    TRegion inside(TRect{Dest.Left - Src.Left, Dest.Top - Src.Top, Dest.Left - Src.Left + Source->Width(),
+                         Dest.Top - Src.Top + Source->Height()});
+    area.Intersect(inside);
+    for (const TRect& r : area.Rects())
+      for (Integer y = r.Top; y < r.Bottom; ++y) {
+        const uint8_t* from = Source->ScanLine(y - Dest.Top + Src.Top) + size_t(r.Left - Dest.Left + Src.Left) * sb;
+        uint8_t* to = t.ScanLine(y) + size_t(r.Left) * tb;
+        for (Integer x = r.Left; x < r.Right; ++x, from += sb, to += tb) {
+          to[0] = from[0];
+          to[1] = from[1];
+          to[2] = from[2];
+          if (tb == 4)
+            to[3] = 0;
+        }
+      }
+    t.Changed();
+    return;
+  }
+
   // A source sample as a colour (colour targets) or as a bit in bit 0 (monochrome targets).
   auto sourceValue = [&](Integer x, Integer y) -> uint32_t {
     if (monoSource) {
@@ -258,6 +285,12 @@ bool TCanvas::Blt(Integer x, Integer y, Integer w, Integer h, const TBitmap& sou
     return true;
 
   if (TBitmap* target = FDevice->PixelTarget()) {
+    // Copying within one bitmap reads from a snapshot, so overlapping areas come out right.
+    TBitmap snapshot;
+    if (&source == target && RopUsesSource(rop)) {
+      snapshot = source;
+      job.Source = &snapshot;
+    }
     job.Target = target;
     job.Clip = Clip();
     job.Run();

@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <unordered_map>
 
 namespace {
 
@@ -147,6 +148,22 @@ const TTable* SingleByteTable(Cardinal cp)
       (*t)[b] = Replacement;
   }
   return (tables[cp] = std::move(t)).get();
+}
+
+using TReverse = std::unordered_map<char16_t, char>;
+
+// Character to byte for a single-byte page (the first byte wins where two share one).
+const TReverse& ReverseTable(Cardinal cp, const TTable& table)
+{
+  static std::map<Cardinal, std::unique_ptr<TReverse>> reverse;
+  auto& r = reverse[cp];
+  if (!r) {
+    r = std::make_unique<TReverse>();
+    for (int b = 0; b < 256; ++b)
+      if (table[b] != Replacement)
+        r->emplace(table[b], static_cast<char>(b));
+  }
+  return *r;
 }
 
 size_t DbcsStep(Cardinal cp, const std::string& s, size_t i)
@@ -444,13 +461,12 @@ std::string WideToMultiByte(Cardinal codePage, const std::u16string& s, char def
     bool done = false;
     if (c != 0xFFFFFFFF) {
       if (table) {
-        if (c < 0x10000)
-          for (int b = 0; b < 256; ++b)
-            if ((*table)[b] == c && c != Replacement) {
-              out += static_cast<char>(b);
-              done = true;
-              break;
-            }
+        const TReverse& reverse = ReverseTable(table == SingleByteTable(cp) ? cp : 1252, *table);
+        auto it = c < 0x10000 ? reverse.find(static_cast<char16_t>(c)) : reverse.end();
+        if (it != reverse.end()) {
+          out += it->second;
+          done = true;
+        }
       } else if (c < 0x80 && cp != 1361) {
         out += static_cast<char>(c);
         done = true;

@@ -214,7 +214,9 @@ enum : uint32_t {
   MERGECOPY = 0x00C000CA, MERGEPAINT = 0x00BB0226, PATCOPY = 0x00F00021,
   PATPAINT = 0x00FB0A09, PATINVERT = 0x005A0049, DSTINVERT = 0x00550009,
   BLACKNESS = 0x00000042, WHITENESS = 0x00FF0062,
-  // D := S where the source is 1 and P where it is 0 ... the toolbar's mask draw.
+  // Mask draws: DSPDXAX paints the brush where the source is 1 and keeps the destination
+  // where it is 0; PSDPXAX keeps the destination where the source is 1 and paints the brush
+  // where it is 0.
   DSPDXAX = 0x00E20746, PSDPXAX = 0x00B8074A
 };
 // Stretch modes.

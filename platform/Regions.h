@@ -19,8 +19,8 @@ enum : int { ALTERNATE = 1, WINDING = 2 };
 class TRegion {
 public:
   // Shapes are rasterised only within this range of coordinates, so a hostile image map
-  // cannot make us walk billions of rows.
-  static constexpr Integer MaxCoord = 1 << 20;
+  // cannot make us walk millions of rows (bitmaps are no wider than this either).
+  static constexpr Integer MaxCoord = 1 << 15;
   static constexpr size_t MaxPolygonPoints = 65536;
 
   TRegion() = default;

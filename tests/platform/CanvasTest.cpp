@@ -398,3 +398,48 @@ TEST(Canvas, DrawTextLayout)
   c->DrawText("A long caption", r, DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
   EXPECT_EQ(dev->Texts(), (std::vector<std::u16string>{u"A lon..."}));
 }
+
+TEST(Canvas, CopiesWithinOneBitmapOverlap)
+{
+  TBitmap b(6, 1, TPixelFormat::pf32bit);
+  for (Integer x = 0; x < 6; ++x)
+    b.SetPixel(x, 0, RGBColor(x * 10, 0, 0));
+  // Shift right by one: a naive left-to-right copy would smear pixel 0.
+  b.Canvas().BitBlt(1, 0, 5, 1, b, 0, 0, SRCCOPY);
+  for (Integer x = 1; x < 6; ++x)
+    EXPECT_EQ(b.GetPixel(x, 0), RGBColor((x - 1) * 10, 0, 0));
+  // 24 to 32 bits and back, partly outside the source.
+  TBitmap src(3, 3, TPixelFormat::pf24bit);
+  src.Fill(clRed);
+  TBitmap dst(4, 4, TPixelFormat::pf32bit);
+  dst.Fill(clWhite);
+  dst.Canvas().BitBlt(0, 0, 4, 4, src, 1, 1, SRCCOPY);
+  EXPECT_EQ(dst.GetPixel(1, 1), clRed);
+  EXPECT_EQ(dst.GetPixel(2, 2), clWhite);   // beyond the source: left alone
+  EXPECT_EQ(dst.GetPixel(2, 0), clWhite);
+}
+
+TEST(Canvas, PatternBrushesTileFromTheDeviceOrigin)
+{
+  // An 8 x 8 checkerboard of a 1-bit pattern: 0 takes the text colour, 1 the background.
+  TBitmap pattern(8, 8, TPixelFormat::pf1bit);
+  for (Integer y = 0; y < 8; ++y)
+    pattern.ScanLine(y)[0] = (y & 1) ? 0x55 : 0xAA;
+  TBitmap b = White(10, 10);
+  TCanvas& c = b.Canvas();
+  c.Brush().SetBitmap(&pattern);
+  c.SetTextColor(clRed);
+  c.SetBkColor(clBlue);
+  c.FillRect(Rect(1, 1, 9, 9));
+  EXPECT_EQ(b.GetPixel(0, 0), clWhite);
+  EXPECT_EQ(b.GetPixel(1, 1), clBlue);    // (1,1): row 1 = 0x55, bit 1 set
+  EXPECT_EQ(b.GetPixel(2, 1), clRed);
+  EXPECT_EQ(b.GetPixel(8, 8), clBlue);
+  TBitmap p = White(4, 1);
+  p.Canvas().Brush().SetBitmap(&pattern);
+  p.Canvas().SetTextColor(clRed);
+  p.Canvas().SetBkColor(clBlue);
+  p.Canvas().PatBlt(0, 0, 4, 1, PATCOPY);
+  EXPECT_EQ(p.GetPixel(0, 0), clBlue);
+  EXPECT_EQ(p.GetPixel(1, 0), clRed);
+}
