@@ -45,6 +45,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             break;
         }
         break;
+      case PreSy:
+        for (int pieces = 0; pieces < 1000000; ++pieces) {
+          T.NextPre();
+          if (T.Sy == PreEndSy || T.Sy == EofSy)
+            break;
+        }
+        break;
       case MetaSy:
         if (const TAttribute* a = T.Attributes.Find(ContentSy)) {
           int32_t cs;

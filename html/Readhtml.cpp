@@ -774,6 +774,31 @@ std::string THtmlTokenizer::DecodeEntityInValue()
   return s;
 }
 
+void THtmlTokenizer::NextPre()
+{
+  if (LCh == '<' || LCh == EofChar) {
+    Next();
+    return;
+  }
+  Token.Clear();
+  if (LCh == '\r') {
+    Sy = EolSy;
+    GetCh();
+    return;
+  }
+  Sy = TextSy;
+  TCharCollection pending;
+  while (LCh != EofChar && LCh != '<' && LCh != '\r') {
+    if (LCh == '&') {
+      DecodeEntityInText(pending);
+    } else {
+      pending.Add(LCh, SIndex);
+      GetCh();
+    }
+  }
+  Flush(pending);
+}
+
 void THtmlTokenizer::NextTextArea()
 {
   Token.Clear();

@@ -100,6 +100,10 @@ public:
   // The charset named in Text; EUC-JP converts the rest of the text and gives 128.
   bool LookUpCharset(const std::string& Text, int32_t& Charset);
 
+  // Preformatted content, one piece per call: text up to a tag, a line end or the end
+  // with every space kept and entities decoded (TextSy); EolSy for a line end; at "<" the
+  // tag as Next reads it.
+  void NextPre();
   // Raw TEXTAREA content, one piece per call: EofSy, EolSy (a line end), TextAreaEndSy,
   // OtherSy (a "<" run that is not the end tag, text in Token), TextSy (text or an
   // entity, in Token) or OtherChar.

@@ -328,6 +328,22 @@ TEST(Readhtml, TextAreaContent)
   EXPECT_EQ(T.Token.S(), u"z");
 }
 
+TEST(Readhtml, PreformattedContent)
+{
+  THtmlTokenizer T;
+  T.Start("<pre>a  &lt; b\r\n\tc<b>d</b></pre>");
+  T.GetCh();
+  T.Next();
+  ASSERT_EQ(T.Sy, PreSy);
+  std::vector<TSym> got;
+  do {
+    T.NextPre();
+    got.push_back({T.Sy, T.Token.S()});
+  } while (T.Sy != PreEndSy && T.Sy != EofSy);
+  std::vector<TSym> expect = {{TextSy, u"a  < b"}, {EolSy, u""}, {TextSy, u" c"}, {BSy, u""}, {TextSy, u"d"}, {BEndSy, u""}, {PreEndSy, u""}};
+  EXPECT_EQ(got, expect);
+}
+
 TEST(Readhtml, ScriptContent)
 {
   THtmlTokenizer T;
