@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "html/HTMLUn2_Display.h"   // the display half: palette, DIBs, image loading
 #include "html/ReadhtmlSymbols.h"
 #include "platform/Bitmap.h"
 #include "platform/Graphics.h"
@@ -159,9 +160,6 @@ std::unique_ptr<TImageHolder> MakeImageHolder(std::unique_ptr<T> P)
 {
   return std::make_unique<TOwnedImage<T>>(std::move(P));
 }
-
-// Transparency kinds handed with every picture.
-enum TTransparency : uint8_t { NotTransp = 0, LLCorner = 1, TrGif = 2, TrPng = 3 };
 
 struct TBitmapItem {
   TBitmapItem() = default;
