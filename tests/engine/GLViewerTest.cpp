@@ -116,3 +116,46 @@ TEST(Viewer, SnapshotWithoutGLIsTheBackground)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Viewer, EveryStandardMaterialReadsUnderTheStandardLights)
+{
+  TGLScene scene;
+  TStandardScene stage = BuildStandardScene(scene);
+  TGLMaterialLibrary lib;
+  FillStandardMaterials(lib);
+  // Five columns, four rows of boxes, turned to show three faces.
+  for (int i = 0; i < 20; ++i) {
+    auto* box = stage.SceneBase->AddNewChild<TTestBox>();
+    box->Material = lib.Materials.GetItem(i)->Material;
+    box->Scale.SetPoint(0.3f, 0.3f, 0.3f);
+    box->Position.SetPoint(-2.0f + float(i % 5), 1.35f - 0.9f * float(i / 5), 0);
+    box->SetTurnAngle(-35);
+    box->SetPitchAngle(-25);
+  }
+  stage.Camera->Position.SetPoint(0, 0, 12);
+  TGLSceneViewer viewer(nullptr, TGLSurface::TKind::Offscreen);
+  viewer.GetSurface()->SetSize(500, 400);
+  viewer.SetCamera(stage.Camera);
+  viewer.GetBuffer()->SetBackgroundColor(clBlack);
+  if (!viewer.GetSurface()->CreateContext())
+    GTEST_SKIP() << "no OpenGL context on this display";
+  viewer.GetSurface()->Repaint();
+  std::unique_ptr<TBitmap> bmp = viewer.GetBuffer()->CreateSnapshot()->ToBitmap();
+  SaveBmpToFile(*bmp, std::string(ORRELO_TEST_OUTPUT) + "/standard-materials.bmp");
+  // Project each box centre and check that it is lit but not burnt out.
+  for (int i = 0; i < 20; ++i) {
+    TGLBaseSceneObject* box = stage.SceneBase->GetChild(i);
+    TAffineVector p = AffineVectorMake(box->AbsolutePosition());
+    // Focal length 200: half the view height (2.5 units at distance 10) is 200 pixels.
+    float scale = 200.0f / (2.5f * (12.0f - p[2]) / 10.0f);
+    int x = 250 + int(p[0] * scale), y = 200 - int(p[1] * scale);
+    TColor c = bmp->GetPixel(x, y);
+    int sum = GetRValue(c) + GetGValue(c) + GetBValue(c);
+    EXPECT_GT(sum, 60) << lib.Materials.GetItem(i)->Name;
+    EXPECT_LT(sum, 3 * 250) << lib.Materials.GetItem(i)->Name;
+  }
+}
+
+}  // namespace
