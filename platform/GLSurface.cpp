@@ -258,10 +258,8 @@ bool TGLSurface::CreateContext()
 {
   if (FImpl->Widget) {
     // A widget makes its context when it is first shown or grabbed; do it now, unseen.
-    if (!FImpl->Widget->context()) {
-      FImpl->Widget->setAttribute(Qt::WA_DontShowOnScreen, !FImpl->Widget->isVisible());
+    if (!FImpl->Widget->context())
       FImpl->Widget->grabFramebuffer();
-    }
     return FImpl->Widget->context() && FImpl->Widget->context()->isValid();
   }
   if (FImpl->Context)
@@ -365,10 +363,8 @@ void TGLSurface::SetSize(int32_t width, int32_t height)
 
 void TGLSurface::Show()
 {
-  if (FImpl->Widget) {
-    FImpl->Widget->setAttribute(Qt::WA_DontShowOnScreen, false);
+  if (FImpl->Widget)
     FImpl->Widget->show();
-  }
 }
 
 void TGLSurface::Hide()
