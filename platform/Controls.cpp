@@ -786,6 +786,17 @@ void TControl::Repaint()
   Update();
 }
 
+void TControl::SetWindowRegion(const TRect* r)
+{
+  auto* w = WidgetOf(this);
+  if (!w)
+    return;
+  if (r)
+    w->setMask(QRegion(r->Left, r->Top, std::max(0, r->Width()), std::max(0, r->Height())));
+  else
+    w->clearMask();
+}
+
 TPoint TControl::ClientOrigin() const
 {
   TPoint nc = NonClientSize();

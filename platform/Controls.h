@@ -179,6 +179,9 @@ public:
   // Messages posted or sent to Handle arrive here.
   virtual void WndProc(TMessage& message);
 
+  // Limits the visible part of the window to r (window coordinates); nullptr shows it all.
+  void SetWindowRegion(const TRect* r);
+
   // Paints the control (non-client area first) onto canvas with its top-left at (x, y):
   // for pictures of windows.
   void PaintTo(TCanvas& canvas, Integer x, Integer y);
