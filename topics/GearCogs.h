@@ -1,0 +1,73 @@
+// The gear trains: the arithmetic every gear, pulley and chain scene shares (tooth sizes,
+// centre distances, start angles that put a tooth into a gap, repeat angles), the cog
+// assemblies, and the spur and helical scenes (topics 1, 2, 3 and 38).
+#pragma once
+
+#include "engine/GLMaterial.h"
+#include "engine/GLScene.h"
+#include "platform/Types.h"
+
+constexpr Single CogPitch = 0.15f;
+constexpr Single CogToothDepth = 0.075f;
+constexpr Single CogThickness = 0.2f;
+
+// The tooth counts the gear scenes were last built with; the shell reads them back into its
+// controls when it shows the topic again.
+struct TGearSceneTeeth {
+  Integer Pair[2] = {20, 20};             // topics 1 and 38
+  Integer Three[3] = {20, 10, 20};        // topic 2
+  Integer Compound[4] = {20, 10, 20, 10}; // topic 3
+};
+extern TGearSceneTeeth GearSceneTeeth;
+// The rack scene's pinion teeth.
+extern Integer RackTeeth;
+
+// --- arithmetic ----------------------------------------------------------------------------
+
+// Tip radius of a cog of n teeth and pitch p: n p / (2 pi).
+Single CogRadius(Integer n, Single p = CogPitch);
+// Centre distance of two meshing scene cogs: each tip reaches the other's root circle.
+Single CogCentreDistance(Integer a, Integer b);
+
+Single CogStartAngle(Integer n);
+Single MeshPhaseAngle(Integer a, Integer b);
+Single DriverStartAngle(Integer n, Integer m);
+Single BevelPinionStartAngle(Integer n);
+
+Integer GreatestCommonDivisor(Integer a, Integer b);
+Integer GreatestCommonDivisor(Integer a, Integer b, Integer c);
+
+Integer GearPairRepeatAngle(Integer t1, Integer t2);
+Integer GearTrainRepeatAngle(Integer t1, Integer t2, Integer t3);
+Integer CompoundGearRepeatAngle(Integer t1, Integer t2, Integer t3, Integer t4);
+Integer PulleyPairRepeatAngle(Integer s1, Integer s2);
+Integer RackPinionRepeatAngle(Integer n, Single RackLength);
+
+// --- assemblies ----------------------------------------------------------------------------
+
+// Cog, web, boss, slotted axle and key, centred on Position, appended to Parent.
+void AddCogAssembly(TGLBaseSceneObject* Parent, const TGLMaterialLibrary* MatLib, Integer Teeth, Single Pitch,
+                    Single ToothDepth, Single Thickness, Single BoreRadius, Single Roll, const TAffineVector& Position);
+// The same with a helical gear of the given twist, at the parent's origin.
+void AddHelicalGearAssembly(TGLBaseSceneObject* Parent, const TGLMaterialLibrary* MatLib, Integer Teeth, Single Pitch,
+                            Single ToothDepth, Single Thickness, Single BoreRadius, Single Roll, Single Twist);
+
+// --- scenes --------------------------------------------------------------------------------
+
+void BuildTwoCogScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Integer T1, Integer T2,
+                      bool ShowMarkers);
+void BuildThreeCogScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Integer T1, Integer T2, Integer T3,
+                        bool ShowMarkers);
+void BuildCompoundGearScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Integer T1, Integer T2,
+                            Integer T3, Integer T4, bool ShowMarkers);
+void BuildHelicalGearScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Integer T1, Integer T2,
+                           bool ShowMarkers);
+
+void AnimateTwoCogScene(TDummyCube* SceneBase, Single Phase);
+void AnimateThreeCogScene(TDummyCube* SceneBase, Single Phase);
+void AnimateCompoundGearScene(TDummyCube* SceneBase, Single Phase);
+void AnimateHelicalGearScene(TDummyCube* SceneBase, Single Phase);
+
+void ShowTwoCogMarkers(TDummyCube* SceneBase, bool Visible);
+void ShowThreeCogMarkers(TDummyCube* SceneBase, bool Visible);
+void ShowHelicalGearMarkers(TDummyCube* SceneBase, bool Visible);

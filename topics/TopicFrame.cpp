@@ -1,0 +1,26 @@
+#include "topics/TopicFrame.h"
+
+TDummyCube* GroupOf(const TGLBaseSceneObject* parent, Integer i, Integer count)
+{
+  TDummyCube* g = ChildOf<TDummyCube>(parent, i);
+  return g && g->GetCount() == count ? g : nullptr;
+}
+
+void SetLibMaterial(TGLSceneObject* obj, const TGLMaterialLibrary* matLib, Integer index)
+{
+  if (!obj || !matLib || index < 0 || index >= matLib->Materials.GetCount())
+    return;
+  obj->Material = matLib->Materials.GetItem(index)->Material;
+}
+
+void SetChildVisible(TGLBaseSceneObject* parent, Integer i, bool visible)
+{
+  if (TGLBaseSceneObject* c = ChildOf<TGLBaseSceneObject>(parent, i))
+    c->SetVisible(visible);
+}
+
+void SetChildRoll(TGLBaseSceneObject* parent, Integer i, Single degrees)
+{
+  if (TGLBaseSceneObject* c = ChildOf<TGLBaseSceneObject>(parent, i))
+    c->SetRollAngle(degrees);
+}

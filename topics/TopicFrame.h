@@ -1,0 +1,57 @@
+// The frame every topic stands in: what its procedures take, and the small helpers they
+// share to find their parts again by index without trusting what they find.
+#pragma once
+
+#include <functional>
+
+#include "engine/GLMaterial.h"
+#include "engine/GLScene.h"
+#include "platform/Types.h"
+
+// Child i of parent when parent exists, the index is in range and the child is a T; else null.
+template <class T>
+T* ChildOf(const TGLBaseSceneObject* parent, Integer i)
+{
+  return parent ? parent->GetChildAs<T>(i) : nullptr;
+}
+
+// The number of children, 0 for no parent.
+inline Integer ChildCount(const TGLBaseSceneObject* parent)
+{
+  return parent ? parent->GetCount() : 0;
+}
+
+// A group (TDummyCube) as child i of parent holding exactly `count` children, or null.
+TDummyCube* GroupOf(const TGLBaseSceneObject* parent, Integer i, Integer count);
+
+// Gives obj a copy of library material i; nothing happens for a missing library or index.
+void SetLibMaterial(TGLSceneObject* obj, const TGLMaterialLibrary* matLib, Integer index);
+
+// Sets Visible of child i when it exists.
+void SetChildVisible(TGLBaseSceneObject* parent, Integer i, bool visible);
+
+// Sets RollAngle of child i when it exists.
+void SetChildRoll(TGLBaseSceneObject* parent, Integer i, Single degrees);
+
+// The control values the shell passes to the topic procedures. Each topic reads the ones
+// its procedures take; later topics add theirs here.
+struct TTopicControls {
+  Integer Cog[4] = {20, 20, 20, 20};   // Cog1UpDn .. Cog4UpDn
+  bool Markers = false;                // the topic's marker check box
+};
+
+// One topic (or one example of a lever topic) as the shell dispatches it.
+struct TTopicEntry {
+  Integer Id = 0;
+  Integer Example = 0;
+  std::function<void(TDummyCube* sceneBase, TGLMaterialLibrary* matLib, const TTopicControls& c)> Build;
+  std::function<void(TDummyCube* sceneBase, const TTopicControls& c, Single phase)> Animate;
+  // Empty for topics without markers.
+  std::function<void(TDummyCube* sceneBase, bool visible)> ShowMarkers;
+  // The step bar's maximum for these control values.
+  std::function<Integer(const TTopicControls& c)> RepeatAngle;
+  // The step bar runs from minus the repeat angle (the rack) instead of from 0.
+  bool NegativeRange = false;
+  // The control values the shell starts the topic with.
+  std::function<TTopicControls()> DefaultControls;
+};

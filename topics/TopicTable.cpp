@@ -1,0 +1,82 @@
+#include "topics/TopicTable.h"
+
+#include "topics/GearCogs.h"
+
+namespace {
+
+TTopicControls Cogs(const Integer* counts, int n)
+{
+  TTopicControls c;
+  for (int i = 0; i < n; ++i)
+    c.Cog[i] = counts[i];
+  return c;
+}
+
+std::vector<TTopicEntry> MakeEntries()
+{
+  std::vector<TTopicEntry> r;
+  auto add = [&](Integer id, Integer example) -> TTopicEntry& {
+    r.push_back({});
+    r.back().Id = id;
+    r.back().Example = example;
+    return r.back();
+  };
+
+  TTopicEntry& two = add(1, 0);
+  two.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {
+    BuildTwoCogScene(b, m, c.Cog[0], c.Cog[1], c.Markers);
+  };
+  two.Animate = [](TDummyCube* b, const TTopicControls&, Single p) { AnimateTwoCogScene(b, p); };
+  two.ShowMarkers = ShowTwoCogMarkers;
+  two.RepeatAngle = [](const TTopicControls& c) { return GearPairRepeatAngle(c.Cog[0], c.Cog[1]); };
+  two.DefaultControls = [] { return Cogs(GearSceneTeeth.Pair, 2); };
+
+  TTopicEntry& three = add(2, 0);
+  three.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {
+    BuildThreeCogScene(b, m, c.Cog[0], c.Cog[1], c.Cog[2], c.Markers);
+  };
+  three.Animate = [](TDummyCube* b, const TTopicControls&, Single p) { AnimateThreeCogScene(b, p); };
+  three.ShowMarkers = ShowThreeCogMarkers;
+  three.RepeatAngle = [](const TTopicControls& c) { return GearTrainRepeatAngle(c.Cog[0], c.Cog[1], c.Cog[2]); };
+  three.DefaultControls = [] { return Cogs(GearSceneTeeth.Three, 3); };
+
+  TTopicEntry& compound = add(3, 0);
+  compound.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {
+    BuildCompoundGearScene(b, m, c.Cog[0], c.Cog[1], c.Cog[2], c.Cog[3], c.Markers);
+  };
+  compound.Animate = [](TDummyCube* b, const TTopicControls&, Single p) { AnimateCompoundGearScene(b, p); };
+  compound.ShowMarkers = ShowThreeCogMarkers;
+  compound.RepeatAngle = [](const TTopicControls& c) {
+    return CompoundGearRepeatAngle(c.Cog[0], c.Cog[1], c.Cog[2], c.Cog[3]);
+  };
+  compound.DefaultControls = [] { return Cogs(GearSceneTeeth.Compound, 4); };
+
+  TTopicEntry& helical = add(38, 0);
+  helical.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {
+    BuildHelicalGearScene(b, m, c.Cog[0], c.Cog[1], c.Markers);
+  };
+  helical.Animate = [](TDummyCube* b, const TTopicControls&, Single p) { AnimateHelicalGearScene(b, p); };
+  helical.ShowMarkers = ShowHelicalGearMarkers;
+  helical.RepeatAngle = [](const TTopicControls& c) { return GearPairRepeatAngle(c.Cog[0], c.Cog[1]); };
+  helical.DefaultControls = [] { return Cogs(GearSceneTeeth.Pair, 2); };
+  return r;
+}
+
+}   // namespace
+
+const std::vector<TTopicEntry>& TopicEntries()
+{
+  static const std::vector<TTopicEntry> entries = MakeEntries();
+  return entries;
+}
+
+const TTopicEntry* FindTopic(Integer id, Integer example)
+{
+  // Only the lever topics have a second example.
+  if (id < 26 || id > 28)
+    example = 0;
+  for (const TTopicEntry& e : TopicEntries())
+    if (e.Id == id && e.Example == example)
+      return &e;
+  return nullptr;
+}
