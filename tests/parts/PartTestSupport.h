@@ -15,6 +15,7 @@
 struct TRecordedPrimitive {
   GLenum Mode = 0;
   std::vector<TAffineVector> Vertices;
+  std::vector<TAffineVector> Normals;   // the normal current at each vertex
 };
 
 struct TBuiltPart {
@@ -41,15 +42,19 @@ inline TBuiltPart BuildPart(TGLBaseSceneObject& part)
   part.BuildList(rci);
   TBuiltPart b;
   b.Problems = rec.Problems();
+  TAffineVector normal{0, 0, 0};
   for (const TGLCall& c : rec.Calls()) {
     if (c.Name == "glBegin") {
       b.Prims.push_back({GLenum(c.Args[0]), {}});
     } else if (c.Name.rfind("glVertex3f", 0) == 0) {
       ++b.Vertices;
-      if (!b.Prims.empty())
+      if (!b.Prims.empty()) {
         b.Prims.back().Vertices.push_back({Single(c.Args[0]), Single(c.Args[1]), Single(c.Args[2])});
+        b.Prims.back().Normals.push_back(normal);
+      }
     } else if (c.Name.rfind("glNormal3f", 0) == 0) {
       ++b.Normals;
+      normal = {Single(c.Args[0]), Single(c.Args[1]), Single(c.Args[2])};
       b.NormalList.push_back({Single(c.Args[0]), Single(c.Args[1]), Single(c.Args[2])});
     } else if (c.Name == "glPushAttrib") {
       ++b.Pushes;
@@ -103,4 +108,16 @@ inline void ExpectNear3(const TAffineVector& a, const TAffineVector& b, float ep
 inline float Dist(const TAffineVector& a, const TAffineVector& b)
 {
   return std::sqrt((a[0] - b[0]) * (a[0] - b[0]) + (a[1] - b[1]) * (a[1] - b[1]) + (a[2] - b[2]) * (a[2] - b[2]));
+}
+
+// For a convex solid: every vertex's normal points away from a point inside it.
+inline void ExpectNormalsOutward(const TBuiltPart& b, const TAffineVector& inside)
+{
+  for (size_t p = 0; p < b.Prims.size(); ++p)
+    for (size_t i = 0; i < b.Prims[p].Vertices.size(); ++i) {
+      const TAffineVector& v = b.Prims[p].Vertices[i];
+      const TAffineVector& n = b.Prims[p].Normals[i];
+      const float d = n[0] * (v[0] - inside[0]) + n[1] * (v[1] - inside[1]) + n[2] * (v[2] - inside[2]);
+      EXPECT_GT(d, 0) << "primitive " << p << " vertex " << i;
+    }
 }
