@@ -4,6 +4,9 @@
 #include <cmath>
 
 #include "engine/GLContext.h"
+#include "platform/BmpFile.h"
+#include "platform/Files.h"
+#include "platform/JpegImage.h"
 
 namespace {
 
@@ -254,5 +257,38 @@ TGLLibMaterial* TGLLibMaterials::GetLibMaterialByName(const std::string& name) c
 
 void TGLPictureImage::LoadFromFile(const std::string& fileName)
 {
-  throw EGLMaterialError("Cannot load texture " + fileName);
+  // Pictures are recognised by their first bytes, whatever the extension says.
+  std::vector<uint8_t> bytes = ReadFileBytes(fileName, MaxFileBytes);
+  TBitmap bmp;
+  try {
+    if (bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M') {
+      LoadBmpFromBytes(bmp, bytes);
+    } else if (bytes.size() >= 3 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[2] == 0xFF) {
+      TJPEGImage jpeg;
+      jpeg.LoadFromBytes(bytes);
+      if (jpeg.Width() > MaxSide || jpeg.Height() > MaxSide)
+        throw EGLMaterialError("Texture too large: " + fileName);
+      bmp = jpeg.Bitmap();
+    } else {
+      throw EGLMaterialError("Unknown picture format: " + fileName);
+    }
+  } catch (const EInvalidGraphic& e) {
+    throw EGLMaterialError(e.Message + ": " + fileName);
+  }
+  int32_t w = bmp.Width(), h = bmp.Height();
+  if (w <= 0 || h <= 0 || w > MaxSide || h > MaxSide)
+    throw EGLMaterialError("Invalid texture size: " + fileName);
+  bmp.SetPixelFormat(TPixelFormat::pf32bit);
+  std::vector<uint8_t> rgba(size_t(w) * size_t(h) * 4);
+  for (int32_t y = 0; y < h; ++y) {
+    const uint8_t* src = bmp.ScanLine(y);
+    uint8_t* dst = rgba.data() + size_t(y) * size_t(w) * 4;
+    for (int32_t x = 0; x < w; ++x) {
+      dst[x * 4] = src[x * 4 + 2];
+      dst[x * 4 + 1] = src[x * 4 + 1];
+      dst[x * 4 + 2] = src[x * 4];
+      dst[x * 4 + 3] = 255;
+    }
+  }
+  SetPixels(w, h, rgba);
 }

@@ -78,7 +78,9 @@ class TGLPictureImage {
 public:
   // Largest side we upload; bigger pictures are refused rather than exhaust memory.
   static constexpr int32_t MaxSide = 8192;
-  // Throws EGLMaterialError when the file cannot be read or is no picture we know.
+  static constexpr size_t MaxFileBytes = size_t(64) << 20;
+  // BMP or JPEG, told apart by content. EFOpenError/EReadError when the file cannot be
+  // read, EGLMaterialError when it is no picture we know or too large.
   void LoadFromFile(const std::string& fileName);
   // Pixels given directly (RGBA, rows top-down); throws on a bad size.
   void SetPixels(int32_t width, int32_t height, const std::vector<uint8_t>& rgbaTopDown);

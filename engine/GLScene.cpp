@@ -226,6 +226,8 @@ TGLScene* TGLBaseSceneObject::GetScene() const
 
 void TGLBaseSceneObject::Roll(Single degrees)
 {
+  if (!std::isfinite(degrees))
+    return;   // a NaN would spoil the orientation for good
   TAffineVector r, u, d;
   Basis(Direction, Up, r, u, d);
   Up.SetAsAffineVector(RotateVector(u, d, DegToRad(degrees)));
@@ -233,6 +235,8 @@ void TGLBaseSceneObject::Roll(Single degrees)
 
 void TGLBaseSceneObject::Pitch(Single degrees)
 {
+  if (!std::isfinite(degrees))
+    return;   // a NaN would spoil the orientation for good
   TAffineVector r, u, d;
   Basis(Direction, Up, r, u, d);
   Single a = -DegToRad(degrees);
@@ -246,6 +250,8 @@ void TGLBaseSceneObject::Pitch(Single degrees)
 
 void TGLBaseSceneObject::Turn(Single degrees)
 {
+  if (!std::isfinite(degrees))
+    return;   // a NaN would spoil the orientation for good
   TAffineVector r, u, d;
   Basis(Direction, Up, r, u, d);
   Direction.SetAsAffineVector(RotateVector(d, u, DegToRad(degrees)));
@@ -253,7 +259,7 @@ void TGLBaseSceneObject::Turn(Single degrees)
 
 void TGLBaseSceneObject::SetRollAngle(Single degrees)
 {
-  if (degrees == FRollAngle)
+  if (degrees == FRollAngle || !std::isfinite(degrees))
     return;
   Roll(degrees - FRollAngle);
   FRollAngle = degrees;
@@ -261,7 +267,7 @@ void TGLBaseSceneObject::SetRollAngle(Single degrees)
 
 void TGLBaseSceneObject::SetPitchAngle(Single degrees)
 {
-  if (degrees == FPitchAngle)
+  if (degrees == FPitchAngle || !std::isfinite(degrees))
     return;
   Pitch(degrees - FPitchAngle);
   FPitchAngle = degrees;
@@ -269,7 +275,7 @@ void TGLBaseSceneObject::SetPitchAngle(Single degrees)
 
 void TGLBaseSceneObject::SetTurnAngle(Single degrees)
 {
-  if (degrees == FTurnAngle)
+  if (degrees == FTurnAngle || !std::isfinite(degrees))
     return;
   Turn(degrees - FTurnAngle);
   FTurnAngle = degrees;
@@ -819,11 +825,9 @@ void TGLScene::RemoveChangeListener(void* key)
 
 void TGLScene::NotifyChange()
 {
-  if (FListeners.empty())
-    return;
-  auto copy = FListeners;
-  for (auto& l : copy)
-    l.second();
+  // By index and without a copy: animation notifies hundreds of times a tick.
+  for (size_t i = 0; i < FListeners.size(); ++i)
+    FListeners[i].second();
 }
 
 void TGLScene::Progress(double deltaTime, double newTime) { FObjects->DoProgress(deltaTime, newTime); }

@@ -1,6 +1,7 @@
 #include "engine/OpenGL1x.h"
 
 #include <dlfcn.h>
+#include <link.h>
 
 #include <mutex>
 
@@ -228,6 +229,20 @@ bool InitOpenGL()
 bool OpenGLLoaded() { return Loaded; }
 std::string OpenGLLoadError() { return LoadError; }
 TGLFunctions* LoadedGLFunctions() { return Loaded ? &RealTable : nullptr; }
+
+void PinGLDriver()
+{
+  // The display's driver is unloaded when the toolkit closes the display at exit, which
+  // leaves its allocations without names for leak reports and debuggers. Keep it loaded.
+  dl_iterate_phdr(
+    [](dl_phdr_info* info, size_t, void*) {
+      std::string name = info->dlpi_name ? info->dlpi_name : "";
+      if (name.find("_dri.so") != std::string::npos || name.find("libgallium") != std::string::npos)
+        dlopen(name.c_str(), RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+      return 0;
+    },
+    nullptr);
+}
 
 void ReadExtensions(TGLProcLookup lookup, void* user)
 {

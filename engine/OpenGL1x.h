@@ -421,6 +421,8 @@ TGLFunctions* LoadedGLFunctions();
 // with the context current; later calls do nothing.
 using TGLProcLookup = void* (*)(const char* name, void* user);
 void ReadExtensions(TGLProcLookup lookup, void* user);
+// Keeps the GL driver that the current context loaded in memory until the process ends.
+void PinGLDriver();
 
 // --- wrappers --------------------------------------------------------------------------
 #define ORRELO_GL_WRAPPER(Name, Params, Args) inline void gl##Name Params { GLTable->Name Args; }

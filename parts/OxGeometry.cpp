@@ -1,7 +1,9 @@
 #include "parts/OxGeometry.h"
 
+#include <algorithm>
 #include <cmath>
 
+#include "engine/GLTessellator.h"
 #include "engine/OpenGL1x.h"
 
 void SetVector(TAffineVector& v, Single x, Single y, Single z)
@@ -152,4 +154,172 @@ void DrawExtrudedOutline(const TGLVertexArray& outline, Single halfThickness, co
   DrawBackFan({fanCentre[0], fanCentre[1], -halfThickness}, back);
   TSideColourScope band(sideColoured, colour);
   DrawSideStrip(front, back);
+}
+
+void AppendArc(TGLVertexArray& points, Single cx, Single cy, Single r, Single a0, Single a1, Integer segments)
+{
+  segments = SafeCount(segments);
+  for (Integer i = 0; i <= segments; ++i) {
+    Single a = a0 + (a1 - a0) * Single(i) / Single(segments);
+    Single s, c;
+    SinCos(a, s, c);
+    points.push_back({cx + r * c, cy + r * s, 0});
+  }
+}
+
+namespace {
+
+// Both faces of the region the contours bound (the first outer, the rest holes).
+void DrawContourFaces(const std::vector<std::vector<TAffineVector>>& contours, Single halfThickness)
+{
+  TGLVertexArray all;
+  for (const TGLVertexArray& c : contours)
+    all.insert(all.end(), c.begin(), c.end());
+  std::vector<int> tri = TessellatePolygon(contours, ZVector);
+  if (tri.empty())
+    return;
+  glBegin(GL_TRIANGLES);
+  glNormal3f(0, 0, 1);
+  for (int i : tri)
+    glVertex3f(all[size_t(i)][0], all[size_t(i)][1], halfThickness);
+  glEnd();
+  glBegin(GL_TRIANGLES);
+  glNormal3f(0, 0, -1);
+  for (size_t t = 0; t + 2 < tri.size(); t += 3)
+    for (size_t k = 0; k < 3; ++k) {
+      const TAffineVector& p = all[size_t(tri[t + 2 - k])];
+      glVertex3f(p[0], p[1], -halfThickness);
+    }
+  glEnd();
+}
+
+}   // namespace
+
+void DrawOutlineFaces(const TGLVertexArray& outline, Single halfThickness)
+{
+  if (outline.size() >= 3)
+    DrawContourFaces({outline}, halfThickness);
+}
+
+void DrawExtrudedPolygon(const TGLVertexArray& outline, Single halfThickness, bool sideColoured,
+                         const TSideColour& colour)
+{
+  if (outline.size() < 3)
+    return;
+  DrawOutlineFaces(outline, halfThickness);
+  TGLVertexArray ring(outline);
+  ring.push_back(ring.front());
+  TSideColourScope band(sideColoured, colour);
+  DrawSideStrip(LiftOutline(ring, halfThickness), LiftOutline(ring, -halfThickness));
+}
+
+void DrawExtrudedRing(const TGLVertexArray& outer, const TGLVertexArray& inner, Single halfThickness,
+                      bool sideColoured, const TSideColour& colour)
+{
+  size_t n = std::min(outer.size(), inner.size());
+  if (n < 3)
+    return;
+  // Inner point first on the front keeps the strip's triangles counter-clockwise from +Z.
+  glBegin(GL_TRIANGLE_STRIP);
+  glNormal3f(0, 0, 1);
+  for (size_t i = 0; i <= n; ++i) {
+    size_t k = i % n;
+    glVertex3f(inner[k][0], inner[k][1], halfThickness);
+    glVertex3f(outer[k][0], outer[k][1], halfThickness);
+  }
+  glEnd();
+  glBegin(GL_TRIANGLE_STRIP);
+  glNormal3f(0, 0, -1);
+  for (size_t i = 0; i <= n; ++i) {
+    size_t k = i % n;
+    glVertex3f(outer[k][0], outer[k][1], -halfThickness);
+    glVertex3f(inner[k][0], inner[k][1], -halfThickness);
+  }
+  glEnd();
+  TGLVertexArray o(outer.begin(), outer.begin() + long(n));
+  o.push_back(o.front());
+  // The hole's wall runs the other way round so that its normals face into the hole.
+  TGLVertexArray h(inner.rbegin() + long(inner.size() - n), inner.rend());
+  h.push_back(h.front());
+  TSideColourScope band(sideColoured, colour);
+  DrawSideStrip(LiftOutline(o, halfThickness), LiftOutline(o, -halfThickness));
+  DrawSideStrip(LiftOutline(h, halfThickness), LiftOutline(h, -halfThickness));
+}
+
+void DrawRevolvedProfile(const TGLVertexArray& profile, Integer slices)
+{
+  slices = SafeCount(slices, 3);
+  std::vector<Single> sn(size_t(slices) + 1), cs(size_t(slices) + 1);
+  for (Integer j = 0; j <= slices; ++j)
+    SinCos(FullCircle * Single(j) / Single(slices), sn[size_t(j)], cs[size_t(j)]);
+  for (size_t i = 0; i + 1 < profile.size(); ++i) {
+    Single r0 = profile[i][0], z0 = profile[i][1];
+    Single r1 = profile[i + 1][0], z1 = profile[i + 1][1];
+    Single dr = r1 - r0, dz = z1 - z0;
+    if ((dr == 0 && dz == 0) || (r0 == 0 && r1 == 0))
+      continue;
+    // Left of the direction of travel in the (radius, z) half-plane.
+    Single nr = dz, nz = -dr;
+    glBegin(GL_QUAD_STRIP);
+    for (Integer j = 0; j <= slices; ++j) {
+      Single c = cs[size_t(j)], s = sn[size_t(j)];
+      glNormal3f(nr * c, nr * s, nz);
+      glVertex3f(r1 * c, r1 * s, z1);
+      glVertex3f(r0 * c, r0 * s, z0);
+    }
+    glEnd();
+  }
+}
+
+TGLVertexArray CirclePoints(Single radius, Integer segments, Single z)
+{
+  segments = SafeCount(segments, 3);
+  TGLVertexArray r;
+  r.reserve(size_t(segments));
+  for (Integer i = 0; i < segments; ++i) {
+    Single s, c;
+    SinCos(FullCircle * Single(i) / Single(segments), s, c);
+    r.push_back({radius * c, radius * s, z});
+  }
+  return r;
+}
+
+void DrawExtrudedContours(const TGLVertexArray& outer, const TGLVertexArrayArray& holes, Single halfThickness,
+                          bool sideColoured, const TSideColour& colour)
+{
+  if (outer.size() < 3)
+    return;
+  std::vector<std::vector<TAffineVector>> contours{outer};
+  for (const TGLVertexArray& h : holes)
+    if (h.size() >= 3)
+      contours.push_back(h);
+  DrawContourFaces(contours, halfThickness);
+  TSideColourScope band(sideColoured, colour);
+  TGLVertexArray ring(outer);
+  ring.push_back(ring.front());
+  DrawSideStrip(LiftOutline(ring, halfThickness), LiftOutline(ring, -halfThickness));
+  for (size_t c = 1; c < contours.size(); ++c) {
+    TGLVertexArray h(contours[c].rbegin(), contours[c].rend());
+    h.push_back(h.front());
+    DrawSideStrip(LiftOutline(h, halfThickness), LiftOutline(h, -halfThickness));
+  }
+}
+
+void DrawBox(const TAffineVector& lo, const TAffineVector& hi)
+{
+  const Single x0 = lo[0], y0 = lo[1], z0 = lo[2], x1 = hi[0], y1 = hi[1], z1 = hi[2];
+  glBegin(GL_QUADS);
+  glNormal3f(0, 0, 1);
+  glVertex3f(x0, y0, z1); glVertex3f(x1, y0, z1); glVertex3f(x1, y1, z1); glVertex3f(x0, y1, z1);
+  glNormal3f(0, 0, -1);
+  glVertex3f(x0, y0, z0); glVertex3f(x0, y1, z0); glVertex3f(x1, y1, z0); glVertex3f(x1, y0, z0);
+  glNormal3f(1, 0, 0);
+  glVertex3f(x1, y0, z0); glVertex3f(x1, y1, z0); glVertex3f(x1, y1, z1); glVertex3f(x1, y0, z1);
+  glNormal3f(-1, 0, 0);
+  glVertex3f(x0, y0, z0); glVertex3f(x0, y0, z1); glVertex3f(x0, y1, z1); glVertex3f(x0, y1, z0);
+  glNormal3f(0, 1, 0);
+  glVertex3f(x0, y1, z0); glVertex3f(x0, y1, z1); glVertex3f(x1, y1, z1); glVertex3f(x1, y1, z0);
+  glNormal3f(0, -1, 0);
+  glVertex3f(x0, y0, z0); glVertex3f(x1, y0, z0); glVertex3f(x1, y0, z1); glVertex3f(x0, y0, z1);
+  glEnd();
 }

@@ -21,6 +21,9 @@ void UnitPlaneNormal(const TAffineVector& p1, const TAffineVector& p2, const TAf
                      TAffineVector& n);
 TAffineVector UnitPlaneNormal(const TAffineVector& p1, const TAffineVector& p2, const TAffineVector& p3);
 
+// A full turn as the toothed-wheel and part formulas take it.
+constexpr Single FullCircle = 6.283185f;
+
 // --- safe numbers ------------------------------------------------------------------------
 // The largest number of segments, teeth or steps a part draws: beyond it a part would only
 // allocate and draw without any visible gain.
@@ -80,3 +83,42 @@ void DrawSideStrip(const TGLVertexArray& front, const TGLVertexArray& back);
 // side strip, the strip inside a side-colour scope when `sideColoured`.
 void DrawExtrudedOutline(const TGLVertexArray& outline, Single halfThickness, const TAffineVector& fanCentre,
                          bool close, bool sideColoured = false, const TSideColour& colour = GreySideColour);
+
+// --- further shapes -------------------------------------------------------------------------
+// Appends the arc of radius r about (cx, cy) from angle a0 to a1 (radians, either way) in
+// `segments` steps: segments + 1 points, both ends included.
+void AppendArc(TGLVertexArray& points, Single cx, Single cy, Single r, Single a0, Single a1, Integer segments);
+
+// Front (z = +h, normal +Z) and back (z = -h, normal -Z) faces of any simple outline,
+// concave ones included, as triangles.
+void DrawOutlineFaces(const TGLVertexArray& outline, Single halfThickness);
+
+// A flat part of any simple outline (counter-clockwise, not closed): both faces as
+// triangles and the closed side strip, in the side colour when `sideColoured`.
+void DrawExtrudedPolygon(const TGLVertexArray& outline, Single halfThickness, bool sideColoured = false,
+                         const TSideColour& colour = GreySideColour);
+
+// A flat part with holes: the outer outline counter-clockwise, each hole counter-clockwise
+// too (it is walked the other way for its wall, whose normals face into the hole).
+void DrawExtrudedContours(const TGLVertexArray& outer, const TGLVertexArrayArray& holes, Single halfThickness,
+                          bool sideColoured = false, const TSideColour& colour = GreySideColour);
+
+// An axis-aligned box between two corners, six quads with outward normals.
+void DrawBox(const TAffineVector& lo, const TAffineVector& hi);
+
+// A flat ring between two outlines of the same point count (both counter-clockwise, not
+// closed, point i of one facing point i of the other): faces as triangle strips, the outer
+// wall facing out and the inner wall facing the hole; both walls in the side colour when
+// `sideColoured`.
+void DrawExtrudedRing(const TGLVertexArray& outer, const TGLVertexArray& inner, Single halfThickness,
+                      bool sideColoured = false, const TSideColour& colour = GreySideColour);
+
+// A solid of revolution about Z: the profile is a list of (radius, z) pairs in x and y of
+// the points, ordered so that the outside lies on the right of the direction of travel (a
+// solid's profile runs out from the axis at the bottom, up the outer wall and back in at
+// the top). One quad strip per profile segment, with the segment's own normal; segments
+// on the axis are skipped.
+void DrawRevolvedProfile(const TGLVertexArray& profile, Integer slices);
+
+// The points of a circle (counter-clockwise from +X, not closed).
+TGLVertexArray CirclePoints(Single radius, Integer segments, Single z = 0);

@@ -74,6 +74,12 @@ TEST(SceneAngles, SettersRotateByTheDeltaSoAbsoluteValuesAreIdempotent)
   for (int k = 0; k < 100; ++k)
     a.SetRollAngle(75);
   EXPECT_EQ(a.LocalMatrix(), before);
+  // A NaN angle is refused rather than spoiling every later delta.
+  a.SetRollAngle(NAN);
+  a.SetPitchAngle(INFINITY);
+  a.Turn(NAN);
+  EXPECT_EQ(a.GetRollAngle(), 75);
+  EXPECT_EQ(a.LocalMatrix(), before);
 }
 
 TEST(SceneAngles, PitchAndTurnSigns)

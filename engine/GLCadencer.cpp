@@ -1,0 +1,84 @@
+#include "engine/GLCadencer.h"
+
+namespace {
+constexpr uintptr_t FallbackTimer = 1;
+}
+
+TGLCadencer::TGLCadencer(TObject*)
+{
+  FTickMessage = RegisterWindowMessage("TickGLCadencer");
+  FWindow = AllocateHWnd([this](TMessage& m) { HandleMessage(m); });
+}
+
+TGLCadencer::~TGLCadencer()
+{
+  FEnabled = false;
+  DeallocateHWnd(FWindow);
+}
+
+double TGLCadencer::RawSeconds() const
+{
+  int64_t count = 0, freq = 0;
+  if (!QueryPerformanceCounter(count) || !QueryPerformanceFrequency(freq) || freq <= 0)
+    return GetTickCount() / 1000.0;
+  return double(count) / double(freq);
+}
+
+void TGLCadencer::SetEnabled(bool v)
+{
+  if (v == FEnabled)
+    return;
+  FEnabled = v;
+  if (v) {
+    // Time while disabled does not count: the first tick measures from now.
+    FLastRaw = RawSeconds();
+    Schedule();
+  }
+}
+
+void TGLCadencer::Schedule()
+{
+  if (FPending || !FEnabled)
+    return;
+  // Let waiting messages (input, paints, other windows' posts) through before ticking again.
+  if (PendingMessageCount() > 0)
+    FPending = SetTimer(FWindow, FallbackTimer, 1) != 0;
+  else
+    FPending = PostMessage(FWindow, FTickMessage, 0, 0);
+}
+
+void TGLCadencer::HandleMessage(TMessage& msg)
+{
+  if (msg.Msg == WM_TIMER && msg.WParam == FallbackTimer) {
+    KillTimer(FWindow, FallbackTimer);
+  } else if (msg.Msg != FTickMessage || FTickMessage == 0) {
+    return;
+  }
+  FPending = false;
+  if (!FEnabled)
+    return;
+  Progress();
+  Schedule();
+}
+
+void TGLCadencer::Progress()
+{
+  if (!FEnabled || FProgressing)
+    return;
+  FProgressing = true;
+  struct TReset {
+    bool& Flag;
+    ~TReset() { Flag = false; }
+  } reset{FProgressing};
+  double raw = RawSeconds();
+  double delta = raw - FLastRaw;
+  if (!(delta >= 0))
+    delta = 0;
+  FLastRaw = raw;
+  FCurrentTime += delta;
+  ++FTicks;
+  if (FScene)
+    FScene->Progress(delta, FCurrentTime);
+  if (OnProgress)
+    OnProgress(this, delta, FCurrentTime);
+}

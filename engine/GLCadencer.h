@@ -1,0 +1,49 @@
+// TGLCadencer: the animation clock. While enabled it ticks as fast as the message loop
+// allows: each tick posts the registered message "TickGLCadencer" to a hidden window of its
+// own, and while other messages wait in the queue it lets them through by ticking from a
+// 1 ms timer instead. Every tick measures the time since the last one on the
+// high-resolution counter, advances the scene's objects and then calls OnProgress, all on
+// the GUI thread.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/GLScene.h"
+#include "platform/Application.h"
+
+class TGLCadencer : public TObject {
+public:
+  explicit TGLCadencer(TObject* AOwner = nullptr);
+  ~TGLCadencer() override;
+  TGLCadencer(const TGLCadencer&) = delete;
+  TGLCadencer& operator=(const TGLCadencer&) = delete;
+
+  TGLScene* GetScene() const { return FScene; }
+  void SetScene(TGLScene* scene) { FScene = scene; }
+  bool GetEnabled() const { return FEnabled; }
+  void SetEnabled(bool v);
+  // Seconds of enabled time so far (pauses do not count).
+  double GetCurrentTime() const { return FCurrentTime; }
+  int64_t TickCount() const { return FTicks; }
+
+  // (Sender, deltaTime, newTime): seconds since the last tick and since the start.
+  TProgressEvent OnProgress;
+
+  // Runs one tick now (the message handler's work); does nothing while disabled.
+  void Progress();
+
+private:
+  void Schedule();
+  void HandleMessage(TMessage& msg);
+  double RawSeconds() const;
+
+  TGLScene* FScene = nullptr;
+  bool FEnabled = false;
+  bool FPending = false;      // a tick message or timer is on its way
+  bool FProgressing = false;  // a handler that pumps messages does not tick again inside
+  double FCurrentTime = 0;
+  double FLastRaw = 0;
+  int64_t FTicks = 0;
+  HWND FWindow = 0;
+  Cardinal FTickMessage = 0;
+};

@@ -1,0 +1,244 @@
+#include "engine/GLVectorFileObjects.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <numeric>
+
+#include "platform/Files.h"
+
+namespace {
+
+std::string LowerExtension(const std::string& fileName)
+{
+  const size_t slash = fileName.find_last_of("/\\");
+  const size_t dot = fileName.find_last_of('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+    return "";
+  std::string ext = fileName.substr(dot);
+  for (char& c : ext)
+    c = char(std::tolower(static_cast<unsigned char>(c)));
+  return ext;
+}
+
+std::string FolderOf(const std::string& fileName)
+{
+  const size_t slash = fileName.find_last_of("/\\");
+  return slash == std::string::npos ? std::string() : fileName.substr(0, slash + 1);
+}
+
+// Converts one mesh of the file: corners of every face with creased normals.
+TMeshObject ConvertMesh(const T3DSMesh& src, const std::vector<std::unique_ptr<TGLLibMaterial>>& materials)
+{
+  TMeshObject mesh;
+  mesh.Name = src.Name;
+  const size_t faces = src.Faces.size();
+  // Vertices at the same place share normals even when the file splits them (texture seams).
+  const size_t nv = src.Vertices.size();
+  std::vector<size_t> order(nv);
+  std::iota(order.begin(), order.end(), size_t(0));
+  std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return src.Vertices[a] < src.Vertices[b]; });
+  std::vector<size_t> place(nv, 0);
+  for (size_t k = 1; k < nv; ++k)
+    place[order[k]] = src.Vertices[order[k]] == src.Vertices[order[k - 1]] ? place[order[k - 1]] : k;
+  if (nv)
+    place[order[0]] = 0;
+  std::vector<TAffineVector> faceNormals(faces);
+  std::vector<std::vector<uint32_t>> incident(nv);
+  for (size_t f = 0; f < faces; ++f) {
+    const auto& idx = src.Faces[f];
+    faceNormals[f] = CalcPlaneNormal(src.Vertices[idx[0]], src.Vertices[idx[1]], src.Vertices[idx[2]]);
+    if (!std::isfinite(faceNormals[f][0]) || !std::isfinite(faceNormals[f][1]) || !std::isfinite(faceNormals[f][2]))
+      faceNormals[f] = NullVector;
+    for (uint16_t i : idx)
+      incident[place[i]].push_back(uint32_t(f));
+  }
+  const Single crease = std::cos(DegToRad(TFreeForm::CreaseAngle));
+  mesh.Vertices.reserve(faces * 3);
+  mesh.Normals.reserve(faces * 3);
+  const bool tex = !src.TexCoords.empty();
+  for (size_t f = 0; f < faces; ++f)
+    for (uint16_t i : src.Faces[f]) {
+      const TAffineVector& own = faceNormals[f];
+      const bool degenerate = !(VectorLength(own) > 0);
+      TAffineVector sum = NullVector;
+      for (uint32_t g : incident[place[i]])
+        if (degenerate || VectorDotProduct(own, faceNormals[g]) >= crease)
+          sum = VectorAdd(sum, faceNormals[g]);
+      TAffineVector n = VectorLength(sum) > 1e-12f ? VectorNormalize(sum) : own;
+      if (!(VectorLength(n) > 0))
+        n = ZVector;
+      mesh.Vertices.push_back(src.Vertices[i]);
+      mesh.Normals.push_back(n);
+      if (tex)
+        mesh.TexCoords.push_back(src.TexCoords[i]);
+    }
+  // Faces go to the group of the first material that names them, the rest to the own one.
+  std::vector<bool> taken(faces, false);
+  for (const T3DSFaceGroup& g : src.MaterialGroups) {
+    TFGVertexIndexList list;
+    list.MaterialName = g.MaterialName;
+    for (size_t m = 0; m < materials.size(); ++m)
+      if (materials[m]->Name == g.MaterialName) {
+        list.MaterialIndex = Integer(m);
+        break;
+      }
+    for (uint16_t f : g.Faces) {
+      if (f >= faces || taken[f])
+        continue;
+      taken[f] = true;
+      for (int k = 0; k < 3; ++k)
+        list.VertexIndices.push_back(Integer(3 * f + size_t(k)));
+    }
+    if (!list.VertexIndices.empty())
+      mesh.FaceGroups.push_back(std::move(list));
+  }
+  TFGVertexIndexList rest;
+  for (size_t f = 0; f < faces; ++f)
+    if (!taken[f])
+      for (int k = 0; k < 3; ++k)
+        rest.VertexIndices.push_back(Integer(3 * f + size_t(k)));
+  if (!rest.VertexIndices.empty())
+    mesh.FaceGroups.push_back(std::move(rest));
+  return mesh;
+}
+
+}  // namespace
+
+Integer TMeshObject::TriangleCount() const
+{
+  size_t n = 0;
+  for (const auto& g : FaceGroups)
+    n += g.VertexIndices.size() / 3;
+  return Integer(n);
+}
+
+TFreeForm::TFreeForm(TGLBaseSceneObject* AOwner) : TGLSceneObject(AOwner) {}
+
+TFreeForm::~TFreeForm() = default;
+
+void TFreeForm::Clear()
+{
+  FMeshObjects.clear();
+  FFileMaterials.clear();
+  StructureChanged();
+}
+
+void TFreeForm::LoadFromFile(const std::string& fileName)
+{
+  const std::string ext = LowerExtension(fileName);
+  if (ext != ".3ds")
+    throw EGLVectorFileError("Unknown vector file format: " + (ext.empty() ? fileName : ext));
+  const std::string resolved = ResolveFileName(fileName);
+  const T3DSModel model = Read3DSFile(resolved);
+  LoadFrom3DS(model, FolderOf(resolved));
+}
+
+void TFreeForm::LoadFrom3DS(const T3DSModel& model, const std::string& textureFolder)
+{
+  // Build everything first, so a failure (a texture that cannot be read) leaves the old mesh.
+  std::vector<std::unique_ptr<TGLLibMaterial>> materials;
+  for (const T3DSMaterial& m : model.Materials) {
+    auto lm = std::make_unique<TGLLibMaterial>();
+    lm->Name = m.Name;
+    TGLFaceProperties& fp = lm->Material.FrontProperties;
+    fp.Ambient.SetColor(m.Ambient);
+    fp.Diffuse.SetColor(m.Diffuse);
+    fp.Specular.SetColor(m.Specular);
+    fp.SetShininess(SafeRound(m.Shininess * 1.28));
+    if (!m.TextureMap.empty() && FileExists(textureFolder + m.TextureMap)) {
+      TGLTexture& t = lm->Material.Texture;
+      t.Image.LoadFromFile(textureFolder + m.TextureMap);
+      t.SetTextureMode(TGLTextureMode::tmModulate);
+      t.SetMinFilter(TGLMinFilter::miLinearMipmapLinear);
+      t.SetDisabled(false);
+    }
+    materials.push_back(std::move(lm));
+  }
+  std::vector<TMeshObject> meshes;
+  meshes.reserve(model.Meshes.size());
+  for (const T3DSMesh& m : model.Meshes)
+    meshes.push_back(ConvertMesh(m, materials));
+  FFileMaterials = std::move(materials);
+  FMeshObjects = std::move(meshes);
+  StructureChanged();
+}
+
+const TMeshObject& TFreeForm::GetMeshObject(Integer index) const
+{
+  if (index < 0 || index >= MeshObjectCount())
+    throw EGLSceneError("List index out of bounds (" + IntToStr(index) + ")");
+  return FMeshObjects[size_t(index)];
+}
+
+const TGLLibMaterial& TFreeForm::GetFileMaterial(Integer index) const
+{
+  if (index < 0 || index >= FileMaterialCount())
+    throw EGLSceneError("List index out of bounds (" + IntToStr(index) + ")");
+  return *FFileMaterials[size_t(index)];
+}
+
+TAABB TFreeForm::BoundingBox() const
+{
+  TAABB box;
+  bool first = true;
+  for (const auto& m : FMeshObjects)
+    for (const auto& v : m.Vertices) {
+      for (size_t k = 0; k < 3; ++k) {
+        box.Min[k] = first ? v[k] : std::min(box.Min[k], v[k]);
+        box.Max[k] = first ? v[k] : std::max(box.Max[k], v[k]);
+      }
+      first = false;
+    }
+  return box;
+}
+
+void TFreeForm::DrawGroups(Integer materialIndex) const
+{
+  bool begun = false;
+  for (const TMeshObject& m : FMeshObjects) {
+    const bool tex = m.TexCoords.size() == m.Vertices.size();
+    for (const TFGVertexIndexList& g : m.FaceGroups) {
+      if (g.MaterialIndex != materialIndex)
+        continue;
+      if (!begun) {
+        glBegin(GL_TRIANGLES);
+        begun = true;
+      }
+      for (Integer i : g.VertexIndices) {
+        if (i < 0 || size_t(i) >= m.Vertices.size())
+          continue;
+        glNormal3fv(m.Normals[size_t(i)].data());
+        if (tex)
+          glTexCoord2fv(m.TexCoords[size_t(i)].data());
+        glVertex3fv(m.Vertices[size_t(i)].data());
+      }
+    }
+  }
+  if (begun)
+    glEnd();
+}
+
+void TFreeForm::BuildList(TRenderContextInfo&) { DrawGroups(-1); }
+
+void TFreeForm::RenderGeometry(TRenderContextInfo& rci)
+{
+  TGLSceneObject::RenderGeometry(rci);
+  for (size_t m = 0; m < FFileMaterials.size(); ++m) {
+    bool used = false;
+    for (const TMeshObject& mesh : FMeshObjects)
+      for (const TFGVertexIndexList& g : mesh.FaceGroups)
+        used = used || g.MaterialIndex == Integer(m);
+    if (!used)
+      continue;
+    TGLMaterial& mat = FFileMaterials[m]->Material;
+    mat.Apply(rci);
+    try {
+      DrawGroups(Integer(m));
+    } catch (...) {
+      mat.UnApply(rci);
+      throw;
+    }
+    mat.UnApply(rci);
+  }
+}

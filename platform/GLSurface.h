@@ -1,0 +1,91 @@
+// The GL surface: a control that owns an OpenGL context (compatibility profile, so that
+// immediate mode and display lists work), makes it current, presents frames, looks up GL
+// entry points, and passes paint, size, mouse, wheel and key events to its handlers. An
+// offscreen surface renders into a framebuffer of its own, for pictures and tests.
+// No toolkit type shows here; Widget() hands the toolkit's widget to platform code that
+// embeds the surface in a window.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "platform/SysUtils.h"
+#include "platform/Types.h"
+
+struct TGLSurfaceImpl;
+
+class TGLSurface : public TObject {
+public:
+  enum TMouseButton : uint8_t { mbLeft, mbRight, mbMiddle };
+  // Shift state bits of an event.
+  enum : uint32_t { ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16, ssMiddle = 32, ssDouble = 64 };
+  using TShift = uint32_t;
+
+  enum class TKind : uint8_t { Window, Offscreen };
+  // A window surface is a widget (hidden until shown or embedded); an offscreen surface
+  // renders into a framebuffer of the given size and is never shown.
+  explicit TGLSurface(TKind kind = TKind::Window, int32_t width = 320, int32_t height = 240);
+  ~TGLSurface() override;
+  TGLSurface(const TGLSurface&) = delete;
+  TGLSurface& operator=(const TGLSurface&) = delete;
+
+  TKind Kind() const { return FKind; }
+  // Creates the context now if it is not there yet (a window surface does so when first
+  // shown). False when no context can be had.
+  bool CreateContext();
+  bool HasContext() const;
+  // Makes the context current with the surface's framebuffer bound. False without context.
+  bool MakeCurrent();
+  void DoneCurrent();
+  // Presents the frame (a window surface presents on its own after OnPaint).
+  void SwapBuffers();
+  // An entry point of the current context's GL, or null.
+  void* GetProcAddress(const char* name) const;
+
+  // Logical size (what mouse coordinates use) and the framebuffer's size in pixels.
+  int32_t Width() const;
+  int32_t Height() const;
+  int32_t FramebufferWidth() const;
+  int32_t FramebufferHeight() const;
+  void SetSize(int32_t width, int32_t height);
+
+  void Show();
+  void Hide();
+  bool Visible() const;
+  // Asks for a paint from the message loop (coalesced).
+  void Invalidate();
+  // Paints now: for a window surface through the toolkit, for an offscreen one by calling
+  // OnPaint with the context current.
+  void Repaint();
+  void SetFocus();
+  bool Focused() const;
+  // The pointer shown over the surface: the hand for the 3D view.
+  void SetHandCursor(bool hand);
+  void SetHint(const std::string& hint);
+
+  // The toolkit's widget (QWidget*) for platform code that lays the surface out; null for
+  // an offscreen surface.
+  void* Widget() const;
+
+  // Handlers. OnPaint runs with the context current and the framebuffer bound.
+  std::function<void()> OnContextCreated;      // context current
+  std::function<void()> OnContextDestroying;   // context current, about to go
+  std::function<void()> OnPaint;
+  std::function<void(int32_t width, int32_t height)> OnResize;
+  std::function<void(TMouseButton button, TShift shift, int32_t x, int32_t y)> OnMouseDown;
+  std::function<void(TMouseButton button, TShift shift, int32_t x, int32_t y)> OnMouseUp;
+  std::function<void(TShift shift, int32_t x, int32_t y)> OnMouseMove;
+  // delta: 120 per notch, positive when the wheel turns away from the user.
+  std::function<void(TShift shift, int32_t delta, int32_t x, int32_t y, bool& handled)> OnMouseWheel;
+  std::function<void()> OnClick;
+  std::function<void()> OnDblClick;
+  // key: the virtual-key code (letters and digits as their capitals, arrows 0x25..0x28...).
+  std::function<void(uint16_t& key, TShift shift)> OnKeyDown;
+  std::function<void(uint16_t& key, TShift shift)> OnKeyUp;
+
+private:
+  friend struct TGLSurfaceImpl;
+  TKind FKind;
+  std::unique_ptr<TGLSurfaceImpl> FImpl;
+};

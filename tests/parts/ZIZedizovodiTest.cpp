@@ -1,0 +1,305 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <memory>
+
+#include "engine/GLRecorder.h"
+#include "parts/ZIZedizovodi.h"
+
+namespace {
+
+// Builds the part's list under a recorder and hands back the recorder's view of it.
+struct TDrawn {
+  std::unique_ptr<TGLRecorder> Rec = std::make_unique<TGLRecorder>();
+  std::vector<TAffineVector> Vertices;
+};
+
+TDrawn Draw(TGLBaseSceneObject& part)
+{
+  TDrawn d;
+  TRenderContextInfo rci;
+  part.BuildList(rci);
+  for (const TGLCall& c : d.Rec->Calls())
+    if ((c.Name == "glVertex3f" || c.Name == "glVertex3fv") && c.Args.size() >= 3)
+      d.Vertices.push_back({Single(c.Args[0]), Single(c.Args[1]), Single(c.Args[2])});
+  return d;
+}
+
+Single MaxRadius(const std::vector<TAffineVector>& v)
+{
+  Single m = 0;
+  for (const TAffineVector& p : v)
+    m = std::max(m, std::hypot(p[0], p[1]));
+  return m;
+}
+
+Single MinRadius(const TGLVertexArray& v)
+{
+  Single m = std::numeric_limits<Single>::max();
+  for (const TAffineVector& p : v)
+    m = std::min(m, std::hypot(p[0], p[1]));
+  return m;
+}
+
+// Every class with the sizes its scenes pass, and with nonsense sizes.
+std::vector<std::pair<std::string, std::function<std::unique_ptr<TGLBaseSceneObject>()>>> AllParts(bool wild)
+{
+  const Single nan = std::numeric_limits<Single>::quiet_NaN();
+  const Single k = wild ? nan : 1.0f;
+  const Integer n = wild ? -5 : 1;
+  std::vector<std::pair<std::string, std::function<std::unique_ptr<TGLBaseSceneObject>()>>> r;
+  r.push_back({"TCog", [=] { return std::make_unique<TCog>(nullptr, 20 * n, 0.15f * k, 0.075f, 0.2f, 0.33f); }});
+  r.push_back({"TCogSolid", [=] { return std::make_unique<TCog>(nullptr, 25 * n, 0.14f, 0.06f * k, 0.06f, 0); }});
+  r.push_back({"THelicalGear", [=] {
+                 auto g = std::make_unique<THelicalGear>(nullptr, 20 * n, 0.15f, 0.075f, 0.2f * k, 0.33f);
+                 g->Twist = 0.0375f;
+                 return g;
+               }});
+  r.push_back({"TBevelCog", [=] { return std::make_unique<TBevelCog>(nullptr, 60 * n, 0.1f, 0.05f, 0.24f * k, 15); }});
+  r.push_back({"TBevelCogEx", [=] { return std::make_unique<TBevelCogEx>(nullptr, 16 * n, 0.25f, 0.08f, 45 * k); }});
+  r.push_back({"TRackGear", [=] { return std::make_unique<TRackGear>(nullptr, 4.0f * k, 0.2f, 0.2f, 0.15f, 0.075f, 10); }});
+  r.push_back({"TWorm", [=] { return std::make_unique<TWorm>(nullptr, 0.1f, 0.075f * k, 0.15f, 0.075f, 0.02f, 6 * n, 20); }});
+  r.push_back({"TWormWheel", [=] {
+                 return std::make_unique<TWormWheel>(nullptr, 10 * n, 0.15f, 0.075f, 0.2f, 0.126f, -0.157f * k);
+               }});
+  r.push_back({"TSprocket", [=] { return std::make_unique<TSprocket>(nullptr, 10 * n, 0.1f * k, 0.02f); }});
+  r.push_back({"TChainWheel", [=] { return std::make_unique<TChainWheel>(nullptr, 48 * n, 0.1f * k, 0.02f); }});
+  r.push_back({"TChainLink", [=] { return std::make_unique<TChainLink>(nullptr, 0.1f * k, 0.05f, 1, 20 * n); }});
+  r.push_back({"TSpoke", [=] { return std::make_unique<TSpoke>(nullptr, 0.25f * k, 0.025f, 0.02f, 72, 20 * n); }});
+  r.push_back({"TVPulley", [=] { return std::make_unique<TVPulley>(nullptr, 0.3f * k, 0.2f, 0.2f, 50 * n, 1, 31); }});
+  r.push_back({"TVPulleyFlat", [=] {
+                 auto p = std::make_unique<TVPulley>(nullptr, 0.2f, 0.18f * k, 0.15f, 30, 1, 15);
+                 p->GrooveKind = 1;
+                 return p;
+               }});
+  r.push_back({"TSlotAxle", [=] { return std::make_unique<TSlotAxle>(nullptr, 0.06f * k, 0.6f, 0.021f, 0.03f, 20 * n); }});
+  r.push_back({"TLinkAxle", [=] { return std::make_unique<TLinkAxle>(nullptr, 0.05f * k, 0.035f, 0.05f, 0.02f, 20 * n, 0); }});
+  r.push_back({"TLinkage", [=] {
+                 auto l = std::make_unique<TLinkage>(nullptr, 0.1f * k, 0.02f, 1.0f, 20 * n);
+                 l->SideColoured = true;
+                 return l;
+               }});
+  r.push_back({"TCrank", [=] {
+                 return std::make_unique<TCrank>(nullptr, 0.12f, 0.06f * k, 0.07f, 0.05f, 0.06f, 1.0f, 10 * n);
+               }});
+  for (Byte style : {Byte(1), Byte(2), Byte(3), Byte(9)})
+    r.push_back({"TOpenBox" + std::to_string(style), [=] {
+                   auto b = std::make_unique<TOpenBox>(nullptr, 0.4f, 0.3f * k, 0.16f, 0.04f);
+                   b->SetStyle(style);
+                   if (style == 2)
+                     b->SetCornerRadius(0.05f);
+                   b->SetSideColour(true);
+                   return b;
+                 }});
+  r.push_back({"TWheelBracket", [=] { return std::make_unique<TWheelBracket>(nullptr, 0.1f, 0.15f * k, 0.28f, 0.02f); }});
+  r.push_back({"TCam", [=] { return std::make_unique<TCam>(nullptr, 0.3f, 0.14f * k, 0.25f, 0.2f, 50 * n); }});
+  r.push_back({"TBigEnd", [=] { return std::make_unique<TBigEnd>(nullptr, 0.32f, 0.18f, 0.25f * k, 0.1f, 20 * n); }});
+  r.push_back({"THeartCam", [=] { return std::make_unique<THeartCam>(nullptr, 0.1f * k, 0.25f, 0.2f, 50 * n); }});
+  r.push_back({"TCrankEx", [=] { return std::make_unique<TCrankEx>(nullptr); }});
+  r.push_back({"TPiston", [=] { return std::make_unique<TPiston>(nullptr, 0.3f, 0.05f, 0.1f * k, 0.35f, 0.03f, 50 * n); }});
+  return r;
+}
+
+}   // namespace
+
+TEST(ZIZedizovodi, EveryPartDrawsASoundStream)
+{
+  for (bool wild : {false, true})
+    for (auto& [name, make] : AllParts(wild)) {
+      SCOPED_TRACE(name + (wild ? " (wild sizes)" : ""));
+      auto part = make();
+      TDrawn d = Draw(*part);
+      EXPECT_EQ(d.Rec->Problems(), "");
+      if (!wild && name.rfind("TVPulley", 0) == 0)
+        EXPECT_GE(d.Rec->Count("gluCylinder"), 2);
+      else if (!wild)
+        EXPECT_GT(d.Rec->VertexCount(), 20);
+    }
+}
+
+TEST(ZIZedizovodi, CogRadiiAndToothLayoutFollowTheFormula)
+{
+  TCog cog(nullptr, 20, 0.15f, 0.075f, 0.2f, 0.3275f);
+  const Single tip = 20 * 0.15f / 6.283185f;
+  EXPECT_NEAR(cog.TipRadius(), tip, 1e-6);
+  EXPECT_NEAR(cog.RootRadius(), tip - 0.075f, 1e-6);
+  TGLVertexArray o = cog.Outline();
+  ASSERT_EQ(o.size(), 80u);
+  for (size_t j = 0; j < o.size(); ++j) {
+    Single a = std::atan2(o[j][1], o[j][0]);
+    Single expected = Single(j) * 4.5f * cPIdiv180;
+    EXPECT_NEAR(std::remainder(a - expected, FullCircle), 0, 1e-5) << j;
+    EXPECT_NEAR(std::hypot(o[j][0], o[j][1]), j % 4 < 2 ? tip : tip - 0.075f, 1e-5) << j;
+  }
+  TDrawn d = Draw(cog);
+  EXPECT_NEAR(MaxRadius(d.Vertices), tip, 1e-5);
+  // The bore: the smallest radius drawn.
+  Single least = 1;
+  for (const TAffineVector& p : d.Vertices)
+    least = std::min(least, std::hypot(p[0], p[1]));
+  EXPECT_NEAR(least, 0.3275f, 1e-5);
+}
+
+TEST(ZIZedizovodi, HelicalTeethTurnByTheirTwistAcrossTheFace)
+{
+  THelicalGear g(nullptr, 20, 0.15f, 0.075f, 0.2f, 0);
+  g.Twist = 0.0375f;
+  TDrawn d = Draw(g);
+  // The first tip point on the front face lies Twist/2 of arc ahead of +X, on the back behind it.
+  Single front = 1, back = -1;
+  for (const TAffineVector& p : d.Vertices)
+    if (std::abs(std::hypot(p[0], p[1]) - g.TipRadius()) < 1e-5f) {
+      Single a = std::atan2(p[1], p[0]);
+      if (std::abs(a) < 0.06f) {
+        if (p[2] > 0.099f)
+          front = std::min(front, a);
+        if (p[2] < -0.099f)
+          back = std::min(back == -1 ? 1 : back, a);
+      }
+    }
+  EXPECT_NEAR(front * g.TipRadius(), 0.01875f, 1e-5);
+  EXPECT_NEAR(back * g.TipRadius(), -0.01875f, 1e-5);
+}
+
+TEST(ZIZedizovodi, CamCirclesAndHeartRadius)
+{
+  TCam cam(nullptr, 0.3f, 0.14f, 0.25f, 0.2f, 50);
+  TGLVertexArray o = cam.Outline();
+  EXPECT_NEAR(MinRadius(o), 0.3f, 1e-5);
+  EXPECT_NEAR(MaxRadius(o), 0.39f, 1e-5);
+  // The nose points along -X, the big end's along +X.
+  auto far = [](const TGLVertexArray& v) {
+    TAffineVector best{};
+    for (const TAffineVector& p : v)
+      if (std::hypot(p[0], p[1]) > std::hypot(best[0], best[1]))
+        best = p;
+    return best;
+  };
+  EXPECT_NEAR(far(o)[0], -0.39f, 1e-5);
+  EXPECT_NEAR(far(cam.Outline(true))[0], 0.39f, 1e-5);
+  // Every point lies on the base circle, the nose circle or a flank between them.
+  for (const TAffineVector& p : o) {
+    Single rb = std::hypot(p[0], p[1]), rn = std::hypot(p[0] + 0.25f, p[1]);
+    EXPECT_TRUE(std::abs(rb - 0.3f) < 1e-5f || std::abs(rn - 0.14f) < 1e-5f);
+  }
+  // A nose inside the base circle leaves the base circle.
+  TCam round(nullptr, 0.3f, 0.05f, 0.2f, 0.1f, 30);
+  EXPECT_NEAR(MaxRadius(round.Outline()), 0.3f, 1e-5);
+
+  THeartCam heart(nullptr, 0.1f, 0.25f, 0.2f, 50);
+  EXPECT_NEAR(heart.RadiusAt(0), 0.25f, 1e-6);
+  EXPECT_NEAR(heart.RadiusAt(cPI), 0.25f + 0.1f * cPI, 1e-5);
+  EXPECT_NEAR(heart.RadiusAt(1.5f * cPI), heart.RadiusAt(0.5f * cPI), 1e-5);
+  for (const TAffineVector& p : heart.Outline()) {
+    Single a = std::atan2(p[1], p[0]);
+    EXPECT_NEAR(std::hypot(p[0], p[1]), heart.RadiusAt(a), 1e-4);
+  }
+}
+
+TEST(ZIZedizovodi, ChainWheelsSeatPinsOnThePitchCircle)
+{
+  for (Integer teeth : {10, 15, 48}) {
+    TSprocket s(nullptr, teeth, 0.1f, 0.02f);
+    const Single rp = teeth * 0.1f / 6.283185f;
+    EXPECT_NEAR(s.PitchRadius(), rp, 1e-6);
+    TGLVertexArray o = s.Outline();
+    // A roller at each pin position fits its seat: no outline point lies inside it, and
+    // the seat's bottom touches it.
+    for (Integer k = 0; k < teeth; ++k) {
+      Single a = FullCircle * k / teeth;
+      TAffineVector pin{rp * std::cos(a), rp * std::sin(a), 0};
+      Single nearest = 1;
+      for (const TAffineVector& p : o)
+        nearest = std::min(nearest, std::hypot(p[0] - pin[0], p[1] - pin[1]));
+      EXPECT_NEAR(nearest, s.RollerRadius(), 1e-4) << teeth << " " << k;
+    }
+  }
+  TChainWheel w(nullptr, 48, 0.1f, 0.02f);
+  EXPECT_NEAR(w.InnerRadius, 0.9f * (w.PitchRadius() - w.RollerRadius()), 1e-6);
+  TChainLink link(nullptr, 0.1f, 0.05f, 0, 20);
+  ASSERT_EQ(link.GetCount(), 1);
+  TGLMaterial m;
+  m.FrontProperties.Diffuse.SetColor(1, 0, 0, 1);
+  link.SetPinMaterial(m);
+  EXPECT_EQ(link.GetPin()->Material.FrontProperties.Diffuse, m.FrontProperties.Diffuse);
+  // The link reaches from its pin one pitch along +Y.
+  TDrawn d = Draw(link);
+  Single top = -1, bottom = 1;
+  for (const TAffineVector& p : d.Vertices) {
+    top = std::max(top, p[1]);
+    bottom = std::min(bottom, p[1]);
+  }
+  EXPECT_NEAR(top, 0.1f + 0.025f, 1e-5);
+  EXPECT_NEAR(bottom, -0.03f, 1e-5);   // the roller
+}
+
+TEST(ZIZedizovodi, LinkageLiesWhereItsPlacementSays)
+{
+  TLinkage l(nullptr, 0.1f, 0.02f, 1.0f, 20);
+  auto span = [&](Byte placement) {
+    l.Placement = placement;
+    TDrawn d = Draw(l);
+    Single lo = 10, hi = -10;
+    for (const TAffineVector& p : d.Vertices) {
+      lo = std::min(lo, p[0]);
+      hi = std::max(hi, p[0]);
+    }
+    return std::pair{lo, hi};
+  };
+  EXPECT_NEAR(span(0).first, -1.1f, 1e-5);
+  EXPECT_NEAR(span(0).second, 0.1f, 1e-5);
+  EXPECT_NEAR(span(1).first, -0.6f, 1e-5);
+  EXPECT_NEAR(span(2).second, 1.1f, 1e-5);
+  TLinkage copy(nullptr, 0, 0, 0, 1);
+  l.SideColoured = true;
+  copy.Assign(l);
+  EXPECT_EQ(copy.Length, 1.0f);
+  EXPECT_EQ(copy.Placement, 2);
+  EXPECT_TRUE(copy.SideColoured);
+  EXPECT_EQ(copy.SideColour, GreySideColour);
+}
+
+TEST(ZIZedizovodi, SetterStoresAndMarksTheListStale)
+{
+  TOpenBox box(nullptr, 0.2f, 0.2f, 0.16f, 0.02f);
+  TRenderContextInfo rci;
+  TGLRecorder rec;
+  box.Render(rci);
+  EXPECT_FALSE(box.GetStructureChangedFlag());
+  box.SetCornerSegments(5);
+  EXPECT_EQ(box.GetStyle(), 2);
+  EXPECT_TRUE(box.GetStructureChangedFlag());
+}
+
+TEST(ZIZedizovodi, WormAndWheelShareTheLeadAngle)
+{
+  // The scene's wheel skew, a quarter pitch of arc across the face, matches the worm's
+  // lead angle at the middle of the thread within a degree.
+  TWorm worm(nullptr, 0.1f, 0.075f, 0.15f, 0.075f, 0.02f, 6, 20);
+  const Single skewAcrossFace = std::atan2(0.0375f, 0.2f);
+  EXPECT_NEAR(worm.LeadAngle(0.1f + 0.075f / 2) * c180divPI, skewAcrossFace * c180divPI, 1.0);
+  // The thread's middle crosses the underside at x = P/8 + kP.
+  TDrawn d = Draw(worm);
+  bool found = false;
+  for (size_t i = 0; i + 1 < d.Vertices.size(); ++i) {
+    const TAffineVector& p = d.Vertices[i];
+    if (std::abs(p[2]) < 1e-5f && p[1] < -0.17f) {   // crest at the underside
+      Single x = (p[0] + d.Vertices[i + 1][0]) / 2;
+      Single m = std::remainder(x - 0.15f / 8, 0.15f);
+      if (std::abs(m) < 1e-4f)
+        found = true;
+    }
+  }
+  EXPECT_TRUE(found);
+}
+
+TEST(ZIZedizovodi, RackGapsMeetAPinionTurnedMinus90)
+{
+  TRackGear rack(nullptr, 4.0f, 0.2f, 0.2f, 0.15f, 0.075f, 10);
+  // Tips start at -P/2 + kP, so the gap after tooth k is centred at P/8 + kP.
+  Single x = rack.FirstToothX();
+  EXPECT_NEAR(std::remainder(x + 0.075f, 0.15f), 0, 1e-5);
+  EXPECT_GE(x, -2.0f + 0.15f / 4);
+}
