@@ -71,9 +71,9 @@ namespace {
 void FireWindowEvent(TWindowEvent e, TControl* c)
 {
   std::map<int, TWindowEventHandler> handlers = State().WindowHandlers;
-  for (auto& [id, h] : handlers)
-    if (State().WindowHandlers.count(id))
-      GuardedCall([&] { h(e, c); });
+  for (auto& entry : handlers)
+    if (State().WindowHandlers.count(entry.first))
+      GuardedCall([&] { entry.second(e, c); });
 }
 
 class TControlWidget : public QWidget {
