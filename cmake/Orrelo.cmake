@@ -15,6 +15,9 @@ function(orrelo_library name)
   target_link_libraries(${name} PUBLIC ${ARG_DEPS})
 endfunction()
 
+# Every test runs with the leak suppressions for system libraries, however ctest is started.
+set(ORRELO_TEST_ENV "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/scripts/lsan.supp:print_suppressions=0")
+
 # One test program per library: tests/<lib>/*.cpp linked with the library and the shared main.
 function(orrelo_tests lib)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
@@ -28,7 +31,7 @@ function(orrelo_tests lib)
     ORRELO_TEST_DATA="${CMAKE_SOURCE_DIR}/tests/data"
     ORRELO_TEST_OUTPUT="${CMAKE_BINARY_DIR}/test-output")
   add_test(NAME ${lib} COMMAND test_${lib} --gtest_brief=1)
-  set_tests_properties(${lib} PROPERTIES TIMEOUT 900)
+  set_tests_properties(${lib} PROPERTIES TIMEOUT 900 ENVIRONMENT "${ORRELO_TEST_ENV}")
 endfunction()
 
 # A fuzz target: fuzz/<name>.cpp defines LLVMFuzzerTestOneInput. Normally built with a plain
@@ -46,4 +49,5 @@ function(orrelo_fuzz name)
   target_link_libraries(${exe} PRIVATE ${ARG_DEPS})
   add_test(NAME fuzz_replay_${name}
     COMMAND ${exe} ${CMAKE_SOURCE_DIR}/fuzz/corpus/${name} ${CMAKE_SOURCE_DIR}/tests/data/crashers/${name})
+  set_tests_properties(fuzz_replay_${name} PROPERTIES ENVIRONMENT "${ORRELO_TEST_ENV}")
 endfunction()

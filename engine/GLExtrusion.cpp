@@ -1,6 +1,7 @@
 #include "engine/GLExtrusion.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "engine/Base/Spline.h"
@@ -310,40 +311,69 @@ void TRevolutionSolid::BuildList(TRenderContextInfo&)
   std::vector<Single> sn(size_t(FSlices) + 1), cs(size_t(FSlices) + 1);
   for (Integer j = 0; j <= FSlices; ++j)
     SinCos(2 * cPI * (j % FSlices) / FSlices, sn[size_t(j)], cs[size_t(j)]);
-  // The surface swept by the span a-b; its profile normal (-dy, dx) points outside for an
-  // outline running clockwise in the (radius, height) plane.
-  auto band = [&](TAffineVector a, TAffineVector b, bool outward) {
-    if (flip)
-      std::swap(a, b);
-    if (!outward)
-      std::swap(a, b);
+  // Outward profile normals of the spans: (-dy, dx) for an outline running clockwise in
+  // the (radius, height) plane, the other way round for one running counter-clockwise.
+  using TProfileNormal = std::array<Single, 2>;
+  auto spanNormal = [&](const TAffineVector& a, const TAffineVector& b) {
     const Single dx = b[0] - a[0], dy = b[1] - a[1];
     const Single len = std::sqrt(dx * dx + dy * dy);
-    if (!(len > 0))
-      return;
-    const Single nr = -dy / len, ny = dx / len;
+    const Single f = (flip ? -1.f : 1.f) / len;
+    return TProfileNormal{-dy * f, dx * f};
+  };
+  std::vector<TProfileNormal> spans(n - 1);
+  for (size_t i = 0; i + 1 < n; ++i)
+    spans[i] = spanNormal(pts[i], pts[i + 1]);
+  // Spans meeting at less than this share their normal at the corner, so a curved outline
+  // shades smoothly while a nail's head keeps its edges.
+  const Single smooth = std::cos(DegToRad(30));
+  auto corner = [&](size_t span, size_t other) {
+    const TProfileNormal& p = spans[span];
+    const TProfileNormal& q = spans[other];
+    if (p[0] * q[0] + p[1] * q[1] < smooth)
+      return p;
+    const Single x = p[0] + q[0], y = p[1] + q[1], len = std::sqrt(x * x + y * y);
+    return TProfileNormal{x / len, y / len};
+  };
+  // The surface swept by the span a-b (in outline order) with the normals at its ends;
+  // drawn from the side its normals face, or from the other side for the inside.
+  auto band = [&](const TAffineVector& a, const TAffineVector& b, TProfileNormal na, TProfileNormal nb, bool outward) {
+    const bool swapped = flip != !outward;
+    const TAffineVector& p = swapped ? b : a;
+    const TAffineVector& q = swapped ? a : b;
+    if (swapped)
+      std::swap(na, nb);
+    const Single s = outward ? 1.f : -1.f;
     glBegin(GL_TRIANGLE_STRIP);
     for (Integer j = 0; j <= FSlices; ++j) {
       const Single sj = sn[size_t(j)], cj = cs[size_t(j)];
-      glNormal3f(nr * sj, ny, nr * cj);
+      glNormal3f(s * na[0] * sj, s * na[1], s * na[0] * cj);
       glTexCoord2f(Single(j) / FSlices, 0);
-      glVertex3f(a[0] * sj, a[1], a[0] * cj);
+      glVertex3f(p[0] * sj, p[1], p[0] * cj);
+      glNormal3f(s * nb[0] * sj, s * nb[1], s * nb[0] * cj);
       glTexCoord2f(Single(j) / FSlices, 1);
-      glVertex3f(b[0] * sj, b[1], b[0] * cj);
+      glVertex3f(q[0] * sj, q[1], q[0] * cj);
     }
     glEnd();
   };
   for (size_t i = 0; i + 1 < n; ++i) {
+    const TProfileNormal na = i > 0 ? corner(i, i - 1) : spans[i];
+    const TProfileNormal nb = i + 2 < n ? corner(i, i + 1) : spans[i];
     if (FParts & rspOutside)
-      band(pts[i], pts[i + 1], true);
+      band(pts[i], pts[i + 1], na, nb, true);
     if (FParts & rspInside)
-      band(pts[i], pts[i + 1], false);
+      band(pts[i], pts[i + 1], na, nb, false);
   }
   const Single eps = 1e-6f;
-  if ((FParts & rspStartPolygon) && std::fabs(pts.front()[0]) > eps)
-    band({0, pts.front()[1], 0}, pts.front(), true);
-  if ((FParts & rspStopPolygon) && std::fabs(pts.back()[0]) > eps)
-    band(pts.back(), {0, pts.back()[1], 0}, true);
+  if ((FParts & rspStartPolygon) && std::fabs(pts.front()[0]) > eps) {
+    const TAffineVector axis{0, pts.front()[1], 0};
+    const TProfileNormal nd = spanNormal(axis, pts.front());
+    band(axis, pts.front(), nd, nd, true);
+  }
+  if ((FParts & rspStopPolygon) && std::fabs(pts.back()[0]) > eps) {
+    const TAffineVector axis{0, pts.back()[1], 0};
+    const TProfileNormal nd = spanNormal(pts.back(), axis);
+    band(pts.back(), axis, nd, nd, true);
+  }
 }
 
 void TRevolutionSolid::Assign(const TGLBaseSceneObject& src)

@@ -6,25 +6,10 @@
 #include "engine/GLContext.h"
 #include "platform/BmpFile.h"
 #include "platform/Files.h"
+#include "platform/Graphics.h"
 #include "platform/JpegImage.h"
 
 namespace {
-
-// Classic desktop defaults, one fixed table so pictures do not follow the desktop theme.
-constexpr uint32_t SystemRGB[] = {
-  0xC8D0D4, 0xA56E3A, 0x6A240A, 0x808080, 0xC8D0D4, 0xFFFFFF, 0x000000, 0x000000,
-  0x000000, 0xFFFFFF, 0xC8D0D4, 0xC8D0D4, 0x808080, 0x6A240A, 0xFFFFFF, 0xC8D0D4,
-  0x808080, 0x808080, 0x000000, 0xC8D0D4, 0xFFFFFF, 0x404040, 0xC8D0D4, 0x000000,
-  0xE1FFFF, 0xB5B5B5, 0x800000, 0xF0CAA6, 0xC0C0C0, 0xC56A31, 0xD8E9EC};
-
-TColor ResolveColor(TColor c)
-{
-  if (IsSystemColor(c)) {
-    uint32_t i = static_cast<uint32_t>(c) & 0xFF;
-    return i < std::size(SystemRGB) ? static_cast<TColor>(SystemRGB[i]) : clBlack;
-  }
-  return c & 0xFFFFFF;
-}
 
 void FaceColor(GLenum face, GLenum pname, const TGLColor& c) { glMaterialfv(face, pname, c.GetColor().data()); }
 
@@ -56,7 +41,7 @@ GLint TextureModeEnum(TGLTextureMode m)
 
 TVector ConvertWinColor(TColor c, Single alpha)
 {
-  TColor rgb = ResolveColor(c);
+  TColor rgb = ColorToRGB(c);   // the program's one system-colour table
   return {GetRValue(rgb) / 255.0f, GetGValue(rgb) / 255.0f, GetBValue(rgb) / 255.0f, alpha};
 }
 

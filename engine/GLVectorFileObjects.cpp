@@ -43,15 +43,25 @@ TMeshObject ConvertMesh(const T3DSMesh& src, const std::vector<std::unique_ptr<T
     place[order[k]] = src.Vertices[order[k]] == src.Vertices[order[k - 1]] ? place[order[k - 1]] : k;
   if (nv)
     place[order[0]] = 0;
+  // Each face's unit normal and the angle at each of its corners: corners weigh by their
+  // angle, so the way a surface happens to be cut into triangles does not tilt its normals.
   std::vector<TAffineVector> faceNormals(faces);
+  std::vector<std::array<Single, 3>> cornerAngles(faces);
   std::vector<std::vector<uint32_t>> incident(nv);
   for (size_t f = 0; f < faces; ++f) {
     const auto& idx = src.Faces[f];
-    faceNormals[f] = CalcPlaneNormal(src.Vertices[idx[0]], src.Vertices[idx[1]], src.Vertices[idx[2]]);
+    const TAffineVector p[3] = {src.Vertices[idx[0]], src.Vertices[idx[1]], src.Vertices[idx[2]]};
+    faceNormals[f] = CalcPlaneNormal(p[0], p[1], p[2]);
     if (!std::isfinite(faceNormals[f][0]) || !std::isfinite(faceNormals[f][1]) || !std::isfinite(faceNormals[f][2]))
       faceNormals[f] = NullVector;
-    for (uint16_t i : idx)
-      incident[place[i]].push_back(uint32_t(f));
+    for (size_t k = 0; k < 3; ++k) {
+      const TAffineVector e1 = VectorNormalize(VectorSubtract(p[(k + 1) % 3], p[k]));
+      const TAffineVector e2 = VectorNormalize(VectorSubtract(p[(k + 2) % 3], p[k]));
+      cornerAngles[f][k] = ArcCos(VectorDotProduct(e1, e2));
+      if (!std::isfinite(cornerAngles[f][k]))
+        cornerAngles[f][k] = 0;
+      incident[place[idx[k]]].push_back(uint32_t(3 * f + k));
+    }
   }
   const Single crease = std::cos(DegToRad(TFreeForm::CreaseAngle));
   mesh.Vertices.reserve(faces * 3);
@@ -62,9 +72,11 @@ TMeshObject ConvertMesh(const T3DSMesh& src, const std::vector<std::unique_ptr<T
       const TAffineVector& own = faceNormals[f];
       const bool degenerate = !(VectorLength(own) > 0);
       TAffineVector sum = NullVector;
-      for (uint32_t g : incident[place[i]])
+      for (uint32_t corner : incident[place[i]]) {
+        const size_t g = corner / 3;
         if (degenerate || VectorDotProduct(own, faceNormals[g]) >= crease)
-          sum = VectorAdd(sum, faceNormals[g]);
+          sum = VectorAdd(sum, VectorScale(faceNormals[g], cornerAngles[g][corner % 3]));
+      }
       TAffineVector n = VectorLength(sum) > 1e-12f ? VectorNormalize(sum) : own;
       if (!(VectorLength(n) > 0))
         n = ZVector;

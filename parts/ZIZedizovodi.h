@@ -404,3 +404,12 @@ public:
   Integer Slices;
   void BuildList(TRenderContextInfo& rci) override;
 };
+
+// The second half of the library: belts' and machines' neighbours of the same module,
+// declared in their own headers (each of them may build on the classes above).
+#include "parts/ZIZedizovodi_Cams.h"
+#include "parts/ZIZedizovodi_Links.h"
+#include "parts/ZIZedizovodi_Ratchets.h"
+#include "parts/ZIZedizovodi_Ropes.h"
+#include "parts/ZIZedizovodi_Screws.h"
+#include "parts/ZIZedizovodi_Slabs.h"

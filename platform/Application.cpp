@@ -424,7 +424,7 @@ void TApplication::Idle()
   bool done = true;
   if (OnIdle)
     GuardedCall([&] { OnIdle(this, done); }, this);
-  if (done && !FTerminated)
+  if (done)
     if (auto* d = QAbstractEventDispatcher::instance())
       d->processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
 }

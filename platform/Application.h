@@ -106,7 +106,9 @@ public:
 
   ~TApplication() override;
 
-  // The message loop: handles messages until a WM_QUIT is met (Terminate posts one).
+  // The message loop: handles messages until a WM_QUIT is met (Terminate posts one, and a
+  // quit posted before Run ends it at once). Terminated is true from the quit met, wherever
+  // it was met, so modal loops end too, until Run starts again.
   void Run();
   void Terminate();
   bool Terminated() const { return FTerminated; }

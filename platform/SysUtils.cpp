@@ -3,39 +3,36 @@
 #include <cctype>
 #include <climits>
 #include <cstdlib>
+#include <limits>
 
-int32_t SafeTrunc(double v)
+namespace {
+
+// v converted to the integer type I after `fn` (trunc or nearbyint), NaN as 0 and values
+// beyond the range clamped to its ends.
+template <class I, class F>
+I ClampedInteger(double v, F fn)
 {
   if (std::isnan(v))
     return 0;
-  if (v >= 2147483647.0)
-    return INT32_MAX;
-  if (v <= -2147483648.0)
-    return INT32_MIN;
-  return static_cast<int32_t>(v);
+  // The limits as doubles: max + 1 is exact (a power of two), min is exact too.
+  constexpr double hi = static_cast<double>(std::numeric_limits<I>::max()) + 1.0;
+  constexpr double lo = static_cast<double>(std::numeric_limits<I>::min());
+  double r = fn(v);
+  if (r >= hi)
+    return std::numeric_limits<I>::max();
+  if (r <= lo)
+    return std::numeric_limits<I>::min();
+  return static_cast<I>(r);
 }
 
-int64_t SafeTrunc64(double v)
-{
-  if (std::isnan(v))
-    return 0;
-  if (v >= 9.2233720368547748e18)
-    return INT64_MAX;
-  if (v <= -9.2233720368547758e18)
-    return INT64_MIN;
-  return static_cast<int64_t>(v);
-}
+double TruncF(double v) { return std::trunc(v); }
+double RoundEvenF(double v) { return std::nearbyint(v); }   // default mode: halves to even
 
-int32_t SafeRound(double v)
-{
-  if (std::isnan(v))
-    return 0;
-  if (v >= 2147483647.0)
-    return INT32_MAX;
-  if (v <= -2147483648.0)
-    return INT32_MIN;
-  return static_cast<int32_t>(std::nearbyint(v));   // default rounding mode: halves to even
-}
+} // namespace
+
+int32_t SafeTrunc(double v) { return ClampedInteger<int32_t>(v, TruncF); }
+int64_t SafeTrunc64(double v) { return ClampedInteger<int64_t>(v, TruncF); }
+int32_t SafeRound(double v) { return ClampedInteger<int32_t>(v, RoundEvenF); }
 
 int32_t MulDiv(int32_t a, int32_t b, int32_t c)
 {

@@ -282,6 +282,12 @@ TEST(Application, RunEndsOnTerminate)
   EXPECT_EQ(ticks, 3);
   EXPECT_EQ(r.Got.size(), 1u);
   DeallocateHWnd(w);
+
+  // A quit posted before the loop starts ends it once the messages before it are handled.
+  PostMessage(r.Wnd, WM_USER, 0, 0);
+  Application->Terminate();
+  Application->Run();
+  EXPECT_EQ(r.Got.size(), 2u);
 }
 
 TEST(Application, CountersAreMonotonic)

@@ -1,0 +1,101 @@
+// Animated GIF pictures: all frames in one strip with its mask, the current frame, drawing,
+// and stepping by the frames' delays on a millisecond clock.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "html/HTMLStreams.h"
+#include "platform/Bitmap.h"
+
+class TCanvas;
+
+// A bitmap that may carry a transparency mask (white where transparent).
+class ThtBitmap : public TBitmap {
+public:
+  using TBitmap::TBitmap;
+  std::unique_ptr<TBitmap> Mask;
+  bool HasMask = false;
+  // Stretches the source rectangle into the destination, through the mask when there is one.
+  void StretchDraw(TCanvas& canvas, const TRect& dest, const TRect& source) const;
+};
+
+struct TgfFrame {
+  int Left = 0, Top = 0, Width = 0, Height = 0;
+  int Delay = 0;   // milliseconds
+  uint8_t Disposal = 0;
+  uint8_t IsCopy = 0;
+};
+
+// Frames addressed from 1.
+class TgfFrameList {
+public:
+  int Count() const { return static_cast<int>(FItems.size()); }
+  TgfFrame& operator[](int i) { return FItems.at(size_t(i - 1)); }
+  const TgfFrame& operator[](int i) const { return FItems.at(size_t(i - 1)); }
+  void Add(const TgfFrame& f) { FItems.push_back(f); }
+
+private:
+  std::vector<TgfFrame> FItems;
+};
+
+// The millisecond clock the frames are timed by (the platform's tick count unless replaced).
+using TGifClock = std::function<Cardinal()>;
+void SetGifClock(TGifClock clock);
+Cardinal GifClockNow();
+
+class TGIFImage {
+public:
+  TGIFImage();
+  ~TGIFImage();
+  TGIFImage(const TGIFImage&) = delete;
+  TGIFImage& operator=(const TGIFImage&) = delete;
+
+  // A copy that shares the strip and animates on its own from frame 1.
+  std::unique_ptr<TGIFImage> CreateCopy() const;
+
+  // Draws the current frame stretched into the box at X, Y.
+  void Draw(TCanvas& canvas, int height, int width, int y, int x);
+  // One animation step when due; invalidate is called with the area last drawn.
+  void CheckTime(const std::function<void(const TRect&)>& invalidate);
+
+  bool Animate() const { return FAnimate; }
+  void SetAnimate(bool value);
+  int CurrentFrame() const { return FCurrentFrame; }
+  void SetCurrentFrame(int frame);
+
+  // The first frame as a bitmap (made once), and the mask when the GIF is transparent.
+  TBitmap* GetBitmap();
+  TBitmap* GetMaskImage();
+
+  bool Animated = false;
+  int Width = 0;
+  int Height = 0;
+  int NumFrames = 0;
+  int NumIterations = 0;   // 0 = endless
+  bool IsTransparent = false;
+  bool Visible = true;
+  bool ShowIt = false;
+  bool IsCopy = false;
+  int Change = 0;
+  TRect StripRect{};
+  int CurrentIteration = 0;
+  Cardinal LastTime = 0;
+  int CurrentInterval = 0;
+  TgfFrameList Frames;
+  // Shared between an image and its copies; the last one alive frees it.
+  std::shared_ptr<ThtBitmap> Strip;
+
+private:
+  friend std::unique_ptr<TGIFImage> CreateAGif(TStream& stream, bool& nonAnimated);
+  bool FAnimate = false;
+  int FCurrentFrame = 1;
+  std::unique_ptr<TBitmap> FCurrentBitmap;
+  std::unique_ptr<TBitmap> FCurrentMask;
+};
+
+// Decoding errors of the GIF reader pass to the caller. NonAnimated is set for fewer than 2 frames.
+std::unique_ptr<TGIFImage> CreateAGif(TStream& stream, bool& nonAnimated);
+std::unique_ptr<TGIFImage> CreateAGifFromFile(const std::string& fileName, bool& nonAnimated);

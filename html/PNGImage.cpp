@@ -1,0 +1,988 @@
+#include "html/PNGImage.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "html/PNGZLIB.h"
+
+const char* const EPNGInvalidFileHeaderText = "Invalid Portable Graphics Network image, it has an invalid file header.";
+const char* const EPNGOutOfRangeText = "The chunk index especified is out of the range.";
+const char* const EPNGInvalidClassText = "The chunk class index especified is  out of range.";
+const char* const EPNGInvalidCRCText = "Can't read the PNG image, it has corrupted data. ";
+const char* const EPNGIHDRNotFirstText =
+    "This PNG image is invalid, the IHDR chunk is either not present or it isn't the first chunk.";
+const char* const EPNGMissingMultipleIDATText = "The current image being loaded has no data and could not be loaded.";
+const char* const EPNGInvalidPaletteText = "The current image being loaded has an invalid palette!";
+const char* const EPNGUnknownColorTypeText = "Could not read the image because it has an unknown color type.";
+const char* const EPNGUnknownFilterTypeText =
+    "The image could not be loaded because it uses an unknown set of filter types.";
+const char* const EPNGUnknownInterlaceText = "The image has an unknown interlace method.";
+const char* const EPNGUnknownCriticalChunkText =
+    "The currently being loaded image contains critical(s) chunk(s) not reconized by the decoder.";
+const char* const EPNGMissingPaletteText = "The current image requeries a palette but it is not avaliable.";
+const char* const EPNGCannotGetTransparentText =
+    "Can not get transparency information because the current image color type is not RGB (value 3)";
+const char* const EPNGCannotRemoveText =
+    "The especified chunk is not inside the chunk list containing the method being used. The funcion could not "
+    "be completed.";
+const char* const EPNGInvalidBitDepthText = "The image has a bit depth that its color type does not allow.";
+const char* const EPNGInvalidSizeText = "The image has an invalid size or is too large to be loaded.";
+const char* const EPNGTruncatedText = "The image data end before the last row.";
+
+EPNGImageException::EPNGImageException(const std::string& message)
+    : EInvalidGraphic("Portable Network Graphics format handler error\r\n\r\n" + message)
+{
+}
+
+[[noreturn]] static void Fail(const char* message) { throw EPNGImageException(message); }
+
+static const uint8_t PngSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+
+std::string ChunkTypeName(uint32_t type)
+{
+  std::string s(4, ' ');
+  for (int i = 0; i < 4; ++i)
+    s[i] = static_cast<char>((type >> (8 * i)) & 0xFF);
+  return s;
+}
+
+// CRC-32 (polynomial 0xEDB88320), table made on first use.
+static uint32_t UpdateCrc(uint32_t crc, const uint8_t* p, size_t n)
+{
+  static const auto table = [] {
+    std::array<uint32_t, 256> t{};
+    for (uint32_t i = 0; i < 256; ++i) {
+      uint32_t c = i;
+      for (int k = 0; k < 8; ++k)
+        c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+      t[i] = c;
+    }
+    return t;
+  }();
+  for (size_t i = 0; i < n; ++i)
+    crc = table[(crc ^ p[i]) & 0xFF] ^ (crc >> 8);
+  return crc;
+}
+
+static uint32_t ChunkCrc(uint32_t type, const std::vector<uint8_t>& data)
+{
+  uint8_t t[4] = {uint8_t(type), uint8_t(type >> 8), uint8_t(type >> 16), uint8_t(type >> 24)};
+  uint32_t crc = UpdateCrc(0xFFFFFFFFu, t, 4);
+  crc = UpdateCrc(crc, data.data(), data.size());
+  return crc ^ 0xFFFFFFFFu;
+}
+
+static uint32_t Get32BE(const uint8_t* p)
+{
+  return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
+}
+
+static void Put32BE(uint8_t* p, uint32_t v)
+{
+  p[0] = uint8_t(v >> 24);
+  p[1] = uint8_t(v >> 16);
+  p[2] = uint8_t(v >> 8);
+  p[3] = uint8_t(v);
+}
+
+// A read-only stream over bytes owned elsewhere (the joined IDAT data).
+class TViewStream : public TStream {
+public:
+  TViewStream(const uint8_t* data, size_t size) : FData(data), FSize(size) {}
+  size_t Read(void* buffer, size_t count) override
+  {
+    size_t n = std::min(count, FSize - FPos);
+    if (n)
+      std::memcpy(buffer, FData + FPos, n);
+    FPos += n;
+    return n;
+  }
+  size_t Write(const void*, size_t) override { throw EStreamError("Stream write error"); }
+  int64_t Seek(int64_t offset, TSeekOrigin origin) override
+  {
+    int64_t base = origin == TSeekOrigin::soBeginning ? 0 : origin == TSeekOrigin::soCurrent ? int64_t(FPos) : int64_t(FSize);
+    FPos = static_cast<size_t>(std::clamp<int64_t>(base + offset, 0, int64_t(FSize)));
+    return int64_t(FPos);
+  }
+  int64_t Size() const override { return int64_t(FSize); }
+
+private:
+  const uint8_t* FData;
+  size_t FSize;
+  size_t FPos = 0;
+};
+
+// Chunks
+
+TChunk::TChunk(TChunkList* owner) : FOwner(owner) {}
+TChunk::~TChunk() = default;
+
+TPNGImage* TChunk::Image() const { return FOwner ? FOwner->Image() : nullptr; }
+
+void TChunk::Assign(const TChunk& source)
+{
+  Data = source.Data;
+  ChunkType = source.ChunkType;
+}
+
+void TChunk::SaveToStream(TStream& stream)
+{
+  uint8_t head[8];
+  Put32BE(head, static_cast<uint32_t>(Data.size()));
+  for (int i = 0; i < 4; ++i)
+    head[4 + i] = uint8_t(ChunkType >> (8 * i));
+  stream.WriteBuffer(head, 8);
+  stream.WriteBuffer(Data.data(), Data.size());
+  uint8_t crc[4];
+  Put32BE(crc, ChunkCrc(ChunkType, Data));
+  stream.WriteBuffer(crc, 4);
+}
+
+TChunkIEND::TChunkIEND(TChunkList* owner) : TChunk(owner) { ChunkType = ChunkTypeOf("IEND"); }
+
+TChunkIHDR::TChunkIHDR(TChunkList* owner) : TChunk(owner)
+{
+  ChunkType = ChunkTypeOf("IHDR");
+  Data.assign(13, 0);
+  Data[8] = 8;
+  Data[9] = 3;
+}
+
+uint32_t TChunkIHDR::Get32(size_t at) const { return Get32BE(Data.data() + at); }
+
+void TChunkIHDR::Set(uint32_t width, uint32_t height, uint8_t bitDepth, uint8_t colorType)
+{
+  Data.assign(13, 0);
+  Put32BE(Data.data(), width);
+  Put32BE(Data.data() + 4, height);
+  Data[8] = bitDepth;
+  Data[9] = colorType;
+}
+
+static bool IsIndexedFormat(const TBitmap& b)
+{
+  TPixelFormat f = b.PixelFormat();
+  return f == TPixelFormat::pf1bit || f == TPixelFormat::pf4bit || f == TPixelFormat::pf8bit;
+}
+
+void TChunkIHDR::SaveToStream(TStream& stream)
+{
+  TPNGImage* img = Image();
+  if (IsIndexedFormat(*img))
+    Set(uint32_t(img->Width()), uint32_t(img->Height()), uint8_t(img->BitsPerPixel()), 3);
+  else
+    Set(uint32_t(img->Width()), uint32_t(img->Height()), 8, 2);
+  TChunk::SaveToStream(stream);
+}
+
+TChunkPLTE::TChunkPLTE(TChunkList* owner) : TChunk(owner) { ChunkType = ChunkTypeOf("PLTE"); }
+
+TPalette TChunkPLTE::Palette() const
+{
+  if (Data.empty() || Data.size() % 3 != 0 || Data.size() > 768)
+    Fail(EPNGInvalidPaletteText);
+  TPalette p;
+  p.Entries.resize(Data.size() / 3);
+  for (size_t i = 0; i < p.Entries.size(); ++i)
+    p.Entries[i] = TRGBQuad{Data[3 * i + 2], Data[3 * i + 1], Data[3 * i], 0};
+  return p;
+}
+
+// The palette as the bitmap reads it, entries past the palette given as GetPixel shows them.
+static TPalette FullPalette(const TBitmap& b)
+{
+  TPalette p = b.Palette();
+  size_t count = size_t(1) << b.BitsPerPixel();
+  for (size_t i = p.Entries.size(); i < count; ++i) {
+    TColor c = b.PixelFormat() == TPixelFormat::pf1bit ? (i ? clWhite : clBlack) : RGBColor(int(i), int(i), int(i));
+    p.Entries.push_back(TRGBQuad{Byte(GetBValue(c)), Byte(GetGValue(c)), Byte(GetRValue(c)), 0});
+  }
+  return p;
+}
+
+void TChunkPLTE::SaveToStream(TStream& stream)
+{
+  TPNGImage* img = Image();
+  TPalette p = FullPalette(*img);
+  Data.resize(p.Entries.size() * 3);
+  for (size_t i = 0; i < p.Entries.size(); ++i) {
+    Data[3 * i] = p.Entries[i].rgbRed;
+    Data[3 * i + 1] = p.Entries[i].rgbGreen;
+    Data[3 * i + 2] = p.Entries[i].rgbBlue;
+  }
+  TChunk::SaveToStream(stream);
+}
+
+TChunkGAMA::TChunkGAMA(TChunkList* owner) : TChunk(owner)
+{
+  ChunkType = ChunkTypeOf("gAMA");
+  Data.assign(4, 0);
+  Put32BE(Data.data(), 100000);
+}
+
+uint32_t TChunkGAMA::Value() const { return Data.size() >= 4 ? Get32BE(Data.data()) : 0; }
+
+void TChunkGAMA::DoAction()
+{
+  uint32_t g = Value();
+  // A zero gamma would divide by zero; such a chunk is ignored.
+  FValid = g != 0;
+  for (int i = 0; i < 256; ++i) {
+    GammaTable[i] = uint8_t(i);
+    InverseTable[i] = uint8_t(i);
+  }
+  if (!FValid)
+    return;
+  double exponent = 1.0 / (double(g) / 100000.0 * 2.2);
+  for (int i = 0; i < 256; ++i) {
+    double v = 255.0 * std::pow(i / 255.0, exponent);
+    GammaTable[i] = uint8_t(std::clamp(SafeRound(v), 0, 255));
+  }
+  for (int i = 0; i < 256; ++i)
+    InverseTable[GammaTable[i]] = uint8_t(i);
+}
+
+TChunkTRNS::TChunkTRNS(TChunkList* owner) : TChunk(owner) { ChunkType = ChunkTypeOf("tRNS"); }
+
+void TChunkTRNS::SaveToStream(TStream& stream)
+{
+  TPNGImage* img = Image();
+  if (!IsIndexedFormat(*img)) {
+    TColor c = img->TransparentColor();
+    Data.assign(6, 0);
+    Data[1] = uint8_t(GetRValue(c));
+    Data[3] = uint8_t(GetGValue(c));
+    Data[5] = uint8_t(GetBValue(c));
+  }
+  TChunk::SaveToStream(stream);
+}
+
+TChunkTEXT::TChunkTEXT(TChunkList* owner) : TChunk(owner)
+{
+  ChunkType = ChunkTypeOf("tEXt");
+  Data.assign(2, 0);
+}
+
+TChunkIDAT::TChunkIDAT(TChunkList* owner) : TChunk(owner) { ChunkType = ChunkTypeOf("IDAT"); }
+
+void TChunkIDAT::DoAction() { Image()->DecodeImage(*this); }
+
+void TChunkIDAT::SaveToStream(TStream& stream)
+{
+  TByteStream compressed;
+  Image()->EncodeImage(compressed);
+  Data = std::move(compressed.Bytes());
+  TChunk::SaveToStream(stream);
+  Data.clear();
+}
+
+// Chunk class registry
+
+namespace {
+struct TChunkClassEntry {
+  uint32_t Type;
+  std::unique_ptr<TChunk> (*Make)(TChunkList*);
+};
+template <class T> std::unique_ptr<TChunk> MakeChunk(TChunkList* owner) { return std::make_unique<T>(owner); }
+// "tIME" is an ordinary chunk: it is kept as a plain chunk, never read as transparency.
+const TChunkClassEntry ChunkClasses[] = {
+    {ChunkTypeOf("IEND"), MakeChunk<TChunkIEND>}, {ChunkTypeOf("IHDR"), MakeChunk<TChunkIHDR>},
+    {ChunkTypeOf("gAMA"), MakeChunk<TChunkGAMA>}, {ChunkTypeOf("IDAT"), MakeChunk<TChunkIDAT>},
+    {ChunkTypeOf("PLTE"), MakeChunk<TChunkPLTE>}, {ChunkTypeOf("tEXt"), MakeChunk<TChunkTEXT>},
+    {ChunkTypeOf("tRNS"), MakeChunk<TChunkTRNS>},
+};
+}  // namespace
+
+int ChunkClassCount() { return int(std::size(ChunkClasses)); }
+
+uint32_t ChunkClassType(int index)
+{
+  if (index < 0 || index >= ChunkClassCount())
+    Fail(EPNGInvalidClassText);
+  return ChunkClasses[index].Type;
+}
+
+// Chunk list
+
+TChunk* TChunkList::Item(int index) const
+{
+  if (index < 0 || index >= Count())
+    Fail(EPNGOutOfRangeText);
+  return FItems[size_t(index)].get();
+}
+
+TChunk* TChunkList::Add(std::unique_ptr<TChunk> chunk)
+{
+  chunk->FOwner = this;
+  FItems.push_back(std::move(chunk));
+  return FItems.back().get();
+}
+
+void TChunkList::Insert(int index, std::unique_ptr<TChunk> chunk)
+{
+  index = std::clamp(index, 0, Count());
+  chunk->FOwner = this;
+  FItems.insert(FItems.begin() + index, std::move(chunk));
+}
+
+std::unique_ptr<TChunk> TChunkList::CreateChunk(uint32_t type)
+{
+  for (const auto& e : ChunkClasses)
+    if (e.Type == type)
+      return e.Make(this);
+  auto c = std::make_unique<TChunk>(this);
+  c->ChunkType = type;
+  return c;
+}
+
+void TChunkList::Move(int from, int to)
+{
+  if (from < 0 || from >= Count() || to < 0 || to >= Count())
+    Fail(EPNGOutOfRangeText);
+  auto c = std::move(FItems[size_t(from)]);
+  FItems.erase(FItems.begin() + from);
+  FItems.insert(FItems.begin() + to, std::move(c));
+}
+
+void TChunkList::Remove(TChunk* chunk)
+{
+  for (size_t i = 0; i < FItems.size(); ++i)
+    if (FItems[i].get() == chunk) {
+      FItems.erase(FItems.begin() + ptrdiff_t(i));
+      return;
+    }
+  Fail(EPNGCannotRemoveText);
+}
+
+TChunk* TChunkList::ReadChunk(TStream& stream)
+{
+  uint8_t head[8];
+  size_t got = stream.Read(head, 8);
+  if (got == 0)
+    return nullptr;
+  if (got != 8)
+    Fail(EPNGInvalidCRCText);
+  uint32_t length = Get32BE(head);
+  uint32_t type = uint32_t(head[4]) | uint32_t(head[5]) << 8 | uint32_t(head[6]) << 16 | uint32_t(head[7]) << 24;
+  // Lengths are at most 2^31 - 1 and never beyond the bytes left (data and CRC).
+  int64_t left = stream.Size() - stream.Position();
+  if (length > 0x7FFFFFFFu || int64_t(length) + 4 > left)
+    Fail(EPNGInvalidCRCText);
+  bool critical = (head[4] & 0x20) == 0;
+  auto chunk = CreateChunk(type);
+  const TChunk& made = *chunk;
+  if (critical && typeid(made) == typeid(TChunk))
+    Fail(EPNGUnknownCriticalChunkText);
+  chunk->Data.resize(length);
+  stream.ReadBuffer(chunk->Data.data(), length);
+  uint8_t crcBytes[4];
+  stream.ReadBuffer(crcBytes, 4);
+  if (Get32BE(crcBytes) != ChunkCrc(type, chunk->Data))
+    Fail(EPNGInvalidCRCText);
+  if (type == ChunkTypeOf("IDAT")) {
+    if (TChunkIDAT* first = FindChunk<TChunkIDAT>()) {
+      first->Data.insert(first->Data.end(), chunk->Data.begin(), chunk->Data.end());
+      return first;
+    }
+  }
+  return Add(std::move(chunk));
+}
+
+// Image
+
+TPNGImage::TPNGImage() : FChunks(std::make_unique<TChunkList>(this)) { ResetChunks(); }
+TPNGImage::~TPNGImage() = default;
+
+void TPNGImage::ResetChunks()
+{
+  FChunks->Clear();
+  FChunks->AddClass<TChunkIHDR>();
+  FChunks->AddClass<TChunkIDAT>();
+  FChunks->AddClass<TChunkIEND>();
+}
+
+void TPNGImage::Assign(const TPNGImage& source)
+{
+  FChunks->Clear();
+  for (int i = 0; i < source.FChunks->Count(); ++i) {
+    TChunk* s = source.FChunks->Item(i);
+    auto c = FChunks->CreateChunk(s->ChunkType);
+    c->Assign(*s);
+    if (auto* g = dynamic_cast<TChunkGAMA*>(c.get()))
+      g->DoAction();
+    FChunks->Add(std::move(c));
+  }
+  Filters = source.Filters;
+  Interlaced = source.Interlaced;
+  static_cast<TBitmap&>(*this) = static_cast<const TBitmap&>(source);
+  FTransparencyMask = source.FTransparencyMask ? std::make_unique<TBitmap>(*source.FTransparencyMask) : nullptr;
+}
+
+void TPNGImage::LoadFromFile(const std::string& fileName)
+{
+  TByteStream s;
+  s.LoadFromFile(fileName);
+  LoadFromStream(s);
+}
+
+void TPNGImage::LoadFromStream(TStream& stream)
+{
+  static_cast<TBitmap&>(*this) = TBitmap();
+  FTransparencyMask.reset();
+  Interlaced = false;
+  FChunks->Clear();
+  uint8_t sig[8];
+  if (stream.Read(sig, 8) != 8 || std::memcmp(sig, PngSignature, 8) != 0)
+    Fail(EPNGInvalidFileHeaderText);
+  for (;;) {
+    TChunk* c = FChunks->ReadChunk(stream);
+    if (!c || c->ChunkType == ChunkTypeOf("IEND"))
+      break;
+  }
+  if (FChunks->Count() == 0 || !dynamic_cast<TChunkIHDR*>(FChunks->Item(0)) || FChunks->Item(0)->Data.size() != 13)
+    Fail(EPNGIHDRNotFirstText);
+  if (FChunks->IndexOfClass<TChunkIDAT>() < 0)
+    Fail(EPNGMissingMultipleIDATText);
+  for (int i = 0; i < FChunks->Count(); ++i)
+    FChunks->Item(i)->DoAction();
+}
+
+TColor TPNGImage::GetTRNSColor() const
+{
+  auto* ihdr = FChunks->FindChunk<TChunkIHDR>();
+  auto* trns = FChunks->FindChunk<TChunkTRNS>();
+  if (!ihdr || ihdr->ColorType() != 2)
+    Fail(EPNGCannotGetTransparentText);
+  if (!trns || trns->Data.size() < 6)
+    return clNone;
+  // 16-bit images keep the high byte of each sample, 8-bit ones the low byte of the field.
+  bool wide = ihdr->BitDepth() == 16;
+  const uint8_t* d = trns->Data.data();
+  auto sample = [&](int i) { return wide ? d[2 * i] : d[2 * i + 1]; };
+  return RGBColor(sample(0), sample(1), sample(2));
+}
+
+// Decoding
+
+namespace {
+
+struct TPassInfo {
+  int RowStart, ColStart, RowStep, ColStep;
+};
+const TPassInfo Adam7[7] = {{0, 0, 8, 8}, {0, 4, 8, 8}, {4, 0, 8, 4}, {0, 2, 4, 4},
+                            {2, 0, 4, 2}, {0, 1, 2, 2}, {1, 0, 2, 1}};
+
+inline uint8_t Paeth(uint8_t a, uint8_t b, uint8_t c)
+{
+  int p = int(a) + int(b) - int(c);
+  int pa = std::abs(p - int(a)), pb = std::abs(p - int(b)), pc = std::abs(p - int(c));
+  if (pa <= pb && pa <= pc)
+    return a;
+  if (pb <= pc)
+    return b;
+  return c;
+}
+
+// Undoes one row's filter in place; prev is the previous row of the pass (zeros for the first).
+void Unfilter(uint8_t filter, uint8_t* row, const uint8_t* prev, size_t n, size_t bpp)
+{
+  switch (filter) {
+  case 0: break;
+  case 1:
+    for (size_t i = bpp; i < n; ++i)
+      row[i] = uint8_t(row[i] + row[i - bpp]);
+    break;
+  case 2:
+    for (size_t i = 0; i < n; ++i)
+      row[i] = uint8_t(row[i] + prev[i]);
+    break;
+  case 3: {
+    size_t i = 0;
+    for (; i < bpp && i < n; ++i)
+      row[i] = uint8_t(row[i] + (prev[i] >> 1));
+    for (; i < n; ++i)
+      row[i] = uint8_t(row[i] + ((unsigned(row[i - bpp]) + prev[i]) >> 1));
+    break;
+  }
+  case 4: {
+    size_t i = 0;
+    for (; i < bpp && i < n; ++i)
+      row[i] = uint8_t(row[i] + prev[i]);
+    for (; i < n; ++i)
+      row[i] = uint8_t(row[i] + Paeth(row[i - bpp], prev[i], prev[i - bpp]));
+    break;
+  }
+  default: Fail(EPNGUnknownFilterTypeText);
+  }
+}
+
+// Everything the row conversion needs.
+struct TRowDecoder {
+  int ColorType = 0;
+  int Depth = 0;
+  int Channels = 1;
+  const uint8_t* Gamma = nullptr;      // 256 entries, null for none (RGB samples only)
+  // Transparency
+  bool MaskWanted = false;
+  std::array<bool, 256> IndexTransparent{};
+  uint16_t TrnsR = 0, TrnsG = 0, TrnsB = 0;
+  // Entries of the PLTE chunk (palette images); an index at or past it makes the file invalid.
+  unsigned PaletteSize = 256;
+
+  // Palette index of pixel i of a raw row (1, 2, 4 or 8 bits, most significant bits first).
+  unsigned PaletteIndex(const uint8_t* src, size_t i) const
+  {
+    if (Depth == 8)
+      return src[i];
+    size_t bit = i * size_t(Depth);
+    return (src[bit >> 3] >> (8 - Depth - (bit & 7))) & ((1u << Depth) - 1);
+  }
+
+  // Refuses a palette row that points past the palette (checked only when it can happen).
+  void CheckIndices(const uint8_t* src, size_t n) const
+  {
+    if (ColorType != 3 || PaletteSize >= (1u << Depth))
+      return;
+    for (size_t i = 0; i < n; ++i)
+      if (PaletteIndex(src, i) >= PaletteSize)
+        Fail(EPNGInvalidPaletteText);
+  }
+
+  // Converts n pixels of a raw row into the bitmap's scanline format.
+  void Convert(const uint8_t* src, uint8_t* dst, size_t n) const
+  {
+    switch (ColorType) {
+    case 0:
+    case 3:
+      if (Depth == 1 || Depth == 4)
+        std::memcpy(dst, src, (n * Depth + 7) / 8);
+      else if (Depth == 8)
+        std::memcpy(dst, src, n);
+      else if (Depth == 2) {
+        for (size_t i = 0; i < n; i += 2) {
+          uint8_t b = src[i >> 2];
+          int shift = (i & 2) ? 2 : 6;   // pixel i in bits 7-6 or 3-2 of its byte
+          uint8_t hi = (b >> shift) & 3;
+          uint8_t lo = (b >> (shift - 2)) & 3;
+          dst[i >> 1] = uint8_t(hi << 4 | lo);
+        }
+      } else {   // 16: the high byte
+        for (size_t i = 0; i < n; ++i)
+          dst[i] = src[2 * i];
+      }
+      break;
+    case 4: {
+      size_t step = Depth == 16 ? 4 : 2;
+      for (size_t i = 0; i < n; ++i)
+        dst[i] = src[i * step];
+      break;
+    }
+    case 2:
+    case 6: {
+      size_t sample = Depth == 16 ? 2 : 1;
+      size_t step = sample * (ColorType == 6 ? 4 : 3);
+      const uint8_t* s = src;
+      if (Gamma) {
+        for (size_t i = 0; i < n; ++i, s += step, dst += 3) {
+          dst[0] = Gamma[s[2 * sample]];
+          dst[1] = Gamma[s[sample]];
+          dst[2] = Gamma[s[0]];
+        }
+      } else if (sample == 1 && ColorType == 2) {
+        for (size_t i = 0; i < n; ++i, s += 3, dst += 3) {
+          dst[0] = s[2];
+          dst[1] = s[1];
+          dst[2] = s[0];
+        }
+      } else {
+        for (size_t i = 0; i < n; ++i, s += step, dst += 3) {
+          dst[0] = s[2 * sample];
+          dst[1] = s[sample];
+          dst[2] = s[0];
+        }
+      }
+      break;
+    }
+    default: break;
+    }
+  }
+
+  // Whether pixel i of a raw row is made transparent by the tRNS chunk.
+  bool Transparent(const uint8_t* src, size_t i) const
+  {
+    if (ColorType == 3)
+      return IndexTransparent[PaletteIndex(src, i)];
+    if (Depth == 16) {
+      const uint8_t* p = src + 6 * i;
+      return (uint16_t(p[0] << 8 | p[1]) == TrnsR) && (uint16_t(p[2] << 8 | p[3]) == TrnsG) &&
+             (uint16_t(p[4] << 8 | p[5]) == TrnsB);
+    }
+    const uint8_t* p = src + 3 * i;
+    return p[0] == TrnsR && p[1] == TrnsG && p[2] == TrnsB;
+  }
+};
+
+bool ValidDepth(int type, int depth)
+{
+  switch (type) {
+  case 0: return depth == 1 || depth == 2 || depth == 4 || depth == 8 || depth == 16;
+  case 3: return depth == 1 || depth == 2 || depth == 4 || depth == 8;
+  case 2:
+  case 4:
+  case 6: return depth == 8 || depth == 16;
+  default: return false;
+  }
+}
+
+void CopyPixel(const uint8_t* src, size_t si, uint8_t* dst, size_t di, int bits)
+{
+  switch (bits) {
+  case 1: {
+    int v = (src[si >> 3] >> (7 - (si & 7))) & 1;
+    uint8_t m = uint8_t(0x80 >> (di & 7));
+    dst[di >> 3] = v ? uint8_t(dst[di >> 3] | m) : uint8_t(dst[di >> 3] & ~m);
+    break;
+  }
+  case 4: {
+    int v = (si & 1) ? (src[si >> 1] & 0x0F) : (src[si >> 1] >> 4);
+    uint8_t& b = dst[di >> 1];
+    b = (di & 1) ? uint8_t((b & 0xF0) | v) : uint8_t((b & 0x0F) | (v << 4));
+    break;
+  }
+  case 8: dst[di] = src[si]; break;
+  default: std::memcpy(dst + 3 * di, src + 3 * si, 3); break;
+  }
+}
+
+inline void SetMaskBit(uint8_t* row, size_t x) { row[x >> 3] |= uint8_t(0x80 >> (x & 7)); }
+
+}  // namespace
+
+void TPNGImage::DecodeImage(const TChunkIDAT& idat)
+{
+  auto* ihdr = FChunks->FindChunk<TChunkIHDR>();
+  if (!ihdr || ihdr->Data.size() != 13)
+    Fail(EPNGIHDRNotFirstText);
+  const int type = ihdr->ColorType();
+  const int depth = ihdr->BitDepth();
+  if (type != 0 && type != 2 && type != 3 && type != 4 && type != 6)
+    Fail(EPNGUnknownColorTypeText);
+  if (!ValidDepth(type, depth))
+    Fail(EPNGInvalidBitDepthText);
+  if (ihdr->InterlaceMethod() > 1)
+    Fail(EPNGUnknownInterlaceText);
+  const uint32_t w32 = ihdr->Width(), h32 = ihdr->Height();
+  if (w32 == 0 || h32 == 0 || w32 > uint32_t(TBitmap::MaxSide) || h32 > uint32_t(TBitmap::MaxSide) ||
+      int64_t(w32) * int64_t(h32) > MaxPixels)
+    Fail(EPNGInvalidSizeText);
+  const int32_t width = int32_t(w32), height = int32_t(h32);
+
+  TPixelFormat format;
+  int outBits;
+  if (type == 2 || type == 6) {
+    format = TPixelFormat::pf24bit;
+    outBits = 24;
+  } else if (depth == 1) {
+    format = TPixelFormat::pf1bit;
+    outBits = 1;
+  } else if (depth <= 4) {
+    format = TPixelFormat::pf4bit;
+    outBits = 4;
+  } else {
+    format = TPixelFormat::pf8bit;
+    outBits = 8;
+  }
+  if (int64_t(BytesPerScanline(width, outBits)) * height > int64_t(TBitmap::MaxBytes))
+    Fail(EPNGInvalidSizeText);
+
+  // Gamma from a valid gAMA chunk that came before the image data.
+  const TChunkGAMA* gama = nullptr;
+  int idatIndex = FChunks->IndexOfClass<TChunkIDAT>();
+  for (int i = 0; i < idatIndex; ++i)
+    if (auto* g = dynamic_cast<TChunkGAMA*>(FChunks->Item(i)); g && g->Valid()) {
+      gama = g;
+      break;
+    }
+
+  TRowDecoder dec;
+  dec.ColorType = type;
+  dec.Depth = depth;
+  dec.Channels = type == 2 ? 3 : type == 4 ? 2 : type == 6 ? 4 : 1;
+  dec.Gamma = gama ? gama->GammaTable.data() : nullptr;
+
+  TPalette palette;
+  if (type == 3) {
+    auto* plte = FChunks->FindChunk<TChunkPLTE>();
+    if (!plte)
+      Fail(EPNGMissingPaletteText);
+    palette = plte->Palette();
+    dec.PaletteSize = unsigned(palette.Entries.size());
+    if (gama)
+      for (auto& e : palette.Entries) {
+        e.rgbRed = gama->GammaTable[e.rgbRed];
+        e.rgbGreen = gama->GammaTable[e.rgbGreen];
+        e.rgbBlue = gama->GammaTable[e.rgbBlue];
+      }
+  } else if (type == 0 || type == 4) {
+    int count = depth >= 8 ? 256 : 1 << depth;
+    palette.Entries.resize(size_t(count));
+    for (int i = 0; i < count; ++i) {
+      uint8_t v = uint8_t(i * 255 / (count - 1));
+      if (gama)
+        v = gama->GammaTable[v];
+      palette.Entries[size_t(i)] = TRGBQuad{v, v, v, 0};
+    }
+  }
+  if (outBits <= 8) {
+    // A short palette is padded for the bitmap; the rows are checked against the real one.
+    size_t full = size_t(1) << outBits;
+    if (palette.Entries.size() < full)
+      palette.Entries.resize(full, TRGBQuad{0, 0, 0, 0});
+  }
+
+  // Transparency chunk.
+  auto* trns = FChunks->FindChunk<TChunkTRNS>();
+  TColor trnsColor = clNone;
+  if (trns && type == 3) {
+    size_t n = std::min<size_t>(trns->Data.size(), 256);
+    for (size_t i = 0; i < n; ++i)
+      if (trns->Data[i] < 128) {
+        dec.IndexTransparent[i] = true;
+        dec.MaskWanted = true;
+      }
+  } else if (trns && type == 2 && trns->Data.size() >= 6) {
+    const uint8_t* d = trns->Data.data();
+    dec.TrnsR = uint16_t(d[0] << 8 | d[1]);
+    dec.TrnsG = uint16_t(d[2] << 8 | d[3]);
+    dec.TrnsB = uint16_t(d[4] << 8 | d[5]);
+    dec.MaskWanted = true;
+    trnsColor = GetTRNSColor();
+    if (gama)
+      trnsColor = RGBColor(gama->GammaTable[GetRValue(trnsColor)], gama->GammaTable[GetGValue(trnsColor)],
+                           gama->GammaTable[GetBValue(trnsColor)]);
+  }
+
+  static_cast<TBitmap&>(*this) = TBitmap(width, height, format);
+  if (outBits <= 8)
+    SetPalette(palette);
+  std::unique_ptr<TBitmap> mask;
+  if (dec.MaskWanted) {
+    mask = std::make_unique<TBitmap>(width, height, TPixelFormat::pf1bit);
+    TPalette mono;
+    mono.Entries = {TRGBQuad{0, 0, 0, 0}, TRGBQuad{255, 255, 255, 0}};
+    mask->SetPalette(mono);
+  }
+
+  const size_t pixelBits = size_t(dec.Channels) * size_t(depth);
+  const size_t bpp = std::max<size_t>(1, pixelBits / 8);
+  const bool interlaced = ihdr->InterlaceMethod() == 1;
+  Interlaced = interlaced;
+
+  TViewStream source(idat.Data.data(), idat.Data.size());
+  TZDecompressionStream z(source);
+  const size_t maxRow = (size_t(width) * pixelBits + 7) / 8;
+  // Each buffer holds the filter byte and then the row.
+  std::vector<uint8_t> bufA(maxRow + 1, 0), bufB(maxRow + 1, 0);
+  std::vector<uint8_t> converted(interlaced ? BytesPerScanline(width, outBits) + 4 : 0);
+  uint8_t* cur = bufA.data() + 1;
+  uint8_t* prev = bufB.data() + 1;
+
+  auto readRow = [&](size_t rowBytes) {
+    if (z.Read(cur - 1, rowBytes + 1) != rowBytes + 1)
+      Fail(EPNGTruncatedText);
+  };
+
+  if (!interlaced) {
+    const size_t rowBytes = maxRow;
+    for (int32_t y = 0; y < height; ++y) {
+      readRow(rowBytes);
+      uint8_t filter = cur[-1];
+      Unfilter(filter, cur, prev, rowBytes, bpp);
+      dec.CheckIndices(cur, size_t(width));
+      dec.Convert(cur, ScanLine(y), size_t(width));
+      if (mask) {
+        uint8_t* mrow = mask->ScanLine(y);
+        for (size_t x = 0; x < size_t(width); ++x)
+          if (dec.Transparent(cur, x))
+            SetMaskBit(mrow, x);
+      }
+      std::swap(cur, prev);
+    }
+  } else {
+    for (const TPassInfo& pass : Adam7) {
+      if (pass.ColStart >= width || pass.RowStart >= height)
+        continue;   // empty passes have no rows in the data
+      const size_t pw = size_t(width - pass.ColStart + pass.ColStep - 1) / size_t(pass.ColStep);
+      const size_t rowBytes = (pw * pixelBits + 7) / 8;
+      std::fill(prev, prev + rowBytes, 0);
+      for (int32_t y = pass.RowStart; y < height; y += pass.RowStep) {
+        readRow(rowBytes);
+        uint8_t filter = cur[-1];
+        Unfilter(filter, cur, prev, rowBytes, bpp);
+        dec.CheckIndices(cur, pw);
+        dec.Convert(cur, converted.data(), pw);
+        uint8_t* out = ScanLine(y);
+        uint8_t* mrow = mask ? mask->ScanLine(y) : nullptr;
+        for (size_t i = 0; i < pw; ++i) {
+          size_t x = size_t(pass.ColStart) + i * size_t(pass.ColStep);
+          CopyPixel(converted.data(), i, out, x, outBits);
+          if (mrow && dec.Transparent(cur, i))
+            SetMaskBit(mrow, x);
+        }
+        std::swap(cur, prev);
+      }
+    }
+  }
+  Changed();
+  FTransparencyMask = std::move(mask);
+  if (type == 2 && trnsColor != clNone) {
+    SetTransparentColor(trnsColor);
+    SetTransparent(true);
+  }
+}
+
+// Encoding
+
+namespace {
+
+// Bytes from the fifth on that equal all four bytes before them: long runs compress well.
+size_t RunScore(const uint8_t* p, size_t n)
+{
+  size_t score = 0;
+  for (size_t i = 4; i < n; ++i)
+    if (p[i] == p[i - 1] && p[i] == p[i - 2] && p[i] == p[i - 3] && p[i] == p[i - 4])
+      ++score;
+  return score;
+}
+
+void ApplyFilter(int filter, const uint8_t* row, const uint8_t* prev, uint8_t* out, size_t n, size_t bpp)
+{
+  for (size_t i = 0; i < n; ++i) {
+    uint8_t a = i >= bpp ? row[i - bpp] : 0;
+    uint8_t b = prev[i];
+    uint8_t c = i >= bpp ? prev[i - bpp] : 0;
+    uint8_t pred = 0;
+    switch (filter) {
+    case 1: pred = a; break;
+    case 2: pred = b; break;
+    case 3: pred = uint8_t((unsigned(a) + b) >> 1); break;
+    case 4: pred = Paeth(a, b, c); break;
+    default: break;
+    }
+    out[i] = uint8_t(row[i] - pred);
+  }
+}
+
+}  // namespace
+
+void TPNGImage::EncodeImage(TStream& dest)
+{
+  const bool indexed = IsIndexedFormat(*this);
+  TBitmap rgb;
+  const TBitmap* src = this;
+  if (!indexed && PixelFormat() != TPixelFormat::pf24bit) {
+    rgb = *this;
+    rgb.SetPixelFormat(TPixelFormat::pf24bit);
+    src = &rgb;
+  }
+  const int32_t width = src->Width(), height = src->Height();
+  const size_t bits = indexed ? size_t(src->BitsPerPixel()) : 24;
+  const size_t rowBytes = (size_t(width) * bits + 7) / 8;
+  const size_t bpp = std::max<size_t>(1, bits / 8);
+  const TChunkGAMA* gama = nullptr;
+  if (auto* g = FChunks->FindChunk<TChunkGAMA>()) {
+    g->DoAction();
+    if (g->Valid())
+      gama = g;
+  }
+  TZCompressionStream z(dest, TZCompressionLevel::zcDefault);
+  std::vector<uint8_t> row(rowBytes), prev(rowBytes, 0), best(rowBytes + 1), trial(rowBytes);
+  for (int32_t y = 0; y < height; ++y) {
+    const uint8_t* line = src->ScanLine(y);
+    if (indexed) {
+      std::memcpy(row.data(), line, rowBytes);
+    } else {
+      for (int32_t x = 0; x < width; ++x) {
+        uint8_t r = line[3 * x + 2], g = line[3 * x + 1], b = line[3 * x];
+        if (gama) {
+          r = gama->InverseTable[r];
+          g = gama->InverseTable[g];
+          b = gama->InverseTable[b];
+        }
+        row[3 * size_t(x)] = r;
+        row[3 * size_t(x) + 1] = g;
+        row[3 * size_t(x) + 2] = b;
+      }
+    }
+    int chosen = 0;
+    if ((Filters & ~FILTERNONE) == 0 || rowBytes == 0) {
+      std::memcpy(best.data() + 1, row.data(), rowBytes);
+    } else {
+      size_t bestScore = 0;
+      std::memcpy(best.data() + 1, row.data(), rowBytes);
+      bestScore = RunScore(best.data() + 1, rowBytes);
+      for (int f = 1; f <= 4; ++f) {
+        if (!(Filters & (1 << f)))
+          continue;
+        ApplyFilter(f, row.data(), prev.data(), trial.data(), rowBytes, bpp);
+        size_t score = RunScore(trial.data(), rowBytes);
+        if (score > bestScore) {
+          bestScore = score;
+          chosen = f;
+          std::memcpy(best.data() + 1, trial.data(), rowBytes);
+        }
+      }
+    }
+    best[0] = uint8_t(chosen);
+    z.WriteBuffer(best.data(), rowBytes + 1);
+    std::swap(row, prev);
+  }
+  z.Finish();
+}
+
+void TPNGImage::SaveToStream(TStream& stream)
+{
+  stream.WriteBuffer(PngSignature, 8);
+  if (FChunks->Count() == 0)
+    ResetChunks();
+  int ihdr = FChunks->IndexOfClass<TChunkIHDR>();
+  if (ihdr < 0)
+    FChunks->Insert(0, std::make_unique<TChunkIHDR>(FChunks.get()));
+  else if (ihdr > 0)
+    FChunks->Move(ihdr, 0);
+  const bool indexed = IsIndexedFormat(*this);
+  if (indexed && FChunks->IndexOfClass<TChunkPLTE>() < 0)
+    FChunks->Insert(1, std::make_unique<TChunkPLTE>(FChunks.get()));
+  if (!indexed)   // a palette from an earlier picture no longer applies
+    while (TChunkPLTE* p = FChunks->FindChunk<TChunkPLTE>())
+      FChunks->Remove(p);
+  if (Transparent() && !indexed) {
+    if (FChunks->IndexOfClass<TChunkTRNS>() < 0) {
+      // After the palette when there is one: the standard wants tRNS behind PLTE.
+      int plte = FChunks->IndexOfClass<TChunkPLTE>();
+      FChunks->Insert(plte >= 0 ? plte + 1 : 1, std::make_unique<TChunkTRNS>(FChunks.get()));
+    }
+  } else if (!Transparent() && !indexed) {
+    // A palette image keeps its alpha table: its transparency lives there, not in the flag.
+    while (TChunkTRNS* t = FChunks->FindChunk<TChunkTRNS>())
+      FChunks->Remove(t);
+  }
+  if (FChunks->IndexOfClass<TChunkIEND>() < 0)
+    FChunks->AddClass<TChunkIEND>();
+  if (FChunks->IndexOfClass<TChunkIDAT>() < 0) {
+    int plte = FChunks->IndexOfClass<TChunkPLTE>();
+    int trns = FChunks->IndexOfClass<TChunkTRNS>();
+    FChunks->Insert(std::max({1, plte + 1, trns + 1}), std::make_unique<TChunkIDAT>(FChunks.get()));
+  }
+  // The IEND goes last whatever the list held.
+  FChunks->Move(FChunks->IndexOfClass<TChunkIEND>(), FChunks->Count() - 1);
+  Interlaced = false;
+  for (int i = 0; i < FChunks->Count(); ++i) {
+    TChunk* c = FChunks->Item(i);
+    // Only chunks whose fourth letter is upper case are written.
+    if ((c->ChunkType >> 24) & 0x20)
+      continue;
+    c->SaveToStream(stream);
+  }
+}

@@ -1,0 +1,419 @@
+// Controls: the visual components of the program's windows. Every control has its own
+// window on the toolkit side (made when first needed); the bounds, visibility and the rest
+// are kept here, so coordinates and layout do not depend on the toolkit or a window manager.
+// A control paints with a TCanvas and receives mouse and key calls in its client
+// coordinates. Also here: mouse capture, the application's input filters (hooks that see
+// mouse and key input before its control and may swallow it), enter and leave tracking,
+// the cursor position, shortcuts and image lists.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/Application.h"
+#include "platform/Classes.h"
+#include "platform/Graphics.h"
+
+// ---------------------------------------------------------------------------------------
+// Input values
+
+using TShiftState = uint16_t;
+constexpr TShiftState ssShift = 0x01, ssAlt = 0x02, ssCtrl = 0x04, ssLeft = 0x08, ssRight = 0x10,
+                      ssMiddle = 0x20, ssDouble = 0x40;
+
+enum class TMouseButton : uint8_t { mbLeft, mbRight, mbMiddle };
+using enum TMouseButton;
+
+// Virtual key codes.
+enum : Word {
+  VK_LBUTTON = 1, VK_RBUTTON = 2, VK_BACK = 8, VK_TAB = 9, VK_RETURN = 13, VK_SHIFT = 16,
+  VK_CONTROL = 17, VK_MENU = 18, VK_PAUSE = 19, VK_ESCAPE = 27, VK_SPACE = 32, VK_PRIOR = 33,
+  VK_NEXT = 34, VK_END = 35, VK_HOME = 36, VK_LEFT = 37, VK_UP = 38, VK_RIGHT = 39,
+  VK_DOWN = 40, VK_INSERT = 45, VK_DELETE = 46, VK_F1 = 0x70, VK_F2, VK_F3, VK_F4, VK_F5,
+  VK_F6, VK_F7, VK_F8, VK_F9, VK_F10, VK_F11, VK_F12, VK_ADD = 0x6B, VK_SUBTRACT = 0x6D,
+  VK_PROCESSKEY = 0xE5
+};
+
+// Shortcuts: a key plus modifier bits.
+using TShortCut = Word;
+constexpr TShortCut scShift = 0x2000, scCtrl = 0x4000, scAlt = 0x8000, scNone = 0;
+TShortCut ShortCut(Word key, TShiftState shift);
+// "Ctrl+S", "Shift+F1", "Del"...; empty for 0.
+std::string ShortCutToText(TShortCut shortCut);
+
+// Cursors.
+using TCursor = int16_t;
+constexpr TCursor crDefault = 0, crNone = -1, crArrow = -2, crCross = -3, crIBeam = -4,
+                  crSizeNESW = -6, crSizeNS = -7, crSizeNWSE = -8, crSizeWE = -9, crUpArrow = -10,
+                  crHourGlass = -11, crDrag = -12, crNoDrop = -13, crHSplit = -14, crVSplit = -15,
+                  crNo = -18, crAppStart = -19, crHelp = -20, crHandPoint = -21, crSizeAll = -22;
+
+enum class TAlign : uint8_t { alNone, alTop, alBottom, alLeft, alRight, alClient };
+using enum TAlign;
+using TAnchors = uint8_t;
+constexpr TAnchors akLeft = 1, akTop = 2, akRight = 4, akBottom = 8;
+
+using TMouseEvent = std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X, Integer Y)>;
+using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, Integer X, Integer Y)>;
+using TMouseWheelEvent = std::function<void(TObject* Sender, TShiftState Shift, Integer WheelDelta, TPoint MousePos, bool& Handled)>;
+using TKeyEvent = std::function<void(TObject* Sender, Word& Key, TShiftState Shift)>;
+using TKeyPressEvent = std::function<void(TObject* Sender, char& Key)>;
+
+// Window styles the program's controls ask for (CreateParams).
+enum : Cardinal { WS_CHILD = 0x40000000, WS_POPUP = 0x80000000u, WS_CAPTION = 0x00C00000, WS_BORDER = 0x00800000 };
+enum : Cardinal { WS_EX_TOPMOST = 0x8, WS_EX_TOOLWINDOW = 0x80 };
+// Class styles.
+enum : Cardinal { CS_SAVEBITS = 0x800, CS_DROPSHADOW = 0x20000 };
+
+struct TCreateParams {
+  Cardinal Style = WS_CHILD;
+  Cardinal ExStyle = 0;
+  Cardinal WindowClassStyle = 0;
+};
+
+// Control style bits.
+using TControlStyle = uint32_t;
+constexpr TControlStyle csAcceptsControls = 0x1, csCaptureMouse = 0x2, csOpaque = 0x4,
+                        csClickEvents = 0x8, csDoubleClicks = 0x10, csActionClient = 0x20,
+                        csMenuEvents = 0x40;
+
+class TWinControl;
+class TCustomForm;
+struct TControlWidgetAccess;
+
+// ---------------------------------------------------------------------------------------
+// TControl
+
+class TControl : public TComponent {
+public:
+  TControl();
+  ~TControl() override;
+
+  TWinControl* Parent() const { return FParent; }
+  virtual void SetParent(TWinControl* parent);
+
+  Integer Left() const { return FLeft; }
+  Integer Top() const { return FTop; }
+  Integer Width() const { return FWidth; }
+  Integer Height() const { return FHeight; }
+  void SetLeft(Integer v) { SetBounds(v, FTop, FWidth, FHeight); }
+  void SetTop(Integer v) { SetBounds(FLeft, v, FWidth, FHeight); }
+  void SetWidth(Integer v) { SetBounds(FLeft, FTop, v, FHeight); }
+  void SetHeight(Integer v) { SetBounds(FLeft, FTop, FWidth, v); }
+  // Position in the parent's client area (screen position for a window without parent).
+  virtual void SetBounds(Integer left, Integer top, Integer width, Integer height);
+  TRect BoundsRect() const { return Bounds(FLeft, FTop, FWidth, FHeight); }
+  void SetBoundsRect(const TRect& r) { SetBounds(r.Left, r.Top, r.Width(), r.Height()); }
+  // The client area in client coordinates: the bounds less the non-client size.
+  virtual TRect ClientRect() const;
+  Integer ClientWidth() const { return ClientRect().Width(); }
+  Integer ClientHeight() const { return ClientRect().Height(); }
+  void SetClientSize(Integer w, Integer h);
+  // Width of the frame on each side (x: left and right, y: top and bottom).
+  virtual TPoint NonClientSize() const { return {0, 0}; }
+
+  TAlign Align() const { return FAlign; }
+  void SetAlign(TAlign align);
+  TAnchors Anchors() const { return FAnchors; }
+  void SetAnchors(TAnchors a) { FAnchors = a; }
+
+  bool Visible() const { return FVisible; }
+  virtual void SetVisible(bool visible);
+  void Show() { SetVisible(true); }
+  void Hide() { SetVisible(false); }
+  // Visible itself and every parent up to a shown top-level window.
+  bool Showing() const;
+  bool Enabled() const { return FEnabled; }
+  virtual void SetEnabled(bool enabled);
+  const std::string& Hint() const { return FHint; }
+  void SetHint(const std::string& hint) { FHint = hint; }
+  bool ShowHint() const { return FShowHint; }
+  void SetShowHint(bool v) { FShowHint = v; }
+  TCursor Cursor() const { return FCursor; }
+  void SetCursor(TCursor c);
+  TColor Color() const { return FColor; }
+  virtual void SetColor(TColor c);
+  TFont& Font() { return FFont; }
+  const TFont& Font() const { return FFont; }
+  const std::string& Caption() const { return FCaption; }
+  virtual void SetCaption(const std::string& caption);
+  TControlStyle ControlStyle() const { return FControlStyle; }
+  void SetControlStyle(TControlStyle s) { FControlStyle = s; }
+
+  TNotifyEvent OnClick;
+  TNotifyEvent OnDblClick;
+  TMouseEvent OnMouseDown;
+  TMouseEvent OnMouseUp;
+  TMouseMoveEvent OnMouseMove;
+  TMouseWheelEvent OnMouseWheel;
+  TNotifyEvent OnMouseEnter;
+  TNotifyEvent OnMouseLeave;
+  TNotifyEvent OnResize;
+
+  // Repaint requests: Invalidate marks all for painting, InvalidateRect part of the client
+  // area; Update paints what is marked now; Repaint does both.
+  virtual void Invalidate();
+  void InvalidateRect(const TRect& clientRect);
+  void Update();
+  void Repaint();
+
+  TPoint ClientToScreen(TPoint p) const;
+  TPoint ScreenToClient(TPoint p) const;
+  // The client area's top-left in screen coordinates.
+  TPoint ClientOrigin() const;
+  TCustomForm* GetParentForm() const;
+
+  // Mouse capture: while set, every mouse event goes to this control.
+  bool MouseCapture() const;
+  void SetMouseCapture(bool on);
+
+  // A top-level window of the popup kind (WS_POPUP): above ordinary windows, not activated.
+  bool IsPopupWindow() const { return FIsPopup; }
+  // The toolkit window exists.
+  bool HandleAllocated() const { return FWidget != nullptr; }
+  // A message window for posted messages and timers of this control (made on first use).
+  HWND Handle();
+  bool MessageHandleAllocated() const { return FHandle != 0; }
+  // Messages posted or sent to Handle arrive here.
+  virtual void WndProc(TMessage& message);
+
+  // Limits the visible part of the window to r (window coordinates); nullptr shows it all.
+  void SetWindowRegion(const TRect* r);
+
+  // Paints the control (non-client area first) onto canvas with its top-left at (x, y):
+  // for pictures of windows.
+  void PaintTo(TCanvas& canvas, Integer x, Integer y);
+
+  // Input entry points (client coordinates); the toolkit side calls them, and so may tests.
+  void DispatchMouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y);
+  void DispatchMouseUp(TMouseButton button, TShiftState shift, Integer x, Integer y);
+  void DispatchMouseMove(TShiftState shift, Integer x, Integer y);
+  void DispatchMouseWheel(TShiftState shift, Integer delta, TPoint screenPos);
+  void DispatchKeyDown(Word& key, TShiftState shift);
+  void DispatchKeyUp(Word& key, TShiftState shift);
+  void DispatchKeyPress(char& key);
+  void DispatchMouseEnter();
+  void DispatchMouseLeave();
+
+protected:
+  virtual void CreateParams(TCreateParams& params);
+  virtual void Paint() {}
+  // The frame outside the client area, on a canvas of the whole window.
+  virtual void PaintNonClient(TCanvas& canvas) {}
+  // Before Paint: fills the client area with Color unless the control is opaque.
+  virtual void EraseBackground(TCanvas& canvas);
+  virtual void MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y);
+  virtual void MouseUp(TMouseButton button, TShiftState shift, Integer x, Integer y);
+  virtual void MouseMove(TShiftState shift, Integer x, Integer y);
+  virtual bool DoMouseWheel(TShiftState shift, Integer delta, TPoint mousePos);
+  virtual void KeyDown(Word& key, TShiftState shift) {}
+  virtual void KeyUp(Word& key, TShiftState shift) {}
+  virtual void KeyPress(char& key) {}
+  virtual void Click();
+  virtual void DblClick();
+  virtual void MouseEnter();
+  virtual void MouseLeave();
+  // The mouse capture was taken away from this control.
+  virtual void CaptureLost() {}
+  virtual void Resize();
+  virtual void VisibleChanged() {}
+  virtual void EnabledChanged() {}
+  // The toolkit window is about to go.
+  virtual void DestroyingHandle() {}
+  // The canvas valid during Paint (and PaintNonClient).
+  TCanvas& Canvas();
+  bool HasCanvas() const { return FCanvas != nullptr; }
+  // Makes the toolkit window now.
+  void HandleNeeded();
+  void DestroyHandle();
+  void RecreateHandle();
+
+private:
+  friend struct TControlWidgetAccess;
+  friend class TWinControl;
+  void UpdateWidgetGeometry();
+  void UpdateWidgetVisibility();
+  void PaintAll(TCanvas& canvas, const TRect& area);
+
+  TWinControl* FParent = nullptr;
+  Integer FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
+  TAlign FAlign = alNone;
+  TAnchors FAnchors = akLeft | akTop;
+  bool FVisible = true;
+  bool FEnabled = true;
+  bool FShowHint = false;
+  bool FIsPopup = false;
+  bool FInResize = false;
+  std::string FHint;
+  std::string FCaption;
+  TCursor FCursor = crDefault;
+  TColor FColor = clBtnFace;
+  TFont FFont;
+  TControlStyle FControlStyle = csCaptureMouse | csClickEvents | csDoubleClicks;
+  void* FWidget = nullptr;   // the toolkit window (owned; freed in DestroyHandle)
+  HWND FHandle = 0;
+  TCanvas* FCanvas = nullptr;
+  bool FMouseDownForClick = false;
+};
+
+// A control that holds other controls and lays out the aligned ones.
+class TWinControl : public TControl {
+public:
+  ~TWinControl() override;
+  int ControlCount() const { return static_cast<int>(FControls.size()); }
+  TControl* Controls(int index) const { return FControls.at(static_cast<size_t>(index)); }
+  // Lays out the aligned children in order: top, bottom, left, right, then client.
+  void Realign();
+  void DisableAlign() { ++FAlignDisabled; }
+  void EnableAlign();
+  // The child under a point of the client area (direct children only), or nullptr.
+  TControl* ControlAtPos(TPoint p, bool allowDisabled = false) const;
+  bool Focused() const;
+  void SetFocus();
+  void SetBounds(Integer left, Integer top, Integer width, Integer height) override;
+
+protected:
+  virtual void ControlInserted(TControl* control) {}
+  virtual void ControlRemoved(TControl* control) {}
+  virtual void AlignControls(TRect& rect);
+
+private:
+  friend class TControl;
+  std::vector<TControl*> FControls;   // not owned: owners free controls
+  int FAlignDisabled = 0;
+};
+
+// A control that paints itself: override Paint and use Canvas.
+class TCustomControl : public TWinControl {
+public:
+  using TControl::Canvas;
+};
+
+// A control without own children that paints itself.
+class TGraphicControl : public TControl {
+public:
+  using TControl::Canvas;
+};
+
+// ---------------------------------------------------------------------------------------
+// Capture, input filters, cursor
+
+// The control holding the mouse capture, or nullptr.
+TControl* GetCaptureControl();
+// Gives the capture to control; the previous holder gets CaptureLost.
+void SetCaptureControl(TControl* control);
+void ReleaseCapture();
+
+enum class TInputKind : uint8_t { MouseDown, MouseUp, MouseMove, MouseDblClick, MouseWheel, KeyDown, KeyUp };
+struct TInputEvent {
+  TInputKind Kind = TInputKind::MouseMove;
+  // The control the toolkit delivers to (the window under the mouse, the focused one for
+  // keys); nullptr when none of ours.
+  TControl* Target = nullptr;
+  TPoint ScreenPos;
+  TMouseButton Button = mbLeft;
+  TShiftState Shift = 0;
+  Word Key = 0;
+  // The character a key produces (0: none), in the system code page.
+  char Char = 0;
+  Integer WheelDelta = 0;
+};
+// A filter sees every input event first (the last added first); returning true swallows it.
+using TInputFilter = std::function<bool(const TInputEvent& event)>;
+int AddInputFilter(TInputFilter filter);
+void RemoveInputFilter(int id);
+
+// Where the pointer is, in screen coordinates: the last position our windows saw, else the
+// toolkit's.
+TPoint GetCursorPos();
+void SetCursorPos(TPoint p);
+// The state of the mouse buttons and modifier keys as last seen.
+bool IsMouseButtonDown(TMouseButton button);
+// The control under a screen point: the topmost of our shown windows, then its deepest child.
+TControl* FindControlAtPos(TPoint screenPos);
+// The control the pointer is over (enter and leave tracking).
+TControl* GetMouseControl();
+
+// Application-wide notifications of windows (the hooks build on these).
+enum class TWindowEvent : uint8_t { Activated, Deactivated, Moved, Destroying };
+using TWindowEventHandler = std::function<void(TWindowEvent event, TControl* control)>;
+int AddWindowEventHandler(TWindowEventHandler handler);
+void RemoveWindowEventHandler(int id);
+
+// Synthetic input through the toolkit, as the user would give it (tests and the program's
+// own scripted demonstrations): the event goes to the window under the point (or to the
+// focused window for keys) through the same route as real input.
+void SimulateMouse(TInputKind kind, TPoint screenPos, TMouseButton button = mbLeft, TShiftState shift = 0);
+void SimulateKey(Word key, TShiftState shift = 0, char ch = 0);
+
+// ---------------------------------------------------------------------------------------
+// Image lists
+
+class TCustomImageList;
+
+// Registered with an image list to hear of its changes.
+class TChangeLink : public TObject {
+public:
+  ~TChangeLink() override;
+  TCustomImageList* Sender() const { return FSender; }
+  TNotifyEvent OnChange;
+
+private:
+  friend class TCustomImageList;
+  TCustomImageList* FSender = nullptr;
+};
+
+// A list of equally sized images with masks.
+class TCustomImageList : public TComponent {
+public:
+  TCustomImageList();
+  TCustomImageList(Integer width, Integer height);
+  ~TCustomImageList() override;
+
+  Integer Width() const { return FWidth; }
+  Integer Height() const { return FHeight; }
+  // Changing the size clears the list.
+  void SetSize(Integer width, Integer height);
+  void SetWidth(Integer w) { SetSize(w, FHeight); }
+  void SetHeight(Integer h) { SetSize(FWidth, h); }
+  Integer Count() const { return static_cast<Integer>(FImages.size()); }
+  // Cuts the bitmap into images of the list's width; mask: 1-bit, white where transparent
+  // (nullptr: opaque). Returns the index of the first image added, -1 when none.
+  Integer Add(const TBitmap& image, const TBitmap* mask);
+  // As Add, with the pixels of maskColor transparent.
+  Integer AddMasked(const TBitmap& image, TColor maskColor);
+  void Delete(Integer index);
+  void Clear();
+  // Draws image index (nothing when out of range); a disabled image is drawn as an
+  // embossed shape in the highlight and shadow colours.
+  void Draw(TCanvas& canvas, Integer x, Integer y, Integer index, bool enabled = true) const;
+  // Image index as a bitmap with its mask (false when out of range).
+  bool GetImage(Integer index, TBitmap& image, TBitmap& mask) const;
+
+  void RegisterChanges(TChangeLink* link);
+  void UnRegisterChanges(TChangeLink* link);
+  TNotifyEvent OnChange;
+  // Tells every change link and OnChange.
+  void Change();
+  void BeginUpdate() { ++FUpdateCount; }
+  void EndUpdate();
+
+protected:
+  virtual void DoDraw(TCanvas& canvas, Integer x, Integer y, Integer index, bool enabled) const;
+
+private:
+  struct TImage {
+    std::unique_ptr<TBitmap> Picture;
+    std::unique_ptr<TBitmap> Mask;
+  };
+  Integer FWidth = 16, FHeight = 16;
+  std::vector<TImage> FImages;
+  std::vector<TChangeLink*> FLinks;
+  int FUpdateCount = 0;
+  bool FChanged = false;
+};
+
+using TImageList = TCustomImageList;
+using TImageIndex = Integer;

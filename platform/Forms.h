@@ -1,0 +1,102 @@
+// Top-level windows: forms, popup windows shown without taking focus, the screen (monitors,
+// work areas, the screen cursor), the application's hint text and nested modal loops.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/Controls.h"
+#include "platform/SysSettings.h"
+
+enum class TFormBorderStyle : uint8_t { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+using enum TFormBorderStyle;
+using TBorderIcons = uint8_t;
+constexpr TBorderIcons biSystemMenu = 1, biMinimize = 2, biMaximize = 4, biHelp = 8;
+enum class TFormStyle : uint8_t { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
+using enum TFormStyle;
+enum class TCloseAction : uint8_t { caNone, caHide, caFree, caMinimize };
+using enum TCloseAction;
+using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
+
+// A top-level window of the program.
+class TCustomForm : public TCustomControl {
+public:
+  TCustomForm();
+  ~TCustomForm() override;
+
+  TFormBorderStyle BorderStyle() const { return FBorderStyle; }
+  void SetBorderStyle(TFormBorderStyle s) { FBorderStyle = s; }
+  TBorderIcons BorderIcons() const { return FBorderIcons; }
+  void SetBorderIcons(TBorderIcons b) { FBorderIcons = b; }
+  TFormStyle FormStyle() const { return FFormStyle; }
+  void SetFormStyle(TFormStyle s) { FFormStyle = s; }
+  // Hides the window after OnClose agrees (caHide); caFree leaves freeing to the owner.
+  void Close();
+  bool Active() const;
+  void Activate();
+  TNotifyEvent OnShow;
+  TNotifyEvent OnHide;
+  TCloseEvent OnClose;
+
+protected:
+  void VisibleChanged() override;
+
+private:
+  TFormBorderStyle FBorderStyle = bsSizeable;
+  TBorderIcons FBorderIcons = biSystemMenu | biMinimize | biMaximize;
+  TFormStyle FFormStyle = fsNormal;
+};
+
+class TForm : public TCustomForm {};
+
+// A borderless window above its owner that never takes the focus: menus, drop-down lists,
+// hint windows. Clicks outside it reach their own windows.
+class TPopupWindowControl : public TCustomControl {
+protected:
+  void CreateParams(TCreateParams& params) override;
+};
+
+// The desktop as the program sees it.
+class TScreen {
+public:
+  std::vector<TMonitorInfo> Monitors() const { return GetMonitors(); }
+  TMonitorInfo MonitorFromPoint(TPoint p) const { return ::MonitorFromPoint(p); }
+  TMonitorInfo MonitorFromRect(const TRect& r) const { return ::MonitorFromRect(r); }
+  // The monitor that holds most of the control's window.
+  TMonitorInfo MonitorFromWindow(const TControl& control) const;
+  TRect WorkAreaRect() const { return GetDesktopWorkArea(); }
+  Integer Width() const { return GetScreenSize().cx; }
+  Integer Height() const { return GetScreenSize().cy; }
+  // The screen cursor: crDefault lets every control show its own.
+  TCursor Cursor() const { return FCursor; }
+  void SetCursor(TCursor c);
+  // The form that has the focus, or the last activated one.
+  TCustomForm* ActiveForm() const;
+  int FormCount() const { return static_cast<int>(FForms.size()); }
+  TCustomForm* Forms(int i) const { return FForms.at(static_cast<size_t>(i)); }
+
+private:
+  friend class TCustomForm;
+  TCursor FCursor = crDefault;
+  std::vector<TCustomForm*> FForms;
+  TCustomForm* FLastActive = nullptr;
+};
+
+TScreen& Screen();
+
+// The application's hint text (the status line follows it) and the hint window.
+void SetApplicationHint(const std::string& hint);
+std::string ApplicationHint();
+// Hides a hint window that is showing and restarts the hint delay.
+void CancelHint();
+// Called whenever the hint text changes.
+void SetOnApplicationHint(TNotifyEvent handler);
+// The short part of a hint ("short|long"), and the long part (the whole hint without a bar).
+std::string GetShortHint(const std::string& hint);
+std::string GetLongHint(const std::string& hint);
+
+// A nested message loop: handles messages until finished() answers true or the program is
+// told to quit (the quit stays in force, so the outer loops end too). Returns false when it
+// ended by a quit.
+bool RunNestedLoop(const std::function<bool()>& finished);

@@ -1,0 +1,62 @@
+// System settings the program asks about (menu delays and effects, metrics, monitors,
+// sounds), held in one record that tests may replace. What has no meaning here (sound
+// schemes, layered windows, visual styles) answers "not available", so callers take their
+// plain branch.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Graphics.h"
+#include "platform/Types.h"
+
+struct TMonitorInfo {
+  TRect Bounds;     // screen coordinates
+  TRect WorkArea;   // Bounds less panels and docks
+  bool Primary = false;
+};
+
+struct TSystemSettings {
+  // The system's answer to the menu show delay query (ms); empty: the query fails.
+  std::optional<Integer> MenuShowDelay = 400;
+  // The per-user stored menu show delay, as text; empty: not set.
+  std::optional<std::string> StoredMenuShowDelay;
+  bool FlatMenus = false;
+  bool KeyboardCues = true;
+  bool MenuAnimation = false;
+  bool MenuFade = false;
+  bool MenuDropAlignmentRight = false;
+  bool DropShadow = false;
+  bool LayeredWindows = false;      // "not available"
+  bool SoundSchemes = false;        // "not available"
+  bool ShowShortcutsInHints = false;
+  Integer MenuCheckWidth = 13;      // width of a menu check mark (and of a menu arrow)
+  Integer DoubleClickTime = 500;
+  // Monitors; empty: taken from the display.
+  std::vector<TMonitorInfo> Monitors;
+};
+
+// The current settings (with Monitors filled from the display when not injected).
+TSystemSettings SystemSettings();
+// Replaces the settings (tests); ResetSystemSettings returns to the defaults.
+void SetSystemSettings(const TSystemSettings& settings);
+void ResetSystemSettings();
+
+// Monitors of the desktop, primary first; never empty.
+std::vector<TMonitorInfo> GetMonitors();
+// The monitor containing the point, else the nearest one.
+TMonitorInfo MonitorFromPoint(TPoint p);
+// The monitor sharing the largest area with the rectangle, else the nearest one.
+TMonitorInfo MonitorFromRect(const TRect& r);
+// The desktop work area of the primary monitor.
+TRect GetDesktopWorkArea();
+TSize GetScreenSize();
+
+// Sounds by alias ("MenuPopup", "MenuCommand"): sound schemes are not available here, so
+// no event has a sound and playing one is silent. Returns whether a sound was played.
+bool IsSoundEventSet(const std::string& eventName);
+bool PlaySoundAlias(const std::string& alias);
+// MessageBeep: silent here; counted so tests can see it.
+void MessageBeep(Cardinal type);
+Integer MessageBeepCount();

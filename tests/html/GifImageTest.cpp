@@ -1,0 +1,151 @@
+#include <gtest/gtest.h>
+
+#include "html/HTMLGif2.h"
+#include "tests/html/GifTestUtil.h"
+
+using namespace giftest;
+
+namespace {
+
+Cardinal FakeNow = 0;
+
+class GifImage : public testing::Test {
+protected:
+  void SetUp() override
+  {
+    FakeNow = 1000;
+    SetGifClock([] { return FakeNow; });
+  }
+  void TearDown() override { SetGifClock(nullptr); }
+
+  // Three frames of 2x2 with the given delays (hundredths) and loop count (-1: no block).
+  static std::unique_ptr<TGIFImage> Make(std::vector<int> delays, int loop, bool& nonAnimated)
+  {
+    GifBuilder b(2, 2, 2);
+    if (loop >= 0)
+      b.Loop(loop);
+    for (size_t i = 0; i < delays.size(); ++i) {
+      b.Control(1, delays[i], i == 0 ? 3 : -1);
+      b.Image(0, 0, 2, 2, {uint8_t(i), uint8_t(i), 3, uint8_t(i)}, 2);
+    }
+    TByteStream s(b.Finish());
+    return CreateAGif(s, nonAnimated);
+  }
+
+  // Steps the clock by ms and lets the image check; gives whether it invalidated.
+  static bool Tick(TGIFImage& img, Cardinal ms)
+  {
+    FakeNow += ms;
+    bool called = false;
+    img.CheckTime([&](const TRect&) { called = true; });
+    return called;
+  }
+};
+
+}  // namespace
+
+TEST_F(GifImage, FrameDelaysBecomeMilliseconds)
+{
+  bool nonAnimated = false;
+  auto img = Make({0, 1, 5}, -1, nonAnimated);
+  EXPECT_FALSE(nonAnimated);
+  EXPECT_TRUE(img->Animated);
+  EXPECT_EQ(img->Change, 2);
+  EXPECT_EQ(img->NumIterations, 0);
+  EXPECT_EQ(img->Frames[1].Delay, 30);
+  EXPECT_EQ(img->Frames[2].Delay, 30);
+  EXPECT_EQ(img->Frames[3].Delay, 50);
+  EXPECT_EQ(img->Frames[3].Disposal, 1);
+  EXPECT_TRUE(img->IsTransparent);
+  EXPECT_EQ(img->Strip->Width(), 6);
+  EXPECT_TRUE(img->Strip->HasMask);
+
+  auto single = Make({3}, -1, nonAnimated);
+  EXPECT_TRUE(nonAnimated);
+  EXPECT_FALSE(single->Animated);
+}
+
+TEST_F(GifImage, LoopCountOnePlaysOncePassAndStopsOnTheLast)
+{
+  bool na;
+  auto img = Make({10, 10, 10}, 1, na);
+  EXPECT_EQ(img->NumIterations, 1);
+  img->SetAnimate(true);
+  EXPECT_FALSE(Tick(*img, 99));
+  EXPECT_EQ(img->CurrentFrame(), 1);
+  EXPECT_TRUE(Tick(*img, 1));
+  EXPECT_EQ(img->CurrentFrame(), 2);
+  EXPECT_TRUE(Tick(*img, 100));
+  EXPECT_EQ(img->CurrentFrame(), 3);
+  EXPECT_FALSE(Tick(*img, 100));
+  EXPECT_EQ(img->CurrentFrame(), 3);
+  EXPECT_FALSE(img->Animate());
+}
+
+TEST_F(GifImage, LoopCountTwoPlaysTwiceAndZeroForEver)
+{
+  bool na;
+  auto img = Make({10, 10}, 2, na);
+  img->SetAnimate(true);
+  std::vector<int> seen;
+  for (int i = 0; i < 8; ++i) {
+    Tick(*img, 100);
+    seen.push_back(img->CurrentFrame());
+  }
+  EXPECT_EQ(seen, (std::vector<int>{2, 1, 2, 2, 2, 2, 2, 2}));
+  EXPECT_FALSE(img->Animate());
+
+  auto endless = Make({10, 10}, 0, na);
+  endless->SetAnimate(true);
+  for (int i = 0; i < 50; ++i)
+    Tick(*endless, 100);
+  EXPECT_TRUE(endless->Animate());
+}
+
+TEST_F(GifImage, TimingSurvivesTheClockWrapping)
+{
+  bool na;
+  auto img = Make({10, 10}, 0, na);
+  FakeNow = 0xFFFFFFF0u;
+  img->SetAnimate(true);
+  EXPECT_FALSE(Tick(*img, 50));   // 0xFFFFFFF0 + 50 wraps to 34
+  EXPECT_EQ(img->CurrentFrame(), 1);
+  EXPECT_TRUE(Tick(*img, 50));
+  EXPECT_EQ(img->CurrentFrame(), 2);
+}
+
+TEST_F(GifImage, SetCurrentFrameWraps)
+{
+  bool na;
+  auto img = Make({10, 10, 10}, 0, na);
+  img->SetCurrentFrame(0);
+  EXPECT_EQ(img->CurrentFrame(), 3);
+  img->SetCurrentFrame(4);
+  EXPECT_EQ(img->CurrentFrame(), 1);
+  img->SetCurrentFrame(2);
+  EXPECT_EQ(img->Change, 2);
+}
+
+TEST_F(GifImage, CopiesShareTheStripAndStepOnTheirOwn)
+{
+  bool na;
+  auto img = Make({10, 10, 10}, 0, na);
+  img->SetCurrentFrame(3);
+  auto copy = img->CreateCopy();
+  EXPECT_TRUE(copy->IsCopy);
+  EXPECT_EQ(copy->Strip, img->Strip);
+  EXPECT_EQ(copy->CurrentFrame(), 1);
+  EXPECT_EQ(copy->Frames[2].IsCopy, 1);
+  copy->SetAnimate(true);
+  Tick(*copy, 100);
+  EXPECT_EQ(copy->CurrentFrame(), 2);
+  EXPECT_EQ(img->CurrentFrame(), 3);
+  // Freeing the source leaves the copy's strip alive.
+  img.reset();
+  ASSERT_NE(copy->GetBitmap(), nullptr);
+  EXPECT_EQ(copy->GetBitmap()->Width(), 2);
+  EXPECT_EQ(copy->GetBitmap()->GetPixel(0, 0), copy->Strip->GetPixel(0, 0));
+  ASSERT_NE(copy->GetMaskImage(), nullptr);
+  EXPECT_EQ(copy->GetMaskImage()->GetPixel(0, 1), clWhite);
+  EXPECT_FALSE(copy->GetBitmap()->Transparent());
+}

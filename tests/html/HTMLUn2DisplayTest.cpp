@@ -1,0 +1,120 @@
+#include <gtest/gtest.h>
+
+#include "html/HTMLGif2.h"
+#include "html/HTMLUn2_Display.h"
+#include "tests/html/GifTestUtil.h"
+
+namespace {
+
+TBitmap White(int w, int h)
+{
+  TBitmap b(w, h, TPixelFormat::pf24bit);
+  b.Fill(clWhite);
+  return b;
+}
+
+// 2x2: red, green / blue, yellow; mask makes the top-right (green) transparent.
+void Picture(TBitmap& pic, TBitmap& mask)
+{
+  pic = TBitmap(2, 2, TPixelFormat::pf24bit);
+  pic.SetPixel(0, 0, clRed);
+  pic.SetPixel(1, 0, clLime);
+  pic.SetPixel(0, 1, clBlue);
+  pic.SetPixel(1, 1, clYellow);
+  mask = TBitmap(2, 2, TPixelFormat::pf1bit);
+  TPalette mono;
+  mono.Entries = {TRGBQuad{0, 0, 0, 0}, TRGBQuad{255, 255, 255, 0}};
+  mask.SetPalette(mono);
+  mask.SetPixel(1, 0, clWhite);
+}
+
+}  // namespace
+
+TEST(HTMLUn2Display, DrawBitmapStretches)
+{
+  TBitmap target = White(8, 8);
+  auto canvas = CreateBitmapCanvas(target);
+  TBitmap pic, mask;
+  Picture(pic, mask);
+  DrawBitmap(*canvas, 2, 2, 4, 4, pic);
+  EXPECT_EQ(target.GetPixel(2, 2), clRed);
+  EXPECT_EQ(target.GetPixel(5, 2), clLime);
+  EXPECT_EQ(target.GetPixel(3, 5), clBlue);
+  EXPECT_EQ(target.GetPixel(5, 5), clYellow);
+  EXPECT_EQ(target.GetPixel(1, 1), clWhite);
+  EXPECT_EQ(target.GetPixel(6, 6), clWhite);
+}
+
+TEST(HTMLUn2Display, MaskedDrawingLeavesTransparentPixels)
+{
+  TBitmap pic, mask;
+  Picture(pic, mask);
+  for (bool print : {false, true}) {
+    TBitmap target = White(6, 6);
+    auto canvas = CreateBitmapCanvas(target);
+    if (print)
+      PrintTransparentBitmap(*canvas, 1, 1, 4, 4, pic, mask);
+    else
+      FinishTransparentBitmap(*canvas, pic, mask, 4, 4, 1, 1);
+    EXPECT_EQ(target.GetPixel(1, 1), clRed) << print;
+    EXPECT_EQ(target.GetPixel(4, 1), clWhite) << print;   // the transparent quarter
+    EXPECT_EQ(target.GetPixel(3, 2), clWhite) << print;
+    EXPECT_EQ(target.GetPixel(4, 4), clYellow) << print;
+    TRegion clip;
+    EXPECT_FALSE(canvas->GetClipRgn(clip)) << "the clip is restored";
+  }
+  // Nothing on a one-bit target.
+  TBitmap mono(4, 4, TPixelFormat::pf1bit);
+  auto canvas = CreateBitmapCanvas(mono);
+  FinishTransparentBitmap(*canvas, pic, mask, 4, 4, 0, 0);
+  for (int y = 0; y < 4; ++y)
+    EXPECT_EQ(mono.ScanLine(y)[0], 0);
+}
+
+TEST(HTMLUn2Display, BitmapToRegionCoversTheOpaquePixels)
+{
+  TBitmap b = White(300, 20);
+  for (int y = 0; y < 20; ++y)
+    for (int x = y % 2; x < 300; x += 2)   // 3000 single-pixel runs: more than one batch
+      b.SetPixel(x, y, clBlack);
+  TRegion r = BitmapToRegion(b, clWhite);
+  EXPECT_TRUE(r.Contains(0, 0));
+  EXPECT_FALSE(r.Contains(1, 0));
+  EXPECT_TRUE(r.Contains(1, 1));
+  EXPECT_TRUE(r.Contains(299, 19));
+  EXPECT_FALSE(r.Contains(298, 19));
+  EXPECT_EQ(r.BoundingBox(), Rect(0, 0, 300, 20));
+  EXPECT_TRUE(BitmapToRegion(White(5, 5), clWhite).IsEmpty());
+}
+
+TEST(HTMLUn2Display, AnimatedGifDrawsItsCurrentFrameThroughTheMask)
+{
+  giftest::GifBuilder b(2, 1, 2);
+  b.Control(1, 10, 3);
+  b.Image(0, 0, 2, 1, {1, 3}, 2);
+  b.Control(1, 10, 3);
+  b.Image(0, 0, 2, 1, {2, 2}, 2);
+  TByteStream s(b.Finish());
+  bool nonAnimated;
+  auto gif = CreateAGif(s, nonAnimated);
+  uint8_t r, g, bl;
+  giftest::TableColor(1, r, g, bl);
+  const TColor one = RGBColor(r, g, bl);
+  giftest::TableColor(2, r, g, bl);
+  const TColor two = RGBColor(r, g, bl);
+
+  TBitmap target = White(4, 2);
+  auto canvas = CreateBitmapCanvas(target);
+  gif->Draw(*canvas, 2, 4, 0, 0);
+  EXPECT_TRUE(gif->ShowIt);
+  EXPECT_EQ(gif->StripRect, Rect(0, 0, 4, 2));
+  EXPECT_EQ(target.GetPixel(0, 0), one);
+  EXPECT_EQ(target.GetPixel(3, 1), clWhite);   // transparent in frame 1
+  gif->SetCurrentFrame(2);
+  gif->Draw(*canvas, 2, 4, 0, 0);
+  EXPECT_EQ(target.GetPixel(3, 1), two);
+  gif->Visible = false;
+  target.Fill(clWhite);
+  gif->Draw(*canvas, 2, 4, 0, 0);
+  EXPECT_EQ(target.GetPixel(0, 0), clWhite);
+}

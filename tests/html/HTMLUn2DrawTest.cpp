@@ -1,0 +1,167 @@
+#include <gtest/gtest.h>
+
+#include "html/HTMLUn2.h"
+#include "platform/CanvasFixed.h"
+#include "platform/Fonts.h"
+
+namespace {
+
+std::unique_ptr<TAttributeList> AreaTag(const std::string& shape, const std::string& coords, const std::string& href, bool nohref = false)
+{
+  auto a = std::make_unique<TAttributeList>();
+  a->Add(std::make_unique<TAttribute>(HrefSy, 0, href));
+  if (nohref)
+    a->Add(std::make_unique<TAttribute>(NoHrefSy, 0, ""));
+  a->Add(std::make_unique<TAttribute>(ShapeSy, 0, shape));
+  a->Add(std::make_unique<TAttribute>(CoordsSy, 0, coords));
+  a->Add(std::make_unique<TAttribute>(TargetSy, 0, "_blank"));
+  return a;
+}
+
+TEST(HTMLUn2Map, AreasAndHits)
+{
+  TMapItem map;
+  map.AddArea(*AreaTag("circle", "10,10", "nothing.htm"));   // too few numbers
+  map.AddArea(*AreaTag("rect", "0, 0, 9, 9", "hidden.htm", true));
+  map.AddArea(*AreaTag("RECT", "0 0 49 49", "rect.htm"));
+  map.AddArea(*AreaTag("Circle", "100,100,10", "circle.htm"));
+  map.AddArea(*AreaTag("Polygon", "200,0,300,0,250,50,999", "poly.htm"));
+  map.AddArea(*AreaTag("poly", "1,2,3,4,5", "short.htm"));
+  map.AddArea(*AreaTag("rect", "x,y,99999999999999999999999,2147483647", "huge.htm"));
+  ASSERT_EQ(map.Areas.size(), 5u);
+
+  std::unique_ptr<TUrlTarget> ut;
+  EXPECT_FALSE(map.GetURL(5, 5, ut));   // an area without link hides the rest
+  ASSERT_TRUE(map.GetURL(49, 49, ut));
+  EXPECT_EQ(ut->URL, "rect.htm");
+  EXPECT_EQ(ut->Target, "_blank");
+  EXPECT_FALSE(map.GetURL(50, 50, ut) && ut->URL == "rect.htm");
+  ASSERT_TRUE(map.GetURL(100, 110, ut));
+  EXPECT_EQ(ut->URL, "circle.htm");
+  ASSERT_TRUE(map.GetURL(250, 10, ut));
+  EXPECT_EQ(ut->URL, "poly.htm");
+  ASSERT_TRUE(map.GetURL(0, 900000, ut));   // numbers too big for a field count as 0, the rest clamp
+  EXPECT_EQ(ut->URL, "huge.htm");
+  EXPECT_FALSE(map.GetURL(-5, -5, ut));
+}
+
+// FitText's answer is the longest prefix that fits, on whichever device measures.
+void CheckFit(TCanvas& canvas)
+{
+  const std::u16string text = u"The quick brown fox jumps over the lazy dog";
+  const int32_t n = static_cast<int32_t>(text.size());
+  int32_t whole = GetXExtent(canvas, text.data(), n);
+  ASSERT_GT(whole, 0);
+  for (int32_t width : {0, 1, whole / 3, whole / 2, whole - 1, whole, whole + 50}) {
+    int32_t extent = -1;
+    int32_t fit = FitText(canvas, text.data(), n, width, extent);
+    EXPECT_EQ(extent, GetXExtent(canvas, text.data(), fit));
+    EXPECT_LE(extent, std::max(width, 0));
+    if (fit < n)
+      EXPECT_GT(GetXExtent(canvas, text.data(), fit + 1), width) << width;
+  }
+  int32_t extent;
+  EXPECT_EQ(FitText(canvas, text.data(), 5, 100000, extent), 5);
+  EXPECT_EQ(FitText(canvas, text.data(), 0, 100000, extent), 0);
+  EXPECT_EQ(extent, 0);
+  const std::u16string smile = u"ab\U0001F600";
+  int32_t two = GetXExtent(canvas, smile.data(), 2);
+  int32_t four = GetXExtent(canvas, smile.data(), 4);
+  if (four > two)   // a pair is never cut
+    EXPECT_EQ(FitText(canvas, smile.data(), 4, four - 1, extent), 2);
+}
+
+TEST(HTMLUn2Text, FitOnFixedMetrics)
+{
+  TFixedMetricDevice* dev = nullptr;
+  auto canvas = CreateFixedMetricCanvas(400, 300, &dev);
+  canvas->Font().SetHeight(-10);
+  const std::u16string abc = u"abcdef";
+  EXPECT_EQ(GetXExtent(*canvas, abc.data(), 6), 30);
+  int32_t extent;
+  EXPECT_EQ(FitText(*canvas, abc.data(), 6, 17, extent), 3);
+  EXPECT_EQ(extent, 15);
+  EXPECT_EQ(FitText(*canvas, abc.data(), 6, 20, extent), 4);
+  CheckFit(*canvas);
+}
+
+TEST(HTMLUn2Text, FitOnTheScreenCanvas)
+{
+  EnsureGuiApplication();
+  TBitmap bmp(200, 50);
+  auto canvas = CreateBitmapCanvas(bmp);
+  canvas->Font().SetName("Arial");
+  canvas->Font().SetHeight(-13);
+  CheckFit(*canvas);
+}
+
+TEST(HTMLUn2Text, WrapText)
+{
+  TFixedMetricDevice* dev = nullptr;
+  auto canvas = CreateFixedMetricCanvas(400, 300, &dev);
+  canvas->Font().SetHeight(-10);   // 5 pixels a character, lines 10 high
+  WrapText(*canvas, 10, 20, 60, 45, "one two three four five");
+  std::vector<std::u16string> expect = {u"one two", u"three four"};
+  EXPECT_EQ(dev->Texts(), expect);
+  ASSERT_EQ(dev->Records.size(), 2u);
+  EXPECT_EQ(canvas->BkMode(), OPAQUE);
+}
+
+TEST(HTMLUn2Draw, FramesUseTheThreeDColours)
+{
+  TFixedMetricDevice* dev = nullptr;
+  auto canvas = CreateFixedMetricCanvas(400, 300, &dev);
+  auto colours = [&]() {
+    std::vector<TColor> c;
+    for (const TCanvasRecord& r : dev->Records)
+      if (r.Kind == TCanvasRecord::Shape)
+        c.push_back(r.Color);
+    dev->ClearRecords();
+    return c;
+  };
+  FormControlRect(*canvas, 0, 0, 100, 20, false, true);
+  ASSERT_FALSE(dev->Records.empty());
+  EXPECT_EQ(dev->Records[0].Kind, TCanvasRecord::Fill);
+  EXPECT_EQ(dev->Records[0].Color, clWhite);
+  std::vector<TColor> c = colours();
+  ASSERT_FALSE(c.empty());
+  EXPECT_EQ(c.front(), ColorToRGB(clBtnShadow));   // sunken: dark top and left
+  EXPECT_EQ(c.back(), ColorToRGB(clSilver));
+
+  TBorderLook look;
+  RaisedRect(look, *canvas, 0, 0, 50, 50, true);
+  c = colours();
+  EXPECT_EQ(c.front(), ColorToRGB(clSilver));
+  EXPECT_EQ(c.back(), ColorToRGB(clBtnShadow));
+  look.Background = RGBColor(0, 0, 128);
+  RaisedRect(look, *canvas, 0, 0, 50, 50, true);
+  EXPECT_EQ(colours().front(), ColorToRGB(clBtnHighlight));
+  RaisedRectColor(look, *canvas, 0, -100000, 50, 100000, clRed, clBlue, false);
+  ASSERT_FALSE(dev->Records.empty());
+  for (const TCanvasRecord& r : dev->Records)
+    for (const TPoint& p : r.Points)
+      EXPECT_TRUE(p.Y >= -200 && p.Y <= 5000) << p.Y;
+  EXPECT_EQ(colours().front(), clBlue);
+}
+
+TEST(HTMLUn2Pictures, BuiltIns)
+{
+  EXPECT_FALSE(DefBitmap().Empty());
+  ASSERT_EQ(ErrorBitmap().Width(), ErrorBitmapMask().Width());
+  ASSERT_EQ(ErrorBitmap().Height(), ErrorBitmapMask().Height());
+  EXPECT_EQ(ErrorBitmapMask().PixelFormat(), TPixelFormat::pf1bit);
+  EXPECT_EQ(ErrorBitmap().GetPixel(2, 2), clRed);
+  EXPECT_EQ(ErrorBitmapMask().GetPixel(2, 2), clBlack);   // the cross shows
+  EXPECT_EQ(ErrorBitmapMask().GetPixel(7, 2), clWhite);   // the page shows through
+  for (int i = HandCursor; i <= DownOnlyCursor; ++i) {
+    const TCursorImage* c = BuiltInCursor(i);
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(c->Image.Width(), c->Mask.Width());
+    EXPECT_TRUE(Bounds(0, 0, c->Mask.Width(), c->Mask.Height()).Contains(c->HotSpot));
+    EXPECT_EQ(c->Mask.GetPixel(c->HotSpot.X, c->HotSpot.Y), clBlack) << i;
+  }
+  EXPECT_EQ(BuiltInCursor(0), nullptr);
+  EXPECT_EQ(BuiltInCursor(6), nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,123 @@
+// What the part tests share: building a part into the recording GL table, reading the
+// primitives' vertices back, and counting rebuilds caused by setters.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engine/GLRecorder.h"
+#include "engine/GLScene.h"
+
+struct TRecordedPrimitive {
+  GLenum Mode = 0;
+  std::vector<TAffineVector> Vertices;
+  std::vector<TAffineVector> Normals;   // the normal current at each vertex
+};
+
+struct TBuiltPart {
+  std::string Problems;   // empty when the stream is sound
+  std::vector<TRecordedPrimitive> Prims;
+  int Pushes = 0, Pops = 0, Vertices = 0, Normals = 0;
+  std::vector<TAffineVector> NormalList;
+
+  std::vector<TRecordedPrimitive> OfMode(GLenum mode) const
+  {
+    std::vector<TRecordedPrimitive> r;
+    for (const auto& p : Prims)
+      if (p.Mode == mode)
+        r.push_back(p);
+    return r;
+  }
+};
+
+inline TBuiltPart BuildPart(TGLBaseSceneObject& part)
+{
+  TGLRecorder rec;
+  TRenderContextInfo rci;
+  rci.ContextId = 1;
+  part.BuildList(rci);
+  TBuiltPart b;
+  b.Problems = rec.Problems();
+  TAffineVector normal{0, 0, 0};
+  for (const TGLCall& c : rec.Calls()) {
+    if (c.Name == "glBegin") {
+      b.Prims.push_back({GLenum(c.Args[0]), {}});
+    } else if (c.Name.rfind("glVertex3f", 0) == 0) {
+      ++b.Vertices;
+      if (!b.Prims.empty()) {
+        b.Prims.back().Vertices.push_back({Single(c.Args[0]), Single(c.Args[1]), Single(c.Args[2])});
+        b.Prims.back().Normals.push_back(normal);
+      }
+    } else if (c.Name.rfind("glNormal3f", 0) == 0) {
+      ++b.Normals;
+      normal = {Single(c.Args[0]), Single(c.Args[1]), Single(c.Args[2])};
+      b.NormalList.push_back({Single(c.Args[0]), Single(c.Args[1]), Single(c.Args[2])});
+    } else if (c.Name == "glPushAttrib") {
+      ++b.Pushes;
+    } else if (c.Name == "glPopAttrib") {
+      ++b.Pops;
+    }
+  }
+  return b;
+}
+
+// The stream is sound: balanced, complete primitives, finite non-zero normals.
+#define EXPECT_SOUND(built) EXPECT_EQ((built).Problems, "")
+
+// Bounded for degenerate input: balanced begin/end and attributes, nothing endless.
+inline void ExpectBounded(TGLBaseSceneObject& part, int maxVertices = 2000000)
+{
+  TGLRecorder rec;
+  TRenderContextInfo rci;
+  rci.ContextId = 1;
+  part.BuildList(rci);
+  EXPECT_TRUE(rec.BeginEndBalanced());
+  EXPECT_TRUE(rec.AttribBalanced());
+  EXPECT_LE(rec.VertexCount(), maxVertices);
+}
+
+// Renders the part three times around `change`: the first render builds the list, then
+// `same` is applied (no rebuild expected) and `change` (exactly one rebuild expected).
+inline void ExpectSetterRebuilds(TGLBaseSceneObject& part, const std::function<void()>& same,
+                                 const std::function<void()>& change)
+{
+  TGLRecorder rec;
+  TRenderContextInfo rci;
+  rci.ContextId = 1;
+  part.Render(rci);
+  EXPECT_EQ(rec.Count("glNewList"), 1);
+  same();
+  part.Render(rci);
+  EXPECT_EQ(rec.Count("glNewList"), 1) << "the same value rebuilt the part";
+  change();
+  part.Render(rci);
+  part.Render(rci);
+  EXPECT_EQ(rec.Count("glNewList"), 2) << "a new value did not rebuild exactly once";
+}
+
+inline void ExpectNear3(const TAffineVector& a, const TAffineVector& b, float eps = 1e-5f)
+{
+  for (int i = 0; i < 3; ++i)
+    EXPECT_NEAR(a[i], b[i], eps) << "component " << i;
+}
+
+inline float Dist(const TAffineVector& a, const TAffineVector& b)
+{
+  return std::sqrt((a[0] - b[0]) * (a[0] - b[0]) + (a[1] - b[1]) * (a[1] - b[1]) + (a[2] - b[2]) * (a[2] - b[2]));
+}
+
+// For a convex solid: every vertex's normal points away from a point inside it.
+inline void ExpectNormalsOutward(const TBuiltPart& b, const TAffineVector& inside)
+{
+  for (size_t p = 0; p < b.Prims.size(); ++p)
+    for (size_t i = 0; i < b.Prims[p].Vertices.size(); ++i) {
+      const TAffineVector& v = b.Prims[p].Vertices[i];
+      const TAffineVector& n = b.Prims[p].Normals[i];
+      const float d = n[0] * (v[0] - inside[0]) + n[1] * (v[1] - inside[1]) + n[2] * (v[2] - inside[2]);
+      EXPECT_GT(d, 0) << "primitive " << p << " vertex " << i;
+    }
+}

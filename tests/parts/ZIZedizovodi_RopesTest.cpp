@@ -1,0 +1,204 @@
+#include "parts/ZIZedizovodi_Ropes.h"
+
+#include <limits>
+
+#include "PartTestSupport.h"
+
+namespace {
+
+// Start ring (even vertices) and end ring (odd vertices) of a tube strip.
+std::vector<TAffineVector> Ring(const TRecordedPrimitive& p, int parity)
+{
+  std::vector<TAffineVector> r;
+  for (size_t i = size_t(parity); i < p.Vertices.size(); i += 2)
+    r.push_back(p.Vertices[i]);
+  return r;
+}
+
+bool SameRing(const std::vector<TAffineVector>& a, const std::vector<TAffineVector>& b)
+{
+  if (a.size() != b.size())
+    return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (Dist(a[i], b[i]) > 1e-5f)
+      return false;
+  return true;
+}
+
+// A rope is one tube: every piece starts where another ends, except the hand end and the
+// tied end.
+void ExpectOneContinuousTube(const TBuiltPart& b)
+{
+  int openStarts = 0, openEnds = 0;
+  for (const auto& p : b.Prims) {
+    bool startJoined = false, endJoined = false;
+    for (const auto& q : b.Prims) {
+      if (&p == &q)
+        continue;
+      startJoined = startJoined || SameRing(Ring(p, 0), Ring(q, 1));
+      endJoined = endJoined || SameRing(Ring(p, 1), Ring(q, 0));
+    }
+    openStarts += !startJoined;
+    openEnds += !endJoined;
+  }
+  EXPECT_EQ(openStarts, 1);
+  EXPECT_EQ(openEnds, 1);
+}
+
+}  // namespace
+
+TEST(Rope, EveryReevingIsOneContinuousTube)
+{
+  for (int sheaves : {1, 2, 3, 4}) {
+    SCOPED_TRACE(sheaves);
+    TRope rope(nullptr, 0.2f, 0.1f, 2.0f, 0.03f, sheaves, 8, 10);
+    rope.SetExtent(0.6f);
+    TBuiltPart b = BuildPart(rope);
+    EXPECT_SOUND(b);
+    ExpectOneContinuousTube(b);
+  }
+}
+
+TEST(Rope, SingleSheaveFallAndOtherCounts)
+{
+  TRope rope(nullptr, 0.2f, 0.1f, 1.5f, 0.04f, 1, 6, 10);
+  TBuiltPart b = BuildPart(rope);
+  EXPECT_SOUND(b);
+  // Effort run, ten arc strips and the fall.
+  ASSERT_EQ(b.Prims.size(), 12u);
+  for (const auto& v : Ring(b.Prims.back(), 1))
+    EXPECT_NEAR(v[1], -1.5f - 0.3f, 1e-5f);
+  for (int count : {0, 5, -1}) {
+    rope.SheaveCount = count;
+    EXPECT_EQ(BuildPart(rope).Prims.size(), 12u);
+  }
+}
+
+TEST(Rope, SectionTableFollowsAssignAndDirectWrites)
+{
+  TRope small(nullptr, 0.2f, 0.1f, 1.5f, 0.04f, 2, 4, 6);
+  TRope big(nullptr, 0.3f, 0.1f, 1.5f, 0.08f, 3, 16, 6);
+  small.Assign(big);
+  EXPECT_EQ(small.Section.size(), 17u);
+  EXPECT_NEAR(small.Section[0].RC, 0.04f, 1e-7f);
+  EXPECT_SOUND(BuildPart(small));
+  small.Sides = 40;   // written without the table
+  TBuiltPart b = BuildPart(small);
+  EXPECT_SOUND(b);
+  EXPECT_EQ(b.Prims[0].Vertices.size(), 82u);
+}
+
+TEST(Rope, ExtentSetterAndBlocksPulledTogether)
+{
+  TRope rope(nullptr, 0.2f, 0.1f, 1.0f, 0.04f, 2, 6, 8);
+  ExpectSetterRebuilds(rope, [&] { rope.SetExtent(0); }, [&] { rope.SetExtent(0.25f); });
+  for (int sheaves : {2, 3, 4})
+    for (float e : {2.0f * sheaves, 10.0f, std::numeric_limits<float>::quiet_NaN()}) {
+      rope.SheaveCount = sheaves;
+      rope.Extent = e;
+      ExpectBounded(rope);
+    }
+  rope.ArcSegments = 1 << 30;
+  rope.Sides = 0;
+  ExpectBounded(rope, 200000);
+}
+
+TEST(WestonRope, SceneSizesGive72LinksOnAClosedContinuousPath)
+{
+  TWestonRope chain(nullptr, 0.2f, 0.15f, 0.1f, 1.5f, 0.04f);
+  EXPECT_NEAR(chain.PathLength(), 5.728f, 1e-3f);
+  const TGLVertexArray path = chain.Path();
+  ASSERT_EQ(path.size(), 73u);
+  EXPECT_NEAR(Dist(path[0], path[1]), 0.0796f, 2e-3f);
+  ExpectNear3(path.front(), path.back());
+  for (float angle : {0.0f, 37.0f, 200.0f}) {
+    chain.Angle = angle;
+    const Single L = chain.PathLength();
+    const int n = 200000;
+    float worst = 0;
+    for (int i = 0; i < n; ++i) {
+      const Single s0 = L * i / n, s1 = L * (i + 1) / n;
+      worst = std::max(worst, Dist(chain.PathPoint(s0), chain.PathPoint(s1)) - (s1 - s0));
+    }
+    EXPECT_LT(worst, 1e-5f) << "a gap in the path at angle " << angle;
+    ExpectNear3(chain.PathPoint(0), chain.PathPoint(L));
+  }
+  TGLRecorder rec;
+  TRenderContextInfo rci;
+  chain.BuildList(rci);
+  EXPECT_EQ(rec.Problems(), "");
+  EXPECT_EQ(rec.Count("glPushMatrix"), 72);
+}
+
+TEST(WestonRope, LinksAlternateEqualSheavesAndAssignRebuildsOutlines)
+{
+  TWestonRope chain(nullptr, 0.2f, 0.2f, 0.1f, 1.5f, 0.04f);
+  const Single L0 = chain.PathLength();
+  chain.Angle = 500;
+  EXPECT_NEAR(chain.PathLength(), L0, 1e-4f);   // no rise with equal sheaves
+  EXPECT_EQ(chain.Path().size() % 2, 1u);       // an even number of links
+  TWestonRope other(nullptr, 0.3f, 0.1f, 0.1f, 1.0f, 0.05f);
+  other.LinkLength = 0.12f;
+  other.LinkWidth = 0.05f;
+  chain.Assign(other);
+  EXPECT_EQ(chain.LargeRadius, 0.3f);
+  EXPECT_NEAR(chain.UprightLink[3][0][0], 0.12f, 1e-7f);   // entry 3's outer point at x = L
+  EXPECT_NEAR(chain.FlatLink[6][0][2], 0.025f, 1e-7f);     // entry 6's outer point at v = w
+  ExpectSetterRebuilds(chain, [&] { chain.SetAngle(chain.Angle); }, [&] { chain.SetAngle(12); });
+}
+
+TEST(WestonRope, DegenerateSizesStayBounded)
+{
+  TWestonRope chain(nullptr, 0.2f, 0.15f, 0.1f, 1.5f, 0.04f);
+  chain.LinkLength = 0;
+  ExpectBounded(chain, 10000000);
+  chain.LinkLength = std::numeric_limits<float>::quiet_NaN();
+  ExpectBounded(chain, 10000000);
+  chain.LinkLength = 0.08f;
+  chain.Angle = -1e9f;
+  ExpectBounded(chain, 10000000);
+  TWestonRope zero(nullptr, 0, 0, 0, 0, 0);
+  ExpectBounded(zero, 10000000);
+}
+
+TEST(Helix, OneTurnOneAndAHalfAndNone)
+{
+  THelix coil(nullptr, 0.1f, 0.01f, 0.05f, 1.0f, 20, 6);
+  TBuiltPart b = BuildPart(coil);
+  EXPECT_SOUND(b);
+  ASSERT_EQ(b.Prims.size(), 23u);   // start cap, 21 strips, end cap
+  const Single dz = 0.05f / 20;
+  ExpectNear3(b.Prims.back().Vertices[0], {0.1f, 0, 21 * dz}, 1e-5f);
+  for (size_t j = 1; j + 2 < b.Prims.size(); ++j)
+    EXPECT_TRUE(SameRing(Ring(b.Prims[j], 1), Ring(b.Prims[j + 1], 0))) << "strip " << j;
+  coil.Turns = 1.5f;
+  b = BuildPart(coil);
+  ASSERT_EQ(b.Prims.size(), 33u);
+  ExpectNear3(b.Prims.back().Vertices[0], {-0.1f, 0, 31 * dz}, 1e-5f);
+  coil.SetEnds(0);
+  coil.Turns = 0;
+  b = BuildPart(coil);
+  ASSERT_EQ(b.Prims.size(), 1u);
+  EXPECT_EQ(b.Prims[0].Mode, GLenum(GL_TRIANGLE_STRIP));
+  coil.SetEnds(2);
+  EXPECT_EQ(BuildPart(coil).OfMode(GL_TRIANGLE_FAN).size(), 1u);
+}
+
+TEST(Helix, TurnsSetterAssignAndWildTurns)
+{
+  THelix coil(nullptr, 0.1f, 0.01f, 0.05f, 2.0f, 20, 6);
+  ExpectSetterRebuilds(coil, [&] { coil.SetTurns(2.0f); }, [&] { coil.SetTurns(2.5f); });
+  THelix copy(nullptr, 0, 0, 0, 0, 1, 1);
+  coil.SetEnds(1);
+  copy.Assign(coil);
+  EXPECT_EQ(copy.Turns, 2.5f);
+  EXPECT_EQ(copy.Ends, 1);
+  for (float t : {-3.0f, 1e30f, std::numeric_limits<float>::quiet_NaN()}) {
+    coil.Turns = t;
+    ExpectBounded(coil, 2000000);
+  }
+  coil.SegmentsPerTurn = 0;
+  coil.Sides = -1;
+  coil.Turns = 3;
+  ExpectBounded(coil);
+}

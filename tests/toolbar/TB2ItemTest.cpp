@@ -1,0 +1,236 @@
+#include <gtest/gtest.h>
+
+#include "platform/CanvasFixed.h"
+#include "toolbar/TB2Anim.h"
+#include "toolbar/TB2Common.h"
+#include "toolbar/TB2Item.h"
+
+namespace {
+
+struct TLog {
+  std::vector<std::string> Lines;
+  void Attach(TTBCustomItem* item)
+  {
+    item->RegisterNotification(this, [this](TTBCustomItem* s, bool relayed, TTBItemChangeKind k, Integer i,
+                                            TTBCustomItem* it) {
+      Lines.push_back(std::to_string(static_cast<int>(k)) + ":" + std::to_string(i) + (relayed ? "r" : "") +
+                      (it ? ":" + it->Caption() : ""));
+      (void)s;
+    });
+  }
+};
+
+std::unique_ptr<TTBCustomItem> Item(const std::string& caption)
+{
+  auto i = std::make_unique<TTBCustomItem>();
+  i->SetCaption(caption);
+  return i;
+}
+
+}  // namespace
+
+TEST(TB2Item, InsertDeleteChangeSequencesAndErrors)
+{
+  TTBRootItem root;
+  TLog log;
+  log.Attach(&root);
+  TTBCustomItem* a = root.Add(Item("A"));
+  EXPECT_EQ(log.Lines, (std::vector<std::string>{"3:-1", "0:0:A", "4:-1"}));
+  log.Lines.clear();
+  a->SetImageIndex(3);   // -1 -> 3: re-layout
+  a->SetImageIndex(5);   // 3 -> 5: repaint only
+  EXPECT_EQ(log.Lines, (std::vector<std::string>{"6:-1:A", "5:-1:A"}));
+  EXPECT_THROW(root.Insert(5, Item("X")), ETBItemError);
+  try {
+    root.Items(7);
+  } catch (const ETBItemError& e) {
+    EXPECT_EQ(e.Message, "Toolbar item index out of range");
+  }
+  log.Lines.clear();
+  std::unique_ptr<TTBCustomItem> back = root.Delete(0);
+  EXPECT_EQ(log.Lines, (std::vector<std::string>{"1:0:A"}));
+  EXPECT_EQ(back->Parent(), nullptr);
+  root.UnregisterNotification(&log);
+}
+
+TEST(TB2Item, RadioGroupsOptionsAndLinks)
+{
+  TTBRootItem root;
+  TTBCustomItem* a = root.Add(Item("A"));
+  TTBCustomItem* b = root.Add(Item("B"));
+  TTBCustomItem* c = root.Add(Item("C"));
+  a->SetGroupIndex(2);
+  b->SetGroupIndex(2);
+  c->SetGroupIndex(1);
+  b->SetChecked(true);
+  c->SetChecked(true);
+  a->SetChecked(true);
+  EXPECT_FALSE(b->Checked());
+  EXPECT_TRUE(c->Checked());
+  a->SetOptions(tboToolbarSize);
+  EXPECT_EQ(a->Options(), 0);
+  TLog log;
+  log.Attach(&root);
+  a->SetOptions(tboShowHint);
+  EXPECT_TRUE(a->EffectiveOptions() & tboShowHint);
+  EXPECT_TRUE(log.Lines.empty());
+  a->SetLinkSubitems(a);
+  EXPECT_EQ(a->LinkSubitems(), nullptr);
+  root.UnregisterNotification(&log);
+}
+
+TEST(TB2Item, HandlerUnregisteringItselfAndRelayOfInlineGroups)
+{
+  TTBRootItem root;
+  int calls1 = 0, calls2 = 0;
+  int key1 = 0, key2 = 0;
+  root.RegisterNotification(&key1, [&](TTBCustomItem*, bool, TTBItemChangeKind, Integer, TTBCustomItem*) {
+    ++calls1;
+    root.UnregisterNotification(&key1);
+  });
+  root.RegisterNotification(&key2, [&](TTBCustomItem*, bool, TTBItemChangeKind, Integer, TTBCustomItem*) { ++calls2; });
+  root.Add(Item("A"));
+  EXPECT_EQ(calls1, 1);
+  EXPECT_EQ(calls2, 3);   // begin, inserted, end: the loop went on
+  root.UnregisterNotification(&key2);
+
+  auto group = std::make_unique<TTBCustomItem>();
+  group->SetItemStyle(group->ItemStyle() | tbisInlineGroup);
+  TTBCustomItem* g = root.Add(std::move(group));
+  TLog log;
+  log.Attach(&root);
+  g->Add(Item("X"));
+  EXPECT_EQ(log.Lines[1], "0:0r:X");
+  root.UnregisterNotification(&log);
+}
+
+TEST(TB2Item, ClickAutoCheckAndDeferredClickOfDeletedItem)
+{
+  TTBRootItem root;
+  TTBCustomItem* a = root.Add(Item("A"));
+  int clicks = 0;
+  a->OnClick = [&](TObject*) { ++clicks; };
+  a->SetAutoCheck(true);
+  a->Click();
+  EXPECT_TRUE(a->Checked());
+  a->SetEnabled(false);
+  a->Click();
+  EXPECT_TRUE(a->Checked());
+  EXPECT_EQ(clicks, 1);
+  a->SetEnabled(true);
+  a->PostClick();
+  EXPECT_EQ(PendingClickCount(), 1);
+  root.Delete(0).reset();
+  EXPECT_EQ(PendingClickCount(), 0);
+  Application->ProcessMessages();
+  EXPECT_EQ(clicks, 1);
+}
+
+TEST(TB2Item, ShortcutsDisabledSubmenuAndRestartCap)
+{
+  TTBRootItem root;
+  auto sub = Item("Sub");
+  sub->SetItemStyle(sub->ItemStyle() | tbisSubmenu);
+  TTBCustomItem* s = root.Add(std::move(sub));
+  TTBCustomItem* x = s->Add(Item("X"));
+  x->SetShortCut(ShortCut('S', ssCtrl));
+  int clicks = 0;
+  x->OnClick = [&](TObject*) { ++clicks; };
+  EXPECT_TRUE(root.IsShortCut('S', ssCtrl));
+  EXPECT_EQ(clicks, 1);
+  s->SetEnabled(false);
+  EXPECT_FALSE(root.IsShortCut('S', ssCtrl));
+  s->SetEnabled(true);
+  // A popup handler that rebuilds its children every time must not hold dispatch for ever.
+  int popups = 0;
+  s->OnPopup = [&](TTBCustomItem* item, bool) {
+    ++popups;
+    item->Clear();
+    TTBCustomItem* n = item->Add(Item("Y"));
+    (void)n;
+  };
+  EXPECT_FALSE(root.IsShortCut('S', ssCtrl));
+  EXPECT_LT(popups, 50);
+}
+
+TEST(TB2Common, AccelTextAndMenuDelay)
+{
+  EXPECT_EQ(StripAccelChars("&File && Edit"), "File & Edit");
+  EXPECT_EQ(FindAccelChar("A && B"), 0);
+  EXPECT_EQ(FindAccelChar("&Open"), 'O');
+  EXPECT_EQ(StripTrailingPunctuation("Save as..."), "Save as");
+  TSystemSettings s;
+  s.MenuShowDelay.reset();
+  SetSystemSettings(s);
+  EXPECT_EQ(GetMenuShowDelay(), 400);
+  s.StoredMenuShowDelay = "abc";
+  SetSystemSettings(s);
+  EXPECT_EQ(GetMenuShowDelay(), 0);
+  ResetSystemSettings();
+}
+
+TEST(TB2Anim, StepsNeverDivideByZero)
+{
+  EXPECT_EQ(AnimationStep(0, 0), 255);
+  EXPECT_EQ(AnimationStep(75, 150), 112);
+  EXPECT_EQ(AnimationStep(150, 150), 255);
+  EXPECT_EQ(AnimationElapsedMs(500, 10), 500);   // frequency below 1000
+  EXPECT_EQ(AnimationSlideOffset(tbadDownward, 0, 10, 20).Y, -20);
+  EXPECT_EQ(AnimationSlideOffset(tbadDownward, 255, 10, 20).Y, 0);
+}
+
+TEST(TB2ImageList, StateImages)
+{
+  TTBImageList list(4, 4);
+  TTBImageList hot(4, 4), disabled(4, 4);
+  TBitmap red(4, 4), blue(4, 4), green(4, 4);
+  red.Fill(clRed);
+  blue.Fill(clBlue);
+  green.Fill(clLime);
+  list.Add(red, nullptr);
+  hot.Add(blue, nullptr);
+  disabled.Add(green, nullptr);
+  list.SetHotImages(&list);
+  EXPECT_EQ(list.HotImages(), nullptr);
+  list.SetHotImages(&hot);
+  list.SetDisabledImages(&disabled);
+  TBitmap out(4, 4);
+  list.DrawState(out.Canvas(), 0, 0, 0, false, false, false);
+  EXPECT_EQ(out.GetPixel(1, 1), clLime);
+  list.DrawState(out.Canvas(), 0, 0, 0, true, true, false);
+  EXPECT_EQ(out.GetPixel(1, 1), clBlue);
+  list.DrawState(out.Canvas(), 0, 0, 0, true, false, false);
+  EXPECT_EQ(out.GetPixel(1, 1), clRed);
+}
+
+TEST(TB2Popup, PlacementTable)
+{
+  TTBCustomItem item;
+  struct TCase {
+    TRect Parent;
+    bool Submenu;
+    Integer W, H;
+    TPoint Expect;
+  };
+  TRect monitor{0, 0, 800, 600};
+  TCase cases[] = {
+    {{10, 10, 60, 30}, false, 100, 200, {10, 30}},      // below the button
+    {{10, 550, 60, 570}, false, 100, 200, {10, 350}},   // flips above near the bottom
+    {{750, 10, 790, 30}, false, 100, 200, {650, 30}},   // shifted inside the monitor (no parent view: from X)
+    {{100, 100, 300, 120}, true, 150, 100, {297, 97}},  // submenu to the right
+    {{650, 100, 790, 120}, true, 150, 100, {637, 97}},  // no room: to the left of X
+  };
+  for (const TCase& c : cases) {
+    TTBPopupPositionRec r;
+    r.PositionAsSubmenu = c.Submenu;
+    r.MonitorRect = monitor;
+    r.ParentItemRect = c.Parent;
+    r.NCSizeX = r.NCSizeY = 3;
+    r.W = c.W;
+    r.H = c.H;
+    r.X = c.Submenu ? c.Parent.Right - 3 : c.Parent.Left;
+    r.Y = c.Submenu ? c.Parent.Top - 3 : c.Parent.Bottom;
+    item.GetPopupPosition(nullptr, nullptr, r);
+    EXPECT_EQ(TPoint({r.X, r.Y}), c.Expect) << c.Parent.Left << "," << c.Parent.Top;
+  }
+}

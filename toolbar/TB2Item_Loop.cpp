@@ -1,0 +1,572 @@
+// Popup windows, their placement, and the modal menu loop.
+#include <algorithm>
+
+#include "toolbar/TB2Anim.h"
+#include "toolbar/TB2Common.h"
+#include "toolbar/TB2Item.h"
+
+// ---------------------------------------------------------------------------------------
+// Popup view and window
+
+void TTBPopupView::AutoSize(Integer AWidth, Integer AHeight)
+{
+  if (auto* w = dynamic_cast<TTBPopupWindow*>(Window())) {
+    TPoint nc = w->GetNCSize();
+    w->SetBounds(w->Left(), w->Top(), AWidth + 2 * nc.X, AHeight + 2 * nc.Y);
+  }
+}
+
+TFont& TTBPopupView::GetFont() { return Window()->Font(); }
+
+TTBPopupWindow::TTBPopupWindow(TTBView* ParentView, TTBCustomItem* Item, bool Customizing)
+{
+  SetVisible(false);
+  SetBounds(0, 0, 320, 240);
+  SetControlStyle(ControlStyle() & ~csCaptureMouse);
+  SetShowHint(true);
+  SetColor(clMenu);
+  FView = std::make_unique<TTBPopupView>(ParentView, Item, this, false, Customizing, false);
+  FView->InModalLoop = true;
+  Font().Assign(ParentView ? ParentView->GetFont() : ToolbarMenuFont());
+  if (ParentView) {
+    FView->HideAccelsUntilKeyboard = ParentView->HideAccelsUntilKeyboard;
+    FView->AccelsVisible = ParentView->AccelsVisible;
+  } else {
+    FView->HideAccelsUntilKeyboard = true;
+  }
+}
+
+TTBPopupWindow::~TTBPopupWindow()
+{
+  EndAnimation(this);
+  if (FView) {
+    for (TTBViewTimerID t : {tiOpen, tiClose, tiScrollUp, tiScrollDown})
+      FView->StopTimer(t);
+  }
+  FView.reset();
+  DestroyHandle();
+}
+
+TPoint TTBPopupWindow::NonClientSize() const { return GetNCSize(); }
+
+void TTBPopupWindow::PaintNonClient(TCanvas& Canvas)
+{
+  TRect r{0, 0, Width(), Height()};
+  const TBitmap* image = nullptr;
+  TPoint offset;
+  if (GetAnimationFrame(this, image, offset)) {
+    Canvas.Draw(offset.X, offset.Y, *image);
+    return;
+  }
+  if (AreFlatMenusEnabled()) {
+    Canvas.Brush().SetColor(clBtnShadow);
+    Canvas.FrameRect(r);
+    Canvas.Brush().SetColor(clWindow);
+    Canvas.FrameRect({1, 1, r.Right - 1, r.Bottom - 1});
+    Canvas.FrameRect({2, 2, r.Right - 2, r.Bottom - 2});
+  } else {
+    Canvas.DrawEdge(r, EDGE_RAISED, BF_RECT | BF_ADJUST);
+    Canvas.Brush().SetColor(clBtnFace);
+    Canvas.FrameRect(r);
+  }
+}
+
+void TTBPopupWindow::Paint()
+{
+  if (IsAnimating(this))
+    return;
+  TCanvas& c = Canvas();
+  c.FillRect(ClientRect(), Color());
+  FView->DrawSubitems(c);
+  PaintScrollArrows(c);
+}
+
+void TTBPopupWindow::PaintScrollArrows(TCanvas& Canvas)
+{
+  auto arrow = [&](const TRect& band, bool up) {
+    Integer cx = (band.Left + band.Right) / 2, cy = (band.Top + band.Bottom) / 2;
+    std::vector<TPoint> p = up ? std::vector<TPoint>{{cx - 3, cy + 2}, {cx + 3, cy + 2}, {cx, cy - 1}}
+                               : std::vector<TPoint>{{cx - 3, cy - 2}, {cx + 3, cy - 2}, {cx, cy + 1}};
+    Canvas.Pen().SetColor(clMenuText);
+    Canvas.Brush().SetColor(clMenuText);
+    Canvas.Polygon(p);
+  };
+  TRect cr = ClientRect();
+  if (FView->ShowUpArrow)
+    arrow({0, 0, cr.Right, tbMenuScrollArrowHeight}, true);
+  if (FView->ShowDownArrow)
+    arrow({0, cr.Bottom - tbMenuScrollArrowHeight, cr.Right, cr.Bottom}, false);
+}
+
+void TTBPopupWindow::WndProc(TMessage& Message)
+{
+  switch (Message.Msg) {
+  case WM_TIMER:
+    if (Message.WParam >= 9000 && Message.WParam <= 9003 && FView)
+      FView->HandleTimer(static_cast<TTBViewTimerID>(Message.WParam - 9000));
+    break;
+  case WM_TB2K_ANIMATIONFRAME:
+    HandleAnimationMessage(this, Message);
+    break;
+  case WM_TB2K_ANIMATIONEND:
+    SendMessage(Handle(), TBM_POPUPNOTIFY, 2, 0);
+    break;
+  default:
+    break;
+  }
+}
+
+void TTBPopupWindow::CaptureLost() {}
+
+void TTBPopupWindow::SetPopupVisible(bool Value)
+{
+  TTBView* parent = FView->ParentView();
+  TSystemSettings s = SystemSettings();
+  if (Value && !Visible() && !(parent && parent->ChildPopupJustClosed) && !FView->Selected() && s.MenuAnimation &&
+      (s.MenuFade || AnimationDirection != 0)) {
+    if (SendMessage(Handle(), TBM_POPUPNOTIFY, 1, 0) == 0) {
+      StartAnimation(this, 150, s.MenuFade, AnimationDirection);
+      return;
+    }
+  }
+  EndAnimation(this);
+  SetVisible(Value);
+  if (Value)
+    SendMessage(Handle(), TBM_POPUPNOTIFY, 3, 0);
+}
+
+// ---------------------------------------------------------------------------------------
+// Opening and placing popups
+
+std::unique_ptr<TTBPopupWindow> TTBCustomItem::CreatePopupWindow(TTBView* ParentView, TTBCustomItem* ItemToShow,
+                                                                 bool Customizing)
+{
+  return std::make_unique<TTBPopupWindow>(ParentView, ItemToShow, Customizing);
+}
+
+TTBPopupWindow* TTBCustomItem::CreatePopup(TTBView* ParentView, TTBItemViewer* ParentViewer, bool PositionAsSubmenu,
+                                           bool SelectFirstItem, bool Customizing, TPoint PopupPoint,
+                                           TTBPopupAlignment Alignment)
+{
+  if (FLinkSubitems && FLinkSubitems != this)
+    FLinkSubitems->DoPopup(this, true);
+  DoPopup(this, false);
+  TTBView* chevronParent = GetChevronParentView();
+  TTBCustomItem* toShow = chevronParent ? chevronParent->ParentItem() : this;
+  TTBPopupPositionRec rec;
+  rec.PositionAsSubmenu = PositionAsSubmenu;
+  rec.Alignment = Alignment;
+  rec.Opposite = ParentView && ParentView->OpenedOpposite;
+  std::unique_ptr<TTBPopupWindow> owned = CreatePopupWindow(ParentView, toShow, Customizing);
+  TTBPopupWindow* w = owned.get();
+  TTBPopupView* view = w->View();
+  if (chevronParent) {
+    view->SetChevronParentView(chevronParent);
+    view->SetIsToolbar(true);
+    view->ShowHintsForAll = chevronParent->ShowHintsForAll;
+    w->SetColor(clBtnFace);
+  }
+  if (ParentView && ParentViewer) {
+    ParentView->ValidatePositions();
+    TRect r = ParentViewer->BoundsRect;
+    TPoint tl = ParentView->Window()->ClientToScreen({r.Left, r.Top});
+    rec.ParentItemRect = Bounds(tl.X, tl.Y, r.Width(), r.Height());
+    rec.MonitorRect = !ParentView->IsToolbar() && !ParentView->MonitorRect.IsEmpty()
+                        ? ParentView->MonitorRect
+                        : GetRectOfMonitorContainingRect(rec.ParentItemRect, true);
+  } else {
+    rec.ParentItemRect = {PopupPoint.X, PopupPoint.Y, PopupPoint.X, PopupPoint.Y};
+    rec.MonitorRect = GetRectOfMonitorContainingPoint(PopupPoint, true);
+  }
+  view->MonitorRect = rec.MonitorRect;
+  TPoint nc = w->GetNCSize();
+  rec.NCSizeX = nc.X;
+  rec.NCSizeY = nc.Y;
+  if (chevronParent)
+    view->WrapOffset = rec.MonitorRect.Width() - 2 * nc.X;
+  else
+    view->MaxHeight = rec.MonitorRect.Height() - 2 * nc.Y;
+  if (SelectFirstItem)
+    view->Select(view->FirstSelectable(), false);
+  view->UpdatePositions();
+  rec.W = w->Width();
+  rec.H = w->Height();
+  const TRect& p = rec.ParentItemRect;
+  if (!ParentView) {
+    rec.X = PopupPoint.X - (Alignment == tbpaRight ? rec.W : (Alignment == tbpaCenter ? rec.W / 2 : 0));
+    rec.Y = PopupPoint.Y;
+  } else if (PositionAsSubmenu) {
+    rec.X = p.Right - nc.X;
+    rec.Y = p.Top - nc.Y;
+  } else if (chevronParent) {
+    if (ParentView->Orientation() != voVertical) {
+      rec.X = p.Right - rec.W;
+      rec.Y = p.Bottom;
+    } else {
+      rec.X = p.Left - rec.W;
+      rec.Y = p.Top;
+    }
+  } else if (ParentView->Orientation() == voVertical) {
+    rec.X = p.Left - rec.W;
+    rec.Y = p.Top;
+  } else {
+    rec.X = SystemSettings().MenuDropAlignmentRight ? p.Right - rec.W : p.Left;
+    rec.Y = p.Bottom;
+  }
+  GetPopupPosition(ParentView, w, rec);
+  w->AnimationDirection = rec.AnimDir;
+  w->SetBounds(rec.X, rec.Y, rec.W, rec.H);
+  if (ParentView) {
+    ParentView->FOpenViewerWindow = std::move(owned);
+    ParentView->FOpenViewer = ParentViewer;
+    ParentView->FOpenViewerView = view;
+    if (ParentView->IsToolbar())
+      ParentView->MenuMode = true;
+    ParentView->Invalidate(ParentViewer);
+    ParentView->Window()->Update();
+  }
+  view->DrawSelectedLast = true;
+  if (rec.PlaySound && IsSoundEventSet("MenuPopup"))
+    PlaySystemSound("MenuPopup");
+  w->SetPopupVisible(true);
+  if (!ParentView)
+    (void)owned.release();   // the caller of PopupItem owns it
+  return w;
+}
+
+TTBPopupWindow* PopupItem(TTBCustomItem* Item, TPoint P, TTBPopupAlignment Alignment)
+{
+  return Item->CreatePopup(nullptr, nullptr, false, false, false, P, Alignment);
+}
+
+void TTBCustomItem::GetPopupPosition(TTBView* ParentView, TTBPopupWindow* PopupWindow, TTBPopupPositionRec& R)
+{
+  const TRect& M = R.MonitorRect;
+  const TRect& P = R.ParentItemRect;
+  bool parentVertical = ParentView && ParentView->Orientation() == voVertical;
+  if (R.Y + R.H > M.Bottom && !parentVertical) {
+    Integer y2 = (R.PositionAsSubmenu ? P.Bottom + R.NCSizeY : P.Top) - R.H;
+    if (y2 >= M.Top)
+      R.Y = y2;
+  }
+  if (R.Y + R.H > M.Bottom)
+    R.Y = M.Bottom - R.H;
+  if (R.Y < M.Top)
+    R.Y = M.Top;
+  if (R.PositionAsSubmenu) {
+    for (int guard = 0; guard < 2; ++guard) {
+      if (!R.Opposite && R.X + R.W <= M.Right)
+        break;
+      Integer x2 = (ParentView ? P.Left + R.NCSizeX : R.X) - R.W;
+      if (R.Opposite && x2 < M.Left) {
+        R.Opposite = false;
+        continue;
+      }
+      if (PopupWindow)
+        PopupWindow->View()->OpenedOpposite = true;
+      R.X = x2;
+      break;
+    }
+    R.X = std::max(R.X, M.Left);
+  } else {
+    if (!ParentView && R.Alignment == tbpaRight && R.X < M.Left)
+      R.X += R.W;
+    if (R.X + R.W > M.Right)
+      R.X = ((ParentView || R.Alignment != tbpaLeft) ? M.Right : R.X) - R.W;
+    R.X = std::max(R.X, M.Left);
+    if (ParentView) {
+      auto covered = [&](Integer x, Integer y) {
+        TRect pr = Bounds(x, y, R.W, R.H);
+        Integer n = 0;
+        for (Integer i = 0; i < ParentView->ViewerCount(); ++i) {
+          TTBItemViewer* v = ParentView->Viewers(i);
+          if (!v->Show)
+            continue;
+          TPoint tl = ParentView->Window()->ClientToScreen({v->BoundsRect.Left, v->BoundsRect.Top});
+          TRect vr = Bounds(tl.X, tl.Y, v->BoundsRect.Width(), v->BoundsRect.Height());
+          if (vr.Left >= pr.Left && vr.Top >= pr.Top && vr.Right <= pr.Right && vr.Bottom <= pr.Bottom)
+            ++n;
+        }
+        return n;
+      };
+      auto overlaps = [&](Integer x, Integer y) {
+        TRect pr = Bounds(x, y, R.W, R.H);
+        return pr.Left < P.Right && P.Left < pr.Right && pr.Top < P.Bottom && P.Top < pr.Bottom;
+      };
+      if (parentVertical) {
+        Integer x2 = P.Right;
+        if (x2 + R.W <= M.Right && (covered(x2, R.Y) < covered(R.X, R.Y) || overlaps(R.X, R.Y)))
+          R.X = x2;
+        if (overlaps(R.X, R.Y)) {
+          R.Y = P.Bottom + R.H > M.Bottom ? P.Top - R.H : P.Bottom;
+          R.Y = std::max(R.Y, M.Top);
+        }
+      } else {
+        Integer y2 = P.Top - R.H;
+        if (y2 >= M.Top && (covered(R.X, y2) < covered(R.X, R.Y) || overlaps(R.X, R.Y)))
+          R.Y = y2;
+        if (overlaps(R.X, R.Y)) {
+          R.X = P.Right + R.W > M.Right ? P.Left - R.W : P.Right;
+          R.X = std::max(R.X, M.Left);
+        }
+      }
+    }
+  }
+  R.AnimDir = 0;
+  if (R.PositionAsSubmenu) {
+    R.AnimDir = (R.X + R.W / 2 < P.Left + P.Width() / 2) ? 1 : 2;
+  } else {
+    if (R.Y >= P.Bottom)
+      R.AnimDir |= 4;
+    else if (R.Y + R.H <= P.Top)
+      R.AnimDir |= 8;
+    if (R.X >= P.Right)
+      R.AnimDir |= 2;
+    else if (R.X + R.W <= P.Left)
+      R.AnimDir |= 1;
+  }
+}
+
+// ---------------------------------------------------------------------------------------
+// The modal loop
+
+TTBModalHandler::TTBModalHandler(TControl* Wnd) : FWnd(Wnd)
+{
+  if (!FWnd) {
+    FOwnWnd = std::make_unique<TCustomControl>();
+    FWnd = FOwnWnd.get();
+  }
+  SetCaptureControl(FWnd);
+}
+
+TTBModalHandler::~TTBModalHandler()
+{
+  if (GetCaptureControl() == FWnd)
+    ReleaseCapture();
+}
+
+struct TTBMenuLoop {
+  static TTBView* Deepest(TTBView* root)
+  {
+    TTBView* v = root;
+    while (v->FOpenViewerView)
+      v = v->FOpenViewerView;
+    return v;
+  }
+  static bool IsOurPopup(TTBView* root, TControl* c)
+  {
+    for (TTBView* v = root->FOpenViewerView; v; v = v->FOpenViewerView)
+      if (v->Window() == c)
+        return true;
+    return false;
+  }
+  static TTBView* ViewOfControl(TTBView* root, TControl* c)
+  {
+    for (TTBView* v = root; v; v = v->FOpenViewerView)
+      if (v->Window() == c)
+        return v;
+    return nullptr;
+  }
+  static void UpdateAllSelections(TTBView* root, TPoint p, bool allowNew)
+  {
+    for (TTBView* v = root; v; v = v->FOpenViewerView)
+      if (v->FCapture) {
+        v->UpdateSelection(&p, allowNew);
+        return;
+      }
+    for (TTBView* v = root; v; v = v->FOpenViewerView)
+      v->UpdateSelection(&p, allowNew);
+  }
+  static TTBItemViewer* ViewerUnderMouse(TTBView* root)
+  {
+    for (TTBView* v = root; v; v = v->FOpenViewerView)
+      if (v->FCapture)
+        return v->FSelected;
+    for (TTBView* v = root; v; v = v->FOpenViewerView)
+      if (v->FSelected && v->FMouseOverSelected)
+        return v->FSelected;
+    return nullptr;
+  }
+  static TPoint Local(TTBItemViewer* v, TPoint screen)
+  {
+    TPoint c = v->View()->Window()->ScreenToClient(screen);
+    return {c.X - v->BoundsRect.Left, c.Y - v->BoundsRect.Top};
+  }
+  static void Run(TTBView* root, TTBEnterToolbarLoopOptions options);
+};
+
+void TTBMenuLoop::Run(TTBView* R, TTBEnterToolbarLoopOptions options)
+{
+  R->ClearDoneAction();
+  R->ValidatePositions();
+  R->ChildPopupJustClosed = false;
+  TTBModalHandler handler(R->Window());
+  TControl* captureWnd = handler.Wnd();
+  bool mouseDownOnMenu = false;
+  if (options & tbetMouseDown) {
+    if (TTBItemViewer* v = R->FSelected) {
+      TPoint p = Local(v, GetCursorPos());
+      v->MouseDown(0, p.X, p.Y, mouseDownOnMenu);
+    }
+  }
+  if (options & tbetExecuteSelected)
+    R->ExecuteSelected(!(options & tbetFromMSAA));
+  bool ended = R->DoneAction() != tbdaNone;
+  TPoint lastPos = GetCursorPos();
+  auto endLoop = [&] { ended = true; return true; };
+  int filter = AddInputFilter([&](const TInputEvent& ev) -> bool {
+    if (ended)
+      return false;
+    switch (ev.Kind) {
+    case TInputKind::MouseDown:
+    case TInputKind::MouseDblClick: {
+      if (ev.Button != mbLeft && ev.Button != mbRight)
+        return false;
+      bool onPopup = IsOurPopup(R, ev.Target);
+      if (!onPopup) {
+        bool onRoot = ev.Target == R->Window();
+        TPoint c = R->Window()->ScreenToClient(ev.ScreenPos);
+        if (!R->IsToolbar() || !onRoot || !R->Window()->ClientRect().Contains(c)) {
+          // Ends the loop; the press goes on to its own window.
+          endLoop();
+          R->EndModal();
+          return false;
+        }
+        UpdateAllSelections(R, ev.ScreenPos, true);
+        TTBItemViewer* s = R->FSelected;
+        if (ev.Button == mbLeft &&
+            (!s || !R->FMouseOverSelected || (s->Item()->ItemStyle() & tbisClickThrough))) {
+          endLoop();
+          R->EndModal();
+          return false;
+        }
+      }
+      if (ev.Button == mbRight)
+        return true;
+      mouseDownOnMenu = false;
+      R->IgnoreNextMouseUp = false;
+      UpdateAllSelections(R, ev.ScreenPos, true);
+      if (TTBItemViewer* v = ViewerUnderMouse(R)) {
+        TPoint p = Local(v, ev.ScreenPos);
+        v->MouseDown(ev.Kind == TInputKind::MouseDblClick ? ssDouble : 0, p.X, p.Y, mouseDownOnMenu);
+      }
+      lastPos = ev.ScreenPos;
+      return true;
+    }
+    case TInputKind::MouseUp: {
+      if (ev.Button != mbLeft)
+        return true;
+      UpdateAllSelections(R, ev.ScreenPos, false);
+      if (TTBItemViewer* v = ViewerUnderMouse(R)) {
+        TPoint p = Local(v, ev.ScreenPos);
+        v->MouseUp(p.X, p.Y, mouseDownOnMenu);
+      } else if (R->IgnoreNextMouseUp) {
+        R->IgnoreNextMouseUp = false;
+      } else if (!IsOurPopup(R, ev.Target) && !(R->IsToolbar() && ev.Target == R->Window())) {
+        R->EndModal();
+      }
+      return true;
+    }
+    case TInputKind::MouseMove: {
+      if (!(ev.ScreenPos == lastPos)) {
+        lastPos = ev.ScreenPos;
+        UpdateAllSelections(R, ev.ScreenPos, true);
+        if (TTBItemViewer* v = ViewerUnderMouse(R)) {
+          TPoint p = Local(v, ev.ScreenPos);
+          v->MouseMove(p.X, p.Y);
+        }
+      }
+      return true;
+    }
+    case TInputKind::MouseWheel:
+      if (TTBItemViewer* v = ViewerUnderMouse(R)) {
+        TPoint p = Local(v, ev.ScreenPos);
+        v->MouseWheel(ev.WheelDelta, p.X, p.Y);
+      }
+      return true;
+    case TInputKind::KeyDown: {
+      CancelHint();
+      bool mouseIsDown = IsMouseButtonDown(mbLeft);
+      TTBView* d = Deepest(R);
+      Word key = ev.Key;
+      if (!mouseIsDown || key == VK_F1) {
+        if (key != 0) {
+          if (d->FSelected)
+            d->FSelected->KeyDown(key, ev.Shift);
+          if (key != 0)
+            d->KeyDown(key, ev.Shift);
+        }
+        if (key != 0 && ev.Char != 0 && R->DoneAction() == tbdaNone && !mouseIsDown) {
+          d = Deepest(R);
+          bool isOnly = false;
+          if (TTBItemViewer* v = d->FindAccelViewer(d->FSelected, ev.Char, isOnly, false)) {
+            d->Select(v, false);
+            d->ScrollSelectedIntoView();
+            if (isOnly)
+              d->ExecuteSelected(true);
+          } else if ((ev.Char == ' ' || ev.Char == '-') && d == R && R->IsToolbar()) {
+            R->EndModalWithSystemMenu(static_cast<unsigned char>(ev.Char));
+          } else {
+            MessageBeep(0);
+          }
+        }
+      }
+      return true;
+    }
+    case TInputKind::KeyUp:
+      return true;
+    }
+    return false;
+  });
+  R->InModalLoop = true;
+  RunNestedLoop([&] {
+    if (R->DoneAction() != tbdaNone)
+      return true;
+    if (GetCaptureControl() != captureWnd)
+      return true;   // another window took the capture
+    return ended;
+  });
+  RemoveInputFilter(filter);
+  // Leaving: capture-related state goes, the hint empties, typed characters are dropped.
+  R->CancelCapture();
+  SetApplicationHint("");
+}
+
+void TTBView::EnterToolbarLoop(TTBEnterToolbarLoopOptions Options)
+{
+  if (InModalLoop)
+    return;
+  bool accels = AccelsVisible;
+  MouseInWindow = false;
+  DrawSelectedLast = false;
+  OpenedOpposite = false;
+  IgnoreNextMouseUp = false;
+  MenuMode = false;
+  ChildPopupJustClosed = false;
+  AccelsVisible = accels;
+  TTBMenuLoop::Run(this, Options);
+  InModalLoop = false;
+  for (TTBViewTimerID t : {tiOpen, tiClose, tiScrollUp, tiScrollDown})
+    StopTimer(t);
+  CloseChildPopups();
+  TPoint p = GetCursorPos();
+  UpdateSelection(&p, false);
+  if (HideAccelsUntilKeyboard)
+    AccelsVisible = false;
+  Select(nullptr, false);
+  TDoneActionData done = FDoneActionData;
+  ClearDoneAction();
+  MenuMode = false;
+  if (FWindow)
+    FWindow->Invalidate();
+  switch (done.Kind) {
+  case tbdaClickItem:
+    if (done.FromPopup && IsSoundEventSet("MenuCommand"))
+      PlaySystemSound("MenuCommand");
+    if (done.Item)
+      done.Item->PostClick();
+    break;
+  default:
+    break;
+  }
+}
