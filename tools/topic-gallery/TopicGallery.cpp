@@ -5,6 +5,7 @@
 // cannot be written, 2 for a bad command line.
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -106,6 +107,12 @@ int main(int argc, char** argv)
   }
   if (outDir.empty() || requests.empty())
     return Usage();
+  std::error_code ec;
+  std::filesystem::create_directories(outDir, ec);
+  if (ec) {
+    std::fprintf(stderr, "topic-gallery: cannot make the folder %s: %s\n", outDir.c_str(), ec.message().c_str());
+    return 1;
+  }
 
   TApplication::Initialize(argc, argv);
   int result = 0;
