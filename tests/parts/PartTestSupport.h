@@ -45,7 +45,7 @@ inline TBuiltPart BuildPart(TGLBaseSceneObject& part)
   TAffineVector normal{0, 0, 0};
   for (const TGLCall& c : rec.Calls()) {
     if (c.Name == "glBegin") {
-      b.Prims.push_back({GLenum(c.Args[0]), {}});
+      b.Prims.push_back({GLenum(c.Args[0]), {}, {}});
     } else if (c.Name.rfind("glVertex3f", 0) == 0) {
       ++b.Vertices;
       if (!b.Prims.empty()) {

@@ -60,9 +60,6 @@ TEST(Screw, LeftHandedMirrorsAndFlipsCaps)
   ExpectNear3(lv[1], {rv[0][0], -rv[0][1], rv[0][2]}, 1e-6f);
   ExpectNear3(lv[2 * 5], {rv[2 * 5 + 1][0], -rv[2 * 5 + 1][1], rv[2 * 5 + 1][2]}, 1e-6f);
   // The caps face away from the thread on both hands.
-  std::vector<float> rightCaps, leftCaps;
-  for (size_t i = r.NormalList.size() - 0; i-- > 0;)
-    (void)i;
   auto capNormals = [](const TBuiltPart& b) {
     std::vector<float> ys;
     for (const auto& n : b.NormalList)
