@@ -66,3 +66,9 @@ TEST(SlotLinkage, BrakeHolderSideColourAssignAndDegenerates)
   empty.Length = std::numeric_limits<float>::quiet_NaN();
   ExpectBounded(empty);
 }
+
+TEST(SlotLinkage, OuterWallFacesOut)
+{
+  TSlotLinkage link(nullptr, 0.1f, 0.04f, 1.5f, 12);
+  ExpectWallFacesOut(BuildPart(link).OfMode(GL_TRIANGLE_STRIP)[0], link.Outline());
+}
