@@ -2,20 +2,33 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 #include "parts/PartHelpers.h"
 #include "platform/SysUtils.h"
 
 namespace {
 
-// A strip entry that keeps the previous normal.
-constexpr Single NoNormal = std::numeric_limits<Single>::quiet_NaN();
+// One pair of the side wall: an outline point and the normal it is sent with. A hard
+// corner is sent twice, once with the normal of each of its edges.
+struct TWallEntry {
+  size_t Point;
+  TAffineVector Normal;
+};
+using TWall = std::vector<TWallEntry>;
 
-// Fans over the outline at zFront (in order) and zBack (reversed), and the wall strip with
-// one normal per outline point, each pair given as (first, second).
-void DrawPlate(const TGLVertexArray& outline, const TGLVertexArray& normals, const TAffineVector& centre,
-               Single zFront, Single zBack, bool frontFacesPlus, bool banded, const TSideColour& colour)
+// Every outline point once, with its own normal.
+TWall PlainWall(const TGLVertexArray& normals)
+{
+  TWall w;
+  for (size_t i = 0; i < normals.size(); ++i)
+    w.push_back({i, normals[i]});
+  return w;
+}
+
+// Fans over the outline at zFront (in order) and zBack (reversed), and the wall strip,
+// each pair given as (first, second).
+void DrawPlate(const TGLVertexArray& outline, const TWall& wall, const TAffineVector& centre, Single zFront,
+               Single zBack, bool frontFacesPlus, bool banded, const TSideColour& colour)
 {
   const TGLVertexArray front = LiftOutline(outline, zFront), back = LiftOutline(outline, zBack);
   if (frontFacesPlus) {
@@ -27,8 +40,9 @@ void DrawPlate(const TGLVertexArray& outline, const TGLVertexArray& normals, con
   }
   TSideColourScope band(banded, colour);
   glBegin(GL_TRIANGLE_STRIP);
-  for (size_t i = 0; i < outline.size(); ++i) {
-    EmitNormal(normals[i]);
+  for (const TWallEntry& e : wall) {
+    const size_t i = e.Point;
+    EmitNormal(e.Normal);
     if (frontFacesPlus) {
       EmitVertex(front[i]);
       EmitVertex(back[i]);
@@ -71,7 +85,7 @@ void TAToggleLink::Assign(const TGLBaseSceneObject& Source)
 
 namespace {
 
-void AToggleOutline(const TAToggleLink& l, TGLVertexArray& p, TGLVertexArray& n)
+void AToggleOutline(const TAToggleLink& l, TGLVertexArray& p, TWall& n)
 {
   const Integer N = SafeCount(l.Segments);
   const Single r = l.CornerRadius, H = l.PinSpacing, D = l.ArmDepth, e = l.PinOffset, step = QuarterStep(N);
@@ -81,49 +95,55 @@ void AToggleOutline(const TAToggleLink& l, TGLVertexArray& p, TGLVertexArray& n)
     Single s, c;
     SinCos(i * step, s, c);
     p.push_back({e + r * c, H + r * s, 0});
-    n.push_back({r * c, r * s, 0});
+    n.push_back({p.size() - 1, {r * c, r * s, 0}});
   }
+  // The beak's top-left corner and the foot of its front face are hard corners: the top
+  // edge faces +Y, the front face -X, the cove its centre.
   p.push_back({-(e + 2 * r), H + r, 0});
-  n.push_back({NoNormal, NoNormal, NoNormal});
+  n.push_back({p.size() - 1, {0, 1, 0}});
+  n.push_back({p.size() - 1, {-1, 0, 0}});
+  n.push_back({p.size(), {-1, 0, 0}});
   for (Integer i = 0; i <= N; ++i) {
     Single s, c;
     SinCos(i * step, s, c);
     p.push_back({-(e + 2 * r) + r * s, H - D + r * c, 0});
-    n.push_back({-r * s, -r * c, 0});
+    n.push_back({p.size() - 1, {-r * s, -r * c, 0}});
   }
   for (Integer i = 0; i <= N; ++i) {
     Single s, c;
     SinCos(i * step, s, c);
     p.push_back({-e - r * c, -r * s, 0});
-    n.push_back({-r * c, -r * s, 0});
+    n.push_back({p.size() - 1, {-r * c, -r * s, 0}});
   }
   for (Integer i = 0; i <= N; ++i) {
     Single s, c;
     SinCos(i * step, s, c);
     p.push_back({e + r * s, -r * c, 0});
-    n.push_back({r * s, -r * c, 0});
+    n.push_back({p.size() - 1, {r * s, -r * c, 0}});
   }
   p.push_back(p.front());
-  n.push_back({r, 0, 0});
+  n.push_back({p.size() - 1, {r, 0, 0}});
 }
 
 }  // namespace
 
 TGLVertexArray TAToggleLink::Outline() const
 {
-  TGLVertexArray p, n;
+  TGLVertexArray p;
+  TWall n;
   AToggleOutline(*this, p, n);
   return p;
 }
 
 void TAToggleLink::BuildList(TRenderContextInfo&)
 {
-  TGLVertexArray outline, normals;
-  AToggleOutline(*this, outline, normals);
+  TGLVertexArray outline;
+  TWall wall;
+  AToggleOutline(*this, outline, wall);
   const Single h = Width / 2, T = PlateThickness, r = CornerRadius, H = PinSpacing, D = ArmDepth;
   const TAffineVector centre{0, H - D, 0};
-  DrawPlate(outline, normals, centre, h, h - T, true, false, GreySideColour);
-  DrawPlate(outline, normals, centre, -h, -(h - T), false, false, GreySideColour);
+  DrawPlate(outline, wall, centre, h, h - T, true, false, GreySideColour);
+  DrawPlate(outline, wall, centre, -h, -(h - T), false, false, GreySideColour);
   const Single yTop = H + r, yLow = H - D + r, xA = -(PinOffset + 2 * r), xB = -(PinOffset + 3 * r),
                xC = -(ArmLength - r);
   const Single alpha = r > 0 ? std::atan((h - T) / r) : 0;
@@ -227,7 +247,7 @@ void TBToggleLink::BuildList(TRenderContextInfo&)
   TGLVertexArray outline, normals;
   BToggleOutline(*this, outline, normals);
   const Single h = Thickness / 2, x0 = -(Length + Extension);
-  DrawPlate(outline, normals, {x0, 0, 0}, h, -h, true, UseSideColour, SideColour);
+  DrawPlate(outline, PlainWall(normals), {x0, 0, 0}, h, -h, true, UseSideColour, SideColour);
 }
 
 // --- TCToggleLink ------------------------------------------------------------------------
@@ -306,5 +326,5 @@ void TCToggleLink::BuildList(TRenderContextInfo&)
   TGLVertexArray outline, normals;
   MakeOutline(outline, normals);
   const Single h = Thickness / 2;
-  DrawPlate(outline, normals, {0, 0, 0}, h, -h, true, UseSideColour, SideColour);
+  DrawPlate(outline, PlainWall(normals), {0, 0, 0}, h, -h, true, UseSideColour, SideColour);
 }

@@ -149,7 +149,7 @@ namespace {
 // The chain path's pieces at one angle: the cumulative lengths and the ends of the straights.
 struct TWestonPath {
   Single A, B, C, E, s0, Dh, Rm, hm, beta;
-  Single s[8];   // s[1]..s[7] and the total in s[0] is unused; Lt below
+  Single s[8];   // s[k]: where piece k + 1 begins (s[0] unused)
   Single Lt;
   TAffineVector P1, BendStart, Q1, P2, SmallStart, P3, LowStart, P4, LargeStart;
 };

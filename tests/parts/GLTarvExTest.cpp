@@ -232,3 +232,22 @@ TEST(SlattedPlane, SlatsFillTheWidth)
   panel.Slats = 0;
   ExpectBounded(panel);
 }
+
+TEST(FlatMachineParts, WallsFaceOut)
+{
+  TGTEnd end;
+  ExpectWallFacesOut(BuildPart(end).Prims[2], end.Profile());
+  TEscWheel wheel;
+  TBuiltPart b = BuildPart(wheel);
+  std::vector<TAffineVector> tips;
+  for (size_t i = 1; i < b.Prims[0].Vertices.size(); i += 2)
+    tips.push_back(b.Prims[0].Vertices[i]);
+  ExpectWallFacesOut(b.Prims[2], tips);
+  TPallet pallet;
+  b = BuildPart(pallet);
+  for (size_t piece : {0u, 3u}) {
+    // The front fan runs P10, P9, ..., P0.
+    std::vector<TAffineVector> outline(b.Prims[piece].Vertices.rbegin(), b.Prims[piece].Vertices.rend());
+    ExpectWallFacesOut(b.Prims[piece + 2], outline);
+  }
+}

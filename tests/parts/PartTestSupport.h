@@ -45,7 +45,7 @@ inline TBuiltPart BuildPart(TGLBaseSceneObject& part)
   TAffineVector normal{0, 0, 0};
   for (const TGLCall& c : rec.Calls()) {
     if (c.Name == "glBegin") {
-      b.Prims.push_back({GLenum(c.Args[0]), {}});
+      b.Prims.push_back({GLenum(c.Args[0]), {}, {}});
     } else if (c.Name.rfind("glVertex3f", 0) == 0) {
       ++b.Vertices;
       if (!b.Prims.empty()) {
@@ -120,4 +120,44 @@ inline void ExpectNormalsOutward(const TBuiltPart& b, const TAffineVector& insid
       const float d = n[0] * (v[0] - inside[0]) + n[1] * (v[1] - inside[1]) + n[2] * (v[2] - inside[2]);
       EXPECT_GT(d, 0) << "primitive " << p << " vertex " << i;
     }
+}
+
+// Even-odd test of a point against a closed outline in the XY plane.
+inline bool InsideOutline(const std::vector<TAffineVector>& poly, float x, float y)
+{
+  bool in = false;
+  for (size_t i = 0, j = poly.size() - 1; i < poly.size(); j = i++)
+    if ((poly[i][1] > y) != (poly[j][1] > y) &&
+        x < (poly[j][0] - poly[i][0]) * (y - poly[i][1]) / (poly[j][1] - poly[i][1]) + poly[i][0])
+      in = !in;
+  return in;
+}
+
+// A flat part's side wall (a strip of vertex pairs round its outline) shades the right way:
+// from the middle of each wall face, a step along the normal of one of its two edges (a
+// corner may be smoothed over) leaves the outline and a step against it enters.
+inline void ExpectWallFacesOut(const TRecordedPrimitive& wall, const std::vector<TAffineVector>& outline,
+                               float step = 1e-3f)
+{
+  int bad = 0;
+  for (size_t k = 0; k + 3 < wall.Vertices.size(); k += 2) {
+    const TAffineVector& a = wall.Vertices[k];
+    const TAffineVector& b = wall.Vertices[k + 2];
+    if (std::hypot(b[0] - a[0], b[1] - a[1]) < 1e-5f)
+      continue;
+    const float mx = (a[0] + b[0]) / 2, my = (a[1] + b[1]) / 2;
+    auto facesOut = [&](const TAffineVector& n) {
+      const float len = std::hypot(n[0], n[1]);
+      if (len == 0)
+        return false;
+      const float nx = n[0] / len * step, ny = n[1] / len * step;
+      return !InsideOutline(outline, mx + nx, my + ny) && InsideOutline(outline, mx - nx, my - ny);
+    };
+    if (!facesOut(wall.Normals[k]) && !facesOut(wall.Normals[k + 2])) {
+      ++bad;
+      ADD_FAILURE() << "wall face " << k / 2 << " at (" << mx << ", " << my << ") normal (" << wall.Normals[k][0]
+                    << ", " << wall.Normals[k][1] << ")";
+    }
+  }
+  EXPECT_EQ(bad, 0);
 }

@@ -37,3 +37,21 @@ TEST(HSCylinder, FlatGrooveAndDegenerates)
   drum.GrooveAngle = std::numeric_limits<float>::quiet_NaN();
   ExpectBounded(drum);
 }
+
+TEST(HSCylinder, GrooveWallsFaceIntoTheGroove)
+{
+  THSCylinder drum(nullptr, 0.2f, 0.1f, 0.05f, 20, 1, 40);
+  TBuiltPart b = BuildPart(drum);
+  // Left wall faces +X, right wall -X, all round (their normals follow the incline).
+  for (const auto& n : b.Prims[4].Normals)
+    EXPECT_GT(n[0], 0.9f);
+  for (const auto& n : b.Prims[5].Normals)
+    EXPECT_LT(n[0], -0.9f);
+  // The drum's surfaces face away from the axis.
+  for (size_t p : {0u, 1u, 6u})
+    for (size_t i = 0; i < b.Prims[p].Vertices.size(); ++i) {
+      const auto& v = b.Prims[p].Vertices[i];
+      const auto& n = b.Prims[p].Normals[i];
+      EXPECT_GT(n[1] * v[1] + n[2] * v[2], 0);
+    }
+}

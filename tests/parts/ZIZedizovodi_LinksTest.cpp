@@ -109,3 +109,20 @@ TEST(CToggleLink, CountsFollowTheLeverAngle)
   lever.Segments = 0;
   ExpectBounded(lever);
 }
+
+TEST(ToggleLinks, WallsFaceOut)
+{
+  TAToggleLink rocker(nullptr, 1.0f, 0.5f, 0.2f, 0.03f);
+  TBuiltPart a = BuildPart(rocker);
+  const auto aWalls = a.OfMode(GL_TRIANGLE_STRIP);
+  ASSERT_EQ(aWalls.size(), 2u);
+  ExpectWallFacesOut(aWalls[0], rocker.Outline());
+  ExpectWallFacesOut(aWalls[1], rocker.Outline());
+  TBToggleLink side(nullptr, 1.0f, 0.1f, 0.02f, 6);
+  ExpectWallFacesOut(BuildPart(side).OfMode(GL_TRIANGLE_STRIP)[0], side.Outline());
+  TCToggleLink lever(nullptr, 1.0f, 0.6f, 0.08f, 0.02f, 10);
+  for (float angle : {0.0f, 45.0f, 90.0f}) {
+    lever.LeverAngle = angle;
+    ExpectWallFacesOut(BuildPart(lever).OfMode(GL_TRIANGLE_STRIP)[0], lever.Outline());
+  }
+}

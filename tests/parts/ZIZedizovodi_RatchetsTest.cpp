@@ -83,3 +83,14 @@ TEST(Pawl, AssignKeepsHookRadiusAndOddSizesStayDrawable)
   TPawl nan(nullptr, std::numeric_limits<float>::quiet_NaN(), 0, 0, 0, 0, 5);
   ExpectBounded(nan);
 }
+
+TEST(RatchetAndPawl, WallsFaceOut)
+{
+  TRatchet wheel(nullptr, 0.1f, 0.05f, 0.05f, 20);
+  TBuiltPart b = BuildPart(wheel);
+  std::vector<TAffineVector> rim(b.Prims[0].Vertices.begin() + 1, b.Prims[0].Vertices.end());
+  ExpectWallFacesOut(b.Prims[2], rim);
+  TPawl pawl(nullptr, 0.1f, 0.05f, 0.1f, 0.4f, 0.05f, 20);
+  pawl.HookRadius = 0.18f;
+  ExpectWallFacesOut(BuildPart(pawl).Prims[2], pawl.Outline());
+}

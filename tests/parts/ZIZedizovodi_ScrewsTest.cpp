@@ -60,9 +60,6 @@ TEST(Screw, LeftHandedMirrorsAndFlipsCaps)
   ExpectNear3(lv[1], {rv[0][0], -rv[0][1], rv[0][2]}, 1e-6f);
   ExpectNear3(lv[2 * 5], {rv[2 * 5 + 1][0], -rv[2 * 5 + 1][1], rv[2 * 5 + 1][2]}, 1e-6f);
   // The caps face away from the thread on both hands.
-  std::vector<float> rightCaps, leftCaps;
-  for (size_t i = r.NormalList.size() - 0; i-- > 0;)
-    (void)i;
   auto capNormals = [](const TBuiltPart& b) {
     std::vector<float> ys;
     for (const auto& n : b.NormalList)
@@ -166,4 +163,29 @@ TEST(PartialTorus, QuarterInTenStrips)
   bend.Segments = 0;
   bend.Sides = 0;
   ExpectBounded(bend);
+}
+
+TEST(Screw, FlanksFaceOutOfTheThreadOnBothHands)
+{
+  for (bool internal : {false, true})
+    for (bool left : {false, true}) {
+      SCOPED_TRACE(::testing::Message() << "internal " << internal << " left " << left);
+      TScrew screw(nullptr, 0.1f, 0.03f, 0.1f, 0.08f, 2, 20);
+      screw.SetThreadStyle(internal);
+      screw.SetOption4(left);
+      screw.SetParts(0);
+      TBuiltPart b = BuildPart(screw);
+      ASSERT_EQ(b.Prims.size(), 2u);
+      // A screw's ridge: the first flank looks back along -X, the second on along +X, both
+      // away from the axis. A nut's groove: its flanks look into the groove and towards
+      // the axis.
+      const float inwards = internal ? -1.0f : 1.0f;
+      for (size_t p = 0; p < 2; ++p)
+        for (size_t i = 0; i + 2 < b.Prims[p].Vertices.size(); i += 2) {
+          const auto& n = b.Prims[p].Normals[i];
+          const auto& v = b.Prims[p].Vertices[i];
+          EXPECT_LT((p == 0 ? 1 : -1) * inwards * n[0], 0) << "flank " << p << " pair " << i / 2;
+          EXPECT_GT(inwards * (n[1] * v[1] + n[2] * v[2]), 1e-6f) << "flank " << p << " pair " << i / 2;
+        }
+    }
 }

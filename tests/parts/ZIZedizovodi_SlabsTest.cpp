@@ -129,3 +129,14 @@ TEST(Pie, DiscHalfDiscAndFlippedFullCircle)
   pie.EndAngle = std::numeric_limits<float>::quiet_NaN();
   ExpectBounded(pie);
 }
+
+TEST(RoundCube, BothBuildersWallsFaceOut)
+{
+  TRoundCube slab(nullptr, 1, 2, 0.1f, 0.2f, 6);
+  for (bool all : {false, true}) {
+    slab.AllCornersRound = all;
+    TBuiltPart b = BuildPart(slab);
+    std::vector<TAffineVector> outline(b.Prims[0].Vertices.begin() + 1, b.Prims[0].Vertices.end());
+    ExpectWallFacesOut(b.Prims[2], outline);
+  }
+}
