@@ -413,3 +413,4 @@ public:
 #include "parts/ZIZedizovodi_Ropes.h"
 #include "parts/ZIZedizovodi_Screws.h"
 #include "parts/ZIZedizovodi_Slabs.h"
+#include "parts/ZIZedizovodi_SlotLinks.h"
