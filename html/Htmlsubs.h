@@ -41,6 +41,8 @@ constexpr char16_t BrkCh = 8;     // a forced line break
 // Caps on sizes that come from pages, so that layout arithmetic stays in range.
 constexpr int32_t MaxImageSide = 32000;
 constexpr int32_t MaxPanelSide = 32000;
+// Documents end here: lines below it take no height, so Y arithmetic cannot overflow.
+constexpr int32_t MaxDocY = 1000000000;
 
 // ---- the viewer as the document sees it ----
 

@@ -499,6 +499,7 @@ int32_t TSection::ClearSpace(IndentManager& IMgr, int32_t Y) const
 
 void TSection::AddEmptyLine(int32_t Start, int32_t& Y, int32_t Height)
 {
+  Height = static_cast<int32_t>(std::clamp<int64_t>(Height, 0, std::max<int64_t>(0, static_cast<int64_t>(MaxDocY) - Y)));
   auto l = std::make_unique<LineRec>();
   l->Start = Start;
   l->SpaceBefore = Height;
@@ -625,6 +626,14 @@ void TSection::CloseLine(TCanvas& Canvas, IndentManager& IMgr, int32_t X, int32_
   }
   L.DrawWidth = right - left;
   FWidestLine = std::max(FWidestLine, L.LineIndent + width);
+  // Every term is bounded (fonts, images, style lengths); the sum is kept inside the
+  // document's range.
+  const int64_t room = std::max<int64_t>(0, static_cast<int64_t>(MaxDocY) - Y);
+  if (static_cast<int64_t>(sb) + L.LineHt + sa > room) {
+    sb = 0;
+    sa = 0;
+    L.LineHt = static_cast<int32_t>(std::min<int64_t>(L.LineHt, room));
+  }
   L.SpaceBefore = sb;
   L.SpaceAfter = sa;
   const int32_t total = LineTotal(L);
@@ -689,7 +698,7 @@ int32_t TSection::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, 
       if (int32_t cs = ClearSpace(IMgr, Y); cs > 0)
         AddEmptyLine(pStart, Y, cs);
     }
-    const bool forceFit = ++rounds > maxRounds;
+    const bool forceFit = ++rounds > maxRounds || Y >= MaxDocY;
     TFitState S;
     S.Y = Y;
     S.X = X;
