@@ -278,6 +278,8 @@ public:
   virtual void ProcessProperties(TProperties& Prop);
   // The picture of the control for printing.
   virtual void Draw(TCanvas& Canvas, int32_t X1, int32_t Y1) {}
+  // An image input learns where in its image the mouse is.
+  virtual void SetImagePoint(int32_t IX, int32_t IY) {}
 };
 
 class ThtmlForm {
@@ -525,9 +527,8 @@ public:
   void MinMaxWidth(TCanvas& Canvas, int32_t& Min, int32_t& Max) override;
   void CopyToClipboard() override;
 
-  // Width of N characters from Start (for cursor placement the overhang is subtracted).
+  // Width of N characters from Start, trailing spaces and breaks left out when RemoveSpaces.
   int32_t FindTextWidth(TCanvas& Canvas, int32_t Start, int32_t N, bool RemoveSpaces) const;
-  int32_t FindTextWidthA(TCanvas& Canvas, int32_t Start, int32_t N) const;
   // Room an inline image or form control takes in its line (floats none).
   int32_t InlineObjectWidth(int32_t I) const;
   // The X of every character boundary of a line, from its indent, justification applied.
@@ -539,7 +540,6 @@ protected:
   // Placing floats while fitting a line.
   struct TFitState {
     int32_t Y = 0;
-    int32_t X = 0;
     bool FirstLine = false;
     int32_t TallestFloat = 0;
     std::vector<TFloatingObj*> Queued;

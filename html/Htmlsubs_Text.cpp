@@ -333,15 +333,6 @@ int32_t TSection::FindTextWidth(TCanvas& Canvas, int32_t Start, int32_t N, bool 
   return w;
 }
 
-int32_t TSection::FindTextWidthA(TCanvas& Canvas, int32_t Start, int32_t N) const
-{
-  // For cursor placement the overhang counts against the width.
-  int32_t w = FindTextWidth(Canvas, Start, N, false);
-  int32_t ohang = 0;
-  Fonts.GetFontAt(Start, ohang);
-  return w - 2 * ohang;
-}
-
 bool TSection::Placed(const TFloatingObj* F) const
 {
   return std::find(FPlaced.begin(), FPlaced.end(), F) != FPlaced.end();
@@ -701,7 +692,6 @@ int32_t TSection::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, 
     const bool forceFit = ++rounds > maxRounds || Y >= MaxDocY;
     TFitState S;
     S.Y = Y;
-    S.X = X;
     S.FirstLine = first;
     const int32_t remaining = Len - pStart;
     int32_t n;
@@ -992,6 +982,7 @@ uint32_t TSection::LinkAt(TCanvas& Canvas, int32_t X, int32_t Y, TLinkInfo& Info
     if (doc)
       doc->ActiveImage = img;
     if (img->MyFormControl) {
+      img->MyFormControl->SetImagePoint(ix, iy);
       Info.FormControl = img->MyFormControl;
       return r | guControl;
     }
