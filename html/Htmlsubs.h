@@ -120,6 +120,8 @@ public:
   TFontObj* GetFontObjAt(int32_t Posn, int32_t& Index) const;
   // After character N was deleted: later runs move back, an emptied run goes.
   void Decrement(int32_t N, TSectionList* List);
+  // Removes runs left without characters (taking them out of the link list).
+  void DropEmptyRuns(TSectionList* List);
 };
 
 // The canvas that text runs measure their fonts on (screen resolution). Tests install a

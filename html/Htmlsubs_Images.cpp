@@ -207,6 +207,12 @@ void TFontList::Decrement(int32_t N, TSectionList* List)
   for (const auto& f : *this)
     if (f->Pos > N)
       --f->Pos;
+  DropEmptyRuns(List);
+}
+
+void TFontList::DropEmptyRuns(TSectionList* List)
+{
+  // A run that starts where the next one starts has no characters left.
   for (int i = Count() - 1; i >= 1; --i)
     if (Items(i)->Pos == Items(i - 1)->Pos) {
       if (List)

@@ -231,13 +231,7 @@ void TSection::Compact(const std::vector<bool>& Keep)
   auto moved = [&](int32_t P) { return newPos[static_cast<size_t>(std::clamp<int32_t>(P, 0, static_cast<int32_t>(n)))]; };
   for (const auto& f : Fonts)
     f->Pos = moved(f->Pos);
-  // A run left without characters gives way to the next one.
-  for (int i = Fonts.Count() - 1; i >= 1; --i)
-    if (Fonts[i]->Pos == Fonts[i - 1]->Pos) {
-      if (ParentSectionList)
-        ParentSectionList->Forget(Fonts[i - 1]);
-      Fonts.Delete(i - 1);
-    }
+  Fonts.DropEmptyRuns(ParentSectionList);
   for (const auto& o : Images)
     o->Pos = moved(o->Pos);
   for (TFormControlObj* c : FormControls)

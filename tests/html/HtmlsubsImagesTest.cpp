@@ -351,6 +351,16 @@ TEST_F(ImagesTest, FontListLookups)
   EXPECT_EQ(ohang, 16 / 10);
   EXPECT_EQ(p->Fonts.GetFontCountAt(1, 6), 2);
   EXPECT_EQ(p->Fonts.GetFontCountAt(4, 6), 2);
+  // A run of one character: deleting a character before it leaves two runs at one place.
+  p->ChangeFont(Prop);
+  p->AddTokenObj(Token(u"g", 6));
+  p->ChangeFont(it);
+  p->AddTokenObj(Token(u"h", 7));
+  ASSERT_EQ(p->Fonts.Count(), 4);
+  p->Fonts.Decrement(5, Doc.get());
+  p->Fonts.Decrement(5, Doc.get());
+  ASSERT_EQ(p->Fonts.Count(), 3);
+  EXPECT_EQ(p->Fonts[2]->Pos, 5);
 }
 
 std::vector<uint8_t> TwoFrameGif()
