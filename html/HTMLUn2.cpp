@@ -362,6 +362,11 @@ TIDObject* TIDNameList::Find(const std::string& Name) const
   return it == FItems.end() ? nullptr : it->second.Obj;
 }
 
+void TIDNameList::RemoveObject(const TIDObject* Obj)
+{
+  std::erase_if(FItems, [Obj](const auto& e) { return e.second.Obj == Obj; });
+}
+
 void TIDNameList::Clear()
 {
   FItems.clear();

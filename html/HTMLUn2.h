@@ -317,6 +317,8 @@ public:
   void AddObject(const std::string& Name, TIDObject* Obj);
   void AddChPosObj(const std::string& Name, int32_t Pos);
   TIDObject* Find(const std::string& Name) const;
+  // Drops every name that leads to Obj (an object that goes away).
+  void RemoveObject(const TIDObject* Obj);
   int Count() const { return static_cast<int>(FItems.size()); }
   void Clear();
 
