@@ -38,6 +38,13 @@ void SetChildRoll(TGLBaseSceneObject* parent, Integer i, Single degrees);
 struct TTopicControls {
   Integer Cog[4] = {20, 20, 20, 20};   // Cog1UpDn .. Cog4UpDn
   bool Markers = false;                // the topic's marker check box
+  // Belt drives, hoist, differential pulley and inclined plane.
+  Integer BeltItem = 0;                // BeltCB: 0 vee, 1 flat, 2 crossed (topic 5 only)
+  Integer PulleySize[2] = {3, 6};      // VP1UpDn, VP2UpDn: radius x 10
+  Integer BeltStep = 3;                // StepConeUpDn
+  Integer HoistWheels = 1;             // HoistUpDn
+  Integer WestonRadius = 15;           // WPRadiusHsb: smaller sheave radius x 100
+  Integer PlaneAngle = 10;             // PlaneAngleHsb, degrees
 };
 
 // One topic (or one example of a lever topic) as the shell dispatches it.
@@ -54,4 +61,7 @@ struct TTopicEntry {
   bool NegativeRange = false;
   // The control values the shell starts the topic with.
   std::function<TTopicControls()> DefaultControls;
+  // Called when the clock's phase wraps at the repeat angle, before the animate call (the
+  // belts fold their run into their travel); empty for most topics.
+  std::function<void(TDummyCube* sceneBase, const TTopicControls& c)> Wrap;
 };

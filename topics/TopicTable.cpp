@@ -1,6 +1,7 @@
 #include "topics/TopicTable.h"
 
 #include "topics/GearCogs.h"
+#include "topics/PulleyTopics.h"
 
 namespace {
 
@@ -59,6 +60,7 @@ std::vector<TTopicEntry> MakeEntries()
   helical.ShowMarkers = ShowHelicalGearMarkers;
   helical.RepeatAngle = [](const TTopicControls& c) { return GearPairRepeatAngle(c.Cog[0], c.Cog[1]); };
   helical.DefaultControls = [] { return Cogs(GearSceneTeeth.Pair, 2); };
+  AddPulleyTopics(r);
   return r;
 }
 
