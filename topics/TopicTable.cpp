@@ -1,5 +1,7 @@
 #include "topics/TopicTable.h"
 
+#include <algorithm>
+
 #include "topics/GearCogs.h"
 #include "topics/PulleyTopics.h"
 
@@ -68,7 +70,14 @@ std::vector<TTopicEntry> MakeEntries()
 
 const std::vector<TTopicEntry>& TopicEntries()
 {
-  static const std::vector<TTopicEntry> entries = MakeEntries();
+  // Each topic family adds its own rows; the table is read in id order.
+  static const std::vector<TTopicEntry> entries = [] {
+    std::vector<TTopicEntry> r = MakeEntries();
+    std::stable_sort(r.begin(), r.end(), [](const TTopicEntry& a, const TTopicEntry& b) {
+      return a.Id != b.Id ? a.Id < b.Id : a.Example < b.Example;
+    });
+    return r;
+  }();
   return entries;
 }
 
