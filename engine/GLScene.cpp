@@ -720,7 +720,9 @@ void TGLCamera::SetFocalLength(Single v)
   }
 }
 
-Single TGLCamera::FieldOfView() const { return 2 * RadToDeg(ArcTan2(50, FFocalLength)); }
+// A focal length of 200 sees about 3 units at a distance of 10: the topics viewpoints
+// stand about eight model sizes away, so their models fill most of the view.
+Single TGLCamera::FieldOfView() const { return 2 * RadToDeg(ArcTan2(30, FFocalLength)); }
 
 TAffineVector TGLCamera::TargetInParentSpace() const
 {
