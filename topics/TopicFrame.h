@@ -38,6 +38,10 @@ void SetChildRoll(TGLBaseSceneObject* parent, Integer i, Single degrees);
 struct TTopicControls {
   Integer Cog[4] = {20, 20, 20, 20};   // Cog1UpDn .. Cog4UpDn
   bool Markers = false;                // the topic's marker check box
+  // Gear and linkage topics.
+  Integer PivotOffset = 0;             // LinkOffsetHsb, -30 .. 30
+  Single TreadleLength = 0.15f;        // TreadleHsb x 0.01
+  bool Advancing = true;               // the ratchet is driven forwards
 };
 
 // One topic (or one example of a lever topic) as the shell dispatches it.
@@ -50,6 +54,9 @@ struct TTopicEntry {
   std::function<void(TDummyCube* sceneBase, bool visible)> ShowMarkers;
   // The step bar's maximum for these control values.
   std::function<Integer(const TTopicControls& c)> RepeatAngle;
+  // Called when the clock wraps the phase by wrapAngle (the step bar's maximum), before the
+  // animate call; empty for topics whose pose depends on the phase alone.
+  std::function<void(TDummyCube* sceneBase, const TTopicControls& c, Integer wrapAngle)> Wrap;
   // The step bar runs from minus the repeat angle (the rack) instead of from 0.
   bool NegativeRange = false;
   // The control values the shell starts the topic with.

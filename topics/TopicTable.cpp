@@ -1,6 +1,9 @@
 #include "topics/TopicTable.h"
 
+#include <algorithm>
+
 #include "topics/GearCogs.h"
+#include "topics/GearLinkTopics.h"
 
 namespace {
 
@@ -59,6 +62,12 @@ std::vector<TTopicEntry> MakeEntries()
   helical.ShowMarkers = ShowHelicalGearMarkers;
   helical.RepeatAngle = [](const TTopicControls& c) { return GearPairRepeatAngle(c.Cog[0], c.Cog[1]); };
   helical.DefaultControls = [] { return Cogs(GearSceneTeeth.Pair, 2); };
+
+  AddGearLinkTopics(r);
+
+  // Each family appends its rows; the table is kept in id order.
+  std::stable_sort(r.begin(), r.end(),
+                   [](const TTopicEntry& a, const TTopicEntry& b) { return a.Id != b.Id ? a.Id < b.Id : a.Example < b.Example; });
   return r;
 }
 
