@@ -71,3 +71,22 @@ void AnimateHelicalGearScene(TDummyCube* SceneBase, Single Phase);
 void ShowTwoCogMarkers(TDummyCube* SceneBase, bool Visible);
 void ShowThreeCogMarkers(TDummyCube* SceneBase, bool Visible);
 void ShowHelicalGearMarkers(TDummyCube* SceneBase, bool Visible);
+
+// --- bevel, mitre and rack scenes (topics 4, 10 and 35) --------------------------------------
+
+// A 60-tooth bevel wheel driving a 15-tooth pinion at right angles.
+void BuildBevelGearScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, bool ShowMarkers);
+void AnimateBevelGearScene(TDummyCube* SceneBase, Single Phase);
+void ShowBevelGearMarkers(TDummyCube* SceneBase, bool Visible);
+
+// Two equal mitre gears of 16 teeth.
+void BuildMitreGearScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, bool ShowMarkers);
+void AnimateMitreGearScene(TDummyCube* SceneBase, Single Phase);
+void ShowMitreGearMarkers(TDummyCube* SceneBase, bool Visible);
+
+// A pinion of Teeth running on a straight rack; the builder keeps Teeth in RackTeeth. The
+// step bar runs from minus to plus RackPinionRepeatAngle(Teeth, RackLength).
+void BuildRackPinionScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Integer Teeth, Single RackLength,
+                          Single RackB, Single Thickness, bool ShowMarkers);
+void AnimateRackPinionScene(TDummyCube* SceneBase, Integer Teeth, Single Phase);
+void ShowRackPinionMarkers(TDummyCube* SceneBase, bool Visible);

@@ -31,7 +31,7 @@ Byte BeltKind(const TTopicControls& c)
   return c.BeltItem == VeeBelt ? VeeBelt : FlatBelt;
 }
 
-void FoldBelt(TDummyCube* b, const TTopicControls&)
+void FoldBelt(TDummyCube* b, const TTopicControls&, Integer)
 {
   UpdateBeltTravel(b);
 }

@@ -45,6 +45,10 @@ struct TTopicControls {
   Integer HoistWheels = 1;             // HoistUpDn
   Integer WestonRadius = 15;           // WPRadiusHsb: smaller sheave radius x 100
   Integer PlaneAngle = 10;             // PlaneAngleHsb, degrees
+  // Gear and linkage topics.
+  Integer PivotOffset = 0;             // LinkOffsetHsb, -30 .. 30
+  Single TreadleLength = 0.15f;        // TreadleHsb x 0.01
+  bool Advancing = true;               // the ratchet is driven forwards
 };
 
 // One topic (or one example of a lever topic) as the shell dispatches it.
@@ -57,11 +61,12 @@ struct TTopicEntry {
   std::function<void(TDummyCube* sceneBase, bool visible)> ShowMarkers;
   // The step bar's maximum for these control values.
   std::function<Integer(const TTopicControls& c)> RepeatAngle;
+  // Called when the clock wraps the phase by wrapAngle (the step bar's maximum), before the
+  // animate call (the belts fold their run into their travel, the worm wheel advances);
+  // empty for topics whose pose depends on the phase alone.
+  std::function<void(TDummyCube* sceneBase, const TTopicControls& c, Integer wrapAngle)> Wrap;
   // The step bar runs from minus the repeat angle (the rack) instead of from 0.
   bool NegativeRange = false;
   // The control values the shell starts the topic with.
   std::function<TTopicControls()> DefaultControls;
-  // Called when the clock's phase wraps at the repeat angle, before the animate call (the
-  // belts fold their run into their travel); empty for most topics.
-  std::function<void(TDummyCube* sceneBase, const TTopicControls& c)> Wrap;
 };

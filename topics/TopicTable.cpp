@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "topics/GearCogs.h"
+#include "topics/GearLinkTopics.h"
 #include "topics/PulleyTopics.h"
 
 namespace {
@@ -62,6 +63,8 @@ std::vector<TTopicEntry> MakeEntries()
   helical.ShowMarkers = ShowHelicalGearMarkers;
   helical.RepeatAngle = [](const TTopicControls& c) { return GearPairRepeatAngle(c.Cog[0], c.Cog[1]); };
   helical.DefaultControls = [] { return Cogs(GearSceneTeeth.Pair, 2); };
+
+  AddGearLinkTopics(r);
   AddPulleyTopics(r);
   return r;
 }
@@ -73,6 +76,9 @@ const std::vector<TTopicEntry>& TopicEntries()
   // Each topic family adds its own rows; the table is read in id order.
   static const std::vector<TTopicEntry> entries = [] {
     std::vector<TTopicEntry> r = MakeEntries();
+    for (TTopicEntry& e : r)
+      if (!e.DefaultControls)   // a topic without controls starts from the plain values
+        e.DefaultControls = [] { return TTopicControls{}; };
     std::stable_sort(r.begin(), r.end(), [](const TTopicEntry& a, const TTopicEntry& b) {
       return a.Id != b.Id ? a.Id < b.Id : a.Example < b.Example;
     });

@@ -77,7 +77,7 @@ TEST(PulleyTopicsTest, RowsBuildWhatTheControlsSay)
   TSceneFixture belt;
   FindTopic(6)->Build(belt.Get(), &belt.Lib, c);
   FindTopic(6)->Animate(belt.Get(), c, 700);
-  FindTopic(6)->Wrap(belt.Get(), c);
+  FindTopic(6)->Wrap(belt.Get(), c, FindTopic(6)->RepeatAngle(c));
   EXPECT_NE(static_cast<TBelt*>(belt->GetChild(0))->Travel, 0);
 }
 

@@ -1,8 +1,10 @@
-// topic-gallery --out DIR [--phases N] ID[.EXAMPLE] ...
+// topic-gallery --out DIR [--phases N] [--markers] ID[.EXAMPLE] ...
 // Builds each topic with its starting control values under its view point, poses it at N
 // evenly spaced phases over its repeat angle and writes DIR/topic-ID[.EXAMPLE]-K.png
 // (640 x 480) for K = 0 .. N-1. Exits with 1 when a topic cannot be built or a picture
-// cannot be written, 2 for a bad command line.
+// cannot be written, 2 for a bad command line. With --markers each topic's show-markers
+// procedure shows its arrows after the build: they tell apart phases that a wheel's symmetry
+// draws alike.
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -41,12 +43,13 @@ bool ParseRequest(const std::string& arg, TRequest& r)
 
 int Usage()
 {
-  std::fprintf(stderr, "usage: topic-gallery --out DIR [--phases N] ID[.EXAMPLE] ...\n");
+  std::fprintf(stderr, "usage: topic-gallery --out DIR [--phases N] [--markers] ID[.EXAMPLE] ...\n");
   return 2;
 }
 
 // Renders one topic; false when it has no model here or a picture cannot be written.
-bool RenderTopic(TGLSceneViewer& viewer, const TRequest& req, const std::string& outDir, Integer phases)
+bool RenderTopic(TGLSceneViewer& viewer, const TRequest& req, const std::string& outDir, Integer phases,
+                 bool markers)
 {
   const TTopicEntry* entry = FindTopic(req.Id, req.Example);
   if (!entry || !entry->Build) {
@@ -62,6 +65,8 @@ bool RenderTopic(TGLSceneViewer& viewer, const TRequest& req, const std::string&
   stage.SceneBase->Position.SetAsVector(vp.SceneBase);
   TTopicControls controls = entry->DefaultControls ? entry->DefaultControls() : TTopicControls{};
   entry->Build(stage.SceneBase, &lib, controls);
+  if (markers && entry->ShowMarkers)
+    entry->ShowMarkers(stage.SceneBase, true);
   Integer repeat = entry->RepeatAngle ? entry->RepeatAngle(controls) : 360;
   viewer.SetCamera(stage.Camera);
   bool ok = true;
@@ -89,6 +94,7 @@ int main(int argc, char** argv)
 {
   std::string outDir;
   Integer phases = 4;
+  bool markers = false;
   std::vector<TRequest> requests;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
@@ -98,6 +104,8 @@ int main(int argc, char** argv)
       phases = StrToIntDef(argv[++i], 0);
       if (phases < 1 || phases > MaxPhases)
         return Usage();
+    } else if (a == "--markers") {
+      markers = true;
     } else {
       TRequest r;
       if (!ParseRequest(a, r))
@@ -125,7 +133,7 @@ int main(int argc, char** argv)
       result = 1;
     } else {
       for (const TRequest& r : requests)
-        if (!RenderTopic(viewer, r, outDir, phases))
+        if (!RenderTopic(viewer, r, outDir, phases, markers))
           result = 1;
     }
   }
