@@ -136,6 +136,10 @@ void BuildMitreGearScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib
   if (!SceneBase)
     return;
   auto mitre = [] { return std::make_unique<TBevelCogEx>(nullptr, MitreTeeth, 0.25f, 0.08f, 45.0f); };
+  // The two pitch cones must share their apex. The placement the scene was drawn up with
+  // (the second gear 0.25 out along each axis) would push the 16-tooth gears of this pitch
+  // through each other, so the second gear stands its apex height out instead.
+  const Single apex = mitre()->ApexHeight();
 
   TDummyCube* first = AddPlacedGroup(SceneBase, 0, 0, 0);
   auto gear = mitre();
@@ -146,7 +150,7 @@ void BuildMitreGearScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib
   shaft->Position.SetPoint(0, 0, -0.49f);
   AddWithMaterial(first, std::move(shaft), MatLib, 0);
 
-  TDummyCube* second = AddPlacedGroup(SceneBase, -0.25f, 0, 0.25f);
+  TDummyCube* second = AddPlacedGroup(SceneBase, -apex, 0, apex);
   gear = mitre();
   gear->SetTurnAngle(90);
   AddWithMaterial(second, std::move(gear), MatLib, 1);
@@ -155,7 +159,7 @@ void BuildMitreGearScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib
   shaft->Position.SetPoint(-0.49f, 0, 0);
   AddWithMaterial(second, std::move(shaft), MatLib, 0);
 
-  TDummyCube* secondMarker = AddPlacedGroup(SceneBase, -0.23f, 0, 0.25f);
+  TDummyCube* secondMarker = AddPlacedGroup(SceneBase, 0.02f - apex, 0, apex);
   secondMarker->SetTurnAngle(90);
   AddArrowAlongX(secondMarker, 1, MarkerColour, 0.25f, true);
   secondMarker->SetVisible(ShowMarkers);
