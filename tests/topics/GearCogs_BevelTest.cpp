@@ -77,15 +77,17 @@ TEST(MitreGearScene, TreeStartRollAndPoses)
   EXPECT_FLOAT_EQ(s.B()->GetChild(3)->GetRollAngle(), 40);
   EXPECT_FLOAT_EQ(s.B()->GetChild(2)->GetRollAngle(), -40);
   // The second marker turns with the second gear: its tip is carried about the gear's axis
-  // (y = 0, z = 0.25) by the gear group's own rotation.
+  // (y = 0, z = the apex height, where the second gear stands) by the gear group's rotation.
   TTopicScene f;
   BuildMitreGearScene(f.B(), &f.Lib, true);
+  const Single axisZ = f.B()->GetChild(1)->Position.Z;
+  EXPECT_NEAR(axisZ, -f.B()->GetChild(1)->Position.X, 1e-6);   // both cones share one apex
   const TAffineVector tip0 = InScene(f.B()->GetChild(2)->GetChild(0), {0.25f, 0, 0});
   const TAffineVector tip = InScene(s.B()->GetChild(2)->GetChild(0), {0.25f, 0, 0});
-  const TAffineVector expected = VectorRotate({tip0[0], tip0[1], tip0[2] - 0.25f}, s.B()->GetChild(1)->LocalMatrix());
+  const TAffineVector expected = VectorRotate({tip0[0], tip0[1], tip0[2] - axisZ}, s.B()->GetChild(1)->LocalMatrix());
   EXPECT_NEAR(tip[0], expected[0], 1e-5);
   EXPECT_NEAR(tip[1], expected[1], 1e-5);
-  EXPECT_NEAR(tip[2] - 0.25f, expected[2], 1e-5);
+  EXPECT_NEAR(tip[2] - axisZ, expected[2], 1e-5);
 }
 
 TEST(RackPinionScene, RangeAndTravel)
