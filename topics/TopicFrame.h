@@ -38,6 +38,13 @@ void SetChildRoll(TGLBaseSceneObject* parent, Integer i, Single degrees);
 struct TTopicControls {
   Integer Cog[4] = {20, 20, 20, 20};   // Cog1UpDn .. Cog4UpDn
   bool Markers = false;                // the topic's marker check box
+  // Chain drive, derailleur and cams.
+  Integer Chain[2] = {10, 20};         // Chain1UpDn, Chain2UpDn: left and right sprocket teeth
+  Integer BikeGear = 1;                // 0, 1, 2: the 14-, 16- or 18-tooth rear sprocket
+  Integer CamFollower = 0;             // CamCB item: roller, flat, point, radius
+  Integer CamOffset = 10;              // CamOffsetHsb position (0 to 25)
+  Integer CamSlot = 20;                // CamSlotHsb position: the box cam's groove angle in degrees
+  Integer BoxCamRadius = 20;           // SCamRadHsb position (12 to 30)
 };
 
 // One topic (or one example of a lever topic) as the shell dispatches it.

@@ -1,5 +1,6 @@
 #include "topics/TopicTable.h"
 
+#include "topics/ChainCamTopics.h"
 #include "topics/GearCogs.h"
 
 namespace {
@@ -59,6 +60,8 @@ std::vector<TTopicEntry> MakeEntries()
   helical.ShowMarkers = ShowHelicalGearMarkers;
   helical.RepeatAngle = [](const TTopicControls& c) { return GearPairRepeatAngle(c.Cog[0], c.Cog[1]); };
   helical.DefaultControls = [] { return Cogs(GearSceneTeeth.Pair, 2); };
+
+  AddChainCamTopics(r);
   return r;
 }
 
