@@ -224,7 +224,7 @@ Single ChainPathLength(Single R1, Single R2, Single C)
 
 void FitChainCentreDistance(Single& C, Single R1, Single R2)
 {
-  if (!std::isfinite(C) || !std::isfinite(R1) || !std::isfinite(R2) || !(std::fabs(R2 - R1) < C))
+  if (!std::isfinite(C) || !(R1 >= 0) || !(R2 >= 0) || !std::isfinite(R1 + R2) || !(std::fabs(R2 - R1) < C))
     return;
   // Aim at the even number of pitches just above the path's length now, then find the
   // centre distance that makes the path exactly that long, so the chain closes and a
@@ -239,7 +239,7 @@ void FitChainCentreDistance(Single& C, Single R1, Single R2)
   auto length = [&](double c) { return TChainPath({{c / 2, 0, R2, 1}, {-c / 2, 0, R1, 1}}, 0).Length(); };
   // The path grows with the centre distance.
   double lo = C, hi = C + target;
-  while (length(hi) < target)
+  for (int i = 0; i < 64 && length(hi) < target; ++i)
     hi += target;
   for (int i = 0; i < 80; ++i) {
     double mid = (lo + hi) / 2;

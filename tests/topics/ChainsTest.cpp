@@ -150,6 +150,9 @@ TEST(ChainGeometry, PathLengthAndCentreDistanceFit)
   Single bad = 0.1f;
   FitChainCentreDistance(bad, 0.2f, 0.5f);
   EXPECT_EQ(bad, 0.1f);
+  Single negative = 1.3f;
+  FitChainCentreDistance(negative, -0.2f, 0.3f);
+  EXPECT_EQ(negative, 1.3f);
   Single nan = std::nanf("");
   FitChainCentreDistance(nan, 0.2f, 0.5f);
   EXPECT_TRUE(std::isnan(nan));
@@ -314,6 +317,14 @@ TEST(ChainDriveScene, AnimateTestsWhatItAddresses)
   AnimateChainDriveScene(nullptr, 10, 20, 10);
   ShowChainDriveMarkers(nullptr, true);
   BuildChainDriveScene(nullptr, &b.Lib, 10, 20, true);
+  // Counts no control gives still build without a fault, and animating them does nothing.
+  for (Integer t : {0, -4, 1}) {
+    TBuilt odd;
+    BuildChainDriveScene(&odd.Base, &odd.Lib, t, 20, true);
+    EXPECT_EQ(odd.Base.GetCount(), 5);
+    AnimateChainDriveScene(&odd.Base, t, 20, 30);
+    ShowChainDriveMarkers(&odd.Base, true);
+  }
 }
 
 TEST(ChainDriveScene, MarkersAreArrowsAlongTheAxes)
