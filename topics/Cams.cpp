@@ -92,8 +92,8 @@ bool IsHeartCamScene(const TDummyCube* base, Single rise, Single baseRadius)
 // The cam and its marker turn with the phase; the follower rides at the lift.
 void PoseRotaryCam(TDummyCube* base, Single phase, Single lift)
 {
-  SetChildRoll(base, 0, phase);
-  SetChildRoll(base, 2, phase);
+  PoseFromRest(base->GetChild(0), phase);
+  PoseFromRest(base->GetChild(2), phase);
   base->GetChild(1)->Position.SetCoordinate(1, Finite(lift));
 }
 

@@ -71,7 +71,10 @@ void AnimateBoxCamScene(TDummyCube* SceneBase, Single Radius, Single SlotAngle, 
 {
   if (!IsBoxCamScene(SceneBase, Radius, SlotAngle))
     return;
-  SceneBase->GetChild(0)->SetPitchAngle(Phase);
+  // From rest, so the drum's pose depends on the phase alone.
+  TGLBaseSceneObject* drum = SceneBase->GetChild(0);
+  drum->ResetRotations();
+  drum->SetPitchAngle(Phase);
   Single x = GrooveSwing(Radius, SlotAngle) * Single(std::cos((long double)(Phase * cPIdiv180)));
   SceneBase->GetChild(1)->Position.SetCoordinate(0, Finite(x));
 }

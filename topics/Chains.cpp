@@ -32,6 +32,9 @@ constexpr Integer MaxChainLinks = 2000;
 constexpr Integer BikeRearTeeth[3] = {14, 16, 18};
 constexpr Integer BikeChainringTeeth = 48;
 constexpr Integer BikeJockeyTeeth = 10;
+// The chain's slant in degrees from the chain wheel to the rear sprocket in use, which
+// stands 0.05 in front, level or 0.05 behind: arctan(0.05 / 3.2).
+constexpr Single BikeChainTurn[3] = {0.8951f, 0, -0.8951f};
 
 // x reduced into [0, period).
 double Wrap(double x, double period)
@@ -382,7 +385,7 @@ void PlaceLinks(TGLBaseSceneObject* chain, const TChainArray& points)
     ChainLinkAngle(a, points[size_t(i) + 1], angle);
     TGLBaseSceneObject* link = chain->GetChild(i);
     link->Position.SetPoint(a.X, a.Y, 0);
-    link->SetRollAngle(angle);
+    PoseFromRest(link, angle);
   }
 }
 
@@ -502,10 +505,10 @@ void AnimateChainDriveScene(TDummyCube* SceneBase, Integer Teeth1, Integer Teeth
   if (points.size() != size_t(chain->GetCount()) + 1)
     return;
   Single left = SafeDivide(Single(Teeth2) * Phase, Single(Teeth1));
-  SetChildRoll(SceneBase, 0, Phase);
-  SetChildRoll(SceneBase, 3, Phase);
-  SetChildRoll(SceneBase, 1, left);
-  SetChildRoll(SceneBase, 4, left);
+  PoseFromRest(SceneBase->GetChild(0), Phase);
+  PoseFromRest(SceneBase->GetChild(3), Phase);
+  PoseFromRest(SceneBase->GetChild(1), left);
+  PoseFromRest(SceneBase->GetChild(4), left);
   PlaceLinks(chain, points);
 }
 
@@ -535,14 +538,13 @@ void BuildDerailleurScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLi
   const Integer teeth = BikeRearTeeth[g];
   const Single q = BikeCageSwing[g];
   const Single zoff[3] = {0.05f, 0, -0.05f};
-  const Single chainTurn[3] = {0.8951f, 0, -0.8951f};
   const Single rc = BikeChainringRadius, d = BikeCageLength;
   const Single lowerDrop = std::sqrt(std::max(0.0f, d * d - q * q));
   TChainPath path = BikePath(teeth, q);
 
   // 0: chain wheel, spokes, bottom bracket, cranks and pedal spindles.
   TDummyCube* ring = AddGroup(SceneBase, BikeChainstay / 2, 0, 0);
-  ring->SetTurnAngle(chainTurn[g]);
+  ring->SetTurnAngle(BikeChainTurn[g]);
   auto wheel = std::make_unique<TChainWheel>(nullptr, BikeChainringTeeth, ChainPitch, 0.02f);
   SetLibMaterial(wheel.get(), MatLib, 1);
   ring->AddChild(std::move(wheel));
@@ -598,7 +600,7 @@ void BuildDerailleurScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLi
 
   // 4: the chain, in the plane from the chain wheel to the rear sprocket in use.
   TDummyCube* chain = AddGroup(SceneBase, 0, 0, zoff[g] / 2);
-  chain->SetTurnAngle(chainTurn[g]);
+  chain->SetTurnAngle(BikeChainTurn[g]);
   TChainArray points;
   LayBikeChainLinks(teeth, points, Single(Radians(Single(StartPhase))), q);
   AddLinks(chain, MatLib, points);
@@ -645,15 +647,15 @@ void AnimateDerailleurScene(TDummyCube* SceneBase, Integer Gear, Single Phase)
   if (points.size() != size_t(chain->GetCount()) + 1)
     return;
   TGLBaseSceneObject* pedals = SceneBase->GetChild(7);
-  SetChildRoll(SceneBase, 0, Phase);
-  SetChildRoll(SceneBase, 7, Phase);
-  SetChildRoll(pedals, 0, -Phase);
-  SetChildRoll(pedals, 1, -Phase);
+  PoseFromRest(SceneBase->GetChild(0), Phase, BikeChainTurn[g]);
+  PoseFromRest(pedals, Phase);
+  PoseFromRest(pedals->GetChild(0), -Phase);
+  PoseFromRest(pedals->GetChild(1), -Phase);
   Single rear = Phase * Single(BikeChainringTeeth) / Single(BikeRearTeeth[g]);
-  SetChildRoll(SceneBase, 1, rear);
-  SetChildRoll(SceneBase, 5, rear);
-  SetChildRoll(SceneBase, 2, -4.8f * Phase);
-  SetChildRoll(SceneBase, 3, 4.8f * Phase);
+  PoseFromRest(SceneBase->GetChild(1), rear);
+  PoseFromRest(SceneBase->GetChild(5), rear);
+  PoseFromRest(SceneBase->GetChild(2), -4.8f * Phase);
+  PoseFromRest(SceneBase->GetChild(3), 4.8f * Phase);
   PlaceLinks(chain, points);
 }
 

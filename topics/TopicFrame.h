@@ -62,3 +62,7 @@ struct TTopicEntry {
   // The control values the shell starts the topic with.
   std::function<TTopicControls()> DefaultControls;
 };
+
+// Poses obj from its unturned orientation: TurnAngle turn, then RollAngle roll. The result
+// depends on the angles alone, not on the poses obj went through before, bit for bit.
+void PoseFromRest(TGLBaseSceneObject* obj, Single roll, Single turn = 0);
