@@ -150,27 +150,6 @@ TEST(CamScenes, FollowersAndChildCounts)
   EXPECT_NEAR(FollowerY(c13.Base), 0.5f, 1e-7);
   EXPECT_NEAR(FollowerY(c14.Base), 0.3f, 1e-7);
   EXPECT_NEAR(FollowerY(c15.Base), 0.268f, 1e-6);
-  // Markers hidden, shown, hidden; the box cam's is its drum's third child.
-  EXPECT_FALSE(c13.Base.GetChild(2)->GetVisible());
-  ShowCircularCamMarkers(&c13.Base, true);
-  EXPECT_TRUE(c13.Base.GetChild(2)->GetVisible());
-  ShowPearCamMarkers(&c14.Base, true);
-  ShowHeartCamMarkers(&c15.Base, true);
-  EXPECT_TRUE(c14.Base.GetChild(2)->GetVisible());
-  EXPECT_TRUE(c15.Base.GetChild(2)->GetVisible());
-  TGLBaseSceneObject* boxArrow = c16.Base.GetChild(0)->GetChild(2);
-  EXPECT_FALSE(boxArrow->GetVisible());
-  ShowBoxCamMarkers(&c16.Base, true);
-  EXPECT_TRUE(boxArrow->GetVisible());
-  // Each show-markers procedure leaves the other cams' scenes alone.
-  ShowPearCamMarkers(&c13.Base, false);
-  ShowHeartCamMarkers(&c14.Base, false);
-  ShowCircularCamMarkers(&c15.Base, false);
-  ShowCircularCamMarkers(&c16.Base, false);
-  EXPECT_TRUE(c13.Base.GetChild(2)->GetVisible());
-  EXPECT_TRUE(c14.Base.GetChild(2)->GetVisible());
-  EXPECT_TRUE(c15.Base.GetChild(2)->GetVisible());
-  EXPECT_TRUE(boxArrow->GetVisible());
 }
 
 TEST(CamScenes, FollowerRidesTheLiftAsTheCamTurns)
