@@ -24,3 +24,12 @@ void SetChildRoll(TGLBaseSceneObject* parent, Integer i, Single degrees)
   if (TGLBaseSceneObject* c = ChildOf<TGLBaseSceneObject>(parent, i))
     c->SetRollAngle(degrees);
 }
+
+void PoseFromRest(TGLBaseSceneObject* obj, Single roll, Single turn)
+{
+  if (!obj)
+    return;
+  obj->ResetRotations();
+  obj->SetTurnAngle(turn);
+  obj->SetRollAngle(roll);
+}

@@ -49,6 +49,13 @@ struct TTopicControls {
   Integer PivotOffset = 0;             // LinkOffsetHsb, -30 .. 30
   Single TreadleLength = 0.15f;        // TreadleHsb x 0.01
   bool Advancing = true;               // the ratchet is driven forwards
+  // Chain drive, derailleur and cams.
+  Integer Chain[2] = {10, 20};         // Chain1UpDn, Chain2UpDn: left and right sprocket teeth
+  Integer BikeGear = 1;                // 0, 1, 2: the 14-, 16- or 18-tooth rear sprocket
+  Integer CamFollower = 0;             // CamCB item: roller, flat, point, radius
+  Integer CamOffset = 10;              // CamOffsetHsb position (0 to 25)
+  Integer CamSlot = 20;                // CamSlotHsb position: the box cam's groove angle in degrees
+  Integer BoxCamRadius = 20;           // SCamRadHsb position (12 to 30)
 };
 
 // One topic (or one example of a lever topic) as the shell dispatches it.
@@ -70,3 +77,7 @@ struct TTopicEntry {
   // The control values the shell starts the topic with.
   std::function<TTopicControls()> DefaultControls;
 };
+
+// Poses obj from its unturned orientation: TurnAngle turn, then RollAngle roll. The result
+// depends on the angles alone, not on the poses obj went through before, bit for bit.
+void PoseFromRest(TGLBaseSceneObject* obj, Single roll, Single turn = 0);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "topics/ChainCamTopics.h"
 #include "topics/GearCogs.h"
 #include "topics/GearLinkTopics.h"
 #include "topics/PulleyTopics.h"
@@ -66,6 +67,7 @@ std::vector<TTopicEntry> MakeEntries()
 
   AddGearLinkTopics(r);
   AddPulleyTopics(r);
+  AddChainCamTopics(r);
   return r;
 }
 
