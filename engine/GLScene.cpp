@@ -720,9 +720,9 @@ void TGLCamera::SetFocalLength(Single v)
   }
 }
 
-// A focal length of 200 sees about 3 units at a distance of 10: the topics viewpoints
-// stand about eight model sizes away, so their models fill most of the view.
-Single TGLCamera::FieldOfView() const { return 2 * RadToDeg(ArcTan2(30, FFocalLength)); }
+// A focal length of 200 sees about 4 units at a distance of 10: the topics viewpoints
+// stand three to eight model sizes away, so every model fits and most fill the view.
+Single TGLCamera::FieldOfView() const { return 2 * RadToDeg(ArcTan2(40, FFocalLength)); }
 
 TAffineVector TGLCamera::TargetInParentSpace() const
 {

@@ -398,7 +398,7 @@ TEST(SceneCamera, ApplySetsPerspectiveAndView)
   ASSERT_EQ(rec.Count("gluPerspective"), 1);
   for (const TGLCall& c : rec.Calls())
     if (c.Name == "gluPerspective") {
-      EXPECT_NEAR(c.Args[0], 2 * std::atan(0.15) * 180 / M_PI, 1e-3);
+      EXPECT_NEAR(c.Args[0], 2 * std::atan(0.2) * 180 / M_PI, 1e-3);
       EXPECT_DOUBLE_EQ(c.Args[1], 2.0);
       EXPECT_DOUBLE_EQ(c.Args[3], 1000);
     }

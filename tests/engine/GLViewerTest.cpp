@@ -53,7 +53,7 @@ TEST_P(ViewerTest, SnapshotHoldsTheRenderedFrame)
 
   TGLSceneViewer viewer(nullptr, GetParam());
   viewer.GetSurface()->SetSize(240, 180);
-  stage.Camera->SetFocalLength(120);   // a wide view: the grid spans 0.25 of the distance either side
+  stage.Camera->SetFocalLength(160);   // a wide view: the grid spans 0.25 of the distance either side
   viewer.SetCamera(stage.Camera);
   viewer.GetBuffer()->SetBackgroundColor(clBlue);
   if (!viewer.GetSurface()->CreateContext())
@@ -95,7 +95,7 @@ TEST(Viewer, CameraFreedBeforeTheViewerIsForgotten)
   auto scene = std::make_unique<TGLScene>();
   TStandardScene stage = BuildStandardScene(*scene);
   TGLSceneViewer viewer(nullptr, TGLSurface::TKind::Offscreen);
-  stage.Camera->SetFocalLength(120);   // a wide view: the grid spans 0.25 of the distance either side
+  stage.Camera->SetFocalLength(160);   // a wide view: the grid spans 0.25 of the distance either side
   viewer.SetCamera(stage.Camera);
   scene.reset();
   EXPECT_EQ(viewer.GetCamera(), nullptr);
@@ -139,7 +139,7 @@ TEST(Viewer, EveryStandardMaterialReadsUnderTheStandardLights)
   stage.Camera->Position.SetPoint(0, 0, 12);
   TGLSceneViewer viewer(nullptr, TGLSurface::TKind::Offscreen);
   viewer.GetSurface()->SetSize(500, 400);
-  stage.Camera->SetFocalLength(120);   // a wide view: the grid spans 0.25 of the distance either side
+  stage.Camera->SetFocalLength(160);   // a wide view: the grid spans 0.25 of the distance either side
   viewer.SetCamera(stage.Camera);
   viewer.GetBuffer()->SetBackgroundColor(clBlack);
   if (!viewer.GetSurface()->CreateContext())

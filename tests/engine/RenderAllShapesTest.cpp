@@ -255,7 +255,7 @@ TEST(RenderAllShapes, EveryShapeLeavesLitPixels)
 
   TGLSceneViewer viewer(nullptr, TGLSurface::TKind::Offscreen);
   viewer.GetSurface()->SetSize(800, 600);
-  stage.Camera->SetFocalLength(120);   // a wide view: the grid spans 0.25 of the distance either side
+  stage.Camera->SetFocalLength(160);   // a wide view: the grid spans 0.25 of the distance either side
   viewer.SetCamera(stage.Camera);
   viewer.GetBuffer()->SetBackgroundColor(RGBColor(28, 34, 46));
   if (!viewer.GetSurface()->CreateContext())

@@ -172,7 +172,7 @@ TEST(RenderParts, EveryPartOfTheSecondHalfSideBySide)
 
   TGLSceneViewer viewer(nullptr, TGLSurface::TKind::Offscreen);
   viewer.GetSurface()->SetSize(ImageWidth, ImageHeight);
-  stage.Camera->SetFocalLength(120);   // a wide view: the grid spans 0.25 of the distance either side
+  stage.Camera->SetFocalLength(160);   // a wide view: the grid spans 0.25 of the distance either side
   viewer.SetCamera(stage.Camera);
   viewer.GetBuffer()->SetBackgroundColor(Background);
   if (!viewer.GetSurface()->CreateContext())
