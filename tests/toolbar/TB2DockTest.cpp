@@ -1,0 +1,418 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+
+#include "platform/Forms.h"
+#include "toolbar/TB2Dock.h"
+#include "toolbar/TB2Common.h"
+#include "toolbar/TBXUtils.h"
+
+namespace {
+
+// A dockable window whose content has a fixed size.
+class TTestBar : public TTBCustomDockableWindow {
+public:
+  explicit TTestBar(TPoint content = {100, 20}) : Content(content) { SetBounds(0, 0, content.X, content.Y); }
+  ~TTestBar() override { DestroyHandle(); }
+  TPoint DoArrange(bool, TTBDockType, bool, TTBDock*) override { return Content; }
+  TPoint Content;
+};
+
+class TTestDock : public TTBDock {
+public:
+  ~TTestDock() override { DestroyHandle(); }
+};
+
+// Steps run one per posted message, from inside the nested loops they drive.
+class TScript {
+public:
+  TScript()
+  {
+    FWnd = AllocateHWnd([this](TMessage&) {
+      if (FNext >= Steps.size())
+        return;
+      auto step = Steps[FNext++];
+      PostMessage(FWnd, WM_USER, 0, 0);
+      step();
+    });
+  }
+  ~TScript() { DeallocateHWnd(FWnd); }
+  void Start() { PostMessage(FWnd, WM_USER, 0, 0); }
+  std::vector<std::function<void()>> Steps;
+
+private:
+  HWND FWnd = 0;
+  size_t FNext = 0;
+};
+
+struct TDockForm {
+  TForm Form;
+  TTestDock Top, Bottom;
+  TDockForm()
+  {
+    Form.SetBounds(100, 100, 400, 300);
+    Top.SetParent(&Form);
+    Bottom.SetPosition(dpBottom);
+    Bottom.SetFixAlign(true);
+    Bottom.SetParent(&Form);
+    Form.Show();
+  }
+  ~TDockForm() { Form.Hide(); }
+};
+
+// Presses at a screen point and plays the steps while the press's loop runs.
+void PressAndPlay(TPoint at, std::vector<std::function<void()>> steps)
+{
+  TScript s;
+  s.Steps = std::move(steps);
+  s.Start();
+  SimulateMouse(TInputKind::MouseDown, at);
+  Application->ProcessMessages();
+}
+
+TPoint HandleOf(TTBCustomDockableWindow& bar) { return bar.ClientToScreen({-3, 5}); }
+
+}  // namespace
+
+TEST(TB2Dock, ErrorTexts)
+{
+  TForm form;
+  TTestDock outer, inner;
+  outer.SetParent(&form);
+  try {
+    inner.SetParent(&outer);
+    FAIL();
+  } catch (const EInvalidOperation& e) {
+    EXPECT_EQ(e.Message, "A TTBDock control cannot be placed inside a tool window or another TTBDock");
+  }
+  TTestBar bar;
+  bar.SetParent(&form);
+  EXPECT_THROW(inner.SetParent(&bar), EInvalidOperation);
+  bar.SetCurrentDock(&outer);
+  outer.SetPosition(dpTop);   // no change: no complaint
+  try {
+    outer.SetPosition(dpLeft);
+    FAIL();
+  } catch (const EInvalidOperation& e) {
+    EXPECT_EQ(e.Message, "Cannot change Position of a TTBDock if it already contains controls");
+  }
+  EXPECT_EQ(outer.Position(), dpTop);
+  // A window without a form cannot go to it.
+  TTestBar lone;
+  try {
+    lone.SetCurrentDock(nullptr);
+    lone.SetFloating(false);
+    lone.SetName("Lone");
+    TTestDock d;
+    lone.SetCurrentDock(&d);
+    lone.SetCurrentDock(nullptr);
+    FAIL();
+  } catch (const EInvalidOperation& e) {
+    EXPECT_EQ(e.Message, "Control 'Lone' has no parent window");
+  }
+  lone.SetParent(nullptr);
+}
+
+TEST(TB2Dock, ThicknessOfEmptyDocksAndBoundLines)
+{
+  TForm form;
+  form.SetBounds(0, 0, 300, 200);
+  TTestDock d;
+  d.SetParent(&form);
+  d.ArrangeToolbars();
+  EXPECT_EQ(d.Height(), 0);
+  d.SetFixAlign(true);
+  EXPECT_EQ(d.Height(), 1);
+  d.SetDesigning(true);
+  d.ArrangeToolbars();
+  EXPECT_EQ(d.Height(), 9);
+  d.SetDesigning(false);
+  d.SetFixAlign(false);
+
+  TTestBar bar;
+  bar.SetParent(&form);
+  bar.SetCurrentDock(&d);
+  // 20 of content, 4 of frame.
+  EXPECT_EQ(d.Height(), 24);
+  EXPECT_EQ(bar.BoundsRect(), (TRect{0, 0, 110, 24}));   // 100 + 4 + a single handle of 6
+  EXPECT_EQ(bar.ClientRect(), (TRect{0, 0, 100, 20}));
+  EXPECT_EQ(bar.NonClientSize(), (TPoint{8, 2}));
+  d.SetBoundLines(blTop | blBottom);
+  EXPECT_EQ(d.Height(), 26);
+  EXPECT_EQ(d.ClientRect().Height(), 24);
+  d.SetBoundLines(blLeft);
+  EXPECT_EQ(d.ClientRect().Width(), 299);
+  // Without dragging the handle goes.
+  d.SetAllowDrag(false);
+  EXPECT_EQ(bar.Width(), 104);
+  EXPECT_EQ(GetTBXDragHandleSize(&bar), 0);
+  d.SetAllowDrag(true);
+  EXPECT_EQ(GetTBXDragHandleSize(&bar), 6);
+  bar.SetCloseButtonWhenDocked(true);
+  EXPECT_EQ(GetTBXDragHandleSize(&bar), 14);
+  EXPECT_EQ(bar.Width(), 118);
+  bar.SetCurrentDock(nullptr);
+  EXPECT_EQ(bar.Parent(), &form);
+  EXPECT_EQ(d.Height(), 0);
+}
+
+TEST(TB2Dock, RowsAndPositions)
+{
+  TForm form;
+  form.SetBounds(0, 0, 300, 200);
+  TTestDock d;
+  d.SetParent(&form);
+  TTestBar a, b, c, full;
+  for (TTestBar* bar : {&a, &b, &c}) {
+    bar->SetParent(&form);
+    bar->SetCurrentDock(&d);
+  }
+  // Same row and position: the dock-list order decides.
+  EXPECT_EQ(a.Left(), 0);
+  EXPECT_EQ(b.Left(), 110);
+  EXPECT_EQ(c.Top(), 24);   // 330 does not fit in 300: a new row
+  EXPECT_EQ(c.EffectiveDockRow(), 1);
+  EXPECT_EQ(d.Height(), 48);
+  EXPECT_EQ(d.GetHighestRow(true), 1);
+  EXPECT_EQ(d.GetRowSize(0, nullptr), 24);
+
+  d.SetLimitToOneRow(true);
+  EXPECT_EQ(c.EffectiveDockRow(), 0);
+  EXPECT_EQ(c.DockRow(), 0);
+  EXPECT_EQ(d.Height(), 24);
+  // The row is too long and nothing shrinks: packed from the start, past the end.
+  EXPECT_EQ(b.Left(), 110);
+  EXPECT_EQ(c.Left(), 220);
+  d.SetLimitToOneRow(false);
+
+  // A position beyond the previous window is kept.
+  c.SetDockRow(2);
+  c.SetDockPos(150);
+  EXPECT_EQ(c.Left(), 150);
+  EXPECT_EQ(c.EffectiveDockRow(), 1);   // rows numbered without gaps
+
+  // A full-size window stands alone and spans the dock.
+  full.SetParent(&form);
+  full.SetFullSize(true);
+  full.SetCurrentDock(&d);
+  EXPECT_EQ(full.Width(), 300);
+  for (TTestBar* bar : {&a, &b, &c})
+    EXPECT_NE(bar->EffectiveDockRow(), full.EffectiveDockRow());
+
+  // A stretching window reaches the next one or the row's end.
+  full.SetCurrentDock(nullptr);
+  b.SetStretch(true);
+  EXPECT_EQ(b.Left() + b.Width(), 300);
+}
+
+TEST(TB2Dock, FloatingAndRedocking)
+{
+  TDockForm f;
+  TTestBar bar;
+  bar.SetParent(&f.Form);
+  bar.SetCaption("Tools");
+  bar.SetHideWhenInactive(false);
+  bar.SetCurrentDock(&f.Top);
+  EXPECT_EQ(bar.LastDock(), &f.Top);
+  std::vector<std::string> events;
+  bar.OnDockChanging = [&](TObject*, bool floating, TTBDock* dock) { events.push_back(floating ? "floating" : dock ? "dock" : "form"); };
+  bar.OnDockChanged = [&](TObject*) { events.push_back("changed"); };
+  bar.SetFloatingPosition({300, 300});
+  bar.SetFloating(true);
+  ASSERT_TRUE(bar.Floating());
+  EXPECT_FALSE(bar.Docked());
+  TTBFloatingWindowParent* p = bar.FloatingWindowParent();
+  ASSERT_NE(p, nullptr);
+  EXPECT_TRUE(p->Visible());
+  EXPECT_EQ(p->Caption(), "Tools");
+  EXPECT_EQ(p->Name().rfind("NBFloatingWindowParent_", 0), 0u);
+  EXPECT_EQ(p->Name().size(), 23u + 8u);
+  // The frame: the sizing border all round and the small caption above.
+  EXPECT_EQ(p->BoundsRect(), (TRect{300, 300, 300 + 100 + 8, 300 + 20 + 8 + 16}));
+  EXPECT_EQ(bar.BoundsRect(), (TRect{0, 0, 100, 20}));
+  EXPECT_EQ(FloatingToolWindows().size(), 1u);
+  EXPECT_EQ(f.Top.Height(), 0);
+  EXPECT_EQ(f.Top.DockListCount(), 1);   // still its LastDock
+  EXPECT_EQ(p->HitTest({50, 10}), TTBFloatingWindowParent::htCaption);
+  EXPECT_EQ(p->HitTest({100, 10}), TTBFloatingWindowParent::htClose);
+  EXPECT_EQ(p->HitTest({50, 30}), TTBFloatingWindowParent::htClient);
+  EXPECT_EQ(p->HitTest({1, 22}), TTBFloatingWindowParent::htLeft);
+  EXPECT_EQ(p->HitTest({1, 30}), TTBFloatingWindowParent::htBottomLeft);
+  EXPECT_EQ(p->HitTest({1, 1}), TTBFloatingWindowParent::htTopLeft);
+  EXPECT_EQ(GetTBXCloseButtonRect(&bar, true), (TRect{89, 4, 104, 19}));
+
+  // Growing the content grows the floating frame.
+  bar.SetBounds(0, 0, 120, 20);
+  EXPECT_EQ(p->Width(), 128);
+
+  // A double click on the caption docks it to its last dock.
+  SimulateMouse(TInputKind::MouseDblClick, {350, 310});
+  SimulateMouse(TInputKind::MouseUp, {350, 310});
+  EXPECT_TRUE(bar.Docked());
+  EXPECT_EQ(bar.CurrentDock(), &f.Top);
+  EXPECT_EQ(bar.FloatingWindowParent(), nullptr);
+  EXPECT_TRUE(FloatingToolWindows().empty());
+  EXPECT_EQ(events, (std::vector<std::string>{"floating", "changed", "dock", "changed"}));
+
+  // Off the monitor it is brought back; partly visible it stays.
+  bar.SetFloatingPosition({-5000, -5000});
+  bar.SetFloating(true);
+  bar.MoveOnScreen(true);
+  TRect work = GetRectOfMonitorContainingPoint({0, 0}, true);
+  EXPECT_EQ(bar.FloatingPosition(), (TPoint{work.Left, work.Top}));
+  bar.SetFloatingPosition({work.Left - 50, work.Top + 10});
+  bar.MoveOnScreen(true);
+  EXPECT_EQ(bar.FloatingPosition(), (TPoint{work.Left - 50, work.Top + 10}));
+  bar.SetCurrentDock(&f.Bottom);
+  EXPECT_EQ(f.Bottom.Height(), 24);
+}
+
+TEST(TB2Dock, DoubleClickWithNowhereToGoDoesNothing)
+{
+  TDockForm f;
+  TTestBar bar;
+  bar.SetParent(&f.Form);
+  bar.SetHideWhenInactive(false);
+  bar.SetFloatingPosition({300, 300});
+  bar.SetFloating(true);
+  SimulateMouse(TInputKind::MouseDblClick, {350, 310});
+  SimulateMouse(TInputKind::MouseUp, {350, 310});
+  EXPECT_TRUE(bar.Floating());
+  // With a default dock it goes before everything in row 0.
+  bar.SetDefaultDock(&f.Bottom);
+  SimulateMouse(TInputKind::MouseDblClick, {350, 310});
+  SimulateMouse(TInputKind::MouseUp, {350, 310});
+  EXPECT_EQ(bar.CurrentDock(), &f.Bottom);
+  EXPECT_EQ(bar.DockRow(), 0);
+}
+
+TEST(TB2Dock, DraggingBetweenDocks)
+{
+  TDockForm f;
+  TTestBar a, b;
+  for (TTestBar* bar : {&a, &b}) {
+    bar->SetParent(&f.Form);
+    bar->SetHideWhenInactive(false);
+    bar->SetCurrentDock(&f.Top);
+  }
+  TPoint bottom = f.Bottom.ClientToScreen({150, 0});
+
+  // Dragged onto the bottom dock and let go there.
+  PressAndPlay(HandleOf(b), {[&] { SimulateMouse(TInputKind::MouseMove, {bottom.X, bottom.Y - 5}); },
+                             [&] { SimulateMouse(TInputKind::MouseMove, bottom); },
+                             [&] { SimulateMouse(TInputKind::MouseUp, bottom); }});
+  EXPECT_EQ(b.CurrentDock(), &f.Bottom);
+  EXPECT_EQ(b.LastDock(), &f.Bottom);
+  EXPECT_EQ(f.Bottom.Height(), 24);
+  EXPECT_FALSE(b.DragMode());
+
+  // Escape puts it back where the drag began.
+  Integer row = b.DockRow(), pos = b.DockPos();
+  TPoint top = f.Top.ClientToScreen({200, 10});
+  PressAndPlay(HandleOf(b), {[&] { SimulateMouse(TInputKind::MouseMove, top); },
+                             [&] { SimulateKey(VK_ESCAPE); }});
+  EXPECT_EQ(b.CurrentDock(), &f.Bottom);
+  EXPECT_EQ(b.DockRow(), row);
+  EXPECT_EQ(b.DockPos(), pos);
+
+  // Ctrl held over a dock keeps it floating.
+  PressAndPlay(HandleOf(b), {[&] { SimulateMouse(TInputKind::MouseMove, {top.X, top.Y + 1}, mbLeft, ssCtrl); },
+                             [&] { SimulateMouse(TInputKind::MouseUp, {top.X, top.Y + 1}, mbLeft, ssCtrl); }});
+  EXPECT_TRUE(b.Floating());
+  // Dragged by its caption back onto the top dock, beside the other window.
+  TPoint cap = b.FloatingWindowParent()->ClientToScreen({10, -8});
+  TPoint beside = f.Top.ClientToScreen({200, 10});
+  PressAndPlay(cap, {[&] { SimulateMouse(TInputKind::MouseMove, {beside.X, beside.Y + 2}); },
+                     [&] { SimulateMouse(TInputKind::MouseMove, beside); },
+                     [&] { SimulateMouse(TInputKind::MouseUp, beside); }});
+  EXPECT_EQ(b.CurrentDock(), &f.Top);
+  EXPECT_EQ(b.EffectiveDockRow(), a.EffectiveDockRow());
+  EXPECT_GT(b.Left(), a.Left());
+  EXPECT_EQ(b.FloatingWindowParent(), nullptr);
+}
+
+TEST(TB2Dock, WindowThatCannotFloatStaysDocked)
+{
+  TDockForm f;
+  TTestBar a;
+  a.SetParent(&f.Form);
+  a.SetDockMode(dmCannotFloat);
+  a.SetCurrentDock(&f.Top);
+  TPoint away = f.Form.ClientToScreen({200, 150});
+  PressAndPlay(HandleOf(a), {[&] { SimulateMouse(TInputKind::MouseMove, away); },
+                             [&] { SimulateMouse(TInputKind::MouseUp, away); }});
+  EXPECT_EQ(a.CurrentDock(), &f.Top);
+  EXPECT_FALSE(a.Floating());
+  EXPECT_EQ(a.Left(), 0);
+}
+
+TEST(TB2Dock, CloseButtonAndPositionData)
+{
+  TDockForm f;
+  TTestBar a;
+  a.SetParent(&f.Form);
+  a.SetName("Bar");
+  a.SetCloseButtonWhenDocked(true);
+  a.SetCurrentDock(&f.Top);
+  bool asked = false, closed = false;
+  a.OnCloseQuery = [&](TObject*, bool& can) { asked = true; can = true; };
+  a.OnClose = [&](TObject*) { closed = true; };
+  TRect r = a.GetDockedCloseButtonRect(false);
+  EXPECT_EQ(r, (TRect{3, 2, 14, 13}));
+  TPoint at = a.ClientToScreen({r.Left + 4 - a.NonClientSize().X, r.Top + 4 - a.NonClientSize().Y});
+  PressAndPlay(at, {[&] { SimulateMouse(TInputKind::MouseUp, at); }});
+  EXPECT_TRUE(asked);
+  EXPECT_TRUE(closed);
+  EXPECT_FALSE(a.Visible());
+  EXPECT_EQ(f.Top.DockVisibleListCount(), 0);
+
+  std::map<std::string, Integer> store;
+  a.SetDockRow(3);
+  a.WritePositionData([&](const std::string& s, const std::string& k, Integer v) { store[s + "." + k] = v; });
+  EXPECT_EQ(store["Bar.DockRow"], 3);
+  EXPECT_EQ(store["Bar.Visible"], 0);
+  store["Bar.Visible"] = 1;
+  store["Bar.DockRow"] = 0;
+  a.ReadPositionData([&](const std::string& s, const std::string& k, Integer d) {
+    auto it = store.find(s + "." + k);
+    return it == store.end() ? d : it->second;
+  });
+  EXPECT_TRUE(a.Visible());
+  EXPECT_EQ(a.DockRow(), 0);
+  EXPECT_EQ(f.Top.Height(), 24);
+}
+
+namespace {
+
+// A window that shrinks like a toolbar with a chevron, down to 40 pixels.
+class TShrinkBar : public TTestBar {
+public:
+  TTBShrinkMode GetShrinkMode() override { return tbsmChevron; }
+  void GetMinShrinkSize(Integer& AMinimumSize) override { AMinimumSize = 40; }
+};
+
+}  // namespace
+
+TEST(TB2Dock, OverflowIsTakenFromShrinkingWindows)
+{
+  TForm form;
+  form.SetBounds(0, 0, 300, 200);
+  TTestDock d;
+  d.SetParent(&form);
+  TTestBar a, b;
+  TShrinkBar s;
+  for (TTestBar* bar : {static_cast<TTestBar*>(&a), static_cast<TTestBar*>(&s), &b}) {
+    bar->SetParent(&form);
+    bar->SetCurrentDock(&d);
+  }
+  // The shrinking window counts with its minimum, so all three share the row.
+  EXPECT_EQ(d.GetHighestRow(true), 0);
+  EXPECT_EQ(s.Width(), 80);
+  EXPECT_EQ(s.CurrentSize(), 80);
+  EXPECT_EQ(b.Left(), 190);
+  EXPECT_EQ(b.Left() + b.Width(), 300);
+  // A wider dock gives it back.
+  form.SetBounds(0, 0, 400, 200);
+  EXPECT_EQ(s.Width(), 110);
+}
