@@ -9,7 +9,7 @@
 
 #include "platform/Bitmap.h"
 #include "platform/Graphics.h"
-#include "platform/ImageSave.h"
+#include "tests/shell/PictureOutput.h"
 
 namespace {
 
@@ -187,24 +187,15 @@ TEST(CamGraphTest, DrawCopiesToTheCanvasAndSurvivesOddSizes)
 
 TEST(CamGraphTest, RenderingOfTheThreeCams)
 {
-  const int w = 390, h = 400;
-  std::vector<uint8_t> pixels(size_t(w) * 3 * h * 4);
+  TBitmap all(390 * 3, 400);
   const Byte kinds[] = {TCamGraph::ckPear, TCamGraph::ckRound, TCamGraph::ckHeart};
   const Single angles[] = {30, 100, 250};
   for (int k = 0; k < 3; ++k) {
-    TCamGraph g = MakeGraph(kinds[k]);
+    TCamGraph g(nullptr, 390, 400);
+    g.SetShape(kinds[k]);
     g.Angle = angles[k];
     g.Draw();
-    for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x) {
-        TColor c = g.Picture()->GetPixel(x, y);
-        uint8_t* p = &pixels[(size_t(y) * w * 3 + size_t(k) * w + x) * 4];
-        p[0] = uint8_t(GetBValue(c));
-        p[1] = uint8_t(GetGValue(c));
-        p[2] = uint8_t(GetRValue(c));
-        p[3] = 255;
-      }
+    all.Canvas().Draw(390 * k, 0, *g.Picture());
   }
-  std::string file = std::string(ORRELO_TEST_OUTPUT) + "/camgraph.png";
-  SavePixelsToPng(file, w * 3, h, pixels.data(), false);
+  SaveTestPicture(all, "camgraph.png");
 }
