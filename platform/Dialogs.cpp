@@ -1,0 +1,212 @@
+#include "platform/Dialogs.h"
+
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPushButton>
+
+#include <utility>
+#include <vector>
+
+#include "platform/Application.h"
+#include "platform/Fonts.h"
+#include "platform/PrintersQt.h"
+
+namespace {
+
+TMessageAnswerer GMessageAnswerer;
+TDialogAnswerer GDialogAnswerer;
+
+QString ToQ(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<int>(s.size())); }
+
+std::string AppTitle() { return Application ? Application->Title() : std::string(); }
+
+struct TButtonInfo {
+  TMsgDlgButtons Button;
+  TModalResult Result;
+  const char* Caption;
+};
+const TButtonInfo ButtonTable[] = {
+  {mbYes, mrYes, "&Yes"}, {mbNo, mrNo, "&No"}, {mbOK, mrOk, "OK"}, {mbCancel, mrCancel, "Cancel"},
+  {mbAbort, mrAbort, "&Abort"}, {mbRetry, mrRetry, "&Retry"}, {mbIgnore, mrIgnore, "&Ignore"}};
+
+// What closing the box without a button means: Cancel, else No, else the only button.
+TModalResult EscapeResult(TMsgDlgButtons buttons)
+{
+  if (buttons & mbCancel)
+    return mrCancel;
+  if (buttons & mbNo)
+    return mrNo;
+  if (buttons & mbOK)
+    return mrOk;
+  for (const TButtonInfo& b : ButtonTable)
+    if (buttons & b.Button)
+      return b.Result;
+  return mrCancel;
+}
+
+TModalResult RunMessage(const TMessageRequest& request)
+{
+  if (GMessageAnswerer)
+    return GMessageAnswerer(request);
+  EnsureGuiApplication();
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  switch (request.Type) {
+  case mtWarning: icon = QMessageBox::Warning; break;
+  case mtError: icon = QMessageBox::Critical; break;
+  case mtInformation: icon = QMessageBox::Information; break;
+  case mtConfirmation: icon = QMessageBox::Question; break;
+  default: break;
+  }
+  QMessageBox box(icon, ToQ(request.Caption), ToQ(request.Text));
+  std::vector<std::pair<QAbstractButton*, TModalResult>> buttons;
+  TMsgDlgButtons set = request.Buttons ? request.Buttons : mbOK;
+  for (const TButtonInfo& b : ButtonTable)
+    if (set & b.Button)
+      buttons.emplace_back(box.addButton(QString::fromLatin1(b.Caption), QMessageBox::AcceptRole), b.Result);
+  if (!buttons.empty())
+    box.setDefaultButton(static_cast<QPushButton*>(buttons.front().first));
+  box.exec();
+  for (auto& [button, result] : buttons)
+    if (box.clickedButton() == button)
+      return result;
+  return EscapeResult(set);
+}
+
+const char* TypeCaption(TMsgDlgType type)
+{
+  switch (type) {
+  case mtWarning: return "Warning";
+  case mtError: return "Error";
+  case mtInformation: return "Information";
+  case mtConfirmation: return "Confirm";
+  default: return nullptr;
+  }
+}
+
+// "desc|*.a;*.b|desc2|*.c" as the toolkit's "desc (*.a *.b);;desc2 (*.c)".
+QString ToQtFilter(const std::string& filter)
+{
+  QStringList parts = ToQ(filter).split(QLatin1Char('|'));
+  QStringList out;
+  for (int i = 0; i + 1 < parts.size(); i += 2) {
+    QString desc = parts[i].trimmed();
+    QString patterns = parts[i + 1];
+    patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+    out << (desc.isEmpty() ? patterns : desc + QStringLiteral(" (") + patterns + QStringLiteral(")"));
+  }
+  return out.join(QStringLiteral(";;"));
+}
+
+}  // namespace
+
+void SetMessageAnswerer(TMessageAnswerer answerer) { GMessageAnswerer = std::move(answerer); }
+void SetDialogAnswerer(TDialogAnswerer answerer) { GDialogAnswerer = std::move(answerer); }
+
+TModalResult MessageDlg(const std::string& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons)
+{
+  const char* caption = TypeCaption(DlgType);
+  return RunMessage({caption ? std::string(caption) : AppTitle(), Msg, DlgType, Buttons});
+}
+
+void ShowMessage(const std::string& Msg) { RunMessage({AppTitle(), Msg, mtCustom, mbOK}); }
+
+Integer MessageBox(const std::string& Text, const std::string& Caption, Cardinal Flags)
+{
+  TMsgDlgButtons buttons = mbOK;
+  switch (Flags & 0xF) {
+  case MB_OKCANCEL: buttons = mbOKCancel; break;
+  case MB_ABORTRETRYIGNORE: buttons = mbAbortRetryIgnore; break;
+  case MB_YESNOCANCEL: buttons = mbYesNoCancel; break;
+  case MB_YESNO: buttons = mbYesNo; break;
+  case MB_RETRYCANCEL: buttons = mbRetry | mbCancel; break;
+  default: break;
+  }
+  TMsgDlgType type = mtCustom;
+  switch (Flags & 0xF0) {
+  case MB_ICONERROR: type = mtError; break;
+  case MB_ICONQUESTION: type = mtConfirmation; break;
+  case MB_ICONWARNING: type = mtWarning; break;
+  case MB_ICONINFORMATION: type = mtInformation; break;
+  default: break;
+  }
+  return RunMessage({Caption, Text, type, buttons});
+}
+
+// ---------------------------------------------------------------------------------------
+// Common dialogs
+
+bool TCommonDialog::Answered(bool& confirmed)
+{
+  if (!GDialogAnswerer)
+    return false;
+  confirmed = GDialogAnswerer(*this);
+  return true;
+}
+
+std::string PlainExtension(const std::string& defaultExt)
+{
+  size_t start = defaultExt.find_first_not_of("*.");
+  return start == std::string::npos ? std::string() : defaultExt.substr(start);
+}
+
+bool TSaveDialog::Execute()
+{
+  bool confirmed = false;
+  if (Answered(confirmed))
+    return confirmed;
+  EnsureGuiApplication();
+  QFileDialog dialog(nullptr, ToQ(Title), ToQ(InitialDir));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  if (!(Options & ofOverwritePrompt))
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+  QString filter = ToQtFilter(Filter);
+  if (!filter.isEmpty()) {
+    QStringList filters = filter.split(QStringLiteral(";;"));
+    dialog.setNameFilters(filters);
+    if (FilterIndex >= 1 && FilterIndex <= filters.size())
+      dialog.selectNameFilter(filters[FilterIndex - 1]);
+  }
+  std::string ext = PlainExtension(DefaultExt);
+  if (!ext.empty())
+    dialog.setDefaultSuffix(ToQ(ext));
+  if (!FileName.empty())
+    dialog.selectFile(ToQ(FileName));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    return false;
+  FileName = dialog.selectedFiles().front().toStdString();
+  return true;
+}
+
+bool TColorDialog::Execute()
+{
+  bool confirmed = false;
+  if (Answered(confirmed))
+    return confirmed;
+  EnsureGuiApplication();
+  TColor c = ColorToRGB(Color);
+  QColor chosen = QColorDialog::getColor(QColor(GetRValue(c), GetGValue(c), GetBValue(c)), nullptr, ToQ(Title));
+  if (!chosen.isValid())
+    return false;
+  Color = RGBColor(chosen.red(), chosen.green(), chosen.blue());
+  return true;
+}
+
+bool TPrintDialog::Execute()
+{
+  bool confirmed = false;
+  if (Answered(confirmed))
+    return confirmed;
+  EnsureGuiApplication();
+  TPrinter& printer = Printer();
+  QPrintDialog dialog(&PrinterDevice(printer));
+  if (!Title.empty())
+    dialog.setWindowTitle(ToQ(Title));
+  if (dialog.exec() != QDialog::Accepted)
+    return false;
+  PrinterSettingsChanged(printer);
+  return true;
+}

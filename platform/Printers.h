@@ -1,0 +1,116 @@
+// Printing: a printer object over the system's printers or a PDF file, with the page
+// metrics in device pixels, one job at a time (BeginDoc, NewPage, EndDoc, Abort) and a
+// canvas on the current page; and TPrinterDC, the device context printing code draws on,
+// which tests may implement over a bitmap.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/Graphics.h"
+#include "platform/SysUtils.h"
+
+class EPrinter : public Exception { using Exception::Exception; };
+
+// Device capabilities a printer answers beyond the canvas's own (GetDeviceCaps indexes).
+enum : int { RASTERCAPS = 38, PHYSICALWIDTH = 110, PHYSICALHEIGHT = 111, PHYSICALOFFSETX = 112, PHYSICALOFFSETY = 113 };
+// RASTERCAPS bits.
+enum : Integer {
+  RC_BITBLT = 0x1, RC_BITMAP64 = 0x8, RC_PALETTE = 0x100, RC_DIBTODEV = 0x200, RC_STRETCHBLT = 0x800,
+  RC_STRETCHDIB = 0x2000
+};
+
+// A printer's device context: the canvas of the page and what printing code asks of the
+// device. Pictures are placed in the canvas's logical coordinates.
+class TPrinterDC {
+public:
+  virtual ~TPrinterDC() = default;
+  // EPrinter "Printer is not currently printing" outside a job.
+  virtual TCanvas& Canvas() = 0;
+  // The canvas's capabilities plus the physical page (PHYSICAL...) and RASTERCAPS.
+  virtual Integer GetDeviceCaps(int index) = 0;
+  // Draws the picture stretched over dest; false when the device refuses it.
+  virtual bool StretchPicture(const TRect& dest, const TBitmap& picture);
+  // The plain route: the picture converted to the device's format and copied at its size.
+  virtual bool BltPicture(Integer x, Integer y, const TBitmap& picture);
+  // Selects a palette (nullptr: none) and gives the one selected before; only palette
+  // devices make use of it.
+  virtual const TPalette* SelectPalette(const TPalette* palette, bool forceBackground);
+  // Hands what was drawn so far on to the device.
+  virtual void Flush() {}
+
+private:
+  const TPalette* FPalette = nullptr;
+};
+
+struct TPrinterImpl;
+
+class TPrinter : public TObject {
+public:
+  TPrinter();
+  ~TPrinter() override;
+  TPrinter(const TPrinter&) = delete;
+  TPrinter& operator=(const TPrinter&) = delete;
+
+  // The system's printers by name; the selected one is PrinterIndex (-1: the default one).
+  std::vector<std::string> Printers() const;
+  Integer PrinterIndex() const { return FPrinterIndex; }
+  // EPrinter "Printer index out of range" for an index that names no printer.
+  void SetPrinterIndex(Integer index);
+  // A PDF file to print into instead of a printer; empty prints on the selected printer.
+  const std::string& OutputFileName() const { return FOutputFileName; }
+  void SetOutputFileName(const std::string& fileName);
+  // Device resolution in dots per inch (the device's own until set).
+  Integer Resolution() const;
+  void SetResolution(Integer dpi);
+  bool Landscape() const;
+  void SetLandscape(bool landscape);
+
+  // Name of the job, as the spooler shows it.
+  std::string Title;
+
+  // Printable area of the page, in device pixels.
+  Integer PageWidth() const;
+  Integer PageHeight() const;
+  Integer GetDeviceCaps(int index) const;
+
+  bool Printing() const { return FPrinting; }
+  bool Aborted() const { return FAborted; }
+  // 1 on the first page of a job, 0 outside one.
+  Integer PageNumber() const { return FPageNumber; }
+
+  // EPrinter "Printing in progress" when a job runs; "Printer selected is not valid" when
+  // the device cannot be opened; "There is no default printer currently selected" with
+  // neither a printer nor an output file.
+  void BeginDoc();
+  // These three raise EPrinter "Printer is not currently printing" outside a job.
+  void NewPage();
+  void EndDoc();
+  // Drops the job (a PDF file begun is removed), then ends it.
+  void Abort();
+
+  // The current page's canvas (see TPrinterDC::Canvas).
+  TCanvas& Canvas();
+  // The device context: measurements at any time, drawing during a job.
+  TPrinterDC* Handle();
+
+private:
+  friend struct TPrinterImpl;
+  void CheckPrinting() const;
+
+  std::unique_ptr<TPrinterImpl> FImpl;
+  Integer FPrinterIndex = -1;
+  std::string FOutputFileName;
+  bool FPrinting = false;
+  bool FAborted = false;
+  Integer FPageNumber = 0;
+};
+
+// The process-wide printer, made on first use.
+TPrinter& Printer();
+// Makes printer the process-wide one and gives back the one it replaces (nullptr when none
+// had been made yet).
+std::unique_ptr<TPrinter> SetPrinter(std::unique_ptr<TPrinter> printer);
+// Names of the system's printers.
+std::vector<std::string> PrinterNames();

@@ -1,0 +1,73 @@
+#include "shell/About.h"
+
+#include "platform/Files.h"
+#include "platform/ShellApi.h"
+
+const char* const PublisherWebAddress = "https://www.orrelo.org";
+
+TAboutFrm::TAboutFrm(const std::string& AppFolder) : FAppFolder(AppFolder)
+{
+  SetName("AboutFrm");
+  SetCaption("About");
+  SetBorderStyle(bsToolWindow);
+  SetPosition(poMainFormCenter);
+  SetClientSize(330, 330);
+  // 8 points at the screen's resolution.
+  Font().SetHeight(-MulDiv(8, ScreenPixelsPerInch(), 72));
+
+  Panel1 = TComponent::Create<TPanel>(this);
+  Panel1->SetName("Panel1");
+  Panel1->SetParent(this);
+  Panel1->SetBounds(8, 8, 314, 226);
+  Panel1->SetColor(clWhite);
+  Panel1->SetBevelOuter(bvLowered);
+
+  Image1 = TComponent::Create<TImage>(this);
+  Image1->SetName("Image1");
+  Image1->SetParent(Panel1);
+  Image1->SetBounds(2, 2, 310, 200);
+  Image1->SetAutoSize(true);
+
+  auto label = [this](TWinControl* parent, const char* name, Integer x, Integer y) {
+    TLabel* l = TComponent::Create<TLabel>(this);
+    l->SetName(name);
+    l->SetParent(parent);
+    l->Font().Assign(Font());
+    l->SetLeft(x);
+    l->SetTop(y);
+    return l;
+  };
+  VersionLabel = label(Panel1, "VersionLabel", 8, 206);
+
+  Label1 = label(this, "Label1", 8, 244);
+  Label1->SetCaption(PublisherWebAddress);
+  Label1->Font().SetColor(clBlue);
+  Label1->Font().SetStyle(fsUnderline);
+  Label1->SetCursor(crHandPoint);
+  Label1->OnClick = [this](TObject* Sender) { Label1Click(Sender); };
+
+  Label4 = label(this, "Label4", 8, 264);
+  Label4->SetCaption("Telephone: +44 (0)1632 960 000\nFax: +44 (0)1632 960 001");
+
+  SpeedButton1 = TComponent::Create<TSpeedButton>(this);
+  SpeedButton1->SetName("SpeedButton1");
+  SpeedButton1->SetParent(this);
+  SpeedButton1->SetBounds(247, 296, 75, 25);
+  SpeedButton1->SetCaption("OK");
+  SpeedButton1->Font().Assign(Font());
+  SpeedButton1->OnClick = [this](TObject* Sender) { SpeedButton1Click(Sender); };
+
+  FormCreate();
+}
+
+void TAboutFrm::FormCreate()
+{
+  std::string file = FAppFolder + "HTML\\images\\Splash_NB.jpg";
+  if (FileExists(file))
+    Image1->LoadFromFile(file);
+  VersionLabel->SetCaption("Version " + VersionString());
+}
+
+void TAboutFrm::Label1Click(TObject*) { ShellOpen(PublisherWebAddress); }
+
+void TAboutFrm::SpeedButton1Click(TObject*) { SetModalResult(mrOk); }

@@ -1,0 +1,35 @@
+#include "shell/Splash.h"
+
+#include "platform/Files.h"
+
+TSplashFrm::TSplashFrm(const std::string& AppFolder) : FAppFolder(AppFolder)
+{
+  SetName("SplashFrm");
+  SetBorderStyle(bsNone);
+  SetFormStyle(fsStayOnTop);
+  SetPosition(poScreenCenter);
+  SetColor(clWhite);
+  SetClientSize(400, 300);
+  Pic = TComponent::Create<TImage>(this);
+  Pic->SetName("Pic");
+  Pic->SetParent(this);
+  Pic->SetAutoSize(true);
+  OnShow = [this](TObject* Sender) { FormShow(Sender); };
+  FormCreate();
+}
+
+void TSplashFrm::FormCreate()
+{
+  std::string file = FAppFolder + "HTML\\images\\Splash_B.jpg";
+  if (FileExists(file))
+    Pic->LoadFromFile(file);
+}
+
+void TSplashFrm::FormShow(TObject*)
+{
+  // Without a picture the window keeps its declared size.
+  if (Pic->Picture().Empty())
+    return;
+  SetClientSize(Pic->Width(), Pic->Height());
+  CenterOn(Screen().WorkAreaRect());
+}

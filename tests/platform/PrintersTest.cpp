@@ -1,0 +1,116 @@
+#include "platform/Printers.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/Files.h"
+
+namespace {
+
+std::string OutputFile(const char* name) { return std::string(ORRELO_TEST_OUTPUT) + "/" + name; }
+
+template <class F>
+std::string ErrorOf(F&& f)
+{
+  try {
+    f();
+  } catch (const EPrinter& e) {
+    return e.Message;
+  }
+  return "";
+}
+
+}  // namespace
+
+TEST(PrintersTest, PdfJobPagesAndMetrics)
+{
+  std::string file = OutputFile("printer.pdf");
+  TPrinter printer;
+  printer.SetOutputFileName(file);
+  printer.SetResolution(150);
+  EXPECT_EQ(printer.Resolution(), 150);
+  EXPECT_FALSE(printer.Printing());
+  EXPECT_EQ(printer.PageNumber(), 0);
+  // Measurements need no job.
+  Integer w = printer.PageWidth(), h = printer.PageHeight();
+  EXPECT_GT(w, 1000);
+  EXPECT_GT(h, w);   // portrait
+  EXPECT_EQ(printer.GetDeviceCaps(LOGPIXELSX), 150);
+  EXPECT_GE(printer.GetDeviceCaps(PHYSICALWIDTH), w + printer.GetDeviceCaps(PHYSICALOFFSETX));
+  EXPECT_TRUE(printer.GetDeviceCaps(RASTERCAPS) & RC_BITMAP64);
+  EXPECT_EQ(printer.Handle()->GetDeviceCaps(HORZRES), w);
+
+  printer.Title = "A job name longer than the thirty-one characters a spooler shows";
+  printer.BeginDoc();
+  EXPECT_TRUE(printer.Printing());
+  EXPECT_EQ(printer.PageNumber(), 1);
+  TCanvas& c = printer.Canvas();
+  EXPECT_EQ(c.GetDeviceCaps(HORZRES), w);
+  EXPECT_EQ(c.GetDeviceCaps(LOGPIXELSY), 150);
+  c.Font().SetName("Arial");
+  c.Font().SetSize(10);
+  // Ten points at 150 dpi.
+  EXPECT_NEAR(c.GetTextMetrics().tmHeight, 24, 4);
+  c.TextOut(0, 0, "Page one");
+  c.Brush().SetColor(clRed);
+  c.FillRect(Rect(100, 100, 400, 300));
+  printer.NewPage();
+  EXPECT_EQ(printer.PageNumber(), 2);
+  printer.Canvas().TextOut(0, 0, "Page two");
+  EXPECT_EQ(ErrorOf([&] { printer.BeginDoc(); }), "Printing in progress");
+  EXPECT_EQ(ErrorOf([&] { printer.SetResolution(300); }), "Printing in progress");
+  printer.EndDoc();
+  EXPECT_FALSE(printer.Printing());
+  EXPECT_EQ(printer.PageNumber(), 0);
+
+  std::vector<uint8_t> bytes = ReadFileBytes(file, 1 << 24);
+  ASSERT_GT(bytes.size(), 100u);
+  EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 5), "%PDF-");
+  std::string text(bytes.begin(), bytes.end());
+  EXPECT_NE(text.find("/Count 2"), std::string::npos);
+}
+
+TEST(PrintersTest, OutsideAJobAndAborted)
+{
+  TPrinter printer;
+  EXPECT_EQ(ErrorOf([&] { printer.NewPage(); }), "Printer is not currently printing");
+  EXPECT_EQ(ErrorOf([&] { printer.EndDoc(); }), "Printer is not currently printing");
+  EXPECT_EQ(ErrorOf([&] { printer.Abort(); }), "Printer is not currently printing");
+  EXPECT_EQ(ErrorOf([&] { printer.Canvas(); }), "Printer is not currently printing");
+  EXPECT_EQ(ErrorOf([&] { printer.SetPrinterIndex(int(PrinterNames().size())); }), "Printer index out of range");
+
+  std::string file = OutputFile("aborted.pdf");
+  printer.SetOutputFileName(file);
+  printer.SetResolution(72);
+  printer.BeginDoc();
+  printer.Canvas().TextOut(10, 10, "never printed");
+  printer.Abort();
+  EXPECT_TRUE(printer.Aborted());
+  EXPECT_FALSE(printer.Printing());
+  EXPECT_FALSE(FileExists(file));
+
+  // A printer destroyed in a job ends it, so what was printed is kept.
+  std::string kept = OutputFile("kept.pdf");
+  {
+    TPrinter p;
+    p.SetOutputFileName(kept);
+    p.SetResolution(72);
+    p.BeginDoc();
+    p.Canvas().TextOut(10, 10, "kept");
+  }
+  EXPECT_TRUE(FileExists(kept));
+}
+
+TEST(PrintersTest, ProcessWidePrinterCanBeReplaced)
+{
+  TPrinter& first = Printer();
+  EXPECT_EQ(&Printer(), &first);
+  auto mine = std::make_unique<TPrinter>();
+  TPrinter* raw = mine.get();
+  std::unique_ptr<TPrinter> old = SetPrinter(std::move(mine));
+  EXPECT_EQ(old.get(), &first);
+  EXPECT_EQ(&Printer(), raw);
+  SetPrinter(std::move(old));
+  EXPECT_EQ(&Printer(), &first);
+}

@@ -1,0 +1,193 @@
+#include "platform/StdCtrls.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "platform/Application.h"
+
+namespace {
+
+// Runs f from the message loop once a modal loop is running.
+void Later(std::function<void()> f)
+{
+  auto holder = std::make_shared<std::function<void()>>(std::move(f));
+  auto wnd = std::make_shared<HWND>(0);
+  *wnd = AllocateHWnd([holder, wnd](TMessage&) {
+    DeallocateHWnd(*wnd);
+    (*holder)();
+  });
+  PostMessage(*wnd, WM_USER, 0, 0);
+}
+
+// Modal loops end at once while the application is quitting (an earlier test may have
+// left it so); the body runs from a message loop of its own.
+void InMessageLoop(std::function<void()> body)
+{
+  Later([&] {
+    body();
+    Application->Terminate();
+  });
+  Application->Run();
+}
+
+void Click(TControl* c)
+{
+  TPoint p = c->ClientToScreen({c->Width() / 2, c->Height() / 2});
+  SimulateMouse(TInputKind::MouseDown, p);
+  SimulateMouse(TInputKind::MouseUp, p);
+}
+
+}  // namespace
+
+TEST(StdCtrlsTest, LabelSizesToItsText)
+{
+  TForm form;
+  TLabel* label = TComponent::Create<TLabel>(&form);
+  label->SetParent(&form);
+  label->SetCaption("Cam shape");
+  TBitmap probe(1, 1);
+  probe.Canvas().Font().Assign(label->Font());
+  EXPECT_EQ(label->Width(), probe.Canvas().TextWidth("Cam shape"));
+  EXPECT_EQ(label->Height(), probe.Canvas().TextHeight("Cam shape"));
+  Integer w = label->Width();
+  label->Font().SetHeight(-22);
+  EXPECT_GT(label->Width(), w);
+  label->SetAutoSize(false);
+  TRect kept = label->BoundsRect();
+  label->SetCaption("A much longer caption than before");
+  EXPECT_EQ(label->BoundsRect(), kept);
+
+  // Transparent: it paints in its parent's colour.
+  form.SetColor(clWhite);
+  EXPECT_EQ(EffectiveColor(*label), clWhite);
+  TBitmap shot(200, 50);
+  label->PaintTo(shot.Canvas(), 0, 0);
+  EXPECT_EQ(shot.GetPixel(label->Width() - 1, label->Height() - 1) & 0xFFFFFF, clWhite);
+}
+
+TEST(StdCtrlsTest, ButtonsEndAModalShowingWithTheirResult)
+{
+  InMessageLoop([] {
+    TDialogForm form;
+    form.SetPosition(poScreenCenter);
+    form.SetClientSize(200, 100);
+    TButton* ok = TComponent::Create<TButton>(&form);
+    ok->SetParent(&form);
+    ok->SetBounds(10, 60, 75, 25);
+    ok->SetCaption("OK");
+    ok->SetModalResult(mrOk);
+    ok->SetDefault(true);
+    TButton* cancel = TComponent::Create<TButton>(&form);
+    cancel->SetParent(&form);
+    cancel->SetBounds(100, 60, 75, 25);
+    cancel->SetModalResult(mrCancel);
+    cancel->SetCancel(true);
+    int clicks = 0;
+    ok->OnClick = [&](TObject*) { ++clicks; };
+
+    TForm other;
+    other.Show();
+    Later([&] {
+      EXPECT_TRUE(form.Modal());
+      EXPECT_FALSE(other.Enabled());
+      Click(ok);
+  });
+  EXPECT_EQ(form.ShowModal(), mrOk);
+  EXPECT_EQ(clicks, 1);
+  EXPECT_FALSE(form.Visible());
+  EXPECT_FALSE(form.Modal());
+  EXPECT_TRUE(other.Enabled());
+  // Centred on the work area.
+  TRect work = Screen().WorkAreaRect();
+  EXPECT_EQ(form.Left(), work.Left + (work.Width() - form.Width()) / 2);
+
+  Later([&] { form.Close(); });
+  EXPECT_EQ(form.ShowModal(), mrCancel);
+
+  Later([&] {
+    Word key = VK_ESCAPE;
+    form.DispatchKeyDown(key, 0);
+  });
+  EXPECT_EQ(form.ShowModal(), mrCancel);
+  Later([&] {
+    Word key = VK_RETURN;
+    form.DispatchKeyDown(key, 0);
+  });
+  EXPECT_EQ(form.ShowModal(), mrOk);
+  EXPECT_EQ(clicks, 2);
+  });
+}
+
+TEST(StdCtrlsTest, SpeedButtonsStayDownInAGroup)
+{
+  TForm form;
+  TSpeedButton* b = TComponent::Create<TSpeedButton>(&form);
+  b->SetParent(&form);
+  b->Click();
+  EXPECT_FALSE(b->Down());   // no group: never stays down
+  b->SetGroupIndex(1);
+  b->Click();
+  EXPECT_TRUE(b->Down());
+  b->Click();
+  EXPECT_TRUE(b->Down());    // all up not allowed
+  b->SetAllowAllUp(true);
+  b->Click();
+  EXPECT_FALSE(b->Down());
+  int clicks = 0;
+  b->OnClick = [&](TObject*) { ++clicks; };
+  b->Click();
+  EXPECT_EQ(clicks, 1);
+}
+
+TEST(StdCtrlsTest, PanelsImagesAndPaintBoxes)
+{
+  TForm form;
+  form.SetBounds(0, 0, 300, 200);
+  TPanel* panel = TComponent::Create<TPanel>(&form);
+  panel->SetParent(&form);
+  panel->SetBounds(0, 0, 200, 150);
+  panel->SetBevelOuter(bvLowered);
+  panel->SetBorderWidth(2);
+  panel->SetColor(clWhite);
+  EXPECT_EQ(panel->InnerRect(), Rect(3, 3, 197, 147));
+  TImage* image = TComponent::Create<TImage>(panel);
+  image->SetParent(panel);
+  image->SetAlign(alClient);
+  EXPECT_EQ(image->BoundsRect(), Rect(3, 3, 197, 147));
+
+  TImage* sized = TComponent::Create<TImage>(panel);
+  sized->SetParent(panel);
+  sized->SetLeft(150);
+  sized->SetTop(100);
+  sized->SetAutoSize(true);
+  TBitmap pic(30, 20);
+  pic.Fill(clRed);
+  sized->SetPicture(pic);
+  EXPECT_EQ(sized->Width(), 30);
+  EXPECT_EQ(sized->Height(), 20);
+
+  image->SetPicture(pic);
+  image->SetCenter(true);
+  TBitmap shot(200, 150);
+  panel->PaintTo(shot.Canvas(), 0, 0);
+  // Lowered bevel: shadow top-left, highlight bottom-right; the picture centred on white.
+  EXPECT_EQ(shot.GetPixel(0, 0) & 0xFFFFFF, ColorToRGB(clBtnShadow) & 0xFFFFFF);
+  EXPECT_EQ(shot.GetPixel(199, 149) & 0xFFFFFF, ColorToRGB(clBtnHighlight) & 0xFFFFFF);
+  EXPECT_EQ(shot.GetPixel(100, 75) & 0xFFFFFF, clRed);
+  EXPECT_EQ(shot.GetPixel(20, 75) & 0xFFFFFF, clWhite);
+  EXPECT_EQ(shot.GetPixel(160, 110) & 0xFFFFFF, clRed);
+
+  TPaintBox* box = TComponent::Create<TPaintBox>(&form);
+  box->SetParent(&form);
+  box->SetBounds(0, 0, 50, 40);
+  int paints = 0;
+  box->OnPaint = [&](TObject*) {
+    ++paints;
+    box->Canvas().FillRect(Rect(0, 0, 10, 10), clBlue);
+  };
+  TBitmap boxShot(50, 40);
+  box->PaintTo(boxShot.Canvas(), 0, 0);
+  EXPECT_EQ(paints, 1);
+  EXPECT_EQ(boxShot.GetPixel(5, 5) & 0xFFFFFF, clBlue);
+}
