@@ -1,8 +1,11 @@
 # One static library per folder: every .cpp of the folder (and of the listed subfolders)
 # goes in, so adding a module never means editing a build file.
 function(orrelo_library name)
-  cmake_parse_arguments(ARG "" "" "SUBDIRS;DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SUBDIRS;DEPS;EXCLUDE" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  foreach(ex IN LISTS ARG_EXCLUDE)
+    list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${ex})
+  endforeach()
   foreach(sub IN LISTS ARG_SUBDIRS)
     file(GLOB more CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${sub}/*.cpp)
     list(APPEND sources ${more})
