@@ -263,6 +263,26 @@ private:
   void DoScript();
   void DoPre();
   void DoTable(const TSymbolSet& Term);
+  // A column specification of COL or COLGROUP.
+  struct TColSpec {
+    int32_t Width = 0;   // pixels, or tenths of a percent
+    bool Percent = false;
+    int32_t Span = 1;
+    std::string Align;
+    AlignmentType VAlign = AMiddle;
+    bool VAlignGiven = false;
+  };
+  std::vector<TColSpec> Columns;   // of the table being read
+  void AddColumns(TAttributeList& L, const TColSpec& Defaults);
+  static AlignmentType VAlignOf(const std::string& Text, AlignmentType Default);
+  // The table being built, in the layout module's terms.
+  void TableBegin(TAttributeList& L, JustifyType Enclosing);
+  void TableAddColumn(const TColSpec& C, int32_t Span);
+  TCellBasic* TableCaption(TAttributeList& L, bool Bottom);
+  void TableRow(TAttributeList* L);
+  TCellBasic* TableCell(TAttributeList& L, AlignmentType VAlign);
+  void TableEnd();
+  void DispatchOne(const TSymbolSet& Term);
   // Skips a symbol that did not move the reader on, so no loop can stall.
   void Progress(uint64_t Before)
   {
@@ -520,6 +540,24 @@ void THtmlParser::AddPage()
   CloseSection();
 }
 
+void THtmlParser::TableBegin(TAttributeList& L, JustifyType Enclosing) {}
+
+void THtmlParser::TableAddColumn(const TColSpec& C, int32_t Span) {}
+
+TCellBasic* THtmlParser::TableCaption(TAttributeList& L, bool Bottom)
+{
+  return SectionList;
+}
+
+void THtmlParser::TableRow(TAttributeList* L) {}
+
+TCellBasic* THtmlParser::TableCell(TAttributeList& L, AlignmentType VAlign)
+{
+  return SectionList;
+}
+
+void THtmlParser::TableEnd() {}
+
 void THtmlParser::NewPreSection()
 {
   CloseSection();
@@ -534,6 +572,14 @@ void THtmlParser::MainLoop(const TSymbolSet& Term)
 {
   while (Sy() != EofSy && !Term[Sy()]) {
     const uint64_t before = SymbolsRead;
+    DispatchOne(Term);
+    Progress(before);
+  }
+}
+
+void THtmlParser::DispatchOne(const TSymbolSet& Term)
+{
+  {
     switch (Sy()) {
     case TitleSy:
       DoTitle();
@@ -602,7 +648,6 @@ void THtmlParser::MainLoop(const TSymbolSet& Term)
         Next();
       break;
     }
-    Progress(before);
   }
 }
 
@@ -1255,8 +1300,52 @@ void THtmlParser::DoPre()
 
 // ---- tables ----
 
+void THtmlParser::AddColumns(TAttributeList& L, const TColSpec& Defaults)
+{
+  TColSpec c = Defaults;
+  if (const TAttribute* a = L.Find(AlignSy))
+    c.Align = LowerCase(Trim(a->Name));
+  if (const TAttribute* a = L.Find(VAlignSy)) {
+    c.VAlign = VAlignOf(a->Name, c.VAlign);
+    c.VAlignGiven = true;
+  }
+  if (const TAttribute* a = L.Find(WidthSy)) {
+    if (a->Name.find('%') != std::string::npos) {
+      if (a->Value >= 1 && a->Value <= 100) {
+        c.Width = a->Value * 10;
+        c.Percent = true;
+      }
+    } else if (a->Value >= 0) {
+      c.Width = std::min(a->Value, MaxImageSide);
+      c.Percent = false;
+    }
+  }
+  int32_t span = c.Span;
+  if (const TAttribute* a = L.Find(SpanSy))
+    span = a->Value;
+  span = std::clamp(span, 1, MaxTableColumns);
+  for (int32_t i = 0; i < span && static_cast<int32_t>(Columns.size()) < MaxTableColumns; ++i)
+    Columns.push_back(c);
+  TableAddColumn(c, span);
+}
+
+AlignmentType THtmlParser::VAlignOf(const std::string& Text, AlignmentType Default)
+{
+  const std::string v = LowerCase(Trim(Text));
+  if (v == "top")
+    return ATop;
+  if (v == "middle" || v == "center")
+    return AMiddle;
+  if (v == "bottom")
+    return ABottom;
+  if (v == "baseline")
+    return ABaseLine;
+  return Default;
+}
+
 void THtmlParser::DoTable(const TSymbolSet& Term)
 {
+  // Tables nest ten deep at most; a deeper one's content flows into the enclosing cell.
   if (TableLevel >= MaxTableNesting || !Nest()) {
     Next();
     return;
@@ -1264,39 +1353,173 @@ void THtmlParser::DoTable(const TSymbolSet& Term)
   if (InHref)
     EndLink();
   CloseSection();
-  TCellBasic* savedCell = SectionList;
+  TCellBasic* outer = SectionList;
   const bool savedNoBreak = NoBreak;
   const int32_t savedListLevel = ListLevel;
+  std::vector<TColSpec> savedColumns = std::move(Columns);
+  Columns.clear();
   ListLevel = 0;
   ++TableLevel;
-  const int props = PropStack.Count();
-  PushProp("table", T.Attributes);
+  const JustifyType enclosing = Top().GetTextAlign();
+  const int propsBefore = PropStack.Count();
+  std::unique_ptr<TAttributeList> attrs = CopyAttributes(T.Attributes);
+  PushProp("table", *attrs);
+  const int tableProps = PropStack.Count();
+  TableBegin(*attrs, enclosing);
+  std::unique_ptr<TCellManager> cells;
+  bool rowOpen = false;
+  int rowProps = tableProps;
+  AlignmentType rowVAlign = AMiddle;
   Next();
+
   const TSymbolSet cellTerm = Set({TDSy, THSy, TRSy, TREndSy, TableEndSy, CaptionSy, CaptionEndSy, ColSy, ColGroupSy, ColGroupEndSy});
   while (Sy() != EofSy && Sy() != TableEndSy) {
     const uint64_t before = SymbolsRead;
     switch (Sy()) {
-    case TDSy:
-    case THSy:
-    case CaptionSy:
+    case ColGroupSy: {
+      // The group's attributes are the defaults of its COL tags; without any it is one span.
+      std::unique_ptr<TAttributeList> group = CopyAttributes(T.Attributes);
+      TColSpec defaults;
+      if (const TAttribute* a = group->Find(AlignSy))
+        defaults.Align = LowerCase(Trim(a->Name));
+      defaults.VAlign = VAlignOf(AttrText(VAlignSy), AMiddle);
+      defaults.VAlignGiven = Attr(VAlignSy) != nullptr;
+      Next();
+      bool cols = false;
+      while (Sy() == ColSy) {
+        TColSpec d = defaults;
+        TAttributeList merged;
+        for (const auto& a : *group)
+          if (!T.Attributes.Find(a->Which))
+            merged.Add(std::make_unique<TAttribute>(*a));
+        for (const auto& a : T.Attributes)
+          merged.Add(std::make_unique<TAttribute>(*a));
+        AddColumns(merged, d);
+        cols = true;
+        Next();
+      }
+      if (!cols)
+        AddColumns(*group, defaults);
+      if (Sy() == ColGroupEndSy)
+        Next();
+      break;
+    }
+    case ColSy:
+      AddColumns(T.Attributes, TColSpec());
+      Next();
+      break;
+    case CaptionSy: {
       CloseSection();
-      PopTo(props + 1);
-      PushProp(TagName(Sy()), T.Attributes);
+      PopTo(tableProps);
+      rowOpen = false;
+      const bool bottom = LowerCase(Trim(AttrText(AlignSy))) == "bottom";
+      PushProp("caption", T.Attributes);
+      SectionList = TableCaption(T.Attributes, bottom);
       Next();
       MainLoop(cellTerm);
       CloseSection();
+      SectionList = outer;
+      PopTo(tableProps);
+      if (Sy() == CaptionEndSy)
+        Next();
+      break;
+    }
+    case TRSy:
+      CloseSection();
+      SectionList = outer;
+      PopTo(tableProps);
+      if (PushProp("tr", T.Attributes))
+        AlignFrom(T.Attributes);
+      rowProps = PropStack.Count();
+      rowVAlign = VAlignOf(AttrText(VAlignSy), AMiddle);
+      TableRow(&T.Attributes);
+      rowOpen = true;
+      if (cells)
+        cells->NewRow();
+      Next();
+      break;
+    case TREndSy:
+      CloseSection();
+      SectionList = outer;
+      PopTo(tableProps);
+      rowOpen = false;
+      Next();
+      break;
+    case TDSy:
+    case THSy: {
+      CloseSection();
+      if (!rowOpen) {
+        PopTo(tableProps);
+        rowProps = tableProps;
+        rowVAlign = AMiddle;
+        TableRow(nullptr);
+        rowOpen = true;
+        if (cells)
+          cells->NewRow();
+      }
+      PopTo(rowProps);
+      const bool th = Sy() == THSy;
+      std::unique_ptr<TAttributeList> cellAttrs = CopyAttributes(T.Attributes);
+      PushProp(th ? "th" : "td", *cellAttrs);
+      // The column's alignment first, then the cell's own.
+      AlignmentType valign = rowVAlign;
+      if (!Columns.empty()) {
+        if (!cells)
+          cells = std::make_unique<TCellManager>(static_cast<int32_t>(Columns.size()));
+        if (cells->Rows().empty())
+          cells->NewRow();
+        const TAttribute* cs = cellAttrs->Find(ColSpanSy);
+        const TAttribute* rs = cellAttrs->Find(RowSpanSy);
+        int32_t colSpan = cs ? cs->Value : 1;
+        const int32_t col = cells->FindColumn(colSpan, rs ? rs->Value : 1);
+        if (col >= 0 && col < static_cast<int32_t>(Columns.size())) {
+          const TColSpec& c = Columns[static_cast<size_t>(col)];
+          if (c.Align == "left" || c.Align == "center" || c.Align == "right" || c.Align == "justify")
+            Top().SetProperty(TextAlign, c.Align);
+          if (!cellAttrs->Find(VAlignSy) && c.VAlignGiven)
+            valign = c.VAlign;
+        }
+        if (cs && cs->Value != colSpan)
+          for (const auto& a : *cellAttrs)
+            if (a->Which == ColSpanSy)
+              a->Value = colSpan;
+      }
+      AlignFrom(*cellAttrs);
+      if (PropString(Top().Props[TextAlign]) == "none") {
+        Top().Props[TextAlign] = std::string(th ? "center" : "left");
+        Top().Originals[TextAlign] = true;
+      }
+      valign = VAlignOf(AttrText(VAlignSy), valign);
+      SectionList = TableCell(*cellAttrs, valign);
+      NoBreak = cellAttrs->Find(NoWrapSy) && !cellAttrs->Find(WidthSy);
+      Next();
+      MainLoop(cellTerm);
+      CloseSection();
+      SectionList = outer;
+      NoBreak = savedNoBreak;
+      break;
+    }
+    case TDEndSy:
+    case THEndSy:
+    case ColGroupEndSy:
+    case CaptionEndSy:
+      Next();
       break;
     default:
-      Next();
+      // Text and tags outside the cells go after the table.
+      SectionList = outer;
+      DispatchOne(cellTerm);
       break;
     }
     Progress(before);
   }
   CloseSection();
-  PopTo(props);
-  SectionList = savedCell;
+  SectionList = outer;
+  TableEnd();
+  PopTo(propsBefore);
   NoBreak = savedNoBreak;
   ListLevel = savedListLevel;
+  Columns = std::move(savedColumns);
   --TableLevel;
   ChangeFont();
   if (Sy() == TableEndSy)
