@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "html/Htmlsbs1.h"
 #include "html/Htmlsubs.h"
 #include "html/Readhtml.h"
 #include "html/StylePars.h"
@@ -151,7 +152,10 @@ private:
   TPropStack PropStack;
   TCellBasic* SectionList = nullptr;   // the cell that receives new sections
   std::unique_ptr<TSection> Section;   // the paragraph being filled
+  TBodyBlock* BodyBlock = nullptr;
   TCellBasic* BodyCell = nullptr;     // the cell of the body block
+  ThtmlTable* Table = nullptr;        // the table being read, and its open row
+  TCellList* Row = nullptr;
   TUrlTarget CurrentURLTarget;
   bool InHref = false;
   ThtmlForm* CurrentForm = nullptr;
@@ -505,17 +509,48 @@ THtmlParser::TSaved THtmlParser::OpenBlock(TAttributeList* L, bool ListBlock)
 {
   CloseSection();
   TSaved s{SectionList, PropStack.Count()};
+  auto block = std::make_unique<TBlock>(&MasterList, Top(), SectionList, L);
+  block->IsListBlock = ListBlock;
+  TBlockCell* cell = block->MyCell.get();
+  SectionList->Add(std::move(block));
+  SectionList = cell;
   return s;
 }
 
 THtmlParser::TSaved THtmlParser::OpenListItem(TAttributeList* L, const TListInfo& List, int32_t Number)
 {
-  return OpenBlock(L, false);
+  CloseSection();
+  TSaved s{SectionList, PropStack.Count()};
+  ListKind kind = lkItem;
+  switch (List.Sy) {
+  case OLSy:
+    kind = lkOrdered;
+    break;
+  case ULSy:
+  case DirSy:
+  case MenuSy:
+    kind = lkUnordered;
+    break;
+  case DLSy:
+    kind = lkDefinition;
+    break;
+  default:
+    break;
+  }
+  auto block = std::make_unique<TBlockLI>(&MasterList, Top(), SectionList, kind, Number, List.NumberType, List.Plain, ListLevel, L);
+  TBlockCell* cell = block->MyCell.get();
+  SectionList->Add(std::move(block));
+  SectionList = cell;
+  return s;
 }
 
 void THtmlParser::CloseBlock(const TSaved& S, bool CollapseBottom)
 {
   CloseSection();
+  // The last block's automatic bottom margin moves out to the block that ends here.
+  if (CollapseBottom && SectionList && SectionList->CheckLastBottomMargin())
+    if (auto* cell = dynamic_cast<TBlockCell*>(SectionList); cell && cell->OwnerBlock)
+      cell->OwnerBlock->SetAutoBottomMargin();
   SectionList = S.Cell;
   PopTo(S.Props);
 }
@@ -523,47 +558,78 @@ void THtmlParser::CloseBlock(const TSaved& S, bool CollapseBottom)
 void THtmlParser::NewBodyBlock(TAttributeList* L)
 {
   CloseSection();
-  SectionList = &MasterList;
-  BodyCell = SectionList;
-  TColor c;
-  if (Top().GetBackgroundColor(c))
-    MasterList.SetBackground(c);
+  // The body block it replaces holds nothing yet.
+  if (BodyBlock) {
+    const int i = MasterList.IndexOf(BodyBlock);
+    if (i >= 0)
+      MasterList.Delete(i);
+  }
+  auto body = std::make_unique<TBodyBlock>(&MasterList, Top(), &MasterList, L);
+  BodyBlock = body.get();
+  BodyCell = body->MyCell.get();
+  MasterList.Add(std::move(body));
+  SectionList = BodyCell;
 }
 
 void THtmlParser::AddHorzLine(TAttributeList& L)
 {
   CloseSection();
+  const bool pushed = PushProp("hr", L);
+  auto line = std::make_unique<THorzLine>(&MasterList, &L, Top());
+  SectionList->Add(std::make_unique<THRBlock>(&MasterList, Top(), SectionList, std::move(line), &L));
+  if (pushed)
+    PropStack.Pop();
 }
 
 void THtmlParser::AddPage()
 {
   CloseSection();
+  SectionList->Add(std::make_unique<TPage>(&MasterList));
 }
 
-void THtmlParser::TableBegin(TAttributeList& L, JustifyType Enclosing) {}
+void THtmlParser::TableBegin(TAttributeList& L, JustifyType Enclosing)
+{
+  auto table = std::make_unique<ThtmlTable>(&MasterList, &L, &Top());
+  Table = table.get();
+  SectionList->Add(std::make_unique<TTableBlock>(&MasterList, Top(), SectionList, std::move(table), &L, Enclosing));
+  Row = nullptr;
+}
 
-void THtmlParser::TableAddColumn(const TColSpec& C, int32_t Span) {}
+void THtmlParser::TableAddColumn(const TColSpec& C, int32_t Span)
+{
+  Table->AddColumn(C.Width, C.Percent, Span, C.Align, C.VAlign);
+}
 
 TCellBasic* THtmlParser::TableCaption(TAttributeList& L, bool Bottom)
 {
-  return SectionList;
+  Table->Caption = std::make_unique<TCellObj>(&MasterList, AMiddle, &L, &Top());
+  Table->TopCaption = !Bottom;
+  Row = nullptr;
+  return Table->Caption->Cell.get();
 }
 
-void THtmlParser::TableRow(TAttributeList* L) {}
+void THtmlParser::TableRow(TAttributeList* L)
+{
+  Row = Table->Rows.Add(std::make_unique<TCellList>(L, &Top()));
+}
 
 TCellBasic* THtmlParser::TableCell(TAttributeList& L, AlignmentType VAlign)
 {
-  return SectionList;
+  if (!Row)
+    TableRow(nullptr);
+  return Row->Add(std::make_unique<TCellObj>(&MasterList, VAlign, &L, &Top()))->Cell.get();
 }
 
-void THtmlParser::TableEnd() {}
+void THtmlParser::TableEnd()
+{
+  Table = nullptr;
+  Row = nullptr;
+}
 
 void THtmlParser::NewPreSection()
 {
   CloseSection();
-  Section = std::make_unique<TSection>(&MasterList, nullptr, Top(), InHref ? &CurrentURLTarget : nullptr);
-  Section->KeepEmpty = true;
-  Section->NoBreak = true;
+  Section = std::make_unique<TPreFormated>(&MasterList, nullptr, Top(), InHref ? &CurrentURLTarget : nullptr);
 }
 
 // ---- the main loop ----
@@ -1357,6 +1423,8 @@ void THtmlParser::DoTable(const TSymbolSet& Term)
   const bool savedNoBreak = NoBreak;
   const int32_t savedListLevel = ListLevel;
   std::vector<TColSpec> savedColumns = std::move(Columns);
+  ThtmlTable* const savedTable = Table;
+  TCellList* const savedRow = Row;
   Columns.clear();
   ListLevel = 0;
   ++TableLevel;
@@ -1516,6 +1584,8 @@ void THtmlParser::DoTable(const TSymbolSet& Term)
   CloseSection();
   SectionList = outer;
   TableEnd();
+  Table = savedTable;
+  Row = savedRow;
   PopTo(propsBefore);
   NoBreak = savedNoBreak;
   ListLevel = savedListLevel;

@@ -5,8 +5,15 @@
 void ReadhtmlParserTest::Collect(const TCellBasic& Cell, std::vector<TSection*>& Out)
 {
   for (const auto& s : Cell) {
-    if (auto* t = dynamic_cast<TSection*>(s.get()))
+    if (auto* t = dynamic_cast<TSection*>(s.get())) {
       Out.push_back(t);
+    } else if (auto* b = dynamic_cast<TBlock*>(s.get())) {
+      Collect(*b->MyCell, Out);
+    } else if (auto* tb = dynamic_cast<ThtmlTable*>(s.get())) {
+      for (TCellObj* c : tb->CellsInOrder())
+        if (c && c->Cell)
+          Collect(*c->Cell, Out);
+    }
   }
 }
 
