@@ -61,3 +61,7 @@ protected:
 
   THtmlParseContext Ctx;
 };
+
+// The section tree as text: blocks by tag with their content in brackets, text sections
+// quoted, preformatted lines as pre'...', tables as rows of cells.
+std::string DumpTree(const TCellBasic& Cell);
