@@ -906,7 +906,10 @@ void THtmlParser::DoCommon(const TSymbolSet& Term)
 void THtmlParser::DoFont()
 {
   const bool base = Sy() == BaseFontSy;
-  PushProp("font", T.Attributes);
+  if (!PushProp("font", T.Attributes)) {
+    Next();   // too deep: the enclosing context stays as it is
+    return;
+  }
   TProperties& p = Top();
   if (const TAttribute* a = Attr(SizeSy)) {
     const std::string v = Trim(a->Name);
