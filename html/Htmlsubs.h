@@ -9,6 +9,7 @@
 // the window X and the document Y.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -445,6 +446,331 @@ protected:
 class TBlockCell : public TCellBasic {
 public:
   using TCellBasic::TCellBasic;
+  TBlock* OwnerBlock = nullptr;   // the block whose content it is
+};
+
+// ---- blocks ----
+
+class THorzLine;
+class ThtmlTable;
+
+// A block element: a box of margins, borders and padding around a cell of sections, with
+// margin collapsing, floating, clearing, positioning, backgrounds and page-break requests.
+class TBlock : public TSectionBase {
+public:
+  // Reads the box from Prop; collapses its top margin with what AnOwnerCell holds last
+  // (the block is added to AnOwnerCell afterwards).
+  TBlock(TSectionList* AMasterList, TProperties& Prop, TCellBasic* AnOwnerCell, TAttributeList* Attributes);
+  // The printing copy.
+  TBlock(TSectionList* AMasterList, const TBlock& T);
+  ~TBlock() override;
+
+  TCellBasic* OwnerCell = nullptr;
+  std::unique_ptr<TBlockCell> MyCell;
+  // The element's box properties as written, converted at every layout for its width.
+  std::unique_ptr<TProperties> BoxProps;
+  TColor BGColor = NoColor, BorderColor = NoColor;
+  TColor FontColor = clBlack;                  // borders without a colour of their own
+  std::array<int32_t, 16> MargArray{};         // box values in pixels for the last layout
+  int32_t EmSize = 16, ExSize = 8;
+  std::unique_ptr<TImageObj> BGImage;
+  PtPositionRec BGPosition{};
+  bool HasBorderStyle = false;
+  AlignmentType FloatLR = ANone;               // ANone, ALeft or ARight
+  ClearAttrType ClearAttr = clrNone;
+  bool TopAuto = false, BottomAuto = false;
+  PositionType Positioning = posStatic;
+  bool Visibility = true;                      // false: hidden
+  bool DisplayNone = false;
+  bool BreakBefore = false, BreakAfter = false, KeepIntact = false;
+  std::string TagClass;                        // "tag.class"
+  std::string Title;
+  bool IsListBlock = false;                    // OL, UL, DIR, MENU: room for markers
+
+  // Results of the last layout (X values relative to the layout X).
+  int32_t NewWidth = 0;                        // content width
+  int32_t ClearAddon = 0;
+  int32_t Indent = 0;                          // layout X to the content's left
+  int32_t BoxLeft = 0;                         // layout X to the border box's left
+  int32_t BoxTop = 0, BoxBot = 0;              // document Y of the border box
+  int32_t LeftP = 0, TopP = 0;                 // positioning offsets in effect
+  TRect MyRect{};                              // border box as last drawn (window X, document Y)
+  // Sections in drawing order (stacking levels), built after the first layout.
+  std::vector<TSectionBase*> DrawList;
+
+  std::unique_ptr<TSectionBase> CreateCopy(TSectionList* AMasterList) const override;
+  int32_t Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, int32_t AHeight, IndentManager& IMgr, int32_t& MaxWidth,
+                 int32_t& Curs) override;
+  int32_t Draw(TCanvas& Canvas, const TRect& ARect, IndentManager& IMgr, int32_t X, int32_t XRef, int32_t YRef) override;
+  uint32_t LinkAt(TCanvas& Canvas, int32_t X, int32_t Y, TLinkInfo& Info) override;
+  TFloatingObj* ObjectAt(int32_t X, int32_t Y, int32_t& IX, int32_t& IY) override;
+  int32_t CursorAt(TCanvas& Canvas, int32_t X, int32_t Y, TCursorInfo& Info) override;
+  int32_t FindString(int32_t From, const std::u16string& ToFind, bool MatchCase) override;
+  int32_t FindStringBackward(int32_t From, const std::u16string& ToFind, bool MatchCase) override;
+  int32_t SourcePosOf(int32_t Pos) const override;
+  int32_t DocPosOf(int32_t SourcePos, bool Backward) const override;
+  bool CursorToXY(TCanvas& Canvas, int32_t Cursor, int32_t& X, int32_t& Y) override;
+  bool CharAt(int32_t Pos, char16_t& Ch, TSectionBase*& Obj) override;
+  void MinMaxWidth(TCanvas& Canvas, int32_t& Min, int32_t& Max) override;
+  void CopyToClipboard() override;
+  void AddToPositionList(std::vector<TSectionBase*>& List) override;
+  bool IsFlowBlock() const override { return Positioning != posAbsolute; }
+  bool ClearAutoBottomMargin() override;
+  // At the end of a container whose last block lost its automatic bottom margin: this
+  // block takes an automatic one (14 pixels) instead.
+  void SetAutoBottomMargin();
+  // The element's tag ("p", "ul", "li", ...).
+  std::string Tag() const;
+
+protected:
+  // ACollapse false: the descendant collapses the top margin itself once it is complete.
+  TBlock(TSectionList* AMasterList, TProperties& Prop, TCellBasic* AnOwnerCell, TAttributeList* Attributes, bool ACollapse);
+  // Pixel box values for a layout in BaseWidth, with the count of auto values among width
+  // and the horizontal margins.
+  void ConvertBox(int32_t BaseWidth, int32_t BaseHeight, int32_t& AutoCount);
+  // The content width for the available width; sets auto margins.
+  virtual int32_t FindWidth(TCanvas& Canvas, int32_t AWidth, int32_t AHeight, int32_t AutoCount);
+  void CollapseMargins();
+  int32_t HorzExtras() const;   // margins, borders and paddings left and right (auto as 0)
+  void DrawBlock(TCanvas& Canvas, const TRect& ARect, IndentManager& IMgr, int32_t X);
+  void DrawBorders(TCanvas& Canvas, const TRect& BorderBox);
+  void BuildDrawList();
+  int32_t FLastLayoutWidth = 0;
+};
+
+// Tiles a background picture into the padding box PB (window coordinates) from its
+// position values, drawing only the tiles that meet ARect.
+void DrawTiledBackground(TSectionList* Doc, TCanvas& Canvas, TImageObj& Image, const PtPositionRec& Pos, const TRect& PB, const TRect& ARect);
+
+// The box of a table: its width, height, spacing and alignment come from the TABLE tag.
+class TTableBlock : public TBlock {
+public:
+  // The table goes into the block's cell. Enclosing is the text alignment around the table
+  // (centre or right place it so when the tag gives no ALIGN).
+  TTableBlock(TSectionList* AMasterList, TProperties& Prop, TCellBasic* AnOwnerCell, std::unique_ptr<ThtmlTable> ATable,
+              TAttributeList* Attributes, JustifyType Enclosing = NoJustify);
+  TTableBlock(TSectionList* AMasterList, const TTableBlock& T);
+
+  ThtmlTable* Table = nullptr;   // held by the cell
+  int32_t WidthAttr = 0;         // pixels, or tenths of a percent
+  bool AsPercent = false;
+  int32_t HeightAttr = 0;
+  bool HtAsPercent = false;
+  TColor BkColor = NoColor;
+  bool BkGnd = false;
+  int32_t HSpace = 0, VSpace = 0;
+  int32_t Justify = 0;           // 0 none, 2 centre, 3 right
+
+  std::unique_ptr<TSectionBase> CreateCopy(TSectionList* AMasterList) const override;
+  int32_t Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, int32_t AHeight, IndentManager& IMgr, int32_t& MaxWidth,
+                 int32_t& Curs) override;
+  void AddToPositionList(std::vector<TSectionBase*>& List) override;
+  void MinMaxWidth(TCanvas& Canvas, int32_t& Min, int32_t& Max) override;
+
+protected:
+  int32_t FindWidth(TCanvas& Canvas, int32_t AWidth, int32_t AHeight, int32_t AutoCount) override;
+};
+
+// The box of a horizontal rule.
+class THRBlock : public TBlock {
+public:
+  // The rule goes into the block's cell.
+  THRBlock(TSectionList* AMasterList, TProperties& Prop, TCellBasic* AnOwnerCell, std::unique_ptr<THorzLine> ALine,
+           TAttributeList* Attributes);
+  THRBlock(TSectionList* AMasterList, const THRBlock& T);
+
+  THorzLine* Line = nullptr;   // held by the cell
+  int32_t Align = 2;           // 1 left, 2 centre, 3 right
+
+  std::unique_ptr<TSectionBase> CreateCopy(TSectionList* AMasterList) const override;
+
+protected:
+  int32_t FindWidth(TCanvas& Canvas, int32_t AWidth, int32_t AHeight, int32_t AutoCount) override;
+};
+
+// A list item with its marker.
+enum ListKind : int { lkNone = 0, lkOrdered = 1, lkUnordered = 2, lkDefinition = 3, lkItem = 4 };
+
+class TBlockLI : public TBlock {
+public:
+  // Kind: the list element's kind; ListNumb: the item's number; ListType: the first character
+  // of an OL's TYPE; Plain: a UL without bullets; Level: the lists' nesting depth.
+  TBlockLI(TSectionList* AMasterList, TProperties& Prop, TCellBasic* AnOwnerCell, ListKind Kind, int32_t ListNumb, char ListType,
+           bool Plain, int32_t Level, TAttributeList* Attributes);
+  TBlockLI(TSectionList* AMasterList, const TBlockLI& T);
+  ~TBlockLI() override;
+
+  ListKind ListKindOf = lkItem;
+  int32_t ListNumb = 1;
+  ListBulletType ListStyleType = lbDisc;
+  std::unique_ptr<TMyFont> ListFont;
+  std::unique_ptr<TImageObj> Image;
+  int32_t FirstLineHt = 0;   // baseline of the first line, set by layout
+
+  std::unique_ptr<TSectionBase> CreateCopy(TSectionList* AMasterList) const override;
+  int32_t Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, int32_t AHeight, IndentManager& IMgr, int32_t& MaxWidth,
+                 int32_t& Curs) override;
+  int32_t Draw(TCanvas& Canvas, const TRect& ARect, IndentManager& IMgr, int32_t X, int32_t XRef, int32_t YRef) override;
+  bool ClearAutoBottomMargin() override;
+  // The marker's text for a numbered style ("" for the others).
+  static std::u16string MarkerText(ListBulletType Style, int32_t Number);
+};
+
+// The body: its background colour and image go to the whole document.
+class TBodyBlock : public TBlock {
+public:
+  TBodyBlock(TSectionList* AMasterList, TProperties& Prop, TCellBasic* AnOwnerCell, TAttributeList* Attributes);
+  TBodyBlock(TSectionList* AMasterList, const TBodyBlock& T);
+
+  std::unique_ptr<TSectionBase> CreateCopy(TSectionList* AMasterList) const override;
+  int32_t Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, int32_t AHeight, IndentManager& IMgr, int32_t& MaxWidth,
+                 int32_t& Curs) override;
+  int32_t Draw(TCanvas& Canvas, const TRect& ARect, IndentManager& IMgr, int32_t X, int32_t XRef, int32_t YRef) override;
+  uint32_t LinkAt(TCanvas& Canvas, int32_t X, int32_t Y, TLinkInfo& Info) override;
+};
+
+// ---- tables ----
+
+constexpr int32_t MaxCols = 200;
+
+// A column from COL or COLGROUP.
+struct TColObj {
+  int32_t ColWidth = 0;   // pixels, or tenths of a percent
+  bool AsPercent = false;
+  std::string ColAlign;
+  AlignmentType ColVAlign = AMiddle;
+};
+
+// One table cell: spans, sizes, spacing, background and the cell of its sections.
+class TCellObj {
+public:
+  // AVAlign: the vertical alignment the parser found (VALIGN of the cell, row or column).
+  TCellObj(TSectionList* AMasterList, AlignmentType AVAlign, TAttributeList* Attr, TProperties* Prop);
+  // The printing copy.
+  TCellObj(TSectionList* AMasterList, const TCellObj& T);
+  // A placeholder for a grid position covered by a spanning cell.
+  static std::unique_ptr<TCellObj> Placeholder(TSectionList* AMasterList, int32_t ARowSpan);
+  ~TCellObj();
+
+  int32_t ColSpan = 1, RowSpan = 1;
+  int32_t Wd = 0;                 // laid-out width
+  int32_t Ht = 0;                 // laid-out height
+  int32_t VSize = 0;              // content height
+  int32_t SpecHt = 0;             // pixels; 0 for none
+  int32_t SpecWd = 0;             // pixels, or tenths of a percent
+  bool WidthIsPercent = false;
+  AlignmentType MyVAlign = AMiddle;
+  int32_t YIndent = 0;
+  std::array<int32_t, 4> Padding{};        // top, right, bottom, left; IntNull when not given
+  std::array<int32_t, 4> Border{};         // likewise
+  bool PaddingGiven = false;
+  int32_t HzSpace = 0, VrSpace = 0;
+  TColor BkColor = NoColor;
+  bool BkGnd = false;
+  std::unique_ptr<TImageObj> BGImage;
+  PtPositionRec BGPosition{};
+  bool BreakBefore = false, BreakAfter = false, KeepIntact = false;
+  std::unique_ptr<TCell> Cell;
+
+  bool IsPlaceholder() const { return ColSpan == 0; }
+  int32_t PadTop() const { return Padding[0]; }
+  int32_t PadLeft() const { return Padding[3]; }
+  int32_t BrdTop() const { return Border[0]; }
+  int32_t BrdLeft() const { return Border[3]; }
+  // Padding where the style set none, borders for a bordered table, and the spaces.
+  void Initialize(int32_t TablePadding, bool TableBorder);
+
+private:
+  TCellObj() = default;
+};
+
+// A row: its cells in column order (empty entries allowed).
+class TCellList : public TFreeList<TCellObj> {
+public:
+  TCellList(TAttributeList* Attr, TProperties* Prop);
+  TCellList(TSectionList* AMasterList, const TCellList& T);
+
+  int32_t RowHeight = 0;        // HEIGHT of the row
+  TColor BkColor = NoColor;
+  bool BkGnd = false;
+  std::string BkImage;
+  bool BreakBefore = false, BreakAfter = false, KeepIntact = false;
+  int32_t RowHt = 0;            // laid-out height
+  int32_t TallestCellHt = 0;
+
+  // Appends a cell (nullptr for an empty grid position); a row height raises the cell's.
+  TCellObj* Add(std::unique_ptr<TCellObj> Cell);
+};
+
+class ETableError : public Exception {
+  using Exception::Exception;
+};
+
+class ThtmlTable : public TSectionBase {
+public:
+  ThtmlTable(TSectionList* AMasterList, TAttributeList* Attr, TProperties* Prop);
+  ThtmlTable(TSectionList* AMasterList, const ThtmlTable& T);
+  ~ThtmlTable() override;
+
+  TFreeList<TCellList> Rows;
+  std::unique_ptr<TCellObj> Caption;
+  bool TopCaption = true;
+  bool BorderWidth = false;     // a BORDER above 0
+  bool Initialized = false;
+  int32_t NumCols = 0;
+  int32_t TableWidth = 0;
+  int32_t CaptionWidth = 0;
+  int32_t tblWidthAttr = 0;     // pixels, or tenths of a percent with WidthIsPercent
+  bool WidthIsPercent = false;
+  int32_t tblHeight = 0;        // pixels; 0 for none
+  bool HasPixelWidthCells = false;
+  int32_t CaptionHeight = 0;
+  int32_t CellPadding = 1;
+  int32_t CellSpacing = 2;
+  std::array<int32_t, MaxCols + 1> Widths{};
+  std::array<int32_t, MaxCols + 1> Percents{};
+  std::array<int32_t, MaxCols + 1> MinWidths{};
+  std::array<int32_t, MaxCols + 1> MaxWidths{};
+  TColor BorderColorLight = clBtnHighlight, BorderColorDark = clBtnShadow;
+  TColor BorderColor = NoColor;
+  bool LightGiven = false, DarkGiven = false;
+  TColor BkColor = NoColor;
+  bool BkGnd = false;
+  int32_t DrawX = 0, DrawY = 0;
+  std::unique_ptr<TFreeList<TColObj>> ColInfo;
+
+  void AddColumn(int32_t AWidth, bool AsPercent, int32_t ASpan, const std::string& AAlign, AlignmentType AVAlign);
+  // Builds the grid of cells once; raises "Table has too many Columns".
+  void Initialize();
+
+  std::unique_ptr<TSectionBase> CreateCopy(TSectionList* AMasterList) const override;
+  void MinMaxWidth(TCanvas& Canvas, int32_t& Min, int32_t& Max) override;
+  int32_t Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, int32_t AHeight, IndentManager& IMgr, int32_t& MaxWidth,
+                 int32_t& Curs) override;
+  int32_t Draw(TCanvas& Canvas, const TRect& ARect, IndentManager& IMgr, int32_t X, int32_t XRef, int32_t YRef) override;
+  uint32_t LinkAt(TCanvas& Canvas, int32_t X, int32_t Y, TLinkInfo& Info) override;
+  TFloatingObj* ObjectAt(int32_t X, int32_t Y, int32_t& IX, int32_t& IY) override;
+  int32_t CursorAt(TCanvas& Canvas, int32_t X, int32_t Y, TCursorInfo& Info) override;
+  int32_t FindString(int32_t From, const std::u16string& ToFind, bool MatchCase) override;
+  int32_t FindStringBackward(int32_t From, const std::u16string& ToFind, bool MatchCase) override;
+  int32_t SourcePosOf(int32_t Pos) const override;
+  int32_t DocPosOf(int32_t SourcePos, bool Backward) const override;
+  bool CursorToXY(TCanvas& Canvas, int32_t Cursor, int32_t& X, int32_t& Y) override;
+  bool CharAt(int32_t Pos, char16_t& Ch, TSectionBase*& Obj) override;
+  void CopyToClipboard() override;
+  void AddToPositionList(std::vector<TSectionBase*>& List) override;
+
+  // The cells in document order (caption first when it stands on top).
+  std::vector<TCellObj*> CellsInOrder() const;
+
+private:
+  void GetMinMax(TCanvas& Canvas, bool Plain, int32_t TotalWidth, int32_t& MinTotal, int32_t& MaxTotal);
+  void WidthsFromPercents(int32_t W);
+  void Interpolate(int32_t W, int32_t MinTotal, int32_t MaxTotal);
+  void DrawCell(TCanvas& Canvas, const TRect& ARect, TCellObj& C, int32_t X, int32_t YTop, int32_t Col, int32_t Row);
+  int32_t ColLeft(int32_t Col) const;   // X of a column from the table's left, spacing included
+  std::vector<int32_t> FRowTops;        // document Y of every row from the last layout
+  int32_t FRowsTop = 0;
 };
 
 // ---- text sections ----

@@ -3,6 +3,7 @@
 // attributes, entities, charset names). The document builder works on its symbols.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -159,4 +160,73 @@ private:
   bool FEUCDone = false;
   bool FNoComments = false;
   bool FOpenComment = false;
+};
+
+// ---- document builder ----
+
+class TSectionList;
+
+// LINK tags: REL, REV and HREF.
+using TLinkTagEvent = std::function<void(const std::string& Rel, const std::string& Rev, const std::string& Href)>;
+// META tags: HTTP-EQUIV, NAME and CONTENT.
+using TMetaTagEvent = std::function<void(const std::string& HttpEquiv, const std::string& Name, const std::string& Content)>;
+// BGSOUND: the sound's SRC, its LOOP count (1 when absent) and whether to stop playing.
+using TSoundTagEvent = std::function<void(const std::string& Src, int32_t Loop, bool Terminate)>;
+// SCRIPT content with the element's NAME and LANGUAGE.
+using TScriptTagEvent = std::function<void(const std::string& Name, const std::string& Language, const std::string& Script)>;
+// The text of a linked style sheet named by HREF, and the path its own relative URLs start
+// from; false when there is no such sheet.
+using TStyleSheetRequest = std::function<bool(const std::string& Href, std::string& Text, std::string& SheetPath)>;
+
+// What the viewer hands the document builder, and what it reads back besides the document.
+struct THtmlParseContext {
+  TLinkTagEvent OnLink;
+  TMetaTagEvent OnMeta;
+  TSoundTagEvent OnSound;
+  TIncludeCallback OnInclude;
+  TScriptTagEvent OnScript;
+  TStyleSheetRequest OnStyleSheet;
+  TProgressCallback OnProgress;
+  // The viewer's margins, the body's defaults.
+  int32_t MarginWidth = 10;
+  int32_t MarginHeight = 5;
+  // Where relative URLs of STYLE elements start from.
+  std::string BasePath;
+
+  // Filled by the parse: BASE's HREF and TARGET, and TITLE's text.
+  std::string Base;
+  std::string BaseTarget;
+  std::u16string Title;
+};
+
+// Caps on what a page can ask of the builder.
+constexpr int MaxBlockNesting = 100;     // nested blocks, lists, items, divisions, tables
+constexpr int MaxTableNesting = 10;
+constexpr int MaxStyleContexts = 256;    // open elements that carry style
+constexpr int MaxTableColumns = 200;
+constexpr int MaxSpanRows = 1000;        // rows a cell may span
+constexpr int MaxSelectOptions = 10000;
+
+// Fills SectionList (emptied by the caller) from an HTML page. Nothing is reported: an
+// error ends the parse and what was built stays.
+void ParseHTMLDocument(const std::string& Doc, TSectionList& SectionList, THtmlParseContext& Context);
+// Fills SectionList from plain text, one preformatted section per line.
+void ParsePlainText(const std::string& Doc, TSectionList& SectionList);
+
+// Places table cells on a grid of rows and columns when a table has column specifications:
+// each row is a string with 'o' for a free column and 'x' for a taken one.
+class TCellManager {
+public:
+  explicit TCellManager(int32_t AColumnCount) : FColumns(std::clamp(AColumnCount, 0, MaxTableColumns)) {}
+  // A new row begins.
+  void NewRow();
+  // Places a cell of ColSpan by RowSpan in the current row; ColSpan is cut to the free run.
+  // Returns the cell's column.
+  int32_t FindColumn(int32_t& ColSpan, int32_t RowSpan);
+  const std::vector<std::string>& Rows() const { return FRows; }
+
+private:
+  int32_t FColumns;
+  int32_t FRow = -1;
+  std::vector<std::string> FRows;
 };

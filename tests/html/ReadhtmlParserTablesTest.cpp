@@ -1,0 +1,245 @@
+// Tables and lists as the builder reads them, and the placing of cells on a grid.
+#include "tests/html/ReadhtmlParserTestUtil.h"
+
+#include <algorithm>
+#include <functional>
+
+#include "html/Htmlsbs1.h"
+#include "platform/CodePages.h"
+
+std::string DumpTree(const TCellBasic& Cell)
+{
+  std::string out;
+  for (const auto& s : Cell) {
+    if (!out.empty())
+      out += ' ';
+    TSectionBase* b = s.get();
+    if (auto* pre = dynamic_cast<TPreFormated*>(b)) {
+      out += "pre'" + WideToMultiByte(1252, pre->BuffS) + "'";
+    } else if (auto* t = dynamic_cast<TSection*>(b)) {
+      out += "'" + WideToMultiByte(1252, t->BuffS) + "'";
+    } else if (dynamic_cast<THRBlock*>(b)) {
+      out += "hr";
+    } else if (auto* tb = dynamic_cast<TTableBlock*>(b)) {
+      out += "table[";
+      const ThtmlTable& table = *tb->Table;
+      if (table.Caption)
+        out += "caption[" + DumpTree(*table.Caption->Cell) + "] ";
+      for (int r = 0; r < table.Rows.Count(); ++r) {
+        out += r ? " tr[" : "tr[";
+        const TCellList& row = *table.Rows[r];
+        for (int c = 0; c < row.Count(); ++c) {
+          if (c)
+            out += ' ';
+          const TCellObj* cell = row[c];
+          out += !cell ? "-" : "td" + (cell->ColSpan > 1 ? std::to_string(cell->ColSpan) : std::string()) + "[" + DumpTree(*cell->Cell) + "]";
+        }
+        out += "]";
+      }
+      out += "]";
+    } else if (auto* li = dynamic_cast<TBlockLI*>(b)) {
+      out += "li" + std::to_string(li->ListNumb) + "[" + DumpTree(*li->MyCell) + "]";
+    } else if (auto* body = dynamic_cast<TBodyBlock*>(b)) {
+      out += "body[" + DumpTree(*body->MyCell) + "]";
+    } else if (auto* block = dynamic_cast<TBlock*>(b)) {
+      out += block->Tag() + "[" + DumpTree(*block->MyCell) + "]";
+    } else if (dynamic_cast<TPage*>(b)) {
+      out += "page";
+    } else {
+      out += "?";
+    }
+  }
+  return out;
+}
+
+namespace {
+
+TEST(CellManager, SpansRunOverFreeColumnsOnly)
+{
+  TCellManager m(3);
+  m.NewRow();
+  int32_t span = 1;
+  EXPECT_EQ(m.FindColumn(span, 1), 0);
+  EXPECT_EQ(m.FindColumn(span, 1), 1);
+  EXPECT_EQ(m.FindColumn(span, 2), 2);   // takes column 2 of the next row too
+  m.NewRow();
+  span = 3;
+  EXPECT_EQ(m.FindColumn(span, 1), 0);
+  EXPECT_EQ(span, 2);                    // cut short by the row span from above
+  EXPECT_EQ(m.Rows()[1], "xxx");
+}
+
+TEST(CellManager, RowsGrowPastTheDescribedColumnsUpToTheLimit)
+{
+  TCellManager m(1);
+  m.NewRow();
+  int32_t span = 1;
+  m.FindColumn(span, 1);
+  EXPECT_EQ(m.FindColumn(span, 1), 1);
+  span = 100000;
+  EXPECT_EQ(m.FindColumn(span, 100000), 2);
+  EXPECT_EQ(span, MaxTableColumns - 2);
+  EXPECT_EQ(m.Rows().size(), static_cast<size_t>(MaxSpanRows));
+  span = 1;
+  EXPECT_EQ(m.FindColumn(span, 1), MaxTableColumns);   // no room left
+}
+
+using Tables = ReadhtmlParserTest;
+
+TEST_F(Tables, CellsRowsAndCaptionsKeepTheirText)
+{
+  Parse("<p>before<table border=1><caption>cap</caption><tr><th>h1<th>h2<tr><td>a<td>b</table>after");
+  EXPECT_EQ(Texts(), u"before|cap|h1|h2|a|b|after");
+}
+
+TEST_F(Tables, TextOutsideCellsGoesAfterTheTable)
+{
+  Parse("<table>stray<tr>also<td>in</td>between</tr></table>");
+  const std::u16string t = Texts();
+  EXPECT_NE(t.find(u"in"), std::u16string::npos);
+  EXPECT_NE(t.find(u"stray"), std::u16string::npos);
+  EXPECT_NE(t.find(u"between"), std::u16string::npos);
+}
+
+TEST_F(Tables, CellAlignmentFromColumnsAndTags)
+{
+  Parse("<table><colgroup align=right><col><col align=center></colgroup><tr><td>r<td>c<td>l<th>h</table>");
+  EXPECT_EQ(SectionWith(u"r")->Justify, Right);
+  EXPECT_EQ(SectionWith(u"c")->Justify, Centered);
+  EXPECT_EQ(SectionWith(u"l")->Justify, Left);
+  EXPECT_EQ(SectionWith(u"h")->Justify, Centered);
+}
+
+TEST_F(Tables, AnOpenLinkEndsAtATable)
+{
+  Parse("<a href=x>in<table><tr><td>cell</table>out");
+  EXPECT_TRUE(RunAt(u"in")->IsLink());
+  EXPECT_FALSE(RunAt(u"cell")->IsLink());
+  EXPECT_FALSE(RunAt(u"out")->IsLink());
+}
+
+TEST_F(Tables, FormsAroundRowsKeepTheTable)
+{
+  Parse("<table><form><tr><td><input name=a></td></tr></form></table><input name=b>");
+  ASSERT_EQ(Doc->FormControlList.size(), 2u);
+  // The cell's control joins the form; the one after the form's end gets a form of its own.
+  EXPECT_EQ(Doc->htmlFormList.Count(), 2);
+  EXPECT_NE(Doc->FormControlList[0]->MyForm, Doc->FormControlList[1]->MyForm);
+  EXPECT_EQ(Doc->FormControlList[0]->Name, "a");
+}
+
+TEST_F(Tables, RowsCellsAndCaptions)
+{
+  Parse("<table border=1><caption align=bottom>c</caption><tr><th colspan=2>h</th><tr><td>a</td><td>b</td></tr>"
+        "<td>new row</table>");
+  EXPECT_EQ(DumpTree(*Doc), "body[table[caption['c'] tr[td2['h']] tr[td['a'] td['b']] tr[td['new row']]]]");
+  auto* tb = dynamic_cast<TTableBlock*>((*dynamic_cast<TBodyBlock*>((*Doc)[0])->MyCell)[0]);
+  ASSERT_NE(tb, nullptr);
+  EXPECT_FALSE(tb->Table->TopCaption);
+}
+
+TEST_F(Tables, ASpanRunningIntoARowSpanIsCut)
+{
+  Parse("<table><col span=3><tr><td>a<td>b<td rowspan=2>c<tr><td colspan=3>d</table>");
+  EXPECT_EQ(DumpTree(*Doc), "body[table[tr[td['a'] td['b'] td['c']] tr[td2['d']]]]");
+}
+
+TEST_F(Tables, NestedTablesStopAtTenDeep)
+{
+  std::string page;
+  for (int i = 0; i < 12; ++i)
+    page += "<table><tr><td>" + std::to_string(i);
+  Parse(page);
+  // The deeper tables' rows and cells go to the tenth table.
+  const std::string tree = DumpTree(*Doc);
+  size_t tables = 0;
+  for (size_t at = tree.find("table["); at != std::string::npos; at = tree.find("table[", at + 1))
+    ++tables;
+  EXPECT_EQ(tables, 10u);
+  EXPECT_NE(tree.find("tr[td['9']] tr[td['10']] tr[td['11']]"), std::string::npos) << tree;
+  Layout(500);
+}
+
+using Lists = ReadhtmlParserTest;
+
+TEST_F(Lists, NumbersFollowStartAndValue)
+{
+  Parse("<ol start=5><li>a<li value=9>b<li>c</ol>");
+  EXPECT_EQ(DumpTree(*Doc), "body[ol[li5['a'] li9['b'] li10['c']]]");
+}
+
+TEST_F(Lists, BulletsFollowTheNesting)
+{
+  Parse("<ul><li>a<ul><li>b<ul><li>c</ul></ul></ul><ul plain><li>d</ul>");
+  std::vector<ListBulletType> styles;
+  std::function<void(const TCellBasic&)> walk = [&](const TCellBasic& c) {
+    for (const auto& s : c)
+      if (auto* b = dynamic_cast<TBlock*>(s.get())) {
+        if (auto* li = dynamic_cast<TBlockLI*>(b))
+          styles.push_back(li->ListStyleType);
+        walk(*b->MyCell);
+      }
+  };
+  walk(*Doc);
+  EXPECT_EQ(styles, (std::vector<ListBulletType>{lbDisc, lbCircle, lbSquare, lbNone}));
+}
+
+TEST_F(Lists, DefinitionListsAndQuotes)
+{
+  Parse("<dl><dt>t<dd>d</dl><blockquote>q<p>r</blockquote><address>s</address>");
+  EXPECT_EQ(DumpTree(*Doc), "body[dl[li1['t'] li2['d']] blockquote['q' p['r']] address['s']]");
+}
+
+using Blocks = ReadhtmlParserTest;
+
+TEST_F(Blocks, ParagraphsHeadingsAndDivisions)
+{
+  Parse("<p>a<p>b</p></p><p><h1 align=center>T</h1>x<div>y<p>z</div>w<center>c</center>");
+  EXPECT_EQ(DumpTree(*Doc), "body[p['a'] p['b'] p[h1['T'] 'x'] div['y' p['z']] 'w' 'c']");
+  EXPECT_EQ(SectionWith(u"T")->Justify, Centered);
+  EXPECT_EQ(SectionWith(u"c")->Justify, Centered);
+  EXPECT_EQ(SectionWith(u"w")->Justify, Left);
+}
+
+TEST_F(Blocks, RulesPagesAndPreformattedLines)
+{
+  Parse("a<hr size=3>b<page>c<pre>\r\n  x  <b>y</b>\r\n\r\nz</pre>after");
+  EXPECT_EQ(DumpTree(*Doc), "body['a' hr 'b' page 'c' pre[pre'  x  y' pre'' pre'z'] 'after']");
+}
+
+TEST_F(Blocks, TheLastAutomaticMarginMovesOutOfADivision)
+{
+  Parse("<div><p>x</p></div>");
+  auto* body = dynamic_cast<TBodyBlock*>((*Doc)[0]);
+  ASSERT_NE(body, nullptr);
+  auto* div = dynamic_cast<TBlock*>((*body->MyCell)[0]);
+  ASSERT_NE(div, nullptr);
+  auto* p = dynamic_cast<TBlock*>((*div->MyCell)[0]);
+  ASSERT_NE(p, nullptr);
+  EXPECT_FALSE(p->BottomAuto);
+  EXPECT_TRUE(div->BottomAuto);
+}
+
+TEST_F(Blocks, BodyReplacesTheFirstBodyBlock)
+{
+  Parse("<html><head><title>t</title></head><body bgcolor=#ff0000 marginwidth=300>x</body></html>");
+  ASSERT_EQ(Doc->Count(), 1);
+  EXPECT_EQ(DumpTree(*Doc), "body['x']");
+  Layout(400);
+  EXPECT_EQ(ColorToRGB(Doc->Background), 0x0000FFu);
+}
+
+TEST_F(Lists, ItemsAndNestedLists)
+{
+  Parse("<ul><li>a<li>b<ol start=5><li>c<li value=9>d<li>e</ol></ul><dl><dt>t<dd>d2</dl>after");
+  EXPECT_EQ(Texts(), u"a|b|c|d|e|t|d2|after");
+  EXPECT_EQ(DumpTree(*Doc), "body[ul[li1['a'] li2['b' ol[li5['c'] li9['d'] li10['e']]]] dl[li1['t'] li2['d2']] 'after']");
+}
+
+TEST_F(Lists, EmptyListsAndItemsOutsideLists)
+{
+  Parse("<ul></ul><li>x<dd>y<ol></ul>z");
+  EXPECT_EQ(Texts(), u"x|y|z");
+}
+
+}  // namespace
