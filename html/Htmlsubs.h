@@ -535,7 +535,6 @@ protected:
   void DrawBlock(TCanvas& Canvas, const TRect& ARect, IndentManager& IMgr, int32_t X);
   void DrawBorders(TCanvas& Canvas, const TRect& BorderBox);
   void BuildDrawList();
-  int32_t FLastLayoutWidth = 0;
 };
 
 // Tiles a background picture into the padding box PB (window coordinates) from its

@@ -353,7 +353,6 @@ int32_t TBlock::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, in
   }
   int32_t autoCount = 0;
   ConvertBox(AWidth, AHeight, autoCount);
-  FLastLayoutWidth = AWidth;
 
   // The origin the box is laid out from: absolute blocks from the cell's origin.
   int32_t xx = X;
@@ -1022,15 +1021,17 @@ int32_t TBlockLI::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, 
       Image.reset();
   }
   FirstLineHt = 0;
-  int32_t* saved = nullptr;
-  if (ParentSectionList) {
-    saved = ParentSectionList->FirstLineHtPtr;
-    ParentSectionList->FirstLineHtPtr = &FirstLineHt;
-  }
-  const int32_t h = TBlock::Layout(Canvas, X, Y, AWidth, AHeight, IMgr, MaxWidth, Curs);
-  if (ParentSectionList)
-    ParentSectionList->FirstLineHtPtr = saved;
-  return h;
+  if (!ParentSectionList)
+    return TBlock::Layout(Canvas, X, Y, AWidth, AHeight, IMgr, MaxWidth, Curs);
+  // The first line laid out inside reports its baseline here; the request is disarmed
+  // again however the layout ends (a table may refuse itself).
+  struct TArm {
+    TSectionList* Doc;
+    int32_t* Saved;
+    ~TArm() { Doc->FirstLineHtPtr = Saved; }
+  } arm{ParentSectionList, ParentSectionList->FirstLineHtPtr};
+  ParentSectionList->FirstLineHtPtr = &FirstLineHt;
+  return TBlock::Layout(Canvas, X, Y, AWidth, AHeight, IMgr, MaxWidth, Curs);
 }
 
 int32_t TBlockLI::Draw(TCanvas& Canvas, const TRect& ARect, IndentManager& IMgr, int32_t X, int32_t XRef, int32_t YRef)

@@ -5,12 +5,14 @@ namespace {
 class TablesTest : public BlocksTestBase {
 protected:
   // A table in its box, added to the document; rows and cells follow as the parser adds them.
-  TTableBlock* AddTable(TAttributeList* Attr = nullptr, JustifyType Around = NoJustify)
+  TTableBlock* AddTable(TAttributeList* Attr = nullptr, JustifyType Around = NoJustify, TCellBasic* Cell = nullptr)
   {
+    if (!Cell)
+      Cell = Doc.get();
     auto table = std::make_unique<ThtmlTable>(Doc.get(), Attr, &Style("table"));
-    auto block = std::make_unique<TTableBlock>(Doc.get(), Style("table", {{MarginTop, "0"}}), Doc.get(), std::move(table), Attr, Around);
+    auto block = std::make_unique<TTableBlock>(Doc.get(), Style("table", {{MarginTop, "0"}}), Cell, std::move(table), Attr, Around);
     TTableBlock* raw = block.get();
-    Doc->Add(std::move(block));
+    Cell->Add(std::move(block));
     return raw;
   }
 
@@ -56,6 +58,14 @@ TEST_F(TablesTest, MoreThan200ColumnsAreRefused)
       }
     }
   }
+  // Refused inside a list item, the document is left as it was for the next layout.
+  Doc->Clear();
+  auto* li = AddBlock<TBlockLI>(*Doc, Style("li"), lkItem, 1, '1', false, 0);
+  TCellList* wide = AddRow(*AddTable(nullptr, NoJustify, li->MyCell.get())->Table);
+  for (int32_t i = 0; i < 201; ++i)
+    AddCell(*wide, u"");
+  EXPECT_THROW(Layout(400), ETableError);
+  EXPECT_EQ(Doc->FirstLineHtPtr, nullptr);
   // A column span from a page cannot make a row longer than a table may be.
   Doc->Clear();
   TTableBlock* b = AddTable();
