@@ -573,7 +573,8 @@ protected:
 // The box of a horizontal rule.
 class THRBlock : public TBlock {
 public:
-  // The rule goes into the block's cell.
+  // The rule goes into the block's cell. Make the rule first: it writes its width and
+  // height into Prop for the block.
   THRBlock(TSectionList* AMasterList, TProperties& Prop, TCellBasic* AnOwnerCell, std::unique_ptr<THorzLine> ALine,
            TAttributeList* Attributes);
   THRBlock(TSectionList* AMasterList, const THRBlock& T);
