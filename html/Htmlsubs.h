@@ -535,7 +535,6 @@ protected:
   void DrawBlock(TCanvas& Canvas, const TRect& ARect, IndentManager& IMgr, int32_t X);
   void DrawBorders(TCanvas& Canvas, const TRect& BorderBox);
   void BuildDrawList();
-  int32_t FLastLayoutWidth = 0;
 };
 
 // Tiles a background picture into the padding box PB (window coordinates) from its
@@ -574,7 +573,8 @@ protected:
 // The box of a horizontal rule.
 class THRBlock : public TBlock {
 public:
-  // The rule goes into the block's cell.
+  // The rule goes into the block's cell. Make the rule first: it writes its width and
+  // height into Prop for the block.
   THRBlock(TSectionList* AMasterList, TProperties& Prop, TCellBasic* AnOwnerCell, std::unique_ptr<THorzLine> ALine,
            TAttributeList* Attributes);
   THRBlock(TSectionList* AMasterList, const THRBlock& T);

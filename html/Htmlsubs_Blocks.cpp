@@ -353,7 +353,6 @@ int32_t TBlock::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, in
   }
   int32_t autoCount = 0;
   ConvertBox(AWidth, AHeight, autoCount);
-  FLastLayoutWidth = AWidth;
 
   // The origin the box is laid out from: absolute blocks from the cell's origin.
   int32_t xx = X;
@@ -550,7 +549,7 @@ void DrawTiledBackground(TSectionList* Doc, TCanvas& Canvas, TImageObj& Image, c
   }
   if (!Doc || !pic || Image.IsDefImage())
     return;
-  const int32_t w = pic->Width(), h = pic->Height();
+  int32_t w = pic->Width(), h = pic->Height();
   const int32_t W = PB.Right - PB.Left, H = PB.Bottom - PB.Top;
   if (w <= 0 || h <= 0 || W <= 0 || H <= 0)
     return;
@@ -581,6 +580,34 @@ void DrawTiledBackground(TSectionList* Doc, TCanvas& Canvas, TImageObj& Image, c
   const TRect vis = Intersection(PB, ARect);
   if (vis.Left >= vis.Right || vis.Top >= vis.Bottom)
     return;
+  auto tileCount = [&]() {
+    const int64_t nx = Pos[0].RepeatD ? (vis.Right - vis.Left) / w + 2 : 1;
+    const int64_t ny = Pos[1].RepeatD ? (vis.Bottom - vis.Top) / h + 2 : 1;
+    return nx * ny;
+  };
+  // A tiny picture tiled over a large area is first repeated into a bigger tile.
+  std::unique_ptr<TBitmap> bigPic, bigMask;
+  if (tileCount() > MaxTiles) {
+    const int32_t kx = Pos[0].RepeatD ? 64 / w + 1 : 1;
+    const int32_t ky = Pos[1].RepeatD ? 64 / h + 1 : 1;
+    if (static_cast<int64_t>(kx) * w <= 512 && static_cast<int64_t>(ky) * h <= 512) {
+      bigPic = std::make_unique<TBitmap>(kx * w, ky * h);
+      if (mask)
+        bigMask = std::make_unique<TBitmap>(kx * w, ky * h);
+      for (int32_t y = 0; y < ky * h; ++y)
+        for (int32_t x = 0; x < kx * w; ++x) {
+          bigPic->SetPixel(x, y, pic->GetPixel(x % w, y % h));
+          if (mask)
+            bigMask->SetPixel(x, y, mask->GetPixel(x % w, y % h));
+        }
+      pic = bigPic.get();
+      mask = bigMask.get();
+      w *= kx;
+      h *= ky;
+    }
+    if (tileCount() > MaxTiles)
+      return;
+  }
   // Tiles run from the start to the edges; only those that can be seen are drawn.
   int32_t xEnd = x0 + w, yEnd = y0 + h;
   if (Pos[0].RepeatD) {
@@ -593,9 +620,6 @@ void DrawTiledBackground(TSectionList* Doc, TCanvas& Canvas, TImageObj& Image, c
     y0 = y0 - ((y0 - firstVis) / h + (y0 > firstVis ? 1 : 0)) * h;
     yEnd = std::min(H, vis.Bottom - PB.Top);
   }
-  const int64_t tiles = (static_cast<int64_t>(xEnd - x0) / w + 1) * (static_cast<int64_t>(yEnd - y0) / h + 1);
-  if (tiles > MaxTiles)
-    return;
   const int saved = Canvas.SaveDC();
   Canvas.IntersectClipRect(vis.Left, vis.Top, vis.Right, vis.Bottom);
   for (int32_t y = y0; y < yEnd; y += h)
@@ -1022,15 +1046,17 @@ int32_t TBlockLI::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, 
       Image.reset();
   }
   FirstLineHt = 0;
-  int32_t* saved = nullptr;
-  if (ParentSectionList) {
-    saved = ParentSectionList->FirstLineHtPtr;
-    ParentSectionList->FirstLineHtPtr = &FirstLineHt;
-  }
-  const int32_t h = TBlock::Layout(Canvas, X, Y, AWidth, AHeight, IMgr, MaxWidth, Curs);
-  if (ParentSectionList)
-    ParentSectionList->FirstLineHtPtr = saved;
-  return h;
+  if (!ParentSectionList)
+    return TBlock::Layout(Canvas, X, Y, AWidth, AHeight, IMgr, MaxWidth, Curs);
+  // The first line laid out inside reports its baseline here; the request is disarmed
+  // again however the layout ends (a table may refuse itself).
+  struct TArm {
+    TSectionList* Doc;
+    int32_t* Saved;
+    ~TArm() { Doc->FirstLineHtPtr = Saved; }
+  } arm{ParentSectionList, ParentSectionList->FirstLineHtPtr};
+  ParentSectionList->FirstLineHtPtr = &FirstLineHt;
+  return TBlock::Layout(Canvas, X, Y, AWidth, AHeight, IMgr, MaxWidth, Curs);
 }
 
 int32_t TBlockLI::Draw(TCanvas& Canvas, const TRect& ARect, IndentManager& IMgr, int32_t X, int32_t XRef, int32_t YRef)

@@ -470,7 +470,6 @@ void ThtmlTable::GetMinMax(TCanvas& Canvas, bool Plain, int32_t TotalWidth, int3
     int32_t Col, Span, Min, Max, Pct;
   };
   std::vector<TCellMM> cells;
-  int32_t largest = 1;
   for (const auto& row : Rows)
     for (int32_t col = 0; col < row->Count(); ++col) {
       TCellObj* c = row->Items(col);
@@ -484,14 +483,13 @@ void ThtmlTable::GetMinMax(TCanvas& Canvas, bool Plain, int32_t TotalWidth, int3
         m.Pct = c->SpecWd;
       else if (c->SpecWd > 0 && TotalWidth > 0)
         m.Pct = std::clamp(MulDiv(c->SpecWd, 1000, TotalWidth), 0, 1000);
-      largest = std::max(largest, m.Span);
       cells.push_back(m);
     }
 
-  for (int32_t span = 1; span <= largest; ++span)
-    for (TCellMM& m : cells) {
-      if (m.Span != span)
-        continue;
+  // Narrow cells first: spanning cells then see what their columns have already.
+  std::stable_sort(cells.begin(), cells.end(), [](const TCellMM& a, const TCellMM& b) { return a.Span < b.Span; });
+  for (TCellMM& m : cells) {
+      const int32_t span = m.Span;
       const int32_t first = m.Col, last = m.Col + span;
       if (Plain) {
         if (span == 1) {
@@ -836,45 +834,45 @@ int32_t ThtmlTable::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth
       w += Widths[i];
     return ClipY(w);
   };
-  // Heights: cells are measured span by span, spanning cells spreading what they lack.
-  int32_t largestSpan = 1;
-  for (const auto& row : Rows)
-    for (const auto& c : *row)
-      if (c && !c->IsPlaceholder())
-        largestSpan = std::max(largestSpan, c->RowSpan);
-  for (int32_t span = 1; span <= largestSpan; ++span)
-    for (int32_t r = 0; r + span <= nRows; ++r) {
-      TCellList* row = Rows[r];
-      int64_t candidate = 0;
-      bool any = false;
-      for (int32_t col = 0; col < row->Count(); ++col) {
-        TCellObj* c = row->Items(col);
-        if (!c || c->IsPlaceholder() || !c->Cell || c->RowSpan != span)
-          continue;
-        any = true;
-        c->Wd = cellWidth(col, *c);
-        const int32_t w = std::max(0, c->Wd - c->HzSpace - CellSpacing);
-        int32_t scratch = Curs, widest = 0;
-        c->VSize = c->Cell->Layout(Canvas, 0, Y, w, AHeight, scratch, widest);
-        const int64_t h = std::max<int64_t>(int64_t{c->VSize} + c->VrSpace, c->SpecHt);
-        candidate = std::max(candidate, h + CellSpacing);
-      }
-      if (!any)
-        continue;
-      if (span == 1) {
-        heights[static_cast<size_t>(r)] = std::max(heights[static_cast<size_t>(r)], candidate);
-        continue;
-      }
-      int64_t sum = 0;
-      for (int32_t k = r; k < r + span; ++k)
-        sum += heights[static_cast<size_t>(k)];
-      if (sum < candidate) {
-        const int64_t more = candidate - sum;
-        for (int32_t k = r; k < r + span; ++k)
-          heights[static_cast<size_t>(k)] += more / span;
-        heights[static_cast<size_t>(r + span - 1)] += more % span;
-      }
+  // Heights: cells are measured span by span and row by row, spanning cells spreading
+  // what their rows lack.
+  struct TEntry {
+    int32_t Span, Row, Col;
+    TCellObj* C;
+  };
+  std::vector<TEntry> entries;
+  for (int32_t r = 0; r < nRows; ++r)
+    for (int32_t col = 0; col < Rows[r]->Count(); ++col)
+      if (TCellObj* c = Rows[r]->Items(col); c && !c->IsPlaceholder() && c->Cell)
+        entries.push_back(TEntry{std::clamp(c->RowSpan, 1, nRows - r), r, col, c});
+  std::stable_sort(entries.begin(), entries.end(),
+                   [](const TEntry& a, const TEntry& b) { return a.Span != b.Span ? a.Span < b.Span : a.Row < b.Row; });
+  for (size_t e = 0; e < entries.size();) {
+    const int32_t span = entries[e].Span, r = entries[e].Row;
+    int64_t candidate = 0;
+    for (; e < entries.size() && entries[e].Span == span && entries[e].Row == r; ++e) {
+      TCellObj* c = entries[e].C;
+      c->Wd = cellWidth(entries[e].Col, *c);
+      const int32_t w = std::max(0, c->Wd - c->HzSpace - CellSpacing);
+      int32_t scratch = Curs, widest = 0;
+      c->VSize = c->Cell->Layout(Canvas, 0, Y, w, AHeight, scratch, widest);
+      const int64_t h = std::max<int64_t>(int64_t{c->VSize} + c->VrSpace, c->SpecHt);
+      candidate = std::max(candidate, h + CellSpacing);
     }
+    if (span == 1) {
+      heights[static_cast<size_t>(r)] = std::max(heights[static_cast<size_t>(r)], candidate);
+      continue;
+    }
+    int64_t sum = 0;
+    for (int32_t k = r; k < r + span; ++k)
+      sum += heights[static_cast<size_t>(k)];
+    if (sum < candidate) {
+      const int64_t more = candidate - sum;
+      for (int32_t k = r; k < r + span; ++k)
+        heights[static_cast<size_t>(k)] += more / span;
+      heights[static_cast<size_t>(r + span - 1)] += more % span;
+    }
+  }
 
   CaptionHeight = 0;
   if (Caption && Caption->Cell) {

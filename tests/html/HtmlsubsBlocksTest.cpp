@@ -98,6 +98,34 @@ TEST_F(BlocksTest, BackgroundAndBordersAreDrawnAroundTheContent)
   EXPECT_EQ(Doc->LinkAt(*Canvas, 400, 5, none) & guTitle, 0u);
 }
 
+TEST_F(BlocksTest, BackgroundPicturesAreTiledWhereTheyShow)
+{
+  Doc->GetBitmap = [](TObject*, const std::string&, std::unique_ptr<TBitmap>& B, TColor&) { B = std::make_unique<TBitmap>(2, 2); };
+  TBlock* tiled = AddBlock(*Doc, Style("div", {{MarginTop, "0"}, {BackgroundImage, "url(tile.bmp)"}, {piHeight, "800px"}}));
+  AddText(*tiled->MyCell, u"x");
+  TBlock* once = AddBlock(*Doc, Style("div", {{MarginTop, "0"}, {BackgroundImage, "url(tile.bmp)"}, {BackgroundRepeat, "no-repeat"},
+                                              {BackgroundPosition, "center"}, {piHeight, "100px"}}));
+  AddText(*once->MyCell, u"y");
+  Layout(1000);
+  DrawAll(1000, 900);
+  // A tiny picture is repeated into a bigger tile before it is tiled over the box.
+  auto images = Records(TCanvasRecord::Image);
+  ASSERT_FALSE(images.empty());
+  EXPECT_LT(images.size(), 500u);
+  EXPECT_EQ(images[0]->Rect, Rect(0, 0, 66, 66));
+  int32_t lowest = 0;
+  for (const TCanvasRecord* r : images)
+    if (r->Rect.Right - r->Rect.Left == 66)
+      lowest = std::max(lowest, r->Rect.Top);
+  EXPECT_LT(lowest, 800);   // nothing below the box
+  // Without repeat one picture is drawn where the position puts it; only the visible part
+  // of a tall box is tiled.
+  DrawAll(1000, 2000);
+  images = Records(TCanvasRecord::Image);
+  ASSERT_FALSE(images.empty());
+  EXPECT_EQ(images.back()->Rect, Rect(499, 800 + 49, 501, 800 + 51));
+}
+
 TEST_F(BlocksTest, ListsKeepRoomForTheirMarkers)
 {
   TBlock* ul = AddBlock(*Doc, Style("ul", {{MarginLeft, "0"}, {MarginTop, "0"}}));
