@@ -837,6 +837,13 @@ HWND TControl::Handle()
 
 void TControl::WndProc(TMessage&) {}
 
+bool TControl::GetHintInfo(TPoint, std::string& hint, TRect& hintArea)
+{
+  hint = FHint.substr(0, FHint.find('|'));
+  hintArea = ClientRect();
+  return FShowHint && !hint.empty();
+}
+
 TCanvas& TControl::Canvas()
 {
   if (!FCanvas)
@@ -1124,6 +1131,17 @@ int AddWindowEventHandler(TWindowEventHandler handler)
 }
 
 void RemoveWindowEventHandler(int id) { State().WindowHandlers.erase(id); }
+
+void SetOverrideCursor(TCursor c)
+{
+  EnsureInputFilter();
+  if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+    return;
+  while (QApplication::overrideCursor())
+    QApplication::restoreOverrideCursor();
+  if (c != crDefault)
+    QApplication::setOverrideCursor(QCursor(CursorShape(c)));
+}
 
 TPoint GetCursorPos()
 {

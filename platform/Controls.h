@@ -186,6 +186,11 @@ public:
   // for pictures of windows.
   void PaintTo(TCanvas& canvas, Integer x, Integer y);
 
+  // What the hint window shows for a point of the client area, and the area (client
+  // coordinates) within which the hint stays; false: no hint there. By default the short
+  // part of Hint over the whole client area, when ShowHint is set.
+  virtual bool GetHintInfo(TPoint clientPos, std::string& hint, TRect& hintArea);
+
   // Input entry points (client coordinates); the toolkit side calls them, and so may tests.
   void DispatchMouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y);
   void DispatchMouseUp(TMouseButton button, TShiftState shift, Integer x, Integer y);
@@ -324,6 +329,9 @@ struct TInputEvent {
 using TInputFilter = std::function<bool(const TInputEvent& event)>;
 int AddInputFilter(TInputFilter filter);
 void RemoveInputFilter(int id);
+
+// The cursor shown over every window while set (crDefault: each control shows its own).
+void SetOverrideCursor(TCursor c);
 
 // Where the pointer is, in screen coordinates: the last position our windows saw, else the
 // toolkit's.

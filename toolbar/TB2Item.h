@@ -572,6 +572,8 @@ public:
   void WndProc(TMessage& Message) override;
   // Shows or hides the window as the popup rules say (animated where they allow).
   void SetPopupVisible(bool Value);
+  // The selected viewer's hint, over its rectangle.
+  bool GetHintInfo(TPoint ClientPos, std::string& Hint, TRect& HintArea) override;
 
 protected:
   void Paint() override;

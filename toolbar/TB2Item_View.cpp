@@ -324,6 +324,8 @@ TTBItemViewer* TTBView::ViewerFromPoint(TPoint P)
 
 TTBItemViewer* TTBView::NextSelectable(TTBItemViewer* CurViewer, bool GoForward)
 {
+  // Which viewers are shown depends on the layout (a new popup has none yet).
+  ValidatePositions();
   Integer n = ViewerCount();
   if (n == 0)
     return nullptr;

@@ -1,0 +1,200 @@
+// The modal menu loop under a real display: input goes through the toolkit as the user's
+// would, driven by a script while the loop runs.
+#include <gtest/gtest.h>
+
+#include "platform/Forms.h"
+#include "toolbar/TB2Common.h"
+#include "toolbar/TB2Item.h"
+#include "tests/toolbar/TestBar.h"
+
+using namespace tbtest;
+
+namespace {
+
+// A window under the menus that counts the presses reaching it.
+class TTarget : public TCustomControl {
+public:
+  int Presses = 0;
+
+protected:
+  void MouseDown(TMouseButton, TShiftState, Integer, Integer) override { ++Presses; }
+};
+
+struct TB2MenuLoop : ::testing::Test {
+  TTBRootItem Root;
+  TTBCustomItem* File = nullptr;
+  TTBCustomItem* View = nullptr;
+  TTBCustomItem* Zoom = nullptr;
+  TTBCustomItem* Colours = nullptr;
+  TTBCustomItem* Black = nullptr;
+  TForm Form;
+  std::unique_ptr<TTestBar> Bar;
+  TTarget Target;
+  int ZoomClicks = 0;
+
+  void SetUp() override
+  {
+    TSystemSettings s;
+    s.MenuShowDelay = 60;
+    SetSystemSettings(s);
+    File = Root.Add(Item("&File"));
+    View = Root.Add(Item("&View", tbisSubmenu));
+    Zoom = View->Add(Item("&Zoom\tCtrl+Z"));
+    Colours = View->Add(Item("&Colours", tbisSubmenu));
+    AddSep(View);
+    View->Add(Item("Show &axes"));
+    Black = Colours->Add(Item("&Black"));
+    Colours->Add(Item("&White"));
+    Zoom->OnClick = [this](TObject*) { ++ZoomClicks; };
+    Zoom->SetHint("Zoom|Zooms the view");
+    Form.SetBounds(100, 100, 500, 400);
+    Bar = std::make_unique<TTestBar>(&Root);
+    Bar->SetParent(&Form);
+    Bar->SetBounds(0, 0, 500, 24);
+    Target.SetParent(&Form);
+    Target.SetBounds(380, 300, 100, 80);
+    Form.Show();
+    Bar->View->UpdatePositions();
+  }
+  void TearDown() override
+  {
+    Form.Hide();
+    Bar.reset();
+    ResetSystemSettings();
+    Application->ProcessMessages();
+  }
+  TTBView* Popup() { return Bar->View->OpenViewerView(); }
+  TTBView* Submenu() { return Popup() ? Popup()->OpenViewerView() : nullptr; }
+  TPoint TargetPoint() { return Target.ClientToScreen({50, 40}); }
+  // Presses the View button: the loop runs until the script ends it.
+  void PressView(TScript& script)
+  {
+    script.Abort = [this] { Bar->View->EndModal(); };
+    script.Start();
+    TPoint p = ScreenCentre(Bar->View->Find(View));
+    SimulateMouse(TInputKind::MouseDown, p);
+  }
+};
+
+}  // namespace
+
+TEST_F(TB2MenuLoop, HoverOpensSubmenuAfterDelayEscapeClosesItOutsideClickReachesTarget)
+{
+  TScript script;
+  TPoint viewButton = ScreenCentre(Bar->View->Find(View));
+  bool openAtOnce = true, popupAfterEscape = false, submenuAfterEscape = true;
+  TCursor loopCursor = crDefault;
+  std::string hoverHint;
+  script.Do([&] { SimulateMouse(TInputKind::MouseUp, viewButton); });
+  script.WaitFor([&] { return Popup() != nullptr; }, "the popup opens on the press");
+  script.Do([&] {
+    SimulateMouse(TInputKind::MouseMove, ScreenCentre(Popup()->Find(Zoom)));
+    hoverHint = ApplicationHint();
+    loopCursor = Screen().Cursor();
+    SimulateMouse(TInputKind::MouseMove, ScreenCentre(Popup()->Find(Colours)));
+    openAtOnce = Submenu() != nullptr;
+  });
+  script.WaitFor([&] { return Submenu() != nullptr; }, "the submenu opens after the delay");
+  script.Do([&] {
+    // The submenu lies beside its entry, the popup below its button.
+    EXPECT_GE(Submenu()->Window()->Left(), Popup()->Window()->Left() + Popup()->Window()->Width() - 6);
+    EXPECT_EQ(Popup()->Window()->Top(), Bar->ClientToScreen({0, Bar->View->Find(View)->BoundsRect.Bottom}).Y);
+    SimulateKey(VK_ESCAPE);
+    popupAfterEscape = Popup() != nullptr;
+    submenuAfterEscape = Submenu() != nullptr;
+    for (TTBView* v : {Popup()})
+      EXPECT_FALSE(v->Window()->BoundsRect().Contains(TargetPoint()));
+    SimulateMouse(TInputKind::MouseDown, TargetPoint());
+  });
+  PressView(script);
+  // The loop has ended: the script's outside press ended it.
+  EXPECT_TRUE(script.Finished());
+  EXPECT_FALSE(openAtOnce);
+  EXPECT_TRUE(popupAfterEscape);
+  EXPECT_FALSE(submenuAfterEscape);
+  EXPECT_EQ(hoverHint, "Zooms the view");
+  EXPECT_EQ(loopCursor, crArrow);
+  EXPECT_EQ(Bar->View->OpenViewerView(), nullptr);
+  EXPECT_FALSE(Bar->View->InModalLoop);
+  EXPECT_EQ(Target.Presses, 1) << "the outside press reaches the window under it";
+  EXPECT_EQ(Bar->Presses, 1) << "and not the bar that held the capture";
+  EXPECT_EQ(GetCaptureControl(), nullptr);
+  EXPECT_EQ(Screen().Cursor(), crDefault);
+  EXPECT_EQ(ApplicationHint(), "");
+  SimulateMouse(TInputKind::MouseUp, TargetPoint());
+}
+
+TEST_F(TB2MenuLoop, ItemClickRunsItsHandlerOnceAfterTheMenusClose)
+{
+  TScript script;
+  TPoint viewButton = ScreenCentre(Bar->View->Find(View));
+  bool menusOpenInHandler = true;
+  Zoom->OnClick = [&](TObject*) {
+    ++ZoomClicks;
+    menusOpenInHandler = Bar->View->OpenViewerView() != nullptr || Bar->View->InModalLoop;
+  };
+  script.Do([&] { SimulateMouse(TInputKind::MouseUp, viewButton); });
+  script.WaitFor([&] { return Popup() != nullptr; }, "the popup opens on the press");
+  script.Do([&] {
+    TPoint p = ScreenCentre(Popup()->Find(Zoom));
+    SimulateMouse(TInputKind::MouseMove, p);
+    SimulateMouse(TInputKind::MouseDown, p);
+    SimulateMouse(TInputKind::MouseUp, p);
+  });
+  PressView(script);
+  EXPECT_TRUE(script.Finished());
+  EXPECT_EQ(Bar->View->OpenViewerView(), nullptr);
+  EXPECT_EQ(ZoomClicks, 0) << "the click runs after the loop, from the queue";
+  for (int i = 0; i < 5; ++i)
+    Application->ProcessMessages();
+  EXPECT_EQ(ZoomClicks, 1);
+  EXPECT_FALSE(menusOpenInHandler);
+  EXPECT_EQ(Target.Presses, 0);
+}
+
+TEST_F(TB2MenuLoop, KeyboardAcceleratorsAndBeep)
+{
+  TScript script;
+  TPoint viewButton = ScreenCentre(Bar->View->Find(View));
+  Integer beeps = MessageBeepCount();
+  int blackClicks = 0;
+  Black->OnClick = [&](TObject*) { ++blackClicks; };
+  script.Do([&] { SimulateMouse(TInputKind::MouseUp, viewButton); });
+  script.WaitFor([&] { return Popup() != nullptr; }, "the popup opens on the press");
+  script.Do([&] {
+    SimulateKey('Q', 0, 'q');   // no item uses it
+    SimulateKey(VK_DOWN);
+    SimulateKey(VK_DOWN);
+    EXPECT_EQ(Popup()->Selected()->Item(), Colours);
+    SimulateKey(VK_RIGHT);   // opens the submenu with its first item selected
+    ASSERT_NE(Submenu(), nullptr);
+    EXPECT_EQ(Submenu()->Selected()->Item(), Black);
+    SimulateKey(VK_LEFT);    // closes only the submenu
+    EXPECT_EQ(Submenu(), nullptr);
+    EXPECT_NE(Popup(), nullptr);
+    SimulateKey('C', 0, 'c');   // the only item with that accelerator: opens
+    ASSERT_NE(Submenu(), nullptr);
+    SimulateKey('B', 0, 'b');
+  });
+  PressView(script);
+  EXPECT_TRUE(script.Finished());
+  EXPECT_EQ(MessageBeepCount(), beeps + 1);
+  EXPECT_EQ(Bar->View->OpenViewerView(), nullptr);
+  for (int i = 0; i < 5; ++i)
+    Application->ProcessMessages();
+  EXPECT_EQ(blackClicks, 1);
+}
+
+TEST_F(TB2MenuLoop, CaptureTakenAwayEndsTheLoop)
+{
+  TScript script;
+  TPoint viewButton = ScreenCentre(Bar->View->Find(View));
+  script.Do([&] { SimulateMouse(TInputKind::MouseUp, viewButton); });
+  script.WaitFor([&] { return Popup() != nullptr; }, "the popup opens on the press");
+  script.Do([&] { SetCaptureControl(&Target); });
+  PressView(script);
+  EXPECT_TRUE(script.Finished());
+  EXPECT_EQ(Bar->View->OpenViewerView(), nullptr);
+  EXPECT_EQ(GetCaptureControl(), &Target);
+  ReleaseCapture();
+}
