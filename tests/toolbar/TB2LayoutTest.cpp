@@ -46,10 +46,13 @@ TTBCustomItem* AddFixed(TTBCustomItem* parent, const std::string& caption, Integ
 // A view with a chevron item, as the toolbar makes one.
 class TChevronView : public TTBView {
 public:
-  TChevronView(TTBCustomItem* root, TCustomControl* window, bool priority)
+  TChevronView(TTBCustomItem* root, TCustomControl* window, bool priority, Integer offset = 100, Integer size = 12)
     : TTBView(nullptr, root, window, true, false, priority)
   {
     RecreateAllViewers();
+    ChevronOffset = offset;
+    ChevronSize = size;
+    UpdatePositions();
   }
   TTBCustomItem* GetChevronItem() override { return &Chevron; }
   TTBCustomItem Chevron;
@@ -58,6 +61,12 @@ public:
 struct TLayout {
   TTBRootItem Root;
   TCustomControl Window;
+  // Items "A", "B"... of one size.
+  void AddItems(int count, Integer w, Integer h)
+  {
+    for (int i = 0; i < count; ++i)
+      AddFixed(&Root, std::string(1, char('A' + i)), w, h);
+  }
   std::string Shown(TTBView& view)
   {
     std::string s;
@@ -79,8 +88,7 @@ TRect RectOf(TTBView& view, TTBCustomItem* item) { return view.Find(item)->Bound
 TEST(TB2Layout, WrapsRowsAndSeparatorsBecomeRowBreaks)
 {
   TLayout l;
-  for (const char* c : {"A", "B", "C", "D", "E"})
-    AddFixed(&l.Root, c, 30, 20);
+  l.AddItems(5, 30, 20);
   TTBView view(nullptr, &l.Root, &l.Window, true, false, false);
   view.WrapOffset = 100;
   view.UpdatePositions();
@@ -112,12 +120,8 @@ TEST(TB2Layout, WrapsRowsAndSeparatorsBecomeRowBreaks)
 TEST(TB2Layout, ChevronCutKeepsTwoAndFollowsPriority)
 {
   TLayout l;
-  for (const char* c : {"A", "B", "C", "D", "E"})
-    AddFixed(&l.Root, c, 30, 20);
+  l.AddItems(5, 30, 20);
   TChevronView view(&l.Root, &l.Window, false);
-  view.ChevronOffset = 100;
-  view.ChevronSize = 12;
-  view.UpdatePositions();
   EXPECT_EQ(l.Shown(view), "AB");
   EXPECT_TRUE(view.Find(l.Root.Items(4))->OffEdge);
   TTBItemViewer* chevron = view.Viewers(view.ViewerCount() - 1);
@@ -140,22 +144,15 @@ TEST(TB2Layout, ChevronCutKeepsTwoAndFollowsPriority)
   AddFixed(&l2.Root, "B", 30, 20);
   AddSep(&l2.Root);
   AddFixed(&l2.Root, "C", 30, 20);
-  TChevronView v2(&l2.Root, &l2.Window, false);
-  v2.ChevronOffset = 80;
-  v2.ChevronSize = 12;
-  v2.UpdatePositions();
+  TChevronView v2(&l2.Root, &l2.Window, false, 80);
   EXPECT_EQ(l2.Shown(v2), "AB");
 }
 
 TEST(TB2Layout, LeastRecentlyUsedGoesOffEdgeFirst)
 {
   TLayout l;
-  for (const char* c : {"A", "B", "C", "D", "E"})
-    AddFixed(&l.Root, c, 30, 20);
+  l.AddItems(5, 30, 20);
   TChevronView view(&l.Root, &l.Window, true);
-  view.ChevronOffset = 100;
-  view.ChevronSize = 12;
-  view.UpdatePositions();
   EXPECT_EQ(l.Shown(view), "AB");
   // Executing E (from the chevron popup) gives it priority: it comes back, B goes.
   view.GivePriority(view.Find(l.Root.Items(4)));
@@ -174,9 +171,6 @@ TEST(TB2Layout, ChevronDisabledWhenOnlyControlsWentOffEdge)
   edit->SetParent(&l.Window);
   static_cast<TTBControlItem*>(l.Root.Add(std::make_unique<TTBControlItem>(edit)))->SetKeepControl(true);
   TChevronView view(&l.Root, &l.Window, false);
-  view.ChevronOffset = 100;
-  view.ChevronSize = 12;
-  view.UpdatePositions();
   EXPECT_EQ(l.Shown(view), "AB");
   EXPECT_FALSE(view.Chevron.Enabled());
   EXPECT_LT(edit->Left() + edit->Width(), 0);   // moved out of sight
@@ -188,8 +182,7 @@ TEST(TB2Layout, ChevronDisabledWhenOnlyControlsWentOffEdge)
 TEST(TB2Layout, VerticalBarsMirrorTheirColumns)
 {
   TLayout l;
-  for (const char* c : {"A", "B", "C"})
-    AddFixed(&l.Root, c, 20, 30);
+  l.AddItems(3, 20, 30);
   TTBView view(nullptr, &l.Root, &l.Window, true, false, false);
   view.SetOrientation(voVertical);
   view.WrapOffset = 70;
