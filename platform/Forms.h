@@ -53,6 +53,10 @@ class TForm : public TCustomForm {};
 // A borderless window above its owner that never takes the focus: menus, drop-down lists,
 // hint windows. Clicks outside it reach their own windows.
 class TPopupWindowControl : public TCustomControl {
+public:
+  // Hidden until shown, as every top-level window.
+  TPopupWindowControl() { SetVisible(false); }
+
 protected:
   void CreateParams(TCreateParams& params) override;
 };
