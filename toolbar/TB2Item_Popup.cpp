@@ -12,7 +12,9 @@
 void TTBView::Select(TTBItemViewer* Value, bool ViaMouse)
 {
   if (Value != FSelected) {
-    if (FParentView && FParentView->FOpenViewer && FParentView->FOpenViewer != FParentView->FSelected) {
+    // Selecting in a submenu re-selects its entry in the parent; deselecting (the pointer
+    // went back to the parent) must not, or the parent's close and open timers would stop.
+    if (Value && FParentView && FParentView->FOpenViewer && FParentView->FOpenViewer != FParentView->FSelected) {
       FParentView->Select(FParentView->FOpenViewer, false);
       FParentView->StopTimer(tiOpen);
       FParentView->StopTimer(tiClose);

@@ -47,6 +47,7 @@ struct TB2MenuLoop : ::testing::Test {
     Colours->Add(Item("&White"));
     Zoom->OnClick = [this](TObject*) { ++ZoomClicks; };
     Zoom->SetHint("Zoom|Zooms the view");
+    Zoom->SetOptions(tboShowHint);
     Form.SetBounds(100, 100, 500, 400);
     Bar = std::make_unique<TTestBar>(&Root);
     Bar->SetParent(&Form);
@@ -70,6 +71,7 @@ struct TB2MenuLoop : ::testing::Test {
   void PressView(TScript& script)
   {
     script.Abort = [this] { Bar->View->EndModal(); };
+    script.Running = [this] { return Bar->View->InModalLoop; };
     script.Start();
     TPoint p = ScreenCentre(Bar->View->Find(View));
     SimulateMouse(TInputKind::MouseDown, p);
@@ -91,7 +93,12 @@ TEST_F(TB2MenuLoop, HoverOpensSubmenuAfterDelayEscapeClosesItOutsideClickReaches
     SimulateMouse(TInputKind::MouseMove, ScreenCentre(Popup()->Find(Zoom)));
     hoverHint = ApplicationHint();
     loopCursor = Screen().Cursor();
+  });
+  // Zoom asks for its hint: resting on it shows the short hint.
+  script.WaitFor([&] { return ShownHintText() == "Zoom"; }, "the hint window shows");
+  script.Do([&] {
     SimulateMouse(TInputKind::MouseMove, ScreenCentre(Popup()->Find(Colours)));
+    EXPECT_EQ(ShownHintText(), "");
     openAtOnce = Submenu() != nullptr;
   });
   script.WaitFor([&] { return Submenu() != nullptr; }, "the submenu opens after the delay");
@@ -135,13 +142,18 @@ TEST_F(TB2MenuLoop, ItemClickRunsItsHandlerOnceAfterTheMenusClose)
   };
   script.Do([&] { SimulateMouse(TInputKind::MouseUp, viewButton); });
   script.WaitFor([&] { return Popup() != nullptr; }, "the popup opens on the press");
+  HWND focus = AllocateHWnd([](TMessage&) {});
   script.Do([&] {
     TPoint p = ScreenCentre(Popup()->Find(Zoom));
     SimulateMouse(TInputKind::MouseMove, p);
     SimulateMouse(TInputKind::MouseDown, p);
+    PostMessage(focus, 0x102, 'z', 0);   // a character typed as the loop ends
     SimulateMouse(TInputKind::MouseUp, p);
   });
   PressView(script);
+  TMsg left;
+  EXPECT_FALSE(PeekMessage(left, 0, 0x102, 0x102, PM_NOREMOVE)) << "characters left by the loop are dropped";
+  DeallocateHWnd(focus);
   EXPECT_TRUE(script.Finished());
   EXPECT_EQ(Bar->View->OpenViewerView(), nullptr);
   EXPECT_EQ(ZoomClicks, 0) << "the click runs after the loop, from the queue";
@@ -197,4 +209,37 @@ TEST_F(TB2MenuLoop, CaptureTakenAwayEndsTheLoop)
   EXPECT_EQ(Bar->View->OpenViewerView(), nullptr);
   EXPECT_EQ(GetCaptureControl(), &Target);
   ReleaseCapture();
+}
+
+TEST_F(TB2MenuLoop, LeavingAnOpenSubmenuClosesItAfterTheDelay)
+{
+  TScript script;
+  TPoint viewButton = ScreenCentre(Bar->View->Find(View));
+  bool closedAtOnce = true, keptWhileCrossing = false;
+  script.Do([&] { SimulateMouse(TInputKind::MouseUp, viewButton); });
+  script.WaitFor([&] { return Popup() != nullptr; }, "the popup opens on the press");
+  script.Do([&] { SimulateMouse(TInputKind::MouseMove, ScreenCentre(Popup()->Find(Colours))); });
+  script.WaitFor([&] { return Submenu() != nullptr; }, "the submenu opens after the delay");
+  script.Do([&] {
+    // On the way into the submenu the entry stays selected and the submenu open.
+    SimulateMouse(TInputKind::MouseMove, ScreenCentre(Submenu()->Find(Black)));
+    keptWhileCrossing = Submenu() != nullptr && Popup()->Selected() && Popup()->Selected()->Item() == Colours;
+    SimulateMouse(TInputKind::MouseMove, ScreenCentre(Popup()->Find(Zoom)));
+    closedAtOnce = Submenu() == nullptr;
+  });
+  script.WaitFor([&] { return Submenu() == nullptr; }, "the submenu closes after the delay");
+  bool barStillActive = false;
+  script.Do([&] {
+    // Escape in the first popup closes it; the bar keeps its selection; Escape again ends.
+    SimulateKey(VK_ESCAPE);
+    barStillActive = Popup() == nullptr && Bar->View->Selected() && Bar->View->Selected()->Item() == View &&
+                     Bar->View->DoneAction() == tbdaNone;
+    SimulateKey(VK_ESCAPE);
+  });
+  PressView(script);
+  EXPECT_TRUE(script.Finished());
+  EXPECT_TRUE(keptWhileCrossing);
+  EXPECT_FALSE(closedAtOnce);
+  EXPECT_TRUE(barStillActive);
+  EXPECT_FALSE(Bar->View->InModalLoop);
 }

@@ -63,7 +63,8 @@ inline TPoint ScreenCentre(TTBItemViewer* v)
 
 // Steps run one after the other from a timer, so they can act while a nested loop runs.
 // A step returns true when done; a step still waiting after its time-out fails the test
-// and the script gives up (Abort runs, which should end whatever loop is running).
+// and the script gives up (Abort runs, which should end whatever loop is running). After
+// the last step the loop must end by itself within a grace time (Running tells).
 class TScript {
 public:
   using TStep = std::function<bool()>;
@@ -84,6 +85,7 @@ public:
     FSteps.push_back({[this, ms] { return GetTickCount() - FStepStart >= ms; }, ms + 1000, "sleep"});
   }
   std::function<void()> Abort;
+  std::function<bool()> Running;
   void Start()
   {
     FStepStart = GetTickCount();
@@ -119,8 +121,14 @@ private:
       }
       break;
     }
-    if (FNext >= FSteps.size())
+    if (FNext >= FSteps.size() && (!Running || !Running()))
       FTimer.SetEnabled(false);
+    else if (FNext >= FSteps.size() && GetTickCount() - FStepStart > 3000) {
+      ADD_FAILURE() << "the loop did not end after the script";
+      FTimer.SetEnabled(false);
+      if (Abort)
+        Abort();
+    }
     FBusy = false;
   }
   std::vector<TEntry> FSteps;
