@@ -243,3 +243,42 @@ TEST_F(TB2MenuLoop, LeavingAnOpenSubmenuClosesItAfterTheDelay)
   EXPECT_TRUE(barStillActive);
   EXPECT_FALSE(Bar->View->InModalLoop);
 }
+
+TEST_F(TB2MenuLoop, PopupTallerThanItsMonitorScrollsWhileTheArrowBandIsHovered)
+{
+  TSystemSettings s = SystemSettings();
+  s.Monitors = {{{0, 0, 1280, 300}, {0, 0, 1280, 300}, true}};
+  SetSystemSettings(s);
+  for (int i = 0; i < 30; ++i)
+    View->Add(Item("Entry " + std::to_string(i)));
+  TScript script;
+  TPoint viewButton = ScreenCentre(Bar->View->Find(View));
+  Integer offsetAfterWait = 0;
+  Cardinal started = 0;
+  script.Do([&] { SimulateMouse(TInputKind::MouseUp, viewButton); });
+  script.WaitFor([&] { return Popup() != nullptr; }, "the popup opens on the press");
+  script.Do([&] {
+    TTBView* p = Popup();
+    EXPECT_EQ(p->Window()->Height(), 300);
+    EXPECT_TRUE(p->ShowDownArrow);
+    EXPECT_FALSE(p->ShowUpArrow);
+    TControl* w = p->Window();
+    SimulateMouse(TInputKind::MouseMove, w->ClientToScreen({w->ClientWidth() / 2, w->ClientHeight() - 5}));
+    EXPECT_EQ(p->ScrollOffset, 0);
+    started = GetTickCount();
+  });
+  script.WaitFor([&] { return Popup()->ScrollOffset > 0 && GetTickCount() - started >= 350; }, "it scrolls");
+  script.Do([&] {
+    offsetAfterWait = Popup()->ScrollOffset;
+    // Three steps or so in 350 ms, each of one item.
+    EXPECT_GE(offsetAfterWait, 2 * 16);
+    EXPECT_TRUE(Popup()->ShowUpArrow);
+    TControl* w = Popup()->Window();
+    SimulateMouse(TInputKind::MouseMove, w->ClientToScreen({w->ClientWidth() / 2, w->ClientHeight() / 2}));
+    SimulateKey(VK_ESCAPE);
+    SimulateKey(VK_ESCAPE);
+  });
+  PressView(script);
+  EXPECT_TRUE(script.Finished());
+  EXPECT_GT(offsetAfterWait, 0);
+}
