@@ -563,6 +563,9 @@ void TTBMenuLoop::Run(TTBView* R, TTBEnterToolbarLoopOptions options, std::vecto
     case TInputKind::KeyDown: {
       CancelHint();
       bool mouseIsDown = IsMouseButtonDown(mbLeft);
+      // The keyboard is in use: views that hide accelerators until then show them.
+      for (TTBView* v = R; v; v = v->FOpenViewerView)
+        v->ShowAccels();
       TTBView* d = Deepest(R);
       Word key = ev.Key;
       if (!mouseIsDown || key == VK_F1) {
@@ -572,8 +575,10 @@ void TTBMenuLoop::Run(TTBView* R, TTBEnterToolbarLoopOptions options, std::vecto
           if (key != 0)
             d->KeyDown(key, ev.Shift);
         }
-        // The key's character, when the key itself was not used.
-        if (key != 0 && ev.Char != 0 && R->DoneAction() == tbdaNone && !mouseIsDown) {
+        // The key's character, when the key itself was not used (characters without a key
+        // code of their own come with key 0).
+        bool keyUsed = ev.Key != 0 && key == 0;
+        if (!keyUsed && ev.Char != 0 && R->DoneAction() == tbdaNone && !mouseIsDown) {
           d = Deepest(R);
           bool isOnly = false;
           if (TTBItemViewer* v = d->FindAccelViewer(d->FSelected, ev.Char, isOnly, false)) {

@@ -173,8 +173,16 @@ TEST_F(TB2MenuLoop, KeyboardAcceleratorsAndBeep)
   Black->OnClick = [&](TObject*) { ++blackClicks; };
   script.Do([&] { SimulateMouse(TInputKind::MouseUp, viewButton); });
   script.WaitFor([&] { return Popup() != nullptr; }, "the popup opens on the press");
+  Bar->View->HideAccelsUntilKeyboard = true;
+  TSystemSettings noCues = SystemSettings();
+  noCues.KeyboardCues = false;
+  SetSystemSettings(noCues);
+  bool hiddenAtFirst = false, shownAfterKey = false;
   script.Do([&] {
+    hiddenAtFirst = !Popup()->AccelsVisible && !Bar->View->AccelsVisible;
     SimulateKey('Q', 0, 'q');   // no item uses it
+    shownAfterKey = Popup()->AccelsVisible && Bar->View->AccelsVisible;
+    SimulateKey(0, 0, '#');     // nor this character without a key code
     SimulateKey(VK_DOWN);
     SimulateKey(VK_DOWN);
     EXPECT_EQ(Popup()->Selected()->Item(), Colours);
@@ -190,7 +198,10 @@ TEST_F(TB2MenuLoop, KeyboardAcceleratorsAndBeep)
   });
   PressView(script);
   EXPECT_TRUE(script.Finished());
-  EXPECT_EQ(MessageBeepCount(), beeps + 1);
+  EXPECT_EQ(MessageBeepCount(), beeps + 2);
+  EXPECT_TRUE(hiddenAtFirst);
+  EXPECT_TRUE(shownAfterKey);
+  EXPECT_FALSE(Bar->View->AccelsVisible) << "hidden again after the loop";
   EXPECT_EQ(Bar->View->OpenViewerView(), nullptr);
   for (int i = 0; i < 5; ++i)
     Application->ProcessMessages();
