@@ -537,7 +537,8 @@ void TControl::HandleNeeded()
       // Not a toolkit popup: that would grab the pointer and swallow the click that
       // closes a menu, which must still reach the window under it.
       flags = Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus | Qt::X11BypassWindowManagerHint |
-              ((params.ExStyle & WS_EX_TOPMOST) ? Qt::WindowStaysOnTopHint : Qt::WindowFlags());
+              ((params.ExStyle & WS_EX_TOPMOST) ? Qt::WindowStaysOnTopHint : Qt::WindowFlags()) |
+              (FMouseTransparent ? Qt::WindowTransparentForInput : Qt::WindowFlags());
     else
       flags = Qt::Window;
   }
@@ -1183,7 +1184,7 @@ TControl* FindControlAtPos(TPoint screenPos)
   for (int pass = 0; pass < 2; ++pass)
     for (auto it = tops.rbegin(); it != tops.rend(); ++it) {
       TControl* c = *it;
-      if (c->IsPopupWindow() != (pass == 0) || !c->Visible() || !c->HandleAllocated())
+      if (c->IsPopupWindow() != (pass == 0) || !c->Visible() || !c->HandleAllocated() || c->MouseTransparent())
         continue;
       if (c->BoundsRect().Contains(screenPos))
         return DeepestAt(c, screenPos);

@@ -171,6 +171,9 @@ public:
 
   // A top-level window of the popup kind (WS_POPUP): above ordinary windows, not activated.
   bool IsPopupWindow() const { return FIsPopup; }
+  // A top-level window the mouse passes through to the windows under it (hint windows).
+  bool MouseTransparent() const { return FMouseTransparent; }
+  void SetMouseTransparent(bool on) { FMouseTransparent = on; }
   // The toolkit window exists.
   bool HandleAllocated() const { return FWidget != nullptr; }
   // A message window for posted messages and timers of this control (made on first use).
@@ -250,6 +253,7 @@ private:
   bool FEnabled = true;
   bool FShowHint = false;
   bool FIsPopup = false;
+  bool FMouseTransparent = false;
   bool FInResize = false;
   std::string FHint;
   std::string FCaption;

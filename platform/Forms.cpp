@@ -119,8 +119,9 @@ class THintWindow : public TPopupWindowControl {
 public:
   THintWindow()
   {
-    SetVisible(false);
     SetColor(clInfoBk);
+    // Clicks on a hint reach the window under it.
+    SetMouseTransparent(true);
   }
   ~THintWindow() override { DestroyHandle(); }
   std::string Text;
@@ -249,6 +250,12 @@ std::string ShownHintText()
 {
   THintState& h = Hints();
   return h.Showing && h.Window ? h.Window->Text : std::string();
+}
+
+TRect ShownHintBounds()
+{
+  THintState& h = Hints();
+  return h.Showing && h.Window ? h.Window->BoundsRect() : TRect{};
 }
 void SetOnApplicationHint(TNotifyEvent handler) { GOnHint = std::move(handler); }
 

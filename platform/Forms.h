@@ -98,8 +98,9 @@ void CancelHint();
 // pause the control's GetHintInfo is shown in the hint window, which stays while the pointer
 // keeps inside the hint area (and for at most the hide pause).
 void HintMouseMessage(TControl* control, TPoint screenPos);
-// The hint window's text while it shows (empty otherwise).
+// The hint window's text and screen rectangle while it shows (empty otherwise).
 std::string ShownHintText();
+TRect ShownHintBounds();
 constexpr Cardinal HintPauseMs = 500, HintHidePauseMs = 2500;
 // Called whenever the hint text changes.
 void SetOnApplicationHint(TNotifyEvent handler);

@@ -205,6 +205,11 @@ TEST(Controls, HintShowsAfterThePauseAndGoesOnCancel)
   EXPECT_TRUE(WaitUntil([] { return !ShownHintText().empty(); }, 3000));
   EXPECT_EQ(ShownHintText(), "Short");
   EXPECT_GE(GetTickCount() - start, HintPauseMs - 20);
+  // The hint lies below the pointer and lets the mouse through.
+  TRect hr = ShownHintBounds();
+  EXPECT_GT(hr.Top, f.InA(5, 5).Y);
+  TPoint onHint{hr.Left + 2, hr.Top + 2};
+  EXPECT_EQ(FindControlAtPos(onHint), &f.A);
   // Moving inside the hint area keeps it; cancelling hides it.
   HintMouseMessage(&f.A, f.InA(50, 50));
   EXPECT_EQ(ShownHintText(), "Short");
