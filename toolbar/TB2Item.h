@@ -541,6 +541,7 @@ private:
   Integer FUpdating = 0;
   bool FValidated = false;
   bool FInRelayout = false;
+  bool FLoopRunning = false;
   uint8_t FActiveTimers = 0;
   TDoneActionData FDoneActionData;
   std::unique_ptr<TCanvas> FMeasureCanvas;
@@ -597,4 +598,4 @@ private:
 };
 
 // Popup at a screen point for the children of Item (applications' popup menus).
-TTBPopupWindow* PopupItem(TTBCustomItem* Item, TPoint P, TTBPopupAlignment Alignment);
+std::unique_ptr<TTBPopupWindow> PopupItem(TTBCustomItem* Item, TPoint P, TTBPopupAlignment Alignment);

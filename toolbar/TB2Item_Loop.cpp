@@ -245,9 +245,10 @@ TTBPopupWindow* TTBCustomItem::CreatePopup(TTBView* ParentView, TTBItemViewer* P
   return w;
 }
 
-TTBPopupWindow* PopupItem(TTBCustomItem* Item, TPoint P, TTBPopupAlignment Alignment)
+std::unique_ptr<TTBPopupWindow> PopupItem(TTBCustomItem* Item, TPoint P, TTBPopupAlignment Alignment)
 {
-  return Item->CreatePopup(nullptr, nullptr, false, false, false, P, Alignment);
+  // Without a parent view nobody else holds the window: the caller owns it.
+  return std::unique_ptr<TTBPopupWindow>(Item->CreatePopup(nullptr, nullptr, false, false, false, P, Alignment));
 }
 
 void TTBCustomItem::GetPopupPosition(TTBView* ParentView, TTBPopupWindow* PopupWindow, TTBPopupPositionRec& R)
@@ -378,9 +379,10 @@ struct TTBMenuLoop {
       v = v->FOpenViewerView;
     return v;
   }
+  // A popup window of this menu tree, the root itself included when it is a popup.
   static bool IsOurPopup(TTBView* root, TControl* c)
   {
-    for (TTBView* v = root->FOpenViewerView; v; v = v->FOpenViewerView)
+    for (TTBView* v = root->IsToolbar() ? root->FOpenViewerView : root; v; v = v->FOpenViewerView)
       if (v->Window() == c)
         return true;
     return false;
@@ -624,8 +626,15 @@ void TTBMenuLoop::Run(TTBView* R, TTBEnterToolbarLoopOptions options, std::vecto
 
 void TTBView::EnterToolbarLoop(TTBEnterToolbarLoopOptions Options)
 {
-  if (InModalLoop)
+  // Popups count as inside a loop from their creation; a popup menu at a point is the
+  // root of its own loop all the same.
+  if (FLoopRunning || (InModalLoop && (FParentView || FIsToolbar)))
     return;
+  FLoopRunning = true;
+  struct TEnd {
+    bool& F;
+    ~TEnd() { F = false; }
+  } end{FLoopRunning};
   bool accels = AccelsVisible;
   MouseInWindow = false;
   DrawSelectedLast = false;

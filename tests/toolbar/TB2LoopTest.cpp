@@ -293,3 +293,29 @@ TEST_F(TB2MenuLoop, PopupTallerThanItsMonitorScrollsWhileTheArrowBandIsHovered)
   EXPECT_TRUE(script.Finished());
   EXPECT_GT(offsetAfterWait, 0);
 }
+
+TEST_F(TB2MenuLoop, PopupMenuAtAPointRunsItsOwnLoop)
+{
+  TPoint at = Form.ClientToScreen({200, 150});
+  std::unique_ptr<TTBPopupWindow> menu = PopupItem(View, at, tbpaLeft);
+  ASSERT_NE(menu, nullptr);
+  EXPECT_EQ(menu->Left(), at.X);
+  EXPECT_EQ(menu->Top(), at.Y);
+  TTBView* root = menu->View();
+  TScript script;
+  script.Abort = [root] { root->EndModal(); };
+  script.Running = [root] { return root->InModalLoop; };
+  script.Do([&] {
+    TPoint p = ScreenCentre(root->Find(Zoom));
+    SimulateMouse(TInputKind::MouseMove, p);
+    SimulateMouse(TInputKind::MouseDown, p);
+    SimulateMouse(TInputKind::MouseUp, p);
+  });
+  script.Start();
+  root->EnterToolbarLoop(0);
+  EXPECT_TRUE(script.Finished());
+  for (int i = 0; i < 5; ++i)
+    Application->ProcessMessages();
+  EXPECT_EQ(ZoomClicks, 1) << "a click on the menu itself chooses the item";
+  menu.reset();
+}
