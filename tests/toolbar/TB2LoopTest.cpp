@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/Forms.h"
+#include "toolbar/TB2Anim.h"
 #include "toolbar/TB2Common.h"
 #include "toolbar/TB2Item.h"
 #include "tests/toolbar/TestBar.h"
@@ -318,4 +319,53 @@ TEST_F(TB2MenuLoop, PopupMenuAtAPointRunsItsOwnLoop)
     Application->ProcessMessages();
   EXPECT_EQ(ZoomClicks, 1) << "a click on the menu itself chooses the item";
   menu.reset();
+}
+
+TEST_F(TB2MenuLoop, InMenuModeHoveringAnotherBarButtonOpensItsMenuAtOnce)
+{
+  TTBCustomItem* help = Root.Add(Item("&Help", tbisSubmenu));
+  help->Add(Item("&About"));
+  Bar->View->UpdatePositions();
+  TScript script;
+  TPoint viewButton = ScreenCentre(Bar->View->Find(View));
+  TTBCustomItem* openedItem = nullptr;
+  bool fileClosedIt = false;
+  script.Do([&] { SimulateMouse(TInputKind::MouseUp, viewButton); });
+  script.WaitFor([&] { return Popup() != nullptr; }, "the popup opens on the press");
+  script.Do([&] {
+    SimulateMouse(TInputKind::MouseMove, ScreenCentre(Bar->View->Find(help)));
+    openedItem = Popup() ? Popup()->ParentItem() : nullptr;
+    SimulateMouse(TInputKind::MouseMove, ScreenCentre(Bar->View->Find(File)));
+    fileClosedIt = Popup() == nullptr && Bar->View->MenuMode;
+    SimulateKey(VK_ESCAPE);
+  });
+  PressView(script);
+  EXPECT_TRUE(script.Finished());
+  EXPECT_EQ(openedItem, help);
+  EXPECT_TRUE(fileClosedIt) << "a plain button closes the menu but the bar stays in menu mode";
+}
+
+TEST_F(TB2MenuLoop, PopupSlidesInWhileTheLoopRuns)
+{
+  TSystemSettings s = SystemSettings();
+  s.MenuAnimation = true;
+  SetSystemSettings(s);
+  TScript script;
+  TPoint viewButton = ScreenCentre(Bar->View->Find(View));
+  bool animating = false;
+  script.WaitFor([&] { return Popup() != nullptr; }, "the popup opens on the press");
+  script.Do([&] {
+    animating = IsAnimating(Popup()->Window());
+    SimulateMouse(TInputKind::MouseUp, viewButton);
+  });
+  script.WaitFor([&] { return !IsAnimating(Popup()->Window()); }, "the slide ends", 2000);
+  script.Do([&] {
+    EXPECT_TRUE(Popup()->Window()->Visible());
+    SimulateKey(VK_ESCAPE);
+    SimulateKey(VK_ESCAPE);
+  });
+  PressView(script);
+  EXPECT_TRUE(script.Finished());
+  EXPECT_TRUE(animating);
+  EXPECT_EQ(Bar->View->OpenViewerView(), nullptr);
 }
