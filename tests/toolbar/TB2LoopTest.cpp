@@ -282,6 +282,10 @@ TEST_F(TB2MenuLoop, PopupTallerThanItsMonitorScrollsWhileTheArrowBandIsHovered)
   script.WaitFor([&] { return Popup()->ScrollOffset > 0 && GetTickCount() - started >= 350; }, "it scrolls");
   script.Do([&] {
     offsetAfterWait = Popup()->ScrollOffset;
+    TControl* pw = Popup()->Window();
+    TBitmap shot(pw->Width(), pw->Height());
+    pw->PaintTo(shot.Canvas(), 0, 0);
+    SavePng(shot, "toolbar_scrolled_menu.png");
     // Three steps or so in 350 ms, each of one item.
     EXPECT_GE(offsetAfterWait, 2 * 16);
     EXPECT_TRUE(Popup()->ShowUpArrow);

@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "html/HTMLStreams.h"
-#include "html/PNGImage.h"
-#include "platform/Files.h"
 #include "toolbar/TB2Item.h"
 #include "tests/toolbar/TestBar.h"
 
@@ -72,11 +69,7 @@ TEST(TB2View, RenderToolbarAndPopupWithSubmenu)
   TRect cr = pv->Find(colours)->BoundsRect;
   TPoint sel = p1->ClientToScreen({cr.Right - 30, cr.Top + 2});
   EXPECT_EQ(shot.GetPixel(sel.X - 50, sel.Y - 50), ColorToRGB(clHighlight));
-  TPNGImage png;
-  static_cast<TBitmap&>(png) = shot;
-  TByteStream out;
-  png.SaveToStream(out);
-  WriteFileBytes(std::string(ORRELO_TEST_OUTPUT) + "/toolbar_menu.png", out.Bytes());
+  SavePng(shot, "toolbar_menu.png");
   bar.View->CloseChildPopups();
   form.Hide();
 }

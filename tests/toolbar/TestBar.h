@@ -10,7 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "html/HTMLStreams.h"
+#include "html/PNGImage.h"
 #include "platform/Application.h"
+#include "platform/Files.h"
 #include "toolbar/TB2Item.h"
 
 namespace tbtest {
@@ -53,6 +56,16 @@ protected:
     }
   }
 };
+
+// Writes a picture to the test output folder, to be looked at.
+inline void SavePng(const TBitmap& picture, const std::string& name)
+{
+  TPNGImage png;
+  static_cast<TBitmap&>(png) = picture;
+  TByteStream out;
+  png.SaveToStream(out);
+  WriteFileBytes(std::string(ORRELO_TEST_OUTPUT) + "/" + name, out.Bytes());
+}
 
 // The centre of a viewer in screen coordinates.
 inline TPoint ScreenCentre(TTBItemViewer* v)
