@@ -177,6 +177,7 @@ TEST(Controls, PopupWindowFloatsAboveWithoutTakingTheFocus)
   Application->ProcessMessages();
   EXPECT_TRUE(popup.IsPopupWindow());
   EXPECT_EQ(f.Form.Focused(), focused) << "showing the popup leaves the focus where it was";
+  EXPECT_FALSE(popup.Focused());
   EXPECT_EQ(FindControlAtPos(f.InA(5, 5)), &popup);
   EXPECT_EQ(FindControlAtPos(f.InA(5, 50)), &f.A);
   // A click beside the popup reaches the window under it; one on it goes to the popup.

@@ -284,3 +284,37 @@ TEST(TB2Layout, TabCyclesThroughSelectableItemsAndAccelerators)
   alpha->SetItemStyle(alpha->ItemStyle() | tbisSkipOnSelectFirst);
   EXPECT_EQ(view.FirstSelectable()->Item(), apple);
 }
+
+TEST(TB2Layout, ViewersFollowInsertionsIntoInlineGroupsAndDeletions)
+{
+  TLayout l;
+  AddFixed(&l.Root, "A", 30, 20);
+  auto group = std::make_unique<TTBCustomItem>();
+  group->SetItemStyle(group->ItemStyle() | tbisInlineGroup);
+  TTBCustomItem* g = l.Root.Add(std::move(group));
+  AddFixed(g, "X", 30, 20);
+  AddFixed(g, "Y", 30, 20);
+  AddFixed(&l.Root, "C", 30, 20);
+  TTBView view(nullptr, &l.Root, &l.Window, true, false, false);
+  auto order = [&] {
+    std::string s;
+    for (Integer i = 0; i < view.ViewerCount(); ++i)
+      s += view.Viewers(i)->Item()->Caption().empty() ? "g" : view.Viewers(i)->Item()->Caption();
+    return s;
+  };
+  view.UpdatePositions();
+  EXPECT_EQ(order(), "AgXYC");
+  EXPECT_EQ(l.Shown(view), "AXYC");   // the group itself takes no place
+  AddFixed(g, "Z", 30, 20);
+  g->Insert(0, std::make_unique<TFixedItem>("W", 30, 20));
+  l.Root.Insert(1, std::make_unique<TFixedItem>("B", 30, 20));
+  EXPECT_EQ(order(), "ABgWXYZC");
+  EXPECT_EQ(view.Find(g->Items(0))->GroupLevel, 1);
+  EXPECT_TRUE(view.PositionsValid());
+  EXPECT_EQ(RectOf(view, l.Root.Items(3)), (TRect{180, 0, 210, 20}));
+  view.Select(view.Find(g->Items(1)), false);
+  std::unique_ptr<TTBCustomItem> gone = l.Root.Remove(g);
+  EXPECT_EQ(order(), "ABC");
+  EXPECT_EQ(view.Selected(), nullptr);
+  EXPECT_THROW(view.Find(gone.get()), ETBItemError);
+}
