@@ -537,7 +537,8 @@ void TControl::HandleNeeded()
       // Not a toolkit popup: that would grab the pointer and swallow the click that
       // closes a menu, which must still reach the window under it.
       flags = Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus | Qt::X11BypassWindowManagerHint |
-              ((params.ExStyle & WS_EX_TOPMOST) ? Qt::WindowStaysOnTopHint : Qt::WindowFlags());
+              ((params.ExStyle & WS_EX_TOPMOST) ? Qt::WindowStaysOnTopHint : Qt::WindowFlags()) |
+              (FMouseTransparent ? Qt::WindowTransparentForInput : Qt::WindowFlags());
     else
       flags = Qt::Window;
   }
@@ -837,6 +838,13 @@ HWND TControl::Handle()
 
 void TControl::WndProc(TMessage&) {}
 
+bool TControl::GetHintInfo(TPoint, std::string& hint, TRect& hintArea)
+{
+  hint = FHint.substr(0, FHint.find('|'));
+  hintArea = ClientRect();
+  return FShowHint && !hint.empty();
+}
+
 TCanvas& TControl::Canvas()
 {
   if (!FCanvas)
@@ -1125,6 +1133,17 @@ int AddWindowEventHandler(TWindowEventHandler handler)
 
 void RemoveWindowEventHandler(int id) { State().WindowHandlers.erase(id); }
 
+void SetOverrideCursor(TCursor c)
+{
+  EnsureInputFilter();
+  if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+    return;
+  while (QApplication::overrideCursor())
+    QApplication::restoreOverrideCursor();
+  if (c != crDefault)
+    QApplication::setOverrideCursor(QCursor(CursorShape(c)));
+}
+
 TPoint GetCursorPos()
 {
   TInputState& s = State();
@@ -1165,7 +1184,7 @@ TControl* FindControlAtPos(TPoint screenPos)
   for (int pass = 0; pass < 2; ++pass)
     for (auto it = tops.rbegin(); it != tops.rend(); ++it) {
       TControl* c = *it;
-      if (c->IsPopupWindow() != (pass == 0) || !c->Visible() || !c->HandleAllocated())
+      if (c->IsPopupWindow() != (pass == 0) || !c->Visible() || !c->HandleAllocated() || c->MouseTransparent())
         continue;
       if (c->BoundsRect().Contains(screenPos))
         return DeepestAt(c, screenPos);

@@ -171,6 +171,9 @@ public:
 
   // A top-level window of the popup kind (WS_POPUP): above ordinary windows, not activated.
   bool IsPopupWindow() const { return FIsPopup; }
+  // A top-level window the mouse passes through to the windows under it (hint windows).
+  bool MouseTransparent() const { return FMouseTransparent; }
+  void SetMouseTransparent(bool on) { FMouseTransparent = on; }
   // The toolkit window exists.
   bool HandleAllocated() const { return FWidget != nullptr; }
   // A message window for posted messages and timers of this control (made on first use).
@@ -185,6 +188,11 @@ public:
   // Paints the control (non-client area first) onto canvas with its top-left at (x, y):
   // for pictures of windows.
   void PaintTo(TCanvas& canvas, Integer x, Integer y);
+
+  // What the hint window shows for a point of the client area, and the area (client
+  // coordinates) within which the hint stays; false: no hint there. By default the short
+  // part of Hint over the whole client area, when ShowHint is set.
+  virtual bool GetHintInfo(TPoint clientPos, std::string& hint, TRect& hintArea);
 
   // Input entry points (client coordinates); the toolkit side calls them, and so may tests.
   void DispatchMouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y);
@@ -245,6 +253,7 @@ private:
   bool FEnabled = true;
   bool FShowHint = false;
   bool FIsPopup = false;
+  bool FMouseTransparent = false;
   bool FInResize = false;
   std::string FHint;
   std::string FCaption;
@@ -324,6 +333,9 @@ struct TInputEvent {
 using TInputFilter = std::function<bool(const TInputEvent& event)>;
 int AddInputFilter(TInputFilter filter);
 void RemoveInputFilter(int id);
+
+// The cursor shown over every window while set (crDefault: each control shows its own).
+void SetOverrideCursor(TCursor c);
 
 // Where the pointer is, in screen coordinates: the last position our windows saw, else the
 // toolkit's.

@@ -81,14 +81,7 @@ void TScreen::SetCursor(TCursor c)
   if (c == FCursor)
     return;
   FCursor = c;
-  if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
-    return;
-  while (QApplication::overrideCursor())
-    QApplication::restoreOverrideCursor();
-  if (c != crDefault)
-    QApplication::setOverrideCursor(QCursor(c == crHourGlass ? Qt::WaitCursor
-                                            : c == crAppStart ? Qt::BusyCursor
-                                            : Qt::ArrowCursor));
+  SetOverrideCursor(c);
 }
 
 TCustomForm* TScreen::ActiveForm() const
@@ -119,7 +112,151 @@ void SetApplicationHint(const std::string& hint)
 }
 
 std::string ApplicationHint() { return GHint; }
-void CancelHint() {}
+
+namespace {
+
+class THintWindow : public TPopupWindowControl {
+public:
+  THintWindow()
+  {
+    SetColor(clInfoBk);
+    // Clicks on a hint reach the window under it.
+    SetMouseTransparent(true);
+  }
+  ~THintWindow() override { DestroyHandle(); }
+  std::string Text;
+
+protected:
+  void Paint() override
+  {
+    TCanvas& c = Canvas();
+    TRect r = ClientRect();
+    c.Brush().SetColor(clInfoText);
+    c.FrameRect(r);
+    c.Font().SetColor(clInfoText);
+    c.Brush().SetStyle(bsClear);
+    r.Left += 3;
+    c.DrawText(Text, r, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  }
+};
+
+struct THintState {
+  TControl* Control = nullptr;   // the control the pause or the shown hint belongs to
+  TPoint Pos;
+  TRect Area;                    // screen coordinates, while shown or expired
+  bool Showing = false;
+  bool Expired = false;
+  std::unique_ptr<THintWindow> Window;
+  std::unique_ptr<TTimer> Timer;
+  int DestroyWatch = 0;
+};
+
+THintState& Hints()
+{
+  static THintState s;
+  return s;
+}
+
+void HideHintWindow()
+{
+  THintState& h = Hints();
+  if (h.Timer)
+    h.Timer->SetEnabled(false);
+  // The window lives only while it shows, so none outlives the toolkit at exit.
+  h.Window.reset();
+  h.Showing = false;
+}
+
+void HintTimerFired()
+{
+  THintState& h = Hints();
+  h.Timer->SetEnabled(false);
+  if (h.Showing) {
+    HideHintWindow();
+    h.Expired = true;
+    return;
+  }
+  if (!h.Control)
+    return;
+  std::string text;
+  TRect area;
+  if (!h.Control->Showing() || !h.Control->GetHintInfo(h.Control->ScreenToClient(h.Pos), text, area) || text.empty()) {
+    h.Control = nullptr;
+    return;
+  }
+  TPoint tl = h.Control->ClientToScreen({area.Left, area.Top});
+  h.Area = Bounds(tl.X, tl.Y, area.Width(), area.Height());
+  h.Window = std::make_unique<THintWindow>();
+  TBitmap measure(1, 1);
+  std::unique_ptr<TCanvas> mc = CreateBitmapCanvas(measure);
+  mc->Font().Assign(h.Window->Font());
+  TSize ext = mc->TextExtent(text);
+  Integer w = ext.cx + 8, ht = ext.cy + 4;
+  TRect work = MonitorFromPoint(h.Pos).WorkArea;
+  Integer x = std::max(work.Left, std::min(h.Pos.X, work.Right - w));
+  Integer y = h.Pos.Y + 20;
+  if (y + ht > work.Bottom)
+    y = h.Pos.Y - ht - 2;
+  h.Window->Text = text;
+  h.Window->SetBounds(x, y, w, ht);
+  h.Window->Show();
+  h.Window->Invalidate();
+  h.Showing = true;
+  h.Timer->SetInterval(HintHidePauseMs);
+  h.Timer->SetEnabled(true);
+}
+
+}  // namespace
+
+void CancelHint()
+{
+  THintState& h = Hints();
+  HideHintWindow();
+  h.Control = nullptr;
+  h.Expired = false;
+}
+
+void HintMouseMessage(TControl* control, TPoint screenPos)
+{
+  THintState& h = Hints();
+  if (!control) {
+    CancelHint();
+    return;
+  }
+  if (control == h.Control && (h.Showing || h.Expired) && h.Area.Contains(screenPos))
+    return;
+  if (control == h.Control && !h.Showing && !h.Expired && h.Timer && h.Timer->Enabled()) {
+    h.Pos = screenPos;   // still resting: the pause runs on
+    return;
+  }
+  CancelHint();
+  if (!h.Timer) {
+    h.Timer = std::make_unique<TTimer>();
+    h.Timer->SetEnabled(false);
+    h.Timer->SetOnTimer([](TObject*) { HintTimerFired(); });
+    // A control going away takes its hint with it.
+    h.DestroyWatch = AddWindowEventHandler([](TWindowEvent e, TControl* c) {
+      if (e == TWindowEvent::Destroying && c && c == Hints().Control)
+        CancelHint();
+    });
+  }
+  h.Control = control;
+  h.Pos = screenPos;
+  h.Timer->SetInterval(HintPauseMs);
+  h.Timer->SetEnabled(true);
+}
+
+std::string ShownHintText()
+{
+  THintState& h = Hints();
+  return h.Showing && h.Window ? h.Window->Text : std::string();
+}
+
+TRect ShownHintBounds()
+{
+  THintState& h = Hints();
+  return h.Showing && h.Window ? h.Window->BoundsRect() : TRect{};
+}
 void SetOnApplicationHint(TNotifyEvent handler) { GOnHint = std::move(handler); }
 
 std::string GetShortHint(const std::string& hint)

@@ -53,6 +53,10 @@ class TForm : public TCustomForm {};
 // A borderless window above its owner that never takes the focus: menus, drop-down lists,
 // hint windows. Clicks outside it reach their own windows.
 class TPopupWindowControl : public TCustomControl {
+public:
+  // Hidden until shown, as every top-level window.
+  TPopupWindowControl() { SetVisible(false); }
+
 protected:
   void CreateParams(TCreateParams& params) override;
 };
@@ -90,6 +94,14 @@ void SetApplicationHint(const std::string& hint);
 std::string ApplicationHint();
 // Hides a hint window that is showing and restarts the hint delay.
 void CancelHint();
+// The hint machinery hears that the pointer rests at screenPos over control: after the hint
+// pause the control's GetHintInfo is shown in the hint window, which stays while the pointer
+// keeps inside the hint area (and for at most the hide pause).
+void HintMouseMessage(TControl* control, TPoint screenPos);
+// The hint window's text and screen rectangle while it shows (empty otherwise).
+std::string ShownHintText();
+TRect ShownHintBounds();
+constexpr Cardinal HintPauseMs = 500, HintHidePauseMs = 2500;
 // Called whenever the hint text changes.
 void SetOnApplicationHint(TNotifyEvent handler);
 // The short part of a hint ("short|long"), and the long part (the whole hint without a bar).

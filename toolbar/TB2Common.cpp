@@ -135,12 +135,15 @@ void ProcessPaintMessages()
 void RemoveMessages(Cardinal First, Cardinal Last)
 {
   bool quit = false;
+  WPARAM exitCode = 0;
   TMsg m;
   while (PeekMessage(m, 0, First, Last, PM_REMOVE))
-    if (m.message == WM_QUIT)
+    if (m.message == WM_QUIT) {
       quit = true;
+      exitCode = m.wParam;
+    }
   if (quit)
-    PostQuitMessage(static_cast<int32_t>(m.wParam));
+    PostQuitMessage(static_cast<int32_t>(exitCode));
 }
 
 Integer DivRoundUp(Integer A, Integer B)

@@ -541,6 +541,7 @@ private:
   Integer FUpdating = 0;
   bool FValidated = false;
   bool FInRelayout = false;
+  bool FLoopRunning = false;
   uint8_t FActiveTimers = 0;
   TDoneActionData FDoneActionData;
   std::unique_ptr<TCanvas> FMeasureCanvas;
@@ -572,6 +573,8 @@ public:
   void WndProc(TMessage& Message) override;
   // Shows or hides the window as the popup rules say (animated where they allow).
   void SetPopupVisible(bool Value);
+  // The selected viewer's hint, over its rectangle.
+  bool GetHintInfo(TPoint ClientPos, std::string& Hint, TRect& HintArea) override;
 
 protected:
   void Paint() override;
@@ -595,4 +598,4 @@ private:
 };
 
 // Popup at a screen point for the children of Item (applications' popup menus).
-TTBPopupWindow* PopupItem(TTBCustomItem* Item, TPoint P, TTBPopupAlignment Alignment);
+std::unique_ptr<TTBPopupWindow> PopupItem(TTBCustomItem* Item, TPoint P, TTBPopupAlignment Alignment);

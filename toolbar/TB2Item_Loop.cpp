@@ -1,5 +1,6 @@
 // Popup windows, their placement, and the modal menu loop.
 #include <algorithm>
+#include <climits>
 
 #include "toolbar/TB2Anim.h"
 #include "toolbar/TB2Common.h"
@@ -118,6 +119,16 @@ void TTBPopupWindow::WndProc(TMessage& Message)
 
 void TTBPopupWindow::CaptureLost() {}
 
+bool TTBPopupWindow::GetHintInfo(TPoint, std::string& Hint, TRect& HintArea)
+{
+  TTBItemViewer* v = FView ? FView->Selected() : nullptr;
+  if (!v)
+    return false;
+  Hint = v->GetHint();
+  HintArea = v->BoundsRect;
+  return !Hint.empty();
+}
+
 void TTBPopupWindow::SetPopupVisible(bool Value)
 {
   TTBView* parent = FView->ParentView();
@@ -234,9 +245,10 @@ TTBPopupWindow* TTBCustomItem::CreatePopup(TTBView* ParentView, TTBItemViewer* P
   return w;
 }
 
-TTBPopupWindow* PopupItem(TTBCustomItem* Item, TPoint P, TTBPopupAlignment Alignment)
+std::unique_ptr<TTBPopupWindow> PopupItem(TTBCustomItem* Item, TPoint P, TTBPopupAlignment Alignment)
 {
-  return Item->CreatePopup(nullptr, nullptr, false, false, false, P, Alignment);
+  // Without a parent view nobody else holds the window: the caller owns it.
+  return std::unique_ptr<TTBPopupWindow>(Item->CreatePopup(nullptr, nullptr, false, false, false, P, Alignment));
 }
 
 void TTBCustomItem::GetPopupPosition(TTBView* ParentView, TTBPopupWindow* PopupWindow, TTBPopupPositionRec& R)
@@ -345,7 +357,21 @@ TTBModalHandler::~TTBModalHandler()
     ReleaseCapture();
 }
 
+namespace {
+// Character messages (and the F1-key notification) a loop leaves behind in the queue.
+constexpr Cardinal WM_KEYF1 = 0x4D, WM_CHAR = 0x102, WM_DEADCHAR = 0x103, WM_SYSCHAR = 0x106,
+                   WM_SYSDEADCHAR = 0x107;
+}  // namespace
+
 struct TTBMenuLoop {
+  // The last pointer position the loop saw; stale (X = 0x80000000) between loops, so the
+  // next loop re-reads it and refreshes the hover state first.
+  static constexpr Integer StalePos = INT32_MIN;
+  static TPoint& LastPos()
+  {
+    static TPoint p{StalePos, 0};
+    return p;
+  }
   static TTBView* Deepest(TTBView* root)
   {
     TTBView* v = root;
@@ -353,19 +379,13 @@ struct TTBMenuLoop {
       v = v->FOpenViewerView;
     return v;
   }
+  // A popup window of this menu tree, the root itself included when it is a popup.
   static bool IsOurPopup(TTBView* root, TControl* c)
   {
-    for (TTBView* v = root->FOpenViewerView; v; v = v->FOpenViewerView)
+    for (TTBView* v = root->IsToolbar() ? root->FOpenViewerView : root; v; v = v->FOpenViewerView)
       if (v->Window() == c)
         return true;
     return false;
-  }
-  static TTBView* ViewOfControl(TTBView* root, TControl* c)
-  {
-    for (TTBView* v = root; v; v = v->FOpenViewerView)
-      if (v->Window() == c)
-        return v;
-    return nullptr;
   }
   static void UpdateAllSelections(TTBView* root, TPoint p, bool allowNew)
   {
@@ -387,21 +407,58 @@ struct TTBMenuLoop {
         return v->FSelected;
     return nullptr;
   }
+  // The deepest open view that has a selected viewer.
+  static TTBView* DeepestSelected(TTBView* root)
+  {
+    TTBView* found = nullptr;
+    for (TTBView* v = root; v; v = v->FOpenViewerView)
+      if (v->FSelected)
+        found = v;
+    return found;
+  }
   static TPoint Local(TTBItemViewer* v, TPoint screen)
   {
     TPoint c = v->View()->Window()->ScreenToClient(screen);
     return {c.X - v->BoundsRect.Left, c.Y - v->BoundsRect.Top};
   }
-  static void Run(TTBView* root, TTBEnterToolbarLoopOptions options);
+  static void RefreshHintAndCursor(TTBView* root)
+  {
+    TCursor cursor = crDefault;
+    TTBView* v = DeepestSelected(root);
+    if (v) {
+      TTBItemViewer* s = v->FSelected;
+      bool capture = false;
+      for (TTBView* x = root; x; x = x->FOpenViewerView)
+        capture = capture || x->FCapture;
+      if ((v->ShowHintsForAll || (s->Item()->EffectiveOptions() & tboShowHint)) && !capture) {
+        v->Window()->Update();
+        HintMouseMessage(v->Window(), GetCursorPos());
+      } else {
+        CancelHint();
+      }
+      s->GetCursor(Local(s, GetCursorPos()), cursor);
+    } else {
+      CancelHint();
+    }
+    Screen().SetCursor(cursor != crDefault ? cursor : crArrow);
+  }
+  static void RefreshHintText(TTBView* root)
+  {
+    TTBView* v = DeepestSelected(root);
+    SetApplicationHint(v ? GetLongHint(v->FSelected->Item()->Hint()) : std::string());
+  }
+  static void Run(TTBView* root, TTBEnterToolbarLoopOptions options, std::vector<TInputEvent>& replay);
 };
 
-void TTBMenuLoop::Run(TTBView* R, TTBEnterToolbarLoopOptions options)
+void TTBMenuLoop::Run(TTBView* R, TTBEnterToolbarLoopOptions options, std::vector<TInputEvent>& replay)
 {
   R->ClearDoneAction();
   R->ValidatePositions();
   R->ChildPopupJustClosed = false;
+  TCursor savedCursor = Screen().Cursor();
   TTBModalHandler handler(R->Window());
   TControl* captureWnd = handler.Wnd();
+  Screen().SetCursor(crArrow);
   bool mouseDownOnMenu = false;
   if (options & tbetMouseDown) {
     if (TTBItemViewer* v = R->FSelected) {
@@ -412,37 +469,57 @@ void TTBMenuLoop::Run(TTBView* R, TTBEnterToolbarLoopOptions options)
   if (options & tbetExecuteSelected)
     R->ExecuteSelected(!(options & tbetFromMSAA));
   bool ended = R->DoneAction() != tbdaNone;
-  TPoint lastPos = GetCursorPos();
-  auto endLoop = [&] { ended = true; return true; };
+  TPoint& lastPos = LastPos();
+  // A press that ends the loop is kept, with the input after it, and given to its own
+  // window once the menus are gone (as if it had waited in the queue).
+  auto endByPress = [&](const TInputEvent& ev) {
+    ended = true;
+    R->EndModal();
+    replay.push_back(ev);
+    return true;
+  };
+  auto afterInput = [&] {
+    if (lastPos.X == StalePos) {
+      lastPos = GetCursorPos();
+      UpdateAllSelections(R, lastPos, false);
+      RefreshHintAndCursor(R);
+    }
+    RefreshHintText(R);
+  };
   int filter = AddInputFilter([&](const TInputEvent& ev) -> bool {
-    if (ended)
-      return false;
+    bool mouseButton = ev.Kind == TInputKind::MouseDown || ev.Kind == TInputKind::MouseDblClick ||
+                       ev.Kind == TInputKind::MouseUp;
+    if (ended || R->DoneAction() != tbdaNone) {
+      if (!mouseButton)
+        return false;
+      ended = true;
+      replay.push_back(ev);
+      return true;
+    }
+    struct TAfter {
+      decltype(afterInput)& F;
+      ~TAfter() { F(); }
+    } after{afterInput};
     switch (ev.Kind) {
     case TInputKind::MouseDown:
     case TInputKind::MouseDblClick: {
       if (ev.Button != mbLeft && ev.Button != mbRight)
-        return false;
-      bool onPopup = IsOurPopup(R, ev.Target);
-      if (!onPopup) {
+        return true;
+      if (!IsOurPopup(R, ev.Target)) {
         bool onRoot = ev.Target == R->Window();
         TPoint c = R->Window()->ScreenToClient(ev.ScreenPos);
-        if (!R->IsToolbar() || !onRoot || !R->Window()->ClientRect().Contains(c)) {
-          // Ends the loop; the press goes on to its own window.
-          endLoop();
-          R->EndModal();
-          return false;
-        }
-        UpdateAllSelections(R, ev.ScreenPos, true);
-        TTBItemViewer* s = R->FSelected;
-        if (ev.Button == mbLeft &&
-            (!s || !R->FMouseOverSelected || (s->Item()->ItemStyle() & tbisClickThrough))) {
-          endLoop();
-          R->EndModal();
-          return false;
+        if (!R->IsToolbar() || !onRoot || !R->Window()->ClientRect().Contains(c))
+          return endByPress(ev);
+        if (ev.Button == mbLeft) {
+          UpdateAllSelections(R, ev.ScreenPos, true);
+          TTBItemViewer* s = R->FSelected;
+          if (!s || !R->FMouseOverSelected || (s->Item()->ItemStyle() & tbisClickThrough))
+            return endByPress(ev);
         }
       }
       if (ev.Button == mbRight)
         return true;
+      CancelHint();
       mouseDownOnMenu = false;
       R->IgnoreNextMouseUp = false;
       UpdateAllSelections(R, ev.ScreenPos, true);
@@ -471,6 +548,7 @@ void TTBMenuLoop::Run(TTBView* R, TTBEnterToolbarLoopOptions options)
       if (!(ev.ScreenPos == lastPos)) {
         lastPos = ev.ScreenPos;
         UpdateAllSelections(R, ev.ScreenPos, true);
+        RefreshHintAndCursor(R);
         if (TTBItemViewer* v = ViewerUnderMouse(R)) {
           TPoint p = Local(v, ev.ScreenPos);
           v->MouseMove(p.X, p.Y);
@@ -487,6 +565,9 @@ void TTBMenuLoop::Run(TTBView* R, TTBEnterToolbarLoopOptions options)
     case TInputKind::KeyDown: {
       CancelHint();
       bool mouseIsDown = IsMouseButtonDown(mbLeft);
+      // The keyboard is in use: views that hide accelerators until then show them.
+      for (TTBView* v = R; v; v = v->FOpenViewerView)
+        v->ShowAccels();
       TTBView* d = Deepest(R);
       Word key = ev.Key;
       if (!mouseIsDown || key == VK_F1) {
@@ -496,7 +577,10 @@ void TTBMenuLoop::Run(TTBView* R, TTBEnterToolbarLoopOptions options)
           if (key != 0)
             d->KeyDown(key, ev.Shift);
         }
-        if (key != 0 && ev.Char != 0 && R->DoneAction() == tbdaNone && !mouseIsDown) {
+        // The key's character, when the key itself was not used (characters without a key
+        // code of their own come with key 0).
+        bool keyUsed = ev.Key != 0 && key == 0;
+        if (!keyUsed && ev.Char != 0 && R->DoneAction() == tbdaNone && !mouseIsDown) {
           d = Deepest(R);
           bool isOnly = false;
           if (TTBItemViewer* v = d->FindAccelViewer(d->FSelected, ev.Char, isOnly, false)) {
@@ -504,7 +588,7 @@ void TTBMenuLoop::Run(TTBView* R, TTBEnterToolbarLoopOptions options)
             d->ScrollSelectedIntoView();
             if (isOnly)
               d->ExecuteSelected(true);
-          } else if ((ev.Char == ' ' || ev.Char == '-') && d == R && R->IsToolbar()) {
+          } else if ((ev.Char == ' ' || ev.Char == '-') && d == R && R->IsToolbar() && ApplicationIsActive()) {
             R->EndModalWithSystemMenu(static_cast<unsigned char>(ev.Char));
           } else {
             MessageBeep(0);
@@ -520,6 +604,8 @@ void TTBMenuLoop::Run(TTBView* R, TTBEnterToolbarLoopOptions options)
   });
   R->InModalLoop = true;
   RunNestedLoop([&] {
+    if (!ended)
+      afterInput();
     if (R->DoneAction() != tbdaNone)
       return true;
     if (GetCaptureControl() != captureWnd)
@@ -529,13 +615,26 @@ void TTBMenuLoop::Run(TTBView* R, TTBEnterToolbarLoopOptions options)
   RemoveInputFilter(filter);
   // Leaving: capture-related state goes, the hint empties, typed characters are dropped.
   R->CancelCapture();
+  lastPos = {StalePos, 0};
   SetApplicationHint("");
+  CancelHint();
+  Screen().SetCursor(savedCursor);
+  RemoveMessages(WM_CHAR, WM_DEADCHAR);
+  RemoveMessages(WM_SYSCHAR, WM_SYSDEADCHAR);
+  RemoveMessages(WM_KEYF1, WM_KEYF1);
 }
 
 void TTBView::EnterToolbarLoop(TTBEnterToolbarLoopOptions Options)
 {
-  if (InModalLoop)
+  // Popups count as inside a loop from their creation; a popup menu at a point is the
+  // root of its own loop all the same.
+  if (FLoopRunning || (InModalLoop && (FParentView || FIsToolbar)))
     return;
+  FLoopRunning = true;
+  struct TEnd {
+    bool& F;
+    ~TEnd() { F = false; }
+  } end{FLoopRunning};
   bool accels = AccelsVisible;
   MouseInWindow = false;
   DrawSelectedLast = false;
@@ -544,7 +643,8 @@ void TTBView::EnterToolbarLoop(TTBEnterToolbarLoopOptions Options)
   MenuMode = false;
   ChildPopupJustClosed = false;
   AccelsVisible = accels;
-  TTBMenuLoop::Run(this, Options);
+  std::vector<TInputEvent> replay;
+  TTBMenuLoop::Run(this, Options, replay);
   InModalLoop = false;
   for (TTBViewTimerID t : {tiOpen, tiClose, tiScrollUp, tiScrollDown})
     StopTimer(t);
@@ -569,4 +669,7 @@ void TTBView::EnterToolbarLoop(TTBEnterToolbarLoopOptions Options)
   default:
     break;
   }
+  // The press that ended the loop reaches the window under it now that the menus are gone.
+  for (const TInputEvent& ev : replay)
+    SimulateMouse(ev.Kind, ev.ScreenPos, ev.Button, ev.Shift & (ssShift | ssCtrl | ssAlt));
 }

@@ -12,7 +12,9 @@
 void TTBView::Select(TTBItemViewer* Value, bool ViaMouse)
 {
   if (Value != FSelected) {
-    if (FParentView && FParentView->FOpenViewer && FParentView->FOpenViewer != FParentView->FSelected) {
+    // Selecting in a submenu re-selects its entry in the parent; deselecting (the pointer
+    // went back to the parent) must not, or the parent's close and open timers would stop.
+    if (Value && FParentView && FParentView->FOpenViewer && FParentView->FOpenViewer != FParentView->FSelected) {
       FParentView->Select(FParentView->FOpenViewer, false);
       FParentView->StopTimer(tiOpen);
       FParentView->StopTimer(tiClose);
@@ -161,45 +163,40 @@ void TTBView::HandleTimer(TTBViewTimerID Timer)
 
 void TTBView::ScrollOneStep(bool Down)
 {
-  Integer best = -1;
+  // One step brings the nearest item cut by the arrow band fully into view.
+  ValidatePositions();
+  Integer top = tbMenuScrollArrowHeight, bottom = MaxHeight - tbMenuScrollArrowHeight;
+  bool found = false;
+  Integer edge = 0;
   for (auto& v : FViewers) {
     if (!v->Clipped || (v->Item()->ItemStyle() & tbisSeparator))
       continue;
-    // Clipped viewers have no rectangle: work it out from the unscrolled layout.
-  }
-  // Scroll by the height of the next clipped item.
-  Integer step = 0;
-  TCanvas& c = MeasureCanvas();
-  c.Font().Assign(GetFont());
-  for (auto& v : FViewers)
-    if (v->Show && !(v->Item()->ItemStyle() & tbisSeparator)) {
-      step = v->BoundsRect.Height();
-      break;
+    const TRect& r = v->BoundsRect;
+    if (Down && r.Bottom > bottom && (!found || r.Bottom < edge)) {
+      edge = r.Bottom;
+      found = true;
+    } else if (!Down && r.Top < top && (!found || r.Top > edge)) {
+      edge = r.Top;
+      found = true;
     }
-  (void)best;
-  ScrollOffset += Down ? std::max(1, step) : -std::max(1, step);
+  }
+  if (!found)
+    return;
+  ScrollOffset += Down ? edge - bottom : edge - top;
   UpdatePositions();
 }
 
 void TTBView::ScrollSelectedIntoView()
 {
+  ValidatePositions();
   if (!FSelected || !FSelected->Clipped)
     return;
-  // Move so the selected item lies inside the arrow bands: lay out from the start, find it.
-  Integer before = ScrollOffset;
-  for (int guard = 0; guard < 1000 && FSelected && FSelected->Clipped; ++guard) {
-    Integer idx = IndexOf(FSelected);
-    bool above = false;
-    for (Integer i = idx + 1; i < ViewerCount(); ++i)
-      if (Viewers(i)->Show) {
-        above = true;
-        break;
-      }
-    ScrollOneStep(!above);
-    if (ScrollOffset == before)
-      break;
-    before = ScrollOffset;
-  }
+  const TRect& r = FSelected->BoundsRect;
+  if (r.Top < tbMenuScrollArrowHeight)
+    ScrollOffset += r.Top - tbMenuScrollArrowHeight;
+  else
+    ScrollOffset += r.Bottom - (MaxHeight - tbMenuScrollArrowHeight);
+  UpdatePositions();
 }
 
 void TTBView::GivePriority(TTBItemViewer* AViewer)

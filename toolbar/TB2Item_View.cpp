@@ -324,6 +324,8 @@ TTBItemViewer* TTBView::ViewerFromPoint(TPoint P)
 
 TTBItemViewer* TTBView::NextSelectable(TTBItemViewer* CurViewer, bool GoForward)
 {
+  // Which viewers are shown depends on the layout (a new popup has none yet).
+  ValidatePositions();
   Integer n = ViewerCount();
   if (n == 0)
     return nullptr;
@@ -512,7 +514,8 @@ TPoint TTBView::CalculatePositions(bool ChangeViewers, TTBViewOrientation AOrien
           ++c;
       return c;
     };
-    while (length > avail && shownNonSeps() >= 2) {
+    // The cut never leaves fewer than two items shown.
+    while (length > avail && shownNonSeps() > 2) {
       Integer last = -1;
       for (Integer i = n - 1; i >= 0; --i)
         if (i != chevronIndex && w[i].Show) {
@@ -800,7 +803,8 @@ TPoint TTBView::CalculatePositions(bool ChangeViewers, TTBViewOrientation AOrien
     WrappedLines = AWrappedLines;
     for (Integer i = 0; i < n; ++i) {
       TTBItemViewer* v = Viewers(i);
-      if (!w[i].Show)
+      // Clipped viewers keep their (scrolled) place: scroll steps are measured from it.
+      if (!w[i].Show && !w[i].Clipped)
         w[i].R = {};
       if (!(v->BoundsRect == w[i].R) || v->Show != w[i].Show || v->LineSep != w[i].LineSep)
         changed = true;

@@ -234,3 +234,21 @@ TEST(TB2Popup, PlacementTable)
     EXPECT_EQ(TPoint({r.X, r.Y}), c.Expect) << c.Parent.Left << "," << c.Parent.Top;
   }
 }
+
+TEST(TB2Common, RemovingMessagesPostsAQuitAgainWithItsCode)
+{
+  HWND w = AllocateHWnd([](TMessage&) {});
+  PostMessage(w, 0x11, 0, 0);
+  PostQuitMessage(7);
+  PostMessage(w, 0x13, 0, 0);
+  PostMessage(w, 0x30, 0, 0);
+  RemoveMessages(0x10, 0x20);
+  TMsg m;
+  ASSERT_TRUE(PeekMessage(m, 0, 0, 0, PM_REMOVE));
+  EXPECT_EQ(m.message, 0x30u);
+  ASSERT_TRUE(PeekMessage(m, 0, 0, 0, PM_REMOVE));
+  EXPECT_EQ(m.message, WM_QUIT);
+  EXPECT_EQ(m.wParam, 7u);
+  EXPECT_FALSE(PeekMessage(m, 0, 0, 0, PM_REMOVE));
+  DeallocateHWnd(w);
+}

@@ -1,34 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "platform/BmpFile.h"
 #include "toolbar/TB2Item.h"
+#include "tests/toolbar/TestBar.h"
 
-namespace {
-
-// A plain bar window for the core view until the themed toolbar exists.
-class TTestBar : public TCustomControl {
-public:
-  explicit TTestBar(TTBCustomItem* root) { View = std::make_unique<TTBView>(nullptr, root, this, true, false, false); }
-  ~TTestBar() override
-  {
-    View.reset();
-    DestroyHandle();
-  }
-  std::unique_ptr<TTBView> View;
-
-protected:
-  void Paint() override { View->DrawSubitems(Canvas()); }
-};
-
-std::unique_ptr<TTBCustomItem> Item(const std::string& caption, TTBItemStyle extra = 0)
-{
-  auto i = std::make_unique<TTBCustomItem>();
-  i->SetCaption(caption);
-  i->SetItemStyle(i->ItemStyle() | extra);
-  return i;
-}
-
-}  // namespace
+using namespace tbtest;
 
 TEST(TB2View, SeparatorsCollapseAndKeyboardSelection)
 {
@@ -90,7 +65,11 @@ TEST(TB2View, RenderToolbarAndPopupWithSubmenu)
   form.PaintTo(shot.Canvas(), 100 - 50, 100 - 50);
   p1->PaintTo(shot.Canvas(), p1->Left() - 50, p1->Top() - 50);
   p2->PaintTo(shot.Canvas(), p2->Left() - 50, p2->Top() - 50);
-  SaveBmpToFile(shot, std::string(ORRELO_TEST_OUTPUT) + "/toolbar_menu.bmp");
+  // The menu highlight and the popups' frames are there.
+  TRect cr = pv->Find(colours)->BoundsRect;
+  TPoint sel = p1->ClientToScreen({cr.Right - 30, cr.Top + 2});
+  EXPECT_EQ(shot.GetPixel(sel.X - 50, sel.Y - 50), ColorToRGB(clHighlight));
+  SavePng(shot, "toolbar_menu.png");
   bar.View->CloseChildPopups();
   form.Hide();
 }

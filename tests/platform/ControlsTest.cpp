@@ -1,0 +1,261 @@
+// Controls on real toolkit windows: aligned layout, mouse capture, input filters, enter and
+// leave tracking, popup windows, hints and nested loops.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/Forms.h"
+
+namespace {
+
+// Records the calls a control gets.
+class TProbe : public TCustomControl {
+public:
+  std::vector<std::string> Log;
+  int CaptureLosses = 0;
+
+protected:
+  void MouseDown(TMouseButton, TShiftState, Integer x, Integer y) override { Add("down", x, y); }
+  void MouseUp(TMouseButton, TShiftState, Integer x, Integer y) override { Add("up", x, y); }
+  void MouseMove(TShiftState, Integer x, Integer y) override { Add("move", x, y); }
+  void MouseEnter() override { Log.push_back("enter"); }
+  void MouseLeave() override { Log.push_back("leave"); }
+  void CaptureLost() override { ++CaptureLosses; }
+
+private:
+  void Add(const char* what, Integer x, Integer y)
+  {
+    Log.push_back(std::string(what) + " " + std::to_string(x) + "," + std::to_string(y));
+  }
+};
+
+class TPopup : public TPopupWindowControl {
+public:
+  ~TPopup() override { DestroyHandle(); }
+};
+
+// A form with two probes side by side.
+struct TTwoProbes {
+  TForm Form;
+  TProbe A, B;
+  TTwoProbes()
+  {
+    Form.SetBounds(50, 60, 300, 200);
+    A.SetParent(&Form);
+    A.SetBounds(10, 10, 100, 100);
+    B.SetParent(&Form);
+    B.SetBounds(150, 10, 100, 100);
+    Form.Show();
+  }
+  ~TTwoProbes()
+  {
+    ReleaseCapture();
+    Form.Hide();
+  }
+  TPoint InA(Integer x, Integer y) { return A.ClientToScreen({x, y}); }
+  TPoint InB(Integer x, Integer y) { return B.ClientToScreen({x, y}); }
+};
+
+// Runs the loop until cond holds or timeoutMs passed; a ticking timer keeps the loop awake.
+bool WaitUntil(const std::function<bool()>& cond, Cardinal timeoutMs)
+{
+  TTimer ticker;
+  ticker.SetInterval(10);
+  ticker.SetOnTimer([](TObject*) {});
+  Cardinal start = GetTickCount();
+  // Not RunNestedLoop: an earlier test may have left the application terminated.
+  while (!cond() && GetTickCount() - start <= timeoutMs)
+    Application->HandleMessage();
+  return cond();
+}
+
+}  // namespace
+
+TEST(Controls, AlignedChildrenFillTheClientAreaInOrder)
+{
+  TForm form;
+  form.SetBounds(0, 0, 200, 150);
+  TCustomControl top, bottom, left, right, client, loose;
+  for (TControl* c : std::vector<TControl*>{&client, &right, &left, &bottom, &top, &loose})
+    c->SetParent(&form);
+  top.SetHeight(20);
+  bottom.SetHeight(10);
+  left.SetWidth(30);
+  right.SetWidth(40);
+  loose.SetBounds(5, 5, 7, 7);
+  // Set out of order: the layout still takes top, bottom, left, right, then client.
+  client.SetAlign(alClient);
+  right.SetAlign(alRight);
+  left.SetAlign(alLeft);
+  bottom.SetAlign(alBottom);
+  top.SetAlign(alTop);
+  EXPECT_EQ(top.BoundsRect(), (TRect{0, 0, 200, 20}));
+  EXPECT_EQ(bottom.BoundsRect(), (TRect{0, 140, 200, 150}));
+  EXPECT_EQ(left.BoundsRect(), (TRect{0, 20, 30, 140}));
+  EXPECT_EQ(right.BoundsRect(), (TRect{160, 20, 200, 140}));
+  EXPECT_EQ(client.BoundsRect(), (TRect{30, 20, 160, 140}));
+  EXPECT_EQ(loose.BoundsRect(), (TRect{5, 5, 12, 12}));
+  // Resizing the parent and hiding a child lay out again.
+  form.SetBounds(0, 0, 300, 150);
+  left.Hide();
+  EXPECT_EQ(client.BoundsRect(), (TRect{0, 20, 260, 140}));
+  EXPECT_EQ(right.BoundsRect(), (TRect{260, 20, 300, 140}));
+}
+
+TEST(Controls, CaptureTakesTheMouseAndIsLostToTheNextHolder)
+{
+  TTwoProbes f;
+  f.A.SetMouseCapture(true);
+  EXPECT_EQ(GetCaptureControl(), &f.A);
+  SimulateMouse(TInputKind::MouseMove, f.InB(5, 6));
+  SimulateMouse(TInputKind::MouseDown, f.InB(5, 6));
+  SimulateMouse(TInputKind::MouseUp, f.InB(5, 6));
+  // Over B, but in A's own coordinates.
+  EXPECT_EQ(f.A.Log, (std::vector<std::string>{"move 145,6", "down 145,6", "up 145,6"}));
+  EXPECT_TRUE(std::find(f.B.Log.begin(), f.B.Log.end(), "down 5,6") == f.B.Log.end());
+  SetCaptureControl(&f.B);
+  EXPECT_EQ(f.A.CaptureLosses, 1);
+  ReleaseCapture();
+  EXPECT_EQ(f.B.CaptureLosses, 1);
+  EXPECT_EQ(GetCaptureControl(), nullptr);
+  // Hiding the holder releases the capture.
+  f.A.SetMouseCapture(true);
+  f.A.Hide();
+  EXPECT_EQ(GetCaptureControl(), nullptr);
+  EXPECT_EQ(f.A.CaptureLosses, 2);
+}
+
+TEST(Controls, InputFiltersSeeInputFirstAndMaySwallowIt)
+{
+  TTwoProbes f;
+  std::vector<std::string> seen;
+  int first = AddInputFilter([&](const TInputEvent& e) {
+    seen.push_back("first");
+    return e.Kind == TInputKind::MouseDown;   // swallows presses
+  });
+  int second = 0;
+  second = AddInputFilter([&](const TInputEvent& e) {
+    seen.push_back(e.Target == &f.A ? "second on A" : "second");
+    RemoveInputFilter(second);   // a filter may go while it runs
+    return false;
+  });
+  SimulateMouse(TInputKind::MouseDown, f.InA(3, 4));
+  SimulateMouse(TInputKind::MouseUp, f.InA(3, 4));
+  // The last added runs first; the swallowed press never reached A.
+  EXPECT_EQ(seen, (std::vector<std::string>{"second on A", "first", "first"}));
+  EXPECT_EQ(f.A.Log, (std::vector<std::string>{"up 3,4"}));
+  RemoveInputFilter(first);
+  SimulateMouse(TInputKind::MouseDown, f.InA(3, 4));
+  EXPECT_EQ(f.A.Log.back(), "down 3,4");
+  SimulateMouse(TInputKind::MouseUp, f.InA(3, 4));
+  EXPECT_EQ(seen.size(), 3u);
+}
+
+TEST(Controls, EnterAndLeaveFollowThePointer)
+{
+  TTwoProbes f;
+  SimulateMouse(TInputKind::MouseMove, f.InA(5, 5));
+  SimulateMouse(TInputKind::MouseMove, f.InA(6, 5));
+  SimulateMouse(TInputKind::MouseMove, f.InB(5, 5));
+  SimulateMouse(TInputKind::MouseMove, {f.Form.Left() + 2, f.Form.Top() + 2});
+  EXPECT_EQ(f.A.Log, (std::vector<std::string>{"enter", "move 5,5", "move 6,5", "leave"}));
+  EXPECT_EQ(f.B.Log, (std::vector<std::string>{"enter", "move 5,5", "leave"}));
+  EXPECT_EQ(GetMouseControl(), &f.Form);
+}
+
+TEST(Controls, PopupWindowFloatsAboveWithoutTakingTheFocus)
+{
+  TTwoProbes f;
+  f.Form.SetFocus();
+  Application->ProcessMessages();
+  bool focused = f.Form.Focused();
+  TPopup popup;
+  popup.SetBounds(f.InA(0, 0).X, f.InA(0, 0).Y, 80, 40);
+  popup.Show();
+  Application->ProcessMessages();
+  EXPECT_TRUE(popup.IsPopupWindow());
+  EXPECT_EQ(f.Form.Focused(), focused) << "showing the popup leaves the focus where it was";
+  EXPECT_FALSE(popup.Focused());
+  EXPECT_EQ(FindControlAtPos(f.InA(5, 5)), &popup);
+  EXPECT_EQ(FindControlAtPos(f.InA(5, 50)), &f.A);
+  // A click beside the popup reaches the window under it; one on it goes to the popup.
+  SimulateMouse(TInputKind::MouseDown, f.InB(5, 5));
+  SimulateMouse(TInputKind::MouseUp, f.InB(5, 5));
+  EXPECT_EQ(f.B.Log.back(), "up 5,5");
+  size_t logged = f.A.Log.size();
+  SimulateMouse(TInputKind::MouseDown, f.InA(5, 5));
+  SimulateMouse(TInputKind::MouseUp, f.InA(5, 5));
+  for (size_t i = logged; i < f.A.Log.size(); ++i)
+    EXPECT_NE(f.A.Log[i].rfind("down", 0), 0u);
+  popup.Hide();
+  EXPECT_EQ(FindControlAtPos(f.InA(5, 5)), &f.A);
+}
+
+TEST(Controls, HintShowsAfterThePauseAndGoesOnCancel)
+{
+  TTwoProbes f;
+  f.A.SetHint("Short|The long one");
+  f.A.SetShowHint(true);
+  EXPECT_EQ(GetShortHint(f.A.Hint()), "Short");
+  EXPECT_EQ(GetLongHint(f.A.Hint()), "The long one");
+  HintMouseMessage(&f.A, f.InA(5, 5));
+  EXPECT_EQ(ShownHintText(), "");
+  Cardinal start = GetTickCount();
+  EXPECT_TRUE(WaitUntil([] { return !ShownHintText().empty(); }, 3000));
+  EXPECT_EQ(ShownHintText(), "Short");
+  EXPECT_GE(GetTickCount() - start, HintPauseMs - 20);
+  // The hint lies below the pointer and lets the mouse through.
+  TRect hr = ShownHintBounds();
+  EXPECT_GT(hr.Top, f.InA(5, 5).Y);
+  TPoint onHint{hr.Left + 2, hr.Top + 2};
+  EXPECT_EQ(FindControlAtPos(onHint), &f.A);
+  // Moving inside the hint area keeps it; cancelling hides it.
+  HintMouseMessage(&f.A, f.InA(50, 50));
+  EXPECT_EQ(ShownHintText(), "Short");
+  CancelHint();
+  EXPECT_EQ(ShownHintText(), "");
+  // No hint for a control that does not show hints.
+  HintMouseMessage(&f.B, f.InB(5, 5));
+  EXPECT_FALSE(WaitUntil([] { return !ShownHintText().empty(); }, HintPauseMs + 100));
+  CancelHint();
+}
+
+TEST(Controls, ScreenCursorOverridesAndReturns)
+{
+  Screen().SetCursor(crArrow);
+  EXPECT_EQ(Screen().Cursor(), crArrow);
+  Screen().SetCursor(crHandPoint);
+  EXPECT_EQ(Screen().Cursor(), crHandPoint);
+  Screen().SetCursor(crDefault);
+  EXPECT_EQ(Screen().Cursor(), crDefault);
+}
+
+TEST(Controls, NestedLoopEndsOnItsConditionAndOnQuit)
+{
+  // Inside Run, so that the quit this test posts ends Run too and leaves no state behind.
+  std::vector<std::string> log;
+  HWND wnd = AllocateHWnd([&](TMessage& m) {
+    if (m.Msg != WM_USER)
+      return;
+    bool done = false;
+    PostMessage(wnd, WM_USER + 1, 0, 0);
+    HWND helper = AllocateHWnd([&](TMessage& h) {
+      if (h.Msg == WM_USER + 2)
+        done = true;
+    });
+    PostMessage(helper, WM_USER + 2, 0, 0);
+    log.push_back(RunNestedLoop([&] { return done; }) ? "condition" : "quit?");
+    log.push_back(Application->Terminated() ? "terminated" : "running");
+    // A quit met inside a nested loop ends it, and stays in force for the loops outside.
+    PostQuitMessage(0);
+    log.push_back(RunNestedLoop([] { return false; }) ? "condition?" : "quit");
+    log.push_back(Application->Terminated() ? "terminated" : "running");
+    DeallocateHWnd(helper);
+  });
+  PostMessage(wnd, WM_USER, 0, 0);
+  Application->Run();
+  EXPECT_EQ(log, (std::vector<std::string>{"condition", "running", "quit", "terminated"}));
+  DeallocateHWnd(wnd);
+}
