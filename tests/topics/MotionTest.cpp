@@ -7,6 +7,10 @@
 #include "parts/ZIZedizovodi.h"
 #include "topics/Motion.h"
 #include "tests/topics/GearLinkTestSupport.h"
+#if __has_include("topics/ScissorObjects.h")
+#include "topics/ScissorObjects.h"
+#define ORRELO_HAS_CARD 1
+#endif
 
 namespace {
 
@@ -133,6 +137,29 @@ TEST(GuillotineScene, CarriageRunsAndTheCardTips)
   AnimateGuillotineScene(s.B(), 0);
   EXPECT_LT(PoseDistance(built, Pose(s.B())), 1e-6f);
 }
+
+#ifdef ORRELO_HAS_CARD
+// The card's fold follows the blade, and stands at the card's ends before and after the cut,
+// so going back to a travel gives the card it had there.
+TEST(GuillotineScene, CardShapeFollowsTheTravelAlone)
+{
+  TTopicScene s;
+  BuildGuillotineScene(s.B(), &s.Lib);
+  auto* card = s.B()->GetChild(1)->GetChildAs<TCard>(0);
+  ASSERT_NE(card, nullptr);
+  AnimateGuillotineScene(s.B(), 0.3f);
+  EXPECT_NEAR(card->Vertices[2][0], 0.45f, 1e-6f);
+  AnimateGuillotineScene(s.B(), 1.0f);
+  AnimateGuillotineScene(s.B(), 1.5f);
+  EXPECT_NEAR(card->Vertices[2][0], -0.7f, 1e-6f);
+  EXPECT_NEAR(card->Vertices[0][1], -0.06f, 1e-5f);
+  AnimateGuillotineScene(s.B(), 0);
+  EXPECT_NEAR(card->Vertices[2][0], 0.7f, 1e-6f);
+  EXPECT_NEAR(card->Vertices[0][1], 0, 1e-6f);
+  AnimateGuillotineScene(s.B(), 0.3f);
+  EXPECT_NEAR(card->Vertices[2][0], 0.45f, 1e-6f);
+}
+#endif
 
 // --- sewing machine --------------------------------------------------------------------------
 
