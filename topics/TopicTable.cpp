@@ -6,6 +6,7 @@
 #include "topics/GearCogs.h"
 #include "topics/GearLinkTopics.h"
 #include "topics/PulleyTopics.h"
+#include "topics/ToggleMotionTopics.h"
 
 namespace {
 
@@ -68,6 +69,7 @@ std::vector<TTopicEntry> MakeEntries()
   AddGearLinkTopics(r);
   AddPulleyTopics(r);
   AddChainCamTopics(r);
+  AddToggleMotionTopics(r);
   return r;
 }
 
