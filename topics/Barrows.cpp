@@ -15,6 +15,7 @@ namespace {
 
 constexpr Single AxleX = -0.4f;
 constexpr Single TrayRoll = 5.71f;
+constexpr Single TrayTurn = 90;
 // The effort markers' rest place seen from the axle: angle arctan(0.5/1.4), distance
 // sqrt(1.4^2 + 0.5^2).
 constexpr Single EffortAngle = 19.653824f;
@@ -67,7 +68,10 @@ void BuildWheelbarrowScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatL
 
   auto tray = std::make_unique<TAsymBox>(nullptr);
   tray->Position.SetPoint(0.246f, 0.055f, 0);
+  // The tray's corners run lengthwise along its z: turned a quarter about its own (tilted) up
+  // axis, it lies along the frame and centred over the heap instead of off to one side.
   tray->SetRollAngle(TrayRoll);
+  tray->SetTurnAngle(TrayTurn);
   AddWithMaterial(barrow, std::move(tray), MatLib, 0);
 
   auto heap = std::make_unique<TBezierSurface>(nullptr);
