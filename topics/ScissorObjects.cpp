@@ -289,8 +289,13 @@ void DrawFan(const std::array<TAffineVector, 6>& v, Single ny, std::initializer_
 
 void TPaper::BuildList(TRenderContextInfo&)
 {
+  // The two faces lie in one plane: only the one facing the viewer may be drawn, or the
+  // face turned away shows through it.
+  glPushAttrib(GL_ENABLE_BIT);
+  glEnable(GL_CULL_FACE);
   DrawFan(Vertices, 1, {2, 0, 1, 3, 5, 4});
   DrawFan(Vertices, -1, {2, 4, 5, 3, 1, 0});
+  glPopAttrib();
 }
 
 void TCard::BuildList(TRenderContextInfo&)
