@@ -18,3 +18,9 @@ public:
   std::array<TAffineVector, 8> InnerCorners() const;
   void BuildList(TRenderContextInfo& rci) override;
 };
+
+// The centre line of one half of the wheelbarrow's tubular frame, 59 points from the nose in
+// front of the wheel back to the handle (x forward, y up, z outward); the other half is its
+// mirror in z. Points 12 and 13, 24 and 25, 46 and 47 repeat: each bend starts where the
+// run before it ends.
+const std::array<TAffineVector, 59>& WheelbarrowOutline();

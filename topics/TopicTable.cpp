@@ -5,6 +5,7 @@
 #include "topics/ChainCamTopics.h"
 #include "topics/GearCogs.h"
 #include "topics/GearLinkTopics.h"
+#include "topics/LeverTopicsA.h"
 #include "topics/PulleyTopics.h"
 #include "topics/ToggleMotionTopics.h"
 
@@ -70,6 +71,7 @@ std::vector<TTopicEntry> MakeEntries()
   AddPulleyTopics(r);
   AddChainCamTopics(r);
   AddToggleMotionTopics(r);
+  AddLeverTopicsA(r);
   return r;
 }
 

@@ -1,0 +1,69 @@
+#include "topics/LeverTopicsA.h"
+
+#include <filesystem>
+
+#include "topics/Arms.h"
+#include "topics/Barrows.h"
+#include "topics/GLSimpleText.h"
+#include "topics/Hammers.h"
+#include "topics/Markers.h"
+#include "topics/Scissors.h"
+
+TExtrusionSolid* AddLeverLetter(TGLBaseSceneObject* parent, Integer letter, Single scale, Single depth, Single x,
+                                Single y, Single z)
+{
+  auto l = BuildLetterSolid(letter, scale, depth);
+  l->Position.SetPoint(x, y, z);
+  l->Material.FrontProperties.Ambient.SetColor(MarkerColour);
+  return parent->AddChild(std::move(l));
+}
+
+std::unique_ptr<TGLProxyObject> NewLeverProxy(TGLBaseSceneObject* master, TGLProxyObjectOptions options)
+{
+  auto p = std::make_unique<TGLProxyObject>(nullptr);
+  p->SetMasterObject(master);
+  p->SetProxyOptions(options);
+  return p;
+}
+
+bool LeverFileExists(const std::string& fileName)
+{
+  std::error_code ec;
+  return !fileName.empty() && std::filesystem::is_regular_file(fileName, ec);
+}
+
+void AddLeverTopicsA(std::vector<TTopicEntry>& Entries)
+{
+  auto add = [&](Integer id, Integer example, Integer repeat) -> TTopicEntry& {
+    Entries.push_back({});
+    TTopicEntry& e = Entries.back();
+    e.Id = id;
+    e.Example = example;
+    e.RepeatAngle = [repeat](const TTopicControls&) { return repeat; };
+    e.DefaultControls = [] { return TTopicControls{}; };
+    return e;
+  };
+
+  TTopicEntry& hammer = add(26, 0, 180);
+  hammer.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls&) { BuildClawHammerScene(b, m); };
+  hammer.Animate = [](TDummyCube* b, const TTopicControls& c, Single p) { AnimateClawHammerScene(b, c.Markers, p); };
+  hammer.ShowMarkers = ShowClawHammerMarkers;
+
+  // The scissors run their whole sequence (open, feed, cut, part) over 0 to 500.
+  TTopicEntry& scissors = add(26, 1, ScissorsRepeatAngle);
+  scissors.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls&) { BuildScissorsScene(b, m); };
+  scissors.Animate = [](TDummyCube* b, const TTopicControls& c, Single p) { AnimateScissorsScene(b, c.Markers, p); };
+  scissors.ShowMarkers = ShowScissorsMarkers;
+
+  TTopicEntry& barrow = add(27, 1, 180);
+  barrow.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {
+    BuildWheelbarrowScene(b, m, c.Markers);
+  };
+  barrow.Animate = [](TDummyCube* b, const TTopicControls&, Single p) { AnimateWheelbarrowScene(b, p); };
+  barrow.ShowMarkers = ShowWheelbarrowMarkers;
+
+  TTopicEntry& arm = add(28, 0, 180);
+  arm.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) { BuildArmScene(b, m, c.Markers); };
+  arm.Animate = [](TDummyCube* b, const TTopicControls&, Single p) { AnimateArmScene(b, p); };
+  arm.ShowMarkers = ShowArmMarkers;
+}

@@ -1,0 +1,13 @@
+// The folders the shell fixes at start-up, which the scenes that load models and pictures
+// read.
+#pragma once
+
+#include <string>
+
+// The executable's folder followed by "3DS/"; empty until the shell sets it.
+extern std::string ModelDir;
+// The pictures' folder; the shell leaves it empty, and scenes then look in ModelDir.
+extern std::string TextureDir;
+
+// The path of a picture file: TextureDir + name, or ModelDir + name while TextureDir is empty.
+std::string TexturePath(const std::string& name);
