@@ -5,6 +5,7 @@
 #include "topics/ChainCamTopics.h"
 #include "topics/GearCogs.h"
 #include "topics/GearLinkTopics.h"
+#include "topics/LeverTopicsB.h"
 #include "topics/PulleyTopics.h"
 
 namespace {
@@ -68,6 +69,7 @@ std::vector<TTopicEntry> MakeEntries()
   AddGearLinkTopics(r);
   AddPulleyTopics(r);
   AddChainCamTopics(r);
+  AddLeverTopicsB(r);
   return r;
 }
 

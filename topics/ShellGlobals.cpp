@@ -1,0 +1,6 @@
+#include "topics/ShellGlobals.h"
+
+#include "platform/Files.h"
+
+std::string ModelDir = ExeFolder() + "3DS/";
+std::string TextureDir;
