@@ -1,6 +1,8 @@
 #include "topics/ShellGlobals.h"
 
-std::string ModelDir;
+#include "platform/Files.h"
+
+std::string ModelDir = ExeFolder() + "3DS/";
 std::string TextureDir;
 
 std::string TexturePath(const std::string& name)

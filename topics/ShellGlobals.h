@@ -1,12 +1,13 @@
-// The folders the shell fixes at start-up, which the scenes that load models and pictures
-// read.
+// The content folders the shell fixes at start-up, which the scenes that load models and
+// pictures read.
 #pragma once
 
 #include <string>
 
-// The executable's folder followed by "3DS/"; empty until the shell sets it.
+// The model folder: the executable's folder followed by "3DS/".
 extern std::string ModelDir;
-// The pictures' folder; the shell leaves it empty, and scenes then look in ModelDir.
+// The pictures' folder; the shell leaves it empty, and scenes then look in ModelDir (the
+// current folder, where an empty folder would point, is no place the program installs to).
 extern std::string TextureDir;
 
 // The path of a picture file: TextureDir + name, or ModelDir + name while TextureDir is empty.

@@ -6,6 +6,7 @@
 #include "topics/GearCogs.h"
 #include "topics/GearLinkTopics.h"
 #include "topics/LeverTopicsA.h"
+#include "topics/LeverTopicsB.h"
 #include "topics/PulleyTopics.h"
 #include "topics/ToggleMotionTopics.h"
 
@@ -72,6 +73,7 @@ std::vector<TTopicEntry> MakeEntries()
   AddChainCamTopics(r);
   AddToggleMotionTopics(r);
   AddLeverTopicsA(r);
+  AddLeverTopicsB(r);
   return r;
 }
 
