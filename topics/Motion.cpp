@@ -10,10 +10,7 @@
 #include "parts/GLTarvEx.h"
 #include "parts/ZIZedizovodi.h"
 #include "topics/SceneMatch.h"
-#if __has_include("topics/BodyParts.h")
 #include "topics/BodyParts.h"
-#define ORRELO_HAS_FIGURE 1
-#endif
 
 namespace {
 
@@ -141,9 +138,7 @@ void BuildRoundaboutScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLi
   rider->Position.SetPoint(0.75f, 0, 0.25f);
   rider->SetTurnAngle(90);
   rider->Scale.ScaleBy(0.2f);
-#ifdef ORRELO_HAS_FIGURE
   BuildFigure(rider.get(), MatLib, 17, 19, 4, 0.0f, 0.0f, -10.0f, 38);
-#endif
   g->AddChild(std::move(rider));
 }
 

@@ -8,10 +8,7 @@
 #include "parts/ZIZedizovodi.h"
 #include "topics/Motion.h"
 #include "topics/SceneMatch.h"
-#if __has_include("topics/ScissorObjects.h")
 #include "topics/ScissorObjects.h"
-#define ORRELO_HAS_CARD 1
-#endif
 
 Single RockerPivotX = 0;
 Single RockerPivotY = 0;
@@ -86,14 +83,10 @@ void BuildGuillotineScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLi
   AddWithMaterial(carriage, std::move(blade), MatLib, 0);
 
   TDummyCube* cardGroup = AddPlacedGroup(SceneBase, 0.7f, 0, 0.7f);
-#ifdef ORRELO_HAS_CARD
   auto card = std::make_unique<TCard>(nullptr);
   card->SetSheetSize(CardWidth, 0.2f);
   card->Position.SetPoint(-0.7f, 0.005f, 0.1f);
   AddWithMaterial(cardGroup, std::move(card), MatLib, 1);
-#else
-  (void)cardGroup;
-#endif
 
   auto board = TCube::CreateSized(nullptr, 2.0f, 0.06f, 1.4f, cpAll, ndOutside);
   board->Position.SetPoint(0, -0.03f, 0);
@@ -120,14 +113,12 @@ void AnimateGuillotineScene(TDummyCube* SceneBase, Single Travel)
   SceneBase->GetChild(0)->Position.SetCoordinate(0, CarriageStartX - Travel);
   TGLBaseSceneObject* cardGroup = SceneBase->GetChild(1);
   PoseFromRest(cardGroup, Travel >= CutEnd ? (Travel - CutEnd) * TipPerTravel : 0.0f);
-#ifdef ORRELO_HAS_CARD
   if (TCard* card = cardGroup->GetChildAs<TCard>(0)) {
     // The fold follows the blade while it crosses the card and stays at the card's ends
     // before and after, so the card's shape depends on the travel alone.
     const Single t = std::clamp(Travel, 0.0f, CutEnd);
     card->SetFoldLine(std::clamp(BladeOffset - t, -CardWidth / 2, CardWidth / 2), SinkPerTravel * t);
   }
-#endif
 }
 
 // --- sewing machine ----------------------------------------------------------------------------

@@ -7,10 +7,7 @@
 #include "parts/ZIZedizovodi.h"
 #include "topics/Motion.h"
 #include "tests/topics/GearLinkTestSupport.h"
-#if __has_include("topics/ScissorObjects.h")
 #include "topics/ScissorObjects.h"
-#define ORRELO_HAS_CARD 1
-#endif
 
 namespace {
 
@@ -138,7 +135,6 @@ TEST(GuillotineScene, CarriageRunsAndTheCardTips)
   EXPECT_LT(PoseDistance(built, Pose(s.B())), 1e-6f);
 }
 
-#ifdef ORRELO_HAS_CARD
 // The card's fold follows the blade, and stands at the card's ends before and after the cut,
 // so going back to a travel gives the card it had there.
 TEST(GuillotineScene, CardShapeFollowsTheTravelAlone)
@@ -159,7 +155,6 @@ TEST(GuillotineScene, CardShapeFollowsTheTravelAlone)
   AnimateGuillotineScene(s.B(), 0.3f);
   EXPECT_NEAR(card->Vertices[2][0], 0.45f, 1e-6f);
 }
-#endif
 
 // --- sewing machine --------------------------------------------------------------------------
 
