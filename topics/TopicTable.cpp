@@ -6,6 +6,7 @@
 #include "topics/GearCogs.h"
 #include "topics/GearLinkTopics.h"
 #include "topics/PulleyTopics.h"
+#include "topics/SliderScrewTopics.h"
 
 namespace {
 
@@ -68,6 +69,7 @@ std::vector<TTopicEntry> MakeEntries()
   AddGearLinkTopics(r);
   AddPulleyTopics(r);
   AddChainCamTopics(r);
+  AddSliderScrewTopics(r);
   return r;
 }
 
