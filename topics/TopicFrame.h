@@ -56,6 +56,11 @@ struct TTopicControls {
   Integer CamOffset = 10;              // CamOffsetHsb position (0 to 25)
   Integer CamSlot = 20;                // CamSlotHsb position: the box cam's groove angle in degrees
   Integer BoxCamRadius = 20;           // SCamRadHsb position (12 to 30)
+  // Crank, screw, windlass and brake topics.
+  Integer CrankOffset = 25;            // CrankOffsetHsb position: the crank's throw x 100
+  Integer ThreadProfile = 0;           // ScrewCB item: V, square, buttress, Acme
+  Integer ScrewPitch = 10;             // ScrewPitchHsb position: the pitch x 100 (10 to 40)
+  Integer HandleRadius = 60;           // HandRadHsb position: the handle's radius x 100 (18 to 96)
 };
 
 // One topic (or one example of a lever topic) as the shell dispatches it.

@@ -9,6 +9,7 @@
 #include "topics/LeverTopicsB.h"
 #include "topics/PulleyTopics.h"
 #include "topics/ToggleMotionTopics.h"
+#include "topics/SliderScrewTopics.h"
 
 namespace {
 
@@ -74,6 +75,7 @@ std::vector<TTopicEntry> MakeEntries()
   AddToggleMotionTopics(r);
   AddLeverTopicsA(r);
   AddLeverTopicsB(r);
+  AddSliderScrewTopics(r);
   return r;
 }
 
