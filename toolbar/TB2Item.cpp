@@ -48,6 +48,8 @@ void QueueWndProc(TMessage& m)
     return;
   if (auto* item = dynamic_cast<TTBCustomItem*>(obj))
     item->Click();
+  else if (auto* viewer = dynamic_cast<TTBItemViewer*>(obj))
+    TBAccDeferredAction(viewer, m.WParam != 0);
 }
 
 void AddQueueRef()
@@ -89,6 +91,10 @@ void QueuePostClick(TObject* obj, WPARAM code)
 }
 
 }  // namespace
+
+void PostViewerClick(TTBItemViewer* Viewer, WPARAM Code) { QueuePostClick(Viewer, Code); }
+void AddClickQueueRef() { AddQueueRef(); }
+void ReleaseClickQueueRef(TObject* Obj) { ReleaseQueueRef(Obj); }
 
 int PendingClickCount()
 {

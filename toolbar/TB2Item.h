@@ -21,6 +21,7 @@ class TTBView;
 class TTBPopupWindow;
 class TTBPopupView;
 class TTBModalHandler;
+class TTBCustomAccObject;
 
 class ETBItemError : public Exception { using Exception::Exception; };
 
@@ -257,6 +258,16 @@ private:
 
 // Deferred clicks: runs every queued click now (the message loop does it otherwise).
 int PendingClickCount();
+// Queues a viewer's deferred accessibility action (Code not 0: execute), delivered like a
+// click; items and viewers hold the queue while they live.
+void PostViewerClick(TTBItemViewer* Viewer, WPARAM Code);
+void AddClickQueueRef();
+void ReleaseClickQueueRef(TObject* Obj);
+
+// Accessibility objects (TB2Acc): a view or viewer that goes tells its object, which then
+// answers nothing more; the queue hands a viewer's deferred action over.
+void TBAccClientDestroying(TTBCustomAccObject* AccObject);
+void TBAccDeferredAction(TTBItemViewer* Viewer, bool Execute);
 
 // ---------------------------------------------------------------------------------------
 // Image list with state images
@@ -320,6 +331,8 @@ public:
   virtual void DrawItemCaption(TCanvas& Canvas, TRect ARect, const std::string& ACaption, bool UseDisabledShadow, uint32_t AFormat);
   virtual void Entering(TTBItemViewer* OldSelected);
   virtual Integer GetAccRole();
+  // The accessibility value (the edit item's text); false: none.
+  virtual bool GetAccValue(std::string& Value) { return false; }
   virtual std::string GetCaptionText();
   virtual void GetCursor(TPoint Pt, TCursor& ACursor) {}
   virtual bool IsToolbarSize();
@@ -343,6 +356,8 @@ public:
   bool IsRotated();
   std::string GetHint();
   void Execute(bool AGivePriority);
+  // The accessibility object handed out for this viewer, if any (not owned).
+  TTBCustomAccObject* AccObjectInstance = nullptr;
 
 private:
   TTBView* FView;
@@ -490,6 +505,8 @@ public:
   // For tests and themes: the priority list, most recent first.
   const std::vector<TTBItemViewer*>& PriorityList() const { return FPriorityList; }
   TCanvas& MeasureCanvas();
+  // The accessibility object handed out for this view, if any (not owned).
+  TTBCustomAccObject* AccObjectInstance = nullptr;
 
 protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;

@@ -31,6 +31,8 @@ TTBView::~TTBView()
     RemoveFreeNotification(FParentItem);
   }
   FreeViewers();
+  if (AccObjectInstance)
+    TBAccClientDestroying(AccObjectInstance);
 }
 
 void TTBView::Notification(TComponent* AComponent, TOperation Operation)
@@ -467,6 +469,18 @@ TPoint TTBView::CalculatePositions(bool ChangeViewers, TTBViewOrientation AOrien
     if (!w[i].Show && i != chevronIndex)
       continue;
     TTBItemViewer* v = Viewers(i);
+    // An item whose viewer class follows the orientation (the edit item) is measured by a
+    // viewer of the right class: the real one when viewers change, else a stand-in.
+    std::unique_ptr<TTBItemViewer> standIn;
+    if (i != chevronIndex && v->Item()->NeedToRecreateViewer(v)) {
+      if (ChangeViewers) {
+        RecreateItemViewer(i);
+        v = Viewers(i);
+      } else {
+        standIn = v->Item()->CreateViewer(this, v->GroupLevel);
+        v = standIn.get();
+      }
+    }
     Integer cw = 0, ch = 0;
     if (auto* ci = dynamic_cast<TTBControlItem*>(v->Item())) {
       cw = ci->Control()->Width();

@@ -6,9 +6,15 @@
 TTBItemViewer::TTBItemViewer(TTBView* AView, TTBCustomItem* AItem, Integer AGroupLevel)
   : GroupLevel(AGroupLevel), FView(AView), FItem(AItem)
 {
+  AddClickQueueRef();
 }
 
-TTBItemViewer::~TTBItemViewer() = default;
+TTBItemViewer::~TTBItemViewer()
+{
+  if (AccObjectInstance)
+    TBAccClientDestroying(AccObjectInstance);
+  ReleaseClickQueueRef(this);
+}
 
 bool TTBItemViewer::IsToolbarStyle() { return FView->IsToolbar() || (FItem->EffectiveOptions() & tboToolbarStyle); }
 bool TTBItemViewer::IsToolbarSize() { return FView->IsToolbar() || (FItem->EffectiveOptions() & tboToolbarSize); }
