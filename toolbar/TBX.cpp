@@ -28,7 +28,8 @@ void TFontSettings::Assign(const TFontSettings& Source)
 
 void TFontSettings::Apply(TFont& Font) const
 {
-  if (FSize != 100)
+  // A share of nothing or less would leave no font at all: such a size is ignored.
+  if (FSize != 100 && FSize > 0)
     Font.SetSize((Font.Size() * FSize + 50) / 100);
   if (FColor != clNone)
     Font.SetColor(FColor);
@@ -262,10 +263,18 @@ Integer TTBXItemViewer::PopupMargin(TCanvas& Canvas)
   }
   if (img.cx == 0 || img.cy == 0)
     img = {16, 16};
-  Integer m = 2 * Metric(TMI_MENU_ITEM_VMARGIN);
   TTextMetric tm = Canvas.GetTextMetrics();
-  Integer h = std::max(tm.tmHeight + tm.tmExternalLeading + m, img.cy + m);
-  return (img.cx + m) * h / (img.cy + m);
+  return TBXPopupMargin(img.cx, img.cy, tm.tmHeight + tm.tmExternalLeading, Metric(TMI_MENU_ITEM_VMARGIN));
+}
+
+Integer TBXPopupMargin(Integer ImageWidth, Integer ImageHeight, Integer TextHeight, Integer VMargin)
+{
+  Integer m = 2 * VMargin;
+  Integer h = std::max(TextHeight + m, ImageHeight + m);
+  // A theme's negative margin can empty the image row: the column is then the image's.
+  if (ImageHeight + m <= 0)
+    return std::max(0, ImageWidth + m);
+  return (ImageWidth + m) * h / (ImageHeight + m);
 }
 
 void TTBXItemViewer::CalcSize(TCanvas& Canvas, Integer& AWidth, Integer& AHeight)
@@ -472,9 +481,9 @@ void TTBXItemViewer::Paint(TCanvas& Canvas, const TRect& ClientAreaRect, bool Is
       if (dropdown) {
         TRect A;
         if (arrowBesideImage) {
+          // Level with the image, which sits at the top of the button (step 9).
           Integer c = (R.Left + R.Right + arrow + img.cx + 4) / 2;
-          Integer top = R.Top + (R.Height() - img.cy - text.cy) / 2;
-          A = {c - arrow, top, c, top + img.cy};
+          A = {c - arrow, R.Top + 2, c, R.Top + 2 + img.cy + 2};
         } else if (!vertical) {
           A = {R.Right - margin - arrow, R.Top, R.Right - margin, R.Bottom};
         } else {
@@ -490,8 +499,9 @@ void TTBXItemViewer::Paint(TCanvas& Canvas, const TRect& ClientAreaRect, bool Is
       }
     }
     R = Shrunk(R, 2);
-    // 6. Caption rectangle.
-    format |= DT_CENTER | DT_VCENTER;
+    // 6. Caption rectangle: the text's own box, so it is not clipped to it (the item's
+    // bounds clip already).
+    format |= DT_CENTER | DT_VCENTER | DT_NOCLIP;
     if (imageShown) {
       C = R;
       if (layout == tbxlGlyphLeft) {

@@ -288,6 +288,7 @@ private:
   TTBXItemTransparency FItemTransparency = itAuto;
   Integer FSnapDistance = 0;
   TColor FEffectiveColor = clBtnFace;
+  bool FThemeUpdating = false;
 };
 
 // ---------------------------------------------------------------------------------------
@@ -320,6 +321,9 @@ Integer GetViewType(TTBView* View);
 // The colour a control paints with: its answer to the effective-colour query, clBtnFace
 // for none or for an MDI frame form, else its Color.
 TColor GetEffectiveColor(TControl* Control);
+// The width of a popup's image column for an image of the size, a text line of TextHeight
+// and the theme's vertical item margin.
+Integer TBXPopupMargin(Integer ImageWidth, Integer ImageHeight, Integer TextHeight, Integer VMargin);
 // A toolbar-style image through the theme; Flags are ISF_ bits.
 void PaintThemedImage(TCanvas& Canvas, const TRect& ARect, TCustomImageList* ImageList, Integer ImageIndex,
                       Integer Flags);

@@ -283,7 +283,12 @@ void TTBXToolbar::WndProc(TMessage& Message)
   case TBXM_THEMEUPDATE:
     switch (Message.WParam) {
     case TSC_BEFOREVIEWCHANGE:
-      BeginUpdate();
+      // Held once per change, and let go only by the change that held it, so a stray
+      // end never takes away an update of the toolbar's owner.
+      if (!FThemeUpdating) {
+        FThemeUpdating = true;
+        BeginUpdate();
+      }
       break;
     case TSC_AFTERVIEWCHANGE:
       UpdateEffectiveColor();
@@ -292,7 +297,10 @@ void TTBXToolbar::WndProc(TMessage& Message)
       Invalidate();
       View()->InvalidatePositions();
       Arrange();
-      EndUpdate();
+      if (FThemeUpdating) {
+        FThemeUpdating = false;
+        EndUpdate();
+      }
       break;
     case TSC_APPACTIVATE:
     case TSC_APPDEACTIVATE:
