@@ -487,3 +487,40 @@ TEST(TBXItems, ThemedChevronAndItsPopup)
   bar.View()->CloseChildPopups();
   form.Hide();
 }
+
+TEST(TBXItems, FloatingToolbarTakesTheThemesMarginsAndSnaps)
+{
+  TForm form;
+  form.SetBounds(100, 100, 300, 200);
+  TTestToolbar bar;
+  bar.SetParent(&form);
+  Add<TTBXItem>(bar.Items(), "One");
+  Add<TTBXItem>(bar.Items(), "Two");
+  bar.SetSnapDistance(-4);
+  EXPECT_EQ(bar.SnapDistance(), 0);
+  bar.SetSnapDistance(10);
+  form.Show();
+  bar.SetFloatingPosition({300, 300});
+  bar.SetFloating(true);
+  ASSERT_TRUE(bar.Floating());
+  EXPECT_EQ(GetViewType(&bar), TVT_NORMALTOOLBAR | TVT_FLOATING | TVT_RESIZABLE);
+  TTBMargins m;
+  bar.View()->GetMargins(voFloating, m);
+  EXPECT_EQ(m.Left, 4);
+  EXPECT_EQ(m.Top, 4);
+  EXPECT_EQ(m.Right, 2);
+  EXPECT_EQ(m.Bottom, 1);
+  auto* parent = dynamic_cast<TTBXFloatingWindowParent*>(bar.FloatingWindowParent());
+  ASSERT_NE(parent, nullptr);
+  EXPECT_EQ(parent->SnapDistance(), 10);
+  TRect work = GetRectOfMonitorContainingPoint({300, 300}, true);
+  parent->SetBounds(work.Left + 6, work.Top + 40, parent->Width(), parent->Height());
+  EXPECT_EQ(parent->Left(), work.Left);
+  EXPECT_EQ(parent->Top(), work.Top + 40);
+  // Resizing does not snap.
+  parent->SetBounds(work.Left + 6, work.Top + 40, parent->Width() + 1, parent->Height());
+  EXPECT_EQ(parent->Left(), work.Left + 6);
+  bar.SetFloating(false);
+  EXPECT_EQ(GetViewType(&bar), TVT_NORMALTOOLBAR | TVT_RESIZABLE | TVT_EMBEDDED);
+  form.Hide();
+}
