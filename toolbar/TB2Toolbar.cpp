@@ -736,6 +736,13 @@ void TTBCustomToolbar::MouseMove(TShiftState Shift, Integer X, Integer Y)
   FView->UpdateSelection(&sp, true);
   TTBItemViewer* v = FView->Selected();
   SetHint(v ? v->Item()->Hint() : std::string());
+  // A hovered viewer may want its own cursor (an edit box); elsewhere the frame's rule.
+  TCursor cursor = crDefault;
+  if (v)
+    v->GetCursor({X - v->BoundsRect.Left, Y - v->BoundsRect.Top}, cursor);
+  if (cursor != crDefault || FViewerCursor)
+    SetCursor(cursor);
+  FViewerCursor = cursor != crDefault;
   if (v)
     v->MouseMove(X - v->BoundsRect.Left, Y - v->BoundsRect.Top);
 }

@@ -175,6 +175,7 @@ private:
   Integer FFloatingRightX = 0;
   bool FInArrange = false;
   bool FMouseDownLoop = false;
+  bool FViewerCursor = false;
   bool FShortCutsInstalled = false;
   std::unique_ptr<TFloatingSizes> FSizing;
 };

@@ -104,7 +104,19 @@ TEST(TB2Toolbar, ChevronInANarrowPanelAndItsPopup)
       EXPECT_TRUE(f.Bar.View()->Find(pv->Viewers(i)->Item())->OffEdge);
     }
   EXPECT_EQ(shown, f.HiddenCount());
+  // Running a hidden button from the popup brings it back onto the bar.
+  TTBItemViewer* hidden = nullptr;
+  for (Integer i = 0; i < pv->ViewerCount() && !hidden; ++i)
+    if (pv->Viewers(i)->Show)
+      hidden = pv->Viewers(i);
+  ASSERT_NE(hidden, nullptr);
+  TTBCustomItem* item = hidden->Item();
+  hidden->Execute(true);
+  f.Bar.View()->ClearDoneAction();
   f.Bar.View()->CloseChildPopups();
+  f.Bar.View()->ValidatePositions();
+  EXPECT_TRUE(f.Bar.View()->Find(item)->Show);
+  EXPECT_GE(f.HiddenCount(), 1);
   // Wide enough again: everything back, no chevron.
   f.Panel.SetWidth(full + 40);
   f.Bar.View()->ValidatePositions();
