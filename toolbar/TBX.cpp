@@ -426,20 +426,20 @@ void TTBXItemViewer::Paint(TCanvas& Canvas, const TRect& ClientAreaRect, bool Is
   bool split = (style & tbisSplitDropdown) != 0;
   bool vertical = view->Orientation() == voVertical;
 
-  // 1. A split button whose popup is open shows the open state on its arrow only.
+  // A split button whose popup is open shows the open state on its arrow only.
   bool popupOpen = false;
   if (split && IsPushed && !view->Capture()) {
     popupOpen = true;
     IsPushed = false;
   }
-  // 2, 3.
+  // The record and the font.
   Canvas.Font().Assign(view->GetFont());
   TTBXItemInfo info = MakeItemInfo(Canvas, IsSelected, IsPushed);
   Canvas.Font().SetColor(theme->GetItemTextColor(info));
   AdjustFont(Canvas.Font(), info);
   TColor textColor = Canvas.Font().Color();
 
-  // 4.
+  // Caption, image and arrow placement.
   TSize img = GetImageSize();
   if (img.cx < 1 || img.cy < 1)
     img = {0, 0};
@@ -460,7 +460,7 @@ void TTBXItemViewer::Paint(TCanvas& Canvas, const TRect& ClientAreaRect, bool Is
   std::string shortcut;
   TRect S;
   if (toolbarStyle) {
-    // 5. Frame and arrow.
+    // Frame and arrow.
     Integer arrow = theme->GetIntegerMetric(TMI_DROPDOWN_ARROWWIDTH);
     Integer margin = theme->GetIntegerMetric(TMI_DROPDOWN_ARROWMARGIN);
     if (split || dropdown)
@@ -481,7 +481,7 @@ void TTBXItemViewer::Paint(TCanvas& Canvas, const TRect& ClientAreaRect, bool Is
       if (dropdown) {
         TRect A;
         if (arrowBesideImage) {
-          // Level with the image, which sits at the top of the button (step 9).
+          // Level with the image, which sits at the top of the button.
           Integer c = (R.Left + R.Right + arrow + img.cx + 4) / 2;
           A = {c - arrow, R.Top + 2, c, R.Top + 2 + img.cy + 2};
         } else if (!vertical) {
@@ -499,7 +499,7 @@ void TTBXItemViewer::Paint(TCanvas& Canvas, const TRect& ClientAreaRect, bool Is
       }
     }
     R = Shrunk(R, 2);
-    // 6. Caption rectangle: the text's own box, so it is not clipped to it (the item's
+    // Caption rectangle: the text's own box, so it is not clipped to it (the item's
     // bounds clip already).
     format |= DT_CENTER | DT_VCENTER | DT_NOCLIP;
     if (imageShown) {
@@ -516,7 +516,7 @@ void TTBXItemViewer::Paint(TCanvas& Canvas, const TRect& ClientAreaRect, bool Is
       C = Centred(R, text);
     }
   } else {
-    // 7. Menus.
+    // Menus.
     theme->PaintMenuItem(Canvas, ClientAreaRect, info);
     Integer hm = theme->GetIntegerMetric(TMI_MENU_ITEM_HMARGIN);
     R.Left += hm;
@@ -536,7 +536,7 @@ void TTBXItemViewer::Paint(TCanvas& Canvas, const TRect& ClientAreaRect, bool Is
     }
   }
 
-  // 8. Caption and shortcut.
+  // Caption and shortcut.
   if (captionShown) {
     Canvas.Font().SetColor(textColor);
     bool paintDefault = true;
@@ -552,7 +552,7 @@ void TTBXItemViewer::Paint(TCanvas& Canvas, const TRect& ClientAreaRect, bool Is
       theme->PaintCaption(Canvas, S, info, shortcut, DT_SINGLELINE | DT_VCENTER | DT_RIGHT | DT_NOPREFIX, false);
   }
 
-  // 9. Image, or the check mark of a checked menu item.
+  // Image, or the check mark of a checked menu item.
   bool checkedMenuItem = !toolbarStyle && item->Checked();
   if (imageShown || checkedMenuItem) {
     TRect I = R;
