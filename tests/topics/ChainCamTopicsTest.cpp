@@ -1,6 +1,8 @@
 // The chain and cam topics as the shell and the gallery reach them: through the table.
 #include <gtest/gtest.h>
 
+#include "tests/topics/RenderStats.h"
+
 #include <cmath>
 #include <memory>
 #include <set>
@@ -201,45 +203,6 @@ TEST(ChainCamTopics, ProceduresLeaveOtherScenesAlone)
   GearSceneTeeth = TGearSceneTeeth{};
 }
 
-namespace {
-
-struct TStats {
-  int Lit = 0;
-  double CentreX = 0, CentreY = 0;
-  int Brightest = 0;
-};
-
-TStats Measure(const TGLBitmap32& shot)
-{
-  TStats s;
-  for (int32_t y = 0; y < shot.Height(); ++y)
-    for (int32_t x = 0; x < shot.Width(); ++x) {
-      TColor c = shot.GetPixel(x, y);
-      int sum = GetRValue(c) + GetGValue(c) + GetBValue(c);
-      if (sum > 30) {
-        ++s.Lit;
-        s.CentreX += x;
-        s.CentreY += y;
-        s.Brightest = std::max(s.Brightest, sum);
-      }
-    }
-  if (s.Lit) {
-    s.CentreX /= double(s.Lit) * shot.Width();
-    s.CentreY /= double(s.Lit) * shot.Height();
-  }
-  return s;
-}
-
-int Differing(const TGLBitmap32& a, const TGLBitmap32& b)
-{
-  int n = 0;
-  for (int32_t y = 0; y < a.Height(); ++y)
-    for (int32_t x = 0; x < a.Width(); ++x)
-      n += a.GetPixel(x, y) != b.GetPixel(x, y);
-  return n;
-}
-
-}   // namespace
 
 TEST(ChainCamTopicsRender, LitCentredAndMoving)
 {
@@ -268,7 +231,7 @@ TEST(ChainCamTopicsRender, LitCentredAndMoving)
       e->Animate(stage.SceneBase, c, Single(repeat * k / 4.0 + 10));
       viewer.GetSurface()->Repaint();
       std::unique_ptr<TGLBitmap32> shot = viewer.GetBuffer()->CreateSnapshot();
-      TStats s = Measure(*shot);
+      TRenderStats s = Measure(*shot);
       EXPECT_GT(s.Lit, 320 * 240 / 200) << "phase " << k;
       EXPECT_GT(s.Brightest, 250) << "phase " << k;
       EXPECT_NEAR(s.CentreX, 0.5, 0.15) << "phase " << k;

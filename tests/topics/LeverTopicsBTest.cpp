@@ -1,6 +1,8 @@
 // The nutcracker and tweezers rows as the shell and the gallery reach them: through the table.
 #include <gtest/gtest.h>
 
+#include "tests/topics/RenderStats.h"
+
 #include <vector>
 
 #include "engine/GLStandardScene.h"
@@ -98,43 +100,6 @@ TEST(LeverTopicsB, SamePhaseGivesTheSamePose)
 
 }   // namespace
 
-namespace {
-
-struct TShot {
-  int Lit = 0;
-  double CentreX = 0, CentreY = 0;
-};
-
-TShot Measure(const TGLBitmap32& shot)
-{
-  TShot s;
-  for (int32_t y = 0; y < shot.Height(); ++y)
-    for (int32_t x = 0; x < shot.Width(); ++x) {
-      const TColor c = shot.GetPixel(x, y);
-      if (GetRValue(c) + GetGValue(c) + GetBValue(c) > 30) {
-        ++s.Lit;
-        s.CentreX += x;
-        s.CentreY += y;
-      }
-    }
-  if (s.Lit) {
-    s.CentreX /= double(s.Lit) * shot.Width();
-    s.CentreY /= double(s.Lit) * shot.Height();
-  }
-  return s;
-}
-
-int Differing(const TGLBitmap32& a, const TGLBitmap32& b)
-{
-  int n = 0;
-  for (int32_t y = 0; y < a.Height(); ++y)
-    for (int32_t x = 0; x < a.Width(); ++x)
-      n += a.GetPixel(x, y) != b.GetPixel(x, y);
-  return n;
-}
-
-}   // namespace
-
 TEST(LeverTopicsBRender, LitCentredAndMoving)
 {
   TGLSceneViewer viewer(nullptr, TGLSurface::TKind::Offscreen);
@@ -160,7 +125,7 @@ TEST(LeverTopicsBRender, LitCentredAndMoving)
       e->Animate(stage.SceneBase, c, Single(45 * k + 10));
       viewer.GetSurface()->Repaint();
       std::unique_ptr<TGLBitmap32> shot = viewer.GetBuffer()->CreateSnapshot();
-      const TShot s = Measure(*shot);
+      const TRenderStats s = Measure(*shot);
       EXPECT_GT(s.Lit, 320 * 240 / 200) << "phase " << k;
       EXPECT_NEAR(s.CentreX, 0.5, 0.15) << "phase " << k;
       EXPECT_NEAR(s.CentreY, 0.5, 0.15) << "phase " << k;
@@ -194,7 +159,7 @@ TEST(LeverTopicsBRender, SeatedFigure)
   viewer.SetCamera(stage.Camera);
   viewer.GetSurface()->Repaint();
   std::unique_ptr<TGLBitmap32> shot = viewer.GetBuffer()->CreateSnapshot();
-  const TShot s = Measure(*shot);
+  const TRenderStats s = Measure(*shot);
   EXPECT_GT(s.Lit, 320 * 240 / 30);
   EXPECT_NEAR(s.CentreX, 0.5, 0.2);
   SavePixelsToPng(std::string(ORRELO_TEST_OUTPUT) + "/seated-figure.png", shot->Width(), shot->Height(), shot->Data(),
