@@ -100,43 +100,6 @@ TEST(LeverTopicsB, SamePhaseGivesTheSamePose)
 
 }   // namespace
 
-TEST(LeverTopicsBRender, LitCentredAndMoving)
-{
-  TGLSceneViewer viewer(nullptr, TGLSurface::TKind::Offscreen);
-  viewer.GetSurface()->SetSize(320, 240);
-  viewer.GetBuffer()->SetBackgroundColor(clBlack);
-  if (!viewer.GetSurface()->CreateContext())
-    GTEST_SKIP() << "no OpenGL context on this display";
-  for (auto [id, example] : {std::pair{27, 0}, std::pair{28, 1}}) {
-    SCOPED_TRACE(id);
-    const TTopicEntry* e = FindTopic(id, example);
-    TGLScene scene;
-    TStandardScene stage = BuildStandardScene(scene);
-    TGLMaterialLibrary lib;
-    FillStandardMaterials(lib);
-    const TViewPoint vp = GetViewPoint(id, example);
-    stage.Camera->Position.SetAsVector(vp.Camera);
-    stage.SceneBase->Position.SetAsVector(vp.SceneBase);
-    const TTopicControls c = e->DefaultControls();
-    e->Build(stage.SceneBase, &lib, c);
-    viewer.SetCamera(stage.Camera);
-    std::unique_ptr<TGLBitmap32> previous;
-    for (int k = 0; k < 4; ++k) {
-      e->Animate(stage.SceneBase, c, Single(45 * k + 10));
-      viewer.GetSurface()->Repaint();
-      std::unique_ptr<TGLBitmap32> shot = viewer.GetBuffer()->CreateSnapshot();
-      const TRenderStats s = Measure(*shot);
-      EXPECT_GT(s.Lit, 320 * 240 / 200) << "phase " << k;
-      EXPECT_NEAR(s.CentreX, 0.5, 0.15) << "phase " << k;
-      EXPECT_NEAR(s.CentreY, 0.5, 0.15) << "phase " << k;
-      if (previous)
-        EXPECT_GT(Differing(*previous, *shot), 30) << "phase " << k;
-      previous = std::move(shot);
-    }
-    viewer.SetCamera(nullptr);
-  }
-}
-
 TEST(LeverTopicsBRender, SeatedFigure)
 {
   // The figure as the roundabout seats it, saved for a look.
