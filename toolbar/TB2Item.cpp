@@ -503,8 +503,10 @@ void TTBCustomItem::Notification(TComponent* AComponent, TOperation Operation)
   TComponent::Notification(AComponent, Operation);
   if (Operation != opRemove)
     return;
+  // Views and image lists ask for notifications too: only items are link parents.
   if (FLinkParents)
-    RemoveFromList(FLinkParents, static_cast<TTBCustomItem*>(AComponent));
+    if (auto* item = dynamic_cast<TTBCustomItem*>(AComponent))
+      RemoveFromList(FLinkParents, item);
   if (AComponent == FImages)
     SetImages(nullptr);
   if (AComponent == FSubMenuImages)

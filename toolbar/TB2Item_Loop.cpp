@@ -197,9 +197,10 @@ TTBPopupWindow* TTBCustomItem::CreatePopup(TTBView* ParentView, TTBItemViewer* P
     view->WrapOffset = rec.MonitorRect.Width() - 2 * nc.X;
   else
     view->MaxHeight = rec.MonitorRect.Height() - 2 * nc.Y;
+  view->UpdatePositions();
+  // Only laid-out viewers are selectable.
   if (SelectFirstItem)
     view->Select(view->FirstSelectable(), false);
-  view->UpdatePositions();
   rec.W = w->Width();
   rec.H = w->Height();
   const TRect& p = rec.ParentItemRect;
