@@ -128,8 +128,8 @@ void TBezierStrip::BuildList(TRenderContextInfo&)
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     glEnable(GL_COLOR_MATERIAL);
     glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
-    const GLfloat spec[4] = {0.6f, 0.6f, 0.6f, 1};
-    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, spec);
+    const GLfloat specular[4] = {0.6f, 0.6f, 0.6f, 1};
+    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular);
     glMateriali(GL_FRONT_AND_BACK, GL_SHININESS, 60);
     glColor3fv(FSideColour.data());
   }

@@ -213,7 +213,7 @@ void ParseHTMLDocument(const std::string& Doc, TSectionList& SectionList, THtmlP
 // Fills SectionList from plain text, one preformatted section per line.
 void ParsePlainText(const std::string& Doc, TSectionList& SectionList);
 
-// Places table cells on a grid of rows and columns when a table has column specifications:
+// Places table cells on a grid of rows and columns when a table describes its columns:
 // each row is a string with 'o' for a free column and 'x' for a taken one.
 class TCellManager {
 public:

@@ -267,7 +267,7 @@ private:
   void DoScript();
   void DoPre();
   void DoTable(const TSymbolSet& Term);
-  // A column specification of COL or COLGROUP.
+  // A column described by COL or COLGROUP.
   struct TColSpec {
     int32_t Width = 0;   // pixels, or tenths of a percent
     bool Percent = false;

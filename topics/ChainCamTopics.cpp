@@ -17,21 +17,13 @@ constexpr Single PearNoseDistance = 0.25f;
 constexpr Single HeartRise = 0.1f;
 constexpr Single HeartBaseRadius = 0.25f;
 
-TTopicEntry& Add(std::vector<TTopicEntry>& r, Integer id)
-{
-  r.push_back({});
-  r.back().Id = id;
-  r.back().DefaultControls = [] { return TTopicControls{}; };
-  return r.back();
-}
-
 Integer Fixed360(const TTopicControls&) { return 360; }
 
 }   // namespace
 
 void AddChainCamTopics(std::vector<TTopicEntry>& Entries)
 {
-  TTopicEntry& chain = Add(Entries, 8);
+  TTopicEntry& chain = AddTopicRow(Entries, 8);
   chain.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {
     BuildChainDriveScene(b, m, c.Chain[0], c.Chain[1], c.Markers);
   };
@@ -41,12 +33,12 @@ void AddChainCamTopics(std::vector<TTopicEntry>& Entries)
   chain.ShowMarkers = ShowChainDriveMarkers;
   chain.RepeatAngle = [](const TTopicControls& c) { return ChainDriveRepeatAngle(c.Chain[0], c.Chain[1]); };
 
-  TTopicEntry& linear = Add(Entries, 11);
+  TTopicEntry& linear = AddTopicRow(Entries, 11);
   linear.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls&) { BuildLinearCamScene(b, m); };
   linear.Animate = [](TDummyCube* b, const TTopicControls&, Single p) { AnimateLinearCamScene(b, p); };
   linear.RepeatAngle = [](const TTopicControls&) { return 180; };
 
-  TTopicEntry& circular = Add(Entries, 13);
+  TTopicEntry& circular = AddTopicRow(Entries, 13);
   circular.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {
     BuildCircularCamScene(b, m, c.CamFollower, CamRadius, CircularCamOffset(c), CamThickness, c.Markers);
   };
@@ -56,7 +48,7 @@ void AddChainCamTopics(std::vector<TTopicEntry>& Entries)
   circular.ShowMarkers = ShowCircularCamMarkers;
   circular.RepeatAngle = Fixed360;
 
-  TTopicEntry& pear = Add(Entries, 14);
+  TTopicEntry& pear = AddTopicRow(Entries, 14);
   pear.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {
     BuildPearCamScene(b, m, c.CamFollower, PearBaseRadius, PearNoseRadius(c), PearNoseDistance, CamThickness,
                       c.Markers);
@@ -67,7 +59,7 @@ void AddChainCamTopics(std::vector<TTopicEntry>& Entries)
   pear.ShowMarkers = ShowPearCamMarkers;
   pear.RepeatAngle = Fixed360;
 
-  TTopicEntry& heart = Add(Entries, 15);
+  TTopicEntry& heart = AddTopicRow(Entries, 15);
   heart.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {
     BuildHeartCamScene(b, m, c.CamFollower, HeartRise, HeartBaseRadius, CamThickness, c.Markers);
   };
@@ -77,7 +69,7 @@ void AddChainCamTopics(std::vector<TTopicEntry>& Entries)
   heart.ShowMarkers = ShowHeartCamMarkers;
   heart.RepeatAngle = Fixed360;
 
-  TTopicEntry& box = Add(Entries, 16);
+  TTopicEntry& box = AddTopicRow(Entries, 16);
   box.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {
     BuildBoxCamScene(b, m, c.Markers, BoxCamRadius(c), Single(c.CamSlot));
   };
@@ -90,7 +82,7 @@ void AddChainCamTopics(std::vector<TTopicEntry>& Entries)
   // The shell builds with the bar's maximum less its position (the position being 0 after
   // the scene is cleared) and animates with the maximum less the phase, so the drive runs
   // forwards while the phase counts up.
-  TTopicEntry& bike = Add(Entries, 34);
+  TTopicEntry& bike = AddTopicRow(Entries, 34);
   bike.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {
     BuildDerailleurScene(b, m, c.BikeGear, DerailleurRepeatAngle(c.BikeGear), c.Markers);
   };

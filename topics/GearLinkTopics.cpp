@@ -15,65 +15,53 @@ constexpr Single RackThickness = 0.2f;
 // The worm wheel's teeth whenever the topic is shown.
 constexpr Integer WormStartTeeth = 10;
 
-TTopicEntry& Add(std::vector<TTopicEntry>& entries, Integer id)
-{
-  entries.push_back({});
-  entries.back().Id = id;
-  return entries.back();
-}
-
-std::function<Integer(const TTopicControls&)> Fixed(Integer angle)
-{
-  return [angle](const TTopicControls&) { return angle; };
-}
-
 }   // namespace
 
 void AddGearLinkTopics(std::vector<TTopicEntry>& Entries)
 {
-  TTopicEntry& bevel = Add(Entries, 4);
+  TTopicEntry& bevel = AddTopicRow(Entries, 4);
   bevel.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {
     BuildBevelGearScene(b, m, c.Markers);
   };
   bevel.Animate = [](TDummyCube* b, const TTopicControls&, Single p) { AnimateBevelGearScene(b, p); };
   bevel.ShowMarkers = ShowBevelGearMarkers;
-  bevel.RepeatAngle = Fixed(360);
+  bevel.RepeatAngle = FixedRepeatAngle(360);
 
-  TTopicEntry& mitre = Add(Entries, 10);
+  TTopicEntry& mitre = AddTopicRow(Entries, 10);
   mitre.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {
     BuildMitreGearScene(b, m, c.Markers);
   };
   mitre.Animate = [](TDummyCube* b, const TTopicControls&, Single p) { AnimateMitreGearScene(b, p); };
   mitre.ShowMarkers = ShowMitreGearMarkers;
-  mitre.RepeatAngle = Fixed(360);
+  mitre.RepeatAngle = FixedRepeatAngle(360);
 
-  TTopicEntry& reverse = Add(Entries, 29);
+  TTopicEntry& reverse = AddTopicRow(Entries, 29);
   reverse.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {
     BuildReverseMotionScene(b, m, c.PivotOffset);
   };
   reverse.Animate = [](TDummyCube* b, const TTopicControls&, Single p) { AnimateReverseMotionScene(b, p); };
-  reverse.RepeatAngle = Fixed(LinkageRepeatAngle);
+  reverse.RepeatAngle = FixedRepeatAngle(LinkageRepeatAngle);
 
-  TTopicEntry& parallel = Add(Entries, 31);
+  TTopicEntry& parallel = AddTopicRow(Entries, 31);
   parallel.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls&) { BuildParallelLinkScene(b, m); };
   parallel.Animate = [](TDummyCube* b, const TTopicControls&, Single p) { AnimateParallelLinkScene(b, p); };
-  parallel.RepeatAngle = Fixed(ParaLinkRepeatAngle);
+  parallel.RepeatAngle = FixedRepeatAngle(ParaLinkRepeatAngle);
 
   // The treadle's check box is "Show linkage only": Markers carries its state.
-  TTopicEntry& treadle = Add(Entries, 32);
+  TTopicEntry& treadle = AddTopicRow(Entries, 32);
   treadle.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {
     BuildTreadleScene(b, m, c.Markers, c.TreadleLength);
   };
   treadle.Animate = [](TDummyCube* b, const TTopicControls& c, Single p) { AnimateTreadleScene(b, c.TreadleLength, p); };
   treadle.ShowMarkers = ShowTreadleLinkageOnly;
-  treadle.RepeatAngle = Fixed(LinkageRepeatAngle);
+  treadle.RepeatAngle = FixedRepeatAngle(LinkageRepeatAngle);
   treadle.DefaultControls = [] {
     TTopicControls c;
     c.Markers = true;
     return c;
   };
 
-  TTopicEntry& rack = Add(Entries, 35);
+  TTopicEntry& rack = AddTopicRow(Entries, 35);
   rack.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {
     BuildRackPinionScene(b, m, c.Cog[0], RackLength, RackBar, RackThickness, c.Markers);
   };
@@ -87,13 +75,13 @@ void AddGearLinkTopics(std::vector<TTopicEntry>& Entries)
     return c;
   };
 
-  TTopicEntry& worm = Add(Entries, 36);
+  TTopicEntry& worm = AddTopicRow(Entries, 36);
   worm.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {
     BuildWormGearScene(b, m, c.Cog[0], c.Markers);
   };
   worm.Animate = [](TDummyCube* b, const TTopicControls& c, Single p) { AnimateWormGearScene(b, c.Cog[0], p); };
   worm.ShowMarkers = ShowWormGearMarkers;
-  worm.RepeatAngle = Fixed(WormRepeatAngle);
+  worm.RepeatAngle = FixedRepeatAngle(WormRepeatAngle);
   worm.Wrap = [](TDummyCube*, const TTopicControls& c, Integer wrapAngle) {
     if (c.Cog[0] > 0)
       AdvanceWormWheel(Single(wrapAngle) / Single(c.Cog[0]));
@@ -104,8 +92,8 @@ void AddGearLinkTopics(std::vector<TTopicEntry>& Entries)
     return c;
   };
 
-  TTopicEntry& ratchet = Add(Entries, 37);
+  TTopicEntry& ratchet = AddTopicRow(Entries, 37);
   ratchet.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls&) { BuildRatchetScene(b, m); };
   ratchet.Animate = [](TDummyCube* b, const TTopicControls& c, Single p) { AnimateRatchetScene(b, c.Advancing, p); };
-  ratchet.RepeatAngle = Fixed(RatchetRepeatAngle);
+  ratchet.RepeatAngle = FixedRepeatAngle(RatchetRepeatAngle);
 }

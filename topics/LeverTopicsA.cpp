@@ -35,13 +35,7 @@ bool LeverFileExists(const std::string& fileName)
 void AddLeverTopicsA(std::vector<TTopicEntry>& Entries)
 {
   auto add = [&](Integer id, Integer example, Integer repeat) -> TTopicEntry& {
-    Entries.push_back({});
-    TTopicEntry& e = Entries.back();
-    e.Id = id;
-    e.Example = example;
-    e.RepeatAngle = [repeat](const TTopicControls&) { return repeat; };
-    e.DefaultControls = [] { return TTopicControls{}; };
-    return e;
+    return AddTopicRow(Entries, id, example, repeat);
   };
 
   TTopicEntry& hammer = add(26, 0, 180);

@@ -10,16 +10,13 @@ constexpr Integer LeverRepeat = 180;
 
 TTopicEntry& Add(std::vector<TTopicEntry>& r, Integer id, Integer example)
 {
-  r.push_back({});
-  r.back().Id = id;
-  r.back().Example = example;
-  r.back().RepeatAngle = [](const TTopicControls&) { return LeverRepeat; };
-  r.back().DefaultControls = [] {
+  TTopicEntry& e = AddTopicRow(r, id, example, LeverRepeat);
+  e.DefaultControls = [] {
     TTopicControls c;
     c.Markers = true;
     return c;
   };
-  return r.back();
+  return e;
 }
 
 }   // namespace

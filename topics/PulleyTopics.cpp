@@ -45,11 +45,7 @@ Single PulleySizeRadius(Integer position)
 
 void AddPulleyTopics(std::vector<TTopicEntry>& Entries)
 {
-  auto add = [&](Integer id) -> TTopicEntry& {
-    Entries.push_back({});
-    Entries.back().Id = id;
-    return Entries.back();
-  };
+  auto add = [&](Integer id) -> TTopicEntry& { return AddTopicRow(Entries, id); };
 
   TTopicEntry& belt = add(5);
   belt.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {

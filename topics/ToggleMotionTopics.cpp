@@ -5,18 +5,6 @@
 
 namespace {
 
-TTopicEntry& Add(std::vector<TTopicEntry>& entries, Integer id)
-{
-  entries.push_back({});
-  entries.back().Id = id;
-  return entries.back();
-}
-
-std::function<Integer(const TTopicControls&)> Fixed(Integer angle)
-{
-  return [angle](const TTopicControls&) { return angle; };
-}
-
 // The shell drives the clamp's input with half its phase.
 constexpr Single ToggleInputPerDegree = 0.5f;
 
@@ -24,31 +12,31 @@ constexpr Single ToggleInputPerDegree = 0.5f;
 
 void AddToggleMotionTopics(std::vector<TTopicEntry>& Entries)
 {
-  TTopicEntry& rotary = Add(Entries, 22);
+  TTopicEntry& rotary = AddTopicRow(Entries, 22);
   rotary.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls&) { BuildRoundaboutScene(b, m); };
   rotary.Animate = [](TDummyCube* b, const TTopicControls&, Single p) { AnimateRoundaboutScene(b, p); };
-  rotary.RepeatAngle = Fixed(RoundaboutRepeatAngle);
+  rotary.RepeatAngle = FixedRepeatAngle(RoundaboutRepeatAngle);
 
-  TTopicEntry& oscillating = Add(Entries, 23);
+  TTopicEntry& oscillating = AddTopicRow(Entries, 23);
   oscillating.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls&) { BuildEscapementScene(b, m); };
   oscillating.Animate = [](TDummyCube* b, const TTopicControls&, Single p) { AnimateEscapementScene(b, p); };
-  oscillating.RepeatAngle = Fixed(EscapementRepeatAngle);
+  oscillating.RepeatAngle = FixedRepeatAngle(EscapementRepeatAngle);
 
-  TTopicEntry& linear = Add(Entries, 24);
+  TTopicEntry& linear = AddTopicRow(Entries, 24);
   linear.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls&) { BuildGuillotineScene(b, m); };
   linear.Animate = [](TDummyCube* b, const TTopicControls&, Single p) {
     AnimateGuillotineScene(b, GuillotineTravelPerDegree * p);
   };
-  linear.RepeatAngle = Fixed(GuillotineRepeatAngle);
+  linear.RepeatAngle = FixedRepeatAngle(GuillotineRepeatAngle);
 
-  TTopicEntry& reciprocating = Add(Entries, 25);
+  TTopicEntry& reciprocating = AddTopicRow(Entries, 25);
   reciprocating.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls&) {
     BuildSewingMachineScene(b, m);
   };
   reciprocating.Animate = [](TDummyCube* b, const TTopicControls&, Single p) { AnimateSewingMachineScene(b, p); };
-  reciprocating.RepeatAngle = Fixed(SewingMachineRepeatAngle);
+  reciprocating.RepeatAngle = FixedRepeatAngle(SewingMachineRepeatAngle);
 
-  TTopicEntry& toggle = Add(Entries, 33);
+  TTopicEntry& toggle = AddTopicRow(Entries, 33);
   toggle.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls&) { BuildToggleScene(b, m); };
   toggle.Animate = [](TDummyCube* b, const TTopicControls&, Single p) {
     AnimateToggleScene(b, ToggleInputPerDegree * p);

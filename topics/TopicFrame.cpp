@@ -33,3 +33,19 @@ void PoseFromRest(TGLBaseSceneObject* obj, Single roll, Single turn)
   obj->SetTurnAngle(turn);
   obj->SetRollAngle(roll);
 }
+
+TTopicEntry& AddTopicRow(std::vector<TTopicEntry>& rows, Integer id, Integer example, Integer repeatAngle)
+{
+  rows.push_back({});
+  TTopicEntry& e = rows.back();
+  e.Id = id;
+  e.Example = example;
+  if (repeatAngle > 0)
+    e.RepeatAngle = FixedRepeatAngle(repeatAngle);
+  return e;
+}
+
+std::function<Integer(const TTopicControls&)> FixedRepeatAngle(Integer angle)
+{
+  return [angle](const TTopicControls&) { return angle; };
+}

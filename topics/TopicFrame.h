@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <vector>
 
 #include "engine/GLMaterial.h"
 #include "engine/GLScene.h"
@@ -82,6 +83,13 @@ struct TTopicEntry {
   // The control values the shell starts the topic with.
   std::function<TTopicControls()> DefaultControls;
 };
+
+// Appends a topic's row (a lever topic's example) and hands it back to be filled in; a
+// repeat angle above 0 is fixed, whatever the controls. The reference holds until the next
+// row is added.
+TTopicEntry& AddTopicRow(std::vector<TTopicEntry>& rows, Integer id, Integer example = 0, Integer repeatAngle = 0);
+// A repeat-angle function that does not depend on the controls.
+std::function<Integer(const TTopicControls&)> FixedRepeatAngle(Integer angle);
 
 // Poses obj from its unturned orientation: TurnAngle turn, then RollAngle roll. The result
 // depends on the angles alone, not on the poses obj went through before, bit for bit.

@@ -5,40 +5,11 @@
 #include <memory>
 
 #include "platform/Application.h"
+#include "tests/platform/ModalSupport.h"
 
-namespace {
-
-// Runs f from the message loop once a modal loop is running.
-void Later(std::function<void()> f)
-{
-  auto holder = std::make_shared<std::function<void()>>(std::move(f));
-  auto wnd = std::make_shared<HWND>(0);
-  *wnd = AllocateHWnd([holder, wnd](TMessage&) {
-    DeallocateHWnd(*wnd);
-    (*holder)();
-  });
-  PostMessage(*wnd, WM_USER, 0, 0);
-}
-
-// Modal loops end at once while the application is quitting (an earlier test may have
-// left it so); the body runs from a message loop of its own.
-void InMessageLoop(std::function<void()> body)
-{
-  Later([&] {
-    body();
-    Application->Terminate();
-  });
-  Application->Run();
-}
-
-void Click(TControl* c)
-{
-  TPoint p = c->ClientToScreen({c->Width() / 2, c->Height() / 2});
-  SimulateMouse(TInputKind::MouseDown, p);
-  SimulateMouse(TInputKind::MouseUp, p);
-}
-
-}  // namespace
+using modal::Click;
+using modal::InMessageLoop;
+using modal::Later;
 
 TEST(StdCtrlsTest, LabelSizesToItsText)
 {

@@ -63,7 +63,9 @@ struct TB2MenuLoop : ::testing::Test {
     Form.Hide();
     Bar.reset();
     ResetSystemSettings();
-    Application->ProcessMessages();
+    // Drain what the scripted input left queued, so no later test's loop receives it.
+    for (int i = 0; i < 10; ++i)
+      Application->ProcessMessages();
   }
   TTBView* Popup() { return Bar->View->OpenViewerView(); }
   TTBView* Submenu() { return Popup() ? Popup()->OpenViewerView() : nullptr; }

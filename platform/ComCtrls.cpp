@@ -1,0 +1,194 @@
+#include "platform/ComCtrls.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "platform/Forms.h"
+
+namespace {
+
+// Classic metrics: the thumb is 11 pixels wide and 19 high with a 5-pixel point; the ticks
+// hang below it.
+constexpr Integer ThumbHalf = 5, ThumbTop = 4, ThumbHeight = 19, ThumbPoint = 5;
+constexpr Integer ChannelTop = 11, ChannelHeight = 4;
+constexpr Integer Margin = 13;   // from the edge to the centre of the thumb at either end
+constexpr Integer TickTop = ThumbTop + ThumbHeight + 2, TickLength = 3;
+
+Integer Clamp64(int64_t v, Integer lo, Integer hi) { return static_cast<Integer>(std::clamp<int64_t>(v, lo, hi)); }
+
+}  // namespace
+
+TTrackBar::TTrackBar()
+{
+  SetBounds(0, 0, 150, 45);
+  SetColor(clBtnFace);
+}
+
+void TTrackBar::SetRange(Integer min, Integer max)
+{
+  FMin = min;
+  FMax = std::max(min, max);
+  FPosition = std::clamp(FPosition, FMin, FMax);
+  Invalidate();
+}
+
+void TTrackBar::SetMin(Integer v) { SetRange(v, std::max(v, FMax)); }
+
+void TTrackBar::SetMax(Integer v) { SetRange(std::min(v, FMin), v); }
+
+void TTrackBar::SetPosition(Integer v)
+{
+  v = std::clamp(v, FMin, FMax);
+  if (v == FPosition)
+    return;
+  FPosition = v;
+  Invalidate();
+}
+
+void TTrackBar::SetFrequency(Integer v)
+{
+  FFrequency = v < 1 ? 1 : v;
+  Invalidate();
+}
+
+void TTrackBar::UserSetPosition(Integer v)
+{
+  Integer old = FPosition;
+  SetPosition(v);
+  if (FPosition != old && OnChange)
+    OnChange(this);
+}
+
+TRect TTrackBar::ChannelRect() const
+{
+  Integer right = std::max(Margin + ThumbHalf + 1, Width() - Margin + ThumbHalf + 1);
+  return {Margin - ThumbHalf - 1, ChannelTop, right, ChannelTop + ChannelHeight};
+}
+
+Integer TTrackBar::PositionToX(Integer position) const
+{
+  const int64_t span = int64_t(Width()) - 1 - 2 * Margin;
+  const int64_t range = int64_t(FMax) - FMin;
+  if (span <= 0 || range <= 0)
+    return Margin;
+  int64_t offset = (int64_t(std::clamp(position, FMin, FMax)) - FMin) * span;
+  return static_cast<Integer>(Margin + (offset + range / 2) / range);
+}
+
+Integer TTrackBar::XToPosition(Integer x) const
+{
+  const int64_t span = int64_t(Width()) - 1 - 2 * Margin;
+  const int64_t range = int64_t(FMax) - FMin;
+  if (span <= 0 || range <= 0)
+    return FMin;
+  int64_t dx = std::clamp<int64_t>(int64_t(x) - Margin, 0, span);
+  return Clamp64(FMin + (dx * range + span / 2) / span, FMin, FMax);
+}
+
+TRect TTrackBar::ThumbRect() const
+{
+  Integer cx = PositionToX(FPosition);
+  return {cx - ThumbHalf, ThumbTop, cx + ThumbHalf + 1, ThumbTop + ThumbHeight};
+}
+
+void TTrackBar::Paint()
+{
+  TCanvas& c = Canvas();
+  TRect channel = ChannelRect();
+  c.DrawEdge(channel, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
+  c.FillRect(channel, clWindow);
+
+  // Ticks: every Frequency positions while they stay apart, always both ends.
+  c.Pen().SetColor(clWindowText);
+  auto tick = [&](Integer pos) {
+    Integer x = PositionToX(pos);
+    c.MoveTo(x, TickTop);
+    c.LineTo(x, TickTop + TickLength);
+  };
+  const int64_t range = int64_t(FMax) - FMin;
+  if (range / FFrequency <= Width() / 2)
+    for (int64_t p = FMin; p < FMax; p += FFrequency)
+      tick(static_cast<Integer>(p));
+  tick(FMin);
+  tick(FMax);
+
+  TRect t = ThumbRect();
+  const Integer cx = t.Left + ThumbHalf;
+  const Integer bottom = t.Bottom - 1;
+  std::vector<TPoint> outline = {{t.Left, t.Top}, {t.Right - 1, t.Top}, {t.Right - 1, bottom - ThumbPoint},
+                                 {cx, bottom}, {t.Left, bottom - ThumbPoint}};
+  c.Pen().SetColor(cl3DDkShadow);
+  c.Brush().SetColor(FDragging ? clBtnHighlight : clBtnFace);
+  c.Polygon(outline);
+  // The lit edges: left and top.
+  c.Pen().SetColor(clBtnHighlight);
+  c.MoveTo(t.Left + 1, bottom - ThumbPoint);
+  c.LineTo(t.Left + 1, t.Top + 1);
+  c.LineTo(t.Right - 1, t.Top + 1);
+  c.Pen().SetColor(clBtnShadow);
+  c.MoveTo(t.Right - 2, t.Top + 1);
+  c.LineTo(t.Right - 2, bottom - ThumbPoint);
+  c.LineTo(cx, bottom - 1);
+
+  if (Focused()) {
+    c.Brush().SetColor(clBtnFace);
+    c.DrawFocusRect(ClientRect());
+  }
+}
+
+void TTrackBar::MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y)
+{
+  if (button == mbLeft && Enabled()) {
+    SetFocus();
+    TRect t = ThumbRect();
+    if (t.Contains({x, y})) {
+      FDragging = true;
+      FDragOffset = x - (t.Left + ThumbHalf);
+      SetMouseCapture(true);
+      Invalidate();
+    } else {
+      // Beside the thumb: a page towards the click.
+      int64_t step = x < t.Left ? -int64_t(FPageSize) : FPageSize;
+      UserSetPosition(Clamp64(FPosition + step, FMin, FMax));
+    }
+  }
+  TCustomControl::MouseDown(button, shift, x, y);
+}
+
+void TTrackBar::MouseMove(TShiftState shift, Integer x, Integer y)
+{
+  if (FDragging)
+    UserSetPosition(XToPosition(x - FDragOffset));
+  TCustomControl::MouseMove(shift, x, y);
+}
+
+void TTrackBar::MouseUp(TMouseButton button, TShiftState shift, Integer x, Integer y)
+{
+  if (button == mbLeft && FDragging) {
+    FDragging = false;
+    SetMouseCapture(false);
+    Invalidate();
+  }
+  TCustomControl::MouseUp(button, shift, x, y);
+}
+
+void TTrackBar::KeyDown(Word& key, TShiftState shift)
+{
+  int64_t target;
+  switch (key) {
+  case VK_LEFT: case VK_UP: target = int64_t(FPosition) - FLineSize; break;
+  case VK_RIGHT: case VK_DOWN: target = int64_t(FPosition) + FLineSize; break;
+  case VK_PRIOR: target = int64_t(FPosition) - FPageSize; break;
+  case VK_NEXT: target = int64_t(FPosition) + FPageSize; break;
+  case VK_HOME: target = FMin; break;
+  case VK_END: target = FMax; break;
+  default:
+    // Enter and Escape belong to the dialog.
+    if (key == VK_RETURN || key == VK_ESCAPE)
+      if (auto* form = GetParentForm())
+        form->DispatchKeyDown(key, shift);
+    return;
+  }
+  key = 0;
+  UserSetPosition(Clamp64(target, FMin, FMax));
+}
