@@ -185,6 +185,7 @@ void TEdit::Paint()
   c.FillRect(r, Enabled() ? clWindow : clBtnFace);
   c.Font().Assign(Font());
   c.SetBkMode(TRANSPARENT);
+  c.Brush().SetStyle(bsClear);   // text over what is painted already
   c.SetTextColor(Enabled() ? Font().Color() : clGrayText);
   const std::string s = Shown();
   const Integer caretX = TextW(Font(), s.substr(0, static_cast<size_t>(FCaret)));
@@ -356,6 +357,7 @@ void TMemo::Paint()
   c.FillRect(ClientRect(), Enabled() ? clWindow : clBtnFace);
   c.Font().Assign(Font());
   c.SetBkMode(TRANSPARENT);
+  c.Brush().SetStyle(bsClear);   // text over what is painted already
   c.SetTextColor(Enabled() ? Font().Color() : clGrayText);
   const auto lines = Layout();
   const Integer lh = LineHeight();
@@ -523,6 +525,7 @@ void TMarkControl::PaintCaption(TCanvas& c)
     return;
   c.Font().Assign(Font());
   c.SetBkMode(TRANSPARENT);
+  c.Brush().SetStyle(bsClear);   // text over what is painted already
   c.SetTextColor(Enabled() ? Font().Color() : clGrayText);
   TRect r{17, 0, Width(), Height()};
   c.DrawText(Caption(), r, DT_VCENTER | DT_SINGLELINE);
@@ -597,8 +600,9 @@ void TRadioButton::Paint()
   c.Pen().SetColor(clBtnShadow);
   c.Brush().SetColor(Enabled() ? clWindow : clBtnFace);
   c.Ellipse(r.Left, r.Top, r.Left + 12, r.Top + 12);
-  c.Pen().SetColor(clBtnHighlight);
-  c.Arc(r.Left, r.Top, r.Left + 12, r.Top + 12, r.Left + 12, r.Top, r.Left, r.Top + 12);
+  // The upper left of the ring is darker, as the sunken look has it.
+  c.Pen().SetColor(cl3DDkShadow);
+  c.Arc(r.Left + 1, r.Top + 1, r.Left + 11, r.Top + 11, r.Left + 11, r.Top + 1, r.Left + 1, r.Top + 11);
   if (Checked()) {
     c.Pen().SetColor(clWindowText);
     c.Brush().SetColor(clWindowText);
@@ -704,6 +708,7 @@ void TListBox::Paint()
   c.FillRect(cr, Enabled() ? clWindow : clBtnFace);
   c.Font().Assign(Font());
   c.SetBkMode(TRANSPARENT);
+  c.Brush().SetStyle(bsClear);   // text over what is painted already
   const Integer h = ItemHeight();
   for (Integer i = FTopIndex; i < Count(); ++i) {
     const Integer y = (i - FTopIndex) * h;
@@ -714,6 +719,7 @@ void TListBox::Paint()
     if (sel)
       c.FillRect(row, clHighlight);
     c.SetTextColor(sel ? clHighlightText : (Enabled() ? Font().Color() : clGrayText));
+    c.Brush().SetStyle(bsClear);
     c.TextRect(row, row.Left + 2, row.Top, FItems[static_cast<size_t>(i)]);
     if (Focused() && i == std::max<Integer>(FItemIndex, 0)) {
       c.Brush().SetColor(clWhite);
@@ -816,6 +822,8 @@ protected:
     c.FrameRect(ClientRect());
     c.Font().Assign(FOwner->Font());
     c.SetBkMode(TRANSPARENT);
+    c.Brush().SetStyle(bsClear);
+  c.Brush().SetStyle(bsClear);   // text over what is painted already
     const Integer h = RowHeight();
     for (Integer i = 0; i < static_cast<Integer>(FOwner->FItems.size()); ++i) {
       TRect row{1, 1 + i * h, Width() - 1, 1 + (i + 1) * h};
@@ -932,6 +940,7 @@ void TComboBox::Paint()
     c.FillRect(text, clHighlight);
   c.Font().Assign(Font());
   c.SetBkMode(TRANSPARENT);
+  c.Brush().SetStyle(bsClear);   // text over what is painted already
   c.SetTextColor(focus ? clHighlightText : (Enabled() ? Font().Color() : clGrayText));
   c.TextRect(text, text.Left + 1, text.Top + std::max(0, (text.Height() - LineHeight()) / 2), Text());
   if (focus) {
