@@ -168,6 +168,8 @@ public:
   virtual std::unique_ptr<TFloatingObj> Clone(TSectionList* MasterList) const = 0;
   // Style properties after the tag's attributes.
   virtual void ProcessProperties(TProperties& Prop);
+  // An ALIGN attribute: TOP, MIDDLE or ABSMIDDLE, LEFT, RIGHT; others leave it.
+  void SetAlignFromText(const std::string& Text);
   // The document Y of its top when drawn in a line, by its alignment.
   int32_t AlignedTop(TFontObj* FO, int32_t YBaseline, int32_t YTop) const;
   // Panels: the shown flag that drawing sets and that the document checks after a paint.

@@ -281,6 +281,19 @@ void TFloatingObj::ProcessProperties(TProperties& Prop)
   alignment();
 }
 
+void TFloatingObj::SetAlignFromText(const std::string& Text)
+{
+  const std::string s = UpperCase(Trim(Text));
+  if (s == "TOP")
+    ObjAlign = ATop;
+  else if (s == "MIDDLE" || s == "ABSMIDDLE")
+    ObjAlign = AMiddle;
+  else if (s == "LEFT")
+    ObjAlign = ALeft;
+  else if (s == "RIGHT")
+    ObjAlign = ARight;
+}
+
 int32_t TFloatingObj::AlignedTop(TFontObj* FO, int32_t YBaseline, int32_t YTop) const
 {
   int32_t top;
@@ -313,18 +326,9 @@ TImageObj::TImageObj(TSectionList* AMasterList, int32_t Position, TAttributeList
     if (!a)
       continue;
     switch (a->Which) {
-    case AlignSy: {
-      std::string s = UpperCase(Trim(a->Name));
-      if (s == "TOP")
-        ObjAlign = ATop;
-      else if (s == "MIDDLE" || s == "ABSMIDDLE")
-        ObjAlign = AMiddle;
-      else if (s == "LEFT")
-        ObjAlign = ALeft;
-      else if (s == "RIGHT")
-        ObjAlign = ARight;
+    case AlignSy:
+      SetAlignFromText(a->Name);
       break;
-    }
     case SrcSy:
       Source = Trim(a->Name);
       break;

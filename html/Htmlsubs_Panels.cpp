@@ -46,18 +46,9 @@ TPanelObj::TPanelObj(TSectionList* AMasterList, int32_t Position, TAttributeList
     if (!a)
       continue;
     switch (a->Which) {
-    case AlignSy: {
-      const std::string s = UpperCase(Trim(a->Name));
-      if (s == "TOP")
-        ObjAlign = ATop;
-      else if (s == "MIDDLE" || s == "ABSMIDDLE")
-        ObjAlign = AMiddle;
-      else if (s == "LEFT")
-        ObjAlign = ALeft;
-      else if (s == "RIGHT")
-        ObjAlign = ARight;
+    case AlignSy:
+      SetAlignFromText(a->Name);
       break;
-    }
     case WidthSy:
       if (a->Name.find('%') != std::string::npos) {
         SetWidthPercent = std::clamp(a->Value, 1, 100);
