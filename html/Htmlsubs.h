@@ -20,7 +20,9 @@
 #include "html/HTMLUn2.h"
 #include "html/StyleUn.h"
 #include "platform/Application.h"
+#include "platform/Controls.h"
 #include "platform/Graphics.h"
+#include "platform/StdCtrls.h"
 #include "platform/SysUtils.h"
 
 class TSectionBase;
@@ -61,6 +63,10 @@ public:
   virtual void DoProgress(int32_t Stage, int32_t Percent) {}
   // The control to report to the viewer as having the focus.
   virtual void ControlFocused(TFormControlObj* Ctrl) {}
+  // The control that form controls and panels live on (the viewer's paint panel).
+  virtual TWinControl* PaintPanel() { return nullptr; }
+  // Keys of form controls that the controls leave to the viewer (arrows scroll the page).
+  virtual void ViewerKeyDown(Word& Key, TShiftState Shift) {}
 };
 
 // ---- text runs ----
@@ -162,6 +168,10 @@ public:
   virtual std::unique_ptr<TFloatingObj> Clone(TSectionList* MasterList) const = 0;
   // Style properties after the tag's attributes.
   virtual void ProcessProperties(TProperties& Prop);
+  // An ALIGN attribute: TOP, MIDDLE or ABSMIDDLE, LEFT, RIGHT; others leave it.
+  void SetAlignFromText(const std::string& Text);
+  // The document Y of its top when drawn in a line, by its alignment.
+  int32_t AlignedTop(TFontObj* FO, int32_t YBaseline, int32_t YTop) const;
   // Panels: the shown flag that drawing sets and that the document checks after a paint.
   virtual void SetShown(bool Value) {}
   virtual bool Shown() const { return true; }
@@ -268,12 +278,35 @@ public:
   int32_t FHeight = 0, FWidth = 0;
   // The size of the control as laid out.
   int32_t Width = 0, Height = 0;
+  // The window control on the paint panel (owned); none for hidden inputs.
+  std::unique_ptr<TWinControl> TheControl;
+  // Script texts handed to the object events as they stand.
+  std::string OnClickMessage, OnFocusMessage, OnBlurMessage, OnChangeMessage;
 
   int32_t YPosition() const override { return YValue; }
-  virtual bool HasWindowControl() const { return false; }
+  virtual bool HasWindowControl() const { return TheControl != nullptr; }
   // Shows the window control at a place on the paint panel (X = -4000 parks it).
-  virtual void ShowControlAt(int32_t Left, int32_t Top) {}
-  virtual void SetTabOrder(int32_t Order) {}
+  virtual void ShowControlAt(int32_t Left, int32_t Top);
+  virtual void SetTabOrder(int32_t Order);
+  // The control that takes the focus (a radio's button rather than its panel).
+  virtual TWinControl* GetControl() const { return TheControl.get(); }
+  // Raises the change event when the contents differ from those saved on entry.
+  virtual void DoOnChange() {}
+  virtual void SaveContents() {}
+  virtual void ResetToValue() {}
+  // Entry Index of what the control submits ("" for none); false after the last.
+  virtual bool GetSubmission(int32_t Index, std::string& S) { return false; }
+  virtual void SetData(int32_t Index, const std::string& V) {}
+  virtual void SetDataInit() {}
+  // The contents kept with the history and given back on return.
+  virtual std::string GetSaveData() const { return {}; }
+  virtual void RestoreData(const std::string& Data) {}
+  // An image input was clicked at the point SetImagePoint gave.
+  virtual void ImageClick() {}
+  // Focus and clicks of the window control.
+  void EnterControl();
+  void ExitControl();
+  void ClickControl();
   virtual bool IsHidden() const { return false; }
   virtual bool IsRadioOrCheck() const { return false; }
   virtual bool Focused() const { return Active; }
@@ -288,15 +321,31 @@ public:
 class ThtmlForm {
 public:
   explicit ThtmlForm(TSectionList* AMasterList) : MasterList(AMasterList) {}
+  // A FORM tag: METHOD (at most 4 characters), ACTION, TARGET, ENCTYPE.
+  ThtmlForm(TSectionList* AMasterList, const TAttributeList& L);
   virtual ~ThtmlForm();
   TSectionList* MasterList;
+  std::string Method = "get", Action, Target, EncType;
   std::vector<std::unique_ptr<TFormControlObj>> ControlList;
   int32_t NonHiddenCount = 0;
   void InsertControl(std::unique_ptr<TFormControlObj> Ctrl);
   void SetSizes(TCanvas& Canvas);
   // The controls' values, to be given back after a reload.
-  virtual std::vector<std::string> GetControlData() const { return {}; }
-  virtual void SetControlData(const std::vector<std::string>& Data) {}
+  virtual std::vector<std::string> GetControlData() const;
+  virtual void SetControlData(const std::vector<std::string>& Data);
+  // Unchecks the other radios of the form that share Radio's name.
+  void DoRadios(TFormControlObj* Radio);
+  // Arrows on a radio move within its group; other keys go to the viewer.
+  void ControlKeyDown(TFormControlObj* Sender, Word& Key, TShiftState Shift);
+  // Enter in an edit box submits the form.
+  void ControlKeyPress(TFormControlObj* Sender, char& Key);
+  void ResetControls();
+  // "name=value" texts of every control, in control order, empty ones left out.
+  std::vector<std::string> GetFormSubmission();
+  // Raises the document's submit event with the controls' texts and the button's own.
+  void SubmitTheForm(const std::string& ButtonSubmission);
+  // Lines "name=value" fill the controls of those names.
+  void SetFormData(const std::vector<std::string>& SL);
 };
 
 class TFormControlList : public std::vector<TFormControlObj*> {
@@ -909,6 +958,58 @@ using TBackgroundChangeEvent = std::function<void(TObject* Sender)>;
 // The stream an image request gives back to say the picture comes later.
 TStream* WaitStream();
 
+// ---- embedded panels ----
+
+class ThvPanel;
+// Sender is the viewer; Results are the "name=value" texts of the form.
+using TFormSubmitEvent = std::function<void(TObject* Sender, const std::string& Action, const std::string& Target,
+                                            const std::string& EncType, const std::string& Method, const std::vector<std::string>& Results)>;
+// Object click, focus, blur and change: the control and its script text.
+using TObjectEvent = std::function<void(TObject* Sender, TFormControlObj* Obj, const std::string& Message)>;
+using TPanelCreateEvent =
+    std::function<void(TObject* Sender, const std::string& AName, ThvPanel* Panel, const std::string& SRC, const std::string& AValue)>;
+using TPanelDestroyEvent = std::function<void(TObject* Sender, ThvPanel* Panel)>;
+// Paints the panel's picture for printing into Bitmap (sized as the panel).
+using TPanelPrintEvent = std::function<void(TObject* Sender, ThvPanel* Panel, TBitmap& Bitmap)>;
+
+// The window a PANEL element places in the page; the host fills it.
+class ThvPanel : public TPanel {
+public:
+  ThvPanel();
+  // The panel is to be visible and printed.
+  bool Shown = true;
+  TPoint NonClientSize() const override { return {1, 1}; }
+
+protected:
+  void PaintNonClient(TCanvas& Canvas) override;
+};
+
+class TPanelObj : public TFloatingObj {
+public:
+  // The element's attributes; raises the document's panel-create event.
+  TPanelObj(TSectionList* AMasterList, int32_t Position, TAttributeList& L);
+  // The printing copy.
+  TPanelObj(TSectionList* AMasterList, const TPanelObj& T);
+  ~TPanelObj() override;
+
+  TSectionList* MasterList;
+  bool ShowIt = false;   // drawn in the last paint
+  std::unique_ptr<ThvPanel> Panel;
+  int32_t SetWidthPercent = 0;   // 1..100 with PercentWidth
+  double Ratio = 0;              // height per width; 0 for none
+  TPanelPrintEvent OnPrint;      // the printing copy's
+
+  void DrawLogic(TSectionList* SectionList, TCanvas& Canvas, TFontObj* FO, int32_t AvailableWidth) override;
+  void Draw(TCanvas& Canvas, int32_t X, TFontObj* FO, int32_t YBaseline, int32_t YTop) override;
+  std::unique_ptr<TFloatingObj> Clone(TSectionList* AMasterList) const override;
+  void SetShown(bool Value) override { ShowIt = Value; }
+  bool Shown() const override { return ShowIt; }
+  void Hide() override;
+
+private:
+  bool FCopy = false;
+};
+
 class TSectionList : public TCell {
 public:
   TSectionList(THtmlDocHost* AOwner, TObject* ASender);
@@ -964,6 +1065,12 @@ public:
   std::vector<std::pair<std::string, std::pair<TFontObj*, TFormControlObj*>>> TabOrderList;
   int32_t* FirstLineHtPtr = nullptr;   // armed by list items for their first baseline
   bool LeftButtonDown = false;         // set by the viewer for hover states
+  // Forms and panels: the viewer's events, copied in by its setters.
+  TFormSubmitEvent SubmitForm;
+  TObjectEvent ObjectClick, ObjectFocus, ObjectBlur, ObjectChange;
+  TPanelCreateEvent PanelCreate;
+  TPanelDestroyEvent PanelDestroy;
+  TPanelPrintEvent PanelPrint;
 
   void Clear();
   void ClearPanels();

@@ -281,6 +281,38 @@ void TFloatingObj::ProcessProperties(TProperties& Prop)
   alignment();
 }
 
+void TFloatingObj::SetAlignFromText(const std::string& Text)
+{
+  const std::string s = UpperCase(Trim(Text));
+  if (s == "TOP")
+    ObjAlign = ATop;
+  else if (s == "MIDDLE" || s == "ABSMIDDLE")
+    ObjAlign = AMiddle;
+  else if (s == "LEFT")
+    ObjAlign = ALeft;
+  else if (s == "RIGHT")
+    ObjAlign = ARight;
+}
+
+int32_t TFloatingObj::AlignedTop(TFontObj* FO, int32_t YBaseline, int32_t YTop) const
+{
+  int32_t top;
+  switch (ObjAlign) {
+  case ATop:
+  case ALeft:
+  case ARight:
+    top = YTop + VSpaceT;
+    break;
+  case AMiddle:
+    top = YBaseline + (FO ? FO->Descent - FO->tmHeight / 2 : 0) - (ImageHeight - VSpaceT + VSpaceB) / 2;
+    break;
+  default:
+    top = YBaseline - ImageHeight - VSpaceB;
+    break;
+  }
+  return top;
+}
+
 // ---- images ----
 
 TImageObj::TImageObj(TSectionList* AMasterList, int32_t Position, TAttributeList& L) : MasterList(AMasterList)
@@ -294,18 +326,9 @@ TImageObj::TImageObj(TSectionList* AMasterList, int32_t Position, TAttributeList
     if (!a)
       continue;
     switch (a->Which) {
-    case AlignSy: {
-      std::string s = UpperCase(Trim(a->Name));
-      if (s == "TOP")
-        ObjAlign = ATop;
-      else if (s == "MIDDLE" || s == "ABSMIDDLE")
-        ObjAlign = AMiddle;
-      else if (s == "LEFT")
-        ObjAlign = ALeft;
-      else if (s == "RIGHT")
-        ObjAlign = ARight;
+    case AlignSy:
+      SetAlignFromText(a->Name);
       break;
-    }
     case SrcSy:
       Source = Trim(a->Name);
       break;
@@ -556,20 +579,7 @@ void TImageObj::Draw(TCanvas& Canvas, int32_t X, TFontObj* FO, int32_t YBaseline
   Canvas.Font().SetName("Arial");
   Canvas.Font().SetSize(8);
 
-  int32_t top;   // document Y of the box
-  switch (ObjAlign) {
-  case ATop:
-  case ALeft:
-  case ARight:
-    top = YTop + VSpaceT;
-    break;
-  case AMiddle:
-    top = YBaseline + (FO ? FO->Descent - FO->tmHeight / 2 : 0) - (ImageHeight - VSpaceT + VSpaceB) / 2;
-    break;
-  default:
-    top = YBaseline - ImageHeight - VSpaceB;
-    break;
-  }
+  const int32_t top = AlignedTop(FO, YBaseline, YTop);   // document Y of the box
   DrawXX = X;
   DrawYY = top;
   int32_t x = X;

@@ -985,7 +985,9 @@ void THtmlParser::DoImage()
   const bool panel = Sy() == PanelSy;
   TSection& s = CurrentSection();
   const bool pushed = PushProp(panel ? "panel" : "img", T.Attributes);
-  if (!panel)
+  if (panel)
+    s.AddFloatingObj(std::make_unique<TPanelObj>(&MasterList, s.Len, T.Attributes), T.TagIndex);
+  else
     s.AddImage(T.Attributes, Top(), T.TagIndex);
   if (pushed)
     PopProp(panel ? "panel" : "img");
@@ -998,37 +1000,21 @@ void THtmlParser::DoFormControl(const TSymbolSet& Term)
   TSection& s = CurrentSection();
   const std::string tag = TagName(sy);
   const bool pushed = PushProp(tag, T.Attributes);
-  if (!CurrentForm)
-    CurrentForm = MasterList.htmlFormList.Add(std::make_unique<ThtmlForm>(&MasterList));
-  const bool hidden = sy == InputSy && LowerCase(Trim(AttrText(TypeSy))) == "hidden";
-  auto ctrl = std::make_unique<TFormControlObj>(&MasterList, s.Len);
-  ctrl->Name = AttrText(NameSy);
-  ctrl->Value = AttrText(ValueSy);
-  ctrl->ID = T.Attributes.TheID();
-  ctrl->ProcessProperties(Top());
-  TFormControlObj* c = ctrl.get();
-  MasterList.FormControlList.push_back(c);
-  if (const TAttribute* ti = Attr(TabIndexSy); ti && ti->Value >= 1) {
-    char key[32];
-    std::snprintf(key, sizeof key, "%.5d%.3d", std::min(ti->Value, 99999), static_cast<int>(MasterList.TabOrderList.size() % 1000));
-    MasterList.TabOrderList.push_back({key, {nullptr, c}});
-  }
-  if (!c->ID.empty() && MasterList.IDNameList)
-    MasterList.IDNameList->AddObject(c->ID, c);
-  CurrentForm->InsertControl(std::move(ctrl));
-  if (!hidden)
-    s.AddFormControlObj(c, T.TagIndex);
+  TFormControlObj* c = AddFormControl(s, CurrentForm, sy, T.Attributes, Top(), T.TagIndex);
 
   if (sy == SelectSy) {
     // The options: value, selected flag and caption.
     const bool noBreak = NoBreak;
     NoBreak = false;
-    std::vector<std::string> options;
+    auto* list = dynamic_cast<TListBoxFormControlObj*>(c);
+    int32_t options = 0;
     std::u16string caption;
+    std::string value;
+    bool selected = false;
     bool inOption = false;
     auto finish = [&] {
-      if (inOption && options.size() < static_cast<size_t>(MaxSelectOptions))
-        options.push_back(WideToMultiByte(static_cast<Cardinal>(Top().CodePage), WideTrim(caption)));
+      if (inOption && list && options++ < MaxSelectOptions)
+        list->AddStr(WideToMultiByte(static_cast<Cardinal>(Top().CodePage), WideTrim(caption)), value, selected);
       inOption = false;
       caption.clear();
     };
@@ -1037,6 +1023,8 @@ void THtmlParser::DoFormControl(const TSymbolSet& Term)
       if (Sy() == OptionSy) {
         finish();
         inOption = true;
+        value = AttrText(ValueSy);
+        selected = Attr(SelectedSy) != nullptr;
       } else if (Sy() == OptionEndSy) {
         finish();
       } else if (Sy() == TextSy && inOption && caption.size() < 10000) {
@@ -1045,6 +1033,7 @@ void THtmlParser::DoFormControl(const TSymbolSet& Term)
       Next();
     }
     finish();
+    c->ResetToValue();
     NoBreak = noBreak;
     if (Sy() == SelectEndSy)
       Next();
@@ -1057,12 +1046,18 @@ void THtmlParser::DoFormControl(const TSymbolSet& Term)
       ++SymbolsRead;
       if (T.Sy == TextAreaEndSy || T.Sy == EofSy)
         break;
+      if (text.size() >= 1000000)
+        continue;   // the rest of an over-long text is dropped
       if (T.Sy == EolSy)
         text += "\r\n";
-      else if (text.size() < 1000000)
+      else
         text += WideToMultiByte(static_cast<Cardinal>(Top().CodePage), T.Token.S());
     }
     InPre = inPre;
+    if (auto* area = dynamic_cast<TTextAreaFormControlObj*>(c)) {
+      area->AddStr(text);
+      area->ResetToValue();
+    }
     if (T.Sy == TextAreaEndSy)
       Next();
   } else {
@@ -1178,7 +1173,7 @@ void THtmlParser::DoDiv(const TSymbolSet& Term)
   std::unique_ptr<TAttributeList> attrs = CopyAttributes(T.Attributes);
   TSaved saved = BeginBlock(form ? "form" : "div", *attrs, !form, false);
   if (form)
-    CurrentForm = MasterList.htmlFormList.Add(std::make_unique<ThtmlForm>(&MasterList));
+    CurrentForm = MasterList.htmlFormList.Add(std::make_unique<ThtmlForm>(&MasterList, *attrs));
   Next();
   MainLoop(form ? Term + FormEndSy + FormSy : Term + DivEndSy);
   if (form && Sy() == FormEndSy)
@@ -1338,7 +1333,7 @@ void THtmlParser::DoPre()
       Next();
       break;
     case FormSy:
-      CurrentForm = MasterList.htmlFormList.Add(std::make_unique<ThtmlForm>(&MasterList));
+      CurrentForm = MasterList.htmlFormList.Add(std::make_unique<ThtmlForm>(&MasterList, T.Attributes));
       Next();
       break;
     case FormEndSy:

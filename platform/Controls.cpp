@@ -57,6 +57,12 @@ struct TControlWidgetAccess {
   static void* Widget(TControl* c) { return c->FWidget; }
   static TPoint NC(const TControl* c) { return c->NonClientSize(); }
   static void CaptureLost(TControl* c) { c->CaptureLost(); }
+  static void Focus(TControl* c, bool in)
+  {
+    if (auto* wc = dynamic_cast<TWinControl*>(c))
+      in ? wc->DoEnter() : wc->DoExit();
+  }
+  static const std::vector<TWinControl*>& TabList(const TWinControl* c) { return c->FTabList; }
   static void TopMoved(TControl* c, int x, int y)
   {
     if (c->FParent)
@@ -169,6 +175,27 @@ protected:
   }
   void keyPressEvent(QKeyEvent* e) override;
   void keyReleaseEvent(QKeyEvent* e) override;
+  void focusInEvent(QFocusEvent*) override
+  {
+    if (TControl* c = Control)
+      GuardedCall([&] { TControlWidgetAccess::Focus(c, true); }, c);
+  }
+  void focusOutEvent(QFocusEvent*) override
+  {
+    if (TControl* c = Control)
+      GuardedCall([&] { TControlWidgetAccess::Focus(c, false); }, c);
+  }
+  // Tab and Shift+Tab walk our own tab lists; without a tab stop the key stays a key.
+  bool focusNextPrevChild(bool next) override
+  {
+    auto* wc = dynamic_cast<TWinControl*>(Control);
+    if (!wc || !wc->TabStop())
+      return false;
+    TWinControl* root = wc;
+    while (root->Parent())
+      root = root->Parent();
+    return root->SelectNext(wc, next);
+  }
 };
 
 TControlWidget* WidgetOf(const TControl* c)
@@ -628,6 +655,7 @@ void TControl::SetParent(TWinControl* parent)
   if (FParent) {
     auto& v = FParent->FControls;
     v.erase(std::remove(v.begin(), v.end(), this), v.end());
+    std::erase(FParent->FTabList, this);
     TWinControl* old = FParent;
     FParent = nullptr;
     old->ControlRemoved(this);
@@ -637,6 +665,8 @@ void TControl::SetParent(TWinControl* parent)
   if (parent) {
     RemoveTopLevel(this);
     parent->FControls.push_back(this);
+    if (auto* wc = dynamic_cast<TWinControl*>(this))
+      parent->FTabList.push_back(wc);
     parent->ControlInserted(this);
     if (parent->HandleAllocated() && FVisible)
       HandleNeeded();
@@ -906,6 +936,8 @@ void TControl::DispatchMouseDown(TMouseButton button, TShiftState shift, Integer
     return;
   if ((FControlStyle & csCaptureMouse) && button == mbLeft && !(shift & ssDouble))
     State().PressTarget = this;
+  if (auto* wc = dynamic_cast<TWinControl*>(this); wc && wc->TabStop() && !wc->Focused())
+    wc->SetFocus();
   if (button == mbLeft)
     FMouseDownForClick = !(shift & ssDouble);
   if ((shift & ssDouble) && button == mbLeft && (FControlStyle & csDoubleClicks))
@@ -1013,6 +1045,7 @@ TWinControl::~TWinControl()
   // Children outlive us only when their owners still hold them: they become parentless.
   std::vector<TControl*> children = FControls;
   FControls.clear();
+  FTabList.clear();
   for (TControl* c : children)
     c->FParent = nullptr;
 }
@@ -1091,6 +1124,77 @@ void TWinControl::SetFocus()
     w->setFocusPolicy(Qt::StrongFocus);
     w->setFocus(Qt::OtherFocusReason);
   }
+}
+
+Integer TWinControl::TabOrder() const
+{
+  if (!Parent())
+    return -1;
+  const auto& v = Parent()->FTabList;
+  return static_cast<Integer>(std::find(v.begin(), v.end(), this) - v.begin());
+}
+
+void TWinControl::SetTabOrder(Integer order)
+{
+  if (!Parent())
+    return;
+  auto& v = Parent()->FTabList;
+  std::erase(v, this);
+  order = std::clamp<Integer>(order, 0, static_cast<Integer>(v.size()));
+  v.insert(v.begin() + order, this);
+}
+
+namespace {
+
+// The tab stops under a control in tab order, each followed by those inside it.
+void CollectTabStops(const std::vector<TWinControl*>& list, std::vector<TWinControl*>& out)
+{
+  for (TWinControl* c : list) {
+    if (!c->Visible() || !c->Enabled())
+      continue;
+    if (c->TabStop())
+      out.push_back(c);
+    CollectTabStops(TControlWidgetAccess::TabList(c), out);
+  }
+}
+
+}  // namespace
+
+TWinControl* TWinControl::FindNextControl(TWinControl* current, bool forward) const
+{
+  std::vector<TWinControl*> stops;
+  CollectTabStops(FTabList, stops);
+  const auto n = static_cast<Integer>(stops.size());
+  Integer start = static_cast<Integer>(std::find(stops.begin(), stops.end(), current) - stops.begin());
+  if (start >= n)
+    start = forward ? n - 1 : 0;
+  for (Integer k = 1; k <= n; ++k) {
+    TWinControl* c = stops[static_cast<size_t>(((forward ? start + k : start - k) % n + n) % n)];
+    if (c != current)
+      return c;
+  }
+  return nullptr;
+}
+
+bool TWinControl::SelectNext(TWinControl* current, bool forward)
+{
+  TWinControl* c = FindNextControl(current, forward);
+  if (!c)
+    return false;
+  c->SetFocus();
+  return true;
+}
+
+void TWinControl::DoEnter()
+{
+  if (OnEnter)
+    OnEnter(this);
+}
+
+void TWinControl::DoExit()
+{
+  if (OnExit)
+    OnExit(this);
 }
 
 // ---------------------------------------------------------------------------------------

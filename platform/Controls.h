@@ -283,15 +283,36 @@ public:
   void SetFocus();
   void SetBounds(Integer left, Integer top, Integer width, Integer height) override;
 
+  // Keyboard navigation: a tab stop takes the focus when clicked and is reached with Tab
+  // in the order of its parent's tab list (new children go to its end).
+  bool TabStop() const { return FTabStop; }
+  void SetTabStop(bool v) { FTabStop = v; }
+  // The place in the parent's tab list; setting it moves the control there (clamped).
+  Integer TabOrder() const;
+  void SetTabOrder(Integer order);
+  // The tab stop after (or before) current among the children and theirs, wrapping;
+  // nullptr when none.
+  TWinControl* FindNextControl(TWinControl* current, bool forward) const;
+  // Moves the focus to that control; false when there is none.
+  bool SelectNext(TWinControl* current, bool forward);
+  // The control gains or loses the keyboard focus.
+  TNotifyEvent OnEnter;
+  TNotifyEvent OnExit;
+
 protected:
   virtual void ControlInserted(TControl* control) {}
   virtual void ControlRemoved(TControl* control) {}
   virtual void AlignControls(TRect& rect);
+  virtual void DoEnter();
+  virtual void DoExit();
 
 private:
   friend class TControl;
+  friend struct TControlWidgetAccess;
   std::vector<TControl*> FControls;   // not owned: owners free controls
+  std::vector<TWinControl*> FTabList;  // the children that are windowed, in tab order
   int FAlignDisabled = 0;
+  bool FTabStop = false;
 };
 
 // A control that paints itself: override Paint and use Canvas.

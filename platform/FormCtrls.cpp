@@ -1,0 +1,990 @@
+#include "platform/FormCtrls.h"
+
+#include <algorithm>
+
+namespace {
+
+// A canvas for measuring text outside painting.
+TCanvas& Measure(const TFont& font)
+{
+  static TBitmap bitmap(1, 1);
+  TCanvas& c = bitmap.Canvas();
+  c.Font().Assign(font);
+  return c;
+}
+
+Integer TextW(const TFont& font, const std::string& s)
+{
+  return s.empty() ? 0 : Measure(font).TextWidth(s);
+}
+
+// How many leading characters of s fit before x (the nearest boundary).
+Integer CharIndexAt(const TFont& font, const std::string& s, Integer x)
+{
+  Integer best = 0, bestDist = std::abs(x);
+  for (size_t i = 1; i <= s.size(); ++i) {
+    Integer d = std::abs(x - TextW(font, s.substr(0, i)));
+    if (d < bestDist) {
+      best = static_cast<Integer>(i);
+      bestDist = d;
+    }
+  }
+  return best;
+}
+
+void DrawArrow(TCanvas& c, const TRect& r, int dir)   // 0 up, 1 down, 2 left, 3 right
+{
+  const Integer cx = (r.Left + r.Right) / 2, cy = (r.Top + r.Bottom) / 2;
+  c.Pen().SetColor(clBlack);
+  c.Brush().SetColor(clBlack);
+  c.Brush().SetStyle(bsSolid);
+  std::vector<TPoint> p;
+  switch (dir) {
+  case 0: p = {{cx - 3, cy + 1}, {cx + 3, cy + 1}, {cx, cy - 2}}; break;
+  case 1: p = {{cx - 3, cy - 1}, {cx + 3, cy - 1}, {cx, cy + 2}}; break;
+  case 2: p = {{cx + 1, cy - 3}, {cx + 1, cy + 3}, {cx - 2, cy}}; break;
+  default: p = {{cx - 1, cy - 3}, {cx - 1, cy + 3}, {cx + 2, cy}}; break;
+  }
+  c.Polygon(p);
+}
+
+void DrawButtonFace(TCanvas& c, TRect r)
+{
+  c.FillRect(r, clBtnFace);
+  c.DrawEdge(r, EDGE_RAISED, BF_RECT);
+}
+
+}  // namespace
+
+void DrawScrollBar(TCanvas& c, const TRect& r, bool vertical, Integer pos, Integer range, Integer page)
+{
+  c.FillRect(r, clScrollBar);
+  const Integer len = vertical ? r.Height() : r.Width();
+  const Integer thick = vertical ? r.Width() : r.Height();
+  const Integer btn = std::min(thick, len / 2);
+  TRect a = vertical ? TRect{r.Left, r.Top, r.Right, r.Top + btn} : TRect{r.Left, r.Top, r.Left + btn, r.Bottom};
+  TRect b = vertical ? TRect{r.Left, r.Bottom - btn, r.Right, r.Bottom} : TRect{r.Right - btn, r.Top, r.Right, r.Bottom};
+  DrawButtonFace(c, a);
+  DrawButtonFace(c, b);
+  DrawArrow(c, a, vertical ? 0 : 2);
+  DrawArrow(c, b, vertical ? 1 : 3);
+  const Integer track = len - 2 * btn;
+  if (range <= page || track < 8)
+    return;
+  const Integer thumb = std::max<Integer>(8, static_cast<Integer>(static_cast<int64_t>(track) * page / range));
+  const Integer at = static_cast<Integer>(static_cast<int64_t>(track - thumb) * std::clamp(pos, 0, range - page) / (range - page));
+  TRect t = vertical ? TRect{r.Left, r.Top + btn + at, r.Right, r.Top + btn + at + thumb}
+                     : TRect{r.Left + btn + at, r.Top, r.Left + btn + at + thumb, r.Bottom};
+  DrawButtonFace(c, t);
+}
+
+// ---------------------------------------------------------------------------------------
+// TInputControl
+
+TInputControl::TInputControl()
+{
+  SetTabStop(true);
+  SetColor(clWindow);
+  SetCursor(crIBeam);
+  Font().OnChange = [this](TFont*) { Invalidate(); };
+}
+
+void TInputControl::SetBordered(bool v)
+{
+  if (v == FBordered)
+    return;
+  FBordered = v;
+  Invalidate();
+}
+
+void TInputControl::PaintNonClient(TCanvas& canvas)
+{
+  if (!FBordered)
+    return;
+  TRect r{0, 0, Width(), Height()};
+  canvas.DrawEdge(r, EDGE_SUNKEN, BF_RECT);
+}
+
+void TInputControl::KeyDown(Word& key, TShiftState shift)
+{
+  if (OnKeyDown)
+    OnKeyDown(this, key, shift);
+}
+
+void TInputControl::KeyPress(char& key)
+{
+  if (OnKeyPress)
+    OnKeyPress(this, key);
+}
+
+void TInputControl::DoEnter()
+{
+  Invalidate();
+  TCustomControl::DoEnter();
+}
+
+void TInputControl::DoExit()
+{
+  Invalidate();
+  TCustomControl::DoExit();
+}
+
+void TInputControl::Changed()
+{
+  Invalidate();
+  if (OnChange)
+    OnChange(this);
+}
+
+Integer TInputControl::LineHeight() const
+{
+  return std::max(1, Measure(Font()).TextHeight("Ay"));
+}
+
+// ---------------------------------------------------------------------------------------
+// TEdit
+
+TEdit::TEdit()
+{
+  SetBounds(0, 0, 121, 21);
+}
+
+void TEdit::AdjustHeight()
+{
+  SetHeight(LineHeight() + 2 * NonClientSize().Y + 2);
+}
+
+void TEdit::SetText(const std::string& text)
+{
+  FText = FMaxLength > 0 && static_cast<Integer>(text.size()) > FMaxLength ? text.substr(0, static_cast<size_t>(FMaxLength)) : text;
+  FCaret = std::min<Integer>(FCaret, static_cast<Integer>(FText.size()));
+  FScroll = 0;
+  Invalidate();
+}
+
+void TEdit::SetMaxLength(Integer n)
+{
+  FMaxLength = std::max(0, n);
+}
+
+void TEdit::SetSelStart(Integer p)
+{
+  FCaret = std::clamp<Integer>(p, 0, static_cast<Integer>(FText.size()));
+  Invalidate();
+}
+
+std::string TEdit::Shown() const
+{
+  return FPasswordChar ? std::string(FText.size(), FPasswordChar) : FText;
+}
+
+void TEdit::Paint()
+{
+  TCanvas& c = Canvas();
+  TRect r = ClientRect();
+  c.FillRect(r, Enabled() ? clWindow : clBtnFace);
+  c.Font().Assign(Font());
+  c.SetBkMode(TRANSPARENT);
+  c.Brush().SetStyle(bsClear);   // text over what is painted already
+  c.SetTextColor(Enabled() ? Font().Color() : clGrayText);
+  const std::string s = Shown();
+  const Integer caretX = TextW(Font(), s.substr(0, static_cast<size_t>(FCaret)));
+  // Keep the caret in view.
+  const Integer room = std::max(1, r.Width() - 3);
+  if (caretX - FScroll > room)
+    FScroll = caretX - room;
+  if (caretX < FScroll)
+    FScroll = caretX;
+  const Integer y = std::max(0, (r.Height() - LineHeight()) / 2);
+  c.TextRect(r, 1 - FScroll, y, s);
+  if (Focused()) {
+    c.Pen().SetColor(clBlack);
+    c.MoveTo(1 + caretX - FScroll, y);
+    c.LineTo(1 + caretX - FScroll, y + LineHeight());
+  }
+}
+
+void TEdit::KeyDown(Word& key, TShiftState shift)
+{
+  TInputControl::KeyDown(key, shift);
+  const auto len = static_cast<Integer>(FText.size());
+  switch (key) {
+  case VK_LEFT: SetSelStart(FCaret - 1); break;
+  case VK_RIGHT: SetSelStart(FCaret + 1); break;
+  case VK_HOME: SetSelStart(0); break;
+  case VK_END: SetSelStart(len); break;
+  case VK_DELETE:
+    if (FCaret < len) {
+      FText.erase(static_cast<size_t>(FCaret), 1);
+      Changed();
+    }
+    break;
+  default: return;
+  }
+  key = 0;
+}
+
+void TEdit::KeyPress(char& key)
+{
+  TInputControl::KeyPress(key);
+  if (key == 8) {
+    if (FCaret > 0) {
+      FText.erase(static_cast<size_t>(--FCaret), 1);
+      Changed();
+    }
+  } else if (static_cast<unsigned char>(key) >= 32) {
+    if (FMaxLength > 0 && static_cast<Integer>(FText.size()) >= FMaxLength)
+      return;
+    FText.insert(static_cast<size_t>(FCaret++), 1, key);
+    Changed();
+  }
+}
+
+void TEdit::MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y)
+{
+  if (button == mbLeft)
+    SetSelStart(CharIndexAt(Font(), Shown(), x - 1 + FScroll));
+  TInputControl::MouseDown(button, shift, x, y);
+}
+
+// ---------------------------------------------------------------------------------------
+// TMemo
+
+TMemo::TMemo()
+{
+  SetBounds(0, 0, 185, 89);
+}
+
+void TMemo::SetText(const std::string& text)
+{
+  FText = text;
+  FCaret = 0;
+  FTopLine = 0;
+  Invalidate();
+}
+
+void TMemo::SetSelStart(Integer p)
+{
+  FCaret = std::clamp<Integer>(p, 0, static_cast<Integer>(FText.size()));
+  ScrollToCaret();
+  Invalidate();
+}
+
+TRect TMemo::TextRect() const
+{
+  TRect r = ClientRect();
+  if (FScrollBars == TScrollStyle::ssVertical || FScrollBars == TScrollStyle::ssBoth)
+    r.Right = std::max(r.Left, r.Right - VScrollBarWidth);
+  if (FScrollBars == TScrollStyle::ssHorizontal || FScrollBars == TScrollStyle::ssBoth)
+    r.Bottom = std::max(r.Top, r.Bottom - VScrollBarWidth);
+  return r;
+}
+
+std::vector<TMemo::TLine> TMemo::Layout() const
+{
+  std::vector<TLine> out;
+  const Integer width = std::max(1, TextRect().Width() - 4);
+  const auto n = static_cast<Integer>(FText.size());
+  Integer start = 0;
+  while (true) {
+    Integer end = start;
+    while (end < n && FText[static_cast<size_t>(end)] != '\r' && FText[static_cast<size_t>(end)] != '\n')
+      ++end;
+    // One line of the text, wrapped at spaces where it is too wide.
+    Integer ls = start;
+    while (FWordWrap && ls < end && TextW(Font(), FText.substr(static_cast<size_t>(ls), static_cast<size_t>(end - ls))) > width) {
+      Integer fit = ls + 1;
+      while (fit < end && TextW(Font(), FText.substr(static_cast<size_t>(ls), static_cast<size_t>(fit + 1 - ls))) <= width)
+        ++fit;
+      Integer brk = fit;
+      for (Integer k = fit; k > ls; --k)
+        if (FText[static_cast<size_t>(k - 1)] == ' ') {
+          brk = k;
+          break;
+        }
+      out.push_back({ls, brk - ls});
+      ls = brk;
+    }
+    out.push_back({ls, end - ls});
+    if (end >= n)
+      break;
+    start = end + ((FText[static_cast<size_t>(end)] == '\r' && end + 1 < n && FText[static_cast<size_t>(end) + 1] == '\n') ? 2 : 1);
+  }
+  return out;
+}
+
+std::vector<std::string> TMemo::Lines() const
+{
+  std::vector<std::string> out;
+  for (const TLine& l : Layout()) {
+    std::string s = FText.substr(static_cast<size_t>(l.Start), static_cast<size_t>(l.Length));
+    // A wrapped line keeps no trailing space, as the control shows it.
+    while (!s.empty() && s.back() == ' ' && l.Start + l.Length < static_cast<Integer>(FText.size()) &&
+           FText[static_cast<size_t>(l.Start + l.Length)] != '\r' && FText[static_cast<size_t>(l.Start + l.Length)] != '\n')
+      s.pop_back();
+    out.push_back(s);
+  }
+  // No line after a final line end, as the control counts them.
+  if (out.size() > 1 && out.back().empty() && !FText.empty() && (FText.back() == '\n' || FText.back() == '\r'))
+    out.pop_back();
+  return out;
+}
+
+Integer TMemo::LineOfCaret(const std::vector<TLine>& lines) const
+{
+  Integer li = 0;
+  for (size_t i = 0; i < lines.size(); ++i)
+    if (lines[i].Start <= FCaret)
+      li = static_cast<Integer>(i);
+  return li;
+}
+
+void TMemo::ScrollToCaret()
+{
+  const auto lines = Layout();
+  const Integer li = LineOfCaret(lines);
+  const Integer rows = std::max(1, TextRect().Height() / LineHeight());
+  if (li < FTopLine)
+    FTopLine = li;
+  if (li >= FTopLine + rows)
+    FTopLine = li - rows + 1;
+}
+
+void TMemo::Paint()
+{
+  TCanvas& c = Canvas();
+  const TRect tr = TextRect();
+  c.FillRect(ClientRect(), Enabled() ? clWindow : clBtnFace);
+  c.Font().Assign(Font());
+  c.SetBkMode(TRANSPARENT);
+  c.Brush().SetStyle(bsClear);   // text over what is painted already
+  c.SetTextColor(Enabled() ? Font().Color() : clGrayText);
+  const auto lines = Layout();
+  const Integer lh = LineHeight();
+  const Integer rows = std::max(1, tr.Height() / lh);
+  for (Integer i = FTopLine; i < static_cast<Integer>(lines.size()) && i < FTopLine + rows + 1; ++i) {
+    const TLine& l = lines[static_cast<size_t>(i)];
+    c.TextRect(tr, tr.Left + 2, tr.Top + (i - FTopLine) * lh, FText.substr(static_cast<size_t>(l.Start), static_cast<size_t>(l.Length)));
+  }
+  if (Focused()) {
+    const Integer li = LineOfCaret(lines);
+    const TLine& l = lines[static_cast<size_t>(li)];
+    const Integer x = tr.Left + 2 + TextW(Font(), FText.substr(static_cast<size_t>(l.Start), static_cast<size_t>(std::min(FCaret, l.Start + l.Length) - l.Start)));
+    const Integer y = tr.Top + (li - FTopLine) * lh;
+    if (y >= tr.Top && y < tr.Bottom) {
+      c.Pen().SetColor(clBlack);
+      c.MoveTo(x, y);
+      c.LineTo(x, y + lh);
+    }
+  }
+  const TRect cr = ClientRect();
+  if (FScrollBars == TScrollStyle::ssVertical || FScrollBars == TScrollStyle::ssBoth)
+    DrawScrollBar(c, {tr.Right, cr.Top, cr.Right, tr.Bottom}, true, FTopLine, static_cast<Integer>(lines.size()), rows);
+  if (FScrollBars == TScrollStyle::ssHorizontal || FScrollBars == TScrollStyle::ssBoth)
+    DrawScrollBar(c, {cr.Left, tr.Bottom, tr.Right, cr.Bottom}, false, 0, 1, 1);
+  if (FScrollBars == TScrollStyle::ssBoth)
+    c.FillRect({tr.Right, tr.Bottom, cr.Right, cr.Bottom}, clBtnFace);
+}
+
+void TMemo::Insert(const std::string& s)
+{
+  FText.insert(static_cast<size_t>(FCaret), s);
+  FCaret += static_cast<Integer>(s.size());
+  ScrollToCaret();
+  Changed();
+}
+
+void TMemo::KeyDown(Word& key, TShiftState shift)
+{
+  TInputControl::KeyDown(key, shift);
+  const auto len = static_cast<Integer>(FText.size());
+  const auto lines = Layout();
+  const Integer li = LineOfCaret(lines);
+  const TLine& l = lines[static_cast<size_t>(li)];
+  auto toLine = [&](Integer target) {
+    target = std::clamp<Integer>(target, 0, static_cast<Integer>(lines.size()) - 1);
+    const TLine& t = lines[static_cast<size_t>(target)];
+    SetSelStart(t.Start + std::min(FCaret - l.Start, t.Length));
+  };
+  switch (key) {
+  case VK_LEFT:
+    SetSelStart(FCaret >= 2 && FText.compare(static_cast<size_t>(FCaret - 2), 2, "\r\n") == 0 ? FCaret - 2 : FCaret - 1);
+    break;
+  case VK_RIGHT:
+    SetSelStart(FText.compare(static_cast<size_t>(FCaret), 2, "\r\n") == 0 ? FCaret + 2 : FCaret + 1);
+    break;
+  case VK_UP: toLine(li - 1); break;
+  case VK_DOWN: toLine(li + 1); break;
+  case VK_HOME: SetSelStart(l.Start); break;
+  case VK_END: SetSelStart(l.Start + l.Length); break;
+  case VK_DELETE:
+    if (FCaret < len) {
+      FText.erase(static_cast<size_t>(FCaret), FText.compare(static_cast<size_t>(FCaret), 2, "\r\n") == 0 ? 2 : 1);
+      Changed();
+    }
+    break;
+  default: return;
+  }
+  key = 0;
+}
+
+void TMemo::KeyPress(char& key)
+{
+  TInputControl::KeyPress(key);
+  if (key == 8) {
+    if (FCaret > 0) {
+      const Integer n = FCaret >= 2 && FText.compare(static_cast<size_t>(FCaret - 2), 2, "\r\n") == 0 ? 2 : 1;
+      FCaret -= n;
+      FText.erase(static_cast<size_t>(FCaret), static_cast<size_t>(n));
+      ScrollToCaret();
+      Changed();
+    }
+  } else if (key == 13) {
+    Insert("\r\n");
+  } else if (static_cast<unsigned char>(key) >= 32) {
+    Insert(std::string(1, key));
+  }
+}
+
+void TMemo::MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y)
+{
+  const TRect tr = TextRect();
+  if (button == mbLeft && tr.Contains({x, y})) {
+    const auto lines = Layout();
+    const Integer li = std::clamp<Integer>(FTopLine + (y - tr.Top) / LineHeight(), 0, static_cast<Integer>(lines.size()) - 1);
+    const TLine& l = lines[static_cast<size_t>(li)];
+    SetSelStart(l.Start + CharIndexAt(Font(), FText.substr(static_cast<size_t>(l.Start), static_cast<size_t>(l.Length)), x - tr.Left - 2));
+  } else if (button == mbLeft && x >= tr.Right && y < tr.Bottom) {
+    const Integer rows = std::max(1, tr.Height() / LineHeight());
+    const auto count = static_cast<Integer>(Layout().size());
+    FTopLine = std::clamp<Integer>(FTopLine + (y < tr.Height() / 2 ? -1 : 1), 0, std::max(0, count - rows));
+    Invalidate();
+  }
+  TInputControl::MouseDown(button, shift, x, y);
+}
+
+bool TMemo::DoMouseWheel(TShiftState shift, Integer delta, TPoint mousePos)
+{
+  if (TInputControl::DoMouseWheel(shift, delta, mousePos))
+    return true;
+  const Integer rows = std::max(1, TextRect().Height() / LineHeight());
+  const auto count = static_cast<Integer>(Layout().size());
+  FTopLine = std::clamp<Integer>(FTopLine + (delta > 0 ? -3 : 3), 0, std::max(0, count - rows));
+  Invalidate();
+  return true;
+}
+
+// ---------------------------------------------------------------------------------------
+// TCheckBox and TRadioButton
+
+TMarkControl::TMarkControl()
+{
+  SetTabStop(true);
+  SetColor(clNone);
+}
+
+void TMarkControl::SetChecked(bool v)
+{
+  if (v == FChecked)
+    return;
+  FChecked = v;
+  Invalidate();
+}
+
+void TMarkControl::KeyDown(Word& key, TShiftState shift)
+{
+  if (OnKeyDown)
+    OnKeyDown(this, key, shift);
+  if (key == VK_SPACE) {
+    key = 0;
+    Click();
+  }
+}
+
+void TMarkControl::DoEnter()
+{
+  Invalidate();
+  TCustomControl::DoEnter();
+}
+
+void TMarkControl::DoExit()
+{
+  Invalidate();
+  TCustomControl::DoExit();
+}
+
+TRect TMarkControl::MarkRect() const
+{
+  const Integer top = std::max(0, (Height() - 13) / 2);
+  return {0, top, 13, top + 13};
+}
+
+void TMarkControl::PaintCaption(TCanvas& c)
+{
+  if (Caption().empty())
+    return;
+  c.Font().Assign(Font());
+  c.SetBkMode(TRANSPARENT);
+  c.Brush().SetStyle(bsClear);   // text over what is painted already
+  c.SetTextColor(Enabled() ? Font().Color() : clGrayText);
+  TRect r{17, 0, Width(), Height()};
+  c.DrawText(Caption(), r, DT_VCENTER | DT_SINGLELINE);
+}
+
+TCheckBox::TCheckBox()
+{
+  SetBounds(0, 0, 97, 17);
+}
+
+void TCheckBox::Toggle()
+{
+  SetChecked(!Checked());
+  TCustomControl::Click();
+}
+
+void TCheckBox::Click()
+{
+  Toggle();
+}
+
+void TCheckBox::Paint()
+{
+  TCanvas& c = Canvas();
+  if (Color() != clNone)
+    c.FillRect(ClientRect(), Color());
+  TRect box = MarkRect();
+  c.FillRect(box, Enabled() ? clWindow : clBtnFace);
+  TRect e = box;
+  c.DrawEdge(e, EDGE_SUNKEN, BF_RECT);
+  if (Checked()) {
+    c.Pen().SetColor(Enabled() ? clWindowText : clGrayText);
+    // A tick of three strokes, three pixels thick.
+    for (Integer d = 0; d < 3; ++d) {
+      c.MoveTo(box.Left + 3, box.Top + 5 + d);
+      c.LineTo(box.Left + 5, box.Top + 7 + d);
+      c.LineTo(box.Left + 10, box.Top + 2 + d);
+    }
+  }
+  PaintCaption(c);
+}
+
+TRadioButton::TRadioButton()
+{
+  SetBounds(0, 0, 113, 17);
+}
+
+void TRadioButton::SetChecked(bool v)
+{
+  if (v == Checked())
+    return;
+  TMarkControl::SetChecked(v);
+  if (v && Parent())
+    for (int i = 0; i < Parent()->ControlCount(); ++i)
+      if (auto* r = dynamic_cast<TRadioButton*>(Parent()->Controls(i)); r && r != this)
+        r->SetChecked(false);
+}
+
+void TRadioButton::Click()
+{
+  SetChecked(true);
+  TCustomControl::Click();
+}
+
+void TRadioButton::Paint()
+{
+  TCanvas& c = Canvas();
+  if (Color() != clNone)
+    c.FillRect(ClientRect(), Color());
+  TRect r = MarkRect();
+  c.Brush().SetStyle(bsSolid);
+  c.Pen().SetColor(clBtnShadow);
+  c.Brush().SetColor(Enabled() ? clWindow : clBtnFace);
+  c.Ellipse(r.Left, r.Top, r.Left + 12, r.Top + 12);
+  // The upper left of the ring is darker, as the sunken look has it.
+  c.Pen().SetColor(cl3DDkShadow);
+  c.Arc(r.Left + 1, r.Top + 1, r.Left + 11, r.Top + 11, r.Left + 11, r.Top + 1, r.Left + 1, r.Top + 11);
+  if (Checked()) {
+    c.Pen().SetColor(clWindowText);
+    c.Brush().SetColor(clWindowText);
+    c.Ellipse(r.Left + 4, r.Top + 4, r.Left + 8, r.Top + 8);
+  }
+  PaintCaption(c);
+}
+
+// ---------------------------------------------------------------------------------------
+// TListBox
+
+TListBox::TListBox()
+{
+  SetBounds(0, 0, 121, 97);
+  SetCursor(crDefault);
+}
+
+void TListBox::ItemsChanged()
+{
+  FSelected.assign(FItems.size(), false);
+  if (FItemIndex >= Count())
+    FItemIndex = -1;
+  FTopIndex = std::clamp<Integer>(FTopIndex, 0, std::max(0, Count() - VisibleRows()));
+  Invalidate();
+}
+
+Integer TListBox::VisibleRows() const
+{
+  return std::max(1, ClientHeight() / ItemHeight());
+}
+
+void TListBox::SetItemIndex(Integer i)
+{
+  if (i < -1 || i >= Count())
+    i = -1;
+  FItemIndex = i;
+  FSelected.resize(FItems.size(), false);
+  if (!FMultiSelect) {
+    std::fill(FSelected.begin(), FSelected.end(), false);
+    if (i >= 0)
+      FSelected[static_cast<size_t>(i)] = true;
+  }
+  if (i >= 0)
+    MakeVisible(i);
+  Invalidate();
+}
+
+bool TListBox::Selected(Integer i) const
+{
+  if (i < 0 || i >= Count())
+    return false;
+  if (!FMultiSelect)
+    return i == FItemIndex;
+  return static_cast<size_t>(i) < FSelected.size() && FSelected[static_cast<size_t>(i)];
+}
+
+void TListBox::SetSelected(Integer i, bool v)
+{
+  if (i < 0 || i >= Count())
+    return;
+  if (!FMultiSelect) {
+    if (v)
+      SetItemIndex(i);
+    else if (i == FItemIndex)
+      SetItemIndex(-1);
+    return;
+  }
+  FSelected.resize(FItems.size(), false);
+  FSelected[static_cast<size_t>(i)] = v;
+  Invalidate();
+}
+
+void TListBox::ClearSelection()
+{
+  std::fill(FSelected.begin(), FSelected.end(), false);
+  if (!FMultiSelect)
+    FItemIndex = -1;
+  Invalidate();
+}
+
+void TListBox::SetTopIndex(Integer i)
+{
+  FTopIndex = std::clamp<Integer>(i, 0, std::max(0, Count() - VisibleRows()));
+  Invalidate();
+}
+
+void TListBox::MakeVisible(Integer i)
+{
+  if (i < FTopIndex)
+    FTopIndex = i;
+  else if (i >= FTopIndex + VisibleRows())
+    FTopIndex = i - VisibleRows() + 1;
+}
+
+void TListBox::Paint()
+{
+  TCanvas& c = Canvas();
+  TRect cr = ClientRect();
+  const bool bar = ScrollBarShown();
+  TRect items = cr;
+  if (bar)
+    items.Right = std::max(items.Left, items.Right - VScrollBarWidth);
+  c.FillRect(cr, Enabled() ? clWindow : clBtnFace);
+  c.Font().Assign(Font());
+  c.SetBkMode(TRANSPARENT);
+  c.Brush().SetStyle(bsClear);   // text over what is painted already
+  const Integer h = ItemHeight();
+  for (Integer i = FTopIndex; i < Count(); ++i) {
+    const Integer y = (i - FTopIndex) * h;
+    if (y >= items.Bottom)
+      break;
+    TRect row{items.Left, y, items.Right, y + h};
+    const bool sel = Selected(i);
+    if (sel)
+      c.FillRect(row, clHighlight);
+    c.SetTextColor(sel ? clHighlightText : (Enabled() ? Font().Color() : clGrayText));
+    c.Brush().SetStyle(bsClear);
+    c.TextRect(row, row.Left + 2, row.Top, FItems[static_cast<size_t>(i)]);
+    if (Focused() && i == std::max<Integer>(FItemIndex, 0)) {
+      c.Brush().SetColor(clWhite);
+      c.DrawFocusRect(row);
+    }
+  }
+  if (bar)
+    DrawScrollBar(c, {items.Right, cr.Top, cr.Right, cr.Bottom}, true, FTopIndex, Count(), VisibleRows());
+}
+
+void TListBox::MoveTo(Integer i, TShiftState shift)
+{
+  if (Count() == 0)
+    return;
+  i = std::clamp<Integer>(i, 0, Count() - 1);
+  if (FMultiSelect && FExtendedSelect && (shift & ssShift) && FAnchor >= 0) {
+    FSelected.assign(FItems.size(), false);
+    for (Integer k = std::min(FAnchor, i); k <= std::max(FAnchor, i); ++k)
+      FSelected[static_cast<size_t>(k)] = true;
+  } else if (FMultiSelect && FExtendedSelect && !(shift & ssCtrl)) {
+    FSelected.assign(FItems.size(), false);
+    FSelected[static_cast<size_t>(i)] = true;
+    FAnchor = i;
+  } else if (!FMultiSelect) {
+    FAnchor = i;
+  }
+  FItemIndex = i;
+  if (!FMultiSelect)
+    SetItemIndex(i);
+  MakeVisible(i);
+  Changed();
+}
+
+void TListBox::KeyDown(Word& key, TShiftState shift)
+{
+  TInputControl::KeyDown(key, shift);
+  const Integer cur = std::max<Integer>(FItemIndex, 0);
+  switch (key) {
+  case VK_UP: MoveTo(FItemIndex < 0 ? 0 : cur - 1, shift); break;
+  case VK_DOWN: MoveTo(FItemIndex < 0 ? 0 : cur + 1, shift); break;
+  case VK_PRIOR: MoveTo(cur - VisibleRows() + 1, shift); break;
+  case VK_NEXT: MoveTo(cur + VisibleRows() - 1, shift); break;
+  case VK_HOME: MoveTo(0, shift); break;
+  case VK_END: MoveTo(Count() - 1, shift); break;
+  case VK_SPACE:
+    if (FMultiSelect && FItemIndex >= 0) {
+      SetSelected(FItemIndex, !Selected(FItemIndex));
+      Changed();
+    }
+    break;
+  default: return;
+  }
+  key = 0;
+}
+
+void TListBox::MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y)
+{
+  const TRect cr = ClientRect();
+  if (button == mbLeft && ScrollBarShown() && x >= cr.Right - VScrollBarWidth) {
+    SetTopIndex(FTopIndex + (y < cr.Height() / 2 ? -1 : 1));
+  } else if (button == mbLeft) {
+    const Integer i = FTopIndex + y / ItemHeight();
+    if (i >= 0 && i < Count()) {
+      if (FMultiSelect && (!FExtendedSelect || (shift & ssCtrl))) {
+        FItemIndex = i;
+        FAnchor = i;
+        SetSelected(i, !Selected(i));
+        Changed();
+      } else {
+        MoveTo(i, shift);
+      }
+    }
+  }
+  TInputControl::MouseDown(button, shift, x, y);
+}
+
+bool TListBox::DoMouseWheel(TShiftState shift, Integer delta, TPoint mousePos)
+{
+  if (TInputControl::DoMouseWheel(shift, delta, mousePos))
+    return true;
+  SetTopIndex(FTopIndex + (delta > 0 ? -3 : 3));
+  return true;
+}
+
+// ---------------------------------------------------------------------------------------
+// TComboBox
+
+// The dropped list: a popup under the box; a click on an item chooses it.
+class TComboPopup : public TPopupWindowControl {
+public:
+  explicit TComboPopup(TComboBox* owner) : FOwner(owner) { SetColor(clWindow); }
+  Integer Hot = -1;
+
+protected:
+  void Paint() override
+  {
+    TCanvas& c = Canvas();
+    c.FillRect(ClientRect(), clWindow);
+    c.Brush().SetColor(clBlack);
+    c.FrameRect(ClientRect());
+    c.Font().Assign(FOwner->Font());
+    c.SetBkMode(TRANSPARENT);
+    c.Brush().SetStyle(bsClear);
+  c.Brush().SetStyle(bsClear);   // text over what is painted already
+    const Integer h = RowHeight();
+    for (Integer i = 0; i < static_cast<Integer>(FOwner->FItems.size()); ++i) {
+      TRect row{1, 1 + i * h, Width() - 1, 1 + (i + 1) * h};
+      const bool hot = i == (Hot >= 0 ? Hot : FOwner->FItemIndex);
+      if (hot)
+        c.FillRect(row, clHighlight);
+      c.SetTextColor(hot ? clHighlightText : clWindowText);
+      c.TextRect(row, row.Left + 2, row.Top, FOwner->FItems[static_cast<size_t>(i)]);
+    }
+  }
+  void MouseMove(TShiftState shift, Integer x, Integer y) override
+  {
+    Integer i = (y - 1) / RowHeight();
+    if (i != Hot && i >= 0 && i < static_cast<Integer>(FOwner->FItems.size())) {
+      Hot = i;
+      Invalidate();
+    }
+  }
+  void MouseUp(TMouseButton button, TShiftState shift, Integer x, Integer y) override
+  {
+    Integer i = (y - 1) / RowHeight();
+    if (button == mbLeft && y >= 1 && i >= 0 && i < static_cast<Integer>(FOwner->FItems.size()))
+      FOwner->Choose(i);
+    FOwner->SetDroppedDown(false);
+  }
+
+public:
+  Integer RowHeight() const { return FOwner->LineHeight(); }
+
+private:
+  TComboBox* FOwner;
+};
+
+TComboBox::TComboBox()
+{
+  SetBounds(0, 0, 145, 21);
+  SetCursor(crDefault);
+}
+
+TComboBox::~TComboBox()
+{
+  SetDroppedDown(false);
+}
+
+void TComboBox::AdjustHeight()
+{
+  SetHeight(LineHeight() + 2 * NonClientSize().Y + 2);
+}
+
+void TComboBox::SetItemIndex(Integer i)
+{
+  FItemIndex = i >= 0 && i < static_cast<Integer>(FItems.size()) ? i : -1;
+  Invalidate();
+}
+
+std::string TComboBox::Text() const
+{
+  return FItemIndex >= 0 && FItemIndex < static_cast<Integer>(FItems.size()) ? FItems[static_cast<size_t>(FItemIndex)] : std::string();
+}
+
+bool TComboBox::DroppedDown() const
+{
+  return FPopup && FPopup->Visible();
+}
+
+void TComboBox::SetDroppedDown(bool v)
+{
+  if (v == DroppedDown())
+    return;
+  if (!v) {
+    if (FFilter)
+      RemoveInputFilter(FFilter);
+    FFilter = 0;
+    if (FPopup)
+      FPopup->Hide();
+    Invalidate();
+    return;
+  }
+  if (!FPopup)
+    FPopup = std::make_unique<TComboPopup>(this);
+  FPopup->Hot = -1;
+  const Integer rows = std::clamp<Integer>(static_cast<Integer>(FItems.size()), 1, 8);
+  const TPoint p = ClientToScreen({-NonClientSize().X, Height() - NonClientSize().Y});
+  FPopup->SetBounds(p.X, p.Y, Width(), rows * FPopup->RowHeight() + 2);
+  FPopup->Show();
+  // A click anywhere outside the list closes it.
+  FFilter = AddInputFilter([this](const TInputEvent& e) {
+    if (e.Kind == TInputKind::MouseDown && e.Target != FPopup.get() && e.Target != this)
+      SetDroppedDown(false);
+    return false;
+  });
+  Invalidate();
+}
+
+void TComboBox::Choose(Integer i)
+{
+  if (i == FItemIndex || i < 0 || i >= static_cast<Integer>(FItems.size()))
+    return;
+  SetItemIndex(i);
+  Changed();
+}
+
+void TComboBox::Paint()
+{
+  TCanvas& c = Canvas();
+  TRect cr = ClientRect();
+  c.FillRect(cr, Enabled() ? clWindow : clBtnFace);
+  TRect btn{std::max(cr.Left, cr.Right - VScrollBarWidth), cr.Top, cr.Right, cr.Bottom};
+  DrawButtonFace(c, btn);
+  DrawArrow(c, btn, 1);
+  TRect text{cr.Left + 1, cr.Top + 1, btn.Left - 1, cr.Bottom - 1};
+  const bool focus = Focused() && !DroppedDown();
+  if (focus)
+    c.FillRect(text, clHighlight);
+  c.Font().Assign(Font());
+  c.SetBkMode(TRANSPARENT);
+  c.Brush().SetStyle(bsClear);   // text over what is painted already
+  c.SetTextColor(focus ? clHighlightText : (Enabled() ? Font().Color() : clGrayText));
+  c.TextRect(text, text.Left + 1, text.Top + std::max(0, (text.Height() - LineHeight()) / 2), Text());
+  if (focus) {
+    c.Brush().SetColor(clWhite);
+    c.DrawFocusRect(text);
+  }
+}
+
+void TComboBox::KeyDown(Word& key, TShiftState shift)
+{
+  TInputControl::KeyDown(key, shift);
+  const auto n = static_cast<Integer>(FItems.size());
+  if ((key == VK_DOWN && (shift & ssAlt)) || key == VK_F4) {
+    SetDroppedDown(!DroppedDown());
+  } else if (key == VK_RETURN || key == VK_ESCAPE) {
+    if (!DroppedDown())
+      return;
+    if (key == VK_RETURN && FPopup->Hot >= 0)
+      Choose(FPopup->Hot);
+    SetDroppedDown(false);
+  } else if (key == VK_UP || key == VK_DOWN || key == VK_HOME || key == VK_END) {
+    if (n == 0)
+      return;
+    Integer i = key == VK_HOME ? 0 : key == VK_END ? n - 1 : FItemIndex + (key == VK_UP ? -1 : 1);
+    Choose(std::clamp<Integer>(i, 0, n - 1));
+    if (DroppedDown()) {
+      FPopup->Hot = -1;
+      FPopup->Invalidate();
+    }
+  } else {
+    return;
+  }
+  key = 0;
+}
+
+void TComboBox::MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y)
+{
+  if (button == mbLeft)
+    SetDroppedDown(!DroppedDown());
+  TInputControl::MouseDown(button, shift, x, y);
+}
+
+void TComboBox::DoExit()
+{
+  SetDroppedDown(false);
+  TInputControl::DoExit();
+}

@@ -1,0 +1,237 @@
+// Input controls in the classic look, drawn on our own canvas: single-line edit, memo,
+// check box, radio button, list box and drop-down list. They are tab stops, take the
+// focus when clicked, and report user changes through OnChange (setting a value from code
+// does not fire it). Text is 8-bit in the system code page.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/Controls.h"
+#include "platform/Forms.h"
+#include "platform/Graphics.h"
+
+// The system's vertical scroll bar width (and horizontal scroll bar height).
+constexpr Integer VScrollBarWidth = 16;
+
+enum class TScrollStyle : uint8_t { ssNone, ssHorizontal, ssVertical, ssBoth };
+
+// A focusable control with key events and a sunken 2-pixel frame (Bordered).
+class TInputControl : public TCustomControl {
+public:
+  TInputControl();
+  TKeyEvent OnKeyDown;
+  TKeyPressEvent OnKeyPress;
+  // The user changed the contents.
+  TNotifyEvent OnChange;
+  bool Bordered() const { return FBordered; }
+  void SetBordered(bool v);
+  TPoint NonClientSize() const override { return FBordered ? TPoint{2, 2} : TPoint{0, 0}; }
+
+protected:
+  void PaintNonClient(TCanvas& canvas) override;
+  void KeyDown(Word& key, TShiftState shift) override;
+  void KeyPress(char& key) override;
+  void DoEnter() override;
+  void DoExit() override;
+  void Changed();
+  // Height of a line of text in the control's font.
+  Integer LineHeight() const;
+
+private:
+  bool FBordered = true;
+};
+
+class TEdit : public TInputControl {
+public:
+  TEdit();
+  const std::string& Text() const { return FText; }
+  void SetText(const std::string& text);
+  // 0: no limit.
+  Integer MaxLength() const { return FMaxLength; }
+  void SetMaxLength(Integer n);
+  // Shown for every character when not 0.
+  char PasswordChar() const { return FPasswordChar; }
+  void SetPasswordChar(char c) { FPasswordChar = c; Invalidate(); }
+  Integer SelStart() const { return FCaret; }
+  void SetSelStart(Integer p);
+  // Makes the height fit the font.
+  void AdjustHeight();
+
+protected:
+  void Paint() override;
+  void KeyDown(Word& key, TShiftState shift) override;
+  void KeyPress(char& key) override;
+  void MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y) override;
+
+private:
+  std::string Shown() const;
+  std::string FText;
+  Integer FMaxLength = 0;
+  char FPasswordChar = 0;
+  Integer FCaret = 0;
+  Integer FScroll = 0;   // pixels of text scrolled out at the left
+};
+
+class TMemo : public TInputControl {
+public:
+  TMemo();
+  // The text with CR LF between lines.
+  const std::string& Text() const { return FText; }
+  // Sets the text and puts the caret at the start.
+  void SetText(const std::string& text);
+  // The lines as shown: the text's own lines, wrapped to the width when WordWrap is on.
+  std::vector<std::string> Lines() const;
+  bool WordWrap() const { return FWordWrap; }
+  void SetWordWrap(bool v) { FWordWrap = v; Invalidate(); }
+  TScrollStyle ScrollBars() const { return FScrollBars; }
+  void SetScrollBars(TScrollStyle s) { FScrollBars = s; Invalidate(); }
+  Integer SelStart() const { return FCaret; }
+  void SetSelStart(Integer p);
+  Integer TopLine() const { return FTopLine; }
+  // The area the text is drawn in (client less the scroll bars).
+  TRect TextRect() const;
+
+protected:
+  void Paint() override;
+  void KeyDown(Word& key, TShiftState shift) override;
+  void KeyPress(char& key) override;
+  void MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y) override;
+  bool DoMouseWheel(TShiftState shift, Integer delta, TPoint mousePos) override;
+
+private:
+  struct TLine {
+    Integer Start = 0, Length = 0;   // in FText
+  };
+  std::vector<TLine> Layout() const;
+  Integer LineOfCaret(const std::vector<TLine>& lines) const;
+  void ScrollToCaret();
+  void Insert(const std::string& s);
+  std::string FText;
+  bool FWordWrap = true;
+  TScrollStyle FScrollBars = TScrollStyle::ssNone;
+  Integer FCaret = 0;
+  Integer FTopLine = 0;
+};
+
+// A check box or radio button: a mark at the left and an optional caption; space clicks it.
+class TMarkControl : public TCustomControl {
+public:
+  TMarkControl();
+  bool Checked() const { return FChecked; }
+  virtual void SetChecked(bool v);
+  TKeyEvent OnKeyDown;
+
+protected:
+  void KeyDown(Word& key, TShiftState shift) override;
+  void DoEnter() override;
+  void DoExit() override;
+  void PaintCaption(TCanvas& canvas);
+  // The box or circle at the left, centred.
+  TRect MarkRect() const;
+
+private:
+  bool FChecked = false;
+};
+
+class TCheckBox : public TMarkControl {
+public:
+  TCheckBox();
+  // The user toggles it (click or space), then OnClick.
+  void Toggle();
+
+protected:
+  void Paint() override;
+  void Click() override;
+};
+
+class TRadioButton : public TMarkControl {
+public:
+  TRadioButton();
+  // Checking one unchecks the other radio buttons of the same parent.
+  void SetChecked(bool v) override;
+
+protected:
+  void Paint() override;
+  void Click() override;
+};
+
+class TListBox : public TInputControl {
+public:
+  TListBox();
+  std::vector<std::string>& Items() { return FItems; }
+  const std::vector<std::string>& Items() const { return FItems; }
+  // Call after changing Items: selection and scrolling follow the new count.
+  void ItemsChanged();
+  Integer Count() const { return static_cast<Integer>(FItems.size()); }
+  // -1: none.
+  Integer ItemIndex() const { return FItemIndex; }
+  void SetItemIndex(Integer i);
+  bool MultiSelect() const { return FMultiSelect; }
+  void SetMultiSelect(bool v) { FMultiSelect = v; }
+  bool ExtendedSelect() const { return FExtendedSelect; }
+  void SetExtendedSelect(bool v) { FExtendedSelect = v; }
+  bool Selected(Integer i) const;
+  void SetSelected(Integer i, bool v);
+  void ClearSelection();
+  Integer TopIndex() const { return FTopIndex; }
+  void SetTopIndex(Integer i);
+  Integer ItemHeight() const { return LineHeight(); }
+  // Whole rows the client area shows.
+  Integer VisibleRows() const;
+  bool ScrollBarShown() const { return Count() > VisibleRows(); }
+
+protected:
+  void Paint() override;
+  void KeyDown(Word& key, TShiftState shift) override;
+  void MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y) override;
+  bool DoMouseWheel(TShiftState shift, Integer delta, TPoint mousePos) override;
+
+private:
+  void MoveTo(Integer i, TShiftState shift);
+  void MakeVisible(Integer i);
+  std::vector<std::string> FItems;
+  std::vector<bool> FSelected;
+  Integer FItemIndex = -1;
+  Integer FAnchor = -1;
+  Integer FTopIndex = 0;
+  bool FMultiSelect = false;
+  bool FExtendedSelect = true;
+};
+
+class TComboPopup;
+
+// A drop-down list: the box shows the chosen item; the button or Alt+Down opens the list.
+class TComboBox : public TInputControl {
+public:
+  TComboBox();
+  ~TComboBox() override;
+  std::vector<std::string>& Items() { return FItems; }
+  const std::vector<std::string>& Items() const { return FItems; }
+  Integer ItemIndex() const { return FItemIndex; }
+  void SetItemIndex(Integer i);
+  // The chosen item's text, empty with none.
+  std::string Text() const;
+  bool DroppedDown() const;
+  void SetDroppedDown(bool v);
+  // Makes the height fit the font.
+  void AdjustHeight();
+
+protected:
+  void Paint() override;
+  void KeyDown(Word& key, TShiftState shift) override;
+  void MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y) override;
+  void DoExit() override;
+
+private:
+  friend class TComboPopup;
+  void Choose(Integer i);
+  std::vector<std::string> FItems;
+  Integer FItemIndex = -1;
+  std::unique_ptr<TComboPopup> FPopup;
+  int FFilter = 0;
+};
+
+// Draws a classic scroll bar in r (vertical or horizontal) for a position within a range.
+void DrawScrollBar(TCanvas& canvas, const TRect& r, bool vertical, Integer pos, Integer range, Integer page);

@@ -1,0 +1,141 @@
+// The input controls as the user drives them: typing with limits, memo lines and wrapping,
+// list selection, drop-down choices, check marks and radio groups, and tab order.
+#include <gtest/gtest.h>
+
+#include "platform/FormCtrls.h"
+#include "platform/StdCtrls.h"
+
+namespace {
+
+void Type(TControl& c, const std::string& s)
+{
+  for (char ch : s) {
+    char k = ch;
+    c.DispatchKeyPress(k);
+  }
+}
+
+void Key(TControl& c, Word k, TShiftState shift = 0)
+{
+  c.DispatchKeyDown(k, shift);
+}
+
+TEST(FormCtrls, EditTypesWithinItsLimitAndTellsOfChanges)
+{
+  TEdit e;
+  int changes = 0;
+  e.OnChange = [&](TObject*) { ++changes; };
+  e.SetText("ab");
+  EXPECT_EQ(changes, 0) << "setting from code is no user change";
+  e.SetMaxLength(4);
+  Key(e, VK_END);
+  Type(e, "cdef");
+  EXPECT_EQ(e.Text(), "abcd");
+  Key(e, VK_HOME);
+  Key(e, VK_DELETE);
+  char back = 8;
+  e.DispatchKeyPress(back);   // nothing before the caret
+  EXPECT_EQ(e.Text(), "bcd");
+  EXPECT_EQ(changes, 3);
+  // A key handler may take a key first.
+  e.OnKeyPress = [](TObject*, char& k) { if (k == 'x') k = 0; };
+  Type(e, "x");
+  EXPECT_EQ(e.Text(), "bcd");
+}
+
+TEST(FormCtrls, MemoKeepsLineEndsAndWrapsToItsWidth)
+{
+  TMemo m;
+  m.SetBounds(0, 0, 80, 100);
+  m.SetWordWrap(false);
+  m.SetText("one two three four\r\nfive\r\n");
+  EXPECT_EQ(m.Lines(), (std::vector<std::string>{"one two three four", "five"}));
+  m.SetWordWrap(true);
+  const auto wrapped = m.Lines();
+  EXPECT_GT(wrapped.size(), 2u);
+  for (const auto& l : wrapped)
+    EXPECT_TRUE(l.empty() || l.back() != ' ');
+  // Enter puts a line end at the caret; backspace takes it away whole.
+  m.SetText("ab");
+  m.SetSelStart(1);
+  char enter = 13, back = 8;
+  m.DispatchKeyPress(enter);
+  EXPECT_EQ(m.Text(), "a\r\nb");
+  m.DispatchKeyPress(back);
+  EXPECT_EQ(m.Text(), "ab");
+  m.SetScrollBars(TScrollStyle::ssBoth);
+  EXPECT_EQ(m.TextRect().Width(), m.ClientWidth() - VScrollBarWidth);
+}
+
+TEST(FormCtrls, ListSelection)
+{
+  TListBox l;
+  l.Items() = {"a", "b", "c", "d"};
+  l.ItemsChanged();
+  l.SetItemIndex(1);
+  EXPECT_TRUE(l.Selected(1));
+  Key(l, VK_DOWN);
+  EXPECT_EQ(l.ItemIndex(), 2);
+  EXPECT_FALSE(l.Selected(1)) << "single selection follows the item index";
+  l.SetMultiSelect(true);
+  l.ClearSelection();
+  l.SetItemIndex(0);
+  l.DispatchMouseDown(mbLeft, 0, 5, 1);
+  Key(l, VK_DOWN, ssShift);
+  Key(l, VK_DOWN, ssShift);
+  EXPECT_TRUE(l.Selected(0) && l.Selected(1) && l.Selected(2));
+  EXPECT_FALSE(l.Selected(3));
+  l.SetItemIndex(99);
+  EXPECT_EQ(l.ItemIndex(), -1);
+  l.SetTopIndex(50);
+  EXPECT_LE(l.TopIndex(), l.Count());
+}
+
+TEST(FormCtrls, DropDownListChoosesByKeys)
+{
+  TComboBox c;
+  c.Items() = {"x", "y", "z"};
+  int changes = 0;
+  c.OnChange = [&](TObject*) { ++changes; };
+  c.SetItemIndex(0);
+  Key(c, VK_DOWN);
+  Key(c, VK_END);
+  Key(c, VK_DOWN);   // already at the end
+  EXPECT_EQ(c.Text(), "z");
+  EXPECT_EQ(changes, 2);
+  c.SetItemIndex(7);
+  EXPECT_EQ(c.Text(), "");
+}
+
+TEST(FormCtrls, MarksAndRadioGroupsAndTabOrder)
+{
+  TPanel parent;
+  TCheckBox box;
+  TRadioButton r1, r2;
+  TEdit e;
+  for (TControl* c : std::initializer_list<TControl*>{&box, &r1, &r2, &e})
+    c->SetParent(&parent);
+  int clicks = 0;
+  box.OnClick = [&](TObject*) { ++clicks; };
+  Key(box, VK_SPACE);
+  EXPECT_TRUE(box.Checked());
+  EXPECT_EQ(clicks, 1);
+  r1.SetChecked(true);
+  r2.DispatchMouseDown(mbLeft, 0, 3, 3);
+  r2.DispatchMouseUp(mbLeft, 0, 3, 3);
+  EXPECT_TRUE(r2.Checked());
+  EXPECT_FALSE(r1.Checked());
+
+  EXPECT_EQ(parent.FindNextControl(&box, true), &r1);
+  e.SetTabOrder(0);
+  EXPECT_EQ(e.TabOrder(), 0);
+  EXPECT_EQ(box.TabOrder(), 1);
+  EXPECT_EQ(parent.FindNextControl(&r2, true), &e) << "wraps to the first";
+  EXPECT_EQ(parent.FindNextControl(&e, false), &r2);
+  r1.SetEnabled(false);
+  EXPECT_EQ(parent.FindNextControl(&box, true), &r2) << "disabled controls are passed by";
+  box.SetTabStop(false);
+  EXPECT_EQ(parent.FindNextControl(&e, true), &r2);
+}
+
+}  // namespace
