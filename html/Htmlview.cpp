@@ -417,7 +417,8 @@ std::string THTMLViewer::HTMLExpandFilename(const std::string& Name)
 {
   if (IsFullURL(Name) && LowerCase(Name).find("file://") == std::string::npos)
     return Name;
-  return ExpandLinkName(Name);
+  // Pictures and style sheets are read by loaders that take the name as it is on disk.
+  return ResolveFileName(ExpandLinkName(Name));
 }
 
 bool THTMLViewer::PositionTo(const std::string& Dest)

@@ -251,7 +251,6 @@ public:
   int32_t VScrollBarPosition() const;
   void SetVScrollBarPosition(int32_t Value);
   int32_t HScrollBarPosition() const;
-  int32_t SelStart() const { return FSectionList->SelB; }
   int32_t SelLength() const;
   int32_t CaretPos() const { return FCaretPos; }
   void SetCaretPos(int32_t Value);

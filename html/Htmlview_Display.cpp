@@ -266,7 +266,10 @@ void THTMLViewer::PanelPaint(TCanvas& Canvas)
   }
   TCanvas& bc = buffer->Canvas();
   bc.SetWindowOrgEx(box.Left, box.Top);
-  bc.FillRect(box, FSectionList->Background);
+  TColor back = FSectionList->Background;
+  if ((back & 0xFF000000) == PalRelative)
+    back &= 0x00FFFFFF;   // palette-relative values are for 8-bit screens
+  bc.FillRect(box, back);
   DrawBackground(bc, box);
   PaintDocument(bc, box);
   bc.SetWindowOrgEx(0, 0);
