@@ -331,3 +331,68 @@ TEST_F(HtmlviewTest, ABackgroundPictureIsTiledAndScrollsWithThePage)
   TBitmap c = Shot();
   EXPECT_FALSE(blue(c, 1, 6));
 }
+
+TEST_F(HtmlviewTest, TheScrollBarAnswersItsArrowsTrackAndThumb)
+{
+  Viewer->LoadFromString(Lines(200));
+  T32ScrollBar* bar = Viewer->VScrollBar();
+  ASSERT_TRUE(bar->Visible());
+  const int32_t maxY = Viewer->DocumentHeight() - Viewer->PaintPanel()->Height();
+  EXPECT_EQ(bar->MaxPosition(), maxY);
+  bar->DispatchMouseDown(mbLeft, ssLeft, 8, bar->Height() - 4);   // down arrow
+  bar->DispatchMouseUp(mbLeft, 0, 8, bar->Height() - 4);
+  EXPECT_EQ(Viewer->VScrollBarPosition(), 16);
+  const TRect thumb = bar->ThumbRect();
+  ASSERT_FALSE(thumb.IsEmpty());
+  bar->DispatchMouseDown(mbLeft, ssLeft, 8, thumb.Bottom + 5);   // the track below the thumb
+  bar->DispatchMouseUp(mbLeft, 0, 8, thumb.Bottom + 5);
+  EXPECT_EQ(Viewer->VScrollBarPosition(), 16 + bar->LargeChange());
+  // Dragging the thumb to the far end reaches the bottom of the document.
+  const TRect t2 = bar->ThumbRect();
+  bar->DispatchMouseDown(mbLeft, ssLeft, 8, t2.Top + 1);
+  bar->DispatchMouseMove(ssLeft, 8, bar->Height() + 100);
+  bar->DispatchMouseUp(mbLeft, 0, 8, bar->Height() + 100);
+  EXPECT_EQ(Viewer->VScrollBarPosition(), maxY);
+  bar->DispatchMouseDown(mbLeft, ssLeft, 8, 4);   // up arrow
+  EXPECT_EQ(Viewer->VScrollBarPosition(), maxY - 16);
+}
+
+TEST_F(HtmlviewTest, ImagesReportTheMouseAndFormsSubmitAfterTheClick)
+{
+  TBitmap pic(40, 30);
+  pic.Canvas().FillRect(Rect(0, 0, 40, 30), clGreen);
+  SaveBmpToFile(pic, Dir + "/pic.bmp");
+  Write("img.htm", "<p><img src=\"PIC.bmp\"> after</p>");
+  Viewer->LoadFromFile(Dir + "/img.htm");
+  Shot();
+  TImageObj* over = nullptr;
+  TImageObj* clicked = nullptr;
+  int32_t cx = -1, cy = -1;
+  Viewer->OnImageOver = [&](TObject*, TImageObj* Obj, TShiftState, int32_t, int32_t) { over = Obj; };
+  Viewer->OnImageClick = [&](TObject*, TImageObj* Obj, TMouseButton, TShiftState, int32_t X, int32_t Y) {
+    clicked = Obj;
+    cx = X;
+    cy = Y;
+  };
+  // The picture stands first, inside the page margins.
+  const int32_t x = 10 + 5, y = 5 + 5;
+  Viewer->PaintPanel()->DispatchMouseMove(0, x, y);
+  ASSERT_NE(over, nullptr);
+  TImageObj* img = over;
+  EXPECT_EQ(img->Bitmap()->Width(), 40);
+  Viewer->PaintPanel()->DispatchMouseDown(mbLeft, ssLeft, x, y);
+  Viewer->PaintPanel()->DispatchMouseUp(mbLeft, 0, x, y);
+  EXPECT_EQ(clicked, img);
+  EXPECT_GE(cx, 0);
+  EXPECT_GE(cy, 0);
+
+  std::vector<std::string> got;
+  Viewer->OnFormSubmit = [&](TObject*, const std::string& Action, const std::string&, const std::string&, const std::string& Method,
+                             const std::vector<std::string>& Results) {
+    got.push_back(Action + " " + Method + " " + std::to_string(Results.size()));
+  };
+  Viewer->SubmitForm("go.htm", "", "", "get", {"a=1", "b=2"});
+  EXPECT_TRUE(got.empty());   // not before the click has finished
+  Application->ProcessMessages();
+  EXPECT_EQ(got, std::vector<std::string>{"go.htm get 2"});
+}
