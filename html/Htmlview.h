@@ -102,6 +102,8 @@ class TPaintPanel : public TCustomControl {
 public:
   explicit TPaintPanel(THTMLViewer* AViewer);
   THTMLViewer* Viewer() const { return FViewer; }
+  // The title of the link or image under the mouse.
+  bool GetHintInfo(TPoint clientPos, std::string& hint, TRect& hintArea) override;
 
 protected:
   void Paint() override;

@@ -155,6 +155,16 @@ TPaintPanel::TPaintPanel(THTMLViewer* AViewer) : FViewer(AViewer)
 
 void TPaintPanel::Paint() { FViewer->PanelPaint(Canvas()); }
 
+bool TPaintPanel::GetHintInfo(TPoint clientPos, std::string& hint, TRect& hintArea)
+{
+  if (FViewer->HoverTitle().empty())
+    return false;
+  hint = FViewer->HoverTitle();
+  // Any move ends it: the next object may have a title of its own.
+  hintArea = Rect(clientPos.X, clientPos.Y, clientPos.X + 1, clientPos.Y + 1);
+  return true;
+}
+
 void TPaintPanel::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y)
 {
   if (Shift & ssDouble) {

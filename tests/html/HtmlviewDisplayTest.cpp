@@ -226,7 +226,7 @@ TEST_F(HtmlviewTest, LinksAreFollowedOnAClickButNotAfterADrag)
 
 TEST_F(HtmlviewTest, RightClickReportsTheWordAndTheLink)
 {
-  Viewer->LoadFromString("<p><a href=\"x.htm\" target=\"main\">Linked</a> words</p>");
+  Viewer->LoadFromString("<p><a href=\"x.htm\" target=\"main\" title=\"Go there\">Linked</a> words</p>");
   Shot();
   int32_t x = 0, y = 0;
   ASSERT_TRUE(Viewer->SectionList().CursorToXY(FontMeasureCanvas(), 2, x, y));
@@ -238,6 +238,11 @@ TEST_F(HtmlviewTest, RightClickReportsTheWordAndTheLink)
     word = P.ClickWord;
     EXPECT_EQ(P.Image, nullptr);
   };
+  Viewer->PaintPanel()->DispatchMouseMove(0, x + 1, y + 5);
+  std::string hint;
+  TRect area;
+  EXPECT_TRUE(Viewer->PaintPanel()->GetHintInfo({x + 1, y + 5}, hint, area));
+  EXPECT_EQ(hint, "Go there");
   Viewer->PaintPanel()->DispatchMouseDown(mbRight, ssRight, x + 1, y + 5);
   Viewer->PaintPanel()->DispatchMouseUp(mbRight, 0, x + 1, y + 5);
   EXPECT_EQ(url, "x.htm");
