@@ -589,6 +589,9 @@ protected:
 // Tiles a background picture into the padding box PB (window coordinates) from its
 // position values, drawing only the tiles that meet ARect.
 void DrawTiledBackground(TSectionList* Doc, TCanvas& Canvas, TImageObj& Image, const PtPositionRec& Pos, const TRect& PB, const TRect& ARect);
+// The same for a picture and its mask (nullptr: opaque), as the document's own background.
+void DrawTiledBackground(TSectionList* Doc, TCanvas& Canvas, const TBitmap* Picture, const TBitmap* Mask, const PtPositionRec& Pos,
+                         const TRect& PB, const TRect& ARect);
 
 // The box of a table: its width, height, spacing and alignment come from the TABLE tag.
 class TTableBlock : public TBlock {

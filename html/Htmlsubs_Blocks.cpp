@@ -547,7 +547,15 @@ void DrawTiledBackground(TSectionList* Doc, TCanvas& Canvas, TImageObj& Image, c
     pic = gif->GetBitmap();
     mask = gif->GetMaskImage();
   }
-  if (!Doc || !pic || Image.IsDefImage())
+  if (Image.IsDefImage())
+    return;
+  DrawTiledBackground(Doc, Canvas, pic, mask, Pos, PB, ARect);
+}
+
+void DrawTiledBackground(TSectionList* Doc, TCanvas& Canvas, const TBitmap* pic, const TBitmap* mask, const PtPositionRec& Pos,
+                         const TRect& PB, const TRect& ARect)
+{
+  if (!Doc || !pic)
     return;
   int32_t w = pic->Width(), h = pic->Height();
   const int32_t W = PB.Right - PB.Left, H = PB.Bottom - PB.Top;

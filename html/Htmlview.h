@@ -1,0 +1,424 @@
+// The HTML viewer control: a window that loads a page from a file, a buffer or a string,
+// lays it out through its section list, scrolls and paints it with its background, follows
+// links (after giving the host the first say), keeps the back-and-forward history and the
+// visited links, tracks the link under the mouse, selects text and copies it.
+//
+// The viewer owns its children: a border panel, the paint panel the document is drawn on,
+// and the two scroll bars; the document (section list), its image cache and the history.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "html/Htmlsubs.h"
+#include "html/Readhtml.h"
+#include "platform/Controls.h"
+#include "platform/SysUtils.h"
+
+class THTMLViewer;
+
+class EInOutError : public Exception {
+  using Exception::Exception;
+};
+
+enum TViewerFileType : uint8_t { ftHTML = 0, ftText = 1, ftImage = 2 };
+enum class THTMLBorderStyle : uint8_t { htFocused, htNone, htSingle };
+using enum THTMLBorderStyle;
+enum class TScrollStyle : uint8_t { ssNone, ssHorizontal, ssVertical, ssBoth };
+using enum TScrollStyle;
+enum class TProgressStage : uint8_t { psStarting, psRunning, psEnding };
+using enum TProgressStage;
+
+using ThtmlViewerOptions = uint32_t;
+constexpr ThtmlViewerOptions htOverLinksActive = 0x01, htNoLinkUnderline = 0x02, htPrintTableBackground = 0x04,
+                             htPrintMonochromeBlack = 0x08, htShowDummyCaret = 0x10, htShowVScroll = 0x20;
+
+// Private messages the viewer posts itself.
+constexpr Cardinal wm_FormSubmit = WM_USER + 100;
+constexpr Cardinal wm_MouseScroll = WM_USER + 102;
+
+// ---- scroll bar ----
+
+enum class TScrollBarKind : uint8_t { sbHorizontal, sbVertical };
+using enum TScrollBarKind;
+enum class TScrollCode : uint8_t { scLineUp, scLineDown, scPageUp, scPageDown, scPosition, scTrack, scTop, scBottom, scEndScroll };
+using enum TScrollCode;
+// ScrollPos holds the position asked for; the handler may change it.
+using TScrollEvent = std::function<void(TObject* Sender, TScrollCode ScrollCode, int32_t& ScrollPos)>;
+
+// A classic scroll bar drawn on our canvas, with full 32-bit position, page and range.
+class T32ScrollBar : public TCustomControl {
+public:
+  explicit T32ScrollBar(TScrollBarKind AKind = sbVertical);
+  TScrollBarKind Kind() const { return FKind; }
+  int32_t Position() const { return FPosition; }
+  int32_t Min() const { return FMin; }
+  int32_t Max() const { return FMax; }
+  int32_t PageSize() const { return FPageSize; }
+  int32_t SmallChange() const { return FSmallChange; }
+  int32_t LargeChange() const { return FLargeChange; }
+  void SetSmallChange(int32_t V) { FSmallChange = V; }
+  void SetLargeChange(int32_t V) { FLargeChange = V; }
+  // Position is kept within Min..(Max - PageSize + 1).
+  void SetParams(int32_t APosition, int32_t AMin, int32_t AMax, int32_t APageSize);
+  void SetPosition(int32_t V) { SetParams(V, FMin, FMax, FPageSize); }
+  void SetMin(int32_t V) { SetParams(FPosition, V, FMax, FPageSize); }
+  void SetMax(int32_t V) { SetParams(FPosition, FMin, V, FPageSize); }
+  void SetPageSize(int32_t V) { SetParams(FPosition, FMin, FMax, V); }
+  // The highest position the thumb can reach.
+  int32_t MaxPosition() const;
+  // Asks the owner to move (as the user's input does): fires OnScroll, then moves.
+  void Scroll(TScrollCode Code, int32_t Pos);
+  TScrollEvent OnScroll;
+  // The thumb's rectangle (client coordinates); empty when there is no room for one.
+  TRect ThumbRect() const;
+
+protected:
+  void Paint() override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void EnabledChanged() override { Invalidate(); }
+
+private:
+  int32_t Along(Integer X, Integer Y) const { return FKind == sbVertical ? Y : X; }
+  int32_t Length() const { return FKind == sbVertical ? Height() : Width(); }
+  int32_t Thickness() const { return FKind == sbVertical ? Width() : Height(); }
+  TScrollBarKind FKind;
+  int32_t FPosition = 0, FMin = 0, FMax = 100, FPageSize = 0;
+  int32_t FSmallChange = 1, FLargeChange = 1;
+  bool FDragging = false;
+  int32_t FDragOffset = 0;
+};
+
+// ---- child panels ----
+
+// The panel the document is painted on; its input goes to the viewer.
+class TPaintPanel : public TCustomControl {
+public:
+  explicit TPaintPanel(THTMLViewer* AViewer);
+  THTMLViewer* Viewer() const { return FViewer; }
+  // The title of the link or image under the mouse.
+  bool GetHintInfo(TPoint clientPos, std::string& hint, TRect& hintArea) override;
+
+protected:
+  void Paint() override;
+  void EraseBackground(TCanvas& canvas) override {}
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  bool DoMouseWheel(TShiftState Shift, Integer Delta, TPoint MousePos) override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+
+private:
+  THTMLViewer* FViewer;
+};
+
+// The panel behind everything that draws the optional single-line border.
+class THtmlBorderPanel : public TCustomControl {
+public:
+  bool ShowBorder() const { return FShowBorder; }
+  void SetShowBorder(bool V);
+
+protected:
+  void Paint() override;
+
+private:
+  bool FShowBorder = false;
+};
+
+// ---- history records and event parameters ----
+
+// The values of a page's form controls, per form.
+using TFormData = std::vector<std::vector<std::string>>;
+
+struct PositionObj {
+  int32_t Pos = 0;
+  TViewerFileType FileType = ftHTML;
+  std::unique_ptr<TFormData> FormData;
+};
+
+class TRightClickParameters : public TObject {
+public:
+  std::string URL, Target;
+  TImageObj* Image = nullptr;
+  int32_t ImageX = 0, ImageY = 0;
+  std::u16string ClickWord;
+};
+
+using THotSpotClickEvent = std::function<void(TObject* Sender, const std::string& SRC, bool& Handled)>;
+using THotSpotEvent = std::function<void(TObject* Sender, const std::string& SRC)>;
+using TMetaType = std::function<void(TObject* Sender, const std::string& HttpEq, const std::string& Name, const std::string& Content)>;
+using TMetaRefreshType = std::function<void(TObject* Sender, int32_t Delay, const std::string& URL)>;
+using TParseEvent = std::function<void(TObject* Sender, std::string& Source)>;
+using THTMLViewerProgress = std::function<void(TObject* Sender, TProgressStage Stage, int32_t PercentDone)>;
+using TProcessingEvent = std::function<void(TObject* Sender, bool ProcessingOn)>;
+using TSoundType = std::function<void(TObject* Sender, const std::string& SRC, int32_t Loop, bool Terminate)>;
+using TLinkType = std::function<void(TObject* Sender, const std::string& Rel, const std::string& Rev, const std::string& Href)>;
+using TIncludeType = std::function<void(TObject* Sender, const std::string& Command, const std::vector<std::string>& Params,
+                                        std::string& Buffer)>;
+using TImageClickEvent = std::function<void(TObject* Sender, TImageObj* Obj, TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y)>;
+using TImageOverEvent = std::function<void(TObject* Sender, TImageObj* Obj, TShiftState Shift, int32_t X, int32_t Y)>;
+using TRightClickEvent = std::function<void(TObject* Sender, TRightClickParameters& Parameters)>;
+using TFormSubmitEvent = std::function<void(TObject* Sender, const std::string& Action, const std::string& Target,
+                                            const std::string& EncType, const std::string& Method, const std::vector<std::string>& Results)>;
+
+// ---- the viewer ----
+
+class THTMLViewer : public TCustomControl, public THtmlDocHost {
+public:
+  THTMLViewer();
+  ~THTMLViewer() override;
+
+  // Loading (each does nothing while Processing).
+  void LoadFromFile(const std::string& FileName);
+  void LoadTextFile(const std::string& FileName);
+  void LoadImageFile(const std::string& FileName);
+  void LoadFromBuffer(const char* Buffer, int32_t BufSize);
+  void LoadFromString(const std::string& S);
+  void Reload();
+  virtual void Clear();
+
+  // Links.
+  void FollowLink();
+  virtual std::string ExpandLinkName(const std::string& Link);
+  bool PositionTo(const std::string& Dest);
+
+  // History.
+  int32_t HistoryIndex() const { return FHistoryIndex; }
+  void SetHistoryIndex(int32_t I);
+  void ClearHistory();
+  int32_t HistoryMaxCount() const { return FHistoryMaxCount; }
+  void SetHistoryMaxCount(int32_t V);
+  int32_t VisitedMaxCount() const { return FVisitedMaxCount; }
+  void SetVisitedMaxCount(int32_t V);
+  const std::vector<std::string>& History() const { return FHistory; }
+  const std::vector<std::u16string>& TitleHistory() const { return FTitleHistory; }
+  const std::vector<std::string>& Visited() const { return FVisited; }
+
+  const std::string& CurrentFile() const { return FCurrentFile; }
+  TViewerFileType FileType() const { return FFileType; }
+  const std::u16string& Title() const { return FTitle; }
+  const std::string& Base() const { return FBase; }
+  const std::string& BaseTarget() const { return FBaseTarget; }
+  const std::string& DocumentSource() const { return FDocumentSource; }
+  const std::string& ServerRoot() const { return FServerRoot; }
+  void SetServerRoot(const std::string& Value);
+  bool Processing() const { return FProcessing; }
+  // The fallback for a document without BASE.
+  std::string BaseEx;
+
+  // The link last clicked or covered.
+  std::string URL, Target;
+
+  // Display properties.
+  TColor DefBackground() const { return FDefBackground; }
+  void SetDefBackground(TColor Value);
+  std::string DefFontName = "Times New Roman";
+  const std::string& DefPreFontName() const { return FPreFontName; }
+  void SetDefPreFontName(const std::string& Value);
+  int32_t DefFontSize() const { return FFontSize; }
+  void SetDefFontSize(int32_t Value) { FFontSize = std::max(Value, 6); }
+  TColor DefFontColor = clBtnText;
+  TColor DefHotSpotColor() const { return FHotSpotColor; }
+  void SetDefHotSpotColor(TColor Value);
+  TColor DefVisitedLinkColor() const { return FVisitedColor; }
+  void SetDefVisitedLinkColor(TColor Value);
+  TColor DefOverLinkColor() const { return FOverColor; }
+  void SetDefOverLinkColor(TColor Value);
+  int32_t CharSet = 1;   // DEFAULT_CHARSET
+  int32_t MarginWidth = 10;
+  int32_t MarginHeight = 5;
+  THTMLBorderStyle BorderStyle() const { return FBorderStyle; }
+  void SetBorderStyle(THTMLBorderStyle Value);
+  TScrollStyle ScrollBars() const { return FScrollBars; }
+  void SetScrollBars(TScrollStyle Value);
+  bool NoSelect() const { return FNoSelect; }
+  void SetNoSelect(bool Value);
+  bool ViewImages() const { return FViewImages; }
+  void SetViewImages(bool Value);
+  int32_t ImageCacheCount() const { return FImageCacheCount; }
+  void SetImageCacheCount(int32_t Value);
+  ThtmlViewerOptions htOptions() const { return FOptions; }
+  void SethtOptions(ThtmlViewerOptions Value);
+  double PrintMarginLeft = 2.0, PrintMarginRight = 2.0, PrintMarginTop = 2.0, PrintMarginBottom = 2.0, PrintScale = 1.0;
+
+  // Scrolling and selection.
+  int32_t Position();
+  void SetPosition(int32_t Value);
+  int32_t VScrollBarPosition() const;
+  void SetVScrollBarPosition(int32_t Value);
+  int32_t HScrollBarPosition() const;
+  int32_t SelLength() const;
+  int32_t CaretPos() const { return FCaretPos; }
+  void SetCaretPos(int32_t Value);
+  std::u16string SelText() { return FSectionList->GetSelText(); }
+  void CopyToClipboard();
+  int32_t DocumentHeight() const { return FMaxVertical; }
+  int32_t DocumentWidth() const { return FScrollWidth; }
+  // The word at a point of the paint panel, as a right or double click picks it.
+  std::u16string GetWordAt(int32_t X, int32_t Y);
+  // Lays the document out for the window's size again, keeping the position.
+  void DoLayout();
+  void Repaint();
+
+  // Children.
+  TPaintPanel* PaintPanel() const { return FPaintPanel; }
+  THtmlBorderPanel* BorderPanel() const { return FBorderPanel; }
+  T32ScrollBar* VScrollBar() const { return FVScrollBar; }
+  T32ScrollBar* HScrollBar() const { return FHScrollBar; }
+  TSectionList& SectionList() const { return *FSectionList; }
+  TTimer& HoverTimer() const { return *FHoverTimer; }
+  // The title of the link or image under the mouse (for hints).
+  const std::string& HoverTitle() const { return FTitleAttr; }
+
+  // The paint panel's virtual handlers.
+  virtual void ExtendSelectionTo(int32_t X, int32_t Y);
+  virtual void PaintDocument(TCanvas& Canvas, const TRect& ARect);
+  virtual void PanelMouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y);
+  virtual void PanelMouseMove(TShiftState Shift, int32_t X, int32_t Y);
+  virtual void PanelMouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y);
+  void PanelDblClick(TShiftState Shift, int32_t X, int32_t Y);
+  bool PanelMouseWheel(TShiftState Shift, int32_t Delta);
+  void PanelPaint(TCanvas& Canvas);
+  // Keys (the paint panel forwards its own).
+  void ViewerKeyDown(Word& Key, TShiftState Shift);
+  // Runs the drag auto-scroll loop (the handler of the private message).
+  void MouseScrollLoop();
+  // The hover timer's check.
+  void HoverTimerTimer();
+
+  // THtmlDocHost.
+  void InvalidatePaintPanel() override;
+  void InvalidatePaintRect(const TRect& R) override;
+  std::string HTMLExpandFilename(const std::string& Name) override;
+  void DoProgress(int32_t Stage, int32_t Percent) override;
+  void ControlFocused(TFormControlObj* Ctrl) override;
+
+  // A form asks to be submitted: the event follows once the click has finished.
+  void SubmitForm(const std::string& Action, const std::string& Target, const std::string& EncType, const std::string& Method,
+                  std::vector<std::string> Results);
+
+  // Events of loading and links.
+  THotSpotClickEvent OnHotSpotClick;
+  TNotifyEvent OnHistoryChange;
+  TMetaType OnMeta;
+  TMetaRefreshType OnMetaRefresh;
+  TParseEvent OnParseBegin;
+  TNotifyEvent OnParseEnd;
+  THTMLViewerProgress OnProgress;
+  TProcessingEvent OnProcessing;
+  TSoundType OnSoundRequest;
+  TIncludeType OnInclude;
+  TLinkType OnLink;
+  // Events of the display.
+  THotSpotEvent OnHotSpotCovered;
+  TImageClickEvent OnImageClick;
+  TImageOverEvent OnImageOver;
+  TRightClickEvent OnRightClick;
+  TMouseEvent OnMouseDouble;
+  TFormSubmitEvent OnFormSubmit;
+  TKeyEvent OnKeyDown;
+
+  void WndProc(TMessage& Message) override;
+
+protected:
+  void Resize() override;
+  void KeyDown(Word& Key, TShiftState Shift) override { ViewerKeyDown(Key, Shift); }
+
+private:
+  friend class TPaintPanel;
+  // Loading.
+  void LoadFile(const std::string& FileName, TViewerFileType FileType);
+  void LoadFileAndPush(const std::string& FileName, TViewerFileType FileType);
+  void InitLoad();
+  void AfterParse();
+  void FireRefresh();
+  void SetProcessing(bool Value);
+  void DoMeta(const std::string& HttpEq, const std::string& Name, const std::string& Content);
+  THtmlParseContext MakeContext();
+  bool ReadStyleSheet(const std::string& Href, std::string& Text, std::string& SheetPath);
+  // History and visited links.
+  void PushHistory(const std::string& FileName, const std::u16string& ATitle, TViewerFileType AType,
+                   std::unique_ptr<TFormData> FormData, int32_t APosition);
+  void AddVisited(const std::string& Name);
+  void CheckVisitedLinks();
+  std::string ExpandedLink(const TFontObj& F);
+  // Layout, scroll bars and painting.
+  void DoScrollBars();
+  int32_t LayoutAt(int32_t Width);
+  void ScrollTo(int32_t Y);
+  void ScrollHorzTo(int32_t X);
+  void VScroll(TScrollCode Code, int32_t& Pos);
+  void HScroll(TScrollCode Code, int32_t& Pos);
+  void DrawBackground(TCanvas& Canvas, const TRect& ARect);
+  int32_t PanelHeight() const { return FPaintPanel->Height(); }
+  int32_t PanelWidth() const { return FPaintPanel->Width(); }
+  // Selection.
+  int32_t CharPosAt(int32_t X, int32_t Y);
+  bool WordBounds(int32_t Pos, int32_t& First, int32_t& Last);
+  void EndPanning();
+
+  THtmlBorderPanel* FBorderPanel = nullptr;
+  TPaintPanel* FPaintPanel = nullptr;
+  T32ScrollBar* FVScrollBar = nullptr;
+  T32ScrollBar* FHScrollBar = nullptr;
+  std::unique_ptr<TTimer> FHoverTimer;
+  std::unique_ptr<TStringBitmapList> FBitmapList;
+  std::unique_ptr<TSectionList> FSectionList;
+
+  std::string FCurrentFile;
+  TViewerFileType FFileType = ftHTML;
+  std::u16string FTitle;
+  std::string FBase, FBaseTarget;
+  std::string FDocumentSource;
+  std::string FServerRoot;
+  bool FProcessing = false;
+  int32_t FRefreshDelay = 0;
+  std::string FRefreshURL;
+
+  std::vector<std::string> FHistory;
+  std::vector<std::u16string> FTitleHistory;
+  std::vector<std::unique_ptr<PositionObj>> FPositionHistory;
+  int32_t FHistoryIndex = 0;
+  int32_t FHistoryMaxCount = 0;
+  std::vector<std::string> FVisited;
+  int32_t FVisitedMaxCount = 50;
+
+  TColor FDefBackground = clBtnFace;
+  std::string FPreFontName = "Courier New";
+  int32_t FFontSize = 12;
+  TColor FHotSpotColor = clBlue, FVisitedColor = clPurple, FOverColor = clBlue;
+  THTMLBorderStyle FBorderStyle = htFocused;
+  TScrollStyle FScrollBars = ssBoth;
+  bool FNoSelect = false;
+  bool FViewImages = true;
+  int32_t FImageCacheCount = 5;
+  ThtmlViewerOptions FOptions = htPrintTableBackground | htPrintMonochromeBlack;
+
+  int32_t FMaxVertical = 0;   // document height
+  int32_t FScrollWidth = 0;   // document width, capped
+  int32_t FScrollBarThickness = 16;
+  int32_t FSelStartDown = -1;
+  int32_t FCaretPos = 0;
+  bool FLeftButtonDown = false;
+  bool FSelecting = false;
+  bool FPanning = false;
+  bool FInMouseScroll = false;
+  bool FLinkClicked = false;
+  bool FBackgroundFixed = false;
+  bool FInLayout = false;
+  int32_t FPanY = 0;
+  std::string FTitleAttr;
+  TCursor FPanCursorBefore = crDefault;
+  // A submitted form waiting for its message.
+  struct TSubmit {
+    std::string Action, Target, EncType, Method;
+    std::vector<std::string> Results;
+  };
+  std::unique_ptr<TSubmit> FPendingSubmit;
+};
