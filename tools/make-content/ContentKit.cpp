@@ -40,7 +40,7 @@ double Fade(double t) { return t * t * t * (t * (t * 6 - 15) + 10); }
 double Noise3(double x, double y, double z, uint32_t seed)
 {
   const double fx = std::floor(x), fy = std::floor(y), fz = std::floor(z);
-  const int32_t ix = int32_t(fx), iy = int32_t(fy), iz = int32_t(fz);
+  const int32_t ix = SafeTrunc(fx), iy = SafeTrunc(fy), iz = SafeTrunc(fz);
   const double u = Fade(x - fx), v = Fade(y - fy), w = Fade(z - fz);
   double plane[2];
   for (int k = 0; k < 2; ++k) {

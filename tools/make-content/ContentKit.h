@@ -1,4 +1,4 @@
-// What the content generator's pieces share: a small double-precision vector, a
+// What the content generator's files share: a small double-precision vector, a
 // deterministic noise, colours, and meshes made of revolved rings. Every number is worked
 // out in double and rounded onto a coarse grid before it is stored, so the files come out
 // byte for byte the same wherever the generator runs.

@@ -153,9 +153,9 @@ TRGB Shade(const TMaterial& m, TV3 n, TV3 position)
   const TV3 key = Normalized({-0.5, 0.7, 0.6}), fill = Normalized({0.8, -0.1, 0.5});
   const double diffuse = 0.22 + 0.75 * std::max(0.0, Dot(n, key)) + 0.25 * std::max(0.0, Dot(n, fill));
   const TV3 half = Normalized(key + view);
-  const double spec = std::pow(std::max(0.0, Dot(n, half)), m.Shininess);
-  return {m.Colour.R * diffuse + m.Specular.R * spec, m.Colour.G * diffuse + m.Specular.G * spec,
-          m.Colour.B * diffuse + m.Specular.B * spec};
+  const double highlight = std::pow(std::max(0.0, Dot(n, half)), m.Shininess);
+  return {m.Colour.R * diffuse + m.Specular.R * highlight, m.Colour.G * diffuse + m.Specular.G * highlight,
+          m.Colour.B * diffuse + m.Specular.B * highlight};
 }
 
 // Draws the objects into the picture (already holding the background), fitted into the
@@ -192,10 +192,10 @@ void RenderObjects(TPicture& pic, const std::vector<TObject>& objects, double le
       const double area = (scr[1].X - scr[0].X) * (scr[2].Y - scr[0].Y) - (scr[2].X - scr[0].X) * (scr[1].Y - scr[0].Y);
       if (std::fabs(area) < 1e-12)
         continue;
-      const int32_t bx0 = std::max(0, int32_t(std::floor(std::min({scr[0].X, scr[1].X, scr[2].X}))));
-      const int32_t bx1 = std::min(w - 1, int32_t(std::ceil(std::max({scr[0].X, scr[1].X, scr[2].X}))));
-      const int32_t by0 = std::max(0, int32_t(std::floor(std::min({scr[0].Y, scr[1].Y, scr[2].Y}))));
-      const int32_t by1 = std::min(h - 1, int32_t(std::ceil(std::max({scr[0].Y, scr[1].Y, scr[2].Y}))));
+      const int32_t bx0 = std::max(0, SafeTrunc(std::floor(std::min({scr[0].X, scr[1].X, scr[2].X}))));
+      const int32_t bx1 = std::min(w - 1, SafeTrunc(std::ceil(std::max({scr[0].X, scr[1].X, scr[2].X}))));
+      const int32_t by0 = std::max(0, SafeTrunc(std::floor(std::min({scr[0].Y, scr[1].Y, scr[2].Y}))));
+      const int32_t by1 = std::min(h - 1, SafeTrunc(std::ceil(std::max({scr[0].Y, scr[1].Y, scr[2].Y}))));
       for (int32_t y = by0; y <= by1; ++y)
         for (int32_t x = bx0; x <= bx1; ++x) {
           const double px = x + 0.5, py = y + 0.5;
@@ -307,8 +307,8 @@ double TextWidth(const std::string& text)
 void DrawText(TPicture& pic, const std::string& text, double left, double baseline, double size, TRGB colour)
 {
   const double right = left + TextWidth(text) * size;
-  for (int32_t y = std::max(0, int32_t(baseline - 1.1 * size)); y < std::min(pic.Height(), int32_t(baseline + 2)); ++y)
-    for (int32_t x = std::max(0, int32_t(left) - 1); x < std::min(pic.Width(), int32_t(right) + 2); ++x) {
+  for (int32_t y = std::max(0, SafeTrunc(baseline - 1.1 * size)); y < std::min(pic.Height(), SafeTrunc(baseline + 2)); ++y)
+    for (int32_t x = std::max(0, SafeTrunc(left) - 1); x < std::min(pic.Width(), SafeTrunc(right) + 2); ++x) {
       const double tx = (x + 0.5 - left) / size, ty = (baseline - (y + 0.5)) / size;
       double pen = 0;
       for (char c : text) {
@@ -371,8 +371,8 @@ std::vector<uint8_t> MakeSplash(const TLayout& l, bool framed)
   // A brass rule under the name.
   const double ruleTop = (l.Baseline + 0.22 * l.CapHeight) * s, ruleHeight = std::max(2.0, 0.06 * l.CapHeight) * s;
   const double ruleRight = (l.TextLeft + TextWidth("Orrelo") * l.CapHeight) * s;
-  for (int32_t y = int32_t(ruleTop); y < int32_t(ruleTop + ruleHeight); ++y)
-    for (int32_t x = int32_t(l.TextLeft * s); x < int32_t(ruleRight); ++x)
+  for (int32_t y = SafeTrunc(ruleTop); y < SafeTrunc(ruleTop + ruleHeight); ++y)
+    for (int32_t x = SafeTrunc(l.TextLeft * s); x < SafeTrunc(ruleRight); ++x)
       pic.At(x, y) = accent;
   if (framed) {
     // The window has no border of its own: the picture draws one.
