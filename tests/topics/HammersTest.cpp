@@ -40,6 +40,9 @@ TEST(HammersTest, HeadProfile)
 
 TEST(HammersTest, Build)
 {
+  // The build lays the real board picture beside the test program; look where there is none.
+  const std::string saved = ModelDir;
+  ModelDir = std::string(ORRELO_TEST_OUTPUT) + "/no-models/";
   TSceneFixture f;
   BuildClawHammerScene(f.Get(), &f.Lib);
   ASSERT_EQ(f->GetCount(), 6);
@@ -50,6 +53,7 @@ TEST(HammersTest, Build)
     EXPECT_FALSE(f->GetChild(i)->GetVisible());
   // Without the picture the board stays untextured.
   EXPECT_FALSE(static_cast<TCube*>(f->GetChild(5))->Material.Texture.Enabled());
+  ModelDir = saved;
 }
 
 TEST(HammersTest, BoardTakesThePictureWhenThere)
