@@ -17,6 +17,7 @@
 #include "html/Htmlsubs.h"
 #include "html/Readhtml.h"
 #include "platform/Controls.h"
+#include "platform/FormCtrls.h"
 #include "platform/SysUtils.h"
 
 class THTMLViewer;
@@ -28,8 +29,7 @@ class EInOutError : public Exception {
 enum TViewerFileType : uint8_t { ftHTML = 0, ftText = 1, ftImage = 2 };
 enum class THTMLBorderStyle : uint8_t { htFocused, htNone, htSingle };
 using enum THTMLBorderStyle;
-enum class TScrollStyle : uint8_t { ssNone, ssHorizontal, ssVertical, ssBoth };
-using enum TScrollStyle;
+using enum TScrollStyle;   // platform/FormCtrls.h
 enum class TProgressStage : uint8_t { psStarting, psRunning, psEnding };
 using enum TProgressStage;
 

@@ -217,37 +217,5 @@ private:
 
 // ---------------------------------------------------------------------------------------
 
-// A one-line text box: typing, Backspace and Delete, the caret moved by the arrows, Home,
-// End and the mouse; the text scrolls to keep the caret in view. Enter and Escape go to the
-// form (its default and cancel buttons).
-class TEdit : public TCustomControl {
-public:
-  TEdit();
-  const std::string& Text() const { return FText; }
-  // Puts the caret at the end. Setting from code does not fire OnChange.
-  void SetText(const std::string& text);
-  // At most this many characters (0: no limit).
-  Integer MaxLength() const { return FMaxLength; }
-  void SetMaxLength(Integer v) { FMaxLength = v < 0 ? 0 : v; }
-  // The caret's place: the number of characters before it.
-  Integer SelStart() const { return FSelStart; }
-  void SetSelStart(Integer v);
-
-  // The user changed the text.
-  TNotifyEvent OnChange;
-
-protected:
-  void Paint() override;
-  void MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y) override;
-  void KeyDown(Word& key, TShiftState shift) override;
-  void KeyPress(char& key) override;
-
-private:
-  void UserEdit(std::string text, Integer caret);
-  // Where the text starts, left of the inner edge by the characters scrolled out of view.
-  Integer TextOrigin();
-  std::string FText;
-  Integer FMaxLength = 0;
-  Integer FSelStart = 0;
-  Integer FScroll = 0;   // characters scrolled out on the left
-};
+// The one-line text box lives with the other input controls.
+#include "platform/FormCtrls.h"
