@@ -219,6 +219,12 @@ void TEdit::KeyDown(Word& key, TShiftState shift)
       Changed();
     }
     break;
+  case VK_RETURN:
+  case VK_ESCAPE:
+    // A dialog's default and cancel buttons answer Enter and Escape typed in its edits.
+    if (auto* form = GetParentForm())
+      form->DispatchKeyDown(key, shift);
+    return;
   default: return;
   }
   key = 0;
