@@ -72,8 +72,8 @@ TKVMainFrm::TKVMainFrm(const std::string& AppFolder) : FAppFolder(AppFolder)
   KVMainFrm = this;
   SetName("KVMainFrm");
   SetCaption(ProductTitle);
-  // 1. Every error from a handler ends in one box.
-  Application->OnException = [this](TObject* Sender, const Exception& E) { AppException(Sender, E); };
+  // 1. Every error from a handler ends in one box (with the hint and idle handlers, step 9).
+  InstallApplicationHandlers();
   // 2. The name printed on model printouts.
   UserName = LoginUserName();
   // 3. The window's font: Arial, 8 points at the screen's resolution.
@@ -146,9 +146,6 @@ TKVMainFrm::TKVMainFrm(const std::string& AppFolder) : FAppFolder(AppFolder)
   // 8. The splash picture in the left pane; a missing or bad picture leaves it empty.
   if (FileExists(HTMLDir + "images/Splash_NB.jpg"))
     GuardedCall([&] { SplashPic->LoadFromFile(HTMLDir + "images/Splash_NB.jpg"); });
-  // 9. Hints go to the status line; idle time updates the page toolbar.
-  SetOnApplicationHint([this](TObject* Sender) { AppHint(Sender); });
-  Application->OnIdle = [this](TObject* Sender, bool& Done) { AppIdle(Sender, Done); };
   // 10. The starting numbers of teeth.
   GearSceneTeeth = TGearSceneTeeth{};
   // 11.
@@ -197,11 +194,14 @@ TKVMainFrm::~TKVMainFrm()
     Cadencer->SetEnabled(false);
     Cadencer->OnProgress = nullptr;
   }
-  if (Application) {
-    Application->OnIdle = nullptr;
-    Application->OnException = nullptr;
+  // The application's handlers are the main window's only while it is the main window.
+  if (KVMainFrm == this) {
+    if (Application) {
+      Application->OnIdle = nullptr;
+      Application->OnException = nullptr;
+    }
+    SetOnApplicationHint(nullptr);
   }
-  SetOnApplicationHint(nullptr);
   TopicIndex.reset();
   CamDiagram.reset();
   if (GLViewer)
@@ -545,6 +545,15 @@ void TKVMainFrm::FitToWorkArea()
 
 // ---------------------------------------------------------------------------------------
 // Life cycle and application handlers
+
+void TKVMainFrm::InstallApplicationHandlers()
+{
+  KVMainFrm = this;
+  Application->OnException = [this](TObject* Sender, const Exception& E) { AppException(Sender, E); };
+  // Hints go to the status line; idle time updates the page toolbar.
+  SetOnApplicationHint([this](TObject* Sender) { AppHint(Sender); });
+  Application->OnIdle = [this](TObject* Sender, bool& Done) { AppIdle(Sender, Done); };
+}
 
 void TKVMainFrm::FormShow(TObject*)
 {

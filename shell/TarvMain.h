@@ -215,6 +215,8 @@ public:
   Integer TopicRates[41] = {};
 
   // ---- life cycle and application handlers ----
+  // Makes this the main window: errors, hints and idle time come here.
+  void InstallApplicationHandlers();
   void FormShow(TObject* Sender);
   // Asks "Exit program"; true when the window may close (the clock is stopped then).
   bool FormCloseQuery();
