@@ -616,3 +616,100 @@ TEST_F(TBXComboBar, PictureOfTheCamComboDroppedDown)
   EXPECT_EQ(shot.GetPixel(bx + 3, by + v->BoundsRect.Height() / 2), ColorToRGB(clWindow));
   Bar.View()->CloseChildPopups();
 }
+
+TEST_F(TBXComboBar, ThemedEditHandsItsModesToTheEditAndReportsEachChange)
+{
+  auto* pin = Bar.Items()->AddNew<TTBXEditItem>();
+  pin->SetEditWidth(80);
+  pin->SetPasswordChar('*');
+  pin->SetAlignment(taRightJustify);
+  pin->FontSettings().SetBold(tsTrue);
+  std::vector<std::string> typed;
+  pin->OnChange = [&](TTBXEditItem*, const std::string& t) { typed.push_back(t); };
+  TTBXEdit* control = nullptr;
+  char mask = 0;
+  TAlignment alignment = taLeftJustify;
+  bool bold = false;
+  pin->OnBeginEdit = [&](TTBEditItem*, TTBEditItemViewer*, TTBEditControl* c) {
+    control = dynamic_cast<TTBXEdit*>(c);
+    if (control) {
+      mask = control->PasswordChar();
+      alignment = control->Alignment();
+      bold = (control->Font().Style() & fsBold) != 0;
+    }
+  };
+  Bar.View()->ValidatePositions();
+  TTBItemViewer* v = Bar.View()->Find(pin);
+  ASSERT_NE(dynamic_cast<TTBXEditItemViewer*>(v), nullptr);
+  TPoint p = ScreenCentre(v);
+  auto editing = [&] { return dynamic_cast<TTBXEditItemViewer*>(Bar.View()->Find(pin))->Editing(); };
+  TScript script;
+  script.Do([this, p] { Later.Run([p] { SimulateMouse(TInputKind::MouseUp, p); }); });
+  script.WaitFor(editing, "editing starts");
+  script.Do([] { TypeKeys("ab"); });
+  script.Do([] { SimulateKey(VK_RETURN, 0, '\r'); });
+  Run(script, p);
+  EXPECT_TRUE(script.Finished());
+  ASSERT_NE(control, nullptr) << "a themed edit";
+  EXPECT_EQ(mask, '*');
+  EXPECT_EQ(alignment, taRightJustify);
+  EXPECT_TRUE(bold);
+  EXPECT_EQ(typed, (std::vector<std::string>{"a", "ab"}));
+  EXPECT_EQ(pin->Text(), "ab");
+
+  // Read-only: the edit opens, but typing changes nothing.
+  pin->SetReadOnly(true);
+  TScript again;
+  again.Do([this, p] { Later.Run([p] { SimulateMouse(TInputKind::MouseUp, p); }); });
+  again.WaitFor(editing, "editing starts");
+  again.Do([] { TypeKeys("zz"); });
+  again.Do([] { SimulateKey(VK_RETURN, 0, '\r'); });
+  Run(again, p);
+  EXPECT_EQ(pin->Text(), "ab");
+  EXPECT_EQ(typed.size(), 2u);
+}
+
+TEST(TBXEditInMenus, TheBoxKeepsItsWidthBesideTheCaptionAndDropDownsOpenToolBoxes)
+{
+  TForm form;
+  form.SetBounds(100, 100, 300, 200);
+  TTBRootItem root;
+  auto* edit = root.AddNew<TTBXEditItem>();
+  edit->SetEditCaption("&Name:");
+  edit->SetText("Cam");
+  auto* drop = root.AddNew<TTBXDropDownItem>();
+  auto* inside = drop->AddNew<TTBXItem>();
+  inside->SetCaption("Inside");
+  TTestBar menu(&root);
+  menu.SetParent(&form);
+  menu.SetBounds(0, 0, 300, 120);
+  menu.View->SetIsToolbar(false);
+  menu.View->RecreateAllViewers();
+  form.Show();
+  menu.View->UpdatePositions();
+  auto* ev = dynamic_cast<TTBXEditItemViewer*>(menu.View->Find(edit));
+  ASSERT_NE(ev, nullptr);
+  EXPECT_FALSE(ev->IsToolbarStyle());
+  // Whatever the caption and the image column take, the box is the EditWidth: the edit
+  // control lies 3 pixels inside its rectangle, and the frame one more.
+  TRect r = ev->GetEditControlRect();
+  EXPECT_EQ(r.Right, ev->BoundsRect.Right - 1);
+  EXPECT_EQ(r.Width(), 64 - 2);
+  TCanvas& c = menu.View->MeasureCanvas();
+  c.Font().Assign(menu.View->GetFont());
+  Integer th = GetTextHeight(c);
+  EXPECT_EQ(ev->BoundsRect.Height(), std::max(th + 1 + (th + 1) / 4, th + 6) | 1);
+  menu.Repaint();
+  TBitmap shot(300, 120, TPixelFormat::pf32bit);
+  menu.PaintTo(shot.Canvas(), 0, 0);   // a menu-hosted box paints its caption beside it
+  EXPECT_EQ(shot.GetPixel(r.Left + 4, r.Top + 2), ColorToRGB(clWindow));
+
+  // A drop-down item's own children open in a tool-box popup, F4 or not.
+  TTBItemViewer* dv = menu.View->Find(drop);
+  EXPECT_EQ(dv->GetAccRole(), ROLE_SYSTEM_COMBOBOX);
+  menu.View->Select(dv, false);
+  ASSERT_TRUE(menu.View->OpenChildPopup(false));
+  EXPECT_EQ(GetViewType(menu.View->OpenViewerView()), PVT_TOOLBOX);
+  menu.View->CloseChildPopups();
+  form.Hide();
+}
