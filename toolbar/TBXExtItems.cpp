@@ -41,7 +41,8 @@ bool UsesEditViewer(const TTBEditItem* Item, TTBView* AView)
 
 // ---------------------------------------------------------------------------------------
 // The combo's list: a string list whose viewers the combo can scroll while the user types,
-// and on which Enter picks the entry as a click does.
+// on which Enter picks the entry as a click does, and Escape puts back the entry the list
+// opened with (moving with the keys selects as it goes).
 
 class TTBXComboListViewer;
 
@@ -50,6 +51,7 @@ public:
   std::unique_ptr<TTBItemViewer> CreateViewer(TTBView* AView, Integer AGroupLevel) override;
   // Brings the entry into view in every open list, without selecting it.
   void ScrollIntoView(Integer AIndex);
+  std::function<void()> OnCancel;
 
 private:
   friend class TTBXComboListViewer;
@@ -71,6 +73,8 @@ public:
   void KeyDown(Word& Key, TShiftState Shift) override
   {
     bool pick = Key == VK_RETURN;
+    if (Key == VK_ESCAPE && FList->OnCancel)
+      FList->OnCancel();   // the key goes on and closes the list
     TTBXCustomListViewer::KeyDown(Key, Shift);
     // A list that only moved its selection on Enter would leave the menu open and the
     // combo's owner unaware of the choice: Enter picks, as a click does.
@@ -275,6 +279,10 @@ TTBXComboBoxItem::TTBXComboBoxItem()
   FList = list.get();
   FList->OnChange = [this](TObject*) { ListChange(); };
   FList->OnClick = [this](TObject*) { ListClick(); };
+  static_cast<TTBXComboList*>(FList)->OnCancel = [this] {
+    if (FList && FIndexAtPopup != FList->ItemIndex())
+      FList->SetItemIndex(FIndexAtPopup);
+  };
   // The entries' images are the combo's to adjust, each with its text and index.
   FList->OnAdjustImageIndex = [this](TTBXCustomList*, Integer AIndex, Integer& ImageIndex) {
     if (OnAdjustImageIndex && AIndex >= 0 && AIndex < static_cast<Integer>(Strings().size()))
@@ -293,6 +301,7 @@ TTBXComboBoxItem::~TTBXComboBoxItem()
     FList->OnChange = nullptr;
     FList->OnClick = nullptr;
     FList->OnAdjustImageIndex = nullptr;
+    static_cast<TTBXComboList*>(FList)->OnCancel = nullptr;
     RemoveFreeNotification(FList);
   }
 }
@@ -426,8 +435,10 @@ void TTBXComboBoxItem::ListClick()
 void TTBXComboBoxItem::DoPopup(TTBCustomItem* Sender, bool FromLink)
 {
   TTBXCustomDropDownItem::DoPopup(Sender, FromLink);
-  if (FList)
+  if (FList) {
     FList->SetItemIndex(IndexOfText(Text()));
+    FIndexAtPopup = FList->ItemIndex();
+  }
 }
 
 void TTBXComboBoxItem::DoBeginEdit(TTBEditItemViewer* Viewer)

@@ -109,7 +109,8 @@ using TTBXCAdjustImageIndex =
 
 // The combo box: a drop-down item whose popup is a string list. ItemIndex follows the list;
 // setting it from code sets Text to that entry and fires OnChange, never OnItemClick; a
-// pick from the list (a click, or Enter on the open list) fires OnItemClick.
+// pick from the list (a click, or Enter on the open list) fires OnItemClick. Keys on the
+// open list select as they move; Escape there puts back the entry the list opened with.
 class TTBXComboBoxItem : public TTBXCustomDropDownItem {
 public:
   TTBXComboBoxItem();
@@ -169,6 +170,7 @@ private:
   bool FAutoComplete = true;
   bool FBusy = false;
   std::string FLastEditText;
+  Integer FIndexAtPopup = -1;   // what Escape on the open list goes back to
   Integer FCachedImageIndex = -1;
   bool FCachedImageIndexValid = false;
 };

@@ -481,10 +481,25 @@ TEST_F(TBXComboBar, MouseSelectionOnTheReadOnlyList)
   EXPECT_EQ(Popup(), nullptr);
 }
 
-TEST_F(TBXComboBar, KeyboardSelectionInTheOpenListAndEnterPicks)
+TEST_F(TBXComboBar, KeyboardSelectionInTheOpenListEscapeCancelsEnterPicks)
 {
-  TScript script;
   TPoint at = ScreenCentre(ViewerOf(Cam));
+  TScript cancel;
+  cancel.Do([at] { SimulateMouse(TInputKind::MouseUp, at); });
+  cancel.WaitFor([this] { return ListViewer() != nullptr; }, "the list opens");
+  cancel.Do([] { SimulateKey(VK_DOWN); });
+  cancel.WaitFor([this] { return Cam->ItemIndex() == 1; }, "Down moves to Round");
+  cancel.Do([] { SimulateKey(VK_ESCAPE, 0, '\x1b'); });
+  cancel.WaitFor([this] { return Popup() == nullptr; }, "Escape closes the list");
+  cancel.Do([] { SimulateKey(VK_ESCAPE, 0, '\x1b'); });
+  Run(cancel, at);
+  EXPECT_TRUE(cancel.Finished());
+  EXPECT_EQ(Cam->ItemIndex(), 0) << "the entry the list opened with";
+  EXPECT_EQ(Cam->Text(), "Pear shaped");
+  EXPECT_EQ(Clicks, 0);
+  Changes.clear();
+
+  TScript script;
   Integer atEnd = -2;
   script.Do([at] { SimulateMouse(TInputKind::MouseUp, at); });
   script.WaitFor([this] { return ListViewer() != nullptr; }, "the list opens");
@@ -506,6 +521,7 @@ TEST_F(TBXComboBar, KeyboardSelectionInTheOpenListAndEnterPicks)
   EXPECT_EQ(Changes, (std::vector<std::string>{"Round", "Heart shaped"}));
   EXPECT_EQ(Clicks, 1) << "Enter picks the entry as a click does";
   EXPECT_EQ(Popup(), nullptr);
+  EXPECT_FALSE(Bar.View()->InModalLoop);
 }
 
 TEST_F(TBXComboBar, TypingCompletesAndUpDownStayWithinTheList)
