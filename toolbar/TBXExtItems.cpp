@@ -583,6 +583,14 @@ void TTBXEditItemViewer::GetEditInfo(TTBXEditFrameInfo& EditInfo, const TTBXItem
 
 void TTBXEditItemViewer::CalcSize(TCanvas& Canvas, Integer& AWidth, Integer& AHeight)
 {
+  // The view measures every item on this canvas: its font goes back as it was.
+  TFont saved;
+  saved.Assign(Canvas.Font());
+  struct TRestore {
+    TCanvas& C;
+    TFont& F;
+    ~TRestore() { C.Font().Assign(F); }
+  } restore{Canvas, saved};
   Canvas.Font().Assign(View()->GetFont());
   XItem()->FontSettings().Apply(Canvas.Font());
   Integer textH = GetTextHeight(Canvas);

@@ -431,6 +431,13 @@ TEST_F(TBXComboBar, MeasuresPartsAndViewerClasses)
   EXPECT_EQ(cur, crDefault);
   EXPECT_FALSE(v->DoExecute());
   EXPECT_FALSE(v->Editing());
+  // A bigger font in the combo grows it, not the button measured after it.
+  TTBItemViewer* start = Bar.View()->Find(Bar.Items()->Items(1));
+  Integer startWidth = start->BoundsRect.Width();
+  Cam->FontSettings().SetSize(200);
+  Bar.View()->ValidatePositions();
+  EXPECT_GT(ViewerOf(Cam)->BoundsRect.Height(), (textH + 6) | 1);
+  EXPECT_EQ(Bar.View()->Find(Bar.Items()->Items(1))->BoundsRect.Width(), startWidth);
 
   // A vertical bar shows a plain button unless the item asks for its edit.
   TTBRootItem root;
