@@ -191,6 +191,38 @@ TEST_F(Text, LateBodyIsIgnored)
   EXPECT_EQ(ColorToRGB(RunAt(u"more")->TheFont->Color()), 0u);
 }
 
+// Pages as they are usually written: a document type, line breaks and a comment before
+// BODY. The white space between them is no content, so BODY still sets up the page.
+TEST_F(Text, BodyAfterDoctypeCommentAndLineBreaksStillCounts)
+{
+  Parse("<!DOCTYPE html>\n<!-- generated -->\n<body bgcolor=#ffeedd text=#112233 link=green>\n<p>x <a href=a>l</a>");
+  EXPECT_EQ(ColorToRGB(Doc->Background), 0xDDEEFFu);
+  EXPECT_EQ(ColorToRGB(RunAt(u"x")->TheFont->Color()), 0x332211u);
+  EXPECT_EQ(ColorToRGB(RunAt(u"l")->TheFont->Color()), 0x008000u);
+  EXPECT_EQ(Texts(), u"x l");
+}
+
+TEST_F(Text, BodyRuleAppliesAfterAHeadWithLineBreaks)
+{
+  Parse("<?xml version=\"1.0\"?>\r\n<!DOCTYPE html>\r\n<html>\r\n<head>\r\n  <title>T</title>\r\n"
+        "  <style>body { color: #445566; background-color: #010203 }</style>\r\n</head>\r\n<body>\r\n<p>y</p>\r\n</body>\r\n</html>\r\n");
+  EXPECT_EQ(ColorToRGB(RunAt(u"y")->TheFont->Color()), 0x665544u);
+  EXPECT_EQ(ColorToRGB(Doc->Background), 0x030201u);
+  EXPECT_EQ(Ctx.Title, u"T");
+  EXPECT_EQ(Texts(), u"y");
+}
+
+TEST_F(Text, BodyAfterRealContentIsStillIgnored)
+{
+  // A non-breaking space, a line break or a rule is content: BODY after it changes nothing.
+  for (const char* before : {"&nbsp;\n", "<br>\n", "<hr>\n", "\n<p>\n"}) {
+    SCOPED_TRACE(before);
+    Doc->Clear();
+    Parse(std::string("<!DOCTYPE html>\n") + before + "<body text=red>\nmore");
+    EXPECT_EQ(ColorToRGB(RunAt(u"more")->TheFont->Color()), 0u);
+  }
+}
+
 TEST_F(Text, SoundAndScriptCallbacks)
 {
   std::vector<std::string> sounds, scripts;
