@@ -223,6 +223,25 @@ TEST_F(Text, BodyAfterRealContentIsStillIgnored)
   }
 }
 
+TEST_F(Text, PageSheetWithMissingFontsAndVariablesKeepsTheLook)
+{
+  Parse("<!DOCTYPE html>\n<!-- c -->\n<html><head><style>\n"
+        ":root { --big: 40px }\n"
+        "body { font-family: 'Segoe UI', NoSuchSans, Arial }\n"
+        "pre, code { font-family: Consolas, Menlo, NoSuchMono }\n"
+        "h1 { font-size: var(--big); font-weight: var(--w) }\n"
+        "</style></head>\n<body bgcolor=#fffff0>\n"
+        "<h1>Title</h1><p>text <code>call()</code></p><pre>line</pre>");
+  EXPECT_EQ(ColorToRGB(Doc->Background), 0xF0FFFFu);
+  EXPECT_EQ(RunAt(u"text")->TheFont->Name(), "Arial");
+  EXPECT_EQ(RunAt(u"call()")->TheFont->Name(), "Courier New");
+  EXPECT_EQ(RunAt(u"line")->TheFont->Name(), "Courier New");
+  TFontObj* title = RunAt(u"Title");
+  EXPECT_EQ(title->TheFont->Size(), 24);   // the heading's own size, not the default 12
+  EXPECT_TRUE(title->TheFont->Style() & fsBold);
+  EXPECT_EQ(title->TheFont->Name(), "Arial");
+}
+
 TEST_F(Text, SoundAndScriptCallbacks)
 {
   std::vector<std::string> sounds, scripts;
