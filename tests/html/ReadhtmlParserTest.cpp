@@ -205,6 +205,8 @@ TEST_F(Text, BodyAfterDoctypeCommentAndLineBreaksStillCounts)
 TEST_F(Text, BodyRuleAppliesAfterAHeadWithLineBreaks)
 {
   Parse("<?xml version=\"1.0\"?>\r\n<!DOCTYPE html>\r\n<html>\r\n<head>\r\n  <title>T</title>\r\n"
+        "  <meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1252\">\r\n"
+        "  <script type=\"text/javascript\">var a = 1;</script>\r\n"
         "  <style>body { color: #445566; background-color: #010203 }</style>\r\n</head>\r\n<body>\r\n<p>y</p>\r\n</body>\r\n</html>\r\n");
   EXPECT_EQ(ColorToRGB(RunAt(u"y")->TheFont->Color()), 0x665544u);
   EXPECT_EQ(ColorToRGB(Doc->Background), 0x030201u);
