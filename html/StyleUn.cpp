@@ -377,7 +377,6 @@ bool CompoundMatches(const TCompound& c, const TProperties& P)
          (c.Pseudo.empty() || c.Pseudo == P.PropPseudo);
 }
 
-
 // Widths of the numbers in a descendant key: part count, then rule number.
 constexpr size_t KeyCountDigits = 2;
 constexpr size_t KeyNumberDigits = 10;
