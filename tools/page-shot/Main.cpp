@@ -9,9 +9,9 @@
 #include <exception>
 #include <string>
 
-#include "html/Htmlview.h"
 #include "platform/Application.h"
 #include "platform/Bitmap.h"
+#include "platform/SysUtils.h"
 #include "tools/page-shot/PageShot.h"
 
 namespace {

@@ -1,6 +1,7 @@
 #include "tools/page-shot/PageShot.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <system_error>
 
