@@ -12,7 +12,7 @@ class THTMLViewer;
 // Tallest picture made; a longer page is cut there.
 constexpr int32_t MaxPageShotHeight = 12000;
 constexpr int32_t MinPageShotWidth = 50;
-constexpr int32_t MaxPageShotWidth = 8000;
+constexpr int32_t MaxPageShotWidth = 4000;   // with the height cap, within a bitmap's size cap
 
 // The main window's settings for its page pane: Arial 10, Courier New for preformatted
 // text, white background, visited links blue, hovered links red (links react to the mouse),
