@@ -40,6 +40,22 @@ std::vector<uint8_t> MakeAnswerButton();   // a GIF file
 std::vector<uint8_t> MakeTick();           // BMP files
 std::vector<uint8_t> MakeCross();
 
+// The reference pages' diagrams (GIF files).
+std::vector<uint8_t> MakeSystemDiagram();
+std::vector<uint8_t> MakeMotionsDiagram();
+std::vector<uint8_t> MakeClass1Diagram();
+std::vector<uint8_t> MakeClass2Diagram();
+std::vector<uint8_t> MakeClass3Diagram();
+std::vector<uint8_t> MakeMomentsDiagram();
+std::vector<uint8_t> MakeEquilibriumDiagram();
+std::vector<uint8_t> MakeVRPulleysDiagram();
+std::vector<uint8_t> MakeSankeyDiagram();
+std::vector<uint8_t> MakeTorqueDiagram();
+std::vector<uint8_t> MakeCouplingDiagram();
+std::vector<uint8_t> MakeBearingsDiagram();
+std::vector<uint8_t> MakeClutchDiagram();
+std::vector<uint8_t> MakeInclineDiagram();
+
 struct TContentFile {
   std::string Path;                        // below the content folder
   std::vector<uint8_t> (*Make)();

@@ -15,11 +15,25 @@ void TSketch::Fill(const std::function<bool(double, double)>& inside, TRGB colou
   Shade(inside, [&](double, double) { return colour; });
 }
 
+void TSketch::Fill(const std::function<bool(double, double)>& inside, TRGB colour, double x0, double y0, double x1,
+                   double y1)
+{
+  Shade(inside, [&](double, double) { return colour; }, x0, y0, x1, y1);
+}
+
 void TSketch::Shade(const std::function<bool(double, double)>& inside, const std::function<TRGB(double, double)>& shade)
 {
+  Shade(inside, shade, 0, 0, FWidth, FHeight);
+}
+
+void TSketch::Shade(const std::function<bool(double, double)>& inside, const std::function<TRGB(double, double)>& shade,
+                    double x0, double y0, double x1, double y1)
+{
   const int32_t w = FWidth * FSamples, h = FHeight * FSamples;
-  for (int32_t j = 0; j < h; ++j)
-    for (int32_t i = 0; i < w; ++i) {
+  const int32_t i0 = std::max(0, SafeTrunc(std::floor(x0 * FSamples))), i1 = std::min(w, SafeTrunc(std::ceil(x1 * FSamples)) + 1);
+  const int32_t j0 = std::max(0, SafeTrunc(std::floor(y0 * FSamples))), j1 = std::min(h, SafeTrunc(std::ceil(y1 * FSamples)) + 1);
+  for (int32_t j = j0; j < j1; ++j)
+    for (int32_t i = i0; i < i1; ++i) {
       const double x = (i + 0.5) / FSamples, y = (j + 0.5) / FSamples;
       if (!inside(x, y))
         continue;

@@ -20,10 +20,15 @@ public:
   int32_t Width() const { return FWidth; }
   int32_t Height() const { return FHeight; }
 
-  // Paints colour wherever inside() holds.
+  // Paints colour wherever inside() holds (looking only within the box x0..x1, y0..y1 when
+  // one is given: long lists of small shapes stay quick).
   void Fill(const std::function<bool(double x, double y)>& inside, TRGB colour);
+  void Fill(const std::function<bool(double x, double y)>& inside, TRGB colour, double x0, double y0, double x1,
+            double y1);
   // Paints each sample with shade(x, y) where inside() holds (gradients).
   void Shade(const std::function<bool(double x, double y)>& inside, const std::function<TRGB(double x, double y)>& shade);
+  void Shade(const std::function<bool(double x, double y)>& inside, const std::function<TRGB(double x, double y)>& shade,
+             double x0, double y0, double x1, double y1);
 
   // Per pixel: the average colour, and the share of samples any shape covered.
   TPicture Picture() const;

@@ -2,7 +2,8 @@
 // content/ folder): the arm's bones, the nut and its shell, the board's ash wood in 3DS/, the
 // title pictures in HTML/images/.
 // make-content --build FOLDER: writes the pictures that only a build's content folder holds
-// (the index page's stripe, title and icons, the test window's button, tick and cross).
+// (the index page's stripe, title and icons, the test window's button, tick and cross,
+// the reference pages' diagrams).
 // The same program always writes the same bytes.
 #include <cstdio>
 #include <filesystem>
@@ -48,6 +49,20 @@ const std::vector<TContentFile>& BuildContentFiles()
     {"HTML/images/button.gif", MakeAnswerButton},
     {"HTML/images/Tick.bmp", MakeTick},
     {"HTML/images/Cross.bmp", MakeCross},
+    {"HTML/images/System.gif", MakeSystemDiagram},
+    {"HTML/images/Motions.gif", MakeMotionsDiagram},
+    {"HTML/images/Class1.gif", MakeClass1Diagram},
+    {"HTML/images/Class2.gif", MakeClass2Diagram},
+    {"HTML/images/Class3.gif", MakeClass3Diagram},
+    {"HTML/images/Moments.gif", MakeMomentsDiagram},
+    {"HTML/images/Equilibrium.gif", MakeEquilibriumDiagram},
+    {"HTML/images/VRPulleys.gif", MakeVRPulleysDiagram},
+    {"HTML/images/Sankey.gif", MakeSankeyDiagram},
+    {"HTML/images/Torque.gif", MakeTorqueDiagram},
+    {"HTML/images/Coupling.gif", MakeCouplingDiagram},
+    {"HTML/images/Bearings.gif", MakeBearingsDiagram},
+    {"HTML/images/Clutch.gif", MakeClutchDiagram},
+    {"HTML/images/Incline.gif", MakeInclineDiagram},
   };
   return files;
 }
