@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/SysUtils.h"
+
 // The file's bytes for the frames (each the bytes of a JPEG file, all of width x height),
 // shown at fps frames a second. EInvalidGraphic when there are no frames or the size or rate
 // is not positive.
