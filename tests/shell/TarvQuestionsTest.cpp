@@ -326,9 +326,8 @@ TEST(TarvQuestionsTest, ATestTakesAtMostTenShuffledQuestions)
 
 TEST(TarvQuestionsTest, TheShippedQuestionFile)
 {
-  // Beside the sources: tests/data is two levels below the root (and may not exist).
-  const std::string file =
-      (std::filesystem::path(ORRELO_TEST_DATA).parent_path().parent_path() / "content" / "questions" / "test.mq").string();
+  // The build writes it beside the executables, as the program finds it.
+  const std::string file = ExeFolder() + "questions/test.mq";
   TQuestionList all = LoadQuestionFile(file, 0);
   EXPECT_GT(all.size(), MaxTestQuestions);
   for (Integer c = 0; c < TopicCategoryCount; ++c)
