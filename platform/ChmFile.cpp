@@ -42,8 +42,10 @@ struct TChmFile::THandle {
 };
 
 // The container: a header naming two header sections (the first gives the file's full
-// size, the second is the directory of fixed-size chunks) and where the data begins. Every
-// offset and size is checked against the real file, so chmlib only ever reads what is there.
+// size, the second is the directory of fixed-size chunks) and where the data begins. The
+// directory's listing chunks name every stored file with its section, offset and length.
+// Every offset and size is checked against the real file, and the compressed section's
+// bookkeeping against what its unpacking divides by, so chmlib only ever reads what is there.
 void TChmFile::CheckContainer(const std::string& fileName)
 {
   std::ifstream in(fileName, std::ios::binary);
@@ -76,34 +78,145 @@ void TChmFile::CheckContainer(const std::string& fileName)
   }
   if (!inside(sec0Off, sec0Len) || !inside(dirOff, dirLen) || dataOff > size)
     throw EChmError("The help file " + fileName + " is truncated");
+  FFileSize = size;
+  FDataOffset = dataOff;
   unsigned char d[0x54];
   if (dirLen < sizeof d || !ReadAt(in, dirOff, d, sizeof d) || std::memcmp(d, "ITSP", 4) != 0)
     throw EChmError(damaged);
-  const uint32_t dirHeaderLen = Le32(d + 8), chunkSize = Le32(d + 0x10);
+  const uint32_t dirHeaderLen = Le32(d + 8), chunkSize = Le32(d + 0x10), density = Le32(d + 0x14);
   const int32_t rootIndex = int32_t(Le32(d + 0x1C));
   const uint32_t firstPMGL = Le32(d + 0x20), lastPMGL = Le32(d + 0x24), chunks = Le32(d + 0x2C);
   if (dirHeaderLen < sizeof d || dirHeaderLen > dirLen || chunkSize < 0x20 || chunkSize > 0x10000 || chunks == 0 ||
       uint64_t(chunks) * chunkSize > dirLen - dirHeaderLen || firstPMGL >= chunks || lastPMGL >= chunks ||
-      firstPMGL > lastPMGL || (rootIndex != -1 && (rootIndex < 0 || uint32_t(rootIndex) >= chunks)))
+      firstPMGL > lastPMGL || density == 0 || density > 0x100 ||
+      (rootIndex != -1 && (rootIndex < 0 || uint32_t(rootIndex) >= chunks)))
     throw EChmError(damaged);
-  // Every listing chunk must be one: chmlib walks them by their links.
+
+  // Every chunk, and every entry of the listing chunks.
+  struct TEntry {
+    uint64_t Space = 0, Start = 0, Length = 0;
+  };
+  std::vector<std::pair<std::string, TEntry>> special;
   const uint64_t chunk0 = dirOff + dirHeaderLen;
+  std::vector<unsigned char> c(chunkSize);
   for (uint32_t i = 0; i < chunks; ++i) {
-    unsigned char c[0x14];
-    if (!ReadAt(in, chunk0 + uint64_t(i) * chunkSize, c, sizeof c))
+    if (!ReadAt(in, chunk0 + uint64_t(i) * chunkSize, c.data(), chunkSize))
       throw EChmError(damaged);
-    const bool listing = std::memcmp(c, "PMGL", 4) == 0, index = std::memcmp(c, "PMGI", 4) == 0;
+    const bool listing = std::memcmp(c.data(), "PMGL", 4) == 0, index = std::memcmp(c.data(), "PMGI", 4) == 0;
     if (!listing && !index)
       throw EChmError(damaged);
-    const uint32_t freeSpace = Le32(c + 4);
-    if (freeSpace > chunkSize - (listing ? 0x14u : 0x08u))
+    const uint32_t header = listing ? 0x14u : 0x08u;
+    const uint32_t freeSpace = Le32(c.data() + 4);
+    if (freeSpace > chunkSize - header)
       throw EChmError(damaged);
-    if (listing) {
-      const int32_t next = int32_t(Le32(c + 0x10));
-      if (next != -1 && (next < 0 || uint32_t(next) >= chunks || uint32_t(next) == i))
+    if (!listing)
+      continue;
+    const int32_t prev = int32_t(Le32(c.data() + 0x0C)), next = int32_t(Le32(c.data() + 0x10));
+    for (int32_t link : {prev, next})
+      if (link != -1 && (link < 0 || uint32_t(link) >= chunks || uint32_t(link) == i))
         throw EChmError(damaged);
+    // Entries: a name (length-prefixed), then its section, offset and length, each a
+    // variable-length number of 7-bit groups, most significant first.
+    size_t p = header;
+    const size_t end = chunkSize - freeSpace;
+    auto number = [&](uint64_t& v) {
+      v = 0;
+      for (int n = 0; n < 9; ++n) {
+        if (p >= end)
+          return false;
+        unsigned char b = c[p++];
+        v = (v << 7) | (b & 0x7F);
+        if (!(b & 0x80))
+          return true;
+      }
+      return false;
+    };
+    while (p < end) {
+      uint64_t nameLen = 0;
+      TEntry e;
+      if (!number(nameLen) || nameLen == 0 || nameLen > CHM_MAX_PATHLEN || nameLen > end - p)
+        throw EChmError(damaged);
+      std::string name(reinterpret_cast<const char*>(c.data() + p), size_t(nameLen));
+      p += size_t(nameLen);
+      if (!number(e.Space) || !number(e.Start) || !number(e.Length) || e.Space > 1)
+        throw EChmError(damaged);
+      if (e.Space == 0 && (e.Start > size - dataOff || e.Length > size - dataOff - e.Start))
+        throw EChmError("The help file " + fileName + " is truncated");
+      if (name.rfind("::DataSpace/Storage/MSCompressed/", 0) == 0)
+        special.emplace_back(name, e);
     }
   }
+
+  // The compressed section: its control data and reset table lie in the plain section.
+  auto plain = [&](const char* name, std::vector<std::string>& out) {
+    for (auto& [n, e] : special)
+      if (n == name) {
+        if (e.Space != 0 || e.Length > 0x100000)
+          throw EChmError(damaged);
+        std::string b(size_t(e.Length), '\0');
+        if (e.Length && !ReadAt(in, dataOff + e.Start, reinterpret_cast<unsigned char*>(b.data()), b.size()))
+          throw EChmError(damaged);
+        out.push_back(b);
+      }
+  };
+  std::vector<std::string> controls, resets;
+  plain("::DataSpace/Storage/MSCompressed/ControlData", controls);
+  plain("::DataSpace/Storage/MSCompressed/Transform/{7FC28940-9D31-11D0-9B27-00A0C91E9C7C}/InstanceData/ResetTable",
+        resets);
+  uint64_t contentLength = 0;
+  bool content = false;
+  for (auto& [n, e] : special)
+    if (n == "::DataSpace/Storage/MSCompressed/Content") {
+      if (e.Space != 0 || (content && e.Length != contentLength))
+        throw EChmError(damaged);
+      content = true;
+      contentLength = e.Length;
+    }
+  FUnpackedSize = 0;
+  for (const std::string& control : controls)
+    for (const std::string& reset : resets)
+      FUnpackedSize = std::max(FUnpackedSize, CheckCompressionData(control, reset, contentLength, damaged));
+  // Without all three, chmlib leaves the compressed section alone.
+}
+
+// What LZX unpacking divides by and indexes with: the window and reset sizes of the control
+// data, the block length and block table of the reset table. Gives the unpacked size.
+uint64_t TChmFile::CheckCompressionData(const std::string& c, const std::string& r, uint64_t contentLength,
+                                        const std::string& damaged)
+{
+  if (c.size() < 0x18 || r.size() < 0x28 || c.compare(4, 4, "LZXC") != 0)
+    throw EChmError(damaged);
+  auto cu = [&](size_t i) { return Le32(reinterpret_cast<const unsigned char*>(c.data()) + i); };
+  auto ru32 = [&](size_t i) { return Le32(reinterpret_cast<const unsigned char*>(r.data()) + i); };
+  auto ru64 = [&](size_t i) { return Le64(reinterpret_cast<const unsigned char*>(r.data()) + i); };
+  const uint32_t version = cu(8);
+  uint64_t resetInterval = cu(0x0C), windowSize = cu(0x10);
+  const uint32_t windowsPerReset = cu(0x14);
+  if (version == 2) {
+    resetInterval *= 0x8000;
+    windowSize *= 0x8000;
+  } else if (version != 1) {
+    throw EChmError(damaged);
+  }
+  const bool powerOfTwo = windowSize != 0 && (windowSize & (windowSize - 1)) == 0;
+  if (!powerOfTwo || windowSize < 0x8000 || windowSize > 0x200000 || resetInterval < windowSize / 2 ||
+      resetInterval % (windowSize / 2) != 0 || resetInterval > 0x10000000 || windowsPerReset == 0 ||
+      windowsPerReset > 0x100)
+    throw EChmError(damaged);
+  const uint32_t blockCount = ru32(4), entrySize = ru32(8), tableOffset = ru32(0x0C);
+  const uint64_t unpacked = ru64(0x10), packed = ru64(0x18), blockLen = ru64(0x20);
+  if (entrySize != 8 || tableOffset < 0x28 || tableOffset > r.size() || uint64_t(blockCount) * 8 > r.size() - tableOffset ||
+      blockLen == 0 || blockLen > windowSize || packed > contentLength ||
+      uint64_t(blockCount) < (unpacked + blockLen - 1) / blockLen)
+    throw EChmError(damaged);
+  uint64_t previous = 0;
+  for (uint32_t i = 0; i < blockCount; ++i) {
+    uint64_t at = ru64(tableOffset + size_t(i) * 8);
+    if (at < previous || at > packed)
+      throw EChmError(damaged);
+    previous = at;
+  }
+  return unpacked;
 }
 
 TChmFile::TChmFile(const std::string& fileName) : FFileName(fileName), FHandle(std::make_unique<THandle>())
@@ -115,6 +228,7 @@ TChmFile::TChmFile(const std::string& fileName) : FFileName(fileName), FHandle(s
   struct TCollect {
     TChmFile* Self;
     bool TooMany = false;
+    bool Outside = false;
   } collect{this};
   chm_enumerate(FHandle->File, CHM_ENUMERATE_NORMAL | CHM_ENUMERATE_FILES,
                 [](chmFile*, chmUnitInfo* ui, void* context) -> int {
@@ -126,12 +240,23 @@ TChmFile::TChmFile(const std::string& fileName) : FFileName(fileName), FHandle(s
                   std::string path(ui->path, strnlen(ui->path, CHM_MAX_PATHLEN));
                   if (path.empty() || path.back() == '/')
                     return CHM_ENUMERATOR_CONTINUE;
+                  // Each file lies inside its section: the plain one in the file, the
+                  // compressed one within its unpacked size.
+                  TChmFile& f = *c->Self;
+                  bool fits = ui->space == CHM_UNCOMPRESSED
+                                  ? ui->start <= f.FFileSize - f.FDataOffset && ui->length <= f.FFileSize - f.FDataOffset - ui->start
+                                  : ui->space == CHM_COMPRESSED && ui->start <= f.FUnpackedSize &&
+                                        ui->length <= f.FUnpackedSize - ui->start;
+                  if (!fits) {
+                    c->Outside = true;
+                    return CHM_ENUMERATOR_SUCCESS;
+                  }
                   c->Self->FNames.push_back(path);
                   c->Self->FLengths.push_back(ui->length);
                   return CHM_ENUMERATOR_CONTINUE;
                 },
                 &collect);
-  if (collect.TooMany)
+  if (collect.TooMany || collect.Outside)
     throw EChmError("The help file " + fileName + " is damaged");
   if (FNames.empty())
     throw EChmError("The help file " + fileName + " holds no pages");

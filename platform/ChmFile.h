@@ -52,6 +52,8 @@ public:
 private:
   struct THandle;
   void CheckContainer(const std::string& fileName);
+  static uint64_t CheckCompressionData(const std::string& control, const std::string& reset, uint64_t contentLength,
+                                       const std::string& damaged);
   void ReadSystem();
   std::string ReadStored(const std::string& storedPath) const;
 
@@ -59,6 +61,9 @@ private:
   std::unique_ptr<THandle> FHandle;
   std::vector<std::string> FNames;
   std::vector<uint64_t> FLengths;
+  uint64_t FFileSize = 0, FDataOffset = 0;
+  // The compressed section's size once unpacked (0: the file has none).
+  uint64_t FUnpackedSize = 0;
   std::string FTitle, FDefaultTopic, FContentsFile, FIndexFile;
 };
 
