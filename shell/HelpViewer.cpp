@@ -753,8 +753,8 @@ void THelpViewerFrm::Resize()
 
 void THelpViewerFrm::LayoutIndexPanel()
 {
-  if (!IndexPanel)
-    return;
+  if (!IndexPanel || !KeyLabel || !KeyEdit || !IndexList || !DisplayButton)
+    return;   // still being built
   Integer w = IndexPanel->ClientWidth(), h = IndexPanel->ClientHeight();
   KeyLabel->SetBounds(2, 6, w - 4, 16);
   KeyEdit->SetBounds(2, 24, w - 4, 22);

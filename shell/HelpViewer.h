@@ -120,19 +120,19 @@ public:
   const std::map<Integer, std::string>& ContextPages() const { return FContextPages; }
   std::string PopupText(Cardinal id) const;
 
-  TPanel* ToolPanel;
-  TSpeedButton* BackButton;
-  TSpeedButton* ForwardButton;
-  TPanel* NavPanel;
-  TSpeedButton* ContentsTab;
-  TSpeedButton* IndexTab;
-  THelpContentsTree* Contents;
-  TPanel* IndexPanel;
-  TLabel* KeyLabel;
-  TEdit* KeyEdit;
-  TListBox* IndexList;
-  TButton* DisplayButton;
-  THTMLViewer* Viewer;
+  TPanel* ToolPanel = nullptr;
+  TSpeedButton* BackButton = nullptr;
+  TSpeedButton* ForwardButton = nullptr;
+  TPanel* NavPanel = nullptr;
+  TSpeedButton* ContentsTab = nullptr;
+  TSpeedButton* IndexTab = nullptr;
+  THelpContentsTree* Contents = nullptr;
+  TPanel* IndexPanel = nullptr;
+  TLabel* KeyLabel = nullptr;
+  TEdit* KeyEdit = nullptr;
+  TListBox* IndexList = nullptr;
+  TButton* DisplayButton = nullptr;
+  THTMLViewer* Viewer = nullptr;
 
 protected:
   void Resize() override;
