@@ -14,6 +14,7 @@
 #include "tests/shell/HelpTestSupport.h"
 #include "tests/shell/PictureOutput.h"
 #include "tests/toolbar/TestBar.h"
+#include "toolbar/TB2Common.h"
 
 using namespace helptest;
 
@@ -442,4 +443,59 @@ TEST(HelpText, PopupTextsContextPagesAndLinkResolution)
   EXPECT_EQ(ResolveHelpLink("/A/B/C.htm", "./D\\E.htm"), "/A/B/D/E.htm");
   EXPECT_EQ(ResolveHelpLink("/A/B/C.htm", "/Top.htm"), "/Top.htm");
   EXPECT_EQ(ResolveHelpLink("/A/B/C.htm", "mk:@MSITStore:x.chm::/In/Z.htm"), "/In/Z.htm");
+}
+
+namespace {
+
+// A form that records the system commands it receives.
+class TRecordingForm : public TForm {
+public:
+  std::vector<std::pair<WPARAM, LPARAM>> SysCommands;
+  void WndProc(TMessage& message) override
+  {
+    if (message.Msg == 0x0112)   // WM_SYSCOMMAND
+      SysCommands.emplace_back(message.WParam, message.LParam);
+    TForm::WndProc(message);
+  }
+};
+
+}  // namespace
+
+TEST(HelpMenuLoop, ASpaceTypedOnTheBarOpensTheWindowsSystemMenu)
+{
+  using namespace tbtest;
+  TTBRootItem root;
+  TTBCustomItem* file = root.Add(Item("&File"));
+  root.Add(Item("&View"));
+  TRecordingForm form;
+  form.SetBounds(100, 100, 400, 300);
+  TTestBar bar(&root);
+  bar.SetParent(&form);
+  bar.SetBounds(0, 0, 400, 24);
+  form.Show();
+  form.Activate();
+  for (int i = 0; i < 5; ++i)
+    Application->ProcessMessages();
+  if (!ApplicationIsActive())
+    GTEST_SKIP() << "the display gives the test window no activation";
+  bar.View->UpdatePositions();
+  auto typeIn = [&](char ch) {
+    TScript script;
+    script.Do([&] { SimulateKey(ch == ' ' ? VK_SPACE : VK_SUBTRACT, 0, ch); });
+    script.Sleep(30);
+    script.Abort = [&] { bar.View->EndModal(); };
+    script.Running = [&] { return bar.View->InModalLoop; };
+    script.Start();
+    bar.View->Select(bar.View->Find(file), false);
+    bar.View->EnterToolbarLoop(0);
+    while (!script.Finished())
+      Application->HandleMessage();
+  };
+  typeIn(' ');
+  ASSERT_EQ(form.SysCommands.size(), 1u);
+  EXPECT_EQ(form.SysCommands[0].first, 0xF100u);   // SC_KEYMENU
+  EXPECT_EQ(form.SysCommands[0].second, ' ');
+  typeIn('-');
+  ASSERT_EQ(form.SysCommands.size(), 2u);
+  EXPECT_EQ(form.SysCommands[1].second, '-');
 }
