@@ -252,7 +252,6 @@ TChmFile::TChmFile(const std::string& fileName) : FFileName(fileName), FHandle(s
                     return CHM_ENUMERATOR_SUCCESS;
                   }
                   c->Self->FNames.push_back(path);
-                  c->Self->FLengths.push_back(ui->length);
                   return CHM_ENUMERATOR_CONTINUE;
                 },
                 &collect);

@@ -60,7 +60,6 @@ private:
   std::string FFileName;
   std::unique_ptr<THandle> FHandle;
   std::vector<std::string> FNames;
-  std::vector<uint64_t> FLengths;
   uint64_t FFileSize = 0, FDataOffset = 0;
   // The compressed section's size once unpacked (0: the file has none).
   uint64_t FUnpackedSize = 0;

@@ -71,8 +71,8 @@ public:
   }
   ~THelpPopupWindow() override { DestroyHandle(); }
   const std::string& Text() const { return FText; }
-  // Sizes the window to the text wrapped at a readable width, at the point, kept on its
-  // monitor's work area.
+  // Sizes the window to the text wrapped at a readable width, its top centred on the point,
+  // kept on the point's monitor's work area.
   void PlaceAt(TPoint pt)
   {
     TBitmap measure(1, 1);
@@ -82,7 +82,7 @@ public:
     mc->DrawText(FText, r, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_LEFT);
     Integer w = std::max<Integer>(r.Width(), 40) + 2 * Margin, h = r.Height() + 2 * Margin;
     TRect work = MonitorFromPoint(pt).WorkArea;
-    Integer x = std::max(work.Left, std::min(pt.X, work.Right - w));
+    Integer x = std::max(work.Left, std::min(pt.X - w / 2, work.Right - w));
     Integer y = std::max(work.Top, std::min(pt.Y, work.Bottom - h));
     SetBounds(x, y, w, h);
   }
@@ -255,6 +255,8 @@ THelpViewerFrm* HelpViewerWindow() { return State().Window.get(); }
 
 std::string HelpPopupText() { return State().Popup ? State().Popup->Text() : std::string(); }
 
+TControl* HelpPopupWindow() { return State().Popup.get(); }
+
 TRect HelpPopupBounds() { return State().Popup ? State().Popup->BoundsRect() : TRect(); }
 
 // ---------------------------------------------------------------------------------------
@@ -334,6 +336,23 @@ std::string FindPopupText(const std::string& popupFile, Cardinal id, const std::
     text += line;
   }
   return text;
+}
+
+std::vector<TSitemapEntry> SortIndex(std::vector<TSitemapEntry> index)
+{
+  std::vector<std::vector<TSitemapEntry>> groups;
+  for (TSitemapEntry& e : index) {
+    if (e.Level == 0 || groups.empty())
+      groups.emplace_back();
+    groups.back().push_back(std::move(e));
+  }
+  std::stable_sort(groups.begin(), groups.end(),
+                   [](const auto& a, const auto& b) { return Lower(a.front().Name) < Lower(b.front().Name); });
+  std::vector<TSitemapEntry> out;
+  for (auto& g : groups)
+    for (TSitemapEntry& e : g)
+      out.push_back(std::move(e));
+  return out;
 }
 
 std::string ResolveHelpLink(const std::string& currentPage, const std::string& link)
@@ -780,9 +799,7 @@ void THelpViewerFrm::OpenFile(const std::string& fileName)
     index = ParseSitemap(chm->Read(f));
   std::string mapFile = chm->Exists("Context.h") ? chm->Read("Context.h") : std::string();
   std::string aliasFile = chm->Exists("Alias.txt") ? chm->Read("Alias.txt") : std::string();
-  // The index is kept in keyword order, each entry with the entries under it.
-  std::stable_sort(index.begin(), index.end(),
-                   [](const TSitemapEntry& a, const TSitemapEntry& b) { return a.Level == 0 && b.Level == 0 && Lower(a.Name) < Lower(b.Name); });
+  index = SortIndex(std::move(index));
 
   FFile = std::move(chm);
   FFileName = fileName;

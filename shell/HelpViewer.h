@@ -30,6 +30,7 @@ THelpViewerFrm* HelpViewerWindow();
 // The popup showing now: its text and screen bounds (empty when none).
 std::string HelpPopupText();
 TRect HelpPopupBounds();
+TControl* HelpPopupWindow();
 
 // ---- what the help file holds besides its pages ----
 
@@ -42,6 +43,9 @@ std::map<std::string, Integer> ParseContextNames(const std::string& mapFile);
 // ".topic 1001" starts a topic, its lines follow; lines join with spaces, a blank line makes
 // a new paragraph ("\n"). Empty when the id has no topic.
 std::string FindPopupText(const std::string& popupFile, Cardinal id, const std::map<std::string, Integer>& names);
+// The keyword index in keyword order (ignoring case), each keyword keeping the entries
+// under it; keywords of the same name keep their order.
+std::vector<TSitemapEntry> SortIndex(std::vector<TSitemapEntry> index);
 // A link of a help page, resolved against the page it is on ("Sub/Page.htm", "../A.htm",
 // "file.chm::/A.htm"): the path inside the help file with a leading "/", anchor kept.
 std::string ResolveHelpLink(const std::string& currentPage, const std::string& link);

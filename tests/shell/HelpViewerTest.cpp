@@ -135,15 +135,20 @@ TEST_F(HelpViewerTest, KeywordSearchFindsThePageOfAKeywordOfTheIndex)
 
 TEST_F(HelpViewerTest, PopupsShowTheirTextFromThePopupFileAtThePointAndCloseOnAClick)
 {
-  ApplicationHelpCommand(HELP_SETPOPUP_POS, MakePopupPos(100, 120));
+  ApplicationHelpCommand(HELP_SETPOPUP_POS, MakePopupPos(400, 120));
   EXPECT_TRUE(ApplicationHelpCommand(HELP_CONTEXTPOPUP, IDH_POPUP_STEP_BAR));
   EXPECT_EQ(HelpPopupText(), "Runs the animation by hand: drag the bar to move the model through one whole cycle.");
+  // Its top is centred on the point.
   TRect r = HelpPopupBounds();
-  EXPECT_EQ(r.Left, 100);
+  EXPECT_LE(std::abs(r.Left + r.Width() / 2 - 400), 1);
   EXPECT_EQ(r.Top, 120);
   EXPECT_GT(r.Width(), 100);
   EXPECT_LE(r.Width(), 340);   // wrapped, not one long line
   EXPECT_EQ(HelpViewerWindow(), nullptr);   // a popup opens no help window
+
+  TBitmap shot(r.Width(), r.Height());
+  HelpPopupWindow()->PaintTo(shot.Canvas(), 0, 0);
+  SaveTestPicture(shot, "help-popup.png");
 
   // Paragraphs stay apart; a popup near the screen's corner stays on the screen.
   ApplicationHelpCommand(HELP_SETPOPUP_POS, MakePopupPos(1275, 1020));
@@ -435,6 +440,18 @@ TEST(HelpText, PopupTextsContextPagesAndLinkResolution)
   EXPECT_EQ(FindPopupText(popups, 20, names), "Twenty.");
   EXPECT_EQ(FindPopupText(popups, 30, names), "");
   EXPECT_EQ(FindPopupText("", 10, names), "");
+
+  std::vector<TSitemapEntry> sorted = SortIndex({{1, "orphan", "O.htm"},
+                                                 {0, "zoom", "Z.htm"},
+                                                 {0, "Gears", ""},
+                                                 {1, "spur", "S.htm"},
+                                                 {1, "bevel", "B.htm"},
+                                                 {0, "axes", "A.htm"},
+                                                 {0, "gears", "G2.htm"}});
+  std::vector<std::string> order;
+  for (const TSitemapEntry& e : sorted)
+    order.push_back(e.Name);
+  EXPECT_EQ(order, (std::vector<std::string>{"axes", "Gears", "spur", "bevel", "gears", "orphan", "zoom"}));
 
   EXPECT_EQ(ResolveHelpLink("/Windows/Main.htm", "../Using/A.htm"), "/Using/A.htm");
   EXPECT_EQ(ResolveHelpLink("/Windows/Main.htm", "B.htm#part"), "/Windows/B.htm#part");
