@@ -409,6 +409,44 @@ THelpContentsTree::THelpContentsTree()
 {
   SetColor(clWindow);
   SetTabStop(true);
+  FScrollBar = TComponent::Create<T32ScrollBar>(this, sbVertical);
+  FScrollBar->SetParent(this);
+  FScrollBar->SetAlign(alRight);
+  FScrollBar->SetVisible(false);
+  FScrollBar->OnScroll = [this](TObject*, TScrollCode, int32_t& pos) {
+    FTopRow = pos;
+    Invalidate();
+  };
+}
+
+Integer THelpContentsTree::RowsWidth() const
+{
+  return ClientWidth() - (FScrollBar && FScrollBar->Visible() ? FScrollBar->Width() : 0);
+}
+
+void THelpContentsTree::UpdateScrollBar()
+{
+  Integer rows = Integer(VisibleEntries().size());
+  Integer shown = std::max<Integer>(1, ClientHeight() / RowHeight());
+  FTopRow = std::clamp(FTopRow, 0, std::max(0, rows - shown));
+  if (!FScrollBar)
+    return;
+  bool needed = rows > shown;
+  if (needed) {
+    FScrollBar->SetParams(FTopRow, 0, rows - 1, shown);
+    FScrollBar->SetLargeChange(shown);
+  }
+  if (FScrollBar->Visible() != needed) {
+    FScrollBar->SetVisible(needed);
+    Realign();
+  }
+  Invalidate();
+}
+
+void THelpContentsTree::Resize()
+{
+  TCustomControl::Resize();
+  UpdateScrollBar();
 }
 
 void THelpContentsTree::SetEntries(std::vector<TSitemapEntry> entries)
@@ -422,7 +460,7 @@ void THelpContentsTree::SetEntries(std::vector<TSitemapEntry> entries)
   FExpanded.assign(FEntries.size(), false);
   FSelected = -1;
   FTopRow = 0;
-  Invalidate();
+  UpdateScrollBar();
 }
 
 bool THelpContentsTree::HasChildren(Integer i) const
@@ -443,9 +481,7 @@ void THelpContentsTree::SetExpanded(Integer i, bool v)
     if (p == i)
       FSelected = i;
   }
-  Integer rows = Integer(VisibleEntries().size());
-  FTopRow = std::clamp(FTopRow, 0, std::max(0, rows - 1));
-  Invalidate();
+  UpdateScrollBar();
 }
 
 Integer THelpContentsTree::Parent(Integer i) const
@@ -484,7 +520,7 @@ void THelpContentsTree::Select(Integer i)
     FExpanded[size_t(p)] = true;
   FSelected = i;
   ScrollIntoView(i);
-  Invalidate();
+  UpdateScrollBar();
 }
 
 void THelpContentsTree::ScrollIntoView(Integer i)
@@ -503,7 +539,7 @@ void THelpContentsTree::ScrollIntoView(Integer i)
 
 Integer THelpContentsTree::EntryAt(Integer x, Integer y) const
 {
-  if (y < 0 || x < 0 || x >= ClientWidth())
+  if (y < 0 || x < 0 || x >= RowsWidth())
     return -1;
   std::vector<Integer> rows = VisibleEntries();
   Integer row = FTopRow + y / RowHeight();
@@ -521,6 +557,7 @@ void THelpContentsTree::Paint()
 {
   TCanvas& c = Canvas();
   c.FillRect(ClientRect(), clWindow);
+  c.IntersectClipRect(0, 0, RowsWidth(), ClientHeight());
   std::vector<Integer> rows = VisibleEntries();
   const Integer h = RowHeight();
   for (size_t r = size_t(FTopRow); r < rows.size(); ++r) {
@@ -627,15 +664,60 @@ void THelpContentsTree::KeyDown(Word& key, TShiftState shift)
 
 bool THelpContentsTree::DoMouseWheel(TShiftState shift, Integer delta, TPoint mousePos)
 {
-  Integer rows = Integer(VisibleEntries().size());
-  Integer shown = std::max<Integer>(1, ClientHeight() / RowHeight());
-  FTopRow = std::clamp(FTopRow - delta / 120 * 3, 0, std::max(0, rows - shown));
-  Invalidate();
+  FTopRow -= delta / 120 * 3;
+  UpdateScrollBar();
   return true;
 }
 
 // ---------------------------------------------------------------------------------------
 // The window
+
+namespace {
+
+// A bar between two panes: dragging it sizes the pane on its left, leaving both a
+// useful width.
+class THelpSplitter : public TCustomControl {
+public:
+  explicit THelpSplitter(TControl* target) : FTarget(target)
+  {
+    SetCursor(crHSplit);
+    SetControlStyle(ControlStyle() & ~csCaptureMouse);
+  }
+
+protected:
+  void MouseDown(TMouseButton button, TShiftState, Integer x, Integer y) override
+  {
+    if (button != mbLeft)
+      return;
+    FDragging = true;
+    FStartX = ClientToScreen({x, y}).X;
+    FStartWidth = FTarget->Width();
+    SetMouseCapture(true);
+  }
+  void MouseMove(TShiftState, Integer x, Integer y) override
+  {
+    if (!FDragging || !Parent())
+      return;
+    Integer limit = std::max<Integer>(MinPane, Parent()->ClientWidth() - MinPane - Width());
+    FTarget->SetWidth(std::clamp(FStartWidth + ClientToScreen({x, y}).X - FStartX, MinPane, limit));
+  }
+  void MouseUp(TMouseButton, TShiftState, Integer, Integer) override
+  {
+    if (!FDragging)
+      return;
+    FDragging = false;
+    SetMouseCapture(false);
+  }
+  void CaptureLost() override { FDragging = false; }
+
+private:
+  static constexpr Integer MinPane = 120;
+  TControl* FTarget;
+  bool FDragging = false;
+  Integer FStartX = 0, FStartWidth = 0;
+};
+
+}  // namespace
 
 THelpViewerFrm::THelpViewerFrm()
 {
@@ -671,6 +753,13 @@ THelpViewerFrm::THelpViewerFrm()
   NavPanel->SetWidth(240);
   NavPanel->SetBevelOuter(bvNone);
   NavPanel->SetBorderWidth(3);
+
+  Splitter = TComponent::Create<THelpSplitter>(this, NavPanel);
+  Splitter->SetName("Splitter");
+  Splitter->SetParent(this);
+  Splitter->SetAlign(alLeft);
+  Splitter->SetWidth(4);
+  Splitter->SetLeft(NavPanel->Width());
 
   TPanel* tabs = TComponent::Create<TPanel>(this);
   tabs->SetName("TabPanel");

@@ -17,6 +17,7 @@
 #include "platform/StdCtrls.h"
 
 class THTMLViewer;
+class T32ScrollBar;
 
 // The entry point: see the HH_ commands in shell/ehshhapi.h. A file that cannot be opened
 // is reported in an error box (a popup shows the reason instead) and gives 0.
@@ -72,9 +73,12 @@ public:
   Integer EntryAt(Integer x, Integer y) const;
   // The user chose an entry (click, Enter): its page is to be shown.
   std::function<void(Integer Index)> OnChoose;
+  // Shown while the entries are more than the rows that fit.
+  T32ScrollBar* ScrollBar() const { return FScrollBar; }
 
 protected:
   void Paint() override;
+  void Resize() override;
   void MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y) override;
   void KeyDown(Word& key, TShiftState shift) override;
   bool DoMouseWheel(TShiftState shift, Integer delta, TPoint mousePos) override;
@@ -83,6 +87,10 @@ private:
   Integer Parent(Integer i) const;
   void ScrollIntoView(Integer i);
   void Choose(Integer i);
+  void UpdateScrollBar();
+  // The width the rows take (the client less a shown scroll bar).
+  Integer RowsWidth() const;
+  T32ScrollBar* FScrollBar = nullptr;
   std::vector<TSitemapEntry> FEntries;
   std::vector<bool> FExpanded;
   Integer FSelected = -1;
@@ -128,6 +136,8 @@ public:
   TSpeedButton* BackButton = nullptr;
   TSpeedButton* ForwardButton = nullptr;
   TPanel* NavPanel = nullptr;
+  // Between the panes: dragging it sizes the contents pane.
+  TCustomControl* Splitter = nullptr;
   TSpeedButton* ContentsTab = nullptr;
   TSpeedButton* IndexTab = nullptr;
   THelpContentsTree* Contents = nullptr;

@@ -211,6 +211,13 @@ TEST_F(HelpViewerTest, LinksAreFollowedInsideTheFileWithBackAndForward)
 
   w.BackButton->Click();
   EXPECT_EQ(w.CurrentTopic(), "/Tests/Tests.htm");
+  // A double click in the index shows its entry's page too.
+  w.IndexTab->Click();
+  w.IndexList->SetItemIndex(0);
+  w.IndexList->DispatchMouseDown(mbLeft, ssDouble, 10, 3);
+  w.IndexList->DispatchMouseUp(mbLeft, 0, 10, 3);
+  EXPECT_EQ(w.CurrentTopic(), "/Windows/About.htm");   // "about", the first keyword
+  w.Back();
   w.BackButton->Click();
   w.BackButton->Click();
   EXPECT_EQ(w.CurrentTopic(), "/Using/ChoosingTopic.htm");
@@ -227,6 +234,29 @@ TEST_F(HelpViewerTest, LinksAreFollowedInsideTheFileWithBackAndForward)
     w.Back();
   EXPECT_EQ(w.CurrentTopic(), "/Welcome.htm");   // the first page of the window
   EXPECT_FALSE(w.BackButton->Enabled());
+}
+
+TEST_F(HelpViewerTest, TheSplitterSizesTheContentsPaneWithinLimits)
+{
+  Router->ShowHelpContents();
+  THelpViewerFrm& w = Window();
+  w.SetBounds(w.Left(), w.Top(), 700, 450);
+  Integer before = w.NavPanel->Width();
+  EXPECT_EQ(w.Splitter->Left(), w.NavPanel->Left() + before);
+  auto drag = [&](Integer dx) {
+    w.Splitter->DispatchMouseDown(mbLeft, 0, 2, 50);
+    w.Splitter->DispatchMouseMove(ssLeft, 2 + dx, 50);
+    w.Splitter->DispatchMouseUp(mbLeft, 0, 2 + dx, 50);
+  };
+  drag(60);
+  EXPECT_EQ(w.NavPanel->Width(), before + 60);
+  EXPECT_EQ(w.Splitter->Left(), w.NavPanel->Left() + before + 60);   // the bar follows
+  EXPECT_EQ(w.Viewer->Left(), w.Splitter->Left() + w.Splitter->Width());
+  drag(-1000);
+  EXPECT_EQ(w.NavPanel->Width(), 120);
+  drag(5000);
+  EXPECT_EQ(w.NavPanel->Width(), w.ClientWidth() - 120 - w.Splitter->Width());
+  EXPECT_GE(w.Viewer->Width(), 120);
 }
 
 TEST_F(HelpViewerTest, ABadHelpFileGivesAClearMessageAndNoWindow)
@@ -346,6 +376,14 @@ TEST_F(HelpViewerTest, PictureOfTheHelpWindowWithItsContentsAndAPage)
   EXPECT_LT(count(rowArea(0), [](TColor c) { return c == ColorToRGB(clBtnFace); }), 30);
   EXPECT_GT(count(pageArea, [](TColor c) { return GetRValue(c) < 80 && GetGValue(c) < 80; }), 500);   // text
   EXPECT_GT(count(pageArea, [](TColor c) { return c == ColorToRGB(clWindow); }), pageArea.Width() * pageArea.Height() / 2);
+
+  // The index side, with a keyword looked up.
+  w.ShowIndex("tee");
+  Pump();
+  TBitmap index(w.Width(), w.Height());
+  w.PaintTo(index.Canvas(), 0, 0);
+  SaveTestPicture(index, "help-window-index.png");
+  EXPECT_EQ(w.CurrentTopic(), "/Using/TopicControls.htm");
 }
 
 TEST(HelpContentsTree, BooksOpenAndCloseAndTheSelectionFollows)
@@ -420,6 +458,41 @@ TEST(HelpContentsTree, BooksOpenAndCloseAndTheSelectionFollows)
   key = VK_HOME;
   tree.DispatchKeyDown(key, 0);
   EXPECT_EQ(tree.Selected(), 0);
+}
+
+TEST(HelpContentsTree, AScrollBarShowsWhileTheRowsDoNotFit)
+{
+  THelpContentsTree tree;
+  tree.SetBounds(0, 0, 200, 3 * 18 + 5);   // three whole rows
+  std::vector<TSitemapEntry> entries;
+  for (int i = 0; i < 6; ++i)
+    entries.push_back({0, "Page " + std::to_string(i), "P.htm"});
+  tree.SetEntries(entries);
+  ASSERT_TRUE(tree.ScrollBar()->Visible());
+  EXPECT_EQ(tree.ScrollBar()->Max(), 5);
+  EXPECT_EQ(tree.ScrollBar()->PageSize(), 3);
+  // The rows give way to the bar: a click on it is no row's.
+  EXPECT_EQ(tree.EntryAt(200 - 5, 5), -1);
+  EXPECT_EQ(tree.EntryAt(50, 5), 0);
+  tree.ScrollBar()->Scroll(scLineDown, 0);
+  EXPECT_EQ(tree.TopRow(), 1);
+  EXPECT_EQ(tree.EntryAt(50, 5), 1);
+  tree.ScrollBar()->Scroll(scBottom, 0);
+  EXPECT_EQ(tree.TopRow(), 3);   // the last page of rows fills the view
+  EXPECT_EQ(tree.EntryAt(50, 2 * 18 + 5), 5);
+  // Selecting the first row brings it back into view; the wheel scrolls and stops at the ends.
+  tree.Select(0);
+  EXPECT_EQ(tree.TopRow(), 0);
+  EXPECT_EQ(tree.ScrollBar()->Position(), 0);
+  tree.DispatchMouseWheel(0, -120, tree.ClientToScreen({10, 10}));
+  EXPECT_EQ(tree.TopRow(), 3);
+  tree.DispatchMouseWheel(0, 120, tree.ClientToScreen({10, 10}));
+  EXPECT_EQ(tree.TopRow(), 0);
+  // Fewer rows than fit: no bar, rows over the whole width.
+  entries.resize(2);
+  tree.SetEntries(entries);
+  EXPECT_FALSE(tree.ScrollBar()->Visible());
+  EXPECT_EQ(tree.EntryAt(200 - 5, 5), 0);
 }
 
 TEST(HelpText, PopupTextsContextPagesAndLinkResolution)
