@@ -12,6 +12,9 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
   static const std::string file = "/tmp/orrelo-fuzz-helpfile-" + std::to_string(getpid()) + ".chm";
+  static const struct TCleanup {
+    ~TCleanup() { std::remove(file.c_str()); }
+  } cleanup;
   if (FILE* f = std::fopen(file.c_str(), "wb")) {
     std::fwrite(data, 1, size, f);
     std::fclose(f);
