@@ -12,9 +12,6 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
   static const std::string file = "/tmp/orrelo-fuzz-helpfile-" + std::to_string(getpid()) + ".chm";
-  static const struct TCleanup {
-    ~TCleanup() { std::remove(file.c_str()); }
-  } cleanup;
   if (FILE* f = std::fopen(file.c_str(), "wb")) {
     std::fwrite(data, 1, size, f);
     std::fclose(f);
@@ -33,6 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
   } catch (const EChmError&) {
   }
+  std::remove(file.c_str());
   // The sitemap parser on its own, on the raw bytes.
   ParseSitemap(std::string(reinterpret_cast<const char*>(data), size));
   return 0;
