@@ -409,7 +409,7 @@ THelpContentsTree::THelpContentsTree()
 {
   SetColor(clWindow);
   SetTabStop(true);
-  FScrollBar = TComponent::Create<T32ScrollBar>(this, sbVertical);
+  FScrollBar = TComponent::Create<TScrollBar>(this, sbVertical);
   FScrollBar->SetParent(this);
   FScrollBar->SetAlign(alRight);
   FScrollBar->SetVisible(false);
@@ -672,52 +672,6 @@ bool THelpContentsTree::DoMouseWheel(TShiftState shift, Integer delta, TPoint mo
 // ---------------------------------------------------------------------------------------
 // The window
 
-namespace {
-
-// A bar between two panes: dragging it sizes the pane on its left, leaving both a
-// useful width.
-class THelpSplitter : public TCustomControl {
-public:
-  explicit THelpSplitter(TControl* target) : FTarget(target)
-  {
-    SetCursor(crHSplit);
-    SetControlStyle(ControlStyle() & ~csCaptureMouse);
-  }
-
-protected:
-  void MouseDown(TMouseButton button, TShiftState, Integer x, Integer y) override
-  {
-    if (button != mbLeft)
-      return;
-    FDragging = true;
-    FStartX = ClientToScreen({x, y}).X;
-    FStartWidth = FTarget->Width();
-    SetMouseCapture(true);
-  }
-  void MouseMove(TShiftState, Integer x, Integer y) override
-  {
-    if (!FDragging || !Parent())
-      return;
-    Integer limit = std::max<Integer>(MinPane, Parent()->ClientWidth() - MinPane - Width());
-    FTarget->SetWidth(std::clamp(FStartWidth + ClientToScreen({x, y}).X - FStartX, MinPane, limit));
-  }
-  void MouseUp(TMouseButton, TShiftState, Integer, Integer) override
-  {
-    if (!FDragging)
-      return;
-    FDragging = false;
-    SetMouseCapture(false);
-  }
-  void CaptureLost() override { FDragging = false; }
-
-private:
-  static constexpr Integer MinPane = 120;
-  TControl* FTarget;
-  bool FDragging = false;
-  Integer FStartX = 0, FStartWidth = 0;
-};
-
-}  // namespace
 
 THelpViewerFrm::THelpViewerFrm()
 {
@@ -754,12 +708,14 @@ THelpViewerFrm::THelpViewerFrm()
   NavPanel->SetBevelOuter(bvNone);
   NavPanel->SetBorderWidth(3);
 
-  Splitter = TComponent::Create<THelpSplitter>(this, NavPanel);
+  Splitter = TComponent::Create<TSplitter>(this);
   Splitter->SetName("Splitter");
   Splitter->SetParent(this);
   Splitter->SetAlign(alLeft);
   Splitter->SetWidth(4);
   Splitter->SetLeft(NavPanel->Width());
+  Splitter->SetMinSize(120);
+  Splitter->SetBeveled(true);
 
   TPanel* tabs = TComponent::Create<TPanel>(this);
   tabs->SetName("TabPanel");

@@ -13,11 +13,12 @@
 #include "platform/Application.h"
 #include "platform/ChmFile.h"
 #include "platform/Forms.h"
+#include "platform/ExtCtrls.h"
 #include "platform/FormCtrls.h"
+#include "platform/ScrollBar.h"
 #include "platform/StdCtrls.h"
 
 class THTMLViewer;
-class T32ScrollBar;
 
 // The entry point: see the HH_ commands in shell/ehshhapi.h. A file that cannot be opened
 // is reported in an error box (a popup shows the reason instead) and gives 0.
@@ -74,7 +75,7 @@ public:
   // The user chose an entry (click, Enter): its page is to be shown.
   std::function<void(Integer Index)> OnChoose;
   // Shown while the entries are more than the rows that fit.
-  T32ScrollBar* ScrollBar() const { return FScrollBar; }
+  TScrollBar* ScrollBar() const { return FScrollBar; }
 
 protected:
   void Paint() override;
@@ -90,7 +91,7 @@ private:
   void UpdateScrollBar();
   // The width the rows take (the client less a shown scroll bar).
   Integer RowsWidth() const;
-  T32ScrollBar* FScrollBar = nullptr;
+  TScrollBar* FScrollBar = nullptr;
   std::vector<TSitemapEntry> FEntries;
   std::vector<bool> FExpanded;
   Integer FSelected = -1;
@@ -137,7 +138,7 @@ public:
   TSpeedButton* ForwardButton = nullptr;
   TPanel* NavPanel = nullptr;
   // Between the panes: dragging it sizes the contents pane.
-  TCustomControl* Splitter = nullptr;
+  TSplitter* Splitter = nullptr;
   TSpeedButton* ContentsTab = nullptr;
   TSpeedButton* IndexTab = nullptr;
   THelpContentsTree* Contents = nullptr;
