@@ -9,6 +9,8 @@
 #include "platform/Forms.h"
 #include "shell/About.h"
 #include "shell/Glyphs.h"
+#include "shell/HelpContexts.h"
+#include "shell/ehshelprouter.h"
 #include "shell/TopicDispatch.h"
 #include "toolbar/TB2Item.h"
 #include "topics/GearCogs.h"
@@ -45,11 +47,13 @@ TTBXItem* AddGlyphTopButton(TTBCustomItem* Parent, const char* Name, const std::
   return b;
 }
 
-// The control stays the form's: the item only shows it.
-TTBControlItem* AddControlItem(TTBCustomItem* Parent, TControl* Control)
+// Places a control on a toolbar at the end of its items. The control stays the form's: the
+// item only shows it.
+TTBControlItem* AddControlItem(TTBCustomToolbar* Bar, TControl* Control)
 {
-  auto* item = static_cast<TTBControlItem*>(Parent->Add(std::make_unique<TTBControlItem>(Control)));
+  auto* item = static_cast<TTBControlItem*>(Bar->Items()->Add(std::make_unique<TTBControlItem>(Control)));
   item->SetKeepControl(true);
+  Control->SetParent(Bar);
   return item;
 }
 
@@ -72,8 +76,6 @@ TKVMainFrm::TKVMainFrm(const std::string& AppFolder) : FAppFolder(AppFolder)
   KVMainFrm = this;
   SetName("KVMainFrm");
   SetCaption(ProductTitle);
-  // 1. Every error from a handler ends in one box (with the hint and idle handlers, step 9).
-  InstallApplicationHandlers();
   // 2. The name printed on model printouts.
   UserName = LoginUserName();
   // 3. The window's font: Arial, 8 points at the screen's resolution.
@@ -159,9 +161,16 @@ TKVMainFrm::TKVMainFrm(const std::string& AppFolder) : FAppFolder(AppFolder)
   for (Integer i = 0; i < Integer(std::size(CategoryNames)); ++i) {
     auto* item = AddItem<TTBXItem>(Test1, ("TestCategory" + IntToStr(i)).c_str(), CategoryNames[i]);
     item->SetTag(i);
+    item->SetHelpContext(IDH_TEST_CATEGORY);
     item->SetEnabled(false);
     TestCategoryItems.push_back(item);
   }
+  // 14. Help: the menu items work only when the help file is there and opens.
+  HelpRouter1 = TComponent::Create<THelpRouter>(this);
+  HelpRouter1->SetName("HelpRouter1");
+  const bool help = SetupHelp(*HelpRouter1, AppFolder);
+  SearchForHelp1->SetEnabled(help);
+  Contents1->SetEnabled(help);
   // 16. Every topic turns at 100 degrees a second.
   for (Integer& r : TopicRates)
     r = 100;
@@ -175,6 +184,10 @@ TKVMainFrm::TKVMainFrm(const std::string& AppFolder) : FAppFolder(AppFolder)
   EnableAlign();
   Realign();
 
+  // Every error from a handler ends in one box; hints go to the status line, idle time to
+  // the page toolbar. Installed last, so a window that fails to come up leaves no handler
+  // behind that points at it.
+  InstallApplicationHandlers();
   OnShow = [this](TObject* Sender) { FormShow(Sender); };
   OnClose = [this](TObject*, TCloseAction& Action) {
     if (!FormCloseQuery()) {
@@ -202,10 +215,15 @@ TKVMainFrm::~TKVMainFrm()
     }
     SetOnApplicationHint(nullptr);
   }
+  // Closes the help viewer it opened while the application still stands.
+  if (HelpRouter1) {
+    DestroyComponent(HelpRouter1);
+    HelpRouter1 = nullptr;
+  }
   TopicIndex.reset();
   CamDiagram.reset();
-  if (GLViewer)
-    GLViewer->SetSurface(nullptr);
+  FGLHost.reset();
+  GLViewer = nullptr;
   SceneViewer.reset();
   if (KVMainFrm == this)
     KVMainFrm = nullptr;
@@ -273,6 +291,19 @@ void TKVMainFrm::CreateMenus()
   SearchForHelp1->SetEnabled(false);
   Contents1->SetEnabled(false);
   About1 = AddItem<TTBXItem>(Help1, "About1", "About");
+  Contents1->OnClick = [this](TObject*) { HelpRouter1->ShowHelpContents(); };
+  SearchForHelp1->OnClick = [this](TObject*) { HelpRouter1->SearchHelpKeyword(""); };
+  // F1 on a menu item shows its page.
+  for (auto [item, context] : {std::pair<TTBCustomItem*, THelpContext>{PrintMechanism1, IDH_FILE_PRINT_MECHANISM},
+                               {PrintText1, IDH_FILE_PRINT_TEXT}, {Exit1, IDH_FILE_EXIT},
+                               {CopyMechanism1, IDH_EDIT_COPY_MECHANISM},
+                               {CopyMechanismToFile1, IDH_EDIT_COPY_MECHANISM_FILE},
+                               {CopySelectedText1, IDH_EDIT_COPY_TEXT}, {Backgroundcolor1, IDH_VIEW_BACKGROUND},
+                               {Textbackgroundcolour1, IDH_VIEW_TEXT_BACKGROUND}, {Showaxes1, IDH_VIEW_AXES},
+                               {Resetviewpoint1, IDH_VIEW_RESET}, {Speed1, IDH_ANIMATION_SPEED},
+                               {AllTopics1, IDH_TEST_ALL}, {SearchForHelp1, IDH_HELP_SEARCH},
+                               {Contents1, IDH_HELP_CONTENTS}, {About1, IDH_HELP_ABOUT}})
+    item->SetHelpContext(context);
   About1->OnClick = [this](TObject*) {
     TAboutFrm about(FAppFolder);
     about.ShowModal();
@@ -333,7 +364,7 @@ void TKVMainFrm::CreateLeftPane()
   RTChsb->SetHint("run animation manually");
   RTChsb->SetShowHint(true);
   RTChsb->OnScroll = [this](TObject* s, TScrollCode c, int32_t& p) { RTChsbScroll(s, c, p); };
-  AddControlItem(bar, RTChsb)->SetName("RTChsbItem");
+  AddControlItem(MainToolbar, RTChsb)->SetName("RTChsbItem");
 
   ToolPC = Make<TPageControl>("ToolPC", GLPanel);
   ToolPC->SetAlign(alTop);
@@ -344,7 +375,10 @@ void TKVMainFrm::CreateLeftPane()
   SceneViewer = std::make_unique<TGLSceneViewer>(nullptr, TGLSurface::TKind::Window);
   SceneViewer->SetCamera(GLCamera);
   SceneViewer->GetBuffer()->SetBackgroundColor(clBlack);
-  GLViewer = Make<TGLHost>("GLViewer", GLPanel);
+  FGLHost = std::make_unique<TGLHost>();
+  GLViewer = FGLHost.get();
+  GLViewer->SetName("GLViewer");
+  GLViewer->SetParent(GLPanel);
   GLViewer->SetAlign(alClient);
   GLViewer->SetCursor(crHandPoint);
   GLViewer->SetHint("Use the left mouse button to rotate the view. Use the right button to pan");
@@ -376,7 +410,7 @@ void TKVMainFrm::CreateLeverToolbar()
   LeverLabel->SetBevelOuter(bvNone);
   LeverLabel->SetBounds(0, 0, 100, 24);
   LeverLabel->SetCaption("Class 1 levers");
-  AddControlItem(bar, LeverLabel);
+  AddControlItem(LeverToolbar, LeverLabel);
   LeverBtn1 = AddItem<TTBXItem>(bar, "LeverBtn1", "Claw hammer");
   LeverBtn2 = AddItem<TTBXItem>(bar, "LeverBtn2", "Scissors");
   for (TTBXItem* b : {LeverBtn1, LeverBtn2}) {
@@ -395,7 +429,7 @@ void TKVMainFrm::CreateLeverToolbar()
   LeverChk->SetBounds(0, 0, 90, 20);
   LeverChk->SetChecked(true);
   LeverChk->OnClick = [this](TObject* s) { LeverChkClick(s); };
-  AddControlItem(bar, LeverChk);
+  AddControlItem(LeverToolbar, LeverChk);
 }
 
 void TKVMainFrm::CreateCamPanel()
@@ -407,18 +441,14 @@ void TKVMainFrm::CreateCamPanel()
   Cam2DToolbar->SetAlign(alTop);
   Cam2DToolbar->SetImages(TBImageList1);
   TTBCustomItem* bar = Cam2DToolbar->Items();
-  CamGraphCB = Make<TComboBox>("CamGraphCB", nullptr);
-  CamGraphCB->Items() = {"Pear shaped", "Round", "Heart shaped"};
-  CamGraphCB->SetBounds(0, 0, 110, 21);
-  CamGraphCB->AdjustHeight();
-  CamGraphCB->OnChange = [this](TObject*) {
-    if (!CamDiagram)
-      return;
-    CamDiagram->SetShape(Byte(std::max<Integer>(0, CamGraphCB->ItemIndex())));
-    if (Stopped)
-      DrawCamGraph();
-  };
-  AddControlItem(bar, CamGraphCB);
+  // A read-only drop-down list: only the user's pick reaches the handler.
+  CamGraphCB = bar->AddNew<TTBXComboBoxItem>();
+  CamGraphCB->SetName("CamGraphCB");
+  CamGraphCB->SetEditWidth(110);
+  CamGraphCB->SetReadOnly(true);
+  CamGraphCB->SetDropDownList(true);
+  CamGraphCB->SetStrings({"Pear shaped", "Round", "Heart shaped"});
+  CamGraphCB->OnItemClick = [this](TObject* s) { CamGraphCBClick(s); };
   CamStartBtn = AddItem<TTBXItem>(bar, "CamStartBtn", "Start the animation");
   CamStartBtn->SetImageIndex(mgStart);
   CamStopBtn = AddItem<TTBXItem>(bar, "CamStopBtn", "Stop the animation");
@@ -437,7 +467,7 @@ void TKVMainFrm::CreateCamPanel()
     CamDiagram->Angle = Single(p);
     DrawCamGraph();
   };
-  AddControlItem(bar, AngleHsb);
+  AddControlItem(Cam2DToolbar, AngleHsb);
 
   GDIPanel = Make<TPanel>("GDIPanel", GraphPanel);
   GDIPanel->SetAlign(alTop);

@@ -21,9 +21,11 @@
 #include "platform/StdCtrls.h"
 #include "shell/CamGraph.h"
 #include "toolbar/TBX.h"
+#include "toolbar/TBXExtItems.h"
 #include "topics/TopicFrame.h"
 
 class TTBImageList;
+class THelpRouter;
 struct TTopicEntry;
 
 // The folder the picture save dialogs open in first (Tarv.ini [UserDir] dir; empty: the
@@ -64,11 +66,12 @@ public:
   TTBXItem* LeverBtn1 = nullptr;
   TTBXItem* LeverBtn2 = nullptr;
   TCheckBox* LeverChk = nullptr;
+  // The 3D view: the window that shows the scene viewer's surface (see FGLHost).
   TGLHost* GLViewer = nullptr;
 
   TPanel* GraphPanel = nullptr;
   TTBXToolbar* Cam2DToolbar = nullptr;
-  TComboBox* CamGraphCB = nullptr;
+  TTBXComboBoxItem* CamGraphCB = nullptr;
   TTBXItem* CamStartBtn = nullptr;
   TTBXItem* CamStopBtn = nullptr;
   TScrollBar* AngleHsb = nullptr;
@@ -198,6 +201,7 @@ public:
   TTBImageList* TBImageList1 = nullptr;
   TTBImageList* TBImageList2 = nullptr;
   TTBImageList* LeverImages = nullptr;
+  THelpRouter* HelpRouter1 = nullptr;
 
   // ---- state ----
   Single MouseX = 0, MouseY = 0;
@@ -274,6 +278,7 @@ public:
   void WPRadiusHsbChange(TObject* Sender);
   void HoistUpDnClick(TObject* Sender, TUDBtnType Button);
   void picPaint(TObject* Sender);
+  void CamGraphCBClick(TObject* Sender);
   void DrawCamGraph();
 
   // ---- the 3D view's mouse and the View menu ----
@@ -309,6 +314,8 @@ private:
   template <class T>
   T* Make(const char* Name, TWinControl* Parent);
 
+  // Freed before the scene viewer whose surface it shows (members go in reverse order).
+  std::unique_ptr<TGLHost> FGLHost;
   std::string FAppFolder;
   bool FInProgress = false;   // a tick is running
   bool FErrorShowing = false; // the error box is up

@@ -494,6 +494,16 @@ void TKVMainFrm::LeverChkClick(TObject*)
   }
 }
 
+void TKVMainFrm::CamGraphCBClick(TObject*)
+{
+  if (!CamDiagram)
+    return;
+  Integer shape = CamGraphCB->ItemIndex();
+  CamDiagram->SetShape(Byte(shape < 0 ? 0 : shape));
+  if (Stopped)
+    DrawCamGraph();
+}
+
 // The picture is drawn off screen at once and copied when the paint box paints.
 void TKVMainFrm::DrawCamGraph()
 {

@@ -191,27 +191,6 @@ TEST_F(MainWindow, StartsOnTheIndexWithTheSplashPicture)
   EXPECT_EQ(Frm->TestCategoryItems[10]->Caption(), "Screw threads");
 }
 
-TEST_F(MainWindow, LeftPaneIsHalfTheWorkAreaWhereverItStarts)
-{
-  // A taskbar on the left: the work area starts at 100.
-  TSystemSettings s = SystemSettings();
-  TMonitorInfo m;
-  m.Bounds = Rect(0, 0, 1280, 1024);
-  m.WorkArea = Rect(100, 0, 1280, 1000);
-  m.Primary = true;
-  s.Monitors = {m};
-  SetSystemSettings(s);
-  {
-    TKVMainFrm f(*Folder);
-    EXPECT_EQ(f.Left(), 100);
-    EXPECT_EQ(f.Width(), 1180);
-    EXPECT_EQ(f.Height(), 1000);
-    EXPECT_EQ(f.LeftPanel->Width(), 1180 / 2 - 10);
-  }
-  ResetSystemSettings();
-  Frm->InstallApplicationHandlers();
-}
-
 namespace {
 
 struct TExpect {
@@ -479,31 +458,6 @@ TEST_F(MainWindow, ClipLinksPlayInTheChosenPlayerAndStayInTheirFolder)
   Frm->VideoMode = 0;
 }
 
-TEST_F(MainWindow, ABuildThatFailsLeavesAnEmptySceneAndAMessage)
-{
-  std::string folder = MakeAppFolder("mainwindow-badmodels", false);
-  WriteFileBytes(folder + "3DS/Arm_01.3ds", std::vector<uint8_t>(64, 0x4D));
-  TKVMainFrm f(folder);
-  f.Viewer->URL = "/Lever_Class3.htm";
-  GuardedCall([&] { f.Viewer->FollowLink(); });
-  ASSERT_EQ(Messages->Texts.size(), 1u);
-  EXPECT_EQ(f.CurrentTopic, 28);
-  EXPECT_EQ(f.SceneBase->GetCount(), 0);
-  // The clock and the step bar find nothing to move and go on safely.
-  f.CadencerProgress(nullptr, 0.5, 0.5);
-  int32_t pos = 90;
-  f.RTChsbScroll(nullptr, scPosition, pos);
-  // The program goes on: the next topic builds.
-  f.Viewer->URL = "/TwoCog.htm";
-  GuardedCall([&] { f.Viewer->FollowLink(); });
-  EXPECT_EQ(f.CurrentTopic, 1);
-  EXPECT_GT(f.SceneBase->GetCount(), 0);
-  Frm->InstallApplicationHandlers();
-}
-
-// ---------------------------------------------------------------------------------------
-// The animation drive
-
 TEST_F(MainWindow, TickAdvancesAtTheTopicsRateAndWrapsWholePeriods)
 {
   Follow("/Rotary.htm");
@@ -665,3 +619,56 @@ TEST_F(MainWindow, PicturesOfTopicsInTheWindow)
   Follow("/Cam_Box.htm");
   SaveWindowPicture(*Frm, "mainwindow-topic-40.png");
 }
+
+// Windows of their own, made while no other main window stands.
+
+TEST(MainWindowAlone, LeftPaneIsHalfTheWorkAreaWhereverItStarts)
+{
+  // A taskbar on the left: the work area starts at 100.
+  TSystemSettings s = SystemSettings();
+  TMonitorInfo m;
+  m.Bounds = Rect(0, 0, 1280, 1024);
+  m.WorkArea = Rect(100, 0, 1280, 1000);
+  m.Primary = true;
+  s.Monitors = {m};
+  SetSystemSettings(s);
+  {
+    TKVMainFrm f(MakeAppFolder("mainwindow-workarea"));
+    EXPECT_EQ(f.Left(), 100);
+    EXPECT_EQ(f.Width(), 1180);
+    EXPECT_EQ(f.Height(), 1000);
+    EXPECT_EQ(f.LeftPanel->Width(), 1180 / 2 - 10);
+  }
+  ResetSystemSettings();
+}
+
+
+TEST(MainWindowAlone, ABuildThatFailsLeavesAnEmptySceneAndAMessage)
+{
+  std::string folder = MakeAppFolder("mainwindow-badmodels", false);
+  WriteFileBytes(folder + "3DS/Arm_01.3ds", std::vector<uint8_t>(64, 0x4D));
+  std::vector<std::string> texts;
+  SetMessageAnswerer([&](const TMessageRequest& r) {
+    texts.push_back(r.Text);
+    return mrOk;
+  });
+  TKVMainFrm f(folder);
+  f.Viewer->URL = "/Lever_Class3.htm";
+  GuardedCall([&] { f.Viewer->FollowLink(); });
+  ASSERT_EQ(texts.size(), 1u);
+  EXPECT_EQ(f.CurrentTopic, 28);
+  EXPECT_EQ(f.SceneBase->GetCount(), 0);
+  // The clock and the step bar find nothing to move and go on safely.
+  f.CadencerProgress(nullptr, 0.5, 0.5);
+  int32_t pos = 90;
+  f.RTChsbScroll(nullptr, scPosition, pos);
+  // The program goes on: the next topic builds.
+  f.Viewer->URL = "/TwoCog.htm";
+  GuardedCall([&] { f.Viewer->FollowLink(); });
+  EXPECT_EQ(f.CurrentTopic, 1);
+  EXPECT_GT(f.SceneBase->GetCount(), 0);
+  SetMessageAnswerer({});
+}
+
+// ---------------------------------------------------------------------------------------
+// The animation drive
