@@ -304,3 +304,25 @@ std::unique_ptr<TPrinter> SetPrinter(std::unique_ptr<TPrinter> printer)
   GlobalPrinter() = std::move(printer);
   return old;
 }
+
+void TPrinter::AssignSettings(const TPrinter& source)
+{
+  if (FPrinting)
+    throw EPrinter("Printing in progress");
+  QPrinter& to = *FImpl->Device;
+  const QPrinter& from = *source.FImpl->Device;
+  FPrinterIndex = source.FPrinterIndex;
+  FOutputFileName = source.FOutputFileName;
+  if (FOutputFileName.empty()) {
+    to.setOutputFileName(QString());
+    to.setOutputFormat(QPrinter::NativeFormat);
+    to.setPrinterName(from.printerName());
+  } else {
+    to.setOutputFormat(QPrinter::PdfFormat);
+    to.setOutputFileName(ToQ(FOutputFileName));
+  }
+  to.setResolution(from.resolution());
+  to.setPageLayout(from.pageLayout());
+  to.setCopyCount(from.copyCount());
+  to.setColorMode(from.colorMode());
+}
