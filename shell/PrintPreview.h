@@ -1,0 +1,60 @@
+// The page print preview ("Print preview"): the viewer's document laid out into recorded
+// pages at the printer's resolution, one page shown at a time fitted to the window's height
+// or width, and printed as a whole or a range of pages through the viewer.
+#pragma once
+
+#include <memory>
+
+#include "html/Htmlview.h"
+#include "html/MetaFilePrinter.h"
+#include "platform/Dialogs.h"
+#include "platform/StdCtrls.h"
+#include "toolbar/TBX.h"
+
+class TPrntPrevFrm : public TDialogForm {
+public:
+  // Lays Viewer's document out into pages (the viewer's errors pass on) and shows page 1.
+  // Images, when given, are the toolbar's glyphs: print, previous, next, zoom, close.
+  TPrntPrevFrm(THTMLViewer* AViewer, TCustomImageList* Images = nullptr);
+  ~TPrntPrevFrm() override;
+
+  THTMLViewer* Viewer;
+  std::unique_ptr<TMetaFilePrinter> MFPrinter;
+  int32_t CurrentPage = 0;
+  bool FitWidth = false;
+
+  TPanel* ScrollBox1;
+  TPanel* PagePanel;
+  TPaintBox* PB;
+  T32ScrollBar* VScroll;
+  T32ScrollBar* HScroll;
+  TTBXToolbar* PPToolbar;
+  TTBXItem* PrintBtn;
+  TTBXItem* PrevPageBtn;
+  TTBXItem* NextPageBtn;
+  TTBXItem* ZoomBtn;
+  TTBXItem* CloseBtn;
+  TLabel* CurPageLabel;
+  TPrintDialog* PrintDlg;
+
+  int32_t PageCount() const { return MFPrinter->PageCount(); }
+  void ShowPage(int32_t N);
+  void UpdateButtons();
+  void PBPaint(TObject* Sender);
+  void ScrollBox1Resize(TObject* Sender);
+  void ZoomBtnClick(TObject* Sender);
+  void PrevPageBtnClick(TObject* Sender);
+  void NextPageBtnClick(TObject* Sender);
+  void PrintBtnClick(TObject* Sender);
+  void CloseBtnClick(TObject* Sender);
+
+private:
+  // Places the page scrolled by X and Y.
+  void PlacePage(int32_t X, int32_t Y);
+  std::unique_ptr<TBitmap> FShown;   // the page as last drawn, at the paint box's size
+  int32_t FShownPage = -1;
+};
+
+// "Print text.." and the page toolbar's "print": previews the viewer's page modally and
+// prints from there. Images are the toolbar's glyphs (the main window's image list).
+void PrintTextPreview(THTMLViewer& Viewer, TCustomImageList* Images = nullptr);
