@@ -31,7 +31,7 @@ inline std::string PrintToPdf(const std::string& name, Integer dpi = 300)
   return path;
 }
 
-inline std::string Run(const std::string& command)
+inline std::string RunCommand(const std::string& command)
 {
   std::string out;
   if (FILE* p = popen(command.c_str(), "r")) {
@@ -48,7 +48,7 @@ inline std::string Run(const std::string& command)
 inline int PageCount(const std::string& pdf)
 {
   std::smatch m;
-  std::string info = Run("pdfinfo '" + pdf + "' 2>/dev/null");
+  std::string info = RunCommand("pdfinfo '" + pdf + "' 2>/dev/null");
   if (std::regex_search(info, m, std::regex("Pages:\\s+(\\d+)")))
     return std::stoi(m[1]);
   return -1;
@@ -58,7 +58,7 @@ inline int PageCount(const std::string& pdf)
 inline std::string Text(const std::string& pdf, int first = 0, int last = 0)
 {
   std::string range = first > 0 ? " -f " + std::to_string(first) + " -l " + std::to_string(last) : "";
-  return Run("pdftotext -layout" + range + " '" + pdf + "' - 2>/dev/null");
+  return RunCommand("pdftotext -layout" + range + " '" + pdf + "' - 2>/dev/null");
 }
 
 struct TWordBox {
@@ -70,7 +70,7 @@ struct TWordBox {
 inline std::vector<TWordBox> Words(const std::string& pdf, int page)
 {
   std::string p = std::to_string(page);
-  std::string html = Run("pdftotext -bbox -f " + p + " -l " + p + " '" + pdf + "' - 2>/dev/null");
+  std::string html = RunCommand("pdftotext -bbox -f " + p + " -l " + p + " '" + pdf + "' - 2>/dev/null");
   std::vector<TWordBox> words;
   std::regex re("<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\">([^<]*)</word>");
   for (auto it = std::sregex_iterator(html.begin(), html.end(), re); it != std::sregex_iterator(); ++it) {
