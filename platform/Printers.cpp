@@ -241,10 +241,16 @@ void TPrinter::NewPage()
 void TPrinter::EndDoc()
 {
   CheckPrinting();
+  // The document is complete only when the device took all of it (a PDF file written to
+  // the end, the job handed to the spooler).
+  FImpl->PageCanvas.reset();
+  const bool ended = !FImpl->Painter || FImpl->Painter->end();
   FImpl->Close();
   FPrinting = false;
   FAborted = false;
   FPageNumber = 0;
+  if (!ended)
+    throw EPrinter("The printer could not finish the document");
 }
 
 void TPrinter::Abort()

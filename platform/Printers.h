@@ -91,6 +91,8 @@ public:
   void BeginDoc();
   // These three raise EPrinter "Printer is not currently printing" outside a job.
   void NewPage();
+  // Ends the job; EPrinter "The printer could not finish the document" when the device
+  // failed to take it (the job is over either way).
   void EndDoc();
   // Drops the job (a PDF file begun is removed), then ends it.
   void Abort();

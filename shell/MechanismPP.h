@@ -77,6 +77,8 @@ public:
   // The viewer's right click: remembers the picture and, when there is one, opens the menu
   // at ScreenPos (runs the menu's loop unless ShowMenu is false).
   void ViewerRightClick(TRightClickParameters& Parameters, TPoint ScreenPos, bool ShowMenu = true);
+  // The same at the mouse pointer: the viewer's OnRightClick.
+  void ViewerRightClick(TRightClickParameters& Parameters) { ViewerRightClick(Parameters, GetCursorPos()); }
   void CopyImage1Click(TObject* Sender);
   void CopyPicturetofile1Click(TObject* Sender);
 

@@ -101,6 +101,13 @@ TEST_F(HtmlviewPrintTest, MarginsAndScaleAsSet)
   // The left margin is measured from the paper's edge.
   EXPECT_NEAR(plain.XMin, 2 * PointsPerCm, 3);
 
+  // No margin at all: the text starts at the printable area's edge, not cut off beyond it.
+  Viewer->PrintMarginLeft = 0;
+  const double edge = Printer().GetDeviceCaps(PHYSICALOFFSETX) * 72.0 / Printer().GetDeviceCaps(LOGPIXELSX);
+  const TWordBox bare = firstWord("viewer-margins-0cm.pdf");
+  EXPECT_NEAR(bare.XMin, edge, 1.5);
+  EXPECT_NEAR(bare.XMax - bare.XMin, plain.XMax - plain.XMin, 0.5);
+
   Viewer->PrintMarginLeft = 5;
   Viewer->PrintMarginTop = 4;
   const TWordBox moved = firstWord("viewer-margins-5cm.pdf");
