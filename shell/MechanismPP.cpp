@@ -347,7 +347,7 @@ TPagePictureMenu::~TPagePictureMenu() = default;
 void TPagePictureMenu::ViewerRightClick(TRightClickParameters& Parameters, TPoint ScreenPos, bool ShowMenu)
 {
   PopupImage = Parameters.Image;
-  const bool enabled = PopupImage && PopupImage->Bitmap() && !PopupImage->IsErrorImage();
+  const bool enabled = PagePictureAvailable(PopupImage);
   CopyImage1->SetEnabled(enabled);
   CopyPicturetofile1->SetEnabled(enabled);
   if (!enabled) {
@@ -361,26 +361,37 @@ void TPagePictureMenu::ViewerRightClick(TRightClickParameters& Parameters, TPoin
   }
 }
 
-void TPagePictureMenu::CopyImage1Click(TObject*)
-{
-  if (PopupImage && PopupImage->Bitmap())
-    Clipboard().Assign(*PopupImage->Bitmap());
-}
+void TPagePictureMenu::CopyImage1Click(TObject*) { CopyPageImage(PopupImage); }
 
 void TPagePictureMenu::CopyPicturetofile1Click(TObject*)
 {
-  if (!PopupImage)
+  std::string none;
+  CopyPageImageToFile(Viewer, PopupImage, *SaveDlg, UserDir ? *UserDir : none);
+}
+
+bool PagePictureAvailable(const TImageObj* Image) { return Image && Image->Bitmap() && !Image->IsErrorImage(); }
+
+void CopyPageImage(const TImageObj* Image)
+{
+  if (PagePictureAvailable(Image))
+    Clipboard().Assign(*Image->Bitmap());
+}
+
+void CopyPageImageToFile(THTMLViewer& Viewer, const TImageObj* Image, TSaveDialog& SaveDlg, std::string& UserDir)
+{
+  if (!PagePictureAvailable(Image))
     return;
-  const std::string source = Viewer.HTMLExpandFilename(PopupImage->Source);
+  const std::string source = Viewer.HTMLExpandFilename(Image->Source);
   const std::string ext = ExtractFileExt(source);
-  SaveDlg->DefaultExt = ext;
-  SaveDlg->Title = "Copy the picture to a file";
-  SaveDlg->Filter = "pictures files|*" + ext;
-  SaveDlg->FileName = ExtractFileName(source);
-  SaveDlg->InitialDir = UserDir ? *UserDir : std::string();
-  SaveDlg->Options &= ~ofOverwritePrompt;
-  if (!SaveDlg->Execute())
+  SaveDlg.DefaultExt = ext;
+  SaveDlg.Title = "Copy the picture to a file";
+  SaveDlg.Filter = "pictures files|*" + ext;
+  SaveDlg.FileName = ExtractFileName(source);
+  SaveDlg.InitialDir = UserDir;
+  // The copy takes the picture's extension: that is the name to ask about, after the dialog.
+  SaveDlg.Options &= ~ofOverwritePrompt;
+  if (!SaveDlg.Execute())
     return;
-  if (CopyPagePicture(source, SaveDlg->FileName) && UserDir)
-    *UserDir = FolderOf(ChangeFileExt(SaveDlg->FileName, ext));
+  if (CopyPagePicture(source, SaveDlg.FileName))
+    UserDir = FolderOf(ChangeFileExt(SaveDlg.FileName, ext));
 }

@@ -58,6 +58,13 @@ void SaveSnapshotJpeg(const TBitmap& Snapshot, const std::string& FileName);
 // file is new or the user agrees to replace it.
 bool ConfirmReplace(const std::string& FileName);
 
+// The page pictures' commands, for a menu of the caller's own: whether a right-clicked
+// picture (nullptr: none) can be copied; "Copy picture to clipboard"; "Copy picture to
+// file" (the save dialog opens in UserDir, which becomes the folder of the copy).
+bool PagePictureAvailable(const TImageObj* Image);
+void CopyPageImage(const TImageObj* Image);
+void CopyPageImageToFile(THTMLViewer& Viewer, const TImageObj* Image, TSaveDialog& SaveDlg, std::string& UserDir);
+
 // The page pictures' popup: "Copy picture to clipboard" and "Copy picture to file".
 class TPagePictureMenu {
 public:
