@@ -16,15 +16,18 @@ public:
 TTBXItem* AddButton(TTBXToolbar* Bar, const char* Name, const std::string& Caption, const std::string& Hint,
                     TImageIndex Image, bool HaveImages)
 {
+  HaveImages = HaveImages && Image >= 0;
   auto* item = static_cast<TTBXItem*>(Bar->Items()->Add(std::make_unique<TTBXItem>()));
   item->SetName(Name);
   item->SetCaption(Caption);
   item->SetHint(Hint);
   item->SetMinWidth(70);
-  if (HaveImages)
+  if (HaveImages) {
     item->SetImageIndex(Image);
-  else
+    item->SetDisplayMode(nbdmImageAndText);
+  } else {
     item->SetDisplayMode(nbdmTextOnly);
+  }
   return item;
 }
 
@@ -32,7 +35,8 @@ constexpr int32_t ScrollBarSize = 16;
 
 }  // namespace
 
-TPrntPrevFrm::TPrntPrevFrm(THTMLViewer* AViewer, TCustomImageList* Images) : Viewer(AViewer)
+TPrntPrevFrm::TPrntPrevFrm(THTMLViewer* AViewer, TCustomImageList* Images, const TPreviewGlyphs& Glyphs)
+    : Viewer(AViewer)
 {
   SetName("PrntPrevFrm");
   SetCaption("Print preview");
@@ -46,12 +50,12 @@ TPrntPrevFrm::TPrntPrevFrm(THTMLViewer* AViewer, TCustomImageList* Images) : Vie
   PPToolbar->SetAlign(alTop);
   PPToolbar->SetImages(Images);
   const bool haveImages = Images != nullptr;
-  PrintBtn = AddButton(PPToolbar, "PrintBtn", "Print", "Print", 0, haveImages);
-  PrevPageBtn = AddButton(PPToolbar, "PrevPageBtn", "Previous", "Previous page", 1, haveImages);
-  NextPageBtn = AddButton(PPToolbar, "NextPageBtn", "Next", "Next page", 2, haveImages);
-  ZoomBtn = AddButton(PPToolbar, "ZoomBtn", "Zoom", "Fit the page's width", 3, haveImages);
+  PrintBtn = AddButton(PPToolbar, "PrintBtn", "Print", "Print", Glyphs.Print, haveImages);
+  PrevPageBtn = AddButton(PPToolbar, "PrevPageBtn", "Previous", "Previous page", Glyphs.PrevPage, haveImages);
+  NextPageBtn = AddButton(PPToolbar, "NextPageBtn", "Next", "Next page", Glyphs.NextPage, haveImages);
+  ZoomBtn = AddButton(PPToolbar, "ZoomBtn", "Zoom", "Fit the page's width", Glyphs.Zoom, haveImages);
   ZoomBtn->SetAutoCheck(true);
-  CloseBtn = AddButton(PPToolbar, "CloseBtn", "Close", "Close", 4, haveImages);
+  CloseBtn = AddButton(PPToolbar, "CloseBtn", "Close", "Close", Glyphs.Close, haveImages);
   auto* sep = static_cast<TTBXSeparatorItem*>(PPToolbar->Items()->Add(std::make_unique<TTBXSeparatorItem>()));
   sep->SetSize(20);
   CurPageLabel = TComponent::Create<TLabel>(this);
@@ -224,8 +228,8 @@ void TPrntPrevFrm::PrintBtnClick(TObject*)
 
 void TPrntPrevFrm::CloseBtnClick(TObject*) { SetModalResult(mrCancel); }
 
-void PrintTextPreview(THTMLViewer& Viewer, TCustomImageList* Images)
+void PrintTextPreview(THTMLViewer& Viewer, TCustomImageList* Images, const TPreviewGlyphs& Glyphs)
 {
-  TPrntPrevFrm form(&Viewer, Images);
+  TPrntPrevFrm form(&Viewer, Images, Glyphs);
   form.ShowModal();
 }

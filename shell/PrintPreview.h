@@ -11,11 +11,15 @@
 #include "platform/StdCtrls.h"
 #include "toolbar/TBX.h"
 
+// Which pictures of the image list the toolbar's buttons show (-1: the caption alone).
+struct TPreviewGlyphs {
+  TImageIndex Print = -1, PrevPage = -1, NextPage = -1, Zoom = -1, Close = -1;
+};
+
 class TPrntPrevFrm : public TDialogForm {
 public:
   // Lays Viewer's document out into pages (the viewer's errors pass on) and shows page 1.
-  // Images, when given, are the toolbar's glyphs: print, previous, next, zoom, close.
-  TPrntPrevFrm(THTMLViewer* AViewer, TCustomImageList* Images = nullptr);
+  TPrntPrevFrm(THTMLViewer* AViewer, TCustomImageList* Images = nullptr, const TPreviewGlyphs& Glyphs = {});
   ~TPrntPrevFrm() override;
 
   THTMLViewer* Viewer;
@@ -56,5 +60,5 @@ private:
 };
 
 // "Print text.." and the page toolbar's "print": previews the viewer's page modally and
-// prints from there. Images are the toolbar's glyphs (the main window's image list).
-void PrintTextPreview(THTMLViewer& Viewer, TCustomImageList* Images = nullptr);
+// prints from there. Images are the toolbar's pictures (the main window's image list).
+void PrintTextPreview(THTMLViewer& Viewer, TCustomImageList* Images = nullptr, const TPreviewGlyphs& Glyphs = {});

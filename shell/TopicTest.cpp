@@ -85,7 +85,7 @@ TTBXItem* AddButton(TTBXToolbar* Bar, const char* Name, const std::string& Capti
   item->SetName(Name);
   item->SetCaption(Caption);
   item->SetHint(Caption);
-  if (HaveImages) {
+  if (HaveImages && Image >= 0) {
     item->SetImageIndex(Image);
     item->SetDisplayMode(nbdmImageAndText);
   } else {
@@ -105,8 +105,9 @@ void TTestFrm::SetAnswerMarks(const TBitmap& Tick, const TBitmap& Cross)
 const TBitmap& TTestFrm::TickPic() { return Mark(true); }
 const TBitmap& TTestFrm::CrossPic() { return Mark(false); }
 
-TTestFrm::TTestFrm(const TRect& ABounds, const std::string& ServerRoot, TCustomImageList* AImages)
-    : AnsPic(301, 31), Images(AImages)
+TTestFrm::TTestFrm(const TRect& ABounds, const std::string& ServerRoot, TCustomImageList* AImages,
+                   const TPreviewGlyphs& AGlyphs)
+    : AnsPic(301, 31), Images(AImages), Glyphs(AGlyphs)
 {
   SetName("TestFrm");
   SetCaption("Test");
@@ -119,8 +120,8 @@ TTestFrm::TTestFrm(const TRect& ABounds, const std::string& ServerRoot, TCustomI
   TestToolbar->SetParent(this);
   TestToolbar->SetAlign(alTop);
   TestToolbar->SetImages(Images);
-  PrntBtn = AddButton(TestToolbar, "PrntBtn", "Print", 0, Images != nullptr);
-  CloseBtn = AddButton(TestToolbar, "CloseBtn", "Close", 1, Images != nullptr);
+  PrntBtn = AddButton(TestToolbar, "PrntBtn", "Print", Glyphs.Print, Images != nullptr);
+  CloseBtn = AddButton(TestToolbar, "CloseBtn", "Close", Glyphs.Close, Images != nullptr);
   PrntBtn->OnClick = [this](TObject* s) { PrntBtnClick(s); };
   CloseBtn->OnClick = [this](TObject* s) { CloseBtnClick(s); };
 
@@ -306,7 +307,7 @@ std::string TTestFrm::BuildPrintPage() const
 void TTestFrm::PrntBtnClick(TObject*)
 {
   DummyViewer->LoadFromString(BuildPrintPage());
-  PrintTextPreview(*DummyViewer, Images);
+  PrintTextPreview(*DummyViewer, Images, Glyphs);
 }
 
 void TTestFrm::CloseBtnClick(TObject*) { Close(); }
@@ -325,8 +326,8 @@ TTopicCategories TestMenuMask(Integer Tag)
   return static_cast<TTopicCategories>(1u << (Tag - 1));
 }
 
-void RunTest(TTopicCategories Mask, const TRect& Bounds, TCustomImageList* Images, const std::string& FileName,
-             const std::string& ServerRoot)
+void RunTest(TTopicCategories Mask, const TRect& Bounds, TCustomImageList* Images, const TPreviewGlyphs& Glyphs,
+             const std::string& FileName, const std::string& ServerRoot)
 {
   const std::string file = FileName.empty() ? QuestionFileName() : FileName;
   if (!FileExists(file)) {
@@ -339,7 +340,7 @@ void RunTest(TTopicCategories Mask, const TRect& Bounds, TCustomImageList* Image
       return;
     }
     // The window counts as open only once it holds its test.
-    auto form = std::make_unique<TTestFrm>(Bounds, ServerRoot.empty() ? ExeFolder() + "HTML" : ServerRoot, Images);
+    auto form = std::make_unique<TTestFrm>(Bounds, ServerRoot.empty() ? ExeFolder() + "HTML" : ServerRoot, Images, Glyphs);
     form->Reload(file, Mask);
     GWindow = std::move(form);
     GWindow->Show();

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "html/Htmlview.h"
+#include "shell/PrintPreview.h"
 #include "platform/Forms.h"
 #include "platform/StdCtrls.h"
 #include "shell/TarvQuestions.h"
@@ -17,7 +18,10 @@ class TTestFrm : public TForm {
 public:
   // Reads nothing yet: Reload fills it. ServerRoot is the folder that stands for "/" in the
   // question pages (the program's HTML folder).
-  TTestFrm(const TRect& ABounds, const std::string& ServerRoot, TCustomImageList* Images = nullptr);
+  // Images and Glyphs: the toolbar's pictures (its own print and close, and those the
+  // printed test's preview uses).
+  TTestFrm(const TRect& ABounds, const std::string& ServerRoot, TCustomImageList* Images = nullptr,
+           const TPreviewGlyphs& Glyphs = {});
   ~TTestFrm() override;
 
   THTMLViewer* viewer;
@@ -28,6 +32,7 @@ public:
   TTBXItem* CloseBtn;
   TBitmap AnsPic;
   TCustomImageList* Images;
+  TPreviewGlyphs Glyphs;
 
   TQuestionList Questions;
   int32_t Current = 0;
@@ -75,7 +80,8 @@ bool TestFrmOpen();
 // missing file shows "File of test questions not found."; a bad one its error, and an open
 // window keeps its test. FileName and ServerRoot default to the program's folders.
 void RunTest(TTopicCategories Mask, const TRect& Bounds, TCustomImageList* Images = nullptr,
-             const std::string& FileName = std::string(), const std::string& ServerRoot = std::string());
+             const TPreviewGlyphs& Glyphs = {}, const std::string& FileName = std::string(),
+             const std::string& ServerRoot = std::string());
 // The Test menu's item Tag: 0 "All topics", 1 to 11 the categories in order.
 TTopicCategories TestMenuMask(Integer Tag);
 // Frees the test window now (when the main window goes).

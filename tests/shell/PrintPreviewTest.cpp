@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "shell/Glyphs.h"
 #include "tests/html/PrintTestUtil.h"
 #include "tests/shell/PictureOutput.h"
 
@@ -82,7 +83,12 @@ TEST_F(PrintPreviewTest, PagesLabelAndButtons)
 TEST_F(PrintPreviewTest, ZoomFitsTheHeightOrTheWidth)
 {
   Viewer->LoadFromString(Lines(30));
-  TPrntPrevFrm form(Viewer.get());
+  // With the page toolbar's pictures, as the main window opens it.
+  TTBImageList images(20, 20);
+  AddPageGlyphs(images);
+  TPrntPrevFrm form(Viewer.get(), &images, {pgPrint, pgBack, pgForward, -1, -1});
+  EXPECT_EQ(form.PrintBtn->ImageIndex(), pgPrint);
+  EXPECT_EQ(form.ZoomBtn->ImageIndex(), -1);
   form.SetBounds(0, 0, 700, 600);
   form.ScrollBox1Resize(nullptr);
   const TMetaFilePrinter& mf = *form.MFPrinter;

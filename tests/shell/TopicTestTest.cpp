@@ -55,7 +55,7 @@ protected:
   }
   void Run(TTopicCategories mask, const std::string& file)
   {
-    RunTest(mask, Bounds(40, 40, 620, 480), nullptr, file, Dir + "/HTML");
+    RunTest(mask, Bounds(40, 40, 620, 480), nullptr, {}, file, Dir + "/HTML");
   }
 
   // Clicks the button of answer Letter on the page shown, as the mouse does.
