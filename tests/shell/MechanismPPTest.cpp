@@ -143,8 +143,10 @@ TEST_F(MechanismPPTest, RefusalsAndCancellingLeaveNoJob)
   bool sawDisabled = false;
   modal::Later([&] {
     for (int i = 0; i < Screen().FormCount(); ++i)
-      if (auto* d = dynamic_cast<TAbortDialog*>(Screen().Forms(i)))
+      if (auto* d = dynamic_cast<TAbortDialog*>(Screen().Forms(i))) {
+        EXPECT_EQ(d->Caption(), "Printing Page 1:1 - 0%");
         d->btnCancelClick(d);
+      }
     sawDisabled = !other.Enabled();
   });
   EXPECT_FALSE(PrintBitmap(picture, "Ann"));
