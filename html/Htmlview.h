@@ -22,6 +22,7 @@
 #include "platform/SysUtils.h"
 
 class THTMLViewer;
+class TMetaFilePrinter;
 
 class EInOutError : public Exception {
   using Exception::Exception;
@@ -277,6 +278,31 @@ public:
   TKeyEvent OnKeyDown;
 
   void WndProc(TMessage& Message) override;
+
+  // ---- printing (Htmlview_Print.cpp) ----
+  using TPagePrinted = std::function<void(TObject* Sender, TCanvas& Canvas, int32_t NumPage, int32_t W, int32_t H,
+                                          bool& StopPrinting)>;
+  using TPageEvent = std::function<void(TObject* Sender, int32_t NumPage, bool& StopPrinting)>;
+  // Prints pages FromPage..ToPage (1-based) on a fresh viewer printer made current for the
+  // run. Does nothing while the viewer is processing (a load or another print run) or
+  // empty. EPrinter when the job cannot start or the margins leave no room; the job is then
+  // dropped and the previous printer current again.
+  void Print(int32_t FromPage, int32_t ToPage);
+  // Records every page into the metafile printer, for a preview; the same refusals and
+  // errors as Print.
+  void PrintPreview(TMetaFilePrinter& MFPrinter);
+  // While a run goes: the page being printed; afterwards the number of the last page laid out.
+  int32_t PrintPageNumber() const { return FPrintPage; }
+  bool PrintRunning() const { return FPrintRunning; }
+  // Header and footer of every printed page; the page event comes between pages.
+  TPagePrinted OnPrintHeader, OnPrintFooter;
+  TPageEvent OnPageEvent;
+
+private:
+  template <class Target>
+  void PrintRun(Target& Dest, int32_t FromPage, int32_t ToPage);
+  int32_t FPrintPage = 0;
+  bool FPrintRunning = false;
 
 protected:
   void Resize() override;
