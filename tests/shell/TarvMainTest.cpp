@@ -10,6 +10,7 @@
 #include <set>
 
 #include "PictureOutput.h"
+#include "tests/platform/ModalSupport.h"
 #include "platform/BmpFile.h"
 #include "platform/Files.h"
 #include "platform/ShellApi.h"
@@ -59,7 +60,9 @@ bool WithModal(const std::function<void()>& f, const std::function<void(TDialogF
       timer.SetEnabled(false);
   });
   timer.SetEnabled(true);
-  f();
+  // A loop of our own: an earlier test may have left the application quitting, which ends
+  // modal loops at once.
+  modal::InMessageLoop(f);
   timer.SetEnabled(false);
   return seen;
 }
