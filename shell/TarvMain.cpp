@@ -75,6 +75,7 @@ TKVMainFrm::TKVMainFrm(const std::string& AppFolder) : FAppFolder(AppFolder)
   KVMainFrm = this;
   SetName("KVMainFrm");
   SetCaption(ProductTitle);
+  SetIcon(ApplicationIcon(), GlyphGround);
   // 2. The name printed on model printouts.
   UserName = LoginUserName();
   // 3. The window's font: Arial, 8 points at the screen's resolution.
