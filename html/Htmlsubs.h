@@ -925,6 +925,9 @@ protected:
     std::vector<TFloatingObj*> Queued;
   };
   int32_t FitCount(TCanvas& Canvas, IndentManager& IMgr, int32_t Start, int32_t Max, TFitState& S);
+  // The first forced break at or after Start (Len when none).
+  int32_t NextBreakChar(int32_t Start);
+  int32_t FBrkFrom = -1, FBrkAt = -1;
   // The length of a line of at most N fitting characters from Start; negative for a word
   // that fits nowhere on the line.
   int32_t ChooseBreak(int32_t Start, int32_t N) const;
