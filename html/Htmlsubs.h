@@ -476,6 +476,12 @@ public:
   void AddToPositionList(std::vector<TSectionBase*>& List);
   // At the end of a container: zeroes the last flow block's automatic bottom margin.
   bool CheckLastBottomMargin();
+
+private:
+  // The widths found in the current layout pass (the document's cycle) on one canvas.
+  int32_t FMinMaxCycle = -1;
+  const TCanvas* FMinMaxCanvas = nullptr;
+  int32_t FMinCache = 0, FMaxCache = 0;
 };
 
 class TCell : public TCellBasic {
@@ -723,6 +729,8 @@ public:
   PtPositionRec BGPosition{};
   bool BreakBefore = false, BreakAfter = false, KeepIntact = false;
   std::unique_ptr<TCell> Cell;
+  // The content height measured in the current layout pass, for the width it was measured at.
+  int32_t MeasuredCycle = -1, MeasuredWidth = 0, MeasuredAHeight = 0, MeasuredHeight = 0;
 
   bool IsPlaceholder() const { return ColSpan == 0; }
   int32_t PadTop() const { return Padding[0]; }
@@ -1064,6 +1072,7 @@ public:
   std::vector<TSectionBase*> PositionList;
   TStringBitmapList* BitmapList = nullptr;
   int32_t CycleNumber = 0;
+  bool InLayoutPass = false;   // set while Layout runs: per-pass caches are valid
   int32_t ProgressStart = 0;
   int32_t SectionCount = 0;
   bool IsCopy = false;

@@ -854,8 +854,21 @@ int32_t ThtmlTable::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth
       TCellObj* c = entries[e].C;
       c->Wd = cellWidth(entries[e].Col, *c);
       const int32_t w = std::max(0, c->Wd - c->HzSpace - CellSpacing);
-      int32_t scratch = Curs, widest = 0;
-      c->VSize = c->Cell->Layout(Canvas, 0, Y, w, AHeight, scratch, widest);
+      // A cell's height for a width does not change within a pass; a nested table is laid
+      // out twice by each table around it, and measuring again would double the work per level.
+      if (doc && doc->InLayoutPass && c->MeasuredCycle == doc->CycleNumber && c->MeasuredWidth == w &&
+          c->MeasuredAHeight == AHeight) {
+        c->VSize = c->MeasuredHeight;
+      } else {
+        int32_t scratch = Curs, widest = 0;
+        c->VSize = c->Cell->Layout(Canvas, 0, Y, w, AHeight, scratch, widest);
+        if (doc && doc->InLayoutPass) {
+          c->MeasuredCycle = doc->CycleNumber;
+          c->MeasuredWidth = w;
+          c->MeasuredAHeight = AHeight;
+          c->MeasuredHeight = c->VSize;
+        }
+      }
       const int64_t h = std::max<int64_t>(int64_t{c->VSize} + c->VrSpace, c->SpecHt);
       candidate = std::max(candidate, h + CellSpacing);
     }
