@@ -882,6 +882,7 @@ public:
   bool KeepEmpty = false;   // the parser asks to keep it without text
   int32_t TextTransform = 0;
   bool NoBreak = false;     // characters added now may not end a line (NOBR)
+  bool EndsPreformatted = false;   // set by the cell: an empty last line of preformatted text
 
   // Building.
   void AddChar(char16_t C, int32_t Index);

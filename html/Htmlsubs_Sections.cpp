@@ -75,7 +75,15 @@ int32_t TCellBasic::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t Width,
   int32_t h = 0;
   tcDrawTop = 999999999;
   tcDrawBot = 0;
-  for (const auto& s : *this) {
+  const TSection* prevText = nullptr;
+  for (int i = 0; i < Count(); ++i) {
+    TSectionBase* s = Items(i);
+    auto* t = dynamic_cast<TSection*>(s);
+    // The line end before the end of a preformatted block leaves an empty last line; it
+    // takes no height, or every such block would end with a blank line.
+    if (t)
+      t->EndsPreformatted = i == Count() - 1 && t->IsPreformatted() && t->Len == 0 && prevText && prevText->IsPreformatted();
+    prevText = t;
     int32_t sw = 0;
     h += s->Layout(Canvas, X, Y + h, Width, Height, *IMgr, sw, Curs);
     MaxWidth = std::max(MaxWidth, sw);

@@ -476,8 +476,10 @@ int32_t TSection::ChooseBreak(int32_t Start, int32_t N) const
   };
   if (cc == BrkCh)
     return N;   // a forced break ends the line where it stands
+  // The spaces after the break go with the line: a line of its own holding only a space
+  // would add a blank line (below an image that fills a table cell, for instance).
   if ((cc == u' ' || cc == ImgPan || cc == FmCtl) && CanBreakAfter(c))
-    return N;
+    return withSpaces(N);
   if (!IsWide(cc)) {
     if (dc == u' ' && CanBreakAfter(c))
       return withSpaces(N);
