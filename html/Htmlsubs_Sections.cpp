@@ -79,10 +79,15 @@ int32_t TCellBasic::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t Width,
   for (int i = 0; i < Count(); ++i) {
     TSectionBase* s = Items(i);
     auto* t = dynamic_cast<TSection*>(s);
-    // The line end before the end of a preformatted block leaves an empty last line; it
-    // takes no height, or every such block would end with a blank line.
-    if (t)
+    // The line end before the end of a PRE block leaves an empty last line; it takes no
+    // height, or every such block would end with a blank line.
+    if (t) {
       t->EndsPreformatted = i == Count() - 1 && t->IsPreformatted() && t->Len == 0 && prevText && prevText->IsPreformatted();
+      if (t->EndsPreformatted) {
+        auto* bc = dynamic_cast<TBlockCell*>(this);
+        t->EndsPreformatted = bc && bc->OwnerBlock && bc->OwnerBlock->Tag() == "pre";
+      }
+    }
     prevText = t;
     int32_t sw = 0;
     h += s->Layout(Canvas, X, Y + h, Width, Height, *IMgr, sw, Curs);
