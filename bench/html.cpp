@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -119,10 +120,14 @@ const std::vector<Kind>& Kinds()
   return k;
 }
 
+// The canvas pages are measured on; freed before the application goes.
+std::unique_ptr<TBitmap> GBitmap;
+
 TCanvas& MeasureCanvas()
 {
-  static TBitmap bitmap(1, 1);
-  return bitmap.Canvas();
+  if (!GBitmap)
+    GBitmap = std::make_unique<TBitmap>(1, 1);
+  return GBitmap->Canvas();
 }
 
 // Parses and lays out Page at 800 px; the heap the document holds is given in Heap.
@@ -219,6 +224,7 @@ int main(int argc, char** argv)
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
+  GBitmap.reset();
   TApplication::Finalize();
   return 0;
 }

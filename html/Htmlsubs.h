@@ -787,10 +787,12 @@ public:
   int32_t CaptionHeight = 0;
   int32_t CellPadding = 1;
   int32_t CellSpacing = 2;
-  std::array<int32_t, MaxCols + 1> Widths{};
-  std::array<int32_t, MaxCols + 1> Percents{};
-  std::array<int32_t, MaxCols + 1> MinWidths{};
-  std::array<int32_t, MaxCols + 1> MaxWidths{};
+  // One entry per column and one more, sized when the grid is built (a page of many small
+  // tables would otherwise hold 201 entries of each for every table).
+  std::vector<int32_t> Widths = std::vector<int32_t>(1, 0);
+  std::vector<int32_t> Percents = std::vector<int32_t>(1, 0);
+  std::vector<int32_t> MinWidths = std::vector<int32_t>(1, 0);
+  std::vector<int32_t> MaxWidths = std::vector<int32_t>(1, 0);
   TColor BorderColorLight = clBtnHighlight, BorderColorDark = clBtnShadow;
   TColor BorderColor = NoColor;
   bool LightGiven = false, DarkGiven = false;

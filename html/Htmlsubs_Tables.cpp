@@ -425,6 +425,8 @@ void ThtmlTable::Initialize()
   NumCols = 0;
   for (const auto& row : Rows)
     NumCols = std::max(NumCols, row->Count());
+  for (std::vector<int32_t>* a : {&Widths, &Percents, &MinWidths, &MaxWidths})
+    a->assign(static_cast<size_t>(NumCols) + 1, 0);
   if (NumCols > MaxCols)
     throw ETableError("Table has too many Columns");
   if (ColInfo)
@@ -462,9 +464,9 @@ std::vector<TCellObj*> ThtmlTable::CellsInOrder() const
 
 void ThtmlTable::GetMinMax(TCanvas& Canvas, bool Plain, int32_t TotalWidth, int32_t& MinTotal, int32_t& MaxTotal)
 {
-  MinWidths.fill(0);
-  MaxWidths.fill(0);
-  Percents.fill(0);
+  std::fill(MinWidths.begin(), MinWidths.end(), 0);
+  std::fill(MaxWidths.begin(), MaxWidths.end(), 0);
+  std::fill(Percents.begin(), Percents.end(), 0);
   struct TCellMM {
     TCellObj* Cell;
     int32_t Col, Span, Min, Max, Pct;
@@ -500,7 +502,7 @@ void ThtmlTable::GetMinMax(TCanvas& Canvas, bool Plain, int32_t TotalWidth, int3
           continue;
         }
         // A spanning cell's surplus goes to its columns in proportion to what they have.
-        auto spread = [&](std::array<int32_t, MaxCols + 1>& W, int32_t Need) {
+        auto spread = [&](std::vector<int32_t>& W, int32_t Need) {
           int64_t sum = 0;
           for (int32_t i = first; i < last; ++i)
             sum += W[i];
@@ -537,7 +539,7 @@ void ThtmlTable::GetMinMax(TCanvas& Canvas, bool Plain, int32_t TotalWidth, int3
         }
       }
       if (m.Pct == 0 && pctSum == 0) {
-        auto scale = [&](std::array<int32_t, MaxCols + 1>& W, int64_t Sum, int32_t Need) {
+        auto scale = [&](std::vector<int32_t>& W, int64_t Sum, int32_t Need) {
           if (Need <= Sum)
             return;
           for (int32_t i = first; i < last; ++i)
@@ -735,7 +737,7 @@ int32_t ThtmlTable::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth
   const bool specified = tblWidthAttr > 0;
   // The table's box has settled a given width already; the table fills what it is given.
   const int32_t W = std::max(0, AWidth - CellSpacing);
-  Widths.fill(0);
+  std::fill(Widths.begin(), Widths.end(), 0);
   int32_t minTotal = 0, maxTotal = 0;
   if (HasPixelWidthCells && !specified) {
     GetMinMax(Canvas, true, 0, minTotal, maxTotal);
