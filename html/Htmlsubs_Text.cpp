@@ -442,11 +442,16 @@ int32_t TSection::FitCount(TCanvas& Canvas, IndentManager& IMgr, int32_t Start, 
       // stretch does not all fit.
       const int32_t narrowest = std::max(1, f ? f->tmHeight / 4 : 4);
       int32_t k = static_cast<int32_t>(std::clamp<int64_t>(room / narrowest + 16, 1, n));
+      // A stretch never ends between the halves of a surrogate pair (the pair measures as one).
+      auto pairSafe = [&](int32_t K) {
+        return K < n && BuffS[static_cast<size_t>(i + K - 1)] >= 0xD800 && BuffS[static_cast<size_t>(i + K - 1)] <= 0xDBFF ? K + 1 : K;
+      };
+      k = pairSafe(k);
       for (;;) {
         whole = Canvas.GetTextExtentExPointW(BuffS.data() + i, static_cast<size_t>(k), room, &fit, nullptr);
         if (fit < k || k >= n)
           break;
-        k = k > n / 2 ? n : 2 * k;
+        k = pairSafe(k > n / 2 ? n : 2 * k);
       }
     }
     fit = std::clamp<Integer>(fit, 0, n);
