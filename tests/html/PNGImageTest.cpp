@@ -587,3 +587,27 @@ TEST(PNGImage, RoundTripKeepsEveryPixelWithAndWithoutGamma)
           ASSERT_EQ(third.GetPixel(x, y), first.GetPixel(x, y)) << x << "," << y;
     }
 }
+
+// The transparent colour of an RGB picture with a gamma survives a save and reload too.
+TEST(PNGImage, RoundTripKeepsTheTransparentColourUnderGamma)
+{
+  std::vector<uint8_t> g;
+  Put32(g, 100000);   // corrects by 1 / 2.2
+  RawImage img = RandomImage(4, 4, 2, 8, 3);
+  img.Samples[1][3] = 10;
+  img.Samples[1][4] = 200;
+  img.Samples[1][5] = 90;
+  TPNGImage first;
+  Load(first, MakePng(img, false, 0, {{"gAMA", g}, {"tRNS", {0, 10, 0, 200, 0, 90}}}));
+  ASSERT_TRUE(first.Transparent());
+  TByteStream out;
+  first.SaveToStream(out);
+  TPNGImage again;
+  out.SetPosition(0);
+  again.LoadFromStream(out);
+  ASSERT_TRUE(again.Transparent());
+  EXPECT_EQ(again.TransparentColor(), first.TransparentColor());
+  EXPECT_EQ(again.GetPixel(1, 1), first.GetPixel(1, 1));
+  ASSERT_NE(again.TransparencyMask(), nullptr);
+  EXPECT_EQ(again.TransparencyMask()->GetPixel(1, 1), clWhite);
+}
