@@ -731,6 +731,9 @@ public:
   std::unique_ptr<TCell> Cell;
   // The content height measured in the current layout pass, for the width it was measured at.
   int32_t MeasuredCycle = -1, MeasuredWidth = 0, MeasuredAHeight = 0, MeasuredHeight = 0;
+  // The last layout of the cell's content in the current pass: where, how wide, from which
+  // document position, and the height it gave.
+  int32_t LaidCycle = -1, LaidY = 0, LaidWidth = 0, LaidCurs = 0, LaidAHeight = 0, LaidHeight = 0;
 
   bool IsPlaceholder() const { return ColSpan == 0; }
   int32_t PadTop() const { return Padding[0]; }
@@ -833,6 +836,10 @@ private:
   int32_t ColLeft(int32_t Col) const;   // X of a column from the table's left, spacing included
   std::vector<int32_t> FRowTops;        // document Y of every row from the last layout
   int32_t FRowsTop = 0;
+  // The widths found in the current layout pass on one canvas.
+  int32_t FMinMaxCycle = -1;
+  const TCanvas* FMinMaxCanvas = nullptr;
+  int32_t FMinCache = 0, FMaxCache = 0;
 };
 
 // ---- text sections ----
