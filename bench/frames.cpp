@@ -1,0 +1,325 @@
+// Frame time of every topic model against the empty scene, in one run on one GL context.
+//
+//   bench_frames [--size WxH] [--frames N] [--warmup N] [--threads N] [--offscreen] [ID[.EXAMPLE] ...]
+//
+// Each topic (both examples of the lever topics) is built under its own viewpoint, shown once
+// (build + first frame: the display lists compile there), warmed up, then timed for N frames
+// while it animates evenly over its repeat angle; a frame is animate + repaint + glFinish. The
+// empty scene (the stage with nothing under the scene base) is timed the same way first, and
+// every topic is given as a ratio to it. Triangles and vertices per frame come from the
+// driver's own counters where it has them ("-" otherwise).
+//
+// --threads sets Mesa's rasteriser threads (LP_NUM_THREADS) before GL is loaded; the default
+// is 1, the case of an old machine on the software renderer. Run it under Xvfb like the
+// topic gallery:
+//   LIBGL_ALWAYS_SOFTWARE=1 xvfb-run -a -s "-screen 0 1280x1024x24" build/release/bin/bench_frames
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "engine/GLStandardScene.h"
+#include "engine/GLViewer.h"
+#include "platform/Application.h"
+#include "platform/SysUtils.h"
+#include "topics/TopicTable.h"
+#include "topics/ViewPoints.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double MsSince(Clock::time_point t0)
+{
+  return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+}
+
+// Driver counters: GL 3.0 query objects and ARB_pipeline_statistics_query, looked up by name
+// because the engine's table holds only what the program itself draws with.
+constexpr GLenum GL_PRIMITIVES_GENERATED_ = 0x8C87;
+constexpr GLenum GL_VERTICES_SUBMITTED_ = 0x82EE;
+constexpr GLenum GL_QUERY_RESULT_ = 0x8866;
+constexpr GLenum GL_EXTENSIONS_ = 0x1F03;
+constexpr GLenum GL_RENDERER_ = 0x1F01;
+constexpr GLenum GL_NUM_EXTENSIONS_ = 0x821D;
+
+struct TQueries {
+  void (*GenQueries)(GLsizei, GLuint*) = nullptr;
+  void (*DeleteQueries)(GLsizei, const GLuint*) = nullptr;
+  void (*BeginQuery)(GLenum, GLuint) = nullptr;
+  void (*EndQuery)(GLenum) = nullptr;
+  void (*GetQueryObjectuiv)(GLuint, GLenum, GLuint*) = nullptr;
+  const GLubyte* (*GetStringi)(GLenum, GLuint) = nullptr;
+  bool Primitives = false;
+  bool Vertices = false;
+
+  void Load(TGLSurface& s)
+  {
+    GenQueries = reinterpret_cast<decltype(GenQueries)>(s.GetProcAddress("glGenQueries"));
+    DeleteQueries = reinterpret_cast<decltype(DeleteQueries)>(s.GetProcAddress("glDeleteQueries"));
+    BeginQuery = reinterpret_cast<decltype(BeginQuery)>(s.GetProcAddress("glBeginQuery"));
+    EndQuery = reinterpret_cast<decltype(EndQuery)>(s.GetProcAddress("glEndQuery"));
+    GetQueryObjectuiv = reinterpret_cast<decltype(GetQueryObjectuiv)>(s.GetProcAddress("glGetQueryObjectuiv"));
+    GetStringi = reinterpret_cast<decltype(GetStringi)>(s.GetProcAddress("glGetStringi"));
+    bool calls = GenQueries && DeleteQueries && BeginQuery && EndQuery && GetQueryObjectuiv;
+    GLint major = 0;
+    glGetIntegerv(0x821B /* GL_MAJOR_VERSION */, &major);
+    Primitives = calls && major >= 3;
+    Vertices = calls && HasExtension("GL_ARB_pipeline_statistics_query");
+  }
+
+  bool HasExtension(const std::string& name) const
+  {
+    if (!GetStringi)
+      return false;
+    GLint n = 0;
+    glGetIntegerv(GL_NUM_EXTENSIONS_, &n);
+    for (GLint i = 0; i < n; ++i) {
+      const GLubyte* e = GetStringi(GL_EXTENSIONS_, GLuint(i));
+      if (e && name == reinterpret_cast<const char*>(e))
+        return true;
+    }
+    return false;
+  }
+};
+
+struct TCounts {
+  long Triangles = -1;   // primitives the vertex stage put out (lines count too)
+  long Vertices = -1;
+};
+
+struct TResult {
+  std::string Name;
+  double BuildFirstMs = 0;
+  double MedianMs = 0;
+  double MinMs = 0;
+  TCounts Counts;
+};
+
+struct TSettings {
+  int32_t Width = 1280;
+  int32_t Height = 1000;
+  int Frames = 100;
+  int Warmup = 10;
+  bool Window = true;
+};
+
+// One frame: animate, repaint (for a window: render, compose and present), wait for the
+// rasteriser.
+void Frame(TGLSceneViewer& viewer, const TTopicEntry* entry, TDummyCube* sceneBase, const TTopicControls& c,
+           Single phase)
+{
+  if (entry && entry->Animate)
+    entry->Animate(sceneBase, c, phase);
+  viewer.GetSurface()->Repaint();
+  viewer.GetSurface()->MakeCurrent();
+  glFinish();
+  // A window's paint events are handled here, as the program's loop would between ticks.
+  Application->ProcessMessages();
+}
+
+TCounts Count(TGLSceneViewer& viewer, const TQueries& q, const TTopicEntry* entry, TDummyCube* sceneBase,
+              const TTopicControls& c, Single phase)
+{
+  TCounts r;
+  if (!q.Primitives)
+    return r;
+  GLuint ids[2] = {0, 0};
+  q.GenQueries(2, ids);
+  q.BeginQuery(GL_PRIMITIVES_GENERATED_, ids[0]);
+  if (q.Vertices)
+    q.BeginQuery(GL_VERTICES_SUBMITTED_, ids[1]);
+  Frame(viewer, entry, sceneBase, c, phase);
+  if (q.Vertices)
+    q.EndQuery(GL_VERTICES_SUBMITTED_);
+  q.EndQuery(GL_PRIMITIVES_GENERATED_);
+  GLuint v = 0;
+  q.GetQueryObjectuiv(ids[0], GL_QUERY_RESULT_, &v);
+  r.Triangles = long(v);
+  if (q.Vertices) {
+    q.GetQueryObjectuiv(ids[1], GL_QUERY_RESULT_, &v);
+    r.Vertices = long(v);
+  }
+  q.DeleteQueries(2, ids);
+  return r;
+}
+
+// Builds the topic (null: the empty stage), shows it once, then times the frames.
+TResult Measure(TGLSceneViewer& viewer, const TQueries& q, const TSettings& s, const TTopicEntry* entry,
+                const std::string& name)
+{
+  TResult r;
+  r.Name = name;
+  TGLScene scene;
+  TStandardScene stage = BuildStandardScene(scene);
+  TGLMaterialLibrary lib;
+  FillStandardMaterials(lib);
+  TViewPoint vp = entry ? GetViewPoint(entry->Id, entry->Example) : GetViewPoint(0, 0);
+  stage.Camera->Position.SetAsVector(vp.Camera);
+  stage.SceneBase->Position.SetAsVector(vp.SceneBase);
+  TTopicControls controls = entry && entry->DefaultControls ? entry->DefaultControls() : TTopicControls{};
+  Integer repeat = entry && entry->RepeatAngle ? entry->RepeatAngle(controls) : 360;
+  if (repeat == 0)
+    repeat = 360;
+  viewer.SetCamera(stage.Camera);
+
+  // Whatever the previous topic left queued for deletion goes before the clock starts.
+  viewer.GetSurface()->Repaint();
+  glFinish();
+
+  Clock::time_point t0 = Clock::now();
+  if (entry)
+    entry->Build(stage.SceneBase, &lib, controls);
+  Frame(viewer, entry, stage.SceneBase, controls, 0);
+  r.BuildFirstMs = MsSince(t0);
+
+  for (int k = 0; k < s.Warmup; ++k)
+    Frame(viewer, entry, stage.SceneBase, controls, Single(double(repeat) * k / std::max(1, s.Warmup)));
+  std::vector<double> times;
+  times.reserve(size_t(s.Frames));
+  for (int k = 0; k < s.Frames; ++k) {
+    Single phase = Single(double(repeat) * k / s.Frames);
+    Clock::time_point f0 = Clock::now();
+    Frame(viewer, entry, stage.SceneBase, controls, phase);
+    times.push_back(MsSince(f0));
+  }
+  std::sort(times.begin(), times.end());
+  r.MinMs = times.front();
+  r.MedianMs = times[times.size() / 2];
+  r.Counts = Count(viewer, q, entry, stage.SceneBase, controls, Single(repeat) / 3);
+  viewer.SetCamera(nullptr);
+  return r;
+}
+
+std::string EntryName(const TTopicEntry& e)
+{
+  bool lever = e.Id >= 26 && e.Id <= 28;
+  return std::to_string(e.Id) + (lever ? "." + std::to_string(e.Example) : std::string());
+}
+
+bool Wanted(const std::vector<std::string>& only, const TTopicEntry& e)
+{
+  if (only.empty())
+    return true;
+  for (const std::string& w : only)
+    if (w == EntryName(e) || w == std::to_string(e.Id))
+      return true;
+  return false;
+}
+
+std::string CountText(long n)
+{
+  return n < 0 ? std::string("-") : std::to_string(n);
+}
+
+int Usage()
+{
+  std::fprintf(stderr,
+               "usage: bench_frames [--size WxH] [--frames N] [--warmup N] [--threads N] [--offscreen] "
+               "[ID[.EXAMPLE] ...]\n");
+  return 2;
+}
+
+}   // namespace
+
+int main(int argc, char** argv)
+{
+  TSettings s;
+  std::string threads = "1";
+  std::vector<std::string> only;
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    bool more = i + 1 < argc;
+    if (a == "--size" && more) {
+      std::string v = argv[++i];
+      size_t x = v.find('x');
+      if (x == std::string::npos)
+        return Usage();
+      s.Width = StrToIntDef(v.substr(0, x), 0);
+      s.Height = StrToIntDef(v.substr(x + 1), 0);
+      if (s.Width < 16 || s.Height < 16 || s.Width > 8192 || s.Height > 8192)
+        return Usage();
+    } else if (a == "--frames" && more) {
+      s.Frames = StrToIntDef(argv[++i], 0);
+      if (s.Frames < 1 || s.Frames > 100000)
+        return Usage();
+    } else if (a == "--warmup" && more) {
+      s.Warmup = StrToIntDef(argv[++i], -1);
+      if (s.Warmup < 0 || s.Warmup > 100000)
+        return Usage();
+    } else if (a == "--threads" && more) {
+      threads = argv[++i];
+      if (StrToIntDef(threads, -1) < 0)
+        return Usage();
+    } else if (a == "--offscreen") {
+      s.Window = false;
+    } else if (!a.empty() && a[0] != '-') {
+      only.push_back(a);
+    } else {
+      return Usage();
+    }
+  }
+  // Mesa reads it when the driver loads, so before any context exists.
+  setenv("LP_NUM_THREADS", threads.c_str(), 1);
+
+  TApplication::Initialize(argc, argv);
+  int result = 0;
+  {
+    TGLSceneViewer viewer(nullptr, s.Window ? TGLSurface::TKind::Window : TGLSurface::TKind::Offscreen);
+    viewer.GetSurface()->SetSize(s.Width, s.Height);
+    if (s.Window) {
+      viewer.GetSurface()->Show();
+      Application->ProcessMessages();
+    }
+    viewer.GetBuffer()->SetBackgroundColor(clBlack);
+    if (!viewer.GetSurface()->CreateContext() || !viewer.GetSurface()->MakeCurrent()) {
+      std::fprintf(stderr, "bench_frames: no OpenGL context on this display\n");
+      result = 1;
+    } else {
+      TQueries q;
+      q.Load(*viewer.GetSurface());
+      const GLubyte* renderer = GLTable->GetString ? GLTable->GetString(GL_RENDERER_) : nullptr;
+      std::printf("renderer: %s, LP_NUM_THREADS=%s, %s %dx%d, %d frames after %d warm-up frames\n",
+                  renderer ? reinterpret_cast<const char*>(renderer) : "?", threads.c_str(),
+                  s.Window ? "window" : "offscreen", s.Width, s.Height, s.Frames, s.Warmup);
+      TResult empty = Measure(viewer, q, s, nullptr, "empty");
+      std::vector<TResult> results;
+      for (const TTopicEntry& e : TopicEntries())
+        if (e.Build && Wanted(only, e))
+          results.push_back(Measure(viewer, q, s, &e, EntryName(e)));
+
+      std::printf("%-7s %10s %8s %7s %12s %10s %10s\n", "topic", "median ms", "min ms", "ratio", "build+1st ms",
+                  "triangles", "vertices");
+      auto row = [&](const TResult& r) {
+        std::printf("%-7s %10.2f %8.2f %7.2f %12.1f %10s %10s\n", r.Name.c_str(), r.MedianMs, r.MinMs,
+                    r.MedianMs / empty.MedianMs, r.BuildFirstMs, CountText(r.Counts.Triangles).c_str(),
+                    CountText(r.Counts.Vertices).c_str());
+      };
+      row(empty);
+      for (const TResult& r : results)
+        row(r);
+      if (!results.empty()) {
+        std::vector<double> medians;
+        const TResult* worst = &results.front();
+        const TResult* slowest = &results.front();
+        for (const TResult& r : results) {
+          medians.push_back(r.MedianMs);
+          if (r.MedianMs > worst->MedianMs)
+            worst = &r;
+          if (r.BuildFirstMs > slowest->BuildFirstMs)
+            slowest = &r;
+        }
+        std::sort(medians.begin(), medians.end());
+        double median = medians[medians.size() / 2];
+        std::printf("median topic %.2f ms (%.2fx the empty scene); slowest topic %s %.2f ms (%.2fx); "
+                    "slowest build + first frame %s %.1f ms\n",
+                    median, median / empty.MedianMs, worst->Name.c_str(), worst->MedianMs,
+                    worst->MedianMs / empty.MedianMs, slowest->Name.c_str(), slowest->BuildFirstMs);
+      }
+    }
+  }
+  TApplication::Finalize();
+  return result;
+}
