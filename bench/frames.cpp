@@ -1,23 +1,29 @@
 // Frame time of every topic model against the empty scene, in one run on one GL context.
 //
-//   bench_frames [--size WxH] [--frames N] [--warmup N] [--threads N] [--offscreen] [ID[.EXAMPLE] ...]
+//   bench_frames [--size WxH] [--frames N] [--warmup N] [--threads N] [--offscreen] [--detail] [ID[.EXAMPLE] ...]
 //
 // Each topic (both examples of the lever topics) is built under its own viewpoint, shown once
 // (build + first frame: the display lists compile there), warmed up, then timed for N frames
 // while it animates evenly over its repeat angle; a frame is animate + repaint + glFinish. The
 // empty scene (the stage with nothing under the scene base) is timed the same way first, and
 // every topic is given as a ratio to it. Triangles and vertices per frame come from the
-// driver's own counters where it has them ("-" otherwise).
+// driver's own counters where it has them ("-" otherwise); --detail adds the triangles of each
+// kind of part under each child of the scene base.
 //
 // --threads sets Mesa's rasteriser threads (LP_NUM_THREADS) before GL is loaded; the default
 // is 1, the case of an old machine on the software renderer. Run it under Xvfb like the
 // topic gallery:
 //   LIBGL_ALWAYS_SOFTWARE=1 xvfb-run -a -s "-screen 0 1280x1024x24" build/release/bin/bench_frames
+#include <cxxabi.h>
+
 #include <algorithm>
 #include <chrono>
+#include <functional>
+#include <map>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <typeinfo>
 #include <vector>
 
 #include "engine/GLStandardScene.h"
@@ -104,6 +110,7 @@ struct TSettings {
   int Frames = 100;
   int Warmup = 10;
   bool Window = true;
+  bool Detail = false;
 };
 
 // One frame: animate, repaint (for a window: render, compose and present), wait for the
@@ -144,6 +151,57 @@ TCounts Count(TGLSceneViewer& viewer, const TQueries& q, const TTopicEntry* entr
   }
   q.DeleteQueries(2, ids);
   return r;
+}
+
+std::string ClassName(const TGLBaseSceneObject* o)
+{
+  int status = 0;
+  char* d = abi::__cxa_demangle(typeid(*o).name(), nullptr, nullptr, &status);
+  std::string r = status == 0 && d ? d : typeid(*o).name();
+  std::free(d);
+  return r;
+}
+
+// Triangles per object: each object is drawn alone (its siblings, its ancestors' siblings and
+// its own children hidden), and the counts are summed by class under each child of the scene
+// base. For finding what a topic's frame is made of.
+void Detail(TGLSceneViewer& viewer, const TQueries& q, const TTopicEntry* entry, TDummyCube* sceneBase,
+            const TTopicControls& c, Single phase)
+{
+  std::vector<TGLBaseSceneObject*> path;
+  std::vector<long> drawn;   // what each node on the path draws with its ancestors
+  std::map<std::pair<Integer, std::string>, std::pair<long, int>> sums;
+  std::function<void(TGLBaseSceneObject*)> visit = [&](TGLBaseSceneObject* o) {
+    if (!o->GetVisible())
+      return;
+    path.push_back(o);
+    // Alone: hide every child of every node on the path except the next one on it.
+    std::vector<std::pair<TGLBaseSceneObject*, bool>> saved;
+    for (size_t k = 0; k < path.size(); ++k)
+      for (Integer i = 0; i < path[k]->GetCount(); ++i) {
+        TGLBaseSceneObject* ch = path[k]->GetChild(i);
+        bool keep = k + 1 < path.size() && ch == path[k + 1];
+        saved.push_back({ch, ch->GetVisible()});
+        ch->SetVisible(keep);
+      }
+    TCounts n = Count(viewer, q, entry, sceneBase, c, phase);
+    for (auto it = saved.rbegin(); it != saved.rend(); ++it)
+      it->first->SetVisible(it->second);
+    long own = n.Triangles - (drawn.empty() ? 0 : drawn.back());
+    if (path.size() > 1 && own > 0) {
+      auto& e = sums[{sceneBase->IndexOfChild(path[1]), ClassName(o)}];
+      e.first += own;
+      e.second += 1;
+    }
+    drawn.push_back(n.Triangles);
+    for (Integer i = 0; i < o->GetCount(); ++i)
+      visit(o->GetChild(i));
+    drawn.pop_back();
+    path.pop_back();
+  };
+  visit(sceneBase);
+  for (const auto& [key, v] : sums)
+    std::printf("    child %2d  %-28s x%-4d %8ld triangles\n", key.first, key.second.c_str(), v.second, v.first);
 }
 
 // Builds the topic (null: the empty stage), shows it once, then times the frames.
@@ -189,6 +247,10 @@ TResult Measure(TGLSceneViewer& viewer, const TQueries& q, const TSettings& s, c
   r.MinMs = times.front();
   r.MedianMs = times[times.size() / 2];
   r.Counts = Count(viewer, q, entry, stage.SceneBase, controls, Single(repeat) / 3);
+  if (s.Detail && q.Primitives) {
+    std::printf("%s: %ld triangles\n", name.c_str(), r.Counts.Triangles);
+    Detail(viewer, q, entry, stage.SceneBase, controls, Single(repeat) / 3);
+  }
   viewer.SetCamera(nullptr);
   return r;
 }
@@ -218,7 +280,7 @@ int Usage()
 {
   std::fprintf(stderr,
                "usage: bench_frames [--size WxH] [--frames N] [--warmup N] [--threads N] [--offscreen] "
-               "[ID[.EXAMPLE] ...]\n");
+               "[--detail] [ID[.EXAMPLE] ...]\n");
   return 2;
 }
 
@@ -253,6 +315,8 @@ int main(int argc, char** argv)
       threads = argv[++i];
       if (StrToIntDef(threads, -1) < 0)
         return Usage();
+    } else if (a == "--detail") {
+      s.Detail = true;
     } else if (a == "--offscreen") {
       s.Window = false;
     } else if (!a.empty() && a[0] != '-') {

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <type_traits>
@@ -184,6 +185,12 @@ protected:
   virtual void RenderGeometry(TRenderContextInfo& rci) { BuildOrCallList(rci); }
   // Whether the class draws anything itself (a group does not, so it gets no list).
   virtual bool HasGeometry() const { return true; }
+  // Names the geometry BuildList issues, for a class whose list follows from its fields
+  // alone: objects with equal keys share one display list (compiled once, however many
+  // links a chain has). Empty, the default: a list of the object's own.
+  virtual std::string ListKey() const { return {}; }
+  // A key from the object's class and the numbers its geometry depends on.
+  std::string MakeListKey(std::initializer_list<double> values) const;
   virtual void ReferenceFreed(TGLBaseSceneObject* obj) {}
   // Points slot at next (never at this object), watching it; false when nothing changed.
   bool Watch(TGLBaseSceneObject*& slot, TGLBaseSceneObject* next);
@@ -208,6 +215,7 @@ private:
   bool FDrawingAsMaster = false;
   GLuint FListHandle = 0;
   uint32_t FListContext = 0;
+  std::string FSharedKey;   // the key of the shared list held, or empty for an own list
 };
 
 // An object without a material of its own.

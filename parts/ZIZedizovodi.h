@@ -174,6 +174,8 @@ public:
   TGLSceneObject* GetPin() const;
   void SetPinMaterial(const TGLMaterial& material);
   void BuildList(TRenderContextInfo& rci) override;
+  // The links of a chain come in two forms: one list for each.
+  std::string ListKey() const override;
 };
 
 // One spoke of a wheel: a bar of Width from the hub out to Radius along +X, and the hub

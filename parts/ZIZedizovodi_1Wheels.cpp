@@ -1,4 +1,5 @@
 // Chain wheels, chain links, spokes and pulleys.
+#include <algorithm>
 #include <cmath>
 
 #include "parts/ZIZedizovodi.h"
@@ -31,6 +32,8 @@ public:
     Single p = SafeSingle(FPitch);
     DrawRod(PinFactor * p, -PinHalfLength * p, PinHalfLength * p, FSlices);
   }
+  // Every pin of a chain is the same: one list serves them all.
+  std::string ListKey() const override { return MakeListKey({FPitch, double(FSlices)}); }
 
 private:
   Single FPitch;
@@ -79,7 +82,8 @@ TGLVertexArray TSprocket::Outline() const
     Single s, c;
     SinCos(a, s, c);
     // The seat: the inner half of the roller's circle, from behind round to ahead.
-    AppendArc(r, rp * c, rp * s, rr, a - cPI / 2, a - 3 * cPI / 2, 8);
+    // Four segments: the seat is a few pixels across at any distance the scenes show it.
+    AppendArc(r, rp * c, rp * s, rr, a - cPI / 2, a - 3 * cPI / 2, 4);
     // The tooth between this seat and the next, with a small flat tip.
     Single mid = a + step / 2;
     Single flat = step * 0.08f;
@@ -123,7 +127,9 @@ void TChainWheel::BuildList(TRenderContextInfo&)
 TChainLink::TChainLink(TGLBaseSceneObject* AOwner, Single Pitch, Single PlateWidth, Integer Kind, Integer Slices)
   : TGLSceneObject(AOwner), Pitch(Pitch), PlateWidth(PlateWidth), Kind(Kind), Slices(Slices)
 {
-  AddChild(std::make_unique<TChainPin>(nullptr, Pitch, Slices));
+  // The pin shows only as its ends beyond the plates, half the roller's width: it takes
+  // fewer facets than the roller.
+  AddChild(std::make_unique<TChainPin>(nullptr, Pitch, std::max<Integer>(6, (Slices * 4 + 4) / 5)));
 }
 
 TGLSceneObject* TChainLink::GetPin() const
@@ -153,6 +159,11 @@ void TChainLink::BuildList(TRenderContextInfo&)
     DrawExtrudedPolygon(plate, half);
     glPopMatrix();
   }
+}
+
+std::string TChainLink::ListKey() const
+{
+  return MakeListKey({Pitch, PlateWidth, double(Kind % 2), double(Slices)});
 }
 
 // --- TSpoke --------------------------------------------------------------------------------
