@@ -1,6 +1,7 @@
 // Frame time of every topic model against the empty scene, in one run on one GL context.
 //
-//   bench_frames [--size WxH] [--frames N] [--warmup N] [--threads N] [--offscreen] [--detail] [ID[.EXAMPLE] ...]
+//   bench_frames [--size WxH] [--frames N] [--warmup N] [--threads N]
+//                [--surface offscreen|hidden|shown] [--detail] [ID[.EXAMPLE] ...]
 //
 // Each topic (both examples of the lever topics) is built under its own viewpoint, shown once
 // (build + first frame: the display lists compile there), warmed up, then timed for N frames
@@ -104,12 +105,14 @@ struct TResult {
   TCounts Counts;
 };
 
+constexpr const char* kSurfaceNames[] = {"offscreen", "hidden window", "shown window"};
+
 struct TSettings {
   int32_t Width = 1280;
   int32_t Height = 1000;
   int Frames = 100;
   int Warmup = 10;
-  bool Window = true;
+  enum class TSurface { Offscreen, Hidden, Shown } Surface = TSurface::Offscreen;
   bool Detail = false;
 };
 
@@ -279,7 +282,8 @@ std::string CountText(long n)
 int Usage()
 {
   std::fprintf(stderr,
-               "usage: bench_frames [--size WxH] [--frames N] [--warmup N] [--threads N] [--offscreen] "
+               "usage: bench_frames [--size WxH] [--frames N] [--warmup N] [--threads N] "
+               "[--surface offscreen|hidden|shown] "
                "[--detail] [ID[.EXAMPLE] ...]\n");
   return 2;
 }
@@ -317,8 +321,16 @@ int main(int argc, char** argv)
         return Usage();
     } else if (a == "--detail") {
       s.Detail = true;
-    } else if (a == "--offscreen") {
-      s.Window = false;
+    } else if (a == "--surface" && more) {
+      std::string v = argv[++i];
+      if (v == "offscreen")
+        s.Surface = TSettings::TSurface::Offscreen;
+      else if (v == "hidden")
+        s.Surface = TSettings::TSurface::Hidden;
+      else if (v == "shown")
+        s.Surface = TSettings::TSurface::Shown;
+      else
+        return Usage();
     } else if (!a.empty() && a[0] != '-') {
       only.push_back(a);
     } else {
@@ -331,9 +343,10 @@ int main(int argc, char** argv)
   TApplication::Initialize(argc, argv);
   int result = 0;
   {
-    TGLSceneViewer viewer(nullptr, s.Window ? TGLSurface::TKind::Window : TGLSurface::TKind::Offscreen);
+    bool window = s.Surface != TSettings::TSurface::Offscreen;
+    TGLSceneViewer viewer(nullptr, window ? TGLSurface::TKind::Window : TGLSurface::TKind::Offscreen);
     viewer.GetSurface()->SetSize(s.Width, s.Height);
-    if (s.Window) {
+    if (s.Surface == TSettings::TSurface::Shown) {
       viewer.GetSurface()->Show();
       Application->ProcessMessages();
     }
@@ -347,7 +360,7 @@ int main(int argc, char** argv)
       const GLubyte* renderer = GLTable->GetString ? GLTable->GetString(GL_RENDERER_) : nullptr;
       std::printf("renderer: %s, LP_NUM_THREADS=%s, %s %dx%d, %d frames after %d warm-up frames\n",
                   renderer ? reinterpret_cast<const char*>(renderer) : "?", threads.c_str(),
-                  s.Window ? "window" : "offscreen", s.Width, s.Height, s.Frames, s.Warmup);
+                  kSurfaceNames[int(s.Surface)], s.Width, s.Height, s.Frames, s.Warmup);
       TResult empty = Measure(viewer, q, s, nullptr, "empty");
       std::vector<TResult> results;
       for (const TTopicEntry& e : TopicEntries())
