@@ -21,4 +21,7 @@ struct TRenderContextInfo {
   // changes GL's material other than through TGLMaterial::Apply clears AppliedFacesValid.
   std::array<float, 34> AppliedFaces{};
   bool AppliedFacesValid = false;
+  // Whether GL culls back faces now: on for objects that draw closed solids only (see
+  // TGLBaseSceneObject::IsClosedSolid), off for everything else. The frame starts with it off.
+  bool CullingBackFaces = false;
 };

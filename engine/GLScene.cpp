@@ -395,6 +395,18 @@ void TGLBaseSceneObject::NotifyChange()
     s->NotifyChange();
 }
 
+void SetBackFaceCulling(TRenderContextInfo& rci, bool cull)
+{
+  // Switched only when it changes: a chain's links and pins all cull, one switch serves them.
+  if (rci.CullingBackFaces == cull)
+    return;
+  if (cull)
+    glEnable(GL_CULL_FACE);
+  else
+    glDisable(GL_CULL_FACE);
+  rci.CullingBackFaces = cull;
+}
+
 void TGLBaseSceneObject::ReleaseList()
 {
   if (!FSharedKey.empty())
@@ -528,8 +540,10 @@ void TGLBaseSceneObject::DoRender(TRenderContextInfo& rci, bool renderSelf, bool
   if (renderSelf) {
     if (FShowAxes)
       DrawAxes();
-    if (HasGeometry())
+    if (HasGeometry()) {
+      SetBackFaceCulling(rci, IsClosedSolid());
       RenderGeometry(rci);
+    }
   }
   if (renderChildren)
     for (size_t i = 0; i < FChildren.size(); ++i)
@@ -926,4 +940,5 @@ void TGLScene::RenderScene(TRenderContextInfo& rci)
     }
   }
   FObjects->Render(rci);
+  SetBackFaceCulling(rci, false);
 }

@@ -33,6 +33,7 @@ public:
   // The outline at z = 0, rotated by `angle` radians.
   TGLVertexArray Outline(Single angle = 0) const;
   void BuildList(TRenderContextInfo& rci) override;
+  bool IsClosedSolid() const override { return true; }
 };
 
 // A spur gear whose teeth wind round as they cross the face: the front face (z = +h) is
@@ -43,6 +44,8 @@ public:
   using TCog::TCog;
   Single Twist = 0;
   void BuildList(TRenderContextInfo& rci) override;
+  // The twisted teeth leave seams open: both sides drawn.
+  bool IsClosedSolid() const override { return false; }
 };
 
 // Bevel gears about Z with their teeth on the +Z side: the pitch cone's big end, radius
@@ -62,6 +65,7 @@ public:
   Single PitchRadius() const;
   Single ApexHeight() const;
   void BuildList(TRenderContextInfo& rci) override;
+  bool IsClosedSolid() const override { return true; }
 };
 
 // The second bevel form: a solid cone gear; B is the plate behind the big end, the face runs
@@ -77,6 +81,7 @@ public:
   Single PitchRadius() const;
   Single ApexHeight() const;
   void BuildList(TRenderContextInfo& rci) override;
+  bool IsClosedSolid() const override { return true; }
 };
 
 // A toothed rack along X, centred on its origin, teeth on top (+Y) with their tips at
@@ -96,6 +101,7 @@ public:
   // x of the first tooth's tip start.
   Single FirstToothX() const;
   void BuildList(TRenderContextInfo& rci) override;
+  bool IsClosedSolid() const override { return true; }
 };
 
 // The thread of a single-start worm along X, centred on its origin: a trapezoid of base D at
@@ -150,6 +156,7 @@ public:
   Single RollerRadius() const;
   TGLVertexArray Outline() const;
   void BuildList(TRenderContextInfo& rci) override;
+  bool IsClosedSolid() const override { return true; }
 };
 
 // A sprocket's teeth on a ring: the inside open to InnerRadius for spokes.
@@ -174,6 +181,7 @@ public:
   TGLSceneObject* GetPin() const;
   void SetPinMaterial(const TGLMaterial& material);
   void BuildList(TRenderContextInfo& rci) override;
+  bool IsClosedSolid() const override { return true; }
   // The links of a chain come in two forms: one list for each.
   std::string ListKey() const override;
 };
@@ -191,6 +199,7 @@ public:
   Integer Segments;
   Single HubRadius() const;
   void BuildList(TRenderContextInfo& rci) override;
+  bool IsClosedSolid() const override { return true; }
 };
 
 // Optional faces of a pulley.
@@ -234,6 +243,7 @@ public:
   Integer Slices;
   TGLVertexArray Outline() const;
   void BuildList(TRenderContextInfo& rci) override;
+  bool IsClosedSolid() const override { return true; }
 };
 
 // A pin joining links, along Z, centred on its origin: a shank of RadiusA and Length with a
@@ -249,6 +259,7 @@ public:
   Integer Slices;
   Integer Mode;
   void BuildList(TRenderContextInfo& rci) override;
+  bool IsClosedSolid() const override { return true; }
 };
 
 // Where a link bar lies against its origin.
@@ -271,6 +282,7 @@ public:
   TSideColour SideColour = GreySideColour;
   void Assign(const TGLBaseSceneObject& src) override;
   void BuildList(TRenderContextInfo& rci) override;
+  bool IsClosedSolid() const override { return true; }
 };
 
 // A crank arm from a boss of BossRadius1 at its origin to a boss of BossRadius2 Length along
@@ -288,6 +300,7 @@ public:
   Integer Segments;
   TGLVertexArray Outline() const;
   void BuildList(TRenderContextInfo& rci) override;
+  bool IsClosedSolid() const override { return true; }
 };
 
 // An open box of the outer sizes given, centred on its origin: a floor at -Y and two side
@@ -312,6 +325,7 @@ public:
   void SetSideColour(bool v);
   TSideColour SideColour = GreySideColour;
   void BuildList(TRenderContextInfo& rci) override;
+  bool IsClosedSolid() const override { return true; }
 
 private:
   Byte FStyle = 1;
@@ -331,6 +345,7 @@ public:
   Single SizeZ;
   Single PlateThickness;
   void BuildList(TRenderContextInfo& rci) override;
+  bool IsClosedSolid() const override { return true; }
 };
 
 // --- cams and engine parts ----------------------------------------------------------------
@@ -351,6 +366,7 @@ public:
   // The outline, counter-clockwise, nose along -X (or +X when noseAlongPlusX).
   TGLVertexArray Outline(bool noseAlongPlusX = false) const;
   void BuildList(TRenderContextInfo& rci) override;
+  bool IsClosedSolid() const override { return true; }
 };
 
 // A crank web: the cam's outline with the nose NoseDistance along +X, where it carries the
@@ -376,6 +392,7 @@ public:
   Single RadiusAt(Single angle) const;   // radians
   TGLVertexArray Outline() const;
   void BuildList(TRenderContextInfo& rci) override;
+  bool IsClosedSolid() const override { return true; }
 };
 
 // A connecting rod from its big end at the origin to its small end at local Y = Length.
@@ -391,6 +408,7 @@ public:
   Single Thickness = 0.1f;
   Integer Segments = 20;
   void BuildList(TRenderContextInfo& rci) override;
+  bool IsClosedSolid() const override { return true; }
 };
 
 // An engine piston along Y with its pin at the origin: radius A, crown B thick, skirt
@@ -405,6 +423,7 @@ public:
   Single E;
   Integer Slices;
   void BuildList(TRenderContextInfo& rci) override;
+  bool IsClosedSolid() const override { return true; }
 };
 
 // The second half of the library: belts' and machines' neighbours of the same module,

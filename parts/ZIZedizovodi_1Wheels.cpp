@@ -34,6 +34,7 @@ public:
   }
   // Every pin of a chain is the same: one list serves them all.
   std::string ListKey() const override { return MakeListKey({FPitch, double(FSlices)}); }
+  bool IsClosedSolid() const override { return true; }
 
 private:
   Single FPitch;

@@ -7,6 +7,8 @@
 
 #include "engine/GLRecorder.h"
 #include "parts/ZIZedizovodi.h"
+#include "parts/ZIZedizovodi_SlotLinks.h"
+#include "tests/parts/PartTestSupport.h"
 
 namespace {
 
@@ -302,4 +304,63 @@ TEST(ZIZedizovodi, RackGapsMeetAPinionTurnedMinus90)
   Single x = rack.FirstToothX();
   EXPECT_NEAR(std::remainder(x + 0.075f, 0.15f), 0, 1e-5);
   EXPECT_GE(x, -2.0f + 0.15f / 4);
+}
+
+TEST(ZIZedizovodi, ClosedSolidsAreClosedAndWoundOutwards)
+{
+  // The renderer culls the back faces of a closed solid: a hole or a face wound against its
+  // normal would show the background or vanish.
+  auto parts = AllParts(false);
+  parts.push_back({"TChainLink pin", [] {
+                     auto link = std::make_unique<TChainLink>(nullptr, 0.1f, 0.05f, 0, 10);
+                     return link->Remove(link->GetPin());
+                   }});
+  parts.push_back({"TSlotLinkage", [] {
+                     auto l = std::make_unique<TSlotLinkage>(nullptr, 0.05f, 0.02f, 0.6f, 20);
+                     l->SlotWidth = 0.04f;
+                     l->SlotTop = 0.45f;
+                     l->SlotBottom = 0.15f;
+                     return std::unique_ptr<TGLBaseSceneObject>(std::move(l));
+                   }});
+  int closed = 0;
+  for (auto& [name, make] : parts) {
+    SCOPED_TRACE(name);
+    auto part = make();
+    if (!part->IsClosedSolid())
+      continue;
+    ++closed;
+    TBuiltPart b = BuildPart(*part);
+    EXPECT_SOUND(b);
+    EXPECT_EQ(MisWoundTriangles(b), 0);
+    EXPECT_EQ(OpenEdges(b), 0);
+  }
+  EXPECT_GE(closed, 20);
+  EXPECT_FALSE(THelicalGear(nullptr, 20, 0.15f, 0.075f, 0.2f, 0.33f).IsClosedSolid());
+}
+
+TEST(ZIZedizovodi, ChainLinksOfOneFormShareOneList)
+{
+  TChainLink inner(nullptr, 0.1f, 0.05f, 0, 10), inner2(nullptr, 0.1f, 0.05f, 2, 10);
+  TChainLink outer(nullptr, 0.1f, 0.05f, 1, 10), bigger(nullptr, 0.2f, 0.05f, 0, 10);
+  TChainLink finer(nullptr, 0.1f, 0.05f, 0, 12);
+  EXPECT_FALSE(inner.ListKey().empty());
+  EXPECT_EQ(inner.ListKey(), inner2.ListKey());
+  EXPECT_NE(inner.ListKey(), outer.ListKey());
+  EXPECT_NE(inner.ListKey(), bigger.ListKey());
+  EXPECT_NE(inner.ListKey(), finer.ListKey());
+  EXPECT_EQ(inner.GetPin()->ListKey(), outer.GetPin()->ListKey());
+  EXPECT_NE(inner.GetPin()->ListKey(), bigger.GetPin()->ListKey());
+
+  // A chain of twenty links compiles three lists: the two plate forms and the pin.
+  TGLRecorder rec;
+  TDummyCube chain;
+  for (Integer k = 0; k < 20; ++k)
+    chain.AddChild(std::make_unique<TChainLink>(nullptr, 0.1f, 0.05f, k % 2, 10))->Position.Y = 0.1f * k;
+  TRenderContextInfo rci;
+  rci.ContextId = 1;
+  chain.Render(rci);
+  chain.Render(rci);
+  EXPECT_EQ(rec.Count("glNewList"), 3);
+  EXPECT_EQ(rec.Count("glCallList"), 80);
+  EXPECT_EQ(rec.Problems(), "");
 }
