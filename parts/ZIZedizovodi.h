@@ -227,6 +227,9 @@ public:
   Single InnerRadius;
   Byte GrooveKind = 0;
   void BuildList(TRenderContextInfo& rci) override;
+  // Closed when both rim faces are drawn and the middle is shut by both webs, or left open
+  // as a hole lined by the rim's inner wall.
+  bool IsClosedSolid() const override;
 };
 
 // --- shafts, links and frames -----------------------------------------------------------

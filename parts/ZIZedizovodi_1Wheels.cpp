@@ -235,6 +235,15 @@ void QuadricDisk(GLUquadric* q, Single inner, Single outer, Single z, Integer sl
 
 }   // namespace
 
+bool TVPulley::IsClosedSolid() const
+{
+  const bool rims = (Faces & vpfFrontRim) && (Faces & vpfBackRim);
+  const bool webs = (Faces & vpfFrontWeb) && (Faces & vpfBackWeb);
+  // One web with the inner wall is a cup: looking into it shows the web's back.
+  const bool noWeb = !(Faces & (vpfFrontWeb | vpfBackWeb));
+  return rims && (webs || ((Faces & vpfInnerWall) && noWeb));
+}
+
 void TVPulley::BuildList(TRenderContextInfo&)
 {
   Single ra = SafeSingle(RadiusA), rb = SafeSingle(RadiusB), h = SafeSingle(Width) / 2;

@@ -6,6 +6,7 @@
 
 #include "engine/GLRecorder.h"
 #include "parts/OxGeometry.h"
+#include "tests/engine/ShapesTestUtil.h"
 #include "tests/parts/PartTestSupport.h"
 
 namespace {
@@ -129,15 +130,14 @@ TEST(OxGeometryShapes, RevolvedSolidsAreClosedWithFansAtTheAxis)
   EXPECT_EQ(rod.Prims[0].Vertices.size(), 14u);
   EXPECT_EQ(rod.Prims[0].Vertices[0], (TAffineVector{0, 0, -1}));
   EXPECT_EQ(rod.Prims[2].Vertices[0], (TAffineVector{0, 0, 1}));
-  EXPECT_EQ(MisWoundTriangles(rod), 0);
-  EXPECT_EQ(OpenEdges(rod), 0);
+  TDrawing rodAgain([] { DrawRevolvedProfile({{0, -1, 0}, {1, -1, 0}, {1, 1, 0}, {0, 1, 0}}, 12); });
+  ExpectClosedSolid(rodAgain);
   // A cone from a point on the axis, and a spindle with two points: closed, wound outwards.
   for (const TGLVertexArray& profile : {TGLVertexArray{{0, 0, 0}, {1, 0, 0}, {0, 2, 0}},
                                         TGLVertexArray{{0, -1, 0}, {0.5f, 0, 0}, {0, 1, 0}}}) {
     TBuiltPart b = Built([&] { DrawRevolvedProfile(profile, 9); });
-    EXPECT_SOUND(b);
-    EXPECT_EQ(MisWoundTriangles(b), 0);
-    EXPECT_EQ(OpenEdges(b), 0);
+    TDrawing d([&] { DrawRevolvedProfile(profile, 9); });
+    ExpectClosedSolid(d);
     for (const auto& p : b.Prims)
       EXPECT_EQ(p.Mode, GLenum(GL_TRIANGLE_FAN));
   }
@@ -153,8 +153,8 @@ TEST(OxGeometryShapes, ExtrudedFacesAreFansOnlyWhereTheyMay)
   EXPECT_EQ(b.Prims[0].Mode, GLenum(GL_TRIANGLE_FAN));
   EXPECT_EQ(b.Prims[0].Vertices.size(), 6u);
   EXPECT_EQ(b.Prims[1].Mode, GLenum(GL_TRIANGLE_FAN));
-  EXPECT_EQ(MisWoundTriangles(b), 0);
-  EXPECT_EQ(OpenEdges(b), 0);
+  TDrawing prism([&] { DrawExtrudedPolygon(hex, 0.25f); });
+  ExpectClosedSolid(prism);
   for (const TAffineVector& v : b.Prims[0].Vertices)
     EXPECT_EQ(v[2], 0.25f);
   for (const TAffineVector& v : b.Prims[1].Vertices)

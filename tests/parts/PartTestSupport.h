@@ -4,10 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cmath>
 #include <functional>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -162,106 +160,4 @@ inline void ExpectWallFacesOut(const TRecordedPrimitive& wall, const std::vector
     }
   }
   EXPECT_EQ(bad, 0);
-}
-
-// The triangles a primitive draws, each as three vertex indices in GL's winding order.
-inline std::vector<std::array<size_t, 3>> PrimitiveTriangles(const TRecordedPrimitive& p)
-{
-  std::vector<std::array<size_t, 3>> t;
-  const size_t n = p.Vertices.size();
-  switch (p.Mode) {
-    case GL_TRIANGLES:
-      for (size_t i = 0; i + 2 < n; i += 3)
-        t.push_back({i, i + 1, i + 2});
-      break;
-    case GL_TRIANGLE_STRIP:
-      for (size_t i = 0; i + 2 < n; ++i)
-        t.push_back(i % 2 == 0 ? std::array<size_t, 3>{i, i + 1, i + 2} : std::array<size_t, 3>{i + 1, i, i + 2});
-      break;
-    case GL_TRIANGLE_FAN:
-    case GL_POLYGON:
-      for (size_t i = 1; i + 1 < n; ++i)
-        t.push_back({0, i, i + 1});
-      break;
-    case GL_QUADS:
-      for (size_t i = 0; i + 3 < n; i += 4) {
-        t.push_back({i, i + 1, i + 2});
-        t.push_back({i, i + 2, i + 3});
-      }
-      break;
-    case GL_QUAD_STRIP:
-      for (size_t i = 0; i + 3 < n; i += 2) {
-        t.push_back({i, i + 1, i + 3});
-        t.push_back({i, i + 3, i + 2});
-      }
-      break;
-    default:
-      break;
-  }
-  return t;
-}
-
-// Triangles whose winding (counter-clockwise is the front) turns them away from the normals
-// given at their corners: a renderer that culls back faces would drop them. Triangles of no
-// area are not counted.
-inline int MisWoundTriangles(const TBuiltPart& b)
-{
-  int bad = 0;
-  for (const TRecordedPrimitive& p : b.Prims)
-    for (const auto& tri : PrimitiveTriangles(p)) {
-      const TAffineVector& a = p.Vertices[tri[0]];
-      const TAffineVector& c1 = p.Vertices[tri[1]];
-      const TAffineVector& c2 = p.Vertices[tri[2]];
-      const double ux = c1[0] - a[0], uy = c1[1] - a[1], uz = c1[2] - a[2];
-      const double vx = c2[0] - a[0], vy = c2[1] - a[1], vz = c2[2] - a[2];
-      const double gx = uy * vz - uz * vy, gy = uz * vx - ux * vz, gz = ux * vy - uy * vx;
-      const double len = std::sqrt(gx * gx + gy * gy + gz * gz);
-      if (len < 1e-12)
-        continue;
-      double nx = 0, ny = 0, nz = 0;
-      for (size_t k : tri) {
-        const TAffineVector& n = p.Normals[k];
-        const double l = std::sqrt(double(n[0]) * n[0] + double(n[1]) * n[1] + double(n[2]) * n[2]);
-        if (l > 0) {
-          nx += n[0] / l;
-          ny += n[1] / l;
-          nz += n[2] / l;
-        }
-      }
-      if (gx * nx + gy * ny + gz * nz <= 0)
-        ++bad;
-    }
-  return bad;
-}
-
-// Edges of the drawn triangles that no other triangle runs back along: 0 for a closed
-// surface whose faces all wind the same way, so that only its outside can ever be seen.
-// Corners are matched on a grid of 1e-5 (a seam where sin 2pi is not quite 0 is closed);
-// triangles whose corners fall together there are left out.
-inline int OpenEdges(const TBuiltPart& b)
-{
-  using TPoint = std::array<long, 3>;
-  using TKey = std::array<long, 6>;
-  auto grid = [](const TAffineVector& v) {
-    return TPoint{std::lround(v[0] * 1e5), std::lround(v[1] * 1e5), std::lround(v[2] * 1e5)};
-  };
-  std::map<TKey, int> edges;
-  for (const TRecordedPrimitive& p : b.Prims)
-    for (const auto& tri : PrimitiveTriangles(p)) {
-      const TPoint v[3] = {grid(p.Vertices[tri[0]]), grid(p.Vertices[tri[1]]), grid(p.Vertices[tri[2]])};
-      if (v[0] == v[1] || v[1] == v[2] || v[0] == v[2])
-        continue;
-      for (int e = 0; e < 3; ++e) {
-        const TPoint& a = v[e];
-        const TPoint& c = v[(e + 1) % 3];
-        ++edges[{a[0], a[1], a[2], c[0], c[1], c[2]}];
-      }
-    }
-  int open = 0;
-  for (const auto& [k, n] : edges) {
-    auto back = edges.find({k[3], k[4], k[5], k[0], k[1], k[2]});
-    if (back == edges.end() || back->second != n)
-      ++open;
-  }
-  return open;
 }

@@ -8,7 +8,7 @@
 #include "engine/GLRecorder.h"
 #include "parts/ZIZedizovodi.h"
 #include "parts/ZIZedizovodi_SlotLinks.h"
-#include "tests/parts/PartTestSupport.h"
+#include "tests/engine/ShapesTestUtil.h"
 
 namespace {
 
@@ -329,10 +329,9 @@ TEST(ZIZedizovodi, ClosedSolidsAreClosedAndWoundOutwards)
     if (!part->IsClosedSolid())
       continue;
     ++closed;
-    TBuiltPart b = BuildPart(*part);
-    EXPECT_SOUND(b);
-    EXPECT_EQ(MisWoundTriangles(b), 0);
-    EXPECT_EQ(OpenEdges(b), 0);
+    if (name.rfind("TVPulley", 0) == 0)
+      continue;   // GLU's quadrics: the recorder cannot look inside, RenderParts looks at pictures
+    ExpectClosedSolid(*part);
   }
   EXPECT_GE(closed, 20);
   EXPECT_FALSE(THelicalGear(nullptr, 20, 0.15f, 0.075f, 0.2f, 0.33f).IsClosedSolid());
