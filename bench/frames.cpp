@@ -6,8 +6,8 @@
 // Each topic (both examples of the lever topics) is built under its own viewpoint, shown once
 // (build + first frame: the display lists compile there), warmed up, then timed for N frames
 // while it animates evenly over its repeat angle; a frame is animate + repaint + glFinish. The
-// empty scene (the stage with nothing under the scene base) is timed the same way first, and
-// every topic is given as a ratio to it. Triangles and vertices per frame come from the
+// empty scene (the stage with nothing under the scene base) is timed the same way just before
+// each topic, and each topic is given as a ratio to those empty frames. Triangles and vertices per frame come from the
 // driver's own counters where it has them ("-" otherwise); --detail adds the triangles of each
 // kind of part under each child of the scene base.
 //
@@ -102,8 +102,19 @@ struct TResult {
   double BuildFirstMs = 0;
   double MedianMs = 0;
   double MinMs = 0;
+  std::vector<double> Times;   // every timed frame, sorted
+  double EmptyMedianMs = 0;    // the empty scene timed just before, for the ratio
   TCounts Counts;
+  double Ratio() const { return EmptyMedianMs > 0 ? MedianMs / EmptyMedianMs : 0; }
 };
+
+double MedianOf(std::vector<double> v)
+{
+  if (v.empty())
+    return 0;
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
 
 constexpr const char* kSurfaceNames[] = {"offscreen", "hidden window", "shown window"};
 
@@ -249,6 +260,7 @@ TResult Measure(TGLSceneViewer& viewer, const TQueries& q, const TSettings& s, c
   std::sort(times.begin(), times.end());
   r.MinMs = times.front();
   r.MedianMs = times[times.size() / 2];
+  r.Times = times;
   r.Counts = Count(viewer, q, entry, stage.SceneBase, controls, Single(repeat) / 3);
   if (s.Detail && q.Primitives) {
     std::printf("%s: %ld triangles\n", name.c_str(), r.Counts.Triangles);
@@ -361,39 +373,56 @@ int main(int argc, char** argv)
       std::printf("renderer: %s, LP_NUM_THREADS=%s, %s %dx%d, %d frames after %d warm-up frames\n",
                   renderer ? reinterpret_cast<const char*>(renderer) : "?", threads.c_str(),
                   kSurfaceNames[int(s.Surface)], s.Width, s.Height, s.Frames, s.Warmup);
-      TResult empty = Measure(viewer, q, s, nullptr, "empty");
+      // The empty scene is timed again before every topic: each topic's ratio is against the
+      // empty frames next to it, so a machine that speeds up or slows down during the run
+      // (other work, clocks) moves both alike. The empty row gives all its frames together.
+      TResult empty;
+      empty.Name = "empty";
+      std::vector<double> emptyTimes;
       std::vector<TResult> results;
       for (const TTopicEntry& e : TopicEntries())
-        if (e.Build && Wanted(only, e))
+        if (e.Build && Wanted(only, e)) {
+          TResult before = Measure(viewer, q, s, nullptr, "empty");
+          if (empty.Times.empty())
+            empty = before;
+          emptyTimes.insert(emptyTimes.end(), before.Times.begin(), before.Times.end());
           results.push_back(Measure(viewer, q, s, &e, EntryName(e)));
+          results.back().EmptyMedianMs = before.MedianMs;
+        }
+      if (results.empty())
+        empty = Measure(viewer, q, s, nullptr, "empty");
+      else {
+        std::sort(emptyTimes.begin(), emptyTimes.end());
+        empty.MedianMs = emptyTimes[emptyTimes.size() / 2];
+        empty.MinMs = emptyTimes.front();
+      }
+      empty.EmptyMedianMs = empty.MedianMs;
 
       std::printf("%-7s %10s %8s %7s %12s %10s %10s\n", "topic", "median ms", "min ms", "ratio", "build+1st ms",
                   "triangles", "vertices");
       auto row = [&](const TResult& r) {
-        std::printf("%-7s %10.2f %8.2f %7.2f %12.1f %10s %10s\n", r.Name.c_str(), r.MedianMs, r.MinMs,
-                    r.MedianMs / empty.MedianMs, r.BuildFirstMs, CountText(r.Counts.Triangles).c_str(),
-                    CountText(r.Counts.Vertices).c_str());
+        std::printf("%-7s %10.2f %8.2f %7.2f %12.1f %10s %10s\n", r.Name.c_str(), r.MedianMs, r.MinMs, r.Ratio(),
+                    r.BuildFirstMs, CountText(r.Counts.Triangles).c_str(), CountText(r.Counts.Vertices).c_str());
       };
       row(empty);
       for (const TResult& r : results)
         row(r);
       if (!results.empty()) {
-        std::vector<double> medians;
+        std::vector<double> medians, ratios;
         const TResult* worst = &results.front();
         const TResult* slowest = &results.front();
         for (const TResult& r : results) {
           medians.push_back(r.MedianMs);
-          if (r.MedianMs > worst->MedianMs)
+          ratios.push_back(r.Ratio());
+          if (r.Ratio() > worst->Ratio())
             worst = &r;
           if (r.BuildFirstMs > slowest->BuildFirstMs)
             slowest = &r;
         }
-        std::sort(medians.begin(), medians.end());
-        double median = medians[medians.size() / 2];
-        std::printf("median topic %.2f ms (%.2fx the empty scene); slowest topic %s %.2f ms (%.2fx); "
-                    "slowest build + first frame %s %.1f ms\n",
-                    median, median / empty.MedianMs, worst->Name.c_str(), worst->MedianMs,
-                    worst->MedianMs / empty.MedianMs, slowest->Name.c_str(), slowest->BuildFirstMs);
+        std::printf("median topic %.2f ms, median ratio %.2f; highest ratio: topic %s, %.2f ms, %.2fx; "
+                    "slowest build + first frame: topic %s, %.1f ms\n",
+                    MedianOf(medians), MedianOf(ratios), worst->Name.c_str(), worst->MedianMs, worst->Ratio(),
+                    slowest->Name.c_str(), slowest->BuildFirstMs);
       }
     }
   }
