@@ -44,8 +44,6 @@ public:
   using TCog::TCog;
   Single Twist = 0;
   void BuildList(TRenderContextInfo& rci) override;
-  // The twisted teeth leave seams open: both sides drawn.
-  bool IsClosedSolid() const override { return false; }
 };
 
 // Bevel gears about Z with their teeth on the +Z side: the pitch cone's big end, radius

@@ -31,7 +31,7 @@ constexpr double TwoPi = 2 * Pi;
 constexpr Integer MaxChainLinks = 2000;
 constexpr Integer BikeRearTeeth[3] = {14, 16, 18};
 constexpr Integer BikeChainringTeeth = 48;
-constexpr Integer ChainLinkSlices = 10;
+constexpr Integer ChainLinkSlices = 8;
 constexpr Integer BikeJockeyTeeth = 10;
 // The chain's slant in degrees from the chain wheel to the rear sprocket in use, which
 // stands 0.05 in front, level or 0.05 behind: arctan(0.05 / 3.2).
@@ -279,7 +279,7 @@ void AddChainLink(TGLBaseSceneObject* Parent, const TGLMaterialLibrary* MatLib, 
 {
   if (!Parent)
     return;
-  // Ten facets round a roller a few pixels across look round; the plates' ends take five.
+  // Eight facets round a roller a few pixels across look round; the plates' ends take four.
   auto link = std::make_unique<TChainLink>(nullptr, Pitch, 0.05f, Kind, ChainLinkSlices);
   link->Position.SetPoint(X, Y, 0);
   link->SetRollAngle(Angle);
