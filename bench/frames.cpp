@@ -5,11 +5,17 @@
 //
 // Each topic (both examples of the lever topics) is built under its own viewpoint, shown once
 // (build + first frame: the display lists compile there), warmed up, then timed for N frames
-// while it animates evenly over its repeat angle; a frame is animate + repaint + glFinish. The
-// empty scene (the stage with nothing under the scene base) is timed the same way just before
-// each topic, and each topic is given as a ratio to those empty frames. Triangles and vertices per frame come from the
-// driver's own counters where it has them ("-" otherwise); --detail adds the triangles of each
-// kind of part under each child of the scene base.
+// while it animates evenly over its repeat angle; a frame is animate + repaint + glFinish.
+// The empty scene (the stage with nothing under the scene base) is timed the same way just
+// before each topic, and each topic is given as a ratio to those empty frames. Triangles and
+// vertices per frame come from the driver's own counters where it has them ("-" otherwise);
+// --detail adds the triangles of each kind of part under each child of the scene base.
+//
+// --surface: where a frame goes. offscreen (the default) renders into a framebuffer of its
+// own: the model's cost alone. hidden repaints the viewer's window surface while it is not
+// shown, which renders and then reads the frame back into a toolkit image; that read-back is
+// a fixed cost of a few milliseconds per frame, and it varies. shown repaints a shown window,
+// composed and put on the display as the program's view is.
 //
 // --threads sets Mesa's rasteriser threads (LP_NUM_THREADS) before GL is loaded; the default
 // is 1, the case of an old machine on the software renderer. Run it under Xvfb like the
