@@ -278,8 +278,12 @@ TResult Measure(TGLSceneViewer& viewer, const TQueries& q, const TSettings& s, c
 
 std::string EntryName(const TTopicEntry& e)
 {
-  bool lever = e.Id >= 26 && e.Id <= 28;
-  return std::to_string(e.Id) + (lever ? "." + std::to_string(e.Example) : std::string());
+  std::string name = std::to_string(e.Id);
+  if (e.Id >= 26 && e.Id <= 28) {
+    name += '.';
+    name += std::to_string(e.Example);
+  }
+  return name;
 }
 
 bool Wanted(const std::vector<std::string>& only, const TTopicEntry& e)
