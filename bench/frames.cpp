@@ -1,6 +1,6 @@
 // Frame time of every topic model against the empty scene, in one run on one GL context.
 //
-//   bench_frames [--size WxH] [--frames N] [--warmup N] [--threads N]
+//   bench_frames [--size WxH] [--frames N] [--warmup N] [--threads N|default]
 //                [--surface offscreen|hidden|shown] [--detail] [ID[.EXAMPLE] ...]
 //
 // Each topic (both examples of the lever topics) is built under its own viewpoint, shown once
@@ -17,8 +17,9 @@
 // a fixed cost of a few milliseconds per frame, and it varies. shown repaints a shown window,
 // composed and put on the display as the program's view is.
 //
-// --threads sets Mesa's rasteriser threads (LP_NUM_THREADS) before GL is loaded; the default
-// is 1, the case of an old machine on the software renderer. Run it under Xvfb like the
+// --threads sets Mesa's rasteriser threads (LP_NUM_THREADS) before GL is loaded: a number, or
+// "default" for Mesa's own choice (one per processor); the default here is 1, the case of an
+// old machine on the software renderer. Run it under Xvfb like the
 // topic gallery:
 //   LIBGL_ALWAYS_SOFTWARE=1 xvfb-run -a -s "-screen 0 1280x1024x24" build/release/bin/bench_frames
 #include <cxxabi.h>
@@ -304,7 +305,7 @@ std::string CountText(long n)
 int Usage()
 {
   std::fprintf(stderr,
-               "usage: bench_frames [--size WxH] [--frames N] [--warmup N] [--threads N] "
+               "usage: bench_frames [--size WxH] [--frames N] [--warmup N] [--threads N|default] "
                "[--surface offscreen|hidden|shown] "
                "[--detail] [ID[.EXAMPLE] ...]\n");
   return 2;
@@ -339,7 +340,7 @@ int main(int argc, char** argv)
         return Usage();
     } else if (a == "--threads" && more) {
       threads = argv[++i];
-      if (StrToIntDef(threads, -1) < 0)
+      if (threads != "default" && StrToIntDef(threads, -1) < 0)
         return Usage();
     } else if (a == "--detail") {
       s.Detail = true;
@@ -360,7 +361,10 @@ int main(int argc, char** argv)
     }
   }
   // Mesa reads it when the driver loads, so before any context exists.
-  setenv("LP_NUM_THREADS", threads.c_str(), 1);
+  if (threads == "default")
+    unsetenv("LP_NUM_THREADS");
+  else
+    setenv("LP_NUM_THREADS", threads.c_str(), 1);
 
   TApplication::Initialize(argc, argv);
   int result = 0;
