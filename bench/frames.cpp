@@ -1,7 +1,7 @@
 // Frame time of every topic model against the empty scene, in one run on one GL context.
 //
 //   bench_frames [--size WxH] [--frames N] [--warmup N] [--threads N|default]
-//                [--surface offscreen|hidden|shown] [--detail] [ID[.EXAMPLE] ...]
+//                [--surface offscreen|readback|hidden|shown] [--detail] [ID[.EXAMPLE] ...]
 //
 // Each topic (both examples of the lever topics) is built under its own viewpoint, shown once
 // (build + first frame: the display lists compile there), warmed up, then timed for N frames
@@ -12,7 +12,9 @@
 // --detail adds the triangles of each kind of part under each child of the scene base.
 //
 // --surface: where a frame goes. offscreen (the default) renders into a framebuffer of its
-// own: the model's cost alone. hidden repaints the viewer's window surface while it is not
+// own: the model's cost alone. readback also reads every frame back from GL, as a frame on
+// its way to the screen through a software path is copied (a fixed cost per frame, the same
+// for every topic). hidden repaints the viewer's window surface while it is not
 // shown, which renders and then reads the frame back into a toolkit image; that read-back is
 // a fixed cost of a few milliseconds per frame, and it varies. shown repaints a shown window,
 // composed and put on the display as the program's view is.
@@ -123,19 +125,22 @@ double MedianOf(std::vector<double> v)
   return v[v.size() / 2];
 }
 
-constexpr const char* kSurfaceNames[] = {"offscreen", "hidden window", "shown window"};
+constexpr const char* kSurfaceNames[] = {"offscreen", "offscreen, read back", "hidden window", "shown window"};
 
 struct TSettings {
   int32_t Width = 1280;
   int32_t Height = 1000;
   int Frames = 100;
   int Warmup = 10;
-  enum class TSurface { Offscreen, Hidden, Shown } Surface = TSurface::Offscreen;
+  enum class TSurface { Offscreen, ReadBack, Hidden, Shown } Surface = TSurface::Offscreen;
   bool Detail = false;
 };
 
 // One frame: animate, repaint (for a window: render, compose and present), wait for the
 // rasteriser.
+// Set from --surface readback: every frame is also read back from GL, into this buffer.
+std::vector<uint8_t>* gReadBack = nullptr;
+
 void Frame(TGLSceneViewer& viewer, const TTopicEntry* entry, TDummyCube* sceneBase, const TTopicControls& c,
            Single phase)
 {
@@ -143,6 +148,12 @@ void Frame(TGLSceneViewer& viewer, const TTopicEntry* entry, TDummyCube* sceneBa
     entry->Animate(sceneBase, c, phase);
   viewer.GetSurface()->Repaint();
   viewer.GetSurface()->MakeCurrent();
+  if (gReadBack) {
+    const int32_t w = viewer.GetSurface()->FramebufferWidth(), h = viewer.GetSurface()->FramebufferHeight();
+    gReadBack->resize(size_t(w) * size_t(h) * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glReadPixels(0, 0, w, h, GL_BGRA, GL_UNSIGNED_BYTE, gReadBack->data());
+  }
   glFinish();
   // A window's paint events are handled here, as the program's loop would between ticks.
   Application->ProcessMessages();
@@ -306,7 +317,7 @@ int Usage()
 {
   std::fprintf(stderr,
                "usage: bench_frames [--size WxH] [--frames N] [--warmup N] [--threads N|default] "
-               "[--surface offscreen|hidden|shown] "
+               "[--surface offscreen|readback|hidden|shown] "
                "[--detail] [ID[.EXAMPLE] ...]\n");
   return 2;
 }
@@ -348,6 +359,8 @@ int main(int argc, char** argv)
       std::string v = argv[++i];
       if (v == "offscreen")
         s.Surface = TSettings::TSurface::Offscreen;
+      else if (v == "readback")
+        s.Surface = TSettings::TSurface::ReadBack;
       else if (v == "hidden")
         s.Surface = TSettings::TSurface::Hidden;
       else if (v == "shown")
@@ -369,7 +382,10 @@ int main(int argc, char** argv)
   TApplication::Initialize(argc, argv);
   int result = 0;
   {
-    bool window = s.Surface != TSettings::TSurface::Offscreen;
+    bool window = s.Surface == TSettings::TSurface::Hidden || s.Surface == TSettings::TSurface::Shown;
+    std::vector<uint8_t> readBack;
+    if (s.Surface == TSettings::TSurface::ReadBack)
+      gReadBack = &readBack;
     TGLSceneViewer viewer(nullptr, window ? TGLSurface::TKind::Window : TGLSurface::TKind::Offscreen);
     viewer.GetSurface()->SetSize(s.Width, s.Height);
     if (s.Surface == TSettings::TSurface::Shown) {
