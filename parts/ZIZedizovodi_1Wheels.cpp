@@ -83,8 +83,8 @@ TGLVertexArray TSprocket::Outline() const
     Single s, c;
     SinCos(a, s, c);
     // The seat: the inner half of the roller's circle, from behind round to ahead.
-    // Four segments: the seat is a few pixels across at any distance the scenes show it.
-    AppendArc(r, rp * c, rp * s, rr, a - cPI / 2, a - 3 * cPI / 2, 4);
+    // Three segments: the seat is a few pixels across at any distance the scenes show it.
+    AppendArc(r, rp * c, rp * s, rr, a - cPI / 2, a - 3 * cPI / 2, 3);
     // The tooth between this seat and the next, with a small flat tip.
     Single mid = a + step / 2;
     Single flat = step * 0.08f;

@@ -330,7 +330,8 @@ TDummyCube* AddGroup(TGLBaseSceneObject* parent, Single x, Single y, Single z)
 // A spoke and four copies of it a fifth of a turn apart.
 void AddSpokes(TGLBaseSceneObject* parent, const TGLMaterialLibrary* matLib, Single radius, Single width)
 {
-  auto spoke = std::make_unique<TSpoke>(nullptr, radius, width, 0.02f, 72, 20);
+  // Eight steps on each side of a spoke round its piece of the hub: forty round the hub.
+  auto spoke = std::make_unique<TSpoke>(nullptr, radius, width, 0.02f, 72, 8);
   SetLibMaterial(spoke.get(), matLib, 1);
   TSpoke* master = parent->AddChild(std::move(spoke));
   for (Integer k = 1; k <= 4; ++k) {
