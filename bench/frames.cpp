@@ -28,10 +28,11 @@
 
 #include <algorithm>
 #include <chrono>
-#include <functional>
-#include <map>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
+#include <map>
 #include <string>
 #include <typeinfo>
 #include <vector>
@@ -125,7 +126,7 @@ double MedianOf(std::vector<double> v)
   return v[v.size() / 2];
 }
 
-constexpr const char* kSurfaceNames[] = {"offscreen", "offscreen, read back", "hidden window", "shown window"};
+constexpr const char* SurfaceNames[] = {"offscreen", "offscreen, read back", "hidden window", "shown window"};
 
 struct TSettings {
   int32_t Width = 1280;
@@ -402,7 +403,7 @@ int main(int argc, char** argv)
       const GLubyte* renderer = GLTable->GetString ? GLTable->GetString(GL_RENDERER_) : nullptr;
       std::printf("renderer: %s, LP_NUM_THREADS=%s, %s %dx%d, %d frames after %d warm-up frames\n",
                   renderer ? reinterpret_cast<const char*>(renderer) : "?", threads.c_str(),
-                  kSurfaceNames[int(s.Surface)], s.Width, s.Height, s.Frames, s.Warmup);
+                  SurfaceNames[int(s.Surface)], s.Width, s.Height, s.Frames, s.Warmup);
       // The empty scene is timed again before every topic: each topic's ratio is against the
       // empty frames next to it, so a machine that speeds up or slows down during the run
       // (other work, clocks) moves both alike. The empty row gives all its frames together.
