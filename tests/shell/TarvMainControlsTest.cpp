@@ -506,6 +506,11 @@ TEST_F(Controls, CrossBeltHidesTheRadiiAndVeeBeltShowsThemAgain)
   EXPECT_EQ(c.BeltItem, 2);
   EXPECT_EQ(PrintOf(Frm->SceneBase), Reference(c));
   EXPECT_EQ(Frm->RTChsb->Max(), PulleyPairRepeatAngle(c.PulleySize[0], c.PulleySize[1]));
+  Pick(Frm->BeltCB, 1);
+  EXPECT_EQ(Frm->BeltCB->Text(), "Flat belt");
+  for (TControl* ctl : radii)
+    EXPECT_TRUE(ctl->Visible()) << ctl->Name();
+  Pick(Frm->BeltCB, 2);
   Pick(Frm->BeltCB, 0);
   EXPECT_EQ(Frm->BeltCB->Text(), "Vee belt");
   for (TControl* ctl : radii)
@@ -702,6 +707,22 @@ TEST_F(Controls, ShowLabelsFollowsTheBoxAndTheNutcrackerOnlyWhenStopped)
   Click(Frm->LeverChk);   // on, with the claw at work
   EXPECT_NE(PrintOf(Frm->SceneBase), clawOff);
   EXPECT_TRUE(Frm->LeverChk->Checked());
+
+  // The scissors' letters show only while the blades cut (between 250 and 394).
+  ClickItem(Frm->LeverToolbar, Frm->LeverBtn2);
+  ASSERT_EQ(Frm->LeverExample, 1);
+  struct TRow {
+    int32_t Phase;
+    bool Shows;
+  };
+  for (TRow r : {TRow{100, false}, TRow{250, false}, TRow{300, true}, TRow{393, true}, TRow{394, false}}) {
+    SCOPED_TRACE(r.Phase);
+    Frm->RTChsb->Scroll(scPosition, r.Phase);
+    Click(Frm->LeverChk);   // off
+    TModelPrint bladesOff = PrintOf(Frm->SceneBase);
+    Click(Frm->LeverChk);   // on
+    EXPECT_EQ(PrintOf(Frm->SceneBase) != bladesOff, r.Shows);
+  }
 }
 
 TEST_F(Controls, ALeverExampleThatFailsToBuildLeavesAnEmptySceneAndAMessage)
@@ -710,13 +731,13 @@ TEST_F(Controls, ALeverExampleThatFailsToBuildLeavesAnEmptySceneAndAMessage)
   ClickItem(Frm->LeverToolbar, Frm->LeverBtn2);
   ASSERT_EQ(Frm->LeverExample, 1);
   ASSERT_GT(Frm->SceneBase->GetCount(), 0);
-  // A damaged arm model in a folder of its own.
+  // A damaged hand in a folder of its own: the upper arm and forearm load before it fails.
   std::string folder = std::string(ORRELO_TEST_OUTPUT) + "/controls-badmodels/";
   std::filesystem::remove_all(folder);
   std::filesystem::create_directories(folder);
-  for (const char* f : {"Arm_02.3ds", "Arm_03.3ds", "ashwood.jpg"})
+  for (const char* f : {"Arm_01.3ds", "Arm_02.3ds", "ashwood.jpg"})
     std::filesystem::copy_file(ExeFolder() + "3DS/" + f, folder + f);
-  WriteFileBytes(folder + "Arm_01.3ds", std::vector<uint8_t>(64, 0x4D));
+  WriteFileBytes(folder + "Arm_03.3ds", std::vector<uint8_t>(64, 0x4D));
   const std::string saved = ModelDir;
   ModelDir = folder;
   ClickItem(Frm->LeverToolbar, Frm->LeverBtn1);
@@ -800,10 +821,14 @@ TEST_F(Controls, CamPanelTurnsReshapesAndPicksItsCam)
 
   // While the cam turns, the next tick draws the new shape.
   Frm->CamStartBtnClick(Frm->CamStartBtn);
+  Frm->Cadencer->SetEnabled(false);   // the tick is held back, to see what the pick alone does
   Frm->Stopped = false;
   auto round = copy();
   pick(2);
   EXPECT_EQ(g.Shape, 2);
+  EXPECT_FALSE(differs(*round, *g.Picture())) << "left to the next tick";
+  Frm->CadencerProgress(nullptr, 0.01, 0.01);
+  EXPECT_TRUE(differs(*round, *g.Picture()));
   Frm->CamStopBtnClick(Frm->CamStopBtn);
   Frm->Stopped = true;
   pick(0);
