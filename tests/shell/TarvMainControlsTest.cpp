@@ -16,6 +16,7 @@
 #include "engine/GLRecorder.h"
 #include "engine/GLRenderContextInfo.h"
 #include "parts/ZIZedizovodi.h"
+#include "platform/Dialogs.h"
 #include "platform/Files.h"
 #include "shell/TarvMain.h"
 #include "tests/toolbar/TestBar.h"
@@ -871,6 +872,19 @@ TEST_F(Controls, LeftDragTurnsTheCameraAboutTheTarget)
     }
     EXPECT_GT(moved, 0.01f);
   }
+  // A click gives the view the keyboard focus (where the display gives any: it may take a
+  // moment to hand the window the focus).
+  Frm->Activate();
+  for (int i = 0; i < 50 && !Frm->TwoCogChk->Focused(); ++i) {
+    Application->ProcessMessages();
+    Frm->TwoCogChk->SetFocus();
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  if (Frm->TwoCogChk->Focused()) {
+    ASSERT_FALSE(Frm->GLViewer->Focused());
+    ClickAt(p0);
+    EXPECT_TRUE(Frm->GLViewer->Focused());
+  }
   // The pan stays where it was.
   TViewPoint vp = GetViewPoint(1, 0);
   EXPECT_FLOAT_EQ(Frm->SceneBase->Position.X, vp.SceneBase[0]);
@@ -1016,6 +1030,18 @@ TEST_F(Controls, BackgroundColoursRecolourMarkersTwoLevelsDown)
   EXPECT_TRUE(Frm->Other1->Checked());
   EXPECT_FALSE(Frm->Black1->Checked());
   EXPECT_FALSE(Frm->White1->Checked());
+  // "Other..": the dialog's colour on OK, nothing on Cancel; the markers keep theirs.
+  for (bool ok : {false, true}) {
+    SetDialogAnswerer([ok](TCommonDialog& d) {
+      if (auto* c = dynamic_cast<TColorDialog*>(&d))
+        c->Color = clTeal;
+      return ok;
+    });
+    Frm->Other1->Click();
+    SetDialogAnswerer({});
+    EXPECT_EQ(Frm->SceneViewer->GetBuffer()->GetBackgroundColor(), ok ? clTeal : clNavy);
+    EXPECT_EQ(MarkerColour, (TVector{0, 0, 0, 1}));
+  }
   Frm->Black1->Click();
   MarkerColour = savedColour;
 }
@@ -1043,9 +1069,18 @@ TEST_F(Controls, TextBackgroundItemsSetAndCheckThePagesBackground)
   Frm->WhiteBgnd1->Click();
 }
 
-TEST_F(Controls, ShowAxesTogglesWithItsCheck)
+TEST_F(Controls, ViewItemsForTheModelOnlyWhileItShowsAndShowAxesToggles)
 {
+  Show(40);
+  Frm->View1Click(Frm->View1, false);
+  for (TTBXCustomItem* i : std::initializer_list<TTBXCustomItem*>{Frm->Backgroundcolor1, Frm->Showaxes1, Frm->Resetviewpoint1})
+    EXPECT_FALSE(i->Enabled()) << i->Caption();
+  EXPECT_TRUE(Frm->Textbackgroundcolour1->Enabled());
   Show(1);
+  Frm->View1Click(Frm->View1, false);
+  for (TTBXCustomItem* i : std::initializer_list<TTBXCustomItem*>{Frm->Backgroundcolor1, Frm->Showaxes1, Frm->Resetviewpoint1})
+    EXPECT_TRUE(i->Enabled()) << i->Caption();
+
   ASSERT_FALSE(Frm->Showaxes1->Checked());
   Frm->Showaxes1->Click();
   EXPECT_TRUE(Frm->Showaxes1->Checked());
