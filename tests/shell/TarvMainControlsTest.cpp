@@ -19,6 +19,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
 #include "shell/TarvMain.h"
+#include "tests/platform/ModalSupport.h"
 #include "tests/toolbar/TestBar.h"
 #include "toolbar/TBXLists.h"
 #include "topics/Chains.h"
@@ -159,6 +160,9 @@ protected:
       Messages->Texts.push_back(r.Text);
       return mrOk;
     });
+    // The teeth the gear scenes keep between showings are the program's, not this suite's.
+    SavedTeeth = GearSceneTeeth;
+    SavedRackTeeth = RackTeeth;
     // The content beside the test program is laid out as the program's own.
     Frm = new TKVMainFrm(ExeFolder());
     Frm->Show();
@@ -168,6 +172,8 @@ protected:
   {
     delete Frm;
     Frm = nullptr;
+    GearSceneTeeth = SavedTeeth;
+    RackTeeth = SavedRackTeeth;
     SetMessageAnswerer({});
     delete Messages;
     Pump();
@@ -215,15 +221,19 @@ protected:
     TTBItemViewer* v = bar->View()->Find(item);
     ASSERT_NE(v, nullptr);
     TPoint p = ScreenCentre(v);
-    TScript script;
-    script.Do([p] { SimulateMouse(TInputKind::MouseUp, p); });
-    script.Running = [bar] { return bar->View()->InModalLoop; };
-    script.Abort = [bar] { bar->View()->EndModal(); };
-    script.Start();
-    SimulateMouse(TInputKind::MouseDown, p);
-    EXPECT_TRUE(PumpUntil([&] { return script.Finished() && !bar->View()->InModalLoop; }, 8000));
-    PumpUntil([] { return PendingClickCount() == 0; }, 1000);
-    Pump();
+    // In a message loop of our own: an earlier test may have left the application quitting,
+    // which ends the toolbar's loop at once.
+    modal::InMessageLoop([&] {
+      TScript script;
+      script.Do([p] { SimulateMouse(TInputKind::MouseUp, p); });
+      script.Running = [bar] { return bar->View()->InModalLoop; };
+      script.Abort = [bar] { bar->View()->EndModal(); };
+      script.Start();
+      SimulateMouse(TInputKind::MouseDown, p);
+      EXPECT_TRUE(PumpUntil([&] { return script.Finished() && !bar->View()->InModalLoop; }, 8000));
+      PumpUntil([] { return PendingClickCount() == 0; }, 1000);
+      Pump();
+    });
   }
   // The model the current topic's procedures build from these values, as a print.
   static TModelPrint Reference(const TTopicControls& c, Integer example = 0)
@@ -243,6 +253,8 @@ protected:
 
   static TMessages* Messages;
   static TKVMainFrm* Frm;
+  static inline TGearSceneTeeth SavedTeeth;
+  static inline Integer SavedRackTeeth = 0;
 };
 
 TMessages* Controls::Messages = nullptr;
@@ -794,24 +806,26 @@ TEST_F(Controls, CamPanelTurnsReshapesAndPicksItsCam)
       return open && open->ViewerCount() > 0 ? dynamic_cast<TTBXCustomListViewer*>(open->Viewers(0)) : nullptr;
     };
     TPoint entry;
-    TScript script;
-    script.Do([p] { SimulateMouse(TInputKind::MouseUp, p); });
-    script.WaitFor([&] { return list() != nullptr; }, "the list opens");
-    script.Do([&] {
-      TTBXCustomListViewer* l = list();
-      const TRect& r = l->BoundsRect;
-      entry = l->View()->Window()->ClientToScreen({r.Left + 10, r.Top + l->ItemHeight() * i + l->ItemHeight() / 2});
-      SimulateMouse(TInputKind::MouseMove, entry);
+    modal::InMessageLoop([&] {
+      TScript script;
+      script.Do([p] { SimulateMouse(TInputKind::MouseUp, p); });
+      script.WaitFor([&] { return list() != nullptr; }, "the list opens");
+      script.Do([&] {
+        TTBXCustomListViewer* l = list();
+        const TRect& r = l->BoundsRect;
+        entry = l->View()->Window()->ClientToScreen({r.Left + 10, r.Top + l->ItemHeight() * i + l->ItemHeight() / 2});
+        SimulateMouse(TInputKind::MouseMove, entry);
+      });
+      script.Do([&] { SimulateMouse(TInputKind::MouseDown, entry); });
+      script.Do([&] { SimulateMouse(TInputKind::MouseUp, entry); });
+      script.Running = [view] { return view->InModalLoop; };
+      script.Abort = [view] { view->EndModal(); };
+      script.Start();
+      SimulateMouse(TInputKind::MouseDown, p);
+      EXPECT_TRUE(PumpUntil([&] { return script.Finished() && !view->InModalLoop; }, 8000));
+      PumpUntil([] { return PendingClickCount() == 0; }, 1000);
+      Pump();
     });
-    script.Do([&] { SimulateMouse(TInputKind::MouseDown, entry); });
-    script.Do([&] { SimulateMouse(TInputKind::MouseUp, entry); });
-    script.Running = [view] { return view->InModalLoop; };
-    script.Abort = [view] { view->EndModal(); };
-    script.Start();
-    SimulateMouse(TInputKind::MouseDown, p);
-    EXPECT_TRUE(PumpUntil([&] { return script.Finished() && !view->InModalLoop; }, 8000));
-    PumpUntil([] { return PendingClickCount() == 0; }, 1000);
-    Pump();
   };
   auto pear = copy();
   pick(1);
