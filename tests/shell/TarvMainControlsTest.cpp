@@ -506,6 +506,27 @@ TEST_F(Controls, ControlsAtTheirEndsOrOfOtherTopicsLeaveTheModel)
   EXPECT_TRUE(Messages->Texts.empty());
 }
 
+TEST_F(Controls, ValuesStayWhenTheUserComesBackAndTheCogsTakeTheirTeeth)
+{
+  Show(1);
+  Frm->CogUpDn[0]->SetPosition(22);
+  ClickUp(Frm->CogUpDn[0]);
+  Show(13);
+  Frm->CamOffsetHsb->Scroll(scPosition, 17);
+  Show(8);
+  Frm->CogUpDn[0]->SetPosition(33);   // meanwhile, on a page not shown
+  Show(1);
+  EXPECT_EQ(Frm->CogUpDn[0]->Position(), 23) << "the teeth the pair was last built with";
+  std::vector<Integer> teeth;
+  CollectTeeth(Frm->SceneBase, teeth);
+  ASSERT_EQ(teeth.size(), 2u);
+  EXPECT_EQ(teeth[0], 23);
+  Show(13);
+  EXPECT_EQ(Frm->CamOffsetHsb->Position(), 17);
+  EXPECT_EQ(PrintOf(Frm->SceneBase), Reference(Frm->CurrentControls()));
+  EXPECT_EQ(Frm->CurrentControls().CamOffset, 17);
+}
+
 TEST_F(Controls, CrossBeltHidesTheRadiiAndVeeBeltShowsThemAgain)
 {
   Show(5);
@@ -1110,12 +1131,15 @@ TEST_F(Controls, ViewItemsForTheModelOnlyWhileItShowsAndShowAxesToggles)
 TEST_F(Controls, PicturesOfControlPages)
 {
   Show(1);
+  Frm->Resetviewpoint1->Click();
   ClickUp(Frm->CogUpDn[1]);
   SaveWindowPicture(*Frm, "controls-gear-teeth.png");
   Show(13);
+  Frm->Resetviewpoint1->Click();
   Pick(Frm->CamCB, 0);
   SaveWindowPicture(*Frm, "controls-cam.png");
   Show(39);
+  Frm->Resetviewpoint1->Click();
   Frm->PlaneAngleHsb->Scroll(scPosition, 30);
   SaveWindowPicture(*Frm, "controls-inclined-plane.png");
   EXPECT_TRUE(Messages->Texts.empty());
