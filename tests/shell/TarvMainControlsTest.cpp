@@ -287,8 +287,8 @@ struct TControlCase {
   std::function<void(TTopicControls&)> Moves; // what the input does to the values
   std::function<Integer(const TTopicControls&)> Max;   // the step bar's maximum after it
   // The rebuilt model's cogs from the values, when it has any.
-  std::function<std::vector<Integer>(const TTopicControls&)> Teeth;
-  std::vector<std::pair<std::function<std::string(K&)>, std::string>> Labels;
+  std::function<std::vector<Integer>(const TTopicControls&)> Teeth = {};
+  std::vector<std::pair<std::function<std::string(K&)>, std::string>> Labels = {};
 };
 
 std::function<std::string(K&)> Caption(TLabel* K::*member)
