@@ -1,7 +1,7 @@
 // Frame time of every topic model against the empty scene, in one run on one GL context.
 //
 //   bench_frames [--size WxH] [--frames N] [--warmup N] [--threads N|default]
-//                [--surface offscreen|readback|hidden|shown] [--detail] [ID[.EXAMPLE] ...]
+//                [--surface offscreen|readback|hidden|shown|hosted] [--detail] [ID[.EXAMPLE] ...]
 //
 // Each topic (both examples of the lever topics) is built under its own viewpoint, shown once
 // (build + first frame: the display lists compile there), warmed up, then timed for N frames
@@ -16,8 +16,9 @@
 // its way to the screen through a software path is copied (a fixed cost per frame, the same
 // for every topic). hidden repaints the viewer's window surface while it is not
 // shown, which renders and then reads the frame back into a toolkit image; that read-back is
-// a fixed cost of a few milliseconds per frame, and it varies. shown repaints a shown window,
-// composed and put on the display as the program's view is.
+// a fixed cost of a few milliseconds per frame, and it varies. shown repaints the surface
+// shown as a window of its own. hosted places it in a shown form through the control that
+// holds the 3D view in the main window (TGLHost), beside a panel: the frame a user sees.
 //
 // --threads sets Mesa's rasteriser threads (LP_NUM_THREADS) before GL is loaded: a number, or
 // "default" for Mesa's own choice (one per processor); the default here is 1, the case of an
@@ -40,6 +41,9 @@
 #include "engine/GLStandardScene.h"
 #include "engine/GLViewer.h"
 #include "platform/Application.h"
+#include "platform/ExtCtrls.h"
+#include "platform/Forms.h"
+#include "platform/StdCtrls.h"
 #include "platform/SysUtils.h"
 #include "topics/TopicTable.h"
 #include "topics/ViewPoints.h"
@@ -126,14 +130,15 @@ double MedianOf(std::vector<double> v)
   return v[v.size() / 2];
 }
 
-constexpr const char* SurfaceNames[] = {"offscreen", "offscreen, read back", "hidden window", "shown window"};
+constexpr const char* SurfaceNames[] = {"offscreen", "offscreen, read back", "hidden window", "shown window",
+                                        "window in a form"};
 
 struct TSettings {
   int32_t Width = 1280;
   int32_t Height = 1000;
   int Frames = 100;
   int Warmup = 10;
-  enum class TSurface { Offscreen, ReadBack, Hidden, Shown } Surface = TSurface::Offscreen;
+  enum class TSurface { Offscreen, ReadBack, Hidden, Shown, Hosted } Surface = TSurface::Offscreen;
   bool Detail = false;
 };
 
@@ -318,7 +323,7 @@ int Usage()
 {
   std::fprintf(stderr,
                "usage: bench_frames [--size WxH] [--frames N] [--warmup N] [--threads N|default] "
-               "[--surface offscreen|readback|hidden|shown] "
+               "[--surface offscreen|readback|hidden|shown|hosted] "
                "[--detail] [ID[.EXAMPLE] ...]\n");
   return 2;
 }
@@ -366,6 +371,8 @@ int main(int argc, char** argv)
         s.Surface = TSettings::TSurface::Hidden;
       else if (v == "shown")
         s.Surface = TSettings::TSurface::Shown;
+      else if (v == "hosted")
+        s.Surface = TSettings::TSurface::Hosted;
       else
         return Usage();
     } else if (!a.empty() && a[0] != '-') {
@@ -383,7 +390,8 @@ int main(int argc, char** argv)
   TApplication::Initialize(argc, argv);
   int result = 0;
   {
-    bool window = s.Surface == TSettings::TSurface::Hidden || s.Surface == TSettings::TSurface::Shown;
+    bool window = s.Surface == TSettings::TSurface::Hidden || s.Surface == TSettings::TSurface::Shown ||
+                  s.Surface == TSettings::TSurface::Hosted;
     std::vector<uint8_t> readBack;
     if (s.Surface == TSettings::TSurface::ReadBack)
       gReadBack = &readBack;
@@ -391,6 +399,21 @@ int main(int argc, char** argv)
     viewer.GetSurface()->SetSize(s.Width, s.Height);
     if (s.Surface == TSettings::TSurface::Shown) {
       viewer.GetSurface()->Show();
+      Application->ProcessMessages();
+    }
+    // The main window's arrangement in small: a panel beside the 3D view.
+    TForm form;
+    TPanel panel;
+    TGLHost host;
+    if (s.Surface == TSettings::TSurface::Hosted) {
+      form.SetBounds(0, 0, s.Width + 120, s.Height);
+      panel.SetParent(&form);
+      panel.SetAlign(alLeft);
+      panel.SetWidth(120);
+      host.SetParent(&form);
+      host.SetAlign(alClient);
+      host.SetSurface(viewer.GetSurface());
+      form.Show();
       Application->ProcessMessages();
     }
     viewer.GetBuffer()->SetBackgroundColor(clBlack);

@@ -1,6 +1,7 @@
 #include "platform/ExtCtrls.h"
 
 #include <QWidget>
+#include <QWindow>
 #include <algorithm>
 
 #include "platform/GLSurface.h"
@@ -135,30 +136,43 @@ void TGLHost::SetSurface(TGLSurface* surface)
 
 void TGLHost::Attach()
 {
-  if (!FSurface || !HandleAllocated())
+  if (!FSurface || !HandleAllocated() || FContainer)
     return;
-  auto* w = static_cast<QWidget*>(FSurface->Widget());
+  auto* window = static_cast<QWindow*>(FSurface->Window());
   auto* host = static_cast<QWidget*>(ToolkitWidget());
-  if (!w || !host)
+  if (!window || !host)
     return;
-  w->setParent(host);
-  // Input goes to the host, which is a control like any other; the surface only draws.
-  w->setAttribute(Qt::WA_TransparentForMouseEvents);
-  w->setFocusPolicy(Qt::NoFocus);
+  // The surface keeps its own native window, so a frame goes straight to the screen instead
+  // of being composed with the rest of the form. Input goes to the host, which is a control
+  // like any other: the pointer passes through the window to the host below, and whatever
+  // the window still gets it hands to the host; the surface only draws.
+  window->setFlag(Qt::WindowTransparentForInput, true);
+  window->setFlag(Qt::WindowDoesNotAcceptFocus, true);
+  QWidget* container = QWidget::createWindowContainer(window, host);
+  container->setAttribute(Qt::WA_TransparentForMouseEvents);
+  container->setFocusPolicy(Qt::NoFocus);
   TRect r = ClientRect();
-  w->setGeometry(r.Left, r.Top, r.Width(), r.Height());
-  w->show();
+  container->setGeometry(r.Left, r.Top, r.Width(), r.Height());
+  FSurface->SetInputWidget(host);
+  FContainer = container;
+  container->show();
 }
 
 void TGLHost::Detach()
 {
   if (!FSurface)
     return;
-  // The surface belongs to its viewer: it must never go down with our window.
-  if (auto* w = static_cast<QWidget*>(FSurface->Widget())) {
-    w->hide();
-    w->setParent(nullptr);
+  FSurface->SetInputWidget(nullptr);
+  auto* container = static_cast<QWidget*>(FContainer);
+  FContainer = nullptr;
+  // The surface belongs to its viewer: it must never go down with our window. Taken out
+  // of the container, the window is the surface's again and the container forgets it.
+  if (auto* window = static_cast<QWindow*>(FSurface->Window())) {
+    window->hide();
+    window->setParent(nullptr);
+    window->setFlag(Qt::SubWindow, false);
   }
+  delete container;
 }
 
 void TGLHost::HandleCreated() { Attach(); }
@@ -168,7 +182,6 @@ void TGLHost::DestroyingHandle() { Detach(); }
 void TGLHost::Resize()
 {
   TCustomControl::Resize();
-  if (FSurface && HandleAllocated())
-    if (auto* w = static_cast<QWidget*>(FSurface->Widget()))
-      w->setGeometry(0, 0, ClientWidth(), ClientHeight());
+  if (auto* container = static_cast<QWidget*>(FContainer))
+    container->setGeometry(0, 0, ClientWidth(), ClientHeight());
 }

@@ -57,4 +57,5 @@ private:
   void Attach();
   void Detach();
   TGLSurface* FSurface = nullptr;
+  void* FContainer = nullptr;   // the toolkit widget that holds the surface's window
 };

@@ -1,13 +1,16 @@
 #include "platform/GLSurface.h"
 
 #include <QCursor>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QOpenGLFramebufferObject>
 #include <QOpenGLFunctions>
-#include <QOpenGLWidget>
+#include <QPointer>
+#include <QWidget>
+#include <QWindow>
 #include <QSurfaceFormat>
 #include <QWheelEvent>
 
@@ -90,142 +93,219 @@ uint16_t VirtualKey(int key)
 
 }  // namespace
 
-// The window surface's widget: forwards the toolkit's calls to the surface's handlers.
-class TGLSurfaceWidget : public QOpenGLWidget {
+// The window surface's native window: paints on expose and update requests, and passes the
+// toolkit's input on, either to the surface's handlers or, when embedded, to the widget that
+// stands for it in the control tree.
+class TGLSurfaceWindow : public QWindow {
 public:
-  explicit TGLSurfaceWidget(TGLSurface* owner) : Owner(owner)
+  explicit TGLSurfaceWindow(TGLSurfaceImpl* impl) : Impl(impl)
   {
+    setSurfaceType(QWindow::OpenGLSurface);
     setFormat(LegacyFormat());
-    setFocusPolicy(Qt::StrongFocus);
-    setMouseTracking(true);
   }
-  ~TGLSurfaceWidget() override
-  {
-    // The context outlives this part of the widget: tell the owner now, not from the
-    // toolkit's signal once only the base class is left.
-    if (QOpenGLContext* c = context()) {
-      disconnect(c, nullptr, this, nullptr);
-      makeCurrent();
-      if (Owner->OnContextDestroying)
-        GuardedCall([&] { Owner->OnContextDestroying(); }, Owner);
-      doneCurrent();
-    }
-  }
-  TGLSurface* Owner;
+  TGLSurfaceImpl* Impl;
+  QPointer<QWidget> InputWidget;
   bool Pressed = false;
 
 protected:
-  void initializeGL() override
-  {
-    connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, [this] {
-      makeCurrent();
-      if (Owner->OnContextDestroying)
-        GuardedCall([&] { Owner->OnContextDestroying(); }, Owner);
-      doneCurrent();
-    });
-    if (Owner->OnContextCreated)
-      GuardedCall([&] { Owner->OnContextCreated(); }, Owner);
-  }
-  void resizeGL(int w, int h) override
-  {
-    if (Owner->OnResize)
-      GuardedCall([&] { Owner->OnResize(w, h); }, Owner);
-  }
-  void paintGL() override
-  {
-    if (Owner->OnPaint)
-      GuardedCall([&] { Owner->OnPaint(); }, Owner);
-  }
-  void mousePressEvent(QMouseEvent* e) override
-  {
-    TGLSurface::TMouseButton b;
-    Pressed = true;
-    if (ButtonOf(e->button(), b) && Owner->OnMouseDown) {
-      QPoint p = e->position().toPoint();
-      GuardedCall([&] { Owner->OnMouseDown(b, ShiftOf(e->modifiers(), e->buttons()), p.x(), p.y()); }, Owner);
-    }
-  }
-  void mouseReleaseEvent(QMouseEvent* e) override
-  {
-    TGLSurface::TMouseButton b;
-    QPoint p = e->position().toPoint();
-    if (ButtonOf(e->button(), b) && Owner->OnMouseUp)
-      GuardedCall([&] { Owner->OnMouseUp(b, ShiftOf(e->modifiers(), e->buttons()), p.x(), p.y()); }, Owner);
-    // A click is a press and release of the left button inside the control.
-    if (Pressed && e->button() == Qt::LeftButton && rect().contains(p) && Owner->OnClick)
-      GuardedCall([&] { Owner->OnClick(); }, Owner);
-    Pressed = false;
-  }
-  void mouseDoubleClickEvent(QMouseEvent* e) override
-  {
-    mousePressEvent(e);
-    if (Owner->OnDblClick)
-      GuardedCall([&] { Owner->OnDblClick(); }, Owner);
-  }
-  void mouseMoveEvent(QMouseEvent* e) override
-  {
-    if (Owner->OnMouseMove) {
-      QPoint p = e->position().toPoint();
-      GuardedCall([&] { Owner->OnMouseMove(ShiftOf(e->modifiers(), e->buttons()), p.x(), p.y()); }, Owner);
-    }
-  }
-  void wheelEvent(QWheelEvent* e) override
-  {
-    bool handled = false;
-    if (Owner->OnMouseWheel) {
-      QPoint p = e->position().toPoint();
-      GuardedCall([&] { Owner->OnMouseWheel(ShiftOf(e->modifiers(), e->buttons()), e->angleDelta().y(), p.x(), p.y(), handled); },
-                  Owner);
-    }
-    e->setAccepted(handled);
-  }
-  void keyPressEvent(QKeyEvent* e) override
-  {
-    uint16_t key = VirtualKey(e->key());
-    if (key && Owner->OnKeyDown)
-      GuardedCall([&] { Owner->OnKeyDown(key, ShiftOf(e->modifiers(), Qt::NoButton)); }, Owner);
-    if (!key)
-      QOpenGLWidget::keyPressEvent(e);
-  }
-  void keyReleaseEvent(QKeyEvent* e) override
-  {
-    uint16_t key = VirtualKey(e->key());
-    if (key && Owner->OnKeyUp)
-      GuardedCall([&] { Owner->OnKeyUp(key, ShiftOf(e->modifiers(), Qt::NoButton)); }, Owner);
-    if (!key)
-      QOpenGLWidget::keyReleaseEvent(e);
-  }
+  bool event(QEvent* e) override;
+  void exposeEvent(QExposeEvent*) override;
+  void resizeEvent(QResizeEvent*) override;
+  void mousePressEvent(QMouseEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
+  void mouseDoubleClickEvent(QMouseEvent* e) override;
+  void mouseMoveEvent(QMouseEvent* e) override;
+  void wheelEvent(QWheelEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
+  void keyReleaseEvent(QKeyEvent* e) override;
+
+private:
+  bool Forward(QEvent* e);
 };
 
 struct TGLSurfaceImpl {
   TGLSurface* Owner = nullptr;
-  std::unique_ptr<TGLSurfaceWidget> Widget;          // window kind
+  std::unique_ptr<TGLSurfaceWindow> Window;          // window kind
   std::unique_ptr<QOffscreenSurface> Offscreen;      // offscreen kind
   std::unique_ptr<QOpenGLContext> Context;
   std::unique_ptr<QOpenGLFramebufferObject> Fbo;
   int32_t Width = 0;
   int32_t Height = 0;
-  bool Notified = false;
+  bool Painting = false;
 
-  QOpenGLContext* CurrentContext() const
+  QSurface* Drawable() const
   {
-    if (Widget)
-      return Widget->context();
-    return Context.get();
+    if (Window)
+      return Window.get();
+    return Offscreen.get();
+  }
+
+  int32_t PixelWidth() const
+  {
+    return Window ? std::max(1, int32_t(Window->width() * Window->devicePixelRatio())) : Width;
+  }
+  int32_t PixelHeight() const
+  {
+    return Window ? std::max(1, int32_t(Window->height() * Window->devicePixelRatio())) : Height;
   }
 
   bool EnsureFbo()
   {
-    if (Fbo && Fbo->width() == Width && Fbo->height() == Height)
+    const int32_t w = PixelWidth(), h = PixelHeight();
+    if (Fbo && Fbo->width() == w && Fbo->height() == h)
       return true;
     Fbo.reset();
     QOpenGLFramebufferObjectFormat f;
     f.setAttachment(QOpenGLFramebufferObject::CombinedDepthStencil);
     f.setSamples(0);
-    Fbo = std::make_unique<QOpenGLFramebufferObject>(std::max(1, Width), std::max(1, Height), f);
+    Fbo = std::make_unique<QOpenGLFramebufferObject>(std::max(1, w), std::max(1, h), f);
     return Fbo->isValid();
   }
+
+  // Renders a frame into the framebuffer and, when the window is on the screen, copies it
+  // there and presents it.
+  void Paint()
+  {
+    if (Painting || !Owner->CreateContext() || !Owner->MakeCurrent())
+      return;
+    Painting = true;
+    if (Owner->OnPaint)
+      GuardedCall([&] { Owner->OnPaint(); }, Owner);
+    if (Window && Window->isExposed()) {
+      const QRect r(0, 0, Fbo->width(), Fbo->height());
+      QOpenGLFramebufferObject::blitFramebuffer(nullptr, r, Fbo.get(), r, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+      Context->swapBuffers(Window.get());
+      Fbo->bind();
+    }
+    Painting = false;
+  }
+
+  void Resized()
+  {
+    if (!Context || !Owner->MakeCurrent())
+      return;
+    if (Owner->OnResize)
+      GuardedCall([&] { Owner->OnResize(Owner->Width(), Owner->Height()); }, Owner);
+  }
 };
+
+bool TGLSurfaceWindow::event(QEvent* e)
+{
+  if (e->type() == QEvent::UpdateRequest) {
+    Impl->Paint();
+    return true;
+  }
+  return QWindow::event(e);
+}
+
+void TGLSurfaceWindow::exposeEvent(QExposeEvent*)
+{
+  if (isExposed())
+    Impl->Paint();
+}
+
+void TGLSurfaceWindow::resizeEvent(QResizeEvent*) { Impl->Resized(); }
+
+// Embedded, the widget in the control tree takes the input as if the pointer were over it.
+bool TGLSurfaceWindow::Forward(QEvent* e)
+{
+  QWidget* to = InputWidget.data();
+  if (!to)
+    return false;
+  if (e->type() == QEvent::Wheel) {
+    auto* we = static_cast<QWheelEvent*>(e);
+    QWheelEvent copy(to->mapFromGlobal(we->globalPosition()), we->globalPosition(), we->pixelDelta(),
+                     we->angleDelta(), we->buttons(), we->modifiers(), we->phase(), we->inverted(), we->source());
+    QCoreApplication::sendEvent(to, &copy);
+    e->setAccepted(copy.isAccepted());
+    return true;
+  }
+  auto* me = static_cast<QMouseEvent*>(e);
+  QMouseEvent copy(me->type(), to->mapFromGlobal(me->globalPosition()), me->globalPosition(), me->button(),
+                   me->buttons(), me->modifiers());
+  QCoreApplication::sendEvent(to, &copy);
+  return true;
+}
+
+void TGLSurfaceWindow::mousePressEvent(QMouseEvent* e)
+{
+  if (Forward(e))
+    return;
+  TGLSurface* owner = Impl->Owner;
+  TGLSurface::TMouseButton b;
+  Pressed = true;
+  if (ButtonOf(e->button(), b) && owner->OnMouseDown) {
+    QPoint p = e->position().toPoint();
+    GuardedCall([&] { owner->OnMouseDown(b, ShiftOf(e->modifiers(), e->buttons()), p.x(), p.y()); }, owner);
+  }
+}
+
+void TGLSurfaceWindow::mouseReleaseEvent(QMouseEvent* e)
+{
+  if (Forward(e))
+    return;
+  TGLSurface* owner = Impl->Owner;
+  TGLSurface::TMouseButton b;
+  QPoint p = e->position().toPoint();
+  if (ButtonOf(e->button(), b) && owner->OnMouseUp)
+    GuardedCall([&] { owner->OnMouseUp(b, ShiftOf(e->modifiers(), e->buttons()), p.x(), p.y()); }, owner);
+  // A click is a press and release of the left button inside the surface.
+  if (Pressed && e->button() == Qt::LeftButton && QRect(QPoint(0, 0), size()).contains(p) && owner->OnClick)
+    GuardedCall([&] { owner->OnClick(); }, owner);
+  Pressed = false;
+}
+
+void TGLSurfaceWindow::mouseDoubleClickEvent(QMouseEvent* e)
+{
+  if (Forward(e))
+    return;
+  mousePressEvent(e);
+  if (Impl->Owner->OnDblClick)
+    GuardedCall([&] { Impl->Owner->OnDblClick(); }, Impl->Owner);
+}
+
+void TGLSurfaceWindow::mouseMoveEvent(QMouseEvent* e)
+{
+  if (Forward(e))
+    return;
+  TGLSurface* owner = Impl->Owner;
+  if (owner->OnMouseMove) {
+    QPoint p = e->position().toPoint();
+    GuardedCall([&] { owner->OnMouseMove(ShiftOf(e->modifiers(), e->buttons()), p.x(), p.y()); }, owner);
+  }
+}
+
+void TGLSurfaceWindow::wheelEvent(QWheelEvent* e)
+{
+  if (Forward(e))
+    return;
+  TGLSurface* owner = Impl->Owner;
+  bool handled = false;
+  if (owner->OnMouseWheel) {
+    QPoint p = e->position().toPoint();
+    GuardedCall([&] { owner->OnMouseWheel(ShiftOf(e->modifiers(), e->buttons()), e->angleDelta().y(), p.x(), p.y(), handled); },
+                owner);
+  }
+  e->setAccepted(handled);
+}
+
+void TGLSurfaceWindow::keyPressEvent(QKeyEvent* e)
+{
+  uint16_t key = VirtualKey(e->key());
+  if (key && Impl->Owner->OnKeyDown)
+    GuardedCall([&] { Impl->Owner->OnKeyDown(key, ShiftOf(e->modifiers(), Qt::NoButton)); }, Impl->Owner);
+  if (!key)
+    QWindow::keyPressEvent(e);
+}
+
+void TGLSurfaceWindow::keyReleaseEvent(QKeyEvent* e)
+{
+  uint16_t key = VirtualKey(e->key());
+  if (key && Impl->Owner->OnKeyUp)
+    GuardedCall([&] { Impl->Owner->OnKeyUp(key, ShiftOf(e->modifiers(), Qt::NoButton)); }, Impl->Owner);
+  if (!key)
+    QWindow::keyReleaseEvent(e);
+}
 
 TGLSurface::TGLSurface(TKind kind, int32_t width, int32_t height) : FKind(kind), FImpl(std::make_unique<TGLSurfaceImpl>())
 {
@@ -233,76 +313,68 @@ TGLSurface::TGLSurface(TKind kind, int32_t width, int32_t height) : FKind(kind),
   FImpl->Width = std::max(1, width);
   FImpl->Height = std::max(1, height);
   if (kind == TKind::Window) {
-    FImpl->Widget = std::make_unique<TGLSurfaceWidget>(this);
-    FImpl->Widget->resize(FImpl->Width, FImpl->Height);
+    FImpl->Window = std::make_unique<TGLSurfaceWindow>(FImpl.get());
+    FImpl->Window->resize(FImpl->Width, FImpl->Height);
   }
 }
 
 TGLSurface::~TGLSurface()
 {
-  if (FImpl->Context && FImpl->Context->makeCurrent(FImpl->Offscreen.get())) {
+  if (FImpl->Context && FImpl->Context->makeCurrent(FImpl->Drawable())) {
     if (OnContextDestroying)
       GuardedCall([&] { OnContextDestroying(); }, this);
     FImpl->Fbo.reset();
     FImpl->Context->doneCurrent();
   }
-  // The widget's context reports its end itself; the handlers must not reach a half-gone owner.
   OnContextDestroying = nullptr;
-  FImpl->Widget.reset();
   FImpl->Fbo.reset();
   FImpl->Context.reset();
+  FImpl->Window.reset();
   FImpl->Offscreen.reset();
 }
 
 bool TGLSurface::CreateContext()
 {
-  if (FImpl->Widget) {
-    // A widget makes its context when it is first shown or grabbed; do it now, unseen.
-    if (!FImpl->Widget->context())
-      FImpl->Widget->grabFramebuffer();
-    return FImpl->Widget->context() && FImpl->Widget->context()->isValid();
-  }
   if (FImpl->Context)
     return FImpl->Context->isValid();
   auto ctx = std::make_unique<QOpenGLContext>();
   ctx->setFormat(LegacyFormat());
   if (!ctx->create())
     return false;
-  auto surf = std::make_unique<QOffscreenSurface>();
-  surf->setFormat(ctx->format());
-  surf->create();
-  if (!surf->isValid() || !ctx->makeCurrent(surf.get()))
-    return false;
+  if (FImpl->Window) {
+    // A native window can take the context before it is shown; the frames go to the
+    // framebuffer until it is.
+    FImpl->Window->create();
+    if (!FImpl->Window->handle() || !ctx->makeCurrent(FImpl->Window.get()))
+      return false;
+  } else {
+    auto surf = std::make_unique<QOffscreenSurface>();
+    surf->setFormat(ctx->format());
+    surf->create();
+    if (!surf->isValid() || !ctx->makeCurrent(surf.get()))
+      return false;
+    FImpl->Offscreen = std::move(surf);
+  }
   FImpl->Context = std::move(ctx);
-  FImpl->Offscreen = std::move(surf);
   if (!FImpl->EnsureFbo()) {
     FImpl->Context->doneCurrent();
     FImpl->Context.reset();
+    FImpl->Offscreen.reset();
     return false;
   }
   FImpl->Fbo->bind();
   if (OnContextCreated)
-    OnContextCreated();
+    GuardedCall([&] { OnContextCreated(); }, this);
   if (OnResize)
-    OnResize(FImpl->Width, FImpl->Height);
+    GuardedCall([&] { OnResize(Width(), Height()); }, this);
   return true;
 }
 
-bool TGLSurface::HasContext() const
-{
-  QOpenGLContext* c = FImpl->CurrentContext();
-  return c && c->isValid();
-}
+bool TGLSurface::HasContext() const { return FImpl->Context && FImpl->Context->isValid(); }
 
 bool TGLSurface::MakeCurrent()
 {
-  if (FImpl->Widget) {
-    if (!FImpl->Widget->context())
-      return false;
-    FImpl->Widget->makeCurrent();
-    return true;
-  }
-  if (!FImpl->Context || !FImpl->Context->makeCurrent(FImpl->Offscreen.get()))
+  if (!FImpl->Context || !FImpl->Context->makeCurrent(FImpl->Drawable()))
     return false;
   if (!FImpl->EnsureFbo())
     return false;
@@ -312,108 +384,87 @@ bool TGLSurface::MakeCurrent()
 
 void TGLSurface::DoneCurrent()
 {
-  if (FImpl->Widget)
-    FImpl->Widget->doneCurrent();
-  else if (FImpl->Context)
+  if (FImpl->Context)
     FImpl->Context->doneCurrent();
 }
 
 void TGLSurface::SwapBuffers()
 {
-  // A widget presents after paintGL; an offscreen framebuffer has nothing to present.
-  if (QOpenGLContext* c = FImpl->CurrentContext())
-    if (!FImpl->Widget && c->isValid())
-      c->functions()->glFlush();
+  // A window presents after OnPaint; an offscreen framebuffer has nothing to present.
+  if (FImpl->Context && FImpl->Context->isValid() && !FImpl->Window)
+    FImpl->Context->functions()->glFlush();
 }
 
 void* TGLSurface::GetProcAddress(const char* name) const
 {
-  QOpenGLContext* c = FImpl->CurrentContext();
-  return c ? reinterpret_cast<void*>(c->getProcAddress(name)) : nullptr;
+  return FImpl->Context ? reinterpret_cast<void*>(FImpl->Context->getProcAddress(name)) : nullptr;
 }
 
-int32_t TGLSurface::Width() const { return FImpl->Widget ? FImpl->Widget->width() : FImpl->Width; }
-int32_t TGLSurface::Height() const { return FImpl->Widget ? FImpl->Widget->height() : FImpl->Height; }
-
-int32_t TGLSurface::FramebufferWidth() const
-{
-  return FImpl->Widget ? int32_t(FImpl->Widget->width() * FImpl->Widget->devicePixelRatioF()) : FImpl->Width;
-}
-
-int32_t TGLSurface::FramebufferHeight() const
-{
-  return FImpl->Widget ? int32_t(FImpl->Widget->height() * FImpl->Widget->devicePixelRatioF()) : FImpl->Height;
-}
+int32_t TGLSurface::Width() const { return FImpl->Window ? FImpl->Window->width() : FImpl->Width; }
+int32_t TGLSurface::Height() const { return FImpl->Window ? FImpl->Window->height() : FImpl->Height; }
+int32_t TGLSurface::FramebufferWidth() const { return FImpl->PixelWidth(); }
+int32_t TGLSurface::FramebufferHeight() const { return FImpl->PixelHeight(); }
 
 void TGLSurface::SetSize(int32_t width, int32_t height)
 {
   width = std::clamp(width, 1, 16384);
   height = std::clamp(height, 1, 16384);
-  if (FImpl->Widget) {
-    FImpl->Widget->resize(width, height);
+  if (FImpl->Window) {
+    FImpl->Window->resize(width, height);
     return;
   }
   if (width == FImpl->Width && height == FImpl->Height)
     return;
   FImpl->Width = width;
   FImpl->Height = height;
-  if (FImpl->Context && MakeCurrent() && OnResize)
-    OnResize(width, height);
+  FImpl->Resized();
 }
 
 void TGLSurface::Show()
 {
-  if (FImpl->Widget)
-    FImpl->Widget->show();
+  if (FImpl->Window)
+    FImpl->Window->show();
 }
 
 void TGLSurface::Hide()
 {
-  if (FImpl->Widget)
-    FImpl->Widget->hide();
+  if (FImpl->Window)
+    FImpl->Window->hide();
 }
 
-bool TGLSurface::Visible() const { return FImpl->Widget && FImpl->Widget->isVisible(); }
+bool TGLSurface::Visible() const { return FImpl->Window && FImpl->Window->isVisible(); }
 
 void TGLSurface::Invalidate()
 {
-  if (FImpl->Widget)
-    FImpl->Widget->update();
+  if (FImpl->Window)
+    FImpl->Window->requestUpdate();
 }
 
-void TGLSurface::Repaint()
-{
-  if (FImpl->Widget) {
-    if (FImpl->Widget->isVisible())
-      FImpl->Widget->repaint();
-    else
-      FImpl->Widget->grabFramebuffer();   // renders into the widget's framebuffer unseen
-    return;
-  }
-  if (!CreateContext() || !MakeCurrent())
-    return;
-  if (OnPaint)
-    OnPaint();
-}
+void TGLSurface::Repaint() { FImpl->Paint(); }
 
 void TGLSurface::SetFocus()
 {
-  if (FImpl->Widget)
-    FImpl->Widget->setFocus(Qt::OtherFocusReason);
+  if (FImpl->Window && FImpl->Window->isVisible())
+    FImpl->Window->requestActivate();
 }
 
-bool TGLSurface::Focused() const { return FImpl->Widget && FImpl->Widget->hasFocus(); }
+bool TGLSurface::Focused() const { return FImpl->Window && QGuiApplication::focusWindow() == FImpl->Window.get(); }
 
 void TGLSurface::SetHandCursor(bool hand)
 {
-  if (FImpl->Widget)
-    FImpl->Widget->setCursor(hand ? Qt::PointingHandCursor : Qt::ArrowCursor);
+  if (FImpl->Window)
+    FImpl->Window->setCursor(hand ? Qt::PointingHandCursor : Qt::ArrowCursor);
 }
 
-void TGLSurface::SetHint(const std::string& hint)
+void TGLSurface::SetHint(const std::string&)
 {
-  if (FImpl->Widget)
-    FImpl->Widget->setToolTip(QString::fromLatin1(hint.c_str()));
+  // A native window shows no tooltips of its own; an embedded surface's hint is its host's.
 }
 
-void* TGLSurface::Widget() const { return FImpl->Widget.get(); }
+void* TGLSurface::Window() const { return FImpl->Window.get(); }
+
+void TGLSurface::SetInputWidget(void* widget)
+{
+  if (FImpl->Window)
+    FImpl->Window->InputWidget = static_cast<QWidget*>(widget);
+}

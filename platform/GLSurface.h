@@ -1,8 +1,10 @@
 // The GL surface: a control that owns an OpenGL context (compatibility profile, so that
 // immediate mode and display lists work), makes it current, presents frames, looks up GL
-// entry points, and passes paint, size, mouse, wheel and key events to its handlers. An
-// offscreen surface renders into a framebuffer of its own, for pictures and tests.
-// No toolkit type shows here; Widget() hands the toolkit's widget to platform code that
+// entry points, and passes paint, size, mouse, wheel and key events to its handlers. Both
+// kinds render into a framebuffer of their own, so a frame can be read back (pictures,
+// snapshots, tests) whether or not it is on the screen; a shown window surface then copies
+// the frame to its native GL window and presents it, with no toolkit composing in between.
+// No toolkit type shows here; Window() hands the toolkit's window to platform code that
 // embeds the surface in a window.
 #pragma once
 
@@ -23,8 +25,8 @@ public:
   using TShift = uint32_t;
 
   enum class TKind : uint8_t { Window, Offscreen };
-  // A window surface is a widget (hidden until shown or embedded); an offscreen surface
-  // renders into a framebuffer of the given size and is never shown.
+  // A window surface is a native window (hidden until shown or embedded); an offscreen
+  // surface renders into a framebuffer of the given size and is never shown.
   explicit TGLSurface(TKind kind = TKind::Window, int32_t width = 320, int32_t height = 240);
   ~TGLSurface() override;
   TGLSurface(const TGLSurface&) = delete;
@@ -32,13 +34,14 @@ public:
 
   TKind Kind() const { return FKind; }
   // Creates the context now if it is not there yet (a window surface does so when first
-  // shown). False when no context can be had.
+  // shown or painted). False when no context can be had.
   bool CreateContext();
   bool HasContext() const;
   // Makes the context current with the surface's framebuffer bound. False without context.
   bool MakeCurrent();
   void DoneCurrent();
-  // Presents the frame (a window surface presents on its own after OnPaint).
+  // Presents the frame (a window surface presents on its own after OnPaint; an offscreen
+  // one only flushes).
   void SwapBuffers();
   // An entry point of the current context's GL, or null.
   void* GetProcAddress(const char* name) const;
@@ -55,8 +58,8 @@ public:
   bool Visible() const;
   // Asks for a paint from the message loop (coalesced).
   void Invalidate();
-  // Paints now: for a window surface through the toolkit, for an offscreen one by calling
-  // OnPaint with the context current.
+  // Paints now: calls OnPaint with the context current; a shown window surface then
+  // presents the frame.
   void Repaint();
   void SetFocus();
   bool Focused() const;
@@ -64,9 +67,12 @@ public:
   void SetHandCursor(bool hand);
   void SetHint(const std::string& hint);
 
-  // The toolkit's widget (QWidget*) for platform code that lays the surface out; null for
+  // The toolkit's window (QWindow*) for platform code that lays the surface out; null for
   // an offscreen surface.
-  void* Widget() const;
+  void* Window() const;
+  // Platform code that embeds the surface: the toolkit widget (QWidget*) that takes the
+  // surface's mouse and wheel input instead of the handlers here, or null.
+  void SetInputWidget(void* widget);
 
   // Handlers. OnPaint runs with the context current and the framebuffer bound.
   std::function<void()> OnContextCreated;      // context current
