@@ -121,7 +121,7 @@ TGLHost::TGLHost()
 
 TGLHost::~TGLHost()
 {
-  Detach();
+  SetSurface(nullptr);
   DestroyHandle();
 }
 
@@ -130,7 +130,15 @@ void TGLHost::SetSurface(TGLSurface* surface)
   if (surface == FSurface)
     return;
   Detach();
+  if (FSurface)
+    FSurface->SetHostRelease(nullptr);
   FSurface = surface;
+  // A surface that goes first takes itself out of here.
+  if (FSurface)
+    FSurface->SetHostRelease([this] {
+      Detach();
+      FSurface = nullptr;
+    });
   Attach();
 }
 

@@ -320,6 +320,8 @@ TGLSurface::TGLSurface(TKind kind, int32_t width, int32_t height) : FKind(kind),
 
 TGLSurface::~TGLSurface()
 {
+  if (auto release = std::move(FHostRelease))
+    release();
   if (FImpl->Context && FImpl->Context->makeCurrent(FImpl->Drawable())) {
     if (OnContextDestroying)
       GuardedCall([&] { OnContextDestroying(); }, this);

@@ -73,6 +73,9 @@ public:
   // Platform code that embeds the surface: the toolkit widget (QWidget*) that takes the
   // surface's mouse and wheel input instead of the handlers here, or null.
   void SetInputWidget(void* widget);
+  // Platform code that embeds the surface: called first thing when the surface goes, so
+  // that its host lets go of it. One host at a time.
+  void SetHostRelease(std::function<void()> release) { FHostRelease = std::move(release); }
 
   // Handlers. OnPaint runs with the context current and the framebuffer bound.
   std::function<void()> OnContextCreated;      // context current
@@ -94,4 +97,5 @@ private:
   friend struct TGLSurfaceImpl;
   TKind FKind;
   std::unique_ptr<TGLSurfaceImpl> FImpl;
+  std::function<void()> FHostRelease;
 };
