@@ -120,8 +120,9 @@ std::unique_ptr<TGLBitmap32> TGLSceneBuffer::CreateSnapshot()
     bmp->Fill(FBackgroundColor);
     return bmp;
   }
-  if (FFrameCount == 0)
-    FSurface->Repaint();
+  // A shown view presents its frames without keeping them: draw this one for reading.
+  if (FFrameCount == 0 || FSurface->FramebufferStale())
+    FSurface->PaintToFramebuffer();
   if (!FSurface->MakeCurrent()) {
     bmp->Fill(FBackgroundColor);
     return bmp;

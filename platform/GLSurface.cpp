@@ -132,6 +132,7 @@ struct TGLSurfaceImpl {
   int32_t Width = 0;
   int32_t Height = 0;
   bool Painting = false;
+  bool FramebufferStale = false;   // the latest frame went to the screen only
 
   QSurface* Drawable() const
   {
@@ -162,21 +163,24 @@ struct TGLSurfaceImpl {
     return Fbo->isValid();
   }
 
-  // Renders a frame into the framebuffer and, when the window is on the screen, copies it
-  // there and presents it.
-  void Paint()
+  // Renders a frame: a window on the screen draws straight into its own buffers and
+  // presents them (a copy through the framebuffer costs a software renderer as much as a
+  // simple frame); anything else, or when asked, draws into the framebuffer.
+  void Paint(bool toFramebuffer)
   {
     if (Painting || !Owner->CreateContext() || !Owner->MakeCurrent())
       return;
     Painting = true;
+    const bool onScreen = !toFramebuffer && Window && Window->isExposed();
+    if (onScreen)
+      QOpenGLFramebufferObject::bindDefault();
     if (Owner->OnPaint)
       GuardedCall([&] { Owner->OnPaint(); }, Owner);
-    if (Window && Window->isExposed()) {
-      const QRect r(0, 0, Fbo->width(), Fbo->height());
-      QOpenGLFramebufferObject::blitFramebuffer(nullptr, r, Fbo.get(), r, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    if (onScreen) {
       Context->swapBuffers(Window.get());
       Fbo->bind();
     }
+    FramebufferStale = onScreen;
     Painting = false;
   }
 
@@ -192,7 +196,7 @@ struct TGLSurfaceImpl {
 bool TGLSurfaceWindow::event(QEvent* e)
 {
   if (e->type() == QEvent::UpdateRequest) {
-    Impl->Paint();
+    Impl->Paint(false);
     return true;
   }
   return QWindow::event(e);
@@ -201,7 +205,7 @@ bool TGLSurfaceWindow::event(QEvent* e)
 void TGLSurfaceWindow::exposeEvent(QExposeEvent*)
 {
   if (isExposed())
-    Impl->Paint();
+    Impl->Paint(false);
 }
 
 void TGLSurfaceWindow::resizeEvent(QResizeEvent*) { Impl->Resized(); }
@@ -442,7 +446,11 @@ void TGLSurface::Invalidate()
     FImpl->Window->requestUpdate();
 }
 
-void TGLSurface::Repaint() { FImpl->Paint(); }
+void TGLSurface::Repaint() { FImpl->Paint(false); }
+
+void TGLSurface::PaintToFramebuffer() { FImpl->Paint(true); }
+
+bool TGLSurface::FramebufferStale() const { return FImpl->FramebufferStale; }
 
 void TGLSurface::SetFocus()
 {

@@ -1,9 +1,9 @@
 // The GL surface: a control that owns an OpenGL context (compatibility profile, so that
 // immediate mode and display lists work), makes it current, presents frames, looks up GL
-// entry points, and passes paint, size, mouse, wheel and key events to its handlers. Both
-// kinds render into a framebuffer of their own, so a frame can be read back (pictures,
-// snapshots, tests) whether or not it is on the screen; a shown window surface then copies
-// the frame to its native GL window and presents it, with no toolkit composing in between.
+// entry points, and passes paint, size, mouse, wheel and key events to its handlers. A
+// shown window surface draws into its own native GL window and presents the frame itself,
+// with no toolkit composing in between; otherwise frames go to a framebuffer of the
+// surface's own, where they can be read back (pictures, snapshots, tests).
 // No toolkit type shows here; Window() hands the toolkit's window to platform code that
 // embeds the surface in a window.
 #pragma once
@@ -37,7 +37,8 @@ public:
   // shown or painted). False when no context can be had.
   bool CreateContext();
   bool HasContext() const;
-  // Makes the context current with the surface's framebuffer bound. False without context.
+  // Makes the context current with the surface's framebuffer (not the screen's) bound.
+  // False without context.
   bool MakeCurrent();
   void DoneCurrent();
   // Presents the frame (a window surface presents on its own after OnPaint; an offscreen
@@ -58,9 +59,14 @@ public:
   bool Visible() const;
   // Asks for a paint from the message loop (coalesced).
   void Invalidate();
-  // Paints now: calls OnPaint with the context current; a shown window surface then
-  // presents the frame.
+  // Paints now: calls OnPaint with the context current; a shown window surface draws on
+  // the screen and presents the frame, anything else draws into the framebuffer.
   void Repaint();
+  // Paints a frame into the framebuffer, never on the screen, and leaves it bound: for
+  // reading a frame back.
+  void PaintToFramebuffer();
+  // Whether the latest frame went to the screen only, so the framebuffer holds an older one.
+  bool FramebufferStale() const;
   void SetFocus();
   bool Focused() const;
   // The pointer shown over the surface: the hand for the 3D view.

@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "engine/GLStandardScene.h"
+#include "platform/Application.h"
 #include "platform/BmpFile.h"
 
 namespace {
@@ -38,7 +42,15 @@ TPixelStats At(const TBitmap& b, int x, int y)
   return {GetRValue(c), GetGValue(c), GetBValue(c)};
 }
 
-class ViewerTest : public ::testing::TestWithParam<TGLSurface::TKind> {};
+// Where the viewer draws: offscreen, a window surface never shown, and one on the screen
+// (which presents its frames rather than keeping them).
+struct TSurfaceCase {
+  TGLSurface::TKind Kind;
+  bool Shown;
+  const char* Name;
+};
+
+class ViewerTest : public ::testing::TestWithParam<TSurfaceCase> {};
 
 TEST_P(ViewerTest, SnapshotHoldsTheRenderedFrame)
 {
@@ -51,8 +63,18 @@ TEST_P(ViewerTest, SnapshotHoldsTheRenderedFrame)
   box->SetTurnAngle(30);
   box->SetPitchAngle(20);
 
-  TGLSceneViewer viewer(nullptr, GetParam());
+  TGLSceneViewer viewer(nullptr, GetParam().Kind);
   viewer.GetSurface()->SetSize(240, 180);
+  if (GetParam().Shown) {
+    viewer.GetSurface()->Show();
+    // On the screen once the window system exposes it, which paints the first frame.
+    for (int i = 0; i < 200 && viewer.GetBuffer()->FrameCount() == 0; ++i) {
+      Application->ProcessMessages();
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    ASSERT_TRUE(viewer.GetSurface()->Visible());
+    ASSERT_GE(viewer.GetBuffer()->FrameCount(), 1);
+  }
   stage.Camera->SetFocalLength(160);   // a wide view: the grid spans 0.25 of the distance either side
   viewer.SetCamera(stage.Camera);
   viewer.GetBuffer()->SetBackgroundColor(clBlue);
@@ -67,8 +89,7 @@ TEST_P(ViewerTest, SnapshotHoldsTheRenderedFrame)
   ASSERT_EQ(shot->Height(), 180);
   std::unique_ptr<TBitmap> bmp = shot->ToBitmap();
   ASSERT_EQ(bmp->PixelFormat(), TPixelFormat::pf32bit);
-  SaveBmpToFile(*bmp, std::string(ORRELO_TEST_OUTPUT) + "/viewer-snapshot-" +
-                          (GetParam() == TGLSurface::TKind::Offscreen ? "offscreen" : "window") + ".bmp");
+  SaveBmpToFile(*bmp, std::string(ORRELO_TEST_OUTPUT) + "/viewer-snapshot-" + GetParam().Name + ".bmp");
   TPixelStats centre = At(*bmp, 120, 90);
   EXPECT_GT(centre.R, 60);
   EXPECT_GT(centre.R, 2 * centre.G);
@@ -88,7 +109,10 @@ TEST_P(ViewerTest, SnapshotHoldsTheRenderedFrame)
 }
 
 INSTANTIATE_TEST_SUITE_P(Surfaces, ViewerTest,
-                         ::testing::Values(TGLSurface::TKind::Offscreen, TGLSurface::TKind::Window));
+                         ::testing::Values(TSurfaceCase{TGLSurface::TKind::Offscreen, false, "offscreen"},
+                                           TSurfaceCase{TGLSurface::TKind::Window, false, "window"},
+                                           TSurfaceCase{TGLSurface::TKind::Window, true, "shown"}),
+                         [](const auto& info) { return std::string(info.param.Name); });
 
 TEST(Viewer, CameraFreedBeforeTheViewerIsForgotten)
 {

@@ -1,5 +1,5 @@
-// The GL host: a surface's native window placed in a form. Frames read back while it is on
-// the screen, its size follows the host, it outlives hosts in either order, and the real
+// The GL host: a surface's native window placed in a form. Frames can be read back while it
+// is on the screen, its size follows the host, it outlives hosts in either order, and the real
 // pointer over it reaches the host as over any control.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
@@ -106,6 +106,12 @@ struct THostedView {
     Form.Show();
     WaitUntil([&] { return surface.Visible(); }, 2000);
   }
+  // Until the window system exposes the window, frames go to the framebuffer; exposing it
+  // paints a frame.
+  static void WaitForScreen(TClearingSurface& s)
+  {
+    WaitUntil([&] { return s.Frames > 0; }, 2000);
+  }
   ~THostedView() { Form.Hide(); }
 };
 
@@ -117,15 +123,21 @@ TEST(GLHost, ShownFrameReadsBackAndFollowsTheHostsSize)
   THostedView view(s.Surface);
   if (!s.Surface.CreateContext())
     GTEST_SKIP() << "no OpenGL context on this display";
+  THostedView::WaitForScreen(s);
   ASSERT_TRUE(s.Surface.Visible());
   EXPECT_EQ(s.Surface.Width(), view.Host->ClientWidth());
   EXPECT_EQ(s.Surface.Height(), view.Host->ClientHeight());
+  // On the screen a frame is presented, not kept: the framebuffer says it is stale, and a
+  // frame drawn for reading holds the latest colour.
   s.Surface.Repaint();
+  EXPECT_TRUE(s.Surface.FramebufferStale());
+  s.Surface.PaintToFramebuffer();
+  EXPECT_FALSE(s.Surface.FramebufferStale());
   EXPECT_EQ(s.Pixel(5, 5), (std::vector<uint8_t>{40, 200, 90}));
-  // A second frame of another colour: what reads back is the latest frame, not the first
-  // one left in a buffer that was presented since.
   s.Colour[0] = 220;
   s.Surface.Repaint();
+  EXPECT_TRUE(s.Surface.FramebufferStale());
+  s.Surface.PaintToFramebuffer();
   EXPECT_EQ(s.Pixel(s.Surface.FramebufferWidth() - 1, s.Surface.FramebufferHeight() - 1),
             (std::vector<uint8_t>{220, 200, 90}));
 
@@ -133,7 +145,7 @@ TEST(GLHost, ShownFrameReadsBackAndFollowsTheHostsSize)
   WaitUntil([&] { return s.Surface.Width() == view.Host->ClientWidth(); }, 2000);
   EXPECT_EQ(s.Surface.Width(), view.Host->ClientWidth());
   EXPECT_EQ(s.Surface.Height(), view.Host->ClientHeight());
-  s.Surface.Repaint();
+  s.Surface.PaintToFramebuffer();
   EXPECT_EQ(s.Surface.FramebufferWidth(), view.Host->ClientWidth());
   EXPECT_EQ(s.Pixel(s.Surface.FramebufferWidth() - 1, s.Surface.FramebufferHeight() - 1),
             (std::vector<uint8_t>{220, 200, 90}));
@@ -152,7 +164,8 @@ TEST(GLHost, SurfaceOutlivesItsHostAndTheOtherWayRound)
   EXPECT_TRUE(s->Surface.HasContext());
   EXPECT_FALSE(s->Surface.Visible());
   s->Colour[1] = 10;
-  s->Surface.Repaint();
+  s->Surface.Repaint();   // not shown: into the framebuffer
+  EXPECT_FALSE(s->Surface.FramebufferStale());
   EXPECT_EQ(s->Pixel(1, 1), (std::vector<uint8_t>{40, 10, 90}));
 
   // Placed again, in another form; then the surface goes while its host still stands.
