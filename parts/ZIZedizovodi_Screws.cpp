@@ -131,6 +131,13 @@ void TScrew::Assign(const TGLBaseSceneObject& Source)
   TGLSceneObject::Assign(Source);
 }
 
+bool TScrew::IsClosedSolid() const
+{
+  const bool start = InSet(Parts, spStartCap) || InSet(Parts, spRunIn);
+  const bool end = InSet(Parts, spEndCap) || InSet(Parts, spRunOut);
+  return !InternalThread && start && end;
+}
+
 void TScrew::BuildList(TRenderContextInfo&)
 {
   if (InternalThread)

@@ -43,6 +43,9 @@ public:
   void SetOption4(bool Value);             // LeftHanded
   void Assign(const TGLBaseSceneObject& Source) override;
   void BuildList(TRenderContextInfo& rci) override;
+  // An outside thread whose ends are closed (a cap, or a run that meets the core) shows
+  // only its outer faces: the open underside lies on the core.
+  bool IsClosedSolid() const override;
 
 private:
   void BuildExternal();

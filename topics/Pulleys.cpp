@@ -361,9 +361,14 @@ void BuildStepConeScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib,
   SetLibMaterial(belt.get(), MatLib, 2);
   SceneBase->AddChild(std::move(belt));
 
-  // Which faces each step shows: the ends and the shoulders between steps.
+  // Each step is a closed solid, so it can cull its back faces: the faces where one step
+  // meets the next lie inside the next one's body and never show. The largest step keeps the
+  // bore through its outer end.
   constexpr Integer StepN[ConeSteps] = {1, 1, 0, 1};
-  constexpr Byte StepFaces[ConeSteps] = {19, 11, 1, 5};
+  constexpr Byte StepFaces[ConeSteps] = {vpfFrontRim | vpfBackRim | vpfInnerWall,
+                                         vpfFrontRim | vpfBackRim | vpfFrontWeb | vpfBackWeb,
+                                         vpfFrontRim | vpfBackRim | vpfFrontWeb | vpfBackWeb,
+                                         vpfFrontRim | vpfBackRim | vpfFrontWeb | vpfBackWeb};
   for (Single x : {-ConeCentre, ConeCentre}) {
     TDummyCube* cone = AddGroup(SceneBase, x);
     // The right cone is the left one turned over, so it shows the opposite step at each z.

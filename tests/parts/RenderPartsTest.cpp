@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/GLRecorder.h"
+#include "engine/GLGeomObjects.h"
 #include "engine/GLStandardScene.h"
 #include "engine/GLViewer.h"
 #include "parts/GLTarvEx.h"
@@ -273,6 +274,85 @@ TEST(RenderParts, ClosedPulleysLookTheSameWithTheirBackFacesCulled)
         }
       EXPECT_GT(lit, 500) << "view " << k;
       EXPECT_EQ(differing, 0) << "view " << k;
+    }
+  }
+}
+
+namespace {
+
+// The same thread drawn from both sides.
+class TTwoSidedScrew : public TScrew {
+public:
+  using TScrew::TScrew;
+  bool IsClosedSolid() const override { return false; }
+};
+
+}  // namespace
+
+TEST(RenderParts, OutsideThreadsOnTheirCoreLookTheSameWithTheirBackFacesCulled)
+{
+  // A thread whose ends are closed shows only its outer faces; its open underside lies on
+  // the core. One whose start is left open, or a nut's inside thread, is not closed.
+  TScrew openStart(nullptr, 0.2f, 0.05f, 0.1f, 0.1f, 6, 20);
+  openStart.SetParts(ScrewParts({spEndCap}));
+  EXPECT_FALSE(openStart.IsClosedSolid());
+  TScrew inside(nullptr, 0.2f, 0.05f, 0.1f, 0.1f, 6, 20);
+  inside.SetThreadStyle(true);
+  EXPECT_FALSE(inside.IsClosedSolid());
+
+  const TScrewParts forms[] = {ScrewParts({spEndCap, spRunIn}), ScrewParts({spRunIn, spRunOut}),
+                               ScrewParts({spStartCap, spEndCap})};
+  for (TScrewParts parts : forms) {
+    SCOPED_TRACE(int(parts));
+    std::unique_ptr<TBitmap> shots[2][6];
+    for (int twoSided = 0; twoSided < 2; ++twoSided) {
+      TGLScene scene;
+      TStandardScene stage = BuildStandardScene(scene);
+      TGLMaterialLibrary lib;
+      FillStandardMaterials(lib);
+      auto make = [&]() -> std::unique_ptr<TScrew> {
+        if (twoSided)
+          return std::make_unique<TTwoSidedScrew>(nullptr, 0.2f, 0.05f, 0.1f, 0.1f, 6, 20);
+        return std::make_unique<TScrew>(nullptr, 0.2f, 0.05f, 0.1f, 0.1f, 6, 20);
+      };
+      std::unique_ptr<TScrew> s = make();
+      s->SetParts(parts);
+      s->Material = lib.LibMaterialByName("Brass")->Material;
+      EXPECT_EQ(s->IsClosedSolid(), !twoSided);
+      s->Position.SetPoint(-0.3f, 0, 0);
+      // The core the thread winds round, along X as the thread is.
+      auto core = std::make_unique<TCylinder>(nullptr);
+      core->SetBottomRadius(0.2f);
+      core->SetTopRadius(0.2f);
+      core->SetHeight(0.9f);
+      core->SetSlices(40);
+      core->SetRollAngle(90);
+      core->Material = lib.LibMaterialByName("Brass")->Material;
+      stage.SceneBase->AddChild(std::move(s));
+      stage.SceneBase->AddChild(std::move(core));
+      stage.Camera->Position.SetPoint(0.3f, 0.4f, 3);
+      TGLSceneViewer viewer(nullptr, TGLSurface::TKind::Offscreen);
+      viewer.GetSurface()->SetSize(160, 120);
+      viewer.SetCamera(stage.Camera);
+      viewer.GetBuffer()->SetBackgroundColor(Background);
+      if (!viewer.GetSurface()->CreateContext())
+        GTEST_SKIP() << "no OpenGL context on this display";
+      for (int k = 0; k < 6; ++k) {
+        stage.Camera->MoveAroundTarget(k < 4 ? 0 : 90 * (k == 4 ? 1 : -2), k < 4 ? 90 : 0);
+        viewer.GetSurface()->Repaint();
+        shots[twoSided][k] = viewer.GetBuffer()->CreateSnapshot()->ToBitmap();
+      }
+    }
+    for (int k = 0; k < 6; ++k) {
+      int differing = 0, lit = 0;
+      for (int y = 0; y < 120; ++y)
+        for (int x = 0; x < 160; ++x) {
+          differing += shots[0][k]->GetPixel(x, y) != shots[1][k]->GetPixel(x, y);
+          lit += shots[1][k]->GetPixel(x, y) != Background;
+        }
+      EXPECT_GT(lit, 500) << "view " << k;
+      // The core's facets are chords inside the thread's foot: a pixel may peek under it.
+      EXPECT_LE(differing, lit / 200) << "view " << k;
     }
   }
 }
