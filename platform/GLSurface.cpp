@@ -132,7 +132,7 @@ struct TGLSurfaceImpl {
   int32_t Width = 0;
   int32_t Height = 0;
   bool Painting = false;
-  bool FramebufferStale = false;   // the latest frame went to the screen only
+  bool FramebufferStale = false;   // the framebuffer lags the latest frame or state
 
   QSurface* Drawable() const
   {
@@ -196,7 +196,9 @@ struct TGLSurfaceImpl {
 bool TGLSurfaceWindow::event(QEvent* e)
 {
   if (e->type() == QEvent::UpdateRequest) {
-    Impl->Paint(false);
+    // Off the screen a frame would be drawn for nobody: whoever reads one draws it then.
+    if (isExposed())
+      Impl->Paint(false);
     return true;
   }
   return QWindow::event(e);
@@ -442,7 +444,9 @@ bool TGLSurface::Visible() const { return FImpl->Window && FImpl->Window->isVisi
 
 void TGLSurface::Invalidate()
 {
-  if (FImpl->Window)
+  // The framebuffer no longer holds what a frame would show: whoever reads it draws one.
+  FImpl->FramebufferStale = true;
+  if (FImpl->Window && FImpl->Window->isExposed())
     FImpl->Window->requestUpdate();
 }
 

@@ -57,7 +57,8 @@ public:
   void Show();
   void Hide();
   bool Visible() const;
-  // Asks for a paint from the message loop (coalesced).
+  // Asks for a paint from the message loop (coalesced) when the surface is on the screen,
+  // and notes that the framebuffer is stale.
   void Invalidate();
   // Paints now: calls OnPaint with the context current; a shown window surface draws on
   // the screen and presents the frame, anything else draws into the framebuffer.
@@ -65,7 +66,8 @@ public:
   // Paints a frame into the framebuffer, never on the screen, and leaves it bound: for
   // reading a frame back.
   void PaintToFramebuffer();
-  // Whether the latest frame went to the screen only, so the framebuffer holds an older one.
+  // Whether the framebuffer lags behind: the latest frame went to the screen only, or the
+  // surface was invalidated since the framebuffer's frame.
   bool FramebufferStale() const;
   void SetFocus();
   bool Focused() const;

@@ -106,6 +106,10 @@ TEST_P(ViewerTest, SnapshotHoldsTheRenderedFrame)
   viewer.GetSurface()->Repaint();
   shot = viewer.GetBuffer()->CreateSnapshot();
   EXPECT_EQ(shot->GetPixel(2, 2), clWhite);
+  // A change with no frame drawn since: the snapshot still shows it.
+  viewer.GetBuffer()->SetBackgroundColor(clLime);
+  shot = viewer.GetBuffer()->CreateSnapshot();
+  EXPECT_EQ(shot->GetPixel(2, 2), clLime);
 }
 
 INSTANTIATE_TEST_SUITE_P(Surfaces, ViewerTest,
