@@ -10,7 +10,9 @@
 // the median is within the target. The target is a time, so it is only meaningful for a
 // release build on a quiet machine.
 //
-//   xvfb-run -a -s "-screen 0 1280x1024x24" build/release/bin/bench_topic_switch [--runs N]
+//   xvfb-run -a -s "-screen 0 1280x1024x24" build/release/bin/bench_topic_switch [--runs N] [--topic ID]
+//
+// (--topic times one topic alone, for a profiler.)
 //
 // Exit code 1 when a switch did not land.
 #include <benchmark/benchmark.h>
@@ -48,6 +50,15 @@ using Clock = std::chrono::steady_clock;
 
 TKVMainFrm* Frm = nullptr;
 int CamGraphPaints = 0;
+// Where a switch's time went: the link handler (the model built), the rest of following
+// the link (the page loaded), and the wait for the frame.
+struct TSplit {
+  double Total = 0, Build = 0, Page = 0, Frame = 0;
+};
+double HandlerSeconds = 0;
+// The frame count when the link handler returned: frames drawn while it ran showed the old
+// model or none.
+int FramesAfterHandler = 0;
 std::vector<std::string> Errors;
 
 // The link a user follows to reach topic id: the index's, else a page of the program's
@@ -88,11 +99,12 @@ std::string PageFile(const std::string& URL)
 int Frames() { return Frm->SceneViewer->GetBuffer()->FrameCount() + CamGraphPaints; }
 
 // Handles messages until a frame after `before` has been shown and the messages it caused
-// are handled; false when none comes in time.
+// are handled (a frame drawn meanwhile, as a page's own repaint may draw it, counts); false
+// when none comes in time.
 bool WaitForFrame(int before)
 {
   const auto give = Clock::now() + std::chrono::duration<double>(FrameTimeoutSeconds);
-  while (Frames() == before) {
+  while (Frames() <= before) {
     if (Clock::now() > give)
       return false;
     Application->ProcessMessages();
@@ -101,10 +113,13 @@ bool WaitForFrame(int before)
   return true;
 }
 
-void Follow(const std::string& URL)
+// Follows a link as a click does; gives the frame count once the model was built.
+int Follow(const std::string& URL)
 {
+  FramesAfterHandler = Frames();
   Frm->Viewer->URL = URL;
   GuardedCall([] { Frm->Viewer->FollowLink(); });
+  return FramesAfterHandler;
 }
 
 // A topic whose page is not the target's: the switch must load a page and build a model.
@@ -116,33 +131,37 @@ const TTarget& StartFor(const TTarget& T, const std::vector<TTarget>& All)
   return All.front();
 }
 
-// Seconds for one switch to T (negative when no frame came).
-double TimeSwitch(const TTarget& T, const std::vector<TTarget>& All)
+// One switch to T (Total negative when no frame came).
+TSplit TimeSwitch(const TTarget& T, const std::vector<TTarget>& All)
 {
+  TSplit split;
+  split.Total = -1;
   const TTarget& start = StartFor(T, All);
-  int before = Frames();
   // (The last switch may have landed there already: following it again would change nothing.)
-  if (Frm->CurrentTopic != start.Id || PageFile(Frm->Viewer->CurrentFile()) != PageFile(start.URL)) {
-    Follow(start.URL);
-    if (!WaitForFrame(before))
-      return -1;
-  }
-  if (T.Example == 1) {
-    // The second example is reached from the first one's model.
-    before = Frames();
-    Follow(T.URL);
-    if (!WaitForFrame(before))
-      return -1;
-  }
-  before = Frames();
+  if (Frm->CurrentTopic != start.Id || PageFile(Frm->Viewer->CurrentFile()) != PageFile(start.URL))
+    if (!WaitForFrame(Follow(start.URL)))
+      return split;
+  // The second example is reached from the first one's model.
+  if (T.Example == 1 && !WaitForFrame(Follow(T.URL)))
+    return split;
+  int before = Frames();
+  HandlerSeconds = 0;
   const auto t0 = Clock::now();
-  if (T.Example == 1)
+  if (T.Example == 1) {
     Frm->LeverBtn2->Click();
-  else
-    Follow(T.URL);
+    HandlerSeconds = std::chrono::duration<double>(Clock::now() - t0).count();
+  } else {
+    before = Follow(T.URL);
+  }
+  const auto t1 = Clock::now();
   if (!WaitForFrame(before))
-    return -1;
-  return std::chrono::duration<double>(Clock::now() - t0).count();
+    return split;
+  const auto t2 = Clock::now();
+  split.Total = std::chrono::duration<double>(t2 - t0).count();
+  split.Build = HandlerSeconds;
+  split.Page = std::chrono::duration<double>(t1 - t0).count() - HandlerSeconds;
+  split.Frame = std::chrono::duration<double>(t2 - t1).count();
+  return split;
 }
 
 // What is wrong after a switch to T, or empty.
@@ -176,7 +195,7 @@ void BM_TopicSwitch(benchmark::State& state, const TTarget& T, const std::vector
 {
   state.SetLabel(T.Label);
   for (auto _ : state) {
-    double s = TimeSwitch(T, All);
+    double s = TimeSwitch(T, All).Total;
     if (s < 0) {
       state.SkipWithError("no frame");
       break;
@@ -190,10 +209,13 @@ void BM_TopicSwitch(benchmark::State& state, const TTarget& T, const std::vector
 int main(int argc, char** argv)
 {
   int runs = 9;
+  Integer only = 0;
   std::vector<char*> rest{argv[0]};
   for (int i = 1; i < argc; ++i)
     if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc)
       runs = std::max(1, std::atoi(argv[++i]));
+    else if (std::strcmp(argv[i], "--topic") == 0 && i + 1 < argc)
+      only = std::atoi(argv[++i]);
     else
       rest.push_back(argv[i]);
   int restCount = int(rest.size());
@@ -209,6 +231,20 @@ int main(int argc, char** argv)
     auto main = std::make_unique<TKVMainFrm>(ExeFolder());
     Frm = main.get();
     Application->OnException = [](TObject*, const Exception& E) { Errors.push_back(E.Message); };
+    auto handler = Frm->Viewer->OnHotSpotClick;
+    Frm->Viewer->OnHotSpotClick = [handler](TObject* Sender, const std::string& SRC, bool& Handled) {
+      const auto t0 = Clock::now();
+      // Timed however it ends.
+      struct TStop {
+        Clock::time_point T0;
+        ~TStop()
+        {
+          HandlerSeconds = std::chrono::duration<double>(Clock::now() - T0).count();
+          FramesAfterHandler = Frames();
+        }
+      } stop{t0};
+      handler(Sender, SRC, Handled);
+    };
     auto drawGraph = Frm->pic->OnPaint;
     Frm->pic->OnPaint = [drawGraph](TObject* Sender) {
       if (drawGraph)
@@ -222,37 +258,47 @@ int main(int argc, char** argv)
     const std::vector<TTarget> targets = Targets(Frm->HTMLDir);
     std::printf("topic switch: link followed to first frame shown, %d runs each (target: median under %.0f ms)\n",
                 runs, TargetMs);
-    std::printf("  %-36s %-8s %9s %9s\n", "topic", "landed", "median", "min");
-    int over = 0;
+    std::printf("  %-36s %-8s %9s %9s   %s\n", "topic", "landed", "median", "min",
+                "median of model / page / frame");
+    int over = 0, timed = 0;
     double worst = 0;
     for (const TTarget& t : targets) {
-      std::vector<double> ms;
+      if (only && t.Id != only)
+        continue;
+      std::vector<double> ms, build, page, frame;
       std::string wrong;
       // One untimed switch first: the first build of a model loads its files.
       for (int i = -1; i < runs && wrong.empty(); ++i) {
-        double s = TimeSwitch(t, targets);
-        wrong = s < 0 ? " no frame" : CheckLanded(t);
-        if (i >= 0 && s >= 0)
-          ms.push_back(s * 1000);
+        TSplit s = TimeSwitch(t, targets);
+        wrong = s.Total < 0 ? " no frame" : CheckLanded(t);
+        if (i >= 0 && s.Total >= 0) {
+          ms.push_back(s.Total * 1000);
+          build.push_back(s.Build * 1000);
+          page.push_back(s.Page * 1000);
+          frame.push_back(s.Frame * 1000);
+        }
       }
       if (!wrong.empty() || ms.empty()) {
         std::printf("  %-36s %s\n", t.Label.c_str(), ("NO:" + wrong).c_str());
         ++failures;
         continue;
       }
+      ++timed;
       const double median = Median(ms);
       worst = std::max(worst, median);
       over += median >= TargetMs ? 1 : 0;
-      std::printf("  %-36s %-8s %9.1f %9.1f%s\n", t.Label.c_str(), "yes", median, *std::min_element(ms.begin(), ms.end()),
+      std::printf("  %-36s %-8s %9.1f %9.1f   %5.1f / %5.1f / %5.1f%s\n", t.Label.c_str(), "yes", median,
+                  *std::min_element(ms.begin(), ms.end()), Median(build), Median(page), Median(frame),
                   median >= TargetMs ? "  over target" : "");
       std::fflush(stdout);
     }
-    std::printf("slowest median %.1f ms; %d of %zu switches at or over %.0f ms: %s\n", worst, over, targets.size(),
+    std::printf("slowest median %.1f ms; %d of %d switches at or over %.0f ms: %s\n", worst, over, timed + failures,
                 TargetMs, over == 0 && failures == 0 ? "met" : "MISSED");
     std::fflush(stdout);
 
     for (const TTarget& t : targets)
-      benchmark::RegisterBenchmark(("BM_TopicSwitch/" + t.Label).c_str(), BM_TopicSwitch, t, targets)
+      if (!only || t.Id == only)
+        benchmark::RegisterBenchmark(("BM_TopicSwitch/" + t.Label).c_str(), BM_TopicSwitch, t, targets)
           ->UseManualTime()
           ->Unit(benchmark::kMillisecond);
     benchmark::Initialize(&restCount, rest.data());

@@ -4,8 +4,8 @@
 // With ORRELO_EXIT_AFTER_STARTUP set (the start-up benchmark sets it), the program writes two
 // moments of the monotonic clock, which the launching process shares, to standard output and
 // quits: "index <ns>" once the window with the topic index has been painted, then "frame
-// <ns>" once the first 3D frame is on screen after the index's first topic link has been
-// followed as a click follows it. Without it nothing is written.
+// <ns>" once the first 3D frame with a model in it is on screen, the index's first topic link
+// having been followed as a click follows it. Without it nothing is written.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -50,7 +50,11 @@ public:
     FBox->SetBounds(0, 0, 1, 1);
     FBox->SetParent(Main.RightPanel);
     FBox->OnPaint = [this](TObject*) { Once(FIndexPosted, IndexShown); };
-    Main.SceneViewer->GetBuffer()->OnAfterRender = [this] { Once(FFramePosted, FrameShown); };
+    // (The view may draw while the topic is being shown, before its model is there.)
+    Main.SceneViewer->GetBuffer()->OnAfterRender = [this] {
+      if (FMain.SceneBase->GetCount() > 0)
+        Once(FFramePosted, FrameShown);
+    };
   }
   ~TStartupProbe()
   {
