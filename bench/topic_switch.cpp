@@ -193,7 +193,6 @@ double Median(std::vector<double> v)
 
 void BM_TopicSwitch(benchmark::State& state, const TTarget& T, const std::vector<TTarget>& All)
 {
-  state.SetLabel(T.Label);
   for (auto _ : state) {
     double s = TimeSwitch(T, All).Total;
     if (s < 0) {
@@ -298,7 +297,9 @@ int main(int argc, char** argv)
 
     for (const TTarget& t : targets)
       if (!only || t.Id == only)
-        benchmark::RegisterBenchmark(("BM_TopicSwitch/" + t.Label).c_str(), BM_TopicSwitch, t, targets)
+        benchmark::RegisterBenchmark(
+            ("BM_TopicSwitch/" + std::to_string(t.Id) + (t.Example ? "/second_example" : "")).c_str(), BM_TopicSwitch,
+            t, targets)
           ->UseManualTime()
           ->Unit(benchmark::kMillisecond);
     benchmark::Initialize(&restCount, rest.data());
