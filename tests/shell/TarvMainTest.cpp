@@ -9,12 +9,14 @@
 #include <map>
 #include <set>
 
+#include "MainWindowSupport.h"
 #include "PictureOutput.h"
 #include "tests/platform/ModalSupport.h"
 #include "platform/BmpFile.h"
 #include "platform/Files.h"
 #include "platform/ShellApi.h"
 #include "platform/SysSettings.h"
+#include "shell/HelpViewer.h"
 #include "shell/TarvMain.h"
 #include "shell/TopicDispatch.h"
 #include "shell/uSpeed.h"
@@ -30,13 +32,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void Pump(Cardinal ms = 0)
-{
-  Cardinal start = GetTickCount();
-  do
-    Application->ProcessMessages();
-  while (GetTickCount() - start < ms);
-}
+using mainwindow::Pump;
 
 // Runs f (which shows a modal window) and, from a timer, closes whatever modal window comes
 // up with the given result; gives whether one came up within the time limit.
@@ -67,35 +63,26 @@ bool WithModal(const std::function<void()>& f, const std::function<void(TDialogF
   return seen;
 }
 
-// A content folder of our own: short pages under every name the index links to, a
-// picture for "$" links, a clip file, and the models the lever scenes load.
+// A content folder of the program's own pages and pictures (as the build lays them out),
+// with a picture for "$" links, a clip, a secret beside the content that no link may
+// reach, and the models the lever scenes load.
 std::string MakeAppFolder(const std::string& name, bool with3DS = true)
 {
   fs::path root = fs::path(ORRELO_TEST_OUTPUT) / name;
   fs::remove_all(root);
-  fs::create_directories(root / "HTML" / "images");
   fs::create_directories(root / "Video");
   fs::create_directories(root / "3DS");
-  std::set<std::string> pages{"/Cam_Box.htm"};
-  for (const TIndexHeading& h : TopicIndexContents())
-    for (const TIndexLink& l : h.Items) {
-      std::string url = l.URL;
-      pages.insert(url.substr(0, url.find('#')));
-    }
-  for (const std::string& page : pages) {
-    std::string body = "<html><body><h1>" + page.substr(1) + "</h1><p>About this mechanism.</p>";
-    for (const char* anchor : {"CIRCULAR", "PEAR", "HEART", "BOX", "LINEAR"})
-      body += std::string("<a name=\"") + anchor + "\"></a><p>" + anchor + "</p>";
-    body += "</body></html>";
-    WriteFileBytes((root / "HTML" / page.substr(1)).string(), std::vector<uint8_t>(body.begin(), body.end()));
-  }
+  fs::copy(ExeFolder() + "HTML", root / "HTML", fs::copy_options::recursive);
   TBitmap picture(40, 30);
   picture.Fill(clRed);
   SaveBmpToFile(picture, (root / "HTML" / "images" / "Gears.bmp").string());
-  fs::copy_file(ExeFolder() + "HTML/images/Splash_NB.jpg", root / "HTML" / "images" / "Splash_NB.jpg");
-  WriteFileBytes((root / "Video" / "clip.avi").string(), {'R', 'I', 'F', 'F'});
-  // A secret beside the content that no link may reach.
+  for (const auto& e : fs::directory_iterator(ExeFolder() + "Video"))
+    if (e.path().extension() == ".avi") {
+      fs::copy_file(e.path(), root / "Video" / "clip.avi");
+      break;
+    }
   WriteFileBytes((root / "secret.bmp").string(), SaveBmpToBytes(picture));
+  fs::copy(ExeFolder() + "Help", root / "Help", fs::copy_options::recursive);
   if (with3DS)
     for (const auto& e : fs::directory_iterator(ExeFolder() + "3DS"))
       fs::copy_file(e.path(), root / "3DS" / e.path().filename(), fs::copy_options::overwrite_existing);
@@ -153,21 +140,7 @@ TMessages* MainWindow::Messages = nullptr;
 std::string* MainWindow::Folder = nullptr;
 TKVMainFrm* MainWindow::Frm = nullptr;
 
-// Writes the whole window, with the 3D view's last frame in its place, as a picture.
-void SaveWindowPicture(TKVMainFrm& f, const std::string& name)
-{
-  Pump(50);
-  TBitmap shot(f.ClientWidth(), f.ClientHeight());
-  f.PaintTo(shot.Canvas(), 0, 0);
-  TPoint origin = f.ScreenToClient(f.GLViewer->ClientToScreen({0, 0}));
-  if (f.GLPanel->Visible()) {
-    f.SceneViewer->GetSurface()->Repaint();
-    if (auto frame = f.SceneViewer->GetBuffer()->CreateSnapshot())
-      if (auto bmp = frame->ToBitmap())
-        shot.Canvas().Draw(origin.X, origin.Y, *bmp);
-  }
-  SaveTestPicture(shot, name);
-}
+using mainwindow::SaveWindowPicture;
 
 }  // namespace
 
@@ -600,6 +573,60 @@ TEST_F(MainWindow, ClosingAsksAndNoKeepsTheClockRunning)
   EXPECT_TRUE(Frm->FormCloseQuery());
   EXPECT_TRUE(Frm->Stopped);
   EXPECT_FALSE(Frm->Cadencer->GetEnabled());
+}
+
+TEST_F(MainWindow, ClipLinksOpenTheVideoWindow)
+{
+  Frm->VideoMode = 0;
+  bool shown = WithModal([] { Follow("\xA3" "clip.avi"); });
+  // Without a media back end the window cannot open the clip: then the error box says so.
+  EXPECT_TRUE(shown || Messages->Texts.size() == 1u);
+  if (shown)
+    EXPECT_TRUE(Messages->Texts.empty());
+}
+
+TEST_F(MainWindow, OneErrorBoxAtATime)
+{
+  // A box whose own loop meets another error (a clock tick, say) shows no second box.
+  int boxes = 0;
+  SetMessageAnswerer([&](const TMessageRequest& r) {
+    ++boxes;
+    Frm->AppException(nullptr, Exception("again"));
+    Messages->Texts.push_back(r.Text);
+    return mrOk;
+  });
+  Frm->AppException(nullptr, Exception("first"));
+  EXPECT_EQ(boxes, 1);
+  Frm->AppException(nullptr, Exception("later"));
+  EXPECT_EQ(boxes, 2);
+  SetMessageAnswerer([](const TMessageRequest& r) {
+    Messages->Texts.push_back(r.Text);
+    return Messages->Answer;
+  });
+}
+
+TEST_F(MainWindow, HelpFromTheMenuAndFromF1)
+{
+  ASSERT_TRUE(Frm->Contents1->Enabled());
+  ASSERT_TRUE(Frm->SearchForHelp1->Enabled());
+  Frm->Contents1->Click();
+  Pump(50);
+  ASSERT_NE(HelpViewerWindow(), nullptr);
+  std::string contents = HelpViewerWindow()->CurrentTopic();
+  EXPECT_FALSE(contents.empty());
+  CloseHelpViewer();
+  Pump(50);
+  // F1 in the page pane: the main window's page.
+  Frm->Viewer->PaintPanel()->SetFocus();
+  Pump(50);
+  SimulateKey(VK_F1);
+  Pump(50);
+  ASSERT_NE(HelpViewerWindow(), nullptr);
+  EXPECT_NE(HelpViewerWindow()->CurrentTopic().find("MainWindow.htm"), std::string::npos)
+      << HelpViewerWindow()->CurrentTopic();
+  EXPECT_NE(HelpViewerWindow()->CurrentTopic(), contents);
+  CloseHelpViewer();
+  Pump(50);
 }
 
 TEST_F(MainWindow, ErrorBoxText)
