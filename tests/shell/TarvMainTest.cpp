@@ -629,6 +629,18 @@ TEST_F(MainWindow, HelpFromTheMenuAndFromF1)
   Pump(50);
 }
 
+TEST_F(MainWindow, LeverToolbarTakesTheControlPagesPlace)
+{
+  // Swapping the control pages for the lever toolbar must not resize the 3D view: a resize
+  // costs a frame drawn at once.
+  Follow("/TwoCog.htm");
+  TRect view = Frm->GLViewer->BoundsRect();
+  Follow("/Lever_Class1.htm");
+  EXPECT_EQ(Frm->GLViewer->BoundsRect(), view) << Frm->LeverToolbar->Height() << " " << Frm->ToolPC->Height();
+  Follow("/TwoCog.htm");
+  EXPECT_EQ(Frm->GLViewer->BoundsRect(), view);
+}
+
 TEST_F(MainWindow, ErrorBoxText)
 {
   EXPECT_EQ(TKVMainFrm::ErrorBoxText("Bad thing"),
