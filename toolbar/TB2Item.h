@@ -432,6 +432,8 @@ public:
   void EndModalWithClick(TTBItemViewer* AViewer);
   void EndModalWithHelp(Integer AContextID);
   void EndModalWithSystemMenu(Integer AKey);
+  // The keyboard is in use: a view that hides accelerators until then shows them.
+  void ShowAccels();
   void DrawSubitems(TCanvas& Canvas);
   void DrawItem(TTBItemViewer* Viewer, TCanvas& Canvas, bool Offscreen);
   void RecreateAllViewers();
@@ -531,7 +533,6 @@ private:
   void RecreateItemViewer(Integer I);
   void CancelCapture();
   void SetDoneAction(TTBDoneAction Kind, TTBCustomItem* Item, Integer Extra);
-  void ShowAccels();
   void ScrollOneStep(bool Down);
   void SelectPreviousByKey();
   void SelectNextByKey();

@@ -75,6 +75,13 @@ bool KeyFilter(const TInputEvent& ev)
     return false;
   if (ev.Key == VK_MENU) {
     s.AltAlone = true;
+    // Alt shows the active form's menu bars their accelerators.
+    if (TCustomForm* active = Screen().ActiveForm())
+      OfferToToolbars(active, [](TTBCustomToolbar* t) {
+        if (t->MenuBar())
+          t->View()->ShowAccels();
+        return false;
+      });
     return false;
   }
   s.AltAlone = false;

@@ -5,6 +5,7 @@
 
 #include "platform/Forms.h"
 #include "platform/StdCtrls.h"
+#include "platform/SysSettings.h"
 #include "toolbar/TB2Toolbar.h"
 #include "tests/toolbar/TestBar.h"
 
@@ -300,6 +301,70 @@ TEST(TB2Toolbar, AcceleratorsOfMenuBarsAndToolbars)
   EXPECT_TRUE(menu.DialogChar('v'));
   Application->ProcessMessages();
   EXPECT_EQ(runs, 2);
+  form.Hide();
+}
+
+TEST(TB2Toolbar, MenuBarUnderlinesShowFromAltUntilTheMenuCloses)
+{
+  // With the desktop's default (keyboard cues off) a menu bar hides its accelerator marks
+  // until Alt is pressed; an ordinary toolbar shows them always.
+  ResetSystemSettings();
+  ASSERT_FALSE(SystemSettings().KeyboardCues);
+  TForm form;
+  form.SetBounds(100, 100, 300, 100);
+  TTestToolbar menu;
+  menu.SetParent(&form);
+  AddItem(menu.Items(), "&File");
+  menu.SetMenuBar(true);
+  TTestToolbar plain;
+  plain.SetParent(&form);
+  plain.SetTop(40);
+  AddItem(plain.Items(), "&Save");
+  form.Show();
+  form.Activate();
+  tbtest::ParkPointer();
+  auto shot = [](TTestToolbar& bar) {
+    bar.View()->ValidatePositions();
+    TBitmap b(bar.Width(), bar.Height());
+    bar.PaintTo(b.Canvas(), 0, 0);
+    return b;
+  };
+  auto same = [](const TBitmap& a, const TBitmap& b) {
+    if (a.Width() != b.Width() || a.Height() != b.Height())
+      return false;
+    for (Integer y = 0; y < a.Height(); ++y)
+      for (Integer x = 0; x < a.Width(); ++x)
+        if (a.GetPixel(x, y) != b.GetPixel(x, y))
+          return false;
+    return true;
+  };
+  TBitmap hidden = shot(menu), plainBefore = shot(plain);
+  EXPECT_FALSE(menu.View()->AccelsVisible);
+  TBitmap during;
+  bool visibleDuring = false;
+  {
+    // Alt pressed and released alone enters the menu bar's loop with the marks shown.
+    TPosted p([&] {
+      visibleDuring = menu.View()->AccelsVisible;
+      during = shot(menu);
+      menu.View()->EndModal();
+    });
+    SimulateKey(VK_MENU);
+  }
+  Application->ProcessMessages();
+  EXPECT_TRUE(visibleDuring);
+  EXPECT_FALSE(same(hidden, during)) << "the underline shows while the menu runs";
+  EXPECT_FALSE(menu.View()->AccelsVisible);
+  EXPECT_TRUE(same(hidden, shot(menu))) << "and goes again after it";
+  TBitmap plainHidden = shot(plain);
+  EXPECT_TRUE(same(plainBefore, plainHidden));
+  // The ordinary toolbar's mark was there from the start: with cues on nothing changes.
+  TSystemSettings cues = SystemSettings();
+  cues.KeyboardCues = true;
+  SetSystemSettings(cues);
+  EXPECT_TRUE(same(plainBefore, shot(plain)));
+  EXPECT_FALSE(same(hidden, shot(menu))) << "cues on: the menu bar shows its marks always";
+  ResetSystemSettings();
   form.Hide();
 }
 
