@@ -235,6 +235,47 @@ TEST(TB2Popup, PlacementTable)
   }
 }
 
+TEST(TB2Common, RotatedTextRunsDownwardsWithItsAcceleratorUnderlined)
+{
+  // Fixed metrics: a font 20 high has descent 4 and characters 10 wide.
+  TFixedMetricDevice* dev = nullptr;
+  auto c = CreateFixedMetricCanvas(400, 300, &dev);
+  c->Font().SetHeight(-20);
+  c->SetTextColor(clRed);
+  auto texts = [&] {
+    std::vector<TCanvasRecord> out;
+    for (const TCanvasRecord& r : dev->Records)
+      if (r.Kind == TCanvasRecord::TextOut || r.Kind == TCanvasRecord::Fill)
+        out.push_back(r);
+    return out;
+  };
+  DrawRotatedText(*c, "&File", {10, 5, 40, 200}, 0);
+  std::vector<TCanvasRecord> got = texts();
+  ASSERT_EQ(got.size(), 2u);
+  EXPECT_EQ(got[0].Text, u"File");
+  EXPECT_EQ(got[0].Font.Orientation, 2700);
+  // The cell (20 wide) is centred in the 30 wide rectangle from x = 15; the baseline lies
+  // the descent in from its left side and runs down from the top.
+  EXPECT_EQ(got[0].Point, (TPoint{19, 5}));
+  // The underline: one pixel wide, 2 left of the baseline, along the "F".
+  EXPECT_EQ(got[1].Rect, (TRect{17, 5, 18, 15}));
+  EXPECT_EQ(got[1].Color, clRed);
+  EXPECT_EQ(c->Font().Orientation(), 0) << "the canvas's font is given back upright";
+
+  dev->ClearRecords();
+  DrawRotatedText(*c, "Fi&le", {10, 5, 40, 200}, DT_CENTER | DT_HIDEPREFIX);
+  got = texts();
+  ASSERT_EQ(got.size(), 1u) << "no underline with the marks hidden";
+  EXPECT_EQ(got[0].Text, u"File");
+  EXPECT_EQ(got[0].Point, (TPoint{19, 5 + (195 - 40) / 2}));
+
+  dev->ClearRecords();
+  DrawRotatedText(*c, "&File", {10, 5, 40, 35}, DT_END_ELLIPSIS);
+  got = texts();
+  ASSERT_GE(got.size(), 1u);
+  EXPECT_EQ(got[0].Text, u"F...") << "shortened to one character and the ellipsis";
+}
+
 TEST(TB2Common, RemovingMessagesPostsAQuitAgainWithItsCode)
 {
   HWND w = AllocateHWnd([](TMessage&) {});

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
 #include <functional>
 #include <map>
 
@@ -365,6 +367,49 @@ TEST(TB2Toolbar, MenuBarUnderlinesShowFromAltUntilTheMenuCloses)
   EXPECT_TRUE(same(plainBefore, shot(plain)));
   EXPECT_FALSE(same(hidden, shot(menu))) << "cues on: the menu bar shows its marks always";
   ResetSystemSettings();
+  form.Hide();
+}
+
+TEST(TB2Toolbar, LeftDockedBarWritesItsCaptionsDownwards)
+{
+  TForm form;
+  form.SetBounds(100, 100, 300, 260);
+  form.SetColor(clBtnFace);
+  TTestDock dock;
+  dock.SetPosition(dpLeft);
+  dock.SetParent(&form);
+  TTestToolbar bar;
+  bar.SetParent(&form);
+  TTBCustomItem* start = AddItem(bar.Items(), "&Start");
+  AddItem(bar.Items(), "Sto&p");
+  TTBCustomItem* more = AddItem(bar.Items(), "More", tbisSubmenu);
+  more->SetOptions(tboDropdownArrow);
+  AddItem(more, "Nothing");
+  bar.SetCurrentDock(&dock);
+  form.Show();
+  bar.View()->ValidatePositions();
+  ASSERT_EQ(bar.View()->Orientation(), voVertical);
+  TBitmap shot(form.ClientWidth(), form.ClientHeight());
+  form.PaintTo(shot.Canvas(), 0, 0);
+  tbtest::SavePng(shot, "toolbar_left_dock_rotated_captions.png");
+
+  // The ink of the first caption stands tall and narrow inside its button, as text
+  // written downwards does (upright it would lie wide and be cut by the button's width).
+  TTBItemViewer* v = bar.View()->Find(start);
+  TPoint o = form.ScreenToClient(bar.ClientToScreen({v->BoundsRect.Left, v->BoundsRect.Top}));
+  Integer minX = INT32_MAX, maxX = -1, minY = INT32_MAX, maxY = -1;
+  for (Integer y = 0; y < v->BoundsRect.Height(); ++y)
+    for (Integer x = 0; x < v->BoundsRect.Width(); ++x) {
+      TColor c = shot.GetPixel(o.X + x, o.Y + y);
+      if ((c & 0xFF) + ((c >> 8) & 0xFF) + ((c >> 16) & 0xFF) < 3 * 96) {
+        minX = std::min(minX, x), maxX = std::max(maxX, x);
+        minY = std::min(minY, y), maxY = std::max(maxY, y);
+      }
+    }
+  ASSERT_GE(maxX, 0) << "the caption shows";
+  Integer inkW = maxX - minX + 1, inkH = maxY - minY + 1;
+  EXPECT_GT(inkH, 2 * inkW) << inkW << " x " << inkH;
+  EXPECT_GE(inkH, bar.View()->MeasureCanvas().TextWidth("Start") - 3);
   form.Hide();
 }
 
