@@ -728,6 +728,17 @@ void TTBCustomToolbar::WritePositionData(const TTBPositionWriteIntProc& WriteInt
 
 void TTBCustomToolbar::Paint() { FView->DrawSubitems(Canvas()); }
 
+bool TTBCustomToolbar::GetHintInfo(TPoint ClientPos, std::string& Hint, TRect& HintArea)
+{
+  if (FView && ShowHint())
+    if (TTBItemViewer* v = FView->ViewerFromPoint(ClientPos); v && !v->BoundsRect.IsEmpty()) {
+      HintArea = v->BoundsRect;
+      Hint = v->GetHint();
+      return !Hint.empty();
+    }
+  return TTBCustomDockableWindow::GetHintInfo(ClientPos, Hint, HintArea);
+}
+
 void TTBCustomToolbar::MouseMove(TShiftState Shift, Integer X, Integer Y)
 {
   TTBCustomDockableWindow::MouseMove(Shift, X, Y);
@@ -743,6 +754,10 @@ void TTBCustomToolbar::MouseMove(TShiftState Shift, Integer X, Integer Y)
   FView->UpdateSelection(&sp, true);
   TTBItemViewer* v = FView->Selected();
   SetHint(v ? v->Item()->Hint() : std::string());
+  // The hint window follows the pointer from item to item (GetHintInfo gives each item's
+  // own rectangle).
+  if (ShowHint())
+    HintMouseMessage(this, sp);
   // A hovered viewer may want its own cursor (an edit box); elsewhere the frame's rule.
   TCursor cursor = crDefault;
   if (v)
@@ -766,6 +781,8 @@ void TTBCustomToolbar::MouseLeave()
   TTBCustomDockableWindow::MouseLeave();
   if (!FMouseDownLoop)
     ClearHover();
+  if (ShowHint())
+    HintMouseMessage(nullptr, {});
 }
 
 void TTBCustomToolbar::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y)

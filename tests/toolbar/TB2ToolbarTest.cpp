@@ -413,6 +413,53 @@ TEST(TB2Toolbar, LeftDockedBarWritesItsCaptionsDownwards)
   form.Hide();
 }
 
+TEST(TB2Toolbar, EachButtonGivesItsHintOverItsOwnRectangle)
+{
+  TForm form;
+  form.SetBounds(100, 100, 300, 100);
+  TTestToolbar bar;
+  bar.SetParent(&form);
+  bar.SetShowHint(true);
+  TTBCustomItem* one = AddItem(bar.Items(), "One");
+  one->SetHint("First|The first button");
+  TTBCustomItem* two = AddItem(bar.Items(), "Two");
+  two->SetHint("Second");
+  form.Show();
+  bar.View()->ValidatePositions();
+  TTBItemViewer* v1 = bar.View()->Find(one);
+  TTBItemViewer* v2 = bar.View()->Find(two);
+  auto centre = [](TTBItemViewer* v) {
+    return TPoint{(v->BoundsRect.Left + v->BoundsRect.Right) / 2, (v->BoundsRect.Top + v->BoundsRect.Bottom) / 2};
+  };
+  std::string hint;
+  TRect area;
+  ASSERT_TRUE(bar.GetHintInfo(centre(v2), hint, area));
+  EXPECT_EQ(hint, "Second");
+  EXPECT_EQ(area, v2->BoundsRect);
+  ASSERT_TRUE(bar.GetHintInfo(centre(v1), hint, area));
+  EXPECT_EQ(hint, "First");
+  EXPECT_EQ(area, v1->BoundsRect);
+
+  // Resting on one button shows its hint; moving on to the next shows the next one's.
+  auto waitForHint = [](const std::string& text) {
+    testwait::TWaiting waiting("the hint \"" + text + "\" to show");
+    HWND beat = AllocateHWnd([](TMessage&) {});
+    SetTimer(beat, 1, 10);
+    Cardinal start = GetTickCount();
+    while (ShownHintText() != text && GetTickCount() - start < 5000)
+      Application->HandleMessage();
+    DeallocateHWnd(beat);
+    return ShownHintText();
+  };
+  SimulateMouse(TInputKind::MouseMove, bar.ClientToScreen(centre(v1)));
+  EXPECT_EQ(waitForHint("First"), "First");
+  SimulateMouse(TInputKind::MouseMove, bar.ClientToScreen(centre(v2)));
+  EXPECT_EQ(ShownHintText(), "") << "the first button's hint goes with the pointer";
+  EXPECT_EQ(waitForHint("Second"), "Second");
+  CancelHint();
+  form.Hide();
+}
+
 TEST(TB2Toolbar, DockedBarShrinksToItsChevron)
 {
   TForm form;
