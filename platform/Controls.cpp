@@ -1461,3 +1461,12 @@ std::string ShortCutToText(TShortCut shortCut)
   if (shortCut & scAlt) out += "Alt+";
   return out + name;
 }
+
+// For the accessibility bridge: a control's own widget (nullptr before it has one), and the
+// control whose own widget an object is.
+QWidget* AccessibleWidgetOf(TControl* control) { return control ? WidgetOf(control) : nullptr; }
+TControl* AccessibleControlOf(QObject* object)
+{
+  TControl* c = ControlOf(object);
+  return c && WidgetOf(c) == object ? c : nullptr;
+}

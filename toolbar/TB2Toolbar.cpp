@@ -7,6 +7,7 @@
 #include <cctype>
 
 #include "platform/Forms.h"
+#include "toolbar/TB2Acc.h"
 #include "toolbar/TB2Common.h"
 
 const char* const STBChevronItemMoreButtonsHint = "More Buttons|";
@@ -258,6 +259,7 @@ void TTBCustomToolbar::Construct(const TTBToolbarClasses& Classes)
   FView = Classes.ViewClass ? Classes.ViewClass(this) : std::make_unique<TTBToolbarView>(this);
   // The view's own construction could not see the chevron yet.
   FView->RecreateAllViewers();
+  TBAccExposeView(this, FView.get());
   SetColor(clBtnFace);
   SetBounds(Left(), Top(), 23, 22);
 }
@@ -265,6 +267,7 @@ void TTBCustomToolbar::Construct(const TTBToolbarClasses& Classes)
 TTBCustomToolbar::~TTBCustomToolbar()
 {
   BeforeDestruction();
+  TBAccExposeView(this, nullptr);
   FProcessShortCuts = false;
   FMenuBar = false;
   UpdateShortCutInstallation();
