@@ -1122,6 +1122,10 @@ void TWinControl::SetFocus()
   HandleNeeded();
   if (auto* w = WidgetOf(this)) {
     w->setFocusPolicy(Qt::StrongFocus);
+    // As the system's SetFocus does, focusing a control of a shown window that is not
+    // active activates that window (without it the focus would wait for the window).
+    if (QWidget* top = w->window(); top->isVisible() && !top->isActiveWindow())
+      top->activateWindow();
     w->setFocus(Qt::OtherFocusReason);
   }
 }
