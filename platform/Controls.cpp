@@ -1124,7 +1124,9 @@ void TWinControl::SetFocus()
     w->setFocusPolicy(Qt::StrongFocus);
     // As the system's SetFocus does, focusing a control of a shown window that is not
     // active activates that window (without it the focus would wait for the window).
-    if (QWidget* top = w->window(); top->isVisible() && !top->isActiveWindow())
+    // (Windows shown without activation, such as menus, stay as they are.)
+    if (QWidget* top = w->window();
+        top->isVisible() && !top->isActiveWindow() && !top->testAttribute(Qt::WA_ShowWithoutActivating))
       top->activateWindow();
     w->setFocus(Qt::OtherFocusReason);
   }
