@@ -18,9 +18,11 @@
 #include "html/Readhtml.h"
 #include "platform/Controls.h"
 #include "platform/FormCtrls.h"
+#include "platform/ScrollBar.h"
 #include "platform/SysUtils.h"
 
 class THTMLViewer;
+class TMetaFilePrinter;
 
 class EInOutError : public Exception {
   using Exception::Exception;
@@ -43,57 +45,8 @@ constexpr Cardinal wm_MouseScroll = WM_USER + 102;
 
 // ---- scroll bar ----
 
-enum class TScrollBarKind : uint8_t { sbHorizontal, sbVertical };
-using enum TScrollBarKind;
-enum class TScrollCode : uint8_t { scLineUp, scLineDown, scPageUp, scPageDown, scPosition, scTrack, scTop, scBottom, scEndScroll };
-using enum TScrollCode;
-// ScrollPos holds the position asked for; the handler may change it.
-using TScrollEvent = std::function<void(TObject* Sender, TScrollCode ScrollCode, int32_t& ScrollPos)>;
-
-// A classic scroll bar drawn on our canvas, with full 32-bit position, page and range.
-class T32ScrollBar : public TCustomControl {
-public:
-  explicit T32ScrollBar(TScrollBarKind AKind = sbVertical);
-  TScrollBarKind Kind() const { return FKind; }
-  int32_t Position() const { return FPosition; }
-  int32_t Min() const { return FMin; }
-  int32_t Max() const { return FMax; }
-  int32_t PageSize() const { return FPageSize; }
-  int32_t SmallChange() const { return FSmallChange; }
-  int32_t LargeChange() const { return FLargeChange; }
-  void SetSmallChange(int32_t V) { FSmallChange = V; }
-  void SetLargeChange(int32_t V) { FLargeChange = V; }
-  // Position is kept within Min..(Max - PageSize + 1).
-  void SetParams(int32_t APosition, int32_t AMin, int32_t AMax, int32_t APageSize);
-  void SetPosition(int32_t V) { SetParams(V, FMin, FMax, FPageSize); }
-  void SetMin(int32_t V) { SetParams(FPosition, V, FMax, FPageSize); }
-  void SetMax(int32_t V) { SetParams(FPosition, FMin, V, FPageSize); }
-  void SetPageSize(int32_t V) { SetParams(FPosition, FMin, FMax, V); }
-  // The highest position the thumb can reach.
-  int32_t MaxPosition() const;
-  // Asks the owner to move (as the user's input does): fires OnScroll, then moves.
-  void Scroll(TScrollCode Code, int32_t Pos);
-  TScrollEvent OnScroll;
-  // The thumb's rectangle (client coordinates); empty when there is no room for one.
-  TRect ThumbRect() const;
-
-protected:
-  void Paint() override;
-  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
-  void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
-  void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
-  void EnabledChanged() override { Invalidate(); }
-
-private:
-  int32_t Along(Integer X, Integer Y) const { return FKind == sbVertical ? Y : X; }
-  int32_t Length() const { return FKind == sbVertical ? Height() : Width(); }
-  int32_t Thickness() const { return FKind == sbVertical ? Width() : Height(); }
-  TScrollBarKind FKind;
-  int32_t FPosition = 0, FMin = 0, FMax = 100, FPageSize = 0;
-  int32_t FSmallChange = 1, FLargeChange = 1;
-  bool FDragging = false;
-  int32_t FDragOffset = 0;
-};
+// The viewer's scroll bars are the platform's, with full 32-bit range.
+using T32ScrollBar = TScrollBar;
 
 // ---- child panels ----
 
@@ -325,6 +278,31 @@ public:
   TKeyEvent OnKeyDown;
 
   void WndProc(TMessage& Message) override;
+
+  // ---- printing (Htmlview_Print.cpp) ----
+  using TPagePrinted = std::function<void(TObject* Sender, TCanvas& Canvas, int32_t NumPage, int32_t W, int32_t H,
+                                          bool& StopPrinting)>;
+  using TPageEvent = std::function<void(TObject* Sender, int32_t NumPage, bool& StopPrinting)>;
+  // Prints pages FromPage..ToPage (1-based) on a fresh viewer printer made current for the
+  // run. Does nothing while the viewer is processing (a load or another print run) or
+  // empty. EPrinter when the job cannot start or the margins leave no room; the job is then
+  // dropped and the previous printer current again.
+  void Print(int32_t FromPage, int32_t ToPage);
+  // Records every page into the metafile printer, for a preview; the same refusals and
+  // errors as Print.
+  void PrintPreview(TMetaFilePrinter& MFPrinter);
+  // While a run goes: the page being printed; afterwards the number of the last page laid out.
+  int32_t PrintPageNumber() const { return FPrintPage; }
+  bool PrintRunning() const { return FPrintRunning; }
+  // Header and footer of every printed page; the page event comes between pages.
+  TPagePrinted OnPrintHeader, OnPrintFooter;
+  TPageEvent OnPageEvent;
+
+private:
+  template <class Target>
+  void PrintRun(Target& Dest, int32_t FromPage, int32_t ToPage);
+  int32_t FPrintPage = 0;
+  bool FPrintRunning = false;
 
 protected:
   void Resize() override;

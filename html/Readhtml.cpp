@@ -386,7 +386,26 @@ void THtmlTokenizer::GetCh()
     LCToken = Upper(c);
     if (c == EofChar && InComment)
       throw EParseError("Open Comment at End of HTML File");
-    if (c != '<' || PlainText || FNoComments || RawPeek() != '!')
+    if (c != '<' || PlainText || FNoComments)
+      return;
+    if (RawPeek() == '?') {
+      // An XML declaration or processing instruction: skipped up to its ">" as a
+      // declaration is.
+      InComment = true;
+      RawGet();   // the "?"
+      try {
+        while (CommentChar() != '>') {
+        }
+      } catch (const EParseError&) {
+        InComment = false;
+        FOpenComment = true;
+        LCh = LCToken = EofChar;
+        return;
+      }
+      InComment = false;
+      continue;
+    }
+    if (RawPeek() != '!')
       return;
     InComment = true;
     RawGet();   // the "!"

@@ -92,7 +92,8 @@ public:
   const TPropStack* PropStack = nullptr;
   int32_t CodePage = 1252;
 
-  // Reads the next character into LCh (comments and declarations skipped).
+  // Reads the next character into LCh (comments, declarations and processing instructions
+  // skipped).
   void GetCh();
   // Skips tab, CR and space.
   void SkipSpace();
@@ -127,7 +128,7 @@ public:
   int32_t SIndex = -1;         // source position of LCh (main text only)
   int32_t TagIndex = 0;        // source position of the last "<"
   int32_t HeaderLevel = 0;     // 1 to 6 after H and its end tag
-  bool PlainText = false;      // "<!" starts no comment
+  bool PlainText = false;      // "<!" and "<?" start no comment
   bool InComment = false;
   TAttributeList Attributes;
   TokenObj Token;

@@ -731,8 +731,11 @@ void THtmlParser::DoTitle()
 
 void THtmlParser::DoBody()
 {
-  // A BODY after content, or inside a table, changes nothing.
-  const bool hasContent = SectionList != BodyCell || (BodyCell && BodyCell->Count() > 0) || (Section && !Section->BuffS.empty());
+  // A BODY after content, or inside a table, changes nothing. The white space between the
+  // tags of a page's head (line breaks around a document type or a comment) is no content:
+  // it collapses to spaces that a paragraph drops anyway.
+  const bool pendingText = Section && Section->BuffS.find_first_not_of(u' ') != std::u16string::npos;
+  const bool hasContent = SectionList != BodyCell || (BodyCell && BodyCell->Count() > 0) || pendingText;
   if (TableLevel > 0 || hasContent) {
     Next();
     return;

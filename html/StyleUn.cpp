@@ -209,10 +209,90 @@ int HexValue(char c)
   return -1;
 }
 
+std::vector<std::string> SplitSpaces(const std::string& s)
+{
+  std::vector<std::string> parts;
+  size_t i = 0;
+  while (i < s.size()) {
+    while (i < s.size() && s[i] == ' ')
+      ++i;
+    size_t j = s.find(' ', i);
+    if (j == std::string::npos)
+      j = s.size();
+    if (j > i)
+      parts.push_back(s.substr(i, j - i));
+    i = j;
+  }
+  return parts;
+}
+
+// FirstInstalledFont for the cascade, which asks the same few lists for every element.
+std::string InstalledFamily(const std::string& Families)
+{
+  static std::map<std::string, std::string> cache;
+  if (auto it = cache.find(Families); it != cache.end())
+    return it->second;
+  if (cache.size() >= 256)
+    cache.clear();
+  std::string first = FirstInstalledFont(Families);
+  cache.emplace(Families, first);
+  return first;
+}
+
+bool OneOf(const std::string& s, std::initializer_list<const char*> words)
+{
+  for (const char* w : words)
+    if (s == w)
+      return true;
+  return false;
+}
+
+// Whether a value is one we can read for property I. Anything else (a word we do not know,
+// a function such as var() or calc() that we do not evaluate) is ignored, so it never
+// replaces a good value from an earlier rule or the parent with a default.
+bool IsReadable(int I, const std::string& Value)
+{
+  for (size_t open = Value.find('('); open != std::string::npos; open = Value.find('(', open + 1)) {
+    size_t start = open;
+    while (start > 0 && ((Value[start - 1] >= 'a' && Value[start - 1] <= 'z') || Value[start - 1] == '-'))
+      --start;
+    const std::string fn = Value.substr(start, open - start);
+    if (fn != "url" && fn != "rgb")
+      return false;
+  }
+  double v;
+  std::string unit;
+  switch (I) {
+  case FontFamily:
+    // A list that names no installed font leaves the family as it was: the rule's own
+    // (the default PRE rule's monospaced font), or the parent's.
+    return !InstalledFamily(Value).empty();
+  case FontSize:
+    if (SplitNumber(Value, v, unit))
+      return OneOf(unit, {"", "in", "cm", "mm", "pt", "pc", "em", "ex", "%", "px"});
+    return OneOf(Value, {"smaller", "larger", "xx-small", "x-small", "small", "medium", "large", "x-large", "xx-large"});
+  case FontWeight:
+    return OneOf(Value, {"normal", "bold", "bolder", "lighter"}) || (SplitNumber(Value, v, unit) && unit.empty());
+  case FontStyle:
+    return OneOf(Value, {"normal", "italic", "oblique"});
+  case TextAlign:
+    return OneOf(Value, {"left", "center", "right", "justify"});
+  case TextDecoration:
+    for (const std::string& w : SplitSpaces(Value))
+      if (OneOf(w, {"none", "underline", "overline", "line-through", "blink"}))
+        return true;
+    return false;
+  default:
+    return true;
+  }
+}
+
 }  // namespace
 
 bool SetPropertyText(TProperties& P, int I, const std::string& Value, bool InlineColor)
 {
+  if (!IsReadable(I, Value))
+    return false;
   auto store = [&](int idx, TPropValue v) {
     P.Props[idx] = std::move(v);
     P.Originals[idx] = true;
@@ -295,23 +375,6 @@ bool CompoundMatches(const TCompound& c, const TProperties& P)
 {
   return (c.Tag.empty() || c.Tag == P.PropTag) && (c.Class.empty() || c.Class == P.PropClass) && (c.ID.empty() || c.ID == P.PropID) &&
          (c.Pseudo.empty() || c.Pseudo == P.PropPseudo);
-}
-
-std::vector<std::string> SplitSpaces(const std::string& s)
-{
-  std::vector<std::string> parts;
-  size_t i = 0;
-  while (i < s.size()) {
-    while (i < s.size() && s[i] == ' ')
-      ++i;
-    size_t j = s.find(' ', i);
-    if (j == std::string::npos)
-      j = s.size();
-    if (j > i)
-      parts.push_back(s.substr(i, j - i));
-    i = j;
-  }
-  return parts;
 }
 
 // Widths of the numbers in a descendant key: part count, then rule number.
@@ -546,7 +609,16 @@ void TProperties::Merge(const TProperties& Rule)
   for (int i = 0; i < PropCount; ++i) {
     if (!Rule.Originals[i] || !IsSet(Rule.Props[i]))
       continue;
-    Props[i] = Rule.Props[i];
+    if (const std::string* list = std::get_if<std::string>(&Rule.Props[i]); list && i == FontFamily) {
+      // A family list becomes its first installed font; with none installed the element
+      // keeps the family it had.
+      std::string first = InstalledFamily(*list);
+      if (first.empty())
+        continue;
+      Props[i] = std::move(first);
+    } else {
+      Props[i] = Rule.Props[i];
+    }
     Originals[i] = true;
   }
 }
@@ -557,7 +629,6 @@ void TProperties::ApplyRules(TStyleList& Styles, const TPropStack* Stack, const 
 {
   FStyles = &Styles;
   FFont.reset();
-  const TPropValue inheritedFamily = Props[FontFamily];
   PropTag = Tag;
   PropClass = Class;
   PropID = ID;
@@ -615,7 +686,6 @@ void TProperties::ApplyRules(TStyleList& Styles, const TPropStack* Stack, const 
   if (InlineStyle)
     Merge(*InlineStyle);
 
-  ResolveFontFamily(inheritedFamily);
   const TProperties* parent = Stack && Stack->Count() > 0 ? &Stack->Last() : nullptr;
   if (const std::string* s = std::get_if<std::string>(&Props[FontSize])) {
     double parentSize = parent ? parent->GetFontSize() : Styles.DefPointSize();
@@ -733,20 +803,6 @@ std::string FirstInstalledFont(const std::string& Families)
     start = comma + 1;
   }
   return std::string();
-}
-
-void TProperties::ResolveFontFamily(const TPropValue& Inherited)
-{
-  // A family list from a rule becomes its first installed font; with none installed the
-  // element keeps the family it had.
-  const std::string* list = std::get_if<std::string>(&Props[FontFamily]);
-  if (!list)
-    return;
-  std::string first = FirstInstalledFont(*list);
-  if (!first.empty())
-    Props[FontFamily] = first;
-  else
-    Props[FontFamily] = Inherited;
 }
 
 TMyFont* TProperties::GetFont()

@@ -209,7 +209,6 @@ public:
 private:
   friend class TStyleList;
   void BuildLinkFonts(const TProperties* Parent);
-  void ResolveFontFamily(const TPropValue& Inherited);
   TStyleList* FStyles = nullptr;   // the sheet the rules came from (for link fonts)
   std::unique_ptr<TMyFont> FFont;
 };

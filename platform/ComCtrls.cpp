@@ -192,3 +192,250 @@ void TTrackBar::KeyDown(Word& key, TShiftState shift)
   key = 0;
   UserSetPosition(Clamp64(target, FMin, FMax));
 }
+
+// ---------------------------------------------------------------------------------------
+// TUpDown
+
+namespace {
+constexpr Cardinal RepeatPauseMs = 400, RepeatIntervalMs = 100;
+
+// A solid arrow, pointing up or down, centred in r.
+void DrawArrow(TCanvas& c, const TRect& r, bool up, TColor color)
+{
+  const Integer cx = (r.Left + r.Right) / 2, cy = (r.Top + r.Bottom) / 2;
+  const Integer s = std::max<Integer>(2, std::min(r.Width(), r.Height()) / 4);
+  std::vector<TPoint> p = up ? std::vector<TPoint>{{cx - s, cy + s / 2}, {cx + s, cy + s / 2}, {cx, cy - s / 2 - 1}}
+                             : std::vector<TPoint>{{cx - s, cy - s / 2}, {cx + s, cy - s / 2}, {cx, cy + s / 2 + 1}};
+  c.Pen().SetColor(color);
+  c.Brush().SetColor(color);
+  c.Polygon(p);
+}
+}  // namespace
+
+TUpDown::TUpDown()
+{
+  SetBounds(0, 0, 17, 22);
+  SetColor(clBtnFace);
+  FRepeat = std::make_unique<TTimer>();
+  FRepeat->SetEnabled(false);
+  FRepeat->SetOnTimer([this](TObject*) {
+    FRepeat->SetInterval(RepeatIntervalMs);
+    if (FHeld && Enabled())
+      Step(FHeldButton);
+    else
+      StopRepeat();
+  });
+}
+
+TUpDown::~TUpDown()
+{
+  BeforeDestruction();
+  if (FAssociate)
+    FAssociate->RemoveFreeNotification(this);
+  DestroyHandle();
+}
+
+void TUpDown::SetMin(Integer v)
+{
+  FMin = v;
+  FMax = std::max(FMax, v);
+  SetPosition(FPosition);
+}
+
+void TUpDown::SetMax(Integer v)
+{
+  FMax = v;
+  FMin = std::min(FMin, v);
+  SetPosition(FPosition);
+}
+
+void TUpDown::SetPosition(Integer v)
+{
+  FPosition = std::clamp(v, FMin, FMax);
+  UpdateAssociate();
+}
+
+void TUpDown::SetAssociate(TControl* c)
+{
+  if (FAssociate)
+    FAssociate->RemoveFreeNotification(this);
+  FAssociate = c;
+  if (c)
+    c->FreeNotification(this);
+  UpdateAssociate();
+}
+
+void TUpDown::Notification(TComponent* AComponent, TOperation Operation)
+{
+  TCustomControl::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent == FAssociate)
+    FAssociate = nullptr;
+}
+
+void TUpDown::UpdateAssociate()
+{
+  if (FAssociate)
+    FAssociate->SetCaption(IntToStr(FPosition));
+}
+
+void TUpDown::Step(TUDBtnType Button)
+{
+  Integer old = FPosition;
+  int64_t next = int64_t(FPosition) + (Button == btNext ? FIncrement : -FIncrement);
+  SetPosition(Clamp64(next, FMin, FMax));
+  if (FPosition != old && OnClick)
+    OnClick(this, Button);
+}
+
+void TUpDown::StopRepeat()
+{
+  FHeld = false;
+  FRepeat->SetEnabled(false);
+  Invalidate();
+}
+
+void TUpDown::MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y)
+{
+  TCustomControl::MouseDown(button, shift, x, y);
+  if (button != mbLeft || !Enabled())
+    return;
+  FHeld = true;
+  FHeldButton = ButtonAt(y);
+  Invalidate();
+  FRepeat->SetInterval(RepeatPauseMs);
+  FRepeat->SetEnabled(true);
+  Step(FHeldButton);
+}
+
+void TUpDown::MouseUp(TMouseButton button, TShiftState shift, Integer x, Integer y)
+{
+  TCustomControl::MouseUp(button, shift, x, y);
+  if (button == mbLeft)
+    StopRepeat();
+}
+
+void TUpDown::Paint()
+{
+  TCanvas& c = Canvas();
+  const Integer half = Height() / 2;
+  for (TUDBtnType b : {btNext, btPrev}) {
+    TRect r = b == btNext ? Rect(0, 0, Width(), half) : Rect(0, half, Width(), Height());
+    c.FillRect(r, clBtnFace);
+    TRect edge = r;
+    c.DrawEdge(edge, FHeld && FHeldButton == b ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
+    DrawArrow(c, r, b == btNext, Enabled() ? clBtnText : clGrayText);
+  }
+}
+
+// ---------------------------------------------------------------------------------------
+// TTabSheet and TPageControl
+
+TTabSheet::TTabSheet()
+{
+  SetColor(clBtnFace);
+  SetVisible(false);
+}
+
+TTabSheet::~TTabSheet()
+{
+  if (FPageControl)
+    FPageControl->RemovePage(this);
+}
+
+void TTabSheet::SetPageControl(TPageControl* p)
+{
+  if (p == FPageControl)
+    return;
+  if (FPageControl)
+    FPageControl->RemovePage(this);
+  FPageControl = p;
+  if (p)
+    p->InsertPage(this);
+}
+
+Integer TTabSheet::PageIndex() const
+{
+  if (!FPageControl)
+    return -1;
+  auto& v = FPageControl->FPages;
+  auto it = std::find(v.begin(), v.end(), this);
+  return it == v.end() ? -1 : static_cast<Integer>(it - v.begin());
+}
+
+TPageControl::TPageControl()
+{
+  SetBounds(0, 0, 289, 193);
+  SetColor(clBtnFace);
+}
+
+TPageControl::~TPageControl()
+{
+  for (TTabSheet* p : FPages)
+    p->FPageControl = nullptr;
+  FPages.clear();
+  FActive = nullptr;
+  DestroyHandle();
+}
+
+void TPageControl::InsertPage(TTabSheet* page)
+{
+  FPages.push_back(page);
+  page->SetVisible(false);
+  page->SetParent(this);
+  page->SetAlign(alClient);
+}
+
+void TPageControl::RemovePage(TTabSheet* page)
+{
+  std::erase(FPages, page);
+  if (FActive == page)
+    FActive = nullptr;
+  if (page->Parent() == this)
+    page->SetParent(nullptr);
+}
+
+void TPageControl::SetActivePage(TTabSheet* page)
+{
+  if (page && page->PageControl() != this)
+    page = nullptr;
+  FActive = page;
+  // Show the new page before hiding the old one, so the area is never blank in between.
+  if (page)
+    page->SetVisible(true);
+  for (TTabSheet* p : FPages)
+    if (p != page)
+      p->SetVisible(false);
+  Realign();
+}
+
+Integer TPageControl::ActivePageIndex() const { return FActive ? FActive->PageIndex() : -1; }
+
+// ---------------------------------------------------------------------------------------
+// TStatusBar
+
+TStatusBar::TStatusBar()
+{
+  SetBounds(0, 0, 200, 19);
+  SetColor(clBtnFace);
+  SetAlign(alBottom);
+}
+
+void TStatusBar::SetSimpleText(const std::string& s)
+{
+  if (s == FSimpleText)
+    return;
+  FSimpleText = s;
+  Invalidate();
+}
+
+void TStatusBar::Paint()
+{
+  TCanvas& c = Canvas();
+  c.FillRect(ClientRect(), Color());
+  TRect r = Rect(0, 2, Width(), Height());
+  c.DrawEdge(r, BDR_SUNKENOUTER, BF_RECT);
+  c.Font().Assign(Font());
+  c.Brush().SetStyle(bsClear);
+  TRect t = Rect(4, 2, Width() - 4, Height());
+  c.DrawText(FSimpleText, t, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+}

@@ -1,7 +1,12 @@
-// Common controls beyond the standard ones: the horizontal track bar, drawn in the classic
-// look (a sunken channel, a thumb pointing down at its tick marks).
+// Common controls beyond the standard ones, drawn in the classic look: the horizontal track
+// bar (a sunken channel, a thumb pointing down at its tick marks), the up-down arrow pair,
+// the page control whose pages show one at a time without tabs, and the status bar.
 #pragma once
 
+#include <memory>
+#include <string>
+
+#include "platform/Application.h"
 #include "platform/Controls.h"
 
 class TTrackBar : public TCustomControl {
@@ -55,4 +60,111 @@ private:
   Integer FPageSize = 2;
   bool FDragging = false;
   Integer FDragOffset = 0;
+};
+
+// ---------------------------------------------------------------------------------------
+
+enum class TUDBtnType : uint8_t { btNext, btPrev };
+using enum TUDBtnType;
+using TUDClickEvent = std::function<void(TObject* Sender, TUDBtnType Button)>;
+
+// Two arrow buttons, up above down, that step Position between Min and Max. A press steps
+// once, and again every 100 ms while held after a 400 ms pause. The associated control's
+// caption shows the position.
+class TUpDown : public TCustomControl {
+public:
+  TUpDown();
+  ~TUpDown() override;
+  Integer Min() const { return FMin; }
+  Integer Max() const { return FMax; }
+  Integer Position() const { return FPosition; }
+  Integer Increment() const { return FIncrement; }
+  void SetIncrement(Integer v) { FIncrement = v < 1 ? 1 : v; }
+  // Keeps Min <= Max (the other end follows) and the position inside.
+  void SetMin(Integer v);
+  void SetMax(Integer v);
+  // Clamped to the range; from code, no event fires.
+  void SetPosition(Integer v);
+  TControl* Associate() const { return FAssociate; }
+  void SetAssociate(TControl* c);
+  // The user stepped the position (it changed).
+  TUDClickEvent OnClick;
+  // A step as the user's press makes it: the position moves by Increment and OnClick
+  // follows when it changed.
+  void Step(TUDBtnType Button);
+  // Which button a point of the client area lies on.
+  TUDBtnType ButtonAt(Integer y) const { return y < Height() / 2 ? btNext : btPrev; }
+
+protected:
+  void Paint() override;
+  void MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y) override;
+  void MouseUp(TMouseButton button, TShiftState shift, Integer x, Integer y) override;
+  void EnabledChanged() override { Invalidate(); }
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+  void UpdateAssociate();
+  void StopRepeat();
+  Integer FMin = 0, FMax = 100, FPosition = 0, FIncrement = 1;
+  TControl* FAssociate = nullptr;
+  bool FHeld = false;
+  TUDBtnType FHeldButton = btNext;
+  std::unique_ptr<TTimer> FRepeat;
+};
+
+// ---------------------------------------------------------------------------------------
+
+class TPageControl;
+
+// A page of a page control: a plain container that fills it while it is the active page.
+class TTabSheet : public TCustomControl {
+public:
+  TTabSheet();
+  ~TTabSheet() override;
+  TPageControl* PageControl() const { return FPageControl; }
+  void SetPageControl(TPageControl* p);
+  Integer PageIndex() const;
+
+private:
+  friend class TPageControl;
+  TPageControl* FPageControl = nullptr;
+};
+
+// Pages that show one at a time, with no tabs: the program picks the page.
+class TPageControl : public TCustomControl {
+public:
+  TPageControl();
+  ~TPageControl() override;
+  Integer PageCount() const { return static_cast<Integer>(FPages.size()); }
+  TTabSheet* Pages(Integer i) const { return FPages.at(static_cast<size_t>(i)); }
+  TTabSheet* ActivePage() const { return FActive; }
+  // Shows the page and hides the others; nullptr or a foreign page shows none.
+  void SetActivePage(TTabSheet* page);
+  Integer ActivePageIndex() const;
+
+private:
+  friend class TTabSheet;
+  void InsertPage(TTabSheet* page);
+  void RemovePage(TTabSheet* page);
+  std::vector<TTabSheet*> FPages;
+  TTabSheet* FActive = nullptr;
+};
+
+// ---------------------------------------------------------------------------------------
+
+// The status line at the bottom of a window; in simple mode it shows one text.
+class TStatusBar : public TCustomControl {
+public:
+  TStatusBar();
+  const std::string& SimpleText() const { return FSimpleText; }
+  void SetSimpleText(const std::string& s);
+  bool SimplePanel() const { return FSimplePanel; }
+  void SetSimplePanel(bool v) { FSimplePanel = v; Invalidate(); }
+
+protected:
+  void Paint() override;
+
+private:
+  std::string FSimpleText;
+  bool FSimplePanel = true;
 };

@@ -582,6 +582,7 @@ void TControl::HandleNeeded()
     for (TControl* child : wc->FControls)
       if (child->FVisible)
         child->HandleNeeded();
+  GuardedCall([&] { HandleCreated(); }, this);
   UpdateWidgetVisibility();
 }
 

@@ -176,6 +176,8 @@ public:
   void SetMouseTransparent(bool on) { FMouseTransparent = on; }
   // The toolkit window exists.
   bool HandleAllocated() const { return FWidget != nullptr; }
+  // The toolkit's window itself (QWidget*), for platform code that embeds other windows.
+  void* ToolkitWidget() const { return FWidget; }
   // A message window for posted messages and timers of this control (made on first use).
   HWND Handle();
   bool MessageHandleAllocated() const { return FHandle != 0; }
@@ -228,6 +230,8 @@ protected:
   virtual void Resize();
   virtual void VisibleChanged() {}
   virtual void EnabledChanged() {}
+  // The toolkit window has just been made (its children too).
+  virtual void HandleCreated() {}
   // The toolkit window is about to go.
   virtual void DestroyingHandle() {}
   // The canvas valid during Paint (and PaintNonClient).

@@ -1,5 +1,6 @@
 #include "platform/Dialogs.h"
 
+#include <algorithm>
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -205,8 +206,17 @@ bool TPrintDialog::Execute()
   QPrintDialog dialog(&PrinterDevice(printer));
   if (!Title.empty())
     dialog.setWindowTitle(ToQ(Title));
+  dialog.setOption(QAbstractPrintDialog::PrintPageRange, (Options & poPageNums) != 0);
+  if (Options & poPageNums) {
+    dialog.setMinMax(std::max(MinPage, 1), std::max({MinPage, MaxPage, 1}));
+    dialog.setFromTo(FromPage, ToPage);
+    dialog.setPrintRange(PrintRange == prPageNums ? QAbstractPrintDialog::PageRange : QAbstractPrintDialog::AllPages);
+  }
   if (dialog.exec() != QDialog::Accepted)
     return false;
   PrinterSettingsChanged(printer);
+  PrintRange = dialog.printRange() == QAbstractPrintDialog::PageRange ? prPageNums : prAllPages;
+  FromPage = dialog.fromPage();
+  ToPage = dialog.toPage();
   return true;
 }

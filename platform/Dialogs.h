@@ -87,10 +87,20 @@ public:
   TColor Color = clBlack;
 };
 
-// Chooses the process-wide printer (Printer()) and its settings.
+// Chooses the process-wide printer (Printer()) and its settings, and with poPageNums a
+// range of pages between MinPage and MaxPage.
+enum class TPrintRange : uint8_t { prAllPages, prSelection, prPageNums };
+using enum TPrintRange;
+using TPrintDialogOptions = uint32_t;
+constexpr TPrintDialogOptions poPageNums = 0x1;
+
 class TPrintDialog : public TCommonDialog {
 public:
   bool Execute() override;
+  TPrintDialogOptions Options = 0;
+  Integer MinPage = 0, MaxPage = 0;
+  Integer FromPage = 0, ToPage = 0;
+  TPrintRange PrintRange = prAllPages;
 };
 
 // The answerer may change the dialog (a file name, a colour) and returns whether it was

@@ -241,10 +241,16 @@ void TPrinter::NewPage()
 void TPrinter::EndDoc()
 {
   CheckPrinting();
+  // The document is complete only when the device took all of it (a PDF file written to
+  // the end, the job handed to the spooler).
+  FImpl->PageCanvas.reset();
+  const bool ended = !FImpl->Painter || FImpl->Painter->end();
   FImpl->Close();
   FPrinting = false;
   FAborted = false;
   FPageNumber = 0;
+  if (!ended)
+    throw EPrinter("The printer could not finish the document");
 }
 
 void TPrinter::Abort()
@@ -303,4 +309,26 @@ std::unique_ptr<TPrinter> SetPrinter(std::unique_ptr<TPrinter> printer)
   std::unique_ptr<TPrinter> old = std::move(GlobalPrinter());
   GlobalPrinter() = std::move(printer);
   return old;
+}
+
+void TPrinter::AssignSettings(const TPrinter& source)
+{
+  if (FPrinting)
+    throw EPrinter("Printing in progress");
+  QPrinter& to = *FImpl->Device;
+  const QPrinter& from = *source.FImpl->Device;
+  FPrinterIndex = source.FPrinterIndex;
+  FOutputFileName = source.FOutputFileName;
+  if (FOutputFileName.empty()) {
+    to.setOutputFileName(QString());
+    to.setOutputFormat(QPrinter::NativeFormat);
+    to.setPrinterName(from.printerName());
+  } else {
+    to.setOutputFormat(QPrinter::PdfFormat);
+    to.setOutputFileName(ToQ(FOutputFileName));
+  }
+  to.setResolution(from.resolution());
+  to.setPageLayout(from.pageLayout());
+  to.setCopyCount(from.copyCount());
+  to.setColorMode(from.colorMode());
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Bitmap.h"
 #include "platform/Graphics.h"
 #include "platform/SysUtils.h"
 
@@ -70,6 +71,10 @@ public:
   // Name of the job, as the spooler shows it.
   std::string Title;
 
+  // Takes the other printer's choice of device, output file, paper, orientation and
+  // resolution (not its job); EPrinter "Printing in progress" while this one prints.
+  void AssignSettings(const TPrinter& source);
+
   // Printable area of the page, in device pixels.
   Integer PageWidth() const;
   Integer PageHeight() const;
@@ -86,6 +91,8 @@ public:
   void BeginDoc();
   // These three raise EPrinter "Printer is not currently printing" outside a job.
   void NewPage();
+  // Ends the job; EPrinter "The printer could not finish the document" when the device
+  // failed to take it (the job is over either way).
   void EndDoc();
   // Drops the job (a PDF file begun is removed), then ends it.
   void Abort();
@@ -114,3 +121,34 @@ TPrinter& Printer();
 std::unique_ptr<TPrinter> SetPrinter(std::unique_ptr<TPrinter> printer);
 // Names of the system's printers.
 std::vector<std::string> PrinterNames();
+
+// One recorded page: a canvas records what is drawn on it (in the device pixels of the
+// printer it stands for) and the page can be played back at any size later, as often as
+// wanted. Print previews keep one per page.
+struct TRecordedPageImpl;
+
+class TRecordedPage {
+public:
+  TRecordedPage();
+  ~TRecordedPage();
+  TRecordedPage(const TRecordedPage&) = delete;
+  TRecordedPage& operator=(const TRecordedPage&) = delete;
+
+  // Starts recording a page of the given device size; the canvas measures text like a
+  // printer of logPixels dots per inch. Recording again drops what was recorded.
+  TCanvas& BeginRecording(Integer width, Integer height, Integer logPixels);
+  bool Recording() const;
+  // The canvas of the recording (EPrinter "Printer is not currently printing" when none).
+  TCanvas& Canvas();
+  // Ends the recording; the page is complete.
+  void EndRecording();
+  Integer Width() const { return FWidth; }
+  Integer Height() const { return FHeight; }
+  // Plays the page's source area (device pixels of the page) into a new bitmap of the given
+  // size on a white ground. Nothing recorded gives a white bitmap.
+  std::unique_ptr<TBitmap> Render(Integer width, Integer height, const TRect& source) const;
+
+private:
+  std::unique_ptr<TRecordedPageImpl> FImpl;
+  Integer FWidth = 0, FHeight = 0;
+};

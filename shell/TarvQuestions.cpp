@@ -173,17 +173,24 @@ void TTarvQuestion::CheckAnswer(const std::string& Letter)
 
 TQuestionList ReadQuestions(TStream& Stream, TTopicCategories Mask, const std::string& FileName)
 {
+  const std::string message = ExtractFileName(FileName) + "\r\nThis is not a valid question file.";
   if (Stream.Size() < 4 || ReadUInt(Stream, 4) != QuestionFileMagic)
-    throw EBadFile(ExtractFileName(FileName) + "\r\nThis is not a valid question file.");
-  size_t count = ReadCount(Stream, MinRecordSize);
-  TQuestionList list;
-  for (size_t i = 0; i < count; ++i) {
-    auto q = std::make_unique<TTarvQuestion>();
-    q->ReadFrom(Stream);
-    if ((q->Topics & Mask) == Mask)
-      list.push_back(std::move(q));
+    throw EBadFile(message);
+  // A count or length that the file cannot hold (negative, huge, or cut short) makes the
+  // whole file invalid: the user hears what is wrong, not how the reading failed.
+  try {
+    size_t count = ReadCount(Stream, MinRecordSize);
+    TQuestionList list;
+    for (size_t i = 0; i < count; ++i) {
+      auto q = std::make_unique<TTarvQuestion>();
+      q->ReadFrom(Stream);
+      if ((q->Topics & Mask) == Mask)
+        list.push_back(std::move(q));
+    }
+    return list;
+  } catch (const EReadError&) {
+    throw EBadFile(message);
   }
-  return list;
 }
 
 TQuestionList LoadQuestionFile(const std::string& FileName, TTopicCategories Mask)

@@ -65,8 +65,8 @@ constexpr uint32_t QuestionFileMagic = 0x12F67;
 constexpr size_t MaxQuestionFileSize = size_t(16) << 20;
 
 // Reads the questions of a question file held in Stream that have every category of Mask
-// (the empty Mask keeps all). FileName names the file in the messages: EBadFile when the
-// magic number is wrong, EReadError when the records run past the end.
+// (the empty Mask keeps all). FileName names the file in the message of EBadFile, raised
+// when the magic number is wrong or a count or length does not fit in what is left.
 TQuestionList ReadQuestions(TStream& Stream, TTopicCategories Mask, const std::string& FileName);
 // The same from the file; EFOpenError when it cannot be opened, EBadFile when it is larger
 // than MaxQuestionFileSize.

@@ -125,10 +125,12 @@ void TTBEditControl::MouseDown(TMouseButton Button, TShiftState Shift, Integer X
     return;
   TCanvas& c = Canvas();
   c.Font().Assign(Font());
+  std::string shown = DisplayText();
+  Integer left = TextLeft(c, shown);
   // The caret goes to the nearest character boundary.
-  Integer pos = 0, best = std::abs(X - TextLeft());
-  for (size_t i = 1; i <= FText.size(); ++i) {
-    Integer d = std::abs(X - TextLeft() - c.TextWidth(FText.substr(0, i)));
+  Integer pos = 0, best = std::abs(X - left);
+  for (size_t i = 1; i <= shown.size(); ++i) {
+    Integer d = std::abs(X - left - c.TextWidth(shown.substr(0, i)));
     if (d < best) {
       best = d;
       pos = static_cast<Integer>(i);
@@ -145,10 +147,12 @@ void TTBEditControl::Paint()
   c.FillRect(r, clWindow);
   c.SetBkMode(TRANSPARENT);
   Integer s = SelStart(), e = s + SelLength();
-  std::string before = FText.substr(0, static_cast<size_t>(s));
-  std::string sel = FText.substr(static_cast<size_t>(s), static_cast<size_t>(e - s));
-  std::string after = FText.substr(static_cast<size_t>(e));
-  Integer x = TextLeft();
+  std::string shown = DisplayText();
+  std::string before = shown.substr(0, static_cast<size_t>(s));
+  std::string sel = shown.substr(static_cast<size_t>(s), static_cast<size_t>(e - s));
+  std::string after = shown.substr(static_cast<size_t>(e));
+  Integer left = TextLeft(c, shown);
+  Integer x = left;
   Integer h = c.TextHeight("Q");
   c.SetTextColor(clWindowText);
   c.TextOut(x, 0, before);
@@ -162,7 +166,7 @@ void TTBEditControl::Paint()
     c.SetTextColor(clWindowText);
   }
   c.TextOut(x, 0, after);
-  Integer caretX = TextLeft() + c.TextWidth(FText.substr(0, static_cast<size_t>(FCaret)));
+  Integer caretX = left + c.TextWidth(shown.substr(0, static_cast<size_t>(FCaret)));
   c.FillRect(Rect(caretX, 0, caretX + 1, h), clWindowText);
 }
 
@@ -509,6 +513,8 @@ uint8_t TTBEditItemViewer::EditLoop(bool& ShiftHeld)
   int filter = AddInputFilter([&](const TInputEvent& ev) -> bool {
     if (ended)
       return false;
+    if (HandleEditMessage(ev))
+      return true;
     switch (ev.Kind) {
     case TInputKind::KeyDown: {
       ShiftHeld = (ev.Shift & ssShift) != 0;

@@ -43,11 +43,14 @@ protected:
   void KeyDown(Word& Key, TShiftState Shift) override;
   void KeyPress(char& Key) override;
   void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  // What the box shows of the text, one character for each (a password shows masks), and
+  // where the shown text starts.
+  virtual std::string DisplayText() const { return FText; }
+  virtual Integer TextLeft(TCanvas& C, const std::string& Shown) { return 1; }
 
 private:
   void ReplaceSelection(const std::string& S);
   void MoveCaret(Integer Pos, bool Extend);
-  Integer TextLeft() const { return 1; }
   std::string FText;
   Integer FMaxLength = 0;
   TEditCharCase FCharCase = ecNormal;
@@ -163,6 +166,9 @@ public:
   // The edit control's class, and where it lies (client coordinates of the view's window).
   virtual std::unique_ptr<TTBEditControl> CreateEditControl();
   virtual TRect GetEditControlRect();
+
+  // Sees every input event of the edit first; true consumes it.
+  virtual bool HandleEditMessage(const TInputEvent& Ev) { return false; }
 
   // The control while editing, else none.
   TTBEditControl* EditControl() const { return FEditControl.get(); }

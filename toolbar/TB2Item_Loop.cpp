@@ -6,6 +6,7 @@
 #include "toolbar/TB2Anim.h"
 #include "toolbar/TB2Common.h"
 #include "toolbar/TB2Item.h"
+#include "platform/AppHelp.h"
 
 // ---------------------------------------------------------------------------------------
 // Popup view and window
@@ -679,6 +680,24 @@ void TTBView::EnterToolbarLoop(TTBEnterToolbarLoopOptions Options)
     if (done.Item)
       done.Item->PostClick();
     break;
+  case tbdaOpenSystemMenu: {
+    // The key goes on to the form as the system's menu key would, for its system menu.
+    constexpr Cardinal WM_SYSCOMMAND = 0x0112;
+    constexpr WPARAM SC_KEYMENU = 0xF100;
+    if (TCustomForm* form = FWindow ? FWindow->GetParentForm() : nullptr)
+      SendMessage(form->Handle(), WM_SYSCOMMAND, SC_KEYMENU, LPARAM(done.Extra));
+    break;
+  }
+  case tbdaHelpContext: {
+    // F1 on an item: a form with the help button asks for the short popup, any other for
+    // the item's page.
+    TCustomForm* active = Screen().ActiveForm();
+    if (active && (active->BorderIcons() & biHelp))
+      ApplicationHelpCommand(HELP_CONTEXTPOPUP, done.Extra);
+    else
+      ApplicationHelpContext(done.Extra);
+    break;
+  }
   default:
     break;
   }

@@ -9,13 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/ScrollBar.h"
 #include "toolbar/TBX.h"
 
 // The classic vertical scroll bar's width at 96 dpi.
 constexpr Integer TBXListScrollBarWidth = 16;
-
-enum class TScrollBarKind : uint8_t { sbHorizontal, sbVertical };
-using enum TScrollBarKind;
 
 // A scroll bar that is no window: the owner gives it bounds, input and a canvas.
 class TTBXScrollBar : public TObject {

@@ -191,6 +191,59 @@ TEST_F(Text, LateBodyIsIgnored)
   EXPECT_EQ(ColorToRGB(RunAt(u"more")->TheFont->Color()), 0u);
 }
 
+// Pages as they are usually written: a document type, line breaks and a comment before
+// BODY. The white space between them is no content, so BODY still sets up the page.
+TEST_F(Text, BodyAfterDoctypeCommentAndLineBreaksStillCounts)
+{
+  Parse("<!DOCTYPE html>\n<!-- generated -->\n<body bgcolor=#ffeedd text=#112233 link=green>\n<p>x <a href=a>l</a>");
+  EXPECT_EQ(ColorToRGB(Doc->Background), 0xDDEEFFu);
+  EXPECT_EQ(ColorToRGB(RunAt(u"x")->TheFont->Color()), 0x332211u);
+  EXPECT_EQ(ColorToRGB(RunAt(u"l")->TheFont->Color()), 0x008000u);
+  EXPECT_EQ(Texts(), u"x l");
+}
+
+TEST_F(Text, BodyRuleAppliesAfterAHeadWithLineBreaks)
+{
+  Parse("<?xml version=\"1.0\"?>\r\n<!DOCTYPE html>\r\n<html>\r\n<head>\r\n  <title>T</title>\r\n"
+        "  <meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1252\">\r\n"
+        "  <script type=\"text/javascript\">var a = 1;</script>\r\n"
+        "  <style>body { color: #445566; background-color: #010203 }</style>\r\n</head>\r\n<body>\r\n<p>y</p>\r\n</body>\r\n</html>\r\n");
+  EXPECT_EQ(ColorToRGB(RunAt(u"y")->TheFont->Color()), 0x665544u);
+  EXPECT_EQ(ColorToRGB(Doc->Background), 0x030201u);
+  EXPECT_EQ(Ctx.Title, u"T");
+  EXPECT_EQ(Texts(), u"y");
+}
+
+TEST_F(Text, BodyAfterRealContentIsStillIgnored)
+{
+  // A non-breaking space, a line break or a rule is content: BODY after it changes nothing.
+  for (const char* before : {"&nbsp;\n", "<br>\n", "<hr>\n", "\n<p>\n"}) {
+    SCOPED_TRACE(before);
+    Doc->Clear();
+    Parse(std::string("<!DOCTYPE html>\n") + before + "<body text=red>\nmore");
+    EXPECT_EQ(ColorToRGB(RunAt(u"more")->TheFont->Color()), 0u);
+  }
+}
+
+TEST_F(Text, PageSheetWithMissingFontsAndVariablesKeepsTheLook)
+{
+  Parse("<!DOCTYPE html>\n<!-- c -->\n<html><head><style>\n"
+        ":root { --big: 40px }\n"
+        "body { font-family: 'Segoe UI', NoSuchSans, Arial }\n"
+        "pre, code { font-family: Consolas, Menlo, NoSuchMono }\n"
+        "h1 { font-size: var(--big); font-weight: var(--w) }\n"
+        "</style></head>\n<body bgcolor=#fffff0>\n"
+        "<h1>Title</h1><p>text <code>call()</code></p><pre>line</pre>");
+  EXPECT_EQ(ColorToRGB(Doc->Background), 0xF0FFFFu);
+  EXPECT_EQ(RunAt(u"text")->TheFont->Name(), "Arial");
+  EXPECT_EQ(RunAt(u"call()")->TheFont->Name(), "Courier New");
+  EXPECT_EQ(RunAt(u"line")->TheFont->Name(), "Courier New");
+  TFontObj* title = RunAt(u"Title");
+  EXPECT_EQ(title->TheFont->Size(), 24);   // the heading's own size, not the default 12
+  EXPECT_TRUE(title->TheFont->Style() & fsBold);
+  EXPECT_EQ(title->TheFont->Name(), "Arial");
+}
+
 TEST_F(Text, SoundAndScriptCallbacks)
 {
   std::vector<std::string> sounds, scripts;

@@ -280,6 +280,28 @@ TEST(Readhtml, CommentsAndDeclarations)
     EParseError);
 }
 
+TEST(Readhtml, ProcessingInstructionsVanish)
+{
+  // An XML declaration at the top of a page, and one between words, leave nothing.
+  std::vector<TSym> expect = {{TextSy, u" "}, {BodySy, u""}, {TextSy, u"ab"}, {EofSy, u""}};
+  EXPECT_EQ(Symbols("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<body>a<?php x ?>b"), expect);
+  // A lone "<" is still text, and so is "?" that follows no "<".
+  EXPECT_EQ(AllText("a < b? c"), u"a < b? c");
+  // Plain text keeps it as written.
+  THtmlTokenizer T;
+  T.Start("<?x?>");
+  T.PlainText = true;
+  T.GetCh();
+  EXPECT_EQ(T.LCh, '<');
+  // Never closed: the page ends there, what came before is kept.
+  T.Start("kept<?never closed");
+  T.PlainText = false;
+  T.GetCh();
+  T.Next();
+  EXPECT_EQ(T.Token.S(), u"kept");
+  EXPECT_THROW(T.Next(), EParseError);
+}
+
 TEST(Readhtml, IncludeComments)
 {
   THtmlTokenizer T;

@@ -352,6 +352,68 @@ TEST(StyleUnCharset, CodePages)
 
 namespace {
 
+TEST_F(Cascade, UninstalledFamiliesKeepTheFamilyFromEarlierRules)
+{
+  Sheet("body { font-family: NoSuchSans, Arial } pre, code { font-family: NoSuchMono, 'Also Missing', monospace-ish }"
+        " span { font-family: NoSuchAtAll }");
+  EXPECT_EQ(Push("body").GetFontFamily(), "Arial");
+  // The default rule made PRE monospaced; the sheet's list names nothing installed, so it
+  // stays monospaced rather than taking the body's proportional family.
+  EXPECT_EQ(Push("pre").GetFontFamily(), "Courier New");
+  EXPECT_EQ(Push("span").GetFontFamily(), "Courier New");
+  Stack.Pop();
+  Stack.Pop();
+  EXPECT_EQ(Push("code").GetFontFamily(), "Courier New");
+  Stack.Pop();
+  EXPECT_EQ(Push("span").GetFontFamily(), "Arial");
+  Stack.Pop();
+  // A later installed name in the list still wins.
+  Sheet("kbd { font-family: NoSuchMono, Arial }");
+  EXPECT_EQ(Push("kbd").GetFontFamily(), "Arial");
+}
+
+TEST_F(Cascade, UnreadableValuesAreIgnored)
+{
+  Sheet(":root { --x: 30px } h1 { font-size: var(--x); font-weight: var(--w); color: var(--c) }"
+        " h2 { font-size: 20pt; font-size: calc(1em + 2px); font-style: var(--s) }"
+        " h3 { font-size: huge; font-weight: heavy; text-align: start; text-decoration: wavy }"
+        " p { background-color: var(--bg); margin-top: calc(2px); color: #010203 }");
+  TProperties& h1 = Push("h1");
+  EXPECT_DOUBLE_EQ(h1.GetFontSize(), 24);   // the default heading size
+  EXPECT_TRUE(h1.GetFontStyle() & fsBold);
+  EXPECT_EQ(h1.GetFontColor(), clBlack);
+  Stack.Pop();
+  TProperties& h2 = Push("h2");
+  EXPECT_DOUBLE_EQ(h2.GetFontSize(), 20);   // the rule's own earlier value stands
+  EXPECT_EQ(h2.GetFontStyle(), fsBold);
+  Stack.Pop();
+  TProperties& h3 = Push("h3");
+  EXPECT_DOUBLE_EQ(h3.GetFontSize(), 14);
+  EXPECT_EQ(h3.GetFontStyle(), fsBold);
+  h3.SetProperty(TextAlign, std::string("right"));   // ALIGN still applies: no rule set it
+  EXPECT_EQ(h3.GetTextAlign(), Right);
+  Stack.Pop();
+  TProperties& p = Push("p");
+  TBoxValues b;
+  p.GetBoxValues(500, 0, 16, 8, b);
+  EXPECT_EQ(b.BackgroundColor, NoColor);
+  EXPECT_TRUE(b.TopAuto);   // the default paragraph margin, not calc()'s
+  EXPECT_EQ(p.GetFontColor(), Pal(1, 2, 3));
+  Stack.Pop();
+  // In a STYLE attribute a function is ignored too, while an unknown colour word is black.
+  Sheet("div { color: #0a0b0c }");
+  Push("div");
+  EXPECT_EQ(Push("span", "", "", "", "color: var(--c); font-size: var(--x)").GetFontColor(), Pal(10, 11, 12));
+  EXPECT_DOUBLE_EQ(Stack.Last().GetFontSize(), 12);
+  Stack.Pop();
+  EXPECT_EQ(Push("span", "", "", "", "color: nonsense").GetFontColor(), clBlack);
+  // Readable values of the same properties still apply.
+  Stack.Pop();
+  TProperties& q = Push("span", "", "", "", "font-size: larger; font-weight: 700; font-style: oblique; text-decoration: underline overline");
+  EXPECT_DOUBLE_EQ(q.GetFontSize(), 15);
+  EXPECT_EQ(q.GetFontStyle(), fsBold | fsItalic | fsUnderline);
+}
+
 TEST_F(Cascade, FontFamiliesAndFonts)
 {
   EXPECT_EQ(FirstInstalledFont("NoSuchFontAnywhere, 'Courier New', arial"), "Courier New");

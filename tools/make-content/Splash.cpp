@@ -3,6 +3,7 @@
 
 #include "engine/GLRecorder.h"
 #include "parts/ZIZedizovodi.h"
+#include "platform/BmpFile.h"
 #include "platform/JpegImage.h"
 #include "topics/GearCogs.h"
 #include "tools/make-content/Content.h"
@@ -323,8 +324,8 @@ void DrawText(TPicture& pic, const std::string& text, double left, double baseli
     }
 }
 
-// Box-filters the supersampled picture down and compresses it.
-std::vector<uint8_t> Finish(const TPicture& big)
+// Box-filters the supersampled picture down.
+TPicture Downsample(const TPicture& big)
 {
   TPicture small(big.Width() / Supersample, big.Height() / Supersample);
   for (int32_t y = 0; y < small.Height(); ++y)
@@ -337,6 +338,13 @@ std::vector<uint8_t> Finish(const TPicture& big)
         }
       small.At(x, y) = ScaleColour(sum, 1.0 / (Supersample * Supersample));
     }
+  return small;
+}
+
+// The picture down to its size, compressed.
+std::vector<uint8_t> Finish(const TPicture& big)
+{
+  const TPicture small = Downsample(big);
   TJPEGImage jpeg;
   jpeg.Assign(small.ToBitmap());
   jpeg.SetCompressionQuality(Quality);
@@ -389,6 +397,25 @@ std::vector<uint8_t> MakeSplash(const TLayout& l, bool framed)
 }
 
 }  // namespace
+
+std::vector<uint8_t> MakeIndexTitle()
+{
+  // On the index page the title lies on the light stripe, row for row, so the stripe's
+  // colours are its background and the two join without a seam.
+  const int s = Supersample;
+  const int32_t width = 300, height = IndexStripeHeight;
+  TPicture pic(width * s, height * s);
+  for (int32_t y = 0; y < pic.Height(); ++y)
+    for (int32_t x = 0; x < pic.Width(); ++x)
+      pic.At(x, y) = StripeColour((y + 0.5) / pic.Height());
+  RenderObjects(pic, GearPair(), 8 * s, 6 * s, 84 * s, height * s - 12 * s);
+  DrawText(pic, "Orrelo", 104 * s, 48 * s, 34 * s, {0.12, 0.2, 0.32});
+  const double ruleTop = 54 * s, ruleRight = (104 + TextWidth("Orrelo") * 34) * s;
+  for (int32_t y = SafeTrunc(ruleTop); y < SafeTrunc(ruleTop + 2.0 * s); ++y)
+    for (int32_t x = 104 * s; x < SafeTrunc(ruleRight); ++x)
+      pic.At(x, y) = {0.8, 0.6, 0.2};
+  return SaveBmpToBytes(Downsample(pic).ToBitmap());
+}
 
 std::vector<uint8_t> MakeSplashFramed()
 {

@@ -1,0 +1,20 @@
+// The main window's button pictures, drawn here rather than shipped: the 3D view's toolbar
+// (zoom, start, stop), the page toolbar (home, forward, back, copy, font, print, test), the
+// lever examples and the program's icon. Each picture is drawn on a magenta ground that the
+// image lists take as transparent.
+#pragma once
+
+#include "platform/Controls.h"
+
+// Images of the 3D view's toolbar, 20 x 20.
+enum TMainGlyph : Integer { mgZoomIn, mgZoomOut, mgStart, mgStop, mgCount };
+// Images of the page toolbar, 20 x 20.
+enum TPageGlyph : Integer { pgHome, pgForward, pgBack, pgCopy, pgFont, pgPrint, pgTest, pgCount };
+// Images of the lever toolbar, 24 x 24, in the order of the lever examples.
+enum TLeverGlyph : Integer { lgClawHammer, lgScissors, lgNutCrackers, lgWheelbarrow, lgArm, lgTweezers, lgCount };
+
+void AddMainGlyphs(TCustomImageList& List);
+void AddPageGlyphs(TCustomImageList& List);
+void AddLeverGlyphs(TCustomImageList& List);
+// The program's icon, 32 x 32: a gear wheel.
+TBitmap ApplicationIcon();

@@ -1,0 +1,235 @@
+#include "shell/PrintPreview.h"
+
+#include <algorithm>
+
+#include "platform/Forms.h"
+#include "platform/SysSettings.h"
+
+namespace {
+
+// The toolbar lets go of its window before the form's children go.
+class TPreviewToolbar : public TTBXToolbar {
+public:
+  ~TPreviewToolbar() override { DestroyHandle(); }
+};
+
+TTBXItem* AddButton(TTBXToolbar* Bar, const char* Name, const std::string& Caption, const std::string& Hint,
+                    TImageIndex Image, bool HaveImages)
+{
+  HaveImages = HaveImages && Image >= 0;
+  auto* item = static_cast<TTBXItem*>(Bar->Items()->Add(std::make_unique<TTBXItem>()));
+  item->SetName(Name);
+  item->SetCaption(Caption);
+  item->SetHint(Hint);
+  item->SetMinWidth(70);
+  if (HaveImages) {
+    item->SetImageIndex(Image);
+    item->SetDisplayMode(nbdmImageAndText);
+  } else {
+    item->SetDisplayMode(nbdmTextOnly);
+  }
+  return item;
+}
+
+constexpr int32_t ScrollBarSize = 16;
+
+}  // namespace
+
+TPrntPrevFrm::TPrntPrevFrm(THTMLViewer* AViewer, TCustomImageList* Images, const TPreviewGlyphs& Glyphs)
+    : Viewer(AViewer)
+{
+  SetName("PrntPrevFrm");
+  SetCaption("Print preview");
+  Font().SetHeight(-MulDiv(8, ScreenPixelsPerInch(), 72));
+  // Shown maximised: the whole work area.
+  SetBoundsRect(Screen().WorkAreaRect());
+
+  PPToolbar = TComponent::Create<TPreviewToolbar>(this);
+  PPToolbar->SetName("PPToolbar");
+  PPToolbar->SetParent(this);
+  PPToolbar->SetAlign(alTop);
+  PPToolbar->SetImages(Images);
+  const bool haveImages = Images != nullptr;
+  PrintBtn = AddButton(PPToolbar, "PrintBtn", "Print", "Print", Glyphs.Print, haveImages);
+  PrevPageBtn = AddButton(PPToolbar, "PrevPageBtn", "Previous", "Previous page", Glyphs.PrevPage, haveImages);
+  NextPageBtn = AddButton(PPToolbar, "NextPageBtn", "Next", "Next page", Glyphs.NextPage, haveImages);
+  ZoomBtn = AddButton(PPToolbar, "ZoomBtn", "Zoom", "Fit the page's width", Glyphs.Zoom, haveImages);
+  ZoomBtn->SetAutoCheck(true);
+  CloseBtn = AddButton(PPToolbar, "CloseBtn", "Close", "Close", Glyphs.Close, haveImages);
+  auto* sep = static_cast<TTBXSeparatorItem*>(PPToolbar->Items()->Add(std::make_unique<TTBXSeparatorItem>()));
+  sep->SetSize(20);
+  CurPageLabel = TComponent::Create<TLabel>(this);
+  CurPageLabel->SetName("CurPageLabel");
+  CurPageLabel->Font().Assign(Font());
+  CurPageLabel->SetAutoSize(true);
+  CurPageLabel->SetParent(PPToolbar);
+  PPToolbar->Items()->Add(std::make_unique<TTBControlItem>(CurPageLabel));
+  PrintBtn->OnClick = [this](TObject* s) { PrintBtnClick(s); };
+  PrevPageBtn->OnClick = [this](TObject* s) { PrevPageBtnClick(s); };
+  NextPageBtn->OnClick = [this](TObject* s) { NextPageBtnClick(s); };
+  ZoomBtn->OnClick = [this](TObject* s) { ZoomBtnClick(s); };
+  CloseBtn->OnClick = [this](TObject* s) { CloseBtnClick(s); };
+
+  ScrollBox1 = TComponent::Create<TPanel>(this);
+  ScrollBox1->SetName("ScrollBox1");
+  ScrollBox1->SetParent(this);
+  ScrollBox1->SetAlign(alClient);
+  ScrollBox1->SetBevelOuter(bvNone);
+  ScrollBox1->SetColor(clAppWorkSpace);
+  ScrollBox1->SetCaption("");
+  ScrollBox1->OnResize = [this](TObject* s) { ScrollBox1Resize(s); };
+
+  PagePanel = TComponent::Create<TPanel>(this);
+  PagePanel->SetName("PagePanel");
+  PagePanel->SetParent(ScrollBox1);
+  PagePanel->SetBevelOuter(bvNone);
+  PagePanel->SetColor(clWhite);
+  PagePanel->SetCaption("");
+  PB = TComponent::Create<TPaintBox>(this);
+  PB->SetName("PB");
+  PB->SetParent(PagePanel);
+  PB->SetAlign(alClient);
+  PB->SetHint("Page View.  With Zoom Tool, left or right click to zoom in/out.  Click && drag with Hand Tool to pan.");
+  PB->OnPaint = [this](TObject* s) { PBPaint(s); };
+
+  VScroll = TComponent::Create<T32ScrollBar>(this, sbVertical);
+  VScroll->SetParent(ScrollBox1);
+  // The bar moves after its event: place the page at the position asked for.
+  VScroll->OnScroll = [this](TObject*, TScrollCode, int32_t& Pos) {
+    PlacePage(HScroll->Position(), std::clamp(Pos, 0, std::max(VScroll->MaxPosition(), 0)));
+  };
+  HScroll = TComponent::Create<T32ScrollBar>(this, sbHorizontal);
+  HScroll->SetParent(ScrollBox1);
+  HScroll->OnScroll = [this](TObject*, TScrollCode, int32_t& Pos) {
+    PlacePage(std::clamp(Pos, 0, std::max(HScroll->MaxPosition(), 0)), VScroll->Position());
+  };
+
+  PrintDlg = TComponent::Create<TPrintDialog>(this);
+  PrintDlg->SetName("PrintDlg");
+  PrintDlg->Options = poPageNums;
+  PrintDlg->MinPage = 1;
+
+  OnShow = [](TObject*) { Screen().SetCursor(crDefault); };
+
+  MFPrinter = std::make_unique<TMetaFilePrinter>();
+  if (Viewer)
+    Viewer->PrintPreview(*MFPrinter);
+  ShowPage(0);
+  UpdateButtons();
+  ScrollBox1Resize(this);
+}
+
+TPrntPrevFrm::~TPrntPrevFrm() = default;
+
+void TPrntPrevFrm::ShowPage(int32_t N)
+{
+  const int32_t count = PageCount();
+  CurrentPage = std::clamp(N, 0, std::max(count - 1, 0));
+  // With no page there is no first page to count.
+  CurPageLabel->SetCaption("Page " + IntToStr(count > 0 ? CurrentPage + 1 : 0) + " of " + IntToStr(count));
+  PB->Invalidate();
+}
+
+void TPrntPrevFrm::UpdateButtons()
+{
+  NextPageBtn->SetEnabled(PageCount() > CurrentPage + 1);
+  PrevPageBtn->SetEnabled(CurrentPage >= 1);
+  PrintBtn->SetEnabled(PageCount() > 0);
+}
+
+void TPrntPrevFrm::PBPaint(TObject*)
+{
+  const int32_t w = PB->Width(), h = PB->Height();
+  if (CurrentPage >= PageCount() || w < 1 || h < 1)
+    return;
+  if (!FShown || FShownPage != CurrentPage || FShown->Width() != w || FShown->Height() != h) {
+    // The paper, with the printable area where the printer puts it.
+    const TMetaFilePrinter& mf = *MFPrinter;
+    const TRect paper = Rect(-mf.PhysicalOffsetX, -mf.PhysicalOffsetY, mf.PhysicalWidth - mf.PhysicalOffsetX,
+                             mf.PhysicalHeight - mf.PhysicalOffsetY);
+    FShown = mf.MetaFile(CurrentPage).Render(w, h, paper);
+    FShownPage = CurrentPage;
+  }
+  PB->Canvas().Draw(0, 0, *FShown);
+}
+
+void TPrntPrevFrm::ScrollBox1Resize(TObject*)
+{
+  const TMetaFilePrinter& mf = *MFPrinter;
+  const int32_t ppi = ScreenPixelsPerInch();
+  int32_t w = 0, h = 0;
+  // A preview without pages has no paper to measure.
+  if (mf.PhysicalWidth > 0 && mf.PhysicalHeight > 0 && mf.PixelsPerInchX > 0 && mf.PixelsPerInchY > 0) {
+    const double paperW = double(mf.PhysicalWidth) / mf.PixelsPerInchX;   // inches
+    const double paperH = double(mf.PhysicalHeight) / mf.PixelsPerInchY;
+    const int32_t available = std::max((FitWidth ? ScrollBox1->ClientWidth() : ScrollBox1->ClientHeight()) - 20, 1);
+    const double z = (double(available) / ppi) / (FitWidth ? paperW : paperH);
+    w = SafeTrunc(ppi * z * paperW);
+    h = SafeTrunc(ppi * z * paperH);
+  }
+  PagePanel->SetBounds(PagePanel->Left(), PagePanel->Top(), w, h);
+  const int32_t cw = ScrollBox1->ClientWidth(), ch = ScrollBox1->ClientHeight();
+  const bool needV = h > ch, needH = w > cw - (needV ? ScrollBarSize : 0);
+  VScroll->SetVisible(needV);
+  HScroll->SetVisible(needH);
+  VScroll->SetBounds(cw - ScrollBarSize, 0, ScrollBarSize, std::max(ch - (needH ? ScrollBarSize : 0), 0));
+  HScroll->SetBounds(0, ch - ScrollBarSize, std::max(cw - (needV ? ScrollBarSize : 0), 0), ScrollBarSize);
+  VScroll->SetParams(VScroll->Position(), 0, std::max(h - 1, 0), std::max(VScroll->Height(), 1));
+  HScroll->SetParams(HScroll->Position(), 0, std::max(w - 1, 0), std::max(HScroll->Width(), 1));
+  PlacePage(HScroll->Position(), VScroll->Position());
+}
+
+void TPrntPrevFrm::PlacePage(int32_t X, int32_t Y)
+{
+  const int32_t top = VScroll->Visible() ? -Y : 0;
+  const int32_t left = HScroll->Visible() ? -X : 0;
+  PagePanel->SetBounds(left, top, PagePanel->Width(), PagePanel->Height());
+}
+
+void TPrntPrevFrm::ZoomBtnClick(TObject*)
+{
+  FitWidth = ZoomBtn->Checked();
+  ScrollBox1Resize(this);
+}
+
+void TPrntPrevFrm::PrevPageBtnClick(TObject*)
+{
+  if (CurrentPage > 0)
+    --CurrentPage;
+  UpdateButtons();
+  ShowPage(CurrentPage);
+}
+
+void TPrntPrevFrm::NextPageBtnClick(TObject*)
+{
+  if (CurrentPage < PageCount() - 1)
+    ++CurrentPage;
+  UpdateButtons();
+  ShowPage(CurrentPage);
+}
+
+void TPrntPrevFrm::PrintBtnClick(TObject*)
+{
+  const int32_t count = PageCount();
+  if (count < 1 || !Viewer)
+    return;
+  PrintDlg->MaxPage = count;
+  PrintDlg->FromPage = 1;
+  PrintDlg->ToPage = count;
+  PrintDlg->PrintRange = prPageNums;
+  if (!PrintDlg->Execute())
+    return;
+  if (PrintDlg->PrintRange == prAllPages)
+    Viewer->Print(1, count);
+  else
+    Viewer->Print(PrintDlg->FromPage, PrintDlg->ToPage);
+  SetModalResult(mrOk);
+}
+
+void TPrntPrevFrm::CloseBtnClick(TObject*) { SetModalResult(mrCancel); }
+
+void PrintTextPreview(THTMLViewer& Viewer, TCustomImageList* Images, const TPreviewGlyphs& Glyphs)
+{
+  TPrntPrevFrm form(&Viewer, Images, Glyphs);
+  form.ShowModal();
+}

@@ -1,0 +1,338 @@
+// The main window: the 3D view with its toolbars and control pages on the left, the page
+// pane with its toolbar on the right, the menus, the status line; and what turns a click in
+// a page into a model, drives the animation and answers the controls and the mouse.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/GLCadencer.h"
+#include "engine/GLMaterial.h"
+#include "engine/GLScene.h"
+#include "engine/GLViewer.h"
+#include "html/HTMLIndex.h"
+#include "html/Htmlview.h"
+#include "platform/ComCtrls.h"
+#include "platform/Dialogs.h"
+#include "platform/ExtCtrls.h"
+#include "platform/FormCtrls.h"
+#include "platform/ScrollBar.h"
+#include "platform/StdCtrls.h"
+#include "shell/CamGraph.h"
+#include "toolbar/TBX.h"
+#include "toolbar/TBXExtItems.h"
+#include "topics/TopicFrame.h"
+
+class TTBImageList;
+class THelpRouter;
+struct TTopicEntry;
+
+// The folder the picture save dialogs open in first (Tarv.ini [UserDir] dir; empty: the
+// system's choice).
+extern std::string UserDir;
+
+// The window's title.
+extern const char* const ProductTitle;
+// Who the error box asks the user to tell.
+extern const char* const PublisherName;
+
+class TKVMainFrm : public TForm {
+public:
+  // AppFolder: where the program and its content folders lie (with its separator).
+  explicit TKVMainFrm(const std::string& AppFolder);
+  ~TKVMainFrm() override;
+
+  // ---- the component tree ----
+  TTBXToolbar* MainMenu = nullptr;
+  TStatusBar* StatusBar = nullptr;
+  TPanel* LeftPanel = nullptr;
+  TSplitter* Splitter = nullptr;
+  TPanel* RightPanel = nullptr;
+
+  TPanel* SplashPanel = nullptr;
+  TImage* SplashPic = nullptr;
+
+  TPanel* GLPanel = nullptr;
+  TTBXToolbar* MainToolbar = nullptr;
+  TTBXItem* ZoomInBtn = nullptr;
+  TTBXItem* ZoomOutBtn = nullptr;
+  TTBXItem* StartBtn = nullptr;
+  TTBXItem* StopBtn = nullptr;
+  TScrollBar* RTChsb = nullptr;
+  TPageControl* ToolPC = nullptr;
+  TTBXToolbar* LeverToolbar = nullptr;
+  TPanel* LeverLabel = nullptr;
+  TTBXItem* LeverBtn1 = nullptr;
+  TTBXItem* LeverBtn2 = nullptr;
+  TCheckBox* LeverChk = nullptr;
+  // The 3D view: the window that shows the scene viewer's surface (see FGLHost).
+  TGLHost* GLViewer = nullptr;
+
+  TPanel* GraphPanel = nullptr;
+  TTBXToolbar* Cam2DToolbar = nullptr;
+  TTBXComboBoxItem* CamGraphCB = nullptr;
+  TTBXItem* CamStartBtn = nullptr;
+  TTBXItem* CamStopBtn = nullptr;
+  TScrollBar* AngleHsb = nullptr;
+  TPanel* GDIPanel = nullptr;
+  TScrollBar* CamShapeHsb = nullptr;
+  TLabel* CamShapeLabel = nullptr;
+  TPaintBox* pic = nullptr;
+
+  TTBXToolbar* HTMLToolbar = nullptr;
+  TTBXItem* IndexBtn = nullptr;
+  TTBXItem* FwdBtn = nullptr;
+  TTBXItem* BackBtn = nullptr;
+  TTBXItem* CopyBtn = nullptr;
+  TTBXSubmenuItem* FontBtn = nullptr;
+  TTBXItem* Font8pt = nullptr;
+  TTBXItem* Font10pt = nullptr;
+  TTBXItem* Font12pt = nullptr;
+  TTBXItem* Font14pt = nullptr;
+  TTBXItem* PrintBtn = nullptr;
+  TTBXItem* TestBtn = nullptr;
+  THTMLViewer* Viewer = nullptr;
+
+  // Menus.
+  TTBXSubmenuItem* File1 = nullptr;
+  TTBXItem* PrintMechanism1 = nullptr;
+  TTBXItem* PrintText1 = nullptr;
+  TTBXItem* Exit1 = nullptr;
+  TTBXSubmenuItem* Edit1 = nullptr;
+  TTBXItem* CopyMechanism1 = nullptr;
+  TTBXItem* CopyMechanismToFile1 = nullptr;
+  TTBXItem* CopySelectedText1 = nullptr;
+  TTBXSubmenuItem* View1 = nullptr;
+  TTBXSubmenuItem* Backgroundcolor1 = nullptr;
+  TTBXItem* Black1 = nullptr;
+  TTBXItem* White1 = nullptr;
+  TTBXItem* Other1 = nullptr;
+  TTBXSubmenuItem* Textbackgroundcolour1 = nullptr;
+  TTBXItem* WhiteBgnd1 = nullptr;
+  TTBXItem* PaleBlue1 = nullptr;
+  TTBXItem* PaleYellow1 = nullptr;
+  TTBXItem* Showaxes1 = nullptr;
+  TTBXItem* Resetviewpoint1 = nullptr;
+  TTBXSubmenuItem* Animation1 = nullptr;
+  TTBXItem* Speed1 = nullptr;
+  TTBXSubmenuItem* Test1 = nullptr;
+  TTBXItem* AllTopics1 = nullptr;
+  std::vector<TTBXItem*> TestCategoryItems;
+  TTBXSubmenuItem* Help1 = nullptr;
+  TTBXItem* SearchForHelp1 = nullptr;
+  TTBXItem* Contents1 = nullptr;
+  TTBXItem* About1 = nullptr;
+  // The page pictures' popup menu.
+  TTBCustomItem* PicPopUp = nullptr;
+  TTBCustomItem* CopyPictureToClipboard1 = nullptr;
+  TTBCustomItem* CopyPictureToFile1 = nullptr;
+
+  // ---- control pages ----
+  TTabSheet *TwoCogTab = nullptr, *BevelTab = nullptr, *VPulleyTab = nullptr, *BikeTab = nullptr, *ChainTab = nullptr,
+            *StepConeTab = nullptr, *CamTab = nullptr, *LinkTab = nullptr, *CrankTab = nullptr, *HoistTab = nullptr,
+            *ScrewTab = nullptr, *BlankTab = nullptr, *WindlassTab = nullptr, *WestonTab = nullptr,
+            *BoxCamTab = nullptr, *TreadleTab = nullptr, *IncPlaneTab = nullptr;
+  TUpDown* CogUpDn[4] = {};
+  TPanel* CogST[4] = {};
+  TCheckBox* TwoCogChk = nullptr;
+  TLabel* BevelLabel = nullptr;
+  TCheckBox* BevelChk = nullptr;
+  TComboBox* BeltCB = nullptr;
+  TLabel* VPLabel = nullptr;
+  TUpDown* VP1UpDn = nullptr;
+  TPanel* VP1ST = nullptr;
+  TUpDown* VP2UpDn = nullptr;
+  TPanel* VP2ST = nullptr;
+  TCheckBox* VPChk = nullptr;
+  TSpeedButton* DG14Btn = nullptr;
+  TSpeedButton* DG16Btn = nullptr;
+  TSpeedButton* DG18Btn = nullptr;
+  TCheckBox* BikeChk = nullptr;
+  TUpDown* Chain1UpDn = nullptr;
+  TPanel* Chain1ST = nullptr;
+  TUpDown* Chain2UpDn = nullptr;
+  TPanel* Chain2ST = nullptr;
+  TCheckBox* ChainChk = nullptr;
+  TUpDown* StepConeUpDn = nullptr;
+  TCheckBox* StepConeChk = nullptr;
+  TComboBox* CamCB = nullptr;
+  TLabel* CamLabel = nullptr;
+  TScrollBar* CamOffsetHsb = nullptr;
+  TCheckBox* CamChk = nullptr;
+  TLabel* PivotLabel = nullptr;
+  TScrollBar* LinkOffsetHsb = nullptr;
+  TScrollBar* CrankOffsetHsb = nullptr;
+  TUpDown* HoistUpDn = nullptr;
+  TPanel* HoistST = nullptr;
+  TLabel* HoistLoadLabel = nullptr;
+  TComboBox* ScrewCB = nullptr;
+  TLabel* ScrewLabel = nullptr;
+  TScrollBar* ScrewPitchHsb = nullptr;
+  TScrollBar* HandRadHsb = nullptr;
+  TLabel* HandRadLabel = nullptr;
+  TLabel* AxleLabel = nullptr;
+  TLabel* LoadLabel = nullptr;
+  TScrollBar* WPRadiusHsb = nullptr;
+  TLabel* WPradLabel = nullptr;
+  TCheckBox* WPMarkerChk = nullptr;
+  TScrollBar* CamSlotHsb = nullptr;
+  TScrollBar* SCamRadHsb = nullptr;
+  TCheckBox* BoxCamChk = nullptr;
+  TScrollBar* TreadleHsb = nullptr;
+  TCheckBox* TreadleChk = nullptr;
+  TLabel* PAngleLabel = nullptr;
+  TScrollBar* PlaneAngleHsb = nullptr;
+  TLabel* PEffortLabel = nullptr;
+
+  // ---- the scene ----
+  TGLMaterialLibrary MatLib;
+  std::unique_ptr<TGLScene> GLScene1;
+  TDummyCube* RootDC = nullptr;
+  TDummyCube* SceneBase = nullptr;
+  TGLCamera* GLCamera = nullptr;
+  std::unique_ptr<TGLSceneViewer> SceneViewer;
+  std::unique_ptr<TGLCadencer> Cadencer;
+
+  // Dialogs and image lists.
+  TPrintDialog* PrintDlg = nullptr;
+  TSaveDialog* SaveDlg = nullptr;
+  TColorDialog* ColorDlg = nullptr;
+  TTBImageList* TBImageList1 = nullptr;
+  TTBImageList* TBImageList2 = nullptr;
+  TTBImageList* LeverImages = nullptr;
+  THelpRouter* HelpRouter1 = nullptr;
+
+  // ---- state ----
+  Single MouseX = 0, MouseY = 0;
+  std::unique_ptr<THTMLIndex> TopicIndex;
+  std::string HTMLDir;
+  std::string VideoDir;
+  Integer CurrentTopic = 0;
+  bool Stopped = true;
+  std::string UserName;
+  Integer LeverExample = 0;
+  bool SplashShown = true;
+  std::unique_ptr<TCamGraph> CamDiagram;
+  Integer VideoMode = 0;
+  Single Phase = 0;
+  Integer TopicRates[41] = {};
+
+  // ---- life cycle and application handlers ----
+  // Makes this the main window: errors, hints and idle time come here.
+  void InstallApplicationHandlers();
+  void FormShow(TObject* Sender);
+  // Asks "Exit program"; true when the window may close (the clock is stopped then).
+  bool FormCloseQuery();
+  void AppException(TObject* Sender, const Exception& E);
+  void AppHint(TObject* Sender);
+  void AppIdle(TObject* Sender, bool& Done);
+  void File1Click(TTBCustomItem* Sender, bool FromLink);
+  void Edit1Click(TTBCustomItem* Sender, bool FromLink);
+  void View1Click(TTBCustomItem* Sender, bool FromLink);
+  void Exit1Click(TObject* Sender);
+  // The text the error box shows for a message.
+  static std::string ErrorBoxText(const std::string& Message);
+
+  // ---- topic dispatch ----
+  void ViewerHotSpotClick(TObject* Sender, const std::string& SRC, bool& Handled);
+  void ShowTopic(Integer Id);
+  void ClearScene(Integer Id);
+  void SetViewPoint(Integer Id, Integer Example);
+  void IndexBtnClick(TObject* Sender);
+  void FwdBtnClick(TObject* Sender);
+  void ViewerHistoryChange(TObject* Sender);
+  void N8point1Click(TObject* Sender);
+  void CopyBtnClick(TObject* Sender);
+  void ViewerMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
+  // A "$" link's picture or a pound-sign link's clip: the file in Folder named by Name, when
+  // Name is a plain file name of an existing regular file there; else empty.
+  static std::string ContentFile(const std::string& Folder, const std::string& Name);
+
+  // ---- animation drive ----
+  void CadencerProgress(TObject* Sender, double DeltaTime, double NewTime);
+  void StartBtnClick(TObject* Sender);
+  void StopBtnClick(TObject* Sender);
+  void CamStartBtnClick(TObject* Sender);
+  void CamStopBtnClick(TObject* Sender);
+  void RTChsbScroll(TObject* Sender, TScrollCode ScrollCode, int32_t& ScrollPos);
+  void Speed1Click(TObject* Sender);
+
+  // ---- per-topic controls ----
+  // The values the topic procedures take, read from the controls (markers from the
+  // current topic's check box).
+  TTopicControls CurrentControls() const;
+  // The row of the current topic and lever example (null for none).
+  const TTopicEntry* CurrentEntry() const;
+  // Empties the scene and builds the current topic again from the controls, at phase 0,
+  // with the step bar's range for the new values.
+  void RebuildTopic();
+  void FillBeltCombo(Integer Id);
+  void BuildBeltDrive(Integer Id);
+  void ShowLeverToolbar(Integer LeverClass);
+  void LeverBtn1Click(TObject* Sender);
+  void LeverChkClick(TObject* Sender);
+  void MarkerChkClick(TObject* Sender);
+  void PlaneAngleHsbScroll(TObject* Sender, TScrollCode ScrollCode, int32_t& ScrollPos);
+  void HandRadHsbChange(TObject* Sender);
+  void WPRadiusHsbChange(TObject* Sender);
+  void HoistUpDnClick(TObject* Sender, TUDBtnType Button);
+  void picPaint(TObject* Sender);
+  void CamGraphCBClick(TObject* Sender);
+  void DrawCamGraph();
+
+  // ---- the 3D view's mouse and the View menu ----
+  void GLViewerMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
+  void GLViewerMouseMove(TObject* Sender, TShiftState Shift, Integer X, Integer Y);
+  void GLViewerMouseWheel(TObject* Sender, TShiftState Shift, Integer WheelDelta, TPoint MousePos, bool& Handled);
+  void GLViewerClick(TObject* Sender);
+  void ZoomInBtnClick(TObject* Sender);
+  void Backgroundcolor1Click(TTBCustomItem* Sender, bool FromLink);
+  void Black1Click(TObject* Sender);
+  void Textbackgroundcolour1Click(TTBCustomItem* Sender, bool FromLink);
+  void WhiteBgnd1Click(TObject* Sender);
+  void Showaxes1Click(TObject* Sender);
+  void Resetviewpoint1Click(TObject* Sender);
+  void RecolourMarkers();
+
+private:
+  void CreateMenus();
+  void CreateLeftPane();
+  void CreateRightPane();
+  void CreateControlPages();
+  void CreateLeverToolbar();
+  void CreateCamPanel();
+  void FitToWorkArea();
+  // Builds the current topic (ShowTopic's and the controls' rebuilds): a build that fails
+  // leaves an empty scene and raises its error.
+  void BuildCurrent(const TTopicControls& Controls);
+  // Sets the step bar's range from the current topic's repeat angle.
+  void SetStepRange(const TTopicControls& Controls);
+  // Animates the current topic at a phase (the tick and the step bar).
+  void AnimateAt(Single Value, bool Advancing);
+  void SetClock(bool Running);
+  template <class T>
+  T* Make(const char* Name, TWinControl* Parent);
+
+  // Freed before the scene viewer whose surface it shows (members go in reverse order).
+  std::unique_ptr<TGLHost> FGLHost;
+  std::string FAppFolder;
+  bool FInProgress = false;   // a tick is running
+  bool FErrorShowing = false; // the error box is up
+  int FIdleHandlerGuard = 0;
+};
+
+template <class T>
+T* TKVMainFrm::Make(const char* Name, TWinControl* Parent)
+{
+  T* c = TComponent::Create<T>(this);
+  if (Name && *Name)
+    c->SetName(Name);
+  c->Font().Assign(Font());
+  if (Parent)
+    c->SetParent(Parent);
+  return c;
+}
+
+// The one main window, while it exists.
+extern TKVMainFrm* KVMainFrm;

@@ -1,0 +1,313 @@
+// From a click in a page to the model beside it: the link handler, showing a topic (its
+// controls, its page of controls, its step range and its model), and the page toolbar's
+// history, index, font and copy buttons.
+#include <filesystem>
+
+#include "platform/Files.h"
+#include "platform/ShellApi.h"
+#include "shell/BigPic.h"
+#include "shell/TarvMain.h"
+#include "shell/TopicDispatch.h"
+#include "shell/Video.h"
+#include "topics/GearCogs.h"
+#include "topics/TopicTable.h"
+#include "topics/ViewPoints.h"
+
+namespace {
+
+// The pound sign that starts a clip link, as the page's bytes may carry it: one byte in
+// the pages' own 8-bit code page, or two in UTF-8.
+size_t PoundPrefix(const std::string& s)
+{
+  if (s.rfind("\xC2\xA3", 0) == 0)
+    return 2;
+  if (!s.empty() && static_cast<unsigned char>(s[0]) == 0xA3)
+    return 1;
+  return 0;
+}
+
+}  // namespace
+
+std::string TKVMainFrm::ContentFile(const std::string& Folder, const std::string& Name)
+{
+  if (Name.empty() || Name == "." || Name == ".." || Name.find_first_of(std::string("/\\:\0", 4)) != std::string::npos)
+    return {};
+  std::string file = ResolveFileName(Folder + Name);
+  if (!FileExists(file))
+    return {};
+  // A link inside the folder may still lead out of it.
+  std::error_code ec;
+  auto real = std::filesystem::canonical(file, ec);
+  if (ec)
+    return {};
+  auto folder = std::filesystem::canonical(ResolveFileName(Folder), ec);
+  if (ec || real.parent_path() != folder)
+    return {};
+  return file;
+}
+
+// ---------------------------------------------------------------------------------------
+// Links
+
+void TKVMainFrm::ViewerHotSpotClick(TObject*, const std::string& SRC, bool& Handled)
+{
+  if (SRC.empty())
+    return;
+  if (SRC[0] == '$') {
+    // Ours whatever happens next: the viewer must never follow "$name" as a page.
+    Handled = true;
+    std::string name = SRC.substr(1);
+    std::string file = ContentFile(HTMLDir + "images/", name);
+    if (file.empty())
+      throw Exception("The picture \"" + name + "\" cannot be found.");
+    TBigPicFrm big(file);
+    big.InitialDir = UserDir;
+    big.ShowModal();
+  } else if (size_t n = PoundPrefix(SRC)) {
+    Handled = true;
+    std::string name = SRC.substr(n);
+    std::string file = ContentFile(VideoDir, name);
+    if (file.empty())
+      throw Exception("The video clip \"" + name + "\" cannot be found.");
+    if (VideoMode != 0) {
+      if (!ShellOpen(file))
+        throw Exception("The video clip \"" + name + "\" could not be opened.");
+      return;
+    }
+    {
+      TVideoFrm video(file);
+      video.ShowModal();
+    }
+    Viewer->SetFocus();
+    return;
+  } else if (SRC[0] == '*') {
+    Handled = true;
+    Integer n = StrToInt(SRC.substr(1));
+    TopicIndex->ToggleHeading(n);
+  }
+  Integer id = PageToTopic(SRC, CurrentTopic);
+  if (id != CurrentTopic)
+    ShowTopic(id);
+}
+
+// ---------------------------------------------------------------------------------------
+// Showing a topic
+
+void TKVMainFrm::SetViewPoint(Integer Id, Integer Example)
+{
+  TViewPoint vp = GetViewPoint(Id, Example);
+  GLCamera->Position.SetAsVector(vp.Camera);
+  SceneBase->Position.SetAsVector(vp.SceneBase);
+}
+
+void TKVMainFrm::SetClock(bool Running)
+{
+  if (Cadencer)
+    Cadencer->SetEnabled(Running);
+}
+
+void TKVMainFrm::ClearScene(Integer Id)
+{
+  Stopped = true;
+  SetClock(false);
+  StartBtn->SetEnabled(true);
+  StopBtn->SetEnabled(false);
+  SceneBase->DeleteChildren();
+  RTChsb->SetPosition(0);
+  Phase = 0;
+  if (Id != CurrentTopic)
+    SetViewPoint(Id, 0);
+}
+
+void TKVMainFrm::ShowTopic(Integer Id)
+{
+  Stopped = true;
+  SetClock(false);
+  StartBtn->SetEnabled(true);
+  StopBtn->SetEnabled(false);
+  SplashPanel->SetVisible(false);
+  if (Id == 40) {
+    GraphPanel->SetVisible(true);
+    GLPanel->SetVisible(false);
+    CamStartBtn->SetEnabled(true);
+    CamStopBtn->SetEnabled(false);
+  } else {
+    GraphPanel->SetVisible(false);
+    GLPanel->SetVisible(true);
+  }
+  bool lever = Id >= 26 && Id <= 28;
+  LeverToolbar->SetVisible(lever);
+  ToolPC->SetVisible(!lever);
+  if (SplashShown) {
+    SplashPic->ClearPicture();
+    SplashShown = false;
+  }
+  if (Id < 1 || Id > 39) {
+    CurrentTopic = Id;
+    if (Id == 40)
+      DrawCamGraph();
+    return;
+  }
+
+  ClearScene(Id);
+  // From here on the new topic's procedures are the ones that run, on whatever the build
+  // leaves (nothing, when it fails).
+  CurrentTopic = Id;
+
+  auto showCogs = [&](int shown) {
+    for (int i = 1; i < 4; ++i) {
+      CogUpDn[i]->SetVisible(i < shown);
+      CogST[i]->SetVisible(i < shown);
+    }
+  };
+  TTabSheet* page = BlankTab;
+  switch (Id) {
+  case 1:
+  case 38:
+    showCogs(2);
+    CogUpDn[0]->SetPosition(GearSceneTeeth.Pair[0]);
+    CogUpDn[1]->SetPosition(GearSceneTeeth.Pair[1]);
+    CogUpDn[1]->SetHint(Id == 1 ? "Set the number of teeth on the right cog" : "set the number of teeth on the right cog");
+    page = TwoCogTab;
+    break;
+  case 2:
+    showCogs(3);
+    for (int i = 0; i < 3; ++i)
+      CogUpDn[i]->SetPosition(GearSceneTeeth.Three[i]);
+    CogUpDn[1]->SetHint("Set the number of teeth on the centre cog");
+    CogUpDn[2]->SetHint("Set the number of teeth on the right cog");
+    page = TwoCogTab;
+    break;
+  case 3:
+    showCogs(4);
+    for (int i = 0; i < 4; ++i)
+      CogUpDn[i]->SetPosition(GearSceneTeeth.Compound[i]);
+    CogUpDn[1]->SetHint("set the number of teeth on the front centre cog");
+    CogUpDn[2]->SetHint("set the number of teeth on the back centre cog");
+    CogUpDn[3]->SetHint("Set the number of teeth on the right cog");
+    page = TwoCogTab;
+    break;
+  case 4:
+  case 10:
+    BevelLabel->SetVisible(Id == 4);
+    page = BevelTab;
+    break;
+  case 5:
+  case 6:
+    FillBeltCombo(Id);
+    page = VPulleyTab;
+    break;
+  case 7: page = StepConeTab; break;
+  case 8: page = ChainTab; break;
+  case 9: page = HoistTab; break;
+  case 12: page = WestonTab; break;
+  case 13:
+  case 14:
+  case 15:
+    CamOffsetHsb->SetVisible(Id != 15);
+    CamLabel->SetVisible(Id != 15);
+    page = CamTab;
+    break;
+  case 16: page = BoxCamTab; break;
+  case 17:
+  case 20:
+    if (Id == 17) {
+      CrankOffsetHsb->SetParams(CrankOffsetHsb->Position(), 20, 35, 0);
+      CrankOffsetHsb->SetHint("Set the offset on the crankshaft");
+    } else {
+      CrankOffsetHsb->SetParams(CrankOffsetHsb->Position(), 10, 30, 0);
+      CrankOffsetHsb->SetHint("Set the offset from the centre");
+    }
+    page = CrankTab;
+    break;
+  case 18: page = ScrewTab; break;
+  case 21: page = WindlassTab; break;
+  case 26:
+  case 27:
+  case 28: ShowLeverToolbar(Id - 25); break;
+  case 29:
+  case 31:
+    LinkOffsetHsb->SetVisible(Id == 29);
+    PivotLabel->SetVisible(Id == 29);
+    page = LinkTab;
+    break;
+  case 32: page = TreadleTab; break;
+  case 34: page = BikeTab; break;
+  case 35:
+  case 36:
+    showCogs(1);
+    CogUpDn[0]->SetPosition(Id == 35 ? RackTeeth : 10);
+    page = TwoCogTab;
+    break;
+  case 39: page = IncPlaneTab; break;
+  default: break;
+  }
+  if (!lever)
+    ToolPC->SetActivePage(page);
+  if (Id == 5 || Id == 6) {
+    BuildBeltDrive(Id);
+    return;
+  }
+  TTopicControls c = CurrentControls();
+  SetStepRange(c);
+  BuildCurrent(c);
+}
+
+// ---------------------------------------------------------------------------------------
+// The page toolbar
+
+void TKVMainFrm::IndexBtnClick(TObject*)
+{
+  TopicIndex->ShowIndex();
+  FwdBtn->SetEnabled(false);
+  BackBtn->SetEnabled(false);
+  Viewer->ClearHistory();
+}
+
+void TKVMainFrm::FwdBtnClick(TObject* Sender)
+{
+  const Integer index = Viewer->HistoryIndex();
+  const Integer count = Integer(Viewer->History().size());
+  if (Sender == BackBtn) {
+    if (index >= count - 1) {
+      IndexBtnClick(Sender);
+      return;
+    }
+    Viewer->SetHistoryIndex(index + 1);
+  } else {
+    if (index < 1)
+      return;
+    Viewer->SetHistoryIndex(index - 1);
+  }
+  Integer id = PageToTopic(Viewer->CurrentFile(), CurrentTopic);
+  // The cam page's anchors are not in its file name: moving between them keeps the model.
+  if (CurrentTopic >= 13 && CurrentTopic <= 16 && id >= 13 && id <= 16)
+    return;
+  if (id != CurrentTopic)
+    ShowTopic(id);
+}
+
+void TKVMainFrm::ViewerHistoryChange(TObject*)
+{
+  const Integer index = Viewer->HistoryIndex();
+  const Integer count = Integer(Viewer->History().size());
+  FwdBtn->SetEnabled(index >= 1);
+  BackBtn->SetEnabled(index <= count - 1);
+}
+
+void TKVMainFrm::N8point1Click(TObject* Sender)
+{
+  if (auto* item = dynamic_cast<TTBXItem*>(Sender))
+    Viewer->SetDefFontSize(Integer(item->Tag()));
+  if (!Viewer->CurrentFile().empty())
+    Viewer->Reload();
+  else
+    TopicIndex->ShowIndex();
+}
+
+void TKVMainFrm::CopyBtnClick(TObject*) { Viewer->CopyToClipboard(); }
+
+void TKVMainFrm::ViewerMouseUp(TObject*, TMouseButton, TShiftState, Integer, Integer)
+{
+  CopyBtn->SetEnabled(Viewer->SelLength() >= 1 && CurrentTopic != 0);
+}

@@ -1,0 +1,34 @@
+// What the main window dispatches on: the topic index's headings and links, and the map
+// from a page name to the topic whose model goes with it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/Types.h"
+
+struct TIndexLink {
+  const char* Title;
+  const char* URL;
+};
+
+struct TIndexHeading {
+  const char* Title;
+  std::vector<TIndexLink> Items;
+};
+
+// The twelve headings of the topic index, in order, with their links.
+const std::vector<TIndexHeading>& TopicIndexContents();
+
+// The topic id (1 to 40) of a page link such as "/Cam_Circular.htm#PEAR" or a file name the
+// viewer reports; any page that has no model keeps currentTopic. A leading "/" is dropped,
+// then everything up to the last "\", "/" or ":" (so full paths match too); the rest is
+// compared without regard to case, the anchor included.
+Integer PageToTopic(const std::string& page, Integer currentTopic);
+
+// The 48 page keys (upper case, anchors included) with their topic ids.
+struct TPageTopic {
+  const char* Key;
+  Integer Id;
+};
+const std::vector<TPageTopic>& PageTopicTable();

@@ -1,0 +1,360 @@
+#include "shell/TopicTest.h"
+
+#include <chrono>
+#include <random>
+
+#include "platform/Application.h"
+#include "platform/Dialogs.h"
+#include "platform/Files.h"
+#include "shell/PrintPreview.h"
+
+namespace {
+
+constexpr Integer BoxWidth = 30;
+
+// The window lets go of its toolbar's window before the toolbar goes.
+class TTestToolbar : public TTBXToolbar {
+public:
+  ~TTestToolbar() override { DestroyHandle(); }
+};
+
+// The open window, and windows closed but not yet freed: a window is freed from the message
+// loop, never from inside one of its own handlers (its viewer's click closes it).
+std::unique_ptr<TTestFrm> GWindow;
+std::vector<std::unique_ptr<TTestFrm>> GClosed;
+HWND GFreeWindow = 0;
+
+void FreeClosedWindows()
+{
+  std::vector<std::unique_ptr<TTestFrm>> dying = std::move(GClosed);
+  GClosed.clear();
+  dying.clear();
+}
+
+void ScheduleFree(TTestFrm* Form)
+{
+  if (!GWindow || GWindow.get() != Form)
+    return;
+  GClosed.push_back(std::move(GWindow));
+  if (!GFreeWindow)
+    GFreeWindow = AllocateHWnd([](TMessage&) { FreeClosedWindows(); });
+  PostMessage(GFreeWindow, WM_USER, 0, 0);
+}
+
+// Marks drawn when no pictures were given: a green tick and a red cross.
+TBitmap DrawnMark(bool Tick)
+{
+  TBitmap b(14, 14);
+  b.Fill(clWhite);
+  TCanvas& c = b.Canvas();
+  c.Pen().SetWidth(2);
+  if (Tick) {
+    c.Pen().SetColor(RGBColor(0, 150, 0));
+    c.MoveTo(2, 7);
+    c.LineTo(5, 11);
+    c.LineTo(12, 2);
+  } else {
+    c.Pen().SetColor(clRed);
+    c.MoveTo(2, 2);
+    c.LineTo(12, 12);
+    c.MoveTo(12, 2);
+    c.LineTo(2, 12);
+  }
+  // A copy holds the pixels only, not the canvas drawn with.
+  TBitmap mark(b);
+  mark.SetTransparent(true);
+  mark.SetTransparentColor(clWhite);
+  return mark;
+}
+
+TBitmap& Mark(bool Tick)
+{
+  static TBitmap tick = DrawnMark(true), cross = DrawnMark(false);
+  return Tick ? tick : cross;
+}
+
+Integer RandomBelow(Integer n)
+{
+  static std::mt19937 generator(static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
+  return n > 0 ? static_cast<Integer>(std::uniform_int_distribution<Integer>(0, n - 1)(generator)) : 0;
+}
+
+TTBXItem* AddButton(TTBXToolbar* Bar, const char* Name, const std::string& Caption, TImageIndex Image, bool HaveImages)
+{
+  auto* item = static_cast<TTBXItem*>(Bar->Items()->Add(std::make_unique<TTBXItem>()));
+  item->SetName(Name);
+  item->SetCaption(Caption);
+  item->SetHint(Caption);
+  if (HaveImages && Image >= 0) {
+    item->SetImageIndex(Image);
+    item->SetDisplayMode(nbdmImageAndText);
+  } else {
+    item->SetDisplayMode(nbdmTextOnly);
+  }
+  return item;
+}
+
+}  // namespace
+
+void TTestFrm::SetAnswerMarks(const TBitmap& Tick, const TBitmap& Cross)
+{
+  Mark(true) = Tick;
+  Mark(false) = Cross;
+}
+
+const TBitmap& TTestFrm::TickPic() { return Mark(true); }
+const TBitmap& TTestFrm::CrossPic() { return Mark(false); }
+
+TTestFrm::TTestFrm(const TRect& ABounds, const std::string& ServerRoot, TCustomImageList* AImages,
+                   const TPreviewGlyphs& AGlyphs)
+    : AnsPic(301, 31), Images(AImages), Glyphs(AGlyphs)
+{
+  SetName("TestFrm");
+  SetCaption("Test");
+  SetFormStyle(fsStayOnTop);
+  Font().SetHeight(-MulDiv(8, ScreenPixelsPerInch(), 72));
+  SetBoundsRect(ABounds);
+
+  TestToolbar = TComponent::Create<TTestToolbar>(this);
+  TestToolbar->SetName("TestToolbar");
+  TestToolbar->SetParent(this);
+  TestToolbar->SetAlign(alTop);
+  TestToolbar->SetImages(Images);
+  PrntBtn = AddButton(TestToolbar, "PrntBtn", "Print", Glyphs.Print, Images != nullptr);
+  CloseBtn = AddButton(TestToolbar, "CloseBtn", "Close", Glyphs.Close, Images != nullptr);
+  PrntBtn->OnClick = [this](TObject* s) { PrntBtnClick(s); };
+  CloseBtn->OnClick = [this](TObject* s) { CloseBtnClick(s); };
+
+  auto* strip = TComponent::Create<TPanel>(this);
+  strip->SetName("StripPanel");
+  strip->SetParent(this);
+  strip->SetAlign(alTop);
+  strip->SetHeight(AnsPic.Height() + 6);
+  strip->SetBevelOuter(bvNone);
+  strip->SetCaption("");
+  AnsPicBox = TComponent::Create<TPaintBox>(this);
+  AnsPicBox->SetName("AnsPicBox");
+  AnsPicBox->SetParent(strip);
+  AnsPicBox->SetBounds(4, 3, AnsPic.Width(), AnsPic.Height());
+  AnsPicBox->OnPaint = [this](TObject*) { AnsPicBox->Canvas().Draw(0, 0, AnsPic); };
+  AnsPicBox->OnMouseMove = [this](TObject* s, TShiftState sh, Integer x, Integer y) { AnsPicMouseMove(s, sh, x, y); };
+  AnsPicBox->OnMouseDown = [this](TObject* s, TMouseButton b, TShiftState sh, Integer x, Integer y) {
+    AnsPicMouseDown(s, b, sh, x, y);
+  };
+
+  viewer = TComponent::Create<THTMLViewer>(this);
+  viewer->SetName("viewer");
+  viewer->SetParent(this);
+  viewer->SetAlign(alClient);
+  viewer->SetServerRoot(ServerRoot);
+  viewer->SetDefBackground(clWhite);
+  viewer->OnHotSpotClick = [this](TObject* s, const std::string& src, bool& handled) { viewerHotSpotClick(s, src, handled); };
+
+  DummyViewer = TComponent::Create<THTMLViewer>(this);
+  DummyViewer->SetName("DummyViewer");
+  DummyViewer->SetParent(this);
+  DummyViewer->SetVisible(false);
+  DummyViewer->SetBounds(0, 0, std::max(ABounds.Width(), 100), std::max(ABounds.Height(), 100));
+  DummyViewer->SetServerRoot(ServerRoot);
+
+  // Closing frees the window, later, from the message loop.
+  OnClose = [this](TObject*, TCloseAction& action) {
+    action = caFree;
+    ScheduleFree(this);
+  };
+  PaintAnswers();
+}
+
+TTestFrm::~TTestFrm() = default;
+
+void TTestFrm::Reload(const std::string& FileName, TTopicCategories Mask)
+{
+  // The new questions replace the old only once they have all been read.
+  TQuestionList list = LoadQuestionFile(FileName, Mask);
+  PickTestQuestions(list, RandomBelow);
+  Questions = std::move(list);
+  Current = 0;
+  Finished = false;
+  Reported = false;
+  if (Questions.empty())
+    viewer->Clear();
+  else
+    ShowQuestion(0);
+  PaintAnswers();
+  if (Questions.empty())
+    MessageDlg("No questions found", mtInformation, mbOK);
+}
+
+void TTestFrm::ShowQuestion(int32_t I)
+{
+  if (I < 0 || I >= static_cast<int32_t>(Questions.size()))
+    return;
+  viewer->LoadFromString(Questions[size_t(I)]->BuildPage(I + 1));
+}
+
+bool TTestFrm::AllRight() const
+{
+  for (const auto& q : Questions)
+    if (q->State == TTarvQuestion::qsWrong)
+      return false;
+  return true;
+}
+
+void TTestFrm::PaintAnswers()
+{
+  TCanvas& c = AnsPic.Canvas();
+  AnsPic.Fill(clWhite);
+  c.Brush().SetStyle(bsClear);
+  c.Pen().SetColor(clBlack);
+  c.Pen().SetWidth(1);
+  c.Font().SetName("arial");
+  c.Font().SetHeight(13);
+  c.Font().SetColor(clBlack);
+  c.Rectangle(0, 0, AnsPic.Width(), AnsPic.Height());
+  const bool outline = Reported && !AllRight();
+  for (int32_t i = 0; i < static_cast<int32_t>(Questions.size()) && i < static_cast<int32_t>(MaxTestQuestions); ++i) {
+    c.Pen().SetColor(clBlack);
+    c.MoveTo((i + 1) * BoxWidth, 0);
+    c.LineTo((i + 1) * BoxWidth, 30);
+    c.TextOut(i * BoxWidth + 2, 1, IntToStr(i + 1));
+    const Byte state = Questions[size_t(i)]->State;
+    if (state == TTarvQuestion::qsRight)
+      c.Draw(i * BoxWidth + 10, 13, TickPic());
+    else if (state == TTarvQuestion::qsWrong)
+      c.Draw(i * BoxWidth + 10, 13, CrossPic());
+    if (outline && i == Current) {
+      c.Pen().SetColor(clRed);
+      c.Rectangle(i * BoxWidth + 1, 1, (i + 1) * BoxWidth, 29);
+    }
+  }
+  AnsPicBox->Invalidate();
+}
+
+void TTestFrm::viewerHotSpotClick(TObject*, const std::string& SRC, bool& Handled)
+{
+  // The page's links are answers; the viewer follows none of them.
+  Handled = true;
+  Answer(SRC);
+}
+
+void TTestFrm::Answer(const std::string& Letter)
+{
+  const int32_t count = static_cast<int32_t>(Questions.size());
+  if (Current < 0 || Current >= count)
+    return;
+  Questions[size_t(Current)]->CheckAnswer(Letter);
+  if (Current < count - 1 && !Finished) {
+    ++Current;
+    PaintAnswers();
+    ShowQuestion(Current);
+    return;
+  }
+  PaintAnswers();
+  Finished = true;
+  if (!Reported) {
+    Reported = true;
+    ReportResult();
+  } else if (AllRight()) {
+    ReportResult();
+  }
+}
+
+void TTestFrm::ReportResult()
+{
+  if (AllRight()) {
+    MessageDlg("All answers correct.", mtInformation, mbOK);
+    Close();
+  } else {
+    MessageDlg("Some answers are wrong.\r\nTo try the question again, click\r\non the questions marked with X.",
+               mtInformation, mbOK);
+    PaintAnswers();
+  }
+}
+
+int32_t TTestFrm::BoxAt(Integer X) const
+{
+  if (X < 0)
+    return -1;
+  const int32_t box = X / BoxWidth;
+  return box < static_cast<int32_t>(Questions.size()) ? box : -1;
+}
+
+void TTestFrm::AnsPicMouseMove(TObject*, TShiftState, Integer X, Integer)
+{
+  const int32_t box = BoxAt(X);
+  const bool retry = Finished && box >= 0 && Questions[size_t(box)]->State == TTarvQuestion::qsWrong;
+  AnsPicBox->SetCursor(retry ? crHandPoint : crDefault);
+}
+
+void TTestFrm::AnsPicMouseDown(TObject*, TMouseButton, TShiftState, Integer X, Integer)
+{
+  const int32_t box = BoxAt(X);
+  if (!Finished || box < 0 || Questions[size_t(box)]->State != TTarvQuestion::qsWrong)
+    return;
+  Current = box;
+  ShowQuestion(box);
+  PaintAnswers();
+}
+
+std::string TTestFrm::BuildPrintPage() const
+{
+  std::string page = "<html><body>";
+  for (size_t n = 0; n < Questions.size(); ++n)
+    page += "<p><b>Question " + IntToStr(int64_t(n) + 1) + "</b></p>" + Questions[n]->BuildPrintPart();
+  return page + "</body></html>";
+}
+
+void TTestFrm::PrntBtnClick(TObject*)
+{
+  DummyViewer->LoadFromString(BuildPrintPage());
+  PrintTextPreview(*DummyViewer, Images, Glyphs);
+}
+
+void TTestFrm::CloseBtnClick(TObject*) { Close(); }
+
+// ---------------------------------------------------------------------------------------
+
+std::string QuestionFileName() { return ExeFolder() + "questions/test.mq"; }
+
+TTestFrm* TestFrm() { return GWindow.get(); }
+bool TestFrmOpen() { return GWindow != nullptr; }
+
+TTopicCategories TestMenuMask(Integer Tag)
+{
+  if (Tag < 1 || Tag > TopicCategoryCount)
+    return 0;
+  return static_cast<TTopicCategories>(1u << (Tag - 1));
+}
+
+void RunTest(TTopicCategories Mask, const TRect& Bounds, TCustomImageList* Images, const TPreviewGlyphs& Glyphs,
+             const std::string& FileName, const std::string& ServerRoot)
+{
+  const std::string file = FileName.empty() ? QuestionFileName() : FileName;
+  if (!FileExists(file)) {
+    MessageDlg("File of test questions not found.", mtError, mbOK);
+    return;
+  }
+  try {
+    if (GWindow) {
+      GWindow->Reload(file, Mask);
+      return;
+    }
+    // The window counts as open only once it holds its test.
+    auto form = std::make_unique<TTestFrm>(Bounds, ServerRoot.empty() ? ExeFolder() + "HTML" : ServerRoot, Images, Glyphs);
+    form->Reload(file, Mask);
+    GWindow = std::move(form);
+    GWindow->Show();
+  } catch (const Exception& e) {
+    MessageDlg(e.what(), mtError, mbOK);
+  }
+}
+
+void FreeTestWindow()
+{
+  GWindow.reset();
+  FreeClosedWindows();
+  if (GFreeWindow) {
+    DeallocateHWnd(GFreeWindow);
+    GFreeWindow = 0;
+  }
+}

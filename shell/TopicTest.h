@@ -1,0 +1,88 @@
+// The test window: up to ten multiple-choice questions from the question file, of one topic
+// category or of all, shown one at a time as pages; a strip of numbered boxes with ticks
+// and crosses; the result at the end; wrong answers tried again; the whole test printed
+// through the page preview.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "html/Htmlview.h"
+#include "shell/PrintPreview.h"
+#include "platform/Forms.h"
+#include "platform/StdCtrls.h"
+#include "shell/TarvQuestions.h"
+#include "toolbar/TBX.h"
+
+class TTestFrm : public TForm {
+public:
+  // Reads nothing yet: Reload fills it. ServerRoot is the folder that stands for "/" in the
+  // question pages (the program's HTML folder).
+  // Images and Glyphs: the toolbar's pictures (its own print and close, and those the
+  // printed test's preview uses).
+  TTestFrm(const TRect& ABounds, const std::string& ServerRoot, TCustomImageList* Images = nullptr,
+           const TPreviewGlyphs& Glyphs = {});
+  ~TTestFrm() override;
+
+  THTMLViewer* viewer;
+  THTMLViewer* DummyViewer;   // hidden: lays out the printed test
+  TPaintBox* AnsPicBox;
+  TTBXToolbar* TestToolbar;
+  TTBXItem* PrntBtn;
+  TTBXItem* CloseBtn;
+  TBitmap AnsPic;
+  TCustomImageList* Images;
+  TPreviewGlyphs Glyphs;
+
+  TQuestionList Questions;
+  int32_t Current = 0;
+  bool Finished = false;
+  bool Reported = false;
+
+  // Reads the questions of every category of Mask (empty: all) into a new list, shuffles it
+  // and keeps ten; only then replaces the test shown. EBadFile or EFOpenError leave the
+  // test as it was. With no question: "No questions found".
+  void Reload(const std::string& FileName, TTopicCategories Mask);
+  void ShowQuestion(int32_t I);
+  void PaintAnswers();
+  bool AllRight() const;
+  // The viewer's link clicks: the letter of an answer.
+  void viewerHotSpotClick(TObject* Sender, const std::string& SRC, bool& Handled);
+  void Answer(const std::string& Letter);
+  // The strip: after the end, the boxes of wrong answers can be tried again.
+  void AnsPicMouseMove(TObject* Sender, TShiftState Shift, Integer X, Integer Y);
+  void AnsPicMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
+  // The test as one page, to print: what PrntBtnClick previews.
+  std::string BuildPrintPage() const;
+  void PrntBtnClick(TObject* Sender);
+  void CloseBtnClick(TObject* Sender);
+
+  // The pictures in the boxes of right and wrong answers.
+  static void SetAnswerMarks(const TBitmap& Tick, const TBitmap& Cross);
+  static const TBitmap& TickPic();
+  static const TBitmap& CrossPic();
+
+private:
+  void ReportResult();
+  // The box under x on the strip, or -1.
+  int32_t BoxAt(Integer X) const;
+};
+
+// The question file: questions/test.mq beside the executable.
+std::string QuestionFileName();
+
+// The test window while one is open (and not closing), else nullptr.
+TTestFrm* TestFrm();
+bool TestFrmOpen();
+
+// The toolbar's "test" and the Test menu's items: opens the test window over Bounds (the
+// screen rectangle of what the left pane shows) or reloads the one open with Mask. A
+// missing file shows "File of test questions not found."; a bad one its error, and an open
+// window keeps its test. FileName and ServerRoot default to the program's folders.
+void RunTest(TTopicCategories Mask, const TRect& Bounds, TCustomImageList* Images = nullptr,
+             const TPreviewGlyphs& Glyphs = {}, const std::string& FileName = std::string(),
+             const std::string& ServerRoot = std::string());
+// The Test menu's item Tag: 0 "All topics", 1 to 11 the categories in order.
+TTopicCategories TestMenuMask(Integer Tag);
+// Frees the test window now (when the main window goes).
+void FreeTestWindow();

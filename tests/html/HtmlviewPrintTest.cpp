@@ -1,0 +1,294 @@
+// The viewer printing to a PDF file and recording pages for a preview.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "html/MetaFilePrinter.h"
+#include "html/vwPrint.h"
+#include "platform/BmpFile.h"
+#include "tests/html/HtmlviewTestUtil.h"
+#include "tests/html/PrintTestUtil.h"
+
+using namespace printtest;
+
+namespace {
+
+class HtmlviewPrintTest : public HtmlviewTest {
+protected:
+  void SetUp() override
+  {
+    HtmlviewTest::SetUp();
+    // Footers name their page, so the PDF's text tells which pages were printed.
+    Viewer->OnPrintFooter = [this](TObject*, TCanvas& C, int32_t Page, int32_t W, int32_t H, bool&) {
+      Footers.push_back(Page);
+      FooterH = H;
+      C.Font().SetName("Arial");
+      C.Font().SetHeight(-12);
+      C.TextOut(W / 2, H / 2, "Foot" + std::to_string(Page));
+    };
+    Viewer->OnPrintHeader = [this](TObject*, TCanvas&, int32_t, int32_t W, int32_t H, bool&) {
+      HeaderW = W;
+      HeaderH = H;
+    };
+  }
+  void TearDown() override
+  {
+    Printer().SetOutputFileName("");
+    HtmlviewTest::TearDown();
+  }
+
+  int32_t PreviewPages()
+  {
+    TMetaFilePrinter mf;
+    Viewer->PrintPreview(mf);
+    return mf.PageCount();
+  }
+
+  std::vector<int32_t> Footers;
+  int32_t FooterH = 0, HeaderW = 0, HeaderH = 0;
+};
+
+}  // namespace
+
+TEST_F(HtmlviewPrintTest, PrintedPagesMatchThePreviewAndReadInOrder)
+{
+  Viewer->LoadFromString(LongPage(150));
+  const std::string pdf = PrintToPdf("viewer-pages.pdf");
+  const int32_t pages = PreviewPages();
+  ASSERT_GE(pages, 3);
+  std::vector<int32_t> expected;
+  for (int32_t p = 1; p <= pages; ++p)
+    expected.push_back(p);
+  EXPECT_EQ(Footers, expected);
+  EXPECT_EQ(Viewer->PrintPageNumber(), pages);
+
+  Footers.clear();
+  Viewer->Print(1, 9999);
+  EXPECT_EQ(Footers, expected);
+  EXPECT_EQ(PageCount(pdf), pages);
+  const std::string text = Text(pdf);
+  std::vector<std::string> lines;
+  for (int i = 0; i < 150; ++i)
+    lines.push_back("Line " + std::to_string(i) + "\n");
+  lines.push_back("Target");
+  lines.push_back("End");
+  EXPECT_TRUE(InOrder(text, lines)) << text;
+  // No line is printed twice at a page's edges.
+  for (int i : {0, 40, 77, 149}) {
+    const std::string line = "Line " + std::to_string(i) + "\n";
+    const size_t first = text.find(line);
+    ASSERT_NE(first, std::string::npos);
+    EXPECT_EQ(text.find(line, first + 1), std::string::npos) << line;
+  }
+  // The last footer belongs to the last page.
+  EXPECT_NE(Text(pdf, pages, pages).find("Foot" + std::to_string(pages)), std::string::npos);
+}
+
+TEST_F(HtmlviewPrintTest, MarginsAndScaleAsSet)
+{
+  Viewer->MarginWidth = 0;
+  Viewer->LoadFromString("<html><body><p>Alpha beta</p><p>Gamma</p></body></html>");
+  auto firstWord = [&](const std::string& name) {
+    const std::string pdf = PrintToPdf(name);
+    Viewer->Print(1, 1);
+    std::vector<TWordBox> words = Words(pdf, 1);
+    const TWordBox* w = FindWord(words, "Alpha");
+    EXPECT_NE(w, nullptr) << name;
+    return w ? *w : TWordBox{};
+  };
+  constexpr double PointsPerCm = 72 / 2.54;
+  const TWordBox plain = firstWord("viewer-margins-2cm.pdf");
+  // The left margin is measured from the paper's edge.
+  EXPECT_NEAR(plain.XMin, 2 * PointsPerCm, 3);
+
+  // No margin at all: the text starts at the printable area's edge, not cut off beyond it.
+  Viewer->PrintMarginLeft = 0;
+  const double edge = Printer().GetDeviceCaps(PHYSICALOFFSETX) * 72.0 / Printer().GetDeviceCaps(LOGPIXELSX);
+  const TWordBox bare = firstWord("viewer-margins-0cm.pdf");
+  EXPECT_NEAR(bare.XMin, edge, 1.5);
+  EXPECT_NEAR(bare.XMax - bare.XMin, plain.XMax - plain.XMin, 0.5);
+
+  Viewer->PrintMarginLeft = 5;
+  Viewer->PrintMarginTop = 4;
+  const TWordBox moved = firstWord("viewer-margins-5cm.pdf");
+  EXPECT_NEAR(moved.XMin - plain.XMin, 3 * PointsPerCm, 1.5);
+  EXPECT_NEAR(moved.YMin - plain.YMin, 2 * PointsPerCm, 1.5);
+
+  // Twice the scale prints at half the size.
+  Viewer->PrintScale = 2.0;
+  const TWordBox half = firstWord("viewer-scale-2.pdf");
+  EXPECT_NEAR((half.YMax - half.YMin) / (plain.YMax - plain.YMin), 0.5, 0.08);
+  EXPECT_NEAR((half.XMax - half.XMin) / (plain.XMax - plain.XMin), 0.5, 0.08);
+  // Scales beyond 4 print as 4.
+  Viewer->PrintScale = 10.0;
+  const TWordBox quarter = firstWord("viewer-scale-10.pdf");
+  EXPECT_NEAR((quarter.XMax - quarter.XMin) / (plain.XMax - plain.XMin), 0.25, 0.05);
+}
+
+TEST_F(HtmlviewPrintTest, APageRangePrintsOnlyThosePages)
+{
+  Viewer->LoadFromString(LongPage(250));
+  ASSERT_GE(PreviewPages(), 5);
+  const std::string pdf = PrintToPdf("viewer-range-2-3.pdf");
+  Footers.clear();
+  Viewer->Print(2, 3);
+  // Pages before the range are laid out only to find where they end.
+  EXPECT_EQ(Footers, (std::vector<int32_t>{2, 3}));
+  EXPECT_EQ(Viewer->PrintPageNumber(), 3);
+  EXPECT_EQ(PageCount(pdf), 2);
+  const std::string text = Text(pdf);
+  EXPECT_NE(text.find("Foot2"), std::string::npos);
+  EXPECT_NE(text.find("Foot3"), std::string::npos);
+  EXPECT_EQ(text.find("Foot1"), std::string::npos);
+  EXPECT_EQ(text.find("Line 0\n"), std::string::npos);
+
+  // A range past the end prints nothing: the job is dropped.
+  Viewer->LoadFromString(LongPage(60));
+  const int32_t pages = PreviewPages();
+  ASSERT_GE(pages, 2);
+  const std::string none = PrintToPdf("viewer-range-past-end.pdf");
+  Viewer->Print(pages + 2, pages + 2);
+  EXPECT_EQ(Viewer->PrintPageNumber(), pages);
+  EXPECT_FALSE(std::filesystem::exists(none));
+}
+
+TEST_F(HtmlviewPrintTest, ADocumentEndingAtThePageBottomMakesNoBlankPage)
+{
+  // Learn the text area's height from the header and footer bands.
+  Viewer->MarginHeight = 0;
+  Viewer->MarginWidth = 0;
+  Viewer->LoadFromString("<html><body><p>x</p></body></html>");
+  TMetaFilePrinter mf;
+  Viewer->PrintPreview(mf);
+  ASSERT_EQ(mf.PageCount(), 1);
+  const int32_t pageH = MulDiv(mf.PageHeight, ScreenPixelsPerInch(), mf.PixelsPerInchY);
+  const int32_t textH = pageH - HeaderH - FooterH;
+  ASSERT_GT(textH, 100);
+
+  TBitmap picture(20, 20);
+  picture.Fill(clBlue);
+  SaveBmpToFile(picture, Dir + "/block.bmp");
+  auto page = [&](int32_t h) {
+    return "<html><body><img src=\"" + Dir + "/block.bmp\" width=\"20\" height=\"" + std::to_string(h) + "\"></body></html>";
+  };
+  // The image sits on a line that may add a little below it: measure and correct.
+  Viewer->LoadFromString(page(100));
+  const int32_t extra = Viewer->DocumentHeight() - 100;
+  Viewer->LoadFromString(page(textH - extra));
+  ASSERT_EQ(Viewer->DocumentHeight(), textH);
+  EXPECT_EQ(PreviewPages(), 1);
+  // One pixel more spills onto a second page.
+  Viewer->LoadFromString(page(textH - extra + 1));
+  EXPECT_EQ(PreviewPages(), 2);
+}
+
+TEST_F(HtmlviewPrintTest, RunsAreRefusedWhileOneGoesAndFailuresUndoEverything)
+{
+  Viewer->LoadFromString(LongPage(120, "deep", "Refusals"));
+  const std::string source = Viewer->DocumentSource();
+  const int32_t pages = PreviewPages();
+  const std::string pdf = PrintToPdf("viewer-refusals.pdf");
+  int nested = 0;
+  Viewer->OnPageEvent = [&](TObject*, int32_t Page, bool&) {
+    if (Page != 1)
+      return;
+    ++nested;
+    EXPECT_TRUE(Viewer->PrintRunning());
+    Viewer->Print(1, 1);
+    TMetaFilePrinter other;
+    Viewer->PrintPreview(other);
+    EXPECT_EQ(other.PageCount(), 0);
+    Viewer->LoadFromString("<p>Replaced</p>");
+    Viewer->Clear();
+    Viewer->Reload();
+  };
+  Viewer->Print(1, 9999);
+  EXPECT_GE(nested, 1);
+  EXPECT_FALSE(Viewer->PrintRunning());
+  EXPECT_EQ(Viewer->DocumentSource(), source);
+  EXPECT_EQ(PageCount(pdf), pages);
+  EXPECT_EQ(Text(pdf).find("Replaced"), std::string::npos);
+  Viewer->OnPageEvent = nullptr;
+
+  // Margins taller than the paper fail; the job is dropped and the printer that was current
+  // is current again.
+  vwSetPrinter(std::make_unique<TvwPrinter>());
+  TvwPrinter* before = &vwPrinter();
+  const std::string failed = PrintToPdf("viewer-margins-too-tall.pdf");
+  Viewer->PrintMarginTop = 40;
+  EXPECT_THROW(Viewer->Print(1, 1), EPrinter);
+  EXPECT_EQ(&vwPrinter(), before);
+  EXPECT_FALSE(vwPrinter().Printing());
+  EXPECT_FALSE(std::filesystem::exists(failed));
+  EXPECT_FALSE(Viewer->PrintRunning());
+  TMetaFilePrinter mf;
+  EXPECT_THROW(Viewer->PrintPreview(mf), EPrinter);
+  EXPECT_FALSE(mf.Printing());
+  EXPECT_THROW(mf.Canvas(), EPrinter);
+  // The viewer works on.
+  Viewer->LoadFromString("<p>Afterwards</p>");
+  EXPECT_NE(Viewer->DocumentSource().find("Afterwards"), std::string::npos);
+  vwSetPrinter(nullptr);
+}
+
+TEST(PrinterWrappers, JobStatesAndRecordedPages)
+{
+  printtest::TPrinterReset reset;
+  PrintToPdf("wrapper.pdf");
+  TvwPrinter prn;
+  EXPECT_THROW(prn.NewPage(), EPrinter);
+  EXPECT_THROW(prn.EndDoc(), EPrinter);
+  prn.BeginDoc();
+  EXPECT_TRUE(prn.Printing());
+  EXPECT_EQ(prn.PageNumber(), 1);
+  EXPECT_THROW(prn.BeginDoc(), EPrinter);
+  prn.NewPage();
+  EXPECT_EQ(prn.PageNumber(), 2);
+  prn.EndDoc();
+  EXPECT_FALSE(prn.Printing());
+  EXPECT_EQ(prn.PageNumber(), 0);
+
+  // A job that cannot start is no job.
+  Printer().SetOutputFileName("/nonexistent-folder/x/y.pdf");
+  TvwPrinter bad;
+  try {
+    bad.BeginDoc();
+    ADD_FAILURE() << "a job on an unwritable file started";
+  } catch (const EPrinter& e) {
+    EXPECT_STREQ(e.what(), "Printer selected is not valid");
+  }
+  EXPECT_FALSE(bad.Printing());
+  EXPECT_THROW(bad.Canvas(), EPrinter);
+
+  TMetaFilePrinter mf;
+  EXPECT_EQ(mf.UnitsFactor(), 1.0);
+  mf.SetUnits(unCentimeters);
+  EXPECT_EQ(mf.UnitsFactor(), 2.54);
+  mf.SetUnits(unInches);
+  EXPECT_EQ(mf.UnitsFactor(), 1.0);
+  int events = 0;
+  mf.OnPageEvent = [&](TObject*, int32_t n, bool&) { EXPECT_EQ(n, ++events); };
+  mf.BeginDoc();
+  mf.Canvas().TextOut(100, 100, "First page");
+  mf.NewPage();
+  mf.Canvas().TextOut(100, 100, "Second page");
+  mf.NewPage();   // never drawn on
+  EXPECT_EQ(mf.PageCount(), 3);
+  mf.EndDoc();
+  EXPECT_EQ(mf.PageCount(), 2);
+  EXPECT_EQ(events, 3);
+  mf.OnPageEvent = nullptr;
+  // A page plays back with its text; a second run starts afresh, even from an open page.
+  auto shot = mf.MetaFile(0).Render(200, 200, Rect(0, 0, 400, 400));
+  bool dark = false;
+  for (int y = 0; y < 200 && !dark; ++y)
+    for (int x = 0; x < 200 && !dark; ++x)
+      dark = GetRValue(shot->GetPixel(x, y)) < 128;
+  EXPECT_TRUE(dark);
+  mf.BeginDoc();
+  mf.Canvas();
+  mf.BeginDoc();
+  EXPECT_EQ(mf.PageCount(), 1);
+  mf.EndDoc();
+  EXPECT_EQ(mf.PageCount(), 0);
+}

@@ -1,0 +1,164 @@
+#include "shell/PrintPreview.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "shell/Glyphs.h"
+#include "tests/html/PrintTestUtil.h"
+#include "tests/shell/PictureOutput.h"
+
+using namespace printtest;
+
+namespace {
+
+std::string Lines(int n)
+{
+  std::string s = "<html><head><title>Preview</title></head><body><h2>Gear trains</h2>";
+  for (int i = 0; i < n; ++i)
+    s += "<p>Paragraph " + std::to_string(i) + ": the driver turns the driven wheel the other way.</p>";
+  return s + "</body></html>";
+}
+
+class PrintPreviewTest : public ::testing::Test {
+protected:
+  void SetUp() override
+  {
+    Viewer = std::make_unique<THTMLViewer>();
+    Viewer->SetBounds(0, 0, 500, 400);
+  }
+  void TearDown() override
+  {
+    SetDialogAnswerer(nullptr);
+    Printer().SetOutputFileName("");
+  }
+  std::unique_ptr<THTMLViewer> Viewer;
+};
+
+}  // namespace
+
+TEST_F(PrintPreviewTest, PagesLabelAndButtons)
+{
+  Viewer->LoadFromString(Lines(120));
+  TPrntPrevFrm form(Viewer.get());
+  const int32_t pages = form.PageCount();
+  ASSERT_GE(pages, 3);
+  EXPECT_EQ(form.Caption(), "Print preview");
+  EXPECT_EQ(form.CurPageLabel->Caption(), "Page 1 of " + std::to_string(pages));
+  EXPECT_FALSE(form.PrevPageBtn->Enabled());
+  EXPECT_TRUE(form.NextPageBtn->Enabled());
+  EXPECT_TRUE(form.PrintBtn->Enabled());
+  form.NextPageBtn->Click();
+  EXPECT_EQ(form.CurrentPage, 1);
+  EXPECT_EQ(form.CurPageLabel->Caption(), "Page 2 of " + std::to_string(pages));
+  EXPECT_TRUE(form.PrevPageBtn->Enabled());
+  for (int i = 0; i < pages + 3; ++i)
+    form.NextPageBtn->Click();
+  EXPECT_EQ(form.CurrentPage, pages - 1);
+  EXPECT_FALSE(form.NextPageBtn->Enabled());
+  EXPECT_EQ(form.CurPageLabel->Caption(), "Page " + std::to_string(pages) + " of " + std::to_string(pages));
+  form.PrevPageBtn->Click();
+  EXPECT_EQ(form.CurrentPage, pages - 2);
+  EXPECT_TRUE(form.NextPageBtn->Enabled());
+
+  // One page: nowhere to go.
+  Viewer->LoadFromString("<p>Short</p>");
+  TPrntPrevFrm one(Viewer.get());
+  EXPECT_EQ(one.PageCount(), 1);
+  EXPECT_FALSE(one.PrevPageBtn->Enabled());
+  EXPECT_FALSE(one.NextPageBtn->Enabled());
+
+  // No page at all: nothing to count, nothing to print, nothing divides by zero.
+  Viewer->Clear();
+  TPrntPrevFrm none(Viewer.get());
+  EXPECT_EQ(none.PageCount(), 0);
+  EXPECT_EQ(none.CurPageLabel->Caption(), "Page 0 of 0");
+  EXPECT_FALSE(none.PrintBtn->Enabled());
+  EXPECT_FALSE(none.NextPageBtn->Enabled());
+  none.ZoomBtn->Click();
+  TBitmap shot(400, 300);
+  none.PaintTo(shot.Canvas(), 0, 0);
+}
+
+TEST_F(PrintPreviewTest, ZoomFitsTheHeightOrTheWidth)
+{
+  Viewer->LoadFromString(Lines(30));
+  // With the page toolbar's pictures, as the main window opens it.
+  TTBImageList images(20, 20);
+  AddPageGlyphs(images);
+  TPrntPrevFrm form(Viewer.get(), &images, {pgPrint, pgBack, pgForward, -1, -1});
+  EXPECT_EQ(form.PrintBtn->ImageIndex(), pgPrint);
+  EXPECT_EQ(form.ZoomBtn->ImageIndex(), -1);
+  form.SetBounds(0, 0, 700, 600);
+  form.ScrollBox1Resize(nullptr);
+  const TMetaFilePrinter& mf = *form.MFPrinter;
+  const double aspect = (double(mf.PhysicalWidth) / mf.PixelsPerInchX) / (double(mf.PhysicalHeight) / mf.PixelsPerInchY);
+  EXPECT_FALSE(form.FitWidth);
+  EXPECT_NEAR(form.PagePanel->Height(), form.ScrollBox1->ClientHeight() - 20, 1);
+  EXPECT_NEAR(form.PagePanel->Width(), form.PagePanel->Height() * aspect, 2);
+  EXPECT_FALSE(form.VScroll->Visible());
+
+  TBitmap shot(form.Width(), form.Height());
+  form.PaintTo(shot.Canvas(), 0, 0);
+  SaveTestPicture(shot, "print-preview-fit-height.png");
+
+  form.ZoomBtn->Click();
+  EXPECT_TRUE(form.FitWidth);
+  EXPECT_NEAR(form.PagePanel->Width(), form.ScrollBox1->ClientWidth() - 20, 1);
+  EXPECT_NEAR(form.PagePanel->Height(), form.PagePanel->Width() / aspect, 2);
+  // The page is taller than the window now: it scrolls.
+  EXPECT_TRUE(form.VScroll->Visible());
+  form.VScroll->Scroll(scPosition, 100);
+  EXPECT_EQ(form.PagePanel->Top(), -100);
+
+  form.ZoomBtn->Click();
+  EXPECT_FALSE(form.FitWidth);
+  EXPECT_NEAR(form.PagePanel->Height(), form.ScrollBox1->ClientHeight() - 20, 1);
+  EXPECT_EQ(form.PagePanel->Top(), 0);
+}
+
+TEST_F(PrintPreviewTest, PrintsTheChosenRange)
+{
+  Viewer->LoadFromString(Lines(120));
+  TPrntPrevFrm form(Viewer.get());
+  const int32_t pages = form.PageCount();
+  ASSERT_GE(pages, 3);
+  // Cancelling the print dialog leaves the preview open and prints nothing.
+  const std::string cancelled = PrintToPdf("preview-cancelled.pdf");
+  int asked = 0;
+  SetDialogAnswerer([&](TCommonDialog& d) {
+    auto& p = dynamic_cast<TPrintDialog&>(d);
+    ++asked;
+    EXPECT_EQ(p.MaxPage, pages);
+    EXPECT_EQ(p.FromPage, 1);
+    EXPECT_EQ(p.ToPage, pages);
+    return false;
+  });
+  form.PrintBtn->Click();
+  EXPECT_EQ(asked, 1);
+  EXPECT_EQ(form.ModalResult(), mrNone);
+  EXPECT_FALSE(std::filesystem::exists(cancelled));
+
+  const std::string pdf = PrintToPdf("preview-range.pdf");
+  SetDialogAnswerer([&](TCommonDialog& d) {
+    auto& p = dynamic_cast<TPrintDialog&>(d);
+    p.PrintRange = prPageNums;
+    p.FromPage = 2;
+    p.ToPage = 3;
+    return true;
+  });
+  form.PrintBtn->Click();
+  EXPECT_EQ(form.ModalResult(), mrOk);
+  EXPECT_EQ(PageCount(pdf), 2);
+  EXPECT_EQ(Text(pdf).find("Paragraph 0:"), std::string::npos);
+
+  const std::string all = PrintToPdf("preview-all.pdf");
+  SetDialogAnswerer([&](TCommonDialog& d) {
+    dynamic_cast<TPrintDialog&>(d).PrintRange = prAllPages;
+    return true;
+  });
+  TPrntPrevFrm again(Viewer.get());
+  again.PrintBtn->Click();
+  EXPECT_EQ(PageCount(all), pages);
+  EXPECT_TRUE(InOrder(Text(all), {"Gear trains", "Paragraph 0:", "Paragraph 60:", "Paragraph 119:"}));
+}

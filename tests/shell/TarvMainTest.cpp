@@ -1,0 +1,674 @@
+// The main window driven as a user drives it, in one process under a display: links
+// followed through the viewer's own link path, toolbar buttons and menu commands, the clock
+// ticked with chosen time steps.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <set>
+
+#include "PictureOutput.h"
+#include "platform/BmpFile.h"
+#include "platform/Files.h"
+#include "platform/ShellApi.h"
+#include "platform/SysSettings.h"
+#include "shell/TarvMain.h"
+#include "shell/TopicDispatch.h"
+#include "shell/uSpeed.h"
+#include "topics/Chains.h"
+#include "topics/GearCogs.h"
+#include "topics/Pulleys.h"
+#include "topics/Toggles.h"
+#include "topics/TopicTable.h"
+#include "topics/ViewPoints.h"
+#include "topics/WormGears.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void Pump(Cardinal ms = 0)
+{
+  Cardinal start = GetTickCount();
+  do
+    Application->ProcessMessages();
+  while (GetTickCount() - start < ms);
+}
+
+// Runs f (which shows a modal window) and, from a timer, closes whatever modal window comes
+// up with the given result; gives whether one came up within the time limit.
+bool WithModal(const std::function<void()>& f, const std::function<void(TDialogForm&)>& answer = {})
+{
+  bool seen = false;
+  Cardinal start = GetTickCount();
+  TTimer timer;
+  timer.SetInterval(20);
+  timer.SetOnTimer([&](TObject*) {
+    for (int i = 0; i < Screen().FormCount(); ++i)
+      if (auto* d = dynamic_cast<TDialogForm*>(Screen().Forms(i)); d && d->Modal() && d->Visible()) {
+        seen = true;
+        if (answer)
+          answer(*d);
+        if (d->ModalResult() == mrNone)
+          d->SetModalResult(mrCancel);
+        return;
+      }
+    if (GetTickCount() - start > 5000)
+      timer.SetEnabled(false);
+  });
+  timer.SetEnabled(true);
+  f();
+  timer.SetEnabled(false);
+  return seen;
+}
+
+// A content folder of our own: short pages under every name the index links to, a
+// picture for "$" links, a clip file, and the models the lever scenes load.
+std::string MakeAppFolder(const std::string& name, bool with3DS = true)
+{
+  fs::path root = fs::path(ORRELO_TEST_OUTPUT) / name;
+  fs::remove_all(root);
+  fs::create_directories(root / "HTML" / "images");
+  fs::create_directories(root / "Video");
+  fs::create_directories(root / "3DS");
+  std::set<std::string> pages{"/Cam_Box.htm"};
+  for (const TIndexHeading& h : TopicIndexContents())
+    for (const TIndexLink& l : h.Items) {
+      std::string url = l.URL;
+      pages.insert(url.substr(0, url.find('#')));
+    }
+  for (const std::string& page : pages) {
+    std::string body = "<html><body><h1>" + page.substr(1) + "</h1><p>About this mechanism.</p>";
+    for (const char* anchor : {"CIRCULAR", "PEAR", "HEART", "BOX", "LINEAR"})
+      body += std::string("<a name=\"") + anchor + "\"></a><p>" + anchor + "</p>";
+    body += "</body></html>";
+    WriteFileBytes((root / "HTML" / page.substr(1)).string(), std::vector<uint8_t>(body.begin(), body.end()));
+  }
+  TBitmap picture(40, 30);
+  picture.Fill(clRed);
+  SaveBmpToFile(picture, (root / "HTML" / "images" / "Gears.bmp").string());
+  fs::copy_file(ExeFolder() + "HTML/images/Splash_NB.jpg", root / "HTML" / "images" / "Splash_NB.jpg");
+  WriteFileBytes((root / "Video" / "clip.avi").string(), {'R', 'I', 'F', 'F'});
+  // A secret beside the content that no link may reach.
+  WriteFileBytes((root / "secret.bmp").string(), SaveBmpToBytes(picture));
+  if (with3DS)
+    for (const auto& e : fs::directory_iterator(ExeFolder() + "3DS"))
+      fs::copy_file(e.path(), root / "3DS" / e.path().filename(), fs::copy_options::overwrite_existing);
+  return root.string() + "/";
+}
+
+struct TMessages {
+  std::vector<std::string> Texts;
+  TModalResult Answer = mrOk;
+};
+
+class MainWindow : public ::testing::Test {
+protected:
+  static void SetUpTestSuite()
+  {
+    Messages = new TMessages;
+    SetMessageAnswerer([](const TMessageRequest& r) {
+      Messages->Texts.push_back(r.Text);
+      return Messages->Answer;
+    });
+    Folder = new std::string(MakeAppFolder("mainwindow-app"));
+    Frm = new TKVMainFrm(*Folder);
+    Frm->Show();
+    Pump(100);
+  }
+  static void TearDownTestSuite()
+  {
+    delete Frm;
+    Frm = nullptr;
+    delete Folder;
+    SetMessageAnswerer({});
+    delete Messages;
+    Pump();
+  }
+  void SetUp() override { Messages->Texts.clear(); Messages->Answer = mrOk; }
+
+  static void Follow(const std::string& url)
+  {
+    // As a click in the page delivers it: errors go to the application's handler.
+    Frm->Viewer->URL = url;
+    GuardedCall([] { Frm->Viewer->FollowLink(); });
+    Pump();
+  }
+  static std::string LoadedPage() { return ExtractFileName(Frm->Viewer->CurrentFile()); }
+  static std::string ExtractFileName(const std::string& path) { return fs::path(path).filename().string(); }
+  // The first child of the scene base, which a rebuild replaces.
+  static TGLBaseSceneObject* FirstPart() { return Frm->SceneBase->GetCount() ? Frm->SceneBase->GetChild(0) : nullptr; }
+
+  static TMessages* Messages;
+  static std::string* Folder;
+  static TKVMainFrm* Frm;
+};
+
+TMessages* MainWindow::Messages = nullptr;
+std::string* MainWindow::Folder = nullptr;
+TKVMainFrm* MainWindow::Frm = nullptr;
+
+// Writes the whole window, with the 3D view's last frame in its place, as a picture.
+void SaveWindowPicture(TKVMainFrm& f, const std::string& name)
+{
+  Pump(50);
+  TBitmap shot(f.ClientWidth(), f.ClientHeight());
+  f.PaintTo(shot.Canvas(), 0, 0);
+  TPoint origin = f.ScreenToClient(f.GLViewer->ClientToScreen({0, 0}));
+  if (f.GLPanel->Visible()) {
+    f.SceneViewer->GetSurface()->Repaint();
+    if (auto frame = f.SceneViewer->GetBuffer()->CreateSnapshot())
+      if (auto bmp = frame->ToBitmap())
+        shot.Canvas().Draw(origin.X, origin.Y, *bmp);
+  }
+  SaveTestPicture(shot, name);
+}
+
+}  // namespace
+
+TEST_F(MainWindow, StartsOnTheIndexWithTheSplashPicture)
+{
+  EXPECT_EQ(Frm->Caption(), "Orrelo");
+  EXPECT_EQ(Frm->CurrentTopic, 0);
+  EXPECT_TRUE(Frm->SplashPanel->Visible());
+  EXPECT_FALSE(Frm->GLPanel->Visible());
+  EXPECT_FALSE(Frm->GraphPanel->Visible());
+  EXPECT_FALSE(Frm->SplashPic->Picture().Empty());
+  EXPECT_NE(Frm->Viewer->DocumentSource().find("Click on one of the book symbols"), std::string::npos);
+  EXPECT_TRUE(Frm->Viewer->CurrentFile().empty());
+  EXPECT_FALSE(Frm->StopBtn->Enabled());
+  EXPECT_TRUE(Frm->StartBtn->Enabled());
+  for (Integer r : Frm->TopicRates)
+    EXPECT_EQ(r, 100);
+  EXPECT_EQ(Frm->Font().Height(), -MulDiv(8, ScreenPixelsPerInch(), 72));
+  // The index page has no file: the home button stays off until a page file shows.
+  bool done = true;
+  Frm->AppIdle(nullptr, done);
+  EXPECT_FALSE(Frm->IndexBtn->Enabled());
+  ASSERT_EQ(Frm->TestCategoryItems.size(), 11u);
+  EXPECT_EQ(Frm->TestCategoryItems[10]->Caption(), "Screw threads");
+}
+
+namespace {
+
+struct TExpect {
+  Integer Id;
+  const char* Page;    // control page, or "" for the lever toolbar / cam graph
+  Integer Min, Max;
+};
+
+// The topics' control pages and step ranges with their controls at their starting values.
+std::map<Integer, TExpect> Expectations()
+{
+  std::vector<TExpect> v = {
+      {1, "TwoCogTab", 0, GearPairRepeatAngle(20, 20)},
+      {2, "TwoCogTab", 0, GearTrainRepeatAngle(20, 10, 20)},
+      {3, "TwoCogTab", 0, CompoundGearRepeatAngle(20, 10, 20, 10)},
+      {4, "BevelTab", 0, 360},
+      {5, "VPulleyTab", 0, PulleyPairRepeatAngle(3, 6)},
+      {6, "VPulleyTab", 0, JockeyBeltRepeatAngle(3, 6)},
+      {7, "StepConeTab", 0, StepConeRepeatAngle(3)},
+      {8, "ChainTab", 0, ChainDriveRepeatAngle(10, 20)},
+      {9, "HoistTab", 0, 180},
+      {10, "BevelTab", 0, 360},
+      {11, "BlankTab", 0, 180},
+      {12, "WestonTab", 0, 1080},
+      {13, "CamTab", 0, 360},
+      {14, "CamTab", 0, 360},
+      {15, "CamTab", 0, 360},
+      {16, "BoxCamTab", 0, 360},
+      {17, "CrankTab", 0, 360},
+      {18, "ScrewTab", 0, 3600},
+      {19, "BlankTab", 0, 3600},
+      {20, "CrankTab", 0, 720},
+      {21, "WindlassTab", 0, 1800},
+      {22, "BlankTab", 0, 360},
+      {23, "BlankTab", 0, 1440},
+      {24, "BlankTab", 0, 320},
+      {25, "BlankTab", 0, 720},
+      {26, "", 0, 180},
+      {27, "", 0, 180},
+      {28, "", 0, 180},
+      {29, "LinkTab", 0, 360},
+      {30, "BlankTab", 0, 360},
+      {31, "LinkTab", 0, 360},
+      {32, "TreadleTab", 0, 360},
+      {33, "BlankTab", 0, ToggleRepeatAngle()},
+      {34, "BikeTab", 0, DerailleurRepeatAngle(1)},
+      {35, "TwoCogTab", -RackPinionRepeatAngle(10, 4.0f), RackPinionRepeatAngle(10, 4.0f)},
+      {36, "TwoCogTab", 0, 720},
+      {37, "BlankTab", 0, 360},
+      {38, "TwoCogTab", 0, GearPairRepeatAngle(20, 20)},
+      {39, "IncPlaneTab", 0, 400},
+      {40, "", 0, 0},
+  };
+  std::map<Integer, TExpect> m;
+  for (const TExpect& e : v)
+    m[e.Id] = e;
+  return m;
+}
+
+}  // namespace
+
+TEST_F(MainWindow, EveryPageKeyShowsItsTopicPanelControlsAndRange)
+{
+  auto expect = Expectations();
+  Integer last = -1;
+  for (const TPageTopic& key : PageTopicTable()) {
+    SCOPED_TRACE(key.Key);
+    std::string url = key.Key[0] == '#' ? std::string("/CAM_CIRCULAR.HTM") + key.Key : std::string("/") + key.Key;
+    // Mixed case, as pages write their links.
+    std::string link = url;
+    for (size_t i = 2; i < link.size(); i += 2)
+      link[i] = char(std::tolower(static_cast<unsigned char>(link[i])));
+    Follow(link);
+    ASSERT_TRUE(Messages->Texts.empty()) << Messages->Texts.front();
+    ASSERT_EQ(Frm->CurrentTopic, key.Id);
+    const TExpect& e = expect.at(key.Id);
+    std::string file = url.substr(1, url.find('#') - 1);
+    EXPECT_EQ(UpperCase(LoadedPage()), file);
+    EXPECT_FALSE(Frm->SplashPanel->Visible());
+    if (key.Id == 40) {
+      EXPECT_TRUE(Frm->GraphPanel->Visible());
+      EXPECT_FALSE(Frm->GLPanel->Visible());
+      EXPECT_TRUE(Frm->CamStartBtn->Enabled());
+      EXPECT_FALSE(Frm->CamStopBtn->Enabled());
+      continue;
+    }
+    EXPECT_TRUE(Frm->GLPanel->Visible());
+    EXPECT_FALSE(Frm->GraphPanel->Visible());
+    bool lever = key.Id >= 26 && key.Id <= 28;
+    EXPECT_EQ(Frm->LeverToolbar->Visible(), lever);
+    EXPECT_EQ(Frm->ToolPC->Visible(), !lever);
+    if (!lever)
+      EXPECT_EQ(Frm->ToolPC->ActivePage()->Name(), e.Page);
+    EXPECT_EQ(Frm->RTChsb->Min(), e.Min);
+    EXPECT_EQ(Frm->RTChsb->Max(), e.Max);
+    EXPECT_EQ(Frm->RTChsb->Position(), 0);
+    EXPECT_EQ(Frm->Phase, 0);
+    EXPECT_TRUE(Frm->Stopped);
+    // A model stands under the scene base, placed at the topic's view point.
+    EXPECT_GT(Frm->SceneBase->GetCount(), 0);
+    if (key.Id != last) {
+      TViewPoint vp = GetViewPoint(key.Id, 0);
+      EXPECT_FLOAT_EQ(Frm->GLCamera->Position.X, vp.Camera[0]);
+      EXPECT_FLOAT_EQ(Frm->SceneBase->Position.Y, vp.SceneBase[1]);
+    }
+    last = key.Id;
+  }
+}
+
+TEST_F(MainWindow, TopicsSetTheirControlsBeforeTheBuild)
+{
+  Follow("/ThreeCog.htm");
+  EXPECT_TRUE(Frm->CogUpDn[2]->Visible());
+  EXPECT_FALSE(Frm->CogUpDn[3]->Visible());
+  EXPECT_EQ(Frm->CogUpDn[1]->Position(), 10);
+  EXPECT_EQ(Frm->CogST[1]->Caption(), "10");
+  EXPECT_EQ(Frm->CogUpDn[1]->Hint(), "Set the number of teeth on the centre cog");
+  Follow("/Worm.htm");
+  EXPECT_EQ(Frm->CogUpDn[0]->Position(), 10);
+  EXPECT_FALSE(Frm->CogUpDn[1]->Visible());
+  Follow("/Crank_Slot.htm");
+  EXPECT_EQ(Frm->CrankOffsetHsb->Min(), 10);
+  EXPECT_EQ(Frm->CrankOffsetHsb->Max(), 30);
+  EXPECT_EQ(Frm->CrankOffsetHsb->Hint(), "Set the offset from the centre");
+  Follow("/Crank_Slider.htm");
+  EXPECT_EQ(Frm->CrankOffsetHsb->Min(), 20);
+  EXPECT_EQ(Frm->CrankOffsetHsb->Hint(), "Set the offset on the crankshaft");
+  Follow("/Cam_Circular.htm#HEART");
+  EXPECT_FALSE(Frm->CamOffsetHsb->Visible());
+  Follow("/Cam_Circular.htm#CIRCULAR");
+  EXPECT_TRUE(Frm->CamOffsetHsb->Visible());
+  Follow("/Parallel.htm");
+  EXPECT_FALSE(Frm->LinkOffsetHsb->Visible());
+  Follow("/Rev_Motion.htm");
+  EXPECT_TRUE(Frm->LinkOffsetHsb->Visible());
+  Follow("/PulleyBelt.htm");
+  EXPECT_EQ(Frm->BeltCB->Items().size(), 3u);
+  Follow("/Jockey.htm");
+  EXPECT_EQ(Frm->BeltCB->Items().size(), 2u);
+  EXPECT_EQ(Frm->BeltCB->ItemIndex(), 0);
+  Follow("/Lever_Class2.htm");
+  EXPECT_EQ(Frm->LeverLabel->Caption(), "Class 2 levers");
+  EXPECT_EQ(Frm->LeverBtn1->Caption(), "Nut crackers");
+  EXPECT_EQ(Frm->LeverBtn2->Caption(), "Wheelbarrow");
+  EXPECT_TRUE(Frm->LeverBtn1->Checked());
+  EXPECT_EQ(Frm->LeverExample, 0);
+}
+
+TEST_F(MainWindow, SamePageTwiceKeepsTheModelAndReferencePagesKeepIt)
+{
+  Follow("/Chain.htm");
+  TGLBaseSceneObject* part = FirstPart();
+  Follow("/Chain.htm");
+  EXPECT_EQ(FirstPart(), part);
+  Follow("/ref_Moments.htm");
+  EXPECT_EQ(Frm->CurrentTopic, 8);
+  EXPECT_EQ(FirstPart(), part);
+  EXPECT_EQ(UpperCase(LoadedPage()), "REF_MOMENTS.HTM");
+}
+
+TEST_F(MainWindow, BackForwardAndIndex)
+{
+  Frm->IndexBtnClick(nullptr);
+  Follow("/TwoCog.htm");
+  Follow("/Chain.htm");
+  Follow("/Windlass.htm");
+  EXPECT_EQ(Frm->CurrentTopic, 21);
+  EXPECT_TRUE(Frm->BackBtn->Enabled());
+  Frm->FwdBtnClick(Frm->BackBtn);
+  EXPECT_EQ(Frm->CurrentTopic, 8);
+  EXPECT_EQ(UpperCase(LoadedPage()), "CHAIN.HTM");
+  EXPECT_TRUE(Frm->FwdBtn->Enabled());
+  Frm->FwdBtnClick(Frm->FwdBtn);
+  EXPECT_EQ(Frm->CurrentTopic, 21);
+  Frm->FwdBtnClick(Frm->BackBtn);
+  Frm->FwdBtnClick(Frm->BackBtn);
+  EXPECT_EQ(Frm->CurrentTopic, 1);
+  // Back from the oldest page shows the index; the model stays.
+  Frm->FwdBtnClick(Frm->BackBtn);
+  EXPECT_TRUE(Frm->Viewer->CurrentFile().empty());
+  EXPECT_NE(Frm->Viewer->DocumentSource().find("book symbols"), std::string::npos);
+  EXPECT_FALSE(Frm->BackBtn->Enabled());
+  EXPECT_FALSE(Frm->FwdBtn->Enabled());
+  EXPECT_EQ(Frm->CurrentTopic, 1);
+}
+
+TEST_F(MainWindow, BackBetweenCamAnchorsKeepsTheModel)
+{
+  Frm->IndexBtnClick(nullptr);
+  Follow("/Cam_Circular.htm#CIRCULAR");
+  EXPECT_EQ(Frm->CurrentTopic, 13);
+  Follow("#LINEAR");
+  EXPECT_EQ(Frm->CurrentTopic, 11);
+  Follow("/Cam_Circular.htm#HEART");
+  EXPECT_EQ(Frm->CurrentTopic, 15);
+  TGLBaseSceneObject* part = FirstPart();
+  Frm->FwdBtnClick(Frm->BackBtn);
+  EXPECT_EQ(Frm->CurrentTopic, 15);
+  EXPECT_EQ(FirstPart(), part);
+}
+
+TEST_F(MainWindow, StarLinksOpenOneCategoryAtATime)
+{
+  Frm->IndexBtnClick(nullptr);
+  Integer topic = Frm->CurrentTopic;
+  Follow("*3");
+  ASSERT_TRUE(Messages->Texts.empty());
+  EXPECT_TRUE(Frm->TopicIndex->Heading(3).Expanded);
+  EXPECT_NE(Frm->Viewer->DocumentSource().find("/Rack_Pinion.htm"), std::string::npos);
+  Follow("*5");
+  EXPECT_FALSE(Frm->TopicIndex->Heading(3).Expanded);
+  EXPECT_TRUE(Frm->TopicIndex->Heading(5).Expanded);
+  EXPECT_EQ(Frm->Viewer->DocumentSource().find("/Rack_Pinion.htm"), std::string::npos);
+  EXPECT_EQ(Frm->CurrentTopic, topic);
+  // Not a number: the error box, nothing else.
+  Follow("*x");
+  ASSERT_EQ(Messages->Texts.size(), 1u);
+  EXPECT_NE(Messages->Texts[0].find("An unexpected error has occured."), std::string::npos);
+  EXPECT_TRUE(Frm->TopicIndex->Heading(5).Expanded);
+  Follow("*5");
+  EXPECT_TRUE(Frm->TopicIndex->AllCollapsed());
+}
+
+TEST_F(MainWindow, PictureLinksOpenTheEnlargedPictureAndNothingOutsideItsFolder)
+{
+  Follow("/TwoCog.htm");
+  std::string page = Frm->Viewer->CurrentFile();
+  bool shown = WithModal([] { Follow("$GEARS.BMP"); });
+  EXPECT_TRUE(shown);
+  EXPECT_TRUE(Messages->Texts.empty());
+  // The link was ours: the viewer stayed on its page.
+  EXPECT_EQ(Frm->Viewer->CurrentFile(), page);
+  EXPECT_EQ(Frm->CurrentTopic, 1);
+
+  for (const char* bad : {"$../secret.bmp", "$../../secret.bmp", "$/etc/passwd", "$missing.bmp", "$", "$.."}) {
+    SCOPED_TRACE(bad);
+    Messages->Texts.clear();
+    EXPECT_FALSE(WithModal([&] { Follow(bad); }));
+    ASSERT_EQ(Messages->Texts.size(), 1u);
+    EXPECT_EQ(Frm->Viewer->CurrentFile(), page);
+  }
+}
+
+TEST_F(MainWindow, ClipLinksPlayInTheChosenPlayerAndStayInTheirFolder)
+{
+  std::vector<std::string> opened;
+  SetShellOpenHandler([&](const std::string& target) {
+    opened.push_back(target);
+    return true;
+  });
+  Frm->VideoMode = 1;
+  Follow("\xA3" "clip.avi");
+  Follow("\xC2\xA3" "CLIP.AVI");
+  ASSERT_EQ(opened.size(), 2u);
+  EXPECT_EQ(fs::path(opened[0]).filename(), "clip.avi");
+  EXPECT_TRUE(Messages->Texts.empty());
+  Follow("\xA3../secret.bmp");
+  EXPECT_EQ(opened.size(), 2u);
+  EXPECT_EQ(Messages->Texts.size(), 1u);
+  // A player that will not start is reported.
+  SetShellOpenHandler([](const std::string&) { return false; });
+  Follow("\xA3" "clip.avi");
+  EXPECT_EQ(Messages->Texts.size(), 2u);
+  SetShellOpenHandler({});
+  Frm->VideoMode = 0;
+}
+
+TEST_F(MainWindow, TickAdvancesAtTheTopicsRateAndWrapsWholePeriods)
+{
+  Follow("/Rotary.htm");
+  ASSERT_EQ(Frm->CurrentTopic, 22);
+  const Integer max = Frm->RTChsb->Max();
+  Frm->CadencerProgress(nullptr, 0.25, 0.25);
+  EXPECT_FLOAT_EQ(Frm->Phase, 25);
+  EXPECT_EQ(Frm->RTChsb->Position(), 25);
+  Frm->TopicRates[22] = 40;
+  Frm->CadencerProgress(nullptr, 0.5, 0.75);
+  EXPECT_FLOAT_EQ(Frm->Phase, 45);
+  // A long stall: every whole period comes off at once.
+  Frm->CadencerProgress(nullptr, 3.5 * max / 40.0, 10);
+  EXPECT_NEAR(Frm->Phase, 45 + 0.5 * max, 0.01);
+  EXPECT_LE(Frm->Phase, max);
+  // The wrap is strict: exactly Max stays Max.
+  Frm->Phase = 0;
+  Frm->CadencerProgress(nullptr, max / 40.0, 11);
+  EXPECT_FLOAT_EQ(Frm->Phase, Single(max));
+  Frm->TopicRates[22] = 100;
+}
+
+TEST_F(MainWindow, WormWheelAdvancesOncePerPeriodTakenOff)
+{
+  Follow("/Worm.htm");
+  ASSERT_EQ(Frm->CurrentTopic, 36);
+  const Integer max = Frm->RTChsb->Max();
+  const Integer teeth = Frm->CogUpDn[0]->Position();
+  Single before = WormWheelAngle;
+  // 2.5 periods in one tick.
+  Frm->CadencerProgress(nullptr, 2.5 * max / 100.0, 1);
+  EXPECT_NEAR(Frm->Phase, 0.5 * max, 0.01);
+  double turned = std::fmod(double(WormWheelAngle) - before + 720, 360);
+  EXPECT_NEAR(turned, std::fmod(2.0 * max / teeth, 360), 0.01);
+}
+
+TEST_F(MainWindow, StepBarPosesWithoutWrappingAndTheClockGoesOnFromIt)
+{
+  Follow("/Bell_Crank.htm");
+  int32_t pos = 300;
+  Frm->RTChsbScroll(nullptr, scTrack, pos);
+  EXPECT_FLOAT_EQ(Frm->Phase, 300);
+  Frm->RTChsb->SetPosition(300);
+  Frm->CadencerProgress(nullptr, 0.1, 0.1);
+  EXPECT_FLOAT_EQ(Frm->Phase, 310);
+  // Through the bar's own input: a page step to the end.
+  Frm->RTChsb->Scroll(scPageDown, 0);
+  EXPECT_EQ(Frm->RTChsb->Position(), Frm->RTChsb->Max());
+  EXPECT_FLOAT_EQ(Frm->Phase, Single(Frm->RTChsb->Max()));
+}
+
+TEST_F(MainWindow, RatchetDrivesForwardsAcrossAWrap)
+{
+  Follow("/Ratchet.htm");
+  ASSERT_EQ(Frm->CurrentTopic, 37);
+  const TTopicEntry* entry = FindTopic(37);
+  ASSERT_TRUE(entry);
+  int32_t pos = 350;
+  Frm->RTChsbScroll(nullptr, scPosition, pos);
+  Frm->RTChsb->SetPosition(350);
+  // 20 degrees on: the phase wraps to 10, and the frame must be the forward one.
+  Frm->CadencerProgress(nullptr, 0.2, 0.2);
+  ASSERT_NEAR(Frm->Phase, 10, 0.01);
+  std::vector<TVector> drawn;
+  for (Integer i = 0; i < Frm->SceneBase->GetCount(); ++i)
+    drawn.push_back(Frm->SceneBase->GetChild(i)->Direction.AsVector());
+  TTopicControls c = Frm->CurrentControls();
+  c.Advancing = true;
+  entry->Animate(Frm->SceneBase, c, Frm->Phase);
+  for (Integer i = 0; i < Frm->SceneBase->GetCount(); ++i)
+    for (int k = 0; k < 3; ++k)
+      EXPECT_FLOAT_EQ(Frm->SceneBase->GetChild(i)->Direction.AsVector()[k], drawn[size_t(i)][k]) << i;
+}
+
+TEST_F(MainWindow, StartAndStopEnableEachOtherAndClearingStops)
+{
+  Follow("/TwoCog.htm");
+  Frm->StartBtnClick(Frm->StartBtn);
+  EXPECT_FALSE(Frm->Stopped);
+  EXPECT_TRUE(Frm->Cadencer->GetEnabled());
+  EXPECT_FALSE(Frm->StartBtn->Enabled());
+  EXPECT_TRUE(Frm->StopBtn->Enabled());
+  Pump(200);
+  EXPECT_GT(Frm->Phase, 0);
+  Frm->StopBtnClick(Frm->StopBtn);
+  EXPECT_TRUE(Frm->Stopped);
+  EXPECT_FALSE(Frm->Cadencer->GetEnabled());
+  Single phase = Frm->Phase;
+  Pump(100);
+  EXPECT_EQ(Frm->Phase, phase);
+  // Showing another topic stops a running clock.
+  Frm->StartBtnClick(Frm->StartBtn);
+  Follow("/Chain.htm");
+  EXPECT_TRUE(Frm->Stopped);
+  EXPECT_FALSE(Frm->Cadencer->GetEnabled());
+  EXPECT_TRUE(Frm->StartBtn->Enabled());
+}
+
+TEST_F(MainWindow, SpeedDialogSetsTheCurrentTopicsRateOnly)
+{
+  Follow("/Lever_Class1.htm");
+  bool shown = WithModal([] { Frm->Speed1Click(nullptr); },
+                         [](TDialogForm& d) {
+                           if (auto* speed = dynamic_cast<TSpeedFrm*>(&d)) {
+                             speed->SpeedHsb->SetPosition(37);
+                             speed->ApplyBtn->Click();
+                           }
+                         });
+  EXPECT_TRUE(shown);
+  EXPECT_EQ(Frm->TopicRates[26], 37);
+  EXPECT_EQ(Frm->TopicRates[27], 100);
+  // Cancel keeps the rate.
+  WithModal([] { Frm->Speed1Click(nullptr); },
+            [](TDialogForm& d) {
+              if (auto* speed = dynamic_cast<TSpeedFrm*>(&d))
+                speed->SpeedHsb->SetPosition(5);
+              d.SetModalResult(mrCancel);
+            });
+  EXPECT_EQ(Frm->TopicRates[26], 37);
+  // Both examples of the class share the rate.
+  Frm->LeverBtn1Click(Frm->LeverBtn2);
+  Frm->CadencerProgress(nullptr, 1.0, 1.0);
+  EXPECT_FLOAT_EQ(Frm->Phase, 37);
+  Frm->TopicRates[26] = 100;
+}
+
+TEST_F(MainWindow, ClosingAsksAndNoKeepsTheClockRunning)
+{
+  Follow("/TwoCog.htm");
+  Frm->StartBtnClick(nullptr);
+  Messages->Answer = mrNo;
+  EXPECT_FALSE(Frm->FormCloseQuery());
+  EXPECT_EQ(Messages->Texts.back(), "Exit program");
+  EXPECT_FALSE(Frm->Stopped);
+  EXPECT_TRUE(Frm->Cadencer->GetEnabled());
+  Messages->Answer = mrYes;
+  EXPECT_TRUE(Frm->FormCloseQuery());
+  EXPECT_TRUE(Frm->Stopped);
+  EXPECT_FALSE(Frm->Cadencer->GetEnabled());
+}
+
+TEST_F(MainWindow, ErrorBoxText)
+{
+  EXPECT_EQ(TKVMainFrm::ErrorBoxText("Bad thing"),
+            "Bad thing\r\nAn unexpected error has occured.\r\nIf the problem persists, please report it to\r\n" +
+                std::string(PublisherName));
+}
+
+TEST_F(MainWindow, PicturesOfTopicsInTheWindow)
+{
+  Follow("/TwoCog.htm");
+  SaveWindowPicture(*Frm, "mainwindow-topic-1.png");
+  Follow("/Cam_Circular.htm#CIRCULAR");
+  SaveWindowPicture(*Frm, "mainwindow-topic-13.png");
+  Follow("/Lever_Class2.htm");
+  Frm->LeverBtn1Click(Frm->LeverBtn2);
+  EXPECT_EQ(Frm->LeverExample, 1);
+  SaveWindowPicture(*Frm, "mainwindow-topic-27-1.png");
+  Follow("/Cam_Box.htm");
+  SaveWindowPicture(*Frm, "mainwindow-topic-40.png");
+}
+
+// Windows of their own, made while no other main window stands.
+
+TEST(MainWindowAlone, LeftPaneIsHalfTheWorkAreaWhereverItStarts)
+{
+  // A taskbar on the left: the work area starts at 100.
+  TSystemSettings s = SystemSettings();
+  TMonitorInfo m;
+  m.Bounds = Rect(0, 0, 1280, 1024);
+  m.WorkArea = Rect(100, 0, 1280, 1000);
+  m.Primary = true;
+  s.Monitors = {m};
+  SetSystemSettings(s);
+  {
+    TKVMainFrm f(MakeAppFolder("mainwindow-workarea"));
+    EXPECT_EQ(f.Left(), 100);
+    EXPECT_EQ(f.Width(), 1180);
+    EXPECT_EQ(f.Height(), 1000);
+    EXPECT_EQ(f.LeftPanel->Width(), 1180 / 2 - 10);
+  }
+  ResetSystemSettings();
+}
+
+
+TEST(MainWindowAlone, ABuildThatFailsLeavesAnEmptySceneAndAMessage)
+{
+  std::string folder = MakeAppFolder("mainwindow-badmodels", false);
+  WriteFileBytes(folder + "3DS/Arm_01.3ds", std::vector<uint8_t>(64, 0x4D));
+  std::vector<std::string> texts;
+  SetMessageAnswerer([&](const TMessageRequest& r) {
+    texts.push_back(r.Text);
+    return mrOk;
+  });
+  TKVMainFrm f(folder);
+  f.Viewer->URL = "/Lever_Class3.htm";
+  GuardedCall([&] { f.Viewer->FollowLink(); });
+  ASSERT_EQ(texts.size(), 1u);
+  EXPECT_EQ(f.CurrentTopic, 28);
+  EXPECT_EQ(f.SceneBase->GetCount(), 0);
+  // The clock and the step bar find nothing to move and go on safely.
+  f.CadencerProgress(nullptr, 0.5, 0.5);
+  int32_t pos = 90;
+  f.RTChsbScroll(nullptr, scPosition, pos);
+  // The program goes on: the next topic builds.
+  f.Viewer->URL = "/TwoCog.htm";
+  GuardedCall([&] { f.Viewer->FollowLink(); });
+  EXPECT_EQ(f.CurrentTopic, 1);
+  EXPECT_GT(f.SceneBase->GetCount(), 0);
+  SetMessageAnswerer({});
+}
+
+// ---------------------------------------------------------------------------------------
+// The animation drive

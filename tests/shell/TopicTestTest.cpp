@@ -1,0 +1,324 @@
+// The test window driven by clicks on its pages and its answer strip.
+#include "shell/TopicTest.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/Files.h"
+#include "shell/PrintPreview.h"
+#include "tests/html/PrintTestUtil.h"
+#include "tests/platform/ModalSupport.h"
+#include "tests/shell/PictureOutput.h"
+
+using namespace printtest;
+
+namespace {
+
+std::unique_ptr<TTarvQuestion> Question(TTopicCategories topics, Integer correct, const std::string& text,
+                                        std::vector<std::string> answers)
+{
+  auto q = std::make_unique<TTarvQuestion>();
+  q->Topics = topics;
+  q->Correct = correct;
+  q->Text = text;
+  q->Answers = std::move(answers);
+  return q;
+}
+
+class TopicTestTest : public ::testing::Test {
+protected:
+  void SetUp() override
+  {
+    Dir = std::string(ORRELO_TEST_OUTPUT) + "/topictest/" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::filesystem::remove_all(Dir);
+    std::filesystem::create_directories(Dir + "/HTML/Images");
+    RunCommand("convert -size 20x18 xc:orange '" + Dir + "/HTML/Images/button.gif' 2>/dev/null");
+    SetMessageAnswerer([this](const TMessageRequest& r) {
+      Messages.push_back(r.Text);
+      return mrOk;
+    });
+  }
+  void TearDown() override
+  {
+    FreeTestWindow();
+    SetMessageAnswerer(nullptr);
+    SetDialogAnswerer(nullptr);
+    Printer().SetOutputFileName("");
+  }
+
+  std::string WriteFile(const TQuestionList& list, const std::string& name = "test.mq")
+  {
+    const std::string file = Dir + "/" + name;
+    WriteFileBytes(file, SaveQuestionFile(list));
+    return file;
+  }
+  void Run(TTopicCategories mask, const std::string& file)
+  {
+    RunTest(mask, Bounds(40, 40, 620, 480), nullptr, {}, file, Dir + "/HTML");
+  }
+
+  // Clicks the button of answer Letter on the page shown, as the mouse does.
+  bool ClickAnswer(TTestFrm& form, const std::string& letter)
+  {
+    THTMLViewer& v = *form.viewer;
+    TBitmap shot(v.Width(), v.Height());
+    v.PaintTo(shot.Canvas(), 0, 0);
+    for (int y = 0; y < v.PaintPanel()->Height(); y += 2)
+      for (int x = 0; x < 120; x += 2) {
+        TLinkInfo info;
+        if ((v.SectionList().LinkAt(shot.Canvas(), x, y + v.SectionList().YOff, info) & guUrl) && info.UrlTarg &&
+            info.UrlTarg->URL == letter) {
+          v.PanelMouseDown(mbLeft, 0, x, y);
+          v.PanelMouseUp(mbLeft, 0, x, y);
+          return true;
+        }
+      }
+    return false;
+  }
+  static bool RightOf(const TTarvQuestion& q, std::string& letter)
+  {
+    letter = std::string(1, char('A' + q.Correct));
+    return true;
+  }
+  // The box's colour at its mark.
+  static TColor MarkColour(const TTestFrm& form, int box)
+  {
+    for (int y = 13; y < 27; ++y)
+      for (int x = box * 30 + 10; x < box * 30 + 24; ++x) {
+        TColor c = form.AnsPic.GetPixel(x, y);
+        if (c != clWhite && c != clBlack)
+          return c;
+      }
+    return clWhite;
+  }
+
+  std::string Dir;
+  std::vector<std::string> Messages;
+};
+
+}  // namespace
+
+TEST_F(TopicTestTest, AnswersTicksCrossesRetryAndTheResult)
+{
+  TQuestionList list;
+  list.push_back(Question(8, 0, "Which wheel drives?", {"The driver", "The idler", "The driven"}));
+  list.push_back(Question(8, 1, "Which way does the idler turn?", {"Back", "With the driver", "", "Neither"}));
+  list.push_back(Question(8, 3, "How many teeth?", {"10", "", "30", "40"}));
+  const std::string file = WriteFile(list);
+  Run(0, file);
+  TTestFrm* form = TestFrm();
+  ASSERT_NE(form, nullptr);
+  EXPECT_TRUE(TestFrmOpen());
+  EXPECT_EQ(form->FormStyle(), fsStayOnTop);
+  ASSERT_EQ(form->Questions.size(), 3u);
+  EXPECT_NE(form->viewer->DocumentSource().find("Question 1"), std::string::npos);
+
+  // First a wrong answer, then right ones.
+  const std::string wrong = form->Questions[0]->Correct == 0 ? "B" : "A";
+  ASSERT_TRUE(ClickAnswer(*form, wrong));
+  EXPECT_EQ(form->Current, 1);
+  EXPECT_NE(form->viewer->DocumentSource().find("Question 2"), std::string::npos);
+  for (int i = 1; i < 3; ++i) {
+    std::string right;
+    RightOf(*form->Questions[size_t(i)], right);
+    // An empty answer is not offered, but the ones after it keep their letters.
+    ASSERT_TRUE(ClickAnswer(*form, right)) << right;
+  }
+  EXPECT_TRUE(form->Finished);
+  EXPECT_TRUE(form->Reported);
+  ASSERT_EQ(Messages.size(), 1u);
+  EXPECT_EQ(Messages[0], "Some answers are wrong.\r\nTo try the question again, click\r\non the questions marked with X.");
+  EXPECT_EQ(form->Questions[0]->State, TTarvQuestion::qsWrong);
+  const TColor cross = MarkColour(*form, 0), tick = MarkColour(*form, 1);
+  EXPECT_GT(GetRValue(cross), GetGValue(cross));
+  EXPECT_GT(GetGValue(tick), GetRValue(tick));
+  EXPECT_EQ(MarkColour(*form, 2), tick);
+  // The current box is outlined in red.
+  EXPECT_EQ(form->AnsPic.GetPixel(2 * 30 + 1, 15), clRed);
+  EXPECT_EQ(form->AnsPic.GetPixel(0 * 30 + 1, 15), clWhite);
+  {
+    TBitmap shot(form->Width(), form->Height());
+    form->PaintTo(shot.Canvas(), 0, 0);
+    SaveTestPicture(shot, "test-window.png");
+  }
+
+  // Boxes past the last question, and right answers, are no place to retry.
+  form->AnsPicMouseMove(nullptr, 0, 5 * 30 + 5, 10);
+  EXPECT_EQ(form->AnsPicBox->Cursor(), crDefault);
+  form->AnsPicMouseDown(nullptr, mbLeft, 0, 9 * 30 + 5, 10);
+  form->AnsPicMouseDown(nullptr, mbLeft, 0, 1 * 30 + 5, 10);
+  EXPECT_EQ(form->Current, 2);
+  form->AnsPicMouseMove(nullptr, 0, 1 * 30 + 5, 10);
+  EXPECT_EQ(form->AnsPicBox->Cursor(), crDefault);
+  form->AnsPicMouseMove(nullptr, 0, 0 * 30 + 5, 10);
+  EXPECT_EQ(form->AnsPicBox->Cursor(), crHandPoint);
+  form->AnsPicMouseDown(nullptr, mbLeft, 0, 0 * 30 + 5, 10);
+  EXPECT_EQ(form->Current, 0);
+  EXPECT_NE(form->viewer->DocumentSource().find("Question 1"), std::string::npos);
+  EXPECT_EQ(form->AnsPic.GetPixel(0 * 30 + 1, 15), clRed);
+
+  // Another wrong try keeps the window and says so again.
+  ASSERT_TRUE(ClickAnswer(*form, wrong));
+  EXPECT_EQ(Messages.size(), 1u);
+  EXPECT_EQ(TestFrm(), form);
+  // Right now: all correct, the window closes from inside its own viewer's click, and is
+  // freed afterwards.
+  std::string right;
+  RightOf(*form->Questions[0], right);
+  ASSERT_TRUE(ClickAnswer(*form, right));
+  ASSERT_EQ(Messages.size(), 2u);
+  EXPECT_EQ(Messages[1], "All answers correct.");
+  EXPECT_EQ(TestFrm(), nullptr);
+  EXPECT_FALSE(TestFrmOpen());
+  Application->ProcessMessages();
+  // A new test opens a new window.
+  Run(0, file);
+  EXPECT_NE(TestFrm(), nullptr);
+}
+
+TEST_F(TopicTestTest, CategoriesAndCounts)
+{
+  EXPECT_EQ(TestMenuMask(0), 0);
+  EXPECT_EQ(TestMenuMask(1), 1);
+  EXPECT_EQ(TestMenuMask(4), 8);
+  EXPECT_EQ(TestMenuMask(11), 1024);
+  EXPECT_EQ(TestMenuMask(12), 0);
+
+  TQuestionList list;
+  for (int i = 0; i < 25; ++i)
+    list.push_back(Question(8, 0, "Gear " + std::to_string(i), {"a", "b"}));
+  for (int i = 0; i < 7; ++i)
+    list.push_back(Question(2, 0, "Lever " + std::to_string(i), {"a", "b"}));
+  list.push_back(Question(8 | 2, 0, "Both", {"a", "b"}));
+  const std::string file = WriteFile(list);
+  Run(TestMenuMask(4), file);
+  ASSERT_NE(TestFrm(), nullptr);
+  EXPECT_EQ(TestFrm()->Questions.size(), 10u);
+  // The open window is reloaded with the new category.
+  TTestFrm* first = TestFrm();
+  Run(TestMenuMask(2), file);
+  EXPECT_EQ(TestFrm(), first);
+  ASSERT_EQ(TestFrm()->Questions.size(), 8u);
+  bool both = false;
+  for (const auto& q : TestFrm()->Questions) {
+    EXPECT_NE(q->Topics & 2, 0);
+    both = both || q->Text == "Both";
+  }
+  EXPECT_TRUE(both);
+  EXPECT_EQ(TestFrm()->Current, 0);
+  EXPECT_FALSE(TestFrm()->Finished);
+  // The toolbar's button: the category of the topic.
+  Run(TopicCategorySet(26), file);
+  EXPECT_EQ(TestFrm()->Questions.size(), 8u);
+
+  // No question of that category: said so, the window stays, empty.
+  Run(TestMenuMask(11), file);
+  ASSERT_FALSE(Messages.empty());
+  EXPECT_EQ(Messages.back(), "No questions found");
+  EXPECT_EQ(TestFrm(), first);
+  EXPECT_TRUE(TestFrm()->Questions.empty());
+  TestFrm()->Answer("A");
+  TestFrm()->AnsPicMouseDown(nullptr, mbLeft, 0, 5, 5);
+}
+
+TEST_F(TopicTestTest, BadFilesAreRefusedAndTheWindowWorksOn)
+{
+  // No file: nothing opens.
+  Run(0, Dir + "/missing.mq");
+  ASSERT_EQ(Messages.size(), 1u);
+  EXPECT_EQ(Messages[0], "File of test questions not found.");
+  EXPECT_EQ(TestFrm(), nullptr);
+
+  // A bad file as the first test: the message, and no window.
+  auto bytes = [](std::vector<uint32_t> words, size_t cut = 0) {
+    std::vector<uint8_t> b;
+    for (uint32_t w : words)
+      for (int i = 0; i < 4; ++i)
+        b.push_back(uint8_t(w >> (8 * i)));
+    b.resize(b.size() - cut);
+    return b;
+  };
+  const std::string bad = Dir + "/bad.mq";
+  WriteFileBytes(bad, bytes({0x12F67, 0xFFFFFFFF}));
+  Run(0, bad);
+  EXPECT_EQ(Messages.back(), "bad.mq\r\nThis is not a valid question file.");
+  EXPECT_EQ(TestFrm(), nullptr);
+
+  TQuestionList list;
+  list.push_back(Question(8, 1, "Kept question", {"x", "y"}));
+  list.push_back(Question(8, 1, "Kept question", {"x", "y"}));
+  const std::string good = WriteFile(list);
+  Run(0, good);
+  TTestFrm* form = TestFrm();
+  ASSERT_NE(form, nullptr);
+  const std::string page = form->viewer->DocumentSource();
+
+  // Hostile files: negative and huge counts, a record cut short, a text longer than the file.
+  std::vector<uint8_t> cut = SaveQuestionFile(list);
+  cut.resize(cut.size() - 3);
+  std::vector<uint8_t> longText = SaveQuestionFile(list);
+  longText[8 + 2 + 20] = 0xF0;   // the first text's length
+  for (const std::vector<uint8_t>& hostile :
+       {bytes({0x12F67, 0x80000000}), bytes({0x12F67, 0x7FFFFFFF}), cut, longText, bytes({0x12F67}, 2)}) {
+    Messages.clear();
+    WriteFileBytes(bad, hostile);
+    Run(0, bad);
+    ASSERT_EQ(Messages.size(), 1u);
+    EXPECT_EQ(Messages[0], "bad.mq\r\nThis is not a valid question file.");
+    // The test shown goes on as it was.
+    EXPECT_EQ(TestFrm(), form);
+    EXPECT_EQ(form->Questions.size(), 2u);
+    EXPECT_EQ(form->viewer->DocumentSource(), page);
+  }
+  ASSERT_TRUE(ClickAnswer(*form, "B"));
+  EXPECT_EQ(form->Questions[0]->State, TTarvQuestion::qsRight);
+  EXPECT_EQ(form->Current, 1);
+}
+
+TEST_F(TopicTestTest, PrintsTheTestThroughThePreview)
+{
+  TQuestionList list;
+  // Question texts are Windows-1252 on disk: "\xE9" is e-acute.
+  list.push_back(Question(8, 0, "Caf\xE9 gears mesh?", {"Yes", "", "No"}));
+  list.push_back(Question(8, 1, "Pulleys lift?", {"Up", "Down"}));
+  const std::string file = WriteFile(list);
+  Run(0, file);
+  TTestFrm* form = TestFrm();
+  ASSERT_NE(form, nullptr);
+  const std::string html = form->BuildPrintPage();
+  EXPECT_EQ(html.rfind("<html><body><p><b>Question 1</b></p>", 0), 0u);
+  EXPECT_NE(html.find("<p><b>Question 2</b></p>"), std::string::npos);
+
+  const std::string pdf = PrintToPdf("test-printed.pdf");
+  SetDialogAnswerer([](TCommonDialog& d) {
+    dynamic_cast<TPrintDialog&>(d).PrintRange = prAllPages;
+    return true;
+  });
+  modal::InMessageLoop([&] {
+    // The preview lays the pages out (handling messages meanwhile) before it shows.
+    std::function<void()> whenShown = [&] {
+      auto* preview = dynamic_cast<TPrntPrevFrm*>(Screen().ActiveForm());
+      if (!preview || !preview->Visible()) {
+        modal::Later(whenShown);
+        return;
+      }
+      EXPECT_EQ(preview->PageCount(), 1);
+      preview->PrintBtn->Click();
+    };
+    modal::Later(whenShown);
+    form->PrntBtn->Click();
+  });
+  EXPECT_EQ(PageCount(pdf), 1);
+  const std::string text = Text(pdf);
+  // The questions come shuffled; each with its answers, the empty one left out.
+  std::vector<std::string> order;
+  for (const auto& q : form->Questions) {
+    order.push_back("Question");
+    if (q->Text == "Pulleys lift?")
+      order.insert(order.end(), {"Pulleys lift?", "Up", "Down"});
+    else
+      order.insert(order.end(), {"Caf\xC3\xA9 gears mesh?", "Yes", "No"});
+  }
+  EXPECT_TRUE(InOrder(text, order)) << text;
+}
