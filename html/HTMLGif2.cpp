@@ -34,6 +34,7 @@ std::unique_ptr<TGIFImage> CreateAGif(TStream& stream, bool& nonAnimated)
   img->Height = gif.Height();
   img->NumIterations = gif.LoopCount() < 1 ? 0 : gif.LoopCount();
   img->IsTransparent = gif.IsTransparent();
+  img->FramesPerRow = gif.FramesPerRow();
 
   std::unique_ptr<TBitmap> mask;
   std::unique_ptr<TBitmap> strip = gif.GetStripBitmap(mask);
@@ -79,6 +80,7 @@ std::unique_ptr<TGIFImage> TGIFImage::CreateCopy() const
   c->Visible = Visible;
   c->Change = Change;
   c->Strip = Strip;
+  c->FramesPerRow = FramesPerRow;
   c->IsCopy = true;
   for (int i = 1; i <= Frames.Count(); ++i) {
     TgfFrame f = Frames[i];
@@ -146,6 +148,7 @@ TBitmap* TGIFImage::GetBitmap()
   if (!FCurrentBitmap && Strip) {
     FCurrentBitmap = std::make_unique<TBitmap>(static_cast<const TBitmap&>(*Strip));
     FCurrentBitmap->SetWidth(std::min(Width, Strip->Width()));
+    FCurrentBitmap->SetHeight(std::min(Height, Strip->Height()));
     if (Strip->Mask)
       FCurrentMask = std::make_unique<TBitmap>(*Strip->Mask);
     FCurrentBitmap->SetTransparent(false);
@@ -166,9 +169,16 @@ void TGIFImage::Draw(TCanvas& canvas, int height, int width, int y, int x)
   if (!Visible || Frames.Count() == 0 || !Strip)
     return;
   ShowIt = true;
-  TRect source = Rect((FCurrentFrame - 1) * Width, 0, FCurrentFrame * Width, Height);
   canvas.SetCopyMode(SRCCOPY);
-  Strip->StretchDraw(canvas, StripRect, source);
+  Strip->StretchDraw(canvas, StripRect, FrameSource());
+}
+
+TRect TGIFImage::FrameSource() const
+{
+  const int perRow = std::max(1, FramesPerRow);
+  const int i = std::max(0, FCurrentFrame - 1);
+  const int32_t x = int32_t(int64_t(i % perRow) * Width), y = int32_t(int64_t(i / perRow) * Height);
+  return Rect(x, y, x + Width, y + Height);
 }
 
 void ThtBitmap::StretchDraw(TCanvas& canvas, const TRect& dest, const TRect& source) const

@@ -85,6 +85,10 @@ public:
   Cardinal LastTime = 0;
   int CurrentInterval = 0;
   TgfFrameList Frames;
+  // Frames per row of the strip: all of them unless the strip would be too wide for a bitmap.
+  int FramesPerRow = 1;
+  // Where the current frame lies in the strip.
+  TRect FrameSource() const;
   // Shared between an image and its copies; the last one alive frees it.
   std::shared_ptr<ThtBitmap> Strip;
 

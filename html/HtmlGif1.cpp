@@ -182,9 +182,25 @@ void TGif::LoadFromStream(TStream& stream)
   // A logical screen without area has nothing to show frames in.
   if (FWidth == 0 || FHeight == 0)
     Error(geBitmap);
-  if (int64_t(FWidth) * FHeight * int64_t(FImages.size()) > MaxPixels ||
-      int64_t(FWidth) * int64_t(FImages.size()) > TBitmap::MaxSide)
+  // The pixel budget bounds the memory; the frames wrap into rows, so only a single frame
+  // wider or higher than a bitmap can be is refused for its shape.
+  if (int64_t(FWidth) * FHeight * int64_t(FImages.size()) > MaxPixels || FWidth > TBitmap::MaxSide ||
+      int64_t(FHeight) * ((int64_t(FImages.size()) + FramesPerRow() - 1) / FramesPerRow()) > TBitmap::MaxSide)
     Error(geBitmap);
+}
+
+int TGif::FramesPerRow() const
+{
+  const int count = std::max(1, ImageCount());
+  if (FWidth <= 0 || int64_t(FWidth) * count <= TBitmap::MaxSide)
+    return count;
+  return std::max(1, TBitmap::MaxSide / FWidth);
+}
+
+TPoint TGif::FramePlace(int i) const
+{
+  const int perRow = FramesPerRow();
+  return TPoint{int32_t(int64_t(i % perRow) * FWidth), int32_t(int64_t(i / perRow) * FHeight)};
 }
 
 static TGifColorTable ReadColorTable(TGif::TReader& r, int count)
@@ -465,11 +481,13 @@ std::unique_ptr<TBitmap> TGif::GetStripBitmap(std::unique_ptr<TBitmap>& mask) co
 {
   mask.reset();
   const int count = ImageCount();
-  const int32_t stripWidth = int32_t(int64_t(FWidth) * count);
-  auto strip = std::make_unique<TBitmap>(stripWidth, FHeight, TPixelFormat::pf24bit);
+  const int perRow = FramesPerRow();
+  const int32_t stripWidth = int32_t(int64_t(FWidth) * std::min(count, perRow));
+  const int32_t stripHeight = int32_t(int64_t(FHeight) * ((count + perRow - 1) / perRow));
+  auto strip = std::make_unique<TBitmap>(stripWidth, stripHeight, TPixelFormat::pf24bit);
   const bool transparent = IsTransparent();
   if (transparent) {
-    mask = std::make_unique<TBitmap>(stripWidth, FHeight, TPixelFormat::pf1bit);
+    mask = std::make_unique<TBitmap>(stripWidth, stripHeight, TPixelFormat::pf1bit);
     TPalette mono;
     mono.Entries = {TRGBQuad{0, 0, 0, 0}, TRGBQuad{255, 255, 255, 0}};
     mask->SetPalette(mono);
@@ -482,17 +500,19 @@ std::unique_ptr<TBitmap> TGif::GetStripBitmap(std::unique_ptr<TBitmap>& mask) co
 
   for (int i = 0; i < count; ++i) {
     const TGifImageDescriptor& img = FImages[size_t(i)];
-    const int32_t frameX = int32_t(int64_t(i) * FWidth);
+    const TPoint place = FramePlace(i);
+    const int32_t frameX = place.X, frameY = place.Y;
     if (i > 0) {
       // Each frame starts from the one before.
-      const int32_t prevX = frameX - FWidth;
+      const TPoint prevPlace = FramePlace(i - 1);
+      const int32_t prevX = prevPlace.X;
       for (int32_t y = 0; y < FHeight; ++y) {
-        uint8_t* line = strip->ScanLine(y);
-        std::memcpy(line + 3 * size_t(frameX), line + 3 * size_t(prevX), 3 * size_t(FWidth));
+        std::memcpy(strip->ScanLine(frameY + y) + 3 * size_t(frameX), strip->ScanLine(prevPlace.Y + y) + 3 * size_t(prevX),
+                    3 * size_t(FWidth));
         if (mask)
           for (int32_t x = 0; x < FWidth; ++x) {
-            const uint8_t* m = mask->ScanLine(y);
-            setMask(frameX + x, y, (m[(prevX + x) >> 3] >> (7 - ((prevX + x) & 7))) & 1);
+            const uint8_t* m = mask->ScanLine(prevPlace.Y + y);
+            setMask(frameX + x, frameY + y, (m[(prevX + x) >> 3] >> (7 - ((prevX + x) & 7))) & 1);
           }
       }
       const TGifImageDescriptor& prev = FImages[size_t(i) - 1];
@@ -501,7 +521,7 @@ std::unique_ptr<TBitmap> TGif::GetStripBitmap(std::unique_ptr<TBitmap>& mask) co
         int32_t y0 = std::min(prev.Top, FHeight), y1 = std::min(prev.Top + prev.Height, FHeight);
         for (int32_t y = y0; y < y1; ++y)
           for (int32_t x = x0; x < x1; ++x)
-            setMask(frameX + x, y, true);
+            setMask(frameX + x, frameY + y, true);
       }
     }
     // Colour indices past the table read as black (the table's unused entries are 0).
@@ -512,7 +532,7 @@ std::unique_ptr<TBitmap> TGif::GetStripBitmap(std::unique_ptr<TBitmap>& mask) co
     const int32_t h = std::max(0, std::min(img.Height, FHeight - img.Top));
     for (int32_t y = 0; y < h; ++y) {
       const uint8_t* src = img.Pixels.data() + size_t(y) * size_t(img.Width);
-      const int32_t ty = img.Top + y;
+      const int32_t ty = frameY + img.Top + y;
       uint8_t* line = strip->ScanLine(ty);
       for (int32_t x = 0; x < w; ++x) {
         const int32_t tx = frameX + img.Left + x;

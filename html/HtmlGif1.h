@@ -94,8 +94,12 @@ public:
   const std::vector<TGifColorTable>& ColorTables() const { return FColorTables; }
 
   // The frames side by side (24 bits) and, when transparent, their mask (1 bit, white where
-  // transparent); the caller owns both.
+  // transparent); the caller owns both. Frames that would make the strip wider than a
+  // bitmap go on in further rows of FramesPerRow() frames each.
   std::unique_ptr<TBitmap> GetStripBitmap(std::unique_ptr<TBitmap>& mask) const;
+  int FramesPerRow() const;
+  // The top-left corner of frame i (0-based) in the strip.
+  TPoint FramePlace(int i) const;
 
   int ErrorCode = 0;
   std::string ErrorMessage;

@@ -172,7 +172,7 @@ int32_t TPreFormated::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWid
 {
   if (Len == 0) {
     const TFontObj* f = Fonts.First();
-    SectionHeight = f ? std::max(0, f->TheFont->Size()) : 0;
+    SectionHeight = f && !EndsPreformatted ? std::max(0, f->TheFont->Size()) : 0;
     TSectionBase::Layout(Canvas, X, Y, AWidth, AHeight, IMgr, MaxWidth, Curs);
     MaxWidth = 0;
     return SectionHeight;

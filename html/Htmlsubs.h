@@ -476,6 +476,12 @@ public:
   void AddToPositionList(std::vector<TSectionBase*>& List);
   // At the end of a container: zeroes the last flow block's automatic bottom margin.
   bool CheckLastBottomMargin();
+
+private:
+  // The widths found in the current layout pass (the document's cycle) on one canvas.
+  int32_t FMinMaxCycle = -1;
+  const TCanvas* FMinMaxCanvas = nullptr;
+  int32_t FMinCache = 0, FMaxCache = 0;
 };
 
 class TCell : public TCellBasic {
@@ -723,6 +729,11 @@ public:
   PtPositionRec BGPosition{};
   bool BreakBefore = false, BreakAfter = false, KeepIntact = false;
   std::unique_ptr<TCell> Cell;
+  // The content height measured in the current layout pass, for the width it was measured at.
+  int32_t MeasuredCycle = -1, MeasuredWidth = 0, MeasuredAHeight = 0, MeasuredHeight = 0;
+  // The last layout of the cell's content in the current pass: where, how wide, from which
+  // document position, and the height it gave.
+  int32_t LaidCycle = -1, LaidY = 0, LaidWidth = 0, LaidCurs = 0, LaidAHeight = 0, LaidHeight = 0;
 
   bool IsPlaceholder() const { return ColSpan == 0; }
   int32_t PadTop() const { return Padding[0]; }
@@ -779,10 +790,12 @@ public:
   int32_t CaptionHeight = 0;
   int32_t CellPadding = 1;
   int32_t CellSpacing = 2;
-  std::array<int32_t, MaxCols + 1> Widths{};
-  std::array<int32_t, MaxCols + 1> Percents{};
-  std::array<int32_t, MaxCols + 1> MinWidths{};
-  std::array<int32_t, MaxCols + 1> MaxWidths{};
+  // One entry per column and one more, sized when the grid is built (a page of many small
+  // tables would otherwise hold 201 entries of each for every table).
+  std::vector<int32_t> Widths = std::vector<int32_t>(1, 0);
+  std::vector<int32_t> Percents = std::vector<int32_t>(1, 0);
+  std::vector<int32_t> MinWidths = std::vector<int32_t>(1, 0);
+  std::vector<int32_t> MaxWidths = std::vector<int32_t>(1, 0);
   TColor BorderColorLight = clBtnHighlight, BorderColorDark = clBtnShadow;
   TColor BorderColor = NoColor;
   bool LightGiven = false, DarkGiven = false;
@@ -823,6 +836,10 @@ private:
   int32_t ColLeft(int32_t Col) const;   // X of a column from the table's left, spacing included
   std::vector<int32_t> FRowTops;        // document Y of every row from the last layout
   int32_t FRowsTop = 0;
+  // The widths found in the current layout pass on one canvas.
+  int32_t FMinMaxCycle = -1;
+  const TCanvas* FMinMaxCanvas = nullptr;
+  int32_t FMinCache = 0, FMaxCache = 0;
 };
 
 // ---- text sections ----
@@ -874,6 +891,7 @@ public:
   bool KeepEmpty = false;   // the parser asks to keep it without text
   int32_t TextTransform = 0;
   bool NoBreak = false;     // characters added now may not end a line (NOBR)
+  bool EndsPreformatted = false;   // set by the cell: an empty last line of preformatted text
 
   // Building.
   void AddChar(char16_t C, int32_t Index);
@@ -925,6 +943,9 @@ protected:
     std::vector<TFloatingObj*> Queued;
   };
   int32_t FitCount(TCanvas& Canvas, IndentManager& IMgr, int32_t Start, int32_t Max, TFitState& S);
+  // The first forced break at or after Start (Len when none).
+  int32_t NextBreakChar(int32_t Start);
+  int32_t FBrkFrom = -1, FBrkAt = -1;
   // The length of a line of at most N fitting characters from Start; negative for a word
   // that fits nowhere on the line.
   int32_t ChooseBreak(int32_t Start, int32_t N) const;
@@ -1061,6 +1082,7 @@ public:
   std::vector<TSectionBase*> PositionList;
   TStringBitmapList* BitmapList = nullptr;
   int32_t CycleNumber = 0;
+  bool InLayoutPass = false;   // set while Layout runs: per-pass caches are valid
   int32_t ProgressStart = 0;
   int32_t SectionCount = 0;
   bool IsCopy = false;

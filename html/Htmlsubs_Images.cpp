@@ -168,22 +168,17 @@ void TFontList::CreateCopy(TSection* ASection, const TFontList& T)
     Add(std::make_unique<TFontObj>(ASection, *f));
 }
 
+// Runs, images and controls are kept in position order, so lookups by position search
+// (paragraphs of many thousand styled runs would otherwise cost their square).
 TFontObj* TFontList::GetFontObjAt(int32_t Posn, int32_t& Index) const
 {
   Index = -1;
-  TFontObj* result = nullptr;
-  for (int i = 0; i < Count(); ++i) {
-    if (Items(i)->Pos > Posn)
-      break;
-    result = Items(i);
-    Index = i;
-  }
+  if (Count() == 0)
+    return nullptr;
+  const auto it = std::upper_bound(begin(), end(), Posn, [](int32_t P, const auto& F) { return P < F->Pos; });
   // Text before the first run still takes its font.
-  if (!result && Count() > 0) {
-    Index = 0;
-    result = First();
-  }
-  return result;
+  Index = it == begin() ? 0 : static_cast<int32_t>(it - begin()) - 1;
+  return Items(Index);
 }
 
 TFontObj* TFontList::GetFontAt(int32_t Posn, int32_t& OHang) const
@@ -196,10 +191,8 @@ TFontObj* TFontList::GetFontAt(int32_t Posn, int32_t& OHang) const
 
 int32_t TFontList::GetFontCountAt(int32_t Posn, int32_t Leng) const
 {
-  for (const auto& f : *this)
-    if (f->Pos > Posn)
-      return f->Pos - Posn;
-  return Leng - Posn;
+  const auto it = std::upper_bound(begin(), end(), Posn, [](int32_t P, const auto& F) { return P < F->Pos; });
+  return it != end() ? (*it)->Pos - Posn : Leng - Posn;
 }
 
 void TFontList::Decrement(int32_t N, TSectionList* List)
@@ -212,13 +205,22 @@ void TFontList::Decrement(int32_t N, TSectionList* List)
 
 void TFontList::DropEmptyRuns(TSectionList* List)
 {
-  // A run that starts where the next one starts has no characters left.
-  for (int i = Count() - 1; i >= 1; --i)
-    if (Items(i)->Pos == Items(i - 1)->Pos) {
+  // A run that starts where the next one starts has no characters left. One pass that
+  // keeps the last run of every position, so many empty runs cost no more than a few.
+  std::vector<std::unique_ptr<TFontObj>>& items = FItems;
+  size_t out = 0;
+  for (size_t i = 0; i < items.size(); ++i) {
+    if (i + 1 < items.size() && items[i + 1]->Pos == items[i]->Pos) {
       if (List)
-        List->Forget(Items(i - 1));
-      Delete(i - 1);
+        List->Forget(items[i].get());
+      items[i].reset();
+      continue;
     }
+    if (out != i)
+      items[out] = std::move(items[i]);
+    ++out;
+  }
+  items.resize(out);
 }
 
 // ---- floating objects ----
@@ -727,10 +729,8 @@ void TImageObjList::CreateCopy(TSectionList* AMasterList, const TImageObjList& T
 
 TFloatingObj* TImageObjList::FindImage(int32_t Posn) const
 {
-  for (const auto& o : *this)
-    if (o->Pos == Posn)
-      return o.get();
-  return nullptr;
+  const auto it = std::lower_bound(begin(), end(), Posn, [](const auto& O, int32_t P) { return O->Pos < P; });
+  return it != end() && (*it)->Pos == Posn ? it->get() : nullptr;
 }
 
 int32_t TImageObjList::GetHeightAt(int32_t Posn, AlignmentType& AAlign, TFloatingObj*& FlObj) const
@@ -755,11 +755,8 @@ int32_t TImageObjList::GetWidthAt(int32_t Posn, AlignmentType& AAlign, int32_t& 
 
 int32_t TImageObjList::GetImageCountAt(int32_t Posn) const
 {
-  int32_t best = 9999;
-  for (const auto& o : *this)
-    if (o->Pos >= Posn)
-      best = std::min(best, o->Pos - Posn);
-  return best;
+  const auto it = std::lower_bound(begin(), end(), Posn, [](const auto& O, int32_t P) { return O->Pos < P; });
+  return it != end() ? std::min(9999, (*it)->Pos - Posn) : 9999;
 }
 
 void TImageObjList::Decrement(int32_t N)
@@ -891,10 +888,8 @@ void ThtmlForm::SetSizes(TCanvas& Canvas)
 
 TFormControlObj* TFormControlList::FindControl(int32_t Posn) const
 {
-  for (TFormControlObj* c : *this)
-    if (c->Pos == Posn)
-      return c;
-  return nullptr;
+  const auto it = std::lower_bound(begin(), end(), Posn, [](const TFormControlObj* C, int32_t P) { return C->Pos < P; });
+  return it != end() && (*it)->Pos == Posn ? *it : nullptr;
 }
 
 int32_t TFormControlList::GetHeightAt(int32_t Posn, AlignmentType& FormAlign) const
@@ -918,11 +913,8 @@ int32_t TFormControlList::GetWidthAt(int32_t Posn, int32_t& HSpcL, int32_t& HSpc
 
 int32_t TFormControlList::GetControlCountAt(int32_t Posn) const
 {
-  int32_t best = 9999;
-  for (TFormControlObj* c : *this)
-    if (c->Pos >= Posn)
-      best = std::min(best, c->Pos - Posn);
-  return best;
+  const auto it = std::lower_bound(begin(), end(), Posn, [](const TFormControlObj* C, int32_t P) { return C->Pos < P; });
+  return it != end() ? std::min(9999, (*it)->Pos - Posn) : 9999;
 }
 
 void TFormControlList::Decrement(int32_t N)

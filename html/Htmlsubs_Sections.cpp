@@ -65,6 +65,7 @@ void TCellBasic::Add(std::unique_ptr<TSectionBase> Item)
   }
   Item->ParentSectionList = MasterList;
   TFreeList<TSectionBase>::Add(std::move(Item));
+  FMinMaxCycle = -1;
 }
 
 int32_t TCellBasic::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t Width, int32_t Height, int32_t& Curs, int32_t& MaxWidth)
@@ -74,7 +75,20 @@ int32_t TCellBasic::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t Width,
   int32_t h = 0;
   tcDrawTop = 999999999;
   tcDrawBot = 0;
-  for (const auto& s : *this) {
+  const TSection* prevText = nullptr;
+  for (int i = 0; i < Count(); ++i) {
+    TSectionBase* s = Items(i);
+    auto* t = dynamic_cast<TSection*>(s);
+    // The line end before the end of a PRE block leaves an empty last line; it takes no
+    // height, or every such block would end with a blank line.
+    if (t) {
+      t->EndsPreformatted = i == Count() - 1 && t->IsPreformatted() && t->Len == 0 && prevText && prevText->IsPreformatted();
+      if (t->EndsPreformatted) {
+        auto* bc = dynamic_cast<TBlockCell*>(this);
+        t->EndsPreformatted = bc && bc->OwnerBlock && bc->OwnerBlock->Tag() == "pre";
+      }
+    }
+    prevText = t;
     int32_t sw = 0;
     h += s->Layout(Canvas, X, Y + h, Width, Height, *IMgr, sw, Curs);
     MaxWidth = std::max(MaxWidth, sw);
@@ -88,6 +102,12 @@ int32_t TCellBasic::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t Width,
 
 void TCellBasic::MinMaxWidth(TCanvas& Canvas, int32_t& Min, int32_t& Max)
 {
+  const bool cache = MasterList && MasterList->InLayoutPass;
+  if (cache && FMinMaxCycle == MasterList->CycleNumber && FMinMaxCanvas == &Canvas) {
+    Min = FMinCache;
+    Max = FMaxCache;
+    return;
+  }
   Min = 0;
   Max = 0;
   for (const auto& s : *this) {
@@ -95,6 +115,12 @@ void TCellBasic::MinMaxWidth(TCanvas& Canvas, int32_t& Min, int32_t& Max)
     s->MinMaxWidth(Canvas, mn, mx);
     Min = std::max(Min, mn);
     Max = std::max(Max, mx);
+  }
+  if (cache) {
+    FMinMaxCycle = MasterList->CycleNumber;
+    FMinMaxCanvas = &Canvas;
+    FMinCache = Min;
+    FMaxCache = Max;
   }
 }
 
@@ -708,6 +734,14 @@ uint32_t TSectionList::LinkAt(TCanvas& Canvas, int32_t X, int32_t Y, TLinkInfo& 
 int32_t TSectionList::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t Width, int32_t Height, int32_t& Curs, int32_t& MaxWidth)
 {
   ++CycleNumber;
+  // Widths and cell heights found during this pass are kept for the rest of it (nested
+  // tables would otherwise ask their content again at every level).
+  struct TPass {
+    bool& Flag;
+    bool Saved;
+    explicit TPass(bool& F) : Flag(F), Saved(F) { Flag = true; }
+    ~TPass() { Flag = Saved; }
+  } pass(InLayoutPass);
   if (Timer)
     Timer->SetEnabled(false);
   for (const auto& f : htmlFormList)

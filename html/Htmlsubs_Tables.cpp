@@ -425,6 +425,8 @@ void ThtmlTable::Initialize()
   NumCols = 0;
   for (const auto& row : Rows)
     NumCols = std::max(NumCols, row->Count());
+  for (std::vector<int32_t>* a : {&Widths, &Percents, &MinWidths, &MaxWidths})
+    a->assign(static_cast<size_t>(NumCols) + 1, 0);
   if (NumCols > MaxCols)
     throw ETableError("Table has too many Columns");
   if (ColInfo)
@@ -462,9 +464,9 @@ std::vector<TCellObj*> ThtmlTable::CellsInOrder() const
 
 void ThtmlTable::GetMinMax(TCanvas& Canvas, bool Plain, int32_t TotalWidth, int32_t& MinTotal, int32_t& MaxTotal)
 {
-  MinWidths.fill(0);
-  MaxWidths.fill(0);
-  Percents.fill(0);
+  std::fill(MinWidths.begin(), MinWidths.end(), 0);
+  std::fill(MaxWidths.begin(), MaxWidths.end(), 0);
+  std::fill(Percents.begin(), Percents.end(), 0);
   struct TCellMM {
     TCellObj* Cell;
     int32_t Col, Span, Min, Max, Pct;
@@ -487,7 +489,9 @@ void ThtmlTable::GetMinMax(TCanvas& Canvas, bool Plain, int32_t TotalWidth, int3
     }
 
   // Narrow cells first: spanning cells then see what their columns have already.
-  std::stable_sort(cells.begin(), cells.end(), [](const TCellMM& a, const TCellMM& b) { return a.Span < b.Span; });
+  const auto bySpan = [](const TCellMM& a, const TCellMM& b) { return a.Span < b.Span; };
+  if (!std::is_sorted(cells.begin(), cells.end(), bySpan))
+    std::stable_sort(cells.begin(), cells.end(), bySpan);
   for (TCellMM& m : cells) {
       const int32_t span = m.Span;
       const int32_t first = m.Col, last = m.Col + span;
@@ -500,7 +504,7 @@ void ThtmlTable::GetMinMax(TCanvas& Canvas, bool Plain, int32_t TotalWidth, int3
           continue;
         }
         // A spanning cell's surplus goes to its columns in proportion to what they have.
-        auto spread = [&](std::array<int32_t, MaxCols + 1>& W, int32_t Need) {
+        auto spread = [&](std::vector<int32_t>& W, int32_t Need) {
           int64_t sum = 0;
           for (int32_t i = first; i < last; ++i)
             sum += W[i];
@@ -537,7 +541,7 @@ void ThtmlTable::GetMinMax(TCanvas& Canvas, bool Plain, int32_t TotalWidth, int3
         }
       }
       if (m.Pct == 0 && pctSum == 0) {
-        auto scale = [&](std::array<int32_t, MaxCols + 1>& W, int64_t Sum, int32_t Need) {
+        auto scale = [&](std::vector<int32_t>& W, int64_t Sum, int32_t Need) {
           if (Need <= Sum)
             return;
           for (int32_t i = first; i < last; ++i)
@@ -584,6 +588,14 @@ void ThtmlTable::GetMinMax(TCanvas& Canvas, bool Plain, int32_t TotalWidth, int3
 void ThtmlTable::MinMaxWidth(TCanvas& Canvas, int32_t& Min, int32_t& Max)
 {
   Initialize();
+  // The table's box and the cell around it both ask; the answer holds for the whole pass.
+  TSectionList* doc = ParentSectionList;
+  const bool pass = doc && doc->InLayoutPass;
+  if (pass && FMinMaxCycle == doc->CycleNumber && FMinMaxCanvas == &Canvas) {
+    Min = FMinCache;
+    Max = FMaxCache;
+    return;
+  }
   const bool specifiedPixels = tblWidthAttr > 0 && !WidthIsPercent;
   int32_t mn = 0, mx = 0;
   GetMinMax(Canvas, HasPixelWidthCells && tblWidthAttr == 0, specifiedPixels ? tblWidthAttr : 0, mn, mx);
@@ -600,6 +612,12 @@ void ThtmlTable::MinMaxWidth(TCanvas& Canvas, int32_t& Min, int32_t& Max)
     Max = std::max(Max, cmx);
   }
   Max = std::max(Min, Max);
+  if (pass) {
+    FMinMaxCycle = doc->CycleNumber;
+    FMinMaxCanvas = &Canvas;
+    FMinCache = Min;
+    FMaxCache = Max;
+  }
 }
 
 void ThtmlTable::Interpolate(int32_t W, int32_t MinTotal, int32_t MaxTotal)
@@ -735,7 +753,7 @@ int32_t ThtmlTable::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth
   const bool specified = tblWidthAttr > 0;
   // The table's box has settled a given width already; the table fills what it is given.
   const int32_t W = std::max(0, AWidth - CellSpacing);
-  Widths.fill(0);
+  std::fill(Widths.begin(), Widths.end(), 0);
   int32_t minTotal = 0, maxTotal = 0;
   if (HasPixelWidthCells && !specified) {
     GetMinMax(Canvas, true, 0, minTotal, maxTotal);
@@ -845,17 +863,78 @@ int32_t ThtmlTable::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth
     for (int32_t col = 0; col < Rows[r]->Count(); ++col)
       if (TCellObj* c = Rows[r]->Items(col); c && !c->IsPlaceholder() && c->Cell)
         entries.push_back(TEntry{std::clamp(c->RowSpan, 1, nRows - r), r, col, c});
-  std::stable_sort(entries.begin(), entries.end(),
-                   [](const TEntry& a, const TEntry& b) { return a.Span != b.Span ? a.Span < b.Span : a.Row < b.Row; });
+  const auto bySpanAndRow = [](const TEntry& a, const TEntry& b) { return a.Span != b.Span ? a.Span < b.Span : a.Row < b.Row; };
+  if (!std::is_sorted(entries.begin(), entries.end(), bySpanAndRow))
+    std::stable_sort(entries.begin(), entries.end(), bySpanAndRow);
+
+  // Within a pass, a cell laid out again at the same place, width and document position
+  // comes out the same: such layouts are skipped.
+  const bool pass = doc && doc->InLayoutPass;
+  auto layCell = [&](TCellObj& C, int32_t CY, int32_t W, int32_t& ACurs) {
+    if (pass && C.LaidCycle == doc->CycleNumber && C.LaidY == CY && C.LaidWidth == W && C.LaidCurs == ACurs &&
+        C.LaidAHeight == AHeight) {
+      ACurs = ClipY(int64_t{ACurs} + C.Cell->Len);
+      return C.LaidHeight;
+    }
+    const int32_t curs0 = ACurs;
+    int32_t widest = 0;
+    const int32_t h = C.Cell->Layout(Canvas, 0, CY, W, AHeight, ACurs, widest);
+    if (pass) {
+      C.LaidCycle = doc->CycleNumber;
+      C.LaidY = CY;
+      C.LaidWidth = W;
+      C.LaidCurs = curs0;
+      C.LaidAHeight = AHeight;
+      C.LaidHeight = h;
+    }
+    return h;
+  };
+
+  // The caption first: a top caption decides where the rows start.
+  CaptionHeight = 0;
+  if (Caption && Caption->Cell) {
+    int32_t cmn = 0, cmx = 0;
+    Caption->Cell->MinMaxWidth(Canvas, cmn, cmx);
+    CaptionWidth = std::max(TableWidth, cmn);
+    int32_t scratch = Curs;
+    CaptionHeight = layCell(*Caption, Y, CaptionWidth, scratch);
+  }
+  // Cells spanning one row are measured where they will stand when their row's height is
+  // settled by them alone (top of the row, the document positions in order), so that
+  // placing them afterwards can take the measurement as it is.
+  const int64_t rowsTop = int64_t{Y} + (TopCaption ? CaptionHeight : 0);
+  int32_t measureCurs = ClipY(int64_t{Curs} + (Caption && Caption->Cell && TopCaption ? Caption->Cell->Len : 0));
+  int64_t above = 0;   // heights of the rows above the row being measured
+  int32_t aboveRow = 0;
   for (size_t e = 0; e < entries.size();) {
     const int32_t span = entries[e].Span, r = entries[e].Row;
     int64_t candidate = 0;
+    for (; aboveRow < r; ++aboveRow)
+      above += heights[static_cast<size_t>(aboveRow)];
     for (; e < entries.size() && entries[e].Span == span && entries[e].Row == r; ++e) {
       TCellObj* c = entries[e].C;
       c->Wd = cellWidth(entries[e].Col, *c);
       const int32_t w = std::max(0, c->Wd - c->HzSpace - CellSpacing);
-      int32_t scratch = Curs, widest = 0;
-      c->VSize = c->Cell->Layout(Canvas, 0, Y, w, AHeight, scratch, widest);
+      // A cell's height for a width does not change within a pass; a nested table is laid
+      // out twice by each table around it, and measuring again would double the work per level.
+      if (pass && c->MeasuredCycle == doc->CycleNumber && c->MeasuredWidth == w && c->MeasuredAHeight == AHeight) {
+        c->VSize = c->MeasuredHeight;
+        if (span == 1)
+          measureCurs = ClipY(int64_t{measureCurs} + c->Cell->Len);
+      } else {
+        if (span == 1) {
+          c->VSize = layCell(*c, ClipY(rowsTop + above + CellSpacing + c->PadTop() + c->BrdTop()), w, measureCurs);
+        } else {
+          int32_t scratch = Curs;
+          c->VSize = layCell(*c, Y, w, scratch);
+        }
+        if (pass) {
+          c->MeasuredCycle = doc->CycleNumber;
+          c->MeasuredWidth = w;
+          c->MeasuredAHeight = AHeight;
+          c->MeasuredHeight = c->VSize;
+        }
+      }
       const int64_t h = std::max<int64_t>(int64_t{c->VSize} + c->VrSpace, c->SpecHt);
       candidate = std::max(candidate, h + CellSpacing);
     }
@@ -874,15 +953,6 @@ int32_t ThtmlTable::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth
     }
   }
 
-  CaptionHeight = 0;
-  if (Caption && Caption->Cell) {
-    int32_t cmn = 0, cmx = 0;
-    Caption->Cell->MinMaxWidth(Canvas, cmn, cmx);
-    CaptionWidth = std::max(TableWidth, cmn);
-    int32_t scratch = Curs, widest = 0;
-    CaptionHeight = Caption->Cell->Layout(Canvas, 0, Y, CaptionWidth, AHeight, scratch, widest);
-  }
-
   int64_t rowsTotal = 0;
   for (int64_t h : heights)
     rowsTotal += h;
@@ -895,10 +965,8 @@ int32_t ThtmlTable::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth
   }
 
   // Final places, in document order.
-  if (Caption && Caption->Cell && TopCaption) {
-    int32_t widest = 0;
-    Caption->Cell->Layout(Canvas, 0, Y, CaptionWidth, AHeight, Curs, widest);
-  }
+  if (Caption && Caption->Cell && TopCaption)
+    layCell(*Caption, Y, CaptionWidth, Curs);
   FRowsTop = ClipY(int64_t{Y} + (TopCaption ? CaptionHeight : 0));
   FRowTops.assign(static_cast<size_t>(nRows), 0);
   int64_t rowY = FRowsTop;
@@ -930,8 +998,7 @@ int32_t ThtmlTable::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth
       }
       c->Wd = cellWidth(col, *c);
       const int32_t w = std::max(0, c->Wd - c->HzSpace - CellSpacing);
-      int32_t widest = 0;
-      c->Cell->Layout(Canvas, 0, ClipY(rowY + CellSpacing + c->PadTop() + c->BrdTop() + c->YIndent), w, AHeight, Curs, widest);
+      layCell(*c, ClipY(rowY + CellSpacing + c->PadTop() + c->BrdTop() + c->YIndent), w, Curs);
       if (c->BGImage) {
         c->BGImage->DrawLogic(doc, Canvas, nullptr, 0);
         if (c->BGImage->IsErrorImage())
@@ -941,8 +1008,7 @@ int32_t ThtmlTable::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth
     rowY += heights[static_cast<size_t>(r)];
   }
   if (Caption && Caption->Cell && !TopCaption) {
-    int32_t widest = 0;
-    Caption->Cell->Layout(Canvas, 0, ClipY(rowY + CellSpacing), CaptionWidth, AHeight, Curs, widest);
+    layCell(*Caption, ClipY(rowY + CellSpacing), CaptionWidth, Curs);
   }
   Len = Curs - StartCurs;
   SectionHeight = ClipY(int64_t{CaptionHeight} + rowsTotal + CellSpacing);

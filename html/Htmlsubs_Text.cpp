@@ -158,6 +158,7 @@ void TSection::ChangeFont(TProperties& Prop, const TUrlTarget* Link)
   auto font = std::make_unique<TMyFont>();
   font->Assign(*Prop.GetFont());
   TFontObj* run = Fonts.Last();
+  const bool wasLink = run && run->Pos == Len && run->IsLink();   // only a link run is in the link list
   if (run && run->Pos == Len) {
     run->ReplaceFont(std::move(font));   // nothing was added since the last change
   } else {
@@ -173,12 +174,12 @@ void TSection::ChangeFont(TProperties& Prop, const TUrlTarget* Link)
       run->CreateFIArray();
       *run->FIArray = Prop.FIArray;
     }
-    if (links && std::find(links->begin(), links->end(), run) == links->end())
+    if (links && (!wasLink || std::find(links->rbegin(), links->rend(), run) == links->rend()))
       links->push_back(run);
   } else {
     run->UrlTarget->Clear();
     run->FIArray.reset();
-    if (links)
+    if (links && wasLink)
       std::erase(*links, run);
   }
   TextTransform = Prop.GetTextTransform();
@@ -210,35 +211,38 @@ void TSection::AddFormControlObj(TFormControlObj* Ctrl, int32_t Index)
 
 void TSection::Compact(const std::vector<bool>& Keep)
 {
+  // In place: a kept character only ever moves towards the front. Runs, images and
+  // controls move with the text; each takes the count of kept characters before it.
   const size_t n = BuffS.size();
-  std::vector<int32_t> newPos(n + 1, 0);
-  std::u16string s;
-  std::string b;
-  std::vector<int32_t> idx;
-  int32_t kept = 0;
-  for (size_t i = 0; i < n; ++i) {
-    newPos[i] = kept;
-    if (Keep[i]) {
-      s += BuffS[i];
-      b += Brk[i];
-      idx.push_back(BuildIndices[i]);
-      ++kept;
-    }
-  }
-  newPos[n] = kept;
-  if (static_cast<size_t>(kept) == n)
-    return;
-  auto moved = [&](int32_t P) { return newPos[static_cast<size_t>(std::clamp<int32_t>(P, 0, static_cast<int32_t>(n)))]; };
+  std::vector<int32_t*> positions;
+  positions.reserve(static_cast<size_t>(Fonts.Count() + Images.Count()) + FormControls.size());
   for (const auto& f : Fonts)
-    f->Pos = moved(f->Pos);
-  Fonts.DropEmptyRuns(ParentSectionList);
+    positions.push_back(&f->Pos);
   for (const auto& o : Images)
-    o->Pos = moved(o->Pos);
+    positions.push_back(&o->Pos);
   for (TFormControlObj* c : FormControls)
-    c->Pos = moved(c->Pos);
-  BuffS = std::move(s);
-  Brk = std::move(b);
-  BuildIndices = std::move(idx);
+    positions.push_back(&c->Pos);
+  std::stable_sort(positions.begin(), positions.end(), [](const int32_t* A, const int32_t* B) { return *A < *B; });
+  size_t next = 0;
+  size_t kept = 0;
+  for (size_t i = 0; i < n; ++i) {
+    while (next < positions.size() && *positions[next] <= static_cast<int32_t>(i))
+      *positions[next++] = static_cast<int32_t>(kept);
+    if (!Keep[i])
+      continue;
+    BuffS[kept] = BuffS[i];
+    Brk[kept] = Brk[i];
+    BuildIndices[kept] = BuildIndices[i];
+    ++kept;
+  }
+  for (; next < positions.size(); ++next)
+    *positions[next] = static_cast<int32_t>(kept);
+  if (kept == n)
+    return;
+  BuffS.resize(kept);
+  Brk.resize(kept);
+  BuildIndices.resize(kept);
+  Fonts.DropEmptyRuns(ParentSectionList);
 }
 
 void TSection::Finish()
@@ -246,29 +250,35 @@ void TSection::Finish()
   if (Finished)
     return;
   Finished = true;
-  const auto pass = [&](auto Drop) {
-    std::vector<bool> keep(BuffS.size(), true);
-    for (size_t i = 0; i < BuffS.size(); ++i)
-      keep[i] = !Drop(i);
-    Compact(keep);
-  };
-  // Leading spaces.
-  size_t lead = 0;
-  while (lead < BuffS.size() && BuffS[lead] == u' ')
-    ++lead;
-  pass([&](size_t i) { return i < lead; });
-  // Runs of spaces become one.
-  pass([&](size_t i) { return i > 0 && BuffS[i] == u' ' && BuffS[i - 1] == u' '; });
-  // A space after a floating image.
-  pass([&](size_t i) {
-    if (i == 0 || BuffS[i] != u' ' || BuffS[i - 1] != ImgPan)
-      return false;
-    TFloatingObj* o = Images.FindImage(static_cast<int32_t>(i - 1));
-    return o && o->Floating();
-  });
-  // Spaces around a break.
-  pass([&](size_t i) { return BuffS[i] == u' ' && i + 1 < BuffS.size() && BuffS[i + 1] == BrkCh; });
-  pass([&](size_t i) { return BuffS[i] == u' ' && i > 0 && BuffS[i - 1] == BrkCh; });
+  // One pass over the text with the rules applied in this order: leading spaces go; runs of
+  // spaces become one; a space after a floating image goes; a space before a break goes,
+  // and then one after it. Each rule looks at the text the earlier ones left, which is the
+  // text kept so far.
+  std::vector<bool> keep(BuffS.size(), true);
+  int64_t lastKept = -1;   // index of the last character kept
+  for (size_t i = 0; i < BuffS.size(); ++i) {
+    const char16_t c = BuffS[i];
+    if (c == u' ') {
+      bool drop = lastKept < 0;
+      if (!drop) {
+        const char16_t prev = BuffS[static_cast<size_t>(lastKept)];
+        if (prev == u' ' || prev == BrkCh) {
+          drop = true;
+        } else if (prev == ImgPan) {
+          TFloatingObj* o = Images.FindImage(static_cast<int32_t>(lastKept));
+          drop = o && o->Floating();
+        }
+      }
+      if (drop) {
+        keep[i] = false;
+        continue;
+      }
+    } else if (c == BrkCh && lastKept >= 0 && BuffS[static_cast<size_t>(lastKept)] == u' ') {
+      keep[static_cast<size_t>(lastKept)] = false;   // the space before a break
+    }
+    lastKept = static_cast<int64_t>(i);
+  }
+  Compact(keep);
   for (size_t i = 0; i < BuffS.size(); ++i)
     if (BuffS[i] == NbSpace) {
       BuffS[i] = u' ';
@@ -281,6 +291,8 @@ void TSection::Finish()
       SIndexList.push_back(IndexObj{static_cast<int32_t>(i), BuildIndices[i]});
   BuildIndices.clear();
   BuildIndices.shrink_to_fit();
+  BuffS.shrink_to_fit();
+  Brk.shrink_to_fit();
   Len = static_cast<int32_t>(BuffS.size());
   if (!BuffS.empty() && ParentSectionList)
     SectionNumber = ++ParentSectionList->SectionCount;
@@ -327,6 +339,19 @@ int32_t TSection::FindTextWidth(TCanvas& Canvas, int32_t Start, int32_t N, bool 
   return w;
 }
 
+int32_t TSection::NextBreakChar(int32_t Start)
+{
+  // Lines are fitted front to back, so the answer for one line start serves every later
+  // start up to the break itself.
+  if (FBrkFrom < 0 || Start < FBrkFrom || Start > FBrkAt) {
+    FBrkFrom = Start;
+    FBrkAt = Start;
+    while (FBrkAt < Len && BuffS[static_cast<size_t>(FBrkAt)] != BrkCh)
+      ++FBrkAt;
+  }
+  return FBrkAt;
+}
+
 bool TSection::Placed(const TFloatingObj* F) const
 {
   return std::find(FPlaced.begin(), FPlaced.end(), F) != FPlaced.end();
@@ -335,14 +360,12 @@ bool TSection::Placed(const TFloatingObj* F) const
 int32_t TSection::FitCount(TCanvas& Canvas, IndentManager& IMgr, int32_t Start, int32_t Max, TFitState& S)
 {
   bool brk = false;
-  for (int32_t i = Start; i < Start + Max; ++i)
-    if (BuffS[static_cast<size_t>(i)] == BrkCh) {
-      if (i == Start)
-        return 1;   // the break alone
-      Max = i - Start;
-      brk = true;
-      break;
-    }
+  if (const int32_t b = NextBreakChar(Start); b < Start + Max) {
+    if (b == Start)
+      return 1;   // the break alone
+    Max = b - Start;
+    brk = true;
+  }
   int32_t left = 0, width = 0;
   auto sides = [&]() {
     left = IMgr.LeftSide(S.Y) + (S.FirstLine ? FirstLineIndent : 0);
@@ -406,13 +429,31 @@ int32_t TSection::FitCount(TCanvas& Canvas, IndentManager& IMgr, int32_t Start, 
     int32_t n = std::min({Fonts.GetFontCountAt(i, Len), Images.GetImageCountAt(i), FormControls.GetControlCountAt(i), end - i});
     n = std::max(n, 1);
     int32_t ohang = 0;
-    if (TFontObj* f = Fonts.GetFontAt(i, ohang))
+    TFontObj* f = Fonts.GetFontAt(i, ohang);
+    if (f)
       Canvas.SetFont(*f->TheFont);
     Integer fit = 0;
     const int32_t room = width - used;
-    TSize whole = Canvas.GetTextExtentExPointW(BuffS.data() + i, static_cast<size_t>(n), std::max(room, 0), &fit, nullptr);
-    if (room <= 0)
-      fit = 0;
+    TSize whole{};
+    if (room > 0) {
+      // Measure a stretch a little longer than the room can hold, doubling it while all of
+      // it fits, so each character is measured a bounded number of times however long the
+      // paragraph is. What fits of a stretch is what fits of the whole run when the
+      // stretch does not all fit.
+      const int32_t narrowest = std::max(1, f ? f->tmHeight / 4 : 4);
+      int32_t k = static_cast<int32_t>(std::clamp<int64_t>(room / narrowest + 16, 1, n));
+      // A stretch never ends between the halves of a surrogate pair (the pair measures as one).
+      auto pairSafe = [&](int32_t K) {
+        return K < n && BuffS[static_cast<size_t>(i + K - 1)] >= 0xD800 && BuffS[static_cast<size_t>(i + K - 1)] <= 0xDBFF ? K + 1 : K;
+      };
+      k = pairSafe(k);
+      for (;;) {
+        whole = Canvas.GetTextExtentExPointW(BuffS.data() + i, static_cast<size_t>(k), room, &fit, nullptr);
+        if (fit < k || k >= n)
+          break;
+        k = pairSafe(k > n / 2 ? n : 2 * k);
+      }
+    }
     fit = std::clamp<Integer>(fit, 0, n);
     count += fit;
     if (fit > 0)
@@ -440,8 +481,10 @@ int32_t TSection::ChooseBreak(int32_t Start, int32_t N) const
   };
   if (cc == BrkCh)
     return N;   // a forced break ends the line where it stands
+  // The spaces after the break go with the line: a line of its own holding only a space
+  // would add a blank line (below an image that fills a table cell, for instance).
   if ((cc == u' ' || cc == ImgPan || cc == FmCtl) && CanBreakAfter(c))
-    return N;
+    return withSpaces(N);
   if (!IsWide(cc)) {
     if (dc == u' ' && CanBreakAfter(c))
       return withSpaces(N);
@@ -645,6 +688,7 @@ int32_t TSection::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, 
   Lines.Clear();
   FPlaced.clear();
   FWidestLine = 0;
+  FBrkFrom = FBrkAt = -1;
   YDraw = ContentTop = DrawTop = Y;
   StartCurs = Curs;
   SectionHeight = 0;

@@ -205,11 +205,14 @@ void TChunkPLTE::SaveToStream(TStream& stream)
 {
   TPNGImage* img = Image();
   TPalette p = FullPalette(*img);
+  // The reader corrects the palette by the gamma again: write it uncorrected.
+  const TChunkGAMA* gama = img->SaveGamma();
+  auto out = [gama](uint8_t V) { return gama ? gama->InverseTable[V] : V; };
   Data.resize(p.Entries.size() * 3);
   for (size_t i = 0; i < p.Entries.size(); ++i) {
-    Data[3 * i] = p.Entries[i].rgbRed;
-    Data[3 * i + 1] = p.Entries[i].rgbGreen;
-    Data[3 * i + 2] = p.Entries[i].rgbBlue;
+    Data[3 * i] = out(p.Entries[i].rgbRed);
+    Data[3 * i + 1] = out(p.Entries[i].rgbGreen);
+    Data[3 * i + 2] = out(p.Entries[i].rgbBlue);
   }
   TChunk::SaveToStream(stream);
 }
@@ -250,10 +253,12 @@ void TChunkTRNS::SaveToStream(TStream& stream)
   TPNGImage* img = Image();
   if (!IsIndexedFormat(*img)) {
     TColor c = img->TransparentColor();
+    const TChunkGAMA* gama = img->SaveGamma();
+    auto out = [gama](int V) { return gama ? gama->InverseTable[size_t(V)] : uint8_t(V); };
     Data.assign(6, 0);
-    Data[1] = uint8_t(GetRValue(c));
-    Data[3] = uint8_t(GetGValue(c));
-    Data[5] = uint8_t(GetBValue(c));
+    Data[1] = out(GetRValue(c));
+    Data[3] = out(GetGValue(c));
+    Data[5] = out(GetBValue(c));
   }
   TChunk::SaveToStream(stream);
 }
@@ -709,7 +714,8 @@ void TPNGImage::DecodeImage(const TChunkIDAT& idat)
   dec.ColorType = type;
   dec.Depth = depth;
   dec.Channels = type == 2 ? 3 : type == 4 ? 2 : type == 6 ? 4 : 1;
-  dec.Gamma = gama ? gama->GammaTable.data() : nullptr;
+  // Only 8-bit colour samples go through the table; 16-bit ones keep their high bytes.
+  dec.Gamma = gama && depth == 8 ? gama->GammaTable.data() : nullptr;
 
   TPalette palette;
   if (type == 3) {
@@ -758,7 +764,7 @@ void TPNGImage::DecodeImage(const TChunkIDAT& idat)
     dec.TrnsB = uint16_t(d[4] << 8 | d[5]);
     dec.MaskWanted = true;
     trnsColor = GetTRNSColor();
-    if (gama)
+    if (dec.Gamma)
       trnsColor = RGBColor(gama->GammaTable[GetRValue(trnsColor)], gama->GammaTable[GetGValue(trnsColor)],
                            gama->GammaTable[GetBValue(trnsColor)]);
   }
@@ -890,12 +896,7 @@ void TPNGImage::EncodeImage(TStream& dest)
   const size_t bits = indexed ? size_t(src->BitsPerPixel()) : 24;
   const size_t rowBytes = (size_t(width) * bits + 7) / 8;
   const size_t bpp = std::max<size_t>(1, bits / 8);
-  const TChunkGAMA* gama = nullptr;
-  if (auto* g = FChunks->FindChunk<TChunkGAMA>()) {
-    g->DoAction();
-    if (g->Valid())
-      gama = g;
-  }
+  const TChunkGAMA* gama = FSaveGamma;
   TZCompressionStream z(dest, TZCompressionLevel::zcDefault);
   std::vector<uint8_t> row(rowBytes), prev(rowBytes, 0), best(rowBytes + 1), trial(rowBytes);
   for (int32_t y = 0; y < height; ++y) {
@@ -978,6 +979,11 @@ void TPNGImage::SaveToStream(TStream& stream)
   // The IEND goes last whatever the list held.
   FChunks->Move(FChunks->IndexOfClass<TChunkIEND>(), FChunks->Count() - 1);
   Interlaced = false;
+  ChooseSaveGamma();
+  struct TReset {
+    const TChunkGAMA*& G;
+    ~TReset() { G = nullptr; }
+  } reset{FSaveGamma};
   for (int i = 0; i < FChunks->Count(); ++i) {
     TChunk* c = FChunks->Item(i);
     // Only chunks whose fourth letter is upper case are written.
@@ -985,4 +991,63 @@ void TPNGImage::SaveToStream(TStream& stream)
       continue;
     c->SaveToStream(stream);
   }
+}
+
+void TPNGImage::ChooseSaveGamma()
+{
+  FSaveGamma = nullptr;
+  // The reader applies the first valid gAMA before the image data, so that is the one the
+  // samples must be written for.
+  const int idat = FChunks->IndexOfClass<TChunkIDAT>();
+  TChunkGAMA* gama = nullptr;
+  for (int i = 0; i < idat; ++i)
+    if (auto* g = dynamic_cast<TChunkGAMA*>(FChunks->Item(i))) {
+      g->DoAction();
+      if (g->Valid()) {
+        gama = g;
+        break;
+      }
+    }
+  if (!gama)
+    return;
+  // A sample the table never produces (a 16-bit picture kept its high bytes, or pixels were
+  // drawn since) has no exact inverse: then the file gets the samples as they stand and no
+  // gamma, rather than a gamma that would change them on every reload.
+  std::array<bool, 256> produced{};
+  for (uint8_t v : gama->GammaTable)
+    produced[v] = true;
+  bool exact = true;
+  auto check = [&](int V) { exact = exact && produced[size_t(V & 255)]; };
+  if (IsIndexedFormat(*this)) {
+    for (const TRGBQuad& e : FullPalette(*this).Entries) {
+      check(e.rgbRed);
+      check(e.rgbGreen);
+      check(e.rgbBlue);
+    }
+  } else {
+    TBitmap rgb;
+    const TBitmap* src = this;
+    if (PixelFormat() != TPixelFormat::pf24bit) {
+      rgb = *this;
+      rgb.SetPixelFormat(TPixelFormat::pf24bit);
+      src = &rgb;
+    }
+    for (int32_t y = 0; y < src->Height() && exact; ++y) {
+      const uint8_t* line = src->ScanLine(y);
+      for (size_t x = 0; x < size_t(src->Width()) * 3; ++x)
+        check(line[x]);
+    }
+    if (Transparent()) {
+      const TColor c = TransparentColor();
+      check(GetRValue(c));
+      check(GetGValue(c));
+      check(GetBValue(c));
+    }
+  }
+  if (exact) {
+    FSaveGamma = gama;
+    return;
+  }
+  while (TChunkGAMA* g = FChunks->FindChunk<TChunkGAMA>())
+    FChunks->Remove(g);
 }

@@ -215,8 +215,15 @@ public:
   // Used by the IDAT chunk.
   void DecodeImage(const TChunkIDAT& idat);
   void EncodeImage(TStream& dest);
+  // While saving: the gAMA chunk whose inverse the written samples go through (the reader
+  // applies it again), or null when the samples are written as they stand.
+  const TChunkGAMA* SaveGamma() const { return FSaveGamma; }
 
 private:
+  // Decides SaveGamma for the chunk list as it will be written; drops a gAMA chunk that
+  // some sample of the picture has no exact inverse for, so a reload gives the same pixels.
+  void ChooseSaveGamma();
+  const TChunkGAMA* FSaveGamma = nullptr;
   void ResetChunks();
   std::unique_ptr<TChunkList> FChunks;
   std::unique_ptr<TBitmap> FTransparencyMask;

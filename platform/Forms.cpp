@@ -2,7 +2,11 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QIcon>
+#include <QPixmap>
 #include <QWidget>
+
+#include "platform/CanvasQt.h"
 
 #include <algorithm>
 
@@ -32,6 +36,33 @@ void TCustomForm::Close()
     OnClose(this, action);
   if (action == caHide || action == caFree || action == caMinimize)
     Hide();
+}
+
+void TCustomForm::SetIcon(const TBitmap& icon, TColor transparentColor)
+{
+  FIcon = icon;
+  FIconTransparent = transparentColor;
+  ApplyIcon();
+}
+
+void TCustomForm::HandleCreated() { ApplyIcon(); }
+
+void TCustomForm::ApplyIcon()
+{
+  auto* w = static_cast<QWidget*>(ToolkitWidget());
+  if (!w || FIcon.Empty())
+    return;
+  QImage image = BitmapToQImage(FIcon).convertToFormat(QImage::Format_ARGB32);
+  if (FIconTransparent != clNone) {
+    const QRgb key = qRgb(GetRValue(FIconTransparent), GetGValue(FIconTransparent), GetBValue(FIconTransparent));
+    for (int y = 0; y < image.height(); ++y) {
+      auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+      for (int x = 0; x < image.width(); ++x)
+        if ((line[x] & 0xFFFFFF) == (key & 0xFFFFFF))
+          line[x] = 0;
+    }
+  }
+  w->setWindowIcon(QIcon(QPixmap::fromImage(image)));
 }
 
 bool TCustomForm::Active() const { return Screen().ActiveForm() == this; }

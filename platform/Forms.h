@@ -38,11 +38,18 @@ public:
   TNotifyEvent OnShow;
   TNotifyEvent OnHide;
   TCloseEvent OnClose;
+  // The picture the desktop shows for the window (taskbar, title); pixels of
+  // TransparentColor are left out.
+  void SetIcon(const TBitmap& icon, TColor transparentColor = clNone);
 
 protected:
   void VisibleChanged() override;
+  void HandleCreated() override;
 
 private:
+  void ApplyIcon();
+  TBitmap FIcon;
+  TColor FIconTransparent = clNone;
   TFormBorderStyle FBorderStyle = bsSizeable;
   TBorderIcons FBorderIcons = biSystemMenu | biMinimize | biMaximize;
   TFormStyle FFormStyle = fsNormal;

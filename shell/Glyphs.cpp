@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr TColor Ground = 0xFF00FF;   // transparent in the lists
+constexpr TColor Ground = GlyphGround;
 constexpr TColor Ink = 0x202020;
 constexpr TColor Steel = 0x9C8C84;
 constexpr TColor Blue = 0xC06020;

@@ -6,6 +6,9 @@
 
 #include "platform/Controls.h"
 
+// The ground the pictures are drawn on: transparent wherever they are shown.
+constexpr TColor GlyphGround = 0xFF00FF;
+
 // Images of the 3D view's toolbar, 20 x 20.
 enum TMainGlyph : Integer { mgZoomIn, mgZoomOut, mgStart, mgStop, mgCount };
 // Images of the page toolbar, 20 x 20.
@@ -16,5 +19,5 @@ enum TLeverGlyph : Integer { lgClawHammer, lgScissors, lgNutCrackers, lgWheelbar
 void AddMainGlyphs(TCustomImageList& List);
 void AddPageGlyphs(TCustomImageList& List);
 void AddLeverGlyphs(TCustomImageList& List);
-// The program's icon, 32 x 32: a gear wheel.
+// The program's icon, 32 x 32: a gear wheel on the transparent ground.
 TBitmap ApplicationIcon();

@@ -2,14 +2,16 @@
 // the window's size, and the application-wide handlers (errors, hints, idle, closing).
 #include "shell/TarvMain.h"
 
-#include <iterator>
-
 #include "engine/GLStandardScene.h"
 #include "platform/Files.h"
 #include "platform/Forms.h"
 #include "shell/About.h"
 #include "shell/Glyphs.h"
 #include "shell/HelpContexts.h"
+#include "shell/MechanismPP.h"
+#include "shell/PrintPreview.h"
+#include "shell/TopicTest.h"
+#include "platform/BmpFile.h"
 #include "shell/ehshelprouter.h"
 #include "shell/TopicDispatch.h"
 #include "toolbar/TB2Item.h"
@@ -57,10 +59,7 @@ TTBControlItem* AddControlItem(TTBCustomToolbar* Bar, TControl* Control)
   return item;
 }
 
-// The Test menu's categories, in category order.
-const char* const CategoryNames[] = {"Motion",         "Levers",          "Linkages",          "Gears",
-                                     "Ratchet and pawl", "Pulley systems", "Sprockets and chain", "Lifting systems",
-                                     "Cams and followers", "Crank and slider", "Screw threads"};
+constexpr Integer CategoryCount = 11;
 
 void AddBlankSeparator(TTBCustomItem* Parent, Integer Size)
 {
@@ -76,6 +75,7 @@ TKVMainFrm::TKVMainFrm(const std::string& AppFolder) : FAppFolder(AppFolder)
   KVMainFrm = this;
   SetName("KVMainFrm");
   SetCaption(ProductTitle);
+  SetIcon(ApplicationIcon(), GlyphGround);
   // 2. The name printed on model printouts.
   UserName = LoginUserName();
   // 3. The window's font: Arial, 8 points at the screen's resolution.
@@ -158,13 +158,24 @@ TKVMainFrm::TKVMainFrm(const std::string& AppFolder) : FAppFolder(AppFolder)
   CamDiagram = std::make_unique<TCamGraph>(nullptr, pic->Width(), pic->Height());
   CamGraphCB->SetItemIndex(0);
   // 13. The Test menu's categories.
-  for (Integer i = 0; i < Integer(std::size(CategoryNames)); ++i) {
-    auto* item = AddItem<TTBXItem>(Test1, ("TestCategory" + IntToStr(i)).c_str(), CategoryNames[i]);
-    item->SetTag(i);
+  for (Integer i = 0; i < CategoryCount; ++i) {
+    auto* item = AddItem<TTBXItem>(Test1, ("TestCategory" + IntToStr(i)).c_str(), TopicCategoryName(i));
+    // Tag 0 is "All topics"; the categories follow from 1.
+    item->SetTag(i + 1);
     item->SetHelpContext(IDH_TEST_CATEGORY);
-    item->SetEnabled(false);
+    item->OnClick = [this](TObject* s) { TestMenuClick(s); };
     TestCategoryItems.push_back(item);
   }
+  // The answer strip's tick and cross lie with the page pictures.
+  GuardedCall([&] {
+    std::string tick = HTMLDir + "images/Tick.bmp", cross = HTMLDir + "images/Cross.bmp";
+    if (FileExists(tick) && FileExists(cross)) {
+      TBitmap t, c;
+      LoadBmpFromFile(t, tick);
+      LoadBmpFromFile(c, cross);
+      TTestFrm::SetAnswerMarks(t, c);
+    }
+  });
   // 14. Help: the menu items work only when the help file is there and opens.
   HelpRouter1 = TComponent::Create<THelpRouter>(this);
   HelpRouter1->SetName("HelpRouter1");
@@ -215,6 +226,7 @@ TKVMainFrm::~TKVMainFrm()
     }
     SetOnApplicationHint(nullptr);
   }
+  FreeTestWindow();
   // Closes the help viewer it opened while the application still stands.
   if (HelpRouter1) {
     DestroyComponent(HelpRouter1);
@@ -282,7 +294,8 @@ void TKVMainFrm::CreateMenus()
 
   Test1 = AddItem<TTBXSubmenuItem>(root, "Test1", "&Test");
   AllTopics1 = AddItem<TTBXItem>(Test1, "AllTopics1", "All topics");
-  AllTopics1->SetEnabled(false);
+  AllTopics1->SetTag(0);
+  AllTopics1->OnClick = [this](TObject* s) { TestMenuClick(s); };
 
   Help1 = AddItem<TTBXSubmenuItem>(root, "Help1", "&Help");
   SearchForHelp1 = AddItem<TTBXItem>(Help1, "SearchForHelp1", "Search for help on..");
@@ -309,15 +322,18 @@ void TKVMainFrm::CreateMenus()
     about.ShowModal();
   };
 
-  // Until printing and picture export are wired, their commands show but do nothing.
-  for (TTBXItem* i : {PrintMechanism1, PrintText1, CopyMechanism1, CopyMechanismToFile1})
-    i->SetEnabled(false);
+  PrintMechanism1->OnClick = [this](TObject*) { PrintMechanism(*SceneViewer, UserName); };
+  PrintText1->OnClick = [this](TObject*) { PrintTextClick(); };
+  CopyMechanism1->OnClick = [this](TObject*) { CopyMechanism(*SceneViewer); };
+  CopyMechanismToFile1->OnClick = [this](TObject*) { CopyMechanismToFile(*SceneViewer, UserDir); };
 
   auto menu = std::make_unique<TTBRootItem>();
   PicPopUp = menu.get();
   InsertComponent(std::move(menu));
   CopyPictureToClipboard1 = AddItem<TTBCustomItem>(PicPopUp, "CopyPictureToClipboard1", "Copy picture to clipboard");
   CopyPictureToFile1 = AddItem<TTBCustomItem>(PicPopUp, "CopyPictureToFile1", "Copy picture to file");
+  CopyPictureToClipboard1->OnClick = [this](TObject*) { CopyPageImage(PopupImage); };
+  CopyPictureToFile1->OnClick = [this](TObject*) { CopyPageImageToFile(*Viewer, PopupImage, *SaveDlg, UserDir); };
 }
 
 void TKVMainFrm::CreateLeftPane()
@@ -528,9 +544,10 @@ void TKVMainFrm::CreateRightPane()
   Font10pt->SetChecked(true);
   PrintBtn = AddGlyphTopButton(bar, "PrintBtn", "print", pgPrint, "Print the information text");
   TestBtn = AddGlyphTopButton(bar, "TestBtn", "test", pgTest, "Test your knowledge");
-  // Printing and the tests are wired when they are built.
-  PrintBtn->SetEnabled(false);
-  TestBtn->SetEnabled(false);
+  PrintBtn->OnClick = [this](TObject*) { PrintTextClick(); };
+  TestBtn->OnClick = [this](TObject*) {
+    RunTest(TopicCategorySet(CurrentTopic), TestBounds(), TBImageList2, {pgPrint, pgBack, pgForward});
+  };
   IndexBtn->OnClick = [this](TObject* s) { IndexBtnClick(s); };
   FwdBtn->OnClick = [this](TObject* s) { FwdBtnClick(s); };
   BackBtn->OnClick = [this](TObject* s) { FwdBtnClick(s); };
@@ -554,6 +571,7 @@ void TKVMainFrm::CreateRightPane()
   Viewer->OnMouseUp = [this](TObject* s, TMouseButton b, TShiftState sh, Integer x, Integer y) {
     ViewerMouseUp(s, b, sh, x, y);
   };
+  Viewer->OnRightClick = [this](TObject*, TRightClickParameters& P) { ViewerRightClick(P); };
   Viewer->OnMouseDown = [this](TObject* s, TMouseButton b, TShiftState sh, Integer x, Integer y) {
     GLViewerMouseDown(s, b, sh, x, y);
   };
@@ -635,15 +653,11 @@ void TKVMainFrm::AppIdle(TObject*, bool& Done)
   CopyBtn->SetEnabled(Viewer->SelLength() != 0);
 }
 
-void TKVMainFrm::File1Click(TTBCustomItem*, bool)
-{
-  // Printing is not wired yet: the item stays disabled whatever the pane shows.
-  PrintMechanism1->SetEnabled(false);
-}
+void TKVMainFrm::File1Click(TTBCustomItem*, bool) { PrintMechanism1->SetEnabled(GLPanel->Visible()); }
 
 void TKVMainFrm::Edit1Click(TTBCustomItem*, bool)
 {
-  CopyMechanism1->SetEnabled(false);
+  CopyMechanism1->SetEnabled(GLPanel->Visible());
   CopyMechanismToFile1->SetEnabled(CopyMechanism1->Enabled());
   CopySelectedText1->SetEnabled(CopyBtn->Enabled());
 }
@@ -657,3 +671,41 @@ void TKVMainFrm::View1Click(TTBCustomItem*, bool)
 }
 
 void TKVMainFrm::Exit1Click(TObject*) { Close(); }
+
+// ---------------------------------------------------------------------------------------
+// Printing, pictures and tests
+
+void TKVMainFrm::PrintTextClick() { PrintTextPreview(*Viewer, TBImageList2, {pgPrint, pgBack, pgForward, -1, -1}); }
+
+void TKVMainFrm::ViewerRightClick(TRightClickParameters& P)
+{
+  PopupImage = P.Image;
+  const bool on = PagePictureAvailable(P.Image);
+  CopyPictureToClipboard1->SetEnabled(on);
+  CopyPictureToFile1->SetEnabled(on);
+  if (!on) {
+    PopupImage = nullptr;
+    return;
+  }
+  std::unique_ptr<TTBPopupWindow> popup(PopupItem(PicPopUp, GetCursorPos(), tbpaLeft));
+}
+
+TRect TKVMainFrm::TestBounds() const
+{
+  // What the left pane shows: the 3D view, the cam drawing below its bars, or the splash.
+  TControl* area = SplashPanel;
+  if (GLPanel->Visible())
+    area = GLViewer;
+  else if (GraphPanel->Visible())
+    area = pic;
+  TPoint o = area->ClientToScreen({0, 0});
+  return Bounds(o.X, o.Y, area->Width(), area->Height());
+}
+
+void TKVMainFrm::TestMenuClick(TObject* Sender)
+{
+  auto* item = dynamic_cast<TTBCustomItem*>(Sender);
+  if (!item)
+    return;
+  RunTest(TestMenuMask(Integer(item->Tag())), TestBounds(), TBImageList2, {pgPrint, pgBack, pgForward});
+}

@@ -217,6 +217,8 @@ public:
   Integer VideoMode = 0;
   Single Phase = 0;
   Integer TopicRates[41] = {};
+  // The page picture under the mouse at the last right click.
+  TImageObj* PopupImage = nullptr;
 
   // ---- life cycle and application handlers ----
   // Makes this the main window: errors, hints and idle time come here.
@@ -231,6 +233,12 @@ public:
   void Edit1Click(TTBCustomItem* Sender, bool FromLink);
   void View1Click(TTBCustomItem* Sender, bool FromLink);
   void Exit1Click(TObject* Sender);
+  // Printing, pictures and tests.
+  void PrintTextClick();
+  void ViewerRightClick(TRightClickParameters& P);
+  void TestMenuClick(TObject* Sender);
+  // Where the test window goes: over what the left pane shows (screen coordinates).
+  TRect TestBounds() const;
   // The text the error box shows for a message.
   static std::string ErrorBoxText(const std::string& Message);
 

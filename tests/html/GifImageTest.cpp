@@ -149,3 +149,78 @@ TEST_F(GifImage, CopiesShareTheStripAndStepOnTheirOwn)
   EXPECT_EQ(copy->GetMaskImage()->GetPixel(0, 1), clWhite);
   EXPECT_FALSE(copy->GetBitmap()->Transparent());
 }
+
+// 400 frames of 100 by 100 are more than one bitmap row can hold side by side: the frames
+// wrap into further rows, each frame still starting from the one before it, and the
+// animation steps through all of them.
+TEST_F(GifImage, FourHundredFramesOfAHundredPixelsLoadAndAnimate)
+{
+  const int n = 400;
+  GifBuilder b(100, 100, 8);
+  b.Control(1, 3);
+  b.Image(0, 0, 100, 100, std::vector<uint8_t>(100 * 100, 1));
+  for (int i = 1; i < n; ++i) {
+    // Frame i adds one pixel, at (i mod 100, i div 100), to what the frames before left.
+    b.Control(1, 3);
+    b.Image(i % 100, i / 100, 1, 1, {uint8_t(2 + i % 200)});
+  }
+  TByteStream s(b.Finish());
+  bool nonAnimated = true;
+  auto img = CreateAGif(s, nonAnimated);
+  ASSERT_TRUE(img);
+  EXPECT_FALSE(nonAnimated);
+  EXPECT_EQ(img->NumFrames, n);
+  EXPECT_LE(img->Strip->Width(), TBitmap::MaxSide);
+
+  auto colour = [](int index) {
+    uint8_t r, g, bl;
+    TableColor(index, r, g, bl);
+    return RGBColor(r, g, bl);
+  };
+  // The pixel of frame k at (x, y), through the frame's place in the strip.
+  auto pixel = [&](int k, int x, int y) {
+    img->SetCurrentFrame(k);
+    const TRect src = img->FrameSource();
+    EXPECT_EQ(src.Width(), 100);
+    EXPECT_EQ(src.Height(), 100);
+    return img->Strip->GetPixel(src.Left + x, src.Top + y);
+  };
+  for (int k : {1, 2, 327, 328, 329, 400}) {
+    SCOPED_TRACE(k);
+    // Every pixel added up to frame k shows; the next one does not yet.
+    for (int j : {1, k / 2, k - 1})
+      if (j >= 1 && j < k)
+        EXPECT_EQ(pixel(k, j % 100, j / 100), colour(2 + j % 200)) << j;
+    if (k < n)
+      EXPECT_EQ(pixel(k, k % 100, k / 100), colour(1));
+  }
+  // Frames in different rows of the strip are different places.
+  img->SetCurrentFrame(1);
+  const TRect first = img->FrameSource();
+  img->SetCurrentFrame(n);
+  EXPECT_NE(img->FrameSource().Top, first.Top);
+
+  // One full pass: every frame comes in turn, then the first again.
+  img->SetCurrentFrame(1);
+  img->SetAnimate(true);
+  for (int k = 2; k <= n; ++k) {
+    ASSERT_TRUE(Tick(*img, 30));
+    ASSERT_EQ(img->CurrentFrame(), k);
+  }
+  ASSERT_TRUE(Tick(*img, 30));
+  EXPECT_EQ(img->CurrentFrame(), 1);
+  // The first frame as a plain bitmap is one frame, not a row of them.
+  EXPECT_EQ(img->GetBitmap()->Width(), 100);
+  EXPECT_EQ(img->GetBitmap()->Height(), 100);
+}
+
+TEST_F(GifImage, AnimationsBeyondThePixelBudgetAreRefused)
+{
+  // 10,001 frames of 100 by 100 are just over the budget of 100 million pixels.
+  GifBuilder b(100, 100, 2);
+  for (int i = 0; i < 10001; ++i)
+    b.Image(0, 0, 1, 1, {1}, 2);
+  TByteStream s(b.Finish());
+  bool nonAnimated = false;
+  EXPECT_THROW(CreateAGif(s, nonAnimated), EInvalidGraphic);
+}

@@ -514,3 +514,100 @@ TEST(PNGImage, AssignCopiesChunksFiltersAndPixels)
     for (int x = 0; x < 7; ++x)
       ASSERT_EQ(back.GetPixel(x, y), src.GetPixel(x, y));
 }
+
+// 16-bit colour samples keep their high bytes whatever the gamma; 8-bit ones go through it.
+TEST(PNGImage, GammaAppliesToEightBitColourSamplesOnly)
+{
+  std::vector<uint8_t> g;
+  Put32(g, 50000);
+  for (int type : {2, 6}) {
+    SCOPED_TRACE(type);
+    RawImage img16 = RandomImage(5, 3, type, 16, 9);
+    img16.Samples[1][0] = 0x80FF;   // red 0x80 in the high byte, a low byte that must not count
+    img16.Samples[1][1] = 0x4001;
+    img16.Samples[1][2] = 0xC0AA;
+    TPNGImage png16;
+    Load(png16, MakePng(img16, false, 0, {{"gAMA", g}}));
+    EXPECT_EQ(png16.GetPixel(0, 1), RGBColor(0x80, 0x40, 0xC0));
+    for (uint32_t y = 0; y < 3; ++y)
+      for (uint32_t x = 0; x < 5; ++x) {
+        const auto& s = img16.Samples[y];
+        const size_t c = size_t(x) * (type == 6 ? 4 : 3);
+        ASSERT_EQ(png16.GetPixel(int(x), int(y)), RGBColor(s[c] >> 8, s[c + 1] >> 8, s[c + 2] >> 8)) << x << "," << y;
+      }
+    RawImage img8 = RandomImage(5, 3, type, 8, 9);
+    img8.Samples[1][0] = 0x80;
+    TPNGImage png8;
+    Load(png8, MakePng(img8, false, 0, {{"gAMA", g}}));
+    EXPECT_EQ(GetRValue(png8.GetPixel(0, 1)), int(std::lround(255 * std::pow(128 / 255.0, 1 / 1.1))));
+  }
+}
+
+// Saving and loading again gives every pixel back: palette, grey and truecolour pictures at
+// their depths, with and without a gamma (the reader applies the gamma again, so the writer
+// must not write the corrected samples under it).
+TEST(PNGImage, RoundTripKeepsEveryPixelWithAndWithoutGamma)
+{
+  const std::vector<uint8_t>* none = nullptr;
+  std::vector<uint8_t> g45, g100, g220;
+  Put32(g45, 45455);
+  Put32(g100, 100000);
+  Put32(g220, 220000);
+  const std::vector<std::pair<int, int>> kinds = {{3, 1}, {3, 2}, {3, 4}, {3, 8}, {0, 1}, {0, 2}, {0, 4}, {0, 8},
+                                                  {0, 16}, {4, 8}, {2, 8}, {2, 16}, {6, 8}, {6, 16}};
+  for (auto [type, depth] : kinds)
+    for (const std::vector<uint8_t>* gamma : {none, static_cast<const std::vector<uint8_t>*>(&g45), static_cast<const std::vector<uint8_t>*>(&g100), static_cast<const std::vector<uint8_t>*>(&g220)}) {
+      SCOPED_TRACE(testing::Message() << "type " << type << " depth " << depth << " gamma " << (gamma ? (uint32_t(gamma->at(0)) << 24 | uint32_t(gamma->at(1)) << 16 | uint32_t(gamma->at(2)) << 8 | gamma->at(3)) : 0u));
+      RawImage img = RandomImage(9, 6, type, depth, uint32_t(type * 100 + depth));
+      std::vector<Chunk> extra;
+      if (gamma)
+        extra.push_back({"gAMA", *gamma});
+      if (type == 3)
+        extra.push_back({"PLTE", TestPalette(1 << depth)});
+      TPNGImage first;
+      Load(first, MakePng(img, false, 0, extra));
+      TByteStream out;
+      first.SaveToStream(out);
+      TPNGImage again;
+      out.SetPosition(0);
+      again.LoadFromStream(out);
+      ASSERT_EQ(again.Width(), first.Width());
+      ASSERT_EQ(again.Height(), first.Height());
+      for (int y = 0; y < first.Height(); ++y)
+        for (int x = 0; x < first.Width(); ++x)
+          ASSERT_EQ(again.GetPixel(x, y), first.GetPixel(x, y)) << x << "," << y;
+      // A second round changes nothing more.
+      TByteStream out2;
+      again.SaveToStream(out2);
+      TPNGImage third;
+      out2.SetPosition(0);
+      third.LoadFromStream(out2);
+      for (int y = 0; y < first.Height(); ++y)
+        for (int x = 0; x < first.Width(); ++x)
+          ASSERT_EQ(third.GetPixel(x, y), first.GetPixel(x, y)) << x << "," << y;
+    }
+}
+
+// The transparent colour of an RGB picture with a gamma survives a save and reload too.
+TEST(PNGImage, RoundTripKeepsTheTransparentColourUnderGamma)
+{
+  std::vector<uint8_t> g;
+  Put32(g, 100000);   // corrects by 1 / 2.2
+  RawImage img = RandomImage(4, 4, 2, 8, 3);
+  img.Samples[1][3] = 10;
+  img.Samples[1][4] = 200;
+  img.Samples[1][5] = 90;
+  TPNGImage first;
+  Load(first, MakePng(img, false, 0, {{"gAMA", g}, {"tRNS", {0, 10, 0, 200, 0, 90}}}));
+  ASSERT_TRUE(first.Transparent());
+  TByteStream out;
+  first.SaveToStream(out);
+  TPNGImage again;
+  out.SetPosition(0);
+  again.LoadFromStream(out);
+  ASSERT_TRUE(again.Transparent());
+  EXPECT_EQ(again.TransparentColor(), first.TransparentColor());
+  EXPECT_EQ(again.GetPixel(1, 1), first.GetPixel(1, 1));
+  ASSERT_NE(again.TransparencyMask(), nullptr);
+  EXPECT_EQ(again.TransparencyMask()->GetPixel(1, 1), clWhite);
+}
