@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "engine/OpenGL1x.h"
 
@@ -17,3 +18,14 @@ void FlushGLDeletions(uint32_t context);
 void ForgetGLContext(uint32_t context);
 // Number of names waiting, for tests.
 int PendingGLDeletions(uint32_t context);
+
+// Display lists shared by objects that issue the same geometry (the links of a chain, the
+// wheels of a pair): one list per key and context, counted by its users.
+// The list for the key with one more user, or 0 when there is none yet.
+GLuint AcquireSharedGLList(uint32_t context, const std::string& key);
+// Records a freshly compiled list for the key, with its first user.
+void AddSharedGLList(uint32_t context, const std::string& key, GLuint list);
+// One user fewer; the last one queues the list's deletion.
+void ReleaseSharedGLList(uint32_t context, const std::string& key);
+// Shared lists alive in the context, for tests.
+int SharedGLLists(uint32_t context);

@@ -173,6 +173,11 @@ void TCylinder::BuildList(TRenderContextInfo&)
     FlatRing(y1, 0, FTopRadius, FLoops, out, s, c);
 }
 
+bool TCylinder::IsClosedSolid() const
+{
+  return FParts == cyAll && FNormalDirection == ndOutside;
+}
+
 void TCylinder::Assign(const TGLBaseSceneObject& src)
 {
   if (auto* c = dynamic_cast<const TCylinder*>(&src); c && c != this) {
@@ -183,6 +188,11 @@ void TCylinder::Assign(const TGLBaseSceneObject& src)
 }
 
 // --- TAnnulus ----------------------------------------------------------------------------
+
+bool TAnnulus::IsClosedSolid() const
+{
+  return FParts == anAll && FNormalDirection == ndOutside;
+}
 
 TAnnulus::TAnnulus(TGLBaseSceneObject* AOwner) : TCylinderBase(AOwner) { FStacks = 1; }
 

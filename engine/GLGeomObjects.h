@@ -56,6 +56,8 @@ public:
   void SetParts(TCylinderParts v);
 
   void BuildList(TRenderContextInfo& rci) override;
+  // Closed with both caps and the normals outside.
+  bool IsClosedSolid() const override;
   void Assign(const TGLBaseSceneObject& src) override;
 
 private:
@@ -87,6 +89,8 @@ public:
   void SetParts(TAnnulusParts v);
 
   void BuildList(TRenderContextInfo& rci) override;
+  // Closed with all four parts and the normals outside.
+  bool IsClosedSolid() const override;
   void Assign(const TGLBaseSceneObject& src) override;
 
 private:
@@ -119,6 +123,7 @@ public:
   Single TopDepth() const;
 
   void BuildList(TRenderContextInfo& rci) override;
+  bool IsClosedSolid() const override { return FNormalDirection == ndOutside; }
   void Assign(const TGLBaseSceneObject& src) override;
 
 private:
@@ -145,6 +150,7 @@ public:
   void SetSides(Integer v);   // at least 3
 
   void BuildList(TRenderContextInfo& rci) override;
+  bool IsClosedSolid() const override { return true; }
   void Assign(const TGLBaseSceneObject& src) override;
 
 private:

@@ -1,6 +1,7 @@
 #include "engine/GLMaterial.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "engine/GLContext.h"
@@ -177,10 +178,35 @@ void TGLTexture::UnApply(TRenderContextInfo& rci)
 
 // --- materials ---------------------------------------------------------------------------
 
+namespace {
+
+// Colours and shininess of both faces in one row, as the frame's material cache holds them.
+std::array<float, 34> FaceValues(const TGLFaceProperties& front, const TGLFaceProperties& back)
+{
+  std::array<float, 34> v{};
+  size_t i = 0;
+  for (const TGLFaceProperties* f : {&front, &back}) {
+    for (const TGLColor* c : {&f->Ambient, &f->Diffuse, &f->Specular, &f->Emission})
+      for (float x : c->GetColor())
+        v[i++] = x;
+    v[i++] = float(f->GetShininess());
+  }
+  return v;
+}
+
+}   // namespace
+
 void TGLMaterial::Apply(TRenderContextInfo& rci)
 {
-  FrontProperties.Apply(GL_FRONT);
-  BackProperties.Apply(GL_BACK);
+  // Ten material calls per part add up over a chain's two hundred parts: GL re-validates
+  // its lighting state after each. Skip them when the faces are what GL holds already.
+  std::array<float, 34> faces = FaceValues(FrontProperties, BackProperties);
+  if (!rci.AppliedFacesValid || faces != rci.AppliedFaces) {
+    FrontProperties.Apply(GL_FRONT);
+    BackProperties.Apply(GL_BACK);
+    rci.AppliedFaces = faces;
+    rci.AppliedFacesValid = true;
+  }
   switch (FBlendingMode) {
     case TBlendingMode::bmOpaque:
       break;

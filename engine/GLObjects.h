@@ -112,6 +112,8 @@ public:
   void SetNormalDirection(TNormalDirection v);
 
   void BuildList(TRenderContextInfo& rci) override;
+  // Closed with all six faces and the normals outside.
+  bool IsClosedSolid() const override { return FParts == cpAll && FNormalDirection == ndOutside; }
   void Assign(const TGLBaseSceneObject& src) override;
 
 private:
@@ -141,6 +143,8 @@ public:
   void SetNormalDirection(TNormalDirection v);
 
   void BuildList(TRenderContextInfo& rci) override;
+  // Closed when the whole round is drawn with the normals outside.
+  bool IsClosedSolid() const override { return FStop >= 360 && FNormalDirection == ndOutside; }
   void Assign(const TGLBaseSceneObject& src) override;
 
 private:

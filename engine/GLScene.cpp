@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <typeinfo>
 
 #include "engine/GLContext.h"
 
@@ -393,18 +395,85 @@ void TGLBaseSceneObject::NotifyChange()
     s->NotifyChange();
 }
 
+void SetBackFaceCulling(TRenderContextInfo& rci, bool cull)
+{
+  // Switched only when it changes: a chain's links and pins all cull, one switch serves them.
+  if (rci.CullingBackFaces == cull)
+    return;
+  if (cull)
+    glEnable(GL_CULL_FACE);
+  else
+    glDisable(GL_CULL_FACE);
+  rci.CullingBackFaces = cull;
+}
+
 void TGLBaseSceneObject::ReleaseList()
 {
-  if (FListHandle)
+  if (!FSharedKey.empty())
+    ReleaseSharedGLList(FListContext, FSharedKey);
+  else if (FListHandle)
     QueueGLListDeletion(FListContext, FListHandle);
+  FSharedKey.clear();
   FListHandle = 0;
   FListContext = 0;
+}
+
+std::string TGLBaseSceneObject::MakeListKey(std::initializer_list<double> values) const
+{
+  // The class's name keeps a derived class that draws otherwise from sharing its base's list;
+  // the numbers go in exactly (as their bits), so only equal geometry shares.
+  std::string key = typeid(*this).name();
+  for (double v : values) {
+    uint64_t bits;
+    std::memcpy(&bits, &v, sizeof bits);
+    key += '|';
+    key += std::to_string(bits);
+  }
+  return key;
 }
 
 void TGLBaseSceneObject::BuildOrCallList(TRenderContextInfo& rci)
 {
   if (FListHandle && FListContext != rci.ContextId)
     ReleaseList();
+  if (FListHandle && !FSharedKey.empty() && !FStructureDirty) {
+    glCallList(FListHandle);
+    return;
+  }
+  if (rci.ContextId) {
+    std::string key = ListKey();
+    if (!key.empty()) {
+      ReleaseList();
+      FStructureDirty = false;
+      GLuint list = AcquireSharedGLList(rci.ContextId, key);
+      if (!list) {
+        list = glGenLists(1);
+        if (!list) {
+          FStructureDirty = true;
+          BuildList(rci);
+          return;
+        }
+        glNewList(list, GL_COMPILE);
+        try {
+          BuildList(rci);
+        } catch (...) {
+          glEndList();
+          glDeleteLists(list, 1);
+          FStructureDirty = true;
+          throw;
+        }
+        glEndList();
+        AddSharedGLList(rci.ContextId, key, list);
+      }
+      FListHandle = list;
+      FListContext = rci.ContextId;
+      FSharedKey = key;
+      glCallList(list);
+      return;
+    }
+  }
+  if (!FSharedKey.empty())
+    ReleaseList();   // the key went away: compile a list of its own
   if (!FListHandle) {
     FListHandle = glGenLists(1);
     FListContext = rci.ContextId;
@@ -471,8 +540,10 @@ void TGLBaseSceneObject::DoRender(TRenderContextInfo& rci, bool renderSelf, bool
   if (renderSelf) {
     if (FShowAxes)
       DrawAxes();
-    if (HasGeometry())
+    if (HasGeometry()) {
+      SetBackFaceCulling(rci, IsClosedSolid());
       RenderGeometry(rci);
+    }
   }
   if (renderChildren)
     for (size_t i = 0; i < FChildren.size(); ++i)
@@ -869,4 +940,5 @@ void TGLScene::RenderScene(TRenderContextInfo& rci)
     }
   }
   FObjects->Render(rci);
+  SetBackFaceCulling(rci, false);
 }

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <type_traits>
@@ -172,6 +173,15 @@ public:
   void Render(TRenderContextInfo& rci);
   // Advances OnProgress of the object and its subtree.
   virtual void DoProgress(double deltaTime, double newTime);
+  // True for a class whose geometry is closed surfaces only, every face wound
+  // counter-clockwise seen from outside: its back faces can never show, so GL culls them
+  // and rasterises half as much. The default, false, suits open or thin shapes seen from
+  // both sides.
+  virtual bool IsClosedSolid() const { return false; }
+  // Names the geometry BuildList issues, for a class whose list follows from its fields
+  // alone: objects with equal keys share one display list (compiled once, however many
+  // links a chain has). Empty, the default: a list of the object's own.
+  virtual std::string ListKey() const { return {}; }
 
   // A watcher is told (ReferenceFreed) when this object is freed, so it drops its pointer.
   void AddWatcher(TGLBaseSceneObject* watcher);
@@ -184,6 +194,8 @@ protected:
   virtual void RenderGeometry(TRenderContextInfo& rci) { BuildOrCallList(rci); }
   // Whether the class draws anything itself (a group does not, so it gets no list).
   virtual bool HasGeometry() const { return true; }
+  // A key from the object's class and the numbers its geometry depends on.
+  std::string MakeListKey(std::initializer_list<double> values) const;
   virtual void ReferenceFreed(TGLBaseSceneObject* obj) {}
   // Points slot at next (never at this object), watching it; false when nothing changed.
   bool Watch(TGLBaseSceneObject*& slot, TGLBaseSceneObject* next);
@@ -208,7 +220,11 @@ private:
   bool FDrawingAsMaster = false;
   GLuint FListHandle = 0;
   uint32_t FListContext = 0;
+  std::string FSharedKey;   // the key of the shared list held, or empty for an own list
 };
+
+// Culls back faces or stops culling them, for what is drawn next in this frame.
+void SetBackFaceCulling(TRenderContextInfo& rci, bool cull);
 
 // An object without a material of its own.
 class TGLImmaterialSceneObject : public TGLBaseSceneObject {

@@ -86,7 +86,8 @@ void TGLSceneBuffer::Render()
   // Parts may pass normals of any length.
   glEnable(GL_NORMALIZE);
   glShadeModel(GL_SMOOTH);
-  // Faces are drawn from both sides: a part wound the other way must not vanish.
+  // Faces are drawn from both sides: a part wound the other way must not vanish. Closed
+  // solids switch culling on for themselves (TGLBaseSceneObject::IsClosedSolid).
   glDisable(GL_CULL_FACE);
   glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
   const GLfloat ambient[4] = {0.2f, 0.2f, 0.2f, 1};

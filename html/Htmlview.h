@@ -299,8 +299,8 @@ public:
   TPageEvent OnPageEvent;
 
 private:
-  template <class Target>
-  void PrintRun(Target& Dest, int32_t FromPage, int32_t ToPage);
+  template <class TDest>
+  void PrintRun(TDest& Dest, int32_t FromPage, int32_t ToPage);
   int32_t FPrintPage = 0;
   bool FPrintRunning = false;
 

@@ -76,8 +76,8 @@ void SetPrintMapping(TCanvas& C, int32_t U, int32_t LogX, int32_t LogY)
 
 }  // namespace
 
-template <class Target>
-void THTMLViewer::PrintRun(Target& Dest, int32_t FromPage, int32_t ToPage)
+template <class TDest>
+void THTMLViewer::PrintRun(TDest& Dest, int32_t FromPage, int32_t ToPage)
 {
   bool stop = false;
   // Layout: the document as on the screen, scaled by PrintScale.
@@ -116,7 +116,7 @@ void THTMLViewer::PrintRun(Target& Dest, int32_t FromPage, int32_t ToPage)
 
   TRegion textRgn(Rect(0, top - 1, textW + left + 2, top + textH + 2));
   TRegion pageRgn(Rect(0, 0, pageW, pageH));
-  if constexpr (Target::Preview)
+  if constexpr (TDest::Preview)
     textRgn = TRegion(Rect(0, std::max(top - 1, 0), std::min(textW + left + 2, pageW), std::min(top + textH + 2, pageH)));
 
   HandlePending();
@@ -124,12 +124,12 @@ void THTMLViewer::PrintRun(Target& Dest, int32_t FromPage, int32_t ToPage)
     OnPageEvent(this, FPrintPage, stop);
 
   int32_t Y = 0;
-  while (!stop && (Target::Preview || FPrintPage <= ToPage)) {
+  while (!stop && (TDest::Preview || FPrintPage <= ToPage)) {
     TCanvas& C = Dest.Canvas();
     copy->SetYOffset(Y - T);
     SetPrintMapping(C, U, logX, logY);
     C.SelectClipRgn(&textRgn);
-    const bool shown = Target::Preview || FPrintPage >= FromPage;
+    const bool shown = TDest::Preview || FPrintPage >= FromPage;
     // A page before the range is drawn off the paper, only to learn where it ends.
     copy->Draw(C, Rect(L, T, L + TW, T + TH), TW, shown ? L : 3 * TW + L, 0, 0);
     int32_t next = copy->PageBottom;
@@ -137,7 +137,7 @@ void THTMLViewer::PrintRun(Target& Dest, int32_t FromPage, int32_t ToPage)
       savedFont.Assign(C.Font());
       savedPen.Assign(C.Pen());
       savedBrush.Assign(C.Brush());
-      if constexpr (!Target::Preview)
+      if constexpr (!TDest::Preview)
         C.SelectClipRgn(nullptr);
       C.Brush().SetColor(clWhite);
       C.Brush().SetStyle(bsSolid);
@@ -147,7 +147,7 @@ void THTMLViewer::PrintRun(Target& Dest, int32_t FromPage, int32_t ToPage)
       C.FillRect(Rect(L, next - Y + T, L + TW + 1, T + TH));
       C.Pen().Assign(savedPen);
       const uint32_t oldAlign = C.SetTextAlign(TA_TOP | TA_LEFT);
-      if constexpr (Target::Preview)
+      if constexpr (TDest::Preview)
         C.SelectClipRgn(&pageRgn);
       if (OnPrintHeader) {
         C.SetWindowOrgEx(0, 0);
@@ -161,7 +161,7 @@ void THTMLViewer::PrintRun(Target& Dest, int32_t FromPage, int32_t ToPage)
       C.Font().Assign(savedFont);
       C.Pen().Assign(savedPen);
       C.Brush().Assign(savedBrush);
-      if constexpr (Target::Preview)
+      if constexpr (TDest::Preview)
         C.SelectClipRgn(&textRgn);
     }
     // A page must move on, or the run would make pages without end.
@@ -175,9 +175,9 @@ void THTMLViewer::PrintRun(Target& Dest, int32_t FromPage, int32_t ToPage)
     if (Y >= DH)
       break;
     if (!stop) {
-      if (Target::Preview || (FPrintPage >= FromPage && FPrintPage < ToPage))
+      if (TDest::Preview || (FPrintPage >= FromPage && FPrintPage < ToPage))
         Dest.NewPage();
-      if (!Target::Preview && FPrintPage >= ToPage)
+      if (!TDest::Preview && FPrintPage >= ToPage)
         break;
       ++FPrintPage;
     }

@@ -79,6 +79,7 @@ public:
   Single TreadWidth = 0.02f;
   Integer WheelSegments = 20;
   void BuildList(TRenderContextInfo& rci) override;
+  bool IsClosedSolid() const override { return true; }
 };
 
 // A square tool bit with a ground tip at its lower end.
@@ -91,6 +92,7 @@ public:
   Single TipReach = 0.05f;
   Single TipHeight = 0.1f;
   void BuildList(TRenderContextInfo& rci) override;
+  bool IsClosedSolid() const override { return true; }
 };
 
 // A bar from x = -Length to 0 whose top rises along a half cosine.
@@ -103,6 +105,7 @@ public:
   Integer Segments = 20;
   TSideColour SideColour = BronzeSideColour;
   void BuildList(TRenderContextInfo& rci) override;
+  bool IsClosedSolid() const override { return true; }
 };
 
 // A plate with a slot along its length, half its thickness deep.
@@ -128,6 +131,7 @@ public:
   Single Radius = 0.1f;
   Single FootDepth = 0.06f;
   void BuildList(TRenderContextInfo& rci) override;
+  bool IsClosedSolid() const override { return true; }
   // The profile: Segments + 6 points, the last repeating the first.
   TGLVertexArray Profile() const;
 };
@@ -152,6 +156,7 @@ public:
   Single Depth = 0.05f;
   Single Thickness = 0.01f;
   void BuildList(TRenderContextInfo& rci) override;
+  bool IsClosedSolid() const override { return true; }
 };
 
 // A clock's escape wheel with saw teeth on a thin rim.
@@ -211,6 +216,7 @@ public:
   Single Radius = 1.02f;
   Single Thickness = 0.04f;
   void BuildList(TRenderContextInfo& rci) override;
+  bool IsClosedSolid() const override { return true; }
 };
 
 // A panel of vertical slats between two rails.

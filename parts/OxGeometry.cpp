@@ -169,9 +169,42 @@ void AppendArc(TGLVertexArray& points, Single cx, Single cy, Single r, Single a0
 
 namespace {
 
+// Whether the outline turns one way only (counter-clockwise, straight runs allowed).
+bool IsConvexCCW(const TGLVertexArray& outline)
+{
+  size_t n = outline.size();
+  double area = 0;
+  for (size_t i = 0; i < n; ++i) {
+    const TAffineVector& a = outline[i];
+    const TAffineVector& b = outline[(i + 1) % n];
+    const TAffineVector& c = outline[(i + 2) % n];
+    double cross = (double(b[0]) - a[0]) * (double(c[1]) - b[1]) - (double(b[1]) - a[1]) * (double(c[0]) - b[0]);
+    if (cross < -1e-12)
+      return false;
+    area += double(a[0]) * b[1] - double(b[0]) * a[1];
+  }
+  return area > 0;
+}
+
 // Both faces of the region the contours bound (the first outer, the rest holes).
 void DrawContourFaces(const std::vector<std::vector<TAffineVector>>& contours, Single halfThickness)
 {
+  if (contours.size() == 1 && contours[0].size() >= 3 && IsConvexCCW(contours[0])) {
+    // A convex face is one fan: each corner sent once instead of three times per
+    // triangle, which is most of the cost of a link plate on a software renderer.
+    const TGLVertexArray& o = contours[0];
+    glBegin(GL_TRIANGLE_FAN);
+    glNormal3f(0, 0, 1);
+    for (const TAffineVector& p : o)
+      glVertex3f(p[0], p[1], halfThickness);
+    glEnd();
+    glBegin(GL_TRIANGLE_FAN);
+    glNormal3f(0, 0, -1);
+    for (auto it = o.rbegin(); it != o.rend(); ++it)
+      glVertex3f((*it)[0], (*it)[1], -halfThickness);
+    glEnd();
+    return;
+  }
   TGLVertexArray all;
   for (const TGLVertexArray& c : contours)
     all.insert(all.end(), c.begin(), c.end());
@@ -260,6 +293,25 @@ void DrawRevolvedProfile(const TGLVertexArray& profile, Integer slices)
       continue;
     // Left of the direction of travel in the (radius, z) half-plane.
     Single nr = dz, nz = -dr;
+    if (r0 == 0 || r1 == 0) {
+      // A piece that meets the axis is a cone or a disc: a fan about its apex, not a strip of
+      // quads that each lose one side there (half the triangles, none of zero area).
+      bool apexFirst = r0 == 0;
+      Single r = apexFirst ? r1 : r0, z = apexFirst ? z1 : z0, za = apexFirst ? z0 : z1;
+      glBegin(GL_TRIANGLE_FAN);
+      glNormal3f(0, 0, nz);   // at a cone's apex the axis stands for every side's normal
+      glVertex3f(0, 0, za);
+      // Counter-clockwise seen from the side the normal points to.
+      bool reverse = nz < 0;
+      for (Integer k = 0; k <= slices; ++k) {
+        Integer j = reverse ? slices - k : k;
+        Single c = cs[size_t(j)], sn1 = sn[size_t(j)];
+        glNormal3f(nr * c, nr * sn1, nz);
+        glVertex3f(r * c, r * sn1, z);
+      }
+      glEnd();
+      continue;
+    }
     glBegin(GL_QUAD_STRIP);
     for (Integer j = 0; j <= slices; ++j) {
       Single c = cs[size_t(j)], s = sn[size_t(j)];

@@ -33,6 +33,7 @@ public:
   // The outline at z = 0, rotated by `angle` radians.
   TGLVertexArray Outline(Single angle = 0) const;
   void BuildList(TRenderContextInfo& rci) override;
+  bool IsClosedSolid() const override { return true; }
 };
 
 // A spur gear whose teeth wind round as they cross the face: the front face (z = +h) is
@@ -62,6 +63,7 @@ public:
   Single PitchRadius() const;
   Single ApexHeight() const;
   void BuildList(TRenderContextInfo& rci) override;
+  bool IsClosedSolid() const override { return true; }
 };
 
 // The second bevel form: a solid cone gear; B is the plate behind the big end, the face runs
@@ -77,6 +79,7 @@ public:
   Single PitchRadius() const;
   Single ApexHeight() const;
   void BuildList(TRenderContextInfo& rci) override;
+  bool IsClosedSolid() const override { return true; }
 };
 
 // A toothed rack along X, centred on its origin, teeth on top (+Y) with their tips at
@@ -96,6 +99,7 @@ public:
   // x of the first tooth's tip start.
   Single FirstToothX() const;
   void BuildList(TRenderContextInfo& rci) override;
+  bool IsClosedSolid() const override { return true; }
 };
 
 // The thread of a single-start worm along X, centred on its origin: a trapezoid of base D at
@@ -150,6 +154,7 @@ public:
   Single RollerRadius() const;
   TGLVertexArray Outline() const;
   void BuildList(TRenderContextInfo& rci) override;
+  bool IsClosedSolid() const override { return true; }
 };
 
 // A sprocket's teeth on a ring: the inside open to InnerRadius for spokes.
@@ -174,6 +179,9 @@ public:
   TGLSceneObject* GetPin() const;
   void SetPinMaterial(const TGLMaterial& material);
   void BuildList(TRenderContextInfo& rci) override;
+  bool IsClosedSolid() const override { return true; }
+  // The links of a chain come in two forms: one list for each.
+  std::string ListKey() const override;
 };
 
 // One spoke of a wheel: a bar of Width from the hub out to Radius along +X, and the hub
@@ -189,6 +197,7 @@ public:
   Integer Segments;
   Single HubRadius() const;
   void BuildList(TRenderContextInfo& rci) override;
+  bool IsClosedSolid() const override { return true; }
 };
 
 // Optional faces of a pulley.
@@ -216,6 +225,9 @@ public:
   Single InnerRadius;
   Byte GrooveKind = 0;
   void BuildList(TRenderContextInfo& rci) override;
+  // Closed when both rim faces are drawn and the middle is shut by both webs, or left open
+  // as a hole lined by the rim's inner wall.
+  bool IsClosedSolid() const override;
 };
 
 // --- shafts, links and frames -----------------------------------------------------------
@@ -232,6 +244,7 @@ public:
   Integer Slices;
   TGLVertexArray Outline() const;
   void BuildList(TRenderContextInfo& rci) override;
+  bool IsClosedSolid() const override { return true; }
 };
 
 // A pin joining links, along Z, centred on its origin: a shank of RadiusA and Length with a
@@ -247,6 +260,7 @@ public:
   Integer Slices;
   Integer Mode;
   void BuildList(TRenderContextInfo& rci) override;
+  bool IsClosedSolid() const override { return true; }
 };
 
 // Where a link bar lies against its origin.
@@ -269,6 +283,7 @@ public:
   TSideColour SideColour = GreySideColour;
   void Assign(const TGLBaseSceneObject& src) override;
   void BuildList(TRenderContextInfo& rci) override;
+  bool IsClosedSolid() const override { return true; }
 };
 
 // A crank arm from a boss of BossRadius1 at its origin to a boss of BossRadius2 Length along
@@ -286,6 +301,7 @@ public:
   Integer Segments;
   TGLVertexArray Outline() const;
   void BuildList(TRenderContextInfo& rci) override;
+  bool IsClosedSolid() const override { return true; }
 };
 
 // An open box of the outer sizes given, centred on its origin: a floor at -Y and two side
@@ -310,6 +326,7 @@ public:
   void SetSideColour(bool v);
   TSideColour SideColour = GreySideColour;
   void BuildList(TRenderContextInfo& rci) override;
+  bool IsClosedSolid() const override { return true; }
 
 private:
   Byte FStyle = 1;
@@ -329,6 +346,7 @@ public:
   Single SizeZ;
   Single PlateThickness;
   void BuildList(TRenderContextInfo& rci) override;
+  bool IsClosedSolid() const override { return true; }
 };
 
 // --- cams and engine parts ----------------------------------------------------------------
@@ -349,6 +367,7 @@ public:
   // The outline, counter-clockwise, nose along -X (or +X when noseAlongPlusX).
   TGLVertexArray Outline(bool noseAlongPlusX = false) const;
   void BuildList(TRenderContextInfo& rci) override;
+  bool IsClosedSolid() const override { return true; }
 };
 
 // A crank web: the cam's outline with the nose NoseDistance along +X, where it carries the
@@ -374,6 +393,7 @@ public:
   Single RadiusAt(Single angle) const;   // radians
   TGLVertexArray Outline() const;
   void BuildList(TRenderContextInfo& rci) override;
+  bool IsClosedSolid() const override { return true; }
 };
 
 // A connecting rod from its big end at the origin to its small end at local Y = Length.
@@ -389,6 +409,7 @@ public:
   Single Thickness = 0.1f;
   Integer Segments = 20;
   void BuildList(TRenderContextInfo& rci) override;
+  bool IsClosedSolid() const override { return true; }
 };
 
 // An engine piston along Y with its pin at the origin: radius A, crown B thick, skirt
@@ -403,6 +424,7 @@ public:
   Single E;
   Integer Slices;
   void BuildList(TRenderContextInfo& rci) override;
+  bool IsClosedSolid() const override { return true; }
 };
 
 // The second half of the library: belts' and machines' neighbours of the same module,

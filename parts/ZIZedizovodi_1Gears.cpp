@@ -78,8 +78,10 @@ void DrawToothedBody(Integer teeth, Single tip, Single root, Single thickness, S
       glVertex3fv(boreBack[k].data());
     }
     glEnd();
-    TGLVertexArray bf = Closed(CirclePoints(bore, Integer(front.size()), h));
-    TGLVertexArray bb = LiftOutline(bf, -h);
+    // The bore's wall joins the faces' inner edges point for point (turned with the twist),
+    // so the body is closed and its back faces can be culled.
+    TGLVertexArray bf = Closed(boreFront);
+    TGLVertexArray bb = Closed(boreBack);
     std::reverse(bf.begin(), bf.end());
     std::reverse(bb.begin(), bb.end());
     DrawSideStrip(bf, bb);

@@ -1,4 +1,5 @@
 // Chain wheels, chain links, spokes and pulleys.
+#include <algorithm>
 #include <cmath>
 
 #include "parts/ZIZedizovodi.h"
@@ -31,6 +32,9 @@ public:
     Single p = SafeSingle(FPitch);
     DrawRod(PinFactor * p, -PinHalfLength * p, PinHalfLength * p, FSlices);
   }
+  // Every pin of a chain is the same: one list serves them all.
+  std::string ListKey() const override { return MakeListKey({FPitch, double(FSlices)}); }
+  bool IsClosedSolid() const override { return true; }
 
 private:
   Single FPitch;
@@ -79,7 +83,8 @@ TGLVertexArray TSprocket::Outline() const
     Single s, c;
     SinCos(a, s, c);
     // The seat: the inner half of the roller's circle, from behind round to ahead.
-    AppendArc(r, rp * c, rp * s, rr, a - cPI / 2, a - 3 * cPI / 2, 8);
+    // Three segments: the seat is a few pixels across at any distance the scenes show it.
+    AppendArc(r, rp * c, rp * s, rr, a - cPI / 2, a - 3 * cPI / 2, 3);
     // The tooth between this seat and the next, with a small flat tip.
     Single mid = a + step / 2;
     Single flat = step * 0.08f;
@@ -123,7 +128,9 @@ void TChainWheel::BuildList(TRenderContextInfo&)
 TChainLink::TChainLink(TGLBaseSceneObject* AOwner, Single Pitch, Single PlateWidth, Integer Kind, Integer Slices)
   : TGLSceneObject(AOwner), Pitch(Pitch), PlateWidth(PlateWidth), Kind(Kind), Slices(Slices)
 {
-  AddChild(std::make_unique<TChainPin>(nullptr, Pitch, Slices));
+  // The pin shows only as its ends beyond the plates, half the roller's width: it takes
+  // fewer facets than the roller.
+  AddChild(std::make_unique<TChainPin>(nullptr, Pitch, std::max<Integer>(6, (Slices * 4 + 4) / 5)));
 }
 
 TGLSceneObject* TChainLink::GetPin() const
@@ -153,6 +160,11 @@ void TChainLink::BuildList(TRenderContextInfo&)
     DrawExtrudedPolygon(plate, half);
     glPopMatrix();
   }
+}
+
+std::string TChainLink::ListKey() const
+{
+  return MakeListKey({Pitch, PlateWidth, double(Kind % 2), double(Slices)});
 }
 
 // --- TSpoke --------------------------------------------------------------------------------
@@ -222,6 +234,15 @@ void QuadricDisk(GLUquadric* q, Single inner, Single outer, Single z, Integer sl
 }
 
 }   // namespace
+
+bool TVPulley::IsClosedSolid() const
+{
+  const bool rims = (Faces & vpfFrontRim) && (Faces & vpfBackRim);
+  const bool webs = (Faces & vpfFrontWeb) && (Faces & vpfBackWeb);
+  // One web with the inner wall is a cup: looking into it shows the web's back.
+  const bool noWeb = !(Faces & (vpfFrontWeb | vpfBackWeb));
+  return rims && (webs || ((Faces & vpfInnerWall) && noWeb));
+}
 
 void TVPulley::BuildList(TRenderContextInfo&)
 {

@@ -18,4 +18,5 @@ public:
   TSideColour SideColour = BronzeSideColour;
   void Assign(const TGLBaseSceneObject& Source) override;
   void BuildList(TRenderContextInfo& rci) override;
+  bool IsClosedSolid() const override { return true; }
 };

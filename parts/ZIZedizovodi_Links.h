@@ -37,6 +37,7 @@ public:
   TSideColour SideColour = GreySideColour;
   void Assign(const TGLBaseSceneObject& Source) override;
   void BuildList(TRenderContextInfo& rci) override;
+  bool IsClosedSolid() const override { return true; }
   // 3 Segments + 4 points, the last repeating the first.
   TGLVertexArray Outline() const;
 };
@@ -56,6 +57,7 @@ public:
   TSideColour SideColour = GreySideColour;
   void Assign(const TGLBaseSceneObject& Source) override;
   void BuildList(TRenderContextInfo& rci) override;
+  bool IsClosedSolid() const override { return true; }
   // 2 Segments + K + 5 points (K the pivot steps below the lever), the last repeating the first.
   TGLVertexArray Outline() const;
 

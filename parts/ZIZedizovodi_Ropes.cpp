@@ -311,29 +311,29 @@ void TWestonRope::DrawLink(const TLinkOutline& k, bool flat) const
     else
       EmitNormal(x, y, z);
   };
+  // Swapping Y and Z mirrors the flat link, which would turn its faces' winding inside out:
+  // each pair of a strip goes the other way round there, so both forms face outwards.
+  auto pair = [flat](const TAffineVector& a, const TAffineVector& b) {
+    EmitVertex(flat ? b : a);
+    EmitVertex(flat ? a : b);
+  };
   glBegin(GL_TRIANGLE_STRIP);
   normal(0, 0, 1);
-  for (int e = 0; e <= 8; ++e) {
-    EmitVertex(k[e % 8][1]);
-    EmitVertex(k[e % 8][0]);
-  }
+  for (int e = 0; e <= 8; ++e)
+    pair(k[e % 8][1], k[e % 8][0]);
   glEnd();
   glBegin(GL_TRIANGLE_STRIP);
   normal(0, 0, -1);
-  for (int e = 0; e <= 8; ++e) {
-    EmitVertex(k[e % 8][2]);
-    EmitVertex(k[e % 8][3]);
-  }
+  for (int e = 0; e <= 8; ++e)
+    pair(k[e % 8][2], k[e % 8][3]);
   glEnd();
   static const Single outerN[8][2] = {{-1, 0}, {-0.5f, -0.5f}, {0, -1}, {0.5f, -0.5f},
                                       {1, 0}, {0.5f, 0.5f}, {0, 1}, {-0.5f, 0.5f}};
   glBegin(GL_TRIANGLE_STRIP);
   for (int e = 0; e < 8; ++e) {
     normal(outerN[e][0], outerN[e][1], 0);
-    EmitVertex(k[e][0]);
-    EmitVertex(k[e][2]);
-    EmitVertex(k[(e + 1) % 8][0]);
-    EmitVertex(k[(e + 1) % 8][2]);
+    pair(k[e][0], k[e][2]);
+    pair(k[(e + 1) % 8][0], k[(e + 1) % 8][2]);
   }
   glEnd();
   static const Single innerN[8][2] = {{1, 0}, {0.5f, 0.5f}, {0, 1}, {-0.5f, 0.5f},
@@ -341,8 +341,7 @@ void TWestonRope::DrawLink(const TLinkOutline& k, bool flat) const
   glBegin(GL_TRIANGLE_STRIP);
   for (int e = 0; e <= 8; ++e) {
     normal(innerN[e % 8][0], innerN[e % 8][1], 0);
-    EmitVertex(k[e % 8][3]);
-    EmitVertex(k[e % 8][1]);
+    pair(k[e % 8][3], k[e % 8][1]);
   }
   glEnd();
 }

@@ -63,6 +63,8 @@ public:
   void SetAngle(Single Value);
   void Assign(const TGLBaseSceneObject& Source) override;
   void BuildList(TRenderContextInfo& rci) override;
+  // Every link is a closed ring of its own.
+  bool IsClosedSolid() const override { return true; }
   // The chain path at the current angle: the link positions, the last one closing the loop.
   TGLVertexArray Path() const;
   // The total length of the path and the point at arc length s (0 <= s <= length).

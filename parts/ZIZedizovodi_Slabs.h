@@ -18,6 +18,7 @@ public:
   Integer Segments;
   void Assign(const TGLBaseSceneObject& Source) override;
   void BuildList(TRenderContextInfo& rci) override;
+  bool IsClosedSolid() const override { return true; }
 };
 
 // A slab with its two upper corners rounded, or all four.
@@ -35,6 +36,7 @@ public:
   bool AllCornersRound = false;
   void Assign(const TGLBaseSceneObject& Source) override;
   void BuildList(TRenderContextInfo& rci) override;
+  bool IsClosedSolid() const override { return true; }
 
 private:
   void BuildTwoCorners();
@@ -55,4 +57,6 @@ public:
   Single EndAngle = 360;
   void Assign(const TGLBaseSceneObject& Source) override;
   void BuildList(TRenderContextInfo& rci) override;
+  // Closed with both faces and the rim (a sector closes its cut sides itself).
+  bool IsClosedSolid() const override { return Parts == 0b111; }
 };

@@ -13,6 +13,9 @@ public:
   Single SlotBottom = 0;
   void Assign(const TGLBaseSceneObject& Source) override;
   void BuildList(TRenderContextInfo& rci) override;
+  // The slot's walls meet the faces at points of their own: not closed edge for edge, so
+  // both sides are drawn as for any open shape.
+  bool IsClosedSolid() const override { return false; }
   // 2 Segments + 2 points: the upper end from (R, L) over to (-R, L), then the lower end
   // from (-R, 0) round to (R, 0).
   TGLVertexArray Outline() const;

@@ -6,6 +6,7 @@
 #include "platform/Controls.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QCursor>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -175,6 +176,18 @@ protected:
   }
   void keyPressEvent(QKeyEvent* e) override;
   void keyReleaseEvent(QKeyEvent* e) override;
+  // The window manager's close button asks the form, which may refuse; the toolkit must
+  // never hide a form behind its back.
+  void closeEvent(QCloseEvent* e) override
+  {
+    auto* form = dynamic_cast<TCustomForm*>(Control);
+    if (!form || !isWindow()) {
+      QWidget::closeEvent(e);
+      return;
+    }
+    e->ignore();
+    GuardedCall([&] { form->Close(); }, form);
+  }
   void focusInEvent(QFocusEvent*) override
   {
     if (TControl* c = Control)

@@ -213,6 +213,12 @@ void TSpeedButton::SetDown(bool v)
     return;
   FDown = v;
   Invalidate();
+  // Only one button of a group is down: the one going down lifts the others beside it.
+  if (v && Parent())
+    for (int i = 0; i < Parent()->ControlCount(); ++i)
+      if (auto* other = dynamic_cast<TSpeedButton*>(Parent()->Controls(i));
+          other && other != this && other->FGroupIndex == FGroupIndex)
+        other->SetDown(false);
 }
 
 void TSpeedButton::Click()

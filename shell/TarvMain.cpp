@@ -11,6 +11,7 @@
 #include "shell/MechanismPP.h"
 #include "shell/PrintPreview.h"
 #include "shell/TopicTest.h"
+#include "platform/AppHelp.h"
 #include "platform/BmpFile.h"
 #include "shell/ehshelprouter.h"
 #include "shell/TopicDispatch.h"
@@ -199,6 +200,14 @@ TKVMainFrm::TKVMainFrm(const std::string& AppFolder) : FAppFolder(AppFolder)
   // the page toolbar. Installed last, so a window that fails to come up leaves no handler
   // behind that points at it.
   InstallApplicationHandlers();
+  // F1 anywhere in the window (menus answer it themselves) opens the window's help page.
+  FHelpKeyFilter = AddInputFilter([this](const TInputEvent& ev) {
+    if (ev.Kind != TInputKind::KeyDown || ev.Key != VK_F1 || ev.Shift != 0 || !ev.Target ||
+        ev.Target->GetParentForm() != this || !Contents1->Enabled())
+      return false;
+    GuardedCall([] { ApplicationHelpContext(IDH_MAIN_WINDOW); });
+    return true;
+  });
   OnShow = [this](TObject* Sender) { FormShow(Sender); };
   OnClose = [this](TObject*, TCloseAction& Action) {
     if (!FormCloseQuery()) {
@@ -226,6 +235,7 @@ TKVMainFrm::~TKVMainFrm()
     }
     SetOnApplicationHint(nullptr);
   }
+  RemoveInputFilter(FHelpKeyFilter);
   FreeTestWindow();
   // Closes the help viewer it opened while the application still stands.
   if (HelpRouter1) {

@@ -327,6 +327,7 @@ private:
   std::string FAppFolder;
   bool FInProgress = false;   // a tick is running
   bool FErrorShowing = false; // the error box is up
+  int FHelpKeyFilter = 0;
   int FIdleHandlerGuard = 0;
 };
 

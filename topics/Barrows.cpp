@@ -57,6 +57,9 @@ void BuildWheelbarrowScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatL
 
   auto frame = std::make_unique<TPipe>(nullptr);
   frame->SetRadius(0.03f);
+  // Ten facets round a tube a few pixels thick look round: 118 nodes at sixteen cost more
+  // than the rest of the scene.
+  frame->SetSlices(10);
   frame->SetParts(ppOutside | ppStartDisk | ppStopDisk);
   const auto& outline = WheelbarrowOutline();
   for (size_t k = outline.size(); k-- > 0;)

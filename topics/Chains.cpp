@@ -31,6 +31,7 @@ constexpr double TwoPi = 2 * Pi;
 constexpr Integer MaxChainLinks = 2000;
 constexpr Integer BikeRearTeeth[3] = {14, 16, 18};
 constexpr Integer BikeChainringTeeth = 48;
+constexpr Integer ChainLinkSlices = 8;
 constexpr Integer BikeJockeyTeeth = 10;
 // The chain's slant in degrees from the chain wheel to the rear sprocket in use, which
 // stands 0.05 in front, level or 0.05 behind: arctan(0.05 / 3.2).
@@ -278,7 +279,8 @@ void AddChainLink(TGLBaseSceneObject* Parent, const TGLMaterialLibrary* MatLib, 
 {
   if (!Parent)
     return;
-  auto link = std::make_unique<TChainLink>(nullptr, Pitch, 0.05f, Kind, 20);
+  // Eight facets round a roller a few pixels across look round; the plates' ends take four.
+  auto link = std::make_unique<TChainLink>(nullptr, Pitch, 0.05f, Kind, ChainLinkSlices);
   link->Position.SetPoint(X, Y, 0);
   link->SetRollAngle(Angle);
   SetLibMaterial(link.get(), MatLib, 2);
@@ -328,7 +330,8 @@ TDummyCube* AddGroup(TGLBaseSceneObject* parent, Single x, Single y, Single z)
 // A spoke and four copies of it a fifth of a turn apart.
 void AddSpokes(TGLBaseSceneObject* parent, const TGLMaterialLibrary* matLib, Single radius, Single width)
 {
-  auto spoke = std::make_unique<TSpoke>(nullptr, radius, width, 0.02f, 72, 20);
+  // Eight steps on each side of a spoke round its piece of the hub: forty round the hub.
+  auto spoke = std::make_unique<TSpoke>(nullptr, radius, width, 0.02f, 72, 8);
   SetLibMaterial(spoke.get(), matLib, 1);
   TSpoke* master = parent->AddChild(std::move(spoke));
   for (Integer k = 1; k <= 4; ++k) {

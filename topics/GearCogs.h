@@ -80,6 +80,9 @@ void AnimateBevelGearScene(TDummyCube* SceneBase, Single Phase);
 void ShowBevelGearMarkers(TDummyCube* SceneBase, bool Visible);
 
 // Two equal mitre gears of 16 teeth.
+// How far out along its gear's axis a mitre scene's arrow lies: just clear of the small
+// end's face, for gears whose pitch cones reach apexHeight.
+Single MitreMarkerOffset(Single apexHeight);
 void BuildMitreGearScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, bool ShowMarkers);
 void AnimateMitreGearScene(TDummyCube* SceneBase, Single Phase);
 void ShowMitreGearMarkers(TDummyCube* SceneBase, bool Visible);

@@ -131,6 +131,11 @@ void ShowBevelGearMarkers(TDummyCube* SceneBase, bool Visible)
 
 // --- mitre ---------------------------------------------------------------------------------
 
+Single MitreMarkerOffset(Single apexHeight)
+{
+  return apexHeight / 3 + 0.02f;
+}
+
 void BuildMitreGearScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, bool ShowMarkers)
 {
   if (!SceneBase)
@@ -159,12 +164,16 @@ void BuildMitreGearScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib
   shaft->Position.SetPoint(-0.49f, 0, 0);
   AddWithMaterial(second, std::move(shaft), MatLib, 0);
 
-  TDummyCube* secondMarker = AddPlacedGroup(SceneBase, 0.02f - apex, 0, apex);
+  // Each arrow lies just in front of its gear's small end, whose face stands a third of the
+  // apex height out from the big end (the teeth run a third of the way to the apex): any
+  // nearer and the arrow is buried in the gear.
+  const Single face = MitreMarkerOffset(apex);
+  TDummyCube* secondMarker = AddPlacedGroup(SceneBase, face - apex, 0, apex);
   secondMarker->SetTurnAngle(90);
   AddArrowAlongX(secondMarker, 1, MarkerColour, 0.25f, true);
   secondMarker->SetVisible(ShowMarkers);
 
-  TDummyCube* firstMarker = AddPlacedGroup(SceneBase, 0, 0, 0.02f);
+  TDummyCube* firstMarker = AddPlacedGroup(SceneBase, 0, 0, face);
   AddArrowAlongX(firstMarker, 1, MarkerColour, 0.25f, true);
   firstMarker->SetVisible(ShowMarkers);
 }

@@ -251,9 +251,12 @@ void BuildInclinedPlaneScene(TDummyCube* SceneBase, const TGLMaterialLibrary* Ma
   SetLibMaterial(box.get(), MatLib, 4);
   TAsymBox* cart = group->AddChild(std::move(box));
 
+  // The heap's rim lies at y = 0.15 in the cart, where the side walls stand 0.1495 either
+  // side of the middle (the body widens from 0.12 at the floor to 0.16 at the top): at 0.29
+  // along the track it fills the cart without poking through the walls, as 0.45 did.
   auto heap = std::make_unique<TBezierSurface>(nullptr);
-  heap->SetWidth(0.45f);
-  heap->SetDepth(0.28f);
+  heap->SetWidth(InclinedPlaneLoadWidth);
+  heap->SetDepth(InclinedPlaneLoadDepth);
   heap->SetControlPoint(1, 1, {-0.1f, 0.5f, 0});
   heap->Position.SetPoint(0, 0.15f, 0);
   SetLibMaterial(heap.get(), MatLib, 9);

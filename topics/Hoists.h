@@ -11,6 +11,9 @@ constexpr Single HoistSmallSheaveRadius = 0.135f;
 constexpr Single HoistTopY = 1.1f;
 constexpr Single HoistBottomY = -0.6f;
 constexpr Integer TrackLength = 2;
+// The load heaped in the inclined plane's cart: its size along the track and across it.
+constexpr Single InclinedPlaneLoadWidth = 0.29f;
+constexpr Single InclinedPlaneLoadDepth = 0.28f;
 
 // A spoked sheave with its axle, appended to Parent at height Y.
 void AddHoistPulleyBlock(TGLBaseSceneObject* Parent, const TGLMaterialLibrary* MatLib, Single Radius, Single Y);

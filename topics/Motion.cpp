@@ -114,6 +114,7 @@ void BuildRoundaboutScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLi
   }
   auto bar = std::make_unique<TPipe>(nullptr);
   bar->SetRadius(0.02f);
+  bar->SetSlices(8);   // a bar a few pixels thick: eight facets look round
   bar->SetParts(ppOutside);
   std::vector<TAffineVector> path;
   MakeHandrailPath(path, 1.0f, 0.5f, 0.1f);

@@ -176,7 +176,9 @@ void AddPulleyAssembly(TGLBaseSceneObject* Parent, const TGLMaterialLibrary* Mat
   SetLibMaterial(pulley.get(), MatLib, 1);
   Parent->AddChild(std::move(pulley));
 
-  AddShaftCylinder(Parent, MatLib, 0.12f, Width, 20, 3);
+  // The hub stands a little proud of the pulley's faces: ends level with them fight the
+  // faces for depth and speckle.
+  AddShaftCylinder(Parent, MatLib, 0.12f, Width + 2 * PulleyHubProud, 20, 3);
 
   AddAxleAndKey(Parent, MatLib, 0.6f, Width + 0.1f, 0);
 }
@@ -296,7 +298,7 @@ void BuildJockeyBeltScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLi
   pulley->GrooveKind = FlatBelt;
   SetLibMaterial(pulley.get(), MatLib, 1);
   jockey->AddChild(std::move(pulley));
-  AddShaftCylinder(jockey, MatLib, 0.06f, 0.15f, 20, 0);
+  AddShaftCylinder(jockey, MatLib, 0.06f, 0.15f + 2 * PulleyHubProud, 20, 0);
   AddArrowAt(SceneBase, JockeyRadius, jx, jy + 0.02f, 0.11f, ShowMarkers);
 }
 

@@ -10,6 +10,8 @@
 // Belt kinds of the open and jockey belts.
 constexpr Byte VeeBelt = 0;
 constexpr Byte FlatBelt = 1;
+// How far a pulley's hub stands out beyond each face of the pulley.
+constexpr Single PulleyHubProud = 0.005f;
 
 // Pieces the pulley-family scenes (belts, hoist, differential pulley) share.
 // A group at (x, y, 0) appended to Parent.

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "engine/GLContext.h"
 #include "engine/GLRecorder.h"
@@ -420,6 +422,150 @@ TEST(SceneLights, OnlyShiningVisibleLightsAreSwitchedOn)
   EXPECT_TRUE(rec.Enabled(GL_LIGHT0));
   EXPECT_FALSE(rec.Enabled(GL_LIGHT1));
   EXPECT_TRUE(rec.MatrixBalanced());
+}
+
+// A marker whose geometry follows one number and which says so, to share its list.
+class TKeyedMarker : public TMarker {
+public:
+  using TMarker::TMarker;
+  double Size = 1;
+  bool Closed = false;
+  std::string ListKey() const override { return MakeListKey({Size}); }
+  bool IsClosedSolid() const override { return Closed; }
+};
+
+// The same geometry numbers under another class: never the same list.
+class TOtherKeyedMarker : public TKeyedMarker {
+public:
+  using TKeyedMarker::TKeyedMarker;
+};
+
+TEST(SceneRender, EqualKeysShareOneListAndTheLastUserFreesIt)
+{
+  TGLRecorder rec;
+  TGLScene scene;
+  TRenderContextInfo rci;
+  rci.ContextId = NewGLContextId();
+  auto* a = scene.Objects()->AddNewChild<TKeyedMarker>();
+  auto* b = scene.Objects()->AddNewChild<TKeyedMarker>();
+  auto* c = scene.Objects()->AddNewChild<TKeyedMarker>();
+  auto* other = scene.Objects()->AddNewChild<TOtherKeyedMarker>();
+  c->Size = 2;
+  scene.RenderScene(rci);
+  scene.RenderScene(rci);
+  // a and b share; c's size and the other class's name each make their own.
+  EXPECT_EQ(a->Builds + b->Builds, 1);
+  EXPECT_EQ(c->Builds, 1);
+  EXPECT_EQ(other->Builds, 1);
+  EXPECT_EQ(rec.Count("glNewList"), 3);
+  EXPECT_EQ(rec.Count("glCallList"), 8);
+  EXPECT_EQ(SharedGLLists(rci.ContextId), 3);
+  EXPECT_EQ(rec.ExecutedVertices().size(), 8u);
+
+  // b changes: it leaves the shared list to a and takes c's.
+  b->Size = 2;
+  b->StructureChanged();
+  scene.RenderScene(rci);
+  EXPECT_EQ(rec.Count("glNewList"), 3);
+  EXPECT_EQ(SharedGLLists(rci.ContextId), 3);
+  // A change back to a's size finds a's list still there.
+  b->Size = 1;
+  b->StructureChanged();
+  scene.RenderScene(rci);
+  EXPECT_EQ(rec.Count("glNewList"), 3);
+
+  // The list goes when its last user does, not before.
+  scene.Objects()->Remove(a).reset();
+  scene.RenderScene(rci);
+  EXPECT_EQ(rec.LiveLists(), 3);
+  scene.Objects()->Remove(b).reset();
+  scene.RenderScene(rci);
+  EXPECT_EQ(rec.LiveLists(), 2);
+  EXPECT_EQ(SharedGLLists(rci.ContextId), 2);
+  scene.Objects()->DeleteChildren();
+  scene.RenderScene(rci);
+  EXPECT_EQ(rec.LiveLists(), 0);
+  EXPECT_EQ(SharedGLLists(rci.ContextId), 0);
+  EXPECT_EQ(rec.Problems(), "");
+}
+
+TEST(SceneRender, ASharedListIsCompiledAgainInANewContext)
+{
+  TGLRecorder rec;
+  TDummyCube root;
+  auto* a = root.AddNewChild<TKeyedMarker>();
+  auto* b = root.AddNewChild<TKeyedMarker>();
+  TRenderContextInfo first;
+  first.ContextId = NewGLContextId();
+  root.Render(first);
+  ForgetGLContext(first.ContextId);   // the context went, and its lists with it
+  TRenderContextInfo second;
+  second.ContextId = NewGLContextId();
+  root.Render(second);
+  root.Render(second);
+  EXPECT_EQ(a->Builds + b->Builds, 2);
+  EXPECT_EQ(SharedGLLists(second.ContextId), 1);
+  EXPECT_EQ(SharedGLLists(first.ContextId), 0);
+}
+
+TEST(SceneRender, AMaterialRepeatedInARowIsSetOnce)
+{
+  TGLRecorder rec;
+  TDummyCube root;
+  TGLMaterial red, green;
+  red.FrontProperties.Diffuse.SetColor(1, 0, 0, 1);
+  green.FrontProperties.Diffuse.SetColor(0, 1, 0, 1);
+  for (const TGLMaterial* m : {&red, &red, &green, &red})
+    root.AddNewChild<TMarker>()->Material = *m;
+  TRenderContextInfo rci = Rci();
+  root.Render(rci);
+  // Red, green, red again: three settings of both faces, five calls each.
+  EXPECT_EQ(rec.Count("glMaterialfv") + rec.Count("glMateriali"), 3 * 2 * 5);
+  std::vector<double> diffuse;
+  for (const TGLCall& c : rec.Calls())
+    if (c.Name == "glMaterialfv" && c.Args[0] == GL_FRONT && c.Args[1] == GL_DIFFUSE)
+      diffuse.push_back(c.Args[2]);
+  EXPECT_EQ(diffuse, (std::vector<double>{1, 0, 1}));
+  // A new frame knows nothing of the last one's material.
+  TRenderContextInfo next = Rci();
+  root.Render(next);
+  EXPECT_EQ(rec.Count("glMaterialfv") + rec.Count("glMateriali"), 6 * 2 * 5);
+}
+
+TEST(SceneRender, OnlyClosedSolidsCullTheirBackFaces)
+{
+  TGLRecorder rec;
+  TGLScene scene;
+  auto* open = scene.Objects()->AddNewChild<TKeyedMarker>();
+  auto* closed1 = scene.Objects()->AddNewChild<TKeyedMarker>();
+  auto* closed2 = scene.Objects()->AddNewChild<TKeyedMarker>();
+  auto* open2 = scene.Objects()->AddNewChild<TMarker>();
+  closed1->Closed = closed2->Closed = true;
+  closed2->Size = 3;
+  TRenderContextInfo rci;
+  rci.ContextId = NewGLContextId();
+  scene.RenderScene(rci);
+  // Culling is on exactly while the closed ones draw: switched on once for both, off again
+  // before the open marker, and off when the frame ends.
+  std::vector<std::string> seen;
+  std::vector<bool> cullingAtEachList;   // the objects draw in tree order, one list each
+  bool culling = false;
+  for (const TGLCall& c : rec.Calls()) {
+    if ((c.Name == "glEnable" || c.Name == "glDisable") && c.Args[0] == GL_CULL_FACE) {
+      culling = c.Name == "glEnable";
+      seen.push_back(c.Name);
+    }
+    if (c.Name == "glCallList")
+      cullingAtEachList.push_back(culling);
+  }
+  EXPECT_EQ(cullingAtEachList, (std::vector<bool>{false, true, true, false}));
+  EXPECT_EQ(seen, (std::vector<std::string>{"glEnable", "glDisable"}));
+  // A frame that ends on a closed solid leaves culling off for whatever is drawn next.
+  scene.Objects()->Remove(open2).reset();
+  scene.RenderScene(rci);
+  EXPECT_FALSE(rec.Enabled(GL_CULL_FACE));
+  EXPECT_FALSE(rci.CullingBackFaces);
+  EXPECT_EQ(open->Builds, 1);
 }
 
 }  // namespace

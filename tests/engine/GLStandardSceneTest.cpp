@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/GLContext.h"
 #include "engine/GLRecorder.h"
 #include "platform/BmpFile.h"
 #include "platform/Files.h"
@@ -101,7 +102,7 @@ TEST(Textures, BmpAndJpegUploadOnceWithMipmaps)
     t.SetMinFilter(TGLMinFilter::miLinearMipmapNearest);
     t.SetTextureMode(TGLTextureMode::tmModulate);
     TRenderContextInfo rci;
-    rci.ContextId = 7;
+    rci.ContextId = NewGLContextId();
     root.Render(rci);
     root.Render(rci);
     EXPECT_EQ(rec.Count("gluBuild2DMipmaps"), 1) << file;

@@ -125,6 +125,38 @@ TEST(ShapesBasic, AnnulusFrustrumSphereTorus)
       EXPECT_LE(std::fabs(p[2]), 0.05f + 1e-6f);   // lies round Z
 }
 
+TEST(ShapesBasic, ClosedShapesSayTheyAreAndAreClosed)
+{
+  // What says it is closed gets its back faces culled: it must be closed and wound outwards.
+  auto cyl = TCylinder::CreateSized(nullptr, 0.1f, 0.1f, 0.5f, 20, 3, 2, cyAll, ndOutside);
+  auto cone = TCylinder::CreateSized(nullptr, 0, 0.2f, 0.3f, 12, 1, 1, cyAll, ndOutside);
+  auto cube = TCube::CreateSized(nullptr, 0.3f, 0.2f, 0.1f, cpAll, ndOutside);
+  auto ring = TAnnulus::CreateSized(nullptr, 0.2f, 0.1f, 0.25f, 0.12f, 0.05f, anAll);
+  TFrustrum frustrum, pyramid;
+  pyramid.SetHeight(pyramid.GetApexHeight());
+  TSphere ball;
+  TTorus tyre;
+  std::vector<TGLBaseSceneObject*> closed{cyl.get(), cone.get(), cube.get(), ring.get(), &frustrum, &pyramid, &ball, &tyre};
+  for (size_t i = 0; i < closed.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_TRUE(closed[i]->IsClosedSolid());
+    ExpectClosedSolid(*closed[i]);
+  }
+  // Anything left open, or turned inside out, is drawn from both sides.
+  auto tube = TCylinder::CreateSized(nullptr, 0.1f, 0.1f, 0.5f, 20, 1, 1, cySides | cyTop, ndOutside);
+  auto inside = TCylinder::CreateSized(nullptr, 0.1f, 0.1f, 0.5f, 20, 1, 1, cyAll, ndInside);
+  auto tray = TCube::CreateSized(nullptr, 0.3f, 0.2f, 0.1f, cpAll & ~cpTop, ndOutside);
+  auto room = TCube::CreateSized(nullptr, 0.3f, 0.2f, 0.1f, cpAll, ndInside);
+  auto washer = TAnnulus::CreateSized(nullptr, 0.2f, 0.1f, 0.2f, 0.1f, 0.05f, anOuterSides | anTop | anBottom);
+  TSphere half;
+  half.SetStop(180);
+  TFrustrum hollow;
+  hollow.SetNormalDirection(ndInside);
+  for (TGLBaseSceneObject* o : std::vector<TGLBaseSceneObject*>{tube.get(), inside.get(), tray.get(), room.get(),
+                                                               washer.get(), &half, &hollow})
+    EXPECT_FALSE(o->IsClosedSolid());
+}
+
 TEST(ShapesBasic, SettersRefuseNonsenseAndKeepFlagsClean)
 {
   TCylinder c;

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -84,6 +86,14 @@ inline std::vector<TRecordedTriangle> RecordedTriangles(const std::vector<TGLCal
   return out;
 }
 
+// The recorder found nothing wrong and every normal is finite and non-zero.
+#define EXPECT_SOUND_STREAM(rec)                  \
+  do {                                            \
+    EXPECT_EQ((rec).Problems(), "");              \
+    EXPECT_TRUE((rec).AllNormalsFinite());        \
+    EXPECT_TRUE((rec).AllVerticesFinite());       \
+  } while (0)
+
 // Builds the object's geometry once under a fresh recorder and hands the recorder back.
 template <class T>
 void RecordBuild(T& obj, TGLRecorder& rec)
@@ -109,6 +119,62 @@ inline int MisWoundTriangles(const std::vector<TRecordedTriangle>& tris, double 
   return bad;
 }
 
+// Edges that no other triangle runs back along: 0 for a closed surface whose faces all wind
+// the same way, so that only its outside can ever be seen. Corners are matched on a grid of
+// 1e-5 (a seam where sin 2pi is not quite 0 is closed); triangles whose corners fall
+// together there are left out.
+inline int OpenEdges(const std::vector<TRecordedTriangle>& tris)
+{
+  using TPoint = std::array<long, 3>;
+  using TKey = std::array<long, 6>;
+  auto grid = [](const TAffineVector& v) {
+    return TPoint{std::lround(v[0] * 1e5), std::lround(v[1] * 1e5), std::lround(v[2] * 1e5)};
+  };
+  std::map<TKey, int> edges;
+  for (const auto& t : tris) {
+    const TPoint v[3] = {grid(t.P[0]), grid(t.P[1]), grid(t.P[2])};
+    if (v[0] == v[1] || v[1] == v[2] || v[0] == v[2])
+      continue;
+    for (int e = 0; e < 3; ++e) {
+      const TPoint& a = v[e];
+      const TPoint& c = v[(e + 1) % 3];
+      ++edges[{a[0], a[1], a[2], c[0], c[1], c[2]}];
+    }
+  }
+  int open = 0;
+  for (const auto& [k, n] : edges) {
+    auto back = edges.find({k[3], k[4], k[5], k[0], k[1], k[2]});
+    if (back == edges.end() || back->second != n)
+      ++open;
+  }
+  return open;
+}
+
+// The volume a closed surface encloses, positive when its faces wind counter-clockwise seen
+// from outside (negative for one turned inside out).
+inline double SignedVolume(const std::vector<TRecordedTriangle>& tris)
+{
+  double v = 0;
+  for (const auto& t : tris)
+    v += VectorDotProduct(t.P[0], VectorCrossProduct(t.P[1], t.P[2])) / 6.0;
+  return v;
+}
+
+// A closed solid as the renderer takes it: a sound stream, closed, wound with its normals,
+// and those facing out.
+template <class T>
+void ExpectClosedSolid(T& obj)
+{
+  TGLRecorder rec;
+  RecordBuild(obj, rec);
+  EXPECT_SOUND_STREAM(rec);
+  auto tris = RecordedTriangles(rec.Calls());
+  EXPECT_GT(tris.size(), 0u);
+  EXPECT_EQ(MisWoundTriangles(tris), 0);
+  EXPECT_EQ(OpenEdges(tris), 0);
+  EXPECT_GT(SignedVolume(tris), 0);
+}
+
 inline double TotalArea(const std::vector<TRecordedTriangle>& tris)
 {
   double a = 0;
@@ -116,11 +182,3 @@ inline double TotalArea(const std::vector<TRecordedTriangle>& tris)
     a += t.Area();
   return a;
 }
-
-// The recorder found nothing wrong and every normal is finite and non-zero.
-#define EXPECT_SOUND_STREAM(rec)                  \
-  do {                                            \
-    EXPECT_EQ((rec).Problems(), "");              \
-    EXPECT_TRUE((rec).AllNormalsFinite());        \
-    EXPECT_TRUE((rec).AllVerticesFinite());       \
-  } while (0)

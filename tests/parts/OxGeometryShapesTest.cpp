@@ -2,8 +2,12 @@
 
 #include <cmath>
 
+#include <functional>
+
 #include "engine/GLRecorder.h"
 #include "parts/OxGeometry.h"
+#include "tests/engine/ShapesTestUtil.h"
+#include "tests/parts/PartTestSupport.h"
 
 namespace {
 
@@ -19,6 +23,22 @@ std::vector<std::pair<TAffineVector, TAffineVector>> NormalsAtVertices(const TGL
       r.push_back({n, {Single(c.Args[0]), Single(c.Args[1]), Single(c.Args[2])}});
   }
   return r;
+}
+
+// Draws whatever it is given, so that a drawing routine can be looked at as a part.
+class TDrawing : public TGLSceneObject {
+public:
+  explicit TDrawing(std::function<void()> draw) : FDraw(std::move(draw)) {}
+  void BuildList(TRenderContextInfo&) override { FDraw(); }
+
+private:
+  std::function<void()> FDraw;
+};
+
+TBuiltPart Built(std::function<void()> draw)
+{
+  TDrawing d(std::move(draw));
+  return BuildPart(d);
 }
 
 }   // namespace
@@ -96,4 +116,65 @@ TEST(OxGeometryShapes, ConcaveOutlineAndBox)
   EXPECT_EQ(rec.Problems(), "");
   for (const auto& [n, v] : NormalsAtVertices(rec))
     EXPECT_GT(VectorDotProduct(n, VectorSubtract(v, {0.5f, 1, 1.5f})), 0);
+}
+
+TEST(OxGeometryShapes, RevolvedSolidsAreClosedWithFansAtTheAxis)
+{
+  // A closed cylinder: the wall a strip, each end one fan about the axis.
+  TBuiltPart rod = Built([] { DrawRevolvedProfile({{0, -1, 0}, {1, -1, 0}, {1, 1, 0}, {0, 1, 0}}, 12); });
+  EXPECT_SOUND(rod);
+  ASSERT_EQ(rod.Prims.size(), 3u);
+  EXPECT_EQ(rod.Prims[0].Mode, GLenum(GL_TRIANGLE_FAN));
+  EXPECT_EQ(rod.Prims[1].Mode, GLenum(GL_QUAD_STRIP));
+  EXPECT_EQ(rod.Prims[2].Mode, GLenum(GL_TRIANGLE_FAN));
+  EXPECT_EQ(rod.Prims[0].Vertices.size(), 14u);
+  EXPECT_EQ(rod.Prims[0].Vertices[0], (TAffineVector{0, 0, -1}));
+  EXPECT_EQ(rod.Prims[2].Vertices[0], (TAffineVector{0, 0, 1}));
+  TDrawing rodAgain([] { DrawRevolvedProfile({{0, -1, 0}, {1, -1, 0}, {1, 1, 0}, {0, 1, 0}}, 12); });
+  ExpectClosedSolid(rodAgain);
+  // A cone from a point on the axis, and a spindle with two points: closed, wound outwards.
+  for (const TGLVertexArray& profile : {TGLVertexArray{{0, 0, 0}, {1, 0, 0}, {0, 2, 0}},
+                                        TGLVertexArray{{0, -1, 0}, {0.5f, 0, 0}, {0, 1, 0}}}) {
+    TBuiltPart b = Built([&] { DrawRevolvedProfile(profile, 9); });
+    TDrawing d([&] { DrawRevolvedProfile(profile, 9); });
+    ExpectClosedSolid(d);
+    for (const auto& p : b.Prims)
+      EXPECT_EQ(p.Mode, GLenum(GL_TRIANGLE_FAN));
+  }
+}
+
+TEST(OxGeometryShapes, ExtrudedFacesAreFansOnlyWhereTheyMay)
+{
+  // A convex outline, counter-clockwise: each face one fan through its corners.
+  TGLVertexArray hex = CirclePoints(1, 6);
+  TBuiltPart b = Built([&] { DrawExtrudedPolygon(hex, 0.25f); });
+  EXPECT_SOUND(b);
+  ASSERT_EQ(b.Prims.size(), 3u);
+  EXPECT_EQ(b.Prims[0].Mode, GLenum(GL_TRIANGLE_FAN));
+  EXPECT_EQ(b.Prims[0].Vertices.size(), 6u);
+  EXPECT_EQ(b.Prims[1].Mode, GLenum(GL_TRIANGLE_FAN));
+  TDrawing prism([&] { DrawExtrudedPolygon(hex, 0.25f); });
+  ExpectClosedSolid(prism);
+  for (const TAffineVector& v : b.Prims[0].Vertices)
+    EXPECT_EQ(v[2], 0.25f);
+  for (const TAffineVector& v : b.Prims[1].Vertices)
+    EXPECT_EQ(v[2], -0.25f);
+
+  // The same outline clockwise, and the outline with a dent: triangles from the tessellator,
+  // none of them outside the outline (a fan would cover the dent or face the wrong way).
+  TGLVertexArray cw(hex.rbegin(), hex.rend());
+  TGLVertexArray dented = hex;
+  dented[2] = VectorScale(dented[2], 0.3f);
+  for (const TGLVertexArray& outline : {cw, dented}) {
+    TBuiltPart t = Built([&] { DrawExtrudedPolygon(outline, 0.25f); });
+    EXPECT_SOUND(t);
+    ASSERT_GE(t.Prims.size(), 2u);
+    EXPECT_EQ(t.Prims[0].Mode, GLenum(GL_TRIANGLES));
+    EXPECT_EQ(t.Prims[0].Vertices.size(), 12u);
+    for (size_t k = 0; k + 2 < t.Prims[0].Vertices.size(); k += 3) {
+      const auto& v = t.Prims[0].Vertices;
+      float cx = (v[k][0] + v[k + 1][0] + v[k + 2][0]) / 3, cy = (v[k][1] + v[k + 1][1] + v[k + 2][1]) / 3;
+      EXPECT_TRUE(InsideOutline(outline, cx, cy)) << cx << " " << cy;
+    }
+  }
 }

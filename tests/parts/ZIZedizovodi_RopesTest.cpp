@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "PartTestSupport.h"
+#include "tests/engine/ShapesTestUtil.h"
 
 namespace {
 
@@ -145,6 +146,34 @@ TEST(WestonRope, LinksAlternateEqualSheavesAndAssignRebuildsOutlines)
   EXPECT_NEAR(chain.UprightLink[3][0][0], 0.12f, 1e-7f);   // entry 3's outer point at x = L
   EXPECT_NEAR(chain.FlatLink[6][0][2], 0.025f, 1e-7f);     // entry 6's outer point at v = w
   ExpectSetterRebuilds(chain, [&] { chain.SetAngle(chain.Angle); }, [&] { chain.SetAngle(12); });
+}
+
+TEST(WestonRope, EveryLinkIsClosedAndFacesOutwards)
+{
+  // The chain culls its back faces: each link, upright or flat (the flat one mirrored from
+  // the upright outline), must be closed and wound with its normals, facing out.
+  TWestonRope w(nullptr, 0.2f, 0.15f, 0.1f, 1.5f, 0.04f);
+  w.SetAngle(30);
+  EXPECT_TRUE(w.IsClosedSolid());
+  TGLRecorder rec;
+  RecordBuild(w, rec);
+  EXPECT_SOUND_STREAM(rec);
+  // Each link is drawn between a push and a pop, in its own frame.
+  std::vector<std::vector<TGLCall>> links;
+  for (const TGLCall& c : rec.Calls()) {
+    if (c.Name == "glPushMatrix")
+      links.emplace_back();
+    else if (!links.empty())
+      links.back().push_back(c);
+  }
+  ASSERT_GE(links.size(), 20u);
+  for (size_t i = 0; i < links.size(); ++i) {
+    SCOPED_TRACE(i);
+    auto tris = RecordedTriangles(links[i]);
+    EXPECT_EQ(MisWoundTriangles(tris), 0);
+    EXPECT_EQ(OpenEdges(tris), 0);
+    EXPECT_GT(SignedVolume(tris), 0);
+  }
 }
 
 TEST(WestonRope, DegenerateSizesStayBounded)

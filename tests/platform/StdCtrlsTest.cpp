@@ -111,6 +111,33 @@ TEST(StdCtrlsTest, SpeedButtonsStayDownInAGroup)
   EXPECT_EQ(clicks, 1);
 }
 
+TEST(StdCtrlsTest, ASpeedButtonGoingDownLiftsTheOthersOfItsGroupOnly)
+{
+  TForm form;
+  TPanel* other = TComponent::Create<TPanel>(&form);
+  other->SetParent(&form);
+  auto button = [&](TWinControl* parent, Integer group) {
+    TSpeedButton* b = TComponent::Create<TSpeedButton>(&form);
+    b->SetParent(parent);
+    b->SetGroupIndex(group);
+    return b;
+  };
+  TSpeedButton* a = button(&form, 1);
+  TSpeedButton* b = button(&form, 1);
+  TSpeedButton* c = button(&form, 2);
+  TSpeedButton* elsewhere = button(other, 1);
+  a->SetDown(true);
+  c->SetDown(true);
+  elsewhere->SetDown(true);
+  b->Click();
+  EXPECT_TRUE(b->Down());
+  EXPECT_FALSE(a->Down());
+  EXPECT_TRUE(c->Down()) << "another group";
+  EXPECT_TRUE(elsewhere->Down()) << "another parent";
+  a->SetDown(true);
+  EXPECT_FALSE(b->Down()) << "from code too";
+}
+
 TEST(StdCtrlsTest, PanelsImagesAndPaintBoxes)
 {
   TForm form;

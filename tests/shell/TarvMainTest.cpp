@@ -15,6 +15,7 @@
 #include "platform/Files.h"
 #include "platform/ShellApi.h"
 #include "platform/SysSettings.h"
+#include "shell/HelpViewer.h"
 #include "shell/TarvMain.h"
 #include "shell/TopicDispatch.h"
 #include "shell/uSpeed.h"
@@ -86,6 +87,7 @@ std::string MakeAppFolder(const std::string& name, bool with3DS = true)
       break;
     }
   WriteFileBytes((root / "secret.bmp").string(), SaveBmpToBytes(picture));
+  fs::copy(ExeFolder() + "Help", root / "Help", fs::copy_options::recursive);
   if (with3DS)
     for (const auto& e : fs::directory_iterator(ExeFolder() + "3DS"))
       fs::copy_file(e.path(), root / "3DS" / e.path().filename(), fs::copy_options::overwrite_existing);
@@ -620,6 +622,30 @@ TEST_F(MainWindow, OneErrorBoxAtATime)
     Messages->Texts.push_back(r.Text);
     return Messages->Answer;
   });
+}
+
+TEST_F(MainWindow, HelpFromTheMenuAndFromF1)
+{
+  ASSERT_TRUE(Frm->Contents1->Enabled());
+  ASSERT_TRUE(Frm->SearchForHelp1->Enabled());
+  Frm->Contents1->Click();
+  Pump(50);
+  ASSERT_NE(HelpViewerWindow(), nullptr);
+  std::string contents = HelpViewerWindow()->CurrentTopic();
+  EXPECT_FALSE(contents.empty());
+  CloseHelpViewer();
+  Pump(50);
+  // F1 in the page pane: the main window's page.
+  Frm->Viewer->PaintPanel()->SetFocus();
+  Pump(50);
+  SimulateKey(VK_F1);
+  Pump(50);
+  ASSERT_NE(HelpViewerWindow(), nullptr);
+  EXPECT_NE(HelpViewerWindow()->CurrentTopic().find("MainWindow.htm"), std::string::npos)
+      << HelpViewerWindow()->CurrentTopic();
+  EXPECT_NE(HelpViewerWindow()->CurrentTopic(), contents);
+  CloseHelpViewer();
+  Pump(50);
 }
 
 TEST_F(MainWindow, ErrorBoxText)

@@ -1,9 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <utility>
+
 #include "engine/GLObjects.h"
 #include "parts/ZIZedizovodi.h"
 #include "topics/GearCogs.h"
 #include "topics/Markers.h"
+#include "tests/engine/ShapesTestUtil.h"
 #include "tests/topics/GearLinkTestSupport.h"
 
 namespace {
@@ -88,6 +94,40 @@ TEST(MitreGearScene, TreeStartRollAndPoses)
   EXPECT_NEAR(tip[0], expected[0], 1e-5);
   EXPECT_NEAR(tip[1], expected[1], 1e-5);
   EXPECT_NEAR(tip[2] - axisZ, expected[2], 1e-5);
+}
+
+TEST(MitreGearScene, ArrowsLieJustInFrontOfTheGearsFaces)
+{
+  // Each arrow must lie in front of its gear (not buried in the body) and over the small
+  // end's face, close to it, at any phase.
+  TTopicScene s;
+  BuildMitreGearScene(s.B(), &s.Lib, true);
+  for (Single phase : {0.0f, 40.0f, 250.0f}) {
+    AnimateMitreGearScene(s.B(), phase);
+    for (auto [group, marker] : {std::pair<Integer, Integer>{0, 3}, {1, 2}}) {
+      SCOPED_TRACE(std::to_string(group) + " at " + std::to_string(phase));
+      TGLBaseSceneObject* gear = s.B()->GetChild(group)->GetChild(0);
+      TGLRecorder rec;
+      RecordBuild(*gear, rec);
+      Single front = -1e9f, faceRadius = 0;
+      for (const TRecordedTriangle& t : RecordedTriangles(rec.Calls()))
+        for (const TAffineVector& p : t.P)
+          front = std::max(front, p[2]);
+      for (const TRecordedTriangle& t : RecordedTriangles(rec.Calls()))
+        for (const TAffineVector& p : t.P)
+          if (p[2] > front - 1e-5f)
+            faceRadius = std::max(faceRadius, std::hypot(p[0], p[1]));
+      const TMatrix toGear = MatrixInvert(gear->AbsoluteMatrix());
+      auto* arrow = dynamic_cast<TLines*>(s.B()->GetChild(marker)->GetChild(0));
+      ASSERT_NE(arrow, nullptr);
+      for (Integer k = 0; k < arrow->Nodes.GetCount(); ++k) {
+        TAffineVector p = VectorTransform(InScene(arrow, arrow->Nodes.GetItem(k)->AsAffineVector()), toGear);
+        EXPECT_GT(p[2], front + 0.005f) << k;
+        EXPECT_LT(p[2], front + 0.05f) << k;
+        EXPECT_LT(std::hypot(p[0], p[1]), 0.8f * faceRadius) << k;
+      }
+    }
+  }
 }
 
 TEST(RackPinionScene, RangeAndTravel)

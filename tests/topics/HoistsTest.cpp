@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+
+#include "engine/GLBezier.h"
 #include "engine/GLExtrusion.h"
 #include "engine/GLGeomObjects.h"
 #include "engine/GLObjects.h"
@@ -198,6 +202,45 @@ TEST(HoistsTest, InclinedPlaneRunsAndTilts)
   BuildInclinedPlaneScene(level.Get(), &level.Lib, 0);
   AnimateInclinedPlaneScene(level.Get(), 200);
   EXPECT_EQ(PoseDifference(Snapshot(level.Get()), Snapshot(f.Get()), 1e-5), "");
+}
+
+TEST(HoistsTest, InclinedPlaneLoadStaysInsideTheCart)
+{
+  // The heap rides in the cart: below the rim it must stay within the side walls, above it
+  // within the rim, at every phase and slope. Along the track it reaches into the walls'
+  // thickness, so no gap shows between the heap and the walls.
+  TSceneFixture f;
+  BuildInclinedPlaneScene(f.Get(), &f.Lib, 10);
+  TGLBaseSceneObject* g = f->GetChild(0);
+  auto* cart = dynamic_cast<TAsymBox*>(g->GetChild(0));
+  ASSERT_NE(cart, nullptr);
+  auto* heap = dynamic_cast<TBezierSurface*>(cart->GetChild(0));
+  ASSERT_NE(heap, nullptr);
+  const auto& c = cart->Corners;   // 0 to 3 the rim, 4 to 7 the floor
+  const Single rimY = c[0][1], floorY = c[4][1];
+  auto halfAt = [&](int axis, Single y, Single inset) {
+    Single t = std::clamp((y - floorY) / (rimY - floorY), 0.0f, 1.0f);
+    return std::fabs(c[4][axis]) + t * (std::fabs(c[0][axis]) - std::fabs(c[4][axis])) - inset;
+  };
+  for (Single angle : {10.0f, 30.0f}) {
+    SetInclinedPlaneAngle(f.Get(), angle);
+    for (Single phase : {0.0f, 130.0f, 400.0f}) {
+      AnimateInclinedPlaneScene(f.Get(), phase);
+      const TMatrix toCart = MatrixInvert(cart->AbsoluteMatrix());
+      Single reach = 0;
+      for (int i = 0; i <= 20; ++i)
+        for (int j = 0; j <= 20; ++j) {
+          TAffineVector p = heap->SurfacePoint(Single(i) / 20, Single(j) / 20);
+          p = VectorTransform(VectorTransform(p, heap->AbsoluteMatrix()), toCart);
+          EXPECT_GT(p[1], floorY);
+          EXPECT_LE(std::fabs(p[0]), halfAt(0, p[1], 0) + 1e-5f) << angle << " " << phase << " " << i << " " << j;
+          EXPECT_LE(std::fabs(p[2]), halfAt(2, p[1], 0) + 1e-5f) << angle << " " << phase << " " << i << " " << j;
+          if (p[1] < rimY)
+            reach = std::max(reach, std::fabs(p[0]) - halfAt(0, p[1], cart->WallThickness));
+        }
+      EXPECT_GT(reach, 0) << angle << " " << phase;
+    }
+  }
 }
 
 TEST(HoistsTest, InclinedPlaneProceduresTestTheScene)

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "engine/GLGeomObjects.h"
 #include "engine/GLObjects.h"
 #include "parts/GLTarvEx.h"
@@ -57,6 +59,40 @@ TPose PartsPose(TDummyCube* base)
     if (e.Path == ".0")
       e.Values.resize(17);
   return p;
+}
+
+TEST(PulleysTest, HubsStandProudOfThePulleyFaces)
+{
+  // A hub whose ends lie in the pulley's faces fights them for depth (speckles round the
+  // axle): each end must stand a little out from its face, on both sides.
+  int hubs = 0;
+  for (const TBeltCase& c : BeltCases()) {
+    SCOPED_TRACE(c.Name);
+    TSceneFixture f;
+    c.Build(f);
+    for (Integer i = 0; i < f->GetCount(); ++i) {
+      TGLBaseSceneObject* g = f->GetChild(i);
+      auto* pulley = g->GetCount() >= 2 ? dynamic_cast<TVPulley*>(g->GetChild(0)) : nullptr;
+      auto* hub = pulley ? dynamic_cast<TCylinder*>(g->GetChild(1)) : nullptr;
+      if (!hub)
+        continue;
+      ++hubs;
+      // Along the group's Z: the pulley's faces and the hub's ends (its axis is its local Y).
+      Single faces[2], ends[2];
+      for (int k = 0; k < 2; ++k) {
+        const Single side = k == 0 ? -1.0f : 1.0f;
+        faces[k] = VectorTransform(TAffineVector{0, 0, side * pulley->Width / 2}, pulley->LocalMatrix())[2];
+        ends[k] = VectorTransform(TAffineVector{0, side * hub->GetHeight() / 2, 0}, hub->LocalMatrix())[2];
+      }
+      std::sort(faces, faces + 2);
+      std::sort(ends, ends + 2);
+      EXPECT_GT(faces[0] - ends[0], 0.002f) << i;
+      EXPECT_GT(ends[1] - faces[1], 0.002f) << i;
+      EXPECT_LT(faces[0] - ends[0], 0.02f) << i;
+      EXPECT_LT(ends[1] - faces[1], 0.02f) << i;
+    }
+  }
+  EXPECT_GT(hubs, 100);
 }
 
 TEST(PulleysTest, ChildCountsAndMaterials)
