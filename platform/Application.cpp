@@ -102,6 +102,15 @@ void DeliverBatch()
     TMsg msg;
     if (!PeekMessage(msg, 0, 0, 0, PM_REMOVE))
       break;
+    {
+      // The handler may run a nested loop (a menu, a modal form, an edit); that loop must
+      // come round to the messages still waiting behind this one, which this batch cannot
+      // deliver until the handler returns. Without a wake of their own they would sit in
+      // the queue (a timer's next tick is held back while one waits) and the loop would
+      // wait for ever.
+      std::lock_guard<std::mutex> g(s.Lock);
+      WakeLocked(s);
+    }
     Deliver(msg);
   }
   std::lock_guard<std::mutex> g(s.Lock);

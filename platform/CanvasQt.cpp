@@ -163,7 +163,18 @@ public:
     Integer h = rf.Metrics.tmHeight;
     TRect bounds{std::min<Integer>(x, x + Integer(total)) - h, y - h * 2, std::max<Integer>(x, x + Integer(total)) + h,
                  y + h * 2};
+    if (font.Orientation != 0) {
+      // Turned text may lie in any direction from its start.
+      Integer reach = static_cast<Integer>(std::min<int64_t>(std::abs(total) + 2 * int64_t(h), 1 << 28));
+      bounds = {x - reach, y - reach, x + reach, y + reach};
+    }
     Paint(clip, bounds, [&](QPainter& p) {
+      if (font.Orientation != 0) {
+        // The glyphs are laid out upright from (x, y) and turned about that point.
+        p.translate(x, y);
+        p.rotate(-font.Orientation / 10.0);
+        p.translate(-x, -y);
+      }
       QColor qc = ToQColor(color);
       p.setPen(qc);
       p.setFont(rf.Font);

@@ -1,5 +1,6 @@
 // TCanvas text: measuring, fit counts, justification, ExtTextOut and DrawText.
 #include <algorithm>
+#include <cmath>
 
 #include "platform/CanvasInternal.h"
 #include "platform/Graphics.h"
@@ -15,6 +16,7 @@ TDeviceFont TCanvas::DeviceFont() const
   f.Style = FFont.Style();
   f.Charset = FFont.Charset();
   f.Pitch = FFont.Pitch();
+  f.Orientation = FFont.Orientation();
   return f;
 }
 
@@ -142,6 +144,16 @@ void TCanvas::TextOutInternal(Integer x, Integer y, uint32_t options, const TRec
   else if (FTextAlign & TA_BOTTOM)
     baseline = p.Y - tm.tmDescent;
 
+  // Turned text: the start found for upright text turns about the reference point, and the
+  // device draws the glyphs along the turned baseline. (No background box is filled.)
+  bool turned = font.Orientation != 0;
+  if (turned) {
+    double a = font.Orientation * 3.14159265358979323846 / 1800.0;
+    double u = left - p.X, v = baseline - p.Y;
+    left = p.X + static_cast<Integer>(std::lround(u * std::cos(a) + v * std::sin(a)));
+    baseline = p.Y + static_cast<Integer>(std::lround(-u * std::sin(a) + v * std::cos(a)));
+  }
+
   TRegion clipped;
   const TRegion* clip = Clip();
   TRect deviceRect;
@@ -159,7 +171,7 @@ void TCanvas::TextOutInternal(Integer x, Integer y, uint32_t options, const TRec
       clip = &clipped;
     }
   }
-  if (FBkMode == OPAQUE && count > 0 && !(rect && (options & ETO_OPAQUE))) {
+  if (FBkMode == OPAQUE && count > 0 && !turned && !(rect && (options & ETO_OPAQUE))) {
     TColor bk = ColorToRGB(FBkColor);
     if (bk != clNone)
       FDevice->FillSolid({left, baseline - tm.tmAscent, left + total, baseline + tm.tmDescent}, bk & 0xFFFFFF, clip);

@@ -1136,6 +1136,12 @@ void TWinControl::SetFocus()
   HandleNeeded();
   if (auto* w = WidgetOf(this)) {
     w->setFocusPolicy(Qt::StrongFocus);
+    // As the system's SetFocus does, focusing a control of a shown window that is not
+    // active activates that window (without it the focus would wait for the window).
+    // (Windows shown without activation, such as menus, stay as they are.)
+    if (QWidget* top = w->window();
+        top->isVisible() && !top->isActiveWindow() && !top->testAttribute(Qt::WA_ShowWithoutActivating))
+      top->activateWindow();
     w->setFocus(Qt::OtherFocusReason);
   }
 }
@@ -1474,4 +1480,13 @@ std::string ShortCutToText(TShortCut shortCut)
   if (shortCut & scCtrl) out += "Ctrl+";
   if (shortCut & scAlt) out += "Alt+";
   return out + name;
+}
+
+// For the accessibility bridge: a control's own widget (nullptr before it has one), and the
+// control whose own widget an object is.
+QWidget* AccessibleWidgetOf(TControl* control) { return control ? WidgetOf(control) : nullptr; }
+TControl* AccessibleControlOf(QObject* object)
+{
+  TControl* c = ControlOf(object);
+  return c && WidgetOf(c) == object ? c : nullptr;
 }

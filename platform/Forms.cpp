@@ -71,6 +71,11 @@ void TCustomForm::Activate()
 {
   Screen().FLastActive = this;
   HandleNeeded();
+  // A shown window is brought forward and takes the keyboard, as the system's activation does.
+  if (auto* w = static_cast<QWidget*>(ToolkitWidget()); w && w->isVisible() && !IsPopupWindow()) {
+    w->raise();
+    w->activateWindow();
+  }
 }
 
 void TCustomForm::VisibleChanged()

@@ -68,7 +68,8 @@ TFont::TFont() : FPixelsPerInch(ScreenPixelsPerInch()) { FHeight = -MulDiv(8, FP
 
 TFont::TFont(const TFont& other)
   : FName(other.FName), FHeight(other.FHeight), FStyle(other.FStyle), FColor(other.FColor),
-    FCharset(other.FCharset), FPitch(other.FPitch), FPixelsPerInch(other.FPixelsPerInch)
+    FCharset(other.FCharset), FPitch(other.FPitch), FOrientation(other.FOrientation),
+    FPixelsPerInch(other.FPixelsPerInch)
 {
 }
 
@@ -88,6 +89,7 @@ void TFont::Assign(const TFont& s)
   FColor = s.FColor;
   FCharset = s.FCharset;
   FPitch = s.FPitch;
+  FOrientation = s.FOrientation;
   FPixelsPerInch = s.FPixelsPerInch;
   Changed();
 }
@@ -157,10 +159,21 @@ void TFont::SetPitch(TFontPitch pitch)
   Changed();
 }
 
+void TFont::SetOrientation(Integer tenths)
+{
+  tenths %= 3600;
+  if (tenths < 0)
+    tenths += 3600;
+  if (tenths == FOrientation)
+    return;
+  FOrientation = tenths;
+  Changed();
+}
+
 bool TFont::SameFace(const TFont& o) const
 {
   return FName == o.FName && FHeight == o.FHeight && FStyle == o.FStyle && FCharset == o.FCharset &&
-         FPitch == o.FPitch;
+         FPitch == o.FPitch && FOrientation == o.FOrientation;
 }
 
 void TBrush::SetColor(TColor c)

@@ -73,6 +73,10 @@ public:
   void SetCharset(TFontCharset charset);
   TFontPitch Pitch() const { return FPitch; }
   void SetPitch(TFontPitch pitch);
+  // The direction text runs in, in tenths of a degree counter-clockwise from the right
+  // (2700: downwards, as vertical toolbars write their captions); glyphs turn with it.
+  Integer Orientation() const { return FOrientation; }
+  void SetOrientation(Integer tenths);
   // Resolution the point size is converted with (the screen's when created).
   Integer PixelsPerInch() const { return FPixelsPerInch; }
   void SetPixelsPerInch(Integer ppi) { FPixelsPerInch = ppi > 0 ? ppi : 96; }
@@ -92,6 +96,7 @@ private:
   TColor FColor = clWindowText;
   TFontCharset FCharset = DEFAULT_CHARSET;
   TFontPitch FPitch = fpDefault;
+  Integer FOrientation = 0;
   Integer FPixelsPerInch = 96;
 };
 
@@ -263,6 +268,7 @@ struct TDeviceFont {
   TFontStyles Style = 0;
   TFontCharset Charset = DEFAULT_CHARSET;
   TFontPitch Pitch = fpDefault;
+  Integer Orientation = 0;     // tenths of a degree counter-clockwise; 0 upright
 };
 
 // What TCanvas needs of a device. All coordinates are device pixels; clip is the current

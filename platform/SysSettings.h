@@ -23,7 +23,9 @@ struct TSystemSettings {
   // The per-user stored menu show delay, as text; empty: not set.
   std::optional<std::string> StoredMenuShowDelay;
   bool FlatMenus = false;
-  bool KeyboardCues = true;
+  // Accelerator underlines always shown; off (the desktops' way) they show once Alt is
+  // pressed or a menu is entered from the keyboard.
+  bool KeyboardCues = false;
   bool MenuAnimation = false;
   bool MenuFade = false;
   bool MenuDropAlignmentRight = false;

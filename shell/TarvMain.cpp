@@ -397,6 +397,9 @@ void TKVMainFrm::CreateLeftPane()
   ToolPC->SetHeight(52);
   CreateControlPages();
   CreateLeverToolbar();
+  // The lever toolbar takes the control pages' place: both the same height, so the 3D view
+  // keeps its size (and draws no extra frame) when one replaces the other.
+  ToolPC->SetHeight(std::max<Integer>(LeverToolbar->Height(), 30));
 
   SceneViewer = std::make_unique<TGLSceneViewer>(nullptr, TGLSurface::TKind::Window);
   SceneViewer->SetCamera(GLCamera);

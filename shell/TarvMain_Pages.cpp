@@ -222,16 +222,16 @@ void TKVMainFrm::CreateControlPages()
   WindlassTab = page("WindlassTab");
   HandRadHsb = hbar("HandRadHsb", WindlassTab, 8, 6, 140, 18, 96, 60);
   HandRadHsb->OnChange = [this](TObject* s) { HandRadHsbChange(s); };
-  HandRadLabel = label("HandRadLabel", WindlassTab, "Handle radius = 10.00", 160, 2);
-  AxleLabel = label("AxleLabel", WindlassTab, "Axle radius     = 1.00", 160, 18);
-  label("", WindlassTab, "Effort = 1.00", 300, 2);
-  LoadLabel = label("LoadLabel", WindlassTab, "Load = 10.00", 300, 18);
+  HandRadLabel = label("HandRadLabel", WindlassTab, "Handle radius = 10.00", 160, 1);
+  AxleLabel = label("AxleLabel", WindlassTab, "Axle radius     = 1.00", 160, 15);
+  label("", WindlassTab, "Effort = 1.00", 300, 1);
+  LoadLabel = label("LoadLabel", WindlassTab, "Load = 10.00", 300, 15);
 
   WestonTab = page("WestonTab");
   WPRadiusHsb = hbar("WPRadiusHsb", WestonTab, 8, 6, 120, 12, 20, 15);
   WPRadiusHsb->OnChange = [this](TObject* s) { WPRadiusHsbChange(s); };
-  WPradLabel = label("WPradLabel", WestonTab, "Small radius = 15      Load = 8.00 N", 140, 2);
-  label("", WestonTab, "Large radius = 20     Effort = 1 N", 140, 18);
+  WPradLabel = label("WPradLabel", WestonTab, "Small radius = 15      Load = 8.00 N", 140, 1);
+  label("", WestonTab, "Large radius = 20     Effort = 1 N", 140, 15);
   WPMarkerChk = check("WPMarkerChk", WestonTab, "Show markers", 340, 6);
 
   BoxCamTab = page("BoxCamTab");
@@ -260,8 +260,8 @@ void TKVMainFrm::CreateControlPages()
   PAngleLabel = label("PAngleLabel", IncPlaneTab, "Angle = 10 \xBA", 8, 8);
   PlaneAngleHsb = hbar("PlaneAngleHsb", IncPlaneTab, 80, 6, 140, 0, 45, 10);
   PlaneAngleHsb->OnScroll = [this](TObject* s, TScrollCode c, int32_t& p) { PlaneAngleHsbScroll(s, c, p); };
-  label("", IncPlaneTab, "Load = 10000 N", 232, 2);
-  PEffortLabel = label("PEffortLabel", IncPlaneTab, "Effort = 1736 N", 232, 18);
+  label("", IncPlaneTab, "Load = 10000 N", 232, 1);
+  PEffortLabel = label("PEffortLabel", IncPlaneTab, "Effort = 1736 N", 232, 15);
 
   ToolPC->SetActivePage(BlankTab);
 }

@@ -1,9 +1,81 @@
 // Shared main of every test program: the application object exists for every test.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
 #include <cstdlib>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <unistd.h>
 
 #include "platform/Application.h"
+#include "platform/Controls.h"
+#include "tests/TestWait.h"
+
+namespace {
+
+// Ends the program when one test runs past the per-test limit, naming the test and what it
+// was waiting for: a hang then fails in a minute or two with a reason, not at ctest's limit.
+class TWatchdog : public testing::EmptyTestEventListener {
+public:
+  TWatchdog() : FThread([this] { Run(); }) {}
+  ~TWatchdog() override
+  {
+    {
+      std::lock_guard<std::mutex> g(FLock);
+      FStop = true;
+    }
+    FWake.notify_all();
+    FThread.join();
+  }
+  void OnTestStart(const testing::TestInfo& info) override
+  {
+    // Simulated input leaves the pointer where it went last; every test starts with it
+    // resting where no test window lies, so no test decides another's hover.
+    SetCursorPos({1270, 1015});
+    std::lock_guard<std::mutex> g(FLock);
+    FTest = std::string(info.test_suite_name()) + "." + info.name();
+    FDeadline = std::chrono::steady_clock::now() + std::chrono::seconds(testwait::TestTimeLimitSeconds());
+    FRunning = true;
+    FWake.notify_all();
+  }
+  void OnTestEnd(const testing::TestInfo&) override
+  {
+    std::lock_guard<std::mutex> g(FLock);
+    FRunning = false;
+    FWake.notify_all();
+  }
+
+private:
+  void Run()
+  {
+    std::unique_lock<std::mutex> g(FLock);
+    while (!FStop) {
+      if (!FRunning) {
+        FWake.wait(g);
+        continue;
+      }
+      auto deadline = FDeadline;
+      if (FWake.wait_until(g, deadline) == std::cv_status::timeout && FRunning && FDeadline == deadline) {
+        std::string waits = testwait::OpenWaits();
+        std::fprintf(stderr, "\n*** %s did not finish within %d s; waiting for: %s\n", FTest.c_str(),
+                     testwait::TestTimeLimitSeconds(), waits.empty() ? "(nothing named)" : waits.c_str());
+        std::fflush(stderr);
+        _exit(3);
+      }
+    }
+  }
+  std::mutex FLock;
+  std::condition_variable FWake;
+  std::string FTest;
+  std::chrono::steady_clock::time_point FDeadline;
+  bool FRunning = false, FStop = false;
+  std::thread FThread;
+};
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -20,7 +92,10 @@ int main(int argc, char** argv)
   Application->OnException = [](TObject*, const Exception& e) {
     ADD_FAILURE() << "Exception reached the application: " << e.Message;
   };
+  auto* watchdog = new TWatchdog;   // the listener list owns it from here
+  testing::UnitTest::GetInstance()->listeners().Append(watchdog);
   int result = RUN_ALL_TESTS();
+  delete testing::UnitTest::GetInstance()->listeners().Release(watchdog);
   TApplication::Finalize();
   return result;
 }

@@ -158,12 +158,97 @@ void TBAccClientDestroying(TTBCustomAccObject* AccObject)
 
 bool TBAccIsAccessible(const TTBItemViewer* Viewer) { return Viewer->Show || Viewer->OffEdge || Viewer->Clipped; }
 
-bool InitializeOleAcc()
+bool InitializeOleAcc() { return true; }
+
+namespace {
+
+// A kit object seen by the bridge: every answer comes from the object's requests on itself.
+class TTBAccNode : public TAccessibleNode {
+public:
+  explicit TTBAccNode(std::shared_ptr<TTBBaseAccObject> o) : FObject(std::move(o)) {}
+  bool Valid() override
+  {
+    TAccVariant r;
+    return FObject->get_accRole(AccSelf, r) == S_OK;
+  }
+  std::string Name() override { return Text(&TTBBaseAccObject::get_accName); }
+  std::string Value() override { return Text(&TTBBaseAccObject::get_accValue); }
+  std::string KeyboardShortcut() override { return Text(&TTBBaseAccObject::get_accKeyboardShortcut); }
+  std::string DefaultAction() override { return Text(&TTBBaseAccObject::get_accDefaultAction); }
+  int32_t Role() override
+  {
+    TAccVariant r;
+    return FObject->get_accRole(AccSelf, r) == S_OK ? r.Int : 0;
+  }
+  uint32_t State() override
+  {
+    TAccVariant r;
+    return FObject->get_accState(AccSelf, r) == S_OK ? static_cast<uint32_t>(r.Int) : 0;
+  }
+  TRect ScreenRect() override
+  {
+    int32_t l = 0, t = 0, w = 0, h = 0;
+    if (FObject->accLocation(l, t, w, h, AccSelf) != S_OK)
+      return {};
+    return {l, t, l + w, t + h};
+  }
+  int ChildCount() override
+  {
+    int32_t n = 0;
+    return FObject->get_accChildCount(n) == S_OK ? n : 0;
+  }
+  std::shared_ptr<TAccessibleNode> Child(int Index) override
+  {
+    std::shared_ptr<TTBBaseAccObject> c;
+    if (FObject->get_accChild(TAccVariant::I4(Index + 1), c) != S_OK || !c)
+      return nullptr;
+    return std::make_shared<TTBAccNode>(std::move(c));
+  }
+  bool DoDefaultAction() override { return FObject->accDoDefaultAction(AccSelf) == S_OK; }
+  const void* Identity() override { return FObject.get(); }
+
+private:
+  std::string Text(HRESULT (TTBBaseAccObject::*get)(const TAccVariant&, std::string&))
+  {
+    std::string s;
+    return ((*FObject).*get)(AccSelf, s) == S_OK ? s : std::string();
+  }
+  std::shared_ptr<TTBBaseAccObject> FObject;
+};
+
+}  // namespace
+
+std::shared_ptr<TAccessibleNode> TBAccBridgeNode(std::shared_ptr<TTBBaseAccObject> Object)
 {
-  // The library with the two entry points does not exist on this platform; the answer is
-  // remembered all the same, as the first look-up decides.
-  static const bool available = false;
-  return available;
+  return Object ? std::make_shared<TTBAccNode>(std::move(Object)) : nullptr;
+}
+
+void TBAccExposeView(TCustomControl* Window, TTBView* View)
+{
+  if (!Window)
+    return;
+  if (!View) {
+    SetAccessibleRoot(Window, {});
+    return;
+  }
+  SetAccessibleRoot(Window, [View] { return TBAccBridgeNode(TBAccViewObject(View)); });
+}
+
+void TBAccNotifyFocus(TTBView* View, TTBItemViewer* Viewer)
+{
+  if (!View || !Viewer || !View->Window())
+    return;
+  std::vector<TTBItemViewer*> list = AccessibleViewers(View);
+  auto it = std::find(list.begin(), list.end(), Viewer);
+  if (it == list.end())
+    return;
+  NotifyAccessible(View->Window(), TAccessibleEvent::Focus, {static_cast<int>(it - list.begin())});
+}
+
+void TBAccNotify(TTBView* View, TAccessibleEvent Event)
+{
+  if (View && View->Window())
+    NotifyAccessible(View->Window(), Event);
 }
 
 std::shared_ptr<TTBBaseAccObject> TBAccObjectForWindowRequest(TTBView* View, int32_t ObjectId)

@@ -1,15 +1,17 @@
 // Accessibility of toolbars and menus. The kit draws its items itself, so a screen reader
 // sees them only through objects of ours: one per view (toolbar, menu bar, popup menu) and
-// one per item viewer, answering the requests of the platform's accessibility interface
-// (name, role, state, default action, children, navigation, location, hit test). This
-// platform has no accessibility client to hand them to (the library is never found), so
-// the objects are reached directly through TBAccViewObject and TBAccViewerObject.
+// one per item viewer, answering the requests of the classic accessibility interface
+// (name, role, state, default action, children, navigation, location, hit test). Toolbars
+// and popup windows hand their view's object to the platform's accessibility bridge, which
+// shows the tree to the desktop's screen readers; the objects are also reached directly
+// through TBAccViewObject and TBAccViewerObject.
 #pragma once
 
 #include <atomic>
 #include <memory>
 #include <string>
 
+#include "platform/Accessible.h"
 #include "toolbar/TB2Item.h"
 
 using HRESULT = int32_t;
@@ -184,12 +186,21 @@ std::shared_ptr<TTBItemViewerAccObject> TBAccViewerObject(TTBItemViewer* Viewer)
 // Viewers that a client sees: shown, or hidden only by the chevron or menu scrolling.
 bool TBAccIsAccessible(const TTBItemViewer* Viewer);
 
-// Whether the platform's accessibility library and both of its entry points are there;
-// looked up once. Never on this platform, so no object is handed to the window system.
+// Whether the platform's accessibility service can be reached: the bridge is always there.
 bool InitializeOleAcc();
 // The answer to a window's object request: the view's object for the client object id when
 // accessibility is available, else nothing.
 std::shared_ptr<TTBBaseAccObject> TBAccObjectForWindowRequest(TTBView* View, int32_t ObjectId);
+
+// The object as a node of the platform's accessibility bridge.
+std::shared_ptr<TAccessibleNode> TBAccBridgeNode(std::shared_ptr<TTBBaseAccObject> Object);
+// Shows the view's tree to the desktop's accessibility service as the window's own (and
+// takes it back with an empty view, as the window goes).
+void TBAccExposeView(TCustomControl* Window, TTBView* View);
+// Tells clients that the view's selected viewer took the focus, or that a menu or popup
+// started or ended.
+void TBAccNotifyFocus(TTBView* View, TTBItemViewer* Viewer);
+void TBAccNotify(TTBView* View, TAccessibleEvent Event);
 
 // Live objects and live view objects (for shut-down and tests).
 int TBAccLiveObjectCount();

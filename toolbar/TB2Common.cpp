@@ -112,15 +112,71 @@ std::string StripTrailingPunctuation(const std::string& S)
   return S;
 }
 
+void SelectRotatedFont(TCanvas& Canvas)
+{
+  TFont& f = Canvas.Font();
+  // The bitmap face has no turned form; its outline twin has.
+  if (f.Name() == "MS Sans Serif" || f.Name() == "Microsoft Sans Serif")
+    f.SetName("Arial");
+  f.SetOrientation(2700);
+}
+
 void DrawRotatedText(TCanvas& Canvas, std::string Text, const TRect& ARect, uint32_t Format)
 {
-  // No turned fonts on this canvas: the text is drawn upright, centred in the rectangle,
-  // with the same accelerator and clipping rules. Vertical bars are not used by the
-  // program's windows.
   if (Text.empty())
     return;
-  TRect r = ARect;
-  Canvas.DrawText(Text, r, (Format & (DT_NOPREFIX | DT_HIDEPREFIX | DT_NOCLIP)) | DT_SINGLELINE | DT_CENTER | DT_VCENTER);
+  // The state stack keeps the font, alignment, clip and text colour; a font change would
+  // take the font's colour as the text colour, so the caller's one is put back.
+  int saved = Canvas.SaveDC();
+  TColor textColor = Canvas.TextColor();
+  SelectRotatedFont(Canvas);
+  Canvas.SetTextColor(textColor);
+  TTextMetric tm = Canvas.GetTextMetrics();
+  Integer x = ARect.Left + (ARect.Width() - tm.tmHeight) / 2;
+
+  // Accelerator marks go; the last accelerator's position is kept for its underline.
+  Integer accel = -1;
+  if (!(Format & DT_NOPREFIX)) {
+    std::string plain;
+    for (size_t i = 0; i < Text.size(); ++i) {
+      if (Text[i] == '&') {
+        ++i;
+        if (i >= Text.size())
+          break;
+        if (Text[i] != '&')
+          accel = static_cast<Integer>(plain.size());
+      }
+      plain += Text[i];
+    }
+    Text = plain;
+  }
+  // Too long for the rectangle's height: shortened with an ellipsis.
+  if ((Format & DT_END_ELLIPSIS) && Canvas.TextWidth(Text) > ARect.Height()) {
+    if (ARect.Height() < 3) {
+      Text.resize(1);
+    } else {
+      while (Text.size() > 1 && Canvas.TextWidth(Text + "...") > ARect.Height())
+        Text.pop_back();
+      Text += "...";
+    }
+    if (accel >= static_cast<Integer>(Text.size()) - 3)
+      accel = -1;
+  }
+  Integer y = ARect.Top;
+  if (Format & DT_CENTER)
+    y = ARect.Top + (ARect.Height() - Canvas.TextWidth(Text)) / 2;
+  if (!(Format & DT_NOCLIP))
+    Canvas.IntersectClipRect(ARect.Left, ARect.Top, ARect.Right, ARect.Bottom);
+  // Aligned to its bottom, the turned text's cell spans x .. x + height, running down from y.
+  Canvas.SetTextAlign(TA_BOTTOM);
+  Canvas.TextOut(x, y, Text);
+  if (accel >= 0 && !(Format & DT_HIDEPREFIX)) {
+    Integer from = y + Canvas.TextWidth(Text.substr(0, static_cast<size_t>(accel)));
+    Integer to = from + Canvas.TextWidth(Text.substr(static_cast<size_t>(accel), 1));
+    Integer lineX = x + tm.tmDescent - 2;
+    Canvas.FillRect({lineX, from, lineX + 1, to}, Canvas.TextColor());
+  }
+  Canvas.RestoreDC(saved);
 }
 
 void PlaySystemSound(const std::string& Name) { PlaySoundAlias(Name); }

@@ -29,6 +29,10 @@ void UpdateMenuFont();
 Integer GetTextHeight(TCanvas& Canvas);
 Integer GetTextWidth(TCanvas& Canvas, const std::string& Text, bool Prefix);
 // Draws Text turned a quarter (top to bottom) in Rect with DT_ flags.
+// The canvas's font turned to run downwards (the outline twin of the bitmap face).
+void SelectRotatedFont(TCanvas& Canvas);
+// Text running downwards in the rectangle, centred across it (and along it with
+// DT_CENTER), its accelerator underlined unless DT_HIDEPREFIX.
 void DrawRotatedText(TCanvas& Canvas, std::string Text, const TRect& ARect, uint32_t Format);
 // "&&" becomes "&", a single "&" goes.
 std::string StripAccelChars(const std::string& S);

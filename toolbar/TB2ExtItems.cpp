@@ -177,6 +177,105 @@ static const char EditItemViewerClassToken = 0;
 
 TTBEditItem::TTBEditItem() = default;
 
+void TTBEditItem::DoAcceptText(std::string& NewText, bool& Accept)
+{
+  if (OnAcceptText)
+    OnAcceptText(this, NewText, Accept);
+  else if (auto* a = dynamic_cast<TTBEditAction*>(Action()); a && a->OnAcceptText)
+    a->OnAcceptText(this, NewText, Accept);
+}
+
+std::unique_ptr<TTBCustomItemActionLink> TTBEditItem::CreateActionLink()
+{
+  return std::make_unique<TTBEditItemActionLink>(this);
+}
+
+void TTBEditItem::ActionChange(TObject* Sender, bool CheckDefaults)
+{
+  TTBCustomItem::ActionChange(Sender, CheckDefaults);
+  auto* a = dynamic_cast<TTBEditAction*>(Sender);
+  if (!a)
+    return;
+  if (!CheckDefaults || FEditCaption.empty())
+    SetEditCaption(a->EditCaption());
+  if (!CheckDefaults || FEditOptions == 0)
+    SetEditOptions(a->EditOptions());
+  if (!CheckDefaults || FEditWidth == 64)
+    SetEditWidth(a->EditWidth());
+  if (!CheckDefaults || FText.empty())
+    SetText(a->Text());
+}
+
+template <class F>
+void TTBEditAction::ForLinks(F f)
+{
+  std::vector<TBasicActionLink*> clients = Clients();
+  for (TBasicActionLink* l : clients)
+    if (auto* el = dynamic_cast<TTBEditItemActionLink*>(l))
+      f(*el);
+}
+
+void TTBEditAction::SetEditCaption(const std::string& v)
+{
+  if (v == FEditCaption)
+    return;
+  ForLinks([&](TTBEditItemActionLink& l) { l.SetEditCaption(v); });
+  FEditCaption = v;
+}
+
+void TTBEditAction::SetEditOptions(TTBEditItemOptions v)
+{
+  if (v == FEditOptions)
+    return;
+  ForLinks([&](TTBEditItemActionLink& l) { l.SetEditOptions(v); });
+  FEditOptions = v;
+}
+
+void TTBEditAction::SetEditWidth(Integer v)
+{
+  if (v == FEditWidth)
+    return;
+  ForLinks([&](TTBEditItemActionLink& l) { l.SetEditWidth(v); });
+  FEditWidth = v;
+}
+
+void TTBEditAction::SetText(const std::string& v)
+{
+  if (v == FText)
+    return;
+  ForLinks([&](TTBEditItemActionLink& l) { l.SetText(v); });
+  FText = v;
+}
+
+bool TTBEditItemActionLink::IsEditCaptionLinked() { return EditAction() && FEdit->EditCaption() == EditAction()->EditCaption(); }
+bool TTBEditItemActionLink::IsEditOptionsLinked() { return EditAction() && FEdit->EditOptions() == EditAction()->EditOptions(); }
+bool TTBEditItemActionLink::IsEditWidthLinked() { return EditAction() && FEdit->EditWidth() == EditAction()->EditWidth(); }
+bool TTBEditItemActionLink::IsTextLinked() { return EditAction() && FEdit->Text() == EditAction()->Text(); }
+
+void TTBEditItemActionLink::SetEditCaption(const std::string& v)
+{
+  if (IsEditCaptionLinked())
+    FEdit->SetEditCaption(v);
+}
+
+void TTBEditItemActionLink::SetEditOptions(TTBEditItemOptions v)
+{
+  if (IsEditOptionsLinked())
+    FEdit->SetEditOptions(v);
+}
+
+void TTBEditItemActionLink::SetEditWidth(Integer v)
+{
+  if (IsEditWidthLinked())
+    FEdit->SetEditWidth(v);
+}
+
+void TTBEditItemActionLink::SetText(const std::string& v)
+{
+  if (IsTextLinked())
+    FEdit->SetText(v);
+}
+
 void TTBEditItem::SetEditCaption(const std::string& v)
 {
   if (v == FEditCaption)
@@ -374,8 +473,7 @@ void TTBEditItemViewer::AcceptText(const std::string& NewText)
   TTBEditItem* item = EditItem();
   std::string text = NewText;
   bool accept = true;
-  if (item->OnAcceptText)
-    item->OnAcceptText(item, text, accept);
+  item->DoAcceptText(text, accept);
   if (accept)
     item->SetText(text);
 }

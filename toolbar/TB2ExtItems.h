@@ -61,6 +61,30 @@ private:
 using TTBAcceptTextEvent = std::function<void(TObject* Sender, std::string& NewText, bool& Accept)>;
 using TTBBeginEditEvent = std::function<void(TTBEditItem* Sender, TTBEditItemViewer* Viewer, TTBEditControl* EditControl)>;
 
+// An action for edit items: besides an action's properties, the edit box's label, options,
+// width, text and the acceptance of typed text.
+class TTBEditAction : public TCustomAction {
+public:
+  const std::string& EditCaption() const { return FEditCaption; }
+  void SetEditCaption(const std::string& v);
+  TTBEditItemOptions EditOptions() const { return FEditOptions; }
+  void SetEditOptions(TTBEditItemOptions v);
+  Integer EditWidth() const { return FEditWidth; }
+  void SetEditWidth(Integer v);
+  const std::string& Text() const { return FText; }
+  void SetText(const std::string& v);
+  // Asked for text typed into an edit item that has no OnAcceptText of its own.
+  TTBAcceptTextEvent OnAcceptText;
+
+private:
+  template <class F>
+  void ForLinks(F f);
+  std::string FEditCaption;
+  TTBEditItemOptions FEditOptions = 0;
+  Integer FEditWidth = 64;
+  std::string FText;
+};
+
 class TTBEditItem : public TTBCustomItem {
 public:
   TTBEditItem();
@@ -88,6 +112,12 @@ public:
   bool NeedToRecreateViewer(TTBItemViewer* AViewer) override;
   // The edit control is made and about to show: OnBeginEdit.
   virtual void DoBeginEdit(TTBEditItemViewer* Viewer);
+  // Typed text about to be stored: OnAcceptText, or, without one, the edit action's.
+  void DoAcceptText(std::string& NewText, bool& Accept);
+
+protected:
+  std::unique_ptr<TTBCustomItemActionLink> CreateActionLink() override;
+  void ActionChange(TObject* Sender, bool CheckDefaults) override;
 
 private:
   std::string FEditCaption;
@@ -96,6 +126,25 @@ private:
   Integer FMaxLength = 0;
   TEditCharCase FCharCase = ecNormal;
   std::string FText;
+};
+
+// The link of an edit item to an edit action: the edit properties follow the action too
+// while they equal its values.
+class TTBEditItemActionLink : public TTBCustomItemActionLink {
+public:
+  explicit TTBEditItemActionLink(TTBEditItem* AClient) : TTBCustomItemActionLink(AClient), FEdit(AClient) {}
+  bool IsEditCaptionLinked();
+  bool IsEditOptionsLinked();
+  bool IsEditWidthLinked();
+  bool IsTextLinked();
+  void SetEditCaption(const std::string& v);
+  void SetEditOptions(TTBEditItemOptions v);
+  void SetEditWidth(Integer v);
+  void SetText(const std::string& v);
+
+private:
+  TTBEditAction* EditAction() const { return dynamic_cast<TTBEditAction*>(Action()); }
+  TTBEditItem* FEdit;
 };
 
 class TTBEditItemViewer : public TTBItemViewer {

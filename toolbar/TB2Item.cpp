@@ -136,6 +136,7 @@ TTBCustomItem::~TTBCustomItem()
   }
   SetImages(nullptr);
   SetSubMenuImages(nullptr);
+  SetAction(nullptr);
 }
 
 TTBCustomItem* TTBCustomItem::Items(Integer Index) const
@@ -287,12 +288,164 @@ void TTBCustomItem::Click()
 {
   if (!FEnabled)
     return;
-  if (FAutoCheck)
+  // With an action whose AutoCheck this item follows, the action toggles (and the item
+  // follows it); otherwise the item toggles itself.
+  if (FAutoCheck && (!FActionLink || !FActionLink->IsAutoCheckLinked()))
     SetChecked(!FChecked);
+  // The item's own OnClick wins over its action's. (OnClick is never a copy of the
+  // action's OnExecute here: an item without one runs the action through the link.)
   if (OnClick) {
     TNotifyEvent handler = OnClick;   // the handler may free or change the item
     handler(this);
+    return;
   }
+  if (FActionLink && !HasState(csDesigning))
+    FActionLink->Execute(this);
+}
+
+void TTBCustomItem::InitiateAction()
+{
+  if (FActionLink)
+    FActionLink->Update();
+}
+
+TBasicAction* TTBCustomItem::Action() const { return FActionLink ? FActionLink->Action() : nullptr; }
+
+std::unique_ptr<TTBCustomItemActionLink> TTBCustomItem::CreateActionLink()
+{
+  return std::make_unique<TTBCustomItemActionLink>(this);
+}
+
+void TTBCustomItem::SetAction(TBasicAction* Value)
+{
+  if (Value == Action())
+    return;
+  if (TBasicAction* old = Action())
+    old->RemoveFreeNotification(this);
+  if (!Value) {
+    FActionLink.reset();
+    return;
+  }
+  if (!FActionLink) {
+    FActionLink = CreateActionLink();
+    FActionLink->OnChange = [this](TObject* Sender) {
+      if (Sender == Action())
+        ActionChange(Sender, false);
+    };
+  }
+  FActionLink->SetAction(Value);
+  ActionChange(Value, Value->HasState(csLoading));
+  Value->FreeNotification(this);
+}
+
+void TTBCustomItem::ActionChange(TObject* Sender, bool CheckDefaults)
+{
+  auto* a = dynamic_cast<TCustomAction*>(Sender);
+  if (!a)
+    return;
+  if (!CheckDefaults || !FAutoCheck)
+    SetAutoCheck(a->AutoCheck());
+  if (!CheckDefaults || FCaption.empty())
+    SetCaption(a->Caption());
+  if (!CheckDefaults || !FChecked)
+    SetChecked(a->Checked());
+  if (!CheckDefaults || FEnabled)
+    SetEnabled(a->Enabled());
+  if (!CheckDefaults || FHelpContext == 0)
+    SetHelpContext(a->HelpContext());
+  if (!CheckDefaults || FHint.empty())
+    SetHint(a->Hint());
+  if (!CheckDefaults || FImageIndex == -1)
+    SetImageIndex(a->ImageIndex());
+  if (!CheckDefaults || FShortCut == 0)
+    SetShortCut(a->ShortCut());
+  if (!CheckDefaults || FVisible)
+    SetVisible(a->Visible());
+}
+
+// ---------------------------------------------------------------------------------------
+// Action link
+
+bool TTBCustomItemActionLink::IsAutoCheckLinked()
+{
+  return TActionLink::IsAutoCheckLinked() && FClient->AutoCheck() == CustomAction()->AutoCheck();
+}
+bool TTBCustomItemActionLink::IsCaptionLinked()
+{
+  return TActionLink::IsCaptionLinked() && FClient->Caption() == CustomAction()->Caption();
+}
+bool TTBCustomItemActionLink::IsCheckedLinked()
+{
+  return TActionLink::IsCheckedLinked() && FClient->Checked() == CustomAction()->Checked();
+}
+bool TTBCustomItemActionLink::IsEnabledLinked()
+{
+  return TActionLink::IsEnabledLinked() && FClient->Enabled() == CustomAction()->Enabled();
+}
+bool TTBCustomItemActionLink::IsHelpContextLinked()
+{
+  return TActionLink::IsHelpContextLinked() && FClient->HelpContext() == CustomAction()->HelpContext();
+}
+bool TTBCustomItemActionLink::IsHintLinked()
+{
+  return TActionLink::IsHintLinked() && FClient->Hint() == CustomAction()->Hint();
+}
+bool TTBCustomItemActionLink::IsImageIndexLinked()
+{
+  return TActionLink::IsImageIndexLinked() && FClient->ImageIndex() == CustomAction()->ImageIndex();
+}
+bool TTBCustomItemActionLink::IsShortCutLinked()
+{
+  return TActionLink::IsShortCutLinked() && FClient->GetShortCut() == CustomAction()->ShortCut();
+}
+bool TTBCustomItemActionLink::IsVisibleLinked()
+{
+  return TActionLink::IsVisibleLinked() && FClient->Visible() == CustomAction()->Visible();
+}
+void TTBCustomItemActionLink::SetAutoCheck(bool v)
+{
+  if (IsAutoCheckLinked())
+    FClient->SetAutoCheck(v);
+}
+void TTBCustomItemActionLink::SetCaption(const std::string& v)
+{
+  if (IsCaptionLinked())
+    FClient->SetCaption(v);
+}
+void TTBCustomItemActionLink::SetChecked(bool v)
+{
+  if (IsCheckedLinked())
+    FClient->SetChecked(v);
+}
+void TTBCustomItemActionLink::SetEnabled(bool v)
+{
+  if (IsEnabledLinked())
+    FClient->SetEnabled(v);
+}
+void TTBCustomItemActionLink::SetHelpContext(Integer v)
+{
+  if (IsHelpContextLinked())
+    FClient->SetHelpContext(v);
+}
+void TTBCustomItemActionLink::SetHint(const std::string& v)
+{
+  if (IsHintLinked())
+    FClient->SetHint(v);
+}
+void TTBCustomItemActionLink::SetImageIndex(TImageIndex v)
+{
+  if (IsImageIndexLinked())
+    FClient->SetImageIndex(v);
+}
+void TTBCustomItemActionLink::SetShortCut(TShortCut v)
+{
+  if (IsShortCutLinked())
+    FClient->SetShortCut(v);
+}
+void TTBCustomItemActionLink::SetVisible(bool v)
+{
+  if (IsVisibleLinked())
+    FClient->SetVisible(v);
 }
 
 void TTBCustomItem::PostClick() { QueuePostClick(this, 0); }
@@ -519,6 +672,8 @@ void TTBCustomItem::Notification(TComponent* AComponent, TOperation Operation)
     SetSubMenuImages(nullptr);
   if (AComponent == FLinkSubitems)
     SetLinkSubitems(nullptr);
+  if (FActionLink && AComponent == FActionLink->Action())
+    SetAction(nullptr);
 }
 
 std::string TTBCustomItem::GetShortCutText() const

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ActnList.h"
 #include "platform/Classes.h"
 #include "platform/Controls.h"
 #include "platform/Forms.h"
@@ -22,6 +23,7 @@ class TTBPopupWindow;
 class TTBPopupView;
 class TTBModalHandler;
 class TTBCustomAccObject;
+class TTBCustomItemActionLink;
 
 class ETBItemError : public Exception { using Exception::Exception; };
 
@@ -126,7 +128,8 @@ public:
   virtual std::unique_ptr<TTBPopupWindow> CreatePopupWindow(TTBView* ParentView, TTBCustomItem* ItemToShow, bool Customizing);
   virtual bool NeedToRecreateViewer(TTBItemViewer*) { return false; }
   virtual void Click();
-  virtual void InitiateAction() {}
+  // Asks the action, if any, to update itself (and so this item).
+  virtual void InitiateAction();
 
   // Properties.
   bool AutoCheck() const { return FAutoCheck; }
@@ -171,11 +174,23 @@ public:
   TComponent* ParentComponent() const { return FParentComponent; }
   void SetParentComponent(TComponent* c) { FParentComponent = c; }
 
+  // The action this item follows (none: the item stands alone). Assigning one takes its
+  // caption, state, hint, image and shortcut, and keeps them following it while they still
+  // equal the action's; clicking runs the action unless OnClick is set.
+  TBasicAction* Action() const;
+  void SetAction(TBasicAction* Value);
+  TTBCustomItemActionLink* ActionLink() const { return FActionLink.get(); }
+
   TNotifyEvent OnClick;
   TTBPopupEvent OnPopup;
   TTBSelectEvent OnSelect;
 
 protected:
+  // The link made when an action is assigned (edit items make their own kind).
+  virtual std::unique_ptr<TTBCustomItemActionLink> CreateActionLink();
+  // Takes the action's properties: all of them, or with CheckDefaults only those still at
+  // their defaults.
+  virtual void ActionChange(TObject* Sender, bool CheckDefaults);
   void Notification(TComponent* AComponent, TOperation Operation) override;
   // Sends a change notification to this item's handlers (with relaying).
   void Notify(TTBItemChangeKind Kind, Integer Index, TTBCustomItem* Item);
@@ -192,6 +207,7 @@ private:
   void ImageListChanged(bool SubMenu);
   bool FindShortCut(TShortCut S, TTBCustomItem*& TopItem, TTBCustomItem*& Found, int Depth);
 
+  std::unique_ptr<TTBCustomItemActionLink> FActionLink;
   bool FAutoCheck = false;
   std::string FCaption;
   bool FChecked = false;
@@ -254,6 +270,36 @@ protected:
 private:
   TControl* FControl = nullptr;
   bool FKeepControl = false;
+};
+
+// The link of an item to its action: a property is linked while the action is a
+// TCustomAction and the item's value equals the action's; the action's changes reach the
+// item only for linked properties.
+class TTBCustomItemActionLink : public TActionLink {
+public:
+  explicit TTBCustomItemActionLink(TTBCustomItem* AClient) : FClient(AClient) {}
+  TTBCustomItem* Client() const { return FClient; }
+  bool IsAutoCheckLinked() override;
+  bool IsCaptionLinked() override;
+  bool IsCheckedLinked() override;
+  bool IsEnabledLinked() override;
+  bool IsHelpContextLinked() override;
+  bool IsHintLinked() override;
+  bool IsImageIndexLinked() override;
+  bool IsShortCutLinked() override;
+  bool IsVisibleLinked() override;
+  void SetAutoCheck(bool v) override;
+  void SetCaption(const std::string& v) override;
+  void SetChecked(bool v) override;
+  void SetEnabled(bool v) override;
+  void SetHelpContext(Integer v) override;
+  void SetHint(const std::string& v) override;
+  void SetImageIndex(TImageIndex v) override;
+  void SetShortCut(TShortCut v) override;
+  void SetVisible(bool v) override;
+
+private:
+  TTBCustomItem* FClient;
 };
 
 // Deferred clicks: runs every queued click now (the message loop does it otherwise).
@@ -432,6 +478,8 @@ public:
   void EndModalWithClick(TTBItemViewer* AViewer);
   void EndModalWithHelp(Integer AContextID);
   void EndModalWithSystemMenu(Integer AKey);
+  // The keyboard is in use: a view that hides accelerators until then shows them.
+  void ShowAccels();
   void DrawSubitems(TCanvas& Canvas);
   void DrawItem(TTBItemViewer* Viewer, TCanvas& Canvas, bool Offscreen);
   void RecreateAllViewers();
@@ -531,7 +579,6 @@ private:
   void RecreateItemViewer(Integer I);
   void CancelCapture();
   void SetDoneAction(TTBDoneAction Kind, TTBCustomItem* Item, Integer Extra);
-  void ShowAccels();
   void ScrollOneStep(bool Down);
   void SelectPreviousByKey();
   void SelectNextByKey();

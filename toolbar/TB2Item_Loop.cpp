@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "toolbar/TB2Acc.h"
 #include "toolbar/TB2Anim.h"
 #include "toolbar/TB2Common.h"
 #include "toolbar/TB2Item.h"
@@ -29,6 +30,7 @@ TTBPopupWindow::TTBPopupWindow(TTBView* ParentView, TTBCustomItem* Item, bool Cu
   SetColor(clMenu);
   FView = std::make_unique<TTBPopupView>(ParentView, Item, this, false, Customizing, false);
   FView->InModalLoop = true;
+  TBAccExposeView(this, FView.get());
   Font().Assign(ParentView ? ParentView->GetFont() : ToolbarMenuFont());
   if (ParentView) {
     FView->HideAccelsUntilKeyboard = ParentView->HideAccelsUntilKeyboard;
@@ -40,6 +42,9 @@ TTBPopupWindow::TTBPopupWindow(TTBView* ParentView, TTBCustomItem* Item, bool Cu
 
 TTBPopupWindow::~TTBPopupWindow()
 {
+  if (FView && Visible())
+    TBAccNotify(FView.get(), TAccessibleEvent::PopupEnd);
+  TBAccExposeView(this, nullptr);
   EndAnimation(this);
   if (FView) {
     for (TTBViewTimerID t : {tiOpen, tiClose, tiScrollUp, tiScrollDown})
@@ -242,6 +247,9 @@ TTBPopupWindow* TTBCustomItem::CreatePopup(TTBView* ParentView, TTBItemViewer* P
   if (rec.PlaySound && IsSoundEventSet("MenuPopup"))
     PlaySystemSound("MenuPopup");
   w->SetPopupVisible(true);
+  TBAccNotify(view, TAccessibleEvent::PopupStart);
+  if (view->Selected())
+    TBAccNotifyFocus(view, view->Selected());
   if (!ParentView)
     (void)owned.release();   // the caller of PopupItem owns it
   return w;
@@ -351,12 +359,16 @@ TTBModalHandler::TTBModalHandler(TControl* Wnd) : FWnd(Wnd)
     FWnd = FOwnWnd.get();
   }
   SetCaptureControl(FWnd);
+  if (FWnd && !FOwnWnd)
+    NotifyAccessible(FWnd, TAccessibleEvent::MenuStart);
 }
 
 TTBModalHandler::~TTBModalHandler()
 {
   if (GetCaptureControl() == FWnd)
     ReleaseCapture();
+  if (FWnd && !FOwnWnd)
+    NotifyAccessible(FWnd, TAccessibleEvent::MenuEnd);
 }
 
 namespace {

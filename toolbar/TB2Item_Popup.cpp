@@ -2,6 +2,7 @@
 // and the modal menu loop.
 #include <algorithm>
 
+#include "toolbar/TB2Acc.h"
 #include "toolbar/TB2Anim.h"
 #include "toolbar/TB2Common.h"
 #include "toolbar/TB2Item.h"
@@ -40,6 +41,7 @@ void TTBView::Select(TTBItemViewer* Value, bool ViaMouse)
       if (Value->Item()->ItemStyle() & tbisRepaintOnSelect)
         Invalidate(Value);
       Value->Entering(old);
+      TBAccNotifyFocus(this, Value);
     }
     bool loop = InModalLoop || GetRootView()->InModalLoop;
     if (loop && !FIsToolbar) {

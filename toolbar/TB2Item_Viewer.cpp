@@ -127,6 +127,10 @@ std::string TTBItemViewer::GetHint()
     else
       h = StripAccelChars(StripTrailingPunctuation(GetCaptionText()));
   }
+  // The action may change the hint, or decline it.
+  if (auto* a = dynamic_cast<TCustomAction*>(FItem->Action()))
+    if (!a->DoHint(h))
+      h.clear();
   if (SystemSettings().ShowShortcutsInHints && FItem->GetShortCut() != 0)
     h = h + " (" + ShortCutToText(FItem->GetShortCut()) + ")";
   return h;

@@ -7,6 +7,7 @@
 #include <cctype>
 
 #include "platform/Forms.h"
+#include "toolbar/TB2Acc.h"
 #include "toolbar/TB2Common.h"
 
 const char* const STBChevronItemMoreButtonsHint = "More Buttons|";
@@ -75,6 +76,13 @@ bool KeyFilter(const TInputEvent& ev)
     return false;
   if (ev.Key == VK_MENU) {
     s.AltAlone = true;
+    // Alt shows the active form's menu bars their accelerators.
+    if (TCustomForm* active = Screen().ActiveForm())
+      OfferToToolbars(active, [](TTBCustomToolbar* t) {
+        if (t->MenuBar())
+          t->View()->ShowAccels();
+        return false;
+      });
     return false;
   }
   s.AltAlone = false;
@@ -251,6 +259,7 @@ void TTBCustomToolbar::Construct(const TTBToolbarClasses& Classes)
   FView = Classes.ViewClass ? Classes.ViewClass(this) : std::make_unique<TTBToolbarView>(this);
   // The view's own construction could not see the chevron yet.
   FView->RecreateAllViewers();
+  TBAccExposeView(this, FView.get());
   SetColor(clBtnFace);
   SetBounds(Left(), Top(), 23, 22);
 }
@@ -258,6 +267,7 @@ void TTBCustomToolbar::Construct(const TTBToolbarClasses& Classes)
 TTBCustomToolbar::~TTBCustomToolbar()
 {
   BeforeDestruction();
+  TBAccExposeView(this, nullptr);
   FProcessShortCuts = false;
   FMenuBar = false;
   UpdateShortCutInstallation();
@@ -721,6 +731,17 @@ void TTBCustomToolbar::WritePositionData(const TTBPositionWriteIntProc& WriteInt
 
 void TTBCustomToolbar::Paint() { FView->DrawSubitems(Canvas()); }
 
+bool TTBCustomToolbar::GetHintInfo(TPoint ClientPos, std::string& Hint, TRect& HintArea)
+{
+  if (FView && ShowHint())
+    if (TTBItemViewer* v = FView->ViewerFromPoint(ClientPos); v && !v->BoundsRect.IsEmpty()) {
+      HintArea = v->BoundsRect;
+      Hint = v->GetHint();
+      return !Hint.empty();
+    }
+  return TTBCustomDockableWindow::GetHintInfo(ClientPos, Hint, HintArea);
+}
+
 void TTBCustomToolbar::MouseMove(TShiftState Shift, Integer X, Integer Y)
 {
   TTBCustomDockableWindow::MouseMove(Shift, X, Y);
@@ -736,6 +757,10 @@ void TTBCustomToolbar::MouseMove(TShiftState Shift, Integer X, Integer Y)
   FView->UpdateSelection(&sp, true);
   TTBItemViewer* v = FView->Selected();
   SetHint(v ? v->Item()->Hint() : std::string());
+  // The hint window follows the pointer from item to item (GetHintInfo gives each item's
+  // own rectangle).
+  if (ShowHint())
+    HintMouseMessage(this, sp);
   // A hovered viewer may want its own cursor (an edit box); elsewhere the frame's rule.
   TCursor cursor = crDefault;
   if (v)
@@ -759,6 +784,8 @@ void TTBCustomToolbar::MouseLeave()
   TTBCustomDockableWindow::MouseLeave();
   if (!FMouseDownLoop)
     ClearHover();
+  if (ShowHint())
+    HintMouseMessage(nullptr, {});
 }
 
 void TTBCustomToolbar::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y)

@@ -124,6 +124,9 @@ public:
   TPoint DoArrange(bool CanMoveControls, TTBDockType PreviousDockType, bool NewFloating, TTBDock* NewDock) override;
   void GetBaseSize(TPoint& ASize) override;
   void GetMinShrinkSize(Integer& AMinimumSize) override;
+  // The hint of the item under the point, kept while the pointer stays on that item: the
+  // next item's hint comes after its own pause.
+  bool GetHintInfo(TPoint ClientPos, std::string& Hint, TRect& HintArea) override;
   TTBShrinkMode GetShrinkMode() override { return FShrinkMode; }
   void SizeChanging(Integer AWidth, Integer AHeight) override;
   void ResizeBegin(TTBSizeHandle ASizeHandle) override;

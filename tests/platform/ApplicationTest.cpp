@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/Application.h"
+#include "platform/Forms.h"
 
 namespace {
 
@@ -143,6 +147,45 @@ TEST(Application, ProcessMessagesHandlesWhatIsPendingAndReturns)
   EXPECT_GE(count, 1);
   EXPECT_LE(count, 3);
   DeallocateHWnd(w);
+}
+
+TEST(Application, ANestedLoopInAHandlerReceivesTheMessagesQueuedBehindIt)
+{
+  // Two messages wait; the first one's handler runs a nested loop until the second has
+  // arrived. Nothing else is posted, so only the queue's own wake can bring the second in.
+  // A helper thread wakes the loop after a second in any case, so a fault fails instead of
+  // waiting for ever.
+  std::atomic<bool> late{false}, nestedDone{false};
+  bool secondArrived = false, secondInTime = false;
+  HWND second = AllocateHWnd([&](TMessage&) {
+    secondArrived = true;
+    secondInTime = !late.load();
+  });
+  HWND first = AllocateHWnd([&](TMessage&) {
+    RunNestedLoop([&] { return secondArrived || late.load(); });
+    nestedDone = true;
+  });
+  HWND rescue = AllocateHWnd([](TMessage&) {});
+  PostMessage(first, WM_USER, 0, 0);
+  PostMessage(second, WM_USER, 0, 0);
+  std::thread waker([&] {
+    for (int i = 0; i < 100 && !nestedDone; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    late = true;
+    PostMessage(rescue, WM_USER, 0, 0);
+  });
+  // No heartbeat here: a timer's tick would wake the loop and hide the fault.
+  Cardinal start = GetTickCount();
+  while (!nestedDone && GetTickCount() - start < 5000)
+    Application->HandleMessage();
+  waker.join();
+  EXPECT_TRUE(nestedDone);
+  EXPECT_TRUE(secondArrived);
+  EXPECT_TRUE(secondInTime) << "the nested loop waited until something else woke it";
+  Application->ProcessMessages();
+  DeallocateHWnd(first);
+  DeallocateHWnd(second);
+  DeallocateHWnd(rescue);
 }
 
 TEST(Application, TimersFireAndStop)

@@ -7,6 +7,7 @@
 
 #include "platform/Application.h"
 #include "platform/Controls.h"
+#include "tests/TestWait.h"
 
 namespace modal {
 
@@ -23,14 +24,18 @@ inline void Later(std::function<void()> f)
 }
 
 // Modal loops end at once while the application is quitting (an earlier test may have
-// left it so); the body runs from a message loop of its own.
+// left it so); the body runs from a message loop of its own. A body still running after
+// 20 s (a modal window that nothing closed) fails the test, and the quit then ends every
+// loop in it.
 inline void InMessageLoop(std::function<void()> body)
 {
+  testwait::TLoopBound bound("the modal windows of a test body to close", 20000, [] { Application->Terminate(); });
   Later([&] {
     body();
     Application->Terminate();
   });
   Application->Run();
+  bound.Done();
 }
 
 // A click in the middle of the control, through the toolkit.

@@ -12,6 +12,7 @@
 #include <thread>
 #include <typeinfo>
 
+#include "MainWindowSupport.h"
 #include "PictureOutput.h"
 #include "engine/GLRecorder.h"
 #include "engine/GLRenderContextInfo.h"
@@ -47,13 +48,7 @@ bool PumpUntil(const std::function<bool()>& cond, Cardinal timeoutMs = 3000)
   return true;
 }
 
-void Pump(Cardinal ms = 0)
-{
-  Cardinal start = GetTickCount();
-  do
-    Application->ProcessMessages();
-  while (GetTickCount() - start < ms);
-}
+using mainwindow::Pump;
 
 // ---------------------------------------------------------------------------------------
 // What a model is: every object's class, visibility, placement, tooth count and the
@@ -260,21 +255,7 @@ protected:
 TMessages* Controls::Messages = nullptr;
 TKVMainFrm* Controls::Frm = nullptr;
 
-// Writes the whole window, with the 3D view's last frame in its place, as a picture.
-void SaveWindowPicture(TKVMainFrm& f, const std::string& name)
-{
-  Pump(50);
-  TBitmap shot(f.ClientWidth(), f.ClientHeight());
-  f.PaintTo(shot.Canvas(), 0, 0);
-  TPoint origin = f.ScreenToClient(f.GLViewer->ClientToScreen({0, 0}));
-  if (f.GLPanel->Visible()) {
-    f.SceneViewer->GetSurface()->Repaint();
-    if (auto frame = f.SceneViewer->GetBuffer()->CreateSnapshot())
-      if (auto bmp = frame->ToBitmap())
-        shot.Canvas().Draw(origin.X, origin.Y, *bmp);
-  }
-  SaveTestPicture(shot, name);
-}
+using mainwindow::SaveWindowPicture;
 
 using K = TKVMainFrm;
 

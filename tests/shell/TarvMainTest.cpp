@@ -9,6 +9,7 @@
 #include <map>
 #include <set>
 
+#include "MainWindowSupport.h"
 #include "PictureOutput.h"
 #include "tests/platform/ModalSupport.h"
 #include "platform/BmpFile.h"
@@ -31,13 +32,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void Pump(Cardinal ms = 0)
-{
-  Cardinal start = GetTickCount();
-  do
-    Application->ProcessMessages();
-  while (GetTickCount() - start < ms);
-}
+using mainwindow::Pump;
 
 // Runs f (which shows a modal window) and, from a timer, closes whatever modal window comes
 // up with the given result; gives whether one came up within the time limit.
@@ -145,21 +140,7 @@ TMessages* MainWindow::Messages = nullptr;
 std::string* MainWindow::Folder = nullptr;
 TKVMainFrm* MainWindow::Frm = nullptr;
 
-// Writes the whole window, with the 3D view's last frame in its place, as a picture.
-void SaveWindowPicture(TKVMainFrm& f, const std::string& name)
-{
-  Pump(50);
-  TBitmap shot(f.ClientWidth(), f.ClientHeight());
-  f.PaintTo(shot.Canvas(), 0, 0);
-  TPoint origin = f.ScreenToClient(f.GLViewer->ClientToScreen({0, 0}));
-  if (f.GLPanel->Visible()) {
-    f.SceneViewer->GetSurface()->Repaint();
-    if (auto frame = f.SceneViewer->GetBuffer()->CreateSnapshot())
-      if (auto bmp = frame->ToBitmap())
-        shot.Canvas().Draw(origin.X, origin.Y, *bmp);
-  }
-  SaveTestPicture(shot, name);
-}
+using mainwindow::SaveWindowPicture;
 
 }  // namespace
 
@@ -646,6 +627,18 @@ TEST_F(MainWindow, HelpFromTheMenuAndFromF1)
   EXPECT_NE(HelpViewerWindow()->CurrentTopic(), contents);
   CloseHelpViewer();
   Pump(50);
+}
+
+TEST_F(MainWindow, LeverToolbarTakesTheControlPagesPlace)
+{
+  // Swapping the control pages for the lever toolbar must not resize the 3D view: a resize
+  // costs a frame drawn at once.
+  Follow("/TwoCog.htm");
+  TRect view = Frm->GLViewer->BoundsRect();
+  Follow("/Lever_Class1.htm");
+  EXPECT_EQ(Frm->GLViewer->BoundsRect(), view) << Frm->LeverToolbar->Height() << " " << Frm->ToolPC->Height();
+  Follow("/TwoCog.htm");
+  EXPECT_EQ(Frm->GLViewer->BoundsRect(), view);
 }
 
 TEST_F(MainWindow, ErrorBoxText)

@@ -4,7 +4,9 @@
 #include <chrono>
 #include <thread>
 
+#include "platform/Accessible.h"
 #include "platform/Forms.h"
+#include "toolbar/TB2Toolbar.h"
 #include "toolbar/TB2Acc.h"
 #include "toolbar/TB2ExtItems.h"
 #include "toolbar/TB2Item.h"
@@ -231,9 +233,9 @@ TEST_F(TB2Acc, BadChildIdsDispatchAndStaleObjects)
   uint32_t count = 9;
   EXPECT_EQ(file->GetTypeInfoCount(count), E_NOTIMPL);
   EXPECT_EQ(view->Invoke(), E_NOTIMPL);
-  EXPECT_EQ(TBAccObjectForWindowRequest(Bar->View.get(), OBJID_CLIENT), nullptr)
-    << "no accessibility library here: nothing goes to the window system";
-  EXPECT_FALSE(InitializeOleAcc());
+  EXPECT_TRUE(InitializeOleAcc()) << "the platform's bridge is there";
+  EXPECT_EQ(TBAccObjectForWindowRequest(Bar->View.get(), OBJID_CLIENT), TBAccViewObject(Bar->View.get()));
+  EXPECT_EQ(TBAccObjectForWindowRequest(Bar->View.get(), 0), nullptr) << "only the client object is ours";
 
   // An item taken out frees its viewer: its object answers E_FAIL from then on.
   std::unique_ptr<TTBCustomItem> taken = Root.Remove(File);
@@ -320,4 +322,122 @@ TEST_F(TB2Acc, EditViewerIsTextWithItsValue)
   EXPECT_EQ(v, "cam");
   EXPECT_EQ(Obj(File)->get_accValue(AccSelf, v), S_FALSE);
   EXPECT_EQ(v, "");
+}
+
+namespace {
+
+class TBridgeToolbar : public TTBToolbar {
+public:
+  ~TBridgeToolbar() override { DestroyHandle(); }
+};
+
+// Runs F from inside the next nested loop; a loop still running 10 s on loses the capture.
+struct TInLoop {
+  explicit TInLoop(std::function<void()> F)
+      : Fn(std::move(F)), Bound("the menu loop a posted check ends", 10000, [] { ReleaseCapture(); })
+  {
+    Wnd = AllocateHWnd([this](TMessage&) { Fn(); });
+    PostMessage(Wnd, WM_USER, 0, 0);
+  }
+  ~TInLoop() { DeallocateHWnd(Wnd); }
+  std::function<void()> Fn;
+  testwait::TLoopBound Bound;
+  HWND Wnd = 0;
+};
+
+const TAccessibleSnapshot* ChildNamed(const TAccessibleSnapshot& s, const std::string& name)
+{
+  for (const TAccessibleSnapshot& c : s.Children)
+    if (c.Name == name)
+      return &c;
+  return nullptr;
+}
+
+}  // namespace
+
+TEST(TB2AccBridge, TheDesktopSeesAToolbarAndItsOpenMenuThroughThePlatform)
+{
+  TForm form;
+  form.SetBounds(100, 100, 400, 200);
+  TBridgeToolbar bar;
+  bar.SetParent(&form);
+  bar.SetCaption("Model");
+  TTBCustomItem* file = bar.Items()->Add(Item("&File", tbisSubmenu));
+  file->Add(Item("&Open"));
+  file->Add(Item("Save\tCtrl+S"));
+  AddSep(file);
+  TTBCustomItem* grid = file->Add(Item("&Grid"));
+  grid->SetChecked(true);
+  TTBCustomItem* run = bar.Items()->Add(Item("&Run"));
+  int runs = 0;
+  run->OnClick = [&](TObject*) { ++runs; };
+  TTBCustomItem* stop = bar.Items()->Add(Item("&Stop"));
+  stop->SetEnabled(false);
+  form.Show();
+  bar.View()->ValidatePositions();
+
+  // The tree as a screen reader gets it: the toolbar, then its buttons.
+  TAccessibleSnapshot tree = AccessibleSnapshot(&bar);
+  EXPECT_EQ(tree.Role, ROLE_SYSTEM_TOOLBAR);
+  EXPECT_EQ(tree.Name, "Model");
+  ASSERT_EQ(tree.Children.size(), 3u);
+  const TAccessibleSnapshot& f = tree.Children[0];
+  EXPECT_EQ(f.Name, "File");
+  EXPECT_EQ(f.Role, ROLE_SYSTEM_BUTTONMENU);
+  EXPECT_EQ(f.State, STATE_SYSTEM_HASPOPUP | STATE_SYSTEM_FOCUSABLE);
+  EXPECT_EQ(f.Actions, "Open");
+  EXPECT_EQ(f.KeyboardShortcut, "Alt+f");
+  EXPECT_TRUE(f.Children.empty()) << "no menu while it is closed";
+  const TAccessibleSnapshot& r = tree.Children[1];
+  EXPECT_EQ(r.Name, "Run");
+  EXPECT_EQ(r.Role, ROLE_SYSTEM_PUSHBUTTON);
+  EXPECT_EQ(r.Actions, "Press");
+  TTBItemViewer* rv = bar.View()->Find(run);
+  TPoint tl = bar.ClientToScreen({rv->BoundsRect.Left, rv->BoundsRect.Top});
+  EXPECT_EQ(r.Rect, Bounds(tl.X, tl.Y, rv->BoundsRect.Width(), rv->BoundsRect.Height()));
+  const TAccessibleSnapshot& st = tree.Children[2];
+  EXPECT_EQ(st.State, STATE_SYSTEM_UNAVAILABLE | STATE_SYSTEM_FOCUSABLE);
+  EXPECT_EQ(st.Actions, "") << "an unavailable button offers no action";
+
+  // Opening File through its default action, as a client would: while the menu runs, the
+  // button is pressed and holds the menu, whose entries are menu items.
+  TAccessibleSnapshot during;
+  ASSERT_TRUE(AccessibleDoDefaultAction(&bar, {0}));
+  {
+    TInLoop check([&] {
+      during = AccessibleSnapshot(&bar);
+      bar.View()->EndModal();
+    });
+    testwait::TWaiting waiting("the deferred action to open the menu");
+    for (int i = 0; i < 20 && during.Children.empty(); ++i)
+      Application->ProcessMessages();
+  }
+  ASSERT_EQ(during.Children.size(), 3u);
+  const TAccessibleSnapshot& open = during.Children[0];
+  EXPECT_EQ(open.State & (STATE_SYSTEM_PRESSED | STATE_SYSTEM_HOTTRACKED),
+            STATE_SYSTEM_PRESSED | STATE_SYSTEM_HOTTRACKED);
+  EXPECT_EQ(open.Actions, "Close");
+  ASSERT_EQ(open.Children.size(), 1u);
+  const TAccessibleSnapshot& menu = open.Children[0];
+  EXPECT_EQ(menu.Role, ROLE_SYSTEM_MENUPOPUP);
+  EXPECT_EQ(menu.Name, "File");
+  ASSERT_EQ(menu.Children.size(), 4u);
+  EXPECT_EQ(menu.Children[0].Role, ROLE_SYSTEM_MENUITEM);
+  EXPECT_EQ(menu.Children[0].Name, "Open");
+  EXPECT_EQ(menu.Children[0].Actions, "Execute");
+  EXPECT_EQ(menu.Children[0].KeyboardShortcut, "o");
+  EXPECT_NE(ChildNamed(menu, "Save\tCtrl+S"), nullptr) << "a menu entry's name carries its shortcut";
+  EXPECT_EQ(menu.Children[2].Role, ROLE_SYSTEM_SEPARATOR);
+  EXPECT_NE(menu.Children[3].State & STATE_SYSTEM_CHECKED, 0u);
+  EXPECT_EQ(bar.View()->OpenViewerView(), nullptr) << "the menu closed with its loop";
+
+  // Pressing Run through the bridge runs it (after the loop it enters).
+  ASSERT_TRUE(AccessibleDoDefaultAction(&bar, {1}));
+  {
+    testwait::TWaiting waiting("the deferred press of Run");
+    for (int i = 0; i < 20 && runs == 0; ++i)
+      Application->ProcessMessages();
+  }
+  EXPECT_EQ(runs, 1);
+  form.Hide();
 }

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "platform/Forms.h"
+#include "tests/TestWait.h"
 #include "toolbar/TB2Dock.h"
 #include "toolbar/TB2Common.h"
 #include "toolbar/TBXUtils.h"
@@ -24,10 +25,12 @@ public:
   ~TTestDock() override { DestroyHandle(); }
 };
 
-// Steps run one per posted message, from inside the nested loops they drive.
+// Steps run one per posted message, from inside the nested loops they drive. A loop still
+// running 10 s on fails the test and loses the mouse capture, which ends the drag and menu
+// loops.
 class TScript {
 public:
-  TScript()
+  TScript() : FBound("the nested loop of a scripted press to end", 10000, [] { ReleaseCapture(); })
   {
     FWnd = AllocateHWnd([this](TMessage&) {
       if (FNext >= Steps.size())
@@ -42,6 +45,7 @@ public:
   std::vector<std::function<void()>> Steps;
 
 private:
+  testwait::TLoopBound FBound;
   HWND FWnd = 0;
   size_t FNext = 0;
 };

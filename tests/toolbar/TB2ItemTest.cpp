@@ -3,6 +3,7 @@
 #include "platform/CanvasFixed.h"
 #include "toolbar/TB2Anim.h"
 #include "toolbar/TB2Common.h"
+#include "toolbar/TB2ExtItems.h"
 #include "toolbar/TB2Item.h"
 
 namespace {
@@ -153,6 +154,129 @@ TEST(TB2Item, ShortcutsDisabledSubmenuAndRestartCap)
   EXPECT_LT(popups, 50);
 }
 
+TEST(TB2Item, ActionLinkCaptionStateAndClickFollowTheAction)
+{
+  TTBRootItem root;
+  TTBCustomItem* save = root.Add(Item(""));
+  TTBCustomItem* other = root.Add(Item("Other"));
+  auto action = std::make_unique<TCustomAction>();
+  action->SetCaption("&Save");
+  action->SetHint("Save|Saves the picture");
+  action->SetImageIndex(4);
+  action->SetShortCut(ShortCut('S', ssCtrl));
+  action->SetEnabled(false);
+  int executed = 0;
+  TComponent* executedFor = nullptr;
+  action->OnExecute = [&](TObject* sender) {
+    ++executed;
+    EXPECT_EQ(sender, action.get());
+    executedFor = action->ActionComponent;
+  };
+  TLog log;
+  log.Attach(&root);
+
+  save->SetAction(action.get());
+  EXPECT_EQ(save->Action(), action.get());
+  EXPECT_EQ(save->Caption(), "&Save");
+  EXPECT_EQ(save->Hint(), "Save|Saves the picture");
+  EXPECT_EQ(save->ImageIndex(), 4);
+  EXPECT_EQ(save->GetShortCut(), ShortCut('S', ssCtrl));
+  EXPECT_FALSE(save->Enabled());
+  EXPECT_FALSE(log.Lines.empty()) << "the views hear of the changes";
+
+  // A disabled action's item does nothing; enabled, a click runs the action for the item.
+  save->Click();
+  EXPECT_EQ(executed, 0);
+  action->SetEnabled(true);
+  EXPECT_TRUE(save->Enabled());
+  save->Click();
+  EXPECT_EQ(executed, 1);
+  EXPECT_EQ(executedFor, save);
+  EXPECT_EQ(action->ActionComponent, nullptr);
+
+  // Caption and checked follow the action while the item still shows the action's value.
+  action->SetCaption("Save &as");
+  EXPECT_EQ(save->Caption(), "Save &as");
+  action->SetChecked(true);
+  EXPECT_TRUE(save->Checked());
+  save->SetCaption("Keep");   // changed by hand: the caption no longer follows
+  action->SetCaption("Store");
+  EXPECT_EQ(save->Caption(), "Keep");
+  action->SetEnabled(false);
+  EXPECT_FALSE(save->Enabled()) << "the other properties still follow";
+  action->SetEnabled(true);
+
+  // AutoCheck through the action toggles once: the action toggles and the item follows.
+  action->SetChecked(false);
+  action->SetAutoCheck(true);
+  EXPECT_TRUE(save->AutoCheck());
+  save->Click();
+  EXPECT_TRUE(action->Checked());
+  EXPECT_TRUE(save->Checked());
+  save->Click();
+  EXPECT_FALSE(save->Checked());
+
+  // The item's own OnClick wins over the action.
+  int own = 0;
+  save->OnClick = [&](TObject*) { ++own; };
+  int before = executed;
+  save->Click();
+  EXPECT_EQ(own, 1);
+  EXPECT_EQ(executed, before);
+  save->OnClick = nullptr;
+
+  // InitiateAction lets the action update itself, and the item follows.
+  action->OnUpdate = [&](TObject*) { action->SetVisible(false); };
+  other->InitiateAction();   // no action: nothing
+  save->InitiateAction();
+  EXPECT_FALSE(save->Visible());
+
+  // The action goes first: the item forgets it and clicks run nothing.
+  action.reset();
+  EXPECT_EQ(save->Action(), nullptr);
+  save->Click();
+  EXPECT_EQ(executed, before);
+  root.UnregisterNotification(&log);
+}
+
+TEST(TB2Item, EditItemFollowsAnEditAction)
+{
+  TTBRootItem root;
+  auto* edit = root.AddNew<TTBEditItem>();
+  TTBEditAction action;
+  action.SetCaption("Cam");
+  action.SetEditCaption("Shape:");
+  action.SetEditWidth(90);
+  action.SetText("pear");
+  edit->SetAction(&action);
+  EXPECT_EQ(edit->Caption(), "Cam");
+  EXPECT_EQ(edit->EditCaption(), "Shape:");
+  EXPECT_EQ(edit->EditWidth(), 90);
+  EXPECT_EQ(edit->Text(), "pear");
+  action.SetText("heart");
+  EXPECT_EQ(edit->Text(), "heart");
+  edit->SetText("snail");
+  action.SetText("circle");
+  EXPECT_EQ(edit->Text(), "snail") << "typed text no longer follows";
+  action.SetEditWidth(120);
+  EXPECT_EQ(edit->EditWidth(), 120);
+  // Typed text is offered to the action's handler when the item has none.
+  std::string offered;
+  action.OnAcceptText = [&](TObject*, std::string& text, bool& accept) {
+    offered = text;
+    accept = text != "bad";
+  };
+  std::string text = "bad";
+  bool accept = true;
+  edit->DoAcceptText(text, accept);
+  EXPECT_EQ(offered, "bad");
+  EXPECT_FALSE(accept);
+  edit->SetAction(nullptr);
+  EXPECT_EQ(edit->ActionLink(), nullptr);
+  action.SetEditWidth(30);
+  EXPECT_EQ(edit->EditWidth(), 120);
+}
+
 TEST(TB2Common, AccelTextAndMenuDelay)
 {
   EXPECT_EQ(StripAccelChars("&File && Edit"), "File & Edit");
@@ -233,6 +357,47 @@ TEST(TB2Popup, PlacementTable)
     item.GetPopupPosition(nullptr, nullptr, r);
     EXPECT_EQ(TPoint({r.X, r.Y}), c.Expect) << c.Parent.Left << "," << c.Parent.Top;
   }
+}
+
+TEST(TB2Common, RotatedTextRunsDownwardsWithItsAcceleratorUnderlined)
+{
+  // Fixed metrics: a font 20 high has descent 4 and characters 10 wide.
+  TFixedMetricDevice* dev = nullptr;
+  auto c = CreateFixedMetricCanvas(400, 300, &dev);
+  c->Font().SetHeight(-20);
+  c->SetTextColor(clRed);
+  auto texts = [&] {
+    std::vector<TCanvasRecord> out;
+    for (const TCanvasRecord& r : dev->Records)
+      if (r.Kind == TCanvasRecord::TextOut || r.Kind == TCanvasRecord::Fill)
+        out.push_back(r);
+    return out;
+  };
+  DrawRotatedText(*c, "&File", {10, 5, 40, 200}, 0);
+  std::vector<TCanvasRecord> got = texts();
+  ASSERT_EQ(got.size(), 2u);
+  EXPECT_EQ(got[0].Text, u"File");
+  EXPECT_EQ(got[0].Font.Orientation, 2700);
+  // The cell (20 wide) is centred in the 30 wide rectangle from x = 15; the baseline lies
+  // the descent in from its left side and runs down from the top.
+  EXPECT_EQ(got[0].Point, (TPoint{19, 5}));
+  // The underline: one pixel wide, 2 left of the baseline, along the "F".
+  EXPECT_EQ(got[1].Rect, (TRect{17, 5, 18, 15}));
+  EXPECT_EQ(got[1].Color, clRed);
+  EXPECT_EQ(c->Font().Orientation(), 0) << "the canvas's font is given back upright";
+
+  dev->ClearRecords();
+  DrawRotatedText(*c, "Fi&le", {10, 5, 40, 200}, DT_CENTER | DT_HIDEPREFIX);
+  got = texts();
+  ASSERT_EQ(got.size(), 1u) << "no underline with the marks hidden";
+  EXPECT_EQ(got[0].Text, u"File");
+  EXPECT_EQ(got[0].Point, (TPoint{19, 5 + (195 - 40) / 2}));
+
+  dev->ClearRecords();
+  DrawRotatedText(*c, "&File", {10, 5, 40, 35}, DT_END_ELLIPSIS);
+  got = texts();
+  ASSERT_GE(got.size(), 1u);
+  EXPECT_EQ(got[0].Text, u"F...") << "shortened to one character and the ellipsis";
 }
 
 TEST(TB2Common, RemovingMessagesPostsAQuitAgainWithItsCode)

@@ -5,6 +5,7 @@
 #include "platform/Forms.h"
 #include "platform/ImageSave.h"
 #include "platform/StdCtrls.h"
+#include "tests/TestWait.h"
 #include "toolbar/TB2Common.h"
 #include "toolbar/TBX.h"
 
@@ -54,10 +55,12 @@ TSize TextSize(TTBView* view, TTBItemViewer* v, const std::string& s)
   return static_cast<TTBXItemViewer*>(v)->GetTextSize(c, s, DT_SINGLELINE, false);
 }
 
-// Runs the steps one per posted message, from inside the loops they drive.
+// Runs the steps one per posted message, from inside the loops they drive. A loop still
+// running 10 s on fails the test and loses the mouse capture, which ends the menu loop.
 class TScript {
 public:
-  explicit TScript(std::vector<std::function<void()>> steps) : Steps(std::move(steps))
+  explicit TScript(std::vector<std::function<void()>> steps)
+      : Steps(std::move(steps)), FBound("the menu loop of a scripted press to end", 10000, [] { ReleaseCapture(); })
   {
     FWnd = AllocateHWnd([this](TMessage&) {
       if (FNext >= Steps.size())
@@ -72,6 +75,7 @@ public:
   std::vector<std::function<void()>> Steps;
 
 private:
+  testwait::TLoopBound FBound;
   HWND FWnd = 0;
   size_t FNext = 0;
 };

@@ -14,6 +14,7 @@
 #include "html/PNGImage.h"
 #include "platform/Application.h"
 #include "platform/Files.h"
+#include "tests/TestWait.h"
 #include "toolbar/TB2Item.h"
 
 namespace tbtest {
@@ -67,6 +68,12 @@ inline void SavePng(const TBitmap& picture, const std::string& name)
   WriteFileBytes(std::string(ORRELO_TEST_OUTPUT) + "/" + name, out.Bytes());
 }
 
+// Rests the pointer where no test window lies. Simulated input leaves the pointer where it
+// went last, and a menu loop takes the item under a resting pointer as hovered: a test
+// that leaves it over the place where the next test's bar shows decides that test's
+// selection.
+inline void ParkPointer() { SetCursorPos({1270, 1015}); }
+
 // The centre of a viewer in screen coordinates.
 inline TPoint ScreenCentre(TTBItemViewer* v)
 {
@@ -77,7 +84,9 @@ inline TPoint ScreenCentre(TTBItemViewer* v)
 // Steps run one after the other from a timer, so they can act while a nested loop runs.
 // A step returns true when done; a step still waiting after its time-out fails the test
 // and the script gives up (Abort runs, which should end whatever loop is running). After
-// the last step the loop must end by itself within a grace time (Running tells).
+// the last step the loop must end by itself within a grace time (Running tells). A loop
+// that Abort does not end either within 2 s is ended by telling the application to quit.
+// While it runs, the script names its current step as what the test waits for.
 class TScript {
 public:
   using TStep = std::function<bool()>;
@@ -102,6 +111,7 @@ public:
   void Start()
   {
     FStepStart = GetTickCount();
+    FWaiting = std::make_unique<testwait::TWaiting>(Describe());
     FTimer.SetInterval(5);
     FTimer.SetOnTimer([this](TObject*) { Tick(); });
     FTimer.SetEnabled(true);
@@ -114,40 +124,72 @@ private:
     Cardinal TimeoutMs;
     std::string What;
   };
+  std::string Describe() const
+  {
+    if (FNext < FSteps.size())
+      return "script step " + std::to_string(FNext + 1) + " of " + std::to_string(FSteps.size()) + ": " +
+             FSteps[FNext].What;
+    return "the loop to end after the script";
+  }
+  void GiveUp(const std::string& why)
+  {
+    ADD_FAILURE() << why;
+    FNext = FSteps.size();
+    FAborted = true;
+    FAbortTime = GetTickCount();
+    if (Abort)
+      Abort();
+  }
+  void Stop()
+  {
+    FTimer.SetEnabled(false);
+    FWaiting.reset();
+  }
   void Tick()
   {
     if (FBusy)
       return;
     FBusy = true;
+    bool running = Running && Running();
+    if (FAborted) {
+      // Abort should have ended the loop; if it has not, every nested loop is ended.
+      if (!running) {
+        Stop();
+      } else if (GetTickCount() - FAbortTime > 2000) {
+        ADD_FAILURE() << "the loop did not end when the script gave up; quitting the application's loops";
+        Stop();
+        Application->Terminate();
+      }
+      FBusy = false;
+      return;
+    }
     while (FNext < FSteps.size()) {
       TEntry& e = FSteps[FNext];
       if (e.Step()) {
         ++FNext;
         FStepStart = GetTickCount();
+        if (FWaiting)
+          FWaiting->Set(Describe());
         continue;
       }
-      if (GetTickCount() - FStepStart > e.TimeoutMs) {
-        ADD_FAILURE() << "script step timed out: " << e.What;
-        FNext = FSteps.size();
-        if (Abort)
-          Abort();
-      }
+      if (GetTickCount() - FStepStart > e.TimeoutMs)
+        GiveUp("script step timed out: " + e.What);
       break;
     }
-    if (FNext >= FSteps.size() && (!Running || !Running()))
-      FTimer.SetEnabled(false);
-    else if (FNext >= FSteps.size() && GetTickCount() - FStepStart > 3000) {
-      ADD_FAILURE() << "the loop did not end after the script";
-      FTimer.SetEnabled(false);
-      if (Abort)
-        Abort();
+    running = Running && Running();
+    if (!FAborted && FNext >= FSteps.size()) {
+      if (!running)
+        Stop();
+      else if (GetTickCount() - FStepStart > 3000)
+        GiveUp("the loop did not end after the script");
     }
     FBusy = false;
   }
   std::vector<TEntry> FSteps;
   size_t FNext = 0;
-  Cardinal FStepStart = 0;
-  bool FBusy = false;
+  Cardinal FStepStart = 0, FAbortTime = 0;
+  bool FBusy = false, FAborted = false;
+  std::unique_ptr<testwait::TWaiting> FWaiting;
   TTimer FTimer;
 };
 

@@ -1,0 +1,95 @@
+// The start-up benchmark's reference: the platform layer's application with one empty form
+// as large as the program's main window (the desktop's work area). It writes "shown <ns>"
+// (the monotonic clock, which the launching process shares) once the form has been painted,
+// and quits. It is watched exactly as the program is: a one-pixel box painted in the
+// window's first pass posts a message, and the moment is marked when that message arrives.
+//
+// With --gl the form's left half is a GL view, as large as the program's 3D view, that
+// clears itself black; the window then also writes "frame <ns>" once that view's first frame
+// is on screen, and quits after both. This tells what the toolkit's GL costs on its own.
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/Application.h"
+#include "platform/ExtCtrls.h"
+#include "platform/Forms.h"
+#include "platform/GLSurface.h"
+#include "platform/StdCtrls.h"
+
+namespace {
+
+void Mark(const char* what)
+{
+  auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch());
+  std::printf("%s %lld\n", what, static_cast<long long>(ns.count()));
+  std::fflush(stdout);
+}
+
+using TGLClearColor = void (*)(float, float, float, float);
+using TGLClear = void (*)(unsigned);
+constexpr unsigned GL_COLOR_BUFFER_BIT = 0x4000, GL_DEPTH_BUFFER_BIT = 0x100;
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+  const bool gl = argc > 1 && std::strcmp(argv[1], "--gl") == 0;
+  TApplication::Initialize(argc, argv);
+  {
+    enum : Cardinal { Shown = WM_APP, FrameShown };
+    int marks = gl ? 2 : 1;
+    HWND wnd = AllocateHWnd([&](TMessage& m) {
+      Mark(m.Msg == Shown ? "shown" : "frame");
+      if (--marks == 0)
+        Application->Terminate();
+    });
+    bool shownPosted = false, framePosted = false;
+
+    TForm form;
+    form.SetCaption("Bare window");
+    TRect work = Screen().WorkAreaRect();
+    if (work.IsEmpty())
+      work = Bounds(0, 0, Screen().Width(), Screen().Height());
+    form.SetBoundsRect(work);
+
+    std::unique_ptr<TGLSurface> surface;
+    std::unique_ptr<TGLHost> host;
+    if (gl) {
+      surface = std::make_unique<TGLSurface>(TGLSurface::TKind::Window);
+      TGLSurface* s = surface.get();
+      surface->OnPaint = [&, s] {
+        auto clearColor = reinterpret_cast<TGLClearColor>(s->GetProcAddress("glClearColor"));
+        auto clear = reinterpret_cast<TGLClear>(s->GetProcAddress("glClear"));
+        if (clearColor && clear) {
+          clearColor(0, 0, 0, 1);
+          clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        }
+        if (!framePosted)
+          framePosted = PostMessage(wnd, FrameShown, 0, 0);
+      };
+      host = std::make_unique<TGLHost>();
+      host->SetParent(&form);
+      host->SetAlign(alLeft);
+      host->SetWidth(work.Width() / 2 - 10);
+      host->SetSurface(s);
+    }
+    // Made last, so it lies above the GL view.
+    auto* box = TComponent::Create<TPaintBox>(&form);
+    box->SetBounds(0, 0, 1, 1);
+    box->SetParent(&form);
+    box->OnPaint = [&](TObject*) {
+      if (!shownPosted)
+        shownPosted = PostMessage(wnd, Shown, 0, 0);
+    };
+    form.Show();
+    Application->Run();
+    box->OnPaint = nullptr;
+    if (surface)
+      surface->OnPaint = nullptr;
+    host.reset();
+    DeallocateHWnd(wnd);
+  }
+  TApplication::Finalize();
+  return 0;
+}

@@ -1,0 +1,37 @@
+// What the main window's tests share: pumping the message loop, and a picture of the whole
+// window with the 3D view's last frame in its place.
+#pragma once
+
+#include <string>
+
+#include "PictureOutput.h"
+#include "platform/Application.h"
+#include "shell/TarvMain.h"
+
+namespace mainwindow {
+
+// Handles messages for at least ms milliseconds (once, for 0).
+inline void Pump(Cardinal ms = 0)
+{
+  Cardinal start = GetTickCount();
+  do
+    Application->ProcessMessages();
+  while (GetTickCount() - start < ms);
+}
+
+inline void SaveWindowPicture(TKVMainFrm& f, const std::string& name)
+{
+  Pump(50);
+  TBitmap shot(f.ClientWidth(), f.ClientHeight());
+  f.PaintTo(shot.Canvas(), 0, 0);
+  TPoint origin = f.ScreenToClient(f.GLViewer->ClientToScreen({0, 0}));
+  if (f.GLPanel->Visible()) {
+    f.SceneViewer->GetSurface()->Repaint();
+    if (auto frame = f.SceneViewer->GetBuffer()->CreateSnapshot())
+      if (auto bmp = frame->ToBitmap())
+        shot.Canvas().Draw(origin.X, origin.Y, *bmp);
+  }
+  SaveTestPicture(shot, name);
+}
+
+}  // namespace mainwindow
