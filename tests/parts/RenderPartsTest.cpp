@@ -224,6 +224,36 @@ public:
   bool IsClosedSolid() const override { return false; }
 };
 
+// Pictures of the stage from six sides (four round the vertical axis, then top and bottom),
+// 160 x 120 on the background; false without GL.
+bool ShootSixSides(TStandardScene& stage, std::unique_ptr<TBitmap> (&shots)[6])
+{
+  TGLSceneViewer viewer(nullptr, TGLSurface::TKind::Offscreen);
+  viewer.GetSurface()->SetSize(160, 120);
+  viewer.SetCamera(stage.Camera);
+  viewer.GetBuffer()->SetBackgroundColor(Background);
+  if (!viewer.GetSurface()->CreateContext())
+    return false;
+  for (int k = 0; k < 6; ++k) {
+    stage.Camera->MoveAroundTarget(k < 4 ? 0 : 90 * (k == 4 ? 1 : -2), k < 4 ? 90 : 0);
+    viewer.GetSurface()->Repaint();
+    shots[k] = viewer.GetBuffer()->CreateSnapshot()->ToBitmap();
+  }
+  return true;
+}
+
+// How many pixels two pictures differ in, and how many of the second are not background.
+std::pair<int, int> CompareShots(const TBitmap& a, const TBitmap& b)
+{
+  int differing = 0, lit = 0;
+  for (int y = 0; y < b.Height(); ++y)
+    for (int x = 0; x < b.Width(); ++x) {
+      differing += a.GetPixel(x, y) != b.GetPixel(x, y);
+      lit += b.GetPixel(x, y) != Background;
+    }
+  return {differing, lit};
+}
+
 }  // namespace
 
 TEST(RenderParts, ClosedPulleysLookTheSameWithTheirBackFacesCulled)
@@ -253,25 +283,11 @@ TEST(RenderParts, ClosedPulleysLookTheSameWithTheirBackFacesCulled)
       EXPECT_EQ(p->IsClosedSolid(), !twoSided);
       stage.SceneBase->AddChild(std::move(p));
       stage.Camera->Position.SetPoint(0.3f, 0.2f, 4);
-      TGLSceneViewer viewer(nullptr, TGLSurface::TKind::Offscreen);
-      viewer.GetSurface()->SetSize(160, 120);
-      viewer.SetCamera(stage.Camera);
-      viewer.GetBuffer()->SetBackgroundColor(Background);
-      if (!viewer.GetSurface()->CreateContext())
+      if (!ShootSixSides(stage, shots[twoSided]))
         GTEST_SKIP() << "no OpenGL context on this display";
-      for (int k = 0; k < 6; ++k) {
-        stage.Camera->MoveAroundTarget(k < 4 ? 0 : 90 * (k == 4 ? 1 : -2), k < 4 ? 90 : 0);
-        viewer.GetSurface()->Repaint();
-        shots[twoSided][k] = viewer.GetBuffer()->CreateSnapshot()->ToBitmap();
-      }
     }
     for (int k = 0; k < 6; ++k) {
-      int differing = 0, lit = 0;
-      for (int y = 0; y < 120; ++y)
-        for (int x = 0; x < 160; ++x) {
-          differing += shots[0][k]->GetPixel(x, y) != shots[1][k]->GetPixel(x, y);
-          lit += shots[1][k]->GetPixel(x, y) != Background;
-        }
+      auto [differing, lit] = CompareShots(*shots[0][k], *shots[1][k]);
       EXPECT_GT(lit, 500) << "view " << k;
       EXPECT_EQ(differing, 0) << "view " << k;
     }
@@ -331,25 +347,11 @@ TEST(RenderParts, OutsideThreadsOnTheirCoreLookTheSameWithTheirBackFacesCulled)
       stage.SceneBase->AddChild(std::move(s));
       stage.SceneBase->AddChild(std::move(core));
       stage.Camera->Position.SetPoint(0.3f, 0.4f, 3);
-      TGLSceneViewer viewer(nullptr, TGLSurface::TKind::Offscreen);
-      viewer.GetSurface()->SetSize(160, 120);
-      viewer.SetCamera(stage.Camera);
-      viewer.GetBuffer()->SetBackgroundColor(Background);
-      if (!viewer.GetSurface()->CreateContext())
+      if (!ShootSixSides(stage, shots[twoSided]))
         GTEST_SKIP() << "no OpenGL context on this display";
-      for (int k = 0; k < 6; ++k) {
-        stage.Camera->MoveAroundTarget(k < 4 ? 0 : 90 * (k == 4 ? 1 : -2), k < 4 ? 90 : 0);
-        viewer.GetSurface()->Repaint();
-        shots[twoSided][k] = viewer.GetBuffer()->CreateSnapshot()->ToBitmap();
-      }
     }
     for (int k = 0; k < 6; ++k) {
-      int differing = 0, lit = 0;
-      for (int y = 0; y < 120; ++y)
-        for (int x = 0; x < 160; ++x) {
-          differing += shots[0][k]->GetPixel(x, y) != shots[1][k]->GetPixel(x, y);
-          lit += shots[1][k]->GetPixel(x, y) != Background;
-        }
+      auto [differing, lit] = CompareShots(*shots[0][k], *shots[1][k]);
       EXPECT_GT(lit, 500) << "view " << k;
       // The core's facets are chords inside the thread's foot: a pixel may peek under it.
       EXPECT_LE(differing, lit / 200) << "view " << k;
