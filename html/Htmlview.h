@@ -299,6 +299,9 @@ public:
   TPageEvent OnPageEvent;
 
 private:
+  // The checks every print or preview run makes first (and its page event); false: refused.
+  bool PrintRunMayStart();
+  struct TPrintRunFlags;
   template <class TDest>
   void PrintRun(TDest& Dest, int32_t FromPage, int32_t ToPage);
   int32_t FPrintPage = 0;

@@ -184,23 +184,35 @@ void THTMLViewer::PrintRun(TDest& Dest, int32_t FromPage, int32_t ToPage)
   }
 }
 
-void THTMLViewer::Print(int32_t FromPage, int32_t ToPage)
+bool THTMLViewer::PrintRunMayStart()
 {
   // A run started from inside a run's own events is refused before anything happens.
   if (FPrintRunning)
-    return;
+    return false;
   bool stop = false;
   if (OnPageEvent)
     OnPageEvent(this, 0, stop);
   if (FProcessing || FSectionList->begin() == FSectionList->end())
-    return;
+    return false;
   FPrintPage = 0;
+  return true;
+}
+
+// Loads, reloads, clears and further prints are refused while a run goes, however it ends.
+struct THTMLViewer::TPrintRunFlags {
+  explicit TPrintRunFlags(THTMLViewer& V) : Viewer(V) { Viewer.FProcessing = Viewer.FPrintRunning = true; }
+  ~TPrintRunFlags() { Viewer.FProcessing = Viewer.FPrintRunning = false; }
+  THTMLViewer& Viewer;
+};
+
+void THTMLViewer::Print(int32_t FromPage, int32_t ToPage)
+{
+  if (!PrintRunMayStart())
+    return;
   FromPage = std::max(FromPage, 1);
   if (ToPage < FromPage)
     return;
-  // Loads, reloads, clears and further prints are refused while the run goes.
-  FProcessing = true;
-  FPrintRunning = true;
+  TPrintRunFlags running(*this);
   TInputBlock block;
   auto printer = std::make_unique<TvwPrinter>();
   TvwPrinter& prn = *printer;
@@ -220,28 +232,16 @@ void THTMLViewer::Print(int32_t FromPage, int32_t ToPage)
     if (prn.Printing())
       GuardedCall([&] { prn.Abort(); });
     vwSetPrinter(std::move(previous));
-    FProcessing = false;
-    FPrintRunning = false;
     throw;
   }
   vwSetPrinter(std::move(previous));
-  FProcessing = false;
-  FPrintRunning = false;
 }
 
 void THTMLViewer::PrintPreview(TMetaFilePrinter& MFPrinter)
 {
-  // A run started from inside a run's own events is refused before anything happens.
-  if (FPrintRunning)
+  if (!PrintRunMayStart())
     return;
-  bool stop = false;
-  if (OnPageEvent)
-    OnPageEvent(this, 0, stop);
-  if (FProcessing || FSectionList->begin() == FSectionList->end())
-    return;
-  FPrintPage = 0;
-  FProcessing = true;
-  FPrintRunning = true;
+  TPrintRunFlags running(*this);
   TInputBlock block;
   try {
     MFPrinter.BeginDoc();
@@ -252,10 +252,6 @@ void THTMLViewer::PrintPreview(TMetaFilePrinter& MFPrinter)
     // No page is left open for recording.
     if (MFPrinter.Printing())
       GuardedCall([&] { MFPrinter.EndDoc(); });
-    FProcessing = false;
-    FPrintRunning = false;
     throw;
   }
-  FProcessing = false;
-  FPrintRunning = false;
 }

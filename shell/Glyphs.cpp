@@ -80,7 +80,7 @@ void Gear(TCanvas& c, Integer cx, Integer cy, Integer r, Integer teeth, TColor f
   }
   Poly(c, p, fill);
   Pen(c, Ink);
-  Fill(c, Ground == fill ? Paper : 0xE8E8E8);
+  Fill(c, 0xE8E8E8);
   Integer hub = std::max<Integer>(2, r / 4);
   c.Ellipse(cx - hub, cy - hub, cx + hub + 1, cy + hub + 1);
 }

@@ -244,8 +244,7 @@ TKVMainFrm::~TKVMainFrm()
   }
   TopicIndex.reset();
   CamDiagram.reset();
-  FGLHost.reset();
-  GLViewer = nullptr;
+  // The view's surface takes itself out of its host as it goes.
   SceneViewer.reset();
   if (KVMainFrm == this)
     KVMainFrm = nullptr;
@@ -404,10 +403,7 @@ void TKVMainFrm::CreateLeftPane()
   SceneViewer = std::make_unique<TGLSceneViewer>(nullptr, TGLSurface::TKind::Window);
   SceneViewer->SetCamera(GLCamera);
   SceneViewer->GetBuffer()->SetBackgroundColor(clBlack);
-  FGLHost = std::make_unique<TGLHost>();
-  GLViewer = FGLHost.get();
-  GLViewer->SetName("GLViewer");
-  GLViewer->SetParent(GLPanel);
+  GLViewer = Make<TGLHost>("GLViewer", GLPanel);
   GLViewer->SetAlign(alClient);
   GLViewer->SetCursor(crHandPoint);
   GLViewer->SetHint("Use the left mouse button to rotate the view. Use the right button to pan");

@@ -66,7 +66,7 @@ public:
   TTBXItem* LeverBtn1 = nullptr;
   TTBXItem* LeverBtn2 = nullptr;
   TCheckBox* LeverChk = nullptr;
-  // The 3D view: the window that shows the scene viewer's surface (see FGLHost).
+  // The 3D view: the control that shows the scene viewer's surface.
   TGLHost* GLViewer = nullptr;
 
   TPanel* GraphPanel = nullptr;
@@ -322,13 +322,10 @@ private:
   template <class T>
   T* Make(const char* Name, TWinControl* Parent);
 
-  // Freed before the scene viewer whose surface it shows (members go in reverse order).
-  std::unique_ptr<TGLHost> FGLHost;
   std::string FAppFolder;
   bool FInProgress = false;   // a tick is running
   bool FErrorShowing = false; // the error box is up
   int FHelpKeyFilter = 0;
-  int FIdleHandlerGuard = 0;
 };
 
 template <class T>

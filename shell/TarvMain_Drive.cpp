@@ -1,5 +1,6 @@
 // What moves the model: the clock's tick, start and stop, stepping by hand with the step
 // bar, the speed dialog; and the 3D view's mouse and the View menu.
+#include <algorithm>
 #include <cmath>
 
 #include "shell/TarvMain.h"
@@ -9,6 +10,10 @@
 
 // ---------------------------------------------------------------------------------------
 // The animation drive
+
+namespace {
+constexpr Integer MaxWrapHooksPerTick = 10000;
+}
 
 void TKVMainFrm::AnimateAt(Single Value, bool Advancing)
 {
@@ -38,11 +43,13 @@ void TKVMainFrm::CadencerProgress(TObject*, double DeltaTime, double)
       // worm wheel hear of each one.
       Integer wraps = 0;
       if (max > 0 && Phase > max) {
-        double periods = std::ceil(double(Phase) / max) - 1;
+        // Whole periods taken off leave the phase in (0, Max]; integral Max keeps that exact
+        // in single precision.
+        const double periods = std::ceil(double(Phase) / max) - 1;
         Phase = Single(double(Phase) - periods * max);
-        if (Phase > max)
-          Phase = Single(Phase - max), periods += 1;
-        wraps = periods > 1e6 ? 1000000 : Integer(periods);
+        // After a stall of hours (a machine asleep) the hooks' turns past this many add
+        // nothing anyone sees, and running them would freeze the window.
+        wraps = Integer(std::min(periods, double(MaxWrapHooksPerTick)));
       }
       const TTopicEntry* entry = CurrentEntry();
       if (wraps > 0 && entry && entry->Wrap) {

@@ -372,7 +372,6 @@ void TKVMainFrm::FillBeltCombo(Integer Id)
 
 void TKVMainFrm::BuildBeltDrive(Integer Id)
 {
-  Stopped = true;
   bool radii = Id != 5 || BeltCB->ItemIndex() != 2;
   for (TControl* c : std::initializer_list<TControl*>{VP1UpDn, VP2UpDn, VPLabel, VP1ST, VP2ST})
     c->SetVisible(radii);

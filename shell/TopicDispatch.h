@@ -26,7 +26,7 @@ const std::vector<TIndexHeading>& TopicIndexContents();
 // compared without regard to case, the anchor included.
 Integer PageToTopic(const std::string& page, Integer currentTopic);
 
-// The 48 page keys (upper case, anchors included) with their topic ids.
+// The 47 page keys (upper case, anchors included; "CAM_BOX.HTM" among them) with their topic ids.
 struct TPageTopic {
   const char* Key;
   Integer Id;

@@ -14,26 +14,6 @@ using namespace tbtest;
 
 namespace {
 
-// Runs f once from the message loop, so a step of a script can start a nested loop
-// without holding the script up.
-class TLater {
-public:
-  void Run(std::function<void()> f)
-  {
-    FFunc = std::move(f);
-    FTimer.SetInterval(1);
-    FTimer.SetOnTimer([this](TObject*) {
-      FTimer.SetEnabled(false);
-      FFunc();
-    });
-    FTimer.SetEnabled(true);
-  }
-
-private:
-  std::function<void()> FFunc;
-  TTimer FTimer;
-};
-
 struct TB2EditItem : ::testing::Test {
   TTBRootItem Root;
   TTBCustomItem* Before = nullptr;

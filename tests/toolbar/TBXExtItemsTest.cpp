@@ -49,26 +49,6 @@ public:
   ~TTestToolbar() override { DestroyHandle(); }
 };
 
-// Runs f once from the message loop, so a script step can start a nested loop (an edit)
-// without holding the script up.
-class TLater {
-public:
-  void Run(std::function<void()> f)
-  {
-    FFunc = std::move(f);
-    FTimer.SetInterval(1);
-    FTimer.SetOnTimer([this](TObject*) {
-      FTimer.SetEnabled(false);
-      FFunc();
-    });
-    FTimer.SetEnabled(true);
-  }
-
-private:
-  std::function<void()> FFunc;
-  TTimer FTimer;
-};
-
 // Lets the message loop run until Cond holds, for at most TimeoutMs.
 bool PumpUntil(const std::function<bool()>& Cond, Cardinal TimeoutMs = 3000)
 {

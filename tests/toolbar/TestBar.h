@@ -81,6 +81,26 @@ inline TPoint ScreenCentre(TTBItemViewer* v)
   return v->View()->Window()->ClientToScreen({(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2});
 }
 
+// Runs f once from the message loop, so a step of a script can start a nested loop
+// without holding the script up.
+class TLater {
+public:
+  void Run(std::function<void()> f)
+  {
+    FFunc = std::move(f);
+    FTimer.SetInterval(1);
+    FTimer.SetOnTimer([this](TObject*) {
+      FTimer.SetEnabled(false);
+      FFunc();
+    });
+    FTimer.SetEnabled(true);
+  }
+
+private:
+  std::function<void()> FFunc;
+  TTimer FTimer;
+};
+
 // Steps run one after the other from a timer, so they can act while a nested loop runs.
 // A step returns true when done; a step still waiting after its time-out fails the test
 // and the script gives up (Abort runs, which should end whatever loop is running). After
