@@ -78,7 +78,11 @@ void TGLSceneBuffer::Render()
   glViewport(0, 0, w, h);
   TVector bg = ConvertWinColor(FBackgroundColor, 1);
   glClearColor(bg[0], bg[1], bg[2], 1);
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  // Stencil is cleared with depth though nothing draws into it: the two share one word per
+  // pixel, and clearing depth alone makes the software renderer keep the stencil bits of
+  // every pixel, a read-modify-write of the whole buffer each frame.
+  glClearStencil(0);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
   glEnable(GL_DEPTH_TEST);
   glDepthFunc(GL_LESS);
   glDepthMask(GL_TRUE);

@@ -298,6 +298,7 @@ constexpr GLenum GLU_TESS_WINDING_ABS_GEQ_TWO = 100134;
   X(Clear, (GLbitfield mask), (mask)) \
   X(ClearColor, (GLclampf r, GLclampf g, GLclampf b, GLclampf a), (r, g, b, a)) \
   X(ClearDepth, (GLclampd depth), (depth)) \
+  X(ClearStencil, (GLint s), (s)) \
   X(NewList, (GLuint list, GLenum mode), (list, mode)) \
   X(EndList, (), ()) \
   X(CallList, (GLuint list), (list)) \

@@ -31,7 +31,11 @@ constexpr double TwoPi = 2 * Pi;
 constexpr Integer MaxChainLinks = 2000;
 constexpr Integer BikeRearTeeth[3] = {14, 16, 18};
 constexpr Integer BikeChainringTeeth = 48;
+// Facets round a roller: eight look round on the chain drive's close view; the bicycle's
+// chain is seen from three times as far, where a link is a dozen pixels long and six look
+// the same. The plates' ends take half as many, the pins at least six.
 constexpr Integer ChainLinkSlices = 8;
+constexpr Integer BikeChainLinkSlices = 6;
 constexpr Integer BikeJockeyTeeth = 10;
 // The chain's slant in degrees from the chain wheel to the rear sprocket in use, which
 // stands 0.05 in front, level or 0.05 behind: arctan(0.05 / 3.2).
@@ -275,12 +279,11 @@ void ChainLinkAngle(const TChainPoint& P1, const TChainPoint& P2, Single& Angle)
 }
 
 void AddChainLink(TGLBaseSceneObject* Parent, const TGLMaterialLibrary* MatLib, Integer Kind, Single Pitch, Single X,
-                  Single Y, Single Angle)
+                  Single Y, Single Angle, Integer Slices)
 {
   if (!Parent)
     return;
-  // Eight facets round a roller a few pixels across look round; the plates' ends take four.
-  auto link = std::make_unique<TChainLink>(nullptr, Pitch, 0.05f, Kind, ChainLinkSlices);
+  auto link = std::make_unique<TChainLink>(nullptr, Pitch, 0.05f, Kind, Slices);
   link->Position.SetPoint(X, Y, 0);
   link->SetRollAngle(Angle);
   SetLibMaterial(link.get(), MatLib, 2);
@@ -370,12 +373,12 @@ void AddDriveWheel(TGLBaseSceneObject* group, const TGLMaterialLibrary* matLib, 
   group->AddChild(std::move(key));
 }
 
-void AddLinks(TGLBaseSceneObject* chain, const TGLMaterialLibrary* matLib, const TChainArray& points)
+void AddLinks(TGLBaseSceneObject* chain, const TGLMaterialLibrary* matLib, const TChainArray& points, Integer slices)
 {
   for (size_t i = 0; i + 1 < points.size(); ++i) {
     Single angle;
     ChainLinkAngle(points[i], points[i + 1], angle);
-    AddChainLink(chain, matLib, Integer(i % 2), ChainPitch, points[i].X, points[i].Y, angle);
+    AddChainLink(chain, matLib, Integer(i % 2), ChainPitch, points[i].X, points[i].Y, angle, slices);
   }
 }
 
@@ -493,7 +496,7 @@ void BuildChainDriveScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLi
   AddDriveWheel(AddGroup(SceneBase, -c / 2, 0, 0), MatLib, Teeth1, Single(path.MeshRoll(1, Teeth1)));
   TChainArray points;
   LayChainLinks(points, r1, r2, c, 0);
-  AddLinks(AddGroup(SceneBase, 0, 0, 0), MatLib, points);
+  AddLinks(AddGroup(SceneBase, 0, 0, 0), MatLib, points, ChainLinkSlices);
   MarkerGroup(SceneBase, c / 2, 0, 0.05f, r2, ShowMarkers);
   MarkerGroup(SceneBase, -c / 2, 0, 0.05f, r1, ShowMarkers);
 }
@@ -606,7 +609,7 @@ void BuildDerailleurScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLi
   chain->SetTurnAngle(BikeChainTurn[g]);
   TChainArray points;
   LayBikeChainLinks(teeth, points, Single(Radians(Single(StartPhase))), q);
-  AddLinks(chain, MatLib, points);
+  AddLinks(chain, MatLib, points, BikeChainLinkSlices);
 
   // 5: the rear wheel's marker.
   MarkerGroup(SceneBase, BikeRearHubX, BikeRearHubY, 0.15f, 0.5f, ShowMarkers);

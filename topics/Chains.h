@@ -87,9 +87,9 @@ void LayChainLinks(TChainArray& Points, Single R1, Single R2, Single C, Single A
 void LayBikeChainLinks(Integer RearTeeth, TChainArray& Points, Single Angle, Single Q);
 // The roll that points a link (drawn along its local +Y) from P1 to P2, in [0, 360).
 void ChainLinkAngle(const TChainPoint& P1, const TChainPoint& P2, Single& Angle);
-// One link: plates "DarkMetal", pin "Metal".
+// One link: plates "DarkMetal", pin "Metal"; Slices facets round its roller.
 void AddChainLink(TGLBaseSceneObject* Parent, const TGLMaterialLibrary* MatLib, Integer Kind, Single Pitch, Single X,
-                  Single Y, Single Angle);
+                  Single Y, Single Angle, Integer Slices);
 void InitBikeGeometry();
 
 // Topic 8's step range: the right wheel's turn after which both wheels are round whole and
