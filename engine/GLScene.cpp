@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <numbers>
 #include <typeinfo>
 
 #include "engine/GLContext.h"
@@ -849,9 +850,14 @@ void TGLCamera::Apply(Integer viewportWidth, Integer viewportHeight)
   double aspect = viewportHeight > 0 && viewportWidth > 0 ? double(viewportWidth) / viewportHeight : 1.0;
   double zFar = FDepthOfView;
   double zNear = std::max(zFar * 1e-4, 0.01);
+  // The main window's 3D pane is taller than wide: a fixed vertical angle there would cut
+  // off the sides of a model that a wide view shows whole.
+  double fovy = FieldOfView();
+  if (aspect < 1)
+    fovy = 2 * std::atan(std::tan(fovy * std::numbers::pi / 360) / aspect) * 180 / std::numbers::pi;
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
-  gluPerspective(FieldOfView(), aspect, zNear, zFar);
+  gluPerspective(fovy, aspect, zNear, zFar);
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
   const TMatrix abs = AbsoluteMatrix();

@@ -330,18 +330,19 @@ public:
   // Distance of the far clipping plane.
   Single GetDepthOfView() const { return FDepthOfView; }
   void SetDepthOfView(Single v);
-  // The vertical field of view is 2 atan(50 / FocalLength): 200 shows about 5 units at a
-  // distance of 10.
+  // The field of view is 2 atan(40 / FocalLength) across the viewport's shorter side: 200
+  // shows about 4 units at a distance of 10 whether the view is wide or tall.
   Single GetFocalLength() const { return FFocalLength; }
   void SetFocalLength(Single v);
-  Single FieldOfView() const;   // degrees, vertical
+  Single FieldOfView() const;   // degrees, across the shorter side
   // Orbits the camera about its target: pitch about the camera's right axis (positive
   // lowers the camera), turn about its up axis (positive moves it to its right). Degrees.
   void MoveAroundTarget(Single pitchDelta, Single turnDelta);
   // Multiplies the distance to the target by ratio (positive and finite).
   void AdjustDistanceToTarget(Single ratio);
   Single DistanceToTarget() const;
-  // Projection (gluPerspective) and view (gluLookAt) for a viewport of that size.
+  // Projection (gluPerspective) and view (gluLookAt) for a viewport of that size; in a
+  // viewport taller than wide the vertical angle widens so the field of view spans the width.
   void Apply(Integer viewportWidth, Integer viewportHeight);
 
 protected:

@@ -404,6 +404,17 @@ TEST(SceneCamera, ApplySetsPerspectiveAndView)
       EXPECT_DOUBLE_EQ(c.Args[1], 2.0);
       EXPECT_DOUBLE_EQ(c.Args[3], 1000);
     }
+  // A tall viewport keeps the same angle across its width, so a model seen whole in a wide
+  // view is not cut off at the sides.
+  rec.Clear();
+  cam.Apply(200, 400);
+  ASSERT_EQ(rec.Count("gluPerspective"), 1);
+  for (const TGLCall& c : rec.Calls())
+    if (c.Name == "gluPerspective") {
+      EXPECT_DOUBLE_EQ(c.Args[1], 0.5);
+      const double horizontal = 2 * std::atan(std::tan(c.Args[0] * M_PI / 360) * c.Args[1]) * 180 / M_PI;
+      EXPECT_NEAR(horizontal, 2 * std::atan(0.2) * 180 / M_PI, 1e-3);
+    }
 }
 
 TEST(SceneLights, OnlyShiningVisibleLightsAreSwitchedOn)
