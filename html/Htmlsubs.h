@@ -73,7 +73,9 @@ public:
 
 class TFontObj {
 public:
-  TFontObj(TSection* ASection, std::unique_ptr<TMyFont> F, int32_t Position);
+  // F may be shared with other runs of the same font (never changed in place: a state
+  // change of a link run gives the run a font of its own).
+  TFontObj(TSection* ASection, std::shared_ptr<TMyFont> F, int32_t Position);
   // A copy for the printing copy: not a link run any more (no state fonts), same target.
   TFontObj(TSection* ASection, const TFontObj& T);
   ~TFontObj();
@@ -83,9 +85,9 @@ public:
   TSection* Section;
   int32_t Pos;
   std::string Title;
-  std::unique_ptr<TMyFont> TheFont;
+  std::shared_ptr<TMyFont> TheFont;
   std::unique_ptr<TFontInfoArray> FIArray;   // link runs only: normal, visited, hover, both
-  std::unique_ptr<TUrlTarget> UrlTarget;
+  std::unique_ptr<TUrlTarget> UrlTarget;     // link runs only
   bool Visited = false;
   bool Hover = false;
   int32_t SScript = 0;   // ASub or ASuper
@@ -97,14 +99,15 @@ public:
   int32_t Descent = 0;
 
   void CreateFIArray();
-  void ReplaceFont(std::unique_ptr<TMyFont> F);
+  void ReplaceFont(std::shared_ptr<TMyFont> F);
   void ConvertFont(const ThtFontInfo& Info);
   void SetVisited(bool Value);
   void SetHover(bool Value);
   // Hover on this run and on its neighbours in the link list that belong to the same link.
   void SetAllHovered(std::vector<TFontObj*>& List, bool Value);
-  const std::string& GetURL() const { return UrlTarget->URL; }
-  bool IsLink() const { return !UrlTarget->URL.empty(); }
+  const std::string& GetURL() const;
+  bool IsLink() const { return UrlTarget && !UrlTarget->URL.empty(); }
+  int32_t LinkID() const { return UrlTarget ? UrlTarget->ID : 0; }
   int32_t GetHeight(int32_t& ADescent) const
   {
     ADescent = Descent;
@@ -494,7 +497,14 @@ public:
   int32_t Draw(TCanvas& Canvas, const TRect& ARect, int32_t ClipWidth, int32_t X, int32_t XRef, int32_t YRef) override;
 
 protected:
+  // The document keeps an indent manager of its own. A table cell's floats matter only
+  // while the cell is laid out or drawn, so it borrows one from the document for that time
+  // (IMgr is set only then) instead of holding one per cell.
   std::unique_ptr<IndentManager> FOwnIMgr;
+  int32_t FIMgrWidth = 0;   // the width the cell was last laid out in
+
+private:
+  class TIMgrLoan;
 };
 
 // The cell inside a block, laid out by the block with the block's indent manager.
@@ -863,6 +873,48 @@ struct LineRec {
   bool FirstLine = false;
 };
 
+// A section's lines, held by value: a line costs less than a heap object of its own would,
+// and a table of many one-line cells has as many sections. Read like a list of pointers.
+class TLineList {
+public:
+  class const_iterator {
+  public:
+    using iterator_category = std::random_access_iterator_tag;
+    using value_type = const LineRec*;
+    using difference_type = std::ptrdiff_t;
+    const_iterator() = default;
+    explicit const_iterator(const LineRec* P) : FP(P) {}
+    const LineRec* operator*() const { return FP; }
+    const_iterator& operator++()
+    {
+      ++FP;
+      return *this;
+    }
+    bool operator==(const const_iterator& O) const { return FP == O.FP; }
+
+  private:
+    const LineRec* FP = nullptr;
+  };
+
+  int Count() const { return static_cast<int>(FItems.size()); }
+  LineRec* operator[](int I) { return &FItems[static_cast<size_t>(I)]; }
+  const LineRec* operator[](int I) const { return &FItems[static_cast<size_t>(I)]; }
+  void Add(const LineRec& L) { FItems.push_back(L); }
+  // Empties the list and keeps its room for the next layout.
+  void Clear() { FItems.clear(); }
+  // Gives back room well beyond the lines held.
+  void Trim()
+  {
+    if (FItems.capacity() > FItems.size() + FItems.size() / 4 + 1)
+      FItems.shrink_to_fit();
+  }
+  const_iterator begin() const { return const_iterator(FItems.data()); }
+  const_iterator end() const { return const_iterator(FItems.data() + FItems.size()); }
+
+private:
+  std::vector<LineRec> FItems;
+};
+
 class TSection : public TSectionBase {
 public:
   // The first run comes from Prop; inside a link (AnURL with a URL) it is a link run.
@@ -879,7 +931,7 @@ public:
   TImageObjList Images;
   TFormControlList FormControls;
   std::vector<IndexObj> SIndexList;
-  TFreeList<LineRec> Lines;
+  TLineList Lines;
   JustifyType Justify = Left;
   ClearAttrType ClearAttr = clrNone;
   int32_t LineHeight = -1;
@@ -941,6 +993,8 @@ protected:
     bool FirstLine = false;
     int32_t TallestFloat = 0;
     std::vector<TFloatingObj*> Queued;
+    std::vector<const TFloatingObj*>* Placed = nullptr;   // floats placed in this layout
+    bool IsPlaced(const TFloatingObj* F) const;
   };
   int32_t FitCount(TCanvas& Canvas, IndentManager& IMgr, int32_t Start, int32_t Max, TFitState& S);
   // The first forced break at or after Start (Len when none).
@@ -955,8 +1009,6 @@ protected:
   // Removes the characters not kept, moving runs, images and controls with the text.
   void Compact(const std::vector<bool>& Keep);
   int32_t ClearSpace(IndentManager& IMgr, int32_t Y) const;
-  bool Placed(const TFloatingObj* F) const;
-  std::vector<const TFloatingObj*> FPlaced;   // floats placed in this layout
   int32_t FWidestLine = 0;
   bool FMinMaxValid = false;
   bool CanBreakAfter(int32_t I) const { return I < 0 || I >= static_cast<int32_t>(Brk.size()) || Brk[static_cast<size_t>(I)] != 'n'; }
@@ -1134,9 +1186,18 @@ public:
   void Forget(const TSectionBase* S);
   TMapItem* FindMap(const std::string& Name) const;
 
+  // The indent managers lent to cells being laid out or drawn, one per nesting level.
+  IndentManager* LendIMgr();
+  void ReturnIMgr();
+  // The document's one copy of a font equal to F, for text runs to share.
+  std::shared_ptr<TMyFont> SharedFont(const TMyFont& F);
+
 private:
   void PlaceControls();
   TImageResult LoadPicture(const std::string& Name, const std::string& Key, TTransparency Transparent);
   std::string FBackgroundKey;
   std::unique_ptr<TStringBitmapList> FOwnCache;   // when the viewer gives none
+  std::vector<std::unique_ptr<IndentManager>> FIMgrPool;
+  std::vector<std::shared_ptr<TMyFont>> FFonts;   // sorted by FontOrder
+  size_t FIMgrDepth = 0;
 };

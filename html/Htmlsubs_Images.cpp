@@ -58,18 +58,19 @@ void SetFontMeasureCanvas(TCanvas* Canvas)
 
 // ---- text runs ----
 
-TFontObj::TFontObj(TSection* ASection, std::unique_ptr<TMyFont> F, int32_t Position)
-    : Section(ASection), Pos(Position), TheFont(std::move(F)), UrlTarget(std::make_unique<TUrlTarget>())
+TFontObj::TFontObj(TSection* ASection, std::shared_ptr<TMyFont> F, int32_t Position)
+    : Section(ASection), Pos(Position), TheFont(std::move(F))
 {
   if (!TheFont)
-    TheFont = std::make_unique<TMyFont>();
+    TheFont = std::make_shared<TMyFont>();
   FontChanged();
 }
 
 TFontObj::TFontObj(TSection* ASection, const TFontObj& T)
-    : Section(ASection), Pos(T.Pos), Title(T.Title), TheFont(std::make_unique<TMyFont>()),
-      UrlTarget(std::make_unique<TUrlTarget>(*T.UrlTarget)), SScript(T.SScript)
+    : Section(ASection), Pos(T.Pos), Title(T.Title), TheFont(std::make_shared<TMyFont>()), SScript(T.SScript)
 {
+  if (T.UrlTarget)
+    UrlTarget = std::make_unique<TUrlTarget>(*T.UrlTarget);
   TheFont->Assign(*T.TheFont);
   if (T.FIArray) {
     const ThtFontInfo& info = (*T.FIArray)[lsNormal];
@@ -85,20 +86,31 @@ TFontObj::TFontObj(TSection* ASection, const TFontObj& T)
 
 TFontObj::~TFontObj() = default;
 
+const std::string& TFontObj::GetURL() const
+{
+  static const std::string none;
+  return UrlTarget ? UrlTarget->URL : none;
+}
+
 void TFontObj::CreateFIArray()
 {
   if (!FIArray)
     FIArray = std::make_unique<TFontInfoArray>();
 }
 
-void TFontObj::ReplaceFont(std::unique_ptr<TMyFont> F)
+void TFontObj::ReplaceFont(std::shared_ptr<TMyFont> F)
 {
-  TheFont = F ? std::move(F) : std::make_unique<TMyFont>();
+  TheFont = F ? std::move(F) : std::make_shared<TMyFont>();
   FontChanged();
 }
 
 void TFontObj::ConvertFont(const ThtFontInfo& Info)
 {
+  if (TheFont.use_count() != 1) {   // shared: change a copy of its own
+    auto own = std::make_shared<TMyFont>();
+    own->Assign(*TheFont);
+    TheFont = std::move(own);
+  }
   if (!Info.iName.empty())
     TheFont->SetName(Info.iName);
   TheFont->SetHeight(FontPixelHeight(Info.iSize));
@@ -139,14 +151,14 @@ void TFontObj::SetAllHovered(std::vector<TFontObj*>& List, bool Value)
   auto it = std::find(List.begin(), List.end(), this);
   if (it == List.end())
     return;
-  const int32_t id = UrlTarget->ID;
+  const int32_t id = LinkID();
   for (auto b = it; b != List.begin();) {
     --b;
-    if ((*b)->UrlTarget->ID != id)
+    if ((*b)->LinkID() != id)
       break;
     (*b)->SetHover(Value);
   }
-  for (auto f = it + 1; f != List.end() && (*f)->UrlTarget->ID == id; ++f)
+  for (auto f = it + 1; f != List.end() && (*f)->LinkID() == id; ++f)
     (*f)->SetHover(Value);
 }
 

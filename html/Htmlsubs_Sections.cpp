@@ -1,6 +1,7 @@
 // The section protocol's base behaviour, cells, and the document root with its images by
 // name, background, animation timer, hover state, drawing and selection copy.
 #include <algorithm>
+#include <tuple>
 
 #include "html/Htmlsubs.h"
 
@@ -255,24 +256,52 @@ bool TCellBasic::CheckLastBottomMargin()
   return false;
 }
 
-TCell::TCell(TSectionList* AMasterList) : TCellBasic(AMasterList), FOwnIMgr(std::make_unique<IndentManager>())
-{
-  IMgr = FOwnIMgr.get();
-}
+TCell::TCell(TSectionList* AMasterList) : TCellBasic(AMasterList) {}
 
-TCell::TCell(TSectionList* AMasterList, const TCell& T) : TCellBasic(AMasterList, T), FOwnIMgr(std::make_unique<IndentManager>())
-{
-  IMgr = FOwnIMgr.get();
-}
+TCell::TCell(TSectionList* AMasterList, const TCell& T) : TCellBasic(AMasterList, T), FIMgrWidth(T.FIMgrWidth) {}
 
 TCell::~TCell() = default;
 
+// Sets the cell's IMgr for the time of a layout or a drawing: its own, or one lent by the
+// document (given back on the way out, exceptions included).
+class TCell::TIMgrLoan {
+public:
+  explicit TIMgrLoan(TCell& C) : FCell(C)
+  {
+    if (C.FOwnIMgr)
+      return;
+    if (C.MasterList && C.MasterList != &C) {
+      C.IMgr = C.MasterList->LendIMgr();
+      FLent = true;
+      return;
+    }
+    C.FOwnIMgr = std::make_unique<IndentManager>();   // a document, or a cell of none
+    C.IMgr = C.FOwnIMgr.get();
+  }
+  ~TIMgrLoan()
+  {
+    if (!FLent)
+      return;
+    FCell.MasterList->ReturnIMgr();
+    FCell.IMgr = nullptr;
+  }
+  bool Lent() const { return FLent; }
+  TIMgrLoan(const TIMgrLoan&) = delete;
+  TIMgrLoan& operator=(const TIMgrLoan&) = delete;
+
+private:
+  TCell& FCell;
+  bool FLent = false;
+};
+
 int32_t TCell::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t Width, int32_t Height, int32_t& Curs, int32_t& MaxWidth)
 {
+  TIMgrLoan loan(*this);
   // The cell's own edges are the manager's defaults (left 0, right Width), so they need no
   // records of their own.
   IMgr->Clear();
   IMgr->Reset(0, Width);
+  FIMgrWidth = IMgr->Width;
   const TCellBasic* saved = IMgr->CurrentOwner;
   IMgr->CurrentOwner = this;
   int32_t h = TCellBasic::Layout(Canvas, X, Y, Width, Height, Curs, MaxWidth);
@@ -283,6 +312,9 @@ int32_t TCell::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t Width, int3
 
 int32_t TCell::Draw(TCanvas& Canvas, const TRect& ARect, int32_t ClipWidth, int32_t X, int32_t XRef, int32_t YRef)
 {
+  TIMgrLoan loan(*this);
+  if (loan.Lent())
+    IMgr->Width = FIMgrWidth;
   IMgr->LfEdge = X;
   IMgr->RtEdge = X + IMgr->Width;
   IMgr->CurrentYRef = YRef;
@@ -325,6 +357,8 @@ TSectionList::TSectionList(THtmlDocHost* AOwner, TObject* ASender)
     : TCell(this), TheOwner(AOwner), Sender(ASender), Styles(std::make_unique<TStyleList>()),
       IDNameList(std::make_unique<TIDNameList>(this))
 {
+  FOwnIMgr = std::make_unique<IndentManager>();
+  IMgr = FOwnIMgr.get();
   ChPosLineTop = DocumentLineTop;
 }
 
@@ -332,6 +366,8 @@ TSectionList::TSectionList(const TSectionList& T)
     : TCell(this), TheOwner(T.TheOwner), Sender(T.Sender), Styles(std::make_unique<TStyleList>()),
       IDNameList(std::make_unique<TIDNameList>(this))
 {
+  FOwnIMgr = std::make_unique<IndentManager>();
+  IMgr = FOwnIMgr.get();
   ShowImages = T.ShowImages;
   YOff = T.YOff;
   SelB = T.SelB;
@@ -360,6 +396,40 @@ TSectionList::TSectionList(const TSectionList& T)
 TSectionList::~TSectionList()
 {
   Clear();
+}
+
+IndentManager* TSectionList::LendIMgr()
+{
+  if (FIMgrDepth == FIMgrPool.size())
+    FIMgrPool.push_back(std::make_unique<IndentManager>());
+  return FIMgrPool[FIMgrDepth++].get();
+}
+
+void TSectionList::ReturnIMgr()
+{
+  if (FIMgrDepth > 0)
+    --FIMgrDepth;
+}
+
+namespace {
+
+bool FontBefore(const TMyFont& A, const TMyFont& B)
+{
+  return std::forward_as_tuple(A.Name(), A.Height(), A.Style(), A.Color(), A.bgColor, A.Charset(), A.Pitch(), A.Orientation(),
+                               A.PixelsPerInch()) < std::forward_as_tuple(B.Name(), B.Height(), B.Style(), B.Color(), B.bgColor,
+                                                                          B.Charset(), B.Pitch(), B.Orientation(), B.PixelsPerInch());
+}
+
+}  // namespace
+
+std::shared_ptr<TMyFont> TSectionList::SharedFont(const TMyFont& F)
+{
+  auto it = std::lower_bound(FFonts.begin(), FFonts.end(), F, [](const auto& P, const TMyFont& V) { return FontBefore(*P, V); });
+  if (it != FFonts.end() && !FontBefore(F, **it))
+    return *it;
+  auto font = std::make_shared<TMyFont>();
+  font->Assign(F);
+  return *FFonts.insert(it, std::move(font));
 }
 
 void TSectionList::Forget(const TFontObj* F)
@@ -434,6 +504,7 @@ void TSectionList::Clear()
   TabOrderList.clear();
   DrawList.clear();
   TFreeList<TSectionBase>::Clear();
+  FFonts.clear();
   Len = 0;
   StartCurs = 0;
   SectionCount = 0;

@@ -88,8 +88,7 @@ TSection::TSection(TSectionList* AMasterList, const TSection& T) : TSectionBase(
   Images.CreateCopy(AMasterList, T.Images);
   FormControls = T.FormControls;
   SIndexList = T.SIndexList;
-  for (const auto& l : T.Lines)
-    Lines.Add(std::make_unique<LineRec>(*l));
+  Lines = T.Lines;
   Justify = T.Justify;
   ClearAttr = T.ClearAttr;
   LineHeight = T.LineHeight;
@@ -155,8 +154,13 @@ void TSection::AllowBreakAtEnd()
 void TSection::ChangeFont(TProperties& Prop, const TUrlTarget* Link)
 {
   const bool isLink = Link && !Link->URL.empty();
-  auto font = std::make_unique<TMyFont>();
-  font->Assign(*Prop.GetFont());
+  std::shared_ptr<TMyFont> font;
+  if (ParentSectionList) {
+    font = ParentSectionList->SharedFont(*Prop.GetFont());
+  } else {
+    font = std::make_shared<TMyFont>();
+    font->Assign(*Prop.GetFont());
+  }
   TFontObj* run = Fonts.Last();
   const bool wasLink = run && run->Pos == Len && run->IsLink();   // only a link run is in the link list
   if (run && run->Pos == Len) {
@@ -169,7 +173,7 @@ void TSection::ChangeFont(TProperties& Prop, const TUrlTarget* Link)
   run->SScript = Prop.GetVertAlign(va) && (va == ASub || va == ASuper) ? va : 0;
   std::vector<TFontObj*>* links = ParentSectionList ? &ParentSectionList->LinkList : nullptr;
   if (isLink) {
-    *run->UrlTarget = *Link;
+    run->UrlTarget = std::make_unique<TUrlTarget>(*Link);
     if (Prop.FontsSet) {
       run->CreateFIArray();
       *run->FIArray = Prop.FIArray;
@@ -177,7 +181,7 @@ void TSection::ChangeFont(TProperties& Prop, const TUrlTarget* Link)
     if (links && (!wasLink || std::find(links->rbegin(), links->rend(), run) == links->rend()))
       links->push_back(run);
   } else {
-    run->UrlTarget->Clear();
+    run->UrlTarget.reset();
     run->FIArray.reset();
     if (links && wasLink)
       std::erase(*links, run);
@@ -352,9 +356,9 @@ int32_t TSection::NextBreakChar(int32_t Start)
   return FBrkAt;
 }
 
-bool TSection::Placed(const TFloatingObj* F) const
+bool TSection::TFitState::IsPlaced(const TFloatingObj* F) const
 {
-  return std::find(FPlaced.begin(), FPlaced.end(), F) != FPlaced.end();
+  return Placed && std::find(Placed->begin(), Placed->end(), F) != Placed->end();
 }
 
 int32_t TSection::FitCount(TCanvas& Canvas, IndentManager& IMgr, int32_t Start, int32_t Max, TFitState& S)
@@ -391,7 +395,7 @@ int32_t TSection::FitCount(TCanvas& Canvas, IndentManager& IMgr, int32_t Start, 
     if (c == ImgPan) {
       TFloatingObj* o = Images.FindImage(i);
       if (o && o->Floating()) {
-        if (!Placed(o)) {
+        if (!S.IsPlaced(o)) {
           if (content) {
             S.Queued.push_back(o);   // placed below this line when it closes
           } else {
@@ -401,7 +405,7 @@ int32_t TSection::FitCount(TCanvas& Canvas, IndentManager& IMgr, int32_t Start, 
               break;   // text and float move down together
             IMgr.Update(S.Y, *o);
             o->YValue = S.Y;
-            FPlaced.push_back(o);
+            S.Placed->push_back(o);
             S.TallestFloat = std::max(S.TallestFloat, o->ImageHeight + o->VSpaceT + o->VSpaceB);
             ++count;
             ++i;
@@ -528,12 +532,12 @@ int32_t TSection::ClearSpace(IndentManager& IMgr, int32_t Y) const
 void TSection::AddEmptyLine(int32_t Start, int32_t& Y, int32_t Height)
 {
   Height = static_cast<int32_t>(std::clamp<int64_t>(Height, 0, std::max<int64_t>(0, static_cast<int64_t>(MaxDocY) - Y)));
-  auto l = std::make_unique<LineRec>();
-  l->Start = Start;
-  l->SpaceBefore = Height;
-  l->DrawY = Y;
-  l->LineImgHt = Height;
-  Lines.Add(std::move(l));
+  LineRec l;
+  l.Start = Start;
+  l.SpaceBefore = Height;
+  l.DrawY = Y;
+  l.LineImgHt = Height;
+  Lines.Add(l);
   SectionHeight += Height;
   Y += Height;
 }
@@ -541,8 +545,7 @@ void TSection::AddEmptyLine(int32_t Start, int32_t& Y, int32_t Height)
 void TSection::CloseLine(TCanvas& Canvas, IndentManager& IMgr, int32_t X, int32_t& Y, int32_t Start, int32_t N, bool Last, bool First,
                          TFitState& S, int32_t& LowestFloat)
 {
-  auto l = std::make_unique<LineRec>();
-  LineRec& L = *l;
+  LineRec L;
   L.Start = Start;
   L.Ln = N;
   L.DrawY = Y;
@@ -669,24 +672,24 @@ void TSection::CloseLine(TCanvas& Canvas, IndentManager& IMgr, int32_t X, int32_
   Y += total;
   L.LineImgHt = std::max(total, S.TallestFloat);
   for (TFloatingObj* o : S.Queued) {
-    if (o->Pos >= end || Placed(o))
+    if (o->Pos >= end || S.IsPlaced(o))
       continue;   // not in this line after all: met again on the next one
     IMgr.Update(Y, *o);
     o->YValue = Y;
-    FPlaced.push_back(o);
+    S.Placed->push_back(o);
     const int32_t h = o->ImageHeight + o->VSpaceT + o->VSpaceB;
     L.LineImgHt = std::max(L.LineImgHt, total + h);
     LowestFloat = std::max(LowestFloat, Y + h);
   }
   S.Queued.clear();
-  Lines.Add(std::move(l));
+  Lines.Add(L);
 }
 
 int32_t TSection::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, int32_t AHeight, IndentManager& IMgr, int32_t& MaxWidth,
                          int32_t& Curs)
 {
   Lines.Clear();
-  FPlaced.clear();
+  std::vector<const TFloatingObj*> placed;
   FWidestLine = 0;
   FBrkFrom = FBrkAt = -1;
   YDraw = ContentTop = DrawTop = Y;
@@ -729,6 +732,7 @@ int32_t TSection::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, 
     }
     const bool forceFit = ++rounds > maxRounds || Y >= MaxDocY;
     TFitState S;
+    S.Placed = &placed;
     S.Y = Y;
     S.FirstLine = first;
     const int32_t remaining = Len - pStart;
@@ -741,7 +745,7 @@ int32_t TSection::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, 
             floats = true;
       n = floats ? 0 : remaining;
       for (const auto& o : Images)
-        if (o->Floating() && o->Pos >= pStart && !Placed(o.get()))
+        if (o->Floating() && o->Pos >= pStart && !S.IsPlaced(o.get()))
           S.Queued.push_back(o.get());
     } else {
       n = FitCount(Canvas, IMgr, pStart, remaining, S);
@@ -777,6 +781,7 @@ int32_t TSection::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, 
     first = false;
     pStart += n;
   }
+  Lines.Trim();
   Curs = StartCurs + Len;
 
   if (doc && doc->FirstLineHtPtr && *doc->FirstLineHtPtr == 0)
@@ -844,7 +849,7 @@ const LineRec* TSection::LineAtY(int32_t Y) const
 {
   for (const auto& l : Lines)
     if (Y >= l->DrawY && Y < l->DrawY + LineTotal(*l))
-      return l.get();
+      return l;
   return nullptr;
 }
 
@@ -1123,7 +1128,7 @@ bool TSection::CursorToXY(TCanvas& Canvas, int32_t Cursor, int32_t& X, int32_t& 
   const LineRec* found = nullptr;
   for (const auto& l : Lines)
     if (l->Ln > 0 && p >= l->Start && p < l->Start + l->Ln) {
-      found = l.get();
+      found = l;
       break;
     }
   if (!found)

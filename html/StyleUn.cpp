@@ -577,9 +577,17 @@ namespace {
 constexpr int InheritedProps[] = {FontFamily, FontSize, FontStyle, FontWeight, TextAlign, TextDecoration, Color, Visibility,
                                   LineHeight, ZIndex, ListStyleType, ListStyleImage, TextIndent, TextTransform};
 
+// Looked up for every property of every element: a table rather than a search.
+constexpr std::array<bool, PropCount> InheritedTable = [] {
+  std::array<bool, PropCount> t{};
+  for (int p : InheritedProps)
+    t[static_cast<size_t>(p)] = true;
+  return t;
+}();
+
 bool IsInherited(int I)
 {
-  return std::find(std::begin(InheritedProps), std::end(InheritedProps), I) != std::end(InheritedProps);
+  return I >= 0 && I < PropCount && InheritedTable[static_cast<size_t>(I)];
 }
 
 }  // namespace
