@@ -533,7 +533,7 @@ public:
   TCellBasic* OwnerCell = nullptr;
   std::unique_ptr<TBlockCell> MyCell;
   // The element's box properties as written, converted at every layout for its width.
-  std::unique_ptr<TProperties> BoxProps;
+  TBoxProps BoxProps;
   TColor BGColor = NoColor, BorderColor = NoColor;
   TColor FontColor = clBlack;                  // borders without a colour of their own
   std::array<int32_t, 16> MargArray{};         // box values in pixels for the last layout

@@ -8,6 +8,21 @@ namespace {
 
 TCanvas* GMeasureCanvas = nullptr;
 
+// The metrics of the font measured last: runs mostly follow runs of the same font.
+struct TLastMetrics {
+  const TCanvas* Canvas = nullptr;
+  TMyFont Font;
+  TTextMetric TM;
+};
+TLastMetrics GLastMetrics;
+
+bool SameFont(const TMyFont& A, const TMyFont& B)
+{
+  return A.Name() == B.Name() && A.Height() == B.Height() && A.Style() == B.Style() && A.Color() == B.Color() && A.bgColor == B.bgColor &&
+         A.Charset() == B.Charset() && A.Pitch() == B.Pitch() && A.Orientation() == B.Orientation() &&
+         A.PixelsPerInch() == B.PixelsPerInch();
+}
+
 int32_t FontPixelHeight(double Points)
 {
   return -std::max(1, SafeRound(Points * ScreenPixelsPerInch() / 72));
@@ -54,6 +69,7 @@ TCanvas& FontMeasureCanvas()
 void SetFontMeasureCanvas(TCanvas* Canvas)
 {
   GMeasureCanvas = Canvas;
+  GLastMetrics.Canvas = nullptr;
 }
 
 // ---- text runs ----
@@ -165,8 +181,13 @@ void TFontObj::SetAllHovered(std::vector<TFontObj*>& List, bool Value)
 void TFontObj::FontChanged()
 {
   TCanvas& c = FontMeasureCanvas();
-  c.SetFont(*TheFont);
-  TTextMetric tm = c.GetTextMetrics();
+  if (GLastMetrics.Canvas != &c || !SameFont(GLastMetrics.Font, *TheFont)) {
+    c.SetFont(*TheFont);
+    GLastMetrics.TM = c.GetTextMetrics();
+    GLastMetrics.Font.Assign(*TheFont);
+    GLastMetrics.Canvas = &c;
+  }
+  const TTextMetric& tm = GLastMetrics.TM;
   tmHeight = tm.tmHeight;
   tmMaxCharWidth = tm.tmMaxCharWidth;
   FontHeight = tm.tmHeight + tm.tmExternalLeading;

@@ -401,7 +401,8 @@ bool THtmlParser::PushProp(const std::string& Tag, const std::string& Class, con
 {
   if (PropStack.Count() >= MaxStyleContexts)
     return false;
-  auto p = std::make_unique<TProperties>();
+  std::unique_ptr<TProperties> p = PropStack.Take();
+  p->PropStyle.clear();   // the rest is set from the parent and the rules
   p->InheritFrom(Top());
   p->ApplyRules(*MasterList.Styles, &PropStack, Tag, Class, ID, Pseudo, Title, Inline);
   PropStack.Push(std::move(p));

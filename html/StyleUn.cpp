@@ -1121,17 +1121,21 @@ bool TProperties::HasBorderStyle() const
   return false;
 }
 
-void TProperties::GetBoxValues(int32_t BaseWidth, int32_t BaseHeight, int32_t EmSize, int32_t ExHeight, TBoxValues& B) const
+namespace {
+
+// Box values from the properties Get gives by index.
+template <class TGet>
+void BoxValuesOf(const TGet& Get, int32_t BaseWidth, int32_t BaseHeight, int32_t EmSize, int32_t ExHeight, TBoxValues& B)
 {
-  TColor c;
-  B.BackgroundColor = GetBackgroundColor(c) ? c : NoColor;
+  int32_t bg;
+  B.BackgroundColor = IntValue(Get(BackgroundColor), bg) && bg != IntNull && bg != NoColor ? bg : NoColor;
   int32_t bc;
-  B.BorderColor = IntValue(Props[BorderColor], bc) && bc != IntNull ? bc : NoColor;
+  B.BorderColor = IntValue(Get(BorderColor), bc) && bc != IntNull ? bc : NoColor;
   B.TopAuto = B.BottomAuto = false;
 
   // Margins: pixels, "auto", or lengths against the width; vertical auto is 14 with a flag.
   for (int k = 0; k < 4; ++k) {
-    const TPropValue& v = Props[MarginTop + k];
+    const TPropValue& v = Get(MarginTop + k);
     int32_t i;
     int32_t r;
     if (IntValue(v, i))
@@ -1148,7 +1152,7 @@ void TProperties::GetBoxValues(int32_t BaseWidth, int32_t BaseHeight, int32_t Em
     B.V[static_cast<size_t>(bxMarginTop + k)] = r;
   }
   for (int k = 0; k < 4; ++k) {
-    const TPropValue& v = Props[PaddingTop + k];
+    const TPropValue& v = Get(PaddingTop + k);
     int32_t i;
     int32_t r;
     if (IntValue(v, i))
@@ -1158,10 +1162,10 @@ void TProperties::GetBoxValues(int32_t BaseWidth, int32_t BaseHeight, int32_t Em
     B.V[static_cast<size_t>(bxPaddingTop + k)] = std::clamp(r, 0, MaxLength);
   }
   for (int k = 0; k < 4; ++k) {
-    const std::string& style = PropString(Props[BorderTopStyle + k]);
+    const std::string& style = PropString(Get(BorderTopStyle + k));
     int32_t r = 0;
     if (!style.empty() && style != "none") {
-      const TPropValue& v = Props[BorderTopWidth + k];
+      const TPropValue& v = Get(BorderTopWidth + k);
       int32_t i;
       const std::string& s = PropString(v);
       if (IntValue(v, i))
@@ -1180,7 +1184,7 @@ void TProperties::GetBoxValues(int32_t BaseWidth, int32_t BaseHeight, int32_t Em
   // Width, height, top, left: Auto when not given; a negative width or height is no width.
   const int props[4] = {piWidth, piHeight, TopPos, LeftPos};
   for (int k = 0; k < 4; ++k) {
-    const TPropValue& v = Props[props[k]];
+    const TPropValue& v = Get(props[k]);
     int32_t base = k == 1 || k == 2 ? BaseHeight : BaseWidth;
     int32_t i;
     int32_t r;
@@ -1194,6 +1198,57 @@ void TProperties::GetBoxValues(int32_t BaseWidth, int32_t BaseHeight, int32_t Em
       r = Auto;
     B.V[static_cast<size_t>(bxWidth + k)] = r;
   }
+}
+
+}  // namespace
+
+void TProperties::GetBoxValues(int32_t BaseWidth, int32_t BaseHeight, int32_t EmSize, int32_t ExHeight, TBoxValues& B) const
+{
+  BoxValuesOf([this](int I) -> const TPropValue& { return Props[static_cast<size_t>(I)]; }, BaseWidth, BaseHeight, EmSize, ExHeight, B);
+}
+
+TBoxProps::TBoxProps(const TProperties& P)
+{
+  for (int i = BorderStyle; i <= LastBoxProp; ++i)
+    if (Holds(i))
+      Set(i, P.Props[static_cast<size_t>(i)]);
+  FValues.shrink_to_fit();
+}
+
+namespace {
+
+const TPropValue& UnsetBoxValue(int Index)
+{
+  static const TPropValue intNull = IntNull, empty;
+  return Index >= FirstBoxProp && Index <= LastBoxProp ? intNull : empty;
+}
+
+}  // namespace
+
+const TPropValue& TBoxProps::Get(int Index) const
+{
+  for (const auto& [i, v] : FValues)
+    if (i == Index)
+      return v;
+  return UnsetBoxValue(Index);
+}
+
+void TBoxProps::Set(int Index, const TPropValue& Value)
+{
+  auto it = std::find_if(FValues.begin(), FValues.end(), [Index](const auto& E) { return E.first == Index; });
+  if (Value == UnsetBoxValue(Index)) {
+    if (it != FValues.end())
+      FValues.erase(it);
+  } else if (it != FValues.end()) {
+    it->second = Value;
+  } else {
+    FValues.emplace_back(Index, Value);
+  }
+}
+
+void TBoxProps::GetBoxValues(int32_t BaseWidth, int32_t BaseHeight, int32_t EmSize, int32_t ExHeight, TBoxValues& B) const
+{
+  BoxValuesOf([this](int I) -> const TPropValue& { return Get(I); }, BaseWidth, BaseHeight, EmSize, ExHeight, B);
 }
 
 // ---- TStyleList ----
