@@ -82,14 +82,13 @@ public:
   TFontObj(const TFontObj&) = delete;
   TFontObj& operator=(const TFontObj&) = delete;
 
+  // (Fields in an order that leaves no gaps: a page holds one run per text section.)
   TSection* Section;
-  int32_t Pos;
   std::string Title;
   std::shared_ptr<TMyFont> TheFont;
   std::unique_ptr<TFontInfoArray> FIArray;   // link runs only: normal, visited, hover, both
   std::unique_ptr<TUrlTarget> UrlTarget;     // link runs only
-  bool Visited = false;
-  bool Hover = false;
+  int32_t Pos;
   int32_t SScript = 0;   // ASub or ASuper
   // Measured by FontChanged.
   int32_t FontHeight = 0;
@@ -97,6 +96,8 @@ public:
   int32_t tmMaxCharWidth = 0;
   int32_t Overhang = 0;
   int32_t Descent = 0;
+  bool Visited = false;
+  bool Hover = false;
 
   void CreateFIArray();
   void ReplaceFont(std::shared_ptr<TMyFont> F);
@@ -377,6 +378,27 @@ public:
   int32_t UpdateBlock(int32_t Y, int32_t AWidth, int32_t AHeight, AlignmentType Align);
 };
 
+// Indent managers lent out by nesting level: a cell laid out or drawn inside another takes
+// the next one.
+class TIndentManagerPool {
+public:
+  IndentManager* Lend()
+  {
+    if (FDepth == FItems.size())
+      FItems.push_back(std::make_unique<IndentManager>());
+    return FItems[FDepth++].get();
+  }
+  void Return()
+  {
+    if (FDepth > 0)
+      --FDepth;
+  }
+
+private:
+  std::vector<std::unique_ptr<IndentManager>> FItems;
+  size_t FDepth = 0;
+};
+
 // ---- sections ----
 
 // What a hit test found.
@@ -455,7 +477,7 @@ public:
   ~TCellBasic() override;
 
   TSectionList* MasterList;
-  IndentManager* IMgr = nullptr;
+  IndentManager* IMgr = nullptr;   // the cell's indent manager while it is laid out or drawn
   int32_t tcContentBot = 0, tcDrawTop = 0, tcDrawBot = 0;
   int32_t CellTop = 0;
   int32_t StartCurs = 0;
@@ -482,8 +504,8 @@ public:
 
 private:
   // The widths found in the current layout pass (the document's cycle) on one canvas.
-  int32_t FMinMaxCycle = -1;
   const TCanvas* FMinMaxCanvas = nullptr;
+  int32_t FMinMaxCycle = -1;
   int32_t FMinCache = 0, FMaxCache = 0;
 };
 
@@ -497,10 +519,9 @@ public:
   int32_t Draw(TCanvas& Canvas, const TRect& ARect, int32_t ClipWidth, int32_t X, int32_t XRef, int32_t YRef) override;
 
 protected:
-  // The document keeps an indent manager of its own. A table cell's floats matter only
-  // while the cell is laid out or drawn, so it borrows one from the document for that time
-  // (IMgr is set only then) instead of holding one per cell.
-  std::unique_ptr<IndentManager> FOwnIMgr;
+  // A table cell's floats matter only while the cell is laid out or drawn, so it borrows
+  // an indent manager from the document for that time instead of holding one per cell;
+  // the document uses its own.
   int32_t FIMgrWidth = 0;   // the width the cell was last laid out in
 
 private:
@@ -720,30 +741,31 @@ public:
   static std::unique_ptr<TCellObj> Placeholder(TSectionList* AMasterList, int32_t ARowSpan);
   ~TCellObj();
 
+  // (Fields in an order that leaves no gaps: a long table holds one per row.)
   int32_t ColSpan = 1, RowSpan = 1;
   int32_t Wd = 0;                 // laid-out width
   int32_t Ht = 0;                 // laid-out height
   int32_t VSize = 0;              // content height
   int32_t SpecHt = 0;             // pixels; 0 for none
   int32_t SpecWd = 0;             // pixels, or tenths of a percent
-  bool WidthIsPercent = false;
-  AlignmentType MyVAlign = AMiddle;
   int32_t YIndent = 0;
   std::array<int32_t, 4> Padding{};        // top, right, bottom, left; IntNull when not given
   std::array<int32_t, 4> Border{};         // likewise
-  bool PaddingGiven = false;
   int32_t HzSpace = 0, VrSpace = 0;
   TColor BkColor = NoColor;
+  AlignmentType MyVAlign : 8 = AMiddle;
+  bool WidthIsPercent = false;
+  bool PaddingGiven = false;
   bool BkGnd = false;
   std::unique_ptr<TImageObj> BGImage;
   PtPositionRec BGPosition{};
-  bool BreakBefore = false, BreakAfter = false, KeepIntact = false;
   std::unique_ptr<TCell> Cell;
   // The content height measured in the current layout pass, for the width it was measured at.
   int32_t MeasuredCycle = -1, MeasuredWidth = 0, MeasuredAHeight = 0, MeasuredHeight = 0;
   // The last layout of the cell's content in the current pass: where, how wide, from which
   // document position, and the height it gave.
   int32_t LaidCycle = -1, LaidY = 0, LaidWidth = 0, LaidCurs = 0, LaidAHeight = 0, LaidHeight = 0;
+  bool BreakBefore = false, BreakAfter = false, KeepIntact = false;
 
   bool IsPlaceholder() const { return ColSpan == 0; }
   int32_t PadTop() const { return Padding[0]; }
@@ -765,11 +787,11 @@ public:
 
   int32_t RowHeight = 0;        // HEIGHT of the row
   TColor BkColor = NoColor;
-  bool BkGnd = false;
-  std::string BkImage;
-  bool BreakBefore = false, BreakAfter = false, KeepIntact = false;
   int32_t RowHt = 0;            // laid-out height
   int32_t TallestCellHt = 0;
+  bool BkGnd = false;
+  bool BreakBefore = false, BreakAfter = false, KeepIntact = false;
+  std::string BkImage;
 
   // Appends a cell (nullptr for an empty grid position); a row height raises the cell's.
   TCellObj* Add(std::unique_ptr<TCellObj> Cell);
@@ -873,6 +895,34 @@ struct LineRec {
   bool FirstLine = false;
 };
 
+// The source positions of a section's characters as runs of consecutive ones. Most
+// sections have one run, held without a heap block of its own.
+class TIndexList {
+public:
+  size_t size() const { return empty() ? 0 : FMore.size() + 1; }
+  bool empty() const { return FFirst.Pos < 0; }
+  const IndexObj& operator[](size_t I) const { return I == 0 ? FFirst : FMore[I - 1]; }
+  const IndexObj& front() const { return FFirst; }
+  const IndexObj& back() const { return FMore.empty() ? FFirst : FMore.back(); }
+  void clear()
+  {
+    FFirst = {-1, 0};
+    FMore.clear();
+  }
+  void push_back(const IndexObj& O)
+  {
+    if (empty())
+      FFirst = O;
+    else
+      FMore.push_back(O);
+  }
+  void shrink_to_fit() { FMore.shrink_to_fit(); }
+
+private:
+  IndexObj FFirst{-1, 0};   // a negative Pos: no runs
+  std::vector<IndexObj> FMore;
+};
+
 // A section's lines, held by value: a line costs less than a heap object of its own would,
 // and a table of many one-line cells has as many sections. Read like a list of pointers.
 class TLineList {
@@ -922,28 +972,36 @@ public:
   TSection(TSectionList* AMasterList, const TSection& T);
   ~TSection() override;
 
+  // (A table holds a section per cell: small fields are packed together.)
   int32_t SectionNumber = 0;
   int32_t ThisCycle = 0;
   std::u16string BuffS;
   std::string Brk;   // 'n' forbids a line break after the character
-  std::vector<int32_t> BuildIndices;
   TFontList Fonts;
   TImageObjList Images;
   TFormControlList FormControls;
-  std::vector<IndexObj> SIndexList;
+  // The source position of every character, as runs of consecutive positions: built as
+  // characters are added, so that no position per character is kept.
+  TIndexList SIndexList;
   TLineList Lines;
-  JustifyType Justify = Left;
-  ClearAttrType ClearAttr = clrNone;
   int32_t LineHeight = -1;
   int32_t AvailableWidth = 0;
   int32_t FirstLineIndent = 0;
   int32_t TextIndentPercent = 0;
   int32_t MinCache = 0, MaxCache = 0;
+  JustifyType Justify : 8 = Left;
+  ClearAttrType ClearAttr : 8 = clrNone;
+  int32_t TextTransform : 8 = 0;
   bool Finished = false;
   bool KeepEmpty = false;   // the parser asks to keep it without text
-  int32_t TextTransform = 0;
   bool NoBreak = false;     // characters added now may not end a line (NOBR)
   bool EndsPreformatted = false;   // set by the cell: an empty last line of preformatted text
+
+protected:
+  bool FMinMaxValid = false;
+  int32_t FWidestLine = 0;
+
+public:
 
   // Building.
   void AddChar(char16_t C, int32_t Index);
@@ -986,20 +1044,27 @@ public:
   // The window X at which the section was last drawn, for its layout X.
   int32_t DrawOriginX = 0;
 
+
 protected:
+  // What one layout keeps from line to line: the floats placed so far, and the next
+  // forced break as last found (lines are fitted front to back, so the answer for one line
+  // start serves every later start up to the break itself).
+  struct TLayoutState {
+    std::vector<const TFloatingObj*> Placed;
+    int32_t BrkFrom = -1, BrkAt = -1;
+  };
   // Placing floats while fitting a line.
   struct TFitState {
     int32_t Y = 0;
     bool FirstLine = false;
     int32_t TallestFloat = 0;
     std::vector<TFloatingObj*> Queued;
-    std::vector<const TFloatingObj*>* Placed = nullptr;   // floats placed in this layout
+    TLayoutState* Run = nullptr;
     bool IsPlaced(const TFloatingObj* F) const;
   };
   int32_t FitCount(TCanvas& Canvas, IndentManager& IMgr, int32_t Start, int32_t Max, TFitState& S);
   // The first forced break at or after Start (Len when none).
-  int32_t NextBreakChar(int32_t Start);
-  int32_t FBrkFrom = -1, FBrkAt = -1;
+  int32_t NextBreakChar(int32_t Start, TLayoutState& R) const;
   // The length of a line of at most N fitting characters from Start; negative for a word
   // that fits nowhere on the line.
   int32_t ChooseBreak(int32_t Start, int32_t N) const;
@@ -1009,8 +1074,7 @@ protected:
   // Removes the characters not kept, moving runs, images and controls with the text.
   void Compact(const std::vector<bool>& Keep);
   int32_t ClearSpace(IndentManager& IMgr, int32_t Y) const;
-  int32_t FWidestLine = 0;
-  bool FMinMaxValid = false;
+
   bool CanBreakAfter(int32_t I) const { return I < 0 || I >= static_cast<int32_t>(Brk.size()) || Brk[static_cast<size_t>(I)] != 'n'; }
   void DrawLine(TCanvas& Canvas, const LineRec& L, int32_t X, IndentManager& IMgr, int32_t YOff);
   const LineRec* LineAtY(int32_t Y) const;
@@ -1187,8 +1251,8 @@ public:
   TMapItem* FindMap(const std::string& Name) const;
 
   // The indent managers lent to cells being laid out or drawn, one per nesting level.
-  IndentManager* LendIMgr();
-  void ReturnIMgr();
+  IndentManager* LendIMgr() { return FIMgrPool.Lend(); }
+  void ReturnIMgr() { FIMgrPool.Return(); }
   // The document's one copy of a font equal to F, for text runs to share.
   std::shared_ptr<TMyFont> SharedFont(const TMyFont& F);
 
@@ -1197,7 +1261,7 @@ private:
   TImageResult LoadPicture(const std::string& Name, const std::string& Key, TTransparency Transparent);
   std::string FBackgroundKey;
   std::unique_ptr<TStringBitmapList> FOwnCache;   // when the viewer gives none
-  std::vector<std::unique_ptr<IndentManager>> FIMgrPool;
-  std::vector<std::shared_ptr<TMyFont>> FFonts;   // sorted by FontOrder
-  size_t FIMgrDepth = 0;
+  IndentManager FDocIMgr;
+  TIndentManagerPool FIMgrPool;
+  std::vector<std::shared_ptr<TMyFont>> FFonts;   // sorted
 };

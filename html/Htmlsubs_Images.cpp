@@ -75,7 +75,7 @@ void SetFontMeasureCanvas(TCanvas* Canvas)
 // ---- text runs ----
 
 TFontObj::TFontObj(TSection* ASection, std::shared_ptr<TMyFont> F, int32_t Position)
-    : Section(ASection), Pos(Position), TheFont(std::move(F))
+    : Section(ASection), TheFont(std::move(F)), Pos(Position)
 {
   if (!TheFont)
     TheFont = std::make_shared<TMyFont>();
@@ -83,7 +83,7 @@ TFontObj::TFontObj(TSection* ASection, std::shared_ptr<TMyFont> F, int32_t Posit
 }
 
 TFontObj::TFontObj(TSection* ASection, const TFontObj& T)
-    : Section(ASection), Pos(T.Pos), Title(T.Title), TheFont(std::make_shared<TMyFont>()), SScript(T.SScript)
+    : Section(ASection), Title(T.Title), TheFont(std::make_shared<TMyFont>()), Pos(T.Pos), SScript(T.SScript)
 {
   if (T.UrlTarget)
     UrlTarget = std::make_unique<TUrlTarget>(*T.UrlTarget);

@@ -262,27 +262,32 @@ TCell::TCell(TSectionList* AMasterList, const TCell& T) : TCellBasic(AMasterList
 
 TCell::~TCell() = default;
 
-// Sets the cell's IMgr for the time of a layout or a drawing: its own, or one lent by the
-// document (given back on the way out, exceptions included).
+namespace {
+
+// For cells of no document.
+TIndentManagerPool GOrphanIMgrs;
+
+}  // namespace
+
+// Sets a table cell's IMgr for the time of a layout or a drawing, lent by the document
+// (given back on the way out, exceptions included). The document keeps its own.
 class TCell::TIMgrLoan {
 public:
   explicit TIMgrLoan(TCell& C) : FCell(C)
   {
-    if (C.FOwnIMgr)
+    if (static_cast<TCellBasic*>(C.MasterList) == &C)
       return;
-    if (C.MasterList && C.MasterList != &C) {
-      C.IMgr = C.MasterList->LendIMgr();
-      FLent = true;
-      return;
-    }
-    C.FOwnIMgr = std::make_unique<IndentManager>();   // a document, or a cell of none
-    C.IMgr = C.FOwnIMgr.get();
+    C.IMgr = C.MasterList ? C.MasterList->LendIMgr() : GOrphanIMgrs.Lend();
+    FLent = true;
   }
   ~TIMgrLoan()
   {
     if (!FLent)
       return;
-    FCell.MasterList->ReturnIMgr();
+    if (FCell.MasterList)
+      FCell.MasterList->ReturnIMgr();
+    else
+      GOrphanIMgrs.Return();
     FCell.IMgr = nullptr;
   }
   bool Lent() const { return FLent; }
@@ -357,8 +362,7 @@ TSectionList::TSectionList(THtmlDocHost* AOwner, TObject* ASender)
     : TCell(this), TheOwner(AOwner), Sender(ASender), Styles(std::make_unique<TStyleList>()),
       IDNameList(std::make_unique<TIDNameList>(this))
 {
-  FOwnIMgr = std::make_unique<IndentManager>();
-  IMgr = FOwnIMgr.get();
+  IMgr = &FDocIMgr;
   ChPosLineTop = DocumentLineTop;
 }
 
@@ -366,8 +370,7 @@ TSectionList::TSectionList(const TSectionList& T)
     : TCell(this), TheOwner(T.TheOwner), Sender(T.Sender), Styles(std::make_unique<TStyleList>()),
       IDNameList(std::make_unique<TIDNameList>(this))
 {
-  FOwnIMgr = std::make_unique<IndentManager>();
-  IMgr = FOwnIMgr.get();
+  IMgr = &FDocIMgr;
   ShowImages = T.ShowImages;
   YOff = T.YOff;
   SelB = T.SelB;
@@ -396,19 +399,6 @@ TSectionList::TSectionList(const TSectionList& T)
 TSectionList::~TSectionList()
 {
   Clear();
-}
-
-IndentManager* TSectionList::LendIMgr()
-{
-  if (FIMgrDepth == FIMgrPool.size())
-    FIMgrPool.push_back(std::make_unique<IndentManager>());
-  return FIMgrPool[FIMgrDepth++].get();
-}
-
-void TSectionList::ReturnIMgr()
-{
-  if (FIMgrDepth > 0)
-    --FIMgrDepth;
 }
 
 namespace {

@@ -26,6 +26,22 @@ TColor Complement(TColor C)
   return ColorToRGB(C) ^ 0xFFFFFF;
 }
 
+// The source position of character Pos.
+int32_t SourceIndexAt(const TIndexList& L, int32_t Pos)
+{
+  size_t j = 0;
+  while (j + 1 < L.size() && L[j + 1].Pos <= Pos)
+    ++j;
+  return L[j].Index + (Pos - L[j].Pos);
+}
+
+// Character Pos (the next one) comes from source position Index.
+void AddSourceIndex(TIndexList& L, int32_t Pos, int32_t Index)
+{
+  if (L.empty() || Index != L.back().Index + (Pos - L.back().Pos))
+    L.push_back(IndexObj{Pos, Index});
+}
+
 }  // namespace
 
 // Where a named character position's line begins (for jumps to anchors).
@@ -138,9 +154,12 @@ void TSection::AddTokenObj(const TokenObj& T)
       c = WideUpCaseChar(c);
     else if (!IsMarker(c) && TextTransform == 2)
       c = WideLowCaseChar(c);
+    const int32_t pos = static_cast<int32_t>(BuffS.size());
     BuffS += c;
     Brk += NoBreak ? 'n' : 'y';
-    BuildIndices.push_back(i < idx.size() ? idx[i] : (BuildIndices.empty() ? 0 : BuildIndices.back() + 1));
+    // A character without a source position of its own follows the one before it.
+    const int32_t previous = SIndexList.empty() ? -1 : SIndexList.back().Index + (pos - 1 - SIndexList.back().Pos);
+    AddSourceIndex(SIndexList, pos, i < idx.size() ? idx[i] : previous + 1);
   }
   Len = static_cast<int32_t>(BuffS.size());
 }
@@ -215,6 +234,8 @@ void TSection::AddFormControlObj(TFormControlObj* Ctrl, int32_t Index)
 
 void TSection::Compact(const std::vector<bool>& Keep)
 {
+  if (std::find(Keep.begin(), Keep.end(), false) == Keep.end())
+    return;
   // In place: a kept character only ever moves towards the front. Runs, images and
   // controls move with the text; each takes the count of kept characters before it.
   const size_t n = BuffS.size();
@@ -229,23 +250,26 @@ void TSection::Compact(const std::vector<bool>& Keep)
   std::stable_sort(positions.begin(), positions.end(), [](const int32_t* A, const int32_t* B) { return *A < *B; });
   size_t next = 0;
   size_t kept = 0;
+  TIndexList indices;
+  size_t run = 0;   // the source run of character i
   for (size_t i = 0; i < n; ++i) {
     while (next < positions.size() && *positions[next] <= static_cast<int32_t>(i))
       *positions[next++] = static_cast<int32_t>(kept);
     if (!Keep[i])
       continue;
+    while (run + 1 < SIndexList.size() && SIndexList[run + 1].Pos <= static_cast<int32_t>(i))
+      ++run;
+    const IndexObj& r = SIndexList[run];
+    AddSourceIndex(indices, static_cast<int32_t>(kept), r.Index + (static_cast<int32_t>(i) - r.Pos));
     BuffS[kept] = BuffS[i];
     Brk[kept] = Brk[i];
-    BuildIndices[kept] = BuildIndices[i];
     ++kept;
   }
   for (; next < positions.size(); ++next)
     *positions[next] = static_cast<int32_t>(kept);
-  if (kept == n)
-    return;
+  SIndexList = std::move(indices);
   BuffS.resize(kept);
   Brk.resize(kept);
-  BuildIndices.resize(kept);
   Fonts.DropEmptyRuns(ParentSectionList);
 }
 
@@ -289,12 +313,7 @@ void TSection::Finish()
       Brk[i] = 'n';
     }
   Brk += 'y';
-  SIndexList.clear();
-  for (size_t i = 0; i < BuildIndices.size(); ++i)
-    if (i == 0 || BuildIndices[i] != BuildIndices[i - 1] + 1)
-      SIndexList.push_back(IndexObj{static_cast<int32_t>(i), BuildIndices[i]});
-  BuildIndices.clear();
-  BuildIndices.shrink_to_fit();
+  SIndexList.shrink_to_fit();
   BuffS.shrink_to_fit();
   Brk.shrink_to_fit();
   Len = static_cast<int32_t>(BuffS.size());
@@ -343,28 +362,26 @@ int32_t TSection::FindTextWidth(TCanvas& Canvas, int32_t Start, int32_t N, bool 
   return w;
 }
 
-int32_t TSection::NextBreakChar(int32_t Start)
+int32_t TSection::NextBreakChar(int32_t Start, TLayoutState& R) const
 {
-  // Lines are fitted front to back, so the answer for one line start serves every later
-  // start up to the break itself.
-  if (FBrkFrom < 0 || Start < FBrkFrom || Start > FBrkAt) {
-    FBrkFrom = Start;
-    FBrkAt = Start;
-    while (FBrkAt < Len && BuffS[static_cast<size_t>(FBrkAt)] != BrkCh)
-      ++FBrkAt;
+  if (R.BrkFrom < 0 || Start < R.BrkFrom || Start > R.BrkAt) {
+    R.BrkFrom = Start;
+    R.BrkAt = Start;
+    while (R.BrkAt < Len && BuffS[static_cast<size_t>(R.BrkAt)] != BrkCh)
+      ++R.BrkAt;
   }
-  return FBrkAt;
+  return R.BrkAt;
 }
 
 bool TSection::TFitState::IsPlaced(const TFloatingObj* F) const
 {
-  return Placed && std::find(Placed->begin(), Placed->end(), F) != Placed->end();
+  return Run && std::find(Run->Placed.begin(), Run->Placed.end(), F) != Run->Placed.end();
 }
 
 int32_t TSection::FitCount(TCanvas& Canvas, IndentManager& IMgr, int32_t Start, int32_t Max, TFitState& S)
 {
   bool brk = false;
-  if (const int32_t b = NextBreakChar(Start); b < Start + Max) {
+  if (const int32_t b = NextBreakChar(Start, *S.Run); b < Start + Max) {
     if (b == Start)
       return 1;   // the break alone
     Max = b - Start;
@@ -405,7 +422,7 @@ int32_t TSection::FitCount(TCanvas& Canvas, IndentManager& IMgr, int32_t Start, 
               break;   // text and float move down together
             IMgr.Update(S.Y, *o);
             o->YValue = S.Y;
-            S.Placed->push_back(o);
+            S.Run->Placed.push_back(o);
             S.TallestFloat = std::max(S.TallestFloat, o->ImageHeight + o->VSpaceT + o->VSpaceB);
             ++count;
             ++i;
@@ -676,7 +693,7 @@ void TSection::CloseLine(TCanvas& Canvas, IndentManager& IMgr, int32_t X, int32_
       continue;   // not in this line after all: met again on the next one
     IMgr.Update(Y, *o);
     o->YValue = Y;
-    S.Placed->push_back(o);
+    S.Run->Placed.push_back(o);
     const int32_t h = o->ImageHeight + o->VSpaceT + o->VSpaceB;
     L.LineImgHt = std::max(L.LineImgHt, total + h);
     LowestFloat = std::max(LowestFloat, Y + h);
@@ -689,9 +706,8 @@ int32_t TSection::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, 
                          int32_t& Curs)
 {
   Lines.Clear();
-  std::vector<const TFloatingObj*> placed;
+  TLayoutState run;
   FWidestLine = 0;
-  FBrkFrom = FBrkAt = -1;
   YDraw = ContentTop = DrawTop = Y;
   StartCurs = Curs;
   SectionHeight = 0;
@@ -732,7 +748,7 @@ int32_t TSection::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, 
     }
     const bool forceFit = ++rounds > maxRounds || Y >= MaxDocY;
     TFitState S;
-    S.Placed = &placed;
+    S.Run = &run;
     S.Y = Y;
     S.FirstLine = first;
     const int32_t remaining = Len - pStart;
@@ -1183,13 +1199,7 @@ int32_t TSection::SourcePosOf(int32_t Pos) const
   if (Pos < StartCurs || Pos >= StartCurs + Len || SIndexList.empty())
     return -1;
   const int32_t p = Pos - StartCurs;
-  const IndexObj* e = &SIndexList.front();
-  for (const IndexObj& o : SIndexList) {
-    if (o.Pos > p)
-      break;
-    e = &o;
-  }
-  return e->Index + (p - e->Pos);
+  return SourceIndexAt(SIndexList, p);
 }
 
 int32_t TSection::DocPosOf(int32_t SourcePos, bool Backward) const
