@@ -1264,4 +1264,5 @@ private:
   IndentManager FDocIMgr;
   TIndentManagerPool FIMgrPool;
   std::vector<std::shared_ptr<TMyFont>> FFonts;   // sorted
+  std::shared_ptr<TMyFont> FLastFont;             // the one asked for last
 };

@@ -414,12 +414,15 @@ bool FontBefore(const TMyFont& A, const TMyFont& B)
 
 std::shared_ptr<TMyFont> TSectionList::SharedFont(const TMyFont& F)
 {
+  // Text mostly keeps the font of the text before it.
+  if (FLastFont && !FontBefore(F, *FLastFont) && !FontBefore(*FLastFont, F))
+    return FLastFont;
   auto it = std::lower_bound(FFonts.begin(), FFonts.end(), F, [](const auto& P, const TMyFont& V) { return FontBefore(*P, V); });
   if (it != FFonts.end() && !FontBefore(F, **it))
-    return *it;
+    return FLastFont = *it;
   auto font = std::make_shared<TMyFont>();
   font->Assign(F);
-  return *FFonts.insert(it, std::move(font));
+  return FLastFont = *FFonts.insert(it, std::move(font));
 }
 
 void TSectionList::Forget(const TFontObj* F)
@@ -495,6 +498,7 @@ void TSectionList::Clear()
   DrawList.clear();
   TFreeList<TSectionBase>::Clear();
   FFonts.clear();
+  FLastFont.reset();
   Len = 0;
   StartCurs = 0;
   SectionCount = 0;

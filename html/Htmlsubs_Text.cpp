@@ -340,6 +340,14 @@ int32_t TSection::FindTextWidth(TCanvas& Canvas, int32_t Start, int32_t N, bool 
   if (RemoveSpaces)
     while (N > 0 && (BuffS[static_cast<size_t>(Start + N - 1)] == u' ' || BuffS[static_cast<size_t>(Start + N - 1)] == BrkCh))
       --N;
+  const char16_t* text = BuffS.data() + Start;
+  if (N > 0 && Fonts.Count() == 1 && Fonts.First()->Pos <= Start &&
+      std::none_of(text, text + N, [](char16_t C) { return C == ImgPan || C == FmCtl; })) {
+    // One run of plain text, as most paragraphs and table cells are: measured at once.
+    const TFontObj* f = Fonts.First();
+    Canvas.SetFont(*f->TheFont);
+    return GetXExtent(Canvas, text, N) + f->Overhang;
+  }
   int32_t w = 0;
   int32_t i = Start;
   const int32_t end = Start + N;
@@ -1254,12 +1262,22 @@ void TSection::MinMaxWidth(TCanvas& Canvas, int32_t& Min, int32_t& Max)
       Min = std::max(Min, w);
     }
   }
+  // A stretch measured again as a word (a one-word cell) takes the last measurement.
+  int32_t lastStart = -1, lastN = -1, lastWidth = 0;
+  auto width = [&](int32_t Start, int32_t N) {
+    if (Start != lastStart || N != lastN) {
+      lastStart = Start;
+      lastN = N;
+      lastWidth = FindTextWidth(Canvas, Start, N, true);
+    }
+    return lastWidth;
+  };
   // Widest stretch between forced breaks.
   int32_t segStart = 0;
   bool firstSeg = true;
   for (int32_t i = 0; i <= Len; ++i)
     if (i == Len || BuffS[static_cast<size_t>(i)] == BrkCh) {
-      int32_t w = FindTextWidth(Canvas, segStart, i - segStart, true);
+      int32_t w = width(segStart, i - segStart);
       if (firstSeg) {
         if (TextIndentPercent > 0)
           w = static_cast<int32_t>(static_cast<int64_t>(w) * 100 / (100 - TextIndentPercent));
@@ -1288,7 +1306,7 @@ void TSection::MinMaxWidth(TCanvas& Canvas, int32_t& Min, int32_t& Max)
     while (j < Len && !(stop(j) && CanBreakAfter(j)) && !endsWord(j))
       ++j;
     const int32_t wordEnd = (j < Len && endsWord(j)) ? j + 1 : j;
-    Min = std::max(Min, FindTextWidth(Canvas, i, wordEnd - i, true));
+    Min = std::max(Min, width(i, wordEnd - i));
     i = std::max(wordEnd, i + 1);
     while (i < Len && (stop(i) || BuffS[static_cast<size_t>(i)] == u'-' || BuffS[static_cast<size_t>(i)] == u'?'))
       ++i;

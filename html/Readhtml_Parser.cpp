@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "html/Htmlsbs1.h"
@@ -103,18 +104,30 @@ const TSymbolSet ItemSyms = Set({LISy, DDSy, DTSy});
 // The tag name of a start or end symbol, lower case ("" for none).
 std::string TagName(THtmlSymbol Sy)
 {
-  for (const TTagRec& t : TagTable)
-    if (t.Start == Sy || (t.End == Sy && t.End != OtherSy))
-      return LowerCase(t.Name);
-  return {};
+  // Asked for every element: the names by symbol, made once.
+  static const std::unordered_map<THtmlSymbol, std::string> names = [] {
+    std::unordered_map<THtmlSymbol, std::string> m;
+    for (const TTagRec& t : TagTable) {
+      m.emplace(t.Start, LowerCase(t.Name));
+      if (t.End != OtherSy)
+        m.emplace(t.End, LowerCase(t.Name));
+    }
+    return m;
+  }();
+  const auto it = names.find(Sy);
+  return it == names.end() ? std::string() : it->second;
 }
 
 THtmlSymbol EndSymbolOf(THtmlSymbol Sy)
 {
-  for (const TTagRec& t : TagTable)
-    if (t.Start == Sy)
-      return t.End;
-  return OtherSy;
+  static const std::unordered_map<THtmlSymbol, THtmlSymbol> ends = [] {
+    std::unordered_map<THtmlSymbol, THtmlSymbol> m;
+    for (const TTagRec& t : TagTable)
+      m.emplace(t.Start, t.End);
+    return m;
+  }();
+  const auto it = ends.find(Sy);
+  return it == ends.end() ? OtherSy : it->second;
 }
 
 std::unique_ptr<TAttributeList> CopyAttributes(const TAttributeList& L)

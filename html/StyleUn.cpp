@@ -595,12 +595,15 @@ bool IsInherited(int I)
 void TProperties::InheritFrom(const TProperties& Parent)
 {
   for (int i = 0; i < PropCount; ++i) {
-    if (IsInherited(i))
-      Props[i] = Parent.Props[i];
-    else if (IsBoxProp(i))
-      Props[i] = IntNull;
-    else
-      Props[i] = std::monostate{};
+    TPropValue& v = Props[static_cast<size_t>(i)];
+    if (InheritedTable[static_cast<size_t>(i)]) {
+      v = Parent.Props[static_cast<size_t>(i)];
+    } else if (IsBoxProp(i)) {
+      if (const int32_t* n = std::get_if<int32_t>(&v); !n || *n != IntNull)   // a reused context mostly has it
+        v = IntNull;
+    } else if (v.index() != 0) {
+      v = std::monostate{};
+    }
   }
   Originals.reset();
   PropTitle = Parent.PropTitle;
