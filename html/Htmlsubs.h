@@ -139,6 +139,8 @@ public:
 // fixed-metric one; nullptr restores the default.
 TCanvas& FontMeasureCanvas();
 void SetFontMeasureCanvas(TCanvas* Canvas);
+// Fonts alike in every attribute, colours included.
+bool SameFont(const TMyFont& A, const TMyFont& B);
 
 // ---- floating objects: images and panels ----
 

@@ -16,12 +16,6 @@ struct TLastMetrics {
 };
 TLastMetrics GLastMetrics;
 
-bool SameFont(const TMyFont& A, const TMyFont& B)
-{
-  return A.Name() == B.Name() && A.Height() == B.Height() && A.Style() == B.Style() && A.Color() == B.Color() && A.bgColor == B.bgColor &&
-         A.Charset() == B.Charset() && A.Pitch() == B.Pitch() && A.Orientation() == B.Orientation() &&
-         A.PixelsPerInch() == B.PixelsPerInch();
-}
 
 int32_t FontPixelHeight(double Points)
 {
@@ -57,6 +51,13 @@ int32_t BoxValue(const TBoxValues& B, int Index)
 }
 
 }  // namespace
+
+bool SameFont(const TMyFont& A, const TMyFont& B)
+{
+  return A.Height() == B.Height() && A.Style() == B.Style() && A.Color() == B.Color() && A.bgColor == B.bgColor &&
+         A.Charset() == B.Charset() && A.Pitch() == B.Pitch() && A.Orientation() == B.Orientation() &&
+         A.PixelsPerInch() == B.PixelsPerInch() && A.Name() == B.Name();
+}
 
 TCanvas& FontMeasureCanvas()
 {

@@ -415,7 +415,7 @@ bool FontBefore(const TMyFont& A, const TMyFont& B)
 std::shared_ptr<TMyFont> TSectionList::SharedFont(const TMyFont& F)
 {
   // Text mostly keeps the font of the text before it.
-  if (FLastFont && !FontBefore(F, *FLastFont) && !FontBefore(*FLastFont, F))
+  if (FLastFont && SameFont(F, *FLastFont))
     return FLastFont;
   auto it = std::lower_bound(FFonts.begin(), FFonts.end(), F, [](const auto& P, const TMyFont& V) { return FontBefore(*P, V); });
   if (it != FFonts.end() && !FontBefore(F, **it))

@@ -1412,6 +1412,8 @@ void THtmlParser::AddColumns(TAttributeList& L, const TColSpec& Defaults)
 
 AlignmentType THtmlParser::VAlignOf(const std::string& Text, AlignmentType Default)
 {
+  if (Text.empty())   // asked for every row and cell, mostly without the attribute
+    return Default;
   const std::string v = LowerCase(Trim(Text));
   if (v == "top")
     return ATop;

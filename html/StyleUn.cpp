@@ -609,7 +609,9 @@ void TProperties::InheritFrom(const TProperties& Parent)
   PropTitle = Parent.PropTitle;
   FCharset = Parent.FCharset;
   CodePage = Parent.CodePage;
-  FIArray = Parent.FIArray;
+  // The link fonts are read only while FontsSet holds, and whatever sets it fills them all.
+  if (Parent.FontsSet)
+    FIArray = Parent.FIArray;
   FontsSet = Parent.FontsSet;
   FStyles = Parent.FStyles;
   FFont.reset();
@@ -947,6 +949,8 @@ PositionType TProperties::GetPosition() const
 bool TProperties::GetVertAlign(AlignmentType& Align) const
 {
   const std::string& s = PropString(Props[VerticalAlign]);
+  if (s.empty())
+    return false;
   if (s == "top" || s == "text-top")
     Align = ATop;
   else if (s == "middle")
