@@ -160,6 +160,27 @@ TEST_F(Tables, NestedTablesStopAtTenDeep)
   Layout(500);
 }
 
+TEST_F(Tables, AFloatInACellHoldsItsSidePastATableInside)
+{
+  // The nested table's cells are laid out while the outer cell's float stands: they must
+  // not take the outer cell's record of it.
+  Doc->ShowImages = false;
+  Parse("<table cellspacing=0 cellpadding=0><tr><td width=300><img align=left hspace=0 width=40 height=200>"
+        "<table><tr><td>in<img align=right width=10 height=5></td></tr></table>beside</td></tr></table><p>after");
+  for (int32_t width : {400, 0, 400}) {
+    Layout(width);
+    TSection* in = SectionWith(u"in");
+    TSection* beside = SectionWith(u"beside");
+    ASSERT_TRUE(in && beside);
+    ASSERT_GE(beside->Lines.Count(), 1);
+    if (width > 0) {
+      EXPECT_EQ(beside->Lines[0]->LineIndent, 40) << width;
+      EXPECT_LT(beside->Lines[0]->DrawY, 200);
+    }
+    EXPECT_GE(SectionWith(u"after")->ContentTop, 200) << width;   // below the float in the cell
+  }
+}
+
 using Lists = ReadhtmlParserTest;
 
 TEST_F(Lists, NumbersFollowStartAndValue)
