@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <unordered_map>
 
 #include "platform/CodePages.h"
 #include "platform/Fonts.h"
@@ -592,17 +593,49 @@ bool IsInherited(int I)
 
 }  // namespace
 
+namespace {
+
+// What an element's context takes of its parent's, by property: 1 the value, 2 IntNull
+// (box properties), 0 nothing. A plain array: InheritFrom runs for every element.
+struct TPropKinds {
+  uint8_t K[PropCount];
+};
+constexpr TPropKinds PropKinds = [] {
+  TPropKinds k{};
+  for (int p : InheritedProps)
+    k.K[p] = 1;
+  for (int p = FirstBoxProp; p <= LastBoxProp; ++p)
+    k.K[p] = 2;
+  return k;
+}();
+
+}  // namespace
+
 void TProperties::InheritFrom(const TProperties& Parent)
 {
-  for (int i = 0; i < PropCount; ++i) {
-    TPropValue& v = Props[static_cast<size_t>(i)];
-    if (InheritedTable[static_cast<size_t>(i)]) {
-      v = Parent.Props[static_cast<size_t>(i)];
-    } else if (IsBoxProp(i)) {
-      if (const int32_t* n = std::get_if<int32_t>(&v); !n || *n != IntNull)   // a reused context mostly has it
-        v = IntNull;
-    } else if (v.index() != 0) {
-      v = std::monostate{};
+  // Mostly over a reused context whose values are of the same kinds already: those are
+  // copied without the general variant assignment.
+  TPropValue* v = Props.data();
+  const TPropValue* p = Parent.Props.data();
+  for (int i = 0; i < PropCount; ++i, ++v, ++p) {
+    const size_t kind = v->index();
+    switch (PropKinds.K[i]) {
+    case 1:
+      if (kind == p->index() && kind == 1)
+        *std::get_if<int32_t>(v) = *std::get_if<int32_t>(p);
+      else if (kind == p->index() && kind == 3)
+        *std::get_if<std::string>(v) = *std::get_if<std::string>(p);
+      else if (kind != 0 || p->index() != 0)
+        *v = *p;
+      break;
+    case 2:
+      if (kind != 1 || *std::get_if<int32_t>(v) != IntNull)
+        *v = IntNull;
+      break;
+    default:
+      if (kind != 0)
+        *v = std::monostate{};
+      break;
     }
   }
   Originals.reset();
@@ -1260,11 +1293,23 @@ void TBoxProps::GetBoxValues(int32_t BaseWidth, int32_t BaseHeight, int32_t EmSi
 
 // ---- TStyleList ----
 
+struct TStyleList::TRuleCache {
+  // A page of many class and id names would grow the cache without end: it starts over.
+  static constexpr size_t MaxEntries = 4096;
+  struct TDescendant {
+    TProperties* Rule;
+    std::vector<TCompound> Parts;   // the element's own compound, then its ancestors' nearest first
+  };
+  std::unordered_map<std::string, TProperties*> Found;
+  std::unordered_map<std::string, std::vector<TDescendant>> Descendants;
+};
+
 TStyleList::TStyleList() = default;
 TStyleList::~TStyleList() = default;
 
 void TStyleList::Clear()
 {
+  FCache.reset();
   FRules.clear();
   FDefProp = nullptr;
   FRuleNumber = 10;
@@ -1273,14 +1318,24 @@ void TStyleList::Clear()
 
 TProperties* TStyleList::Find(const std::string& Key) const
 {
+  if (!FCache)
+    FCache = std::make_unique<TRuleCache>();
+  auto& found = FCache->Found;
+  if (const auto c = found.find(Key); c != found.end())
+    return c->second;
   auto it = FRules.find(Key);
-  return it == FRules.end() ? nullptr : it->second.get();
+  TProperties* rule = it == FRules.end() ? nullptr : it->second.get();
+  if (found.size() >= TRuleCache::MaxEntries)
+    found.clear();
+  found.emplace(Key, rule);
+  return rule;
 }
 
 TProperties& TStyleList::GetOrAdd(const std::string& Key)
 {
   auto& slot = FRules[Key];
   if (!slot) {
+    FCache.reset();
     slot = std::make_unique<TProperties>();
     slot->FStyles = this;
   }
@@ -1302,26 +1357,44 @@ std::string TStyleList::SelectorKey(const std::string& Selector)
 
 void TStyleList::MergeDescendants(TProperties& P, const std::string& Prefix, const TPropStack* Stack) const
 {
-  for (auto it = FRules.lower_bound(Prefix); it != FRules.end() && it->first.compare(0, Prefix.size(), Prefix) == 0; ++it) {
-    const std::string& key = it->first;
-    std::vector<std::string> parts = SplitSpaces(key);
-    if (parts.size() < 2 || parts[1].size() <= KeyCountDigits + KeyNumberDigits)
-      continue;
-    parts[1].erase(0, KeyCountDigits + KeyNumberDigits);
-    if (!CompoundMatches(SplitCompound(parts[0]), P))
+  if (!FCache)
+    FCache = std::make_unique<TRuleCache>();
+  auto& cached = FCache->Descendants;
+  auto found = cached.find(Prefix);
+  if (found == cached.end()) {
+    // The descendant rules whose key starts with Prefix, their compounds split once.
+    std::vector<TRuleCache::TDescendant> rules;
+    for (auto it = FRules.lower_bound(Prefix); it != FRules.end() && it->first.compare(0, Prefix.size(), Prefix) == 0; ++it) {
+      const std::string& key = it->first;
+      if (key.find(' ') == std::string::npos)
+        continue;   // a rule of one compound
+      std::vector<std::string> parts = SplitSpaces(key);
+      if (parts.size() < 2 || parts[1].size() <= KeyCountDigits + KeyNumberDigits)
+        continue;
+      parts[1].erase(0, KeyCountDigits + KeyNumberDigits);
+      TRuleCache::TDescendant d{it->second.get(), {}};
+      for (const std::string& part : parts)
+        d.Parts.push_back(SplitCompound(part));
+      rules.push_back(std::move(d));
+    }
+    if (cached.size() >= TRuleCache::MaxEntries)
+      cached.clear();
+    found = cached.emplace(Prefix, std::move(rules)).first;
+  }
+  for (const TRuleCache::TDescendant& d : found->second) {
+    if (!CompoundMatches(d.Parts[0], P))
       continue;
     // Each ancestor part must match a context further down the stack than the last one.
     int level = Stack ? Stack->Count() - 1 : -1;
     bool ok = true;
-    for (size_t k = 1; k < parts.size() && ok; ++k) {
-      TCompound c = SplitCompound(parts[k]);
-      while (level >= 0 && !CompoundMatches(c, (*Stack)[level]))
+    for (size_t k = 1; k < d.Parts.size() && ok; ++k) {
+      while (level >= 0 && !CompoundMatches(d.Parts[k], (*Stack)[level]))
         --level;
       ok = level >= 0;
       --level;
     }
     if (ok)
-      P.Merge(*it->second);
+      P.Merge(*d.Rule);
   }
 }
 

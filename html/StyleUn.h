@@ -266,6 +266,10 @@ public:
 private:
   TProperties& GetOrAdd(const std::string& Key);
   std::map<std::string, std::unique_ptr<TProperties>> FRules;
+  // What every element looks up (its tag's rule, the descendant rules under its tag),
+  // kept until the sheet gains a rule or is cleared.
+  struct TRuleCache;
+  mutable std::unique_ptr<TRuleCache> FCache;
   TProperties* FDefProp = nullptr;
   double FDefPointSize = 12.0;
   uint32_t FRuleNumber = 10;
