@@ -282,31 +282,37 @@ void TSection::Finish()
   // spaces become one; a space after a floating image goes; a space before a break goes,
   // and then one after it. Each rule looks at the text the earlier ones left, which is the
   // text kept so far.
-  std::vector<bool> keep(BuffS.size(), true);
+  std::vector<bool> keep;   // made at the first character dropped
+  auto drop = [&](size_t K) {
+    if (keep.empty())
+      keep.assign(BuffS.size(), true);
+    keep[K] = false;
+  };
   int64_t lastKept = -1;   // index of the last character kept
   for (size_t i = 0; i < BuffS.size(); ++i) {
     const char16_t c = BuffS[i];
     if (c == u' ') {
-      bool drop = lastKept < 0;
-      if (!drop) {
+      bool dropped = lastKept < 0;
+      if (!dropped) {
         const char16_t prev = BuffS[static_cast<size_t>(lastKept)];
         if (prev == u' ' || prev == BrkCh) {
-          drop = true;
+          dropped = true;
         } else if (prev == ImgPan) {
           TFloatingObj* o = Images.FindImage(static_cast<int32_t>(lastKept));
-          drop = o && o->Floating();
+          dropped = o && o->Floating();
         }
       }
-      if (drop) {
-        keep[i] = false;
+      if (dropped) {
+        drop(i);
         continue;
       }
     } else if (c == BrkCh && lastKept >= 0 && BuffS[static_cast<size_t>(lastKept)] == u' ') {
-      keep[static_cast<size_t>(lastKept)] = false;   // the space before a break
+      drop(static_cast<size_t>(lastKept));   // the space before a break
     }
     lastKept = static_cast<int64_t>(i);
   }
-  Compact(keep);
+  if (!keep.empty())
+    Compact(keep);
   for (size_t i = 0; i < BuffS.size(); ++i)
     if (BuffS[i] == NbSpace) {
       BuffS[i] = u' ';
@@ -1250,14 +1256,16 @@ void TSection::MinMaxWidth(TCanvas& Canvas, int32_t& Min, int32_t& Max)
   Min = 0;
   Max = 0;
   int32_t floats = 0;
-  std::vector<bool> breakable(static_cast<size_t>(Len), false);
+  std::vector<bool> breakable;   // at floats: made when there are any
   for (const auto& o : Images) {
     o->DrawLogic(ParentSectionList, Canvas, FontAt(o->Pos), 0);
     const int32_t w = o->ImageWidth + o->HSpaceL + o->HSpaceR;
     if (o->Floating()) {
       floats += w;
-      if (o->Pos >= 0 && o->Pos < Len)
+      if (o->Pos >= 0 && o->Pos < Len) {
+        breakable.resize(static_cast<size_t>(Len), false);
         breakable[static_cast<size_t>(o->Pos)] = true;
+      }
     } else {
       Min = std::max(Min, w);
     }
@@ -1292,7 +1300,7 @@ void TSection::MinMaxWidth(TCanvas& Canvas, int32_t& Min, int32_t& Max)
   // Widest word.
   auto stop = [&](int32_t i) {
     const char16_t c = BuffS[static_cast<size_t>(i)];
-    return c == ImgPan || c == BrkCh || c == u' ' || breakable[static_cast<size_t>(i)];
+    return c == ImgPan || c == BrkCh || c == u' ' || (!breakable.empty() && breakable[static_cast<size_t>(i)]);
   };
   auto endsWord = [&](int32_t i) {
     const char16_t c = BuffS[static_cast<size_t>(i)];
