@@ -14,6 +14,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "html/HTMLGif2.h"
@@ -1257,6 +1259,11 @@ public:
   void ReturnIMgr() { FIMgrPool.Return(); }
   // The document's one copy of a font equal to F, for text runs to share.
   std::shared_ptr<TMyFont> SharedFont(const TMyFont& F);
+  // Widths of short texts measured in the current layout pass on one canvas in one font
+  // (table cells and words repeat); KnownTextWidth gives -1 for one not kept.
+  static constexpr size_t MaxKeptTextWidth = 16;
+  int32_t KnownTextWidth(const TCanvas& Canvas, const TMyFont& Font, std::u16string_view Text) const;
+  void KeepTextWidth(const TCanvas& Canvas, const TMyFont& Font, std::u16string_view Text, int32_t Width);
 
 private:
   void PlaceControls();
@@ -1267,4 +1274,11 @@ private:
   TIndentManagerPool FIMgrPool;
   std::vector<std::shared_ptr<TMyFont>> FFonts;   // sorted
   std::shared_ptr<TMyFont> FLastFont;             // the one asked for last
+  struct TTextWidths {
+    int32_t Cycle = -1;
+    const TCanvas* Canvas = nullptr;
+    TMyFont Font;
+    std::unordered_map<std::u16string, int32_t> Widths;
+  };
+  TTextWidths FTextWidths;
 };

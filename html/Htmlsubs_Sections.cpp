@@ -412,6 +412,29 @@ bool FontBefore(const TMyFont& A, const TMyFont& B)
 
 }  // namespace
 
+int32_t TSectionList::KnownTextWidth(const TCanvas& Canvas, const TMyFont& Font, std::u16string_view Text) const
+{
+  const TTextWidths& w = FTextWidths;
+  if (!InLayoutPass || w.Cycle != CycleNumber || w.Canvas != &Canvas || Text.size() > MaxKeptTextWidth || !SameFont(w.Font, Font))
+    return -1;
+  const auto it = w.Widths.find(std::u16string(Text));
+  return it == w.Widths.end() ? -1 : it->second;
+}
+
+void TSectionList::KeepTextWidth(const TCanvas& Canvas, const TMyFont& Font, std::u16string_view Text, int32_t Width)
+{
+  if (!InLayoutPass || Text.size() > MaxKeptTextWidth)
+    return;
+  TTextWidths& w = FTextWidths;
+  if (w.Cycle != CycleNumber || w.Canvas != &Canvas || !SameFont(w.Font, Font) || w.Widths.size() >= 4096) {
+    w.Cycle = CycleNumber;
+    w.Canvas = &Canvas;
+    w.Font.Assign(Font);
+    w.Widths.clear();
+  }
+  w.Widths.emplace(Text, Width);
+}
+
 std::shared_ptr<TMyFont> TSectionList::SharedFont(const TMyFont& F)
 {
   // Text mostly keeps the font of the text before it.
@@ -824,6 +847,8 @@ int32_t TSectionList::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t Widt
   }
 
   int32_t h = TCell::Layout(Canvas, X, Y, Width, Height, Curs, MaxWidth);
+  FTextWidths.Widths = {};   // (no longer valid: not kept with the document)
+  FTextWidths.Cycle = -1;
   Len = Curs - StartCurs;
 
   // Every animation starts again from its first frame after a layout.

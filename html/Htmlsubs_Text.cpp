@@ -349,10 +349,19 @@ int32_t TSection::FindTextWidth(TCanvas& Canvas, int32_t Start, int32_t N, bool 
   const char16_t* text = BuffS.data() + Start;
   if (N > 0 && Fonts.Count() == 1 && Fonts.First()->Pos <= Start &&
       std::none_of(text, text + N, [](char16_t C) { return C == ImgPan || C == FmCtl; })) {
-    // One run of plain text, as most paragraphs and table cells are: measured at once.
+    // One run of plain text, as most paragraphs and table cells are: measured at once (or
+    // taken from the document's measurements of short texts).
     const TFontObj* f = Fonts.First();
-    Canvas.SetFont(*f->TheFont);
-    return GetXExtent(Canvas, text, N) + f->Overhang;
+    TSectionList* doc = ParentSectionList;
+    const std::u16string_view t(text, static_cast<size_t>(N));
+    int32_t w = doc ? doc->KnownTextWidth(Canvas, *f->TheFont, t) : -1;
+    if (w < 0) {
+      Canvas.SetFont(*f->TheFont);
+      w = GetXExtent(Canvas, text, N);
+      if (doc)
+        doc->KeepTextWidth(Canvas, *f->TheFont, t, w);
+    }
+    return w + f->Overhang;
   }
   int32_t w = 0;
   int32_t i = Start;

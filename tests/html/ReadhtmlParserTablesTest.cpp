@@ -181,6 +181,33 @@ TEST_F(Tables, AFloatInACellHoldsItsSidePastATableInside)
   }
 }
 
+TEST_F(Tables, TheSameTextInAnotherFontTakesItsOwnWidth)
+{
+  // Short texts measured in a layout are kept for the rest of it, by font.
+  auto widths = [&](const std::string& Page) {
+    Doc->Clear();
+    Parse(Page);
+    Layout(800);
+    std::vector<int32_t> out;
+    std::function<void(const TCellBasic&)> walk = [&](const TCellBasic& C) {
+      for (const auto& s : C) {
+        if (auto* tb = dynamic_cast<const TTableBlock*>(s.get()))
+          out.push_back(tb->Table->TableWidth);
+        else if (auto* b = dynamic_cast<const TBlock*>(s.get()))
+          walk(*b->MyCell);
+      }
+    };
+    walk(*Doc);
+    return out;
+  };
+  const std::string small = "<table><tr><td>abcd</td></tr></table>";
+  const std::string big = "<table><tr><td style=\"font-size:30px\">abcd</td></tr></table>";
+  const std::string bold = "<table><tr><td><b>abcd</b></td></tr></table>";
+  const std::vector<int32_t> alone = {widths(small)[0], widths(big)[0], widths(bold)[0]};
+  EXPECT_LT(alone[0], alone[1]);
+  EXPECT_EQ(widths(small + big + bold + small), (std::vector<int32_t>{alone[0], alone[1], alone[2], alone[0]}));
+}
+
 using Lists = ReadhtmlParserTest;
 
 TEST_F(Lists, NumbersFollowStartAndValue)
