@@ -270,10 +270,11 @@ TIndentManagerPool GOrphanIMgrs;
 }  // namespace
 
 // Sets a table cell's IMgr for the time of a layout or a drawing, lent by the document
-// (given back on the way out, exceptions included). The document keeps its own.
+// (given back on the way out, exceptions included; a drawing inside a layout of the same
+// cell, from a progress report, leaves the layout its own). The document keeps its own.
 class TCell::TIMgrLoan {
 public:
-  explicit TIMgrLoan(TCell& C) : FCell(C)
+  explicit TIMgrLoan(TCell& C) : FCell(C), FSaved(C.IMgr)
   {
     if (static_cast<TCellBasic*>(C.MasterList) == &C)
       return;
@@ -288,7 +289,7 @@ public:
       FCell.MasterList->ReturnIMgr();
     else
       GOrphanIMgrs.Return();
-    FCell.IMgr = nullptr;
+    FCell.IMgr = FSaved;
   }
   bool Lent() const { return FLent; }
   TIMgrLoan(const TIMgrLoan&) = delete;
@@ -296,6 +297,7 @@ public:
 
 private:
   TCell& FCell;
+  IndentManager* FSaved;
   bool FLent = false;
 };
 

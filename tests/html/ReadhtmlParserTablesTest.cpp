@@ -208,6 +208,53 @@ TEST_F(Tables, TheSameTextInAnotherFontTakesItsOwnWidth)
   EXPECT_EQ(widths(small + big + bold + small), (std::vector<int32_t>{alone[0], alone[1], alone[2], alone[0]}));
 }
 
+TEST_F(Tables, APaintDuringALayoutLeavesTheLayoutAsItWouldBe)
+{
+  // A host may paint the page when a layout reports progress, from inside a cell's layout.
+  struct TPaintingHost : THtmlDocHost {
+    TSectionList* Doc = nullptr;
+    TCanvas* Canvas = nullptr;
+    int Paints = 0;
+    void DoProgress(int32_t, int32_t) override
+    {
+      if (!Doc)
+        return;
+      ++Paints;
+      Doc->Draw(*Canvas, Rect(0, 0, 400, 3000), 400, 0, 0, 0);
+    }
+  } host;
+  std::string page = "<table>";
+  for (int i = 0; i < 120; ++i)
+    page += "<tr><td>cell " + std::to_string(i) + "<td><img align=left width=5 height=30>x y z";
+  page += "</table>";
+  auto places = [](const TCellBasic& Doc) {
+    std::vector<TSection*> sections;
+    Collect(Doc, sections);
+    std::vector<std::pair<int32_t, int32_t>> out;
+    for (const TSection* t : sections)
+      out.emplace_back(t->ContentTop, t->Lines.Count() ? t->Lines[0]->LineIndent : -1);
+    return out;
+  };
+  Doc->ShowImages = false;
+  Parse(page);
+  Layout(400);
+
+  TSectionList painted(&host, nullptr);
+  painted.BitmapList = Doc->BitmapList;
+  painted.ShowImages = false;
+  painted.SetFonts("Times New Roman", "Courier New", clBlack, clBlue, clPurple, clRed, clWhite, false, true, 0, 8, 10, 12);
+  THtmlParseContext ctx;
+  ParseHTMLDocument(page, painted, ctx);
+  int32_t sw = 0, curs = 0;
+  painted.DoLogic(*Canvas, 0, 300, 1000, sw, curs);
+  // Laid out again with the page painted from the places of the first layout.
+  host.Doc = &painted;
+  host.Canvas = Canvas.get();
+  painted.DoLogic(*Canvas, 0, 400, 1000, sw, curs);
+  EXPECT_GT(host.Paints, 0);
+  EXPECT_EQ(places(painted), places(*Doc));
+}
+
 using Lists = ReadhtmlParserTest;
 
 TEST_F(Lists, NumbersFollowStartAndValue)
