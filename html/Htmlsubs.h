@@ -1262,8 +1262,9 @@ public:
   // Widths of short texts measured in the current layout pass on one canvas in one font
   // (table cells and words repeat); KnownTextWidth gives -1 for one not kept.
   static constexpr size_t MaxKeptTextWidth = 16;
-  int32_t KnownTextWidth(const TCanvas& Canvas, const TMyFont& Font, std::u16string_view Text) const;
-  void KeepTextWidth(const TCanvas& Canvas, const TMyFont& Font, std::u16string_view Text, int32_t Width);
+  // (The font is held while widths are kept, so it is not changed in place meanwhile.)
+  int32_t KnownTextWidth(const TCanvas& Canvas, const std::shared_ptr<TMyFont>& Font, std::u16string_view Text) const;
+  void KeepTextWidth(const TCanvas& Canvas, const std::shared_ptr<TMyFont>& Font, std::u16string_view Text, int32_t Width);
 
 private:
   void PlaceControls();
@@ -1274,11 +1275,15 @@ private:
   TIndentManagerPool FIMgrPool;
   std::vector<std::shared_ptr<TMyFont>> FFonts;   // sorted
   std::shared_ptr<TMyFont> FLastFont;             // the one asked for last
+  struct TTextHash {
+    using is_transparent = void;
+    size_t operator()(std::u16string_view S) const { return std::hash<std::u16string_view>()(S); }
+  };
   struct TTextWidths {
     int32_t Cycle = -1;
     const TCanvas* Canvas = nullptr;
-    TMyFont Font;
-    std::unordered_map<std::u16string, int32_t> Widths;
+    std::shared_ptr<TMyFont> Font;
+    std::unordered_map<std::u16string, int32_t, TTextHash, std::equal_to<>> Widths;
   };
   TTextWidths FTextWidths;
 };

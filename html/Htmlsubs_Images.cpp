@@ -8,10 +8,11 @@ namespace {
 
 TCanvas* GMeasureCanvas = nullptr;
 
-// The metrics of the font measured last: runs mostly follow runs of the same font.
+// The metrics of the font measured last: runs mostly follow runs of the same (shared)
+// font. Held, the font is not changed in place while its metrics are kept.
 struct TLastMetrics {
   const TCanvas* Canvas = nullptr;
-  TMyFont Font;
+  std::shared_ptr<TMyFont> Font;
   TTextMetric TM;
 };
 TLastMetrics GLastMetrics;
@@ -70,7 +71,7 @@ TCanvas& FontMeasureCanvas()
 void SetFontMeasureCanvas(TCanvas* Canvas)
 {
   GMeasureCanvas = Canvas;
-  GLastMetrics.Canvas = nullptr;
+  GLastMetrics = {};
 }
 
 // ---- text runs ----
@@ -182,10 +183,10 @@ void TFontObj::SetAllHovered(std::vector<TFontObj*>& List, bool Value)
 void TFontObj::FontChanged()
 {
   TCanvas& c = FontMeasureCanvas();
-  if (GLastMetrics.Canvas != &c || !SameFont(GLastMetrics.Font, *TheFont)) {
+  if (GLastMetrics.Canvas != &c || GLastMetrics.Font != TheFont) {
     c.SetFont(*TheFont);
     GLastMetrics.TM = c.GetTextMetrics();
-    GLastMetrics.Font.Assign(*TheFont);
+    GLastMetrics.Font = TheFont;
     GLastMetrics.Canvas = &c;
   }
   const TTextMetric& tm = GLastMetrics.TM;

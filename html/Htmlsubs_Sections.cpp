@@ -414,24 +414,24 @@ bool FontBefore(const TMyFont& A, const TMyFont& B)
 
 }  // namespace
 
-int32_t TSectionList::KnownTextWidth(const TCanvas& Canvas, const TMyFont& Font, std::u16string_view Text) const
+int32_t TSectionList::KnownTextWidth(const TCanvas& Canvas, const std::shared_ptr<TMyFont>& Font, std::u16string_view Text) const
 {
   const TTextWidths& w = FTextWidths;
-  if (!InLayoutPass || w.Cycle != CycleNumber || w.Canvas != &Canvas || Text.size() > MaxKeptTextWidth || !SameFont(w.Font, Font))
+  if (!InLayoutPass || w.Cycle != CycleNumber || w.Canvas != &Canvas || w.Font != Font || Text.size() > MaxKeptTextWidth)
     return -1;
-  const auto it = w.Widths.find(std::u16string(Text));
+  const auto it = w.Widths.find(Text);
   return it == w.Widths.end() ? -1 : it->second;
 }
 
-void TSectionList::KeepTextWidth(const TCanvas& Canvas, const TMyFont& Font, std::u16string_view Text, int32_t Width)
+void TSectionList::KeepTextWidth(const TCanvas& Canvas, const std::shared_ptr<TMyFont>& Font, std::u16string_view Text, int32_t Width)
 {
   if (!InLayoutPass || Text.size() > MaxKeptTextWidth)
     return;
   TTextWidths& w = FTextWidths;
-  if (w.Cycle != CycleNumber || w.Canvas != &Canvas || !SameFont(w.Font, Font) || w.Widths.size() >= 4096) {
+  if (w.Cycle != CycleNumber || w.Canvas != &Canvas || w.Font != Font || w.Widths.size() >= 4096) {
     w.Cycle = CycleNumber;
     w.Canvas = &Canvas;
-    w.Font.Assign(Font);
+    w.Font = Font;
     w.Widths.clear();
   }
   w.Widths.emplace(Text, Width);
@@ -849,8 +849,7 @@ int32_t TSectionList::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t Widt
   }
 
   int32_t h = TCell::Layout(Canvas, X, Y, Width, Height, Curs, MaxWidth);
-  FTextWidths.Widths = {};   // (no longer valid: not kept with the document)
-  FTextWidths.Cycle = -1;
+  FTextWidths = {};   // (no longer valid: not kept with the document)
   Len = Curs - StartCurs;
 
   // Every animation starts again from its first frame after a layout.

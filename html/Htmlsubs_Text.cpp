@@ -354,12 +354,12 @@ int32_t TSection::FindTextWidth(TCanvas& Canvas, int32_t Start, int32_t N, bool 
     const TFontObj* f = Fonts.First();
     TSectionList* doc = ParentSectionList;
     const std::u16string_view t(text, static_cast<size_t>(N));
-    int32_t w = doc ? doc->KnownTextWidth(Canvas, *f->TheFont, t) : -1;
+    int32_t w = doc ? doc->KnownTextWidth(Canvas, f->TheFont, t) : -1;
     if (w < 0) {
       Canvas.SetFont(*f->TheFont);
       w = GetXExtent(Canvas, text, N);
       if (doc)
-        doc->KeepTextWidth(Canvas, *f->TheFont, t, w);
+        doc->KeepTextWidth(Canvas, f->TheFont, t, w);
     }
     return w + f->Overhang;
   }
