@@ -1006,7 +1006,6 @@ protected:
   int32_t FWidestLine = 0;
 
 public:
-
   // Building.
   void AddChar(char16_t C, int32_t Index);
   void AddTokenObj(const TokenObj& T);
@@ -1048,7 +1047,6 @@ public:
   // The window X at which the section was last drawn, for its layout X.
   int32_t DrawOriginX = 0;
 
-
 protected:
   // What one layout keeps from line to line: the floats placed so far, and the next
   // forced break as last found (lines are fitted front to back, so the answer for one line
@@ -1078,7 +1076,6 @@ protected:
   // Removes the characters not kept, moving runs, images and controls with the text.
   void Compact(const std::vector<bool>& Keep);
   int32_t ClearSpace(IndentManager& IMgr, int32_t Y) const;
-
   bool CanBreakAfter(int32_t I) const { return I < 0 || I >= static_cast<int32_t>(Brk.size()) || Brk[static_cast<size_t>(I)] != 'n'; }
   void DrawLine(TCanvas& Canvas, const LineRec& L, int32_t X, IndentManager& IMgr, int32_t YOff);
   const LineRec* LineAtY(int32_t Y) const;

@@ -17,7 +17,6 @@ struct TLastMetrics {
 };
 TLastMetrics GLastMetrics;
 
-
 int32_t FontPixelHeight(double Points)
 {
   return -std::max(1, SafeRound(Points * ScreenPixelsPerInch() / 72));
