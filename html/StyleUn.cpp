@@ -42,11 +42,6 @@ const std::string& PropString(const TPropValue& V)
 
 namespace {
 
-bool IsBoxProp(int I)
-{
-  return I >= FirstBoxProp && I <= LastBoxProp;
-}
-
 bool IntValue(const TPropValue& V, int32_t& I)
 {
   if (const int32_t* p = std::get_if<int32_t>(&V)) {
