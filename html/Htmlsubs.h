@@ -14,6 +14,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "html/HTMLGif2.h"
@@ -73,21 +75,22 @@ public:
 
 class TFontObj {
 public:
-  TFontObj(TSection* ASection, std::unique_ptr<TMyFont> F, int32_t Position);
+  // F may be shared with other runs of the same font (never changed in place: a state
+  // change of a link run gives the run a font of its own).
+  TFontObj(TSection* ASection, std::shared_ptr<TMyFont> F, int32_t Position);
   // A copy for the printing copy: not a link run any more (no state fonts), same target.
   TFontObj(TSection* ASection, const TFontObj& T);
   ~TFontObj();
   TFontObj(const TFontObj&) = delete;
   TFontObj& operator=(const TFontObj&) = delete;
 
+  // (Fields in an order that leaves no gaps: a page holds one run per text section.)
   TSection* Section;
-  int32_t Pos;
   std::string Title;
-  std::unique_ptr<TMyFont> TheFont;
+  std::shared_ptr<TMyFont> TheFont;
   std::unique_ptr<TFontInfoArray> FIArray;   // link runs only: normal, visited, hover, both
-  std::unique_ptr<TUrlTarget> UrlTarget;
-  bool Visited = false;
-  bool Hover = false;
+  std::unique_ptr<TUrlTarget> UrlTarget;     // link runs only
+  int32_t Pos;
   int32_t SScript = 0;   // ASub or ASuper
   // Measured by FontChanged.
   int32_t FontHeight = 0;
@@ -95,16 +98,19 @@ public:
   int32_t tmMaxCharWidth = 0;
   int32_t Overhang = 0;
   int32_t Descent = 0;
+  bool Visited = false;
+  bool Hover = false;
 
   void CreateFIArray();
-  void ReplaceFont(std::unique_ptr<TMyFont> F);
+  void ReplaceFont(std::shared_ptr<TMyFont> F);
   void ConvertFont(const ThtFontInfo& Info);
   void SetVisited(bool Value);
   void SetHover(bool Value);
   // Hover on this run and on its neighbours in the link list that belong to the same link.
   void SetAllHovered(std::vector<TFontObj*>& List, bool Value);
-  const std::string& GetURL() const { return UrlTarget->URL; }
-  bool IsLink() const { return !UrlTarget->URL.empty(); }
+  const std::string& GetURL() const;
+  bool IsLink() const { return UrlTarget && !UrlTarget->URL.empty(); }
+  int32_t LinkID() const { return UrlTarget ? UrlTarget->ID : 0; }
   int32_t GetHeight(int32_t& ADescent) const
   {
     ADescent = Descent;
@@ -135,6 +141,8 @@ public:
 // fixed-metric one; nullptr restores the default.
 TCanvas& FontMeasureCanvas();
 void SetFontMeasureCanvas(TCanvas* Canvas);
+// Fonts alike in every attribute, colours included.
+bool SameFont(const TMyFont& A, const TMyFont& B);
 
 // ---- floating objects: images and panels ----
 
@@ -374,6 +382,27 @@ public:
   int32_t UpdateBlock(int32_t Y, int32_t AWidth, int32_t AHeight, AlignmentType Align);
 };
 
+// Indent managers lent out by nesting level: a cell laid out or drawn inside another takes
+// the next one.
+class TIndentManagerPool {
+public:
+  IndentManager* Lend()
+  {
+    if (FDepth == FItems.size())
+      FItems.push_back(std::make_unique<IndentManager>());
+    return FItems[FDepth++].get();
+  }
+  void Return()
+  {
+    if (FDepth > 0)
+      --FDepth;
+  }
+
+private:
+  std::vector<std::unique_ptr<IndentManager>> FItems;
+  size_t FDepth = 0;
+};
+
 // ---- sections ----
 
 // What a hit test found.
@@ -452,7 +481,7 @@ public:
   ~TCellBasic() override;
 
   TSectionList* MasterList;
-  IndentManager* IMgr = nullptr;
+  IndentManager* IMgr = nullptr;   // the cell's indent manager while it is laid out or drawn
   int32_t tcContentBot = 0, tcDrawTop = 0, tcDrawBot = 0;
   int32_t CellTop = 0;
   int32_t StartCurs = 0;
@@ -479,8 +508,8 @@ public:
 
 private:
   // The widths found in the current layout pass (the document's cycle) on one canvas.
-  int32_t FMinMaxCycle = -1;
   const TCanvas* FMinMaxCanvas = nullptr;
+  int32_t FMinMaxCycle = -1;
   int32_t FMinCache = 0, FMaxCache = 0;
 };
 
@@ -494,7 +523,13 @@ public:
   int32_t Draw(TCanvas& Canvas, const TRect& ARect, int32_t ClipWidth, int32_t X, int32_t XRef, int32_t YRef) override;
 
 protected:
-  std::unique_ptr<IndentManager> FOwnIMgr;
+  // A table cell's floats matter only while the cell is laid out or drawn, so it borrows
+  // an indent manager from the document for that time instead of holding one per cell;
+  // the document uses its own.
+  int32_t FIMgrWidth = 0;   // the width the cell was last laid out in
+
+private:
+  class TIMgrLoan;
 };
 
 // The cell inside a block, laid out by the block with the block's indent manager.
@@ -523,7 +558,7 @@ public:
   TCellBasic* OwnerCell = nullptr;
   std::unique_ptr<TBlockCell> MyCell;
   // The element's box properties as written, converted at every layout for its width.
-  std::unique_ptr<TProperties> BoxProps;
+  TBoxProps BoxProps;
   TColor BGColor = NoColor, BorderColor = NoColor;
   TColor FontColor = clBlack;                  // borders without a colour of their own
   std::array<int32_t, 16> MargArray{};         // box values in pixels for the last layout
@@ -710,30 +745,31 @@ public:
   static std::unique_ptr<TCellObj> Placeholder(TSectionList* AMasterList, int32_t ARowSpan);
   ~TCellObj();
 
+  // (Fields in an order that leaves no gaps: a long table holds one per row.)
   int32_t ColSpan = 1, RowSpan = 1;
   int32_t Wd = 0;                 // laid-out width
   int32_t Ht = 0;                 // laid-out height
   int32_t VSize = 0;              // content height
   int32_t SpecHt = 0;             // pixels; 0 for none
   int32_t SpecWd = 0;             // pixels, or tenths of a percent
-  bool WidthIsPercent = false;
-  AlignmentType MyVAlign = AMiddle;
   int32_t YIndent = 0;
   std::array<int32_t, 4> Padding{};        // top, right, bottom, left; IntNull when not given
   std::array<int32_t, 4> Border{};         // likewise
-  bool PaddingGiven = false;
   int32_t HzSpace = 0, VrSpace = 0;
   TColor BkColor = NoColor;
+  AlignmentType MyVAlign : 8 = AMiddle;
+  bool WidthIsPercent = false;
+  bool PaddingGiven = false;
   bool BkGnd = false;
   std::unique_ptr<TImageObj> BGImage;
   PtPositionRec BGPosition{};
-  bool BreakBefore = false, BreakAfter = false, KeepIntact = false;
   std::unique_ptr<TCell> Cell;
   // The content height measured in the current layout pass, for the width it was measured at.
   int32_t MeasuredCycle = -1, MeasuredWidth = 0, MeasuredAHeight = 0, MeasuredHeight = 0;
   // The last layout of the cell's content in the current pass: where, how wide, from which
   // document position, and the height it gave.
   int32_t LaidCycle = -1, LaidY = 0, LaidWidth = 0, LaidCurs = 0, LaidAHeight = 0, LaidHeight = 0;
+  bool BreakBefore = false, BreakAfter = false, KeepIntact = false;
 
   bool IsPlaceholder() const { return ColSpan == 0; }
   int32_t PadTop() const { return Padding[0]; }
@@ -755,11 +791,11 @@ public:
 
   int32_t RowHeight = 0;        // HEIGHT of the row
   TColor BkColor = NoColor;
-  bool BkGnd = false;
-  std::string BkImage;
-  bool BreakBefore = false, BreakAfter = false, KeepIntact = false;
   int32_t RowHt = 0;            // laid-out height
   int32_t TallestCellHt = 0;
+  bool BkGnd = false;
+  bool BreakBefore = false, BreakAfter = false, KeepIntact = false;
+  std::string BkImage;
 
   // Appends a cell (nullptr for an empty grid position); a row height raises the cell's.
   TCellObj* Add(std::unique_ptr<TCellObj> Cell);
@@ -863,6 +899,76 @@ struct LineRec {
   bool FirstLine = false;
 };
 
+// The source positions of a section's characters as runs of consecutive ones. Most
+// sections have one run, held without a heap block of its own.
+class TIndexList {
+public:
+  size_t size() const { return empty() ? 0 : FMore.size() + 1; }
+  bool empty() const { return FFirst.Pos < 0; }
+  const IndexObj& operator[](size_t I) const { return I == 0 ? FFirst : FMore[I - 1]; }
+  const IndexObj& front() const { return FFirst; }
+  const IndexObj& back() const { return FMore.empty() ? FFirst : FMore.back(); }
+  void clear()
+  {
+    FFirst = {-1, 0};
+    FMore.clear();
+  }
+  void push_back(const IndexObj& O)
+  {
+    if (empty())
+      FFirst = O;
+    else
+      FMore.push_back(O);
+  }
+  void shrink_to_fit() { FMore.shrink_to_fit(); }
+
+private:
+  IndexObj FFirst{-1, 0};   // a negative Pos: no runs
+  std::vector<IndexObj> FMore;
+};
+
+// A section's lines, held by value: a line costs less than a heap object of its own would,
+// and a table of many one-line cells has as many sections. Read like a list of pointers.
+class TLineList {
+public:
+  class const_iterator {
+  public:
+    using iterator_category = std::random_access_iterator_tag;
+    using value_type = const LineRec*;
+    using difference_type = std::ptrdiff_t;
+    const_iterator() = default;
+    explicit const_iterator(const LineRec* P) : FP(P) {}
+    const LineRec* operator*() const { return FP; }
+    const_iterator& operator++()
+    {
+      ++FP;
+      return *this;
+    }
+    bool operator==(const const_iterator& O) const { return FP == O.FP; }
+
+  private:
+    const LineRec* FP = nullptr;
+  };
+
+  int Count() const { return static_cast<int>(FItems.size()); }
+  LineRec* operator[](int I) { return &FItems[static_cast<size_t>(I)]; }
+  const LineRec* operator[](int I) const { return &FItems[static_cast<size_t>(I)]; }
+  void Add(const LineRec& L) { FItems.push_back(L); }
+  // Empties the list and keeps its room for the next layout.
+  void Clear() { FItems.clear(); }
+  // Gives back room well beyond the lines held.
+  void Trim()
+  {
+    if (FItems.capacity() > FItems.size() + FItems.size() / 4 + 1)
+      FItems.shrink_to_fit();
+  }
+  const_iterator begin() const { return const_iterator(FItems.data()); }
+  const_iterator end() const { return const_iterator(FItems.data() + FItems.size()); }
+
+private:
+  std::vector<LineRec> FItems;
+};
+
 class TSection : public TSectionBase {
 public:
   // The first run comes from Prop; inside a link (AnURL with a URL) it is a link run.
@@ -870,29 +976,36 @@ public:
   TSection(TSectionList* AMasterList, const TSection& T);
   ~TSection() override;
 
+  // (A table holds a section per cell: small fields are packed together.)
   int32_t SectionNumber = 0;
   int32_t ThisCycle = 0;
   std::u16string BuffS;
   std::string Brk;   // 'n' forbids a line break after the character
-  std::vector<int32_t> BuildIndices;
   TFontList Fonts;
   TImageObjList Images;
   TFormControlList FormControls;
-  std::vector<IndexObj> SIndexList;
-  TFreeList<LineRec> Lines;
-  JustifyType Justify = Left;
-  ClearAttrType ClearAttr = clrNone;
+  // The source position of every character, as runs of consecutive positions: built as
+  // characters are added, so that no position per character is kept.
+  TIndexList SIndexList;
+  TLineList Lines;
   int32_t LineHeight = -1;
   int32_t AvailableWidth = 0;
   int32_t FirstLineIndent = 0;
   int32_t TextIndentPercent = 0;
   int32_t MinCache = 0, MaxCache = 0;
+  JustifyType Justify : 8 = Left;
+  ClearAttrType ClearAttr : 8 = clrNone;
+  int32_t TextTransform : 8 = 0;
   bool Finished = false;
   bool KeepEmpty = false;   // the parser asks to keep it without text
-  int32_t TextTransform = 0;
   bool NoBreak = false;     // characters added now may not end a line (NOBR)
   bool EndsPreformatted = false;   // set by the cell: an empty last line of preformatted text
 
+protected:
+  bool FMinMaxValid = false;
+  int32_t FWidestLine = 0;
+
+public:
   // Building.
   void AddChar(char16_t C, int32_t Index);
   void AddTokenObj(const TokenObj& T);
@@ -935,17 +1048,25 @@ public:
   int32_t DrawOriginX = 0;
 
 protected:
+  // What one layout keeps from line to line: the floats placed so far, and the next
+  // forced break as last found (lines are fitted front to back, so the answer for one line
+  // start serves every later start up to the break itself).
+  struct TLayoutState {
+    std::vector<const TFloatingObj*> Placed;
+    int32_t BrkFrom = -1, BrkAt = -1;
+  };
   // Placing floats while fitting a line.
   struct TFitState {
     int32_t Y = 0;
     bool FirstLine = false;
     int32_t TallestFloat = 0;
     std::vector<TFloatingObj*> Queued;
+    TLayoutState* Run = nullptr;
+    bool IsPlaced(const TFloatingObj* F) const;
   };
   int32_t FitCount(TCanvas& Canvas, IndentManager& IMgr, int32_t Start, int32_t Max, TFitState& S);
   // The first forced break at or after Start (Len when none).
-  int32_t NextBreakChar(int32_t Start);
-  int32_t FBrkFrom = -1, FBrkAt = -1;
+  int32_t NextBreakChar(int32_t Start, TLayoutState& R) const;
   // The length of a line of at most N fitting characters from Start; negative for a word
   // that fits nowhere on the line.
   int32_t ChooseBreak(int32_t Start, int32_t N) const;
@@ -955,10 +1076,6 @@ protected:
   // Removes the characters not kept, moving runs, images and controls with the text.
   void Compact(const std::vector<bool>& Keep);
   int32_t ClearSpace(IndentManager& IMgr, int32_t Y) const;
-  bool Placed(const TFloatingObj* F) const;
-  std::vector<const TFloatingObj*> FPlaced;   // floats placed in this layout
-  int32_t FWidestLine = 0;
-  bool FMinMaxValid = false;
   bool CanBreakAfter(int32_t I) const { return I < 0 || I >= static_cast<int32_t>(Brk.size()) || Brk[static_cast<size_t>(I)] != 'n'; }
   void DrawLine(TCanvas& Canvas, const LineRec& L, int32_t X, IndentManager& IMgr, int32_t YOff);
   const LineRec* LineAtY(int32_t Y) const;
@@ -1134,9 +1251,36 @@ public:
   void Forget(const TSectionBase* S);
   TMapItem* FindMap(const std::string& Name) const;
 
+  // The indent managers lent to cells being laid out or drawn, one per nesting level.
+  IndentManager* LendIMgr() { return FIMgrPool.Lend(); }
+  void ReturnIMgr() { FIMgrPool.Return(); }
+  // The document's one copy of a font equal to F, for text runs to share.
+  std::shared_ptr<TMyFont> SharedFont(const TMyFont& F);
+  // Widths of short texts measured in the current layout pass on one canvas in one font
+  // (table cells and words repeat); KnownTextWidth gives -1 for one not kept.
+  static constexpr size_t MaxKeptTextWidth = 16;
+  // (The font is held while widths are kept, so it is not changed in place meanwhile.)
+  int32_t KnownTextWidth(const TCanvas& Canvas, const std::shared_ptr<TMyFont>& Font, std::u16string_view Text) const;
+  void KeepTextWidth(const TCanvas& Canvas, const std::shared_ptr<TMyFont>& Font, std::u16string_view Text, int32_t Width);
+
 private:
   void PlaceControls();
   TImageResult LoadPicture(const std::string& Name, const std::string& Key, TTransparency Transparent);
   std::string FBackgroundKey;
   std::unique_ptr<TStringBitmapList> FOwnCache;   // when the viewer gives none
+  IndentManager FDocIMgr;
+  TIndentManagerPool FIMgrPool;
+  std::vector<std::shared_ptr<TMyFont>> FFonts;   // sorted
+  std::shared_ptr<TMyFont> FLastFont;             // the one asked for last
+  struct TTextHash {
+    using is_transparent = void;
+    size_t operator()(std::u16string_view S) const { return std::hash<std::u16string_view>()(S); }
+  };
+  struct TTextWidths {
+    int32_t Cycle = -1;
+    const TCanvas* Canvas = nullptr;
+    std::shared_ptr<TMyFont> Font;
+    std::unordered_map<std::u16string, int32_t, TTextHash, std::equal_to<>> Widths;
+  };
+  TTextWidths FTextWidths;
 };

@@ -67,16 +67,11 @@ TBlock::TBlock(TSectionList* AMasterList, TProperties& Prop, TCellBasic* AnOwner
 {
   MyCell = std::make_unique<TBlockCell>(AMasterList);
   MyCell->OwnerBlock = this;
-  BoxProps = std::make_unique<TProperties>();
-  for (int i = FirstBoxProp; i <= LastBoxProp; ++i)
-    BoxProps->Props[static_cast<size_t>(i)] = Prop.Props[static_cast<size_t>(i)];
-  BoxProps->Props[BackgroundColor] = Prop.Props[BackgroundColor];
-  BoxProps->Props[::BorderColor] = Prop.Props[::BorderColor];
-  BoxProps->Props[BorderStyle] = Prop.Props[BorderStyle];
+  BoxProps = TBoxProps(Prop);
   EmSize = std::max(1, std::abs(Prop.GetFont()->Height()));
   ExSize = std::max(1, EmSize / 2);
   TBoxValues b;
-  BoxProps->GetBoxValues(0, 0, EmSize, ExSize, b);
+  BoxProps.GetBoxValues(0, 0, EmSize, ExSize, b);
   BGColor = b.BackgroundColor;
   BorderColor = b.BorderColor;
   TopAuto = b.TopAuto;
@@ -126,8 +121,7 @@ TBlock::TBlock(TSectionList* AMasterList, const TBlock& T) : TSectionBase(AMaste
   for (const auto& s : *MyCell)
     if (auto* b = dynamic_cast<TBlock*>(s.get()))
       b->OwnerCell = MyCell.get();
-  BoxProps = std::make_unique<TProperties>();
-  BoxProps->Props = T.BoxProps->Props;
+  BoxProps = T.BoxProps;
   BGColor = T.BGColor;
   BorderColor = T.BorderColor;
   FontColor = T.FontColor;
@@ -168,7 +162,7 @@ std::string TBlock::Tag() const
 void TBlock::ConvertBox(int32_t BaseWidth, int32_t BaseHeight, int32_t& AutoCount)
 {
   TBoxValues b;
-  BoxProps->GetBoxValues(std::max(BaseWidth, 0), std::max(BaseHeight, 0), EmSize, ExSize, b);
+  BoxProps.GetBoxValues(std::max(BaseWidth, 0), std::max(BaseHeight, 0), EmSize, ExSize, b);
   for (size_t i = 0; i < MargArray.size(); ++i)
     MargArray[i] = b.V[i] == Auto ? Auto : std::clamp(b.V[i], -MaxLength, MaxLength);
   // Sizes are never negative; margins and offsets may be.
@@ -194,9 +188,9 @@ int32_t TBlock::HorzExtras() const
 void TBlock::CollapseMargins()
 {
   TBoxValues mine;
-  BoxProps->GetBoxValues(0, 0, EmSize, ExSize, mine);
+  BoxProps.GetBoxValues(0, 0, EmSize, ExSize, mine);
   auto setTop = [this](int32_t V) {
-    BoxProps->Props[MarginTop] = TPropValue(V);
+    BoxProps.Set(MarginTop, TPropValue(V));
     TopAuto = false;
   };
   if (Positioning == posAbsolute) {
@@ -227,10 +221,10 @@ void TBlock::CollapseMargins()
   }
   if (auto* b = dynamic_cast<TBlock*>(last)) {
     TBoxValues theirs;
-    b->BoxProps->GetBoxValues(0, 0, b->EmSize, b->ExSize, theirs);
+    b->BoxProps.GetBoxValues(0, 0, b->EmSize, b->ExSize, theirs);
     const int32_t B = theirs.V[bxMarginBottom];
     const int32_t T = mine.V[bxMarginTop];
-    b->BoxProps->Props[MarginBottom] = TPropValue(int32_t{0});
+    b->BoxProps.Set(MarginBottom, TPropValue(int32_t{0}));
     b->BottomAuto = false;
     int32_t r;
     if (T >= 0 && B >= 0)
@@ -251,14 +245,14 @@ bool TBlock::ClearAutoBottomMargin()
 {
   if (!BottomAuto)
     return false;
-  BoxProps->Props[MarginBottom] = TPropValue(int32_t{0});
+  BoxProps.Set(MarginBottom, TPropValue(int32_t{0}));
   BottomAuto = false;
   return true;
 }
 
 void TBlock::SetAutoBottomMargin()
 {
-  BoxProps->Props[MarginBottom] = TPropValue(Auto);
+  BoxProps.Set(MarginBottom, TPropValue(Auto));
   BottomAuto = true;
 }
 
@@ -822,9 +816,9 @@ void TTableBlock::MinMaxWidth(TCanvas& Canvas, int32_t& Min, int32_t& Max)
   TBlock::MinMaxWidth(Canvas, Min, Max);
   if (FloatLR != ANone && !DisplayNone) {
     // Missing side margins of a floating table are its HSPACE.
-    if (IsEmpty(BoxProps->Props[MarginLeft]))
+    if (IsEmpty(BoxProps.Get(MarginLeft)))
       Min += HSpace, Max += HSpace;
-    if (IsEmpty(BoxProps->Props[MarginRight]))
+    if (IsEmpty(BoxProps.Get(MarginRight)))
       Min += HSpace, Max += HSpace;
   }
 }
@@ -834,7 +828,7 @@ int32_t TTableBlock::FindWidth(TCanvas& Canvas, int32_t AWidth, int32_t AHeight,
   if (!Table)
     return TBlock::FindWidth(Canvas, AWidth, AHeight, AutoCount);
   auto given = [this](int Index) {
-    const TPropValue& v = BoxProps->Props[static_cast<size_t>(Index)];
+    const TPropValue& v = BoxProps.Get(Index);
     const int32_t* i = std::get_if<int32_t>(&v);
     return !IsEmpty(v) && !(i && *i == IntNull);
   };

@@ -8,6 +8,15 @@ namespace {
 
 TCanvas* GMeasureCanvas = nullptr;
 
+// The metrics of the font measured last: runs mostly follow runs of the same (shared)
+// font. Held, the font is not changed in place while its metrics are kept.
+struct TLastMetrics {
+  const TCanvas* Canvas = nullptr;
+  std::shared_ptr<TMyFont> Font;
+  TTextMetric TM;
+};
+TLastMetrics GLastMetrics;
+
 int32_t FontPixelHeight(double Points)
 {
   return -std::max(1, SafeRound(Points * ScreenPixelsPerInch() / 72));
@@ -43,6 +52,13 @@ int32_t BoxValue(const TBoxValues& B, int Index)
 
 }  // namespace
 
+bool SameFont(const TMyFont& A, const TMyFont& B)
+{
+  return A.Height() == B.Height() && A.Style() == B.Style() && A.Color() == B.Color() && A.bgColor == B.bgColor &&
+         A.Charset() == B.Charset() && A.Pitch() == B.Pitch() && A.Orientation() == B.Orientation() &&
+         A.PixelsPerInch() == B.PixelsPerInch() && A.Name() == B.Name();
+}
+
 TCanvas& FontMeasureCanvas()
 {
   if (GMeasureCanvas)
@@ -54,22 +70,24 @@ TCanvas& FontMeasureCanvas()
 void SetFontMeasureCanvas(TCanvas* Canvas)
 {
   GMeasureCanvas = Canvas;
+  GLastMetrics = {};
 }
 
 // ---- text runs ----
 
-TFontObj::TFontObj(TSection* ASection, std::unique_ptr<TMyFont> F, int32_t Position)
-    : Section(ASection), Pos(Position), TheFont(std::move(F)), UrlTarget(std::make_unique<TUrlTarget>())
+TFontObj::TFontObj(TSection* ASection, std::shared_ptr<TMyFont> F, int32_t Position)
+    : Section(ASection), TheFont(std::move(F)), Pos(Position)
 {
   if (!TheFont)
-    TheFont = std::make_unique<TMyFont>();
+    TheFont = std::make_shared<TMyFont>();
   FontChanged();
 }
 
 TFontObj::TFontObj(TSection* ASection, const TFontObj& T)
-    : Section(ASection), Pos(T.Pos), Title(T.Title), TheFont(std::make_unique<TMyFont>()),
-      UrlTarget(std::make_unique<TUrlTarget>(*T.UrlTarget)), SScript(T.SScript)
+    : Section(ASection), Title(T.Title), TheFont(std::make_shared<TMyFont>()), Pos(T.Pos), SScript(T.SScript)
 {
+  if (T.UrlTarget)
+    UrlTarget = std::make_unique<TUrlTarget>(*T.UrlTarget);
   TheFont->Assign(*T.TheFont);
   if (T.FIArray) {
     const ThtFontInfo& info = (*T.FIArray)[lsNormal];
@@ -85,20 +103,31 @@ TFontObj::TFontObj(TSection* ASection, const TFontObj& T)
 
 TFontObj::~TFontObj() = default;
 
+const std::string& TFontObj::GetURL() const
+{
+  static const std::string none;
+  return UrlTarget ? UrlTarget->URL : none;
+}
+
 void TFontObj::CreateFIArray()
 {
   if (!FIArray)
     FIArray = std::make_unique<TFontInfoArray>();
 }
 
-void TFontObj::ReplaceFont(std::unique_ptr<TMyFont> F)
+void TFontObj::ReplaceFont(std::shared_ptr<TMyFont> F)
 {
-  TheFont = F ? std::move(F) : std::make_unique<TMyFont>();
+  TheFont = F ? std::move(F) : std::make_shared<TMyFont>();
   FontChanged();
 }
 
 void TFontObj::ConvertFont(const ThtFontInfo& Info)
 {
+  if (TheFont.use_count() != 1) {   // shared: change a copy of its own
+    auto own = std::make_shared<TMyFont>();
+    own->Assign(*TheFont);
+    TheFont = std::move(own);
+  }
   if (!Info.iName.empty())
     TheFont->SetName(Info.iName);
   TheFont->SetHeight(FontPixelHeight(Info.iSize));
@@ -139,22 +168,27 @@ void TFontObj::SetAllHovered(std::vector<TFontObj*>& List, bool Value)
   auto it = std::find(List.begin(), List.end(), this);
   if (it == List.end())
     return;
-  const int32_t id = UrlTarget->ID;
+  const int32_t id = LinkID();
   for (auto b = it; b != List.begin();) {
     --b;
-    if ((*b)->UrlTarget->ID != id)
+    if ((*b)->LinkID() != id)
       break;
     (*b)->SetHover(Value);
   }
-  for (auto f = it + 1; f != List.end() && (*f)->UrlTarget->ID == id; ++f)
+  for (auto f = it + 1; f != List.end() && (*f)->LinkID() == id; ++f)
     (*f)->SetHover(Value);
 }
 
 void TFontObj::FontChanged()
 {
   TCanvas& c = FontMeasureCanvas();
-  c.SetFont(*TheFont);
-  TTextMetric tm = c.GetTextMetrics();
+  if (GLastMetrics.Canvas != &c || GLastMetrics.Font != TheFont) {
+    c.SetFont(*TheFont);
+    GLastMetrics.TM = c.GetTextMetrics();
+    GLastMetrics.Font = TheFont;
+    GLastMetrics.Canvas = &c;
+  }
+  const TTextMetric& tm = GLastMetrics.TM;
   tmHeight = tm.tmHeight;
   tmMaxCharWidth = tm.tmMaxCharWidth;
   FontHeight = tm.tmHeight + tm.tmExternalLeading;

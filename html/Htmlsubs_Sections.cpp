@@ -1,6 +1,7 @@
 // The section protocol's base behaviour, cells, and the document root with its images by
 // name, background, animation timer, hover state, drawing and selection copy.
 #include <algorithm>
+#include <tuple>
 
 #include "html/Htmlsubs.h"
 
@@ -255,24 +256,59 @@ bool TCellBasic::CheckLastBottomMargin()
   return false;
 }
 
-TCell::TCell(TSectionList* AMasterList) : TCellBasic(AMasterList), FOwnIMgr(std::make_unique<IndentManager>())
-{
-  IMgr = FOwnIMgr.get();
-}
+TCell::TCell(TSectionList* AMasterList) : TCellBasic(AMasterList) {}
 
-TCell::TCell(TSectionList* AMasterList, const TCell& T) : TCellBasic(AMasterList, T), FOwnIMgr(std::make_unique<IndentManager>())
-{
-  IMgr = FOwnIMgr.get();
-}
+TCell::TCell(TSectionList* AMasterList, const TCell& T) : TCellBasic(AMasterList, T), FIMgrWidth(T.FIMgrWidth) {}
 
 TCell::~TCell() = default;
 
+namespace {
+
+// For cells of no document.
+TIndentManagerPool GOrphanIMgrs;
+
+}  // namespace
+
+// Sets a table cell's IMgr for the time of a layout or a drawing, lent by the document
+// (given back on the way out, exceptions included; a drawing inside a layout of the same
+// cell, from a progress report, leaves the layout its own). The document keeps its own.
+class TCell::TIMgrLoan {
+public:
+  explicit TIMgrLoan(TCell& C) : FCell(C), FSaved(C.IMgr)
+  {
+    if (static_cast<TCellBasic*>(C.MasterList) == &C)
+      return;
+    C.IMgr = C.MasterList ? C.MasterList->LendIMgr() : GOrphanIMgrs.Lend();
+    FLent = true;
+  }
+  ~TIMgrLoan()
+  {
+    if (!FLent)
+      return;
+    if (FCell.MasterList)
+      FCell.MasterList->ReturnIMgr();
+    else
+      GOrphanIMgrs.Return();
+    FCell.IMgr = FSaved;
+  }
+  bool Lent() const { return FLent; }
+  TIMgrLoan(const TIMgrLoan&) = delete;
+  TIMgrLoan& operator=(const TIMgrLoan&) = delete;
+
+private:
+  TCell& FCell;
+  IndentManager* FSaved;
+  bool FLent = false;
+};
+
 int32_t TCell::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t Width, int32_t Height, int32_t& Curs, int32_t& MaxWidth)
 {
+  TIMgrLoan loan(*this);
   // The cell's own edges are the manager's defaults (left 0, right Width), so they need no
   // records of their own.
   IMgr->Clear();
   IMgr->Reset(0, Width);
+  FIMgrWidth = IMgr->Width;
   const TCellBasic* saved = IMgr->CurrentOwner;
   IMgr->CurrentOwner = this;
   int32_t h = TCellBasic::Layout(Canvas, X, Y, Width, Height, Curs, MaxWidth);
@@ -283,6 +319,9 @@ int32_t TCell::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t Width, int3
 
 int32_t TCell::Draw(TCanvas& Canvas, const TRect& ARect, int32_t ClipWidth, int32_t X, int32_t XRef, int32_t YRef)
 {
+  TIMgrLoan loan(*this);
+  if (loan.Lent())
+    IMgr->Width = FIMgrWidth;
   IMgr->LfEdge = X;
   IMgr->RtEdge = X + IMgr->Width;
   IMgr->CurrentYRef = YRef;
@@ -325,6 +364,7 @@ TSectionList::TSectionList(THtmlDocHost* AOwner, TObject* ASender)
     : TCell(this), TheOwner(AOwner), Sender(ASender), Styles(std::make_unique<TStyleList>()),
       IDNameList(std::make_unique<TIDNameList>(this))
 {
+  IMgr = &FDocIMgr;
   ChPosLineTop = DocumentLineTop;
 }
 
@@ -332,6 +372,7 @@ TSectionList::TSectionList(const TSectionList& T)
     : TCell(this), TheOwner(T.TheOwner), Sender(T.Sender), Styles(std::make_unique<TStyleList>()),
       IDNameList(std::make_unique<TIDNameList>(this))
 {
+  IMgr = &FDocIMgr;
   ShowImages = T.ShowImages;
   YOff = T.YOff;
   SelB = T.SelB;
@@ -360,6 +401,53 @@ TSectionList::TSectionList(const TSectionList& T)
 TSectionList::~TSectionList()
 {
   Clear();
+}
+
+namespace {
+
+bool FontBefore(const TMyFont& A, const TMyFont& B)
+{
+  return std::forward_as_tuple(A.Name(), A.Height(), A.Style(), A.Color(), A.bgColor, A.Charset(), A.Pitch(), A.Orientation(),
+                               A.PixelsPerInch()) < std::forward_as_tuple(B.Name(), B.Height(), B.Style(), B.Color(), B.bgColor,
+                                                                          B.Charset(), B.Pitch(), B.Orientation(), B.PixelsPerInch());
+}
+
+}  // namespace
+
+int32_t TSectionList::KnownTextWidth(const TCanvas& Canvas, const std::shared_ptr<TMyFont>& Font, std::u16string_view Text) const
+{
+  const TTextWidths& w = FTextWidths;
+  if (!InLayoutPass || w.Cycle != CycleNumber || w.Canvas != &Canvas || w.Font != Font || Text.size() > MaxKeptTextWidth)
+    return -1;
+  const auto it = w.Widths.find(Text);
+  return it == w.Widths.end() ? -1 : it->second;
+}
+
+void TSectionList::KeepTextWidth(const TCanvas& Canvas, const std::shared_ptr<TMyFont>& Font, std::u16string_view Text, int32_t Width)
+{
+  if (!InLayoutPass || Text.size() > MaxKeptTextWidth)
+    return;
+  TTextWidths& w = FTextWidths;
+  if (w.Cycle != CycleNumber || w.Canvas != &Canvas || w.Font != Font || w.Widths.size() >= 4096) {
+    w.Cycle = CycleNumber;
+    w.Canvas = &Canvas;
+    w.Font = Font;
+    w.Widths.clear();
+  }
+  w.Widths.emplace(Text, Width);
+}
+
+std::shared_ptr<TMyFont> TSectionList::SharedFont(const TMyFont& F)
+{
+  // Text mostly keeps the font of the text before it.
+  if (FLastFont && SameFont(F, *FLastFont))
+    return FLastFont;
+  auto it = std::lower_bound(FFonts.begin(), FFonts.end(), F, [](const auto& P, const TMyFont& V) { return FontBefore(*P, V); });
+  if (it != FFonts.end() && !FontBefore(F, **it))
+    return FLastFont = *it;
+  auto font = std::make_shared<TMyFont>();
+  font->Assign(F);
+  return FLastFont = *FFonts.insert(it, std::move(font));
 }
 
 void TSectionList::Forget(const TFontObj* F)
@@ -434,6 +522,8 @@ void TSectionList::Clear()
   TabOrderList.clear();
   DrawList.clear();
   TFreeList<TSectionBase>::Clear();
+  FFonts.clear();
+  FLastFont.reset();
   Len = 0;
   StartCurs = 0;
   SectionCount = 0;
@@ -759,6 +849,7 @@ int32_t TSectionList::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t Widt
   }
 
   int32_t h = TCell::Layout(Canvas, X, Y, Width, Height, Curs, MaxWidth);
+  FTextWidths = {};   // (no longer valid: not kept with the document)
   Len = Curs - StartCurs;
 
   // Every animation starts again from its first frame after a layout.

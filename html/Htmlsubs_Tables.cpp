@@ -110,9 +110,16 @@ TCellObj::TCellObj(TSectionList* AMasterList, AlignmentType AVAlign, TAttributeL
   if (Prop) {
     const int32_t em = std::max(1, std::abs(Prop->GetFont()->Height()));
     StyleWidth(*Prop, em, SpecWd, WidthIsPercent);
+    // The box values are worked out only for what a cell takes of them.
+    const bool heightGiven = PropIsGiven(*Prop, piHeight);
+    const bool borders = Prop->HasBorderStyle();
+    bool paddings = false;
+    for (int k = 0; k < 4; ++k)
+      paddings = paddings || PropIsGiven(*Prop, PaddingTop + k);
     TBoxValues b;
-    Prop->GetBoxValues(0, 0, em, std::max(1, em / 2), b);
-    if (PropIsGiven(*Prop, piHeight) && b.V[bxHeight] != Auto && b.V[bxHeight] > 0)
+    if (heightGiven || borders || paddings)
+      Prop->GetBoxValues(0, 0, em, std::max(1, em / 2), b);
+    if (heightGiven && b.V[bxHeight] != Auto && b.V[bxHeight] > 0)
       SpecHt = std::min(b.V[bxHeight], MaxLength);
     AlignmentType va;
     if (Prop->GetVertAlign(va) && (va == ATop || va == AMiddle || va == ABottom))
@@ -128,9 +135,9 @@ TCellObj::TCellObj(TSectionList* AMasterList, AlignmentType AVAlign, TAttributeL
     if (!image.empty())
       Prop->GetBackgroundPos(em, std::max(1, em / 2), BGPosition);
     for (int k = 0; k < 4; ++k) {
-      if (PropIsGiven(*Prop, PaddingTop + k))
+      if (paddings && PropIsGiven(*Prop, PaddingTop + k))
         Padding[static_cast<size_t>(k)] = b.V[static_cast<size_t>(bxPaddingTop + k)];
-      if (Prop->HasBorderStyle())
+      if (borders)
         Border[static_cast<size_t>(k)] = b.V[static_cast<size_t>(bxBorderTop + k)];
     }
     BreakBefore = Prop->GetPageBreakBefore();

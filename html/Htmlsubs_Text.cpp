@@ -26,6 +26,22 @@ TColor Complement(TColor C)
   return ColorToRGB(C) ^ 0xFFFFFF;
 }
 
+// The source position of character Pos.
+int32_t SourceIndexAt(const TIndexList& L, int32_t Pos)
+{
+  size_t j = 0;
+  while (j + 1 < L.size() && L[j + 1].Pos <= Pos)
+    ++j;
+  return L[j].Index + (Pos - L[j].Pos);
+}
+
+// Character Pos (the next one) comes from source position Index.
+void AddSourceIndex(TIndexList& L, int32_t Pos, int32_t Index)
+{
+  if (L.empty() || Index != L.back().Index + (Pos - L.back().Pos))
+    L.push_back(IndexObj{Pos, Index});
+}
+
 }  // namespace
 
 // Where a named character position's line begins (for jumps to anchors).
@@ -88,8 +104,7 @@ TSection::TSection(TSectionList* AMasterList, const TSection& T) : TSectionBase(
   Images.CreateCopy(AMasterList, T.Images);
   FormControls = T.FormControls;
   SIndexList = T.SIndexList;
-  for (const auto& l : T.Lines)
-    Lines.Add(std::make_unique<LineRec>(*l));
+  Lines = T.Lines;
   Justify = T.Justify;
   ClearAttr = T.ClearAttr;
   LineHeight = T.LineHeight;
@@ -139,9 +154,12 @@ void TSection::AddTokenObj(const TokenObj& T)
       c = WideUpCaseChar(c);
     else if (!IsMarker(c) && TextTransform == 2)
       c = WideLowCaseChar(c);
+    const int32_t pos = static_cast<int32_t>(BuffS.size());
     BuffS += c;
     Brk += NoBreak ? 'n' : 'y';
-    BuildIndices.push_back(i < idx.size() ? idx[i] : (BuildIndices.empty() ? 0 : BuildIndices.back() + 1));
+    // A character without a source position of its own follows the one before it.
+    const int32_t previous = SIndexList.empty() ? -1 : SIndexList.back().Index + (pos - 1 - SIndexList.back().Pos);
+    AddSourceIndex(SIndexList, pos, i < idx.size() ? idx[i] : previous + 1);
   }
   Len = static_cast<int32_t>(BuffS.size());
 }
@@ -155,8 +173,13 @@ void TSection::AllowBreakAtEnd()
 void TSection::ChangeFont(TProperties& Prop, const TUrlTarget* Link)
 {
   const bool isLink = Link && !Link->URL.empty();
-  auto font = std::make_unique<TMyFont>();
-  font->Assign(*Prop.GetFont());
+  std::shared_ptr<TMyFont> font;
+  if (ParentSectionList) {
+    font = ParentSectionList->SharedFont(*Prop.GetFont());
+  } else {
+    font = std::make_shared<TMyFont>();
+    font->Assign(*Prop.GetFont());
+  }
   TFontObj* run = Fonts.Last();
   const bool wasLink = run && run->Pos == Len && run->IsLink();   // only a link run is in the link list
   if (run && run->Pos == Len) {
@@ -169,7 +192,7 @@ void TSection::ChangeFont(TProperties& Prop, const TUrlTarget* Link)
   run->SScript = Prop.GetVertAlign(va) && (va == ASub || va == ASuper) ? va : 0;
   std::vector<TFontObj*>* links = ParentSectionList ? &ParentSectionList->LinkList : nullptr;
   if (isLink) {
-    *run->UrlTarget = *Link;
+    run->UrlTarget = std::make_unique<TUrlTarget>(*Link);
     if (Prop.FontsSet) {
       run->CreateFIArray();
       *run->FIArray = Prop.FIArray;
@@ -177,7 +200,7 @@ void TSection::ChangeFont(TProperties& Prop, const TUrlTarget* Link)
     if (links && (!wasLink || std::find(links->rbegin(), links->rend(), run) == links->rend()))
       links->push_back(run);
   } else {
-    run->UrlTarget->Clear();
+    run->UrlTarget.reset();
     run->FIArray.reset();
     if (links && wasLink)
       std::erase(*links, run);
@@ -211,6 +234,8 @@ void TSection::AddFormControlObj(TFormControlObj* Ctrl, int32_t Index)
 
 void TSection::Compact(const std::vector<bool>& Keep)
 {
+  if (std::find(Keep.begin(), Keep.end(), false) == Keep.end())
+    return;
   // In place: a kept character only ever moves towards the front. Runs, images and
   // controls move with the text; each takes the count of kept characters before it.
   const size_t n = BuffS.size();
@@ -225,23 +250,26 @@ void TSection::Compact(const std::vector<bool>& Keep)
   std::stable_sort(positions.begin(), positions.end(), [](const int32_t* A, const int32_t* B) { return *A < *B; });
   size_t next = 0;
   size_t kept = 0;
+  TIndexList indices;
+  size_t run = 0;   // the source run of character i
   for (size_t i = 0; i < n; ++i) {
     while (next < positions.size() && *positions[next] <= static_cast<int32_t>(i))
       *positions[next++] = static_cast<int32_t>(kept);
     if (!Keep[i])
       continue;
+    while (run + 1 < SIndexList.size() && SIndexList[run + 1].Pos <= static_cast<int32_t>(i))
+      ++run;
+    const IndexObj& r = SIndexList[run];
+    AddSourceIndex(indices, static_cast<int32_t>(kept), r.Index + (static_cast<int32_t>(i) - r.Pos));
     BuffS[kept] = BuffS[i];
     Brk[kept] = Brk[i];
-    BuildIndices[kept] = BuildIndices[i];
     ++kept;
   }
   for (; next < positions.size(); ++next)
     *positions[next] = static_cast<int32_t>(kept);
-  if (kept == n)
-    return;
+  SIndexList = std::move(indices);
   BuffS.resize(kept);
   Brk.resize(kept);
-  BuildIndices.resize(kept);
   Fonts.DropEmptyRuns(ParentSectionList);
 }
 
@@ -254,43 +282,44 @@ void TSection::Finish()
   // spaces become one; a space after a floating image goes; a space before a break goes,
   // and then one after it. Each rule looks at the text the earlier ones left, which is the
   // text kept so far.
-  std::vector<bool> keep(BuffS.size(), true);
+  std::vector<bool> keep;   // made at the first character dropped
+  auto drop = [&](size_t K) {
+    if (keep.empty())
+      keep.assign(BuffS.size(), true);
+    keep[K] = false;
+  };
   int64_t lastKept = -1;   // index of the last character kept
   for (size_t i = 0; i < BuffS.size(); ++i) {
     const char16_t c = BuffS[i];
     if (c == u' ') {
-      bool drop = lastKept < 0;
-      if (!drop) {
+      bool dropped = lastKept < 0;
+      if (!dropped) {
         const char16_t prev = BuffS[static_cast<size_t>(lastKept)];
         if (prev == u' ' || prev == BrkCh) {
-          drop = true;
+          dropped = true;
         } else if (prev == ImgPan) {
           TFloatingObj* o = Images.FindImage(static_cast<int32_t>(lastKept));
-          drop = o && o->Floating();
+          dropped = o && o->Floating();
         }
       }
-      if (drop) {
-        keep[i] = false;
+      if (dropped) {
+        drop(i);
         continue;
       }
     } else if (c == BrkCh && lastKept >= 0 && BuffS[static_cast<size_t>(lastKept)] == u' ') {
-      keep[static_cast<size_t>(lastKept)] = false;   // the space before a break
+      drop(static_cast<size_t>(lastKept));   // the space before a break
     }
     lastKept = static_cast<int64_t>(i);
   }
-  Compact(keep);
+  if (!keep.empty())
+    Compact(keep);
   for (size_t i = 0; i < BuffS.size(); ++i)
     if (BuffS[i] == NbSpace) {
       BuffS[i] = u' ';
       Brk[i] = 'n';
     }
   Brk += 'y';
-  SIndexList.clear();
-  for (size_t i = 0; i < BuildIndices.size(); ++i)
-    if (i == 0 || BuildIndices[i] != BuildIndices[i - 1] + 1)
-      SIndexList.push_back(IndexObj{static_cast<int32_t>(i), BuildIndices[i]});
-  BuildIndices.clear();
-  BuildIndices.shrink_to_fit();
+  SIndexList.shrink_to_fit();
   BuffS.shrink_to_fit();
   Brk.shrink_to_fit();
   Len = static_cast<int32_t>(BuffS.size());
@@ -317,6 +346,23 @@ int32_t TSection::FindTextWidth(TCanvas& Canvas, int32_t Start, int32_t N, bool 
   if (RemoveSpaces)
     while (N > 0 && (BuffS[static_cast<size_t>(Start + N - 1)] == u' ' || BuffS[static_cast<size_t>(Start + N - 1)] == BrkCh))
       --N;
+  const char16_t* text = BuffS.data() + Start;
+  if (N > 0 && Fonts.Count() == 1 && Fonts.First()->Pos <= Start &&
+      std::none_of(text, text + N, [](char16_t C) { return C == ImgPan || C == FmCtl; })) {
+    // One run of plain text, as most paragraphs and table cells are: measured at once (or
+    // taken from the document's measurements of short texts).
+    const TFontObj* f = Fonts.First();
+    TSectionList* doc = ParentSectionList;
+    const std::u16string_view t(text, static_cast<size_t>(N));
+    int32_t w = doc ? doc->KnownTextWidth(Canvas, f->TheFont, t) : -1;
+    if (w < 0) {
+      Canvas.SetFont(*f->TheFont);
+      w = GetXExtent(Canvas, text, N);
+      if (doc)
+        doc->KeepTextWidth(Canvas, f->TheFont, t, w);
+    }
+    return w + f->Overhang;
+  }
   int32_t w = 0;
   int32_t i = Start;
   const int32_t end = Start + N;
@@ -339,28 +385,26 @@ int32_t TSection::FindTextWidth(TCanvas& Canvas, int32_t Start, int32_t N, bool 
   return w;
 }
 
-int32_t TSection::NextBreakChar(int32_t Start)
+int32_t TSection::NextBreakChar(int32_t Start, TLayoutState& R) const
 {
-  // Lines are fitted front to back, so the answer for one line start serves every later
-  // start up to the break itself.
-  if (FBrkFrom < 0 || Start < FBrkFrom || Start > FBrkAt) {
-    FBrkFrom = Start;
-    FBrkAt = Start;
-    while (FBrkAt < Len && BuffS[static_cast<size_t>(FBrkAt)] != BrkCh)
-      ++FBrkAt;
+  if (R.BrkFrom < 0 || Start < R.BrkFrom || Start > R.BrkAt) {
+    R.BrkFrom = Start;
+    R.BrkAt = Start;
+    while (R.BrkAt < Len && BuffS[static_cast<size_t>(R.BrkAt)] != BrkCh)
+      ++R.BrkAt;
   }
-  return FBrkAt;
+  return R.BrkAt;
 }
 
-bool TSection::Placed(const TFloatingObj* F) const
+bool TSection::TFitState::IsPlaced(const TFloatingObj* F) const
 {
-  return std::find(FPlaced.begin(), FPlaced.end(), F) != FPlaced.end();
+  return Run && std::find(Run->Placed.begin(), Run->Placed.end(), F) != Run->Placed.end();
 }
 
 int32_t TSection::FitCount(TCanvas& Canvas, IndentManager& IMgr, int32_t Start, int32_t Max, TFitState& S)
 {
   bool brk = false;
-  if (const int32_t b = NextBreakChar(Start); b < Start + Max) {
+  if (const int32_t b = NextBreakChar(Start, *S.Run); b < Start + Max) {
     if (b == Start)
       return 1;   // the break alone
     Max = b - Start;
@@ -391,7 +435,7 @@ int32_t TSection::FitCount(TCanvas& Canvas, IndentManager& IMgr, int32_t Start, 
     if (c == ImgPan) {
       TFloatingObj* o = Images.FindImage(i);
       if (o && o->Floating()) {
-        if (!Placed(o)) {
+        if (!S.IsPlaced(o)) {
           if (content) {
             S.Queued.push_back(o);   // placed below this line when it closes
           } else {
@@ -401,7 +445,7 @@ int32_t TSection::FitCount(TCanvas& Canvas, IndentManager& IMgr, int32_t Start, 
               break;   // text and float move down together
             IMgr.Update(S.Y, *o);
             o->YValue = S.Y;
-            FPlaced.push_back(o);
+            S.Run->Placed.push_back(o);
             S.TallestFloat = std::max(S.TallestFloat, o->ImageHeight + o->VSpaceT + o->VSpaceB);
             ++count;
             ++i;
@@ -528,12 +572,12 @@ int32_t TSection::ClearSpace(IndentManager& IMgr, int32_t Y) const
 void TSection::AddEmptyLine(int32_t Start, int32_t& Y, int32_t Height)
 {
   Height = static_cast<int32_t>(std::clamp<int64_t>(Height, 0, std::max<int64_t>(0, static_cast<int64_t>(MaxDocY) - Y)));
-  auto l = std::make_unique<LineRec>();
-  l->Start = Start;
-  l->SpaceBefore = Height;
-  l->DrawY = Y;
-  l->LineImgHt = Height;
-  Lines.Add(std::move(l));
+  LineRec l;
+  l.Start = Start;
+  l.SpaceBefore = Height;
+  l.DrawY = Y;
+  l.LineImgHt = Height;
+  Lines.Add(l);
   SectionHeight += Height;
   Y += Height;
 }
@@ -541,8 +585,7 @@ void TSection::AddEmptyLine(int32_t Start, int32_t& Y, int32_t Height)
 void TSection::CloseLine(TCanvas& Canvas, IndentManager& IMgr, int32_t X, int32_t& Y, int32_t Start, int32_t N, bool Last, bool First,
                          TFitState& S, int32_t& LowestFloat)
 {
-  auto l = std::make_unique<LineRec>();
-  LineRec& L = *l;
+  LineRec L;
   L.Start = Start;
   L.Ln = N;
   L.DrawY = Y;
@@ -669,26 +712,25 @@ void TSection::CloseLine(TCanvas& Canvas, IndentManager& IMgr, int32_t X, int32_
   Y += total;
   L.LineImgHt = std::max(total, S.TallestFloat);
   for (TFloatingObj* o : S.Queued) {
-    if (o->Pos >= end || Placed(o))
+    if (o->Pos >= end || S.IsPlaced(o))
       continue;   // not in this line after all: met again on the next one
     IMgr.Update(Y, *o);
     o->YValue = Y;
-    FPlaced.push_back(o);
+    S.Run->Placed.push_back(o);
     const int32_t h = o->ImageHeight + o->VSpaceT + o->VSpaceB;
     L.LineImgHt = std::max(L.LineImgHt, total + h);
     LowestFloat = std::max(LowestFloat, Y + h);
   }
   S.Queued.clear();
-  Lines.Add(std::move(l));
+  Lines.Add(L);
 }
 
 int32_t TSection::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, int32_t AHeight, IndentManager& IMgr, int32_t& MaxWidth,
                          int32_t& Curs)
 {
   Lines.Clear();
-  FPlaced.clear();
+  TLayoutState run;
   FWidestLine = 0;
-  FBrkFrom = FBrkAt = -1;
   YDraw = ContentTop = DrawTop = Y;
   StartCurs = Curs;
   SectionHeight = 0;
@@ -729,6 +771,7 @@ int32_t TSection::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, 
     }
     const bool forceFit = ++rounds > maxRounds || Y >= MaxDocY;
     TFitState S;
+    S.Run = &run;
     S.Y = Y;
     S.FirstLine = first;
     const int32_t remaining = Len - pStart;
@@ -741,7 +784,7 @@ int32_t TSection::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, 
             floats = true;
       n = floats ? 0 : remaining;
       for (const auto& o : Images)
-        if (o->Floating() && o->Pos >= pStart && !Placed(o.get()))
+        if (o->Floating() && o->Pos >= pStart && !S.IsPlaced(o.get()))
           S.Queued.push_back(o.get());
     } else {
       n = FitCount(Canvas, IMgr, pStart, remaining, S);
@@ -777,6 +820,7 @@ int32_t TSection::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, 
     first = false;
     pStart += n;
   }
+  Lines.Trim();
   Curs = StartCurs + Len;
 
   if (doc && doc->FirstLineHtPtr && *doc->FirstLineHtPtr == 0)
@@ -844,7 +888,7 @@ const LineRec* TSection::LineAtY(int32_t Y) const
 {
   for (const auto& l : Lines)
     if (Y >= l->DrawY && Y < l->DrawY + LineTotal(*l))
-      return l.get();
+      return l;
   return nullptr;
 }
 
@@ -1123,7 +1167,7 @@ bool TSection::CursorToXY(TCanvas& Canvas, int32_t Cursor, int32_t& X, int32_t& 
   const LineRec* found = nullptr;
   for (const auto& l : Lines)
     if (l->Ln > 0 && p >= l->Start && p < l->Start + l->Ln) {
-      found = l.get();
+      found = l;
       break;
     }
   if (!found)
@@ -1178,13 +1222,7 @@ int32_t TSection::SourcePosOf(int32_t Pos) const
   if (Pos < StartCurs || Pos >= StartCurs + Len || SIndexList.empty())
     return -1;
   const int32_t p = Pos - StartCurs;
-  const IndexObj* e = &SIndexList.front();
-  for (const IndexObj& o : SIndexList) {
-    if (o.Pos > p)
-      break;
-    e = &o;
-  }
-  return e->Index + (p - e->Pos);
+  return SourceIndexAt(SIndexList, p);
 }
 
 int32_t TSection::DocPosOf(int32_t SourcePos, bool Backward) const
@@ -1227,24 +1265,36 @@ void TSection::MinMaxWidth(TCanvas& Canvas, int32_t& Min, int32_t& Max)
   Min = 0;
   Max = 0;
   int32_t floats = 0;
-  std::vector<bool> breakable(static_cast<size_t>(Len), false);
+  std::vector<bool> breakable;   // at floats: made when there are any
   for (const auto& o : Images) {
     o->DrawLogic(ParentSectionList, Canvas, FontAt(o->Pos), 0);
     const int32_t w = o->ImageWidth + o->HSpaceL + o->HSpaceR;
     if (o->Floating()) {
       floats += w;
-      if (o->Pos >= 0 && o->Pos < Len)
+      if (o->Pos >= 0 && o->Pos < Len) {
+        breakable.resize(static_cast<size_t>(Len), false);
         breakable[static_cast<size_t>(o->Pos)] = true;
+      }
     } else {
       Min = std::max(Min, w);
     }
   }
+  // A stretch measured again as a word (a one-word cell) takes the last measurement.
+  int32_t lastStart = -1, lastN = -1, lastWidth = 0;
+  auto width = [&](int32_t Start, int32_t N) {
+    if (Start != lastStart || N != lastN) {
+      lastStart = Start;
+      lastN = N;
+      lastWidth = FindTextWidth(Canvas, Start, N, true);
+    }
+    return lastWidth;
+  };
   // Widest stretch between forced breaks.
   int32_t segStart = 0;
   bool firstSeg = true;
   for (int32_t i = 0; i <= Len; ++i)
     if (i == Len || BuffS[static_cast<size_t>(i)] == BrkCh) {
-      int32_t w = FindTextWidth(Canvas, segStart, i - segStart, true);
+      int32_t w = width(segStart, i - segStart);
       if (firstSeg) {
         if (TextIndentPercent > 0)
           w = static_cast<int32_t>(static_cast<int64_t>(w) * 100 / (100 - TextIndentPercent));
@@ -1259,7 +1309,7 @@ void TSection::MinMaxWidth(TCanvas& Canvas, int32_t& Min, int32_t& Max)
   // Widest word.
   auto stop = [&](int32_t i) {
     const char16_t c = BuffS[static_cast<size_t>(i)];
-    return c == ImgPan || c == BrkCh || c == u' ' || breakable[static_cast<size_t>(i)];
+    return c == ImgPan || c == BrkCh || c == u' ' || (!breakable.empty() && breakable[static_cast<size_t>(i)]);
   };
   auto endsWord = [&](int32_t i) {
     const char16_t c = BuffS[static_cast<size_t>(i)];
@@ -1273,7 +1323,7 @@ void TSection::MinMaxWidth(TCanvas& Canvas, int32_t& Min, int32_t& Max)
     while (j < Len && !(stop(j) && CanBreakAfter(j)) && !endsWord(j))
       ++j;
     const int32_t wordEnd = (j < Len && endsWord(j)) ? j + 1 : j;
-    Min = std::max(Min, FindTextWidth(Canvas, i, wordEnd - i, true));
+    Min = std::max(Min, width(i, wordEnd - i));
     i = std::max(wordEnd, i + 1);
     while (i < Len && (stop(i) || BuffS[static_cast<size_t>(i)] == u'-' || BuffS[static_cast<size_t>(i)] == u'?'))
       ++i;

@@ -2,12 +2,29 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string_view>
+#include <unordered_map>
 
 #include "html/StylePars.h"
 #include "html/StyleUn.h"
 #include "platform/CodePages.h"
 
 // ---- tables ----
+
+namespace {
+
+// A table's entries by name (the first of equal names), for the lookup of every tag and
+// attribute read.
+template <class T, size_t N>
+std::unordered_map<std::string_view, const T*> IndexByName(const T (&Table)[N])
+{
+  std::unordered_map<std::string_view, const T*> m;
+  for (const T& r : Table)
+    m.emplace(r.Name, &r);
+  return m;
+}
+
+}  // namespace
 
 const TTagRec TagTable[TagCount] = {
   {"HTML", HtmlSy, HtmlEndSy}, {"TITLE", TitleSy, TitleEndSy}, {"BODY", BodySy, BodyEndSy}, {"HEAD", HeadSy, HeadEndSy},
@@ -569,12 +586,9 @@ bool THtmlTokenizer::ReadTag()
       name += LCToken;
     GetCh();
   }
-  const TTagRec* tag = nullptr;
-  for (const TTagRec& t : TagTable)
-    if (name == t.Name) {
-      tag = &t;
-      break;
-    }
+  static const auto tags = IndexByName(TagTable);
+  const auto found = tags.find(name);
+  const TTagRec* tag = found == tags.end() ? nullptr : found->second;
   Sy = !tag ? OtherSy : end ? tag->End : tag->Start;
   if (tag && tag->Start == HeadingSy) {
     HeaderLevel = 0;
@@ -606,12 +620,9 @@ bool THtmlTokenizer::ReadAttribute(TAttribute& A)
       name += LCToken;
     GetCh();
   }
-  A.Which = UnknownSy;
-  for (const TAttrRec& r : AttribTable)
-    if (name == r.Name) {
-      A.Which = r.Sym;
-      break;
-    }
+  static const auto attributes = IndexByName(AttribTable);
+  const auto found = attributes.find(name);
+  A.Which = found == attributes.end() ? UnknownSy : found->second->Sym;
   A.Value = A.Which == BorderSy ? 1 : 0;
   A.Name.clear();
   SkipSpace();

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "html/Htmlsbs1.h"
@@ -103,18 +104,30 @@ const TSymbolSet ItemSyms = Set({LISy, DDSy, DTSy});
 // The tag name of a start or end symbol, lower case ("" for none).
 std::string TagName(THtmlSymbol Sy)
 {
-  for (const TTagRec& t : TagTable)
-    if (t.Start == Sy || (t.End == Sy && t.End != OtherSy))
-      return LowerCase(t.Name);
-  return {};
+  // Asked for every element: the names by symbol, made once.
+  static const std::unordered_map<THtmlSymbol, std::string> names = [] {
+    std::unordered_map<THtmlSymbol, std::string> m;
+    for (const TTagRec& t : TagTable) {
+      m.emplace(t.Start, LowerCase(t.Name));
+      if (t.End != OtherSy)
+        m.emplace(t.End, LowerCase(t.Name));
+    }
+    return m;
+  }();
+  const auto it = names.find(Sy);
+  return it == names.end() ? std::string() : it->second;
 }
 
 THtmlSymbol EndSymbolOf(THtmlSymbol Sy)
 {
-  for (const TTagRec& t : TagTable)
-    if (t.Start == Sy)
-      return t.End;
-  return OtherSy;
+  static const std::unordered_map<THtmlSymbol, THtmlSymbol> ends = [] {
+    std::unordered_map<THtmlSymbol, THtmlSymbol> m;
+    for (const TTagRec& t : TagTable)
+      m.emplace(t.Start, t.End);
+    return m;
+  }();
+  const auto it = ends.find(Sy);
+  return it == ends.end() ? OtherSy : it->second;
 }
 
 std::unique_ptr<TAttributeList> CopyAttributes(const TAttributeList& L)
@@ -401,7 +414,8 @@ bool THtmlParser::PushProp(const std::string& Tag, const std::string& Class, con
 {
   if (PropStack.Count() >= MaxStyleContexts)
     return false;
-  auto p = std::make_unique<TProperties>();
+  std::unique_ptr<TProperties> p = PropStack.Take();
+  p->PropStyle.clear();   // the rest is set from the parent and the rules
   p->InheritFrom(Top());
   p->ApplyRules(*MasterList.Styles, &PropStack, Tag, Class, ID, Pseudo, Title, Inline);
   PropStack.Push(std::move(p));
@@ -1398,6 +1412,8 @@ void THtmlParser::AddColumns(TAttributeList& L, const TColSpec& Defaults)
 
 AlignmentType THtmlParser::VAlignOf(const std::string& Text, AlignmentType Default)
 {
+  if (Text.empty())   // asked for every row and cell, mostly without the attribute
+    return Default;
   const std::string v = LowerCase(Trim(Text));
   if (v == "top")
     return ATop;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <unordered_map>
 
 #include "platform/CodePages.h"
 #include "platform/Fonts.h"
@@ -40,11 +41,6 @@ const std::string& PropString(const TPropValue& V)
 }
 
 namespace {
-
-bool IsBoxProp(int I)
-{
-  return I >= FirstBoxProp && I <= LastBoxProp;
-}
 
 bool IntValue(const TPropValue& V, int32_t& I)
 {
@@ -577,28 +573,73 @@ namespace {
 constexpr int InheritedProps[] = {FontFamily, FontSize, FontStyle, FontWeight, TextAlign, TextDecoration, Color, Visibility,
                                   LineHeight, ZIndex, ListStyleType, ListStyleImage, TextIndent, TextTransform};
 
+// Looked up for every property of every element: a table rather than a search.
+constexpr std::array<bool, PropCount> InheritedTable = [] {
+  std::array<bool, PropCount> t{};
+  for (int p : InheritedProps)
+    t[static_cast<size_t>(p)] = true;
+  return t;
+}();
+
 bool IsInherited(int I)
 {
-  return std::find(std::begin(InheritedProps), std::end(InheritedProps), I) != std::end(InheritedProps);
+  return I >= 0 && I < PropCount && InheritedTable[static_cast<size_t>(I)];
 }
+
+}  // namespace
+
+namespace {
+
+// What an element's context takes of its parent's, by property: 1 the value, 2 IntNull
+// (box properties), 0 nothing. A plain array: InheritFrom runs for every element.
+struct TPropKinds {
+  uint8_t K[PropCount];
+};
+constexpr TPropKinds PropKinds = [] {
+  TPropKinds k{};
+  for (int p : InheritedProps)
+    k.K[p] = 1;
+  for (int p = FirstBoxProp; p <= LastBoxProp; ++p)
+    k.K[p] = 2;
+  return k;
+}();
 
 }  // namespace
 
 void TProperties::InheritFrom(const TProperties& Parent)
 {
-  for (int i = 0; i < PropCount; ++i) {
-    if (IsInherited(i))
-      Props[i] = Parent.Props[i];
-    else if (IsBoxProp(i))
-      Props[i] = IntNull;
-    else
-      Props[i] = std::monostate{};
+  // Mostly over a reused context whose values are of the same kinds already: those are
+  // copied without the general variant assignment.
+  TPropValue* v = Props.data();
+  const TPropValue* p = Parent.Props.data();
+  for (int i = 0; i < PropCount; ++i, ++v, ++p) {
+    const size_t kind = v->index();
+    switch (PropKinds.K[i]) {
+    case 1:
+      if (kind == p->index() && kind == 1)
+        *std::get_if<int32_t>(v) = *std::get_if<int32_t>(p);
+      else if (kind == p->index() && kind == 3)
+        *std::get_if<std::string>(v) = *std::get_if<std::string>(p);
+      else if (kind != 0 || p->index() != 0)
+        *v = *p;
+      break;
+    case 2:
+      if (kind != 1 || *std::get_if<int32_t>(v) != IntNull)
+        *v = IntNull;
+      break;
+    default:
+      if (kind != 0)
+        *v = std::monostate{};
+      break;
+    }
   }
   Originals.reset();
   PropTitle = Parent.PropTitle;
   FCharset = Parent.FCharset;
   CodePage = Parent.CodePage;
-  FIArray = Parent.FIArray;
+  // The link fonts are read only while FontsSet holds, and whatever sets it fills them all.
+  if (Parent.FontsSet)
+    FIArray = Parent.FIArray;
   FontsSet = Parent.FontsSet;
   FStyles = Parent.FStyles;
   FFont.reset();
@@ -936,6 +977,8 @@ PositionType TProperties::GetPosition() const
 bool TProperties::GetVertAlign(AlignmentType& Align) const
 {
   const std::string& s = PropString(Props[VerticalAlign]);
+  if (s.empty())
+    return false;
   if (s == "top" || s == "text-top")
     Align = ATop;
   else if (s == "middle")
@@ -1113,17 +1156,21 @@ bool TProperties::HasBorderStyle() const
   return false;
 }
 
-void TProperties::GetBoxValues(int32_t BaseWidth, int32_t BaseHeight, int32_t EmSize, int32_t ExHeight, TBoxValues& B) const
+namespace {
+
+// Box values from the properties Get gives by index.
+template <class TGet>
+void BoxValuesOf(const TGet& Get, int32_t BaseWidth, int32_t BaseHeight, int32_t EmSize, int32_t ExHeight, TBoxValues& B)
 {
-  TColor c;
-  B.BackgroundColor = GetBackgroundColor(c) ? c : NoColor;
+  int32_t bg;
+  B.BackgroundColor = IntValue(Get(BackgroundColor), bg) && bg != IntNull && bg != NoColor ? bg : NoColor;
   int32_t bc;
-  B.BorderColor = IntValue(Props[BorderColor], bc) && bc != IntNull ? bc : NoColor;
+  B.BorderColor = IntValue(Get(BorderColor), bc) && bc != IntNull ? bc : NoColor;
   B.TopAuto = B.BottomAuto = false;
 
   // Margins: pixels, "auto", or lengths against the width; vertical auto is 14 with a flag.
   for (int k = 0; k < 4; ++k) {
-    const TPropValue& v = Props[MarginTop + k];
+    const TPropValue& v = Get(MarginTop + k);
     int32_t i;
     int32_t r;
     if (IntValue(v, i))
@@ -1140,7 +1187,7 @@ void TProperties::GetBoxValues(int32_t BaseWidth, int32_t BaseHeight, int32_t Em
     B.V[static_cast<size_t>(bxMarginTop + k)] = r;
   }
   for (int k = 0; k < 4; ++k) {
-    const TPropValue& v = Props[PaddingTop + k];
+    const TPropValue& v = Get(PaddingTop + k);
     int32_t i;
     int32_t r;
     if (IntValue(v, i))
@@ -1150,10 +1197,10 @@ void TProperties::GetBoxValues(int32_t BaseWidth, int32_t BaseHeight, int32_t Em
     B.V[static_cast<size_t>(bxPaddingTop + k)] = std::clamp(r, 0, MaxLength);
   }
   for (int k = 0; k < 4; ++k) {
-    const std::string& style = PropString(Props[BorderTopStyle + k]);
+    const std::string& style = PropString(Get(BorderTopStyle + k));
     int32_t r = 0;
     if (!style.empty() && style != "none") {
-      const TPropValue& v = Props[BorderTopWidth + k];
+      const TPropValue& v = Get(BorderTopWidth + k);
       int32_t i;
       const std::string& s = PropString(v);
       if (IntValue(v, i))
@@ -1172,7 +1219,7 @@ void TProperties::GetBoxValues(int32_t BaseWidth, int32_t BaseHeight, int32_t Em
   // Width, height, top, left: Auto when not given; a negative width or height is no width.
   const int props[4] = {piWidth, piHeight, TopPos, LeftPos};
   for (int k = 0; k < 4; ++k) {
-    const TPropValue& v = Props[props[k]];
+    const TPropValue& v = Get(props[k]);
     int32_t base = k == 1 || k == 2 ? BaseHeight : BaseWidth;
     int32_t i;
     int32_t r;
@@ -1188,13 +1235,76 @@ void TProperties::GetBoxValues(int32_t BaseWidth, int32_t BaseHeight, int32_t Em
   }
 }
 
+}  // namespace
+
+void TProperties::GetBoxValues(int32_t BaseWidth, int32_t BaseHeight, int32_t EmSize, int32_t ExHeight, TBoxValues& B) const
+{
+  BoxValuesOf([this](int I) -> const TPropValue& { return Props[static_cast<size_t>(I)]; }, BaseWidth, BaseHeight, EmSize, ExHeight, B);
+}
+
+TBoxProps::TBoxProps(const TProperties& P)
+{
+  for (int i = BorderStyle; i <= LastBoxProp; ++i)
+    if (Holds(i))
+      Set(i, P.Props[static_cast<size_t>(i)]);
+  FValues.shrink_to_fit();
+}
+
+namespace {
+
+const TPropValue& UnsetBoxValue(int Index)
+{
+  static const TPropValue intNull = IntNull, empty;
+  return Index >= FirstBoxProp && Index <= LastBoxProp ? intNull : empty;
+}
+
+}  // namespace
+
+const TPropValue& TBoxProps::Get(int Index) const
+{
+  for (const auto& [i, v] : FValues)
+    if (i == Index)
+      return v;
+  return UnsetBoxValue(Index);
+}
+
+void TBoxProps::Set(int Index, const TPropValue& Value)
+{
+  auto it = std::find_if(FValues.begin(), FValues.end(), [Index](const auto& E) { return E.first == Index; });
+  if (Value == UnsetBoxValue(Index)) {
+    if (it != FValues.end())
+      FValues.erase(it);
+  } else if (it != FValues.end()) {
+    it->second = Value;
+  } else {
+    FValues.emplace_back(Index, Value);
+  }
+}
+
+void TBoxProps::GetBoxValues(int32_t BaseWidth, int32_t BaseHeight, int32_t EmSize, int32_t ExHeight, TBoxValues& B) const
+{
+  BoxValuesOf([this](int I) -> const TPropValue& { return Get(I); }, BaseWidth, BaseHeight, EmSize, ExHeight, B);
+}
+
 // ---- TStyleList ----
+
+struct TStyleList::TRuleCache {
+  // A page of many class and id names would grow the cache without end: it starts over.
+  static constexpr size_t MaxEntries = 4096;
+  struct TDescendant {
+    TProperties* Rule;
+    std::vector<TCompound> Parts;   // the element's own compound, then its ancestors' nearest first
+  };
+  std::unordered_map<std::string, TProperties*> Found;
+  std::unordered_map<std::string, std::vector<TDescendant>> Descendants;
+};
 
 TStyleList::TStyleList() = default;
 TStyleList::~TStyleList() = default;
 
 void TStyleList::Clear()
 {
+  FCache.reset();
   FRules.clear();
   FDefProp = nullptr;
   FRuleNumber = 10;
@@ -1203,14 +1313,24 @@ void TStyleList::Clear()
 
 TProperties* TStyleList::Find(const std::string& Key) const
 {
+  if (!FCache)
+    FCache = std::make_unique<TRuleCache>();
+  auto& found = FCache->Found;
+  if (const auto c = found.find(Key); c != found.end())
+    return c->second;
   auto it = FRules.find(Key);
-  return it == FRules.end() ? nullptr : it->second.get();
+  TProperties* rule = it == FRules.end() ? nullptr : it->second.get();
+  if (found.size() >= TRuleCache::MaxEntries)
+    found.clear();
+  found.emplace(Key, rule);
+  return rule;
 }
 
 TProperties& TStyleList::GetOrAdd(const std::string& Key)
 {
   auto& slot = FRules[Key];
   if (!slot) {
+    FCache.reset();
     slot = std::make_unique<TProperties>();
     slot->FStyles = this;
   }
@@ -1232,26 +1352,44 @@ std::string TStyleList::SelectorKey(const std::string& Selector)
 
 void TStyleList::MergeDescendants(TProperties& P, const std::string& Prefix, const TPropStack* Stack) const
 {
-  for (auto it = FRules.lower_bound(Prefix); it != FRules.end() && it->first.compare(0, Prefix.size(), Prefix) == 0; ++it) {
-    const std::string& key = it->first;
-    std::vector<std::string> parts = SplitSpaces(key);
-    if (parts.size() < 2 || parts[1].size() <= KeyCountDigits + KeyNumberDigits)
-      continue;
-    parts[1].erase(0, KeyCountDigits + KeyNumberDigits);
-    if (!CompoundMatches(SplitCompound(parts[0]), P))
+  if (!FCache)
+    FCache = std::make_unique<TRuleCache>();
+  auto& cached = FCache->Descendants;
+  auto found = cached.find(Prefix);
+  if (found == cached.end()) {
+    // The descendant rules whose key starts with Prefix, their compounds split once.
+    std::vector<TRuleCache::TDescendant> rules;
+    for (auto it = FRules.lower_bound(Prefix); it != FRules.end() && it->first.compare(0, Prefix.size(), Prefix) == 0; ++it) {
+      const std::string& key = it->first;
+      if (key.find(' ') == std::string::npos)
+        continue;   // a rule of one compound
+      std::vector<std::string> parts = SplitSpaces(key);
+      if (parts.size() < 2 || parts[1].size() <= KeyCountDigits + KeyNumberDigits)
+        continue;
+      parts[1].erase(0, KeyCountDigits + KeyNumberDigits);
+      TRuleCache::TDescendant d{it->second.get(), {}};
+      for (const std::string& part : parts)
+        d.Parts.push_back(SplitCompound(part));
+      rules.push_back(std::move(d));
+    }
+    if (cached.size() >= TRuleCache::MaxEntries)
+      cached.clear();
+    found = cached.emplace(Prefix, std::move(rules)).first;
+  }
+  for (const TRuleCache::TDescendant& d : found->second) {
+    if (!CompoundMatches(d.Parts[0], P))
       continue;
     // Each ancestor part must match a context further down the stack than the last one.
     int level = Stack ? Stack->Count() - 1 : -1;
     bool ok = true;
-    for (size_t k = 1; k < parts.size() && ok; ++k) {
-      TCompound c = SplitCompound(parts[k]);
-      while (level >= 0 && !CompoundMatches(c, (*Stack)[level]))
+    for (size_t k = 1; k < d.Parts.size() && ok; ++k) {
+      while (level >= 0 && !CompoundMatches(d.Parts[k], (*Stack)[level]))
         --level;
       ok = level >= 0;
       --level;
     }
     if (ok)
-      P.Merge(*it->second);
+      P.Merge(*d.Rule);
   }
 }
 

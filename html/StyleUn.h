@@ -213,6 +213,26 @@ private:
   std::unique_ptr<TMyFont> FFont;
 };
 
+// The box of a block as its element's properties give it: margins, paddings, border
+// widths and styles, width, height, top and left, with the background colour, border colour
+// and border style. A block keeps them for every layout; only the values other than unset
+// ones are stored, as a whole property set per paragraph would outweigh the paragraph.
+class TBoxProps {
+public:
+  TBoxProps() = default;
+  // The box values of P.
+  explicit TBoxProps(const TProperties& P);
+  static bool Holds(int Index) { return Index >= BorderStyle && Index <= LastBoxProp && Index != Color; }
+  // A value as the element's properties held it (IntNull or empty for an unset one).
+  const TPropValue& Get(int Index) const;
+  void Set(int Index, const TPropValue& Value);
+  // As TProperties::GetBoxValues.
+  void GetBoxValues(int32_t BaseWidth, int32_t BaseHeight, int32_t EmSize, int32_t ExHeight, TBoxValues& B) const;
+
+private:
+  std::vector<std::pair<int32_t, TPropValue>> FValues;   // by index
+};
+
 // The document's style sheet: selector -> rule, sorted by selector.
 class TStyleList {
 public:
@@ -246,6 +266,10 @@ public:
 private:
   TProperties& GetOrAdd(const std::string& Key);
   std::map<std::string, std::unique_ptr<TProperties>> FRules;
+  // What every element looks up (its tag's rule, the descendant rules under its tag),
+  // kept until the sheet gains a rule or is cleared.
+  struct TRuleCache;
+  mutable std::unique_ptr<TRuleCache> FCache;
   TProperties* FDefProp = nullptr;
   double FDefPointSize = 12.0;
   uint32_t FRuleNumber = 10;
@@ -258,12 +282,40 @@ public:
   TProperties& operator[](int I) const { return *FItems[static_cast<size_t>(I)]; }
   TProperties& Last() const { return *FItems.back(); }
   void Push(std::unique_ptr<TProperties> P) { FItems.push_back(std::move(P)); }
-  void Pop() { FItems.pop_back(); }
-  void Delete(int I) { FItems.erase(FItems.begin() + I); }
-  void Clear() { FItems.clear(); }
+  void Pop()
+  {
+    Keep(std::move(FItems.back()));
+    FItems.pop_back();
+  }
+  void Delete(int I)
+  {
+    Keep(std::move(FItems[static_cast<size_t>(I)]));
+    FItems.erase(FItems.begin() + I);
+  }
+  void Clear()
+  {
+    FItems.clear();
+    FSpare.clear();
+  }
+  // A context to fill for the next push: one popped earlier, or a new one. Every element
+  // pushes one, and a page of many elements would otherwise make and free one per element.
+  std::unique_ptr<TProperties> Take()
+  {
+    if (FSpare.empty())
+      return std::make_unique<TProperties>();
+    std::unique_ptr<TProperties> p = std::move(FSpare.back());
+    FSpare.pop_back();
+    return p;
+  }
 
 private:
+  void Keep(std::unique_ptr<TProperties> P)
+  {
+    if (P && FSpare.size() < 64)
+      FSpare.push_back(std::move(P));
+  }
   std::vector<std::unique_ptr<TProperties>> FItems;
+  std::vector<std::unique_ptr<TProperties>> FSpare;
 };
 
 // The document's default size for font-size words; set by BuildDefaults.

@@ -337,6 +337,50 @@ TEST_F(ImagesTest, LinkRunsChangeFontWithStateAndHoverWholeLinks)
   EXPECT_FALSE(Doc->LinkList[1]->Hover);
 }
 
+TEST_F(ImagesTest, RunsOfOneFontChangeStateApart)
+{
+  // Two links and a plain run of the same properties share one font until a state change
+  // gives the changed run a font of its own.
+  TProperties a;
+  a.FontsSet = true;
+  a.FIArray[lsNormal].iColor = clBlue;
+  a.FIArray[lsHover].iColor = clRed;
+  a.FIArray[lsHover].iSize = 24;
+  TUrlTarget one, two;
+  one.Assign("one.htm", "");
+  two.Assign("two.htm", "");
+  auto p = Para(u"", &a, nullptr, &one);
+  p->AddTokenObj(Token(u"one "));
+  p->ChangeFont(a, &two);
+  p->AddTokenObj(Token(u"two "));
+  p->ChangeFont(a);
+  p->AddTokenObj(Token(u"plain"));
+  TSection* s = p.get();
+  Doc->Add(std::move(p));
+  ASSERT_EQ(Doc->LinkList.size(), 2u);
+  TFontObj* first = Doc->LinkList[0];
+  TFontObj* second = Doc->LinkList[1];
+  TFontObj* plain = s->Fonts.Last();
+  EXPECT_EQ(first->TheFont, second->TheFont);
+  EXPECT_EQ(first->TheFont, plain->TheFont);
+  const TColor before = second->TheFont->Color();
+  const int32_t height = second->FontHeight;
+
+  first->SetAllHovered(Doc->LinkList, true);
+  EXPECT_EQ(first->TheFont->Color(), clRed);
+  EXPECT_EQ(first->FontHeight, 32);
+  EXPECT_FALSE(second->Hover);   // another link
+  EXPECT_EQ(second->TheFont->Color(), before);
+  EXPECT_EQ(second->FontHeight, height);
+  EXPECT_EQ(plain->TheFont->Color(), before);
+  first->SetAllHovered(Doc->LinkList, false);
+  EXPECT_EQ(first->TheFont->Color(), clBlue);
+  EXPECT_EQ(first->FontHeight, height);
+  EXPECT_EQ(plain->TheFont->Color(), before);
+  EXPECT_FALSE(plain->IsLink());
+  EXPECT_EQ(plain->GetURL(), "");
+}
+
 TEST_F(ImagesTest, FontListLookups)
 {
   auto p = Para(u"abc");

@@ -160,6 +160,101 @@ TEST_F(Tables, NestedTablesStopAtTenDeep)
   Layout(500);
 }
 
+TEST_F(Tables, AFloatInACellHoldsItsSidePastATableInside)
+{
+  // The nested table's cells are laid out while the outer cell's float stands: they must
+  // not take the outer cell's record of it.
+  Doc->ShowImages = false;
+  Parse("<table cellspacing=0 cellpadding=0><tr><td width=300><img align=left hspace=0 width=40 height=200>"
+        "<table><tr><td>in<img align=right width=10 height=5></td></tr></table>beside</td></tr></table><p>after");
+  for (int32_t width : {400, 0, 400}) {
+    Layout(width);
+    TSection* in = SectionWith(u"in");
+    TSection* beside = SectionWith(u"beside");
+    ASSERT_TRUE(in && beside);
+    ASSERT_GE(beside->Lines.Count(), 1);
+    if (width > 0) {
+      EXPECT_EQ(beside->Lines[0]->LineIndent, 40) << width;
+      EXPECT_LT(beside->Lines[0]->DrawY, 200);
+    }
+    EXPECT_GE(SectionWith(u"after")->ContentTop, 200) << width;   // below the float in the cell
+  }
+}
+
+TEST_F(Tables, TheSameTextInAnotherFontTakesItsOwnWidth)
+{
+  // Short texts measured in a layout are kept for the rest of it, by font.
+  auto widths = [&](const std::string& Page) {
+    Doc->Clear();
+    Parse(Page);
+    Layout(800);
+    std::vector<int32_t> out;
+    std::function<void(const TCellBasic&)> walk = [&](const TCellBasic& C) {
+      for (const auto& s : C) {
+        if (auto* tb = dynamic_cast<const TTableBlock*>(s.get()))
+          out.push_back(tb->Table->TableWidth);
+        else if (auto* b = dynamic_cast<const TBlock*>(s.get()))
+          walk(*b->MyCell);
+      }
+    };
+    walk(*Doc);
+    return out;
+  };
+  const std::string small = "<table><tr><td>abcd</td></tr></table>";
+  const std::string big = "<table><tr><td style=\"font-size:30px\">abcd</td></tr></table>";
+  const std::string bold = "<table><tr><td><b>abcd</b></td></tr></table>";
+  const std::vector<int32_t> alone = {widths(small)[0], widths(big)[0], widths(bold)[0]};
+  EXPECT_LT(alone[0], alone[1]);
+  EXPECT_EQ(widths(small + big + bold + small), (std::vector<int32_t>{alone[0], alone[1], alone[2], alone[0]}));
+}
+
+TEST_F(Tables, APaintDuringALayoutLeavesTheLayoutAsItWouldBe)
+{
+  // A host may paint the page when a layout reports progress, from inside a cell's layout.
+  struct TPaintingHost : THtmlDocHost {
+    TSectionList* Doc = nullptr;
+    TCanvas* Canvas = nullptr;
+    int Paints = 0;
+    void DoProgress(int32_t, int32_t) override
+    {
+      if (!Doc)
+        return;
+      ++Paints;
+      Doc->Draw(*Canvas, Rect(0, 0, 400, 3000), 400, 0, 0, 0);
+    }
+  } host;
+  std::string page = "<table>";
+  for (int i = 0; i < 120; ++i)
+    page += "<tr><td>cell " + std::to_string(i) + "<td><img align=left width=5 height=30>x y z";
+  page += "</table>";
+  auto places = [](const TCellBasic& Doc) {
+    std::vector<TSection*> sections;
+    Collect(Doc, sections);
+    std::vector<std::pair<int32_t, int32_t>> out;
+    for (const TSection* t : sections)
+      out.emplace_back(t->ContentTop, t->Lines.Count() ? t->Lines[0]->LineIndent : -1);
+    return out;
+  };
+  Doc->ShowImages = false;
+  Parse(page);
+  Layout(400);
+
+  TSectionList painted(&host, nullptr);
+  painted.BitmapList = Doc->BitmapList;
+  painted.ShowImages = false;
+  painted.SetFonts("Times New Roman", "Courier New", clBlack, clBlue, clPurple, clRed, clWhite, false, true, 0, 8, 10, 12);
+  THtmlParseContext ctx;
+  ParseHTMLDocument(page, painted, ctx);
+  int32_t sw = 0, curs = 0;
+  painted.DoLogic(*Canvas, 0, 300, 1000, sw, curs);
+  // Laid out again with the page painted from the places of the first layout.
+  host.Doc = &painted;
+  host.Canvas = Canvas.get();
+  painted.DoLogic(*Canvas, 0, 400, 1000, sw, curs);
+  EXPECT_GT(host.Paints, 0);
+  EXPECT_EQ(places(painted), places(*Doc));
+}
+
 using Lists = ReadhtmlParserTest;
 
 TEST_F(Lists, NumbersFollowStartAndValue)

@@ -297,6 +297,40 @@ TEST_F(Cascade, BoxValues)
   EXPECT_EQ(b.V[bxHeight], Auto);   // "1e3px" is no length we read
 }
 
+TEST_F(Cascade, ABlocksBoxKeepsTheValuesOfItsElement)
+{
+  Sheet("div { background-color: #102030 }");
+  const std::string styles[] = {"margin: 10px auto 2em; padding: 5% 3px; border: thin dashed blue; width: 50%; height: 7px",
+                                "border-left-style: none; border-top-width: 4px; margin-left: -4px", ""};
+  for (const std::string& style : styles) {
+    TProperties& p = Push("div", "", "", "", style);
+    const TBoxProps box(p);
+    TBoxValues want, got;
+    for (int base : {0, 300}) {
+      p.GetBoxValues(base, base / 2, 16, 8, want);
+      box.GetBoxValues(base, base / 2, 16, 8, got);
+      EXPECT_EQ(got.V, want.V) << style << " at " << base;
+      EXPECT_EQ(got.BackgroundColor, want.BackgroundColor);
+      EXPECT_EQ(got.BorderColor, want.BorderColor) << style;
+      EXPECT_EQ(got.TopAuto, want.TopAuto);
+      EXPECT_EQ(got.BottomAuto, want.BottomAuto);
+    }
+    for (int i = BorderStyle; i <= LastBoxProp; ++i)
+      if (TBoxProps::Holds(i))
+        EXPECT_EQ(box.Get(i), p.Props[static_cast<size_t>(i)]) << style << " property " << i;
+    Stack.Pop();
+  }
+  // Setting a value back to unset leaves it as the element had it unset.
+  TBoxProps box(Push("p"));
+  box.Set(MarginLeft, TPropValue(int32_t{12}));
+  EXPECT_EQ(box.Get(MarginLeft), TPropValue(int32_t{12}));
+  box.Set(MarginLeft, TPropValue(IntNull));
+  EXPECT_EQ(box.Get(MarginLeft), TPropValue(IntNull));
+  box.Set(BackgroundColor, TPropValue(int32_t{5}));
+  box.Set(BackgroundColor, TPropValue());
+  EXPECT_TRUE(IsEmpty(box.Get(BackgroundColor)));
+}
+
 TEST_F(Cascade, LayoutWords)
 {
   TProperties& p = Push("div", "", "", "",
