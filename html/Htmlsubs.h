@@ -1214,7 +1214,7 @@ public:
   TPanelDestroyEvent PanelDestroy;
   TPanelPrintEvent PanelPrint;
 
-  void Clear();
+  void Clear() override;
   void ClearPanels();
   void SetYOffset(int32_t Y);
   void SetFonts(const std::string& Name, const std::string& PreName, TColor Color, TColor AHotSpot, TColor AVisitedColor,

@@ -219,7 +219,9 @@ public:
   void DoLayout();
   void Repaint();
 
-  // Children.
+  // Children. The paint panel is also what the document's form controls and panels are
+  // placed on (the host's PaintPanel).
+  TPaintPanel* PaintPanel() override { return FPaintPanel; }
   TPaintPanel* PaintPanel() const { return FPaintPanel; }
   THtmlBorderPanel* BorderPanel() const { return FBorderPanel; }
   T32ScrollBar* VScrollBar() const { return FVScrollBar; }
@@ -239,7 +241,7 @@ public:
   bool PanelMouseWheel(TShiftState Shift, int32_t Delta);
   void PanelPaint(TCanvas& Canvas);
   // Keys (the paint panel forwards its own).
-  void ViewerKeyDown(Word& Key, TShiftState Shift);
+  void ViewerKeyDown(Word& Key, TShiftState Shift) override;
   // Runs the drag auto-scroll loop (the handler of the private message).
   void MouseScrollLoop();
   // The hover timer's check.

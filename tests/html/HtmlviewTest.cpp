@@ -279,3 +279,17 @@ TEST_F(HtmlviewTest, ReloadAndClear)
   Viewer->Reload();   // nothing to reload
   EXPECT_EQ(Viewer->SectionList().Count(), 0);
 }
+
+// The viewer is the document's host: the controls of a page's forms (and its panels) must
+// go on the viewer's own paint panel, or they are never seen.
+TEST_F(HtmlviewTest, FormControlsAndPanelsOfAPageLiveOnTheViewersPaintPanel)
+{
+  Viewer->LoadFromString("<p><input name=a value=typed><select name=s><option>one</select></p>");
+  TSectionList& doc = Viewer->SectionList();
+  ASSERT_GE(doc.FormControlList.size(), 2u);
+  for (TFormControlObj* c : doc.FormControlList) {
+    ASSERT_NE(c->GetControl(), nullptr);
+    EXPECT_EQ(c->GetControl()->Parent(), Viewer->PaintPanel());
+  }
+  EXPECT_EQ(static_cast<THtmlDocHost&>(*Viewer).PaintPanel(), Viewer->PaintPanel());
+}
