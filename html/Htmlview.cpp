@@ -204,6 +204,10 @@ THtmlParseContext THTMLViewer::MakeContext()
     if (OnProgress && Total > 0)
       OnProgress(this, psRunning, static_cast<int32_t>(int64_t(Done) * 100 / Total));
   };
+  if (OnScript)
+    c.OnScript = [this](const std::string& Name, const std::string& Language, const std::string& Script) {
+      OnScript(this, Name, Language, Script);
+    };
   c.MarginWidth = MarginWidth;
   c.MarginHeight = MarginHeight;
   return c;

@@ -278,6 +278,21 @@ public:
   TMouseEvent OnMouseDouble;
   TFormSubmitEvent OnFormSubmit;
   TKeyEvent OnKeyDown;
+  // A SCRIPT element's name, language and text, as each page is read.
+  using TScriptEvent = std::function<void(TObject* Sender, const std::string& Name, const std::string& Language,
+                                          const std::string& Script)>;
+  TScriptEvent OnScript;
+  // Pictures, form objects and panels: passed through to the document when set, so they
+  // hold for every page (and for the copy a print run lays out).
+  void SetOnBitmapRequest(TBitmapRequestEvent E) { FSectionList->GetBitmap = std::move(E); }
+  void SetOnImageRequest(TImageRequestEvent E) { FSectionList->GetImage = std::move(E); }
+  void SetOnObjectClick(TObjectEvent E) { FSectionList->ObjectClick = std::move(E); }
+  void SetOnObjectFocus(TObjectEvent E) { FSectionList->ObjectFocus = std::move(E); }
+  void SetOnObjectBlur(TObjectEvent E) { FSectionList->ObjectBlur = std::move(E); }
+  void SetOnObjectChange(TObjectEvent E) { FSectionList->ObjectChange = std::move(E); }
+  void SetOnPanelCreate(TPanelCreateEvent E) { FSectionList->PanelCreate = std::move(E); }
+  void SetOnPanelDestroy(TPanelDestroyEvent E) { FSectionList->PanelDestroy = std::move(E); }
+  void SetOnPanelPrint(TPanelPrintEvent E) { FSectionList->PanelPrint = std::move(E); }
 
   void WndProc(TMessage& Message) override;
 

@@ -803,6 +803,19 @@ THelpViewerFrm::THelpViewerFrm()
       return;   // the help has no business outside its file
     ShowTopic(ResolveHelpLink(FCurrentTopic, src));
   };
+  // The pages' pictures come from inside the help file as well. One that is not there shows
+  // as missing: the viewer is never sent to look for it on the disk.
+  Viewer->SetOnImageRequest([this](TObject*, const std::string& src, TStream*& stream) {
+    FPicture.Clear();
+    if (FFile && Lower(src).find("://") == std::string::npos) {
+      try {
+        const std::string bytes = FFile->Read(PagePart(ResolveHelpLink(FCurrentTopic, src)));
+        FPicture.Bytes().assign(bytes.begin(), bytes.end());
+      } catch (const EChmError&) {
+      }
+    }
+    stream = &FPicture;
+  });
   SelectTab(false);
   LayoutIndexPanel();
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "html/HTMLStreams.h"
 #include "platform/Application.h"
 #include "platform/ChmFile.h"
 #include "platform/Forms.h"
@@ -166,6 +167,7 @@ private:
   std::map<std::string, Integer> FContextNames;
   std::string FPopupFile;
   std::string FCurrentTopic;
+  TByteStream FPicture;   // the bytes of the picture the viewer asked for last
   std::vector<std::string> FHistory;
   Integer FHistoryPos = -1;
 };

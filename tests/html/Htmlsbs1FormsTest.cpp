@@ -102,7 +102,8 @@ TEST_F(Forms, ElementsMakeTheirKindsOfControl)
   As<TRadioButtonFormControlObj>(7);
   As<TEditFormControlObj>(8);   // an unknown type is a text edit
   As<TComboFormControlObj>(9);
-  EXPECT_EQ(typeid(*Ctl(10)), typeid(TListBoxFormControlObj));
+  const TFormControlObj& listBox = *Ctl(10);
+  EXPECT_EQ(typeid(listBox), typeid(TListBoxFormControlObj));
   EXPECT_TRUE(As<TListBoxFormControlObj>(11)->List()->MultiSelect());
   As<TTextAreaFormControlObj>(12);
   ASSERT_EQ(Doc->htmlFormList.Count(), 1);

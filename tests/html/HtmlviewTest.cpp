@@ -293,3 +293,47 @@ TEST_F(HtmlviewTest, FormControlsAndPanelsOfAPageLiveOnTheViewersPaintPanel)
   }
   EXPECT_EQ(static_cast<THtmlDocHost&>(*Viewer).PaintPanel(), Viewer->PaintPanel());
 }
+
+// A host that keeps its pictures elsewhere (the help window reads them from inside its
+// file) serves them through the image request; scripts and panels reach the host as every
+// page is read.
+TEST_F(HtmlviewTest, PicturesScriptsAndPanelsOfAPageComeFromTheHost)
+{
+  TBitmap pic(20, 10);
+  pic.Canvas().FillRect(Rect(0, 0, 20, 10), clRed);
+  TByteStream served(SaveBmpToBytes(pic));
+  std::vector<std::string> asked;
+  Viewer->SetOnImageRequest([&](TObject* Sender, const std::string& Src, TStream*& Stream) {
+    EXPECT_EQ(Sender, Viewer.get());
+    asked.push_back(Src);
+    Stream = Src == "inside.bmp" ? &served : nullptr;
+  });
+  std::vector<std::string> scripts;
+  Viewer->OnScript = [&](TObject*, const std::string& Name, const std::string& Language, const std::string& Script) {
+    scripts.push_back(Name + "|" + Language + "|" + Script);
+  };
+  std::vector<std::string> panels;
+  Viewer->SetOnPanelCreate([&](TObject*, const std::string& Name, ThvPanel* Panel, const std::string& Src,
+                               const std::string& Value) {
+    ASSERT_NE(Panel, nullptr);
+    Panel->SetBounds(0, 0, 33, 17);
+    panels.push_back(Name + "|" + Src + "|" + Value);
+  });
+  Viewer->LoadFromString(
+      "<p><img src=inside.bmp width=20 height=10></p><script name=s language=js>go();</script>"
+      "<panel name=p src=there value=v></panel><p>after</p>");
+  EXPECT_EQ(asked, std::vector<std::string>{"inside.bmp"});
+  EXPECT_EQ(scripts, std::vector<std::string>{"s|js|go();"});
+  EXPECT_EQ(panels, std::vector<std::string>{"p|there|v"});
+  // The served picture is the one drawn: red where the image stands.
+  TBitmap shot = Shot();
+  int red = 0;
+  for (int y = 0; y < 60; ++y)
+    for (int x = 0; x < 60; ++x)
+      red += shot.Canvas().GetPixel(x, y) == clRed;
+  EXPECT_EQ(red, 200);
+  // Another page asks again; a request answered with nothing falls back to the file.
+  served.SetPosition(0);
+  Viewer->LoadFromString("<p><img src=missing.bmp></p>");
+  EXPECT_EQ(asked.back(), "missing.bmp");
+}

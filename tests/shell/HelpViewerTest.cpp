@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <set>
 #include <memory>
 
+#include "html/Htmlsubs.h"
 #include "html/Htmlview.h"
 #include "platform/Dialogs.h"
 #include "shell/HelpContexts.h"
@@ -384,6 +387,52 @@ TEST_F(HelpViewerTest, PictureOfTheHelpWindowWithItsContentsAndAPage)
   w.PaintTo(index.Canvas(), 0, 0);
   SaveTestPicture(index, "help-window-index.png");
   EXPECT_EQ(w.CurrentTopic(), "/Using/TopicControls.htm");
+}
+
+// The pictures of a help page are read from inside the help file; one that is not in the
+// file shows as missing, and nothing is looked for beside the program.
+TEST_F(HelpViewerTest, PicturesOfAPageComeFromInsideTheHelpFile)
+{
+  Router->ShowHelpContents();
+  THelpViewerFrm& w = Window();
+  auto pictures = [&] {
+    std::set<TImageObj*> found;
+    TSectionList& doc = w.Viewer->SectionList();
+    for (int32_t y = 0; y < w.Viewer->DocumentHeight(); y += 2)
+      for (int32_t x = 0; x < w.Viewer->DocumentWidth(); x += 2) {
+        int32_t ix = 0, iy = 0;
+        if (auto* img = dynamic_cast<TImageObj*>(doc.ObjectAt(x, y, ix, iy)))
+          found.insert(img);
+      }
+    return found;
+  };
+  w.ShowTopic("/Using/ChoosingTopic.htm");
+  w.SetBounds(w.Left(), w.Top(), 760, 480);
+  Pump();
+  TBitmap shot(w.Width(), w.Height());
+  w.PaintTo(shot.Canvas(), 0, 0);
+  SaveTestPicture(shot, "help-window-pictures.png");
+  std::set<TImageObj*> books = pictures();
+  ASSERT_EQ(books.size(), 3u) << "the closed book, the open book and the topic sign";
+  for (TImageObj* img : books) {
+    EXPECT_FALSE(img->IsErrorImage());
+    EXPECT_FALSE(img->IsDefImage());
+    EXPECT_TRUE(img->Bitmap() || img->GIF());
+  }
+  EXPECT_EQ(w.File()->Read("/images/PlusBook.gif").substr(0, 6), "GIF89a");
+
+  // A page whose picture is not in the file, though a file of that name lies beside it.
+  std::filesystem::create_directories(Folder + "Help/images");
+  std::filesystem::copy_file(std::string(ORRELO_TEST_OUTPUT) + "/../bin/HTML/images/topic.gif", Folder + "Help/images/gone.gif",
+                             std::filesystem::copy_options::overwrite_existing);
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(Folder + "Help");
+  w.Viewer->LoadFromString("<p><img src=\"images/gone.gif\" width=14 height=14> gone</p>");
+  std::filesystem::current_path(before);
+  Pump();
+  std::set<TImageObj*> gone = pictures();
+  ASSERT_EQ(gone.size(), 1u);
+  EXPECT_TRUE((*gone.begin())->IsErrorImage());
 }
 
 TEST(HelpContentsTree, BooksOpenAndCloseAndTheSelectionFollows)
