@@ -221,7 +221,7 @@ TSize TTBXItemViewer::GetImageSize()
 uint32_t TTBXItemViewer::GetTextFlags()
 {
   bool hide = !AreKeyboardCuesEnabled() && View()->HideAccelsUntilKeyboard && !View()->AccelsVisible;
-  return hide ? DT_HIDEPREFIX : 0;
+  return hide ? uint32_t(DT_HIDEPREFIX) : 0u;
 }
 
 TSize TTBXItemViewer::GetTextSize(TCanvas& Canvas, const std::string& Text, uint32_t TextFlags, bool Rotated)
@@ -292,7 +292,7 @@ void TTBXItemViewer::CalcSize(TCanvas& Canvas, Integer& AWidth, Integer& AHeight
   bool captionShown = CaptionShown();
   TSize text{0, 0};
   if (captionShown)
-    text = GetTextSize(Canvas, GetCaptionText(), GetTextFlags() | ((rotated || !toolbarStyle) ? DT_SINGLELINE : 0), rotated);
+    text = GetTextSize(Canvas, GetCaptionText(), GetTextFlags() | ((rotated || !toolbarStyle) ? uint32_t(DT_SINGLELINE) : 0u), rotated);
 
   if (toolbarStyle) {
     AWidth = AHeight = 6;
@@ -446,7 +446,7 @@ void TTBXItemViewer::Paint(TCanvas& Canvas, const TRect& ClientAreaRect, bool Is
   bool imageShown = GetImageShown() && img.cx > 0;
   bool rotated = CaptionRotated();
   bool captionShown = CaptionShown();
-  uint32_t flags = GetTextFlags() | ((rotated || !toolbarStyle) ? DT_SINGLELINE : 0);
+  uint32_t flags = GetTextFlags() | ((rotated || !toolbarStyle) ? uint32_t(DT_SINGLELINE) : 0u);
   std::string caption = captionShown ? GetCaptionText() : std::string();
   TSize text = captionShown ? GetTextSize(Canvas, caption, flags, rotated) : TSize{0, 0};
   TTBXItemLayout layout = EffectiveLayout();

@@ -137,7 +137,7 @@ void TTBXChevronItemViewer::Paint(TCanvas& Canvas, const TRect& R, bool IsSelect
 {
   TTBXItemInfo info;
   info.ViewType = GetViewType(View());
-  info.ItemOptions = IO_TOOLBARSTYLE | (ApplicationIsActive() ? IO_APPACTIVE : 0);
+  info.ItemOptions = IO_TOOLBARSTYLE | (ApplicationIsActive() ? uint32_t(IO_APPACTIVE) : 0u);
   info.Enabled = Item()->Enabled() || View()->Customizing();
   info.Pushed = IsPushed;
   info.HoverKind = IsSelected ? (info.Enabled ? 2 : 1) : 0;

@@ -18,7 +18,11 @@ void Put16(std::vector<uint8_t>& v, uint32_t x)
   v.push_back(uint8_t(x >> 8));
 }
 
-void Tag(std::vector<uint8_t>& v, const char* t) { v.insert(v.end(), t, t + 4); }
+void Tag(std::vector<uint8_t>& v, const char* t)
+{
+  for (int i = 0; i < 4; ++i)
+    v.push_back(uint8_t(t[i]));
+}
 
 // A chunk: its tag, its size and its body, padded to an even length.
 void Chunk(std::vector<uint8_t>& out, const char* tag, const std::vector<uint8_t>& body)
@@ -32,9 +36,9 @@ void Chunk(std::vector<uint8_t>& out, const char* tag, const std::vector<uint8_t
 
 std::vector<uint8_t> List(const char* type, const std::vector<uint8_t>& body)
 {
-  std::vector<uint8_t> v;
-  Tag(v, type);
-  v.insert(v.end(), body.begin(), body.end());
+  std::vector<uint8_t> v(4 + body.size());
+  std::copy(type, type + 4, v.begin());
+  std::copy(body.begin(), body.end(), v.begin() + 4);
   return v;
 }
 
