@@ -318,3 +318,66 @@ TEST(TB2Layout, ViewersFollowInsertionsIntoInlineGroupsAndDeletions)
   EXPECT_EQ(view.Selected(), nullptr);
   EXPECT_THROW(view.Find(gone.get()), ETBItemError);
 }
+
+TEST(TB2Layout, StretchedItemsFillTheRowAndRightAlignedOnesMoveToItsEnd)
+{
+  // A stretched item takes the bar's full thickness; its short neighbour is centred.
+  TLayout l;
+  AddFixed(&l.Root, "A", 30, 20);
+  TTBCustomItem* s = AddFixed(&l.Root, "S", 30, 10);
+  s->SetItemStyle(s->ItemStyle() | tbisStretch);
+  AddFixed(&l.Root, "C", 30, 10);
+  TTBView view(nullptr, &l.Root, &l.Window, true, false, false);
+  view.UpdatePositions();
+  EXPECT_EQ(RectOf(view, s), (TRect{30, 0, 60, 20}));
+  EXPECT_EQ(RectOf(view, l.Root.Items(2)), (TRect{60, 5, 90, 15}));
+
+  // In a wrapped bar the items from the first right-aligned one to the row's end move so
+  // that the row ends at the wrap width; what comes before stays, the next row is its own.
+  TLayout r;
+  r.AddItems(4, 30, 20);
+  TTBCustomItem* b = r.Root.Items(1);
+  b->SetItemStyle(b->ItemStyle() | tbisRightAlign);
+  TTBView wrapped(nullptr, &r.Root, &r.Window, true, false, false);
+  wrapped.WrapOffset = 100;
+  wrapped.UpdatePositions();
+  EXPECT_EQ(RectOf(wrapped, r.Root.Items(0)), (TRect{0, 0, 30, 20}));
+  EXPECT_EQ(RectOf(wrapped, b), (TRect{40, 0, 70, 20}));
+  EXPECT_EQ(RectOf(wrapped, r.Root.Items(2)), (TRect{70, 0, 100, 20}));
+  EXPECT_EQ(RectOf(wrapped, r.Root.Items(3)), (TRect{0, 20, 30, 40}));
+}
+
+TEST(TB2Layout, SameWidthItemsTakeTheWidestOnesWidthAndImagesReLayTheBar)
+{
+  TTBRootItem root;
+  TTBCustomItem* a = root.Add(Item("A"));
+  TTBCustomItem* wide = root.Add(Item("A much wider caption"));
+  TTBCustomItem* plain = root.Add(Item("B"));
+  TCustomControl window;
+  TTBView view(nullptr, &root, &window, true, false, false);
+  view.UpdatePositions();
+  Integer wideWidth = RectOf(view, wide).Width(), plainWidth = RectOf(view, plain).Width();
+  ASSERT_GT(wideWidth, RectOf(view, a).Width());
+  // The options re-lay the bar by themselves.
+  for (TTBCustomItem* i : {a, wide})
+    i->SetOptions(tboImageAboveCaption | tboSameWidth);
+  EXPECT_TRUE(view.PositionsValid());
+  EXPECT_EQ(RectOf(view, a).Width(), wideWidth);
+  EXPECT_EQ(RectOf(view, wide).Width(), wideWidth);
+  EXPECT_EQ(RectOf(view, plain).Width(), plainWidth);
+  EXPECT_EQ(RectOf(view, wide).Left, RectOf(view, a).Right);
+
+  // Images given to the root reach the items that have an index: the bar re-lays itself
+  // without being asked, both when the list comes and when it goes. (A toolbar button
+  // with an image shows no caption.)
+  plain->SetImageIndex(0);
+  EXPECT_EQ(RectOf(view, plain).Width(), 6);
+  TTBImageList images(16, 40);
+  root.SetSubMenuImages(&images);
+  EXPECT_TRUE(view.PositionsValid());
+  EXPECT_EQ(RectOf(view, plain).Width(), 6 + 16 + 1);
+  EXPECT_EQ(RectOf(view, plain).Height(), 40 + 6);
+  root.SetSubMenuImages(nullptr);
+  EXPECT_EQ(RectOf(view, plain).Height(), 6);
+  EXPECT_EQ(RectOf(view, plain).Width(), 6);
+}

@@ -73,3 +73,79 @@ TEST(TB2View, RenderToolbarAndPopupWithSubmenu)
   bar.View->CloseChildPopups();
   form.Hide();
 }
+
+TEST(TB2View, ArrowKeysWalkTheMenuBarAndItsMenusAndF1AsksForHelp)
+{
+  TTBRootItem root;
+  TTBCustomItem* file = root.Add(Item("&File", tbisSubmenu));
+  TTBCustomItem* x = file->Add(Item("X"));
+  TTBCustomItem* y = file->Add(Item("Y"));
+  y->SetEnabled(false);   // disabled items are walked over too
+  TTBCustomItem* z = file->Add(Item("Z"));
+  z->SetHelpContext(42);
+  TTBCustomItem* edit = root.Add(Item("&Edit", tbisSubmenu));
+  TTBCustomItem* u = edit->Add(Item("U"));
+  edit->Add(Item("V"));
+  TForm form;
+  form.SetBounds(100, 100, 300, 200);
+  TTestBar bar(&root);
+  bar.SetParent(&form);
+  bar.SetBounds(0, 0, 300, 24);
+  form.Show();
+  ParkPointer();
+  TTBView& v = *bar.View;
+  v.UpdatePositions();
+  v.InModalLoop = true;   // as inside the menu loop
+  auto key = [](TTBView& view, Word k) {
+    view.KeyDown(k, 0);
+    return k;
+  };
+  auto selected = [](TTBView* view) { return view && view->Selected() ? view->Selected()->Item() : nullptr; };
+
+  v.Select(v.Find(file), false);
+  EXPECT_EQ(key(v, VK_DOWN), 0);   // Down on the bar opens the menu, first item selected
+  TTBView* menu = v.OpenViewerView();
+  ASSERT_NE(menu, nullptr);
+  EXPECT_EQ(selected(menu), x);
+  key(*menu, VK_DOWN);
+  EXPECT_EQ(selected(menu), y);
+  key(*menu, VK_DOWN);
+  EXPECT_EQ(selected(menu), z);
+  key(*menu, VK_UP);
+  EXPECT_EQ(selected(menu), y);
+  key(*menu, VK_UP);
+  key(*menu, VK_UP);   // past the top: round to the bottom
+  EXPECT_EQ(selected(menu), z);
+  key(*menu, VK_HOME);
+  EXPECT_EQ(selected(menu), x);
+  key(*menu, VK_END);
+  EXPECT_EQ(selected(menu), z);
+
+  // Right where nothing opens moves the bar on to the next menu, which opens at once.
+  key(*menu, VK_RIGHT);
+  EXPECT_EQ(selected(&v), edit);
+  menu = v.OpenViewerView();
+  ASSERT_NE(menu, nullptr);
+  EXPECT_EQ(menu->ParentItem(), edit);
+  EXPECT_EQ(selected(menu), u);
+  // Left from the bar's own menu goes back to the previous one.
+  key(*menu, VK_LEFT);
+  EXPECT_EQ(selected(&v), file);
+  menu = v.OpenViewerView();
+  ASSERT_NE(menu, nullptr);
+  EXPECT_EQ(menu->ParentItem(), file);
+
+  // F1 on the item that has a help context ends the loop asking for that help.
+  menu->Select(menu->Find(z), false);
+  key(*menu, VK_F1);
+  EXPECT_EQ(v.DoneAction(), tbdaHelpContext);
+  v.ClearDoneAction();
+  // Escape in the menu closes it and leaves the bar's menu mode; on the bar it ends the loop.
+  key(*menu, VK_ESCAPE);
+  EXPECT_EQ(v.OpenViewerView(), nullptr);
+  EXPECT_FALSE(v.MenuMode);
+  key(v, VK_ESCAPE);
+  EXPECT_EQ(v.DoneAction(), tbdaCancel);
+  v.InModalLoop = false;
+  form.Hide();
+}
