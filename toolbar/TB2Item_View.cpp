@@ -139,25 +139,40 @@ void TTBView::ItemNotification(TTBCustomItem* Sender, bool Relayed, TTBItemChang
   switch (Kind) {
   case ickInserted: {
     InvalidatePositions();
-    // Place the new viewers before the viewer of the next sibling at the same level.
-    Integer level = 0;
-    Integer at = ViewerCount() - FInternalViewersAtEnd;
+    // The new viewers go before the viewer of the item's next sibling at the same level,
+    // else after its siblings: for the view's own items before the trailing viewers, for
+    // an inline group's at the end of the group's span (from the group's viewer to the
+    // first viewer of a lower level). A group may be shown more than once (two groups
+    // showing one list): the first occurrence that does not show the item yet takes it.
+    Integer level = 0, spanStart = 0, spanEnd = ViewerCount() - FInternalViewersAtEnd;
     if (Relayed) {
-      // Inside an inline group: at the end of the group's span.
-      for (Integer i = 0; i < ViewerCount(); ++i)
-        if (Viewers(i)->Item() == Sender || Viewers(i)->Item()->EffectiveItem() == Sender) {
-          level = Viewers(i)->GroupLevel + 1;
-          Integer j = i + 1;
-          while (j < ViewerCount() && Viewers(j)->GroupLevel >= level)
-            ++j;
-          at = j;
-          break;
+      bool found = false;
+      for (Integer i = 0; i < ViewerCount() && !found; ++i) {
+        TTBItemViewer* g = Viewers(i);
+        if (g->Item() != Sender && g->Item()->EffectiveItem() != Sender)
+          continue;
+        Integer lvl = g->GroupLevel + 1;
+        Integer j = i + 1;
+        bool shows = false;
+        while (j < ViewerCount() && Viewers(j)->GroupLevel >= lvl) {
+          shows = shows || (Viewers(j)->Item() == Item && Viewers(j)->GroupLevel == lvl);
+          ++j;
         }
+        if (shows)
+          continue;
+        found = true;
+        level = lvl;
+        spanStart = i + 1;
+        spanEnd = j;
+      }
+      if (!found)
+        break;   // no group viewer here to show it
     }
+    Integer at = spanEnd;
     TTBCustomItem* parent = Item->Parent();
     if (parent && Index + 1 < parent->Count()) {
       TTBCustomItem* next = parent->Items(Index + 1);
-      for (Integer i = 0; i < ViewerCount(); ++i)
+      for (Integer i = spanStart; i < spanEnd; ++i)
         if (Viewers(i)->Item() == next && Viewers(i)->GroupLevel == level) {
           at = i;
           break;

@@ -83,6 +83,15 @@ struct TLayout {
 
 TRect RectOf(TTBView& view, TTBCustomItem* item) { return view.Find(item)->BoundsRect; }
 
+// The captions of all viewers in order, "g" for an item without one (a group).
+std::string ViewerOrder(TTBView& view)
+{
+  std::string s;
+  for (Integer i = 0; i < view.ViewerCount(); ++i)
+    s += view.Viewers(i)->Item()->Caption().empty() ? "g" : view.Viewers(i)->Item()->Caption();
+  return s;
+}
+
 }  // namespace
 
 TEST(TB2Layout, WrapsRowsAndSeparatorsBecomeRowBreaks)
@@ -296,12 +305,7 @@ TEST(TB2Layout, ViewersFollowInsertionsIntoInlineGroupsAndDeletions)
   AddFixed(g, "Y", 30, 20);
   AddFixed(&l.Root, "C", 30, 20);
   TTBView view(nullptr, &l.Root, &l.Window, true, false, false);
-  auto order = [&] {
-    std::string s;
-    for (Integer i = 0; i < view.ViewerCount(); ++i)
-      s += view.Viewers(i)->Item()->Caption().empty() ? "g" : view.Viewers(i)->Item()->Caption();
-    return s;
-  };
+  auto order = [&] { return ViewerOrder(view); };
   view.UpdatePositions();
   EXPECT_EQ(order(), "AgXYC");
   EXPECT_EQ(l.Shown(view), "AXYC");   // the group itself takes no place
@@ -380,4 +384,32 @@ TEST(TB2Layout, SameWidthItemsTakeTheWidestOnesWidthAndImagesReLayTheBar)
   root.SetSubMenuImages(nullptr);
   EXPECT_EQ(RectOf(view, plain).Height(), 6);
   EXPECT_EQ(RectOf(view, plain).Width(), 6);
+}
+
+TEST(TB2Layout, AnItemAddedToAListShownByTwoInlineGroupsShowsOnceInEach)
+{
+  // Two inline groups of the bar show the same list of items; an item inserted into that
+  // list appears once in each group, between the same neighbours.
+  TLayout l;
+  TTBCustomItem list;
+  AddFixed(&list, "A", 30, 20);
+  AddFixed(&list, "B", 30, 20);
+  TTBCustomItem* groups[2];
+  for (TTBCustomItem*& g : groups) {
+    auto group = std::make_unique<TTBCustomItem>();
+    group->SetItemStyle(group->ItemStyle() | tbisInlineGroup);
+    group->SetLinkSubitems(&list);
+    g = l.Root.Add(std::move(group));
+  }
+  TTBView view(nullptr, &l.Root, &l.Window, true, false, false);
+  auto order = [&] { return ViewerOrder(view); };
+  view.UpdatePositions();
+  ASSERT_EQ(order(), "gABgAB");
+  list.Insert(1, std::make_unique<TFixedItem>("C", 30, 20));
+  EXPECT_EQ(order(), "gACBgACB");
+  list.Add(std::make_unique<TFixedItem>("D", 30, 20));
+  EXPECT_EQ(order(), "gACBDgACBD");
+  EXPECT_EQ(l.Shown(view), "ACBDACBD");
+  std::unique_ptr<TTBCustomItem> c = list.Remove(list.Items(1));
+  EXPECT_EQ(order(), "gABDgABD");
 }
