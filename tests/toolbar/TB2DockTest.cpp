@@ -420,3 +420,37 @@ TEST(TB2Dock, OverflowIsTakenFromShrinkingWindows)
   form.SetBounds(0, 0, 400, 200);
   EXPECT_EQ(s.Width(), 110);
 }
+
+TEST(TB2Dock, ShrinkingGoesFromTheLastWindowDownToItsMinimumBeforeTheOneBefore)
+{
+  TForm form;
+  form.SetBounds(0, 0, 220, 200);
+  TTestDock d;
+  d.SetParent(&form);
+  TTestBar a;
+  TShrinkBar s1, s2;
+  for (TTestBar* bar : {static_cast<TTestBar*>(&a), static_cast<TTestBar*>(&s1), static_cast<TTestBar*>(&s2)}) {
+    bar->SetParent(&form);
+    bar->SetCurrentDock(&d);
+  }
+  // 110 too long: the last gives 70 and is at its minimum, the one before gives the rest.
+  EXPECT_EQ(d.GetHighestRow(true), 0);
+  EXPECT_EQ(a.Width(), 110);
+  EXPECT_EQ(s2.Width(), 40);
+  EXPECT_EQ(s1.Width(), 70);
+  EXPECT_EQ(s1.Left(), 110);
+  EXPECT_EQ(s2.Left(), 180);
+  // 60 too long: the last alone absorbs it.
+  form.SetBounds(0, 0, 270, 200);
+  EXPECT_EQ(s1.Width(), 110);
+  EXPECT_EQ(s2.Width(), 50);
+  EXPECT_EQ(s2.Left() + s2.Width(), 270);
+  // Not even the minimums fit (110 + 40 + 40 > 180): the last window goes to a new row,
+  // where it has its whole length, and the first row shrinks what it keeps.
+  form.SetBounds(0, 0, 180, 200);
+  EXPECT_EQ(d.GetHighestRow(true), 1);
+  EXPECT_EQ(s1.Width(), 70);
+  EXPECT_EQ(s2.Left(), 0);
+  EXPECT_EQ(s2.Width(), 110);
+  EXPECT_GT(s2.Top(), s1.Top());
+}
