@@ -250,11 +250,14 @@ void TTBCustomItem::RelayNotify(TTBCustomItem* Originator, int Depth, TTBItemCha
   if (Depth <= 10) {
     if ((FItemStyle & tbisInlineGroup) && FParent)
       FParent->RelayNotify(Originator == this ? this : Originator, Depth + 1, Kind, Index, Item);
+    // An inline group that shows this item's children passes the change on to its own
+    // parent, as coming from the group. The linking items themselves did not change: their
+    // handlers (a view showing a linking item's own children) hear nothing.
     if (FLinkParents) {
       std::vector<TTBCustomItem*> parents = *FLinkParents;
       for (TTBCustomItem* p : parents)
-        if (p != FParent)
-          p->RelayNotify(p, Depth + 1, Kind, Index, Item);
+        if (p != FParent && (p->FItemStyle & tbisInlineGroup) && p->FParent)
+          p->FParent->RelayNotify(p, Depth + 1, Kind, Index, Item);
     }
   }
   // Handlers may unregister themselves or others while being called.

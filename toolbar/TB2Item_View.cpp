@@ -15,7 +15,8 @@ TTBView::TTBView(TTBView* AParentView, TTBCustomItem* AParentItem, TCustomContro
                                                            TTBCustomItem* it) { ParentItemNotification(s, r, k, i, it); });
     FreeNotification(FParentItem);
   }
-  SetCurParentItem(FParentItem);
+  // An item that links to another shows that one's children.
+  SetCurParentItem(FParentItem ? FParentItem->EffectiveItem() : nullptr);
 }
 
 TTBView::~TTBView()

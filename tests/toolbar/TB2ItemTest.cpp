@@ -417,3 +417,35 @@ TEST(TB2Common, RemovingMessagesPostsAQuitAgainWithItsCode)
   EXPECT_FALSE(PeekMessage(m, 0, 0, 0, PM_REMOVE));
   DeallocateHWnd(w);
 }
+
+TEST(TB2Item, AViewOfALinkingItemShowsTheLinkedChildrenAndOnlyInlineGroupsRelayTheirChanges)
+{
+  // X's children are shown by an inline group L of menu M, and are the popup of Q.
+  TLog mLog, lLog, qLog;   // outlive the items, which tell them of their end
+  TTBCustomItem x, m, q;
+  auto group = std::make_unique<TTBCustomItem>();
+  group->SetItemStyle(group->ItemStyle() | tbisInlineGroup);
+  group->SetLinkSubitems(&x);
+  TTBCustomItem* l = m.Add(std::move(group));
+  q.SetLinkSubitems(&x);
+  mLog.Attach(&m);
+  lLog.Attach(l);
+  qLog.Attach(&q);
+  x.Add(Item("A"));
+  // M hears of it through its group, relayed; L and Q themselves did not change.
+  EXPECT_EQ(mLog.Lines, (std::vector<std::string>{"3:-1r", "0:0r:A", "4:-1r"}));
+  EXPECT_TRUE(lLog.Lines.empty());
+  EXPECT_TRUE(qLog.Lines.empty());
+
+  // A view of an item that links to Q (as the popup of such an item is) shows Q's own
+  // children from the start; X's new child is none of them.
+  TTBCustomItem p;
+  p.SetLinkSubitems(&q);
+  q.Add(Item("Q1"));
+  TCustomControl window;
+  TTBView view(nullptr, &p, &window, true, false, false);
+  ASSERT_EQ(view.ViewerCount(), 1);
+  x.Add(Item("B"));
+  EXPECT_EQ(view.ViewerCount(), 1);
+  EXPECT_EQ(view.Viewers(0)->Item()->Caption(), "Q1");
+}
