@@ -68,8 +68,13 @@ void TTBView::SetCurParentItem(TTBCustomItem* Value)
                                              TTBCustomItem* it) { ItemNotification(s, r, k, i, it); });
     FreeNotification(Value);
   }
-  if (!HasState(csDestroying))
+  if (!HasState(csDestroying)) {
     RecreateAllViewers();
+    // The items about to be shown take their actions' current state (a menu that opens
+    // shows what its actions now allow).
+    if (Value && !HasState(csDesigning))
+      InitiateActions();
+  }
 }
 
 void TTBView::FreeViewers()

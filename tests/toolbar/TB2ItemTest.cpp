@@ -449,3 +449,36 @@ TEST(TB2Item, AViewOfALinkingItemShowsTheLinkedChildrenAndOnlyInlineGroupsRelayT
   EXPECT_EQ(view.ViewerCount(), 1);
   EXPECT_EQ(view.Viewers(0)->Item()->Caption(), "Q1");
 }
+
+TEST(TB2Item, AViewAsksTheActionsOfTheItemsItIsAboutToShow)
+{
+  auto action = std::make_unique<TCustomAction>();
+  action->SetCaption("Save");
+  bool allowed = false;
+  int updates = 0;
+  action->OnUpdate = [&](TObject*) {
+    ++updates;
+    action->SetEnabled(allowed);
+  };
+  TTBCustomItem menu, other;
+  TTBCustomItem* save = menu.Add(Item(""));
+  save->SetAction(action.get());
+  other.Add(Item("Plain"));
+  TCustomControl window;
+  {
+    // Opening the menu (its view is made) runs the action's update: the item follows.
+    TTBView view(nullptr, &menu, &window, false, false, false);
+    EXPECT_EQ(updates, 1);
+    EXPECT_FALSE(save->Enabled());
+  }
+  allowed = true;
+  // A view whose root changes to the menu (its parent item now links there) asks again.
+  TTBCustomItem opener;
+  TTBView view(nullptr, &opener, &window, false, false, false);
+  EXPECT_EQ(updates, 1);
+  opener.SetLinkSubitems(&menu);
+  EXPECT_EQ(view.ViewerCount(), 1);
+  EXPECT_EQ(updates, 2);
+  EXPECT_TRUE(save->Enabled());
+  save->SetAction(nullptr);
+}
