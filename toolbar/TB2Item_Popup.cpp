@@ -102,13 +102,14 @@ void TTBView::UpdateSelection(const TPoint* P, bool AllowNewSelection)
       candidate = nullptr;
   }
   Select(candidate, true);
-  // Auto-scroll over the arrow bands.
-  if (!FIsToolbar && InModalLoop && P && FWindow && MouseInWindow) {
-    TPoint c = FWindow->ScreenToClient(*P);
-    if (c.Y < tbMenuScrollArrowHeight && ShowUpArrow) {
+  // Auto-scroll over the arrow bands; anywhere else (the frame, outside the popup) it stops.
+  if (!FIsToolbar && InModalLoop && FWindow) {
+    TPoint c = P ? FWindow->ScreenToClient(*P) : TPoint{-1, -1};
+    bool inClient = P && FWindow->ClientRect().Contains(c);
+    if (inClient && c.Y < tbMenuScrollArrowHeight && ShowUpArrow) {
       StopTimer(tiScrollDown);
       StartTimer(tiScrollUp, 100);
-    } else if (c.Y >= FWindow->ClientHeight() - tbMenuScrollArrowHeight && ShowDownArrow) {
+    } else if (inClient && c.Y >= FWindow->ClientHeight() - tbMenuScrollArrowHeight && ShowDownArrow) {
       StopTimer(tiScrollUp);
       StartTimer(tiScrollDown, 100);
     } else {

@@ -149,3 +149,33 @@ TEST(TB2View, ArrowKeysWalkTheMenuBarAndItsMenusAndF1AsksForHelp)
   v.InModalLoop = false;
   form.Hide();
 }
+
+TEST(TB2View, ScrollingOverAnArrowBandStopsWhenThePointerLeavesThePopup)
+{
+  TSystemSettings saved = SystemSettings();
+  TSystemSettings s = saved;
+  s.Monitors = {{{0, 0, 1280, 300}, {0, 0, 1280, 300}, true}};
+  SetSystemSettings(s);
+  TTBCustomItem menu;
+  for (int i = 0; i < 30; ++i)
+    menu.Add(Item("Entry " + std::to_string(i)));
+  std::unique_ptr<TTBPopupWindow> w = PopupItem(&menu, {100, 0}, tbpaLeft);
+  TTBView* v = w->View();
+  ASSERT_TRUE(v->ShowDownArrow);
+  TPoint band = w->ClientToScreen({w->ClientWidth() / 2, w->ClientHeight() - 5});
+  v->UpdateSelection(&band, true);
+  EXPECT_TRUE(v->TimerRunning(tiScrollDown));
+  // Out of the popup past its side, still level with the band: the scrolling stops.
+  TPoint outside{w->Left() + w->Width() + 20, band.Y};
+  v->UpdateSelection(&outside, true);
+  EXPECT_FALSE(v->TimerRunning(tiScrollDown));
+  v->UpdateSelection(&band, true);
+  EXPECT_TRUE(v->TimerRunning(tiScrollDown));
+  // Over the frame below the client area is out of the band too.
+  TPoint frame = w->ClientToScreen({w->ClientWidth() / 2, w->ClientHeight() + 1});
+  ASSERT_LT(frame.Y, w->Top() + w->Height());
+  v->UpdateSelection(&frame, true);
+  EXPECT_FALSE(v->TimerRunning(tiScrollDown));
+  w.reset();
+  SetSystemSettings(saved);
+}
