@@ -179,3 +179,52 @@ TEST(TB2View, ScrollingOverAnArrowBandStopsWhenThePointerLeavesThePopup)
   w.reset();
   SetSystemSettings(saved);
 }
+
+TEST(TB2View, DropDownsMoveAsideRatherThanCoverTheirBar)
+{
+  // Three 40-pixel buttons; the middle one opens a drop-down 100 wide and 500 high.
+  TTBRootItem root;
+  for (const char* c : {"A", "B", "C"})
+    root.Add(Item(c));
+  TForm form;
+  form.SetBounds(300, 300, 400, 100);
+  TTestBar bar(&root);
+  bar.SetParent(&form);
+  bar.SetBounds(0, 0, 400, 100);
+  form.Show();
+  TTBView& v = *bar.View;
+  auto place = [&](TTBViewOrientation o, TRect monitor) {
+    v.SetOrientation(o);
+    v.UpdatePositions();
+    TTBItemViewer* b = v.Viewers(1);
+    TPoint tl = bar.ClientToScreen({b->BoundsRect.Left, b->BoundsRect.Top});
+    TTBPopupPositionRec r;
+    r.MonitorRect = monitor;
+    r.ParentItemRect = Bounds(tl.X, tl.Y, b->BoundsRect.Width(), b->BoundsRect.Height());
+    r.W = 100;
+    r.H = 500;
+    const TRect& p = r.ParentItemRect;
+    r.X = o == voVertical ? p.Left - r.W : p.Left;
+    r.Y = o == voVertical ? p.Top : p.Bottom;
+    TTBCustomItem item;
+    item.GetPopupPosition(&v, nullptr, r);
+    return std::pair{r, p};
+  };
+  // A horizontal bar with no room below or above: pushed up over the bar, the popup moves
+  // to the right of its button instead, and slides rightward.
+  auto [h, hp] = place(voHorizontal, TRect{0, 0, 800, 600});
+  EXPECT_EQ(h.Y, 100);
+  EXPECT_EQ(h.X, hp.Right);
+  EXPECT_EQ(h.AnimDir, 2);
+  // The same near the monitor's right edge: to the left of the button.
+  auto [h2, hp2] = place(voHorizontal, TRect{0, 0, hp.Right + 60, 600});
+  EXPECT_EQ(h2.X, hp2.Left - 100);
+  EXPECT_EQ(h2.AnimDir, 1);
+  // A vertical bar at the monitor's left edge: the drop-down would lie over the bar's
+  // buttons; it goes to the right of the bar's button.
+  auto [vr, vp] = place(voVertical, TRect{bar.ClientToScreen({0, 0}).X, 0, 1200, 1000});
+  EXPECT_EQ(vr.X, vp.Right);
+  EXPECT_EQ(vr.Y, vp.Top);
+  EXPECT_EQ(vr.AnimDir, 2);
+  form.Hide();
+}
