@@ -398,18 +398,36 @@ public:
 
 }  // namespace
 
+namespace {
+
+// A form of the given width with a top dock; bars docked in the order given.
+struct TDockRow {
+  explicit TDockRow(Integer width)
+  {
+    Form.SetBounds(0, 0, width, 200);
+    D.SetParent(&Form);
+  }
+  void Dock(std::initializer_list<TTestBar*> bars)
+  {
+    for (TTestBar* bar : bars) {
+      bar->SetParent(&Form);
+      bar->SetCurrentDock(&D);
+    }
+  }
+  TForm Form;
+  TTestDock D;
+};
+
+}  // namespace
+
 TEST(TB2Dock, OverflowIsTakenFromShrinkingWindows)
 {
-  TForm form;
-  form.SetBounds(0, 0, 300, 200);
-  TTestDock d;
-  d.SetParent(&form);
+  TDockRow row(300);
+  TForm& form = row.Form;
+  TTestDock& d = row.D;
   TTestBar a, b;
   TShrinkBar s;
-  for (TTestBar* bar : {static_cast<TTestBar*>(&a), static_cast<TTestBar*>(&s), &b}) {
-    bar->SetParent(&form);
-    bar->SetCurrentDock(&d);
-  }
+  row.Dock({&a, &s, &b});
   // The shrinking window counts with its minimum, so all three share the row.
   EXPECT_EQ(d.GetHighestRow(true), 0);
   EXPECT_EQ(s.Width(), 80);
@@ -423,16 +441,12 @@ TEST(TB2Dock, OverflowIsTakenFromShrinkingWindows)
 
 TEST(TB2Dock, ShrinkingGoesFromTheLastWindowDownToItsMinimumBeforeTheOneBefore)
 {
-  TForm form;
-  form.SetBounds(0, 0, 220, 200);
-  TTestDock d;
-  d.SetParent(&form);
+  TDockRow row(220);
+  TForm& form = row.Form;
+  TTestDock& d = row.D;
   TTestBar a;
   TShrinkBar s1, s2;
-  for (TTestBar* bar : {static_cast<TTestBar*>(&a), static_cast<TTestBar*>(&s1), static_cast<TTestBar*>(&s2)}) {
-    bar->SetParent(&form);
-    bar->SetCurrentDock(&d);
-  }
+  row.Dock({&a, &s1, &s2});
   // 110 too long: the last gives 70 and is at its minimum, the one before gives the rest.
   EXPECT_EQ(d.GetHighestRow(true), 0);
   EXPECT_EQ(a.Width(), 110);

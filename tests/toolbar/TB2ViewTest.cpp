@@ -5,6 +5,24 @@
 
 using namespace tbtest;
 
+namespace {
+
+// A bar on a shown form, at the form's top left.
+struct TBarOnForm {
+  TBarOnForm(TTBCustomItem* root, TRect formBounds, TSize barSize) : Bar(root)
+  {
+    Form.SetBounds(formBounds.Left, formBounds.Top, formBounds.Width(), formBounds.Height());
+    Bar.SetParent(&Form);
+    Bar.SetBounds(0, 0, barSize.cx, barSize.cy);
+    Form.Show();
+  }
+  ~TBarOnForm() { Form.Hide(); }
+  TForm Form;
+  TTestBar Bar;
+};
+
+}  // namespace
+
 TEST(TB2View, SeparatorsCollapseAndKeyboardSelection)
 {
   TTBRootItem root;
@@ -86,14 +104,9 @@ TEST(TB2View, ArrowKeysWalkTheMenuBarAndItsMenusAndF1AsksForHelp)
   TTBCustomItem* edit = root.Add(Item("&Edit", tbisSubmenu));
   TTBCustomItem* u = edit->Add(Item("U"));
   edit->Add(Item("V"));
-  TForm form;
-  form.SetBounds(100, 100, 300, 200);
-  TTestBar bar(&root);
-  bar.SetParent(&form);
-  bar.SetBounds(0, 0, 300, 24);
-  form.Show();
+  TBarOnForm on(&root, {100, 100, 400, 300}, {300, 24});
   ParkPointer();
-  TTBView& v = *bar.View;
+  TTBView& v = *on.Bar.View;
   v.UpdatePositions();
   v.InModalLoop = true;   // as inside the menu loop
   auto key = [](TTBView& view, Word k) {
@@ -107,19 +120,15 @@ TEST(TB2View, ArrowKeysWalkTheMenuBarAndItsMenusAndF1AsksForHelp)
   TTBView* menu = v.OpenViewerView();
   ASSERT_NE(menu, nullptr);
   EXPECT_EQ(selected(menu), x);
-  key(*menu, VK_DOWN);
-  EXPECT_EQ(selected(menu), y);
-  key(*menu, VK_DOWN);
-  EXPECT_EQ(selected(menu), z);
-  key(*menu, VK_UP);
-  EXPECT_EQ(selected(menu), y);
-  key(*menu, VK_UP);
-  key(*menu, VK_UP);   // past the top: round to the bottom
-  EXPECT_EQ(selected(menu), z);
-  key(*menu, VK_HOME);
-  EXPECT_EQ(selected(menu), x);
-  key(*menu, VK_END);
-  EXPECT_EQ(selected(menu), z);
+  // Up and Down go opposite ways, round the ends; Home and End go to them.
+  struct TStep {
+    Word Key;
+    TTBCustomItem* Then;
+  } walk[] = {{VK_DOWN, y}, {VK_DOWN, z}, {VK_UP, y}, {VK_UP, x}, {VK_UP, z}, {VK_DOWN, x}, {VK_END, z}, {VK_HOME, x}};
+  for (const TStep& s : walk) {
+    key(*menu, s.Key);
+    EXPECT_EQ(selected(menu), s.Then) << "key " << s.Key << " to " << s.Then->Caption();
+  }
 
   // Right where nothing opens moves the bar on to the next menu, which opens at once.
   key(*menu, VK_RIGHT);
@@ -147,7 +156,6 @@ TEST(TB2View, ArrowKeysWalkTheMenuBarAndItsMenusAndF1AsksForHelp)
   key(v, VK_ESCAPE);
   EXPECT_EQ(v.DoneAction(), tbdaCancel);
   v.InModalLoop = false;
-  form.Hide();
 }
 
 TEST(TB2View, ScrollingOverAnArrowBandStopsWhenThePointerLeavesThePopup)
@@ -186,12 +194,8 @@ TEST(TB2View, DropDownsMoveAsideRatherThanCoverTheirBar)
   TTBRootItem root;
   for (const char* c : {"A", "B", "C"})
     root.Add(Item(c));
-  TForm form;
-  form.SetBounds(300, 300, 400, 100);
-  TTestBar bar(&root);
-  bar.SetParent(&form);
-  bar.SetBounds(0, 0, 400, 100);
-  form.Show();
+  TBarOnForm on(&root, {300, 300, 700, 400}, {400, 100});
+  TTestBar& bar = on.Bar;
   TTBView& v = *bar.View;
   auto place = [&](TTBViewOrientation o, TRect monitor) {
     v.SetOrientation(o);
@@ -226,5 +230,4 @@ TEST(TB2View, DropDownsMoveAsideRatherThanCoverTheirBar)
   EXPECT_EQ(vr.X, vp.Right);
   EXPECT_EQ(vr.Y, vp.Top);
   EXPECT_EQ(vr.AnimDir, 2);
-  form.Hide();
 }
