@@ -262,6 +262,14 @@ void TTBCustomToolbar::Construct(const TTBToolbarClasses& Classes)
   TBAccExposeView(this, FView.get());
   SetColor(clBtnFace);
   SetBounds(Left(), Top(), 23, 22);
+  // A bar that draws in its own font lays itself out again when that font changes,
+  // however it is changed.
+  Font().OnChange = [this](TFont*) {
+    if (!FSystemFont && FView) {
+      FView->InvalidatePositions();
+      Arrange();
+    }
+  };
 }
 
 TTBCustomToolbar::~TTBCustomToolbar()
@@ -395,14 +403,7 @@ void TTBCustomToolbar::SetSystemFont(bool Value)
   Arrange();
 }
 
-void TTBCustomToolbar::SetFont(const TFont& Value)
-{
-  Font().Assign(Value);
-  if (!FSystemFont) {
-    FView->InvalidatePositions();
-    Arrange();
-  }
-}
+void TTBCustomToolbar::SetFont(const TFont& Value) { Font().Assign(Value); }
 
 void TTBCustomToolbar::SetShowHint(bool Value)
 {

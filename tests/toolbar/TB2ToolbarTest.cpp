@@ -529,3 +529,23 @@ TEST(TB2Toolbar, FloatingResizeStepsAndPositionData)
   bar.SetFloating(false);
   form.Hide();
 }
+
+TEST(TB2Toolbar, ABarInItsOwnFontFollowsThatFontAsItChanges)
+{
+  TPanelBar p;
+  Integer systemHeight = p.Bar.Height();
+  // In the system font the bar's own font does not count.
+  p.Bar.Font().SetSize(24);
+  EXPECT_EQ(p.Bar.Height(), systemHeight);
+  EXPECT_TRUE(p.Bar.View()->PositionsValid());
+  p.Bar.SetSystemFont(false);
+  Integer bigHeight = p.Bar.Height();
+  EXPECT_GT(bigHeight, systemHeight + 10);
+  // Changed in place, the font re-lays the bar: the buttons shrink with it.
+  Integer bigWidth = p.FullWidth();
+  p.Bar.Font().SetSize(6);
+  EXPECT_LT(p.Bar.Height(), bigHeight);
+  EXPECT_LT(p.FullWidth(), bigWidth);
+  p.Bar.SetSystemFont(true);
+  EXPECT_EQ(p.Bar.Height(), systemHeight);
+}
