@@ -1,0 +1,115 @@
+// The viewer control: what a page's form holds travels with the history, a control that
+// takes the focus is brought into view, and pictures age out of the viewer's cache.
+#include <gtest/gtest.h>
+
+#include "html/Htmlsbs1.h"
+#include "platform/BmpFile.h"
+#include "tests/html/HtmlviewTestUtil.h"
+
+namespace {
+
+std::string FormPage(const std::string& Title, int LinesBefore, int LinesAfter = 0)
+{
+  std::string s = "<html><head><title>" + Title + "</title></head><body>";
+  for (int i = 0; i < LinesBefore; ++i)
+    s += "<p>Line " + std::to_string(i) + "</p>";
+  s += "<form><input name=who value=start> <input type=checkbox name=c value=on></form>";
+  for (int i = 0; i < LinesAfter; ++i)
+    s += "<p>More " + std::to_string(i) + "</p>";
+  return s + "<p>End</p></body></html>";
+}
+
+TEditFormControlObj* EditOf(THTMLViewer& V)
+{
+  for (TFormControlObj* c : V.SectionList().FormControlList)
+    if (auto* e = dynamic_cast<TEditFormControlObj*>(c))
+      return e;
+  return nullptr;
+}
+
+TCheckBoxFormControlObj* BoxOf(THTMLViewer& V)
+{
+  for (TFormControlObj* c : V.SectionList().FormControlList)
+    if (auto* b = dynamic_cast<TCheckBoxFormControlObj*>(c))
+      return b;
+  return nullptr;
+}
+
+}   // namespace
+
+TEST_F(HtmlviewTest, WhatAFormHoldsComesBackWithItsPage)
+{
+  Write("form.htm", FormPage("Form", 2));
+  Write("other.htm", FormPage("Other", 0));
+  Viewer->SetHistoryMaxCount(20);
+  Viewer->LoadFromFile(Dir + "/form.htm");
+  ASSERT_NE(EditOf(*Viewer), nullptr);
+  EditOf(*Viewer)->Edit()->SetText("typed here");
+  BoxOf(*Viewer)->Box()->SetChecked(true);
+
+  Viewer->LoadFromFile(Dir + "/other.htm");
+  EXPECT_EQ(EditOf(*Viewer)->Edit()->Text(), "start");   // a new page starts fresh
+  EditOf(*Viewer)->Edit()->SetText("second page");
+
+  int clicks = 0;
+  Viewer->SetOnObjectClick([&](TObject*, TFormControlObj*, const std::string&) { ++clicks; });
+  Viewer->SetHistoryIndex(1);   // back
+  EXPECT_EQ(Viewer->Title(), u"Form");
+  EXPECT_EQ(EditOf(*Viewer)->Edit()->Text(), "typed here");
+  EXPECT_TRUE(BoxOf(*Viewer)->Box()->Checked());
+  EXPECT_EQ(clicks, 0);   // giving the values back is no click of the user's
+
+  Viewer->SetHistoryIndex(0);   // forward: the values left there come back too
+  EXPECT_EQ(Viewer->Title(), u"Other");
+  EXPECT_EQ(EditOf(*Viewer)->Edit()->Text(), "second page");
+  // Handed back once: a fresh load of the page shows its own values.
+  Viewer->LoadFromFile(Dir + "/form.htm");
+  EXPECT_EQ(EditOf(*Viewer)->Edit()->Text(), "start");
+}
+
+TEST_F(HtmlviewTest, AControlTakingTheFocusIsBroughtIntoView)
+{
+  Viewer->LoadFromString(FormPage("Form", 80, 80));
+  TEditFormControlObj* e = EditOf(*Viewer);
+  ASSERT_NE(e, nullptr);
+  const int32_t ph = Viewer->PaintPanel()->Height();
+  ASSERT_GT(e->YValue, 2 * ph);
+  Viewer->ControlFocused(e);
+  EXPECT_EQ(Viewer->VScrollBarPosition(), e->YValue - ph / 2);
+  // Already in view: the page stays where it is.
+  Viewer->SetVScrollBarPosition(e->YValue - 30);
+  Viewer->ControlFocused(e);
+  EXPECT_EQ(Viewer->VScrollBarPosition(), e->YValue - 30);
+  // Near the bottom edge counts as out of view.
+  Viewer->SetVScrollBarPosition(e->YValue - ph + 10);
+  Viewer->ControlFocused(e);
+  EXPECT_EQ(Viewer->VScrollBarPosition(), e->YValue - ph / 2);
+}
+
+TEST_F(HtmlviewTest, PicturesNoPageUsesAgeOutOfTheCache)
+{
+  TBitmap pic(8, 8);
+  pic.Canvas().FillRect(Rect(0, 0, 8, 8), clRed);
+  SaveBmpToFile(pic, Dir + "/Pic.bmp");
+  const std::string withPic = Write("pic.htm", "<p><img src=Pic.bmp></p>");
+  const std::string without = Write("plain.htm", "<p>plain</p>");
+  Viewer->LoadFromFile(withPic);
+  const TStringBitmapList* cache = Viewer->SectionList().BitmapList;
+  ASSERT_NE(cache, nullptr);
+  ASSERT_EQ(cache->Count(), 1);
+  // Kept for as many loads as the cache count says, dropped at the next.
+  for (int i = 0; i < 5; ++i)
+    Viewer->LoadFromString("<p>" + std::to_string(i) + "</p>");
+  EXPECT_EQ(cache->Count(), 1);
+  Viewer->LoadFromFile(without);
+  EXPECT_EQ(cache->Count(), 0);
+
+  // A picture on the page shown stays, however small the cache is made.
+  Viewer->LoadFromFile(withPic);
+  Viewer->SetImageCacheCount(0);
+  EXPECT_EQ(cache->Count(), 1);
+  Viewer->SetImageCacheCount(-3);   // clamped
+  EXPECT_EQ(Viewer->ImageCacheCount(), 0);
+  Viewer->SetImageCacheCount(99);
+  EXPECT_EQ(Viewer->ImageCacheCount(), 20);
+}
