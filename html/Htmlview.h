@@ -8,6 +8,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -198,7 +199,23 @@ public:
   void SetImageCacheCount(int32_t Value);
   ThtmlViewerOptions htOptions() const { return FOptions; }
   void SethtOptions(ThtmlViewerOptions Value);
-  double PrintMarginLeft = 2.0, PrintMarginRight = 2.0, PrintMarginTop = 2.0, PrintMarginBottom = 2.0, PrintScale = 1.0;
+  double PrintMarginLeft = 2.0, PrintMarginRight = 2.0, PrintMarginTop = 2.0, PrintMarginBottom = 2.0;
+  // The print scale; an assignment is clamped to 0.25..4 (a value that is no number is
+  // ignored), so what a print set-up reads back is what prints.
+  class TPrintScale {
+  public:
+    TPrintScale& operator=(double Value)
+    {
+      if (!std::isnan(Value))
+        FValue = std::clamp(Value, 0.25, 4.0);
+      return *this;
+    }
+    operator double() const { return FValue; }
+
+  private:
+    double FValue = 1.0;
+  };
+  TPrintScale PrintScale;
 
   // Scrolling and selection.
   int32_t Position();
