@@ -113,3 +113,37 @@ TEST_F(HtmlviewTest, PicturesNoPageUsesAgeOutOfTheCache)
   Viewer->SetImageCacheCount(99);
   EXPECT_EQ(Viewer->ImageCacheCount(), 20);
 }
+
+TEST_F(HtmlviewTest, EachScrollBarStyleShowsOnlyItsOwnBars)
+{
+  std::string tall;
+  for (int i = 0; i < 60; ++i)
+    tall += "<p>Line " + std::to_string(i) + "</p>";
+  const std::string wide = "<table width=900><tr><td>wide</td></tr></table>";
+  // 400 x 300 with a 2-pixel border: 398 x 298 of room, bars 16 thick.
+  Viewer->SetScrollBars(ssHorizontal);
+  Viewer->LoadFromString(tall);
+  EXPECT_FALSE(Viewer->VScrollBar()->Visible());
+  EXPECT_FALSE(Viewer->HScrollBar()->Visible());
+  Viewer->LoadFromString(wide + tall);
+  EXPECT_FALSE(Viewer->VScrollBar()->Visible());
+  EXPECT_TRUE(Viewer->HScrollBar()->Visible());
+  EXPECT_EQ(Viewer->PaintPanel()->Width(), 398);
+  EXPECT_EQ(Viewer->PaintPanel()->Height(), 298 - 16);
+
+  Viewer->SetScrollBars(ssVertical);
+  Viewer->LoadFromString(wide + tall);
+  EXPECT_TRUE(Viewer->VScrollBar()->Visible());
+  EXPECT_FALSE(Viewer->HScrollBar()->Visible());
+  EXPECT_EQ(Viewer->PaintPanel()->Height(), 298);
+
+  // Both: a page a little narrower than the room (370 and the margins of 10) still needs the horizontal bar once the
+  // vertical one takes its width.
+  Viewer->SetScrollBars(ssBoth);
+  Viewer->LoadFromString("<table width=370 cellpadding=0 cellspacing=0><tr><td>x</td></tr></table>" + tall);
+  EXPECT_TRUE(Viewer->VScrollBar()->Visible());
+  EXPECT_TRUE(Viewer->HScrollBar()->Visible());
+  Viewer->LoadFromString("<table width=370 cellpadding=0 cellspacing=0><tr><td>x</td></tr></table>");
+  EXPECT_FALSE(Viewer->VScrollBar()->Visible());
+  EXPECT_FALSE(Viewer->HScrollBar()->Visible());
+}
