@@ -147,3 +147,49 @@ TEST_F(HtmlviewTest, EachScrollBarStyleShowsOnlyItsOwnBars)
   EXPECT_FALSE(Viewer->VScrollBar()->Visible());
   EXPECT_FALSE(Viewer->HScrollBar()->Visible());
 }
+
+// Panning with the middle button: the farther the mouse is from where the button went
+// down, the faster the page moves, with a cursor that says which way.
+TEST_F(HtmlviewTest, PanningScrollsByTheMousesDistanceUntilItComesBack)
+{
+  std::string text;
+  for (int i = 0; i < 300; ++i)
+    text += "Line " + std::to_string(i) + "<br>";
+  Viewer->LoadFromString(text);
+  TPaintPanel* p = Viewer->PaintPanel();
+  auto panFor = [&](int32_t StartY, int32_t MouseY, TCursor& During) {
+    p->DispatchMouseDown(mbMiddle, ssMiddle, 50, StartY);
+    p->DispatchMouseUp(mbMiddle, 0, 50, StartY);
+    SetCursorPos(p->ClientToScreen({50, MouseY}));
+    TTimer back;
+    back.SetInterval(450);
+    back.SetOnTimer([&](TObject*) {
+      During = p->Cursor();
+      SetCursorPos(p->ClientToScreen({50, StartY}));   // back at the start: the loop ends
+      back.SetEnabled(false);
+    });
+    back.SetEnabled(true);
+    Viewer->MouseScrollLoop();
+  };
+
+  TCursor during = crDefault;
+  panFor(100, 200, during);   // 100 pixels below: 32 at a step
+  const int32_t down = Viewer->VScrollBarPosition();
+  EXPECT_GT(down, 0);
+  EXPECT_LE(down, 32 * 6);
+  EXPECT_EQ(down % 32, 0);
+  EXPECT_EQ(during, static_cast<TCursor>(DownOnlyCursor));
+  EXPECT_EQ(p->Cursor(), static_cast<TCursor>(UpDownCursor));   // still panning
+
+  Word k = VK_ESCAPE;   // a key ends panning
+  Viewer->ViewerKeyDown(k, 0);
+  Viewer->SetVScrollBarPosition(1000);
+  panFor(200, 170, during);   // 30 pixels above: 8 at a step, upward
+  const int32_t up = 1000 - Viewer->VScrollBarPosition();
+  EXPECT_GT(up, 0);
+  EXPECT_LE(up, 8 * 6);
+  EXPECT_EQ(up % 8, 0);
+  EXPECT_EQ(during, static_cast<TCursor>(UpOnlyCursor));
+  Viewer->ViewerKeyDown(k, 0);
+  SetCursorPos({1270, 1015});
+}
