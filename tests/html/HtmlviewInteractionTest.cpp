@@ -1,9 +1,15 @@
 // The viewer control: what a page's form holds travels with the history, a control that
-// takes the focus is brought into view, and pictures age out of the viewer's cache.
+// takes the focus is brought into view, pictures age out of the viewer's cache, the
+// scroll-bar styles, and scrolling while panning or dragging a selection past the edge.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "html/Htmlsbs1.h"
+#include "platform/Application.h"
 #include "platform/BmpFile.h"
+#include "platform/Forms.h"
 #include "tests/html/HtmlviewTestUtil.h"
 
 namespace {
@@ -192,4 +198,64 @@ TEST_F(HtmlviewTest, PanningScrollsByTheMousesDistanceUntilItComesBack)
   EXPECT_EQ(during, static_cast<TCursor>(UpOnlyCursor));
   Viewer->ViewerKeyDown(k, 0);
   SetCursorPos({1270, 1015});
+}
+
+// With real input on a shown window: a click gives the viewer the keys, and dragging below
+// the page scrolls it while the selection follows the mouse, until the button comes up.
+TEST_F(HtmlviewTest, DraggingBelowThePageScrollsAndSelectsUntilTheButtonComesUp)
+{
+  TForm window;
+  window.SetBounds(100, 100, 420, 320);
+  Viewer->SetParent(&window);
+  Viewer->SetBounds(0, 0, 400, 300);
+  std::string text;
+  for (int i = 0; i < 300; ++i)
+    text += "Line " + std::to_string(i) + "<br>";
+  Viewer->LoadFromString(text);
+  window.Show();
+  Shot();
+  TPaintPanel* p = Viewer->PaintPanel();
+  const TPoint start = p->ClientToScreen({12, 12});
+  SimulateMouse(TInputKind::MouseDown, start);
+  SimulateMouse(TInputKind::MouseUp, start);
+  // The window comes to the front first; the focus follows.
+  for (int i = 0; i < 100 && !Viewer->Focused(); ++i) {
+    Application->ProcessMessages();
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_TRUE(Viewer->Focused());
+  SimulateKey(VK_DOWN);
+  Application->ProcessMessages();
+  EXPECT_EQ(Viewer->VScrollBarPosition(), 16);
+  SimulateKey(VK_HOME);
+  Application->ProcessMessages();
+  EXPECT_EQ(Viewer->VScrollBarPosition(), 0);
+
+  SimulateMouse(TInputKind::MouseDown, start);
+  const TPoint below = p->ClientToScreen({20, p->Height() + 40});   // more than 15 below
+  TTimer release;
+  release.SetInterval(450);
+  release.SetOnTimer([&](TObject*) {
+    release.SetEnabled(false);
+    SimulateMouse(TInputKind::MouseUp, below);
+  });
+  release.SetEnabled(true);
+  SimulateMouse(TInputKind::MouseMove, below);
+  for (int i = 0; i < 100 && release.Enabled(); ++i) {
+    Application->ProcessMessages();
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  Application->ProcessMessages();
+  const int32_t y = Viewer->VScrollBarPosition();
+  EXPECT_GT(y, 0);
+  EXPECT_EQ(y % (8 * 16), 0);   // eight lines at a step, far below
+  // The selection runs from the press to the text at the mouse, scrolled into view.
+  EXPECT_LT(Viewer->SelLength(), 0);   // a forward drag leaves the caret at the end
+  const std::u16string sel = Viewer->SelText();
+  EXPECT_EQ(sel.substr(0, 4), u"Line");
+  int32_t lastX = 0, lastY = 0;
+  ASSERT_TRUE(Viewer->SectionList().CursorToXY(FontMeasureCanvas(), Viewer->SectionList().SelE, lastX, lastY));
+  EXPECT_GE(lastY, y + p->Height() - 40);
+  window.Hide();
+  Viewer->SetParent(nullptr);
 }
