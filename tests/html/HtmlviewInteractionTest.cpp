@@ -259,3 +259,41 @@ TEST_F(HtmlviewTest, DraggingBelowThePageScrollsAndSelectsUntilTheButtonComesUp)
   window.Hide();
   Viewer->SetParent(nullptr);
 }
+
+TEST_F(HtmlviewTest, AnyPictureFileNameShowsAsAPage)
+{
+  TBitmap pic(9, 7);
+  pic.Canvas().FillRect(Rect(0, 0, 9, 7), clRed);
+  for (const std::string name : {"plain.bmp", "say \"hi\".bmp", "R&amp;D.bmp", "a&b <c>.bmp", "it's.bmp", "a%20b.bmp", "100%.bmp"}) {
+    SaveBmpToFile(pic, Dir + "/" + name);
+    Viewer->LoadImageFile(Dir + "/" + name);
+    EXPECT_EQ(Viewer->FileType(), ftImage) << name;
+    EXPECT_EQ(Viewer->DocumentHeight() > 7 && Viewer->DocumentWidth() >= 9, true) << name;
+    TBitmap shot = Shot();
+    int red = 0;
+    for (int y = 0; y < 40; ++y)
+      for (int x = 0; x < 40; ++x)
+        red += shot.Canvas().GetPixel(x, y) == clRed;
+    EXPECT_EQ(red, 9 * 7) << name;
+  }
+}
+
+// Under a server root, a picture link is shown with the picture itself, not a broken one.
+TEST_F(HtmlviewTest, APictureFollowedUnderTheServerRootShowsThePicture)
+{
+  TBitmap pic(9, 7);
+  pic.Canvas().FillRect(Rect(0, 0, 9, 7), clRed);
+  SaveBmpToFile(pic, Dir + "/Sub/Pic.bmp");
+  Write("page.htm", "<p>x</p>");
+  Viewer->SetServerRoot(Dir);
+  Viewer->LoadFromFile(Dir + "/page.htm");
+  Viewer->URL = "/Sub/Pic.bmp";
+  Viewer->FollowLink();
+  ASSERT_EQ(Viewer->FileType(), ftImage);
+  TBitmap shot = Shot();
+  int red = 0;
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < 40; ++x)
+      red += shot.Canvas().GetPixel(x, y) == clRed;
+  EXPECT_EQ(red, 9 * 7);
+}
