@@ -155,6 +155,12 @@ TEST_F(HtmlviewPrintTest, APageRangePrintsOnlyThosePages)
   Viewer->Print(pages + 2, pages + 2);
   EXPECT_EQ(Viewer->PrintPageNumber(), pages);
   EXPECT_FALSE(std::filesystem::exists(none));
+  // Nor is a range that starts just after the last page a blank sheet.
+  const std::string blank = PrintToPdf("viewer-range-just-past-end.pdf");
+  Footers.clear();
+  Viewer->Print(pages + 1, pages + 3);
+  EXPECT_TRUE(Footers.empty());
+  EXPECT_FALSE(std::filesystem::exists(blank));
 }
 
 TEST_F(HtmlviewPrintTest, ADocumentEndingAtThePageBottomMakesNoBlankPage)
