@@ -344,6 +344,9 @@ private:
 protected:
   void Resize() override;
   void KeyDown(Word& Key, TShiftState Shift) override { ViewerKeyDown(Key, Shift); }
+  // The focused border comes and goes with the focus.
+  void DoEnter() override;
+  void DoExit() override;
 
 private:
   friend class TPaintPanel;
@@ -371,6 +374,8 @@ private:
   void VScroll(TScrollCode Code, int32_t& Pos);
   void HScroll(TScrollCode Code, int32_t& Pos);
   void DrawBackground(TCanvas& Canvas, const TRect& ARect);
+  // Shows or hides the single-line border as the style and the focus say.
+  void RefreshBorder();
   int32_t PanelHeight() const { return FPaintPanel->Height(); }
   int32_t PanelWidth() const { return FPaintPanel->Width(); }
   // Selection.

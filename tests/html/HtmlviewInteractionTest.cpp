@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <thread>
 
 #include "html/Htmlsbs1.h"
 #include "platform/Application.h"
 #include "platform/BmpFile.h"
+#include "platform/FormCtrls.h"
 #include "platform/Forms.h"
 #include "tests/html/HtmlviewTestUtil.h"
 
@@ -296,4 +298,46 @@ TEST_F(HtmlviewTest, APictureFollowedUnderTheServerRootShowsThePicture)
     for (int x = 0; x < 40; ++x)
       red += shot.Canvas().GetPixel(x, y) == clRed;
   EXPECT_EQ(red, 9 * 7);
+}
+
+// The default border shows while the viewer has the focus, and goes when the focus leaves.
+TEST_F(HtmlviewTest, TheFocusBorderFollowsTheFocus)
+{
+  TForm window;
+  window.SetBounds(100, 100, 420, 360);
+  Viewer->SetParent(&window);
+  Viewer->SetBounds(0, 0, 400, 300);
+  TEdit other;
+  other.SetParent(&window);
+  other.SetBounds(0, 310, 100, 24);
+  Viewer->LoadFromString("<p>Text</p>");
+  ASSERT_EQ(Viewer->BorderStyle(), htFocused);
+  window.Show();
+  other.SetFocus();
+  auto settle = [&](const std::function<bool()>& Done) {
+    for (int i = 0; i < 100 && !Done(); ++i) {
+      Application->ProcessMessages();
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    Application->ProcessMessages();
+  };
+  settle([&] { return other.Focused(); });
+  EXPECT_FALSE(Viewer->BorderPanel()->ShowBorder());
+
+  const TPoint inside = Viewer->PaintPanel()->ClientToScreen({30, 30});
+  SimulateMouse(TInputKind::MouseDown, inside);
+  SimulateMouse(TInputKind::MouseUp, inside);
+  settle([&] { return Viewer->BorderPanel()->ShowBorder(); });
+  EXPECT_TRUE(Viewer->Focused());
+  EXPECT_TRUE(Viewer->BorderPanel()->ShowBorder());
+  const TColor edge = Shot().Canvas().GetPixel(0, 150);
+  EXPECT_EQ(edge, ColorToRGB(clBtnShadow));
+
+  other.SetFocus();
+  settle([&] { return !Viewer->BorderPanel()->ShowBorder(); });
+  EXPECT_FALSE(Viewer->BorderPanel()->ShowBorder());
+  EXPECT_NE(Shot().Canvas().GetPixel(0, 150), edge);
+  window.Hide();
+  other.SetParent(nullptr);
+  Viewer->SetParent(nullptr);
 }
