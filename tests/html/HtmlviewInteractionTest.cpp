@@ -13,6 +13,7 @@
 #include "platform/FormCtrls.h"
 #include "platform/Forms.h"
 #include "tests/html/HtmlviewTestUtil.h"
+#include "tests/shell/PictureOutput.h"
 
 namespace {
 
@@ -330,7 +331,9 @@ TEST_F(HtmlviewTest, TheFocusBorderFollowsTheFocus)
   settle([&] { return Viewer->BorderPanel()->ShowBorder(); });
   EXPECT_TRUE(Viewer->Focused());
   EXPECT_TRUE(Viewer->BorderPanel()->ShowBorder());
-  const TColor edge = Shot().Canvas().GetPixel(0, 150);
+  TBitmap focused = Shot();
+  SaveTestPicture(focused, "htmlview-focus-border.png");
+  const TColor edge = focused.Canvas().GetPixel(0, 150);
   EXPECT_EQ(edge, ColorToRGB(clBtnShadow));
 
   other.SetFocus();
