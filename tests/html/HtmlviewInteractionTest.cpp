@@ -344,3 +344,39 @@ TEST_F(HtmlviewTest, TheFocusBorderFollowsTheFocus)
   other.SetParent(nullptr);
   Viewer->SetParent(nullptr);
 }
+
+TEST_F(HtmlviewTest, TheVisitedListKeepsTheNewestFirstWithinItsMaximum)
+{
+  std::string links;
+  for (int i = 0; i < 5; ++i) {
+    Write("p" + std::to_string(i) + ".htm", "<p>page " + std::to_string(i) + "</p>");
+    links += "<a href=\"p" + std::to_string(i) + ".htm\">" + std::to_string(i) + "</a> ";
+  }
+  const std::string index = Write("index.htm", "<p>" + links + "</p>");
+  Viewer->SetVisitedMaxCount(3);
+  for (int i = 0; i < 5; ++i) {
+    Viewer->LoadFromFile(index);
+    Viewer->URL = "p" + std::to_string(i) + ".htm";
+    Viewer->FollowLink();
+  }
+  auto name = [&](int I) { return Dir + "/p" + std::to_string(I) + ".htm"; };
+  EXPECT_EQ(Viewer->Visited(), (std::vector<std::string>{name(4), name(3), name(2)}));
+  // Visiting one again moves it to the front (letter case aside) instead of adding it.
+  Viewer->LoadFromFile(index);
+  Viewer->URL = "P2.HTM";
+  Viewer->FollowLink();
+  ASSERT_EQ(Viewer->Visited().size(), 3u);
+  EXPECT_EQ(LowerCase(Viewer->Visited()[0]), LowerCase(name(2)));
+  EXPECT_EQ(Viewer->Visited()[1], name(4));
+  EXPECT_EQ(Viewer->Visited()[2], name(3));
+  // Back on the index, exactly the links still listed are marked.
+  Viewer->LoadFromFile(index);
+  std::vector<std::string> marked;
+  for (TFontObj* f : Viewer->SectionList().LinkList)
+    if (f->Visited)
+      marked.push_back(f->GetURL());
+  EXPECT_EQ(marked, (std::vector<std::string>{"p2.htm", "p3.htm", "p4.htm"}));
+  Viewer->SetVisitedMaxCount(1);
+  EXPECT_EQ(Viewer->Visited().size(), 1u);
+  EXPECT_EQ(LowerCase(Viewer->Visited()[0]), LowerCase(name(2)));
+}
