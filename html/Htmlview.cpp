@@ -138,6 +138,7 @@ void THTMLViewer::InitLoad()
   }
   FSectionList->BitmapList = FBitmapList.get();
   FSectionList->Clear();
+  FImageDocSource.clear();
   FBitmapList->BumpAndCheck();
   FSectionList->SetFonts(DefFontName, FPreFontName, DefFontColor, FHotSpotColor, FVisitedColor, FOverColor, FDefBackground,
                          (FOptions & htOverLinksActive) != 0, (FOptions & htNoLinkUnderline) == 0, CharSet, MarginHeight, MarginWidth,
@@ -306,8 +307,21 @@ void THTMLViewer::LoadFile(const std::string& FileName, TViewerFileType Type)
     } else if (Type == ftText) {
       ParsePlainText(FDocumentSource, *FSectionList);
     } else {
-      // Not cut to a fixed length: a long path would leave the tag open.
-      std::string tag = "<img src=\"" + FCurrentFile + "\">";
+      // Not cut to a fixed length: a long path would leave the tag open. The name is
+      // written as attribute text, so that a quote or an ampersand in it names the file;
+      // it is the file's full name already, so it is not expanded again as a link (under
+      // a server root a full name would read as a root-relative link).
+      FImageDocSource = FCurrentFile;
+      std::string src;
+      for (char c : FCurrentFile) {
+        if (c == '&')
+          src += "&amp;";
+        else if (c == '"')
+          src += "&quot;";
+        else
+          src += c;
+      }
+      std::string tag = "<img src=\"" + src + "\">";
       THtmlParseContext plain;
       ParseHTMLDocument(tag, *FSectionList, plain);
       ctx = std::move(plain);
@@ -374,6 +388,7 @@ void THTMLViewer::Clear()
     return;
   FHoverTimer->SetEnabled(false);
   FSectionList->Clear();
+  FImageDocSource.clear();
   if (FBitmapList)
     FBitmapList->Clear();
   FSectionList->SetFonts(DefFontName, FPreFontName, DefFontColor, FHotSpotColor, FVisitedColor, FOverColor, FDefBackground,
@@ -419,6 +434,8 @@ std::string THTMLViewer::ExpandLinkName(const std::string& Link)
 
 std::string THTMLViewer::HTMLExpandFilename(const std::string& Name)
 {
+  if (!FImageDocSource.empty() && Name == FImageDocSource)
+    return ResolveFileName(Name);
   if (IsFullURL(Name) && LowerCase(Name).find("file://") == std::string::npos)
     return Name;
   // Pictures and style sheets are read by loaders that take the name as it is on disk.

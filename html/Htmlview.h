@@ -8,6 +8,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -198,7 +199,23 @@ public:
   void SetImageCacheCount(int32_t Value);
   ThtmlViewerOptions htOptions() const { return FOptions; }
   void SethtOptions(ThtmlViewerOptions Value);
-  double PrintMarginLeft = 2.0, PrintMarginRight = 2.0, PrintMarginTop = 2.0, PrintMarginBottom = 2.0, PrintScale = 1.0;
+  double PrintMarginLeft = 2.0, PrintMarginRight = 2.0, PrintMarginTop = 2.0, PrintMarginBottom = 2.0;
+  // The print scale; an assignment is clamped to 0.25..4 (a value that is no number is
+  // ignored), so what a print set-up reads back is what prints.
+  class TPrintScale {
+  public:
+    TPrintScale& operator=(double Value)
+    {
+      if (!std::isnan(Value))
+        FValue = std::clamp(Value, 0.25, 4.0);
+      return *this;
+    }
+    operator double() const { return FValue; }
+
+  private:
+    double FValue = 1.0;
+  };
+  TPrintScale PrintScale;
 
   // Scrolling and selection.
   int32_t Position();
@@ -327,6 +344,9 @@ private:
 protected:
   void Resize() override;
   void KeyDown(Word& Key, TShiftState Shift) override { ViewerKeyDown(Key, Shift); }
+  // The focused border comes and goes with the focus.
+  void DoEnter() override;
+  void DoExit() override;
 
 private:
   friend class TPaintPanel;
@@ -354,6 +374,8 @@ private:
   void VScroll(TScrollCode Code, int32_t& Pos);
   void HScroll(TScrollCode Code, int32_t& Pos);
   void DrawBackground(TCanvas& Canvas, const TRect& ARect);
+  // Shows or hides the single-line border as the style and the focus say.
+  void RefreshBorder();
   int32_t PanelHeight() const { return FPaintPanel->Height(); }
   int32_t PanelWidth() const { return FPaintPanel->Width(); }
   // Selection.
@@ -374,6 +396,8 @@ private:
   std::u16string FTitle;
   std::string FBase, FBaseTarget;
   std::string FDocumentSource;
+  // The picture an image file's page shows: its full name, used as it is.
+  std::string FImageDocSource;
   std::string FServerRoot;
   bool FProcessing = false;
   int32_t FRefreshDelay = 0;

@@ -250,7 +250,7 @@ void THTMLViewer::PanelPaint(TCanvas& Canvas)
 {
   if (FInLayout)
     return;
-  FBorderPanel->SetShowBorder(FBorderStyle == htSingle || (FBorderStyle == htFocused && (Focused() || HasState(csDesigning))));
+  RefreshBorder();
   TRect box = Canvas.ClipRect();
   box.Left = std::max(box.Left, 0);
   box.Top = std::max(box.Top, 0);
@@ -274,6 +274,23 @@ void THTMLViewer::PanelPaint(TCanvas& Canvas)
   PaintDocument(bc, box);
   bc.SetWindowOrgEx(0, 0);
   Canvas.Draw(box.Left, box.Top, *buffer);
+}
+
+void THTMLViewer::RefreshBorder()
+{
+  FBorderPanel->SetShowBorder(FBorderStyle == htSingle || (FBorderStyle == htFocused && (Focused() || HasState(csDesigning))));
+}
+
+void THTMLViewer::DoEnter()
+{
+  TCustomControl::DoEnter();
+  RefreshBorder();
+}
+
+void THTMLViewer::DoExit()
+{
+  TCustomControl::DoExit();
+  RefreshBorder();
 }
 
 void THTMLViewer::PaintDocument(TCanvas& Canvas, const TRect& ARect)

@@ -81,8 +81,7 @@ void THTMLViewer::PrintRun(TDest& Dest, int32_t FromPage, int32_t ToPage)
 {
   bool stop = false;
   // Layout: the document as on the screen, scaled by PrintScale.
-  const double scale = std::clamp(PrintScale, 0.25, 4.0);
-  const int32_t U = std::max(Round(ScreenPixelsPerInch() * scale), 1);
+  const int32_t U = std::max(Round(ScreenPixelsPerInch() * PrintScale), 1);
   const int32_t logX = std::max(Dest.Caps(LOGPIXELSX), 1), logY = std::max(Dest.Caps(LOGPIXELSY), 1);
   const int32_t pageW = Dest.Caps(HORZRES), pageH = Dest.Caps(VERTRES);
   // Unprintable edges.

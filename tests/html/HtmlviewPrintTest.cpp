@@ -121,8 +121,13 @@ TEST_F(HtmlviewPrintTest, MarginsAndScaleAsSet)
   EXPECT_NEAR((half.XMax - half.XMin) / (plain.XMax - plain.XMin), 0.5, 0.08);
   // Scales beyond 4 print as 4.
   Viewer->PrintScale = 10.0;
+  EXPECT_EQ(Viewer->PrintScale, 4.0);   // what a print set-up reads back is what prints
   const TWordBox quarter = firstWord("viewer-scale-10.pdf");
   EXPECT_NEAR((quarter.XMax - quarter.XMin) / (plain.XMax - plain.XMin), 0.25, 0.05);
+  Viewer->PrintScale = 0.1;
+  EXPECT_EQ(Viewer->PrintScale, 0.25);
+  Viewer->PrintScale = std::nan("");
+  EXPECT_EQ(Viewer->PrintScale, 0.25);
 }
 
 TEST_F(HtmlviewPrintTest, APageRangePrintsOnlyThosePages)
@@ -150,6 +155,12 @@ TEST_F(HtmlviewPrintTest, APageRangePrintsOnlyThosePages)
   Viewer->Print(pages + 2, pages + 2);
   EXPECT_EQ(Viewer->PrintPageNumber(), pages);
   EXPECT_FALSE(std::filesystem::exists(none));
+  // Nor is a range that starts just after the last page a blank sheet.
+  const std::string blank = PrintToPdf("viewer-range-just-past-end.pdf");
+  Footers.clear();
+  Viewer->Print(pages + 1, pages + 3);
+  EXPECT_TRUE(Footers.empty());
+  EXPECT_FALSE(std::filesystem::exists(blank));
 }
 
 TEST_F(HtmlviewPrintTest, ADocumentEndingAtThePageBottomMakesNoBlankPage)
@@ -291,4 +302,52 @@ TEST(PrinterWrappers, JobStatesAndRecordedPages)
   EXPECT_EQ(mf.PageCount(), 1);
   mf.EndDoc();
   EXPECT_EQ(mf.PageCount(), 0);
+}
+
+TEST(PrinterWrappers, AbortDropsTheJobAndAJobLeftOpenIsEnded)
+{
+  printtest::TPrinterReset reset;
+  auto message = [](auto&& F) {
+    try {
+      F();
+    } catch (const EPrinter& e) {
+      return std::string(e.what());
+    }
+    return std::string("no error");
+  };
+  // An aborted job leaves no file and ends the job.
+  const std::string aborted = PrintToPdf("wrapper-aborted.pdf");
+  TvwPrinter prn;
+  EXPECT_EQ(message([&] { prn.NewPage(); }), "Printer is not currently printing");
+  EXPECT_EQ(message([&] { prn.EndDoc(); }), "Printer is not currently printing");
+  EXPECT_EQ(message([&] { prn.Abort(); }), "Printer is not currently printing");
+  EXPECT_FALSE(prn.Aborted());
+  prn.BeginDoc();
+  EXPECT_EQ(message([&] { prn.BeginDoc(); }), "Printing in progress");
+  prn.Canvas().TextOut(100, 100, "Dropped");
+  prn.Abort();
+  EXPECT_TRUE(prn.Aborted());
+  EXPECT_FALSE(prn.Printing());
+  EXPECT_EQ(prn.PageNumber(), 0);
+  EXPECT_FALSE(std::filesystem::exists(aborted));
+  // The next job starts clean.
+  prn.BeginDoc();
+  EXPECT_FALSE(prn.Aborted());
+  prn.Canvas().TextOut(100, 100, "Kept");
+  prn.EndDoc();
+  EXPECT_EQ(PageCount(aborted), 1);
+  EXPECT_TRUE(InOrder(Text(aborted), {"Kept"}));
+
+  // A printer destroyed in the middle of a job ends the job: nothing drawn is lost.
+  const std::string open = PrintToPdf("wrapper-left-open.pdf");
+  {
+    TvwPrinter left;
+    left.Title = "A job title far longer than the thirty-one characters the spooler shows";
+    left.BeginDoc();
+    left.Canvas().TextOut(100, 100, "PageOne");
+    left.NewPage();
+    left.Canvas().TextOut(100, 100, "PageTwo");
+  }
+  EXPECT_EQ(PageCount(open), 2);
+  EXPECT_TRUE(InOrder(Text(open), {"PageOne", "PageTwo"}));
 }
