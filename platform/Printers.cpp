@@ -216,8 +216,13 @@ void TPrinter::BeginDoc()
       throw EPrinter("There is no default printer currently selected");
     device.setPrinterName(name);
   }
-  // The spooler shows at most 31 characters of the job's name.
-  device.setDocName(ToQ(Title.substr(0, 31)));
+  // The spooler shows at most 31 characters of the job's name (characters, not bytes: a
+  // cut inside one would leave half a character).
+  QString docName = ToQ(Title);
+  qsizetype keep = std::min<qsizetype>(31, docName.size());
+  if (keep < docName.size() && keep > 0 && docName.at(keep - 1).isHighSurrogate())
+    --keep;
+  device.setDocName(docName.left(keep));
   FImpl->Painter = std::make_unique<QPainter>();
   if (!FImpl->Painter->begin(&device)) {
     FImpl->Painter.reset();

@@ -71,6 +71,29 @@ TEST(PrintersTest, PdfJobPagesAndMetrics)
   EXPECT_NE(text.find("/Count 2"), std::string::npos);
 }
 
+// The job's name is cut to the 31 characters a spooler shows, never inside a character.
+TEST(PrintersTest, AJobNameIsCutBetweenCharacters)
+{
+  std::string file = OutputFile("printer-title.pdf");
+  TPrinter printer;
+  printer.SetOutputFileName(file);
+  // Thirty letters, then two-byte characters: a cut at byte 31 halves the first of them.
+  printer.Title = std::string(30, 'a') + "\xC3\xA9\xC3\xA9\xC3\xA9 more";
+  printer.BeginDoc();
+  printer.Canvas().TextOut(0, 0, "x");
+  printer.EndDoc();
+  std::string info;
+  if (FILE* p = popen(("pdfinfo '" + file + "' 2>/dev/null").c_str(), "r")) {
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, p)) > 0)
+      info.append(buf, n);
+    pclose(p);
+  }
+  ASSERT_NE(info.find("Pages:"), std::string::npos) << "pdfinfo reads the file";
+  EXPECT_NE(info.find(std::string(30, 'a') + "\xC3\xA9\n"), std::string::npos) << info;
+}
+
 TEST(PrintersTest, OutsideAJobAndAborted)
 {
   TPrinter printer;
