@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -19,6 +20,7 @@
 #include <cmath>
 #include <map>
 
+#include "platform/Bitmap.h"
 #include "platform/CanvasQt.h"
 #include "platform/Fonts.h"
 #include "platform/Forms.h"
@@ -88,7 +90,6 @@ public:
   TControlWidget(TControl* control, QWidget* parent, Qt::WindowFlags flags) : QWidget(parent, flags), Control(control)
   {
     setMouseTracking(true);
-    setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
   }
   TControl* Control;
@@ -588,6 +589,7 @@ void TControl::HandleNeeded()
   if (!FParent && !FIsPopup)
     w->setWindowTitle(QString::fromStdString(FCaption));
   FWidget = w;
+  UpdateWidgetOpacity();
   w->setCursor(CursorShape(FCursor));
   w->setEnabled(FEnabled);
   UpdateWidgetGeometry();
@@ -790,7 +792,23 @@ void TControl::SetColor(TColor c)
   if (c == FColor)
     return;
   FColor = c;
+  UpdateWidgetOpacity();
   Invalidate();
+}
+
+void TControl::SetControlStyle(TControlStyle s)
+{
+  FControlStyle = s;
+  UpdateWidgetOpacity();
+}
+
+void TControl::UpdateWidgetOpacity()
+{
+  // A control without a colour of its own shows its parent through: the parent must paint
+  // beneath it first, or the pixels of whatever stood there before (a hidden toolbar's check
+  // box, the splash picture) stay behind its caption.
+  if (auto* w = WidgetOf(this))
+    w->setAttribute(Qt::WA_OpaquePaintEvent, (FControlStyle & csOpaque) || FColor != clNone);
 }
 
 void TControl::SetCaption(const std::string& caption)
@@ -942,6 +960,24 @@ void TControl::PaintTo(TCanvas& canvas, Integer x, Integer y)
         child->PaintTo(canvas, nc.X + child->FLeft, nc.Y + child->FTop);
   }
   canvas.RestoreDC(s);
+}
+
+void TControl::RenderTo(TBitmap& bitmap)
+{
+  auto* w = WidgetOf(this);
+  if (!w) {
+    bitmap.SetSize(0, 0);
+    return;
+  }
+  QImage image(w->size(), QImage::Format_RGB32);
+  image.fill(Qt::black);
+  w->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+  bitmap.SetSize(image.width(), image.height());
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) {
+      QRgb p = image.pixel(x, y);
+      bitmap.SetPixel(x, y, RGBColor(qRed(p), qGreen(p), qBlue(p)));
+    }
 }
 
 void TControl::DispatchMouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y)

@@ -6,7 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/Bitmap.h"
+#include "platform/FormCtrls.h"
 #include "platform/Forms.h"
+#include "platform/StdCtrls.h"
 
 namespace {
 
@@ -258,4 +261,47 @@ TEST(Controls, NestedLoopEndsOnItsConditionAndOnQuit)
   Application->Run();
   EXPECT_EQ(log, (std::vector<std::string>{"condition", "running", "quit", "terminated"}));
   DeallocateHWnd(wnd);
+}
+
+TEST(Controls, ControlsWithoutAColourShowTheirParentThroughOnTheScreen)
+{
+  TForm form;
+  form.SetBounds(40, 40, 240, 120);
+  TPanel back;
+  back.SetParent(&form);
+  back.SetBevelOuter(bvNone);
+  back.SetAlign(alClient);
+  back.SetColor(clRed);
+  TCheckBox box;   // no colour of its own
+  box.SetParent(&back);
+  box.SetBounds(10, 10, 200, 20);
+  box.SetCaption("x");
+  TLabel label;
+  label.SetParent(&back);
+  label.SetBounds(10, 40, 200, 20);
+  label.SetCaption("y");
+  TPanel cover;   // a colour of its own hides the red
+  cover.SetParent(&back);
+  cover.SetBevelOuter(bvNone);
+  cover.SetBounds(10, 70, 200, 20);
+  cover.SetColor(clLime);
+  form.Show();
+  Application->ProcessMessages();
+
+  TBitmap shot;
+  back.RenderTo(shot);
+  ASSERT_EQ(shot.Width(), back.Width());
+  // Right of the captions nothing is drawn by the box or the label: the panel's red is there.
+  EXPECT_EQ(shot.GetPixel(180, 20) & 0xFFFFFF, clRed);
+  EXPECT_EQ(shot.GetPixel(180, 50) & 0xFFFFFF, clRed);
+  EXPECT_EQ(shot.GetPixel(180, 80) & 0xFFFFFF, clLime);
+
+  // Taking the colour away, or giving one, changes what shows.
+  cover.SetColor(clNone);
+  box.SetColor(clBlue);
+  Application->ProcessMessages();
+  back.RenderTo(shot);
+  EXPECT_EQ(shot.GetPixel(180, 80) & 0xFFFFFF, clRed);
+  EXPECT_EQ(shot.GetPixel(180, 20) & 0xFFFFFF, clBlue);
+  form.Hide();
 }
