@@ -192,9 +192,19 @@ TEST(SmallDialogsTest, VideoWindowPlaysInALoopAndZooms)
     EXPECT_EQ(video.StopBtn->Caption(), "stop ");
     EXPECT_EQ(video.CloseBtn->Hint(), "Close video clip");
 
+    // The buttons stay side by side inside the bar, however narrow the clip.
+    auto buttonsInARow = [&video] {
+      TSpeedButton* row[] = {video.PlayBtn, video.StopBtn, video.RewindBtn, video.ZoomBtn, video.CloseBtn};
+      for (int i = 0; i < 5; ++i) {
+        EXPECT_GE(row[i]->Left(), i == 0 ? 0 : row[i - 1]->Left() + row[i - 1]->Width()) << i;
+        EXPECT_GT(row[i]->Width(), 0) << i;
+      }
+      EXPECT_LE(video.CloseBtn->Left() + video.CloseBtn->Width(), video.ToolPnl->ClientWidth());
+    };
     video.Show();
     EXPECT_EQ(video.player->DisplayRect(), video.VidPanel->ClientRect());
     EXPECT_EQ(video.CloseBtn->Left() + video.CloseBtn->Width() + 4, video.ToolPnl->ClientWidth());
+    buttonsInARow();
     // The clip (0.4 s) keeps playing well past its end.
     Cardinal start = GetTickCount();
     while (GetTickCount() - start < 1500)
@@ -216,6 +226,7 @@ TEST(SmallDialogsTest, VideoWindowPlaysInALoopAndZooms)
     double f = Screen().Width() == 800 ? 1.8 : 2.0;
     EXPECT_EQ(video.ClientWidth(), Round(80 * f));
     EXPECT_EQ(video.player->DisplayRect().Width(), Round(80 * f));
+    buttonsInARow();
     video.ZoomBtn->Click();
     EXPECT_EQ(video.ClientWidth(), 80);
     EXPECT_EQ(video.ClientHeight(), 60 + video.ToolPnl->Height());
