@@ -13,6 +13,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QResizeEvent>
 #include <QWheelEvent>
 #include <QWidget>
 
@@ -72,6 +73,20 @@ struct TControlWidgetAccess {
       return;
     c->FLeft = x;
     c->FTop = y;
+  }
+  // The window manager (the user dragging the frame) resized a top-level window: the control
+  // takes the new size and lays its children out again, as if SetBounds had asked for it.
+  static void TopResized(TControl* c, int w, int h)
+  {
+    if (c->FParent || (w == c->FWidth && h == c->FHeight))
+      return;
+    c->FWidth = w;
+    c->FHeight = h;
+    if (!c->FInResize) {
+      c->FInResize = true;
+      GuardedCall([&] { c->Resize(); }, c);
+      c->FInResize = false;
+    }
   }
 };
 
@@ -174,6 +189,11 @@ protected:
       TControlWidgetAccess::TopMoved(Control, e->pos().x(), e->pos().y());
       FireWindowEvent(TWindowEvent::Moved, Control);
     }
+  }
+  void resizeEvent(QResizeEvent* e) override
+  {
+    if (Control && isWindow())
+      TControlWidgetAccess::TopResized(Control, e->size().width(), e->size().height());
   }
   void keyPressEvent(QKeyEvent* e) override;
   void keyReleaseEvent(QKeyEvent* e) override;
@@ -1426,6 +1446,13 @@ void SimulateMouse(TInputKind kind, TPoint screenPos, TMouseButton button, TShif
   QCoreApplication::sendEvent(w, &me);
   if (kind == TInputKind::MouseUp)
     s.PressTarget = nullptr;
+}
+
+void SimulateWindowResize(TControl* window, Integer width, Integer height)
+{
+  // Straight to the toolkit's window, past the control, as a frame drag arrives.
+  if (QWidget* w = WidgetOf(window); w && w->isWindow())
+    w->resize(std::max(1, width), std::max(1, height));
 }
 
 void SimulateKey(Word key, TShiftState shift, char ch)

@@ -389,6 +389,8 @@ void RemoveWindowEventHandler(int id);
 // focused window for keys) through the same route as real input.
 void SimulateMouse(TInputKind kind, TPoint screenPos, TMouseButton button = mbLeft, TShiftState shift = 0);
 void SimulateKey(Word key, TShiftState shift = 0, char ch = 0);
+// The window manager resizes a shown top-level window, as when the user drags its frame.
+void SimulateWindowResize(TControl* window, Integer width, Integer height);
 
 // ---------------------------------------------------------------------------------------
 // Image lists

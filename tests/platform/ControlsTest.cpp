@@ -305,3 +305,33 @@ TEST(Controls, ControlsWithoutAColourShowTheirParentThroughOnTheScreen)
   EXPECT_EQ(shot.GetPixel(180, 20) & 0xFFFFFF, clBlue);
   form.Hide();
 }
+
+TEST(Controls, AWindowResizedFromOutsideLaysItsChildrenOutAgain)
+{
+  TForm form;
+  form.SetBounds(30, 30, 300, 200);
+  TCustomControl left, client, bottom;
+  for (TControl* c : std::vector<TControl*>{&left, &client, &bottom})
+    c->SetParent(&form);
+  left.SetWidth(100);
+  left.SetAlign(alLeft);
+  bottom.SetHeight(20);
+  bottom.SetAlign(alBottom);
+  client.SetAlign(alClient);
+  int resizes = 0;
+  form.OnResize = [&resizes](TObject*) { ++resizes; };
+  form.Show();
+  Application->ProcessMessages();
+
+  // Smaller, then larger than it started: the frame drag reaches the layout both ways.
+  for (TPoint size : {TPoint{180, 120}, TPoint{420, 260}}) {
+    SimulateWindowResize(&form, size.X, size.Y);
+    ASSERT_TRUE(WaitUntil([&] { return form.ClientWidth() == size.X && form.ClientHeight() == size.Y; }, 2000))
+        << form.ClientWidth() << "x" << form.ClientHeight();
+    EXPECT_EQ(bottom.BoundsRect(), (TRect{0, size.Y - 20, size.X, size.Y}));
+    EXPECT_EQ(left.BoundsRect(), (TRect{0, 0, 100, size.Y - 20}));
+    EXPECT_EQ(client.BoundsRect(), (TRect{100, 0, size.X, size.Y - 20}));
+  }
+  EXPECT_EQ(resizes, 2);
+  form.Hide();
+}
