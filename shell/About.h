@@ -18,6 +18,7 @@ public:
   TSpeedButton* SpeedButton1;
 
   void FormCreate();
+  void FitToPicture();
   void Label1Click(TObject* Sender);
   void SpeedButton1Click(TObject* Sender);
 

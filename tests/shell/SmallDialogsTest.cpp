@@ -112,6 +112,36 @@ TEST(SmallDialogsTest, AboutBoxTextsAndLink)
   EXPECT_TRUE(plain.Image1->Picture().Empty());
 }
 
+TEST(SmallDialogsTest, AboutBoxMakesRoomForALargePicture)
+{
+  // The program's own picture is 400 by 240, larger than the box's first layout.
+  std::string folder = MakeAppFolder("aboutlarge", true);
+  TBitmap b(400, 240);
+  b.Fill(clTeal);
+  TJPEGImage jpeg;
+  jpeg.Assign(b);
+  jpeg.SaveToFile(folder + "HTML/images/Splash_NB.jpg");
+  for (const char* which : {"large", "small"}) {
+    SCOPED_TRACE(which);
+    TAboutFrm about(which[0] == 'l' ? folder : MakeAppFolder("aboutsmall", true));
+    const TRect inner = about.Panel1->ClientRect();
+    EXPECT_LE(about.Image1->Left() + about.Image1->Width(), inner.Right);
+    EXPECT_LE(about.Image1->Top() + about.Image1->Height(), about.VersionLabel->Top());
+    EXPECT_LE(about.VersionLabel->Top() + about.VersionLabel->Height(), inner.Bottom);
+    // Below the panel, in order and inside the box.
+    EXPECT_GE(about.Label1->Top(), about.Panel1->Top() + about.Panel1->Height());
+    EXPECT_GE(about.Label4->Top(), about.Label1->Top() + about.Label1->Height());
+    EXPECT_GE(about.SpeedButton1->Top(), about.Label4->Top() + about.Label4->Height());
+    EXPECT_LE(about.SpeedButton1->Top() + about.SpeedButton1->Height(), about.ClientHeight());
+    EXPECT_LE(about.Panel1->Left() + about.Panel1->Width(), about.ClientWidth());
+    EXPECT_EQ(about.SpeedButton1->Left() + about.SpeedButton1->Width(), about.Panel1->Left() + about.Panel1->Width());
+  }
+  // A picture that fits keeps the box at its first size.
+  TAboutFrm small(MakeAppFolder("aboutsmall", true));
+  EXPECT_EQ(small.ClientWidth(), 330);
+  EXPECT_EQ(small.ClientHeight(), 330);
+}
+
 TEST(SmallDialogsTest, EnlargedPictureSizesCopiesAndCloses)
 {
   std::string file = WritePicture("bigpic.jpg", 150, 90);
