@@ -89,3 +89,14 @@ void TAboutFrm::FitToPicture()
 void TAboutFrm::Label1Click(TObject*) { ShellOpen(PublisherWebAddress); }
 
 void TAboutFrm::SpeedButton1Click(TObject*) { SetModalResult(mrOk); }
+
+void TAboutFrm::KeyDown(Word& key, TShiftState shift)
+{
+  // The OK button is a speed button, which the form's default-button keys do not reach.
+  if (key == VK_ESCAPE || key == VK_RETURN) {
+    key = 0;
+    SpeedButton1Click(SpeedButton1);
+    return;
+  }
+  TDialogForm::KeyDown(key, shift);
+}

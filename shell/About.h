@@ -22,6 +22,10 @@ public:
   void Label1Click(TObject* Sender);
   void SpeedButton1Click(TObject* Sender);
 
+protected:
+  // Escape closes the window as its own close action does.
+  void KeyDown(Word& key, TShiftState shift) override;
+
 private:
   std::string FAppFolder;
 };

@@ -124,3 +124,13 @@ void TBigPicFrm::CopyToFile1Click(TObject*)
   if (SaveDlg->Execute())
     CopyPictureFile(FileName, SaveDlg->FileName);
 }
+
+void TBigPicFrm::KeyDown(Word& key, TShiftState shift)
+{
+  if (key == VK_ESCAPE) {
+    key = 0;
+    MagPicClick(MagPic);
+    return;
+  }
+  TDialogForm::KeyDown(key, shift);
+}

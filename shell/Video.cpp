@@ -153,3 +153,13 @@ void TVideoFrm::ZoomBtnClick(TObject*)
 }
 
 void TVideoFrm::CloseBtnClick(TObject*) { SetModalResult(mrOk); }
+
+void TVideoFrm::KeyDown(Word& key, TShiftState shift)
+{
+  if (key == VK_ESCAPE) {
+    key = 0;
+    CloseBtnClick(CloseBtn);
+    return;
+  }
+  TDialogForm::KeyDown(key, shift);
+}

@@ -142,6 +142,31 @@ TEST(SmallDialogsTest, AboutBoxMakesRoomForALargePicture)
   EXPECT_EQ(small.ClientHeight(), 330);
 }
 
+TEST(SmallDialogsTest, EscapeClosesTheAboutBoxAndTheEnlargedPicture)
+{
+  // Neither has a button the form's default keys reach: the About box's OK is a speed
+  // button and the picture closes by a click on itself.
+  {
+    TAboutFrm about(MakeAppFolder("aboutkeys", true));
+    about.Show();
+    Application->ProcessMessages();
+    SimulateKey(VK_ESCAPE);
+    EXPECT_EQ(about.ModalResult(), mrOk);
+    about.SetModalResult(mrNone);
+    SimulateKey(VK_RETURN);
+    EXPECT_EQ(about.ModalResult(), mrOk);
+    about.Hide();
+  }
+  TBigPicFrm big(WritePicture("bigpickeys.jpg", 60, 40));
+  big.Show();
+  Application->ProcessMessages();
+  SimulateKey(VK_SPACE);
+  EXPECT_EQ(big.ModalResult(), mrNone);
+  SimulateKey(VK_ESCAPE);
+  EXPECT_EQ(big.ModalResult(), mrOk);
+  big.Hide();
+}
+
 TEST(SmallDialogsTest, EnlargedPictureSizesCopiesAndCloses)
 {
   std::string file = WritePicture("bigpic.jpg", 150, 90);
@@ -261,6 +286,9 @@ TEST(SmallDialogsTest, VideoWindowPlaysInALoopAndZooms)
     EXPECT_EQ(video.ClientWidth(), 80);
     EXPECT_EQ(video.ClientHeight(), 60 + video.ToolPnl->Height());
 
+    SimulateKey(VK_ESCAPE);
+    EXPECT_EQ(video.ModalResult(), mrOk);
+    video.SetModalResult(mrNone);
     video.CloseBtn->Click();
     EXPECT_EQ(video.ModalResult(), mrOk);
     video.Hide();
