@@ -55,6 +55,8 @@ public:
 private:
   // Places the page scrolled by X and Y.
   void PlacePage(int32_t X, int32_t Y);
+  // Scrolls the page for a wheel turn of Delta; false when there is nothing to scroll.
+  bool ScrollByWheel(Integer Delta);
   std::unique_ptr<TBitmap> FShown;   // the page as last drawn, at the paint box's size
   int32_t FShownPage = -1;
 };
