@@ -559,6 +559,10 @@ TModalResult TDialogForm::ShowModal()
     }
   } restore{this, disabled};
   Show();
+  // The modal window takes the keyboard, as the system's modal showing does, even when it
+  // has no button to focus (an About box with a speed button, a picture, a clip): its keys
+  // would otherwise go to the window that was active, which is disabled now.
+  Activate();
   if (TButton* b = FindButton(this, true))
     b->SetFocus();
   RunNestedLoop([this] { return FModalResult != mrNone || !Visible(); });
