@@ -56,7 +56,7 @@ bool PumpUntil(const std::function<bool()>& cond, Cardinal timeoutMs)
 
 }  // namespace
 
-TEST(StdCtrlsTest, AModalWindowTakesTheKeyboardWithoutAButtonToFocus)
+TEST(StdCtrlsTest, AModalWindowTakesTheKeyboardAndGivesItBack)
 {
   InMessageLoop([] {
     // The window that was active has the focus in a control, as the main window's page has.
@@ -76,6 +76,8 @@ TEST(StdCtrlsTest, AModalWindowTakesTheKeyboardWithoutAButtonToFocus)
     });
     EXPECT_EQ(form.ShowModal(), mrOk);
     EXPECT_TRUE(active);
+    // Closed, it hands the keyboard back to where it was.
+    EXPECT_TRUE(PumpUntil([&] { return other.Active() && edit.Focused(); }, 3000));
   });
 }
 
