@@ -509,6 +509,23 @@ protected:
   }
 };
 
+// As the framework does on every idle pass: the application's hint (which the status line
+// shows) is the long hint of the control under the pointer, or of its nearest parent that
+// has one. While a control holds the mouse (a drag, a menu loop) the hint is left to it.
+void UpdateApplicationHint()
+{
+  TInputState& s = State();
+  if (s.Capture)
+    return;
+  std::string hint;
+  for (TControl* c = s.MouseControl; c; c = c->Parent())
+    if (!c->Hint().empty()) {
+      hint = c->Hint();
+      break;
+    }
+  SetApplicationHint(GetLongHint(hint));
+}
+
 void EnsureInputFilter()
 {
   TInputState& s = State();
@@ -517,6 +534,7 @@ void EnsureInputFilter()
   EnsureGuiApplication();
   static TInputFilterObject filter;
   QCoreApplication::instance()->installEventFilter(&filter);
+  SetFrameworkIdleHook(UpdateApplicationHint);
   QObject::connect(qApp, &QGuiApplication::applicationStateChanged, &filter, [](Qt::ApplicationState st) {
     FireWindowEvent(st == Qt::ApplicationActive ? TWindowEvent::Activated : TWindowEvent::Deactivated, nullptr);
   });

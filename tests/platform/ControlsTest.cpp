@@ -335,3 +335,36 @@ TEST(Controls, AWindowResizedFromOutsideLaysItsChildrenOutAgain)
   EXPECT_EQ(resizes, 2);
   form.Hide();
 }
+
+TEST(Controls, TheApplicationHintFollowsTheControlUnderThePointer)
+{
+  // The status line shows it: a control's long hint, its parent's when it has none.
+  TForm form;
+  form.SetBounds(60, 60, 300, 120);
+  TPanel panel;
+  panel.SetParent(&form);
+  panel.SetBounds(0, 0, 300, 120);
+  panel.SetHint("Panel|The panel's long hint");
+  TProbe own, bare;
+  own.SetParent(&panel);
+  own.SetBounds(10, 10, 100, 100);
+  own.SetHint("Rotate the view");
+  bare.SetParent(&panel);
+  bare.SetBounds(150, 10, 100, 100);
+  int changes = 0;
+  SetOnApplicationHint([&changes](TObject*) { ++changes; });
+  form.Show();
+  Application->ProcessMessages();
+
+  SimulateMouse(TInputKind::MouseMove, own.ClientToScreen({50, 50}));
+  EXPECT_TRUE(WaitUntil([] { return ApplicationHint() == "Rotate the view"; }, 2000)) << ApplicationHint();
+  SimulateMouse(TInputKind::MouseMove, bare.ClientToScreen({50, 50}));
+  EXPECT_TRUE(WaitUntil([] { return ApplicationHint() == "The panel's long hint"; }, 2000)) << ApplicationHint();
+  EXPECT_GE(changes, 2);
+  // A hint that changes under a resting pointer (a toolbar's hovered item) follows too.
+  panel.SetHint("");
+  EXPECT_TRUE(WaitUntil([] { return ApplicationHint().empty(); }, 2000)) << ApplicationHint();
+  SetOnApplicationHint(nullptr);
+  form.Hide();
+  SimulateMouse(TInputKind::MouseMove, {0, 0});
+}
