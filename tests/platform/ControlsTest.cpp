@@ -266,32 +266,27 @@ TEST(Controls, NestedLoopEndsOnItsConditionAndOnQuit)
 TEST(Controls, ControlsWithoutAColourShowTheirParentThroughOnTheScreen)
 {
   TForm form;
+  form.SetColor(clRed);
   form.SetBounds(40, 40, 240, 120);
-  TPanel back;
-  back.SetParent(&form);
-  back.SetBevelOuter(bvNone);
-  back.SetAlign(alClient);
-  back.SetColor(clRed);
   TCheckBox box;   // no colour of its own
-  box.SetParent(&back);
-  box.SetBounds(10, 10, 200, 20);
-  box.SetCaption("x");
   TLabel label;
-  label.SetParent(&back);
-  label.SetBounds(10, 40, 200, 20);
-  label.SetCaption("y");
-  TPanel cover;   // a colour of its own hides the red
-  cover.SetParent(&back);
+  TPanel cover;    // a colour of its own hides the red
   cover.SetBevelOuter(bvNone);
-  cover.SetBounds(10, 70, 200, 20);
   cover.SetColor(clLime);
+  Integer y = 10;
+  for (TControl* c : std::vector<TControl*>{&box, &label, &cover}) {
+    c->SetParent(&form);
+    c->SetBounds(10, y, 200, 20);
+    c->SetCaption("x");
+    y += 30;
+  }
   form.Show();
   Application->ProcessMessages();
 
   TBitmap shot;
-  back.RenderTo(shot);
-  ASSERT_EQ(shot.Width(), back.Width());
-  // Right of the captions nothing is drawn by the box or the label: the panel's red is there.
+  form.RenderTo(shot);
+  ASSERT_EQ(shot.Width(), form.Width());
+  // Right of the captions nothing is drawn by the box or the label: the form's red is there.
   EXPECT_EQ(shot.GetPixel(180, 20) & 0xFFFFFF, clRed);
   EXPECT_EQ(shot.GetPixel(180, 50) & 0xFFFFFF, clRed);
   EXPECT_EQ(shot.GetPixel(180, 80) & 0xFFFFFF, clLime);
@@ -300,7 +295,7 @@ TEST(Controls, ControlsWithoutAColourShowTheirParentThroughOnTheScreen)
   cover.SetColor(clNone);
   box.SetColor(clBlue);
   Application->ProcessMessages();
-  back.RenderTo(shot);
+  form.RenderTo(shot);
   EXPECT_EQ(shot.GetPixel(180, 80) & 0xFFFFFF, clRed);
   EXPECT_EQ(shot.GetPixel(180, 20) & 0xFFFFFF, clBlue);
   form.Hide();
@@ -339,32 +334,21 @@ TEST(Controls, AWindowResizedFromOutsideLaysItsChildrenOutAgain)
 TEST(Controls, TheApplicationHintFollowsTheControlUnderThePointer)
 {
   // The status line shows it: a control's long hint, its parent's when it has none.
-  TForm form;
-  form.SetBounds(60, 60, 300, 120);
-  TPanel panel;
-  panel.SetParent(&form);
-  panel.SetBounds(0, 0, 300, 120);
-  panel.SetHint("Panel|The panel's long hint");
-  TProbe own, bare;
-  own.SetParent(&panel);
-  own.SetBounds(10, 10, 100, 100);
-  own.SetHint("Rotate the view");
-  bare.SetParent(&panel);
-  bare.SetBounds(150, 10, 100, 100);
+  TTwoProbes f;
+  f.Form.SetHint("Form|The form's long hint");
+  f.A.SetHint("Rotate the view");
   int changes = 0;
   SetOnApplicationHint([&changes](TObject*) { ++changes; });
-  form.Show();
   Application->ProcessMessages();
 
-  SimulateMouse(TInputKind::MouseMove, own.ClientToScreen({50, 50}));
+  SimulateMouse(TInputKind::MouseMove, f.InA(50, 50));
   EXPECT_TRUE(WaitUntil([] { return ApplicationHint() == "Rotate the view"; }, 2000)) << ApplicationHint();
-  SimulateMouse(TInputKind::MouseMove, bare.ClientToScreen({50, 50}));
-  EXPECT_TRUE(WaitUntil([] { return ApplicationHint() == "The panel's long hint"; }, 2000)) << ApplicationHint();
+  SimulateMouse(TInputKind::MouseMove, f.InB(50, 50));
+  EXPECT_TRUE(WaitUntil([] { return ApplicationHint() == "The form's long hint"; }, 2000)) << ApplicationHint();
   EXPECT_GE(changes, 2);
   // A hint that changes under a resting pointer (a toolbar's hovered item) follows too.
-  panel.SetHint("");
+  f.Form.SetHint("");
   EXPECT_TRUE(WaitUntil([] { return ApplicationHint().empty(); }, 2000)) << ApplicationHint();
   SetOnApplicationHint(nullptr);
-  form.Hide();
   SimulateMouse(TInputKind::MouseMove, {0, 0});
 }
