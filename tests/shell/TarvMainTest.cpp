@@ -14,6 +14,7 @@
 #include "tests/platform/ModalSupport.h"
 #include "platform/BmpFile.h"
 #include "platform/Clipboard.h"
+#include "platform/Dialogs.h"
 #include "platform/Files.h"
 #include "platform/ShellApi.h"
 #include "platform/SysSettings.h"
@@ -428,7 +429,26 @@ TEST_F(MainWindow, RightClickOnAPagePictureOpensItsMenu)
   std::unique_ptr<TBitmap> copied = Clipboard().GetBitmap();
   ASSERT_NE(copied, nullptr);
   EXPECT_EQ(copied->Width(), Frm->PopupImage->Bitmap()->Width());
-  EXPECT_TRUE(Messages->Texts.empty());
+
+  // Its second item copies the picture's file, as a JPEG beside the name the user gives.
+  const std::string dest = std::string(ORRELO_TEST_OUTPUT) + "/page-picture-copy";
+  fs::remove(dest + ".jpg");
+  SetDialogAnswerer([&](TCommonDialog& d) {
+    dynamic_cast<TSaveDialog&>(d).FileName = dest;
+    return true;
+  });
+  modal::InMessageLoop([] {
+    modal::Later([] {
+      SimulateKey(VK_DOWN);
+      SimulateKey(VK_DOWN);
+      SimulateKey(VK_RETURN);
+    });
+    Frm->Viewer->PanelMouseUp(mbRight, 0, Frm->Viewer->Width() - 130, 150);
+  });
+  SetDialogAnswerer(nullptr);
+  EXPECT_TRUE(Messages->Texts.empty()) << Messages->Texts.front();
+  ASSERT_TRUE(fs::exists(dest + ".jpg"));
+  EXPECT_EQ(fs::file_size(dest + ".jpg"), fs::file_size(fs::path(Frm->HTMLDir) / "images" / "Rotary.jpg"));
 }
 
 TEST_F(MainWindow, ClipLinksPlayInTheChosenPlayerAndStayInTheirFolder)
