@@ -219,11 +219,13 @@ protected:
     if (TControl* c = Control)
       GuardedCall([&] { TControlWidgetAccess::Focus(c, false); }, c);
   }
-  // Tab and Shift+Tab walk our own tab lists; without a tab stop the key stays a key.
+  // Tab and Shift+Tab walk our own tab lists, from the focused control whether or not it is
+  // a tab stop itself (the page pane and the 3D view take the focus by a click), as the
+  // form's dialog keys do.
   bool focusNextPrevChild(bool next) override
   {
     auto* wc = dynamic_cast<TWinControl*>(Control);
-    if (!wc || !wc->TabStop())
+    if (!wc)
       return false;
     TWinControl* root = wc;
     while (root->Parent())
@@ -1241,14 +1243,15 @@ void TWinControl::SetTabOrder(Integer order)
 namespace {
 
 // The tab stops under a control in tab order, each followed by those inside it.
-void CollectTabStops(const std::vector<TWinControl*>& list, std::vector<TWinControl*>& out)
+// The tab stops in tab order, with the control the walk starts from in its place among them.
+void CollectTabStops(const std::vector<TWinControl*>& list, const TWinControl* from, std::vector<TWinControl*>& out)
 {
   for (TWinControl* c : list) {
     if (!c->Visible() || !c->Enabled())
       continue;
-    if (c->TabStop())
+    if (c->TabStop() || c == from)
       out.push_back(c);
-    CollectTabStops(TControlWidgetAccess::TabList(c), out);
+    CollectTabStops(TControlWidgetAccess::TabList(c), from, out);
   }
 }
 
@@ -1257,7 +1260,7 @@ void CollectTabStops(const std::vector<TWinControl*>& list, std::vector<TWinCont
 TWinControl* TWinControl::FindNextControl(TWinControl* current, bool forward) const
 {
   std::vector<TWinControl*> stops;
-  CollectTabStops(FTabList, stops);
+  CollectTabStops(FTabList, current, stops);
   const auto n = static_cast<Integer>(stops.size());
   Integer start = static_cast<Integer>(std::find(stops.begin(), stops.end(), current) - stops.begin());
   if (start >= n)

@@ -136,6 +136,34 @@ TEST(FormCtrls, MarksAndRadioGroupsAndTabOrder)
   EXPECT_EQ(parent.FindNextControl(&box, true), &r2) << "disabled controls are passed by";
   box.SetTabStop(false);
   EXPECT_EQ(parent.FindNextControl(&e, true), &r2);
+  // From a control that took the focus by a click without being a tab stop (the page pane,
+  // the 3D view), the walk goes on from its place: e, box, r1 (disabled), r2.
+  EXPECT_EQ(parent.FindNextControl(&box, true), &r2);
+  EXPECT_EQ(parent.FindNextControl(&box, false), &e);
+}
+
+TEST(FormCtrls, TabFromAControlThatIsNoTabStopMovesOn)
+{
+  TForm form;
+  form.SetBounds(50, 50, 300, 100);
+  TPanel pane;   // takes the focus by a click, as the page pane does
+  TCheckBox first, second;
+  for (TWinControl* c : std::initializer_list<TWinControl*>{&first, &pane, &second}) {
+    c->SetParent(&form);
+    c->SetBounds(10 + 90 * c->TabOrder(), 10, 80, 20);
+  }
+  form.Show();
+  pane.SetFocus();
+  Application->ProcessMessages();
+  ASSERT_TRUE(pane.Focused());
+  SimulateKey(VK_TAB);
+  Application->ProcessMessages();
+  EXPECT_TRUE(second.Focused());
+  pane.SetFocus();
+  SimulateKey(VK_TAB, ssShift);
+  Application->ProcessMessages();
+  EXPECT_TRUE(first.Focused());
+  form.Hide();
 }
 
 }  // namespace
