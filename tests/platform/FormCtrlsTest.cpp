@@ -2,6 +2,8 @@
 // list selection, drop-down choices, check marks and radio groups, and tab order.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/FormCtrls.h"
 #include "platform/StdCtrls.h"
 
@@ -140,6 +142,47 @@ TEST(FormCtrls, MarksAndRadioGroupsAndTabOrder)
   // the 3D view), the walk goes on from its place: e, box, r1 (disabled), r2.
   EXPECT_EQ(parent.FindNextControl(&box, true), &r2);
   EXPECT_EQ(parent.FindNextControl(&box, false), &e);
+}
+
+TEST(FormCtrls, AFocusedCheckBoxFramesItsCaption)
+{
+  TForm form;
+  form.SetBounds(50, 50, 200, 60);
+  TCheckBox box, other;
+  box.SetParent(&form);
+  box.SetBounds(10, 10, 150, 20);
+  box.SetCaption("Show marker");
+  other.SetParent(&form);
+  other.SetBounds(10, 32, 150, 20);
+  form.Show();
+  auto picture = [&box] {
+    TBitmap b(box.Width(), box.Height());
+    b.Fill(clBtnFace);
+    box.PaintTo(b.Canvas(), 0, 0);
+    return b;
+  };
+  other.SetFocus();
+  Application->ProcessMessages();
+  TBitmap plain = picture();
+  box.SetFocus();
+  Application->ProcessMessages();
+  ASSERT_TRUE(box.Focused());
+  TBitmap focused = picture();
+  // The frame lies round the caption, right of the mark, above and below the text.
+  int changed = 0, left = box.Width(), top = box.Height(), bottom = 0;
+  for (int y = 0; y < box.Height(); ++y)
+    for (int x = 0; x < box.Width(); ++x)
+      if (plain.GetPixel(x, y) != focused.GetPixel(x, y)) {
+        ++changed;
+        left = std::min(left, x);
+        top = std::min(top, y);
+        bottom = std::max(bottom, y);
+      }
+  EXPECT_GT(changed, 40);
+  EXPECT_GE(left, 13);
+  EXPECT_LT(top, 5);
+  EXPECT_GT(bottom, 14);
+  form.Hide();
 }
 
 TEST(FormCtrls, TabFromAControlThatIsNoTabStopMovesOn)
