@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "platform/FormCtrls.h"
 #include "platform/StdCtrls.h"
@@ -144,6 +145,16 @@ TEST(FormCtrls, MarksAndRadioGroupsAndTabOrder)
   EXPECT_EQ(parent.FindNextControl(&box, false), &e);
 }
 
+// Handles messages until cond holds (a shown window's activation arrives from the display
+// server) or 2 s passed; whether it holds.
+bool PumpUntil(const std::function<bool()>& cond)
+{
+  const Cardinal start = GetTickCount();
+  while (!cond() && GetTickCount() - start < 2000)
+    Application->ProcessMessages();
+  return cond();
+}
+
 TEST(FormCtrls, AFocusedCheckBoxFramesItsCaption)
 {
   TForm form;
@@ -162,11 +173,10 @@ TEST(FormCtrls, AFocusedCheckBoxFramesItsCaption)
     return b;
   };
   other.SetFocus();
-  Application->ProcessMessages();
+  ASSERT_TRUE(PumpUntil([&] { return other.Focused(); }));
   TBitmap plain = picture();
   box.SetFocus();
-  Application->ProcessMessages();
-  ASSERT_TRUE(box.Focused());
+  ASSERT_TRUE(PumpUntil([&] { return box.Focused(); }));
   TBitmap focused = picture();
   // The frame lies round the caption, right of the mark, above and below the text.
   int changed = 0, left = box.Width(), top = box.Height(), bottom = 0;
@@ -197,15 +207,13 @@ TEST(FormCtrls, TabFromAControlThatIsNoTabStopMovesOn)
   }
   form.Show();
   pane.SetFocus();
-  Application->ProcessMessages();
-  ASSERT_TRUE(pane.Focused());
+  ASSERT_TRUE(PumpUntil([&] { return pane.Focused(); }));
   SimulateKey(VK_TAB);
-  Application->ProcessMessages();
-  EXPECT_TRUE(second.Focused());
+  EXPECT_TRUE(PumpUntil([&] { return second.Focused(); }));
   pane.SetFocus();
+  ASSERT_TRUE(PumpUntil([&] { return pane.Focused(); }));
   SimulateKey(VK_TAB, ssShift);
-  Application->ProcessMessages();
-  EXPECT_TRUE(first.Focused());
+  EXPECT_TRUE(PumpUntil([&] { return first.Focused(); }));
   form.Hide();
 }
 
