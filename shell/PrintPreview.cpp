@@ -245,6 +245,17 @@ void TPrntPrevFrm::PrintBtnClick(TObject*)
 
 void TPrntPrevFrm::CloseBtnClick(TObject*) { SetModalResult(mrCancel); }
 
+void TPrntPrevFrm::KeyDown(Word& key, TShiftState shift)
+{
+  switch (key) {
+  case VK_ESCAPE: CloseBtnClick(CloseBtn); break;
+  case VK_NEXT: NextPageBtnClick(NextPageBtn); break;
+  case VK_PRIOR: PrevPageBtnClick(PrevPageBtn); break;
+  default: TDialogForm::KeyDown(key, shift); return;
+  }
+  key = 0;
+}
+
 void PrintTextPreview(THTMLViewer& Viewer, TCustomImageList* Images, const TPreviewGlyphs& Glyphs)
 {
   TPrntPrevFrm form(&Viewer, Images, Glyphs);

@@ -52,6 +52,10 @@ public:
   void PrintBtnClick(TObject* Sender);
   void CloseBtnClick(TObject* Sender);
 
+protected:
+  // Escape closes the preview as "Close" does; Page Up and Page Down turn the pages.
+  void KeyDown(Word& key, TShiftState shift) override;
+
 private:
   // Places the page scrolled by X and Y.
   void PlacePage(int32_t X, int32_t Y);

@@ -61,6 +61,20 @@ TEST_F(PrintPreviewTest, PagesLabelAndButtons)
   EXPECT_EQ(form.CurrentPage, pages - 2);
   EXPECT_TRUE(form.NextPageBtn->Enabled());
 
+  // From the keyboard: Page Up and Down turn the pages, Escape closes.
+  form.Show();
+  SimulateKey(VK_PRIOR);
+  EXPECT_EQ(form.CurrentPage, pages - 3);
+  EXPECT_EQ(form.CurPageLabel->Caption(), "Page " + std::to_string(pages - 2) + " of " + std::to_string(pages));
+  SimulateKey(VK_NEXT);
+  SimulateKey(VK_NEXT);
+  SimulateKey(VK_NEXT);
+  EXPECT_EQ(form.CurrentPage, pages - 1);
+  EXPECT_EQ(form.ModalResult(), mrNone);
+  SimulateKey(VK_ESCAPE);
+  EXPECT_EQ(form.ModalResult(), mrCancel);
+  form.Hide();
+
   // One page: nowhere to go.
   Viewer->LoadFromString("<p>Short</p>");
   TPrntPrevFrm one(Viewer.get());
