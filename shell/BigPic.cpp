@@ -127,10 +127,8 @@ void TBigPicFrm::CopyToFile1Click(TObject*)
 
 void TBigPicFrm::KeyDown(Word& key, TShiftState shift)
 {
-  if (key == VK_ESCAPE) {
-    key = 0;
-    MagPicClick(MagPic);
-    return;
-  }
-  TDialogForm::KeyDown(key, shift);
+  if (key != VK_ESCAPE)
+    return TDialogForm::KeyDown(key, shift);
+  key = 0;
+  MagPicClick(MagPic);   // as a click on the picture
 }
