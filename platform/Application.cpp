@@ -428,8 +428,20 @@ void TApplication::HandleMessage()
     Idle();
 }
 
+namespace {
+std::function<void()>& FrameworkIdleHook()
+{
+  static std::function<void()> hook;
+  return hook;
+}
+}  // namespace
+
+void SetFrameworkIdleHook(std::function<void()> hook) { FrameworkIdleHook() = std::move(hook); }
+
 void TApplication::Idle()
 {
+  if (FrameworkIdleHook())
+    GuardedCall([] { FrameworkIdleHook()(); }, this);
   bool done = true;
   if (OnIdle)
     GuardedCall([&] { OnIdle(this, done); }, this);

@@ -144,6 +144,10 @@ private:
   bool FTerminated = false;
 };
 
+// The toolkit layer's own idle work, run before OnIdle on every idle pass (the status
+// line's hint follows the control under the pointer there).
+void SetFrameworkIdleHook(std::function<void()> hook);
+
 // The application object; nullptr before Initialize and after Finalize.
 extern TApplication* Application;
 

@@ -8,10 +8,12 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QResizeEvent>
 #include <QWheelEvent>
 #include <QWidget>
 
@@ -19,6 +21,7 @@
 #include <cmath>
 #include <map>
 
+#include "platform/Bitmap.h"
 #include "platform/CanvasQt.h"
 #include "platform/Fonts.h"
 #include "platform/Forms.h"
@@ -71,6 +74,20 @@ struct TControlWidgetAccess {
     c->FLeft = x;
     c->FTop = y;
   }
+  // The window manager (the user dragging the frame) resized a top-level window: the control
+  // takes the new size and lays its children out again, as if SetBounds had asked for it.
+  static void TopResized(TControl* c, int w, int h)
+  {
+    if (c->FParent || (w == c->FWidth && h == c->FHeight))
+      return;
+    c->FWidth = w;
+    c->FHeight = h;
+    if (!c->FInResize) {
+      c->FInResize = true;
+      GuardedCall([&] { c->Resize(); }, c);
+      c->FInResize = false;
+    }
+  }
 };
 
 namespace {
@@ -88,7 +105,6 @@ public:
   TControlWidget(TControl* control, QWidget* parent, Qt::WindowFlags flags) : QWidget(parent, flags), Control(control)
   {
     setMouseTracking(true);
-    setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
   }
   TControl* Control;
@@ -174,6 +190,11 @@ protected:
       FireWindowEvent(TWindowEvent::Moved, Control);
     }
   }
+  void resizeEvent(QResizeEvent* e) override
+  {
+    if (Control && isWindow())
+      TControlWidgetAccess::TopResized(Control, e->size().width(), e->size().height());
+  }
   void keyPressEvent(QKeyEvent* e) override;
   void keyReleaseEvent(QKeyEvent* e) override;
   // The window manager's close button asks the form, which may refuse; the toolkit must
@@ -198,11 +219,13 @@ protected:
     if (TControl* c = Control)
       GuardedCall([&] { TControlWidgetAccess::Focus(c, false); }, c);
   }
-  // Tab and Shift+Tab walk our own tab lists; without a tab stop the key stays a key.
+  // Tab and Shift+Tab walk our own tab lists, from the focused control whether or not it is
+  // a tab stop itself (the page pane and the 3D view take the focus by a click), as the
+  // form's dialog keys do.
   bool focusNextPrevChild(bool next) override
   {
     auto* wc = dynamic_cast<TWinControl*>(Control);
-    if (!wc || !wc->TabStop())
+    if (!wc)
       return false;
     TWinControl* root = wc;
     while (root->Parent())
@@ -488,6 +511,23 @@ protected:
   }
 };
 
+// As the framework does on every idle pass: the application's hint (which the status line
+// shows) is the long hint of the control under the pointer, or of its nearest parent that
+// has one. While a control holds the mouse (a drag, a menu loop) the hint is left to it.
+void UpdateApplicationHint()
+{
+  TInputState& s = State();
+  if (s.Capture)
+    return;
+  std::string hint;
+  for (TControl* c = s.MouseControl; c; c = c->Parent())
+    if (!c->Hint().empty()) {
+      hint = c->Hint();
+      break;
+    }
+  SetApplicationHint(GetLongHint(hint));
+}
+
 void EnsureInputFilter()
 {
   TInputState& s = State();
@@ -496,6 +536,7 @@ void EnsureInputFilter()
   EnsureGuiApplication();
   static TInputFilterObject filter;
   QCoreApplication::instance()->installEventFilter(&filter);
+  SetFrameworkIdleHook(UpdateApplicationHint);
   QObject::connect(qApp, &QGuiApplication::applicationStateChanged, &filter, [](Qt::ApplicationState st) {
     FireWindowEvent(st == Qt::ApplicationActive ? TWindowEvent::Activated : TWindowEvent::Deactivated, nullptr);
   });
@@ -588,6 +629,7 @@ void TControl::HandleNeeded()
   if (!FParent && !FIsPopup)
     w->setWindowTitle(QString::fromStdString(FCaption));
   FWidget = w;
+  UpdateWidgetOpacity();
   w->setCursor(CursorShape(FCursor));
   w->setEnabled(FEnabled);
   UpdateWidgetGeometry();
@@ -790,7 +832,23 @@ void TControl::SetColor(TColor c)
   if (c == FColor)
     return;
   FColor = c;
+  UpdateWidgetOpacity();
   Invalidate();
+}
+
+void TControl::SetControlStyle(TControlStyle s)
+{
+  FControlStyle = s;
+  UpdateWidgetOpacity();
+}
+
+void TControl::UpdateWidgetOpacity()
+{
+  // A control without a colour of its own shows its parent through: the parent must paint
+  // beneath it first, or the pixels of whatever stood there before (a hidden toolbar's check
+  // box, the splash picture) stay behind its caption.
+  if (auto* w = WidgetOf(this))
+    w->setAttribute(Qt::WA_OpaquePaintEvent, (FControlStyle & csOpaque) || FColor != clNone);
 }
 
 void TControl::SetCaption(const std::string& caption)
@@ -942,6 +1000,24 @@ void TControl::PaintTo(TCanvas& canvas, Integer x, Integer y)
         child->PaintTo(canvas, nc.X + child->FLeft, nc.Y + child->FTop);
   }
   canvas.RestoreDC(s);
+}
+
+void TControl::RenderTo(TBitmap& bitmap)
+{
+  auto* w = WidgetOf(this);
+  if (!w) {
+    bitmap.SetSize(0, 0);
+    return;
+  }
+  QImage image(w->size(), QImage::Format_RGB32);
+  image.fill(Qt::black);
+  w->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+  bitmap.SetSize(image.width(), image.height());
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) {
+      QRgb p = image.pixel(x, y);
+      bitmap.SetPixel(x, y, RGBColor(qRed(p), qGreen(p), qBlue(p)));
+    }
 }
 
 void TControl::DispatchMouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y)
@@ -1167,14 +1243,15 @@ void TWinControl::SetTabOrder(Integer order)
 namespace {
 
 // The tab stops under a control in tab order, each followed by those inside it.
-void CollectTabStops(const std::vector<TWinControl*>& list, std::vector<TWinControl*>& out)
+// The tab stops in tab order, with the control the walk starts from in its place among them.
+void CollectTabStops(const std::vector<TWinControl*>& list, const TWinControl* from, std::vector<TWinControl*>& out)
 {
   for (TWinControl* c : list) {
     if (!c->Visible() || !c->Enabled())
       continue;
-    if (c->TabStop())
+    if (c->TabStop() || c == from)
       out.push_back(c);
-    CollectTabStops(TControlWidgetAccess::TabList(c), out);
+    CollectTabStops(TControlWidgetAccess::TabList(c), from, out);
   }
 }
 
@@ -1183,7 +1260,7 @@ void CollectTabStops(const std::vector<TWinControl*>& list, std::vector<TWinCont
 TWinControl* TWinControl::FindNextControl(TWinControl* current, bool forward) const
 {
   std::vector<TWinControl*> stops;
-  CollectTabStops(FTabList, stops);
+  CollectTabStops(FTabList, current, stops);
   const auto n = static_cast<Integer>(stops.size());
   Integer start = static_cast<Integer>(std::find(stops.begin(), stops.end(), current) - stops.begin());
   if (start >= n)
@@ -1390,6 +1467,13 @@ void SimulateMouse(TInputKind kind, TPoint screenPos, TMouseButton button, TShif
   QCoreApplication::sendEvent(w, &me);
   if (kind == TInputKind::MouseUp)
     s.PressTarget = nullptr;
+}
+
+void SimulateWindowResize(TControl* window, Integer width, Integer height)
+{
+  // Straight to the toolkit's window, past the control, as a frame drag arrives.
+  if (QWidget* w = WidgetOf(window); w && w->isWindow())
+    w->resize(std::max(1, width), std::max(1, height));
 }
 
 void SimulateKey(Word key, TShiftState shift, char ch)

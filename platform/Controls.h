@@ -140,7 +140,7 @@ public:
   const std::string& Caption() const { return FCaption; }
   virtual void SetCaption(const std::string& caption);
   TControlStyle ControlStyle() const { return FControlStyle; }
-  void SetControlStyle(TControlStyle s) { FControlStyle = s; }
+  void SetControlStyle(TControlStyle s);
 
   TNotifyEvent OnClick;
   TNotifyEvent OnDblClick;
@@ -190,6 +190,10 @@ public:
   // Paints the control (non-client area first) onto canvas with its top-left at (x, y):
   // for pictures of windows.
   void PaintTo(TCanvas& canvas, Integer x, Integer y);
+  // Paints the control's window and its children as the toolkit composes them on the screen
+  // (a control without a colour shows what its parent paints beneath it) onto a black bitmap
+  // of the control's size; an empty bitmap before the window exists.
+  void RenderTo(TBitmap& bitmap);
 
   // What the hint window shows for a point of the client area, and the area (client
   // coordinates) within which the hint stays; false: no hint there. By default the short
@@ -246,6 +250,7 @@ private:
   friend struct TControlWidgetAccess;
   friend class TWinControl;
   void UpdateWidgetGeometry();
+  void UpdateWidgetOpacity();
   void UpdateWidgetVisibility();
   void PaintAll(TCanvas& canvas, const TRect& area);
 
@@ -384,6 +389,8 @@ void RemoveWindowEventHandler(int id);
 // focused window for keys) through the same route as real input.
 void SimulateMouse(TInputKind kind, TPoint screenPos, TMouseButton button = mbLeft, TShiftState shift = 0);
 void SimulateKey(Word key, TShiftState shift = 0, char ch = 0);
+// The window manager resizes a shown top-level window, as when the user drags its frame.
+void SimulateWindowResize(TControl* window, Integer width, Integer height);
 
 // ---------------------------------------------------------------------------------------
 // Image lists

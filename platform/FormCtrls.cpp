@@ -535,6 +535,13 @@ void TMarkControl::PaintCaption(TCanvas& c)
   c.SetTextColor(Enabled() ? Font().Color() : clGrayText);
   TRect r{17, 0, Width(), Height()};
   c.DrawText(Caption(), r, DT_VCENTER | DT_SINGLELINE);
+  // The focused box says so with a dotted frame round its caption, so the keyboard user sees
+  // where Tab has gone.
+  if (Focused()) {
+    const TSize ext = c.TextExtent(Caption());
+    const Integer top = std::max(0, (Height() - ext.cy) / 2 - 1);
+    c.DrawFocusRect({15, top, std::min(Width(), 17 + ext.cx + 2), std::min(Height(), top + ext.cy + 2)});
+  }
 }
 
 TCheckBox::TCheckBox()

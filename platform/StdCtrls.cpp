@@ -534,6 +534,8 @@ TModalResult TDialogForm::ShowModal()
   if (FModal || Visible())
     throw EComponentError("Cannot make a visible window modal");
   EnsureModalCloseFilter();
+  // The window that had the keyboard gets it back when this one goes.
+  TCustomForm* previous = Screen().ActiveForm();
   // Every other shown window waits while this one is up.
   std::vector<TCustomForm*> disabled;
   for (int i = 0; i < Screen().FormCount(); ++i) {
@@ -549,6 +551,7 @@ TModalResult TDialogForm::ShowModal()
   struct TRestore {
     TDialogForm* Form;
     std::vector<TCustomForm*>& Disabled;
+    TCustomForm* Previous;
     ~TRestore()
     {
       auto& v = ModalForms();
@@ -556,9 +559,15 @@ TModalResult TDialogForm::ShowModal()
       Form->FModal = false;
       for (TCustomForm* f : Disabled)
         f->SetEnabled(true);
+      if (std::find(Disabled.begin(), Disabled.end(), Previous) != Disabled.end() && Previous->Visible())
+        Previous->Activate();
     }
-  } restore{this, disabled};
+  } restore{this, disabled, previous};
   Show();
+  // The modal window takes the keyboard, as the system's modal showing does, even when it
+  // has no button to focus (an About box with a speed button, a picture, a clip): its keys
+  // would otherwise go to the window that was active, which is disabled now.
+  Activate();
   if (TButton* b = FindButton(this, true))
     b->SetFocus();
   RunNestedLoop([this] { return FModalResult != mrNone || !Visible(); });

@@ -1,5 +1,7 @@
 #include "shell/About.h"
 
+#include <algorithm>
+
 #include "platform/Files.h"
 #include "platform/ShellApi.h"
 
@@ -66,8 +68,35 @@ void TAboutFrm::FormCreate()
   if (FileExists(file))
     Image1->LoadFromFile(file);
   VersionLabel->SetCaption("Version " + VersionString());
+  FitToPicture();
+}
+
+void TAboutFrm::FitToPicture()
+{
+  // The box is laid out for a picture of up to 310 by 200; a larger one widens the panel and
+  // the box and moves what lies below it down, rather than being cut off and written over
+  // by the version line.
+  const Integer pw = std::max<Integer>(314, Image1->Width() + 4);
+  const Integer ph = std::max<Integer>(226, Image1->Height() + 4 + 20);
+  Panel1->SetBounds(8, 8, pw, ph);
+  VersionLabel->SetTop(ph - 20);
+  Label1->SetTop(8 + ph + 10);
+  Label4->SetTop(Label1->Top() + 20);
+  SpeedButton1->SetBounds(8 + pw - 75, Label4->Top() + 32, 75, 25);
+  SetClientSize(pw + 16, SpeedButton1->Top() + 25 + 9);
 }
 
 void TAboutFrm::Label1Click(TObject*) { ShellOpen(PublisherWebAddress); }
 
 void TAboutFrm::SpeedButton1Click(TObject*) { SetModalResult(mrOk); }
+
+void TAboutFrm::KeyDown(Word& key, TShiftState shift)
+{
+  // The OK button is a speed button, which the form's default-button keys do not reach.
+  if (key == VK_ESCAPE || key == VK_RETURN) {
+    key = 0;
+    SpeedButton1Click(SpeedButton1);
+    return;
+  }
+  TDialogForm::KeyDown(key, shift);
+}

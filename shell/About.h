@@ -18,8 +18,13 @@ public:
   TSpeedButton* SpeedButton1;
 
   void FormCreate();
+  void FitToPicture();
   void Label1Click(TObject* Sender);
   void SpeedButton1Click(TObject* Sender);
+
+protected:
+  // Escape closes the window as its own close action does.
+  void KeyDown(Word& key, TShiftState shift) override;
 
 private:
   std::string FAppFolder;

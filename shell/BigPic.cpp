@@ -124,3 +124,11 @@ void TBigPicFrm::CopyToFile1Click(TObject*)
   if (SaveDlg->Execute())
     CopyPictureFile(FileName, SaveDlg->FileName);
 }
+
+void TBigPicFrm::KeyDown(Word& key, TShiftState shift)
+{
+  if (key != VK_ESCAPE)
+    return TDialogForm::KeyDown(key, shift);
+  key = 0;
+  MagPicClick(MagPic);   // as a click on the picture
+}

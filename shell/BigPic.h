@@ -29,6 +29,10 @@ public:
   void CopyToClipboard1Click(TObject* Sender);
   void CopyToFile1Click(TObject* Sender);
 
+protected:
+  // Escape closes the window as its own close action does.
+  void KeyDown(Word& key, TShiftState shift) override;
+
 private:
   std::unique_ptr<TTBRootItem> FMenu;
 };

@@ -104,6 +104,13 @@ TPrntPrevFrm::TPrntPrevFrm(THTMLViewer* AViewer, TCustomImageList* Images, const
     PlacePage(std::clamp(Pos, 0, std::max(HScroll->MaxPosition(), 0)), VScroll->Position());
   };
 
+  // The wheel over the page or round it scrolls the page up and down.
+  auto wheel = [this](TObject*, TShiftState, Integer Delta, TPoint, bool& Handled) {
+    Handled = ScrollByWheel(Delta);
+  };
+  for (TControl* c : std::initializer_list<TControl*>{ScrollBox1, PagePanel, PB})
+    c->OnMouseWheel = wheel;
+
   PrintDlg = TComponent::Create<TPrintDialog>(this);
   PrintDlg->SetName("PrintDlg");
   PrintDlg->Options = poPageNums;
@@ -186,6 +193,16 @@ void TPrntPrevFrm::PlacePage(int32_t X, int32_t Y)
   PagePanel->SetBounds(left, top, PagePanel->Width(), PagePanel->Height());
 }
 
+bool TPrntPrevFrm::ScrollByWheel(Integer Delta)
+{
+  if (!VScroll->Visible() || Delta == 0)
+    return false;
+  // Three lines of 16 pixels a notch, as the page pane scrolls.
+  const int32_t step = SafeTrunc(-double(Delta) / 120.0 * 48.0);
+  VScroll->Scroll(scPosition, std::clamp(VScroll->Position() + step, 0, std::max(VScroll->MaxPosition(), 0)));
+  return true;
+}
+
 void TPrntPrevFrm::ZoomBtnClick(TObject*)
 {
   FitWidth = ZoomBtn->Checked();
@@ -227,6 +244,17 @@ void TPrntPrevFrm::PrintBtnClick(TObject*)
 }
 
 void TPrntPrevFrm::CloseBtnClick(TObject*) { SetModalResult(mrCancel); }
+
+void TPrntPrevFrm::KeyDown(Word& key, TShiftState shift)
+{
+  switch (key) {
+  case VK_ESCAPE: CloseBtnClick(CloseBtn); break;
+  case VK_NEXT: NextPageBtnClick(NextPageBtn); break;
+  case VK_PRIOR: PrevPageBtnClick(PrevPageBtn); break;
+  default: TDialogForm::KeyDown(key, shift); return;
+  }
+  key = 0;
+}
 
 void PrintTextPreview(THTMLViewer& Viewer, TCustomImageList* Images, const TPreviewGlyphs& Glyphs)
 {

@@ -52,9 +52,15 @@ public:
   void PrintBtnClick(TObject* Sender);
   void CloseBtnClick(TObject* Sender);
 
+protected:
+  // Escape closes the preview as "Close" does; Page Up and Page Down turn the pages.
+  void KeyDown(Word& key, TShiftState shift) override;
+
 private:
   // Places the page scrolled by X and Y.
   void PlacePage(int32_t X, int32_t Y);
+  // Scrolls the page for a wheel turn of Delta; false when there is nothing to scroll.
+  bool ScrollByWheel(Integer Delta);
   std::unique_ptr<TBitmap> FShown;   // the page as last drawn, at the paint box's size
   int32_t FShownPage = -1;
 };

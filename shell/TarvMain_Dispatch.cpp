@@ -96,6 +96,11 @@ void TKVMainFrm::ViewerHotSpotClick(TObject*, const std::string& SRC, bool& Hand
 void TKVMainFrm::SetViewPoint(Integer Id, Integer Example)
 {
   TViewPoint vp = GetViewPoint(Id, Example);
+  // Orbiting tips the camera's up with the pitch: the view point stands it upright again,
+  // or a turned view would stay tilted for this topic and every one after it.
+  GLCamera->Up.X = 0;
+  GLCamera->Up.Y = 1;
+  GLCamera->Up.Z = 0;
   GLCamera->Position.SetAsVector(vp.Camera);
   SceneBase->Position.SetAsVector(vp.SceneBase);
 }

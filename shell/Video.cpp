@@ -1,5 +1,7 @@
 #include "shell/Video.h"
 
+#include <algorithm>
+
 namespace {
 constexpr Integer ToolHeight = 30;
 constexpr Integer ButtonWidth = 50;
@@ -95,7 +97,16 @@ void TVideoFrm::VisibleChanged()
 
 void TVideoFrm::VidPanelResize(TObject*)
 {
-  CloseBtn->SetLeft(ToolPnl->ClientWidth() - CloseBtn->Width() - 4);
+  // The window is as wide as the clip; on a narrow clip the buttons share what there is
+  // rather than "close" covering "zoom".
+  const Integer room = ToolPnl->ClientWidth() - 8 - 4 * 2 - 4;
+  const Integer w = std::clamp<Integer>(room / 5, 0, ButtonWidth);
+  Integer x = 4;
+  for (TSpeedButton* b : {PlayBtn, StopBtn, RewindBtn, ZoomBtn}) {
+    b->SetBounds(x, 4, w, ButtonHeight);
+    x += w + 2;
+  }
+  CloseBtn->SetBounds(ToolPnl->ClientWidth() - w - 4, 4, w, ButtonHeight);
   player->SetDisplayRect(VidPanel->ClientRect());
 }
 
@@ -142,3 +153,13 @@ void TVideoFrm::ZoomBtnClick(TObject*)
 }
 
 void TVideoFrm::CloseBtnClick(TObject*) { SetModalResult(mrOk); }
+
+void TVideoFrm::KeyDown(Word& key, TShiftState shift)
+{
+  if (key == VK_ESCAPE) {
+    key = 0;
+    CloseBtnClick(CloseBtn);
+    return;
+  }
+  TDialogForm::KeyDown(key, shift);
+}

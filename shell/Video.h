@@ -31,6 +31,8 @@ public:
   void CloseBtnClick(TObject* Sender);
 
 protected:
+  // Escape closes the window as its own close action does.
+  void KeyDown(Word& key, TShiftState shift) override;
   void VisibleChanged() override;
 
 private:

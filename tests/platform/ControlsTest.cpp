@@ -6,7 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/Bitmap.h"
+#include "platform/FormCtrls.h"
 #include "platform/Forms.h"
+#include "platform/StdCtrls.h"
 
 namespace {
 
@@ -258,4 +261,94 @@ TEST(Controls, NestedLoopEndsOnItsConditionAndOnQuit)
   Application->Run();
   EXPECT_EQ(log, (std::vector<std::string>{"condition", "running", "quit", "terminated"}));
   DeallocateHWnd(wnd);
+}
+
+TEST(Controls, ControlsWithoutAColourShowTheirParentThroughOnTheScreen)
+{
+  TForm form;
+  form.SetColor(clRed);
+  form.SetBounds(40, 40, 240, 120);
+  TCheckBox box;   // no colour of its own
+  TLabel label;
+  TPanel cover;    // a colour of its own hides the red
+  cover.SetBevelOuter(bvNone);
+  cover.SetColor(clLime);
+  Integer y = 10;
+  for (TControl* c : std::vector<TControl*>{&box, &label, &cover}) {
+    c->SetParent(&form);
+    c->SetBounds(10, y, 200, 20);
+    c->SetCaption("x");
+    y += 30;
+  }
+  form.Show();
+  Application->ProcessMessages();
+
+  TBitmap shot;
+  form.RenderTo(shot);
+  ASSERT_EQ(shot.Width(), form.Width());
+  // Right of the captions nothing is drawn by the box or the label: the form's red is there.
+  EXPECT_EQ(shot.GetPixel(180, 20) & 0xFFFFFF, clRed);
+  EXPECT_EQ(shot.GetPixel(180, 50) & 0xFFFFFF, clRed);
+  EXPECT_EQ(shot.GetPixel(180, 80) & 0xFFFFFF, clLime);
+
+  // Taking the colour away, or giving one, changes what shows.
+  cover.SetColor(clNone);
+  box.SetColor(clBlue);
+  Application->ProcessMessages();
+  form.RenderTo(shot);
+  EXPECT_EQ(shot.GetPixel(180, 80) & 0xFFFFFF, clRed);
+  EXPECT_EQ(shot.GetPixel(180, 20) & 0xFFFFFF, clBlue);
+  form.Hide();
+}
+
+TEST(Controls, AWindowResizedFromOutsideLaysItsChildrenOutAgain)
+{
+  TForm form;
+  form.SetBounds(30, 30, 300, 200);
+  TCustomControl left, client, bottom;
+  for (TControl* c : std::vector<TControl*>{&left, &client, &bottom})
+    c->SetParent(&form);
+  left.SetWidth(100);
+  left.SetAlign(alLeft);
+  bottom.SetHeight(20);
+  bottom.SetAlign(alBottom);
+  client.SetAlign(alClient);
+  int resizes = 0;
+  form.OnResize = [&resizes](TObject*) { ++resizes; };
+  form.Show();
+  Application->ProcessMessages();
+
+  // Smaller, then larger than it started: the frame drag reaches the layout both ways.
+  for (TPoint size : {TPoint{180, 120}, TPoint{420, 260}}) {
+    SimulateWindowResize(&form, size.X, size.Y);
+    ASSERT_TRUE(WaitUntil([&] { return form.ClientWidth() == size.X && form.ClientHeight() == size.Y; }, 2000))
+        << form.ClientWidth() << "x" << form.ClientHeight();
+    EXPECT_EQ(bottom.BoundsRect(), (TRect{0, size.Y - 20, size.X, size.Y}));
+    EXPECT_EQ(left.BoundsRect(), (TRect{0, 0, 100, size.Y - 20}));
+    EXPECT_EQ(client.BoundsRect(), (TRect{100, 0, size.X, size.Y - 20}));
+  }
+  EXPECT_EQ(resizes, 2);
+  form.Hide();
+}
+
+TEST(Controls, TheApplicationHintFollowsTheControlUnderThePointer)
+{
+  // The status line shows it: a control's long hint, its parent's when it has none.
+  TTwoProbes f;
+  f.Form.SetHint("Form|The form's long hint");
+  f.A.SetHint("Rotate the view");
+  int changes = 0;
+  SetOnApplicationHint([&changes](TObject*) { ++changes; });
+  Application->ProcessMessages();
+
+  SimulateMouse(TInputKind::MouseMove, f.InA(50, 50));
+  EXPECT_TRUE(WaitUntil([] { return ApplicationHint() == "Rotate the view"; }, 2000)) << ApplicationHint();
+  SimulateMouse(TInputKind::MouseMove, f.InB(50, 50));
+  EXPECT_TRUE(WaitUntil([] { return ApplicationHint() == "The form's long hint"; }, 2000)) << ApplicationHint();
+  EXPECT_GE(changes, 2);
+  // A hint that changes under a resting pointer (a toolbar's hovered item) follows too.
+  f.Form.SetHint("");
+  EXPECT_TRUE(WaitUntil([] { return ApplicationHint().empty(); }, 2000)) << ApplicationHint();
+  SetOnApplicationHint(nullptr);
+  SimulateMouse(TInputKind::MouseMove, {0, 0});
 }

@@ -2,6 +2,9 @@
 // list selection, drop-down choices, check marks and radio groups, and tab order.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+
 #include "platform/FormCtrls.h"
 #include "platform/StdCtrls.h"
 
@@ -136,6 +139,82 @@ TEST(FormCtrls, MarksAndRadioGroupsAndTabOrder)
   EXPECT_EQ(parent.FindNextControl(&box, true), &r2) << "disabled controls are passed by";
   box.SetTabStop(false);
   EXPECT_EQ(parent.FindNextControl(&e, true), &r2);
+  // From a control that took the focus by a click without being a tab stop (the page pane,
+  // the 3D view), the walk goes on from its place: e, box, r1 (disabled), r2.
+  EXPECT_EQ(parent.FindNextControl(&box, true), &r2);
+  EXPECT_EQ(parent.FindNextControl(&box, false), &e);
+}
+
+// Handles messages until cond holds (a shown window's activation arrives from the display
+// server) or 2 s passed; whether it holds.
+bool PumpUntil(const std::function<bool()>& cond)
+{
+  const Cardinal start = GetTickCount();
+  while (!cond() && GetTickCount() - start < 2000)
+    Application->ProcessMessages();
+  return cond();
+}
+
+TEST(FormCtrls, AFocusedCheckBoxFramesItsCaption)
+{
+  TForm form;
+  form.SetBounds(50, 50, 200, 60);
+  TCheckBox box, other;
+  box.SetParent(&form);
+  box.SetBounds(10, 10, 150, 20);
+  box.SetCaption("Show marker");
+  other.SetParent(&form);
+  other.SetBounds(10, 32, 150, 20);
+  form.Show();
+  auto picture = [&box] {
+    TBitmap b(box.Width(), box.Height());
+    b.Fill(clBtnFace);
+    box.PaintTo(b.Canvas(), 0, 0);
+    return b;
+  };
+  other.SetFocus();
+  ASSERT_TRUE(PumpUntil([&] { return other.Focused(); }));
+  TBitmap plain = picture();
+  box.SetFocus();
+  ASSERT_TRUE(PumpUntil([&] { return box.Focused(); }));
+  TBitmap focused = picture();
+  // The frame lies round the caption, right of the mark, above and below the text.
+  int changed = 0, left = box.Width(), top = box.Height(), bottom = 0;
+  for (int y = 0; y < box.Height(); ++y)
+    for (int x = 0; x < box.Width(); ++x)
+      if (plain.GetPixel(x, y) != focused.GetPixel(x, y)) {
+        ++changed;
+        left = std::min(left, x);
+        top = std::min(top, y);
+        bottom = std::max(bottom, y);
+      }
+  EXPECT_GT(changed, 40);
+  EXPECT_GE(left, 13);
+  EXPECT_LT(top, 5);
+  EXPECT_GT(bottom, 14);
+  form.Hide();
+}
+
+TEST(FormCtrls, TabFromAControlThatIsNoTabStopMovesOn)
+{
+  TForm form;
+  form.SetBounds(50, 50, 300, 100);
+  TPanel pane;   // takes the focus by a click, as the page pane does
+  TCheckBox first, second;
+  for (TWinControl* c : std::initializer_list<TWinControl*>{&first, &pane, &second}) {
+    c->SetParent(&form);
+    c->SetBounds(10 + 90 * c->TabOrder(), 10, 80, 20);
+  }
+  form.Show();
+  pane.SetFocus();
+  ASSERT_TRUE(PumpUntil([&] { return pane.Focused(); }));
+  SimulateKey(VK_TAB);
+  EXPECT_TRUE(PumpUntil([&] { return second.Focused(); }));
+  pane.SetFocus();
+  ASSERT_TRUE(PumpUntil([&] { return pane.Focused(); }));
+  SimulateKey(VK_TAB, ssShift);
+  EXPECT_TRUE(PumpUntil([&] { return first.Focused(); }));
+  form.Hide();
 }
 
 }  // namespace

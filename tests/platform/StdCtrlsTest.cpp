@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <functional>
 #include <memory>
+#include <thread>
 
 #include "platform/Application.h"
+#include "platform/FormCtrls.h"
 #include "tests/platform/ModalSupport.h"
 
 using modal::Click;
@@ -35,6 +39,46 @@ TEST(StdCtrlsTest, LabelSizesToItsText)
   TBitmap shot(200, 50);
   label->PaintTo(shot.Canvas(), 0, 0);
   EXPECT_EQ(shot.GetPixel(label->Width() - 1, label->Height() - 1) & 0xFFFFFF, clWhite);
+}
+
+namespace {
+
+// Handles messages until cond holds or timeoutMs passed; whether it holds.
+bool PumpUntil(const std::function<bool()>& cond, Cardinal timeoutMs)
+{
+  Cardinal start = GetTickCount();
+  while (!cond() && GetTickCount() - start < timeoutMs) {
+    Application->ProcessMessages();
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return cond();
+}
+
+}  // namespace
+
+TEST(StdCtrlsTest, AModalWindowTakesTheKeyboardAndGivesItBack)
+{
+  InMessageLoop([] {
+    // The window that was active has the focus in a control, as the main window's page has.
+    TForm other;
+    other.SetBounds(20, 20, 200, 150);
+    TEdit edit;
+    edit.SetParent(&other);
+    other.Show();
+    edit.SetFocus();
+    ASSERT_TRUE(PumpUntil([&] { return other.Active() && edit.Focused(); }, 3000));
+    TDialogForm form;   // nothing on it takes the focus
+    form.SetBounds(300, 300, 200, 100);
+    bool active = false;
+    Later([&] {
+      active = PumpUntil([&] { return form.Active(); }, 3000);
+      form.SetModalResult(mrOk);
+    });
+    EXPECT_EQ(form.ShowModal(), mrOk);
+    EXPECT_TRUE(active);
+    // Closed, it hands the keyboard back to where it was.
+    EXPECT_TRUE(PumpUntil([&] { return other.Active() && edit.Focused(); }, 3000));
+  });
 }
 
 TEST(StdCtrlsTest, ButtonsEndAModalShowingWithTheirResult)

@@ -356,3 +356,23 @@ TEST(ContentPagesTest, PicturesOfPagesInTheViewer)
   viewer.PaintTo(shot.Canvas(), 0, 0);
   SaveTestPicture(shot, "content-page-index.png");
 }
+
+TEST(ContentPagesTest, TheChosenTextSizeReachesEveryPartOfEveryPage)
+{
+  // The page toolbar's "font" sizes: a page whose style sheet fixed its sizes in points
+  // would lay out the same at every one of them.
+  for (const auto& [name, file] : PageFiles()) {
+    SCOPED_TRACE(name);
+    int32_t last = 0;
+    for (int32_t points : {8, 10, 14}) {
+      THTMLViewer viewer;
+      viewer.SetBounds(0, 0, 630, 760);
+      viewer.DefFontName = "Arial";
+      viewer.SetDefFontSize(points);
+      viewer.SetServerRoot(ExeFolder() + "HTML");
+      viewer.LoadFromFile(file);
+      EXPECT_GT(viewer.DocumentHeight(), last) << points << " points";
+      last = viewer.DocumentHeight();
+    }
+  }
+}

@@ -61,6 +61,20 @@ TEST_F(PrintPreviewTest, PagesLabelAndButtons)
   EXPECT_EQ(form.CurrentPage, pages - 2);
   EXPECT_TRUE(form.NextPageBtn->Enabled());
 
+  // From the keyboard: Page Up and Down turn the pages, Escape closes.
+  form.Show();
+  SimulateKey(VK_PRIOR);
+  EXPECT_EQ(form.CurrentPage, pages - 3);
+  EXPECT_EQ(form.CurPageLabel->Caption(), "Page " + std::to_string(pages - 2) + " of " + std::to_string(pages));
+  SimulateKey(VK_NEXT);
+  SimulateKey(VK_NEXT);
+  SimulateKey(VK_NEXT);
+  EXPECT_EQ(form.CurrentPage, pages - 1);
+  EXPECT_EQ(form.ModalResult(), mrNone);
+  SimulateKey(VK_ESCAPE);
+  EXPECT_EQ(form.ModalResult(), mrCancel);
+  form.Hide();
+
   // One page: nowhere to go.
   Viewer->LoadFromString("<p>Short</p>");
   TPrntPrevFrm one(Viewer.get());
@@ -115,6 +129,32 @@ TEST_F(PrintPreviewTest, ZoomFitsTheHeightOrTheWidth)
   EXPECT_FALSE(form.FitWidth);
   EXPECT_NEAR(form.PagePanel->Height(), form.ScrollBox1->ClientHeight() - 20, 1);
   EXPECT_EQ(form.PagePanel->Top(), 0);
+}
+
+TEST_F(PrintPreviewTest, TheWheelScrollsAPageTallerThanTheWindow)
+{
+  Viewer->LoadFromString(Lines(30));
+  TPrntPrevFrm form(Viewer.get());
+  form.SetBounds(0, 0, 700, 600);
+  form.Show();
+  form.ZoomBtn->Click();
+  ASSERT_TRUE(form.VScroll->Visible());
+  // Over the page or round it, three lines a notch; up again stops at the top.
+  form.PB->DispatchMouseWheel(0, -240, {});
+  EXPECT_EQ(form.VScroll->Position(), 96);
+  EXPECT_EQ(form.PagePanel->Top(), -96);
+  form.ScrollBox1->DispatchMouseWheel(0, 360, {});
+  EXPECT_EQ(form.VScroll->Position(), 0);
+  EXPECT_EQ(form.PagePanel->Top(), 0);
+  for (int i = 0; i < 200; ++i)
+    form.PagePanel->DispatchMouseWheel(0, -120, {});
+  EXPECT_EQ(form.VScroll->Position(), form.VScroll->MaxPosition());
+  EXPECT_EQ(form.PagePanel->Top() + form.PagePanel->Height(), form.VScroll->Height());
+  // Fitted to the height the page has nowhere to go.
+  form.ZoomBtn->Click();
+  form.PB->DispatchMouseWheel(0, -120, {});
+  EXPECT_EQ(form.PagePanel->Top(), 0);
+  form.Hide();
 }
 
 TEST_F(PrintPreviewTest, PrintsTheChosenRange)

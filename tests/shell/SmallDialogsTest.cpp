@@ -112,6 +112,61 @@ TEST(SmallDialogsTest, AboutBoxTextsAndLink)
   EXPECT_TRUE(plain.Image1->Picture().Empty());
 }
 
+TEST(SmallDialogsTest, AboutBoxMakesRoomForALargePicture)
+{
+  // The program's own picture is 400 by 240, larger than the box's first layout.
+  std::string folder = MakeAppFolder("aboutlarge", true);
+  TBitmap b(400, 240);
+  b.Fill(clTeal);
+  TJPEGImage jpeg;
+  jpeg.Assign(b);
+  jpeg.SaveToFile(folder + "HTML/images/Splash_NB.jpg");
+  for (const char* which : {"large", "small"}) {
+    SCOPED_TRACE(which);
+    TAboutFrm about(which[0] == 'l' ? folder : MakeAppFolder("aboutsmall", true));
+    const TRect inner = about.Panel1->ClientRect();
+    EXPECT_LE(about.Image1->Left() + about.Image1->Width(), inner.Right);
+    EXPECT_LE(about.Image1->Top() + about.Image1->Height(), about.VersionLabel->Top());
+    EXPECT_LE(about.VersionLabel->Top() + about.VersionLabel->Height(), inner.Bottom);
+    // Below the panel, in order and inside the box.
+    EXPECT_GE(about.Label1->Top(), about.Panel1->Top() + about.Panel1->Height());
+    EXPECT_GE(about.Label4->Top(), about.Label1->Top() + about.Label1->Height());
+    EXPECT_GE(about.SpeedButton1->Top(), about.Label4->Top() + about.Label4->Height());
+    EXPECT_LE(about.SpeedButton1->Top() + about.SpeedButton1->Height(), about.ClientHeight());
+    EXPECT_LE(about.Panel1->Left() + about.Panel1->Width(), about.ClientWidth());
+    EXPECT_EQ(about.SpeedButton1->Left() + about.SpeedButton1->Width(), about.Panel1->Left() + about.Panel1->Width());
+  }
+  // A picture that fits keeps the box at its first size.
+  TAboutFrm small(MakeAppFolder("aboutsmall", true));
+  EXPECT_EQ(small.ClientWidth(), 330);
+  EXPECT_EQ(small.ClientHeight(), 330);
+}
+
+TEST(SmallDialogsTest, EscapeClosesTheAboutBoxAndTheEnlargedPicture)
+{
+  // Neither has a button the form's default keys reach: the About box's OK is a speed
+  // button and the picture closes by a click on itself.
+  {
+    TAboutFrm about(MakeAppFolder("aboutkeys", true));
+    about.Show();
+    Application->ProcessMessages();
+    SimulateKey(VK_ESCAPE);
+    EXPECT_EQ(about.ModalResult(), mrOk);
+    about.SetModalResult(mrNone);
+    SimulateKey(VK_RETURN);
+    EXPECT_EQ(about.ModalResult(), mrOk);
+    about.Hide();
+  }
+  TBigPicFrm big(WritePicture("bigpickeys.jpg", 60, 40));
+  big.Show();
+  Application->ProcessMessages();
+  SimulateKey(VK_SPACE);
+  EXPECT_EQ(big.ModalResult(), mrNone);
+  SimulateKey(VK_ESCAPE);
+  EXPECT_EQ(big.ModalResult(), mrOk);
+  big.Hide();
+}
+
 TEST(SmallDialogsTest, EnlargedPictureSizesCopiesAndCloses)
 {
   std::string file = WritePicture("bigpic.jpg", 150, 90);
@@ -192,9 +247,19 @@ TEST(SmallDialogsTest, VideoWindowPlaysInALoopAndZooms)
     EXPECT_EQ(video.StopBtn->Caption(), "stop ");
     EXPECT_EQ(video.CloseBtn->Hint(), "Close video clip");
 
+    // The buttons stay side by side inside the bar, however narrow the clip.
+    auto buttonsInARow = [&video] {
+      TSpeedButton* row[] = {video.PlayBtn, video.StopBtn, video.RewindBtn, video.ZoomBtn, video.CloseBtn};
+      for (int i = 0; i < 5; ++i) {
+        EXPECT_GE(row[i]->Left(), i == 0 ? 0 : row[i - 1]->Left() + row[i - 1]->Width()) << i;
+        EXPECT_GT(row[i]->Width(), 0) << i;
+      }
+      EXPECT_LE(video.CloseBtn->Left() + video.CloseBtn->Width(), video.ToolPnl->ClientWidth());
+    };
     video.Show();
     EXPECT_EQ(video.player->DisplayRect(), video.VidPanel->ClientRect());
     EXPECT_EQ(video.CloseBtn->Left() + video.CloseBtn->Width() + 4, video.ToolPnl->ClientWidth());
+    buttonsInARow();
     // The clip (0.4 s) keeps playing well past its end.
     Cardinal start = GetTickCount();
     while (GetTickCount() - start < 1500)
@@ -216,10 +281,14 @@ TEST(SmallDialogsTest, VideoWindowPlaysInALoopAndZooms)
     double f = Screen().Width() == 800 ? 1.8 : 2.0;
     EXPECT_EQ(video.ClientWidth(), Round(80 * f));
     EXPECT_EQ(video.player->DisplayRect().Width(), Round(80 * f));
+    buttonsInARow();
     video.ZoomBtn->Click();
     EXPECT_EQ(video.ClientWidth(), 80);
     EXPECT_EQ(video.ClientHeight(), 60 + video.ToolPnl->Height());
 
+    SimulateKey(VK_ESCAPE);
+    EXPECT_EQ(video.ModalResult(), mrOk);
+    video.SetModalResult(mrNone);
     video.CloseBtn->Click();
     EXPECT_EQ(video.ModalResult(), mrOk);
     video.Hide();

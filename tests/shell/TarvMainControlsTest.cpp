@@ -976,12 +976,22 @@ TEST_F(Controls, ResetViewPointUndoesTurnPanAndZoom)
     Pump();
     TViewPoint vp = GetViewPoint(topic, example);
     ASSERT_GT(std::fabs(Frm->SceneBase->Position.X - vp.SceneBase[0]), 0.1f);
+    ASSERT_LT(Frm->GLCamera->Up.Y, 0.999f);   // the drag's pitch tipped the camera
     Frm->Resetviewpoint1->Click();
     for (int k = 0; k < 3; ++k) {
       EXPECT_FLOAT_EQ(Frm->GLCamera->Position.AsVector()[k], vp.Camera[k]) << k;
       EXPECT_FLOAT_EQ(Frm->SceneBase->Position.AsVector()[k], vp.SceneBase[k]) << k;
+      EXPECT_FLOAT_EQ(Frm->GLCamera->Up.AsVector()[k], k == 1 ? 1.0f : 0.0f) << k;
     }
   }
+  // A turned view does not carry over to the next topic either.
+  TPoint p0 = Centre(Frm->GLViewer);
+  SimulateMouse(TInputKind::MouseDown, p0, mbLeft);
+  SimulateMouse(TInputKind::MouseMove, {p0.X, p0.Y + 30}, mbLeft, ssLeft);
+  SimulateMouse(TInputKind::MouseUp, {p0.X, p0.Y + 30}, mbLeft);
+  ASSERT_LT(Frm->GLCamera->Up.Y, 0.999f);
+  Show(1);
+  EXPECT_FLOAT_EQ(Frm->GLCamera->Up.Y, 1.0f);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -13,6 +13,8 @@
 #include "PictureOutput.h"
 #include "tests/platform/ModalSupport.h"
 #include "platform/BmpFile.h"
+#include "platform/Clipboard.h"
+#include "platform/Dialogs.h"
 #include "platform/Files.h"
 #include "platform/ShellApi.h"
 #include "platform/SysSettings.h"
@@ -408,6 +410,45 @@ TEST_F(MainWindow, PictureLinksOpenTheEnlargedPictureAndNothingOutsideItsFolder)
     ASSERT_EQ(Messages->Texts.size(), 1u);
     EXPECT_EQ(Frm->Viewer->CurrentFile(), page);
   }
+}
+
+TEST_F(MainWindow, RightClickOnAPagePictureOpensItsMenu)
+{
+  Follow("/Rotary.htm");
+  Clipboard().Clear();
+  // On the model's picture at the page's top right, as the user clicks it: the menu comes up
+  // and takes the keys; its first item copies the picture.
+  modal::InMessageLoop([] {
+    modal::Later([] {
+      SimulateKey(VK_DOWN);
+      SimulateKey(VK_RETURN);
+    });
+    Frm->Viewer->PanelMouseUp(mbRight, 0, Frm->Viewer->Width() - 130, 150);
+  });
+  ASSERT_NE(Frm->PopupImage, nullptr);
+  std::unique_ptr<TBitmap> copied = Clipboard().GetBitmap();
+  ASSERT_NE(copied, nullptr);
+  EXPECT_EQ(copied->Width(), Frm->PopupImage->Bitmap()->Width());
+
+  // Its second item copies the picture's file, as a JPEG beside the name the user gives.
+  const std::string dest = std::string(ORRELO_TEST_OUTPUT) + "/page-picture-copy";
+  fs::remove(dest + ".jpg");
+  SetDialogAnswerer([&](TCommonDialog& d) {
+    dynamic_cast<TSaveDialog&>(d).FileName = dest;
+    return true;
+  });
+  modal::InMessageLoop([] {
+    modal::Later([] {
+      SimulateKey(VK_DOWN);
+      SimulateKey(VK_DOWN);
+      SimulateKey(VK_RETURN);
+    });
+    Frm->Viewer->PanelMouseUp(mbRight, 0, Frm->Viewer->Width() - 130, 150);
+  });
+  SetDialogAnswerer(nullptr);
+  EXPECT_TRUE(Messages->Texts.empty()) << Messages->Texts.front();
+  ASSERT_TRUE(fs::exists(dest + ".jpg"));
+  EXPECT_EQ(fs::file_size(dest + ".jpg"), fs::file_size(fs::path(Frm->HTMLDir) / "images" / "Rotary.jpg"));
 }
 
 TEST_F(MainWindow, ClipLinksPlayInTheChosenPlayerAndStayInTheirFolder)
