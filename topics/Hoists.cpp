@@ -201,8 +201,10 @@ void AnimatePulleyHoistScene(TDummyCube* SceneBase, Integer N, Single Lift)
     case 1:
       break;
     case 2:
+      // The lower sheave hangs in a loop whose one fall runs at the pulled speed and whose
+      // other is tied to the top block: its rim turns at half the pulled length.
       SetChildY(SceneBase, 5, yL);
-      SetChildRoll(SceneBase, 5, -a1);
+      SetChildRoll(SceneBase, 5, -a1 / 2);
       break;
     case 3:
       SetChildY(SceneBase, 5, yL);

@@ -143,8 +143,9 @@ void AnimateWestonScene(TDummyCube* SceneBase, Single LargeRadius, Single SmallR
   const Single y = WestonBlockHeight(LargeRadius, SmallRadius, Phase);
   for (Integer i : {1, 4})
     SceneBase->GetChild(i)->Position.SetCoordinate(1, y);
-  // The lower pulley turns for falls running at A theta and B theta round its radius.
-  SetChildRoll(SceneBase, 4, -(LargeRadius + SmallRadius) * Phase / LowerPulleyRadius);
+  // The lower pulley rolls in its loop of chain without slipping: one fall rises by A theta,
+  // the other sinks by B theta, so its rim turns by half their sum about its rising centre.
+  SetChildRoll(SceneBase, 4, -(LargeRadius + SmallRadius) * Phase / (2 * LowerPulleyRadius));
 }
 
 void ShowWestonMarkers(TDummyCube* SceneBase, bool Visible)

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "engine/GLObjects.h"
 #include "parts/ZIZedizovodi.h"
@@ -126,6 +127,37 @@ TEST(MitreGearScene, ArrowsLieJustInFrontOfTheGearsFaces)
         EXPECT_LT(p[2], front + 0.05f) << k;
         EXPECT_LT(std::hypot(p[0], p[1]), 0.8f * faceRadius) << k;
       }
+    }
+  }
+}
+
+// An arrow shows its gear's turn: seen from the gear it must stand still at every phase. The
+// second mitre gear turns about X while its arrow's group, turned to lie along that shaft,
+// rolls about its own axis, so a wrong sign there sends the arrow round the other way.
+TEST(MitreGearScene, ArrowsTurnWithTheirGears)
+{
+  TTopicScene s;
+  BuildMitreGearScene(s.B(), &s.Lib, true);
+  for (std::pair<Integer, Integer> pair : {std::pair<Integer, Integer>{0, 3}, {1, 2}}) {
+    const Integer group = pair.first, marker = pair.second;
+    auto inGear = [&](Single phase) {
+      AnimateMitreGearScene(s.B(), phase);
+      TGLBaseSceneObject* gear = s.B()->GetChild(group)->GetChild(0);
+      auto* arrow = dynamic_cast<TLines*>(s.B()->GetChild(marker)->GetChild(0));
+      const TMatrix toGear = MatrixInvert(gear->AbsoluteMatrix());
+      std::vector<TAffineVector> nodes;
+      for (Integer k = 0; arrow && k < arrow->Nodes.GetCount(); ++k)
+        nodes.push_back(VectorTransform(InScene(arrow, arrow->Nodes.GetItem(k)->AsAffineVector()), toGear));
+      return nodes;
+    };
+    const std::vector<TAffineVector> rest = inGear(0);
+    ASSERT_EQ(rest.size(), 6u);
+    for (Single phase : {30.0f, 90.0f, 200.0f}) {
+      const std::vector<TAffineVector> now = inGear(phase);
+      ASSERT_EQ(now.size(), rest.size());
+      for (size_t k = 0; k < rest.size(); ++k)
+        for (int c = 0; c < 3; ++c)
+          EXPECT_NEAR(now[k][c], rest[k][c], 1e-4) << "group " << group << " phase " << phase << " node " << k;
     }
   }
 }

@@ -95,6 +95,32 @@ TEST(HoistsTest, LiftRaisesTheLowerBlockByLiftOverN)
   EXPECT_NEAR(three->GetChild(6)->GetRollAngle(), -57.29578 * 0.9 / (3 * 0.135), 1e-3);
 }
 
+// Every sheave turns with its rope, without slipping: its rim travels half the difference of
+// what its two falls travel (a fixed sheave's falls run opposite ways at one speed). With the
+// hand pulling L and the lower block rising L/N, the rope's runs travel L over the top sheave;
+// for N = 2 the loop under the lower sheave runs L on one fall and 0 on the fall tied to the top
+// block; for N = 3 L and -L/3 round the lower sheave, -L/3 and +L/3 (tied to the lower block)
+// round the top small one; for N = 4 L and -L/2, -L/2 and L/2, L/2 and 0.
+TEST(HoistsTest, EverySheaveRollsWithItsRope)
+{
+  struct TCase {
+    Integer N;
+    double Rim[4];   // rim travel over L of children 4 to 7
+  };
+  const TCase cases[] = {{1, {1, 0, 0, 0}}, {2, {1, 0.5, 0, 0}}, {3, {1, 2.0 / 3, 1.0 / 3, 0}}, {4, {1, 0.75, 0.5, 0.25}}};
+  const double radius[4] = {0.18, 0.18, 0.135, 0.135};
+  const Single lift = 1.2f;
+  for (const TCase& c : cases) {
+    TSceneFixture f;
+    BuildPulleyHoistScene(f.Get(), &f.Lib, c.N);
+    AnimatePulleyHoistScene(f.Get(), c.N, lift);
+    for (Integer i = 4; i < f->GetCount(); ++i) {
+      const double turned = -f->GetChild(i)->GetRollAngle() * M_PI / 180;
+      EXPECT_NEAR(turned * radius[i - 4], c.Rim[i - 4] * lift, 1e-5) << "N " << c.N << ", sheave " << i;
+    }
+  }
+}
+
 TEST(HoistsTest, AnimateTestsTheSheavesItAddresses)
 {
   // Built for one sheave (five children), called for four: the original addressed child 7.
