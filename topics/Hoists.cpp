@@ -19,7 +19,6 @@ namespace {
 constexpr Single DegreesPerRadian = 57.29578f;
 constexpr Integer SheaveGroupCount = 7;   // pulley, axle, four spoke copies, spoke
 constexpr Integer PlaneGroupCount = 17;   // cart, two arrows, two letters, two rails, ten sleepers
-constexpr Integer CartParts = 7;
 
 Integer ClampSheaves(Integer n)
 {
