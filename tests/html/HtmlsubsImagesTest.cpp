@@ -212,6 +212,47 @@ TEST_F(ImagesTest, LinkBorderAndDrawing)
   EXPECT_EQ(Doc->ActiveImage, bordered);
 }
 
+TEST_F(ImagesTest, AltTextIsWrittenInsideTheBoxOnALineOfText)
+{
+  // Pictures off: boxes with their alt texts, one plain and one framed as a link, each on a
+  // line of text (which is written on its baseline).
+  Doc->ShowImages = false;
+  TUrlTarget link;
+  link.Assign("go.htm", "");
+  auto a = Attrs({{AltSy, 0, "plain"}, {WidthSy, 80, "80"}, {HeightSy, 40, "40"}});
+  auto b = Attrs({{AltSy, 0, "linked"}, {WidthSy, 80, "80"}, {HeightSy, 40, "40"}});
+  TImageObj* plain = AddImagePara(*this, *Doc, Prop, *a, u" text");
+  TImageObj* linked = AddImagePara(*this, *Doc, Prop, *b, u" text", &link);
+  Layout(300);
+  ASSERT_TRUE(linked->HasBorder);
+
+  Canvas->Font().SetName("Arial");
+  Canvas->Font().SetSize(8);
+  const TTextMetric tm = Canvas->GetTextMetrics();
+  Device->ClearRecords();
+  Doc->Draw(*Canvas, Rect(0, 0, 300, 300), 300, 0, 0, 0);
+  for (TImageObj* img : {plain, linked}) {
+    const int32_t top = img->DrawYY + (img->HasBorder ? 1 : 0);
+    const std::u16string alt(img->Alt.begin(), img->Alt.end());
+    const TCanvasRecord* text = nullptr;
+    for (const TCanvasRecord& r : Device->Records)
+      if (r.Kind == TCanvasRecord::TextOut && r.Text == alt)
+        text = &r;
+    ASSERT_NE(text, nullptr) << img->Alt;
+    // The text hangs one pixel below the box's top, 24 pixels in: all of it inside the box.
+    EXPECT_EQ(text->Point.X, img->DrawXX + (img->HasBorder ? 1 : 0) + 24) << img->Alt;
+    EXPECT_EQ(text->Point.Y, top + 1 + tm.tmAscent) << img->Alt;
+    EXPECT_LE(text->Point.Y + tm.tmDescent, top + img->ObjHeight) << img->Alt;
+  }
+  // The paragraph's own text still stands on its baseline.
+  const TCanvasRecord* words = nullptr;
+  for (const TCanvasRecord& r : Device->Records)
+    if (r.Kind == TCanvasRecord::TextOut && r.Text.find(u"text") != std::u16string::npos)
+      words = &r;
+  ASSERT_NE(words, nullptr);
+  EXPECT_EQ(words->Point.Y, linked->DrawYY + linked->ImageHeight);   // the box stands on it
+}
+
 TEST_F(ImagesTest, ImageMapsAndServerMaps)
 {
   Doc->ShowImages = false;
