@@ -131,10 +131,23 @@ TEST_F(Panels, PrintingCopyDrawsTheHostsPictureOrAFramedBox)
     const auto texts = Device->Texts();
     EXPECT_NE(std::find(texts.begin(), texts.end(), u"Panel"), texts.end());
     int boxes = 0;
-    for (const auto& r : Device->Records)
-      if (r.Kind == TCanvasRecord::Shape && r.ShapeKind == TShape::Rectangle)
+    const TCanvasRecord* box = nullptr;
+    const TCanvasRecord* text = nullptr;
+    for (const auto& r : Device->Records) {
+      if (r.Kind == TCanvasRecord::Shape && r.ShapeKind == TShape::Rectangle) {
         ++boxes;
+        if (r.Rect.Right - r.Rect.Left == 80)
+          box = &r;
+      }
+      if (r.Kind == TCanvasRecord::TextOut && r.Text == u"Panel")
+        text = &r;
+    }
     EXPECT_EQ(boxes, 2);
+    // The text hangs 5 pixels inside the box, though the line around it writes on its baseline.
+    ASSERT_TRUE(box && text);
+    EXPECT_GT(text->Point.Y, box->Rect.Top + 5);
+    EXPECT_LT(text->Point.Y, box->Rect.Bottom);
+    EXPECT_GE(text->Point.X, box->Rect.Left + 5);
   }
   Doc->PanelPrint = [&](TObject*, ThvPanel* P, TBitmap& B) {
     ++printed;
