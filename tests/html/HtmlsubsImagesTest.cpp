@@ -71,6 +71,33 @@ TEST_F(ImagesTest, StylePropertiesAfterAttributes)
   EXPECT_EQ(img.Title, "styled");
 }
 
+TEST_F(ImagesTest, AFloatsDefaultSpaceLeavesTheMarginsTheStyleGives)
+{
+  struct Case {
+    const char* Name;
+    const char* Left;    // margin-left, or none
+    const char* Right;   // margin-right, or none
+    int32_t HSpace;      // the HSPACE attribute, or -1
+    int32_t L, R;
+  };
+  for (const Case& c : {Case{"none", nullptr, nullptr, -1, 3, 3}, Case{"left", "10px", nullptr, -1, 10, 3},
+                        Case{"right", nullptr, "5px", -1, 3, 5}, Case{"both", "10px", "5px", -1, 10, 5},
+                        Case{"hspace", "10px", nullptr, 7, 10, 7}}) {
+    auto a = c.HSpace >= 0 ? Attrs({{HSpaceSy, c.HSpace, std::to_string(c.HSpace)}}) : Attrs({});
+    TImageObj img(Doc.get(), 0, *a);
+    TProperties p;
+    p.Props[piFloat] = std::string("right");
+    if (c.Left)
+      p.Props[MarginLeft] = std::string(c.Left);
+    if (c.Right)
+      p.Props[MarginRight] = std::string(c.Right);
+    img.ProcessProperties(p);
+    EXPECT_EQ(img.ObjAlign, ARight) << c.Name;
+    EXPECT_EQ(img.HSpaceL, c.L) << c.Name;
+    EXPECT_EQ(img.HSpaceR, c.R) << c.Name;
+  }
+}
+
 TEST_F(ImagesTest, PlaceholderBoxWhileImagesAreOff)
 {
   Doc->ShowImages = false;
