@@ -650,9 +650,10 @@ void TSection::CloseLine(TCanvas& Canvas, IndentManager& IMgr, int32_t X, int32_
         sa = std::max(sa, h - L.LineHt);
         break;
       case AMiddle: {
+        // Centred on the line as a picture is: what it stands out goes half above, half below.
         const int32_t half = (h - L.LineHt) / 2;
         sa = std::max(sa, half);
-        sb = std::max(sb, h - half);
+        sb = std::max(sb, h - L.LineHt - half);
         break;
       }
       case ABaseLine:

@@ -268,6 +268,22 @@ TEST_F(Forms, PrintedControlsWriteTheirTextsInsideTheirFrames)
   EXPECT_GE(words->Point.Y, Ctl(0)->YValue + Ctl(0)->Height / 2) << "the line's own text stays on its baseline";
 }
 
+TEST_F(Forms, AMiddleAlignedControlIsCentredOnItsLine)
+{
+  Parse("<p>ab <input style='vertical-align: middle; height: 40px'> cd</p><p>ef <input style='height: 40px'> gh</p>");
+  Layout(600);
+  ASSERT_EQ(Ctl(0)->FormAlign, AMiddle);
+  ASSERT_EQ(Ctl(0)->Height, 40);
+  const LineRec& middle = *SectionWith(u"ab")->Lines[0];
+  const LineRec& bottom = *SectionWith(u"ef")->Lines[0];
+  // The line is as tall as the control, which stands out as much above the text as below.
+  EXPECT_EQ(middle.SpaceBefore + middle.LineHt + middle.SpaceAfter, 40);
+  EXPECT_EQ(middle.SpaceBefore, middle.SpaceAfter);
+  // At the bottom (the default) it stands out above the text only.
+  EXPECT_EQ(bottom.SpaceBefore + bottom.LineHt + bottom.SpaceAfter, 40);
+  EXPECT_EQ(bottom.SpaceAfter, 0);
+}
+
 TEST_F(Forms, ImageInputSubmitsItsPointOnce)
 {
   Parse("<form><input name=e value=v><input type=image name=map src=missing.gif width=40 height=30></form>");
