@@ -689,6 +689,8 @@ int32_t FitText(TCanvas& Canvas, const char16_t* Text, int32_t Max, int32_t Widt
 void WrapText(TCanvas& Canvas, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, const std::string& S)
 {
   int oldMode = Canvas.SetBkMode(TRANSPARENT);
+  // Lines hang from Y1 even when the caller is writing on baselines (a paragraph's line).
+  const uint32_t oldAlign = Canvas.SetTextAlign(TA_TOP | TA_LEFT);
   int32_t h = Canvas.TextHeight("A");
   int32_t y = Y1;
   std::string line;
@@ -719,6 +721,7 @@ void WrapText(TCanvas& Canvas, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, c
   }
   if (room && !line.empty())
     emit();
+  Canvas.SetTextAlign(oldAlign);
   Canvas.SetBkMode(oldMode);
 }
 

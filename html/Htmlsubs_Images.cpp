@@ -283,12 +283,20 @@ TFloatingObj::TFloatingObj(const TFloatingObj& T) : TIDObject()
 
 void TFloatingObj::ProcessProperties(TProperties& Prop)
 {
+  // A float's default space of 3 goes only to the sides the style leaves open: a floated
+  // picture with a left margin alone keeps that margin.
+  const bool leftGiven = PropGiven(Prop, MarginLeft);
+  const bool rightGiven = PropGiven(Prop, MarginRight);
   auto alignment = [&]() {
     AlignmentType a;
     if (Prop.GetFloat(a) && (a == ALeft || a == ARight)) {
       ObjAlign = a;
-      if (!FHSpaceGiven)
-        HSpaceL = HSpaceR = 3;
+      if (!FHSpaceGiven) {
+        if (!leftGiven)
+          HSpaceL = 3;
+        if (!rightGiven)
+          HSpaceR = 3;
+      }
     }
     if (Prop.GetVertAlign(a))
       ObjAlign = a;
@@ -298,9 +306,9 @@ void TFloatingObj::ProcessProperties(TProperties& Prop)
     Title = Prop.PropTitle;
   TBoxValues B;
   ObjectBox(Prop, B);
-  if (PropGiven(Prop, MarginLeft))
+  if (leftGiven)
     HSpaceL = BoxValue(B, bxMarginLeft);
-  if (PropGiven(Prop, MarginRight)) {
+  if (rightGiven) {
     HSpaceR = BoxValue(B, bxMarginRight);
     FHSpaceGiven = true;
   }

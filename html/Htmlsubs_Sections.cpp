@@ -807,7 +807,9 @@ uint32_t TSectionList::LinkAt(TCanvas& Canvas, int32_t X, int32_t Y, TLinkInfo& 
   ActiveLink = nullptr;
   ActiveImage = nullptr;
   uint32_t result = TCellBasic::LinkAt(Canvas, X, Y, Info);
-  if (LinksActive && ActiveLink != oldLink) {
+  // Hover looks are shown when the viewer asks for them or the page styles a hovered link.
+  const bool hoverLooks = LinksActive || (Styles && Styles->LinksActive);
+  if (hoverLooks && ActiveLink != oldLink) {
     if (oldLink)
       oldLink->SetAllHovered(LinkList, false);
     if (ActiveLink)

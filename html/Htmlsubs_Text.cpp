@@ -650,9 +650,10 @@ void TSection::CloseLine(TCanvas& Canvas, IndentManager& IMgr, int32_t X, int32_
         sa = std::max(sa, h - L.LineHt);
         break;
       case AMiddle: {
+        // Centred on the line as a picture is: what it stands out goes half above, half below.
         const int32_t half = (h - L.LineHt) / 2;
         sa = std::max(sa, half);
-        sb = std::max(sb, h - half);
+        sb = std::max(sb, h - L.LineHt - half);
         break;
       }
       case ABaseLine:
@@ -975,9 +976,12 @@ void TSection::DrawLine(TCanvas& Canvas, const LineRec& L, int32_t X, IndentMana
         }
         f->YValue = y;
         const int32_t fx = x + f->HSpaceL;
-        if (doc->IsCopy)
+        if (doc->IsCopy) {
+          // The control's picture writes its texts from their tops, not on the line's baseline.
+          const uint32_t lineAlign = Canvas.SetTextAlign(TA_TOP | TA_LEFT);
           f->Draw(Canvas, fx, y - YOff);
-        else
+          Canvas.SetTextAlign(lineAlign);
+        } else
           f->ShowControlAt(fx, y - YOff);
         if (f->Active && f->IsRadioOrCheck())
           Canvas.DrawFocusRect(Rect(fx - 2, y - YOff - 2, fx + f->Width + 2, y - YOff + f->Height + 2));

@@ -664,24 +664,14 @@ void TProperties::Merge(const TProperties& Rule)
   }
 }
 
-void TProperties::ApplyRules(TStyleList& Styles, const TPropStack* Stack, const std::string& Tag, const std::string& Class,
-                             const std::string& ID, const std::string& PseudoClass, const std::string& Title,
-                             const TProperties* InlineStyle)
+void TProperties::MergeSimpleRules(const TStyleList& Styles, const std::string& T, const std::string& C, const std::string& I,
+                                   const std::string& P)
 {
-  FStyles = &Styles;
-  FFont.reset();
-  PropTag = Tag;
-  PropClass = Class;
-  PropID = ID;
-  PropPseudo = PseudoClass;
-  const std::string& T = Tag;
-  const std::string& C = Class;
-  const std::string& I = ID;
-  const std::string& P = PseudoClass;
   auto merge = [&](const std::string& key) {
     if (const TProperties* rule = Styles.Find(key))
       Merge(*rule);
   };
+  // For a link's visited and hover looks only the rules naming that state apply.
   bool linkState = P == "hover" || P == "visited";
   if (!P.empty() && T == "a")
     merge("::" + P);
@@ -716,6 +706,22 @@ void TProperties::ApplyRules(TStyleList& Styles, const TPropStack* Stack, const 
       }
     }
   }
+}
+
+void TProperties::ApplyRules(TStyleList& Styles, const TPropStack* Stack, const std::string& Tag, const std::string& Class,
+                             const std::string& ID, const std::string& PseudoClass, const std::string& Title,
+                             const TProperties* InlineStyle)
+{
+  FStyles = &Styles;
+  FFont.reset();
+  PropTag = Tag;
+  PropClass = Class;
+  PropID = ID;
+  PropPseudo = PseudoClass;
+  MergeSimpleRules(Styles, Tag, Class, ID, PseudoClass);
+  const std::string& T = Tag;
+  const std::string& C = Class;
+  const std::string& P = PseudoClass;
 
   if (!T.empty())
     Styles.MergeDescendants(*this, T, Stack);
@@ -755,16 +761,16 @@ void TProperties::Reinherit(const TProperties& NewParent)
 void TProperties::BuildLinkFonts(const TProperties* Parent)
 {
   if (PropTag == "a" && FStyles) {
-    // A link's state fonts: its own font with the ::visited and ::hover rules over it.
+    // A link's state fonts: its own font with the rules of the state over it (the
+    // document's ::visited and ::hover looks first, then the sheet's :visited and :hover
+    // rules for its tag, class and id).
     for (int s = lsNormal; s <= lsVisitedHover; ++s) {
       TProperties tmp;
       tmp.Assign(*this);
       if (s == lsVisited || s == lsVisitedHover)
-        if (const TProperties* r = FStyles->Find("::visited"))
-          tmp.Merge(*r);
+        tmp.MergeSimpleRules(*FStyles, PropTag, PropClass, PropID, "visited");
       if (s == lsHover || s == lsVisitedHover)
-        if (const TProperties* r = FStyles->Find("::hover"))
-          tmp.Merge(*r);
+        tmp.MergeSimpleRules(*FStyles, PropTag, PropClass, PropID, "hover");
       tmp.GetFontInfo(FIArray[static_cast<size_t>(s)]);
     }
     FontsSet = true;

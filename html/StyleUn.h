@@ -209,6 +209,10 @@ public:
 private:
   friend class TStyleList;
   void BuildLinkFonts(const TProperties* Parent);
+  // Merges the sheet's rules for one element's tag, class, id and pseudo-class (no
+  // descendant rules), in the order in which later ones win.
+  void MergeSimpleRules(const TStyleList& Styles, const std::string& T, const std::string& C, const std::string& I,
+                        const std::string& P);
   TStyleList* FStyles = nullptr;   // the sheet the rules came from (for link fonts)
   std::unique_ptr<TMyFont> FFont;
 };

@@ -234,6 +234,56 @@ TEST_F(Forms, TextAreaWrapModes)
   EXPECT_FALSE(soft->GetSubmission(1, s));
 }
 
+TEST_F(Forms, PrintedControlsWriteTheirTextsInsideTheirFrames)
+{
+  Parse("<p>words <input value=hello> <input type=submit value=Go> <select><option>pick</select> "
+        "<select size=3><option>listed</select> <textarea rows=2>first</textarea></p>");
+  Layout(800);
+  TSectionList copy(*Doc);
+  int32_t sw = 0, curs = 0;
+  copy.DoLogic(*Canvas, 0, 800, 1000, sw, curs);
+  copy.Printing = true;
+  copy.YOff = 0;
+  Device->ClearRecords();
+  copy.Draw(*Canvas, Rect(0, 0, 800, 1000), 800, 0, 0, 0);
+  // The line's text is written on its baseline; the controls' pictures hang from their tops,
+  // so each text's baseline lies in the lower half of its control.
+  const std::vector<std::pair<std::u16string, size_t>> texts = {{u"hello", 0}, {u"Go", 1}, {u"pick", 2}, {u"listed", 3}, {u"first", 4}};
+  for (const auto& [text, i] : texts) {
+    const TCanvasRecord* r = nullptr;
+    for (const TCanvasRecord& rec : Device->Records)
+      if (rec.Kind == TCanvasRecord::TextOut && rec.Text == text)
+        r = &rec;
+    ASSERT_NE(r, nullptr) << "not printed: " << std::string(text.begin(), text.end());
+    const int32_t top = Ctl(i)->YValue;
+    const int32_t h = Ctl(i)->Height;
+    EXPECT_GT(r->Point.Y, top + (i == 3 || i == 4 ? 2 : h / 2)) << std::string(text.begin(), text.end());
+    EXPECT_LT(r->Point.Y, top + h) << std::string(text.begin(), text.end());
+  }
+  const TCanvasRecord* words = nullptr;
+  for (const TCanvasRecord& rec : Device->Records)
+    if (rec.Kind == TCanvasRecord::TextOut && rec.Text.find(u"words") != std::u16string::npos)
+      words = &rec;
+  ASSERT_NE(words, nullptr);
+  EXPECT_GE(words->Point.Y, Ctl(0)->YValue + Ctl(0)->Height / 2) << "the line's own text stays on its baseline";
+}
+
+TEST_F(Forms, AMiddleAlignedControlIsCentredOnItsLine)
+{
+  Parse("<p>ab <input style='vertical-align: middle; height: 40px'> cd</p><p>ef <input style='height: 40px'> gh</p>");
+  Layout(600);
+  ASSERT_EQ(Ctl(0)->FormAlign, AMiddle);
+  ASSERT_EQ(Ctl(0)->Height, 40);
+  const LineRec& middle = *SectionWith(u"ab")->Lines[0];
+  const LineRec& bottom = *SectionWith(u"ef")->Lines[0];
+  // The line is as tall as the control, which stands out as much above the text as below.
+  EXPECT_EQ(middle.SpaceBefore + middle.LineHt + middle.SpaceAfter, 40);
+  EXPECT_EQ(middle.SpaceBefore, middle.SpaceAfter);
+  // At the bottom (the default) it stands out above the text only.
+  EXPECT_EQ(bottom.SpaceBefore + bottom.LineHt + bottom.SpaceAfter, 40);
+  EXPECT_EQ(bottom.SpaceAfter, 0);
+}
+
 TEST_F(Forms, ImageInputSubmitsItsPointOnce)
 {
   Parse("<form><input name=e value=v><input type=image name=map src=missing.gif width=40 height=30></form>");

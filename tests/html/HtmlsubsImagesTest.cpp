@@ -71,6 +71,33 @@ TEST_F(ImagesTest, StylePropertiesAfterAttributes)
   EXPECT_EQ(img.Title, "styled");
 }
 
+TEST_F(ImagesTest, AFloatsDefaultSpaceLeavesTheMarginsTheStyleGives)
+{
+  struct Case {
+    const char* Name;
+    const char* Left;    // margin-left, or none
+    const char* Right;   // margin-right, or none
+    int32_t HSpace;      // the HSPACE attribute, or -1
+    int32_t L, R;
+  };
+  for (const Case& c : {Case{"none", nullptr, nullptr, -1, 3, 3}, Case{"left", "10px", nullptr, -1, 10, 3},
+                        Case{"right", nullptr, "5px", -1, 3, 5}, Case{"both", "10px", "5px", -1, 10, 5},
+                        Case{"hspace", "10px", nullptr, 7, 10, 7}}) {
+    auto a = c.HSpace >= 0 ? Attrs({{HSpaceSy, c.HSpace, std::to_string(c.HSpace)}}) : Attrs({});
+    TImageObj img(Doc.get(), 0, *a);
+    TProperties p;
+    p.Props[piFloat] = std::string("right");
+    if (c.Left)
+      p.Props[MarginLeft] = std::string(c.Left);
+    if (c.Right)
+      p.Props[MarginRight] = std::string(c.Right);
+    img.ProcessProperties(p);
+    EXPECT_EQ(img.ObjAlign, ARight) << c.Name;
+    EXPECT_EQ(img.HSpaceL, c.L) << c.Name;
+    EXPECT_EQ(img.HSpaceR, c.R) << c.Name;
+  }
+}
+
 TEST_F(ImagesTest, PlaceholderBoxWhileImagesAreOff)
 {
   Doc->ShowImages = false;
@@ -210,6 +237,47 @@ TEST_F(ImagesTest, LinkBorderAndDrawing)
   ASSERT_TRUE(info.UrlTarg);
   EXPECT_EQ(info.UrlTarg->URL, "go.htm");
   EXPECT_EQ(Doc->ActiveImage, bordered);
+}
+
+TEST_F(ImagesTest, AltTextIsWrittenInsideTheBoxOnALineOfText)
+{
+  // Pictures off: boxes with their alt texts, one plain and one framed as a link, each on a
+  // line of text (which is written on its baseline).
+  Doc->ShowImages = false;
+  TUrlTarget link;
+  link.Assign("go.htm", "");
+  auto a = Attrs({{AltSy, 0, "plain"}, {WidthSy, 80, "80"}, {HeightSy, 40, "40"}});
+  auto b = Attrs({{AltSy, 0, "linked"}, {WidthSy, 80, "80"}, {HeightSy, 40, "40"}});
+  TImageObj* plain = AddImagePara(*this, *Doc, Prop, *a, u" text");
+  TImageObj* linked = AddImagePara(*this, *Doc, Prop, *b, u" text", &link);
+  Layout(300);
+  ASSERT_TRUE(linked->HasBorder);
+
+  Canvas->Font().SetName("Arial");
+  Canvas->Font().SetSize(8);
+  const TTextMetric tm = Canvas->GetTextMetrics();
+  Device->ClearRecords();
+  Doc->Draw(*Canvas, Rect(0, 0, 300, 300), 300, 0, 0, 0);
+  for (TImageObj* img : {plain, linked}) {
+    const int32_t top = img->DrawYY + (img->HasBorder ? 1 : 0);
+    const std::u16string alt(img->Alt.begin(), img->Alt.end());
+    const TCanvasRecord* text = nullptr;
+    for (const TCanvasRecord& r : Device->Records)
+      if (r.Kind == TCanvasRecord::TextOut && r.Text == alt)
+        text = &r;
+    ASSERT_NE(text, nullptr) << img->Alt;
+    // The text hangs one pixel below the box's top, 24 pixels in: all of it inside the box.
+    EXPECT_EQ(text->Point.X, img->DrawXX + (img->HasBorder ? 1 : 0) + 24) << img->Alt;
+    EXPECT_EQ(text->Point.Y, top + 1 + tm.tmAscent) << img->Alt;
+    EXPECT_LE(text->Point.Y + tm.tmDescent, top + img->ObjHeight) << img->Alt;
+  }
+  // The paragraph's own text still stands on its baseline.
+  const TCanvasRecord* words = nullptr;
+  for (const TCanvasRecord& r : Device->Records)
+    if (r.Kind == TCanvasRecord::TextOut && r.Text.find(u"text") != std::u16string::npos)
+      words = &r;
+  ASSERT_NE(words, nullptr);
+  EXPECT_EQ(words->Point.Y, linked->DrawYY + linked->ImageHeight);   // the box stands on it
 }
 
 TEST_F(ImagesTest, ImageMapsAndServerMaps)

@@ -131,10 +131,23 @@ TEST_F(Panels, PrintingCopyDrawsTheHostsPictureOrAFramedBox)
     const auto texts = Device->Texts();
     EXPECT_NE(std::find(texts.begin(), texts.end(), u"Panel"), texts.end());
     int boxes = 0;
-    for (const auto& r : Device->Records)
-      if (r.Kind == TCanvasRecord::Shape && r.ShapeKind == TShape::Rectangle)
+    const TCanvasRecord* box = nullptr;
+    const TCanvasRecord* text = nullptr;
+    for (const auto& r : Device->Records) {
+      if (r.Kind == TCanvasRecord::Shape && r.ShapeKind == TShape::Rectangle) {
         ++boxes;
+        if (r.Rect.Right - r.Rect.Left == 80)
+          box = &r;
+      }
+      if (r.Kind == TCanvasRecord::TextOut && r.Text == u"Panel")
+        text = &r;
+    }
     EXPECT_EQ(boxes, 2);
+    // The text hangs 5 pixels inside the box, though the line around it writes on its baseline.
+    ASSERT_TRUE(box && text);
+    EXPECT_GT(text->Point.Y, box->Rect.Top + 5);
+    EXPECT_LT(text->Point.Y, box->Rect.Bottom);
+    EXPECT_GE(text->Point.X, box->Rect.Left + 5);
   }
   Doc->PanelPrint = [&](TObject*, ThvPanel* P, TBitmap& B) {
     ++printed;
@@ -220,6 +233,25 @@ TEST(FormPicture, PageWithAFormShowsItsControls)
   // The edit's white box is drawn inside its sunken frame.
   TFormControlObj* edit = doc.FormControlList[0];
   EXPECT_EQ(b.Canvas().GetPixel(edit->TheControl->Left() + edit->Width - 4, edit->TheControl->Top() + 4), clWhite);
+
+  // The printing copy draws pictures of the controls instead, written for a look.
+  {
+    TSectionList copy(doc);
+    TBitmap pb(520, 420, TPixelFormat::pf32bit);
+    pb.Canvas().FillRect(Rect(0, 0, 520, 420), clWhite);
+    copy.DoLogic(pb.Canvas(), 0, 520, 420, sw, curs);
+    copy.Draw(pb.Canvas(), Rect(0, 0, 520, 420), 520, 0, 0, 0);
+    for (int32_t y = 0; y < pb.Height(); ++y)
+      std::copy_n(pb.ScanLine(y), pb.Width() * 4, pixels.data() + static_cast<size_t>(y) * pb.Width() * 4);
+    SavePixelsToPng(std::string(ORRELO_TEST_OUTPUT) + "/html_form_page_printed.png", pb.Width(), pb.Height(), pixels.data(), false);
+    // The edit's text is inside its frame: dark pixels in the frame's lower half.
+    int dark = 0;
+    for (int32_t y = edit->YValue + edit->Height / 2; y < edit->YValue + edit->Height - 2; ++y)
+      for (int32_t x = 4; x < edit->Width - 4; ++x)
+        if ((ColorToRGB(pb.Canvas().GetPixel(x + edit->TheControl->Left(), y)) & 0xFF) < 0x80)
+          ++dark;
+    EXPECT_GT(dark, 10);
+  }
   doc.Clear();
 }
 

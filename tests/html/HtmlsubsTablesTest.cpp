@@ -1,5 +1,7 @@
 #include "tests/html/HtmlsubsBlocksTestUtil.h"
 
+#include <optional>
+
 namespace {
 
 class TablesTest : public BlocksTestBase {
@@ -144,6 +146,56 @@ TEST_F(TablesTest, FixedWidthSpreadsTheExtra)
   EXPECT_EQ(b->Table->Widths[0], 20 + 116);
   EXPECT_EQ(b->Table->Widths[1], 12);
   EXPECT_EQ(b->Table->TableWidth, 150);
+}
+
+TEST_F(TablesTest, SpanningCellsShareTheirWidthByWhatTheirColumnsHave)
+{
+  // Above: "aa" (20 with spacing and padding) and "bbbb" (36); below, across both, a word
+  // of 12 (100). The 44 the columns lack is shared in proportion to what each has.
+  struct Case {
+    const char* Name;
+    std::optional<std::tuple<THtmlSymbol, int32_t, std::string>> FirstWidth;
+    int32_t W0, W1;
+    int32_t Max;   // the table's maximum width: its columns' maximums and the spacing
+  };
+  const Case cases[] = {
+      // No widths: both minimums and maximums scale to the spanning cell: 36 and 64.
+      {"plain", std::nullopt, 36, 64, 102},
+      // A pixel width (40, so a maximum of 44) on the first: the minimums take 16 and 28,
+      // the maximums (44 and 36) the missing 20 as 11 and 9; the widest of each counts.
+      {"pixels", std::make_tuple(WidthSy, 40, std::string("40")), 44 + 11, 64, 121},
+      // 25 % on the first: the minimums share by the maximums (16 and 28); the maximums'
+      // lack goes whole to the column without a percent (36 + 44). The table is as wide as
+      // its maximums (116), where 25 % (29) is below the first column's minimum, so the
+      // columns get their maximums.
+      {"percent", std::make_tuple(WidthSy, 25, std::string("25%")), 36, 80, 118},
+  };
+  for (const Case& c : cases) {
+    Doc->Clear();
+    TTableBlock* b = AddTable();
+    ThtmlTable& t = *b->Table;
+    TCellList* r1 = AddRow(t);
+    std::unique_ptr<TAttributeList> first;
+    if (c.FirstWidth)
+      first = Attrs({*c.FirstWidth});
+    AddCell(*r1, u"aa", first.get());
+    AddCell(*r1, u"bbbb");
+    TCellList* r2 = AddRow(t);
+    auto span = Attrs({{ColSpanSy, 2, "2"}});
+    TCellObj* wide = AddCell(*r2, u"cccccccccccc", span.get());
+    Layout(1000);
+    ASSERT_EQ(t.NumCols, 2) << c.Name;
+    EXPECT_EQ(t.Widths[0], c.W0) << c.Name;
+    EXPECT_EQ(t.Widths[1], c.W1) << c.Name;
+    EXPECT_EQ(t.TableWidth, 2 + c.W0 + c.W1) << c.Name;
+    // The spanning cell is as wide as its two columns, so its word fits on one line.
+    EXPECT_EQ(wide->Wd, c.W0 + c.W1) << c.Name;
+    EXPECT_EQ(r2->RowHt, 16 + 2 + 2) << c.Name;
+    int32_t mn = 0, mx = 0;
+    t.MinMaxWidth(*Canvas, mn, mx);
+    EXPECT_EQ(mn, 102) << c.Name;
+    EXPECT_EQ(mx, c.Max) << c.Name;
+  }
 }
 
 TEST_F(TablesTest, PercentColumnsGiveWayToMinimums)

@@ -185,6 +185,70 @@ TEST_F(Text, BodyAttributesAndLinkColours)
   EXPECT_TRUE(Doc->Styles->LinksActive);
 }
 
+TEST_F(Text, AHoverRuleOrOlinkGivesLinksTheirHoverLook)
+{
+  // The viewer's own switch is off here: only the page asks for hover looks.
+  ASSERT_FALSE(Doc->LinksActive);
+  struct Case {
+    const char* Page;
+    bool Hovers;
+    uint32_t HoverRGB;
+  };
+  for (const Case& c : {Case{"<style>a:hover { color: #00ff00 }</style><p>x <a href=a>link</a>", true, 0x00FF00u},
+                        Case{"<body olink=#0000ff><p>x <a href=a>link</a>", true, 0xFF0000u},
+                        Case{"<style>a { color: #00ff00 }</style><p>x <a href=a>link</a>", false, 0}}) {
+    Doc->Clear();
+    Doc->SetFonts("Times New Roman", "Courier New", clBlack, clBlue, clPurple, clRed, clWhite, false, true, 0, 8, 10, 12);
+    Parse(c.Page);
+    Layout(500);
+    TFontObj* link = RunAt(u"link");
+    ASSERT_TRUE(link && link->GetURL() == "a") << c.Page;
+    const uint32_t normal = ColorToRGB(link->TheFont->Color());
+    TSection* s = SectionWith(u"link");
+    int32_t x = 0, y = 0;
+    ASSERT_TRUE(Doc->CursorToXY(*Canvas, s->StartCurs + 2, x, y));
+    TLinkInfo info;
+    ASSERT_EQ(Doc->LinkAt(*Canvas, x + 4, y + 4, info) & guUrl, guUrl) << c.Page;
+    EXPECT_EQ(link->Hover, c.Hovers) << c.Page;
+    EXPECT_EQ(ColorToRGB(link->TheFont->Color()), c.Hovers ? c.HoverRGB : normal) << c.Page;
+    // Moving off the link gives it its own look back.
+    TLinkInfo none;
+    Doc->LinkAt(*Canvas, x - 8, y + 4, none);
+    EXPECT_FALSE(link->Hover) << c.Page;
+    EXPECT_EQ(ColorToRGB(link->TheFont->Color()), normal) << c.Page;
+  }
+}
+
+TEST_F(Text, LinkStatesTakeTheSheetsStateRules)
+{
+  Parse("<style>a:visited { color: #ff0000 } a.k:hover { color: #0000ff; font-weight: bold } .j:hover { color: #00ffff }"
+        "</style><p><a href=a>plain</a> <a class=k href=b>classed</a> <a class=j href=c>other</a>");
+  TFontObj* plain = RunAt(u"plain");
+  TFontObj* classed = RunAt(u"classed");
+  TFontObj* other = RunAt(u"other");
+  ASSERT_TRUE(plain && classed && other);
+  const uint32_t link = ColorToRGB(plain->TheFont->Color());
+  EXPECT_EQ(ColorToRGB(classed->TheFont->Color()), link) << "no state rule touches the normal look";
+  // Hover: the default hover colour, unless a rule for the link's class says otherwise.
+  plain->SetHover(true);
+  classed->SetHover(true);
+  other->SetHover(true);
+  EXPECT_EQ(ColorToRGB(plain->TheFont->Color()), ColorToRGB(clRed));
+  EXPECT_EQ(ColorToRGB(classed->TheFont->Color()), 0xFF0000u);
+  EXPECT_TRUE(classed->TheFont->Style() & fsBold);
+  EXPECT_EQ(ColorToRGB(other->TheFont->Color()), 0xFFFF00u);
+  EXPECT_FALSE(plain->TheFont->Style() & fsBold);
+  // Visited, and visited while hovered: the hover rule still wins for its class.
+  plain->SetHover(false);
+  plain->SetVisited(true);
+  classed->SetVisited(true);
+  EXPECT_EQ(ColorToRGB(plain->TheFont->Color()), 0x0000FFu);
+  EXPECT_EQ(ColorToRGB(classed->TheFont->Color()), 0xFF0000u);
+  classed->SetHover(false);
+  EXPECT_EQ(ColorToRGB(classed->TheFont->Color()), 0x0000FFu);
+  EXPECT_FALSE(classed->TheFont->Style() & fsBold);
+}
+
 TEST_F(Text, LateBodyIsIgnored)
 {
   Parse("text<body text=red>more");
