@@ -138,7 +138,6 @@ void THTMLViewer::InitLoad()
   }
   FSectionList->BitmapList = FBitmapList.get();
   FSectionList->Clear();
-  FImageDocSource.clear();
   FBitmapList->BumpAndCheck();
   FSectionList->SetFonts(DefFontName, FPreFontName, DefFontColor, FHotSpotColor, FVisitedColor, FOverColor, FDefBackground,
                          (FOptions & htOverLinksActive) != 0, (FOptions & htNoLinkUnderline) == 0, CharSet, MarginHeight, MarginWidth,
@@ -308,10 +307,7 @@ void THTMLViewer::LoadFile(const std::string& FileName, TViewerFileType Type)
       ParsePlainText(FDocumentSource, *FSectionList);
     } else {
       // Not cut to a fixed length: a long path would leave the tag open. The name is
-      // written as attribute text, so that a quote or an ampersand in it names the file;
-      // it is the file's full name already, so it is not expanded again as a link (under
-      // a server root a full name would read as a root-relative link).
-      FImageDocSource = FCurrentFile;
+      // written as attribute text, so that a quote or an ampersand in it names the file.
       std::string src;
       for (char c : FCurrentFile) {
         if (c == '&')
@@ -388,7 +384,6 @@ void THTMLViewer::Clear()
     return;
   FHoverTimer->SetEnabled(false);
   FSectionList->Clear();
-  FImageDocSource.clear();
   if (FBitmapList)
     FBitmapList->Clear();
   FSectionList->SetFonts(DefFontName, FPreFontName, DefFontColor, FHotSpotColor, FVisitedColor, FOverColor, FDefBackground,
@@ -434,12 +429,19 @@ std::string THTMLViewer::ExpandLinkName(const std::string& Link)
 
 std::string THTMLViewer::HTMLExpandFilename(const std::string& Name)
 {
-  if (!FImageDocSource.empty() && Name == FImageDocSource)
-    return ResolveFileName(Name);
   if (IsFullURL(Name) && LowerCase(Name).find("file://") == std::string::npos)
     return Name;
   // Pictures and style sheets are read by loaders that take the name as it is on disk.
-  return ResolveFileName(ExpandLinkName(Name));
+  const std::string expanded = ResolveFileName(ExpandLinkName(Name));
+  // A full file name (an image file's own page, a loaded picture's name handed back by a
+  // host) starts with "/" as a link from the server root does; where only the name as it
+  // stands is a file, it is that file, not one below the root.
+  if (!Name.empty() && Name[0] == '/' && !FileExists(expanded)) {
+    const std::string asIs = ResolveFileName(Name);
+    if (FileExists(asIs))
+      return asIs;
+  }
+  return expanded;
 }
 
 bool THTMLViewer::PositionTo(const std::string& Dest)

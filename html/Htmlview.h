@@ -396,8 +396,6 @@ private:
   std::u16string FTitle;
   std::string FBase, FBaseTarget;
   std::string FDocumentSource;
-  // The picture an image file's page shows: its full name, used as it is.
-  std::string FImageDocSource;
   std::string FServerRoot;
   bool FProcessing = false;
   int32_t FRefreshDelay = 0;

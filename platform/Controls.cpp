@@ -1012,12 +1012,7 @@ void TControl::RenderTo(TBitmap& bitmap)
   QImage image(w->size(), QImage::Format_RGB32);
   image.fill(Qt::black);
   w->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-  bitmap.SetSize(image.width(), image.height());
-  for (int y = 0; y < image.height(); ++y)
-    for (int x = 0; x < image.width(); ++x) {
-      QRgb p = image.pixel(x, y);
-      bitmap.SetPixel(x, y, RGBColor(qRed(p), qGreen(p), qBlue(p)));
-    }
+  bitmap = QImageToBitmap(image);
 }
 
 void TControl::DispatchMouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y)
@@ -1242,8 +1237,8 @@ void TWinControl::SetTabOrder(Integer order)
 
 namespace {
 
-// The tab stops under a control in tab order, each followed by those inside it.
-// The tab stops in tab order, with the control the walk starts from in its place among them.
+// The tab stops under a control in tab order, each followed by those inside it, with the
+// control the walk starts from in its place among them.
 void CollectTabStops(const std::vector<TWinControl*>& list, const TWinControl* from, std::vector<TWinControl*>& out)
 {
   for (TWinControl* c : list) {

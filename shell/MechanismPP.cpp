@@ -381,11 +381,7 @@ void CopyPageImageToFile(THTMLViewer& Viewer, const TImageObj* Image, TSaveDialo
 {
   if (!PagePictureAvailable(Image))
     return;
-  // The viewer keeps a loaded picture's name as found on the disk; expanding that again
-  // would put the server root in front of a full path.
-  const std::string source =
-      std::filesystem::path(Image->Source).is_absolute() && FileExists(Image->Source) ? Image->Source
-                                                                                       : Viewer.HTMLExpandFilename(Image->Source);
+  const std::string source = Viewer.HTMLExpandFilename(Image->Source);
   const std::string ext = ExtractFileExt(source);
   SaveDlg.DefaultExt = ext;
   SaveDlg.Title = "Copy the picture to a file";

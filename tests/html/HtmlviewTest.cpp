@@ -153,6 +153,11 @@ TEST_F(HtmlviewTest, RootLinksToPicturesExpandUnderTheServerRoot)
   EXPECT_EQ(Viewer->ExpandLinkName("Sub/../page.htm"), Dir + "/page.htm");
   EXPECT_EQ(Viewer->ExpandLinkName("x%20y.htm"), Dir + "/x y.htm");
   EXPECT_EQ(Viewer->ExpandLinkName("http://host/a.htm"), "http://host/a.htm");
+  // A picture's full name, as a loaded picture keeps it, names that file; a name from the
+  // root that is a file there stays below the root.
+  EXPECT_EQ(Viewer->HTMLExpandFilename(Dir + "/Sub/Pic.bmp"), Dir + "/Sub/Pic.bmp");
+  EXPECT_EQ(Viewer->HTMLExpandFilename("/Sub/Pic.bmp"), Dir + "/Sub/Pic.bmp");
+  EXPECT_EQ(Viewer->HTMLExpandFilename(Dir + "/Sub/None.bmp"), Dir + Dir + "/Sub/None.bmp");
   Viewer->URL = "/sub/pic.bmp#ignored";
   Viewer->FollowLink();
   EXPECT_EQ(Viewer->FileType(), ftImage);

@@ -480,32 +480,24 @@ TEST(HelpContentsTree, BooksOpenAndCloseAndTheSelectionFollows)
 
   // Keys: Up and Down walk the shown rows (not the hidden ones), Left goes to the book and
   // closes it, Right opens it.
-  Word key = VK_UP;
-  tree.DispatchKeyDown(key, 0);
+  auto press = [&](Word key) { tree.DispatchKeyDown(key, 0); };
+  press(VK_UP);
   EXPECT_EQ(tree.Selected(), 6);
-  key = VK_UP;
-  tree.DispatchKeyDown(key, 0);
+  press(VK_UP);
   EXPECT_EQ(tree.Selected(), 1);   // past the closed book's pages
-  key = VK_RIGHT;
-  tree.DispatchKeyDown(key, 0);
+  press(VK_RIGHT);
   EXPECT_TRUE(tree.Expanded(1));
-  key = VK_DOWN;
-  tree.DispatchKeyDown(key, 0);
+  press(VK_DOWN);
   EXPECT_EQ(tree.Selected(), 2);
-  key = VK_LEFT;
-  tree.DispatchKeyDown(key, 0);
+  press(VK_LEFT);
   EXPECT_EQ(tree.Selected(), 1);
-  key = VK_LEFT;
-  tree.DispatchKeyDown(key, 0);
+  press(VK_LEFT);
   EXPECT_FALSE(tree.Expanded(1));
-  key = VK_END;
-  tree.DispatchKeyDown(key, 0);
+  press(VK_END);
   EXPECT_EQ(tree.Selected(), 8);
-  key = VK_DOWN;
-  tree.DispatchKeyDown(key, 0);
+  press(VK_DOWN);
   EXPECT_EQ(tree.Selected(), 8);   // stays at the end
-  key = VK_HOME;
-  tree.DispatchKeyDown(key, 0);
+  press(VK_HOME);
   EXPECT_EQ(tree.Selected(), 0);
 }
 
