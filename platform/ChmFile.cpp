@@ -142,7 +142,9 @@ void TChmFile::CheckContainer(const std::string& fileName)
         throw EChmError(damaged);
       if (e.Space == 0 && (e.Start > size - dataOff || e.Length > size - dataOff - e.Start))
         throw EChmError("The help file " + fileName + " is truncated");
-      if (name.rfind("::DataSpace/Storage/MSCompressed/", 0) == 0)
+      // chmlib finds its own files by name without regard to case.
+      name = Lower(std::move(name));
+      if (name.rfind("::dataspace/storage/mscompressed/", 0) == 0)
         special.emplace_back(name, e);
     }
   }
@@ -160,13 +162,13 @@ void TChmFile::CheckContainer(const std::string& fileName)
       }
   };
   std::vector<std::string> controls, resets;
-  plain("::DataSpace/Storage/MSCompressed/ControlData", controls);
-  plain("::DataSpace/Storage/MSCompressed/Transform/{7FC28940-9D31-11D0-9B27-00A0C91E9C7C}/InstanceData/ResetTable",
+  plain("::dataspace/storage/mscompressed/controldata", controls);
+  plain("::dataspace/storage/mscompressed/transform/{7fc28940-9d31-11d0-9b27-00a0c91e9c7c}/instancedata/resettable",
         resets);
   uint64_t contentLength = 0;
   bool content = false;
   for (auto& [n, e] : special)
-    if (n == "::DataSpace/Storage/MSCompressed/Content") {
+    if (n == "::dataspace/storage/mscompressed/content") {
       if (e.Space != 0 || (content && e.Length != contentLength))
         throw EChmError(damaged);
       content = true;
