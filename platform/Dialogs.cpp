@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QFileIconProvider>
 #include <QFileInfo>
+#include <QMimeDatabase>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPushButton>
@@ -21,6 +23,28 @@ TMessageAnswerer GMessageAnswerer;
 TDialogAnswerer GDialogAnswerer;
 
 QString ToQ(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<int>(s.size())); }
+
+// Names and icons of the files a file dialog lists, from their names alone. The toolkit's own
+// guess reads a file's first bytes when its name says nothing, and a read of some files
+// never returns (the kernel's message log in /proc waits for the next message): the
+// dialog froze for good when the user went there.
+class TNameOnlyIconProvider : public QFileIconProvider {
+public:
+  QIcon icon(IconType Type) const override { return QFileIconProvider::icon(Type); }
+  QIcon icon(const QFileInfo& Info) const override
+  {
+    if (Info.isDir())
+      return QFileIconProvider::icon(Folder);
+    const QMimeType mime = QMimeDatabase().mimeTypeForFile(Info, QMimeDatabase::MatchExtension);
+    return QIcon::fromTheme(mime.iconName(), QFileIconProvider::icon(File));
+  }
+  QString type(const QFileInfo& Info) const override
+  {
+    if (Info.isDir())
+      return QStringLiteral("Folder");
+    return QMimeDatabase().mimeTypeForFile(Info, QMimeDatabase::MatchExtension).comment();
+  }
+};
 
 std::string AppTitle() { return Application ? Application->Title() : std::string(); }
 
@@ -159,7 +183,9 @@ bool TSaveDialog::Execute()
   if (Answered(confirmed))
     return confirmed;
   EnsureGuiApplication();
+  TNameOnlyIconProvider icons;   // outlives the dialog, whose lister thread uses it
   QFileDialog dialog(nullptr, ToQ(Title), ToQ(InitialDir));
+  dialog.setIconProvider(&icons);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
   if (!(Options & ofOverwritePrompt))

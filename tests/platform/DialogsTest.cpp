@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "platform/Application.h"
+#include "platform/Controls.h"
+#include "tests/platform/ModalSupport.h"
 
 namespace {
 
@@ -95,4 +97,24 @@ TEST(DialogsTest, CommonDialogsAreAnsweredByTheAnswerer)
   EXPECT_EQ(PlainExtension(".gif"), "gif");
   EXPECT_EQ(PlainExtension("png"), "png");
   EXPECT_EQ(PlainExtension("*."), "");
+}
+
+// The dialog lists a folder of files whose reads never return (the kernel's message log,
+// readable by root) without reading them: it still answers its keys.
+TEST(DialogsTest, SaveDialogListsFilesWithoutReadingThem)
+{
+  bool answered = true;
+  modal::InMessageLoop([&] {
+    TTimer escape;
+    escape.SetInterval(1500);
+    escape.SetOnTimer([&](TObject*) {
+      escape.SetEnabled(false);
+      SimulateKey(VK_ESCAPE);
+    });
+    TSaveDialog save;
+    save.Title = "Save in /proc";
+    save.InitialDir = "/proc";
+    answered = save.Execute();
+  });
+  EXPECT_FALSE(answered);
 }
