@@ -46,6 +46,8 @@ struct TInputState {
   // Shown top-level windows, bottom first.
   std::vector<TControl*> TopLevels;
   bool FilterInstalled = false;
+  // The character code typed so far with Alt held on the keypad's digits; -1 for none.
+  int AltCode = -1;
 };
 
 TInputState& State()
@@ -280,8 +282,19 @@ Word KeyFromQt(int key)
   }
 }
 
+// The keypad's digits have keys of their own, as the keyboard's layout gives them.
+Word KeyFromQt(const QKeyEvent* e)
+{
+  const int key = e->key();
+  if ((e->modifiers() & Qt::KeypadModifier) && key >= Qt::Key_0 && key <= Qt::Key_9)
+    return static_cast<Word>(VK_NUMPAD0 + (key - Qt::Key_0));
+  return KeyFromQt(key);
+}
+
 int KeyToQt(Word key)
 {
+  if (key >= VK_NUMPAD0 && key <= VK_NUMPAD9)
+    return Qt::Key_0 + (key - VK_NUMPAD0);
   if (key >= 'A' && key <= 'Z')
     return Qt::Key_A + (key - 'A');
   if (key >= '0' && key <= '9')
@@ -335,7 +348,7 @@ void TControlWidget::keyPressEvent(QKeyEvent* e)
 {
   if (!Control)
     return;
-  Word key = KeyFromQt(e->key());
+  Word key = KeyFromQt(e);
   TShiftState shift = KeyShift(e->modifiers());
   char ch = KeyChar(e);
   TControl* c = Control;
@@ -351,7 +364,7 @@ void TControlWidget::keyReleaseEvent(QKeyEvent* e)
 {
   if (!Control)
     return;
-  Word key = KeyFromQt(e->key());
+  Word key = KeyFromQt(e);
   TShiftState shift = KeyShift(e->modifiers());
   TControl* c = Control;
   if (key != 0)
@@ -385,6 +398,49 @@ void UpdateMouseControl(TPoint screen)
   // The leave handler may have freed the new control: look again.
   if (now && now == FindControlAtPos(screen) && s.MouseControl == now)
     GuardedCall([&] { now->DispatchMouseEnter(); }, now);
+}
+
+// Keys pass the filters first. Alt held with the keypad's digits types the character of
+// that code (in Latin-1) when Alt is let go, as users of the other desktop know: the digits
+// type nothing themselves, and the Alt release that ends the code is no key of its own (a
+// menu or an edit in a toolbar that closes on Alt's release stays).
+bool AltCodeKey(QObject* watched, TInputEvent& ev)
+{
+  TInputState& s = State();
+  const bool digit = ev.Key >= VK_NUMPAD0 && ev.Key <= VK_NUMPAD9;
+  if (ev.Kind == TInputKind::KeyDown) {
+    if (digit && (ev.Shift & ssAlt) && !(ev.Shift & ssCtrl)) {
+      s.AltCode = (std::max(s.AltCode, 0) * 10 + (ev.Key - VK_NUMPAD0)) % 1000;
+      RunFilters(ev);
+      return true;
+    }
+    if (ev.Key != VK_MENU)
+      s.AltCode = -1;
+    return RunFilters(ev);
+  }
+  if (ev.Key == VK_MENU && s.AltCode >= 0) {
+    const int code = s.AltCode % 256;
+    s.AltCode = -1;
+    if (code == 0)
+      return true;
+    TInputEvent typed = ev;
+    typed.Kind = TInputKind::KeyDown;
+    typed.Key = 0;
+    typed.Shift = 0;
+    typed.Char = static_cast<char>(code);
+    if (RunFilters(typed))
+      return true;
+    QWidget* focus = QApplication::focusWidget();
+    TControl* c = ControlOf(focus ? focus : watched);
+    if (c) {
+      char ch = typed.Char;
+      GuardedCall([&] { c->DispatchKeyPress(ch); }, c);
+    }
+    return true;
+  }
+  if (digit && (ev.Shift & ssAlt))
+    return true;
+  return RunFilters(ev);
 }
 
 // Input first comes here: filters, capture redirection, enter and leave.
@@ -424,11 +480,11 @@ protected:
       TInputEvent ev;
       ev.Kind = event->type() == QEvent::KeyPress ? TInputKind::KeyDown : TInputKind::KeyUp;
       ev.Target = ControlOf(watched);
-      ev.Key = KeyFromQt(ke->key());
+      ev.Key = KeyFromQt(ke);
       ev.Shift = KeyShift(ke->modifiers());
       ev.Char = KeyChar(ke);
       ev.ScreenPos = GetCursorPos();
-      return RunFilters(ev);
+      return AltCodeKey(watched, ev);
     }
     case QEvent::Leave: {
       TInputState& s = State();
@@ -1490,6 +1546,8 @@ void SimulateKey(Word key, TShiftState shift, char ch)
   if (shift & ssShift) mods |= Qt::ShiftModifier;
   if (shift & ssCtrl) mods |= Qt::ControlModifier;
   if (shift & ssAlt) mods |= Qt::AltModifier;
+  if (key >= VK_NUMPAD0 && key <= VK_NUMPAD9)
+    mods |= Qt::KeypadModifier;
   QString text = ch ? QString(QChar(static_cast<unsigned char>(ch))) : QString();
   QKeyEvent press(QEvent::KeyPress, KeyToQt(key), mods, text);
   QKeyEvent release(QEvent::KeyRelease, KeyToQt(key), mods, text);

@@ -522,7 +522,7 @@ uint8_t TTBEditItemViewer::EditLoop(bool& ShiftHeld)
         return true;   // Alt ends the edit on its release
       // Alt held with another key (a system key): only keypad digits, which type a
       // character by their codes, go on; Shift and Kanji are no reason to stop.
-      constexpr Word VK_NUMPAD0 = 0x60, VK_NUMPAD9 = 0x69, VK_KANJI = 0x19;
+      constexpr Word VK_KANJI = 0x19;
       if ((ev.Shift & ssAlt) && ev.Key != VK_SHIFT && ev.Key != VK_KANJI &&
           !(ev.Key >= VK_NUMPAD0 && ev.Key <= VK_NUMPAD9)) {
         status = esClose;

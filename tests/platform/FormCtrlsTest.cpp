@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <vector>
 
 #include "platform/FormCtrls.h"
 #include "platform/StdCtrls.h"
@@ -214,6 +215,42 @@ TEST(FormCtrls, TabFromAControlThatIsNoTabStopMovesOn)
   ASSERT_TRUE(PumpUntil([&] { return pane.Focused(); }));
   SimulateKey(VK_TAB, ssShift);
   EXPECT_TRUE(PumpUntil([&] { return first.Focused(); }));
+  form.Hide();
+}
+
+// The keypad's digits are keys of their own; with Alt held they make up a character's code,
+// typed when Alt is let go, and type nothing themselves.
+TEST(FormCtrls, AltWithKeypadDigitsTypesTheCharacterOfThatCode)
+{
+  TForm form;
+  form.SetBounds(50, 50, 300, 100);
+  TEdit edit;
+  edit.SetParent(&form);
+  edit.SetBounds(10, 10, 200, 24);
+  std::vector<Word> downs;
+  edit.OnKeyDown = [&](TObject*, Word& key, TShiftState) { downs.push_back(key); };
+  form.Show();
+  edit.SetFocus();
+  ASSERT_TRUE(PumpUntil([&] { return edit.Focused(); }));
+  SimulateKey(Word(VK_NUMPAD0 + 7), 0, '7');
+  EXPECT_EQ(edit.Text(), "7");
+  EXPECT_EQ(downs, std::vector<Word>{Word(VK_NUMPAD0 + 7)});
+  // 0233 and 65: two codes, each ended by Alt's release.
+  for (Word d : {Word(VK_NUMPAD0), Word(VK_NUMPAD0 + 2), Word(VK_NUMPAD0 + 3), Word(VK_NUMPAD0 + 3)})
+    SimulateKey(d, ssAlt);
+  EXPECT_EQ(edit.Text(), "7") << "the digits of a code type nothing themselves";
+  SimulateKey(VK_MENU, ssAlt);
+  EXPECT_EQ(edit.Text(), "7\xE9");
+  SimulateKey(Word(VK_NUMPAD0 + 6), ssAlt);
+  SimulateKey(Word(VK_NUMPAD0 + 5), ssAlt);
+  SimulateKey(VK_MENU, ssAlt);
+  EXPECT_EQ(edit.Text(), "7\xE9" "A");
+  // A code broken by another key types nothing; Alt alone types nothing.
+  SimulateKey(Word(VK_NUMPAD0 + 6), ssAlt);
+  SimulateKey('X', ssAlt);
+  SimulateKey(VK_MENU, ssAlt);
+  SimulateKey(VK_MENU, ssAlt);
+  EXPECT_EQ(edit.Text(), "7\xE9" "A");
   form.Hide();
 }
 

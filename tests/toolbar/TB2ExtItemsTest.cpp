@@ -263,6 +263,22 @@ TEST_F(TB2EditItem, TabAcceptsAndMovesOnAltEndsAClickElsewhereAccepts)
   EXPECT_EQ(Edit->Text(), "tab");
   EXPECT_FALSE(Bar->View->InModalLoop);
 
+  // Alt with the keypad's digits types the character of their code and the edit goes on.
+  TScript code;
+  bool editingAfterCode = false;
+  StartEditing(code, [&](TScript& s) {
+    Type(s, "q");
+    s.Do([] {
+      for (int d : {0, 6, 5})
+        SimulateKey(static_cast<Word>(VK_NUMPAD0 + d), ssAlt);
+      SimulateKey(VK_MENU, ssAlt);
+    });
+    s.Do([&] { editingAfterCode = EditViewer()->Editing(); });
+    s.Do([] { SimulateKey(VK_RETURN, 0, '\r'); });
+  });
+  EXPECT_TRUE(editingAfterCode);
+  EXPECT_EQ(Edit->Text(), "qA");
+
   // A press outside the box accepts the text and then reaches its own window.
   TScript click;
   int before = Bar->Presses;
