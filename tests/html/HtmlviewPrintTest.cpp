@@ -130,6 +130,28 @@ TEST_F(HtmlviewPrintTest, MarginsAndScaleAsSet)
   EXPECT_EQ(Viewer->PrintScale, 0.25);
 }
 
+TEST_F(HtmlviewPrintTest, TwiceTheScaleHoldsTwiceTheLinesAPage)
+{
+  Viewer->LoadFromString(LongPage(400));
+  // How many lines the printed page holds.
+  auto linesOfPage = [&](int32_t Page) {
+    const std::string pdf = PrintToPdf("viewer-scale-lines.pdf");
+    Viewer->Print(Page, Page);
+    int lines = 0;
+    for (const TWordBox& w : Words(pdf, 1))
+      lines += w.Word == "Line";
+    return lines;
+  };
+  const int32_t plainPages = PreviewPages();
+  const int plain = linesOfPage(2);
+  Viewer->PrintScale = 2.0;
+  const int32_t halfPages = PreviewPages();
+  const int half = linesOfPage(2);
+  ASSERT_GT(plain, 10);
+  EXPECT_NEAR(double(half) / plain, 2.0, 0.1);
+  EXPECT_NEAR(double(halfPages), plainPages / 2.0, 1.0);
+}
+
 TEST_F(HtmlviewPrintTest, APageRangePrintsOnlyThosePages)
 {
   Viewer->LoadFromString(LongPage(250));
