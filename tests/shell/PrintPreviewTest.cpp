@@ -118,6 +118,8 @@ TEST_F(PrintPreviewTest, ZoomFitsTheHeightOrTheWidth)
 
   form.ZoomBtn->Click();
   EXPECT_TRUE(form.FitWidth);
+  form.PaintTo(shot.Canvas(), 0, 0);
+  SaveTestPicture(shot, "print-preview-fit-width.png");
   EXPECT_NEAR(form.PagePanel->Width(), form.ScrollBox1->ClientWidth() - 20, 1);
   EXPECT_NEAR(form.PagePanel->Height(), form.PagePanel->Width() / aspect, 2);
   // The page is taller than the window now: it scrolls.
