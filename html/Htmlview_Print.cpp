@@ -53,6 +53,7 @@ struct TPrinterTarget {
   TvwPrinter& Prn;
   static constexpr bool Preview = false;
   TCanvas& Canvas() { return Prn.Canvas(); }
+  TCanvas& LayoutCanvas() { return Prn.Canvas(); }
   int32_t Caps(int Index) { return Prn.GetDeviceCaps(Index); }
   void NewPage() { Prn.NewPage(); }
 };
@@ -62,6 +63,9 @@ struct TPreviewTarget {
   TMetaFilePrinter& MF;
   static constexpr bool Preview = true;
   TCanvas& Canvas() { return MF.Canvas(); }
+  // Laying the document out draws nothing: a run stopped before its first page leaves no
+  // blank page behind.
+  TCanvas& LayoutCanvas() { return MF.LayoutCanvas(); }
   int32_t Caps(int Index) { return MF.GetDeviceCaps(Index); }
   void NewPage() { MF.NewPage(); }
 };
@@ -109,9 +113,9 @@ void THTMLViewer::PrintRun(TDest& Dest, int32_t FromPage, int32_t ToPage)
   TBrush savedBrush;
   FPrintPage = 1;
 
-  SetPrintMapping(Dest.Canvas(), U, logX, logY);
+  SetPrintMapping(Dest.LayoutCanvas(), U, logX, logY);
   int32_t sw = 0, curs = 0;
-  const int32_t DH = copy->DoLogic(Dest.Canvas(), 0, TW, TH, sw, curs);
+  const int32_t DH = copy->DoLogic(Dest.LayoutCanvas(), 0, TW, TH, sw, curs);
 
   TRegion textRgn(Rect(0, top - 1, textW + left + 2, top + textH + 2));
   TRegion pageRgn(Rect(0, 0, pageW, pageH));
@@ -122,6 +126,8 @@ void THTMLViewer::PrintRun(TDest& Dest, int32_t FromPage, int32_t ToPage)
   if (OnPageEvent)
     OnPageEvent(this, FPrintPage, stop);
 
+  // The last page laid out; none yet.
+  int32_t laidOut = 0;
   int32_t Y = 0;
   while (!stop && (TDest::Preview || FPrintPage <= ToPage)) {
     TCanvas& C = Dest.Canvas();
@@ -132,6 +138,7 @@ void THTMLViewer::PrintRun(TDest& Dest, int32_t FromPage, int32_t ToPage)
     // A page before the range is drawn off the paper, only to learn where it ends.
     copy->Draw(C, Rect(L, T, L + TW, T + TH), TW, shown ? L : 3 * TW + L, 0, 0);
     int32_t next = copy->PageBottom;
+    laidOut = FPrintPage;
     if (shown) {
       savedFont.Assign(C.Font());
       savedPen.Assign(C.Pen());
@@ -181,6 +188,9 @@ void THTMLViewer::PrintRun(TDest& Dest, int32_t FromPage, int32_t ToPage)
       ++FPrintPage;
     }
   }
+  // Afterwards the counter names the last page laid out: 0 when the run was stopped before
+  // its first page.
+  FPrintPage = laidOut;
 }
 
 bool THTMLViewer::PrintRunMayStart()
@@ -188,12 +198,13 @@ bool THTMLViewer::PrintRunMayStart()
   // A run started from inside a run's own events is refused before anything happens.
   if (FPrintRunning)
     return false;
+  FPrintPage = 0;
   bool stop = false;
   if (OnPageEvent)
     OnPageEvent(this, 0, stop);
-  if (FProcessing || FSectionList->begin() == FSectionList->end())
+  // Stopped before it began, the run starts no job at all.
+  if (stop || FProcessing || FSectionList->begin() == FSectionList->end())
     return false;
-  FPrintPage = 0;
   return true;
 }
 

@@ -88,6 +88,13 @@ TCanvas& TMetaFilePrinter::Canvas()
   return FCurrent->Canvas();
 }
 
+TCanvas& TMetaFilePrinter::LayoutCanvas()
+{
+  if (!FCurrent)
+    throw EPrinter("Printer is not currently printing");
+  return FCurrent->Canvas();
+}
+
 void TMetaFilePrinter::EndDoc()
 {
   FPrinting = false;

@@ -29,6 +29,8 @@ public:
   void EndDoc();
   // The current page's canvas; asking for it counts the page as used.
   TCanvas& Canvas();
+  // The same canvas for measuring and setting up; asking for it leaves the page unused.
+  TCanvas& LayoutCanvas();
 
   int32_t PageCount() const { return static_cast<int32_t>(FPages.size()); }
   // Page I (0-based) of the last run.

@@ -18,7 +18,8 @@ void TvwPrinter::BeginDoc()
 {
   if (FPrinter->Printing())
     throw EPrinter("Printing in progress");
-  FPrinter->Title = Title.substr(0, 31);
+  // The printer cuts the name to the 31 characters the spooler shows, between characters.
+  FPrinter->Title = Title;
   FAborted = false;
   // Printing turns true only once the job has really started.
   FPrinter->BeginDoc();

@@ -92,11 +92,16 @@ TTarvPPFrm::TTarvPPFrm(const TBitmap& Bitmap)
   PagePanel->SetCaption("");
   Image = AddDialogControl<TImage>(*this, "Image");
   Image->SetStretch(true);
-  Image->SetBounds(PagePanel->Left() + 8, PagePanel->Top(), PagePanel->Width() - 16, 0);
-  // The picture keeps its proportions across the page's width, centred down the page.
-  const Integer h = Bitmap.Width() > 0 ? MulDiv(Image->Width(), Bitmap.Height(), Bitmap.Width()) : 0;
-  Image->SetHeight(std::clamp(h, 0, PagePanel->Height()));
-  Image->SetTop((PagePanel->Height() - Image->Height()) / 2 + PagePanel->Top());
+  // The picture keeps its proportions across the page's width, centred down the page; one
+  // too tall for that takes the page's height instead, centred across.
+  Integer w = PagePanel->Width() - 16;
+  Integer h = Bitmap.Width() > 0 ? MulDiv(w, Bitmap.Height(), Bitmap.Width()) : 0;
+  if (h > PagePanel->Height()) {
+    h = PagePanel->Height();
+    w = Bitmap.Height() > 0 ? MulDiv(h, Bitmap.Width(), Bitmap.Height()) : 0;
+  }
+  Image->SetBounds(PagePanel->Left() + (PagePanel->Width() - w) / 2,
+                   (PagePanel->Height() - h) / 2 + PagePanel->Top(), w, std::max(h, 0));
   Image->SetPicture(Bitmap);
 
   PrintBtn = AddDialogButton(*this, "PrintBtn", "Print", Bounds(244, 12, 84, 25), mrNone);

@@ -130,6 +130,28 @@ TEST_F(HtmlviewPrintTest, MarginsAndScaleAsSet)
   EXPECT_EQ(Viewer->PrintScale, 0.25);
 }
 
+TEST_F(HtmlviewPrintTest, TwiceTheScaleHoldsTwiceTheLinesAPage)
+{
+  Viewer->LoadFromString(LongPage(400));
+  // How many lines the printed page holds.
+  auto linesOfPage = [&](int32_t Page) {
+    const std::string pdf = PrintToPdf("viewer-scale-lines.pdf");
+    Viewer->Print(Page, Page);
+    int lines = 0;
+    for (const TWordBox& w : Words(pdf, 1))
+      lines += w.Word == "Line";
+    return lines;
+  };
+  const int32_t plainPages = PreviewPages();
+  const int plain = linesOfPage(2);
+  Viewer->PrintScale = 2.0;
+  const int32_t halfPages = PreviewPages();
+  const int half = linesOfPage(2);
+  ASSERT_GT(plain, 10);
+  EXPECT_NEAR(double(half) / plain, 2.0, 0.1);
+  EXPECT_NEAR(double(halfPages), plainPages / 2.0, 1.0);
+}
+
 TEST_F(HtmlviewPrintTest, APageRangePrintsOnlyThosePages)
 {
   Viewer->LoadFromString(LongPage(250));
@@ -240,6 +262,152 @@ TEST_F(HtmlviewPrintTest, RunsAreRefusedWhileOneGoesAndFailuresUndoEverything)
   Viewer->LoadFromString("<p>Afterwards</p>");
   EXPECT_NE(Viewer->DocumentSource().find("Afterwards"), std::string::npos);
   vwSetPrinter(nullptr);
+}
+
+TEST_F(HtmlviewPrintTest, HeaderAndFooterDrawInTheMarginBands)
+{
+  Viewer->LoadFromString(LongPage(150));
+  // Each draws its mark at its own (0, 0) and fills its band but for a border of 2 units.
+  auto band = [](TCanvas& C, int32_t W, int32_t H, const std::string& Mark) {
+    C.Brush().SetColor(clSilver);
+    C.Brush().SetStyle(bsSolid);
+    C.FillRect(Rect(2, 2, W - 2, H - 2));
+    C.Font().SetName("Arial");
+    C.Font().SetHeight(-12);
+    C.Brush().SetStyle(bsClear);
+    C.TextOut(0, 0, Mark);
+  };
+  Viewer->OnPrintHeader = [&](TObject*, TCanvas& C, int32_t, int32_t W, int32_t H, bool&) {
+    HeaderW = W;
+    HeaderH = H;
+    band(C, W, H, "HeadMark");
+  };
+  Viewer->OnPrintFooter = [&](TObject*, TCanvas& C, int32_t Page, int32_t W, int32_t H, bool&) {
+    Footers.push_back(Page);
+    FooterH = H;
+    band(C, W, H, "FootMark");
+  };
+  const std::string pdf = PrintToPdf("viewer-header-footer.pdf");
+  Viewer->Print(1, 1);
+  ASSERT_EQ(PageCount(pdf), 1);
+
+  // Points of the paper from its top left; the printable area starts at the offsets.
+  const double dpi = Printer().GetDeviceCaps(LOGPIXELSY);
+  const double offX = Printer().GetDeviceCaps(PHYSICALOFFSETX) * 72 / dpi;
+  const double offY = Printer().GetDeviceCaps(PHYSICALOFFSETY) * 72 / dpi;
+  const double paperH = Printer().GetDeviceCaps(PHYSICALHEIGHT) * 72 / dpi;
+  const double unit = 72.0 / ScreenPixelsPerInch();   // one logical unit in points
+  constexpr double Margin = 2 * 72 / 2.54;            // 2 cm
+  ASSERT_LE(offY, Margin);
+
+  // The header's band is the page above the text: as wide as the page, down to the top margin.
+  EXPECT_NEAR(HeaderW * unit, Printer().PageWidth() * 72 / dpi, 1);
+  EXPECT_NEAR(offY + HeaderH * unit, Margin, 1);
+  // The footer's band runs from the text's bottom, 2 cm above the paper's edge, to the
+  // printable area's bottom.
+  EXPECT_NEAR(FooterH * unit, Margin - (paperH - offY - Printer().PageHeight() * 72 / dpi), 1);
+
+  const std::vector<TWordBox> words = Words(pdf, 1);
+  const TWordBox* head = FindWord(words, "HeadMark");
+  const TWordBox* foot = FindWord(words, "FootMark");
+  const TWordBox* first = FindWord(words, "Line");
+  ASSERT_TRUE(head && foot && first);
+  // The header's (0, 0) is the printable area's corner; the footer's is the text's bottom left.
+  EXPECT_NEAR(head->XMin, offX, 1.5);
+  EXPECT_NEAR(head->YMin, offY, 3);
+  EXPECT_NEAR(foot->XMin, offX, 1.5);
+  EXPECT_NEAR(foot->YMin, paperH - Margin, 3);
+  EXPECT_LT(head->YMax, first->YMin);
+  double lowest = 0;
+  for (const TWordBox& w : words)
+    if (w.Word == "Line")
+      lowest = std::max(lowest, w.YMax);
+  EXPECT_LT(lowest, foot->YMin);
+
+  // The preview shows the same bands: outside the text's clip, but on the page.
+  TMetaFilePrinter mf;
+  Viewer->PrintPreview(mf);
+  ASSERT_GE(mf.PageCount(), 1);
+  const TRecordedPage& page = mf.MetaFile(0);
+  const int32_t w = mf.PageWidth / 4, h = mf.PageHeight / 4;
+  std::unique_ptr<TBitmap> shot = page.Render(w, h, Rect(0, 0, mf.PageWidth, mf.PageHeight));
+  auto at = [&](double xUnits, double yUnits) {
+    // Logical units of the page to pixels of the quarter-size rendering.
+    const double perUnit = double(mf.PixelsPerInchY) / ScreenPixelsPerInch() / 4;
+    return shot->GetPixel(SafeTrunc(xUnits * perUnit), SafeTrunc(yUnits * perUnit));
+  };
+  auto silver = [](TColor c) { return GetRValue(c) > 0xA0 && GetRValue(c) < 0xE0 && GetBValue(c) > 0xA0 && GetBValue(c) < 0xE0; };
+  const double pageUnits = MulDiv(mf.PageHeight, ScreenPixelsPerInch(), mf.PixelsPerInchY);
+  EXPECT_TRUE(silver(at(HeaderW * 0.75, HeaderH / 2.0)));
+  EXPECT_TRUE(silver(at(HeaderW * 0.75, pageUnits - FooterH / 2.0)));
+  // Between them lies the page's text on white.
+  EXPECT_FALSE(silver(at(HeaderW * 0.75, pageUnits / 2)));
+}
+
+TEST_F(HtmlviewPrintTest, StoppingEndsTheJobAfterThePageAndBeforeTheFirstPrintsNothing)
+{
+  Viewer->LoadFromString(LongPage(250));
+  const int32_t pages = PreviewPages();
+  ASSERT_GE(pages, 4);
+
+  // A footer that stops on page 2: the job ends normally with two pages.
+  const std::string two = PrintToPdf("viewer-stopped-at-2.pdf");
+  Viewer->OnPrintFooter = [this](TObject*, TCanvas& C, int32_t Page, int32_t, int32_t, bool& Stop) {
+    Footers.push_back(Page);
+    C.TextOut(0, 0, "Foot" + std::to_string(Page));
+    Stop = Page == 2;
+  };
+  Footers.clear();
+  Viewer->Print(1, 9999);
+  EXPECT_EQ(Footers, (std::vector<int32_t>{1, 2}));
+  EXPECT_EQ(PageCount(two), 2);
+  EXPECT_EQ(Viewer->PrintPageNumber(), 2);
+  // The same in the preview: the pages made so far are kept.
+  TMetaFilePrinter mf;
+  Viewer->PrintPreview(mf);
+  EXPECT_EQ(mf.PageCount(), 2);
+  Viewer->OnPrintFooter = nullptr;
+
+  // Stopped by the page event before a run begins, or before its first page is drawn: no
+  // page at all, and no blank sheet either.
+  for (const int32_t stopAt : {0, 1}) {
+    SCOPED_TRACE(stopAt);
+    const std::string none = PrintToPdf("viewer-stopped-before-" + std::to_string(stopAt) + ".pdf");
+    std::vector<int32_t> events;
+    Viewer->OnPageEvent = [&](TObject*, int32_t Page, bool& Stop) {
+      events.push_back(Page);
+      Stop = Page == stopAt;
+    };
+    Viewer->Print(1, 9999);
+    EXPECT_FALSE(std::filesystem::exists(none));
+    EXPECT_EQ(Viewer->PrintPageNumber(), 0);
+    EXPECT_EQ(events.back(), stopAt);
+    events.clear();
+    TMetaFilePrinter stopped;
+    Viewer->PrintPreview(stopped);
+    EXPECT_EQ(stopped.PageCount(), 0);
+    EXPECT_EQ(Viewer->PrintPageNumber(), 0);
+  }
+  Viewer->OnPageEvent = nullptr;
+
+  // A run refused for an empty document leaves no page counted from an earlier run.
+  Viewer->Print(1, 1);
+  Viewer->Clear();
+  Viewer->Print(1, 1);
+  EXPECT_EQ(Viewer->PrintPageNumber(), 0);
+}
+
+TEST_F(HtmlviewPrintTest, TheJobIsNamedAfterTheTitleCutBetweenCharacters)
+{
+  // Thirty letters, then accented ones: the spooler's 31 characters end after the first
+  // accented letter, not in the middle of its bytes.
+  Viewer->LoadFromString("<html><head><title>" + std::string(30, 'a') +
+                         "&eacute;&eacute; gears</title></head><body><p>Text</p></body></html>");
+  const std::string pdf = PrintToPdf("viewer-title.pdf");
+  Viewer->Print(1, 1);
+  const std::string info = RunCommand("pdfinfo '" + pdf + "' 2>/dev/null");
+  ASSERT_NE(info.find("Pages:"), std::string::npos) << info;
+  EXPECT_NE(info.find(" " + std::string(30, 'a') + "\xC3\xA9\n"), std::string::npos) << info;
 }
 
 TEST(PrinterWrappers, JobStatesAndRecordedPages)

@@ -200,6 +200,27 @@ TEST_F(MechanismPPTest, PrintMechanismAsksTheNamePreviewsAndPrints)
   });
 }
 
+TEST(MechanismPicture, ThePreviewKeepsATallPicturesShapeOnThePage)
+{
+  // The 3D pane of a tall window: its picture is taller than the preview's page is for
+  // its width, and must not be squeezed to fit.
+  const TBitmap tall = TwoColours(300, 1200);
+  TTarvPPFrm form(tall);
+  const TRect page = form.PagePanel->BoundsRect(), image = form.Image->BoundsRect();
+  EXPECT_NEAR(double(image.Height()) / image.Width(), 4.0, 0.1);
+  EXPECT_GE(image.Top, page.Top);
+  EXPECT_LE(image.Bottom, page.Bottom);
+  EXPECT_GE(image.Left, page.Left);
+  EXPECT_LE(image.Right, page.Right);
+  // Centred both ways.
+  EXPECT_NEAR(image.Left - page.Left, page.Right - image.Right, 1);
+  EXPECT_NEAR(image.Top - page.Top, page.Bottom - image.Bottom, 1);
+  // A wide one keeps the page's width less the border, centred down the page.
+  TTarvPPFrm wide(TwoColours(400, 100));
+  EXPECT_EQ(wide.Image->Width(), wide.PagePanel->Width() - 16);
+  EXPECT_NEAR(wide.Image->Height(), wide.Image->Width() / 4, 1);
+}
+
 TEST_F(MechanismPPTest, JpegNamesAreFixedBeforeTheQuestion)
 {
   EXPECT_EQ(JpegFileName("/a/b.jpg"), "/a/b.jpg");

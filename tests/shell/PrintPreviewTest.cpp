@@ -118,6 +118,8 @@ TEST_F(PrintPreviewTest, ZoomFitsTheHeightOrTheWidth)
 
   form.ZoomBtn->Click();
   EXPECT_TRUE(form.FitWidth);
+  form.PaintTo(shot.Canvas(), 0, 0);
+  SaveTestPicture(shot, "print-preview-fit-width.png");
   EXPECT_NEAR(form.PagePanel->Width(), form.ScrollBox1->ClientWidth() - 20, 1);
   EXPECT_NEAR(form.PagePanel->Height(), form.PagePanel->Width() / aspect, 2);
   // The page is taller than the window now: it scrolls.
@@ -129,6 +131,45 @@ TEST_F(PrintPreviewTest, ZoomFitsTheHeightOrTheWidth)
   EXPECT_FALSE(form.FitWidth);
   EXPECT_NEAR(form.PagePanel->Height(), form.ScrollBox1->ClientHeight() - 20, 1);
   EXPECT_EQ(form.PagePanel->Top(), 0);
+}
+
+TEST_F(PrintPreviewTest, ThePageShowsWhereThePaperHasIt)
+{
+  // The header fills the printable area's top band: on the paper it starts at the printer's
+  // unprintable edges, and so it must in the preview.
+  Viewer->OnPrintHeader = [](TObject*, TCanvas& C, int32_t, int32_t W, int32_t H, bool&) {
+    C.Brush().SetColor(clBlack);
+    C.Brush().SetStyle(bsSolid);
+    C.FillRect(Rect(0, 0, W, H));
+  };
+  Viewer->LoadFromString(Lines(5));
+  TPrntPrevFrm form(Viewer.get());
+  form.SetBounds(0, 0, 700, 900);
+  form.ScrollBox1Resize(nullptr);
+  const TMetaFilePrinter& mf = *form.MFPrinter;
+  ASSERT_GT(mf.PhysicalOffsetX, 0);
+  ASSERT_GT(mf.PhysicalOffsetY, 0);
+  TBitmap shot(form.PB->Width(), form.PB->Height());
+  form.PB->PaintTo(shot.Canvas(), 0, 0);
+  SaveTestPicture(shot, "print-preview-page.png");
+
+  const double sx = double(shot.Width()) / mf.PhysicalWidth, sy = double(shot.Height()) / mf.PhysicalHeight;
+  auto dark = [&](int32_t x, int32_t y) { return GetRValue(shot.GetPixel(x, y)) < 64; };
+  // Along a row inside the band, and down a column inside it.
+  const int32_t row = SafeTrunc((mf.PhysicalOffsetY + 20) * sy);
+  const int32_t column = shot.Width() / 2;
+  int32_t left = 0, top = 0;
+  while (left < shot.Width() && !dark(left, row))
+    ++left;
+  while (top < shot.Height() && !dark(column, top))
+    ++top;
+  EXPECT_NEAR(left, mf.PhysicalOffsetX * sx, 1.5);
+  EXPECT_NEAR(top, mf.PhysicalOffsetY * sy, 1.5);
+  // The band ends where the printable area does on the right.
+  int32_t right = shot.Width() - 1;
+  while (right > 0 && !dark(right, row))
+    --right;
+  EXPECT_NEAR(right + 1, (mf.PhysicalOffsetX + mf.PageWidth) * sx, 1.5);
 }
 
 TEST_F(PrintPreviewTest, TheWheelScrollsAPageTallerThanTheWindow)
