@@ -336,6 +336,8 @@ ThtmlTable::ThtmlTable(TSectionList* AMasterList, const ThtmlTable& T) : TSectio
   CellSpacing = T.CellSpacing;
   Widths = T.Widths;
   Percents = T.Percents;
+  MinWidths = T.MinWidths;
+  MaxWidths = T.MaxWidths;
   BorderColorLight = T.BorderColorLight;
   BorderColorDark = T.BorderColorDark;
   BorderColor = T.BorderColor;
