@@ -791,6 +791,14 @@ TEST_F(Controls, CamPanelTurnsReshapesAndPicksItsCam)
   Frm->AngleHsb->Scroll(scPosition, 90);
   EXPECT_FLOAT_EQ(g.Angle, 90);
   EXPECT_TRUE(differs(*start, *g.Picture())) << "turned, and drawn";
+  // The clock goes on from the angle the user left, not from where it stopped before.
+  Frm->Phase = 0;
+  Frm->AngleHsb->Scroll(scPosition, 90);
+  Frm->TopicRates[40] = 100;
+  Frm->CadencerProgress(nullptr, 0.1, 0.1);
+  EXPECT_FLOAT_EQ(g.Angle, 100);
+  EXPECT_EQ(Frm->AngleHsb->Position(), 100);
+  Frm->AngleHsb->Scroll(scPosition, 90);
 
   Frm->CamShapeHsb->Scroll(scPosition, 0);
   EXPECT_FLOAT_EQ(g.NoseRadius, 0.1f);
