@@ -791,14 +791,6 @@ TEST_F(Controls, CamPanelTurnsReshapesAndPicksItsCam)
   Frm->AngleHsb->Scroll(scPosition, 90);
   EXPECT_FLOAT_EQ(g.Angle, 90);
   EXPECT_TRUE(differs(*start, *g.Picture())) << "turned, and drawn";
-  // The clock goes on from the angle the user left, not from where it stopped before.
-  Frm->Phase = 0;
-  Frm->AngleHsb->Scroll(scPosition, 90);
-  Frm->TopicRates[40] = 100;
-  Frm->CadencerProgress(nullptr, 0.1, 0.1);
-  EXPECT_FLOAT_EQ(g.Angle, 100);
-  EXPECT_EQ(Frm->AngleHsb->Position(), 100);
-  Frm->AngleHsb->Scroll(scPosition, 90);
 
   Frm->CamShapeHsb->Scroll(scPosition, 0);
   EXPECT_FLOAT_EQ(g.NoseRadius, 0.1f);
@@ -858,6 +850,29 @@ TEST_F(Controls, CamPanelTurnsReshapesAndPicksItsCam)
   Frm->Stopped = true;
   pick(0);
   EXPECT_EQ(g.Shape, 0);
+}
+
+TEST_F(Controls, TheCamTurnsOnFromTheAngleItShows)
+{
+  Frm->TopicRates[40] = 100;
+  Frm->TopicRates[1] = 100;
+  // Another topic's motion does not carry over to the cam.
+  Show(1);
+  Frm->CadencerProgress(nullptr, 2.5, 2.5);
+  ASSERT_FLOAT_EQ(Frm->Phase, 250);
+  Show(40);
+  TCamGraph& g = *Frm->CamDiagram;
+  const Single shown = g.Angle;
+  Frm->CadencerProgress(nullptr, 0.1, 0.1);
+  EXPECT_FLOAT_EQ(g.Angle, shown + 10);
+  EXPECT_EQ(Frm->AngleHsb->Position(), SafeTrunc(shown + 10));
+
+  // Nor does the clock snap back from where the user turned the cam by hand.
+  Frm->AngleHsb->Scroll(scPosition, 200);
+  EXPECT_FLOAT_EQ(g.Angle, 200);
+  Frm->CadencerProgress(nullptr, 0.1, 0.1);
+  EXPECT_FLOAT_EQ(g.Angle, 210);
+  EXPECT_EQ(Frm->AngleHsb->Position(), 210);
 }
 
 // ---------------------------------------------------------------------------------------
