@@ -833,6 +833,8 @@ TEST_F(Controls, CamPanelTurnsReshapesAndPicksItsCam)
   pick(1);
   EXPECT_EQ(Frm->CamGraphCB->ItemIndex(), 1);
   EXPECT_EQ(g.Shape, 1);
+  // The shape bar shapes the cam picked, as it shows.
+  EXPECT_FLOAT_EQ(g.Eccentricity, 0.1f - 49 * 0.002f);
   EXPECT_TRUE(differs(*pear, *g.Picture())) << "drawn at once while stopped";
   SaveWindowPicture(*Frm, "controls-cam-panel.png");
 
@@ -843,6 +845,7 @@ TEST_F(Controls, CamPanelTurnsReshapesAndPicksItsCam)
   auto round = copy();
   pick(2);
   EXPECT_EQ(g.Shape, 2);
+  EXPECT_FLOAT_EQ(g.HeartBase, 0.001f + 0.1f);
   EXPECT_FALSE(differs(*round, *g.Picture())) << "left to the next tick";
   Frm->CadencerProgress(nullptr, 0.01, 0.01);
   EXPECT_TRUE(differs(*round, *g.Picture()));
