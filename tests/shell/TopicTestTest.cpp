@@ -322,3 +322,21 @@ TEST_F(TopicTestTest, PrintsTheTestThroughThePreview)
   }
   EXPECT_TRUE(InOrder(text, order)) << text;
 }
+
+// A question with a picture prints as a table beside its text. (Held back until tables keep
+// their column widths when the printer copies the document: the copy lays out out of bounds.)
+TEST_F(TopicTestTest, DISABLED_PrintsQuestionsWithTheirPictures)
+{
+  TQuestionList list;
+  auto q = Question(8, 0, "Which cog is the driver?", {"Left", "Right"});
+  q->ImageName = "button.gif";
+  q->ImageWidth = 20;
+  q->ImageHeight = 18;
+  list.push_back(std::move(q));
+  Run(0, WriteFile(list));
+  TTestFrm* form = TestFrm();
+  ASSERT_NE(form, nullptr);
+  form->DummyViewer->LoadFromString(form->BuildPrintPage());
+  TPrntPrevFrm preview(form->DummyViewer, form->Images, form->Glyphs);
+  EXPECT_EQ(preview.PageCount(), 1);
+}
