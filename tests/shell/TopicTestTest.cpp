@@ -323,9 +323,8 @@ TEST_F(TopicTestTest, PrintsTheTestThroughThePreview)
   EXPECT_TRUE(InOrder(text, order)) << text;
 }
 
-// A question with a picture prints as a table beside its text. (Held back until tables keep
-// their column widths when the printer copies the document: the copy lays out out of bounds.)
-TEST_F(TopicTestTest, DISABLED_PrintsQuestionsWithTheirPictures)
+// A question with a picture prints as a table beside its text.
+TEST_F(TopicTestTest, PrintsQuestionsWithTheirPictures)
 {
   TQuestionList list;
   auto q = Question(8, 0, "Which cog is the driver?", {"Left", "Right"});
