@@ -80,6 +80,26 @@ inline void ExpectBounded(TGLBaseSceneObject& part, int maxVertices = 2000000)
   EXPECT_LE(rec.VertexCount(), maxVertices);
 }
 
+// How many vertices one build of the part sends, counted through a table that keeps nothing,
+// so that a part sending hundreds of millions shows it in moments instead of filling memory.
+inline long long CountVertices(TGLBaseSceneObject& part)
+{
+  static long long count;
+  count = 0;
+  TGLFunctions table = NullGLFunctions();
+  table.Vertex3f = [](GLfloat, GLfloat, GLfloat) { ++count; };
+  table.Vertex3fv = [](const GLfloat*) { ++count; };
+  struct TSwap {
+    TGLFunctions* Previous = GLTable;
+    ~TSwap() { GLTable = Previous; }
+  } swap;
+  GLTable = &table;
+  TRenderContextInfo rci;
+  rci.ContextId = 1;
+  part.BuildList(rci);
+  return count;
+}
+
 // Renders the part three times around `change`: the first render builds the list, then
 // `same` is applied (no rebuild expected) and `change` (exactly one rebuild expected).
 inline void ExpectSetterRebuilds(TGLBaseSceneObject& part, const std::function<void()>& same,

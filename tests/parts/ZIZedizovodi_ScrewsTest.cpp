@@ -189,3 +189,14 @@ TEST(Screw, FlanksFaceOutOfTheThreadOnBothHands)
         }
     }
 }
+
+TEST(PartialTorus, FineCountsTogetherStayDrawable)
+{
+  TPartialTorus bend(nullptr, 0.2f, 0.02f, 0, 90, 1 << 20, 1 << 20);
+  ASSERT_LE(CountVertices(bend), 2000000);
+  TBuiltPart b = BuildPart(bend);
+  EXPECT_SOUND(b);
+  // The whole quarter is still swept.
+  const auto& last = b.Prims.back().Vertices;
+  EXPECT_NEAR(std::atan2(last[1][1], last[1][0]) * 180 / M_PI, 90, 1e-3);
+}
