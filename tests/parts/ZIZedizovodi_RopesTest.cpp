@@ -301,3 +301,14 @@ TEST(Helix, FineCountsTogetherStayDrawable)
   ASSERT_LE(CountVertices(many), 2000000);
   EXPECT_SOUND(BuildPart(many));
 }
+
+TEST(Helix, EndsSetterRebuildsOnlyOnAChange)
+{
+  THelix coil(nullptr, 0.1f, 0.01f, 0.05f, 2.0f, 20, 6);
+  ExpectSetterRebuilds(coil, [&] { coil.SetEnds(0b11); }, [&] { coil.SetEnds(0b10); });
+  EXPECT_EQ(coil.Ends, 0b10);
+  // Only the end cap now: the one fan faces along the coil at its end.
+  const TBuiltPart b = BuildPart(coil);
+  ASSERT_EQ(b.OfMode(GL_TRIANGLE_FAN).size(), 1u);
+  ExpectNear3(b.OfMode(GL_TRIANGLE_FAN)[0].Normals[0], {0, 1, 0});
+}

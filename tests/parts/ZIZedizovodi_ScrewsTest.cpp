@@ -200,3 +200,21 @@ TEST(PartialTorus, FineCountsTogetherStayDrawable)
   const auto& last = b.Prims.back().Vertices;
   EXPECT_NEAR(std::atan2(last[1][1], last[1][0]) * 180 / M_PI, 90, 1e-3);
 }
+
+TEST(Screw, EverySetterRebuildsOnlyOnAChange)
+{
+  // A fresh screw for each setter: a compiled list lives on in the part.
+  TScrew a(nullptr, 0.1f, 0.03f, 0.1f, 0.08f, 2, 20);
+  ExpectSetterRebuilds(a, [&] { a.SetOption1(tpVee); }, [&] { a.SetOption1(tpAcme); });
+  EXPECT_EQ(a.Profile, tpAcme);
+  TScrew b(nullptr, 0.1f, 0.03f, 0.1f, 0.08f, 2, 20);
+  ExpectSetterRebuilds(b, [&] { b.SetThreadStyle(false); }, [&] { b.SetThreadStyle(true); });
+  EXPECT_TRUE(b.InternalThread);
+  TScrew c(nullptr, 0.1f, 0.03f, 0.1f, 0.08f, 2, 20);
+  ExpectSetterRebuilds(c, [&] { c.SetParts(ScrewParts({spEndCap, spRunIn})); },
+                       [&] { c.SetParts(ScrewParts({spRunOut})); });
+  EXPECT_EQ(c.Parts, ScrewParts({spRunOut}));
+  TScrew d(nullptr, 0.1f, 0.03f, 0.1f, 0.08f, 2, 20);
+  ExpectSetterRebuilds(d, [&] { d.SetOption4(false); }, [&] { d.SetOption4(true); });
+  EXPECT_TRUE(d.LeftHanded);
+}
