@@ -320,3 +320,39 @@ TEST(FlatMachineParts, DrawSoundlyWhateverOneFieldHolds)
                           {PART_FIELD(TSlattedPlane, Width), PART_FIELD(TSlattedPlane, Height),
                            PART_FIELD(TSlattedPlane, Thickness), PART_FIELD(TSlattedPlane, Slats)});
 }
+
+TEST(FlatMachineParts, SecondColoursAndWhatTheyCover)
+{
+  // The linear cam's profiled top in bronze, the plate's slot in grey, the thread eye's
+  // edges and shank sides in grey, each through colour tracking.
+  TLinearCam cam;
+  TSideBand band = SideBand(cam);
+  ASSERT_EQ(band.Colours.size(), 1u);
+  ExpectNear3(band.Colours[0], {0.65f, 0.49f, 0.24f});
+  EXPECT_EQ(band.ColourTracking, 1);
+  EXPECT_EQ(band.Vertices.size(), 2u * 21);
+  for (const auto& v : band.Vertices)
+    EXPECT_GE(v[1], -1e-6f) << "only the top, never the bottom at y -0.2";
+  TLinearPlate plate;
+  band = SideBand(plate);
+  ASSERT_EQ(band.Colours.size(), 1u);
+  ExpectNear3(band.Colours[0], {0.6f, 0.6f, 0.6f});
+  EXPECT_EQ(band.Vertices.size(), 12u);
+  for (const auto& v : band.Vertices) {
+    EXPECT_LE(std::fabs(v[2]), plate.SlotWidth / 2 + 1e-6f);
+    EXPECT_GE(v[1], -1e-6f);
+  }
+  TSMRing ring;
+  band = SideBand(ring);
+  ASSERT_EQ(band.Colours.size(), 1u);
+  ExpectNear3(band.Colours[0], {0.6f, 0.6f, 0.6f});
+  // Both edges round the ring and the two shank sides.
+  EXPECT_EQ(band.Vertices.size(), size_t(2 * 2 * 21 + 8));
+  // The belt's moving band in its blue, over BandSegments steps of the path.
+  TBelt belt;
+  band = SideBand(belt);
+  ASSERT_EQ(band.Colours.size(), 1u);
+  ExpectNear3(band.Colours[0], {0.502f, 0.525f, 0.882f});
+  EXPECT_EQ(band.ColourTracking, 1);
+  EXPECT_EQ(band.Vertices.size(), size_t(4 * 2 * (belt.BandSegments + 1)));
+}

@@ -276,3 +276,34 @@ inline void ExpectWallFacesOut(const TRecordedPrimitive& wall, const std::vector
   }
   EXPECT_EQ(bad, 0);
 }
+
+// What a part draws in its second colour: the colours it sets while attributes are pushed,
+// and every vertex it sends there.
+struct TSideBand {
+  std::vector<TAffineVector> Colours;
+  std::vector<TAffineVector> Vertices;
+  int ColourTracking = 0;   // glEnable(GL_COLOR_MATERIAL) calls inside the band
+};
+
+inline TSideBand SideBand(TGLBaseSceneObject& part)
+{
+  TGLRecorder rec;
+  TRenderContextInfo rci;
+  rci.ContextId = 1;
+  part.BuildList(rci);
+  TSideBand band;
+  int depth = 0;
+  for (const TGLCall& c : rec.Calls()) {
+    if (c.Name == "glPushAttrib")
+      ++depth;
+    else if (c.Name == "glPopAttrib")
+      --depth;
+    else if (depth > 0 && c.Name == "glColor3fv")
+      band.Colours.push_back({Single(c.Args[0]), Single(c.Args[1]), Single(c.Args[2])});
+    else if (depth > 0 && c.Name == "glEnable" && c.Args[0] == GL_COLOR_MATERIAL)
+      ++band.ColourTracking;
+    else if (depth > 0 && c.Name.rfind("glVertex3f", 0) == 0)
+      band.Vertices.push_back({Single(c.Args[0]), Single(c.Args[1]), Single(c.Args[2])});
+  }
+  return band;
+}

@@ -512,3 +512,38 @@ TEST(ZIZedizovodi, SecondHalfDrawsSoundlyWhateverOneFieldHolds)
                           {PART_FIELD(TPie, Radius), PART_FIELD(TPie, Thickness), PART_FIELD(TPie, Segments),
                            PART_FIELD(TPie, StartAngle), PART_FIELD(TPie, EndAngle)});
 }
+
+TEST(ZIZedizovodi, SecondHalfSideColoursAndWhatTheyCover)
+{
+  // The drum's groove walls and floor in bronze, only when asked for.
+  THSCylinder drum(nullptr, 0.2f, 0.1f, 0.05f, 20, 0.44f, 40);
+  EXPECT_TRUE(SideBand(drum).Vertices.empty());
+  drum.UseSideColour = true;
+  TSideBand band = SideBand(drum);
+  ASSERT_EQ(band.Colours.size(), 1u);
+  ExpectNear3(band.Colours[0], {0.65f, 0.49f, 0.24f});
+  EXPECT_EQ(band.Vertices.size(), size_t(3 * 2 * 41));
+  const Single swing = 0.2f * std::sin(20 * cPIdiv180) + 0.05f;
+  for (const auto& v : band.Vertices)
+    EXPECT_LE(std::fabs(v[0]), swing + 1e-5f) << "only the groove, never the drum's ends";
+  // The toggle clamp's side link and coupler: their side walls in grey from the start.
+  TBToggleLink side(nullptr, 1.0f, 0.1f, 0.05f, 5);
+  band = SideBand(side);
+  ASSERT_EQ(band.Colours.size(), 1u);
+  ExpectNear3(band.Colours[0], {0.6f, 0.6f, 0.6f});
+  EXPECT_EQ(band.Vertices.size(), 2 * side.Outline().size());
+  TCToggleLink coupler(nullptr, 0.8f, 1.0f, 0.1f, 0.05f, 10);
+  band = SideBand(coupler);
+  ASSERT_EQ(band.Colours.size(), 1u);
+  EXPECT_EQ(band.Vertices.size(), 2 * coupler.Outline().size());
+  // A disc sector: its rim and both radial faces.
+  TPie pie(nullptr, 0.4f, 0.1f, 30);
+  pie.StartAngle = 270;
+  pie.EndAngle = 90;
+  pie.UseSideColour = true;
+  pie.SideColour = {0.1f, 0.2f, 0.3f, 1};
+  band = SideBand(pie);
+  ASSERT_EQ(band.Colours.size(), 1u);
+  ExpectNear3(band.Colours[0], {0.1f, 0.2f, 0.3f});
+  EXPECT_EQ(band.Vertices.size(), size_t(2 * 31 + 8));
+}
