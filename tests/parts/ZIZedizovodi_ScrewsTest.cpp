@@ -218,3 +218,34 @@ TEST(Screw, EverySetterRebuildsOnlyOnAChange)
   ExpectSetterRebuilds(d, [&] { d.SetOption4(false); }, [&] { d.SetOption4(true); });
   EXPECT_TRUE(d.LeftHanded);
 }
+
+TEST(Screw, NutGrooveDeepensOverTheRunInAndFlattensOverTheRunOut)
+{
+  // A nut's thread: the bore at Radius, the groove bottom ThreadDepth further out; with both
+  // runs the groove grows from nothing over the first half turn and fades over the last.
+  TScrew nut(nullptr, 0.1f, 0.03f, 0.1f, 0.08f, 2, 20);
+  nut.SetThreadStyle(true);
+  nut.SetOption1(tpSquare);
+  nut.SetParts(ScrewParts({spRunIn, spRunOut}));
+  const TBuiltPart b = BuildPart(nut);
+  EXPECT_SOUND(b);
+  ASSERT_EQ(b.Prims.size(), 3u);
+  auto radius = [](const TAffineVector& p) { return std::hypot(p[1], p[2]); };
+  // First flank: pairs (ring j point 0 on the bore, point 1 on the groove bottom).
+  const auto& flank = b.Prims[0].Vertices;
+  ASSERT_EQ(flank.size(), 2u * 41);
+  for (int j : {0, 5, 10, 20, 30, 35, 40}) {
+    SCOPED_TRACE(j);
+    const float expected = j <= 10 ? 0.13f - j * 0.003f : j >= 30 ? 0.1f + (j - 30) * 0.003f : 0.1f;
+    EXPECT_NEAR(radius(flank[size_t(2 * j)]), expected, 1e-6f);
+    EXPECT_NEAR(radius(flank[size_t(2 * j + 1)]), 0.13f, 1e-6f);
+  }
+  // The land between the grooves lies on the bore and faces the axis, from the end of the
+  // groove's root (W/2 on) to the next groove (W on).
+  const auto& land = b.Prims[2];
+  const TAffineVector a = land.Vertices[2 * 20], c = land.Vertices[2 * 20 + 1];
+  EXPECT_NEAR(radius(a), 0.1f, 1e-6f);
+  EXPECT_NEAR(c[0] - a[0], 0.04f, 1e-6f);
+  const TAffineVector n = land.Normals[2 * 20];
+  EXPECT_LT(n[1] * a[1] + n[2] * a[2], 0);
+}
