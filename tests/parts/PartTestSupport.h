@@ -38,12 +38,18 @@ struct TBuiltPart {
   }
 };
 
-inline TBuiltPart BuildPart(TGLBaseSceneObject& part)
+// One build of the part's geometry into whatever GL table is current.
+inline void BuildOnce(TGLBaseSceneObject& part)
 {
-  TGLRecorder rec;
   TRenderContextInfo rci;
   rci.ContextId = 1;
   part.BuildList(rci);
+}
+
+inline TBuiltPart BuildPart(TGLBaseSceneObject& part)
+{
+  TGLRecorder rec;
+  BuildOnce(part);
   TBuiltPart b;
   b.Problems = rec.Problems();
   TAffineVector normal{0, 0, 0};
@@ -76,9 +82,7 @@ inline TBuiltPart BuildPart(TGLBaseSceneObject& part)
 inline void ExpectBounded(TGLBaseSceneObject& part, int maxVertices = 2000000)
 {
   TGLRecorder rec;
-  TRenderContextInfo rci;
-  rci.ContextId = 1;
-  part.BuildList(rci);
+  BuildOnce(part);
   EXPECT_TRUE(rec.BeginEndBalanced());
   EXPECT_TRUE(rec.AttribBalanced());
   EXPECT_LE(rec.VertexCount(), maxVertices);
@@ -144,9 +148,7 @@ inline TStreamCheck CheckStream(TGLBaseSceneObject& part)
     ~TSwap() { GLTable = Previous; }
   } swap;
   GLTable = &table;
-  TRenderContextInfo rci;
-  rci.ContextId = 1;
-  part.BuildList(rci);
+  BuildOnce(part);
   if (C::Depth != 0)
     C::Fault("a glBegin left open");
   if (C::Attribs != 0)
@@ -288,9 +290,7 @@ struct TSideBand {
 inline TSideBand SideBand(TGLBaseSceneObject& part)
 {
   TGLRecorder rec;
-  TRenderContextInfo rci;
-  rci.ContextId = 1;
-  part.BuildList(rci);
+  BuildOnce(part);
   TSideBand band;
   int depth = 0;
   for (const TGLCall& c : rec.Calls()) {
