@@ -249,3 +249,39 @@ TEST(Screw, NutGrooveDeepensOverTheRunInAndFlattensOverTheRunOut)
   const TAffineVector n = land.Normals[2 * 20];
   EXPECT_LT(n[1] * a[1] + n[2] * a[2], 0);
 }
+
+TEST(Screw, ProfilesPlaceCrestAndRootAlongTheAxis)
+{
+  // Offsets from the start of a turn's profile: crest start, crest end, root end.
+  const Single D = 0.03f, W = 0.08f, t = std::tan(15 * M_PI / 180);
+  struct {
+    TThreadProfile Profile;
+    Single Lo, Mid, Hi;
+  } const cases[] = {{tpVee, W / 2, W / 2, W},
+                     {tpSquare, 0, W / 2, W / 2},
+                     {tpButtress, W / 2, W / 2, W / 2},
+                     {tpAcme, D * t, W / 2, W / 2 + D * t},
+                     {TThreadProfile(7), D * t, W / 2, W / 2 + D * t}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(int(c.Profile));
+    TScrew screw(nullptr, 0.1f, D, 0.1f, W, 2, 20);
+    screw.SetOption1(c.Profile);
+    screw.SetParts(0);
+    const TBuiltPart b = BuildPart(screw);
+    // First flank pairs (point 1, point 0), second flank pairs (point 3, point 2).
+    const auto& first = b.Prims[0].Vertices;
+    const auto& second = b.Prims[1].Vertices;
+    for (size_t j : {0u, 7u, 40u}) {
+      const Single x0 = first[2 * j + 1][0];
+      EXPECT_NEAR(first[2 * j][0] - x0, c.Lo, 1e-6f);
+      EXPECT_NEAR(second[2 * j + 1][0] - x0, c.Mid, 1e-6f);
+      EXPECT_NEAR(second[2 * j][0] - x0, c.Hi, 1e-6f);
+    }
+  }
+  // A V thread as wide as its pitch: each turn's root end is the next turn's root start.
+  TScrew full(nullptr, 0.1f, D, 0.1f, 0.1f, 2, 20);
+  full.SetParts(0);
+  const TBuiltPart b = BuildPart(full);
+  for (size_t j : {0u, 5u, 19u})
+    ExpectNear3(b.Prims[1].Vertices[2 * j], b.Prims[0].Vertices[2 * (j + 20) + 1], 1e-6f);
+}
