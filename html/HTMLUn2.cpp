@@ -273,6 +273,12 @@ bool Covers(const IndentRec& r, int32_t Y, const TBlock* Current)
   return r.YT <= Y && Y < r.YB && (r.ID == nullptr || r.ID == Current);
 }
 
+// Float edges come from page sizes; a page with absurd ones must not wrap the sum round.
+int32_t SaturatedSum(int32_t A, int32_t B)
+{
+  return static_cast<int32_t>(std::clamp<int64_t>(int64_t(A) + B, INT32_MIN, INT32_MAX));
+}
+
 }  // namespace
 
 int32_t IndentManagerBasic::LeftSide(int32_t Y) const
@@ -281,7 +287,7 @@ int32_t IndentManagerBasic::LeftSide(int32_t Y) const
   for (const auto& r : L)
     if (r && Covers(*r, Y, CurrentID))
       result = std::max(result, r->X);
-  return result == -99999 ? BaseX : result + BaseX;
+  return result == -99999 ? BaseX : SaturatedSum(result, BaseX);
 }
 
 int32_t IndentManagerBasic::RightSide(int32_t Y) const
@@ -290,7 +296,7 @@ int32_t IndentManagerBasic::RightSide(int32_t Y) const
   for (const auto& r : R)
     if (r && Covers(*r, Y, CurrentID))
       result = std::min(result, r->X);
-  return result == 99999 ? Width : result + BaseX;
+  return result == 99999 ? Width : SaturatedSum(result, BaseX);
 }
 
 int32_t IndentManagerBasic::ImageBottom() const
@@ -310,7 +316,7 @@ void IndentManagerBasic::GetClearY(int32_t& CL, int32_t& CR) const
     for (const auto& r : list)
       if (r && !r->ID)
         result = std::max(result, r->YB);
-    return result + 1;
+    return SaturatedSum(result, 1);
   };
   CL = lowest(L);
   CR = lowest(R);
@@ -631,7 +637,8 @@ void TMapItem::AddArea(const TAttributeList& Attrib)
   } else {
     if (c.size() < 4)
       return;
-    region = TRegion(Rect(c[0], c[1], c[2] + 1, c[3] + 1));
+    // Corners written the other way round still mark the same rectangle.
+    region = TRegion(Rect(std::min(c[0], c[2]), std::min(c[1], c[3]), std::max(c[0], c[2]) + 1, std::max(c[1], c[3]) + 1));
   }
   Areas.emplace_back(href, std::move(region));
   AreaTargets.push_back(target);

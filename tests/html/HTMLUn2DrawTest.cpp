@@ -45,6 +45,26 @@ TEST(HTMLUn2Map, AreasAndHits)
   EXPECT_FALSE(map.GetURL(-5, -5, ut));
 }
 
+TEST(HTMLUn2Map, RectangleCornersInEitherOrder)
+{
+  TMapItem map;
+  map.AddArea(*AreaTag("rect", "49,49,10,10", "swapped.htm"));
+  map.AddArea(*AreaTag("rect", "100,20,60,0", "mixed.htm"));
+  ASSERT_EQ(map.Areas.size(), 2u);
+  std::unique_ptr<TUrlTarget> ut;
+  for (TPoint p : {Point(10, 10), Point(49, 49), Point(30, 20)}) {
+    ASSERT_TRUE(map.GetURL(p.X, p.Y, ut)) << p.X << "," << p.Y;
+    EXPECT_EQ(ut->URL, "swapped.htm");
+  }
+  EXPECT_FALSE(map.GetURL(50, 30, ut));
+  EXPECT_FALSE(map.GetURL(9, 30, ut));
+  for (TPoint p : {Point(60, 0), Point(100, 20)}) {
+    ASSERT_TRUE(map.GetURL(p.X, p.Y, ut)) << p.X << "," << p.Y;
+    EXPECT_EQ(ut->URL, "mixed.htm");
+  }
+  EXPECT_FALSE(map.GetURL(101, 10, ut));
+}
+
 // FitText's answer is the longest prefix that fits, on whichever device measures.
 void CheckFit(TCanvas& canvas)
 {
