@@ -1,5 +1,7 @@
 #include "html/HTMLUn2.h"
 
+#include <cmath>
+
 #include "html/StylePars.h"
 #include "html/StyleUn.h"
 #include "platform/Clipboard.h"
@@ -570,7 +572,7 @@ std::u16string WideLowerCase(const std::u16string& S)
 
 namespace {
 
-// Image-map coordinates beyond this are of no picture we show; the cap keeps the region
+// Image-map coordinates beyond this are of no picture we show; the cap keeps the shape
 // arithmetic (x2 + 1, x + r) in range.
 constexpr int32_t MaxMapCoord = 1000000;
 
@@ -622,26 +624,69 @@ void TMapItem::AddArea(const TAttributeList& Attrib)
     }
   }
   std::vector<int32_t> c = ParseCoords(coords);
-  TRegion region;
+  TMapArea area;
   if (shape == "circ") {
     if (c.size() < 3)
       return;
-    region = TRegion::Ellipse(Rect(c[0] - c[2], c[1] - c[2], c[0] + c[2] + 1, c[1] + c[2] + 1));
+    area.Kind = TMapArea::Ellipse;
+    area.Box = Rect(c[0] - c[2], c[1] - c[2], c[0] + c[2] + 1, c[1] + c[2] + 1);
   } else if (shape == "poly") {
     if (c.size() < 6)
       return;
-    std::vector<TPoint> points;
+    area.Kind = TMapArea::Polygon;
     for (size_t k = 0; k + 1 < c.size(); k += 2)
-      points.push_back(Point(c[k], c[k + 1]));
-    region = TRegion::Polygon(points, WINDING);
+      area.Points.push_back(Point(c[k], c[k + 1]));
   } else {
     if (c.size() < 4)
       return;
     // Corners written the other way round still mark the same rectangle.
-    region = TRegion(Rect(std::min(c[0], c[2]), std::min(c[1], c[3]), std::max(c[0], c[2]) + 1, std::max(c[1], c[3]) + 1));
+    area.Box = Rect(std::min(c[0], c[2]), std::min(c[1], c[3]), std::max(c[0], c[2]) + 1, std::max(c[1], c[3]) + 1);
   }
-  Areas.emplace_back(href, std::move(region));
+  Areas.emplace_back(href, std::move(area));
   AreaTargets.push_back(target);
+}
+
+bool TMapArea::Contains(int32_t X, int32_t Y) const
+{
+  const double yc = Y + 0.5;
+  switch (Kind) {
+  case Rectangle:
+    return X >= Box.Left && X < Box.Right && Y >= Box.Top && Y < Box.Bottom;
+  case Ellipse: {
+    const double l = std::min(Box.Left, Box.Right), r = std::max(Box.Left, Box.Right);
+    const double t = std::min(Box.Top, Box.Bottom), b = std::max(Box.Top, Box.Bottom);
+    if (r <= l || b <= t || yc < t || yc >= b)
+      return false;
+    const double cx = (l + r) / 2, cy = (t + b) / 2, rx = (r - l) / 2, ry = (b - t) / 2;
+    const double dy = (yc - cy) / ry;
+    const double q = 1 - dy * dy;
+    if (q <= 0)
+      return false;
+    // The row's run, with pixel ends rounded as the row of a region would be.
+    const double half = rx * std::sqrt(q);
+    return X >= std::ceil(cx - half - 0.5) && X < std::ceil(cx + half - 0.5);
+  }
+  case Polygon: {
+    // Winding number of the crossings on the pixel's row that lie at or left of the pixel.
+    int winding = 0;
+    const size_t n = Points.size();
+    for (size_t i = 0; i < n; ++i) {
+      const TPoint& a = Points[i];
+      const TPoint& b = Points[(i + 1) % n];
+      if (a.Y == b.Y)
+        continue;
+      const bool down = b.Y > a.Y;
+      const double y0 = down ? a.Y : b.Y, y1 = down ? b.Y : a.Y;
+      if (yc < y0 || yc >= y1)
+        continue;
+      const double x = a.X + (yc - a.Y) * double(b.X - a.X) / double(b.Y - a.Y);
+      if (std::ceil(x - 0.5) <= X)
+        winding += down ? 1 : -1;
+    }
+    return n >= 3 && winding != 0;
+  }
+  }
+  return false;
 }
 
 bool TMapItem::GetURL(int32_t X, int32_t Y, std::unique_ptr<TUrlTarget>& UrlTarg) const
