@@ -8,6 +8,16 @@
 #include "platform/CodePages.h"
 #include "platform/SysUtils.h"
 
+namespace {
+
+// Sizes come from pages; a page with absurd ones must not wrap a sum round.
+int32_t SatAdd(int32_t A, int32_t B)
+{
+  return static_cast<int32_t>(std::clamp<int64_t>(int64_t(A) + B, INT32_MIN, INT32_MAX));
+}
+
+}  // namespace
+
 // ---- attributes ----
 
 TAttributeList::TAttributeList() = default;
@@ -275,11 +285,7 @@ bool Covers(const IndentRec& r, int32_t Y, const TBlock* Current)
   return r.YT <= Y && Y < r.YB && (r.ID == nullptr || r.ID == Current);
 }
 
-// Float edges come from page sizes; a page with absurd ones must not wrap the sum round.
-int32_t SaturatedSum(int32_t A, int32_t B)
-{
-  return static_cast<int32_t>(std::clamp<int64_t>(int64_t(A) + B, INT32_MIN, INT32_MAX));
-}
+
 
 }  // namespace
 
@@ -289,7 +295,7 @@ int32_t IndentManagerBasic::LeftSide(int32_t Y) const
   for (const auto& r : L)
     if (r && Covers(*r, Y, CurrentID))
       result = std::max(result, r->X);
-  return result == -99999 ? BaseX : SaturatedSum(result, BaseX);
+  return result == -99999 ? BaseX : SatAdd(result, BaseX);
 }
 
 int32_t IndentManagerBasic::RightSide(int32_t Y) const
@@ -298,7 +304,7 @@ int32_t IndentManagerBasic::RightSide(int32_t Y) const
   for (const auto& r : R)
     if (r && Covers(*r, Y, CurrentID))
       result = std::min(result, r->X);
-  return result == 99999 ? Width : SaturatedSum(result, BaseX);
+  return result == 99999 ? Width : SatAdd(result, BaseX);
 }
 
 int32_t IndentManagerBasic::ImageBottom() const
@@ -318,7 +324,7 @@ void IndentManagerBasic::GetClearY(int32_t& CL, int32_t& CR) const
     for (const auto& r : list)
       if (r && !r->ID)
         result = std::max(result, r->YB);
-    return SaturatedSum(result, 1);
+    return SatAdd(result, 1);
   };
   CL = lowest(L);
   CR = lowest(R);
@@ -824,9 +830,12 @@ void FormControlRect(TCanvas& Canvas, int32_t X1, int32_t Y1, int32_t X2, int32_
 void RaisedRectColor(const TBorderLook& Look, TCanvas& Canvas, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, TColor Light,
                      TColor Dark, bool Raised)
 {
-  // Borders far outside the page are drawn only where they can show.
-  Y1 = std::clamp(Y1, -200, 5000);
-  Y2 = std::clamp(Y2, -200, 5000);
+  // A border reaching far beyond what can show (a tall table scrolled through) is cut to a
+  // little outside the canvas's visible part, however tall the canvas is.
+  const TRect clip = Canvas.ClipRect();
+  const int32_t lo = SatAdd(clip.Top, -200), hi = std::max(lo, SatAdd(clip.Bottom, 200));
+  Y1 = std::clamp(Y1, lo, hi);
+  Y2 = std::clamp(Y2, lo, hi);
   if (Look.Printing && Look.PrintMonoBlack && MonochromePrinter(Canvas))
     Light = Dark = clBlack;
   if (Raised)

@@ -230,6 +230,30 @@ TEST(HTMLUn2Draw, FramesUseTheThreeDColours)
   EXPECT_EQ(colours().front(), clBlue);
 }
 
+// Table borders on a canvas taller than a window (a whole page drawn at once, as the page
+// pictures are) are drawn where they are, not pulled up to a fixed line.
+TEST(HTMLUn2Draw, BordersFarDownATallCanvasStayInPlace)
+{
+  TFixedMetricDevice* dev = nullptr;
+  auto canvas = CreateFixedMetricCanvas(300, 8000, &dev);
+  TBorderLook look;
+  RaisedRect(look, *canvas, 10, 6000, 60, 6100, true);
+  int32_t top = INT32_MAX, bottom = INT32_MIN;
+  for (const TCanvasRecord& r : dev->Records)
+    for (const TPoint& p : r.Points) {
+      top = std::min(top, p.Y);
+      bottom = std::max(bottom, p.Y);
+    }
+  EXPECT_EQ(top, 6000);
+  EXPECT_EQ(bottom, 6099);
+  // A border far beyond the canvas still stays near it.
+  dev->ClearRecords();
+  RaisedRect(look, *canvas, 10, -1000000, 60, 1000000, true);
+  for (const TCanvasRecord& r : dev->Records)
+    for (const TPoint& p : r.Points)
+      EXPECT_TRUE(p.Y >= -200 && p.Y <= 8200) << p.Y;
+}
+
 TEST(HTMLUn2Pictures, BuiltIns)
 {
   EXPECT_FALSE(DefBitmap().Empty());
