@@ -5,6 +5,7 @@
 #include "html/StylePars.h"
 #include "html/StyleUn.h"
 #include "platform/Clipboard.h"
+#include "platform/Controls.h"
 #include "platform/CodePages.h"
 #include "platform/SysUtils.h"
 
@@ -935,7 +936,9 @@ std::vector<std::string> Flipped(const std::vector<std::string>& Rows)
 TCursorImage MakeCursor(const std::vector<std::string>& Rows, TPoint Hot)
 {
   TCursorImage c;
-  c.Image = Picture(Rows, {{'#', clBlack}, {'.', clWhite}, {' ', clWhite}}, TPixelFormat::pf1bit);
+  // Where the mask lets the screen through the image is black: white there would turn the
+  // screen over.
+  c.Image = Picture(Rows, {{'#', clBlack}, {'.', clWhite}, {' ', clBlack}}, TPixelFormat::pf1bit);
   c.Mask = Picture(Rows, {{'#', clBlack}, {'.', clBlack}, {' ', clWhite}}, TPixelFormat::pf1bit);
   c.HotSpot = Hot;
   return c;
@@ -980,4 +983,14 @@ const TCursorImage* BuiltInCursor(int Index)
     MakeCursor(Flipped(UpRows), Point(6, 10)),
   };
   return Index >= 1 && Index <= 5 ? &cursors[Index - 1] : nullptr;
+}
+
+void InstallViewerCursors()
+{
+  if (HasScreenCursorImage(HandCursor))
+    return;
+  for (int i = HandCursor; i <= DownOnlyCursor; ++i) {
+    const TCursorImage* c = BuiltInCursor(i);
+    SetScreenCursorImage(static_cast<TCursor>(i), c->Image, c->Mask, c->HotSpot);
+  }
 }

@@ -453,3 +453,5 @@ struct TCursorImage {
 };
 // Cursor 1 to 5; nullptr for other numbers.
 const TCursorImage* BuiltInCursor(int Index);
+// Puts cursors 1 to 5 into the screen's cursor table, once the application is up.
+void InstallViewerCursors();

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "html/HTMLUn2.h"
+#include "platform/Controls.h"
 #include "platform/CanvasFixed.h"
 #include "platform/Fonts.h"
 
@@ -272,6 +275,20 @@ TEST(HTMLUn2Pictures, BuiltIns)
   }
   EXPECT_EQ(BuiltInCursor(0), nullptr);
   EXPECT_EQ(BuiltInCursor(6), nullptr);
+  // They are the screen's cursors 1 to 5 once the application is up: the hand over links.
+  InstallViewerCursors();
+  for (int i = HandCursor; i <= DownOnlyCursor; ++i)
+    EXPECT_TRUE(HasScreenCursorImage(static_cast<TCursor>(i))) << i;
+  // The hand: black outline, white inside, the page round it.
+  const TCursorImage* hand = BuiltInCursor(HandCursor);
+  const TBitmap shown = CursorPicture(hand->Image, hand->Mask, clRed);
+  std::set<TColor> colours;
+  for (int y = 0; y < shown.Height(); ++y)
+    for (int x = 0; x < shown.Width(); ++x)
+      colours.insert(shown.GetPixel(x, y));
+  EXPECT_EQ(colours, (std::set<TColor>{clBlack, clWhite, clRed}));
+  EXPECT_EQ(shown.GetPixel(hand->HotSpot.X, hand->HotSpot.Y), clBlack);
+  EXPECT_EQ(shown.GetPixel(0, shown.Height() - 1), clRed);
 }
 
 }  // namespace
