@@ -93,8 +93,10 @@ public:
   const TGifImageDescriptor& Image(int i) const;
   const std::vector<TGifColorTable>& ColorTables() const { return FColorTables; }
 
-  // The frames side by side (24 bits) and, when transparent, their mask (1 bit, white where
-  // transparent); the caller owns both. Frames that would make the strip wider than a
+  // The frames side by side (24 bits) and, when transparent or when a frame is restored to
+  // the background, their mask (1 bit, white where transparent); the caller owns both. Each
+  // frame starts from the one before, with the area of the image before it cleared (disposal
+  // 2) or put back as it was before that image (disposal 3). Frames that would make the strip wider than a
   // bitmap go on in further rows of FramesPerRow() frames each.
   std::unique_ptr<TBitmap> GetStripBitmap(std::unique_ptr<TBitmap>& mask) const;
   int FramesPerRow() const;

@@ -280,3 +280,150 @@ TEST(GifDecoder, ZeroSizedImagesDecodeNothing)
   auto strip = gif.GetStripBitmap(mask);
   EXPECT_EQ(strip->GetPixel(3 + 1, 1), Table(2));
 }
+
+namespace {
+
+// Colour and mask of every pixel of frame i, as "c" for colour index c of the table (or "."
+// for a transparent pixel), row by row.
+std::vector<std::string> Frame(const TGif& gif, const TBitmap& strip, const TBitmap* mask, int i, int colours)
+{
+  std::vector<std::string> rows;
+  const TPoint at = gif.FramePlace(i);
+  for (int y = 0; y < gif.Height(); ++y) {
+    std::string row;
+    for (int x = 0; x < gif.Width(); ++x) {
+      if (mask && mask->GetPixel(at.X + x, at.Y + y) == clWhite) {
+        row += '.';
+        continue;
+      }
+      const TColor c = strip.GetPixel(at.X + x, at.Y + y);
+      char ch = '?';
+      for (int k = 0; k < colours; ++k)
+        if (c == Table(k))
+          ch = char('0' + k);
+      if (c == clBlack)
+        ch = 'k';
+      row += ch;
+    }
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+using Rows = std::vector<std::string>;
+
+}  // namespace
+
+TEST(GifDecoder, RestoreToPreviousPutsBackWhatTheImageCovered)
+{
+  // A background, a sprite that is taken away again (disposal 3), then one pixel elsewhere.
+  GifBuilder b(4, 3, 2);
+  b.Control(1, 10);
+  b.Image(0, 0, 4, 3, {0, 0, 0, 0, 0, 1, 1, 0, 0, 0, 0, 0}, 2);
+  b.Control(3, 10);
+  b.Image(1, 0, 2, 2, {2, 2, 2, 2}, 2);
+  b.Control(1, 10);
+  b.Image(3, 2, 1, 1, {3}, 2);
+  TGif gif;
+  LoadGif(gif, b.Finish());
+  std::unique_ptr<TBitmap> mask;
+  auto strip = gif.GetStripBitmap(mask);
+  EXPECT_EQ(mask, nullptr);
+  EXPECT_EQ(Frame(gif, *strip, nullptr, 0, 4), (Rows{"0000", "0110", "0000"}));
+  EXPECT_EQ(Frame(gif, *strip, nullptr, 1, 4), (Rows{"0220", "0220", "0000"}));
+  // No trail of the sprite: its area is as frame 0 left it.
+  EXPECT_EQ(Frame(gif, *strip, nullptr, 2, 4), (Rows{"0000", "0110", "0003"}));
+}
+
+TEST(GifDecoder, RestoreToPreviousBringsBackTransparencyToo)
+{
+  // Frame 0 has a hole; frame 1 covers it and is taken away; frame 2 leaves it alone.
+  GifBuilder b(3, 2, 2);
+  b.Control(1, 10, 3);
+  b.Image(0, 0, 3, 2, {0, 3, 0, 1, 1, 1}, 2);
+  b.Control(3, 10);
+  b.Image(0, 0, 2, 1, {2, 2}, 2);
+  b.Control(1, 10);
+  b.Image(2, 1, 1, 1, {0}, 2);
+  TGif gif;
+  LoadGif(gif, b.Finish());
+  std::unique_ptr<TBitmap> mask;
+  auto strip = gif.GetStripBitmap(mask);
+  ASSERT_NE(mask, nullptr);
+  EXPECT_EQ(Frame(gif, *strip, mask.get(), 1, 4), (Rows{"220", "111"}));
+  EXPECT_EQ(Frame(gif, *strip, mask.get(), 2, 4), (Rows{"0.0", "110"}));
+}
+
+TEST(GifDecoder, RestoreToPreviousOnTheFirstFrameGoesBackToTheEmptyScreen)
+{
+  GifBuilder b(2, 2, 2);
+  b.Control(3, 10, 3);
+  b.Image(0, 0, 2, 1, {1, 2}, 2);
+  b.Control(1, 10, 3);
+  b.Image(1, 1, 1, 1, {0}, 2);
+  TGif gif;
+  LoadGif(gif, b.Finish());
+  std::unique_ptr<TBitmap> mask;
+  auto strip = gif.GetStripBitmap(mask);
+  ASSERT_NE(mask, nullptr);
+  EXPECT_EQ(Frame(gif, *strip, mask.get(), 0, 4), (Rows{"12", ".."}));
+  EXPECT_EQ(Frame(gif, *strip, mask.get(), 1, 4), (Rows{"..", ".0"}));
+}
+
+TEST(GifDecoder, RestoreToBackgroundClearsEvenInAnOpaqueGif)
+{
+  // No pixel is transparent, but the moving square's old place must not leave a trail.
+  GifBuilder b(3, 2, 2);
+  b.Control(2, 10);
+  b.Image(0, 0, 2, 2, {1, 1, 1, 1}, 2);
+  b.Control(2, 10);
+  b.Image(1, 0, 2, 2, {2, 2, 2, 2}, 2);
+  b.Control(1, 10);
+  b.Image(2, 1, 1, 1, {3}, 2);
+  TGif gif;
+  LoadGif(gif, b.Finish());
+  EXPECT_FALSE(gif.IsTransparent());
+  std::unique_ptr<TBitmap> mask;
+  auto strip = gif.GetStripBitmap(mask);
+  ASSERT_NE(mask, nullptr);
+  // Frame 0 is opaque everywhere (black where its image does not reach).
+  EXPECT_EQ(Frame(gif, *strip, mask.get(), 0, 4), (Rows{"11k", "11k"}));
+  EXPECT_EQ(Frame(gif, *strip, mask.get(), 1, 4), (Rows{".22", ".22"}));
+  EXPECT_EQ(Frame(gif, *strip, mask.get(), 2, 4), (Rows{"...", "..3"}));
+
+  // Restoring after the last frame changes nothing, so no mask is made for it.
+  GifBuilder last(2, 1, 2);
+  last.Control(1, 10);
+  last.Image(0, 0, 2, 1, {1, 1}, 2);
+  last.Control(2, 10);
+  last.Image(0, 0, 2, 1, {2, 2}, 2);
+  TGif gif2;
+  LoadGif(gif2, last.Finish());
+  auto strip2 = gif2.GetStripBitmap(mask);
+  EXPECT_EQ(mask, nullptr);
+}
+
+TEST(GifDecoder, TransparentGifStartsFromAClearScreen)
+{
+  // The first image covers only the middle: the rest of the first frame shows the page.
+  GifBuilder b(4, 3, 2);
+  b.Control(1, 10, 3);
+  b.Image(1, 1, 2, 1, {1, 3}, 2);
+  b.Control(1, 10, 3);
+  b.Image(0, 0, 1, 1, {2}, 2);
+  TGif gif;
+  LoadGif(gif, b.Finish());
+  std::unique_ptr<TBitmap> mask;
+  auto strip = gif.GetStripBitmap(mask);
+  ASSERT_NE(mask, nullptr);
+  EXPECT_EQ(Frame(gif, *strip, mask.get(), 0, 4), (Rows{"....", ".1..", "...."}));
+  EXPECT_EQ(Frame(gif, *strip, mask.get(), 1, 4), (Rows{"2...", ".1..", "...."}));
+  // The screen is wider than a byte of mask: the bits past the whole bytes are set too.
+  GifBuilder wide(11, 1, 2);
+  wide.Control(1, 10, 3);
+  wide.Image(0, 0, 1, 1, {1}, 2);
+  TGif gif2;
+  LoadGif(gif2, wide.Finish());
+  strip = gif2.GetStripBitmap(mask);
+  EXPECT_EQ(Frame(gif2, *strip, mask.get(), 0, 4), (Rows{"1.........."}));
+}

@@ -118,3 +118,25 @@ TEST(HTMLUn2Display, AnimatedGifDrawsItsCurrentFrameThroughTheMask)
   gif->Draw(*canvas, 2, 4, 0, 0);
   EXPECT_EQ(target.GetPixel(0, 0), clWhite);
 }
+
+TEST(HTMLUn2Display, OpaqueAnimatedGifShowsThePageWhereAFrameWasCleared)
+{
+  giftest::GifBuilder b(2, 1, 2);
+  b.Control(2, 10);
+  b.Image(0, 0, 1, 1, {1}, 2);
+  b.Control(1, 10);
+  b.Image(1, 0, 1, 1, {2}, 2);
+  TByteStream s(b.Finish());
+  bool nonAnimated;
+  auto gif = CreateAGif(s, nonAnimated);
+  EXPECT_FALSE(gif->IsTransparent);
+  EXPECT_EQ(gif->GetMaskImage(), nullptr);   // the first frame is opaque
+  uint8_t r, g, bl;
+  giftest::TableColor(2, r, g, bl);
+  TBitmap target = White(2, 1);
+  auto canvas = CreateBitmapCanvas(target);
+  gif->SetCurrentFrame(2);
+  gif->Draw(*canvas, 1, 2, 0, 0);
+  EXPECT_EQ(target.GetPixel(0, 0), clWhite);   // frame 1's square is gone, not left behind
+  EXPECT_EQ(target.GetPixel(1, 0), RGBColor(r, g, bl));
+}
