@@ -611,3 +611,48 @@ TEST(PNGImage, RoundTripKeepsTheTransparentColourUnderGamma)
   ASSERT_NE(again.TransparencyMask(), nullptr);
   EXPECT_EQ(again.TransparencyMask()->GetPixel(1, 1), clWhite);
 }
+
+// Adam7 on pictures of 1x1 to 8x8: the passes that hold no pixel are absent from the data,
+// short passes end inside a byte, and every pixel and its transparency lands where it was.
+TEST(PNGImage, TinyInterlacedPicturesOfEveryKindAndSize)
+{
+  const std::pair<int, int> kinds[] = {{0, 1}, {0, 2}, {0, 4}, {0, 8}, {0, 16}, {2, 8}, {2, 16}, {3, 1},
+                                       {3, 2}, {3, 4}, {3, 8}, {4, 8}, {4, 16}, {6, 8}, {6, 16}};
+  for (auto [type, depth] : kinds)
+    for (uint32_t w = 1; w <= 8; ++w)
+      for (uint32_t h = 1; h <= 8; ++h) {
+        SCOPED_TRACE(testing::Message() << "type " << type << " depth " << depth << " size " << w << "x" << h);
+        RawImage img = RandomImage(w, h, type, depth, w * 17 + h * 3 + uint32_t(type * 100 + depth));
+        std::vector<Chunk> extra;
+        std::vector<uint8_t> plte;
+        if (type == 3) {
+          plte = TestPalette(1 << depth);
+          extra.push_back({"PLTE", plte});
+          extra.push_back({"tRNS", {255, 0}});   // entry 1 transparent
+        } else if (type == 2) {
+          // The colour of the last pixel is the transparent one.
+          const uint16_t* s = &img.Samples[h - 1][(w - 1) * 3];
+          std::vector<uint8_t> t;
+          for (int c = 0; c < 3; ++c)
+            t.insert(t.end(), {uint8_t(s[c] >> 8), uint8_t(s[c])});
+          extra.push_back({"tRNS", t});
+        }
+        TPNGImage png;
+        Load(png, MakePng(img, true, -1, extra));
+        ExpectPixels(png, img, plte);
+        if (type != 2 && type != 3) {
+          EXPECT_EQ(png.TransparencyMask(), nullptr);
+          continue;
+        }
+        const TBitmap* mask = png.TransparencyMask();
+        const uint16_t* last = &img.Samples[h - 1][(w - 1) * 3];
+        for (uint32_t y = 0; y < h; ++y)
+          for (uint32_t x = 0; x < w; ++x) {
+            const uint16_t* s = &img.Samples[y][x * uint32_t(img.Channels)];
+            bool clear = type == 3 ? s[0] == 1 : (s[0] == last[0] && s[1] == last[1] && s[2] == last[2]);
+            TColor want = clear ? clWhite : clBlack;
+            TColor got = mask ? mask->GetPixel(int(x), int(y)) : clBlack;
+            ASSERT_EQ(got, want) << "mask at " << x << "," << y;
+          }
+      }
+}
