@@ -427,3 +427,37 @@ TEST(GifDecoder, TransparentGifStartsFromAClearScreen)
   strip = gif2.GetStripBitmap(mask);
   EXPECT_EQ(Frame(gif2, *strip, mask.get(), 0, 4), (Rows{"1.........."}));
 }
+
+TEST(GifDecoder, LocalTablesServeTheirOwnImageOnly)
+{
+  auto local = [](int i) { return RGBColor(uint8_t(255 - i), uint8_t(i), 128); };
+  GifBuilder b(3, 2, 2);
+  b.Image(0, 0, 3, 2, {0, 1, 2, 3, 2, 1}, 2);
+  // An interlaced image with a table of its own, placed at an offset.
+  b.Image(1, 0, 2, 2, InterlaceOrder({3, 2, 1, 0}, 2, 2), 2, true, 2);
+  b.Image(0, 1, 1, 1, {3}, 2);   // the global table again
+  // A local table of two colours: indices past it are black.
+  b.Image(0, 0, 2, 1, {1, 3}, 2, false, 1);
+  TGif gif;
+  LoadGif(gif, b.Finish());
+  EXPECT_EQ(gif.ColorTables().size(), 3u);
+  EXPECT_EQ(gif.Image(0).ColorTableIndex, 0);
+  EXPECT_EQ(gif.Image(1).ColorTableIndex, 1);
+  EXPECT_EQ(gif.Image(2).ColorTableIndex, 0);
+  EXPECT_EQ(gif.Image(3).ColorTableIndex, 2);
+  std::unique_ptr<TBitmap> mask;
+  auto strip = gif.GetStripBitmap(mask);
+  auto at = [&](int frame, int x, int y) { return strip->GetPixel(frame * 3 + x, y); };
+  EXPECT_EQ(at(0, 0, 0), Table(0));
+  EXPECT_EQ(at(0, 2, 1), Table(1));
+  EXPECT_EQ(at(1, 0, 0), Table(0));   // left of the image: frame 0's
+  EXPECT_EQ(at(1, 1, 0), local(3));
+  EXPECT_EQ(at(1, 2, 0), local(2));
+  EXPECT_EQ(at(1, 1, 1), local(1));
+  EXPECT_EQ(at(1, 2, 1), local(0));
+  EXPECT_EQ(at(2, 0, 1), Table(3));
+  EXPECT_EQ(at(2, 1, 1), local(1));
+  EXPECT_EQ(at(3, 0, 0), local(1));
+  EXPECT_EQ(at(3, 1, 0), clBlack);
+  EXPECT_EQ(at(3, 2, 0), local(2));
+}
