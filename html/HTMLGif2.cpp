@@ -149,8 +149,14 @@ TBitmap* TGIFImage::GetBitmap()
     FCurrentBitmap = std::make_unique<TBitmap>(static_cast<const TBitmap&>(*Strip));
     FCurrentBitmap->SetWidth(std::min(Width, Strip->Width()));
     FCurrentBitmap->SetHeight(std::min(Height, Strip->Height()));
-    if (Strip->Mask)
+    if (Strip->Mask) {
+      // Cut to the first frame like the bitmap: drawing and printing through a mask scale
+      // it to the picture's box, so a mask as wide as the strip would squeeze every frame's
+      // transparency into it.
       FCurrentMask = std::make_unique<TBitmap>(*Strip->Mask);
+      FCurrentMask->SetWidth(FCurrentBitmap->Width());
+      FCurrentMask->SetHeight(FCurrentBitmap->Height());
+    }
     FCurrentBitmap->SetTransparent(false);
   }
   return FCurrentBitmap.get();

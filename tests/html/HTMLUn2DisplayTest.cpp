@@ -140,3 +140,36 @@ TEST(HTMLUn2Display, OpaqueAnimatedGifShowsThePageWhereAFrameWasCleared)
   EXPECT_EQ(target.GetPixel(0, 0), clWhite);   // frame 1's square is gone, not left behind
   EXPECT_EQ(target.GetPixel(1, 0), RGBColor(r, g, bl));
 }
+
+// A printed animated GIF shows its first frame through that frame's own transparency: the
+// mask handed out with the first frame is that frame's, not the whole strip's.
+TEST(HTMLUn2Display, FirstFrameOfAnAnimatedGifPrintsThroughItsOwnMask)
+{
+  giftest::GifBuilder b(4, 1, 2);
+  b.Control(1, 10, 3);
+  b.Image(0, 0, 4, 1, {1, 1, 3, 3}, 2);   // the right half transparent
+  b.Control(1, 10, 3);
+  b.Image(0, 0, 4, 1, {2, 2, 2, 2}, 2);
+  b.Control(1, 10, 3);
+  b.Image(0, 0, 4, 1, {2, 2, 2, 2}, 2);
+  TByteStream s(b.Finish());
+  bool nonAnimated;
+  auto gif = CreateAGif(s, nonAnimated);
+  TBitmap* pic = gif->GetBitmap();
+  TBitmap* mask = gif->GetMaskImage();
+  ASSERT_TRUE(pic && mask);
+  EXPECT_EQ(mask->Width(), pic->Width());
+  EXPECT_EQ(mask->Height(), pic->Height());
+  uint8_t r, g, bl;
+  giftest::TableColor(1, r, g, bl);
+  for (bool print : {false, true}) {
+    TBitmap target = White(8, 2);
+    auto canvas = CreateBitmapCanvas(target);
+    if (print)
+      PrintTransparentBitmap(*canvas, 0, 0, 8, 2, *pic, *mask);
+    else
+      FinishTransparentBitmap(*canvas, *pic, *mask, 2, 8, 0, 0);
+    for (int x = 0; x < 8; ++x)
+      EXPECT_EQ(target.GetPixel(x, 1), x < 4 ? RGBColor(r, g, bl) : clWhite) << "x " << x << " print " << print;
+  }
+}
