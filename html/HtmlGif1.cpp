@@ -542,7 +542,7 @@ std::unique_ptr<TBitmap> TGif::GetStripBitmap(std::unique_ptr<TBitmap>& mask) co
         for (int32_t y = r.Top; y < r.Bottom; ++y)
           for (int32_t x = r.Left; x < r.Right; ++x)
             setMask(frameX + x, frameY + y, true);
-      } else if (disposal == 3) {
+      } else if (disposal == 3 && !r.IsEmpty()) {
         // Back to what the previous image was drawn over.
         size_t k = 0;
         for (int32_t y = r.Top; y < r.Bottom; ++y) {
@@ -555,7 +555,7 @@ std::unique_ptr<TBitmap> TGif::GetStripBitmap(std::unique_ptr<TBitmap>& mask) co
       }
     }
     const TRect area = clipped(img);
-    if (i + 1 < count && ImageDisposal(i) == 3) {
+    if (i + 1 < count && ImageDisposal(i) == 3 && !area.IsEmpty()) {
       savedColours.resize(3 * size_t(area.Width()) * size_t(area.Height()));
       savedMask.clear();
       for (int32_t y = area.Top; y < area.Bottom; ++y) {
