@@ -33,7 +33,8 @@ std::unique_ptr<TGIFImage> CreateAGif(TStream& stream, bool& nonAnimated)
   img->Width = gif.Width();
   img->Height = gif.Height();
   img->NumIterations = gif.LoopCount() < 1 ? 0 : gif.LoopCount();
-  img->IsTransparent = gif.IsTransparent();
+  // A first image smaller than the screen leaves the rest of the first frame clear.
+  img->IsTransparent = gif.IsTransparent() || !gif.FirstImageCoversScreen();
   img->FramesPerRow = gif.FramesPerRow();
 
   std::unique_ptr<TBitmap> mask;

@@ -444,6 +444,14 @@ void TGif::Decode(TGifImageDescriptor& image, const std::vector<uint8_t>& data)
   }
 }
 
+bool TGif::FirstImageCoversScreen() const
+{
+  if (FImages.empty())
+    return false;
+  const TGifImageDescriptor& img = FImages.front();
+  return img.Left == 0 && img.Top == 0 && img.Width >= FWidth && img.Height >= FHeight;
+}
+
 const TGifImageDescriptor& TGif::Image(int i) const
 {
   if (i < 0 || i >= ImageCount())
@@ -485,10 +493,9 @@ std::unique_ptr<TBitmap> TGif::GetStripBitmap(std::unique_ptr<TBitmap>& mask) co
   const int32_t stripWidth = int32_t(int64_t(FWidth) * std::min(count, perRow));
   const int32_t stripHeight = int32_t(int64_t(FHeight) * ((count + perRow - 1) / perRow));
   auto strip = std::make_unique<TBitmap>(stripWidth, stripHeight, TPixelFormat::pf24bit);
-  const bool transparent = IsTransparent();
-  // Restoring to the background shows what lies behind the picture, so a GIF that does it
-  // needs a mask even when none of its pixels is transparent.
-  bool needMask = transparent;
+  // A mask is made wherever the page must show through: transparent pixels, a first image
+  // that leaves part of the screen empty, or a frame restored to the background.
+  bool needMask = IsTransparent() || !FirstImageCoversScreen();
   for (int i = 0; i + 1 < count; ++i)
     if (ImageDisposal(i) == 2)
       needMask = true;
@@ -509,9 +516,9 @@ std::unique_ptr<TBitmap> TGif::GetStripBitmap(std::unique_ptr<TBitmap>& mask) co
     return Rect(std::min(img.Left, FWidth), std::min(img.Top, FHeight), std::min(img.Left + img.Width, FWidth),
                 std::min(img.Top + img.Height, FHeight));
   };
-  // A transparent GIF starts from a clear screen: where the first image does not reach, the
-  // page shows through (an opaque one starts black).
-  if (transparent)   // the first frame sits at the strip's top left
+  // The screen starts clear (black colours, and transparent when there is a mask): where the
+  // first image does not reach, the page shows through.
+  if (mask)   // the first frame sits at the strip's top left
     for (int32_t y = 0; y < FHeight; ++y) {
       std::memset(mask->ScanLine(y), 0xFF, size_t(FWidth) / 8);
       for (int32_t x = FWidth & ~7; x < FWidth; ++x)

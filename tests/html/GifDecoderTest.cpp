@@ -375,7 +375,7 @@ TEST(GifDecoder, RestoreToBackgroundClearsEvenInAnOpaqueGif)
   // No pixel is transparent, but the moving square's old place must not leave a trail.
   GifBuilder b(3, 2, 2);
   b.Control(2, 10);
-  b.Image(0, 0, 2, 2, {1, 1, 1, 1}, 2);
+  b.Image(0, 0, 3, 2, {1, 1, 0, 1, 1, 0}, 2);
   b.Control(2, 10);
   b.Image(1, 0, 2, 2, {2, 2, 2, 2}, 2);
   b.Control(1, 10);
@@ -383,11 +383,11 @@ TEST(GifDecoder, RestoreToBackgroundClearsEvenInAnOpaqueGif)
   TGif gif;
   LoadGif(gif, b.Finish());
   EXPECT_FALSE(gif.IsTransparent());
+  EXPECT_TRUE(gif.FirstImageCoversScreen());
   std::unique_ptr<TBitmap> mask;
   auto strip = gif.GetStripBitmap(mask);
   ASSERT_NE(mask, nullptr);
-  // Frame 0 is opaque everywhere (black where its image does not reach).
-  EXPECT_EQ(Frame(gif, *strip, mask.get(), 0, 4), (Rows{"11k", "11k"}));
+  EXPECT_EQ(Frame(gif, *strip, mask.get(), 0, 4), (Rows{"110", "110"}));
   EXPECT_EQ(Frame(gif, *strip, mask.get(), 1, 4), (Rows{".22", ".22"}));
   EXPECT_EQ(Frame(gif, *strip, mask.get(), 2, 4), (Rows{"...", "..3"}));
 
@@ -403,8 +403,28 @@ TEST(GifDecoder, RestoreToBackgroundClearsEvenInAnOpaqueGif)
   EXPECT_EQ(mask, nullptr);
 }
 
-TEST(GifDecoder, TransparentGifStartsFromAClearScreen)
+TEST(GifDecoder, FirstFrameShowsThePageWhereItsImageDoesNotReach)
 {
+  // Opaque pixels only, but the first image is smaller than the screen.
+  GifBuilder opaque(3, 2, 2);
+  opaque.Image(1, 0, 2, 1, {1, 2}, 2);
+  TGif gif0;
+  LoadGif(gif0, opaque.Finish());
+  EXPECT_FALSE(gif0.IsTransparent());
+  EXPECT_FALSE(gif0.FirstImageCoversScreen());
+  std::unique_ptr<TBitmap> mask0;
+  auto strip0 = gif0.GetStripBitmap(mask0);
+  ASSERT_NE(mask0, nullptr);
+  EXPECT_EQ(Frame(gif0, *strip0, mask0.get(), 0, 4), (Rows{".12", "..."}));
+  // An image beyond the screen's corner covers it too.
+  GifBuilder big(2, 2, 2);
+  big.Image(0, 0, 3, 3, std::vector<uint8_t>(9, 1), 2);
+  TGif gif1;
+  LoadGif(gif1, big.Finish());
+  EXPECT_TRUE(gif1.FirstImageCoversScreen());
+  gif1.GetStripBitmap(mask0);
+  EXPECT_EQ(mask0, nullptr);
+
   // The first image covers only the middle: the rest of the first frame shows the page.
   GifBuilder b(4, 3, 2);
   b.Control(1, 10, 3);
