@@ -312,6 +312,18 @@ std::vector<std::string> Frame(const TGif& gif, const TBitmap& strip, const TBit
 
 using Rows = std::vector<std::string>;
 
+// A GIF loaded and composed, its frames read as rows of Frame.
+struct Composed {
+  TGif Gif;
+  std::unique_ptr<TBitmap> Strip, Mask;
+  explicit Composed(GifBuilder& b)
+  {
+    LoadGif(Gif, b.Finish());
+    Strip = Gif.GetStripBitmap(Mask);
+  }
+  Rows operator[](int i) const { return Frame(Gif, *Strip, Mask.get(), i, 4); }
+};
+
 }  // namespace
 
 TEST(GifDecoder, RestoreToPreviousPutsBackWhatTheImageCovered)
@@ -324,15 +336,12 @@ TEST(GifDecoder, RestoreToPreviousPutsBackWhatTheImageCovered)
   b.Image(1, 0, 2, 2, {2, 2, 2, 2}, 2);
   b.Control(1, 10);
   b.Image(3, 2, 1, 1, {3}, 2);
-  TGif gif;
-  LoadGif(gif, b.Finish());
-  std::unique_ptr<TBitmap> mask;
-  auto strip = gif.GetStripBitmap(mask);
-  EXPECT_EQ(mask, nullptr);
-  EXPECT_EQ(Frame(gif, *strip, nullptr, 0, 4), (Rows{"0000", "0110", "0000"}));
-  EXPECT_EQ(Frame(gif, *strip, nullptr, 1, 4), (Rows{"0220", "0220", "0000"}));
+  Composed c(b);
+  EXPECT_EQ(c.Mask, nullptr);
+  EXPECT_EQ(c[0], (Rows{"0000", "0110", "0000"}));
+  EXPECT_EQ(c[1], (Rows{"0220", "0220", "0000"}));
   // No trail of the sprite: its area is as frame 0 left it.
-  EXPECT_EQ(Frame(gif, *strip, nullptr, 2, 4), (Rows{"0000", "0110", "0003"}));
+  EXPECT_EQ(c[2], (Rows{"0000", "0110", "0003"}));
 }
 
 TEST(GifDecoder, RestoreToPreviousBringsBackTransparencyToo)
@@ -345,29 +354,21 @@ TEST(GifDecoder, RestoreToPreviousBringsBackTransparencyToo)
   b.Image(0, 0, 2, 1, {2, 2}, 2);
   b.Control(1, 10);
   b.Image(2, 1, 1, 1, {0}, 2);
-  TGif gif;
-  LoadGif(gif, b.Finish());
-  std::unique_ptr<TBitmap> mask;
-  auto strip = gif.GetStripBitmap(mask);
-  ASSERT_NE(mask, nullptr);
-  EXPECT_EQ(Frame(gif, *strip, mask.get(), 1, 4), (Rows{"220", "111"}));
-  EXPECT_EQ(Frame(gif, *strip, mask.get(), 2, 4), (Rows{"0.0", "110"}));
-}
+  Composed c(b);
+  ASSERT_NE(c.Mask, nullptr);
+  EXPECT_EQ(c[1], (Rows{"220", "111"}));
+  EXPECT_EQ(c[2], (Rows{"0.0", "110"}));
 
-TEST(GifDecoder, RestoreToPreviousOnTheFirstFrameGoesBackToTheEmptyScreen)
-{
-  GifBuilder b(2, 2, 2);
-  b.Control(3, 10, 3);
-  b.Image(0, 0, 2, 1, {1, 2}, 2);
-  b.Control(1, 10, 3);
-  b.Image(1, 1, 1, 1, {0}, 2);
-  TGif gif;
-  LoadGif(gif, b.Finish());
-  std::unique_ptr<TBitmap> mask;
-  auto strip = gif.GetStripBitmap(mask);
-  ASSERT_NE(mask, nullptr);
-  EXPECT_EQ(Frame(gif, *strip, mask.get(), 0, 4), (Rows{"12", ".."}));
-  EXPECT_EQ(Frame(gif, *strip, mask.get(), 1, 4), (Rows{"..", ".0"}));
+  // Taken away after the first frame: back to the empty screen.
+  GifBuilder first(2, 2, 2);
+  first.Control(3, 10, 3);
+  first.Image(0, 0, 2, 1, {1, 2}, 2);
+  first.Control(1, 10, 3);
+  first.Image(1, 1, 1, 1, {0}, 2);
+  Composed d(first);
+  ASSERT_NE(d.Mask, nullptr);
+  EXPECT_EQ(d[0], (Rows{"12", ".."}));
+  EXPECT_EQ(d[1], (Rows{"..", ".0"}));
 }
 
 TEST(GifDecoder, RestoreToBackgroundClearsEvenInAnOpaqueGif)
@@ -380,16 +381,13 @@ TEST(GifDecoder, RestoreToBackgroundClearsEvenInAnOpaqueGif)
   b.Image(1, 0, 2, 2, {2, 2, 2, 2}, 2);
   b.Control(1, 10);
   b.Image(2, 1, 1, 1, {3}, 2);
-  TGif gif;
-  LoadGif(gif, b.Finish());
-  EXPECT_FALSE(gif.IsTransparent());
-  EXPECT_TRUE(gif.FirstImageCoversScreen());
-  std::unique_ptr<TBitmap> mask;
-  auto strip = gif.GetStripBitmap(mask);
-  ASSERT_NE(mask, nullptr);
-  EXPECT_EQ(Frame(gif, *strip, mask.get(), 0, 4), (Rows{"110", "110"}));
-  EXPECT_EQ(Frame(gif, *strip, mask.get(), 1, 4), (Rows{".22", ".22"}));
-  EXPECT_EQ(Frame(gif, *strip, mask.get(), 2, 4), (Rows{"...", "..3"}));
+  Composed c(b);
+  EXPECT_FALSE(c.Gif.IsTransparent());
+  EXPECT_TRUE(c.Gif.FirstImageCoversScreen());
+  ASSERT_NE(c.Mask, nullptr);
+  EXPECT_EQ(c[0], (Rows{"110", "110"}));
+  EXPECT_EQ(c[1], (Rows{".22", ".22"}));
+  EXPECT_EQ(c[2], (Rows{"...", "..3"}));
 
   // Restoring after the last frame changes nothing, so no mask is made for it.
   GifBuilder last(2, 1, 2);
@@ -397,10 +395,7 @@ TEST(GifDecoder, RestoreToBackgroundClearsEvenInAnOpaqueGif)
   last.Image(0, 0, 2, 1, {1, 1}, 2);
   last.Control(2, 10);
   last.Image(0, 0, 2, 1, {2, 2}, 2);
-  TGif gif2;
-  LoadGif(gif2, last.Finish());
-  auto strip2 = gif2.GetStripBitmap(mask);
-  EXPECT_EQ(mask, nullptr);
+  EXPECT_EQ(Composed(last).Mask, nullptr);
 }
 
 TEST(GifDecoder, FirstFrameShowsThePageWhereItsImageDoesNotReach)
@@ -408,22 +403,17 @@ TEST(GifDecoder, FirstFrameShowsThePageWhereItsImageDoesNotReach)
   // Opaque pixels only, but the first image is smaller than the screen.
   GifBuilder opaque(3, 2, 2);
   opaque.Image(1, 0, 2, 1, {1, 2}, 2);
-  TGif gif0;
-  LoadGif(gif0, opaque.Finish());
-  EXPECT_FALSE(gif0.IsTransparent());
-  EXPECT_FALSE(gif0.FirstImageCoversScreen());
-  std::unique_ptr<TBitmap> mask0;
-  auto strip0 = gif0.GetStripBitmap(mask0);
-  ASSERT_NE(mask0, nullptr);
-  EXPECT_EQ(Frame(gif0, *strip0, mask0.get(), 0, 4), (Rows{".12", "..."}));
+  Composed o(opaque);
+  EXPECT_FALSE(o.Gif.IsTransparent());
+  EXPECT_FALSE(o.Gif.FirstImageCoversScreen());
+  ASSERT_NE(o.Mask, nullptr);
+  EXPECT_EQ(o[0], (Rows{".12", "..."}));
   // An image beyond the screen's corner covers it too.
   GifBuilder big(2, 2, 2);
   big.Image(0, 0, 3, 3, std::vector<uint8_t>(9, 1), 2);
-  TGif gif1;
-  LoadGif(gif1, big.Finish());
-  EXPECT_TRUE(gif1.FirstImageCoversScreen());
-  gif1.GetStripBitmap(mask0);
-  EXPECT_EQ(mask0, nullptr);
+  Composed g(big);
+  EXPECT_TRUE(g.Gif.FirstImageCoversScreen());
+  EXPECT_EQ(g.Mask, nullptr);
 
   // The first image covers only the middle: the rest of the first frame shows the page.
   GifBuilder b(4, 3, 2);
@@ -431,21 +421,14 @@ TEST(GifDecoder, FirstFrameShowsThePageWhereItsImageDoesNotReach)
   b.Image(1, 1, 2, 1, {1, 3}, 2);
   b.Control(1, 10, 3);
   b.Image(0, 0, 1, 1, {2}, 2);
-  TGif gif;
-  LoadGif(gif, b.Finish());
-  std::unique_ptr<TBitmap> mask;
-  auto strip = gif.GetStripBitmap(mask);
-  ASSERT_NE(mask, nullptr);
-  EXPECT_EQ(Frame(gif, *strip, mask.get(), 0, 4), (Rows{"....", ".1..", "...."}));
-  EXPECT_EQ(Frame(gif, *strip, mask.get(), 1, 4), (Rows{"2...", ".1..", "...."}));
+  Composed c(b);
+  ASSERT_NE(c.Mask, nullptr);
+  EXPECT_EQ(c[0], (Rows{"....", ".1..", "...."}));
+  EXPECT_EQ(c[1], (Rows{"2...", ".1..", "...."}));
   // The screen is wider than a byte of mask: the bits past the whole bytes are set too.
   GifBuilder wide(11, 1, 2);
-  wide.Control(1, 10, 3);
   wide.Image(0, 0, 1, 1, {1}, 2);
-  TGif gif2;
-  LoadGif(gif2, wide.Finish());
-  strip = gif2.GetStripBitmap(mask);
-  EXPECT_EQ(Frame(gif2, *strip, mask.get(), 0, 4), (Rows{"1.........."}));
+  EXPECT_EQ(Composed(wide)[0], (Rows{"1.........."}));
 }
 
 TEST(GifDecoder, LocalTablesServeTheirOwnImageOnly)
