@@ -324,16 +324,29 @@ TEST(PNGImage, ChunkLengthsAreCheckedAgainstTheBytesLeft)
     f.insert(f.end(), {'I', 'D', 'A', 'T', 1, 2, 3, 4, 5, 6, 7, 8});
     EXPECT_EQ(LoadError(f), "Can't read the PNG image, it has corrupted data. ") << length;
   }
-  // A chunk cut inside its header.
-  auto f = MakePng(img, false, 0);
-  f.resize(f.size() - 6);
+  // A chunk cut inside its header, before the image data.
+  auto f = MakePng(img, false, 0, {{"tEXt", {'a', 0, 'b'}}});
+  f.resize(33 + 6);
   EXPECT_EQ(LoadError(f), "Can't read the PNG image, it has corrupted data. ");
-  // No IEND at all still loads.
-  auto noEnd = MakePng(img, false, 0);
-  noEnd.resize(noEnd.size() - 12);
-  TPNGImage png;
-  Load(png, noEnd);
-  ExpectPixels(png, img, {});
+  // A file cut anywhere after its image data shows the whole picture, as one without its
+  // end chunk does; cut inside the image data it is refused, never shown half wrong.
+  auto whole = MakePng(img, false, 0, {}, true);
+  const size_t idatEnd = whole.size() - 12;
+  for (size_t size = 8; size < whole.size(); ++size) {
+    std::vector<uint8_t> cut(whole.begin(), whole.begin() + long(size));
+    SCOPED_TRACE(size);
+    if (size < idatEnd) {
+      EXPECT_NE(LoadError(cut), "no error");
+      continue;
+    }
+    TPNGImage png;
+    Load(png, cut);
+    ExpectPixels(png, img, {});
+  }
+  // What follows the image data still has its CRC checked when it is all there.
+  auto bad = MakePng(img, false, 0);
+  bad.insert(bad.end() - 12, {0, 0, 0, 1, 't', 'E', 'X', 't', 'x', 0, 0, 0, 0});
+  EXPECT_EQ(LoadError(bad), "Can't read the PNG image, it has corrupted data. ");
 }
 
 TEST(PNGImage, ChunkListErrors)
