@@ -627,6 +627,10 @@ protected:
   void BuildDrawList();
 };
 
+// Draws the four sides of a border box (window coordinates) as solid bands of the given
+// widths (top, right, bottom, left) in Color, clipped to the canvas's clip.
+void DrawBoxBorders(TCanvas& Canvas, const TRect& BorderBox, const std::array<int32_t, 4>& Widths, TColor Color);
+
 // Tiles a background picture into the padding box PB (window coordinates) from its
 // position values, drawing only the tiles that meet ARect.
 void DrawTiledBackground(TSectionList* Doc, TCanvas& Canvas, TImageObj& Image, const PtPositionRec& Pos, const TRect& PB, const TRect& ARect);
@@ -757,7 +761,9 @@ public:
   std::array<int32_t, 4> Border{};         // likewise
   int32_t HzSpace = 0, VrSpace = 0;
   TColor BkColor = NoColor;
+  TColor StyleBorderColor = NoColor;       // the colour of borders the style gave
   AlignmentType MyVAlign : 8 = AMiddle;
+  bool StyleBorders = false;               // the style gave the cell a border style
   bool WidthIsPercent = false;
   bool PaddingGiven = false;
   bool BkGnd = false;

@@ -140,6 +140,11 @@ TCellObj::TCellObj(TSectionList* AMasterList, AlignmentType AVAlign, TAttributeL
       if (borders)
         Border[static_cast<size_t>(k)] = b.V[static_cast<size_t>(bxBorderTop + k)];
     }
+    if (borders) {
+      // Drawn in their own colour, or the cell's text colour as a block's are.
+      StyleBorders = true;
+      StyleBorderColor = b.BorderColor != NoColor ? b.BorderColor : Prop->GetFontColor();
+    }
     BreakBefore = Prop->GetPageBreakBefore();
     BreakAfter = Prop->GetPageBreakAfter();
     KeepIntact = Prop->GetPageBreakAvoid();
@@ -164,6 +169,8 @@ TCellObj::TCellObj(TSectionList* AMasterList, const TCellObj& T)
   YIndent = T.YIndent;
   Padding = T.Padding;
   Border = T.Border;
+  StyleBorders = T.StyleBorders;
+  StyleBorderColor = T.StyleBorderColor;
   HzSpace = T.HzSpace;
   VrSpace = T.VrSpace;
   BGPosition = T.BGPosition;
@@ -1043,7 +1050,10 @@ void ThtmlTable::DrawCell(TCanvas& Canvas, const TRect& ARect, TCellObj& C, int3
   }
   if (C.BGImage && (!doc->Printing || doc->PrintTableBackground))
     DrawTiledBackground(doc, Canvas, *C.BGImage, C.BGPosition, inner, ARect);
-  if (BorderWidth) {
+  // A border the cell's style gives stands in place of the one a bordered table draws.
+  if (C.StyleBorders) {
+    DrawBoxBorders(Canvas, box, C.Border, C.StyleBorderColor);
+  } else if (BorderWidth) {
     const TBorderLook look{doc->Background, doc->Printing, doc->PrintMonoBlack};
     if (!LightGiven && !DarkGiven && BorderColor == NoColor)
       RaisedRect(look, Canvas, box.Left, box.Top, box.Right, box.Bottom, false);
