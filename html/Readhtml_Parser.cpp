@@ -445,7 +445,7 @@ void THtmlParser::PopProp(const std::string& Tag)
     if (PropStack[i].PropTag == Tag) {
       PropStack.Delete(i);
       for (int j = i; j < PropStack.Count(); ++j)
-        PropStack[j].Reinherit(PropStack[j - 1]);
+        PropStack[j].Reinherit(PropStack[j - 1], &PropStack, j - 1);
       return;
     }
 }

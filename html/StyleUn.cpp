@@ -742,10 +742,10 @@ void TProperties::ApplyRules(TStyleList& Styles, const TPropStack* Stack, const 
   if (InlineStyle)
     PropStyle = InlineStyle->PropStyle;
   if (T == "a" || FontsSet)
-    BuildLinkFonts(parent);
+    BuildLinkFonts(parent, Stack, Stack ? Stack->Count() - 1 : -1);
 }
 
-void TProperties::Reinherit(const TProperties& NewParent)
+void TProperties::Reinherit(const TProperties& NewParent, const TPropStack* Stack, int ParentLevel)
 {
   // Recomputed as if it had been opened under NewParent: what the element set itself stays.
   for (int i = 0; i < PropCount; ++i)
@@ -755,22 +755,33 @@ void TProperties::Reinherit(const TProperties& NewParent)
   FIArray = NewParent.FIArray;
   FFont.reset();
   if (PropTag == "a" || FontsSet)
-    BuildLinkFonts(&NewParent);
+    BuildLinkFonts(&NewParent, Stack, ParentLevel);
 }
 
-void TProperties::BuildLinkFonts(const TProperties* Parent)
+void TProperties::BuildLinkFonts(const TProperties* Parent, const TPropStack* Stack, int Level)
 {
   if (PropTag == "a" && FStyles) {
     // A link's state fonts: its own font with the rules of the state over it (the
     // document's ::visited and ::hover looks first, then the sheet's :visited and :hover
-    // rules for its tag, class and id).
+    // rules for its tag, class and id, then those of descendant selectors such as
+    // "#menu a:hover" that match its ancestors).
+    auto state = [&](TProperties& Tmp, const std::string& Pseudo) {
+      Tmp.MergeSimpleRules(*FStyles, PropTag, PropClass, PropID, Pseudo);
+      if (!Stack)
+        return;
+      Tmp.PropPseudo = Pseudo;
+      FStyles->MergeDescendants(Tmp, PropTag, Stack, Level, true);
+      if (!PropClass.empty())
+        FStyles->MergeDescendants(Tmp, "." + PropClass, Stack, Level, true);
+      FStyles->MergeDescendants(Tmp, ":" + Pseudo, Stack, Level, true);
+    };
     for (int s = lsNormal; s <= lsVisitedHover; ++s) {
       TProperties tmp;
       tmp.Assign(*this);
       if (s == lsVisited || s == lsVisitedHover)
-        tmp.MergeSimpleRules(*FStyles, PropTag, PropClass, PropID, "visited");
+        state(tmp, "visited");
       if (s == lsHover || s == lsVisitedHover)
-        tmp.MergeSimpleRules(*FStyles, PropTag, PropClass, PropID, "hover");
+        state(tmp, "hover");
       tmp.GetFontInfo(FIArray[static_cast<size_t>(s)]);
     }
     FontsSet = true;
@@ -1356,7 +1367,7 @@ std::string TStyleList::SelectorKey(const std::string& Selector)
   return key;
 }
 
-void TStyleList::MergeDescendants(TProperties& P, const std::string& Prefix, const TPropStack* Stack) const
+void TStyleList::MergeDescendants(TProperties& P, const std::string& Prefix, const TPropStack* Stack, int From, bool PseudoOnly) const
 {
   if (!FCache)
     FCache = std::make_unique<TRuleCache>();
@@ -1382,11 +1393,14 @@ void TStyleList::MergeDescendants(TProperties& P, const std::string& Prefix, con
       cached.clear();
     found = cached.emplace(Prefix, std::move(rules)).first;
   }
+  const int top = Stack ? (From < 0 ? Stack->Count() - 1 : std::min(From, Stack->Count() - 1)) : -1;
   for (const TRuleCache::TDescendant& d : found->second) {
+    if (PseudoOnly && d.Parts[0].Pseudo.empty())
+      continue;
     if (!CompoundMatches(d.Parts[0], P))
       continue;
     // Each ancestor part must match a context further down the stack than the last one.
-    int level = Stack ? Stack->Count() - 1 : -1;
+    int level = top;
     bool ok = true;
     for (size_t k = 1; k < d.Parts.size() && ok; ++k) {
       while (level >= 0 && !CompoundMatches(d.Parts[k], (*Stack)[level]))

@@ -249,6 +249,50 @@ TEST_F(Text, LinkStatesTakeTheSheetsStateRules)
   EXPECT_FALSE(classed->TheFont->Style() & fsBold);
 }
 
+TEST_F(Text, StateRulesInsideDescendantSelectorsReachTheirLinks)
+{
+  Parse("<style>#nav a:hover { color: #00ff00 } td a:visited { color: #ff0000; font-style: italic } div .k:hover { color: #0000ff }"
+        " #nav a { text-decoration: none }</style>"
+        "<div id=nav><p><a href=a>menu</a> <a class=k href=b>keyed</a></div>"
+        "<p><a href=c>outside</a> <a class=k href=d>loose</a><table><tr><td><a href=e>cell</a></td></tr></table>"
+        "<div id=nav><p><a href=f style='color: #808080'><b>own</b></a></div>"
+        "<div id=nav><p><b><a href=g>mis</b>nested</a></div>");
+  TFontObj* menu = RunAt(u"menu");
+  TFontObj* keyed = RunAt(u"keyed");
+  TFontObj* outside = RunAt(u"outside");
+  TFontObj* loose = RunAt(u"loose");
+  TFontObj* cell = RunAt(u"cell");
+  TFontObj* own = RunAt(u"own");
+  TFontObj* nested = RunAt(u"nested");   // the link's look recomputed after a mis-nested end
+  ASSERT_TRUE(menu && keyed && outside && loose && cell && own && nested);
+  const uint32_t link = ColorToRGB(outside->TheFont->Color());
+  // The normal look takes none of the state rules, only the plain descendant rule.
+  EXPECT_EQ(ColorToRGB(menu->TheFont->Color()), link);
+  EXPECT_FALSE(menu->TheFont->Style() & fsUnderline);
+  EXPECT_TRUE(outside->TheFont->Style() & fsUnderline);
+  for (TFontObj* f : {menu, keyed, outside, loose, cell, own, nested})
+    f->SetHover(true);
+  EXPECT_EQ(ColorToRGB(nested->TheFont->Color()), 0x00FF00u);
+  EXPECT_FALSE(nested->TheFont->Style() & fsBold);
+  EXPECT_EQ(ColorToRGB(menu->TheFont->Color()), 0x00FF00u) << "hover inside #nav";
+  EXPECT_FALSE(menu->TheFont->Style() & fsUnderline) << "the hover look keeps the link's own decoration";
+  EXPECT_EQ(ColorToRGB(keyed->TheFont->Color()), 0xFF0000u) << "the later rule for its class inside a division";
+  EXPECT_EQ(ColorToRGB(outside->TheFont->Color()), ColorToRGB(clRed)) << "the document's hover colour outside";
+  EXPECT_EQ(ColorToRGB(loose->TheFont->Color()), ColorToRGB(clRed));
+  EXPECT_EQ(ColorToRGB(cell->TheFont->Color()), ColorToRGB(clRed)) << "no hover rule for links in cells";
+  EXPECT_EQ(ColorToRGB(own->TheFont->Color()), 0x00FF00u) << "a run inside the link takes the link's hover look";
+  for (TFontObj* f : {menu, keyed, outside, loose, cell, own}) {
+    f->SetHover(false);
+    f->SetVisited(true);
+  }
+  EXPECT_EQ(ColorToRGB(cell->TheFont->Color()), 0x0000FFu);
+  EXPECT_TRUE(cell->TheFont->Style() & fsItalic);
+  EXPECT_FALSE(outside->TheFont->Style() & fsItalic);
+  EXPECT_EQ(ColorToRGB(outside->TheFont->Color()), ColorToRGB(clPurple));
+  EXPECT_EQ(ColorToRGB(menu->TheFont->Color()), ColorToRGB(clPurple));
+  EXPECT_TRUE(Doc->Styles->LinksActive);
+}
+
 TEST_F(Text, LateBodyIsIgnored)
 {
   Parse("text<body text=red>more");
