@@ -722,6 +722,7 @@ void TProperties::ApplyRules(TStyleList& Styles, const TPropStack* Stack, const 
   const std::string& T = Tag;
   const std::string& C = Class;
   const std::string& P = PseudoClass;
+  const std::string& I = ID;
 
   if (!T.empty())
     Styles.MergeDescendants(*this, T, Stack);
@@ -729,6 +730,9 @@ void TProperties::ApplyRules(TStyleList& Styles, const TPropStack* Stack, const 
     Styles.MergeDescendants(*this, "." + C, Stack);
   if (!P.empty())
     Styles.MergeDescendants(*this, ":" + P, Stack);
+  // Rules whose own compound is led by an id ("div #main", "#nav #item.on").
+  if (!I.empty())
+    Styles.MergeDescendants(*this, "#" + I, Stack);
 
   if (InlineStyle)
     Merge(*InlineStyle);
@@ -774,6 +778,8 @@ void TProperties::BuildLinkFonts(const TProperties* Parent, const TPropStack* St
       if (!PropClass.empty())
         FStyles->MergeDescendants(Tmp, "." + PropClass, Stack, Level, true);
       FStyles->MergeDescendants(Tmp, ":" + Pseudo, Stack, Level, true);
+      if (!PropID.empty())
+        FStyles->MergeDescendants(Tmp, "#" + PropID, Stack, Level, true);
     };
     for (int s = lsNormal; s <= lsVisitedHover; ++s) {
       TProperties tmp;

@@ -252,8 +252,8 @@ TEST_F(Text, LinkStatesTakeTheSheetsStateRules)
 TEST_F(Text, StateRulesInsideDescendantSelectorsReachTheirLinks)
 {
   Parse("<style>#nav a:hover { color: #00ff00 } td a:visited { color: #ff0000; font-style: italic } div .k:hover { color: #0000ff }"
-        " #nav a { text-decoration: none }</style>"
-        "<div id=nav><p><a href=a>menu</a> <a class=k href=b>keyed</a></div>"
+        " #nav a { text-decoration: none } #nav #home:hover { color: #ffff00 }</style>"
+        "<div id=nav><p><a href=a>menu</a> <a class=k href=b>keyed</a> <a id=home href=h>home</a></div>"
         "<p><a href=c>outside</a> <a class=k href=d>loose</a><table><tr><td><a href=e>cell</a></td></tr></table>"
         "<div id=nav><p><a href=f style='color: #808080'><b>own</b></a></div>"
         "<div id=nav><p><b><a href=g>mis</b>nested</a></div>");
@@ -264,6 +264,10 @@ TEST_F(Text, StateRulesInsideDescendantSelectorsReachTheirLinks)
   TFontObj* cell = RunAt(u"cell");
   TFontObj* own = RunAt(u"own");
   TFontObj* nested = RunAt(u"nested");   // the link's look recomputed after a mis-nested end
+  TFontObj* home = RunAt(u"home");
+  ASSERT_TRUE(home);
+  home->SetHover(true);
+  EXPECT_EQ(ColorToRGB(home->TheFont->Color()), 0x00FFFFu) << "a rule led by the link's id";
   ASSERT_TRUE(menu && keyed && outside && loose && cell && own && nested);
   const uint32_t link = ColorToRGB(outside->TheFont->Color());
   // The normal look takes none of the state rules, only the plain descendant rule.

@@ -184,6 +184,29 @@ TEST_F(Cascade, DescendantRules)
   EXPECT_EQ(Push("p").GetFontColor(), clBlack);
 }
 
+TEST_F(Cascade, DescendantRulesLedByAnId)
+{
+  // The element's own compound may be an ID alone: "div #main" reaches any element with
+  // that id inside a DIV, and a later "#main" rule still counts before it.
+  Sheet("div #main { color: red; margin-left: 7px } body #main.wide { color: blue } #other { color: lime }");
+  Push("div");
+  TProperties& p = Push("p", "", "main");
+  EXPECT_EQ(p.GetFontColor(), Pal(255, 0, 0));
+  TBoxValues b;
+  p.GetBoxValues(500, 0, 16, 8, b);
+  EXPECT_EQ(b.V[bxMarginLeft], 7);
+  Stack.Pop();
+  EXPECT_EQ(Push("span", "wide", "main").GetFontColor(), Pal(255, 0, 0)) << "no BODY above";
+  Stack.Pop();
+  EXPECT_EQ(Push("span", "", "other").GetFontColor(), Pal(0, 255, 0));
+  Stack.Pop();
+  Stack.Pop();
+  EXPECT_EQ(Push("p", "", "main").GetFontColor(), clBlack) << "no DIV above";
+  Stack.Pop();
+  Push("body");
+  EXPECT_EQ(Push("td", "wide", "main").GetFontColor(), Pal(0, 0, 255));
+}
+
 TEST_F(Cascade, PInsidePreHasNoTopMargin)
 {
   TBoxValues b;
