@@ -38,6 +38,16 @@ bool IsSelectorChar(char c)
   return IsLetter(c) || IsDigit(c) || c == ' ' || c == '#' || c == '-' || c == '.' || c == ':' || c == '_';
 }
 
+// A value without its "!important" mark: we have no levels of importance, and the mark
+// would otherwise spoil the value (a colour that does not parse, a margin word too many).
+std::string DropImportant(const std::string& Value)
+{
+  const size_t bang = Value.rfind('!');
+  if (bang == std::string::npos || Trim(Value.substr(bang + 1)) != "important")
+    return Value;
+  return Trim(Value.substr(0, bang));
+}
+
 std::string StripQuotes(std::string s)
 {
   if (s.size() >= 2 && (s[0] == '"' || s[0] == '\'') && s.back() == s[0])
@@ -129,7 +139,7 @@ public:
           value += FR.Ch;
           FR.Next();
         }
-        value = StripQuotes(LowerCase(Trim(value)));
+        value = StripQuotes(DropImportant(LowerCase(Trim(value))));
         if (!name.empty())
           Property(name, value, Sink);
       }

@@ -53,6 +53,24 @@ TEST(StylePars, FontShorthand)
   EXPECT_EQ(Str(s, "i", FontFamily), "verdana,'times new roman'");
 }
 
+TEST(StylePars, ImportantMarksDoNotSpoilTheirValues)
+{
+  // The mark is dropped and the value kept, in sheets and in STYLE attributes alike.
+  TStyleList s;
+  ParseStyleSheetText(s, "b { color: red !important; font-weight: bold ! IMPORTANT } i { margin: 0 4px!important }"
+                         "s { background-image: url('x!important.gif') }", "");
+  EXPECT_EQ(Val(s, "b", Color), TPropValue(int32_t(Pal(255, 0, 0))));
+  EXPECT_EQ(Str(s, "b", FontWeight), "bold");
+  EXPECT_EQ(Str(s, "i", MarginTop), "0");
+  EXPECT_EQ(Str(s, "i", MarginLeft), "4px");
+  EXPECT_EQ(Str(s, "i", MarginRight), "4px");
+  EXPECT_EQ(Str(s, "s", BackgroundImage), "url('x!important.gif')");
+  TProperties p;
+  ParseInlineStyle(p, "color: #00ff00 !important; text-align: center !important");
+  EXPECT_EQ(p.Props[Color], TPropValue(int32_t(Pal(0, 255, 0))));
+  EXPECT_EQ(PropString(p.Props[TextAlign]), "center");
+}
+
 TEST(StylePars, BorderAndBackgroundShorthands)
 {
   TStyleList s;
