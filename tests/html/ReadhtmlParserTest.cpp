@@ -165,15 +165,20 @@ TEST_F(Text, LinkedStyleSheetsAreReadAndReported)
   std::vector<std::string> asked, links;
   Ctx.OnStyleSheet = [&](const std::string& href, std::string& text, std::string& path) {
     asked.push_back(href);
-    text = "p {\n\tcolor: #00ff00 }";
+    // Line ends of both kinds separate words as spaces do: "div" and "span" stay two
+    // compounds of one selector, and "b" and "i" two selectors.
+    text = "p {\n\tcolor: #00ff00 }\ndiv\nspan { color: #0000ff }\r\nb,\r\ni\r\n{ color: #ff0000 }";
     path = "";
     return true;
   };
   Ctx.OnLink = [&](const std::string& rel, const std::string& rev, const std::string& href) { links.push_back(rel + "|" + href); };
-  Parse("<link rel=StyleSheet href=s.css><link rel=next href=n.htm><p>green");
+  Parse("<link rel=StyleSheet href=s.css><link rel=next href=n.htm><p>green<div><span>blue</span></div><p><b>bold</b><i>it</i>");
   EXPECT_EQ(asked, std::vector<std::string>{"s.css"});
   EXPECT_EQ(links, (std::vector<std::string>{"StyleSheet|s.css", "next|n.htm"}));
   EXPECT_EQ(ColorToRGB(RunAt(u"green")->TheFont->Color()), 0x00FF00u);
+  EXPECT_EQ(ColorToRGB(RunAt(u"blue")->TheFont->Color()), 0xFF0000u);
+  EXPECT_EQ(ColorToRGB(RunAt(u"bold")->TheFont->Color()), 0x0000FFu);
+  EXPECT_EQ(ColorToRGB(RunAt(u"it")->TheFont->Color()), 0x0000FFu);
 }
 
 TEST_F(Text, BodyAttributesAndLinkColours)
