@@ -63,6 +63,36 @@ bool Contains(const std::string& s, const char* sub)
   return s.find(sub) != std::string::npos;
 }
 
+// Calls F with each word of a CLASS attribute ("note big" names two classes); a single
+// class, as nearly every element has, is handed over as it is.
+template <class TFn>
+void ForEachClass(const std::string& Classes, const TFn& F)
+{
+  if (Classes.find(' ') == std::string::npos) {
+    F(Classes);
+    return;
+  }
+  size_t i = 0;
+  while (i < Classes.size()) {
+    size_t j = Classes.find(' ', i);
+    if (j == std::string::npos)
+      j = Classes.size();
+    if (j > i)
+      F(Classes.substr(i, j - i));
+    i = j + 1;
+  }
+}
+
+// Whether the CLASS attribute Classes names Class.
+bool HasClass(const std::string& Classes, const std::string& Class)
+{
+  if (Classes.size() == Class.size())
+    return Classes == Class;
+  bool found = false;
+  ForEachClass(Classes, [&](const std::string& c) { found = found || c == Class; });
+  return found;
+}
+
 // Splits "12.5pt" into 12.5 and "pt". The number is an optional sign, digits and one point;
 // it ends at the first other character (so "1.5em" splits before the "e").
 bool SplitNumber(const std::string& Text, double& Value, std::string& Unit)
@@ -369,7 +399,7 @@ TCompound SplitCompound(const std::string& s)
 
 bool CompoundMatches(const TCompound& c, const TProperties& P)
 {
-  return (c.Tag.empty() || c.Tag == P.PropTag) && (c.Class.empty() || c.Class == P.PropClass) && (c.ID.empty() || c.ID == P.PropID) &&
+  return (c.Tag.empty() || c.Tag == P.PropTag) && (c.Class.empty() || HasClass(P.PropClass, c.Class)) && (c.ID.empty() || c.ID == P.PropID) &&
          (c.Pseudo.empty() || c.Pseudo == P.PropPseudo);
 }
 
@@ -671,6 +701,11 @@ void TProperties::MergeSimpleRules(const TStyleList& Styles, const std::string& 
     if (const TProperties* rule = Styles.Find(key))
       Merge(*rule);
   };
+  // Each step that names the class runs once per word of the CLASS attribute.
+  auto eachClass = [&](const auto& F) {
+    if (!C.empty())
+      ForEachClass(C, F);
+  };
   // For a link's visited and hover looks only the rules naming that state apply.
   bool linkState = P == "hover" || P == "visited";
   if (!P.empty() && T == "a")
@@ -679,32 +714,33 @@ void TProperties::MergeSimpleRules(const TStyleList& Styles, const std::string& 
     merge(T);
   if (!P.empty())
     merge(":" + P);
-  if (!C.empty() && !linkState) {
-    merge("." + C);
-    merge(T + "." + C);
-  }
-  if (!P.empty())
+  if (!linkState)
+    eachClass([&](const std::string& c) {
+      merge("." + c);
+      merge(T + "." + c);
+    });
+  if (!P.empty()) {
     merge(T + ":" + P);
-  if (!C.empty() && !P.empty()) {
-    merge("." + C + ":" + P);
-    merge(T + "." + C + ":" + P);
+    eachClass([&](const std::string& c) {
+      merge("." + c + ":" + P);
+      merge(T + "." + c + ":" + P);
+    });
   }
   if (!I.empty()) {
     merge("#" + I);
     merge(T + "#" + I);
-    if (!C.empty())
-      merge("." + C + "#" + I);
+    eachClass([&](const std::string& c) { merge("." + c + "#" + I); });
     if (!P.empty()) {
       merge("#" + I + ":" + P);
       merge(T + "#" + I + ":" + P);
     }
-    if (!C.empty()) {
-      merge(T + "." + C + "#" + I);
+    eachClass([&](const std::string& c) {
+      merge(T + "." + c + "#" + I);
       if (!P.empty()) {
-        merge("." + C + "#" + I + ":" + P);
-        merge(T + "." + C + "#" + I + ":" + P);
+        merge("." + c + "#" + I + ":" + P);
+        merge(T + "." + c + "#" + I + ":" + P);
       }
-    }
+    });
   }
 }
 
@@ -727,7 +763,7 @@ void TProperties::ApplyRules(TStyleList& Styles, const TPropStack* Stack, const 
   if (!T.empty())
     Styles.MergeDescendants(*this, T, Stack);
   if (!C.empty())
-    Styles.MergeDescendants(*this, "." + C, Stack);
+    ForEachClass(C, [&](const std::string& c) { Styles.MergeDescendants(*this, "." + c, Stack); });
   if (!P.empty())
     Styles.MergeDescendants(*this, ":" + P, Stack);
   // Rules whose own compound is led by an id ("div #main", "#nav #item.on").
@@ -776,7 +812,7 @@ void TProperties::BuildLinkFonts(const TProperties* Parent, const TPropStack* St
       Tmp.PropPseudo = Pseudo;
       FStyles->MergeDescendants(Tmp, PropTag, Stack, Level, true);
       if (!PropClass.empty())
-        FStyles->MergeDescendants(Tmp, "." + PropClass, Stack, Level, true);
+        ForEachClass(PropClass, [&](const std::string& c) { FStyles->MergeDescendants(Tmp, "." + c, Stack, Level, true); });
       FStyles->MergeDescendants(Tmp, ":" + Pseudo, Stack, Level, true);
       if (!PropID.empty())
         FStyles->MergeDescendants(Tmp, "#" + PropID, Stack, Level, true);

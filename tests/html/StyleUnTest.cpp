@@ -207,6 +207,30 @@ TEST_F(Cascade, DescendantRulesLedByAnId)
   EXPECT_EQ(Push("td", "wide", "main").GetFontColor(), Pal(0, 0, 255));
 }
 
+TEST_F(Cascade, EachWordOfAClassAttributeIsAClass)
+{
+  Sheet(".note { color: red } .big { font-size: 20pt } p.big { font-weight: bold } .wide:hover { color: lime }"
+        " div .note { font-style: italic } p.note#k { text-decoration: underline } .late { color: blue }");
+  TProperties& p = Push("p", "note big");
+  EXPECT_EQ(p.GetFontColor(), Pal(255, 0, 0));
+  EXPECT_DOUBLE_EQ(p.GetFontSize(), 20);
+  EXPECT_TRUE(p.GetFontStyle() & fsBold);
+  Stack.Pop();
+  // A later word wins where two classes set the same property.
+  EXPECT_EQ(Push("span", "note  late").GetFontColor(), Pal(0, 0, 255));
+  Stack.Pop();
+  EXPECT_EQ(Push("span", "late note").GetFontColor(), Pal(255, 0, 0));
+  Stack.Pop();
+  EXPECT_EQ(Push("span", "notes").GetFontColor(), clBlack) << "a word, not a piece of one";
+  Stack.Pop();
+  Push("div");
+  EXPECT_EQ(Push("span", "x note").GetFontStyle(), fsItalic);
+  Stack.Pop();
+  EXPECT_EQ(Push("p", "big note", "k").GetFontStyle(), fsBold | fsItalic | fsUnderline);
+  Stack.Pop();
+  EXPECT_EQ(Push("a", "wide big", "", "hover").GetFontColor(), Pal(0, 255, 0));
+}
+
 TEST_F(Cascade, PInsidePreHasNoTopMargin)
 {
   TBoxValues b;
