@@ -385,9 +385,12 @@ TCompound SplitCompound(const std::string& s)
   TCompound c;
   std::string* field = &c.Tag;
   for (char ch : s) {
-    if (ch == '.')
+    if (ch == '.') {
+      // ".a.b" asks for both classes: kept as the words "a b".
+      if (!c.Class.empty())
+        c.Class += ' ';
       field = &c.Class;
-    else if (ch == '#')
+    } else if (ch == '#')
       field = &c.ID;
     else if (ch == ':')
       field = &c.Pseudo;
@@ -397,9 +400,17 @@ TCompound SplitCompound(const std::string& s)
   return c;
 }
 
+// Whether the CLASS attribute Classes names every class of Wanted (words).
+bool HasClasses(const std::string& Classes, const std::string& Wanted)
+{
+  bool all = true;
+  ForEachClass(Wanted, [&](const std::string& c) { all = all && HasClass(Classes, c); });
+  return all;
+}
+
 bool CompoundMatches(const TCompound& c, const TProperties& P)
 {
-  return (c.Tag.empty() || c.Tag == P.PropTag) && (c.Class.empty() || HasClass(P.PropClass, c.Class)) && (c.ID.empty() || c.ID == P.PropID) &&
+  return (c.Tag.empty() || c.Tag == P.PropTag) && (c.Class.empty() || HasClasses(P.PropClass, c.Class)) && (c.ID.empty() || c.ID == P.PropID) &&
          (c.Pseudo.empty() || c.Pseudo == P.PropPseudo);
 }
 

@@ -226,6 +226,14 @@ TEST_F(Cascade, EachWordOfAClassAttributeIsAClass)
   Push("div");
   EXPECT_EQ(Push("span", "x note").GetFontStyle(), fsItalic);
   Stack.Pop();
+  // A compound of two classes asks for both, not for their letters run together.
+  Sheet("div .x.y { color: #010203 }");
+  EXPECT_EQ(Push("span", "y x").GetFontColor(), Pal(1, 2, 3));
+  Stack.Pop();
+  EXPECT_EQ(Push("span", "x").GetFontColor(), clBlack);
+  Stack.Pop();
+  EXPECT_EQ(Push("span", "xy").GetFontColor(), clBlack);
+  Stack.Pop();
   EXPECT_EQ(Push("p", "big note", "k").GetFontStyle(), fsBold | fsItalic | fsUnderline);
   Stack.Pop();
   EXPECT_EQ(Push("a", "wide big", "", "hover").GetFontColor(), Pal(0, 255, 0));
