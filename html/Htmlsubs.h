@@ -761,9 +761,7 @@ public:
   std::array<int32_t, 4> Border{};         // likewise
   int32_t HzSpace = 0, VrSpace = 0;
   TColor BkColor = NoColor;
-  TColor StyleBorderColor = NoColor;       // the colour of borders the style gave
   AlignmentType MyVAlign : 8 = AMiddle;
-  bool StyleBorders = false;               // the style gave the cell a border style
   bool WidthIsPercent = false;
   bool PaddingGiven = false;
   bool BkGnd = false;
@@ -776,6 +774,8 @@ public:
   // document position, and the height it gave.
   int32_t LaidCycle = -1, LaidY = 0, LaidWidth = 0, LaidCurs = 0, LaidAHeight = 0, LaidHeight = 0;
   bool BreakBefore = false, BreakAfter = false, KeepIntact = false;
+  bool StyleBorders = false;               // the style gave the cell a border style
+  TColor StyleBorderColor = NoColor;       // their colour
 
   bool IsPlaceholder() const { return ColSpan == 0; }
   int32_t PadTop() const { return Padding[0]; }
