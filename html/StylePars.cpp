@@ -389,7 +389,7 @@ private:
       for (const std::string& word : Words(Value)) {
         if (word.find("url(") != std::string::npos)
           Sink("list-style-image", MakeAbsolute(word));
-        else
+        else if (word != "inside" && word != "outside")   // the marker's place, which we do not keep
           Sink("list-style-type", word);
       }
     } else {

@@ -71,6 +71,19 @@ TEST(StylePars, ImportantMarksDoNotSpoilTheirValues)
   EXPECT_EQ(PropString(p.Props[TextAlign]), "center");
 }
 
+TEST(StylePars, ListStyleKeepsItsTypeBesideAPosition)
+{
+  // "inside" and "outside" place the marker; they are no marker type and leave the type be.
+  TStyleList s;
+  ParseStyleSheetText(s, "ul { list-style: none outside } ol { list-style: inside lower-roman } dl { list-style: circle }", "");
+  EXPECT_EQ(Str(s, "ul", ListStyleType), "none");
+  EXPECT_EQ(Str(s, "ol", ListStyleType), "lower-roman");
+  EXPECT_EQ(Str(s, "dl", ListStyleType), "circle");
+  TProperties p;
+  ParseInlineStyle(p, "list-style: square inside");
+  EXPECT_EQ(p.GetListStyleType(), lbSquare);
+}
+
 TEST(StylePars, BorderAndBackgroundShorthands)
 {
   TStyleList s;
