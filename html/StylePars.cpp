@@ -48,6 +48,13 @@ std::string DropImportant(const std::string& Value)
   return Trim(Value.substr(0, bang));
 }
 
+// A font weight as a number: 100, 200 ... 900 with no unit (a size always has one but for
+// pixels, which are never written in whole hundreds in a font shorthand).
+bool IsNumericWeight(const std::string& w)
+{
+  return w.size() == 3 && w[0] >= '1' && w[0] <= '9' && w[1] == '0' && w[2] == '0';
+}
+
 std::string StripQuotes(std::string s)
 {
   if (s.size() >= 2 && (s[0] == '"' || s[0] == '\'') && s.back() == s[0])
@@ -343,7 +350,9 @@ private:
             prop = FontWordProps[k];
         if (prop)
           Sink(prop, word);
-        else if (IsDigit(word[0]))
+        else if (IsNumericWeight(word))
+          Sink("font-weight", word);
+        else if (IsDigit(word[0]) || (word.size() > 1 && word[0] == '.' && IsDigit(word[1])))
           Sink("font-size", word);
         else
           Sink("font-family", word);

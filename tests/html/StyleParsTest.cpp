@@ -51,6 +51,15 @@ TEST(StylePars, FontShorthand)
   EXPECT_EQ(Str(s, "i", FontStyle), "italic");
   EXPECT_EQ(Str(s, "i", FontSize), "10px");
   EXPECT_EQ(Str(s, "i", FontFamily), "verdana,'times new roman'");
+  // A weight written as a number, and a size that starts with its point.
+  ParseStyleSheetText(s, "u { font: 700 14px/1.5 arial } s { font: italic .9em arial } tt { font: 12 serif }", "");
+  EXPECT_EQ(Str(s, "u", FontWeight), "700");
+  EXPECT_EQ(Str(s, "u", FontSize), "14px");
+  EXPECT_EQ(Str(s, "u", LineHeight), "1.5");
+  EXPECT_EQ(Str(s, "s", FontSize), ".9em");
+  EXPECT_EQ(Str(s, "s", FontFamily), "arial");
+  EXPECT_EQ(Str(s, "tt", FontSize), "12");
+  EXPECT_EQ(Str(s, "tt", FontWeight), "");
 }
 
 TEST(StylePars, ImportantMarksDoNotSpoilTheirValues)
