@@ -53,13 +53,14 @@ TEST(StylePars, FontShorthand)
   EXPECT_EQ(Str(s, "i", FontFamily), "verdana,'times new roman'");
   // A weight written as a number, and a size that starts with its point.
   ParseStyleSheetText(s, "u { font: 700 14px/1.5 arial } s { font: italic .9em arial } tt { font: 12 serif }", "");
-  EXPECT_EQ(Str(s, "u", FontWeight), "700");
-  EXPECT_EQ(Str(s, "u", FontSize), "14px");
-  EXPECT_EQ(Str(s, "u", LineHeight), "1.5");
-  EXPECT_EQ(Str(s, "s", FontSize), ".9em");
-  EXPECT_EQ(Str(s, "s", FontFamily), "arial");
-  EXPECT_EQ(Str(s, "tt", FontSize), "12");
-  EXPECT_EQ(Str(s, "tt", FontWeight), "");
+  struct Want {
+    const char* Sel;
+    int Prop;
+    const char* Text;
+  };
+  for (const Want& w : {Want{"u", FontWeight, "700"}, Want{"u", FontSize, "14px"}, Want{"u", LineHeight, "1.5"},
+                        Want{"s", FontSize, ".9em"}, Want{"s", FontFamily, "arial"}, Want{"tt", FontSize, "12"}, Want{"tt", FontWeight, ""}})
+    EXPECT_EQ(Str(s, w.Sel, w.Prop), w.Text) << w.Sel << " " << PropWords[w.Prop];
 }
 
 TEST(StylePars, ImportantMarksDoNotSpoilTheirValues)
@@ -85,9 +86,8 @@ TEST(StylePars, ListStyleKeepsItsTypeBesideAPosition)
   // "inside" and "outside" place the marker; they are no marker type and leave the type be.
   TStyleList s;
   ParseStyleSheetText(s, "ul { list-style: none outside } ol { list-style: inside lower-roman } dl { list-style: circle }", "");
-  EXPECT_EQ(Str(s, "ul", ListStyleType), "none");
-  EXPECT_EQ(Str(s, "ol", ListStyleType), "lower-roman");
-  EXPECT_EQ(Str(s, "dl", ListStyleType), "circle");
+  for (const auto& [sel, type] : {std::pair{"ul", "none"}, {"ol", "lower-roman"}, {"dl", "circle"}})
+    EXPECT_EQ(Str(s, sel, ListStyleType), type);
   TProperties p;
   ParseInlineStyle(p, "list-style: square inside");
   EXPECT_EQ(p.GetListStyleType(), lbSquare);
