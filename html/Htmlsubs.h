@@ -774,7 +774,7 @@ public:
   // document position, and the height it gave.
   int32_t LaidCycle = -1, LaidY = 0, LaidWidth = 0, LaidCurs = 0, LaidAHeight = 0, LaidHeight = 0;
   bool BreakBefore = false, BreakAfter = false, KeepIntact = false;
-  bool StyleBorders = false;               // the style gave the cell a border style
+  uint8_t StyleSides = 0;                  // sides whose border the style gives (bit 0 top ... 3 left)
   TColor StyleBorderColor = NoColor;       // their colour
 
   bool IsPlaceholder() const { return ColSpan == 0; }
@@ -782,7 +782,8 @@ public:
   int32_t PadLeft() const { return Padding[3]; }
   int32_t BrdTop() const { return Border[0]; }
   int32_t BrdLeft() const { return Border[3]; }
-  // Padding where the style set none, borders for a bordered table, and the spaces.
+  // Padding where the style set none, borders for a bordered table on the sides the style
+  // leaves, and the spaces.
   void Initialize(int32_t TablePadding, bool TableBorder);
 
 private:

@@ -213,7 +213,8 @@ TEST_F(Tables, CellBordersFromTheStyleAreDrawn)
   Parse("<style>td.all { border: 3px solid #ff0000 } td.under { border-bottom: 2px solid #00ff00 }</style>"
         "<table cellspacing=0 cellpadding=0><tr><td class=all>ab</td><td class=under>cd</td>"
         "<td style='border: 1px solid; color: #0000ff'>ef</td><td>gh</td></tr></table>"
-        "<table border=1 cellspacing=0><tr><td class=all>ij</td><td>kl</td></tr></table>");
+        "<table border=1 cellspacing=0 bordercolorlight=#00ffff bordercolordark=#00ffff><tr><td class=all>ij</td>"
+        "<td class=under>kl</td></tr></table>");
   Layout(600);
   Device->ClearRecords();
   Doc->Draw(*Canvas, Rect(0, 0, 600, 400), 600, 0, 0, 0);
@@ -253,8 +254,8 @@ TEST_F(Tables, CellBordersFromTheStyleAreDrawn)
   EXPECT_GT(ij.X, second.Left + 3 - 1);
   EXPECT_LT(ij.X, second.Right);
   // A side of its own: only the bottom, 2 pixels high, under the text and beside the first cell.
-  std::vector<TRect> green = fills(0x00FF00);
-  ASSERT_EQ(green.size(), 1u);
+  std::vector<TRect> green = fills(0x00FF00);   // the plain table's, then the bordered one's
+  ASSERT_EQ(green.size(), 2u);
   EXPECT_EQ(green[0].Bottom - green[0].Top, 2);
   EXPECT_EQ(green[0].Bottom, first.Bottom);
   EXPECT_EQ(green[0].Left, first.Right);
@@ -263,6 +264,24 @@ TEST_F(Tables, CellBordersFromTheStyleAreDrawn)
   std::vector<TRect> blue = fills(0xFF0000);
   EXPECT_EQ(blue.size(), 4u);
   EXPECT_EQ(bounds(blue).Left, green[0].Right);
+  // In the bordered table the sides the style leaves keep the table's one-pixel frame.
+  const TRect under = green[1];
+  EXPECT_GE(under.Left, second.Right);
+  bool framed = false;
+  for (const TCanvasRecord& r : Device->Records)
+    if (r.Kind == TCanvasRecord::Shape && ColorToRGB(r.Color) == 0xFFFF00u)
+      for (const TPoint& p : r.Points)
+        framed = framed || (p.X == under.Left && p.Y < under.Top);
+  EXPECT_TRUE(framed) << "the frame's left side beside the text";
+  const auto* tables = Doc->Count() ? dynamic_cast<TBlock*>((*Doc)[0]) : nullptr;
+  ASSERT_NE(tables, nullptr);
+  const auto* bordered = dynamic_cast<TTableBlock*>((*tables->MyCell)[1]);
+  ASSERT_NE(bordered, nullptr);
+  const TCellObj* kl = (*bordered->Table->Rows[0])[1];
+  EXPECT_EQ(kl->Border, (std::array<int32_t, 4>{1, 1, 2, 1}));
+  const auto* plain = dynamic_cast<TTableBlock*>((*tables->MyCell)[0]);
+  ASSERT_NE(plain, nullptr);
+  EXPECT_EQ((*plain->Table->Rows[0])[1]->Border, (std::array<int32_t, 4>{0, 0, 2, 0}));
 }
 
 TEST_F(Tables, APaintDuringALayoutLeavesTheLayoutAsItWouldBe)
