@@ -1410,8 +1410,13 @@ TProperties& TStyleList::GetOrAdd(const std::string& Key)
 std::string TStyleList::SelectorKey(const std::string& Selector)
 {
   std::vector<std::string> parts = SplitSpaces(Selector);
-  if (parts.size() <= 1)
-    return parts.empty() ? std::string() : parts[0];
+  if (parts.empty())
+    return std::string();
+  // One compound of several classes ("p.note.big") is never looked up by its text, as an
+  // element's classes are one at a time: it is kept as a descendant key without ancestors,
+  // which the descendant scan matches class by class.
+  if (parts.size() == 1 && SplitCompound(parts[0]).Class.find(' ') == std::string::npos)
+    return parts[0];
   if (parts.size() > MaxSelectorParts)
     return std::string();
   std::string key = parts.back() + " " + ZeroPad(parts.size() - 1, KeyCountDigits) + ZeroPad(FRuleNumber++, KeyNumberDigits);
@@ -1434,12 +1439,13 @@ void TStyleList::MergeDescendants(TProperties& P, const std::string& Prefix, con
       if (key.find(' ') == std::string::npos)
         continue;   // a rule of one compound
       std::vector<std::string> parts = SplitSpaces(key);
-      if (parts.size() < 2 || parts[1].size() <= KeyCountDigits + KeyNumberDigits)
+      if (parts.size() < 2 || parts[1].size() < KeyCountDigits + KeyNumberDigits)
         continue;
       parts[1].erase(0, KeyCountDigits + KeyNumberDigits);
       TRuleCache::TDescendant d{it->second.get(), {}};
       for (const std::string& part : parts)
-        d.Parts.push_back(SplitCompound(part));
+        if (!part.empty())   // a key without ancestors leaves nothing after its numbers
+          d.Parts.push_back(SplitCompound(part));
       rules.push_back(std::move(d));
     }
     if (cached.size() >= TRuleCache::MaxEntries)

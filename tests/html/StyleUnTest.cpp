@@ -234,6 +234,20 @@ TEST_F(Cascade, EachWordOfAClassAttributeIsAClass)
   Stack.Pop();
   EXPECT_EQ(Push("span", "xy").GetFontColor(), clBlack);
   Stack.Pop();
+  Stack.Pop();
+  // So does one of a rule's own: "p.note.big" and ".x.y" reach an element of both classes.
+  Sheet("p.note.big { color: #040506 } .x.y { font-style: italic }");
+  EXPECT_EQ(Push("p", "big note").GetFontColor(), Pal(4, 5, 6));
+  Stack.Pop();
+  EXPECT_EQ(Push("p", "note").GetFontColor(), Pal(255, 0, 0));
+  Stack.Pop();
+  EXPECT_EQ(Push("span", "big note").GetFontColor(), Pal(255, 0, 0));
+  Stack.Pop();
+  EXPECT_TRUE(Push("b", "y z x").GetFontStyle() & fsItalic);
+  Stack.Pop();
+  EXPECT_FALSE(Push("span", "y").GetFontStyle() & fsItalic);
+  Stack.Pop();
+  Push("div");
   EXPECT_EQ(Push("p", "big note", "k").GetFontStyle(), fsBold | fsItalic | fsUnderline);
   Stack.Pop();
   EXPECT_EQ(Push("a", "wide big", "", "hover").GetFontColor(), Pal(0, 255, 0));
