@@ -218,7 +218,7 @@ TEST_F(Tables, CellBordersFromTheStyleAreDrawn)
   Layout(600);
   Device->ClearRecords();
   Doc->Draw(*Canvas, Rect(0, 0, 600, 400), 600, 0, 0, 0);
-  auto fills = [&](uint32_t RGB) {
+  auto fills = [&](TColor RGB) {
     std::vector<TRect> out;
     for (const TCanvasRecord& r : Device->Records)
       if (r.Kind == TCanvasRecord::Fill && ColorToRGB(r.Color) == RGB)
