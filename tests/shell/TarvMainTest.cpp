@@ -703,7 +703,94 @@ TEST_F(MainWindow, PicturesOfTopicsInTheWindow)
   SaveWindowPicture(*Frm, "mainwindow-topic-40.png");
 }
 
+namespace {
+
+// Runs the application's own loop (idle passes included, as the program runs it) until
+// done() holds or ms milliseconds have gone by; gives done().
+bool RunLoopUntil(const std::function<bool()>& done, Cardinal ms = 2000)
+{
+  Cardinal start = GetTickCount();
+  while (!done() && GetTickCount() - start < ms)
+    Application->HandleMessage();
+  return done();
+}
+
+}  // namespace
+
+TEST_F(MainWindow, IdleWorkGoesOnWhileTheModelTurns)
+{
+  Follow("/TwoCog.htm");
+  Frm->IndexBtnClick(nullptr);
+  ASSERT_TRUE(RunLoopUntil([] { return !Frm->IndexBtn->Enabled(); }));
+  // The clock posts its ticks back to back; a reference page keeps the model turning.
+  Frm->StartBtnClick(nullptr);
+  Follow("/ref_Moments.htm");
+  ASSERT_FALSE(Frm->Stopped);
+  EXPECT_TRUE(RunLoopUntil([] { return Frm->IndexBtn->Enabled(); })) << "the home button stayed off";
+  // The status line follows the pointer over the turning model.
+  TPoint over = Frm->GLViewer->ClientToScreen({Frm->GLViewer->Width() / 2, Frm->GLViewer->Height() / 2});
+  Frm->Viewer->SetFocus();
+  SimulateMouse(TInputKind::MouseMove, over, mbLeft, 0);
+  EXPECT_TRUE(RunLoopUntil([] { return Frm->StatusBar->SimpleText() == Frm->GLViewer->Hint(); }))
+      << Frm->StatusBar->SimpleText();
+  EXPECT_GT(Frm->Phase, 0);
+  EXPECT_FALSE(Frm->Stopped);
+  Frm->StopBtnClick(nullptr);
+}
+
+TEST_F(MainWindow, FileAndEditMenusOfferTheModelsCommandsOnlyWhileItShows)
+{
+  Follow("/Cam_Box.htm");
+  ASSERT_FALSE(Frm->GLPanel->Visible());
+  Frm->CopyBtn->SetEnabled(true);
+  Frm->File1Click(Frm->File1, false);
+  Frm->Edit1Click(Frm->Edit1, false);
+  EXPECT_FALSE(Frm->PrintMechanism1->Enabled());
+  EXPECT_TRUE(Frm->PrintText1->Enabled());
+  EXPECT_FALSE(Frm->CopyMechanism1->Enabled());
+  EXPECT_FALSE(Frm->CopyMechanismToFile1->Enabled());
+  EXPECT_TRUE(Frm->CopySelectedText1->Enabled());
+  Follow("/TwoCog.htm");
+  Frm->CopyBtn->SetEnabled(false);
+  Frm->File1Click(Frm->File1, false);
+  Frm->Edit1Click(Frm->Edit1, false);
+  EXPECT_TRUE(Frm->PrintMechanism1->Enabled());
+  EXPECT_TRUE(Frm->CopyMechanism1->Enabled());
+  EXPECT_TRUE(Frm->CopyMechanismToFile1->Enabled());
+  EXPECT_FALSE(Frm->CopySelectedText1->Enabled());
+}
+
+TEST_F(MainWindow, FontItemsSetTheSizeAndLayTheShownPageOutAgain)
+{
+  // The index has no file: it is made again at the new size.
+  Frm->IndexBtnClick(nullptr);
+  Pump();
+  const int32_t index10 = Frm->Viewer->DocumentHeight();
+  Frm->Font14pt->Click();
+  Pump();
+  EXPECT_TRUE(Frm->Font14pt->Checked());
+  EXPECT_FALSE(Frm->Font10pt->Checked());
+  EXPECT_EQ(Frm->Viewer->DefFontSize(), 14);
+  EXPECT_TRUE(Frm->Viewer->CurrentFile().empty());
+  EXPECT_GT(Frm->Viewer->DocumentHeight(), index10);
+  // A page file is loaded again, and stays the page shown.
+  Follow("/Chain.htm");
+  const int32_t page14 = Frm->Viewer->DocumentHeight();
+  Frm->Font8pt->Click();
+  Pump();
+  EXPECT_EQ(Frm->Viewer->DefFontSize(), 8);
+  EXPECT_EQ(UpperCase(LoadedPage()), "CHAIN.HTM");
+  EXPECT_LT(Frm->Viewer->DocumentHeight(), page14);
+  Frm->Font10pt->Click();
+  Pump();
+  EXPECT_EQ(Frm->Viewer->DefFontSize(), 10);
+}
+
 // Windows of their own, made while no other main window stands.
+
+namespace {
+std::vector<uint8_t> ToBytes(const std::string& s) { return {s.begin(), s.end()}; }
+}  // namespace
 
 TEST(MainWindowAlone, LeftPaneIsHalfTheWorkAreaWhereverItStarts)
 {
@@ -725,6 +812,35 @@ TEST(MainWindowAlone, LeftPaneIsHalfTheWorkAreaWhereverItStarts)
   ResetSystemSettings();
 }
 
+TEST(MainWindowAlone, TheIniFileSetsTheSaveFolderAndThePlayer)
+{
+  const std::string folder = MakeAppFolder("mainwindow-ini", false);
+  UserDir = "left over";
+  {
+    // Sections and keys are found whatever their case.
+    WriteFileBytes(folder + "Tarv.ini", ToBytes("[userdir]\r\nDIR=/home/pupil/pictures\r\n[Video]\r\nmp=1\r\n"));
+    TKVMainFrm f(folder);
+    EXPECT_EQ(UserDir, "/home/pupil/pictures");
+    EXPECT_EQ(f.VideoMode, 1);
+  }
+  {
+    // Keys that are not there keep the defaults; nothing is written back.
+    WriteFileBytes(folder + "Tarv.ini", ToBytes("[video]\r\nMP=none\r\n"));
+    TKVMainFrm f(folder);
+    EXPECT_EQ(UserDir, "");
+    EXPECT_EQ(f.VideoMode, 0);
+    EXPECT_EQ(ReadFileBytes(folder + "Tarv.ini", 1024), ToBytes("[video]\r\nMP=none\r\n"));
+  }
+  {
+    // A folder where the file should be is no file.
+    fs::remove(folder + "Tarv.ini");
+    fs::create_directory(folder + "Tarv.ini");
+    UserDir.clear();
+    TKVMainFrm f(folder);
+    EXPECT_EQ(UserDir, "");
+    EXPECT_EQ(f.VideoMode, 0);
+  }
+}
 
 TEST(MainWindowAlone, ABuildThatFailsLeavesAnEmptySceneAndAMessage)
 {
