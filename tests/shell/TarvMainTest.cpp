@@ -760,6 +760,39 @@ TEST_F(MainWindow, FileAndEditMenusOfferTheModelsCommandsOnlyWhileItShows)
   EXPECT_FALSE(Frm->CopySelectedText1->Enabled());
 }
 
+TEST_F(MainWindow, SelectingPageTextOffersItsCopyAndCtrlCCopiesIt)
+{
+  Follow("/Chain.htm");
+  Pump(50);
+  TControl* panel = Frm->Viewer->PaintPanel();
+  // A drag along the page's first lines, as the user selects.
+  TPoint from = panel->ClientToScreen({12, 24}), to = panel->ClientToScreen({panel->Width() / 2, 70});
+  SimulateMouse(TInputKind::MouseMove, from);
+  SimulateMouse(TInputKind::MouseDown, from);
+  for (int i = 1; i <= 4; ++i)
+    SimulateMouse(TInputKind::MouseMove, {from.X + (to.X - from.X) * i / 4, from.Y + (to.Y - from.Y) * i / 4}, mbLeft,
+                  ssLeft);
+  SimulateMouse(TInputKind::MouseUp, to);
+  Pump(50);
+  // The caret ends where the drag ended: after the text it selected.
+  ASSERT_LT(Frm->Viewer->SelLength(), 0);
+  EXPECT_TRUE(Frm->CopyBtn->Enabled());
+  Clipboard().Clear();
+  Frm->Viewer->SetFocus();
+  Pump(20);
+  SimulateKey('C', ssCtrl);
+  Pump(50);
+  const std::u16string selected = Frm->Viewer->SelText();
+  EXPECT_FALSE(selected.empty());
+  EXPECT_EQ(Clipboard().AsTextW(), selected);
+  // A click without a drag lets the selection go, and the button with it.
+  SimulateMouse(TInputKind::MouseDown, to);
+  SimulateMouse(TInputKind::MouseUp, to);
+  Pump(50);
+  EXPECT_EQ(Frm->Viewer->SelLength(), 0);
+  EXPECT_FALSE(Frm->CopyBtn->Enabled());
+}
+
 TEST_F(MainWindow, FontItemsSetTheSizeAndLayTheShownPageOutAgain)
 {
   // The index has no file: it is made again at the new size.
