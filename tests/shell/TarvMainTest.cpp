@@ -875,6 +875,38 @@ TEST(MainWindowAlone, TheIniFileSetsTheSaveFolderAndThePlayer)
   }
 }
 
+TEST(MainWindowAlone, StartsWithContentFilesItCannotRead)
+{
+  const std::string folder = MakeAppFolder("mainwindow-badfiles", false);
+  std::vector<uint8_t> junk(400, 0x5A);
+  junk[0] = 0xFF;
+  junk[1] = 0xD8;
+  WriteFileBytes(folder + "HTML/images/Splash_NB.jpg", junk);
+  WriteFileBytes(folder + "HTML/images/Tick.bmp", junk);
+  WriteFileBytes(folder + "Help/KVHelp.chm", junk);
+  WriteFileBytes(folder + "Tarv.ini", junk);
+  std::vector<std::string> reported;
+  TExceptionEvent saved = Application->OnException;
+  Application->OnException = [&](TObject*, const Exception& e) { reported.push_back(e.Message); };
+  std::unique_ptr<TKVMainFrm> f;
+  EXPECT_NO_THROW(f = std::make_unique<TKVMainFrm>(folder));
+  ASSERT_TRUE(f);
+  // The two pictures are reported; the rest keep their defaults.
+  EXPECT_EQ(reported.size(), 2u);
+  EXPECT_TRUE(f->SplashPic->Picture().Empty());
+  EXPECT_FALSE(f->Contents1->Enabled());
+  EXPECT_FALSE(f->SearchForHelp1->Enabled());
+  EXPECT_EQ(f->VideoMode, 0);
+  EXPECT_NE(f->Viewer->DocumentSource().find("Click on one of the book symbols"), std::string::npos);
+  // And a model comes up.
+  f->Viewer->URL = "/TwoCog.htm";
+  GuardedCall([&] { f->Viewer->FollowLink(); });
+  EXPECT_EQ(f->CurrentTopic, 1);
+  EXPECT_GT(f->SceneBase->GetCount(), 0);
+  f.reset();
+  Application->OnException = saved;
+}
+
 TEST(MainWindowAlone, ABuildThatFailsLeavesAnEmptySceneAndAMessage)
 {
   std::string folder = MakeAppFolder("mainwindow-badmodels", false);
