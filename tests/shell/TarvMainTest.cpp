@@ -610,6 +610,14 @@ TEST_F(MainWindow, ClosingAsksAndNoKeepsTheClockRunning)
   EXPECT_EQ(Messages->Texts.back(), "Exit program");
   EXPECT_FALSE(Frm->Stopped);
   EXPECT_TRUE(Frm->Cadencer->GetEnabled());
+  // File, Exit asks the same question.
+  Messages->Texts.clear();
+  Frm->Exit1->Click();
+  Pump();
+  ASSERT_EQ(Messages->Texts.size(), 1u);
+  EXPECT_EQ(Messages->Texts[0], "Exit program");
+  EXPECT_TRUE(Frm->Visible());
+  EXPECT_TRUE(Frm->Cadencer->GetEnabled());
   Messages->Answer = mrYes;
   EXPECT_TRUE(Frm->FormCloseQuery());
   EXPECT_TRUE(Frm->Stopped);
