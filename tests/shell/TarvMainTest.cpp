@@ -748,24 +748,20 @@ TEST_F(MainWindow, IdleWorkGoesOnWhileTheModelTurns)
 
 TEST_F(MainWindow, FileAndEditMenusOfferTheModelsCommandsOnlyWhileItShows)
 {
-  Follow("/Cam_Box.htm");
-  ASSERT_FALSE(Frm->GLPanel->Visible());
-  Frm->CopyBtn->SetEnabled(true);
-  Frm->File1Click(Frm->File1, false);
-  Frm->Edit1Click(Frm->Edit1, false);
-  EXPECT_FALSE(Frm->PrintMechanism1->Enabled());
-  EXPECT_TRUE(Frm->PrintText1->Enabled());
-  EXPECT_FALSE(Frm->CopyMechanism1->Enabled());
-  EXPECT_FALSE(Frm->CopyMechanismToFile1->Enabled());
-  EXPECT_TRUE(Frm->CopySelectedText1->Enabled());
-  Follow("/TwoCog.htm");
-  Frm->CopyBtn->SetEnabled(false);
-  Frm->File1Click(Frm->File1, false);
-  Frm->Edit1Click(Frm->Edit1, false);
-  EXPECT_TRUE(Frm->PrintMechanism1->Enabled());
-  EXPECT_TRUE(Frm->CopyMechanism1->Enabled());
-  EXPECT_TRUE(Frm->CopyMechanismToFile1->Enabled());
-  EXPECT_FALSE(Frm->CopySelectedText1->Enabled());
+  for (bool model : {false, true}) {
+    SCOPED_TRACE(model ? "3D model" : "cam graph");
+    Follow(model ? "/TwoCog.htm" : "/Cam_Box.htm");
+    ASSERT_EQ(Frm->GLPanel->Visible(), model);
+    // The text item follows the copy button, whatever the left pane shows.
+    Frm->CopyBtn->SetEnabled(!model);
+    Frm->File1Click(Frm->File1, false);
+    Frm->Edit1Click(Frm->Edit1, false);
+    EXPECT_EQ(Frm->PrintMechanism1->Enabled(), model);
+    EXPECT_TRUE(Frm->PrintText1->Enabled());
+    EXPECT_EQ(Frm->CopyMechanism1->Enabled(), model);
+    EXPECT_EQ(Frm->CopyMechanismToFile1->Enabled(), model);
+    EXPECT_EQ(Frm->CopySelectedText1->Enabled(), !model);
+  }
 }
 
 TEST_F(MainWindow, SelectingPageTextOffersItsCopyAndCtrlCCopiesIt)
