@@ -79,21 +79,34 @@ uint8_t* TDIBWriter::ScanLine(int row)
 static int Key(int r, int g, int b) { return (r >> 3) + ((g >> 3) << 5) + ((b >> 3) << 10); }
 
 TFastColorLookup::TFastColorLookup(const TPalette& palette)
-    : TColorLookup(int(std::min<size_t>(palette.Entries.size(), 256))), FCache(32768, 0xFFFF)
+    : TColorLookup(int(std::min<size_t>(palette.Entries.size(), 256))), FCache(32768, 0xFFFF), FShared(32768, false)
 {
   FEntries.assign(palette.Entries.begin(), palette.Entries.begin() + FColors);
   for (int i = 0; i < FColors; ++i) {
     const TRGBQuad& e = FEntries[size_t(i)];
-    uint16_t& slot = FCache[size_t(Key(e.rgbRed, e.rgbGreen, e.rgbBlue))];
-    if (slot == 0xFFFF)
+    const size_t key = size_t(Key(e.rgbRed, e.rgbGreen, e.rgbBlue));
+    uint16_t& slot = FCache[key];
+    if (FShared[key])
+      continue;
+    if (slot == 0xFFFF) {
       slot = uint16_t(i);
+    } else {
+      const TRGBQuad& first = FEntries[slot];
+      if (first.rgbRed != e.rgbRed || first.rgbGreen != e.rgbGreen || first.rgbBlue != e.rgbBlue) {
+        // Two palette colours 5 bits apart: one cache entry cannot answer for both (a palette
+        // with greys of 250 and 255 would show white as 250), so such colours are searched.
+        FShared[key] = true;
+        slot = 0xFFFF;
+      }
+    }
   }
 }
 
 int TFastColorLookup::Lookup(int red, int green, int blue, int& r, int& g, int& b)
 {
-  uint16_t& slot = FCache[size_t(Key(red, green, blue))];
-  if (slot == 0xFFFF) {
+  const size_t key = size_t(Key(red, green, blue));
+  int index = FCache[key];
+  if (index == 0xFFFF) {
     int best = 0, bestDist = 0x30000;
     for (int i = 0; i < FColors; ++i) {
       const TRGBQuad& e = FEntries[size_t(i)];
@@ -103,13 +116,15 @@ int TFastColorLookup::Lookup(int red, int green, int blue, int& r, int& g, int& 
         best = i;
       }
     }
-    slot = uint16_t(best);
+    index = best;
+    if (!FShared[key])
+      FCache[key] = uint16_t(best);
   }
-  const TRGBQuad& e = FEntries[slot];
+  const TRGBQuad& e = FEntries[size_t(index)];
   r = e.rgbRed;
   g = e.rgbGreen;
   b = e.rgbBlue;
-  return slot;
+  return index;
 }
 
 int TNetscapeColorLookup::Lookup(int red, int green, int blue, int& r, int& g, int& b)

@@ -71,6 +71,7 @@ public:
 private:
   std::vector<TRGBQuad> FEntries;
   std::vector<uint16_t> FCache;   // 32768 entries keyed by 5 bits per channel; 0xFFFF empty
+  std::vector<bool> FShared;      // keys that hold more than one palette colour: never cached
 };
 
 class TNetscapeColorLookup : public TColorLookup {

@@ -33,7 +33,8 @@ std::unique_ptr<TGIFImage> CreateAGif(TStream& stream, bool& nonAnimated)
   img->Width = gif.Width();
   img->Height = gif.Height();
   img->NumIterations = gif.LoopCount() < 1 ? 0 : gif.LoopCount();
-  img->IsTransparent = gif.IsTransparent();
+  // A first image smaller than the screen leaves the rest of the first frame clear.
+  img->IsTransparent = gif.IsTransparent() || !gif.FirstImageCoversScreen();
   img->FramesPerRow = gif.FramesPerRow();
 
   std::unique_ptr<TBitmap> mask;
@@ -149,8 +150,14 @@ TBitmap* TGIFImage::GetBitmap()
     FCurrentBitmap = std::make_unique<TBitmap>(static_cast<const TBitmap&>(*Strip));
     FCurrentBitmap->SetWidth(std::min(Width, Strip->Width()));
     FCurrentBitmap->SetHeight(std::min(Height, Strip->Height()));
-    if (Strip->Mask)
+    if (Strip->Mask) {
+      // Cut to the first frame like the bitmap: drawing and printing through a mask scale
+      // it to the picture's box, so a mask as wide as the strip would squeeze every frame's
+      // transparency into it.
       FCurrentMask = std::make_unique<TBitmap>(*Strip->Mask);
+      FCurrentMask->SetWidth(FCurrentBitmap->Width());
+      FCurrentMask->SetHeight(FCurrentBitmap->Height());
+    }
     FCurrentBitmap->SetTransparent(false);
   }
   return FCurrentBitmap.get();

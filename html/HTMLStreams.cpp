@@ -1,9 +1,10 @@
 #include "html/HTMLStreams.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
-#include <fstream>
-#include <iterator>
+
+#include "platform/Files.h"
 
 void TStream::ReadBuffer(void* buffer, size_t count)
 {
@@ -50,7 +51,7 @@ size_t TByteStream::Read(void* buffer, size_t count)
 
 size_t TByteStream::Write(const void* buffer, size_t count)
 {
-  if (count == 0)
+  if (count == 0 || count > SIZE_MAX - FPos)
     return 0;
   if (FPos + count > FBytes.size())
     FBytes.resize(FPos + count);
@@ -64,7 +65,10 @@ int64_t TByteStream::Seek(int64_t offset, TSeekOrigin origin)
   int64_t base = origin == TSeekOrigin::soBeginning ? 0
                : origin == TSeekOrigin::soCurrent   ? static_cast<int64_t>(FPos)
                                                     : static_cast<int64_t>(FBytes.size());
-  int64_t p = base + offset;
+  // Offsets come from lengths in files; the sum saturates rather than wrapping round.
+  int64_t p = 0;
+  if (__builtin_add_overflow(base, offset, &p))
+    p = offset > 0 ? INT64_MAX : 0;
   if (p < 0)
     p = 0;
   // Beyond the end is allowed (a later write fills the gap), as with memory streams.
@@ -81,9 +85,8 @@ void TByteStream::SetSize(size_t size)
 
 void TByteStream::LoadFromFile(const std::string& fileName)
 {
-  std::ifstream in(fileName, std::ios::binary);
-  if (!in)
-    throw EFOpenError("Cannot open file \"" + fileName + "\"");
-  FBytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  FPos = 0;
+  // A name from a page may lead to a device that never ends or a folder: only regular files
+  // of a sensible size are read.
+  Clear();
+  FBytes = ReadFileBytes(fileName, MaxFileBytes);
 }

@@ -50,7 +50,11 @@ public:
   const std::vector<uint8_t>& Bytes() const { return FBytes; }
   size_t Remaining() const { return FPos < FBytes.size() ? FBytes.size() - FPos : 0; }
 
-  // Reads the whole file; raises EFOpenError when it cannot be opened.
+  // No picture we show comes in a larger file.
+  static constexpr size_t MaxFileBytes = size_t(128) << 20;
+  // Reads the whole file (its name resolved without regard to letter case); raises
+  // EFOpenError when it cannot be opened or is no regular file, EReadError when it is larger
+  // than MaxFileBytes. The stream is left empty on failure.
   void LoadFromFile(const std::string& fileName);
 
 private:

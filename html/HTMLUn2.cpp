@@ -1,10 +1,23 @@
 #include "html/HTMLUn2.h"
 
+#include <cmath>
+
 #include "html/StylePars.h"
 #include "html/StyleUn.h"
 #include "platform/Clipboard.h"
+#include "platform/Controls.h"
 #include "platform/CodePages.h"
 #include "platform/SysUtils.h"
+
+namespace {
+
+// Sizes come from pages; a page with absurd ones must not wrap a sum round.
+int32_t SatAdd(int32_t A, int32_t B)
+{
+  return static_cast<int32_t>(std::clamp<int64_t>(int64_t(A) + B, INT32_MIN, INT32_MAX));
+}
+
+}  // namespace
 
 // ---- attributes ----
 
@@ -273,6 +286,8 @@ bool Covers(const IndentRec& r, int32_t Y, const TBlock* Current)
   return r.YT <= Y && Y < r.YB && (r.ID == nullptr || r.ID == Current);
 }
 
+
+
 }  // namespace
 
 int32_t IndentManagerBasic::LeftSide(int32_t Y) const
@@ -281,7 +296,7 @@ int32_t IndentManagerBasic::LeftSide(int32_t Y) const
   for (const auto& r : L)
     if (r && Covers(*r, Y, CurrentID))
       result = std::max(result, r->X);
-  return result == -99999 ? BaseX : result + BaseX;
+  return result == -99999 ? BaseX : SatAdd(result, BaseX);
 }
 
 int32_t IndentManagerBasic::RightSide(int32_t Y) const
@@ -290,7 +305,7 @@ int32_t IndentManagerBasic::RightSide(int32_t Y) const
   for (const auto& r : R)
     if (r && Covers(*r, Y, CurrentID))
       result = std::min(result, r->X);
-  return result == 99999 ? Width : result + BaseX;
+  return result == 99999 ? Width : SatAdd(result, BaseX);
 }
 
 int32_t IndentManagerBasic::ImageBottom() const
@@ -310,7 +325,7 @@ void IndentManagerBasic::GetClearY(int32_t& CL, int32_t& CR) const
     for (const auto& r : list)
       if (r && !r->ID)
         result = std::max(result, r->YB);
-    return result + 1;
+    return SatAdd(result, 1);
   };
   CL = lowest(L);
   CR = lowest(R);
@@ -564,7 +579,7 @@ std::u16string WideLowerCase(const std::u16string& S)
 
 namespace {
 
-// Image-map coordinates beyond this are of no picture we show; the cap keeps the region
+// Image-map coordinates beyond this are of no picture we show; the cap keeps the shape
 // arithmetic (x2 + 1, x + r) in range.
 constexpr int32_t MaxMapCoord = 1000000;
 
@@ -616,25 +631,69 @@ void TMapItem::AddArea(const TAttributeList& Attrib)
     }
   }
   std::vector<int32_t> c = ParseCoords(coords);
-  TRegion region;
+  TMapArea area;
   if (shape == "circ") {
     if (c.size() < 3)
       return;
-    region = TRegion::Ellipse(Rect(c[0] - c[2], c[1] - c[2], c[0] + c[2] + 1, c[1] + c[2] + 1));
+    area.Kind = TMapArea::Ellipse;
+    area.Box = Rect(c[0] - c[2], c[1] - c[2], c[0] + c[2] + 1, c[1] + c[2] + 1);
   } else if (shape == "poly") {
     if (c.size() < 6)
       return;
-    std::vector<TPoint> points;
+    area.Kind = TMapArea::Polygon;
     for (size_t k = 0; k + 1 < c.size(); k += 2)
-      points.push_back(Point(c[k], c[k + 1]));
-    region = TRegion::Polygon(points, WINDING);
+      area.Points.push_back(Point(c[k], c[k + 1]));
   } else {
     if (c.size() < 4)
       return;
-    region = TRegion(Rect(c[0], c[1], c[2] + 1, c[3] + 1));
+    // Corners written the other way round still mark the same rectangle.
+    area.Box = Rect(std::min(c[0], c[2]), std::min(c[1], c[3]), std::max(c[0], c[2]) + 1, std::max(c[1], c[3]) + 1);
   }
-  Areas.emplace_back(href, std::move(region));
+  Areas.emplace_back(href, std::move(area));
   AreaTargets.push_back(target);
+}
+
+bool TMapArea::Contains(int32_t X, int32_t Y) const
+{
+  const double yc = Y + 0.5;
+  switch (Kind) {
+  case Rectangle:
+    return X >= Box.Left && X < Box.Right && Y >= Box.Top && Y < Box.Bottom;
+  case Ellipse: {
+    const double l = std::min(Box.Left, Box.Right), r = std::max(Box.Left, Box.Right);
+    const double t = std::min(Box.Top, Box.Bottom), b = std::max(Box.Top, Box.Bottom);
+    if (r <= l || b <= t || yc < t || yc >= b)
+      return false;
+    const double cx = (l + r) / 2, cy = (t + b) / 2, rx = (r - l) / 2, ry = (b - t) / 2;
+    const double dy = (yc - cy) / ry;
+    const double q = 1 - dy * dy;
+    if (q <= 0)
+      return false;
+    // The row's run, with pixel ends rounded as the row of a region would be.
+    const double half = rx * std::sqrt(q);
+    return X >= std::ceil(cx - half - 0.5) && X < std::ceil(cx + half - 0.5);
+  }
+  case Polygon: {
+    // Winding number of the crossings on the pixel's row that lie at or left of the pixel.
+    int winding = 0;
+    const size_t n = Points.size();
+    for (size_t i = 0; i < n; ++i) {
+      const TPoint& a = Points[i];
+      const TPoint& b = Points[(i + 1) % n];
+      if (a.Y == b.Y)
+        continue;
+      const bool down = b.Y > a.Y;
+      const double y0 = down ? a.Y : b.Y, y1 = down ? b.Y : a.Y;
+      if (yc < y0 || yc >= y1)
+        continue;
+      const double x = a.X + (yc - a.Y) * double(b.X - a.X) / double(b.Y - a.Y);
+      if (std::ceil(x - 0.5) <= X)
+        winding += down ? 1 : -1;
+    }
+    return n >= 3 && winding != 0;
+  }
+  }
+  return false;
 }
 
 bool TMapItem::GetURL(int32_t X, int32_t Y, std::unique_ptr<TUrlTarget>& UrlTarg) const
@@ -772,9 +831,12 @@ void FormControlRect(TCanvas& Canvas, int32_t X1, int32_t Y1, int32_t X2, int32_
 void RaisedRectColor(const TBorderLook& Look, TCanvas& Canvas, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, TColor Light,
                      TColor Dark, bool Raised)
 {
-  // Borders far outside the page are drawn only where they can show.
-  Y1 = std::clamp(Y1, -200, 5000);
-  Y2 = std::clamp(Y2, -200, 5000);
+  // A border reaching far beyond what can show (a tall table scrolled through) is cut to a
+  // little outside the canvas's visible part, however tall the canvas is.
+  const TRect clip = Canvas.ClipRect();
+  const int32_t lo = SatAdd(clip.Top, -200), hi = std::max(lo, SatAdd(clip.Bottom, 200));
+  Y1 = std::clamp(Y1, lo, hi);
+  Y2 = std::clamp(Y2, lo, hi);
   if (Look.Printing && Look.PrintMonoBlack && MonochromePrinter(Canvas))
     Light = Dark = clBlack;
   if (Raised)
@@ -874,7 +936,9 @@ std::vector<std::string> Flipped(const std::vector<std::string>& Rows)
 TCursorImage MakeCursor(const std::vector<std::string>& Rows, TPoint Hot)
 {
   TCursorImage c;
-  c.Image = Picture(Rows, {{'#', clBlack}, {'.', clWhite}, {' ', clWhite}}, TPixelFormat::pf1bit);
+  // Where the mask lets the screen through the image is black: white there would turn the
+  // screen over.
+  c.Image = Picture(Rows, {{'#', clBlack}, {'.', clWhite}, {' ', clBlack}}, TPixelFormat::pf1bit);
   c.Mask = Picture(Rows, {{'#', clBlack}, {'.', clBlack}, {' ', clWhite}}, TPixelFormat::pf1bit);
   c.HotSpot = Hot;
   return c;
@@ -919,4 +983,14 @@ const TCursorImage* BuiltInCursor(int Index)
     MakeCursor(Flipped(UpRows), Point(6, 10)),
   };
   return Index >= 1 && Index <= 5 ? &cursors[Index - 1] : nullptr;
+}
+
+void InstallViewerCursors()
+{
+  if (HasScreenCursorImage(HandCursor))
+    return;
+  for (int i = HandCursor; i <= DownOnlyCursor; ++i) {
+    const TCursorImage* c = BuiltInCursor(i);
+    SetScreenCursorImage(static_cast<TCursor>(i), c->Image, c->Mask, c->HotSpot);
+  }
 }

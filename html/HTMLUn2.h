@@ -386,11 +386,22 @@ char16_t WideLowCaseChar(char16_t C);
 
 // ---- image maps ----
 
+// One area's shape, tested point by point: a pixel belongs to it when its centre does, as
+// for a region of the same shape. Kept as numbers rather than rasterised, so that a page's
+// huge or many-pointed areas cost neither memory nor time to add.
+struct TMapArea {
+  enum TKind : uint8_t { Rectangle, Ellipse, Polygon };
+  TKind Kind = Rectangle;
+  TRect Box;                     // the rectangle, or the ellipse's bounding box (right and bottom outside)
+  std::vector<TPoint> Points;    // the polygon, closed implicitly, winding fill
+  bool Contains(int32_t X, int32_t Y) const;
+};
+
 class TMapItem {
 public:
   std::string MapName;
-  // Area links with their regions, and the area targets beside them, in the order added.
-  std::vector<std::pair<std::string, TRegion>> Areas;
+  // Area links with their shapes, and the area targets beside them, in the order added.
+  std::vector<std::pair<std::string, TMapArea>> Areas;
   std::vector<std::string> AreaTargets;
 
   // From an AREA tag; areas with too few coordinates are ignored.
@@ -442,3 +453,5 @@ struct TCursorImage {
 };
 // Cursor 1 to 5; nullptr for other numbers.
 const TCursorImage* BuiltInCursor(int Index);
+// Puts cursors 1 to 5 into the screen's cursor table, once the application is up.
+void InstallViewerCursors();

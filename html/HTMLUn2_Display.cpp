@@ -143,9 +143,13 @@ bool PngHasTransparency(TByteStream& stream)
 
 std::unique_ptr<TBitmap> GetImageMask(TBitmap& bitmap, bool useColor, TColor color)
 {
-  if (useColor)
+  if (useColor) {
     bitmap.SetTransparentColor(color);
-  return bitmap.CreateMask(bitmap.TransparentColor());
+    return bitmap.CreateMask(color);
+  }
+  // The lower-left pixel, even when the bitmap keeps a fixed colour of its own (an RGB PNG
+  // remembers its transparency chunk's colour whether or not the loader honoured it).
+  return bitmap.CreateMask(bitmap.Empty() ? clBlack : bitmap.GetPixel(0, bitmap.Height() - 1));
 }
 
 std::unique_ptr<TBitmap> ConvertToScreenBitmap(std::unique_ptr<TBitmap> bitmap)

@@ -444,6 +444,14 @@ void TGif::Decode(TGifImageDescriptor& image, const std::vector<uint8_t>& data)
   }
 }
 
+bool TGif::FirstImageCoversScreen() const
+{
+  if (FImages.empty())
+    return false;
+  const TGifImageDescriptor& img = FImages.front();
+  return img.Left == 0 && img.Top == 0 && img.Width >= FWidth && img.Height >= FHeight;
+}
+
 const TGifImageDescriptor& TGif::Image(int i) const
 {
   if (i < 0 || i >= ImageCount())
@@ -485,8 +493,13 @@ std::unique_ptr<TBitmap> TGif::GetStripBitmap(std::unique_ptr<TBitmap>& mask) co
   const int32_t stripWidth = int32_t(int64_t(FWidth) * std::min(count, perRow));
   const int32_t stripHeight = int32_t(int64_t(FHeight) * ((count + perRow - 1) / perRow));
   auto strip = std::make_unique<TBitmap>(stripWidth, stripHeight, TPixelFormat::pf24bit);
-  const bool transparent = IsTransparent();
-  if (transparent) {
+  // A mask is made wherever the page must show through: transparent pixels, a first image
+  // that leaves part of the screen empty, or a frame restored to the background.
+  bool needMask = IsTransparent() || !FirstImageCoversScreen();
+  for (int i = 0; i + 1 < count; ++i)
+    if (ImageDisposal(i) == 2)
+      needMask = true;
+  if (needMask) {
     mask = std::make_unique<TBitmap>(stripWidth, stripHeight, TPixelFormat::pf1bit);
     TPalette mono;
     mono.Entries = {TRGBQuad{0, 0, 0, 0}, TRGBQuad{255, 255, 255, 0}};
@@ -497,6 +510,23 @@ std::unique_ptr<TBitmap> TGif::GetStripBitmap(std::unique_ptr<TBitmap>& mask) co
     uint8_t bit = uint8_t(0x80 >> (x & 7));
     *b = white ? uint8_t(*b | bit) : uint8_t(*b & ~bit);
   };
+  auto getMask = [&](int32_t x, int32_t y) { return ((mask->ScanLine(y)[x >> 3] >> (7 - (x & 7))) & 1) != 0; };
+  // An image's rectangle clipped to the logical screen.
+  auto clipped = [&](const TGifImageDescriptor& img) {
+    return Rect(std::min(img.Left, FWidth), std::min(img.Top, FHeight), std::min(img.Left + img.Width, FWidth),
+                std::min(img.Top + img.Height, FHeight));
+  };
+  // The screen starts clear (black colours, and transparent when there is a mask): where the
+  // first image does not reach, the page shows through.
+  if (mask)   // the first frame sits at the strip's top left
+    for (int32_t y = 0; y < FHeight; ++y) {
+      std::memset(mask->ScanLine(y), 0xFF, size_t(FWidth) / 8);
+      for (int32_t x = FWidth & ~7; x < FWidth; ++x)
+        setMask(x, y, true);
+    }
+  // What a "restore to previous" frame covered before it was drawn: colours and mask bits.
+  std::vector<uint8_t> savedColours;
+  std::vector<uint8_t> savedMask;
 
   for (int i = 0; i < count; ++i) {
     const TGifImageDescriptor& img = FImages[size_t(i)];
@@ -510,26 +540,45 @@ std::unique_ptr<TBitmap> TGif::GetStripBitmap(std::unique_ptr<TBitmap>& mask) co
         std::memcpy(strip->ScanLine(frameY + y) + 3 * size_t(frameX), strip->ScanLine(prevPlace.Y + y) + 3 * size_t(prevX),
                     3 * size_t(FWidth));
         if (mask)
-          for (int32_t x = 0; x < FWidth; ++x) {
-            const uint8_t* m = mask->ScanLine(prevPlace.Y + y);
-            setMask(frameX + x, frameY + y, (m[(prevX + x) >> 3] >> (7 - ((prevX + x) & 7))) & 1);
-          }
+          for (int32_t x = 0; x < FWidth; ++x)
+            setMask(frameX + x, frameY + y, getMask(prevX + x, prevPlace.Y + y));
       }
-      const TGifImageDescriptor& prev = FImages[size_t(i) - 1];
-      if (mask && ImageDisposal(i - 1) == 2) {
-        int32_t x0 = std::min(prev.Left, FWidth), x1 = std::min(prev.Left + prev.Width, FWidth);
-        int32_t y0 = std::min(prev.Top, FHeight), y1 = std::min(prev.Top + prev.Height, FHeight);
-        for (int32_t y = y0; y < y1; ++y)
-          for (int32_t x = x0; x < x1; ++x)
+      const TRect r = clipped(FImages[size_t(i) - 1]);
+      const int disposal = ImageDisposal(i - 1);
+      if (mask && disposal == 2) {
+        for (int32_t y = r.Top; y < r.Bottom; ++y)
+          for (int32_t x = r.Left; x < r.Right; ++x)
             setMask(frameX + x, frameY + y, true);
+      } else if (disposal == 3 && !r.IsEmpty()) {
+        // Back to what the previous image was drawn over.
+        size_t k = 0;
+        for (int32_t y = r.Top; y < r.Bottom; ++y) {
+          std::memcpy(strip->ScanLine(frameY + y) + 3 * size_t(frameX + r.Left),
+                      savedColours.data() + 3 * size_t(r.Width()) * size_t(y - r.Top), 3 * size_t(r.Width()));
+          if (mask)
+            for (int32_t x = r.Left; x < r.Right; ++x)
+              setMask(frameX + x, frameY + y, savedMask[k++] != 0);
+        }
+      }
+    }
+    const TRect area = clipped(img);
+    if (i + 1 < count && ImageDisposal(i) == 3 && !area.IsEmpty()) {
+      savedColours.resize(3 * size_t(area.Width()) * size_t(area.Height()));
+      savedMask.clear();
+      for (int32_t y = area.Top; y < area.Bottom; ++y) {
+        std::memcpy(savedColours.data() + 3 * size_t(area.Width()) * size_t(y - area.Top),
+                    strip->ScanLine(frameY + y) + 3 * size_t(frameX + area.Left), 3 * size_t(area.Width()));
+        if (mask)
+          for (int32_t x = area.Left; x < area.Right; ++x)
+            savedMask.push_back(getMask(frameX + x, frameY + y) ? 1 : 0);
       }
     }
     // Colour indices past the table read as black (the table's unused entries are 0).
     const TGifColorTable& table = FColorTables[size_t(img.ColorTableIndex)];
     const int trans = TransparentIndex(i);
     // The image is clipped to the logical screen.
-    const int32_t w = std::max(0, std::min(img.Width, FWidth - img.Left));
-    const int32_t h = std::max(0, std::min(img.Height, FHeight - img.Top));
+    const int32_t w = area.Width();
+    const int32_t h = area.Height();
     for (int32_t y = 0; y < h; ++y) {
       const uint8_t* src = img.Pixels.data() + size_t(y) * size_t(img.Width);
       const int32_t ty = frameY + img.Top + y;
@@ -547,7 +596,8 @@ std::unique_ptr<TBitmap> TGif::GetStripBitmap(std::unique_ptr<TBitmap>& mask) co
             setMask(tx, ty, false);
         } else if (i == 0) {
           px[0] = px[1] = px[2] = 0;
-          setMask(tx, ty, true);
+          if (mask)
+            setMask(tx, ty, true);
         }
       }
     }

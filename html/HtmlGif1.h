@@ -93,8 +93,13 @@ public:
   const TGifImageDescriptor& Image(int i) const;
   const std::vector<TGifColorTable>& ColorTables() const { return FColorTables; }
 
-  // The frames side by side (24 bits) and, when transparent, their mask (1 bit, white where
-  // transparent); the caller owns both. Frames that would make the strip wider than a
+  // Whether the first image fills the logical screen (else the rest of the screen is clear).
+  bool FirstImageCoversScreen() const;
+  // The frames side by side (24 bits) and, when any part of a frame is clear, their mask
+  // (1 bit, white where transparent); the caller owns both. A part is clear where the image
+  // has transparent pixels, where the first image does not reach, or where a frame restored
+  // to the background (disposal 2) was; each frame starts from the one before, with the area
+  // of an image restored to what was before it (disposal 3) put back as it was. Frames that would make the strip wider than a
   // bitmap go on in further rows of FramesPerRow() frames each.
   std::unique_ptr<TBitmap> GetStripBitmap(std::unique_ptr<TBitmap>& mask) const;
   int FramesPerRow() const;

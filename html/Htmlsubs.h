@@ -627,6 +627,10 @@ protected:
   void BuildDrawList();
 };
 
+// Draws the four sides of a border box (window coordinates) as solid bands of the given
+// widths (top, right, bottom, left) in Color, clipped to the canvas's clip.
+void DrawBoxBorders(TCanvas& Canvas, const TRect& BorderBox, const std::array<int32_t, 4>& Widths, TColor Color);
+
 // Tiles a background picture into the padding box PB (window coordinates) from its
 // position values, drawing only the tiles that meet ARect.
 void DrawTiledBackground(TSectionList* Doc, TCanvas& Canvas, TImageObj& Image, const PtPositionRec& Pos, const TRect& PB, const TRect& ARect);
@@ -770,13 +774,16 @@ public:
   // document position, and the height it gave.
   int32_t LaidCycle = -1, LaidY = 0, LaidWidth = 0, LaidCurs = 0, LaidAHeight = 0, LaidHeight = 0;
   bool BreakBefore = false, BreakAfter = false, KeepIntact = false;
+  uint8_t StyleSides = 0;                  // sides whose border the style gives (bit 0 top ... 3 left)
+  TColor StyleBorderColor = NoColor;       // their colour
 
   bool IsPlaceholder() const { return ColSpan == 0; }
   int32_t PadTop() const { return Padding[0]; }
   int32_t PadLeft() const { return Padding[3]; }
   int32_t BrdTop() const { return Border[0]; }
   int32_t BrdLeft() const { return Border[3]; }
-  // Padding where the style set none, borders for a bordered table, and the spaces.
+  // Padding where the style set none, borders for a bordered table on the sides the style
+  // leaves, and the spaces.
   void Initialize(int32_t TablePadding, bool TableBorder);
 
 private:

@@ -518,12 +518,18 @@ void TBlock::DrawBlock(TCanvas& Canvas, const TRect& ARect, IndentManager& IMgr,
 
 void TBlock::DrawBorders(TCanvas& Canvas, const TRect& B)
 {
-  const TColor c = (BorderColor != NoColor ? BorderColor : FontColor) | PalRelative;
+  DrawBoxBorders(Canvas, B, {MargArray[bxBorderTop], MargArray[bxBorderRight], MargArray[bxBorderBottom], MargArray[bxBorderLeft]},
+                 BorderColor != NoColor ? BorderColor : FontColor);
+}
+
+void DrawBoxBorders(TCanvas& Canvas, const TRect& B, const std::array<int32_t, 4>& Widths, TColor Color)
+{
+  const TColor c = Color | PalRelative;
   const TRect sides[4] = {
-    {B.Left, B.Top, B.Right, B.Top + MargArray[bxBorderTop]},
-    {B.Right - MargArray[bxBorderRight], B.Top, B.Right, B.Bottom},
-    {B.Left, B.Bottom - MargArray[bxBorderBottom], B.Right, B.Bottom},
-    {B.Left, B.Top, B.Left + MargArray[bxBorderLeft], B.Bottom},
+    {B.Left, B.Top, B.Right, B.Top + Widths[0]},
+    {B.Right - Widths[1], B.Top, B.Right, B.Bottom},
+    {B.Left, B.Bottom - Widths[2], B.Right, B.Bottom},
+    {B.Left, B.Top, B.Left + Widths[3], B.Bottom},
   };
   const TRect clip = Intersection(B, Canvas.ClipRect());
   for (const TRect& s : sides) {

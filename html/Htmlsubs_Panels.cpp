@@ -93,6 +93,8 @@ TPanelObj::TPanelObj(TSectionList* AMasterList, int32_t Position, TAttributeList
   }
   if (const TAttribute* t = L.Find(TitleSy))
     Title = t->Name;
+  // The host may look its panels up by the element's NAME.
+  Panel->SetName(name);
   if (MasterList && MasterList->PanelCreate)
     MasterList->PanelCreate(MasterList->Sender, name, Panel.get(), src, value);
   ImageWidth = ObjWidth = Panel->Width();

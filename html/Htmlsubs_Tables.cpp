@@ -137,9 +137,15 @@ TCellObj::TCellObj(TSectionList* AMasterList, AlignmentType AVAlign, TAttributeL
     for (int k = 0; k < 4; ++k) {
       if (paddings && PropIsGiven(*Prop, PaddingTop + k))
         Padding[static_cast<size_t>(k)] = b.V[static_cast<size_t>(bxPaddingTop + k)];
-      if (borders)
+      // A side the style leaves keeps the table's border (Initialize).
+      if (borders && PropIsGiven(*Prop, BorderTopStyle + k)) {
         Border[static_cast<size_t>(k)] = b.V[static_cast<size_t>(bxBorderTop + k)];
+        StyleSides = static_cast<uint8_t>(StyleSides | (1u << k));
+      }
     }
+    // Drawn in their own colour, or the cell's text colour as a block's are.
+    if (StyleSides)
+      StyleBorderColor = b.BorderColor != NoColor ? b.BorderColor : Prop->GetFontColor();
     BreakBefore = Prop->GetPageBreakBefore();
     BreakAfter = Prop->GetPageBreakAfter();
     KeepIntact = Prop->GetPageBreakAvoid();
@@ -164,6 +170,8 @@ TCellObj::TCellObj(TSectionList* AMasterList, const TCellObj& T)
   YIndent = T.YIndent;
   Padding = T.Padding;
   Border = T.Border;
+  StyleSides = T.StyleSides;
+  StyleBorderColor = T.StyleBorderColor;
   HzSpace = T.HzSpace;
   VrSpace = T.VrSpace;
   BGPosition = T.BGPosition;
@@ -336,6 +344,8 @@ ThtmlTable::ThtmlTable(TSectionList* AMasterList, const ThtmlTable& T) : TSectio
   CellSpacing = T.CellSpacing;
   Widths = T.Widths;
   Percents = T.Percents;
+  MinWidths = T.MinWidths;
+  MaxWidths = T.MaxWidths;
   BorderColorLight = T.BorderColorLight;
   BorderColorDark = T.BorderColorDark;
   BorderColor = T.BorderColor;
@@ -1043,12 +1053,20 @@ void ThtmlTable::DrawCell(TCanvas& Canvas, const TRect& ARect, TCellObj& C, int3
   }
   if (C.BGImage && (!doc->Printing || doc->PrintTableBackground))
     DrawTiledBackground(doc, Canvas, *C.BGImage, C.BGPosition, inner, ARect);
-  if (BorderWidth) {
+  // The sides the cell's style gives stand in place of the frame a bordered table draws,
+  // which still shows on the other sides.
+  if (BorderWidth && C.StyleSides != 0xF) {
     const TBorderLook look{doc->Background, doc->Printing, doc->PrintMonoBlack};
     if (!LightGiven && !DarkGiven && BorderColor == NoColor)
       RaisedRect(look, Canvas, box.Left, box.Top, box.Right, box.Bottom, false);
     else
       RaisedRectColor(look, Canvas, box.Left, box.Top, box.Right, box.Bottom, BorderColorLight, BorderColorDark, false);
+  }
+  if (C.StyleSides) {
+    std::array<int32_t, 4> widths{};
+    for (size_t k = 0; k < 4; ++k)
+      widths[k] = C.StyleSides & (1u << k) ? C.Border[k] : 0;
+    DrawBoxBorders(Canvas, box, widths, C.StyleBorderColor);
   }
   C.Cell->Draw(Canvas, ARect, box.Right - box.Left, left + C.PadLeft() + C.BrdLeft(), 0, 0);
 }

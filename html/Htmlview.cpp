@@ -80,6 +80,7 @@ std::string Narrow(const std::vector<uint8_t>& Bytes) { return std::string(Bytes
 
 THTMLViewer::THTMLViewer()
 {
+  InstallViewerCursors();
   FBorderPanel = TComponent::Create<THtmlBorderPanel>(this);
   FBorderPanel->SetParent(this);
   FBorderPanel->SetAlign(alClient);

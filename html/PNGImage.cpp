@@ -366,14 +366,24 @@ TChunk* TChunkList::ReadChunk(TStream& stream)
   size_t got = stream.Read(head, 8);
   if (got == 0)
     return nullptr;
-  if (got != 8)
+  // A file cut off after its image data has lost only what follows them (the end chunk,
+  // comments): that is the end of the file, as a missing end chunk is. Before the image data
+  // a cut chunk leaves nothing to show.
+  const bool haveImage = FindChunk<TChunkIDAT>() != nullptr;
+  if (got != 8) {
+    if (haveImage)
+      return nullptr;
     Fail(EPNGInvalidCRCText);
+  }
   uint32_t length = Get32BE(head);
   uint32_t type = uint32_t(head[4]) | uint32_t(head[5]) << 8 | uint32_t(head[6]) << 16 | uint32_t(head[7]) << 24;
   // Lengths are at most 2^31 - 1 and never beyond the bytes left (data and CRC).
   int64_t left = stream.Size() - stream.Position();
-  if (length > 0x7FFFFFFFu || int64_t(length) + 4 > left)
+  if (length > 0x7FFFFFFFu || int64_t(length) + 4 > left) {
+    if (haveImage)
+      return nullptr;
     Fail(EPNGInvalidCRCText);
+  }
   bool critical = (head[4] & 0x20) == 0;
   auto chunk = CreateChunk(type);
   const TChunk& made = *chunk;

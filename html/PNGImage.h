@@ -169,9 +169,9 @@ public:
   // Raises when the chunk is not in this list.
   void Remove(TChunk* chunk);
   void Clear() { FItems.clear(); }
-  // Reads one chunk; gives nullptr at the end of the stream. IDATs after the first are
-  // joined into it. Raises on a bad CRC, an unknown critical chunk or a length beyond the
-  // bytes left.
+  // Reads one chunk; gives nullptr at the end of the stream, and for a chunk cut off by the
+  // end of the stream once image data have been read. IDATs after the first are joined into
+  // it. Raises on a bad CRC, an unknown critical chunk or a length beyond the bytes left.
   TChunk* ReadChunk(TStream& stream);
 
 private:

@@ -445,7 +445,7 @@ void THtmlParser::PopProp(const std::string& Tag)
     if (PropStack[i].PropTag == Tag) {
       PropStack.Delete(i);
       for (int j = i; j < PropStack.Count(); ++j)
-        PropStack[j].Reinherit(PropStack[j - 1]);
+        PropStack[j].Reinherit(PropStack[j - 1], &PropStack, j - 1);
       return;
     }
 }
@@ -812,11 +812,16 @@ void THtmlParser::DoLink()
   if (LowerCase(Trim(rel)) == "stylesheet" && !href.empty() && Ctx && Ctx->OnStyleSheet) {
     std::string text, path;
     if (Ctx->OnStyleSheet(href, text, path)) {
+      // A line feed after a CR is dropped (the CR reads as a space); one on its own, as a
+      // sheet written with bare line feeds has them, separates words as a space does.
       std::string sheet;
       sheet.reserve(text.size());
-      for (char c : text)
-        if (c != '\n')
-          sheet += c == '\t' ? ' ' : c;
+      for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\n' && i > 0 && text[i - 1] == '\r')
+          continue;
+        sheet += c == '\t' || c == '\n' ? ' ' : c;
+      }
       ParseStyleSheetText(*MasterList.Styles, sheet, path);
     }
   }

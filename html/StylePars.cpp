@@ -38,6 +38,23 @@ bool IsSelectorChar(char c)
   return IsLetter(c) || IsDigit(c) || c == ' ' || c == '#' || c == '-' || c == '.' || c == ':' || c == '_';
 }
 
+// A value without its "!important" mark: we have no levels of importance, and the mark
+// would otherwise spoil the value (a colour that does not parse, a margin word too many).
+std::string DropImportant(const std::string& Value)
+{
+  const size_t bang = Value.rfind('!');
+  if (bang == std::string::npos || Trim(Value.substr(bang + 1)) != "important")
+    return Value;
+  return Trim(Value.substr(0, bang));
+}
+
+// A font weight as a number: 100, 200 ... 900 with no unit (a size always has one but for
+// pixels, which are never written in whole hundreds in a font shorthand).
+bool IsNumericWeight(const std::string& w)
+{
+  return w.size() == 3 && w[0] >= '1' && w[0] <= '9' && w[1] == '0' && w[2] == '0';
+}
+
 std::string StripQuotes(std::string s)
 {
   if (s.size() >= 2 && (s[0] == '"' || s[0] == '\'') && s.back() == s[0])
@@ -129,7 +146,7 @@ public:
           value += FR.Ch;
           FR.Next();
         }
-        value = StripQuotes(LowerCase(Trim(value)));
+        value = StripQuotes(DropImportant(LowerCase(Trim(value))));
         if (!name.empty())
           Property(name, value, Sink);
       }
@@ -333,7 +350,9 @@ private:
             prop = FontWordProps[k];
         if (prop)
           Sink(prop, word);
-        else if (IsDigit(word[0]))
+        else if (IsNumericWeight(word))
+          Sink("font-weight", word);
+        else if (IsDigit(word[0]) || (word.size() > 1 && word[0] == '.' && IsDigit(word[1])))
           Sink("font-size", word);
         else
           Sink("font-family", word);
@@ -379,7 +398,7 @@ private:
       for (const std::string& word : Words(Value)) {
         if (word.find("url(") != std::string::npos)
           Sink("list-style-image", MakeAbsolute(word));
-        else
+        else if (word != "inside" && word != "outside")   // the marker's place, which we do not keep
           Sink("list-style-type", word);
       }
     } else {

@@ -63,6 +63,36 @@ bool Contains(const std::string& s, const char* sub)
   return s.find(sub) != std::string::npos;
 }
 
+// Calls F with each word of a CLASS attribute ("note big" names two classes); a single
+// class, as nearly every element has, is handed over as it is.
+template <class TFn>
+void ForEachClass(const std::string& Classes, const TFn& F)
+{
+  if (Classes.find(' ') == std::string::npos) {
+    F(Classes);
+    return;
+  }
+  size_t i = 0;
+  while (i < Classes.size()) {
+    size_t j = Classes.find(' ', i);
+    if (j == std::string::npos)
+      j = Classes.size();
+    if (j > i)
+      F(Classes.substr(i, j - i));
+    i = j + 1;
+  }
+}
+
+// Whether the CLASS attribute Classes names Class.
+bool HasClass(const std::string& Classes, const std::string& Class)
+{
+  if (Classes.size() == Class.size())
+    return Classes == Class;
+  bool found = false;
+  ForEachClass(Classes, [&](const std::string& c) { found = found || c == Class; });
+  return found;
+}
+
 // Splits "12.5pt" into 12.5 and "pt". The number is an optional sign, digits and one point;
 // it ends at the first other character (so "1.5em" splits before the "e").
 bool SplitNumber(const std::string& Text, double& Value, std::string& Unit)
@@ -355,9 +385,12 @@ TCompound SplitCompound(const std::string& s)
   TCompound c;
   std::string* field = &c.Tag;
   for (char ch : s) {
-    if (ch == '.')
+    if (ch == '.') {
+      // ".a.b" asks for both classes: kept as the words "a b".
+      if (!c.Class.empty())
+        c.Class += ' ';
       field = &c.Class;
-    else if (ch == '#')
+    } else if (ch == '#')
       field = &c.ID;
     else if (ch == ':')
       field = &c.Pseudo;
@@ -367,9 +400,17 @@ TCompound SplitCompound(const std::string& s)
   return c;
 }
 
+// Whether the CLASS attribute Classes names every class of Wanted (words).
+bool HasClasses(const std::string& Classes, const std::string& Wanted)
+{
+  bool all = true;
+  ForEachClass(Wanted, [&](const std::string& c) { all = all && HasClass(Classes, c); });
+  return all;
+}
+
 bool CompoundMatches(const TCompound& c, const TProperties& P)
 {
-  return (c.Tag.empty() || c.Tag == P.PropTag) && (c.Class.empty() || c.Class == P.PropClass) && (c.ID.empty() || c.ID == P.PropID) &&
+  return (c.Tag.empty() || c.Tag == P.PropTag) && (c.Class.empty() || HasClasses(P.PropClass, c.Class)) && (c.ID.empty() || c.ID == P.PropID) &&
          (c.Pseudo.empty() || c.Pseudo == P.PropPseudo);
 }
 
@@ -671,6 +712,11 @@ void TProperties::MergeSimpleRules(const TStyleList& Styles, const std::string& 
     if (const TProperties* rule = Styles.Find(key))
       Merge(*rule);
   };
+  // Each step that names the class runs once per word of the CLASS attribute.
+  auto eachClass = [&](const auto& F) {
+    if (!C.empty())
+      ForEachClass(C, F);
+  };
   // For a link's visited and hover looks only the rules naming that state apply.
   bool linkState = P == "hover" || P == "visited";
   if (!P.empty() && T == "a")
@@ -679,32 +725,33 @@ void TProperties::MergeSimpleRules(const TStyleList& Styles, const std::string& 
     merge(T);
   if (!P.empty())
     merge(":" + P);
-  if (!C.empty() && !linkState) {
-    merge("." + C);
-    merge(T + "." + C);
-  }
-  if (!P.empty())
+  if (!linkState)
+    eachClass([&](const std::string& c) {
+      merge("." + c);
+      merge(T + "." + c);
+    });
+  if (!P.empty()) {
     merge(T + ":" + P);
-  if (!C.empty() && !P.empty()) {
-    merge("." + C + ":" + P);
-    merge(T + "." + C + ":" + P);
+    eachClass([&](const std::string& c) {
+      merge("." + c + ":" + P);
+      merge(T + "." + c + ":" + P);
+    });
   }
   if (!I.empty()) {
     merge("#" + I);
     merge(T + "#" + I);
-    if (!C.empty())
-      merge("." + C + "#" + I);
+    eachClass([&](const std::string& c) { merge("." + c + "#" + I); });
     if (!P.empty()) {
       merge("#" + I + ":" + P);
       merge(T + "#" + I + ":" + P);
     }
-    if (!C.empty()) {
-      merge(T + "." + C + "#" + I);
+    eachClass([&](const std::string& c) {
+      merge(T + "." + c + "#" + I);
       if (!P.empty()) {
-        merge("." + C + "#" + I + ":" + P);
-        merge(T + "." + C + "#" + I + ":" + P);
+        merge("." + c + "#" + I + ":" + P);
+        merge(T + "." + c + "#" + I + ":" + P);
       }
-    }
+    });
   }
 }
 
@@ -722,13 +769,17 @@ void TProperties::ApplyRules(TStyleList& Styles, const TPropStack* Stack, const 
   const std::string& T = Tag;
   const std::string& C = Class;
   const std::string& P = PseudoClass;
+  const std::string& I = ID;
 
   if (!T.empty())
     Styles.MergeDescendants(*this, T, Stack);
   if (!C.empty())
-    Styles.MergeDescendants(*this, "." + C, Stack);
+    ForEachClass(C, [&](const std::string& c) { Styles.MergeDescendants(*this, "." + c, Stack); });
   if (!P.empty())
     Styles.MergeDescendants(*this, ":" + P, Stack);
+  // Rules whose own compound is led by an id ("div #main", "#nav #item.on").
+  if (!I.empty())
+    Styles.MergeDescendants(*this, "#" + I, Stack);
 
   if (InlineStyle)
     Merge(*InlineStyle);
@@ -742,10 +793,10 @@ void TProperties::ApplyRules(TStyleList& Styles, const TPropStack* Stack, const 
   if (InlineStyle)
     PropStyle = InlineStyle->PropStyle;
   if (T == "a" || FontsSet)
-    BuildLinkFonts(parent);
+    BuildLinkFonts(parent, Stack, Stack ? Stack->Count() - 1 : -1);
 }
 
-void TProperties::Reinherit(const TProperties& NewParent)
+void TProperties::Reinherit(const TProperties& NewParent, const TPropStack* Stack, int ParentLevel)
 {
   // Recomputed as if it had been opened under NewParent: what the element set itself stays.
   for (int i = 0; i < PropCount; ++i)
@@ -755,22 +806,35 @@ void TProperties::Reinherit(const TProperties& NewParent)
   FIArray = NewParent.FIArray;
   FFont.reset();
   if (PropTag == "a" || FontsSet)
-    BuildLinkFonts(&NewParent);
+    BuildLinkFonts(&NewParent, Stack, ParentLevel);
 }
 
-void TProperties::BuildLinkFonts(const TProperties* Parent)
+void TProperties::BuildLinkFonts(const TProperties* Parent, const TPropStack* Stack, int Level)
 {
   if (PropTag == "a" && FStyles) {
     // A link's state fonts: its own font with the rules of the state over it (the
     // document's ::visited and ::hover looks first, then the sheet's :visited and :hover
-    // rules for its tag, class and id).
+    // rules for its tag, class and id, then those of descendant selectors such as
+    // "#menu a:hover" that match its ancestors).
+    auto state = [&](TProperties& Tmp, const std::string& Pseudo) {
+      Tmp.MergeSimpleRules(*FStyles, PropTag, PropClass, PropID, Pseudo);
+      if (!Stack)
+        return;
+      Tmp.PropPseudo = Pseudo;
+      FStyles->MergeDescendants(Tmp, PropTag, Stack, Level, true);
+      if (!PropClass.empty())
+        ForEachClass(PropClass, [&](const std::string& c) { FStyles->MergeDescendants(Tmp, "." + c, Stack, Level, true); });
+      FStyles->MergeDescendants(Tmp, ":" + Pseudo, Stack, Level, true);
+      if (!PropID.empty())
+        FStyles->MergeDescendants(Tmp, "#" + PropID, Stack, Level, true);
+    };
     for (int s = lsNormal; s <= lsVisitedHover; ++s) {
       TProperties tmp;
       tmp.Assign(*this);
       if (s == lsVisited || s == lsVisitedHover)
-        tmp.MergeSimpleRules(*FStyles, PropTag, PropClass, PropID, "visited");
+        state(tmp, "visited");
       if (s == lsHover || s == lsVisitedHover)
-        tmp.MergeSimpleRules(*FStyles, PropTag, PropClass, PropID, "hover");
+        state(tmp, "hover");
       tmp.GetFontInfo(FIArray[static_cast<size_t>(s)]);
     }
     FontsSet = true;
@@ -1346,8 +1410,13 @@ TProperties& TStyleList::GetOrAdd(const std::string& Key)
 std::string TStyleList::SelectorKey(const std::string& Selector)
 {
   std::vector<std::string> parts = SplitSpaces(Selector);
-  if (parts.size() <= 1)
-    return parts.empty() ? std::string() : parts[0];
+  if (parts.empty())
+    return std::string();
+  // One compound of several classes ("p.note.big") is never looked up by its text, as an
+  // element's classes are one at a time: it is kept as a descendant key without ancestors,
+  // which the descendant scan matches class by class.
+  if (parts.size() == 1 && SplitCompound(parts[0]).Class.find(' ') == std::string::npos)
+    return parts[0];
   if (parts.size() > MaxSelectorParts)
     return std::string();
   std::string key = parts.back() + " " + ZeroPad(parts.size() - 1, KeyCountDigits) + ZeroPad(FRuleNumber++, KeyNumberDigits);
@@ -1356,7 +1425,7 @@ std::string TStyleList::SelectorKey(const std::string& Selector)
   return key;
 }
 
-void TStyleList::MergeDescendants(TProperties& P, const std::string& Prefix, const TPropStack* Stack) const
+void TStyleList::MergeDescendants(TProperties& P, const std::string& Prefix, const TPropStack* Stack, int From, bool PseudoOnly) const
 {
   if (!FCache)
     FCache = std::make_unique<TRuleCache>();
@@ -1370,23 +1439,27 @@ void TStyleList::MergeDescendants(TProperties& P, const std::string& Prefix, con
       if (key.find(' ') == std::string::npos)
         continue;   // a rule of one compound
       std::vector<std::string> parts = SplitSpaces(key);
-      if (parts.size() < 2 || parts[1].size() <= KeyCountDigits + KeyNumberDigits)
+      if (parts.size() < 2 || parts[1].size() < KeyCountDigits + KeyNumberDigits)
         continue;
       parts[1].erase(0, KeyCountDigits + KeyNumberDigits);
       TRuleCache::TDescendant d{it->second.get(), {}};
       for (const std::string& part : parts)
-        d.Parts.push_back(SplitCompound(part));
+        if (!part.empty())   // a key without ancestors leaves nothing after its numbers
+          d.Parts.push_back(SplitCompound(part));
       rules.push_back(std::move(d));
     }
     if (cached.size() >= TRuleCache::MaxEntries)
       cached.clear();
     found = cached.emplace(Prefix, std::move(rules)).first;
   }
+  const int top = Stack ? (From < 0 ? Stack->Count() - 1 : std::min(From, Stack->Count() - 1)) : -1;
   for (const TRuleCache::TDescendant& d : found->second) {
+    if (PseudoOnly && d.Parts[0].Pseudo.empty())
+      continue;
     if (!CompoundMatches(d.Parts[0], P))
       continue;
     // Each ancestor part must match a context further down the stack than the last one.
-    int level = Stack ? Stack->Count() - 1 : -1;
+    int level = top;
     bool ok = true;
     for (size_t k = 1; k < d.Parts.size() && ok; ++k) {
       while (level >= 0 && !CompoundMatches(d.Parts[k], (*Stack)[level]))

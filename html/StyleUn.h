@@ -164,7 +164,9 @@ public:
   void ApplyRules(TStyleList& Styles, const TPropStack* Stack, const std::string& Tag, const std::string& Class, const std::string& ID,
                   const std::string& PseudoClass, const std::string& Title, const TProperties* InlineStyle);
   // After a pop below this context: everything not explicitly set comes from the new parent.
-  void Reinherit(const TProperties& NewParent);
+  // Stack (when given) holds the ancestors up to NewParent at ParentLevel, for the
+  // descendant rules of a link's states.
+  void Reinherit(const TProperties& NewParent, const TPropStack* Stack = nullptr, int ParentLevel = -1);
   // A presentational attribute: ignored when a rule or STYLE already set the property.
   void SetProperty(int Index, const TPropValue& Value);
   // Copies every property Rule sets (box properties only when set) and marks them explicit.
@@ -208,7 +210,9 @@ public:
 
 private:
   friend class TStyleList;
-  void BuildLinkFonts(const TProperties* Parent);
+  // Stack and Level: the ancestors, the parent at Level (the state rules of descendant
+  // selectors are matched against them).
+  void BuildLinkFonts(const TProperties* Parent, const TPropStack* Stack, int Level);
   // Merges the sheet's rules for one element's tag, class, id and pseudo-class (no
   // descendant rules), in the order in which later ones win.
   void MergeSimpleRules(const TStyleList& Styles, const std::string& T, const std::string& C, const std::string& I,
@@ -264,8 +268,10 @@ public:
   // Set by a ":hover" selector or OLINK: the document tracks the hovered link.
   bool LinksActive = false;
 
-  // Merges the descendant rules whose key starts with Prefix and that match.
-  void MergeDescendants(TProperties& P, const std::string& Prefix, const TPropStack* Stack) const;
+  // Merges the descendant rules whose key starts with Prefix and that match, the ancestors
+  // searched from Stack's entry From (-1: its top) downwards. PseudoOnly: only the rules whose
+  // own compound names P's pseudo-class (a link state's look).
+  void MergeDescendants(TProperties& P, const std::string& Prefix, const TPropStack* Stack, int From = -1, bool PseudoOnly = false) const;
 
 private:
   TProperties& GetOrAdd(const std::string& Key);

@@ -1,5 +1,7 @@
 #include "html/URLSubs.h"
 
+#include <vector>
+
 #include "platform/SysUtils.h"
 
 namespace {
@@ -143,11 +145,42 @@ std::string HTMLToDos(std::string S)
   return S;
 }
 
+namespace {
+
+// A root-relative name ("\a\..\b") with "." and ".." folded so that it stays below the
+// root: a ".." at the top goes nowhere, as on a web server.
+std::string FoldBelowRoot(const std::string& T)
+{
+  std::vector<std::string> parts;
+  size_t i = 0;
+  while (i <= T.size()) {
+    size_t j = T.find('\\', i);
+    if (j == std::string::npos)
+      j = T.size();
+    std::string part = T.substr(i, j - i);
+    if (part == "..") {
+      if (!parts.empty())
+        parts.pop_back();
+    } else if (!part.empty() && part != ".") {
+      parts.push_back(std::move(part));
+    }
+    i = j + 1;
+  }
+  std::string r;
+  for (const std::string& p : parts)
+    r += "\\" + p;
+  if (r.empty() || T.back() == '\\')
+    r += '\\';
+  return r;
+}
+
+}  // namespace
+
 std::string HTMLServerToDos(const std::string& S, const std::string& Root)
 {
   std::string T = Trim(HTMLToDos(S));
   if (!T.empty() && !Root.empty() && T.compare(0, 2, "\\\\") != 0 && !(T.size() > 1 && T[1] == ':') && T[0] == '\\')
-    return Root + T;
+    return Root + FoldBelowRoot(T);
   return T;
 }
 

@@ -54,6 +54,16 @@ Integer SafeSteps(double v, Integer lo, Integer hi)
   return static_cast<Integer>(v);
 }
 
+void LimitGrid(Integer& along, Integer& around, Integer quads)
+{
+  along = std::max<Integer>(along, 1);
+  around = std::max<Integer>(around, 1);
+  while (static_cast<long long>(along) * around > quads && (along > 1 || around > 1)) {
+    Integer& larger = along >= around ? along : around;
+    larger = (larger + 1) / 2;
+  }
+}
+
 Single WrapPositive(Single x, Single period)
 {
   if (!(period > 0) || !std::isfinite(period) || !std::isfinite(x))

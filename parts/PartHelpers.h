@@ -24,6 +24,14 @@ inline Single Finite(Single v) { return SafeSingle(v, 0); }
 Integer SafeSteps(double v, Integer lo, Integer hi);
 // x reduced into [0, period); 0 when the period is not positive and finite.
 Single WrapPositive(Single x, Single period);
+// The most quads a round piece made of strips about a section (a rope, a coil, a torus) is
+// drawn with: each of its two counts is bounded on its own, but their product could still
+// fill a display list with hundreds of millions of vertices and hold the program up, with
+// nothing more to see.
+constexpr Integer MaxTubeQuads = 1 << 16;
+// Halves the larger of the two counts (both kept at least 1) until their product is at
+// most `quads`; counts that already fit are left alone.
+void LimitGrid(Integer& along, Integer& around, Integer quads = MaxTubeQuads);
 // Whether element is in a one-byte set.
 inline bool InSet(Byte set, int element) { return element >= 0 && element < 8 && (set >> element) & 1; }
 

@@ -141,7 +141,11 @@ void TAToggleLink::BuildList(TRenderContextInfo&)
   TWall wall;
   AToggleOutline(*this, outline, wall);
   const Single h = Width / 2, T = PlateThickness, r = CornerRadius, H = PinSpacing, D = ArmDepth;
-  const TAffineVector centre{0, H - D, 0};
+  // The plate faces are fans. From the height of the cove's foot, (0, H - D), the cove curves
+  // back towards the centre and its fan folds over a sliver of the cove; from the height of
+  // the cove's top, level with the beak's underside, every point of the outline is seen in
+  // turn, so the fan covers the plate and nothing beyond it.
+  const TAffineVector centre{0, H - D + r, 0};
   DrawPlate(outline, wall, centre, h, h - T, true, false, GreySideColour);
   DrawPlate(outline, wall, centre, -h, -(h - T), false, false, GreySideColour);
   const Single yTop = H + r, yLow = H - D + r, xA = -(PinOffset + 2 * r), xB = -(PinOffset + 3 * r),

@@ -22,12 +22,12 @@ TRope::TRope(TGLBaseSceneObject* AOwner, Single SheaveRadius, Single SmallSheave
     : TGLSceneObject(AOwner), SheaveRadius(SheaveRadius), SmallSheaveRadius(SmallSheaveRadius),
       SheaveCount(SheaveCount), Drop(Drop), ArcSegments(ArcSegments), Sides(Sides), Thickness(Thickness)
 {
-  BuildSection();
+  BuildSection(Sides);
 }
 
-void TRope::BuildSection()
+void TRope::BuildSection(Integer sides)
 {
-  Section = MakeTubeSection(Sides, Thickness / 2);
+  Section = MakeTubeSection(sides, Thickness / 2);
   FSectionSides = Sides;
   FSectionThickness = Thickness;
 }
@@ -52,14 +52,14 @@ void TRope::Assign(const TGLBaseSceneObject& Source)
     Thickness = s->Thickness;
     EndDrop = s->EndDrop;
     // The table belongs to the section size, which may have changed.
-    BuildSection();
+    BuildSection(Sides);
   }
   TGLSceneObject::Assign(Source);
 }
 
 void TRope::Arc(Single rho0, Single y0, Single a0, Single a1)
 {
-  const Integer n = SafeCount(ArcSegments);
+  const Integer n = FArcSteps;
   const Single step = (a1 - a0) / n;
   for (Integer i = 0; i < n; ++i)
     DrawTubeStrip(Section, ArcStation(0, y0, 0, rho0, a0 + i * step),
@@ -81,9 +81,14 @@ void TRope::Straight(Single yc, Single rho0, Single lambda, Single dx, Single dy
 
 void TRope::BuildList(TRenderContextInfo&)
 {
-  // Sides or Thickness written directly since the table was made.
-  if (FSectionSides != Sides || FSectionThickness != Thickness || Section.size() != size_t(SafeCount(Sides)) + 1)
-    BuildSection();
+  // At most four arcs and four straight runs: fine arcs round a fine section are drawn
+  // coarser together.
+  Integer sides = SafeCount(Sides);
+  FArcSteps = SafeCount(ArcSegments);
+  LimitGrid(FArcSteps, sides, MaxTubeQuads / 8);
+  // Sides or Thickness written directly since the table was made, or fewer sides drawn.
+  if (FSectionSides != Sides || FSectionThickness != Thickness || Section.size() != size_t(sides) + 1)
+    BuildSection(sides);
   const Single A = SheaveRadius, B = SmallSheaveRadius, E = Extent;
   // Effort run: from the hand up to the top sheave, tangent to it at the lead angle.
   {
@@ -406,14 +411,25 @@ void THelix::Assign(const TGLBaseSceneObject& Source)
 
 void THelix::BuildList(TRenderContextInfo&)
 {
-  const Integer N = SafeCount(SegmentsPerTurn);
-  const TTubeSectionArray wire = MakeTubeSection(Sides, WireRadius);
+  Integer N = SafeCount(SegmentsPerTurn), S = SafeCount(Sides);
   const Single Rc = CoilRadius;
   // Negative, NaN or endless turns draw as the nearest coil that can be drawn.
   Single turns = std::isnan(Turns) || Turns < 0 ? 0 : Turns;
   if (turns * N > MaxHelixSegments)
     turns = Single(MaxHelixSegments) / N;
-  const Integer M = SafeSteps(double(N) * turns, 0, MaxHelixSegments);
+  // Fine steps along many turns round a fine wire are drawn coarser together: fewer steps
+  // per turn, or fewer sides once the turns alone are many.
+  Integer M = SafeSteps(double(N) * turns, 0, MaxHelixSegments);
+  while (static_cast<long long>(M + 1) * S > MaxTubeQuads) {
+    if (N > 1 && N >= S)
+      N = (N + 1) / 2;
+    else
+      S = std::max<Integer>(2, (S + 1) / 2);
+    M = SafeSteps(double(N) * turns, 0, MaxHelixSegments);
+    if (N == 1 && S == 2)
+      break;
+  }
+  const TTubeSectionArray wire = MakeTubeSection(S, WireRadius);
   const Single dz = Pitch / N, dth = 2 * cPI / N, thEnd = 2 * cPI * turns;
   if (InSet(Ends, 0)) {
     glBegin(GL_TRIANGLE_FAN);

@@ -30,13 +30,14 @@ public:
   void BuildList(TRenderContextInfo& rci) override;
 
 private:
-  // Remakes the section table for the current Sides and Thickness.
-  void BuildSection();
+  // Remakes the section table with `sides` steps round the current Thickness.
+  void BuildSection(Integer sides);
   void Arc(Single rho0, Single y0, Single a0, Single a1);
   void VerticalRun(Single x, Single y1, Single y2);
   void Straight(Single yc, Single rho0, Single lambda, Single dx, Single dy);
-  Integer FSectionSides = -1;
+  Integer FSectionSides = -1;   // the field's value the table was made for
   Single FSectionThickness = 0;
+  Integer FArcSteps = 1;        // steps of every arc in the current build
 };
 
 // Four corner points of one entry of a link outline: outer and inner on the +h face, then

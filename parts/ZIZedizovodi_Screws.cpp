@@ -410,8 +410,9 @@ void TPartialTorus::Assign(const TGLBaseSceneObject& Source)
 
 void TPartialTorus::BuildList(TRenderContextInfo&)
 {
-  const Integer n = SafeCount(Segments);
-  const TTubeSectionArray tube = MakeTubeSection(Sides, MinorRadius);
+  Integer n = SafeCount(Segments), sides = SafeCount(Sides);
+  LimitGrid(n, sides);
+  const TTubeSectionArray tube = MakeTubeSection(sides, MinorRadius);
   const Single dth = (EndAngle - StartAngle) / n;
   Single th0 = StartAngle;
   for (Integer i = 0; i < n; ++i) {

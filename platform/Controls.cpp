@@ -12,6 +12,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPixmap>
 #include <QPointer>
 #include <QResizeEvent>
 #include <QWheelEvent>
@@ -605,6 +606,23 @@ void RemoveTopLevel(TControl* c)
   v.erase(std::remove(v.begin(), v.end(), c), v.end());
 }
 
+// The program's own cursors, by their numbers in the screen's cursor table (from 1 on).
+std::map<TCursor, QCursor>& CustomCursors()
+{
+  static std::map<TCursor, QCursor> cursors;
+  return cursors;
+}
+
+Qt::CursorShape CursorShape(TCursor c);
+
+QCursor CursorOf(TCursor c)
+{
+  if (c > 0)
+    if (auto it = CustomCursors().find(c); it != CustomCursors().end())
+      return it->second;
+  return QCursor(CursorShape(c));
+}
+
 Qt::CursorShape CursorShape(TCursor c)
 {
   switch (c) {
@@ -686,7 +704,7 @@ void TControl::HandleNeeded()
     w->setWindowTitle(QString::fromStdString(FCaption));
   FWidget = w;
   UpdateWidgetOpacity();
-  w->setCursor(CursorShape(FCursor));
+  w->setCursor(CursorOf(FCursor));
   w->setEnabled(FEnabled);
   UpdateWidgetGeometry();
   if (auto* wc = dynamic_cast<TWinControl*>(this))
@@ -880,7 +898,7 @@ void TControl::SetCursor(TCursor c)
 {
   FCursor = c;
   if (auto* w = WidgetOf(this))
-    w->setCursor(CursorShape(c));
+    w->setCursor(CursorOf(c));
 }
 
 void TControl::SetColor(TColor c)
@@ -1393,8 +1411,55 @@ void SetOverrideCursor(TCursor c)
   while (QApplication::overrideCursor())
     QApplication::restoreOverrideCursor();
   if (c != crDefault)
-    QApplication::setOverrideCursor(QCursor(CursorShape(c)));
+    QApplication::setOverrideCursor(CursorOf(c));
 }
+
+namespace {
+
+// One pixel of a cursor: the mask keeps the screen where it is white; there a black image
+// pixel lets the screen through and a white one turns it over, which a picture can only
+// approach with black. Under the mask's black the image's own black or white shows.
+// Gives false where the screen shows through.
+bool CursorPixel(const TBitmap& image, const TBitmap& mask, Integer x, Integer y, TColor& colour)
+{
+  const bool keepScreen = ColorToRGB(mask.GetPixel(x, y)) == clWhite;
+  const bool white = ColorToRGB(image.GetPixel(x, y)) == clWhite;
+  colour = white && !keepScreen ? clWhite : clBlack;
+  return !keepScreen || white;
+}
+
+}  // namespace
+
+TBitmap CursorPicture(const TBitmap& image, const TBitmap& mask, TColor screen)
+{
+  const Integer w = std::min(image.Width(), mask.Width()), h = std::min(image.Height(), mask.Height());
+  TBitmap out(std::max<Integer>(w, 0), std::max<Integer>(h, 0));
+  for (Integer y = 0; y < h; ++y)
+    for (Integer x = 0; x < w; ++x) {
+      TColor c;
+      out.SetPixel(x, y, CursorPixel(image, mask, x, y, c) ? c : screen);
+    }
+  return out;
+}
+
+void SetScreenCursorImage(TCursor index, const TBitmap& image, const TBitmap& mask, TPoint hotSpot)
+{
+  if (index <= 0 || !qobject_cast<QApplication*>(QCoreApplication::instance()))
+    return;
+  const Integer w = std::min(image.Width(), mask.Width()), h = std::min(image.Height(), mask.Height());
+  if (w <= 0 || h <= 0)
+    return;
+  QImage picture(w, h, QImage::Format_ARGB32);
+  for (Integer y = 0; y < h; ++y)
+    for (Integer x = 0; x < w; ++x) {
+      TColor c;
+      const bool shows = CursorPixel(image, mask, x, y, c);
+      picture.setPixel(x, y, shows ? qRgb(GetRValue(c), GetGValue(c), GetBValue(c)) : qRgba(0, 0, 0, 0));
+    }
+  CustomCursors()[index] = QCursor(QPixmap::fromImage(picture), hotSpot.X, hotSpot.Y);
+}
+
+bool HasScreenCursorImage(TCursor index) { return CustomCursors().count(index) != 0; }
 
 TPoint GetCursorPos()
 {

@@ -367,6 +367,13 @@ void RemoveInputFilter(int id);
 
 // The cursor shown over every window while set (crDefault: each control shows its own).
 void SetOverrideCursor(TCursor c);
+// The program's own cursors, numbered from 1 in the screen's cursor table: a black and white
+// image, a mask that is white where the screen shows through, and the point that aims.
+// Controls whose Cursor is that number show it from then on.
+void SetScreenCursorImage(TCursor index, const TBitmap& image, const TBitmap& mask, TPoint hotSpot);
+bool HasScreenCursorImage(TCursor index);
+// What a cursor image and mask show over a screen of one colour.
+TBitmap CursorPicture(const TBitmap& image, const TBitmap& mask, TColor screen);
 
 // Where the pointer is, in screen coordinates: the last position our windows saw, else the
 // toolkit's.

@@ -490,6 +490,10 @@ void TKVMainFrm::CreateCamPanel()
     if (!CamDiagram)
       return;
     CamDiagram->Angle = Single(p);
+    // The clock goes on from where the user left the cam, as the step bar does for the
+    // models; else Start (or the next tick) would snap it back.
+    if (CurrentTopic == 40)
+      Phase = Single(p);
     DrawCamGraph();
   };
   AddControlItem(Cam2DToolbar, AngleHsb);

@@ -149,8 +149,12 @@ void TKVMainFrm::ShowTopic(Integer Id)
   }
   if (Id < 1 || Id > 39) {
     CurrentTopic = Id;
-    if (Id == 40)
+    if (Id == 40 && CamDiagram) {
+      // The clock turns the cam on from the angle it shows, not from the phase another
+      // topic's model reached.
+      Phase = CamDiagram->Angle;
       DrawCamGraph();
+    }
     return;
   }
 

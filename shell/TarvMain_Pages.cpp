@@ -499,6 +499,9 @@ void TKVMainFrm::CamGraphCBClick(TObject*)
     return;
   Integer shape = CamGraphCB->ItemIndex();
   CamDiagram->SetShape(Byte(shape < 0 ? 0 : shape));
+  // The shape bar keeps its place: the cam picked takes its shape from it, so the bar and
+  // the drawing agree.
+  CamDiagram->SetShapeParam(Single(CamShapeHsb->Position()));
   if (Stopped)
     DrawCamGraph();
 }

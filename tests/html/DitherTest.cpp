@@ -173,3 +173,46 @@ TEST(Dither, RowAccessErrors)
   TDIBReader r(b, TPixelFormat::pf24bit);
   EXPECT_THROW(r.ScanLine(-1), EInvalidGraphic);
 }
+
+// Palette colours that share a 5-bit cell (the 8-bit palette's greys 250 and 255, 145 and
+// 150, 128 and 135) must each come back as themselves, and a colour between them goes to
+// the nearer one.
+TEST(Dither, PaletteColoursCloseTogetherKeepTheirOwnEntries)
+{
+  TPalette p;
+  p.Entries = {TRGBQuad{0, 0, 0, 0},     TRGBQuad{250, 250, 250, 0}, TRGBQuad{255, 255, 255, 0},
+               TRGBQuad{0, 0, 200, 0},   TRGBQuad{0, 0, 200, 0},     TRGBQuad{100, 100, 100, 0},
+               TRGBQuad{96, 96, 96, 0},  TRGBQuad{100, 100, 97, 0}};
+  TFastColorLookup look(p);
+  int r, g, b;
+  for (int pass = 0; pass < 2; ++pass) {   // the second time through whatever was cached
+    EXPECT_EQ(look.Lookup(255, 255, 255, r, g, b), 2);
+    EXPECT_EQ(RGBColor(r, g, b), clWhite);
+    EXPECT_EQ(look.Lookup(250, 250, 250, r, g, b), 1);
+    EXPECT_EQ(look.Lookup(254, 253, 254, r, g, b), 2);
+    EXPECT_EQ(look.Lookup(249, 251, 250, r, g, b), 1);
+    // A colour given twice is still one colour: its cell is answered by the first.
+    EXPECT_EQ(look.Lookup(200, 0, 0, r, g, b), 3);
+    EXPECT_EQ(look.Lookup(203, 1, 2, r, g, b), 3);
+    // A third colour in a shared cell does not take the cell over.
+    EXPECT_EQ(look.Lookup(100, 100, 100, r, g, b), 5);
+    EXPECT_EQ(look.Lookup(96, 96, 96, r, g, b), 6);
+    EXPECT_EQ(look.Lookup(97, 100, 100, r, g, b), 7);
+  }
+
+  // On an 8-bit screen white, mid grey and the palette's greys come through exactly, so a
+  // white picture matches a white page instead of turning light grey.
+  ColorBitsGuard guard(8);
+  const TColor colours[] = {clWhite, RGBColor(128, 128, 128), RGBColor(150, 150, 150), RGBColor(160, 160, 160),
+                            RGBColor(195, 195, 195), RGBColor(245, 245, 245), clBlack};
+  TBitmap src(int(std::size(colours)), 3, TPixelFormat::pf24bit);
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < src.Width(); ++x)
+      src.SetPixel(x, y, colours[x]);
+  for (TDitherMode mode : {dmNearest, dmFloydSteinberg}) {
+    auto out = ReduceColors(src, rmMyPalette, mode);
+    for (int y = 0; y < 3; ++y)
+      for (int x = 0; x < src.Width(); ++x)
+        EXPECT_EQ(out->GetPixel(x, y), colours[x]) << "mode " << int(mode) << " at " << x << "," << y;
+  }
+}

@@ -280,3 +280,187 @@ TEST(GifDecoder, ZeroSizedImagesDecodeNothing)
   auto strip = gif.GetStripBitmap(mask);
   EXPECT_EQ(strip->GetPixel(3 + 1, 1), Table(2));
 }
+
+namespace {
+
+// Colour and mask of every pixel of frame i, as "c" for colour index c of the table (or "."
+// for a transparent pixel), row by row.
+std::vector<std::string> Frame(const TGif& gif, const TBitmap& strip, const TBitmap* mask, int i, int colours)
+{
+  std::vector<std::string> rows;
+  const TPoint at = gif.FramePlace(i);
+  for (int y = 0; y < gif.Height(); ++y) {
+    std::string row;
+    for (int x = 0; x < gif.Width(); ++x) {
+      if (mask && mask->GetPixel(at.X + x, at.Y + y) == clWhite) {
+        row += '.';
+        continue;
+      }
+      const TColor c = strip.GetPixel(at.X + x, at.Y + y);
+      char ch = '?';
+      for (int k = 0; k < colours; ++k)
+        if (c == Table(k))
+          ch = char('0' + k);
+      if (c == clBlack)
+        ch = 'k';
+      row += ch;
+    }
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+using Rows = std::vector<std::string>;
+
+// A GIF loaded and composed, its frames read as rows of Frame.
+struct Composed {
+  TGif Gif;
+  std::unique_ptr<TBitmap> Strip, Mask;
+  explicit Composed(GifBuilder& b)
+  {
+    LoadGif(Gif, b.Finish());
+    Strip = Gif.GetStripBitmap(Mask);
+  }
+  Rows operator[](int i) const { return Frame(Gif, *Strip, Mask.get(), i, 4); }
+};
+
+}  // namespace
+
+TEST(GifDecoder, RestoreToPreviousPutsBackWhatTheImageCovered)
+{
+  // A background, a sprite that is taken away again (disposal 3), then one pixel elsewhere.
+  GifBuilder b(4, 3, 2);
+  b.Control(1, 10);
+  b.Image(0, 0, 4, 3, {0, 0, 0, 0, 0, 1, 1, 0, 0, 0, 0, 0}, 2);
+  b.Control(3, 10);
+  b.Image(1, 0, 2, 2, {2, 2, 2, 2}, 2);
+  b.Control(1, 10);
+  b.Image(3, 2, 1, 1, {3}, 2);
+  Composed c(b);
+  EXPECT_EQ(c.Mask, nullptr);
+  EXPECT_EQ(c[0], (Rows{"0000", "0110", "0000"}));
+  EXPECT_EQ(c[1], (Rows{"0220", "0220", "0000"}));
+  // No trail of the sprite: its area is as frame 0 left it.
+  EXPECT_EQ(c[2], (Rows{"0000", "0110", "0003"}));
+}
+
+TEST(GifDecoder, RestoreToPreviousBringsBackTransparencyToo)
+{
+  // Frame 0 has a hole; frame 1 covers it and is taken away; frame 2 leaves it alone.
+  GifBuilder b(3, 2, 2);
+  b.Control(1, 10, 3);
+  b.Image(0, 0, 3, 2, {0, 3, 0, 1, 1, 1}, 2);
+  b.Control(3, 10);
+  b.Image(0, 0, 2, 1, {2, 2}, 2);
+  b.Control(1, 10);
+  b.Image(2, 1, 1, 1, {0}, 2);
+  Composed c(b);
+  ASSERT_NE(c.Mask, nullptr);
+  EXPECT_EQ(c[1], (Rows{"220", "111"}));
+  EXPECT_EQ(c[2], (Rows{"0.0", "110"}));
+
+  // Taken away after the first frame: back to the empty screen.
+  GifBuilder first(2, 2, 2);
+  first.Control(3, 10, 3);
+  first.Image(0, 0, 2, 1, {1, 2}, 2);
+  first.Control(1, 10, 3);
+  first.Image(1, 1, 1, 1, {0}, 2);
+  Composed d(first);
+  ASSERT_NE(d.Mask, nullptr);
+  EXPECT_EQ(d[0], (Rows{"12", ".."}));
+  EXPECT_EQ(d[1], (Rows{"..", ".0"}));
+}
+
+TEST(GifDecoder, RestoreToBackgroundClearsEvenInAnOpaqueGif)
+{
+  // No pixel is transparent, but the moving square's old place must not leave a trail.
+  GifBuilder b(3, 2, 2);
+  b.Control(2, 10);
+  b.Image(0, 0, 3, 2, {1, 1, 0, 1, 1, 0}, 2);
+  b.Control(2, 10);
+  b.Image(1, 0, 2, 2, {2, 2, 2, 2}, 2);
+  b.Control(1, 10);
+  b.Image(2, 1, 1, 1, {3}, 2);
+  Composed c(b);
+  EXPECT_FALSE(c.Gif.IsTransparent());
+  EXPECT_TRUE(c.Gif.FirstImageCoversScreen());
+  ASSERT_NE(c.Mask, nullptr);
+  EXPECT_EQ(c[0], (Rows{"110", "110"}));
+  EXPECT_EQ(c[1], (Rows{".22", ".22"}));
+  EXPECT_EQ(c[2], (Rows{"...", "..3"}));
+
+  // Restoring after the last frame changes nothing, so no mask is made for it.
+  GifBuilder last(2, 1, 2);
+  last.Control(1, 10);
+  last.Image(0, 0, 2, 1, {1, 1}, 2);
+  last.Control(2, 10);
+  last.Image(0, 0, 2, 1, {2, 2}, 2);
+  EXPECT_EQ(Composed(last).Mask, nullptr);
+}
+
+TEST(GifDecoder, FirstFrameShowsThePageWhereItsImageDoesNotReach)
+{
+  // Opaque pixels only, but the first image is smaller than the screen.
+  GifBuilder opaque(3, 2, 2);
+  opaque.Image(1, 0, 2, 1, {1, 2}, 2);
+  Composed o(opaque);
+  EXPECT_FALSE(o.Gif.IsTransparent());
+  EXPECT_FALSE(o.Gif.FirstImageCoversScreen());
+  ASSERT_NE(o.Mask, nullptr);
+  EXPECT_EQ(o[0], (Rows{".12", "..."}));
+  // An image beyond the screen's corner covers it too.
+  GifBuilder big(2, 2, 2);
+  big.Image(0, 0, 3, 3, std::vector<uint8_t>(9, 1), 2);
+  Composed g(big);
+  EXPECT_TRUE(g.Gif.FirstImageCoversScreen());
+  EXPECT_EQ(g.Mask, nullptr);
+
+  // The first image covers only the middle: the rest of the first frame shows the page.
+  GifBuilder b(4, 3, 2);
+  b.Control(1, 10, 3);
+  b.Image(1, 1, 2, 1, {1, 3}, 2);
+  b.Control(1, 10, 3);
+  b.Image(0, 0, 1, 1, {2}, 2);
+  Composed c(b);
+  ASSERT_NE(c.Mask, nullptr);
+  EXPECT_EQ(c[0], (Rows{"....", ".1..", "...."}));
+  EXPECT_EQ(c[1], (Rows{"2...", ".1..", "...."}));
+  // The screen is wider than a byte of mask: the bits past the whole bytes are set too.
+  GifBuilder wide(11, 1, 2);
+  wide.Image(0, 0, 1, 1, {1}, 2);
+  EXPECT_EQ(Composed(wide)[0], (Rows{"1.........."}));
+}
+
+TEST(GifDecoder, LocalTablesServeTheirOwnImageOnly)
+{
+  auto local = [](int i) { return RGBColor(uint8_t(255 - i), uint8_t(i), 128); };
+  GifBuilder b(3, 2, 2);
+  b.Image(0, 0, 3, 2, {0, 1, 2, 3, 2, 1}, 2);
+  // An interlaced image with a table of its own, placed at an offset.
+  b.Image(1, 0, 2, 2, InterlaceOrder({3, 2, 1, 0}, 2, 2), 2, true, 2);
+  b.Image(0, 1, 1, 1, {3}, 2);   // the global table again
+  // A local table of two colours: indices past it are black.
+  b.Image(0, 0, 2, 1, {1, 3}, 2, false, 1);
+  TGif gif;
+  LoadGif(gif, b.Finish());
+  EXPECT_EQ(gif.ColorTables().size(), 3u);
+  EXPECT_EQ(gif.Image(0).ColorTableIndex, 0);
+  EXPECT_EQ(gif.Image(1).ColorTableIndex, 1);
+  EXPECT_EQ(gif.Image(2).ColorTableIndex, 0);
+  EXPECT_EQ(gif.Image(3).ColorTableIndex, 2);
+  std::unique_ptr<TBitmap> mask;
+  auto strip = gif.GetStripBitmap(mask);
+  auto at = [&](int frame, int x, int y) { return strip->GetPixel(frame * 3 + x, y); };
+  EXPECT_EQ(at(0, 0, 0), Table(0));
+  EXPECT_EQ(at(0, 2, 1), Table(1));
+  EXPECT_EQ(at(1, 0, 0), Table(0));   // left of the image: frame 0's
+  EXPECT_EQ(at(1, 1, 0), local(3));
+  EXPECT_EQ(at(1, 2, 0), local(2));
+  EXPECT_EQ(at(1, 1, 1), local(1));
+  EXPECT_EQ(at(1, 2, 1), local(0));
+  EXPECT_EQ(at(2, 0, 1), Table(3));
+  EXPECT_EQ(at(2, 1, 1), local(1));
+  EXPECT_EQ(at(3, 0, 0), local(1));
+  EXPECT_EQ(at(3, 1, 0), clBlack);
+  EXPECT_EQ(at(3, 2, 0), local(2));
+}

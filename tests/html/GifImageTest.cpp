@@ -224,3 +224,24 @@ TEST_F(GifImage, AnimationsBeyondThePixelBudgetAreRefused)
   bool nonAnimated = false;
   EXPECT_THROW(CreateAGif(s, nonAnimated), EInvalidGraphic);
 }
+
+// A still GIF whose image is smaller than its screen: the rest shows the page, so the
+// picture comes with a mask that is white there.
+TEST_F(GifImage, StillGifSmallerThanItsScreenIsTransparentAroundTheImage)
+{
+  GifBuilder b(3, 2, 2);
+  b.Image(1, 1, 1, 1, {2}, 2);
+  TByteStream s(b.Finish());
+  bool nonAnimated = false;
+  auto img = CreateAGif(s, nonAnimated);
+  EXPECT_TRUE(nonAnimated);
+  EXPECT_TRUE(img->IsTransparent);
+  TBitmap* mask = img->GetMaskImage();
+  ASSERT_NE(mask, nullptr);
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 3; ++x)
+      EXPECT_EQ(mask->GetPixel(x, y), x == 1 && y == 1 ? clBlack : clWhite) << x << "," << y;
+  uint8_t r, g, bl;
+  TableColor(2, r, g, bl);
+  EXPECT_EQ(img->GetBitmap()->GetPixel(1, 1), RGBColor(r, g, bl));
+}

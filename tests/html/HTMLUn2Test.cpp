@@ -121,6 +121,28 @@ TEST(HTMLUn2Indent, Sides)
   EXPECT_EQ(cl + cr, 0);
 }
 
+// Float edges and bottoms from a page with absurd sizes saturate instead of wrapping round
+// to the other side of the page.
+TEST(HTMLUn2Indent, HugeEdgesDoNotWrapRound)
+{
+  IndentManagerBasic im;
+  im.Reset(2000000000, 500);
+  im.AddLeft(2000000000, 0)->YB = INT32_MAX;
+  im.AddRight(99998, 0)->YB = 10;
+  EXPECT_EQ(im.LeftSide(5), INT32_MAX);
+  EXPECT_EQ(im.RightSide(5), 2000099998);
+  int32_t cl = 0, cr = 0;
+  im.GetClearY(cl, cr);
+  EXPECT_EQ(cl, INT32_MAX);
+  EXPECT_EQ(cr, 11);
+  im.Clear();
+  im.Reset(-2000000000, 500);
+  im.AddLeft(-99998, 0)->YB = 10;
+  im.AddRight(-2000000000, 0)->YB = 10;
+  EXPECT_EQ(im.LeftSide(5), -2000099998);
+  EXPECT_EQ(im.RightSide(5), INT32_MIN);
+}
+
 struct TFixedY : TIDObject {
   int32_t Y;
   explicit TFixedY(int32_t y) : Y(y) {}

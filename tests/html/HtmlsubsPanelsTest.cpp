@@ -59,6 +59,9 @@ TEST_F(Panels, CreateEventAndSizes)
   ASSERT_EQ(Doc->PanelList.size(), 4u);
   EXPECT_EQ(created, (std::vector<std::string>{"plain||", "half|s|v", "big||", "||"}));
   TPanelObj* plain = PanelAt(0);
+  EXPECT_EQ(plain->Panel->Name(), "plain") << "the element's NAME names the panel";
+  EXPECT_EQ(PanelAt(1)->Panel->Name(), "half");
+  EXPECT_EQ(PanelAt(3)->Panel->Name(), "");
   EXPECT_EQ(plain->Panel->Parent(), Paint.get());
   EXPECT_EQ(plain->ImageWidth, 30) << "without a handler an empty box of 30 by 20";
   EXPECT_EQ(plain->ImageHeight, 20);

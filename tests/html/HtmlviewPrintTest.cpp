@@ -84,6 +84,22 @@ TEST_F(HtmlviewPrintTest, PrintedPagesMatchThePreviewAndReadInOrder)
   EXPECT_NE(Text(pdf, pages, pages).find("Foot" + std::to_string(pages)), std::string::npos);
 }
 
+// The printing copy of a table keeps the columns the screen's layout measured: tables of
+// several columns, one spanning two and one inside a cell, print every cell in its place.
+TEST_F(HtmlviewPrintTest, TablesPrintEveryCell)
+{
+  Viewer->LoadFromString("<html><body><table border=1><tr><td>North west</td><td>North east</td></tr>"
+                         "<tr><td colspan=2>Across both</td></tr>"
+                         "<tr><td><table><tr><td>Inner one</td><td>Inner two</td></tr></table></td><td>South east</td></tr>"
+                         "</table><p>After</p></body></html>");
+  EXPECT_EQ(PreviewPages(), 1);
+  const std::string pdf = PrintToPdf("viewer-tables.pdf");
+  Viewer->Print(1, 9999);
+  const std::string text = Text(pdf);
+  EXPECT_TRUE(InOrder(text, {"North west", "North east", "Across both", "Inner one", "Inner two", "South east", "After"}))
+      << text;
+}
+
 TEST_F(HtmlviewPrintTest, MarginsAndScaleAsSet)
 {
   Viewer->MarginWidth = 0;

@@ -334,3 +334,39 @@ TEST(ImageLoad, FuzzSeedsDecode)
   }
   EXPECT_GE(count, 8);
 }
+
+// An RGB PNG whose transparency chunk comes after the image data is not transparent to the
+// loader; a page that asks for lower-left transparency must then get the lower-left colour,
+// not the colour of the chunk the bitmap still remembers.
+TEST(ImageLoad, LowerLeftMaskIsTheLowerLeftColourWhateverThePngSaid)
+{
+  RawImage img = RandomImage(4, 3, 2, 8, 9);
+  const uint16_t ll[3] = {1, 2, 3}, other[3] = {200, 100, 50};
+  for (int c = 0; c < 3; ++c) {
+    img.Samples[2][size_t(c)] = ll[c];       // lower left
+    img.Samples[0][size_t(3 + c)] = other[c];   // (1, 0): the chunk's colour
+    img.Samples[1][size_t(6 + c)] = ll[c];   // (2, 1): the lower-left colour again
+  }
+  auto file = Signature();
+  AppendChunk(file, "IHDR", Ihdr(4, 3, 8, 2));
+  AppendChunk(file, "IDAT", Deflate(RawData(img, false, 0)));
+  AppendChunk(file, "tRNS", {0, 200, 0, 100, 0, 50});
+  AppendChunk(file, "IEND", {});
+  TTransparency t = LLCorner;
+  std::unique_ptr<TBitmap> mask;
+  auto b = Load(file, t, mask);
+  ASSERT_TRUE(b);
+  EXPECT_EQ(t, LLCorner);
+  ASSERT_NE(mask, nullptr);
+  EXPECT_EQ(mask->GetPixel(0, 2), clWhite);
+  EXPECT_EQ(mask->GetPixel(2, 1), clWhite);
+  EXPECT_EQ(mask->GetPixel(1, 0), clBlack);
+  // Asked later of the cached bitmap, the same answer.
+  auto again = GetImageMask(*b, false, 0);
+  EXPECT_EQ(again->GetPixel(0, 2), clWhite);
+  EXPECT_EQ(again->GetPixel(1, 0), clBlack);
+  // A colour given is used as it is.
+  auto given = GetImageMask(*b, true, RGBColor(200, 100, 50));
+  EXPECT_EQ(given->GetPixel(1, 0), clWhite);
+  EXPECT_EQ(given->GetPixel(0, 2), clBlack);
+}

@@ -324,16 +324,29 @@ TEST(PNGImage, ChunkLengthsAreCheckedAgainstTheBytesLeft)
     f.insert(f.end(), {'I', 'D', 'A', 'T', 1, 2, 3, 4, 5, 6, 7, 8});
     EXPECT_EQ(LoadError(f), "Can't read the PNG image, it has corrupted data. ") << length;
   }
-  // A chunk cut inside its header.
-  auto f = MakePng(img, false, 0);
-  f.resize(f.size() - 6);
+  // A chunk cut inside its header, before the image data.
+  auto f = MakePng(img, false, 0, {{"tEXt", {'a', 0, 'b'}}});
+  f.resize(33 + 6);
   EXPECT_EQ(LoadError(f), "Can't read the PNG image, it has corrupted data. ");
-  // No IEND at all still loads.
-  auto noEnd = MakePng(img, false, 0);
-  noEnd.resize(noEnd.size() - 12);
-  TPNGImage png;
-  Load(png, noEnd);
-  ExpectPixels(png, img, {});
+  // A file cut anywhere after its image data shows the whole picture, as one without its
+  // end chunk does; cut inside the image data it is refused, never shown half wrong.
+  auto whole = MakePng(img, false, 0, {}, true);
+  const size_t idatEnd = whole.size() - 12;
+  for (size_t size = 8; size < whole.size(); ++size) {
+    std::vector<uint8_t> cut(whole.begin(), whole.begin() + long(size));
+    SCOPED_TRACE(size);
+    if (size < idatEnd) {
+      EXPECT_NE(LoadError(cut), "no error");
+      continue;
+    }
+    TPNGImage png;
+    Load(png, cut);
+    ExpectPixels(png, img, {});
+  }
+  // What follows the image data still has its CRC checked when it is all there.
+  auto bad = MakePng(img, false, 0);
+  bad.insert(bad.end() - 12, {0, 0, 0, 1, 't', 'E', 'X', 't', 'x', 0, 0, 0, 0});
+  EXPECT_EQ(LoadError(bad), "Can't read the PNG image, it has corrupted data. ");
 }
 
 TEST(PNGImage, ChunkListErrors)
@@ -610,4 +623,49 @@ TEST(PNGImage, RoundTripKeepsTheTransparentColourUnderGamma)
   EXPECT_EQ(again.GetPixel(1, 1), first.GetPixel(1, 1));
   ASSERT_NE(again.TransparencyMask(), nullptr);
   EXPECT_EQ(again.TransparencyMask()->GetPixel(1, 1), clWhite);
+}
+
+// Adam7 on pictures of 1x1 to 8x8: the passes that hold no pixel are absent from the data,
+// short passes end inside a byte, and every pixel and its transparency lands where it was.
+TEST(PNGImage, TinyInterlacedPicturesOfEveryKindAndSize)
+{
+  const std::pair<int, int> kinds[] = {{0, 1}, {0, 2}, {0, 4}, {0, 8}, {0, 16}, {2, 8}, {2, 16}, {3, 1},
+                                       {3, 2}, {3, 4}, {3, 8}, {4, 8}, {4, 16}, {6, 8}, {6, 16}};
+  for (auto [type, depth] : kinds)
+    for (uint32_t w = 1; w <= 8; ++w)
+      for (uint32_t h = 1; h <= 8; ++h) {
+        SCOPED_TRACE(testing::Message() << "type " << type << " depth " << depth << " size " << w << "x" << h);
+        RawImage img = RandomImage(w, h, type, depth, w * 17 + h * 3 + uint32_t(type * 100 + depth));
+        std::vector<Chunk> extra;
+        std::vector<uint8_t> plte;
+        if (type == 3) {
+          plte = TestPalette(1 << depth);
+          extra.push_back({"PLTE", plte});
+          extra.push_back({"tRNS", {255, 0}});   // entry 1 transparent
+        } else if (type == 2) {
+          // The colour of the last pixel is the transparent one.
+          const uint16_t* s = &img.Samples[h - 1][(w - 1) * 3];
+          std::vector<uint8_t> t;
+          for (int c = 0; c < 3; ++c)
+            t.insert(t.end(), {uint8_t(s[c] >> 8), uint8_t(s[c])});
+          extra.push_back({"tRNS", t});
+        }
+        TPNGImage png;
+        Load(png, MakePng(img, true, -1, extra));
+        ExpectPixels(png, img, plte);
+        if (type != 2 && type != 3) {
+          EXPECT_EQ(png.TransparencyMask(), nullptr);
+          continue;
+        }
+        const TBitmap* mask = png.TransparencyMask();
+        const uint16_t* last = &img.Samples[h - 1][(w - 1) * 3];
+        for (uint32_t y = 0; y < h; ++y)
+          for (uint32_t x = 0; x < w; ++x) {
+            const uint16_t* s = &img.Samples[y][x * uint32_t(img.Channels)];
+            bool clear = type == 3 ? s[0] == 1 : (s[0] == last[0] && s[1] == last[1] && s[2] == last[2]);
+            TColor want = clear ? clWhite : clBlack;
+            TColor got = mask ? mask->GetPixel(int(x), int(y)) : clBlack;
+            ASSERT_EQ(got, want) << "mask at " << x << "," << y;
+          }
+      }
 }

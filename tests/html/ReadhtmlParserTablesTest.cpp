@@ -208,6 +208,82 @@ TEST_F(Tables, TheSameTextInAnotherFontTakesItsOwnWidth)
   EXPECT_EQ(widths(small + big + bold + small), (std::vector<int32_t>{alone[0], alone[1], alone[2], alone[0]}));
 }
 
+TEST_F(Tables, CellBordersFromTheStyleAreDrawn)
+{
+  Parse("<style>td.all { border: 3px solid #ff0000 } td.under { border-bottom: 2px solid #00ff00 }</style>"
+        "<table cellspacing=0 cellpadding=0><tr><td class=all>ab</td><td class=under>cd</td>"
+        "<td style='border: 1px solid; color: #0000ff'>ef</td><td>gh</td></tr></table>"
+        "<table border=1 cellspacing=0 bordercolorlight=#00ffff bordercolordark=#00ffff><tr><td class=all>ij</td>"
+        "<td class=under>kl</td></tr></table>");
+  Layout(600);
+  Device->ClearRecords();
+  Doc->Draw(*Canvas, Rect(0, 0, 600, 400), 600, 0, 0, 0);
+  auto fills = [&](uint32_t RGB) {
+    std::vector<TRect> out;
+    for (const TCanvasRecord& r : Device->Records)
+      if (r.Kind == TCanvasRecord::Fill && ColorToRGB(r.Color) == RGB)
+        out.push_back(r.Rect);
+    return out;
+  };
+  auto textAt = [&](const std::u16string& Text) {
+    for (const TCanvasRecord& r : Device->Records)
+      if (r.Kind == TCanvasRecord::TextOut && r.Text == Text)
+        return r.Point;
+    ADD_FAILURE() << "not drawn";
+    return TPoint{};
+  };
+  auto bounds = [](const std::vector<TRect>& Rs) {
+    TRect u = Rs.empty() ? TRect{} : Rs[0];
+    for (const TRect& r : Rs)
+      u = {std::min(u.Left, r.Left), std::min(u.Top, r.Top), std::max(u.Right, r.Right), std::max(u.Bottom, r.Bottom)};
+    return u;
+  };
+  // Red (0x0000FF as a colour value): the four sides of both ".all" cells, 3 pixels wide,
+  // around their text; the one in the bordered table draws no sunken frame of its own.
+  std::vector<TRect> red = fills(0x0000FF);
+  ASSERT_EQ(red.size(), 8u);
+  for (const TRect& r : red)
+    EXPECT_EQ(std::min(r.Right - r.Left, r.Bottom - r.Top), 3);
+  const TRect first = bounds({red.begin(), red.begin() + 4});
+  const TPoint ab = textAt(u"ab");
+  EXPECT_EQ(ab.X, first.Left + 3);
+  EXPECT_GT(ab.Y, first.Top + 3);
+  EXPECT_LT(ab.Y, first.Bottom - 3);
+  const TRect second = bounds({red.begin() + 4, red.end()});
+  const TPoint ij = textAt(u"ij");
+  EXPECT_GT(ij.X, second.Left + 3 - 1);
+  EXPECT_LT(ij.X, second.Right);
+  // A side of its own: only the bottom, 2 pixels high, under the text and beside the first cell.
+  std::vector<TRect> green = fills(0x00FF00);   // the plain table's, then the bordered one's
+  ASSERT_EQ(green.size(), 2u);
+  EXPECT_EQ(green[0].Bottom - green[0].Top, 2);
+  EXPECT_EQ(green[0].Bottom, first.Bottom);
+  EXPECT_EQ(green[0].Left, first.Right);
+  EXPECT_GT(green[0].Top, textAt(u"cd").Y);
+  // No colour of its own: the cell's text colour.
+  std::vector<TRect> blue = fills(0xFF0000);
+  EXPECT_EQ(blue.size(), 4u);
+  EXPECT_EQ(bounds(blue).Left, green[0].Right);
+  // In the bordered table the sides the style leaves keep the table's one-pixel frame.
+  const TRect under = green[1];
+  EXPECT_GE(under.Left, second.Right);
+  bool framed = false;
+  for (const TCanvasRecord& r : Device->Records)
+    if (r.Kind == TCanvasRecord::Shape && ColorToRGB(r.Color) == 0xFFFF00u)
+      for (const TPoint& p : r.Points)
+        framed = framed || (p.X == under.Left && p.Y < under.Top);
+  EXPECT_TRUE(framed) << "the frame's left side beside the text";
+  const auto* tables = Doc->Count() ? dynamic_cast<TBlock*>((*Doc)[0]) : nullptr;
+  ASSERT_NE(tables, nullptr);
+  const auto* bordered = dynamic_cast<TTableBlock*>((*tables->MyCell)[1]);
+  ASSERT_NE(bordered, nullptr);
+  const TCellObj* kl = (*bordered->Table->Rows[0])[1];
+  EXPECT_EQ(kl->Border, (std::array<int32_t, 4>{1, 1, 2, 1}));
+  const auto* plain = dynamic_cast<TTableBlock*>((*tables->MyCell)[0]);
+  ASSERT_NE(plain, nullptr);
+  EXPECT_EQ((*plain->Table->Rows[0])[1]->Border, (std::array<int32_t, 4>{0, 0, 2, 0}));
+}
+
 TEST_F(Tables, APaintDuringALayoutLeavesTheLayoutAsItWouldBe)
 {
   // A host may paint the page when a layout reports progress, from inside a cell's layout.

@@ -165,15 +165,20 @@ TEST_F(Text, LinkedStyleSheetsAreReadAndReported)
   std::vector<std::string> asked, links;
   Ctx.OnStyleSheet = [&](const std::string& href, std::string& text, std::string& path) {
     asked.push_back(href);
-    text = "p {\n\tcolor: #00ff00 }";
+    // Line ends of both kinds separate words as spaces do: "div" and "span" stay two
+    // compounds of one selector, and "b" and "i" two selectors.
+    text = "p {\n\tcolor: #00ff00 }\ndiv\nspan { color: #0000ff }\r\nb,\r\ni\r\n{ color: #ff0000 }";
     path = "";
     return true;
   };
   Ctx.OnLink = [&](const std::string& rel, const std::string& rev, const std::string& href) { links.push_back(rel + "|" + href); };
-  Parse("<link rel=StyleSheet href=s.css><link rel=next href=n.htm><p>green");
+  Parse("<link rel=StyleSheet href=s.css><link rel=next href=n.htm><p>green<div><span>blue</span></div><p><b>bold</b><i>it</i>");
   EXPECT_EQ(asked, std::vector<std::string>{"s.css"});
   EXPECT_EQ(links, (std::vector<std::string>{"StyleSheet|s.css", "next|n.htm"}));
   EXPECT_EQ(ColorToRGB(RunAt(u"green")->TheFont->Color()), 0x00FF00u);
+  EXPECT_EQ(ColorToRGB(RunAt(u"blue")->TheFont->Color()), 0xFF0000u);
+  EXPECT_EQ(ColorToRGB(RunAt(u"bold")->TheFont->Color()), 0x0000FFu);
+  EXPECT_EQ(ColorToRGB(RunAt(u"it")->TheFont->Color()), 0x0000FFu);
 }
 
 TEST_F(Text, BodyAttributesAndLinkColours)
@@ -247,6 +252,54 @@ TEST_F(Text, LinkStatesTakeTheSheetsStateRules)
   classed->SetHover(false);
   EXPECT_EQ(ColorToRGB(classed->TheFont->Color()), 0x0000FFu);
   EXPECT_FALSE(classed->TheFont->Style() & fsBold);
+}
+
+TEST_F(Text, StateRulesInsideDescendantSelectorsReachTheirLinks)
+{
+  Parse("<style>#nav a:hover { color: #00ff00 } td a:visited { color: #ff0000; font-style: italic } div .k:hover { color: #0000ff }"
+        " #nav a { text-decoration: none } #nav #home:hover { color: #ffff00 }</style>"
+        "<div id=nav><p><a href=a>menu</a> <a class=k href=b>keyed</a> <a id=home href=h>home</a></div>"
+        "<p><a href=c>outside</a> <a class=k href=d>loose</a><table><tr><td><a href=e>cell</a></td></tr></table>"
+        "<div id=nav><p><a href=f style='color: #808080'><b>own</b></a></div>"
+        "<div id=nav><p><b><a href=g>mis</b>nested</a></div>");
+  TFontObj* menu = RunAt(u"menu");
+  TFontObj* keyed = RunAt(u"keyed");
+  TFontObj* outside = RunAt(u"outside");
+  TFontObj* loose = RunAt(u"loose");
+  TFontObj* cell = RunAt(u"cell");
+  TFontObj* own = RunAt(u"own");
+  TFontObj* nested = RunAt(u"nested");   // the link's look recomputed after a mis-nested end
+  TFontObj* home = RunAt(u"home");
+  ASSERT_TRUE(home);
+  home->SetHover(true);
+  EXPECT_EQ(ColorToRGB(home->TheFont->Color()), 0x00FFFFu) << "a rule led by the link's id";
+  ASSERT_TRUE(menu && keyed && outside && loose && cell && own && nested);
+  const uint32_t link = ColorToRGB(outside->TheFont->Color());
+  // The normal look takes none of the state rules, only the plain descendant rule.
+  EXPECT_EQ(ColorToRGB(menu->TheFont->Color()), link);
+  EXPECT_FALSE(menu->TheFont->Style() & fsUnderline);
+  EXPECT_TRUE(outside->TheFont->Style() & fsUnderline);
+  for (TFontObj* f : {menu, keyed, outside, loose, cell, own, nested})
+    f->SetHover(true);
+  EXPECT_EQ(ColorToRGB(nested->TheFont->Color()), 0x00FF00u);
+  EXPECT_FALSE(nested->TheFont->Style() & fsBold);
+  EXPECT_EQ(ColorToRGB(menu->TheFont->Color()), 0x00FF00u) << "hover inside #nav";
+  EXPECT_FALSE(menu->TheFont->Style() & fsUnderline) << "the hover look keeps the link's own decoration";
+  EXPECT_EQ(ColorToRGB(keyed->TheFont->Color()), 0xFF0000u) << "the later rule for its class inside a division";
+  EXPECT_EQ(ColorToRGB(outside->TheFont->Color()), ColorToRGB(clRed)) << "the document's hover colour outside";
+  EXPECT_EQ(ColorToRGB(loose->TheFont->Color()), ColorToRGB(clRed));
+  EXPECT_EQ(ColorToRGB(cell->TheFont->Color()), ColorToRGB(clRed)) << "no hover rule for links in cells";
+  EXPECT_EQ(ColorToRGB(own->TheFont->Color()), 0x00FF00u) << "a run inside the link takes the link's hover look";
+  for (TFontObj* f : {menu, keyed, outside, loose, cell, own}) {
+    f->SetHover(false);
+    f->SetVisited(true);
+  }
+  EXPECT_EQ(ColorToRGB(cell->TheFont->Color()), 0x0000FFu);
+  EXPECT_TRUE(cell->TheFont->Style() & fsItalic);
+  EXPECT_FALSE(outside->TheFont->Style() & fsItalic);
+  EXPECT_EQ(ColorToRGB(outside->TheFont->Color()), ColorToRGB(clPurple));
+  EXPECT_EQ(ColorToRGB(menu->TheFont->Color()), ColorToRGB(clPurple));
+  EXPECT_TRUE(Doc->Styles->LinksActive);
 }
 
 TEST_F(Text, LateBodyIsIgnored)

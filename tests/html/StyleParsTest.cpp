@@ -51,6 +51,46 @@ TEST(StylePars, FontShorthand)
   EXPECT_EQ(Str(s, "i", FontStyle), "italic");
   EXPECT_EQ(Str(s, "i", FontSize), "10px");
   EXPECT_EQ(Str(s, "i", FontFamily), "verdana,'times new roman'");
+  // A weight written as a number, and a size that starts with its point.
+  ParseStyleSheetText(s, "u { font: 700 14px/1.5 arial } s { font: italic .9em arial } tt { font: 12 serif }", "");
+  struct Want {
+    const char* Sel;
+    int Prop;
+    const char* Text;
+  };
+  for (const Want& w : {Want{"u", FontWeight, "700"}, Want{"u", FontSize, "14px"}, Want{"u", LineHeight, "1.5"},
+                        Want{"s", FontSize, ".9em"}, Want{"s", FontFamily, "arial"}, Want{"tt", FontSize, "12"}, Want{"tt", FontWeight, ""}})
+    EXPECT_EQ(Str(s, w.Sel, w.Prop), w.Text) << w.Sel << " " << PropWords[w.Prop];
+}
+
+TEST(StylePars, ImportantMarksDoNotSpoilTheirValues)
+{
+  // The mark is dropped and the value kept, in sheets and in STYLE attributes alike.
+  TStyleList s;
+  ParseStyleSheetText(s, "b { color: red !important; font-weight: bold ! IMPORTANT } i { margin: 0 4px!important }"
+                         "s { background-image: url('x!important.gif') }", "");
+  EXPECT_EQ(Val(s, "b", Color), TPropValue(int32_t(Pal(255, 0, 0))));
+  EXPECT_EQ(Str(s, "b", FontWeight), "bold");
+  EXPECT_EQ(Str(s, "i", MarginTop), "0");
+  EXPECT_EQ(Str(s, "i", MarginLeft), "4px");
+  EXPECT_EQ(Str(s, "i", MarginRight), "4px");
+  EXPECT_EQ(Str(s, "s", BackgroundImage), "url('x!important.gif')");
+  TProperties p;
+  ParseInlineStyle(p, "color: #00ff00 !important; text-align: center !important");
+  EXPECT_EQ(p.Props[Color], TPropValue(int32_t(Pal(0, 255, 0))));
+  EXPECT_EQ(PropString(p.Props[TextAlign]), "center");
+}
+
+TEST(StylePars, ListStyleKeepsItsTypeBesideAPosition)
+{
+  // "inside" and "outside" place the marker; they are no marker type and leave the type be.
+  TStyleList s;
+  ParseStyleSheetText(s, "ul { list-style: none outside } ol { list-style: inside lower-roman } dl { list-style: circle }", "");
+  for (const auto& [sel, type] : {std::pair{"ul", "none"}, {"ol", "lower-roman"}, {"dl", "circle"}})
+    EXPECT_EQ(Str(s, sel, ListStyleType), type);
+  TProperties p;
+  ParseInlineStyle(p, "list-style: square inside");
+  EXPECT_EQ(p.GetListStyleType(), lbSquare);
 }
 
 TEST(StylePars, BorderAndBackgroundShorthands)

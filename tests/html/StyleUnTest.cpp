@@ -184,6 +184,75 @@ TEST_F(Cascade, DescendantRules)
   EXPECT_EQ(Push("p").GetFontColor(), clBlack);
 }
 
+TEST_F(Cascade, DescendantRulesLedByAnId)
+{
+  // The element's own compound may be an ID alone: "div #main" reaches any element with
+  // that id inside a DIV, and a later "#main" rule still counts before it.
+  Sheet("div #main { color: red; margin-left: 7px } body #main.wide { color: blue } #other { color: lime }");
+  Push("div");
+  TProperties& p = Push("p", "", "main");
+  EXPECT_EQ(p.GetFontColor(), Pal(255, 0, 0));
+  TBoxValues b;
+  p.GetBoxValues(500, 0, 16, 8, b);
+  EXPECT_EQ(b.V[bxMarginLeft], 7);
+  Stack.Pop();
+  EXPECT_EQ(Push("span", "wide", "main").GetFontColor(), Pal(255, 0, 0)) << "no BODY above";
+  Stack.Pop();
+  EXPECT_EQ(Push("span", "", "other").GetFontColor(), Pal(0, 255, 0));
+  Stack.Pop();
+  Stack.Pop();
+  EXPECT_EQ(Push("p", "", "main").GetFontColor(), clBlack) << "no DIV above";
+  Stack.Pop();
+  Push("body");
+  EXPECT_EQ(Push("td", "wide", "main").GetFontColor(), Pal(0, 0, 255));
+}
+
+TEST_F(Cascade, EachWordOfAClassAttributeIsAClass)
+{
+  Sheet(".note { color: red } .big { font-size: 20pt } p.big { font-weight: bold } .wide:hover { color: lime }"
+        " div .note { font-style: italic } p.note#k { text-decoration: underline } .late { color: blue }");
+  TProperties& p = Push("p", "note big");
+  EXPECT_EQ(p.GetFontColor(), Pal(255, 0, 0));
+  EXPECT_DOUBLE_EQ(p.GetFontSize(), 20);
+  EXPECT_TRUE(p.GetFontStyle() & fsBold);
+  Stack.Pop();
+  // A later word wins where two classes set the same property.
+  EXPECT_EQ(Push("span", "note  late").GetFontColor(), Pal(0, 0, 255));
+  Stack.Pop();
+  EXPECT_EQ(Push("span", "late note").GetFontColor(), Pal(255, 0, 0));
+  Stack.Pop();
+  EXPECT_EQ(Push("span", "notes").GetFontColor(), clBlack) << "a word, not a piece of one";
+  Stack.Pop();
+  Push("div");
+  EXPECT_EQ(Push("span", "x note").GetFontStyle(), fsItalic);
+  Stack.Pop();
+  // A compound of two classes asks for both, not for their letters run together.
+  Sheet("div .x.y { color: #010203 }");
+  EXPECT_EQ(Push("span", "y x").GetFontColor(), Pal(1, 2, 3));
+  Stack.Pop();
+  EXPECT_EQ(Push("span", "x").GetFontColor(), clBlack);
+  Stack.Pop();
+  EXPECT_EQ(Push("span", "xy").GetFontColor(), clBlack);
+  Stack.Pop();
+  Stack.Pop();
+  // So does one of a rule's own: "p.note.big" and ".x.y" reach an element of both classes.
+  Sheet("p.note.big { color: #040506 } .x.y { font-style: italic }");
+  EXPECT_EQ(Push("p", "big note").GetFontColor(), Pal(4, 5, 6));
+  Stack.Pop();
+  EXPECT_EQ(Push("p", "note").GetFontColor(), Pal(255, 0, 0));
+  Stack.Pop();
+  EXPECT_EQ(Push("span", "big note").GetFontColor(), Pal(255, 0, 0));
+  Stack.Pop();
+  EXPECT_TRUE(Push("b", "y z x").GetFontStyle() & fsItalic);
+  Stack.Pop();
+  EXPECT_FALSE(Push("span", "y").GetFontStyle() & fsItalic);
+  Stack.Pop();
+  Push("div");
+  EXPECT_EQ(Push("p", "big note", "k").GetFontStyle(), fsBold | fsItalic | fsUnderline);
+  Stack.Pop();
+  EXPECT_EQ(Push("a", "wide big", "", "hover").GetFontColor(), Pal(0, 255, 0));
+}
+
 TEST_F(Cascade, PInsidePreHasNoTopMargin)
 {
   TBoxValues b;

@@ -73,4 +73,23 @@ TEST(URLSubs, HTMLServerToDos)
   EXPECT_EQ(HTMLServerToDos("dir/page.htm", "HTML"), "dir\\page.htm");
 }
 
+// A page names files below the server root with "/"; however it climbs, escapes or mixes
+// separators, the name it gets stays below the root.
+TEST(URLSubs, RootRelativeNamesStayBelowTheRoot)
+{
+  EXPECT_EQ(HTMLServerToDos("/../../etc/passwd", "HTML"), "HTML\\etc\\passwd");
+  EXPECT_EQ(HTMLServerToDos("/images/../../../x.gif", "HTML"), "HTML\\x.gif");
+  EXPECT_EQ(HTMLServerToDos("/a/b/../c.htm", "HTML"), "HTML\\a\\c.htm");   // climbing inside is kept
+  EXPECT_EQ(HTMLServerToDos("/%2e%2e/%2E%2E/x.htm", "HTML"), "HTML\\x.htm");
+  EXPECT_EQ(HTMLServerToDos("\\..\\..\\x.htm", "HTML"), "HTML\\x.htm");   // backslashes only
+  EXPECT_EQ(HTMLServerToDos("/..\\../x.htm", "HTML"), "HTML\\x.htm");
+  EXPECT_EQ(HTMLServerToDos("/./images/./a.gif", "HTML"), "HTML\\images\\a.gif");
+  EXPECT_EQ(HTMLServerToDos("/images/", "HTML"), "HTML\\images\\");
+  EXPECT_EQ(HTMLServerToDos("/..", "HTML"), "HTML\\");
+  EXPECT_EQ(HTMLServerToDos("/", "HTML"), "HTML\\");
+  // Names that are not root-relative are left to the caller.
+  EXPECT_EQ(HTMLServerToDos("../x.htm", "HTML"), "..\\x.htm");
+  EXPECT_EQ(HTMLServerToDos("", "HTML"), "");
+}
+
 }  // namespace

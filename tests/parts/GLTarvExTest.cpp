@@ -251,3 +251,108 @@ TEST(FlatMachineParts, WallsFaceOut)
     ExpectWallFacesOut(b.Prims[piece + 2], outline);
   }
 }
+
+TEST(FlatMachineParts, DrawSoundlyWhateverOneFieldHolds)
+{
+  // Pulleys that overlap or touch, a jockey inside a pulley, zero and negative sizes, counts
+  // of 0, 1 and beyond the integer range: no NaN may reach a vertex or a normal, and no
+  // count may run away.
+  using TMake = std::function<std::unique_ptr<TGLBaseSceneObject>()>;
+  auto make = [](auto f) { return TMake([f] { return std::unique_ptr<TGLBaseSceneObject>(f()); }); };
+  const std::vector<TFieldWrite> belt = {
+      PART_FIELD(TBelt, TopWidth),       PART_FIELD(TBelt, BottomWidth), PART_FIELD(TBelt, Depth),
+      PART_FIELD(TBelt, Radius1),        PART_FIELD(TBelt, Radius2),     PART_FIELD(TBelt, CentreDistance),
+      PART_FIELD(TBelt, Angle),          PART_FIELD(TBelt, Segments),    PART_FIELD(TBelt, Travel),
+      PART_FIELD(TBelt, BandSegments)};
+  ExpectSoundForOddFields(make([] { return std::make_unique<TBelt>(nullptr); }), belt);
+  ExpectSoundForOddFields(make([] { return std::make_unique<TXBelt>(nullptr); }), belt);
+  std::vector<TFieldWrite> jockey = belt;
+  jockey.push_back(PART_FIELD(TJockeyBelt, JockeyRadius));
+  jockey.push_back(PART_FIELD(TJockeyBelt, JockeyX));
+  jockey.push_back(PART_FIELD(TJockeyBelt, JockeyY));
+  ExpectSoundForOddFields(make([] {
+                            auto b = std::make_unique<TJockeyBelt>(nullptr);
+                            b->Radius2 = 0.3f;
+                            b->CentreDistance = 1.6f;
+                            b->JockeyRadius = 0.15f;
+                            return b;
+                          }),
+                          jockey);
+  ExpectSoundForOddFields(make([] { return std::make_unique<TWheel>(nullptr); }),
+                          {PART_FIELD(TWheel, TreadRadius), PART_FIELD(TWheel, FlangeRadius),
+                           PART_FIELD(TWheel, FlangeThickness), PART_FIELD(TWheel, TreadWidth),
+                           PART_FIELD(TWheel, WheelSegments)});
+  ExpectSoundForOddFields(make([] { return std::make_unique<TCutBit>(nullptr); }),
+                          {PART_FIELD(TCutBit, BitLength), PART_FIELD(TCutBit, BitWidth),
+                           PART_FIELD(TCutBit, BitThickness), PART_FIELD(TCutBit, TipReach),
+                           PART_FIELD(TCutBit, TipHeight)});
+  ExpectSoundForOddFields(make([] { return std::make_unique<TLinearCam>(nullptr); }),
+                          {PART_FIELD(TLinearCam, Length), PART_FIELD(TLinearCam, Rise), PART_FIELD(TLinearCam, Width),
+                           PART_FIELD(TLinearCam, Segments)});
+  ExpectSoundForOddFields(make([] { return std::make_unique<TLinearPlate>(nullptr); }),
+                          {PART_FIELD(TLinearPlate, Length), PART_FIELD(TLinearPlate, Width),
+                           PART_FIELD(TLinearPlate, Thickness), PART_FIELD(TLinearPlate, SlotWidth)});
+  ExpectSoundForOddFields(make([] { return std::make_unique<TGTEnd>(nullptr); }),
+                          {PART_FIELD(TGTEnd, SlopeRun), PART_FIELD(TGTEnd, Height), PART_FIELD(TGTEnd, Thickness),
+                           PART_FIELD(TGTEnd, Segments), PART_FIELD(TGTEnd, Radius), PART_FIELD(TGTEnd, FootDepth)});
+  ExpectSoundForOddFields(make([] { return std::make_unique<TGTSlider>(nullptr); }),
+                          {PART_FIELD(TGTSlider, Width), PART_FIELD(TGTSlider, Height), PART_FIELD(TGTSlider, Length),
+                           PART_FIELD(TGTSlider, Segments), PART_FIELD(TGTSlider, FilletRadius)});
+  ExpectSoundForOddFields(make([] { return std::make_unique<TGTBlade>(nullptr); }),
+                          {PART_FIELD(TGTBlade, Width), PART_FIELD(TGTBlade, Depth), PART_FIELD(TGTBlade, Thickness)});
+  ExpectSoundForOddFields(make([] { return std::make_unique<TEscWheel>(nullptr); }),
+                          {PART_FIELD(TEscWheel, Thickness), PART_FIELD(TEscWheel, Pitch),
+                           PART_FIELD(TEscWheel, ToothDepth), PART_FIELD(TEscWheel, Teeth)});
+  ExpectSoundForOddFields(make([] { return std::make_unique<TPallet>(nullptr); }),
+                          {PART_FIELD(TPallet, Thickness), PART_FIELD(TPallet, ArmWidth), PART_FIELD(TPallet, AngleDeg),
+                           PART_FIELD(TPallet, Radius), PART_FIELD(TPallet, PadArc), PART_FIELD(TPallet, PadDepth)});
+  ExpectSoundForOddFields(make([] { return std::make_unique<TSMRing>(nullptr); }),
+                          {PART_FIELD(TSMRing, Thickness), PART_FIELD(TSMRing, ShankLength),
+                           PART_FIELD(TSMRing, ShankWidth), PART_FIELD(TSMRing, EyeRadius),
+                           PART_FIELD(TSMRing, OuterRadius), PART_FIELD(TSMRing, Segments)});
+  ExpectSoundForOddFields(make([] { return std::make_unique<TNeedle>(nullptr); }),
+                          {PART_FIELD(TNeedle, BladeThickness), PART_FIELD(TNeedle, Length),
+                           PART_FIELD(TNeedle, Diameter), PART_FIELD(TNeedle, EyeLength),
+                           PART_FIELD(TNeedle, Segments)});
+  ExpectSoundForOddFields(make([] { return std::make_unique<TRoundabout>(nullptr); }),
+                          {PART_FIELD(TRoundabout, Radius), PART_FIELD(TRoundabout, Thickness)});
+  ExpectSoundForOddFields(make([] { return std::make_unique<TSlattedPlane>(nullptr); }),
+                          {PART_FIELD(TSlattedPlane, Width), PART_FIELD(TSlattedPlane, Height),
+                           PART_FIELD(TSlattedPlane, Thickness), PART_FIELD(TSlattedPlane, Slats)});
+}
+
+TEST(FlatMachineParts, SecondColoursAndWhatTheyCover)
+{
+  // The linear cam's profiled top in bronze, the plate's slot in grey, the thread eye's
+  // edges and shank sides in grey, each through colour tracking.
+  TLinearCam cam;
+  TSideBand band = SideBand(cam);
+  ASSERT_EQ(band.Colours.size(), 1u);
+  ExpectNear3(band.Colours[0], {0.65f, 0.49f, 0.24f});
+  EXPECT_EQ(band.ColourTracking, 1);
+  EXPECT_EQ(band.Vertices.size(), 2u * 21);
+  for (const auto& v : band.Vertices)
+    EXPECT_GE(v[1], -1e-6f) << "only the top, never the bottom at y -0.2";
+  TLinearPlate plate;
+  band = SideBand(plate);
+  ASSERT_EQ(band.Colours.size(), 1u);
+  ExpectNear3(band.Colours[0], {0.6f, 0.6f, 0.6f});
+  EXPECT_EQ(band.Vertices.size(), 12u);
+  for (const auto& v : band.Vertices) {
+    EXPECT_LE(std::fabs(v[2]), plate.SlotWidth / 2 + 1e-6f);
+    EXPECT_GE(v[1], -1e-6f);
+  }
+  TSMRing ring;
+  band = SideBand(ring);
+  ASSERT_EQ(band.Colours.size(), 1u);
+  ExpectNear3(band.Colours[0], {0.6f, 0.6f, 0.6f});
+  // Both edges round the ring and the two shank sides.
+  EXPECT_EQ(band.Vertices.size(), size_t(2 * 2 * 21 + 8));
+  // The belt's moving band in its blue, over BandSegments steps of the path.
+  TBelt belt;
+  band = SideBand(belt);
+  ASSERT_EQ(band.Colours.size(), 1u);
+  ExpectNear3(band.Colours[0], {0.502f, 0.525f, 0.882f});
+  EXPECT_EQ(band.ColourTracking, 1);
+  EXPECT_EQ(band.Vertices.size(), size_t(4 * 2 * (belt.BandSegments + 1)));
+}

@@ -179,3 +179,32 @@ TEST(Belt, AngleSetterAndDegenerates)
     ExpectBounded(*p);
   }
 }
+
+TEST(Belt, TravelFoldsWithoutARebuildAndTheBandRunsWithPulleyTwo)
+{
+  TBelt belt;
+  belt.SetAngle(30);
+  // The band's first outer edge stands where pulley 2, turned 30 degrees counter-clockwise,
+  // has carried the point that was at angle 0.
+  const Single R2 = belt.Radius2, D = belt.CentreDistance, a = 30 * cPIdiv180;
+  const TAffineVector carried{D / 2 + R2 * std::cos(a), R2 * std::sin(a), belt.TopWidth / 2};
+  ExpectNear3(BuildPart(belt).Prims[4].Vertices[1], carried, 1e-5f);
+  {
+    // Folding the angle into the travel keeps the picture, so the list stays; the next new
+    // angle rebuilds it.
+    TGLRecorder rec;
+    TRenderContextInfo rci;
+    rci.ContextId = 1;
+    belt.Render(rci);
+    ASSERT_EQ(rec.Count("glNewList"), 1);
+    belt.UpdateTravel();
+    EXPECT_NEAR(belt.Travel, R2 * a, 1e-5f);
+    belt.Render(rci);
+    EXPECT_EQ(rec.Count("glNewList"), 1);
+    belt.SetAngle(0);
+    belt.Render(rci);
+    EXPECT_EQ(rec.Count("glNewList"), 2);
+  }
+  // Rebuilt from the folded travel, the band has not moved.
+  ExpectNear3(BuildPart(belt).Prims[4].Vertices[1], carried, 1e-5f);
+}

@@ -4,9 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
+#include <limits>
+#include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "engine/GLRecorder.h"
@@ -34,12 +38,18 @@ struct TBuiltPart {
   }
 };
 
-inline TBuiltPart BuildPart(TGLBaseSceneObject& part)
+// One build of the part's geometry into whatever GL table is current.
+inline void BuildOnce(TGLBaseSceneObject& part)
 {
-  TGLRecorder rec;
   TRenderContextInfo rci;
   rci.ContextId = 1;
   part.BuildList(rci);
+}
+
+inline TBuiltPart BuildPart(TGLBaseSceneObject& part)
+{
+  TGLRecorder rec;
+  BuildOnce(part);
   TBuiltPart b;
   b.Problems = rec.Problems();
   TAffineVector normal{0, 0, 0};
@@ -72,12 +82,119 @@ inline TBuiltPart BuildPart(TGLBaseSceneObject& part)
 inline void ExpectBounded(TGLBaseSceneObject& part, int maxVertices = 2000000)
 {
   TGLRecorder rec;
-  TRenderContextInfo rci;
-  rci.ContextId = 1;
-  part.BuildList(rci);
+  BuildOnce(part);
   EXPECT_TRUE(rec.BeginEndBalanced());
   EXPECT_TRUE(rec.AttribBalanced());
   EXPECT_LE(rec.VertexCount(), maxVertices);
+}
+
+// What one build of a part sends, checked on the fly through a GL table that keeps nothing,
+// so that a part can be built hundreds of times, or send a hundred million vertices, in
+// moments: the vertex count and the first fault (empty when the stream is sound: balanced
+// begin/end and attributes, finite vertices, finite non-zero normals).
+struct TStreamCheck {
+  long long Vertices = 0;
+  std::string Problem;
+};
+
+struct TStreamChecker {
+  static inline TStreamCheck Result;
+  static inline int Depth = 0, Attribs = 0;
+  static void Fault(const char* what)
+  {
+    if (Result.Problem.empty())
+      Result.Problem = what;
+  }
+  static void Vertex(GLfloat x, GLfloat y, GLfloat z)
+  {
+    ++Result.Vertices;
+    if (Depth != 1)
+      Fault("a vertex outside glBegin/glEnd");
+    if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(z))
+      Fault("a vertex is not finite");
+  }
+  static void Normal(GLfloat x, GLfloat y, GLfloat z)
+  {
+    if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(z) || (x == 0 && y == 0 && z == 0))
+      Fault("a normal is not finite or has zero length");
+  }
+};
+
+inline TStreamCheck CheckStream(TGLBaseSceneObject& part)
+{
+  using C = TStreamChecker;
+  C::Result = {};
+  C::Depth = C::Attribs = 0;
+  TGLFunctions table = NullGLFunctions();
+  table.Begin = [](GLenum) {
+    if (++C::Depth != 1)
+      C::Fault("glBegin inside glBegin");
+  };
+  table.End = [] {
+    if (--C::Depth != 0)
+      C::Fault("glEnd without glBegin");
+  };
+  table.Vertex3f = C::Vertex;
+  table.Vertex3fv = [](const GLfloat* v) { C::Vertex(v[0], v[1], v[2]); };
+  table.Normal3f = C::Normal;
+  table.Normal3fv = [](const GLfloat* v) { C::Normal(v[0], v[1], v[2]); };
+  table.PushAttrib = [](GLbitfield) { ++C::Attribs; };
+  table.PopAttrib = [] {
+    if (--C::Attribs < 0)
+      C::Fault("glPopAttrib without glPushAttrib");
+  };
+  struct TSwap {
+    TGLFunctions* Previous = GLTable;
+    ~TSwap() { GLTable = Previous; }
+  } swap;
+  GLTable = &table;
+  BuildOnce(part);
+  if (C::Depth != 0)
+    C::Fault("a glBegin left open");
+  if (C::Attribs != 0)
+    C::Fault("a glPushAttrib left open");
+  return C::Result;
+}
+
+inline long long CountVertices(TGLBaseSceneObject& part)
+{
+  return CheckStream(part).Vertices;
+}
+
+// Odd values for the sizes, angles and counts a part's fields may be given: zero, negative,
+// tiny, whole turns, huge, and the ends of the integer range.
+template <class T>
+T OddFieldValue(double v)
+{
+  if constexpr (std::is_same_v<T, bool>)
+    return v != 0;
+  else if constexpr (std::is_integral_v<T>)
+    return T(std::clamp(v, double(std::numeric_limits<T>::min()), double(std::numeric_limits<T>::max())));
+  else
+    return T(v);
+}
+
+using TFieldWrite = std::pair<std::string, std::function<void(TGLBaseSceneObject&, double)>>;
+#define PART_FIELD(Class, Field)                                                    \
+  TFieldWrite{#Class "." #Field, [](TGLBaseSceneObject& o, double v) {              \
+                auto& f = static_cast<Class&>(o).Field;                             \
+                f = OddFieldValue<std::decay_t<decltype(f)>>(v);                    \
+              }}
+
+// For each field in turn, a fresh part with that field at each odd value draws a sound
+// stream of a bounded size.
+inline void ExpectSoundForOddFields(const std::function<std::unique_ptr<TGLBaseSceneObject>()>& make,
+                                    const std::vector<TFieldWrite>& fields)
+{
+  static const double values[] = {0, -0.5, -3, 1, 2, 1e-7, 90, 360, 1e6, 2147483647.0, -2147483648.0};
+  for (const auto& [name, write] : fields)
+    for (double v : values) {
+      auto part = make();
+      write(*part, v);
+      const TStreamCheck c = CheckStream(*part);
+      EXPECT_EQ(c.Problem, "") << name << " = " << v;
+      EXPECT_LE(c.Vertices, 2000000) << name << " = " << v;
+    }
 }
 
 // Renders the part three times around `change`: the first render builds the list, then
@@ -160,4 +277,33 @@ inline void ExpectWallFacesOut(const TRecordedPrimitive& wall, const std::vector
     }
   }
   EXPECT_EQ(bad, 0);
+}
+
+// What a part draws in its second colour: the colours it sets while attributes are pushed,
+// and every vertex it sends there.
+struct TSideBand {
+  std::vector<TAffineVector> Colours;
+  std::vector<TAffineVector> Vertices;
+  int ColourTracking = 0;   // glEnable(GL_COLOR_MATERIAL) calls inside the band
+};
+
+inline TSideBand SideBand(TGLBaseSceneObject& part)
+{
+  TGLRecorder rec;
+  BuildOnce(part);
+  TSideBand band;
+  int depth = 0;
+  for (const TGLCall& c : rec.Calls()) {
+    if (c.Name == "glPushAttrib")
+      ++depth;
+    else if (c.Name == "glPopAttrib")
+      --depth;
+    else if (depth > 0 && c.Name == "glColor3fv")
+      band.Colours.push_back({Single(c.Args[0]), Single(c.Args[1]), Single(c.Args[2])});
+    else if (depth > 0 && c.Name == "glEnable" && c.Args[0] == GL_COLOR_MATERIAL)
+      ++band.ColourTracking;
+    else if (depth > 0 && c.Name.rfind("glVertex3f", 0) == 0)
+      band.Vertices.push_back({Single(c.Args[0]), Single(c.Args[1]), Single(c.Args[2])});
+  }
+  return band;
 }

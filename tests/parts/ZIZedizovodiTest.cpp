@@ -10,9 +10,13 @@
 #include "parts/GLTarvEx.h"
 #include "parts/ZIZedizovodi_Cams.h"
 #include "parts/ZIZedizovodi_Links.h"
+#include "parts/ZIZedizovodi_Ratchets.h"
+#include "parts/ZIZedizovodi_Ropes.h"
+#include "parts/ZIZedizovodi_Screws.h"
 #include "parts/ZIZedizovodi_Slabs.h"
 #include "parts/ZIZedizovodi_SlotLinks.h"
 #include "tests/engine/ShapesTestUtil.h"
+#include "tests/parts/PartTestSupport.h"
 
 namespace {
 
@@ -402,4 +406,144 @@ TEST(ZIZedizovodi, ChainLinksOfOneFormShareOneList)
   EXPECT_EQ(rec.Count("glNewList"), 3);
   EXPECT_EQ(rec.Count("glCallList"), 80);
   EXPECT_EQ(rec.Problems(), "");
+}
+
+TEST(ZIZedizovodi, SecondHalfDrawsSoundlyWhateverOneFieldHolds)
+{
+  // Zero, negative and huge sizes, counts of 0, 1 and beyond the integer range, angles of
+  // whole turns: no division by zero or inverse sine out of range may reach a vertex or a
+  // normal, and no count may run away.
+  using TMake = std::function<std::unique_ptr<TGLBaseSceneObject>()>;
+  auto make = [](auto f) { return TMake([f] { return std::unique_ptr<TGLBaseSceneObject>(f()); }); };
+  ExpectSoundForOddFields(make([] { return std::make_unique<TAnnulusEx>(nullptr, 0.5f, 0.05f, 0.08f, 0, 360, 50); }),
+                          {PART_FIELD(TAnnulusEx, OuterRadius), PART_FIELD(TAnnulusEx, Width),
+                           PART_FIELD(TAnnulusEx, Thickness), PART_FIELD(TAnnulusEx, StartAngle),
+                           PART_FIELD(TAnnulusEx, EndAngle), PART_FIELD(TAnnulusEx, Segments)});
+  ExpectSoundForOddFields(make([] { return std::make_unique<TRatchet>(nullptr, 0.1f, 0.05f, 0.1f, 20); }),
+                          {PART_FIELD(TRatchet, Pitch), PART_FIELD(TRatchet, ToothDepth),
+                           PART_FIELD(TRatchet, Thickness), PART_FIELD(TRatchet, Teeth)});
+  ExpectSoundForOddFields(make([] {
+                            auto p = std::make_unique<TPawl>(nullptr, 0.1f, 0.05f, 0.1f, 0.4f, 0.05f, 20);
+                            p->HookRadius = 0.18f;
+                            return p;
+                          }),
+                          {PART_FIELD(TPawl, TipHeight), PART_FIELD(TPawl, HookHalfWidth),
+                           PART_FIELD(TPawl, BossRadius), PART_FIELD(TPawl, Length), PART_FIELD(TPawl, Thickness),
+                           PART_FIELD(TPawl, Segments), PART_FIELD(TPawl, HookRadius)});
+  for (int sheaves : {1, 2, 3, 4})
+    ExpectSoundForOddFields(make([sheaves] { return std::make_unique<TRope>(nullptr, 0.2f, 0.15f, 1.5f, 0.03f, sheaves, 8, 10); }),
+                            {PART_FIELD(TRope, SheaveRadius), PART_FIELD(TRope, SmallSheaveRadius),
+                             PART_FIELD(TRope, Drop), PART_FIELD(TRope, ArcSegments), PART_FIELD(TRope, Sides),
+                             PART_FIELD(TRope, Extent), PART_FIELD(TRope, Thickness), PART_FIELD(TRope, EndDrop)});
+  ExpectSoundForOddFields(make([] { return std::make_unique<TWestonRope>(nullptr, 0.2f, 0.15f, 0.1f, 1.5f, 0.04f); }),
+                          {PART_FIELD(TWestonRope, LargeRadius), PART_FIELD(TWestonRope, SmallRadius),
+                           PART_FIELD(TWestonRope, PulleyRadius), PART_FIELD(TWestonRope, Drop),
+                           PART_FIELD(TWestonRope, Offset), PART_FIELD(TWestonRope, LinkLength),
+                           PART_FIELD(TWestonRope, Angle)});
+  ExpectSoundForOddFields(make([] { return std::make_unique<THSCylinder>(nullptr, 0.2f, 0.1f, 0.05f, 20, 0.44f, 40); }),
+                          {PART_FIELD(THSCylinder, Radius), PART_FIELD(THSCylinder, GrooveWidth),
+                           PART_FIELD(THSCylinder, GrooveDepth), PART_FIELD(THSCylinder, GrooveAngle),
+                           PART_FIELD(THSCylinder, Segments), PART_FIELD(THSCylinder, Length)});
+  for (bool internal : {false, true})
+    for (TThreadProfile profile : {tpVee, tpSquare, tpAcme})
+      ExpectSoundForOddFields(make([internal, profile] {
+                                auto s = std::make_unique<TScrew>(nullptr, 0.1f, 0.03f, 0.1f, 0.1f, 5, 20);
+                                s->InternalThread = internal;
+                                s->Profile = profile;
+                                s->Parts = ScrewParts({spStartCap, spEndCap, spRunIn, spRunOut});
+                                s->LeftHanded = profile == tpSquare;
+                                return s;
+                              }),
+                              {PART_FIELD(TScrew, Radius), PART_FIELD(TScrew, ThreadDepth), PART_FIELD(TScrew, Pitch),
+                               PART_FIELD(TScrew, ThreadWidth), PART_FIELD(TScrew, SegmentsPerTurn),
+                               PART_FIELD(TScrew, Turns)});
+  for (bool solid : {false, true})
+    ExpectSoundForOddFields(make([solid] {
+                              auto n = std::make_unique<THexNut>(nullptr, 0.2f, 0.1f, 0.1f);
+                              n->Solid = solid;
+                              return n;
+                            }),
+                            {PART_FIELD(THexNut, Radius), PART_FIELD(THexNut, HoleRadius),
+                             PART_FIELD(THexNut, Thickness)});
+  ExpectSoundForOddFields(make([] { return std::make_unique<TSquareNut>(nullptr, 0.4f, 0.1f, 0.1f, 20); }),
+                          {PART_FIELD(TSquareNut, Size), PART_FIELD(TSquareNut, HoleRadius),
+                           PART_FIELD(TSquareNut, Thickness), PART_FIELD(TSquareNut, Segments)});
+  ExpectSoundForOddFields(make([] { return std::make_unique<TPartialTorus>(nullptr, 0.3f, 0.03f, 0, 90, 10, 8); }),
+                          {PART_FIELD(TPartialTorus, MajorRadius), PART_FIELD(TPartialTorus, MinorRadius),
+                           PART_FIELD(TPartialTorus, Segments), PART_FIELD(TPartialTorus, Sides),
+                           PART_FIELD(TPartialTorus, StartAngle), PART_FIELD(TPartialTorus, EndAngle)});
+  ExpectSoundForOddFields(make([] { return std::make_unique<THelix>(nullptr, 0.2f, 0.02f, 0.1f, 3.5f, 20, 8); }),
+                          {PART_FIELD(THelix, CoilRadius), PART_FIELD(THelix, WireRadius),
+                           PART_FIELD(THelix, SegmentsPerTurn), PART_FIELD(THelix, Sides), PART_FIELD(THelix, Turns),
+                           PART_FIELD(THelix, Pitch)});
+  ExpectSoundForOddFields(make([] { return std::make_unique<TAToggleLink>(nullptr, 1.1f, 0.5f, 0.2f, 0.05f); }),
+                          {PART_FIELD(TAToggleLink, ArmLength), PART_FIELD(TAToggleLink, PinSpacing),
+                           PART_FIELD(TAToggleLink, PlateThickness), PART_FIELD(TAToggleLink, Width),
+                           PART_FIELD(TAToggleLink, CornerRadius), PART_FIELD(TAToggleLink, Segments),
+                           PART_FIELD(TAToggleLink, ArmDepth), PART_FIELD(TAToggleLink, PinOffset)});
+  ExpectSoundForOddFields(make([] { return std::make_unique<TBToggleLink>(nullptr, 1.0f, 0.1f, 0.05f, 5); }),
+                          {PART_FIELD(TBToggleLink, Length), PART_FIELD(TBToggleLink, Extension),
+                           PART_FIELD(TBToggleLink, Thickness), PART_FIELD(TBToggleLink, EndRadius),
+                           PART_FIELD(TBToggleLink, Segments), PART_FIELD(TBToggleLink, CutAngle)});
+  ExpectSoundForOddFields(make([] { return std::make_unique<TCToggleLink>(nullptr, 0.8f, 1.0f, 0.1f, 0.05f, 10); }),
+                          {PART_FIELD(TCToggleLink, LeverAngle), PART_FIELD(TCToggleLink, Length),
+                           PART_FIELD(TCToggleLink, LeverLength), PART_FIELD(TCToggleLink, Thickness),
+                           PART_FIELD(TCToggleLink, EndRadius), PART_FIELD(TCToggleLink, Segments)});
+  ExpectSoundForOddFields(make([] {
+                            auto l = std::make_unique<TSlotLinkage>(nullptr, 0.05f, 0.02f, 0.6f, 20);
+                            l->SlotWidth = 0.04f;
+                            l->SlotTop = 0.45f;
+                            l->SlotBottom = 0.15f;
+                            return l;
+                          }),
+                          {PART_FIELD(TSlotLinkage, SlotWidth), PART_FIELD(TSlotLinkage, SlotTop),
+                           PART_FIELD(TSlotLinkage, SlotBottom), PART_FIELD(TSlotLinkage, EndRadius),
+                           PART_FIELD(TSlotLinkage, Length), PART_FIELD(TSlotLinkage, Segments)});
+  for (bool all : {false, true})
+    ExpectSoundForOddFields(make([all] {
+                              auto c = std::make_unique<TRoundCube>(nullptr, 0.8f, 1.0f, 0.1f, 0.2f, 8);
+                              c->AllCornersRound = all;
+                              return c;
+                            }),
+                            {PART_FIELD(TRoundCube, SizeX), PART_FIELD(TRoundCube, SizeY),
+                             PART_FIELD(TRoundCube, Thickness), PART_FIELD(TRoundCube, CornerRadius),
+                             PART_FIELD(TRoundCube, Segments)});
+  ExpectSoundForOddFields(make([] { return std::make_unique<TPie>(nullptr, 0.4f, 0.1f, 30); }),
+                          {PART_FIELD(TPie, Radius), PART_FIELD(TPie, Thickness), PART_FIELD(TPie, Segments),
+                           PART_FIELD(TPie, StartAngle), PART_FIELD(TPie, EndAngle)});
+}
+
+TEST(ZIZedizovodi, SecondHalfSideColoursAndWhatTheyCover)
+{
+  // The drum's groove walls and floor in bronze, only when asked for.
+  THSCylinder drum(nullptr, 0.2f, 0.1f, 0.05f, 20, 0.44f, 40);
+  EXPECT_TRUE(SideBand(drum).Vertices.empty());
+  drum.UseSideColour = true;
+  TSideBand band = SideBand(drum);
+  ASSERT_EQ(band.Colours.size(), 1u);
+  ExpectNear3(band.Colours[0], {0.65f, 0.49f, 0.24f});
+  EXPECT_EQ(band.Vertices.size(), size_t(3 * 2 * 41));
+  const Single swing = 0.2f * std::sin(20 * cPIdiv180) + 0.05f;
+  for (const auto& v : band.Vertices)
+    EXPECT_LE(std::fabs(v[0]), swing + 1e-5f) << "only the groove, never the drum's ends";
+  // The toggle clamp's side link and coupler: their side walls in grey from the start.
+  TBToggleLink side(nullptr, 1.0f, 0.1f, 0.05f, 5);
+  band = SideBand(side);
+  ASSERT_EQ(band.Colours.size(), 1u);
+  ExpectNear3(band.Colours[0], {0.6f, 0.6f, 0.6f});
+  EXPECT_EQ(band.Vertices.size(), 2 * side.Outline().size());
+  TCToggleLink coupler(nullptr, 0.8f, 1.0f, 0.1f, 0.05f, 10);
+  band = SideBand(coupler);
+  ASSERT_EQ(band.Colours.size(), 1u);
+  EXPECT_EQ(band.Vertices.size(), 2 * coupler.Outline().size());
+  // A disc sector: its rim and both radial faces.
+  TPie pie(nullptr, 0.4f, 0.1f, 30);
+  pie.StartAngle = 270;
+  pie.EndAngle = 90;
+  pie.UseSideColour = true;
+  pie.SideColour = {0.1f, 0.2f, 0.3f, 1};
+  band = SideBand(pie);
+  ASSERT_EQ(band.Colours.size(), 1u);
+  ExpectNear3(band.Colours[0], {0.1f, 0.2f, 0.3f});
+  EXPECT_EQ(band.Vertices.size(), size_t(2 * 31 + 8));
 }

@@ -126,3 +126,36 @@ TEST(ToggleLinks, WallsFaceOut)
     ExpectWallFacesOut(BuildPart(lever).OfMode(GL_TRIANGLE_STRIP)[0], lever.Outline());
   }
 }
+
+TEST(AToggleLink, PlateFacesCoverTheOutlineAndNothingBeyond)
+{
+  // Each plate face is a fan from one centre: every triangle must turn the same way round
+  // it, or the fan folds back over the cove under the beak and covers a sliver of it.
+  for (Single offset : {0.0f, 0.02f, 0.1f})
+    for (Single depth : {0.25f, 0.4f}) {
+      SCOPED_TRACE(::testing::Message() << "pin offset " << offset << " arm depth " << depth);
+      TAToggleLink rocker(nullptr, 1.1f, 0.5f, 0.2f, 0.05f);
+      rocker.PinOffset = offset;
+      rocker.ArmDepth = depth;
+      const TBuiltPart b = BuildPart(rocker);
+      const auto fans = b.OfMode(GL_TRIANGLE_FAN);
+      ASSERT_EQ(fans.size(), 4u);
+      const TGLVertexArray outline = rocker.Outline();
+      double outlineArea = 0;
+      for (size_t i = 0; i + 1 < outline.size(); ++i)
+        outlineArea += (outline[i][0] * outline[i + 1][1] - outline[i + 1][0] * outline[i][1]) / 2;
+      for (const auto& fan : fans) {
+        double area = 0;
+        int folded = 0;
+        for (size_t i = 1; i + 1 < fan.Vertices.size(); ++i) {
+          const TAffineVector c = VectorCrossProduct(VectorSubtract(fan.Vertices[i], fan.Vertices[0]),
+                                                     VectorSubtract(fan.Vertices[i + 1], fan.Vertices[0]));
+          const double turn = VectorDotProduct(c, fan.Normals[i]) / 2;
+          folded += turn < -1e-9;
+          area += std::fabs(turn);
+        }
+        EXPECT_EQ(folded, 0);
+        EXPECT_NEAR(area, outlineArea, 1e-5);
+      }
+    }
+}

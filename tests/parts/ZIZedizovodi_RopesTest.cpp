@@ -231,3 +231,84 @@ TEST(Helix, TurnsSetterAssignAndWildTurns)
   coil.Turns = 3;
   ExpectBounded(coil);
 }
+
+TEST(Rope, FineCountsTogetherStayDrawable)
+{
+  // Each count alone is bounded; many arc steps round many sides would still make a rope
+  // of hundreds of millions of vertices.
+  TRope rope(nullptr, 0.2f, 0.1f, 2.0f, 0.03f, 4, 1 << 20, 1 << 20);
+  ASSERT_LE(CountVertices(rope), 2000000);
+  TBuiltPart b = BuildPart(rope);
+  EXPECT_SOUND(b);
+  ExpectOneContinuousTube(b);
+  // Counts that fit are drawn as given.
+  TRope fine(nullptr, 0.2f, 0.1f, 2.0f, 0.03f, 4, 32, 200);
+  b = BuildPart(fine);
+  EXPECT_EQ(b.Prims[0].Vertices.size(), 2u * 33);
+  EXPECT_EQ(b.Prims.size(), size_t(2 + 4 * 200 + 3));
+}
+
+TEST(Rope, LengthStaysWhileTheLowerBlockRisesByExtentPerSheave)
+{
+  // The rope's axis: each tube piece runs from the centre of its first ring to the centre of
+  // its last.
+  auto centre = [](const TRecordedPrimitive& p, int parity) {
+    const std::vector<TAffineVector> ring = Ring(p, parity);
+    TAffineVector c{0, 0, 0};
+    for (size_t i = 0; i + 1 < ring.size(); ++i)   // the last entry repeats the first
+      c = VectorAdd(c, ring[i]);
+    return VectorScale(c, 1.0f / Single(ring.size() - 1));
+  };
+  for (int sheaves : {1, 2, 3, 4}) {
+    SCOPED_TRACE(sheaves);
+    double length0 = 0;
+    float lowest0 = 0;
+    for (float e : {0.0f, 0.6f}) {
+      TRope rope(nullptr, 0.2f, 0.1f, 2.0f, 0.03f, sheaves, 16, 40);
+      rope.SetExtent(e);
+      TBuiltPart b = BuildPart(rope);
+      double length = 0;
+      float lowest = 1e9f;
+      for (const auto& p : b.Prims) {
+        length += Dist(centre(p, 0), centre(p, 1));
+        for (const auto& v : p.Vertices)
+          lowest = std::min(lowest, v[1]);
+      }
+      if (e == 0) {
+        length0 = length;
+        lowest0 = lowest;
+        continue;
+      }
+      // Pulled through by e: the effort run grows by e and the falls give it back; only
+      // the arcs' angles shift a little.
+      EXPECT_NEAR(length, length0, 0.01);
+      EXPECT_NEAR(lowest - lowest0, e / sheaves, 1e-4f);
+    }
+  }
+}
+
+TEST(Helix, FineCountsTogetherStayDrawable)
+{
+  THelix coil(nullptr, 0.1f, 0.01f, 0.05f, 4, 1 << 20, 1 << 20);
+  ASSERT_LE(CountVertices(coil), 2000000);
+  TBuiltPart b = BuildPart(coil);
+  EXPECT_SOUND(b);
+  // Still the whole coil: four turns up and round to angle 0 again.
+  const TAffineVector end = b.Prims.back().Vertices[0];
+  EXPECT_NEAR(end[0], 0.1f, 1e-4f);
+  EXPECT_NEAR(end[1], 0, 1e-4f);
+  THelix many(nullptr, 0.1f, 0.01f, 0.05f, 1e6f, 1, 1 << 20);
+  ASSERT_LE(CountVertices(many), 2000000);
+  EXPECT_SOUND(BuildPart(many));
+}
+
+TEST(Helix, EndsSetterRebuildsOnlyOnAChange)
+{
+  THelix coil(nullptr, 0.1f, 0.01f, 0.05f, 2.0f, 20, 6);
+  ExpectSetterRebuilds(coil, [&] { coil.SetEnds(0b11); }, [&] { coil.SetEnds(0b10); });
+  EXPECT_EQ(coil.Ends, 0b10);
+  // Only the end cap now: the one fan faces along the coil at its end.
+  const TBuiltPart b = BuildPart(coil);
+  ASSERT_EQ(b.OfMode(GL_TRIANGLE_FAN).size(), 1u);
+  ExpectNear3(b.OfMode(GL_TRIANGLE_FAN)[0].Normals[0], {0, 1, 0});
+}

@@ -189,3 +189,99 @@ TEST(Screw, FlanksFaceOutOfTheThreadOnBothHands)
         }
     }
 }
+
+TEST(PartialTorus, FineCountsTogetherStayDrawable)
+{
+  TPartialTorus bend(nullptr, 0.2f, 0.02f, 0, 90, 1 << 20, 1 << 20);
+  ASSERT_LE(CountVertices(bend), 2000000);
+  TBuiltPart b = BuildPart(bend);
+  EXPECT_SOUND(b);
+  // The whole quarter is still swept.
+  const auto& last = b.Prims.back().Vertices;
+  EXPECT_NEAR(std::atan2(last[1][1], last[1][0]) * 180 / M_PI, 90, 1e-3);
+}
+
+TEST(Screw, EverySetterRebuildsOnlyOnAChange)
+{
+  // A fresh screw for each setter: a compiled list lives on in the part.
+  TScrew a(nullptr, 0.1f, 0.03f, 0.1f, 0.08f, 2, 20);
+  ExpectSetterRebuilds(a, [&] { a.SetOption1(tpVee); }, [&] { a.SetOption1(tpAcme); });
+  EXPECT_EQ(a.Profile, tpAcme);
+  TScrew b(nullptr, 0.1f, 0.03f, 0.1f, 0.08f, 2, 20);
+  ExpectSetterRebuilds(b, [&] { b.SetThreadStyle(false); }, [&] { b.SetThreadStyle(true); });
+  EXPECT_TRUE(b.InternalThread);
+  TScrew c(nullptr, 0.1f, 0.03f, 0.1f, 0.08f, 2, 20);
+  ExpectSetterRebuilds(c, [&] { c.SetParts(ScrewParts({spEndCap, spRunIn})); },
+                       [&] { c.SetParts(ScrewParts({spRunOut})); });
+  EXPECT_EQ(c.Parts, ScrewParts({spRunOut}));
+  TScrew d(nullptr, 0.1f, 0.03f, 0.1f, 0.08f, 2, 20);
+  ExpectSetterRebuilds(d, [&] { d.SetOption4(false); }, [&] { d.SetOption4(true); });
+  EXPECT_TRUE(d.LeftHanded);
+}
+
+TEST(Screw, NutGrooveDeepensOverTheRunInAndFlattensOverTheRunOut)
+{
+  // A nut's thread: the bore at Radius, the groove bottom ThreadDepth further out; with both
+  // runs the groove grows from nothing over the first half turn and fades over the last.
+  TScrew nut(nullptr, 0.1f, 0.03f, 0.1f, 0.08f, 2, 20);
+  nut.SetThreadStyle(true);
+  nut.SetOption1(tpSquare);
+  nut.SetParts(ScrewParts({spRunIn, spRunOut}));
+  const TBuiltPart b = BuildPart(nut);
+  EXPECT_SOUND(b);
+  ASSERT_EQ(b.Prims.size(), 3u);
+  auto radius = [](const TAffineVector& p) { return std::hypot(p[1], p[2]); };
+  // First flank: pairs (ring j point 0 on the bore, point 1 on the groove bottom).
+  const auto& flank = b.Prims[0].Vertices;
+  ASSERT_EQ(flank.size(), 2u * 41);
+  for (int j : {0, 5, 10, 20, 30, 35, 40}) {
+    SCOPED_TRACE(j);
+    const float expected = j <= 10 ? 0.13f - j * 0.003f : j >= 30 ? 0.1f + (j - 30) * 0.003f : 0.1f;
+    EXPECT_NEAR(radius(flank[size_t(2 * j)]), expected, 1e-6f);
+    EXPECT_NEAR(radius(flank[size_t(2 * j + 1)]), 0.13f, 1e-6f);
+  }
+  // The land between the grooves lies on the bore and faces the axis, from the end of the
+  // groove's root (W/2 on) to the next groove (W on).
+  const auto& land = b.Prims[2];
+  const TAffineVector a = land.Vertices[2 * 20], c = land.Vertices[2 * 20 + 1];
+  EXPECT_NEAR(radius(a), 0.1f, 1e-6f);
+  EXPECT_NEAR(c[0] - a[0], 0.04f, 1e-6f);
+  const TAffineVector n = land.Normals[2 * 20];
+  EXPECT_LT(n[1] * a[1] + n[2] * a[2], 0);
+}
+
+TEST(Screw, ProfilesPlaceCrestAndRootAlongTheAxis)
+{
+  // Offsets from the start of a turn's profile: crest start, crest end, root end.
+  const Single D = 0.03f, W = 0.08f, t = std::tan(15 * M_PI / 180);
+  struct {
+    TThreadProfile Profile;
+    Single Lo, Mid, Hi;
+  } const cases[] = {{tpVee, W / 2, W / 2, W},
+                     {tpSquare, 0, W / 2, W / 2},
+                     {tpButtress, W / 2, W / 2, W / 2},
+                     {tpAcme, D * t, W / 2, W / 2 + D * t},
+                     {TThreadProfile(7), D * t, W / 2, W / 2 + D * t}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(int(c.Profile));
+    TScrew screw(nullptr, 0.1f, D, 0.1f, W, 2, 20);
+    screw.SetOption1(c.Profile);
+    screw.SetParts(0);
+    const TBuiltPart b = BuildPart(screw);
+    // First flank pairs (point 1, point 0), second flank pairs (point 3, point 2).
+    const auto& first = b.Prims[0].Vertices;
+    const auto& second = b.Prims[1].Vertices;
+    for (size_t j : {0u, 7u, 40u}) {
+      const Single x0 = first[2 * j + 1][0];
+      EXPECT_NEAR(first[2 * j][0] - x0, c.Lo, 1e-6f);
+      EXPECT_NEAR(second[2 * j + 1][0] - x0, c.Mid, 1e-6f);
+      EXPECT_NEAR(second[2 * j][0] - x0, c.Hi, 1e-6f);
+    }
+  }
+  // A V thread as wide as its pitch: each turn's root end is the next turn's root start.
+  TScrew full(nullptr, 0.1f, D, 0.1f, 0.1f, 2, 20);
+  full.SetParts(0);
+  const TBuiltPart b = BuildPart(full);
+  for (size_t j : {0u, 5u, 19u})
+    ExpectNear3(b.Prims[1].Vertices[2 * j], b.Prims[0].Vertices[2 * (j + 20) + 1], 1e-6f);
+}

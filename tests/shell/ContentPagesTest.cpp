@@ -16,6 +16,7 @@
 #include "html/HTMLUn2_Display.h"
 #include "html/HtmlGif1.h"
 #include "html/Htmlview.h"
+#include "html/MetaFilePrinter.h"
 #include "html/Readhtml.h"
 #include "platform/Files.h"
 #include "platform/MediaPlayer.h"
@@ -374,5 +375,25 @@ TEST(ContentPagesTest, TheChosenTextSizeReachesEveryPartOfEveryPage)
       EXPECT_GT(viewer.DocumentHeight(), last) << points << " points";
       last = viewer.DocumentHeight();
     }
+  }
+}
+
+TEST(ContentPagesTest, PagesPreviewForPrinting)
+{
+  // Printing lays out a copy of the document: every kind of section the pages hold
+  // (tables, nested and floated, lists, pictures) goes through its copy. (A page at the
+  // printer's resolution takes seconds in the checked build: a sample of the kinds.)
+  for (const char* name : {"Cam_Circular.htm", "ref_Moments.htm", "TwoCog.htm"}) {
+    SCOPED_TRACE(name);
+    const std::string file = HtmlDir + name;
+    THTMLViewer viewer;
+    viewer.SetBounds(0, 0, 630, 760);
+    viewer.DefFontName = "Arial";
+    viewer.SetDefFontSize(10);
+    viewer.SetServerRoot(ExeFolder() + "HTML");
+    viewer.LoadFromFile(file);
+    TMetaFilePrinter preview;
+    viewer.PrintPreview(preview);
+    EXPECT_GE(preview.PageCount(), 1);
   }
 }

@@ -833,6 +833,8 @@ TEST_F(Controls, CamPanelTurnsReshapesAndPicksItsCam)
   pick(1);
   EXPECT_EQ(Frm->CamGraphCB->ItemIndex(), 1);
   EXPECT_EQ(g.Shape, 1);
+  // The shape bar shapes the cam picked, as it shows.
+  EXPECT_FLOAT_EQ(g.Eccentricity, 0.1f - 49 * 0.002f);
   EXPECT_TRUE(differs(*pear, *g.Picture())) << "drawn at once while stopped";
   SaveWindowPicture(*Frm, "controls-cam-panel.png");
 
@@ -843,6 +845,7 @@ TEST_F(Controls, CamPanelTurnsReshapesAndPicksItsCam)
   auto round = copy();
   pick(2);
   EXPECT_EQ(g.Shape, 2);
+  EXPECT_FLOAT_EQ(g.HeartBase, 0.001f + 0.1f);
   EXPECT_FALSE(differs(*round, *g.Picture())) << "left to the next tick";
   Frm->CadencerProgress(nullptr, 0.01, 0.01);
   EXPECT_TRUE(differs(*round, *g.Picture()));
@@ -850,6 +853,29 @@ TEST_F(Controls, CamPanelTurnsReshapesAndPicksItsCam)
   Frm->Stopped = true;
   pick(0);
   EXPECT_EQ(g.Shape, 0);
+}
+
+TEST_F(Controls, TheCamTurnsOnFromTheAngleItShows)
+{
+  Frm->TopicRates[40] = 100;
+  Frm->TopicRates[1] = 100;
+  // Another topic's motion does not carry over to the cam.
+  Show(1);
+  Frm->CadencerProgress(nullptr, 2.5, 2.5);
+  ASSERT_FLOAT_EQ(Frm->Phase, 250);
+  Show(40);
+  TCamGraph& g = *Frm->CamDiagram;
+  const Single shown = g.Angle;
+  Frm->CadencerProgress(nullptr, 0.1, 0.1);
+  EXPECT_FLOAT_EQ(g.Angle, shown + 10);
+  EXPECT_EQ(Frm->AngleHsb->Position(), SafeTrunc(shown + 10));
+
+  // Nor does the clock snap back from where the user turned the cam by hand.
+  Frm->AngleHsb->Scroll(scPosition, 200);
+  EXPECT_FLOAT_EQ(g.Angle, 200);
+  Frm->CadencerProgress(nullptr, 0.1, 0.1);
+  EXPECT_FLOAT_EQ(g.Angle, 210);
+  EXPECT_EQ(Frm->AngleHsb->Position(), 210);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -21,6 +21,7 @@
 #include "shell/HelpViewer.h"
 #include "shell/TarvMain.h"
 #include "shell/TopicDispatch.h"
+#include "shell/TopicTest.h"
 #include "shell/uSpeed.h"
 #include "topics/Chains.h"
 #include "topics/GearCogs.h"
@@ -676,6 +677,63 @@ TEST_F(MainWindow, HelpFromTheMenuAndFromF1)
   EXPECT_NE(HelpViewerWindow()->CurrentTopic(), contents);
   CloseHelpViewer();
   Pump(50);
+}
+
+TEST_F(MainWindow, TestsTakeTheTopicsOrTheMenusCategoryAndOpenOverTheLeftPane)
+{
+  struct TCloseTest {
+    ~TCloseTest() { FreeTestWindow(); }
+  } closeTest;
+  auto screenRect = [](TControl* c) {
+    TPoint o = c->ClientToScreen({0, 0});
+    return Bounds(o.X, o.Y, c->Width(), c->Height());
+  };
+  // Every question of the test shown has category bit; with bit -1, no category is common
+  // to all (a test of all topics).
+  auto expectCategory = [](int bit) {
+    ASSERT_NE(TestFrm(), nullptr);
+    const TQuestionList& q = TestFrm()->Questions;
+    ASSERT_EQ(q.size(), MaxTestQuestions);
+    TTopicCategories common = 0xFFFF;
+    for (const auto& question : q)
+      common &= question->Topics;
+    if (bit < 0)
+      EXPECT_EQ(common, 0) << "a test of every topic";
+    else
+      EXPECT_NE(common & (1u << bit), 0u) << "category " << bit;
+  };
+
+  // The toolbar's "test" asks about the topic shown, over the 3D view.
+  Follow("/Ratchet.htm");
+  ASSERT_EQ(Frm->CurrentTopic, 37);
+  Frm->TestBtn->Click();
+  Pump();
+  expectCategory(4);
+  TTestFrm* window = TestFrm();
+  EXPECT_EQ(window->BoundsRect(), screenRect(Frm->GLViewer));
+
+  // The Test menu: "All topics", then each category by its place in the menu; the open
+  // window is reloaded.
+  Frm->AllTopics1->Click();
+  Pump();
+  EXPECT_EQ(TestFrm(), window);
+  expectCategory(-1);
+  for (int i : {0, 6, 10}) {
+    Frm->TestCategoryItems[size_t(i)]->Click();
+    Pump();
+    EXPECT_EQ(TestFrm(), window);
+    expectCategory(i);
+  }
+  FreeTestWindow();
+
+  // On the cam graph the window covers the drawing below its bars.
+  Follow("/Cam_Box.htm");
+  ASSERT_EQ(Frm->CurrentTopic, 40);
+  Frm->TestBtn->Click();
+  Pump();
+  expectCategory(-1);
+  EXPECT_EQ(TestFrm()->BoundsRect(), screenRect(Frm->pic));
+  EXPECT_GE(TestFrm()->Top(), screenRect(Frm->GDIPanel).Bottom);
 }
 
 TEST_F(MainWindow, LeverToolbarTakesTheControlPagesPlace)

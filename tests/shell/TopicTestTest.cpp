@@ -322,3 +322,20 @@ TEST_F(TopicTestTest, PrintsTheTestThroughThePreview)
   }
   EXPECT_TRUE(InOrder(text, order)) << text;
 }
+
+// A question with a picture prints as a table beside its text.
+TEST_F(TopicTestTest, PrintsQuestionsWithTheirPictures)
+{
+  TQuestionList list;
+  auto q = Question(8, 0, "Which cog is the driver?", {"Left", "Right"});
+  q->ImageName = "button.gif";
+  q->ImageWidth = 20;
+  q->ImageHeight = 18;
+  list.push_back(std::move(q));
+  Run(0, WriteFile(list));
+  TTestFrm* form = TestFrm();
+  ASSERT_NE(form, nullptr);
+  form->DummyViewer->LoadFromString(form->BuildPrintPage());
+  TPrntPrevFrm preview(form->DummyViewer, form->Images, form->Glyphs);
+  EXPECT_EQ(preview.PageCount(), 1);
+}
