@@ -1,5 +1,6 @@
 #include "shell/Splash.h"
 
+#include "platform/Application.h"
 #include "platform/Files.h"
 
 TSplashFrm::TSplashFrm(const std::string& AppFolder) : FAppFolder(AppFolder)
@@ -21,8 +22,9 @@ TSplashFrm::TSplashFrm(const std::string& AppFolder) : FAppFolder(AppFolder)
 void TSplashFrm::FormCreate()
 {
   std::string file = FAppFolder + "HTML\\images\\Splash_B.jpg";
+  // A picture that cannot be read is reported, and the program starts without it.
   if (FileExists(file))
-    Pic->LoadFromFile(file);
+    GuardedCall([&] { Pic->LoadFromFile(file); }, this);
 }
 
 void TSplashFrm::FormShow(TObject*)

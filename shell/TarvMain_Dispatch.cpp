@@ -318,5 +318,6 @@ void TKVMainFrm::CopyBtnClick(TObject*) { Viewer->CopyToClipboard(); }
 
 void TKVMainFrm::ViewerMouseUp(TObject*, TMouseButton, TShiftState, Integer, Integer)
 {
-  CopyBtn->SetEnabled(Viewer->SelLength() >= 1 && CurrentTopic != 0);
+  // A drag forwards leaves the caret after the selection, and the length negative.
+  CopyBtn->SetEnabled(Viewer->SelLength() != 0 && CurrentTopic != 0);
 }

@@ -83,8 +83,10 @@ int main(int argc, char** argv)
   {
     Screen().SetCursor(crAppStart);
     const std::string folder = ExeFolder();
-    auto splash = std::make_unique<TSplashFrm>(folder);
+    // A splash window that cannot be made is reported; the program goes on without it.
+    std::unique_ptr<TSplashFrm> splash;
     GuardedCall([&] {
+      splash = std::make_unique<TSplashFrm>(folder);
       splash->Show();
       splash->Update();
     });

@@ -611,6 +611,14 @@ TEST_F(MainWindow, ClosingAsksAndNoKeepsTheClockRunning)
   EXPECT_EQ(Messages->Texts.back(), "Exit program");
   EXPECT_FALSE(Frm->Stopped);
   EXPECT_TRUE(Frm->Cadencer->GetEnabled());
+  // File, Exit asks the same question.
+  Messages->Texts.clear();
+  Frm->Exit1->Click();
+  Pump();
+  ASSERT_EQ(Messages->Texts.size(), 1u);
+  EXPECT_EQ(Messages->Texts[0], "Exit program");
+  EXPECT_TRUE(Frm->Visible());
+  EXPECT_TRUE(Frm->Cadencer->GetEnabled());
   Messages->Answer = mrYes;
   EXPECT_TRUE(Frm->FormCloseQuery());
   EXPECT_TRUE(Frm->Stopped);
@@ -761,7 +769,123 @@ TEST_F(MainWindow, PicturesOfTopicsInTheWindow)
   SaveWindowPicture(*Frm, "mainwindow-topic-40.png");
 }
 
+namespace {
+
+// Runs the application's own loop (idle passes included, as the program runs it) until
+// done() holds or ms milliseconds have gone by; gives done().
+bool RunLoopUntil(const std::function<bool()>& done, Cardinal ms = 2000)
+{
+  Cardinal start = GetTickCount();
+  while (!done() && GetTickCount() - start < ms)
+    Application->HandleMessage();
+  return done();
+}
+
+}  // namespace
+
+TEST_F(MainWindow, IdleWorkGoesOnWhileTheModelTurns)
+{
+  Follow("/TwoCog.htm");
+  Frm->IndexBtnClick(nullptr);
+  ASSERT_TRUE(RunLoopUntil([] { return !Frm->IndexBtn->Enabled(); }));
+  // The clock posts its ticks back to back; a reference page keeps the model turning.
+  Frm->StartBtnClick(nullptr);
+  Follow("/ref_Moments.htm");
+  ASSERT_FALSE(Frm->Stopped);
+  EXPECT_TRUE(RunLoopUntil([] { return Frm->IndexBtn->Enabled(); })) << "the home button stayed off";
+  // The status line follows the pointer over the turning model.
+  TPoint over = Frm->GLViewer->ClientToScreen({Frm->GLViewer->Width() / 2, Frm->GLViewer->Height() / 2});
+  Frm->Viewer->SetFocus();
+  SimulateMouse(TInputKind::MouseMove, over, mbLeft, 0);
+  EXPECT_TRUE(RunLoopUntil([] { return Frm->StatusBar->SimpleText() == Frm->GLViewer->Hint(); }))
+      << Frm->StatusBar->SimpleText();
+  EXPECT_GT(Frm->Phase, 0);
+  EXPECT_FALSE(Frm->Stopped);
+  Frm->StopBtnClick(nullptr);
+}
+
+TEST_F(MainWindow, FileAndEditMenusOfferTheModelsCommandsOnlyWhileItShows)
+{
+  for (bool model : {false, true}) {
+    SCOPED_TRACE(model ? "3D model" : "cam graph");
+    Follow(model ? "/TwoCog.htm" : "/Cam_Box.htm");
+    ASSERT_EQ(Frm->GLPanel->Visible(), model);
+    // The text item follows the copy button, whatever the left pane shows.
+    Frm->CopyBtn->SetEnabled(!model);
+    Frm->File1Click(Frm->File1, false);
+    Frm->Edit1Click(Frm->Edit1, false);
+    EXPECT_EQ(Frm->PrintMechanism1->Enabled(), model);
+    EXPECT_TRUE(Frm->PrintText1->Enabled());
+    EXPECT_EQ(Frm->CopyMechanism1->Enabled(), model);
+    EXPECT_EQ(Frm->CopyMechanismToFile1->Enabled(), model);
+    EXPECT_EQ(Frm->CopySelectedText1->Enabled(), !model);
+  }
+}
+
+TEST_F(MainWindow, SelectingPageTextOffersItsCopyAndCtrlCCopiesIt)
+{
+  Follow("/Chain.htm");
+  Pump(50);
+  TControl* panel = Frm->Viewer->PaintPanel();
+  // A drag along the page's first lines, as the user selects.
+  TPoint from = panel->ClientToScreen({12, 24}), to = panel->ClientToScreen({panel->Width() / 2, 70});
+  SimulateMouse(TInputKind::MouseMove, from);
+  SimulateMouse(TInputKind::MouseDown, from);
+  for (int i = 1; i <= 4; ++i)
+    SimulateMouse(TInputKind::MouseMove, {from.X + (to.X - from.X) * i / 4, from.Y + (to.Y - from.Y) * i / 4}, mbLeft,
+                  ssLeft);
+  SimulateMouse(TInputKind::MouseUp, to);
+  Pump(50);
+  // The caret ends where the drag ended: after the text it selected.
+  ASSERT_LT(Frm->Viewer->SelLength(), 0);
+  EXPECT_TRUE(Frm->CopyBtn->Enabled());
+  Clipboard().Clear();
+  Frm->Viewer->SetFocus();
+  Pump(20);
+  SimulateKey('C', ssCtrl);
+  Pump(50);
+  const std::u16string selected = Frm->Viewer->SelText();
+  EXPECT_FALSE(selected.empty());
+  EXPECT_EQ(Clipboard().AsTextW(), selected);
+  // A click without a drag lets the selection go, and the button with it.
+  SimulateMouse(TInputKind::MouseDown, to);
+  SimulateMouse(TInputKind::MouseUp, to);
+  Pump(50);
+  EXPECT_EQ(Frm->Viewer->SelLength(), 0);
+  EXPECT_FALSE(Frm->CopyBtn->Enabled());
+}
+
+TEST_F(MainWindow, FontItemsSetTheSizeAndLayTheShownPageOutAgain)
+{
+  // The index has no file: it is made again at the new size.
+  Frm->IndexBtnClick(nullptr);
+  Pump();
+  const int32_t index10 = Frm->Viewer->DocumentHeight();
+  Frm->Font14pt->Click();
+  Pump();
+  EXPECT_TRUE(Frm->Font14pt->Checked());
+  EXPECT_FALSE(Frm->Font10pt->Checked());
+  EXPECT_EQ(Frm->Viewer->DefFontSize(), 14);
+  EXPECT_TRUE(Frm->Viewer->CurrentFile().empty());
+  EXPECT_GT(Frm->Viewer->DocumentHeight(), index10);
+  // A page file is loaded again, and stays the page shown.
+  Follow("/Chain.htm");
+  const int32_t page14 = Frm->Viewer->DocumentHeight();
+  Frm->Font8pt->Click();
+  Pump();
+  EXPECT_EQ(Frm->Viewer->DefFontSize(), 8);
+  EXPECT_EQ(UpperCase(LoadedPage()), "CHAIN.HTM");
+  EXPECT_LT(Frm->Viewer->DocumentHeight(), page14);
+  Frm->Font10pt->Click();
+  Pump();
+  EXPECT_EQ(Frm->Viewer->DefFontSize(), 10);
+}
+
 // Windows of their own, made while no other main window stands.
+
+namespace {
+std::vector<uint8_t> ToBytes(const std::string& s) { return {s.begin(), s.end()}; }
+}  // namespace
 
 TEST(MainWindowAlone, LeftPaneIsHalfTheWorkAreaWhereverItStarts)
 {
@@ -783,6 +907,67 @@ TEST(MainWindowAlone, LeftPaneIsHalfTheWorkAreaWhereverItStarts)
   ResetSystemSettings();
 }
 
+TEST(MainWindowAlone, TheIniFileSetsTheSaveFolderAndThePlayer)
+{
+  const std::string folder = MakeAppFolder("mainwindow-ini", false);
+  UserDir = "left over";
+  {
+    // Sections and keys are found whatever their case.
+    WriteFileBytes(folder + "Tarv.ini", ToBytes("[userdir]\r\nDIR=/home/pupil/pictures\r\n[Video]\r\nmp=1\r\n"));
+    TKVMainFrm f(folder);
+    EXPECT_EQ(UserDir, "/home/pupil/pictures");
+    EXPECT_EQ(f.VideoMode, 1);
+  }
+  {
+    // Keys that are not there keep the defaults; nothing is written back.
+    WriteFileBytes(folder + "Tarv.ini", ToBytes("[video]\r\nMP=none\r\n"));
+    TKVMainFrm f(folder);
+    EXPECT_EQ(UserDir, "");
+    EXPECT_EQ(f.VideoMode, 0);
+    EXPECT_EQ(ReadFileBytes(folder + "Tarv.ini", 1024), ToBytes("[video]\r\nMP=none\r\n"));
+  }
+  {
+    // A folder where the file should be is no file.
+    fs::remove(folder + "Tarv.ini");
+    fs::create_directory(folder + "Tarv.ini");
+    UserDir.clear();
+    TKVMainFrm f(folder);
+    EXPECT_EQ(UserDir, "");
+    EXPECT_EQ(f.VideoMode, 0);
+  }
+}
+
+TEST(MainWindowAlone, StartsWithContentFilesItCannotRead)
+{
+  const std::string folder = MakeAppFolder("mainwindow-badfiles", false);
+  std::vector<uint8_t> junk(400, 0x5A);
+  junk[0] = 0xFF;
+  junk[1] = 0xD8;
+  WriteFileBytes(folder + "HTML/images/Splash_NB.jpg", junk);
+  WriteFileBytes(folder + "HTML/images/Tick.bmp", junk);
+  WriteFileBytes(folder + "Help/KVHelp.chm", junk);
+  WriteFileBytes(folder + "Tarv.ini", junk);
+  std::vector<std::string> reported;
+  TExceptionEvent saved = Application->OnException;
+  Application->OnException = [&](TObject*, const Exception& e) { reported.push_back(e.Message); };
+  std::unique_ptr<TKVMainFrm> f;
+  EXPECT_NO_THROW(f = std::make_unique<TKVMainFrm>(folder));
+  ASSERT_TRUE(f);
+  // The two pictures are reported; the rest keep their defaults.
+  EXPECT_EQ(reported.size(), 2u);
+  EXPECT_TRUE(f->SplashPic->Picture().Empty());
+  EXPECT_FALSE(f->Contents1->Enabled());
+  EXPECT_FALSE(f->SearchForHelp1->Enabled());
+  EXPECT_EQ(f->VideoMode, 0);
+  EXPECT_NE(f->Viewer->DocumentSource().find("Click on one of the book symbols"), std::string::npos);
+  // And a model comes up.
+  f->Viewer->URL = "/TwoCog.htm";
+  GuardedCall([&] { f->Viewer->FollowLink(); });
+  EXPECT_EQ(f->CurrentTopic, 1);
+  EXPECT_GT(f->SceneBase->GetCount(), 0);
+  f.reset();
+  Application->OnException = saved;
+}
 
 TEST(MainWindowAlone, ABuildThatFailsLeavesAnEmptySceneAndAMessage)
 {
