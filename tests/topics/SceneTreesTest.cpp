@@ -23,6 +23,7 @@
 #include "engine/GLGeomObjects.h"
 #include "engine/GLObjects.h"
 #include "engine/GLStandardScene.h"
+#include "parts/GLTarvEx.h"
 #include "parts/ZIZedizovodi.h"
 #include "topics/TopicTable.h"
 
@@ -173,6 +174,42 @@ private:
     if (auto* c = dynamic_cast<const TSlotAxle*>(&o))
       s << " axle " << Num(c->Radius) << " " << Num(c->Length) << " " << Num(c->SlotWidth) << " " << Num(c->SlotDepth)
         << " " << c->Slices;
+    if (auto* c = dynamic_cast<const THelicalGear*>(&o))
+      s << " twist " << Num(c->Twist);
+    if (auto* c = dynamic_cast<const TBelt*>(&o))
+      s << " belt " << Num(c->TopWidth) << "/" << Num(c->BottomWidth) << " d" << Num(c->Depth) << " r" << Num(c->Radius1)
+        << "/" << Num(c->Radius2) << " c" << Num(c->CentreDistance);
+    if (auto* c = dynamic_cast<const TJockeyBelt*>(&o))
+      s << " jockey " << Num(c->JockeyRadius) << " @" << Num(c->JockeyX) << "," << Num(c->JockeyY) << " s" << c->Segments;
+    if (auto* c = dynamic_cast<const TRope*>(&o))
+      s << " rope " << Num(c->SheaveRadius) << "/" << Num(c->SmallSheaveRadius) << " n" << c->SheaveCount << " drop"
+        << Num(c->Drop) << " t" << Num(c->Thickness) << " sides" << c->Sides << " arcs" << c->ArcSegments;
+    if (auto* c = dynamic_cast<const TWestonRope*>(&o))
+      s << " chain " << Num(c->LargeRadius) << "/" << Num(c->SmallRadius) << " pulley" << Num(c->PulleyRadius) << " drop"
+        << Num(c->Drop) << " off" << Num(c->Offset);
+    if (auto* c = dynamic_cast<const THelix*>(&o))
+      s << " helix " << Num(c->CoilRadius) << " " << Num(c->WireRadius) << " pitch" << Num(c->Pitch) << " turns"
+        << Num(c->Turns) << " " << c->SegmentsPerTurn << " sides" << c->Sides << " ends" << int(c->Ends);
+    if (auto* c = dynamic_cast<const TScrew*>(&o))
+      s << " screw " << Num(c->Radius) << " " << Num(c->ThreadDepth) << " " << Num(c->Pitch) << " " << Num(c->ThreadWidth)
+        << " turns" << c->Turns << " " << c->SegmentsPerTurn << " profile" << int(c->Profile)
+        << (c->InternalThread ? " internal" : "") << (c->LeftHanded ? " left" : "") << " parts" << int(c->Parts);
+    if (auto* c = dynamic_cast<const THexNut*>(&o))
+      s << " hexnut " << Num(c->Radius) << " " << Num(c->HoleRadius) << " " << Num(c->Thickness)
+        << (c->Solid ? " solid" : "");
+    if (auto* c = dynamic_cast<const TPawl*>(&o))
+      s << " pawl hook" << Num(c->HookRadius) << (c->SideColoured ? " side" : "");
+    if (auto* c = dynamic_cast<const TAnnulusEx*>(&o))
+      s << " ring " << Num(c->OuterRadius) << " w" << Num(c->Width) << " t" << Num(c->Thickness) << " "
+        << Num(c->StartAngle) << ".." << Num(c->EndAngle) << " s" << c->Segments;
+    if (auto* c = dynamic_cast<const TPie*>(&o))
+      s << " pie " << Num(c->Radius) << " t" << Num(c->Thickness) << " s" << c->Segments << " " << Num(c->StartAngle)
+        << ".." << Num(c->EndAngle) << (c->UseSideColour ? " side" : "");
+    if (auto* c = dynamic_cast<const TFrustrum*>(&o))
+      s << " frustrum " << Num(c->GetBaseWidth()) << "x" << Num(c->GetBaseDepth()) << " h" << Num(c->GetHeight()) << " apex"
+        << Num(c->GetApexHeight());
+    if (auto* c = dynamic_cast<const TTorus*>(&o))
+      s << " torus " << Num(c->GetMajorRadius()) << "/" << Num(c->GetMinorRadius()) << " rings" << c->GetRings();
     if (auto* c = dynamic_cast<const TLinkAxle*>(&o))
       s << " pin " << Num(c->Length) << " " << Num(c->RadiusA) << " " << Num(c->RadiusB) << " "
         << Num(c->HeadThickness) << " " << c->Slices << " m" << c->Mode;
@@ -401,7 +438,7 @@ const std::map<std::string, std::vector<std::string>>& ExpectedTrees()
      }},
     {"5.0",
      {
-       "0 TBelt @0,0,0 DarkMetal",
+       "0 TBelt @0,0,0 DarkMetal belt 0.15/0.05 d0.1 r0.3/0.6 c1.4",
        "1 TDummyCube @-0.7,0,0",
        "1.0 TVPulley @0,0,0 Brass pulley 0.3/0.2 w0.2 s50 n1 f15 in0.15 k0",
        "1.1 TCylinder @0,0,0 p90 DarkBrass cyl 0.12/0.12 h0.21 s20 parts7",
@@ -419,7 +456,7 @@ const std::map<std::string, std::vector<std::string>>& ExpectedTrees()
      }},
     {"6.0",
      {
-       "0 TJockeyBelt @0,0,0 DarkMetal",
+       "0 TJockeyBelt @0,0,0 DarkMetal belt 0.1125/0.0375 d0.06 r0.3/0.6 c1.9 jockey 0.2 @-0.15,-0.3 s100",
        "1 TDummyCube @-0.95,0,0",
        "1.0 TVPulley @0,0,0 Brass pulley 0.3/0.24 w0.15 s50 n1 f15 in0.2025 k0",
        "1.1 TCylinder @0,0,0 p90 DarkBrass cyl 0.12/0.12 h0.16 s20 parts7",
@@ -439,7 +476,7 @@ const std::map<std::string, std::vector<std::string>>& ExpectedTrees()
      }},
     {"7.0",
      {
-       "0 TBelt @0,0,0.225 DarkMetal",
+       "0 TBelt @0,0,0.225 DarkMetal belt 0.1125/0.0375 d0.075 r0.2/0.5 c1.6",
        "1 TDummyCube @-0.8,0,0",
        "1.0 TVPulley @0,0,-0.225 Brass pulley 0.5/0.425 w0.15 s50 n1 f19 in0.3875 k0",
        "1.1 TVPulley @0,0,-0.075 Brass pulley 0.4/0.325 w0.15 s50 n1 f15 in0.2875 k0",
@@ -485,9 +522,9 @@ const std::map<std::string, std::vector<std::string>>& ExpectedTrees()
      {
        "0 TDummyCube @0,1.1,0",
        "0.0 TOpenBox @0,0,0 r90 Metal box 0.46x0.1x0.14 wall0.018 style1",
-       "1 TRope @0,1.1,0 Red",
+       "1 TRope @0,1.1,0 Red rope 0.18/0.135 n1 drop1.7 t0.025 sides6 arcs16",
        "2 TDummyCube @-0.18,-0.6,0",
-       "2.0 TFrustrum @0,-0.6,0 DarkMetal",
+       "2.0 TFrustrum @0,-0.6,0 DarkMetal frustrum 0.3x0.3 h0.3 apex1",
        "3 TDummyCube @0,-0.6,0",
        "4 TDummyCube @0,1.1,0",
        "4.0 TVPulley @0,0,0 Brass pulley 0.18/0.16 w0.08 s50 n1 f19 in0.144 k0",
@@ -543,7 +580,7 @@ const std::map<std::string, std::vector<std::string>>& ExpectedTrees()
        "1.2 TCylinder @0,0,0 p90 Bronze cyl 0.03/0.03 h0.14 s10 parts7",
        "1.3 TCube @0,-0.45,0 PaleWhite cube 0.4x0.4x0.4 parts63",
        "1.4 TCylinder @0,-0.2,0 Red cyl 0.0125/0.0125 h0.1 s6 parts7",
-       "2 TWestonRope @0,1,0 Metal",
+       "2 TWestonRope @0,1,0 Metal chain 0.2/0.15 pulley0.1 drop1.5 off0.04",
        "3 TLines @0,1,0.14 hidden lines (1,1,1,1) aa 0,0,0 0.125,0,0 0.125,0.02,0 0.2,0,0 0.125,-0.02,0 0.125,0,0",
        "4 TLines @-0.025,-0.5,0.1 hidden lines (1,1,1,1) aa 0,0,0 0.125,0,0 0.125,0.02,0 0.2,0,0 0.125,-0.02,0 0.125,0,0",
        "5 TOpenBox @0,1.1,0 r180 Metal box 0.1x0.3x0.18 wall0.02 style2",
@@ -610,23 +647,23 @@ const std::map<std::string, std::vector<std::string>>& ExpectedTrees()
        "1.2 TBigEnd @0,0,0.13 DarkMetal",
        "1.3 TBigEnd @0,0,-0.13 DarkMetal",
        "2 TDummyCube @0,-0.5,0",
-       "2.0 TAnnulusEx @0,1.2,0 Metal",
+       "2.0 TAnnulusEx @0,1.2,0 Metal ring 0.3475 w0.04 t0.9 0..180 s30",
      }},
     {"18.0",
      {
        "0 TDummyCube @0,0,0",
-       "0.0 TScrew @0,0,0 Metal",
+       "0.0 TScrew @0,0,0 Metal screw 0.2 0.05 0.1 0.1 turns10 32 profile0 parts12",
        "0.1 TCylinder @0.55,0,0 r90 Metal cyl 0.2/0.2 h1.1 s32 parts7",
-       "0.2 THexNut @1.22,0,0 t90 Metal",
+       "0.2 THexNut @1.22,0,0 t90 Metal hexnut 0.4 0 0.24 solid",
        "1 TDummyCube @-0.6,0,0",
-       "1.0 THexNut @0.15,0,0 t90 Metal",
-       "1.1 TScrew @0,0,0 Metal",
+       "1.0 THexNut @0.15,0,0 t90 Metal hexnut 0.4 0.25 0.3",
+       "1.1 TScrew @0,0,0 Metal screw 0.2 0.05 0.1 0.1 turns2 32 profile0 internal parts12",
      }},
     {"19.0",
      {
        "0 TDummyCube @0,-0.4764,0",
-       "0.0 TScrew @0.2,0,0 Metal",
-       "0.1 TScrew @-0.2,0,0 r180 Metal",
+       "0.0 TScrew @0.2,0,0 Metal screw 0.04 0.02 0.05 0.04 turns18 20 profile1 left parts12",
+       "0.1 TScrew @-0.2,0,0 r180 Metal screw 0.04 0.02 0.05 0.04 turns18 20 profile1 parts12",
        "0.2 TCylinder @0,0,0 r90 Metal cyl 0.04/0.04 h2.25 s20 parts7",
        "0.3 TPartialTorus @1.125,0.1,0 p180 Metal",
        "0.4 TPartialTorus @1.325,0.3,0 t180 Metal",
@@ -675,8 +712,8 @@ const std::map<std::string, std::vector<std::string>>& ExpectedTrees()
        "3.3 TOpenBox @-0.9,0.22,0.062 r-90 Blue box 0.24x0.2x0.2 wall0.04 style1",
        "3.4 TCutBit @-0.85,0.22,0.062 Metal",
        "3.5 TCylinder @-0.91,0.22,0.062 r90 Metal cyl 0.04/0.04 h0.02 s20 parts3",
-       "3.6 TScrew @-1.12,0.22,0.062 Metal",
-       "3.7 THexNut @-1.12,0.22,0.062 t90 Metal",
+       "3.6 TScrew @-1.12,0.22,0.062 Metal screw 0.04 0.01 0.02 0.02 turns10 20 profile0 parts8",
+       "3.7 THexNut @-1.12,0.22,0.062 t90 Metal hexnut 0.07 0 0.08",
        "4 TDummyCube @-0.7249,0,-0.1",
        "4.0 TCog @0,0,0 r-9 Brass cog 10 0.14 0.06 0.06 0.1",
        "4.1 TCylinder @0,0,0 p90 DarkBrass cyl 0.15/0.15 h0.05 s10 parts7",
@@ -691,7 +728,7 @@ const std::map<std::string, std::vector<std::string>>& ExpectedTrees()
     {"21.0",
      {
        "0 TDummyCube @0,0.7,0",
-       "0.0 THelix @-0.125,0,0 t-90 Red",
+       "0.0 THelix @-0.125,0,0 t-90 Red helix 0.07 0.01 pitch0.03 turns1 20 sides5 ends2",
        "1 TDummyCube @0,0.7,0",
        "1.0 TCylinder @-0.125,-1,0.07 Red cyl 0.01/0.01 h2 s10 parts7",
        "2 TDummyCube @0,0.7,0",
@@ -700,7 +737,7 @@ const std::map<std::string, std::vector<std::string>>& ExpectedTrees()
        "2.2 TCylinder @0.42,0,0 r-90 Bronze cyl 0.04/0.03 h0.01 s10 parts5",
        "2.3 TLinkage @0.4,0,0 t90 Blue link 0.1 0.03 0.6 20 place0 side",
        "3 TDummyCube @0,-1.3,0",
-       "3.0 TFrustrum @-0.125,-0.3915,0.07 DarkMetal",
+       "3.0 TFrustrum @-0.125,-0.3915,0.07 DarkMetal frustrum 0.3915x0.3915 h0.3915 apex1",
      }},
     {"22.0",
      {
@@ -718,7 +755,7 @@ const std::map<std::string, std::vector<std::string>>& ExpectedTrees()
        "0.10 TGLProxyObject @0,0,0 t180 of 0.7 opt7",
        "0.11 TGLProxyObject @0,0,0 t240 of 0.7 opt7",
        "0.12 TGLProxyObject @0,0,0 t300 of 0.7 opt7",
-       "0.13 TAnnulusEx @0,-0.52,0 HazelNut",
+       "0.13 TAnnulusEx @0,-0.52,0 HazelNut ring 1.15 w0.4 t0.04 0..360 s50",
        "0.14 TCylinder @0,-0.24,0 Metal cyl 0.1/0.1 h0.8 s50 parts7",
        "0.15 TDummyCube @0.75,0,0.25 t90 x0.2,0.2,0.2",
        "0.15.0 THead @0,2.4,0 FaceBrown",
@@ -752,10 +789,10 @@ const std::map<std::string, std::vector<std::string>>& ExpectedTrees()
        "1.6 TCylinder @0,-2.2,-0.07 p90 Bronze cyl 0.2/0.25 h0.02 s50 parts3",
        "1.7 TCylinder @0,-2.2,-0.13 p90 Bronze cyl 0.25/0.2 h0.02 s50 parts5",
        "2 TDummyCube @-0.182,0.202,0.1",
-       "2.0 THelix @0,0,0.17 Red",
+       "2.0 THelix @0,0,0.17 Red helix 0.06 0.01 pitch0.03 turns0.5 20 sides5 ends0",
        "2.1 TCog @0,0,0 r9 ShinyBrass cog 25 0.05 0.025 0.02 0",
        "2.2 TCylinder @0,0,0.1 p90 Metal cyl 0.05/0.05 h0.2 s20 parts7",
-       "2.3 THelix @0,0,0.05 Red",
+       "2.3 THelix @0,0,0.05 Red helix 0.06 0.01 pitch0.03 turns4 20 sides5 ends1",
        "3 TCylinder @-0.242,-0.398,0.285 Red cyl 0.01/0.01 h1.2 s5 parts1",
        "4 TCylinder @-0.242,-1.016,0.285 Metal cyl 0.1/0.1 h0.4 s20 parts7",
      }},
@@ -862,7 +899,7 @@ const std::map<std::string, std::vector<std::string>>& ExpectedTrees()
      {
        "0 TDummyCube @-0.4,0,0",
        "0.0 TCylinder @0,0,0 p90 Brass cyl 0.15/0.15 h0.07 s20 parts6",
-       "0.1 TTorus @0,0,0 own(a0.2,0.2,0.2;d0.8,0.8,0.8)",
+       "0.1 TTorus @0,0,0 own(a0.2,0.2,0.2;d0.8,0.8,0.8) torus 0.15/0.05 rings30",
        "0.2 TCylinder @0,0,0 p90 Metal cyl 0.01/0.01 h0.3 s20 parts7",
        "0.3 TPipe @0,0,0 r5.71 Metal pipe 0.03 n118",
        "0.4 TAsymBox @0.246,0.055,0 t90 r5.71 Metal",
@@ -886,7 +923,7 @@ const std::map<std::string, std::vector<std::string>>& ExpectedTrees()
        "2 TFreeForm @4,0,0 PaleWhite",
        "2.0 TLines @1.3,0,0 r-90 hidden lines (1,1,1,1) aa 0,0,0 1.7,0,0 1.7,0.1,0 2,0,0 1.7,-0.1,0 1.7,0,0",
        "2.1 TExtrusionSolid @1.5,-2,0 hidden own(a1,1,1;d0.8,0.8,0.8) outline n6 w0.3 h0.05",
-       "2.2 TFrustrum @1.3,0.1,-0.2 own(a0.2,0.2,0.2;d0.8,0.8,0.8)",
+       "2.2 TFrustrum @1.3,0.1,-0.2 own(a0.2,0.2,0.2;d0.8,0.8,0.8) frustrum 1.4x1.4 h1.4 apex5.6",
        "3 TPipe @0,0,0 Muscle pipe 0.08 n6",
        "4 TExtrusionSolid @-0.8,-0.5,0 hidden own(a1,1,1;d0.8,0.8,0.8) outline n10 w0.3 h0.05",
      }},
@@ -926,10 +963,10 @@ const std::map<std::string, std::vector<std::string>>& ExpectedTrees()
        "0.1 TBezierStrip @0,0,0 Red",
        "0.2 TSlotLinkage @0.27,-0.44,0 t90 Metal link 0.05 0.04 0.12 20 place0 side",
        "0.3 TCube @0.235,-0.38,0 Metal cube 0.03x0.09x0.36 parts63",
-       "0.4 TFrustrum @0.22,-0.38,0 r90 DarkMetal",
+       "0.4 TFrustrum @0.22,-0.38,0 r90 DarkMetal frustrum 0.09x0.36 h0.08 apex1",
        "0.5 TCylinder @0.3,-0.38,0 r-90 Bronze cyl 0.016/0.016 h0.1 s16 parts5",
-       "0.6 TScrew @0.25,-0.38,0 Bronze",
-       "0.7 THexNut @0.31,-0.38,0 t90 Metal",
+       "0.6 TScrew @0.25,-0.38,0 Bronze screw 0.016 0.004 0.01 0.01 turns9 10 profile0 parts10",
+       "0.7 THexNut @0.31,-0.38,0 t90 Metal hexnut 0.05 0 0.04 solid",
        "0.8 TCylinder @-0.3175,0,0.03 p-90 Bronze cyl 0.04/0.025 h0.02 s16 parts5",
        "1 TDummyCube @0,0,-0.0502 x2,2,2",
        "1.0 TBezierStrip @0,0,0 t180 Blue",
@@ -937,18 +974,18 @@ const std::map<std::string, std::vector<std::string>>& ExpectedTrees()
        "1.2 TBezierStrip @0,0,0 Blue",
        "1.3 TSlotLinkage @-0.27,-0.44,0 t90 Metal link 0.05 0.04 0.12 20 place0 side",
        "1.4 TCube @-0.235,-0.38,0 Metal cube 0.03x0.09x0.36 parts63",
-       "1.5 TFrustrum @-0.22,-0.38,0 r-90 DarkMetal",
+       "1.5 TFrustrum @-0.22,-0.38,0 r-90 DarkMetal frustrum 0.09x0.36 h0.08 apex1",
        "1.6 TCylinder @-0.3,-0.38,0 r90 Bronze cyl 0.016/0.016 h0.1 s16 parts5",
-       "1.7 TScrew @-0.25,-0.38,0 r180 Bronze",
-       "1.8 THexNut @-0.31,-0.38,0 t90 Metal",
-       "1.9 TPie @-0.3175,0.235,0 p90 Metal",
+       "1.7 TScrew @-0.25,-0.38,0 r180 Bronze screw 0.016 0.004 0.01 0.01 turns9 10 profile0 parts10",
+       "1.8 THexNut @-0.31,-0.38,0 t90 Metal hexnut 0.05 0 0.04 solid",
+       "1.9 TPie @-0.3175,0.235,0 p90 Metal pie 0.035 t0.07 s16 0..360 side",
        "1.10 TCylinder @-0.3175,0.47,0 PaleWhite cyl 0.02/0.02 h0.4 s8 parts5",
        "2 TDummyCube @-0.635,0,0 x2,2,2",
        "2.0 TCylinder @0,0,0 p90 Bronze cyl 0.03/0.03 h0.03 s16 parts7",
-       "2.1 TPie @0,0,-0.05 Bronze",
+       "2.1 TPie @0,0,-0.05 Bronze pie 0.03 t0.08 s20 270..90",
        "2.2 TCylinder @0,0.35,-0.0251 BrightMetal cyl 0.005/0.005 h0.8 s8 parts7",
        "2.3 TCube @-0.015,0,-0.051 Bronze cube 0.02x0.06x0.08 parts63",
-       "2.4 THexNut @-0.03,0,-0.051 t90 Metal",
+       "2.4 THexNut @-0.03,0,-0.051 t90 Metal hexnut 0.03 0 0.03 solid",
        "2.5 TCylinder @0,0,-0.051 r90 Metal cyl 0.02/0.02 h0.02 s16 parts7",
        "3 TCylinder @0,0,-0.3 p90 Bronze cyl 0.05/0.05 h0.8 s16 parts5",
        "4 TCylinder @0,0,0.1102 p-90 Bronze cyl 0.08/0.05 h0.04 s16 parts5",
@@ -974,7 +1011,7 @@ const std::map<std::string, std::vector<std::string>>& ExpectedTrees()
        "2.1 TLinkAxle @0.15,0,0 Bronze pin 0.0609 0.025 0.04 0.02 20 m0",
        "2.2 TCylinder @0,0,-0.11 p90 Metal cyl 0.03/0.03 h0.2 s10 parts5",
        "3 TDummyCube @0,0.75,-0.2",
-       "3.0 TAnnulusEx @0,0,0 p90 Brass",
+       "3.0 TAnnulusEx @0,0,0 p90 Brass ring 0.5 w0.05 t0.08 0..360 s50",
        "3.1 TSpoke @0,0,0 Brass spoke 0.5 0.02 0.03 45 10",
        "3.2 TSpoke @0,0,0 r45 Brass spoke 0.5 0.02 0.03 45 10",
        "3.3 TSpoke @0,0,0 r90 Brass spoke 0.5 0.02 0.03 45 10",
@@ -996,8 +1033,8 @@ const std::map<std::string, std::vector<std::string>>& ExpectedTrees()
        "0.2 TLinkAxle @0,0.5,0 Bronze pin 0.2 0.04 0.06 0.02 20 m0",
        "0.3 TCylinder @-1,0.475,0 Red cyl 0.11/0.11 h0.25 s16 parts7",
        "0.4 TCylinder @-1,0.2,0 Metal cyl 0.05/0.05 h1 s16 parts7",
-       "0.5 TScrew @-1,-0.3,0 r90 Metal",
-       "0.6 THexNut @-1,0.48,0 p90 Metal",
+       "0.5 TScrew @-1,-0.3,0 r90 Metal screw 0.05 0.01 0.02 0.02 turns30 20 profile0 parts6",
+       "0.6 THexNut @-1,0.48,0 p90 Metal hexnut 0.095 0 0.38 solid",
        "1 TDummyCube @0.75,-0.35,0",
        "1.0 TBToggleLink @0,0,0.075 r-48.58 Red",
        "1.1 TBToggleLink @0,0,-0.075 r-48.58 Red",
@@ -1088,13 +1125,13 @@ const std::map<std::string, std::vector<std::string>>& ExpectedTrees()
        "0.1 TSlotAxle @0,0,0 Metal axle 0.05 0.2 0.0175 0.025 20",
        "0.2 TCube @0,0.035,0 DarkMetal cube 0.0175x0.05x0.15 parts61",
        "1 TDummyCube @0.806,0.5466,0 x2,2,2",
-       "1.0 TPawl @0,0,0 Red",
+       "1.0 TPawl @0,0,0 Red pawl hook0.18 side",
        "1.1 TCylinder @0,0,0 p90 Metal cyl 0.05/0.05 h0.2 s20 parts7",
      }},
     {"38.0",
      {
        "0 TDummyCube @-0.4775,0,0",
-       "0.0 THelicalGear @0,0,0 Brass cog 20 0.15 0.075 0.2 0.3275",
+       "0.0 THelicalGear @0,0,0 Brass cog 20 0.15 0.075 0.2 0.3275 twist 0.0375",
        "0.1 TCylinder @0,0,0 p90 DarkBrass cyl 0.3475/0.3475 h0.1 s20 parts6",
        "0.2 TCylinder @0,0,0.075 p-90 DarkBrass cyl 0.12/0.105 h0.15 s20 parts5",
        "0.3 TSlotAxle @0,0,0 Metal axle 0.06 0.6 0.021 0.03 20",
@@ -1102,7 +1139,7 @@ const std::map<std::string, std::vector<std::string>>& ExpectedTrees()
        "0.5 TLines @0,0,0 hidden lines (1,1,1,1) aa 0,0,0.32 0.3275,0,0.32 0.3275,0.02,0.32 0.4025,0,0.32"
        " 0.3275,-0.02,0.32 0.3275,0,0.32",
        "1 TDummyCube @0.4025,0,0",
-       "1.0 THelicalGear @0,0,0 r-13.5 Brass cog 20 0.15 0.075 0.2 0.3275",
+       "1.0 THelicalGear @0,0,0 r-13.5 Brass cog 20 0.15 0.075 0.2 0.3275 twist -0.0375",
        "1.1 TCylinder @0,0,0 p90 DarkBrass cyl 0.3475/0.3475 h0.1 s20 parts6",
        "1.2 TCylinder @0,0,0.075 p-90 DarkBrass cyl 0.12/0.105 h0.15 s20 parts5",
        "1.3 TSlotAxle @0,0,0 Metal axle 0.06 0.6 0.021 0.03 20",
@@ -1237,55 +1274,68 @@ TEST(SceneTrees, ControlsShapeTheBuild)
       "3.0 TOpenBox @0,0,0 r90 Metal box 0.46x0.1x0.14", "6 TDummyCube @0,0.74,0",
       "6.0 TVPulley @0,0,0 Brass pulley 0.135/0.115 w0.08 s50 n1 f19 in0.108"}},
     {9, [](TTopicControls& c) { c.HoistWheels = 4; }, 8,
-     {"0.0 TOpenBox @0,-0.1575,0 r90 Metal box 0.775x0.1x0.14", "2.0 TFrustrum @0,-0.7762,0",
+     {"0.0 TOpenBox @0,-0.1575,0 r90 Metal box 0.775x0.1x0.14", "1 TRope @0,1.1,0 Red rope 0.18/0.135 n4 drop1.7",
+      "2.0 TFrustrum @0,-0.7762,0 DarkMetal frustrum 0.4762x0.4762 h0.4762 apex1.176",
       "3.0 TOpenBox @0,0.1575,0 r90 Metal box 0.775x0.1x0.14", "6 TDummyCube @0,0.74,0", "7 TDummyCube @0,-0.24,0",
       "7.0 TVPulley @0,0,0 Brass pulley 0.135/0.115 w0.08 s50 n1 f19 in0.108"}},
     // Belts: the flat belt's shallow groove, the crossed belt's fixed pulleys.
     {5, [](TTopicControls& c) { c.BeltItem = 1; }, 5,
-     {"0 TBelt", "1 TDummyCube @-0.7,0,0", "1.0 TVPulley @0,0,0 Brass pulley 0.3/0.28 w0.2 s50 n1 f15 ~ k1",
+     {"0 TBelt @0,0,0 DarkMetal belt 0.15/0.15 d0.02 r0.3/0.6 c1.4", "1 TDummyCube @-0.7,0,0",
+      "1.0 TVPulley @0,0,0 Brass pulley 0.3/0.28 w0.2 s50 n1 f15 ~ k1",
       "2.0 TVPulley @0,0,0 Brass pulley 0.6/0.58 w0.2 s50 n1 f15 ~ k1",
       "3.0 TLines @0,0,0 lines (1,1,1,1) aa 0,0,0.15 0.28,0,0.15 0.28,0.02,0.15 0.33,0,0.15"}},
     {5, [](TTopicControls& c) { c.BeltItem = 2; c.PulleySize[0] = 7; }, 5,
-     {"0 TXBelt @0,0,0 DarkMetal", "1 TDummyCube @-0.9,0,0", "1.0 TVPulley @0,0,0 Brass pulley 0.4/0.38 w0.2 s50 n1 f15 ~ k1",
+     {"0 TXBelt @0,0,0 DarkMetal belt 0.15/0.15 d0.02 r0.38/0.38 c1.8", "1 TDummyCube @-0.9,0,0",
+      "1.0 TVPulley @0,0,0 Brass pulley 0.4/0.38 w0.2 s50 n1 f15 ~ k1",
       "2 TDummyCube @0.9,0,0", "3 TLines @-0.9,0,0.31 hidden lines (1,1,1,1) aa 0,0,0 0.325,0,0 0.325,0.02,0 0.4,0,0",
       "4 TLines @0.9,0,0.31 hidden lines (1,1,1,1) aa 0,0,0 0.325,0,0 0.325,0.02,0 0.4,0,0"}},
     // Jockey: with the left pulley the larger one, the jockey moves under the right one.
     {6, [](TTopicControls& c) { c.BeltItem = 1; c.PulleySize[0] = 7; c.PulleySize[1] = 4; }, 7,
-     {"1 TDummyCube @-1.05,0,0", "1.0 TVPulley @0,0,0 Brass pulley 0.7/0.68 w0.15 s50 n1 f15 ~ k1",
+     {"0 TJockeyBelt @0,0,0 DarkMetal belt 0.1125/0.1125 d0.02 r0.7/0.4 c2.1 jockey 0.2 @0.15,-0.4 s100",
+      "1 TDummyCube @-1.05,0,0", "1.0 TVPulley @0,0,0 Brass pulley 0.7/0.68 w0.15 s50 n1 f15 ~ k1",
       "2.0 TVPulley @0,0,0 Brass pulley 0.4/0.38 w0.15 s50 n1 f15 ~ k1",
       "3 TLines @-1.05,0,0.31 hidden lines (1,1,1,1) aa 0,0,0 0.625,0,0 0.625,0.02,0 0.7,0,0",
       "4 TLines @1.05,0,0.31 hidden lines (1,1,1,1) aa 0,0,0 0.325,0,0 0.325,0.02,0 0.4,0,0", "5 TDummyCube @0.15,-0.38,0",
       "6 TLines @0.15,-0.38,0.11 hidden"}},
-    {7, [](TTopicControls& c) { c.BeltStep = 0; }, 7, {"0 TBelt @0,0,-0.225 DarkMetal"}},
+    {7, [](TTopicControls& c) { c.BeltStep = 0; }, 7,
+     {"0 TBelt @0,0,-0.225 DarkMetal belt 0.1125/0.0375 d0.075 r0.5/0.2 c1.6"}},
     // Cams: the followers and the eccentric's offset.
     {13, [](TTopicControls& c) { c.CamFollower = 1; c.CamOffset = 25; }, 3,
      {"0 TDummyCube @0,-0.25,0", "0.0 TCylinder @0,0.25,0 p-90 Bronze", "1 TDummyCube @0,0.5,0",
-      "1.0 TCylinder @0,0.4,0 Brass cyl 0.1/0.1 h0.6 s50 parts7", "1.1 TCylinder @0,0.05,0 Brass cyl 0.25/0.25 h0.1 s50 parts3",
+      "1.0 TCylinder @0,0.4,0 Brass cyl 0.1/0.1 h0.6 s50 parts7",
+      "1.1 TCylinder @0,0.05,0 Brass cyl 0.25/0.25 h0.1 s50 parts3",
       "1.2 TCylinder @0,0.15,0 Brass cyl 0.25/0.1 h0.1 s50 parts5", "2 TDummyCube @0,-0.25,0 hidden"}},
     {13, [](TTopicControls& c) { c.CamFollower = 2; }, 3,
-     {"1.0 TCylinder @0,0.4,0 Brass cyl 0.1/0.1 h0.6 s50 parts7", "1.1 TCylinder @0,0.05,0 Brass cyl 0/0.1 h0.1 s50 parts1"}},
+     {"1.0 TCylinder @0,0.4,0 Brass cyl 0.1/0.1 h0.6 s50 parts7",
+      "1.1 TCylinder @0,0.05,0 Brass cyl 0/0.1 h0.1 s50 parts1"}},
     {13, [](TTopicControls& c) { c.CamFollower = 3; }, 3,
      {"1.0 TCylinder @0,0.4,0 Brass cyl 0.1/0.1 h0.6 s50 parts7", "1.1 TSphere @0,0.1,0 r-90 Brass sphere 0.1 stop180"}},
     {15, [](TTopicControls& c) { c.CamFollower = 1; }, 3, {"1 TDummyCube @0,0.268,0"}},
     {16, [](TTopicControls& c) { c.BoxCamRadius = 30; c.CamSlot = 45; }, 2, {"1 TDummyCube @0.2121,0.25,0"}},
     // Cranks, screws and the windlass.
     {17, [](TTopicControls& c) { c.CrankOffset = 35; }, 3,
-     {"0 TDummyCube @0.35,-0.5,0 r20.49", "0.0 TPiston @0,1,0 r-20.49"}},
+     {"0 TDummyCube @0.35,-0.5,0 r20.49", "0.0 TPiston @0,1,0 r-20.49",
+      "2.0 TAnnulusEx @0,1.2,0 Metal ring 0.3475 w0.04 t1.1 0..180"}},
     {20, [](TTopicControls& c) { c.CrankOffset = 30; }, 7,
      {"0 TDummyCube @0,-0.75,0 r-21.8", "1.4 TCylinder @0.3,0,0.07 p90 Bronze", "2 TDummyCube @0.5942,0.7356,0 r-148.1",
       "3 TDummyCube @1.019,1,0", "5 TDummyCube @0.3,0,0 r-21.8"}},
     {21, [](TTopicControls& c) { c.HandleRadius = 96; }, 4,
      {"2.1 TCylinder @0.55,0,0.96 r90 Blue", "2.3 TLinkage @0.4,0,0 t90 Blue link 0.1 0.03 0.96 20",
-      "3.0 TFrustrum @-0.125,-0.4579,0.07 DarkMetal"}},
+      "3.0 TFrustrum @-0.125,-0.4579,0.07 DarkMetal frustrum 0.4579x0.4579 h0.4579"}},
     {18, [](TTopicControls& c) { c.ScrewPitch = 40; }, 2,
-     {"0.1 TCylinder @2.05,0,0 r90 Metal cyl 0.2/0.2 h4.1 s32 parts7", "0.2 THexNut @4.22,0,0 t90 Metal",
-      "1 TDummyCube @-2.1,0,0", "1.0 THexNut @0.45,0,0 t90 Metal"}},
+     {"0.0 TScrew @0,0,0 Metal screw 0.2 0.05 0.4 0.1 turns10 32 profile0",
+      "0.1 TCylinder @2.05,0,0 r90 Metal cyl 0.2/0.2 h4.1 s32 parts7",
+      "0.2 THexNut @4.22,0,0 t90 Metal", "1 TDummyCube @-2.1,0,0", "1.0 THexNut @0.45,0,0 t90 Metal hexnut 0.4 0.25 0.9"}},
+    {18, [](TTopicControls& c) { c.ThreadProfile = 3; }, 2,
+     {"0.0 TScrew @0,0,0 Metal screw 0.2 0.05 0.1 0.1 turns10 32 profile3 parts12",
+      "1.1 TScrew ~ Metal screw 0.2 0.05 0.1 0.1 turns2 32 profile3 internal parts12"}},
     // Linkages.
     {29, [](TTopicControls& c) { c.PivotOffset = -30; }, 1,
      {"0.0 TLinkage @0,0.2,0 r90 Red", "0.2 TLinkAxle @0,0.2,0.015", "0.3 TLinkAxle @0,-0.8,-0.015",
       "0.4 TLinkage @0,0.2,0.03 Blue", "0.5 TLinkage @0,-0.8,-0.03 r180 Blue"}},
     {32, [](TTopicControls& c) { c.TreadleLength = 0.3f; }, 5,
-     {"1 TLinkage @0.3,0.75,0.01522 r78.69 Blue link 0.05 0.03 1.53 20", "2.0 TLinkage @0,0,-0.01522 Red link 0.05 0.03 0.3 20",
+     {"1 TLinkage @0.3,0.75,0.01522 r78.69 Blue link 0.05 0.03 1.53 20",
+      "2.0 TLinkage @0,0,-0.01522 Red link 0.05 0.03 0.3 20",
       "2.1 TLinkAxle @0.3,0,0 Bronze"}},
     // Chains: an odd left wheel turns half a tooth; the bicycle's gears move the cage.
     {8, [](TTopicControls& c) { c.Chain[0] = 15; c.Chain[1] = 30; }, 5,
@@ -1299,16 +1349,20 @@ TEST(SceneTrees, ControlsShapeTheBuild)
       "4 TDummyCube @0,0,-0.025 t-0.8951", "6 TDummyCube @-1.6,-0.1,-0.05"}},
     // Gears with a tooth count from the control.
     {35, [](TTopicControls& c) { c.Cog[0] = 20; }, 3,
-     {"1 TDummyCube @0,0.41,0", "1.0 TCog @0,0,0 r-90 Brass cog 20 0.15 0.075 0.2 0.3275", "2 TDummyCube @0,0.41,0.25 hidden",
+     {"1 TDummyCube @0,0.41,0", "1.0 TCog @0,0,0 r-90 Brass cog 20 0.15 0.075 0.2 0.3275",
+      "2 TDummyCube @0,0.41,0.25 hidden",
       "2.0 TLines @0,0,0 lines (1,1,1,1) aa 0,0,0 0.4025,0,0 0.4025,0.02,0 0.4775,0,0"}},
     {36, [](TTopicControls& c) { c.Cog[0] = 20; }, 10,
      {"0 TDummyCube @0,0.5825,0", "1.1 TCylinder @0,0,0 p90 DarkBrass cyl 0.385/0.385 h0.1",
-      "2.0 TLines @0,0,0.2 lines (1,1,1,1) aa 0,0,0 0.4025,0,0 0.4025,0.02,0 0.4775,0,0", "3 TDummyCube @0,0.5825,0 t-90 hidden",
+      "2.0 TLines @0,0,0.2 lines (1,1,1,1) aa 0,0,0 0.4025,0,0 0.4025,0.02,0 0.4775,0,0",
+      "3 TDummyCube @0,0.5825,0 t-90 hidden",
       "4 TCylinder @1.2,0.5825,0 r90 Blue"}},
     // The differential pulley's smaller sheave and the load it can lift.
     {12, [](TTopicControls& c) { c.WestonRadius = 12; }, 6,
-     {"0.6 TVPulley @0,0,0.04 Brass pulley 0.12/0.1 w0.06 s30 n0 f19", "0.7 TSpoke @0,0,0.04 Brass spoke 0.085 0.018 0.06 72 20",
-      "1 TDummyCube @-0.04,-0.5,0", "1.3 TCube @0,-0.421,0 PaleWhite cube 0.342x0.342x0.342", "4 TLines @-0.04,-0.5,0.1 hidden"}},
+     {"0.6 TVPulley @0,0,0.04 Brass pulley 0.12/0.1 w0.06 s30 n0 f19",
+      "0.7 TSpoke @0,0,0.04 Brass spoke 0.085 0.018 0.06 72 20",
+      "1 TDummyCube @-0.04,-0.5,0", "2 TWestonRope @0,1,0 Metal chain 0.2/0.12 pulley0.1 drop1.5 off0.04",
+      "1.3 TCube @0,-0.421,0 PaleWhite cube 0.342x0.342x0.342", "4 TLines @-0.04,-0.5,0.1 hidden"}},
     // The inclined plane's slope, with the load arrow and letters kept upright.
     {39, [](TTopicControls& c) { c.PlaneAngle = 30; }, 1,
      {"0 TDummyCube @0,0,0 r30", "0.2 TLines @-0.75,0.4,0 r-30", "0.3 TExtrusionSolid @-0.1,0.15,0 r-30",
