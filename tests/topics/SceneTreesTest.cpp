@@ -19,12 +19,15 @@
 #include <typeinfo>
 #include <vector>
 
+#include "engine/GLBezier.h"
 #include "engine/GLExtrusion.h"
 #include "engine/GLGeomObjects.h"
 #include "engine/GLObjects.h"
 #include "engine/GLStandardScene.h"
 #include "parts/GLTarvEx.h"
 #include "parts/ZIZedizovodi.h"
+#include "topics/BarrowObjects.h"
+#include "topics/NCrackObjects.h"
 #include "topics/TopicTable.h"
 
 namespace {
@@ -210,6 +213,73 @@ private:
         << Num(c->GetApexHeight());
     if (auto* c = dynamic_cast<const TTorus*>(&o))
       s << " torus " << Num(c->GetMajorRadius()) << "/" << Num(c->GetMinorRadius()) << " rings" << c->GetRings();
+    if (auto* c = dynamic_cast<const TCam*>(&o))
+      s << " cam " << Num(c->BaseRadius) << " " << Num(c->NoseRadius) << " " << Num(c->NoseDistance) << " t"
+        << Num(c->Thickness) << " s" << c->Segments << (c->SideColoured ? " side" : "");
+    if (auto* c = dynamic_cast<const THeartCam*>(&o))
+      s << " heart " << Num(c->RisePerRadian) << " " << Num(c->BaseRadius) << " t" << Num(c->Thickness) << " s"
+        << c->Segments;
+    if (auto* c = dynamic_cast<const THSCylinder*>(&o))
+      s << " drum " << Num(c->Radius) << " groove" << Num(c->GrooveWidth) << "/" << Num(c->GrooveDepth) << " at"
+        << Num(c->GrooveAngle) << " l" << Num(c->Length) << " s" << c->Segments << (c->UseSideColour ? " side" : "");
+    if (auto* c = dynamic_cast<const TBezierStrip*>(&o)) {
+      s << " strip t" << Num(c->GetThickness()) << " sides" << int(c->GetSides()) << (c->GetUseSideColour() ? " side" : "");
+      for (Integer k = 0; k < 8; ++k)
+        s << " " << Num(c->GetControlPoint(k)[0]) << "," << Num(c->GetControlPoint(k)[1]);
+    }
+    if (auto* c = dynamic_cast<const TBezierSurface*>(&o))
+      s << " surface " << Num(c->GetWidth()) << "x" << Num(c->GetDepth()) << " middle "
+        << Num(c->GetControlPoint(1, 1)[0]) << "," << Num(c->GetControlPoint(1, 1)[1]) << ","
+        << Num(c->GetControlPoint(1, 1)[2]);
+    if (auto* c = dynamic_cast<const TAsymBox*>(&o))
+      for (const TAffineVector& v : c->Corners)
+        s << " " << Num(v[0]) << "," << Num(v[1]) << "," << Num(v[2]);
+    if (auto* c = dynamic_cast<const TRoundCuboid*>(&o))
+      s << " cuboid " << Num(c->Length) << "x" << Num(c->Height) << "x" << Num(c->Depth);
+    if (auto* c = dynamic_cast<const TSlotLinkage*>(&o))
+      s << " slot " << Num(c->SlotWidth) << " " << Num(c->SlotBottom) << ".." << Num(c->SlotTop);
+    if (auto* c = dynamic_cast<const TAToggleLink*>(&o))
+      s << " rocker " << Num(c->ArmLength) << " " << Num(c->PinSpacing) << " " << Num(c->Width) << " "
+        << Num(c->PlateThickness) << " pin" << Num(c->PinOffset);
+    if (auto* c = dynamic_cast<const TBToggleLink*>(&o))
+      s << " sidelink " << Num(c->Length) << " " << Num(c->EndRadius) << " " << Num(c->Thickness) << " cut"
+        << Num(c->CutAngle) << " ext" << Num(c->Extension);
+    if (auto* c = dynamic_cast<const TCToggleLink*>(&o))
+      s << " coupler " << Num(c->Length) << " lever" << Num(c->LeverLength) << " at" << Num(c->LeverAngle);
+    if (auto* c = dynamic_cast<const TCrank*>(&o))
+      s << " crank " << Num(c->BossRadius1) << "/" << Num(c->BossRadius2) << " " << Num(c->ArmWidth1) << "/"
+        << Num(c->ArmWidth2) << " t" << Num(c->Thickness) << " l" << Num(c->Length);
+    if (auto* c = dynamic_cast<const TSprocket*>(&o))
+      s << " sprocket " << c->Teeth << " " << Num(c->Pitch) << " " << Num(c->Thickness);
+    if (auto* c = dynamic_cast<const TRatchet*>(&o))
+      s << " ratchet " << c->Teeth << " " << Num(c->Pitch) << " " << Num(c->ToothDepth) << " " << Num(c->Thickness);
+    if (auto* c = dynamic_cast<const TWorm*>(&o))
+      s << " worm " << Num(c->RootRadius) << " " << Num(c->ThreadDepth) << " " << Num(c->Pitch) << " " << Num(c->D) << " "
+        << Num(c->E) << " turns" << c->Turns << " " << c->SegmentsPerTurn;
+    if (auto* c = dynamic_cast<const TWormWheel*>(&o))
+      s << " wheel " << c->Teeth << " " << Num(c->Pitch) << " " << Num(c->ToothDepth) << " " << Num(c->Thickness) << " "
+        << Num(c->D) << " " << Num(c->E);
+    if (auto* c = dynamic_cast<const TBevelCog*>(&o))
+      s << " bevel " << c->Teeth << " " << Num(c->Pitch) << " " << Num(c->BackThickness) << " " << Num(c->C) << " cone"
+        << Num(c->ConeAngleDeg);
+    if (auto* c = dynamic_cast<const TBevelCogEx*>(&o))
+      s << " bevel " << c->Teeth << " " << Num(c->Pitch) << " " << Num(c->B) << " cone" << Num(c->ConeAngleDeg);
+    if (auto* c = dynamic_cast<const TRackGear*>(&o))
+      s << " rack " << Num(c->Length) << " " << Num(c->B) << " " << Num(c->Thickness) << " " << Num(c->Pitch) << " "
+        << Num(c->ToothDepth) << " " << c->Teeth;
+    if (auto* c = dynamic_cast<const TPiston*>(&o))
+      s << " piston " << Num(c->A) << " " << Num(c->B) << " " << Num(c->C) << " " << Num(c->D) << " " << Num(c->E) << " s"
+        << c->Slices;
+    if (auto* c = dynamic_cast<const TRoundCube*>(&o))
+      s << " slab " << Num(c->SizeX) << "x" << Num(c->SizeY) << " t" << Num(c->Thickness) << " corner"
+        << Num(c->CornerRadius);
+    if (auto* c = dynamic_cast<const TPartialTorus*>(&o))
+      s << " bend " << Num(c->MajorRadius) << "/" << Num(c->MinorRadius) << " " << Num(c->StartAngle) << ".."
+        << Num(c->EndAngle);
+    if (auto* c = dynamic_cast<const TSquareNut*>(&o))
+      s << " squarenut " << Num(c->Size) << " " << Num(c->HoleRadius) << " " << Num(c->Thickness);
+    if (auto* c = dynamic_cast<const TWheelBracket*>(&o))
+      s << " fork " << Num(c->SizeX) << "x" << Num(c->SizeY) << "x" << Num(c->SizeZ) << " plate" << Num(c->PlateThickness);
     if (auto* c = dynamic_cast<const TLinkAxle*>(&o))
       s << " pin " << Num(c->Length) << " " << Num(c->RadiusA) << " " << Num(c->RadiusB) << " "
         << Num(c->HeadThickness) << " " << c->Slices << " m" << c->Mode;
@@ -423,11 +493,11 @@ const std::map<std::string, std::vector<std::string>>& ExpectedTrees()
     {"4.0",
      {
        "0 TDummyCube @0,0,0",
-       "0.0 TBevelCog @0,0,0 p90 Brass",
+       "0.0 TBevelCog @0,0,0 p90 Brass bevel 60 0.1 0.05 0.24 cone15",
        "0.1 TCylinder @0,-0.12,0 DarkBrass cyl 0.778/0.778 h0.1 s20 parts6",
        "0.2 TCylinder @0,-0.12,0 Metal cyl 0.1/0.1 h0.5 s20 parts7",
        "1 TDummyCube @0.758,0.142,0",
-       "1.0 TBevelCogEx @0,0,0 Brass",
+       "1.0 TBevelCogEx @0,0,0 Brass bevel 15 0.1 0.05 cone75",
        "1.1 TCylinder @0.1,0,0 r90 Metal cyl 0.1/0.1 h0.4 s20 parts7",
        "2 TDummyCube @0,0,0 hidden",
        "2.0 TLines @0,0,0 p90 lines (1,1,1,1) aa 0,0,0.15 0.379,0,0.15 0.379,0.02,0.15 0.429,0,0.15"
@@ -499,7 +569,7 @@ const std::map<std::string, std::vector<std::string>>& ExpectedTrees()
     {"8.0",
      {
        "0 TDummyCube @0.6703,0,0",
-       "0.0 TChainWheel @0,0,0 Brass",
+       "0.0 TChainWheel @0,0,0 Brass sprocket 20 0.1 0.02",
        "0.1 TSpoke @0,0,0 Brass spoke 0.2595 0.02595 0.02 72 8",
        "0.2 TGLProxyObject @0,0,0 r72 of 0.1 opt7",
        "0.3 TGLProxyObject @0,0,0 r144 of 0.1 opt7",
@@ -508,7 +578,7 @@ const std::map<std::string, std::vector<std::string>>& ExpectedTrees()
        "0.6 TSlotAxle @0,0,0 Metal axle 0.04775 0.2 0.01671 0.02387 20",
        "0.7 TCube @0,0.03342,0 DarkMetal cube 0.01671x0.04775x0.1 parts61",
        "1 TDummyCube @-0.6703,0,0",
-       "1.0 TSprocket @0,0,0 Brass",
+       "1.0 TSprocket @0,0,0 Brass sprocket 10 0.1 0.02",
        "1.1 TSlotAxle @0,0,0 Metal axle 0.034 0.2 0.0119 0.017 20",
        "1.2 TCube @0,0.0238,0 DarkMetal cube 0.0119x0.034x0.1 parts61",
        "2 TDummyCube @0,0,0",
@@ -538,10 +608,10 @@ const std::map<std::string, std::vector<std::string>>& ExpectedTrees()
     {"10.0",
      {
        "0 TDummyCube @0,0,0",
-       "0.0 TBevelCogEx @0,0,0 r-16.88 Brass",
+       "0.0 TBevelCogEx @0,0,0 r-16.88 Brass bevel 16 0.25 0.08 cone45",
        "0.1 TCylinder @0,0,-0.49 p90 Metal cyl 0.15/0.15 h1 s20 parts7",
        "1 TDummyCube @-0.6366,0,0.6366",
-       "1.0 TBevelCogEx @0,0,0 t90 Brass",
+       "1.0 TBevelCogEx @0,0,0 t90 Brass bevel 16 0.25 0.08 cone45",
        "1.1 TCylinder @-0.49,0,0 r90 Metal cyl 0.15/0.15 h1 s20 parts7",
        "2 TDummyCube @-0.4044,0,0.6366 t90 hidden",
        "2.0 TLines @0,0,0 lines (1,1,1,1) aa 0,0,0 0.175,0,0 0.175,0.02,0 0.25,0,0 0.175,-0.02,0 0.175,0,0",
@@ -555,7 +625,7 @@ const std::map<std::string, std::vector<std::string>>& ExpectedTrees()
        "1.0 TCylinder @0,0.49,0 Brass cyl 0.05/0.05 h0.48 s20 parts5",
        "1.1 TCylinder @0,0.1,0 p90 Bronze cyl 0.1/0.1 h0.2 s20 parts7",
        "1.2 TCylinder @0,0.1,0 p90 DarkMetal cyl 0.03/0.03 h0.3 s10 parts7",
-       "1.3 TWheelBracket @0,0.18,0 Brass",
+       "1.3 TWheelBracket @0,0.18,0 Brass fork 0.1x0.15x0.28 plate0.02",
        "2 TLinearPlate @0,-0.2,0 Blue",
      }},
     {"12.0",
@@ -595,40 +665,40 @@ const std::map<std::string, std::vector<std::string>>& ExpectedTrees()
        "1.0 TCylinder @0,0.49,0 Brass cyl 0.05/0.05 h0.48 s20 parts5",
        "1.1 TCylinder @0,0.1,0 p90 Bronze cyl 0.1/0.1 h0.2 s20 parts7",
        "1.2 TCylinder @0,0.1,0 p90 DarkMetal cyl 0.03/0.03 h0.3 s10 parts7",
-       "1.3 TWheelBracket @0,0.18,0 Brass",
+       "1.3 TWheelBracket @0,0.18,0 Brass fork 0.1x0.15x0.28 plate0.02",
        "2 TDummyCube @0,-0.1,0 hidden",
        "2.0 TLines @0,0,0.306 lines (1,1,1,1) aa 0,0,0 0.125,0,0 0.125,0.02,0 0.2,0,0 0.125,-0.02,0 0.125,0,0",
      }},
     {"14.0",
      {
        "0 TDummyCube @0,0,0",
-       "0.0 TCam @0,0,0 r90 Brass",
+       "0.0 TCam @0,0,0 r90 Brass cam 0.3 0.14 0.25 t0.2 s50 side",
        "0.1 TCylinder @0,0,0 p-90 Metal cyl 0.2/0.2 h0.5 s40 parts7",
        "1 TDummyCube @0,0.3,0",
        "1.0 TCylinder @0,0.49,0 Brass cyl 0.05/0.05 h0.48 s20 parts5",
        "1.1 TCylinder @0,0.1,0 p90 Bronze cyl 0.1/0.1 h0.2 s20 parts7",
        "1.2 TCylinder @0,0.1,0 p90 DarkMetal cyl 0.03/0.03 h0.3 s10 parts7",
-       "1.3 TWheelBracket @0,0.18,0 Brass",
+       "1.3 TWheelBracket @0,0.18,0 Brass fork 0.1x0.15x0.28 plate0.02",
        "2 TDummyCube @0,0,0 hidden",
        "2.0 TLines @0,0,0.306 lines (1,1,1,1) aa 0,0,0 0.125,0,0 0.125,0.02,0 0.2,0,0 0.125,-0.02,0 0.125,0,0",
      }},
     {"15.0",
      {
        "0 TDummyCube @0,0,0",
-       "0.0 THeartCam @0,0,0 r90 Brass",
+       "0.0 THeartCam @0,0,0 r90 Brass heart 0.1 0.25 t0.2 s50",
        "0.1 TCylinder @0,0,0 p-90 Metal cyl 0.2/0.2 h0.5 s40 parts7",
        "1 TDummyCube @0,0.25,0",
        "1.0 TCylinder @0,0.49,0 Brass cyl 0.05/0.05 h0.48 s20 parts5",
        "1.1 TCylinder @0,0.1,0 p90 Bronze cyl 0.1/0.1 h0.2 s20 parts7",
        "1.2 TCylinder @0,0.1,0 p90 DarkMetal cyl 0.03/0.03 h0.3 s10 parts7",
-       "1.3 TWheelBracket @0,0.18,0 Brass",
+       "1.3 TWheelBracket @0,0.18,0 Brass fork 0.1x0.15x0.28 plate0.02",
        "2 TDummyCube @0,0,0 hidden",
        "2.0 TLines @0,0,0.306 lines (1,1,1,1) aa 0,0,0 0.125,0,0 0.125,0.02,0 0.2,0,0 0.125,-0.02,0 0.125,0,0",
      }},
     {"16.0",
      {
        "0 TDummyCube @0,0,0",
-       "0.0 THSCylinder @0,0,0 Brass",
+       "0.0 THSCylinder @0,0,0 Brass drum 0.2 groove0.1/0.05 at20 l0.4368 s40 side",
        "0.1 TCylinder @0,0,0 r90 Metal cyl 0.05/0.05 h1 s20 parts7",
        "0.2 TLines @-0.52,0,0 t90 hidden lines (1,1,1,1) aa 0,0,0 0.175,0,0 0.175,0.02,0 0.25,0,0 0.175,-0.02,0 0.175,0,0",
        "1 TDummyCube @0.0684,0.15,0",
@@ -638,14 +708,14 @@ const std::map<std::string, std::vector<std::string>>& ExpectedTrees()
     {"17.0",
      {
        "0 TDummyCube @0.25,-0.5,0 r14.48",
-       "0.0 TPiston @0,1,0 r-14.48 BrightMetal",
+       "0.0 TPiston @0,1,0 r-14.48 BrightMetal piston 0.3 0.05 0.1 0.35 0.03 s50",
        "0.1 TCrankEx @0,0,0 Brass",
        "0.2 TCylinder @0,1,0 p-90 Bronze cyl 0.035/0.035 h0.58 s20 parts7",
        "1 TDummyCube @0,-0.5,0",
        "1.0 TCylinder @0,0,0.33 p-90 BrightMetal cyl 0.13/0.13 h0.3 s20 parts5",
        "1.1 TCylinder @0,0,-0.33 p90 BrightMetal cyl 0.13/0.13 h0.3 s20 parts5",
-       "1.2 TBigEnd @0,0,0.13 DarkMetal",
-       "1.3 TBigEnd @0,0,-0.13 DarkMetal",
+       "1.2 TBigEnd @0,0,0.13 DarkMetal cam 0.32 0.18 0.25 t0.1 s20 side",
+       "1.3 TBigEnd @0,0,-0.13 DarkMetal cam 0.32 0.18 0.25 t0.1 s20 side",
        "2 TDummyCube @0,-0.5,0",
        "2.0 TAnnulusEx @0,1.2,0 Metal ring 0.3475 w0.04 t0.9 0..180 s30",
      }},
@@ -665,8 +735,8 @@ const std::map<std::string, std::vector<std::string>>& ExpectedTrees()
        "0.0 TScrew @0.2,0,0 Metal screw 0.04 0.02 0.05 0.04 turns18 20 profile1 left parts12",
        "0.1 TScrew @-0.2,0,0 r180 Metal screw 0.04 0.02 0.05 0.04 turns18 20 profile1 parts12",
        "0.2 TCylinder @0,0,0 r90 Metal cyl 0.04/0.04 h2.25 s20 parts7",
-       "0.3 TPartialTorus @1.125,0.1,0 p180 Metal",
-       "0.4 TPartialTorus @1.325,0.3,0 t180 Metal",
+       "0.3 TPartialTorus @1.125,0.1,0 p180 Metal bend 0.1/0.04 0..1.571",
+       "0.4 TPartialTorus @1.325,0.3,0 t180 Metal bend 0.1/0.04 0..1.571",
        "0.5 TCylinder @1.225,0.2,0 Metal cyl 0.04/0.04 h0.2 s20 parts1",
        "0.6 TCylinder @1.425,0.4,0 r-90 Metal cyl 0.04/0.04 h0.2 s20 parts5",
        "1 TDummyCube @0,-0.2028,0",
@@ -678,14 +748,14 @@ const std::map<std::string, std::vector<std::string>>& ExpectedTrees()
        "2.1 TLinkage @0,0,-0.088 r-160 Red link 0.06 0.02 0.8 20 place0 side",
        "2.2 TLinkage @0,0,0.11 r160 Red link 0.06 0.02 0.8 20 place0 side",
        "2.3 TLinkage @0,0,-0.11 r160 Red link 0.06 0.02 0.8 20 place0 side",
-       "2.4 TSquareNut @0,0,0 t90 Bronze",
+       "2.4 TSquareNut @0,0,0 t90 Bronze squarenut 0.152 0.06 0.15",
        "2.5 TLinkAxle @0,0,0 Bronze pin 0.24 0.035 0.05 0.02 20 m0",
        "3 TDummyCube @0.9518,-0.4764,0",
        "3.0 TLinkage @0,0,0.088 r-20 Red link 0.06 0.02 0.8 20 place0 side",
        "3.1 TLinkage @0,0,-0.088 r-20 Red link 0.06 0.02 0.8 20 place0 side",
        "3.2 TLinkage @0,0,0.11 r20 Red link 0.06 0.02 0.8 20 place0 side",
        "3.3 TLinkage @0,0,-0.11 r20 Red link 0.06 0.02 0.8 20 place0 side",
-       "3.4 TSquareNut @0,0,0 t90 Bronze",
+       "3.4 TSquareNut @0,0,0 t90 Bronze squarenut 0.152 0.06 0.15",
        "3.5 TLinkAxle @0,0,0 Bronze pin 0.24 0.035 0.05 0.02 20 m0",
        "4 TDummyCube @0,-0.75,0",
        "4.0 TOpenBox @0,0,0 Blue box 0.6x0.2x0.284 wall0.02 style2",
@@ -695,7 +765,7 @@ const std::map<std::string, std::vector<std::string>>& ExpectedTrees()
     {"20.0",
      {
        "0 TDummyCube @0,-0.75,0 r-18.43",
-       "0.0 TSlotLinkage @0,0,0.02 Red link 0.1 0.04 1.6 20 place0 side",
+       "0.0 TSlotLinkage @0,0,0.02 Red link 0.1 0.04 1.6 20 place0 side slot 0.1 0.25..1.25",
        "1 TDummyCube @0,0,-0.1",
        "1.0 TCylinder @0,0,0 p90 DarkBrass cyl 0.5/0.5 h0.05 s10 parts7",
        "1.1 TCog @0,0,0 Brass cog 25 0.14 0.06 0.06 0.45",
@@ -811,7 +881,7 @@ const std::map<std::string, std::vector<std::string>>& ExpectedTrees()
      }},
     {"25.0",
      {
-       "0 TCam @0,0.5,-0.05 r-90 Brass",
+       "0 TCam @0,0.5,-0.05 r-90 Brass cam 0.15 0.1 0.3 t0.1 s20",
        "0.0 TCylinder @0,0,-0.55 p90 Metal cyl 0.05/0.05 h1 s20 parts7",
        "0.1 TCylinder @-0.3,0,0.09 p90 Bronze cyl 0.03/0.03 h0.08 s20 parts1",
        "0.2 TCylinder @-0.3,0,0.175 p-90 Bronze cyl 0.04/0.03 h0.01 s20 parts5",
@@ -853,7 +923,8 @@ const std::map<std::string, std::vector<std::string>>& ExpectedTrees()
        "0 TDummyCube @0,0,0 x2,2,2",
        "0.0 TScissorBlade @0,0,0 Metal",
        "0.1 TScissorHandle @0.38,0.125,0.005 r10 Blue",
-       "0.2 TBezierStrip @0,0,0.005 Blue",
+       "0.2 TBezierStrip @0,0,0.005 Blue strip t0.03 sides15 0.17,0.01 0.22,0.04 0.25,0.08 0.28,0.05"
+       " 0.14,0.09 0.2,0.1 0.26,0.16 0.28,0.187",
        "1 TDummyCube @0,0,0 x2,2,2",
        "1.0 TGLProxyObject @0,0,0 p180 of 0.0 opt2",
        "1.1 TGLProxyObject @0.38,-0.125,-0.005 r-10 of 0.1 opt2",
@@ -880,7 +951,7 @@ const std::map<std::string, std::vector<std::string>>& ExpectedTrees()
      {
        "0 TDummyCube @-0.8,0,-0.001 r15",
        "0.0 TNutCracker @0,0,0 Metal",
-       "0.1 TRoundCuboid @1.1,0.15,0 Blue",
+       "0.1 TRoundCuboid @1.1,0.15,0 Blue cuboid 1x0.14x0.13",
        "1 TGLProxyObject @-0.8,0,0.001 p180 r15 of 0 opt2",
        "2 TDummyCube @-0.96,0,0 r15 hidden",
        "2.0 TExtrusionSolid @1.501,0.4442,0 r-15 own(a1,1,1;d0.8,0.8,0.8) outline n12 w0.06 h0.01",
@@ -902,8 +973,9 @@ const std::map<std::string, std::vector<std::string>>& ExpectedTrees()
        "0.1 TTorus @0,0,0 own(a0.2,0.2,0.2;d0.8,0.8,0.8) torus 0.15/0.05 rings30",
        "0.2 TCylinder @0,0,0 p90 Metal cyl 0.01/0.01 h0.3 s20 parts7",
        "0.3 TPipe @0,0,0 r5.71 Metal pipe 0.03 n118",
-       "0.4 TAsymBox @0.246,0.055,0 t90 r5.71 Metal",
-       "0.5 TBezierSurface @0.558,0.3,0 PaleWhite",
+       "0.4 TAsymBox @0.246,0.055,0 t90 r5.71 Metal 0.4,0.4,-0.2 0.4,0.3,0.849 -0.4,0.3,0.849 -0.4,0.4,-0.2"
+       " 0.3,0,0 0.3,0,0.74 -0.3,0,0.74 -0.3,0,0",
+       "0.5 TBezierSurface @0.558,0.3,0 PaleWhite surface 0.932x0.71 middle -0.5,1,0",
        "1 TDummyCube @1,0.5,0 hidden",
        "1.0 TLines @0,0.3,0.35 lines (1,1,1,1) aa 0,-0.3,0 0,-0.075,0 0,-0.075,-0.02 0,0,0 0,-0.075,0.02 0,-0.075,0",
        "1.1 TLines @0,0.3,-0.35 lines (1,1,1,1) aa 0,-0.3,0 0,-0.075,0 0,-0.075,-0.02 0,0,0 0,-0.075,0.02 0,-0.075,0",
@@ -930,9 +1002,9 @@ const std::map<std::string, std::vector<std::string>>& ExpectedTrees()
     {"28.1",
      {
        "0 TDummyCube @0,1.1,0 r-90 x1.8,1.8,1.8",
-       "0.0 TTweezers @0,0,0 Metal",
+       "0.0 TTweezers @0,0,0 Metal strip t0.01 sides15 0,0 0.05,0 0.47,0.15 1,0.1 0,0.03 0.5,0.05 0.5,0.02 1,0.01",
        "1 TDummyCube @0,1.1,0 r-90 x1.8,1.8,1.8",
-       "1.0 TTweezers @0,0,0 p180 Metal",
+       "1.0 TTweezers @0,0,0 p180 Metal strip t0.01 sides15 0,0 0.05,0 0.47,0.15 1,0.1 0,0.03 0.5,0.05 0.5,0.02 1,0.01",
        "2 TTweezerEnd @0,1.09,0 r-90 x0.9,0.9,0.9 Metal",
        "3 TCube @0,-1.26,0 Blue cube 0.0625x0.07x0.3 parts63",
        "4 TDummyCube @0,0,0 hidden",
@@ -959,9 +1031,11 @@ const std::map<std::string, std::vector<std::string>>& ExpectedTrees()
     {"30.0",
      {
        "0 TDummyCube @0,0,0.0502 x2,2,2",
-       "0.0 TBezierStrip @0,0,0 Red",
-       "0.1 TBezierStrip @0,0,0 Red",
-       "0.2 TSlotLinkage @0.27,-0.44,0 t90 Metal link 0.05 0.04 0.12 20 place0 side",
+       "0.0 TBezierStrip @0,0,0 Red strip t0.04 sides13 side -0.35,0.05 -0.4,0.05 -0.4,-0.05 -0.35,-0.05"
+       " 0,0.05 0,0.05 0,-0.05 0,-0.05",
+       "0.1 TBezierStrip @0,0,0 Red strip t0.04 sides3 side 0,-0.05 0.13,-0.05 0.25,-0.12 0.25,-0.28 0,0.05"
+       " 0.29,0.05 0.29,-0.12 0.29,-0.28",
+       "0.2 TSlotLinkage @0.27,-0.44,0 t90 Metal link 0.05 0.04 0.12 20 place0 side slot 0.04 0..0.12",
        "0.3 TCube @0.235,-0.38,0 Metal cube 0.03x0.09x0.36 parts63",
        "0.4 TFrustrum @0.22,-0.38,0 r90 DarkMetal frustrum 0.09x0.36 h0.08 apex1",
        "0.5 TCylinder @0.3,-0.38,0 r-90 Bronze cyl 0.016/0.016 h0.1 s16 parts5",
@@ -969,10 +1043,13 @@ const std::map<std::string, std::vector<std::string>>& ExpectedTrees()
        "0.7 THexNut @0.31,-0.38,0 t90 Metal hexnut 0.05 0 0.04 solid",
        "0.8 TCylinder @-0.3175,0,0.03 p-90 Bronze cyl 0.04/0.025 h0.02 s16 parts5",
        "1 TDummyCube @0,0,-0.0502 x2,2,2",
-       "1.0 TBezierStrip @0,0,0 t180 Blue",
-       "1.1 TBezierStrip @0,0,0 Blue",
-       "1.2 TBezierStrip @0,0,0 Blue",
-       "1.3 TSlotLinkage @-0.27,-0.44,0 t90 Metal link 0.05 0.04 0.12 20 place0 side",
+       "1.0 TBezierStrip @0,0,0 t180 Blue strip t0.04 sides3 side 0,-0.05 0.13,-0.05 0.25,-0.12 0.25,-0.28"
+       " 0,0.05 0.29,0.05 0.29,-0.12 0.29,-0.28",
+       "1.1 TBezierStrip @0,0,0 Blue strip t0.04 sides2 side 0,0.05 0,0.05 0,-0.05 0,-0.05 0.035,0.05"
+       " 0.076,0 0.044,-0.05 0,-0.05",
+       "1.2 TBezierStrip @0,0,0 Blue strip t0.04 sides3 side -0.3,0.2 -0.22,0.2 -0.04,0.06 -0.11,0.02"
+       " -0.3,0.27 -0.19,0.28 -0.07,0.17 0.035,0.05",
+       "1.3 TSlotLinkage @-0.27,-0.44,0 t90 Metal link 0.05 0.04 0.12 20 place0 side slot 0.04 0..0.12",
        "1.4 TCube @-0.235,-0.38,0 Metal cube 0.03x0.09x0.36 parts63",
        "1.5 TFrustrum @-0.22,-0.38,0 r-90 DarkMetal frustrum 0.09x0.36 h0.08 apex1",
        "1.6 TCylinder @-0.3,-0.38,0 r90 Bronze cyl 0.016/0.016 h0.1 s16 parts5",
@@ -1028,7 +1105,7 @@ const std::map<std::string, std::vector<std::string>>& ExpectedTrees()
     {"33.0",
      {
        "0 TDummyCube @0,0,0",
-       "0.0 TAToggleLink @0,0,0 Red",
+       "0.0 TAToggleLink @0,0,0 Red rocker 1.1 0.5 0.2 0.05 pin0.02",
        "0.1 TLinkAxle @0,0,0 Bronze pin 0.2 0.04 0.06 0.02 20 m0",
        "0.2 TLinkAxle @0,0.5,0 Bronze pin 0.2 0.04 0.06 0.02 20 m0",
        "0.3 TCylinder @-1,0.475,0 Red cyl 0.11/0.11 h0.25 s16 parts7",
@@ -1036,39 +1113,39 @@ const std::map<std::string, std::vector<std::string>>& ExpectedTrees()
        "0.5 TScrew @-1,-0.3,0 r90 Metal screw 0.05 0.01 0.02 0.02 turns30 20 profile0 parts6",
        "0.6 THexNut @-1,0.48,0 p90 Metal hexnut 0.095 0 0.38 solid",
        "1 TDummyCube @0.75,-0.35,0",
-       "1.0 TBToggleLink @0,0,0.075 r-48.58 Red",
-       "1.1 TBToggleLink @0,0,-0.075 r-48.58 Red",
+       "1.0 TBToggleLink @0,0,0.075 r-48.58 Red sidelink 0.75 0.1 0.05 cut41.42 ext0.1",
+       "1.1 TBToggleLink @0,0,-0.075 r-48.58 Red sidelink 0.75 0.1 0.05 cut41.42 ext0.1",
        "1.2 TLinkAxle @0,0,0 Bronze pin 0.2 0.04 0.06 0.02 20 m0",
        "2 TDummyCube @0.2538,0.2124,0",
        "2.0 TLinkAxle @0,0,0 Bronze pin 0.2 0.04 0.06 0.02 20 m0",
-       "3 TCToggleLink @0.2538,0.2124,0 r-48.58 Blue",
-       "4 TRoundCube @0.4,-0.2,0 Metal",
+       "3 TCToggleLink @0.2538,0.2124,0 r-48.58 Blue coupler 0.3836 lever1 at48.58",
+       "4 TRoundCube @0.4,-0.2,0 Metal slab 1.05x0.6 t0.05 corner0.1",
        "5 TCube @-0.2,-0.525,0 Metal cube 2.4x0.05x1 parts63",
        "6 TCube @-1,-0.4,0 PaleWhite cube 0.5x0.2x0.5 parts63",
      }},
     {"34.0",
      {
        "0 TDummyCube @1.6,0,0",
-       "0.0 TChainWheel @0,0,0 Brass",
+       "0.0 TChainWheel @0,0,0 Brass sprocket 48 0.1 0.02",
        "0.1 TSpoke @0,0,0 Brass spoke 0.6875 0.06875 0.02 72 8",
        "0.2 TGLProxyObject @0,0,0 r72 of 0.1 opt7",
        "0.3 TGLProxyObject @0,0,0 r144 of 0.1 opt7",
        "0.4 TGLProxyObject @0,0,0 r216 of 0.1 opt7",
        "0.5 TGLProxyObject @0,0,0 r288 of 0.1 opt7",
        "0.6 TCylinder @0,0,-0.13 p-90 Metal cyl 0.08/0.08 h0.5 s16 parts7",
-       "0.7 TCrank @0,0,0.1 Metal",
-       "0.8 TCrank @0,0,-0.32 r180 Metal",
+       "0.7 TCrank @0,0,0.1 Metal crank 0.12/0.06 0.07/0.05 t0.06 l1",
+       "0.8 TCrank @0,0,-0.32 r180 Metal crank 0.12/0.06 0.07/0.05 t0.06 l1",
        "0.9 TCylinder @1,0,0.3 p-90 Bronze cyl 0.04/0.04 h0.5 s10 parts7",
        "0.10 TCylinder @-1,0,-0.53 p-90 Bronze cyl 0.04/0.04 h0.5 s10 parts7",
        "1 TDummyCube @-1.6,0.4775,0",
-       "1.0 TSprocket @0,0,-0.05 r10 Red",
-       "1.1 TSprocket @0,0,0 r22.46 Yellow",
-       "1.2 TSprocket @0,0,0.05 r12.86 Blue",
+       "1.0 TSprocket @0,0,-0.05 r10 Red sprocket 18 0.1 0.02",
+       "1.1 TSprocket @0,0,0 r22.46 Yellow sprocket 16 0.1 0.02",
+       "1.2 TSprocket @0,0,0.05 r12.86 Blue sprocket 14 0.1 0.02",
        "1.3 TCylinder @0,0,0 p-90 Metal cyl 0.05/0.05 h0.25 s36 parts7",
        "2 TDummyCube @-1.6,-0.1,0",
-       "2.0 TSprocket @0,0,0 r12.07 Brass",
+       "2.0 TSprocket @0,0,0 r12.07 Brass sprocket 10 0.1 0.02",
        "3 TDummyCube @-1.727,-0.5886,0",
-       "3.0 TSprocket @0,0,0 r27.63 Brass",
+       "3.0 TSprocket @0,0,0 r27.63 Brass sprocket 10 0.1 0.02",
        "4 TDummyCube @0,0,0",
        "4 links 110",
        "5 TDummyCube @-1.6,0.4775,0.15 hidden",
@@ -1085,7 +1162,7 @@ const std::map<std::string, std::vector<std::string>>& ExpectedTrees()
     {"35.0",
      {
        "0 TDummyCube @0,0,0",
-       "0.0 TRackGear @0,0,0 Brass",
+       "0.0 TRackGear @0,0,0 Brass rack 4 0.2 0.2 0.15 0.075 10",
        "1 TDummyCube @0,0.1712,0",
        "1.0 TCog @0,0,0 r-90 Brass cog 10 0.15 0.075 0.2 0.08873",
        "1.1 TCylinder @0,0,0 p90 DarkBrass cyl 0.1087/0.1087 h0.1 s20 parts6",
@@ -1098,11 +1175,11 @@ const std::map<std::string, std::vector<std::string>>& ExpectedTrees()
     {"36.0",
      {
        "0 TDummyCube @0,0.3437,0",
-       "0.0 TWorm @0.0375,0,0 Bronze",
+       "0.0 TWorm @0.0375,0,0 Bronze worm 0.1 0.075 0.15 0.075 0.02 turns6 20",
        "0.1 TCylinder @0.0375,0,0 r90 Bronze cyl 0.1/0.1 h0.98 s20 parts7",
        "0.2 TCylinder @0.45,0,0 r90 ShinyBrass cyl 0.05/0.05 h0.9 s20 parts1",
        "1 TDummyCube @0,0,0",
-       "1.0 TWormWheel @0,0,0 r90 Brass",
+       "1.0 TWormWheel @0,0,0 r90 Brass wheel 10 0.15 0.075 0.2 0.1262 -0.1558",
        "1.1 TCylinder @0,0,0 p90 DarkBrass cyl 0.1462/0.1462 h0.1 s20 parts6",
        "1.2 TCylinder @0,0,0.075 p-90 DarkBrass cyl 0.13/0.11 h0.15 s20 parts5",
        "1.3 TSlotAxle @0,0,0 Metal axle 0.08 0.6 0.028 0.04 20",
@@ -1121,7 +1198,7 @@ const std::map<std::string, std::vector<std::string>>& ExpectedTrees()
     {"37.0",
      {
        "0 TDummyCube @0,0,0 x2,2,2",
-       "0.0 TRatchet @0,0,0 Brass",
+       "0.0 TRatchet @0,0,0 Brass ratchet 20 0.1 0.05 0.05",
        "0.1 TSlotAxle @0,0,0 Metal axle 0.05 0.2 0.0175 0.025 20",
        "0.2 TCube @0,0.035,0 DarkMetal cube 0.0175x0.05x0.15 parts61",
        "1 TDummyCube @0.806,0.5466,0 x2,2,2",
@@ -1150,8 +1227,9 @@ const std::map<std::string, std::vector<std::string>>& ExpectedTrees()
     {"39.0",
      {
        "0 TDummyCube @0,0,0 r10",
-       "0.0 TAsymBox @-0.75,0.08,0 Blue",
-       "0.0.0 TBezierSurface @0,0.15,0 PaleWhite",
+       "0.0 TAsymBox @-0.75,0.08,0 Blue 0.16,0.2,-0.25 0.16,0.2,0.25 -0.16,0.2,0.25 -0.16,0.2,-0.25"
+       " 0.12,0.01,-0.2 0.12,0.01,0.2 -0.12,0.01,0.2 -0.12,0.01,-0.2",
+       "0.0.0 TBezierSurface @0,0.15,0 PaleWhite surface 0.29x0.28 middle -0.1,0.5,0",
        "0.0.1 TWheel @-0.12,0,0.15 Metal",
        "0.0.2 TGLProxyObject @0.12,0,0.15 of 0.0.1 opt2",
        "0.0.3 TWheel @-0.12,0,-0.15 p180 Metal",
@@ -1310,11 +1388,14 @@ TEST(SceneTrees, ControlsShapeTheBuild)
       "1.1 TCylinder @0,0.05,0 Brass cyl 0/0.1 h0.1 s50 parts1"}},
     {13, [](TTopicControls& c) { c.CamFollower = 3; }, 3,
      {"1.0 TCylinder @0,0.4,0 Brass cyl 0.1/0.1 h0.6 s50 parts7", "1.1 TSphere @0,0.1,0 r-90 Brass sphere 0.1 stop180"}},
+    {14, [](TTopicControls& c) { c.CamOffset = 25; }, 3, {"0.0 TCam @0,0,0 r90 Brass cam 0.3 0.2 0.25 t0.2 s50"}},
     {15, [](TTopicControls& c) { c.CamFollower = 1; }, 3, {"1 TDummyCube @0,0.268,0"}},
-    {16, [](TTopicControls& c) { c.BoxCamRadius = 30; c.CamSlot = 45; }, 2, {"1 TDummyCube @0.2121,0.25,0"}},
+    {16, [](TTopicControls& c) { c.BoxCamRadius = 30; c.CamSlot = 45; }, 2,
+     {"0.0 THSCylinder @0,0,0 Brass drum 0.3 groove0.1/0.05 at45 l0.7243 s40", "1 TDummyCube @0.2121,0.25,0"}},
     // Cranks, screws and the windlass.
     {17, [](TTopicControls& c) { c.CrankOffset = 35; }, 3,
      {"0 TDummyCube @0.35,-0.5,0 r20.49", "0.0 TPiston @0,1,0 r-20.49",
+      "1.2 TBigEnd @0,0,0.13 DarkMetal cam 0.32 0.18 0.35",
       "2.0 TAnnulusEx @0,1.2,0 Metal ring 0.3475 w0.04 t1.1 0..180"}},
     {20, [](TTopicControls& c) { c.CrankOffset = 30; }, 7,
      {"0 TDummyCube @0,-0.75,0 r-21.8", "1.4 TCylinder @0.3,0,0.07 p90 Bronze", "2 TDummyCube @0.5942,0.7356,0 r-148.1",
@@ -1349,11 +1430,13 @@ TEST(SceneTrees, ControlsShapeTheBuild)
       "4 TDummyCube @0,0,-0.025 t-0.8951", "6 TDummyCube @-1.6,-0.1,-0.05"}},
     // Gears with a tooth count from the control.
     {35, [](TTopicControls& c) { c.Cog[0] = 20; }, 3,
-     {"1 TDummyCube @0,0.41,0", "1.0 TCog @0,0,0 r-90 Brass cog 20 0.15 0.075 0.2 0.3275",
+     {"0.0 TRackGear @0,0,0 Brass rack 4 0.2 0.2 0.15 0.075 20", "1 TDummyCube @0,0.41,0",
+      "1.0 TCog @0,0,0 r-90 Brass cog 20 0.15 0.075 0.2 0.3275",
       "2 TDummyCube @0,0.41,0.25 hidden",
       "2.0 TLines @0,0,0 lines (1,1,1,1) aa 0,0,0 0.4025,0,0 0.4025,0.02,0 0.4775,0,0"}},
     {36, [](TTopicControls& c) { c.Cog[0] = 20; }, 10,
-     {"0 TDummyCube @0,0.5825,0", "1.1 TCylinder @0,0,0 p90 DarkBrass cyl 0.385/0.385 h0.1",
+     {"0 TDummyCube @0,0.5825,0", "1.0 TWormWheel @0,0,0 r90 Brass wheel 20 0.15 0.075 0.2 0.365 -0.07838",
+      "1.1 TCylinder @0,0,0 p90 DarkBrass cyl 0.385/0.385 h0.1",
       "2.0 TLines @0,0,0.2 lines (1,1,1,1) aa 0,0,0 0.4025,0,0 0.4025,0.02,0 0.4775,0,0",
       "3 TDummyCube @0,0.5825,0 t-90 hidden",
       "4 TCylinder @1.2,0.5825,0 r90 Blue"}},
