@@ -27,6 +27,7 @@
 #include "parts/GLTarvEx.h"
 #include "parts/ZIZedizovodi.h"
 #include "topics/BarrowObjects.h"
+#include "topics/GearCogs.h"
 #include "topics/NCrackObjects.h"
 #include "topics/TopicTable.h"
 
@@ -336,9 +337,32 @@ struct TBuiltScene {
   std::vector<std::string> Lines;
 };
 
+// The gear topics start from the tooth counts their last build kept; these tests start from
+// the program's first ones and leave the kept counts as they found them.
+class TStartTeeth {
+public:
+  TStartTeeth() : FGears(GearSceneTeeth), FRack(RackTeeth)
+  {
+    GearSceneTeeth = TGearSceneTeeth{};
+    RackTeeth = 10;
+  }
+  ~TStartTeeth()
+  {
+    GearSceneTeeth = FGears;
+    RackTeeth = FRack;
+  }
+  TStartTeeth(const TStartTeeth&) = delete;
+  TStartTeeth& operator=(const TStartTeeth&) = delete;
+
+private:
+  TGearSceneTeeth FGears;
+  Integer FRack;
+};
+
 void BuildTopic(TBuiltScene& s, const TTopicEntry& e, const std::function<void(TTopicControls&)>& set = {})
 {
   FillStandardMaterials(s.Lib);
+  TStartTeeth start;
   TTopicControls c = e.DefaultControls();
   c.Markers = false;
   if (set)
