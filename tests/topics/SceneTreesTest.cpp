@@ -1452,7 +1452,14 @@ TEST(SceneTrees, ControlsShapeTheBuild)
     {34, [](TTopicControls& c) { c.BikeGear = 2; }, 8,
      {"0 TDummyCube @1.6,0,0 t-0.8951", "1.0 TSprocket @0,0,-0.05", "2 TDummyCube @-1.6,-0.1,-0.05",
       "4 TDummyCube @0,0,-0.025 t-0.8951", "6 TDummyCube @-1.6,-0.1,-0.05"}},
-    // Gears with a tooth count from the control.
+    // Gears with tooth counts from the controls: each wheel's bore, web and arrow follow its own
+    // count.
+    {1, [](TTopicControls& c) { c.Cog[0] = 15; c.Cog[1] = 30; }, 4,
+     {"0 TDummyCube @-0.3581,0,0", "0.0 TCog @0,0,0 Brass cog 15 0.15 0.075 0.2 0.2081",
+      "0.1 TCylinder @0,0,0 p90 DarkBrass cyl 0.2281/0.2281", "1 TDummyCube @0.6412,0,0",
+      "1.1 TCylinder @0,0,0 p90 DarkBrass cyl 0.5862/0.5862",
+      "2.0 TLines @0,0,0 lines (1,1,1,1) aa 0,0,0.32 0.2081,0,0.32 0.2081,0.02,0.32 0.2831,0,0.32",
+      "3.0 TLines @0,0,0 lines (1,1,1,1) aa 0,0,0.32 -0.5662,0,0.32 -0.5662,0.02,0.32 -0.6412,0,0.32"}},
     {35, [](TTopicControls& c) { c.Cog[0] = 20; }, 3,
      {"0.0 TRackGear @0,0,0 Brass rack 4 0.2 0.2 0.15 0.075 20", "1 TDummyCube @0,0.41,0",
       "1.0 TCog @0,0,0 r-90 Brass cog 20 0.15 0.075 0.2 0.3275",
