@@ -33,6 +33,12 @@
 
 namespace {
 
+std::vector<std::string> operator+(std::vector<std::string> a, const std::vector<std::string>& b)
+{
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
 std::string ClassName(const TGLBaseSceneObject& o)
 {
   int status = 0;
@@ -427,6 +433,22 @@ const TTopicEntry& Topic(Integer id, Integer example = 0)
 // off. Lines of the form "path class @position angles material sizes".
 const std::map<std::string, std::vector<std::string>>& ExpectedTrees()
 {
+  // The roller follower, the same in every cam scene that carries one.
+  static const std::vector<std::string> RollerFollower = {
+    "1.0 TCylinder @0,0.49,0 Brass cyl 0.05/0.05 h0.48 s20 parts5",
+    "1.1 TCylinder @0,0.1,0 p90 Bronze cyl 0.1/0.1 h0.2 s20 parts7",
+    "1.2 TCylinder @0,0.1,0 p90 DarkMetal cyl 0.03/0.03 h0.3 s10 parts7",
+    "1.3 TWheelBracket @0,0.18,0 Brass fork 0.1x0.15x0.28 plate0.02",
+  };
+  // The pear and heart cams turn about the origin under a roller resting on them at FollowerY.
+  auto CamOnItsAxis = [](const std::string& cam, const std::string& followerY) {
+    return std::vector<std::string>{"0 TDummyCube @0,0,0", cam, "0.1 TCylinder @0,0,0 p-90 Metal cyl 0.2/0.2 h0.5 s40 parts7",
+                                    "1 TDummyCube @0," + followerY + ",0"} +
+           RollerFollower +
+           std::vector<std::string>{"2 TDummyCube @0,0,0 hidden",
+                                    "2.0 TLines @0,0,0.306 lines (1,1,1,1) aa 0,0,0 0.125,0,0 0.125,0.02,0 0.2,0,0"
+                                    " 0.125,-0.02,0 0.125,0,0"};
+  };
   static const std::map<std::string, std::vector<std::string>> trees = {
     {"1.0",
      {
@@ -643,13 +665,10 @@ const std::map<std::string, std::vector<std::string>>& ExpectedTrees()
        "3.0 TLines @0,0,0 lines (1,1,1,1) aa 0,0,0 0.175,0,0 0.175,0.02,0 0.25,0,0 0.175,-0.02,0 0.175,0,0",
      }},
     {"11.0",
-     {
+     std::vector<std::string>{
        "0 TLinearCam @0,0,0 Brass",
        "1 TDummyCube @0,0,0",
-       "1.0 TCylinder @0,0.49,0 Brass cyl 0.05/0.05 h0.48 s20 parts5",
-       "1.1 TCylinder @0,0.1,0 p90 Bronze cyl 0.1/0.1 h0.2 s20 parts7",
-       "1.2 TCylinder @0,0.1,0 p90 DarkMetal cyl 0.03/0.03 h0.3 s10 parts7",
-       "1.3 TWheelBracket @0,0.18,0 Brass fork 0.1x0.15x0.28 plate0.02",
+     } + RollerFollower + std::vector<std::string>{
        "2 TLinearPlate @0,-0.2,0 Blue",
      }},
     {"12.0",
@@ -680,45 +699,18 @@ const std::map<std::string, std::vector<std::string>>& ExpectedTrees()
        "5 TOpenBox @0,1.1,0 r180 Metal box 0.1x0.3x0.18 wall0.02 style2",
      }},
     {"13.0",
-     {
+     std::vector<std::string>{
        "0 TDummyCube @0,-0.1,0",
        "0.0 TCylinder @0,0.1,0 p-90 Bronze cyl 0.5/0.5 h0.2 s50 parts1",
        "0.1 TCylinder @0,0.1,0 p-90 Brass cyl 0.5/0.5 h0.2 s50 parts6",
        "0.2 TCylinder @0,0,0 p-90 Metal cyl 0.2/0.2 h0.5 s40 parts7",
        "1 TDummyCube @0,0.5,0",
-       "1.0 TCylinder @0,0.49,0 Brass cyl 0.05/0.05 h0.48 s20 parts5",
-       "1.1 TCylinder @0,0.1,0 p90 Bronze cyl 0.1/0.1 h0.2 s20 parts7",
-       "1.2 TCylinder @0,0.1,0 p90 DarkMetal cyl 0.03/0.03 h0.3 s10 parts7",
-       "1.3 TWheelBracket @0,0.18,0 Brass fork 0.1x0.15x0.28 plate0.02",
+     } + RollerFollower + std::vector<std::string>{
        "2 TDummyCube @0,-0.1,0 hidden",
        "2.0 TLines @0,0,0.306 lines (1,1,1,1) aa 0,0,0 0.125,0,0 0.125,0.02,0 0.2,0,0 0.125,-0.02,0 0.125,0,0",
      }},
-    {"14.0",
-     {
-       "0 TDummyCube @0,0,0",
-       "0.0 TCam @0,0,0 r90 Brass cam 0.3 0.14 0.25 t0.2 s50 side",
-       "0.1 TCylinder @0,0,0 p-90 Metal cyl 0.2/0.2 h0.5 s40 parts7",
-       "1 TDummyCube @0,0.3,0",
-       "1.0 TCylinder @0,0.49,0 Brass cyl 0.05/0.05 h0.48 s20 parts5",
-       "1.1 TCylinder @0,0.1,0 p90 Bronze cyl 0.1/0.1 h0.2 s20 parts7",
-       "1.2 TCylinder @0,0.1,0 p90 DarkMetal cyl 0.03/0.03 h0.3 s10 parts7",
-       "1.3 TWheelBracket @0,0.18,0 Brass fork 0.1x0.15x0.28 plate0.02",
-       "2 TDummyCube @0,0,0 hidden",
-       "2.0 TLines @0,0,0.306 lines (1,1,1,1) aa 0,0,0 0.125,0,0 0.125,0.02,0 0.2,0,0 0.125,-0.02,0 0.125,0,0",
-     }},
-    {"15.0",
-     {
-       "0 TDummyCube @0,0,0",
-       "0.0 THeartCam @0,0,0 r90 Brass heart 0.1 0.25 t0.2 s50",
-       "0.1 TCylinder @0,0,0 p-90 Metal cyl 0.2/0.2 h0.5 s40 parts7",
-       "1 TDummyCube @0,0.25,0",
-       "1.0 TCylinder @0,0.49,0 Brass cyl 0.05/0.05 h0.48 s20 parts5",
-       "1.1 TCylinder @0,0.1,0 p90 Bronze cyl 0.1/0.1 h0.2 s20 parts7",
-       "1.2 TCylinder @0,0.1,0 p90 DarkMetal cyl 0.03/0.03 h0.3 s10 parts7",
-       "1.3 TWheelBracket @0,0.18,0 Brass fork 0.1x0.15x0.28 plate0.02",
-       "2 TDummyCube @0,0,0 hidden",
-       "2.0 TLines @0,0,0.306 lines (1,1,1,1) aa 0,0,0 0.125,0,0 0.125,0.02,0 0.2,0,0 0.125,-0.02,0 0.125,0,0",
-     }},
+    {"14.0", CamOnItsAxis("0.0 TCam @0,0,0 r90 Brass cam 0.3 0.14 0.25 t0.2 s50 side", "0.3")},
+    {"15.0", CamOnItsAxis("0.0 THeartCam @0,0,0 r90 Brass heart 0.1 0.25 t0.2 s50", "0.25")},
     {"16.0",
      {
        "0 TDummyCube @0,0,0",
