@@ -440,9 +440,10 @@ const std::map<std::string, std::vector<std::string>>& ExpectedTrees()
     "1.2 TCylinder @0,0.1,0 p90 DarkMetal cyl 0.03/0.03 h0.3 s10 parts7",
     "1.3 TWheelBracket @0,0.18,0 Brass fork 0.1x0.15x0.28 plate0.02",
   };
-  // The pear and heart cams turn about the origin under a roller resting on them at FollowerY.
+  // The pear and heart cams turn about the origin under a roller resting on them at followerY.
   auto CamOnItsAxis = [](const std::string& cam, const std::string& followerY) {
-    return std::vector<std::string>{"0 TDummyCube @0,0,0", cam, "0.1 TCylinder @0,0,0 p-90 Metal cyl 0.2/0.2 h0.5 s40 parts7",
+    return std::vector<std::string>{"0 TDummyCube @0,0,0", cam,
+                                    "0.1 TCylinder @0,0,0 p-90 Metal cyl 0.2/0.2 h0.5 s40 parts7",
                                     "1 TDummyCube @0," + followerY + ",0"} +
            RollerFollower +
            std::vector<std::string>{"2 TDummyCube @0,0,0 hidden",
