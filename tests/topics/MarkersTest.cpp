@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
 #include "engine/GLRecorder.h"
 #include "topics/GLSimpleText.h"
 #include "topics/GeometryEx.h"
@@ -78,4 +82,47 @@ TEST(Markers, LettersAreSolidOutlines)
   TAffineVector v;
   MakeVector(v, 1, 2, 3);
   EXPECT_EQ(v, (TAffineVector{1, 2, 3}));
+}
+
+TEST(Markers, LettersHaveTheirStrokes)
+{
+  // Each letter: 1.2 by 1.8 scales, square corners only, and the ink of its strokes 0.2
+  // thick (E: an upright and three bars, F: an upright and two, L: an upright and a foot);
+  // the bars of E and F stand at the same heights.
+  const Single s = 0.05f;
+  const struct {
+    char Letter;
+    Single Area;   // in square scales
+    std::vector<Single> BarTops;
+  } letters[] = {{'E', 0.96f, {0.2f, 1.0f, 1.8f}}, {'F', 0.76f, {1.0f, 1.8f}}, {'L', 0.56f, {0.2f}}};
+  for (const auto& l : letters) {
+    std::unique_ptr<TExtrusionSolid> solid = BuildLetterSolid(l.Letter, s, 0.01f);
+    std::vector<TAffineVector> n = solid->GetContour(0).AsAffineVectors();
+    ASSERT_GE(n.size(), 4u) << l.Letter;
+    Single area = 0, minX = 1, maxX = -1, minY = 1, maxY = -1;
+    std::vector<Single> barTops;
+    for (size_t i = 0; i < n.size(); ++i) {
+      const TAffineVector& a = n[i];
+      const TAffineVector& b = n[(i + 1) % n.size()];
+      EXPECT_TRUE(a[0] == b[0] || a[1] == b[1]) << l.Letter << " edge " << i << " is not square";
+      EXPECT_EQ(a[2], 0) << l.Letter;
+      area += a[0] * b[1] - b[0] * a[1];
+      minX = std::min(minX, a[0]);
+      maxX = std::max(maxX, a[0]);
+      minY = std::min(minY, a[1]);
+      maxY = std::max(maxY, a[1]);
+      // A bar's top right corner: at full width, the outline turns back towards the upright.
+      if (std::fabs(a[0] - 1.2f * s) < 1e-6f && a[1] == b[1] && b[0] < a[0])
+        barTops.push_back(a[1] / s);
+    }
+    EXPECT_NEAR(area / 2, l.Area * s * s, 1e-7) << l.Letter << " (counter-clockwise, strokes 0.2 thick)";
+    EXPECT_NEAR(minX, 0, 1e-7) << l.Letter;
+    EXPECT_NEAR(maxX, 1.2f * s, 1e-7) << l.Letter;
+    EXPECT_NEAR(minY, 0, 1e-7) << l.Letter;
+    EXPECT_NEAR(maxY, 1.8f * s, 1e-7) << l.Letter;
+    std::sort(barTops.begin(), barTops.end());
+    ASSERT_EQ(barTops.size(), l.BarTops.size()) << l.Letter;
+    for (size_t k = 0; k < barTops.size(); ++k)
+      EXPECT_NEAR(barTops[k], l.BarTops[k], 1e-5) << l.Letter << " bar " << k;
+  }
 }
