@@ -64,6 +64,9 @@ bool RenderTopic(TGLSceneViewer& viewer, const TRequest& req, const std::string&
   stage.Camera->Position.SetAsVector(vp.Camera);
   stage.SceneBase->Position.SetAsVector(vp.SceneBase);
   TTopicControls controls = entry->DefaultControls ? entry->DefaultControls() : TTopicControls{};
+  // The check box stands as the markers are shown: the lever scenes read it as they move.
+  if (markers)
+    controls.Markers = true;
   entry->Build(stage.SceneBase, &lib, controls);
   if (markers && entry->ShowMarkers)
     entry->ShowMarkers(stage.SceneBase, true);
