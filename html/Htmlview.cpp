@@ -36,27 +36,7 @@ std::string ExpandFileName(const std::string& Name)
     std::string cwd = std::filesystem::current_path(ec).string();
     s = cwd + "/" + s;
   }
-  std::vector<std::string> parts;
-  size_t i = 0;
-  while (i <= s.size()) {
-    size_t j = s.find('/', i);
-    if (j == std::string::npos)
-      j = s.size();
-    std::string part = s.substr(i, j - i);
-    if (part == "..") {
-      if (!parts.empty())
-        parts.pop_back();
-    } else if (!part.empty() && part != ".") {
-      parts.push_back(part);
-    }
-    i = j + 1;
-  }
-  std::string r;
-  for (const auto& p : parts)
-    r += "/" + p;
-  if (r.empty() || (!s.empty() && s.back() == '/' && !parts.empty()))
-    r += "/";
-  return r;
+  return FoldDotSegments(s, '/');
 }
 
 // The extension from the last ".", upper-cased, at most five characters (".HTML" counts

@@ -147,17 +147,17 @@ std::string HTMLToDos(std::string S)
 
 namespace {
 
-// A root-relative name ("\a\..\b") with "." and ".." folded so that it stays below the
-// root: a ".." at the top goes nowhere, as on a web server.
-std::string FoldBelowRoot(const std::string& T)
+}  // namespace
+
+std::string FoldDotSegments(const std::string& Path, char Sep)
 {
   std::vector<std::string> parts;
   size_t i = 0;
-  while (i <= T.size()) {
-    size_t j = T.find('\\', i);
+  while (i <= Path.size()) {
+    size_t j = Path.find(Sep, i);
     if (j == std::string::npos)
-      j = T.size();
-    std::string part = T.substr(i, j - i);
+      j = Path.size();
+    std::string part = Path.substr(i, j - i);
     if (part == "..") {
       if (!parts.empty())
         parts.pop_back();
@@ -168,19 +168,19 @@ std::string FoldBelowRoot(const std::string& T)
   }
   std::string r;
   for (const std::string& p : parts)
-    r += "\\" + p;
-  if (r.empty() || T.back() == '\\')
-    r += '\\';
+    r += Sep + p;
+  if (r.empty() || Path.back() == Sep)
+    r += Sep;
   return r;
 }
-
-}  // namespace
 
 std::string HTMLServerToDos(const std::string& S, const std::string& Root)
 {
   std::string T = Trim(HTMLToDos(S));
+  // A root-relative name stays below the root: a ".." at the top goes nowhere, as on a web
+  // server.
   if (!T.empty() && !Root.empty() && T.compare(0, 2, "\\\\") != 0 && !(T.size() > 1 && T[1] == ':') && T[0] == '\\')
-    return Root + FoldBelowRoot(T);
+    return Root + FoldDotSegments(T, '\\');
   return T;
 }
 

@@ -18,3 +18,7 @@ std::string HTMLToDos(std::string S);
 // As HTMLToDos, with a root-relative name ("\x") placed under Root.
 std::string HTMLServerToDos(const std::string& S, const std::string& Root);
 void ReplaceChar(char Old, char New, std::string& S);
+
+// Path with its "." and ".." segments folded (a ".." at the top goes nowhere) and empty
+// segments dropped: it starts with Sep, and ends with Sep when Path did or nothing is left.
+std::string FoldDotSegments(const std::string& Path, char Sep);
