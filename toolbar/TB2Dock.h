@@ -283,8 +283,9 @@ public:
   TTBDockableWindowStyles DockableWindowStyles() const { return FDockableWindowStyles; }
   void SetDockableWindowStyles(TTBDockableWindowStyles Value) { FDockableWindowStyles = Value; }
   TComponent* PopupMenu() const { return FPopupMenu; }
-  // The menu a right click on the frame shows (its owner shows it through OnContextPopup).
-  void SetPopupMenu(TComponent* Value) { FPopupMenu = Value; }
+  // The menu a right click on the frame shows at the pointer, after OnContextPopup: an
+  // item whose children are the menu's entries.
+  void SetPopupMenu(TComponent* Value);
 
   // Run-time state.
   bool Docked() const { return FDocked; }
@@ -402,6 +403,8 @@ private:
   void SetCurrentDockInternal(TTBDock* NewDock);
   void SetFloatingInternal(bool Value);
   void CloseButtonLoop(bool Floating);
+  // A right click on the frame: OnContextPopup, then PopupMenu at the pointer.
+  void FrameContextPopup();
   void RedrawNC();
   void FreeFloatingParentIfUnused();
   TCustomForm* ParentFormOf() const;

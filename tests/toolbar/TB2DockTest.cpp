@@ -7,6 +7,7 @@
 #include "tests/TestWait.h"
 #include "toolbar/TB2Dock.h"
 #include "toolbar/TB2Common.h"
+#include "toolbar/TB2Item.h"
 #include "toolbar/TBXUtils.h"
 
 namespace {
@@ -349,6 +350,58 @@ TEST(TB2Dock, WindowThatCannotFloatStaysDocked)
   EXPECT_EQ(a.CurrentDock(), &f.Top);
   EXPECT_FALSE(a.Floating());
   EXPECT_EQ(a.Left(), 0);
+}
+
+TEST(TB2Dock, RightClickOnTheFrameShowsThePopupMenuAfterTheHandler)
+{
+  TDockForm f;
+  TTestBar bar;
+  bar.SetParent(&f.Form);
+  bar.SetHideWhenInactive(false);
+  bar.SetCurrentDock(&f.Top);
+  std::vector<std::string> events;
+  bar.OnContextPopup = [&](TObject*) { events.push_back("context"); };
+  auto menu = std::make_unique<TTBRootItem>();
+  auto hide = std::make_unique<TTBCustomItem>();
+  hide->SetCaption("Hide");
+  hide->OnClick = [&](TObject*) { events.push_back("picked"); };
+  menu->Add(std::move(hide));
+  bar.SetPopupMenu(menu.get());
+
+  // Picks the menu's first entry from the keyboard, if a menu is open to take the keys.
+  auto rightClick = [&](TPoint at) {
+    TScript s;
+    s.Steps = {[] {
+      SimulateKey(VK_DOWN);
+      SimulateKey(VK_RETURN);
+    }};
+    s.Start();
+    SimulateMouse(TInputKind::MouseDown, at, mbRight);
+    SimulateMouse(TInputKind::MouseUp, at, mbRight);
+    for (int i = 0; i < 5; ++i)
+      Application->ProcessMessages();
+  };
+  rightClick(HandleOf(bar));
+  EXPECT_EQ(events, (std::vector<std::string>{"context", "picked"}));
+
+  // The client area is the content's: no menu there.
+  events.clear();
+  rightClick(bar.ClientToScreen({50, 10}));
+  EXPECT_EQ(events, std::vector<std::string>{});
+
+  // Floating, the caption is frame too.
+  bar.SetFloatingPosition({300, 300});
+  bar.SetFloating(true);
+  ASSERT_TRUE(bar.Floating());
+  rightClick({340, 310});
+  EXPECT_EQ(events, (std::vector<std::string>{"context", "picked"}));
+
+  // A freed menu is forgotten: the handler alone runs.
+  events.clear();
+  menu.reset();
+  EXPECT_EQ(bar.PopupMenu(), nullptr);
+  rightClick({340, 310});
+  EXPECT_EQ(events, std::vector<std::string>{"context"});
 }
 
 TEST(TB2Dock, CloseButtonAndPositionData)
