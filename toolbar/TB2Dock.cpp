@@ -684,6 +684,28 @@ TTBFloatingWindowParent::TTBFloatingWindowParent(TTBCustomDockableWindow* ADocka
 
 TTBFloatingWindowParent::~TTBFloatingWindowParent() { DestroyHandle(); }
 
+void TTBFloatingWindowParent::SetParentForm(TCustomForm* Value)
+{
+  if (Value == FParentForm)
+    return;
+  if (FParentForm)
+    RemoveFreeNotification(FParentForm);
+  FParentForm = Value;
+  if (Value)
+    FreeNotification(Value);
+}
+
+void TTBFloatingWindowParent::Notification(TComponent* AComponent, TOperation Operation)
+{
+  TForm::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent == FParentForm) {
+    // The window stood on top of that form: with it gone there is nothing to show over.
+    FParentForm = nullptr;
+    if (FDockableWindow)
+      FDockableWindow->UpdateVisibility();
+  }
+}
+
 Cardinal TTBFloatingWindowParent::InstanceNumber(const TTBFloatingWindowParent* W) { return W ? W->FNumber : 0; }
 
 TSize TTBFloatingWindowParent::FrameSize() const

@@ -193,7 +193,8 @@ public:
   ~TTBFloatingWindowParent() override;
   TTBCustomDockableWindow* DockableWindow() const { return FDockableWindow; }
   TCustomForm* ParentForm() const { return FParentForm; }
-  void SetParentForm(TCustomForm* Value) { FParentForm = Value; }
+  // The form the window floats for; forgotten when that form goes.
+  void SetParentForm(TCustomForm* Value);
   TPoint NonClientSize() const override;
   TRect ClientRect() const override;
   // The frame's parts under a point of the window (window coordinates).
@@ -209,6 +210,7 @@ public:
   static Cardinal InstanceNumber(const TTBFloatingWindowParent* W);
 
 protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override;
   void PaintNonClient(TCanvas& Canvas) override;
   void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   void MouseMove(TShiftState Shift, Integer X, Integer Y) override;

@@ -404,6 +404,41 @@ TEST(TB2Dock, RightClickOnTheFrameShowsThePopupMenuAfterTheHandler)
   EXPECT_EQ(events, std::vector<std::string>{"context"});
 }
 
+TEST(TB2Dock, AFloatingWindowOutlivesItsForm)
+{
+  TTestBar bar;
+  bar.SetHideWhenInactive(false);
+  {
+    TDockForm f;
+    bar.SetParent(&f.Form);
+    bar.SetCurrentDock(&f.Top);
+    bar.SetFloatingPosition({300, 300});
+    bar.SetFloating(true);
+    ASSERT_TRUE(bar.Floating());
+    ASSERT_TRUE(bar.FloatingWindowParent()->Visible());
+    EXPECT_EQ(bar.FloatingWindowParent()->ParentForm(), &f.Form);
+  }
+  // The form and its docks are gone: the window forgets them and hides with the form it
+  // stood on top of.
+  TTBFloatingWindowParent* p = bar.FloatingWindowParent();
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(p->ParentForm(), nullptr);
+  EXPECT_EQ(bar.LastDock(), nullptr);
+  EXPECT_FALSE(p->Visible());
+  // Activations and moves elsewhere re-check it without reaching the old form.
+  TForm other;
+  other.SetBounds(50, 50, 200, 100);
+  other.Show();
+  other.Activate();
+  other.SetBounds(60, 60, 200, 100);
+  Application->ProcessMessages();
+  EXPECT_FALSE(p->Visible());
+  // Docking back needs a form: without one the window says so and stays.
+  EXPECT_THROW(bar.SetFloating(false), EInvalidOperation);
+  EXPECT_TRUE(bar.Floating());
+  other.Hide();
+}
+
 TEST(TB2Dock, CloseButtonAndPositionData)
 {
   TDockForm f;
