@@ -439,6 +439,31 @@ TEST(TB2Dock, AFloatingWindowOutlivesItsForm)
   other.Hide();
 }
 
+TEST(TB2Dock, AFloatingWindowShowsAndHidesWithItsForm)
+{
+  TDockForm f;
+  TForm other;
+  other.SetBounds(600, 100, 200, 100);
+  other.Show();
+  TTestBar bar;
+  bar.SetParent(&f.Form);
+  bar.SetHideWhenInactive(false);
+  bar.SetCurrentDock(&f.Top);
+  bar.SetFloatingPosition({300, 300});
+  bar.SetFloating(true);
+  TTBFloatingWindowParent* p = bar.FloatingWindowParent();
+  ASSERT_TRUE(p->Visible());
+  other.Activate();
+  Application->ProcessMessages();
+  f.Form.Hide();
+  Application->ProcessMessages();
+  EXPECT_FALSE(p->Visible());
+  f.Form.Show();
+  Application->ProcessMessages();
+  EXPECT_TRUE(p->Visible());
+  other.Hide();
+}
+
 TEST(TB2Dock, CloseButtonAndPositionData)
 {
   TDockForm f;
