@@ -337,6 +337,40 @@ TEST(TB2Dock, DraggingBetweenDocks)
   EXPECT_EQ(b.FloatingWindowParent(), nullptr);
 }
 
+TEST(TB2Dock, MovingAlongASharedRowKeepsTheRowAndALoneWindowChangesRows)
+{
+  TDockForm f;
+  TTestBar a, b, c;
+  for (TTestBar* bar : {&a, &b, &c}) {
+    bar->SetParent(&f.Form);
+    bar->SetHideWhenInactive(false);
+    bar->SetCurrentDock(&f.Top);
+  }
+  c.SetDockRow(1);
+  ASSERT_EQ(b.EffectiveDockRow(), a.EffectiveDockRow());
+  ASSERT_EQ(c.Top(), 24);
+  // Thirty pixels along the row, then a whole row down: b started beside a, so the drag
+  // moves it within that row and the row below does not take it.
+  Integer left = b.Left();
+  TPoint p = HandleOf(b);
+  PressAndPlay(p, {[&] { SimulateMouse(TInputKind::MouseMove, {p.X + 15, p.Y}); },
+                   [&] { SimulateMouse(TInputKind::MouseMove, {p.X + 30, p.Y}); },
+                   [&] { SimulateMouse(TInputKind::MouseMove, {p.X + 30, p.Y + 24}); },
+                   [&] { SimulateMouse(TInputKind::MouseUp, {p.X + 30, p.Y + 24}); }});
+  EXPECT_EQ(b.EffectiveDockRow(), a.EffectiveDockRow());
+  EXPECT_NE(b.EffectiveDockRow(), c.EffectiveDockRow());
+  EXPECT_EQ(b.Left(), left + 30);
+
+  // c is alone in its row: the same moves carry it up into a's row.
+  p = HandleOf(c);
+  PressAndPlay(p, {[&] { SimulateMouse(TInputKind::MouseMove, {p.X + 15, p.Y}); },
+                   [&] { SimulateMouse(TInputKind::MouseMove, {p.X + 30, p.Y}); },
+                   [&] { SimulateMouse(TInputKind::MouseMove, {p.X + 30, p.Y - 24}); },
+                   [&] { SimulateMouse(TInputKind::MouseUp, {p.X + 30, p.Y - 24}); }});
+  EXPECT_EQ(c.EffectiveDockRow(), a.EffectiveDockRow());
+  EXPECT_EQ(f.Top.Height(), 24);
+}
+
 TEST(TB2Dock, WindowThatCannotFloatStaysDocked)
 {
   TDockForm f;
