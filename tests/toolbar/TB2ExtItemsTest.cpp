@@ -99,6 +99,57 @@ TEST(TB2EditItemProps, CharCaseTextAndTheirNotifications)
   root.UnregisterNotification(&kinds);
 }
 
+TEST(TB2EditItemProps, AnEditActionLendsItsEditValuesWhileTheItemKeepsThem)
+{
+  TTBRootItem root;
+  auto* e = root.AddNew<TTBEditItem>();
+  auto* own = root.AddNew<TTBEditItem>();
+  TTBEditAction action;
+  action.SetEditCaption("Cam:");
+  action.SetEditWidth(120);
+  action.SetText("Round");
+  action.SetEditOptions(tboUseEditWhenVertical);
+  int asked = 0;
+  action.OnAcceptText = [&](TObject* sender, std::string& text, bool&) {
+    ++asked;
+    text += "!";
+    EXPECT_EQ(sender, e);
+  };
+  // Assigned outside loading: every value comes from the action.
+  own->SetEditWidth(90);
+  own->SetText("mine");
+  e->SetAction(&action);
+  own->SetAction(&action);
+  EXPECT_EQ(e->EditCaption(), "Cam:");
+  EXPECT_EQ(e->EditWidth(), 120);
+  EXPECT_EQ(e->Text(), "Round");
+  EXPECT_EQ(e->EditOptions(), tboUseEditWhenVertical);
+  EXPECT_EQ(own->EditWidth(), 120);
+
+  // Changes of the action reach the items whose values still follow it.
+  own->SetText("mine");
+  action.SetText("Pear");
+  action.SetEditWidth(100);
+  EXPECT_EQ(e->Text(), "Pear");
+  EXPECT_EQ(e->EditWidth(), 100);
+  EXPECT_EQ(own->Text(), "mine") << "a text of the item's own stays";
+  EXPECT_EQ(own->EditWidth(), 100);
+
+  // The action is asked for typed text when the item has no handler of its own.
+  std::string typed = "Heart";
+  bool accept = true;
+  e->DoAcceptText(typed, accept);
+  EXPECT_EQ(typed, "Heart!");
+  EXPECT_EQ(asked, 1);
+  int ownAsked = 0;
+  own->OnAcceptText = [&](TObject*, std::string&, bool&) { ++ownAsked; };
+  own->DoAcceptText(typed, accept);
+  EXPECT_EQ(ownAsked, 1);
+  EXPECT_EQ(asked, 1);
+  e->SetAction(nullptr);
+  own->SetAction(nullptr);
+}
+
 TEST(TB2EditItemProps, EditControlTypesWithinItsLimits)
 {
   TTBEditControl c;
