@@ -1525,6 +1525,8 @@ TControl* FindControlAtPos(TPoint screenPos)
 
 TControl* GetMouseControl() { return State().MouseControl; }
 
+TWinControl* FindFocusedControl() { return dynamic_cast<TWinControl*>(ControlOf(QApplication::focusWidget())); }
+
 void SimulateMouse(TInputKind kind, TPoint screenPos, TMouseButton button, TShiftState shift)
 {
   TInputState& s = State();

@@ -385,6 +385,8 @@ bool IsMouseButtonDown(TMouseButton button);
 TControl* FindControlAtPos(TPoint screenPos);
 // The control the pointer is over (enter and leave tracking).
 TControl* GetMouseControl();
+// The control that has the keyboard focus (the system's GetFocus); nullptr when none of ours.
+TWinControl* FindFocusedControl();
 
 // Application-wide notifications of windows (the hooks build on these). Shown and Hidden
 // come when a top-level window appears or goes (minimising included).

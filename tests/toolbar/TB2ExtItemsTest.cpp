@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "platform/FormCtrls.h"
 #include "platform/Forms.h"
 #include "toolbar/TB2Common.h"
 #include "toolbar/TB2ExtItems.h"
@@ -250,6 +251,47 @@ TEST_F(TB2EditItem, EnterAcceptsTheTypedTextAndEndsTheLoop)
   EXPECT_FALSE(EditViewer()->Editing());
   EXPECT_FALSE(Bar->View->InModalLoop);
   EXPECT_EQ(GetCaptureControl(), nullptr);
+}
+
+TEST_F(TB2EditItem, TheFocusGoesBackWhereItWasAfterEditing)
+{
+  TEdit field;
+  field.SetParent(&Form);
+  field.SetBounds(10, 60, 120, 24);
+  field.SetFocus();
+  Application->ProcessMessages();
+  ASSERT_TRUE(field.Focused());
+  // Enter ends the edit and the toolbar's loop.
+  {
+    TScript script;
+    bool editHadFocus = false;
+    StartEditing(script, [&](TScript& s) {
+      s.Do([&] { editHadFocus = EditViewer()->EditControl()->Focused(); });
+      Type(s, "x");
+      s.Do([] { SimulateKey(VK_RETURN, 0, '\r'); });
+    });
+    EXPECT_TRUE(script.Finished());
+    Application->ProcessMessages();
+    EXPECT_TRUE(editHadFocus);
+    EXPECT_TRUE(field.Focused());
+  }
+  // Escape ends the edit only: the field has the focus back while the loop goes on.
+  {
+    TScript script;
+    bool focusedInLoop = false;
+    StartEditing(script, [&](TScript& s) {
+      s.Do([] { SimulateKey(VK_ESCAPE, 0, '\x1b'); });
+      s.WaitFor([this] { return !EditViewer()->Editing(); }, "editing ends");
+      s.Do([&] {
+        focusedInLoop = field.Focused();
+        Bar->View->EndModal();
+      });
+    });
+    EXPECT_TRUE(script.Finished());
+    Application->ProcessMessages();
+    EXPECT_TRUE(focusedInLoop);
+    EXPECT_TRUE(field.Focused());
+  }
 }
 
 TEST_F(TB2EditItem, EscapeKeepsTheTextWithoutAsking)
