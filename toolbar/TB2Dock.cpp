@@ -680,6 +680,13 @@ TTBFloatingWindowParent::TTBFloatingWindowParent(TTBCustomDockableWindow* ADocka
   SetCaption(ADockableWindow ? ADockableWindow->Caption() : std::string());
   SetShowHint(true);
   SetControlStyle(ControlStyle() & ~(csClickEvents));
+  // A close request (the window manager's close) is the form's to answer: the window only
+  // follows its form, and closing it alone would leave the toolbar shown nowhere.
+  OnClose = [this](TObject*, TCloseAction& Action) {
+    Action = caNone;
+    if (FParentForm)
+      FParentForm->Close();
+  };
 }
 
 TTBFloatingWindowParent::~TTBFloatingWindowParent() { DestroyHandle(); }

@@ -498,6 +498,38 @@ TEST(TB2Dock, AFloatingWindowShowsAndHidesWithItsForm)
   other.Hide();
 }
 
+TEST(TB2Dock, ClosingTheFloatingWindowClosesItsForm)
+{
+  TDockForm f;
+  TTestBar bar;
+  bar.SetParent(&f.Form);
+  bar.SetHideWhenInactive(false);
+  bar.SetCurrentDock(&f.Top);
+  bar.SetFloatingPosition({300, 300});
+  bar.SetFloating(true);
+  TTBFloatingWindowParent* p = bar.FloatingWindowParent();
+  ASSERT_TRUE(p->Visible());
+  // A form that refuses: nothing closes, the window stays.
+  int asked = 0;
+  f.Form.OnClose = [&](TObject*, TCloseAction& a) {
+    ++asked;
+    a = caNone;
+  };
+  p->Close();   // as the window manager's close button asks
+  Application->ProcessMessages();
+  EXPECT_EQ(asked, 1);
+  EXPECT_TRUE(f.Form.Visible());
+  EXPECT_TRUE(p->Visible());
+  EXPECT_TRUE(bar.Floating());
+  // A form that agrees hides, and the floating window with it.
+  f.Form.OnClose = nullptr;
+  p->Close();
+  Application->ProcessMessages();
+  EXPECT_FALSE(f.Form.Visible());
+  EXPECT_FALSE(p->Visible());
+  EXPECT_TRUE(bar.Visible()) << "the toolbar itself was not closed";
+}
+
 TEST(TB2Dock, CloseButtonAndPositionData)
 {
   TDockForm f;
