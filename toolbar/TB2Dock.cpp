@@ -687,9 +687,27 @@ TTBFloatingWindowParent::TTBFloatingWindowParent(TTBCustomDockableWindow* ADocka
     if (FParentForm)
       FParentForm->Close();
   };
+  // A press anywhere in the window (frame or toolbar) keeps the keyboard with the form the
+  // toolbar works for.
+  FClickFilter = AddInputFilter([this](const TInputEvent& ev) {
+    if (ev.Kind != TInputKind::MouseDown && ev.Kind != TInputKind::MouseDblClick)
+      return false;
+    bool ours = false;
+    for (TControl* c = ev.Target; c && !ours; c = c->Parent())
+      ours = c == this;
+    if (ours && FDockableWindow && FDockableWindow->ActivateParent() &&
+        FDockableWindow->FloatingMode() == fmOnTopOfParentForm && FParentForm && FParentForm->Visible() &&
+        FParentForm->Enabled() && !FParentForm->Active())
+      FParentForm->Activate();
+    return false;
+  });
 }
 
-TTBFloatingWindowParent::~TTBFloatingWindowParent() { DestroyHandle(); }
+TTBFloatingWindowParent::~TTBFloatingWindowParent()
+{
+  RemoveInputFilter(FClickFilter);
+  DestroyHandle();
+}
 
 void TTBFloatingWindowParent::SetParentForm(TCustomForm* Value)
 {

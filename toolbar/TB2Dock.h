@@ -221,6 +221,7 @@ private:
   TTBCustomDockableWindow* FDockableWindow;
   TCustomForm* FParentForm = nullptr;
   Cardinal FNumber;
+  int FClickFilter = 0;
 };
 
 // ---------------------------------------------------------------------------------------

@@ -530,6 +530,40 @@ TEST(TB2Dock, ClosingTheFloatingWindowClosesItsForm)
   EXPECT_TRUE(bar.Visible()) << "the toolbar itself was not closed";
 }
 
+TEST(TB2Dock, AClickOnAFloatingWindowActivatesItsForm)
+{
+  TDockForm f;
+  TForm other;
+  other.SetBounds(600, 100, 200, 100);
+  other.Show();
+  TTestBar bar;
+  bar.SetParent(&f.Form);
+  bar.SetHideWhenInactive(false);
+  bar.SetCurrentDock(&f.Top);
+  bar.SetFloatingPosition({300, 300});
+  bar.SetFloating(true);
+  auto clickOn = [&](TPoint at) {
+    other.Activate();
+    Application->ProcessMessages();
+    ASSERT_TRUE(other.Active());
+    // The press starts a drag (content and caption both move the window); the release
+    // ends it where it began.
+    PressAndPlay(at, {[at] { SimulateMouse(TInputKind::MouseUp, at); }});
+    Application->ProcessMessages();
+  };
+  // On the content and on the caption alike.
+  clickOn(bar.ClientToScreen({50, 10}));
+  EXPECT_TRUE(f.Form.Active());
+  EXPECT_FALSE(bar.FloatingWindowParent()->Active());
+  clickOn(bar.FloatingWindowParent()->ClientToScreen({10, -8}));
+  EXPECT_TRUE(f.Form.Active());
+  // Without ActivateParent the form is left as it was.
+  bar.SetActivateParent(false);
+  clickOn(bar.ClientToScreen({50, 10}));
+  EXPECT_FALSE(f.Form.Active());
+  other.Hide();
+}
+
 TEST(TB2Dock, CloseButtonAndPositionData)
 {
   TDockForm f;
