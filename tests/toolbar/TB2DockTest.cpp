@@ -78,6 +78,24 @@ void PressAndPlay(TPoint at, std::vector<std::function<void()>> steps)
 
 TPoint HandleOf(TTBCustomDockableWindow& bar) { return bar.ClientToScreen({-3, 5}); }
 
+// A window floating for a form with docks, and a second form to take the activation.
+struct TFloatingBar {
+  TDockForm F;
+  TForm Other;
+  TTestBar Bar;
+  TFloatingBar()
+  {
+    Other.SetBounds(600, 100, 200, 100);
+    Other.Show();
+    Bar.SetParent(&F.Form);
+    Bar.SetHideWhenInactive(false);
+    Bar.SetCurrentDock(&F.Top);
+    Bar.SetFloatingPosition({300, 300});
+    Bar.SetFloating(true);
+  }
+  ~TFloatingBar() { Other.Hide(); }
+};
+
 }  // namespace
 
 TEST(TB2Dock, ErrorTexts)
@@ -475,38 +493,24 @@ TEST(TB2Dock, AFloatingWindowOutlivesItsForm)
 
 TEST(TB2Dock, AFloatingWindowShowsAndHidesWithItsForm)
 {
-  TDockForm f;
-  TForm other;
-  other.SetBounds(600, 100, 200, 100);
-  other.Show();
-  TTestBar bar;
-  bar.SetParent(&f.Form);
-  bar.SetHideWhenInactive(false);
-  bar.SetCurrentDock(&f.Top);
-  bar.SetFloatingPosition({300, 300});
-  bar.SetFloating(true);
-  TTBFloatingWindowParent* p = bar.FloatingWindowParent();
+  TFloatingBar t;
+  TTBFloatingWindowParent* p = t.Bar.FloatingWindowParent();
   ASSERT_TRUE(p->Visible());
-  other.Activate();
+  t.Other.Activate();
   Application->ProcessMessages();
-  f.Form.Hide();
+  t.F.Form.Hide();
   Application->ProcessMessages();
   EXPECT_FALSE(p->Visible());
-  f.Form.Show();
+  t.F.Form.Show();
   Application->ProcessMessages();
   EXPECT_TRUE(p->Visible());
-  other.Hide();
 }
 
 TEST(TB2Dock, ClosingTheFloatingWindowClosesItsForm)
 {
-  TDockForm f;
-  TTestBar bar;
-  bar.SetParent(&f.Form);
-  bar.SetHideWhenInactive(false);
-  bar.SetCurrentDock(&f.Top);
-  bar.SetFloatingPosition({300, 300});
-  bar.SetFloating(true);
+  TFloatingBar t;
+  TDockForm& f = t.F;
+  TTestBar& bar = t.Bar;
   TTBFloatingWindowParent* p = bar.FloatingWindowParent();
   ASSERT_TRUE(p->Visible());
   // A form that refuses: nothing closes, the window stays.
@@ -532,16 +536,10 @@ TEST(TB2Dock, ClosingTheFloatingWindowClosesItsForm)
 
 TEST(TB2Dock, AClickOnAFloatingWindowActivatesItsForm)
 {
-  TDockForm f;
-  TForm other;
-  other.SetBounds(600, 100, 200, 100);
-  other.Show();
-  TTestBar bar;
-  bar.SetParent(&f.Form);
-  bar.SetHideWhenInactive(false);
-  bar.SetCurrentDock(&f.Top);
-  bar.SetFloatingPosition({300, 300});
-  bar.SetFloating(true);
+  TFloatingBar t;
+  TDockForm& f = t.F;
+  TForm& other = t.Other;
+  TTestBar& bar = t.Bar;
   auto clickOn = [&](TPoint at) {
     other.Activate();
     Application->ProcessMessages();
@@ -561,7 +559,6 @@ TEST(TB2Dock, AClickOnAFloatingWindowActivatesItsForm)
   bar.SetActivateParent(false);
   clickOn(bar.ClientToScreen({50, 10}));
   EXPECT_FALSE(f.Form.Active());
-  other.Hide();
 }
 
 TEST(TB2Dock, CloseButtonAndPositionData)
