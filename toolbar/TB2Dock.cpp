@@ -261,8 +261,16 @@ void TTBDock::Notification(TComponent* AComponent, TOperation Operation)
     FBackground = nullptr;
     InvalidateBackgrounds();
   }
-  if (auto* w = dynamic_cast<TTBCustomDockableWindow*>(AComponent))
+  if (auto* w = dynamic_cast<TTBCustomDockableWindow*>(AComponent)) {
+    bool wasShown = std::find(FDockVisibleList.begin(), FDockVisibleList.end(), w) != FDockVisibleList.end();
     RemoveFromDockLists(w);
+    // A window freed while shown here leaves a gap: close it, as when a window hides.
+    if (wasShown && !HasState(csDestroying)) {
+      ArrangeToolbars();
+      if (OnInsertRemoveBar)
+        OnInsertRemoveBar(this, false, w);
+    }
+  }
 }
 
 void TTBDock::CreateParams(TCreateParams& Params) { TCustomControl::CreateParams(Params); }

@@ -389,6 +389,37 @@ TEST(TB2Dock, MovingAlongASharedRowKeepsTheRowAndALoneWindowChangesRows)
   EXPECT_EQ(f.Top.Height(), 24);
 }
 
+TEST(TB2Dock, AFreedWindowLeavesItsDockArranged)
+{
+  TDockForm f;
+  TTestBar a;
+  a.SetParent(&f.Form);
+  a.SetCurrentDock(&f.Top);
+  std::vector<std::string> events;
+  f.Top.OnInsertRemoveBar = [&](TObject*, bool inserting, TTBCustomDockableWindow* w) {
+    events.push_back(std::string(inserting ? "+" : "-") + (w == &a ? "a" : "b"));
+  };
+  {
+    TTestBar b;
+    b.SetParent(&f.Form);
+    b.SetDockRow(1);
+    b.SetCurrentDock(&f.Top);
+    EXPECT_EQ(f.Top.Height(), 48);
+    EXPECT_EQ(f.Top.DockVisibleListCount(), 2);
+  }
+  EXPECT_EQ(f.Top.DockListCount(), 1);
+  EXPECT_EQ(f.Top.DockVisibleListCount(), 1);
+  EXPECT_EQ(f.Top.Height(), 24);
+  EXPECT_EQ(events, (std::vector<std::string>{"+b", "-b"}));
+  // Hiding and showing a window tell the dock too.
+  a.Hide();
+  EXPECT_EQ(f.Top.Height(), 0);
+  a.Show();
+  EXPECT_EQ(f.Top.Height(), 24);
+  EXPECT_EQ(events, (std::vector<std::string>{"+b", "-b", "-a", "+a"}));
+  f.Top.OnInsertRemoveBar = nullptr;
+}
+
 TEST(TB2Dock, WindowThatCannotFloatStaysDocked)
 {
   TDockForm f;
