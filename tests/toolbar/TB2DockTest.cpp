@@ -535,6 +535,15 @@ TEST(TB2Dock, AFloatingWindowShowsAndHidesWithItsForm)
   t.F.Form.Show();
   Application->ProcessMessages();
   EXPECT_TRUE(p->Visible());
+  // Showing it took no activation.
+  t.F.Form.Activate();
+  Application->ProcessMessages();
+  t.Bar.Hide();
+  t.Bar.Show();
+  Application->ProcessMessages();
+  EXPECT_TRUE(p->Visible());
+  EXPECT_FALSE(p->Active());
+  EXPECT_TRUE(t.F.Form.Active());
 }
 
 TEST(TB2Dock, ClosingTheFloatingWindowClosesItsForm)
