@@ -15,6 +15,8 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QResizeEvent>
+#include <QShowEvent>
+#include <QHideEvent>
 #include <QWheelEvent>
 #include <QWidget>
 
@@ -192,6 +194,18 @@ protected:
       TControlWidgetAccess::TopMoved(Control, e->pos().x(), e->pos().y());
       FireWindowEvent(TWindowEvent::Moved, Control);
     }
+  }
+  void showEvent(QShowEvent* e) override
+  {
+    QWidget::showEvent(e);
+    if (Control && isWindow())
+      FireWindowEvent(TWindowEvent::Shown, Control);
+  }
+  void hideEvent(QHideEvent* e) override
+  {
+    QWidget::hideEvent(e);
+    if (Control && isWindow())
+      FireWindowEvent(TWindowEvent::Hidden, Control);
   }
   void resizeEvent(QResizeEvent* e) override
   {
@@ -1510,6 +1524,8 @@ TControl* FindControlAtPos(TPoint screenPos)
 }
 
 TControl* GetMouseControl() { return State().MouseControl; }
+
+TWinControl* FindFocusedControl() { return dynamic_cast<TWinControl*>(ControlOf(QApplication::focusWidget())); }
 
 void SimulateMouse(TInputKind kind, TPoint screenPos, TMouseButton button, TShiftState shift)
 {

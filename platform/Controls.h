@@ -385,9 +385,12 @@ bool IsMouseButtonDown(TMouseButton button);
 TControl* FindControlAtPos(TPoint screenPos);
 // The control the pointer is over (enter and leave tracking).
 TControl* GetMouseControl();
+// The control that has the keyboard focus (the system's GetFocus); nullptr when none of ours.
+TWinControl* FindFocusedControl();
 
-// Application-wide notifications of windows (the hooks build on these).
-enum class TWindowEvent : uint8_t { Activated, Deactivated, Moved, Destroying };
+// Application-wide notifications of windows (the hooks build on these). Shown and Hidden
+// come when a top-level window appears or goes (minimising included).
+enum class TWindowEvent : uint8_t { Activated, Deactivated, Moved, Destroying, Shown, Hidden };
 using TWindowEventHandler = std::function<void(TWindowEvent event, TControl* control)>;
 int AddWindowEventHandler(TWindowEventHandler handler);
 void RemoveWindowEventHandler(int id);

@@ -261,8 +261,16 @@ void TTBDock::Notification(TComponent* AComponent, TOperation Operation)
     FBackground = nullptr;
     InvalidateBackgrounds();
   }
-  if (auto* w = dynamic_cast<TTBCustomDockableWindow*>(AComponent))
+  if (auto* w = dynamic_cast<TTBCustomDockableWindow*>(AComponent)) {
+    bool wasShown = std::find(FDockVisibleList.begin(), FDockVisibleList.end(), w) != FDockVisibleList.end();
     RemoveFromDockLists(w);
+    // A window freed while shown here leaves a gap: close it, as when a window hides.
+    if (wasShown && !HasState(csDestroying)) {
+      ArrangeToolbars();
+      if (OnInsertRemoveBar)
+        OnInsertRemoveBar(this, false, w);
+    }
+  }
 }
 
 void TTBDock::CreateParams(TCreateParams& Params) { TCustomControl::CreateParams(Params); }
@@ -680,9 +688,56 @@ TTBFloatingWindowParent::TTBFloatingWindowParent(TTBCustomDockableWindow* ADocka
   SetCaption(ADockableWindow ? ADockableWindow->Caption() : std::string());
   SetShowHint(true);
   SetControlStyle(ControlStyle() & ~(csClickEvents));
+  // A close request (the window manager's close) is the form's to answer: the window only
+  // follows its form, and closing it alone would leave the toolbar shown nowhere.
+  OnClose = [this](TObject*, TCloseAction& Action) {
+    Action = caNone;
+    if (FParentForm)
+      FParentForm->Close();
+  };
+  // A press anywhere in the window (frame or toolbar) keeps the keyboard with the form the
+  // toolbar works for.
+  FClickFilter = AddInputFilter([this](const TInputEvent& ev) {
+    if (ev.Kind != TInputKind::MouseDown && ev.Kind != TInputKind::MouseDblClick)
+      return false;
+    bool ours = false;
+    for (TControl* c = ev.Target; c && !ours; c = c->Parent())
+      ours = c == this;
+    if (ours && FDockableWindow && FDockableWindow->ActivateParent() &&
+        FDockableWindow->FloatingMode() == fmOnTopOfParentForm && FParentForm && FParentForm->Visible() &&
+        FParentForm->Enabled() && !FParentForm->Active())
+      FParentForm->Activate();
+    return false;
+  });
 }
 
-TTBFloatingWindowParent::~TTBFloatingWindowParent() { DestroyHandle(); }
+TTBFloatingWindowParent::~TTBFloatingWindowParent()
+{
+  RemoveInputFilter(FClickFilter);
+  DestroyHandle();
+}
+
+void TTBFloatingWindowParent::SetParentForm(TCustomForm* Value)
+{
+  if (Value == FParentForm)
+    return;
+  if (FParentForm)
+    RemoveFreeNotification(FParentForm);
+  FParentForm = Value;
+  if (Value)
+    FreeNotification(Value);
+}
+
+void TTBFloatingWindowParent::Notification(TComponent* AComponent, TOperation Operation)
+{
+  TForm::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent == FParentForm) {
+    // The window stood on top of that form: with it gone there is nothing to show over.
+    FParentForm = nullptr;
+    if (FDockableWindow)
+      FDockableWindow->UpdateVisibility();
+  }
+}
 
 Cardinal TTBFloatingWindowParent::InstanceNumber(const TTBFloatingWindowParent* W) { return W ? W->FNumber : 0; }
 

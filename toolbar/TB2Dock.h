@@ -193,7 +193,8 @@ public:
   ~TTBFloatingWindowParent() override;
   TTBCustomDockableWindow* DockableWindow() const { return FDockableWindow; }
   TCustomForm* ParentForm() const { return FParentForm; }
-  void SetParentForm(TCustomForm* Value) { FParentForm = Value; }
+  // The form the window floats for; forgotten when that form goes.
+  void SetParentForm(TCustomForm* Value);
   TPoint NonClientSize() const override;
   TRect ClientRect() const override;
   // The frame's parts under a point of the window (window coordinates).
@@ -209,6 +210,7 @@ public:
   static Cardinal InstanceNumber(const TTBFloatingWindowParent* W);
 
 protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override;
   void PaintNonClient(TCanvas& Canvas) override;
   void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
@@ -219,6 +221,7 @@ private:
   TTBCustomDockableWindow* FDockableWindow;
   TCustomForm* FParentForm = nullptr;
   Cardinal FNumber;
+  int FClickFilter = 0;
 };
 
 // ---------------------------------------------------------------------------------------
@@ -283,8 +286,9 @@ public:
   TTBDockableWindowStyles DockableWindowStyles() const { return FDockableWindowStyles; }
   void SetDockableWindowStyles(TTBDockableWindowStyles Value) { FDockableWindowStyles = Value; }
   TComponent* PopupMenu() const { return FPopupMenu; }
-  // The menu a right click on the frame shows (its owner shows it through OnContextPopup).
-  void SetPopupMenu(TComponent* Value) { FPopupMenu = Value; }
+  // The menu a right click on the frame shows at the pointer, after OnContextPopup: an
+  // item whose children are the menu's entries.
+  void SetPopupMenu(TComponent* Value);
 
   // Run-time state.
   bool Docked() const { return FDocked; }
@@ -402,6 +406,8 @@ private:
   void SetCurrentDockInternal(TTBDock* NewDock);
   void SetFloatingInternal(bool Value);
   void CloseButtonLoop(bool Floating);
+  // A right click on the frame: OnContextPopup, then PopupMenu at the pointer.
+  void FrameContextPopup();
   void RedrawNC();
   void FreeFloatingParentIfUnused();
   TCustomForm* ParentFormOf() const;

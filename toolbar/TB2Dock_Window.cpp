@@ -7,6 +7,7 @@
 #include "toolbar/TB2Common.h"
 #include "toolbar/TB2Dock.h"
 #include "toolbar/TB2Hook.h"
+#include "toolbar/TB2Item.h"
 #include "toolbar/TBXUtils.h"
 
 namespace {
@@ -290,6 +291,29 @@ void TTBCustomDockableWindow::SetDefaultDock(TTBDock* Value)
   FDefaultDock = Value;
   if (Value)
     FreeNotification(Value);
+}
+
+void TTBCustomDockableWindow::SetPopupMenu(TComponent* Value)
+{
+  if (Value == FPopupMenu)
+    return;
+  FPopupMenu = Value;
+  if (Value)
+    FreeNotification(Value);
+}
+
+void TTBCustomDockableWindow::FrameContextPopup()
+{
+  if (OnContextPopup)
+    OnContextPopup(this);
+  // The handler may have freed or replaced the menu: read it afterwards.
+  auto* menu = dynamic_cast<TTBCustomItem*>(FPopupMenu);
+  if (!menu)
+    return;
+  // The menu shows while its loop runs; the window goes when the user has picked or left.
+  std::unique_ptr<TTBPopupWindow> popup = PopupItem(menu, GetCursorPos(), tbpaLeft);
+  if (popup)
+    popup->View()->EnterToolbarLoop(0);
 }
 
 void TTBCustomDockableWindow::SetDockPos(Integer Value)
@@ -780,8 +804,8 @@ void TTBCustomDockableWindow::MouseDown(TMouseButton Button, TShiftState Shift, 
   TPoint wp{X + nc.X, Y + nc.Y};
   bool onFrame = !ClientRect().Contains({X, Y});
   if (Button == mbRight) {
-    if (onFrame && OnContextPopup)
-      OnContextPopup(this);
+    if (onFrame)
+      FrameContextPopup();
     return;
   }
   if (Button != mbLeft)
@@ -832,8 +856,7 @@ void TTBCustomDockableWindow::FloatingFrameMouseDown(TTBFloatingWindowParent::TH
 {
   using H = TTBFloatingWindowParent;
   if (Button == mbRight) {
-    if (OnContextPopup)
-      OnContextPopup(this);
+    FrameContextPopup();
     return;
   }
   if (Button != mbLeft)

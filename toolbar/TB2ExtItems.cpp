@@ -478,6 +478,29 @@ void TTBEditItemViewer::AcceptText(const std::string& NewText)
     item->SetText(text);
 }
 
+namespace {
+
+// The control that had the focus before an edit, forgotten if it is freed meanwhile.
+class TFocusWatch : public TComponent {
+public:
+  explicit TFocusWatch(TWinControl* AControl) : Control(AControl)
+  {
+    if (Control)
+      FreeNotification(Control);
+  }
+  TWinControl* Control;
+
+protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override
+  {
+    TComponent::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == Control)
+      Control = nullptr;
+  }
+};
+
+}  // namespace
+
 uint8_t TTBEditItemViewer::EditLoop(bool& ShiftHeld)
 {
   TTBEditItem* item = EditItem();
@@ -487,6 +510,7 @@ uint8_t TTBEditItemViewer::EditLoop(bool& ShiftHeld)
     return 0;
   TControl* savedCapture = GetCaptureControl();
   TCursor savedCursor = Screen().Cursor();
+  TFocusWatch savedFocus(FindFocusedControl());
 
   FEditControl = CreateEditControl();
   TTBEditControl* edit = FEditControl.get();
@@ -611,6 +635,9 @@ uint8_t TTBEditItemViewer::EditLoop(bool& ShiftHeld)
   if (status == esContinue)
     AcceptText(text);   // a click elsewhere or lost focus keeps what was typed
   FEditControl.reset();
+  // The focus goes back to the control that had it, as the capture does below.
+  if (TWinControl* c = savedFocus.Control; c && c->Showing() && c->Enabled() && !c->Focused())
+    c->SetFocus();
   if (GetCaptureControl() != savedCapture) {
     if (savedCapture)
       SetCaptureControl(savedCapture);

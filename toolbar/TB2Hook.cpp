@@ -58,7 +58,10 @@ void Install(THookType t)
       switch (e) {
       case TWindowEvent::Activated: CallProcs(hpSendActivateApp, c, 1, 0); break;
       case TWindowEvent::Deactivated: CallProcs(hpSendActivateApp, c, 0, 0); break;
-      case TWindowEvent::Moved: CallProcs(hpSendWindowPosChanged, c, 0, 0); break;
+      // A window's position record changes when it moves, shows or hides.
+      case TWindowEvent::Moved:
+      case TWindowEvent::Shown:
+      case TWindowEvent::Hidden: CallProcs(hpSendWindowPosChanged, c, 0, 0); break;
       case TWindowEvent::Destroying: CallProcs(hpPreDestroy, c, 0, 0); break;
       }
     });

@@ -59,6 +59,14 @@ bool OfferToToolbars(TWinControl* Parent, const std::function<bool(TTBCustomTool
     if (auto* w = dynamic_cast<TWinControl*>(c))
       if (OfferToToolbars(w, Offer))
         return true;
+    // A menu bar floating away from a dock of this form is no child of it, yet still the
+    // form's: the dock hands the key on to the windows of its list.
+    if (auto* d = dynamic_cast<TTBDock*>(c))
+      if (d->HandleKeyboardNotification([&](TTBCustomDockableWindow* w) {
+            auto* t = dynamic_cast<TTBCustomToolbar*>(w);
+            return t && Offer(t);
+          }))
+        return true;
   }
   return false;
 }

@@ -7,6 +7,7 @@
 #include "tests/TestWait.h"
 #include "toolbar/TB2Dock.h"
 #include "toolbar/TB2Common.h"
+#include "toolbar/TB2Item.h"
 #include "toolbar/TBXUtils.h"
 
 namespace {
@@ -76,6 +77,24 @@ void PressAndPlay(TPoint at, std::vector<std::function<void()>> steps)
 }
 
 TPoint HandleOf(TTBCustomDockableWindow& bar) { return bar.ClientToScreen({-3, 5}); }
+
+// A window floating for a form with docks, and a second form to take the activation.
+struct TFloatingBar {
+  TDockForm F;
+  TForm Other;
+  TTestBar Bar;
+  TFloatingBar()
+  {
+    Other.SetBounds(600, 100, 200, 100);
+    Other.Show();
+    Bar.SetParent(&F.Form);
+    Bar.SetHideWhenInactive(false);
+    Bar.SetCurrentDock(&F.Top);
+    Bar.SetFloatingPosition({300, 300});
+    Bar.SetFloating(true);
+  }
+  ~TFloatingBar() { Other.Hide(); }
+};
 
 }  // namespace
 
@@ -336,6 +355,71 @@ TEST(TB2Dock, DraggingBetweenDocks)
   EXPECT_EQ(b.FloatingWindowParent(), nullptr);
 }
 
+TEST(TB2Dock, MovingAlongASharedRowKeepsTheRowAndALoneWindowChangesRows)
+{
+  TDockForm f;
+  TTestBar a, b, c;
+  for (TTestBar* bar : {&a, &b, &c}) {
+    bar->SetParent(&f.Form);
+    bar->SetHideWhenInactive(false);
+    bar->SetCurrentDock(&f.Top);
+  }
+  c.SetDockRow(1);
+  ASSERT_EQ(b.EffectiveDockRow(), a.EffectiveDockRow());
+  ASSERT_EQ(c.Top(), 24);
+  // Thirty pixels along the row, then a whole row down: b started beside a, so the drag
+  // moves it within that row and the row below does not take it.
+  Integer left = b.Left();
+  TPoint p = HandleOf(b);
+  PressAndPlay(p, {[&] { SimulateMouse(TInputKind::MouseMove, {p.X + 15, p.Y}); },
+                   [&] { SimulateMouse(TInputKind::MouseMove, {p.X + 30, p.Y}); },
+                   [&] { SimulateMouse(TInputKind::MouseMove, {p.X + 30, p.Y + 24}); },
+                   [&] { SimulateMouse(TInputKind::MouseUp, {p.X + 30, p.Y + 24}); }});
+  EXPECT_EQ(b.EffectiveDockRow(), a.EffectiveDockRow());
+  EXPECT_NE(b.EffectiveDockRow(), c.EffectiveDockRow());
+  EXPECT_EQ(b.Left(), left + 30);
+
+  // c is alone in its row: the same moves carry it up into a's row.
+  p = HandleOf(c);
+  PressAndPlay(p, {[&] { SimulateMouse(TInputKind::MouseMove, {p.X + 15, p.Y}); },
+                   [&] { SimulateMouse(TInputKind::MouseMove, {p.X + 30, p.Y}); },
+                   [&] { SimulateMouse(TInputKind::MouseMove, {p.X + 30, p.Y - 24}); },
+                   [&] { SimulateMouse(TInputKind::MouseUp, {p.X + 30, p.Y - 24}); }});
+  EXPECT_EQ(c.EffectiveDockRow(), a.EffectiveDockRow());
+  EXPECT_EQ(f.Top.Height(), 24);
+}
+
+TEST(TB2Dock, AFreedWindowLeavesItsDockArranged)
+{
+  TDockForm f;
+  TTestBar a;
+  a.SetParent(&f.Form);
+  a.SetCurrentDock(&f.Top);
+  std::vector<std::string> events;
+  f.Top.OnInsertRemoveBar = [&](TObject*, bool inserting, TTBCustomDockableWindow* w) {
+    events.push_back(std::string(inserting ? "+" : "-") + (w == &a ? "a" : "b"));
+  };
+  {
+    TTestBar b;
+    b.SetParent(&f.Form);
+    b.SetDockRow(1);
+    b.SetCurrentDock(&f.Top);
+    EXPECT_EQ(f.Top.Height(), 48);
+    EXPECT_EQ(f.Top.DockVisibleListCount(), 2);
+  }
+  EXPECT_EQ(f.Top.DockListCount(), 1);
+  EXPECT_EQ(f.Top.DockVisibleListCount(), 1);
+  EXPECT_EQ(f.Top.Height(), 24);
+  EXPECT_EQ(events, (std::vector<std::string>{"+b", "-b"}));
+  // Hiding and showing a window tell the dock too.
+  a.Hide();
+  EXPECT_EQ(f.Top.Height(), 0);
+  a.Show();
+  EXPECT_EQ(f.Top.Height(), 24);
+  EXPECT_EQ(events, (std::vector<std::string>{"+b", "-b", "-a", "+a"}));
+  f.Top.OnInsertRemoveBar = nullptr;
+}
+
 TEST(TB2Dock, WindowThatCannotFloatStaysDocked)
 {
   TDockForm f;
@@ -349,6 +433,172 @@ TEST(TB2Dock, WindowThatCannotFloatStaysDocked)
   EXPECT_EQ(a.CurrentDock(), &f.Top);
   EXPECT_FALSE(a.Floating());
   EXPECT_EQ(a.Left(), 0);
+}
+
+TEST(TB2Dock, RightClickOnTheFrameShowsThePopupMenuAfterTheHandler)
+{
+  TDockForm f;
+  TTestBar bar;
+  bar.SetParent(&f.Form);
+  bar.SetHideWhenInactive(false);
+  bar.SetCurrentDock(&f.Top);
+  std::vector<std::string> events;
+  bar.OnContextPopup = [&](TObject*) { events.push_back("context"); };
+  auto menu = std::make_unique<TTBRootItem>();
+  auto hide = std::make_unique<TTBCustomItem>();
+  hide->SetCaption("Hide");
+  hide->OnClick = [&](TObject*) { events.push_back("picked"); };
+  menu->Add(std::move(hide));
+  bar.SetPopupMenu(menu.get());
+
+  // Picks the menu's first entry from the keyboard, if a menu is open to take the keys.
+  auto rightClick = [&](TPoint at) {
+    TScript s;
+    s.Steps = {[] {
+      SimulateKey(VK_DOWN);
+      SimulateKey(VK_RETURN);
+    }};
+    s.Start();
+    SimulateMouse(TInputKind::MouseDown, at, mbRight);
+    SimulateMouse(TInputKind::MouseUp, at, mbRight);
+    for (int i = 0; i < 5; ++i)
+      Application->ProcessMessages();
+  };
+  rightClick(HandleOf(bar));
+  EXPECT_EQ(events, (std::vector<std::string>{"context", "picked"}));
+
+  // The client area is the content's: no menu there.
+  events.clear();
+  rightClick(bar.ClientToScreen({50, 10}));
+  EXPECT_EQ(events, std::vector<std::string>{});
+
+  // Floating, the caption is frame too.
+  bar.SetFloatingPosition({300, 300});
+  bar.SetFloating(true);
+  ASSERT_TRUE(bar.Floating());
+  rightClick({340, 310});
+  EXPECT_EQ(events, (std::vector<std::string>{"context", "picked"}));
+
+  // A freed menu is forgotten: the handler alone runs.
+  events.clear();
+  menu.reset();
+  EXPECT_EQ(bar.PopupMenu(), nullptr);
+  rightClick({340, 310});
+  EXPECT_EQ(events, std::vector<std::string>{"context"});
+}
+
+TEST(TB2Dock, AFloatingWindowOutlivesItsForm)
+{
+  TTestBar bar;
+  bar.SetHideWhenInactive(false);
+  {
+    TDockForm f;
+    bar.SetParent(&f.Form);
+    bar.SetCurrentDock(&f.Top);
+    bar.SetFloatingPosition({300, 300});
+    bar.SetFloating(true);
+    ASSERT_TRUE(bar.Floating());
+    ASSERT_TRUE(bar.FloatingWindowParent()->Visible());
+    EXPECT_EQ(bar.FloatingWindowParent()->ParentForm(), &f.Form);
+  }
+  // The form and its docks are gone: the window forgets them and hides with the form it
+  // stood on top of.
+  TTBFloatingWindowParent* p = bar.FloatingWindowParent();
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(p->ParentForm(), nullptr);
+  EXPECT_EQ(bar.LastDock(), nullptr);
+  EXPECT_FALSE(p->Visible());
+  // Activations and moves elsewhere re-check it without reaching the old form.
+  TForm other;
+  other.SetBounds(50, 50, 200, 100);
+  other.Show();
+  other.Activate();
+  other.SetBounds(60, 60, 200, 100);
+  Application->ProcessMessages();
+  EXPECT_FALSE(p->Visible());
+  // Docking back needs a form: without one the window says so and stays.
+  EXPECT_THROW(bar.SetFloating(false), EInvalidOperation);
+  EXPECT_TRUE(bar.Floating());
+  other.Hide();
+}
+
+TEST(TB2Dock, AFloatingWindowShowsAndHidesWithItsForm)
+{
+  TFloatingBar t;
+  TTBFloatingWindowParent* p = t.Bar.FloatingWindowParent();
+  ASSERT_TRUE(p->Visible());
+  t.Other.Activate();
+  Application->ProcessMessages();
+  t.F.Form.Hide();
+  Application->ProcessMessages();
+  EXPECT_FALSE(p->Visible());
+  t.F.Form.Show();
+  Application->ProcessMessages();
+  EXPECT_TRUE(p->Visible());
+  // Showing it took no activation.
+  t.F.Form.Activate();
+  Application->ProcessMessages();
+  t.Bar.Hide();
+  t.Bar.Show();
+  Application->ProcessMessages();
+  EXPECT_TRUE(p->Visible());
+  EXPECT_FALSE(p->Active());
+  EXPECT_TRUE(t.F.Form.Active());
+}
+
+TEST(TB2Dock, ClosingTheFloatingWindowClosesItsForm)
+{
+  TFloatingBar t;
+  TDockForm& f = t.F;
+  TTestBar& bar = t.Bar;
+  TTBFloatingWindowParent* p = bar.FloatingWindowParent();
+  ASSERT_TRUE(p->Visible());
+  // A form that refuses: nothing closes, the window stays.
+  int asked = 0;
+  f.Form.OnClose = [&](TObject*, TCloseAction& a) {
+    ++asked;
+    a = caNone;
+  };
+  p->Close();   // as the window manager's close button asks
+  Application->ProcessMessages();
+  EXPECT_EQ(asked, 1);
+  EXPECT_TRUE(f.Form.Visible());
+  EXPECT_TRUE(p->Visible());
+  EXPECT_TRUE(bar.Floating());
+  // A form that agrees hides, and the floating window with it.
+  f.Form.OnClose = nullptr;
+  p->Close();
+  Application->ProcessMessages();
+  EXPECT_FALSE(f.Form.Visible());
+  EXPECT_FALSE(p->Visible());
+  EXPECT_TRUE(bar.Visible()) << "the toolbar itself was not closed";
+}
+
+TEST(TB2Dock, AClickOnAFloatingWindowActivatesItsForm)
+{
+  TFloatingBar t;
+  TDockForm& f = t.F;
+  TForm& other = t.Other;
+  TTestBar& bar = t.Bar;
+  auto clickOn = [&](TPoint at) {
+    other.Activate();
+    Application->ProcessMessages();
+    ASSERT_TRUE(other.Active());
+    // The press starts a drag (content and caption both move the window); the release
+    // ends it where it began.
+    PressAndPlay(at, {[at] { SimulateMouse(TInputKind::MouseUp, at); }});
+    Application->ProcessMessages();
+  };
+  // On the content and on the caption alike.
+  clickOn(bar.ClientToScreen({50, 10}));
+  EXPECT_TRUE(f.Form.Active());
+  EXPECT_FALSE(bar.FloatingWindowParent()->Active());
+  clickOn(bar.FloatingWindowParent()->ClientToScreen({10, -8}));
+  EXPECT_TRUE(f.Form.Active());
+  // Without ActivateParent the form is left as it was.
+  bar.SetActivateParent(false);
+  clickOn(bar.ClientToScreen({50, 10}));
+  EXPECT_FALSE(f.Form.Active());
 }
 
 TEST(TB2Dock, CloseButtonAndPositionData)

@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "platform/FormCtrls.h"
 #include "platform/Forms.h"
 #include "toolbar/TB2Common.h"
 #include "toolbar/TB2ExtItems.h"
@@ -97,6 +98,57 @@ TEST(TB2EditItemProps, CharCaseTextAndTheirNotifications)
   EXPECT_EQ(kinds, (std::vector<TTBItemChangeKind>{ickInvalidateAndResize, ickInvalidateAndResize}));
   EXPECT_EQ(e->EditWidth(), 80);
   root.UnregisterNotification(&kinds);
+}
+
+TEST(TB2EditItemProps, AnEditActionLendsItsEditValuesWhileTheItemKeepsThem)
+{
+  TTBRootItem root;
+  auto* e = root.AddNew<TTBEditItem>();
+  auto* own = root.AddNew<TTBEditItem>();
+  TTBEditAction action;
+  action.SetEditCaption("Cam:");
+  action.SetEditWidth(120);
+  action.SetText("Round");
+  action.SetEditOptions(tboUseEditWhenVertical);
+  int asked = 0;
+  action.OnAcceptText = [&](TObject* sender, std::string& text, bool&) {
+    ++asked;
+    text += "!";
+    EXPECT_EQ(sender, e);
+  };
+  // Assigned outside loading: every value comes from the action.
+  own->SetEditWidth(90);
+  own->SetText("mine");
+  e->SetAction(&action);
+  own->SetAction(&action);
+  EXPECT_EQ(e->EditCaption(), "Cam:");
+  EXPECT_EQ(e->EditWidth(), 120);
+  EXPECT_EQ(e->Text(), "Round");
+  EXPECT_EQ(e->EditOptions(), tboUseEditWhenVertical);
+  EXPECT_EQ(own->EditWidth(), 120);
+
+  // Changes of the action reach the items whose values still follow it.
+  own->SetText("mine");
+  action.SetText("Pear");
+  action.SetEditWidth(100);
+  EXPECT_EQ(e->Text(), "Pear");
+  EXPECT_EQ(e->EditWidth(), 100);
+  EXPECT_EQ(own->Text(), "mine") << "a text of the item's own stays";
+  EXPECT_EQ(own->EditWidth(), 100);
+
+  // The action is asked for typed text when the item has no handler of its own.
+  std::string typed = "Heart";
+  bool accept = true;
+  e->DoAcceptText(typed, accept);
+  EXPECT_EQ(typed, "Heart!");
+  EXPECT_EQ(asked, 1);
+  int ownAsked = 0;
+  own->OnAcceptText = [&](TObject*, std::string&, bool&) { ++ownAsked; };
+  own->DoAcceptText(typed, accept);
+  EXPECT_EQ(ownAsked, 1);
+  EXPECT_EQ(asked, 1);
+  e->SetAction(nullptr);
+  own->SetAction(nullptr);
 }
 
 TEST(TB2EditItemProps, EditControlTypesWithinItsLimits)
@@ -199,6 +251,47 @@ TEST_F(TB2EditItem, EnterAcceptsTheTypedTextAndEndsTheLoop)
   EXPECT_FALSE(EditViewer()->Editing());
   EXPECT_FALSE(Bar->View->InModalLoop);
   EXPECT_EQ(GetCaptureControl(), nullptr);
+}
+
+TEST_F(TB2EditItem, TheFocusGoesBackWhereItWasAfterEditing)
+{
+  TEdit field;
+  field.SetParent(&Form);
+  field.SetBounds(10, 60, 120, 24);
+  field.SetFocus();
+  Application->ProcessMessages();
+  ASSERT_TRUE(field.Focused());
+  // Enter ends the edit and the toolbar's loop.
+  {
+    TScript script;
+    bool editHadFocus = false;
+    StartEditing(script, [&](TScript& s) {
+      s.Do([&] { editHadFocus = EditViewer()->EditControl()->Focused(); });
+      Type(s, "x");
+      s.Do([] { SimulateKey(VK_RETURN, 0, '\r'); });
+    });
+    EXPECT_TRUE(script.Finished());
+    Application->ProcessMessages();
+    EXPECT_TRUE(editHadFocus);
+    EXPECT_TRUE(field.Focused());
+  }
+  // Escape ends the edit only: the field has the focus back while the loop goes on.
+  {
+    TScript script;
+    bool focusedInLoop = false;
+    StartEditing(script, [&](TScript& s) {
+      s.Do([] { SimulateKey(VK_ESCAPE, 0, '\x1b'); });
+      s.WaitFor([this] { return !EditViewer()->Editing(); }, "editing ends");
+      s.Do([&] {
+        focusedInLoop = field.Focused();
+        Bar->View->EndModal();
+      });
+    });
+    EXPECT_TRUE(script.Finished());
+    Application->ProcessMessages();
+    EXPECT_TRUE(focusedInLoop);
+    EXPECT_TRUE(field.Focused());
+  }
 }
 
 TEST_F(TB2EditItem, EscapeKeepsTheTextWithoutAsking)

@@ -306,6 +306,52 @@ TEST(TB2Toolbar, AcceleratorsOfMenuBarsAndToolbars)
   form.Hide();
 }
 
+TEST(TB2Toolbar, AFloatingMenuBarStillAnswersItsFormsAltKeys)
+{
+  TForm form;
+  form.SetBounds(100, 100, 300, 200);
+  TTestDock dock;
+  dock.SetParent(&form);
+  TTestToolbar menu;
+  menu.SetParent(&form);
+  menu.SetMenuBar(true);
+  menu.SetHideWhenInactive(false);
+  TTBCustomItem* file = AddItem(menu.Items(), "&File");
+  int runs = 0;
+  file->OnClick = [&](TObject*) { ++runs; };
+  menu.SetCurrentDock(&dock);
+  form.Show();
+  form.Activate();
+  ASSERT_EQ(Screen().ActiveForm(), &form);
+  tbtest::ParkPointer();
+
+  // Docked, the bar is one of the form's controls.
+  EXPECT_TRUE(ToolbarsHandleKeyDown('F', ssAlt, 0));
+  Application->ProcessMessages();
+  EXPECT_EQ(runs, 1);
+
+  // Floating, it lives in a window of its own; the dock it left passes the key on.
+  menu.SetFloatingPosition({500, 400});
+  menu.SetFloating(true);
+  ASSERT_TRUE(menu.Floating());
+  ASSERT_EQ(menu.LastDock(), &dock);
+  form.Activate();
+  ASSERT_EQ(Screen().ActiveForm(), &form);
+  EXPECT_TRUE(ToolbarsHandleKeyDown('F', ssAlt, 0));
+  Application->ProcessMessages();
+  EXPECT_EQ(runs, 2);
+
+  // Not while it is disabled or hidden: the key is not taken.
+  menu.SetEnabled(false);
+  EXPECT_FALSE(ToolbarsHandleKeyDown('F', ssAlt, 0));
+  menu.SetEnabled(true);
+  menu.Hide();
+  EXPECT_FALSE(ToolbarsHandleKeyDown('F', ssAlt, 0));
+  Application->ProcessMessages();
+  EXPECT_EQ(runs, 2);
+  form.Hide();
+}
+
 TEST(TB2Toolbar, MenuBarUnderlinesShowFromAltUntilTheMenuCloses)
 {
   // With the desktop's default (keyboard cues off) a menu bar hides its accelerator marks

@@ -431,6 +431,95 @@ TEST(TBXItems, PictureOfADockedToolbarWithAnOpenMenu)
   form.Hide();
 }
 
+namespace {
+
+// A colour for every point of the dock's own coordinates, so that a picture drawn from the
+// wrong origin shows.
+class TStripes : public TTBBasicBackground {
+public:
+  static TColor At(Integer X, Integer Y) { return RGBColor((X * 3) % 256, (Y * 9) % 256, 90); }
+  void PaintBackground(TCanvas& Canvas, const TRect& R) override
+  {
+    for (Integer y = R.Top; y < R.Bottom; ++y)
+      for (Integer x = R.Left; x < R.Right; ++x)
+        Canvas.FillRect(Rect(x, y, x + 1, y + 1), At(x, y));
+  }
+  bool UsingBackground() override { return Using; }
+  void Touch() { Changed(); }
+  bool Using = true;
+};
+
+}  // namespace
+
+TEST(TBXItems, ADocksBackgroundRunsOnUnderItsToolbars)
+{
+  TForm form;
+  form.SetBounds(60, 60, 420, 120);
+  TTestDock dock;
+  dock.SetParent(&form);
+  TStripes stripes;
+  dock.SetBackground(&stripes);
+  TTestToolbar bar;
+  bar.SetParent(&form);
+  bar.SetDockPos(40);
+  Add<TTBXItem>(bar.Items(), "Start");
+  TTBXItem* stop = Add<TTBXItem>(bar.Items(), "Stop");
+  bar.SetCurrentDock(&dock);
+  form.Show();
+  Application->ProcessMessages();
+  bar.View()->ValidatePositions();
+  ASSERT_GT(bar.Left(), 0);
+
+  auto shot = [&] {
+    auto b = std::make_unique<TBitmap>(480, 200, TPixelFormat::pf32bit);
+    b->Fill(clBlack);
+    form.PaintTo(b->Canvas(), 10, 10);
+    return b;
+  };
+  // Where a point of the dock's client area lands in the picture.
+  auto inShot = [&](TPoint dockPoint) {
+    TPoint s = dock.ClientToScreen(dockPoint);
+    return TPoint{s.X - form.Left() + 10, s.Y - form.Top() + 10};
+  };
+  // An idle button draws nothing of its own: its top-left corner shows what lies under it.
+  TTBItemViewer* v = bar.View()->Find(stop);
+  TPoint inBar = dock.ScreenToClient(bar.ClientToScreen({v->BoundsRect.Left + 1, v->BoundsRect.Top + 1}));
+  TPoint beside{bar.Left() + bar.Width() + 30, 3};
+  TPoint before{5, 6};
+
+  auto b = shot();
+  SavePng(*b, "tbx_dock_background.png");
+  for (TPoint p : {inBar, beside, before}) {
+    TPoint q = inShot(p);
+    EXPECT_EQ(b->GetPixel(q.X, q.Y), ColorToRGB(TStripes::At(p.X, p.Y))) << p.X << "," << p.Y;
+  }
+  // Along the toolbar's whole client width, just inside its top.
+  Integer wrong = 0;
+  for (Integer x = 0; x < bar.ClientWidth(); ++x) {
+    TPoint p = dock.ScreenToClient(bar.ClientToScreen({x, 1}));
+    TPoint q = inShot(p);
+    wrong += b->GetPixel(q.X, q.Y) != ColorToRGB(TStripes::At(p.X, p.Y));
+  }
+  EXPECT_EQ(wrong, 0);
+
+  // Not on the toolbars: the toolbar keeps its face, the dock its picture.
+  dock.SetBackgroundOnToolbars(false);
+  b = shot();
+  TPoint q = inShot(inBar);
+  EXPECT_EQ(b->GetPixel(q.X, q.Y), ColorToRGB(clBtnFace));
+  q = inShot(beside);
+  EXPECT_EQ(b->GetPixel(q.X, q.Y), ColorToRGB(TStripes::At(beside.X, beside.Y)));
+
+  // A background that is not in use leaves the dock its colour.
+  stripes.Using = false;
+  stripes.Touch();
+  b = shot();
+  q = inShot(beside);
+  EXPECT_EQ(b->GetPixel(q.X, q.Y), ColorToRGB(dock.Color()));
+  dock.SetBackground(nullptr);
+  form.Hide();
+}
+
 TEST(TBXItems, ArrowBesideTheImageOfATallButton)
 {
   TForm form;

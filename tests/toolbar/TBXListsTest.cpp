@@ -240,3 +240,76 @@ TEST_F(TBXList, Picture)
   EXPECT_EQ(pic.GetPixel(v->BoundsRect.Left + 1, y), ColorToRGB(clHighlight)) << "the hover entry";
   EXPECT_EQ(pic.GetPixel(v->BoundsRect.Left + 1, v->BoundsRect.Top + 1), ColorToRGB(clWindow));
 }
+
+TEST_F(TBXList, OwnDrawingAndImagesOfEntries)
+{
+  // Images 20 high, taller than the text: they set the entry height. A green square on a
+  // fuchsia key, image i with i + 1 pixels of the key at its left.
+  TTBImageList images(20, 20);
+  TBitmap strip(60, 20, TPixelFormat::pf24bit);
+  strip.Fill(clFuchsia);
+  for (int i = 0; i < 3; ++i)
+    strip.Canvas().FillRect(Rect(i * 20 + i + 1, 0, i * 20 + 20, 20), RGBColor(0, 160, 0));
+  images.AddMasked(strip, clFuchsia);
+  List->SetImages(&images);
+  List->SetShowImages(true);
+  List->OnAdjustImageIndex = [](TTBXCustomList*, Integer entry, Integer& image) { image = 2 - entry; };
+  Fill(3);
+  TCanvas& c = Host->View->MeasureCanvas();
+  c.Font().Assign(Host->View->GetFont());
+  ASSERT_LT(TextH() + 2, 22);
+  EXPECT_EQ(V()->ItemHeight(), 22);
+  Integer w = 0, h = 0;
+  V()->CalcSize(c, w, h);
+  EXPECT_EQ(w, std::max<Integer>(32, c.TextWidth("Entry 1") + 20 + 4 + 8));
+  EXPECT_EQ(h, 3 * 22);
+  List->OnMeasureWidth = [](TTBXCustomList*, TCanvas&, Integer entry, Integer& width) { width += entry == 1 ? 100 : 0; };
+  List->OnMeasureHeight = [](TTBXCustomList*, TCanvas&, Integer& height) { height += 4; };
+  V()->CalcSize(c, w, h);
+  EXPECT_EQ(w, c.TextWidth("Entry 2") + 20 + 4 + 8 + 100);
+  EXPECT_EQ(h, 3 * 26);
+  List->OnMeasureWidth = nullptr;
+  List->OnMeasureHeight = nullptr;
+
+  // Entry 0 clears itself in yellow; entry 1 draws nothing past the clearing; entry 2 is
+  // drawn as the list draws: its image at the left, then its text.
+  List->OnClearItem = [](TTBXCustomList*, TCanvas& canvas, TRect& r, Integer entry, Integer, bool& drawDefault) {
+    if (entry == 0) {
+      canvas.FillRect(r, clYellow);
+      drawDefault = false;
+    }
+  };
+  List->OnDrawItem = [](TTBXCustomList*, TCanvas&, TRect&, Integer entry, Integer, bool& drawDefault) {
+    drawDefault = entry != 1;
+  };
+  Form.Show();
+  Host->View->UpdatePositions();
+  Form.Repaint();
+  TBitmap pic(200, 120);
+  Form.PaintTo(pic.Canvas(), 0, 0);
+  SavePng(pic, "tbx-list-own-drawing.png");
+  TTBXCustomListViewer* v = V();
+  TPoint o = Form.ScreenToClient(Host->ClientToScreen({v->BoundsRect.Left, v->BoundsRect.Top}));
+  Integer eh = v->ItemHeight();
+  auto row = [&](Integer entry, Integer x, Integer y) { return pic.GetPixel(o.X + x, o.Y + entry * eh + y); };
+  // Its own clearing, and the list's drawing over it (the drawing step still allows it).
+  EXPECT_EQ(row(0, 2, 2), ColorToRGB(clYellow));
+  EXPECT_EQ(row(0, 4, 11), ColorToRGB(clYellow));
+  EXPECT_EQ(row(0, 7, 11), RGBColor(0, 160, 0)) << "image 2: three key columns";
+  EXPECT_EQ(row(0, 6, 11), ColorToRGB(clYellow));
+  Integer notWindow = 0;
+  for (Integer x = 0; x < v->BoundsRect.Width(); ++x)
+    for (Integer y = 0; y < eh; ++y)
+      notWindow += row(1, x, y) != ColorToRGB(clWindow);
+  EXPECT_EQ(notWindow, 0) << "entry 1 is cleared only";
+  // Image 0 (for entry 2): one key column at x 4, green from x 5, 1 pixel below the top.
+  EXPECT_EQ(row(2, 4, 11), ColorToRGB(clWindow));
+  EXPECT_EQ(row(2, 5, 11), RGBColor(0, 160, 0));
+  EXPECT_EQ(row(2, 5, 1), RGBColor(0, 160, 0));
+  EXPECT_EQ(row(2, 5, 0), ColorToRGB(clWindow));
+  Integer dark = 0;
+  for (Integer x = 4 + 20 + 4; x < v->BoundsRect.Width(); ++x)
+    for (Integer y = 0; y < eh; ++y)
+      dark += GetRValue(row(2, x, y)) + GetGValue(row(2, x, y)) + GetBValue(row(2, x, y)) < 200;
+  EXPECT_GT(dark, 10) << "the text after the image";
+}
