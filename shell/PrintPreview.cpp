@@ -45,6 +45,8 @@ TPrntPrevFrm::TPrntPrevFrm(THTMLViewer* AViewer, TCustomImageList* Images, const
   SetBoundsRect(Screen().WorkAreaRect());
 
   PPToolbar = TComponent::Create<TPreviewToolbar>(this);
+  PPToolbar->SetBorderStyle(bsNone);
+  PPToolbar->SetItemTransparency(itEnable);
   PPToolbar->SetName("PPToolbar");
   PPToolbar->SetParent(this);
   PPToolbar->SetAlign(alTop);

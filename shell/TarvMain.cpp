@@ -256,6 +256,8 @@ TKVMainFrm::~TKVMainFrm()
 void TKVMainFrm::CreateMenus()
 {
   MainMenu = Make<TTBXToolbar>("MainMenu", this);
+  MainMenu->SetBorderStyle(bsNone);
+  MainMenu->SetItemTransparency(itEnable);
   MainMenu->SetMenuBar(true);
   MainMenu->SetAlign(alTop);
   TTBCustomItem* root = MainMenu->Items();
@@ -360,6 +362,8 @@ void TKVMainFrm::CreateLeftPane()
   GLPanel = Make<TPanel>("GLPanel", LeftPanel);
   GLPanel->SetBevelOuter(bvNone);
   MainToolbar = Make<TTBXToolbar>("MainToolbar", GLPanel);
+  MainToolbar->SetBorderStyle(bsNone);
+  MainToolbar->SetItemTransparency(itEnable);
   MainToolbar->SetAlign(alTop);
   MainToolbar->SetImages(TBImageList1);
   MainToolbar->SetShowHint(true);
@@ -427,6 +431,8 @@ void TKVMainFrm::CreateLeftPane()
 void TKVMainFrm::CreateLeverToolbar()
 {
   LeverToolbar = Make<TTBXToolbar>("LeverToolbar", GLPanel);
+  LeverToolbar->SetBorderStyle(bsNone);
+  LeverToolbar->SetItemTransparency(itEnable);
   LeverToolbar->SetAlign(alTop);
   LeverToolbar->SetImages(LeverImages);
   LeverToolbar->SetVisible(false);
@@ -463,6 +469,8 @@ void TKVMainFrm::CreateCamPanel()
   GraphPanel->SetBevelOuter(bvNone);
   GraphPanel->SetColor(clWhite);
   Cam2DToolbar = Make<TTBXToolbar>("Cam2DToolbar", GraphPanel);
+  Cam2DToolbar->SetBorderStyle(bsNone);
+  Cam2DToolbar->SetItemTransparency(itEnable);
   Cam2DToolbar->SetAlign(alTop);
   Cam2DToolbar->SetImages(TBImageList1);
   TTBCustomItem* bar = Cam2DToolbar->Items();
@@ -525,6 +533,8 @@ void TKVMainFrm::CreateCamPanel()
 void TKVMainFrm::CreateRightPane()
 {
   HTMLToolbar = Make<TTBXToolbar>("HTMLToolbar", RightPanel);
+  HTMLToolbar->SetBorderStyle(bsNone);
+  HTMLToolbar->SetItemTransparency(itEnable);
   HTMLToolbar->SetAlign(alTop);
   HTMLToolbar->SetImages(TBImageList2);
   HTMLToolbar->SetShowHint(true);

@@ -116,6 +116,8 @@ TTestFrm::TTestFrm(const TRect& ABounds, const std::string& ServerRoot, TCustomI
   SetBoundsRect(ABounds);
 
   TestToolbar = TComponent::Create<TTestToolbar>(this);
+  TestToolbar->SetBorderStyle(bsNone);
+  TestToolbar->SetItemTransparency(itEnable);
   TestToolbar->SetName("TestToolbar");
   TestToolbar->SetParent(this);
   TestToolbar->SetAlign(alTop);

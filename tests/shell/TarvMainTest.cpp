@@ -170,6 +170,28 @@ TEST_F(MainWindow, StartsOnTheIndexWithTheSplashPicture)
   EXPECT_EQ(Frm->TestCategoryItems[10]->Caption(), "Screw threads");
 }
 
+// The program's toolbars sit flat in their panels: an idle button shows no frame, only its
+// picture and caption on the panel's colour.
+TEST_F(MainWindow, IdleToolbarButtonsShowNoFrame)
+{
+  for (auto [bar, item] : {std::pair<TTBXToolbar*, TTBCustomItem*>{Frm->HTMLToolbar, Frm->PrintBtn},
+                           {Frm->HTMLToolbar, Frm->TestBtn}, {Frm->MainToolbar, Frm->ZoomInBtn}}) {
+    SCOPED_TRACE(item->Caption());
+    TTBItemViewer* v = bar->View()->Find(item);
+    ASSERT_NE(v, nullptr);
+    TBitmap shot(bar->Width(), bar->Height());
+    bar->RenderTo(shot);
+    const TRect r = v->BoundsRect;
+    const TColor face = shot.GetPixel(r.Left + 1, r.Top + 1);
+    for (Integer x = r.Left; x < r.Right; ++x)
+      for (Integer y : {r.Top, r.Bottom - 1})
+        ASSERT_EQ(shot.GetPixel(x, y), face) << x << "," << y;
+    for (Integer y = r.Top; y < r.Bottom; ++y)
+      for (Integer x : {r.Left, r.Right - 1})
+        ASSERT_EQ(shot.GetPixel(x, y), face) << x << "," << y;
+  }
+}
+
 namespace {
 
 struct TExpect {
