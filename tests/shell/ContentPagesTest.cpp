@@ -358,6 +358,27 @@ TEST(ContentPagesTest, PicturesOfPagesInTheViewer)
   SaveTestPicture(shot, "content-page-index.png");
 }
 
+TEST(ContentPagesTest, TheChosenTextBackgroundShowsOnEveryPage)
+{
+  // View, "Text background colour": the pane's colour is the page's, on every page (a page
+  // or style sheet giving the body its own colour would hide the choice).
+  const TColor paleYellow = TColor(0xE0FFFF);
+  for (const auto& [name, file] : PageFiles()) {
+    SCOPED_TRACE(name);
+    THTMLViewer viewer;
+    viewer.SetBounds(0, 0, 630, 400);
+    viewer.DefFontName = "Arial";
+    viewer.SetDefFontSize(10);
+    viewer.SetDefBackground(paleYellow);
+    viewer.SetServerRoot(ExeFolder() + "HTML");
+    viewer.LoadFromFile(file);
+    TBitmap shot(viewer.Width(), viewer.Height());
+    viewer.PaintTo(shot.Canvas(), 0, 0);
+    // The top left corner lies in the body's margin.
+    EXPECT_EQ(shot.GetPixel(3, 3), paleYellow);
+  }
+}
+
 TEST(ContentPagesTest, TheChosenTextSizeReachesEveryPartOfEveryPage)
 {
   // The page toolbar's "font" sizes: a page whose style sheet fixed its sizes in points
