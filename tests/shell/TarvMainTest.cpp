@@ -797,8 +797,11 @@ TEST(MainWindowAlone, ABuildThatFailsLeavesAnEmptySceneAndAMessage)
   f.Viewer->URL = "/Lever_Class3.htm";
   GuardedCall([&] { f.Viewer->FollowLink(); });
   ASSERT_EQ(texts.size(), 1u);
+  EXPECT_NE(texts[0].find("Arm_01.3ds"), std::string::npos) << texts[0];
   EXPECT_EQ(f.CurrentTopic, 28);
   EXPECT_EQ(f.SceneBase->GetCount(), 0);
+  // The link still shows its page beside the topic's controls.
+  EXPECT_EQ(fs::path(f.Viewer->CurrentFile()).filename().string(), "Lever_Class3.htm");
   // The clock and the step bar find nothing to move and go on safely.
   f.CadencerProgress(nullptr, 0.5, 0.5);
   int32_t pos = 90;
