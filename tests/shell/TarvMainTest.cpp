@@ -783,6 +783,23 @@ TEST(MainWindowAlone, LeftPaneIsHalfTheWorkAreaWhereverItStarts)
   ResetSystemSettings();
 }
 
+TEST(MainWindowAlone, ANarrowedWindowKeepsThePagePaneInView)
+{
+  TKVMainFrm f(MakeAppFolder("mainwindow-narrow"));
+  f.SetBounds(0, 0, 1280, 1000);
+  f.LeftPanel->SetWidth(1000);
+  f.SetBounds(0, 0, 700, 600);
+  // The splitter and at least its minimum of page pane stay inside the window.
+  EXPECT_LE(f.Splitter->Left() + f.Splitter->Width(), f.ClientWidth() - 50);
+  EXPECT_GE(f.RightPanel->Width(), 50);
+  EXPECT_EQ(f.RightPanel->Left() + f.RightPanel->Width(), f.ClientWidth());
+  // Far too narrow for both: the model pane keeps its minimum.
+  f.SetBounds(0, 0, 60, 600);
+  EXPECT_EQ(f.LeftPanel->Width(), 50);
+  // Widening again leaves the panes as they are.
+  f.SetBounds(0, 0, 1280, 1000);
+  EXPECT_EQ(f.LeftPanel->Width(), 50);
+}
 
 TEST(MainWindowAlone, ABuildThatFailsLeavesAnEmptySceneAndAMessage)
 {
