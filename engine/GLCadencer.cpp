@@ -36,12 +36,14 @@ void TGLCadencer::SetEnabled(bool v)
   }
 }
 
-void TGLCadencer::Schedule()
+void TGLCadencer::Schedule(bool AfterTick)
 {
   if (FPending || !FEnabled)
     return;
   // Let waiting messages (input, paints, other windows' posts) through before ticking again.
-  if (PendingMessageCount() > 0)
+  // After a tick the timer is used too: a chain of posted ticks would never leave the queue
+  // empty, and the application's idle pass (hints, toolbar states) would never run.
+  if (AfterTick || PendingMessageCount() > 0)
     FPending = SetTimer(FWindow, FallbackTimer, 1) != 0;
   else
     FPending = PostMessage(FWindow, FTickMessage, 0, 0);
@@ -58,7 +60,7 @@ void TGLCadencer::HandleMessage(TMessage& msg)
   if (!FEnabled)
     return;
   Progress();
-  Schedule();
+  Schedule(true);
 }
 
 void TGLCadencer::Progress()

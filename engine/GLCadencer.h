@@ -1,7 +1,7 @@
 // TGLCadencer: the animation clock. While enabled it ticks as fast as the message loop
-// allows: each tick posts the registered message "TickGLCadencer" to a hidden window of its
-// own, and while other messages wait in the queue it lets them through by ticking from a
-// 1 ms timer instead. Every tick measures the time since the last one on the
+// allows: the first tick posts the registered message "TickGLCadencer" to a hidden window
+// of its own, and every later one comes from a 1 ms timer, so that waiting messages and the
+// application's idle pass run between ticks. Every tick measures the time since the last one on the
 // high-resolution counter, advances the scene's objects and then calls OnProgress, all on
 // the GUI thread.
 #pragma once
@@ -33,7 +33,7 @@ public:
   void Progress();
 
 private:
-  void Schedule();
+  void Schedule(bool AfterTick = false);
   void HandleMessage(TMessage& msg);
   double RawSeconds() const;
 

@@ -1,5 +1,7 @@
 #include "platform/ChmFile.h"
 
+#include "platform/CodePages.h"
+
 #include <chm_lib.h>
 
 #include <algorithm>
@@ -351,17 +353,24 @@ std::string DecodeEntities(const std::string& s)
       continue;
     }
     std::string name = Lower(s.substr(i + 1, semi - i - 1));
-    char c = 0;
-    if (name == "amp") c = '&';
-    else if (name == "lt") c = '<';
-    else if (name == "gt") c = '>';
-    else if (name == "quot") c = '"';
-    else if (name == "apos") c = '\'';
-    else if (name.size() > 1 && name[0] == '#' && name.find_first_not_of("0123456789", 1) == std::string::npos) {
-      unsigned long v = std::stoul(name.substr(1));
-      c = v > 0 && v < 256 ? char(v) : '?';
+    std::string c;
+    if (name == "amp") c = "&";
+    else if (name == "lt") c = "<";
+    else if (name == "gt") c = ">";
+    else if (name == "quot") c = "\"";
+    else if (name == "apos") c = "'";
+    else if (name.size() > 1 && name[0] == '#') {
+      // Decimal "&#39;" or hexadecimal "&#x27;"; the names are drawn in the system page,
+      // so a character it lacks shows as '?'.
+      bool hex = name[1] == 'x';
+      std::string digits = name.substr(hex ? 2 : 1);
+      if (!digits.empty() && digits.find_first_not_of(hex ? "0123456789abcdef" : "0123456789") == std::string::npos) {
+        unsigned long v = std::stoul(digits, nullptr, hex ? 16 : 10);
+        bool unit = v > 0 && v <= 0xFFFF && (v < 0xD800 || v >= 0xE000);
+        c = unit ? WideToAnsi(std::u16string(1, char16_t(v))) : "?";
+      }
     }
-    if (!c) {
+    if (c.empty()) {
       out += s[i];
       continue;
     }

@@ -86,7 +86,12 @@ void TAboutFrm::FitToPicture()
   SetClientSize(pw + 16, SpeedButton1->Top() + 25 + 9);
 }
 
-void TAboutFrm::Label1Click(TObject*) { ShellOpen(PublisherWebAddress); }
+void TAboutFrm::Label1Click(TObject*)
+{
+  // Without a browser to hand the address to, the user is told so rather than left waiting.
+  if (!ShellOpen(PublisherWebAddress))
+    throw Exception(std::string("The web page ") + PublisherWebAddress + " could not be opened.");
+}
 
 void TAboutFrm::SpeedButton1Click(TObject*) { SetModalResult(mrOk); }
 

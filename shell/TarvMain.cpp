@@ -132,6 +132,9 @@ TKVMainFrm::TKVMainFrm(const std::string& AppFolder) : FAppFolder(AppFolder)
   Splitter->SetBeveled(true);
   Splitter->SetMinSize(SplitterMinSize);
   Splitter->SetAlign(alLeft);
+  // A window made narrower than the model pane keeps the page pane and the splitter in
+  // view: the model pane gives back what the splitter's limits ask for.
+  OnResize = [this](TObject*) { Splitter->MoveTo(LeftPanel->Width()); };
   RightPanel = Make<TPanel>("RightPanel", this);
   RightPanel->SetBevelOuter(bvNone);
   RightPanel->SetAlign(alClient);

@@ -3,6 +3,7 @@
 // history, index, font and copy buttons.
 #include <filesystem>
 
+#include "platform/Application.h"
 #include "platform/Files.h"
 #include "platform/ShellApi.h"
 #include "shell/BigPic.h"
@@ -86,8 +87,15 @@ void TKVMainFrm::ViewerHotSpotClick(TObject*, const std::string& SRC, bool& Hand
     TopicIndex->ToggleHeading(n);
   }
   Integer id = PageToTopic(SRC, CurrentTopic);
-  if (id != CurrentTopic)
+  if (id == CurrentTopic)
+    return;
+  try {
     ShowTopic(id);
+  } catch (...) {
+    // A model that fails to build is reported here, and the link goes on: the page still
+    // explains the topic whose controls the left pane now shows.
+    Application->HandleException(this);
+  }
 }
 
 // ---------------------------------------------------------------------------------------

@@ -88,6 +88,29 @@ TEST(GLCadencer, KeepsTickingWhileTheQueueIsFlooded)
   RunLoopUntil([] { return false; }, 0.02);
 }
 
+TEST(GLCadencer, LetsTheApplicationIdleBetweenTicks)
+{
+  // The idle pass keeps the status line's hint and the page toolbar up to date: a running
+  // animation must not starve it.
+  TGLCadencer cad;
+  int ticks = 0, idles = 0;
+  cad.OnProgress = [&](TObject*, double, double) { ++ticks; };
+  TIdleEvent saved = Application->OnIdle;
+  Application->OnIdle = [&](TObject*, bool& done) {
+    ++idles;
+    done = true;
+  };
+  cad.SetEnabled(true);
+  double end = Now() + 5;
+  while ((ticks < 20 || idles < 10) && Now() < end)
+    Application->HandleMessage();
+  cad.SetEnabled(false);
+  Application->OnIdle = saved;
+  EXPECT_GE(ticks, 20);
+  EXPECT_GE(idles, 10);
+  RunLoopUntil([] { return false; }, 0.02);
+}
+
 TEST(GLCadencer, ToggleQuicklyDoesNotDoubleTheTicks)
 {
   TGLCadencer cad;

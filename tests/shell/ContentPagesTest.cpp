@@ -55,6 +55,17 @@ struct TPageLinks {
   std::set<std::string> Anchors;       // A NAME and ID, upper-cased
 };
 
+// A viewer set up as the main window's page pane (630 pixels wide, Arial 10, links below
+// the content's HTML folder), with the given height and background.
+void SetUpPagePane(THTMLViewer& viewer, Integer height, TColor background)
+{
+  viewer.SetBounds(0, 0, 630, height);
+  viewer.DefFontName = "Arial";
+  viewer.SetDefFontSize(10);
+  viewer.SetDefBackground(background);
+  viewer.SetServerRoot(ExeFolder() + "HTML");
+}
+
 // The page read with the viewer's own tokenizer.
 TPageLinks ReadPage(const std::string& file)
 {
@@ -321,11 +332,7 @@ TEST(ContentPagesTest, PicturesOfPagesInTheViewer)
   for (const TShot& s : shots) {
     SCOPED_TRACE(s.Page);
     THTMLViewer viewer;
-    viewer.SetBounds(0, 0, 630, 760);
-    viewer.DefFontName = "Arial";
-    viewer.SetDefFontSize(10);
-    viewer.SetDefBackground(clWhite);
-    viewer.SetServerRoot(ExeFolder() + "HTML");
+    SetUpPagePane(viewer, 760, clWhite);
     viewer.LoadFromFile(HtmlDir + s.Page);
     if (*s.Anchor)
       EXPECT_TRUE(viewer.PositionTo(s.Anchor));
@@ -341,11 +348,7 @@ TEST(ContentPagesTest, PicturesOfPagesInTheViewer)
   }
   // The index page with one heading open, as the main window shows it at first use.
   THTMLViewer viewer;
-  viewer.SetBounds(0, 0, 630, 760);
-  viewer.DefFontName = "Arial";
-  viewer.SetDefFontSize(10);
-  viewer.SetDefBackground(clWhite);
-  viewer.SetServerRoot(ExeFolder() + "HTML");
+  SetUpPagePane(viewer, 760, clWhite);
   THTMLIndex index(&viewer);
   for (const TIndexHeading& h : TopicIndexContents()) {
     const Integer n = index.AddHeading(h.Title);
@@ -356,6 +359,23 @@ TEST(ContentPagesTest, PicturesOfPagesInTheViewer)
   TBitmap shot(viewer.Width(), viewer.Height());
   viewer.PaintTo(shot.Canvas(), 0, 0);
   SaveTestPicture(shot, "content-page-index.png");
+}
+
+TEST(ContentPagesTest, TheChosenTextBackgroundShowsOnEveryPage)
+{
+  // View, "Text background colour": the pane's colour is the page's, on every page (a page
+  // or style sheet giving the body its own colour would hide the choice).
+  const TColor paleYellow = TColor(0xE0FFFF);
+  for (const auto& [name, file] : PageFiles()) {
+    SCOPED_TRACE(name);
+    THTMLViewer viewer;
+    SetUpPagePane(viewer, 400, paleYellow);
+    viewer.LoadFromFile(file);
+    TBitmap shot(viewer.Width(), viewer.Height());
+    viewer.PaintTo(shot.Canvas(), 0, 0);
+    // The top left corner lies in the body's margin.
+    EXPECT_EQ(shot.GetPixel(3, 3), paleYellow);
+  }
 }
 
 TEST(ContentPagesTest, TheChosenTextSizeReachesEveryPartOfEveryPage)

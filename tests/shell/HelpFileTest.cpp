@@ -224,6 +224,13 @@ TEST(HelpSitemap, EntriesLevelsNamesAndPagesAsWritten)
   ASSERT_EQ(odd.size(), 1u);
   EXPECT_EQ(odd[0].Level, 0);
 
+  // Character references in hexadecimal as well as decimal; those beyond ASCII in the
+  // system page the names are drawn in (U+2019 is 0x92 there).
+  std::vector<TSitemapEntry> refs = ParseSitemap(
+      R"(<OBJECT type="text/sitemap"><param name="Name" value="The model&#x27;s &#X41;&#233;&#8217;&#x;&#xZZ;"></OBJECT>)");
+  ASSERT_EQ(refs.size(), 1u);
+  EXPECT_EQ(refs[0].Name, "The model's A\xE9\x92&#x;&#xZZ;");
+
   std::string file, inner;
   SplitHelpURL("/x/KVHelp.chm::/CSHelp.txt", file, inner);
   EXPECT_EQ(file, "/x/KVHelp.chm");

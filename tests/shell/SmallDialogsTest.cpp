@@ -105,6 +105,15 @@ TEST(SmallDialogsTest, AboutBoxTextsAndLink)
   about.Label1->OnClick(about.Label1);
   SetShellOpenHandler(nullptr);
   EXPECT_EQ(opened, std::vector<std::string>{PublisherWebAddress});
+  // No browser to open it: the click says so.
+  SetShellOpenHandler([](const std::string&) { return false; });
+  try {
+    about.Label1->OnClick(about.Label1);
+    ADD_FAILURE() << "a web page that could not be opened went unreported";
+  } catch (const Exception& e) {
+    EXPECT_NE(e.Message.find(PublisherWebAddress), std::string::npos) << e.Message;
+  }
+  SetShellOpenHandler(nullptr);
   about.SpeedButton1->Click();
   EXPECT_EQ(about.ModalResult(), mrOk);
 

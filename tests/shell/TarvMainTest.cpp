@@ -991,6 +991,24 @@ TEST(MainWindowAlone, StartsWithContentFilesItCannotRead)
   Application->OnException = saved;
 }
 
+TEST(MainWindowAlone, ANarrowedWindowKeepsThePagePaneInView)
+{
+  TKVMainFrm f(MakeAppFolder("mainwindow-narrow"));
+  f.SetBounds(0, 0, 1280, 1000);
+  f.LeftPanel->SetWidth(1000);
+  f.SetBounds(0, 0, 700, 600);
+  // The splitter and at least its minimum of page pane stay inside the window.
+  EXPECT_LE(f.Splitter->Left() + f.Splitter->Width(), f.ClientWidth() - 50);
+  EXPECT_GE(f.RightPanel->Width(), 50);
+  EXPECT_EQ(f.RightPanel->Left() + f.RightPanel->Width(), f.ClientWidth());
+  // Far too narrow for both: the model pane keeps its minimum.
+  f.SetBounds(0, 0, 60, 600);
+  EXPECT_EQ(f.LeftPanel->Width(), 50);
+  // Widening again leaves the panes as they are.
+  f.SetBounds(0, 0, 1280, 1000);
+  EXPECT_EQ(f.LeftPanel->Width(), 50);
+}
+
 TEST(MainWindowAlone, ABuildThatFailsLeavesAnEmptySceneAndAMessage)
 {
   std::string folder = MakeAppFolder("mainwindow-badmodels", false);
@@ -1004,8 +1022,11 @@ TEST(MainWindowAlone, ABuildThatFailsLeavesAnEmptySceneAndAMessage)
   f.Viewer->URL = "/Lever_Class3.htm";
   GuardedCall([&] { f.Viewer->FollowLink(); });
   ASSERT_EQ(texts.size(), 1u);
+  EXPECT_NE(texts[0].find("Arm_01.3ds"), std::string::npos) << texts[0];
   EXPECT_EQ(f.CurrentTopic, 28);
   EXPECT_EQ(f.SceneBase->GetCount(), 0);
+  // The link still shows its page beside the topic's controls.
+  EXPECT_EQ(fs::path(f.Viewer->CurrentFile()).filename().string(), "Lever_Class3.htm");
   // The clock and the step bar find nothing to move and go on safely.
   f.CadencerProgress(nullptr, 0.5, 0.5);
   int32_t pos = 90;
