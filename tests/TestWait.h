@@ -58,4 +58,19 @@ private:
 // The per-test limit of the watchdog in seconds (ORRELO_TEST_TIME_LIMIT, else 120).
 int TestTimeLimitSeconds();
 
+// Runs the message loop until cond holds or timeoutMs passed (the focus and activation of a
+// shown window arrive from the display server in its own time); whether it holds. A ticking
+// timer keeps the loop awake. Not a nested loop: an earlier test may have left the
+// application terminated.
+inline bool WaitUntil(const std::function<bool()>& cond, Cardinal timeoutMs = 2000)
+{
+  TTimer ticker;
+  ticker.SetInterval(10);
+  ticker.SetOnTimer([](TObject*) {});
+  const Cardinal start = GetTickCount();
+  while (!cond() && GetTickCount() - start <= timeoutMs)
+    Application->HandleMessage();
+  return cond();
+}
+
 }  // namespace testwait

@@ -2,6 +2,8 @@
 // leave tracking, popup windows, hints and nested loops.
 #include <gtest/gtest.h>
 
+#include "tests/TestWait.h"
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -61,18 +63,7 @@ struct TTwoProbes {
   TPoint InB(Integer x, Integer y) { return B.ClientToScreen({x, y}); }
 };
 
-// Runs the loop until cond holds or timeoutMs passed; a ticking timer keeps the loop awake.
-bool WaitUntil(const std::function<bool()>& cond, Cardinal timeoutMs)
-{
-  TTimer ticker;
-  ticker.SetInterval(10);
-  ticker.SetOnTimer([](TObject*) {});
-  Cardinal start = GetTickCount();
-  // Not RunNestedLoop: an earlier test may have left the application terminated.
-  while (!cond() && GetTickCount() - start <= timeoutMs)
-    Application->HandleMessage();
-  return cond();
-}
+using testwait::WaitUntil;
 
 }  // namespace
 

@@ -8,6 +8,7 @@
 
 #include "platform/FormCtrls.h"
 #include "platform/StdCtrls.h"
+#include "tests/TestWait.h"
 
 namespace {
 
@@ -146,15 +147,7 @@ TEST(FormCtrls, MarksAndRadioGroupsAndTabOrder)
   EXPECT_EQ(parent.FindNextControl(&box, false), &e);
 }
 
-// Handles messages until cond holds (a shown window's activation arrives from the display
-// server) or 2 s passed; whether it holds.
-bool PumpUntil(const std::function<bool()>& cond)
-{
-  const Cardinal start = GetTickCount();
-  while (!cond() && GetTickCount() - start < 2000)
-    Application->ProcessMessages();
-  return cond();
-}
+bool PumpUntil(const std::function<bool()>& cond) { return testwait::WaitUntil(cond); }
 
 TEST(FormCtrls, AFocusedCheckBoxFramesItsCaption)
 {

@@ -9,6 +9,7 @@
 #include "toolbar/TB2Common.h"
 #include "toolbar/TB2ExtItems.h"
 #include "toolbar/TB2Item.h"
+#include "tests/TestWait.h"
 #include "tests/toolbar/TestBar.h"
 
 using namespace tbtest;
@@ -259,8 +260,7 @@ TEST_F(TB2EditItem, TheFocusGoesBackWhereItWasAfterEditing)
   field.SetParent(&Form);
   field.SetBounds(10, 60, 120, 24);
   field.SetFocus();
-  Application->ProcessMessages();
-  ASSERT_TRUE(field.Focused());
+  ASSERT_TRUE(testwait::WaitUntil([&] { return field.Focused(); }));
   // Enter ends the edit and the toolbar's loop.
   {
     TScript script;
@@ -271,9 +271,8 @@ TEST_F(TB2EditItem, TheFocusGoesBackWhereItWasAfterEditing)
       s.Do([] { SimulateKey(VK_RETURN, 0, '\r'); });
     });
     EXPECT_TRUE(script.Finished());
-    Application->ProcessMessages();
     EXPECT_TRUE(editHadFocus);
-    EXPECT_TRUE(field.Focused());
+    EXPECT_TRUE(testwait::WaitUntil([&] { return field.Focused(); }));
   }
   // Escape ends the edit only: the field has the focus back while the loop goes on.
   {
@@ -288,9 +287,8 @@ TEST_F(TB2EditItem, TheFocusGoesBackWhereItWasAfterEditing)
       });
     });
     EXPECT_TRUE(script.Finished());
-    Application->ProcessMessages();
     EXPECT_TRUE(focusedInLoop);
-    EXPECT_TRUE(field.Focused());
+    EXPECT_TRUE(testwait::WaitUntil([&] { return field.Focused(); }));
   }
 }
 
