@@ -161,6 +161,9 @@ void TFreeForm::LoadFrom3DS(const T3DSModel& model, const std::string& textureFo
 {
   // Build everything first, so a failure (a texture that cannot be read) leaves the old mesh.
   std::vector<std::unique_ptr<TGLLibMaterial>> materials;
+  // Each picture is read once and its pixels shared: a file whose thousands of materials
+  // name one large texture would otherwise decode it, and hold it, thousands of times.
+  std::unordered_map<std::string, TGLPictureImage> pictures;
   for (const T3DSMaterial& m : model.Materials) {
     auto lm = std::make_unique<TGLLibMaterial>();
     lm->Name = m.Name;
@@ -171,7 +174,14 @@ void TFreeForm::LoadFrom3DS(const T3DSModel& model, const std::string& textureFo
     fp.SetShininess(SafeRound(m.Shininess * 1.28));
     if (!m.TextureMap.empty() && FileExists(textureFolder + m.TextureMap)) {
       TGLTexture& t = lm->Material.Texture;
-      t.Image.LoadFromFile(textureFolder + m.TextureMap);
+      const std::string path = textureFolder + m.TextureMap;
+      auto known = pictures.find(path);
+      if (known == pictures.end()) {
+        TGLPictureImage picture;
+        picture.LoadFromFile(path);
+        known = pictures.emplace(path, std::move(picture)).first;
+      }
+      t.Image = known->second;
       t.SetTextureMode(TGLTextureMode::tmModulate);
       t.SetMinFilter(TGLMinFilter::miLinearMipmapLinear);
       t.SetDisabled(false);

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "platform/BmpFile.h"
 #include "platform/Files.h"
 #include "tests/engine/ShapesTestUtil.h"
 #include "tools/common/File3DSWriter.h"
@@ -216,6 +217,33 @@ TEST(FreeForm, ADuplicatedMaterialNameMeansTheFirst)
   for (const auto& c : rec.Calls())
     begins += c.Name == "glBegin";
   EXPECT_EQ(begins, 3);
+}
+
+// Materials naming one texture share its pixels: read and held once, not once per material.
+TEST(FreeForm, MaterialsNamingOneTextureShareItsPicture)
+{
+  TBitmap pic(4, 2, TPixelFormat::pf24bit);
+  pic.Fill(RGBColor(10, 200, 30));
+  SaveBmpToFile(pic, OutFile("shared texture.bmp"));
+  T3DSModel model;
+  for (const char* name : {"a", "b", "c"}) {
+    T3DSMaterial m;
+    m.Name = name;
+    m.TextureMap = std::string(name) == "b" ? "missing.bmp" : "shared texture.bmp";
+    model.Materials.push_back(m);
+  }
+  model.Meshes = {CubeMesh()};
+  TFreeForm ff;
+  ff.LoadFrom3DS(model, std::string(ORRELO_TEST_OUTPUT) + "/");
+  ASSERT_EQ(ff.FileMaterialCount(), 3);
+  const TGLTexture& a = ff.GetFileMaterial(0).Material.Texture;
+  const TGLTexture& c = ff.GetFileMaterial(2).Material.Texture;
+  ASSERT_TRUE(a.Enabled());
+  ASSERT_TRUE(c.Enabled());
+  EXPECT_FALSE(ff.GetFileMaterial(1).Material.Texture.Enabled());
+  EXPECT_EQ(a.Image.Data(), c.Image.Data());
+  EXPECT_EQ(a.Image.GetWidth(), 4);
+  EXPECT_EQ(a.GetTextureMode(), TGLTextureMode::tmModulate);
 }
 
 }  // namespace
