@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cmath>
 #include <numeric>
+#include <unordered_map>
 
 #include "platform/Files.h"
 
@@ -27,8 +28,16 @@ std::string FolderOf(const std::string& fileName)
   return slash == std::string::npos ? std::string() : fileName.substr(0, slash + 1);
 }
 
-// Converts one mesh of the file: corners of every face with creased normals.
-TMeshObject ConvertMesh(const T3DSMesh& src, const std::vector<std::unique_ptr<TGLLibMaterial>>& materials)
+// How many face normals one load may weigh for its smooth corner normals. A corner weighs
+// every face at its place, so a file that stacks thousands of faces on one place would cost
+// the square of that; real models stay far below. Corners past the budget keep their face's
+// own normal, so a hostile file loads (a little flat) instead of freezing the program.
+constexpr size_t SmoothingBudget = size_t(1) << 25;
+
+// Converts one mesh of the file: corners of every face with creased normals. `budget` is
+// what is left of SmoothingBudget; `materialIndex` maps a material name to its first index.
+TMeshObject ConvertMesh(const T3DSMesh& src, const std::unordered_map<std::string, Integer>& materialIndex,
+                        size_t& budget)
 {
   TMeshObject mesh;
   mesh.Name = src.Name;
@@ -72,10 +81,14 @@ TMeshObject ConvertMesh(const T3DSMesh& src, const std::vector<std::unique_ptr<T
       const TAffineVector& own = faceNormals[f];
       const bool degenerate = !(VectorLength(own) > 0);
       TAffineVector sum = NullVector;
-      for (uint32_t corner : incident[place[i]]) {
-        const size_t g = corner / 3;
-        if (degenerate || VectorDotProduct(own, faceNormals[g]) >= crease)
-          sum = VectorAdd(sum, VectorScale(faceNormals[g], cornerAngles[g][corner % 3]));
+      const std::vector<uint32_t>& around = incident[place[i]];
+      if (around.size() <= budget) {
+        budget -= around.size();
+        for (uint32_t corner : around) {
+          const size_t g = corner / 3;
+          if (degenerate || VectorDotProduct(own, faceNormals[g]) >= crease)
+            sum = VectorAdd(sum, VectorScale(faceNormals[g], cornerAngles[g][corner % 3]));
+        }
       }
       TAffineVector n = VectorLength(sum) > 1e-12f ? VectorNormalize(sum) : own;
       if (!(VectorLength(n) > 0))
@@ -90,11 +103,8 @@ TMeshObject ConvertMesh(const T3DSMesh& src, const std::vector<std::unique_ptr<T
   for (const T3DSFaceGroup& g : src.MaterialGroups) {
     TFGVertexIndexList list;
     list.MaterialName = g.MaterialName;
-    for (size_t m = 0; m < materials.size(); ++m)
-      if (materials[m]->Name == g.MaterialName) {
-        list.MaterialIndex = Integer(m);
-        break;
-      }
+    if (auto it = materialIndex.find(g.MaterialName); it != materialIndex.end())
+      list.MaterialIndex = it->second;
     for (uint16_t f : g.Faces) {
       if (f >= faces || taken[f])
         continue;
@@ -133,6 +143,7 @@ void TFreeForm::Clear()
 {
   FMeshObjects.clear();
   FFileMaterials.clear();
+  FGroupsByMaterial.clear();
   StructureChanged();
 }
 
@@ -150,6 +161,9 @@ void TFreeForm::LoadFrom3DS(const T3DSModel& model, const std::string& textureFo
 {
   // Build everything first, so a failure (a texture that cannot be read) leaves the old mesh.
   std::vector<std::unique_ptr<TGLLibMaterial>> materials;
+  // Each picture is read once and its pixels shared: a file whose thousands of materials
+  // name one large texture would otherwise decode it, and hold it, thousands of times.
+  std::unordered_map<std::string, TGLPictureImage> pictures;
   for (const T3DSMaterial& m : model.Materials) {
     auto lm = std::make_unique<TGLLibMaterial>();
     lm->Name = m.Name;
@@ -160,19 +174,39 @@ void TFreeForm::LoadFrom3DS(const T3DSModel& model, const std::string& textureFo
     fp.SetShininess(SafeRound(m.Shininess * 1.28));
     if (!m.TextureMap.empty() && FileExists(textureFolder + m.TextureMap)) {
       TGLTexture& t = lm->Material.Texture;
-      t.Image.LoadFromFile(textureFolder + m.TextureMap);
+      const std::string path = textureFolder + m.TextureMap;
+      auto known = pictures.find(path);
+      if (known == pictures.end()) {
+        TGLPictureImage picture;
+        picture.LoadFromFile(path);
+        known = pictures.emplace(path, std::move(picture)).first;
+      }
+      t.Image = known->second;
       t.SetTextureMode(TGLTextureMode::tmModulate);
       t.SetMinFilter(TGLMinFilter::miLinearMipmapLinear);
       t.SetDisabled(false);
     }
     materials.push_back(std::move(lm));
   }
+  // A name used twice means its first material, as the file's own tools read it.
+  std::unordered_map<std::string, Integer> materialIndex;
+  for (size_t m = 0; m < materials.size(); ++m)
+    materialIndex.emplace(materials[m]->Name, Integer(m));
+  size_t budget = SmoothingBudget;
   std::vector<TMeshObject> meshes;
   meshes.reserve(model.Meshes.size());
   for (const T3DSMesh& m : model.Meshes)
-    meshes.push_back(ConvertMesh(m, materials));
+    meshes.push_back(ConvertMesh(m, materialIndex, budget));
+  std::vector<std::vector<std::pair<uint32_t, uint32_t>>> byMaterial(materials.size() + 1);
+  for (size_t m = 0; m < meshes.size(); ++m)
+    for (size_t g = 0; g < meshes[m].FaceGroups.size(); ++g) {
+      const Integer index = meshes[m].FaceGroups[g].MaterialIndex;
+      const size_t slot = index >= 0 && size_t(index) < materials.size() ? size_t(index) + 1 : 0;
+      byMaterial[slot].emplace_back(uint32_t(m), uint32_t(g));
+    }
   FFileMaterials = std::move(materials);
   FMeshObjects = std::move(meshes);
+  FGroupsByMaterial = std::move(byMaterial);
   StructureChanged();
 }
 
@@ -207,28 +241,23 @@ TAABB TFreeForm::BoundingBox() const
 
 void TFreeForm::DrawGroups(Integer materialIndex) const
 {
-  bool begun = false;
-  for (const TMeshObject& m : FMeshObjects) {
+  const size_t slot = size_t(materialIndex + 1);
+  if (materialIndex < -1 || slot >= FGroupsByMaterial.size() || FGroupsByMaterial[slot].empty())
+    return;
+  glBegin(GL_TRIANGLES);
+  for (const auto& [mi, gi] : FGroupsByMaterial[slot]) {
+    const TMeshObject& m = FMeshObjects[mi];
     const bool tex = m.TexCoords.size() == m.Vertices.size();
-    for (const TFGVertexIndexList& g : m.FaceGroups) {
-      if (g.MaterialIndex != materialIndex)
+    for (Integer i : m.FaceGroups[gi].VertexIndices) {
+      if (i < 0 || size_t(i) >= m.Vertices.size())
         continue;
-      if (!begun) {
-        glBegin(GL_TRIANGLES);
-        begun = true;
-      }
-      for (Integer i : g.VertexIndices) {
-        if (i < 0 || size_t(i) >= m.Vertices.size())
-          continue;
-        glNormal3fv(m.Normals[size_t(i)].data());
-        if (tex)
-          glTexCoord2fv(m.TexCoords[size_t(i)].data());
-        glVertex3fv(m.Vertices[size_t(i)].data());
-      }
+      glNormal3fv(m.Normals[size_t(i)].data());
+      if (tex)
+        glTexCoord2fv(m.TexCoords[size_t(i)].data());
+      glVertex3fv(m.Vertices[size_t(i)].data());
     }
   }
-  if (begun)
-    glEnd();
+  glEnd();
 }
 
 void TFreeForm::BuildList(TRenderContextInfo&) { DrawGroups(-1); }
@@ -237,11 +266,7 @@ void TFreeForm::RenderGeometry(TRenderContextInfo& rci)
 {
   TGLSceneObject::RenderGeometry(rci);
   for (size_t m = 0; m < FFileMaterials.size(); ++m) {
-    bool used = false;
-    for (const TMeshObject& mesh : FMeshObjects)
-      for (const TFGVertexIndexList& g : mesh.FaceGroups)
-        used = used || g.MaterialIndex == Integer(m);
-    if (!used)
+    if (m + 1 >= FGroupsByMaterial.size() || FGroupsByMaterial[m + 1].empty())
       continue;
     TGLMaterial& mat = FFileMaterials[m]->Material;
     mat.Apply(rci);

@@ -71,4 +71,7 @@ private:
 
   std::vector<TMeshObject> FMeshObjects;
   std::vector<std::unique_ptr<TGLLibMaterial>> FFileMaterials;
+  // For each material index + 1 (0: the own material) the (mesh, group) pairs drawn in it,
+  // so a frame visits every group once however many materials the file has.
+  std::vector<std::vector<std::pair<uint32_t, uint32_t>>> FGroupsByMaterial;
 };

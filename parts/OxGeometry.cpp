@@ -48,6 +48,9 @@ Integer SafeCountF(double n, Integer lo)
     return SafeCount(lo, lo);
   if (n > MaxPartSegments)
     return MaxPartSegments;
+  // A large negative count is below any Integer: clamp before converting.
+  if (n < lo)
+    return SafeCount(lo, lo);
   return SafeCount(static_cast<Integer>(n), lo);
 }
 

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "platform/BmpFile.h"
 #include "platform/Files.h"
 #include "tests/engine/ShapesTestUtil.h"
 #include "tools/common/File3DSWriter.h"
@@ -155,6 +156,94 @@ TEST(FreeForm, LoadFailuresKeepWhatWasLoaded)
   ff.Clear();
   EXPECT_EQ(ff.MeshObjectCount(), 0);
   EXPECT_THROW(ff.GetMeshObject(0), EGLSceneError);
+}
+
+// A hostile file may stack the greatest number of faces a mesh can hold on one triangle
+// (and on one point): loading must still finish, each corner with a usable normal, rather
+// than weigh every face at a place for every corner there (square of 65535 per place).
+TEST(FreeForm, FacesStackedOnOnePlaceLoadWithUsableNormals)
+{
+  T3DSModel model;
+  T3DSMesh stacked;
+  stacked.Name = "stacked";
+  stacked.Vertices = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
+  stacked.Faces.assign(65535, {0, 1, 2});
+  T3DSMesh point;
+  point.Name = "point";
+  point.Vertices = {{0, 0, 0}};
+  point.Faces.assign(65535, {0, 0, 0});
+  model.Meshes = {stacked, point};
+  TFreeForm ff;
+  ff.LoadFrom3DS(model, "");
+  ASSERT_EQ(ff.MeshObjectCount(), 2);
+  const TMeshObject& a = ff.GetMeshObject(0);
+  ASSERT_EQ(a.Normals.size(), 3u * 65535);
+  for (size_t k = 0; k < a.Normals.size(); k += 997)
+    EXPECT_NEAR(a.Normals[k][2], 1, 1e-5) << k;   // the triangle faces +Z
+  EXPECT_NEAR(a.Normals.back()[2], 1, 1e-5);
+  const TMeshObject& b = ff.GetMeshObject(1);
+  ASSERT_EQ(b.Normals.size(), 3u * 65535);
+  EXPECT_NEAR(VectorLength(b.Normals.front()), 1, 1e-5);
+  EXPECT_NEAR(VectorLength(b.Normals.back()), 1, 1e-5);
+}
+
+// Two materials of one name: faces naming it take the first, as before any map was used.
+TEST(FreeForm, ADuplicatedMaterialNameMeansTheFirst)
+{
+  T3DSModel model;
+  T3DSMaterial first, second, other;
+  first.Name = second.Name = "Steel";
+  second.Diffuse = {0, 0, 1, 1};
+  other.Name = "Brass";
+  model.Materials = {other, first, second};
+  T3DSMesh m = CubeMesh();
+  m.MaterialGroups = {{"Steel", {0, 1}}, {"Brass", {2}}};
+  model.Meshes = {m};
+  TFreeForm ff;
+  ff.LoadFrom3DS(model, "");
+  const TMeshObject& mesh = ff.GetMeshObject(0);
+  ASSERT_EQ(mesh.FaceGroups.size(), 3u);
+  EXPECT_EQ(mesh.FaceGroups[0].MaterialIndex, 1);
+  EXPECT_EQ(mesh.FaceGroups[1].MaterialIndex, 0);
+  EXPECT_EQ(mesh.FaceGroups[2].MaterialIndex, -1);
+  // Every face drawn once: two in Steel, one in Brass, the rest in the own material.
+  TGLRecorder rec;
+  TRenderContextInfo rci;
+  rci.ContextId = 1;
+  ff.Render(rci);
+  EXPECT_SOUND_STREAM(rec);
+  EXPECT_EQ(rec.VertexCount(), 36);
+  int begins = 0;
+  for (const auto& c : rec.Calls())
+    begins += c.Name == "glBegin";
+  EXPECT_EQ(begins, 3);
+}
+
+// Materials naming one texture share its pixels: read and held once, not once per material.
+TEST(FreeForm, MaterialsNamingOneTextureShareItsPicture)
+{
+  TBitmap pic(4, 2, TPixelFormat::pf24bit);
+  pic.Fill(RGBColor(10, 200, 30));
+  SaveBmpToFile(pic, OutFile("shared texture.bmp"));
+  T3DSModel model;
+  for (const char* name : {"a", "b", "c"}) {
+    T3DSMaterial m;
+    m.Name = name;
+    m.TextureMap = std::string(name) == "b" ? "missing.bmp" : "shared texture.bmp";
+    model.Materials.push_back(m);
+  }
+  model.Meshes = {CubeMesh()};
+  TFreeForm ff;
+  ff.LoadFrom3DS(model, std::string(ORRELO_TEST_OUTPUT) + "/");
+  ASSERT_EQ(ff.FileMaterialCount(), 3);
+  const TGLTexture& a = ff.GetFileMaterial(0).Material.Texture;
+  const TGLTexture& c = ff.GetFileMaterial(2).Material.Texture;
+  ASSERT_TRUE(a.Enabled());
+  ASSERT_TRUE(c.Enabled());
+  EXPECT_FALSE(ff.GetFileMaterial(1).Material.Texture.Enabled());
+  EXPECT_EQ(a.Image.Data(), c.Image.Data());
+  EXPECT_EQ(a.Image.GetWidth(), 4);
+  EXPECT_EQ(a.GetTextureMode(), TGLTextureMode::tmModulate);
 }
 
 }  // namespace

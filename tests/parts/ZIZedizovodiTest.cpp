@@ -547,3 +547,125 @@ TEST(ZIZedizovodi, SecondHalfSideColoursAndWhatTheyCover)
   ExpectNear3(band.Colours[0], {0.1f, 0.2f, 0.3f});
   EXPECT_EQ(band.Vertices.size(), size_t(2 * 31 + 8));
 }
+
+namespace {
+
+using TMakePart = std::function<std::unique_ptr<TGLBaseSceneObject>()>;
+
+template <class T, class... A>
+TMakePart MakePart(A... args)
+{
+  return [=] { return std::unique_ptr<TGLBaseSceneObject>(std::make_unique<T>(nullptr, args...)); };
+}
+
+}   // namespace
+
+TEST(ZIZedizovodi, FirstHalfDrawsSoundlyWhateverOneFieldHolds)
+{
+  // The same odd values as for the later parts: zero, negative, tiny, huge and the integer
+  // extremes in each size and count of the gears, wheels, links and cams in turn.
+  ExpectSoundForOddFields(MakePart<TCog>(20, 0.15f, 0.075f, 0.2f, 0.1f),
+                          {PART_FIELD(TCog, Teeth), PART_FIELD(TCog, Pitch), PART_FIELD(TCog, ToothDepth),
+                           PART_FIELD(TCog, Thickness), PART_FIELD(TCog, BoreRadius)});
+  ExpectSoundForOddFields([] {
+                            auto g = std::make_unique<THelicalGear>(nullptr, 20, 0.15f, 0.075f, 0.2f, 0.1f);
+                            g->Twist = 0.0375f;
+                            return std::unique_ptr<TGLBaseSceneObject>(std::move(g));
+                          },
+                          {PART_FIELD(THelicalGear, Twist), PART_FIELD(THelicalGear, Teeth),
+                           PART_FIELD(THelicalGear, ToothDepth)});
+  ExpectSoundForOddFields(MakePart<TBevelCog>(60, 0.1f, 0.05f, 0.24f, 15.f),
+                          {PART_FIELD(TBevelCog, Teeth), PART_FIELD(TBevelCog, Pitch),
+                           PART_FIELD(TBevelCog, BackThickness), PART_FIELD(TBevelCog, C),
+                           PART_FIELD(TBevelCog, ConeAngleDeg)});
+  ExpectSoundForOddFields(MakePart<TBevelCogEx>(16, 0.25f, 0.08f, 45.f),
+                          {PART_FIELD(TBevelCogEx, Teeth), PART_FIELD(TBevelCogEx, Pitch),
+                           PART_FIELD(TBevelCogEx, B), PART_FIELD(TBevelCogEx, ConeAngleDeg)});
+  ExpectSoundForOddFields(MakePart<TRackGear>(4.0f, 0.2f, 0.2f, 0.15f, 0.075f, 10),
+                          {PART_FIELD(TRackGear, Length), PART_FIELD(TRackGear, B), PART_FIELD(TRackGear, Thickness),
+                           PART_FIELD(TRackGear, Pitch), PART_FIELD(TRackGear, ToothDepth),
+                           PART_FIELD(TRackGear, Teeth)});
+  ExpectSoundForOddFields(MakePart<TWorm>(0.1f, 0.075f, 0.15f, 0.075f, 0.02f, 6, 20),
+                          {PART_FIELD(TWorm, RootRadius), PART_FIELD(TWorm, ThreadDepth), PART_FIELD(TWorm, Pitch),
+                           PART_FIELD(TWorm, D), PART_FIELD(TWorm, E), PART_FIELD(TWorm, Turns),
+                           PART_FIELD(TWorm, SegmentsPerTurn)});
+  ExpectSoundForOddFields(MakePart<TWormWheel>(20, 0.15f, 0.075f, 0.2f, 0.3f, -0.1f),
+                          {PART_FIELD(TWormWheel, Teeth), PART_FIELD(TWormWheel, Pitch),
+                           PART_FIELD(TWormWheel, ToothDepth), PART_FIELD(TWormWheel, Thickness),
+                           PART_FIELD(TWormWheel, D), PART_FIELD(TWormWheel, E)});
+  ExpectSoundForOddFields(MakePart<TSprocket>(20, 0.1f, 0.05f),
+                          {PART_FIELD(TSprocket, Teeth), PART_FIELD(TSprocket, Pitch),
+                           PART_FIELD(TSprocket, Thickness)});
+  ExpectSoundForOddFields(MakePart<TChainWheel>(30, 0.1f, 0.05f),
+                          {PART_FIELD(TChainWheel, Teeth), PART_FIELD(TChainWheel, Pitch),
+                           PART_FIELD(TChainWheel, InnerRadius)});
+  ExpectSoundForOddFields(MakePart<TChainLink>(0.1f, 0.06f, 0, 12),
+                          {PART_FIELD(TChainLink, Pitch), PART_FIELD(TChainLink, PlateWidth),
+                           PART_FIELD(TChainLink, Kind), PART_FIELD(TChainLink, Slices)});
+  ExpectSoundForOddFields(MakePart<TSpoke>(0.5f, 0.05f, 0.04f, 60, 10),
+                          {PART_FIELD(TSpoke, Radius), PART_FIELD(TSpoke, Width), PART_FIELD(TSpoke, Thickness),
+                           PART_FIELD(TSpoke, AngleDeg), PART_FIELD(TSpoke, Segments)});
+  for (Byte faces : {Byte(15), Byte(19)})
+    for (Byte groove : {Byte(0), Byte(1)})
+      ExpectSoundForOddFields([=] {
+                                auto p = std::make_unique<TVPulley>(nullptr, 0.4f, 0.35f, 0.1f, 40, 1, faces);
+                                p->GrooveKind = groove;
+                                return std::unique_ptr<TGLBaseSceneObject>(std::move(p));
+                              },
+                              {PART_FIELD(TVPulley, RadiusA), PART_FIELD(TVPulley, RadiusB),
+                               PART_FIELD(TVPulley, Width), PART_FIELD(TVPulley, Slices),
+                               PART_FIELD(TVPulley, InnerRadius)});
+  ExpectSoundForOddFields(MakePart<TSlotAxle>(0.05f, 1.0f, 0.03f, 0.02f, 20),
+                          {PART_FIELD(TSlotAxle, Radius), PART_FIELD(TSlotAxle, Length),
+                           PART_FIELD(TSlotAxle, SlotWidth), PART_FIELD(TSlotAxle, SlotDepth),
+                           PART_FIELD(TSlotAxle, Slices)});
+  for (int mode : {0, 1})
+    ExpectSoundForOddFields(MakePart<TLinkAxle>(0.3f, 0.03f, 0.05f, 0.02f, 16, mode),
+                            {PART_FIELD(TLinkAxle, Length), PART_FIELD(TLinkAxle, RadiusA),
+                             PART_FIELD(TLinkAxle, RadiusB), PART_FIELD(TLinkAxle, HeadThickness),
+                             PART_FIELD(TLinkAxle, Slices)});
+  ExpectSoundForOddFields(MakePart<TLinkage>(0.05f, 0.03f, 1.0f, 12),
+                          {PART_FIELD(TLinkage, EndRadius), PART_FIELD(TLinkage, Thickness),
+                           PART_FIELD(TLinkage, Length), PART_FIELD(TLinkage, Segments),
+                           PART_FIELD(TLinkage, Placement)});
+  ExpectSoundForOddFields(MakePart<TCrank>(0.08f, 0.05f, 0.06f, 0.04f, 0.05f, 0.5f, 16),
+                          {PART_FIELD(TCrank, BossRadius1), PART_FIELD(TCrank, BossRadius2),
+                           PART_FIELD(TCrank, ArmWidth1), PART_FIELD(TCrank, ArmWidth2),
+                           PART_FIELD(TCrank, Thickness), PART_FIELD(TCrank, Length), PART_FIELD(TCrank, Segments)});
+  for (Byte style : {Byte(1), Byte(2), Byte(3), Byte(4)})
+    ExpectSoundForOddFields([=] {
+                              auto b = std::make_unique<TOpenBox>(nullptr, 0.6f, 0.3f, 0.4f, 0.02f);
+                              b->SetStyle(style);
+                              if (style == 2)
+                                b->SetCornerRadius(0.05f);
+                              return std::unique_ptr<TGLBaseSceneObject>(std::move(b));
+                            },
+                            {PART_FIELD(TOpenBox, SizeX), PART_FIELD(TOpenBox, SizeY), PART_FIELD(TOpenBox, SizeZ),
+                             PART_FIELD(TOpenBox, WallThickness)});
+  for (double v : {0.0, -1.0, 1e6, 2147483647.0}) {
+    TOpenBox b(nullptr, 0.6f, 0.3f, 0.4f, 0.02f);
+    b.SetCornerRadius(Single(v));
+    b.SetCornerSegments(Integer(v));
+    EXPECT_EQ(CheckStream(b).Problem, "") << "rounded corners " << v;
+  }
+  ExpectSoundForOddFields(MakePart<TWheelBracket>(0.1f, 0.15f, 0.28f, 0.02f),
+                          {PART_FIELD(TWheelBracket, SizeX), PART_FIELD(TWheelBracket, SizeY),
+                           PART_FIELD(TWheelBracket, SizeZ), PART_FIELD(TWheelBracket, PlateThickness)});
+  ExpectSoundForOddFields(MakePart<TCam>(0.3f, 0.14f, 0.25f, 0.2f, 50),
+                          {PART_FIELD(TCam, BaseRadius), PART_FIELD(TCam, NoseRadius), PART_FIELD(TCam, NoseDistance),
+                           PART_FIELD(TCam, Thickness), PART_FIELD(TCam, Segments)});
+  ExpectSoundForOddFields(MakePart<TBigEnd>(0.32f, 0.18f, 0.25f, 0.1f, 20),
+                          {PART_FIELD(TBigEnd, BaseRadius), PART_FIELD(TBigEnd, NoseRadius),
+                           PART_FIELD(TBigEnd, NoseDistance), PART_FIELD(TBigEnd, Segments)});
+  ExpectSoundForOddFields(MakePart<THeartCam>(0.1f, 0.25f, 0.2f, 50),
+                          {PART_FIELD(THeartCam, RisePerRadian), PART_FIELD(THeartCam, BaseRadius),
+                           PART_FIELD(THeartCam, Thickness), PART_FIELD(THeartCam, Segments)});
+  ExpectSoundForOddFields(MakePart<TCrankEx>(),
+                          {PART_FIELD(TCrankEx, Length), PART_FIELD(TCrankEx, BigEndRadius),
+                           PART_FIELD(TCrankEx, SmallEndRadius), PART_FIELD(TCrankEx, BigEndBore),
+                           PART_FIELD(TCrankEx, SmallEndBore), PART_FIELD(TCrankEx, ShankWidth),
+                           PART_FIELD(TCrankEx, Thickness), PART_FIELD(TCrankEx, Segments)});
+  ExpectSoundForOddFields(MakePart<TPiston>(0.3f, 0.05f, 0.1f, 0.35f, 0.03f, 50),
+                          {PART_FIELD(TPiston, A), PART_FIELD(TPiston, B), PART_FIELD(TPiston, C),
+                           PART_FIELD(TPiston, D), PART_FIELD(TPiston, E), PART_FIELD(TPiston, Slices)});
+}
