@@ -10,6 +10,7 @@
 #include "html/Htmlsubs.h"
 #include "html/Htmlview.h"
 #include "platform/Dialogs.h"
+#include "platform/FormCtrls.h"
 #include "shell/HelpContexts.h"
 #include "shell/HelpViewer.h"
 #include "shell/ehshelprouter.h"
@@ -90,6 +91,43 @@ TEST_F(HelpViewerTest, ContentsOpensTheWelcomePageBesideTheContentsTree)
   // Asking again keeps the one window.
   Router->ShowHelpContents();
   EXPECT_EQ(HelpViewerWindow(), &w);
+}
+
+// Opened from the keyboard (F1, Help > Contents), the help window takes the keys at once:
+// the contents tree has the focus, shows it, and the arrow keys walk it.
+TEST_F(HelpViewerTest, TheOpenedWindowTakesTheKeysInItsContentsTree)
+{
+  TForm main;   // the window the user pressed F1 in, with the focus in a control
+  main.SetBounds(10, 10, 200, 100);
+  TEdit edit;
+  edit.SetParent(&main);
+  main.Show();
+  edit.SetFocus();
+  for (int i = 0; i < 200 && !edit.Focused(); ++i)
+    Pump();
+  ASSERT_TRUE(edit.Focused());
+
+  Router->ShowHelpContents();
+  THelpViewerFrm& w = Window();
+  for (int i = 0; i < 200 && !w.Contents->Focused(); ++i)
+    Pump();
+  ASSERT_TRUE(w.Contents->Focused());
+  const Integer first = w.Contents->Selected();
+  ASSERT_EQ(first, TreeEntry("Welcome to Orrelo"));
+  SimulateKey(VK_DOWN);
+  Pump();
+  EXPECT_EQ(w.Contents->Selected(), first + 1);
+  EXPECT_EQ(edit.Text(), "") << "the key reached the help, not the window behind it";
+
+  // Asked again while the user is in the index's list, the focus stays there.
+  Router->SearchHelpKeyword("zoom");
+  w.IndexList->SetFocus();
+  for (int i = 0; i < 200 && !w.IndexList->Focused(); ++i)
+    Pump();
+  ASSERT_TRUE(w.IndexList->Focused());
+  Router->SearchHelpKeyword("gear");
+  Pump();
+  EXPECT_TRUE(w.IndexList->Focused());
 }
 
 TEST_F(HelpViewerTest, KeywordSearchFindsThePageOfAKeywordOfTheIndex)
