@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <functional>
+#include <thread>
 #include <filesystem>
 #include <set>
 #include <memory>
@@ -30,6 +33,16 @@ void Pump()
 {
   for (int i = 0; i < 5; ++i)
     Application->ProcessMessages();
+}
+
+// Handles messages until cond holds (activation comes from the display server) or 3 s passed.
+void WaitFor(const std::function<bool()>& cond)
+{
+  Cardinal start = GetTickCount();
+  while (!cond() && GetTickCount() - start < 3000) {
+    Application->ProcessMessages();
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
 }
 
 // The program's help set up as the main window does, on a folder of its own.
@@ -103,14 +116,12 @@ TEST_F(HelpViewerTest, TheOpenedWindowTakesTheKeysInItsContentsTree)
   edit.SetParent(&main);
   main.Show();
   edit.SetFocus();
-  for (int i = 0; i < 200 && !edit.Focused(); ++i)
-    Pump();
+  WaitFor([&] { return edit.Focused(); });
   ASSERT_TRUE(edit.Focused());
 
   Router->ShowHelpContents();
   THelpViewerFrm& w = Window();
-  for (int i = 0; i < 200 && !w.Contents->Focused(); ++i)
-    Pump();
+  WaitFor([&] { return w.Contents->Focused(); });
   ASSERT_TRUE(w.Contents->Focused());
   const Integer first = w.Contents->Selected();
   ASSERT_EQ(first, TreeEntry("Welcome to Orrelo"));
@@ -122,8 +133,7 @@ TEST_F(HelpViewerTest, TheOpenedWindowTakesTheKeysInItsContentsTree)
   // Asked again while the user is in the index's list, the focus stays there.
   Router->SearchHelpKeyword("zoom");
   w.IndexList->SetFocus();
-  for (int i = 0; i < 200 && !w.IndexList->Focused(); ++i)
-    Pump();
+  WaitFor([&] { return w.IndexList->Focused(); });
   ASSERT_TRUE(w.IndexList->Focused());
   Router->SearchHelpKeyword("gear");
   Pump();
