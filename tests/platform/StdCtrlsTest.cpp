@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "platform/Application.h"
@@ -56,6 +57,22 @@ bool PumpUntil(const std::function<bool()>& cond, Cardinal timeoutMs)
   return cond();
 }
 
+// A default button ending with mrOk and a cancel button ending with mrCancel.
+std::pair<TButton*, TButton*> AddOkAndCancel(TDialogForm& form, Integer okLeft, Integer cancelLeft, Integer top)
+{
+  TButton* ok = TComponent::Create<TButton>(&form);
+  ok->SetParent(&form);
+  ok->SetBounds(okLeft, top, 75, 25);
+  ok->SetModalResult(mrOk);
+  ok->SetDefault(true);
+  TButton* cancel = TComponent::Create<TButton>(&form);
+  cancel->SetParent(&form);
+  cancel->SetBounds(cancelLeft, top, 75, 25);
+  cancel->SetModalResult(mrCancel);
+  cancel->SetCancel(true);
+  return {ok, cancel};
+}
+
 }  // namespace
 
 TEST(StdCtrlsTest, AModalWindowTakesTheKeyboardAndGivesItBack)
@@ -89,17 +106,9 @@ TEST(StdCtrlsTest, ButtonsEndAModalShowingWithTheirResult)
     TDialogForm form;
     form.SetPosition(poScreenCenter);
     form.SetClientSize(200, 100);
-    TButton* ok = TComponent::Create<TButton>(&form);
-    ok->SetParent(&form);
-    ok->SetBounds(10, 60, 75, 25);
+    const auto buttons = AddOkAndCancel(form, 10, 100, 60);
+    TButton* ok = buttons.first;
     ok->SetCaption("OK");
-    ok->SetModalResult(mrOk);
-    ok->SetDefault(true);
-    TButton* cancel = TComponent::Create<TButton>(&form);
-    cancel->SetParent(&form);
-    cancel->SetBounds(100, 60, 75, 25);
-    cancel->SetModalResult(mrCancel);
-    cancel->SetCancel(true);
     int clicks = 0;
     ok->OnClick = [&](TObject*) { ++clicks; };
 
@@ -249,16 +258,8 @@ TEST(StdCtrlsTest, TabReachesEveryControlOfADialog)
     bar->SetBounds(8, 8, 280, 34);
     bar->SetRange(1, 200);
     bar->SetPosition(100);
-    TButton* ok = TComponent::Create<TButton>(&form);
-    ok->SetParent(&form);
-    ok->SetBounds(132, 70, 75, 25);
-    ok->SetModalResult(mrOk);
-    ok->SetDefault(true);
-    TButton* cancel = TComponent::Create<TButton>(&form);
-    cancel->SetParent(&form);
-    cancel->SetBounds(213, 70, 75, 25);
-    cancel->SetModalResult(mrCancel);
-    cancel->SetCancel(true);
+    const auto buttons = AddOkAndCancel(form, 132, 213, 70);
+    TButton *ok = buttons.first, *cancel = buttons.second;
 
     std::vector<TWinControl*> seen;
     TBitmap okFocused(75, 25), okUnfocused(75, 25);
