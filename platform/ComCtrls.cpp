@@ -22,6 +22,8 @@ TTrackBar::TTrackBar()
 {
   SetBounds(0, 0, 150, 45);
   SetColor(clBtnFace);
+  // Reached by Tab, so the keys below can move it without the mouse.
+  SetTabStop(true);
 }
 
 void TTrackBar::SetRange(Integer min, Integer max)
@@ -216,6 +218,7 @@ TUpDown::TUpDown()
 {
   SetBounds(0, 0, 17, 22);
   SetColor(clBtnFace);
+  SetTabStop(true);
   FRepeat = std::make_unique<TTimer>();
   FRepeat->SetEnabled(false);
   FRepeat->SetOnTimer([this](TObject*) {
@@ -314,6 +317,18 @@ void TUpDown::MouseUp(TMouseButton button, TShiftState shift, Integer x, Integer
     StopRepeat();
 }
 
+void TUpDown::KeyDown(Word& key, TShiftState shift)
+{
+  if (key == VK_UP || key == VK_DOWN) {
+    Step(key == VK_UP ? btNext : btPrev);
+    key = 0;
+    return;
+  }
+  if (key == VK_RETURN || key == VK_ESCAPE)
+    if (auto* form = GetParentForm())
+      form->DispatchKeyDown(key, shift);
+}
+
 void TUpDown::Paint()
 {
   TCanvas& c = Canvas();
@@ -324,6 +339,10 @@ void TUpDown::Paint()
     TRect edge = r;
     c.DrawEdge(edge, FHeld && FHeldButton == b ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
     DrawArrow(c, r, b == btNext, Enabled() ? clBtnText : clGrayText);
+  }
+  if (Focused()) {
+    c.Brush().SetColor(clBtnFace);
+    c.DrawFocusRect({2, 2, Width() - 2, Height() - 2});
   }
 }
 

@@ -48,6 +48,8 @@ protected:
   void MouseMove(TShiftState shift, Integer x, Integer y) override;
   void MouseUp(TMouseButton button, TShiftState shift, Integer x, Integer y) override;
   void KeyDown(Word& key, TShiftState shift) override;
+  void DoEnter() override { Invalidate(); TCustomControl::DoEnter(); }
+  void DoExit() override { Invalidate(); TCustomControl::DoExit(); }
 
 private:
   // A change by the user: clamps, repaints and tells OnChange when the position moved.
@@ -69,8 +71,8 @@ using enum TUDBtnType;
 using TUDClickEvent = std::function<void(TObject* Sender, TUDBtnType Button)>;
 
 // Two arrow buttons, up above down, that step Position between Min and Max. A press steps
-// once, and again every 100 ms while held after a 400 ms pause. The associated control's
-// caption shows the position.
+// once, and again every 100 ms while held after a 400 ms pause; with the focus, the Up and
+// Down keys step it too. The associated control's caption shows the position.
 class TUpDown : public TCustomControl {
 public:
   TUpDown();
@@ -99,6 +101,9 @@ protected:
   void Paint() override;
   void MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y) override;
   void MouseUp(TMouseButton button, TShiftState shift, Integer x, Integer y) override;
+  void KeyDown(Word& key, TShiftState shift) override;
+  void DoEnter() override { Invalidate(); TCustomControl::DoEnter(); }
+  void DoExit() override { Invalidate(); TCustomControl::DoExit(); }
   void EnabledChanged() override { Invalidate(); }
   void Notification(TComponent* AComponent, TOperation Operation) override;
 

@@ -116,6 +116,20 @@ TButton::TButton()
 {
   SetBounds(0, 0, 75, 25);
   SetColor(clBtnFace);
+  // Tab reaches a dialog's buttons as it does its other controls.
+  SetTabStop(true);
+}
+
+void TButton::DoEnter()
+{
+  Invalidate();
+  TCustomControl::DoEnter();
+}
+
+void TButton::DoExit()
+{
+  Invalidate();
+  TCustomControl::DoExit();
 }
 
 void TButton::Click()
@@ -147,6 +161,11 @@ void TButton::Paint()
   if (FPressed)
     text = {r.Left + 1, r.Top + 1, r.Right + 1, r.Bottom + 1};
   DrawCaption(c, *this, Font(), text);
+  // The focused button is told apart from the default one by the dotted rectangle.
+  if (Focused()) {
+    c.Brush().SetColor(clBtnFace);
+    c.DrawFocusRect({r.Left + 3, r.Top + 3, r.Right - 3, r.Bottom - 3});
+  }
 }
 
 void TButton::MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y)

@@ -73,6 +73,9 @@ protected:
   void MouseMove(TShiftState shift, Integer x, Integer y) override;
   void MouseUp(TMouseButton button, TShiftState shift, Integer x, Integer y) override;
   void KeyDown(Word& key, TShiftState shift) override;
+  // The focus rectangle comes and goes with the focus.
+  void DoEnter() override;
+  void DoExit() override;
 
 private:
   bool FDefault = false;

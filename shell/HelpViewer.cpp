@@ -234,6 +234,8 @@ HWND HelpViewerHtmlHelp(HWND, const char* pszFile, Cardinal uCommand, uintptr_t 
       return 0;
     }
     w.Activate();
+    // Opened from the keyboard (F1, the Help menu), the window's keys must reach it at once.
+    w.FocusShownPane();
     return w.Handle();
   } catch (const EChmError& e) {
     ReportBadFile(e);
@@ -950,6 +952,15 @@ bool THelpViewerFrm::ContentsShown() const { return Contents->Visible(); }
 bool THelpViewerFrm::IndexShown() const { return IndexPanel->Visible(); }
 
 void THelpViewerFrm::ShowContents() { SelectTab(false); }
+
+void THelpViewerFrm::FocusShownPane()
+{
+  if (TWinControl* f = FindFocusedControl(); f && f->GetParentForm() == this)
+    return;
+  TWinControl* pane = ContentsShown() ? static_cast<TWinControl*>(Contents) : KeyEdit;
+  if (Showing() && pane->Showing())
+    pane->SetFocus();
+}
 
 Integer THelpViewerFrm::FindKeyword(const std::string& keyword) const
 {

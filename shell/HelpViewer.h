@@ -116,6 +116,9 @@ public:
   void ShowTopic(const std::string& topic);
   const std::string& CurrentTopic() const { return FCurrentTopic; }
   void ShowContents();
+  // Gives the keyboard to the shown pane (the contents tree or the keyword box) unless a
+  // control of this window has it already.
+  void FocusShownPane();
   // The index with the keyword typed in: the first entry beginning with it is selected and,
   // when the keyword is not empty, its page shown. False when no entry matches.
   bool ShowIndex(const std::string& keyword);

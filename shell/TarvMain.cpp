@@ -402,6 +402,7 @@ void TKVMainFrm::CreateLeftPane()
   ToolPC->SetAlign(alTop);
   ToolPC->SetHeight(52);
   CreateControlPages();
+  ToolPC->OnResize = [this](TObject*) { FitPageCheckBoxes(); };
   CreateLeverToolbar();
   // The lever toolbar takes the control pages' place: both the same height, so the 3D view
   // keeps its size (and draws no extra frame) when one replaces the other.

@@ -308,6 +308,10 @@ private:
   void CreateLeftPane();
   void CreateRightPane();
   void CreateControlPages();
+  // Keeps each page's check box, with its caption, inside a narrow left pane (half of an
+  // 800-pixel screen), moving it left towards the page's other controls but never onto them.
+  void FitPageCheckBoxes();
+  std::vector<std::pair<TCheckBox*, Integer>> PageCheckBoxes;   // each with its own left
   void CreateLeverToolbar();
   void CreateCamPanel();
   void FitToWorkArea();

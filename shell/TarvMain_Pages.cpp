@@ -32,6 +32,22 @@ bool In(Integer id, std::initializer_list<Integer> ids)
 // ---------------------------------------------------------------------------------------
 // Making the pages
 
+void TKVMainFrm::FitPageCheckBoxes()
+{
+  TBitmap probe(1, 1);
+  for (const auto& [box, left] : PageCheckBoxes) {
+    TWinControl* page = box->Parent();
+    Integer floor = 0;
+    for (int i = 0; i < page->ControlCount(); ++i)
+      if (TControl* c = page->Controls(i); c != box && c->Left() < left)
+        floor = std::max(floor, c->Left() + c->Width() + 8);
+    probe.Canvas().Font().Assign(box->Font());
+    // The box, the gap before the caption, the caption and its focus frame.
+    const Integer need = 17 + probe.Canvas().TextWidth(box->Caption()) + 4;
+    box->SetLeft(std::max(floor, std::min(left, ToolPC->ClientWidth() - need)));
+  }
+}
+
 void TKVMainFrm::CreateControlPages()
 {
   auto page = [&](const char* name) {
@@ -51,6 +67,7 @@ void TKVMainFrm::CreateControlPages()
     c->SetCaption(caption);
     c->SetBounds(x, y, 110, 17);
     c->OnClick = [this](TObject* s) { MarkerChkClick(s); };
+    PageCheckBoxes.emplace_back(c, x);
     return c;
   };
   // A sunken number and its up-down arrows.

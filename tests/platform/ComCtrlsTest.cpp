@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <vector>
 
+#include "platform/Application.h"
+#include "platform/FormCtrls.h"
 #include "platform/Forms.h"
 
 namespace {
@@ -114,4 +117,54 @@ TEST(ComCtrlsTest, TrackBarKeysAndMouse)
   SimulateMouse(TInputKind::MouseMove, bar.ClientToScreen({bar.PositionToX(150), 12}));
   EXPECT_EQ(bar.Position(), 1);   // released: no more dragging
   t.Form.Hide();
+}
+
+// The topic pages' counters are used without the mouse too: Tab reaches them, Up and Down
+// step them like the arrow buttons, and the focused one shows it.
+TEST(ComCtrlsTest, UpDownTakesTheFocusAndStepsByTheArrowKeys)
+{
+  TForm form;
+  form.SetClientSize(200, 60);
+  TCheckBox* box = TComponent::Create<TCheckBox>(&form);
+  box->SetParent(&form);
+  TUpDown* ud = TComponent::Create<TUpDown>(&form);
+  ud->SetParent(&form);
+  ud->SetBounds(100, 5, 15, 21);
+  ud->SetMin(10);
+  ud->SetMax(12);
+  ud->SetPosition(11);
+  std::vector<TUDBtnType> clicks;
+  ud->OnClick = [&](TObject*, TUDBtnType b) { clicks.push_back(b); };
+  EXPECT_EQ(form.FindNextControl(box, true), ud);
+  EXPECT_EQ(form.FindNextControl(ud, true), box);
+
+  auto key = [&](Word k) {
+    Word w = k;
+    ud->DispatchKeyDown(w, 0);
+    return w;
+  };
+  EXPECT_EQ(key(VK_UP), 0) << "the key is used";
+  EXPECT_EQ(ud->Position(), 12);
+  key(VK_UP);   // at the top: no step, no event
+  key(VK_DOWN);
+  key(VK_DOWN);
+  key(VK_DOWN);
+  EXPECT_EQ(ud->Position(), 10);
+  EXPECT_EQ(clicks, (std::vector<TUDBtnType>{btNext, btPrev, btPrev}));
+  EXPECT_EQ(key(VK_LEFT), VK_LEFT) << "other keys are not its own";
+  EXPECT_EQ(ud->Position(), 10);
+
+  form.Show();
+  TBitmap before(15, 21), after(15, 21);
+  ud->PaintTo(before.Canvas(), 0, 0);
+  ud->SetFocus();
+  for (int i = 0; i < 50 && !ud->Focused(); ++i)
+    Application->ProcessMessages();
+  ASSERT_TRUE(ud->Focused());
+  ud->PaintTo(after.Canvas(), 0, 0);
+  bool differs = false;
+  for (Integer y = 0; y < 21 && !differs; ++y)
+    for (Integer x = 0; x < 15 && !differs; ++x)
+      differs = before.GetPixel(x, y) != after.GetPixel(x, y);
+  EXPECT_TRUE(differs);
 }

@@ -6,8 +6,11 @@
 #include <functional>
 #include <memory>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "platform/Application.h"
+#include "platform/ComCtrls.h"
 #include "platform/FormCtrls.h"
 #include "tests/platform/ModalSupport.h"
 
@@ -54,6 +57,22 @@ bool PumpUntil(const std::function<bool()>& cond, Cardinal timeoutMs)
   return cond();
 }
 
+// A default button ending with mrOk and a cancel button ending with mrCancel.
+std::pair<TButton*, TButton*> AddOkAndCancel(TDialogForm& form, Integer okLeft, Integer cancelLeft, Integer top)
+{
+  TButton* ok = TComponent::Create<TButton>(&form);
+  ok->SetParent(&form);
+  ok->SetBounds(okLeft, top, 75, 25);
+  ok->SetModalResult(mrOk);
+  ok->SetDefault(true);
+  TButton* cancel = TComponent::Create<TButton>(&form);
+  cancel->SetParent(&form);
+  cancel->SetBounds(cancelLeft, top, 75, 25);
+  cancel->SetModalResult(mrCancel);
+  cancel->SetCancel(true);
+  return {ok, cancel};
+}
+
 }  // namespace
 
 TEST(StdCtrlsTest, AModalWindowTakesTheKeyboardAndGivesItBack)
@@ -87,17 +106,9 @@ TEST(StdCtrlsTest, ButtonsEndAModalShowingWithTheirResult)
     TDialogForm form;
     form.SetPosition(poScreenCenter);
     form.SetClientSize(200, 100);
-    TButton* ok = TComponent::Create<TButton>(&form);
-    ok->SetParent(&form);
-    ok->SetBounds(10, 60, 75, 25);
+    const auto buttons = AddOkAndCancel(form, 10, 100, 60);
+    TButton* ok = buttons.first;
     ok->SetCaption("OK");
-    ok->SetModalResult(mrOk);
-    ok->SetDefault(true);
-    TButton* cancel = TComponent::Create<TButton>(&form);
-    cancel->SetParent(&form);
-    cancel->SetBounds(100, 60, 75, 25);
-    cancel->SetModalResult(mrCancel);
-    cancel->SetCancel(true);
     int clicks = 0;
     ok->OnClick = [&](TObject*) { ++clicks; };
 
@@ -232,4 +243,55 @@ TEST(StdCtrlsTest, PanelsImagesAndPaintBoxes)
   box->PaintTo(boxShot.Canvas(), 0, 0);
   EXPECT_EQ(paints, 1);
   EXPECT_EQ(boxShot.GetPixel(5, 5) & 0xFFFFFF, clBlue);
+}
+
+// A dialog used without the mouse: Tab walks its buttons and its track bar, the track bar
+// moves by the arrow keys, and each control shows that it has the focus.
+TEST(StdCtrlsTest, TabReachesEveryControlOfADialog)
+{
+  InMessageLoop([] {
+    TDialogForm form;
+    form.SetPosition(poScreenCenter);
+    form.SetClientSize(296, 104);
+    TTrackBar* bar = TComponent::Create<TTrackBar>(&form);
+    bar->SetParent(&form);
+    bar->SetBounds(8, 8, 280, 34);
+    bar->SetRange(1, 200);
+    bar->SetPosition(100);
+    const auto buttons = AddOkAndCancel(form, 132, 213, 70);
+    TButton *ok = buttons.first, *cancel = buttons.second;
+
+    std::vector<TWinControl*> seen;
+    TBitmap okFocused(75, 25), okUnfocused(75, 25);
+    Later([&] {
+      PumpUntil([&] { return ok->Focused(); }, 3000);
+      seen.push_back(ok->Focused() ? ok : nullptr);
+      ok->PaintTo(okFocused.Canvas(), 0, 0);
+      for (int i = 0; i < 3; ++i) {
+        SimulateKey(VK_TAB);
+        Application->ProcessMessages();
+        for (TWinControl* c : std::initializer_list<TWinControl*>{bar, ok, cancel})
+          if (c->Focused())
+            seen.push_back(c);
+        if (i == 0)
+          ok->PaintTo(okUnfocused.Canvas(), 0, 0);
+      }
+      // Now on the default button again; back to the bar and move it by the keys.
+      SimulateKey(VK_TAB, ssShift);
+      Application->ProcessMessages();
+      SimulateKey(VK_RIGHT);
+      SimulateKey(VK_RIGHT);
+      Application->ProcessMessages();
+      SimulateKey(VK_RETURN);
+    });
+    EXPECT_EQ(form.ShowModal(), mrOk);
+    EXPECT_EQ(seen, (std::vector<TWinControl*>{ok, cancel, bar, ok}));
+    EXPECT_EQ(bar->Position(), 102);
+    // The focused default button looks different from the same button without the focus.
+    bool differs = false;
+    for (Integer y = 0; y < 25 && !differs; ++y)
+      for (Integer x = 0; x < 75 && !differs; ++x)
+        differs = okFocused.GetPixel(x, y) != okUnfocused.GetPixel(x, y);
+    EXPECT_TRUE(differs);
+  });
 }

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <functional>
+#include <thread>
 #include <filesystem>
 #include <set>
 #include <memory>
@@ -10,6 +13,7 @@
 #include "html/Htmlsubs.h"
 #include "html/Htmlview.h"
 #include "platform/Dialogs.h"
+#include "platform/FormCtrls.h"
 #include "shell/HelpContexts.h"
 #include "shell/HelpViewer.h"
 #include "shell/ehshelprouter.h"
@@ -29,6 +33,16 @@ void Pump()
 {
   for (int i = 0; i < 5; ++i)
     Application->ProcessMessages();
+}
+
+// Handles messages until cond holds (activation comes from the display server) or 3 s passed.
+void WaitFor(const std::function<bool()>& cond)
+{
+  Cardinal start = GetTickCount();
+  while (!cond() && GetTickCount() - start < 3000) {
+    Application->ProcessMessages();
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
 }
 
 // The program's help set up as the main window does, on a folder of its own.
@@ -90,6 +104,40 @@ TEST_F(HelpViewerTest, ContentsOpensTheWelcomePageBesideTheContentsTree)
   // Asking again keeps the one window.
   Router->ShowHelpContents();
   EXPECT_EQ(HelpViewerWindow(), &w);
+}
+
+// Opened from the keyboard (F1, Help > Contents), the help window takes the keys at once:
+// the contents tree has the focus, shows it, and the arrow keys walk it.
+TEST_F(HelpViewerTest, TheOpenedWindowTakesTheKeysInItsContentsTree)
+{
+  TForm main;   // the window the user pressed F1 in, with the focus in a control
+  main.SetBounds(10, 10, 200, 100);
+  TEdit edit;
+  edit.SetParent(&main);
+  main.Show();
+  edit.SetFocus();
+  WaitFor([&] { return edit.Focused(); });
+  ASSERT_TRUE(edit.Focused());
+
+  Router->ShowHelpContents();
+  THelpViewerFrm& w = Window();
+  WaitFor([&] { return w.Contents->Focused(); });
+  ASSERT_TRUE(w.Contents->Focused());
+  const Integer first = w.Contents->Selected();
+  ASSERT_EQ(first, TreeEntry("Welcome to Orrelo"));
+  SimulateKey(VK_DOWN);
+  Pump();
+  EXPECT_EQ(w.Contents->Selected(), first + 1);
+  EXPECT_EQ(edit.Text(), "") << "the key reached the help, not the window behind it";
+
+  // Asked again while the user is in the index's list, the focus stays there.
+  Router->SearchHelpKeyword("zoom");
+  w.IndexList->SetFocus();
+  WaitFor([&] { return w.IndexList->Focused(); });
+  ASSERT_TRUE(w.IndexList->Focused());
+  Router->SearchHelpKeyword("gear");
+  Pump();
+  EXPECT_TRUE(w.IndexList->Focused());
 }
 
 TEST_F(HelpViewerTest, KeywordSearchFindsThePageOfAKeywordOfTheIndex)

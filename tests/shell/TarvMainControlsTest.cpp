@@ -1161,3 +1161,45 @@ TEST_F(Controls, PicturesOfControlPages)
   SaveWindowPicture(*Frm, "controls-inclined-plane.png");
   EXPECT_TRUE(Messages->Texts.empty());
 }
+
+// On an 800-pixel screen the left pane is 390 pixels wide: a page's check box moves left to
+// show its whole caption where the page has room for it, never onto the page's other
+// controls; on a wide pane the boxes stay where they were put.
+TEST_F(Controls, PageCheckBoxesKeepTheirCaptionsInANarrowPane)
+{
+  const Integer wide = Frm->LeftPanel->Width();
+  struct TRow {
+    Integer Topic;
+    TCheckBox* K::*Box;
+    Integer Left;    // where the page puts it
+    bool Room;       // the page has room for it beside its other controls at 390
+  };
+  const TRow rows[] = {{1, &K::TwoCogChk, 320, true},    {4, &K::BevelChk, 320, true},
+                       {16, &K::BoxCamChk, 306, true},   {32, &K::TreadleChk, 262, true},
+                       {34, &K::BikeChk, 230, true},     {5, &K::VPChk, 352, false},
+                       {12, &K::WPMarkerChk, 340, false}, {13, &K::CamChk, 366, false}};
+  auto paneWidth = [](Integer w) {
+    Frm->LeftPanel->SetWidth(w);
+    Frm->Splitter->MoveTo(w);
+  };
+  paneWidth(390);
+  TBitmap probe(1, 1);
+  for (const TRow& r : rows) {
+    SCOPED_TRACE(r.Topic);
+    Show(r.Topic);
+    TCheckBox* box = Frm->*r.Box;
+    ASSERT_TRUE(box->Showing());
+    probe.Canvas().Font().Assign(box->Font());
+    if (r.Room)
+      EXPECT_LE(box->Left() + 17 + probe.Canvas().TextWidth(box->Caption()), Frm->ToolPC->ClientWidth());
+    EXPECT_LE(box->Left(), r.Left);
+    TWinControl* page = box->Parent();
+    for (int i = 0; i < page->ControlCount(); ++i)
+      if (TControl* c = page->Controls(i); c != box && c->Left() < box->Left())
+        EXPECT_LE(c->Left() + c->Width(), box->Left()) << c->Name();
+  }
+  paneWidth(700);
+  for (const TRow& r : rows)
+    EXPECT_EQ((Frm->*r.Box)->Left(), r.Left) << r.Topic;
+  paneWidth(wide);
+}
