@@ -1,9 +1,9 @@
 // TGLCadencer: the animation clock. While enabled it ticks as fast as the message loop
 // allows: the first tick posts the registered message "TickGLCadencer" to a hidden window
 // of its own, and every later one comes from a 1 ms timer, so that waiting messages and the
-// application's idle pass run between ticks. Every tick measures the time since the last one on the
-// high-resolution counter, advances the scene's objects and then calls OnProgress, all on
-// the GUI thread.
+// application's idle pass run between ticks. Every tick measures the time since the last
+// one on the high-resolution counter, advances the scene's objects and then calls
+// OnProgress, all on the GUI thread.
 #pragma once
 
 #include <cstdint>

@@ -286,8 +286,6 @@ bool Covers(const IndentRec& r, int32_t Y, const TBlock* Current)
   return r.YT <= Y && Y < r.YB && (r.ID == nullptr || r.ID == Current);
 }
 
-
-
 }  // namespace
 
 int32_t IndentManagerBasic::LeftSide(int32_t Y) const
@@ -565,6 +563,22 @@ std::u16string WideUpperCase(const std::u16string& S)
   for (char16_t& c : r)
     c = WideUpCaseChar(c);
   return r;
+}
+
+std::string HtmlEscape(const std::string& S)
+{
+  std::string out;
+  out.reserve(S.size());
+  for (char c : S) {
+    switch (c) {
+    case '&': out += "&amp;"; break;
+    case '<': out += "&lt;"; break;
+    case '>': out += "&gt;"; break;
+    case '"': out += "&quot;"; break;
+    default: out += c;
+    }
+  }
+  return out;
 }
 
 std::u16string WideLowerCase(const std::u16string& S)

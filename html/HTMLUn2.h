@@ -370,6 +370,10 @@ private:
   std::vector<int32_t> I;
 };
 
+// Text written into a page we build (element text or a quoted attribute value): "&", "<",
+// ">" and '"' as references, so that the text reads back as it was.
+std::string HtmlEscape(const std::string& S);
+
 // ---- wide strings ----
 
 // 1-based position of Sub in S, 0 when absent.

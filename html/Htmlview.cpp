@@ -289,16 +289,7 @@ void THTMLViewer::LoadFile(const std::string& FileName, TViewerFileType Type)
     } else {
       // Not cut to a fixed length: a long path would leave the tag open. The name is
       // written as attribute text, so that a quote or an ampersand in it names the file.
-      std::string src;
-      for (char c : FCurrentFile) {
-        if (c == '&')
-          src += "&amp;";
-        else if (c == '"')
-          src += "&quot;";
-        else
-          src += c;
-      }
-      std::string tag = "<img src=\"" + src + "\">";
+      std::string tag = "<img src=\"" + HtmlEscape(FCurrentFile) + "\">";
       THtmlParseContext plain;
       ParseHTMLDocument(tag, *FSectionList, plain);
       ctx = std::move(plain);

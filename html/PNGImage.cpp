@@ -369,9 +369,9 @@ TChunk* TChunkList::ReadChunk(TStream& stream)
   // A file cut off after its image data has lost only what follows them (the end chunk,
   // comments): that is the end of the file, as a missing end chunk is. Before the image data
   // a cut chunk leaves nothing to show.
-  const bool haveImage = FindChunk<TChunkIDAT>() != nullptr;
+  auto haveImage = [this] { return FindChunk<TChunkIDAT>() != nullptr; };
   if (got != 8) {
-    if (haveImage)
+    if (haveImage())
       return nullptr;
     Fail(EPNGInvalidCRCText);
   }
@@ -380,7 +380,7 @@ TChunk* TChunkList::ReadChunk(TStream& stream)
   // Lengths are at most 2^31 - 1 and never beyond the bytes left (data and CRC).
   int64_t left = stream.Size() - stream.Position();
   if (length > 0x7FFFFFFFu || int64_t(length) + 4 > left) {
-    if (haveImage)
+    if (haveImage())
       return nullptr;
     Fail(EPNGInvalidCRCText);
   }

@@ -755,6 +755,20 @@ void TProperties::MergeSimpleRules(const TStyleList& Styles, const std::string& 
   }
 }
 
+void TProperties::MergeDescendantRules(const TStyleList& Styles, const std::string& T, const std::string& C, const std::string& I,
+                                       const std::string& P, const TPropStack* Stack, int From, bool PseudoOnly)
+{
+  if (!T.empty())
+    Styles.MergeDescendants(*this, T, Stack, From, PseudoOnly);
+  if (!C.empty())
+    ForEachClass(C, [&](const std::string& c) { Styles.MergeDescendants(*this, "." + c, Stack, From, PseudoOnly); });
+  if (!P.empty())
+    Styles.MergeDescendants(*this, ":" + P, Stack, From, PseudoOnly);
+  // Rules whose own compound is led by an id ("div #main", "#nav #item.on").
+  if (!I.empty())
+    Styles.MergeDescendants(*this, "#" + I, Stack, From, PseudoOnly);
+}
+
 void TProperties::ApplyRules(TStyleList& Styles, const TPropStack* Stack, const std::string& Tag, const std::string& Class,
                              const std::string& ID, const std::string& PseudoClass, const std::string& Title,
                              const TProperties* InlineStyle)
@@ -766,20 +780,7 @@ void TProperties::ApplyRules(TStyleList& Styles, const TPropStack* Stack, const 
   PropID = ID;
   PropPseudo = PseudoClass;
   MergeSimpleRules(Styles, Tag, Class, ID, PseudoClass);
-  const std::string& T = Tag;
-  const std::string& C = Class;
-  const std::string& P = PseudoClass;
-  const std::string& I = ID;
-
-  if (!T.empty())
-    Styles.MergeDescendants(*this, T, Stack);
-  if (!C.empty())
-    ForEachClass(C, [&](const std::string& c) { Styles.MergeDescendants(*this, "." + c, Stack); });
-  if (!P.empty())
-    Styles.MergeDescendants(*this, ":" + P, Stack);
-  // Rules whose own compound is led by an id ("div #main", "#nav #item.on").
-  if (!I.empty())
-    Styles.MergeDescendants(*this, "#" + I, Stack);
+  MergeDescendantRules(Styles, Tag, Class, ID, PseudoClass, Stack, -1, false);
 
   if (InlineStyle)
     Merge(*InlineStyle);
@@ -792,7 +793,7 @@ void TProperties::ApplyRules(TStyleList& Styles, const TPropStack* Stack, const 
   PropTitle = Title.empty() ? PropTitle : Title;
   if (InlineStyle)
     PropStyle = InlineStyle->PropStyle;
-  if (T == "a" || FontsSet)
+  if (Tag == "a" || FontsSet)
     BuildLinkFonts(parent, Stack, Stack ? Stack->Count() - 1 : -1);
 }
 
@@ -821,12 +822,7 @@ void TProperties::BuildLinkFonts(const TProperties* Parent, const TPropStack* St
       if (!Stack)
         return;
       Tmp.PropPseudo = Pseudo;
-      FStyles->MergeDescendants(Tmp, PropTag, Stack, Level, true);
-      if (!PropClass.empty())
-        ForEachClass(PropClass, [&](const std::string& c) { FStyles->MergeDescendants(Tmp, "." + c, Stack, Level, true); });
-      FStyles->MergeDescendants(Tmp, ":" + Pseudo, Stack, Level, true);
-      if (!PropID.empty())
-        FStyles->MergeDescendants(Tmp, "#" + PropID, Stack, Level, true);
+      Tmp.MergeDescendantRules(*FStyles, PropTag, PropClass, PropID, Pseudo, Stack, Level, true);
     };
     for (int s = lsNormal; s <= lsVisitedHover; ++s) {
       TProperties tmp;

@@ -217,6 +217,11 @@ private:
   // descendant rules), in the order in which later ones win.
   void MergeSimpleRules(const TStyleList& Styles, const std::string& T, const std::string& C, const std::string& I,
                         const std::string& P);
+  // Merges the descendant rules whose own compound is led by the element's tag T, one of its
+  // classes C, its id I or its pseudo-class P, matched against Stack from From down (see
+  // TStyleList::MergeDescendants).
+  void MergeDescendantRules(const TStyleList& Styles, const std::string& T, const std::string& C, const std::string& I,
+                            const std::string& P, const TPropStack* Stack, int From, bool PseudoOnly);
   TStyleList* FStyles = nullptr;   // the sheet the rules came from (for link fonts)
   std::unique_ptr<TMyFont> FFont;
 };

@@ -145,10 +145,6 @@ std::string HTMLToDos(std::string S)
   return S;
 }
 
-namespace {
-
-}  // namespace
-
 std::string FoldDotSegments(const std::string& Path, char Sep)
 {
   std::vector<std::string> parts;

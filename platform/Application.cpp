@@ -418,26 +418,13 @@ void TApplication::ProcessMessages()
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-namespace {
-// Milliseconds a busy loop goes without an idle pass at most.
-constexpr Cardinal BusyIdleInterval = 100;
-Cardinal& LastIdleTick()
-{
-  static Cardinal tick = 0;
-  return tick;
-}
-}  // namespace
-
 void TApplication::HandleMessage()
 {
   bool handled = false;
   if (auto* d = QAbstractEventDispatcher::instance())
     handled = d->processEvents(QEventLoop::AllEvents);
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  // A queue that never runs dry (a clock posting its ticks back to back) still gets an idle
-  // pass now and then: the status line's hint and what idle handlers keep up to date would
-  // freeze for as long as the flood lasts.
-  if (!handled || GetTickCount() - LastIdleTick() >= BusyIdleInterval)
+  if (!handled)
     Idle();
 }
 
@@ -453,7 +440,6 @@ void SetFrameworkIdleHook(std::function<void()> hook) { FrameworkIdleHook() = st
 
 void TApplication::Idle()
 {
-  LastIdleTick() = GetTickCount();
   if (FrameworkIdleHook())
     GuardedCall([] { FrameworkIdleHook()(); }, this);
   bool done = true;

@@ -122,8 +122,8 @@ public:
   std::string Title() const { return FTitle; }
   void SetTitle(const std::string& title) { FTitle = title; }
 
-  // Called when the loop runs out of work, and every 100 ms while it never does; Done (true
-  // on entry) false asks for another call before waiting.
+  // Called when the loop runs out of work; Done (true on entry) false asks for another call
+  // before waiting.
   TIdleEvent OnIdle;
   // Receives every exception raised in a handler; unset, the message is shown in a box.
   TExceptionEvent OnException;

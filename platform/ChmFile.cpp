@@ -347,8 +347,11 @@ std::string DecodeEntities(const std::string& s)
       out += s[i];
       continue;
     }
-    size_t semi = s.find(';', i);
-    if (semi == std::string::npos || semi - i > 8) {
+    // A reference is short: the ';' is looked for among the next few characters only, so a
+    // text of many '&' costs no more than its length.
+    const size_t end = std::min(s.size(), i + 9);
+    const size_t semi = size_t(std::find(s.begin() + std::ptrdiff_t(i), s.begin() + std::ptrdiff_t(end), ';') - s.begin());
+    if (semi == end) {
       out += s[i];
       continue;
     }

@@ -106,10 +106,7 @@ void TBigPicFrm::MagPicMouseUp(TObject*, TMouseButton Button, TShiftState, Integ
 {
   if (Button != mbRight)
     return;
-  // The menu runs its own loop; the chosen item's click comes after it.
-  std::unique_ptr<TTBPopupWindow> popup(PopupItem(PUM, MagPic->ClientToScreen({X, Y}), tbpaLeft));
-  if (popup)
-    popup->View()->EnterToolbarLoop(0);
+  TrackPopupItem(PUM, MagPic->ClientToScreen({X, Y}), tbpaLeft);
 }
 
 void TBigPicFrm::CopyToClipboard1Click(TObject*) { Clipboard().Assign(MagPic->Picture()); }

@@ -48,18 +48,6 @@ std::string PagePart(const std::string& topic)
   return hash == std::string::npos ? topic : topic.substr(0, hash);
 }
 
-std::string EscapeHtml(const std::string& s)
-{
-  std::string out;
-  for (char c : s) {
-    if (c == '<') out += "&lt;";
-    else if (c == '>') out += "&gt;";
-    else if (c == '&') out += "&amp;";
-    else out += c;
-  }
-  return out;
-}
-
 // ---- the popup ----
 
 class THelpPopupWindow : public TPopupWindowControl {
@@ -893,7 +881,7 @@ void THelpViewerFrm::ShowPage(const std::string& topic)
     source = FFile ? FFile->Read(page) : std::string();
   } catch (const EChmError&) {
     source = "<html><head><title>Page not found</title></head><body><h2>Page not found</h2><p>The page " +
-             EscapeHtml(page) + " is not in this help file.</p></body></html>";
+             HtmlEscape(page) + " is not in this help file.</p></body></html>";
   }
   FCurrentTopic = topic;
   Viewer->LoadFromString(source);

@@ -359,11 +359,8 @@ void TPagePictureMenu::ViewerRightClick(TRightClickParameters& Parameters, TPoin
     PopupImage = nullptr;
     return;
   }
-  if (ShowMenu) {
-    std::unique_ptr<TTBPopupWindow> popup(PopupItem(PicPopUp, ScreenPos, tbpaLeft));
-    if (popup)
-      popup->View()->EnterToolbarLoop(0);
-  }
+  if (ShowMenu)
+    TrackPopupItem(PicPopUp, ScreenPos, tbpaLeft);
 }
 
 void TPagePictureMenu::CopyImage1Click(TObject*) { CopyPageImage(PopupImage); }

@@ -714,10 +714,7 @@ void TKVMainFrm::ViewerRightClick(TRightClickParameters& P)
     PopupImage = nullptr;
     return;
   }
-  // The menu shows while its loop runs; the window goes when the user has picked or left.
-  std::unique_ptr<TTBPopupWindow> popup(PopupItem(PicPopUp, GetCursorPos(), tbpaLeft));
-  if (popup)
-    popup->View()->EnterToolbarLoop(0);
+  TrackPopupItem(PicPopUp, GetCursorPos(), tbpaLeft);
 }
 
 TRect TKVMainFrm::TestBounds() const

@@ -310,10 +310,7 @@ void TTBCustomDockableWindow::FrameContextPopup()
   auto* menu = dynamic_cast<TTBCustomItem*>(FPopupMenu);
   if (!menu)
     return;
-  // The menu shows while its loop runs; the window goes when the user has picked or left.
-  std::unique_ptr<TTBPopupWindow> popup = PopupItem(menu, GetCursorPos(), tbpaLeft);
-  if (popup)
-    popup->View()->EnterToolbarLoop(0);
+  TrackPopupItem(menu, GetCursorPos(), tbpaLeft);
 }
 
 void TTBCustomDockableWindow::SetDockPos(Integer Value)

@@ -663,3 +663,6 @@ private:
 
 // Popup at a screen point for the children of Item (applications' popup menus).
 std::unique_ptr<TTBPopupWindow> PopupItem(TTBCustomItem* Item, TPoint P, TTBPopupAlignment Alignment);
+// A popup menu as a context menu shows: at P, its loop run until the user picks or leaves,
+// the window gone afterwards (the chosen item's click comes after the loop).
+void TrackPopupItem(TTBCustomItem* Item, TPoint P, TTBPopupAlignment Alignment);

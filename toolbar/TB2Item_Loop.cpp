@@ -261,6 +261,12 @@ std::unique_ptr<TTBPopupWindow> PopupItem(TTBCustomItem* Item, TPoint P, TTBPopu
   return std::unique_ptr<TTBPopupWindow>(Item->CreatePopup(nullptr, nullptr, false, false, false, P, Alignment));
 }
 
+void TrackPopupItem(TTBCustomItem* Item, TPoint P, TTBPopupAlignment Alignment)
+{
+  if (std::unique_ptr<TTBPopupWindow> popup = PopupItem(Item, P, Alignment))
+    popup->View()->EnterToolbarLoop(0);
+}
+
 void TTBCustomItem::GetPopupPosition(TTBView* ParentView, TTBPopupWindow* PopupWindow, TTBPopupPositionRec& R)
 {
   const TRect& M = R.MonitorRect;

@@ -810,7 +810,7 @@ TEST_F(MainWindow, IdleWorkGoesOnWhileTheModelTurns)
   Follow("/TwoCog.htm");
   Frm->IndexBtnClick(nullptr);
   ASSERT_TRUE(RunLoopUntil([] { return !Frm->IndexBtn->Enabled(); }));
-  // The clock posts its ticks back to back; a reference page keeps the model turning.
+  // The clock ticks on as fast as it can; a reference page keeps the model turning.
   Frm->StartBtnClick(nullptr);
   Follow("/ref_Moments.htm");
   ASSERT_FALSE(Frm->Stopped);
