@@ -15,7 +15,8 @@ namespace {
 
 const std::string BankFile = ExeFolder() + "questions/test.mq";
 
-// Lower case words of letters and digits, the entities and tags of the page text dropped.
+// Lower case words of letters and digits, and the signs a sum is written with (an entity's
+// name standing for its sign); the tags of the page text dropped.
 std::vector<std::string> Words(const std::string& text)
 {
   std::vector<std::string> words;
@@ -28,14 +29,26 @@ std::vector<std::string> Words(const std::string& text)
   };
   for (char ch : text) {
     const auto c = static_cast<unsigned char>(ch);
-    if (inTag || inEntity) {
-      inTag = inTag && c != '>';
-      inEntity = inEntity && c != ';';
+    if (inTag) {
+      inTag = c != '>';
+      continue;
+    }
+    if (inEntity) {
+      // An entity stands for a sign: its name is the word ("divide", "times").
+      if (c == ';') {
+        inEntity = false;
+        flush();
+      } else {
+        w += char(std::tolower(c));
+      }
       continue;
     }
     if (c == '<' || c == '&') {
       flush();
       (c == '<' ? inTag : inEntity) = true;
+    } else if (std::ispunct(c) && std::string("+-=/%").find(char(c)) != std::string::npos) {
+      flush();
+      words.push_back(std::string(1, char(c)));
     } else if (std::isalnum(c) || (c == '.' && !w.empty() && std::isdigit(static_cast<unsigned char>(w.back())))) {
       w += char(std::tolower(c));
     } else {

@@ -27,6 +27,7 @@
 #include "topics/Screws.h"
 #include "topics/Sliders.h"
 #include "topics/TopicTable.h"
+#include "topics/Weston.h"
 
 namespace {
 
@@ -217,7 +218,7 @@ const TFact Facts[] = {
    }},
   {"Rack_Pinion.htm", "Use the control to set the pinion's teeth (it starts at #)",
    [] { TBuiltTopic t(35); return TValues{CogTeeth(t.Base.get()).at(0)}; }},
-  {"Rack_Pinion.htm", "The pinion has # teeth and the rack's teeth are # apart",
+  {"Rack_Pinion.htm", "The pinion has # teeth and the rack's teeth are #",
    [] {
      TBuiltTopic t(35);
      return TValues{CogTeeth(t.Base.get()).at(0), All<TRackGear>(t.Base.get()).at(0)->Pitch};
@@ -297,7 +298,7 @@ const TFact Facts[] = {
      const TBelt* b = All<TBelt>(t.Base.get()).at(0);
      return TValues{b->Radius1, b->Radius2};
    }},
-  {"Jockey.htm", "The jockey has a radius of #",
+  {"Jockey.htm", "jockey has a radius of #",
    [] { TBuiltTopic t(6); return TValues{All<TJockeyBelt>(t.Base.get()).at(0)->JockeyRadius}; }},
   {"StepCone.htm", "(it starts on step #)", [] { return TValues{double(StartControls(7).BeltStep)}; }},
 
@@ -311,6 +312,31 @@ const TFact Facts[] = {
      TBuiltTopic t(12);
      const TWestonRope* r = All<TWestonRope>(t.Base.get()).at(0);
      return TValues{r->LargeRadius, r->SmallRadius};
+   }},
+  {"Weston.htm", "Velocity ratio = 2 x # / (# - #) = # / # = #",
+   [] {
+     TBuiltTopic t(12);
+     const TWestonRope* r = All<TWestonRope>(t.Base.get()).at(0);
+     const double a = r->LargeRadius, b = r->SmallRadius;
+     // The block's rise in one turn of the sheaves against the chain pulled, 2 pi A.
+     const double rise = WestonBlockHeight(r->LargeRadius, r->SmallRadius, 360) - WestonBlockHeight(r->LargeRadius, r->SmallRadius, 0);
+     return TValues{a, a, b, 2 * a, a - b, 2 * M_PI * a / rise};
+   }},
+  {"Weston.htm", "Set the small sheave to # and the ratio becomes # / # = #",
+   [] {
+     TBuiltTopic t(12);
+     const double a = All<TWestonRope>(t.Base.get()).at(0)->LargeRadius, b = 0.18;
+     return TValues{b, 2 * a, a - b, WestonAdvantage(Single(a), Single(b))};
+   }},
+  {"Pulleys.htm", "Set the model to # sheaves. A load of 800 N hangs on # strands",
+   [] {
+     TBuiltTopic t(9, [](TTopicControls& c) { c.HoistWheels = 4; });
+     // The load rises by the rope pulled over the number of strands that carry it.
+     t.Pose(0);
+     const double y0 = Place(t.Base->GetChild(2))[1];
+     t.Pose(100);
+     const double pulled = 1.0, rise = Place(t.Base->GetChild(2))[1] - y0;
+     return TValues{double(t.Controls.HoistWheels), pulled / rise};
    }},
   {"Windlass.htm", "it starts at #); the drum's radius is #",
    [] { return TValues{StartControls(21).HandleRadius * 0.01, WindlassAxleRadius()}; }},
@@ -446,5 +472,27 @@ TEST(PageFactsTest, TheJackRisesLessForEachTurnAsItGoesUp)
     EXPECT_GT(rise, 0) << turn;
     EXPECT_LT(rise, last) << turn;
     last = rise;
+  }
+}
+
+// A page that tells the reader to tick the check box for the arrows (or the letters) is the
+// page of a topic that has them to show.
+TEST(PageFactsTest, OnlyPagesOfTopicsWithMarkersOfferTheCheckBox)
+{
+  const std::pair<const char*, Integer> pages[] = {
+    {"TwoCog.htm", 1},      {"ThreeCog.htm", 2},    {"CompGear.htm", 3},      {"BevelGear.htm", 4},
+    {"VeePulley.htm", 5},   {"Jockey.htm", 6},      {"StepCone.htm", 7},      {"Chain.htm", 8},
+    {"Pulleys.htm", 9},     {"MitreGear.htm", 10},  {"Weston.htm", 12},       {"Crank_Slider.htm", 17},
+    {"Screws.htm", 18},     {"ScrewJack.htm", 19},  {"Crank_Slot.htm", 20},   {"Windlass.htm", 21},
+    {"Rotary.htm", 22},     {"Oscillate.htm", 23},  {"Linear.htm", 24},       {"Reciprocate.htm", 25},
+    {"Lever_Class1.htm", 26}, {"Lever_Class2.htm", 27}, {"Lever_Class3.htm", 28}, {"Rev_Motion.htm", 29},
+    {"Bell_Crank.htm", 30}, {"Parallel.htm", 31},   {"Toggle.htm", 33},       {"Derailleur.htm", 34},
+    {"Rack_Pinion.htm", 35}, {"Worm.htm", 36},      {"Ratchet.htm", 37},      {"Helical.htm", 38},
+    {"Inclined.htm", 39}};
+  for (const auto& [page, id] : pages) {
+    const TTopicEntry* e = FindTopic(id);
+    ASSERT_NE(e, nullptr) << id;
+    const bool offered = PageText(page).find("Tick the check box") != std::string::npos;
+    EXPECT_TRUE(!offered || e->ShowMarkers) << page << " offers a check box its model has no use for";
   }
 }
