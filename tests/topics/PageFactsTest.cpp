@@ -142,6 +142,32 @@ TAffineVector Place(const TGLBaseSceneObject* obj)
   return VectorTransform(AffineVectorMake(0, 0, 0), obj->AbsoluteMatrix());
 }
 
+// How far obj has turned, in degrees, between two of its placements: the largest angle
+// between the two images of an axis (an axis square to the turn moves through all of it).
+double TurnedBy(const TMatrix& a, const TMatrix& b)
+{
+  double most = 0;
+  for (size_t k = 0; k < 3; ++k) {
+    double dot = 0, la = 0, lb = 0;
+    for (size_t i = 0; i < 3; ++i) {
+      dot += double(a[k][i]) * b[k][i];
+      la += double(a[k][i]) * a[k][i];
+      lb += double(b[k][i]) * b[k][i];
+    }
+    most = std::max(most, std::acos(std::clamp(dot / std::sqrt(la * lb), -1.0, 1.0)) * 180 / M_PI);
+  }
+  return most;
+}
+
+// The turns of `driven` for one turn of `driver`, from a small step of the phase.
+double TurnsPerTurn(TBuiltTopic& t, const TGLBaseSceneObject* driver, const TGLBaseSceneObject* driven, Single step)
+{
+  t.Pose(0);
+  const TMatrix d0 = driver->AbsoluteMatrix(), n0 = driven->AbsoluteMatrix();
+  t.Pose(step);
+  return TurnedBy(n0, driven->AbsoluteMatrix()) / TurnedBy(d0, driver->AbsoluteMatrix());
+}
+
 using TValues = std::vector<double>;
 
 struct TFact {
@@ -190,6 +216,14 @@ const TFact Facts[] = {
      TBuiltTopic t(4);
      return TValues{double(All<TBevelCog>(t.Base.get()).at(0)->Teeth), double(All<TBevelCogEx>(t.Base.get()).at(0)->Teeth)};
    }},
+  {"BevelGear.htm", "Gear ratio = # / # = #: the pinion turns # times for each turn of the large gear",
+   [] {
+     TBuiltTopic t(4);
+     const TBevelCog* wheel = All<TBevelCog>(t.Base.get()).at(0);
+     const TBevelCogEx* pinion = All<TBevelCogEx>(t.Base.get()).at(0);
+     const double turns = TurnsPerTurn(t, wheel, pinion, 10);
+     return TValues{double(pinion->Teeth), double(wheel->Teeth), 1 / turns, turns};
+   }},
   {"MitreGear.htm", "Two mitre gears of # teeth each",
    [] {
      TBuiltTopic t(10);
@@ -235,8 +269,13 @@ const TFact Facts[] = {
    }},
   {"Worm.htm", "The control sets the wheel's teeth (it starts at #)",
    [] { TBuiltTopic t(36); return TValues{double(All<TWormWheel>(t.Base.get()).at(0)->Teeth)}; }},
-  {"Worm.htm", "The wormwheel has # teeth",
-   [] { TBuiltTopic t(36); return TValues{double(All<TWormWheel>(t.Base.get()).at(0)->Teeth)}; }},
+  {"Worm.htm", "The wormwheel has # teeth, so the velocity ratio is #:1",
+   [] {
+     TBuiltTopic t(36);
+     const TWormWheel* wheel = All<TWormWheel>(t.Base.get()).at(0);
+     const TWorm* worm = All<TWorm>(t.Base.get()).at(0);
+     return TValues{double(wheel->Teeth), 1 / TurnsPerTurn(t, worm, wheel, 90)};
+   }},
   {"Ratchet.htm", "A ratchet wheel of # teeth",
    [] { TBuiltTopic t(37); return TValues{double(All<TRatchet>(t.Base.get()).at(0)->Teeth)}; }},
   {"Ratchet.htm", "The wheel has # teeth",
@@ -406,6 +445,23 @@ const TFact Facts[] = {
          low = y, lowAt = phase;
      }
      return TValues{r, r, high - low, double(highAt), double(lowAt)};
+   }},
+
+  {"Crank_Slot.htm", "In the model, with the crank offset at its starting #, the ram's slow stroke takes about # degrees of the wheel's turn and its quick return about # degrees",
+   [] {
+     TBuiltTopic t(20);
+     // The degrees of one turn of the wheel in which the ram moves each way.
+     const TGLBaseSceneObject* ram = t.Base->GetChild(3);
+     double last = 0;
+     int forwards = 0, backwards = 0;
+     for (int phase = 0; phase <= 360; ++phase) {
+       t.Pose(Single(phase));
+       const double x = ram->Position.X;
+       if (phase > 0)
+         (x > last ? forwards : backwards) += 1;
+       last = x;
+     }
+     return TValues{t.Controls.CrankOffset * 0.01, double(std::max(forwards, backwards)), double(std::min(forwards, backwards))};
    }},
 
   // Screw threads.
