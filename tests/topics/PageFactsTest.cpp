@@ -405,6 +405,19 @@ const TFact Facts[] = {
      }
      return TValues{offset, offset, high - low};
    }},
+  {"Cam_Circular.htm", "In the model the follower dwells for about # degrees of each turn and rises # over the nose",
+   [] {
+     TBuiltTopic t(14);
+     const TGLBaseSceneObject* follower = t.Base->GetChild(1);
+     std::vector<double> y;
+     for (int phase = 0; phase < 360; ++phase) {
+       t.Pose(Single(phase));
+       y.push_back(Place(follower)[1]);
+     }
+     const double low = *std::min_element(y.begin(), y.end()), high = *std::max_element(y.begin(), y.end());
+     const double still = double(std::count_if(y.begin(), y.end(), [&](double v) { return v < low + 1e-4; }));
+     return TValues{still, high - low};
+   }},
   {"Cam_Circular.htm", "With a radius of # and an angle of # degrees: # x sin # deg = # either side, so the peg's stroke is #",
    [] {
      const TTopicControls c = StartControls(16);
