@@ -418,6 +418,22 @@ const TFact Facts[] = {
      const double still = double(std::count_if(y.begin(), y.end(), [&](double v) { return v < low + 1e-4; }));
      return TValues{still, high - low};
    }},
+  {"Cam_Circular.htm", "In the model the follower rises # in the first half turn and falls back in the second, # for every 10 degrees",
+   [] {
+     TBuiltTopic t(15);
+     const TGLBaseSceneObject* follower = t.Base->GetChild(1);
+     std::vector<double> y;
+     for (int phase = 0; phase <= 360; phase += 10) {
+       t.Pose(Single(phase));
+       y.push_back(Place(follower)[1]);
+     }
+     // A steady speed: each 10 degrees of the half turn lifts it alike, and it comes back down.
+     const double step = y[1] - y[0];
+     double spread = std::fabs(y[36] - y[0]);
+     for (size_t k = 0; k <= 18; ++k)
+       spread = std::max(spread, std::fabs(y[k] - y[0] - double(k) * step));
+     return TValues{y[18] - y[0], spread < 1e-3 ? step : NAN};
+   }},
   {"Cam_Circular.htm", "With a radius of # and an angle of # degrees: # x sin # deg = # either side, so the peg's stroke is #",
    [] {
      const TTopicControls c = StartControls(16);
