@@ -24,6 +24,7 @@
 #include "parts/ZIZedizovodi_Ropes.h"
 #include "platform/Files.h"
 #include "topics/Cams.h"
+#include "topics/GearCogs.h"
 #include "topics/Screws.h"
 #include "topics/Sliders.h"
 #include "topics/TopicTable.h"
@@ -80,6 +81,10 @@ std::string PageText(const std::string& page)
   return out;
 }
 
+// The rack keeps the pinion's teeth between visits in a module value that other tests move;
+// its value when the program starts is the page's "starts at".
+const Integer RackTeethAtStart = RackTeeth;
+
 // A topic's scene built with its starting controls (or the given ones) and posed at a phase.
 struct TBuiltTopic {
   std::unique_ptr<TDummyCube> Base = std::make_unique<TDummyCube>(nullptr);
@@ -91,6 +96,8 @@ struct TBuiltTopic {
     : Entry(FindTopic(id))
   {
     FillStandardMaterials(Lib);
+    if (id == 35)
+      RackTeeth = RackTeethAtStart;
     if (!Entry)
       throw std::runtime_error("no topic " + std::to_string(id));
     Controls = Entry->DefaultControls ? Entry->DefaultControls() : TTopicControls{};
@@ -208,6 +215,14 @@ Single JackPlatformY(Single phase)
 }
 
 Single JackNutX(Single turns) { return ScrewJackPose(turns * 360).NutX; }
+
+// The differential pulley's two sheave radii, large then small, as its chain is laid on them.
+TValues WestonSheaves()
+{
+  TBuiltTopic t(12);
+  const TWestonRope* r = All<TWestonRope>(t.Base.get()).at(0);
+  return {r->LargeRadius, r->SmallRadius};
+}
 
 const TFact Facts[] = {
   // Gears.
@@ -342,29 +357,20 @@ const TFact Facts[] = {
   {"StepCone.htm", "(it starts on step #)", [] { return TValues{double(StartControls(7).BeltStep)}; }},
 
   // Lifting systems.
-  {"Weston.htm", "The larger sheave has a radius of #",
-   [] { TBuiltTopic t(12); return TValues{All<TWestonRope>(t.Base.get()).at(0)->LargeRadius}; }},
-  {"Weston.htm", "it starts at #). The size of the load",
-   [] { TBuiltTopic t(12); return TValues{All<TWestonRope>(t.Base.get()).at(0)->SmallRadius}; }},
-  {"Weston.htm", "A = #, B = #",
-   [] {
-     TBuiltTopic t(12);
-     const TWestonRope* r = All<TWestonRope>(t.Base.get()).at(0);
-     return TValues{r->LargeRadius, r->SmallRadius};
-   }},
+  {"Weston.htm", "The larger sheave has a radius of #", [] { return TValues{WestonSheaves()[0]}; }},
+  {"Weston.htm", "it starts at #). The size of the load", [] { return TValues{WestonSheaves()[1]}; }},
+  {"Weston.htm", "A = #, B = #", WestonSheaves},
   {"Weston.htm", "Velocity ratio = 2 x # / (# - #) = # / # = #",
    [] {
-     TBuiltTopic t(12);
-     const TWestonRope* r = All<TWestonRope>(t.Base.get()).at(0);
-     const double a = r->LargeRadius, b = r->SmallRadius;
+     const TValues r = WestonSheaves();
+     const Single a = Single(r[0]), b = Single(r[1]);
      // The block's rise in one turn of the sheaves against the chain pulled, 2 pi A.
-     const double rise = WestonBlockHeight(r->LargeRadius, r->SmallRadius, 360) - WestonBlockHeight(r->LargeRadius, r->SmallRadius, 0);
+     const double rise = WestonBlockHeight(a, b, 360) - WestonBlockHeight(a, b, 0);
      return TValues{a, a, b, 2 * a, a - b, 2 * M_PI * a / rise};
    }},
   {"Weston.htm", "Set the small sheave to # and the ratio becomes # / # = #",
    [] {
-     TBuiltTopic t(12);
-     const double a = All<TWestonRope>(t.Base.get()).at(0)->LargeRadius, b = 0.18;
+     const double a = WestonSheaves()[0], b = 0.18;
      return TValues{b, 2 * a, a - b, WestonAdvantage(Single(a), Single(b))};
    }},
   {"Pulleys.htm", "Set the model to # sheaves. A load of 800 N hangs on # strands",
