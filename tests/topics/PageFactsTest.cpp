@@ -216,6 +216,17 @@ Single JackPlatformY(Single phase)
 
 Single JackNutX(Single turns) { return ScrewJackPose(turns * 360).NutX; }
 
+// The hoist's velocity ratio with this many sheaves: the rope pulled over the load's rise
+// (the phase is the pulled length times 100).
+double HoistVelocityRatio(Integer sheaves)
+{
+  TBuiltTopic t(9, [&](TTopicControls& c) { c.HoistWheels = sheaves; });
+  t.Pose(0);
+  const double y0 = Place(t.Base->GetChild(2))[1];
+  t.Pose(100);
+  return 1.0 / (Place(t.Base->GetChild(2))[1] - y0);
+}
+
 // The differential pulley's two sheave radii, large then small, as its chain is laid on them.
 TValues WestonSheaves()
 {
@@ -340,6 +351,12 @@ const TFact Facts[] = {
      const TBelt* b = All<TBelt>(t.Base.get()).at(0);
      return TValues{std::min(b->Radius1, b->Radius2), std::max(b->Radius1, b->Radius2)};
    }},
+  {"ref_VR.htm", "In the pulley model the small pulley has a radius of # and the large pulley a radius of #",
+   [] {
+     TBuiltTopic t(5);
+     const TBelt* b = All<TBelt>(t.Base.get()).at(0);
+     return TValues{std::min(b->Radius1, b->Radius2), std::max(b->Radius1, b->Radius2)};
+   }},
   {"PulleyBelt.htm", "With the crossed belt both pulleys have the same radius, #",
    [] {
      TBuiltTopic t(5, [](TTopicControls& c) { c.BeltItem = 2; });
@@ -374,15 +391,9 @@ const TFact Facts[] = {
      return TValues{b, 2 * a, a - b, WestonAdvantage(Single(a), Single(b))};
    }},
   {"Pulleys.htm", "Set the model to # sheaves. A load of 800 N hangs on # strands",
-   [] {
-     TBuiltTopic t(9, [](TTopicControls& c) { c.HoistWheels = 4; });
-     // The load rises by the rope pulled over the number of strands that carry it.
-     t.Pose(0);
-     const double y0 = Place(t.Base->GetChild(2))[1];
-     t.Pose(100);
-     const double pulled = 1.0, rise = Place(t.Base->GetChild(2))[1] - y0;
-     return TValues{double(t.Controls.HoistWheels), pulled / rise};
-   }},
+   [] { return TValues{4, HoistVelocityRatio(4)}; }},
+  {"Ref_MA.htm", "The pulley hoist in this program, set to # sheaves, has a velocity ratio of #",
+   [] { return TValues{2, HoistVelocityRatio(2)}; }},
   {"Windlass.htm", "it starts at #); the drum's radius is #",
    [] { return TValues{StartControls(21).HandleRadius * 0.01, WindlassAxleRadius()}; }},
   {"Windlass.htm", "Handle radius #, drum radius #",
