@@ -320,6 +320,14 @@ const TFact Facts[] = {
      std::sort(wanted.begin(), wanted.end());
      return built == wanted ? TValues{double(c.Chain[0]), double(c.Chain[1])} : TValues{};
    }},
+  {"Chain.htm", "Ratio = # / # = #, so the small sprocket turns twice",
+   [] {
+     TBuiltTopic t(8);
+     auto s = All<TSprocket>(t.Base.get());
+     std::sort(s.begin(), s.end(), [](const TSprocket* a, const TSprocket* b) { return a->Teeth < b->Teeth; });
+     // Large drives small: the small one's turns for one of the large one's, upside down.
+     return TValues{double(s.at(0)->Teeth), double(s.at(1)->Teeth), 1 / TurnsPerTurn(t, s.at(1), s.at(0), 10)};
+   }},
   {"Derailleur.htm", "A #-tooth chain wheel with pedals drives a cluster of three rear sprockets of #, # and # teeth",
    [] {
      TBuiltTopic t(34);
@@ -344,6 +352,14 @@ const TFact Facts[] = {
      TBuiltTopic t(5);
      const TBelt* b = All<TBelt>(t.Base.get()).at(0);
      return TValues{b->Radius1, b->Radius2};
+   }},
+  {"VeePulley.htm", "VR = # / # = # (2:1)",
+   [] {
+     TBuiltTopic t(5);
+     auto p = All<TVPulley>(t.Base.get());
+     std::sort(p.begin(), p.end(), [](const TVPulley* a, const TVPulley* b) { return a->RadiusA < b->RadiusA; });
+     // The small pulley drives: the large one's turns for one of the small one's, upside down.
+     return TValues{p.back()->RadiusA, p.front()->RadiusA, 1 / TurnsPerTurn(t, p.front(), p.back(), 10)};
    }},
   {"VeePulley.htm", "The small pulley has a radius of # and the large one #",
    [] {
