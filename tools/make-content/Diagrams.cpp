@@ -38,15 +38,30 @@ std::vector<TStroke> Arc(double cx, double cy, double rx, double ry, double from
 const std::map<char, std::vector<TStroke>>& Letters()
 {
   static const std::map<char, std::vector<TStroke>> letters{
+    {'=', {{{0.1, 0.32}, {0.7, 0.32}}, {{0.1, 0.68}, {0.7, 0.68}}}},
+    {'1', {{{0.15, 0.8}, {0.4, 1}, {0.4, 0}}}},
+    {'2', {{{0.05, 0.8}, {0.2, 0.97}, {0.55, 0.97}, {0.72, 0.8}, {0.72, 0.6}, {0, 0}, {0.78, 0}}}},
     {'A', {{{0, 0}, {0.4, 1}, {0.8, 0}}, {{0.15, 0.38}, {0.65, 0.38}}}},
     {'C', Arc(0.42, 0.5, 0.4, 0.5, 45, 315)},
     {'D', {{{0, 0}, {0, 1}, {0.4, 1}, {0.7, 0.85}, {0.8, 0.5}, {0.7, 0.15}, {0.4, 0}, {0, 0}}}},
     {'E', {{{0.75, 1}, {0, 1}, {0, 0}, {0.75, 0}}, {{0, 0.5}, {0.6, 0.5}}}},
     {'F', {{{0.75, 1}, {0, 1}, {0, 0}}, {{0, 0.5}, {0.6, 0.5}}}},
+    {'G', [] {
+       auto g = Arc(0.42, 0.5, 0.4, 0.5, 45, 315);
+       g.push_back({{0.45, 0.42}, {0.8, 0.42}, {0.8, 0.1}});
+       return g;
+     }()},
+    {'H', {{{0, 0}, {0, 1}}, {{0.75, 0}, {0.75, 1}}, {{0, 0.5}, {0.75, 0.5}}}},
     {'I', {{{0.1, 0}, {0.1, 1}}}},
+    {'K', {{{0, 0}, {0, 1}}, {{0.75, 1}, {0, 0.38}}, {{0.24, 0.58}, {0.78, 0}}}},
     {'L', {{{0, 1}, {0, 0}, {0.7, 0}}}},
     {'N', {{{0, 0}, {0, 1}, {0.75, 0}, {0.75, 1}}}},
     {'O', Arc(0.42, 0.5, 0.4, 0.5, 0, 360)},
+    {'Q', [] {
+       auto q = Arc(0.42, 0.5, 0.4, 0.5, 0, 360);
+       q.push_back({{0.5, 0.25}, {0.85, -0.05}});
+       return q;
+     }()},
     {'P', {{{0, 0}, {0, 1}, {0.55, 1}, {0.75, 0.88}, {0.75, 0.62}, {0.55, 0.5}, {0, 0.5}}}},
     {'R', {{{0, 0}, {0, 1}, {0.55, 1}, {0.75, 0.88}, {0.75, 0.62}, {0.55, 0.5}, {0, 0.5}}, {{0.4, 0.5}, {0.75, 0}}}},
     {'S', {{{0.75, 0.85}, {0.6, 1}, {0.2, 1}, {0.02, 0.85}, {0.02, 0.65}, {0.2, 0.52}, {0.6, 0.48}, {0.78, 0.35},
@@ -54,6 +69,7 @@ const std::map<char, std::vector<TStroke>>& Letters()
     {'T', {{{0, 1}, {0.8, 1}}, {{0.4, 1}, {0.4, 0}}}},
     {'U', {{{0, 1}, {0, 0.25}, {0.15, 0.03}, {0.4, 0}, {0.65, 0.03}, {0.8, 0.25}, {0.8, 1}}}},
     {'W', {{{0, 1}, {0.22, 0}, {0.45, 0.7}, {0.68, 0}, {0.9, 1}}}},
+    {'X', {{{0, 0}, {0.8, 1}}, {{0, 1}, {0.8, 0}}}},
   };
   return letters;
 }
@@ -103,6 +119,17 @@ void Arrow(TSketch& s, TPt a, TPt b, double width, TRGB colour)
                              {base.X + uy * head * 0.6, base.Y - ux * head * 0.6}};
   s.Fill([&](double x, double y) { return InPolygon(x, y, tri); }, colour, b.X - head * 1.5, b.Y - head * 1.5,
          b.X + head * 1.5, b.Y + head * 1.5);
+}
+
+// An arc of an ellipse about (cx, cy) from angle `from` to `to` (degrees, y down, so rising
+// angles turn clockwise on the page), with an arrowhead at its `to` end.
+void ArcArrow(TSketch& s, double cx, double cy, double rx, double ry, double from, double to, double width,
+              TRGB colour)
+{
+  const TStroke arc = Arc(cx, cy, rx, ry, from, to)[0];
+  for (size_t i = 1; i + 2 < arc.size(); ++i)
+    Line(s, arc[i - 1], arc[i], width, colour);
+  Arrow(s, arc[arc.size() - 3], arc.back(), width, colour);
 }
 
 // A dimension line with end ticks.
@@ -205,22 +232,28 @@ std::vector<uint8_t> MakeMotionsDiagram()
 
 std::vector<uint8_t> MakeMomentsDiagram()
 {
-  TSketch s(360, 140, White);
-  Beam(s, 20, 340, 70);
-  Fulcrum(s, 180, 75, 30);
-  Box(s, 52, 44, 88, 65, {0.55, 0.68, 0.9}, LoadBlue);
-  Arrow(s, {70, 60}, {70, 112}, 3, LoadBlue);
-  Box(s, 262, 38, 306, 65, {0.95, 0.6, 0.55}, EffortRed);
-  Arrow(s, {284, 60}, {284, 112}, 3, EffortRed);
-  Dimension(s, {70, 124}, {180, 124});
-  Dimension(s, {180, 124}, {284, 124});
-  // The turning senses: anticlockwise on the left, clockwise on the right.
-  for (const TStroke& st : Arc(180, 70, 60, 40, 200, 250))
-    for (size_t i = 1; i < st.size(); ++i)
-      Line(s, st[i - 1], st[i], 2, LoadBlue);
-  for (const TStroke& st : Arc(180, 70, 60, 40, 290, 340))
-    for (size_t i = 1; i < st.size(); ++i)
-      Line(s, st[i - 1], st[i], 2, EffortRed);
+  // A beam balanced on a pivot: weight W1 at distance D1 turns it anticlockwise, W2 at D2
+  // clockwise.
+  TSketch s(360, 180, White);
+  const double beam = 95, pivot = 180, left = 70, right = 284;
+  Beam(s, 20, 340, beam);
+  Fulcrum(s, pivot, beam + 5, 30);
+  Box(s, left - 18, 62, left + 18, beam - 5, {0.55, 0.68, 0.9}, LoadBlue);
+  Label(s, "W1", left, beam - 11, 10, Ink);
+  Arrow(s, {left, beam - 6}, {left, 138}, 3, LoadBlue);
+  Box(s, right - 22, 56, right + 22, beam - 5, {0.95, 0.6, 0.55}, EffortRed);
+  Label(s, "W2", right, beam - 11, 10, Ink);
+  Arrow(s, {right, beam - 6}, {right, 138}, 3, EffortRed);
+  Dimension(s, {left, 150}, {pivot, 150});
+  Dimension(s, {pivot, 150}, {right, 150});
+  Label(s, "D1", (left + pivot) / 2, 172, 10, Ink);
+  Label(s, "D2", (pivot + right) / 2, 172, 10, Ink);
+  // The turning senses about the pivot: the left weight turns the beam anticlockwise, the
+  // right one clockwise.
+  ArcArrow(s, pivot, beam, 70, 50, 255, 200, 2.2, LoadBlue);
+  ArcArrow(s, pivot, beam, 70, 50, 285, 340, 2.2, EffortRed);
+  Label(s, "ANTICLOCKWISE", 92, 20, 8, LoadBlue);
+  Label(s, "CLOCKWISE", 268, 20, 8, EffortRed);
   return Gif(s);
 }
 
@@ -280,8 +313,10 @@ std::vector<uint8_t> MakeSankeyDiagram()
 
 std::vector<uint8_t> MakeTorqueDiagram()
 {
-  TSketch s(300, 140, White);
+  // A spanner on a nut: the force F at radius R from the nut's centre turns it clockwise.
+  TSketch s(300, 150, White);
   const TPt nut{60, 60};
+  const double hand = 250;
   s.Fill([&](double x, double y) { return InRoundBox(x, y, nut.X, 48, 262, 72, 10); }, Steel);
   s.Fill([&](double x, double y) { return InDisc(x, y, nut.X, nut.Y, 32); }, Steel);
   std::vector<TPt> hex;
@@ -289,11 +324,14 @@ std::vector<uint8_t> MakeTorqueDiagram()
     hex.push_back({nut.X + 20 * std::cos(k * Pi / 3), nut.Y + 20 * std::sin(k * Pi / 3)});
   s.Fill([&](double x, double y) { return InPolygon(x, y, hex); }, DarkSteel);
   s.Fill([&](double x, double y) { return InDisc(x, y, nut.X, nut.Y, 8); }, {0.78, 0.8, 0.84});
-  Arrow(s, {250, 14}, {250, 56}, 3.5, EffortRed);
-  Dimension(s, {nut.X, 100}, {250, 100});
-  for (const TStroke& st : Arc(nut.X, nut.Y, 44, 44, 200, 300))
-    for (size_t i = 1; i < st.size(); ++i)
-      Line(s, st[i - 1], st[i], 2.5, EffortRed);
+  Arrow(s, {hand, 6}, {hand, 46}, 3.5, EffortRed);
+  Label(s, "F", hand + 16, 30, 12, EffortRed);
+  Line(s, {nut.X, 78}, {nut.X, 108}, 1, {0.7, 0.74, 0.8});
+  Line(s, {hand, 78}, {hand, 108}, 1, {0.7, 0.74, 0.8});
+  Dimension(s, {nut.X, 100}, {hand, 100});
+  Label(s, "R", (nut.X + hand) / 2, 126, 12, Ink);
+  ArcArrow(s, nut.X, nut.Y, 44, 44, 160, 275, 2.5, EffortRed);
+  Label(s, "TORQUE = F X R", 150, 146, 9, Ink);
   return Gif(s);
 }
 
@@ -353,7 +391,9 @@ std::vector<uint8_t> MakeClutchDiagram()
 
 std::vector<uint8_t> MakeInclineDiagram()
 {
-  TSketch s(360, 150, White);
+  // A load on a slope: its weight straight down, the effort along the slope, and the height
+  // the slope rises.
+  TSketch s(420, 150, White);
   const std::vector<TPt> slope{{20, 130}, {330, 130}, {330, 40}};
   s.Fill([&](double x, double y) { return InPolygon(x, y, slope); }, {0.86, 0.8, 0.7});
   Line(s, {20, 130}, {330, 40}, 2, Wood);
@@ -365,7 +405,11 @@ std::vector<uint8_t> MakeInclineDiagram()
   const std::vector<TPt> block{corner(-22, -15), corner(22, -15), corner(22, 15), corner(-22, 15)};
   s.Fill([&](double x, double y) { return InPolygon(x, y, block); }, LoadBlue);
   Arrow(s, {c.X, c.Y}, {c.X, c.Y + 52}, 3, LoadBlue);
+  Label(s, "LOAD", c.X - 30, c.Y + 50, 10, LoadBlue);
   Arrow(s, corner(24, 0), corner(84, 0), 3, EffortRed);
+  const TPt tip = corner(84, 0);
+  Label(s, "EFFORT", tip.X - 10, tip.Y - 14, 10, EffortRed);
   Dimension(s, {342, 40}, {342, 130});
+  Label(s, "HEIGHT", 384, 90, 9, Ink);
   return Gif(s);
 }
