@@ -1189,6 +1189,9 @@ public:
   TFreeList<ThtmlForm> htmlFormList;
   std::vector<TGIFImage*> AGifList;
   std::unique_ptr<ClipBuffer> CB;
+  // While printing: the document positions where the page being drawn starts (the clip's
+  // top, which is below the vertical offset by the top margin) and where it ends.
+  int32_t PageTop = 0;
   int32_t PageBottom = 0;
   TFreeList<TMapItem> MapList;
   std::unique_ptr<TTimer> Timer;

@@ -898,6 +898,7 @@ void TSectionList::AnimateImages()
 
 int32_t TSectionList::Draw(TCanvas& Canvas, const TRect& ARect, int32_t ClipWidth, int32_t X, int32_t XRef, int32_t YRef)
 {
+  PageTop = YOff + ARect.Top;
   PageBottom = YOff + ARect.Bottom;
   PageBreak = false;
   if (Timer)

@@ -911,12 +911,12 @@ int32_t TSection::Draw(TCanvas& Canvas, const TRect& ARect, IndentManager& IMgr,
     const int32_t top = L.DrawY;
     const int32_t bottom = L.DrawY + LineTotal(L);
     if (doc->Printing) {
-      const int32_t pageHeight = doc->PageBottom - yOff;
+      const int32_t pageHeight = ARect.Bottom - ARect.Top;
       if (top < doc->PageBottom && bottom > doc->PageBottom && bottom - top < pageHeight && !doc->PageBreak) {
         doc->PageBottom = top;   // the page ends above the line that would be cut
         break;
       }
-      if (top < yOff || top >= doc->PageBottom)
+      if (top < doc->PageTop || top >= doc->PageBottom)
         continue;
     } else if (L.DrawY + std::max(L.LineImgHt, LineTotal(L)) - yOff < ARect.Top || top - yOff >= ARect.Bottom) {
       continue;
