@@ -329,7 +329,7 @@ void THTMLViewer::LoadFileAndPush(const std::string& FileName, TViewerFileType T
     return;
   const std::string oldFile = FCurrentFile;
   const std::u16string oldTitle = FTitle;
-  const int32_t oldPos = Position();
+  const TViewerPosition oldPos = Position();
   const TViewerFileType oldType = FFileType;
   std::unique_ptr<TFormData> formData = FSectionList->GetFormControlData();
   LoadFile(FileName, Type);   // on failure the form data goes with the exception
@@ -345,7 +345,7 @@ void THTMLViewer::Reload()
 {
   if (FProcessing || FCurrentFile.empty())
     return;
-  const int32_t pos = Position();
+  const TViewerPosition pos = Position();
   LoadFile(FCurrentFile, FFileType);
   SetPosition(pos);
 }
@@ -434,7 +434,7 @@ bool THTMLViewer::PositionTo(const std::string& Dest)
 
 void THTMLViewer::FollowLink()
 {
-  const int32_t oldPos = Position();
+  const TViewerPosition oldPos = Position();
   bool handled = false;
   if (OnHotSpotClick)
     OnHotSpotClick(this, URL, handled);
@@ -478,7 +478,7 @@ void THTMLViewer::FollowLink()
 // ---- history ----
 
 void THTMLViewer::PushHistory(const std::string& FileName, const std::u16string& ATitle, TViewerFileType AType,
-                              std::unique_ptr<TFormData> FormData, int32_t APosition)
+                              std::unique_ptr<TFormData> FormData, TViewerPosition APosition)
 {
   if (FHistoryMaxCount < 1 || FCurrentFile.empty())
     return;

@@ -90,8 +90,13 @@ private:
 // The values of a page's form controls, per form.
 using TFormData = std::vector<std::vector<std::string>>;
 
+// A place in a document that survives a layout at another width: (index of a section of the
+// position list + 1) in the upper 32 bits and the distance below that section's top in the
+// lower 32 (a section may be taller than 16 bits reach); upper bits 0: the pixel position.
+using TViewerPosition = int64_t;
+
 struct PositionObj {
-  int32_t Pos = 0;
+  TViewerPosition Pos = 0;
   TViewerFileType FileType = ftHTML;
   std::unique_ptr<TFormData> FormData;
 };
@@ -218,8 +223,8 @@ public:
   TPrintScale PrintScale;
 
   // Scrolling and selection.
-  int32_t Position();
-  void SetPosition(int32_t Value);
+  TViewerPosition Position();
+  void SetPosition(TViewerPosition Value);
   int32_t VScrollBarPosition() const;
   void SetVScrollBarPosition(int32_t Value);
   int32_t HScrollBarPosition() const;
@@ -362,7 +367,7 @@ private:
   bool ReadStyleSheet(const std::string& Href, std::string& Text, std::string& SheetPath);
   // History and visited links.
   void PushHistory(const std::string& FileName, const std::u16string& ATitle, TViewerFileType AType,
-                   std::unique_ptr<TFormData> FormData, int32_t APosition);
+                   std::unique_ptr<TFormData> FormData, TViewerPosition APosition);
   void AddVisited(const std::string& Name);
   void CheckVisitedLinks();
   std::string ExpandedLink(const TFontObj& F);

@@ -99,7 +99,7 @@ void THTMLViewer::DoLayout()
 {
   if (!FSectionList || !FPaintPanel || FInLayout || FProcessing)
     return;
-  const int32_t pos = Position();
+  const TViewerPosition pos = Position();
   DoScrollBars();
   SetPosition(pos);
   if (PanelHeight() > FMaxVertical)
@@ -171,28 +171,29 @@ void THTMLViewer::HScroll(TScrollCode Code, int32_t& Pos)
   Pos = FHScrollBar->Position();
 }
 
-int32_t THTMLViewer::Position()
+TViewerPosition THTMLViewer::Position()
 {
   const int32_t pos = VScrollBarPosition();
   int32_t top = 0, index = -1;
   TSectionBase* s = FSectionList->FindSectionAtPosition(pos, top, index);
-  // Computed unsigned: an index past 0x7FFF must not overflow the shift.
-  if (s && index >= 0 && index < 0xFFFF)
-    return static_cast<int32_t>((static_cast<uint32_t>(index + 1) << 16) + (static_cast<uint32_t>(pos - top) & 0xFFFF));
+  if (s && index >= 0 && pos >= top)
+    return static_cast<TViewerPosition>((static_cast<uint64_t>(static_cast<uint32_t>(index) + 1u) << 32) |
+                                        static_cast<uint32_t>(pos - top));
   return pos;
 }
 
-void THTMLViewer::SetPosition(int32_t Value)
+void THTMLViewer::SetPosition(TViewerPosition Value)
 {
-  const uint32_t u = static_cast<uint32_t>(Value);
-  const uint32_t upper = u >> 16;
+  const uint64_t u = static_cast<uint64_t>(Value);
+  const uint64_t upper = u >> 32;
+  const int32_t offset = static_cast<int32_t>(std::min<uint64_t>(u & 0xFFFFFFFFu, MaxDocY));
   if (upper == 0) {
-    ScrollTo(static_cast<int32_t>(u & 0xFFFF));
+    ScrollTo(offset);
     return;
   }
-  const size_t index = upper - 1;
+  const uint64_t index = upper - 1;
   if (index < FSectionList->PositionList.size())
-    ScrollTo(FSectionList->PositionList[index]->GetYPosition() + static_cast<int32_t>(u & 0xFFFF));
+    ScrollTo(static_cast<int32_t>(std::min<int64_t>(int64_t{FSectionList->PositionList[index]->GetYPosition()} + offset, MaxDocY)));
 }
 
 void THTMLViewer::ViewerKeyDown(Word& Key, TShiftState Shift)
@@ -734,7 +735,7 @@ void THTMLViewer::SetViewImages(bool Value)
     if (FSectionList->Count() > 0) {
       FSectionList->BitmapLoaded = false;
       FSectionList->GetBackgroundBitmap();
-      const int32_t pos = Position();
+      const TViewerPosition pos = Position();
       DoScrollBars();
       SetPosition(pos);
     }
