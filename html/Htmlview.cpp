@@ -215,9 +215,11 @@ void THTMLViewer::LoadFromBuffer(const char* Buffer, int32_t BufSize)
     return;
   SetProcessing(true);
   FRefreshDelay = 0;
+  bool touched = false;
   try {
     if (OnProgress)
       OnProgress(this, psStarting, 0);
+    touched = true;
     InitLoad();
     if (OnSoundRequest)
       OnSoundRequest(this, std::string(), 0, true);
@@ -238,6 +240,8 @@ void THTMLViewer::LoadFromBuffer(const char* Buffer, int32_t BufSize)
     FCurrentFile.clear();
   } catch (...) {
     FCurrentFile.clear();
+    if (touched)
+      DropFailedDocument();
     if (OnProgress)
       OnProgress(this, psEnding, 100);
     SetProcessing(false);
@@ -261,6 +265,7 @@ void THTMLViewer::LoadFile(const std::string& FileName, TViewerFileType Type)
   }
   FRefreshDelay = 0;
   SetProcessing(true);
+  bool touched = false;
   try {
     if (!FileExists(name))
       throw EInOutError("Can't locate file: " + name);
@@ -272,6 +277,7 @@ void THTMLViewer::LoadFile(const std::string& FileName, TViewerFileType Type)
     if (OnProgress)
       OnProgress(this, psStarting, 0);
     const int32_t oldY = FSectionList->YOff;
+    touched = true;
     InitLoad();
     const std::string oldFile = FCurrentFile;
     FCurrentFile = ExpandFileName(name);
@@ -310,6 +316,8 @@ void THTMLViewer::LoadFile(const std::string& FileName, TViewerFileType Type)
     }
     Repaint();
   } catch (...) {
+    if (touched)
+      DropFailedDocument();
     Screen().SetCursor(savedCursor);
     if (OnProgress)
       OnProgress(this, psEnding, 100);
@@ -354,6 +362,15 @@ void THTMLViewer::Clear()
 {
   if (FProcessing)
     return;
+  EmptyDocument();
+  BaseEx.clear();
+  if (OnSoundRequest)
+    OnSoundRequest(this, std::string(), 0, true);
+  Repaint();
+}
+
+void THTMLViewer::EmptyDocument()
+{
   FHoverTimer->SetEnabled(false);
   FSectionList->Clear();
   if (FBitmapList)
@@ -364,7 +381,6 @@ void THTMLViewer::Clear()
   FCurrentFile.clear();
   FDocumentSource.clear();
   FBase.clear();
-  BaseEx.clear();
   FBaseTarget.clear();
   FTitle.clear();
   FMaxVertical = 0;
@@ -377,9 +393,16 @@ void THTMLViewer::Clear()
   DoScrollBars();
   FCaretPos = 0;
   FSelStartDown = -1;
-  if (OnSoundRequest)
-    OnSoundRequest(this, std::string(), 0, true);
-  Repaint();
+}
+
+void THTMLViewer::DropFailedDocument()
+{
+  // Whatever of the page was built stays out: it would fail again at every layout, and it is
+  // no page to go back to.
+  GuardedCall([this] {
+    EmptyDocument();
+    InvalidatePaintPanel();
+  });
 }
 
 // ---- links ----

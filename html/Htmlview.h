@@ -360,6 +360,10 @@ private:
   void LoadFileAndPush(const std::string& FileName, TViewerFileType FileType);
   void InitLoad();
   void AfterParse();
+  // The document emptied, as Clear does, without its events.
+  void EmptyDocument();
+  // A load that failed once the document was touched leaves nothing of it loaded.
+  void DropFailedDocument();
   void FireRefresh();
   void SetProcessing(bool Value);
   void DoMeta(const std::string& HttpEq, const std::string& Name, const std::string& Content);
