@@ -7,6 +7,7 @@
 
 #include "html/Htmlview.h"
 #include "platform/Forms.h"
+#include "platform/SysSettings.h"
 
 namespace {
 
@@ -14,8 +15,6 @@ namespace {
 constexpr int32_t MaxScrollWidth = 6000;
 constexpr int32_t LineStep = 16;
 constexpr int32_t HLineStep = 15;
-// Lines a wheel notch scrolls (the system setting has no counterpart here).
-constexpr int32_t WheelScrollLines = 3;
 // Long documents are laid out once, with room for the vertical bar.
 constexpr size_t LongDocument = 4000;
 
@@ -218,8 +217,10 @@ void THTMLViewer::ViewerKeyDown(Word& Key, TShiftState Shift)
 
 bool THTMLViewer::PanelMouseWheel(TShiftState Shift, int32_t Delta)
 {
-  if (WheelScrollLines >= 1)
-    ScrollTo(FSectionList->YOff + (Delta > 0 ? -1 : 1) * WheelScrollLines * LineStep);
+  // The desktop's setting, however far the wheel turned.
+  const int32_t lines = std::min<int32_t>(::WheelScrollLines(), MaxDocY / LineStep);
+  if (lines >= 1)
+    ScrollTo(FSectionList->YOff + (Delta > 0 ? -1 : 1) * lines * LineStep);
   else
     ScrollTo(FSectionList->YOff - Delta / 2);
   return true;
