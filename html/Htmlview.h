@@ -67,6 +67,7 @@ protected:
   void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   bool DoMouseWheel(TShiftState Shift, Integer Delta, TPoint MousePos) override;
   void KeyDown(Word& Key, TShiftState Shift) override;
+  bool TabWithin(bool Forward) override;
 
 private:
   THTMLViewer* FViewer;
@@ -144,6 +145,13 @@ public:
 
   // Links.
   void FollowLink();
+  // The keyboard focus on the page's links (Htmlview_Keyboard.cpp). FocusNextLink moves it
+  // to the next (or previous) link in tab order; false, with no link focused, when it walks
+  // past the last (or the first). FollowFocusedLink follows the focused link as a click
+  // would; false when none has the focus.
+  bool FocusNextLink(bool Forward);
+  bool FollowFocusedLink();
+  std::string FocusedLinkURL() const;
   virtual std::string ExpandLinkName(const std::string& Link);
   bool PositionTo(const std::string& Dest);
 
@@ -349,6 +357,8 @@ private:
 protected:
   void Resize() override;
   void KeyDown(Word& Key, TShiftState Shift) override { ViewerKeyDown(Key, Shift); }
+  // Tab and Shift+Tab walk the page's links before the focus leaves the viewer.
+  bool TabWithin(bool Forward) override;
   // The focused border comes and goes with the focus.
   void DoEnter() override;
   void DoExit() override;
@@ -391,6 +401,7 @@ private:
   int32_t CharPosAt(int32_t X, int32_t Y);
   bool WordBounds(int32_t Pos, int32_t& First, int32_t& Last);
   void EndPanning();
+  void FocusLink(const TFontObj& Link);
 
   THtmlBorderPanel* FBorderPanel = nullptr;
   TPaintPanel* FPaintPanel = nullptr;

@@ -211,6 +211,9 @@ void THTMLViewer::ViewerKeyDown(Word& Key, TShiftState Shift)
   case VK_DOWN: ScrollTo(y + LineStep); break;
   case VK_LEFT: ScrollHorzTo(FHScrollBar->Position() - HLineStep); break;
   case VK_RIGHT: ScrollHorzTo(FHScrollBar->Position() + HLineStep); break;
+  // Tab reaches here when no other control takes the focus: the walk starts again.
+  case VK_TAB: FocusNextLink(!(Shift & ssShift)); break;
+  case VK_RETURN: FollowFocusedLink(); break;
   default: break;
   }
 }
@@ -287,16 +290,21 @@ void THTMLViewer::DoEnter()
 {
   TCustomControl::DoEnter();
   RefreshBorder();
+  if (FSectionList->FocusLinkID != 0)
+    InvalidatePaintPanel();   // the focused link's frame shows again
 }
 
 void THTMLViewer::DoExit()
 {
   TCustomControl::DoExit();
   RefreshBorder();
+  if (FSectionList->FocusLinkID != 0)
+    InvalidatePaintPanel();
 }
 
 void THTMLViewer::PaintDocument(TCanvas& Canvas, const TRect& ARect)
 {
+  FSectionList->ShowLinkFocus = Focused() || FPaintPanel->Focused();
   FSectionList->Draw(Canvas, ARect, MaxScrollWidth, -FHScrollBar->Position(), 0, 0);
 }
 
@@ -540,6 +548,8 @@ void THTMLViewer::PanelMouseUp(TMouseButton Button, TShiftState Shift, int32_t X
       const uint32_t gu = FSectionList->LinkAt(FontMeasureCanvas(), X, docY, info);
       // A form control acts on its own click; only links are followed here.
       if (!(gu & guControl) && (gu & guUrl) && info.UrlTarg) {
+        // The clicked link takes the keyboard focus: Tab goes on from it.
+        FSectionList->FocusLinkID = info.UrlTarg->ID;
         URL = info.UrlTarg->URL;
         Target = info.UrlTarg->Target;
         FLinkClicked = true;
