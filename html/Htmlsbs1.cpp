@@ -15,7 +15,7 @@ int32_t TPage::Draw(TCanvas& Canvas, const TRect& ARect, IndentManager& IMgr, in
   const int32_t result = TSectionBase::Draw(Canvas, ARect, IMgr, X, XRef, YRef);
   TSectionList* doc = ParentSectionList;
   // A break right at the top of a page would leave that page empty.
-  if (doc && doc->Printing && YDraw > doc->YOff + 5 && YDraw < doc->YOff + ARect.Bottom && YDraw < doc->PageBottom)
+  if (doc && doc->Printing && YDraw > doc->PageTop + 5 && YDraw < doc->YOff + ARect.Bottom && YDraw < doc->PageBottom)
     doc->PageBottom = YDraw;
   return result;
 }

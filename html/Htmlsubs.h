@@ -1053,6 +1053,10 @@ public:
   std::vector<int32_t> LineOffsets(TCanvas& Canvas, const LineRec& L) const;
   // The window X at which the section was last drawn, for its layout X.
   int32_t DrawOriginX = 0;
+  // The document Y of the top of the line holding character I; -1 when the section has no
+  // lines (not laid out, or not shown).
+  int32_t LineTopAt(int32_t I) const;
+  void DrawLinkFocus(TCanvas& Canvas, const LineRec& L, int32_t X0, const std::vector<int32_t>& Off, int32_t YOff);
 
 protected:
   // What one layout keeps from line to line: the floats placed so far, and the next
@@ -1189,6 +1193,9 @@ public:
   TFreeList<ThtmlForm> htmlFormList;
   std::vector<TGIFImage*> AGifList;
   std::unique_ptr<ClipBuffer> CB;
+  // While printing: the document positions where the page being drawn starts (the clip's
+  // top, which is below the vertical offset by the top margin) and where it ends.
+  int32_t PageTop = 0;
   int32_t PageBottom = 0;
   TFreeList<TMapItem> MapList;
   std::unique_ptr<TTimer> Timer;
@@ -1197,6 +1204,10 @@ public:
   // Names of awaited pictures with the image that waits (nullptr: the background).
   std::vector<std::pair<std::string, TImageObj*>> MissingImages;
   std::vector<TFontObj*> LinkList;
+  // The link that has the keyboard focus, by its link number (0: none), and whether its
+  // frame is drawn (while the viewer holds the focus; never on the printing copy).
+  int32_t FocusLinkID = 0;
+  bool ShowLinkFocus = false;
   TFontObj* ActiveLink = nullptr;
   bool LinksActive = false;
   TImageObj* ActiveImage = nullptr;
@@ -1223,6 +1234,9 @@ public:
 
   void Clear() override;
   void ClearPanels();
+  // The first run of every link shown, in the order Tab walks them: links with a tab index
+  // of 1 or more first, by that index, then the others; each group in document order.
+  std::vector<TFontObj*> TabLinks() const;
   void SetYOffset(int32_t Y);
   void SetFonts(const std::string& Name, const std::string& PreName, TColor Color, TColor AHotSpot, TColor AVisitedColor,
                 TColor AActiveColor, TColor ABackground, bool LnksActive, bool LinkUnderLine, int32_t ACharSet, double MarginHeight,

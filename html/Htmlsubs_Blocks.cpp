@@ -466,7 +466,7 @@ int32_t TBlock::Draw(TCanvas& Canvas, const TRect& ARect, IndentManager& IMgr, i
   if (DisplayNone || !doc)
     return result;
   if (doc->Printing && Positioning != posAbsolute) {
-    const int32_t pageTop = doc->YOff;
+    const int32_t pageTop = doc->PageTop;
     const int32_t pageHeight = ARect.Bottom - ARect.Top;
     // A break only where the page has moved on, so every page ends below its top.
     if (BreakBefore && BoxTop > pageTop && BoxTop < doc->PageBottom) {
@@ -1076,7 +1076,7 @@ int32_t TBlockLI::Draw(TCanvas& Canvas, const TRect& ARect, IndentManager& IMgr,
   const int32_t base = FirstLineHt - doc->YOff;
   if (base < ARect.Top - 50 || base > ARect.Bottom + 50)
     return result;
-  if (doc->Printing && (FirstLineHt < doc->YOff || FirstLineHt >= doc->PageBottom))
+  if (doc->Printing && (FirstLineHt < doc->PageTop || FirstLineHt >= doc->PageBottom))
     return result;
   const int32_t x = X + Indent;
   if (Image && !Image->IsDefImage()) {

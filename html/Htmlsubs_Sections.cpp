@@ -2,6 +2,7 @@
 // name, background, animation timer, hover state, drawing and selection copy.
 #include <algorithm>
 #include <tuple>
+#include <unordered_set>
 
 #include "html/Htmlsubs.h"
 
@@ -514,6 +515,7 @@ void TSectionList::Clear()
   MapList.Clear();
   MissingImages.clear();
   LinkList.clear();
+  FocusLinkID = 0;
   ActiveLink = nullptr;
   ActiveImage = nullptr;
   PanelList.clear();
@@ -527,6 +529,18 @@ void TSectionList::Clear()
   Len = 0;
   StartCurs = 0;
   SectionCount = 0;
+}
+
+std::vector<TFontObj*> TSectionList::TabLinks() const
+{
+  std::vector<TFontObj*> links;
+  std::unordered_set<int32_t> seen;
+  for (TFontObj* f : LinkList)
+    if (f->IsLink() && f->Section && f->Section->LineTopAt(f->Pos) >= 0 && seen.insert(f->LinkID()).second)
+      links.push_back(f);
+  auto order = [](const TFontObj* f) { return f->UrlTarget->TabIndex >= 1 ? f->UrlTarget->TabIndex : INT32_MAX; };
+  std::stable_sort(links.begin(), links.end(), [&](const TFontObj* a, const TFontObj* b) { return order(a) < order(b); });
+  return links;
 }
 
 void TSectionList::ClearPanels()
@@ -898,6 +912,7 @@ void TSectionList::AnimateImages()
 
 int32_t TSectionList::Draw(TCanvas& Canvas, const TRect& ARect, int32_t ClipWidth, int32_t X, int32_t XRef, int32_t YRef)
 {
+  PageTop = YOff + ARect.Top;
   PageBottom = YOff + ARect.Bottom;
   PageBreak = false;
   if (Timer)

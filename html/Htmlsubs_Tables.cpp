@@ -1084,7 +1084,7 @@ int32_t ThtmlTable::Draw(TCanvas& Canvas, const TRect& ARect, IndentManager& IMg
     return result;
   const int32_t pageHeight = ARect.Bottom - ARect.Top;
   if (doc->Printing) {
-    if (YDraw < doc->PageBottom && YDraw - yOff > pageHeight * 2 / 3 && ContentBot > doc->PageBottom && SectionHeight < pageHeight) {
+    if (YDraw < doc->PageBottom && YDraw - doc->PageTop > pageHeight * 2 / 3 && ContentBot > doc->PageBottom && SectionHeight < pageHeight) {
       doc->PageBottom = YDraw;
       return result;
     }
@@ -1108,16 +1108,16 @@ int32_t ThtmlTable::Draw(TCanvas& Canvas, const TRect& ARect, IndentManager& IMg
     if (doc->Printing) {
       const int32_t rowBot = ClipY(int64_t{rowTop} + row->RowHt);
       bool breakHere = false;
-      if (row->BreakBefore && rowTop > yOff)
+      if (row->BreakBefore && rowTop > doc->PageTop)
         breakHere = true;
-      else if (row->KeepIntact && rowTop > yOff && rowBot > doc->PageBottom && row->RowHt < pageHeight)
+      else if (row->KeepIntact && rowTop > doc->PageTop && rowBot > doc->PageBottom && row->RowHt < pageHeight)
         breakHere = true;
-      else if (r > 0 && rowTop - yOff > pageHeight * 2 / 3 && ClipY(int64_t{rowTop} + row->TallestCellHt) > doc->PageBottom &&
+      else if (r > 0 && rowTop - doc->PageTop > pageHeight * 2 / 3 && ClipY(int64_t{rowTop} + row->TallestCellHt) > doc->PageBottom &&
                row->TallestCellHt < pageHeight)
         breakHere = true;
       if (breakHere) {
         const int32_t bottom = rowTop + CellSpacing / 2;
-        if (bottom < doc->PageBottom && bottom > yOff) {
+        if (bottom < doc->PageBottom && bottom > doc->PageTop) {
           doc->PageBottom = bottom;
           doc->PageBreak = true;
           break;
@@ -1139,7 +1139,7 @@ int32_t ThtmlTable::Draw(TCanvas& Canvas, const TRect& ARect, IndentManager& IMg
     }
     if (doc->Printing && row->BreakAfter) {
       const int32_t bottom = ClipY(int64_t{rowTop} + row->RowHt + CellSpacing / 2);
-      if (bottom > yOff && bottom < doc->PageBottom) {
+      if (bottom > doc->PageTop && bottom < doc->PageBottom) {
         doc->PageBottom = bottom;
         doc->PageBreak = true;
       }

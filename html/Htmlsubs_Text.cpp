@@ -911,12 +911,12 @@ int32_t TSection::Draw(TCanvas& Canvas, const TRect& ARect, IndentManager& IMgr,
     const int32_t top = L.DrawY;
     const int32_t bottom = L.DrawY + LineTotal(L);
     if (doc->Printing) {
-      const int32_t pageHeight = doc->PageBottom - yOff;
+      const int32_t pageHeight = ARect.Bottom - ARect.Top;
       if (top < doc->PageBottom && bottom > doc->PageBottom && bottom - top < pageHeight && !doc->PageBreak) {
         doc->PageBottom = top;   // the page ends above the line that would be cut
         break;
       }
-      if (top < yOff || top >= doc->PageBottom)
+      if (top < doc->PageTop || top >= doc->PageBottom)
         continue;
     } else if (L.DrawY + std::max(L.LineImgHt, LineTotal(L)) - yOff < ARect.Top || top - yOff >= ARect.Bottom) {
       continue;
@@ -1037,6 +1037,8 @@ void TSection::DrawLine(TCanvas& Canvas, const LineRec& L, int32_t X, IndentMana
     i += n;
   }
   Canvas.SetBkMode(TRANSPARENT);
+  if (doc->ShowLinkFocus && doc->FocusLinkID != 0 && !doc->IsCopy)
+    DrawLinkFocus(Canvas, L, x0, off, YOff);
 
   if (doc->ShowDummyCaret && !doc->IsCopy && doc->SelB == doc->SelE) {
     const int32_t p = doc->SelB - StartCurs;
@@ -1048,6 +1050,40 @@ void TSection::DrawLine(TCanvas& Canvas, const LineRec& L, int32_t X, IndentMana
       }
     }
   }
+}
+
+int32_t TSection::LineTopAt(int32_t I) const
+{
+  const LineRec* found = nullptr;
+  for (const LineRec* L : Lines) {
+    if (L->Start > I)
+      break;
+    found = L;
+  }
+  return found ? found->DrawY : -1;
+}
+
+// The frame of the link that has the keyboard focus, round its part on this line.
+void TSection::DrawLinkFocus(TCanvas& Canvas, const LineRec& L, int32_t X0, const std::vector<int32_t>& Off, int32_t YOff)
+{
+  const int32_t id = ParentSectionList->FocusLinkID;
+  const int32_t end = L.Start + L.Ln;
+  int32_t first = -1, last = -1;
+  for (int32_t i = L.Start; i < end; ++i) {
+    const char16_t c = BuffS[static_cast<size_t>(i)];
+    if (c == u' ' || c == BrkCh || c == FmCtl)
+      continue;
+    if (const TFontObj* f = FontAt(i); f && f->IsLink() && f->LinkID() == id) {
+      if (first < 0)
+        first = i;
+      last = i;
+    }
+  }
+  if (first < 0)
+    return;
+  const int32_t left = X0 + Off[static_cast<size_t>(first - L.Start)];
+  const int32_t right = X0 + Off[static_cast<size_t>(last + 1 - L.Start)];
+  Canvas.DrawFocusRect(Rect(left - 1, L.DrawY - YOff, right + 1, L.DrawY + LineTotal(L) - YOff));
 }
 
 // ---- hit tests ----

@@ -215,9 +215,11 @@ void THTMLViewer::LoadFromBuffer(const char* Buffer, int32_t BufSize)
     return;
   SetProcessing(true);
   FRefreshDelay = 0;
+  bool touched = false;
   try {
     if (OnProgress)
       OnProgress(this, psStarting, 0);
+    touched = true;
     InitLoad();
     if (OnSoundRequest)
       OnSoundRequest(this, std::string(), 0, true);
@@ -238,6 +240,8 @@ void THTMLViewer::LoadFromBuffer(const char* Buffer, int32_t BufSize)
     FCurrentFile.clear();
   } catch (...) {
     FCurrentFile.clear();
+    if (touched)
+      DropFailedDocument();
     if (OnProgress)
       OnProgress(this, psEnding, 100);
     SetProcessing(false);
@@ -261,6 +265,7 @@ void THTMLViewer::LoadFile(const std::string& FileName, TViewerFileType Type)
   }
   FRefreshDelay = 0;
   SetProcessing(true);
+  bool touched = false;
   try {
     if (!FileExists(name))
       throw EInOutError("Can't locate file: " + name);
@@ -272,6 +277,7 @@ void THTMLViewer::LoadFile(const std::string& FileName, TViewerFileType Type)
     if (OnProgress)
       OnProgress(this, psStarting, 0);
     const int32_t oldY = FSectionList->YOff;
+    touched = true;
     InitLoad();
     const std::string oldFile = FCurrentFile;
     FCurrentFile = ExpandFileName(name);
@@ -310,6 +316,8 @@ void THTMLViewer::LoadFile(const std::string& FileName, TViewerFileType Type)
     }
     Repaint();
   } catch (...) {
+    if (touched)
+      DropFailedDocument();
     Screen().SetCursor(savedCursor);
     if (OnProgress)
       OnProgress(this, psEnding, 100);
@@ -329,7 +337,7 @@ void THTMLViewer::LoadFileAndPush(const std::string& FileName, TViewerFileType T
     return;
   const std::string oldFile = FCurrentFile;
   const std::u16string oldTitle = FTitle;
-  const int32_t oldPos = Position();
+  const TViewerPosition oldPos = Position();
   const TViewerFileType oldType = FFileType;
   std::unique_ptr<TFormData> formData = FSectionList->GetFormControlData();
   LoadFile(FileName, Type);   // on failure the form data goes with the exception
@@ -345,7 +353,7 @@ void THTMLViewer::Reload()
 {
   if (FProcessing || FCurrentFile.empty())
     return;
-  const int32_t pos = Position();
+  const TViewerPosition pos = Position();
   LoadFile(FCurrentFile, FFileType);
   SetPosition(pos);
 }
@@ -354,6 +362,15 @@ void THTMLViewer::Clear()
 {
   if (FProcessing)
     return;
+  EmptyDocument();
+  BaseEx.clear();
+  if (OnSoundRequest)
+    OnSoundRequest(this, std::string(), 0, true);
+  Repaint();
+}
+
+void THTMLViewer::EmptyDocument()
+{
   FHoverTimer->SetEnabled(false);
   FSectionList->Clear();
   if (FBitmapList)
@@ -364,7 +381,6 @@ void THTMLViewer::Clear()
   FCurrentFile.clear();
   FDocumentSource.clear();
   FBase.clear();
-  BaseEx.clear();
   FBaseTarget.clear();
   FTitle.clear();
   FMaxVertical = 0;
@@ -377,9 +393,16 @@ void THTMLViewer::Clear()
   DoScrollBars();
   FCaretPos = 0;
   FSelStartDown = -1;
-  if (OnSoundRequest)
-    OnSoundRequest(this, std::string(), 0, true);
-  Repaint();
+}
+
+void THTMLViewer::DropFailedDocument()
+{
+  // Whatever of the page was built stays out: it would fail again at every layout, and it is
+  // no page to go back to.
+  GuardedCall([this] {
+    EmptyDocument();
+    InvalidatePaintPanel();
+  });
 }
 
 // ---- links ----
@@ -434,7 +457,7 @@ bool THTMLViewer::PositionTo(const std::string& Dest)
 
 void THTMLViewer::FollowLink()
 {
-  const int32_t oldPos = Position();
+  const TViewerPosition oldPos = Position();
   bool handled = false;
   if (OnHotSpotClick)
     OnHotSpotClick(this, URL, handled);
@@ -478,7 +501,7 @@ void THTMLViewer::FollowLink()
 // ---- history ----
 
 void THTMLViewer::PushHistory(const std::string& FileName, const std::u16string& ATitle, TViewerFileType AType,
-                              std::unique_ptr<TFormData> FormData, int32_t APosition)
+                              std::unique_ptr<TFormData> FormData, TViewerPosition APosition)
 {
   if (FHistoryMaxCount < 1 || FCurrentFile.empty())
     return;

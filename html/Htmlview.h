@@ -67,6 +67,7 @@ protected:
   void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   bool DoMouseWheel(TShiftState Shift, Integer Delta, TPoint MousePos) override;
   void KeyDown(Word& Key, TShiftState Shift) override;
+  bool TabWithin(bool Forward) override;
 
 private:
   THTMLViewer* FViewer;
@@ -90,8 +91,13 @@ private:
 // The values of a page's form controls, per form.
 using TFormData = std::vector<std::vector<std::string>>;
 
+// A place in a document that survives a layout at another width: (index of a section of the
+// position list + 1) in the upper 32 bits and the distance below that section's top in the
+// lower 32 (a section may be taller than 16 bits reach); upper bits 0: the pixel position.
+using TViewerPosition = int64_t;
+
 struct PositionObj {
-  int32_t Pos = 0;
+  TViewerPosition Pos = 0;
   TViewerFileType FileType = ftHTML;
   std::unique_ptr<TFormData> FormData;
 };
@@ -139,6 +145,13 @@ public:
 
   // Links.
   void FollowLink();
+  // The keyboard focus on the page's links (Htmlview_Keyboard.cpp). FocusNextLink moves it
+  // to the next (or previous) link in tab order; false, with no link focused, when it walks
+  // past the last (or the first). FollowFocusedLink follows the focused link as a click
+  // would; false when none has the focus.
+  bool FocusNextLink(bool Forward);
+  bool FollowFocusedLink();
+  std::string FocusedLinkURL() const;
   virtual std::string ExpandLinkName(const std::string& Link);
   bool PositionTo(const std::string& Dest);
 
@@ -218,8 +231,8 @@ public:
   TPrintScale PrintScale;
 
   // Scrolling and selection.
-  int32_t Position();
-  void SetPosition(int32_t Value);
+  TViewerPosition Position();
+  void SetPosition(TViewerPosition Value);
   int32_t VScrollBarPosition() const;
   void SetVScrollBarPosition(int32_t Value);
   int32_t HScrollBarPosition() const;
@@ -344,6 +357,8 @@ private:
 protected:
   void Resize() override;
   void KeyDown(Word& Key, TShiftState Shift) override { ViewerKeyDown(Key, Shift); }
+  // Tab and Shift+Tab walk the page's links before the focus leaves the viewer.
+  bool TabWithin(bool Forward) override;
   // The focused border comes and goes with the focus.
   void DoEnter() override;
   void DoExit() override;
@@ -355,6 +370,10 @@ private:
   void LoadFileAndPush(const std::string& FileName, TViewerFileType FileType);
   void InitLoad();
   void AfterParse();
+  // The document emptied, as Clear does, without its events.
+  void EmptyDocument();
+  // A load that failed once the document was touched leaves nothing of it loaded.
+  void DropFailedDocument();
   void FireRefresh();
   void SetProcessing(bool Value);
   void DoMeta(const std::string& HttpEq, const std::string& Name, const std::string& Content);
@@ -362,7 +381,7 @@ private:
   bool ReadStyleSheet(const std::string& Href, std::string& Text, std::string& SheetPath);
   // History and visited links.
   void PushHistory(const std::string& FileName, const std::u16string& ATitle, TViewerFileType AType,
-                   std::unique_ptr<TFormData> FormData, int32_t APosition);
+                   std::unique_ptr<TFormData> FormData, TViewerPosition APosition);
   void AddVisited(const std::string& Name);
   void CheckVisitedLinks();
   std::string ExpandedLink(const TFontObj& F);
@@ -382,6 +401,7 @@ private:
   int32_t CharPosAt(int32_t X, int32_t Y);
   bool WordBounds(int32_t Pos, int32_t& First, int32_t& Last);
   void EndPanning();
+  void FocusLink(const TFontObj& Link);
 
   THtmlBorderPanel* FBorderPanel = nullptr;
   TPaintPanel* FPaintPanel = nullptr;

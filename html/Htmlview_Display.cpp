@@ -7,6 +7,7 @@
 
 #include "html/Htmlview.h"
 #include "platform/Forms.h"
+#include "platform/SysSettings.h"
 
 namespace {
 
@@ -14,8 +15,6 @@ namespace {
 constexpr int32_t MaxScrollWidth = 6000;
 constexpr int32_t LineStep = 16;
 constexpr int32_t HLineStep = 15;
-// Lines a wheel notch scrolls (the system setting has no counterpart here).
-constexpr int32_t WheelScrollLines = 3;
 // Long documents are laid out once, with room for the vertical bar.
 constexpr size_t LongDocument = 4000;
 
@@ -99,7 +98,7 @@ void THTMLViewer::DoLayout()
 {
   if (!FSectionList || !FPaintPanel || FInLayout || FProcessing)
     return;
-  const int32_t pos = Position();
+  const TViewerPosition pos = Position();
   DoScrollBars();
   SetPosition(pos);
   if (PanelHeight() > FMaxVertical)
@@ -171,28 +170,29 @@ void THTMLViewer::HScroll(TScrollCode Code, int32_t& Pos)
   Pos = FHScrollBar->Position();
 }
 
-int32_t THTMLViewer::Position()
+TViewerPosition THTMLViewer::Position()
 {
   const int32_t pos = VScrollBarPosition();
   int32_t top = 0, index = -1;
   TSectionBase* s = FSectionList->FindSectionAtPosition(pos, top, index);
-  // Computed unsigned: an index past 0x7FFF must not overflow the shift.
-  if (s && index >= 0 && index < 0xFFFF)
-    return static_cast<int32_t>((static_cast<uint32_t>(index + 1) << 16) + (static_cast<uint32_t>(pos - top) & 0xFFFF));
+  if (s && index >= 0 && pos >= top)
+    return static_cast<TViewerPosition>((static_cast<uint64_t>(static_cast<uint32_t>(index) + 1u) << 32) |
+                                        static_cast<uint32_t>(pos - top));
   return pos;
 }
 
-void THTMLViewer::SetPosition(int32_t Value)
+void THTMLViewer::SetPosition(TViewerPosition Value)
 {
-  const uint32_t u = static_cast<uint32_t>(Value);
-  const uint32_t upper = u >> 16;
+  const uint64_t u = static_cast<uint64_t>(Value);
+  const uint64_t upper = u >> 32;
+  const int32_t offset = static_cast<int32_t>(std::min<uint64_t>(u & 0xFFFFFFFFu, MaxDocY));
   if (upper == 0) {
-    ScrollTo(static_cast<int32_t>(u & 0xFFFF));
+    ScrollTo(offset);
     return;
   }
-  const size_t index = upper - 1;
+  const uint64_t index = upper - 1;
   if (index < FSectionList->PositionList.size())
-    ScrollTo(FSectionList->PositionList[index]->GetYPosition() + static_cast<int32_t>(u & 0xFFFF));
+    ScrollTo(static_cast<int32_t>(std::min<int64_t>(int64_t{FSectionList->PositionList[index]->GetYPosition()} + offset, MaxDocY)));
 }
 
 void THTMLViewer::ViewerKeyDown(Word& Key, TShiftState Shift)
@@ -211,14 +211,19 @@ void THTMLViewer::ViewerKeyDown(Word& Key, TShiftState Shift)
   case VK_DOWN: ScrollTo(y + LineStep); break;
   case VK_LEFT: ScrollHorzTo(FHScrollBar->Position() - HLineStep); break;
   case VK_RIGHT: ScrollHorzTo(FHScrollBar->Position() + HLineStep); break;
+  // Tab reaches here when no other control takes the focus: the walk starts again.
+  case VK_TAB: FocusNextLink(!(Shift & ssShift)); break;
+  case VK_RETURN: FollowFocusedLink(); break;
   default: break;
   }
 }
 
 bool THTMLViewer::PanelMouseWheel(TShiftState Shift, int32_t Delta)
 {
-  if (WheelScrollLines >= 1)
-    ScrollTo(FSectionList->YOff + (Delta > 0 ? -1 : 1) * WheelScrollLines * LineStep);
+  // The desktop's setting, however far the wheel turned.
+  const int32_t lines = std::min<int32_t>(::WheelScrollLines(), MaxDocY / LineStep);
+  if (lines >= 1)
+    ScrollTo(FSectionList->YOff + (Delta > 0 ? -1 : 1) * lines * LineStep);
   else
     ScrollTo(FSectionList->YOff - Delta / 2);
   return true;
@@ -285,16 +290,21 @@ void THTMLViewer::DoEnter()
 {
   TCustomControl::DoEnter();
   RefreshBorder();
+  if (FSectionList->FocusLinkID != 0)
+    InvalidatePaintPanel();   // the focused link's frame shows again
 }
 
 void THTMLViewer::DoExit()
 {
   TCustomControl::DoExit();
   RefreshBorder();
+  if (FSectionList->FocusLinkID != 0)
+    InvalidatePaintPanel();
 }
 
 void THTMLViewer::PaintDocument(TCanvas& Canvas, const TRect& ARect)
 {
+  FSectionList->ShowLinkFocus = Focused() || FPaintPanel->Focused();
   FSectionList->Draw(Canvas, ARect, MaxScrollWidth, -FHScrollBar->Position(), 0, 0);
 }
 
@@ -538,6 +548,8 @@ void THTMLViewer::PanelMouseUp(TMouseButton Button, TShiftState Shift, int32_t X
       const uint32_t gu = FSectionList->LinkAt(FontMeasureCanvas(), X, docY, info);
       // A form control acts on its own click; only links are followed here.
       if (!(gu & guControl) && (gu & guUrl) && info.UrlTarg) {
+        // The clicked link takes the keyboard focus: Tab goes on from it.
+        FSectionList->FocusLinkID = info.UrlTarg->ID;
         URL = info.UrlTarg->URL;
         Target = info.UrlTarg->Target;
         FLinkClicked = true;
@@ -734,7 +746,7 @@ void THTMLViewer::SetViewImages(bool Value)
     if (FSectionList->Count() > 0) {
       FSectionList->BitmapLoaded = false;
       FSectionList->GetBackgroundBitmap();
-      const int32_t pos = Position();
+      const TViewerPosition pos = Position();
       DoScrollBars();
       SetPosition(pos);
     }

@@ -1317,7 +1317,7 @@ void THtmlParser::DoListItem(const TSymbolSet& Term, const TListInfo& List, int3
       break;
     Progress(before);
   }
-  EndBlock(saved, true, OtherSy);
+  EndBlock(saved, false, OtherSy);
 }
 
 // ---- preformatted text ----

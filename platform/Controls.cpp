@@ -244,6 +244,10 @@ protected:
     auto* wc = dynamic_cast<TWinControl*>(Control);
     if (!wc)
       return false;
+    bool within = false;
+    GuardedCall([&] { within = wc->TabWithin(next); }, wc);
+    if (within)
+      return true;
     TWinControl* root = wc;
     while (root->Parent())
       root = root->Parent();

@@ -305,6 +305,10 @@ public:
   TWinControl* FindNextControl(TWinControl* current, bool forward) const;
   // Moves the focus to that control; false when there is none.
   bool SelectNext(TWinControl* current, bool forward);
+  // Tab and Shift+Tab reach the focused control first: one that moves a focus of its own
+  // among its parts (a page's links) takes the key by answering true; false lets the focus
+  // go on to the next tab stop.
+  virtual bool TabWithin(bool forward) { return false; }
   // The control gains or loses the keyboard focus.
   TNotifyEvent OnEnter;
   TNotifyEvent OnExit;

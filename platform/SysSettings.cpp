@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QStyleHints>
 
 #include <algorithm>
 #include <climits>
@@ -60,6 +61,14 @@ TSystemSettings SystemSettings()
 
 void SetSystemSettings(const TSystemSettings& settings) { Current() = settings; }
 void ResetSystemSettings() { Current() = TSystemSettings(); }
+
+Integer WheelScrollLines()
+{
+  if (Current().WheelScrollLines)
+    return *Current().WheelScrollLines;
+  EnsureGuiApplication();
+  return QGuiApplication::styleHints()->wheelScrollLines();
+}
 
 std::vector<TMonitorInfo> GetMonitors() { return SystemSettings().Monitors; }
 

@@ -35,6 +35,8 @@ struct TSystemSettings {
   bool ShowShortcutsInHints = false;
   Integer MenuCheckWidth = 13;      // width of a menu check mark (and of a menu arrow)
   Integer DoubleClickTime = 500;
+  // Lines a wheel notch scrolls (below 1: a page); empty: the desktop's setting.
+  std::optional<Integer> WheelScrollLines;
   // Monitors; empty: taken from the display.
   std::vector<TMonitorInfo> Monitors;
 };
@@ -44,6 +46,9 @@ TSystemSettings SystemSettings();
 // Replaces the settings (tests); ResetSystemSettings returns to the defaults.
 void SetSystemSettings(const TSystemSettings& settings);
 void ResetSystemSettings();
+
+// Lines a wheel notch scrolls: the injected value, else the desktop's setting.
+Integer WheelScrollLines();
 
 // Monitors of the desktop, primary first; never empty.
 std::vector<TMonitorInfo> GetMonitors();

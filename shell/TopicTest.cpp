@@ -151,6 +151,8 @@ TTestFrm::TTestFrm(const TRect& ABounds, const std::string& ServerRoot, TCustomI
   viewer->SetServerRoot(ServerRoot);
   viewer->SetDefBackground(clWhite);
   viewer->OnHotSpotClick = [this](TObject* s, const std::string& src, bool& handled) { viewerHotSpotClick(s, src, handled); };
+  // The keys go to the page, so the answers can be chosen with Tab and Enter.
+  OnShow = [this](TObject*) { viewer->SetFocus(); };
 
   DummyViewer = TComponent::Create<THTMLViewer>(this);
   DummyViewer->SetName("DummyViewer");

@@ -183,7 +183,7 @@ const std::string& StylesPage()
 TEST_F(LayoutPin, PagesLayOutAsBefore)
 {
   ExpectPinned("prose", ProsePage(), 0x8e83c5f4bd56bb35ull);
-  ExpectPinned("lists", ListsPage(), 0xada1ecc7c5f440caull);
+  ExpectPinned("lists", ListsPage(), 0xad788894d708fe43ull);
   ExpectPinned("floats", FloatsPage(), 0x4156d79c021533d7ull);
   ExpectPinned("tables", TablesPage(), 0x5601fbafaf48e2f4ull);
   ExpectPinned("styles", StylesPage(), 0xd0bd6bb21e4b8f8bull);

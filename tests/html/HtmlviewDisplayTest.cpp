@@ -101,8 +101,8 @@ TEST_F(HtmlviewTest, APositionSurvivesALayoutAtAnotherWidth)
     text += "<p>Paragraph " + std::to_string(i) + " with some words that wrap when the window is narrow enough.</p>";
   Viewer->LoadFromString(text);
   Viewer->SetVScrollBarPosition(1000);
-  const int32_t pos = Viewer->Position();
-  EXPECT_NE(static_cast<uint32_t>(pos) >> 16, 0u);
+  const TViewerPosition pos = Viewer->Position();
+  EXPECT_NE(static_cast<uint64_t>(pos) >> 32, 0u);
   int32_t top = 0, index = 0;
   TSectionBase* s = Viewer->SectionList().FindSectionAtPosition(1000, top, index);
   ASSERT_NE(s, nullptr);
@@ -111,8 +111,28 @@ TEST_F(HtmlviewTest, APositionSurvivesALayoutAtAnotherWidth)
   EXPECT_EQ(Viewer->VScrollBarPosition(), s->GetYPosition() + into);
   EXPECT_GT(Viewer->VScrollBarPosition(), 1000);
   // Upper bits naming no section: nothing happens.
-  Viewer->SetPosition(0x7FFF0000);
+  Viewer->SetPosition(TViewerPosition{0x7FFF} << 32);
   EXPECT_EQ(Viewer->VScrollBarPosition(), s->GetYPosition() + into);
+}
+
+// A place far inside one section (a table is one) is kept whole across a resize: a distance
+// of more than 16 bits below the section's top is not cut.
+TEST_F(HtmlviewTest, APositionDeepInsideOneTallSectionSurvivesAResize)
+{
+  std::string rows;
+  for (int i = 0; i < 5000; ++i)
+    rows += "<tr><td>Row " + std::to_string(i) + "</td></tr>";
+  Viewer->LoadFromString("<p>Before</p><table>" + rows + "</table>");
+  ASSERT_GT(Viewer->DocumentHeight(), 80000);
+  Viewer->SetVScrollBarPosition(70000);
+  int32_t top = 0, index = 0;
+  ASSERT_NE(Viewer->SectionList().FindSectionAtPosition(70000, top, index), nullptr);
+  ASSERT_GT(70000 - top, 0xFFFF);
+  Viewer->SetBounds(0, 0, 300, 300);
+  EXPECT_EQ(Viewer->VScrollBarPosition(), 70000);
+  // The same place as a plain pixel position.
+  Viewer->SetPosition(70001);
+  EXPECT_EQ(Viewer->VScrollBarPosition(), 70001);
 }
 
 TEST_F(HtmlviewTest, DraggingSelectsTextAndCopiesIt)

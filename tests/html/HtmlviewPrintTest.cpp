@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "html/MetaFilePrinter.h"
 #include "html/vwPrint.h"
@@ -229,6 +230,101 @@ TEST_F(HtmlviewPrintTest, ADocumentEndingAtThePageBottomMakesNoBlankPage)
   // One pixel more spills onto a second page.
   Viewer->LoadFromString(page(textH - extra + 1));
   EXPECT_EQ(PreviewPages(), 2);
+}
+
+namespace {
+
+// The rows of a grey picture (width w, height h, one byte a pixel) that hold ink, as bands
+// of consecutive rows: {first row, last row}.
+std::vector<std::pair<int, int>> InkBands(const std::vector<uint8_t>& Grey, int W, int H)
+{
+  std::vector<std::pair<int, int>> bands;
+  for (int y = 0; y < H; ++y) {
+    bool ink = false;
+    for (int x = 0; x < W && !ink; ++x)
+      ink = Grey[static_cast<size_t>(y * W + x)] < 128;
+    if (!ink)
+      continue;
+    if (!bands.empty() && bands.back().second == y - 1)
+      bands.back().second = y;
+    else
+      bands.push_back({y, y});
+  }
+  return bands;
+}
+
+// Page `page` of a PDF rastered at dpi, in grey; empty when it cannot be read.
+std::vector<uint8_t> PdfPageGrey(const std::string& pdf, int page, int dpi, int& W, int& H)
+{
+  const std::string base = pdf + ".page" + std::to_string(page);
+  const std::string p = std::to_string(page);
+  RunCommand("pdftoppm -gray -singlefile -r " + std::to_string(dpi) + " -f " + p + " -l " + p + " '" + pdf + "' '" + base + "'");
+  std::ifstream in(base + ".pgm", std::ios::binary);
+  std::string magic;
+  int maxval = 0;
+  in >> magic >> W >> H >> maxval;
+  in.get();
+  if (magic != "P5" || W <= 0 || H <= 0 || maxval != 255)
+    return {};
+  std::vector<uint8_t> grey(static_cast<size_t>(W) * static_cast<size_t>(H));
+  in.read(reinterpret_cast<char*>(grey.data()), static_cast<std::streamsize>(grey.size()));
+  return in ? grey : std::vector<uint8_t>{};
+}
+
+}  // namespace
+
+// Forced breaks when printing: a PAGE element, a block that breaks before itself, a
+// paragraph that breaks after itself and a table row that breaks before itself each start a
+// new page, and no text is lost after a break or printed twice. The preview records the
+// same pages as the printer prints: the same lines at the same heights.
+TEST_F(HtmlviewPrintTest, ForcedBreaksStartNewPagesAndLoseNothing)
+{
+  Viewer->LoadFromString("<html><body><p>Alpha</p><page><p>Bravo</p>"
+                         "<div style=\"page-break-before: always\"><p>Charlie</p></div>"
+                         "<p style=\"page-break-after: always\">Delta</p><p>Echo</p>"
+                         "<table><tr><td>Foxtrot</td></tr><tr style=\"page-break-before: always\"><td>Golf</td></tr>"
+                         "<tr><td>Hotel</td></tr></table><p>India</p></body></html>");
+  const std::string pdf = PrintToPdf("viewer-breaks.pdf");
+  Viewer->Print(1, 9999);
+  const std::vector<std::vector<std::string>> pages = {
+      {"Alpha"}, {"Bravo"}, {"Charlie", "Delta"}, {"Echo", "Foxtrot"}, {"Golf", "Hotel", "India"}};
+  ASSERT_EQ(PageCount(pdf), static_cast<int>(pages.size())) << Text(pdf);
+  const std::string all = Text(pdf);
+  for (size_t p = 0; p < pages.size(); ++p) {
+    const std::string text = Text(pdf, static_cast<int>(p + 1), static_cast<int>(p + 1));
+    EXPECT_TRUE(InOrder(text, pages[p])) << "page " << p + 1 << ":\n" << text;
+    EXPECT_NE(text.find("Foot" + std::to_string(p + 1)), std::string::npos) << text;
+    for (const std::string& w : pages[p]) {
+      const size_t first = all.find(w);
+      ASSERT_NE(first, std::string::npos) << w;
+      EXPECT_EQ(all.find(w, first + 1), std::string::npos) << w << " printed twice";
+    }
+  }
+
+  TMetaFilePrinter mf;
+  Viewer->PrintPreview(mf);
+  ASSERT_EQ(mf.PageCount(), static_cast<int32_t>(pages.size()));
+  for (int32_t p = 0; p < mf.PageCount(); ++p) {
+    int W = 0, H = 0;
+    const std::vector<uint8_t> printed = PdfPageGrey(pdf, p + 1, 75, W, H);
+    ASSERT_FALSE(printed.empty()) << "page " << p + 1;
+    // The recorded page at the same 75 dpi, the unprintable edges included as on the paper.
+    const TRect paper{-mf.PhysicalOffsetX, -mf.PhysicalOffsetY, mf.PhysicalWidth - mf.PhysicalOffsetX,
+                      mf.PhysicalHeight - mf.PhysicalOffsetY};
+    std::unique_ptr<TBitmap> shot = mf.MetaFile(p).Render(W, H, paper);
+    std::vector<uint8_t> previewed(static_cast<size_t>(W) * static_cast<size_t>(H));
+    for (int y = 0; y < H; ++y) {
+      const uint8_t* row = shot->ScanLine(y);
+      for (int x = 0; x < W; ++x)
+        previewed[static_cast<size_t>(y * W + x)] = static_cast<uint8_t>((row[x * 3] + row[x * 3 + 1] + row[x * 3 + 2]) / 3);
+    }
+    const auto a = InkBands(printed, W, H), b = InkBands(previewed, W, H);
+    // The page's lines and its footer.
+    EXPECT_EQ(a.size(), pages[static_cast<size_t>(p)].size() + 1) << "page " << p + 1;
+    ASSERT_EQ(a.size(), b.size()) << "page " << p + 1;
+    for (size_t k = 0; k < a.size(); ++k)
+      EXPECT_NEAR(a[k].first, b[k].first, 2) << "page " << p + 1 << " line " << k;
+  }
 }
 
 TEST_F(HtmlviewPrintTest, RunsAreRefusedWhileOneGoesAndFailuresUndoEverything)

@@ -73,6 +73,43 @@ TEST_F(HtmlviewTest, LoadFromFileIgnoresLetterCaseAndReportsAMissingFile)
   EXPECT_EQ(Viewer->History().size(), 2u);
 }
 
+// A page that cannot be laid out (a table wider than any may be) is reported once and leaves
+// nothing loaded: a resize does not raise its error again, and the history never names it,
+// neither when the next page is loaded nor when going back.
+TEST_F(HtmlviewTest, APageThatFailsToLayOutStaysOutOfTheViewerAndTheHistory)
+{
+  Write("good.htm", Page("Good page", "<p>Text</p>"));
+  Write("next.htm", Page("Next page", "<p>More</p>"));
+  std::string cells;
+  for (int i = 0; i < 201; ++i)
+    cells += "<td>" + std::to_string(i) + "</td>";
+  Write("wide.htm", Page("Wide page", "<table><tr>" + cells + "</tr></table>"));
+  Viewer->SetHistoryMaxCount(20);
+  Viewer->LoadFromFile(Dir + "/good.htm");
+  try {
+    Viewer->LoadFromFile(Dir + "/wide.htm");
+    FAIL() << "no exception";
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message, "Table has too many Columns");
+  }
+  EXPECT_FALSE(Viewer->Processing());
+  EXPECT_TRUE(Viewer->CurrentFile().empty());
+  EXPECT_TRUE(Viewer->Title().empty());
+  EXPECT_EQ(Viewer->DocumentHeight(), 0);
+  EXPECT_NO_THROW(Viewer->SetBounds(0, 0, 250, 200));
+  EXPECT_NO_THROW(Shot());
+
+  Viewer->LoadFromFile(Dir + "/next.htm");
+  EXPECT_EQ(Viewer->History(), (std::vector<std::string>{Dir + "/next.htm", Dir + "/good.htm"}));
+  Viewer->SetHistoryIndex(1);
+  EXPECT_EQ(Viewer->Title(), u"Good page");
+
+  // The same from a string: nothing stays.
+  EXPECT_THROW(Viewer->LoadFromString("<table><tr>" + cells + "</tr></table>"), Exception);
+  EXPECT_EQ(Viewer->DocumentHeight(), 0);
+  EXPECT_NO_THROW(Viewer->SetBounds(0, 0, 300, 200));
+}
+
 TEST_F(HtmlviewTest, AnAnchorInTheNameScrollsAndReloadingKeepsThePlace)
 {
   Write("long.htm", LongPage(80));

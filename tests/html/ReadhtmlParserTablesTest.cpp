@@ -414,3 +414,34 @@ TEST_F(Lists, EmptyListsAndItemsOutsideLists)
 }
 
 }  // namespace
+
+// A list item's end leaves its last paragraph's margin alone; the list's end takes it out to
+// the list. So items holding paragraphs, or a list ending in a nested list, end the list
+// where plain items do, and what follows the list starts at the same place.
+TEST_F(Blocks, TheLastParagraphsMarginMovesOutOfTheListNotOutOfItsItem)
+{
+  auto height = [&](const std::string& Html) {
+    Doc->Clear();
+    Parse(Html);
+    return Layout(400);
+  };
+  const int32_t plain = height("<ul><li>a</ul>");
+  EXPECT_EQ(height("<ul><li><p>a</p></ul>"), plain);
+  EXPECT_EQ(height("<ol><li>a<li><p>b</p></ol>"), height("<ol><li>a<li>b</ol>"));
+  EXPECT_EQ(height("<ul><li>a<ul><li>b</ul></ul>"), height("<ul><li>a<li>b</ul>"));
+  EXPECT_EQ(height("<ul><li><p>a</p></ul><p>x</p>"), height("<ul><li>a</ul><p>x</p>"));
+
+  Doc->Clear();
+  Parse("<ul><li><p>a</p></ul>");
+  auto* body = dynamic_cast<TBodyBlock*>((*Doc)[0]);
+  ASSERT_NE(body, nullptr);
+  auto* list = dynamic_cast<TBlock*>((*body->MyCell)[0]);
+  ASSERT_NE(list, nullptr);
+  auto* item = dynamic_cast<TBlockLI*>((*list->MyCell)[0]);
+  ASSERT_NE(item, nullptr);
+  auto* para = dynamic_cast<TBlock*>((*item->MyCell)[item->MyCell->Count() - 1]);
+  ASSERT_NE(para, nullptr);
+  EXPECT_FALSE(para->BottomAuto);
+  EXPECT_FALSE(item->BottomAuto);
+  EXPECT_TRUE(list->BottomAuto);
+}

@@ -8,6 +8,7 @@
 #include "platform/Files.h"
 #include "shell/PrintPreview.h"
 #include "tests/html/PrintTestUtil.h"
+#include "tests/TestWait.h"
 #include "tests/platform/ModalSupport.h"
 #include "tests/shell/PictureOutput.h"
 
@@ -338,4 +339,41 @@ TEST_F(TopicTestTest, PrintsQuestionsWithTheirPictures)
   form->DummyViewer->LoadFromString(form->BuildPrintPage());
   TPrntPrevFrm preview(form->DummyViewer, form->Images, form->Glyphs);
   EXPECT_EQ(preview.PageCount(), 1);
+}
+
+// The test without a mouse, through the X server's keyboard: the window opens with the keys
+// on its page, Tab walks the answers' buttons in order (Shift+Tab back), the focused one is
+// framed, and Enter answers with it.
+TEST_F(TopicTestTest, AnswersAreChosenWithTabAndEnter)
+{
+  if (std::system("command -v xdotool > /dev/null 2>&1") != 0)
+    GTEST_SKIP() << "xdotool is not installed";
+  TQuestionList list;
+  for (int i = 0; i < 2; ++i)
+    list.push_back(Question(8, 1, "Which way does the idler turn?", {"Back", "With the driver", "Neither"}));
+  Run(0, WriteFile(list));
+  TTestFrm* form = TestFrm();
+  ASSERT_NE(form, nullptr);
+  THTMLViewer& v = *form->viewer;
+  ASSERT_TRUE(testwait::WaitUntil([&] { return v.Focused(); }, 3000));
+  auto keys = [](const std::string& k) { return std::system(("xdotool key --delay 30 " + k).c_str()) == 0; };
+  auto focusedOn = [&](const std::string& Letter) { return testwait::WaitUntil([&] { return v.FocusedLinkURL() == Letter; }); };
+  ASSERT_TRUE(keys("Tab"));
+  EXPECT_TRUE(focusedOn("A"));
+  ASSERT_TRUE(keys("Tab Tab"));
+  EXPECT_TRUE(focusedOn("C"));
+  ASSERT_TRUE(keys("shift+Tab"));
+  EXPECT_TRUE(focusedOn("B"));
+  TBitmap shot(v.Width(), v.Height());
+  v.PaintTo(shot.Canvas(), 0, 0);
+  SaveTestPicture(shot, "topictest-answer-focus.png");
+  testwait::WaitUntil([] { return false; }, 300);
+  RunCommand("import -window root '" + std::string(ORRELO_TEST_OUTPUT) + "/topictest-answer-focus-screen.png' 2>/dev/null");
+
+  ASSERT_TRUE(keys("Return"));
+  EXPECT_TRUE(testwait::WaitUntil([&] { return form->Current == 1; }));
+  EXPECT_EQ(form->Questions[0]->State, TTarvQuestion::qsRight);
+  // The next question's page starts with no answer focused; Tab begins again at A.
+  ASSERT_TRUE(keys("Tab"));
+  EXPECT_TRUE(focusedOn("A"));
 }
