@@ -14,6 +14,7 @@
 namespace {
 
 constexpr Single HammerRestRoll = -70;
+constexpr Single BoardThickness = 0.26f;
 // Where the build puts the effort marker: at the grip, 1.0 up the handle rolled -70.
 const Single EffortRestX = std::cos(DegToRad(20.0f));
 const Single EffortRestY = std::sin(DegToRad(20.0f));
@@ -103,8 +104,10 @@ void BuildClawHammerScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLi
 
   AddLeverLetter(SceneBase, 'F', 0.05f, 0.02f, 0, -NailDepth, 0.15f)->SetVisible(false);
 
-  auto board = TCube::CreateSized(nullptr, 2.0f, 0.1f, 0.6f, cpAll, ndOutside);
-  board->Position.SetPoint(0, -0.57f, 0);
+  // The claw rolls on the board's top at y = -0.52; the board reaches down past the tip of the
+  // driven nail (y = -0.73) so that no view shows the nail through it.
+  auto board = TCube::CreateSized(nullptr, 2.0f, BoardThickness, 0.6f, cpAll, ndOutside);
+  board->Position.SetPoint(0, -0.52f - BoardThickness / 2, 0);
   TextureBoard(*board);
   SceneBase->AddChild(std::move(board));
 }

@@ -121,4 +121,30 @@ TEST(HammersTest, PoseDependsOnThePhaseAlone)
   EXPECT_EQ(PoseDifference(LeverPose(fresh.Get()), LeverPose(used.Get()), 1e-4), "");
 }
 
+TEST(HammersTest, NailEndsInsideTheBoard)
+{
+  TSceneFixture f;
+  BuildClawHammerScene(f.Get(), &f.Lib);
+  auto* board = static_cast<TCube*>(f->GetChild(5));
+  const Single top = board->Position.Y + board->GetCubeHeight() / 2;
+  const Single bottom = board->Position.Y - board->GetCubeHeight() / 2;
+  // The tip and the shank's edge just above it, in the nail's own frame.
+  const TAffineVector tipPoints[3] = {{0, 0, 0}, {0.01f, 0.01f, 0}, {-0.01f, 0.01f, 0}};
+  auto lowest = [&] {
+    const TMatrix m = At(f.Get(), {1, 0})->AbsoluteMatrix();
+    Single y = 1e9f;
+    for (const TAffineVector& p : tipPoints)
+      y = std::min(y, VectorTransform(p, m)[1]);
+    return y;
+  };
+  // At rest the nail is driven in: its tip lies between the board's faces.
+  EXPECT_LT(lowest(), top);
+  EXPECT_GT(lowest(), bottom);
+  // Drawn out, it only rises.
+  for (Single phase = 0; phase <= 180; phase += 2.5f) {
+    AnimateClawHammerScene(f.Get(), false, phase);
+    ASSERT_GT(lowest(), bottom) << "phase " << phase;
+  }
+}
+
 }   // namespace

@@ -933,7 +933,7 @@ const std::map<std::string, std::vector<std::string>>& ExpectedTrees()
        "3.0 TExtrusionSolid @0.05,0.3,0 own(a1,1,1;d0.8,0.8,0.8) outline n6 w0.06 h0.02",
        "3.1 TLines @0,0,0 lines (1,1,1,1) aa 0,0.3,0 0,0.075,0 0,0.075,-0.02 0,0,0 0,0.075,0.02 0,0.075,0",
        "4 TExtrusionSolid @0,-0.48,0.15 hidden own(a1,1,1;d0.8,0.8,0.8) outline n10 w0.06 h0.02",
-       "5 TCube @0,-0.57,0 ~ cube 2x0.1x0.6 parts63",
+       "5 TCube @0,-0.65,0 ~ cube 2x0.26x0.6 parts63",
      }},
     {"26.1",
      {
