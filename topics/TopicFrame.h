@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "engine/GLMaterial.h"
@@ -82,6 +83,10 @@ struct TTopicEntry {
   bool NegativeRange = false;
   // The control values the shell starts the topic with.
   std::function<TTopicControls()> DefaultControls;
+  // For a model whose labels belong to some stages of its motion: whether the lever
+  // toolbar's box, ticked or not, shows them at the step bar's position (and with the clock
+  // stopped or running), or nothing to leave them as they are. Empty: the box shows them.
+  std::function<std::optional<bool>(bool ticked, Integer position, bool stopped)> LabelsShown;
 };
 
 // Appends a topic's row (a lever topic's example) and hands it back to be filled in; a
