@@ -530,6 +530,41 @@ TEST_F(Controls, ValuesStayWhenTheUserComesBackAndTheCogsTakeTheirTeeth)
   EXPECT_EQ(Frm->CurrentControls().CamOffset, 17);
 }
 
+TEST_F(Controls, EveryRowSetsControlsThatStandOnItsPage)
+{
+  // A misspelt or misplaced name in a topic's row would leave a control as the last topic
+  // set it, with nothing to say so.
+  for (const TTopicRow& row : TopicRows()) {
+    SCOPED_TRACE(row.Id);
+    if (row.View != TTopicView::Model)
+      continue;
+    TTabSheet* page = Frm->ControlPages[size_t(row.Page)];
+    ASSERT_NE(page, nullptr);
+    for (const TControlSetting& s : row.Controls) {
+      auto* control = dynamic_cast<TControl*>(Frm->FindComponent(s.Control));
+      ASSERT_NE(control, nullptr) << s.Control;
+      EXPECT_EQ(control->Parent(), page) << s.Control;
+    }
+    // Showing the topic puts its page up with its settings applied.
+    Show(row.Id);
+    EXPECT_EQ(Frm->ToolPC->ActivePage(), page);
+    for (const TControlSetting& s : row.Controls) {
+      auto* control = dynamic_cast<TControl*>(Frm->FindComponent(s.Control));
+      EXPECT_EQ(control->Visible(), s.Visible) << s.Control;
+      if (!s.Hint.empty())
+        EXPECT_EQ(control->Hint(), s.Hint) << s.Control;
+      if (auto* bar = dynamic_cast<TScrollBar*>(control); bar && s.Max > s.Min) {
+        EXPECT_EQ(bar->Min(), s.Min);
+        EXPECT_EQ(bar->Max(), s.Max);
+      }
+      if (auto* combo = dynamic_cast<TComboBox*>(control); combo && !s.Items.empty())
+        EXPECT_EQ(combo->Items(), s.Items);
+    }
+    for (int i = 1; i < 4 && row.Cogs > 0; ++i)
+      EXPECT_EQ(Frm->CogUpDn[i]->Visible(), i < row.Cogs) << "counter " << i;
+  }
+}
+
 TEST_F(Controls, CrossBeltHidesTheRadiiAndVeeBeltShowsThemAgain)
 {
   Show(5);
