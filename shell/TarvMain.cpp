@@ -16,7 +16,6 @@
 #include "shell/ehshelprouter.h"
 #include "shell/TopicDispatch.h"
 #include "toolbar/TB2Item.h"
-#include "topics/ShellGlobals.h"
 
 std::string UserDir;
 const char* const ProductTitle = "Orrelo";
@@ -92,8 +91,7 @@ TKVMainFrm::TKVMainFrm(const std::string& AppFolder) : FAppFolder(AppFolder)
   // 6. The content folders.
   HTMLDir = AppFolder + "HTML/";
   VideoDir = AppFolder + "Video/";
-  ModelDir = AppFolder + "3DS/";
-  TextureDir.clear();
+  ModelFolder = AppFolder + "3DS/";
 
   // The scene: twenty materials, RootDC with its lights and SceneBase, the camera.
   FillStandardMaterials(MatLib);

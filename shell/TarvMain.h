@@ -214,6 +214,8 @@ public:
   std::unique_ptr<THTMLIndex> TopicIndex;
   std::string HTMLDir;
   std::string VideoDir;
+  // Where the models and their pictures lie; the builds that load them are handed it.
+  std::string ModelFolder = ProgramModelFolder();
   Integer CurrentTopic = 0;
   bool Stopped = true;
   std::string UserName;

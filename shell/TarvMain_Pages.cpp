@@ -433,6 +433,7 @@ TTopicControls TKVMainFrm::CurrentControls() const
   c.ThreadProfile = std::max<Integer>(0, ScrewCB->ItemIndex());
   c.ScrewPitch = ScrewPitchHsb->Position();
   c.HandleRadius = HandRadHsb->Position();
+  c.ModelFolder = ModelFolder;
   return c;
 }
 

@@ -9,7 +9,6 @@
 #include "topics/LeverTopicsA.h"
 #include "topics/Markers.h"
 #include "topics/SceneMatch.h"
-#include "topics/ShellGlobals.h"
 
 namespace {
 
@@ -45,9 +44,8 @@ void SetMarkers(TDummyCube* base, bool visible)
     SetChildVisible(base, i, visible);
 }
 
-void TextureBoard(TCube& board)
+void TextureBoard(TCube& board, const std::string& file)
 {
-  const std::string file = TexturePath("ashwood.jpg");
   if (!LeverFileExists(file))
     return;
   TGLMaterial m = board.Material;
@@ -68,7 +66,7 @@ void TextureBoard(TCube& board)
 
 }   // namespace
 
-void BuildClawHammerScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib)
+void BuildClawHammerScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, const std::string& ModelFolder)
 {
   if (!SceneBase)
     return;
@@ -108,7 +106,7 @@ void BuildClawHammerScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLi
   // driven nail (y = -0.73) so that no view shows the nail through it.
   auto board = TCube::CreateSized(nullptr, 2.0f, BoardThickness, 0.6f, cpAll, ndOutside);
   board->Position.SetPoint(0, -0.52f - BoardThickness / 2, 0);
-  TextureBoard(*board);
+  TextureBoard(*board, ModelFolder + "ashwood.jpg");
   SceneBase->AddChild(std::move(board));
 }
 

@@ -39,7 +39,9 @@ void AddLeverTopicsA(std::vector<TTopicEntry>& Entries)
   };
 
   TTopicEntry& hammer = add(26, 0, 180);
-  hammer.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls&) { BuildClawHammerScene(b, m); };
+  hammer.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {
+    BuildClawHammerScene(b, m, c.ModelFolder);
+  };
   hammer.Animate = [](TDummyCube* b, const TTopicControls& c, Single p) { AnimateClawHammerScene(b, c.Markers, p); };
   hammer.ShowMarkers = ShowClawHammerMarkers;
   // The letters show only while the claw levers the nail out.
@@ -63,7 +65,9 @@ void AddLeverTopicsA(std::vector<TTopicEntry>& Entries)
   barrow.ShowMarkers = ShowWheelbarrowMarkers;
 
   TTopicEntry& arm = add(28, 0, 180);
-  arm.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) { BuildArmScene(b, m, c.Markers); };
+  arm.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {
+    BuildArmScene(b, m, c.ModelFolder, c.Markers);
+  };
   arm.Animate = [](TDummyCube* b, const TTopicControls&, Single p) { AnimateArmScene(b, p); };
   arm.ShowMarkers = ShowArmMarkers;
 }

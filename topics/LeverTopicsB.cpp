@@ -27,7 +27,7 @@ void AddLeverTopicsB(std::vector<TTopicEntry>& Entries)
   // procedure applies it on every frame.
   TTopicEntry& nut = Add(Entries, 27, 0);
   nut.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {
-    BuildNutCrackerScene(b, m, c.Markers);
+    BuildNutCrackerScene(b, m, c.ModelFolder, c.Markers);
   };
   nut.Animate = [](TDummyCube* b, const TTopicControls& c, Single p) { AnimateNutCrackerScene(b, c.Markers, p); };
   nut.ShowMarkers = ShowNutCrackerMarkers;

@@ -28,7 +28,6 @@
 #include "topics/Hoists.h"
 #include "topics/Markers.h"
 #include "topics/Pulleys.h"
-#include "topics/ShellGlobals.h"
 #include "topics/TopicTable.h"
 #include "topics/ViewPoints.h"
 
@@ -810,10 +809,10 @@ TEST_F(Controls, ALeverExampleThatFailsToBuildLeavesAnEmptySceneAndAMessage)
   for (const char* f : {"Arm_01.3ds", "Arm_02.3ds", "ashwood.jpg"})
     std::filesystem::copy_file(ExeFolder() + "3DS/" + f, folder + f);
   WriteFileBytes(folder + "Arm_03.3ds", std::vector<uint8_t>(64, 0x4D));
-  const std::string saved = ModelDir;
-  ModelDir = folder;
+  const std::string saved = Frm->ModelFolder;
+  Frm->ModelFolder = folder;
   ClickItem(Frm->LeverToolbar, Frm->LeverBtn1);
-  ModelDir = saved;
+  Frm->ModelFolder = saved;
   ASSERT_EQ(Messages->Texts.size(), 1u);
   EXPECT_EQ(Frm->SceneBase->GetCount(), 0);
   EXPECT_EQ(Frm->LeverExample, 0);

@@ -17,7 +17,6 @@
 #include "topics/Hammers.h"
 #include "topics/NCrackObjects.h"
 #include "topics/Nutcrackers.h"
-#include "topics/ShellGlobals.h"
 
 namespace {
 
@@ -216,10 +215,8 @@ TEST(ContentTest, NutSitsBetweenTheJaws)
 
   // Over the whole stroke the jaws' teeth stay outside the shell; closed (phase 90, arms at
   // 5 degrees) they hold it: a shell 4% larger would be bitten into.
-  ModelDir = ModelFolder;
   TSceneFixture f;
-  BuildNutCrackerScene(f.Get(), &f.Lib, false);
-  ModelDir.clear();
+  BuildNutCrackerScene(f.Get(), &f.Lib, ModelFolder, false);
   ASSERT_EQ(static_cast<TFreeForm*>(f->GetChild(4))->MeshObjectCount(), 1);
   for (Single phase = 0; phase <= 180; phase += 2.5f) {
     AnimateNutCrackerScene(f.Get(), false, phase);
@@ -233,26 +230,24 @@ TEST(ContentTest, NutSitsBetweenTheJaws)
 
 TEST(ContentTest, ScenesTakeTheContent)
 {
-  ModelDir = ModelFolder;
   {
     TSceneFixture f;
-    BuildArmScene(f.Get(), &f.Lib, false);
+    BuildArmScene(f.Get(), &f.Lib, ModelFolder, false);
     for (Integer i = 0; i < 3; ++i)
       EXPECT_EQ(static_cast<TFreeForm*>(f->GetChild(i))->MeshObjectCount(), 1) << i;
   }
   {
     TSceneFixture f;
-    BuildNutCrackerScene(f.Get(), &f.Lib, false);
+    BuildNutCrackerScene(f.Get(), &f.Lib, ModelFolder, false);
     auto* nut = static_cast<TFreeForm*>(f->GetChild(4));
     EXPECT_EQ(nut->MeshObjectCount(), 1);
     EXPECT_TRUE(nut->Material.Texture.Enabled());
   }
   {
     TSceneFixture f;
-    BuildClawHammerScene(f.Get(), &f.Lib);
+    BuildClawHammerScene(f.Get(), &f.Lib, ModelFolder);
     EXPECT_TRUE(static_cast<TCube*>(f->GetChild(5))->Material.Texture.Enabled());
   }
-  ModelDir.clear();
 }
 
 TEST(ContentTest, GeneratorReproducesTheCommittedFiles)
