@@ -16,8 +16,6 @@
 #include "shell/ehshelprouter.h"
 #include "shell/TopicDispatch.h"
 #include "toolbar/TB2Item.h"
-#include "topics/GearCogs.h"
-#include "topics/ShellGlobals.h"
 
 std::string UserDir;
 const char* const ProductTitle = "Orrelo";
@@ -93,8 +91,7 @@ TKVMainFrm::TKVMainFrm(const std::string& AppFolder) : FAppFolder(AppFolder)
   // 6. The content folders.
   HTMLDir = AppFolder + "HTML/";
   VideoDir = AppFolder + "Video/";
-  ModelDir = AppFolder + "3DS/";
-  TextureDir.clear();
+  ModelFolder = AppFolder + "3DS/";
 
   // The scene: twenty materials, RootDC with its lights and SceneBase, the camera.
   FillStandardMaterials(MatLib);
@@ -152,8 +149,6 @@ TKVMainFrm::TKVMainFrm(const std::string& AppFolder) : FAppFolder(AppFolder)
   // 8. The splash picture in the left pane; a missing or bad picture leaves it empty.
   if (FileExists(HTMLDir + "images/Splash_NB.jpg"))
     GuardedCall([&] { SplashPic->LoadFromFile(HTMLDir + "images/Splash_NB.jpg"); });
-  // 10. The starting numbers of teeth.
-  GearSceneTeeth = TGearSceneTeeth{};
   // 11.
   CamCB->SetItemIndex(0);
   ScrewCB->SetItemIndex(0);
@@ -186,9 +181,6 @@ TKVMainFrm::TKVMainFrm(const std::string& AppFolder) : FAppFolder(AppFolder)
   const bool help = SetupHelp(*HelpRouter1, AppFolder);
   SearchForHelp1->SetEnabled(help);
   Contents1->SetEnabled(help);
-  // 16. Every topic turns at 100 degrees a second.
-  for (Integer& r : TopicRates)
-    r = 100;
   // 17, 18. The window fills the work area; the panels share the left pane.
   FitToWorkArea();
   SplashPanel->SetAlign(alClient);
@@ -504,7 +496,7 @@ void TKVMainFrm::CreateCamPanel()
     CamDiagram->Angle = Single(p);
     // The clock goes on from where the user left the cam, as the step bar does for the
     // models; else Start (or the next tick) would snap it back.
-    if (CurrentTopic == 40)
+    if (CurrentTopic == CamGraphTopic)
       Phase = Single(p);
     DrawCamGraph();
   };

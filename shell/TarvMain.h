@@ -3,6 +3,7 @@
 // a page into a model, drives the animation and answers the controls and the mouse.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,6 +24,7 @@
 #include "toolbar/TBX.h"
 #include "toolbar/TBXExtItems.h"
 #include "topics/TopicFrame.h"
+#include "topics/TopicRegistry.h"
 
 class TTBImageList;
 class THelpRouter;
@@ -184,6 +186,10 @@ public:
   TLabel* PAngleLabel = nullptr;
   TScrollBar* PlaneAngleHsb = nullptr;
   TLabel* PEffortLabel = nullptr;
+  // The pages by kind, and each page's marker check box (null where it has none).
+  TTabSheet* ControlPages[size_t(TControlPage::Count)] = {};
+  TCheckBox* PageMarkerBoxes[size_t(TControlPage::Count)] = {};
+  std::vector<std::pair<TCheckBox*, Integer>> PageCheckBoxes;   // each with its own left
 
   // ---- the scene ----
   TGLMaterialLibrary MatLib;
@@ -208,6 +214,8 @@ public:
   std::unique_ptr<THTMLIndex> TopicIndex;
   std::string HTMLDir;
   std::string VideoDir;
+  // Where the models and their pictures lie; the builds that load them are handed it.
+  std::string ModelFolder = ProgramModelFolder();
   Integer CurrentTopic = 0;
   bool Stopped = true;
   std::string UserName;
@@ -216,7 +224,10 @@ public:
   std::unique_ptr<TCamGraph> CamDiagram;
   Integer VideoMode = 0;
   Single Phase = 0;
-  Integer TopicRates[41] = {};
+  // Degrees a second, by topic id; each starts at its topic's rate.
+  std::vector<Integer> TopicRates = TopicStartRates();
+  // The cog counts last built, by the memory the topics share (their row's TeethMemory).
+  std::map<std::string, std::vector<Integer>> KeptTeeth;
   // The page picture under the mouse at the last right click.
   TImageObj* PopupImage = nullptr;
 
@@ -270,14 +281,18 @@ public:
   // The values the topic procedures take, read from the controls (markers from the
   // current topic's check box).
   TTopicControls CurrentControls() const;
-  // The row of the current topic and lever example (null for none).
+  // The registry row of the current topic (null for none).
+  const TTopicRow* CurrentRow() const;
+  // The procedures of the current topic and lever example (null for none).
   const TTopicEntry* CurrentEntry() const;
+  // The current topic shows a model with this page of controls.
+  bool ShowsPage(TControlPage Page) const;
   // Empties the scene and builds the current topic again from the controls, at phase 0,
   // with the step bar's range for the new values.
   void RebuildTopic();
-  void FillBeltCombo(Integer Id);
-  void BuildBeltDrive(Integer Id);
-  void ShowLeverToolbar(Integer LeverClass);
+  // Shows the belt's radii unless a crossed belt is picked, and rebuilds.
+  void BuildBeltDrive();
+  void ShowLeverToolbar(const TTopicRow& Row);
   void LeverBtn1Click(TObject* Sender);
   void LeverChkClick(TObject* Sender);
   void MarkerChkClick(TObject* Sender);
@@ -303,15 +318,20 @@ public:
   void Resetviewpoint1Click(TObject* Sender);
   void RecolourMarkers();
 
+  // A control of the window, named, in its font, on Parent (none: no parent yet).
+  template <class T>
+  T* Make(const char* Name, TWinControl* Parent);
+
 private:
   void CreateMenus();
   void CreateLeftPane();
   void CreateRightPane();
   void CreateControlPages();
+  // Sets the current topic's page of controls (or the lever toolbar) as its row says.
+  void ShowTopicControls(const TTopicRow& Row);
   // Keeps each page's check box, with its caption, inside a narrow left pane (half of an
   // 800-pixel screen), moving it left towards the page's other controls but never onto them.
   void FitPageCheckBoxes();
-  std::vector<std::pair<TCheckBox*, Integer>> PageCheckBoxes;   // each with its own left
   void CreateLeverToolbar();
   void CreateCamPanel();
   void FitToWorkArea();
@@ -323,9 +343,6 @@ private:
   // Animates the current topic at a phase (the tick and the step bar).
   void AnimateAt(Single Value, bool Advancing);
   void SetClock(bool Running);
-  template <class T>
-  T* Make(const char* Name, TWinControl* Parent);
-
   std::string FAppFolder;
   bool FInProgress = false;   // a tick is running
   bool FErrorShowing = false; // the error box is up

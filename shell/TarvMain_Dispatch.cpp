@@ -10,9 +10,7 @@
 #include "shell/TarvMain.h"
 #include "shell/TopicDispatch.h"
 #include "shell/Video.h"
-#include "topics/GearCogs.h"
-#include "topics/TopicTable.h"
-#include "topics/ViewPoints.h"
+#include "topics/TopicRegistry.h"
 
 namespace {
 
@@ -139,25 +137,25 @@ void TKVMainFrm::ShowTopic(Integer Id)
   StartBtn->SetEnabled(true);
   StopBtn->SetEnabled(false);
   SplashPanel->SetVisible(false);
-  if (Id == 40) {
-    GraphPanel->SetVisible(true);
-    GLPanel->SetVisible(false);
+  const TTopicRow* row = FindTopicRow(Id);
+  const TTopicView view = row ? row->View : TTopicView::Model;
+  const bool graph = view == TTopicView::CamGraph;
+  GraphPanel->SetVisible(graph);
+  GLPanel->SetVisible(!graph);
+  if (graph) {
     CamStartBtn->SetEnabled(true);
     CamStopBtn->SetEnabled(false);
-  } else {
-    GraphPanel->SetVisible(false);
-    GLPanel->SetVisible(true);
   }
-  bool lever = Id >= 26 && Id <= 28;
+  const bool lever = view == TTopicView::Levers;
   LeverToolbar->SetVisible(lever);
   ToolPC->SetVisible(!lever);
   if (SplashShown) {
     SplashPic->ClearPicture();
     SplashShown = false;
   }
-  if (Id < 1 || Id > 39) {
+  if (!row || row->Examples.empty()) {
     CurrentTopic = Id;
-    if (Id == 40 && CamDiagram) {
+    if (graph && CamDiagram) {
       // The clock turns the cam on from the angle it shows, not from the phase another
       // topic's model reached.
       Phase = CamDiagram->Angle;
@@ -170,99 +168,9 @@ void TKVMainFrm::ShowTopic(Integer Id)
   // From here on the new topic's procedures are the ones that run, on whatever the build
   // leaves (nothing, when it fails).
   CurrentTopic = Id;
-
-  auto showCogs = [&](int shown) {
-    for (int i = 1; i < 4; ++i) {
-      CogUpDn[i]->SetVisible(i < shown);
-      CogST[i]->SetVisible(i < shown);
-    }
-  };
-  TTabSheet* page = BlankTab;
-  switch (Id) {
-  case 1:
-  case 38:
-    showCogs(2);
-    CogUpDn[0]->SetPosition(GearSceneTeeth.Pair[0]);
-    CogUpDn[1]->SetPosition(GearSceneTeeth.Pair[1]);
-    CogUpDn[1]->SetHint(Id == 1 ? "Set the number of teeth on the right cog" : "set the number of teeth on the right cog");
-    page = TwoCogTab;
-    break;
-  case 2:
-    showCogs(3);
-    for (int i = 0; i < 3; ++i)
-      CogUpDn[i]->SetPosition(GearSceneTeeth.Three[i]);
-    CogUpDn[1]->SetHint("Set the number of teeth on the centre cog");
-    CogUpDn[2]->SetHint("Set the number of teeth on the right cog");
-    page = TwoCogTab;
-    break;
-  case 3:
-    showCogs(4);
-    for (int i = 0; i < 4; ++i)
-      CogUpDn[i]->SetPosition(GearSceneTeeth.Compound[i]);
-    CogUpDn[1]->SetHint("set the number of teeth on the front centre cog");
-    CogUpDn[2]->SetHint("set the number of teeth on the back centre cog");
-    CogUpDn[3]->SetHint("Set the number of teeth on the right cog");
-    page = TwoCogTab;
-    break;
-  case 4:
-  case 10:
-    BevelLabel->SetVisible(Id == 4);
-    page = BevelTab;
-    break;
-  case 5:
-  case 6:
-    FillBeltCombo(Id);
-    page = VPulleyTab;
-    break;
-  case 7: page = StepConeTab; break;
-  case 8: page = ChainTab; break;
-  case 9: page = HoistTab; break;
-  case 12: page = WestonTab; break;
-  case 13:
-  case 14:
-  case 15:
-    CamOffsetHsb->SetVisible(Id != 15);
-    CamLabel->SetVisible(Id != 15);
-    page = CamTab;
-    break;
-  case 16: page = BoxCamTab; break;
-  case 17:
-  case 20:
-    if (Id == 17) {
-      CrankOffsetHsb->SetParams(CrankOffsetHsb->Position(), 20, 35, 0);
-      CrankOffsetHsb->SetHint("Set the offset on the crankshaft");
-    } else {
-      CrankOffsetHsb->SetParams(CrankOffsetHsb->Position(), 10, 30, 0);
-      CrankOffsetHsb->SetHint("Set the offset from the centre");
-    }
-    page = CrankTab;
-    break;
-  case 18: page = ScrewTab; break;
-  case 21: page = WindlassTab; break;
-  case 26:
-  case 27:
-  case 28: ShowLeverToolbar(Id - 25); break;
-  case 29:
-  case 31:
-    LinkOffsetHsb->SetVisible(Id == 29);
-    PivotLabel->SetVisible(Id == 29);
-    page = LinkTab;
-    break;
-  case 32: page = TreadleTab; break;
-  case 34: page = BikeTab; break;
-  case 35:
-  case 36:
-    showCogs(1);
-    CogUpDn[0]->SetPosition(Id == 35 ? RackTeeth : 10);
-    page = TwoCogTab;
-    break;
-  case 39: page = IncPlaneTab; break;
-  default: break;
-  }
-  if (!lever)
-    ToolPC->SetActivePage(page);
-  if (Id == 5 || Id == 6) {
-    BuildBeltDrive(Id);
+  ShowTopicControls(*row);
+  if (row->Page == TControlPage::Belts) {
+    BuildBeltDrive();
     return;
   }
   TTopicControls c = CurrentControls();
@@ -297,8 +205,10 @@ void TKVMainFrm::FwdBtnClick(TObject* Sender)
     Viewer->SetHistoryIndex(index - 1);
   }
   Integer id = PageToTopic(Viewer->CurrentFile(), CurrentTopic);
-  // The cam page's anchors are not in its file name: moving between them keeps the model.
-  if (CurrentTopic >= 13 && CurrentTopic <= 16 && id >= 13 && id <= 16)
+  // A page whose topics differ by anchor alone reports its file name without one: moving
+  // between its topics keeps the model.
+  const TTopicRow *from = CurrentRow(), *to = FindTopicRow(id);
+  if (from && to && !from->SharedPage.empty() && from->SharedPage == to->SharedPage)
     return;
   if (id != CurrentTopic)
     ShowTopic(id);
@@ -327,5 +237,5 @@ void TKVMainFrm::CopyBtnClick(TObject*) { Viewer->CopyToClipboard(); }
 void TKVMainFrm::ViewerMouseUp(TObject*, TMouseButton, TShiftState, Integer, Integer)
 {
   // A drag forwards leaves the caret after the selection, and the length negative.
-  CopyBtn->SetEnabled(Viewer->SelLength() != 0 && CurrentTopic != 0);
+  CopyBtn->SetEnabled(Viewer->SelLength() != 0 && CurrentTopic != NoTopic);
 }

@@ -32,12 +32,13 @@ void TKVMainFrm::CadencerProgress(TObject*, double DeltaTime, double)
     return;
   FInProgress = true;
   try {
-    const double max = CurrentTopic == 40 ? AngleHsb->Max() : RTChsb->Max();
-    const Integer rate = CurrentTopic >= 0 && CurrentTopic <= 40 ? TopicRates[CurrentTopic] : 0;
+    const bool graph = CurrentTopic == CamGraphTopic;
+    const double max = graph ? AngleHsb->Max() : RTChsb->Max();
+    const Integer rate = size_t(CurrentTopic) < TopicRates.size() ? TopicRates[size_t(CurrentTopic)] : 0;
     const Single step = Single(rate * DeltaTime);
     if (std::isfinite(step))
       Phase = Phase + step;
-    if (CurrentTopic >= 1 && CurrentTopic <= 40) {
+    if (CurrentRow()) {
       const Single before = Phase;
       // Every whole period is taken off, however long the pause was; the belts and the
       // worm wheel hear of each one.
@@ -57,7 +58,7 @@ void TKVMainFrm::CadencerProgress(TObject*, double DeltaTime, double)
         for (Integer i = 0; i < wraps; ++i)
           entry->Wrap(SceneBase, c, Integer(max));
       }
-      if (CurrentTopic == 40) {
+      if (graph) {
         if (CamDiagram) {
           CamDiagram->Angle = Phase;
           DrawCamGraph();
@@ -114,16 +115,16 @@ void TKVMainFrm::CamStopBtnClick(TObject*)
 
 void TKVMainFrm::RTChsbScroll(TObject*, TScrollCode, int32_t& ScrollPos)
 {
-  if (CurrentTopic >= 1 && CurrentTopic <= 39)
+  if (CurrentEntry())
     AnimateAt(Single(ScrollPos), ScrollPos >= RTChsb->Position());
   Phase = Single(ScrollPos);
 }
 
 void TKVMainFrm::Speed1Click(TObject*)
 {
-  if (CurrentTopic < 0 || CurrentTopic > 40)
+  if (size_t(CurrentTopic) >= TopicRates.size())
     return;
-  EditAnimationRate(TopicRates[CurrentTopic]);
+  EditAnimationRate(TopicRates[size_t(CurrentTopic)]);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -1,14 +1,17 @@
 // The control pages of the 3D topics, the lever toolbar, and what their controls do: a
 // control that changes what a model is built from rebuilds it at phase 0; a marker box
 // shows or hides the model's arrows and letters without a rebuild.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <optional>
+#include <tuple>
 
 #include "shell/TarvMain.h"
 #include "shell/Glyphs.h"
 #include "topics/Hoists.h"
 #include "topics/Sliders.h"
-#include "topics/TopicTable.h"
+#include "topics/TopicRegistry.h"
 
 namespace {
 
@@ -17,14 +20,6 @@ std::string Fixed2(double v)
   char buf[64];
   std::snprintf(buf, sizeof buf, "%.2f", v);
   return buf;
-}
-
-bool In(Integer id, std::initializer_list<Integer> ids)
-{
-  for (Integer i : ids)
-    if (i == id)
-      return true;
-  return false;
 }
 
 }  // namespace
@@ -48,31 +43,48 @@ void TKVMainFrm::FitPageCheckBoxes()
   }
 }
 
-void TKVMainFrm::CreateControlPages()
-{
-  auto page = [&](const char* name) {
+namespace {
+
+// Every control of the pages is made here, named, in the window's font, on its page.
+class TPageMaker {
+public:
+  explicit TPageMaker(TKVMainFrm& f) : F(f) {}
+
+  template <class T>
+  T* Make(const char* name, TWinControl* parent)
+  {
+    return F.Make<T>(name, parent);
+  }
+  TTabSheet* Page(const char* name, TControlPage kind)
+  {
     TTabSheet* t = Make<TTabSheet>(name, nullptr);
-    t->SetPageControl(ToolPC);
+    t->SetPageControl(F.ToolPC);
+    F.ControlPages[size_t(kind)] = t;
     return t;
-  };
-  auto label = [&](const char* name, TWinControl* parent, const std::string& caption, Integer x, Integer y) {
+  }
+  TLabel* Label(const char* name, TWinControl* parent, const std::string& caption, Integer x, Integer y)
+  {
     TLabel* l = Make<TLabel>(name, parent);
     l->SetCaption(caption);
     l->SetLeft(x);
     l->SetTop(y);
     return l;
-  };
-  auto check = [&](const char* name, TWinControl* parent, const std::string& caption, Integer x, Integer y) {
-    TCheckBox* c = Make<TCheckBox>(name, parent);
+  }
+  // The page's marker box.
+  TCheckBox* Check(const char* name, TControlPage kind, const std::string& caption, Integer x, Integer y)
+  {
+    TCheckBox* c = Make<TCheckBox>(name, F.ControlPages[size_t(kind)]);
     c->SetCaption(caption);
     c->SetBounds(x, y, 110, 17);
-    c->OnClick = [this](TObject* s) { MarkerChkClick(s); };
-    PageCheckBoxes.emplace_back(c, x);
+    c->OnClick = [f = &F](TObject* s) { f->MarkerChkClick(s); };
+    F.PageCheckBoxes.emplace_back(c, x);
+    F.PageMarkerBoxes[size_t(kind)] = c;
     return c;
-  };
+  }
   // A sunken number and its up-down arrows.
-  auto counter = [&](const char* stName, const char* udName, TWinControl* parent, Integer x, Integer y, Integer min,
-                     Integer max, Integer start, TPanel** st) {
+  TUpDown* Counter(const char* stName, const char* udName, TWinControl* parent, Integer x, Integer y, Integer min,
+                   Integer max, Integer start, TPanel** st)
+  {
     TPanel* box = Make<TPanel>(stName, parent);
     box->SetBevelOuter(bvLowered);
     box->SetColor(clWhite);
@@ -86,201 +98,295 @@ void TKVMainFrm::CreateControlPages()
     if (st)
       *st = box;
     return ud;
-  };
-  auto hbar = [&](const char* name, TWinControl* parent, Integer x, Integer y, Integer w, Integer min, Integer max,
-                  Integer start) {
+  }
+  TScrollBar* Bar(const char* name, TWinControl* parent, Integer x, Integer y, Integer w, Integer min, Integer max,
+                  Integer start)
+  {
     TScrollBar* b = Make<TScrollBar>(name, parent);
     b->SetBounds(x, y, w, 17);
     b->SetParams(start, min, max, 0);
     b->SetLargeChange(std::max<Integer>(1, (max - min) / 10));
     return b;
-  };
-  auto combo = [&](const char* name, TWinControl* parent, std::vector<std::string> items, Integer x, Integer y,
-                   Integer w) {
+  }
+  TComboBox* Combo(const char* name, TWinControl* parent, std::vector<std::string> items, Integer x, Integer y,
+                   Integer w)
+  {
     TComboBox* c = Make<TComboBox>(name, parent);
     c->Items() = std::move(items);
     c->SetBounds(x, y, w, 21);
     c->AdjustHeight();
     return c;
-  };
+  }
 
-  TwoCogTab = page("TwoCogTab");
-  label("", TwoCogTab, "Number of teeth", 8, 8);
+private:
+  TKVMainFrm& F;
+};
+
+// A control of a page rebuilds the model when the current topic shows that page.
+void RebuildOn(TKVMainFrm* f, TControlPage page)
+{
+  if (f->ShowsPage(page))
+    f->RebuildTopic();
+}
+
+void MakeCogPage(TKVMainFrm* f, TPageMaker& m)
+{
+  f->TwoCogTab = m.Page("TwoCogTab", TControlPage::Cogs);
+  m.Label("", f->TwoCogTab, "Number of teeth", 8, 8);
   for (int i = 0; i < 4; ++i) {
     static const Integer starts[4] = {20, 20, 10, 10};
     std::string st = "Cog" + IntToStr(i + 1) + "ST", ud = "Cog" + IntToStr(i + 1) + "UpDn";
-    CogUpDn[i] = counter(st.c_str(), ud.c_str(), TwoCogTab, 100 + i * 52, 4, 10, 40, starts[i], &CogST[i]);
-    CogUpDn[i]->OnClick = [this](TObject*, TUDBtnType) {
-      if (In(CurrentTopic, {1, 2, 3, 4, 35, 36, 38}))
-        RebuildTopic();
-    };
+    f->CogUpDn[i] = m.Counter(st.c_str(), ud.c_str(), f->TwoCogTab, 100 + i * 52, 4, 10, 40, starts[i], &f->CogST[i]);
+    f->CogUpDn[i]->OnClick = [f](TObject*, TUDBtnType) { RebuildOn(f, TControlPage::Cogs); };
   }
-  CogUpDn[0]->SetHint("Set the number of teeth on the left cog");
-  TwoCogChk = check("TwoCogChk", TwoCogTab, "Show marker", 320, 6);
+  f->CogUpDn[0]->SetHint("Set the number of teeth on the left cog");
+  f->TwoCogChk = m.Check("TwoCogChk", TControlPage::Cogs, "Show marker", 320, 6);
+}
 
-  BevelTab = page("BevelTab");
-  BevelLabel = label("BevelLabel", BevelTab, "Bevel gears turn the drive through a right angle", 8, 8);
-  BevelChk = check("BevelChk", BevelTab, "ShowMarker", 320, 6);
+void MakeBevelPage(TKVMainFrm* f, TPageMaker& m)
+{
+  f->BevelTab = m.Page("BevelTab", TControlPage::Bevel);
+  f->BevelLabel = m.Label("BevelLabel", f->BevelTab, "Bevel gears turn the drive through a right angle", 8, 8);
+  f->BevelChk = m.Check("BevelChk", TControlPage::Bevel, "ShowMarker", 320, 6);
+}
 
-  VPulleyTab = page("VPulleyTab");
-  label("", VPulleyTab, "Belt type", 8, 8);
-  BeltCB = combo("BeltCB", VPulleyTab, {"Vee belt", "Flat belt", "Cross belt"}, 60, 4, 90);
-  BeltCB->OnChange = [this](TObject*) {
-    if (In(CurrentTopic, {5, 6}))
-      BuildBeltDrive(CurrentTopic);
+void MakeBeltPage(TKVMainFrm* f, TPageMaker& m)
+{
+  f->VPulleyTab = m.Page("VPulleyTab", TControlPage::Belts);
+  m.Label("", f->VPulleyTab, "Belt type", 8, 8);
+  f->BeltCB = m.Combo("BeltCB", f->VPulleyTab, {"Vee belt", "Flat belt", "Cross belt"}, 60, 4, 90);
+  f->BeltCB->OnChange = [f](TObject*) {
+    if (f->ShowsPage(TControlPage::Belts))
+      f->BuildBeltDrive();
   };
-  VPLabel = label("VPLabel", VPulleyTab, "Radius of wheels", 162, 8);
-  VP1UpDn = counter("VP1ST", "VP1UpDn", VPulleyTab, 252, 4, 3, 10, 3, &VP1ST);
-  VP2UpDn = counter("VP2ST", "VP2UpDn", VPulleyTab, 300, 4, 3, 10, 6, &VP2ST);
-  for (TUpDown* u : {VP1UpDn, VP2UpDn})
-    u->OnClick = [this](TObject*, TUDBtnType) {
-      if (In(CurrentTopic, {5, 6}))
-        BuildBeltDrive(CurrentTopic);
+  f->VPLabel = m.Label("VPLabel", f->VPulleyTab, "Radius of wheels", 162, 8);
+  f->VP1UpDn = m.Counter("VP1ST", "VP1UpDn", f->VPulleyTab, 252, 4, 3, 10, 3, &f->VP1ST);
+  f->VP2UpDn = m.Counter("VP2ST", "VP2UpDn", f->VPulleyTab, 300, 4, 3, 10, 6, &f->VP2ST);
+  for (TUpDown* u : {f->VP1UpDn, f->VP2UpDn})
+    u->OnClick = [f](TObject*, TUDBtnType) {
+      if (f->ShowsPage(TControlPage::Belts))
+        f->BuildBeltDrive();
     };
-  VPChk = check("VPChk", VPulleyTab, "Show marker", 352, 6);
+  f->VPChk = m.Check("VPChk", TControlPage::Belts, "Show marker", 352, 6);
+}
 
-  BikeTab = page("BikeTab");
-  label("", BikeTab, "Number of gear teeth", 8, 8);
+void MakeBikePage(TKVMainFrm* f, TPageMaker& m)
+{
+  f->BikeTab = m.Page("BikeTab", TControlPage::Bike);
+  m.Label("", f->BikeTab, "Number of gear teeth", 8, 8);
   Integer x = 120;
-  for (auto [name, caption, slot] : {std::tuple{"DG14Btn", "14", &DG14Btn}, std::tuple{"DG16Btn", "16", &DG16Btn},
-                                     std::tuple{"DG18Btn", "18", &DG18Btn}}) {
-    TSpeedButton* b = Make<TSpeedButton>(name, BikeTab);
+  for (auto [name, caption, slot] : {std::tuple{"DG14Btn", "14", &f->DG14Btn}, std::tuple{"DG16Btn", "16", &f->DG16Btn},
+                                     std::tuple{"DG18Btn", "18", &f->DG18Btn}}) {
+    TSpeedButton* b = m.Make<TSpeedButton>(name, f->BikeTab);
     b->SetCaption(caption);
     b->SetBounds(x, 4, 28, 22);
     b->SetGroupIndex(1);
-    b->OnClick = [this](TObject*) {
-      if (CurrentTopic == 34)
-        RebuildTopic();
-    };
+    b->OnClick = [f](TObject*) { RebuildOn(f, TControlPage::Bike); };
     *slot = b;
     x += 30;
   }
-  DG16Btn->SetDown(true);
-  BikeChk = check("BikeChk", BikeTab, "Show markers", 230, 6);
+  f->DG16Btn->SetDown(true);
+  f->BikeChk = m.Check("BikeChk", TControlPage::Bike, "Show markers", 230, 6);
+}
 
-  ChainTab = page("ChainTab");
-  label("", ChainTab, "Number of teeth", 8, 8);
-  Chain1UpDn = counter("Chain1ST", "Chain1UpDn", ChainTab, 100, 4, 10, 40, 10, &Chain1ST);
-  Chain2UpDn = counter("Chain2ST", "Chain2UpDn", ChainTab, 152, 4, 10, 40, 20, &Chain2ST);
-  for (TUpDown* u : {Chain1UpDn, Chain2UpDn})
-    u->OnClick = [this](TObject*, TUDBtnType) {
-      if (CurrentTopic == 8)
-        RebuildTopic();
-    };
-  ChainChk = check("ChainChk", ChainTab, "Show markers", 220, 6);
+void MakeChainPage(TKVMainFrm* f, TPageMaker& m)
+{
+  f->ChainTab = m.Page("ChainTab", TControlPage::Chain);
+  m.Label("", f->ChainTab, "Number of teeth", 8, 8);
+  f->Chain1UpDn = m.Counter("Chain1ST", "Chain1UpDn", f->ChainTab, 100, 4, 10, 40, 10, &f->Chain1ST);
+  f->Chain2UpDn = m.Counter("Chain2ST", "Chain2UpDn", f->ChainTab, 152, 4, 10, 40, 20, &f->Chain2ST);
+  for (TUpDown* u : {f->Chain1UpDn, f->Chain2UpDn})
+    u->OnClick = [f](TObject*, TUDBtnType) { RebuildOn(f, TControlPage::Chain); };
+  f->ChainChk = m.Check("ChainChk", TControlPage::Chain, "Show markers", 220, 6);
+}
 
-  StepConeTab = page("StepConeTab");
-  label("", StepConeTab, "Belt position", 8, 8);
-  StepConeUpDn = counter("StepConeST", "StepConeUpDn", StepConeTab, 90, 4, 0, 3, 3, nullptr);
-  StepConeUpDn->OnClick = [this](TObject*, TUDBtnType) {
-    if (CurrentTopic == 7)
-      RebuildTopic();
-  };
-  StepConeChk = check("StepConeChk", StepConeTab, "ShowMarkers", 160, 6);
+void MakeStepConePage(TKVMainFrm* f, TPageMaker& m)
+{
+  f->StepConeTab = m.Page("StepConeTab", TControlPage::StepCone);
+  m.Label("", f->StepConeTab, "Belt position", 8, 8);
+  f->StepConeUpDn = m.Counter("StepConeST", "StepConeUpDn", f->StepConeTab, 90, 4, 0, 3, 3, nullptr);
+  f->StepConeUpDn->OnClick = [f](TObject*, TUDBtnType) { RebuildOn(f, TControlPage::StepCone); };
+  f->StepConeChk = m.Check("StepConeChk", TControlPage::StepCone, "ShowMarkers", 160, 6);
+}
 
-  CamTab = page("CamTab");
-  label("", CamTab, "Follower type", 8, 8);
-  CamCB = combo("CamCB", CamTab, {"Roller", "Flat", "Point", "Radius"}, 80, 4, 80);
-  CamCB->OnChange = [this](TObject*) {
-    if (In(CurrentTopic, {13, 14, 15}))
-      RebuildTopic();
-  };
-  CamLabel = label("CamLabel", CamTab, "Shape of cam", 172, 8);
-  CamOffsetHsb = hbar("CamOffsetHsb", CamTab, 246, 6, 110, 0, 25, 10);
-  CamOffsetHsb->OnScroll = [this](TObject*, TScrollCode, int32_t& p) {
-    if (!In(CurrentTopic, {13, 14}))
+// A bar that rebuilds from the position it is moving to, while it is shown on the current
+// topic's page.
+void RebuildOnScroll(TKVMainFrm* f, TScrollBar* bar, TControlPage page)
+{
+  bar->OnScroll = [f, bar, page](TObject*, TScrollCode, int32_t& p) {
+    if (!f->ShowsPage(page) || !bar->Visible())
       return;
-    CamOffsetHsb->SetPosition(p);
-    RebuildTopic();
+    bar->SetPosition(p);
+    f->RebuildTopic();
   };
-  CamChk = check("CamChk", CamTab, "Show marker", 366, 6);
+}
 
-  LinkTab = page("LinkTab");
-  PivotLabel = label("PivotLabel", LinkTab, "Pivot position", 8, 8);
-  LinkOffsetHsb = hbar("LinkOffsetHsb", LinkTab, 90, 6, 160, -30, 30, 0);
-  LinkOffsetHsb->OnScroll = [this](TObject*, TScrollCode, int32_t& p) {
-    if (CurrentTopic != 29)
-      return;
-    LinkOffsetHsb->SetPosition(p);
-    RebuildTopic();
-  };
+void MakeCamPage(TKVMainFrm* f, TPageMaker& m)
+{
+  f->CamTab = m.Page("CamTab", TControlPage::Cams);
+  m.Label("", f->CamTab, "Follower type", 8, 8);
+  f->CamCB = m.Combo("CamCB", f->CamTab, {"Roller", "Flat", "Point", "Radius"}, 80, 4, 80);
+  f->CamCB->OnChange = [f](TObject*) { RebuildOn(f, TControlPage::Cams); };
+  f->CamLabel = m.Label("CamLabel", f->CamTab, "Shape of cam", 172, 8);
+  f->CamOffsetHsb = m.Bar("CamOffsetHsb", f->CamTab, 246, 6, 110, 0, 25, 10);
+  RebuildOnScroll(f, f->CamOffsetHsb, TControlPage::Cams);
+  f->CamChk = m.Check("CamChk", TControlPage::Cams, "Show marker", 366, 6);
+}
 
-  CrankTab = page("CrankTab");
-  label("", CrankTab, "Offset", 8, 8);
-  CrankOffsetHsb = hbar("CrankOffsetHsb", CrankTab, 60, 6, 160, 20, 35, 25);
-  CrankOffsetHsb->SetShowHint(true);
-  // Both crank topics build from the position the bar is moving to.
-  CrankOffsetHsb->OnScroll = [this](TObject*, TScrollCode, int32_t& p) {
-    if (!In(CurrentTopic, {17, 20}))
-      return;
-    CrankOffsetHsb->SetPosition(p);
-    RebuildTopic();
-  };
+void MakeLinkPage(TKVMainFrm* f, TPageMaker& m)
+{
+  f->LinkTab = m.Page("LinkTab", TControlPage::Linkage);
+  f->PivotLabel = m.Label("PivotLabel", f->LinkTab, "Pivot position", 8, 8);
+  f->LinkOffsetHsb = m.Bar("LinkOffsetHsb", f->LinkTab, 90, 6, 160, -30, 30, 0);
+  RebuildOnScroll(f, f->LinkOffsetHsb, TControlPage::Linkage);
+}
 
-  HoistTab = page("HoistTab");
-  label("", HoistTab, "Number of pulley wheels", 8, 8);
-  HoistUpDn = counter("HoistST", "HoistUpDn", HoistTab, 140, 4, 1, 4, 1, &HoistST);
-  HoistUpDn->OnClick = [this](TObject* s, TUDBtnType b) { HoistUpDnClick(s, b); };
-  HoistLoadLabel = label("HoistLoadLabel", HoistTab, "Effort = 100N     Load = 100N", 200, 8);
+void MakeCrankPage(TKVMainFrm* f, TPageMaker& m)
+{
+  f->CrankTab = m.Page("CrankTab", TControlPage::Crank);
+  m.Label("", f->CrankTab, "Offset", 8, 8);
+  f->CrankOffsetHsb = m.Bar("CrankOffsetHsb", f->CrankTab, 60, 6, 160, 20, 35, 25);
+  f->CrankOffsetHsb->SetShowHint(true);
+  RebuildOnScroll(f, f->CrankOffsetHsb, TControlPage::Crank);
+}
 
-  ScrewTab = page("ScrewTab");
-  ScrewCB = combo("ScrewCB", ScrewTab, {"V thread", "Square thread", "Butress thread", "Acme thread"}, 8, 4, 110);
-  ScrewLabel = label("ScrewLabel", ScrewTab, "Pitch", 130, 8);
-  ScrewPitchHsb = hbar("ScrewPitchHsb", ScrewTab, 164, 6, 160, 10, 40, 10);
-  auto screwChanged = [this](TObject*) {
-    if (CurrentTopic == 18)
-      RebuildTopic();
-  };
-  ScrewCB->OnChange = screwChanged;
-  ScrewPitchHsb->OnChange = screwChanged;
+void MakeHoistPage(TKVMainFrm* f, TPageMaker& m)
+{
+  f->HoistTab = m.Page("HoistTab", TControlPage::Hoist);
+  m.Label("", f->HoistTab, "Number of pulley wheels", 8, 8);
+  f->HoistUpDn = m.Counter("HoistST", "HoistUpDn", f->HoistTab, 140, 4, 1, 4, 1, &f->HoistST);
+  f->HoistUpDn->OnClick = [f](TObject* s, TUDBtnType b) { f->HoistUpDnClick(s, b); };
+  f->HoistLoadLabel = m.Label("HoistLoadLabel", f->HoistTab, "Effort = 100N     Load = 100N", 200, 8);
+}
 
-  BlankTab = page("BlankTab");
+void MakeScrewPage(TKVMainFrm* f, TPageMaker& m)
+{
+  f->ScrewTab = m.Page("ScrewTab", TControlPage::Screw);
+  f->ScrewCB =
+      m.Combo("ScrewCB", f->ScrewTab, {"V thread", "Square thread", "Butress thread", "Acme thread"}, 8, 4, 110);
+  f->ScrewLabel = m.Label("ScrewLabel", f->ScrewTab, "Pitch", 130, 8);
+  f->ScrewPitchHsb = m.Bar("ScrewPitchHsb", f->ScrewTab, 164, 6, 160, 10, 40, 10);
+  auto screwChanged = [f](TObject*) { RebuildOn(f, TControlPage::Screw); };
+  f->ScrewCB->OnChange = screwChanged;
+  f->ScrewPitchHsb->OnChange = screwChanged;
+}
 
-  WindlassTab = page("WindlassTab");
-  HandRadHsb = hbar("HandRadHsb", WindlassTab, 8, 6, 140, 18, 96, 60);
-  HandRadHsb->OnChange = [this](TObject* s) { HandRadHsbChange(s); };
-  HandRadLabel = label("HandRadLabel", WindlassTab, "Handle radius = 10.00", 160, 1);
-  AxleLabel = label("AxleLabel", WindlassTab, "Axle radius     = 1.00", 160, 15);
-  label("", WindlassTab, "Effort = 1.00", 300, 1);
-  LoadLabel = label("LoadLabel", WindlassTab, "Load = 10.00", 300, 15);
+void MakeWindlassPage(TKVMainFrm* f, TPageMaker& m)
+{
+  f->WindlassTab = m.Page("WindlassTab", TControlPage::Windlass);
+  f->HandRadHsb = m.Bar("HandRadHsb", f->WindlassTab, 8, 6, 140, 18, 96, 60);
+  f->HandRadHsb->OnChange = [f](TObject* s) { f->HandRadHsbChange(s); };
+  f->HandRadLabel = m.Label("HandRadLabel", f->WindlassTab, "Handle radius = 10.00", 160, 1);
+  f->AxleLabel = m.Label("AxleLabel", f->WindlassTab, "Axle radius     = 1.00", 160, 15);
+  m.Label("", f->WindlassTab, "Effort = 1.00", 300, 1);
+  f->LoadLabel = m.Label("LoadLabel", f->WindlassTab, "Load = 10.00", 300, 15);
+}
 
-  WestonTab = page("WestonTab");
-  WPRadiusHsb = hbar("WPRadiusHsb", WestonTab, 8, 6, 120, 12, 20, 15);
-  WPRadiusHsb->OnChange = [this](TObject* s) { WPRadiusHsbChange(s); };
-  WPradLabel = label("WPradLabel", WestonTab, "Small radius = 15      Load = 8.00 N", 140, 1);
-  label("", WestonTab, "Large radius = 20     Effort = 1 N", 140, 15);
-  WPMarkerChk = check("WPMarkerChk", WestonTab, "Show markers", 340, 6);
+void MakeWestonPage(TKVMainFrm* f, TPageMaker& m)
+{
+  f->WestonTab = m.Page("WestonTab", TControlPage::Weston);
+  f->WPRadiusHsb = m.Bar("WPRadiusHsb", f->WestonTab, 8, 6, 120, 12, 20, 15);
+  f->WPRadiusHsb->OnChange = [f](TObject* s) { f->WPRadiusHsbChange(s); };
+  f->WPradLabel = m.Label("WPradLabel", f->WestonTab, "Small radius = 15      Load = 8.00 N", 140, 1);
+  m.Label("", f->WestonTab, "Large radius = 20     Effort = 1 N", 140, 15);
+  f->WPMarkerChk = m.Check("WPMarkerChk", TControlPage::Weston, "Show markers", 340, 6);
+}
 
-  BoxCamTab = page("BoxCamTab");
-  label("", BoxCamTab, "Angle", 8, 8);
-  CamSlotHsb = hbar("CamSlotHsb", BoxCamTab, 44, 6, 100, 0, 45, 20);
-  label("", BoxCamTab, "Radius", 154, 8);
-  SCamRadHsb = hbar("SCamRadHsb", BoxCamTab, 194, 6, 100, 12, 30, 20);
-  for (TScrollBar* b : {CamSlotHsb, SCamRadHsb})
-    b->OnChange = [this](TObject*) {
-      if (CurrentTopic == 16)
-        RebuildTopic();
-    };
-  BoxCamChk = check("BoxCamChk", BoxCamTab, "ShowMarker", 306, 6);
+void MakeBoxCamPage(TKVMainFrm* f, TPageMaker& m)
+{
+  f->BoxCamTab = m.Page("BoxCamTab", TControlPage::BoxCam);
+  m.Label("", f->BoxCamTab, "Angle", 8, 8);
+  f->CamSlotHsb = m.Bar("CamSlotHsb", f->BoxCamTab, 44, 6, 100, 0, 45, 20);
+  m.Label("", f->BoxCamTab, "Radius", 154, 8);
+  f->SCamRadHsb = m.Bar("SCamRadHsb", f->BoxCamTab, 194, 6, 100, 12, 30, 20);
+  for (TScrollBar* b : {f->CamSlotHsb, f->SCamRadHsb})
+    b->OnChange = [f](TObject*) { RebuildOn(f, TControlPage::BoxCam); };
+  f->BoxCamChk = m.Check("BoxCamChk", TControlPage::BoxCam, "ShowMarker", 306, 6);
+}
 
-  TreadleTab = page("TreadleTab");
-  label("", TreadleTab, "Length of top link", 8, 8);
-  TreadleHsb = hbar("TreadleHsb", TreadleTab, 110, 6, 140, 10, 30, 15);
-  TreadleHsb->OnChange = [this](TObject*) {
-    if (CurrentTopic == 32)
-      RebuildTopic();
-  };
-  TreadleChk = check("TreadleChk", TreadleTab, "Show linkage only", 262, 6);
-  TreadleChk->SetChecked(true);
+void MakeTreadlePage(TKVMainFrm* f, TPageMaker& m)
+{
+  f->TreadleTab = m.Page("TreadleTab", TControlPage::Treadle);
+  m.Label("", f->TreadleTab, "Length of top link", 8, 8);
+  f->TreadleHsb = m.Bar("TreadleHsb", f->TreadleTab, 110, 6, 140, 10, 30, 15);
+  f->TreadleHsb->OnChange = [f](TObject*) { RebuildOn(f, TControlPage::Treadle); };
+  f->TreadleChk = m.Check("TreadleChk", TControlPage::Treadle, "Show linkage only", 262, 6);
+  f->TreadleChk->SetChecked(true);
+}
 
-  IncPlaneTab = page("IncPlaneTab");
-  PAngleLabel = label("PAngleLabel", IncPlaneTab, "Angle = 10 \xBA", 8, 8);
-  PlaneAngleHsb = hbar("PlaneAngleHsb", IncPlaneTab, 80, 6, 140, 0, 45, 10);
-  PlaneAngleHsb->OnScroll = [this](TObject* s, TScrollCode c, int32_t& p) { PlaneAngleHsbScroll(s, c, p); };
-  label("", IncPlaneTab, "Load = 10000 N", 232, 1);
-  PEffortLabel = label("PEffortLabel", IncPlaneTab, "Effort = 1736 N", 232, 15);
+void MakeInclinedPlanePage(TKVMainFrm* f, TPageMaker& m)
+{
+  f->IncPlaneTab = m.Page("IncPlaneTab", TControlPage::InclinedPlane);
+  f->PAngleLabel = m.Label("PAngleLabel", f->IncPlaneTab, "Angle = 10 \xBA", 8, 8);
+  f->PlaneAngleHsb = m.Bar("PlaneAngleHsb", f->IncPlaneTab, 80, 6, 140, 0, 45, 10);
+  f->PlaneAngleHsb->OnScroll = [f](TObject* s, TScrollCode c, int32_t& p) { f->PlaneAngleHsbScroll(s, c, p); };
+  m.Label("", f->IncPlaneTab, "Load = 10000 N", 232, 1);
+  f->PEffortLabel = m.Label("PEffortLabel", f->IncPlaneTab, "Effort = 1736 N", 232, 15);
+}
 
+}  // namespace
+
+void TKVMainFrm::CreateControlPages()
+{
+  TPageMaker m(*this);
+  MakeCogPage(this, m);
+  MakeBevelPage(this, m);
+  MakeBeltPage(this, m);
+  MakeBikePage(this, m);
+  MakeChainPage(this, m);
+  MakeStepConePage(this, m);
+  MakeCamPage(this, m);
+  MakeLinkPage(this, m);
+  MakeCrankPage(this, m);
+  MakeHoistPage(this, m);
+  MakeScrewPage(this, m);
+  BlankTab = m.Page("BlankTab", TControlPage::Blank);
+  MakeWindlassPage(this, m);
+  MakeWestonPage(this, m);
+  MakeBoxCamPage(this, m);
+  MakeTreadlePage(this, m);
+  MakeInclinedPlanePage(this, m);
   ToolPC->SetActivePage(BlankTab);
+}
+
+// ---------------------------------------------------------------------------------------
+// Showing a topic's controls
+
+void TKVMainFrm::ShowTopicControls(const TTopicRow& Row)
+{
+  if (Row.View == TTopicView::Levers) {
+    ShowLeverToolbar(Row);
+    return;
+  }
+  if (Row.Cogs > 0) {
+    for (int i = 1; i < 4; ++i) {
+      CogUpDn[i]->SetVisible(i < Row.Cogs);
+      CogST[i]->SetVisible(i < Row.Cogs);
+    }
+    // The counts the topic (or one sharing its memory) was last built with, else its own.
+    const auto kept = Row.TeethMemory.empty() ? KeptTeeth.end() : KeptTeeth.find(Row.TeethMemory);
+    const TTopicEntry* procedures = Row.Examples.front().Procedures;
+    const TTopicControls start = procedures && procedures->DefaultControls ? procedures->DefaultControls()
+                                                                             : TTopicControls{};
+    for (int i = 0; i < Row.Cogs && i < 4; ++i)
+      CogUpDn[i]->SetPosition(kept != KeptTeeth.end() && size_t(i) < kept->second.size() ? kept->second[size_t(i)]
+                                                                                         : start.Cog[i]);
+  }
+  for (const TControlSetting& s : Row.Controls) {
+    auto* control = dynamic_cast<TControl*>(FindComponent(s.Control));
+    if (!control)
+      continue;
+    control->SetVisible(s.Visible);
+    if (!s.Hint.empty())
+      control->SetHint(s.Hint);
+    if (auto* bar = dynamic_cast<TScrollBar*>(control); bar && s.Max > s.Min)
+      bar->SetParams(bar->Position(), s.Min, s.Max, 0);
+    if (auto* combo = dynamic_cast<TComboBox*>(control); combo && !s.Items.empty()) {
+      combo->Items() = s.Items;
+      combo->SetItemIndex(0);
+    }
+  }
+  ToolPC->SetActivePage(ControlPages[size_t(Row.Page)]);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -288,22 +394,14 @@ void TKVMainFrm::CreateControlPages()
 
 namespace {
 
-TCheckBox* MarkerBoxOf(const TKVMainFrm& f, Integer id)
+// The check box that shows the topic's markers: the lever toolbar's or its page's.
+TCheckBox* MarkerBoxOf(const TKVMainFrm& f, const TTopicRow* row)
 {
-  switch (id) {
-  case 1: case 2: case 3: case 35: case 36: case 38: return f.TwoCogChk;
-  case 4: case 10: return f.BevelChk;
-  case 5: case 6: return f.VPChk;
-  case 7: return f.StepConeChk;
-  case 8: return f.ChainChk;
-  case 12: return f.WPMarkerChk;
-  case 13: case 14: case 15: return f.CamChk;
-  case 16: return f.BoxCamChk;
-  case 26: case 27: case 28: return f.LeverChk;
-  case 32: return f.TreadleChk;
-  case 34: return f.BikeChk;
-  default: return nullptr;
-  }
+  if (!row || row->Examples.empty())
+    return nullptr;
+  if (row->View == TTopicView::Levers)
+    return f.LeverChk;
+  return f.PageMarkerBoxes[size_t(row->Page)];
 }
 
 }  // namespace
@@ -313,7 +411,7 @@ TTopicControls TKVMainFrm::CurrentControls() const
   TTopicControls c;
   for (int i = 0; i < 4; ++i)
     c.Cog[i] = CogUpDn[i]->Position();
-  TCheckBox* marker = MarkerBoxOf(*this, CurrentTopic);
+  TCheckBox* marker = MarkerBoxOf(*this, CurrentRow());
   c.Markers = marker && marker->Checked();
   c.BeltItem = std::max<Integer>(0, BeltCB->ItemIndex());
   c.PulleySize[0] = VP1UpDn->Position();
@@ -335,14 +433,27 @@ TTopicControls TKVMainFrm::CurrentControls() const
   c.ThreadProfile = std::max<Integer>(0, ScrewCB->ItemIndex());
   c.ScrewPitch = ScrewPitchHsb->Position();
   c.HandleRadius = HandRadHsb->Position();
+  c.ModelFolder = ModelFolder;
   return c;
 }
 
+const TTopicRow* TKVMainFrm::CurrentRow() const { return FindTopicRow(CurrentTopic); }
+
 const TTopicEntry* TKVMainFrm::CurrentEntry() const
 {
-  if (CurrentTopic < 1 || CurrentTopic > 39)
+  const TTopicRow* row = CurrentRow();
+  if (!row || row->Examples.empty())
     return nullptr;
-  return FindTopic(CurrentTopic, In(CurrentTopic, {26, 27, 28}) ? LeverExample : 0);
+  size_t example = row->View == TTopicView::Levers ? size_t(LeverExample) : 0;
+  if (example >= row->Examples.size())
+    example = 0;
+  return row->Examples[example].Procedures;
+}
+
+bool TKVMainFrm::ShowsPage(TControlPage Page) const
+{
+  const TTopicRow* row = CurrentRow();
+  return row && row->View == TTopicView::Model && !row->Examples.empty() && row->Page == Page;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -360,6 +471,10 @@ void TKVMainFrm::BuildCurrent(const TTopicControls& Controls)
     SceneBase->DeleteChildren();
     throw;
   }
+  // The counts come back when this topic, or one sharing its memory, shows again.
+  const TTopicRow* row = CurrentRow();
+  if (row && !row->TeethMemory.empty())
+    KeptTeeth[row->TeethMemory] = std::vector<Integer>(Controls.Cog, Controls.Cog + std::clamp<Integer>(row->Cogs, 0, 4));
 }
 
 void TKVMainFrm::SetStepRange(const TTopicControls& Controls)
@@ -379,17 +494,10 @@ void TKVMainFrm::RebuildTopic()
   BuildCurrent(c);
 }
 
-void TKVMainFrm::FillBeltCombo(Integer Id)
+void TKVMainFrm::BuildBeltDrive()
 {
-  BeltCB->Items() = {"Vee belt", "Flat belt"};
-  if (Id == 5)
-    BeltCB->Items().push_back("Cross belt");
-  BeltCB->SetItemIndex(0);
-}
-
-void TKVMainFrm::BuildBeltDrive(Integer Id)
-{
-  bool radii = Id != 5 || BeltCB->ItemIndex() != 2;
+  // A crossed belt runs between wheels of one size.
+  bool radii = BeltCB->Text() != "Cross belt";
   for (TControl* c : std::initializer_list<TControl*>{VP1UpDn, VP2UpDn, VPLabel, VP1ST, VP2ST})
     c->SetVisible(radii);
   RebuildTopic();
@@ -400,7 +508,7 @@ void TKVMainFrm::BuildBeltDrive(Integer Id)
 
 void TKVMainFrm::MarkerChkClick(TObject* Sender)
 {
-  TCheckBox* box = MarkerBoxOf(*this, CurrentTopic);
+  TCheckBox* box = MarkerBoxOf(*this, CurrentRow());
   const TTopicEntry* entry = CurrentEntry();
   if (!box || box != Sender || !entry || !entry->ShowMarkers)
     return;
@@ -409,7 +517,7 @@ void TKVMainFrm::MarkerChkClick(TObject* Sender)
 
 void TKVMainFrm::HoistUpDnClick(TObject*, TUDBtnType)
 {
-  if (CurrentTopic != 9)
+  if (!ShowsPage(TControlPage::Hoist))
     return;
   RebuildTopic();
   HoistLoadLabel->SetCaption("Effort = 100N     Load = " + IntToStr(HoistUpDn->Position() * 100) + "N");
@@ -417,7 +525,7 @@ void TKVMainFrm::HoistUpDnClick(TObject*, TUDBtnType)
 
 void TKVMainFrm::HandRadHsbChange(TObject*)
 {
-  if (CurrentTopic != 21)
+  if (!ShowsPage(TControlPage::Windlass))
     return;
   double r = HandRadHsb->Position() * 0.01;
   double ratio = r / WindlassAxleRadius();
@@ -428,7 +536,7 @@ void TKVMainFrm::HandRadHsbChange(TObject*)
 
 void TKVMainFrm::WPRadiusHsbChange(TObject*)
 {
-  if (CurrentTopic != 12)
+  if (!ShowsPage(TControlPage::Weston))
     return;
   RebuildTopic();
   Integer p = WPRadiusHsb->Position();
@@ -440,7 +548,7 @@ void TKVMainFrm::WPRadiusHsbChange(TObject*)
 
 void TKVMainFrm::PlaneAngleHsbScroll(TObject*, TScrollCode, int32_t& ScrollPos)
 {
-  if (CurrentTopic != 39)
+  if (!ShowsPage(TControlPage::InclinedPlane))
     return;
   SetInclinedPlaneAngle(SceneBase, Single(ScrollPos));
   PAngleLabel->SetCaption("Angle = " + IntToStr(ScrollPos) + " \xBA");
@@ -448,26 +556,17 @@ void TKVMainFrm::PlaneAngleHsbScroll(TObject*, TScrollCode, int32_t& ScrollPos)
   PEffortLabel->SetCaption("Effort = " + IntToStr(std::lround(effort)) + " N");
 }
 
-void TKVMainFrm::ShowLeverToolbar(Integer LeverClass)
+void TKVMainFrm::ShowLeverToolbar(const TTopicRow& Row)
 {
-  struct TRow {
-    const char* Label;
-    const char* First;
-    const char* Second;
-  };
-  static const TRow rows[3] = {{"Class 1 levers", "Claw hammer", "Scissors"},
-                               {"Class 2 levers", "Nut crackers", "Wheelbarrow"},
-                               {"Class 3 levers", "Arm", "Tweezers"}};
-  LeverClass = std::clamp<Integer>(LeverClass, 1, 3);
-  const TRow& r = rows[LeverClass - 1];
   LeverToolbar->BeginUpdate();
-  LeverLabel->SetCaption(r.Label);
-  LeverBtn1->SetCaption(r.First);
-  LeverBtn2->SetCaption(r.Second);
-  LeverBtn1->SetImageIndex((LeverClass - 1) * 2);
-  LeverBtn2->SetImageIndex((LeverClass - 1) * 2 + 1);
-  LeverBtn1->SetChecked(true);
-  LeverBtn2->SetChecked(false);
+  LeverLabel->SetCaption(Row.LeverCaption);
+  TTBXItem* buttons[2] = {LeverBtn1, LeverBtn2};
+  for (size_t i = 0; i < 2; ++i) {
+    const bool there = i < Row.Examples.size();
+    buttons[i]->SetCaption(there ? Row.Examples[i].Caption : "");
+    buttons[i]->SetImageIndex(there ? Row.Examples[i].Image : -1);
+    buttons[i]->SetChecked(i == 0);
+  }
   LeverToolbar->EndUpdate();
   LeverExample = 0;
 }
@@ -479,7 +578,8 @@ void TKVMainFrm::LeverBtn1Click(TObject* Sender)
     return;
   button->SetChecked(true);
   Integer example = Integer(button->Tag());
-  if (example == LeverExample || !In(CurrentTopic, {26, 27, 28}))
+  const TTopicRow* row = CurrentRow();
+  if (example == LeverExample || !row || row->View != TTopicView::Levers)
     return;
   LeverExample = example;
   ClearScene(CurrentTopic);
@@ -492,22 +592,16 @@ void TKVMainFrm::LeverBtn1Click(TObject* Sender)
 void TKVMainFrm::LeverChkClick(TObject*)
 {
   const TTopicEntry* entry = CurrentEntry();
-  if (!entry || !entry->ShowMarkers || !In(CurrentTopic, {26, 27, 28}))
+  const TTopicRow* row = CurrentRow();
+  if (!entry || !entry->ShowMarkers || !row || row->View != TTopicView::Levers)
     return;
-  const Integer p = RTChsb->Position();
-  const bool c = LeverChk->Checked();
-  switch (CurrentTopic) {
-  case 26:
-    // The letters show only while the hammer's claw or the scissors' blades are at work.
-    entry->ShowMarkers(SceneBase, LeverExample == 0 ? (p > 100 && c) : (p > 250 && p < 394 && c));
-    break;
-  case 27:
-    // The nut crackers' labels follow the animation while it runs.
-    if (LeverExample == 1 || Stopped)
-      entry->ShowMarkers(SceneBase, c);
-    break;
-  default: entry->ShowMarkers(SceneBase, c); break;
+  const bool checked = LeverChk->Checked();
+  if (!entry->LabelsShown) {
+    entry->ShowMarkers(SceneBase, checked);
+    return;
   }
+  if (std::optional<bool> shown = entry->LabelsShown(checked, RTChsb->Position(), Stopped))
+    entry->ShowMarkers(SceneBase, *shown);
 }
 
 void TKVMainFrm::CamGraphCBClick(TObject*)

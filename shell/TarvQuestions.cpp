@@ -4,6 +4,7 @@
 
 #include "platform/Files.h"
 #include "shell/BigPic.h"
+#include "topics/TopicRegistry.h"
 
 namespace {
 
@@ -68,21 +69,10 @@ std::string TopicCategoryName(Integer Index)
 
 TTopicCategories TopicCategorySet(Integer TopicId)
 {
-  auto bit = [](int category) { return static_cast<TTopicCategories>(1u << category); };
-  switch (TopicId) {
-  case 22: case 23: case 24: case 25: return bit(0);
-  case 26: case 27: case 28: return bit(1);
-  case 29: case 30: case 31: case 32: case 33: return bit(2);
-  case 1: case 2: case 3: case 4: case 10: case 35: case 36: case 38: return bit(3);
-  case 37: return bit(4);
-  case 5: case 6: case 7: return bit(5);
-  case 8: case 34: return bit(6);
-  case 9: case 12: case 21: case 39: return bit(7);
-  case 11: case 13: case 14: case 15: case 16: return bit(8);
-  case 17: case 20: return bit(9);
-  case 18: case 19: return bit(10);
-  default: return 0;
-  }
+  const TTopicRow* row = FindTopicRow(TopicId);
+  if (!row || row->Category < 0 || row->Category >= TopicCategoryCount)
+    return 0;
+  return static_cast<TTopicCategories>(1u << row->Category);
 }
 
 // ---------------------------------------------------------------------------------------

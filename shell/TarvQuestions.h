@@ -21,7 +21,7 @@ constexpr Integer TopicCategoryCount = 11;
 
 // "Motion" to "Screw threads" for 0 to 10; empty for any other index.
 std::string TopicCategoryName(Integer Index);
-// The categories of a topic id (empty for 0, 40 and ids outside the table: all questions).
+// The categories of a topic id, from its row (empty for ids without one: all questions).
 TTopicCategories TopicCategorySet(Integer TopicId);
 
 class TTarvQuestion {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/SysUtils.h"
+#include "topics/TopicRegistry.h"
 
 const std::vector<TIndexHeading>& TopicIndexContents()
 {
@@ -45,21 +46,13 @@ const std::vector<TIndexHeading>& TopicIndexContents()
 
 const std::vector<TPageTopic>& PageTopicTable()
 {
-  static const std::vector<TPageTopic> table = {
-      {"TWOCOG.HTM", 1}, {"THREECOG.HTM", 2}, {"COMPGEAR.HTM", 3}, {"BEVELGEAR.HTM", 4},
-      {"VEEPULLEY.HTM", 5}, {"PULLEYBELT.HTM", 5}, {"JOCKEY.HTM", 6}, {"STEPCONE.HTM", 7},
-      {"CHAIN.HTM", 8}, {"PULLEYS.HTM", 9}, {"MITREGEAR.HTM", 10},
-      {"CAM_CIRCULAR.HTM#LINEAR", 11}, {"#LINEAR", 11}, {"WESTON.HTM", 12},
-      {"CAM_CIRCULAR.HTM#CIRCULAR", 13}, {"#CIRCULAR", 13},
-      {"CAM_CIRCULAR.HTM", 14}, {"CAM_CIRCULAR.HTM#PEAR", 14}, {"#PEAR", 14},
-      {"CAM_CIRCULAR.HTM#HEART", 15}, {"#HEART", 15}, {"CAM_CIRCULAR.HTM#BOX", 16}, {"#BOX", 16},
-      {"CRANK_SLIDER.HTM", 17}, {"SCREWS.HTM", 18}, {"SCREWJACK.HTM", 19}, {"CRANK_SLOT.HTM", 20},
-      {"WINDLASS.HTM", 21}, {"ROTARY.HTM", 22}, {"OSCILLATE.HTM", 23}, {"LINEAR.HTM", 24},
-      {"RECIPROCATE.HTM", 25}, {"LEVER_CLASS1.HTM", 26}, {"LEVER_CLASS2.HTM", 27}, {"LEVER_CLASS3.HTM", 28},
-      {"REV_MOTION.HTM", 29}, {"BELL_CRANK.HTM", 30}, {"PARALLEL.HTM", 31}, {"TREADLE.HTM", 32},
-      {"TOGGLE.HTM", 33}, {"DERAILLEUR.HTM", 34}, {"RACK_PINION.HTM", 35}, {"WORM.HTM", 36},
-      {"RATCHET.HTM", 37}, {"HELICAL.HTM", 38}, {"INCLINED.HTM", 39}, {"CAM_BOX.HTM", 40},
-  };
+  static const std::vector<TPageTopic> table = [] {
+    std::vector<TPageTopic> t;
+    for (const TTopicRow& row : TopicRows())
+      for (const std::string& key : row.PageKeys)
+        t.push_back({key.c_str(), row.Id});
+    return t;
+  }();
   return table;
 }
 

@@ -20,13 +20,14 @@ struct TIndexHeading {
 // The twelve headings of the topic index, in order, with their links.
 const std::vector<TIndexHeading>& TopicIndexContents();
 
-// The topic id (1 to 40) of a page link such as "/Cam_Circular.htm#PEAR" or a file name the
+// The topic id of a page link such as "/Cam_Circular.htm#PEAR" or a file name the
 // viewer reports; any page that has no model keeps currentTopic. A leading "/" is dropped,
 // then everything up to the last "\", "/" or ":" (so full paths match too); the rest is
 // compared without regard to case, the anchor included.
 Integer PageToTopic(const std::string& page, Integer currentTopic);
 
-// The 47 page keys (upper case, anchors included; "CAM_BOX.HTM" among them) with their topic ids.
+// The page keys of every topic (upper case, anchors included; "CAM_BOX.HTM" among them) with
+// their topic ids, as the topics' rows list them.
 struct TPageTopic {
   const char* Key;
   Integer Id;

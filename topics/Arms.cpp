@@ -9,7 +9,6 @@
 #include "topics/LeverTopicsA.h"
 #include "topics/Markers.h"
 #include "topics/SceneMatch.h"
-#include "topics/ShellGlobals.h"
 
 namespace {
 
@@ -23,10 +22,9 @@ constexpr Integer MuscleNodes = 6;
 constexpr Integer SwellNode = 3;
 constexpr Single EffortArrowRoll = 90;
 
-TFreeForm* AddBone(TGLBaseSceneObject* base, const TGLMaterialLibrary* matLib, const std::string& name)
+TFreeForm* AddBone(TGLBaseSceneObject* base, const TGLMaterialLibrary* matLib, const std::string& file)
 {
   auto bone = std::make_unique<TFreeForm>(nullptr);
-  const std::string file = ModelDir + name;
   if (LeverFileExists(file))
     bone->LoadFromFile(file);
   SetLibMaterial(bone.get(), matLib, 9);
@@ -56,16 +54,17 @@ bool IsArmScene(const TDummyCube* base, Integer children)
 
 }   // namespace
 
-void BuildArmScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, bool ShowMarkers)
+void BuildArmScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, const std::string& ModelFolder,
+                   bool ShowMarkers)
 {
   if (!SceneBase)
     return;
-  AddBone(SceneBase, MatLib, "Arm_01.3ds");
-  TFreeForm* forearm = AddBone(SceneBase, MatLib, "Arm_02.3ds");
+  AddBone(SceneBase, MatLib, ModelFolder + "Arm_01.3ds");
+  TFreeForm* forearm = AddBone(SceneBase, MatLib, ModelFolder + "Arm_02.3ds");
   TLines* effort = AddSizedArrow(forearm, EffortArrowRoll, 0.8f, 0.5f, 0.38f, ShowMarkers);
   AddLeverLetter(effort, 'E', 0.25f, 0.05f, 1.5f, -0.2f, 0)->SetRollAngle(-90);
 
-  TFreeForm* hand = AddBone(SceneBase, MatLib, "Arm_03.3ds");
+  TFreeForm* hand = AddBone(SceneBase, MatLib, ModelFolder + "Arm_03.3ds");
   hand->Position.SetPoint(HandDistance, 0, 0);
   AddSizedArrow(hand, -90, 1.3f, 0, 0, ShowMarkers);
   AddLeverLetter(hand, 'L', 0.25f, 0.05f, 1.5f, -2.0f, 0)->SetVisible(ShowMarkers);

@@ -12,17 +12,6 @@
 #include "topics/Markers.h"
 #include "topics/TopicFrame.h"
 
-Single ChainCentreDistance = 0;
-
-Single BikeChainringRadius = 0;
-Single BikeJockeyRadius = 0;
-Single BikeRearHubX = 0;
-Single BikeRearHubY = 0;
-Single BikeJockeyX = 0;
-Single BikeJockeyY = 0;
-Single BikeCageLength = 0;
-Single BikeCageSwing[3] = {0, 0, 0};
-
 namespace {
 
 constexpr double Pi = 3.14159265358979323846;
@@ -82,18 +71,49 @@ TChainPath DrivePath(Single R1, Single R2, Single C)
   return TChainPath({{C / 2.0, 0, R2, 1}, {-C / 2.0, 0, R1, 1}}, 0);
 }
 
+struct TBikeGeometry {
+  Single ChainringRadius, JockeyRadius, RearHubX, RearHubY, JockeyX, JockeyY, CageLength;
+  Single CageSwing[3];
+};
+
 // Chain wheel, rear sprocket, upper jockey (wrapped clockwise), lower jockey.
-TChainPath BikePath(Integer rearTeeth, double q)
+TChainPath BikePath(const TBikeGeometry& bike, Integer rearTeeth, double q)
 {
-  double d = BikeCageLength;
+  double d = bike.CageLength;
   double drop = std::sqrt(std::max(0.0, d * d - q * q));
-  double rj = BikeJockeyRadius;
-  return TChainPath({{BikeChainstay / 2.0, 0, BikeChainringRadius, 1},
-                     {BikeRearHubX, BikeRearHubY, PitchRadius(rearTeeth), 1},
-                     {BikeJockeyX, BikeJockeyY, rj, -1},
-                     {BikeJockeyX - q, BikeJockeyY - drop, rj, 1}},
+  double rj = bike.JockeyRadius;
+  return TChainPath({{BikeChainstay / 2.0, 0, bike.ChainringRadius, 1},
+                     {bike.RearHubX, bike.RearHubY, PitchRadius(rearTeeth), 1},
+                     {bike.JockeyX, bike.JockeyY, rj, -1},
+                     {bike.JockeyX - q, bike.JockeyY - drop, rj, 1}},
                     0);
 }
+
+TBikeGeometry MakeBikeGeometry()
+{
+  TBikeGeometry b{};
+  b.ChainringRadius = PitchRadius(BikeChainringTeeth);
+  b.JockeyRadius = PitchRadius(BikeJockeyTeeth);
+  b.RearHubX = -BikeChainstay / 2;
+  b.RearHubY = b.ChainringRadius - PitchRadius(18);
+  b.JockeyX = -BikeChainstay / 2;
+  b.JockeyY = -BikeJockeyDrop;
+  b.CageLength = b.ChainringRadius - b.JockeyRadius - BikeJockeyDrop;
+  // The cage swings back until the path is exactly the chain's length; the path grows
+  // steadily with the swing, so halving the interval finds it.
+  const double target = double(BikeChainLinks) * ChainPitch;
+  for (Integer g = 0; g < 3; ++g) {
+    double lo = 0, hi = 0.99 * b.CageLength;
+    for (int i = 0; i < 80; ++i) {
+      double mid = (lo + hi) / 2;
+      (BikePath(b, BikeRearTeeth[g], mid).Length() < target ? lo : hi) = mid;
+    }
+    b.CageSwing[g] = Single(hi);
+  }
+  return b;
+}
+
+const TBikeGeometry Bike = MakeBikeGeometry();
 
 Integer GearIndex(Integer gear)
 {
@@ -263,7 +283,7 @@ void LayChainLinks(TChainArray& Points, Single R1, Single R2, Single C, Single A
 
 void LayBikeChainLinks(Integer RearTeeth, TChainArray& Points, Single Angle, Single Q)
 {
-  LayPins(BikePath(RearTeeth, Q), double(BikeChainringRadius) * Angle, Points);
+  LayPins(BikePath(Bike, RearTeeth, Q), double(Bike.ChainringRadius) * Angle, Points);
 }
 
 void ChainLinkAngle(const TChainPoint& P1, const TChainPoint& P2, Single& Angle)
@@ -292,32 +312,14 @@ void AddChainLink(TGLBaseSceneObject* Parent, const TGLMaterialLibrary* MatLib, 
   Parent->AddChild(std::move(link));
 }
 
-void InitBikeGeometry()
-{
-  const Single p = ChainPitch;
-  BikeChainringRadius = PitchRadius(BikeChainringTeeth);
-  BikeJockeyRadius = PitchRadius(BikeJockeyTeeth);
-  BikeRearHubX = -BikeChainstay / 2;
-  BikeRearHubY = BikeChainringRadius - PitchRadius(18);
-  BikeJockeyX = -BikeChainstay / 2;
-  BikeJockeyY = -BikeJockeyDrop;
-  BikeCageLength = BikeChainringRadius - BikeJockeyRadius - BikeJockeyDrop;
-  // The cage swings back until the path is exactly the chain's length; the path grows
-  // steadily with the swing, so halving the interval finds it.
-  const double target = double(BikeChainLinks) * p;
-  for (Integer g = 0; g < 3; ++g) {
-    double lo = 0, hi = 0.99 * BikeCageLength;
-    for (int i = 0; i < 80; ++i) {
-      double mid = (lo + hi) / 2;
-      (BikePath(BikeRearTeeth[g], mid).Length() < target ? lo : hi) = mid;
-    }
-    BikeCageSwing[g] = Single(hi);
-  }
-}
-
-namespace {
-const bool BikeGeometryReady = (InitBikeGeometry(), true);
-}
+const Single BikeChainringRadius = Bike.ChainringRadius;
+const Single BikeJockeyRadius = Bike.JockeyRadius;
+const Single BikeRearHubX = Bike.RearHubX;
+const Single BikeRearHubY = Bike.RearHubY;
+const Single BikeJockeyX = Bike.JockeyX;
+const Single BikeJockeyY = Bike.JockeyY;
+const Single BikeCageLength = Bike.CageLength;
+const Single BikeCageSwing[3] = {Bike.CageSwing[0], Bike.CageSwing[1], Bike.CageSwing[2]};
 
 // --- scenes --------------------------------------------------------------------------------
 
@@ -432,14 +434,13 @@ bool Near(Single a, Single b)
   return std::fabs(a - b) < 1e-4f;
 }
 
-// Topic 8 built with these counts and the centre distance the module keeps.
+// Topic 8 built with these counts: its wheels stand either side of the origin.
 bool IsChainDriveScene(const TDummyCube* base, Integer teeth1, Integer teeth2)
 {
   if (ChildCount(base) < 5 || !IsWheelGroup(base, 0, teeth2) || !IsWheelGroup(base, 1, teeth1) ||
       !IsChainGroup(base, 2) || !IsMarkerGroup(base, 3) || !IsMarkerGroup(base, 4))
     return false;
-  return Near(base->GetChild(0)->Position.X, ChainCentreDistance / 2) &&
-         Near(base->GetChild(1)->Position.X, -ChainCentreDistance / 2);
+  return base->GetChild(0)->Position.X > 0 && base->GetChild(1)->Position.X == -base->GetChild(0)->Position.X;
 }
 
 bool IsAnyChainDriveScene(const TDummyCube* base)
@@ -468,6 +469,14 @@ bool IsDerailleurScene(const TDummyCube* base, Integer gear)
 
 }   // namespace
 
+Single ChainDriveCentreDistance(Integer Teeth1, Integer Teeth2)
+{
+  const Single r1 = PitchRadius(Teeth1), r2 = PitchRadius(Teeth2);
+  Single c = 2 * r1 + 1.0f;
+  FitChainCentreDistance(c, r1, r2);
+  return c;
+}
+
 Integer ChainDriveRepeatAngle(Integer Teeth1, Integer Teeth2)
 {
   Integer repeat = GearPairRepeatAngle(Teeth2, Teeth1);
@@ -486,9 +495,7 @@ void BuildChainDriveScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLi
   if (!SceneBase)
     return;
   Single r1 = PitchRadius(Teeth1), r2 = PitchRadius(Teeth2);
-  Single c = 2 * r1 + 1.0f;
-  FitChainCentreDistance(c, r1, r2);
-  ChainCentreDistance = c;
+  Single c = ChainDriveCentreDistance(Teeth1, Teeth2);
 
   TChainPath path = DrivePath(r1, r2, c);
   AddDriveWheel(AddGroup(SceneBase, c / 2, 0, 0), MatLib, Teeth2, 0);
@@ -506,8 +513,10 @@ void AnimateChainDriveScene(TDummyCube* SceneBase, Integer Teeth1, Integer Teeth
   if (!IsChainDriveScene(SceneBase, Teeth1, Teeth2))
     return;
   TGLBaseSceneObject* chain = SceneBase->GetChild(2);
+  // The build stood the right wheel at half the centre distance.
+  const Single centres = 2 * SceneBase->GetChild(0)->Position.X;
   TChainArray points;
-  LayChainLinks(points, PitchRadius(Teeth1), PitchRadius(Teeth2), ChainCentreDistance, Single(Radians(Phase)));
+  LayChainLinks(points, PitchRadius(Teeth1), PitchRadius(Teeth2), centres, Single(Radians(Phase)));
   if (points.size() != size_t(chain->GetCount()) + 1)
     return;
   Single left = SafeDivide(Single(Teeth2) * Phase, Single(Teeth1));
@@ -546,7 +555,7 @@ void BuildDerailleurScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLi
   const Single zoff[3] = {0.05f, 0, -0.05f};
   const Single rc = BikeChainringRadius, d = BikeCageLength;
   const Single lowerDrop = std::sqrt(std::max(0.0f, d * d - q * q));
-  TChainPath path = BikePath(teeth, q);
+  TChainPath path = BikePath(Bike, teeth, q);
 
   // 0: chain wheel, spokes, bottom bracket, cranks and pedal spindles.
   TDummyCube* ring = AddGroup(SceneBase, BikeChainstay / 2, 0, 0);

@@ -15,20 +15,17 @@ constexpr Single BikeJockeyDrop = 0.1f;
 // The bicycle chain's links, whatever the gear: the cage swings to take up the slack.
 constexpr Integer BikeChainLinks = 110;
 
-// Centre distance of topic 8's sprockets, set by its build and read by its animate.
-extern Single ChainCentreDistance;
-
-// The bicycle's fixed geometry (set once at start-up by InitBikeGeometry).
-extern Single BikeChainringRadius;   // 48 teeth
-extern Single BikeJockeyRadius;      // 10 teeth, both jockey wheels
-extern Single BikeRearHubX;
-extern Single BikeRearHubY;          // raised so the top run to the 18-tooth sprocket is level
-extern Single BikeJockeyX;           // the upper jockey's centre
-extern Single BikeJockeyY;
-extern Single BikeCageLength;        // between the two jockeys' centres
+// The bicycle's fixed geometry.
+extern const Single BikeChainringRadius;   // 48 teeth
+extern const Single BikeJockeyRadius;      // 10 teeth, both jockey wheels
+extern const Single BikeRearHubX;
+extern const Single BikeRearHubY;          // raised so the top run to the 18-tooth sprocket is level
+extern const Single BikeJockeyX;           // the upper jockey's centre
+extern const Single BikeJockeyY;
+extern const Single BikeCageLength;        // between the two jockeys' centres
 // How far the lower jockey swings behind the upper one for the 14-, 16- and 18-tooth
 // sprockets: worked out so the chain path is exactly BikeChainLinks pitches long.
-extern Single BikeCageSwing[3];
+extern const Single BikeCageSwing[3];
 
 struct TChainPoint {
   Single X = 0;
@@ -90,11 +87,13 @@ void ChainLinkAngle(const TChainPoint& P1, const TChainPoint& P2, Single& Angle)
 // One link: plates "DarkMetal", pin "Metal"; Slices facets round its roller.
 void AddChainLink(TGLBaseSceneObject* Parent, const TGLMaterialLibrary* MatLib, Integer Kind, Single Pitch, Single X,
                   Single Y, Single Angle, Integer Slices);
-void InitBikeGeometry();
 
 // Topic 8's step range: the right wheel's turn after which both wheels are round whole and
 // the chain's inner and outer links stand where they started.
 Integer ChainDriveRepeatAngle(Integer Teeth1, Integer Teeth2);
+// The centre distance of topic 8's sprockets: the chain closes round them with an even
+// number of links.
+Single ChainDriveCentreDistance(Integer Teeth1, Integer Teeth2);
 void BuildChainDriveScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Integer Teeth1, Integer Teeth2,
                           bool ShowMarkers);
 void AnimateChainDriveScene(TDummyCube* SceneBase, Integer Teeth1, Integer Teeth2, Single Phase);

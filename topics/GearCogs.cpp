@@ -10,8 +10,6 @@
 #include "topics/Markers.h"
 #include "topics/TopicFrame.h"
 
-TGearSceneTeeth GearSceneTeeth;
-Integer RackTeeth = 10;
 
 // --- arithmetic ----------------------------------------------------------------------------
 
@@ -297,8 +295,6 @@ void AddHelicalGearAssembly(TGLBaseSceneObject* Parent, const TGLMaterialLibrary
 void BuildTwoCogScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Integer T1, Integer T2,
                       bool ShowMarkers)
 {
-  GearSceneTeeth.Pair[0] = T1;
-  GearSceneTeeth.Pair[1] = T2;
   if (!SceneBase)
     return;
   Single r1 = CogRadius(T1), r2 = CogRadius(T2);
@@ -311,9 +307,6 @@ void BuildTwoCogScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, I
 void BuildThreeCogScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Integer T1, Integer T2, Integer T3,
                         bool ShowMarkers)
 {
-  GearSceneTeeth.Three[0] = T1;
-  GearSceneTeeth.Three[1] = T2;
-  GearSceneTeeth.Three[2] = T3;
   if (!SceneBase)
     return;
   Single r1 = CogRadius(T1), r2 = CogRadius(T2), r3 = CogRadius(T3);
@@ -329,11 +322,6 @@ void BuildThreeCogScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib,
 void BuildCompoundGearScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Integer T1, Integer T2,
                             Integer T3, Integer T4, bool ShowMarkers)
 {
-  Integer* c = GearSceneTeeth.Compound;
-  c[0] = T1;
-  c[1] = T2;
-  c[2] = T3;
-  c[3] = T4;
   if (!SceneBase)
     return;
   Single r1 = CogRadius(T1), r2 = CogRadius(T2), r3 = CogRadius(T3), r4 = CogRadius(T4);
@@ -352,8 +340,6 @@ void BuildCompoundGearScene(TDummyCube* SceneBase, const TGLMaterialLibrary* Mat
 void BuildHelicalGearScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Integer T1, Integer T2,
                            bool ShowMarkers)
 {
-  GearSceneTeeth.Pair[0] = T1;
-  GearSceneTeeth.Pair[1] = T2;
   if (!SceneBase)
     return;
   const Single twist = 0.25f * CogPitch;
@@ -371,44 +357,41 @@ void BuildHelicalGearScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatL
   }
 }
 
-void AnimateTwoCogScene(TDummyCube* SceneBase, Single Phase)
+void AnimateTwoCogScene(TDummyCube* SceneBase, Integer T1, Integer T2, Single Phase)
 {
   if (!IsTwoCogScene(SceneBase))
     return;
-  const Integer* t = GearSceneTeeth.Pair;
-  Single b = Driven(Phase, t[0], t[1]);
+  Single b = Driven(Phase, T1, T2);
   SetChildRoll(SceneBase, 0, Phase);
   SetChildRoll(SceneBase, 2, Phase);
   SetChildRoll(SceneBase, 1, b);
   SetChildRoll(SceneBase, 3, b);
 }
 
-void AnimateThreeCogScene(TDummyCube* SceneBase, Single Phase)
+void AnimateThreeCogScene(TDummyCube* SceneBase, Integer T1, Integer T2, Integer T3, Single Phase)
 {
   if (!IsTrainScene(SceneBase, 1))
     return;
-  const Integer* t = GearSceneTeeth.Three;
-  Single b = Driven(Phase, t[0], t[1]);
-  Single c = -Driven(Phase, t[0], t[2]);
+  Single b = Driven(Phase, T1, T2);
+  Single c = -Driven(Phase, T1, T3);
   PoseTrain(SceneBase, Phase, b, c);
 }
 
-void AnimateCompoundGearScene(TDummyCube* SceneBase, Single Phase)
+void AnimateCompoundGearScene(TDummyCube* SceneBase, Integer T1, Integer T2, Integer T3, Integer T4, Single Phase)
 {
   if (!IsTrainScene(SceneBase, 2))
     return;
-  const Integer* t = GearSceneTeeth.Compound;
-  Single b = Driven(Phase, t[0], t[1]);
-  Single c = Driven(b, t[2], t[3]);
+  Single b = Driven(Phase, T1, T2);
+  Single c = Driven(b, T3, T4);
   PoseTrain(SceneBase, Phase, b, c);
 }
 
-void AnimateHelicalGearScene(TDummyCube* SceneBase, Single Phase)
+void AnimateHelicalGearScene(TDummyCube* SceneBase, Integer T1, Integer T2, Single Phase)
 {
   if (!IsHelicalScene(SceneBase))
     return;
   SetChildRoll(SceneBase, 0, Phase);
-  SetChildRoll(SceneBase, 1, Driven(Phase, GearSceneTeeth.Pair[0], GearSceneTeeth.Pair[1]));
+  SetChildRoll(SceneBase, 1, Driven(Phase, T1, T2));
 }
 
 void ShowTwoCogMarkers(TDummyCube* SceneBase, bool Visible)

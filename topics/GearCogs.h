@@ -11,16 +11,11 @@ constexpr Single CogPitch = 0.15f;
 constexpr Single CogToothDepth = 0.075f;
 constexpr Single CogThickness = 0.2f;
 
-// The tooth counts the gear scenes were last built with; the shell reads them back into its
-// controls when it shows the topic again.
-struct TGearSceneTeeth {
-  Integer Pair[2] = {20, 20};             // topics 1 and 38
-  Integer Three[3] = {20, 10, 20};        // topic 2
-  Integer Compound[4] = {20, 10, 20, 10}; // topic 3
-};
-extern TGearSceneTeeth GearSceneTeeth;
-// The rack scene's pinion teeth.
-extern Integer RackTeeth;
+// The tooth counts the gear scenes start with.
+constexpr Integer PairStartTeeth[2] = {20, 20};              // topics 1 and 38
+constexpr Integer TrainStartTeeth[3] = {20, 10, 20};         // topic 2
+constexpr Integer CompoundStartTeeth[4] = {20, 10, 20, 10};  // topic 3
+constexpr Integer RackStartTeeth = 10;                       // the rack's pinion
 
 // --- arithmetic ----------------------------------------------------------------------------
 
@@ -63,10 +58,11 @@ void BuildCompoundGearScene(TDummyCube* SceneBase, const TGLMaterialLibrary* Mat
 void BuildHelicalGearScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Integer T1, Integer T2,
                            bool ShowMarkers);
 
-void AnimateTwoCogScene(TDummyCube* SceneBase, Single Phase);
-void AnimateThreeCogScene(TDummyCube* SceneBase, Single Phase);
-void AnimateCompoundGearScene(TDummyCube* SceneBase, Single Phase);
-void AnimateHelicalGearScene(TDummyCube* SceneBase, Single Phase);
+// The animate steps take the tooth counts the scene was built with.
+void AnimateTwoCogScene(TDummyCube* SceneBase, Integer T1, Integer T2, Single Phase);
+void AnimateThreeCogScene(TDummyCube* SceneBase, Integer T1, Integer T2, Integer T3, Single Phase);
+void AnimateCompoundGearScene(TDummyCube* SceneBase, Integer T1, Integer T2, Integer T3, Integer T4, Single Phase);
+void AnimateHelicalGearScene(TDummyCube* SceneBase, Integer T1, Integer T2, Single Phase);
 
 void ShowTwoCogMarkers(TDummyCube* SceneBase, bool Visible);
 void ShowThreeCogMarkers(TDummyCube* SceneBase, bool Visible);
@@ -87,7 +83,7 @@ void BuildMitreGearScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib
 void AnimateMitreGearScene(TDummyCube* SceneBase, Single Phase);
 void ShowMitreGearMarkers(TDummyCube* SceneBase, bool Visible);
 
-// A pinion of Teeth running on a straight rack; the builder keeps Teeth in RackTeeth. The
+// A pinion of Teeth running on a straight rack. The
 // step bar runs from minus to plus RackPinionRepeatAngle(Teeth, RackLength).
 void BuildRackPinionScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Integer Teeth, Single RackLength,
                           Single RackB, Single Thickness, bool ShowMarkers);

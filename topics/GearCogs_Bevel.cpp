@@ -203,7 +203,6 @@ void ShowMitreGearMarkers(TDummyCube* SceneBase, bool Visible)
 void BuildRackPinionScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Integer Teeth, Single RackLength,
                           Single RackB, Single Thickness, bool ShowMarkers)
 {
-  RackTeeth = Teeth;
   if (!SceneBase)
     return;
   const Single r = CogRadius(Teeth);

@@ -71,7 +71,7 @@ void AddGearLinkTopics(std::vector<TTopicEntry>& Entries)
   rack.NegativeRange = true;
   rack.DefaultControls = [] {
     TTopicControls c;
-    c.Cog[0] = RackTeeth;
+    c.Cog[0] = RackStartTeeth;
     return c;
   };
 
@@ -82,9 +82,9 @@ void AddGearLinkTopics(std::vector<TTopicEntry>& Entries)
   worm.Animate = [](TDummyCube* b, const TTopicControls& c, Single p) { AnimateWormGearScene(b, c.Cog[0], p); };
   worm.ShowMarkers = ShowWormGearMarkers;
   worm.RepeatAngle = FixedRepeatAngle(WormRepeatAngle);
-  worm.Wrap = [](TDummyCube*, const TTopicControls& c, Integer wrapAngle) {
+  worm.Wrap = [](TDummyCube* b, const TTopicControls& c, Integer wrapAngle) {
     if (c.Cog[0] > 0)
-      AdvanceWormWheel(Single(wrapAngle) / Single(c.Cog[0]));
+      AdvanceWormWheel(b, Single(wrapAngle) / Single(c.Cog[0]));
   };
   worm.DefaultControls = [] {
     TTopicControls c;

@@ -9,11 +9,11 @@
 #include "topics/LeverTopicsA.h"
 #include "topics/Markers.h"
 #include "topics/SceneMatch.h"
-#include "topics/ShellGlobals.h"
 
 namespace {
 
 constexpr Single HammerRestRoll = -70;
+constexpr Single BoardThickness = 0.26f;
 // Where the build puts the effort marker: at the grip, 1.0 up the handle rolled -70.
 const Single EffortRestX = std::cos(DegToRad(20.0f));
 const Single EffortRestY = std::sin(DegToRad(20.0f));
@@ -44,9 +44,8 @@ void SetMarkers(TDummyCube* base, bool visible)
     SetChildVisible(base, i, visible);
 }
 
-void TextureBoard(TCube& board)
+void TextureBoard(TCube& board, const std::string& file)
 {
-  const std::string file = TexturePath("ashwood.jpg");
   if (!LeverFileExists(file))
     return;
   TGLMaterial m = board.Material;
@@ -67,7 +66,7 @@ void TextureBoard(TCube& board)
 
 }   // namespace
 
-void BuildClawHammerScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib)
+void BuildClawHammerScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, const std::string& ModelFolder)
 {
   if (!SceneBase)
     return;
@@ -103,9 +102,11 @@ void BuildClawHammerScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLi
 
   AddLeverLetter(SceneBase, 'F', 0.05f, 0.02f, 0, -NailDepth, 0.15f)->SetVisible(false);
 
-  auto board = TCube::CreateSized(nullptr, 2.0f, 0.1f, 0.6f, cpAll, ndOutside);
-  board->Position.SetPoint(0, -0.57f, 0);
-  TextureBoard(*board);
+  // The claw rolls on the board's top at y = -0.52; the board reaches down past the tip of the
+  // driven nail (y = -0.73) so that no view shows the nail through it.
+  auto board = TCube::CreateSized(nullptr, 2.0f, BoardThickness, 0.6f, cpAll, ndOutside);
+  board->Position.SetPoint(0, -0.52f - BoardThickness / 2, 0);
+  TextureBoard(*board, ModelFolder + "ashwood.jpg");
   SceneBase->AddChild(std::move(board));
 }
 

@@ -2,6 +2,8 @@
 // grips a nail, then rolls on its claw and draws the nail out.
 #pragma once
 
+#include <string>
+
 #include "engine/GLMaterial.h"
 #include "engine/GLScene.h"
 #include "platform/Types.h"
@@ -12,7 +14,7 @@ constexpr Single NailLength = 0.25f;
 constexpr Single NailDepth = 0.48f;
 
 // Looks for "ashwood.jpg" in the texture folder for the board; without it the board is plain.
-void BuildClawHammerScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib);
+void BuildClawHammerScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, const std::string& ModelFolder);
 // Phase 0 to 180; the markers show only while the claw levers, and only when ShowMarkers.
 void AnimateClawHammerScene(TDummyCube* SceneBase, bool ShowMarkers, Single Phase);
 void ShowClawHammerMarkers(TDummyCube* SceneBase, bool Visible);

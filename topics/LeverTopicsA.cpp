@@ -39,15 +39,23 @@ void AddLeverTopicsA(std::vector<TTopicEntry>& Entries)
   };
 
   TTopicEntry& hammer = add(26, 0, 180);
-  hammer.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls&) { BuildClawHammerScene(b, m); };
+  hammer.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {
+    BuildClawHammerScene(b, m, c.ModelFolder);
+  };
   hammer.Animate = [](TDummyCube* b, const TTopicControls& c, Single p) { AnimateClawHammerScene(b, c.Markers, p); };
   hammer.ShowMarkers = ShowClawHammerMarkers;
+  // The letters show only while the claw levers the nail out.
+  hammer.LabelsShown = [](bool ticked, Integer p, bool) -> std::optional<bool> { return p > 100 && ticked; };
 
   // The scissors run their whole sequence (open, feed, cut, part) over 0 to 500.
   TTopicEntry& scissors = add(26, 1, ScissorsRepeatAngle);
   scissors.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls&) { BuildScissorsScene(b, m); };
   scissors.Animate = [](TDummyCube* b, const TTopicControls& c, Single p) { AnimateScissorsScene(b, c.Markers, p); };
   scissors.ShowMarkers = ShowScissorsMarkers;
+  // And the scissors' while the blades cut.
+  scissors.LabelsShown = [](bool ticked, Integer p, bool) -> std::optional<bool> {
+    return p > 250 && p < 394 && ticked;
+  };
 
   TTopicEntry& barrow = add(27, 1, 180);
   barrow.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {
@@ -57,7 +65,9 @@ void AddLeverTopicsA(std::vector<TTopicEntry>& Entries)
   barrow.ShowMarkers = ShowWheelbarrowMarkers;
 
   TTopicEntry& arm = add(28, 0, 180);
-  arm.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) { BuildArmScene(b, m, c.Markers); };
+  arm.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {
+    BuildArmScene(b, m, c.ModelFolder, c.Markers);
+  };
   arm.Animate = [](TDummyCube* b, const TTopicControls&, Single p) { AnimateArmScene(b, p); };
   arm.ShowMarkers = ShowArmMarkers;
 }

@@ -27,10 +27,14 @@ void AddLeverTopicsB(std::vector<TTopicEntry>& Entries)
   // procedure applies it on every frame.
   TTopicEntry& nut = Add(Entries, 27, 0);
   nut.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {
-    BuildNutCrackerScene(b, m, c.Markers);
+    BuildNutCrackerScene(b, m, c.ModelFolder, c.Markers);
   };
   nut.Animate = [](TDummyCube* b, const TTopicControls& c, Single p) { AnimateNutCrackerScene(b, c.Markers, p); };
   nut.ShowMarkers = ShowNutCrackerMarkers;
+  // While the animation runs, its frames apply the box.
+  nut.LabelsShown = [](bool ticked, Integer, bool stopped) -> std::optional<bool> {
+    return stopped ? std::optional<bool>(ticked) : std::nullopt;
+  };
 
   TTopicEntry& tweezers = Add(Entries, 28, 1);
   tweezers.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {

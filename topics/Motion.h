@@ -28,8 +28,8 @@ void BuildGuillotineScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLi
 // Travel 0 .. 1.6: the carriage runs from X 0.8 to -0.8.
 void AnimateGuillotineScene(TDummyCube* SceneBase, Single Travel);
 
-// The fixed pivot of the sewing machine's rocker link, set by its build.
-extern Single RockerPivotX;
-extern Single RockerPivotY;
+// The fixed pivot of the sewing machine's rocker link.
+extern const Single RockerPivotX;
+extern const Single RockerPivotY;
 void BuildSewingMachineScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib);
 void AnimateSewingMachineScene(TDummyCube* SceneBase, Single Phase);

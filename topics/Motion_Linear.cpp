@@ -10,8 +10,13 @@
 #include "topics/SceneMatch.h"
 #include "topics/ScissorObjects.h"
 
-Single RockerPivotX = 0;
-Single RockerPivotY = 0;
+namespace {
+// The crank's pin circle reaches 0.5 sin 45 degrees to either side.
+const Single RockerReach = Single(0.5 * std::sin(45 * double(cPIdiv180)));
+}   // namespace
+
+const Single RockerPivotX = RockerReach - 0.8f;
+const Single RockerPivotY = 0.3f + RockerReach + 0.5f;
 
 namespace {
 
@@ -127,10 +132,6 @@ void BuildSewingMachineScene(TDummyCube* SceneBase, const TGLMaterialLibrary* Ma
 {
   if (!SceneBase)
     return;
-  const Single s = Single(0.5 * std::sin(45 * double(cPIdiv180)));
-  RockerPivotY = 0.3f + s + 0.5f;
-  RockerPivotX = s - 0.8f;
-
   auto crank = std::make_unique<TCam>(nullptr, 0.15f, 0.1f, 0.3f, 0.1f, 20);
   crank->SideColoured = false;
   crank->Position.SetPoint(0, ShaftY, -0.05f);

@@ -8,7 +8,6 @@
 #include "topics/GLSimpleText.h"
 #include "topics/Markers.h"
 #include "topics/NCrackObjects.h"
-#include "topics/ShellGlobals.h"
 #include "topics/TopicFrame.h"
 
 namespace {
@@ -34,9 +33,9 @@ void AddLetter(TGLBaseSceneObject* group, Integer letter, Single x, Single y, Si
 
 // The nut's mesh and texture from the model folder, where they are. A file that is there but
 // cannot be read leaves the nut empty or untextured, as a missing one does.
-void LoadNut(TFreeForm& nut)
+void LoadNut(TFreeForm& nut, const std::string& folder)
 {
-  const std::string mesh = ModelDir + "nut.3ds", picture = ModelDir + "nut.bmp";
+  const std::string mesh = folder + "nut.3ds", picture = folder + "nut.bmp";
   if (!FileExists(mesh))
     return;
   try {
@@ -100,7 +99,8 @@ Single NutCrackerArmAngle(Single Phase)
   return (300 - 200 * Single(std::sin(double(Phase) * cPIdiv180))) * 0.05f;
 }
 
-void BuildNutCrackerScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, bool ShowMarkers)
+void BuildNutCrackerScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, const std::string& ModelFolder,
+                          bool ShowMarkers)
 {
   if (!SceneBase)
     return;
@@ -147,7 +147,7 @@ void BuildNutCrackerScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLi
   auto nut = std::make_unique<TFreeForm>(nullptr);
   nut->SetPitchAngle(180);
   nut->Position.SetPoint(-0.6f, 0, 0);
-  LoadNut(*nut);
+  LoadNut(*nut, ModelFolder);
   SceneBase->AddChild(std::move(nut));
 
   auto f = BuildLetterSolid('F', 0.05f, 0.01f);

@@ -2,11 +2,14 @@
 // nut lying in their jaws, with effort and load arrows and the letters E, L and F.
 #pragma once
 
+#include <string>
+
 #include "engine/GLMaterial.h"
 #include "engine/GLScene.h"
 #include "platform/Types.h"
 
-void BuildNutCrackerScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, bool ShowMarkers);
+void BuildNutCrackerScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, const std::string& ModelFolder,
+                          bool ShowMarkers);
 // Poses the arms and markers for Phase and applies ShowMarkers (the labels check box) again.
 void AnimateNutCrackerScene(TDummyCube* SceneBase, bool ShowMarkers, Single Phase);
 void ShowNutCrackerMarkers(TDummyCube* SceneBase, bool Visible);

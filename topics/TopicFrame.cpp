@@ -1,5 +1,7 @@
 #include "topics/TopicFrame.h"
 
+#include "platform/Files.h"
+
 TDummyCube* GroupOf(const TGLBaseSceneObject* parent, Integer i, Integer count)
 {
   TDummyCube* g = ChildOf<TDummyCube>(parent, i);
@@ -49,3 +51,5 @@ std::function<Integer(const TTopicControls&)> FixedRepeatAngle(Integer angle)
 {
   return [angle](const TTopicControls&) { return angle; };
 }
+
+std::string ProgramModelFolder() { return ExeFolder() + "3DS/"; }

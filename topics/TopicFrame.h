@@ -3,6 +3,8 @@
 #pragma once
 
 #include <functional>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "engine/GLMaterial.h"
@@ -34,6 +36,9 @@ void SetChildVisible(TGLBaseSceneObject* parent, Integer i, bool visible);
 // Sets RollAngle of child i when it exists.
 void SetChildRoll(TGLBaseSceneObject* parent, Integer i, Single degrees);
 
+// Where the program's models and their pictures lie: the "3DS" folder beside it.
+std::string ProgramModelFolder();
+
 // The control values the shell passes to the topic procedures. Each topic reads the ones
 // its procedures take; later topics add theirs here.
 struct TTopicControls {
@@ -62,6 +67,8 @@ struct TTopicControls {
   Integer ThreadProfile = 0;           // ScrewCB item: V, square, buttress, Acme
   Integer ScrewPitch = 10;             // ScrewPitchHsb position: the pitch x 100 (10 to 40)
   Integer HandleRadius = 60;           // HandRadHsb position: the handle's radius x 100 (18 to 96)
+  // The folder (with its separator) the scenes that load models and pictures read them from.
+  std::string ModelFolder = ProgramModelFolder();
 };
 
 // One topic (or one example of a lever topic) as the shell dispatches it.
@@ -82,6 +89,10 @@ struct TTopicEntry {
   bool NegativeRange = false;
   // The control values the shell starts the topic with.
   std::function<TTopicControls()> DefaultControls;
+  // For a model whose labels belong to some stages of its motion: whether the lever
+  // toolbar's box, ticked or not, shows them at the step bar's position (and with the clock
+  // stopped or running), or nothing to leave them as they are. Empty: the box shows them.
+  std::function<std::optional<bool>(bool ticked, Integer position, bool stopped)> LabelsShown;
 };
 
 // Appends a topic's row (a lever topic's example) and hands it back to be filled in; a

@@ -35,39 +35,45 @@ std::vector<TTopicEntry> MakeEntries()
   two.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {
     BuildTwoCogScene(b, m, c.Cog[0], c.Cog[1], c.Markers);
   };
-  two.Animate = [](TDummyCube* b, const TTopicControls&, Single p) { AnimateTwoCogScene(b, p); };
+  two.Animate = [](TDummyCube* b, const TTopicControls& c, Single p) { AnimateTwoCogScene(b, c.Cog[0], c.Cog[1], p); };
   two.ShowMarkers = ShowTwoCogMarkers;
   two.RepeatAngle = [](const TTopicControls& c) { return GearPairRepeatAngle(c.Cog[0], c.Cog[1]); };
-  two.DefaultControls = [] { return Cogs(GearSceneTeeth.Pair, 2); };
+  two.DefaultControls = [] { return Cogs(PairStartTeeth, 2); };
 
   TTopicEntry& three = add(2, 0);
   three.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {
     BuildThreeCogScene(b, m, c.Cog[0], c.Cog[1], c.Cog[2], c.Markers);
   };
-  three.Animate = [](TDummyCube* b, const TTopicControls&, Single p) { AnimateThreeCogScene(b, p); };
+  three.Animate = [](TDummyCube* b, const TTopicControls& c, Single p) {
+    AnimateThreeCogScene(b, c.Cog[0], c.Cog[1], c.Cog[2], p);
+  };
   three.ShowMarkers = ShowThreeCogMarkers;
   three.RepeatAngle = [](const TTopicControls& c) { return GearTrainRepeatAngle(c.Cog[0], c.Cog[1], c.Cog[2]); };
-  three.DefaultControls = [] { return Cogs(GearSceneTeeth.Three, 3); };
+  three.DefaultControls = [] { return Cogs(TrainStartTeeth, 3); };
 
   TTopicEntry& compound = add(3, 0);
   compound.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {
     BuildCompoundGearScene(b, m, c.Cog[0], c.Cog[1], c.Cog[2], c.Cog[3], c.Markers);
   };
-  compound.Animate = [](TDummyCube* b, const TTopicControls&, Single p) { AnimateCompoundGearScene(b, p); };
+  compound.Animate = [](TDummyCube* b, const TTopicControls& c, Single p) {
+    AnimateCompoundGearScene(b, c.Cog[0], c.Cog[1], c.Cog[2], c.Cog[3], p);
+  };
   compound.ShowMarkers = ShowThreeCogMarkers;
   compound.RepeatAngle = [](const TTopicControls& c) {
     return CompoundGearRepeatAngle(c.Cog[0], c.Cog[1], c.Cog[2], c.Cog[3]);
   };
-  compound.DefaultControls = [] { return Cogs(GearSceneTeeth.Compound, 4); };
+  compound.DefaultControls = [] { return Cogs(CompoundStartTeeth, 4); };
 
   TTopicEntry& helical = add(38, 0);
   helical.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {
     BuildHelicalGearScene(b, m, c.Cog[0], c.Cog[1], c.Markers);
   };
-  helical.Animate = [](TDummyCube* b, const TTopicControls&, Single p) { AnimateHelicalGearScene(b, p); };
+  helical.Animate = [](TDummyCube* b, const TTopicControls& c, Single p) {
+    AnimateHelicalGearScene(b, c.Cog[0], c.Cog[1], p);
+  };
   helical.ShowMarkers = ShowHelicalGearMarkers;
   helical.RepeatAngle = [](const TTopicControls& c) { return GearPairRepeatAngle(c.Cog[0], c.Cog[1]); };
-  helical.DefaultControls = [] { return Cogs(GearSceneTeeth.Pair, 2); };
+  helical.DefaultControls = [] { return Cogs(PairStartTeeth, 2); };
 
   AddGearLinkTopics(r);
   AddPulleyTopics(r);
@@ -99,11 +105,17 @@ const std::vector<TTopicEntry>& TopicEntries()
 
 const TTopicEntry* FindTopic(Integer id, Integer example)
 {
-  // Only the lever topics have a second example.
-  if (id < 26 || id > 28)
-    example = 0;
-  for (const TTopicEntry& e : TopicEntries())
-    if (e.Id == id && e.Example == example)
+  // A topic with a single example takes it whatever example is asked for.
+  const TTopicEntry* first = nullptr;
+  for (const TTopicEntry& e : TopicEntries()) {
+    if (e.Id != id)
+      continue;
+    if (e.Example == example)
       return &e;
-  return nullptr;
+    if (e.Example == 0)
+      first = &e;
+    else
+      return nullptr;   // a topic with examples answers only the ones it has
+  }
+  return first;
 }

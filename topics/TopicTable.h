@@ -7,8 +7,8 @@
 
 #include "topics/TopicFrame.h"
 
-// The row of a topic id (and lever example, for ids 26 to 28), or null when the topic has
-// no model here.
+// The procedures of a topic id and example, or null when the topic has no model here. A
+// topic with one example gives it for any example asked for.
 const TTopicEntry* FindTopic(Integer id, Integer example = 0);
 // Every row, in id order.
 const std::vector<TTopicEntry>& TopicEntries();

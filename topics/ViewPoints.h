@@ -9,6 +9,7 @@ struct TViewPoint {
   TVector SceneBase;   // a point, w = 1; z is always 0
 };
 
-// Ids 26 to 28 have a row per example (0 or 1; other values take example 0); ids without a
-// row (0, 40, anything else) give the camera at (0, 0, 10) and the scene base at the origin.
+// Each example of a topic has its own (an example the topic lacks takes its first); an id
+// without a model (none, the cam graph, anything unknown) gives the camera at (0, 0, 10) and
+// the scene base at the origin.
 TViewPoint GetViewPoint(Integer id, Integer example);

@@ -10,8 +10,6 @@
 #include "topics/Markers.h"
 #include "topics/SceneMatch.h"
 
-Single WormWheelAngle = 0;
-
 namespace {
 
 // A quarter of the pitch: the worm's lead over the wheel's tip radius gives the skew.
@@ -67,15 +65,14 @@ void AddWire(TGLBaseSceneObject* base, Single h, Single z, const TGLMaterialLibr
 bool IsWormScene(const TDummyCube* base)
 {
   return GroupHolding<TWorm, TCylinder, TCylinder>(base, 0) &&
-         GroupHolding<TWormWheel, TCylinder, TCylinder, TSlotAxle, TCube>(base, 1) && ArrowGroup(base, 2) &&
-         ArrowGroup(base, 3);
+         GroupHolding<TWormWheel, TCylinder, TCylinder, TSlotAxle, TCube>(base, 1) && ChildOf<TWheelGroup>(base, 1) &&
+         ArrowGroup(base, 2) && ArrowGroup(base, 3);
 }
 
 }   // namespace
 
 void BuildWormGearScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Integer Teeth, bool ShowMarkers)
 {
-  WormWheelAngle = 0;
   if (!SceneBase)
     return;
   const Single r = CogRadius(Teeth);
@@ -96,7 +93,7 @@ void BuildWormGearScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib,
   shaft->Position.SetPoint(0.45f, 0, 0);
   AddWithMaterial(worm, std::move(shaft), MatLib, 14);
 
-  TDummyCube* wheel = AddPlacedGroup(SceneBase, 0, 0, 0);
+  TDummyCube* wheel = SceneBase->AddChild(std::make_unique<TWheelGroup>());
   auto gear = std::make_unique<TWormWheel>(nullptr, Teeth, CogPitch, CogToothDepth, CogThickness, hub, -lambda);
   gear->SetRollAngle(90);
   AddWithMaterial(wheel, std::move(gear), MatLib, 1);
@@ -136,7 +133,7 @@ void AnimateWormGearScene(TDummyCube* SceneBase, Integer Teeth, Single Phase)
 {
   if (Teeth <= 0 || !IsWormScene(SceneBase))
     return;
-  Single w = Phase / Single(Teeth) + WormWheelAngle;
+  Single w = Phase / Single(Teeth) + static_cast<TWheelGroup*>(SceneBase->GetChild(1))->Advance;
   if (w > 360)
     w -= 360;
   SetChildPitch(SceneBase, 0, Phase);
@@ -153,9 +150,16 @@ void ShowWormGearMarkers(TDummyCube* SceneBase, bool Visible)
   SetChildVisible(SceneBase, 3, Visible);
 }
 
-void AdvanceWormWheel(Single Step)
+void AdvanceWormWheel(TDummyCube* SceneBase, Single Step)
 {
-  if (!std::isfinite(Step))
+  TWheelGroup* wheel = ChildOf<TWheelGroup>(SceneBase, 1);
+  if (!wheel || !std::isfinite(Step))
     return;
-  WormWheelAngle = WrapWheelAngle(WormWheelAngle + Step);
+  wheel->Advance = WrapWheelAngle(wheel->Advance + Step);
+}
+
+Single WormWheelAdvance(const TDummyCube* SceneBase)
+{
+  const TWheelGroup* wheel = ChildOf<TWheelGroup>(SceneBase, 1);
+  return wheel ? wheel->Advance : 0;
 }

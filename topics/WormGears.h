@@ -6,9 +6,13 @@
 #include "engine/GLScene.h"
 #include "platform/Types.h"
 
-// The wheel's angle carried across the shell's phase wraps, degrees in [0, 360]; every build
-// resets it.
-extern Single WormWheelAngle;
+// The worm wheel's group: it keeps the angle the wheel has been carried on by across the
+// clock's phase wraps, degrees in [0, 360], so each build starts from 0.
+class TWheelGroup : public TDummyCube {
+public:
+  using TDummyCube::TDummyCube;
+  Single Advance = 0;
+};
 
 // The step bar's range: two turns of the worm.
 constexpr Integer WormRepeatAngle = 720;
@@ -18,4 +22,6 @@ void AnimateWormGearScene(TDummyCube* SceneBase, Integer Teeth, Single Phase);
 void ShowWormGearMarkers(TDummyCube* SceneBase, bool Visible);
 // Called by the clock each time it wraps the phase, with the wrap amount over the teeth, so
 // the wheel goes on from where it stood.
-void AdvanceWormWheel(Single Step);
+void AdvanceWormWheel(TDummyCube* SceneBase, Single Step);
+// The angle the scene's wheel has been carried on by (0 for another scene).
+Single WormWheelAdvance(const TDummyCube* SceneBase);

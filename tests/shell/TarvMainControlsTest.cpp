@@ -28,7 +28,6 @@
 #include "topics/Hoists.h"
 #include "topics/Markers.h"
 #include "topics/Pulleys.h"
-#include "topics/ShellGlobals.h"
 #include "topics/TopicTable.h"
 #include "topics/ViewPoints.h"
 
@@ -134,13 +133,40 @@ void CollectLines(TGLBaseSceneObject* o, Integer depth, std::vector<std::pair<TL
   }
 }
 
-std::vector<TGLBaseSceneObject*> Parts(TGLBaseSceneObject* base)
-{
-  std::vector<TGLBaseSceneObject*> v;
-  for (Integer i = 0; i < base->GetCount(); ++i)
-    v.push_back(base->GetChild(i));
-  return v;
-}
+// The model on show, told apart from any model built after it: each of its parts gets a
+// name no build gives, so a rebuild shows as unmarked parts. (Addresses cannot tell: a new
+// part may well take the place a freed one left.)
+class TShownModel {
+public:
+  explicit TShownModel(TGLBaseSceneObject* base) : FBase(base), FCount(base->GetCount())
+  {
+    for (Integer i = 0; i < FCount; ++i)
+      base->GetChild(i)->Name = Mark(i);
+  }
+  // The scene base holds exactly the marked parts, in their places.
+  bool Kept() const
+  {
+    if (FBase->GetCount() != FCount)
+      return false;
+    for (Integer i = 0; i < FCount; ++i)
+      if (FBase->GetChild(i)->Name != Mark(i))
+        return false;
+    return true;
+  }
+  // None of the marked parts is left: the model was built again.
+  bool Replaced() const
+  {
+    for (Integer i = 0; i < FBase->GetCount(); ++i)
+      if (FBase->GetChild(i)->Name.rfind("shown-before-", 0) == 0)
+        return false;
+    return FBase->GetCount() > 0;
+  }
+
+private:
+  static std::string Mark(Integer i) { return "shown-before-" + std::to_string(i); }
+  TGLBaseSceneObject* FBase;
+  Integer FCount;
+};
 
 struct TMessages {
   std::vector<std::string> Texts;
@@ -155,9 +181,6 @@ protected:
       Messages->Texts.push_back(r.Text);
       return mrOk;
     });
-    // The teeth the gear scenes keep between showings are the program's, not this suite's.
-    SavedTeeth = GearSceneTeeth;
-    SavedRackTeeth = RackTeeth;
     // The content beside the test program is laid out as the program's own.
     Frm = new TKVMainFrm(ExeFolder());
     Frm->Show();
@@ -167,8 +190,6 @@ protected:
   {
     delete Frm;
     Frm = nullptr;
-    GearSceneTeeth = SavedTeeth;
-    RackTeeth = SavedRackTeeth;
     SetMessageAnswerer({});
     delete Messages;
     Pump();
@@ -248,8 +269,6 @@ protected:
 
   static TMessages* Messages;
   static TKVMainFrm* Frm;
-  static inline TGearSceneTeeth SavedTeeth;
-  static inline Integer SavedRackTeeth = 0;
 };
 
 TMessages* Controls::Messages = nullptr;
@@ -308,7 +327,7 @@ TEST_F(Controls, EveryControlRebuildsTheModelFromItsNewValue)
       {"helical: right cog up", 38, {}, [](K& f) { ClickUp(f.CogUpDn[1]); }, [](TTopicControls& c) { c.Cog[1] += 1; },
        gearPair, pairTeeth},
       {"rack: pinion up", 35, {}, [](K& f) { ClickUp(f.CogUpDn[0]); },
-       [](TTopicControls& c) { c.Cog[0] = RackTeeth + 1; },
+       [](TTopicControls& c) { c.Cog[0] += 1; },
        [](const TTopicControls& c) { return RackPinionRepeatAngle(c.Cog[0], 4.0f); }},
       {"worm: wheel teeth up", 36, {}, [](K& f) { ClickUp(f.CogUpDn[0]); }, [](TTopicControls& c) { c.Cog[0] = 11; },
        fixed(720)},
@@ -397,7 +416,7 @@ TEST_F(Controls, EveryControlRebuildsTheModelFromItsNewValue)
     TTopicControls expect = Frm->CurrentControls();
     t.Moves(expect);
     TModelPrint before = PrintOf(Frm->SceneBase);
-    std::vector<TGLBaseSceneObject*> oldParts = Parts(Frm->SceneBase);
+    const TShownModel old(Frm->SceneBase);
 
     t.Act(*Frm);
 
@@ -425,9 +444,7 @@ TEST_F(Controls, EveryControlRebuildsTheModelFromItsNewValue)
     EXPECT_EQ(now.HandleRadius, expect.HandleRadius);
 
     // A new model, from the new values, at phase 0 with the clock stopped.
-    std::vector<TGLBaseSceneObject*> newParts = Parts(Frm->SceneBase);
-    ASSERT_FALSE(newParts.empty());
-    EXPECT_NE(newParts.front(), oldParts.front()) << "not rebuilt";
+    EXPECT_TRUE(old.Replaced()) << "not rebuilt";
     TModelPrint after = PrintOf(Frm->SceneBase);
     EXPECT_EQ(after, Reference(expect));
     EXPECT_NE(after, before) << "the model does not show the change";
@@ -456,24 +473,28 @@ TEST_F(Controls, ControlsAtTheirEndsOrOfOtherTopicsLeaveTheModel)
   Frm->CogUpDn[0]->SetPosition(40);
   GuardedCall([] { Frm->ShowTopic(1); });
   Frm->CogUpDn[0]->SetPosition(40);
-  std::vector<TGLBaseSceneObject*> parts = Parts(Frm->SceneBase);
-  ClickUp(Frm->CogUpDn[0]);
-  EXPECT_EQ(Frm->CogUpDn[0]->Position(), 40);
-  EXPECT_EQ(Parts(Frm->SceneBase), parts);
-  // Down from there does move.
-  ClickDown(Frm->CogUpDn[0]);
-  EXPECT_EQ(Frm->CogUpDn[0]->Position(), 39);
-  EXPECT_NE(Parts(Frm->SceneBase), parts);
+  {
+    const TShownModel shown(Frm->SceneBase);
+    ClickUp(Frm->CogUpDn[0]);
+    EXPECT_EQ(Frm->CogUpDn[0]->Position(), 40);
+    EXPECT_TRUE(shown.Kept());
+    // Down from there does move.
+    ClickDown(Frm->CogUpDn[0]);
+    EXPECT_EQ(Frm->CogUpDn[0]->Position(), 39);
+    EXPECT_TRUE(shown.Replaced());
+  }
 
   Show(7);
   Frm->StepConeUpDn->SetPosition(3);
-  parts = Parts(Frm->SceneBase);
-  ClickUp(Frm->StepConeUpDn);
-  EXPECT_EQ(Parts(Frm->SceneBase), parts);
+  {
+    const TShownModel shown(Frm->SceneBase);
+    ClickUp(Frm->StepConeUpDn);
+    EXPECT_TRUE(shown.Kept());
+  }
 
   // A bar belonging to another topic's page does nothing to this model.
   Show(22);
-  parts = Parts(Frm->SceneBase);
+  const TShownModel shown(Frm->SceneBase);
   TModelPrint print = PrintOf(Frm->SceneBase);
   Frm->CamOffsetHsb->Scroll(scLineDown, 0);
   Frm->CrankOffsetHsb->Scroll(scLineDown, 0);
@@ -482,7 +503,7 @@ TEST_F(Controls, ControlsAtTheirEndsOrOfOtherTopicsLeaveTheModel)
   Frm->PlaneAngleHsb->Scroll(scLineDown, 0);
   Frm->CogUpDn[0]->Step(btPrev);
   Frm->HoistUpDn->Step(btNext);
-  EXPECT_EQ(Parts(Frm->SceneBase), parts);
+  EXPECT_TRUE(shown.Kept());
   EXPECT_EQ(PrintOf(Frm->SceneBase), print);
   EXPECT_TRUE(Messages->Texts.empty());
 }
@@ -506,6 +527,41 @@ TEST_F(Controls, ValuesStayWhenTheUserComesBackAndTheCogsTakeTheirTeeth)
   EXPECT_EQ(Frm->CamOffsetHsb->Position(), 17);
   EXPECT_EQ(PrintOf(Frm->SceneBase), Reference(Frm->CurrentControls()));
   EXPECT_EQ(Frm->CurrentControls().CamOffset, 17);
+}
+
+TEST_F(Controls, EveryRowSetsControlsThatStandOnItsPage)
+{
+  // A misspelt or misplaced name in a topic's row would leave a control as the last topic
+  // set it, with nothing to say so.
+  for (const TTopicRow& row : TopicRows()) {
+    SCOPED_TRACE(row.Id);
+    if (row.View != TTopicView::Model)
+      continue;
+    TTabSheet* page = Frm->ControlPages[size_t(row.Page)];
+    ASSERT_NE(page, nullptr);
+    for (const TControlSetting& s : row.Controls) {
+      auto* control = dynamic_cast<TControl*>(Frm->FindComponent(s.Control));
+      ASSERT_NE(control, nullptr) << s.Control;
+      EXPECT_EQ(control->Parent(), page) << s.Control;
+    }
+    // Showing the topic puts its page up with its settings applied.
+    Show(row.Id);
+    EXPECT_EQ(Frm->ToolPC->ActivePage(), page);
+    for (const TControlSetting& s : row.Controls) {
+      auto* control = dynamic_cast<TControl*>(Frm->FindComponent(s.Control));
+      EXPECT_EQ(control->Visible(), s.Visible) << s.Control;
+      if (!s.Hint.empty())
+        EXPECT_EQ(control->Hint(), s.Hint) << s.Control;
+      if (auto* bar = dynamic_cast<TScrollBar*>(control); bar && s.Max > s.Min) {
+        EXPECT_EQ(bar->Min(), s.Min);
+        EXPECT_EQ(bar->Max(), s.Max);
+      }
+      if (auto* combo = dynamic_cast<TComboBox*>(control); combo && !s.Items.empty())
+        EXPECT_EQ(combo->Items(), s.Items);
+    }
+    for (int i = 1; i < 4 && row.Cogs > 0; ++i)
+      EXPECT_EQ(Frm->CogUpDn[i]->Visible(), i < row.Cogs) << "counter " << i;
+  }
 }
 
 TEST_F(Controls, CrossBeltHidesTheRadiiAndVeeBeltShowsThemAgain)
@@ -555,14 +611,14 @@ TEST_F(Controls, InclinedPlaneTurnsWithoutARebuildAndLabelsTheEffort)
       {scBottom, 0, "Angle = 45 \xBA", "Effort = 7071 N"},
       {scLineUp, 0, "Angle = 44 \xBA", "Effort = 6947 N"},
   };
-  std::vector<TGLBaseSceneObject*> parts = Parts(Frm->SceneBase);
+  const TShownModel shown(Frm->SceneBase);
   for (const TRow& r : rows) {
     SCOPED_TRACE(r.Angle);
     TModelPrint before = PrintOf(Frm->SceneBase);
     Frm->PlaneAngleHsb->Scroll(r.Code, r.Pos);
     EXPECT_EQ(Frm->PAngleLabel->Caption(), r.Angle);
     EXPECT_EQ(Frm->PEffortLabel->Caption(), r.Effort);
-    EXPECT_EQ(Parts(Frm->SceneBase), parts) << "turned in place, not rebuilt";
+    EXPECT_TRUE(shown.Kept()) << "turned in place, not rebuilt";
     EXPECT_NE(PrintOf(Frm->SceneBase), before);
     // The plane stands as one built at that angle and turned to it.
     TDummyCube base;
@@ -592,7 +648,7 @@ TEST_F(Controls, MarkerBoxesShowAndHideMarkersWithoutARebuild)
     ASSERT_TRUE(box->Visible());
     const bool was = box->Checked();
     TModelPrint before = PrintOf(Frm->SceneBase);
-    std::vector<TGLBaseSceneObject*> parts = Parts(Frm->SceneBase);
+    const TShownModel model(Frm->SceneBase);
     // The animation goes on while the markers change (running, with the ticks held back
     // so that the model stays in the pose it was built in).
     Frm->StartBtnClick(Frm->StartBtn);
@@ -601,7 +657,7 @@ TEST_F(Controls, MarkerBoxesShowAndHideMarkersWithoutARebuild)
     EXPECT_FALSE(Frm->Stopped);
     Frm->StopBtnClick(Frm->StopBtn);
     ASSERT_EQ(box->Checked(), !was);
-    EXPECT_EQ(Parts(Frm->SceneBase), parts) << "rebuilt";
+    EXPECT_TRUE(model.Kept()) << "rebuilt";
     TModelPrint shown = PrintOf(Frm->SceneBase);
     EXPECT_NE(shown, before) << "the markers did not change";
     // As if built with the box in its new state.
@@ -655,10 +711,10 @@ TEST_F(Controls, LeverToolbarBuildsTheExamplesAndLabelsThem)
 
     // The selected button again: the model and its phase stay.
     Frm->RTChsb->Scroll(scPosition, 70);
-    std::vector<TGLBaseSceneObject*> parts = Parts(Frm->SceneBase);
+    const TShownModel shown(Frm->SceneBase);
     TModelPrint posed = PrintOf(Frm->SceneBase);
     ClickItem(Frm->LeverToolbar, Frm->LeverBtn2);
-    EXPECT_EQ(Parts(Frm->SceneBase), parts);
+    EXPECT_TRUE(shown.Kept());
     EXPECT_EQ(PrintOf(Frm->SceneBase), posed);
     EXPECT_EQ(Frm->RTChsb->Position(), 70);
     EXPECT_TRUE(Frm->LeverBtn2->Checked());
@@ -753,10 +809,10 @@ TEST_F(Controls, ALeverExampleThatFailsToBuildLeavesAnEmptySceneAndAMessage)
   for (const char* f : {"Arm_01.3ds", "Arm_02.3ds", "ashwood.jpg"})
     std::filesystem::copy_file(ExeFolder() + "3DS/" + f, folder + f);
   WriteFileBytes(folder + "Arm_03.3ds", std::vector<uint8_t>(64, 0x4D));
-  const std::string saved = ModelDir;
-  ModelDir = folder;
+  const std::string saved = Frm->ModelFolder;
+  Frm->ModelFolder = folder;
   ClickItem(Frm->LeverToolbar, Frm->LeverBtn1);
-  ModelDir = saved;
+  Frm->ModelFolder = saved;
   ASSERT_EQ(Messages->Texts.size(), 1u);
   EXPECT_EQ(Frm->SceneBase->GetCount(), 0);
   EXPECT_EQ(Frm->LeverExample, 0);

@@ -526,11 +526,11 @@ TEST_F(MainWindow, WormWheelAdvancesOncePerPeriodTakenOff)
   ASSERT_EQ(Frm->CurrentTopic, 36);
   const Integer max = Frm->RTChsb->Max();
   const Integer teeth = Frm->CogUpDn[0]->Position();
-  Single before = WormWheelAngle;
+  Single before = WormWheelAdvance(Frm->SceneBase);
   // 2.5 periods in one tick.
   Frm->CadencerProgress(nullptr, 2.5 * max / 100.0, 1);
   EXPECT_NEAR(Frm->Phase, 0.5 * max, 0.01);
-  double turned = std::fmod(double(WormWheelAngle) - before + 720, 360);
+  double turned = std::fmod(double(WormWheelAdvance(Frm->SceneBase)) - before + 720, 360);
   EXPECT_NEAR(turned, std::fmod(2.0 * max / teeth, 360), 0.01);
 }
 

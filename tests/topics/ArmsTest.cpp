@@ -7,7 +7,7 @@
 
 #include "engine/GLVectorFileObjects.h"
 #include "tests/topics/LeverTopicsATestSupport.h"
-#include "topics/ShellGlobals.h"
+#include "topics/TopicFrame.h"
 
 namespace {
 
@@ -19,11 +19,10 @@ TPipe* Muscle(TSceneFixture& f)
 TEST(ArmsTest, BuildWithoutModels)
 {
   // The build lays the real bones beside the test program; look where there are none.
-  const std::string saved = ModelDir;
-  ModelDir = std::string(ORRELO_TEST_OUTPUT) + "/no-models/";
+  const std::string none = std::string(ORRELO_TEST_OUTPUT) + "/no-models/";
   for (bool markers : {false, true}) {
     TSceneFixture f;
-    BuildArmScene(f.Get(), &f.Lib, markers);
+    BuildArmScene(f.Get(), &f.Lib, none, markers);
     ASSERT_EQ(f->GetCount(), 5);
     for (Integer i = 0; i < 3; ++i)
       EXPECT_EQ(static_cast<TFreeForm*>(f->GetChild(i))->MeshObjectCount(), 0);
@@ -39,7 +38,6 @@ TEST(ArmsTest, BuildWithoutModels)
     EXPECT_FLOAT_EQ(Muscle(f)->GetPipeNode(3)->GetRadiusFactor(), 3.5f);
     EXPECT_EQ(Muscle(f)->GetNodes()[4]->AsAffineVector(), (TAffineVector{0.6f, 1.25f, 0}));
   }
-  ModelDir = saved;
 }
 
 TEST(ArmsTest, UnreadableModelRaisesAndLeavesWhatWasBuilt)
@@ -47,11 +45,9 @@ TEST(ArmsTest, UnreadableModelRaisesAndLeavesWhatWasBuilt)
   const std::string dir = std::string(ORRELO_TEST_OUTPUT) + "/arm-models/";
   std::filesystem::create_directories(dir);
   std::ofstream(dir + "Arm_02.3ds") << "not a model";
-  ModelDir = dir;
   TSceneFixture f;
-  EXPECT_ANY_THROW(BuildArmScene(f.Get(), &f.Lib, true));
+  EXPECT_ANY_THROW(BuildArmScene(f.Get(), &f.Lib, dir, true));
   EXPECT_EQ(f->GetCount(), 1);
-  ModelDir.clear();
   const TPose before = LeverPose(f.Get());
   AnimateArmScene(f.Get(), 90);
   ShowArmMarkers(f.Get(), false);
@@ -61,7 +57,7 @@ TEST(ArmsTest, UnreadableModelRaisesAndLeavesWhatWasBuilt)
 TEST(ArmsTest, Lifting)
 {
   TSceneFixture f;
-  BuildArmScene(f.Get(), &f.Lib, true);
+  BuildArmScene(f.Get(), &f.Lib, ProgramModelFolder(), true);
   const TPose built = LeverPose(f.Get());
   AnimateArmScene(f.Get(), 90);
   EXPECT_NEAR(f->GetChild(1)->GetRollAngle(), 30, 1e-4);
@@ -85,8 +81,8 @@ TEST(ArmsTest, Lifting)
 TEST(ArmsTest, PoseDependsOnThePhaseAlone)
 {
   TSceneFixture ran, jumped;
-  BuildArmScene(ran.Get(), &ran.Lib, true);
-  BuildArmScene(jumped.Get(), &jumped.Lib, true);
+  BuildArmScene(ran.Get(), &ran.Lib, ProgramModelFolder(), true);
+  BuildArmScene(jumped.Get(), &jumped.Lib, ProgramModelFolder(), true);
   for (Single p = 0; p < 180; p += 2.3f)
     AnimateArmScene(ran.Get(), p);
   AnimateArmScene(ran.Get(), 61);

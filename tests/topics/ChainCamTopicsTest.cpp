@@ -199,7 +199,6 @@ TEST(ChainCamTopics, ProceduresLeaveOtherScenesAlone)
         EXPECT_LT(Difference(Pose(b.Base), before), 1e-9) << other.Id << " showed markers on " << scene.Id;
       }
     }
-  GearSceneTeeth = TGearSceneTeeth{};
 }
 
 

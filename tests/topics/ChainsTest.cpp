@@ -207,10 +207,10 @@ TEST(ChainDriveScene, ChildCountsAndTheLeftWheelInMesh)
     EXPECT_EQ(b.Base.GetChild(0)->GetCount(), t2 < 15 ? 3 : 8);
     EXPECT_EQ(b.Base.GetChild(1)->GetCount(), t1 < 15 ? 3 : 8);
     EXPECT_EQ(b.Base.GetChild(0)->GetChildAs<TChainWheel>(0) != nullptr, t2 >= 15);
-    EXPECT_NEAR(b.Base.GetChild(0)->Position.X, ChainCentreDistance / 2, 1e-6);
-    EXPECT_NEAR(b.Base.GetChild(1)->Position.X, -ChainCentreDistance / 2, 1e-6);
+    EXPECT_NEAR(b.Base.GetChild(0)->Position.X, ChainDriveCentreDistance(t1, t2) / 2, 1e-6);
+    EXPECT_NEAR(b.Base.GetChild(1)->Position.X, -ChainDriveCentreDistance(t1, t2) / 2, 1e-6);
     const TGLBaseSceneObject* chain = b.Base.GetChild(2);
-    double pitches = ChainPathLength(R(t1), R(t2), ChainCentreDistance) / ChainPitch;
+    double pitches = ChainPathLength(R(t1), R(t2), ChainDriveCentreDistance(t1, t2)) / ChainPitch;
     EXPECT_EQ(chain->GetCount(), Integer(std::lround(pitches)));
     EXPECT_EQ(chain->GetCount() % 2, 0);
     for (Integer i = 0; i < chain->GetCount(); ++i)
@@ -228,7 +228,7 @@ TEST(ChainDriveScene, ChainClosedAndOnBothWheelsAtEveryPhase)
     SCOPED_TRACE(testing::Message() << t1 << " " << t2);
     TBuilt b;
     BuildChainDriveScene(&b.Base, &b.Lib, t1, t2, true);
-    Single c = ChainCentreDistance;
+    Single c = ChainDriveCentreDistance(t1, t2);
     for (Single phase = 0; phase < 720; phase += 13.7f) {
       AnimateChainDriveScene(&b.Base, t1, t2, phase);
       TChainArray pts = PinsOf(b.Base.GetChild(2));

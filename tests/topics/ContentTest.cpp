@@ -15,8 +15,8 @@
 #include "tests/topics/PulleyTopicsTestSupport.h"
 #include "topics/Arms.h"
 #include "topics/Hammers.h"
+#include "topics/NCrackObjects.h"
 #include "topics/Nutcrackers.h"
-#include "topics/ShellGlobals.h"
 
 namespace {
 
@@ -61,13 +61,48 @@ double SignedVolume(const T3DSMesh& m)
   return v;
 }
 
-// The nutcracker's teeth in a small-nut notch stand 0.12 from the notch's centre, which the
-// arm (hinged 0.2 from the nut) carries at (0.18, -0.07) turned by its angle.
-double JawGap(double armDegrees)
+// Even-odd test of a point against a closed outline in the XY plane.
+bool InsideOutline(const std::vector<TAffineVector>& poly, Single x, Single y)
 {
-  const double a = armDegrees * 3.14159265358979323846 / 180;
-  const double cx = 0.18 * std::cos(a) + 0.07 * std::sin(a), cy = 0.18 * std::sin(a) - 0.07 * std::cos(a);
-  return 0.12 - std::hypot(0.2 - cx, cy);
+  bool in = false;
+  for (size_t i = 0, j = poly.size() - 1; i < poly.size(); j = i++) {
+    const TAffineVector &a = poly[i], &b = poly[j];
+    if ((a[1] > y) != (b[1] > y) && x < a[0] + (y - a[1]) * (b[0] - a[0]) / (b[1] - a[1]))
+      in = !in;
+  }
+  return in;
+}
+
+// How many of the nut's corners (grown by `grow` about its centre) lie inside either arm of
+// the nutcracker scene as posed: the arm's section is its lower edge, notches and teeth
+// included, closed by its back, through the arm's thickness.
+int NutCornersInsideTheArms(TDummyCube* base, Single grow)
+{
+  auto* nut = static_cast<TFreeForm*>(base->GetChild(4));
+  auto* cracker = static_cast<TNutCracker*>(base->GetChild(0)->GetChild(0));
+  std::vector<TAffineVector> section = TNutCracker::LowerOutline();
+  for (size_t i = section.size(); i-- > 0;)
+    section.push_back({section[i][0], TNutCracker::BackHeight(section[i][0]), 0});
+  // The upper arm draws in its group's frame; the lower one is the proxy's copy of it.
+  TMatrix toUpper = cracker->AbsoluteMatrix();
+  TMatrix toLower = MatrixMultiply(cracker->LocalMatrix(), base->GetChild(1)->AbsoluteMatrix());
+  InvertMatrix(toUpper);
+  InvertMatrix(toLower);
+  const TMatrix nutToWorld = nut->AbsoluteMatrix();
+  const TAABB box = nut->BoundingBox();
+  int inside = 0;
+  for (const TAffineVector& v : nut->GetMeshObject(0).Vertices) {
+    TAffineVector p = v;
+    for (size_t k = 0; k < 3; ++k)
+      p[k] = (box.Min[k] + box.Max[k]) / 2 + grow * (v[k] - (box.Min[k] + box.Max[k]) / 2);
+    const TAffineVector world = VectorTransform(p, nutToWorld);
+    for (const TMatrix* m : {&toUpper, &toLower}) {
+      const TAffineVector l = VectorTransform(world, *m);
+      if (std::fabs(l[2]) < cracker->Thickness / 2 && InsideOutline(section, l[0], l[1]))
+        ++inside;
+    }
+  }
+  return inside;
 }
 
 TEST(ContentTest, ModelsLoadIntoFreeForms)
@@ -175,36 +210,44 @@ TEST(ContentTest, NutSitsBetweenTheJaws)
   const TAABB b = Bounds(m.Vertices);
   for (size_t k = 0; k < 3; ++k)
     EXPECT_NEAR(b.Min[k] + b.Max[k], 0, 0.03) << k;
-  // Clear of the jaws opened to 15 degrees, gripped before they close to 5, and no longer
-  // than the notch is wide (0.195).
-  const double reach = std::max(-b.Min[1], b.Max[1]);
-  EXPECT_LT(reach, JawGap(15));
-  EXPECT_GT(reach, JawGap(5));
+  // No longer than the small-nut notch is wide (0.195).
   EXPECT_LT(b.Max[0] - b.Min[0], 0.195);
+
+  // Over the whole stroke the jaws' teeth stay outside the shell; closed (phase 90, arms at
+  // 5 degrees) they hold it: a shell 4% larger would be bitten into.
+  TSceneFixture f;
+  BuildNutCrackerScene(f.Get(), &f.Lib, ModelFolder, false);
+  ASSERT_EQ(static_cast<TFreeForm*>(f->GetChild(4))->MeshObjectCount(), 1);
+  for (Single phase = 0; phase <= 180; phase += 2.5f) {
+    AnimateNutCrackerScene(f.Get(), false, phase);
+    ASSERT_EQ(NutCornersInsideTheArms(f.Get(), 1), 0) << "phase " << phase;
+  }
+  AnimateNutCrackerScene(f.Get(), false, 90);
+  EXPECT_GT(NutCornersInsideTheArms(f.Get(), 1.04f), 0);
+  AnimateNutCrackerScene(f.Get(), false, 60);
+  EXPECT_EQ(NutCornersInsideTheArms(f.Get(), 1.04f), 0);
 }
 
 TEST(ContentTest, ScenesTakeTheContent)
 {
-  ModelDir = ModelFolder;
   {
     TSceneFixture f;
-    BuildArmScene(f.Get(), &f.Lib, false);
+    BuildArmScene(f.Get(), &f.Lib, ModelFolder, false);
     for (Integer i = 0; i < 3; ++i)
       EXPECT_EQ(static_cast<TFreeForm*>(f->GetChild(i))->MeshObjectCount(), 1) << i;
   }
   {
     TSceneFixture f;
-    BuildNutCrackerScene(f.Get(), &f.Lib, false);
+    BuildNutCrackerScene(f.Get(), &f.Lib, ModelFolder, false);
     auto* nut = static_cast<TFreeForm*>(f->GetChild(4));
     EXPECT_EQ(nut->MeshObjectCount(), 1);
     EXPECT_TRUE(nut->Material.Texture.Enabled());
   }
   {
     TSceneFixture f;
-    BuildClawHammerScene(f.Get(), &f.Lib);
+    BuildClawHammerScene(f.Get(), &f.Lib, ModelFolder);
     EXPECT_TRUE(static_cast<TCube*>(f->GetChild(5))->Material.Texture.Enabled());
   }
-  ModelDir.clear();
 }
 
 TEST(ContentTest, GeneratorReproducesTheCommittedFiles)

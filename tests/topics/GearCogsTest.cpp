@@ -124,13 +124,13 @@ TEST(GearCogs, AnimatedScenesComeRoundAtTheirRepeatAngle)
       TStage s;
       BuildCompoundGearScene(&s.Base, &s.Lib, a, b, b + 1, a + 3, false);
       Integer r = CompoundGearRepeatAngle(a, b, b + 1, a + 3);
-      AnimateCompoundGearScene(&s.Base, Single(r));
+      AnimateCompoundGearScene(&s.Base, a, b, b + 1, a + 3, Single(r));
       for (Integer i = 0; i < 6; ++i)
         EXPECT_TRUE(WholeTurns(s.Base.GetChild(i)->GetRollAngle())) << a << " " << b << " child " << i;
 
       TStage t;
       BuildThreeCogScene(&t.Base, &t.Lib, a, b, a + 1, false);
-      AnimateThreeCogScene(&t.Base, Single(GearTrainRepeatAngle(a, b, a + 1)));
+      AnimateThreeCogScene(&t.Base, a, b, a + 1, Single(GearTrainRepeatAngle(a, b, a + 1)));
       for (Integer i = 0; i < 6; ++i)
         EXPECT_TRUE(WholeTurns(t.Base.GetChild(i)->GetRollAngle())) << a << " " << b << " child " << i;
     }
@@ -147,14 +147,14 @@ TEST(GearCogs, TeethStayInMeshAtEveryPhase)
       BuildCompoundGearScene(&compound.Base, &compound.Lib, a, b, 50 - b, 51 - a, false);
       BuildHelicalGearScene(&helical.Base, &helical.Lib, a, b, false);
       for (Single p : phases) {
-        AnimateTwoCogScene(&two.Base, p);
+        AnimateTwoCogScene(&two.Base, a, b, p);
         EXPECT_TRUE(InMesh(a, CogRoll(two.Base, 0), b, CogRoll(two.Base, 1)));
-        AnimateHelicalGearScene(&helical.Base, p);
+        AnimateHelicalGearScene(&helical.Base, a, b, p);
         EXPECT_TRUE(InMesh(a, CogRoll(helical.Base, 0), b, CogRoll(helical.Base, 1)));
-        AnimateThreeCogScene(&three.Base, p);
+        AnimateThreeCogScene(&three.Base, a, b, 51 - a, p);
         EXPECT_TRUE(InMesh(a, CogRoll(three.Base, 0), b, CogRoll(three.Base, 2)));
         EXPECT_TRUE(InMesh(b, CogRoll(three.Base, 2), 51 - a, CogRoll(three.Base, 4)));
-        AnimateCompoundGearScene(&compound.Base, p);
+        AnimateCompoundGearScene(&compound.Base, a, b, 50 - b, 51 - a, p);
         EXPECT_TRUE(InMesh(a, CogRoll(compound.Base, 0), b, CogRoll(compound.Base, 2, 0)));
         EXPECT_TRUE(InMesh(50 - b, CogRoll(compound.Base, 2, 5), 51 - a, CogRoll(compound.Base, 4)));
         ASSERT_EQ(CogTeeth(compound.Base, 2, 5), 50 - b);
@@ -181,21 +181,24 @@ TEST(GearCogs, ScenesStandWhereTheCentreDistancesPutThem)
   BuildThreeCogScene(&t.Base, &t.Lib, 20, 10, 20, false);
   EXPECT_NEAR(CogRoll(t.Base, 2), -27, 1e-4);
   EXPECT_NEAR(CogRoll(t.Base, 4), 18, 1e-4);
-  AnimateThreeCogScene(&t.Base, 90);
+  AnimateThreeCogScene(&t.Base, 20, 10, 20, 90);
   EXPECT_NEAR(t.Base.GetChild(2)->GetRollAngle(), -180, 1e-4);
   EXPECT_NEAR(t.Base.GetChild(4)->GetRollAngle(), 90, 1e-4);
-  AnimateThreeCogScene(&t.Base, 0);
+  AnimateThreeCogScene(&t.Base, 20, 10, 20, 0);
   for (Integer i = 0; i < 6; ++i)
     EXPECT_EQ(t.Base.GetChild(i)->GetRollAngle(), 0);
 }
 
-TEST(GearCogs, BuildsKeepTheirCountsForTheShell)
+TEST(GearCogs, AnimateTurnsByTheCountsItIsGiven)
 {
+  // The driven cog follows the counts handed to the animate step: 90 degrees of a 20-tooth
+  // driver turn a 40-tooth cog back by 45 and a 30-tooth one back by 60.
   TStage s;
-  BuildCompoundGearScene(&s.Base, &s.Lib, 11, 12, 13, 14, false);
-  EXPECT_EQ(GearSceneTeeth.Compound[3], 14);
-  BuildTwoCogScene(&s.Base, &s.Lib, 30, 17, false);
-  EXPECT_EQ(GearSceneTeeth.Pair[0], 30);
-  EXPECT_EQ(GearSceneTeeth.Pair[1], 17);
-  GearSceneTeeth = TGearSceneTeeth{};
+  BuildTwoCogScene(&s.Base, &s.Lib, 20, 40, false);
+  AnimateTwoCogScene(&s.Base, 20, 40, 90);
+  EXPECT_NEAR(s.Base.GetChild(1)->GetRollAngle(), -45, 1e-4);
+  TStage h;
+  BuildHelicalGearScene(&h.Base, &h.Lib, 20, 30, false);
+  AnimateHelicalGearScene(&h.Base, 20, 30, 90);
+  EXPECT_NEAR(h.Base.GetChild(1)->GetRollAngle(), -60, 1e-4);
 }

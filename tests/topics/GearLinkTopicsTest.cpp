@@ -37,7 +37,7 @@ TEST(GearLinkTopics, RowsInTheTable)
   for (size_t i = 1; i < all.size(); ++i)
     EXPECT_LE(all[i - 1].Id, all[i].Id);
 
-  EXPECT_EQ(Entry(35).RepeatAngle(Start(Entry(35))), RackPinionRepeatAngle(RackTeeth, 4.0f));
+  EXPECT_EQ(Entry(35).RepeatAngle(Start(Entry(35))), RackPinionRepeatAngle(10, 4.0f));
   EXPECT_EQ(Start(Entry(36)).Cog[0], 10);
   EXPECT_EQ(Entry(36).RepeatAngle(Start(Entry(36))), 720);
   EXPECT_TRUE(Start(Entry(32)).Markers);   // "Show linkage only" starts checked
@@ -71,7 +71,6 @@ TEST(GearLinkTopics, RepeatAngleBringsEveryPartBack)
       EXPECT_LT(PoseDistance(start, Pose(s.B())), 1e-4) << id;
     }
   }
-  WormWheelAngle = 0;
 }
 
 TEST(GearLinkTopics, PoseDependsOnlyOnThePhase)

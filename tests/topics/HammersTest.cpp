@@ -9,7 +9,7 @@
 #include "tests/parts/PartTestSupport.h"
 #include "tests/topics/LeverTopicsATestSupport.h"
 #include "topics/HammerObjects.h"
-#include "topics/ShellGlobals.h"
+#include "topics/TopicFrame.h"
 
 namespace {
 
@@ -41,10 +41,8 @@ TEST(HammersTest, HeadProfile)
 TEST(HammersTest, Build)
 {
   // The build lays the real board picture beside the test program; look where there is none.
-  const std::string saved = ModelDir;
-  ModelDir = std::string(ORRELO_TEST_OUTPUT) + "/no-models/";
   TSceneFixture f;
-  BuildClawHammerScene(f.Get(), &f.Lib);
+  BuildClawHammerScene(f.Get(), &f.Lib, std::string(ORRELO_TEST_OUTPUT) + "/no-models/");
   ASSERT_EQ(f->GetCount(), 6);
   EXPECT_EQ(f->GetChild(0)->GetCount(), 5);
   EXPECT_FLOAT_EQ(f->GetChild(0)->GetRollAngle(), -70);
@@ -53,27 +51,24 @@ TEST(HammersTest, Build)
     EXPECT_FALSE(f->GetChild(i)->GetVisible());
   // Without the picture the board stays untextured.
   EXPECT_FALSE(static_cast<TCube*>(f->GetChild(5))->Material.Texture.Enabled());
-  ModelDir = saved;
 }
 
 TEST(HammersTest, BoardTakesThePictureWhenThere)
 {
   const std::string dir = std::string(ORRELO_TEST_OUTPUT) + "/hammer-models/";
   std::filesystem::create_directories(dir);
-  ModelDir = dir;
   // A picture we cannot read leaves the board plain, as a missing one does.
   std::ofstream(dir + "ashwood.jpg") << "not a picture";
   TSceneFixture f;
-  BuildClawHammerScene(f.Get(), &f.Lib);
+  BuildClawHammerScene(f.Get(), &f.Lib, dir);
   EXPECT_EQ(f->GetCount(), 6);
   EXPECT_FALSE(static_cast<TCube*>(f->GetChild(5))->Material.Texture.Enabled());
-  ModelDir.clear();
 }
 
 TEST(HammersTest, Levering)
 {
   TSceneFixture f;
-  BuildClawHammerScene(f.Get(), &f.Lib);
+  BuildClawHammerScene(f.Get(), &f.Lib, ProgramModelFolder());
   AnimateClawHammerScene(f.Get(), true, 90);
   EXPECT_NEAR(f->GetChild(0)->Position.X, 0, 1e-6);
   EXPECT_NEAR(f->GetChild(0)->GetRollAngle(), 0, 1e-4);
@@ -103,8 +98,8 @@ TEST(HammersTest, PoseDependsOnThePhaseAlone)
 {
   for (Single target : {0.0f, 20.0f, 60.0f, 90.0f, 150.0f, 180.0f}) {
     TSceneFixture ran, jumped;
-    BuildClawHammerScene(ran.Get(), &ran.Lib);
-    BuildClawHammerScene(jumped.Get(), &jumped.Lib);
+    BuildClawHammerScene(ran.Get(), &ran.Lib, ProgramModelFolder());
+    BuildClawHammerScene(jumped.Get(), &jumped.Lib, ProgramModelFolder());
     for (Single p = 0; p < 180; p += 3.3f)
       AnimateClawHammerScene(ran.Get(), false, p);
     AnimateClawHammerScene(ran.Get(), false, target);
@@ -114,11 +109,37 @@ TEST(HammersTest, PoseDependsOnThePhaseAlone)
   }
   // One repeat brings every part back: phase 180 is the built pose.
   TSceneFixture fresh, used;
-  BuildClawHammerScene(fresh.Get(), &fresh.Lib);
-  BuildClawHammerScene(used.Get(), &used.Lib);
+  BuildClawHammerScene(fresh.Get(), &fresh.Lib, ProgramModelFolder());
+  BuildClawHammerScene(used.Get(), &used.Lib, ProgramModelFolder());
   AnimateClawHammerScene(used.Get(), true, 90);
   AnimateClawHammerScene(used.Get(), true, 180);
   EXPECT_EQ(PoseDifference(LeverPose(fresh.Get()), LeverPose(used.Get()), 1e-4), "");
+}
+
+TEST(HammersTest, NailEndsInsideTheBoard)
+{
+  TSceneFixture f;
+  BuildClawHammerScene(f.Get(), &f.Lib, ProgramModelFolder());
+  auto* board = static_cast<TCube*>(f->GetChild(5));
+  const Single top = board->Position.Y + board->GetCubeHeight() / 2;
+  const Single bottom = board->Position.Y - board->GetCubeHeight() / 2;
+  // The tip and the shank's edge just above it, in the nail's own frame.
+  const TAffineVector tipPoints[3] = {{0, 0, 0}, {0.01f, 0.01f, 0}, {-0.01f, 0.01f, 0}};
+  auto lowest = [&] {
+    const TMatrix m = At(f.Get(), {1, 0})->AbsoluteMatrix();
+    Single y = 1e9f;
+    for (const TAffineVector& p : tipPoints)
+      y = std::min(y, VectorTransform(p, m)[1]);
+    return y;
+  };
+  // At rest the nail is driven in: its tip lies between the board's faces.
+  EXPECT_LT(lowest(), top);
+  EXPECT_GT(lowest(), bottom);
+  // Drawn out, it only rises.
+  for (Single phase = 0; phase <= 180; phase += 2.5f) {
+    AnimateClawHammerScene(f.Get(), false, phase);
+    ASSERT_GT(lowest(), bottom) << "phase " << phase;
+  }
 }
 
 }   // namespace

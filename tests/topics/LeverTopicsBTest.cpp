@@ -77,7 +77,6 @@ TEST(LeverTopicsB, ProceduresLeaveOtherScenesAlone)
           << other.Id << "." << other.Example << " showed markers on " << scene.Id << "." << scene.Example;
       }
     }
-  GearSceneTeeth = TGearSceneTeeth{};
 }
 
 TEST(LeverTopicsB, SamePhaseGivesTheSamePose)

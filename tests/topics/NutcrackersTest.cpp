@@ -11,7 +11,7 @@
 #include "tests/topics/PulleyTopicsTestSupport.h"
 #include "topics/Markers.h"
 #include "topics/NCrackObjects.h"
-#include "topics/ShellGlobals.h"
+#include "topics/TopicFrame.h"
 
 namespace {
 
@@ -19,7 +19,7 @@ TEST(NutcrackersTest, ChildTree)
 {
   for (bool markers : {false, true}) {
     TSceneFixture f;
-    BuildNutCrackerScene(f.Get(), &f.Lib, markers);
+    BuildNutCrackerScene(f.Get(), &f.Lib, ProgramModelFolder(), markers);
     ASSERT_EQ(f->GetCount(), 6);
     auto* arm = dynamic_cast<TDummyCube*>(f->GetChild(0));
     ASSERT_NE(arm, nullptr);
@@ -54,7 +54,7 @@ TEST(NutcrackersTest, ChildTree)
 TEST(NutcrackersTest, MarkersStandWhereTheLeverActs)
 {
   TSceneFixture f;
-  BuildNutCrackerScene(f.Get(), &f.Lib, true);
+  BuildNutCrackerScene(f.Get(), &f.Lib, ProgramModelFolder(), true);
   auto pos = [&](std::initializer_list<Integer> path) { return At(f.Get(), path)->Position.AsAffineVector(); };
   auto near = [](const TAffineVector& v, Single x, Single y) {
     EXPECT_NEAR(v[0], x, 1e-4);
@@ -89,7 +89,7 @@ TEST(NutcrackersTest, ArmsCloseAtNinetyAndOpenAgain)
   EXPECT_NEAR(NutCrackerArmAngle(90), 5, 1e-5);
   EXPECT_NEAR(NutCrackerArmAngle(180), 15, 1e-4);
   TSceneFixture f;
-  BuildNutCrackerScene(f.Get(), &f.Lib, true);
+  BuildNutCrackerScene(f.Get(), &f.Lib, ProgramModelFolder(), true);
   const TPose built = Snapshot(f.Get());
   AnimateNutCrackerScene(f.Get(), true, 0);
   EXPECT_EQ(PoseDifference(built, Snapshot(f.Get()), 1e-6), "");
@@ -118,7 +118,7 @@ TEST(NutcrackersTest, ArmsCloseAtNinetyAndOpenAgain)
 TEST(NutcrackersTest, AnimateAppliesTheLabelsState)
 {
   TSceneFixture f;
-  BuildNutCrackerScene(f.Get(), &f.Lib, false);
+  BuildNutCrackerScene(f.Get(), &f.Lib, ProgramModelFolder(), false);
   AnimateNutCrackerScene(f.Get(), true, 40);
   for (Integer i : {2, 3, 5})
     EXPECT_TRUE(f->GetChild(i)->GetVisible());
@@ -131,13 +131,12 @@ TEST(NutcrackersTest, AnimateAppliesTheLabelsState)
 TEST(NutcrackersTest, NutLoadsOnlyWhatIsThere)
 {
   // No model folder: the nut is an empty free form and the scene animates as usual.
-  const std::string saved = ModelDir;
   const std::filesystem::path dir = std::filesystem::path(ORRELO_TEST_OUTPUT) / "nutcracker-3ds";
   std::filesystem::remove_all(dir);
-  ModelDir = dir.string() + "/";
+  const std::string folder = dir.string() + "/";
   {
     TSceneFixture f;
-    BuildNutCrackerScene(f.Get(), &f.Lib, true);
+    BuildNutCrackerScene(f.Get(), &f.Lib, folder, true);
     auto* nut = dynamic_cast<TFreeForm*>(f->GetChild(4));
     ASSERT_NE(nut, nullptr);
     EXPECT_EQ(nut->MeshObjectCount(), 0);
@@ -149,13 +148,12 @@ TEST(NutcrackersTest, NutLoadsOnlyWhatIsThere)
   std::ofstream(dir / "nut.bmp") << "not a picture";
   {
     TSceneFixture f;
-    EXPECT_NO_THROW(BuildNutCrackerScene(f.Get(), &f.Lib, true));
+    EXPECT_NO_THROW(BuildNutCrackerScene(f.Get(), &f.Lib, folder, true));
     ASSERT_EQ(f->GetCount(), 6);
     auto* nut = dynamic_cast<TFreeForm*>(f->GetChild(4));
     EXPECT_EQ(nut->MeshObjectCount(), 0);
     EXPECT_FALSE(nut->Material.Texture.Enabled());
   }
-  ModelDir = saved;
 }
 
 }   // namespace

@@ -343,32 +343,9 @@ struct TBuiltScene {
   std::vector<std::string> Lines;
 };
 
-// The gear topics start from the tooth counts their last build kept; these tests start from
-// the program's first ones and leave the kept counts as they found them.
-class TStartTeeth {
-public:
-  TStartTeeth() : FGears(GearSceneTeeth), FRack(RackTeeth)
-  {
-    GearSceneTeeth = TGearSceneTeeth{};
-    RackTeeth = 10;
-  }
-  ~TStartTeeth()
-  {
-    GearSceneTeeth = FGears;
-    RackTeeth = FRack;
-  }
-  TStartTeeth(const TStartTeeth&) = delete;
-  TStartTeeth& operator=(const TStartTeeth&) = delete;
-
-private:
-  TGearSceneTeeth FGears;
-  Integer FRack;
-};
-
 void BuildTopic(TBuiltScene& s, const TTopicEntry& e, const std::function<void(TTopicControls&)>& set = {})
 {
   FillStandardMaterials(s.Lib);
-  TStartTeeth start;
   TTopicControls c = e.DefaultControls();
   c.Markers = false;
   if (set)
@@ -933,7 +910,7 @@ const std::map<std::string, std::vector<std::string>>& ExpectedTrees()
        "3.0 TExtrusionSolid @0.05,0.3,0 own(a1,1,1;d0.8,0.8,0.8) outline n6 w0.06 h0.02",
        "3.1 TLines @0,0,0 lines (1,1,1,1) aa 0,0.3,0 0,0.075,0 0,0.075,-0.02 0,0,0 0,0.075,0.02 0,0.075,0",
        "4 TExtrusionSolid @0,-0.48,0.15 hidden own(a1,1,1;d0.8,0.8,0.8) outline n10 w0.06 h0.02",
-       "5 TCube @0,-0.57,0 ~ cube 2x0.1x0.6 parts63",
+       "5 TCube @0,-0.65,0 ~ cube 2x0.26x0.6 parts63",
      }},
     {"26.1",
      {
@@ -1195,7 +1172,7 @@ const std::map<std::string, std::vector<std::string>>& ExpectedTrees()
        "0.0 TWorm @0.0375,0,0 Bronze worm 0.1 0.075 0.15 0.075 0.02 turns6 20",
        "0.1 TCylinder @0.0375,0,0 r90 Bronze cyl 0.1/0.1 h0.98 s20 parts7",
        "0.2 TCylinder @0.45,0,0 r90 ShinyBrass cyl 0.05/0.05 h0.9 s20 parts1",
-       "1 TDummyCube @0,0,0",
+       "1 TWheelGroup @0,0,0",
        "1.0 TWormWheel @0,0,0 r90 Brass wheel 10 0.15 0.075 0.2 0.1262 -0.1558",
        "1.1 TCylinder @0,0,0 p90 DarkBrass cyl 0.1462/0.1462 h0.1 s20 parts6",
        "1.2 TCylinder @0,0,0.075 p-90 DarkBrass cyl 0.13/0.11 h0.15 s20 parts5",

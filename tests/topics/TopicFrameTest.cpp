@@ -159,7 +159,6 @@ TEST(TopicFrame, AnimateAndMarkersLeaveOtherScenesAlone)
         EXPECT_EQ(Pose(b.Base), before) << other.Id << " showed markers on " << scene.Id << "'s scene";
       }
     }
-  GearSceneTeeth = TGearSceneTeeth{};
 }
 
 TEST(TopicFrame, SamePhaseGivesTheSamePose)

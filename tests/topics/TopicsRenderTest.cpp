@@ -53,5 +53,4 @@ TEST(TopicsRender, EveryTopicIsLitCentredAndMoves)
     EXPECT_GE(moved, 2) << "the model hardly moves";
     viewer.SetCamera(nullptr);
   }
-  GearSceneTeeth = TGearSceneTeeth{};
 }

@@ -9,10 +9,9 @@ namespace {
 
 TEST(WormGearScene, TreeMarkersAndReset)
 {
-  WormWheelAngle = 50;
   TTopicScene s;
   BuildWormGearScene(s.B(), &s.Lib, 10, false);
-  EXPECT_EQ(WormWheelAngle, 0);
+  EXPECT_EQ(WormWheelAdvance(s.B()), 0);
   ASSERT_EQ(s.B()->GetCount(), 10);
   EXPECT_EQ(s.B()->GetChild(0)->GetCount(), 3);
   EXPECT_EQ(s.B()->GetChild(1)->GetCount(), 5);
@@ -35,8 +34,8 @@ TEST(WormGearScene, WheelAngleAcrossTheWrap)
   // The pose just before the wrap and just after it are the same.
   AnimateWormGearScene(s.B(), 10, 720);
   const auto before = Pose(s.B());
-  AdvanceWormWheel(720.0f / 10);
-  EXPECT_FLOAT_EQ(WormWheelAngle, 72);
+  AdvanceWormWheel(s.B(), 720.0f / 10);
+  EXPECT_FLOAT_EQ(WormWheelAdvance(s.B()), 72);
   AnimateWormGearScene(s.B(), 10, 0);
   EXPECT_FLOAT_EQ(s.B()->GetChild(1)->GetRollAngle(), -72);
   EXPECT_LT(PoseDistance(before, Pose(s.B())), 1e-4);
@@ -47,25 +46,36 @@ TEST(WormGearScene, WheelAngleAcrossTheWrap)
   AnimateWormGearScene(s.B(), 10, 100);
   AnimateWormGearScene(s.B(), 10, 360);
   EXPECT_LT(PoseDistance(at360, Pose(s.B())), 1e-4);
-  EXPECT_FLOAT_EQ(WormWheelAngle, 72);
+  EXPECT_FLOAT_EQ(WormWheelAdvance(s.B()), 72);
+
+  // A new build starts the wheel from where it was made, whatever the last one reached.
+  TTopicScene fresh;
+  BuildWormGearScene(fresh.B(), &fresh.Lib, 10, false);
+  EXPECT_EQ(WormWheelAdvance(fresh.B()), 0);
+  AnimateWormGearScene(fresh.B(), 10, 0);
+  EXPECT_FLOAT_EQ(fresh.B()->GetChild(1)->GetRollAngle(), 0);
 }
 
 TEST(WormGearScene, AdvanceWrapsAboveAFullTurn)
 {
-  WormWheelAngle = 0;
+  TTopicScene s;
+  BuildWormGearScene(s.B(), &s.Lib, 10, false);
   for (int i = 0; i < 5; ++i)
-    AdvanceWormWheel(72);
-  EXPECT_FLOAT_EQ(WormWheelAngle, 360);
-  AdvanceWormWheel(72);
-  EXPECT_FLOAT_EQ(WormWheelAngle, 72);
+    AdvanceWormWheel(s.B(), 72);
+  EXPECT_FLOAT_EQ(WormWheelAdvance(s.B()), 360);
+  AdvanceWormWheel(s.B(), 72);
+  EXPECT_FLOAT_EQ(WormWheelAdvance(s.B()), 72);
   // Steps no clock produces still leave the angle within a turn.
-  AdvanceWormWheel(5000);
-  EXPECT_GE(WormWheelAngle, 0);
-  EXPECT_LE(WormWheelAngle, 360);
-  const Single kept = WormWheelAngle;
-  AdvanceWormWheel(NAN);
-  EXPECT_EQ(WormWheelAngle, kept);
-  WormWheelAngle = 0;
+  AdvanceWormWheel(s.B(), 5000);
+  EXPECT_GE(WormWheelAdvance(s.B()), 0);
+  EXPECT_LE(WormWheelAdvance(s.B()), 360);
+  const Single kept = WormWheelAdvance(s.B());
+  AdvanceWormWheel(s.B(), NAN);
+  EXPECT_EQ(WormWheelAdvance(s.B()), kept);
+  // Another scene has no wheel to carry on.
+  TTopicScene other;
+  AdvanceWormWheel(other.B(), 72);
+  EXPECT_EQ(WormWheelAdvance(other.B()), 0);
 }
 
 // The worm's thread, where it crosses under the worm, stays over a gap of the wheel.
@@ -100,9 +110,8 @@ TEST(WormGearScene, ThreadStaysInAGap)
         }
         EXPECT_NEAR(Centred(q[0] - gapX, p), 0, 2e-3) << teeth << " teeth, phase " << phase;
       }
-      AdvanceWormWheel(720.0f / Single(teeth));
+      AdvanceWormWheel(s.B(), 720.0f / Single(teeth));
     }
-    WormWheelAngle = 0;
   }
 }
 

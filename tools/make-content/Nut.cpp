@@ -4,13 +4,14 @@
 
 // The nut lies between the nutcracker's small-nut notches, 0.2 from the hinge: their teeth
 // stand about 0.097 from its centre with the arms open (15 degrees) and 0.064 when closed
-// (5 degrees), so a shell 0.08 to 0.086 round is gripped from a third of the way in. The arms
-// are 0.1 thick; the nut is a little wider than they are.
+// (5 degrees). The shell reaches those teeth only as the arms close, and no further: the jaws
+// hold it at the end of their travel without cutting into it. The arms are 0.1 thick; the nut
+// is a little wider than they are.
 
 namespace {
 
-constexpr double HalfLength = 0.088;   // along X, from the base to the tip
-constexpr double HalfWidth = 0.078;    // along Y (between the jaws) and Z
+constexpr double HalfLength = 0.072;   // along X, from the base to the tip
+constexpr double HalfWidth = 0.064;    // along Y (between the jaws) and Z
 constexpr int Segments = 40;           // round the long axis
 constexpr int Bands = 24;              // from tip to base
 constexpr int TextureSize = 128;
