@@ -81,10 +81,6 @@ std::string PageText(const std::string& page)
   return out;
 }
 
-// The rack keeps the pinion's teeth between visits in a module value that other tests move;
-// its value when the program starts is the page's "starts at".
-const Integer RackTeethAtStart = RackTeeth;
-
 // A topic's scene built with its starting controls (or the given ones) and posed at a phase.
 struct TBuiltTopic {
   std::unique_ptr<TDummyCube> Base = std::make_unique<TDummyCube>(nullptr);
@@ -96,8 +92,6 @@ struct TBuiltTopic {
     : Entry(FindTopic(id))
   {
     FillStandardMaterials(Lib);
-    if (id == 35)
-      RackTeeth = RackTeethAtStart;
     if (!Entry)
       throw std::runtime_error("no topic " + std::to_string(id));
     Controls = Entry->DefaultControls ? Entry->DefaultControls() : TTopicControls{};
