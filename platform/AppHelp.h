@@ -1,5 +1,5 @@
 // The application's help service: its help file, the help event a router installs, and
-// the help commands (the old WinHelp vocabulary) that menus, F1 and the Help menu issue.
+// the help commands (in WinHelp's numbering) that menus, F1 and the Help menu issue.
 // A command goes to the help event first; only when the event leaves CallHelp set does it
 // go on to WinHelp, which this system does not have (the command then fails quietly).
 #pragma once

@@ -1,5 +1,5 @@
 // Canvas devices on Qt: fonts realised as QFont/QRawFont with integer advances that add up,
-// shapes drawn without antialiasing in the old device's pixel rules, bitmaps painted in
+// shapes drawn without antialiasing by the canvas's pixel rules, bitmaps painted in
 // place (24 and 32 bits) or through a 32-bit working copy (indexed and 16-bit formats).
 #include "platform/CanvasQt.h"
 
@@ -345,8 +345,8 @@ protected:
     p.setRenderHint(QPainter::Antialiasing, false);
     if (pen)
       SetPenMode(p, pen->Mode);
-    // Brush interior first (pen-less fills are one pixel smaller at right and bottom, as
-    // on the old device), then the outline.
+    // Brush interior first (pen-less fills are one pixel smaller at right and bottom, so
+    // that adjacent fills meet without overlap), then the outline.
     const bool solidPen = pen && pen->Style != psDash && pen->Style != psDot && pen->Style != psDashDot &&
                           pen->Style != psDashDotDot;
     const TRect& r = s.Rect;

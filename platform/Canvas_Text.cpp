@@ -207,7 +207,7 @@ bool TCanvas::ExtTextOut(Integer x, Integer y, uint32_t options, const TRect* re
 void TCanvas::TextOutW(Integer x, Integer y, const std::u16string& text)
 {
   TextOutInternal(x, y, 0, nullptr, text.data(), text.size(), nullptr, true);
-  // The framework's TextOut leaves the pen after the text.
+  // TextOut leaves the pen after the text, where the next piece of a line goes on.
   if (!(FTextAlign & TA_UPDATECP))
     FPenPos = {x + TextWidthW(text), y};
 }

@@ -586,7 +586,7 @@ protected:
   }
 };
 
-// As the framework does on every idle pass: the application's hint (which the status line
+// On every idle pass the application's hint (which the status line
 // shows) is the long hint of the control under the pointer, or of its nearest parent that
 // has one. While a control holds the mouse (a drag, a menu loop) the hint is left to it.
 void UpdateApplicationHint()

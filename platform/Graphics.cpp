@@ -179,7 +179,7 @@ bool TFont::SameFace(const TFont& o) const
 void TBrush::SetColor(TColor c)
 {
   FColor = c;
-  // A colour given for a clear brush makes it solid, as the framework did.
+  // A colour given for a clear brush makes it solid: whoever sets a colour wants it drawn.
   if (FStyle == bsClear)
     FStyle = bsSolid;
   Changed();

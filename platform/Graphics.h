@@ -1,5 +1,5 @@
 // The drawing layer: fonts, pens, brushes and TCanvas, which gives the program the device
-// context semantics it was written against (text and background colour, background mode,
+// context semantics its drawing code relies on (text and background colour, background mode,
 // text alignment, clip regions in device space, raster operations, a mapping mode for
 // printing) on top of a device backend: Qt painting on a TBitmap or a printer, or a
 // fixed-metric recorder for layout tests (CanvasFixed.h). No Qt type appears here.
@@ -339,12 +339,12 @@ public:
   uint32_t TextAlign() const { return FTextAlign; }
   int SetStretchBltMode(int mode);
   int StretchBltMode() const { return FStretchMode; }
-  // VCL's CopyMode: the raster operation of CopyRect and Draw.
+  // CopyMode: the raster operation of CopyRect and Draw.
   uint32_t CopyMode() const { return FCopyMode; }
   void SetCopyMode(uint32_t rop) { FCopyMode = rop; }
 
   // Lines and shapes (logical coordinates). Polyline leaves out its last point, LineTo
-  // its end point, as on the original device.
+  // its end point, so joined lines never draw a pixel twice.
   TPoint PenPos() const { return FPenPos; }
   void SetPenPos(TPoint p) { FPenPos = p; }
   void MoveTo(Integer x, Integer y);

@@ -1,5 +1,5 @@
 // TRegion: a set of pixels in device space, kept as horizontal bands of sorted, disjoint
-// spans (the way the old region code stored them). Built from rectangles, round
+// spans, which makes combining and point tests simple. Built from rectangles, round
 // rectangles, ellipses and polygons; combined with and/or/xor/diff/copy; used for clipping
 // and hit tests. A pixel (x, y) belongs to a shape when its centre (x + 0.5, y + 0.5) does.
 #pragma once

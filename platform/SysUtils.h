@@ -57,6 +57,6 @@ std::string IntToStr(int64_t v);
 // Trimmed decimal, optional sign; throws EConvertError("'s' is not a valid integer value").
 int32_t StrToInt(const std::string& s);
 int32_t StrToIntDef(const std::string& s, int32_t def);
-std::string UpperCase(const std::string& s);   // ASCII only, as the design's UpperCase
+std::string UpperCase(const std::string& s);   // ASCII only: other bytes stay as they are
 std::string LowerCase(const std::string& s);
 std::string Trim(const std::string& s);

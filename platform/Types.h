@@ -1,4 +1,4 @@
-// The program's basic value types: the sized integers and floats the design is written in,
+// The program's basic value types: the sized integers and floats its arithmetic is written in,
 // colours, points and rectangles. No Qt here: every layer above includes this.
 #pragma once
 

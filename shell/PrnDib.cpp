@@ -319,7 +319,7 @@ Integer PrintDIB(TPrinterDC* DC, Integer DestX, Integer DestY, Integer DestWidth
                  const TPrintDIBProgress& Callback)
 {
   try {
-    // 1. The header and the arguments.
+    // The header and the arguments.
     if (!DC || !Bits || SrcX < 0 || SrcY < 0)
       return BAD_PARAMETER;
     TWorkingHeader header;
@@ -337,11 +337,11 @@ Integer PrintDIB(TPrinterDC* DC, Integer DestX, Integer DestY, Integer DestWidth
       return BAD_PARAMETER;
     }
 
-    // 3. The source must lie inside the picture.
+    // The source must lie inside the picture.
     if (int64_t(SrcX) + SrcWidth > header.Width || int64_t(SrcY) + SrcHeight > header.AbsHeight())
       return BAD_PARAMETER;
 
-    // 4. Anything to print at all?
+    // Anything to print at all?
     auto clampInt = [](int64_t v) { return static_cast<Integer>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
     TRect whole{DestX, DestY, clampInt(int64_t(DestX) + DestWidth), clampInt(int64_t(DestY) + DestHeight)};
     TRect area{std::max(whole.Left, ClipLeft), std::max(whole.Top, ClipTop), std::min(whole.Right, ClipRight),
@@ -349,7 +349,7 @@ Integer PrintDIB(TPrinterDC* DC, Integer DestX, Integer DestY, Integer DestWidth
     if (whole.IsEmpty() || area.IsEmpty() || SrcWidth < 1 || SrcHeight < 1)
       return 0;
 
-    // 5. Packed rows are unpacked first.
+    // Packed rows are unpacked first.
     std::vector<uint8_t> unpacked;
     const uint8_t* pixels = Bits;
     if (header.Compression == BI_RLE8 || header.Compression == BI_RLE4) {
@@ -377,7 +377,7 @@ Integer PrintDIB(TPrinterDC* DC, Integer DestX, Integer DestY, Integer DestWidth
     ctx.RatioY = static_cast<long double>(SrcHeight) / whole.Height();
     ctx.Callback = &Callback;
 
-    // 8. Tiles of the screen's size, or below 64 KB where the driver needs it.
+    // Tiles of the screen's size, or below 64 KB where the driver needs it.
     TSize screen = GetScreenSize();
     ctx.TileWidth = std::max<Integer>(1, screen.cx);
     ctx.TileHeight = std::max<Integer>(1, screen.cy);
@@ -387,7 +387,7 @@ Integer PrintDIB(TPrinterDC* DC, Integer DestX, Integer DestY, Integer DestWidth
       ctx.TileHeight = static_cast<Integer>(std::max<uint64_t>(1, SmallBitmapLimit / std::max<uint64_t>(1, tileRow)));
     }
 
-    // 9. Palettes, on devices that use them.
+    // Palettes, on devices that use them.
     bool paletteDevice = IsPaletteDevice(DC);
     std::unique_ptr<TPalette> ownPalette;
     const TPalette* previous = nullptr;
@@ -412,7 +412,7 @@ Integer PrintDIB(TPrinterDC* DC, Integer DestX, Integer DestY, Integer DestWidth
       }
     } restore{DC, selected, previous, ForceBackground};
 
-    // 10. The tiles.
+    // The tiles.
     return RunTiles(ctx, area) ? 1 : USER_ABORT_OR_OTHER_ERROR;
   } catch (const std::bad_alloc&) {
     return MEMORY_ALLOC_FAILED;

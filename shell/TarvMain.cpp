@@ -75,20 +75,19 @@ TKVMainFrm::TKVMainFrm(const std::string& AppFolder) : FAppFolder(AppFolder)
   SetName("KVMainFrm");
   SetCaption(ProductTitle);
   SetIcon(ApplicationIcon(), GlyphGround);
-  // 2. The name printed on model printouts.
+  // The name printed on model printouts.
   UserName = LoginUserName();
-  // 3. The window's font: Arial, 8 points at the screen's resolution.
+  // The window's font: Arial, 8 points at the screen's resolution.
   Font().SetName("Arial");
   Font().SetHeight(-MulDiv(8, ScreenPixelsPerInch(), 72));
-  // 4.
   SplashShown = true;
-  // 5. The optional ini file; only read.
+  // The optional ini file; only read.
   if (FileExists(AppFolder + "Tarv.ini")) {
     TIniFile ini(AppFolder + "Tarv.ini");
     UserDir = ini.ReadString("UserDir", "dir", "");
     VideoMode = ini.ReadInteger("video", "MP", 0);
   }
-  // 6. The content folders.
+  // The content folders.
   HTMLDir = AppFolder + "HTML/";
   VideoDir = AppFolder + "Video/";
   ModelFolder = AppFolder + "3DS/";
@@ -138,7 +137,7 @@ TKVMainFrm::TKVMainFrm(const std::string& AppFolder) : FAppFolder(AppFolder)
   CreateLeftPane();
   CreateRightPane();
 
-  // 7. The topic index, built and shown.
+  // The topic index, built and shown.
   TopicIndex = std::make_unique<THTMLIndex>(Viewer);
   for (const TIndexHeading& h : TopicIndexContents()) {
     Integer n = TopicIndex->AddHeading(h.Title);
@@ -146,17 +145,16 @@ TKVMainFrm::TKVMainFrm(const std::string& AppFolder) : FAppFolder(AppFolder)
       TopicIndex->AddItem(n, l.Title, l.URL);
   }
   TopicIndex->ShowIndex();
-  // 8. The splash picture in the left pane; a missing or bad picture leaves it empty.
+  // The splash picture in the left pane; a missing or bad picture leaves it empty.
   if (FileExists(HTMLDir + "images/Splash_NB.jpg"))
     GuardedCall([&] { SplashPic->LoadFromFile(HTMLDir + "images/Splash_NB.jpg"); });
-  // 11.
   CamCB->SetItemIndex(0);
   ScrewCB->SetItemIndex(0);
   BeltCB->SetItemIndex(0);
-  // 12. The cam graph draws onto the paint box while it paints.
+  // The cam graph draws onto the paint box while it paints.
   CamDiagram = std::make_unique<TCamGraph>(nullptr, pic->Width(), pic->Height());
   CamGraphCB->SetItemIndex(0);
-  // 13. The Test menu's categories.
+  // The Test menu's categories.
   for (Integer i = 0; i < CategoryCount; ++i) {
     auto* item = AddItem<TTBXItem>(Test1, ("TestCategory" + IntToStr(i)).c_str(), TopicCategoryName(i));
     // Tag 0 is "All topics"; the categories follow from 1.
@@ -175,13 +173,13 @@ TKVMainFrm::TKVMainFrm(const std::string& AppFolder) : FAppFolder(AppFolder)
       TTestFrm::SetAnswerMarks(t, c);
     }
   });
-  // 14. Help: the menu items work only when the help file is there and opens.
+  // Help: the menu items work only when the help file is there and opens.
   HelpRouter1 = TComponent::Create<THelpRouter>(this);
   HelpRouter1->SetName("HelpRouter1");
   const bool help = SetupHelp(*HelpRouter1, AppFolder);
   SearchForHelp1->SetEnabled(help);
   Contents1->SetEnabled(help);
-  // 17, 18. The window fills the work area; the panels share the left pane.
+  // The window fills the work area; the panels share the left pane.
   FitToWorkArea();
   SplashPanel->SetAlign(alClient);
   GLPanel->SetVisible(false);

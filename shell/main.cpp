@@ -1,4 +1,4 @@
-// Tarv2: the Orrelo program. Shows the splash window while the main window is made, then
+// The Orrelo program: shows the splash window while the main window is made, then
 // runs the message loop until the main window closes.
 //
 // With ORRELO_EXIT_AFTER_STARTUP set (the start-up benchmark sets it), the program writes two

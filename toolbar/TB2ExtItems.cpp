@@ -535,8 +535,16 @@ uint8_t TTBEditItemViewer::EditLoop(bool& ShiftHeld)
   std::vector<TInputEvent> replay;
   auto finish = [&] { ended = true; };
   int filter = AddInputFilter([&](const TInputEvent& ev) -> bool {
-    if (ended)
-      return false;
+    if (ended) {
+      // A press that ended the edit waits to be replayed; the buttons' input after it waits
+      // with it, or its release would arrive first and leave the button held.
+      bool mouseButton = ev.Kind == TInputKind::MouseDown || ev.Kind == TInputKind::MouseDblClick ||
+                         ev.Kind == TInputKind::MouseUp;
+      if (!mouseButton || replay.empty())
+        return false;
+      replay.push_back(ev);
+      return true;
+    }
     if (HandleEditMessage(ev))
       return true;
     switch (ev.Kind) {

@@ -1,5 +1,5 @@
-// Selection, keyboard, timers and done actions of views; popup windows, their placement,
-// and the modal menu loop.
+// Views at work: selection, keyboard, timers, scrolling, opening and closing child popups,
+// and the done actions that end the menu loop.
 #include <algorithm>
 
 #include "toolbar/TB2Acc.h"

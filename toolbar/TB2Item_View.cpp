@@ -434,7 +434,7 @@ TPoint TTBView::CalculatePositions(bool ChangeViewers, TTBViewOrientation AOrien
   auto isSep = [&](Integer i) { return (Viewers(i)->Item()->ItemStyle() & tbisSeparator) != 0; };
   auto isControl = [&](Integer i) { return dynamic_cast<TTBControlItem*>(Viewers(i)->Item()) != nullptr; };
 
-  // 1. Visibility.
+  // Visibility.
   auto separatorPass = [&]() {
     bool prevSep = true;
     for (Integer i = 0; i < n; ++i) {
@@ -482,7 +482,7 @@ TPoint TTBView::CalculatePositions(bool ChangeViewers, TTBViewOrientation AOrien
   };
   hideTrailingSeps();
 
-  // 3. Measurement.
+  // Measurement.
   TCanvas& canvas = MeasureCanvas();
   canvas.Font().Assign(GetFont());
   Integer sameWidth = 0;
@@ -525,7 +525,7 @@ TPoint TTBView::CalculatePositions(bool ChangeViewers, TTBViewOrientation AOrien
     if (w[i].SameWidth)
       w[i].R.Right = sameWidth;
 
-  // 4. Length along the axis.
+  // Length along the axis.
   auto along = [&](Integer i) { return vertical ? w[i].R.Height() : w[i].R.Width(); };
   Integer length = 0;
   for (Integer i = 0; i < n; ++i)
@@ -537,7 +537,7 @@ TPoint TTBView::CalculatePositions(bool ChangeViewers, TTBViewOrientation AOrien
   else
     ABaseSize.X = length;
 
-  // 5. Chevron cut.
+  // Chevron cut.
   bool cut = chevronIndex >= 0 && AChevronOffset >= 1 && length > AChevronOffset;
   bool nonControlOffEdge = false;
   if (cut) {
@@ -599,7 +599,7 @@ TPoint TTBView::CalculatePositions(bool ChangeViewers, TTBViewOrientation AOrien
     hideTrailingSeps();
   }
 
-  // 6. Thickness.
+  // Thickness.
   Integer across = 0;
   for (Integer i = 0; i < n; ++i)
     if (w[i].Show && i != chevronIndex)
@@ -609,7 +609,7 @@ TPoint TTBView::CalculatePositions(bool ChangeViewers, TTBViewOrientation AOrien
   else
     ABaseSize.Y = across;
 
-  // 7. Placement.
+  // Placement.
   TTBMargins m;
   GetMargins(AOrientation, m);
   Integer curX = m.Left, curY = m.Top;
@@ -781,7 +781,7 @@ TPoint TTBView::CalculatePositions(bool ChangeViewers, TTBViewOrientation AOrien
       }
   AWrappedLines = rows + 1;
 
-  // 9. Scrolling of tall menus.
+  // Scrolling of tall menus.
   bool showUp = false, showDown = false;
   Integer scrollOffset = ScrollOffset;
   if (MaxHeight >= 1 && MaxHeight < total.Y) {
@@ -806,7 +806,7 @@ TPoint TTBView::CalculatePositions(bool ChangeViewers, TTBViewOrientation AOrien
     scrollOffset = 0;
   }
 
-  // 11. Row breaks span the bar.
+  // Row breaks span the bar.
   if (FIsToolbar)
     for (Integer i = 0; i < n; ++i)
       if (w[i].Show && w[i].LineSep) {
@@ -816,7 +816,7 @@ TPoint TTBView::CalculatePositions(bool ChangeViewers, TTBViewOrientation AOrien
           w[i].R.Right = w[i].R.Left + total.X;
       }
 
-  // 12. Chevron.
+  // Chevron.
   if (chevronIndex >= 0) {
     w[chevronIndex].Show = cut;
     if (cut) {
@@ -848,7 +848,7 @@ TPoint TTBView::CalculatePositions(bool ChangeViewers, TTBViewOrientation AOrien
       v->OffEdge = w[i].OffEdge;
       v->LineSep = w[i].LineSep;
       v->Clipped = w[i].Clipped;
-      // 10. Hosted controls follow their viewers, or leave the visible area.
+      // Hosted controls follow their viewers, or leave the visible area.
       if (auto* ci = dynamic_cast<TTBControlItem*>(v->Item()))
         if (TControl* c = ci->Control()) {
           if (w[i].Show) {

@@ -1,3 +1,4 @@
+// The linear and reciprocating motion scenes: the paper trimmer and the sewing machine.
 #include <algorithm>
 #include <cmath>
 

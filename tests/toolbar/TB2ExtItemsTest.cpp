@@ -375,12 +375,17 @@ TEST_F(TB2EditItem, TabAcceptsAndMovesOnAltEndsAClickElsewhereAccepts)
   int before = Bar->Presses;
   StartEditing(click, [&](TScript& s) {
     Type(s, "clk");
-    s.Do([this] { SimulateMouse(TInputKind::MouseDown, Form.ClientToScreen({200, 150})); });
-    s.Do([this] { SimulateMouse(TInputKind::MouseUp, Form.ClientToScreen({200, 150})); });
+    // Press and release in one step: the press ends the loops, so a later step would never
+    // run and the button would stay held for the tests after this one.
+    s.Do([this] {
+      SimulateMouse(TInputKind::MouseDown, Form.ClientToScreen({200, 150}));
+      SimulateMouse(TInputKind::MouseUp, Form.ClientToScreen({200, 150}));
+    });
   });
   EXPECT_EQ(Edit->Text(), "clk");
   EXPECT_FALSE(Bar->View->InModalLoop);
   EXPECT_EQ(Bar->Presses, before + 1) << "only the press that opened the edit reached the bar";
+  EXPECT_FALSE(IsMouseButtonDown(mbLeft)) << "the release reaches its window after the press";
 }
 
 TEST_F(TB2EditItem, DisabledItemIsNotEdited)

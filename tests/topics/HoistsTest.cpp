@@ -123,7 +123,7 @@ TEST(HoistsTest, EverySheaveRollsWithItsRope)
 
 TEST(HoistsTest, AnimateTestsTheSheavesItAddresses)
 {
-  // Built for one sheave (five children), called for four: the original addressed child 7.
+  // Built for one sheave (five children), called for four: a pose read for four sheaves would address child 7.
   TSceneFixture f;
   BuildPulleyHoistScene(f.Get(), &f.Lib, 1);
   const TPose before = Snapshot(f.Get());
