@@ -406,9 +406,11 @@ void ThtmlTable::Initialize()
       }
       if (c->BGImage == nullptr && !row->BkImage.empty() && doc)
         c->BGImage = std::make_unique<TImageObj>(doc, row->BkImage);
-      // A row wider than any table may be is refused before it is filled in.
-      if (row->Count() + c->ColSpan - 1 > MaxCols)
+      // A row of more real cells than a table may have is refused; a single wide span only
+      // reaches as far as the last column a table may have.
+      if (row->Count() > MaxCols)
         throw ETableError("Table has too many Columns");
+      c->ColSpan = std::min(c->ColSpan, MaxCols - row->Count() + 1);
       for (int32_t k = 1; k < c->ColSpan; ++k)
         row->Insert(i + k, TCellObj::Placeholder(ParentSectionList, c->RowSpan));
     }
