@@ -16,6 +16,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "html/HTMLGif2.h"
@@ -1059,7 +1060,7 @@ protected:
   // forced break as last found (lines are fitted front to back, so the answer for one line
   // start serves every later start up to the break itself).
   struct TLayoutState {
-    std::vector<const TFloatingObj*> Placed;
+    std::unordered_set<const TFloatingObj*> Placed;   // looked up for every float: a set
     int32_t BrkFrom = -1, BrkAt = -1;
   };
   // Placing floats while fitting a line.
