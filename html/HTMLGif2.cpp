@@ -25,6 +25,10 @@ std::unique_ptr<TGIFImage> CreateAGif(TStream& stream, bool& nonAnimated)
 {
   nonAnimated = true;
   TGif gif;
+  // Every frame is kept whole in the strip, so a file of many tiny updates would unfold to
+  // hundreds of times its size: the strip gets a budget from the file's size, and the
+  // animation stops at the frame that would pass it.
+  gif.StripBudget = std::max(MinGifStripBytes, GifStripBytesPerFileByte * stream.Size());
   gif.LoadFromStream(stream);
   auto img = std::make_unique<TGIFImage>();
   img->NumFrames = gif.ImageCount();
@@ -38,9 +42,8 @@ std::unique_ptr<TGIFImage> CreateAGif(TStream& stream, bool& nonAnimated)
   img->FramesPerRow = gif.FramesPerRow();
 
   std::unique_ptr<TBitmap> mask;
-  std::unique_ptr<TBitmap> strip = gif.GetStripBitmap(mask);
   auto ht = std::make_shared<ThtBitmap>();
-  static_cast<TBitmap&>(*ht) = std::move(*strip);
+  gif.DrawStrip(*ht, mask);
   ht->HasMask = mask != nullptr;
   ht->Mask = std::move(mask);
   ht->SetPalette(CopyPalette(ThePalette()));

@@ -101,5 +101,9 @@ private:
 };
 
 // Decoding errors of the GIF reader pass to the caller. NonAnimated is set for fewer than 2 frames.
+// The strip of an animation may take this many bytes per byte of its file, or
+// MinGifStripBytes when that is more; frames past the budget are dropped.
+constexpr int64_t GifStripBytesPerFileByte = 24;
+constexpr int64_t MinGifStripBytes = int64_t(1) << 20;
 std::unique_ptr<TGIFImage> CreateAGif(TStream& stream, bool& nonAnimated);
 std::unique_ptr<TGIFImage> CreateAGifFromFile(const std::string& fileName, bool& nonAnimated);

@@ -242,6 +242,36 @@ int32_t ClipBuffer::Terminate()
 
 // ---- float bookkeeping ----
 
+int TIndentList::LiveFrom(int32_t Y)
+{
+  if (Y < FDeadY)
+    return 0;   // above what was filed away: every record may count
+  for (size_t i = FDead; i < FItems.size(); ++i)
+    if (FItems[i] && FItems[i]->YB <= Y)
+      std::swap(FItems[i], FItems[FDead++]);
+  FDeadY = Y;
+  return static_cast<int>(FDead);
+}
+
+void TIndentList::Remove(const IndentRec* Rec)
+{
+  // Most often the newest record: looked for from the end.
+  for (size_t i = FItems.size(); i-- > 0;)
+    if (FItems[i].get() == Rec) {
+      FItems.erase(FItems.begin() + static_cast<std::ptrdiff_t>(i));
+      if (i < FDead)
+        --FDead;
+      return;
+    }
+}
+
+void TIndentList::Clear()
+{
+  TFreeList<IndentRec>::Clear();
+  FDead = 0;
+  FDeadY = INT32_MIN;
+}
+
 IndentManagerBasic::IndentManagerBasic() = default;
 IndentManagerBasic::~IndentManagerBasic() = default;
 
@@ -288,11 +318,17 @@ bool Covers(const IndentRec& r, int32_t Y, const TBlock* Current)
 
 }  // namespace
 
+void IndentManagerBasic::Remove(const IndentRec* Rec)
+{
+  L.Remove(Rec);
+  R.Remove(Rec);
+}
+
 int32_t IndentManagerBasic::LeftSide(int32_t Y) const
 {
   int32_t result = -99999;
-  for (const auto& r : L)
-    if (r && Covers(*r, Y, CurrentID))
+  for (int i = L.LiveFrom(Y); i < L.Count(); ++i)
+    if (const IndentRec* r = L[i]; r && Covers(*r, Y, CurrentID))
       result = std::max(result, r->X);
   return result == -99999 ? BaseX : SatAdd(result, BaseX);
 }
@@ -300,8 +336,8 @@ int32_t IndentManagerBasic::LeftSide(int32_t Y) const
 int32_t IndentManagerBasic::RightSide(int32_t Y) const
 {
   int32_t result = 99999;
-  for (const auto& r : R)
-    if (r && Covers(*r, Y, CurrentID))
+  for (int i = R.LiveFrom(Y); i < R.Count(); ++i)
+    if (const IndentRec* r = R[i]; r && Covers(*r, Y, CurrentID))
       result = std::min(result, r->X);
   return result == 99999 ? Width : SatAdd(result, BaseX);
 }
@@ -332,9 +368,9 @@ void IndentManagerBasic::GetClearY(int32_t& CL, int32_t& CR) const
 int32_t IndentManagerBasic::GetNextWiderY(int32_t Y) const
 {
   int32_t result = INT32_MAX;
-  for (const TFreeList<IndentRec>* list : {&L, &R})
-    for (const auto& r : *list)
-      if (r && !r->ID && r->YB > Y)
+  for (TIndentList* list : {&L, &R})
+    for (int i = list->LiveFrom(Y); i < list->Count(); ++i)
+      if (const IndentRec* r = (*list)[i]; r && !r->ID && r->YB > Y)
         result = std::min(result, r->YB);
   return result == INT32_MAX ? Y : result;
 }

@@ -256,6 +256,23 @@ struct IndentRec {
 
 constexpr int32_t IndentYBOpen = 9999999;
 
+// The records of one side. Queries come down the page, so records that end above a query's
+// Y are moved to the front and later queries at or below it pass them by: a page of many
+// floats costs each query the floats beside it, not all of them. (Order within the list
+// means nothing: every query takes a maximum, minimum or any match.)
+class TIndentList : public TFreeList<IndentRec> {
+public:
+  // The index from which records may cover Y or end below it.
+  int LiveFrom(int32_t Y);
+  // Frees the record (nothing when it is not in the list).
+  void Remove(const IndentRec* Rec);
+  void Clear() override;
+
+private:
+  size_t FDead = 0;              // records before this end at or above FDeadY
+  int32_t FDeadY = INT32_MIN;
+};
+
 class IndentManagerBasic {
 public:
   IndentManagerBasic();
@@ -264,14 +281,17 @@ public:
   int32_t Width = 0;
   int32_t BaseX = 0;
   const TBlock* CurrentID = nullptr;
-  TFreeList<IndentRec> L;
-  TFreeList<IndentRec> R;
+  // Mutable: a query files away the records that ended above it.
+  mutable TIndentList L;
+  mutable TIndentList R;
 
   void Reset(int32_t ABaseX, int32_t AWidth);
   void Clear();
   // A record for the current block from YT down; YB stays open until the caller sets it.
   IndentRec* AddLeft(int32_t X, int32_t YT);
   IndentRec* AddRight(int32_t X, int32_t YT);
+  // Frees a record of either side.
+  void Remove(const IndentRec* Rec);
   // Left edge at Y: the largest X of the left records covering Y (of no block or the
   // current one) plus BaseX; BaseX when none.
   int32_t LeftSide(int32_t Y) const;

@@ -242,6 +242,8 @@ void TGif::ReadImage(TReader& r, std::vector<TGifExtension>& pending)
   img.LZWCodeSize = r.Byte();
   std::vector<uint8_t> data;
   r.SubBlocks(nullptr, &data);
+  if (!FImages.empty() && int64_t(FImages.size() + 1) * FWidth * FHeight * 3 > StripBudget)
+    return;   // past the strip's budget: nothing of it is kept
   int64_t pixels = int64_t(img.Width) * img.Height;
   FPixelTotal += pixels;
   if (pixels > MaxPixels || FPixelTotal > MaxPixels)
@@ -487,12 +489,21 @@ bool TGif::IsTransparent() const
 
 std::unique_ptr<TBitmap> TGif::GetStripBitmap(std::unique_ptr<TBitmap>& mask) const
 {
+  auto strip = std::make_unique<TBitmap>();
+  DrawStrip(*strip, mask);
+  return strip;
+}
+
+void TGif::DrawStrip(TBitmap& into, std::unique_ptr<TBitmap>& mask) const
+{
   mask.reset();
   const int count = ImageCount();
   const int perRow = FramesPerRow();
   const int32_t stripWidth = int32_t(int64_t(FWidth) * std::min(count, perRow));
   const int32_t stripHeight = int32_t(int64_t(FHeight) * ((count + perRow - 1) / perRow));
-  auto strip = std::make_unique<TBitmap>(stripWidth, stripHeight, TPixelFormat::pf24bit);
+  into.SetPixelFormat(TPixelFormat::pf24bit);
+  into.SetSize(stripWidth, stripHeight);
+  TBitmap* const strip = &into;
   // A mask is made wherever the page must show through: transparent pixels, a first image
   // that leaves part of the screen empty, or a frame restored to the background.
   bool needMask = IsTransparent() || !FirstImageCoversScreen();
@@ -605,5 +616,4 @@ std::unique_ptr<TBitmap> TGif::GetStripBitmap(std::unique_ptr<TBitmap>& mask) co
   strip->Changed();
   if (mask)
     mask->Changed();
-  return strip;
 }

@@ -102,9 +102,15 @@ public:
   // of an image restored to what was before it (disposal 3) put back as it was. Frames that would make the strip wider than a
   // bitmap go on in further rows of FramesPerRow() frames each.
   std::unique_ptr<TBitmap> GetStripBitmap(std::unique_ptr<TBitmap>& mask) const;
+  // The same drawn into a bitmap of the caller's (resized to the strip), without a copy.
+  void DrawStrip(TBitmap& into, std::unique_ptr<TBitmap>& mask) const;
   int FramesPerRow() const;
   // The top-left corner of frame i (0-based) in the strip.
   TPoint FramePlace(int i) const;
+
+  // Frames that would make the strip (3 bytes a pixel of the screen, a frame each) larger
+  // than this are read past and dropped; the first frame always stays.
+  int64_t StripBudget = INT64_MAX;
 
   int ErrorCode = 0;
   std::string ErrorMessage;

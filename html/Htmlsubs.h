@@ -16,6 +16,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "html/HTMLGif2.h"
@@ -875,6 +876,18 @@ private:
   void GetMinMax(TCanvas& Canvas, bool Plain, int32_t TotalWidth, int32_t& MinTotal, int32_t& MaxTotal);
   void WidthsFromPercents(int32_t W);
   void Interpolate(int32_t W, int32_t MinTotal, int32_t MaxTotal);
+  // The steps of Layout: the column widths for the width W the table fills (and its
+  // TableWidth); the widths when the columns' percents add up to P (1 to 1000 tenths);
+  // a cell laid out at CY in width W (or its layout of this pass taken again); the rows'
+  // heights as their cells need them; the rows stretched to the table's own height (gives
+  // their total); every cell in its final place (gives the Y below the last row).
+  void ChooseColumnWidths(TCanvas& Canvas, int32_t W);
+  void WidthsFromColumnPercents(int32_t W, int32_t P);
+  int32_t CellWidth(int32_t Col, const TCellObj& C) const;
+  int32_t LayCell(TCanvas& Canvas, TCellObj& C, int32_t CY, int32_t W, int32_t AHeight, int32_t& ACurs);
+  std::vector<int64_t> MeasureRowHeights(TCanvas& Canvas, int32_t Y, int32_t AHeight, int32_t Curs);
+  int64_t StretchToTableHeight(std::vector<int64_t>& Heights) const;
+  int64_t PlaceRows(TCanvas& Canvas, const std::vector<int64_t>& Heights, int32_t AHeight, int32_t& Curs);
   void DrawCell(TCanvas& Canvas, const TRect& ARect, TCellObj& C, int32_t X, int32_t YTop, int32_t Col, int32_t Row);
   int32_t ColLeft(int32_t Col) const;   // X of a column from the table's left, spacing included
   std::vector<int32_t> FRowTops;        // document Y of every row from the last layout
@@ -1063,7 +1076,7 @@ protected:
   // forced break as last found (lines are fitted front to back, so the answer for one line
   // start serves every later start up to the break itself).
   struct TLayoutState {
-    std::vector<const TFloatingObj*> Placed;
+    std::unordered_set<const TFloatingObj*> Placed;   // looked up for every float: a set
     int32_t BrkFrom = -1, BrkAt = -1;
   };
   // Placing floats while fitting a line.

@@ -403,10 +403,8 @@ int32_t TBlock::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, in
   const int32_t h = MyCell->Layout(Canvas, contentX, ContentTop, NewWidth, AHeight, Curs, widest);
   Len = Curs - StartCurs;
   MaxWidth = ClipY(static_cast<int64_t>(widest) + HorzExtras());
-  if (int i = IMgr.L.IndexOf(lr); i >= 0)
-    IMgr.L.Delete(i);
-  if (int i = IMgr.R.IndexOf(rr); i >= 0)
-    IMgr.R.Delete(i);
+  IMgr.Remove(lr);
+  IMgr.Remove(rr);
   IMgr.CurrentID = savedID;
 
   int32_t contentBot = ClipY(static_cast<int64_t>(ContentTop) + h);

@@ -406,9 +406,11 @@ void ThtmlTable::Initialize()
       }
       if (c->BGImage == nullptr && !row->BkImage.empty() && doc)
         c->BGImage = std::make_unique<TImageObj>(doc, row->BkImage);
-      // A row wider than any table may be is refused before it is filled in.
-      if (row->Count() + c->ColSpan - 1 > MaxCols)
+      // A row of more real cells than a table may have is refused; a single wide span only
+      // reaches as far as the last column a table may have.
+      if (row->Count() > MaxCols)
         throw ETableError("Table has too many Columns");
+      c->ColSpan = std::min(c->ColSpan, MaxCols - row->Count() + 1);
       for (int32_t k = 1; k < c->ColSpan; ++k)
         row->Insert(i + k, TCellObj::Placeholder(ParentSectionList, c->RowSpan));
     }
@@ -760,16 +762,9 @@ int32_t ThtmlTable::ColLeft(int32_t Col) const
   return ClipY(x);
 }
 
-int32_t ThtmlTable::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, int32_t AHeight, IndentManager& IMgr, int32_t& MaxWidth,
-                           int32_t& Curs)
+void ThtmlTable::ChooseColumnWidths(TCanvas& Canvas, int32_t W)
 {
-  Initialize();
-  YDraw = ContentTop = DrawTop = Y;
-  StartCurs = Curs;
-  TSectionList* doc = ParentSectionList;
   const bool specified = tblWidthAttr > 0;
-  // The table's box has settled a given width already; the table fills what it is given.
-  const int32_t W = std::max(0, AWidth - CellSpacing);
   std::fill(Widths.begin(), Widths.end(), 0);
   int32_t minTotal = 0, maxTotal = 0;
   if (HasPixelWidthCells && !specified) {
@@ -786,71 +781,10 @@ int32_t ThtmlTable::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth
       int64_t p = 0;
       for (int32_t i = 0; i < NumCols; ++i)
         p += Percents[i];
-      if (p >= 1 && p <= 1000) {
-        const int32_t P = static_cast<int32_t>(p);
-        int32_t n1 = 0;
-        int64_t r = 0;
-        for (int32_t i = 0; i < NumCols; ++i)
-          if (Percents[i] > 0)
-            n1 = std::max(n1, MulDiv0(MaxWidths[i], 1000, Percents[i]));
-          else
-            r += MaxWidths[i];
-        const int32_t R = ClipY(r);
-        const int32_t n2 = P < 1000 ? MulDiv0(R, 1000, 1000 - P) : (R < 1 ? 0 : 30000);
-        const int32_t t = std::max(n1, n2);
-        if (t <= W) {
-          // The natural width fits: percent columns take their share of it.
-          const int32_t rest = MulDiv0(t, 1000 - P, 1000);
-          for (int32_t i = 0; i < NumCols; ++i)
-            Widths[i] = Percents[i] > 0 ? MulDiv0(t, Percents[i], 1000) : (R < 1 ? 0 : MulDiv0(MaxWidths[i], rest, R));
-        } else {
-          // Percent columns that cannot have their share at W lose their percent; the
-          // others are scaled down until they fit beside the rest's minimums. Every round
-          // drops a column or lowers every percent, so this ends.
-          for (int round = 0; round < 2000; ++round) {
-            int64_t othersMin = 0, pctWidths = 0;
-            bool any = false;
-            int32_t w[MaxCols + 1] = {};
-            for (int32_t i = 0; i < NumCols; ++i)
-              if (Percents[i] > 0) {
-                w[i] = MulDiv0(W, Percents[i], 1000);
-                if (w[i] < MinWidths[i]) {
-                  Percents[i] = 0;
-                  othersMin += MinWidths[i];
-                }
-              } else {
-                othersMin += MinWidths[i];
-              }
-            for (int32_t i = 0; i < NumCols; ++i)
-              if (Percents[i] > 0) {
-                any = true;
-                pctWidths += w[i];
-              }
-            if (!any)
-              break;
-            if (pctWidths + othersMin > W) {
-              const int32_t l = ClipY(W - othersMin);
-              for (int32_t i = 0; i < NumCols; ++i)
-                if (Percents[i] > 0)
-                  Percents[i] = std::min(Percents[i] - 1, MulDiv0(Percents[i], l, ClipY(pctWidths)));
-              continue;
-            }
-            for (int32_t i = 0; i < NumCols; ++i)
-              if (Percents[i] > 0)
-                MinWidths[i] = MaxWidths[i] = w[i];
-            break;
-          }
-          int64_t mn = 0, mx = 0;
-          for (int32_t i = 0; i < NumCols; ++i) {
-            MaxWidths[i] = std::max(MaxWidths[i], MinWidths[i]);
-            mn += MinWidths[i];
-            mx += MaxWidths[i];
-          }
-          Interpolate(W, ClipY(mn), ClipY(mx));
-        }
-      } else {
+      if (p >= 1 && p <= 1000)
+        WidthsFromColumnPercents(W, static_cast<int32_t>(p));
+      else
         Interpolate(W, minTotal, maxTotal);
-      }
     }
   }
   int64_t tw = CellSpacing;
@@ -860,15 +794,111 @@ int32_t ThtmlTable::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth
   }
   TableWidth = ClipY(tw);
   CaptionWidth = TableWidth;
+}
 
+void ThtmlTable::WidthsFromColumnPercents(int32_t W, int32_t P)
+{
+  int32_t n1 = 0;
+  int64_t r = 0;
+  for (int32_t i = 0; i < NumCols; ++i)
+    if (Percents[i] > 0)
+      n1 = std::max(n1, MulDiv0(MaxWidths[i], 1000, Percents[i]));
+    else
+      r += MaxWidths[i];
+  const int32_t R = ClipY(r);
+  const int32_t n2 = P < 1000 ? MulDiv0(R, 1000, 1000 - P) : (R < 1 ? 0 : 30000);
+  const int32_t t = std::max(n1, n2);
+  if (t <= W) {
+    // The natural width fits: percent columns take their share of it.
+    const int32_t rest = MulDiv0(t, 1000 - P, 1000);
+    for (int32_t i = 0; i < NumCols; ++i)
+      Widths[i] = Percents[i] > 0 ? MulDiv0(t, Percents[i], 1000) : (R < 1 ? 0 : MulDiv0(MaxWidths[i], rest, R));
+    return;
+  }
+  // Percent columns that cannot have their share at W lose their percent; the
+  // others are scaled down until they fit beside the rest's minimums. Every round
+  // drops a column or lowers every percent, so this ends.
+  for (int round = 0; round < 2000; ++round) {
+    int64_t othersMin = 0, pctWidths = 0;
+    bool any = false;
+    int32_t w[MaxCols + 1] = {};
+    for (int32_t i = 0; i < NumCols; ++i)
+      if (Percents[i] > 0) {
+        w[i] = MulDiv0(W, Percents[i], 1000);
+        if (w[i] < MinWidths[i]) {
+          Percents[i] = 0;
+          othersMin += MinWidths[i];
+        }
+      } else {
+        othersMin += MinWidths[i];
+      }
+    for (int32_t i = 0; i < NumCols; ++i)
+      if (Percents[i] > 0) {
+        any = true;
+        pctWidths += w[i];
+      }
+    if (!any)
+      break;
+    if (pctWidths + othersMin > W) {
+      const int32_t l = ClipY(W - othersMin);
+      for (int32_t i = 0; i < NumCols; ++i)
+        if (Percents[i] > 0)
+          Percents[i] = std::min(Percents[i] - 1, MulDiv0(Percents[i], l, ClipY(pctWidths)));
+      continue;
+    }
+    for (int32_t i = 0; i < NumCols; ++i)
+      if (Percents[i] > 0)
+        MinWidths[i] = MaxWidths[i] = w[i];
+    break;
+  }
+  int64_t mn = 0, mx = 0;
+  for (int32_t i = 0; i < NumCols; ++i) {
+    MaxWidths[i] = std::max(MaxWidths[i], MinWidths[i]);
+    mn += MinWidths[i];
+    mx += MaxWidths[i];
+  }
+  Interpolate(W, ClipY(mn), ClipY(mx));
+}
+
+int32_t ThtmlTable::CellWidth(int32_t Col, const TCellObj& C) const
+{
+  int64_t w = 0;
+  for (int32_t i = Col; i < std::min(NumCols, Col + std::max(1, C.ColSpan)); ++i)
+    w += Widths[i];
+  return ClipY(w);
+}
+
+int32_t ThtmlTable::LayCell(TCanvas& Canvas, TCellObj& C, int32_t CY, int32_t W, int32_t AHeight, int32_t& ACurs)
+{
+  // Within a pass, a cell laid out again at the same place, width and document position
+  // comes out the same: such layouts are skipped.
+  TSectionList* doc = ParentSectionList;
+  const bool pass = doc && doc->InLayoutPass;
+  if (pass && C.LaidCycle == doc->CycleNumber && C.LaidY == CY && C.LaidWidth == W && C.LaidCurs == ACurs &&
+      C.LaidAHeight == AHeight) {
+    ACurs = ClipY(int64_t{ACurs} + C.Cell->Len);
+    return C.LaidHeight;
+  }
+  const int32_t curs0 = ACurs;
+  int32_t widest = 0;
+  const int32_t h = C.Cell->Layout(Canvas, 0, CY, W, AHeight, ACurs, widest);
+  if (pass) {
+    C.LaidCycle = doc->CycleNumber;
+    C.LaidY = CY;
+    C.LaidWidth = W;
+    C.LaidCurs = curs0;
+    C.LaidAHeight = AHeight;
+    C.LaidHeight = h;
+  }
+  return h;
+}
+
+std::vector<int64_t> ThtmlTable::MeasureRowHeights(TCanvas& Canvas, int32_t Y, int32_t AHeight, int32_t Curs)
+{
+  TSectionList* doc = ParentSectionList;
+  const bool pass = doc && doc->InLayoutPass;
   const int32_t nRows = Rows.Count();
   std::vector<int64_t> heights(static_cast<size_t>(nRows), 0);
-  auto cellWidth = [&](int32_t Col, const TCellObj& C) {
-    int64_t w = 0;
-    for (int32_t i = Col; i < std::min(NumCols, Col + std::max(1, C.ColSpan)); ++i)
-      w += Widths[i];
-    return ClipY(w);
-  };
   // Heights: cells are measured span by span and row by row, spanning cells spreading
   // what their rows lack.
   struct TEntry {
@@ -884,38 +914,6 @@ int32_t ThtmlTable::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth
   if (!std::is_sorted(entries.begin(), entries.end(), bySpanAndRow))
     std::stable_sort(entries.begin(), entries.end(), bySpanAndRow);
 
-  // Within a pass, a cell laid out again at the same place, width and document position
-  // comes out the same: such layouts are skipped.
-  const bool pass = doc && doc->InLayoutPass;
-  auto layCell = [&](TCellObj& C, int32_t CY, int32_t W, int32_t& ACurs) {
-    if (pass && C.LaidCycle == doc->CycleNumber && C.LaidY == CY && C.LaidWidth == W && C.LaidCurs == ACurs &&
-        C.LaidAHeight == AHeight) {
-      ACurs = ClipY(int64_t{ACurs} + C.Cell->Len);
-      return C.LaidHeight;
-    }
-    const int32_t curs0 = ACurs;
-    int32_t widest = 0;
-    const int32_t h = C.Cell->Layout(Canvas, 0, CY, W, AHeight, ACurs, widest);
-    if (pass) {
-      C.LaidCycle = doc->CycleNumber;
-      C.LaidY = CY;
-      C.LaidWidth = W;
-      C.LaidCurs = curs0;
-      C.LaidAHeight = AHeight;
-      C.LaidHeight = h;
-    }
-    return h;
-  };
-
-  // The caption first: a top caption decides where the rows start.
-  CaptionHeight = 0;
-  if (Caption && Caption->Cell) {
-    int32_t cmn = 0, cmx = 0;
-    Caption->Cell->MinMaxWidth(Canvas, cmn, cmx);
-    CaptionWidth = std::max(TableWidth, cmn);
-    int32_t scratch = Curs;
-    CaptionHeight = layCell(*Caption, Y, CaptionWidth, scratch);
-  }
   // Cells spanning one row are measured where they will stand when their row's height is
   // settled by them alone (top of the row, the document positions in order), so that
   // placing them afterwards can take the measurement as it is.
@@ -930,7 +928,7 @@ int32_t ThtmlTable::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth
       above += heights[static_cast<size_t>(aboveRow)];
     for (; e < entries.size() && entries[e].Span == span && entries[e].Row == r; ++e) {
       TCellObj* c = entries[e].C;
-      c->Wd = cellWidth(entries[e].Col, *c);
+      c->Wd = CellWidth(entries[e].Col, *c);
       const int32_t w = std::max(0, c->Wd - c->HzSpace - CellSpacing);
       // A cell's height for a width does not change within a pass; a nested table is laid
       // out twice by each table around it, and measuring again would double the work per level.
@@ -940,10 +938,10 @@ int32_t ThtmlTable::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth
           measureCurs = ClipY(int64_t{measureCurs} + c->Cell->Len);
       } else {
         if (span == 1) {
-          c->VSize = layCell(*c, ClipY(rowsTop + above + CellSpacing + c->PadTop() + c->BrdTop()), w, measureCurs);
+          c->VSize = LayCell(Canvas, *c, ClipY(rowsTop + above + CellSpacing + c->PadTop() + c->BrdTop()), w, AHeight, measureCurs);
         } else {
           int32_t scratch = Curs;
-          c->VSize = layCell(*c, Y, w, scratch);
+          c->VSize = LayCell(Canvas, *c, Y, w, AHeight, scratch);
         }
         if (pass) {
           c->MeasuredCycle = doc->CycleNumber;
@@ -969,28 +967,35 @@ int32_t ThtmlTable::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth
       heights[static_cast<size_t>(r + span - 1)] += more % span;
     }
   }
+  return heights;
+}
 
+int64_t ThtmlTable::StretchToTableHeight(std::vector<int64_t>& Heights) const
+{
+  const int32_t nRows = static_cast<int32_t>(Heights.size());
   int64_t rowsTotal = 0;
-  for (int64_t h : heights)
+  for (int64_t h : Heights)
     rowsTotal += h;
   if (nRows > 0 && rowsTotal < int64_t{tblHeight} - CellSpacing) {
     const int64_t more = tblHeight - rowsTotal - CellSpacing;
     for (int32_t r = 0; r < nRows - 1; ++r)
-      heights[static_cast<size_t>(r)] += more / nRows;
-    heights[static_cast<size_t>(nRows - 1)] += more - (more / nRows) * (nRows - 1);
+      Heights[static_cast<size_t>(r)] += more / nRows;
+    Heights[static_cast<size_t>(nRows - 1)] += more - (more / nRows) * (nRows - 1);
     rowsTotal = int64_t{tblHeight} - CellSpacing;
   }
+  return rowsTotal;
+}
 
-  // Final places, in document order.
-  if (Caption && Caption->Cell && TopCaption)
-    layCell(*Caption, Y, CaptionWidth, Curs);
-  FRowsTop = ClipY(int64_t{Y} + (TopCaption ? CaptionHeight : 0));
+int64_t ThtmlTable::PlaceRows(TCanvas& Canvas, const std::vector<int64_t>& Heights, int32_t AHeight, int32_t& Curs)
+{
+  TSectionList* doc = ParentSectionList;
+  const int32_t nRows = Rows.Count();
   FRowTops.assign(static_cast<size_t>(nRows), 0);
   int64_t rowY = FRowsTop;
   for (int32_t r = 0; r < nRows; ++r) {
     TCellList* row = Rows[r];
     FRowTops[static_cast<size_t>(r)] = ClipY(rowY);
-    row->RowHt = ClipY(heights[static_cast<size_t>(r)]);
+    row->RowHt = ClipY(Heights[static_cast<size_t>(r)]);
     row->TallestCellHt = 0;
     for (int32_t col = 0; col < row->Count(); ++col) {
       TCellObj* c = row->Items(col);
@@ -998,7 +1003,7 @@ int32_t ThtmlTable::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth
         continue;
       int64_t ht = 0;
       for (int32_t k = r; k < std::min(nRows, r + std::max(1, c->RowSpan)); ++k)
-        ht += heights[static_cast<size_t>(k)];
+        ht += Heights[static_cast<size_t>(k)];
       c->Ht = ClipY(ht);
       row->TallestCellHt = std::max(row->TallestCellHt, c->Ht);
       const int32_t avail = c->Ht - CellSpacing - c->VrSpace;
@@ -1013,20 +1018,48 @@ int32_t ThtmlTable::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth
         c->YIndent = std::max(0, avail - c->VSize);
         break;
       }
-      c->Wd = cellWidth(col, *c);
+      c->Wd = CellWidth(col, *c);
       const int32_t w = std::max(0, c->Wd - c->HzSpace - CellSpacing);
-      layCell(*c, ClipY(rowY + CellSpacing + c->PadTop() + c->BrdTop() + c->YIndent), w, Curs);
+      LayCell(Canvas, *c, ClipY(rowY + CellSpacing + c->PadTop() + c->BrdTop() + c->YIndent), w, AHeight, Curs);
       if (c->BGImage) {
         c->BGImage->DrawLogic(doc, Canvas, nullptr, 0);
         if (c->BGImage->IsErrorImage())
           c->BGImage.reset();
       }
     }
-    rowY += heights[static_cast<size_t>(r)];
+    rowY += Heights[static_cast<size_t>(r)];
   }
-  if (Caption && Caption->Cell && !TopCaption) {
-    layCell(*Caption, ClipY(rowY + CellSpacing), CaptionWidth, Curs);
+  return rowY;
+}
+
+int32_t ThtmlTable::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, int32_t AHeight, IndentManager& IMgr, int32_t& MaxWidth,
+                           int32_t& Curs)
+{
+  Initialize();
+  YDraw = ContentTop = DrawTop = Y;
+  StartCurs = Curs;
+  // The table's box has settled a given width already; the table fills what it is given.
+  ChooseColumnWidths(Canvas, std::max(0, AWidth - CellSpacing));
+
+  // The caption first: a top caption decides where the rows start.
+  CaptionHeight = 0;
+  if (Caption && Caption->Cell) {
+    int32_t cmn = 0, cmx = 0;
+    Caption->Cell->MinMaxWidth(Canvas, cmn, cmx);
+    CaptionWidth = std::max(TableWidth, cmn);
+    int32_t scratch = Curs;
+    CaptionHeight = LayCell(Canvas, *Caption, Y, CaptionWidth, AHeight, scratch);
   }
+  std::vector<int64_t> heights = MeasureRowHeights(Canvas, Y, AHeight, Curs);
+  const int64_t rowsTotal = StretchToTableHeight(heights);
+
+  // Final places, in document order.
+  if (Caption && Caption->Cell && TopCaption)
+    LayCell(Canvas, *Caption, Y, CaptionWidth, AHeight, Curs);
+  FRowsTop = ClipY(int64_t{Y} + (TopCaption ? CaptionHeight : 0));
+  const int64_t rowY = PlaceRows(Canvas, heights, AHeight, Curs);
+  if (Caption && Caption->Cell && !TopCaption)
+    LayCell(Canvas, *Caption, ClipY(rowY + CellSpacing), CaptionWidth, AHeight, Curs);
   Len = Curs - StartCurs;
   SectionHeight = ClipY(int64_t{CaptionHeight} + rowsTotal + CellSpacing);
   DrawHeight = SectionHeight;

@@ -398,7 +398,7 @@ int32_t TSection::NextBreakChar(int32_t Start, TLayoutState& R) const
 
 bool TSection::TFitState::IsPlaced(const TFloatingObj* F) const
 {
-  return Run && std::find(Run->Placed.begin(), Run->Placed.end(), F) != Run->Placed.end();
+  return Run && Run->Placed.count(F) != 0;
 }
 
 int32_t TSection::FitCount(TCanvas& Canvas, IndentManager& IMgr, int32_t Start, int32_t Max, TFitState& S)
@@ -445,7 +445,7 @@ int32_t TSection::FitCount(TCanvas& Canvas, IndentManager& IMgr, int32_t Start, 
               break;   // text and float move down together
             IMgr.Update(S.Y, *o);
             o->YValue = S.Y;
-            S.Run->Placed.push_back(o);
+            S.Run->Placed.insert(o);
             S.TallestFloat = std::max(S.TallestFloat, o->ImageHeight + o->VSpaceT + o->VSpaceB);
             ++count;
             ++i;
@@ -717,7 +717,7 @@ void TSection::CloseLine(TCanvas& Canvas, IndentManager& IMgr, int32_t X, int32_
       continue;   // not in this line after all: met again on the next one
     IMgr.Update(Y, *o);
     o->YValue = Y;
-    S.Run->Placed.push_back(o);
+    S.Run->Placed.insert(o);
     const int32_t h = o->ImageHeight + o->VSpaceT + o->VSpaceB;
     L.LineImgHt = std::max(L.LineImgHt, total + h);
     LowestFloat = std::max(LowestFloat, Y + h);

@@ -267,13 +267,15 @@ void THTMLViewer::LoadFile(const std::string& FileName, TViewerFileType Type)
   SetProcessing(true);
   bool touched = false;
   try {
-    if (!FileExists(name))
+    if (!PathExists(name))
       throw EInOutError("Can't locate file: " + name);
     // Read before the document is touched, so that a file that cannot be read leaves the
-    // page on screen as it was.
+    // page on screen as it was; one that is there but unreadable says why.
     std::string source;
     if (Type != ftImage)
       source = Narrow(ReadFileBytes(name, MaxDocumentBytes));
+    else
+      CheckFileReadable(name);
     if (OnProgress)
       OnProgress(this, psStarting, 0);
     const int32_t oldY = FSectionList->YOff;

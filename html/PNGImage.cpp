@@ -952,6 +952,42 @@ void TPNGImage::EncodeImage(TStream& dest)
   z.Finish();
 }
 
+namespace {
+
+// Where a chunk may stand in a file: the header first, the colour-space chunks before the
+// palette, the palette, the rest before the image data, the image data together, the end
+// last. Readers ignore a gAMA after PLTE, and some refuse a tRNS before it.
+int SaveRank(uint32_t type)
+{
+  if (type == ChunkTypeOf("IHDR"))
+    return 0;
+  for (const auto& before : {ChunkTypeOf("gAMA"), ChunkTypeOf("cHRM"), ChunkTypeOf("sRGB"), ChunkTypeOf("iCCP"), ChunkTypeOf("sBIT")})
+    if (type == before)
+      return 1;
+  if (type == ChunkTypeOf("PLTE"))
+    return 2;
+  if (type == ChunkTypeOf("IDAT"))
+    return 4;
+  if (type == ChunkTypeOf("IEND"))
+    return 5;
+  return 3;
+}
+
+// A stable sort by rank, through the list's own moves (few chunks).
+void OrderChunksForSaving(TChunkList& chunks)
+{
+  for (int i = 1; i < chunks.Count(); ++i) {
+    const int rank = SaveRank(chunks.Item(i)->ChunkType);
+    int to = i;
+    while (to > 0 && SaveRank(chunks.Item(to - 1)->ChunkType) > rank)
+      --to;
+    if (to != i)
+      chunks.Move(i, to);
+  }
+}
+
+}  // namespace
+
 void TPNGImage::SaveToStream(TStream& stream)
 {
   stream.WriteBuffer(PngSignature, 8);
@@ -986,10 +1022,14 @@ void TPNGImage::SaveToStream(TStream& stream)
     int trns = FChunks->IndexOfClass<TChunkTRNS>();
     FChunks->Insert(std::max({1, plte + 1, trns + 1}), std::make_unique<TChunkIDAT>(FChunks.get()));
   }
-  // The IEND goes last whatever the list held.
-  FChunks->Move(FChunks->IndexOfClass<TChunkIEND>(), FChunks->Count() - 1);
+  OrderChunksForSaving(*FChunks);
   Interlaced = false;
   ChooseSaveGamma();
+  // Only the gAMA the samples are written for goes out: a reader that takes the first one,
+  // or stops at a repeated one, then sees the same picture as ours.
+  for (int i = FChunks->Count() - 1; i >= 0; --i)
+    if (auto* g = dynamic_cast<TChunkGAMA*>(FChunks->Item(i)); g && g != FSaveGamma)
+      FChunks->Remove(g);
   struct TReset {
     const TChunkGAMA*& G;
     ~TReset() { G = nullptr; }

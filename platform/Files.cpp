@@ -129,6 +129,31 @@ std::string ResolveFileName(const std::string& path)
   return resolved;
 }
 
+namespace {
+
+size_t LastSeparator(const std::string& s)
+{
+  size_t p = s.find_last_of("/\\");
+  return p == std::string::npos ? 0 : p + 1;
+}
+
+}   // namespace
+
+std::string ExtractFileName(const std::string& fileName) { return fileName.substr(LastSeparator(fileName)); }
+
+std::string ExtractFileExt(const std::string& fileName)
+{
+  size_t dot = fileName.rfind('.');
+  if (dot == std::string::npos || dot < LastSeparator(fileName))
+    return "";
+  return fileName.substr(dot);
+}
+
+std::string ChangeFileExt(const std::string& fileName, const std::string& ext)
+{
+  return fileName.substr(0, fileName.size() - ExtractFileExt(fileName).size()) + ext;
+}
+
 bool FileExists(const std::string& fileName)
 {
   struct stat st;
@@ -140,17 +165,46 @@ bool DirectoryExists(const std::string& dirName)
   return !dirName.empty() && IsDir(ResolveFileName(dirName));
 }
 
-std::vector<uint8_t> ReadFileBytes(const std::string& fileName, size_t maxSize)
+namespace {
+
+// Opens the file for reading, refusing anything but a regular file. Non-blocking, so that a
+// named pipe or a device a page names is refused at once instead of holding the open until
+// a writer appears (regular files ignore the flag).
+int OpenRegularFile(const std::string& fileName, struct stat& st)
 {
   std::string path = ResolveFileName(fileName);
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0)
     throw EFOpenError("Cannot open file \"" + fileName + "\". " + SystemError());
-  struct stat st;
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd);
     throw EFOpenError("Cannot open file \"" + fileName + "\". Not a file");
   }
+  return fd;
+}
+
+}   // namespace
+
+bool PathExists(const std::string& fileName)
+{
+  if (fileName.empty())
+    return false;
+  struct stat st;
+  // A name the system cannot look into (a folder without search permission) is there as far
+  // as the user knows; only "no such entry" means absent.
+  return StatPath(ResolveFileName(fileName), st) || (errno != ENOENT && errno != ENOTDIR);
+}
+
+void CheckFileReadable(const std::string& fileName)
+{
+  struct stat st;
+  ::close(OpenRegularFile(fileName, st));
+}
+
+std::vector<uint8_t> ReadFileBytes(const std::string& fileName, size_t maxSize)
+{
+  struct stat st;
+  int fd = OpenRegularFile(fileName, st);
   if (static_cast<uint64_t>(st.st_size) > maxSize) {
     ::close(fd);
     throw EReadError("File \"" + fileName + "\" is too large");

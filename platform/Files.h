@@ -21,9 +21,22 @@ std::string ExeFolder();
 // back with "/" separators and otherwise unchanged.
 std::string ResolveFileName(const std::string& path);
 
+// Parts of a file name; "/" and "\\" both separate folders. The extension includes its dot
+// and is empty when the last component has none.
+std::string ExtractFileName(const std::string& fileName);
+std::string ExtractFileExt(const std::string& fileName);
+// The file name with its extension replaced (or added): ext includes the dot.
+std::string ChangeFileExt(const std::string& fileName, const std::string& ext);
+
 // Whether a regular file exists under the name (case-insensitively resolved).
 bool FileExists(const std::string& fileName);
 bool DirectoryExists(const std::string& dirName);
+// Whether anything at all is under the name: a file, a folder, a pipe, or an entry the system
+// will not let us look at. False only when nothing is there.
+bool PathExists(const std::string& fileName);
+
+// EFOpenError, with the reason, unless the name is a regular file that opens for reading.
+void CheckFileReadable(const std::string& fileName);
 
 // The whole file (case-insensitively resolved). EFOpenError when it cannot be opened or is
 // not a regular file; EReadError when it is larger than maxSize or reading fails.

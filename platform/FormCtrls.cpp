@@ -286,6 +286,33 @@ TRect TMemo::TextRect() const
   return r;
 }
 
+namespace {
+
+// The width of every leading part of s, by byte: result[j] is the width of the first j bytes
+// (a byte inside a character takes the width before that character). Measured once, so that
+// laying out a line costs its length, not its length squared.
+std::vector<Integer> PrefixWidths(const TFont& font, const std::string& s)
+{
+  std::vector<Integer> byByte(s.size() + 1, -1);
+  byByte[0] = 0;
+  std::vector<Integer> positions;
+  const std::u16string w = MultiByteToWide(CP_ACP, s, &positions);
+  std::vector<Integer> partial(w.size());
+  if (!w.empty())
+    Measure(font).GetTextExtentExPointW(w.data(), w.size(), -1, nullptr, partial.data());
+  for (size_t u = 0; u < w.size(); ++u) {
+    const size_t end = u + 1 < w.size() ? static_cast<size_t>(positions[u + 1]) : s.size();
+    if (end <= s.size())
+      byByte[end] = partial[u];
+  }
+  for (size_t j = 1; j < byByte.size(); ++j)
+    if (byByte[j] < 0)
+      byByte[j] = byByte[j - 1];
+  return byByte;
+}
+
+}  // namespace
+
 std::vector<TMemo::TLine> TMemo::Layout() const
 {
   std::vector<TLine> out;
@@ -296,20 +323,29 @@ std::vector<TMemo::TLine> TMemo::Layout() const
     Integer end = start;
     while (end < n && FText[static_cast<size_t>(end)] != '\r' && FText[static_cast<size_t>(end)] != '\n')
       ++end;
-    // One line of the text, wrapped at spaces where it is too wide.
+    // One line of the text, wrapped at spaces where it is too wide. The widths of its leading
+    // parts are measured once; a piece's width is the difference of two of them.
     Integer ls = start;
-    while (FWordWrap && ls < end && TextW(Font(), FText.substr(static_cast<size_t>(ls), static_cast<size_t>(end - ls))) > width) {
+    if (FWordWrap && end > start) {
+      const std::vector<Integer> pw =
+          PrefixWidths(Font(), FText.substr(static_cast<size_t>(start), static_cast<size_t>(end - start)));
+      auto wide = [&](Integer from, Integer to) { return pw[static_cast<size_t>(to - start)] - pw[static_cast<size_t>(from - start)]; };
       Integer fit = ls + 1;
-      while (fit < end && TextW(Font(), FText.substr(static_cast<size_t>(ls), static_cast<size_t>(fit + 1 - ls))) <= width)
-        ++fit;
-      Integer brk = fit;
-      for (Integer k = fit; k > ls; --k)
-        if (FText[static_cast<size_t>(k - 1)] == ' ') {
-          brk = k;
-          break;
-        }
-      out.push_back({ls, brk - ls});
-      ls = brk;
+      while (ls < end && wide(ls, end) > width) {
+        fit = std::max(fit, ls + 1);
+        while (fit < end && wide(ls, fit + 1) <= width)
+          ++fit;
+        Integer brk = fit;
+        // A word that ends right at the edge stays, the space after it hangs past.
+        const Integer from = fit < end && FText[static_cast<size_t>(fit)] == ' ' ? fit + 1 : fit;
+        for (Integer k = from; k > ls; --k)
+          if (FText[static_cast<size_t>(k - 1)] == ' ') {
+            brk = k;
+            break;
+          }
+        out.push_back({ls, brk - ls});
+        ls = brk;
+      }
     }
     out.push_back({ls, end - ls});
     if (end >= n)

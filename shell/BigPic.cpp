@@ -10,12 +10,6 @@ namespace {
 // Largest picture file copied whole through memory.
 constexpr size_t MaxCopySize = size_t(512) << 20;
 
-size_t LastSeparator(const std::string& s)
-{
-  size_t p = s.find_last_of("/\\");
-  return p == std::string::npos ? 0 : p + 1;
-}
-
 // The picture of a page image file: GIF by its extension, the others by their first bytes.
 TBitmap LoadPicture(const std::string& fileName)
 {
@@ -35,21 +29,6 @@ TBitmap LoadPicture(const std::string& fileName)
 }
 
 }  // namespace
-
-std::string ExtractFileName(const std::string& fileName) { return fileName.substr(LastSeparator(fileName)); }
-
-std::string ExtractFileExt(const std::string& fileName)
-{
-  size_t dot = fileName.rfind('.');
-  if (dot == std::string::npos || dot < LastSeparator(fileName))
-    return "";
-  return fileName.substr(dot);
-}
-
-std::string ChangeFileExt(const std::string& fileName, const std::string& ext)
-{
-  return fileName.substr(0, fileName.size() - ExtractFileExt(fileName).size()) + ext;
-}
 
 bool CopyPictureFile(const std::string& Source, const std::string& Destination)
 {

@@ -40,7 +40,3 @@ private:
 // Copies Source over Destination, which takes Source's extension; on failure an error box
 // names the destination. Gives whether the copy was made.
 bool CopyPictureFile(const std::string& Source, const std::string& Destination);
-// The file name with its extension replaced (or added): ext includes the dot.
-std::string ChangeFileExt(const std::string& fileName, const std::string& ext);
-std::string ExtractFileExt(const std::string& fileName);
-std::string ExtractFileName(const std::string& fileName);

@@ -71,3 +71,11 @@ Integer PageToTopic(const std::string& page, Integer currentTopic)
   auto it = std::find_if(table.begin(), table.end(), [&](const TPageTopic& t) { return key == t.Key; });
   return it == table.end() ? currentTopic : it->Id;
 }
+
+TTopicCategories TopicCategorySet(Integer TopicId)
+{
+  const TTopicRow* row = FindTopicRow(TopicId);
+  if (!row || row->Category < 0 || row->Category >= TopicCategoryCount)
+    return 0;
+  return static_cast<TTopicCategories>(1u << row->Category);
+}

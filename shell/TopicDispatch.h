@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "lessons/TarvQuestions.h"
 #include "platform/Types.h"
 
 struct TIndexLink {
@@ -33,3 +34,7 @@ struct TPageTopic {
   Integer Id;
 };
 const std::vector<TPageTopic>& PageTopicTable();
+
+// The question categories of a topic id, from its row (empty for ids without one: all
+// questions).
+TTopicCategories TopicCategorySet(Integer TopicId);

@@ -11,7 +11,7 @@
 #include "shell/PrintPreview.h"
 #include "platform/Forms.h"
 #include "platform/StdCtrls.h"
-#include "shell/TarvQuestions.h"
+#include "lessons/TarvQuestions.h"
 #include "toolbar/TBX.h"
 
 class TTestFrm : public TForm {

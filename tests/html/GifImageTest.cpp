@@ -156,9 +156,11 @@ TEST_F(GifImage, CopiesShareTheStripAndStepOnTheirOwn)
 TEST_F(GifImage, FourHundredFramesOfAHundredPixelsLoadAndAnimate)
 {
   const int n = 400;
-  GifBuilder b(100, 100, 8);
+  // A screen of 100 by 4: the 400 frames make a strip wider than a bitmap may be, yet
+  // within the strip's budget.
+  GifBuilder b(100, 4, 8);
   b.Control(1, 3);
-  b.Image(0, 0, 100, 100, std::vector<uint8_t>(100 * 100, 1));
+  b.Image(0, 0, 100, 4, std::vector<uint8_t>(100 * 4, 1));
   for (int i = 1; i < n; ++i) {
     // Frame i adds one pixel, at (i mod 100, i div 100), to what the frames before left.
     b.Control(1, 3);
@@ -182,7 +184,7 @@ TEST_F(GifImage, FourHundredFramesOfAHundredPixelsLoadAndAnimate)
     img->SetCurrentFrame(k);
     const TRect src = img->FrameSource();
     EXPECT_EQ(src.Width(), 100);
-    EXPECT_EQ(src.Height(), 100);
+    EXPECT_EQ(src.Height(), 4);
     return img->Strip->GetPixel(src.Left + x, src.Top + y);
   };
   for (int k : {1, 2, 327, 328, 329, 400}) {
@@ -211,18 +213,37 @@ TEST_F(GifImage, FourHundredFramesOfAHundredPixelsLoadAndAnimate)
   EXPECT_EQ(img->CurrentFrame(), 1);
   // The first frame as a plain bitmap is one frame, not a row of them.
   EXPECT_EQ(img->GetBitmap()->Width(), 100);
-  EXPECT_EQ(img->GetBitmap()->Height(), 100);
+  EXPECT_EQ(img->GetBitmap()->Height(), 4);
 }
 
-TEST_F(GifImage, AnimationsBeyondThePixelBudgetAreRefused)
+// Many tiny updates of a large screen would unfold to far more than the file: the
+// animation stops at the frame that would take the strip past its budget, and the first
+// frame always stays.
+TEST_F(GifImage, AnAnimationStopsAtTheStripsBudget)
 {
-  // 10,001 frames of 100 by 100 are just over the budget of 100 million pixels.
-  GifBuilder b(100, 100, 2);
-  for (int i = 0; i < 10001; ++i)
-    b.Image(0, 0, 1, 1, {1}, 2);
-  TByteStream s(b.Finish());
+  for (int frames : {10001, 3000}) {
+    SCOPED_TRACE(frames);
+    GifBuilder b(100, 100, 2);
+    for (int i = 0; i < frames; ++i)
+      b.Image(i % 100, 0, 1, 1, {uint8_t(1 + i % 2)}, 2);
+    const std::vector<uint8_t> file = b.Finish();
+    TByteStream s(file);
+    bool nonAnimated = false;
+    auto img = CreateAGif(s, nonAnimated);
+    const int64_t budget = std::max<int64_t>(MinGifStripBytes, GifStripBytesPerFileByte * int64_t(file.size()));
+    const int64_t frameBytes = 100 * 100 * 3;
+    EXPECT_EQ(img->NumFrames, budget / frameBytes);
+    EXPECT_LE(int64_t(img->Strip->Width()) * img->Strip->Height() * 3, budget);
+    EXPECT_FALSE(nonAnimated);
+  }
+  // A still picture larger than the budget keeps its one frame.
+  GifBuilder big(800, 700, 2);
+  big.Image(0, 0, 1, 1, {1}, 2);
+  TByteStream s(big.Finish());
   bool nonAnimated = false;
-  EXPECT_THROW(CreateAGif(s, nonAnimated), EInvalidGraphic);
+  auto img = CreateAGif(s, nonAnimated);
+  EXPECT_EQ(img->NumFrames, 1);
+  EXPECT_EQ(img->Strip->Width(), 800);
 }
 
 // A still GIF whose image is smaller than its screen: the rest shows the page, so the

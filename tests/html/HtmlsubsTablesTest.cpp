@@ -68,12 +68,25 @@ TEST_F(TablesTest, MoreThan200ColumnsAreRefused)
     AddCell(*wide, u"");
   EXPECT_THROW(Layout(400), ETableError);
   EXPECT_EQ(Doc->FirstLineHtPtr, nullptr);
-  // A column span from a page cannot make a row longer than a table may be.
+  // A column span from a page cannot make a row longer than a table may be: it stops at
+  // the last column, leaving room for the real cells after it, and the page lays out.
   Doc->Clear();
   TTableBlock* b = AddTable();
   auto huge = Attrs({{ColSpanSy, 2000000000, "2000000000"}});
-  AddCell(*AddRow(*b->Table), u"x", huge.get());
-  EXPECT_THROW(Layout(400), ETableError);
+  auto span201 = Attrs({{ColSpanSy, 201, "201"}});
+  TCellList* r1 = AddRow(*b->Table);
+  AddCell(*r1, u"a");
+  TCellObj* spanning = AddCell(*r1, u"x", huge.get());
+  AddCell(*r1, u"b");
+  AddCell(*r1, u"c");
+  TCellObj* alone = AddCell(*AddRow(*b->Table), u"y", span201.get());
+  EXPECT_NO_THROW(Layout(400));
+  EXPECT_EQ(b->Table->NumCols, 200);
+  EXPECT_EQ(spanning->ColSpan, 197);
+  EXPECT_TRUE(r1->Items(197)->IsPlaceholder());
+  EXPECT_FALSE(r1->Items(198)->IsPlaceholder());   // "b" and "c" in the last two columns
+  EXPECT_FALSE(r1->Items(199)->IsPlaceholder());
+  EXPECT_EQ(alone->ColSpan, 200);
 }
 
 TEST_F(TablesTest, SpansBecomePlaceholders)

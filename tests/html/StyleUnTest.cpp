@@ -324,6 +324,47 @@ TEST_F(Cascade, LinkColoursAndFonts)
   EXPECT_EQ(b.FIArray[lsHover].iStyle, fsUnderline | fsBold);
 }
 
+// What a page sets on a block carries to what is inside it, beyond the font and colour:
+// indent, line height, list style, case, visibility, stacking; boxes and backgrounds do not.
+TEST_F(Cascade, TextPropertiesCarryToChildrenBoxesDoNot)
+{
+  const std::string set = "text-indent: 37px; line-height: 23px; list-style-type: square; list-style-image: url(dot.gif); "
+                          "text-transform: uppercase; visibility: hidden; z-index: 7; text-align: right; "
+                          "text-decoration: underline; color: #010203; font-family: Arial; font-size: 17pt; "
+                          "margin-left: 11px; padding-top: 9px; background-color: #00FF00; width: 50px";
+  TProperties& outer = Push("div", "", "", "", set);
+  auto check = [&](TProperties& p, const std::string& where) {
+    SCOPED_TRACE(where);
+    EXPECT_EQ(p.GetTextIndent(500), 37);
+    EXPECT_EQ(p.GetLineHeight(12), 23);
+    EXPECT_EQ(p.GetListStyleType(), lbSquare);
+    EXPECT_NE(p.GetListStyleImage().find("dot.gif"), std::string::npos);
+    EXPECT_EQ(p.GetTextTransform(), 1);
+    EXPECT_TRUE(p.IsHidden());
+    EXPECT_EQ(p.GetZIndex(), 7);
+    EXPECT_EQ(p.GetTextAlign(), Right);
+    EXPECT_TRUE(p.GetFontStyle() & fsUnderline);
+    EXPECT_EQ(p.GetFontColor(), Pal(1, 2, 3));
+    EXPECT_EQ(p.GetFontFamily(), "Arial");
+    EXPECT_DOUBLE_EQ(p.GetFontSize(), 17);
+  };
+  check(outer, "the block itself");
+  TProperties& inner = Push("span");
+  check(inner, "a child");
+  TBoxValues b;
+  inner.GetBoxValues(500, 0, 16, 8, b);
+  EXPECT_EQ(b.V[bxMarginLeft], 0);
+  EXPECT_EQ(b.V[bxPaddingTop], 0);
+  EXPECT_EQ(b.V[bxWidth], Auto);
+  TColor bg = clNone;
+  EXPECT_FALSE(inner.GetBackgroundColor(bg) && bg == Pal(0, 255, 0));
+  check(Push("em"), "a grandchild");
+  // A context moved onto another parent (the span ended early) takes that parent's values.
+  Stack.Delete(2);
+  Stack.Last().Reinherit(Stack[1]);
+  check(Stack.Last(), "re-inherited");
+}
+
 TEST_F(Cascade, ReinheritAfterMisnestedEnd)
 {
   // <b>x<i>y</b>z</i>: after </b> the I context sits on the root.

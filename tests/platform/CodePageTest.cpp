@@ -69,6 +69,35 @@ TEST(CodePage, Utf8PositionsAndInvalidBytes)
   EXPECT_EQ(WideToMultiByte(CP_UTF8, std::u16string(1, char16_t(0xD800))), "?");
 }
 
+// Every overlong form, of every length, is refused byte by byte, and the shortest forms at
+// each length's lower edge decode.
+TEST(CodePage, Utf8OverlongFormsOfEveryLength)
+{
+  auto bytes = [](std::initializer_list<int> b) {
+    std::string s;
+    for (int v : b)
+      s += static_cast<char>(v);
+    return s;
+  };
+  const std::u16string two(2, u'\uFFFD'), three(3, u'\uFFFD'), four(4, u'\uFFFD');
+  // Two bytes for U+0000-U+007F.
+  for (int c = 0; c < 0x80; ++c)
+    ASSERT_EQ(MultiByteToWide(CP_UTF8, bytes({0xC0 | (c >> 6), 0x80 | (c & 0x3F)})), two) << c;
+  // Three bytes for U+0000-U+07FF.
+  for (int c = 0; c < 0x800; ++c)
+    ASSERT_EQ(MultiByteToWide(CP_UTF8, bytes({0xE0, 0x80 | (c >> 6), 0x80 | (c & 0x3F)})), three) << c;
+  // Four bytes for U+0000-U+FFFF, U+0800-U+FFFF among them.
+  for (int c = 0; c < 0x10000; ++c)
+    ASSERT_EQ(MultiByteToWide(CP_UTF8, bytes({0xF0, 0x80 | (c >> 12), 0x80 | ((c >> 6) & 0x3F), 0x80 | (c & 0x3F)})), four)
+        << c;
+  // Past U+10FFFF.
+  EXPECT_EQ(MultiByteToWide(CP_UTF8, "\xF4\x90\x80\x80"), four);
+  // The shortest forms at each edge.
+  EXPECT_EQ(MultiByteToWide(CP_UTF8, "\xC2\x80\xDF\xBF"), u"\u0080\u07FF");
+  EXPECT_EQ(MultiByteToWide(CP_UTF8, "\xE0\xA0\x80\xEF\xBF\xBF"), u"\u0800\uFFFF");
+  EXPECT_EQ(MultiByteToWide(CP_UTF8, "\xF0\x90\x80\x80\xF4\x8F\xBF\xBF"), u"\U00010000\U0010FFFF");
+}
+
 TEST(CodePage, OtherMultiBytePages)
 {
   struct TCase { Cardinal Cp; std::string Bytes; std::u16string Text; };

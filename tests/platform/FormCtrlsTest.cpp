@@ -72,6 +72,45 @@ TEST(FormCtrls, MemoKeepsLineEndsAndWrapsToItsWidth)
   EXPECT_EQ(m.TextRect().Width(), m.ClientWidth() - VScrollBarWidth);
 }
 
+// Wrapped lines are as full as the width allows: breaking at the last space that fits, and
+// inside a run with no space at the last character that fits.
+TEST(FormCtrls, MemoWrapsLongRunsAndWordsAsFullAsTheyFit)
+{
+  TMemo m;
+  m.SetBounds(0, 0, 120, 100);
+  TBitmap b(1, 1);
+  TCanvas& c = b.Canvas();
+  c.Font().Assign(m.Font());
+  const Integer width = m.TextRect().Width() - 4;
+  std::string run;
+  for (int i = 0; i < 700; ++i)
+    run += char('a' + (i * 7) % 26);
+  m.SetText(run + "\r\nshort");
+  auto lines = m.Lines();
+  ASSERT_GT(lines.size(), 5u);
+  EXPECT_EQ(lines.back(), "short");
+  std::string joined;
+  for (size_t i = 0; i + 1 < lines.size(); ++i) {
+    joined += lines[i];
+    EXPECT_LE(c.TextWidth(lines[i]), width) << i;
+    if (i + 2 < lines.size())
+      EXPECT_GT(c.TextWidth(lines[i] + lines[i + 1][0]), width) << i;
+  }
+  EXPECT_EQ(joined, run);
+
+  std::string words;
+  for (int i = 0; i < 60; ++i)
+    words += std::string(size_t(1 + i % 6), char('k' + i % 9)) + " ";
+  m.SetText(words);
+  lines = m.Lines();
+  ASSERT_GT(lines.size(), 3u);
+  for (size_t i = 0; i + 1 < lines.size(); ++i) {
+    EXPECT_LE(c.TextWidth(lines[i]), width) << i;
+    const std::string next = lines[i + 1].substr(0, lines[i + 1].find(' '));
+    EXPECT_GT(c.TextWidth(lines[i] + " " + next), width) << i;
+  }
+}
+
 TEST(FormCtrls, ListSelection)
 {
   TListBox l;

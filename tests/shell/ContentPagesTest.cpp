@@ -20,7 +20,7 @@
 #include "html/Readhtml.h"
 #include "platform/Files.h"
 #include "platform/MediaPlayer.h"
-#include "shell/TarvQuestions.h"
+#include "lessons/TarvQuestions.h"
 #include "shell/TopicDispatch.h"
 #include "tests/platform/VideoClipSupport.h"
 #include "tests/shell/PictureOutput.h"

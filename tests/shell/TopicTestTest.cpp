@@ -7,6 +7,7 @@
 
 #include "platform/Files.h"
 #include "shell/PrintPreview.h"
+#include "shell/TopicDispatch.h"
 #include "tests/html/PrintTestUtil.h"
 #include "tests/TestWait.h"
 #include "tests/platform/ModalSupport.h"

@@ -229,6 +229,44 @@ TEST(TB2Dock, RowsAndPositions)
   EXPECT_EQ(b.Left() + b.Width(), 300);
 }
 
+// Each dock holds to its own edge of the form, with a toolbar in it, through a resize, and
+// is anchored to that edge and the two beside it.
+TEST(TB2Dock, EachDockHoldsToItsOwnEdge)
+{
+  struct TCase {
+    TTBDockPosition Pos;
+    TAnchors Anchors;
+  };
+  const TCase cases[] = {{dpTop, akLeft | akTop | akRight},
+                         {dpBottom, akLeft | akBottom | akRight},
+                         {dpLeft, akLeft | akTop | akBottom},
+                         {dpRight, akRight | akTop | akBottom}};
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(int(c.Pos));
+    TForm form;
+    form.SetBounds(0, 0, 300, 200);
+    TTestDock d;
+    d.SetPosition(c.Pos);
+    d.SetParent(&form);
+    TTestBar bar;
+    bar.SetParent(&form);
+    bar.SetCurrentDock(&d);
+    EXPECT_EQ(d.Anchors(), c.Anchors);
+    for (TPoint size : {TPoint{300, 200}, TPoint{420, 330}}) {
+      form.SetBounds(0, 0, size.X, size.Y);
+      const TRect client = form.ClientRect();
+      const TRect r = d.BoundsRect();
+      EXPECT_GT(r.Width() * r.Height(), 0);
+      switch (c.Pos) {
+      case dpTop: EXPECT_EQ(r, (TRect{0, 0, client.Right, r.Height()})); break;
+      case dpBottom: EXPECT_EQ(r, (TRect{0, client.Bottom - r.Height(), client.Right, client.Bottom})); break;
+      case dpLeft: EXPECT_EQ(r, (TRect{0, 0, r.Width(), client.Bottom})); break;
+      case dpRight: EXPECT_EQ(r, (TRect{client.Right - r.Width(), 0, client.Right, client.Bottom})); break;
+      }
+    }
+  }
+}
+
 TEST(TB2Dock, FloatingAndRedocking)
 {
   TDockForm f;

@@ -21,13 +21,15 @@ constexpr Integer TopicCategoryCount = 11;
 
 // "Motion" to "Screw threads" for 0 to 10; empty for any other index.
 std::string TopicCategoryName(Integer Index);
-// The categories of a topic id, from its row (empty for ids without one: all questions).
-TTopicCategories TopicCategorySet(Integer TopicId);
 
 class TTarvQuestion {
 public:
   // Answer states.
   static constexpr Byte qsNotAnswered = 0, qsRight = 1, qsWrong = 2;
+  // Answers beyond the fifth cannot be named as the correct one.
+  static constexpr Integer MaxCorrect = 4;
+  // A question's picture shares the test window with the question; larger is a broken file.
+  static constexpr Integer MaxPictureSide = 4096;
 
   TTarvQuestion();
 
@@ -43,6 +45,10 @@ public:
   // Reads one record in file order; EReadError when the stream holds fewer bytes than a
   // length or count promises (nothing is allocated beyond what the stream holds).
   void ReadFrom(TStream& Stream);
+  // Whether the record can be asked: the correct answer is one of the first five and is
+  // offered (not empty), the categories are among the known ones and the picture size is
+  // between 0 and MaxPictureSide on each side.
+  bool Usable() const;
   // Writes the record as ReadFrom reads it (the content generator and the tests).
   void WriteTo(TStream& Stream) const;
 
@@ -66,7 +72,8 @@ constexpr size_t MaxQuestionFileSize = size_t(16) << 20;
 
 // Reads the questions of a question file held in Stream that have every category of Mask
 // (the empty Mask keeps all). FileName names the file in the message of EBadFile, raised
-// when the magic number is wrong or a count or length does not fit in what is left.
+// when the magic number is wrong, a count or length does not fit in what is left, or a
+// record is not Usable.
 TQuestionList ReadQuestions(TStream& Stream, TTopicCategories Mask, const std::string& FileName);
 // The same from the file; EFOpenError when it cannot be opened, EBadFile when it is larger
 // than MaxQuestionFileSize.

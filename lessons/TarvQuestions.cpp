@@ -1,10 +1,8 @@
-#include "shell/TarvQuestions.h"
+#include "lessons/TarvQuestions.h"
 
 #include <utility>
 
 #include "platform/Files.h"
-#include "shell/BigPic.h"
-#include "topics/TopicRegistry.h"
 
 namespace {
 
@@ -67,14 +65,6 @@ std::string TopicCategoryName(Integer Index)
   return Index >= 0 && Index < TopicCategoryCount ? CategoryNames[Index] : "";
 }
 
-TTopicCategories TopicCategorySet(Integer TopicId)
-{
-  const TTopicRow* row = FindTopicRow(TopicId);
-  if (!row || row->Category < 0 || row->Category >= TopicCategoryCount)
-    return 0;
-  return static_cast<TTopicCategories>(1u << row->Category);
-}
-
 // ---------------------------------------------------------------------------------------
 // TTarvQuestion
 
@@ -111,6 +101,13 @@ void TTarvQuestion::WriteTo(TStream& Stream) const
   WriteInt(Stream, static_cast<uint32_t>(Answers.size()));
   for (const std::string& a : Answers)
     WriteString(Stream, a);
+}
+
+bool TTarvQuestion::Usable() const
+{
+  return Correct >= 0 && Correct <= MaxCorrect && size_t(Correct) < Answers.size() && !Answers[size_t(Correct)].empty() &&
+         (Topics >> TopicCategoryCount) == 0 && ImageWidth >= 0 && ImageWidth <= MaxPictureSide && ImageHeight >= 0 &&
+         ImageHeight <= MaxPictureSide;
 }
 
 std::string TTarvQuestion::BuildHeader() const
@@ -174,6 +171,10 @@ TQuestionList ReadQuestions(TStream& Stream, TTopicCategories Mask, const std::s
     for (size_t i = 0; i < count; ++i) {
       auto q = std::make_unique<TTarvQuestion>();
       q->ReadFrom(Stream);
+      // A record that points at no answer, or names categories or a picture size no
+      // question has, is a damaged file as much as a cut one.
+      if (!q->Usable())
+        throw EBadFile(message);
       if ((q->Topics & Mask) == Mask)
         list.push_back(std::move(q));
     }
