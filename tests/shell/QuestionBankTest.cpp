@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/Files.h"
-#include "shell/TarvQuestions.h"
+#include "lessons/TarvQuestions.h"
 
 namespace {
 
