@@ -3,6 +3,7 @@
 #include <QAudioOutput>
 #include <QEventLoop>
 #include <QImage>
+#include <QLoggingCategory>
 #include <QMediaMetaData>
 #include <QMediaPlayer>
 #include <QTimer>
@@ -51,6 +52,14 @@ void ChooseBackend()
   if (qEnvironmentVariableIsEmpty("QT_MEDIA_BACKEND"))
     qputenv("QT_MEDIA_BACKEND", "ffmpeg");
   EnsureGuiApplication();
+  // The back end narrates every clip it opens on the console (its decoders' debug lines go
+  // to the default category). A player's failures reach the program through its error
+  // signal; QT_LOGGING_RULES still turns the narration back on.
+  static const bool quiet = [] {
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.multimedia.*=false\ndefault.debug=false"));
+    return true;
+  }();
+  (void)quiet;
 }
 }  // namespace
 

@@ -70,12 +70,10 @@ void TKVMainFrm::CreateControlPages()
     PageCheckBoxes.emplace_back(c, x);
     return c;
   };
-  // A sunken number and its up-down arrows.
+  // A number box, which also takes a typed number, and its up-down arrows.
   auto counter = [&](const char* stName, const char* udName, TWinControl* parent, Integer x, Integer y, Integer min,
-                     Integer max, Integer start, TPanel** st) {
-    TPanel* box = Make<TPanel>(stName, parent);
-    box->SetBevelOuter(bvLowered);
-    box->SetColor(clWhite);
+                     Integer max, Integer start, TEdit** st) {
+    TEdit* box = Make<TEdit>(stName, parent);
     box->SetBounds(x, y, 28, 21);
     TUpDown* ud = Make<TUpDown>(udName, parent);
     ud->SetBounds(x + 28, y, 15, 21);
