@@ -125,3 +125,125 @@ TEST_F(FirstLesson, TheSplashPictureFitsASmallScreensPane)
   EXPECT_LE(std::abs(r.Top - (Frm->SplashPanel->Height() - r.Bottom)), 1);
   mainwindow::SaveWindowPicture(*Frm, "first-lesson-splash-800x600.png");
 }
+
+// A number typed into a teeth box and confirmed with Enter is taken as the arrows would set
+// it, and the model is built again with it; one beyond the range is clamped; text that is no
+// number gives the box its value back; leaving the box confirms too.
+TEST_F(FirstLesson, ANumberTypedIntoATeethBoxRebuildsTheModel)
+{
+  TScreenSizeScope screen(1280, 1024);
+  Start();
+  Follow("/TwoCog.htm");
+  ASSERT_EQ(Frm->CurrentTopic, 1);
+  TEdit* box = Frm->CogST[0];
+  TUpDown* arrows = Frm->CogUpDn[0];
+  ASSERT_EQ(arrows->Position(), 20);
+  auto typeInto = [&](const std::string& keys) {
+    XClick(Centre(box));
+    ASSERT_TRUE(PumpUntil([&] { return box->Focused(); })) << "the box did not take the focus";
+    X("key End BackSpace BackSpace BackSpace");
+    X(keys);
+    Pump(50);
+  };
+
+  TGLBaseSceneObject* before = Frm->SceneBase->GetChild(0);
+  typeInto("type 12");
+  X("key Return");
+  ASSERT_TRUE(PumpUntil([&] { return arrows->Position() == 12; })) << box->Text();
+  EXPECT_EQ(box->Text(), "12");
+  EXPECT_EQ(GearSceneTeeth.Pair[0], 12) << "the model was not built with the typed teeth";
+  EXPECT_NE(Frm->SceneBase->GetChild(0), before);
+
+  typeInto("type 99");
+  X("key Return");
+  ASSERT_TRUE(PumpUntil([&] { return arrows->Position() == 40; }));
+  EXPECT_EQ(box->Text(), "40");
+  EXPECT_EQ(GearSceneTeeth.Pair[0], 40);
+
+  typeInto("type ab");
+  X("key Return");
+  ASSERT_TRUE(PumpUntil([&] { return box->Text() == "40"; })) << box->Text();
+  EXPECT_EQ(arrows->Position(), 40);
+
+  // Leaving the box for the other one takes what was typed.
+  typeInto("type 15");
+  XClick(Centre(Frm->CogST[1]));
+  ASSERT_TRUE(PumpUntil([&] { return arrows->Position() == 15; })) << box->Text();
+  EXPECT_EQ(GearSceneTeeth.Pair[0], 15);
+  EXPECT_EQ(Frm->CogUpDn[1]->Position(), 20);
+  mainwindow::SaveWindowPicture(*Frm, "first-lesson-typed-teeth.png");
+}
+
+// F1 in the test window opens the help page about tests (not the main window's page).
+TEST_F(FirstLesson, F1InTheTestWindowOpensTheHelpAboutTests)
+{
+  struct TCloseAll {
+    ~TCloseAll()
+    {
+      CloseHelpViewer();
+      FreeTestWindow();
+    }
+  } closeAll;
+  TScreenSizeScope screen(1280, 1024);
+  Start();
+  ASSERT_TRUE(Frm->Contents1->Enabled()) << "no help file beside the program";
+  Follow("/TwoCog.htm");
+  Frm->TestBtn->Click();
+  ASSERT_TRUE(PumpUntil([] { return TestFrm() && TestFrm()->Visible(); }));
+  Pump(100);
+  XClick(Centre(TestFrm()->viewer));
+  ASSERT_TRUE(PumpUntil([] { return TestFrm()->Active(); })) << "the test window did not become active";
+  X("key F1");
+  ASSERT_TRUE(PumpUntil([] { return HelpViewerWindow() != nullptr; })) << "no help came up";
+  Pump(200);
+  EXPECT_EQ(HelpViewerWindow()->CurrentTopic(), "/Windows/TestWindow.htm");
+  mainwindow::Pump(50);
+  TBitmap shot(HelpViewerWindow()->ClientWidth(), HelpViewerWindow()->ClientHeight());
+  HelpViewerWindow()->PaintTo(shot.Canvas(), 0, 0);
+  SaveTestPicture(shot, "first-lesson-test-window-help.png");
+}
+
+// The pointer rests on the "font" button until its tooltip shows; a click opens the button's
+// menu, and the tooltip goes at once and stays away while the menu is open (it covered the
+// menu's first item).
+TEST_F(FirstLesson, AButtonsTooltipClosesWhenItsMenuOpens)
+{
+  TScreenSizeScope screen(1280, 1024);
+  Start();
+  TTBItemViewer* v = Frm->HTMLToolbar->View()->Find(Frm->FontBtn);
+  ASSERT_NE(v, nullptr);
+  const TPoint button = Frm->HTMLToolbar->ClientToScreen(
+      {(v->BoundsRect.Left + v->BoundsRect.Right) / 2, (v->BoundsRect.Top + v->BoundsRect.Bottom) / 2});
+  XMove({button.X - 3, button.Y});
+  XMove(button);
+  ASSERT_TRUE(PumpUntil([] { return !ShownHintText().empty(); })) << "no tooltip on the button";
+  const std::string tooltip = ShownHintText();
+
+  std::vector<std::string> seen;   // the tooltip while the menu is open, at each look
+  bool menuOpen = false;
+  TTimer look;
+  look.SetInterval(100);
+  Cardinal opened = 0;
+  look.SetOnTimer([&](TObject*) {
+    menuOpen = Frm->HTMLToolbar->View()->OpenViewerView() != nullptr;
+    if (!menuOpen)
+      return;
+    if (!opened)
+      opened = GetTickCount();
+    seen.push_back(ShownHintText());
+    if (GetTickCount() - opened > 1500) {
+      look.SetEnabled(false);
+      // A click on the page closes the menu.
+      const TPoint page = Centre(Frm->Viewer);
+      std::system(("xdotool mousemove " + std::to_string(page.X) + " " + std::to_string(page.Y) + " click 1").c_str());
+    }
+  });
+  look.SetEnabled(true);
+  X("click 1");
+  PumpUntil([&] { return !look.Enabled(); }, 6000);
+  look.SetEnabled(false);
+  Pump(100);
+  ASSERT_FALSE(seen.empty()) << "the menu did not open";
+  for (const std::string& s : seen)
+    EXPECT_EQ(s, "") << "the tooltip \"" << tooltip << "\" showed over the open menu";
+}

@@ -9,6 +9,7 @@
 #include "shell/MechanismPP.h"
 #include "shell/PrnUtils.h"
 #include "tests/html/PrintTestUtil.h"
+#include "tests/shell/HelpTestSupport.h"
 
 using namespace printtest;
 
@@ -81,4 +82,15 @@ TEST(PrintedName, ReadableOnADarkAndOnALightPicture)
   }
   Printer().SetOutputFileName("");
   SetMessageAnswerer(nullptr);
+}
+
+// The help about printing describes the printout as it comes out: the picture and the name
+// in its top-left corner; no date (none is printed) is promised for it.
+TEST(PrintedName, ThePrintingHelpPromisesOnlyWhatIsPrinted)
+{
+  const std::string page = helptest::ReadText(helptest::HelpSources() + "/Printing/Printing.htm");
+  ASSERT_FALSE(page.empty());
+  EXPECT_NE(page.find("name is printed in the top left-hand corner"), std::string::npos);
+  EXPECT_EQ(page.find("and the date"), std::string::npos);
+  EXPECT_NE(page.find("No date is printed"), std::string::npos);
 }
