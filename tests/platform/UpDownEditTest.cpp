@@ -3,8 +3,6 @@
 // also once the up-down has gone.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,38 +10,27 @@
 #include "platform/ComCtrls.h"
 #include "platform/FormCtrls.h"
 #include "platform/Forms.h"
+#include "tests/platform/XInputSupport.h"
 
 namespace {
 
-bool PumpUntil(const std::function<bool()>& cond, Cardinal ms = 5000)
-{
-  Cardinal start = GetTickCount();
-  while (!cond()) {
-    if (GetTickCount() - start > ms)
-      return false;
-    Application->ProcessMessages();
-  }
-  return true;
-}
-
-void X(const std::string& args) { ASSERT_EQ(std::system(("xdotool " + args).c_str()), 0) << args; }
+using namespace xinput;
 
 void TypeInto(TEdit* edit, const std::string& text, const std::string& confirm)
 {
-  TPoint p = edit->ClientToScreen({edit->Width() / 2, edit->Height() / 2});
-  X("mousemove " + std::to_string(p.X) + " " + std::to_string(p.Y) + " click 1");
+  Click(Centre(edit));
   ASSERT_TRUE(PumpUntil([&] { return edit->Focused(); }));
   X("key End BackSpace BackSpace BackSpace BackSpace");
   X("type -- '" + text + "'");
   X(confirm);
-  PumpUntil([] { return false; }, 150);
+  PumpFor(150);
 }
 
 }  // namespace
 
 TEST(UpDownEdit, TypedNumbersAreTakenAndTheEditsOwnHandlersStay)
 {
-  if (std::system("command -v xdotool > /dev/null 2>&1") != 0)
+  if (!Available())
     GTEST_SKIP() << "xdotool is not installed";
   TForm form;
   form.SetBounds(100, 100, 240, 120);
@@ -67,7 +54,7 @@ TEST(UpDownEdit, TypedNumbersAreTakenAndTheEditsOwnHandlersStay)
   std::vector<TUDBtnType> clicks;
   updown->OnClick = [&](TObject*, TUDBtnType b) { clicks.push_back(b); };
   form.Show();
-  PumpUntil([] { return false; }, 100);
+  PumpFor(100);
   EXPECT_EQ(edit->Text(), "20");
 
   TypeInto(edit, "12", "key Return");
@@ -89,7 +76,7 @@ TEST(UpDownEdit, TypedNumbersAreTakenAndTheEditsOwnHandlersStay)
   // Leaving the box confirms it; the edit's own exit handler runs as well.
   const int exitsBefore = exits;
   TPoint p = other->ClientToScreen({5, 5});
-  TypeInto(edit, "33", "mousemove " + std::to_string(p.X) + " " + std::to_string(p.Y) + " click 1");
+  TypeInto(edit, "33", "mousemove " + At(p) + " click 1");
   EXPECT_EQ(updown->Position(), 33);
   EXPECT_EQ(clicks.back(), btNext);
   EXPECT_GT(exits, exitsBefore);

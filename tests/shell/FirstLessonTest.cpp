@@ -4,10 +4,7 @@
 // button's menu opened under its tooltip.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdlib>
-#include <functional>
-#include <thread>
 
 #include "MainWindowSupport.h"
 #include "PrintTestSupport.h"
@@ -17,35 +14,20 @@
 #include "shell/HelpViewer.h"
 #include "shell/TarvMain.h"
 #include "shell/TopicTest.h"
+#include "tests/platform/XInputSupport.h"
 #include "topics/GearCogs.h"
 
 namespace {
 
 using mainwindow::Pump;
 
-bool PumpUntil(const std::function<bool()>& cond, Cardinal timeoutMs = 5000)
-{
-  Cardinal start = GetTickCount();
-  while (!cond()) {
-    if (GetTickCount() - start > timeoutMs)
-      return false;
-    Application->ProcessMessages();
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  return true;
-}
-
-// XTest input, as a user's mouse and keyboard give it.
-void X(const std::string& args) { ASSERT_EQ(std::system(("xdotool " + args).c_str()), 0) << args; }
-void XClick(TPoint p) { X("mousemove " + std::to_string(p.X) + " " + std::to_string(p.Y) + " click 1"); }
-void XMove(TPoint p) { X("mousemove " + std::to_string(p.X) + " " + std::to_string(p.Y)); }
-TPoint Centre(TControl* c) { return c->ClientToScreen({c->Width() / 2, c->Height() / 2}); }
+using namespace xinput;
 
 class FirstLesson : public ::testing::Test {
 protected:
   void SetUp() override
   {
-    if (std::system("command -v xdotool > /dev/null 2>&1") != 0)
+    if (!Available())
       GTEST_SKIP() << "xdotool is not installed";
     SetMessageAnswerer([this](const TMessageRequest& r) {
       Messages.push_back(r.Text);
@@ -139,7 +121,7 @@ TEST_F(FirstLesson, ANumberTypedIntoATeethBoxRebuildsTheModel)
   TUpDown* arrows = Frm->CogUpDn[0];
   ASSERT_EQ(arrows->Position(), 20);
   auto typeInto = [&](const std::string& keys) {
-    XClick(Centre(box));
+    Click(Centre(box));
     ASSERT_TRUE(PumpUntil([&] { return box->Focused(); })) << "the box did not take the focus";
     X("key End BackSpace BackSpace BackSpace");
     X(keys);
@@ -167,7 +149,7 @@ TEST_F(FirstLesson, ANumberTypedIntoATeethBoxRebuildsTheModel)
 
   // Leaving the box for the other one takes what was typed.
   typeInto("type 15");
-  XClick(Centre(Frm->CogST[1]));
+  Click(Centre(Frm->CogST[1]));
   ASSERT_TRUE(PumpUntil([&] { return arrows->Position() == 15; })) << box->Text();
   EXPECT_EQ(GearSceneTeeth.Pair[0], 15);
   EXPECT_EQ(Frm->CogUpDn[1]->Position(), 20);
@@ -191,7 +173,7 @@ TEST_F(FirstLesson, F1InTheTestWindowOpensTheHelpAboutTests)
   Frm->TestBtn->Click();
   ASSERT_TRUE(PumpUntil([] { return TestFrm() && TestFrm()->Visible(); }));
   Pump(100);
-  XClick(Centre(TestFrm()->viewer));
+  Click(Centre(TestFrm()->viewer));
   ASSERT_TRUE(PumpUntil([] { return TestFrm()->Active(); })) << "the test window did not become active";
   X("key F1");
   ASSERT_TRUE(PumpUntil([] { return HelpViewerWindow() != nullptr; })) << "no help came up";
@@ -214,8 +196,8 @@ TEST_F(FirstLesson, AButtonsTooltipClosesWhenItsMenuOpens)
   ASSERT_NE(v, nullptr);
   const TPoint button = Frm->HTMLToolbar->ClientToScreen(
       {(v->BoundsRect.Left + v->BoundsRect.Right) / 2, (v->BoundsRect.Top + v->BoundsRect.Bottom) / 2});
-  XMove({button.X - 3, button.Y});
-  XMove(button);
+  Move({button.X - 3, button.Y});
+  Move(button);
   ASSERT_TRUE(PumpUntil([] { return !ShownHintText().empty(); })) << "no tooltip on the button";
   const std::string tooltip = ShownHintText();
 
@@ -234,8 +216,7 @@ TEST_F(FirstLesson, AButtonsTooltipClosesWhenItsMenuOpens)
     if (GetTickCount() - opened > 1500) {
       look.SetEnabled(false);
       // A click on the page closes the menu.
-      const TPoint page = Centre(Frm->Viewer);
-      std::system(("xdotool mousemove " + std::to_string(page.X) + " " + std::to_string(page.Y) + " click 1").c_str());
+      std::system(("xdotool mousemove " + At(Centre(Frm->Viewer)) + " click 1").c_str());
     }
   });
   look.SetEnabled(true);
