@@ -298,7 +298,10 @@ void TUpDown::HookEdit()
     }
   };
   FEdit->OnExit = [this](TObject* Sender) {
-    TakeTypedPosition();
+    // A window going away takes the focus from the edit too: that is no confirmation.
+    const bool closing = HasState(csDestroying) || (Owner() && Owner()->HasState(csDestroying));
+    if (!closing)
+      TakeTypedPosition();
     if (FEditExit)
       FEditExit(Sender);
   };
