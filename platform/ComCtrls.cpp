@@ -1,8 +1,10 @@
 #include "platform/ComCtrls.h"
 
 #include <algorithm>
+#include <cctype>
 #include <vector>
 
+#include "platform/FormCtrls.h"
 #include "platform/Forms.h"
 
 namespace {
@@ -233,6 +235,7 @@ TUpDown::TUpDown()
 TUpDown::~TUpDown()
 {
   BeforeDestruction();
+  UnhookEdit();
   if (FAssociate)
     FAssociate->RemoveFreeNotification(this);
   DestroyHandle();
@@ -260,25 +263,101 @@ void TUpDown::SetPosition(Integer v)
 
 void TUpDown::SetAssociate(TControl* c)
 {
+  UnhookEdit();
   if (FAssociate)
     FAssociate->RemoveFreeNotification(this);
   FAssociate = c;
   if (c)
     c->FreeNotification(this);
+  HookEdit();
   UpdateAssociate();
 }
 
 void TUpDown::Notification(TComponent* AComponent, TOperation Operation)
 {
   TCustomControl::Notification(AComponent, Operation);
-  if (Operation == opRemove && AComponent == FAssociate)
+  if (Operation == opRemove && AComponent == FAssociate) {
     FAssociate = nullptr;
+    FEdit = nullptr;   // going: its handlers go with it
+  }
+}
+
+void TUpDown::HookEdit()
+{
+  FEdit = dynamic_cast<TEdit*>(FAssociate);
+  if (!FEdit)
+    return;
+  FEditKeyDown = FEdit->OnKeyDown;
+  FEditExit = FEdit->OnExit;
+  FEdit->OnKeyDown = [this](TObject* Sender, Word& Key, TShiftState Shift) {
+    if (FEditKeyDown)
+      FEditKeyDown(Sender, Key, Shift);
+    if (Key == VK_RETURN) {
+      Key = 0;
+      TakeTypedPosition();
+    }
+  };
+  FEdit->OnExit = [this](TObject* Sender) {
+    // A window going away takes the focus from the edit too: that is no confirmation.
+    const bool closing = HasState(csDestroying) || (Owner() && Owner()->HasState(csDestroying));
+    if (!closing)
+      TakeTypedPosition();
+    if (FEditExit)
+      FEditExit(Sender);
+  };
+}
+
+void TUpDown::UnhookEdit()
+{
+  if (!FEdit)
+    return;
+  FEdit->OnKeyDown = std::move(FEditKeyDown);
+  FEdit->OnExit = std::move(FEditExit);
+  FEditKeyDown = nullptr;
+  FEditExit = nullptr;
+  FEdit = nullptr;
+}
+
+void TUpDown::TakeTypedPosition()
+{
+  if (!FEdit)
+    return;
+  // An optional sign and digits, with blanks around; anything else is no number.
+  const std::string& text = FEdit->Text();
+  size_t i = 0, end = text.size();
+  while (i < end && std::isspace(static_cast<unsigned char>(text[i])))
+    ++i;
+  while (end > i && std::isspace(static_cast<unsigned char>(text[end - 1])))
+    --end;
+  const bool negative = i < end && text[i] == '-';
+  if (i < end && (text[i] == '-' || text[i] == '+'))
+    ++i;
+  if (i == end) {
+    UpdateAssociate();
+    return;
+  }
+  int64_t value = 0;
+  for (; i < end; ++i) {
+    if (!std::isdigit(static_cast<unsigned char>(text[i]))) {
+      UpdateAssociate();
+      return;
+    }
+    // However many digits, the value only has to land beyond either end of the range.
+    value = std::min<int64_t>(value * 10 + (text[i] - '0'), int64_t(1) << 40);
+  }
+  const Integer old = FPosition;
+  SetPosition(Clamp64(negative ? -value : value, FMin, FMax));
+  if (FPosition != old && OnClick)
+    OnClick(this, FPosition > old ? btNext : btPrev);
 }
 
 void TUpDown::UpdateAssociate()
 {
-  if (FAssociate)
-    FAssociate->SetCaption(IntToStr(FPosition));
+  if (!FAssociate)
+    return;
+  FAssociate->SetCaption(IntToStr(FPosition));
+  if (FEdit)
+    FEdit->SetText(IntToStr(FPosition));
 }
 
 void TUpDown::Step(TUDBtnType Button)

@@ -70,9 +70,14 @@ enum class TUDBtnType : uint8_t { btNext, btPrev };
 using enum TUDBtnType;
 using TUDClickEvent = std::function<void(TObject* Sender, TUDBtnType Button)>;
 
+class TEdit;
+
 // Two arrow buttons, up above down, that step Position between Min and Max. A press steps
 // once, and again every 100 ms while held after a 400 ms pause; with the focus, the Up and
-// Down keys step it too. The associated control's caption shows the position.
+// Down keys step it too. The associated control's caption shows the position. An associated
+// edit also takes a typed number, confirmed with Enter or by leaving it: clamped to the
+// range, it becomes the position as a step would (OnClick follows a change); text that is
+// no number gives way to the position again.
 class TUpDown : public TCustomControl {
 public:
   TUpDown();
@@ -94,6 +99,8 @@ public:
   // A step as the user's press makes it: the position moves by Increment and OnClick
   // follows when it changed.
   void Step(TUDBtnType Button);
+  // What the user typed into the associated edit, taken as described above.
+  void TakeTypedPosition();
   // Which button a point of the client area lies on.
   TUDBtnType ButtonAt(Integer y) const { return y < Height() / 2 ? btNext : btPrev; }
 
@@ -110,8 +117,14 @@ protected:
 private:
   void UpdateAssociate();
   void StopRepeat();
+  // Listens to an associated edit's Enter key and exit, and gives its own handlers back.
+  void HookEdit();
+  void UnhookEdit();
   Integer FMin = 0, FMax = 100, FPosition = 0, FIncrement = 1;
   TControl* FAssociate = nullptr;
+  TEdit* FEdit = nullptr;   // the associate, when it is an edit
+  TKeyEvent FEditKeyDown;   // the edit's own handlers, called first
+  TNotifyEvent FEditExit;
   bool FHeld = false;
   TUDBtnType FHeldButton = btNext;
   std::unique_ptr<TTimer> FRepeat;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <QColorDialog>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileIconProvider>
 #include <QFileInfo>
@@ -9,6 +10,7 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPushButton>
+#include <QStandardPaths>
 
 #include <utility>
 #include <vector>
@@ -177,6 +179,18 @@ std::string PlainExtension(const std::string& defaultExt)
   return start == std::string::npos ? std::string() : defaultExt.substr(start);
 }
 
+std::string SaveDialogFolder(const std::string& initialDir)
+{
+  if (!initialDir.empty() && QDir(ToQ(initialDir)).exists())
+    return initialDir;
+  // Left to itself the dialog opens in the working folder, which may be the program's or
+  // its sources'.
+  const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+  if (!pictures.isEmpty() && QDir(pictures).exists())
+    return pictures.toStdString();
+  return QDir::homePath().toStdString();
+}
+
 bool TSaveDialog::Execute()
 {
   bool confirmed = false;
@@ -184,7 +198,7 @@ bool TSaveDialog::Execute()
     return confirmed;
   EnsureGuiApplication();
   TNameOnlyIconProvider icons;   // outlives the dialog, whose lister thread uses it
-  QFileDialog dialog(nullptr, ToQ(Title), ToQ(InitialDir));
+  QFileDialog dialog(nullptr, ToQ(Title), ToQ(SaveDialogFolder(InitialDir)));
   dialog.setIconProvider(&icons);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);

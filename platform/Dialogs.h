@@ -77,9 +77,13 @@ public:
   Integer FilterIndex = 1;
   // Added to a chosen name without extension ("jpg"; a leading "*." is ignored).
   std::string DefaultExt;
+  // The folder it opens in; empty or gone: the user's pictures folder, or else home.
   std::string InitialDir;
   TOpenOptions Options = ofHideReadOnly;
 };
+
+// The folder a save dialog with that InitialDir opens in.
+std::string SaveDialogFolder(const std::string& initialDir);
 
 class TColorDialog : public TCommonDialog {
 public:

@@ -1,8 +1,11 @@
 #include "platform/MediaPlayer.h"
 
+#include <dlfcn.h>
+
 #include <QAudioOutput>
 #include <QEventLoop>
 #include <QImage>
+#include <QLoggingCategory>
 #include <QMediaMetaData>
 #include <QMediaPlayer>
 #include <QTimer>
@@ -51,6 +54,23 @@ void ChooseBackend()
   if (qEnvironmentVariableIsEmpty("QT_MEDIA_BACKEND"))
     qputenv("QT_MEDIA_BACKEND", "ffmpeg");
   EnsureGuiApplication();
+  // The back end narrates every clip it opens on the console (its decoders' debug lines go
+  // to the default category). A player's failures reach the program through its error
+  // signal; QT_LOGGING_RULES still turns the narration back on.
+  // FFmpeg itself reports each hardware decoder it tries and does not find; the back end
+  // then decodes in software, as it should. Its library is the one the back end loads.
+  static const bool quiet = [] {
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.multimedia.*=false\ndefault.debug=false"));
+    constexpr int AV_LOG_QUIET = -8;
+    for (const char* name : {"libavutil.so.57", "libavutil.so.58", "libavutil.so.59", "libavutil.so.56"})
+      if (void* lib = dlopen(name, RTLD_NOW | RTLD_LOCAL)) {
+        if (auto setLevel = reinterpret_cast<void (*)(int)>(dlsym(lib, "av_log_set_level")))
+          setLevel(AV_LOG_QUIET);
+        break;
+      }
+    return true;
+  }();
+  (void)quiet;
 }
 }  // namespace
 

@@ -222,6 +222,12 @@ bool PrintBitmap(const TBitmap& Bitmap, const std::string& Title)
     canvas.Font().SetName("Arial");
     canvas.Font().SetSize(10);
     canvas.Font().SetColor(clBlack);
+    // The name lies over the picture's corner, whose colour is the model's background (often
+    // black): a white box under it keeps it readable on any picture.
+    const Integer pad = std::max<Integer>(1, canvas.TextHeight(Title) / 4);
+    canvas.Brush().SetStyle(bsSolid);
+    canvas.Brush().SetColor(clWhite);
+    canvas.FillRect(Rect(0, 0, canvas.TextWidth(Title) + pad, canvas.TextHeight(Title) + pad));
     canvas.Brush().SetStyle(bsClear);
     canvas.TextOut(0, 0, Title);
     canvas.RestoreDC(saved);

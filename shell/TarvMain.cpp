@@ -2,6 +2,8 @@
 // the window's size, and the application-wide handlers (errors, hints, idle, closing).
 #include "shell/TarvMain.h"
 
+#include <algorithm>
+
 #include "engine/GLStandardScene.h"
 #include "platform/Files.h"
 #include "platform/Forms.h"
@@ -128,9 +130,7 @@ TKVMainFrm::TKVMainFrm(const std::string& AppFolder) : FAppFolder(AppFolder)
   Splitter->SetBeveled(true);
   Splitter->SetMinSize(SplitterMinSize);
   Splitter->SetAlign(alLeft);
-  // A window made narrower than the model pane keeps the page pane and the splitter in
-  // view: the model pane gives back what the splitter's limits ask for.
-  OnResize = [this](TObject*) { Splitter->MoveTo(LeftPanel->Width()); };
+  OnResize = [this](TObject*) { KeepPaneShares(); };
   RightPanel = Make<TPanel>("RightPanel", this);
   RightPanel->SetBevelOuter(bvNone);
   RightPanel->SetAlign(alClient);
@@ -346,11 +346,8 @@ void TKVMainFrm::CreateLeftPane()
   SplashPanel->SetBevelOuter(bvNone);
   SplashPanel->SetColor(clWhite);
   SplashPic = Make<TImage>("SplashPic", SplashPanel);
-  SplashPic->SetAutoSize(true);
-  SplashPanel->OnResize = [this](TObject*) {
-    SplashPic->SetLeft((SplashPanel->Width() - SplashPic->Width()) / 2);
-    SplashPic->SetTop((SplashPanel->Height() - SplashPic->Height()) / 2);
-  };
+  SplashPic->SetStretch(true);
+  SplashPanel->OnResize = [this](TObject*) { PlaceSplashPicture(); };
 
   GLPanel = Make<TPanel>("GLPanel", LeftPanel);
   GLPanel->SetBevelOuter(bvNone);
@@ -608,6 +605,29 @@ void TKVMainFrm::FitToWorkArea()
   }
 }
 
+void TKVMainFrm::KeepPaneShares()
+{
+  const Integer width = ClientWidth();
+  // Left alone, the model pane would keep its width and squeeze the page into a strip.
+  if (FPaneWidthSeen > 0 && width < FPaneWidthSeen)
+    LeftPanel->SetWidth(MulDiv(LeftPanel->Width(), width, FPaneWidthSeen));
+  FPaneWidthSeen = width;
+  Splitter->MoveTo(LeftPanel->Width());
+}
+
+void TKVMainFrm::PlaceSplashPicture()
+{
+  const TBitmap& picture = SplashPic->Picture();
+  Integer w = picture.Width(), h = picture.Height();
+  const Integer paneW = SplashPanel->Width(), paneH = SplashPanel->Height();
+  if (w > 0 && h > 0 && (w > paneW || h > paneH)) {
+    const double scale = std::max(0.0, std::min(double(paneW) / w, double(paneH) / h));
+    w = SafeTrunc(w * scale);
+    h = SafeTrunc(h * scale);
+  }
+  SplashPic->SetBounds((paneW - w) / 2, (paneH - h) / 2, w, h);
+}
+
 // ---------------------------------------------------------------------------------------
 // Life cycle and application handlers
 
@@ -622,8 +642,7 @@ void TKVMainFrm::InstallApplicationHandlers()
 
 void TKVMainFrm::FormShow(TObject*)
 {
-  SplashPic->SetLeft((SplashPanel->Width() - SplashPic->Width()) / 2);
-  SplashPic->SetTop((SplashPanel->Height() - SplashPic->Height()) / 2);
+  PlaceSplashPicture();
   Screen().SetCursor(crDefault);
 }
 

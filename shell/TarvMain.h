@@ -136,25 +136,25 @@ public:
             *ScrewTab = nullptr, *BlankTab = nullptr, *WindlassTab = nullptr, *WestonTab = nullptr,
             *BoxCamTab = nullptr, *TreadleTab = nullptr, *IncPlaneTab = nullptr;
   TUpDown* CogUpDn[4] = {};
-  TPanel* CogST[4] = {};
+  TEdit* CogST[4] = {};
   TCheckBox* TwoCogChk = nullptr;
   TLabel* BevelLabel = nullptr;
   TCheckBox* BevelChk = nullptr;
   TComboBox* BeltCB = nullptr;
   TLabel* VPLabel = nullptr;
   TUpDown* VP1UpDn = nullptr;
-  TPanel* VP1ST = nullptr;
+  TEdit* VP1ST = nullptr;
   TUpDown* VP2UpDn = nullptr;
-  TPanel* VP2ST = nullptr;
+  TEdit* VP2ST = nullptr;
   TCheckBox* VPChk = nullptr;
   TSpeedButton* DG14Btn = nullptr;
   TSpeedButton* DG16Btn = nullptr;
   TSpeedButton* DG18Btn = nullptr;
   TCheckBox* BikeChk = nullptr;
   TUpDown* Chain1UpDn = nullptr;
-  TPanel* Chain1ST = nullptr;
+  TEdit* Chain1ST = nullptr;
   TUpDown* Chain2UpDn = nullptr;
-  TPanel* Chain2ST = nullptr;
+  TEdit* Chain2ST = nullptr;
   TCheckBox* ChainChk = nullptr;
   TUpDown* StepConeUpDn = nullptr;
   TCheckBox* StepConeChk = nullptr;
@@ -166,7 +166,7 @@ public:
   TScrollBar* LinkOffsetHsb = nullptr;
   TScrollBar* CrankOffsetHsb = nullptr;
   TUpDown* HoistUpDn = nullptr;
-  TPanel* HoistST = nullptr;
+  TEdit* HoistST = nullptr;
   TLabel* HoistLoadLabel = nullptr;
   TComboBox* ScrewCB = nullptr;
   TLabel* ScrewLabel = nullptr;
@@ -335,6 +335,12 @@ private:
   void CreateLeverToolbar();
   void CreateCamPanel();
   void FitToWorkArea();
+  // A narrower window takes from both panes in proportion; a wider one gives the page pane
+  // the room. The splitter's limits hold either way.
+  void KeepPaneShares();
+  // Shows the whole splash picture centred in its pane, scaled down when the pane is smaller.
+  void PlaceSplashPicture();
+  Integer FPaneWidthSeen = 0;   // the client width the panes were last shared out for
   // Builds the current topic (ShowTopic's and the controls' rebuilds): a build that fails
   // leaves an empty scene and raises its error.
   void BuildCurrent(const TTopicControls& Controls);

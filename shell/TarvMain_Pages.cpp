@@ -81,13 +81,11 @@ public:
     F.PageMarkerBoxes[size_t(kind)] = c;
     return c;
   }
-  // A sunken number and its up-down arrows.
+  // A number box, which also takes a typed number, and its up-down arrows.
   TUpDown* Counter(const char* stName, const char* udName, TWinControl* parent, Integer x, Integer y, Integer min,
-                   Integer max, Integer start, TPanel** st)
+                   Integer max, Integer start, TEdit** st)
   {
-    TPanel* box = Make<TPanel>(stName, parent);
-    box->SetBevelOuter(bvLowered);
-    box->SetColor(clWhite);
+    TEdit* box = Make<TEdit>(stName, parent);
     box->SetBounds(x, y, 28, 21);
     TUpDown* ud = Make<TUpDown>(udName, parent);
     ud->SetBounds(x + 28, y, 15, 21);

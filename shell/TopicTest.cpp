@@ -3,9 +3,11 @@
 #include <chrono>
 #include <random>
 
+#include "platform/AppHelp.h"
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
+#include "shell/HelpContexts.h"
 #include "shell/PrintPreview.h"
 
 namespace {
@@ -166,10 +168,18 @@ TTestFrm::TTestFrm(const TRect& ABounds, const std::string& ServerRoot, TCustomI
     action = caFree;
     ScheduleFree(this);
   };
+  // F1 anywhere in the window opens the help page about tests.
+  FHelpKeyFilter = AddInputFilter([this](const TInputEvent& ev) {
+    if (ev.Kind != TInputKind::KeyDown || ev.Key != VK_F1 || ev.Shift != 0 || !ev.Target ||
+        ev.Target->GetParentForm() != this)
+      return false;
+    GuardedCall([] { ApplicationHelpContext(IDH_TEST_WINDOW); });
+    return true;
+  });
   PaintAnswers();
 }
 
-TTestFrm::~TTestFrm() = default;
+TTestFrm::~TTestFrm() { RemoveInputFilter(FHelpKeyFilter); }
 
 void TTestFrm::Reload(const std::string& FileName, TTopicCategories Mask)
 {

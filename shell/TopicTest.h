@@ -63,6 +63,7 @@ public:
   static const TBitmap& CrossPic();
 
 private:
+  int FHelpKeyFilter = 0;
   void ReportResult();
   // The box under x on the strip, or -1.
   int32_t BoxAt(Integer X) const;

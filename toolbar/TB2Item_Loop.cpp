@@ -450,7 +450,8 @@ struct TTBMenuLoop {
       bool capture = false;
       for (TTBView* x = root; x; x = x->FOpenViewerView)
         capture = capture || x->FCapture;
-      if ((v->ShowHintsForAll || (s->Item()->EffectiveOptions() & tboShowHint)) && !capture) {
+      // An item whose menu is open shows no tooltip: it would lie over the menu.
+      if ((v->ShowHintsForAll || (s->Item()->EffectiveOptions() & tboShowHint)) && !capture && !v->FOpenViewerView) {
         v->Window()->Update();
         HintMouseMessage(v->Window(), GetCursorPos());
       } else {
