@@ -1,0 +1,34 @@
+// Input through the X server's test extension, as xdotool sends it: the events
+// reach the program by the same road as a user's hand on the mouse, grabs and
+// all. Tests ask Available() first and skip where there is no X display with
+// the extension.
+#pragma once
+
+#include <string>
+
+#include "platform/Types.h"
+
+namespace realinput {
+
+class TXInput {
+public:
+  TXInput();
+  ~TXInput();
+  TXInput(const TXInput &) = delete;
+  TXInput &operator=(const TXInput &) = delete;
+  bool Available() const { return FDisplay != nullptr; }
+
+  void MoveTo(TPoint p);
+  void Press(unsigned button = 1);
+  void Release(unsigned button = 1);
+  // A key pressed and let go, by its X key symbol name ("Escape", "a").
+  void Key(const char *keysym);
+
+private:
+  void *FDisplay = nullptr;
+};
+
+// The whole screen as the X server shows it, into the test output folder.
+void Screenshot(const std::string &name);
+
+} // namespace realinput
