@@ -244,8 +244,17 @@ TTBPopupWindow* TTBCustomItem::CreatePopup(TTBView* ParentView, TTBItemViewer* P
     ParentView->Window()->Update();
   }
   view->DrawSelectedLast = true;
-  if (rec.PlaySound && IsSoundEventSet("MenuPopup"))
+  if (rec.PlaySound && IsSoundEventSet("MenuPopup")) {
+    // The sound library loads with the first sound: that first popup shows before it, so
+    // the menu does not wait for the loading; later ones start the sound first.
+    static bool shownBefore = false;
+    if (!shownBefore) {
+      shownBefore = true;
+      w->SetPopupVisible(true);
+      w->Update();
+    }
     PlaySystemSound("MenuPopup");
+  }
   w->SetPopupVisible(true);
   TBAccNotify(view, TAccessibleEvent::PopupStart);
   if (view->Selected())
