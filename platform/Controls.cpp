@@ -24,6 +24,7 @@
 #include <cmath>
 #include <map>
 
+#include "platform/Accessible.h"
 #include "platform/Bitmap.h"
 #include "platform/CanvasQt.h"
 #include "platform/Fonts.h"
@@ -754,6 +755,7 @@ void TControl::HandleNeeded()
     else
       flags = Qt::Window;
   }
+  EnsureAccessibleControls();
   auto* w = new TControlWidget(this, parentWidget, flags);
   if (FIsPopup)
     w->setAttribute(Qt::WA_ShowWithoutActivating);
