@@ -14,7 +14,8 @@
 namespace {
 
 // Everything written to the standard error while f runs.
-template <class F> std::string StderrOf(F &&f) {
+template <class F> std::string StderrOf(F&& f)
+{
   std::fflush(stderr);
   char path[] = "/tmp/orrelo-stderr-XXXXXX";
   int file = mkstemp(path);
@@ -25,7 +26,7 @@ template <class F> std::string StderrOf(F &&f) {
   dup2(saved, 2);
   close(saved);
   std::string out;
-  if (FILE *in = std::fopen(path, "r")) {
+  if (FILE* in = std::fopen(path, "r")) {
     char buf[256];
     size_t n;
     while ((n = std::fread(buf, 1, sizeof buf, in)) > 0)
@@ -37,11 +38,12 @@ template <class F> std::string StderrOf(F &&f) {
   return out;
 }
 
-} // namespace
+}  // namespace
 
-TEST(Sounds, BeepsAndMenuAliasesReachTheLibraryUnderTheThemesEventNames) {
+TEST(Sounds, BeepsAndMenuAliasesReachTheLibraryUnderTheThemesEventNames)
+{
   std::vector<std::string> ids;
-  SetSoundEventHook([&](const std::string &id) { ids.push_back(id); });
+  SetSoundEventHook([&](const std::string& id) { ids.push_back(id); });
   Integer beeps = MessageBeepCount();
   MessageBeep(MB_OK);
   MessageBeep(0xFFFFFFFF);
@@ -51,17 +53,14 @@ TEST(Sounds, BeepsAndMenuAliasesReachTheLibraryUnderTheThemesEventNames) {
   MessageBeep(MB_ICONINFORMATION);
   EXPECT_TRUE(IsSoundEventSet("MenuPopup"));
   EXPECT_TRUE(IsSoundEventSet("MenuCommand"));
-  EXPECT_FALSE(IsSoundEventSet("SystemExit"))
-      << "an alias the theme has no event for";
+  EXPECT_FALSE(IsSoundEventSet("SystemExit")) << "an alias the theme has no event for";
   PlaySoundAlias("MenuPopup");
   PlaySoundAlias("MenuCommand");
   PlaySoundAlias("SystemExit");
   SetSoundEventHook(nullptr);
   EXPECT_EQ(MessageBeepCount(), beeps + 6);
-  EXPECT_EQ(ids, (std::vector<std::string>{"bell", "bell", "dialog-error",
-                                           "dialog-question", "dialog-warning",
-                                           "dialog-information", "menu-popup",
-                                           "menu-click"}));
+  EXPECT_EQ(ids, (std::vector<std::string>{"bell", "bell", "dialog-error", "dialog-question", "dialog-warning",
+                                           "dialog-information", "menu-popup", "menu-click"}));
 
   // Sound schemes switched off: the menus ask and get no sound.
   TSystemSettings off = SystemSettings();
@@ -73,7 +72,8 @@ TEST(Sounds, BeepsAndMenuAliasesReachTheLibraryUnderTheThemesEventNames) {
 
 // The test machines have no sound device (nor, often, a sound theme): a real
 // call goes all the way into the library, fails there and says nothing.
-TEST(Sounds, ARealSoundWithoutADeviceIsQuiet) {
+TEST(Sounds, ARealSoundWithoutADeviceIsQuiet)
+{
   bool played = true;
   std::string said = StderrOf([&] {
     played = PlaySoundEvent("bell");
@@ -82,7 +82,7 @@ TEST(Sounds, ARealSoundWithoutADeviceIsQuiet) {
   });
   EXPECT_EQ(said, "");
   // Where the library is installed the call really went into it.
-  if (void *lib = dlopen("libcanberra.so.0", RTLD_LAZY)) {
+  if (void* lib = dlopen("libcanberra.so.0", RTLD_LAZY)) {
     EXPECT_TRUE(SoundEventsAvailable());
     dlclose(lib);
   }

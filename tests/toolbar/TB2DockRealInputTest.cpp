@@ -31,7 +31,8 @@ struct TDockedBar {
   TForm Form;
   TDock Top, Bottom;
   TBar Bar;
-  TDockedBar() {
+  TDockedBar()
+  {
     Form.SetBounds(100, 100, 500, 320);
     Form.SetCaption("Docks");
     Top.SetParent(&Form);
@@ -40,7 +41,7 @@ struct TDockedBar {
     Bottom.SetParent(&Form);
     Bar.SetCaption("Tools");
     Bar.SetHideWhenInactive(false);
-    for (const char *c : {"Open", "Save", "Print"}) {
+    for (const char* c : {"Open", "Save", "Print"}) {
       auto i = std::make_unique<TTBXItem>();
       i->SetCaption(c);
       Bar.Items()->Add(std::move(i));
@@ -52,42 +53,22 @@ struct TDockedBar {
   ~TDockedBar() { Form.Hide(); }
 };
 
-TRect ScreenRectOf(TControl &c) {
+TRect ScreenRectOf(TControl& c)
+{
   TPoint o = c.ClientOrigin();
   TPoint nc = c.NonClientSize();
   return Bounds(o.X - nc.X, o.Y - nc.Y, c.Width(), c.Height());
 }
 
-// Steps run one after another from a timer, whichever loop is running then (the
-// drag's own loop once the press has started it).
-class TTimedSteps {
-public:
-  explicit TTimedSteps(std::vector<std::function<void()>> steps)
-      : FSteps(std::move(steps)) {
-    FTimer.SetInterval(150);
-    FTimer.SetOnTimer([this](TObject *) {
-      if (FNext < FSteps.size())
-        FSteps[FNext++]();
-    });
-  }
-  bool Done() const { return FNext >= FSteps.size(); }
+}  // namespace
 
-private:
-  std::vector<std::function<void()>> FSteps;
-  size_t FNext = 0;
-  TTimer FTimer;
-};
-
-} // namespace
-
-TEST(TB2DockRealInput,
-     ToolbarFollowsThePointerFromTopDockToFloatingToBottomDock) {
+TEST(TB2DockRealInput, ToolbarFollowsThePointerFromTopDockToFloatingToBottomDock)
+{
   realinput::TXInput x;
   if (!x.Available())
     GTEST_SKIP() << "no X display with the test extension";
   TDockedBar f;
-  ASSERT_TRUE(
-      WaitUntil([&] { return f.Form.Showing() && f.Bar.Showing(); }, 3000));
+  ASSERT_TRUE(WaitUntil([&] { return f.Form.Showing() && f.Bar.Showing(); }, 3000));
   WaitUntil([] { return false; }, 300);
   ASSERT_EQ(f.Bar.CurrentDock(), &f.Top);
 
@@ -102,37 +83,36 @@ TEST(TB2DockRealInput,
   std::vector<TRect> floatingAt;
   std::vector<TPoint> pointerAt;
   bool floatedMid = false, floatedFurther = false;
-  TTimedSteps steps({
-      [&] { x.MoveTo(grab); },
-      [&] { x.Press(); },
-      [&] {
-        x.MoveTo({grab.X + 20, grab.Y + 30});
-      },
-      [&] { x.MoveTo(middle); },
-      [&] {
-        floatedMid = f.Bar.Floating();
-        if (f.Bar.FloatingWindowParent())
-          floatingAt.push_back(ScreenRectOf(*f.Bar.FloatingWindowParent()));
-        pointerAt.push_back(middle);
-        realinput::Screenshot("dock-drag-1-floating.png");
-        x.MoveTo(further);
-      },
-      [&] {
-        floatedFurther = f.Bar.Floating();
-        if (f.Bar.FloatingWindowParent())
-          floatingAt.push_back(ScreenRectOf(*f.Bar.FloatingWindowParent()));
-        pointerAt.push_back(further);
-        realinput::Screenshot("dock-drag-2-following.png");
-        x.MoveTo({bottom.X, bottom.Y - 4});
-      },
-      [&] { x.MoveTo(bottom); },
-      [&] { x.Release(); },
-      [&] { x.MoveTo(away); },
-      [&] { x.Key("a"); },
-      [&] {},
+  realinput::TTimedSteps steps({
+    [&] { x.MoveTo(grab); },
+    [&] { x.Press(); },
+    [&] {
+      x.MoveTo({grab.X + 20, grab.Y + 30});
+    },
+    [&] { x.MoveTo(middle); },
+    [&] {
+      floatedMid = f.Bar.Floating();
+      if (f.Bar.FloatingWindowParent())
+        floatingAt.push_back(ScreenRectOf(*f.Bar.FloatingWindowParent()));
+      pointerAt.push_back(middle);
+      realinput::Screenshot("dock-drag-1-floating.png");
+      x.MoveTo(further);
+    },
+    [&] {
+      floatedFurther = f.Bar.Floating();
+      if (f.Bar.FloatingWindowParent())
+        floatingAt.push_back(ScreenRectOf(*f.Bar.FloatingWindowParent()));
+      pointerAt.push_back(further);
+      realinput::Screenshot("dock-drag-2-following.png");
+      x.MoveTo({bottom.X, bottom.Y - 4});
+    },
+    [&] { x.MoveTo(bottom); },
+    [&] { x.Release(); },
+    [&] { x.MoveTo(away); },
+    [&] { x.Key("a"); },
+    [&] {},
   });
-  ASSERT_TRUE(
-      WaitUntil([&] { return steps.Done() && !f.Bar.DragMode(); }, 10000));
+  ASSERT_TRUE(WaitUntil([&] { return steps.Done() && !f.Bar.DragMode(); }, 10000));
   WaitUntil([] { return false; }, 300);
   realinput::Screenshot("dock-drag-3-bottom.png");
 
@@ -144,10 +124,8 @@ TEST(TB2DockRealInput,
   EXPECT_EQ(floatingAt[1].Left - floatingAt[0].Left, further.X - middle.X);
   EXPECT_EQ(floatingAt[1].Top - floatingAt[0].Top, further.Y - middle.Y);
   for (size_t i = 0; i < floatingAt.size(); ++i) {
-    EXPECT_TRUE(floatingAt[i].Left <= pointerAt[i].X &&
-                pointerAt[i].X < floatingAt[i].Right);
-    EXPECT_TRUE(floatingAt[i].Top <= pointerAt[i].Y &&
-                pointerAt[i].Y < floatingAt[i].Bottom);
+    EXPECT_TRUE(floatingAt[i].Left <= pointerAt[i].X && pointerAt[i].X < floatingAt[i].Right);
+    EXPECT_TRUE(floatingAt[i].Top <= pointerAt[i].Y && pointerAt[i].Y < floatingAt[i].Bottom);
   }
   // Released over the bottom dock: it stays there after the pointer moves on
   // and a key goes.
