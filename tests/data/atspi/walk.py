@@ -3,6 +3,7 @@
 # tab-separated. Arguments: the program's process id, then requests run before the walk:
 #   act:<role>:<name>:<action>   runs that action of the first such node
 #   set:<role>:<name>:<value>    sets the value of the first such node
+#   showing                       walks only what is on the screen (as a reader's review)
 import sys
 import time
 
@@ -24,12 +25,14 @@ def find_app(pid):
     return None
 
 
-def nodes(node, depth=0):
+def nodes(node, depth=0, showing_only=False):
+    if showing_only and depth > 1 and not node.getState().contains(pyatspi.STATE_SHOWING):
+        return
     yield depth, node
     for i in range(node.childCount):
         child = node.getChildAtIndex(i)
         if child is not None:
-            yield from nodes(child, depth + 1)
+            yield from nodes(child, depth + 1, showing_only)
 
 
 def value_of(node):
@@ -60,7 +63,10 @@ def main():
     if app is None:
         print("no application with process id %d on the bus" % pid)
         return 2
+    showing_only = "showing" in sys.argv[2:]
     for request in sys.argv[2:]:
+        if request == "showing":
+            continue
         kind, role, name, what = request.split(":", 3)
         n = first(app, role, name)
         if n is None:
@@ -74,7 +80,7 @@ def main():
         elif kind == "set":
             n.queryValue().currentValue = float(what)
         time.sleep(0.3)
-    for depth, n in nodes(app):
+    for depth, n in nodes(app, 0, showing_only):
         states = n.getState()
         flags = [s for s, st in (("showing", pyatspi.STATE_SHOWING), ("checked", pyatspi.STATE_CHECKED),
                                  ("focusable", pyatspi.STATE_FOCUSABLE)) if states.contains(st)]
