@@ -585,6 +585,16 @@ private:
   void CancelCapture();
   void SetDoneAction(TTBDoneAction Kind, TTBCustomItem* Item, Integer Extra);
   void ScrollOneStep(bool Down);
+  // The layout's steps, on the work they share (TB2Item_View.cpp).
+  struct TLayoutPass;
+  void LayoutVisibility(TLayoutPass& L);
+  void LayoutMeasure(TLayoutPass& L);
+  void LayoutChevronCut(TLayoutPass& L);
+  void LayoutPlace(TLayoutPass& L);
+  void LayoutFinishRow(TLayoutPass& L, Integer first, Integer lastIdx, bool lastRow);
+  void LayoutScroll(TLayoutPass& L);
+  void LayoutChevronAndRowBreaks(TLayoutPass& L);
+  bool LayoutApply(TLayoutPass& L);
   void SelectPreviousByKey();
   void SelectNextByKey();
 

@@ -66,11 +66,6 @@ struct TLeverBar {
   }
 };
 
-TPoint Centre(TControl& c)
-{
-  return c.ClientToScreen({c.Width() / 2, c.Height() / 2});
-}
-
 }  // namespace
 
 TEST(TB2ChevronControls, TheChevronPopupShowsTheHiddenControlsAndTheyWorkThere)
