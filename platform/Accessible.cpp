@@ -10,9 +10,15 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <climits>
 #include <map>
 
+#include "platform/ComCtrls.h"
 #include "platform/Controls.h"
+#include "platform/FormCtrls.h"
+#include "platform/Forms.h"
+#include "platform/ScrollBar.h"
+#include "platform/StdCtrls.h"
 
 QWidget* AccessibleWidgetOf(TControl* control);
 TControl* AccessibleControlOf(QObject* object);
@@ -128,7 +134,11 @@ public:
     auto n = Node();
     if (!n || !n->Valid() || index < 0 || index >= n->ChildCount())
       return nullptr;
-    return InterfaceFor(Control(), n->Child(index), Self());
+    auto child = n->Child(index);
+    if (TControl* hosted = child && child->Valid() ? child->HostedControl() : nullptr)
+      if (QWidget* w = AccessibleWidgetOf(hosted))
+        return QAccessible::queryAccessibleInterface(w);
+    return InterfaceFor(Control(), child, Self());
   }
   int NodeIndexOf(const QAccessibleInterface* child)
   {
@@ -296,6 +306,274 @@ private:
   TControl* FControl;
 };
 
+// ---------------------------------------------------------------------------------------
+// The platform's own controls, as a screen reader should read them: a role from the kind of
+// control, a name from its caption, the label beside it or its hint, a value where it holds
+// one, and the actions a user can take on it.
+
+std::string StripAccelerator(const std::string& s)
+{
+  std::string out;
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == '&' && i + 1 < s.size())
+      ++i;
+    else if (s[i] == '&')
+      continue;
+    out += s[i];
+  }
+  return out;
+}
+
+bool ShowsCaption(TControl* c)
+{
+  return dynamic_cast<TButton*>(c) || dynamic_cast<TSpeedButton*>(c) || dynamic_cast<TMarkControl*>(c) ||
+         dynamic_cast<TLabel*>(c) || dynamic_cast<TCustomForm*>(c) || dynamic_cast<TPanel*>(c);
+}
+
+// A caption that labels a neighbour: a label's, or a panel's that holds nothing else.
+bool IsLabelLike(TControl* c)
+{
+  if (dynamic_cast<TLabel*>(c))
+    return true;
+  auto* p = dynamic_cast<TPanel*>(c);
+  return p && p->ControlCount() == 0 && !p->Caption().empty();
+}
+
+// The label nearest to the left on the control's row, else the one just above it.
+TControl* LabelBeside(TControl* c)
+{
+  TWinControl* parent = c->Parent();
+  if (!parent)
+    return nullptr;
+  // An up-down names itself after what labels the box it steps.
+  TRect r = c->BoundsRect();
+  if (auto* ud = dynamic_cast<TUpDown*>(c); ud && ud->Associate() && ud->Associate()->Parent() == parent) {
+    TRect a = ud->Associate()->BoundsRect();
+    r = {std::min(r.Left, a.Left), std::min(r.Top, a.Top), std::max(r.Right, a.Right), std::max(r.Bottom, a.Bottom)};
+  }
+  TControl* best = nullptr;
+  int bestDistance = INT_MAX;
+  for (int i = 0; i < parent->ControlCount(); ++i) {
+    TControl* l = parent->Controls(i);
+    if (l == c || !l->Visible() || !dynamic_cast<TLabel*>(l) || l->Caption().empty())
+      continue;
+    TRect b = l->BoundsRect();
+    int distance = INT_MAX;
+    if (b.Top < r.Bottom && r.Top < b.Bottom && b.Right <= r.Left + 2)
+      distance = r.Left - b.Right;
+    else if (b.Left < r.Right && r.Left < b.Right && b.Bottom <= r.Top + 2 && r.Top - b.Bottom <= 8)
+      distance = r.Top - b.Bottom;
+    if (distance < bestDistance) {
+      bestDistance = distance;
+      best = l;
+    }
+  }
+  return best;
+}
+
+std::string ControlName(TControl* c)
+{
+  if (!c->AccessibleName().empty())
+    return c->AccessibleName();
+  if (ShowsCaption(c) && !c->Caption().empty())
+    return StripAccelerator(c->Caption());
+  if (TControl* l = LabelBeside(c))
+    return StripAccelerator(l->Caption());
+  return GetShortHint(c->Hint());
+}
+
+QAccessible::Role ControlRole(TControl* c)
+{
+  if (dynamic_cast<TButton*>(c) || dynamic_cast<TSpeedButton*>(c))
+    return QAccessible::PushButton;
+  if (dynamic_cast<TCheckBox*>(c))
+    return QAccessible::CheckBox;
+  if (dynamic_cast<TRadioButton*>(c))
+    return QAccessible::RadioButton;
+  if (dynamic_cast<TUpDown*>(c))
+    return QAccessible::SpinBox;
+  if (dynamic_cast<TTrackBar*>(c) || dynamic_cast<TScrollBar*>(c))
+    return QAccessible::Slider;
+  if (dynamic_cast<TEdit*>(c) || dynamic_cast<TMemo*>(c))
+    return QAccessible::EditableText;
+  if (dynamic_cast<TComboBox*>(c))
+    return QAccessible::ComboBox;
+  if (dynamic_cast<TListBox*>(c))
+    return QAccessible::List;
+  if (dynamic_cast<TStatusBar*>(c))
+    return QAccessible::StatusBar;
+  if (IsLabelLike(c))
+    return QAccessible::StaticText;
+  if (dynamic_cast<TCustomForm*>(c) && !c->Parent())
+    return QAccessible::Window;
+  if (dynamic_cast<TWinControl*>(c))
+    return QAccessible::Pane;
+  return QAccessible::Client;
+}
+
+// A range the control holds: position, lowest and highest.
+bool ControlRange(TControl* c, int& pos, int& lo, int& hi)
+{
+  if (auto* u = dynamic_cast<TUpDown*>(c)) {
+    pos = u->Position(), lo = u->Min(), hi = u->Max();
+    return true;
+  }
+  if (auto* t = dynamic_cast<TTrackBar*>(c)) {
+    pos = t->Position(), lo = t->Min(), hi = t->Max();
+    return true;
+  }
+  if (auto* b = dynamic_cast<TScrollBar*>(c)) {
+    pos = b->Position(), lo = b->Min(), hi = b->MaxPosition();
+    return true;
+  }
+  return false;
+}
+
+// One step up or down, as the user's arrow key or button makes it (the control's events
+// fire as for the user).
+void ControlStep(TControl* c, bool up)
+{
+  if (auto* u = dynamic_cast<TUpDown*>(c)) {
+    u->Step(up ? btNext : btPrev);
+  } else if (auto* b = dynamic_cast<TScrollBar*>(c)) {
+    b->Scroll(up ? scLineDown : scLineUp, b->Position());
+  } else if (dynamic_cast<TTrackBar*>(c)) {
+    Word key = up ? VK_RIGHT : VK_LEFT;
+    c->DispatchKeyDown(key, 0);
+  }
+}
+
+// A press at the middle of the control, as the user's click makes it.
+void ControlPress(TControl* c)
+{
+  TRect r = c->ClientRect();
+  Integer x = (r.Left + r.Right) / 2, y = (r.Top + r.Bottom) / 2;
+  c->DispatchMouseDown(mbLeft, ssLeft, x, y);
+  c->DispatchMouseUp(mbLeft, 0, x, y);
+}
+
+class TControlInterface : public QAccessibleWidget, public QAccessibleValueInterface {
+public:
+  TControlInterface(QWidget* w, TControl* control)
+      : QAccessibleWidget(w, ControlRole(control)), FControl(control)
+  {
+  }
+  TControl* Control() const { return AccessibleControlOf(widget()) == FControl ? FControl : nullptr; }
+
+  QString text(QAccessible::Text t) const override
+  {
+    TControl* c = Control();
+    if (!c)
+      return QAccessibleWidget::text(t);
+    switch (t) {
+    case QAccessible::Name: return Q(ControlName(c));
+    case QAccessible::Description: {
+      std::string longHint = GetLongHint(c->Hint());
+      return longHint == ControlName(c) ? QString() : Q(longHint);
+    }
+    case QAccessible::Value: {
+      int pos = 0, lo = 0, hi = 0;
+      if (ControlRange(c, pos, lo, hi))
+        return QString::number(pos);
+      if (auto* e = dynamic_cast<TEdit*>(c))
+        return Q(e->Text());
+      if (auto* m = dynamic_cast<TMemo*>(c))
+        return Q(m->Text());
+      if (auto* cb = dynamic_cast<TComboBox*>(c))
+        return Q(cb->Text());
+      return {};
+    }
+    default: return QAccessibleWidget::text(t);
+    }
+  }
+  QAccessible::State state() const override
+  {
+    QAccessible::State s = QAccessibleWidget::state();
+    TControl* c = Control();
+    if (!c)
+      return s;
+    s.disabled = !c->Enabled();
+    if (auto* m = dynamic_cast<TMarkControl*>(c)) {
+      s.checkable = true;
+      s.checked = m->Checked();
+    }
+    if (auto* w = dynamic_cast<TWinControl*>(c); w && w->TabStop())
+      s.focusable = true;
+    return s;
+  }
+
+  QStringList actionNames() const override
+  {
+    TControl* c = Control();
+    if (!c || !c->Enabled())
+      return {};
+    int pos = 0, lo = 0, hi = 0;
+    if (ControlRange(c, pos, lo, hi))
+      return {increaseAction(), decreaseAction()};
+    switch (role()) {
+    case QAccessible::PushButton:
+    case QAccessible::RadioButton: return {pressAction()};
+    case QAccessible::CheckBox: return {toggleAction()};
+    default: return QAccessibleWidget::actionNames();
+    }
+  }
+  void doAction(const QString& name) override
+  {
+    TControl* c = Control();
+    if (!c || !c->Enabled())
+      return;
+    GuardedCall([&] {
+      if (name == increaseAction() || name == decreaseAction())
+        ControlStep(c, name == increaseAction());
+      else if (name == toggleAction() && dynamic_cast<TCheckBox*>(c))
+        static_cast<TCheckBox*>(c)->Toggle();
+      else if (name == pressAction() || name == toggleAction())
+        ControlPress(c);
+      else
+        QAccessibleWidget::doAction(name);
+    }, c);
+  }
+
+  void* interface_cast(QAccessible::InterfaceType t) override
+  {
+    int pos = 0, lo = 0, hi = 0;
+    if (t == QAccessible::ValueInterface)
+      return Control() && ControlRange(Control(), pos, lo, hi) ? static_cast<QAccessibleValueInterface*>(this)
+                                                                : nullptr;
+    return QAccessibleWidget::interface_cast(t);
+  }
+  QVariant currentValue() const override { return Range(0); }
+  QVariant minimumValue() const override { return Range(1); }
+  QVariant maximumValue() const override { return Range(2); }
+  QVariant minimumStepSize() const override { return 1; }
+  // A value set by a client is reached by the user's steps, so the control's events fire.
+  void setCurrentValue(const QVariant& value) override
+  {
+    TControl* c = Control();
+    int pos = 0, lo = 0, hi = 0;
+    if (!c || !c->Enabled() || !ControlRange(c, pos, lo, hi))
+      return;
+    const int target = std::clamp(value.toInt(), lo, hi);
+    for (int steps = 0; steps <= hi - lo && pos != target; ++steps) {
+      const int before = pos;
+      GuardedCall([&] { ControlStep(c, target > pos); }, c);
+      if (!Control() || !ControlRange(c, pos, lo, hi) || pos == before)
+        break;
+    }
+  }
+
+private:
+  QVariant Range(int which) const
+  {
+    int v[3] = {0, 0, 0};
+    TControl* c = Control();
+    if (!c || !ControlRange(c, v[0], v[1], v[2]))
+      return {};
+    return v[which];
+  }
+  TControl* FControl;
+};
+
 QAccessibleInterface* InterfaceFor(TControl* control, const std::shared_ptr<TAccessibleNode>& node,
                                    QAccessibleInterface* parent)
 {
@@ -323,9 +601,21 @@ QAccessibleInterface* InterfaceFor(TControl* control, const std::shared_ptr<TAcc
 QAccessibleInterface* Factory(const QString&, QObject* object)
 {
   TControl* c = AccessibleControlOf(object);
-  if (!c || !Bridge().Providers.count(c))
+  if (!c)
     return nullptr;
-  return new TRootInterface(static_cast<QWidget*>(object), c);
+  if (Bridge().Providers.count(c))
+    return new TRootInterface(static_cast<QWidget*>(object), c);
+  return new TControlInterface(static_cast<QWidget*>(object), c);
+}
+
+// Every control's widget answers through the factory from the first control on.
+void InstallFactory()
+{
+  TBridgeState& b = Bridge();
+  if (!b.FactoryInstalled) {
+    QAccessible::installFactory(&Factory);
+    b.FactoryInstalled = true;
+  }
 }
 
 void DropNodes(TControl* control)
@@ -382,15 +672,14 @@ TAccessibleSnapshot Snap(QAccessibleInterface* i, int depth)
 
 }  // namespace
 
+void EnsureAccessibleControls() { InstallFactory(); }
+
 void SetAccessibleRoot(TControl* Control, TAccessibleRootProvider Provider)
 {
   if (!Control)
     return;
   TBridgeState& b = Bridge();
-  if (!b.FactoryInstalled) {
-    QAccessible::installFactory(&Factory);
-    b.FactoryInstalled = true;
-  }
+  InstallFactory();
   DropNodes(Control);
   if (Provider)
     b.Providers[Control] = std::move(Provider);

@@ -35,9 +35,16 @@ public:
   virtual bool DoDefaultAction() { return false; }
   // Stays the same for the same described object while it lives (nodes are remade freely).
   virtual const void* Identity() = 0;
+  // A control placed where the node stands (a control hosted in a toolbar): clients then
+  // meet the control itself there, as its own kind of control.
+  virtual TControl* HostedControl() { return nullptr; }
 };
 
 using TAccessibleRootProvider = std::function<std::shared_ptr<TAccessibleNode>()>;
+
+// Makes every control of the platform answer screen readers as its kind of control (role,
+// name, value, actions); called when a control's window is made.
+void EnsureAccessibleControls();
 
 // The accessible description of the control becomes the root node the provider gives (asked
 // at every request; nullptr: the toolkit's own description). An empty provider removes it.

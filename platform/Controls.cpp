@@ -24,6 +24,7 @@
 #include <cmath>
 #include <map>
 
+#include "platform/Accessible.h"
 #include "platform/Bitmap.h"
 #include "platform/CanvasQt.h"
 #include "platform/Fonts.h"
@@ -43,6 +44,9 @@ struct TInputState {
   TControl* MouseControl = nullptr;
   // The control a pressed button went down on: the toolkit keeps sending it the mouse.
   TControl* PressTarget = nullptr;
+  // The control the display server's press went down on: it keeps the pointer for that
+  // control's window until the buttons are let go, wherever the control moves meanwhile.
+  TControl* GrabTarget = nullptr;
   bool HaveCursorPos = false;
   TPoint CursorPos;
   bool Buttons[3] = {false, false, false};
@@ -462,6 +466,38 @@ bool AltCodeKey(QObject* watched, TInputEvent& ev)
   return RunFilters(ev);
 }
 
+void DeliverMouse(TInputKind kind, TPoint screenPos, TMouseButton button, TShiftState shift, TControl* target);
+
+// While a control holds the capture, the mouse belongs to it whatever window the display
+// server reports it in. The server keeps a pressed pointer on the window the press went
+// down in, and the toolkit hands such events only to a widget of that window: once the
+// pressed control has moved to another window (a toolbar dragged out of its dock into a
+// floating window of its own) they would reach no control at all. So the window's events
+// are taken here and delivered to our controls as our capture rules say.
+bool CapturedWindowMouse(QObject* watched, QMouseEvent* me)
+{
+  TInputState& s = State();
+  if (!s.Capture || !watched->isWindowType())
+    return false;
+  TPoint screen{static_cast<Integer>(std::floor(me->globalPosition().x())),
+                static_cast<Integer>(std::floor(me->globalPosition().y()))};
+  TMouseButton button = me->button() == Qt::RightButton ? mbRight : (me->button() == Qt::MiddleButton ? mbMiddle : mbLeft);
+  TShiftState shift = KeyShift(me->modifiers());
+  TInputKind kind = TInputKind::MouseMove;
+  switch (me->type()) {
+  case QEvent::MouseButtonPress: kind = TInputKind::MouseDown; break;
+  case QEvent::MouseButtonDblClick: kind = TInputKind::MouseDblClick; break;
+  case QEvent::MouseButtonRelease: kind = TInputKind::MouseUp; break;
+  default: break;
+  }
+  const bool held = s.Buttons[0] || s.Buttons[1] || s.Buttons[2];
+  TControl* target = (held && s.GrabTarget && kind != TInputKind::MouseDown && kind != TInputKind::MouseDblClick)
+                       ? s.GrabTarget
+                       : FindControlAtPos(screen);
+  DeliverMouse(kind, screen, button, shift, target);
+  return true;
+}
+
 // Input first comes here: filters, capture redirection, enter and leave.
 class TInputFilterObject : public QObject {
 protected:
@@ -472,6 +508,8 @@ protected:
     case QEvent::MouseButtonDblClick:
     case QEvent::MouseButtonRelease:
     case QEvent::MouseMove:
+      if (CapturedWindowMouse(watched, static_cast<QMouseEvent*>(event)))
+        return true;
       return Mouse(watched, static_cast<QMouseEvent*>(event));
     case QEvent::Wheel: {
       TControl* target = ControlOf(watched);
@@ -547,15 +585,19 @@ protected:
     case QEvent::MouseButtonPress:
       ev.Kind = TInputKind::MouseDown;
       s.Buttons[b] = true;
+      s.GrabTarget = target;
       break;
     case QEvent::MouseButtonDblClick:
       ev.Kind = TInputKind::MouseDblClick;
       s.Buttons[b] = true;
+      s.GrabTarget = target;
       ev.Shift |= ssDouble;
       break;
     case QEvent::MouseButtonRelease:
       ev.Kind = TInputKind::MouseUp;
       s.Buttons[b] = false;
+      if (!s.Buttons[0] && !s.Buttons[1] && !s.Buttons[2])
+        s.GrabTarget = nullptr;
       break;
     default:
       ev.Kind = TInputKind::MouseMove;
@@ -680,6 +722,8 @@ TControl::~TControl()
     s.MouseControl = nullptr;
   if (s.PressTarget == this)
     s.PressTarget = nullptr;
+  if (s.GrabTarget == this)
+    s.GrabTarget = nullptr;
   RemoveTopLevel(this);
   if (FParent)
     SetParent(nullptr);
@@ -715,6 +759,7 @@ void TControl::HandleNeeded()
     else
       flags = Qt::Window;
   }
+  EnsureAccessibleControls();
   auto* w = new TControlWidget(this, parentWidget, flags);
   if (FIsPopup)
     w->setAttribute(Qt::WA_ShowWithoutActivating);
@@ -1542,6 +1587,19 @@ void SimulateMouse(TInputKind kind, TPoint screenPos, TMouseButton button, TShif
                        : FindControlAtPos(screenPos);
   if (kind == TInputKind::MouseDown || kind == TInputKind::MouseDblClick)
     s.PressTarget = target;
+  DeliverMouse(kind, screenPos, button, shift, target);
+}
+
+namespace {
+
+// A mouse event at a screen point for a chosen control: through its widget (and so through
+// the input filters and the capture, as the toolkit's own events go), or, outside all our
+// windows, to the filters and the capture holder alone.
+void DeliverMouse(TInputKind kind, TPoint screenPos, TMouseButton button, TShiftState shift, TControl* target)
+{
+  TInputState& s = State();
+  s.HaveCursorPos = true;
+  s.CursorPos = screenPos;
   TControlWidget* w = target ? WidgetOf(target) : nullptr;
   if (!w) {
     // Outside all our windows: only the filters could have seen it (and capture holders).
@@ -1604,6 +1662,8 @@ void SimulateMouse(TInputKind kind, TPoint screenPos, TMouseButton button, TShif
   if (kind == TInputKind::MouseUp)
     s.PressTarget = nullptr;
 }
+
+}  // namespace
 
 void SimulateWindowResize(TControl* window, Integer width, Integer height)
 {

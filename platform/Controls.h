@@ -130,6 +130,10 @@ public:
   virtual void SetEnabled(bool enabled);
   const std::string& Hint() const { return FHint; }
   void SetHint(const std::string& hint) { FHint = hint; }
+  // The name a screen reader gives the control; empty: its caption, the label beside it or
+  // its hint, in that order (Accessible.cpp).
+  const std::string& AccessibleName() const { return FAccessibleName; }
+  void SetAccessibleName(const std::string& name) { FAccessibleName = name; }
   bool ShowHint() const { return FShowHint; }
   void SetShowHint(bool v) { FShowHint = v; }
   TCursor Cursor() const { return FCursor; }
@@ -266,6 +270,7 @@ private:
   bool FMouseTransparent = false;
   bool FInResize = false;
   std::string FHint;
+  std::string FAccessibleName;
   std::string FCaption;
   TCursor FCursor = crDefault;
   TColor FColor = clBtnFace;

@@ -8,6 +8,7 @@
 #include <climits>
 
 #include "platform/Fonts.h"
+#include "platform/Sounds.h"
 
 namespace {
 
@@ -113,7 +114,14 @@ TSize GetScreenSize()
   return {b.Width(), b.Height()};
 }
 
-bool IsSoundEventSet(const std::string&) { return Current().SoundSchemes; }
-bool PlaySoundAlias(const std::string&) { return false; }
-void MessageBeep(Cardinal) { ++GBeeps; }
+bool IsSoundEventSet(const std::string& eventName)
+{
+  return Current().SoundSchemes && !SoundEventForAlias(eventName).empty();
+}
+bool PlaySoundAlias(const std::string& alias) { return PlaySoundEvent(SoundEventForAlias(alias)); }
+void MessageBeep(Cardinal type)
+{
+  ++GBeeps;
+  PlaySoundEvent(SoundEventForBeep(type));
+}
 Integer MessageBeepCount() { return GBeeps; }

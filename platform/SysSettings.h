@@ -31,7 +31,7 @@ struct TSystemSettings {
   bool MenuDropAlignmentRight = false;
   bool DropShadow = false;
   bool LayeredWindows = false;      // "not available"
-  bool SoundSchemes = false;        // "not available"
+  bool SoundSchemes = true;         // the desktop's sound theme
   bool ShowShortcutsInHints = false;
   Integer MenuCheckWidth = 13;      // width of a menu check mark (and of a menu arrow)
   Integer DoubleClickTime = 500;
@@ -60,10 +60,12 @@ TMonitorInfo MonitorFromRect(const TRect& r);
 TRect GetDesktopWorkArea();
 TSize GetScreenSize();
 
-// Sounds by alias ("MenuPopup", "MenuCommand"): sound schemes are not available here, so
-// no event has a sound and playing one is silent. Returns whether a sound was played.
+// Sounds by alias ("MenuPopup", "MenuCommand"): the desktop's sound theme plays them
+// (Sounds.h); an alias has a sound while SoundSchemes is on and the theme names an event
+// for it. Returns whether the sound library took the sound.
 bool IsSoundEventSet(const std::string& eventName);
 bool PlaySoundAlias(const std::string& alias);
-// MessageBeep: silent here; counted so tests can see it.
+// MessageBeep: the theme's bell (or the dialog sound of a message-box kind); also counted
+// so tests can see it.
 void MessageBeep(Cardinal type);
 Integer MessageBeepCount();

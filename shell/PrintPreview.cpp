@@ -46,6 +46,7 @@ TPrntPrevFrm::TPrntPrevFrm(THTMLViewer* AViewer, TCustomImageList* Images, const
 
   PPToolbar = TComponent::Create<TPreviewToolbar>(this);
   PPToolbar->SetBorderStyle(bsNone);
+  PPToolbar->SetAccessibleName("Print preview");
   PPToolbar->SetItemTransparency(itEnable);
   PPToolbar->SetName("PPToolbar");
   PPToolbar->SetParent(this);

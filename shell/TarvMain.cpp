@@ -250,6 +250,7 @@ void TKVMainFrm::CreateMenus()
 {
   MainMenu = Make<TTBXToolbar>("MainMenu", this);
   MainMenu->SetBorderStyle(bsNone);
+  MainMenu->SetAccessibleName("Menu");
   MainMenu->SetItemTransparency(itEnable);
   MainMenu->SetMenuBar(true);
   MainMenu->SetAlign(alTop);
@@ -353,6 +354,7 @@ void TKVMainFrm::CreateLeftPane()
   GLPanel->SetBevelOuter(bvNone);
   MainToolbar = Make<TTBXToolbar>("MainToolbar", GLPanel);
   MainToolbar->SetBorderStyle(bsNone);
+  MainToolbar->SetAccessibleName("Model");
   MainToolbar->SetItemTransparency(itEnable);
   MainToolbar->SetAlign(alTop);
   MainToolbar->SetImages(TBImageList1);
@@ -389,6 +391,10 @@ void TKVMainFrm::CreateLeftPane()
   ToolPC->SetAlign(alTop);
   ToolPC->SetHeight(52);
   CreateControlPages();
+  // Controls with no label beside them go by these names for screen readers.
+  ScrewCB->SetAccessibleName("Thread type");
+  WPRadiusHsb->SetAccessibleName("Small radius");
+  HandRadHsb->SetAccessibleName("Handle radius");
   ToolPC->OnResize = [this](TObject*) { FitPageCheckBoxes(); };
   CreateLeverToolbar();
   // The lever toolbar takes the control pages' place: both the same height, so the 3D view
@@ -423,6 +429,7 @@ void TKVMainFrm::CreateLeverToolbar()
 {
   LeverToolbar = Make<TTBXToolbar>("LeverToolbar", GLPanel);
   LeverToolbar->SetBorderStyle(bsNone);
+  LeverToolbar->SetAccessibleName("Levers");
   LeverToolbar->SetItemTransparency(itEnable);
   LeverToolbar->SetAlign(alTop);
   LeverToolbar->SetImages(LeverImages);
@@ -461,6 +468,7 @@ void TKVMainFrm::CreateCamPanel()
   GraphPanel->SetColor(clWhite);
   Cam2DToolbar = Make<TTBXToolbar>("Cam2DToolbar", GraphPanel);
   Cam2DToolbar->SetBorderStyle(bsNone);
+  Cam2DToolbar->SetAccessibleName("Cam graph");
   Cam2DToolbar->SetItemTransparency(itEnable);
   Cam2DToolbar->SetAlign(alTop);
   Cam2DToolbar->SetImages(TBImageList1);
@@ -525,6 +533,7 @@ void TKVMainFrm::CreateRightPane()
 {
   HTMLToolbar = Make<TTBXToolbar>("HTMLToolbar", RightPanel);
   HTMLToolbar->SetBorderStyle(bsNone);
+  HTMLToolbar->SetAccessibleName("Page");
   HTMLToolbar->SetItemTransparency(itEnable);
   HTMLToolbar->SetAlign(alTop);
   HTMLToolbar->SetImages(TBImageList2);

@@ -119,6 +119,7 @@ TTestFrm::TTestFrm(const TRect& ABounds, const std::string& ServerRoot, TCustomI
 
   TestToolbar = TComponent::Create<TTestToolbar>(this);
   TestToolbar->SetBorderStyle(bsNone);
+  TestToolbar->SetAccessibleName("Test");
   TestToolbar->SetItemTransparency(itEnable);
   TestToolbar->SetName("TestToolbar");
   TestToolbar->SetParent(this);

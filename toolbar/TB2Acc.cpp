@@ -206,6 +206,7 @@ public:
   }
   bool DoDefaultAction() override { return FObject->accDoDefaultAction(AccSelf) == S_OK; }
   const void* Identity() override { return FObject.get(); }
+  TControl* HostedControl() override { return FObject->HostedControl(); }
 
 private:
   std::string Text(HRESULT (TTBBaseAccObject::*get)(const TAccVariant&, std::string&))
@@ -419,9 +420,19 @@ HRESULT TTBViewAccObject::get_accName(const TAccVariant& Child, std::string& Res
   if (r != S_OK)
     return r;
   Result = PopupItemName(FView);
-  if (Result.empty() && FView->Window())
+  if (Result.empty() && FView->Window()) {
     Result = FView->Window()->Caption();
+    // A toolbar without a caption goes by the name it was given for screen readers.
+    if (Result.empty())
+      Result = FView->Window()->AccessibleName();
+  }
   return S_OK;
+}
+
+TControl* TTBItemViewerAccObject::HostedControl()
+{
+  auto* item = FViewer ? dynamic_cast<TTBControlItem*>(FViewer->Item()) : nullptr;
+  return item ? item->Control() : nullptr;
 }
 
 HRESULT TTBViewAccObject::get_accParent(std::shared_ptr<TTBBaseAccObject>& Result)
@@ -623,6 +634,9 @@ HRESULT TTBItemViewerAccObject::get_accDefaultAction(const TAccVariant& Child, s
   if (!IsAvailable())
     return S_FALSE;
   TTBView* view = FViewer->View();
+  // A separator and a hosted control's place do nothing when pressed.
+  if (FViewer->Item()->ItemStyle() & tbisSeparator || dynamic_cast<TTBControlItem*>(FViewer->Item()))
+    return S_FALSE;
   if (view->OpenViewer() == FViewer)
     Result = "Close";
   else if (FViewer->Item()->ItemStyle() & tbisSubmenu)

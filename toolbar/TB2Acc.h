@@ -41,6 +41,7 @@ constexpr int32_t NAVDIR_UP = 1, NAVDIR_DOWN = 2, NAVDIR_LEFT = 3, NAVDIR_RIGHT 
 constexpr int32_t SELFLAG_TAKEFOCUS = 1;
 
 class TTBBaseAccObject;
+class TControl;
 
 // A request's variant argument or result: nothing, an integer (a child id), or an object.
 struct TAccVariant {
@@ -88,6 +89,8 @@ public:
   virtual HRESULT get_accValue(const TAccVariant& Child, std::string& Result) = 0;
   virtual HRESULT put_accName(const TAccVariant& Child, const std::string& Name) = 0;
   virtual HRESULT put_accValue(const TAccVariant& Child, const std::string& Value) = 0;
+  // The control a hosted-control item places where the object stands, else none.
+  virtual TControl* HostedControl() { return nullptr; }
 };
 
 // Every live object is in a module-wide list (guarded, so objects may come and go on any
@@ -152,6 +155,7 @@ public:
   explicit TTBItemViewerAccObject(TTBItemViewer* AViewer);
   ~TTBItemViewerAccObject() override;
   TTBItemViewer* Viewer() const { return FViewer; }
+  TControl* HostedControl() override;
   void ClientIsDestroying() override;
   void Disconnect() override;
 

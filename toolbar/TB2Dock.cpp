@@ -396,9 +396,7 @@ Integer TTBDock::GetRowOf(Integer XY, bool& Before) const
 // ---------------------------------------------------------------------------------------
 // Arrangement
 
-namespace {
-
-struct TArrangeItem {
+struct TTBDock::TArrangeItem {
   TTBCustomDockableWindow* Bar = nullptr;
   Integer Row = 0;
   Integer Pos = 0;
@@ -410,8 +408,6 @@ struct TArrangeItem {
   Integer Size = 0;       // the length given
   Integer Order = 0;
 };
-
-}  // namespace
 
 void TTBDock::ArrangeToolbars()
 {
@@ -431,20 +427,55 @@ void TTBDock::ArrangeToolbars()
     }
   } unblock{this};
 
-  bool horz = IsHorizontal();
-  TPoint bl = BoundLinesExtent();
-  auto setThickness = [&](Integer t) {
-    // A bottom dock grows upward, a right dock leftward: the far edge stays.
-    if (horz) {
-      Integer h = t + bl.Y;
-      SetBounds(Left(), FPosition == dpBottom ? Top() + Height() - h : Top(), Width(), h);
-    } else {
-      Integer w = t + bl.X;
-      SetBounds(FPosition == dpRight ? Left() + Width() - w : Left(), Top(), w, Height());
-    }
-  };
+  std::vector<TArrangeItem> items = CollectArrangeItems();
+  if (items.empty()) {
+    SetArrangedThickness(HasState(csDesigning) ? 9 : (FFixAlign ? 1 : 0));
+    return;
+  }
+  Integer avail = AvailableLength();
+  NumberArrangeRows(items);
+  MeasureArrangeItems(items, avail);
 
-  // Windows going away leave the lists.
+  Integer highest = items.back().Row;
+  for (Integer row = 0; row <= highest; ++row) {
+    std::vector<TArrangeItem*> r;
+    for (TArrangeItem& a : items)
+      if (a.Row == row)
+        r.push_back(&a);
+    if (!r.empty())
+      PlaceArrangeRow(r, avail);
+  }
+
+  // Effective rows and positions; after a drag they become the stored ones.
+  for (TArrangeItem& a : items) {
+    a.Bar->FEffectiveDockRow = a.Row;
+    a.Bar->FEffectiveDockPos = a.Pos;
+    if (FCommitNewPositions) {
+      a.Bar->FDockRow = a.Row;
+      a.Bar->FDockPos = a.Pos;
+    }
+  }
+  SetArrangedThickness(SizeArrangeRows(items, highest));
+}
+
+// The dock's thickness across its edge: a bottom dock grows upward, a right dock leftward
+// (the far edge stays).
+void TTBDock::SetArrangedThickness(Integer Thickness)
+{
+  TPoint bl = BoundLinesExtent();
+  if (IsHorizontal()) {
+    Integer h = Thickness + bl.Y;
+    SetBounds(Left(), FPosition == dpBottom ? Top() + Height() - h : Top(), Width(), h);
+  } else {
+    Integer w = Thickness + bl.X;
+    SetBounds(FPosition == dpRight ? Left() + Width() - w : Left(), Top(), w, Height());
+  }
+}
+
+// The windows to arrange, in dock-list order (so equal rows and positions keep it); windows
+// going away leave the lists first.
+std::vector<TTBDock::TArrangeItem> TTBDock::CollectArrangeItems()
+{
   std::vector<TTBCustomDockableWindow*> gone;
   for (TTBCustomDockableWindow* w : FDockList)
     if (w->HasState(csDestroying))
@@ -452,7 +483,6 @@ void TTBDock::ArrangeToolbars()
   for (TTBCustomDockableWindow* w : gone)
     RemoveFromDockLists(w);
 
-  // In dock-list order, so equal rows and positions keep it.
   std::vector<TArrangeItem> items;
   for (size_t i = 0; i < FDockList.size(); ++i) {
     TTBCustomDockableWindow* w = FDockList[i];
@@ -472,13 +502,13 @@ void TTBDock::ArrangeToolbars()
       a.Order = static_cast<Integer>(items.size());
       items.push_back(a);
     }
+  return items;
+}
 
-  if (items.empty()) {
-    setThickness(HasState(csDesigning) ? 9 : (FFixAlign ? 1 : 0));
-    return;
-  }
-  Integer avail = AvailableLength();
-
+// Rows from DockRow and DockPos: sorted, windows that must stand alone in their rows, then
+// numbered without gaps.
+void TTBDock::NumberArrangeRows(std::vector<TArrangeItem>& items)
+{
   if (FLimitToOneRow)
     for (TArrangeItem& a : items)
       a.Bar->FDockRow = 0;
@@ -517,21 +547,22 @@ void TTBDock::ArrangeToolbars()
         standAlone(a);
   std::stable_sort(items.begin(), items.end(), [](const TArrangeItem& x, const TArrangeItem& y) { return x.Row < y.Row; });
 
-  // Rows numbered without gaps.
-  {
-    Integer next = -1, last = 0;
-    bool first = true;
-    for (TArrangeItem& a : items) {
-      if (first || a.Row != last) {
-        last = a.Row;
-        ++next;
-        first = false;
-      }
-      a.Row = next;
+  Integer next = -1, last = 0;
+  bool first = true;
+  for (TArrangeItem& a : items) {
+    if (first || a.Row != last) {
+      last = a.Row;
+      ++next;
+      first = false;
     }
+    a.Row = next;
   }
+}
 
-  // Lengths, and rows that overflow wrap onto a new row below.
+// Lengths along the dock, and rows that overflow wrap onto a new row below.
+void TTBDock::MeasureArrangeItems(std::vector<TArrangeItem>& items, Integer avail)
+{
+  bool horz = IsHorizontal();
   for (TArrangeItem& a : items) {
     TTBCustomDockableWindow* w = a.Bar;
     TPoint base;
@@ -545,98 +576,90 @@ void TTBDock::ArrangeToolbars()
     a.FullSize = w->FFullSize;
     a.Stretch = w->FStretch;
   }
-  if (!FLimitToOneRow)
-    for (Integer row = 0;; ++row) {
-      Integer sum = 0, count = 0;
-      bool any = false;
-      for (size_t k = 0; k < items.size(); ++k) {
-        if (items[k].Row != row)
-          continue;
-        any = true;
-        sum += items[k].Mode == tbsmChevron ? items[k].MinLen : items[k].Len;
-        if (count > 0 && sum > avail) {
-          // This window and the rest of the row start a new row; later rows move down.
-          for (size_t m = k; m < items.size(); ++m)
-            ++items[m].Row;
-          break;
-        }
-        ++count;
-      }
-      if (!any)
+  if (FLimitToOneRow)
+    return;
+  for (Integer row = 0;; ++row) {
+    Integer sum = 0, count = 0;
+    bool any = false;
+    for (size_t k = 0; k < items.size(); ++k) {
+      if (items[k].Row != row)
+        continue;
+      any = true;
+      sum += items[k].Mode == tbsmChevron ? items[k].MinLen : items[k].Len;
+      if (count > 0 && sum > avail) {
+        // This window and the rest of the row start a new row; later rows move down.
+        for (size_t m = k; m < items.size(); ++m)
+          ++items[m].Row;
         break;
+      }
+      ++count;
     }
+    if (!any)
+      break;
+  }
+}
 
-  // Positions along each row.
-  Integer highest = items.back().Row;
+// Positions along one row: each window at its DockPos or after the one before; a row too
+// long slides back toward its start, then takes from the windows that may shrink; stretching
+// windows reach the next one.
+void TTBDock::PlaceArrangeRow(const std::vector<TArrangeItem*>& r, Integer avail)
+{
+  Integer end = 0;
+  for (size_t i = 0; i < r.size(); ++i) {
+    TArrangeItem& a = *r[i];
+    a.Size = a.Len;
+    if (a.FullSize) {
+      a.Pos = 0;
+      a.Size = avail;
+    } else if (i == 0 && a.Stretch) {
+      a.Pos = 0;
+    } else {
+      a.Pos = std::max(a.DockPos, end);
+    }
+    end = a.Pos + a.Size;
+  }
+  // Too long: slide back toward the row start, then shrink what may shrink.
+  Integer limit = avail;
+  for (size_t i = r.size(); i-- > 0;) {
+    TArrangeItem& a = *r[i];
+    if (a.Pos + a.Size > limit)
+      a.Pos = limit - a.Size;
+    limit = a.Pos;
+  }
+  if (r.front()->Pos < 0) {
+    Integer excess = -r.front()->Pos;
+    for (size_t i = r.size(); i-- > 0 && excess > 0;) {
+      TArrangeItem& a = *r[i];
+      bool shrinkable = a.Mode == tbsmChevron || (a.Mode == tbsmWrap && r.size() == 1);
+      if (!shrinkable)
+        continue;
+      Integer give = std::min(excess, a.Size - a.MinLen);
+      if (give > 0) {
+        a.Size -= give;
+        excess -= give;
+      }
+    }
+    Integer p = 0;
+    for (TArrangeItem* a : r) {
+      a->Pos = p;
+      p += a->Size;
+    }
+  }
+  for (size_t i = 0; i < r.size(); ++i) {
+    TArrangeItem& a = *r[i];
+    if (a.Stretch && !a.FullSize) {
+      Integer to = i + 1 < r.size() ? r[i + 1]->Pos : avail;
+      a.Size = std::max(a.Size, to - a.Pos);
+    }
+  }
+}
+
+// Across the dock: each window arranged at the length it got reports its thickness; a row is
+// as thick as its thickest window plus 4, and the windows get their bounds. The rows' sum.
+Integer TTBDock::SizeArrangeRows(std::vector<TArrangeItem>& items, Integer highest)
+{
+  bool horz = IsHorizontal();
   std::vector<Integer> rowCross(static_cast<size_t>(highest) + 1, 0);
-  for (Integer row = 0; row <= highest; ++row) {
-    std::vector<TArrangeItem*> r;
-    for (TArrangeItem& a : items)
-      if (a.Row == row)
-        r.push_back(&a);
-    if (r.empty())
-      continue;
-    Integer end = 0;
-    for (size_t i = 0; i < r.size(); ++i) {
-      TArrangeItem& a = *r[i];
-      a.Size = a.Len;
-      if (a.FullSize) {
-        a.Pos = 0;
-        a.Size = avail;
-      } else if (i == 0 && a.Stretch) {
-        a.Pos = 0;
-      } else {
-        a.Pos = std::max(a.DockPos, end);
-      }
-      end = a.Pos + a.Size;
-    }
-    // Too long: slide back toward the row start, then shrink what may shrink.
-    Integer limit = avail;
-    for (size_t i = r.size(); i-- > 0;) {
-      TArrangeItem& a = *r[i];
-      if (a.Pos + a.Size > limit)
-        a.Pos = limit - a.Size;
-      limit = a.Pos;
-    }
-    if (r.front()->Pos < 0) {
-      Integer excess = -r.front()->Pos;
-      for (size_t i = r.size(); i-- > 0 && excess > 0;) {
-        TArrangeItem& a = *r[i];
-        bool shrinkable = a.Mode == tbsmChevron || (a.Mode == tbsmWrap && r.size() == 1);
-        if (!shrinkable)
-          continue;
-        Integer give = std::min(excess, a.Size - a.MinLen);
-        if (give > 0) {
-          a.Size -= give;
-          excess -= give;
-        }
-      }
-      Integer p = 0;
-      for (TArrangeItem* a : r) {
-        a->Pos = p;
-        p += a->Size;
-      }
-    }
-    for (size_t i = 0; i < r.size(); ++i) {
-      TArrangeItem& a = *r[i];
-      if (a.Stretch && !a.FullSize) {
-        Integer to = i + 1 < r.size() ? r[i + 1]->Pos : avail;
-        a.Size = std::max(a.Size, to - a.Pos);
-      }
-    }
-  }
-
-  // Effective rows and positions; after a drag they become the stored ones.
-  for (TArrangeItem& a : items) {
-    a.Bar->FEffectiveDockRow = a.Row;
-    a.Bar->FEffectiveDockPos = a.Pos;
-    if (FCommitNewPositions) {
-      a.Bar->FDockRow = a.Row;
-      a.Bar->FDockPos = a.Pos;
-    }
-  }
-
-  // Cross sizes: each window arranged at the length it got.
   for (TArrangeItem& a : items) {
     TTBCustomDockableWindow* w = a.Bar;
     w->FCurrentSize = a.Size;
@@ -667,7 +690,7 @@ void TTBDock::ArrangeToolbars()
     }
     offset += thick;
   }
-  setThickness(offset);
+  return offset;
 }
 
 // ---------------------------------------------------------------------------------------

@@ -162,6 +162,14 @@ private:
   void InvalidateBackgrounds();
   // The length along the dock less the bound lines, not below 0.
   Integer AvailableLength() const;
+  // The arrangement's steps, on one record per window (TB2Dock.cpp).
+  struct TArrangeItem;
+  std::vector<TArrangeItem> CollectArrangeItems();
+  void NumberArrangeRows(std::vector<TArrangeItem>& Items);
+  void MeasureArrangeItems(std::vector<TArrangeItem>& Items, Integer Avail);
+  static void PlaceArrangeRow(const std::vector<TArrangeItem*>& Row, Integer Avail);
+  Integer SizeArrangeRows(std::vector<TArrangeItem>& Items, Integer Highest);
+  void SetArrangedThickness(Integer Thickness);
   bool IsHorizontal() const { return FPosition == dpTop || FPosition == dpBottom; }
 
   TTBDockPosition FPosition = dpTop;

@@ -488,6 +488,11 @@ public:
   bool IsAncestorOf(const TTBView* AView) const;
   void InitiateActions();
   TTBItemViewer* FirstShownNonSeparator();
+  // Appends the windowed controls of the control items gone past the edge: the chevron
+  // popup takes them over while it shows.
+  void GetControls(std::vector<TControl*>& List);
+  // The control is away in this view's chevron popup (its toolbar keeps its item).
+  bool ControlLent(const TControl* C) const;
   TTBItemViewer* FindAccelViewer(TTBItemViewer* Start, char C, bool& IsOnly, bool OnlyAccelerators);
   void HandleTimer(TTBViewTimerID Timer);
   void StartTimer(TTBViewTimerID Timer, Integer Interval);
@@ -580,6 +585,16 @@ private:
   void CancelCapture();
   void SetDoneAction(TTBDoneAction Kind, TTBCustomItem* Item, Integer Extra);
   void ScrollOneStep(bool Down);
+  // The layout's steps, on the work they share (TB2Item_View.cpp).
+  struct TLayoutPass;
+  void LayoutVisibility(TLayoutPass& L);
+  void LayoutMeasure(TLayoutPass& L);
+  void LayoutChevronCut(TLayoutPass& L);
+  void LayoutPlace(TLayoutPass& L);
+  void LayoutFinishRow(TLayoutPass& L, Integer first, Integer lastIdx, bool lastRow);
+  void LayoutScroll(TLayoutPass& L);
+  void LayoutChevronAndRowBreaks(TLayoutPass& L);
+  bool LayoutApply(TLayoutPass& L);
   void SelectPreviousByKey();
   void SelectNextByKey();
 
@@ -599,6 +614,7 @@ private:
   TTBView* FOpenViewerView = nullptr;
   std::unique_ptr<TTBPopupWindow> FOpenViewerWindow;
   TTBView* FChevronParentView = nullptr;
+  std::vector<TControl*> FLentControls;
   bool FIsToolbar;
   bool FCustomizing;
   bool FUsePriorityList;
@@ -639,14 +655,21 @@ public:
   void SetPopupVisible(bool Value);
   // The selected viewer's hint, over its rectangle.
   bool GetHintInfo(TPoint ClientPos, std::string& Hint, TRect& HintArea) override;
+  // A chevron popup shows the controls that went past its toolbar's edge in its own
+  // window, and gives them back when it goes.
+  void TakeControls(TTBView* From);
+  void ReturnControls();
 
 protected:
   void Paint() override;
   void PaintNonClient(TCanvas& Canvas) override;
   void CaptureLost() override;
+  void ControlRemoved(TControl* Control) override;
 
 private:
   std::unique_ptr<TTBPopupView> FView;
+  TTBView* FLender = nullptr;
+  std::vector<TControl*> FTaken;
 };
 
 // The mouse capture of a running menu loop.

@@ -42,6 +42,7 @@ TTBPopupWindow::TTBPopupWindow(TTBView* ParentView, TTBCustomItem* Item, bool Cu
 
 TTBPopupWindow::~TTBPopupWindow()
 {
+  ReturnControls();
   if (FView && Visible())
     TBAccNotify(FView.get(), TAccessibleEvent::PopupEnd);
   TBAccExposeView(this, nullptr);
@@ -55,6 +56,53 @@ TTBPopupWindow::~TTBPopupWindow()
 }
 
 TPoint TTBPopupWindow::NonClientSize() const { return GetNCSize(); }
+
+void TTBPopupWindow::TakeControls(TTBView* From)
+{
+  std::vector<TControl*> list;
+  From->GetControls(list);
+  FLender = From;
+  for (TControl* c : list) {
+    // Lent first, so that the toolbar keeps the control's item while it is away.
+    From->FLentControls.push_back(c);
+    FTaken.push_back(c);
+    c->SetParent(this);
+  }
+}
+
+void TTBPopupWindow::ReturnControls()
+{
+  if (!FLender)
+    return;
+  TTBView* lender = FLender;
+  std::vector<TControl*> taken = std::move(FTaken);
+  FTaken.clear();
+  FLender = nullptr;
+  for (TControl* c : taken)
+    c->SetParent(lender->Window());
+  auto& lent = lender->FLentControls;
+  for (TControl* c : taken)
+    lent.erase(std::remove(lent.begin(), lent.end(), c), lent.end());
+  if (!taken.empty()) {
+    // Back past the edge at once, before the toolbar shows them where the popup had them.
+    lender->InvalidatePositions();
+    lender->TryValidatePositions();
+  }
+}
+
+void TTBPopupWindow::ControlRemoved(TControl* Control)
+{
+  TPopupWindowControl::ControlRemoved(Control);
+  // A taken control freed while away: nothing to give back.
+  if (!FLender)
+    return;
+  auto it = std::find(FTaken.begin(), FTaken.end(), Control);
+  if (it == FTaken.end())
+    return;
+  FTaken.erase(it);
+  auto& lent = FLender->FLentControls;
+  lent.erase(std::remove(lent.begin(), lent.end(), Control), lent.end());
+}
 
 void TTBPopupWindow::PaintNonClient(TCanvas& Canvas)
 {
@@ -179,6 +227,7 @@ TTBPopupWindow* TTBCustomItem::CreatePopup(TTBView* ParentView, TTBItemViewer* P
   TTBPopupView* view = w->View();
   if (chevronParent) {
     view->SetChevronParentView(chevronParent);
+    w->TakeControls(chevronParent);
     view->SetIsToolbar(true);
     view->ShowHintsForAll = chevronParent->ShowHintsForAll;
     w->SetColor(clBtnFace);
@@ -244,8 +293,17 @@ TTBPopupWindow* TTBCustomItem::CreatePopup(TTBView* ParentView, TTBItemViewer* P
     ParentView->Window()->Update();
   }
   view->DrawSelectedLast = true;
-  if (rec.PlaySound && IsSoundEventSet("MenuPopup"))
+  if (rec.PlaySound && IsSoundEventSet("MenuPopup")) {
+    // The sound library loads with the first sound: that first popup shows before it, so
+    // the menu does not wait for the loading; later ones start the sound first.
+    static bool shownBefore = false;
+    if (!shownBefore) {
+      shownBefore = true;
+      w->SetPopupVisible(true);
+      w->Update();
+    }
     PlaySystemSound("MenuPopup");
+  }
   w->SetPopupVisible(true);
   TBAccNotify(view, TAccessibleEvent::PopupStart);
   if (view->Selected())
@@ -407,6 +465,15 @@ struct TTBMenuLoop {
         return true;
     return false;
   }
+  // The control hosted in one of this tree's popups (a chevron popup shows them) that c is
+  // or lies in, else none.
+  static TControl* HostedInOurPopup(TTBView* root, TControl* c)
+  {
+    for (; c && c->Parent(); c = c->Parent())
+      if (IsOurPopup(root, c->Parent()))
+        return c;
+    return nullptr;
+  }
   static void UpdateAllSelections(TTBView* root, TPoint p, bool allowNew)
   {
     for (TTBView* v = root; v; v = v->FOpenViewerView)
@@ -481,6 +548,18 @@ void TTBMenuLoop::Run(TTBView* R, TTBEnterToolbarLoopOptions options, std::vecto
   TControl* captureWnd = handler.Wnd();
   Screen().SetCursor(crArrow);
   bool mouseDownOnMenu = false;
+  // A control hosted in a popup that a press went down on: it has the mouse until the release.
+  TControl* hostedPress = nullptr;
+  auto toHosted = [&](TControl* c, const TInputEvent& ev) {
+    TPoint p = c->ScreenToClient(ev.ScreenPos);
+    switch (ev.Kind) {
+    case TInputKind::MouseDown: c->DispatchMouseDown(ev.Button, ev.Shift, p.X, p.Y); break;
+    case TInputKind::MouseDblClick: c->DispatchMouseDown(ev.Button, ev.Shift | ssDouble, p.X, p.Y); break;
+    case TInputKind::MouseUp: c->DispatchMouseUp(ev.Button, ev.Shift, p.X, p.Y); break;
+    case TInputKind::MouseMove: c->DispatchMouseMove(ev.Shift, p.X, p.Y); break;
+    default: break;
+    }
+  };
   if (options & tbetMouseDown) {
     if (TTBItemViewer* v = R->FSelected) {
       TPoint p = Local(v, GetCursorPos());
@@ -521,6 +600,20 @@ void TTBMenuLoop::Run(TTBView* R, TTBEnterToolbarLoopOptions options, std::vecto
       decltype(afterInput)& F;
       ~TAfter() { F(); }
     } after{afterInput};
+    // Input for a control hosted in a popup is the control's while the menus stay.
+    if (hostedPress && (ev.Kind == TInputKind::MouseMove || ev.Kind == TInputKind::MouseUp)) {
+      TControl* c = hostedPress;
+      if (ev.Kind == TInputKind::MouseUp)
+        hostedPress = nullptr;
+      toHosted(c, ev);
+      return true;
+    }
+    if ((ev.Kind == TInputKind::MouseDown || ev.Kind == TInputKind::MouseDblClick) && ev.Button == mbLeft)
+      if (TControl* c = HostedInOurPopup(R, ev.Target)) {
+        hostedPress = c;
+        toHosted(c, ev);
+        return true;
+      }
     switch (ev.Kind) {
     case TInputKind::MouseDown:
     case TInputKind::MouseDblClick: {

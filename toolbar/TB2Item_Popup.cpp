@@ -293,6 +293,19 @@ void TTBView::InitiateActions()
     v->Item()->InitiateAction();
 }
 
+void TTBView::GetControls(std::vector<TControl*>& List)
+{
+  for (const auto& v : FViewers)
+    if (auto* ci = dynamic_cast<TTBControlItem*>(v->Item()); ci && v->OffEdge)
+      if (auto* c = dynamic_cast<TWinControl*>(ci->Control()))
+        List.push_back(c);
+}
+
+bool TTBView::ControlLent(const TControl* C) const
+{
+  return std::find(FLentControls.begin(), FLentControls.end(), C) != FLentControls.end();
+}
+
 TTBItemViewer* TTBView::FirstShownNonSeparator()
 {
   if (FUsePriorityList) {

@@ -414,6 +414,54 @@ struct TWork {
 };
 }  // namespace
 
+// What the layout's steps share: its inputs, one work record per viewer, and the running
+// state of the chevron cut, the placement and the scrolling.
+struct TTBView::TLayoutPass {
+  TLayoutPass(TTBView* AView, bool AChangeViewers, TTBViewOrientation Orientation, Integer WrapOffset,
+              Integer ChevronOffset, Integer ChevronSize, TPoint& BaseSize, Integer& WrappedLines)
+      : View(AView), ChangeViewers(AChangeViewers), AOrientation(Orientation), AWrapOffset(WrapOffset),
+        AChevronOffset(ChevronOffset), AChevronSize(ChevronSize), ABaseSize(BaseSize), AWrappedLines(WrappedLines)
+  {
+  }
+  TTBView* View;
+  bool ChangeViewers;
+  TTBViewOrientation AOrientation;
+  Integer AWrapOffset, AChevronOffset, AChevronSize;
+  TPoint& ABaseSize;
+  Integer& AWrappedLines;
+  Integer n = 0;
+  std::vector<TWork> w;
+  TTBCustomItem* chevronItem = nullptr;
+  Integer chevronIndex = -1;
+  bool vertical = false;
+  Integer length = 0;
+  bool cut = false, nonControlOffEdge = false;
+  TTBMargins m;
+  Integer curX = 0, curY = 0;
+  TPoint total;
+  bool prevToolbarSized = false;
+  Integer rows = 0;
+  bool wrapped = false, overflowed = false;
+  Integer rowStart = -1, rowThickness = 0, lastShownIndex = -1;
+  Integer scrollOffset = 0;
+  bool showUp = false, showDown = false;
+
+  bool isSep(Integer i) const { return (View->Viewers(i)->Item()->ItemStyle() & tbisSeparator) != 0; }
+  bool isControl(Integer i) const { return dynamic_cast<TTBControlItem*>(View->Viewers(i)->Item()) != nullptr; }
+  Integer along(Integer i) const { return vertical ? w[i].R.Height() : w[i].R.Width(); }
+  // Separators at the end of what shows are hidden.
+  void hideTrailingSeps()
+  {
+    for (Integer i = n - 1; i >= 0; --i) {
+      if (i == chevronIndex || !w[i].Show)
+        continue;
+      if (!isSep(i))
+        break;
+      w[i].Show = false;
+    }
+  }
+};
+
 TPoint TTBView::CalculatePositions(bool ChangeViewers, TTBViewOrientation AOrientation, Integer AWrapOffset,
                                    Integer AChevronOffset, Integer AChevronSize, TPoint& ABaseSize,
                                    Integer& AWrappedLines, bool* AnyChange)
@@ -426,23 +474,58 @@ TPoint TTBView::CalculatePositions(bool ChangeViewers, TTBViewOrientation AOrien
     ~TRestore() { V->FOrientation = O; }
   } restore{this, savedOrientation};
 
-  Integer n = ViewerCount();
-  std::vector<TWork> w(static_cast<size_t>(n));
-  TTBCustomItem* chevronItem = GetChevronItem();
-  Integer chevronIndex = chevronItem && n > 0 && Viewers(n - 1)->Item() == chevronItem ? n - 1 : -1;
-  bool vertical = AOrientation == voVertical;
-  auto isSep = [&](Integer i) { return (Viewers(i)->Item()->ItemStyle() & tbisSeparator) != 0; };
-  auto isControl = [&](Integer i) { return dynamic_cast<TTBControlItem*>(Viewers(i)->Item()) != nullptr; };
+  TLayoutPass L(this, ChangeViewers, AOrientation, AWrapOffset, AChevronOffset, AChevronSize, ABaseSize, AWrappedLines);
+  L.n = ViewerCount();
+  L.w.resize(static_cast<size_t>(L.n));
+  L.chevronItem = GetChevronItem();
+  L.chevronIndex = L.chevronItem && L.n > 0 && Viewers(L.n - 1)->Item() == L.chevronItem ? L.n - 1 : -1;
+  L.vertical = AOrientation == voVertical;
 
-  // Visibility.
+  LayoutVisibility(L);
+  L.hideTrailingSeps();
+  LayoutMeasure(L);
+  // Length along the axis, thickness across it.
+  L.length = 0;
+  for (Integer i = 0; i < L.n; ++i)
+    if (L.w[i].Show && i != L.chevronIndex)
+      L.length += L.along(i);
+  L.ABaseSize = {};
+  if (L.vertical)
+    L.ABaseSize.Y = L.length;
+  else
+    L.ABaseSize.X = L.length;
+
+  LayoutChevronCut(L);
+  Integer across = 0;
+  for (Integer i = 0; i < L.n; ++i)
+    if (L.w[i].Show && i != L.chevronIndex)
+      across = std::max(across, L.vertical ? L.w[i].R.Width() : L.w[i].R.Height());
+  if (L.vertical)
+    L.ABaseSize.X = across;
+  else
+    L.ABaseSize.Y = across;
+
+  LayoutPlace(L);
+  LayoutScroll(L);
+  LayoutChevronAndRowBreaks(L);
+  bool changed = LayoutApply(L);
+  if (AnyChange)
+    *AnyChange = changed;
+  return L.total;
+}
+
+// Which viewers show: visible items (in a chevron popup, those past its toolbar's edge),
+// hosted controls that sit in this window, no separator after another.
+void TTBView::LayoutVisibility(TLayoutPass& L)
+{
   auto separatorPass = [&]() {
     bool prevSep = true;
-    for (Integer i = 0; i < n; ++i) {
-      if (i == chevronIndex || !w[i].Show || w[i].OffEdge)
+    for (Integer i = 0; i < L.n; ++i) {
+      if (i == L.chevronIndex || !L.w[i].Show || L.w[i].OffEdge)
         continue;
-      if (isSep(i)) {
+      if (L.isSep(i)) {
         if (prevSep)
-          w[i].Show = false;
+          L.w[i].Show = false;
         prevSep = true;
       } else {
         prevSep = false;
@@ -451,13 +534,13 @@ TPoint TTBView::CalculatePositions(bool ChangeViewers, TTBViewOrientation AOrien
   };
   if (FChevronParentView)
     FChevronParentView->ValidatePositions();
-  for (Integer i = 0; i < n; ++i) {
-    if (i == chevronIndex)
+  for (Integer i = 0; i < L.n; ++i) {
+    if (i == L.chevronIndex)
       continue;
     TTBCustomItem* it = Viewers(i)->Item();
     if (auto* ci = dynamic_cast<TTBControlItem*>(it)) {
       TControl* c = ci->Control();
-      w[i].Show = c && c->Parent() == FWindow && c->Visible();
+      L.w[i].Show = c && c->Parent() == FWindow && c->Visible();
       continue;
     }
     if (FChevronParentView) {
@@ -468,33 +551,27 @@ TPoint TTBView::CalculatePositions(bool ChangeViewers, TTBViewOrientation AOrien
       if (!pv->OffEdge && !(pv->Item()->ItemStyle() & tbisSeparator))
         continue;
     }
-    w[i].Show = (!(it->ItemStyle() & tbisInlineGroup) || FCustomizing) && it->Visible();
+    L.w[i].Show = (!(it->ItemStyle() & tbisInlineGroup) || FCustomizing) && it->Visible();
   }
   separatorPass();
-  auto hideTrailingSeps = [&]() {
-    for (Integer i = n - 1; i >= 0; --i) {
-      if (i == chevronIndex || !w[i].Show)
-        continue;
-      if (!isSep(i))
-        break;
-      w[i].Show = false;
-    }
-  };
-  hideTrailingSeps();
+}
 
-  // Measurement.
+// Measurement of what shows: controls by their size, the chevron by its, items by their
+// viewers (bold for the default item), same-width items at the widest of them.
+void TTBView::LayoutMeasure(TLayoutPass& L)
+{
   TCanvas& canvas = MeasureCanvas();
   canvas.Font().Assign(GetFont());
   Integer sameWidth = 0;
-  for (Integer i = 0; i < n; ++i) {
-    if (!w[i].Show && i != chevronIndex)
+  for (Integer i = 0; i < L.n; ++i) {
+    if (!L.w[i].Show && i != L.chevronIndex)
       continue;
     TTBItemViewer* v = Viewers(i);
     // An item whose viewer class follows the orientation (the edit item) is measured by a
     // viewer of the right class: the real one when viewers change, else a stand-in.
     std::unique_ptr<TTBItemViewer> standIn;
-    if (i != chevronIndex && v->Item()->NeedToRecreateViewer(v)) {
-      if (ChangeViewers) {
+    if (i != L.chevronIndex && v->Item()->NeedToRecreateViewer(v)) {
+      if (L.ChangeViewers) {
         RecreateItemViewer(i);
         v = Viewers(i);
       } else {
@@ -506,8 +583,8 @@ TPoint TTBView::CalculatePositions(bool ChangeViewers, TTBViewOrientation AOrien
     if (auto* ci = dynamic_cast<TTBControlItem*>(v->Item())) {
       cw = ci->Control()->Width();
       ch = ci->Control()->Height();
-    } else if (i == chevronIndex) {
-      cw = ch = AChevronSize;
+    } else if (i == L.chevronIndex) {
+      cw = ch = L.AChevronSize;
     } else {
       TFontStyles st = canvas.Font().Style();
       if (v->Item()->EffectiveOptions() & tboDefault)
@@ -515,80 +592,72 @@ TPoint TTBView::CalculatePositions(bool ChangeViewers, TTBViewOrientation AOrien
       v->CalcSize(canvas, cw, ch);
       canvas.Font().SetStyle(st);
       if (v->UsesSameWidth()) {
-        w[i].SameWidth = true;
+        L.w[i].SameWidth = true;
         sameWidth = std::max(sameWidth, cw);
       }
     }
-    w[i].R = {0, 0, cw, ch};
+    L.w[i].R = {0, 0, cw, ch};
   }
-  for (Integer i = 0; i < n; ++i)
-    if (w[i].SameWidth)
-      w[i].R.Right = sameWidth;
+  for (Integer i = 0; i < L.n; ++i)
+    if (L.w[i].SameWidth)
+      L.w[i].R.Right = sameWidth;
+}
 
-  // Length along the axis.
-  auto along = [&](Integer i) { return vertical ? w[i].R.Height() : w[i].R.Width(); };
-  Integer length = 0;
-  for (Integer i = 0; i < n; ++i)
-    if (w[i].Show && i != chevronIndex)
-      length += along(i);
-  ABaseSize = {};
-  if (vertical)
-    ABaseSize.Y = length;
-  else
-    ABaseSize.X = length;
-
-  // Chevron cut.
-  bool cut = chevronIndex >= 0 && AChevronOffset >= 1 && length > AChevronOffset;
-  bool nonControlOffEdge = false;
-  if (cut) {
-    Integer avail = AChevronOffset - AChevronSize;
+// The chevron cut: what does not fit before the chevron goes past the edge, least
+// recently used first, never leaving fewer than two items.
+void TTBView::LayoutChevronCut(TLayoutPass& L)
+{
+  L.cut = L.chevronIndex >= 0 && L.AChevronOffset >= 1 && L.length > L.AChevronOffset;
+  L.nonControlOffEdge = false;
+  if (L.cut) {
+    Integer avail = L.AChevronOffset - L.AChevronSize;
     auto shownNonSeps = [&]() {
       Integer c = 0;
-      for (Integer i = 0; i < n; ++i)
-        if (i != chevronIndex && w[i].Show && !isSep(i))
+      for (Integer i = 0; i < L.n; ++i)
+        if (i != L.chevronIndex && L.w[i].Show && !L.isSep(i))
           ++c;
       return c;
     };
     // The cut never leaves fewer than two items shown.
-    while (length > avail && shownNonSeps() > 2) {
+    while (L.length > avail && shownNonSeps() > 2) {
       Integer last = -1;
-      for (Integer i = n - 1; i >= 0; --i)
-        if (i != chevronIndex && w[i].Show) {
+      for (Integer i = L.n - 1; i >= 0; --i)
+        if (i != L.chevronIndex && L.w[i].Show) {
           last = i;
           break;
         }
-      if (last >= 0 && isSep(last)) {
-        w[last].Show = false;
-        length -= along(last);
+      if (last >= 0 && L.isSep(last)) {
+        L.w[last].Show = false;
+        L.length -= L.along(last);
         continue;
       }
       Integer victim = -1;
       if (FUsePriorityList) {
         for (auto it = FPriorityList.rbegin(); it != FPriorityList.rend() && victim < 0; ++it) {
           Integer i = IndexOf(*it);
-          if (i >= 0 && i != chevronIndex && w[i].Show && !isSep(i))
+          if (i >= 0 && i != L.chevronIndex && L.w[i].Show && !L.isSep(i))
             victim = i;
         }
       }
-      for (Integer i = n - 1; i >= 0 && victim < 0; --i)
-        if (i != chevronIndex && w[i].Show && !isSep(i))
+      for (Integer i = L.n - 1; i >= 0 && victim < 0; --i)
+        if (i != L.chevronIndex && L.w[i].Show && !L.isSep(i))
           victim = i;
       if (victim < 0)
         break;
-      w[victim].Show = false;
-      w[victim].OffEdge = true;
-      length -= along(victim);
-      if (!isControl(victim))
-        nonControlOffEdge = true;
+      L.w[victim].Show = false;
+      L.w[victim].OffEdge = true;
+      L.length -= L.along(victim);
+      if (!L.isControl(victim))
+        L.nonControlOffEdge = true;
       // Separators that now follow each other collapse.
       bool prevSep = true;
-      for (Integer i = 0; i < n; ++i) {
-        if (i == chevronIndex || !w[i].Show)
+      for (Integer i = 0; i < L.n; ++i) {
+        if (i == L.chevronIndex || !L.w[i].Show)
           continue;
-        if (isSep(i)) {
+        if (L.isSep(i)) {
           if (prevSep) {
-            w[i].Show = false;
-            length -= along(i);
+            L.w[i].Show = false;
+            L.length -= L.along(i);
           }
           prevSep = true;
         } else {
@@ -596,273 +665,275 @@ TPoint TTBView::CalculatePositions(bool ChangeViewers, TTBViewOrientation AOrien
         }
       }
     }
-    hideTrailingSeps();
+    L.hideTrailingSeps();
   }
+}
 
-  // Thickness.
-  Integer across = 0;
-  for (Integer i = 0; i < n; ++i)
-    if (w[i].Show && i != chevronIndex)
-      across = std::max(across, vertical ? w[i].R.Width() : w[i].R.Height());
-  if (vertical)
-    ABaseSize.X = across;
-  else
-    ABaseSize.Y = across;
-
-  // Placement.
-  TTBMargins m;
-  GetMargins(AOrientation, m);
-  Integer curX = m.Left, curY = m.Top;
-  TPoint total;
-  bool prevToolbarSized = FIsToolbar;
-  Integer rows = 0;
-  bool wrapped = false, overflowed = false;
-  Integer rowStart = -1, rowThickness = 0;
-  auto finishRow = [&](Integer first, Integer lastIdx, bool lastRow) {
-    if (first < 0)
-      return;
-    if (wrapped && !FChevronParentView && AOrientation != voFloating) {
-      if (vertical)
-        total.Y = std::max(total.Y, AWrapOffset);
-      else
-        total.X = std::max(total.X, AWrapOffset);
-    }
-    Integer thick = rowThickness;
-    if (FIsToolbar && lastRow && !wrapped && AOrientation != voFloating)
-      thick = vertical ? total.X : total.Y;
-    for (Integer i = first; i <= lastIdx; ++i) {
-      if (!w[i].Show || i == chevronIndex)
-        continue;
-      TRect& r = w[i].R;
-      if (FIsToolbar) {
-        if (isSep(i) || (Viewers(i)->Item()->ItemStyle() & tbisStretch)) {
-          if (!w[i].LineSep) {
-            if (vertical)
-              r.Right = r.Left + thick;
-            else
-              r.Bottom = r.Top + thick;
-          }
-        } else {
-          Integer off = (thick - (vertical ? r.Width() : r.Height())) / 2;
-          if (vertical) {
-            r.Left += off;
-            r.Right += off;
-          } else {
-            r.Top += off;
-            r.Bottom += off;
-          }
-        }
-      } else if (!(FIsToolbar || (Viewers(i)->Item()->EffectiveOptions() & tboToolbarSize))) {
-        r.Right = r.Left + total.X - m.Left - m.Right + (r.Left == m.Left ? 0 : 0);
-        r.Right = std::max(r.Right, total.X);
-      }
-    }
-    // Right alignment.
-    Integer firstRA = -1, lastShown = -1;
-    for (Integer i = first; i <= lastIdx; ++i) {
-      if (!w[i].Show || i == chevronIndex)
-        continue;
-      if (firstRA < 0 && (Viewers(i)->Item()->ItemStyle() & tbisRightAlign))
-        firstRA = i;
-      lastShown = i;
-    }
-    if (firstRA >= 0 && lastShown >= 0) {
-      Integer limit = std::min(AWrapOffset > 0 ? AWrapOffset : (vertical ? total.Y : total.X), vertical ? total.Y : total.X);
-      Integer shift = limit - (vertical ? w[lastShown].R.Bottom : w[lastShown].R.Right);
-      if (shift >= 1)
-        for (Integer i = firstRA; i <= lastShown; ++i)
-          if (w[i].Show) {
-            if (vertical) {
-              w[i].R.Top += shift;
-              w[i].R.Bottom += shift;
-            } else {
-              w[i].R.Left += shift;
-              w[i].R.Right += shift;
-            }
-          }
-    }
-  };
-  Integer lastShownIndex = -1;
-  for (Integer i = 0; i < n; ++i) {
-    if (!w[i].Show || i == chevronIndex)
+// Placement, in rows that wrap at the wrap offset.
+void TTBView::LayoutPlace(TLayoutPass& L)
+{
+  GetMargins(L.AOrientation, L.m);
+  L.curX = L.m.Left, L.curY = L.m.Top;
+  L.prevToolbarSized = FIsToolbar;
+  L.rows = 0;
+  L.wrapped = false, L.overflowed = false;
+  L.rowStart = -1, L.rowThickness = 0;
+  L.lastShownIndex = -1;
+  for (Integer i = 0; i < L.n; ++i) {
+    if (!L.w[i].Show || i == L.chevronIndex)
       continue;
     TTBItemViewer* v = Viewers(i);
     bool toolbarSized = FIsToolbar || (v->Item()->EffectiveOptions() & tboToolbarSize);
-    if (prevToolbarSized && !toolbarSized) {
-      curX = m.Left;
-      curY = total.Y;
+    if (L.prevToolbarSized && !toolbarSized) {
+      L.curX = L.m.Left;
+      L.curY = L.total.Y;
     }
-    prevToolbarSized = toolbarSized;
-    if (rowStart < 0)
-      rowStart = i;
-    Integer cur = vertical ? curY : curX;
-    if (AWrapOffset >= 1 && cur >= 1) {
-      Integer end = cur + along(i);
+    L.prevToolbarSized = toolbarSized;
+    if (L.rowStart < 0)
+      L.rowStart = i;
+    Integer cur = L.vertical ? L.curY : L.curX;
+    if (L.AWrapOffset >= 1 && cur >= 1) {
+      Integer end = cur + L.along(i);
       bool isRowBreak = false;
-      if (isSep(i)) {
-        if (overflowed && !(v->Item()->ItemStyle() & tbisNoLineBreakAfterWrap))
+      if (L.isSep(i)) {
+        if (L.overflowed && !(v->Item()->ItemStyle() & tbisNoLineBreakAfterWrap))
           isRowBreak = true;
         else {
           Integer e = end;
-          for (Integer j = i + 1; j < n; ++j) {
-            if (!w[j].Show || j == chevronIndex)
+          for (Integer j = i + 1; j < L.n; ++j) {
+            if (!L.w[j].Show || j == L.chevronIndex)
               continue;
-            if (isSep(j))
+            if (L.isSep(j))
               break;
-            e += along(j);
+            e += L.along(j);
           }
-          isRowBreak = e > AWrapOffset;
+          isRowBreak = e > L.AWrapOffset;
         }
       }
       if (isRowBreak) {
-        ++rows;
-        wrapped = true;
-        finishRow(rowStart, i - 1, false);
-        w[i].LineSep = true;
-        if (vertical) {
-          curX += rowThickness;
-          w[i].R = {curX, 0, curX + 6, 0};
-          curX += 6;
-          curY = m.Top;
+        ++L.rows;
+        L.wrapped = true;
+        LayoutFinishRow(L, L.rowStart, i - 1, false);
+        L.w[i].LineSep = true;
+        if (L.vertical) {
+          L.curX += L.rowThickness;
+          L.w[i].R = {L.curX, 0, L.curX + 6, 0};
+          L.curX += 6;
+          L.curY = L.m.Top;
         } else {
-          curY += rowThickness;
-          w[i].R = {0, curY, 0, curY + 6};
-          curY += 6;
-          curX = m.Left;
+          L.curY += L.rowThickness;
+          L.w[i].R = {0, L.curY, 0, L.curY + 6};
+          L.curY += 6;
+          L.curX = L.m.Left;
         }
-        total.X = std::max(total.X, w[i].R.Right);
-        total.Y = std::max(total.Y, w[i].R.Bottom);
-        overflowed = false;
-        rowThickness = 0;
-        rowStart = -1;
-        lastShownIndex = i;
+        L.total.X = std::max(L.total.X, L.w[i].R.Right);
+        L.total.Y = std::max(L.total.Y, L.w[i].R.Bottom);
+        L.overflowed = false;
+        L.rowThickness = 0;
+        L.rowStart = -1;
+        L.lastShownIndex = i;
         continue;
       }
-      if (end > AWrapOffset) {
-        ++rows;
-        wrapped = true;
-        finishRow(rowStart, i - 1, false);
-        if (vertical) {
-          curY = m.Top;
-          curX += rowThickness;
+      if (end > L.AWrapOffset) {
+        ++L.rows;
+        L.wrapped = true;
+        LayoutFinishRow(L, L.rowStart, i - 1, false);
+        if (L.vertical) {
+          L.curY = L.m.Top;
+          L.curX += L.rowThickness;
         } else {
-          curX = m.Left;
-          curY += rowThickness;
+          L.curX = L.m.Left;
+          L.curY += L.rowThickness;
         }
-        overflowed = true;
-        rowThickness = 0;
-        rowStart = i;
+        L.overflowed = true;
+        L.rowThickness = 0;
+        L.rowStart = i;
       }
     }
-    rowThickness = std::max(rowThickness, vertical ? w[i].R.Width() : w[i].R.Height());
-    Integer cw = w[i].R.Width(), ch = w[i].R.Height();
-    w[i].R = Bounds(std::max(curX, 0), std::max(curY, 0), cw, ch);
-    if (!toolbarSized || vertical)
-      curY += ch;
+    L.rowThickness = std::max(L.rowThickness, L.vertical ? L.w[i].R.Width() : L.w[i].R.Height());
+    Integer cw = L.w[i].R.Width(), ch = L.w[i].R.Height();
+    L.w[i].R = Bounds(std::max(L.curX, 0), std::max(L.curY, 0), cw, ch);
+    if (!toolbarSized || L.vertical)
+      L.curY += ch;
     else
-      curX += cw;
-    total.X = std::max(total.X, w[i].R.Right);
-    total.Y = std::max(total.Y, w[i].R.Bottom);
-    lastShownIndex = i;
+      L.curX += cw;
+    L.total.X = std::max(L.total.X, L.w[i].R.Right);
+    L.total.Y = std::max(L.total.Y, L.w[i].R.Bottom);
+    L.lastShownIndex = i;
   }
-  finishRow(rowStart, lastShownIndex, true);
-  total.X += m.Right;
-  total.Y += m.Bottom;
+  LayoutFinishRow(L, L.rowStart, L.lastShownIndex, true);
+  L.total.X += L.m.Right;
+  L.total.Y += L.m.Bottom;
   if (!FIsToolbar)
-    for (Integer i = 0; i < n; ++i)
-      if (w[i].Show && !(Viewers(i)->Item()->EffectiveOptions() & tboToolbarSize))
-        w[i].R.Right = std::max(w[i].R.Right, total.X - m.Right);
-  if (vertical)
-    for (Integer i = 0; i < n; ++i)
-      if (w[i].Show && i != chevronIndex) {
-        TRect r = w[i].R;
-        w[i].R.Left = total.X - r.Right;
-        w[i].R.Right = total.X - r.Left;
+    for (Integer i = 0; i < L.n; ++i)
+      if (L.w[i].Show && !(Viewers(i)->Item()->EffectiveOptions() & tboToolbarSize))
+        L.w[i].R.Right = std::max(L.w[i].R.Right, L.total.X - L.m.Right);
+  if (L.vertical)
+    for (Integer i = 0; i < L.n; ++i)
+      if (L.w[i].Show && i != L.chevronIndex) {
+        TRect r = L.w[i].R;
+        L.w[i].R.Left = L.total.X - r.Right;
+        L.w[i].R.Right = L.total.X - r.Left;
       }
-  AWrappedLines = rows + 1;
+  L.AWrappedLines = L.rows + 1;
+}
 
-  // Scrolling of tall menus.
-  bool showUp = false, showDown = false;
-  Integer scrollOffset = ScrollOffset;
-  if (MaxHeight >= 1 && MaxHeight < total.Y) {
-    Integer overflow = total.Y - MaxHeight;
-    scrollOffset = std::clamp(scrollOffset, 0, overflow);
-    showUp = scrollOffset > 0;
-    showDown = overflow > scrollOffset;
-    Integer top = showUp ? tbMenuScrollArrowHeight : 0;
-    Integer bottom = showDown ? MaxHeight - tbMenuScrollArrowHeight : MaxHeight;
-    for (Integer i = 0; i < n; ++i) {
-      if (w[i].R.IsEmpty())
+// A finished row: thickness across it, separators and stretching items spanning it,
+// right-aligned items moved to its end.
+void TTBView::LayoutFinishRow(TLayoutPass& L, Integer first, Integer lastIdx, bool lastRow)
+{
+  if (first < 0)
+    return;
+  if (L.wrapped && !FChevronParentView && L.AOrientation != voFloating) {
+    if (L.vertical)
+      L.total.Y = std::max(L.total.Y, L.AWrapOffset);
+    else
+      L.total.X = std::max(L.total.X, L.AWrapOffset);
+  }
+  Integer thick = L.rowThickness;
+  if (FIsToolbar && lastRow && !L.wrapped && L.AOrientation != voFloating)
+    thick = L.vertical ? L.total.X : L.total.Y;
+  for (Integer i = first; i <= lastIdx; ++i) {
+    if (!L.w[i].Show || i == L.chevronIndex)
+      continue;
+    TRect& r = L.w[i].R;
+    if (FIsToolbar) {
+      if (L.isSep(i) || (Viewers(i)->Item()->ItemStyle() & tbisStretch)) {
+        if (!L.w[i].LineSep) {
+          if (L.vertical)
+            r.Right = r.Left + thick;
+          else
+            r.Bottom = r.Top + thick;
+        }
+      } else {
+        Integer off = (thick - (L.vertical ? r.Width() : r.Height())) / 2;
+        if (L.vertical) {
+          r.Left += off;
+          r.Right += off;
+        } else {
+          r.Top += off;
+          r.Bottom += off;
+        }
+      }
+    } else if (!(FIsToolbar || (Viewers(i)->Item()->EffectiveOptions() & tboToolbarSize))) {
+      r.Right = r.Left + L.total.X - L.m.Left - L.m.Right + (r.Left == L.m.Left ? 0 : 0);
+      r.Right = std::max(r.Right, L.total.X);
+    }
+  }
+  // Right alignment.
+  Integer firstRA = -1, lastShown = -1;
+  for (Integer i = first; i <= lastIdx; ++i) {
+    if (!L.w[i].Show || i == L.chevronIndex)
+      continue;
+    if (firstRA < 0 && (Viewers(i)->Item()->ItemStyle() & tbisRightAlign))
+      firstRA = i;
+    lastShown = i;
+  }
+  if (firstRA >= 0 && lastShown >= 0) {
+    Integer limit = std::min(L.AWrapOffset > 0 ? L.AWrapOffset : (L.vertical ? L.total.Y : L.total.X), L.vertical ? L.total.Y : L.total.X);
+    Integer shift = limit - (L.vertical ? L.w[lastShown].R.Bottom : L.w[lastShown].R.Right);
+    if (shift >= 1)
+      for (Integer i = firstRA; i <= lastShown; ++i)
+        if (L.w[i].Show) {
+          if (L.vertical) {
+            L.w[i].R.Top += shift;
+            L.w[i].R.Bottom += shift;
+          } else {
+            L.w[i].R.Left += shift;
+            L.w[i].R.Right += shift;
+          }
+        }
+  }
+}
+
+// Scrolling of menus taller than their limit: what the arrow bands cover is clipped.
+void TTBView::LayoutScroll(TLayoutPass& L)
+{
+  L.showUp = false, L.showDown = false;
+  L.scrollOffset = ScrollOffset;
+  if (MaxHeight >= 1 && MaxHeight < L.total.Y) {
+    Integer overflow = L.total.Y - MaxHeight;
+    L.scrollOffset = std::clamp(L.scrollOffset, 0, overflow);
+    L.showUp = L.scrollOffset > 0;
+    L.showDown = overflow > L.scrollOffset;
+    Integer top = L.showUp ? tbMenuScrollArrowHeight : 0;
+    Integer bottom = L.showDown ? MaxHeight - tbMenuScrollArrowHeight : MaxHeight;
+    for (Integer i = 0; i < L.n; ++i) {
+      if (L.w[i].R.IsEmpty())
         continue;
-      w[i].R.Top -= scrollOffset;
-      w[i].R.Bottom -= scrollOffset;
-      if (w[i].Show && (w[i].R.Top < top || w[i].R.Bottom > bottom)) {
-        w[i].Show = false;
-        w[i].Clipped = true;
+      L.w[i].R.Top -= L.scrollOffset;
+      L.w[i].R.Bottom -= L.scrollOffset;
+      if (L.w[i].Show && (L.w[i].R.Top < top || L.w[i].R.Bottom > bottom)) {
+        L.w[i].Show = false;
+        L.w[i].Clipped = true;
       }
     }
-    total.Y = MaxHeight;
+    L.total.Y = MaxHeight;
   } else {
-    scrollOffset = 0;
+    L.scrollOffset = 0;
   }
+}
 
-  // Row breaks span the bar.
+// Row breaks span the bar; the chevron stands after what shows.
+void TTBView::LayoutChevronAndRowBreaks(TLayoutPass& L)
+{
   if (FIsToolbar)
-    for (Integer i = 0; i < n; ++i)
-      if (w[i].Show && w[i].LineSep) {
-        if (vertical)
-          w[i].R.Bottom = w[i].R.Top + total.Y;
+    for (Integer i = 0; i < L.n; ++i)
+      if (L.w[i].Show && L.w[i].LineSep) {
+        if (L.vertical)
+          L.w[i].R.Bottom = L.w[i].R.Top + L.total.Y;
         else
-          w[i].R.Right = w[i].R.Left + total.X;
+          L.w[i].R.Right = L.w[i].R.Left + L.total.X;
       }
 
-  // Chevron.
-  if (chevronIndex >= 0) {
-    w[chevronIndex].Show = cut;
-    if (cut) {
-      Integer pos = std::max(AChevronOffset - AChevronSize, vertical ? total.Y : total.X);
-      if (vertical)
-        w[chevronIndex].R = {0, pos, total.X, pos + AChevronSize};
+  if (L.chevronIndex >= 0) {
+    L.w[L.chevronIndex].Show = L.cut;
+    if (L.cut) {
+      Integer pos = std::max(L.AChevronOffset - L.AChevronSize, L.vertical ? L.total.Y : L.total.X);
+      if (L.vertical)
+        L.w[L.chevronIndex].R = {0, pos, L.total.X, pos + L.AChevronSize};
       else
-        w[chevronIndex].R = {pos, 0, pos + AChevronSize, total.Y};
-      if (ChangeViewers)
-        chevronItem->SetEnabled(nonControlOffEdge);
+        L.w[L.chevronIndex].R = {pos, 0, pos + L.AChevronSize, L.total.Y};
+      if (L.ChangeViewers)
+        L.chevronItem->SetEnabled(L.nonControlOffEdge);
     }
   }
+}
 
+// The work records become the viewers' (when viewers change); whether any changed.
+bool TTBView::LayoutApply(TLayoutPass& L)
+{
   bool changed = false;
-  if (ChangeViewers) {
-    ScrollOffset = scrollOffset;
-    ShowUpArrow = showUp;
-    ShowDownArrow = showDown;
-    WrappedLines = AWrappedLines;
-    for (Integer i = 0; i < n; ++i) {
+  if (L.ChangeViewers) {
+    ScrollOffset = L.scrollOffset;
+    ShowUpArrow = L.showUp;
+    ShowDownArrow = L.showDown;
+    WrappedLines = L.AWrappedLines;
+    for (Integer i = 0; i < L.n; ++i) {
       TTBItemViewer* v = Viewers(i);
       // Clipped viewers keep their (scrolled) place: scroll steps are measured from it.
-      if (!w[i].Show && !w[i].Clipped)
-        w[i].R = {};
-      if (!(v->BoundsRect == w[i].R) || v->Show != w[i].Show || v->LineSep != w[i].LineSep)
+      if (!L.w[i].Show && !L.w[i].Clipped)
+        L.w[i].R = {};
+      if (!(v->BoundsRect == L.w[i].R) || v->Show != L.w[i].Show || v->LineSep != L.w[i].LineSep)
         changed = true;
-      v->BoundsRect = w[i].R;
-      v->Show = w[i].Show;
-      v->OffEdge = w[i].OffEdge;
-      v->LineSep = w[i].LineSep;
-      v->Clipped = w[i].Clipped;
+      v->BoundsRect = L.w[i].R;
+      v->Show = L.w[i].Show;
+      v->OffEdge = L.w[i].OffEdge;
+      v->LineSep = L.w[i].LineSep;
+      v->Clipped = L.w[i].Clipped;
       // Hosted controls follow their viewers, or leave the visible area.
       if (auto* ci = dynamic_cast<TTBControlItem*>(v->Item()))
         if (TControl* c = ci->Control()) {
-          if (w[i].Show) {
-            if (!(c->BoundsRect() == w[i].R))
-              c->SetBoundsRect(w[i].R);
-          } else if (w[i].OffEdge || w[i].Clipped) {
+          if (L.w[i].Show) {
+            if (!(c->BoundsRect() == L.w[i].R))
+              c->SetBoundsRect(L.w[i].R);
+          } else if (L.w[i].OffEdge || L.w[i].Clipped) {
             c->SetBounds(-10000 - c->Width(), -10000 - c->Height(), c->Width(), c->Height());
           }
         }
     }
   }
-  if (AnyChange)
-    *AnyChange = changed;
-  return total;
+  return changed;
 }
 
 void TTBView::DoUpdatePositions(TPoint& ASize)

@@ -329,7 +329,7 @@ void TTBCustomToolbar::ControlInserted(TControl* Control)
 void TTBCustomToolbar::ControlRemoved(TControl* Control)
 {
   TTBCustomDockableWindow::ControlRemoved(Control);
-  if (!FItems || HasState(csDestroying))
+  if (!FItems || HasState(csDestroying) || (FView && FView->ControlLent(Control)))
     return;
   // The item goes; the control stays with its owner.
   while (TTBControlItem* ci = FindControlItem(Control)) {

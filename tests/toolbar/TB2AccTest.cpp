@@ -6,6 +6,7 @@
 
 #include "platform/Accessible.h"
 #include "platform/Forms.h"
+#include "platform/ScrollBar.h"
 #include "toolbar/TB2Toolbar.h"
 #include "toolbar/TB2Acc.h"
 #include "toolbar/TB2ExtItems.h"
@@ -373,6 +374,12 @@ TEST(TB2AccBridge, TheDesktopSeesAToolbarAndItsOpenMenuThroughThePlatform)
   run->OnClick = [&](TObject*) { ++runs; };
   TTBCustomItem* stop = bar.Items()->Add(Item("&Stop"));
   stop->SetEnabled(false);
+  // A control hosted in the bar, known by its hint.
+  TScrollBar step;
+  step.SetBounds(0, 0, 80, 17);
+  step.SetParams(30, 0, 360, 0);
+  step.SetHint("run animation manually");
+  step.SetParent(&bar);
   form.Show();
   bar.View()->ValidatePositions();
 
@@ -380,7 +387,7 @@ TEST(TB2AccBridge, TheDesktopSeesAToolbarAndItsOpenMenuThroughThePlatform)
   TAccessibleSnapshot tree = AccessibleSnapshot(&bar);
   EXPECT_EQ(tree.Role, ROLE_SYSTEM_TOOLBAR);
   EXPECT_EQ(tree.Name, "Model");
-  ASSERT_EQ(tree.Children.size(), 3u);
+  ASSERT_EQ(tree.Children.size(), 4u);
   const TAccessibleSnapshot& f = tree.Children[0];
   EXPECT_EQ(f.Name, "File");
   EXPECT_EQ(f.Role, ROLE_SYSTEM_BUTTONMENU);
@@ -398,6 +405,11 @@ TEST(TB2AccBridge, TheDesktopSeesAToolbarAndItsOpenMenuThroughThePlatform)
   const TAccessibleSnapshot& st = tree.Children[2];
   EXPECT_EQ(st.State, STATE_SYSTEM_UNAVAILABLE | STATE_SYSTEM_FOCUSABLE);
   EXPECT_EQ(st.Actions, "") << "an unavailable button offers no action";
+  // The hosted control stands as itself: a slider with its steps, not a button to press.
+  const TAccessibleSnapshot& hosted = tree.Children[3];
+  EXPECT_EQ(hosted.Role, 0x33);
+  EXPECT_EQ(hosted.Name, "run animation manually");
+  EXPECT_EQ(hosted.Actions, "Increase");
 
   // Opening File through its default action, as a client would: while the menu runs, the
   // button is pressed and holds the menu, whose entries are menu items.
@@ -412,7 +424,7 @@ TEST(TB2AccBridge, TheDesktopSeesAToolbarAndItsOpenMenuThroughThePlatform)
     for (int i = 0; i < 20 && during.Children.empty(); ++i)
       Application->ProcessMessages();
   }
-  ASSERT_EQ(during.Children.size(), 3u);
+  ASSERT_EQ(during.Children.size(), 4u);
   const TAccessibleSnapshot& open = during.Children[0];
   EXPECT_EQ(open.State & (STATE_SYSTEM_PRESSED | STATE_SYSTEM_HOTTRACKED),
             STATE_SYSTEM_PRESSED | STATE_SYSTEM_HOTTRACKED);
@@ -428,6 +440,7 @@ TEST(TB2AccBridge, TheDesktopSeesAToolbarAndItsOpenMenuThroughThePlatform)
   EXPECT_EQ(menu.Children[0].KeyboardShortcut, "o");
   EXPECT_NE(ChildNamed(menu, "Save\tCtrl+S"), nullptr) << "a menu entry's name carries its shortcut";
   EXPECT_EQ(menu.Children[2].Role, ROLE_SYSTEM_SEPARATOR);
+  EXPECT_EQ(menu.Children[2].Actions, "") << "a separator does nothing when pressed";
   EXPECT_NE(menu.Children[3].State & STATE_SYSTEM_CHECKED, 0u);
   EXPECT_EQ(bar.View()->OpenViewerView(), nullptr) << "the menu closed with its loop";
 

@@ -2,7 +2,12 @@
 // would, driven by a script while the loop runs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "platform/Forms.h"
+#include "platform/Sounds.h"
 #include "toolbar/TB2Anim.h"
 #include "toolbar/TB2Common.h"
 #include "toolbar/TB2Item.h"
@@ -143,6 +148,9 @@ TEST_F(TB2MenuLoop, ItemClickRunsItsHandlerOnceAfterTheMenusClose)
     ++ZoomClicks;
     menusOpenInHandler = Bar->View->OpenViewerView() != nullptr || Bar->View->InModalLoop;
   };
+  // The menu sounds reach the sound library under the theme's event names.
+  std::vector<std::string> sounds;
+  SetSoundEventHook([&](const std::string& id) { sounds.push_back(id); });
   script.Do([&] { SimulateMouse(TInputKind::MouseUp, viewButton); });
   script.WaitFor([&] { return Popup() != nullptr; }, "the popup opens on the press");
   HWND focus = AllocateHWnd([](TMessage&) {});
@@ -165,6 +173,8 @@ TEST_F(TB2MenuLoop, ItemClickRunsItsHandlerOnceAfterTheMenusClose)
   EXPECT_EQ(ZoomClicks, 1);
   EXPECT_FALSE(menusOpenInHandler);
   EXPECT_EQ(Target.Presses, 0);
+  SetSoundEventHook(nullptr);
+  EXPECT_EQ(sounds, (std::vector<std::string>{"menu-popup", "menu-click"}));
 }
 
 TEST_F(TB2MenuLoop, KeyboardAcceleratorsAndBeep)
@@ -172,6 +182,8 @@ TEST_F(TB2MenuLoop, KeyboardAcceleratorsAndBeep)
   TScript script;
   TPoint viewButton = ScreenCentre(Bar->View->Find(View));
   Integer beeps = MessageBeepCount();
+  std::vector<std::string> sounds;
+  SetSoundEventHook([&](const std::string& id) { sounds.push_back(id); });
   int blackClicks = 0;
   Black->OnClick = [&](TObject*) { ++blackClicks; };
   script.Do([&] { SimulateMouse(TInputKind::MouseUp, viewButton); });
@@ -202,6 +214,8 @@ TEST_F(TB2MenuLoop, KeyboardAcceleratorsAndBeep)
   PressView(script);
   EXPECT_TRUE(script.Finished());
   EXPECT_EQ(MessageBeepCount(), beeps + 2);
+  SetSoundEventHook(nullptr);
+  EXPECT_EQ(std::count(sounds.begin(), sounds.end(), "bell"), 2);
   EXPECT_TRUE(hiddenAtFirst);
   EXPECT_TRUE(shownAfterKey);
   EXPECT_FALSE(Bar->View->AccelsVisible) << "hidden again after the loop";

@@ -1,0 +1,110 @@
+#include "platform/Sounds.h"
+
+#include <dlfcn.h>
+
+#include <cstdarg>
+#include <mutex>
+
+namespace {
+
+// The few entry points of libcanberra we use (its ABI: opaque context,
+// NULL-terminated property list of key/value strings).
+struct TCanberra {
+  using Create = int (*)(void**);
+  using Open = int (*)(void*);
+  using Play = int (*)(void*, uint32_t, ...);
+  Create create = nullptr;
+  Open open = nullptr;
+  Play play = nullptr;
+  void* context = nullptr;
+  bool ok = false;
+};
+
+// A sound library that finds no device reports it on stderr through ALSA's
+// error handler: that one is quietened while we use it.
+extern "C" void QuietAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
+void QuietenAlsa()
+{
+  void* alsa = dlopen("libasound.so.2", RTLD_LAZY | RTLD_NOLOAD);
+  if (!alsa)
+    alsa = dlopen("libasound.so.2", RTLD_LAZY);
+  if (!alsa)
+    return;
+  using SetHandler = int (*)(void (*)(const char*, int, const char*, int, const char*, ...));
+  if (auto set = reinterpret_cast<SetHandler>(dlsym(alsa, "snd_lib_error_set_handler")))
+    set(&QuietAlsaError);
+}
+
+TCanberra& Library()
+{
+  static TCanberra lib;
+  static std::once_flag once;
+  std::call_once(once, [] {
+    void* so = dlopen("libcanberra.so.0", RTLD_LAZY | RTLD_LOCAL);
+    if (!so)
+      return;
+    lib.create = reinterpret_cast<TCanberra::Create>(dlsym(so, "ca_context_create"));
+    lib.open = reinterpret_cast<TCanberra::Open>(dlsym(so, "ca_context_open"));
+    lib.play = reinterpret_cast<TCanberra::Play>(dlsym(so, "ca_context_play"));
+    if (!lib.create || !lib.open || !lib.play)
+      return;
+    QuietenAlsa();
+    if (lib.create(&lib.context) != 0 || !lib.context)
+      return;
+    lib.ok = lib.open(lib.context) == 0;
+  });
+  return lib;
+}
+
+std::function<void(const std::string&)>& Hook()
+{
+  static std::function<void(const std::string&)> hook;
+  return hook;
+}
+
+}  // namespace
+
+bool SoundEventsAvailable()
+{
+  return Library().ok;
+}
+
+bool PlaySoundEvent(const std::string& eventId)
+{
+  if (eventId.empty())
+    return false;
+  if (Hook())
+    Hook()(eventId);
+  TCanberra& lib = Library();
+  if (!lib.ok)
+    return false;
+  // Id 0: sounds are never cancelled by us, so a new one does not stop one
+  // playing.
+  return lib.play(lib.context, 0u, "event.id", eventId.c_str(), static_cast<const char*>(nullptr)) == 0;
+}
+
+std::string SoundEventForAlias(const std::string& alias)
+{
+  if (alias == "MenuPopup")
+    return "menu-popup";
+  if (alias == "MenuCommand")
+    return "menu-click";
+  return {};
+}
+
+std::string SoundEventForBeep(unsigned type)
+{
+  switch (type) {
+  case 0x10: return "dialog-error";
+  case 0x20: return "dialog-question";
+  case 0x30: return "dialog-warning";
+  case 0x40: return "dialog-information";
+  default: return "bell";
+  }
+}
+
+void SetSoundEventHook(std::function<void(const std::string&)> hook)
+{
+  Hook() = std::move(hook);
+}

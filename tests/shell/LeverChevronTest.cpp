@@ -1,0 +1,75 @@
+// The lever bar in a narrow left pane: what does not fit, the caption panel and the check
+// box included, is reached through the chevron.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+
+#include "MainWindowSupport.h"
+#include "platform/Dialogs.h"
+#include "platform/Files.h"
+#include "shell/TarvMain.h"
+
+TEST(LeverChevron, AtA250PixelPaneTheChevronListsTheHiddenLabelAndControls)
+{
+  SetMessageAnswerer([](const TMessageRequest&) { return mrOk; });
+  auto frm = std::make_unique<TKVMainFrm>(ExeFolder());
+  frm->Show();
+  mainwindow::Pump(100);
+  frm->LeftPanel->SetWidth(250);
+  frm->Splitter->MoveTo(250);
+  GuardedCall([&] { frm->ShowTopic(26); });
+  mainwindow::Pump(50);
+  TTBXToolbar* bar = frm->LeverToolbar;
+  ASSERT_TRUE(bar->Showing());
+  TTBView* view = bar->View();
+  view->ValidatePositions();
+  TTBItemViewer* chevron = view->Find(bar->ChevronItem());
+  ASSERT_TRUE(chevron->Show);
+  ASSERT_TRUE(bar->ChevronItem()->Enabled());
+  // What went past the edge, controls included.
+  std::vector<std::string> hidden;
+  for (Integer i = 0; i < view->ViewerCount(); ++i)
+    if (TTBItemViewer* v = view->Viewers(i); v->OffEdge) {
+      auto* ci = dynamic_cast<TTBControlItem*>(v->Item());
+      hidden.push_back(ci ? ci->Control()->Caption() : v->Item()->Caption());
+    }
+  ASSERT_FALSE(hidden.empty());
+
+  view->Select(chevron, false);
+  view->OpenChildPopup(false);
+  TTBView* popup = view->OpenViewerView();
+  ASSERT_NE(popup, nullptr);
+  mainwindow::Pump(100);
+  std::system(
+    ("import -window root '" + std::string(ORRELO_TEST_OUTPUT) + "/lever-chevron-250.png' 2> /dev/null").c_str());
+  // The popup lists every hidden one: buttons as its viewers, the label and the box as
+  // themselves inside its window.
+  std::vector<std::string> listed;
+  for (Integer i = 0; i < popup->ViewerCount(); ++i) {
+    TTBItemViewer* v = popup->Viewers(i);
+    if (!v->Show)
+      continue;
+    if (auto* ci = dynamic_cast<TTBControlItem*>(v->Item())) {
+      TControl* c = ci->Control();
+      EXPECT_EQ(c->Parent(), popup->Window()) << c->Caption();
+      EXPECT_TRUE(popup->Window()->ClientRect().Contains({c->Left(), c->Top()})) << c->Caption();
+      listed.push_back(c->Caption());
+    } else if (!(v->Item()->ItemStyle() & tbisSeparator)) {
+      listed.push_back(v->Item()->Caption());
+    }
+  }
+  EXPECT_EQ(listed, hidden);
+  EXPECT_NE(std::find(listed.begin(), listed.end(), "Class 1 levers"), listed.end());
+
+  // Closed: back on the bar, past its edge.
+  view->CloseChildPopups();
+  mainwindow::Pump();
+  EXPECT_EQ(frm->LeverLabel->Parent(), bar);
+  EXPECT_EQ(frm->LeverChk->Parent(), bar);
+  EXPECT_LT(frm->LeverLabel->Left(), -1000);
+  frm.reset();
+  SetMessageAnswerer(nullptr);
+  mainwindow::Pump();
+}
