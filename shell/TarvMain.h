@@ -216,6 +216,9 @@ public:
   std::string VideoDir;
   // Where the models and their pictures lie; the builds that load them are handed it.
   std::string ModelFolder = ProgramModelFolder();
+  // The arrows' and letters' colour the View menu's background picks: white on black, black
+  // on white. Builds are handed it; a change recolours the model already built.
+  TVector MarkerColour = DefaultMarkerColour;
   Integer CurrentTopic = 0;
   bool Stopped = true;
   std::string UserName;

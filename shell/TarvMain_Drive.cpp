@@ -186,7 +186,7 @@ void TKVMainFrm::Black1Click(TObject* Sender)
 {
   TGLSceneBuffer* buffer = SceneViewer->GetBuffer();
   if (Sender == Black1) {
-    MarkerColour = TVector{1, 1, 1, 1};
+    MarkerColour = DefaultMarkerColour;
     buffer->SetBackgroundColor(clBlack);
   } else if (Sender == White1) {
     MarkerColour = TVector{0, 0, 0, 1};

@@ -432,6 +432,7 @@ TTopicControls TKVMainFrm::CurrentControls() const
   c.ScrewPitch = ScrewPitchHsb->Position();
   c.HandleRadius = HandRadHsb->Position();
   c.ModelFolder = ModelFolder;
+  c.MarkerColour = MarkerColour;
   return c;
 }
 

@@ -31,9 +31,10 @@ TFreeForm* AddBone(TGLBaseSceneObject* base, const TGLMaterialLibrary* matLib, c
   return base->AddChild(std::move(bone));
 }
 
-TLines* AddSizedArrow(TGLBaseSceneObject* parent, Single roll, Single x, Single y, Single z, bool visible)
+TLines* AddSizedArrow(TGLBaseSceneObject* parent, const TVector& colour, Single roll, Single x, Single y, Single z,
+                      bool visible)
 {
-  auto arrow = CreateArrowAlongXSized(2.0f, 0.3f, 0.1f);
+  auto arrow = CreateArrowAlongXSized(colour, 2.0f, 0.3f, 0.1f);
   arrow->SetRollAngle(roll);
   arrow->Position.SetPoint(x, y, z);
   arrow->SetVisible(visible);
@@ -55,19 +56,19 @@ bool IsArmScene(const TDummyCube* base, Integer children)
 }   // namespace
 
 void BuildArmScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, const std::string& ModelFolder,
-                   bool ShowMarkers)
+                   bool ShowMarkers, const TVector& MarkerColour)
 {
   if (!SceneBase)
     return;
   AddBone(SceneBase, MatLib, ModelFolder + "Arm_01.3ds");
   TFreeForm* forearm = AddBone(SceneBase, MatLib, ModelFolder + "Arm_02.3ds");
-  TLines* effort = AddSizedArrow(forearm, EffortArrowRoll, 0.8f, 0.5f, 0.38f, ShowMarkers);
-  AddLeverLetter(effort, 'E', 0.25f, 0.05f, 1.5f, -0.2f, 0)->SetRollAngle(-90);
+  TLines* effort = AddSizedArrow(forearm, MarkerColour, EffortArrowRoll, 0.8f, 0.5f, 0.38f, ShowMarkers);
+  AddLeverLetter(effort, 'E', MarkerColour, 0.25f, 0.05f, 1.5f, -0.2f, 0)->SetRollAngle(-90);
 
   TFreeForm* hand = AddBone(SceneBase, MatLib, ModelFolder + "Arm_03.3ds");
   hand->Position.SetPoint(HandDistance, 0, 0);
-  AddSizedArrow(hand, -90, 1.3f, 0, 0, ShowMarkers);
-  AddLeverLetter(hand, 'L', 0.25f, 0.05f, 1.5f, -2.0f, 0)->SetVisible(ShowMarkers);
+  AddSizedArrow(hand, MarkerColour, -90, 1.3f, 0, 0, ShowMarkers);
+  AddLeverLetter(hand, 'L', MarkerColour, 0.25f, 0.05f, 1.5f, -2.0f, 0)->SetVisible(ShowMarkers);
   auto weight = std::make_unique<TFrustrum>(nullptr);
   weight->SetBaseWidth(1.4f);
   weight->SetBaseDepth(1.4f);
@@ -85,7 +86,7 @@ void BuildArmScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, cons
   muscle->GetPipeNode(SwellNode)->SetRadiusFactor(MuscleRestFactor);
   AddWithMaterial(SceneBase, std::move(muscle), MatLib, 12);
 
-  AddLeverLetter(SceneBase, 'F', 0.25f, 0.05f, -0.8f, -0.5f, 0)->SetVisible(ShowMarkers);
+  AddLeverLetter(SceneBase, 'F', MarkerColour, 0.25f, 0.05f, -0.8f, -0.5f, 0)->SetVisible(ShowMarkers);
 }
 
 void AnimateArmScene(TDummyCube* SceneBase, Single Phase)

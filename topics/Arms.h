@@ -8,11 +8,12 @@
 #include "engine/GLMaterial.h"
 #include "engine/GLScene.h"
 #include "platform/Types.h"
+#include "topics/Markers.h"
 
 constexpr Single HandDistance = 4.0f;
 
 void BuildArmScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, const std::string& ModelFolder,
-                   bool ShowMarkers);
+                   bool ShowMarkers, const TVector& MarkerColour = DefaultMarkerColour);
 // Phase 0 to 180: the forearm rises to 30 degrees at 90 and comes back.
 void AnimateArmScene(TDummyCube* SceneBase, Single Phase);
 void ShowArmMarkers(TDummyCube* SceneBase, bool Visible);

@@ -38,7 +38,8 @@ bool IsWheelbarrowScene(const TDummyCube* base, Integer children)
 
 }   // namespace
 
-void BuildWheelbarrowScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, bool ShowMarkers)
+void BuildWheelbarrowScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, bool ShowMarkers,
+                           const TVector& MarkerColour)
 {
   if (!SceneBase)
     return;
@@ -86,9 +87,9 @@ void BuildWheelbarrowScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatL
 
   TDummyCube* effort = AddPlacedGroup(SceneBase, 1.0f, 0.5f, 0);
   effort->SetVisible(ShowMarkers);
-  AddArrowToOriginAlongYAt(effort, -1, 0.3f, 0, 0.3f, 0.35f);
-  AddArrowToOriginAlongYAt(effort, -1, 0.3f, 0, 0.3f, -0.35f);
-  TExtrusionSolid* e = AddLeverLetter(effort, 'E', 0.05f, 0.01f, 0.03f, 0.1f, 0.35f);
+  AddArrowToOriginAlongYAt(effort, -1, MarkerColour, 0.3f, 0, 0.3f, 0.35f);
+  AddArrowToOriginAlongYAt(effort, -1, MarkerColour, 0.3f, 0, 0.3f, -0.35f);
+  TExtrusionSolid* e = AddLeverLetter(effort, 'E', MarkerColour, 0.05f, 0.01f, 0.03f, 0.1f, 0.35f);
   // The copy carries the master's own placement too, so it stands at z = -0.35.
   auto second = NewLeverProxy(e, pooEffects | pooObjects | pooTransformation);
   second->Position.SetPoint(0, 0, -0.7f);
@@ -96,10 +97,10 @@ void BuildWheelbarrowScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatL
 
   TDummyCube* load = AddPlacedGroup(SceneBase, 0, 0, 0);
   load->SetVisible(ShowMarkers);
-  AddArrowToOriginAlongYAt(load, 1, 0.3f, 0, -0.3f, 0);
-  AddLeverLetter(load, 'L', 0.05f, 0.01f, 0.03f, -0.2f, 0);
+  AddArrowToOriginAlongYAt(load, 1, MarkerColour, 0.3f, 0, -0.3f, 0);
+  AddLeverLetter(load, 'L', MarkerColour, 0.05f, 0.01f, 0.03f, -0.2f, 0);
 
-  AddLeverLetter(SceneBase, 'F', 0.05f, 0.01f, -0.43f, 0, 0.15f)->SetVisible(ShowMarkers);
+  AddLeverLetter(SceneBase, 'F', MarkerColour, 0.05f, 0.01f, -0.43f, 0, 0.15f)->SetVisible(ShowMarkers);
 }
 
 void AnimateWheelbarrowScene(TDummyCube* SceneBase, Single Phase)

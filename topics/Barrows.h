@@ -5,8 +5,10 @@
 #include "engine/GLMaterial.h"
 #include "engine/GLScene.h"
 #include "platform/Types.h"
+#include "topics/Markers.h"
 
-void BuildWheelbarrowScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, bool ShowMarkers);
+void BuildWheelbarrowScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, bool ShowMarkers,
+                           const TVector& MarkerColour = DefaultMarkerColour);
 // Phase 0 to 180: the handles rise to 17 degrees at 90 and come back.
 void AnimateWheelbarrowScene(TDummyCube* SceneBase, Single Phase);
 void ShowWheelbarrowMarkers(TDummyCube* SceneBase, bool Visible);

@@ -29,7 +29,7 @@ struct TCamScene {
 };
 
 TCamScene AddCamGroups(TDummyCube* base, const TGLMaterialLibrary* matLib, Integer kind, Single axisY,
-                       Single followerY, Single followerSize, bool showMarkers)
+                       Single followerY, Single followerSize, bool showMarkers, const TVector& markerColour)
 {
   TCamScene s;
   s.Cam = base->AddChild(std::make_unique<TDummyCube>(nullptr));
@@ -39,7 +39,7 @@ TCamScene AddCamGroups(TDummyCube* base, const TGLMaterialLibrary* matLib, Integ
   AddCamFollower(s.Follower, matLib, kind, followerSize);
   TDummyCube* marker = base->AddChild(std::make_unique<TDummyCube>(nullptr));
   marker->Position.SetPoint(0, axisY, 0);
-  AddArrowAlongXAt(marker, 1, MarkerColour, 0.2f, TVector{0, 0, 0.306f, 1}, true);
+  AddArrowAlongXAt(marker, 1, markerColour, 0.2f, TVector{0, 0, 0.306f, 1}, true);
   marker->SetVisible(showMarkers);
   return s;
 }
@@ -242,12 +242,12 @@ Single HeartCamFlatLift(Integer AngleDeg, Single RisePerRadian, Single BaseRadiu
 // --- scenes --------------------------------------------------------------------------------
 
 void BuildCircularCamScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Integer Kind, Single Radius,
-                           Single Offset, Single Thickness, bool ShowMarkers)
+                           Single Offset, Single Thickness, bool ShowMarkers, const TVector& MarkerColour)
 {
   if (!SceneBase)
     return;
   // The axis lies Offset below the origin, so the disc's centre starts at the origin.
-  TCamScene s = AddCamGroups(SceneBase, MatLib, Kind, -Offset, Radius, Thickness / 2, ShowMarkers);
+  TCamScene s = AddCamGroups(SceneBase, MatLib, Kind, -Offset, Radius, Thickness / 2, ShowMarkers, MarkerColour);
   auto rim = CamCylinder(Radius, Radius, Thickness, 50, cySides);
   rim->SetPitchAngle(-90);
   AddCamPart(s.Cam, std::move(rim), MatLib, 6, 0, Offset, 0);
@@ -271,11 +271,12 @@ void ShowCircularCamMarkers(TDummyCube* SceneBase, bool Visible)
 }
 
 void BuildPearCamScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Integer Kind, Single BaseRadius,
-                       Single NoseRadius, Single NoseDistance, Single Thickness, bool ShowMarkers)
+                       Single NoseRadius, Single NoseDistance, Single Thickness, bool ShowMarkers,
+                       const TVector& MarkerColour)
 {
   if (!SceneBase)
     return;
-  TCamScene s = AddCamGroups(SceneBase, MatLib, Kind, 0, BaseRadius, Thickness / 2, ShowMarkers);
+  TCamScene s = AddCamGroups(SceneBase, MatLib, Kind, 0, BaseRadius, Thickness / 2, ShowMarkers, MarkerColour);
   // Rolled a quarter turn, the nose points down, away from the follower.
   auto cam = std::make_unique<TCam>(nullptr, BaseRadius, NoseRadius, NoseDistance, Thickness, 50);
   cam->SetRollAngle(90);
@@ -301,12 +302,12 @@ void ShowPearCamMarkers(TDummyCube* SceneBase, bool Visible)
 }
 
 void BuildHeartCamScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Integer Kind, Single RisePerRadian,
-                        Single BaseRadius, Single Thickness, bool ShowMarkers)
+                        Single BaseRadius, Single Thickness, bool ShowMarkers, const TVector& MarkerColour)
 {
   if (!SceneBase)
     return;
   Single start = Kind == cfFlat ? HeartCamFlatLift(0, RisePerRadian, BaseRadius) : BaseRadius;
-  TCamScene s = AddCamGroups(SceneBase, MatLib, Kind, 0, start, Thickness / 2, ShowMarkers);
+  TCamScene s = AddCamGroups(SceneBase, MatLib, Kind, 0, start, Thickness / 2, ShowMarkers, MarkerColour);
   // Rolled a quarter turn, the smallest radius faces the follower.
   auto cam = std::make_unique<THeartCam>(nullptr, RisePerRadian, BaseRadius, Thickness, 50);
   cam->SetRollAngle(90);

@@ -9,6 +9,7 @@
 #include "engine/GLMaterial.h"
 #include "engine/GLScene.h"
 #include "platform/Types.h"
+#include "topics/Markers.h"
 
 // The follower combo's items; any other value builds a flat follower.
 enum TCamFollowerKind : Integer { cfRoller = 0, cfFlat = 1, cfPoint = 2, cfRadius = 3 };
@@ -28,24 +29,27 @@ Single HeartCamFlatLift(Integer AngleDeg, Single RisePerRadian, Single BaseRadiu
 Single CircularCamLift(Integer Kind, Single Radius, Single Offset, Single Phase);
 
 void BuildCircularCamScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Integer Kind, Single Radius,
-                           Single Offset, Single Thickness, bool ShowMarkers);
+                           Single Offset, Single Thickness, bool ShowMarkers,
+                           const TVector& MarkerColour = DefaultMarkerColour);
 void AnimateCircularCamScene(TDummyCube* SceneBase, Integer Kind, Single Radius, Single Offset, Single Phase);
 void ShowCircularCamMarkers(TDummyCube* SceneBase, bool Visible);
 
 void BuildPearCamScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Integer Kind, Single BaseRadius,
-                       Single NoseRadius, Single NoseDistance, Single Thickness, bool ShowMarkers);
+                       Single NoseRadius, Single NoseDistance, Single Thickness, bool ShowMarkers,
+                       const TVector& MarkerColour = DefaultMarkerColour);
 void AnimatePearCamScene(TDummyCube* SceneBase, Integer Kind, Single BaseRadius, Single NoseRadius,
                          Single NoseDistance, Single Phase);
 void ShowPearCamMarkers(TDummyCube* SceneBase, bool Visible);
 
 void BuildHeartCamScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Integer Kind, Single RisePerRadian,
-                        Single BaseRadius, Single Thickness, bool ShowMarkers);
+                        Single BaseRadius, Single Thickness, bool ShowMarkers,
+                        const TVector& MarkerColour = DefaultMarkerColour);
 void AnimateHeartCamScene(TDummyCube* SceneBase, Integer Kind, Single RisePerRadian, Single BaseRadius, Single Phase);
 void ShowHeartCamMarkers(TDummyCube* SceneBase, bool Visible);
 
 // Box cam: Radius of the drum, SlotAngle the groove's incline in degrees.
 void BuildBoxCamScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, bool ShowMarkers, Single Radius,
-                      Single SlotAngle);
+                      Single SlotAngle, const TVector& MarkerColour = DefaultMarkerColour);
 void AnimateBoxCamScene(TDummyCube* SceneBase, Single Radius, Single SlotAngle, Single Phase);
 void ShowBoxCamMarkers(TDummyCube* SceneBase, bool Visible);
 

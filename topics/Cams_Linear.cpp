@@ -41,7 +41,7 @@ bool IsLinearCamScene(const TDummyCube* base)
 }   // namespace
 
 void BuildBoxCamScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, bool ShowMarkers, Single Radius,
-                      Single SlotAngle)
+                      Single SlotAngle, const TVector& MarkerColour)
 {
   if (!SceneBase)
     return;
@@ -54,7 +54,7 @@ void BuildBoxCamScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, b
   auto shaft = CamCylinder(0.05f, 0.05f, 1.0f, 20, cyAll);
   shaft->SetRollAngle(90);
   AddCamPart(drum, std::move(shaft), MatLib, 0, 0, 0, 0);
-  std::unique_ptr<TLines> arrow = CreateArrowAlongX(0.25f);
+  std::unique_ptr<TLines> arrow = CreateArrowAlongX(MarkerColour, 0.25f);
   arrow->Position.X = -0.52f;
   arrow->SetTurnAngle(90);
   arrow->SetVisible(ShowMarkers);

@@ -25,7 +25,7 @@ void AddChainCamTopics(std::vector<TTopicEntry>& Entries)
 {
   TTopicEntry& chain = AddTopicRow(Entries, 8);
   chain.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {
-    BuildChainDriveScene(b, m, c.Chain[0], c.Chain[1], c.Markers);
+    BuildChainDriveScene(b, m, c.Chain[0], c.Chain[1], c.Markers, c.MarkerColour);
   };
   chain.Animate = [](TDummyCube* b, const TTopicControls& c, Single p) {
     AnimateChainDriveScene(b, c.Chain[0], c.Chain[1], p);
@@ -40,7 +40,8 @@ void AddChainCamTopics(std::vector<TTopicEntry>& Entries)
 
   TTopicEntry& circular = AddTopicRow(Entries, 13);
   circular.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {
-    BuildCircularCamScene(b, m, c.CamFollower, CamRadius, CircularCamOffset(c), CamThickness, c.Markers);
+    BuildCircularCamScene(b, m, c.CamFollower, CamRadius, CircularCamOffset(c), CamThickness, c.Markers,
+                          c.MarkerColour);
   };
   circular.Animate = [](TDummyCube* b, const TTopicControls& c, Single p) {
     AnimateCircularCamScene(b, c.CamFollower, CamRadius, CircularCamOffset(c), p);
@@ -51,7 +52,7 @@ void AddChainCamTopics(std::vector<TTopicEntry>& Entries)
   TTopicEntry& pear = AddTopicRow(Entries, 14);
   pear.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {
     BuildPearCamScene(b, m, c.CamFollower, PearBaseRadius, PearNoseRadius(c), PearNoseDistance, CamThickness,
-                      c.Markers);
+                      c.Markers, c.MarkerColour);
   };
   pear.Animate = [](TDummyCube* b, const TTopicControls& c, Single p) {
     AnimatePearCamScene(b, c.CamFollower, PearBaseRadius, PearNoseRadius(c), PearNoseDistance, p);
@@ -61,7 +62,7 @@ void AddChainCamTopics(std::vector<TTopicEntry>& Entries)
 
   TTopicEntry& heart = AddTopicRow(Entries, 15);
   heart.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {
-    BuildHeartCamScene(b, m, c.CamFollower, HeartRise, HeartBaseRadius, CamThickness, c.Markers);
+    BuildHeartCamScene(b, m, c.CamFollower, HeartRise, HeartBaseRadius, CamThickness, c.Markers, c.MarkerColour);
   };
   heart.Animate = [](TDummyCube* b, const TTopicControls& c, Single p) {
     AnimateHeartCamScene(b, c.CamFollower, HeartRise, HeartBaseRadius, p);
@@ -71,7 +72,7 @@ void AddChainCamTopics(std::vector<TTopicEntry>& Entries)
 
   TTopicEntry& box = AddTopicRow(Entries, 16);
   box.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {
-    BuildBoxCamScene(b, m, c.Markers, BoxCamRadius(c), Single(c.CamSlot));
+    BuildBoxCamScene(b, m, c.Markers, BoxCamRadius(c), Single(c.CamSlot), c.MarkerColour);
   };
   box.Animate = [](TDummyCube* b, const TTopicControls& c, Single p) {
     AnimateBoxCamScene(b, BoxCamRadius(c), Single(c.CamSlot), p);
@@ -84,7 +85,7 @@ void AddChainCamTopics(std::vector<TTopicEntry>& Entries)
   // forwards while the phase counts up.
   TTopicEntry& bike = AddTopicRow(Entries, 34);
   bike.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {
-    BuildDerailleurScene(b, m, c.BikeGear, DerailleurRepeatAngle(c.BikeGear), c.Markers);
+    BuildDerailleurScene(b, m, c.BikeGear, DerailleurRepeatAngle(c.BikeGear), c.Markers, c.MarkerColour);
   };
   bike.Animate = [](TDummyCube* b, const TTopicControls& c, Single p) {
     AnimateDerailleurScene(b, c.BikeGear, Single(DerailleurRepeatAngle(c.BikeGear)) - p);

@@ -397,10 +397,11 @@ void PlaceLinks(TGLBaseSceneObject* chain, const TChainArray& points)
   }
 }
 
-TGLBaseSceneObject* MarkerGroup(TGLBaseSceneObject* parent, Single x, Single y, Single z, Single length, bool visible)
+TGLBaseSceneObject* MarkerGroup(TGLBaseSceneObject* parent, const TVector& colour, Single x, Single y, Single z,
+                                Single length, bool visible)
 {
   TDummyCube* g = AddGroup(parent, x, y, z);
-  AddArrowAlongZ(g, 1, MarkerColour, length, true);
+  AddArrowAlongZ(g, 1, colour, length, true);
   g->SetVisible(visible);
   return g;
 }
@@ -490,7 +491,7 @@ Integer ChainDriveRepeatAngle(Integer Teeth1, Integer Teeth2)
 }
 
 void BuildChainDriveScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Integer Teeth1, Integer Teeth2,
-                          bool ShowMarkers)
+                          bool ShowMarkers, const TVector& MarkerColour)
 {
   if (!SceneBase)
     return;
@@ -504,8 +505,8 @@ void BuildChainDriveScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLi
   TChainArray points;
   LayChainLinks(points, r1, r2, c, 0);
   AddLinks(AddGroup(SceneBase, 0, 0, 0), MatLib, points, ChainLinkSlices);
-  MarkerGroup(SceneBase, c / 2, 0, 0.05f, r2, ShowMarkers);
-  MarkerGroup(SceneBase, -c / 2, 0, 0.05f, r1, ShowMarkers);
+  MarkerGroup(SceneBase, MarkerColour, c / 2, 0, 0.05f, r2, ShowMarkers);
+  MarkerGroup(SceneBase, MarkerColour, -c / 2, 0, 0.05f, r1, ShowMarkers);
 }
 
 void AnimateChainDriveScene(TDummyCube* SceneBase, Integer Teeth1, Integer Teeth2, Single Phase)
@@ -545,7 +546,7 @@ Integer DerailleurRepeatAngle(Integer Gear)
 }
 
 void BuildDerailleurScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Integer Gear, Integer StartPhase,
-                          bool ShowMarkers)
+                          bool ShowMarkers, const TVector& MarkerColour)
 {
   if (!SceneBase)
     return;
@@ -621,7 +622,7 @@ void BuildDerailleurScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLi
   AddLinks(chain, MatLib, points, BikeChainLinkSlices);
 
   // 5: the rear wheel's marker.
-  MarkerGroup(SceneBase, BikeRearHubX, BikeRearHubY, 0.15f, 0.5f, ShowMarkers);
+  MarkerGroup(SceneBase, MarkerColour, BikeRearHubX, BikeRearHubY, 0.15f, 0.5f, ShowMarkers);
 
   // 6: the cage, swung so its lower pin carries the lower jockey.
   TDummyCube* cage = AddGroup(SceneBase, BikeJockeyX, BikeJockeyY, zoff[g]);

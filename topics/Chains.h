@@ -8,6 +8,7 @@
 #include "engine/GLMaterial.h"
 #include "engine/GLScene.h"
 #include "platform/Types.h"
+#include "topics/Markers.h"
 
 constexpr Single ChainPitch = 0.1f;
 constexpr Single BikeChainstay = 3.2f;
@@ -95,12 +96,12 @@ Integer ChainDriveRepeatAngle(Integer Teeth1, Integer Teeth2);
 // number of links.
 Single ChainDriveCentreDistance(Integer Teeth1, Integer Teeth2);
 void BuildChainDriveScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Integer Teeth1, Integer Teeth2,
-                          bool ShowMarkers);
+                          bool ShowMarkers, const TVector& MarkerColour = DefaultMarkerColour);
 void AnimateChainDriveScene(TDummyCube* SceneBase, Integer Teeth1, Integer Teeth2, Single Phase);
 void ShowChainDriveMarkers(TDummyCube* SceneBase, bool Visible);
 
 Integer DerailleurRepeatAngle(Integer Gear);
 void BuildDerailleurScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Integer Gear, Integer StartPhase,
-                          bool ShowMarkers);
+                          bool ShowMarkers, const TVector& MarkerColour = DefaultMarkerColour);
 void AnimateDerailleurScene(TDummyCube* SceneBase, Integer Gear, Single Phase);
 void ShowDerailleurMarkers(TDummyCube* SceneBase, bool Visible);

@@ -179,9 +179,9 @@ void AddAssemblyParts(TGLBaseSceneObject* parent, const TGLMaterialLibrary* matL
 }
 
 // The scene's arrow: from the wheel's axis along X to a + 0.075, at depth z.
-TLines* AddCogArrow(TGLBaseSceneObject* parent, Single a, Single sign, Single z)
+TLines* AddCogArrow(TGLBaseSceneObject* parent, const TVector& colour, Single a, Single sign, Single z)
 {
-  auto l = NewMarkerLines(MarkerColour);
+  auto l = NewMarkerLines(colour);
   l->AddNode(0, 0, z);
   l->AddNode(sign * a, 0, z);
   l->AddNode(sign * a, ArrowHalfWidth, z);
@@ -198,11 +198,11 @@ TDummyCube* AddGroup(TGLBaseSceneObject* sceneBase, Single x, Single z = 0)
   return sceneBase->AddChild(std::move(g));
 }
 
-TDummyCube* AddMarkerGroup(TGLBaseSceneObject* sceneBase, Single x, Single z, bool visible, Single a, Single sign,
-                           Single arrowZ)
+TDummyCube* AddMarkerGroup(TGLBaseSceneObject* sceneBase, const TVector& colour, Single x, Single z, bool visible,
+                           Single a, Single sign, Single arrowZ)
 {
   TDummyCube* g = AddGroup(sceneBase, x, z);
-  AddCogArrow(g, a, sign, arrowZ);
+  AddCogArrow(g, colour, a, sign, arrowZ);
   g->SetVisible(visible);
   return g;
 }
@@ -293,34 +293,34 @@ void AddHelicalGearAssembly(TGLBaseSceneObject* Parent, const TGLMaterialLibrary
 // --- scenes --------------------------------------------------------------------------------
 
 void BuildTwoCogScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Integer T1, Integer T2,
-                      bool ShowMarkers)
+                      bool ShowMarkers, const TVector& MarkerColour)
 {
   if (!SceneBase)
     return;
   Single r1 = CogRadius(T1), r2 = CogRadius(T2);
   AddSceneCog(AddGroup(SceneBase, -r1), MatLib, T1, 0);
   AddSceneCog(AddGroup(SceneBase, r2 - CogToothDepth), MatLib, T2, -CogStartAngle(T2));
-  AddMarkerGroup(SceneBase, -r1, 0, ShowMarkers, r1 - 0.15f, 1, 0.32f);
-  AddMarkerGroup(SceneBase, r2 - CogToothDepth, 0, ShowMarkers, r2 - 0.15f, -1, 0.32f);
+  AddMarkerGroup(SceneBase, MarkerColour, -r1, 0, ShowMarkers, r1 - 0.15f, 1, 0.32f);
+  AddMarkerGroup(SceneBase, MarkerColour, r2 - CogToothDepth, 0, ShowMarkers, r2 - 0.15f, -1, 0.32f);
 }
 
 void BuildThreeCogScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Integer T1, Integer T2, Integer T3,
-                        bool ShowMarkers)
+                        bool ShowMarkers, const TVector& MarkerColour)
 {
   if (!SceneBase)
     return;
   Single r1 = CogRadius(T1), r2 = CogRadius(T2), r3 = CogRadius(T3);
   Single left = -r1 - r2 + CogToothDepth, right = r2 + r3 - CogToothDepth;
   AddSceneCog(AddGroup(SceneBase, left), MatLib, T1, 0);
-  AddMarkerGroup(SceneBase, left, 0, ShowMarkers, r1 - 0.15f, 1, 0.32f);
+  AddMarkerGroup(SceneBase, MarkerColour, left, 0, ShowMarkers, r1 - 0.15f, 1, 0.32f);
   AddSceneCog(AddGroup(SceneBase, 0), MatLib, T2, -CogStartAngle(T2));
-  AddMarkerGroup(SceneBase, 0, 0, ShowMarkers, r2 - 0.15f, -1, 0.32f);
+  AddMarkerGroup(SceneBase, MarkerColour, 0, 0, ShowMarkers, r2 - 0.15f, -1, 0.32f);
   AddSceneCog(AddGroup(SceneBase, right), MatLib, T3, MeshPhaseAngle(T2, T3));
-  AddMarkerGroup(SceneBase, right, 0, ShowMarkers, r3 - 0.15f, 1, 0.32f);
+  AddMarkerGroup(SceneBase, MarkerColour, right, 0, ShowMarkers, r3 - 0.15f, 1, 0.32f);
 }
 
 void BuildCompoundGearScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Integer T1, Integer T2,
-                            Integer T3, Integer T4, bool ShowMarkers)
+                            Integer T3, Integer T4, bool ShowMarkers, const TVector& MarkerColour)
 {
   if (!SceneBase)
     return;
@@ -328,17 +328,17 @@ void BuildCompoundGearScene(TDummyCube* SceneBase, const TGLMaterialLibrary* Mat
   Single left = -r1 - r2 + CogToothDepth, right = r3 + r4 - CogToothDepth;
   // The left pair meshes in z = 0.2, the right pair in z = -0.2; the centre cogs share a shaft.
   AddSceneCog(AddGroup(SceneBase, left, 0.2f), MatLib, T1, -DriverStartAngle(T1, T2));
-  AddMarkerGroup(SceneBase, left, 0.2f, ShowMarkers, r1 - 0.15f, 1, 0.22f);
+  AddMarkerGroup(SceneBase, MarkerColour, left, 0.2f, ShowMarkers, r1 - 0.15f, 1, 0.22f);
   TDummyCube* centre = AddGroup(SceneBase, 0);
   AddSceneCog(centre, MatLib, T2, 0, {0, 0, 0.2f});
   AddSceneCog(centre, MatLib, T3, 0, {0, 0, -0.2f});
-  AddMarkerGroup(SceneBase, 0, 0, ShowMarkers, r2 - 0.15f, 1, 0.42f);
+  AddMarkerGroup(SceneBase, MarkerColour, 0, 0, ShowMarkers, r2 - 0.15f, 1, 0.42f);
   AddSceneCog(AddGroup(SceneBase, right, -0.2f), MatLib, T4, -CogStartAngle(T4));
-  AddMarkerGroup(SceneBase, right, -0.2f, ShowMarkers, r4 - 0.15f, 1, 0.22f);
+  AddMarkerGroup(SceneBase, MarkerColour, right, -0.2f, ShowMarkers, r4 - 0.15f, 1, 0.22f);
 }
 
 void BuildHelicalGearScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Integer T1, Integer T2,
-                           bool ShowMarkers)
+                           bool ShowMarkers, const TVector& MarkerColour)
 {
   if (!SceneBase)
     return;
@@ -353,7 +353,7 @@ void BuildHelicalGearScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatL
     g->Position.X = w.X;
     TDummyCube* group = SceneBase->AddChild(std::move(g));
     AddHelicalGearAssembly(group, MatLib, w.Teeth, CogPitch, CogToothDepth, CogThickness, w.R - 0.15f, w.Roll, w.Twist);
-    AddCogArrow(group, w.R - 0.15f, 1, 0.32f)->SetVisible(ShowMarkers);
+    AddCogArrow(group, MarkerColour, w.R - 0.15f, 1, 0.32f)->SetVisible(ShowMarkers);
   }
 }
 

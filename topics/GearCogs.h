@@ -6,6 +6,7 @@
 #include "engine/GLMaterial.h"
 #include "engine/GLScene.h"
 #include "platform/Types.h"
+#include "topics/Markers.h"
 
 constexpr Single CogPitch = 0.15f;
 constexpr Single CogToothDepth = 0.075f;
@@ -50,13 +51,14 @@ void AddHelicalGearAssembly(TGLBaseSceneObject* Parent, const TGLMaterialLibrary
 // --- scenes --------------------------------------------------------------------------------
 
 void BuildTwoCogScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Integer T1, Integer T2,
-                      bool ShowMarkers);
+                      bool ShowMarkers, const TVector& MarkerColour = DefaultMarkerColour);
 void BuildThreeCogScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Integer T1, Integer T2, Integer T3,
-                        bool ShowMarkers);
+                        bool ShowMarkers, const TVector& MarkerColour = DefaultMarkerColour);
 void BuildCompoundGearScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Integer T1, Integer T2,
-                            Integer T3, Integer T4, bool ShowMarkers);
+                            Integer T3, Integer T4, bool ShowMarkers,
+                            const TVector& MarkerColour = DefaultMarkerColour);
 void BuildHelicalGearScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Integer T1, Integer T2,
-                           bool ShowMarkers);
+                           bool ShowMarkers, const TVector& MarkerColour = DefaultMarkerColour);
 
 // The animate steps take the tooth counts the scene was built with.
 void AnimateTwoCogScene(TDummyCube* SceneBase, Integer T1, Integer T2, Single Phase);
@@ -71,7 +73,8 @@ void ShowHelicalGearMarkers(TDummyCube* SceneBase, bool Visible);
 // --- bevel, mitre and rack scenes (topics 4, 10 and 35) --------------------------------------
 
 // A 60-tooth bevel wheel driving a 15-tooth pinion at right angles.
-void BuildBevelGearScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, bool ShowMarkers);
+void BuildBevelGearScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, bool ShowMarkers,
+                         const TVector& MarkerColour = DefaultMarkerColour);
 void AnimateBevelGearScene(TDummyCube* SceneBase, Single Phase);
 void ShowBevelGearMarkers(TDummyCube* SceneBase, bool Visible);
 
@@ -79,13 +82,15 @@ void ShowBevelGearMarkers(TDummyCube* SceneBase, bool Visible);
 // How far out along its gear's axis a mitre scene's arrow lies: just clear of the small
 // end's face, for gears whose pitch cones reach apexHeight.
 Single MitreMarkerOffset(Single apexHeight);
-void BuildMitreGearScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, bool ShowMarkers);
+void BuildMitreGearScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, bool ShowMarkers,
+                         const TVector& MarkerColour = DefaultMarkerColour);
 void AnimateMitreGearScene(TDummyCube* SceneBase, Single Phase);
 void ShowMitreGearMarkers(TDummyCube* SceneBase, bool Visible);
 
 // A pinion of Teeth running on a straight rack. The
 // step bar runs from minus to plus RackPinionRepeatAngle(Teeth, RackLength).
 void BuildRackPinionScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Integer Teeth, Single RackLength,
-                          Single RackB, Single Thickness, bool ShowMarkers);
+                          Single RackB, Single Thickness, bool ShowMarkers,
+                          const TVector& MarkerColour = DefaultMarkerColour);
 void AnimateRackPinionScene(TDummyCube* SceneBase, Integer Teeth, Single Phase);
 void ShowRackPinionMarkers(TDummyCube* SceneBase, bool Visible);

@@ -35,9 +35,9 @@ Single BevelA2()
 }
 
 // An arrow drawn inline: the six nodes in order, appended with notification.
-TLines* AddNodeArrow(TGLBaseSceneObject* parent, const TAffineVector (&nodes)[6])
+TLines* AddNodeArrow(TGLBaseSceneObject* parent, const TVector& colour, const TAffineVector (&nodes)[6])
 {
-  auto l = NewMarkerLines(MarkerColour);
+  auto l = NewMarkerLines(colour);
   for (const TAffineVector& n : nodes)
     l->AddNode(n);
   return parent->AddChild(std::move(l));
@@ -70,7 +70,8 @@ bool IsRackScene(const TDummyCube* base)
 
 // --- bevel ---------------------------------------------------------------------------------
 
-void BuildBevelGearScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, bool ShowMarkers)
+void BuildBevelGearScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, bool ShowMarkers,
+                         const TVector& MarkerColour)
 {
   if (!SceneBase)
     return;
@@ -99,13 +100,14 @@ void BuildBevelGearScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib
   // The wheel's arrow lies along its top face; the pinion's stands on its back.
   TDummyCube* wheelMarker = AddPlacedGroup(SceneBase, 0, 0, 0);
   const Single h = 0.5f * a1, z = 0.15f, w = ArrowHalfWidth;
-  AddNodeArrow(wheelMarker, {{0, 0, z}, {h, 0, z}, {h, w, z}, {h + BevelArrowHead, 0, z}, {h, -w, z}, {h, 0, z}})
+  AddNodeArrow(wheelMarker, MarkerColour,
+               {{0, 0, z}, {h, 0, z}, {h, w, z}, {h + BevelArrowHead, 0, z}, {h, -w, z}, {h, 0, z}})
     ->SetPitchAngle(90);
   wheelMarker->SetVisible(ShowMarkers);
 
   TDummyCube* pinionMarker = AddPlacedGroup(SceneBase, a1, a2, 0);
   const Single x = -0.12f;
-  AddNodeArrow(pinionMarker,
+  AddNodeArrow(pinionMarker, MarkerColour,
                {{x, 0, 0}, {x, a2, 0}, {x, a2, w}, {x, a2 + BevelArrowHead, 0}, {x, a2, -w}, {x, a2, 0}});
   pinionMarker->SetVisible(ShowMarkers);
 }
@@ -136,7 +138,8 @@ Single MitreMarkerOffset(Single apexHeight)
   return apexHeight / 3 + 0.02f;
 }
 
-void BuildMitreGearScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, bool ShowMarkers)
+void BuildMitreGearScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, bool ShowMarkers,
+                         const TVector& MarkerColour)
 {
   if (!SceneBase)
     return;
@@ -201,7 +204,7 @@ void ShowMitreGearMarkers(TDummyCube* SceneBase, bool Visible)
 // --- rack and pinion -----------------------------------------------------------------------
 
 void BuildRackPinionScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Integer Teeth, Single RackLength,
-                          Single RackB, Single Thickness, bool ShowMarkers)
+                          Single RackB, Single Thickness, bool ShowMarkers, const TVector& MarkerColour)
 {
   if (!SceneBase)
     return;

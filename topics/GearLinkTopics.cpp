@@ -21,7 +21,7 @@ void AddGearLinkTopics(std::vector<TTopicEntry>& Entries)
 {
   TTopicEntry& bevel = AddTopicRow(Entries, 4);
   bevel.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {
-    BuildBevelGearScene(b, m, c.Markers);
+    BuildBevelGearScene(b, m, c.Markers, c.MarkerColour);
   };
   bevel.Animate = [](TDummyCube* b, const TTopicControls&, Single p) { AnimateBevelGearScene(b, p); };
   bevel.ShowMarkers = ShowBevelGearMarkers;
@@ -29,7 +29,7 @@ void AddGearLinkTopics(std::vector<TTopicEntry>& Entries)
 
   TTopicEntry& mitre = AddTopicRow(Entries, 10);
   mitre.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {
-    BuildMitreGearScene(b, m, c.Markers);
+    BuildMitreGearScene(b, m, c.Markers, c.MarkerColour);
   };
   mitre.Animate = [](TDummyCube* b, const TTopicControls&, Single p) { AnimateMitreGearScene(b, p); };
   mitre.ShowMarkers = ShowMitreGearMarkers;
@@ -63,7 +63,7 @@ void AddGearLinkTopics(std::vector<TTopicEntry>& Entries)
 
   TTopicEntry& rack = AddTopicRow(Entries, 35);
   rack.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {
-    BuildRackPinionScene(b, m, c.Cog[0], RackLength, RackBar, RackThickness, c.Markers);
+    BuildRackPinionScene(b, m, c.Cog[0], RackLength, RackBar, RackThickness, c.Markers, c.MarkerColour);
   };
   rack.Animate = [](TDummyCube* b, const TTopicControls& c, Single p) { AnimateRackPinionScene(b, c.Cog[0], p); };
   rack.ShowMarkers = ShowRackPinionMarkers;
@@ -77,7 +77,7 @@ void AddGearLinkTopics(std::vector<TTopicEntry>& Entries)
 
   TTopicEntry& worm = AddTopicRow(Entries, 36);
   worm.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {
-    BuildWormGearScene(b, m, c.Cog[0], c.Markers);
+    BuildWormGearScene(b, m, c.Cog[0], c.Markers, c.MarkerColour);
   };
   worm.Animate = [](TDummyCube* b, const TTopicControls& c, Single p) { AnimateWormGearScene(b, c.Cog[0], p); };
   worm.ShowMarkers = ShowWormGearMarkers;

@@ -66,7 +66,8 @@ void TextureBoard(TCube& board, const std::string& file)
 
 }   // namespace
 
-void BuildClawHammerScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, const std::string& ModelFolder)
+void BuildClawHammerScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, const std::string& ModelFolder,
+                          const TVector& MarkerColour)
 {
   if (!SceneBase)
     return;
@@ -92,15 +93,15 @@ void BuildClawHammerScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLi
 
   TDummyCube* effort = AddPlacedGroup(SceneBase, EffortRestX, EffortRestY, 0);
   effort->SetVisible(false);
-  AddLeverLetter(effort, 'E', 0.05f, 0.02f, -0.1f, 0.4f, 0)->SetRollAngle(EffortLetterRoll);
-  AddRolledArrowAlongX(effort, 1, 0.4f, 110);
+  AddLeverLetter(effort, 'E', MarkerColour, 0.05f, 0.02f, -0.1f, 0.4f, 0)->SetRollAngle(EffortLetterRoll);
+  AddRolledArrowAlongX(effort, 1, MarkerColour, 0.4f, 110);
 
   TDummyCube* load = AddPlacedGroup(SceneBase, ClawArc, -0.47f, 0);
   load->SetVisible(false);
-  AddLeverLetter(load, 'L', 0.05f, 0.02f, 0.05f, 0.3f, 0);
+  AddLeverLetter(load, 'L', MarkerColour, 0.05f, 0.02f, 0.05f, 0.3f, 0);
   AddArrowToOriginAlongY(load, 1, MarkerColour, 0.3f, true);
 
-  AddLeverLetter(SceneBase, 'F', 0.05f, 0.02f, 0, -NailDepth, 0.15f)->SetVisible(false);
+  AddLeverLetter(SceneBase, 'F', MarkerColour, 0.05f, 0.02f, 0, -NailDepth, 0.15f)->SetVisible(false);
 
   // The claw rolls on the board's top at y = -0.52; the board reaches down past the tip of the
   // driven nail (y = -0.73) so that no view shows the nail through it.

@@ -86,12 +86,13 @@ void SetChildX(TGLBaseSceneObject* parent, Integer i, Single x)
     c->Position.SetCoordinate(0, x);
 }
 
-TExtrusionSolid* AddLetter(TGLBaseSceneObject* group, Integer letter, Single x, Single y, Single angle)
+TExtrusionSolid* AddLetter(TGLBaseSceneObject* group, Integer letter, const TVector& colour, Single x, Single y,
+                           Single angle)
 {
   auto l = BuildLetterSolid(letter, 0.05f, 0.02f);
   l->Position.SetPoint(x, y, 0);
   l->SetRollAngle(-angle);
-  l->Material.FrontProperties.Diffuse.SetColor(MarkerColour);
+  l->Material.FrontProperties.Diffuse.SetColor(colour);
   return group->AddChild(std::move(l));
 }
 
@@ -230,7 +231,8 @@ Single InclinedPlaneCartX(Single Phase)
   return track * -0.5f + 0.25f + (track - 0.5f) * 0.0025f * Phase;
 }
 
-void BuildInclinedPlaneScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Single Angle)
+void BuildInclinedPlaneScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Single Angle,
+                             const TVector& MarkerColour)
 {
   if (!SceneBase)
     return;
@@ -284,11 +286,11 @@ void BuildInclinedPlaneScene(TDummyCube* SceneBase, const TGLMaterialLibrary* Ma
   axleCopy->Position.SetPoint(0.24f, 0, 0);
   cart->AddChild(std::move(axleCopy));
 
-  AddPlacedArrowAlongX(group, 0.6f, start, 0.15f, 0, 0);
+  AddPlacedArrowAlongX(group, MarkerColour, 0.6f, start, 0.15f, 0, 0);
   // The load arrow and the letters are turned back by the slope so that they stay upright.
-  AddRolledArrowToOriginAlongYAt(group, 1, 0.4f, start, 0.4f, 0, -Angle);
-  AddLetter(group, 'E', track * -0.5f + 0.9f, 0.15f, Angle);
-  AddLetter(group, 'L', track * -0.5f + 0.3f, 0.4f, Angle);
+  AddRolledArrowToOriginAlongYAt(group, 1, MarkerColour, 0.4f, start, 0.4f, 0, -Angle);
+  AddLetter(group, 'E', MarkerColour, track * -0.5f + 0.9f, 0.15f, Angle);
+  AddLetter(group, 'L', MarkerColour, track * -0.5f + 0.3f, 0.4f, Angle);
 
   auto rail = TCube::CreateSized(nullptr, track, 0.02f, 0.02f, cpAll, ndOutside);
   rail->Position.SetPoint(0, 0.01f, 0.165f);

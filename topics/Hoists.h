@@ -5,6 +5,7 @@
 #include "engine/GLMaterial.h"
 #include "engine/GLScene.h"
 #include "platform/Types.h"
+#include "topics/Markers.h"
 
 constexpr Single HoistSheaveRadius = 0.18f;
 constexpr Single HoistSmallSheaveRadius = 0.135f;
@@ -26,7 +27,8 @@ void BuildPulleyHoistScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatL
 void AnimatePulleyHoistScene(TDummyCube* SceneBase, Integer N, Single Lift);
 
 // Angle is the slope in degrees.
-void BuildInclinedPlaneScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Single Angle);
+void BuildInclinedPlaneScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Single Angle,
+                             const TVector& MarkerColour = DefaultMarkerColour);
 void AnimateInclinedPlaneScene(TDummyCube* SceneBase, Single Phase);
 // Tilts the built track in place; the load arrow and the letters stay upright.
 void SetInclinedPlaneAngle(TDummyCube* SceneBase, Single Angle);

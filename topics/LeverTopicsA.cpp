@@ -9,12 +9,12 @@
 #include "topics/Markers.h"
 #include "topics/Scissors.h"
 
-TExtrusionSolid* AddLeverLetter(TGLBaseSceneObject* parent, Integer letter, Single scale, Single depth, Single x,
-                                Single y, Single z)
+TExtrusionSolid* AddLeverLetter(TGLBaseSceneObject* parent, Integer letter, const TVector& colour, Single scale,
+                                Single depth, Single x, Single y, Single z)
 {
   auto l = BuildLetterSolid(letter, scale, depth);
   l->Position.SetPoint(x, y, z);
-  l->Material.FrontProperties.Ambient.SetColor(MarkerColour);
+  l->Material.FrontProperties.Ambient.SetColor(colour);
   return parent->AddChild(std::move(l));
 }
 
@@ -40,7 +40,7 @@ void AddLeverTopicsA(std::vector<TTopicEntry>& Entries)
 
   TTopicEntry& hammer = add(26, 0, 180);
   hammer.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {
-    BuildClawHammerScene(b, m, c.ModelFolder);
+    BuildClawHammerScene(b, m, c.ModelFolder, c.MarkerColour);
   };
   hammer.Animate = [](TDummyCube* b, const TTopicControls& c, Single p) { AnimateClawHammerScene(b, c.Markers, p); };
   hammer.ShowMarkers = ShowClawHammerMarkers;
@@ -49,7 +49,9 @@ void AddLeverTopicsA(std::vector<TTopicEntry>& Entries)
 
   // The scissors run their whole sequence (open, feed, cut, part) over 0 to 500.
   TTopicEntry& scissors = add(26, 1, ScissorsRepeatAngle);
-  scissors.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls&) { BuildScissorsScene(b, m); };
+  scissors.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {
+    BuildScissorsScene(b, m, c.MarkerColour);
+  };
   scissors.Animate = [](TDummyCube* b, const TTopicControls& c, Single p) { AnimateScissorsScene(b, c.Markers, p); };
   scissors.ShowMarkers = ShowScissorsMarkers;
   // And the scissors' while the blades cut.
@@ -59,14 +61,14 @@ void AddLeverTopicsA(std::vector<TTopicEntry>& Entries)
 
   TTopicEntry& barrow = add(27, 1, 180);
   barrow.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {
-    BuildWheelbarrowScene(b, m, c.Markers);
+    BuildWheelbarrowScene(b, m, c.Markers, c.MarkerColour);
   };
   barrow.Animate = [](TDummyCube* b, const TTopicControls&, Single p) { AnimateWheelbarrowScene(b, p); };
   barrow.ShowMarkers = ShowWheelbarrowMarkers;
 
   TTopicEntry& arm = add(28, 0, 180);
   arm.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {
-    BuildArmScene(b, m, c.ModelFolder, c.Markers);
+    BuildArmScene(b, m, c.ModelFolder, c.Markers, c.MarkerColour);
   };
   arm.Animate = [](TDummyCube* b, const TTopicControls&, Single p) { AnimateArmScene(b, p); };
   arm.ShowMarkers = ShowArmMarkers;

@@ -12,8 +12,8 @@
 void AddLeverTopicsA(std::vector<TTopicEntry>& Entries);
 
 // A letter solid (E, L or F) in the markers' colour at (x, y, z), appended to parent.
-TExtrusionSolid* AddLeverLetter(TGLBaseSceneObject* parent, Integer letter, Single scale, Single depth, Single x,
-                                Single y, Single z);
+TExtrusionSolid* AddLeverLetter(TGLBaseSceneObject* parent, Integer letter, const TVector& colour, Single scale,
+                                Single depth, Single x, Single y, Single z);
 
 // A proxy of master with the options given, not yet added anywhere.
 std::unique_ptr<TGLProxyObject> NewLeverProxy(TGLBaseSceneObject* master, TGLProxyObjectOptions options);

@@ -27,7 +27,7 @@ void AddLeverTopicsB(std::vector<TTopicEntry>& Entries)
   // procedure applies it on every frame.
   TTopicEntry& nut = Add(Entries, 27, 0);
   nut.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {
-    BuildNutCrackerScene(b, m, c.ModelFolder, c.Markers);
+    BuildNutCrackerScene(b, m, c.ModelFolder, c.Markers, c.MarkerColour);
   };
   nut.Animate = [](TDummyCube* b, const TTopicControls& c, Single p) { AnimateNutCrackerScene(b, c.Markers, p); };
   nut.ShowMarkers = ShowNutCrackerMarkers;
@@ -38,7 +38,7 @@ void AddLeverTopicsB(std::vector<TTopicEntry>& Entries)
 
   TTopicEntry& tweezers = Add(Entries, 28, 1);
   tweezers.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {
-    BuildTweezersScene(b, m, c.Markers);
+    BuildTweezersScene(b, m, c.Markers, c.MarkerColour);
   };
   tweezers.Animate = [](TDummyCube* b, const TTopicControls&, Single p) { AnimateTweezersScene(b, p); };
   tweezers.ShowMarkers = ShowTweezersMarkers;

@@ -1,7 +1,5 @@
 #include "topics/Markers.h"
 
-TVector MarkerColour{1, 1, 1, 1};
-
 std::unique_ptr<TLines> NewMarkerLines(const TVector& Colour)
 {
   auto l = std::make_unique<TLines>(nullptr);
@@ -63,29 +61,32 @@ TLines* AddArrowAlongXAt(TGLBaseSceneObject* Parent, Integer Sign, const TVector
   return Add(Parent, std::move(l));
 }
 
-TLines* AddRolledArrowAlongX(TGLBaseSceneObject* Parent, Integer Sign, Single Length, Single Roll)
+TLines* AddRolledArrowAlongX(TGLBaseSceneObject* Parent, Integer Sign, const TVector& Colour, Single Length,
+                             Single Roll)
 {
-  auto l = ArrowX(Single(Sign), MarkerColour, Length, ArrowHeadLength, ArrowHalfWidth);
+  auto l = ArrowX(Single(Sign), Colour, Length, ArrowHeadLength, ArrowHalfWidth);
   l->SetRollAngle(Roll);
   return Add(Parent, std::move(l));
 }
 
-TLines* AddPlacedArrowAlongX(TGLBaseSceneObject* Parent, Single Length, Single X, Single Y, Single Z, Single Roll)
+TLines* AddPlacedArrowAlongX(TGLBaseSceneObject* Parent, const TVector& Colour, Single Length, Single X, Single Y,
+                             Single Z, Single Roll)
 {
-  auto l = ArrowX(1, MarkerColour, Length, ArrowHeadLength, ArrowHalfWidth);
+  auto l = ArrowX(1, Colour, Length, ArrowHeadLength, ArrowHalfWidth);
   l->SetRollAngle(Roll);
   l->Position.SetPoint(X, Y, Z);
   return Add(Parent, std::move(l));
 }
 
-std::unique_ptr<TLines> CreateArrowAlongX(Single Length)
+std::unique_ptr<TLines> CreateArrowAlongX(const TVector& Colour, Single Length)
 {
-  return ArrowX(1, MarkerColour, Length, ArrowHeadLength, ArrowHalfWidth);
+  return ArrowX(1, Colour, Length, ArrowHeadLength, ArrowHalfWidth);
 }
 
-std::unique_ptr<TLines> CreateArrowAlongXSized(Single Length, Single HeadLength, Single HalfWidth)
+std::unique_ptr<TLines> CreateArrowAlongXSized(const TVector& Colour, Single Length, Single HeadLength,
+                                               Single HalfWidth)
 {
-  return ArrowX(1, MarkerColour, Length, HeadLength, HalfWidth);
+  return ArrowX(1, Colour, Length, HeadLength, HalfWidth);
 }
 
 TLines* AddArrowToOriginAlongY(TGLBaseSceneObject* Parent, Integer Sign, const TVector& Colour, Single Length,
@@ -96,18 +97,18 @@ TLines* AddArrowToOriginAlongY(TGLBaseSceneObject* Parent, Integer Sign, const T
   return Add(Parent, std::move(l));
 }
 
-TLines* AddArrowToOriginAlongYAt(TGLBaseSceneObject* Parent, Integer Sign, Single Length, Single X, Single Y,
-                                 Single Z)
+TLines* AddArrowToOriginAlongYAt(TGLBaseSceneObject* Parent, Integer Sign, const TVector& Colour, Single Length,
+                                 Single X, Single Y, Single Z)
 {
-  auto l = ArrowToOriginY(Single(Sign), MarkerColour, Length);
+  auto l = ArrowToOriginY(Single(Sign), Colour, Length);
   l->Position.SetPoint(X, Y, Z);
   return Add(Parent, std::move(l));
 }
 
-TLines* AddRolledArrowToOriginAlongYAt(TGLBaseSceneObject* Parent, Integer Sign, Single Length, Single X, Single Y,
-                                       Single Z, Single Roll)
+TLines* AddRolledArrowToOriginAlongYAt(TGLBaseSceneObject* Parent, Integer Sign, const TVector& Colour,
+                                       Single Length, Single X, Single Y, Single Z, Single Roll)
 {
-  auto l = ArrowToOriginY(Single(Sign), MarkerColour, Length);
+  auto l = ArrowToOriginY(Single(Sign), Colour, Length);
   l->Position.SetPoint(X, Y, Z);
   l->SetRollAngle(Roll);
   return Add(Parent, std::move(l));

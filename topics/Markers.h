@@ -7,8 +7,9 @@
 #include "engine/GLObjects.h"
 #include "engine/GLScene.h"
 
-// The arrows' and letters' colour: opaque white.
-extern TVector MarkerColour;
+// The arrows' and letters' colour until the View menu picks another: opaque white. Every
+// helper here takes the colour it draws in; a topic build passes on the one it was handed.
+constexpr TVector DefaultMarkerColour{1, 1, 1, 1};
 
 constexpr Single ArrowHeadLength = 0.075f;
 constexpr Single ArrowHalfWidth = 0.02f;
@@ -17,18 +18,21 @@ constexpr Single ArrowHalfWidth = 0.02f;
 TLines* AddArrowAlongX(TGLBaseSceneObject* Parent, Integer Sign, const TVector& Colour, Single Length, bool Visible);
 TLines* AddArrowAlongXAt(TGLBaseSceneObject* Parent, Integer Sign, const TVector& Colour, Single Length,
                          const TVector& Position, bool Visible);
-TLines* AddRolledArrowAlongX(TGLBaseSceneObject* Parent, Integer Sign, Single Length, Single Roll);
-TLines* AddPlacedArrowAlongX(TGLBaseSceneObject* Parent, Single Length, Single X, Single Y, Single Z, Single Roll);
-std::unique_ptr<TLines> CreateArrowAlongX(Single Length);
-std::unique_ptr<TLines> CreateArrowAlongXSized(Single Length, Single HeadLength, Single HalfWidth);
+TLines* AddRolledArrowAlongX(TGLBaseSceneObject* Parent, Integer Sign, const TVector& Colour, Single Length,
+                             Single Roll);
+TLines* AddPlacedArrowAlongX(TGLBaseSceneObject* Parent, const TVector& Colour, Single Length, Single X, Single Y,
+                             Single Z, Single Roll);
+std::unique_ptr<TLines> CreateArrowAlongX(const TVector& Colour, Single Length);
+std::unique_ptr<TLines> CreateArrowAlongXSized(const TVector& Colour, Single Length, Single HeadLength,
+                                               Single HalfWidth);
 
 // Along Y towards the origin: tail at Sign x Length on Y, tip at the origin, head in YZ.
 TLines* AddArrowToOriginAlongY(TGLBaseSceneObject* Parent, Integer Sign, const TVector& Colour, Single Length,
                                bool Visible);
-TLines* AddArrowToOriginAlongYAt(TGLBaseSceneObject* Parent, Integer Sign, Single Length, Single X, Single Y,
-                                 Single Z);
-TLines* AddRolledArrowToOriginAlongYAt(TGLBaseSceneObject* Parent, Integer Sign, Single Length, Single X, Single Y,
-                                       Single Z, Single Roll);
+TLines* AddArrowToOriginAlongYAt(TGLBaseSceneObject* Parent, Integer Sign, const TVector& Colour, Single Length,
+                                 Single X, Single Y, Single Z);
+TLines* AddRolledArrowToOriginAlongYAt(TGLBaseSceneObject* Parent, Integer Sign, const TVector& Colour,
+                                       Single Length, Single X, Single Y, Single Z, Single Roll);
 
 // A line object in the markers' style: colour, anti-aliased, no node marks, no nodes yet.
 std::unique_ptr<TLines> NewMarkerLines(const TVector& Colour);

@@ -22,12 +22,12 @@ constexpr Integer MarkerChildren = 4;
 const Single Cos = Single(std::cos(std::atan(0.2)));
 const Single Sin = Single(std::sin(std::atan(0.2)));
 
-void AddLetter(TGLBaseSceneObject* group, Integer letter, Single x, Single y, Single roll)
+void AddLetter(TGLBaseSceneObject* group, Integer letter, const TVector& colour, Single x, Single y, Single roll)
 {
   auto l = BuildLetterSolid(letter, 0.05f, 0.01f);
   l->Position.SetPoint(x, y, 0);
   l->SetRollAngle(roll);
-  l->Material.FrontProperties.Ambient.SetColor(MarkerColour);
+  l->Material.FrontProperties.Ambient.SetColor(colour);
   group->AddChild(std::move(l));
 }
 
@@ -100,7 +100,7 @@ Single NutCrackerArmAngle(Single Phase)
 }
 
 void BuildNutCrackerScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, const std::string& ModelFolder,
-                          bool ShowMarkers)
+                          bool ShowMarkers, const TVector& MarkerColour)
 {
   if (!SceneBase)
     return;
@@ -137,10 +137,10 @@ void BuildNutCrackerScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLi
     g->SetVisible(ShowMarkers);
     // The letters stand 0.15 above the upper arm's arrows and 0.2 below the lower arm's.
     const Single offset = side > 0 ? 0.15f : -0.2f;
-    AddLetter(g.get(), 'E', 0.03f + 1.5f * Cos, side * 1.5f * Sin + offset, -side * BuildAngle);
-    AddArrowToOriginAlongYAt(g.get(), Integer(side), 0.3f, 1.5f * Cos, side * 1.5f * Sin, 0);
-    AddLetter(g.get(), 'L', 0.03f + 0.4f * Cos, side * (0.4f * Sin + 0.1f) + offset, -side * BuildAngle);
-    AddPlacedArrowAlongX(g.get(), 0.3f, 0.4f * Cos, side * (0.4f * Sin + 0.1f), 0, side * 90);
+    AddLetter(g.get(), 'E', MarkerColour, 0.03f + 1.5f * Cos, side * 1.5f * Sin + offset, -side * BuildAngle);
+    AddArrowToOriginAlongYAt(g.get(), Integer(side), MarkerColour, 0.3f, 1.5f * Cos, side * 1.5f * Sin, 0);
+    AddLetter(g.get(), 'L', MarkerColour, 0.03f + 0.4f * Cos, side * (0.4f * Sin + 0.1f) + offset, -side * BuildAngle);
+    AddPlacedArrowAlongX(g.get(), MarkerColour, 0.3f, 0.4f * Cos, side * (0.4f * Sin + 0.1f), 0, side * 90);
     SceneBase->AddChild(std::move(g));
   }
 

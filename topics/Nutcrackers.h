@@ -7,9 +7,10 @@
 #include "engine/GLMaterial.h"
 #include "engine/GLScene.h"
 #include "platform/Types.h"
+#include "topics/Markers.h"
 
 void BuildNutCrackerScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, const std::string& ModelFolder,
-                          bool ShowMarkers);
+                          bool ShowMarkers, const TVector& MarkerColour = DefaultMarkerColour);
 // Poses the arms and markers for Phase and applies ShowMarkers (the labels check box) again.
 void AnimateNutCrackerScene(TDummyCube* SceneBase, bool ShowMarkers, Single Phase);
 void ShowNutCrackerMarkers(TDummyCube* SceneBase, bool Visible);

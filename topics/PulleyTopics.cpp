@@ -50,9 +50,9 @@ void AddPulleyTopics(std::vector<TTopicEntry>& Entries)
   TTopicEntry& belt = add(5);
   belt.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {
     if (c.BeltItem == CrossedBeltItem)
-      BuildCrossedBeltScene(b, m, c.Markers, CrossedBeltRadius);
+      BuildCrossedBeltScene(b, m, c.Markers, CrossedBeltRadius, c.MarkerColour);
     else
-      BuildOpenBeltScene(b, m, c.Markers, R1(c), R2(c), BeltKind(c));
+      BuildOpenBeltScene(b, m, c.Markers, R1(c), R2(c), BeltKind(c), c.MarkerColour);
   };
   belt.Animate = [](TDummyCube* b, const TTopicControls& c, Single p) {
     if (c.BeltItem == CrossedBeltItem)
@@ -67,7 +67,7 @@ void AddPulleyTopics(std::vector<TTopicEntry>& Entries)
 
   TTopicEntry& jockey = add(6);
   jockey.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {
-    BuildJockeyBeltScene(b, m, c.Markers, R1(c), R2(c), BeltKind(c));
+    BuildJockeyBeltScene(b, m, c.Markers, R1(c), R2(c), BeltKind(c), c.MarkerColour);
   };
   jockey.Animate = [](TDummyCube* b, const TTopicControls& c, Single p) { AnimateJockeyBeltScene(b, p, R1(c), R2(c)); };
   jockey.ShowMarkers = ShowJockeyBeltMarkers;
@@ -77,7 +77,7 @@ void AddPulleyTopics(std::vector<TTopicEntry>& Entries)
 
   TTopicEntry& cones = add(7);
   cones.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {
-    BuildStepConeScene(b, m, c.BeltStep, c.Markers);
+    BuildStepConeScene(b, m, c.BeltStep, c.Markers, c.MarkerColour);
   };
   cones.Animate = [](TDummyCube* b, const TTopicControls& c, Single p) { AnimateStepConeScene(b, c.BeltStep, p); };
   cones.ShowMarkers = ShowStepConeMarkers;
@@ -97,7 +97,7 @@ void AddPulleyTopics(std::vector<TTopicEntry>& Entries)
 
   TTopicEntry& weston = add(12);
   weston.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {
-    BuildWestonScene(b, m, c.Markers, WestonLargeRadius, WestonSmallRadius(c));
+    BuildWestonScene(b, m, c.Markers, WestonLargeRadius, WestonSmallRadius(c), c.MarkerColour);
   };
   weston.Animate = [](TDummyCube* b, const TTopicControls& c, Single p) {
     AnimateWestonScene(b, WestonLargeRadius, WestonSmallRadius(c), p);
@@ -108,7 +108,7 @@ void AddPulleyTopics(std::vector<TTopicEntry>& Entries)
 
   TTopicEntry& plane = add(39);
   plane.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {
-    BuildInclinedPlaneScene(b, m, Single(c.PlaneAngle));
+    BuildInclinedPlaneScene(b, m, Single(c.PlaneAngle), c.MarkerColour);
   };
   plane.Animate = [](TDummyCube* b, const TTopicControls&, Single p) { AnimateInclinedPlaneScene(b, p); };
   plane.RepeatAngle = [](const TTopicControls&) { return 400; };

@@ -37,9 +37,9 @@ void AddAxleAndKey(TGLBaseSceneObject* parent, const TGLMaterialLibrary* matLib,
 }
 
 // Topic 5's radius arrow: from the axis along X to the groove bottom, head 0.05 long.
-void AddRadiusArrow(TGLBaseSceneObject* group, Single r)
+void AddRadiusArrow(TGLBaseSceneObject* group, const TVector& colour, Single r)
 {
-  auto l = NewMarkerLines(MarkerColour);
+  auto l = NewMarkerLines(colour);
   constexpr Single z = 0.15f;
   l->AddNodeSilent(0, 0, z);
   l->AddNodeSilent(r, 0, z);
@@ -50,9 +50,10 @@ void AddRadiusArrow(TGLBaseSceneObject* group, Single r)
   group->AddChild(std::move(l));
 }
 
-TLines* AddArrowAt(TGLBaseSceneObject* parent, Single length, Single x, Single y, Single z, bool visible)
+TLines* AddArrowAt(TGLBaseSceneObject* parent, const TVector& colour, Single length, Single x, Single y, Single z,
+                   bool visible)
 {
-  return AddArrowAlongXAt(parent, 1, MarkerColour, length, PointMake(x, y, z), visible);
+  return AddArrowAlongXAt(parent, 1, colour, length, PointMake(x, y, z), visible);
 }
 
 template <class T>
@@ -186,7 +187,7 @@ void AddPulleyAssembly(TGLBaseSceneObject* Parent, const TGLMaterialLibrary* Mat
 // --- topic 5 -------------------------------------------------------------------------------
 
 void BuildOpenBeltScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, bool ShowMarkers, Single R1,
-                        Single R2, Byte Kind)
+                        Single R2, Byte Kind, const TVector& MarkerColour)
 {
   if (!SceneBase)
     return;
@@ -209,7 +210,7 @@ void BuildOpenBeltScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib,
   for (auto [x, r] : {std::pair{-D / 2, r1}, std::pair{D / 2, r2}}) {
     TDummyCube* g = AddGroup(SceneBase, x);
     g->SetVisible(ShowMarkers);
-    AddRadiusArrow(g, r);
+    AddRadiusArrow(g, MarkerColour, r);
   }
 }
 
@@ -222,7 +223,8 @@ void AnimateOpenBeltScene(TDummyCube* SceneBase, Single Phase, Single R1, Single
   SetBeltAngle(SceneBase, Phase);
 }
 
-void BuildCrossedBeltScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, bool ShowMarkers, Single R)
+void BuildCrossedBeltScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, bool ShowMarkers, Single R,
+                           const TVector& MarkerColour)
 {
   if (!SceneBase)
     return;
@@ -239,8 +241,8 @@ void BuildCrossedBeltScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatL
 
   AddPulleyAssembly(AddGroup(SceneBase, -D / 2), MatLib, 50, r, R, 0.2f, 15, FlatBelt);
   AddPulleyAssembly(AddGroup(SceneBase, D / 2), MatLib, 50, r, R, 0.2f, 15, FlatBelt);
-  AddArrowAt(SceneBase, 0.4f, -D / 2, 0, 0.31f, ShowMarkers);
-  AddArrowAt(SceneBase, 0.4f, D / 2, 0, 0.31f, ShowMarkers);
+  AddArrowAt(SceneBase, MarkerColour, 0.4f, -D / 2, 0, 0.31f, ShowMarkers);
+  AddArrowAt(SceneBase, MarkerColour, 0.4f, D / 2, 0, 0.31f, ShowMarkers);
 }
 
 void AnimateCrossedBeltScene(TDummyCube* SceneBase, Single Phase)
@@ -263,7 +265,7 @@ void ShowBeltDriveMarkers(TDummyCube* SceneBase, bool Visible)
 // --- topic 6 -------------------------------------------------------------------------------
 
 void BuildJockeyBeltScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, bool ShowMarkers, Single R1,
-                          Single R2, Byte Kind)
+                          Single R2, Byte Kind, const TVector& MarkerColour)
 {
   if (!SceneBase)
     return;
@@ -288,8 +290,8 @@ void BuildJockeyBeltScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLi
 
   AddPulleyAssembly(AddGroup(SceneBase, -D / 2), MatLib, 50, r1, R1, 0.15f, 15, Kind);
   AddPulleyAssembly(AddGroup(SceneBase, D / 2), MatLib, 50, r2, R2, 0.15f, 15, Kind);
-  AddArrowAt(SceneBase, R1, -D / 2, 0, 0.31f, ShowMarkers);
-  AddArrowAt(SceneBase, R2, D / 2, 0, 0.31f, ShowMarkers);
+  AddArrowAt(SceneBase, MarkerColour, R1, -D / 2, 0, 0.31f, ShowMarkers);
+  AddArrowAt(SceneBase, MarkerColour, R2, D / 2, 0, 0.31f, ShowMarkers);
 
   // The jockey's flat band (0.18 about a centre 0.02 up) meets the top of the belt's jockey
   // circle, where the belt's back runs over it.
@@ -299,7 +301,7 @@ void BuildJockeyBeltScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLi
   SetLibMaterial(pulley.get(), MatLib, 1);
   jockey->AddChild(std::move(pulley));
   AddShaftCylinder(jockey, MatLib, 0.06f, 0.15f + 2 * PulleyHubProud, 20, 0);
-  AddArrowAt(SceneBase, JockeyRadius, jx, jy + 0.02f, 0.11f, ShowMarkers);
+  AddArrowAt(SceneBase, MarkerColour, JockeyRadius, jx, jy + 0.02f, 0.11f, ShowMarkers);
 }
 
 void AnimateJockeyBeltScene(TDummyCube* SceneBase, Single Phase, Single R1, Single R2)
@@ -345,7 +347,8 @@ Single StepConeRightRadius(Integer Step)
   return 0.5f - 0.1f * Single(ConeSteps - 1 - ClampStep(Step));
 }
 
-void BuildStepConeScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Integer Step, bool ShowMarkers)
+void BuildStepConeScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Integer Step, bool ShowMarkers,
+                        const TVector& MarkerColour)
 {
   if (!SceneBase)
     return;
@@ -382,8 +385,8 @@ void BuildStepConeScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib,
       cone->AddChild(std::move(p));
     }
   }
-  AddArrowAt(SceneBase, 0.5f, -ConeCentre, 0, 0.315f, ShowMarkers);
-  AddArrowAt(SceneBase, 0.5f, ConeCentre, 0, 0.315f, ShowMarkers);
+  AddArrowAt(SceneBase, MarkerColour, 0.5f, -ConeCentre, 0, 0.315f, ShowMarkers);
+  AddArrowAt(SceneBase, MarkerColour, 0.5f, ConeCentre, 0, 0.315f, ShowMarkers);
   AddAxleAndKey(AddGroup(SceneBase, -ConeCentre), MatLib, 0.7f, 0.5f, 0.1f);
   AddAxleAndKey(AddGroup(SceneBase, ConeCentre), MatLib, 0.7f, 0.5f, -0.1f);
 }

@@ -6,6 +6,7 @@
 #include "engine/GLGeomObjects.h"
 #include "engine/GLScene.h"
 #include "platform/Types.h"
+#include "topics/Markers.h"
 
 // Belt kinds of the open and jockey belts.
 constexpr Byte VeeBelt = 0;
@@ -25,15 +26,16 @@ void AddPulleyAssembly(TGLBaseSceneObject* Parent, const TGLMaterialLibrary* Mat
                        Single RadiusA, Single Width, Byte Faces, Byte Kind);
 
 void BuildOpenBeltScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, bool ShowMarkers, Single R1,
-                        Single R2, Byte Kind);
+                        Single R2, Byte Kind, const TVector& MarkerColour = DefaultMarkerColour);
 void AnimateOpenBeltScene(TDummyCube* SceneBase, Single Phase, Single R1, Single R2);
-void BuildCrossedBeltScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, bool ShowMarkers, Single R);
+void BuildCrossedBeltScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, bool ShowMarkers, Single R,
+                           const TVector& MarkerColour = DefaultMarkerColour);
 void AnimateCrossedBeltScene(TDummyCube* SceneBase, Single Phase);
 // Topic 5, open or crossed.
 void ShowBeltDriveMarkers(TDummyCube* SceneBase, bool Visible);
 
 void BuildJockeyBeltScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, bool ShowMarkers, Single R1,
-                          Single R2, Byte Kind);
+                          Single R2, Byte Kind, const TVector& MarkerColour = DefaultMarkerColour);
 void AnimateJockeyBeltScene(TDummyCube* SceneBase, Single Phase, Single R1, Single R2);
 void ShowJockeyBeltMarkers(TDummyCube* SceneBase, bool Visible);
 // The jockey scene's period for pulley sizes s1, s2 (radii s x 0.1): the pulley pair's,
@@ -42,7 +44,8 @@ void ShowJockeyBeltMarkers(TDummyCube* SceneBase, bool Visible);
 Integer JockeyBeltRepeatAngle(Integer s1, Integer s2);
 
 // Step 0 to 3 puts the belt on the left cone's step of that index; other values count as 3.
-void BuildStepConeScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Integer Step, bool ShowMarkers);
+void BuildStepConeScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Integer Step, bool ShowMarkers,
+                        const TVector& MarkerColour = DefaultMarkerColour);
 void AnimateStepConeScene(TDummyCube* SceneBase, Integer Step, Single Phase);
 void ShowStepConeMarkers(TDummyCube* SceneBase, bool Visible);
 Integer StepConeRepeatAngle(Integer Step);

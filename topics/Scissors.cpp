@@ -25,12 +25,12 @@ constexpr Single EffortAngle = 32.00538f;
 constexpr Single EffortRadius = 0.9434f;
 
 TDummyCube* AddMarkerGroup(TGLBaseSceneObject* base, Single x, Single y, Integer sign, Single letterY,
-                           Integer letter)
+                           Integer letter, const TVector& colour)
 {
   TDummyCube* g = AddPlacedGroup(base, x, y, 0);
   g->SetVisible(false);
-  AddArrowToOriginAlongY(g, sign, MarkerColour, 0.3f, true);
-  AddLeverLetter(g, letter, 0.05f, 0.02f, 0.03f, letterY, 0);
+  AddArrowToOriginAlongY(g, sign, colour, 0.3f, true);
+  AddLeverLetter(g, letter, colour, 0.05f, 0.02f, 0.03f, letterY, 0);
   return g;
 }
 
@@ -118,7 +118,7 @@ Single ScissorsCrossing(Single a)
   return 1.2f / (c + 12 * s);
 }
 
-void BuildScissorsScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib)
+void BuildScissorsScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, const TVector& MarkerColour)
 {
   if (!SceneBase)
     return;
@@ -171,8 +171,8 @@ void BuildScissorsScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib)
   const Integer letters[4] = {'E', 'L', 'E', 'L'};
   for (Integer k = 0; k < 4; ++k)
     AddMarkerGroup(SceneBase, MarkerRest[k][0], MarkerRest[k][1], signs[k], signs[k] > 0 ? 0.15f : -0.2f,
-                   letters[k]);
-  AddLeverLetter(SceneBase, 'F', 0.05f, 0.02f, 0, 0, 0.05f)->SetVisible(false);
+                   letters[k], MarkerColour);
+  AddLeverLetter(SceneBase, 'F', MarkerColour, 0.05f, 0.02f, 0, 0, 0.05f)->SetVisible(false);
 }
 
 void AnimateScissorsScene(TDummyCube* SceneBase, bool ShowMarkers, Single Phase)

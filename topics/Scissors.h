@@ -5,10 +5,12 @@
 #include "engine/GLMaterial.h"
 #include "engine/GLScene.h"
 #include "platform/Types.h"
+#include "topics/Markers.h"
 
 constexpr Integer ScissorsRepeatAngle = 500;
 
-void BuildScissorsScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib);
+void BuildScissorsScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib,
+                        const TVector& MarkerColour = DefaultMarkerColour);
 // Phase 0 to 500; the markers show only while the blades cut, and only when ShowMarkers.
 void AnimateScissorsScene(TDummyCube* SceneBase, bool ShowMarkers, Single Phase);
 void ShowScissorsMarkers(TDummyCube* SceneBase, bool Visible);

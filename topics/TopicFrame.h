@@ -10,6 +10,7 @@
 #include "engine/GLMaterial.h"
 #include "engine/GLScene.h"
 #include "platform/Types.h"
+#include "topics/Markers.h"
 
 // Child i of parent when parent exists, the index is in range and the child is a T; else null.
 template <class T>
@@ -44,6 +45,7 @@ std::string ProgramModelFolder();
 struct TTopicControls {
   Integer Cog[4] = {20, 20, 20, 20};   // Cog1UpDn .. Cog4UpDn
   bool Markers = false;                // the topic's marker check box
+  TVector MarkerColour = DefaultMarkerColour;   // the arrows and letters: white, or black on white
   // Belt drives, hoist, differential pulley and inclined plane.
   Integer BeltItem = 0;                // BeltCB: 0 vee, 1 flat, 2 crossed (topic 5 only)
   Integer PulleySize[2] = {3, 6};      // VP1UpDn, VP2UpDn: radius x 10

@@ -33,7 +33,7 @@ std::vector<TTopicEntry> MakeEntries()
 
   TTopicEntry& two = add(1, 0);
   two.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {
-    BuildTwoCogScene(b, m, c.Cog[0], c.Cog[1], c.Markers);
+    BuildTwoCogScene(b, m, c.Cog[0], c.Cog[1], c.Markers, c.MarkerColour);
   };
   two.Animate = [](TDummyCube* b, const TTopicControls& c, Single p) { AnimateTwoCogScene(b, c.Cog[0], c.Cog[1], p); };
   two.ShowMarkers = ShowTwoCogMarkers;
@@ -42,7 +42,7 @@ std::vector<TTopicEntry> MakeEntries()
 
   TTopicEntry& three = add(2, 0);
   three.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {
-    BuildThreeCogScene(b, m, c.Cog[0], c.Cog[1], c.Cog[2], c.Markers);
+    BuildThreeCogScene(b, m, c.Cog[0], c.Cog[1], c.Cog[2], c.Markers, c.MarkerColour);
   };
   three.Animate = [](TDummyCube* b, const TTopicControls& c, Single p) {
     AnimateThreeCogScene(b, c.Cog[0], c.Cog[1], c.Cog[2], p);
@@ -53,7 +53,7 @@ std::vector<TTopicEntry> MakeEntries()
 
   TTopicEntry& compound = add(3, 0);
   compound.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {
-    BuildCompoundGearScene(b, m, c.Cog[0], c.Cog[1], c.Cog[2], c.Cog[3], c.Markers);
+    BuildCompoundGearScene(b, m, c.Cog[0], c.Cog[1], c.Cog[2], c.Cog[3], c.Markers, c.MarkerColour);
   };
   compound.Animate = [](TDummyCube* b, const TTopicControls& c, Single p) {
     AnimateCompoundGearScene(b, c.Cog[0], c.Cog[1], c.Cog[2], c.Cog[3], p);
@@ -66,7 +66,7 @@ std::vector<TTopicEntry> MakeEntries()
 
   TTopicEntry& helical = add(38, 0);
   helical.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {
-    BuildHelicalGearScene(b, m, c.Cog[0], c.Cog[1], c.Markers);
+    BuildHelicalGearScene(b, m, c.Cog[0], c.Cog[1], c.Markers, c.MarkerColour);
   };
   helical.Animate = [](TDummyCube* b, const TTopicControls& c, Single p) {
     AnimateHelicalGearScene(b, c.Cog[0], c.Cog[1], p);

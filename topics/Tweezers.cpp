@@ -21,11 +21,11 @@ constexpr Integer MarkerChildren = 9;
 // The grip the gripping stroke reaches at its end, which the lift keeps.
 constexpr Single FullGrip = 202;
 
-TExtrusionSolid* AddLetter(TGLBaseSceneObject* group, Integer letter, Single x, Single y)
+TExtrusionSolid* AddLetter(TGLBaseSceneObject* group, Integer letter, const TVector& colour, Single x, Single y)
 {
   auto l = BuildLetterSolid(letter, 0.05f, 0.01f);
   l->Position.SetPoint(x, y, 0);
-  l->Material.FrontProperties.Ambient.SetColor(MarkerColour);
+  l->Material.FrontProperties.Ambient.SetColor(colour);
   return group->AddChild(std::move(l));
 }
 
@@ -99,7 +99,8 @@ Single TweezersStroke(Single Phase)
   return 600 * Single(std::sin(double(Phase) * cPIdiv180));
 }
 
-void BuildTweezersScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, bool ShowMarkers)
+void BuildTweezersScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, bool ShowMarkers,
+                        const TVector& MarkerColour)
 {
   if (!SceneBase)
     return;
@@ -120,14 +121,14 @@ void BuildTweezersScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib,
 
   auto m = std::make_unique<TDummyCube>(nullptr);
   m->SetVisible(ShowMarkers);
-  AddPlacedArrowAlongX(m.get(), 0.3f, 0.55f, 0, 0, 180);
-  AddPlacedArrowAlongX(m.get(), 0.3f, 0.25f, -0.5f, 0, 0);
-  AddPlacedArrowAlongX(m.get(), 0.3f, -0.55f, 0, 0, 0);
-  AddPlacedArrowAlongX(m.get(), 0.3f, -0.25f, -0.5f, 0, 180);
-  AddLetter(m.get(), 'F', 0.1f, 1.0f);
-  TExtrusionSolid* e = AddLetter(m.get(), 'E', 0.4f, 0.03f);
+  AddPlacedArrowAlongX(m.get(), MarkerColour, 0.3f, 0.55f, 0, 0, 180);
+  AddPlacedArrowAlongX(m.get(), MarkerColour, 0.3f, 0.25f, -0.5f, 0, 0);
+  AddPlacedArrowAlongX(m.get(), MarkerColour, 0.3f, -0.55f, 0, 0, 0);
+  AddPlacedArrowAlongX(m.get(), MarkerColour, 0.3f, -0.25f, -0.5f, 0, 180);
+  AddLetter(m.get(), 'F', MarkerColour, 0.1f, 1.0f);
+  TExtrusionSolid* e = AddLetter(m.get(), 'E', MarkerColour, 0.4f, 0.03f);
   AddCopy(m.get(), e, -0.45f, 0.03f);
-  TExtrusionSolid* l = AddLetter(m.get(), 'L', 0.3f, -0.47f);
+  TExtrusionSolid* l = AddLetter(m.get(), 'L', MarkerColour, 0.3f, -0.47f);
   AddCopy(m.get(), l, -0.35f, -0.47f);
   SceneBase->AddChild(std::move(m));
 }

@@ -6,8 +6,10 @@
 #include "engine/GLMaterial.h"
 #include "engine/GLScene.h"
 #include "platform/Types.h"
+#include "topics/Markers.h"
 
-void BuildTweezersScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, bool ShowMarkers);
+void BuildTweezersScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, bool ShowMarkers,
+                        const TVector& MarkerColour = DefaultMarkerColour);
 void AnimateTweezersScene(TDummyCube* SceneBase, Single Phase);
 void ShowTweezersMarkers(TDummyCube* SceneBase, bool Visible);
 

@@ -80,7 +80,7 @@ Single WestonBlockHeight(Single LargeRadius, Single SmallRadius, Single Phase)
 }
 
 void BuildWestonScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, bool ShowMarkers, Single LargeRadius,
-                      Single SmallRadius)
+                      Single SmallRadius, const TVector& MarkerColour)
 {
   if (!SceneBase)
     return;
@@ -119,7 +119,7 @@ void BuildWestonScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, b
   SceneBase->AddChild(std::move(chain));
 
   for (auto [x, y, z] : {std::tuple{0.0f, AxleY, 0.14f}, std::tuple{-hm, lowerY, 0.1f}}) {
-    std::unique_ptr<TLines> arrow = CreateArrowAlongX(0.2f);
+    std::unique_ptr<TLines> arrow = CreateArrowAlongX(MarkerColour, 0.2f);
     arrow->Position.SetPoint(x, y, z);
     arrow->SetVisible(ShowMarkers);
     SceneBase->AddChild(std::move(arrow));

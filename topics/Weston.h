@@ -5,9 +5,10 @@
 #include "engine/GLMaterial.h"
 #include "engine/GLScene.h"
 #include "platform/Types.h"
+#include "topics/Markers.h"
 
 void BuildWestonScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, bool ShowMarkers, Single LargeRadius,
-                      Single SmallRadius);
+                      Single SmallRadius, const TVector& MarkerColour = DefaultMarkerColour);
 void AnimateWestonScene(TDummyCube* SceneBase, Single LargeRadius, Single SmallRadius, Single Phase);
 void ShowWestonMarkers(TDummyCube* SceneBase, bool Visible);
 

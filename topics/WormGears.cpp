@@ -71,7 +71,8 @@ bool IsWormScene(const TDummyCube* base)
 
 }   // namespace
 
-void BuildWormGearScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Integer Teeth, bool ShowMarkers)
+void BuildWormGearScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Integer Teeth, bool ShowMarkers,
+                        const TVector& MarkerColour)
 {
   if (!SceneBase)
     return;

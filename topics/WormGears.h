@@ -5,6 +5,7 @@
 #include "engine/GLMaterial.h"
 #include "engine/GLScene.h"
 #include "platform/Types.h"
+#include "topics/Markers.h"
 
 // The worm wheel's group: it keeps the angle the wheel has been carried on by across the
 // clock's phase wraps, degrees in [0, 360], so each build starts from 0.
@@ -17,7 +18,8 @@ public:
 // The step bar's range: two turns of the worm.
 constexpr Integer WormRepeatAngle = 720;
 
-void BuildWormGearScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Integer Teeth, bool ShowMarkers);
+void BuildWormGearScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Integer Teeth, bool ShowMarkers,
+                        const TVector& MarkerColour = DefaultMarkerColour);
 void AnimateWormGearScene(TDummyCube* SceneBase, Integer Teeth, Single Phase);
 void ShowWormGearMarkers(TDummyCube* SceneBase, bool Visible);
 // Called by the clock each time it wraps the phase, with the wrap amount over the teeth, so

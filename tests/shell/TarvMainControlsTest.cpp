@@ -1096,7 +1096,6 @@ TEST_F(Controls, BackgroundColoursRecolourMarkersTwoLevelsDown)
   auto* deep = deepGroup->AddChild(NewMarkerLines(TVector{1, 0, 0, 1}));
   TLines* shallow = Frm->SceneBase->AddChild(NewMarkerLines(TVector{0, 1, 0, 1}));
 
-  const TVector savedColour = MarkerColour;
   struct TRow {
     TTBXItem* K::*Item;
     TVector Marker;
@@ -1106,7 +1105,7 @@ TEST_F(Controls, BackgroundColoursRecolourMarkersTwoLevelsDown)
     (Frm->*r.Item)->Click();
     EXPECT_EQ(Frm->SceneViewer->GetBuffer()->GetBackgroundColor(), r.Background);
     for (int k = 0; k < 4; ++k)
-      EXPECT_FLOAT_EQ(MarkerColour[k], r.Marker[k]);
+      EXPECT_FLOAT_EQ(Frm->MarkerColour[k], r.Marker[k]);
     lines.clear();
     CollectLines(Frm->SceneBase, 0, lines);
     Integer recoloured = 0;
@@ -1148,10 +1147,9 @@ TEST_F(Controls, BackgroundColoursRecolourMarkersTwoLevelsDown)
     Frm->Other1->Click();
     SetDialogAnswerer({});
     EXPECT_EQ(Frm->SceneViewer->GetBuffer()->GetBackgroundColor(), ok ? clTeal : clNavy);
-    EXPECT_EQ(MarkerColour, (TVector{0, 0, 0, 1}));
+    EXPECT_EQ(Frm->MarkerColour, (TVector{0, 0, 0, 1}));
   }
   Frm->Black1->Click();
-  MarkerColour = savedColour;
 }
 
 TEST_F(Controls, TextBackgroundItemsSetAndCheckThePagesBackground)

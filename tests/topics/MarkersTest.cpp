@@ -21,7 +21,9 @@ std::vector<TAffineVector> Nodes(const TLines& l)
 TEST(Markers, ArrowsAlongXAndTowardsTheOrigin)
 {
   TDummyCube parent;
-  TLines* a = AddArrowAlongX(&parent, -1, MarkerColour, 0.5f, false);
+  // Each arrow takes the colour it is handed.
+  const TVector black{0, 0, 0, 1}, red{1, 0, 0, 1};
+  TLines* a = AddArrowAlongX(&parent, -1, black, 0.5f, false);
   ASSERT_EQ(parent.GetCount(), 1);
   std::vector<TAffineVector> n = Nodes(*a);
   ASSERT_EQ(n.size(), 6u);
@@ -34,15 +36,17 @@ TEST(Markers, ArrowsAlongXAndTowardsTheOrigin)
   EXPECT_FALSE(a->GetVisible());
   EXPECT_TRUE(a->GetAntiAliased());
   EXPECT_EQ(a->GetNodesAspect(), lnaInvisible);
-  EXPECT_EQ(a->LineColor.GetColor(), MarkerColour);
+  EXPECT_EQ(a->LineColor.GetColor(), black);
 
-  std::unique_ptr<TLines> sized = CreateArrowAlongXSized(0.3f, 0.05f, 0.01f);
+  std::unique_ptr<TLines> sized = CreateArrowAlongXSized(red, 0.3f, 0.05f, 0.01f);
+  EXPECT_EQ(sized->LineColor.GetColor(), red);
   n = Nodes(*sized);
   EXPECT_NEAR(n[1][0], 0.25f, 1e-6);
   EXPECT_NEAR(n[2][1], 0.01f, 1e-6);
   EXPECT_NEAR(n[4][1], -0.01f, 1e-6);
 
-  TLines* y = AddRolledArrowToOriginAlongYAt(&parent, 1, 0.4f, -0.75f, 0.4f, 0, -10);
+  TLines* y = AddRolledArrowToOriginAlongYAt(&parent, 1, black, 0.4f, -0.75f, 0.4f, 0, -10);
+  EXPECT_EQ(y->LineColor.GetColor(), black);
   n = Nodes(*y);
   EXPECT_NEAR(n[0][1], 0.4f, 1e-6);
   EXPECT_NEAR(n[1][1], 0.075f, 1e-6);
@@ -52,10 +56,11 @@ TEST(Markers, ArrowsAlongXAndTowardsTheOrigin)
   EXPECT_FLOAT_EQ(y->GetRollAngle(), -10);
 
   TVector at{1, 2, 3, 1};
-  TLines* placed = AddArrowAlongXAt(&parent, 1, MarkerColour, 0.2f, at, true);
+  TLines* placed = AddArrowAlongXAt(&parent, 1, red, 0.2f, at, true);
   EXPECT_EQ(placed->Position.AsVector(), at);
-  EXPECT_EQ(AddArrowAlongX(nullptr, 1, MarkerColour, 0.2f, true), nullptr);
-  EXPECT_EQ(MarkerColour, (TVector{1, 1, 1, 1}));
+  EXPECT_EQ(placed->LineColor.GetColor(), red);
+  EXPECT_EQ(AddArrowAlongX(nullptr, 1, black, 0.2f, true), nullptr);
+  EXPECT_EQ(DefaultMarkerColour, (TVector{1, 1, 1, 1})) << "white until the View menu says otherwise";
 }
 
 TEST(Markers, LettersAreSolidOutlines)

@@ -54,7 +54,9 @@ TEST(NutcrackersTest, ChildTree)
 TEST(NutcrackersTest, MarkersStandWhereTheLeverActs)
 {
   TSceneFixture f;
-  BuildNutCrackerScene(f.Get(), &f.Lib, ProgramModelFolder(), true);
+  // Handed black (the View menu's white background), the markers are built black.
+  const TVector black{0, 0, 0, 1};
+  BuildNutCrackerScene(f.Get(), &f.Lib, ProgramModelFolder(), true, black);
   auto pos = [&](std::initializer_list<Integer> path) { return At(f.Get(), path)->Position.AsAffineVector(); };
   auto near = [](const TAffineVector& v, Single x, Single y) {
     EXPECT_NEAR(v[0], x, 1e-4);
@@ -76,10 +78,14 @@ TEST(NutcrackersTest, MarkersStandWhereTheLeverActs)
   near(up->Position.AsAffineVector(), 1.4709f, -0.2942f);
   EXPECT_GT(down->GetNodes().GetItem(0)->AsAffineVector()[1], 0);
   EXPECT_LT(up->GetNodes().GetItem(0)->AsAffineVector()[1], 0);
-  // Letters take the marker colour as their ambient colour.
-  auto* e = dynamic_cast<TExtrusionSolid*>(At(f.Get(), {2, 0}));
-  ASSERT_NE(e, nullptr);
-  EXPECT_EQ(e->Material.FrontProperties.Ambient.GetColor(), MarkerColour);
+  EXPECT_EQ(down->LineColor.GetColor(), black);
+  EXPECT_EQ(up->LineColor.GetColor(), black);
+  // Letters take the marker colour as their ambient colour, the fulcrum's F too.
+  for (std::initializer_list<Integer> path : {std::initializer_list<Integer>{2, 0}, {3, 2}, {5}}) {
+    auto* letter = dynamic_cast<TExtrusionSolid*>(At(f.Get(), path));
+    ASSERT_NE(letter, nullptr);
+    EXPECT_EQ(letter->Material.FrontProperties.Ambient.GetColor(), black);
+  }
 }
 
 TEST(NutcrackersTest, ArmsCloseAtNinetyAndOpenAgain)

@@ -1326,6 +1326,39 @@ TEST(SceneTrees, MarkersFlagTogglesExactlyTheMarkers)
   }
 }
 
+// Handed black for the markers (the View menu's white background), every topic builds its
+// arrows and letters black, and nothing else changes: the white of each marker line above
+// reads black, line for line. An arrow or letter that kept white would stay white here.
+TEST(SceneTrees, MarkersTakeTheColourTheBuildIsHanded)
+{
+  auto swap = [](std::string line, const std::string& from, const std::string& to) {
+    const size_t at = line.find(from);
+    return at == std::string::npos ? line : line.replace(at, from.size(), to);
+  };
+  for (const TTopicEntry& e : TopicEntries()) {
+    const std::string key = std::to_string(e.Id) + "." + std::to_string(e.Example);
+    TBuiltScene white, black;
+    BuildTopic(white, e, [](TTopicControls& c) { c.Markers = true; });
+    BuildTopic(black, e, [](TTopicControls& c) {
+      c.Markers = true;
+      c.MarkerColour = {0, 0, 0, 1};
+    });
+    std::vector<std::string> want;
+    Integer markers = 0;
+    for (const std::string& line : white.Lines) {
+      std::string b = swap(line, " lines (1,1,1,1)", " lines (0,0,0,1)");
+      if (line.find(" TExtrusionSolid ") != std::string::npos)
+        b = swap(swap(b, "own(a1,1,1;", "own(a0,0,0;"), ";d1,1,1)", ";d0,0,0)");
+      markers += b != line;
+      want.push_back(b);
+    }
+    EXPECT_EQ(black.Lines, want) << key;
+    // The treadle's check box shows its flywheel and foot plate, not markers.
+    if (e.ShowMarkers && e.Id != 32)
+      EXPECT_GT(markers, 0) << key << ": markers, but none in the markers' colour";
+  }
+}
+
 // What the topics' controls change in the build, worked out from the drawn-up sizes.
 TEST(SceneTrees, ControlsShapeTheBuild)
 {
