@@ -578,6 +578,7 @@ void TKVMainFrm::CreateRightPane()
 
   Viewer = Make<THTMLViewer>("Viewer", RightPanel);
   Viewer->SetAlign(alClient);
+  Viewer->SetAccessibleName("Topic page");
   Viewer->DefFontName = "Arial";
   Viewer->SetDefFontSize(10);
   Viewer->SetDefPreFontName("Courier New");

@@ -153,6 +153,7 @@ TTestFrm::TTestFrm(const TRect& ABounds, const std::string& ServerRoot, TCustomI
   viewer->SetAlign(alClient);
   viewer->SetServerRoot(ServerRoot);
   viewer->SetDefBackground(clWhite);
+  viewer->SetAccessibleName("Question");
   viewer->OnHotSpotClick = [this](TObject* s, const std::string& src, bool& handled) { viewerHotSpotClick(s, src, handled); };
   // The keys go to the page, so the answers can be chosen with Tab and Enter.
   OnShow = [this](TObject*) { viewer->SetFocus(); };
