@@ -156,12 +156,12 @@ std::unique_ptr<TBitmap> ConvertToScreenBitmap(std::unique_ptr<TBitmap> bitmap)
 {
   if (!bitmap)
     return nullptr;
-  auto result = std::make_unique<TBitmap>(*bitmap);
+  std::unique_ptr<TBitmap> result = std::move(bitmap);
   if (ColorBits() > 8) {
     result->SetPixelFormat(TPixelFormat::pf24bit);
   } else {
     TPalette p = ThePalette() ? *ThePalette() : DefaultSystemPalette();
-    result = ReduceColors(*bitmap, ColorBits() < 8 ? rmWindows20 : rmMyPalette, dmNearest);
+    result = ReduceColors(*result, ColorBits() < 8 ? rmWindows20 : rmMyPalette, dmNearest);
     if (ColorBits() == 8 && !result->HasPalette())
       result->SetPalette(p);
   }

@@ -123,9 +123,15 @@ void THTMLViewer::SetVScrollBarPosition(int32_t Value) { ScrollTo(Value); }
 void THTMLViewer::ScrollTo(int32_t Y)
 {
   Y = std::clamp(Y, 0, std::max(FMaxVertical - PanelHeight(), 0));
+  const int32_t old = FSectionList->YOff;
   FVScrollBar->SetPosition(Y);
   FSectionList->SetYOffset(Y);
-  InvalidatePaintPanel();
+  // Over a background that scrolls with the page the window's picture moves along and only
+  // the uncovered strip is painted; a fixed background needs the whole panel again.
+  if (FPaintPanel && Y != old && !FBackgroundFixed && std::abs(Y - old) < PanelHeight())
+    FPaintPanel->ScrollContents(0, old - Y);
+  else
+    InvalidatePaintPanel();
 }
 
 void THTMLViewer::ScrollHorzTo(int32_t X)
@@ -258,13 +264,18 @@ void THTMLViewer::PanelPaint(TCanvas& Canvas)
   box.Bottom = std::min(box.Bottom, PanelHeight());
   if (box.IsEmpty())
     return;
-  std::unique_ptr<TBitmap> buffer;
-  try {
-    buffer = std::make_unique<TBitmap>(box.Width(), box.Height());
-  } catch (const std::bad_alloc&) {
-    throw EOutOfResources("Out of Resources");
+  // One picture the size of the panel serves every paint; a strip uses its top-left part.
+  if (!FPaintBuffer)
+    FPaintBuffer = std::make_unique<TBitmap>();
+  TBitmap& buffer = *FPaintBuffer;
+  if (buffer.Width() != PanelWidth() || buffer.Height() != PanelHeight()) {
+    try {
+      buffer = TBitmap(PanelWidth(), PanelHeight(), TPixelFormat::pf32bit);
+    } catch (const std::bad_alloc&) {
+      throw EOutOfResources("Out of Resources");
+    }
   }
-  TCanvas& bc = buffer->Canvas();
+  TCanvas& bc = buffer.Canvas();
   bc.SetWindowOrgEx(box.Left, box.Top);
   TColor back = FSectionList->Background;
   if ((back & 0xFF000000) == PalRelative)
@@ -273,7 +284,7 @@ void THTMLViewer::PanelPaint(TCanvas& Canvas)
   DrawBackground(bc, box);
   PaintDocument(bc, box);
   bc.SetWindowOrgEx(0, 0);
-  Canvas.Draw(box.Left, box.Top, *buffer);
+  Canvas.BitBlt(box.Left, box.Top, box.Width(), box.Height(), buffer, 0, 0, SRCCOPY);
 }
 
 void THTMLViewer::RefreshBorder()
@@ -300,6 +311,7 @@ void THTMLViewer::PaintDocument(TCanvas& Canvas, const TRect& ARect)
 
 void THTMLViewer::DrawBackground(TCanvas& Canvas, const TRect& ARect)
 {
+  FBackgroundFixed = false;
   if (!FSectionList->ShowImages)
     return;
   const TBitmap* picture = FSectionList->GetBackgroundBitmap();
