@@ -2,6 +2,7 @@
 // scrolling by bar, key and wheel, double-buffered painting with the page background, the
 // mouse (links, hover, selection, word pick, drag scrolling, right click) and the clipboard.
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <thread>
 
@@ -264,13 +265,29 @@ void THTMLViewer::PanelPaint(TCanvas& Canvas)
   box.Bottom = std::min(box.Bottom, PanelHeight());
   if (box.IsEmpty())
     return;
+  // On a high-density screen the picture has the screen's pixels: text and lines are drawn
+  // at its resolution while the layout stays in logical pixels.
+  const double ratio = FPaintPanel->DevicePixelRatio();
+  if (ratio != 1) {
+    // At fractional ratios a box whose edges fall between device pixels would leave seams
+    // between strips: widen it to edges that are whole device pixels.
+    int32_t step = 1;
+    while (step < 8 && std::abs(step * ratio - std::round(step * ratio)) > 1e-6)
+      ++step;
+    box.Left -= box.Left % step;
+    box.Top -= box.Top % step;
+    box.Right = std::min(PanelWidth(), (box.Right + step - 1) / step * step);
+    box.Bottom = std::min(PanelHeight(), (box.Bottom + step - 1) / step * step);
+  }
   // One picture the size of the panel serves every paint; a strip uses its top-left part.
+  const int32_t bufferW = int32_t(std::ceil(PanelWidth() * ratio)), bufferH = int32_t(std::ceil(PanelHeight() * ratio));
   if (!FPaintBuffer)
     FPaintBuffer = std::make_unique<TBitmap>();
   TBitmap& buffer = *FPaintBuffer;
-  if (buffer.Width() != PanelWidth() || buffer.Height() != PanelHeight()) {
+  if (buffer.Width() != bufferW || buffer.Height() != bufferH || buffer.DevicePixelRatio() != ratio) {
     try {
-      buffer = TBitmap(PanelWidth(), PanelHeight(), TPixelFormat::pf32bit);
+      buffer = TBitmap(bufferW, bufferH, TPixelFormat::pf32bit);
+      buffer.SetDevicePixelRatio(ratio);
     } catch (const std::bad_alloc&) {
       throw EOutOfResources("Out of Resources");
     }
@@ -284,7 +301,9 @@ void THTMLViewer::PanelPaint(TCanvas& Canvas)
   DrawBackground(bc, box);
   PaintDocument(bc, box);
   bc.SetWindowOrgEx(0, 0);
-  Canvas.BitBlt(box.Left, box.Top, box.Width(), box.Height(), buffer, 0, 0, SRCCOPY);
+  Canvas.StretchBlt(box.Left, box.Top, box.Width(), box.Height(), buffer, 0, 0,
+                    std::min(buffer.Width(), int32_t(std::lround(box.Width() * ratio))),
+                    std::min(buffer.Height(), int32_t(std::lround(box.Height() * ratio))), SRCCOPY);
 }
 
 void THTMLViewer::RefreshBorder()

@@ -63,7 +63,8 @@ TBitmap::TBitmap(const TBitmap& other)
   : FWidth(other.FWidth), FHeight(other.FHeight), FFormat(other.FFormat), FStride(other.FStride),
     FPixels(other.FPixels), FPalette(other.FPalette), FHandleType(other.FHandleType),
     FTransparent(other.FTransparent), FTransparentMode(other.FTransparentMode),
-    FTransparentColor(other.FTransparentColor), FGeneration(other.FGeneration)
+    FTransparentColor(other.FTransparentColor), FGeneration(other.FGeneration),
+    FDevicePixelRatio(other.FDevicePixelRatio)
 {
 }
 
@@ -81,6 +82,7 @@ TBitmap& TBitmap::operator=(const TBitmap& other)
     FTransparent = other.FTransparent;
     FTransparentMode = other.FTransparentMode;
     FTransparentColor = other.FTransparentColor;
+    FDevicePixelRatio = other.FDevicePixelRatio;
     ++FGeneration;
   }
   return *this;
@@ -111,6 +113,7 @@ void TBitmap::TakeFrom(TBitmap& other) noexcept
   FTransparent = other.FTransparent;
   FTransparentMode = other.FTransparentMode;
   FTransparentColor = other.FTransparentColor;
+  FDevicePixelRatio = std::exchange(other.FDevicePixelRatio, 1.0);
   FGeneration = std::max(FGeneration, other.FGeneration);
   ++other.FGeneration;
 }
@@ -358,6 +361,7 @@ void TBitmap::SetPixelFormat(TPixelFormat format)
   CheckSize(FWidth, FHeight, format);   // before the pixels move out
   TBitmap old(std::move(*this));
   Allocate(old.FWidth, old.FHeight, format);
+  FDevicePixelRatio = old.FDevicePixelRatio;
   if (PixelFormatBits(format) <= 8) {
     FPalette = old.FPalette;
     size_t limit = size_t(1) << PixelFormatBits(format);

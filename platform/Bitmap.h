@@ -103,6 +103,11 @@ public:
   // own). Indexed formats are drawn through a 32-bit working copy and keep their palette.
   TCanvas& Canvas();
 
+  // Pixels per logical pixel when the bitmap stands for a screen area of a high-density
+  // display (1 otherwise): its canvas then draws in logical units at the full resolution.
+  double DevicePixelRatio() const { return FDevicePixelRatio; }
+  void SetDevicePixelRatio(double r) { FDevicePixelRatio = r > 0 ? r : 1; }
+
   // Incremented on every change through the methods above, so caches can notice.
   uint32_t Generation() const { return FGeneration; }
   void Changed() { ++FGeneration; }
@@ -122,6 +127,7 @@ private:
   TTransparentMode FTransparentMode = TTransparentMode::tmAuto;
   TColor FTransparentColor = clDefault;
   uint32_t FGeneration = 0;
+  double FDevicePixelRatio = 1;
   std::unique_ptr<TCanvas> FCanvas;
 };
 

@@ -45,6 +45,11 @@ void ConvertBitmapRows(const TBitmap& b, const TRect& part, QImage& out)
 
 QImage BitmapPartImage(const TBitmap& b, const TRect& part)
 {
+  // A high-density bitmap is only ever drawn on by the painter, which keeps the spare byte
+  // of 32-bit pixels opaque: its rows are already what the painter reads.
+  if (b.DevicePixelRatio() != 1 && (b.PixelFormat() == TPixelFormat::pf32bit || b.PixelFormat() == TPixelFormat::pfDevice))
+    return QImage(b.ScanLine(part.Top) + size_t(part.Left) * 4, part.Width(), part.Height(), qsizetype(b.Stride()),
+                  QImage::Format_RGB32);
   if (b.PixelFormat() == TPixelFormat::pf24bit)   // read in place: the painter converts as it draws
     return QImage(b.ScanLine(part.Top) + size_t(part.Left) * 3, part.Width(), part.Height(), qsizetype(b.Stride()),
                   QImage::Format_BGR888);
@@ -298,8 +303,14 @@ public:
       if (part.IsEmpty())
         return;
       QImage img = BitmapPartImage(src, part);
-      p.drawImage(QRect(dest.Left, dest.Top, dest.Width(), dest.Height()), img,
-                  QRect(srcRect.Left - part.Left, srcRect.Top - part.Top, srcRect.Width(), srcRect.Height()));
+      // On a high-density device pictures are enlarged smoothly, not by repeated pixels.
+      p.setRenderHint(QPainter::SmoothPixmapTransform, p.device() && p.device()->devicePixelRatio() != 1);
+      // A high-density picture covers its own pixels' extent from the destination's corner,
+      // so at fractional ratios its pixels land one to one on the device's.
+      const double r = src.DevicePixelRatio();
+      QRectF target = r != 1 ? QRectF(dest.Left, dest.Top, srcRect.Width() / r, srcRect.Height() / r)
+                             : QRectF(dest.Left, dest.Top, dest.Width(), dest.Height());
+      p.drawImage(target, img, QRectF(srcRect.Left - part.Left, srcRect.Top - part.Top, srcRect.Width(), srcRect.Height()));
     });
   }
 
@@ -497,12 +508,25 @@ class TBitmapDevice : public TQtDevice {
 public:
   explicit TBitmapDevice(TBitmap& b) : FBitmap(b) {}
 
-  TRect DeviceRect() const override { return {0, 0, FBitmap.Width(), FBitmap.Height()}; }
+  // A bitmap of a high-density screen area is drawn in logical units through the painter
+  // only; its pixels are not the canvas's units, so raster operations do not reach them.
+  bool Dense() const { return FBitmap.DevicePixelRatio() != 1; }
+  TRect DeviceRect() const override
+  {
+    if (Dense())
+      return {0, 0, Integer(std::ceil(FBitmap.Width() / FBitmap.DevicePixelRatio())),
+              Integer(std::ceil(FBitmap.Height() / FBitmap.DevicePixelRatio()))};
+    return {0, 0, FBitmap.Width(), FBitmap.Height()};
+  }
   Integer BitsPerPixel() const override { return std::max(1, FBitmap.BitsPerPixel()); }
-  TBitmap* PixelTarget() override { return &FBitmap; }
+  TBitmap* PixelTarget() override { return Dense() ? nullptr : &FBitmap; }
 
   void FillSolid(const TRect& rect, TColor color, const TRegion* clip) override
   {
+    if (Dense()) {
+      TQtDevice::FillSolid(rect, color, clip);
+      return;
+    }
     // Direct writes: exact, and no painter or working copy needed.
     TRegion area(TRect{std::max(rect.Left, 0), std::max(rect.Top, 0), std::min(rect.Right, FBitmap.Width()),
                        std::min(rect.Bottom, FBitmap.Height())});
@@ -547,6 +571,7 @@ protected:
     if (fmt == TPixelFormat::pf32bit || fmt == TPixelFormat::pfDevice || fmt == TPixelFormat::pf24bit) {
       QImage img(FBitmap.Bits(), FBitmap.Width(), FBitmap.Height(), qsizetype(FBitmap.Stride()),
                  fmt == TPixelFormat::pf24bit ? QImage::Format_BGR888 : QImage::Format_RGB32);
+      img.setDevicePixelRatio(FBitmap.DevicePixelRatio());
       {
         QPainter p(&img);
         ApplyClip(p, clip);

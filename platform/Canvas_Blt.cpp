@@ -322,13 +322,19 @@ bool TCanvas::Blt(Integer x, Integer y, Integer w, Integer h, const TBitmap& sou
   }
   // A plain copy of a colour picture, unstretched and inside it: the device draws it from
   // the source directly (converting only the rows it needs).
-  if (table == 0xCC && !job.FlipX && !job.FlipY && job.Dest.Width() == job.Src.Width() &&
-      job.Dest.Height() == job.Src.Height() && source.PixelFormat() != TPixelFormat::pf1bit &&
-      source.PixelFormat() != TPixelFormat::pfCustom && job.Src.Left >= 0 && job.Src.Top >= 0 &&
-      job.Src.Right <= source.Width() && job.Src.Bottom <= source.Height()) {
-    TRect src{job.Src.Left + visible.Left - job.Dest.Left, job.Src.Top + visible.Top - job.Dest.Top, 0, 0};
-    src.Right = src.Left + visible.Width();
-    src.Bottom = src.Top + visible.Height();
+  // A high-density picture (more pixels than logical units) fully on the device is drawn
+  // the same way, at the device's resolution.
+  const bool sameSize = job.Dest.Width() == job.Src.Width() && job.Dest.Height() == job.Src.Height();
+  const bool dense = source.DevicePixelRatio() != 1 && visible == job.Dest;
+  if (table == 0xCC && !job.FlipX && !job.FlipY && (sameSize || dense) &&
+      source.PixelFormat() != TPixelFormat::pf1bit && source.PixelFormat() != TPixelFormat::pfCustom &&
+      job.Src.Left >= 0 && job.Src.Top >= 0 && job.Src.Right <= source.Width() && job.Src.Bottom <= source.Height()) {
+    TRect src = job.Src;
+    if (sameSize) {
+      src = {job.Src.Left + visible.Left - job.Dest.Left, job.Src.Top + visible.Top - job.Dest.Top, 0, 0};
+      src.Right = src.Left + visible.Width();
+      src.Bottom = src.Top + visible.Height();
+    }
     FDevice->DrawImage(visible, source, src, rop, Clip());
     return true;
   }

@@ -1124,6 +1124,12 @@ void TControl::RenderTo(TBitmap& bitmap)
   bitmap = QImageToBitmap(image);
 }
 
+double TControl::DevicePixelRatio() const
+{
+  auto* w = WidgetOf(const_cast<TControl*>(this));
+  return w ? w->devicePixelRatioF() : 1.0;
+}
+
 void TControl::CaptureScreen(TBitmap& bitmap)
 {
   auto* w = WidgetOf(this);

@@ -201,6 +201,8 @@ public:
   // What the display shows of the control now, read back from the screen (nothing painted
   // again); empty when the control is not shown.
   void CaptureScreen(TBitmap& bitmap);
+  // Screen pixels per logical pixel where the control is shown (1 on ordinary screens).
+  double DevicePixelRatio() const;
 
   // What the hint window shows for a point of the client area, and the area (client
   // coordinates) within which the hint stays; false: no hint there. By default the short

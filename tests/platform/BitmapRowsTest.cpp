@@ -141,3 +141,38 @@ TEST(BitmapRows, PicturesDrawnOnAWindowShowTheirPixels)
       }
   }
 }
+
+TEST(BitmapRows, AHighDensityPictureIsDrawnInLogicalUnitsAtItsOwnResolution)
+{
+  // Two pixels per logical pixel: the canvas covers half the pixels' extent, a fill of a
+  // logical box fills twice the pixels, and text has detail within each 2x2 block.
+  TBitmap b(80, 40, TPixelFormat::pf32bit);
+  b.SetDevicePixelRatio(2);
+  TCanvas& c = b.Canvas();
+  EXPECT_EQ(c.ClipRect(), (TRect{0, 0, 40, 20}));
+  c.FillRect(TRect{0, 0, 40, 20}, clWhite);
+  c.FillRect(TRect{5, 5, 10, 10}, clRed);
+  EXPECT_EQ(b.GetPixel(10, 10), clRed);
+  EXPECT_EQ(b.GetPixel(19, 19), clRed);
+  EXPECT_EQ(b.GetPixel(9, 10), clWhite);
+  EXPECT_EQ(b.GetPixel(20, 19), clWhite);
+  c.Font().SetHeight(-12);
+  c.Font().SetColor(clBlack);
+  c.Brush().SetStyle(bsClear);
+  c.TextOut(12, 2, "Wx");
+  int ink = 0, detailed = 0;
+  for (int32_t y = 0; y + 1 < b.Height(); y += 2)
+    for (int32_t x = 24; x + 1 < b.Width(); x += 2) {
+      TColor p[4] = {b.GetPixel(x, y), b.GetPixel(x + 1, y), b.GetPixel(x, y + 1), b.GetPixel(x + 1, y + 1)};
+      if (p[0] == clWhite && p[1] == clWhite && p[2] == clWhite && p[3] == clWhite)
+        continue;
+      ++ink;
+      detailed += !(p[0] == p[1] && p[1] == p[2] && p[2] == p[3]);
+    }
+  EXPECT_GT(ink, 10);
+  EXPECT_GT(detailed, ink / 10);
+  // Copied, the ratio goes along; a format change keeps it.
+  TBitmap copy = b;
+  copy.SetPixelFormat(TPixelFormat::pf24bit);
+  EXPECT_EQ(copy.DevicePixelRatio(), 2);
+}
