@@ -476,13 +476,16 @@ const TPassInfo Adam7[7] = {{0, 0, 8, 8}, {0, 4, 8, 8}, {4, 0, 8, 4}, {0, 2, 4, 
 
 inline uint8_t Paeth(uint8_t a, uint8_t b, uint8_t c)
 {
-  int p = int(a) + int(b) - int(c);
-  int pa = std::abs(p - int(a)), pb = std::abs(p - int(b)), pc = std::abs(p - int(c));
-  if (pa <= pb && pa <= pc)
-    return a;
-  if (pb <= pc)
-    return b;
-  return c;
+  // Distances of a + b - c to a, b and c, written without the sum; ties go to a, then b.
+  int pa = std::abs(int(b) - int(c)), pb = std::abs(int(a) - int(c)), pc = std::abs(int(a) + int(b) - 2 * int(c));
+  int best = a;
+  if (pb < pa) {
+    pa = pb;
+    best = b;
+  }
+  if (pc < pa)
+    best = c;
+  return uint8_t(best);
 }
 
 // Undoes one row's filter in place; prev is the previous row of the pass (zeros for the first).
