@@ -1,5 +1,8 @@
 #include "engine/GLCadencer.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 constexpr uintptr_t FallbackTimer = 1;
 }
@@ -43,7 +46,14 @@ void TGLCadencer::Schedule(bool AfterTick)
   // Let waiting messages (input, paints, other windows' posts) through before ticking again.
   // After a tick the timer is used too: a chain of posted ticks would never leave the queue
   // empty, and the application's idle pass (hints, toolbar states) would never run.
-  if (AfterTick || PendingMessageCount() > 0)
+  // After a tick the next waits for the next display refresh at 60 Hz: frames beyond that
+  // are never seen, and a display server that does not pace swaps would let us draw
+  // flat out. The phase follows the clock, so the speed is the same however often we tick.
+  if (AfterTick) {
+    double wait = FrameSeconds - (RawSeconds() - FLastRaw);
+    auto ms = static_cast<Cardinal>(std::clamp(std::lround(wait * 1000), 1L, long(1000 * FrameSeconds) + 1));
+    FPending = SetTimer(FWindow, FallbackTimer, ms) != 0;
+  } else if (PendingMessageCount() > 0)
     FPending = SetTimer(FWindow, FallbackTimer, 1) != 0;
   else
     FPending = PostMessage(FWindow, FTickMessage, 0, 0);

@@ -1,7 +1,8 @@
-// TGLCadencer: the animation clock. While enabled it ticks as fast as the message loop
-// allows: the first tick posts the registered message "TickGLCadencer" to a hidden window
-// of its own, and every later one comes from a 1 ms timer, so that waiting messages and the
-// application's idle pass run between ticks. Every tick measures the time since the last
+// TGLCadencer: the animation clock. While enabled it ticks once per display refresh (60 a
+// second) at most: the first tick posts the registered message "TickGLCadencer" to a hidden
+// window of its own, and every later one comes from a timer set for the rest of the frame
+// (1 ms at least), so that waiting messages and the application's idle pass run between
+// ticks. Every tick measures the time since the last
 // one on the high-resolution counter, advances the scene's objects and then calls
 // OnProgress, all on the GUI thread.
 #pragma once
@@ -13,6 +14,9 @@
 
 class TGLCadencer : public TObject {
 public:
+  // The shortest time between two ticks: one refresh of a 60 Hz display.
+  static constexpr double FrameSeconds = 1.0 / 60;
+
   explicit TGLCadencer(TObject* AOwner = nullptr);
   ~TGLCadencer() override;
   TGLCadencer(const TGLCadencer&) = delete;

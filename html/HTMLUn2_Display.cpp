@@ -156,12 +156,12 @@ std::unique_ptr<TBitmap> ConvertToScreenBitmap(std::unique_ptr<TBitmap> bitmap)
 {
   if (!bitmap)
     return nullptr;
-  auto result = std::make_unique<TBitmap>(*bitmap);
+  std::unique_ptr<TBitmap> result = std::move(bitmap);
   if (ColorBits() > 8) {
     result->SetPixelFormat(TPixelFormat::pf24bit);
   } else {
     TPalette p = ThePalette() ? *ThePalette() : DefaultSystemPalette();
-    result = ReduceColors(*bitmap, ColorBits() < 8 ? rmWindows20 : rmMyPalette, dmNearest);
+    result = ReduceColors(*result, ColorBits() < 8 ? rmWindows20 : rmMyPalette, dmNearest);
     if (ColorBits() == 8 && !result->HasPalette())
       result->SetPalette(p);
   }
@@ -229,12 +229,12 @@ std::unique_ptr<TBitmap> LoadImageFromStream(TByteStream* stream, TTransparency&
     const bool honoured = PngHasTransparency(*stream);
     TPNGImage png;
     png.LoadFromStream(*stream);
-    result = std::make_unique<TBitmap>(static_cast<const TBitmap&>(png));
     // The mask follows the transparency chunk pixel by pixel (alpha table or exact RGB).
     if (honoured && png.TransparencyMask()) {
       transparent = TrPng;
       pngMask = std::make_unique<TBitmap>(*png.TransparencyMask());
     }
+    result = std::make_unique<TBitmap>(std::move(static_cast<TBitmap&>(png)));   // the pixels, not a copy
   } else {
     result = LoadBmp(d, n);
   }

@@ -451,6 +451,8 @@ private:
   bool FInMouseScroll = false;
   bool FLinkClicked = false;
   bool FBackgroundFixed = false;
+  // The paint panel's off-screen picture, kept between paints at the panel's size.
+  std::unique_ptr<TBitmap> FPaintBuffer;
   bool FInLayout = false;
   int32_t FPanY = 0;
   std::string FTitleAttr;

@@ -2,6 +2,7 @@
 // scrolling by bar, key and wheel, double-buffered painting with the page background, the
 // mouse (links, hover, selection, word pick, drag scrolling, right click) and the clipboard.
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <thread>
 
@@ -122,9 +123,15 @@ void THTMLViewer::SetVScrollBarPosition(int32_t Value) { ScrollTo(Value); }
 void THTMLViewer::ScrollTo(int32_t Y)
 {
   Y = std::clamp(Y, 0, std::max(FMaxVertical - PanelHeight(), 0));
+  const int32_t old = FSectionList->YOff;
   FVScrollBar->SetPosition(Y);
   FSectionList->SetYOffset(Y);
-  InvalidatePaintPanel();
+  // Over a background that scrolls with the page the window's picture moves along and only
+  // the uncovered strip is painted; a fixed background needs the whole panel again.
+  if (FPaintPanel && Y != old && !FBackgroundFixed && std::abs(Y - old) < PanelHeight())
+    FPaintPanel->ScrollContents(0, old - Y);
+  else
+    InvalidatePaintPanel();
 }
 
 void THTMLViewer::ScrollHorzTo(int32_t X)
@@ -263,13 +270,34 @@ void THTMLViewer::PanelPaint(TCanvas& Canvas)
   box.Bottom = std::min(box.Bottom, PanelHeight());
   if (box.IsEmpty())
     return;
-  std::unique_ptr<TBitmap> buffer;
-  try {
-    buffer = std::make_unique<TBitmap>(box.Width(), box.Height());
-  } catch (const std::bad_alloc&) {
-    throw EOutOfResources("Out of Resources");
+  // On a high-density screen the picture has the screen's pixels: text and lines are drawn
+  // at its resolution while the layout stays in logical pixels.
+  const double ratio = FPaintPanel->DevicePixelRatio();
+  if (ratio != 1) {
+    // At fractional ratios a box whose edges fall between device pixels would leave seams
+    // between strips: widen it to edges that are whole device pixels.
+    int32_t step = 1;
+    while (step < 8 && std::abs(step * ratio - std::round(step * ratio)) > 1e-6)
+      ++step;
+    box.Left -= box.Left % step;
+    box.Top -= box.Top % step;
+    box.Right = std::min(PanelWidth(), (box.Right + step - 1) / step * step);
+    box.Bottom = std::min(PanelHeight(), (box.Bottom + step - 1) / step * step);
   }
-  TCanvas& bc = buffer->Canvas();
+  // One picture the size of the panel serves every paint; a strip uses its top-left part.
+  const int32_t bufferW = int32_t(std::ceil(PanelWidth() * ratio)), bufferH = int32_t(std::ceil(PanelHeight() * ratio));
+  if (!FPaintBuffer)
+    FPaintBuffer = std::make_unique<TBitmap>();
+  TBitmap& buffer = *FPaintBuffer;
+  if (buffer.Width() != bufferW || buffer.Height() != bufferH || buffer.DevicePixelRatio() != ratio) {
+    try {
+      buffer = TBitmap(bufferW, bufferH, TPixelFormat::pf32bit);
+      buffer.SetDevicePixelRatio(ratio);
+    } catch (const std::bad_alloc&) {
+      throw EOutOfResources("Out of Resources");
+    }
+  }
+  TCanvas& bc = buffer.Canvas();
   bc.SetWindowOrgEx(box.Left, box.Top);
   TColor back = FSectionList->Background;
   if ((back & 0xFF000000) == PalRelative)
@@ -278,7 +306,9 @@ void THTMLViewer::PanelPaint(TCanvas& Canvas)
   DrawBackground(bc, box);
   PaintDocument(bc, box);
   bc.SetWindowOrgEx(0, 0);
-  Canvas.Draw(box.Left, box.Top, *buffer);
+  Canvas.StretchBlt(box.Left, box.Top, box.Width(), box.Height(), buffer, 0, 0,
+                    std::min(buffer.Width(), int32_t(std::lround(box.Width() * ratio))),
+                    std::min(buffer.Height(), int32_t(std::lround(box.Height() * ratio))), SRCCOPY);
 }
 
 void THTMLViewer::RefreshBorder()
@@ -310,6 +340,7 @@ void THTMLViewer::PaintDocument(TCanvas& Canvas, const TRect& ARect)
 
 void THTMLViewer::DrawBackground(TCanvas& Canvas, const TRect& ARect)
 {
+  FBackgroundFixed = false;
   if (!FSectionList->ShowImages)
     return;
   const TBitmap* picture = FSectionList->GetBackgroundBitmap();

@@ -6,6 +6,8 @@
 
 #include "html/PNGZLIB.h"
 
+#include <zlib.h>
+
 const char* const EPNGInvalidFileHeaderText = "Invalid Portable Graphics Network image, it has an invalid file header.";
 const char* const EPNGOutOfRangeText = "The chunk index especified is out of the range.";
 const char* const EPNGInvalidClassText = "The chunk class index especified is  out of range.";
@@ -47,30 +49,14 @@ std::string ChunkTypeName(uint32_t type)
   return s;
 }
 
-// CRC-32 (polynomial 0xEDB88320), table made on first use.
-static uint32_t UpdateCrc(uint32_t crc, const uint8_t* p, size_t n)
-{
-  static const auto table = [] {
-    std::array<uint32_t, 256> t{};
-    for (uint32_t i = 0; i < 256; ++i) {
-      uint32_t c = i;
-      for (int k = 0; k < 8; ++k)
-        c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-      t[i] = c;
-    }
-    return t;
-  }();
-  for (size_t i = 0; i < n; ++i)
-    crc = table[(crc ^ p[i]) & 0xFF] ^ (crc >> 8);
-  return crc;
-}
-
+// CRC-32 of a chunk's type and data (zlib's, which works on several bytes at a time).
 static uint32_t ChunkCrc(uint32_t type, const std::vector<uint8_t>& data)
 {
   uint8_t t[4] = {uint8_t(type), uint8_t(type >> 8), uint8_t(type >> 16), uint8_t(type >> 24)};
-  uint32_t crc = UpdateCrc(0xFFFFFFFFu, t, 4);
-  crc = UpdateCrc(crc, data.data(), data.size());
-  return crc ^ 0xFFFFFFFFu;
+  uLong crc = crc32(0L, t, 4);
+  if (!data.empty())   // a null buffer would ask zlib for its starting value instead
+    crc = crc32_z(crc, data.data(), data.size());
+  return uint32_t(crc);
 }
 
 static uint32_t Get32BE(const uint8_t* p)
@@ -490,13 +476,16 @@ const TPassInfo Adam7[7] = {{0, 0, 8, 8}, {0, 4, 8, 8}, {4, 0, 8, 4}, {0, 2, 4, 
 
 inline uint8_t Paeth(uint8_t a, uint8_t b, uint8_t c)
 {
-  int p = int(a) + int(b) - int(c);
-  int pa = std::abs(p - int(a)), pb = std::abs(p - int(b)), pc = std::abs(p - int(c));
-  if (pa <= pb && pa <= pc)
-    return a;
-  if (pb <= pc)
-    return b;
-  return c;
+  // Distances of a + b - c to a, b and c, written without the sum; ties go to a, then b.
+  int pa = std::abs(int(b) - int(c)), pb = std::abs(int(a) - int(c)), pc = std::abs(int(a) + int(b) - 2 * int(c));
+  int best = a;
+  if (pb < pa) {
+    pa = pb;
+    best = b;
+  }
+  if (pc < pa)
+    best = c;
+  return uint8_t(best);
 }
 
 // Undoes one row's filter in place; prev is the previous row of the pass (zeros for the first).

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "platform/Graphics.h"
 
@@ -62,7 +63,8 @@ TBitmap::TBitmap(const TBitmap& other)
   : FWidth(other.FWidth), FHeight(other.FHeight), FFormat(other.FFormat), FStride(other.FStride),
     FPixels(other.FPixels), FPalette(other.FPalette), FHandleType(other.FHandleType),
     FTransparent(other.FTransparent), FTransparentMode(other.FTransparentMode),
-    FTransparentColor(other.FTransparentColor), FGeneration(other.FGeneration)
+    FTransparentColor(other.FTransparentColor), FGeneration(other.FGeneration),
+    FDevicePixelRatio(other.FDevicePixelRatio)
 {
 }
 
@@ -80,9 +82,40 @@ TBitmap& TBitmap::operator=(const TBitmap& other)
     FTransparent = other.FTransparent;
     FTransparentMode = other.FTransparentMode;
     FTransparentColor = other.FTransparentColor;
+    FDevicePixelRatio = other.FDevicePixelRatio;
     ++FGeneration;
   }
   return *this;
+}
+
+TBitmap::TBitmap(TBitmap&& other) noexcept { TakeFrom(other); }
+
+TBitmap& TBitmap::operator=(TBitmap&& other) noexcept
+{
+  if (this != &other) {
+    TakeFrom(other);
+    ++FGeneration;
+  }
+  return *this;
+}
+
+void TBitmap::TakeFrom(TBitmap& other) noexcept
+{
+  FWidth = std::exchange(other.FWidth, 0);
+  FHeight = std::exchange(other.FHeight, 0);
+  FFormat = other.FFormat;
+  FStride = std::exchange(other.FStride, 0);
+  FPixels = std::move(other.FPixels);
+  other.FPixels.clear();
+  FPalette = std::move(other.FPalette);
+  other.FPalette.Entries.clear();
+  FHandleType = other.FHandleType;
+  FTransparent = other.FTransparent;
+  FTransparentMode = other.FTransparentMode;
+  FTransparentColor = other.FTransparentColor;
+  FDevicePixelRatio = std::exchange(other.FDevicePixelRatio, 1.0);
+  FGeneration = std::max(FGeneration, other.FGeneration);
+  ++other.FGeneration;
 }
 
 TBitmap::~TBitmap() = default;
@@ -122,12 +155,15 @@ void TBitmap::SetSize(int32_t width, int32_t height)
 {
   if (width == FWidth && height == FHeight)
     return;
-  TBitmap old(*this);
+  CheckSize(width, height, FFormat);   // before the pixels move out
+  const int32_t oldHeight = FHeight;
+  const size_t oldStride = FStride;
+  std::vector<uint8_t> old = std::move(FPixels);
   Allocate(width, height, FFormat);
-  int32_t rows = std::min(FHeight, old.FHeight);
-  size_t bytes = std::min(FStride, old.FStride);
+  int32_t rows = std::min(FHeight, oldHeight);
+  size_t bytes = std::min(FStride, oldStride);
   for (int32_t y = 0; y < rows; ++y)
-    std::memcpy(ScanLine(y), old.ScanLine(y), bytes);
+    std::memcpy(ScanLine(y), old.data() + oldStride * static_cast<size_t>(y), bytes);
 }
 
 uint8_t* TBitmap::ScanLine(int32_t y) { return FPixels.data() + FStride * static_cast<size_t>(y); }
@@ -237,17 +273,95 @@ void TBitmap::SetPixel(int32_t x, int32_t y, TColor c)
 
 void TBitmap::Fill(TColor c)
 {
+  if (FFormat == TPixelFormat::pf24bit || FFormat == TPixelFormat::pf32bit || FFormat == TPixelFormat::pfDevice) {
+    if (Empty())
+      return;
+    // One row by pixels, the others copied from it.
+    const int bpp = FFormat == TPixelFormat::pf24bit ? 3 : 4;
+    const uint8_t px[4] = {uint8_t(GetBValue(c)), uint8_t(GetGValue(c)), uint8_t(GetRValue(c)), 0};
+    uint8_t* first = ScanLine(0);
+    for (int32_t x = 0; x < FWidth; ++x)
+      std::memcpy(first + size_t(x) * bpp, px, bpp);
+    for (int32_t y = 1; y < FHeight; ++y)
+      std::memcpy(ScanLine(y), first, size_t(FWidth) * bpp);
+    ++FGeneration;
+    return;
+  }
   for (int32_t y = 0; y < FHeight; ++y)
     for (int32_t x = 0; x < FWidth; ++x)
       SetPixel(x, y, c);
+}
+
+// The colours of an indexed bitmap's entries as GetPixel gives them.
+static void EntryColours(const TBitmap& b, uint32_t (&lut)[256])
+{
+  const std::vector<TRGBQuad>& pal = b.Palette().Entries;
+  const bool mono = b.PixelFormat() == TPixelFormat::pf1bit;
+  for (int i = 0; i < 256; ++i) {
+    if (i < int(pal.size()))
+      lut[i] = uint32_t(pal[i].rgbRed) << 16 | uint32_t(pal[i].rgbGreen) << 8 | pal[i].rgbBlue;
+    else if (mono)
+      lut[i] = i ? 0xFFFFFFu : 0u;
+    else
+      lut[i] = uint32_t(i) * 0x010101u;
+  }
+}
+
+void TBitmap::ReadRow(int32_t y, int32_t x0, int32_t count, uint32_t* out) const
+{
+  const uint8_t* row = ScanLine(y);
+  uint32_t lut[256];
+  switch (FFormat) {
+  case TPixelFormat::pf32bit:
+  case TPixelFormat::pfDevice:
+    std::memcpy(out, row + size_t(x0) * 4, size_t(count) * 4);
+    for (int32_t x = 0; x < count; ++x)
+      out[x] &= 0xFFFFFFu;
+    return;
+  case TPixelFormat::pf24bit: {
+    const uint8_t* s = row + size_t(x0) * 3;
+    for (int32_t x = 0; x < count; ++x, s += 3)
+      out[x] = uint32_t(s[2]) << 16 | uint32_t(s[1]) << 8 | s[0];
+    return;
+  }
+  case TPixelFormat::pf8bit:
+    EntryColours(*this, lut);
+    for (int32_t x = 0; x < count; ++x)
+      out[x] = lut[row[x0 + x]];
+    return;
+  case TPixelFormat::pf4bit:
+    EntryColours(*this, lut);
+    for (int32_t x = 0; x < count; ++x) {
+      int32_t sx = x0 + x;
+      out[x] = lut[(sx & 1) ? (row[sx >> 1] & 0x0F) : (row[sx >> 1] >> 4)];
+    }
+    return;
+  case TPixelFormat::pf1bit:
+    EntryColours(*this, lut);
+    for (int32_t x = 0; x < count; ++x) {
+      int32_t sx = x0 + x;
+      out[x] = lut[(row[sx >> 3] >> (7 - (sx & 7))) & 1];
+    }
+    return;
+  case TPixelFormat::pf15bit:
+  case TPixelFormat::pf16bit:
+  case TPixelFormat::pfCustom:
+    for (int32_t x = 0; x < count; ++x) {
+      TColor c = GetPixel(x0 + x, y);
+      out[x] = uint32_t(GetRValue(c)) << 16 | uint32_t(GetGValue(c)) << 8 | GetBValue(c);
+    }
+    return;
+  }
 }
 
 void TBitmap::SetPixelFormat(TPixelFormat format)
 {
   if (format == FFormat)
     return;
-  TBitmap old(*this);
-  Allocate(FWidth, FHeight, format);
+  CheckSize(FWidth, FHeight, format);   // before the pixels move out
+  TBitmap old(std::move(*this));
+  Allocate(old.FWidth, old.FHeight, format);
+  FDevicePixelRatio = old.FDevicePixelRatio;
   if (PixelFormatBits(format) <= 8) {
     FPalette = old.FPalette;
     size_t limit = size_t(1) << PixelFormatBits(format);
@@ -255,6 +369,24 @@ void TBitmap::SetPixelFormat(TPixelFormat format)
       FPalette.Entries.resize(limit);
   } else {
     FPalette.Entries.clear();
+  }
+  if (format == TPixelFormat::pf24bit || format == TPixelFormat::pf32bit || format == TPixelFormat::pfDevice) {
+    // Direct colour: whole rows at a time.
+    std::vector<uint32_t> line(static_cast<size_t>(FWidth));
+    for (int32_t y = 0; y < FHeight; ++y) {
+      old.ReadRow(y, 0, FWidth, line.data());
+      uint8_t* to = ScanLine(y);
+      if (format == TPixelFormat::pf24bit)
+        for (int32_t x = 0; x < FWidth; ++x, to += 3) {
+          to[0] = uint8_t(line[x]);
+          to[1] = uint8_t(line[x] >> 8);
+          to[2] = uint8_t(line[x] >> 16);
+        }
+      else
+        std::memcpy(to, line.data(), line.size() * 4);
+    }
+    ++FGeneration;
+    return;
   }
   for (int32_t y = 0; y < FHeight; ++y)
     for (int32_t x = 0; x < FWidth; ++x)

@@ -44,6 +44,10 @@ public:
   TBitmap(int32_t width, int32_t height, TPixelFormat format = TPixelFormat::pf24bit);
   TBitmap(const TBitmap& other);
   TBitmap& operator=(const TBitmap& other);
+  // Moves take the pixels over without copying; the source is left empty. A canvas stays
+  // with the object it was made for.
+  TBitmap(TBitmap&& other) noexcept;
+  TBitmap& operator=(TBitmap&& other) noexcept;
   virtual ~TBitmap();
 
   int32_t Width() const { return FWidth; }
@@ -77,6 +81,9 @@ public:
   TColor GetPixel(int32_t x, int32_t y) const;
   void SetPixel(int32_t x, int32_t y, TColor c);
   void Fill(TColor c);
+  // Pixels x0 .. x0 + count - 1 of row y as 0x00RRGGBB words, the layout of a pf32bit row
+  // with its spare byte 0; for copies of whole rows. The span must lie inside the bitmap.
+  void ReadRow(int32_t y, int32_t x0, int32_t count, uint32_t* out) const;
 
   TBitmapHandleType HandleType() const { return FHandleType; }
   void SetHandleType(TBitmapHandleType t) { FHandleType = t; }
@@ -96,12 +103,18 @@ public:
   // own). Indexed formats are drawn through a 32-bit working copy and keep their palette.
   TCanvas& Canvas();
 
+  // Pixels per logical pixel when the bitmap stands for a screen area of a high-density
+  // display (1 otherwise): its canvas then draws in logical units at the full resolution.
+  double DevicePixelRatio() const { return FDevicePixelRatio; }
+  void SetDevicePixelRatio(double r) { FDevicePixelRatio = r > 0 ? r : 1; }
+
   // Incremented on every change through the methods above, so caches can notice.
   uint32_t Generation() const { return FGeneration; }
   void Changed() { ++FGeneration; }
 
 private:
   void Allocate(int32_t width, int32_t height, TPixelFormat format);
+  void TakeFrom(TBitmap& other) noexcept;
 
   int32_t FWidth = 0;
   int32_t FHeight = 0;
@@ -114,6 +127,7 @@ private:
   TTransparentMode FTransparentMode = TTransparentMode::tmAuto;
   TColor FTransparentColor = clDefault;
   uint32_t FGeneration = 0;
+  double FDevicePixelRatio = 1;
   std::unique_ptr<TCanvas> FCanvas;
 };
 

@@ -20,6 +20,49 @@
 #include "platform/CanvasInternal.h"
 #include "platform/Fonts.h"
 
+void ConvertBitmapRows(const TBitmap& b, const TRect& part, QImage& out)
+{
+  if (b.PixelFormat() == TPixelFormat::pf32bit || b.PixelFormat() == TPixelFormat::pfDevice) {
+    // The same layout: only the spare byte becomes opaque alpha, in one pass.
+    for (Integer y = 0; y < part.Height(); ++y) {
+      const uint8_t* from = b.ScanLine(part.Top + y) + size_t(part.Left) * 4;
+      auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+      for (Integer x = 0; x < part.Width(); ++x) {
+        uint32_t v;
+        std::memcpy(&v, from + size_t(x) * 4, 4);
+        line[x] = v | 0xFF000000u;
+      }
+    }
+    return;
+  }
+  for (Integer y = 0; y < part.Height(); ++y) {
+    auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+    b.ReadRow(part.Top + y, part.Left, part.Width(), line);
+    for (Integer x = 0; x < part.Width(); ++x)
+      line[x] |= 0xFF000000u;
+  }
+}
+
+QImage BitmapPartImage(const TBitmap& b, const TRect& part)
+{
+  // A high-density bitmap is only ever drawn on by the painter, which keeps the spare byte
+  // of 32-bit pixels opaque: its rows are already what the painter reads.
+  if (b.DevicePixelRatio() != 1 && (b.PixelFormat() == TPixelFormat::pf32bit || b.PixelFormat() == TPixelFormat::pfDevice))
+    return QImage(b.ScanLine(part.Top) + size_t(part.Left) * 4, part.Width(), part.Height(), qsizetype(b.Stride()),
+                  QImage::Format_RGB32);
+  if (b.PixelFormat() == TPixelFormat::pf24bit)   // read in place: the painter converts as it draws
+    return QImage(b.ScanLine(part.Top) + size_t(part.Left) * 3, part.Width(), part.Height(), qsizetype(b.Stride()),
+                  QImage::Format_BGR888);
+  // Converted into a picture kept between calls of the same size: the viewer's buffer is
+  // drawn every paint and should not allocate and fault in a new one each time. Whoever
+  // still holds the last one (a printer's record) keeps it, as writing detaches.
+  thread_local QImage scratch;
+  if (scratch.width() != part.Width() || scratch.height() != part.Height())
+    scratch = QImage(part.Width(), part.Height(), QImage::Format_RGB32);
+  ConvertBitmapRows(b, part, scratch);
+  return scratch;
+}
+
 namespace {
 
 QColor ToQColor(TColor c) { return QColor(GetRValue(c), GetGValue(c), GetBValue(c)); }
@@ -254,9 +297,20 @@ public:
       }
       if (src.Empty())
         return;
-      QImage img = BitmapToQImage(src);
-      p.drawImage(QRect(dest.Left, dest.Top, dest.Width(), dest.Height()), img,
-                  QRect(srcRect.Left, srcRect.Top, srcRect.Width(), srcRect.Height()));
+      // Only the part drawn is converted (a scrolled strip is a few rows of the buffer).
+      TRect part{std::max(srcRect.Left, 0), std::max(srcRect.Top, 0), std::min(srcRect.Right, src.Width()),
+                 std::min(srcRect.Bottom, src.Height())};
+      if (part.IsEmpty())
+        return;
+      QImage img = BitmapPartImage(src, part);
+      // On a high-density device pictures are enlarged smoothly, not by repeated pixels.
+      p.setRenderHint(QPainter::SmoothPixmapTransform, p.device() && p.device()->devicePixelRatio() != 1);
+      // A high-density picture covers its own pixels' extent from the destination's corner,
+      // so at fractional ratios its pixels land one to one on the device's.
+      const double r = src.DevicePixelRatio();
+      QRectF target = r != 1 ? QRectF(dest.Left, dest.Top, srcRect.Width() / r, srcRect.Height() / r)
+                             : QRectF(dest.Left, dest.Top, dest.Width(), dest.Height());
+      p.drawImage(target, img, QRectF(srcRect.Left - part.Left, srcRect.Top - part.Top, srcRect.Width(), srcRect.Height()));
     });
   }
 
@@ -454,12 +508,25 @@ class TBitmapDevice : public TQtDevice {
 public:
   explicit TBitmapDevice(TBitmap& b) : FBitmap(b) {}
 
-  TRect DeviceRect() const override { return {0, 0, FBitmap.Width(), FBitmap.Height()}; }
+  // A bitmap of a high-density screen area is drawn in logical units through the painter
+  // only; its pixels are not the canvas's units, so raster operations do not reach them.
+  bool Dense() const { return FBitmap.DevicePixelRatio() != 1; }
+  TRect DeviceRect() const override
+  {
+    if (Dense())
+      return {0, 0, Integer(std::ceil(FBitmap.Width() / FBitmap.DevicePixelRatio())),
+              Integer(std::ceil(FBitmap.Height() / FBitmap.DevicePixelRatio()))};
+    return {0, 0, FBitmap.Width(), FBitmap.Height()};
+  }
   Integer BitsPerPixel() const override { return std::max(1, FBitmap.BitsPerPixel()); }
-  TBitmap* PixelTarget() override { return &FBitmap; }
+  TBitmap* PixelTarget() override { return Dense() ? nullptr : &FBitmap; }
 
   void FillSolid(const TRect& rect, TColor color, const TRegion* clip) override
   {
+    if (Dense()) {
+      TQtDevice::FillSolid(rect, color, clip);
+      return;
+    }
     // Direct writes: exact, and no painter or working copy needed.
     TRegion area(TRect{std::max(rect.Left, 0), std::max(rect.Top, 0), std::min(rect.Right, FBitmap.Width()),
                        std::min(rect.Bottom, FBitmap.Height())});
@@ -471,12 +538,21 @@ public:
     if (f == TPixelFormat::pf24bit || f == TPixelFormat::pf32bit || f == TPixelFormat::pfDevice) {
       int bpp = f == TPixelFormat::pf24bit ? 3 : 4;
       uint8_t px[4] = {uint8_t(GetBValue(color)), uint8_t(GetGValue(color)), uint8_t(GetRValue(color)), 0};
-      for (const TRect& r : area.Rects())
-        for (Integer y = r.Top; y < r.Bottom; ++y) {
-          uint8_t* row = FBitmap.ScanLine(y) + size_t(r.Left) * bpp;
-          for (Integer x = r.Left; x < r.Right; ++x, row += bpp)
-            std::memcpy(row, px, bpp);
+      // The first row of each rectangle by pixels, the others copied from it.
+      for (const TRect& r : area.Rects()) {
+        uint8_t* first = FBitmap.ScanLine(r.Top) + size_t(r.Left) * bpp;
+        const size_t bytes = size_t(r.Width()) * bpp;
+        if (bpp == 4) {
+          uint32_t v;
+          std::memcpy(&v, px, 4);
+          std::fill_n(reinterpret_cast<uint32_t*>(first), r.Width(), v);
+        } else {
+          for (size_t x = 0; x < bytes; x += 3)
+            std::memcpy(first + x, px, 3);
         }
+        for (Integer y = r.Top + 1; y < r.Bottom; ++y)
+          std::memcpy(FBitmap.ScanLine(y) + size_t(r.Left) * bpp, first, bytes);
+      }
       FBitmap.Changed();
     } else {
       for (const TRect& r : area.Rects())
@@ -495,6 +571,7 @@ protected:
     if (fmt == TPixelFormat::pf32bit || fmt == TPixelFormat::pfDevice || fmt == TPixelFormat::pf24bit) {
       QImage img(FBitmap.Bits(), FBitmap.Width(), FBitmap.Height(), qsizetype(FBitmap.Stride()),
                  fmt == TPixelFormat::pf24bit ? QImage::Format_BGR888 : QImage::Format_RGB32);
+      img.setDevicePixelRatio(FBitmap.DevicePixelRatio());
       {
         QPainter p(&img);
         ApplyClip(p, clip);
@@ -510,13 +587,7 @@ protected:
     if (area.IsEmpty())
       return;
     QImage work(area.Width(), area.Height(), QImage::Format_RGB32);
-    for (Integer y = 0; y < area.Height(); ++y) {
-      auto* line = reinterpret_cast<QRgb*>(work.scanLine(y));
-      for (Integer x = 0; x < area.Width(); ++x) {
-        TColor c = FBitmap.GetPixel(area.Left + x, area.Top + y);
-        line[x] = qRgb(GetRValue(c), GetGValue(c), GetBValue(c));
-      }
-    }
+    ConvertBitmapRows(FBitmap, area, work);
     QImage before = work.copy();
     {
       QPainter p(&work);
@@ -578,14 +649,11 @@ std::unique_ptr<TCanvas> CreateBitmapCanvas(TBitmap& bitmap) { return std::make_
 QImage BitmapToQImage(const TBitmap& b)
 {
   QImage img(std::max(1, b.Width()), std::max(1, b.Height()), QImage::Format_RGB32);
-  img.fill(Qt::black);
-  for (Integer y = 0; y < b.Height(); ++y) {
-    auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
-    for (Integer x = 0; x < b.Width(); ++x) {
-      TColor c = b.GetPixel(x, y);
-      line[x] = qRgb(GetRValue(c), GetGValue(c), GetBValue(c));
-    }
+  if (b.Empty()) {
+    img.fill(Qt::black);
+    return img;
   }
+  ConvertBitmapRows(b, TRect{0, 0, b.Width(), b.Height()}, img);
   return img;
 }
 

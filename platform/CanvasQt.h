@@ -19,5 +19,10 @@ std::unique_ptr<TCanvasDevice> CreatePainterDevice(QPainter& painter, const TRec
 
 // A 32-bit copy of a bitmap (RGB32).
 QImage BitmapToQImage(const TBitmap& bitmap);
+// Rows of part of a bitmap converted into the top-left of an RGB32 image at least that big.
+void ConvertBitmapRows(const TBitmap& bitmap, const TRect& part, QImage& out);
+// Part of a bitmap (inside it) as an image to draw at once: the bitmap's own rows where
+// the painter reads them directly, else a converted copy valid until the next call.
+QImage BitmapPartImage(const TBitmap& bitmap, const TRect& part);
 // A 24-bit bitmap of an image (alpha dropped).
 TBitmap QImageToBitmap(const QImage& image);

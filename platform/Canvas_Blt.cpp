@@ -2,6 +2,7 @@
 // device with pixels they are computed here, pixel by pixel, with the device context's
 // colour conversions; other devices (printers) get the stretched picture and the operation.
 #include <algorithm>
+#include <cstring>
 
 #include "platform/CanvasInternal.h"
 #include "platform/Graphics.h"
@@ -139,6 +140,10 @@ void TBltJob::Run()
       for (Integer y = r.Top; y < r.Bottom; ++y) {
         const uint8_t* from = Source->ScanLine(y - Dest.Top + Src.Top) + size_t(r.Left - Dest.Left + Src.Left) * sb;
         uint8_t* to = t.ScanLine(y) + size_t(r.Left) * tb;
+        if (sb == tb && sb == 3) {
+          std::memcpy(to, from, size_t(r.Width()) * 3);
+          continue;
+        }
         for (Integer x = r.Left; x < r.Right; ++x, from += sb, to += tb) {
           to[0] = from[0];
           to[1] = from[1];
@@ -313,6 +318,24 @@ bool TCanvas::Blt(Integer x, Integer y, Integer w, Integer h, const TBitmap& sou
     } else {
       FDevice->DrawImage(visible, TBitmap(), TRect{}, rop, Clip());
     }
+    return true;
+  }
+  // A plain copy of a colour picture, unstretched and inside it: the device draws it from
+  // the source directly (converting only the rows it needs).
+  // A high-density picture (more pixels than logical units) fully on the device is drawn
+  // the same way, at the device's resolution.
+  const bool sameSize = job.Dest.Width() == job.Src.Width() && job.Dest.Height() == job.Src.Height();
+  const bool dense = source.DevicePixelRatio() != 1 && visible == job.Dest;
+  if (table == 0xCC && !job.FlipX && !job.FlipY && (sameSize || dense) &&
+      source.PixelFormat() != TPixelFormat::pf1bit && source.PixelFormat() != TPixelFormat::pfCustom &&
+      job.Src.Left >= 0 && job.Src.Top >= 0 && job.Src.Right <= source.Width() && job.Src.Bottom <= source.Height()) {
+    TRect src = job.Src;
+    if (sameSize) {
+      src = {job.Src.Left + visible.Left - job.Dest.Left, job.Src.Top + visible.Top - job.Dest.Top, 0, 0};
+      src.Right = src.Left + visible.Width();
+      src.Bottom = src.Top + visible.Height();
+    }
+    FDevice->DrawImage(visible, source, src, rop, Clip());
     return true;
   }
   TBitmap picture;

@@ -15,6 +15,8 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QResizeEvent>
+#include <QScreen>
+#include <QWindow>
 #include <QShowEvent>
 #include <QHideEvent>
 #include <QWheelEvent>
@@ -127,6 +129,9 @@ protected:
     TCanvas canvas(CreatePainterDevice(p, {0, 0, width(), height()}, 96, false));
     QRect r = e->rect();
     TRect area{r.x(), r.y(), r.x() + r.width(), r.y() + r.height()};
+    // Drawing outside the part to paint would be thrown away: say so to the painting code.
+    if (r != rect())
+      canvas.IntersectClipRect(area.Left, area.Top, area.Right, area.Bottom);
     GuardedCall([&] { TControlWidgetAccess::Paint(Control, canvas, area); }, Control);
   }
   TPoint Local(const QPointF& p) const
@@ -1013,6 +1018,22 @@ void TControl::InvalidateRect(const TRect& r)
   }
 }
 
+void TControl::ScrollContents(Integer dx, Integer dy)
+{
+  auto* w = WidgetOf(this);
+  if (!w)
+    return;
+  if (!w->isVisible()) {
+    w->update();
+    return;
+  }
+  TPoint nc = NonClientSize();
+  if (nc.X == 0 && nc.Y == 0)
+    w->scroll(dx, dy);
+  else
+    w->scroll(dx, dy, QRect(nc.X, nc.Y, ClientWidth(), ClientHeight()));
+}
+
 void TControl::Update()
 {
   if (auto* w = WidgetOf(this))
@@ -1150,6 +1171,25 @@ void TControl::RenderTo(TBitmap& bitmap)
   image.fill(Qt::black);
   w->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
   bitmap = QImageToBitmap(image);
+}
+
+double TControl::DevicePixelRatio() const
+{
+  auto* w = WidgetOf(const_cast<TControl*>(this));
+  return w ? w->devicePixelRatioF() : 1.0;
+}
+
+void TControl::CaptureScreen(TBitmap& bitmap)
+{
+  auto* w = WidgetOf(this);
+  QWidget* top = w ? w->window() : nullptr;
+  if (!w || !w->isVisible() || !top->windowHandle() || !top->windowHandle()->screen()) {
+    bitmap.SetSize(0, 0);
+    return;
+  }
+  QPoint at = w->mapTo(top, QPoint(0, 0));
+  QPixmap shot = top->windowHandle()->screen()->grabWindow(top->winId(), at.x(), at.y(), w->width(), w->height());
+  bitmap = QImageToBitmap(shot.toImage());
 }
 
 void TControl::DispatchMouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y)

@@ -163,6 +163,9 @@ public:
   void InvalidateRect(const TRect& clientRect);
   void Update();
   void Repaint();
+  // Moves what the window shows by (dx, dy) and marks only the uncovered part for painting
+  // (child windows move along); a window not shown is marked all.
+  void ScrollContents(Integer dx, Integer dy);
 
   TPoint ClientToScreen(TPoint p) const;
   TPoint ScreenToClient(TPoint p) const;
@@ -199,6 +202,11 @@ public:
   // (a control without a colour shows what its parent paints beneath it) onto a black bitmap
   // of the control's size; an empty bitmap before the window exists.
   void RenderTo(TBitmap& bitmap);
+  // What the display shows of the control now, read back from the screen (nothing painted
+  // again); empty when the control is not shown.
+  void CaptureScreen(TBitmap& bitmap);
+  // Screen pixels per logical pixel where the control is shown (1 on ordinary screens).
+  double DevicePixelRatio() const;
 
   // What the hint window shows for a point of the client area, and the area (client
   // coordinates) within which the hint stays; false: no hint there. By default the short

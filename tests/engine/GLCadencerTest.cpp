@@ -130,3 +130,21 @@ TEST(GLCadencer, ToggleQuicklyDoesNotDoubleTheTicks)
 }
 
 }  // namespace
+
+TEST(GLCadencer, TicksAtMostOncePerDisplayRefreshAndKeepsTime)
+{
+  // Frames beyond the display's 60 a second are never seen; the phase still follows the
+  // clock, so the model turns at the same speed.
+  TGLCadencer cad;
+  int ticks = 0;
+  cad.OnProgress = [&](TObject*, double, double) { ++ticks; };
+  cad.SetEnabled(true);
+  const double start = Now();
+  RunLoopUntil([] { return false; }, 0.5);
+  const double elapsed = Now() - start;
+  cad.SetEnabled(false);
+  EXPECT_GE(ticks, 5);
+  EXPECT_LE(ticks, int(elapsed * 60) + 2);
+  EXPECT_LE(cad.GetCurrentTime(), elapsed + 0.001);
+  EXPECT_GT(cad.GetCurrentTime(), elapsed - 0.25);
+}

@@ -3,6 +3,7 @@
 
 #include "platform/BmpFile.h"
 #include "platform/Clipboard.h"
+#include "platform/Forms.h"
 #include "tests/html/HtmlviewTestUtil.h"
 #include "tests/shell/PictureOutput.h"
 
@@ -420,4 +421,50 @@ TEST_F(HtmlviewTest, ImagesReportTheMouseAndFormsSubmitAfterTheClick)
   EXPECT_TRUE(got.empty());   // not before the click has finished
   Application->ProcessMessages();
   EXPECT_EQ(got, std::vector<std::string>{"go.htm get 2"});
+}
+
+TEST_F(HtmlviewTest, ScrollingMovesThePictureOnScreenAndPaintsTheUncoveredStrip)
+{
+  // What the screen shows after each scroll must be what a full repaint shows there.
+  TForm form;
+  form.SetBounds(40, 40, 440, 340);
+  Viewer->SetParent(&form);
+  Viewer->SetBounds(0, 0, 400, 300);
+  std::string page = "<body><h2>Scrolling</h2>";
+  for (int i = 0; i < 120; ++i)
+    page += "<p><font color=\"#" + std::string(i % 2 ? "aa2020" : "2020aa") + "\">Line " + std::to_string(i) +
+            "</font> of <b>text</b> with <u>more</u></p>";
+  Viewer->LoadFromString(page + "</body>");
+  form.Show();
+  auto settle = [] {
+    for (int i = 0; i < 5; ++i)
+      Application->ProcessMessages();
+  };
+  settle();
+  TControl* pane = Viewer->PaintPanel();
+  TBitmap before;
+  pane->CaptureScreen(before);
+  ASSERT_FALSE(before.Empty());
+  for (int step : {16, 40, -16, 120, -56, 250, -250, 3, 1000}) {
+    SCOPED_TRACE(step);
+    Viewer->SetVScrollBarPosition(Viewer->VScrollBarPosition() + step);
+    settle();
+    TBitmap scrolled, full;
+    pane->CaptureScreen(scrolled);
+    pane->Invalidate();
+    settle();
+    pane->CaptureScreen(full);
+    ASSERT_EQ(scrolled.Width(), full.Width());
+    ASSERT_EQ(scrolled.Height(), full.Height());
+    int differ = 0, moved = 0;
+    for (int32_t y = 0; y < full.Height(); ++y)
+      for (int32_t x = 0; x < full.Width(); ++x) {
+        differ += scrolled.GetPixel(x, y) != full.GetPixel(x, y);
+        moved += before.GetPixel(x, y) != full.GetPixel(x, y);
+      }
+    EXPECT_EQ(differ, 0);
+    EXPECT_GT(moved, 100);   // the page did move
+    before = std::move(full);
+  }
+  Viewer->SetParent(nullptr);
 }
