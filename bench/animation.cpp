@@ -22,7 +22,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
 #include "platform/Forms.h"
-#include "shell/TarvMain.h"
+#include "shell/MainWindow.h"
 #include "shell/TopicDispatch.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "bench/DecoderTiming.h"
-#include "html/HtmlGif1.h"
+#include "html/GifDecoder.h"
 #include "tests/html/GifTestUtil.h"
 #include "tests/html/PNGTestUtil.h"
 

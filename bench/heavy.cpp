@@ -19,10 +19,10 @@
 #include <string>
 #include <vector>
 
-#include "html/HTMLGif2.h"
+#include "html/GifAnimation.h"
 #include "html/HTMLStreams.h"
-#include "html/Htmlsubs.h"
-#include "html/Readhtml.h"
+#include "html/Document.h"
+#include "html/HtmlReader.h"
 #include "platform/Application.h"
 #include "platform/FormCtrls.h"
 

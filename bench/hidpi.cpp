@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "html/Htmlview.h"
+#include "html/HtmlViewer.h"
 #include "platform/Application.h"
 #include "platform/BmpFile.h"
 #include "platform/Forms.h"

@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "html/Htmlsubs.h"
-#include "html/Readhtml.h"
+#include "html/Document.h"
+#include "html/HtmlReader.h"
 #include "platform/Application.h"
 
 namespace {

@@ -11,7 +11,7 @@
 
 #include "bench/DecoderTiming.h"
 #include "html/HTMLStreams.h"
-#include "html/HTMLUn2_Display.h"
+#include "html/Pictures.h"
 #include "html/PNGImage.h"
 #include "tests/html/PNGTestUtil.h"
 

@@ -169,7 +169,7 @@ int main(int argc, char** argv)
     }
   const std::filesystem::path folder = std::filesystem::read_symlink("/proc/self/exe").parent_path();
   const std::string bare = (folder / "bench_bare_window").string();
-  const std::string program = (folder / "Tarv2").string();
+  const std::string program = (folder / "orrelo").string();
 
   TSeries shown{"bare window shown", {}}, glShown{"bare window with a GL view shown", {}},
       glFrame{"bare window with a GL view, first GL frame", {}}, index{"Orrelo index shown", {}},

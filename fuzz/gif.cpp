@@ -2,7 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "html/HTMLGif2.h"
+#include "html/GifAnimation.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

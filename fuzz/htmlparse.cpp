@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "html/Htmlsubs.h"
-#include "html/Readhtml.h"
+#include "html/Document.h"
+#include "html/HtmlReader.h"
 #include "platform/CanvasFixed.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "html/HTMLUn2_Display.h"
+#include "html/Pictures.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

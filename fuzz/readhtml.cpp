@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "html/Readhtml.h"
-#include "html/StyleUn.h"
+#include "html/HtmlReader.h"
+#include "html/StyleModel.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "html/StylePars.h"
-#include "html/StyleUn.h"
+#include "html/StyleParser.h"
+#include "html/StyleModel.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

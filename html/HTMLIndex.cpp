@@ -1,6 +1,6 @@
 #include "html/HTMLIndex.h"
 
-#include "html/Htmlview.h"
+#include "html/HtmlViewer.h"
 
 namespace {
 

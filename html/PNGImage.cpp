@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "html/PNGZLIB.h"
+#include "html/ZlibStreams.h"
 
 #include <zlib.h>
 

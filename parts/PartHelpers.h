@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "parts/OxGeometry.h"
+#include "parts/PartGeometry.h"
 
 // Emits the normal unless it is zero or not finite; GL then keeps the previous one, so a
 // degenerate face shades like its neighbour instead of going black.

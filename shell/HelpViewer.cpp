@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cctype>
 
-#include "html/Htmlview.h"
+#include "html/HtmlViewer.h"
 #include "platform/Dialogs.h"
-#include "shell/ehshhapi.h"
+#include "shell/HtmlHelpApi.h"
 
 namespace {
 

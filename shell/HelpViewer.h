@@ -1,7 +1,7 @@
 // The program's help viewer: a window with the help file's contents tree and keyword index
 // beside the page, shown by our own HTML viewer; links between help pages are followed
 // inside the file. Context popups are hint-like windows at a given point that close with
-// the next click or key. HelpViewerHtmlHelp is the viewer's entry point (shell/ehshhapi.h).
+// the next click or key. HelpViewerHtmlHelp is the viewer's entry point (shell/HtmlHelpApi.h).
 #pragma once
 
 #include <functional>
@@ -21,7 +21,7 @@
 
 class THTMLViewer;
 
-// The entry point: see the HH_ commands in shell/ehshhapi.h. A file that cannot be opened
+// The entry point: see the HH_ commands in shell/HtmlHelpApi.h. A file that cannot be opened
 // is reported in an error box (a popup shows the reason instead) and gives 0.
 HWND HelpViewerHtmlHelp(HWND hwndCaller, const char* pszFile, Cardinal uCommand, uintptr_t dwData);
 // Closes the help window and any popup.

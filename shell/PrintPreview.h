@@ -5,11 +5,11 @@
 
 #include <memory>
 
-#include "html/Htmlview.h"
+#include "html/HtmlViewer.h"
 #include "html/MetaFilePrinter.h"
 #include "platform/Dialogs.h"
 #include "platform/StdCtrls.h"
-#include "toolbar/TBX.h"
+#include "toolbar/ThemedItems.h"
 
 // Which pictures of the image list the toolbar's buttons show (-1: the caption alone).
 struct TPreviewGlyphs {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "lessons/TarvQuestions.h"
+#include "lessons/Questions.h"
 #include "platform/Types.h"
 
 struct TIndexLink {

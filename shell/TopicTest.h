@@ -7,12 +7,12 @@
 #include <memory>
 #include <string>
 
-#include "html/Htmlview.h"
+#include "html/HtmlViewer.h"
 #include "shell/PrintPreview.h"
 #include "platform/Forms.h"
 #include "platform/StdCtrls.h"
-#include "lessons/TarvQuestions.h"
-#include "toolbar/TBX.h"
+#include "lessons/Questions.h"
+#include "toolbar/ThemedItems.h"
 
 class TTestFrm : public TForm {
 public:

@@ -16,7 +16,7 @@
 #include "platform/Forms.h"
 #include "platform/StdCtrls.h"
 #include "shell/Splash.h"
-#include "shell/TarvMain.h"
+#include "shell/MainWindow.h"
 #include "shell/TopicDispatch.h"
 
 namespace {

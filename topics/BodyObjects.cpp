@@ -3,7 +3,7 @@
 #include <cmath>
 #include <vector>
 
-#include "parts/OxGeometry.h"
+#include "parts/PartGeometry.h"
 #include "parts/PartHelpers.h"
 
 THead::THead(TGLBaseSceneObject* AOwner) : TGLSceneObject(AOwner) {}

@@ -6,7 +6,7 @@
 #include "engine/GLBezier.h"
 #include "engine/GLGeomObjects.h"
 #include "engine/GLObjects.h"
-#include "parts/ZIZedizovodi.h"
+#include "parts/BasicParts.h"
 #include "topics/MachineHelpers.h"
 #include "topics/SceneMatch.h"
 #include "topics/TopicFrame.h"

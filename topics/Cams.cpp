@@ -6,7 +6,7 @@
 #include "engine/GLGeomObjects.h"
 #include "engine/GLObjects.h"
 #include "parts/PartHelpers.h"
-#include "parts/ZIZedizovodi.h"
+#include "parts/BasicParts.h"
 #include "topics/Markers.h"
 #include "topics/TopicFrame.h"
 

@@ -3,9 +3,9 @@
 #include <memory>
 
 #include "engine/GLObjects.h"
-#include "parts/GLTarvEx.h"
+#include "parts/MachineParts.h"
 #include "parts/PartHelpers.h"
-#include "parts/ZIZedizovodi_Cams.h"
+#include "parts/CamDrum.h"
 #include "topics/Cams.h"
 #include "topics/Markers.h"
 #include "topics/TopicFrame.h"

@@ -7,7 +7,7 @@
 
 #include "engine/GLGeomObjects.h"
 #include "engine/GLObjects.h"
-#include "parts/ZIZedizovodi.h"
+#include "parts/BasicParts.h"
 #include "topics/GearCogs.h"
 #include "topics/Markers.h"
 #include "topics/TopicFrame.h"

@@ -7,8 +7,8 @@
 #include "engine/GLExtrusion.h"
 #include "engine/GLGeomObjects.h"
 #include "engine/GLObjects.h"
-#include "parts/GLTarvEx.h"
-#include "parts/ZIZedizovodi.h"
+#include "parts/MachineParts.h"
+#include "parts/BasicParts.h"
 #include "topics/SceneMatch.h"
 #include "topics/BodyParts.h"
 

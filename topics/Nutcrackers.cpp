@@ -7,7 +7,7 @@
 #include "platform/Files.h"
 #include "topics/GLSimpleText.h"
 #include "topics/Markers.h"
-#include "topics/NCrackObjects.h"
+#include "topics/NutcrackerObjects.h"
 #include "topics/TopicFrame.h"
 
 namespace {

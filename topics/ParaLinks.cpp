@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "parts/ZIZedizovodi.h"
+#include "parts/BasicParts.h"
 #include "topics/SceneMatch.h"
 
 namespace {

@@ -4,8 +4,8 @@
 
 #include "engine/GLGeomObjects.h"
 #include "engine/GLObjects.h"
-#include "parts/GLTarvEx.h"
-#include "parts/ZIZedizovodi.h"
+#include "parts/MachineParts.h"
+#include "parts/BasicParts.h"
 #include "topics/GearCogs.h"
 #include "topics/Markers.h"
 #include "topics/TopicFrame.h"

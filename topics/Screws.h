@@ -5,7 +5,7 @@
 
 #include "engine/GLMaterial.h"
 #include "engine/GLScene.h"
-#include "parts/ZIZedizovodi.h"
+#include "parts/BasicParts.h"
 #include "platform/Types.h"
 
 // Ten turns of the bolt or of the jack's screw: one stroke, which then starts again.

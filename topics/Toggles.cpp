@@ -6,7 +6,7 @@
 #include "engine/Base/VectorGeometry.h"
 #include "engine/GLGeomObjects.h"
 #include "engine/GLObjects.h"
-#include "parts/ZIZedizovodi.h"
+#include "parts/BasicParts.h"
 #include "topics/SceneMatch.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include "engine/GLExtrusion.h"
 #include "engine/GLGeomObjects.h"
 #include "engine/GLObjects.h"
-#include "parts/ZIZedizovodi.h"
+#include "parts/BasicParts.h"
 #include "topics/GearCogs.h"
 #include "topics/Markers.h"
 #include "topics/SceneMatch.h"

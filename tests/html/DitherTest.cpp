@@ -1,10 +1,10 @@
-#include "html/DitherUnit.h"
+#include "html/Dither.h"
 
 #include <gtest/gtest.h>
 
 #include <set>
 
-#include "html/HTMLUn2_Display.h"
+#include "html/Pictures.h"
 
 namespace {
 

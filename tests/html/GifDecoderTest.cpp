@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "html/HTMLGif2.h"
-#include "html/HtmlGif1.h"
+#include "html/GifAnimation.h"
+#include "html/GifDecoder.h"
 #include "tests/html/GifTestUtil.h"
 #include "tests/html/PNGTestUtil.h"
 

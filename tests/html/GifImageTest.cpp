@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "html/HTMLGif2.h"
+#include "html/GifAnimation.h"
 #include "tests/html/GifTestUtil.h"
 
 using namespace giftest;

@@ -9,7 +9,7 @@
 #include <fstream>
 
 #include "html/HTMLStreams.h"
-#include "tests/html/HtmlviewTestUtil.h"
+#include "tests/html/HtmlViewerTestUtil.h"
 
 namespace {
 
@@ -48,7 +48,7 @@ TEST(HTMLStreams, FilesAreReadWholeAndSafely)
 
 // The same through a page: a picture that climbs out to a device shows as a broken picture
 // and the page loads.
-TEST_F(HtmlviewTest, APictureNamingADeviceLoadsNothing)
+TEST_F(HtmlViewerTest, APictureNamingADeviceLoadsNothing)
 {
   std::string up;
   for (int i = 0; i < 40; ++i)

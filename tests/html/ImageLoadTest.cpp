@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "html/HTMLUn2_Display.h"
+#include "html/Pictures.h"
 #include "html/PNGImage.h"
 #include "platform/JpegImage.h"
 #include "tests/html/PNGTestUtil.h"
@@ -313,7 +313,7 @@ TEST(ImageLoad, LowerLeftMaskAndJpeg)
 
 #include <filesystem>
 
-#include "html/HTMLGif2.h"
+#include "html/GifAnimation.h"
 
 // The fuzz seeds are valid pictures: each must load, so the fuzzers start from decoding paths.
 TEST(ImageLoad, FuzzSeedsDecode)

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <tuple>
 
-#include "html/PNGZLIB.h"
+#include "html/ZlibStreams.h"
 #include "tests/html/PNGTestUtil.h"
 
 using namespace pngtest;
@@ -462,7 +462,7 @@ TEST(PNGImage, WriterFilterChoice)
   EXPECT_EQ(raw[34], 0);
 }
 
-TEST(PNGZLib, StreamsRoundTripAndRefuseWrongOperations)
+TEST(ZlibStreams, StreamsRoundTripAndRefuseWrongOperations)
 {
   std::vector<uint8_t> data(300000);
   Rng rng(3);

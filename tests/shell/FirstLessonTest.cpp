@@ -12,10 +12,10 @@
 #include "platform/Files.h"
 #include "platform/Forms.h"
 #include "shell/HelpViewer.h"
-#include "shell/TarvMain.h"
+#include "shell/MainWindow.h"
 #include "shell/TopicTest.h"
 #include "tests/platform/XInputSupport.h"
-#include "parts/ZIZedizovodi.h"
+#include "parts/BasicParts.h"
 #include "topics/GearCogs.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "html/HTMLStreams.h"
-#include "html/HtmlGif1.h"
+#include "html/GifDecoder.h"
 
 namespace {
 

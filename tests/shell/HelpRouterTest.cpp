@@ -8,8 +8,8 @@
 
 #include "platform/AppHelp.h"
 #include "platform/Controls.h"
-#include "shell/ehshelprouter.h"
-#include "shell/ehshhapi.h"
+#include "shell/HelpRouter.h"
+#include "shell/HtmlHelpApi.h"
 #include "tests/shell/HelpTestSupport.h"
 
 using namespace helptest;

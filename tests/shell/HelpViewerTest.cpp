@@ -10,18 +10,18 @@
 #include <set>
 #include <memory>
 
-#include "html/Htmlsubs.h"
-#include "html/Htmlview.h"
+#include "html/Document.h"
+#include "html/HtmlViewer.h"
 #include "platform/Dialogs.h"
 #include "platform/FormCtrls.h"
 #include "shell/HelpContexts.h"
 #include "shell/HelpViewer.h"
-#include "shell/ehshelprouter.h"
-#include "shell/ehshhapi.h"
+#include "shell/HelpRouter.h"
+#include "shell/HtmlHelpApi.h"
 #include "tests/shell/HelpTestSupport.h"
 #include "tests/shell/PictureOutput.h"
 #include "tests/toolbar/TestBar.h"
-#include "toolbar/TB2Common.h"
+#include "toolbar/KitHelpers.h"
 
 using namespace helptest;
 

@@ -9,7 +9,7 @@
 #include "MainWindowSupport.h"
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
-#include "shell/TarvMain.h"
+#include "shell/MainWindow.h"
 
 TEST(LeverChevron, AtA250PixelPaneTheChevronListsTheHiddenLabelAndControls)
 {

@@ -6,7 +6,7 @@
 
 #include "PictureOutput.h"
 #include "platform/Application.h"
-#include "shell/TarvMain.h"
+#include "shell/MainWindow.h"
 
 namespace mainwindow {
 

@@ -4,10 +4,10 @@
 
 #include <filesystem>
 
-#include "html/HTMLUn2_Display.h"
+#include "html/Pictures.h"
 #include "platform/Dialogs.h"
-#include "shell/MechanismPP.h"
-#include "shell/PrnUtils.h"
+#include "shell/ModelPicture.h"
+#include "shell/PrintHelpers.h"
 #include "tests/html/PrintTestUtil.h"
 #include "tests/shell/HelpTestSupport.h"
 

@@ -11,7 +11,7 @@
 #include "platform/JpegImage.h"
 #include "platform/ShellApi.h"
 #include "shell/About.h"
-#include "shell/BigPic.h"
+#include "shell/BigPicture.h"
 #include "shell/Splash.h"
 #include "shell/Video.h"
 #include "tests/platform/VideoClipSupport.h"

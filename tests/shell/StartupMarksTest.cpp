@@ -88,7 +88,7 @@ TRunResult RunProgram(const std::string& program, const std::string& extraEnv, i
 
 TEST(StartupMarks, TheProgramMarksTheIndexThenTheFirstFrameAndEndsCleanly)
 {
-  const std::string program = ExeFolder() + "Tarv2";
+  const std::string program = ExeFolder() + "orrelo";
   ASSERT_TRUE(FileExists(program)) << program;
   const long long before = NowNs();
   // The sanitizers make the start slow; a program that never quits is what this catches.

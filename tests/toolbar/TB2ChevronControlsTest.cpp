@@ -10,7 +10,7 @@
 #include "platform/StdCtrls.h"
 #include "tests/TestWait.h"
 #include "tests/toolbar/RealInput.h"
-#include "toolbar/TBX.h"
+#include "toolbar/ThemedItems.h"
 
 using testwait::WaitUntil;
 
@@ -68,7 +68,7 @@ struct TLeverBar {
 
 }  // namespace
 
-TEST(TB2ChevronControls, TheChevronPopupShowsTheHiddenControlsAndTheyWorkThere)
+TEST(ToolbarChevronControls, TheChevronPopupShowsTheHiddenControlsAndTheyWorkThere)
 {
   realinput::TXInput x;
   if (!x.Available())

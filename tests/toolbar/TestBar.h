@@ -15,7 +15,7 @@
 #include "platform/Application.h"
 #include "platform/Files.h"
 #include "tests/TestWait.h"
-#include "toolbar/TB2Item.h"
+#include "toolbar/Items.h"
 
 namespace tbtest {
 

@@ -6,9 +6,9 @@
 #include "engine/GLObjects.h"
 #include "engine/GLStandardScene.h"
 #include "tests/topics/ChainCamTestUtil.h"
-#include "parts/GLTarvEx.h"
-#include "parts/ZIZedizovodi.h"
-#include "parts/ZIZedizovodi_Cams.h"
+#include "parts/MachineParts.h"
+#include "parts/BasicParts.h"
+#include "parts/CamDrum.h"
 #include "topics/Cams.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include "engine/GLObjects.h"
 #include "engine/GLStandardScene.h"
 #include "tests/topics/ChainCamTestUtil.h"
-#include "parts/ZIZedizovodi.h"
+#include "parts/BasicParts.h"
 #include "topics/Chains.h"
 #include "topics/Markers.h"
 #include "topics/TopicFrame.h"

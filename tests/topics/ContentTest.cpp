@@ -15,7 +15,7 @@
 #include "tests/topics/PulleyTopicsTestSupport.h"
 #include "topics/Arms.h"
 #include "topics/Hammers.h"
-#include "topics/NCrackObjects.h"
+#include "topics/NutcrackerObjects.h"
 #include "topics/Nutcrackers.h"
 
 namespace {

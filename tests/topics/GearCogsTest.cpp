@@ -6,7 +6,7 @@
 
 #include "engine/GLObjects.h"
 #include "engine/GLStandardScene.h"
-#include "parts/ZIZedizovodi.h"
+#include "parts/BasicParts.h"
 #include "topics/GearCogs.h"
 #include "topics/TopicFrame.h"
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "engine/GLObjects.h"
-#include "parts/ZIZedizovodi.h"
+#include "parts/BasicParts.h"
 #include "topics/GearCogs.h"
 #include "topics/Markers.h"
 #include "tests/engine/ShapesTestUtil.h"

@@ -9,7 +9,7 @@
 #include "engine/GLExtrusion.h"
 #include "engine/GLGeomObjects.h"
 #include "engine/GLObjects.h"
-#include "parts/ZIZedizovodi.h"
+#include "parts/BasicParts.h"
 #include "topics/BarrowObjects.h"
 #include "tests/topics/PulleyTopicsTestSupport.h"
 

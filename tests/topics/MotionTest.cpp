@@ -3,8 +3,8 @@
 #include <cmath>
 
 #include "engine/GLExtrusion.h"
-#include "parts/GLTarvEx.h"
-#include "parts/ZIZedizovodi.h"
+#include "parts/MachineParts.h"
+#include "parts/BasicParts.h"
 #include "topics/Motion.h"
 #include "tests/topics/GearLinkTestSupport.h"
 #include "topics/ScissorObjects.h"

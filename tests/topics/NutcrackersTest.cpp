@@ -10,7 +10,7 @@
 #include "engine/GLVectorFileObjects.h"
 #include "tests/topics/PulleyTopicsTestSupport.h"
 #include "topics/Markers.h"
-#include "topics/NCrackObjects.h"
+#include "topics/NutcrackerObjects.h"
 #include "topics/TopicFrame.h"
 
 namespace {

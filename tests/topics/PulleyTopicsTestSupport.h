@@ -14,8 +14,8 @@
 #include "engine/GLMaterial.h"
 #include "engine/GLScene.h"
 #include "engine/GLStandardScene.h"
-#include "parts/GLTarvEx.h"
-#include "parts/ZIZedizovodi.h"
+#include "parts/MachineParts.h"
+#include "parts/BasicParts.h"
 
 struct TSceneFixture {
   TSceneFixture() { FillStandardMaterials(Lib); }

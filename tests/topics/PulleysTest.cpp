@@ -6,9 +6,9 @@
 
 #include "engine/GLGeomObjects.h"
 #include "engine/GLObjects.h"
-#include "parts/GLTarvEx.h"
+#include "parts/MachineParts.h"
 #include "parts/PartHelpers.h"
-#include "parts/ZIZedizovodi.h"
+#include "parts/BasicParts.h"
 #include "topics/GearCogs.h"
 #include "topics/PulleyTopics.h"
 #include "tests/topics/PulleyTopicsTestSupport.h"

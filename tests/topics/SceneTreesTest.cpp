@@ -24,11 +24,11 @@
 #include "engine/GLGeomObjects.h"
 #include "engine/GLObjects.h"
 #include "engine/GLStandardScene.h"
-#include "parts/GLTarvEx.h"
-#include "parts/ZIZedizovodi.h"
+#include "parts/MachineParts.h"
+#include "parts/BasicParts.h"
 #include "topics/BarrowObjects.h"
 #include "topics/GearCogs.h"
-#include "topics/NCrackObjects.h"
+#include "topics/NutcrackerObjects.h"
 #include "topics/TopicTable.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "parts/ZIZedizovodi.h"
+#include "parts/BasicParts.h"
 #include "topics/Screws.h"
 #include "tests/topics/GearLinkTestSupport.h"
 

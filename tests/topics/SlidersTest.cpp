@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/GLGeomObjects.h"
-#include "parts/ZIZedizovodi.h"
+#include "parts/BasicParts.h"
 #include "topics/Sliders.h"
 #include "tests/topics/GearLinkTestSupport.h"
 

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "engine/GLObjects.h"
-#include "parts/ZIZedizovodi.h"
+#include "parts/BasicParts.h"
 #include "tests/topics/PulleyTopicsTestSupport.h"
 
 namespace {

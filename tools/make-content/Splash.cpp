@@ -2,7 +2,7 @@
 #include <limits>
 
 #include "engine/GLRecorder.h"
-#include "parts/ZIZedizovodi.h"
+#include "parts/BasicParts.h"
 #include "platform/BmpFile.h"
 #include "platform/JpegImage.h"
 #include "topics/GearCogs.h"

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/Files.h"
-#include "lessons/TarvQuestions.h"
+#include "lessons/Questions.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "html/Htmlview.h"
+#include "html/HtmlViewer.h"
 #include "platform/Bitmap.h"
 #include "platform/ImageSave.h"
 

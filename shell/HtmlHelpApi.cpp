@@ -1,0 +1,55 @@
+#include "shell/HtmlHelpApi.h"
+
+#include "shell/HelpViewer.h"
+
+namespace {
+
+struct TBinding {
+  bool Loaded = false;
+  THtmlHelpProc Entry;
+  bool Overridden = false;
+  THtmlHelpProc Override;
+};
+
+TBinding& Binding()
+{
+  static TBinding b;
+  return b;
+}
+
+}  // namespace
+
+bool LoadHtmlHelp()
+{
+  TBinding& b = Binding();
+  if (!b.Loaded) {
+    b.Loaded = true;
+    b.Entry = b.Overridden ? b.Override : THtmlHelpProc(&HelpViewerHtmlHelp);
+  }
+  return static_cast<bool>(b.Entry);
+}
+
+const THtmlHelpProc& HtmlHelpEntry() { return Binding().Entry; }
+
+void UnloadHtmlHelp()
+{
+  TBinding& b = Binding();
+  if (b.Loaded && !b.Overridden)
+    CloseHelpViewer();
+  b.Loaded = false;
+  b.Entry = nullptr;
+}
+
+void SetHtmlHelpBinding(THtmlHelpProc proc)
+{
+  UnloadHtmlHelp();
+  Binding().Overridden = true;
+  Binding().Override = std::move(proc);
+}
+
+void ResetHtmlHelpBinding()
+{
+  UnloadHtmlHelp();
+  Binding().Overridden = false;
+  Binding().Override = nullptr;
+}

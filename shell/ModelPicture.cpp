@@ -1,0 +1,405 @@
+#include "shell/ModelPicture.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <vector>
+
+#include "engine/GLViewer.h"
+#include "platform/Application.h"
+#include "platform/Clipboard.h"
+#include "platform/Files.h"
+#include "platform/Forms.h"
+#include "platform/JpegImage.h"
+#include "platform/Printers.h"
+#include "shell/BigPicture.h"
+#include "shell/DialogControls.h"
+#include "shell/DibPrinting.h"
+#include "shell/PrintHelpers.h"
+#include "shell/UserInfo.h"
+
+namespace {
+
+std::string FolderOf(const std::string& fileName)
+{
+  size_t p = fileName.find_last_of("/\\");
+  return p == std::string::npos ? std::string() : fileName.substr(0, p + 1);
+}
+
+void Inform(const std::string& text) { MessageDlg(text, mtInformation, mbOK); }
+
+// While a picture prints, no window of the program takes input: the job is the program's
+// only business (and no second job can be started from another window).
+class TProgramDisabled {
+public:
+  TProgramDisabled()
+  {
+    for (int i = 0; i < Screen().FormCount(); ++i) {
+      TCustomForm* f = Screen().Forms(i);
+      if (f->Visible() && f->Enabled()) {
+        f->SetEnabled(false);
+        FForms.push_back(f);
+      }
+    }
+  }
+  ~TProgramDisabled()
+  {
+    for (TCustomForm* f : FForms)
+      f->SetEnabled(true);
+  }
+  TProgramDisabled(const TProgramDisabled&) = delete;
+  TProgramDisabled& operator=(const TProgramDisabled&) = delete;
+
+private:
+  std::vector<TCustomForm*> FForms;
+};
+
+std::string DibErrorText(Integer code)
+{
+  switch (code) {
+  case BAD_PARAMETER: return "BAD_PARAMETER";
+  case MEMORY_ALLOC_FAILED: return "MEMORY_ALLOC_FAILED";
+  case MEMORY_READ_FAILED: return "MEMORY_READ_FAILED";
+  case MEMORY_WRITE_FAILED: return "MEMORY_WRITE_FAILED";
+  case USER_ABORT_OR_OTHER_ERROR: return "USER_ABORT_OR_OTHER_ERROR!";
+  default: return "";
+  }
+}
+
+bool SameFile(const std::string& a, const std::string& b)
+{
+  std::error_code ec;
+  return std::filesystem::equivalent(ResolveFileName(a), ResolveFileName(b), ec) && !ec;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------
+// The preview dialog
+
+TTarvPPFrm::TTarvPPFrm(const TBitmap& Bitmap)
+{
+  SetName("TarvPPFrm");
+  SetCaption("Print preview");
+  SetBorderStyle(bsDialog);
+  SetPosition(poMainFormCenter);
+  SetClientSize(340, 330);
+  Font().SetHeight(-MulDiv(8, ScreenPixelsPerInch(), 72));
+
+  PagePanel = AddDialogControl<TPanel>(*this, "PagePanel");
+  PagePanel->SetBounds(12, 12, 212, 300);
+  PagePanel->SetColor(clWhite);
+  PagePanel->SetBevelOuter(bvRaised);
+  PagePanel->SetCaption("");
+  Image = AddDialogControl<TImage>(*this, "Image");
+  Image->SetStretch(true);
+  // The picture keeps its proportions across the page's width, centred down the page; one
+  // too tall for that takes the page's height instead, centred across.
+  Integer w = PagePanel->Width() - 16;
+  Integer h = Bitmap.Width() > 0 ? MulDiv(w, Bitmap.Height(), Bitmap.Width()) : 0;
+  if (h > PagePanel->Height()) {
+    h = PagePanel->Height();
+    w = Bitmap.Height() > 0 ? MulDiv(h, Bitmap.Width(), Bitmap.Height()) : 0;
+  }
+  Image->SetBounds(PagePanel->Left() + (PagePanel->Width() - w) / 2,
+                   (PagePanel->Height() - h) / 2 + PagePanel->Top(), w, std::max(h, 0));
+  Image->SetPicture(Bitmap);
+
+  PrintBtn = AddDialogButton(*this, "PrintBtn", "Print", Bounds(244, 12, 84, 25), mrNone);
+  PrintBtn->SetDefault(true);
+  PrintBtn->OnClick = [this](TObject* s) { PrintBtnClick(s); };
+  CancelBtn = AddDialogButton(*this, "CancelBtn", "Cancel", Bounds(244, 44, 84, 25), mrCancel);
+  CancelBtn->SetCancel(true);
+  PrintDlg = TComponent::Create<TPrintDialog>(this);
+  PrintDlg->SetName("PrintDlg");
+}
+
+void TTarvPPFrm::PrintBtnClick(TObject*)
+{
+  if (PrintDlg->Execute())
+    SetModalResult(mrOk);
+}
+
+// ---------------------------------------------------------------------------------------
+// The model's picture
+
+std::unique_ptr<TBitmap> TakeSnapshot(TGLSceneViewer& View)
+{
+  std::unique_ptr<TGLBitmap32> shot = View.GetBuffer()->CreateSnapshot();
+  if (!shot || shot->Width() < 1 || shot->Height() < 1)
+    return nullptr;
+  return shot->ToBitmap();
+}
+
+TRect FitPictureOnPage(Integer DibWidth, Integer DibHeight, Integer W, Integer H)
+{
+  if (DibWidth < 1 || DibHeight < 1 || W < 1 || H < 1)
+    return Rect(0, 0, 0, 0);
+  const double x = double(W) / DibWidth, y = double(H) / DibHeight;
+  if (y <= x) {
+    const Integer width = SafeTrunc(DibWidth * y);
+    return Bounds(W / 2 - width / 2, 0, width, H);
+  }
+  const Integer height = SafeTrunc(DibHeight * x);
+  return Bounds(0, H / 2 - height / 2, W, height);
+}
+
+bool PrintBitmap(const TBitmap& Bitmap, const std::string& Title)
+{
+  TPrinter& printer = Printer();
+  if (printer.Printing()) {
+    Inform("Already printing... Please try again later!");
+    return false;
+  }
+  std::vector<uint8_t> header, bits;
+  Integer dibW = 0, dibH = 0;
+  if (Bitmap.Empty() || !LoadDIBFromBitmap(Bitmap, header, bits, dibW, dibH) || dibW < 1 || dibH < 1) {
+    Inform("Bitmap load error");
+    return false;
+  }
+  TProgramDisabled disabled;
+  printer.Title = Title;
+  try {
+    printer.BeginDoc();
+  } catch (const Exception& e) {
+    MessageDlg(e.what(), mtError, mbOK);
+    return false;
+  }
+  // From here every way out ends the job one way or the other.
+  std::unique_ptr<TAbortDialog> dialog = CreateAbortDialog();
+  auto abortJob = [&] {
+    if (dialog)
+      FreeAbortDialog(dialog);
+    if (printer.Printing())
+      GuardedCall([&] { printer.Abort(); });
+  };
+  if (!dialog) {
+    abortJob();
+    Inform("Abort dialog could not be created!");
+    return false;
+  }
+  try {
+    TPrinterPageInfo info;
+    GetPrinterPageInfo(printer.Handle(), &info);
+    const Integer W = info.UsableWidth, H = info.UsableHeight;
+    if (W < 1 || H < 1) {
+      abortJob();
+      Inform("BAD_PARAMETER");
+      return false;
+    }
+    const TRect dest = FitPictureOnPage(dibW, dibH, W, H);
+    const Integer column = 1, row = 1;
+    const std::string page = "Printing Page " + IntToStr(column) + ":" + IntToStr(row);
+    SetAbortDialogText(dialog.get(), page + " - 0%");
+    if (AbortDialogCancelled(dialog.get())) {
+      abortJob();
+      Inform("Printing Aborted!");
+      return false;
+    }
+    TCanvas& canvas = printer.Canvas();
+    const int saved = canvas.SaveDC();
+    canvas.SetWindowOrgEx(-info.PageOriginX, -info.PageOriginY);
+    canvas.IntersectClipRect(0, 0, W, H);
+    TAbortDialog* dlg = dialog.get();
+    const Integer result = PrintDIB(printer.Handle(), dest.Left, dest.Top, dest.Width(), dest.Height(), 0, 0, dibW, dibH,
+                                    header.data(), header.size(), bits.data(), bits.size(), nullptr, false, true, 0, 0, W,
+                                    H, [&](Integer Done, Integer Total) {
+                                      // The percentage of an empty job is 0, not a division by 0.
+                                      const Integer percent = Total > 0 ? SafeTrunc(double(Done) / Total * 100) : 0;
+                                      SetAbortDialogText(dlg, page + " - " + IntToStr(percent) + "%");
+                                      if (Application)
+                                        Application->ProcessMessages();
+                                      return AbortDialogCancelled(dlg) == 0;
+                                    });
+    if (result < 0) {
+      canvas.RestoreDC(saved);
+      abortJob();
+      const std::string text = DibErrorText(result);
+      if (!text.empty())
+        Inform(text);
+      return false;
+    }
+    canvas.Font().SetPixelsPerInch(info.PixelsPerInchY);
+    canvas.Font().SetName("Arial");
+    canvas.Font().SetSize(10);
+    canvas.Font().SetColor(clBlack);
+    // The name lies over the picture's corner, whose colour is the model's background (often
+    // black): a white box under it keeps it readable on any picture.
+    const Integer pad = std::max<Integer>(1, canvas.TextHeight(Title) / 4);
+    canvas.Brush().SetStyle(bsSolid);
+    canvas.Brush().SetColor(clWhite);
+    canvas.FillRect(Rect(0, 0, canvas.TextWidth(Title) + pad, canvas.TextHeight(Title) + pad));
+    canvas.Brush().SetStyle(bsClear);
+    canvas.TextOut(0, 0, Title);
+    canvas.RestoreDC(saved);
+    FreeAbortDialog(dialog);
+    printer.EndDoc();
+  } catch (const Exception& e) {
+    abortJob();
+    MessageDlg(e.what(), mtError, mbOK);
+    return false;
+  }
+  // Only a job that really ended is reported as printed.
+  if (printer.Printing() || printer.Aborted()) {
+    MessageDlg("The printer did not finish the page.", mtError, mbOK);
+    return false;
+  }
+  Inform("Printing Completed!");
+  return true;
+}
+
+void PrintMechanismPicture(const TBitmap& Snapshot, std::string& UserName)
+{
+  if (!AskUserName(UserName))
+    return;
+  TTarvPPFrm form(Snapshot);
+  if (form.ShowModal() == mrOk)
+    PrintBitmap(Snapshot, UserName);
+}
+
+void PrintMechanism(TGLSceneViewer& View, std::string& UserName)
+{
+  if (!AskUserName(UserName))
+    return;
+  std::unique_ptr<TBitmap> shot = TakeSnapshot(View);
+  if (!shot) {
+    Inform("Bitmap load error");
+    return;
+  }
+  PrintMechanismPicture(*shot, UserName);
+}
+
+void CopyMechanism(TGLSceneViewer& View)
+{
+  if (std::unique_ptr<TBitmap> shot = TakeSnapshot(View))
+    Clipboard().Assign(*shot);
+}
+
+std::string JpegFileName(const std::string& FileName)
+{
+  if (UpperCase(ExtractFileExt(FileName)) == ".JPG")
+    return FileName;
+  return ChangeFileExt(FileName, ".jpg");
+}
+
+void SaveSnapshotJpeg(const TBitmap& Snapshot, const std::string& FileName)
+{
+  TJPEGImage jpeg;
+  jpeg.Assign(Snapshot);
+  jpeg.SaveToFile(FileName);
+}
+
+bool ConfirmReplace(const std::string& FileName)
+{
+  if (!FileExists(FileName))
+    return true;
+  return MessageDlg(FileName + " already exists.\r\nDo you want to replace it?", mtConfirmation, mbYesNo) == mrYes;
+}
+
+void SavePictureAsJpeg(const TBitmap& Snapshot, TSaveDialog& Dialog, std::string& UserDir)
+{
+  Dialog.DefaultExt = "*.jpg";
+  Dialog.Filter = "pictures files (*.jpg)|*.jpg";
+  Dialog.Title = "Copy the mechanism picture to a file";
+  Dialog.InitialDir = UserDir;
+  // The name is made right before anybody is asked about replacing a file of that name.
+  Dialog.Options &= ~ofOverwritePrompt;
+  if (!Dialog.Execute())
+    return;
+  const std::string name = JpegFileName(Dialog.FileName);
+  if (!ConfirmReplace(name))
+    return;
+  try {
+    SaveSnapshotJpeg(Snapshot, name);
+  } catch (const Exception& e) {
+    MessageDlg(e.what(), mtError, mbOK);
+    return;
+  }
+  UserDir = FolderOf(name);
+}
+
+void CopyMechanismToFile(TGLSceneViewer& View, std::string& UserDir)
+{
+  std::unique_ptr<TBitmap> shot = TakeSnapshot(View);
+  if (!shot)
+    return;
+  TSaveDialog dialog;
+  SavePictureAsJpeg(*shot, dialog, UserDir);
+}
+
+// ---------------------------------------------------------------------------------------
+// Page pictures
+
+bool CopyPagePicture(const std::string& Source, const std::string& Destination)
+{
+  const std::string dest = ChangeFileExt(Destination, ExtractFileExt(Source));
+  if (FileExists(dest) && SameFile(Source, dest)) {
+    MessageDlg("Unable to copy file\r" + dest + "to the specified destination", mtError, mbOK);
+    return false;
+  }
+  if (!ConfirmReplace(dest))
+    return false;
+  return CopyPictureFile(Source, dest);
+}
+
+TPagePictureMenu::TPagePictureMenu(THTMLViewer& AViewer) : Viewer(AViewer), SaveDlg(std::make_unique<TSaveDialog>())
+{
+  FMenu = std::make_unique<TTBRootItem>();
+  PicPopUp = FMenu.get();
+  CopyImage1 = PicPopUp->AddNew<TTBCustomItem>();
+  CopyImage1->SetCaption("Copy picture to clipboard");
+  CopyImage1->OnClick = [this](TObject* s) { CopyImage1Click(s); };
+  CopyPicturetofile1 = PicPopUp->AddNew<TTBCustomItem>();
+  CopyPicturetofile1->SetCaption("Copy picture to file");
+  CopyPicturetofile1->OnClick = [this](TObject* s) { CopyPicturetofile1Click(s); };
+}
+
+TPagePictureMenu::~TPagePictureMenu() = default;
+
+void TPagePictureMenu::ViewerRightClick(TRightClickParameters& Parameters, TPoint ScreenPos, bool ShowMenu)
+{
+  PopupImage = Parameters.Image;
+  const bool enabled = PagePictureAvailable(PopupImage);
+  CopyImage1->SetEnabled(enabled);
+  CopyPicturetofile1->SetEnabled(enabled);
+  if (!enabled) {
+    PopupImage = nullptr;
+    return;
+  }
+  if (ShowMenu)
+    TrackPopupItem(PicPopUp, ScreenPos, tbpaLeft);
+}
+
+void TPagePictureMenu::CopyImage1Click(TObject*) { CopyPageImage(PopupImage); }
+
+void TPagePictureMenu::CopyPicturetofile1Click(TObject*)
+{
+  std::string none;
+  CopyPageImageToFile(Viewer, PopupImage, *SaveDlg, UserDir ? *UserDir : none);
+}
+
+bool PagePictureAvailable(const TImageObj* Image) { return Image && Image->Bitmap() && !Image->IsErrorImage(); }
+
+void CopyPageImage(const TImageObj* Image)
+{
+  if (PagePictureAvailable(Image))
+    Clipboard().Assign(*Image->Bitmap());
+}
+
+void CopyPageImageToFile(THTMLViewer& Viewer, const TImageObj* Image, TSaveDialog& SaveDlg, std::string& UserDir)
+{
+  if (!PagePictureAvailable(Image))
+    return;
+  const std::string source = Viewer.HTMLExpandFilename(Image->Source);
+  const std::string ext = ExtractFileExt(source);
+  SaveDlg.DefaultExt = ext;
+  SaveDlg.Title = "Copy the picture to a file";
+  SaveDlg.Filter = "pictures files|*" + ext;
+  SaveDlg.FileName = ExtractFileName(source);
+  SaveDlg.InitialDir = UserDir;
+  // The copy takes the picture's extension: that is the name to ask about, after the dialog.
+  SaveDlg.Options &= ~ofOverwritePrompt;
+  if (!SaveDlg.Execute())
+    return;
+  if (CopyPagePicture(source, SaveDlg.FileName))
+    UserDir = FolderOf(ChangeFileExt(SaveDlg.FileName, ext));
+}

@@ -1,0 +1,44 @@
+#include "shell/SpeedDialog.h"
+
+#include "shell/DialogControls.h"
+
+namespace {
+
+constexpr Integer MinRate = 1, MaxRate = 200;
+
+}  // namespace
+
+TSpeedFrm::TSpeedFrm()
+{
+  SetName("SpeedFrm");
+  SetCaption("Set the animation speed");
+  SetBorderStyle(bsDialog);
+  SetPosition(poMainFormCenter);
+  SetClientSize(296, 104);
+  Font().SetHeight(-MulDiv(8, ScreenPixelsPerInch(), 72));
+
+  SpeedHsb = AddDialogControl<TTrackBar>(*this, "SpeedHsb");
+  SpeedHsb->SetBounds(8, 8, 280, 34);
+  SpeedHsb->SetRange(MinRate, MaxRate);
+  SpeedHsb->SetFrequency(20);
+  SpeedHsb->SetPageSize(20);
+
+  SlowLabel = AddDialogLabel(*this, "SlowLabel", "Slow", 12, 44);
+  FastLabel = AddDialogLabel(*this, "FastLabel", "Fast", 0, 44);
+  FastLabel->SetLeft(284 - FastLabel->Width());
+
+  ApplyBtn = AddDialogButton(*this, "ApplyBtn", "Apply", Bounds(132, 70, 75, 25), mrOk);
+  ApplyBtn->SetDefault(true);
+  CancelBtn = AddDialogButton(*this, "CancelBtn", "Cancel", Bounds(213, 70, 75, 25), mrCancel);
+  CancelBtn->SetCancel(true);
+}
+
+bool EditAnimationRate(Integer& Rate)
+{
+  TSpeedFrm form;
+  form.SpeedHsb->SetPosition(Rate);
+  if (form.ShowModal() != mrOk)
+    return false;
+  Rate = form.SpeedHsb->Position();
+  return true;
+}

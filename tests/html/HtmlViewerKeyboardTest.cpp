@@ -1,0 +1,188 @@
+// The viewer driven by the X server's own keyboard and wheel (XTest, as xdotool types): Tab
+// walks a page's links, the page follows the focused link, a frame shows it, Enter follows
+// it; the wheel scrolls by the desktop's lines setting.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+
+#include "platform/Application.h"
+#include "platform/Forms.h"
+#include "platform/FormCtrls.h"
+#include "platform/SysSettings.h"
+#include "tests/TestWait.h"
+#include "tests/html/HtmlViewerTestUtil.h"
+#include "tests/html/PrintTestUtil.h"
+#include "tests/shell/PictureOutput.h"
+
+using testwait::WaitUntil;
+
+namespace {
+
+bool HaveXdotool() { return std::system("command -v xdotool > /dev/null 2>&1") == 0; }
+
+// Types keys on the X server's keyboard: they reach the window with the X focus through the
+// toolkit's whole path, as a user's do.
+void TypeKeys(const std::string& Keys) { ASSERT_EQ(std::system(("xdotool key --delay 30 " + Keys).c_str()), 0) << Keys; }
+
+// Black pixels on row Y of a picture.
+int BlackOnRow(const TBitmap& B, int Y)
+{
+  int n = 0;
+  for (int x = 0; x < B.Width(); ++x)
+    n += B.GetPixel(x, Y) == clBlack;
+  return n;
+}
+
+// The viewer on a shown window, with an edit after it in the tab order.
+class HtmlViewerKeyboardTest : public HtmlViewerTest {
+protected:
+  void SetUp() override
+  {
+    HtmlViewerTest::SetUp();
+    if (!HaveXdotool())
+      GTEST_SKIP() << "xdotool is not installed";
+    Window = std::make_unique<TForm>();
+    Window->SetBounds(100, 100, 420, 360);
+    Viewer->SetParent(Window.get());
+    Viewer->SetBounds(0, 0, 400, 300);
+    Viewer->SetDefBackground(clWhite);
+    Other = std::make_unique<TEdit>();
+    Other->SetParent(Window.get());
+    Other->SetBounds(0, 310, 100, 24);
+    Other->SetTabStop(true);
+  }
+  void TearDown() override
+  {
+    if (Window) {
+      Window->Hide();
+      Other->SetParent(nullptr);
+      Viewer->SetParent(nullptr);
+    }
+    ResetSystemSettings();
+    HtmlViewerTest::TearDown();
+  }
+  // Shows the window with the keyboard focus on the viewer.
+  void ShowFocused()
+  {
+    Window->Show();
+    Viewer->SetFocus();
+    ASSERT_TRUE(WaitUntil([&] { return Viewer->Focused(); }, 3000));
+  }
+  std::unique_ptr<TForm> Window;
+  std::unique_ptr<TEdit> Other;
+};
+
+}  // namespace
+
+// Tab goes to the link of tab index 1 first, then to the others in document order; the page
+// scrolls to a link out of view and back; Enter follows the focused link through the host's
+// hot-spot event; past the last link Tab leaves the viewer for the next control.
+TEST_F(HtmlViewerKeyboardTest, TabWalksTheLinksInTabOrderAndEnterFollowsTheFocusedOne)
+{
+  std::string page = "<p><a href=\"first.htm\">First</a> and <a href=\"tabbed.htm\" tabindex=1>Tabbed</a></p>";
+  for (int i = 0; i < 40; ++i)
+    page += "<p>Line " + std::to_string(i) + "</p>";
+  page += "<p><a href=\"far.htm\">Far <b>away</b></a></p>";
+  Viewer->LoadFromString(page);
+  std::vector<std::string> followed;
+  Viewer->OnHotSpotClick = [&](TObject*, const std::string& Src, bool& Handled) {
+    followed.push_back(Src);
+    Handled = true;
+  };
+  ShowFocused();
+  auto focusedOn = [&](const std::string& Url) { return WaitUntil([&] { return Viewer->FocusedLinkURL() == Url; }); };
+
+  TypeKeys("Tab");
+  EXPECT_TRUE(focusedOn("tabbed.htm"));
+  TypeKeys("Tab");
+  EXPECT_TRUE(focusedOn("first.htm"));
+  EXPECT_EQ(Viewer->VScrollBarPosition(), 0);
+  TypeKeys("Tab");
+  ASSERT_TRUE(focusedOn("far.htm"));
+  // Out of view below: brought to the middle of the window.
+  const std::vector<TFontObj*> links = Viewer->SectionList().TabLinks();
+  ASSERT_EQ(links.size(), 3u);
+  const int32_t farTop = links[2]->Section->LineTopAt(links[2]->Pos);
+  const int32_t ph = Viewer->PaintPanel()->Height();
+  EXPECT_EQ(Viewer->VScrollBarPosition(), std::min(farTop - ph / 2, Viewer->DocumentHeight() - ph));
+  TypeKeys("shift+Tab");
+  EXPECT_TRUE(focusedOn("first.htm"));
+  EXPECT_EQ(Viewer->VScrollBarPosition(), 0);
+
+  // The focused link is framed while the viewer has the focus.
+  const int32_t firstTop = links[1]->Section->LineTopAt(links[1]->Pos);
+  ASSERT_TRUE(WaitUntil([&] { return BlackOnRow(Shot(), firstTop + 1) > 0; }));
+  const TBitmap framed = Shot();
+  SaveTestPicture(framed, "htmlview-link-focus.png");
+  WaitUntil([] { return false; }, 300);   // the window's own paint reaches the screen
+  printtest::RunCommand("import -window root '" + std::string(ORRELO_TEST_OUTPUT) + "/htmlview-link-focus-screen.png' 2>/dev/null");
+
+  TypeKeys("Return");
+  EXPECT_TRUE(WaitUntil([&] { return !followed.empty(); }));
+  EXPECT_EQ(followed, (std::vector<std::string>{"first.htm"}));
+
+  // Past the last link the focus goes on to the edit; the frame goes with the focus.
+  TypeKeys("Tab");
+  EXPECT_TRUE(focusedOn("far.htm"));
+  TypeKeys("Tab");
+  EXPECT_TRUE(WaitUntil([&] { return Other->Focused(); }));
+  EXPECT_EQ(Viewer->FocusedLinkURL(), "");
+  Viewer->SetVScrollBarPosition(0);
+  EXPECT_LT(BlackOnRow(Shot(), firstTop + 1), BlackOnRow(framed, firstTop + 1));
+}
+
+// With nothing else to take the focus, Tab past the last link starts again at the first; a
+// clicked link takes the focus, so Tab goes on from it.
+TEST_F(HtmlViewerKeyboardTest, TabWrapsAroundAndGoesOnFromAClickedLink)
+{
+  Other->SetParent(nullptr);
+  Viewer->LoadFromString("<p><a href=\"a.htm\">Alpha</a> <a href=\"b.htm\">Bravo</a> <a href=\"c.htm\">Charlie</a></p>");
+  Viewer->OnHotSpotClick = [&](TObject*, const std::string&, bool& Handled) { Handled = true; };
+  ShowFocused();
+  TypeKeys("Tab Tab Tab Tab");
+  EXPECT_TRUE(WaitUntil([&] { return Viewer->FocusedLinkURL() == "a.htm"; }));
+  TypeKeys("shift+Tab");
+  EXPECT_TRUE(WaitUntil([&] { return Viewer->FocusedLinkURL() == "c.htm"; }));
+
+  // A click on Bravo, through the X server's pointer.
+  const std::vector<TFontObj*> links = Viewer->SectionList().TabLinks();
+  ASSERT_EQ(links.size(), 3u);
+  int32_t x = 0, y = 0;
+  ASSERT_TRUE(Viewer->SectionList().CursorToXY(FontMeasureCanvas(), links[1]->Section->StartCurs + links[1]->Pos + 1, x, y));
+  const TPoint at = Viewer->PaintPanel()->ClientToScreen({x, y + 4});
+  ASSERT_EQ(std::system(("xdotool mousemove " + std::to_string(at.X) + " " + std::to_string(at.Y) + " click 1").c_str()), 0);
+  EXPECT_TRUE(WaitUntil([&] { return Viewer->FocusedLinkURL() == "b.htm"; }));
+  TypeKeys("Tab");
+  EXPECT_TRUE(WaitUntil([&] { return Viewer->FocusedLinkURL() == "c.htm"; }));
+  const TSize screen = GetScreenSize();
+  std::system(("xdotool mousemove " + std::to_string(screen.cx - 1) + " " + std::to_string(screen.cy - 1)).c_str());
+}
+
+// One wheel notch scrolls the desktop's lines setting times a line of 16 pixels, however far
+// the wheel turned; a setting below 1 (a page at a time) scrolls half the wheel's turn.
+TEST_F(HtmlViewerKeyboardTest, TheWheelScrollsByTheDesktopsLinesSetting)
+{
+  Viewer->LoadFromString(LongPage(200));
+  ShowFocused();
+  const TPoint at = Viewer->PaintPanel()->ClientToScreen({100, 100});
+  auto wheelDown = [&](int notches) {
+    const int32_t before = Viewer->VScrollBarPosition();
+    std::string cmd = "xdotool mousemove " + std::to_string(at.X) + " " + std::to_string(at.Y);
+    for (int i = 0; i < notches; ++i)
+      cmd += " click 5";
+    EXPECT_EQ(std::system(cmd.c_str()), 0);
+    WaitUntil([&] { return false; }, 300);
+    return Viewer->VScrollBarPosition() - before;
+  };
+  EXPECT_EQ(wheelDown(1), WheelScrollLines() * 16);   // the desktop's own setting
+  TSystemSettings s;
+  s.WheelScrollLines = 5;
+  SetSystemSettings(s);
+  EXPECT_EQ(wheelDown(2), 2 * 5 * 16);
+  s.WheelScrollLines = 0;
+  SetSystemSettings(s);
+  EXPECT_EQ(wheelDown(1), 60);   // one notch of 120, halved
+  const TSize screen = GetScreenSize();
+  std::system(("xdotool mousemove " + std::to_string(screen.cx - 1) + " " + std::to_string(screen.cy - 1)).c_str());
+}

@@ -1,0 +1,633 @@
+// The viewer printing to a PDF file and recording pages for a preview.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "html/MetaFilePrinter.h"
+#include "html/ViewerPrinter.h"
+#include "platform/BmpFile.h"
+#include "tests/html/HtmlViewerTestUtil.h"
+#include "tests/html/PrintTestUtil.h"
+
+using namespace printtest;
+
+namespace {
+
+class HtmlViewerPrintTest : public HtmlViewerTest {
+protected:
+  void SetUp() override
+  {
+    HtmlViewerTest::SetUp();
+    // Footers name their page, so the PDF's text tells which pages were printed.
+    Viewer->OnPrintFooter = [this](TObject*, TCanvas& C, int32_t Page, int32_t W, int32_t H, bool&) {
+      Footers.push_back(Page);
+      FooterH = H;
+      C.Font().SetName("Arial");
+      C.Font().SetHeight(-12);
+      C.TextOut(W / 2, H / 2, "Foot" + std::to_string(Page));
+    };
+    Viewer->OnPrintHeader = [this](TObject*, TCanvas&, int32_t, int32_t W, int32_t H, bool&) {
+      HeaderW = W;
+      HeaderH = H;
+    };
+  }
+  void TearDown() override
+  {
+    Printer().SetOutputFileName("");
+    HtmlViewerTest::TearDown();
+  }
+
+  int32_t PreviewPages()
+  {
+    TMetaFilePrinter mf;
+    Viewer->PrintPreview(mf);
+    return mf.PageCount();
+  }
+
+  std::vector<int32_t> Footers;
+  int32_t FooterH = 0, HeaderW = 0, HeaderH = 0;
+};
+
+}  // namespace
+
+TEST_F(HtmlViewerPrintTest, PrintedPagesMatchThePreviewAndReadInOrder)
+{
+  Viewer->LoadFromString(LongPage(150));
+  const std::string pdf = PrintToPdf("viewer-pages.pdf");
+  const int32_t pages = PreviewPages();
+  ASSERT_GE(pages, 3);
+  std::vector<int32_t> expected;
+  for (int32_t p = 1; p <= pages; ++p)
+    expected.push_back(p);
+  EXPECT_EQ(Footers, expected);
+  EXPECT_EQ(Viewer->PrintPageNumber(), pages);
+
+  Footers.clear();
+  Viewer->Print(1, 9999);
+  EXPECT_EQ(Footers, expected);
+  EXPECT_EQ(PageCount(pdf), pages);
+  const std::string text = Text(pdf);
+  std::vector<std::string> lines;
+  for (int i = 0; i < 150; ++i)
+    lines.push_back("Line " + std::to_string(i) + "\n");
+  lines.push_back("Target");
+  lines.push_back("End");
+  EXPECT_TRUE(InOrder(text, lines)) << text;
+  // No line is printed twice at a page's edges.
+  for (int i : {0, 40, 77, 149}) {
+    const std::string line = "Line " + std::to_string(i) + "\n";
+    const size_t first = text.find(line);
+    ASSERT_NE(first, std::string::npos);
+    EXPECT_EQ(text.find(line, first + 1), std::string::npos) << line;
+  }
+  // The last footer belongs to the last page.
+  EXPECT_NE(Text(pdf, pages, pages).find("Foot" + std::to_string(pages)), std::string::npos);
+}
+
+// The printing copy of a table keeps the columns the screen's layout measured: tables of
+// several columns, one spanning two and one inside a cell, print every cell in its place.
+TEST_F(HtmlViewerPrintTest, TablesPrintEveryCell)
+{
+  Viewer->LoadFromString("<html><body><table border=1><tr><td>North west</td><td>North east</td></tr>"
+                         "<tr><td colspan=2>Across both</td></tr>"
+                         "<tr><td><table><tr><td>Inner one</td><td>Inner two</td></tr></table></td><td>South east</td></tr>"
+                         "</table><p>After</p></body></html>");
+  EXPECT_EQ(PreviewPages(), 1);
+  const std::string pdf = PrintToPdf("viewer-tables.pdf");
+  Viewer->Print(1, 9999);
+  const std::string text = Text(pdf);
+  EXPECT_TRUE(InOrder(text, {"North west", "North east", "Across both", "Inner one", "Inner two", "South east", "After"}))
+      << text;
+}
+
+TEST_F(HtmlViewerPrintTest, MarginsAndScaleAsSet)
+{
+  Viewer->MarginWidth = 0;
+  Viewer->LoadFromString("<html><body><p>Alpha beta</p><p>Gamma</p></body></html>");
+  auto firstWord = [&](const std::string& name) {
+    const std::string pdf = PrintToPdf(name);
+    Viewer->Print(1, 1);
+    std::vector<TWordBox> words = Words(pdf, 1);
+    const TWordBox* w = FindWord(words, "Alpha");
+    EXPECT_NE(w, nullptr) << name;
+    return w ? *w : TWordBox{};
+  };
+  constexpr double PointsPerCm = 72 / 2.54;
+  const TWordBox plain = firstWord("viewer-margins-2cm.pdf");
+  // The left margin is measured from the paper's edge.
+  EXPECT_NEAR(plain.XMin, 2 * PointsPerCm, 3);
+
+  // No margin at all: the text starts at the printable area's edge, not cut off beyond it.
+  Viewer->PrintMarginLeft = 0;
+  const double edge = Printer().GetDeviceCaps(PHYSICALOFFSETX) * 72.0 / Printer().GetDeviceCaps(LOGPIXELSX);
+  const TWordBox bare = firstWord("viewer-margins-0cm.pdf");
+  EXPECT_NEAR(bare.XMin, edge, 1.5);
+  EXPECT_NEAR(bare.XMax - bare.XMin, plain.XMax - plain.XMin, 0.5);
+
+  Viewer->PrintMarginLeft = 5;
+  Viewer->PrintMarginTop = 4;
+  const TWordBox moved = firstWord("viewer-margins-5cm.pdf");
+  EXPECT_NEAR(moved.XMin - plain.XMin, 3 * PointsPerCm, 1.5);
+  EXPECT_NEAR(moved.YMin - plain.YMin, 2 * PointsPerCm, 1.5);
+
+  // Twice the scale prints at half the size.
+  Viewer->PrintScale = 2.0;
+  const TWordBox half = firstWord("viewer-scale-2.pdf");
+  EXPECT_NEAR((half.YMax - half.YMin) / (plain.YMax - plain.YMin), 0.5, 0.08);
+  EXPECT_NEAR((half.XMax - half.XMin) / (plain.XMax - plain.XMin), 0.5, 0.08);
+  // Scales beyond 4 print as 4.
+  Viewer->PrintScale = 10.0;
+  EXPECT_EQ(Viewer->PrintScale, 4.0);   // what a print set-up reads back is what prints
+  const TWordBox quarter = firstWord("viewer-scale-10.pdf");
+  EXPECT_NEAR((quarter.XMax - quarter.XMin) / (plain.XMax - plain.XMin), 0.25, 0.05);
+  Viewer->PrintScale = 0.1;
+  EXPECT_EQ(Viewer->PrintScale, 0.25);
+  Viewer->PrintScale = std::nan("");
+  EXPECT_EQ(Viewer->PrintScale, 0.25);
+}
+
+TEST_F(HtmlViewerPrintTest, TwiceTheScaleHoldsTwiceTheLinesAPage)
+{
+  Viewer->LoadFromString(LongPage(400));
+  // How many lines the printed page holds.
+  auto linesOfPage = [&](int32_t Page) {
+    const std::string pdf = PrintToPdf("viewer-scale-lines.pdf");
+    Viewer->Print(Page, Page);
+    int lines = 0;
+    for (const TWordBox& w : Words(pdf, 1))
+      lines += w.Word == "Line";
+    return lines;
+  };
+  const int32_t plainPages = PreviewPages();
+  const int plain = linesOfPage(2);
+  Viewer->PrintScale = 2.0;
+  const int32_t halfPages = PreviewPages();
+  const int half = linesOfPage(2);
+  ASSERT_GT(plain, 10);
+  EXPECT_NEAR(double(half) / plain, 2.0, 0.1);
+  EXPECT_NEAR(double(halfPages), plainPages / 2.0, 1.0);
+}
+
+TEST_F(HtmlViewerPrintTest, APageRangePrintsOnlyThosePages)
+{
+  Viewer->LoadFromString(LongPage(250));
+  ASSERT_GE(PreviewPages(), 5);
+  const std::string pdf = PrintToPdf("viewer-range-2-3.pdf");
+  Footers.clear();
+  Viewer->Print(2, 3);
+  // Pages before the range are laid out only to find where they end.
+  EXPECT_EQ(Footers, (std::vector<int32_t>{2, 3}));
+  EXPECT_EQ(Viewer->PrintPageNumber(), 3);
+  EXPECT_EQ(PageCount(pdf), 2);
+  const std::string text = Text(pdf);
+  EXPECT_NE(text.find("Foot2"), std::string::npos);
+  EXPECT_NE(text.find("Foot3"), std::string::npos);
+  EXPECT_EQ(text.find("Foot1"), std::string::npos);
+  EXPECT_EQ(text.find("Line 0\n"), std::string::npos);
+
+  // A range past the end prints nothing: the job is dropped.
+  Viewer->LoadFromString(LongPage(60));
+  const int32_t pages = PreviewPages();
+  ASSERT_GE(pages, 2);
+  const std::string none = PrintToPdf("viewer-range-past-end.pdf");
+  Viewer->Print(pages + 2, pages + 2);
+  EXPECT_EQ(Viewer->PrintPageNumber(), pages);
+  EXPECT_FALSE(std::filesystem::exists(none));
+  // Nor is a range that starts just after the last page a blank sheet.
+  const std::string blank = PrintToPdf("viewer-range-just-past-end.pdf");
+  Footers.clear();
+  Viewer->Print(pages + 1, pages + 3);
+  EXPECT_TRUE(Footers.empty());
+  EXPECT_FALSE(std::filesystem::exists(blank));
+}
+
+TEST_F(HtmlViewerPrintTest, ADocumentEndingAtThePageBottomMakesNoBlankPage)
+{
+  // Learn the text area's height from the header and footer bands.
+  Viewer->MarginHeight = 0;
+  Viewer->MarginWidth = 0;
+  Viewer->LoadFromString("<html><body><p>x</p></body></html>");
+  TMetaFilePrinter mf;
+  Viewer->PrintPreview(mf);
+  ASSERT_EQ(mf.PageCount(), 1);
+  const int32_t pageH = MulDiv(mf.PageHeight, ScreenPixelsPerInch(), mf.PixelsPerInchY);
+  const int32_t textH = pageH - HeaderH - FooterH;
+  ASSERT_GT(textH, 100);
+
+  TBitmap picture(20, 20);
+  picture.Fill(clBlue);
+  SaveBmpToFile(picture, Dir + "/block.bmp");
+  auto page = [&](int32_t h) {
+    return "<html><body><img src=\"" + Dir + "/block.bmp\" width=\"20\" height=\"" + std::to_string(h) + "\"></body></html>";
+  };
+  // The image sits on a line that may add a little below it: measure and correct.
+  Viewer->LoadFromString(page(100));
+  const int32_t extra = Viewer->DocumentHeight() - 100;
+  Viewer->LoadFromString(page(textH - extra));
+  ASSERT_EQ(Viewer->DocumentHeight(), textH);
+  EXPECT_EQ(PreviewPages(), 1);
+  // One pixel more spills onto a second page.
+  Viewer->LoadFromString(page(textH - extra + 1));
+  EXPECT_EQ(PreviewPages(), 2);
+}
+
+namespace {
+
+// The rows of a grey picture (width w, height h, one byte a pixel) that hold ink, as bands
+// of consecutive rows: {first row, last row}.
+std::vector<std::pair<int, int>> InkBands(const std::vector<uint8_t>& Grey, int W, int H)
+{
+  std::vector<std::pair<int, int>> bands;
+  for (int y = 0; y < H; ++y) {
+    bool ink = false;
+    for (int x = 0; x < W && !ink; ++x)
+      ink = Grey[static_cast<size_t>(y * W + x)] < 128;
+    if (!ink)
+      continue;
+    if (!bands.empty() && bands.back().second == y - 1)
+      bands.back().second = y;
+    else
+      bands.push_back({y, y});
+  }
+  return bands;
+}
+
+// Page `page` of a PDF rastered at dpi, in grey; empty when it cannot be read.
+std::vector<uint8_t> PdfPageGrey(const std::string& pdf, int page, int dpi, int& W, int& H)
+{
+  const std::string base = pdf + ".page" + std::to_string(page);
+  const std::string p = std::to_string(page);
+  RunCommand("pdftoppm -gray -singlefile -r " + std::to_string(dpi) + " -f " + p + " -l " + p + " '" + pdf + "' '" + base + "'");
+  std::ifstream in(base + ".pgm", std::ios::binary);
+  std::string magic;
+  int maxval = 0;
+  in >> magic >> W >> H >> maxval;
+  in.get();
+  if (magic != "P5" || W <= 0 || H <= 0 || maxval != 255)
+    return {};
+  std::vector<uint8_t> grey(static_cast<size_t>(W) * static_cast<size_t>(H));
+  in.read(reinterpret_cast<char*>(grey.data()), static_cast<std::streamsize>(grey.size()));
+  return in ? grey : std::vector<uint8_t>{};
+}
+
+}  // namespace
+
+// Forced breaks when printing: a PAGE element, a block that breaks before itself, a
+// paragraph that breaks after itself and a table row that breaks before itself each start a
+// new page, and no text is lost after a break or printed twice. The preview records the
+// same pages as the printer prints: the same lines at the same heights.
+TEST_F(HtmlViewerPrintTest, ForcedBreaksStartNewPagesAndLoseNothing)
+{
+  Viewer->LoadFromString("<html><body><p>Alpha</p><page><p>Bravo</p>"
+                         "<div style=\"page-break-before: always\"><p>Charlie</p></div>"
+                         "<p style=\"page-break-after: always\">Delta</p><p>Echo</p>"
+                         "<table><tr><td>Foxtrot</td></tr><tr style=\"page-break-before: always\"><td>Golf</td></tr>"
+                         "<tr><td>Hotel</td></tr></table><p>India</p></body></html>");
+  const std::string pdf = PrintToPdf("viewer-breaks.pdf");
+  Viewer->Print(1, 9999);
+  const std::vector<std::vector<std::string>> pages = {
+      {"Alpha"}, {"Bravo"}, {"Charlie", "Delta"}, {"Echo", "Foxtrot"}, {"Golf", "Hotel", "India"}};
+  ASSERT_EQ(PageCount(pdf), static_cast<int>(pages.size())) << Text(pdf);
+  const std::string all = Text(pdf);
+  for (size_t p = 0; p < pages.size(); ++p) {
+    const std::string text = Text(pdf, static_cast<int>(p + 1), static_cast<int>(p + 1));
+    EXPECT_TRUE(InOrder(text, pages[p])) << "page " << p + 1 << ":\n" << text;
+    EXPECT_NE(text.find("Foot" + std::to_string(p + 1)), std::string::npos) << text;
+    for (const std::string& w : pages[p]) {
+      const size_t first = all.find(w);
+      ASSERT_NE(first, std::string::npos) << w;
+      EXPECT_EQ(all.find(w, first + 1), std::string::npos) << w << " printed twice";
+    }
+  }
+
+  TMetaFilePrinter mf;
+  Viewer->PrintPreview(mf);
+  ASSERT_EQ(mf.PageCount(), static_cast<int32_t>(pages.size()));
+  for (int32_t p = 0; p < mf.PageCount(); ++p) {
+    int W = 0, H = 0;
+    const std::vector<uint8_t> printed = PdfPageGrey(pdf, p + 1, 75, W, H);
+    ASSERT_FALSE(printed.empty()) << "page " << p + 1;
+    // The recorded page at the same 75 dpi, the unprintable edges included as on the paper.
+    const TRect paper{-mf.PhysicalOffsetX, -mf.PhysicalOffsetY, mf.PhysicalWidth - mf.PhysicalOffsetX,
+                      mf.PhysicalHeight - mf.PhysicalOffsetY};
+    std::unique_ptr<TBitmap> shot = mf.MetaFile(p).Render(W, H, paper);
+    std::vector<uint8_t> previewed(static_cast<size_t>(W) * static_cast<size_t>(H));
+    for (int y = 0; y < H; ++y) {
+      const uint8_t* row = shot->ScanLine(y);
+      for (int x = 0; x < W; ++x)
+        previewed[static_cast<size_t>(y * W + x)] = static_cast<uint8_t>((row[x * 3] + row[x * 3 + 1] + row[x * 3 + 2]) / 3);
+    }
+    const auto a = InkBands(printed, W, H), b = InkBands(previewed, W, H);
+    // The page's lines and its footer.
+    EXPECT_EQ(a.size(), pages[static_cast<size_t>(p)].size() + 1) << "page " << p + 1;
+    ASSERT_EQ(a.size(), b.size()) << "page " << p + 1;
+    for (size_t k = 0; k < a.size(); ++k)
+      EXPECT_NEAR(a[k].first, b[k].first, 2) << "page " << p + 1 << " line " << k;
+  }
+}
+
+TEST_F(HtmlViewerPrintTest, RunsAreRefusedWhileOneGoesAndFailuresUndoEverything)
+{
+  Viewer->LoadFromString(LongPage(120, "deep", "Refusals"));
+  const std::string source = Viewer->DocumentSource();
+  const int32_t pages = PreviewPages();
+  const std::string pdf = PrintToPdf("viewer-refusals.pdf");
+  int nested = 0;
+  Viewer->OnPageEvent = [&](TObject*, int32_t Page, bool&) {
+    if (Page != 1)
+      return;
+    ++nested;
+    EXPECT_TRUE(Viewer->PrintRunning());
+    Viewer->Print(1, 1);
+    TMetaFilePrinter other;
+    Viewer->PrintPreview(other);
+    EXPECT_EQ(other.PageCount(), 0);
+    Viewer->LoadFromString("<p>Replaced</p>");
+    Viewer->Clear();
+    Viewer->Reload();
+  };
+  Viewer->Print(1, 9999);
+  EXPECT_GE(nested, 1);
+  EXPECT_FALSE(Viewer->PrintRunning());
+  EXPECT_EQ(Viewer->DocumentSource(), source);
+  EXPECT_EQ(PageCount(pdf), pages);
+  EXPECT_EQ(Text(pdf).find("Replaced"), std::string::npos);
+  Viewer->OnPageEvent = nullptr;
+
+  // Margins taller than the paper fail; the job is dropped and the printer that was current
+  // is current again.
+  vwSetPrinter(std::make_unique<TvwPrinter>());
+  TvwPrinter* before = &vwPrinter();
+  const std::string failed = PrintToPdf("viewer-margins-too-tall.pdf");
+  Viewer->PrintMarginTop = 40;
+  EXPECT_THROW(Viewer->Print(1, 1), EPrinter);
+  EXPECT_EQ(&vwPrinter(), before);
+  EXPECT_FALSE(vwPrinter().Printing());
+  EXPECT_FALSE(std::filesystem::exists(failed));
+  EXPECT_FALSE(Viewer->PrintRunning());
+  TMetaFilePrinter mf;
+  EXPECT_THROW(Viewer->PrintPreview(mf), EPrinter);
+  EXPECT_FALSE(mf.Printing());
+  EXPECT_THROW(mf.Canvas(), EPrinter);
+  // The viewer works on.
+  Viewer->LoadFromString("<p>Afterwards</p>");
+  EXPECT_NE(Viewer->DocumentSource().find("Afterwards"), std::string::npos);
+  vwSetPrinter(nullptr);
+}
+
+TEST_F(HtmlViewerPrintTest, HeaderAndFooterDrawInTheMarginBands)
+{
+  Viewer->LoadFromString(LongPage(150));
+  // Each draws its mark at its own (0, 0) and fills its band but for a border of 2 units.
+  auto band = [](TCanvas& C, int32_t W, int32_t H, const std::string& Mark) {
+    C.Brush().SetColor(clSilver);
+    C.Brush().SetStyle(bsSolid);
+    C.FillRect(Rect(2, 2, W - 2, H - 2));
+    C.Font().SetName("Arial");
+    C.Font().SetHeight(-12);
+    C.Brush().SetStyle(bsClear);
+    C.TextOut(0, 0, Mark);
+  };
+  Viewer->OnPrintHeader = [&](TObject*, TCanvas& C, int32_t, int32_t W, int32_t H, bool&) {
+    HeaderW = W;
+    HeaderH = H;
+    band(C, W, H, "HeadMark");
+  };
+  Viewer->OnPrintFooter = [&](TObject*, TCanvas& C, int32_t Page, int32_t W, int32_t H, bool&) {
+    Footers.push_back(Page);
+    FooterH = H;
+    band(C, W, H, "FootMark");
+  };
+  const std::string pdf = PrintToPdf("viewer-header-footer.pdf");
+  Viewer->Print(1, 1);
+  ASSERT_EQ(PageCount(pdf), 1);
+
+  // Points of the paper from its top left; the printable area starts at the offsets.
+  const double dpi = Printer().GetDeviceCaps(LOGPIXELSY);
+  const double offX = Printer().GetDeviceCaps(PHYSICALOFFSETX) * 72 / dpi;
+  const double offY = Printer().GetDeviceCaps(PHYSICALOFFSETY) * 72 / dpi;
+  const double paperH = Printer().GetDeviceCaps(PHYSICALHEIGHT) * 72 / dpi;
+  const double unit = 72.0 / ScreenPixelsPerInch();   // one logical unit in points
+  constexpr double Margin = 2 * 72 / 2.54;            // 2 cm
+  ASSERT_LE(offY, Margin);
+
+  // The header's band is the page above the text: as wide as the page, down to the top margin.
+  EXPECT_NEAR(HeaderW * unit, Printer().PageWidth() * 72 / dpi, 1);
+  EXPECT_NEAR(offY + HeaderH * unit, Margin, 1);
+  // The footer's band runs from the text's bottom, 2 cm above the paper's edge, to the
+  // printable area's bottom.
+  EXPECT_NEAR(FooterH * unit, Margin - (paperH - offY - Printer().PageHeight() * 72 / dpi), 1);
+
+  const std::vector<TWordBox> words = Words(pdf, 1);
+  const TWordBox* head = FindWord(words, "HeadMark");
+  const TWordBox* foot = FindWord(words, "FootMark");
+  const TWordBox* first = FindWord(words, "Line");
+  ASSERT_TRUE(head && foot && first);
+  // The header's (0, 0) is the printable area's corner; the footer's is the text's bottom left.
+  EXPECT_NEAR(head->XMin, offX, 1.5);
+  EXPECT_NEAR(head->YMin, offY, 3);
+  EXPECT_NEAR(foot->XMin, offX, 1.5);
+  EXPECT_NEAR(foot->YMin, paperH - Margin, 3);
+  EXPECT_LT(head->YMax, first->YMin);
+  double lowest = 0;
+  for (const TWordBox& w : words)
+    if (w.Word == "Line")
+      lowest = std::max(lowest, w.YMax);
+  EXPECT_LT(lowest, foot->YMin);
+
+  // The preview shows the same bands: outside the text's clip, but on the page.
+  TMetaFilePrinter mf;
+  Viewer->PrintPreview(mf);
+  ASSERT_GE(mf.PageCount(), 1);
+  const TRecordedPage& page = mf.MetaFile(0);
+  const int32_t w = mf.PageWidth / 4, h = mf.PageHeight / 4;
+  std::unique_ptr<TBitmap> shot = page.Render(w, h, Rect(0, 0, mf.PageWidth, mf.PageHeight));
+  auto at = [&](double xUnits, double yUnits) {
+    // Logical units of the page to pixels of the quarter-size rendering.
+    const double perUnit = double(mf.PixelsPerInchY) / ScreenPixelsPerInch() / 4;
+    return shot->GetPixel(SafeTrunc(xUnits * perUnit), SafeTrunc(yUnits * perUnit));
+  };
+  auto silver = [](TColor c) { return GetRValue(c) > 0xA0 && GetRValue(c) < 0xE0 && GetBValue(c) > 0xA0 && GetBValue(c) < 0xE0; };
+  const double pageUnits = MulDiv(mf.PageHeight, ScreenPixelsPerInch(), mf.PixelsPerInchY);
+  EXPECT_TRUE(silver(at(HeaderW * 0.75, HeaderH / 2.0)));
+  EXPECT_TRUE(silver(at(HeaderW * 0.75, pageUnits - FooterH / 2.0)));
+  // Between them lies the page's text on white.
+  EXPECT_FALSE(silver(at(HeaderW * 0.75, pageUnits / 2)));
+}
+
+TEST_F(HtmlViewerPrintTest, StoppingEndsTheJobAfterThePageAndBeforeTheFirstPrintsNothing)
+{
+  Viewer->LoadFromString(LongPage(250));
+  const int32_t pages = PreviewPages();
+  ASSERT_GE(pages, 4);
+
+  // A footer that stops on page 2: the job ends normally with two pages.
+  const std::string two = PrintToPdf("viewer-stopped-at-2.pdf");
+  Viewer->OnPrintFooter = [this](TObject*, TCanvas& C, int32_t Page, int32_t, int32_t, bool& Stop) {
+    Footers.push_back(Page);
+    C.TextOut(0, 0, "Foot" + std::to_string(Page));
+    Stop = Page == 2;
+  };
+  Footers.clear();
+  Viewer->Print(1, 9999);
+  EXPECT_EQ(Footers, (std::vector<int32_t>{1, 2}));
+  EXPECT_EQ(PageCount(two), 2);
+  EXPECT_EQ(Viewer->PrintPageNumber(), 2);
+  // The same in the preview: the pages made so far are kept.
+  TMetaFilePrinter mf;
+  Viewer->PrintPreview(mf);
+  EXPECT_EQ(mf.PageCount(), 2);
+  Viewer->OnPrintFooter = nullptr;
+
+  // Stopped by the page event before a run begins, or before its first page is drawn: no
+  // page at all, and no blank sheet either.
+  for (const int32_t stopAt : {0, 1}) {
+    SCOPED_TRACE(stopAt);
+    const std::string none = PrintToPdf("viewer-stopped-before-" + std::to_string(stopAt) + ".pdf");
+    std::vector<int32_t> events;
+    Viewer->OnPageEvent = [&](TObject*, int32_t Page, bool& Stop) {
+      events.push_back(Page);
+      Stop = Page == stopAt;
+    };
+    Viewer->Print(1, 9999);
+    EXPECT_FALSE(std::filesystem::exists(none));
+    EXPECT_EQ(Viewer->PrintPageNumber(), 0);
+    EXPECT_EQ(events.back(), stopAt);
+    events.clear();
+    TMetaFilePrinter stopped;
+    Viewer->PrintPreview(stopped);
+    EXPECT_EQ(stopped.PageCount(), 0);
+    EXPECT_EQ(Viewer->PrintPageNumber(), 0);
+  }
+  Viewer->OnPageEvent = nullptr;
+
+  // A run refused for an empty document leaves no page counted from an earlier run.
+  Viewer->Print(1, 1);
+  Viewer->Clear();
+  Viewer->Print(1, 1);
+  EXPECT_EQ(Viewer->PrintPageNumber(), 0);
+}
+
+TEST_F(HtmlViewerPrintTest, TheJobIsNamedAfterTheTitleCutBetweenCharacters)
+{
+  // Thirty letters, then accented ones: the spooler's 31 characters end after the first
+  // accented letter, not in the middle of its bytes.
+  Viewer->LoadFromString("<html><head><title>" + std::string(30, 'a') +
+                         "&eacute;&eacute; gears</title></head><body><p>Text</p></body></html>");
+  const std::string pdf = PrintToPdf("viewer-title.pdf");
+  Viewer->Print(1, 1);
+  const std::string info = RunCommand("pdfinfo '" + pdf + "' 2>/dev/null");
+  ASSERT_NE(info.find("Pages:"), std::string::npos) << info;
+  EXPECT_NE(info.find(" " + std::string(30, 'a') + "\xC3\xA9\n"), std::string::npos) << info;
+}
+
+TEST(PrinterWrappers, JobStatesAndRecordedPages)
+{
+  printtest::TPrinterReset reset;
+  PrintToPdf("wrapper.pdf");
+  TvwPrinter prn;
+  EXPECT_THROW(prn.NewPage(), EPrinter);
+  EXPECT_THROW(prn.EndDoc(), EPrinter);
+  prn.BeginDoc();
+  EXPECT_TRUE(prn.Printing());
+  EXPECT_EQ(prn.PageNumber(), 1);
+  EXPECT_THROW(prn.BeginDoc(), EPrinter);
+  prn.NewPage();
+  EXPECT_EQ(prn.PageNumber(), 2);
+  prn.EndDoc();
+  EXPECT_FALSE(prn.Printing());
+  EXPECT_EQ(prn.PageNumber(), 0);
+
+  // A job that cannot start is no job.
+  Printer().SetOutputFileName("/nonexistent-folder/x/y.pdf");
+  TvwPrinter bad;
+  try {
+    bad.BeginDoc();
+    ADD_FAILURE() << "a job on an unwritable file started";
+  } catch (const EPrinter& e) {
+    EXPECT_STREQ(e.what(), "Printer selected is not valid");
+  }
+  EXPECT_FALSE(bad.Printing());
+  EXPECT_THROW(bad.Canvas(), EPrinter);
+
+  TMetaFilePrinter mf;
+  EXPECT_EQ(mf.UnitsFactor(), 1.0);
+  mf.SetUnits(unCentimeters);
+  EXPECT_EQ(mf.UnitsFactor(), 2.54);
+  mf.SetUnits(unInches);
+  EXPECT_EQ(mf.UnitsFactor(), 1.0);
+  int events = 0;
+  mf.OnPageEvent = [&](TObject*, int32_t n, bool&) { EXPECT_EQ(n, ++events); };
+  mf.BeginDoc();
+  mf.Canvas().TextOut(100, 100, "First page");
+  mf.NewPage();
+  mf.Canvas().TextOut(100, 100, "Second page");
+  mf.NewPage();   // never drawn on
+  EXPECT_EQ(mf.PageCount(), 3);
+  mf.EndDoc();
+  EXPECT_EQ(mf.PageCount(), 2);
+  EXPECT_EQ(events, 3);
+  mf.OnPageEvent = nullptr;
+  // A page plays back with its text; a second run starts afresh, even from an open page.
+  auto shot = mf.MetaFile(0).Render(200, 200, Rect(0, 0, 400, 400));
+  bool dark = false;
+  for (int y = 0; y < 200 && !dark; ++y)
+    for (int x = 0; x < 200 && !dark; ++x)
+      dark = GetRValue(shot->GetPixel(x, y)) < 128;
+  EXPECT_TRUE(dark);
+  mf.BeginDoc();
+  mf.Canvas();
+  mf.BeginDoc();
+  EXPECT_EQ(mf.PageCount(), 1);
+  mf.EndDoc();
+  EXPECT_EQ(mf.PageCount(), 0);
+}
+
+TEST(PrinterWrappers, AbortDropsTheJobAndAJobLeftOpenIsEnded)
+{
+  printtest::TPrinterReset reset;
+  auto message = [](auto&& F) {
+    try {
+      F();
+    } catch (const EPrinter& e) {
+      return std::string(e.what());
+    }
+    return std::string("no error");
+  };
+  // An aborted job leaves no file and ends the job.
+  const std::string aborted = PrintToPdf("wrapper-aborted.pdf");
+  TvwPrinter prn;
+  EXPECT_EQ(message([&] { prn.NewPage(); }), "Printer is not currently printing");
+  EXPECT_EQ(message([&] { prn.EndDoc(); }), "Printer is not currently printing");
+  EXPECT_EQ(message([&] { prn.Abort(); }), "Printer is not currently printing");
+  EXPECT_FALSE(prn.Aborted());
+  prn.BeginDoc();
+  EXPECT_EQ(message([&] { prn.BeginDoc(); }), "Printing in progress");
+  prn.Canvas().TextOut(100, 100, "Dropped");
+  prn.Abort();
+  EXPECT_TRUE(prn.Aborted());
+  EXPECT_FALSE(prn.Printing());
+  EXPECT_EQ(prn.PageNumber(), 0);
+  EXPECT_FALSE(std::filesystem::exists(aborted));
+  // The next job starts clean.
+  prn.BeginDoc();
+  EXPECT_FALSE(prn.Aborted());
+  prn.Canvas().TextOut(100, 100, "Kept");
+  prn.EndDoc();
+  EXPECT_EQ(PageCount(aborted), 1);
+  EXPECT_TRUE(InOrder(Text(aborted), {"Kept"}));
+
+  // A printer destroyed in the middle of a job ends the job: nothing drawn is lost.
+  const std::string open = PrintToPdf("wrapper-left-open.pdf");
+  {
+    TvwPrinter left;
+    left.Title = "A job title far longer than the thirty-one characters the spooler shows";
+    left.BeginDoc();
+    left.Canvas().TextOut(100, 100, "PageOne");
+    left.NewPage();
+    left.Canvas().TextOut(100, 100, "PageTwo");
+  }
+  EXPECT_EQ(PageCount(open), 2);
+  EXPECT_TRUE(InOrder(Text(open), {"PageOne", "PageTwo"}));
+}

@@ -1,0 +1,757 @@
+// Accessibility objects of views and item viewers.
+#include "toolbar/AccessibleItems.h"
+
+#include <algorithm>
+#include <mutex>
+#include <vector>
+
+#include "toolbar/KitHelpers.h"
+
+namespace {
+
+std::mutex& LiveLock()
+{
+  static std::mutex m;
+  return m;
+}
+
+std::vector<TTBCustomAccObject*>& LiveObjects()
+{
+  static std::vector<TTBCustomAccObject*> list;
+  return list;
+}
+
+std::atomic<int> ViewObjectCount{0};
+
+bool IsSelf(const TAccVariant& Child) { return Child.Kind == TAccVariant::vtI4 && Child.Int == CHILDID_SELF; }
+
+std::vector<TTBItemViewer*> AccessibleViewers(TTBView* View)
+{
+  std::vector<TTBItemViewer*> list;
+  for (Integer i = 0; i < View->ViewerCount(); ++i)
+    if (TBAccIsAccessible(View->Viewers(i)))
+      list.push_back(View->Viewers(i));
+  return list;
+}
+
+// The keyboard's name of the Alt key; the layout gives none here.
+std::string AltKeyName() { return "Alt"; }
+
+// A view counts as in its loop while it (or the loop it belongs to) runs.
+bool InLoop(TTBView* View) { return View->InModalLoop || View->GetRootView()->InModalLoop; }
+
+bool ViewerAvailable(TTBItemViewer* Viewer)
+{
+  TCustomControl* w = Viewer->View()->Window();
+  return Viewer->Item()->Enabled() && (!w || w->Enabled());
+}
+
+// As the keyboard sees it: a visible, selectable item laid out or scrolled away.
+bool ViewerFocusable(TTBItemViewer* Viewer)
+{
+  TTBCustomItem* item = Viewer->Item();
+  return item->Visible() && (item->ItemStyle() & tbisSelectable) && (Viewer->Show || Viewer->Clipped);
+}
+
+std::string PopupItemName(TTBView* View)
+{
+  if (View->IsToolbar() || !View->ParentItem())
+    return {};
+  const std::string& c = View->ParentItem()->Caption();
+  return StripAccelChars(c.substr(0, c.find('\t')));
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------
+
+HRESULT TTBBaseAccObject::GetTypeInfoCount(uint32_t& Count)
+{
+  Count = 0;
+  return E_NOTIMPL;
+}
+HRESULT TTBBaseAccObject::GetTypeInfo() { return E_NOTIMPL; }
+HRESULT TTBBaseAccObject::GetIDsOfNames() { return E_NOTIMPL; }
+HRESULT TTBBaseAccObject::Invoke() { return E_NOTIMPL; }
+
+TTBCustomAccObject::TTBCustomAccObject()
+{
+  std::lock_guard<std::mutex> lock(LiveLock());
+  LiveObjects().push_back(this);
+}
+
+TTBCustomAccObject::~TTBCustomAccObject()
+{
+  std::lock_guard<std::mutex> lock(LiveLock());
+  auto& list = LiveObjects();
+  list.erase(std::remove(list.begin(), list.end(), this), list.end());
+}
+
+HRESULT TTBCustomAccObject::Check(const TAccVariant& Child) const
+{
+  if (!Alive())
+    return E_FAIL;
+  return IsSelf(Child) ? S_OK : E_INVALIDARG;
+}
+
+HRESULT TTBCustomAccObject::get_accDescription(const TAccVariant& Child, std::string& Result)
+{
+  Result.clear();
+  HRESULT r = Check(Child);
+  return r != S_OK ? r : S_FALSE;
+}
+
+HRESULT TTBCustomAccObject::get_accHelp(const TAccVariant& Child, std::string& Result)
+{
+  return get_accDescription(Child, Result);
+}
+
+HRESULT TTBCustomAccObject::get_accHelpTopic(std::string& HelpFile, const TAccVariant& Child, int32_t& Topic)
+{
+  Topic = 0;
+  return get_accDescription(Child, HelpFile);
+}
+
+HRESULT TTBCustomAccObject::get_accFocus(TAccVariant& Result)
+{
+  Result = TAccVariant::Empty();
+  return Alive() ? S_FALSE : E_FAIL;
+}
+
+HRESULT TTBCustomAccObject::get_accSelection(TAccVariant& Result) { return get_accFocus(Result); }
+
+HRESULT TTBCustomAccObject::put_accName(const TAccVariant& Child, const std::string&)
+{
+  HRESULT r = Check(Child);
+  return r != S_OK ? r : S_FALSE;
+}
+
+HRESULT TTBCustomAccObject::put_accValue(const TAccVariant& Child, const std::string& Value)
+{
+  return put_accName(Child, Value);
+}
+
+int TBAccLiveObjectCount()
+{
+  std::lock_guard<std::mutex> lock(LiveLock());
+  return static_cast<int>(LiveObjects().size());
+}
+
+int TBAccViewObjectCount() { return ViewObjectCount.load(); }
+
+void TBAccDisconnectAll()
+{
+  std::vector<TTBCustomAccObject*> list;
+  {
+    std::lock_guard<std::mutex> lock(LiveLock());
+    list = LiveObjects();
+  }
+  for (TTBCustomAccObject* o : list)
+    o->Disconnect();
+}
+
+void TBAccClientDestroying(TTBCustomAccObject* AccObject)
+{
+  if (AccObject)
+    AccObject->ClientIsDestroying();
+}
+
+bool TBAccIsAccessible(const TTBItemViewer* Viewer) { return Viewer->Show || Viewer->OffEdge || Viewer->Clipped; }
+
+bool InitializeOleAcc() { return true; }
+
+namespace {
+
+// A kit object seen by the bridge: every answer comes from the object's requests on itself.
+class TTBAccNode : public TAccessibleNode {
+public:
+  explicit TTBAccNode(std::shared_ptr<TTBBaseAccObject> o) : FObject(std::move(o)) {}
+  bool Valid() override
+  {
+    TAccVariant r;
+    return FObject->get_accRole(AccSelf, r) == S_OK;
+  }
+  std::string Name() override { return Text(&TTBBaseAccObject::get_accName); }
+  std::string Value() override { return Text(&TTBBaseAccObject::get_accValue); }
+  std::string KeyboardShortcut() override { return Text(&TTBBaseAccObject::get_accKeyboardShortcut); }
+  std::string DefaultAction() override { return Text(&TTBBaseAccObject::get_accDefaultAction); }
+  int32_t Role() override
+  {
+    TAccVariant r;
+    return FObject->get_accRole(AccSelf, r) == S_OK ? r.Int : 0;
+  }
+  uint32_t State() override
+  {
+    TAccVariant r;
+    return FObject->get_accState(AccSelf, r) == S_OK ? static_cast<uint32_t>(r.Int) : 0;
+  }
+  TRect ScreenRect() override
+  {
+    int32_t l = 0, t = 0, w = 0, h = 0;
+    if (FObject->accLocation(l, t, w, h, AccSelf) != S_OK)
+      return {};
+    return {l, t, l + w, t + h};
+  }
+  int ChildCount() override
+  {
+    int32_t n = 0;
+    return FObject->get_accChildCount(n) == S_OK ? n : 0;
+  }
+  std::shared_ptr<TAccessibleNode> Child(int Index) override
+  {
+    std::shared_ptr<TTBBaseAccObject> c;
+    if (FObject->get_accChild(TAccVariant::I4(Index + 1), c) != S_OK || !c)
+      return nullptr;
+    return std::make_shared<TTBAccNode>(std::move(c));
+  }
+  bool DoDefaultAction() override { return FObject->accDoDefaultAction(AccSelf) == S_OK; }
+  const void* Identity() override { return FObject.get(); }
+  TControl* HostedControl() override { return FObject->HostedControl(); }
+
+private:
+  std::string Text(HRESULT (TTBBaseAccObject::*get)(const TAccVariant&, std::string&))
+  {
+    std::string s;
+    return ((*FObject).*get)(AccSelf, s) == S_OK ? s : std::string();
+  }
+  std::shared_ptr<TTBBaseAccObject> FObject;
+};
+
+}  // namespace
+
+std::shared_ptr<TAccessibleNode> TBAccBridgeNode(std::shared_ptr<TTBBaseAccObject> Object)
+{
+  return Object ? std::make_shared<TTBAccNode>(std::move(Object)) : nullptr;
+}
+
+void TBAccExposeView(TCustomControl* Window, TTBView* View)
+{
+  if (!Window)
+    return;
+  if (!View) {
+    SetAccessibleRoot(Window, {});
+    return;
+  }
+  SetAccessibleRoot(Window, [View] { return TBAccBridgeNode(TBAccViewObject(View)); });
+}
+
+void TBAccNotifyFocus(TTBView* View, TTBItemViewer* Viewer)
+{
+  if (!View || !Viewer || !View->Window())
+    return;
+  std::vector<TTBItemViewer*> list = AccessibleViewers(View);
+  auto it = std::find(list.begin(), list.end(), Viewer);
+  if (it == list.end())
+    return;
+  NotifyAccessible(View->Window(), TAccessibleEvent::Focus, {static_cast<int>(it - list.begin())});
+}
+
+void TBAccNotify(TTBView* View, TAccessibleEvent Event)
+{
+  if (View && View->Window())
+    NotifyAccessible(View->Window(), Event);
+}
+
+std::shared_ptr<TTBBaseAccObject> TBAccObjectForWindowRequest(TTBView* View, int32_t ObjectId)
+{
+  if (ObjectId != OBJID_CLIENT || !View || !InitializeOleAcc())
+    return nullptr;
+  return TBAccViewObject(View);
+}
+
+std::shared_ptr<TTBViewAccObject> TBAccViewObject(TTBView* View)
+{
+  if (!View)
+    return nullptr;
+  if (auto* existing = dynamic_cast<TTBViewAccObject*>(View->AccObjectInstance))
+    return std::static_pointer_cast<TTBViewAccObject>(existing->shared_from_this());
+  auto o = std::make_shared<TTBViewAccObject>(View);
+  View->AccObjectInstance = o.get();
+  return o;
+}
+
+std::shared_ptr<TTBItemViewerAccObject> TBAccViewerObject(TTBItemViewer* Viewer)
+{
+  if (!Viewer)
+    return nullptr;
+  if (auto* existing = dynamic_cast<TTBItemViewerAccObject*>(Viewer->AccObjectInstance))
+    return std::static_pointer_cast<TTBItemViewerAccObject>(existing->shared_from_this());
+  auto o = std::make_shared<TTBItemViewerAccObject>(Viewer);
+  Viewer->AccObjectInstance = o.get();
+  return o;
+}
+
+// ---------------------------------------------------------------------------------------
+// View object
+
+TTBViewAccObject::TTBViewAccObject(TTBView* AView) : FView(AView) { ++ViewObjectCount; }
+
+TTBViewAccObject::~TTBViewAccObject()
+{
+  if (FView && FView->AccObjectInstance == this)
+    FView->AccObjectInstance = nullptr;
+  --ViewObjectCount;
+}
+
+void TTBViewAccObject::ClientIsDestroying() { FView = nullptr; }
+
+void TTBViewAccObject::Disconnect()
+{
+  if (FView && FView->AccObjectInstance == this)
+    FView->AccObjectInstance = nullptr;
+  FView = nullptr;
+}
+
+HRESULT TTBViewAccObject::accDoDefaultAction(const TAccVariant& Child)
+{
+  HRESULT r = Check(Child);
+  return r != S_OK ? r : DISP_E_MEMBERNOTFOUND;
+}
+
+HRESULT TTBViewAccObject::accHitTest(int32_t XLeft, int32_t YTop, TAccVariant& Result)
+{
+  Result = TAccVariant::Empty();
+  if (!FView)
+    return E_FAIL;
+  int32_t l, t, w, h;
+  accLocation(l, t, w, h, AccSelf);
+  if (XLeft < l || XLeft >= l + w || YTop < t || YTop >= t + h)
+    return S_FALSE;
+  // Hosted controls have no standard object here; their control items' viewers stand in.
+  TPoint p = FView->Window()->ScreenToClient({XLeft, YTop});
+  TTBItemViewer* v = FView->ViewerFromPoint(p);
+  if (v && TBAccIsAccessible(v))
+    Result = TAccVariant::Dispatch(TBAccViewerObject(v));
+  else
+    Result = AccSelf;
+  return S_OK;
+}
+
+HRESULT TTBViewAccObject::accLocation(int32_t& Left, int32_t& Top, int32_t& Width, int32_t& Height,
+                                      const TAccVariant& Child)
+{
+  Left = Top = Width = Height = 0;
+  HRESULT r = Check(Child);
+  if (r != S_OK)
+    return r;
+  TCustomControl* w = FView->Window();
+  if (!w)
+    return S_FALSE;
+  TPoint o = w->ClientOrigin();
+  TPoint nc = w->NonClientSize();
+  Left = o.X - nc.X;
+  Top = o.Y - nc.Y;
+  Width = w->Width();
+  Height = w->Height();
+  return S_OK;
+}
+
+HRESULT TTBViewAccObject::accNavigate(int32_t NavDir, const TAccVariant& Start, TAccVariant& Result)
+{
+  Result = TAccVariant::Empty();
+  HRESULT r = Check(Start);
+  if (r != S_OK)
+    return r;
+  if (NavDir != NAVDIR_FIRSTCHILD && NavDir != NAVDIR_LASTCHILD)
+    return S_FALSE;
+  std::vector<TTBItemViewer*> list = AccessibleViewers(FView);
+  if (list.empty())
+    return S_FALSE;
+  Result = TAccVariant::Dispatch(TBAccViewerObject(NavDir == NAVDIR_FIRSTCHILD ? list.front() : list.back()));
+  return S_OK;
+}
+
+HRESULT TTBViewAccObject::accSelect(int32_t, const TAccVariant& Child)
+{
+  HRESULT r = Check(Child);
+  return r != S_OK ? r : DISP_E_MEMBERNOTFOUND;
+}
+
+HRESULT TTBViewAccObject::get_accChild(const TAccVariant& Child, std::shared_ptr<TTBBaseAccObject>& Result)
+{
+  Result = nullptr;
+  if (!FView)
+    return E_FAIL;
+  if (Child.Kind != TAccVariant::vtI4)
+    return E_INVALIDARG;
+  std::vector<TTBItemViewer*> list = AccessibleViewers(FView);
+  if (Child.Int < 1 || Child.Int > static_cast<int32_t>(list.size()))
+    return E_INVALIDARG;
+  Result = TBAccViewerObject(list[static_cast<size_t>(Child.Int - 1)]);
+  return S_OK;
+}
+
+HRESULT TTBViewAccObject::get_accChildCount(int32_t& Count)
+{
+  Count = 0;
+  if (!FView)
+    return E_FAIL;
+  Count = static_cast<int32_t>(AccessibleViewers(FView).size());
+  return S_OK;
+}
+
+// A view has no default action and no value.
+HRESULT TTBViewAccObject::get_accDefaultAction(const TAccVariant& Child, std::string& Result)
+{
+  return get_accDescription(Child, Result);
+}
+
+HRESULT TTBViewAccObject::get_accValue(const TAccVariant& Child, std::string& Result)
+{
+  return get_accDescription(Child, Result);
+}
+
+HRESULT TTBViewAccObject::get_accKeyboardShortcut(const TAccVariant& Child, std::string& Result)
+{
+  Result.clear();
+  HRESULT r = Check(Child);
+  if (r != S_OK)
+    return r;
+  if (!FView->MenuBar)
+    return S_FALSE;
+  Result = AltKeyName();
+  return S_OK;
+}
+
+HRESULT TTBViewAccObject::get_accName(const TAccVariant& Child, std::string& Result)
+{
+  Result.clear();
+  HRESULT r = Check(Child);
+  if (r != S_OK)
+    return r;
+  Result = PopupItemName(FView);
+  if (Result.empty() && FView->Window()) {
+    Result = FView->Window()->Caption();
+    // A toolbar without a caption goes by the name it was given for screen readers.
+    if (Result.empty())
+      Result = FView->Window()->AccessibleName();
+  }
+  return S_OK;
+}
+
+TControl* TTBItemViewerAccObject::HostedControl()
+{
+  auto* item = FViewer ? dynamic_cast<TTBControlItem*>(FViewer->Item()) : nullptr;
+  return item ? item->Control() : nullptr;
+}
+
+HRESULT TTBViewAccObject::get_accParent(std::shared_ptr<TTBBaseAccObject>& Result)
+{
+  // The window's standard object comes from the platform's library, absent here.
+  Result = nullptr;
+  return FView ? S_FALSE : E_FAIL;
+}
+
+HRESULT TTBViewAccObject::get_accRole(const TAccVariant& Child, TAccVariant& Result)
+{
+  Result = TAccVariant::Empty();
+  HRESULT r = Check(Child);
+  if (r != S_OK)
+    return r;
+  if (!FView->IsToolbar())
+    Result = TAccVariant::I4(ROLE_SYSTEM_MENUPOPUP);
+  else if (FView->MenuBar)
+    Result = TAccVariant::I4(ROLE_SYSTEM_MENUBAR);
+  else
+    Result = TAccVariant::I4(ROLE_SYSTEM_TOOLBAR);
+  return S_OK;
+}
+
+HRESULT TTBViewAccObject::get_accState(const TAccVariant& Child, TAccVariant& Result)
+{
+  Result = TAccVariant::Empty();
+  HRESULT r = Check(Child);
+  if (r != S_OK)
+    return r;
+  Result = TAccVariant::I4(0);
+  return S_OK;
+}
+
+// ---------------------------------------------------------------------------------------
+// Item viewer object
+
+TTBItemViewerAccObject::TTBItemViewerAccObject(TTBItemViewer* AViewer) : FViewer(AViewer) {}
+
+TTBItemViewerAccObject::~TTBItemViewerAccObject()
+{
+  if (FViewer && FViewer->AccObjectInstance == this)
+    FViewer->AccObjectInstance = nullptr;
+}
+
+void TTBItemViewerAccObject::ClientIsDestroying() { FViewer = nullptr; }
+
+void TTBItemViewerAccObject::Disconnect()
+{
+  if (FViewer && FViewer->AccObjectInstance == this)
+    FViewer->AccObjectInstance = nullptr;
+  FViewer = nullptr;
+}
+
+bool TTBItemViewerAccObject::IsAvailable() const { return ViewerAvailable(FViewer); }
+bool TTBItemViewerAccObject::IsFocusable() const { return ViewerFocusable(FViewer); }
+
+HRESULT TTBItemViewerAccObject::accDoDefaultAction(const TAccVariant& Child)
+{
+  HRESULT r = Check(Child);
+  if (r != S_OK)
+    return r;
+  if (!IsAvailable())
+    return DISP_E_MEMBERNOTFOUND;
+  TTBView* view = FViewer->View();
+  if (view->OpenViewer() == FViewer) {
+    view->CloseChildPopups();
+    if (view->InModalLoop && view->IsToolbar())
+      view->EndModal();
+  } else {
+    view->Select(FViewer, false);
+    view->ScrollSelectedIntoView();
+    PostViewerClick(FViewer, 1);
+  }
+  return S_OK;
+}
+
+HRESULT TTBItemViewerAccObject::accHitTest(int32_t XLeft, int32_t YTop, TAccVariant& Result)
+{
+  Result = TAccVariant::Empty();
+  if (!FViewer)
+    return E_FAIL;
+  int32_t l, t, w, h;
+  accLocation(l, t, w, h, AccSelf);
+  if (XLeft < l || XLeft >= l + w || YTop < t || YTop >= t + h)
+    return S_FALSE;
+  Result = AccSelf;
+  return S_OK;
+}
+
+HRESULT TTBItemViewerAccObject::accLocation(int32_t& Left, int32_t& Top, int32_t& Width, int32_t& Height,
+                                            const TAccVariant& Child)
+{
+  Left = Top = Width = Height = 0;
+  HRESULT r = Check(Child);
+  if (r != S_OK)
+    return r;
+  TCustomControl* w = FViewer->View()->Window();
+  TPoint o = w ? w->ClientToScreen(TPoint{FViewer->BoundsRect.Left, FViewer->BoundsRect.Top}) : TPoint{FViewer->BoundsRect.Left, FViewer->BoundsRect.Top};
+  Left = o.X;
+  Top = o.Y;
+  Width = FViewer->BoundsRect.Width();
+  Height = FViewer->BoundsRect.Height();
+  return S_OK;
+}
+
+HRESULT TTBItemViewerAccObject::accNavigate(int32_t NavDir, const TAccVariant& Start, TAccVariant& Result)
+{
+  Result = TAccVariant::Empty();
+  HRESULT r = Check(Start);
+  if (r != S_OK)
+    return r;
+  TTBView* view = FViewer->View();
+  switch (NavDir) {
+  case NAVDIR_UP:
+  case NAVDIR_LEFT:
+  case NAVDIR_PREVIOUS:
+  case NAVDIR_DOWN:
+  case NAVDIR_RIGHT:
+  case NAVDIR_NEXT: {
+    bool forward = NavDir == NAVDIR_DOWN || NavDir == NAVDIR_RIGHT || NavDir == NAVDIR_NEXT;
+    std::vector<TTBItemViewer*> list = AccessibleViewers(view);
+    Integer self = view->IndexOf(FViewer);
+    TTBItemViewer* found = nullptr;
+    if (forward) {
+      for (TTBItemViewer* v : list)
+        if (view->IndexOf(v) > self) {
+          found = v;
+          break;
+        }
+    } else {
+      for (auto it = list.rbegin(); it != list.rend(); ++it)
+        if (view->IndexOf(*it) < self) {
+          found = *it;
+          break;
+        }
+    }
+    if (!found)
+      return S_FALSE;
+    Result = TAccVariant::Dispatch(TBAccViewerObject(found));
+    return S_OK;
+  }
+  case NAVDIR_FIRSTCHILD:
+  case NAVDIR_LASTCHILD:
+    if (view->OpenViewer() != FViewer || !view->OpenViewerView())
+      return S_FALSE;
+    Result = TAccVariant::Dispatch(TBAccViewObject(view->OpenViewerView()));
+    return S_OK;
+  default:
+    return S_FALSE;
+  }
+}
+
+HRESULT TTBItemViewerAccObject::accSelect(int32_t FlagsSelect, const TAccVariant& Child)
+{
+  HRESULT r = Check(Child);
+  if (r != S_OK)
+    return r;
+  if (FlagsSelect != SELFLAG_TAKEFOCUS)
+    return E_INVALIDARG;
+  if (!IsFocusable())
+    return S_FALSE;
+  TTBView* view = FViewer->View();
+  view->Select(FViewer, false);
+  view->ScrollSelectedIntoView();
+  if (!InLoop(view) && !view->ParentView())
+    PostViewerClick(FViewer, 0);
+  return S_OK;
+}
+
+HRESULT TTBItemViewerAccObject::get_accChild(const TAccVariant& Child, std::shared_ptr<TTBBaseAccObject>& Result)
+{
+  Result = nullptr;
+  if (!FViewer)
+    return E_FAIL;
+  TTBView* view = FViewer->View();
+  if (Child.Kind != TAccVariant::vtI4 || Child.Int != 1 || view->OpenViewer() != FViewer || !view->OpenViewerView())
+    return E_INVALIDARG;
+  Result = TBAccViewObject(view->OpenViewerView());
+  return S_OK;
+}
+
+HRESULT TTBItemViewerAccObject::get_accChildCount(int32_t& Count)
+{
+  Count = 0;
+  if (!FViewer)
+    return E_FAIL;
+  TTBView* view = FViewer->View();
+  Count = view->OpenViewer() == FViewer && view->OpenViewerView() ? 1 : 0;
+  return S_OK;
+}
+
+HRESULT TTBItemViewerAccObject::get_accDefaultAction(const TAccVariant& Child, std::string& Result)
+{
+  Result.clear();
+  HRESULT r = Check(Child);
+  if (r != S_OK)
+    return r;
+  if (!IsAvailable())
+    return S_FALSE;
+  TTBView* view = FViewer->View();
+  // A separator and a hosted control's place do nothing when pressed.
+  if (FViewer->Item()->ItemStyle() & tbisSeparator || dynamic_cast<TTBControlItem*>(FViewer->Item()))
+    return S_FALSE;
+  if (view->OpenViewer() == FViewer)
+    Result = "Close";
+  else if (FViewer->Item()->ItemStyle() & tbisSubmenu)
+    Result = "Open";
+  else if (!view->IsToolbar() || view->MenuBar)
+    Result = "Execute";
+  else
+    Result = "Press";
+  return S_OK;
+}
+
+HRESULT TTBItemViewerAccObject::get_accKeyboardShortcut(const TAccVariant& Child, std::string& Result)
+{
+  Result.clear();
+  HRESULT r = Check(Child);
+  if (r != S_OK)
+    return r;
+  char c = FindAccelChar(FViewer->GetCaptionText());
+  if (c == 0)
+    return S_FALSE;
+  if (c >= 'A' && c <= 'Z')
+    c = static_cast<char>(c - 'A' + 'a');
+  Result = FViewer->View()->IsToolbar() ? AltKeyName() + "+" + c : std::string(1, c);
+  return S_OK;
+}
+
+HRESULT TTBItemViewerAccObject::get_accName(const TAccVariant& Child, std::string& Result)
+{
+  Result.clear();
+  HRESULT r = Check(Child);
+  if (r != S_OK)
+    return r;
+  Result = StripAccelChars(FViewer->GetCaptionText());
+  if (!FViewer->View()->IsToolbar()) {
+    std::string sc = FViewer->Item()->GetShortCutText();
+    if (!sc.empty())
+      Result += "\t" + sc;
+  }
+  return S_OK;
+}
+
+HRESULT TTBItemViewerAccObject::get_accParent(std::shared_ptr<TTBBaseAccObject>& Result)
+{
+  Result = nullptr;
+  if (!FViewer)
+    return E_FAIL;
+  Result = TBAccViewObject(FViewer->View());
+  return Result ? S_OK : E_UNEXPECTED;
+}
+
+HRESULT TTBItemViewerAccObject::get_accRole(const TAccVariant& Child, TAccVariant& Result)
+{
+  Result = TAccVariant::Empty();
+  HRESULT r = Check(Child);
+  if (r != S_OK)
+    return r;
+  Result = TAccVariant::I4(FViewer->GetAccRole());
+  return S_OK;
+}
+
+HRESULT TTBItemViewerAccObject::get_accState(const TAccVariant& Child, TAccVariant& Result)
+{
+  Result = TAccVariant::Empty();
+  HRESULT r = Check(Child);
+  if (r != S_OK)
+    return r;
+  TTBView* view = FViewer->View();
+  TTBCustomItem* item = FViewer->Item();
+  uint32_t s = 0;
+  if (view->Selected() == FViewer) {
+    s |= STATE_SYSTEM_HOTTRACKED;
+    if (InLoop(view) && !view->SelectedViaMouse())
+      s |= STATE_SYSTEM_FOCUSED;
+    if (view->OpenViewer() == FViewer)
+      s |= STATE_SYSTEM_PRESSED;
+  }
+  if (item->ItemStyle() & tbisSubmenu)
+    s |= STATE_SYSTEM_HASPOPUP;
+  if (!FViewer->Show)
+    s |= STATE_SYSTEM_INVISIBLE;
+  else if (IsFocusable())
+    s |= STATE_SYSTEM_FOCUSABLE;
+  if (!IsAvailable())
+    s |= STATE_SYSTEM_UNAVAILABLE;
+  if (item->Checked())
+    s |= STATE_SYSTEM_CHECKED;
+  Result = TAccVariant::I4(static_cast<int32_t>(s));
+  return S_OK;
+}
+
+HRESULT TTBItemViewerAccObject::get_accValue(const TAccVariant& Child, std::string& Result)
+{
+  Result.clear();
+  HRESULT r = Check(Child);
+  if (r != S_OK)
+    return r;
+  return FViewer->GetAccValue(Result) ? S_OK : S_FALSE;
+}
+
+// ---------------------------------------------------------------------------------------
+// The deferred action the queue delivers for a viewer.
+
+void TBAccDeferredAction(TTBItemViewer* Viewer, bool Execute)
+{
+  if (!Viewer)
+    return;
+  if (Execute ? !ViewerAvailable(Viewer) : !ViewerFocusable(Viewer))
+    return;
+  TTBView* view = Viewer->View();
+  view->Select(Viewer, false);
+  view->ScrollSelectedIntoView();
+  if (InLoop(view)) {
+    if (Execute)
+      view->ExecuteSelected(false);
+  } else if (!view->ParentView() && !GetCaptureControl()) {
+    view->EnterToolbarLoop(tbetFromMSAA | (Execute ? tbetExecuteSelected : 0));
+  }
+}

@@ -1,0 +1,807 @@
+// Popup windows, their placement, and the modal menu loop.
+#include <algorithm>
+#include <climits>
+
+#include "toolbar/AccessibleItems.h"
+#include "toolbar/PopupAnimation.h"
+#include "toolbar/KitHelpers.h"
+#include "toolbar/Items.h"
+#include "platform/AppHelp.h"
+
+// ---------------------------------------------------------------------------------------
+// Popup view and window
+
+void TTBPopupView::AutoSize(Integer AWidth, Integer AHeight)
+{
+  if (auto* w = dynamic_cast<TTBPopupWindow*>(Window())) {
+    TPoint nc = w->GetNCSize();
+    w->SetBounds(w->Left(), w->Top(), AWidth + 2 * nc.X, AHeight + 2 * nc.Y);
+  }
+}
+
+TFont& TTBPopupView::GetFont() { return Window()->Font(); }
+
+TTBPopupWindow::TTBPopupWindow(TTBView* ParentView, TTBCustomItem* Item, bool Customizing)
+{
+  SetVisible(false);
+  SetBounds(0, 0, 320, 240);
+  SetControlStyle(ControlStyle() & ~csCaptureMouse);
+  SetShowHint(true);
+  SetColor(clMenu);
+  FView = std::make_unique<TTBPopupView>(ParentView, Item, this, false, Customizing, false);
+  FView->InModalLoop = true;
+  TBAccExposeView(this, FView.get());
+  Font().Assign(ParentView ? ParentView->GetFont() : ToolbarMenuFont());
+  if (ParentView) {
+    FView->HideAccelsUntilKeyboard = ParentView->HideAccelsUntilKeyboard;
+    FView->AccelsVisible = ParentView->AccelsVisible;
+  } else {
+    FView->HideAccelsUntilKeyboard = true;
+  }
+}
+
+TTBPopupWindow::~TTBPopupWindow()
+{
+  ReturnControls();
+  if (FView && Visible())
+    TBAccNotify(FView.get(), TAccessibleEvent::PopupEnd);
+  TBAccExposeView(this, nullptr);
+  EndAnimation(this);
+  if (FView) {
+    for (TTBViewTimerID t : {tiOpen, tiClose, tiScrollUp, tiScrollDown})
+      FView->StopTimer(t);
+  }
+  FView.reset();
+  DestroyHandle();
+}
+
+TPoint TTBPopupWindow::NonClientSize() const { return GetNCSize(); }
+
+void TTBPopupWindow::TakeControls(TTBView* From)
+{
+  std::vector<TControl*> list;
+  From->GetControls(list);
+  FLender = From;
+  for (TControl* c : list) {
+    // Lent first, so that the toolbar keeps the control's item while it is away.
+    From->FLentControls.push_back(c);
+    FTaken.push_back(c);
+    c->SetParent(this);
+  }
+}
+
+void TTBPopupWindow::ReturnControls()
+{
+  if (!FLender)
+    return;
+  TTBView* lender = FLender;
+  std::vector<TControl*> taken = std::move(FTaken);
+  FTaken.clear();
+  FLender = nullptr;
+  for (TControl* c : taken)
+    c->SetParent(lender->Window());
+  auto& lent = lender->FLentControls;
+  for (TControl* c : taken)
+    lent.erase(std::remove(lent.begin(), lent.end(), c), lent.end());
+  if (!taken.empty()) {
+    // Back past the edge at once, before the toolbar shows them where the popup had them.
+    lender->InvalidatePositions();
+    lender->TryValidatePositions();
+  }
+}
+
+void TTBPopupWindow::ControlRemoved(TControl* Control)
+{
+  TPopupWindowControl::ControlRemoved(Control);
+  // A taken control freed while away: nothing to give back.
+  if (!FLender)
+    return;
+  auto it = std::find(FTaken.begin(), FTaken.end(), Control);
+  if (it == FTaken.end())
+    return;
+  FTaken.erase(it);
+  auto& lent = FLender->FLentControls;
+  lent.erase(std::remove(lent.begin(), lent.end(), Control), lent.end());
+}
+
+void TTBPopupWindow::PaintNonClient(TCanvas& Canvas)
+{
+  TRect r{0, 0, Width(), Height()};
+  const TBitmap* image = nullptr;
+  TPoint offset;
+  if (GetAnimationFrame(this, image, offset)) {
+    Canvas.Draw(offset.X, offset.Y, *image);
+    return;
+  }
+  if (AreFlatMenusEnabled()) {
+    Canvas.Brush().SetColor(clBtnShadow);
+    Canvas.FrameRect(r);
+    Canvas.Brush().SetColor(clWindow);
+    Canvas.FrameRect({1, 1, r.Right - 1, r.Bottom - 1});
+    Canvas.FrameRect({2, 2, r.Right - 2, r.Bottom - 2});
+  } else {
+    Canvas.DrawEdge(r, EDGE_RAISED, BF_RECT | BF_ADJUST);
+    Canvas.Brush().SetColor(clBtnFace);
+    Canvas.FrameRect(r);
+  }
+}
+
+void TTBPopupWindow::Paint()
+{
+  if (IsAnimating(this))
+    return;
+  TCanvas& c = Canvas();
+  c.FillRect(ClientRect(), Color());
+  FView->DrawSubitems(c);
+  PaintScrollArrows(c);
+}
+
+void TTBPopupWindow::PaintScrollArrows(TCanvas& Canvas)
+{
+  auto arrow = [&](const TRect& band, bool up) {
+    Integer cx = (band.Left + band.Right) / 2, cy = (band.Top + band.Bottom) / 2;
+    std::vector<TPoint> p = up ? std::vector<TPoint>{{cx - 3, cy + 2}, {cx + 3, cy + 2}, {cx, cy - 1}}
+                               : std::vector<TPoint>{{cx - 3, cy - 2}, {cx + 3, cy - 2}, {cx, cy + 1}};
+    Canvas.Pen().SetColor(clMenuText);
+    Canvas.Brush().SetColor(clMenuText);
+    Canvas.Polygon(p);
+  };
+  TRect cr = ClientRect();
+  if (FView->ShowUpArrow)
+    arrow({0, 0, cr.Right, tbMenuScrollArrowHeight}, true);
+  if (FView->ShowDownArrow)
+    arrow({0, cr.Bottom - tbMenuScrollArrowHeight, cr.Right, cr.Bottom}, false);
+}
+
+void TTBPopupWindow::WndProc(TMessage& Message)
+{
+  switch (Message.Msg) {
+  case WM_TIMER:
+    if (Message.WParam >= 9000 && Message.WParam <= 9003 && FView)
+      FView->HandleTimer(static_cast<TTBViewTimerID>(Message.WParam - 9000));
+    break;
+  case WM_TB2K_ANIMATIONFRAME:
+    HandleAnimationMessage(this, Message);
+    break;
+  case WM_TB2K_ANIMATIONEND:
+    SendMessage(Handle(), TBM_POPUPNOTIFY, 2, 0);
+    break;
+  default:
+    break;
+  }
+}
+
+void TTBPopupWindow::CaptureLost() {}
+
+bool TTBPopupWindow::GetHintInfo(TPoint, std::string& Hint, TRect& HintArea)
+{
+  TTBItemViewer* v = FView ? FView->Selected() : nullptr;
+  if (!v)
+    return false;
+  Hint = v->GetHint();
+  HintArea = v->BoundsRect;
+  return !Hint.empty();
+}
+
+void TTBPopupWindow::SetPopupVisible(bool Value)
+{
+  TTBView* parent = FView->ParentView();
+  TSystemSettings s = SystemSettings();
+  if (Value && !Visible() && !(parent && parent->ChildPopupJustClosed) && !FView->Selected() && s.MenuAnimation &&
+      (s.MenuFade || AnimationDirection != 0)) {
+    if (SendMessage(Handle(), TBM_POPUPNOTIFY, 1, 0) == 0) {
+      StartAnimation(this, 150, s.MenuFade, AnimationDirection);
+      return;
+    }
+  }
+  EndAnimation(this);
+  SetVisible(Value);
+  if (Value)
+    SendMessage(Handle(), TBM_POPUPNOTIFY, 3, 0);
+}
+
+// ---------------------------------------------------------------------------------------
+// Opening and placing popups
+
+std::unique_ptr<TTBPopupWindow> TTBCustomItem::CreatePopupWindow(TTBView* ParentView, TTBCustomItem* ItemToShow,
+                                                                 bool Customizing)
+{
+  return std::make_unique<TTBPopupWindow>(ParentView, ItemToShow, Customizing);
+}
+
+TTBPopupWindow* TTBCustomItem::CreatePopup(TTBView* ParentView, TTBItemViewer* ParentViewer, bool PositionAsSubmenu,
+                                           bool SelectFirstItem, bool Customizing, TPoint PopupPoint,
+                                           TTBPopupAlignment Alignment)
+{
+  if (FLinkSubitems && FLinkSubitems != this)
+    FLinkSubitems->DoPopup(this, true);
+  DoPopup(this, false);
+  TTBView* chevronParent = GetChevronParentView();
+  TTBCustomItem* toShow = chevronParent ? chevronParent->ParentItem() : this;
+  TTBPopupPositionRec rec;
+  rec.PositionAsSubmenu = PositionAsSubmenu;
+  rec.Alignment = Alignment;
+  rec.Opposite = ParentView && ParentView->OpenedOpposite;
+  std::unique_ptr<TTBPopupWindow> owned = CreatePopupWindow(ParentView, toShow, Customizing);
+  TTBPopupWindow* w = owned.get();
+  TTBPopupView* view = w->View();
+  if (chevronParent) {
+    view->SetChevronParentView(chevronParent);
+    w->TakeControls(chevronParent);
+    view->SetIsToolbar(true);
+    view->ShowHintsForAll = chevronParent->ShowHintsForAll;
+    w->SetColor(clBtnFace);
+  }
+  if (ParentView && ParentViewer) {
+    ParentView->ValidatePositions();
+    TRect r = ParentViewer->BoundsRect;
+    TPoint tl = ParentView->Window()->ClientToScreen({r.Left, r.Top});
+    rec.ParentItemRect = Bounds(tl.X, tl.Y, r.Width(), r.Height());
+    rec.MonitorRect = !ParentView->IsToolbar() && !ParentView->MonitorRect.IsEmpty()
+                        ? ParentView->MonitorRect
+                        : GetRectOfMonitorContainingRect(rec.ParentItemRect, true);
+  } else {
+    rec.ParentItemRect = {PopupPoint.X, PopupPoint.Y, PopupPoint.X, PopupPoint.Y};
+    rec.MonitorRect = GetRectOfMonitorContainingPoint(PopupPoint, true);
+  }
+  view->MonitorRect = rec.MonitorRect;
+  TPoint nc = w->GetNCSize();
+  rec.NCSizeX = nc.X;
+  rec.NCSizeY = nc.Y;
+  if (chevronParent)
+    view->WrapOffset = rec.MonitorRect.Width() - 2 * nc.X;
+  else
+    view->MaxHeight = rec.MonitorRect.Height() - 2 * nc.Y;
+  view->UpdatePositions();
+  // Only laid-out viewers are selectable.
+  if (SelectFirstItem)
+    view->Select(view->FirstSelectable(), false);
+  rec.W = w->Width();
+  rec.H = w->Height();
+  const TRect& p = rec.ParentItemRect;
+  if (!ParentView) {
+    rec.X = PopupPoint.X - (Alignment == tbpaRight ? rec.W : (Alignment == tbpaCenter ? rec.W / 2 : 0));
+    rec.Y = PopupPoint.Y;
+  } else if (PositionAsSubmenu) {
+    rec.X = p.Right - nc.X;
+    rec.Y = p.Top - nc.Y;
+  } else if (chevronParent) {
+    if (ParentView->Orientation() != voVertical) {
+      rec.X = p.Right - rec.W;
+      rec.Y = p.Bottom;
+    } else {
+      rec.X = p.Left - rec.W;
+      rec.Y = p.Top;
+    }
+  } else if (ParentView->Orientation() == voVertical) {
+    rec.X = p.Left - rec.W;
+    rec.Y = p.Top;
+  } else {
+    rec.X = SystemSettings().MenuDropAlignmentRight ? p.Right - rec.W : p.Left;
+    rec.Y = p.Bottom;
+  }
+  GetPopupPosition(ParentView, w, rec);
+  w->AnimationDirection = rec.AnimDir;
+  w->SetBounds(rec.X, rec.Y, rec.W, rec.H);
+  if (ParentView) {
+    ParentView->FOpenViewerWindow = std::move(owned);
+    ParentView->FOpenViewer = ParentViewer;
+    ParentView->FOpenViewerView = view;
+    if (ParentView->IsToolbar())
+      ParentView->MenuMode = true;
+    ParentView->Invalidate(ParentViewer);
+    ParentView->Window()->Update();
+  }
+  view->DrawSelectedLast = true;
+  if (rec.PlaySound && IsSoundEventSet("MenuPopup")) {
+    // The sound library loads with the first sound: that first popup shows before it, so
+    // the menu does not wait for the loading; later ones start the sound first.
+    static bool shownBefore = false;
+    if (!shownBefore) {
+      shownBefore = true;
+      w->SetPopupVisible(true);
+      w->Update();
+    }
+    PlaySystemSound("MenuPopup");
+  }
+  w->SetPopupVisible(true);
+  TBAccNotify(view, TAccessibleEvent::PopupStart);
+  if (view->Selected())
+    TBAccNotifyFocus(view, view->Selected());
+  if (!ParentView)
+    (void)owned.release();   // the caller of PopupItem owns it
+  return w;
+}
+
+std::unique_ptr<TTBPopupWindow> PopupItem(TTBCustomItem* Item, TPoint P, TTBPopupAlignment Alignment)
+{
+  // Without a parent view nobody else holds the window: the caller owns it.
+  return std::unique_ptr<TTBPopupWindow>(Item->CreatePopup(nullptr, nullptr, false, false, false, P, Alignment));
+}
+
+void TrackPopupItem(TTBCustomItem* Item, TPoint P, TTBPopupAlignment Alignment)
+{
+  if (std::unique_ptr<TTBPopupWindow> popup = PopupItem(Item, P, Alignment))
+    popup->View()->EnterToolbarLoop(0);
+}
+
+void TTBCustomItem::GetPopupPosition(TTBView* ParentView, TTBPopupWindow* PopupWindow, TTBPopupPositionRec& R)
+{
+  const TRect& M = R.MonitorRect;
+  const TRect& P = R.ParentItemRect;
+  bool parentVertical = ParentView && ParentView->Orientation() == voVertical;
+  if (R.Y + R.H > M.Bottom && !parentVertical) {
+    Integer y2 = (R.PositionAsSubmenu ? P.Bottom + R.NCSizeY : P.Top) - R.H;
+    if (y2 >= M.Top)
+      R.Y = y2;
+  }
+  if (R.Y + R.H > M.Bottom)
+    R.Y = M.Bottom - R.H;
+  if (R.Y < M.Top)
+    R.Y = M.Top;
+  if (R.PositionAsSubmenu) {
+    for (int guard = 0; guard < 2; ++guard) {
+      if (!R.Opposite && R.X + R.W <= M.Right)
+        break;
+      Integer x2 = (ParentView ? P.Left + R.NCSizeX : R.X) - R.W;
+      if (R.Opposite && x2 < M.Left) {
+        R.Opposite = false;
+        continue;
+      }
+      if (PopupWindow)
+        PopupWindow->View()->OpenedOpposite = true;
+      R.X = x2;
+      break;
+    }
+    R.X = std::max(R.X, M.Left);
+  } else {
+    if (!ParentView && R.Alignment == tbpaRight && R.X < M.Left)
+      R.X += R.W;
+    if (R.X + R.W > M.Right)
+      R.X = ((ParentView || R.Alignment != tbpaLeft) ? M.Right : R.X) - R.W;
+    R.X = std::max(R.X, M.Left);
+    if (ParentView) {
+      auto covered = [&](Integer x, Integer y) {
+        TRect pr = Bounds(x, y, R.W, R.H);
+        Integer n = 0;
+        for (Integer i = 0; i < ParentView->ViewerCount(); ++i) {
+          TTBItemViewer* v = ParentView->Viewers(i);
+          if (!v->Show)
+            continue;
+          TPoint tl = ParentView->Window()->ClientToScreen({v->BoundsRect.Left, v->BoundsRect.Top});
+          TRect vr = Bounds(tl.X, tl.Y, v->BoundsRect.Width(), v->BoundsRect.Height());
+          if (vr.Left >= pr.Left && vr.Top >= pr.Top && vr.Right <= pr.Right && vr.Bottom <= pr.Bottom)
+            ++n;
+        }
+        return n;
+      };
+      auto overlaps = [&](Integer x, Integer y) {
+        TRect pr = Bounds(x, y, R.W, R.H);
+        return pr.Left < P.Right && P.Left < pr.Right && pr.Top < P.Bottom && P.Top < pr.Bottom;
+      };
+      if (parentVertical) {
+        Integer x2 = P.Right;
+        if (x2 + R.W <= M.Right && (covered(x2, R.Y) < covered(R.X, R.Y) || overlaps(R.X, R.Y)))
+          R.X = x2;
+        if (overlaps(R.X, R.Y)) {
+          R.Y = P.Bottom + R.H > M.Bottom ? P.Top - R.H : P.Bottom;
+          R.Y = std::max(R.Y, M.Top);
+        }
+      } else {
+        Integer y2 = P.Top - R.H;
+        if (y2 >= M.Top && (covered(R.X, y2) < covered(R.X, R.Y) || overlaps(R.X, R.Y)))
+          R.Y = y2;
+        if (overlaps(R.X, R.Y)) {
+          R.X = P.Right + R.W > M.Right ? P.Left - R.W : P.Right;
+          R.X = std::max(R.X, M.Left);
+        }
+      }
+    }
+  }
+  R.AnimDir = 0;
+  if (R.PositionAsSubmenu) {
+    R.AnimDir = (R.X + R.W / 2 < P.Left + P.Width() / 2) ? 1 : 2;
+  } else {
+    if (R.Y >= P.Bottom)
+      R.AnimDir |= 4;
+    else if (R.Y + R.H <= P.Top)
+      R.AnimDir |= 8;
+    if (R.X >= P.Right)
+      R.AnimDir |= 2;
+    else if (R.X + R.W <= P.Left)
+      R.AnimDir |= 1;
+  }
+}
+
+// ---------------------------------------------------------------------------------------
+// The modal loop
+
+TTBModalHandler::TTBModalHandler(TControl* Wnd) : FWnd(Wnd)
+{
+  if (!FWnd) {
+    FOwnWnd = std::make_unique<TCustomControl>();
+    FWnd = FOwnWnd.get();
+  }
+  SetCaptureControl(FWnd);
+  if (FWnd && !FOwnWnd)
+    NotifyAccessible(FWnd, TAccessibleEvent::MenuStart);
+}
+
+TTBModalHandler::~TTBModalHandler()
+{
+  if (GetCaptureControl() == FWnd)
+    ReleaseCapture();
+  if (FWnd && !FOwnWnd)
+    NotifyAccessible(FWnd, TAccessibleEvent::MenuEnd);
+}
+
+namespace {
+// Character messages (and the F1-key notification) a loop leaves behind in the queue.
+constexpr Cardinal WM_KEYF1 = 0x4D, WM_CHAR = 0x102, WM_DEADCHAR = 0x103, WM_SYSCHAR = 0x106,
+                   WM_SYSDEADCHAR = 0x107;
+}  // namespace
+
+struct TTBMenuLoop {
+  // The last pointer position the loop saw; stale (X = 0x80000000) between loops, so the
+  // next loop re-reads it and refreshes the hover state first.
+  static constexpr Integer StalePos = INT32_MIN;
+  static TPoint& LastPos()
+  {
+    static TPoint p{StalePos, 0};
+    return p;
+  }
+  static TTBView* Deepest(TTBView* root)
+  {
+    TTBView* v = root;
+    while (v->FOpenViewerView)
+      v = v->FOpenViewerView;
+    return v;
+  }
+  // A popup window of this menu tree, the root itself included when it is a popup.
+  static bool IsOurPopup(TTBView* root, TControl* c)
+  {
+    for (TTBView* v = root->IsToolbar() ? root->FOpenViewerView : root; v; v = v->FOpenViewerView)
+      if (v->Window() == c)
+        return true;
+    return false;
+  }
+  // The control hosted in one of this tree's popups (a chevron popup shows them) that c is
+  // or lies in, else none.
+  static TControl* HostedInOurPopup(TTBView* root, TControl* c)
+  {
+    for (; c && c->Parent(); c = c->Parent())
+      if (IsOurPopup(root, c->Parent()))
+        return c;
+    return nullptr;
+  }
+  static void UpdateAllSelections(TTBView* root, TPoint p, bool allowNew)
+  {
+    for (TTBView* v = root; v; v = v->FOpenViewerView)
+      if (v->FCapture) {
+        v->UpdateSelection(&p, allowNew);
+        return;
+      }
+    for (TTBView* v = root; v; v = v->FOpenViewerView)
+      v->UpdateSelection(&p, allowNew);
+  }
+  static TTBItemViewer* ViewerUnderMouse(TTBView* root)
+  {
+    for (TTBView* v = root; v; v = v->FOpenViewerView)
+      if (v->FCapture)
+        return v->FSelected;
+    for (TTBView* v = root; v; v = v->FOpenViewerView)
+      if (v->FSelected && v->FMouseOverSelected)
+        return v->FSelected;
+    return nullptr;
+  }
+  // The deepest open view that has a selected viewer.
+  static TTBView* DeepestSelected(TTBView* root)
+  {
+    TTBView* found = nullptr;
+    for (TTBView* v = root; v; v = v->FOpenViewerView)
+      if (v->FSelected)
+        found = v;
+    return found;
+  }
+  static TPoint Local(TTBItemViewer* v, TPoint screen)
+  {
+    TPoint c = v->View()->Window()->ScreenToClient(screen);
+    return {c.X - v->BoundsRect.Left, c.Y - v->BoundsRect.Top};
+  }
+  static void RefreshHintAndCursor(TTBView* root)
+  {
+    TCursor cursor = crDefault;
+    TTBView* v = DeepestSelected(root);
+    if (v) {
+      TTBItemViewer* s = v->FSelected;
+      bool capture = false;
+      for (TTBView* x = root; x; x = x->FOpenViewerView)
+        capture = capture || x->FCapture;
+      // An item whose menu is open shows no tooltip: it would lie over the menu.
+      if ((v->ShowHintsForAll || (s->Item()->EffectiveOptions() & tboShowHint)) && !capture && !v->FOpenViewerView) {
+        v->Window()->Update();
+        HintMouseMessage(v->Window(), GetCursorPos());
+      } else {
+        CancelHint();
+      }
+      s->GetCursor(Local(s, GetCursorPos()), cursor);
+    } else {
+      CancelHint();
+    }
+    Screen().SetCursor(cursor != crDefault ? cursor : crArrow);
+  }
+  static void RefreshHintText(TTBView* root)
+  {
+    TTBView* v = DeepestSelected(root);
+    SetApplicationHint(v ? GetLongHint(v->FSelected->Item()->Hint()) : std::string());
+  }
+  static void Run(TTBView* root, TTBEnterToolbarLoopOptions options, std::vector<TInputEvent>& replay);
+};
+
+void TTBMenuLoop::Run(TTBView* R, TTBEnterToolbarLoopOptions options, std::vector<TInputEvent>& replay)
+{
+  R->ClearDoneAction();
+  R->ValidatePositions();
+  R->ChildPopupJustClosed = false;
+  TCursor savedCursor = Screen().Cursor();
+  TTBModalHandler handler(R->Window());
+  TControl* captureWnd = handler.Wnd();
+  Screen().SetCursor(crArrow);
+  bool mouseDownOnMenu = false;
+  // A control hosted in a popup that a press went down on: it has the mouse until the release.
+  TControl* hostedPress = nullptr;
+  auto toHosted = [&](TControl* c, const TInputEvent& ev) {
+    TPoint p = c->ScreenToClient(ev.ScreenPos);
+    switch (ev.Kind) {
+    case TInputKind::MouseDown: c->DispatchMouseDown(ev.Button, ev.Shift, p.X, p.Y); break;
+    case TInputKind::MouseDblClick: c->DispatchMouseDown(ev.Button, ev.Shift | ssDouble, p.X, p.Y); break;
+    case TInputKind::MouseUp: c->DispatchMouseUp(ev.Button, ev.Shift, p.X, p.Y); break;
+    case TInputKind::MouseMove: c->DispatchMouseMove(ev.Shift, p.X, p.Y); break;
+    default: break;
+    }
+  };
+  if (options & tbetMouseDown) {
+    if (TTBItemViewer* v = R->FSelected) {
+      TPoint p = Local(v, GetCursorPos());
+      v->MouseDown(0, p.X, p.Y, mouseDownOnMenu);
+    }
+  }
+  if (options & tbetExecuteSelected)
+    R->ExecuteSelected(!(options & tbetFromMSAA));
+  bool ended = R->DoneAction() != tbdaNone;
+  TPoint& lastPos = LastPos();
+  // A press that ends the loop is kept, with the input after it, and given to its own
+  // window once the menus are gone (as if it had waited in the queue).
+  auto endByPress = [&](const TInputEvent& ev) {
+    ended = true;
+    R->EndModal();
+    replay.push_back(ev);
+    return true;
+  };
+  auto afterInput = [&] {
+    if (lastPos.X == StalePos) {
+      lastPos = GetCursorPos();
+      UpdateAllSelections(R, lastPos, false);
+      RefreshHintAndCursor(R);
+    }
+    RefreshHintText(R);
+  };
+  int filter = AddInputFilter([&](const TInputEvent& ev) -> bool {
+    bool mouseButton = ev.Kind == TInputKind::MouseDown || ev.Kind == TInputKind::MouseDblClick ||
+                       ev.Kind == TInputKind::MouseUp;
+    if (ended || R->DoneAction() != tbdaNone) {
+      if (!mouseButton)
+        return false;
+      ended = true;
+      replay.push_back(ev);
+      return true;
+    }
+    struct TAfter {
+      decltype(afterInput)& F;
+      ~TAfter() { F(); }
+    } after{afterInput};
+    // Input for a control hosted in a popup is the control's while the menus stay.
+    if (hostedPress && (ev.Kind == TInputKind::MouseMove || ev.Kind == TInputKind::MouseUp)) {
+      TControl* c = hostedPress;
+      if (ev.Kind == TInputKind::MouseUp)
+        hostedPress = nullptr;
+      toHosted(c, ev);
+      return true;
+    }
+    if ((ev.Kind == TInputKind::MouseDown || ev.Kind == TInputKind::MouseDblClick) && ev.Button == mbLeft)
+      if (TControl* c = HostedInOurPopup(R, ev.Target)) {
+        hostedPress = c;
+        toHosted(c, ev);
+        return true;
+      }
+    switch (ev.Kind) {
+    case TInputKind::MouseDown:
+    case TInputKind::MouseDblClick: {
+      if (ev.Button != mbLeft && ev.Button != mbRight)
+        return true;
+      if (!IsOurPopup(R, ev.Target)) {
+        bool onRoot = ev.Target == R->Window();
+        TPoint c = R->Window()->ScreenToClient(ev.ScreenPos);
+        if (!R->IsToolbar() || !onRoot || !R->Window()->ClientRect().Contains(c))
+          return endByPress(ev);
+        if (ev.Button == mbLeft) {
+          UpdateAllSelections(R, ev.ScreenPos, true);
+          TTBItemViewer* s = R->FSelected;
+          if (!s || !R->FMouseOverSelected || (s->Item()->ItemStyle() & tbisClickThrough))
+            return endByPress(ev);
+        }
+      }
+      if (ev.Button == mbRight)
+        return true;
+      CancelHint();
+      mouseDownOnMenu = false;
+      R->IgnoreNextMouseUp = false;
+      UpdateAllSelections(R, ev.ScreenPos, true);
+      if (TTBItemViewer* v = ViewerUnderMouse(R)) {
+        TPoint p = Local(v, ev.ScreenPos);
+        v->MouseDown(ev.Kind == TInputKind::MouseDblClick ? ssDouble : 0, p.X, p.Y, mouseDownOnMenu);
+      }
+      lastPos = ev.ScreenPos;
+      return true;
+    }
+    case TInputKind::MouseUp: {
+      if (ev.Button != mbLeft)
+        return true;
+      UpdateAllSelections(R, ev.ScreenPos, false);
+      if (TTBItemViewer* v = ViewerUnderMouse(R)) {
+        TPoint p = Local(v, ev.ScreenPos);
+        v->MouseUp(p.X, p.Y, mouseDownOnMenu);
+      } else if (R->IgnoreNextMouseUp) {
+        R->IgnoreNextMouseUp = false;
+      } else if (!IsOurPopup(R, ev.Target) && !(R->IsToolbar() && ev.Target == R->Window())) {
+        R->EndModal();
+      }
+      return true;
+    }
+    case TInputKind::MouseMove: {
+      if (!(ev.ScreenPos == lastPos)) {
+        lastPos = ev.ScreenPos;
+        UpdateAllSelections(R, ev.ScreenPos, true);
+        RefreshHintAndCursor(R);
+        if (TTBItemViewer* v = ViewerUnderMouse(R)) {
+          TPoint p = Local(v, ev.ScreenPos);
+          v->MouseMove(p.X, p.Y);
+        }
+      }
+      return true;
+    }
+    case TInputKind::MouseWheel:
+      if (TTBItemViewer* v = ViewerUnderMouse(R)) {
+        TPoint p = Local(v, ev.ScreenPos);
+        v->MouseWheel(ev.WheelDelta, p.X, p.Y);
+      }
+      return true;
+    case TInputKind::KeyDown: {
+      CancelHint();
+      bool mouseIsDown = IsMouseButtonDown(mbLeft);
+      // The keyboard is in use: views that hide accelerators until then show them.
+      for (TTBView* v = R; v; v = v->FOpenViewerView)
+        v->ShowAccels();
+      TTBView* d = Deepest(R);
+      Word key = ev.Key;
+      if (!mouseIsDown || key == VK_F1) {
+        if (key != 0) {
+          if (d->FSelected)
+            d->FSelected->KeyDown(key, ev.Shift);
+          if (key != 0)
+            d->KeyDown(key, ev.Shift);
+        }
+        // The key's character, when the key itself was not used (characters without a key
+        // code of their own come with key 0).
+        bool keyUsed = ev.Key != 0 && key == 0;
+        if (!keyUsed && ev.Char != 0 && R->DoneAction() == tbdaNone && !mouseIsDown) {
+          d = Deepest(R);
+          bool isOnly = false;
+          if (TTBItemViewer* v = d->FindAccelViewer(d->FSelected, ev.Char, isOnly, false)) {
+            d->Select(v, false);
+            d->ScrollSelectedIntoView();
+            if (isOnly)
+              d->ExecuteSelected(true);
+          } else if ((ev.Char == ' ' || ev.Char == '-') && d == R && R->IsToolbar() && ApplicationIsActive()) {
+            R->EndModalWithSystemMenu(static_cast<unsigned char>(ev.Char));
+          } else {
+            MessageBeep(0);
+          }
+        }
+      }
+      return true;
+    }
+    case TInputKind::KeyUp:
+      return true;
+    }
+    return false;
+  });
+  R->InModalLoop = true;
+  RunNestedLoop([&] {
+    if (!ended)
+      afterInput();
+    if (R->DoneAction() != tbdaNone)
+      return true;
+    if (GetCaptureControl() != captureWnd)
+      return true;   // another window took the capture
+    return ended;
+  });
+  RemoveInputFilter(filter);
+  // Leaving: capture-related state goes, the hint empties, typed characters are dropped.
+  R->CancelCapture();
+  lastPos = {StalePos, 0};
+  SetApplicationHint("");
+  CancelHint();
+  Screen().SetCursor(savedCursor);
+  RemoveMessages(WM_CHAR, WM_DEADCHAR);
+  RemoveMessages(WM_SYSCHAR, WM_SYSDEADCHAR);
+  RemoveMessages(WM_KEYF1, WM_KEYF1);
+}
+
+void TTBView::EnterToolbarLoop(TTBEnterToolbarLoopOptions Options)
+{
+  // Popups count as inside a loop from their creation; a popup menu at a point is the
+  // root of its own loop all the same.
+  if (FLoopRunning || (InModalLoop && (FParentView || FIsToolbar)))
+    return;
+  FLoopRunning = true;
+  struct TEnd {
+    bool& F;
+    ~TEnd() { F = false; }
+  } end{FLoopRunning};
+  bool accels = AccelsVisible;
+  MouseInWindow = false;
+  DrawSelectedLast = false;
+  OpenedOpposite = false;
+  IgnoreNextMouseUp = false;
+  MenuMode = false;
+  ChildPopupJustClosed = false;
+  AccelsVisible = accels;
+  std::vector<TInputEvent> replay;
+  TTBMenuLoop::Run(this, Options, replay);
+  InModalLoop = false;
+  for (TTBViewTimerID t : {tiOpen, tiClose, tiScrollUp, tiScrollDown})
+    StopTimer(t);
+  CloseChildPopups();
+  TPoint p = GetCursorPos();
+  UpdateSelection(&p, false);
+  if (HideAccelsUntilKeyboard)
+    AccelsVisible = false;
+  Select(nullptr, false);
+  TDoneActionData done = FDoneActionData;
+  ClearDoneAction();
+  MenuMode = false;
+  if (FWindow)
+    FWindow->Invalidate();
+  switch (done.Kind) {
+  case tbdaClickItem:
+    if (done.FromPopup && IsSoundEventSet("MenuCommand"))
+      PlaySystemSound("MenuCommand");
+    if (done.Item)
+      done.Item->PostClick();
+    break;
+  case tbdaOpenSystemMenu: {
+    // The key goes on to the form as the system's menu key would, for its system menu.
+    constexpr Cardinal WM_SYSCOMMAND = 0x0112;
+    constexpr WPARAM SC_KEYMENU = 0xF100;
+    if (TCustomForm* form = FWindow ? FWindow->GetParentForm() : nullptr)
+      SendMessage(form->Handle(), WM_SYSCOMMAND, SC_KEYMENU, LPARAM(done.Extra));
+    break;
+  }
+  case tbdaHelpContext: {
+    // F1 on an item: a form with the help button asks for the short popup, any other for
+    // the item's page.
+    TCustomForm* active = Screen().ActiveForm();
+    if (active && (active->BorderIcons() & biHelp))
+      ApplicationHelpCommand(HELP_CONTEXTPOPUP, done.Extra);
+    else
+      ApplicationHelpContext(done.Extra);
+    break;
+  }
+  default:
+    break;
+  }
+  // The press that ended the loop reaches the window under it now that the menus are gone.
+  for (const TInputEvent& ev : replay)
+    SimulateMouse(ev.Kind, ev.ScreenPos, ev.Button, ev.Shift & (ssShift | ssCtrl | ssAlt));
+}
