@@ -13,11 +13,6 @@
 // Run it under Xvfb:
 //   xvfb-run -a -s "-screen 0 1280x1024x24" build/release/bin/bench_pane
 // With QT_SCALE_FACTOR=2 (and a screen twice as large) it measures the high-density case.
-#include <QApplication>
-#include <QScrollBar>
-#include <QTextBrowser>
-#include <QUrl>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -29,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/reference/TextBrowser.h"
 #include "html/HtmlViewer.h"
 #include "platform/Application.h"
 #include "platform/Forms.h"
@@ -59,13 +55,9 @@ double TimeMs(int runs, const std::function<void()>& f, const std::function<void
   return Median(t);
 }
 
-void Settle()
-{
-  for (int i = 0; i < 3; ++i)
-    QApplication::processEvents();
-}
+void Settle() { SettleEvents(); }
 
-}  // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {
@@ -83,7 +75,8 @@ int main(int argc, char** argv)
       pages.push_back(argv[i]);
   }
   if (pages.empty()) {
-    for (const char* name : {"Mechanism.htm", "Lever_Class1.htm", "Screws.htm", "CompGear.htm", "Chain.htm", "Helical.htm"})
+    for (const char* name :
+         {"Mechanism.htm", "Lever_Class1.htm", "Screws.htm", "CompGear.htm", "Chain.htm", "Helical.htm"})
       if (std::filesystem::exists(htmlDir + "/" + name))
         pages.push_back(htmlDir + "/" + name);
     if (pages.empty() && std::filesystem::is_directory(htmlDir))
@@ -108,11 +101,7 @@ int main(int argc, char** argv)
     viewer->SetBounds(0, 0, w, h);
     form.Show();
 
-    QTextBrowser browser;
-    browser.setWindowTitle("Text browser");
-    browser.setGeometry(w + 30, 0, w, h);
-    browser.setFrameShape(QFrame::Box);
-    browser.show();
+    TReferenceBrowser browser(w + 30, 0, w, h);
     Settle();
 
     std::printf("page pane %dx%d, median of %d runs (ms; ratio ours/browser)\n", w, h, runs);
@@ -120,16 +109,13 @@ int main(int argc, char** argv)
                 "browser", "ratio", "scroll", "browser", "ratio", "scr/rep");
     std::vector<double> repaintRatios, scrollShares;
     for (const std::string& page : pages) {
-      const QUrl url = QUrl::fromLocalFile(QString::fromStdString(page));
       double loadOurs = TimeMs(std::max(3, runs / 3), [&] {
         viewer->LoadFromFile(page);
         viewer->Invalidate();
         Settle();
       });
       double loadTheirs = TimeMs(std::max(3, runs / 3), [&] {
-        browser.clear();
-        browser.setSource(url);
-        browser.viewport()->update();
+        browser.Load(page);
         Settle();
       });
       double repOurs = TimeMs(runs, [&] {
@@ -137,8 +123,7 @@ int main(int argc, char** argv)
         Settle();
       });
       double repTheirs = TimeMs(runs, [&] {
-        browser.update();
-        browser.viewport()->repaint();
+        browser.Repaint();
         Settle();
       });
       // 40 px steps down; the wrap to the top is not timed.
@@ -153,22 +138,21 @@ int main(int argc, char** argv)
         viewer->SetVScrollBarPosition(stuck ? 0 : before);
         Settle();
       };
-      QScrollBar* bar = browser.verticalScrollBar();
       auto theirStep = [&] {
-        bar->setValue(bar->value() + 40);
+        browser.SetScrollPosition(browser.ScrollPosition() + 40);
         Settle();
       };
       auto theirWrap = [&] {
-        if (bar->value() + 40 > bar->maximum()) {
-          bar->setValue(0);
+        if (browser.ScrollPosition() + 40 > browser.ScrollMaximum()) {
+          browser.SetScrollPosition(0);
           Settle();
         }
       };
       viewer->SetVScrollBarPosition(0);
-      bar->setValue(0);
+      browser.SetScrollPosition(0);
       Settle();
       // A page that fits on one side has nothing to scroll: no scroll figures for it.
-      const bool scrolls = bar->maximum() >= 80 && [&] {
+      const bool scrolls = browser.ScrollMaximum() >= 80 && [&] {
         viewer->SetVScrollBarPosition(80);
         bool moved = viewer->VScrollBarPosition() == 80;
         viewer->SetVScrollBarPosition(0);
@@ -189,9 +173,10 @@ int main(int argc, char** argv)
         scrollShares.push_back(scrOurs / repOurs);
     }
     double rep = Median(repaintRatios), scr = Median(scrollShares);
-    std::printf("median repaint ratio %.2f (target <= 1.0: %s); median scroll step / repaint %.2f (target <= 0.3: %s)\n",
-                rep, rep <= 1.0 ? "met" : "NOT met", scr, scr <= 0.3 ? "met" : "NOT met");
-    browser.hide();
+    std::printf(
+        "median repaint ratio %.2f (target <= 1.0: %s); median scroll step / repaint %.2f (target <= 0.3: %s)\n", rep,
+        rep <= 1.0 ? "met" : "NOT met", scr, scr <= 0.3 ? "met" : "NOT met");
+    browser.Hide();
   }
   TApplication::Finalize();
   return status;
