@@ -5,7 +5,8 @@
 #include <chrono>
 
 // Seconds per call of f, averaged over at least half a second after one warm-up call.
-template <class F> double SecondsPer(F f)
+template <class F>
+double SecondsPer(F f)
 {
   f();
   auto start = std::chrono::steady_clock::now();

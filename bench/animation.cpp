@@ -48,7 +48,7 @@ void RunFor(double seconds)
   DeallocateHWnd(wake);
 }
 
-}  // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {
@@ -76,7 +76,7 @@ int main(int argc, char** argv)
     std::fflush(stdout);
     main->Viewer->URL = url;
     GuardedCall([&] { main->Viewer->FollowLink(); });
-    RunFor(1.0);   // the model built, its first frames shown
+    RunFor(1.0);               // the model built, its first frames shown
     main->StartBtn->Click();   // the user starts the model turning
     RunFor(1.0);
     auto frames = [&] { return main->SceneViewer->GetBuffer()->FrameCount(); };

@@ -52,10 +52,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double MsSince(Clock::time_point t0)
-{
-  return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
-}
+double MsSince(Clock::time_point t0) { return std::chrono::duration<double, std::milli>(Clock::now() - t0).count(); }
 
 // Driver counters: GL 3.0 query objects and ARB_pipeline_statistics_query, looked up by name
 // because the engine's table holds only what the program itself draws with.
@@ -314,10 +311,7 @@ bool Wanted(const std::vector<std::string>& only, const TTopicEntry& e)
   return false;
 }
 
-std::string CountText(long n)
-{
-  return n < 0 ? std::string("-") : std::to_string(n);
-}
+std::string CountText(long n) { return n < 0 ? std::string("-") : std::to_string(n); }
 
 int Usage()
 {
@@ -390,8 +384,8 @@ int main(int argc, char** argv)
   TApplication::Initialize(argc, argv);
   int result = 0;
   {
-    bool window = s.Surface == TSettings::TSurface::Hidden || s.Surface == TSettings::TSurface::Shown ||
-                  s.Surface == TSettings::TSurface::Hosted;
+    bool window = s.Surface == TSettings::TSurface::Hidden || s.Surface == TSettings::TSurface::Shown
+                  || s.Surface == TSettings::TSurface::Hosted;
     std::vector<uint8_t> readBack;
     if (s.Surface == TSettings::TSurface::ReadBack)
       gReadBack = &readBack;
@@ -473,10 +467,11 @@ int main(int argc, char** argv)
           if (r.BuildFirstMs > slowest->BuildFirstMs)
             slowest = &r;
         }
-        std::printf("median topic %.2f ms, median ratio %.2f; highest ratio: topic %s, %.2f ms, %.2fx; "
-                    "slowest build + first frame: topic %s, %.1f ms\n",
-                    MedianOf(medians), MedianOf(ratios), worst->Name.c_str(), worst->MedianMs, worst->Ratio(),
-                    slowest->Name.c_str(), slowest->BuildFirstMs);
+        std::printf(
+            "median topic %.2f ms, median ratio %.2f; highest ratio: topic %s, %.2f ms, %.2fx; "
+            "slowest build + first frame: topic %s, %.1f ms\n",
+            MedianOf(medians), MedianOf(ratios), worst->Name.c_str(), worst->MedianMs, worst->Ratio(),
+            slowest->Name.c_str(), slowest->BuildFirstMs);
       }
     }
   }

@@ -120,7 +120,7 @@ void BM_Giflib(benchmark::State& state)
   state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(s.File.size()));
 }
 
-}  // namespace
+}   // namespace
 
 BENCHMARK(BM_Ours)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Giflib)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);

@@ -39,8 +39,7 @@ void* Counted(size_t n)
     throw std::bad_alloc();
   const int64_t live = GLive += static_cast<int64_t>(malloc_usable_size(p));
   int64_t peak = GPeak.load();
-  while (live > peak && !GPeak.compare_exchange_weak(peak, live)) {
-  }
+  while (live > peak && !GPeak.compare_exchange_weak(peak, live)) {}
   return p;
 }
 
@@ -51,7 +50,7 @@ void Uncounted(void* p)
   GLive -= static_cast<int64_t>(malloc_usable_size(p));
   std::free(p);
 }
-}  // namespace
+}   // namespace
 
 void* operator new(size_t n) { return Counted(n); }
 void* operator new[](size_t n) { return Counted(n); }
@@ -102,9 +101,9 @@ std::string FloatPage(size_t n)
 std::string AttributePage(size_t n)
 {
   const size_t q = n / 4;
-  return "<p title=\"" + std::string(q, 'x') + "\">text <a href=\"" + std::string(q, 'h') + "\">link</a> <img alt=\"" +
-         std::string(q, 'a') + "\" width=20 height=20> <span style=\"color: red; font-family: " + std::string(q, 'f') +
-         "\">styled</span></p>";
+  return "<p title=\"" + std::string(q, 'x') + "\">text <a href=\"" + std::string(q, 'h') + "\">link</a> <img alt=\""
+         + std::string(q, 'a') + "\" width=20 height=20> <span style=\"color: red; font-family: " + std::string(q, 'f')
+         + "\">styled</span></p>";
 }
 
 std::string Paragraphs(size_t bytes)
@@ -241,8 +240,8 @@ void PrintFigures()
                      auto text = std::make_shared<std::string>(n, 'w');
                      return std::make_pair(text->size(), std::function<void()>([text] { MemoLayout(*text); }));
                    }});
-  std::printf("%-16s %10s %10s %10s %10s %8s %8s %9s %12s\n", "input", "bytes(4n)", "s at n", "s at 2n", "s at 4n", "x/dbl", "x/dbl",
-              "peak B/B", "ref s (4n)");
+  std::printf("%-16s %10s %10s %10s %10s %8s %8s %9s %12s\n", "input", "bytes(4n)", "s at n", "s at 2n", "s at 4n",
+              "x/dbl", "x/dbl", "peak B/B", "ref s (4n)");
   for (const TCase& c : cases) {
     TMeasure m[3];
     size_t bytes = 0;
@@ -255,9 +254,11 @@ void PrintFigures()
     }
     const std::string reference = Paragraphs(bytes);
     const TMeasure ref = Measure([&] { ParseAndLayout(reference); }, reference.size());
-    auto ratio = [&](int i) { return m[i - 1].Seconds > 0 && m[i].Seconds > 0 ? m[i].Seconds / m[i - 1].Seconds : NAN; };
-    std::printf("%-16s %10zu %10.3f %10.3f %10.3f %8.2f %8.2f %9.1f %12.3f\n", c.Name, bytes, m[0].Seconds, m[1].Seconds,
-                m[2].Seconds, ratio(1), ratio(2), m[2].PeakPerByte, ref.Seconds);
+    auto ratio = [&](int i) {
+      return m[i - 1].Seconds > 0 && m[i].Seconds > 0 ? m[i].Seconds / m[i - 1].Seconds : NAN;
+    };
+    std::printf("%-16s %10zu %10.3f %10.3f %10.3f %8.2f %8.2f %9.1f %12.3f\n", c.Name, bytes, m[0].Seconds,
+                m[1].Seconds, m[2].Seconds, ratio(1), ratio(2), m[2].PeakPerByte, ref.Seconds);
     std::fflush(stdout);
   }
 }
@@ -270,7 +271,7 @@ void BM_TextareaOf2MChars(benchmark::State& state)
 }
 BENCHMARK(BM_TextareaOf2MChars)->Unit(benchmark::kMillisecond);
 
-}  // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {

@@ -84,7 +84,7 @@ int RunOne(const std::string& page, int runs, const std::string& shotFile)
   return status;
 }
 
-}  // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {
@@ -113,8 +113,8 @@ int main(int argc, char** argv)
   double ink[2] = {0, 0}, rep[2] = {0, 0};
   const char* scales[2] = {"1", "2"};
   for (int k = 0; k < 2; ++k) {
-    std::string cmd = std::string("'") + argv[0] + "' --scale " + scales[k] + " --runs " + std::to_string(runs) +
-                      " --page '" + page + "' 2>/dev/null";
+    std::string cmd = std::string("'") + argv[0] + "' --scale " + scales[k] + " --runs " + std::to_string(runs)
+                      + " --page '" + page + "' 2>/dev/null";
     FILE* p = popen(cmd.c_str(), "r");
     char line[256] = {};
     int w = 0, h = 0;
@@ -128,10 +128,11 @@ int main(int argc, char** argv)
       std::printf("scale %s: no figures\n", scales[k]);
       return 1;
     }
-    std::printf("scale %s: screenshot %dx%d, ink blocks that differ within 2x2 %.1f%%, repaint %.2f ms\n", scales[k],
-                w, h, ink[k] * 100, rep[k]);
+    std::printf("scale %s: screenshot %dx%d, ink blocks that differ within 2x2 %.1f%%, repaint %.2f ms\n", scales[k], w,
+                h, ink[k] * 100, rep[k]);
   }
-  std::printf("scale 2: ink blocks that differ %.1f%% (target >= 15%%: %s); repaint %.2fx scale 1 (target <= 2.5: %s)\n",
-              ink[1] * 100, ink[1] >= 0.15 ? "met" : "NOT met", rep[1] / rep[0], rep[1] / rep[0] <= 2.5 ? "met" : "NOT met");
+  std::printf(
+      "scale 2: ink blocks that differ %.1f%% (target >= 15%%: %s); repaint %.2fx scale 1 (target <= 2.5: %s)\n",
+      ink[1] * 100, ink[1] >= 0.15 ? "met" : "NOT met", rep[1] / rep[0], rep[1] / rep[0] <= 2.5 ? "met" : "NOT met");
   return 0;
 }

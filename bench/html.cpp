@@ -23,8 +23,9 @@ namespace {
 
 std::string Word(unsigned& V)
 {
-  static const char* words[] = {"gear", "wheel", "the", "a", "mechanism", "of", "pulley", "crank", "to", "lever", "is", "ratchet",
-                                "and", "in", "counterbalance", "cam", "sprocket", "belt", "load", "effort"};
+  static const char* words[] = {"gear",           "wheel", "the",      "a",    "mechanism", "of",    "pulley",
+                                "crank",          "to",    "lever",    "is",   "ratchet",   "and",   "in",
+                                "counterbalance", "cam",   "sprocket", "belt", "load",      "effort"};
   V = V * 1103515245u + 12345u;
   return words[(V >> 16) % std::size(words)];
 }
@@ -40,10 +41,7 @@ std::string Text(size_t Bytes, unsigned Seed)
   return s;
 }
 
-std::string LongParagraph(size_t Bytes)
-{
-  return "<html><body><p>" + Text(Bytes, 1) + "</p></body></html>";
-}
+std::string LongParagraph(size_t Bytes) { return "<html><body><p>" + Text(Bytes, 1) + "</p></body></html>"; }
 
 std::string Paragraphs(size_t Bytes)
 {
@@ -101,7 +99,8 @@ std::string SmallPage()
     s += "<li>" + Text(60, seed + 20 + static_cast<unsigned>(i));
   s += "</ul><table border=1 cellpadding=3><tr><th>Teeth<th>Ratio<th>Notes";
   for (int i = 0; i < 12; ++i)
-    s += "<tr><td>" + std::to_string(10 + i) + "<td>1:" + std::to_string(i + 1) + "<td>" + Text(40, seed + 40 + static_cast<unsigned>(i));
+    s += "<tr><td>" + std::to_string(10 + i) + "<td>1:" + std::to_string(i + 1) + "<td>"
+         + Text(40, seed + 40 + static_cast<unsigned>(i));
   return s + "</table></body></html>";
 }
 
@@ -164,8 +163,8 @@ double Seconds(const std::string& Page, int Repeats)
 
 void PrintScaling()
 {
-  std::printf("%-16s %12s %12s %12s %9s %9s %10s\n", "kind", "10 KB ms/KB", "100 KB ms/KB", "1 MB ms/KB", "x10 ratio", "x10 ratio",
-              "heap/byte");
+  std::printf("%-16s %12s %12s %12s %9s %9s %10s\n", "kind", "10 KB ms/KB", "100 KB ms/KB", "1 MB ms/KB", "x10 ratio",
+              "x10 ratio", "heap/byte");
   for (const Kind& k : Kinds()) {
     double t[3] = {0, 0, 0};
     size_t heap = 0, bytes = 0;
@@ -185,12 +184,14 @@ void PrintScaling()
     auto perKB = [&](int i) { return t[i] * 1000 / (static_cast<double>(sizes[i]) / 1024); };
     // Ratio per step of ten in size, and its value per doubling (ten = 2^3.32).
     auto ratio = [&](int i) { return t[i - 1] > 0 && t[i] > 0 ? t[i] / t[i - 1] : NAN; };
-    std::printf("%-16s %12.4f %12.4f %12.4f %9.1f %9.1f %10.1f\n", k.Name, perKB(0), perKB(1), perKB(2), ratio(1), ratio(2),
-                bytes ? static_cast<double>(heap) / static_cast<double>(bytes) : NAN);
-    std::printf("%-16s per doubling: %.2f and %.2f\n", "", std::pow(ratio(1), 1 / std::log2(10.0)), std::pow(ratio(2), 1 / std::log2(10.0)));
+    std::printf("%-16s %12.4f %12.4f %12.4f %9.1f %9.1f %10.1f\n", k.Name, perKB(0), perKB(1), perKB(2), ratio(1),
+                ratio(2), bytes ? static_cast<double>(heap) / static_cast<double>(bytes) : NAN);
+    std::printf("%-16s per doubling: %.2f and %.2f\n", "", std::pow(ratio(1), 1 / std::log2(10.0)),
+                std::pow(ratio(2), 1 / std::log2(10.0)));
   }
   const std::string small = SmallPage();
-  std::printf("small page (%zu bytes: paragraphs, a list, a table): %.3f ms\n", small.size(), Seconds(small, 20) * 1000);
+  std::printf("small page (%zu bytes: paragraphs, a list, a table): %.3f ms\n", small.size(),
+              Seconds(small, 20) * 1000);
   const std::string mb = Paragraphs(1024 * 1024);
   std::printf("1 MB of ordinary paragraphs: %.1f ms\n", Seconds(mb, 3) * 1000);
   std::fflush(stdout);
@@ -216,7 +217,7 @@ void BM_Kind(benchmark::State& State)
 }
 BENCHMARK(BM_Kind)->ArgsProduct({{0, 1, 2, 3, 4}, {10 * 1024, 100 * 1024}})->Unit(benchmark::kMillisecond);
 
-}  // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {

@@ -151,7 +151,7 @@ void BM_Libpng(benchmark::State& state)
   state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(s.File.size()));
 }
 
-}  // namespace
+}   // namespace
 
 BENCHMARK(BM_Ours)->DenseRange(0, 4)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Libpng)->DenseRange(0, 4)->Unit(benchmark::kMillisecond);

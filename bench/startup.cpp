@@ -42,7 +42,7 @@ long long NowNs()
 struct TRun {
   bool Ok = false;
   std::map<std::string, double> Ms;   // moment name -> milliseconds after the launch
-  std::string Errors;                  // what the process wrote to its error stream
+  std::string Errors;                 // what the process wrote to its error stream
 };
 
 // Reads "<name> <ns>" lines into marks.
@@ -155,7 +155,7 @@ struct TSeries {
   std::vector<double> Ms;
 };
 
-}  // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {
@@ -212,6 +212,7 @@ int main(int argc, char** argv)
               indexRatio <= TargetRatio ? "met" : "MISSED");
   std::printf("start-up to the index and the first 3D frame: %.2f x the bare window (target %.1f x): %s\n", ratio,
               TargetRatio, ratio <= TargetRatio ? "met" : "MISSED");
-  std::printf("  (the same against the bare window's own first GL frame: %.2f x)\n", Median(frame.Ms) / Median(glFrame.Ms));
+  std::printf("  (the same against the bare window's own first GL frame: %.2f x)\n",
+              Median(frame.Ms) / Median(glFrame.Ms));
   return 0;
 }

@@ -203,7 +203,7 @@ void BM_TopicSwitch(benchmark::State& state, const TTarget& T, const std::vector
   }
 }
 
-}  // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {
@@ -255,10 +255,9 @@ int main(int argc, char** argv)
       Application->ProcessMessages();
 
     const std::vector<TTarget> targets = Targets(Frm->HTMLDir);
-    std::printf("topic switch: link followed to first frame shown, %d runs each (target: median under %.0f ms)\n",
-                runs, TargetMs);
-    std::printf("  %-36s %-8s %9s %9s   %s\n", "topic", "landed", "median", "min",
-                "median of model / page / frame");
+    std::printf("topic switch: link followed to first frame shown, %d runs each (target: median under %.0f ms)\n", runs,
+                TargetMs);
+    std::printf("  %-36s %-8s %9s %9s   %s\n", "topic", "landed", "median", "min", "median of model / page / frame");
     int over = 0, timed = 0;
     double worst = 0;
     for (const TTarget& t : targets) {
@@ -300,8 +299,8 @@ int main(int argc, char** argv)
         benchmark::RegisterBenchmark(
             ("BM_TopicSwitch/" + std::to_string(t.Id) + (t.Example ? "/second_example" : "")).c_str(), BM_TopicSwitch,
             t, targets)
-          ->UseManualTime()
-          ->Unit(benchmark::kMillisecond);
+            ->UseManualTime()
+            ->Unit(benchmark::kMillisecond);
     benchmark::Initialize(&restCount, rest.data());
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -74,8 +74,8 @@ struct TCursor {
   size_t Count(size_t count, size_t size, const char* what) const
   {
     if (count > Left() / size)
-      throw E3DSError(std::string("Bad 3DS file: ") + what + " count " + IntToStr(int64_t(count)) +
-                      " exceeds the chunk");
+      throw E3DSError(std::string("Bad 3DS file: ") + what + " count " + IntToStr(int64_t(count))
+                      + " exceeds the chunk");
     return count;
   }
 };
@@ -188,18 +188,18 @@ private:
     T3DSMaterial m;
     ForEach(cur, depth, [&](TChunk& c) {
       switch (c.Id) {
-        case C3DS_MAT_NAME: m.Name = c.Data.CStr("a material name"); break;
-        case C3DS_MAT_AMBIENT: m.Ambient = ReadColour(c.Data, depth + 1, m.Ambient); break;
-        case C3DS_MAT_DIFFUSE: m.Diffuse = ReadColour(c.Data, depth + 1, m.Diffuse); break;
-        case C3DS_MAT_SPECULAR: m.Specular = ReadColour(c.Data, depth + 1, m.Specular); break;
-        case C3DS_MAT_SHININESS: m.Shininess = ReadPercent(c.Data, depth + 1, m.Shininess); break;
-        case C3DS_MAT_TEXMAP:
-          ForEach(c.Data, depth + 1, [&](TChunk& t) {
-            if (t.Id == C3DS_MAT_MAPNAME && m.TextureMap.empty())
-              m.TextureMap = t.Data.CStr("a texture map name");
-          });
-          break;
-        default: break;
+      case C3DS_MAT_NAME: m.Name = c.Data.CStr("a material name"); break;
+      case C3DS_MAT_AMBIENT: m.Ambient = ReadColour(c.Data, depth + 1, m.Ambient); break;
+      case C3DS_MAT_DIFFUSE: m.Diffuse = ReadColour(c.Data, depth + 1, m.Diffuse); break;
+      case C3DS_MAT_SPECULAR: m.Specular = ReadColour(c.Data, depth + 1, m.Specular); break;
+      case C3DS_MAT_SHININESS: m.Shininess = ReadPercent(c.Data, depth + 1, m.Shininess); break;
+      case C3DS_MAT_TEXMAP:
+        ForEach(c.Data, depth + 1, [&](TChunk& t) {
+          if (t.Id == C3DS_MAT_MAPNAME && m.TextureMap.empty())
+            m.TextureMap = t.Data.CStr("a texture map name");
+        });
+        break;
+      default: break;
       }
     });
     return m;
@@ -225,73 +225,73 @@ private:
     ForEach(cur, depth, [&](TChunk& c) {
       TCursor& d = c.Data;
       switch (c.Id) {
-        case C3DS_VERTEX_LIST: {
-          const size_t n = d.Count(d.U16(), 12, "vertex");
-          Reserve(n);
-          mesh.Vertices.resize(n);
-          for (auto& v : mesh.Vertices)
-            for (auto& x : v)
-              x = d.FiniteF32("a vertex coordinate");
-          break;
+      case C3DS_VERTEX_LIST: {
+        const size_t n = d.Count(d.U16(), 12, "vertex");
+        Reserve(n);
+        mesh.Vertices.resize(n);
+        for (auto& v : mesh.Vertices)
+          for (auto& x : v)
+            x = d.FiniteF32("a vertex coordinate");
+        break;
+      }
+      case C3DS_FACE_LIST: {
+        const size_t n = d.Count(d.U16(), 8, "face");
+        Reserve(n);
+        mesh.Faces.resize(n);
+        for (auto& f : mesh.Faces) {
+          f = {d.U16(), d.U16(), d.U16()};
+          d.U16();   // edge flags
         }
-        case C3DS_FACE_LIST: {
-          const size_t n = d.Count(d.U16(), 8, "face");
-          Reserve(n);
-          mesh.Faces.resize(n);
-          for (auto& f : mesh.Faces) {
-            f = {d.U16(), d.U16(), d.U16()};
-            d.U16();   // edge flags
+        ForEach(d, depth + 1, [&](TChunk& g) {
+          if (g.Id != C3DS_FACE_MATERIAL)
+            return;
+          T3DSFaceGroup group;
+          group.MaterialName = g.Data.CStr("a face material name");
+          const size_t count = g.Data.Count(g.Data.U16(), 2, "material face");
+          group.Faces.resize(count);
+          for (auto& f : group.Faces) {
+            f = g.Data.U16();
+            if (f >= mesh.Faces.size())
+              throw E3DSError("Bad 3DS file: material \"" + group.MaterialName + "\" names face " + IntToStr(f) + " of "
+                              + IntToStr(int64_t(mesh.Faces.size())));
           }
-          ForEach(d, depth + 1, [&](TChunk& g) {
-            if (g.Id != C3DS_FACE_MATERIAL)
-              return;
-            T3DSFaceGroup group;
-            group.MaterialName = g.Data.CStr("a face material name");
-            const size_t count = g.Data.Count(g.Data.U16(), 2, "material face");
-            group.Faces.resize(count);
-            for (auto& f : group.Faces) {
-              f = g.Data.U16();
-              if (f >= mesh.Faces.size())
-                throw E3DSError("Bad 3DS file: material \"" + group.MaterialName + "\" names face " + IntToStr(f) +
-                                " of " + IntToStr(int64_t(mesh.Faces.size())));
-            }
-            mesh.MaterialGroups.push_back(std::move(group));
-          });
-          break;
+          mesh.MaterialGroups.push_back(std::move(group));
+        });
+        break;
+      }
+      case C3DS_TEXTURE_COORDS: {
+        const size_t n = d.Count(d.U16(), 8, "texture coordinate");
+        Reserve(n);
+        mesh.TexCoords.resize(n);
+        for (auto& t : mesh.TexCoords) {
+          t[0] = d.FiniteF32("a texture coordinate");
+          t[1] = d.FiniteF32("a texture coordinate");
         }
-        case C3DS_TEXTURE_COORDS: {
-          const size_t n = d.Count(d.U16(), 8, "texture coordinate");
-          Reserve(n);
-          mesh.TexCoords.resize(n);
-          for (auto& t : mesh.TexCoords) {
-            t[0] = d.FiniteF32("a texture coordinate");
-            t[1] = d.FiniteF32("a texture coordinate");
-          }
-          break;
-        }
-        case C3DS_LOCAL_MATRIX: {
-          TMatrix m = IdentityHmgMatrix;
-          for (int r = 0; r < 4; ++r)
-            for (int k = 0; k < 3; ++k)
-              m[size_t(r)][size_t(k)] = d.FiniteF32("a matrix element");
-          mesh.LocalMatrix = m;
-          break;
-        }
-        default: break;
+        break;
+      }
+      case C3DS_LOCAL_MATRIX: {
+        TMatrix m = IdentityHmgMatrix;
+        for (int r = 0; r < 4; ++r)
+          for (int k = 0; k < 3; ++k)
+            m[size_t(r)][size_t(k)] = d.FiniteF32("a matrix element");
+        mesh.LocalMatrix = m;
+        break;
+      }
+      default: break;
       }
     });
     for (const auto& f : mesh.Faces)
       for (uint16_t i : f)
         if (i >= mesh.Vertices.size())
-          throw E3DSError("Bad 3DS file: object \"" + mesh.Name + "\" has a face naming vertex " + IntToStr(i) +
-                          " of " + IntToStr(int64_t(mesh.Vertices.size())));
+          throw E3DSError("Bad 3DS file: object \"" + mesh.Name + "\" has a face naming vertex " + IntToStr(i) + " of "
+                          + IntToStr(int64_t(mesh.Vertices.size())));
     // Texture coordinates only make sense one per vertex.
     if (mesh.TexCoords.size() != mesh.Vertices.size())
       mesh.TexCoords.clear();
   }
 };
 
-}  // namespace
+}   // namespace
 
 T3DSModel Read3DS(const uint8_t* data, size_t size)
 {

@@ -14,7 +14,9 @@
 #include "engine/Base/VectorGeometry.h"
 #include "platform/SysUtils.h"
 
-class E3DSError : public Exception { using Exception::Exception; };
+class E3DSError : public Exception {
+  using Exception::Exception;
+};
 
 // Chunk ids.
 enum : uint16_t {

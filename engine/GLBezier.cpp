@@ -26,10 +26,7 @@ void TBezierStrip::SetControlPoint(Integer index, Single x, Single y, bool updat
     StructureChanged();
 }
 
-void TBezierStrip::SetThickness(Single v)
-{
-  SetShapeSize(this, FThickness, v);
-}
+void TBezierStrip::SetThickness(Single v) { SetShapeSize(this, FThickness, v); }
 
 void TBezierStrip::SetDivisions(Integer v) { SetShapeValue(this, FDivisions, std::clamp<Integer>(v, 1, 1000)); }
 
@@ -85,7 +82,7 @@ void StripWall(const std::vector<TVector2f>& path, Single h)
   glEnd();
 }
 
-}  // namespace
+}   // namespace
 
 void TBezierStrip::BuildList(TRenderContextInfo&)
 {
@@ -171,15 +168,9 @@ TBezierSurface::TBezierSurface(TGLBaseSceneObject* AOwner) : TGLSceneObject(AOwn
       FPoints[size_t(r)][size_t(c)] = {(c - 1) * 0.5f, 0, (r - 1) * 0.5f};
 }
 
-void TBezierSurface::SetWidth(Single v)
-{
-  SetShapeSize(this, FWidth, v);
-}
+void TBezierSurface::SetWidth(Single v) { SetShapeSize(this, FWidth, v); }
 
-void TBezierSurface::SetDepth(Single v)
-{
-  SetShapeSize(this, FDepth, v);
-}
+void TBezierSurface::SetDepth(Single v) { SetShapeSize(this, FDepth, v); }
 
 const TAffineVector& TBezierSurface::GetControlPoint(Integer row, Integer column) const
 {
@@ -210,7 +201,7 @@ void Bernstein2(Single t, Single b[3], Single d[3])
   d[2] = 2 * t;
 }
 
-}  // namespace
+}   // namespace
 
 TAffineVector TBezierSurface::SurfacePoint(Single u, Single v) const
 {

@@ -43,8 +43,8 @@ private:
 
   TGLScene* FScene = nullptr;
   bool FEnabled = false;
-  bool FPending = false;      // a tick message or timer is on its way
-  bool FProgressing = false;  // a handler that pumps messages does not tick again inside
+  bool FPending = false;       // a tick message or timer is on its way
+  bool FProgressing = false;   // a handler that pumps messages does not tick again inside
   double FCurrentTime = 0;
   double FLastRaw = 0;
   int64_t FTicks = 0;

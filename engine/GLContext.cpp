@@ -20,7 +20,7 @@ uint32_t gNextContext = 1;
 std::map<uint32_t, TPending> gPending;
 std::map<uint32_t, std::map<std::string, TShared>> gShared;
 
-}  // namespace
+}   // namespace
 
 uint32_t NewGLContextId() { return gNextContext++; }
 

@@ -52,7 +52,7 @@ bool PointInPolygon2D(Single x, Single y, const std::vector<TAffineVector>& poly
   return inside;
 }
 
-}  // namespace
+}   // namespace
 
 // --- TPolygonBase ------------------------------------------------------------------------
 
@@ -138,23 +138,16 @@ void TGLPipeNode::Assign(const TGLNode& src)
 // --- TPipe -------------------------------------------------------------------------------
 
 TPipe::TPipe(TGLBaseSceneObject* AOwner)
-  : TPolygonBase(AOwner, [](TGLNodes* owner) { return std::make_unique<TGLPipeNode>(owner); })
-{
-}
+    : TPolygonBase(AOwner, [](TGLNodes* owner) { return std::make_unique<TGLPipeNode>(owner); })
+{}
 
-void TPipe::SetRadius(Single v)
-{
-  SetShapeSize(this, FRadius, v);
-}
+void TPipe::SetRadius(Single v) { SetShapeSize(this, FRadius, v); }
 
 void TPipe::SetSlices(Integer v) { SetShapeValue(this, FSlices, std::clamp<Integer>(v, 3, 1000)); }
 
 void TPipe::SetParts(TPipeParts v) { SetShapeValue(this, FParts, TPipeParts(v & 15)); }
 
-TGLPipeNode* TPipe::GetPipeNode(Integer index) const
-{
-  return static_cast<TGLPipeNode*>(GetNodes().GetItem(index));
-}
+TGLPipeNode* TPipe::GetPipeNode(Integer index) const { return static_cast<TGLPipeNode*>(GetNodes().GetItem(index)); }
 
 void TPipe::BuildList(TRenderContextInfo&)
 {
@@ -509,7 +502,9 @@ void TExtrusionSolid::BuildList(TRenderContextInfo&)
           const Single z0 = h * k / FStacks, z1 = h * (k + 1) / FStacks;
           // a-low, b-low, b-high, a-high winds counter-clockwise seen from the side the
           // normal faces for an outline running counter-clockwise and a positive height.
-          const TAffineVector q[4] = {{a[0], a[1], a[2] + z0}, {b[0], b[1], b[2] + z0}, {b[0], b[1], b[2] + z1},
+          const TAffineVector q[4] = {{a[0], a[1], a[2] + z0},
+                                      {b[0], b[1], b[2] + z0},
+                                      {b[0], b[1], b[2] + z1},
                                       {a[0], a[1], a[2] + z1}};
           const TAffineVector* qn[4] = {&na, &nb, &nb, &na};
           const bool forward = (orient * s * flipCaps) > 0;

@@ -94,19 +94,13 @@ void FlatRing(Single y, Single inner, Single outer, Integer loops, bool up, cons
   }
 }
 
-}  // namespace
+}   // namespace
 
 // --- TCylinderBase -----------------------------------------------------------------------
 
-void TCylinderBase::SetBottomRadius(Single v)
-{
-  SetShapeSize(this, FBottomRadius, v);
-}
+void TCylinderBase::SetBottomRadius(Single v) { SetShapeSize(this, FBottomRadius, v); }
 
-void TCylinderBase::SetHeight(Single v)
-{
-  SetShapeSize(this, FHeight, v);
-}
+void TCylinderBase::SetHeight(Single v) { SetShapeSize(this, FHeight, v); }
 
 void TCylinderBase::SetSlices(Integer v) { SetShapeValue(this, FSlices, std::clamp<Integer>(v, 3, 1000)); }
 
@@ -133,7 +127,7 @@ void TCylinderBase::Assign(const TGLBaseSceneObject& src)
 
 TCylinder::TCylinder(TGLBaseSceneObject* AOwner, Single bottomRadius, Single topRadius, Single height, Integer slices,
                      Integer stacks, Integer loops, TCylinderParts parts, TNormalDirection normals)
-  : TCylinderBase(AOwner)
+    : TCylinderBase(AOwner)
 {
   SetBottomRadius(bottomRadius);
   SetTopRadius(topRadius);
@@ -152,10 +146,7 @@ std::unique_ptr<TCylinder> TCylinder::CreateSized(TGLBaseSceneObject* AOwner, Si
   return std::make_unique<TCylinder>(AOwner, bottomRadius, topRadius, height, slices, stacks, loops, parts, normals);
 }
 
-void TCylinder::SetTopRadius(Single v)
-{
-  SetShapeSize(this, FTopRadius, v);
-}
+void TCylinder::SetTopRadius(Single v) { SetShapeSize(this, FTopRadius, v); }
 
 void TCylinder::SetParts(TCylinderParts v) { SetShapeValue(this, FParts, TCylinderParts(v & cyAll)); }
 
@@ -173,10 +164,7 @@ void TCylinder::BuildList(TRenderContextInfo&)
     FlatRing(y1, 0, FTopRadius, FLoops, out, s, c);
 }
 
-bool TCylinder::IsClosedSolid() const
-{
-  return FParts == cyAll && FNormalDirection == ndOutside;
-}
+bool TCylinder::IsClosedSolid() const { return FParts == cyAll && FNormalDirection == ndOutside; }
 
 void TCylinder::Assign(const TGLBaseSceneObject& src)
 {
@@ -189,16 +177,13 @@ void TCylinder::Assign(const TGLBaseSceneObject& src)
 
 // --- TAnnulus ----------------------------------------------------------------------------
 
-bool TAnnulus::IsClosedSolid() const
-{
-  return FParts == anAll && FNormalDirection == ndOutside;
-}
+bool TAnnulus::IsClosedSolid() const { return FParts == anAll && FNormalDirection == ndOutside; }
 
 TAnnulus::TAnnulus(TGLBaseSceneObject* AOwner) : TCylinderBase(AOwner) { FStacks = 1; }
 
 TAnnulus::TAnnulus(TGLBaseSceneObject* AOwner, Single topRadius, Single topInnerRadius, Single bottomRadius,
                    Single bottomInnerRadius, Single height, TAnnulusParts parts)
-  : TAnnulus(AOwner)
+    : TAnnulus(AOwner)
 {
   SetTopRadius(topRadius);
   SetTopInnerRadius(topInnerRadius);
@@ -215,20 +200,11 @@ std::unique_ptr<TAnnulus> TAnnulus::CreateSized(TGLBaseSceneObject* AOwner, Sing
   return std::make_unique<TAnnulus>(AOwner, topRadius, topInnerRadius, bottomRadius, bottomInnerRadius, height, parts);
 }
 
-void TAnnulus::SetTopRadius(Single v)
-{
-  SetShapeSize(this, FTopRadius, v);
-}
+void TAnnulus::SetTopRadius(Single v) { SetShapeSize(this, FTopRadius, v); }
 
-void TAnnulus::SetTopInnerRadius(Single v)
-{
-  SetShapeSize(this, FTopInnerRadius, v);
-}
+void TAnnulus::SetTopInnerRadius(Single v) { SetShapeSize(this, FTopInnerRadius, v); }
 
-void TAnnulus::SetBottomInnerRadius(Single v)
-{
-  SetShapeSize(this, FBottomInnerRadius, v);
-}
+void TAnnulus::SetBottomInnerRadius(Single v) { SetShapeSize(this, FBottomInnerRadius, v); }
 
 void TAnnulus::SetParts(TAnnulusParts v) { SetShapeValue(this, FParts, TAnnulusParts(v & anAll)); }
 
@@ -261,20 +237,11 @@ void TAnnulus::Assign(const TGLBaseSceneObject& src)
 
 // --- TFrustrum ---------------------------------------------------------------------------
 
-void TFrustrum::SetBaseWidth(Single v)
-{
-  SetShapeSize(this, FBaseWidth, v);
-}
+void TFrustrum::SetBaseWidth(Single v) { SetShapeSize(this, FBaseWidth, v); }
 
-void TFrustrum::SetBaseDepth(Single v)
-{
-  SetShapeSize(this, FBaseDepth, v);
-}
+void TFrustrum::SetBaseDepth(Single v) { SetShapeSize(this, FBaseDepth, v); }
 
-void TFrustrum::SetHeight(Single v)
-{
-  SetShapeSize(this, FHeight, v);
-}
+void TFrustrum::SetHeight(Single v) { SetShapeSize(this, FHeight, v); }
 
 void TFrustrum::SetApexHeight(Single v)
 {
@@ -342,15 +309,9 @@ void TFrustrum::Assign(const TGLBaseSceneObject& src)
 
 // --- TTorus ------------------------------------------------------------------------------
 
-void TTorus::SetMajorRadius(Single v)
-{
-  SetShapeSize(this, FMajorRadius, v);
-}
+void TTorus::SetMajorRadius(Single v) { SetShapeSize(this, FMajorRadius, v); }
 
-void TTorus::SetMinorRadius(Single v)
-{
-  SetShapeSize(this, FMinorRadius, v);
-}
+void TTorus::SetMinorRadius(Single v) { SetShapeSize(this, FMinorRadius, v); }
 
 void TTorus::SetRings(Integer v) { SetShapeValue(this, FRings, std::clamp<Integer>(v, 3, 1000)); }
 

@@ -22,7 +22,7 @@ public:
   Integer GetStacks() const { return FStacks; }
   void SetStacks(Integer v);   // at least 1
   Integer GetLoops() const { return FLoops; }
-  void SetLoops(Integer v);    // at least 1
+  void SetLoops(Integer v);   // at least 1
   TNormalDirection GetNormalDirection() const { return FNormalDirection; }
   void SetNormalDirection(TNormalDirection v);
   void Assign(const TGLBaseSceneObject& src) override;

@@ -4,8 +4,8 @@
 
 TGLBitmap32::TGLBitmap32(int32_t width, int32_t height) : FWidth(width), FHeight(height)
 {
-  if (width < 0 || height < 0 || width > TBitmap::MaxSide || height > TBitmap::MaxSide ||
-      size_t(width) * size_t(height) * 4 > TBitmap::MaxBytes)
+  if (width < 0 || height < 0 || width > TBitmap::MaxSide || height > TBitmap::MaxSide
+      || size_t(width) * size_t(height) * 4 > TBitmap::MaxBytes)
     throw EOutOfResources("Bitmap too large");
   FData.assign(size_t(width) * size_t(height) * 4, 0);
 }

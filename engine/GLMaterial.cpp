@@ -17,12 +17,12 @@ void FaceColor(GLenum face, GLenum pname, const TGLColor& c) { glMaterialfv(face
 GLenum MinFilterEnum(TGLMinFilter f)
 {
   switch (f) {
-    case TGLMinFilter::miNearest: return GL_NEAREST;
-    case TGLMinFilter::miLinear: return GL_LINEAR;
-    case TGLMinFilter::miNearestMipmapNearest: return GL_NEAREST_MIPMAP_NEAREST;
-    case TGLMinFilter::miLinearMipmapNearest: return GL_LINEAR_MIPMAP_NEAREST;
-    case TGLMinFilter::miNearestMipmapLinear: return GL_NEAREST_MIPMAP_LINEAR;
-    case TGLMinFilter::miLinearMipmapLinear: return GL_LINEAR_MIPMAP_LINEAR;
+  case TGLMinFilter::miNearest: return GL_NEAREST;
+  case TGLMinFilter::miLinear: return GL_LINEAR;
+  case TGLMinFilter::miNearestMipmapNearest: return GL_NEAREST_MIPMAP_NEAREST;
+  case TGLMinFilter::miLinearMipmapNearest: return GL_LINEAR_MIPMAP_NEAREST;
+  case TGLMinFilter::miNearestMipmapLinear: return GL_NEAREST_MIPMAP_LINEAR;
+  case TGLMinFilter::miLinearMipmapLinear: return GL_LINEAR_MIPMAP_LINEAR;
   }
   return GL_LINEAR;
 }
@@ -30,15 +30,15 @@ GLenum MinFilterEnum(TGLMinFilter f)
 GLint TextureModeEnum(TGLTextureMode m)
 {
   switch (m) {
-    case TGLTextureMode::tmDecal: return GL_DECAL;
-    case TGLTextureMode::tmModulate: return GL_MODULATE;
-    case TGLTextureMode::tmBlend: return GL_BLEND;
-    case TGLTextureMode::tmReplace: return GL_REPLACE;
+  case TGLTextureMode::tmDecal: return GL_DECAL;
+  case TGLTextureMode::tmModulate: return GL_MODULATE;
+  case TGLTextureMode::tmBlend: return GL_BLEND;
+  case TGLTextureMode::tmReplace: return GL_REPLACE;
   }
   return GL_MODULATE;
 }
 
-}  // namespace
+}   // namespace
 
 TVector ConvertWinColor(TColor c, Single alpha)
 {
@@ -55,9 +55,8 @@ TColor TGLColor::AsWinColor() const
 }
 
 TGLFaceProperties::TGLFaceProperties()
-  : Ambient(0.2f, 0.2f, 0.2f, 1), Diffuse(0.8f, 0.8f, 0.8f, 1), Specular(0, 0, 0, 1), Emission(0, 0, 0, 1)
-{
-}
+    : Ambient(0.2f, 0.2f, 0.2f, 1), Diffuse(0.8f, 0.8f, 0.8f, 1), Specular(0, 0, 0, 1), Emission(0, 0, 0, 1)
+{}
 
 void TGLFaceProperties::SetShininess(Integer v) { FShininess = std::clamp<Integer>(v, 0, 128); }
 
@@ -74,8 +73,8 @@ void TGLFaceProperties::Apply(GLenum face) const
 
 void TGLPictureImage::SetPixels(int32_t width, int32_t height, const std::vector<uint8_t>& rgbaTopDown)
 {
-  if (width <= 0 || height <= 0 || width > MaxSide || height > MaxSide ||
-      rgbaTopDown.size() != size_t(width) * size_t(height) * 4)
+  if (width <= 0 || height <= 0 || width > MaxSide || height > MaxSide
+      || rgbaTopDown.size() != size_t(width) * size_t(height) * 4)
     throw EGLMaterialError("Invalid texture size");
   auto data = std::make_shared<TGLTextureImageData>();
   data->Width = width;
@@ -90,10 +89,9 @@ void TGLPictureImage::SetPixels(int32_t width, int32_t height, const std::vector
 // --- textures ----------------------------------------------------------------------------
 
 TGLTexture::TGLTexture(const TGLTexture& other)
-  : Image(other.Image), FDisabled(other.FDisabled), FMinFilter(other.FMinFilter), FMagFilter(other.FMagFilter),
-    FTextureMode(other.FTextureMode), FTextureWrap(other.FTextureWrap)
-{
-}
+    : Image(other.Image), FDisabled(other.FDisabled), FMinFilter(other.FMinFilter), FMagFilter(other.FMagFilter),
+      FTextureMode(other.FTextureMode), FTextureWrap(other.FTextureWrap)
+{}
 
 TGLTexture& TGLTexture::operator=(const TGLTexture& other)
 {
@@ -159,7 +157,8 @@ void TGLTexture::Apply(TRenderContextInfo& rci)
   }
   if (FParamsChanged) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GLint(MinFilterEnum(FMinFilter)));
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, FMagFilter == TGLMagFilter::maNearest ? GL_NEAREST : GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER,
+                    FMagFilter == TGLMagFilter::maNearest ? GL_NEAREST : GL_LINEAR);
     bool wrapS = FTextureWrap == TGLTextureWrap::twBoth || FTextureWrap == TGLTextureWrap::twHorizontal;
     bool wrapT = FTextureWrap == TGLTextureWrap::twBoth || FTextureWrap == TGLTextureWrap::twVertical;
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrapS ? GL_REPEAT : GL_CLAMP_TO_EDGE);
@@ -208,16 +207,15 @@ void TGLMaterial::Apply(TRenderContextInfo& rci)
     rci.AppliedFacesValid = true;
   }
   switch (FBlendingMode) {
-    case TBlendingMode::bmOpaque:
-      break;
-    case TBlendingMode::bmTransparency:
-      glEnable(GL_BLEND);
-      glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-      break;
-    case TBlendingMode::bmAdditive:
-      glEnable(GL_BLEND);
-      glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-      break;
+  case TBlendingMode::bmOpaque: break;
+  case TBlendingMode::bmTransparency:
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    break;
+  case TBlendingMode::bmAdditive:
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    break;
   }
   Texture.Apply(rci);
 }

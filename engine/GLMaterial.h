@@ -13,7 +13,9 @@
 #include "platform/SysUtils.h"
 #include "platform/Types.h"
 
-class EGLMaterialError : public Exception { using Exception::Exception; };
+class EGLMaterialError : public Exception {
+  using Exception::Exception;
+};
 
 // An RGBA colour of four Singles.
 class TGLColor {
@@ -58,7 +60,12 @@ private:
 };
 
 enum class TGLMinFilter : uint8_t {
-  miNearest, miLinear, miNearestMipmapNearest, miLinearMipmapNearest, miNearestMipmapLinear, miLinearMipmapLinear
+  miNearest,
+  miLinear,
+  miNearestMipmapNearest,
+  miLinearMipmapNearest,
+  miNearestMipmapLinear,
+  miLinearMipmapLinear
 };
 enum class TGLMagFilter : uint8_t { maNearest, maLinear };
 enum class TGLTextureMode : uint8_t { tmDecal, tmModulate, tmBlend, tmReplace };

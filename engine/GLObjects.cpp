@@ -134,7 +134,7 @@ void TGLNodes::NotifyChange()
 
 TCube::TCube(TGLBaseSceneObject* AOwner, Single width, Single height, Single depth, TCubeParts parts,
              TNormalDirection normals)
-  : TGLSceneObject(AOwner)
+    : TGLSceneObject(AOwner)
 {
   SetCubeWidth(width);
   SetCubeHeight(height);
@@ -149,20 +149,11 @@ std::unique_ptr<TCube> TCube::CreateSized(TGLBaseSceneObject* AOwner, Single wid
   return std::make_unique<TCube>(AOwner, width, height, depth, parts, normals);
 }
 
-void TCube::SetCubeWidth(Single v)
-{
-  SetShapeSize(this, FWidth, v);
-}
+void TCube::SetCubeWidth(Single v) { SetShapeSize(this, FWidth, v); }
 
-void TCube::SetCubeHeight(Single v)
-{
-  SetShapeSize(this, FHeight, v);
-}
+void TCube::SetCubeHeight(Single v) { SetShapeSize(this, FHeight, v); }
 
-void TCube::SetCubeDepth(Single v)
-{
-  SetShapeSize(this, FDepth, v);
-}
+void TCube::SetCubeDepth(Single v) { SetShapeSize(this, FDepth, v); }
 
 void TCube::SetParts(TCubeParts v) { SetShapeValue(this, FParts, TCubeParts(v & cpAll)); }
 
@@ -181,12 +172,12 @@ void TCube::BuildList(TRenderContextInfo&)
     TAffineVector Corner[4];
   };
   const TFace faces[6] = {
-    {cpFront, {0, 0, 1}, {{-hw, -hh, hd}, {hw, -hh, hd}, {hw, hh, hd}, {-hw, hh, hd}}},
-    {cpBack, {0, 0, -1}, {{hw, -hh, -hd}, {-hw, -hh, -hd}, {-hw, hh, -hd}, {hw, hh, -hd}}},
-    {cpLeft, {-1, 0, 0}, {{-hw, -hh, -hd}, {-hw, -hh, hd}, {-hw, hh, hd}, {-hw, hh, -hd}}},
-    {cpRight, {1, 0, 0}, {{hw, -hh, hd}, {hw, -hh, -hd}, {hw, hh, -hd}, {hw, hh, hd}}},
-    {cpTop, {0, 1, 0}, {{-hw, hh, hd}, {hw, hh, hd}, {hw, hh, -hd}, {-hw, hh, -hd}}},
-    {cpBottom, {0, -1, 0}, {{-hw, -hh, -hd}, {hw, -hh, -hd}, {hw, -hh, hd}, {-hw, -hh, hd}}},
+      {cpFront, {0, 0, 1}, {{-hw, -hh, hd}, {hw, -hh, hd}, {hw, hh, hd}, {-hw, hh, hd}}},
+      {cpBack, {0, 0, -1}, {{hw, -hh, -hd}, {-hw, -hh, -hd}, {-hw, hh, -hd}, {hw, hh, -hd}}},
+      {cpLeft, {-1, 0, 0}, {{-hw, -hh, -hd}, {-hw, -hh, hd}, {-hw, hh, hd}, {-hw, hh, -hd}}},
+      {cpRight, {1, 0, 0}, {{hw, -hh, hd}, {hw, -hh, -hd}, {hw, hh, -hd}, {hw, hh, hd}}},
+      {cpTop, {0, 1, 0}, {{-hw, hh, hd}, {hw, hh, hd}, {hw, hh, -hd}, {-hw, hh, -hd}}},
+      {cpBottom, {0, -1, 0}, {{-hw, -hh, -hd}, {hw, -hh, -hd}, {hw, -hh, hd}, {-hw, -hh, hd}}},
   };
   static const Single tex[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
   bool begun = false;
@@ -222,10 +213,7 @@ void TCube::Assign(const TGLBaseSceneObject& src)
 
 // --- TSphere -----------------------------------------------------------------------------
 
-void TSphere::SetRadius(Single v)
-{
-  SetShapeSize(this, FRadius, v);
-}
+void TSphere::SetRadius(Single v) { SetShapeSize(this, FRadius, v); }
 
 void TSphere::SetSlices(Integer v) { SetShapeValue(this, FSlices, std::clamp<Integer>(v, 3, 1000)); }
 

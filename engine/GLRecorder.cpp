@@ -47,13 +47,14 @@ std::vector<double> Spell(const GLfloat* v, int n)
 int ParamCount(GLenum pname)
 {
   switch (pname) {
-    case GL_SHININESS: case GL_SPOT_EXPONENT: case GL_SPOT_CUTOFF: case GL_CONSTANT_ATTENUATION:
-    case GL_LINEAR_ATTENUATION: case GL_QUADRATIC_ATTENUATION:
-      return 1;
-    case GL_SPOT_DIRECTION:
-      return 3;
-    default:
-      return 4;
+  case GL_SHININESS:
+  case GL_SPOT_EXPONENT:
+  case GL_SPOT_CUTOFF:
+  case GL_CONSTANT_ATTENUATION:
+  case GL_LINEAR_ATTENUATION:
+  case GL_QUADRATIC_ATTENUATION: return 1;
+  case GL_SPOT_DIRECTION: return 3;
+  default: return 4;
   }
 }
 
@@ -89,8 +90,8 @@ void RecLoadMatrixf(const GLfloat* m) { gActive->Record("glLoadMatrixf", Spell(m
 GLuint RecGenLists(GLsizei range) { return gActive->GenLists(range); }
 GLboolean RecIsList(GLuint list) { return gActive->CompileCount(list) > 0 ? GL_TRUE : GL_FALSE; }
 GLboolean RecIsEnabled(GLenum cap) { return gActive->Enabled(cap) ? GL_TRUE : GL_FALSE; }
-void RecTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei w, GLsizei h, GLint border,
-                   GLenum format, GLenum type, const void*)
+void RecTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei w, GLsizei h, GLint border, GLenum format,
+                   GLenum type, const void*)
 {
   gActive->Record("glTexImage2D", {double(target), double(level), double(internalFormat), double(w), double(h),
                                    double(border), double(format), double(type)});
@@ -123,7 +124,10 @@ void RecTexCoordPointer(GLint size, GLenum type, GLsizei stride, const void*)
 {
   gActive->Record("glTexCoordPointer", {double(size), double(type), double(stride)});
 }
-void RecNormalPointer(GLenum type, GLsizei stride, const void*) { gActive->Record("glNormalPointer", {double(type), double(stride)}); }
+void RecNormalPointer(GLenum type, GLsizei stride, const void*)
+{
+  gActive->Record("glNormalPointer", {double(type), double(stride)});
+}
 void RecDrawElements(GLenum mode, GLsizei count, GLenum type, const void*)
 {
   gActive->Record("glDrawElements", {double(mode), double(count), double(type)});
@@ -131,7 +135,8 @@ void RecDrawElements(GLenum mode, GLsizei count, GLenum type, const void*)
 
 GLint RecBuild2DMipmaps(GLenum target, GLint components, GLint w, GLint h, GLenum format, GLenum type, const void*)
 {
-  gActive->Record("gluBuild2DMipmaps", {double(target), double(components), double(w), double(h), double(format), double(type)});
+  gActive->Record("gluBuild2DMipmaps",
+                  {double(target), double(components), double(w), double(h), double(format), double(type)});
   return 0;
 }
 GLUquadric* RecNewQuadric()
@@ -156,7 +161,8 @@ void RecDisk(GLUquadric*, GLdouble inner, GLdouble outer, GLint slices, GLint lo
 {
   gActive->Record("gluDisk", {inner, outer, double(slices), double(loops)});
 }
-void RecPartialDisk(GLUquadric*, GLdouble inner, GLdouble outer, GLint slices, GLint loops, GLdouble start, GLdouble sweep)
+void RecPartialDisk(GLUquadric*, GLdouble inner, GLdouble outer, GLint slices, GLint loops, GLdouble start,
+                    GLdouble sweep)
 {
   gActive->Record("gluPartialDisk", {inner, outer, double(slices), double(loops), start, sweep});
 }
@@ -239,7 +245,10 @@ void RecTessEndPolygon(GLUtesselator* t)
   else if (auto f = cb(GLU_TESS_END))
     reinterpret_cast<void (*)()>(f)();
 }
-void RecTessProperty(GLUtesselator*, GLenum which, GLdouble value) { gActive->Record("gluTessProperty", {double(which), value}); }
+void RecTessProperty(GLUtesselator*, GLenum which, GLdouble value)
+{
+  gActive->Record("gluTessProperty", {double(which), value});
+}
 void RecTessNormal(GLUtesselator* t, GLdouble x, GLdouble y, GLdouble z)
 {
   gActive->Record("gluTessNormal", {x, y, z});
@@ -247,14 +256,17 @@ void RecTessNormal(GLUtesselator* t, GLdouble x, GLdouble y, GLdouble z)
     AsTess(t)->Normal = AffineVectorMake(Single(x), Single(y), Single(z));
 }
 
-bool IsVertex(const std::string& n) { return n == "glVertex3f" || n == "glVertex2f" || n == "glVertex3fv" || n == "glVertex2fv"; }
+bool IsVertex(const std::string& n)
+{
+  return n == "glVertex3f" || n == "glVertex2f" || n == "glVertex3fv" || n == "glVertex2fv";
+}
 bool IsNormal(const std::string& n) { return n == "glNormal3f" || n == "glNormal3fv"; }
 // Calls that GL accepts between glBegin and glEnd.
 bool AllowedInBegin(const std::string& n)
 {
-  return IsVertex(n) || IsNormal(n) || n == "glTexCoord2f" || n == "glTexCoord2fv" || n == "glColor3f" ||
-         n == "glColor4f" || n == "glColor3fv" || n == "glColor4fv" || n == "glColor3ub" || n == "glMaterialfv" ||
-         n == "glMateriali" || n == "glMaterialf" || n == "glCallList" || n == "glEnd";
+  return IsVertex(n) || IsNormal(n) || n == "glTexCoord2f" || n == "glTexCoord2fv" || n == "glColor3f"
+         || n == "glColor4f" || n == "glColor3fv" || n == "glColor4fv" || n == "glColor3ub" || n == "glMaterialfv"
+         || n == "glMateriali" || n == "glMaterialf" || n == "glCallList" || n == "glEnd";
 }
 
 TMatrix MatrixFromArgs(const std::vector<double>& a)
@@ -267,7 +279,7 @@ TMatrix MatrixFromArgs(const std::vector<double>& a)
   return m;
 }
 
-}  // namespace
+}   // namespace
 
 TGLRecorder::TGLRecorder()
 {
@@ -431,8 +443,9 @@ void TGLRecorder::GetFloatv(GLenum pname, GLfloat* out) const
 {
   if (!out)
     return;
-  const TMatrix* m = pname == GL_MODELVIEW_MATRIX ? &FModelView.back()
-                     : pname == GL_PROJECTION_MATRIX ? &FProjection.back() : nullptr;
+  const TMatrix* m = pname == GL_MODELVIEW_MATRIX    ? &FModelView.back()
+                     : pname == GL_PROJECTION_MATRIX ? &FProjection.back()
+                                                     : nullptr;
   if (m) {
     for (int i = 0; i < 4; ++i)
       for (int j = 0; j < 4; ++j)
@@ -486,7 +499,8 @@ void TGLRecorder::Execute(const TGLCall& c, int depth)
   auto arg = [&](size_t i) { return i < a.size() ? Single(a[i]) : 0.0f; };
   std::vector<TMatrix>& stack = FMatrixMode == GL_PROJECTION ? FProjection : FModelView;
   if (IsVertex(n)) {
-    FExecuted.push_back(VectorTransform(AffineVectorMake(arg(0), arg(1), a.size() > 2 ? arg(2) : 0), FModelView.back()));
+    FExecuted.push_back(
+        VectorTransform(AffineVectorMake(arg(0), arg(1), a.size() > 2 ? arg(2) : 0), FModelView.back()));
   } else if (n == "glPushMatrix") {
     if (FMatrixMode != GL_TEXTURE)
       stack.push_back(stack.back());
@@ -599,7 +613,7 @@ std::string CheckPairs(const std::vector<TGLCall>& calls, const char* push, cons
   return "";
 }
 
-}  // namespace
+}   // namespace
 
 bool TGLRecorder::BeginEndBalanced() const { return CheckBeginEnd(FCalls).empty(); }
 bool TGLRecorder::AttribBalanced() const { return CheckPairs(FCalls, "glPushAttrib", "glPopAttrib").empty(); }
@@ -637,14 +651,17 @@ bool TGLRecorder::PrimitivesComplete() const
     int n = p.VertexCount;
     bool ok = true;
     switch (p.Mode) {
-      case GL_POINTS: ok = n >= 1; break;
-      case GL_LINES: ok = n >= 2 && n % 2 == 0; break;
-      case GL_LINE_STRIP: case GL_LINE_LOOP: ok = n >= 2; break;
-      case GL_TRIANGLES: ok = n >= 3 && n % 3 == 0; break;
-      case GL_TRIANGLE_STRIP: case GL_TRIANGLE_FAN: case GL_POLYGON: ok = n >= 3; break;
-      case GL_QUADS: ok = n >= 4 && n % 4 == 0; break;
-      case GL_QUAD_STRIP: ok = n >= 4 && n % 2 == 0; break;
-      default: ok = false;
+    case GL_POINTS: ok = n >= 1; break;
+    case GL_LINES: ok = n >= 2 && n % 2 == 0; break;
+    case GL_LINE_STRIP:
+    case GL_LINE_LOOP: ok = n >= 2; break;
+    case GL_TRIANGLES: ok = n >= 3 && n % 3 == 0; break;
+    case GL_TRIANGLE_STRIP:
+    case GL_TRIANGLE_FAN:
+    case GL_POLYGON: ok = n >= 3; break;
+    case GL_QUADS: ok = n >= 4 && n % 4 == 0; break;
+    case GL_QUAD_STRIP: ok = n >= 4 && n % 2 == 0; break;
+    default: ok = false;
     }
     if (!ok)
       return false;

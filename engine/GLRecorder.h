@@ -15,9 +15,9 @@
 #include "engine/OpenGL1x.h"
 
 struct TGLCall {
-  std::string Name;            // "glBegin", "gluCylinder"...
-  std::vector<double> Args;    // numbers only; vectors and matrices spelled out
-  GLuint List = 0;             // the display list being compiled when it was called, or 0
+  std::string Name;           // "glBegin", "gluCylinder"...
+  std::vector<double> Args;   // numbers only; vectors and matrices spelled out
+  GLuint List = 0;            // the display list being compiled when it was called, or 0
 };
 
 struct TGLPrimitive {

@@ -9,13 +9,13 @@ class TGLCamera;
 class TGLSceneBuffer;
 
 struct TRenderContextInfo {
-  uint32_t ContextId = 0;            // the GL context that holds display lists and textures
+  uint32_t ContextId = 0;   // the GL context that holds display lists and textures
   TGLScene* Scene = nullptr;
   TGLCamera* Camera = nullptr;
   TGLSceneBuffer* Buffer = nullptr;
   int32_t ViewportWidth = 0;
   int32_t ViewportHeight = 0;
-  int32_t ProxyDepth = 0;            // proxies drawing proxies stop at a fixed depth
+  int32_t ProxyDepth = 0;   // proxies drawing proxies stop at a fixed depth
   // The front and back material last set in this frame (colours and shininess), so that
   // parts of one material in a row, such as the links of a chain, set it once. Whoever
   // changes GL's material other than through TGLMaterial::Apply clears AppliedFacesValid.

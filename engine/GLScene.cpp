@@ -44,14 +44,13 @@ struct TMatrixGuard {
   ~TMatrixGuard() { glPopMatrix(); }
 };
 
-}  // namespace
+}   // namespace
 
 // --- TGLCoordinates ----------------------------------------------------------------------
 
 TGLCoordinates::TGLCoordinates(Single x, Single y, Single z, Single w, TGLCoordinatesStyle style)
-  : X(x), Y(y), Z(z), W(w), FStyle(style)
-{
-}
+    : X(x), Y(y), Z(z), W(w), FStyle(style)
+{}
 
 void TGLCoordinates::NotifyChange()
 {
@@ -80,11 +79,11 @@ void TGLCoordinates::SetVector(Single x, Single y, Single z)
 void TGLCoordinates::SetCoordinate(Integer index, Single value)
 {
   switch (index) {
-    case 0: X = value; break;
-    case 1: Y = value; break;
-    case 2: Z = value; break;
-    case 3: W = value; break;
-    default: return;
+  case 0: X = value; break;
+  case 1: Y = value; break;
+  case 2: Z = value; break;
+  case 3: W = value; break;
+  default: return;
   }
   NotifyChange();
 }
@@ -92,11 +91,11 @@ void TGLCoordinates::SetCoordinate(Integer index, Single value)
 Single TGLCoordinates::GetCoordinate(Integer index) const
 {
   switch (index) {
-    case 0: return X;
-    case 1: return Y;
-    case 2: return Z;
-    case 3: return W;
-    default: return 0;
+  case 0: return X;
+  case 1: return Y;
+  case 2: return Z;
+  case 3: return W;
+  default: return 0;
   }
 }
 
@@ -144,10 +143,8 @@ void TGLCoordinates::Assign(const TGLCoordinates& src)
 // --- TGLBaseSceneObject ------------------------------------------------------------------
 
 TGLBaseSceneObject::TGLBaseSceneObject(TGLBaseSceneObject*)
-  : Position(0, 0, 0, 1, TGLCoordinatesStyle::csPoint),
-    Direction(0, 0, 1, 0, TGLCoordinatesStyle::csVector),
-    Up(0, 1, 0, 0, TGLCoordinatesStyle::csVector),
-    Scale(1, 1, 1, 0)
+    : Position(0, 0, 0, 1, TGLCoordinatesStyle::csPoint), Direction(0, 0, 1, 0, TGLCoordinatesStyle::csVector),
+      Up(0, 1, 0, 0, TGLCoordinatesStyle::csVector), Scale(1, 1, 1, 0)
 {
   auto changed = [this] { TransformationChanged(); };
   Position.OnNotifyChange = changed;
@@ -685,8 +682,8 @@ void TGLProxyObject::DoRender(TRenderContextInfo& rci, bool renderSelf, bool ren
 // --- TGLLightSource ----------------------------------------------------------------------
 
 TGLLightSource::TGLLightSource(TGLBaseSceneObject* AOwner)
-  : TGLImmaterialSceneObject(AOwner), Ambient(0, 0, 0, 1), Diffuse(1, 1, 1, 1), Specular(0, 0, 0, 1),
-    SpotDirection(0, 0, -1, 0, TGLCoordinatesStyle::csVector)
+    : TGLImmaterialSceneObject(AOwner), Ambient(0, 0, 0, 1), Diffuse(1, 1, 1, 1), Specular(0, 0, 0, 1),
+      SpotDirection(0, 0, -1, 0, TGLCoordinatesStyle::csVector)
 {
   SpotDirection.OnNotifyChange = [this] { NotifyChange(); };
 }
@@ -753,10 +750,7 @@ void TGLLightSource::SetupLight(GLenum light) const
 
 // --- TGLCamera ---------------------------------------------------------------------------
 
-TGLCamera::TGLCamera(TGLBaseSceneObject* AOwner) : TGLBaseSceneObject(AOwner)
-{
-  Direction.Z = -1;
-}
+TGLCamera::TGLCamera(TGLBaseSceneObject* AOwner) : TGLBaseSceneObject(AOwner) { Direction.Z = -1; }
 
 TGLCamera::~TGLCamera()
 {
@@ -923,7 +917,7 @@ void CollectLights(TGLBaseSceneObject* o, std::vector<TGLLightSource*>& out)
     CollectLights(o->GetChild(i), out);
 }
 
-}  // namespace
+}   // namespace
 
 std::vector<TGLLightSource*> TGLScene::ActiveLights() const
 {

@@ -26,7 +26,9 @@
 class TGLBaseSceneObject;
 class TGLScene;
 
-class EGLSceneError : public Exception { using Exception::Exception; };
+class EGLSceneError : public Exception {
+  using Exception::Exception;
+};
 
 // What "point" coordinates force: w = 1 for a point, w = 0 for a vector, nothing otherwise.
 enum class TGLCoordinatesStyle : uint8_t { csUnknown, csPoint, csVector };
@@ -300,9 +302,9 @@ public:
   TLightStyle GetLightStyle() const { return FLightStyle; }
   void SetLightStyle(TLightStyle s);
   Single GetSpotCutOff() const { return FSpotCutOff; }
-  void SetSpotCutOff(Single v);       // 0..90, or 180 for no cone
+  void SetSpotCutOff(Single v);   // 0..90, or 180 for no cone
   Single GetSpotExponent() const { return FSpotExponent; }
-  void SetSpotExponent(Single v);     // 0..128
+  void SetSpotExponent(Single v);   // 0..128
   Single ConstAttenuation = 1;
   Single LinearAttenuation = 0;
   Single QuadraticAttenuation = 0;

@@ -138,9 +138,10 @@ void EarClip(std::vector<P2> poly, std::vector<int>& out)
     out.insert(out.end(), {poly[0].Index, poly[1].Index, poly[2].Index});
 }
 
-}  // namespace
+}   // namespace
 
-std::vector<int> TessellatePolygon(const std::vector<std::vector<TAffineVector>>& contours, const TAffineVector& normalIn)
+std::vector<int> TessellatePolygon(const std::vector<std::vector<TAffineVector>>& contours,
+                                   const TAffineVector& normalIn)
 {
   std::vector<int> out;
   // Newell's normal of all contours when none is given.

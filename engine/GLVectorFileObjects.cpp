@@ -125,7 +125,7 @@ TMeshObject ConvertMesh(const T3DSMesh& src, const std::unordered_map<std::strin
   return mesh;
 }
 
-}  // namespace
+}   // namespace
 
 Integer TMeshObject::TriangleCount() const
 {

@@ -11,7 +11,9 @@
 #include "engine/File3DS.h"
 #include "engine/GLScene.h"
 
-class EGLVectorFileError : public Exception { using Exception::Exception; };
+class EGLVectorFileError : public Exception {
+  using Exception::Exception;
+};
 
 // Triangles drawn in one material: every three entries of VertexIndices are a triangle
 // (indices into the mesh's corner arrays).

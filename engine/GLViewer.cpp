@@ -22,7 +22,9 @@ protected:
   }
 };
 
-TGLSceneBuffer::TGLSceneBuffer(TGLSurface* surface) : FSurface(surface), FCameraLink(std::make_unique<TCameraLink>(this)) {}
+TGLSceneBuffer::TGLSceneBuffer(TGLSurface* surface)
+    : FSurface(surface), FCameraLink(std::make_unique<TCameraLink>(this))
+{}
 
 TGLSceneBuffer::~TGLSceneBuffer()
 {
@@ -139,8 +141,8 @@ std::unique_ptr<TGLBitmap32> TGLSceneBuffer::CreateSnapshot()
 // --- TGLSceneViewer ----------------------------------------------------------------------
 
 TGLSceneViewer::TGLSceneViewer(TObject*, TGLSurface::TKind kind)
-  : FSurface(std::make_unique<TGLSurface>(kind)), FBuffer(std::make_unique<TGLSceneBuffer>(FSurface.get())),
-    FRepaintCell(std::make_shared<TGLSurface*>(FSurface.get()))
+    : FSurface(std::make_unique<TGLSurface>(kind)), FBuffer(std::make_unique<TGLSceneBuffer>(FSurface.get())),
+      FRepaintCell(std::make_shared<TGLSurface*>(FSurface.get()))
 {
   TGLSceneBuffer* buffer = FBuffer.get();
   FSurface->OnContextCreated = [buffer] { buffer->ContextCreated(); };

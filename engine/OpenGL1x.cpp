@@ -8,10 +8,12 @@
 namespace {
 
 // --- the no-op table --------------------------------------------------------------------
-#define NULL_STUB(Name, Params, Args) void Null##Name Params {}
+#define NULL_STUB(Name, Params, Args) \
+  void Null##Name Params {}
 ORRELO_GL_SCALAR_FUNCS(NULL_STUB)
 #undef NULL_STUB
-#define NULL_GLU_STUB(Name, Params, Args) void NullGlu##Name Params {}
+#define NULL_GLU_STUB(Name, Params, Args) \
+  void NullGlu##Name Params {}
 ORRELO_GLU_SCALAR_FUNCS(NULL_GLU_STUB)
 #undef NULL_GLU_STUB
 
@@ -207,7 +209,7 @@ bool LoadTable()
   return true;
 }
 
-}  // namespace
+}   // namespace
 
 TGLFunctions* GLTable = &NullTable;
 
@@ -235,13 +237,13 @@ void PinGLDriver()
   // The display's driver is unloaded when the toolkit closes the display at exit, which
   // leaves its allocations without names for leak reports and debuggers. Keep it loaded.
   dl_iterate_phdr(
-    [](dl_phdr_info* info, size_t, void*) {
-      std::string name = info->dlpi_name ? info->dlpi_name : "";
-      if (name.find("_dri.so") != std::string::npos || name.find("libgallium") != std::string::npos)
-        dlopen(name.c_str(), RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
-      return 0;
-    },
-    nullptr);
+      [](dl_phdr_info* info, size_t, void*) {
+        std::string name = info->dlpi_name ? info->dlpi_name : "";
+        if (name.find("_dri.so") != std::string::npos || name.find("libgallium") != std::string::npos)
+          dlopen(name.c_str(), RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+        return 0;
+      },
+      nullptr);
 }
 
 void ReadExtensions(TGLProcLookup lookup, void* user)

@@ -268,80 +268,82 @@ constexpr GLenum GLU_TESS_WINDING_ABS_GEQ_TWO = 100134;
 // --- the table ---------------------------------------------------------------------------
 // Entry points whose arguments are all numbers: (name without "gl", parameters, arguments).
 // The recorder records these generically.
-#define ORRELO_GL_SCALAR_FUNCS(X) \
-  X(Begin, (GLenum mode), (mode)) \
-  X(End, (), ()) \
-  X(Normal3f, (GLfloat nx, GLfloat ny, GLfloat nz), (nx, ny, nz)) \
-  X(Vertex2f, (GLfloat x, GLfloat y), (x, y)) \
-  X(Vertex3f, (GLfloat x, GLfloat y, GLfloat z), (x, y, z)) \
-  X(TexCoord2f, (GLfloat s, GLfloat t), (s, t)) \
-  X(Color3f, (GLfloat r, GLfloat g, GLfloat b), (r, g, b)) \
-  X(Color4f, (GLfloat r, GLfloat g, GLfloat b, GLfloat a), (r, g, b, a)) \
-  X(Color3ub, (GLubyte r, GLubyte g, GLubyte b), (r, g, b)) \
-  X(Materiali, (GLenum face, GLenum pname, GLint param), (face, pname, param)) \
-  X(Materialf, (GLenum face, GLenum pname, GLfloat param), (face, pname, param)) \
-  X(PushAttrib, (GLbitfield mask), (mask)) \
-  X(PopAttrib, (), ()) \
-  X(Enable, (GLenum cap), (cap)) \
-  X(Disable, (GLenum cap), (cap)) \
-  X(FrontFace, (GLenum mode), (mode)) \
-  X(CullFace, (GLenum mode), (mode)) \
-  X(PushMatrix, (), ()) \
-  X(PopMatrix, (), ()) \
-  X(Translatef, (GLfloat x, GLfloat y, GLfloat z), (x, y, z)) \
-  X(Rotatef, (GLfloat angle, GLfloat x, GLfloat y, GLfloat z), (angle, x, y, z)) \
-  X(Scalef, (GLfloat x, GLfloat y, GLfloat z), (x, y, z)) \
-  X(LoadIdentity, (), ()) \
-  X(MatrixMode, (GLenum mode), (mode)) \
-  X(Viewport, (GLint x, GLint y, GLsizei width, GLsizei height), (x, y, width, height)) \
-  X(Scissor, (GLint x, GLint y, GLsizei width, GLsizei height), (x, y, width, height)) \
-  X(Clear, (GLbitfield mask), (mask)) \
-  X(ClearColor, (GLclampf r, GLclampf g, GLclampf b, GLclampf a), (r, g, b, a)) \
-  X(ClearDepth, (GLclampd depth), (depth)) \
-  X(ClearStencil, (GLint s), (s)) \
-  X(NewList, (GLuint list, GLenum mode), (list, mode)) \
-  X(EndList, (), ()) \
-  X(CallList, (GLuint list), (list)) \
-  X(DeleteLists, (GLuint list, GLsizei range), (list, range)) \
-  X(Lightf, (GLenum light, GLenum pname, GLfloat param), (light, pname, param)) \
-  X(LightModeli, (GLenum pname, GLint param), (pname, param)) \
-  X(ShadeModel, (GLenum mode), (mode)) \
-  X(DepthFunc, (GLenum func), (func)) \
-  X(DepthMask, (GLboolean flag), (flag)) \
-  X(BlendFunc, (GLenum sfactor, GLenum dfactor), (sfactor, dfactor)) \
-  X(AlphaFunc, (GLenum func, GLclampf ref), (func, ref)) \
-  X(Hint, (GLenum target, GLenum mode), (target, mode)) \
-  X(LineWidth, (GLfloat width), (width)) \
-  X(LineStipple, (GLint factor, GLushort pattern), (factor, pattern)) \
-  X(PointSize, (GLfloat size), (size)) \
-  X(ColorMaterial, (GLenum face, GLenum mode), (face, mode)) \
-  X(ColorMask, (GLboolean r, GLboolean g, GLboolean b, GLboolean a), (r, g, b, a)) \
-  X(PolygonMode, (GLenum face, GLenum mode), (face, mode)) \
-  X(PolygonOffset, (GLfloat factor, GLfloat units), (factor, units)) \
-  X(TexParameteri, (GLenum target, GLenum pname, GLint param), (target, pname, param)) \
-  X(TexEnvi, (GLenum target, GLenum pname, GLint param), (target, pname, param)) \
-  X(BindTexture, (GLenum target, GLuint texture), (target, texture)) \
-  X(PixelStorei, (GLenum pname, GLint param), (pname, param)) \
-  X(ReadBuffer, (GLenum mode), (mode)) \
-  X(DrawBuffer, (GLenum mode), (mode)) \
-  X(Finish, (), ()) \
-  X(Flush, (), ()) \
-  X(EnableClientState, (GLenum array), (array)) \
-  X(DisableClientState, (GLenum array), (array)) \
-  X(DrawArrays, (GLenum mode, GLint first, GLsizei count), (mode, first, count)) \
+#define ORRELO_GL_SCALAR_FUNCS(X)                                                                          \
+  X(Begin, (GLenum mode), (mode))                                                                          \
+  X(End, (), ())                                                                                           \
+  X(Normal3f, (GLfloat nx, GLfloat ny, GLfloat nz), (nx, ny, nz))                                          \
+  X(Vertex2f, (GLfloat x, GLfloat y), (x, y))                                                              \
+  X(Vertex3f, (GLfloat x, GLfloat y, GLfloat z), (x, y, z))                                                \
+  X(TexCoord2f, (GLfloat s, GLfloat t), (s, t))                                                            \
+  X(Color3f, (GLfloat r, GLfloat g, GLfloat b), (r, g, b))                                                 \
+  X(Color4f, (GLfloat r, GLfloat g, GLfloat b, GLfloat a), (r, g, b, a))                                   \
+  X(Color3ub, (GLubyte r, GLubyte g, GLubyte b), (r, g, b))                                                \
+  X(Materiali, (GLenum face, GLenum pname, GLint param), (face, pname, param))                             \
+  X(Materialf, (GLenum face, GLenum pname, GLfloat param), (face, pname, param))                           \
+  X(PushAttrib, (GLbitfield mask), (mask))                                                                 \
+  X(PopAttrib, (), ())                                                                                     \
+  X(Enable, (GLenum cap), (cap))                                                                           \
+  X(Disable, (GLenum cap), (cap))                                                                          \
+  X(FrontFace, (GLenum mode), (mode))                                                                      \
+  X(CullFace, (GLenum mode), (mode))                                                                       \
+  X(PushMatrix, (), ())                                                                                    \
+  X(PopMatrix, (), ())                                                                                     \
+  X(Translatef, (GLfloat x, GLfloat y, GLfloat z), (x, y, z))                                              \
+  X(Rotatef, (GLfloat angle, GLfloat x, GLfloat y, GLfloat z), (angle, x, y, z))                           \
+  X(Scalef, (GLfloat x, GLfloat y, GLfloat z), (x, y, z))                                                  \
+  X(LoadIdentity, (), ())                                                                                  \
+  X(MatrixMode, (GLenum mode), (mode))                                                                     \
+  X(Viewport, (GLint x, GLint y, GLsizei width, GLsizei height), (x, y, width, height))                    \
+  X(Scissor, (GLint x, GLint y, GLsizei width, GLsizei height), (x, y, width, height))                     \
+  X(Clear, (GLbitfield mask), (mask))                                                                      \
+  X(ClearColor, (GLclampf r, GLclampf g, GLclampf b, GLclampf a), (r, g, b, a))                            \
+  X(ClearDepth, (GLclampd depth), (depth))                                                                 \
+  X(ClearStencil, (GLint s), (s))                                                                          \
+  X(NewList, (GLuint list, GLenum mode), (list, mode))                                                     \
+  X(EndList, (), ())                                                                                       \
+  X(CallList, (GLuint list), (list))                                                                       \
+  X(DeleteLists, (GLuint list, GLsizei range), (list, range))                                              \
+  X(Lightf, (GLenum light, GLenum pname, GLfloat param), (light, pname, param))                            \
+  X(LightModeli, (GLenum pname, GLint param), (pname, param))                                              \
+  X(ShadeModel, (GLenum mode), (mode))                                                                     \
+  X(DepthFunc, (GLenum func), (func))                                                                      \
+  X(DepthMask, (GLboolean flag), (flag))                                                                   \
+  X(BlendFunc, (GLenum sfactor, GLenum dfactor), (sfactor, dfactor))                                       \
+  X(AlphaFunc, (GLenum func, GLclampf ref), (func, ref))                                                   \
+  X(Hint, (GLenum target, GLenum mode), (target, mode))                                                    \
+  X(LineWidth, (GLfloat width), (width))                                                                   \
+  X(LineStipple, (GLint factor, GLushort pattern), (factor, pattern))                                      \
+  X(PointSize, (GLfloat size), (size))                                                                     \
+  X(ColorMaterial, (GLenum face, GLenum mode), (face, mode))                                               \
+  X(ColorMask, (GLboolean r, GLboolean g, GLboolean b, GLboolean a), (r, g, b, a))                         \
+  X(PolygonMode, (GLenum face, GLenum mode), (face, mode))                                                 \
+  X(PolygonOffset, (GLfloat factor, GLfloat units), (factor, units))                                       \
+  X(TexParameteri, (GLenum target, GLenum pname, GLint param), (target, pname, param))                     \
+  X(TexEnvi, (GLenum target, GLenum pname, GLint param), (target, pname, param))                           \
+  X(BindTexture, (GLenum target, GLuint texture), (target, texture))                                       \
+  X(PixelStorei, (GLenum pname, GLint param), (pname, param))                                              \
+  X(ReadBuffer, (GLenum mode), (mode))                                                                     \
+  X(DrawBuffer, (GLenum mode), (mode))                                                                     \
+  X(Finish, (), ())                                                                                        \
+  X(Flush, (), ())                                                                                         \
+  X(EnableClientState, (GLenum array), (array))                                                            \
+  X(DisableClientState, (GLenum array), (array))                                                           \
+  X(DrawArrays, (GLenum mode, GLint first, GLsizei count), (mode, first, count))                           \
   X(Frustum, (GLdouble l, GLdouble r, GLdouble b, GLdouble t, GLdouble n, GLdouble f), (l, r, b, t, n, f)) \
   X(Ortho, (GLdouble l, GLdouble r, GLdouble b, GLdouble t, GLdouble n, GLdouble f), (l, r, b, t, n, f))
 
-#define ORRELO_GLU_SCALAR_FUNCS(X) \
+#define ORRELO_GLU_SCALAR_FUNCS(X)                                                                             \
   X(Perspective, (GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdouble zFar), (fovy, aspect, zNear, zFar)) \
-  X(LookAt, (GLdouble ex, GLdouble ey, GLdouble ez, GLdouble cx, GLdouble cy, GLdouble cz, GLdouble ux, \
-             GLdouble uy, GLdouble uz), (ex, ey, ez, cx, cy, cz, ux, uy, uz))
+  X(LookAt,                                                                                                    \
+    (GLdouble ex, GLdouble ey, GLdouble ez, GLdouble cx, GLdouble cy, GLdouble cz, GLdouble ux, GLdouble uy,   \
+     GLdouble uz),                                                                                             \
+    (ex, ey, ez, cx, cy, cz, ux, uy, uz))
 
 struct TGLFunctions {
-#define ORRELO_GL_MEMBER(Name, Params, Args) void (*Name) Params;
+#define ORRELO_GL_MEMBER(Name, Params, Args) void(*Name) Params;
   ORRELO_GL_SCALAR_FUNCS(ORRELO_GL_MEMBER)
   // GLU entry points with number arguments are named with a "glu" prefix here.
-#define ORRELO_GLU_MEMBER(Name, Params, Args) void (*glu##Name) Params;
+#define ORRELO_GLU_MEMBER(Name, Params, Args) void(*glu##Name) Params;
   ORRELO_GLU_SCALAR_FUNCS(ORRELO_GLU_MEMBER)
 #undef ORRELO_GL_MEMBER
 #undef ORRELO_GLU_MEMBER
@@ -360,8 +362,8 @@ struct TGLFunctions {
   GLuint (*GenLists)(GLsizei range);
   GLboolean (*IsList)(GLuint list);
   GLboolean (*IsEnabled)(GLenum cap);
-  void (*TexImage2D)(GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height,
-                     GLint border, GLenum format, GLenum type, const void* pixels);
+  void (*TexImage2D)(GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height, GLint border,
+                     GLenum format, GLenum type, const void* pixels);
   void (*GenTextures)(GLsizei n, GLuint* textures);
   void (*DeleteTextures)(GLsizei n, const GLuint* textures);
   void (*ReadPixels)(GLint x, GLint y, GLsizei width, GLsizei height, GLenum format, GLenum type, void* pixels);
@@ -374,8 +376,8 @@ struct TGLFunctions {
   void (*TexCoordPointer)(GLint size, GLenum type, GLsizei stride, const void* pointer);
   void (*DrawElements)(GLenum mode, GLsizei count, GLenum type, const void* indices);
 
-  GLint (*gluBuild2DMipmaps)(GLenum target, GLint components, GLint width, GLint height, GLenum format,
-                             GLenum type, const void* data);
+  GLint (*gluBuild2DMipmaps)(GLenum target, GLint components, GLint width, GLint height, GLenum format, GLenum type,
+                             const void* data);
   GLUquadric* (*gluNewQuadric)();
   void (*gluDeleteQuadric)(GLUquadric* q);
   void (*gluQuadricNormals)(GLUquadric* q, GLenum normal);
@@ -384,8 +386,8 @@ struct TGLFunctions {
   void (*gluQuadricDrawStyle)(GLUquadric* q, GLenum draw);
   void (*gluCylinder)(GLUquadric* q, GLdouble base, GLdouble top, GLdouble height, GLint slices, GLint stacks);
   void (*gluDisk)(GLUquadric* q, GLdouble inner, GLdouble outer, GLint slices, GLint loops);
-  void (*gluPartialDisk)(GLUquadric* q, GLdouble inner, GLdouble outer, GLint slices, GLint loops,
-                         GLdouble start, GLdouble sweep);
+  void (*gluPartialDisk)(GLUquadric* q, GLdouble inner, GLdouble outer, GLint slices, GLint loops, GLdouble start,
+                         GLdouble sweep);
   void (*gluSphere)(GLUquadric* q, GLdouble radius, GLint slices, GLint stacks);
   GLUtesselator* (*gluNewTess)();
   void (*gluDeleteTess)(GLUtesselator* tess);
@@ -426,10 +428,12 @@ void ReadExtensions(TGLProcLookup lookup, void* user);
 void PinGLDriver();
 
 // --- wrappers --------------------------------------------------------------------------
-#define ORRELO_GL_WRAPPER(Name, Params, Args) inline void gl##Name Params { GLTable->Name Args; }
+#define ORRELO_GL_WRAPPER(Name, Params, Args) \
+  inline void gl##Name Params { GLTable->Name Args; }
 ORRELO_GL_SCALAR_FUNCS(ORRELO_GL_WRAPPER)
 #undef ORRELO_GL_WRAPPER
-#define ORRELO_GLU_WRAPPER(Name, Params, Args) inline void glu##Name Params { GLTable->glu##Name Args; }
+#define ORRELO_GLU_WRAPPER(Name, Params, Args) \
+  inline void glu##Name Params { GLTable->glu##Name Args; }
 ORRELO_GLU_SCALAR_FUNCS(ORRELO_GLU_WRAPPER)
 #undef ORRELO_GLU_WRAPPER
 
@@ -447,8 +451,8 @@ inline void glLoadMatrixf(const GLfloat* m) { GLTable->LoadMatrixf(m); }
 inline GLuint glGenLists(GLsizei range) { return GLTable->GenLists(range); }
 inline GLboolean glIsList(GLuint list) { return GLTable->IsList(list); }
 inline GLboolean glIsEnabled(GLenum cap) { return GLTable->IsEnabled(cap); }
-inline void glTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height,
-                         GLint border, GLenum format, GLenum type, const void* pixels)
+inline void glTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height, GLint border,
+                         GLenum format, GLenum type, const void* pixels)
 {
   GLTable->TexImage2D(target, level, internalFormat, width, height, border, format, type, pixels);
 }
@@ -462,13 +466,22 @@ inline void glGetIntegerv(GLenum pname, GLint* params) { GLTable->GetIntegerv(pn
 inline void glGetFloatv(GLenum pname, GLfloat* params) { GLTable->GetFloatv(pname, params); }
 inline GLenum glGetError() { return GLTable->GetError(); }
 inline const GLubyte* glGetString(GLenum name) { return GLTable->GetString(name); }
-inline void glVertexPointer(GLint size, GLenum type, GLsizei stride, const void* p) { GLTable->VertexPointer(size, type, stride, p); }
+inline void glVertexPointer(GLint size, GLenum type, GLsizei stride, const void* p)
+{
+  GLTable->VertexPointer(size, type, stride, p);
+}
 inline void glNormalPointer(GLenum type, GLsizei stride, const void* p) { GLTable->NormalPointer(type, stride, p); }
-inline void glTexCoordPointer(GLint size, GLenum type, GLsizei stride, const void* p) { GLTable->TexCoordPointer(size, type, stride, p); }
-inline void glDrawElements(GLenum mode, GLsizei count, GLenum type, const void* indices) { GLTable->DrawElements(mode, count, type, indices); }
+inline void glTexCoordPointer(GLint size, GLenum type, GLsizei stride, const void* p)
+{
+  GLTable->TexCoordPointer(size, type, stride, p);
+}
+inline void glDrawElements(GLenum mode, GLsizei count, GLenum type, const void* indices)
+{
+  GLTable->DrawElements(mode, count, type, indices);
+}
 
-inline GLint gluBuild2DMipmaps(GLenum target, GLint components, GLint width, GLint height, GLenum format,
-                               GLenum type, const void* data)
+inline GLint gluBuild2DMipmaps(GLenum target, GLint components, GLint width, GLint height, GLenum format, GLenum type,
+                               const void* data)
 {
   return GLTable->gluBuild2DMipmaps(target, components, width, height, format, type, data);
 }
@@ -486,19 +499,31 @@ inline void gluDisk(GLUquadric* q, GLdouble inner, GLdouble outer, GLint slices,
 {
   GLTable->gluDisk(q, inner, outer, slices, loops);
 }
-inline void gluPartialDisk(GLUquadric* q, GLdouble inner, GLdouble outer, GLint slices, GLint loops,
-                           GLdouble start, GLdouble sweep)
+inline void gluPartialDisk(GLUquadric* q, GLdouble inner, GLdouble outer, GLint slices, GLint loops, GLdouble start,
+                           GLdouble sweep)
 {
   GLTable->gluPartialDisk(q, inner, outer, slices, loops, start, sweep);
 }
-inline void gluSphere(GLUquadric* q, GLdouble radius, GLint slices, GLint stacks) { GLTable->gluSphere(q, radius, slices, stacks); }
+inline void gluSphere(GLUquadric* q, GLdouble radius, GLint slices, GLint stacks)
+{
+  GLTable->gluSphere(q, radius, slices, stacks);
+}
 inline GLUtesselator* gluNewTess() { return GLTable->gluNewTess(); }
 inline void gluDeleteTess(GLUtesselator* t) { GLTable->gluDeleteTess(t); }
-inline void gluTessCallback(GLUtesselator* t, GLenum which, TGLUTessCallback fn) { GLTable->gluTessCallback(t, which, fn); }
+inline void gluTessCallback(GLUtesselator* t, GLenum which, TGLUTessCallback fn)
+{
+  GLTable->gluTessCallback(t, which, fn);
+}
 inline void gluTessBeginPolygon(GLUtesselator* t, void* data) { GLTable->gluTessBeginPolygon(t, data); }
 inline void gluTessBeginContour(GLUtesselator* t) { GLTable->gluTessBeginContour(t); }
-inline void gluTessVertex(GLUtesselator* t, GLdouble* location, void* data) { GLTable->gluTessVertex(t, location, data); }
+inline void gluTessVertex(GLUtesselator* t, GLdouble* location, void* data)
+{
+  GLTable->gluTessVertex(t, location, data);
+}
 inline void gluTessEndContour(GLUtesselator* t) { GLTable->gluTessEndContour(t); }
 inline void gluTessEndPolygon(GLUtesselator* t) { GLTable->gluTessEndPolygon(t); }
-inline void gluTessProperty(GLUtesselator* t, GLenum which, GLdouble value) { GLTable->gluTessProperty(t, which, value); }
+inline void gluTessProperty(GLUtesselator* t, GLenum which, GLdouble value)
+{
+  GLTable->gluTessProperty(t, which, value);
+}
 inline void gluTessNormal(GLUtesselator* t, GLdouble x, GLdouble y, GLdouble z) { GLTable->gluTessNormal(t, x, y, z); }

@@ -22,8 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
   }
   TBitmap again;
   LoadBmpFromBytes(again, SaveBmpToBytes(bitmap));
-  if (again.Width() != bitmap.Width() || again.Height() != bitmap.Height() ||
-      again.PixelFormat() != bitmap.PixelFormat())
+  if (again.Width() != bitmap.Width() || again.Height() != bitmap.Height()
+      || again.PixelFormat() != bitmap.PixelFormat())
     std::abort();
   for (int32_t y = 0; y < bitmap.Height(); y += 7)
     for (int32_t x = 0; x < bitmap.Width(); x += 7)

@@ -24,7 +24,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     img.reset();
     copy->GetBitmap();
     copy->GetMaskImage();
-  } catch (const Exception&) {
-  }
+  } catch (const Exception&) {}
   return 0;
 }

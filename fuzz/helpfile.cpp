@@ -25,11 +25,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::string bytes = chm.Read(name);
         if (name.size() > 4 && (name.ends_with(".hhc") || name.ends_with(".hhk")))
           ParseSitemap(bytes);
-      } catch (const EChmError&) {
-      }
+      } catch (const EChmError&) {}
     }
-  } catch (const EChmError&) {
-  }
+  } catch (const EChmError&) {}
   std::remove(file.c_str());
   // The sitemap parser on its own, on the raw bytes.
   ParseSitemap(std::string(reinterpret_cast<const char*>(data), size));

@@ -32,8 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
   try {
     PngHasTransparency(s);
     LoadImageFromStream(&s, t, mask);
-  } catch (const Exception&) {
-  }
+  } catch (const Exception&) {}
   SetColorBits(24);
   return 0;
 }

@@ -22,8 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
       const TBitmap& b = jpeg.Bitmap();
       if (b.Width() != jpeg.Width() || b.Height() != jpeg.Height())
         std::abort();
-    } catch (const EInvalidGraphic&) {
-    }
+    } catch (const EInvalidGraphic&) {}
   }
   return 0;
 }

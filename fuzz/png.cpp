@@ -24,7 +24,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     png.LoadFromStream(s);
     TByteStream out;
     png.SaveToStream(out);
-  } catch (const Exception&) {
-  }
+  } catch (const Exception&) {}
   return 0;
 }

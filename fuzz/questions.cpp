@@ -26,9 +26,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
   if (back.size() != list.size())
     std::abort();
   for (size_t i = 0; i < list.size(); ++i)
-    if (back[i]->Text != list[i]->Text || back[i]->Answers != list[i]->Answers ||
-        back[i]->ImageName != list[i]->ImageName || back[i]->Topics != list[i]->Topics ||
-        back[i]->Correct != list[i]->Correct)
+    if (back[i]->Text != list[i]->Text || back[i]->Answers != list[i]->Answers
+        || back[i]->ImageName != list[i]->ImageName || back[i]->Topics != list[i]->Topics
+        || back[i]->Correct != list[i]->Correct)
       std::abort();
   return 0;
 }

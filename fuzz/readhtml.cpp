@@ -30,9 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     T.Next();
     for (int guard = 0; guard < 1000000 && T.Sy != EofSy; ++guard) {
       switch (T.Sy) {
-      case StyleSy:
-        T.ReadStyleElement(styles, "http://host/dir/");
-        continue;
+      case StyleSy: T.ReadStyleElement(styles, "http://host/dir/"); continue;
       case ScriptSy: {
         std::string text;
         T.ReadScript(text, (guard & 1) != 0);
@@ -65,7 +63,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
       }
       T.Next();
     }
-  } catch (const EParseError&) {
-  }
+  } catch (const EParseError&) {}
   return 0;
 }

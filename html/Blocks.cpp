@@ -10,21 +10,12 @@
 namespace {
 
 // Document Y kept where the layout arithmetic cannot overflow.
-int32_t ClipY(int64_t V)
-{
-  return static_cast<int32_t>(std::clamp<int64_t>(V, -MaxDocY, MaxDocY));
-}
+int32_t ClipY(int64_t V) { return static_cast<int32_t>(std::clamp<int64_t>(V, -MaxDocY, MaxDocY)); }
 
-int32_t NoAuto(int32_t V)
-{
-  return V == Auto ? 0 : V;
-}
+int32_t NoAuto(int32_t V) { return V == Auto ? 0 : V; }
 
 // A z-index from a page, kept so that ten times it stays in range.
-int32_t Level(int32_t Z)
-{
-  return std::clamp(Z, -1000000, 1000000) * 10;
-}
+int32_t Level(int32_t Z) { return std::clamp(Z, -1000000, 1000000) * 10; }
 
 // The tag of the cell's owner: "default" for the document, the block's tag inside a block,
 // nothing for a table cell.
@@ -46,23 +37,24 @@ bool IntersectsRect(const TRect& A, const TRect& B)
 
 TRect Intersection(const TRect& A, const TRect& B)
 {
-  return TRect{std::max(A.Left, B.Left), std::max(A.Top, B.Top), std::min(A.Right, B.Right), std::min(A.Bottom, B.Bottom)};
+  return TRect{std::max(A.Left, B.Left), std::max(A.Top, B.Top), std::min(A.Right, B.Right),
+               std::min(A.Bottom, B.Bottom)};
 }
 
 // A tiled background is drawn tile by tile where it can be seen; a page that tiles a
 // one-pixel picture over a huge box gets no more tiles than this.
 constexpr int64_t MaxTiles = 40000;
 
-}  // namespace
+}   // namespace
 
 // ---- TBlock ----
 
 TBlock::TBlock(TSectionList* AMasterList, TProperties& Prop, TCellBasic* AnOwnerCell, TAttributeList* Attributes)
     : TBlock(AMasterList, Prop, AnOwnerCell, Attributes, true)
-{
-}
+{}
 
-TBlock::TBlock(TSectionList* AMasterList, TProperties& Prop, TCellBasic* AnOwnerCell, TAttributeList* Attributes, bool ACollapse)
+TBlock::TBlock(TSectionList* AMasterList, TProperties& Prop, TCellBasic* AnOwnerCell, TAttributeList* Attributes,
+               bool ACollapse)
     : TSectionBase(AMasterList), OwnerCell(AnOwnerCell)
 {
   MyCell = std::make_unique<TBlockCell>(AMasterList);
@@ -154,10 +146,7 @@ std::unique_ptr<TSectionBase> TBlock::CreateCopy(TSectionList* AMasterList) cons
   return std::make_unique<TBlock>(AMasterList, *this);
 }
 
-std::string TBlock::Tag() const
-{
-  return TagClass.substr(0, TagClass.find('.'));
-}
+std::string TBlock::Tag() const { return TagClass.substr(0, TagClass.find('.')); }
 
 void TBlock::ConvertBox(int32_t BaseWidth, int32_t BaseHeight, int32_t& AutoCount)
 {
@@ -166,7 +155,8 @@ void TBlock::ConvertBox(int32_t BaseWidth, int32_t BaseHeight, int32_t& AutoCoun
   for (size_t i = 0; i < MargArray.size(); ++i)
     MargArray[i] = b.V[i] == Auto ? Auto : std::clamp(b.V[i], -MaxLength, MaxLength);
   // Sizes are never negative; margins and offsets may be.
-  for (int i : {bxPaddingTop, bxPaddingRight, bxPaddingBottom, bxPaddingLeft, bxBorderTop, bxBorderRight, bxBorderBottom, bxBorderLeft})
+  for (int i : {bxPaddingTop, bxPaddingRight, bxPaddingBottom, bxPaddingLeft, bxBorderTop, bxBorderRight,
+                bxBorderBottom, bxBorderLeft})
     MargArray[static_cast<size_t>(i)] = std::max(0, NoAuto(MargArray[static_cast<size_t>(i)]));
   if (!HasBorderStyle)
     for (int i : {bxBorderTop, bxBorderRight, bxBorderBottom, bxBorderLeft})
@@ -181,8 +171,8 @@ void TBlock::ConvertBox(int32_t BaseWidth, int32_t BaseHeight, int32_t& AutoCoun
 
 int32_t TBlock::HorzExtras() const
 {
-  return NoAuto(MargArray[bxMarginLeft]) + NoAuto(MargArray[bxMarginRight]) + MargArray[bxBorderLeft] + MargArray[bxBorderRight] +
-         MargArray[bxPaddingLeft] + MargArray[bxPaddingRight];
+  return NoAuto(MargArray[bxMarginLeft]) + NoAuto(MargArray[bxMarginRight]) + MargArray[bxBorderLeft]
+         + MargArray[bxBorderRight] + MargArray[bxPaddingLeft] + MargArray[bxPaddingRight];
 }
 
 void TBlock::CollapseMargins()
@@ -260,16 +250,15 @@ int32_t TBlock::FindWidth(TCanvas& Canvas, int32_t AWidth, int32_t AHeight, int3
 {
   int32_t mn = 0, mx = 0;
   MyCell->MinMaxWidth(Canvas, mn, mx);
-  const int32_t bp = MargArray[bxBorderLeft] + MargArray[bxBorderRight] + MargArray[bxPaddingLeft] + MargArray[bxPaddingRight];
+  const int32_t bp =
+      MargArray[bxBorderLeft] + MargArray[bxBorderRight] + MargArray[bxPaddingLeft] + MargArray[bxPaddingRight];
   int32_t& ml = MargArray[bxMarginLeft];
   int32_t& mr = MargArray[bxMarginRight];
   int32_t w = MargArray[bxWidth];
   // The room left for the content once margins, borders and paddings are taken.
   auto rest = [&]() { return AWidth - NoAuto(ml) - NoAuto(mr) - bp; };
   switch (AutoCount) {
-  case 0:
-    w = std::max(w, mn);
-    break;
+  case 0: w = std::max(w, mn); break;
   case 1:
     if (w != Auto) {
       w = std::max(w, mn);
@@ -325,8 +314,8 @@ void TBlock::MinMaxWidth(TCanvas& Canvas, int32_t& Min, int32_t& Max)
   MargArray = saved;
 }
 
-int32_t TBlock::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, int32_t AHeight, IndentManager& IMgr, int32_t& MaxWidth,
-                       int32_t& Curs)
+int32_t TBlock::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, int32_t AHeight, IndentManager& IMgr,
+                       int32_t& MaxWidth, int32_t& Curs)
 {
   YDraw = Y;
   StartCurs = Curs;
@@ -430,7 +419,8 @@ int32_t TBlock::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, in
     // Text after a float flows beside it as beside a floating image.
     const int32_t boxWidth = ml + bl + pl + NewWidth + pr + br + mr;
     const int32_t left = contentX - pl - bl - ml;
-    IndentRec* r = FloatLR == ALeft ? IMgr.AddLeft(left + boxWidth - IMgr.BaseX, boxY) : IMgr.AddRight(left - IMgr.BaseX, boxY);
+    IndentRec* r =
+        FloatLR == ALeft ? IMgr.AddLeft(left + boxWidth - IMgr.BaseX, boxY) : IMgr.AddRight(left - IMgr.BaseX, boxY);
     r->ID = nullptr;
     r->YB = ClipY(static_cast<int64_t>(boxY) + boxHeight);
     SectionHeight = 0;
@@ -454,7 +444,8 @@ void TBlock::BuildDrawList()
   DrawList.clear();
   for (const auto& s : *MyCell)
     DrawList.push_back(s.get());
-  std::stable_sort(DrawList.begin(), DrawList.end(), [](const TSectionBase* a, const TSectionBase* b) { return a->ZIndex < b->ZIndex; });
+  std::stable_sort(DrawList.begin(), DrawList.end(),
+                   [](const TSectionBase* a, const TSectionBase* b) { return a->ZIndex < b->ZIndex; });
 }
 
 int32_t TBlock::Draw(TCanvas& Canvas, const TRect& ARect, IndentManager& IMgr, int32_t X, int32_t XRef, int32_t YRef)
@@ -471,7 +462,8 @@ int32_t TBlock::Draw(TCanvas& Canvas, const TRect& ARect, IndentManager& IMgr, i
       doc->PageBottom = BoxTop;
       return result;
     }
-    if (KeepIntact && BoxTop > pageTop && BoxTop < doc->PageBottom && BoxBot > doc->PageBottom && BoxBot - BoxTop < pageHeight) {
+    if (KeepIntact && BoxTop > pageTop && BoxTop < doc->PageBottom && BoxBot > doc->PageBottom
+        && BoxBot - BoxTop < pageHeight) {
       doc->PageBottom = BoxTop;
       return result;
     }
@@ -489,12 +481,13 @@ void TBlock::DrawBlock(TCanvas& Canvas, const TRect& ARect, IndentManager& IMgr,
   TSectionList* doc = ParentSectionList;
   const int32_t yOff = doc->YOff;
   const int32_t left = X + BoxLeft;
-  const int32_t width = MargArray[bxBorderLeft] + MargArray[bxPaddingLeft] + NewWidth + MargArray[bxPaddingRight] + MargArray[bxBorderRight];
+  const int32_t width = MargArray[bxBorderLeft] + MargArray[bxPaddingLeft] + NewWidth + MargArray[bxPaddingRight]
+                        + MargArray[bxBorderRight];
   MyRect = TRect{left, BoxTop, left + width, BoxBot};
   const TRect box{left, BoxTop - yOff, left + width, BoxBot - yOff};
   if (IntersectsRect(box, ARect)) {
-    const TRect pad{box.Left + MargArray[bxBorderLeft], box.Top + MargArray[bxBorderTop], box.Right - MargArray[bxBorderRight],
-                    box.Bottom - MargArray[bxBorderBottom]};
+    const TRect pad{box.Left + MargArray[bxBorderLeft], box.Top + MargArray[bxBorderTop],
+                    box.Right - MargArray[bxBorderRight], box.Bottom - MargArray[bxBorderBottom]};
     if (BGColor != NoColor && (!doc->Printing || doc->PrintTableBackground)) {
       TRect r = Intersection(pad, ARect);
       if (r.Left < r.Right && r.Top < r.Bottom)
@@ -516,7 +509,8 @@ void TBlock::DrawBlock(TCanvas& Canvas, const TRect& ARect, IndentManager& IMgr,
 
 void TBlock::DrawBorders(TCanvas& Canvas, const TRect& B)
 {
-  DrawBoxBorders(Canvas, B, {MargArray[bxBorderTop], MargArray[bxBorderRight], MargArray[bxBorderBottom], MargArray[bxBorderLeft]},
+  DrawBoxBorders(Canvas, B,
+                 {MargArray[bxBorderTop], MargArray[bxBorderRight], MargArray[bxBorderBottom], MargArray[bxBorderLeft]},
                  BorderColor != NoColor ? BorderColor : FontColor);
 }
 
@@ -524,10 +518,10 @@ void DrawBoxBorders(TCanvas& Canvas, const TRect& B, const std::array<int32_t, 4
 {
   const TColor c = Color | PalRelative;
   const TRect sides[4] = {
-    {B.Left, B.Top, B.Right, B.Top + Widths[0]},
-    {B.Right - Widths[1], B.Top, B.Right, B.Bottom},
-    {B.Left, B.Bottom - Widths[2], B.Right, B.Bottom},
-    {B.Left, B.Top, B.Left + Widths[3], B.Bottom},
+      {B.Left, B.Top, B.Right, B.Top + Widths[0]},
+      {B.Right - Widths[1], B.Top, B.Right, B.Bottom},
+      {B.Left, B.Bottom - Widths[2], B.Right, B.Bottom},
+      {B.Left, B.Top, B.Left + Widths[3], B.Bottom},
   };
   const TRect clip = Intersection(B, Canvas.ClipRect());
   for (const TRect& s : sides) {
@@ -537,7 +531,8 @@ void DrawBoxBorders(TCanvas& Canvas, const TRect& B, const std::array<int32_t, 4
   }
 }
 
-void DrawTiledBackground(TSectionList* Doc, TCanvas& Canvas, TImageObj& Image, const PtPositionRec& Pos, const TRect& PB, const TRect& ARect)
+void DrawTiledBackground(TSectionList* Doc, TCanvas& Canvas, TImageObj& Image, const PtPositionRec& Pos,
+                         const TRect& PB, const TRect& ARect)
 {
   const TBitmap* pic = Image.Bitmap();
   const TBitmap* mask = Image.Mask();
@@ -550,8 +545,8 @@ void DrawTiledBackground(TSectionList* Doc, TCanvas& Canvas, TImageObj& Image, c
   DrawTiledBackground(Doc, Canvas, pic, mask, Pos, PB, ARect);
 }
 
-void DrawTiledBackground(TSectionList* Doc, TCanvas& Canvas, const TBitmap* pic, const TBitmap* mask, const PtPositionRec& Pos,
-                         const TRect& PB, const TRect& ARect)
+void DrawTiledBackground(TSectionList* Doc, TCanvas& Canvas, const TBitmap* pic, const TBitmap* mask,
+                         const PtPositionRec& Pos, const TRect& PB, const TRect& ARect)
 {
   if (!Doc || !pic)
     return;
@@ -562,22 +557,12 @@ void DrawTiledBackground(TSectionList* Doc, TCanvas& Canvas, const TBitmap* pic,
   auto start = [](const PositionRec& P, int32_t Size, int32_t Tile) {
     int64_t s;
     switch (P.PosType) {
-    case bpCenter:
-      s = Size / 2 - Tile / 2;
-      break;
+    case bpCenter: s = Size / 2 - Tile / 2; break;
     case bpBottom:
-    case bpRight:
-      s = Size - Tile;
-      break;
-    case bpPercent:
-      s = static_cast<int64_t>(Size - Tile) * std::clamp(P.Value, -1000, 1000) / 100;
-      break;
-    case bpDim:
-      s = P.Value;
-      break;
-    default:
-      s = 0;
-      break;
+    case bpRight: s = Size - Tile; break;
+    case bpPercent: s = static_cast<int64_t>(Size - Tile) * std::clamp(P.Value, -1000, 1000) / 100; break;
+    case bpDim: s = P.Value; break;
+    default: s = 0; break;
     }
     return static_cast<int32_t>(std::clamp<int64_t>(s, -Tile, Size));
   };
@@ -693,10 +678,7 @@ int32_t TBlock::FindStringBackward(int32_t From, const std::u16string& ToFind, b
   return DisplayNone ? -1 : MyCell->FindStringBackward(From, ToFind, MatchCase);
 }
 
-int32_t TBlock::SourcePosOf(int32_t Pos) const
-{
-  return DisplayNone ? -1 : MyCell->SourcePosOf(Pos);
-}
+int32_t TBlock::SourcePosOf(int32_t Pos) const { return DisplayNone ? -1 : MyCell->SourcePosOf(Pos); }
 
 int32_t TBlock::DocPosOf(int32_t SourcePos, bool Backward) const
 {
@@ -722,15 +704,12 @@ void TBlock::CopyToClipboard()
     ParentSectionList->CB->AddTextCR(u"", 0);
 }
 
-void TBlock::AddToPositionList(std::vector<TSectionBase*>& List)
-{
-  MyCell->AddToPositionList(List);
-}
+void TBlock::AddToPositionList(std::vector<TSectionBase*>& List) { MyCell->AddToPositionList(List); }
 
 // ---- TTableBlock ----
 
-TTableBlock::TTableBlock(TSectionList* AMasterList, TProperties& Prop, TCellBasic* AnOwnerCell, std::unique_ptr<ThtmlTable> ATable,
-                         TAttributeList* Attributes, JustifyType Enclosing)
+TTableBlock::TTableBlock(TSectionList* AMasterList, TProperties& Prop, TCellBasic* AnOwnerCell,
+                         std::unique_ptr<ThtmlTable> ATable, TAttributeList* Attributes, JustifyType Enclosing)
     : TBlock(AMasterList, Prop, AnOwnerCell, Attributes, false)
 {
   Table = ATable.get();
@@ -754,9 +733,7 @@ TTableBlock::TTableBlock(TSectionList* AMasterList, TProperties& Prop, TCellBasi
           HeightAttr = std::clamp(a->Value, 0, MaxLength);
         }
         break;
-      case BGColorSy:
-        BkGnd = ParseColor(a->Name, false, BkColor);
-        break;
+      case BGColorSy: BkGnd = ParseColor(a->Name, false, BkColor); break;
       case HSpaceSy:
         HSpace = static_cast<int32_t>(std::min<int64_t>(40, std::llabs(static_cast<int64_t>(a->Value))));
         break;
@@ -778,8 +755,7 @@ TTableBlock::TTableBlock(TSectionList* AMasterList, TProperties& Prop, TCellBasi
         }
         break;
       }
-      default:
-        break;
+      default: break;
       }
     }
   if (!alignGiven && FloatLR == ANone && Positioning == posStatic)
@@ -851,7 +827,8 @@ int32_t TTableBlock::FindWidth(TCanvas& Canvas, int32_t AWidth, int32_t AHeight,
     if (!given(MarginBottom))
       MargArray[bxMarginBottom] = VSpace;
   }
-  const int32_t bp = MargArray[bxBorderLeft] + MargArray[bxBorderRight] + MargArray[bxPaddingLeft] + MargArray[bxPaddingRight];
+  const int32_t bp =
+      MargArray[bxBorderLeft] + MargArray[bxBorderRight] + MargArray[bxPaddingLeft] + MargArray[bxPaddingRight];
   const int32_t extras = ml + mr + bp;
   int32_t mn = 0, mx = 0;
   Table->MinMaxWidth(Canvas, mn, mx);
@@ -898,8 +875,8 @@ void TTableBlock::AddToPositionList(std::vector<TSectionBase*>& List)
 
 // ---- THRBlock ----
 
-THRBlock::THRBlock(TSectionList* AMasterList, TProperties& Prop, TCellBasic* AnOwnerCell, std::unique_ptr<THorzLine> ALine,
-                   TAttributeList* Attributes)
+THRBlock::THRBlock(TSectionList* AMasterList, TProperties& Prop, TCellBasic* AnOwnerCell,
+                   std::unique_ptr<THorzLine> ALine, TAttributeList* Attributes)
     : TBlock(AMasterList, Prop, AnOwnerCell, Attributes)
 {
   Line = ALine.get();
@@ -924,8 +901,10 @@ int32_t THRBlock::FindWidth(TCanvas& Canvas, int32_t AWidth, int32_t AHeight, in
   int32_t& mr = MargArray[bxMarginRight];
   ml = NoAuto(ml);
   mr = NoAuto(mr);
-  const int32_t extras = ml + mr + MargArray[bxBorderLeft] + MargArray[bxBorderRight] + MargArray[bxPaddingLeft] + MargArray[bxPaddingRight];
-  int32_t w = MargArray[bxWidth] == Auto ? std::max(15, AWidth - extras) : std::min(MargArray[bxWidth], AWidth - extras);
+  const int32_t extras = ml + mr + MargArray[bxBorderLeft] + MargArray[bxBorderRight] + MargArray[bxPaddingLeft]
+                         + MargArray[bxPaddingRight];
+  int32_t w =
+      MargArray[bxWidth] == Auto ? std::max(15, AWidth - extras) : std::min(MargArray[bxWidth], AWidth - extras);
   w = std::max(w, 0);
   const int32_t room = std::max(0, AWidth - w - extras);
   if (Align == 2)
@@ -940,28 +919,18 @@ int32_t THRBlock::FindWidth(TCanvas& Canvas, int32_t AWidth, int32_t AHeight, in
 
 // ---- TBlockLI ----
 
-TBlockLI::TBlockLI(TSectionList* AMasterList, TProperties& Prop, TCellBasic* AnOwnerCell, ListKind Kind, int32_t AListNumb,
-                   char ListType, bool Plain, int32_t Level, TAttributeList* Attributes)
+TBlockLI::TBlockLI(TSectionList* AMasterList, TProperties& Prop, TCellBasic* AnOwnerCell, ListKind Kind,
+                   int32_t AListNumb, char ListType, bool Plain, int32_t Level, TAttributeList* Attributes)
     : TBlock(AMasterList, Prop, AnOwnerCell, Attributes), ListKindOf(Kind), ListNumb(AListNumb)
 {
   switch (Kind) {
   case lkOrdered:
     switch (ListType) {
-    case 'A':
-      ListStyleType = lbUpperAlpha;
-      break;
-    case 'I':
-      ListStyleType = lbUpperRoman;
-      break;
-    case 'a':
-      ListStyleType = lbLowerAlpha;
-      break;
-    case 'i':
-      ListStyleType = lbLowerRoman;
-      break;
-    default:
-      ListStyleType = lbDecimal;
-      break;
+    case 'A': ListStyleType = lbUpperAlpha; break;
+    case 'I': ListStyleType = lbUpperRoman; break;
+    case 'a': ListStyleType = lbLowerAlpha; break;
+    case 'i': ListStyleType = lbLowerRoman; break;
+    default: ListStyleType = lbDecimal; break;
     }
     break;
   case lkUnordered:
@@ -972,12 +941,8 @@ TBlockLI::TBlockLI(TSectionList* AMasterList, TProperties& Prop, TCellBasic* AnO
       ListStyleType = byDepth[((Level % 3) + 3) % 3];
     }
     break;
-  case lkDefinition:
-    ListStyleType = lbNone;
-    break;
-  default:
-    ListStyleType = lbDisc;
-    break;
+  case lkDefinition: ListStyleType = lbNone; break;
+  default: ListStyleType = lbDisc; break;
   }
   if (ListBulletType t = Prop.GetListStyleType(); t != lbBlank)
     ListStyleType = t;
@@ -1010,10 +975,7 @@ std::unique_ptr<TSectionBase> TBlockLI::CreateCopy(TSectionList* AMasterList) co
   return std::make_unique<TBlockLI>(AMasterList, *this);
 }
 
-bool TBlockLI::ClearAutoBottomMargin()
-{
-  return MyCell->CheckLastBottomMargin();
-}
+bool TBlockLI::ClearAutoBottomMargin() { return MyCell->CheckLastBottomMargin(); }
 
 std::u16string TBlockLI::MarkerText(ListBulletType Style, int32_t Number)
 {
@@ -1025,26 +987,22 @@ std::u16string TBlockLI::MarkerText(ListBulletType Style, int32_t Number)
   };
   std::string s;
   switch (Style) {
-  case lbDecimal:
-    s = IntToStr(Number);
-    break;
+  case lbDecimal: s = IntToStr(Number); break;
   case lbLowerAlpha:
   case lbUpperAlpha:
     // Numbers below 1 have no letter; they show as numbers.
-    s = Number < 1 ? IntToStr(Number) : std::string(1, static_cast<char>((Style == lbLowerAlpha ? 'a' : 'A') + std::min(Number - 1, 25)));
+    s = Number < 1 ? IntToStr(Number)
+                   : std::string(1, static_cast<char>((Style == lbLowerAlpha ? 'a' : 'A') + std::min(Number - 1, 25)));
     break;
   case lbLowerRoman:
-  case lbUpperRoman:
-    s = Number < 1 ? IntToStr(Number) : roman(std::min(Number, 20), Style == lbUpperRoman);
-    break;
-  default:
-    return std::u16string();
+  case lbUpperRoman: s = Number < 1 ? IntToStr(Number) : roman(std::min(Number, 20), Style == lbUpperRoman); break;
+  default: return std::u16string();
   }
   return ascii(s + ".");
 }
 
-int32_t TBlockLI::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, int32_t AHeight, IndentManager& IMgr, int32_t& MaxWidth,
-                         int32_t& Curs)
+int32_t TBlockLI::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, int32_t AHeight, IndentManager& IMgr,
+                         int32_t& MaxWidth, int32_t& Curs)
 {
   if (Image) {
     Image->DrawLogic(ParentSectionList, Canvas, nullptr, 100);
@@ -1109,8 +1067,7 @@ int32_t TBlockLI::Draw(TCanvas& Canvas, const TRect& ARect, IndentManager& IMgr,
     break;
   }
   case lbNone:
-  case lbBlank:
-    break;
+  case lbBlank: break;
   default: {
     const std::u16string text = MarkerText(ListStyleType, ListNumb);
     Canvas.SetFont(*ListFont);
@@ -1130,7 +1087,8 @@ int32_t TBlockLI::Draw(TCanvas& Canvas, const TRect& ARect, IndentManager& IMgr,
 
 // ---- TBodyBlock ----
 
-TBodyBlock::TBodyBlock(TSectionList* AMasterList, TProperties& Prop, TCellBasic* AnOwnerCell, TAttributeList* Attributes)
+TBodyBlock::TBodyBlock(TSectionList* AMasterList, TProperties& Prop, TCellBasic* AnOwnerCell,
+                       TAttributeList* Attributes)
     : TBlock(AMasterList, Prop, AnOwnerCell, Attributes)
 {
   // The body's background belongs to the whole document.
@@ -1154,15 +1112,16 @@ std::unique_ptr<TSectionBase> TBodyBlock::CreateCopy(TSectionList* AMasterList) 
   return std::make_unique<TBodyBlock>(AMasterList, *this);
 }
 
-int32_t TBodyBlock::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, int32_t AHeight, IndentManager& IMgr, int32_t& MaxWidth,
-                           int32_t& Curs)
+int32_t TBodyBlock::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, int32_t AHeight, IndentManager& IMgr,
+                           int32_t& MaxWidth, int32_t& Curs)
 {
   const int32_t h = TBlock::Layout(Canvas, X, Y, IMgr.Width, AHeight, IMgr, MaxWidth, Curs);
   MaxWidth = std::max(MaxWidth, IMgr.Width);
   return h;
 }
 
-int32_t TBodyBlock::Draw(TCanvas& Canvas, const TRect& ARect, IndentManager& IMgr, int32_t X, int32_t XRef, int32_t YRef)
+int32_t TBodyBlock::Draw(TCanvas& Canvas, const TRect& ARect, IndentManager& IMgr, int32_t X, int32_t XRef,
+                         int32_t YRef)
 {
   const int32_t result = YDraw + SectionHeight;
   if (DisplayNone)

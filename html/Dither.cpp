@@ -26,8 +26,8 @@ TPalette DefaultSystemPalette()
 
 static bool SupportedFormat(TPixelFormat f)
 {
-  return f == TPixelFormat::pf1bit || f == TPixelFormat::pf4bit || f == TPixelFormat::pf8bit ||
-         f == TPixelFormat::pf24bit;
+  return f == TPixelFormat::pf1bit || f == TPixelFormat::pf4bit || f == TPixelFormat::pf8bit
+         || f == TPixelFormat::pf24bit;
 }
 
 TDIB::TDIB(TBitmap& bitmap, TPixelFormat format) : FBitmap(bitmap), FFormat(format)
@@ -175,9 +175,9 @@ int TFloydSteinbergEngine::Dither(int red, int green, int blue, int& r, int& g, 
     int e = wanted[c] - got[c];
     std::vector<int>& next = FNext[size_t(c)];
     next[size_t(ptrdiff_t(at) - Direction)] += 3 * e;   // below, one column back
-    next[at] += 5 * e;                                   // below
+    next[at] += 5 * e;                                  // below
     next[size_t(ptrdiff_t(at) + Direction)] += e;       // below, one column ahead
-    FCarry[size_t(c)] = 7 * e;               // the next pixel of this row
+    FCarry[size_t(c)] = 7 * e;                          // the next pixel of this row
   }
   Column += Direction;
   return index;
@@ -300,7 +300,7 @@ private:
   int FColorBits;
 };
 
-}  // namespace
+}   // namespace
 
 TPalette CreateOptimizedPaletteFromBitmap(const TBitmap& bitmap, int colors, int colorBits, bool windowsColors)
 {

@@ -9,7 +9,9 @@
 
 #include "platform/Bitmap.h"
 
-class GIFException : public Exception { using Exception::Exception; };
+class GIFException : public Exception {
+  using Exception::Exception;
+};
 
 enum TColorReduction : uint8_t { rmNone = 0, rmWindows20 = 1, rmNetscape = 3, rmMyPalette = 4, rmQuantize = 5 };
 enum TDitherMode : uint8_t { dmNearest = 0, dmFloydSteinberg = 1 };

@@ -192,12 +192,12 @@ protected:
 
 // The result of looking an image up by name.
 struct TImageResult {
-  TBitmap* Bitmap = nullptr;    // a still picture, or
-  TGIFImage* GIF = nullptr;     // an animated one (both owned by the image cache)
+  TBitmap* Bitmap = nullptr;   // a still picture, or
+  TGIFImage* GIF = nullptr;    // an animated one (both owned by the image cache)
   TBitmap* Mask = nullptr;
   TTransparency Transparent = NotTransp;
   bool FromCache = false;
-  bool Delayed = false;         // the host delivers it later
+  bool Delayed = false;   // the host delivers it later
   bool Empty() const { return !Bitmap && !GIF; }
 };
 
@@ -262,8 +262,8 @@ public:
   int32_t GetImageCountAt(int32_t Posn) const;
   void Decrement(int32_t N);
   // The first image whose drawn box holds the point (window X, document Y).
-  bool PtInImage(int32_t X, int32_t Y, int32_t& IX, int32_t& IY, int32_t& Posn, bool& AsIsMap, bool& AUsesMap, TMapItem*& MapItem,
-                 TImageObj*& ImageObj) const;
+  bool PtInImage(int32_t X, int32_t Y, int32_t& IX, int32_t& IY, int32_t& Posn, bool& AsIsMap, bool& AUsesMap,
+                 TMapItem*& MapItem, TImageObj*& ImageObj) const;
   bool PtInObject(int32_t X, int32_t Y, TFloatingObj*& Obj, int32_t& IX, int32_t& IY) const;
 };
 
@@ -418,8 +418,8 @@ struct TCursorInfo {
   TFloatingObj* Obj = nullptr;
   bool IntText = false;   // the point lies on text
   int32_t LineHeight = 0;
-  int32_t LineTop = 0;    // document Y
-  int32_t CursorX = 0;    // window X
+  int32_t LineTop = 0;   // document Y
+  int32_t CursorX = 0;   // window X
 };
 
 class TSectionBase : public TIDObject {
@@ -490,7 +490,8 @@ public:
 
   // Appends a section; a finished text section without content is dropped.
   void Add(std::unique_ptr<TSectionBase> Item);
-  virtual int32_t Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t Width, int32_t Height, int32_t& Curs, int32_t& MaxWidth);
+  virtual int32_t Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t Width, int32_t Height, int32_t& Curs,
+                         int32_t& MaxWidth);
   virtual void MinMaxWidth(TCanvas& Canvas, int32_t& Min, int32_t& Max);
   virtual int32_t Draw(TCanvas& Canvas, const TRect& ARect, int32_t ClipWidth, int32_t X, int32_t XRef, int32_t YRef);
   virtual uint32_t LinkAt(TCanvas& Canvas, int32_t X, int32_t Y, TLinkInfo& Info);
@@ -520,7 +521,8 @@ public:
   TCell(TSectionList* AMasterList, const TCell& T);
   ~TCell() override;
   int32_t DrawYY = 0;
-  int32_t Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t Width, int32_t Height, int32_t& Curs, int32_t& MaxWidth) override;
+  int32_t Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t Width, int32_t Height, int32_t& Curs,
+                 int32_t& MaxWidth) override;
   int32_t Draw(TCanvas& Canvas, const TRect& ARect, int32_t ClipWidth, int32_t X, int32_t XRef, int32_t YRef) override;
 
 protected:
@@ -561,38 +563,39 @@ public:
   // The element's box properties as written, converted at every layout for its width.
   TBoxProps BoxProps;
   TColor BGColor = NoColor, BorderColor = NoColor;
-  TColor FontColor = clBlack;                  // borders without a colour of their own
-  std::array<int32_t, 16> MargArray{};         // box values in pixels for the last layout
+  TColor FontColor = clBlack;            // borders without a colour of their own
+  std::array<int32_t, 16> MargArray{};   // box values in pixels for the last layout
   int32_t EmSize = 16, ExSize = 8;
   std::unique_ptr<TImageObj> BGImage;
   PtPositionRec BGPosition{};
   bool HasBorderStyle = false;
-  AlignmentType FloatLR = ANone;               // ANone, ALeft or ARight
+  AlignmentType FloatLR = ANone;   // ANone, ALeft or ARight
   ClearAttrType ClearAttr = clrNone;
   bool TopAuto = false, BottomAuto = false;
   PositionType Positioning = posStatic;
-  bool Visibility = true;                      // false: hidden
+  bool Visibility = true;   // false: hidden
   bool DisplayNone = false;
   bool BreakBefore = false, BreakAfter = false, KeepIntact = false;
-  std::string TagClass;                        // "tag.class"
+  std::string TagClass;   // "tag.class"
   std::string Title;
-  bool IsListBlock = false;                    // OL, UL, DIR, MENU: room for markers
+  bool IsListBlock = false;   // OL, UL, DIR, MENU: room for markers
 
   // Results of the last layout (X values relative to the layout X).
-  int32_t NewWidth = 0;                        // content width
+  int32_t NewWidth = 0;   // content width
   int32_t ClearAddon = 0;
-  int32_t Indent = 0;                          // layout X to the content's left
-  int32_t BoxLeft = 0;                         // layout X to the border box's left
-  int32_t BoxTop = 0, BoxBot = 0;              // document Y of the border box
-  int32_t LeftP = 0, TopP = 0;                 // positioning offsets in effect
-  TRect MyRect{};                              // border box as last drawn (window X, document Y)
+  int32_t Indent = 0;               // layout X to the content's left
+  int32_t BoxLeft = 0;              // layout X to the border box's left
+  int32_t BoxTop = 0, BoxBot = 0;   // document Y of the border box
+  int32_t LeftP = 0, TopP = 0;      // positioning offsets in effect
+  TRect MyRect{};                   // border box as last drawn (window X, document Y)
   // Sections in drawing order (stacking levels), built after the first layout.
   std::vector<TSectionBase*> DrawList;
 
   std::unique_ptr<TSectionBase> CreateCopy(TSectionList* AMasterList) const override;
-  int32_t Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, int32_t AHeight, IndentManager& IMgr, int32_t& MaxWidth,
-                 int32_t& Curs) override;
-  int32_t Draw(TCanvas& Canvas, const TRect& ARect, IndentManager& IMgr, int32_t X, int32_t XRef, int32_t YRef) override;
+  int32_t Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, int32_t AHeight, IndentManager& IMgr,
+                 int32_t& MaxWidth, int32_t& Curs) override;
+  int32_t Draw(TCanvas& Canvas, const TRect& ARect, IndentManager& IMgr, int32_t X, int32_t XRef,
+               int32_t YRef) override;
   uint32_t LinkAt(TCanvas& Canvas, int32_t X, int32_t Y, TLinkInfo& Info) override;
   TFloatingObj* ObjectAt(int32_t X, int32_t Y, int32_t& IX, int32_t& IY) override;
   int32_t CursorAt(TCanvas& Canvas, int32_t X, int32_t Y, TCursorInfo& Info) override;
@@ -615,7 +618,8 @@ public:
 
 protected:
   // ACollapse false: the descendant collapses the top margin itself once it is complete.
-  TBlock(TSectionList* AMasterList, TProperties& Prop, TCellBasic* AnOwnerCell, TAttributeList* Attributes, bool ACollapse);
+  TBlock(TSectionList* AMasterList, TProperties& Prop, TCellBasic* AnOwnerCell, TAttributeList* Attributes,
+         bool ACollapse);
   // Pixel box values for a layout in BaseWidth, with the count of auto values among width
   // and the horizontal margins.
   void ConvertBox(int32_t BaseWidth, int32_t BaseHeight, int32_t& AutoCount);
@@ -634,10 +638,11 @@ void DrawBoxBorders(TCanvas& Canvas, const TRect& BorderBox, const std::array<in
 
 // Tiles a background picture into the padding box PB (window coordinates) from its
 // position values, drawing only the tiles that meet ARect.
-void DrawTiledBackground(TSectionList* Doc, TCanvas& Canvas, TImageObj& Image, const PtPositionRec& Pos, const TRect& PB, const TRect& ARect);
-// The same for a picture and its mask (nullptr: opaque), as the document's own background.
-void DrawTiledBackground(TSectionList* Doc, TCanvas& Canvas, const TBitmap* Picture, const TBitmap* Mask, const PtPositionRec& Pos,
+void DrawTiledBackground(TSectionList* Doc, TCanvas& Canvas, TImageObj& Image, const PtPositionRec& Pos,
                          const TRect& PB, const TRect& ARect);
+// The same for a picture and its mask (nullptr: opaque), as the document's own background.
+void DrawTiledBackground(TSectionList* Doc, TCanvas& Canvas, const TBitmap* Picture, const TBitmap* Mask,
+                         const PtPositionRec& Pos, const TRect& PB, const TRect& ARect);
 
 // The box of a table: its width, height, spacing and alignment come from the TABLE tag.
 class TTableBlock : public TBlock {
@@ -656,11 +661,11 @@ public:
   TColor BkColor = NoColor;
   bool BkGnd = false;
   int32_t HSpace = 0, VSpace = 0;
-  int32_t Justify = 0;           // 0 none, 2 centre, 3 right
+  int32_t Justify = 0;   // 0 none, 2 centre, 3 right
 
   std::unique_ptr<TSectionBase> CreateCopy(TSectionList* AMasterList) const override;
-  int32_t Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, int32_t AHeight, IndentManager& IMgr, int32_t& MaxWidth,
-                 int32_t& Curs) override;
+  int32_t Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, int32_t AHeight, IndentManager& IMgr,
+                 int32_t& MaxWidth, int32_t& Curs) override;
   void AddToPositionList(std::vector<TSectionBase*>& List) override;
   void MinMaxWidth(TCanvas& Canvas, int32_t& Min, int32_t& Max) override;
 
@@ -693,8 +698,8 @@ class TBlockLI : public TBlock {
 public:
   // Kind: the list element's kind; ListNumb: the item's number; ListType: the first character
   // of an OL's TYPE; Plain: a UL without bullets; Level: the lists' nesting depth.
-  TBlockLI(TSectionList* AMasterList, TProperties& Prop, TCellBasic* AnOwnerCell, ListKind Kind, int32_t ListNumb, char ListType,
-           bool Plain, int32_t Level, TAttributeList* Attributes);
+  TBlockLI(TSectionList* AMasterList, TProperties& Prop, TCellBasic* AnOwnerCell, ListKind Kind, int32_t ListNumb,
+           char ListType, bool Plain, int32_t Level, TAttributeList* Attributes);
   TBlockLI(TSectionList* AMasterList, const TBlockLI& T);
   ~TBlockLI() override;
 
@@ -706,9 +711,10 @@ public:
   int32_t FirstLineHt = 0;   // baseline of the first line, set by layout
 
   std::unique_ptr<TSectionBase> CreateCopy(TSectionList* AMasterList) const override;
-  int32_t Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, int32_t AHeight, IndentManager& IMgr, int32_t& MaxWidth,
-                 int32_t& Curs) override;
-  int32_t Draw(TCanvas& Canvas, const TRect& ARect, IndentManager& IMgr, int32_t X, int32_t XRef, int32_t YRef) override;
+  int32_t Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, int32_t AHeight, IndentManager& IMgr,
+                 int32_t& MaxWidth, int32_t& Curs) override;
+  int32_t Draw(TCanvas& Canvas, const TRect& ARect, IndentManager& IMgr, int32_t X, int32_t XRef,
+               int32_t YRef) override;
   bool ClearAutoBottomMargin() override;
   // The marker's text for a numbered style ("" for the others).
   static std::u16string MarkerText(ListBulletType Style, int32_t Number);
@@ -721,9 +727,10 @@ public:
   TBodyBlock(TSectionList* AMasterList, const TBodyBlock& T);
 
   std::unique_ptr<TSectionBase> CreateCopy(TSectionList* AMasterList) const override;
-  int32_t Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, int32_t AHeight, IndentManager& IMgr, int32_t& MaxWidth,
-                 int32_t& Curs) override;
-  int32_t Draw(TCanvas& Canvas, const TRect& ARect, IndentManager& IMgr, int32_t X, int32_t XRef, int32_t YRef) override;
+  int32_t Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, int32_t AHeight, IndentManager& IMgr,
+                 int32_t& MaxWidth, int32_t& Curs) override;
+  int32_t Draw(TCanvas& Canvas, const TRect& ARect, IndentManager& IMgr, int32_t X, int32_t XRef,
+               int32_t YRef) override;
   uint32_t LinkAt(TCanvas& Canvas, int32_t X, int32_t Y, TLinkInfo& Info) override;
 };
 
@@ -752,14 +759,14 @@ public:
 
   // (Fields in an order that leaves no gaps: a long table holds one per row.)
   int32_t ColSpan = 1, RowSpan = 1;
-  int32_t Wd = 0;                 // laid-out width
-  int32_t Ht = 0;                 // laid-out height
-  int32_t VSize = 0;              // content height
-  int32_t SpecHt = 0;             // pixels; 0 for none
-  int32_t SpecWd = 0;             // pixels, or tenths of a percent
+  int32_t Wd = 0;       // laid-out width
+  int32_t Ht = 0;       // laid-out height
+  int32_t VSize = 0;    // content height
+  int32_t SpecHt = 0;   // pixels; 0 for none
+  int32_t SpecWd = 0;   // pixels, or tenths of a percent
   int32_t YIndent = 0;
-  std::array<int32_t, 4> Padding{};        // top, right, bottom, left; IntNull when not given
-  std::array<int32_t, 4> Border{};         // likewise
+  std::array<int32_t, 4> Padding{};   // top, right, bottom, left; IntNull when not given
+  std::array<int32_t, 4> Border{};    // likewise
   int32_t HzSpace = 0, VrSpace = 0;
   TColor BkColor = NoColor;
   AlignmentType MyVAlign : 8 = AMiddle;
@@ -775,8 +782,8 @@ public:
   // document position, and the height it gave.
   int32_t LaidCycle = -1, LaidY = 0, LaidWidth = 0, LaidCurs = 0, LaidAHeight = 0, LaidHeight = 0;
   bool BreakBefore = false, BreakAfter = false, KeepIntact = false;
-  uint8_t StyleSides = 0;                  // sides whose border the style gives (bit 0 top ... 3 left)
-  TColor StyleBorderColor = NoColor;       // their colour
+  uint8_t StyleSides = 0;              // sides whose border the style gives (bit 0 top ... 3 left)
+  TColor StyleBorderColor = NoColor;   // their colour
 
   bool IsPlaceholder() const { return ColSpan == 0; }
   int32_t PadTop() const { return Padding[0]; }
@@ -797,9 +804,9 @@ public:
   TCellList(TAttributeList* Attr, TProperties* Prop);
   TCellList(TSectionList* AMasterList, const TCellList& T);
 
-  int32_t RowHeight = 0;        // HEIGHT of the row
+  int32_t RowHeight = 0;   // HEIGHT of the row
   TColor BkColor = NoColor;
-  int32_t RowHt = 0;            // laid-out height
+  int32_t RowHt = 0;   // laid-out height
   int32_t TallestCellHt = 0;
   bool BkGnd = false;
   bool BreakBefore = false, BreakAfter = false, KeepIntact = false;
@@ -822,14 +829,14 @@ public:
   TFreeList<TCellList> Rows;
   std::unique_ptr<TCellObj> Caption;
   bool TopCaption = true;
-  bool BorderWidth = false;     // a BORDER above 0
+  bool BorderWidth = false;   // a BORDER above 0
   bool Initialized = false;
   int32_t NumCols = 0;
   int32_t TableWidth = 0;
   int32_t CaptionWidth = 0;
-  int32_t tblWidthAttr = 0;     // pixels, or tenths of a percent with WidthIsPercent
+  int32_t tblWidthAttr = 0;   // pixels, or tenths of a percent with WidthIsPercent
   bool WidthIsPercent = false;
-  int32_t tblHeight = 0;        // pixels; 0 for none
+  int32_t tblHeight = 0;   // pixels; 0 for none
   bool HasPixelWidthCells = false;
   int32_t CaptionHeight = 0;
   int32_t CellPadding = 1;
@@ -854,9 +861,10 @@ public:
 
   std::unique_ptr<TSectionBase> CreateCopy(TSectionList* AMasterList) const override;
   void MinMaxWidth(TCanvas& Canvas, int32_t& Min, int32_t& Max) override;
-  int32_t Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, int32_t AHeight, IndentManager& IMgr, int32_t& MaxWidth,
-                 int32_t& Curs) override;
-  int32_t Draw(TCanvas& Canvas, const TRect& ARect, IndentManager& IMgr, int32_t X, int32_t XRef, int32_t YRef) override;
+  int32_t Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, int32_t AHeight, IndentManager& IMgr,
+                 int32_t& MaxWidth, int32_t& Curs) override;
+  int32_t Draw(TCanvas& Canvas, const TRect& ARect, IndentManager& IMgr, int32_t X, int32_t XRef,
+               int32_t YRef) override;
   uint32_t LinkAt(TCanvas& Canvas, int32_t X, int32_t Y, TLinkInfo& Info) override;
   TFloatingObj* ObjectAt(int32_t X, int32_t Y, int32_t& IX, int32_t& IY) override;
   int32_t CursorAt(TCanvas& Canvas, int32_t X, int32_t Y, TCursorInfo& Info) override;
@@ -1017,8 +1025,8 @@ public:
   ClearAttrType ClearAttr : 8 = clrNone;
   int32_t TextTransform : 8 = 0;
   bool Finished = false;
-  bool KeepEmpty = false;   // the parser asks to keep it without text
-  bool NoBreak = false;     // characters added now may not end a line (NOBR)
+  bool KeepEmpty = false;          // the parser asks to keep it without text
+  bool NoBreak = false;            // characters added now may not end a line (NOBR)
   bool EndsPreformatted = false;   // set by the cell: an empty last line of preformatted text
 
 protected:
@@ -1043,9 +1051,10 @@ public:
   virtual bool IsPreformatted() const { return false; }
 
   std::unique_ptr<TSectionBase> CreateCopy(TSectionList* AMasterList) const override;
-  int32_t Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, int32_t AHeight, IndentManager& IMgr, int32_t& MaxWidth,
-                 int32_t& Curs) override;
-  int32_t Draw(TCanvas& Canvas, const TRect& ARect, IndentManager& IMgr, int32_t X, int32_t XRef, int32_t YRef) override;
+  int32_t Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, int32_t AHeight, IndentManager& IMgr,
+                 int32_t& MaxWidth, int32_t& Curs) override;
+  int32_t Draw(TCanvas& Canvas, const TRect& ARect, IndentManager& IMgr, int32_t X, int32_t XRef,
+               int32_t YRef) override;
   uint32_t LinkAt(TCanvas& Canvas, int32_t X, int32_t Y, TLinkInfo& Info) override;
   TFloatingObj* ObjectAt(int32_t X, int32_t Y, int32_t& IX, int32_t& IY) override;
   int32_t CursorAt(TCanvas& Canvas, int32_t X, int32_t Y, TCursorInfo& Info) override;
@@ -1094,13 +1103,16 @@ protected:
   // The length of a line of at most N fitting characters from Start; negative for a word
   // that fits nowhere on the line.
   int32_t ChooseBreak(int32_t Start, int32_t N) const;
-  void CloseLine(TCanvas& Canvas, IndentManager& IMgr, int32_t X, int32_t& Y, int32_t Start, int32_t N, bool Last, bool First,
-                 TFitState& S, int32_t& LowestFloat);
+  void CloseLine(TCanvas& Canvas, IndentManager& IMgr, int32_t X, int32_t& Y, int32_t Start, int32_t N, bool Last,
+                 bool First, TFitState& S, int32_t& LowestFloat);
   void AddEmptyLine(int32_t Start, int32_t& Y, int32_t Height);
   // Removes the characters not kept, moving runs, images and controls with the text.
   void Compact(const std::vector<bool>& Keep);
   int32_t ClearSpace(IndentManager& IMgr, int32_t Y) const;
-  bool CanBreakAfter(int32_t I) const { return I < 0 || I >= static_cast<int32_t>(Brk.size()) || Brk[static_cast<size_t>(I)] != 'n'; }
+  bool CanBreakAfter(int32_t I) const
+  {
+    return I < 0 || I >= static_cast<int32_t>(Brk.size()) || Brk[static_cast<size_t>(I)] != 'n';
+  }
   void DrawLine(TCanvas& Canvas, const LineRec& L, int32_t X, IndentManager& IMgr, int32_t YOff);
   const LineRec* LineAtY(int32_t Y) const;
   TFontObj* FontAt(int32_t I) const;
@@ -1115,7 +1127,8 @@ struct TImageRec {
   TFontObj* AFO = nullptr;
 };
 
-using TBitmapRequestEvent = std::function<void(TObject* Sender, const std::string& SRC, std::unique_ptr<TBitmap>& Bitmap, TColor& Color)>;
+using TBitmapRequestEvent =
+    std::function<void(TObject* Sender, const std::string& SRC, std::unique_ptr<TBitmap>& Bitmap, TColor& Color)>;
 // Stream: nullptr for none, WaitStream() for "later", else the picture's bytes (owned by the host).
 using TImageRequestEvent = std::function<void(TObject* Sender, const std::string& SRC, TStream*& Stream)>;
 using TExpandNameEvent = std::function<std::string(const std::string& Name)>;
@@ -1127,12 +1140,13 @@ TStream* WaitStream();
 
 class ThvPanel;
 // Sender is the viewer; Results are the "name=value" texts of the form.
-using TFormSubmitEvent = std::function<void(TObject* Sender, const std::string& Action, const std::string& Target,
-                                            const std::string& EncType, const std::string& Method, const std::vector<std::string>& Results)>;
+using TFormSubmitEvent =
+    std::function<void(TObject* Sender, const std::string& Action, const std::string& Target,
+                       const std::string& EncType, const std::string& Method, const std::vector<std::string>& Results)>;
 // Object click, focus, blur and change: the control and its script text.
 using TObjectEvent = std::function<void(TObject* Sender, TFormControlObj* Obj, const std::string& Message)>;
-using TPanelCreateEvent =
-    std::function<void(TObject* Sender, const std::string& AName, ThvPanel* Panel, const std::string& SRC, const std::string& AValue)>;
+using TPanelCreateEvent = std::function<void(TObject* Sender, const std::string& AName, ThvPanel* Panel,
+                                             const std::string& SRC, const std::string& AValue)>;
 using TPanelDestroyEvent = std::function<void(TObject* Sender, ThvPanel* Panel)>;
 // Paints the panel's picture for printing into Bitmap (sized as the panel).
 using TPanelPrintEvent = std::function<void(TObject* Sender, ThvPanel* Panel, TBitmap& Bitmap)>;
@@ -1251,9 +1265,9 @@ public:
   // of 1 or more first, by that index, then the others; each group in document order.
   std::vector<TFontObj*> TabLinks() const;
   void SetYOffset(int32_t Y);
-  void SetFonts(const std::string& Name, const std::string& PreName, TColor Color, TColor AHotSpot, TColor AVisitedColor,
-                TColor AActiveColor, TColor ABackground, bool LnksActive, bool LinkUnderLine, int32_t ACharSet, double MarginHeight,
-                int32_t MarginWidth, double FontSize = 12.0);
+  void SetFonts(const std::string& Name, const std::string& PreName, TColor Color, TColor AHotSpot,
+                TColor AVisitedColor, TColor AActiveColor, TColor ABackground, bool LnksActive, bool LinkUnderLine,
+                int32_t ACharSet, double MarginHeight, int32_t MarginWidth, double FontSize = 12.0);
   void SetBackground(TColor ABackground);
   void SetBackgroundBitmap(const std::string& Name, const PtPositionRec& APrec);
   const TBitmap* GetBackgroundBitmap();
@@ -1270,14 +1284,19 @@ public:
   // The selection as Unicode text (markers left out).
   std::u16string GetSelText();
   uint32_t LinkAt(TCanvas& Canvas, int32_t X, int32_t Y, TLinkInfo& Info) override;
-  int32_t Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t Width, int32_t Height, int32_t& Curs, int32_t& MaxWidth) override;
+  int32_t Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t Width, int32_t Height, int32_t& Curs,
+                 int32_t& MaxWidth) override;
   // Lays the document out for Width at its top (the entry point of the viewer).
   int32_t DoLogic(TCanvas& Canvas, int32_t Y, int32_t Width, int32_t AHeight, int32_t& ScrollWidth, int32_t& Curs);
   int32_t Draw(TCanvas& Canvas, const TRect& ARect, int32_t ClipWidth, int32_t X, int32_t XRef, int32_t YRef) override;
   void AnimateImages();
   void HoverLinkDown(bool Pressed);
   void ClearHover();
-  void InvalidatePanel() { if (TheOwner) TheOwner->InvalidatePaintPanel(); }
+  void InvalidatePanel()
+  {
+    if (TheOwner)
+      TheOwner->InvalidatePaintPanel();
+  }
   // Drops references to objects that are going away.
   void Forget(const TFontObj* F);
   void Forget(const TImageObj* I);
@@ -1295,7 +1314,8 @@ public:
   static constexpr size_t MaxKeptTextWidth = 16;
   // (The font is held while widths are kept, so it is not changed in place meanwhile.)
   int32_t KnownTextWidth(const TCanvas& Canvas, const std::shared_ptr<TMyFont>& Font, std::u16string_view Text) const;
-  void KeepTextWidth(const TCanvas& Canvas, const std::shared_ptr<TMyFont>& Font, std::u16string_view Text, int32_t Width);
+  void KeepTextWidth(const TCanvas& Canvas, const std::shared_ptr<TMyFont>& Font, std::u16string_view Text,
+                     int32_t Width);
 
 private:
   void PlaceControls();

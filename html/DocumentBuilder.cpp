@@ -88,15 +88,17 @@ TSymbolSet operator+(TSymbolSet A, THtmlSymbol B)
 }
 
 // Symbols that change the font of the text that follows.
-const TSymbolSet FontSyms = Set({BSy, ISy, EmSy, StrongSy, USy, CiteSy, VarSy, TTSy, CodeSy, KbdSy, SampSy, SSy, StrikeSy, SpanSy, SubSy,
-                                 SupSy, BigSy, SmallSy});
-const TSymbolSet FontEndSyms = Set({BEndSy, IEndSy, EmEndSy, StrongEndSy, UEndSy, CiteEndSy, VarEndSy, TTEndSy, CodeEndSy, KbdEndSy,
-                                    SampEndSy, SEndSy, StrikeEndSy, SpanEndSy, SubEndSy, SupEndSy, BigEndSy, SmallEndSy});
+const TSymbolSet FontSyms = Set({BSy, ISy, EmSy, StrongSy, USy, CiteSy, VarSy, TTSy, CodeSy, KbdSy, SampSy, SSy,
+                                 StrikeSy, SpanSy, SubSy, SupSy, BigSy, SmallSy});
+const TSymbolSet FontEndSyms =
+    Set({BEndSy, IEndSy, EmEndSy, StrongEndSy, UEndSy, CiteEndSy, VarEndSy, TTEndSy, CodeEndSy, KbdEndSy, SampEndSy,
+         SEndSy, StrikeEndSy, SpanEndSy, SubEndSy, SupEndSy, BigEndSy, SmallEndSy});
 // Everything the common handler takes: text and the inline symbols.
-const TSymbolSet CommonSyms = FontSyms | FontEndSyms |
-                              Set({TextSy, HeadingSy, HeadingEndSy, HRSy, BRSy, PreSy, ImageSy, ASy, AEndSy, TableSy, InputSy, TextAreaSy,
-                                   TextAreaEndSy, SelectSy, FontSy, FontEndSy, BaseFontSy, MapSy, PageSy, ScriptSy, PanelSy, NoBrSy,
-                                   NoBrEndSy, WbrSy});
+const TSymbolSet CommonSyms =
+    FontSyms | FontEndSyms
+    | Set({TextSy,     HeadingSy, HeadingEndSy, HRSy,       BRSy,          PreSy,    ImageSy,   ASy,
+           AEndSy,     TableSy,   InputSy,      TextAreaSy, TextAreaEndSy, SelectSy, FontSy,    FontEndSy,
+           BaseFontSy, MapSy,     PageSy,       ScriptSy,   PanelSy,       NoBrSy,   NoBrEndSy, WbrSy});
 const TSymbolSet ListStartSyms = Set({OLSy, ULSy, DirSy, MenuSy, DLSy, AddressSy, BlockQuoteSy});
 const TSymbolSet ListEndSyms = Set({OLEndSy, ULEndSy, DirEndSy, MenuEndSy, DLEndSy, AddressEndSy, BlockQuoteEndSy});
 const TSymbolSet ItemSyms = Set({LISy, DDSy, DTSy});
@@ -166,8 +168,8 @@ private:
   TCellBasic* SectionList = nullptr;   // the cell that receives new sections
   std::unique_ptr<TSection> Section;   // the paragraph being filled
   TBodyBlock* BodyBlock = nullptr;
-  TCellBasic* BodyCell = nullptr;     // the cell of the body block
-  ThtmlTable* Table = nullptr;        // the table being read, and its open row
+  TCellBasic* BodyCell = nullptr;   // the cell of the body block
+  ThtmlTable* Table = nullptr;      // the table being read, and its open row
   TCellList* Row = nullptr;
   TUrlTarget CurrentURLTarget;
   bool InHref = false;
@@ -176,7 +178,7 @@ private:
   bool NoBreak = false;
   bool InPre = false;
   int32_t BaseFontSize = 3;
-  int32_t Depth = 0;        // nested blocks being read
+  int32_t Depth = 0;   // nested blocks being read
   int32_t TableLevel = 0;
   uint64_t SymbolsRead = 0;
 
@@ -317,8 +319,8 @@ void THtmlParser::Start(const std::string& Doc)
     MasterList.Styles = std::make_unique<TStyleList>();
   TStyleList& styles = *MasterList.Styles;
   if (!styles.GetDefProp())
-    styles.BuildDefaults("Times New Roman", "Courier New", Ctx ? Ctx->MarginWidth : 10, Ctx ? Ctx->MarginHeight : 5, 1, true, clRed,
-                         clPurple, clBlue, clBlack, 12);
+    styles.BuildDefaults("Times New Roman", "Courier New", Ctx ? Ctx->MarginWidth : 10, Ctx ? Ctx->MarginHeight : 5, 1,
+                         true, clRed, clPurple, clBlue, clBlack, 12);
   auto root = std::make_unique<TProperties>();
   root->Assign(*styles.GetDefProp());
   PropStack.Push(std::move(root));
@@ -402,15 +404,14 @@ void THtmlParser::ParseText(const std::string& Doc)
       T.GetCh();
     }
     pass();
-  } catch (...) {
-  }
+  } catch (...) {}
   Finish();
 }
 
 // ---- style contexts ----
 
-bool THtmlParser::PushProp(const std::string& Tag, const std::string& Class, const std::string& ID, const std::string& Pseudo,
-                           const std::string& Title, TProperties* Inline)
+bool THtmlParser::PushProp(const std::string& Tag, const std::string& Class, const std::string& ID,
+                           const std::string& Pseudo, const std::string& Title, TProperties* Inline)
 {
   if (PropStack.Count() >= MaxStyleContexts)
     return false;
@@ -537,21 +538,15 @@ THtmlParser::TSaved THtmlParser::OpenListItem(TAttributeList* L, const TListInfo
   TSaved s{SectionList, PropStack.Count()};
   ListKind kind = lkItem;
   switch (List.Sy) {
-  case OLSy:
-    kind = lkOrdered;
-    break;
+  case OLSy: kind = lkOrdered; break;
   case ULSy:
   case DirSy:
-  case MenuSy:
-    kind = lkUnordered;
-    break;
-  case DLSy:
-    kind = lkDefinition;
-    break;
-  default:
-    break;
+  case MenuSy: kind = lkUnordered; break;
+  case DLSy: kind = lkDefinition; break;
+  default: break;
   }
-  auto block = std::make_unique<TBlockLI>(&MasterList, Top(), SectionList, kind, Number, List.NumberType, List.Plain, ListLevel, L);
+  auto block = std::make_unique<TBlockLI>(&MasterList, Top(), SectionList, kind, Number, List.NumberType, List.Plain,
+                                          ListLevel, L);
   TBlockCell* cell = block->MyCell.get();
   SectionList->Add(std::move(block));
   SectionList = cell;
@@ -622,10 +617,7 @@ TCellBasic* THtmlParser::TableCaption(TAttributeList& L, bool Bottom)
   return Table->Caption->Cell.get();
 }
 
-void THtmlParser::TableRow(TAttributeList* L)
-{
-  Row = Table->Rows.Add(std::make_unique<TCellList>(L, &Top()));
-}
+void THtmlParser::TableRow(TAttributeList* L) { Row = Table->Rows.Add(std::make_unique<TCellList>(L, &Top())); }
 
 TCellBasic* THtmlParser::TableCell(TAttributeList& L, AlignmentType VAlign)
 {
@@ -661,15 +653,9 @@ void THtmlParser::DispatchOne(const TSymbolSet& Term)
 {
   {
     switch (Sy()) {
-    case TitleSy:
-      DoTitle();
-      break;
-    case BodySy:
-      DoBody();
-      break;
-    case PSy:
-      DoP(Term);
-      break;
+    case TitleSy: DoTitle(); break;
+    case BodySy: DoBody(); break;
+    case PSy: DoP(Term); break;
     case BaseSy:
       if (Ctx) {
         Ctx->Base = AttrText(HrefSy);
@@ -683,9 +669,7 @@ void THtmlParser::DispatchOne(const TSymbolSet& Term)
     case MenuSy:
     case DLSy:
     case AddressSy:
-    case BlockQuoteSy:
-      DoList(Term);
-      break;
+    case BlockQuoteSy: DoList(Term); break;
     case LISy:
     case DDSy:
     case DTSy: {
@@ -693,16 +677,10 @@ void THtmlParser::DispatchOne(const TSymbolSet& Term)
       DoListItem(Term, outside, 1);
       break;
     }
-    case CenterSy:
-      DoCenter(Term);
-      break;
+    case CenterSy: DoCenter(Term); break;
     case FormSy:
-    case DivSy:
-      DoDiv(Term);
-      break;
-    case LinkSy:
-      DoLink();
-      break;
+    case DivSy: DoDiv(Term); break;
+    case LinkSy: DoLink(); break;
     case FormEndSy:
       CurrentForm = nullptr;
       Next();
@@ -714,9 +692,7 @@ void THtmlParser::DispatchOne(const TSymbolSet& Term)
       }
       Next();
       break;
-    case MetaSy:
-      DoMeta();
-      break;
+    case MetaSy: DoMeta(); break;
     case StyleSy:
       T.ReadStyleElement(*MasterList.Styles, Ctx ? Ctx->BasePath : std::string());
       ++SymbolsRead;
@@ -854,53 +830,35 @@ void THtmlParser::DoCommon(const TSymbolSet& Term)
   }
   switch (sy) {
   case FontSy:
-  case BaseFontSy:
-    DoFont();
-    break;
+  case BaseFontSy: DoFont(); break;
   case FontEndSy:
     PopProp("font");
     ChangeFont();
     Next();
     break;
-  case ASy:
-    DoAnchor();
-    break;
+  case ASy: DoAnchor(); break;
   case AEndSy:
     EndLink();
     Next();
     break;
-  case BRSy:
-    DoBreak();
-    break;
-  case HeadingSy:
-    DoHeading(Term);
-    break;
+  case BRSy: DoBreak(); break;
+  case HeadingSy: DoHeading(Term); break;
   case HRSy:
     AddHorzLine(T.Attributes);
     Next();
     break;
   case ImageSy:
-  case PanelSy:
-    DoImage();
-    break;
+  case PanelSy: DoImage(); break;
   case InputSy:
   case SelectSy:
-  case TextAreaSy:
-    DoFormControl(Term);
-    break;
-  case MapSy:
-    DoMap();
-    break;
-  case TableSy:
-    DoTable(Term);
-    break;
+  case TextAreaSy: DoFormControl(Term); break;
+  case MapSy: DoMap(); break;
+  case TableSy: DoTable(Term); break;
   case PageSy:
     AddPage();
     Next();
     break;
-  case ScriptSy:
-    DoScript();
-    break;
+  case ScriptSy: DoScript(); break;
   case NoBrSy:
   case NoBrEndSy:
     NoBreak = sy == NoBrSy;
@@ -1243,7 +1201,8 @@ void THtmlParser::DoList(const TSymbolSet& Term)
   const bool listBlock = list.Sy != DLSy && list.Sy != AddressSy && list.Sy != BlockQuoteSy;
   TSaved saved = BeginBlock(TagName(list.Sy), *attrs, false, listBlock);
   Next();
-  if (Sy() == OLEndSy || Sy() == ULEndSy || Sy() == DirEndSy || Sy() == MenuEndSy || Sy() == DLEndSy || Sy() == BlockQuoteEndSy) {
+  if (Sy() == OLEndSy || Sy() == ULEndSy || Sy() == DirEndSy || Sy() == MenuEndSy || Sy() == DLEndSy
+      || Sy() == BlockQuoteEndSy) {
     // An empty list: it ends at the first end tag of a list, whichever it is.
     EndBlock(saved, false, Sy());
     return;
@@ -1363,9 +1322,9 @@ void THtmlParser::DoPre()
       Next();
       break;
     default:
-      if (FontSyms[sy] || FontEndSyms[sy] || sy == FontSy || sy == FontEndSy || sy == BaseFontSy || sy == ASy || sy == AEndSy ||
-          sy == ImageSy || sy == InputSy || sy == SelectSy || sy == TextAreaSy || sy == BRSy || sy == NoBrSy || sy == NoBrEndSy ||
-          sy == WbrSy || sy == ScriptSy || sy == MapSy || sy == PageSy) {
+      if (FontSyms[sy] || FontEndSyms[sy] || sy == FontSy || sy == FontEndSy || sy == BaseFontSy || sy == ASy
+          || sy == AEndSy || sy == ImageSy || sy == InputSy || sy == SelectSy || sy == TextAreaSy || sy == BRSy
+          || sy == NoBrSy || sy == NoBrEndSy || sy == WbrSy || sy == ScriptSy || sy == MapSy || sy == PageSy) {
         if (sy == BRSy) {
           NewPreSection();
           Next();
@@ -1462,7 +1421,8 @@ void THtmlParser::DoTable(const TSymbolSet& Term)
   AlignmentType rowVAlign = AMiddle;
   Next();
 
-  const TSymbolSet cellTerm = Set({TDSy, THSy, TRSy, TREndSy, TableEndSy, CaptionSy, CaptionEndSy, ColSy, ColGroupSy, ColGroupEndSy});
+  const TSymbolSet cellTerm =
+      Set({TDSy, THSy, TRSy, TREndSy, TableEndSy, CaptionSy, CaptionEndSy, ColSy, ColGroupSy, ColGroupEndSy});
   while (Sy() != EofSy && Sy() != TableEndSy) {
     const uint64_t before = SymbolsRead;
     switch (Sy()) {
@@ -1592,9 +1552,7 @@ void THtmlParser::DoTable(const TSymbolSet& Term)
     case TDEndSy:
     case THEndSy:
     case ColGroupEndSy:
-    case CaptionEndSy:
-      Next();
-      break;
+    case CaptionEndSy: Next(); break;
     default:
       // Text and tags outside the cells go after the table.
       SectionList = outer;
@@ -1619,7 +1577,7 @@ void THtmlParser::DoTable(const TSymbolSet& Term)
   --Depth;
 }
 
-}  // namespace
+}   // namespace
 
 // ---- entry points ----
 

@@ -17,7 +17,7 @@ int32_t SatAdd(int32_t A, int32_t B)
   return static_cast<int32_t>(std::clamp<int64_t>(int64_t(A) + B, INT32_MIN, INT32_MAX));
 }
 
-}  // namespace
+}   // namespace
 
 // ---- attributes ----
 
@@ -109,13 +109,15 @@ TStringBitmapList::~TStringBitmapList() = default;
 
 int TStringBitmapList::IndexOf(const std::string& Name) const
 {
-  auto it = std::lower_bound(FItems.begin(), FItems.end(), Name, [](const auto& e, const std::string& k) { return e.first < k; });
+  auto it = std::lower_bound(FItems.begin(), FItems.end(), Name,
+                             [](const auto& e, const std::string& k) { return e.first < k; });
   return it != FItems.end() && it->first == Name ? static_cast<int>(it - FItems.begin()) : -1;
 }
 
 TBitmapItem* TStringBitmapList::AddObject(const std::string& Name, std::unique_ptr<TBitmapItem> Item)
 {
-  auto it = std::lower_bound(FItems.begin(), FItems.end(), Name, [](const auto& e, const std::string& k) { return e.first < k; });
+  auto it = std::lower_bound(FItems.begin(), FItems.end(), Name,
+                             [](const auto& e, const std::string& k) { return e.first < k; });
   if (it == FItems.end() || it->first != Name) {
     if (!Item)
       return nullptr;
@@ -160,32 +162,20 @@ void TStringBitmapList::SetCacheCount(int32_t N)
   FMaxCache = N;
 }
 
-void TStringBitmapList::Delete(int I)
-{
-  FItems.erase(FItems.begin() + I);
-}
+void TStringBitmapList::Delete(int I) { FItems.erase(FItems.begin() + I); }
 
-void TStringBitmapList::Clear()
-{
-  FItems.clear();
-}
+void TStringBitmapList::Clear() { FItems.clear(); }
 
 // ---- selection to text ----
 
 namespace {
 
 // Images and form controls stand in the text as 2 and 4, line breaks as 8.
-bool IsObjectMarker(char16_t c)
-{
-  return c == 2 || c == 4;
-}
+bool IsObjectMarker(char16_t c) { return c == 2 || c == 4; }
 
-bool IsBufferSkipped(char16_t c)
-{
-  return c == 2 || c == 4 || c == 8;
-}
+bool IsBufferSkipped(char16_t c) { return c == 2 || c == 4 || c == 8; }
 
-}  // namespace
+}   // namespace
 
 void SelTextCount::AddText(const char16_t* P, int32_t Size)
 {
@@ -201,10 +191,7 @@ void SelTextCount::AddTextCR(const char16_t* P, int32_t Size)
   AddText(crlf, 2);
 }
 
-int32_t SelTextCount::Terminate()
-{
-  return Leng;
-}
+int32_t SelTextCount::Terminate() { return Leng; }
 
 SelTextBuf::SelTextBuf(char16_t* ABuffer, int32_t Size) : Buffer(ABuffer), BufferLeng(Size)
 {
@@ -316,7 +303,7 @@ bool Covers(const IndentRec& r, int32_t Y, const TBlock* Current)
   return r.YT <= Y && Y < r.YB && (r.ID == nullptr || r.ID == Current);
 }
 
-}  // namespace
+}   // namespace
 
 void IndentManagerBasic::Remove(const IndentRec* Rec)
 {
@@ -379,10 +366,7 @@ int32_t IndentManagerBasic::GetNextWiderY(int32_t Y) const
 
 TChPosLookup ChPosLineTop = nullptr;
 
-int32_t TChPosObj::YPosition() const
-{
-  return ChPosLineTop ? ChPosLineTop(List, ChPos) : 0;
-}
+int32_t TChPosObj::YPosition() const { return ChPosLineTop ? ChPosLineTop(List, ChPos) : 0; }
 
 TIDNameList::~TIDNameList() = default;
 
@@ -393,10 +377,7 @@ void TIDNameList::Put(const std::string& Name, TIDObject* Obj, std::unique_ptr<T
   e.Owned = std::move(Owned);
 }
 
-void TIDNameList::AddObject(const std::string& Name, TIDObject* Obj)
-{
-  Put(Name, Obj, nullptr);
-}
+void TIDNameList::AddObject(const std::string& Name, TIDObject* Obj) { Put(Name, Obj, nullptr); }
 
 void TIDNameList::AddChPosObj(const std::string& Name, int32_t Pos)
 {
@@ -416,10 +397,7 @@ void TIDNameList::RemoveObject(const TIDObject* Obj)
   std::erase_if(FItems, [Obj](const auto& e) { return e.second.Obj == Obj; });
 }
 
-void TIDNameList::Clear()
-{
-  FItems.clear();
-}
+void TIDNameList::Clear() { FItems.clear(); }
 
 // ---- token buffers ----
 
@@ -511,10 +489,7 @@ int32_t WideLastPosChar(char16_t Ch, const std::u16string& S)
   return p == std::u16string::npos ? 0 : static_cast<int32_t>(p) + 1;
 }
 
-bool WideSameStr(const std::u16string& A, const std::u16string& B)
-{
-  return A == B;
-}
+bool WideSameStr(const std::u16string& A, const std::u16string& B) { return A == B; }
 
 std::u16string WideTrim(const std::u16string& S)
 {
@@ -652,7 +627,7 @@ std::vector<int32_t> ParseCoords(const std::string& S)
   return out;
 }
 
-}  // namespace
+}   // namespace
 
 void TMapItem::AddArea(const TAttributeList& Attrib)
 {
@@ -661,23 +636,12 @@ void TMapItem::AddArea(const TAttributeList& Attrib)
     if (!a)
       continue;
     switch (a->Which) {
-    case HrefSy:
-      href = a->Name;
-      break;
-    case NoHrefSy:
-      href.clear();
-      break;
-    case TargetSy:
-      target = a->Name;
-      break;
-    case ShapeSy:
-      shape = LowerCase(a->Name.substr(0, 4));
-      break;
-    case CoordsSy:
-      coords = a->Name;
-      break;
-    default:
-      break;
+    case HrefSy: href = a->Name; break;
+    case NoHrefSy: href.clear(); break;
+    case TargetSy: target = a->Name; break;
+    case ShapeSy: shape = LowerCase(a->Name.substr(0, 4)); break;
+    case CoordsSy: coords = a->Name; break;
+    default: break;
     }
   }
   std::vector<int32_t> c = ParseCoords(coords);
@@ -707,8 +671,7 @@ bool TMapArea::Contains(int32_t X, int32_t Y) const
 {
   const double yc = Y + 0.5;
   switch (Kind) {
-  case Rectangle:
-    return X >= Box.Left && X < Box.Right && Y >= Box.Top && Y < Box.Bottom;
+  case Rectangle: return X >= Box.Left && X < Box.Right && Y >= Box.Top && Y < Box.Bottom;
   case Ellipse: {
     const double l = std::min(Box.Left, Box.Right), r = std::max(Box.Left, Box.Right);
     const double t = std::min(Box.Top, Box.Bottom), b = std::max(Box.Top, Box.Bottom);
@@ -842,7 +805,8 @@ bool MonochromePrinter(TCanvas& Canvas)
 }
 
 // Top and left edges in one colour, bottom and right in the other, Width pixels deep.
-void Bevel(TCanvas& Canvas, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, TColor TopLeft, TColor BottomRight, int Width)
+void Bevel(TCanvas& Canvas, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, TColor TopLeft, TColor BottomRight,
+           int Width)
 {
   TPen saved;
   saved.Assign(Canvas.Pen());
@@ -861,7 +825,7 @@ void Bevel(TCanvas& Canvas, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, TCol
   Canvas.Pen().Assign(saved);
 }
 
-}  // namespace
+}   // namespace
 
 void FormControlRect(TCanvas& Canvas, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, bool Raised, bool PrintMonoBlack)
 {
@@ -878,8 +842,8 @@ void FormControlRect(TCanvas& Canvas, int32_t X1, int32_t Y1, int32_t X2, int32_
     Bevel(Canvas, X1, Y1, X2, Y2, dark, light, 2);
 }
 
-void RaisedRectColor(const TBorderLook& Look, TCanvas& Canvas, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, TColor Light,
-                     TColor Dark, bool Raised)
+void RaisedRectColor(const TBorderLook& Look, TCanvas& Canvas, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2,
+                     TColor Light, TColor Dark, bool Raised)
 {
   // A border reaching far beyond what can show (a tall table scrolled through) is cut to a
   // little outside the canvas's visible part, however tall the canvas is.
@@ -907,7 +871,8 @@ void RaisedRect(const TBorderLook& Look, TCanvas& Canvas, int32_t X1, int32_t Y1
 namespace {
 
 // A picture from rows of characters; Colors maps each character to a colour.
-TBitmap Picture(const std::vector<std::string>& Rows, const std::vector<std::pair<char, TColor>>& Colors, TPixelFormat Format)
+TBitmap Picture(const std::vector<std::string>& Rows, const std::vector<std::pair<char, TColor>>& Colors,
+                TPixelFormat Format)
 {
   int32_t h = static_cast<int32_t>(Rows.size());
   int32_t w = static_cast<int32_t>(Rows[0].size());
@@ -916,7 +881,9 @@ TBitmap Picture(const std::vector<std::string>& Rows, const std::vector<std::pai
     b.SetPalette(TPalette{{TRGBQuad{0, 0, 0, 0}, TRGBQuad{255, 255, 255, 0}}});
   for (int32_t y = 0; y < h; ++y)
     for (int32_t x = 0; x < w; ++x) {
-      char ch = x < static_cast<int32_t>(Rows[static_cast<size_t>(y)].size()) ? Rows[static_cast<size_t>(y)][static_cast<size_t>(x)] : ' ';
+      char ch = x < static_cast<int32_t>(Rows[static_cast<size_t>(y)].size())
+                    ? Rows[static_cast<size_t>(y)][static_cast<size_t>(x)]
+                    : ' ';
       for (const auto& [k, c] : Colors)
         if (k == ch)
           b.SetPixel(x, y, c);
@@ -925,57 +892,33 @@ TBitmap Picture(const std::vector<std::string>& Rows, const std::vector<std::pai
 }
 
 const std::vector<std::string> DefRows = {
-  "################",
-  "#..............#",
-  "#.############.#",
-  "#.#yyyyyyyyyy#.#",
-  "#.#yyyyyyyyyy#.#",
-  "#.#yyyyyyyyyy#.#",
-  "#.#yyyyyyyggy#.#",
-  "#.#yyyyyyggggy.#",
-  "#.#yyyggyggggg.#",
-  "#.#yyggggggggg.#",
-  "#.#ggggggggggg.#",
-  "#.#ggggggggggg.#",
-  "#.############.#",
-  "#..............#",
-  "#..............#",
-  "################",
+    "################", "#..............#", "#.############.#", "#.#yyyyyyyyyy#.#",
+    "#.#yyyyyyyyyy#.#", "#.#yyyyyyyyyy#.#", "#.#yyyyyyyggy#.#", "#.#yyyyyyggggy.#",
+    "#.#yyyggyggggg.#", "#.#yyggggggggg.#", "#.#ggggggggggg.#", "#.#ggggggggggg.#",
+    "#.############.#", "#..............#", "#..............#", "################",
 };
 
 const std::vector<std::string> ErrorRows = {
-  "################",
-  "#..............#",
-  "#.rr........rr.#",
-  "#.rrr......rrr.#",
-  "#..rrr....rrr..#",
-  "#...rrr..rrr...#",
-  "#....rrrrrr....#",
-  "#.....rrrr.....#",
-  "#.....rrrr.....#",
-  "#....rrrrrr....#",
-  "#...rrr..rrr...#",
-  "#..rrr....rrr..#",
-  "#.rrr......rrr.#",
-  "#.rr........rr.#",
-  "#..............#",
-  "################",
+    "################", "#..............#", "#.rr........rr.#", "#.rrr......rrr.#",
+    "#..rrr....rrr..#", "#...rrr..rrr...#", "#....rrrrrr....#", "#.....rrrr.....#",
+    "#.....rrrr.....#", "#....rrrrrr....#", "#...rrr..rrr...#", "#..rrr....rrr..#",
+    "#.rrr......rrr.#", "#.rr........rr.#", "#..............#", "################",
 };
 
 // Cursors: '#' black, '.' white, ' ' transparent.
 const std::vector<std::string> HandRows = {
-  "     ##         ", "    #..#        ", "    #..#        ", "    #..#        ", "    #..###      ",
-  "    #..#..###   ", "    #..#..#..## ", " ## #..#..#..#.#", "#..##........#.#", "#...#..........#",
-  " #..#..........#", "  #............#", "  #...........# ", "   #..........# ", "    #........#  ",
-  "    ##########  ",
+    "     ##         ", "    #..#        ", "    #..#        ", "    #..#        ",
+    "    #..###      ", "    #..#..###   ", "    #..#..#..## ", " ## #..#..#..#.#",
+    "#..##........#.#", "#...#..........#", " #..#..........#", "  #............#",
+    "  #...........# ", "   #..........# ", "    #........#  ", "    ##########  ",
 };
 const std::vector<std::string> IBeamRows = {
-  "###.###", ".#####.", "  ###  ", "  ###  ", "  ###  ", "  ###  ", "  ###  ", "  ###  ",
-  "  ###  ", "  ###  ", "  ###  ", "  ###  ", "  ###  ", "  ###  ", ".#####.", "###.###",
+    "###.###", ".#####.", "  ###  ", "  ###  ", "  ###  ", "  ###  ", "  ###  ", "  ###  ",
+    "  ###  ", "  ###  ", "  ###  ", "  ###  ", "  ###  ", "  ###  ", ".#####.", "###.###",
 };
 const std::vector<std::string> UpRows = {
-  "      .      ", "     .#.     ", "    .###.    ", "   .#####.   ", "  .#######.  ", " .#########. ",
-  ".###########.", ".....###.....", "    .###.    ", "    .###.    ", "    .###.    ",
+    "      .      ", "     .#.     ", "    .###.    ", "   .#####.   ", "  .#######.  ", " .#########. ",
+    ".###########.", ".....###.....", "    .###.    ", "    .###.    ", "    .###.    ",
 };
 
 std::vector<std::string> Flipped(const std::vector<std::string>& Rows)
@@ -994,12 +937,13 @@ TCursorImage MakeCursor(const std::vector<std::string>& Rows, TPoint Hot)
   return c;
 }
 
-}  // namespace
+}   // namespace
 
 const TBitmap& DefBitmap()
 {
-  static const TBitmap b = Picture(DefRows, {{'#', clGray}, {'.', clSilver}, {'y', RGBColor(255, 255, 192)}, {'g', RGBColor(0, 160, 0)}},
-                                   TPixelFormat::pf24bit);
+  static const TBitmap b =
+      Picture(DefRows, {{'#', clGray}, {'.', clSilver}, {'y', RGBColor(255, 255, 192)}, {'g', RGBColor(0, 160, 0)}},
+              TPixelFormat::pf24bit);
   return b;
 }
 
@@ -1019,18 +963,19 @@ const TBitmap& ErrorBitmapMask()
 const TCursorImage* BuiltInCursor(int Index)
 {
   static const TCursorImage cursors[5] = {
-    MakeCursor(HandRows, Point(5, 0)),
-    MakeCursor(IBeamRows, Point(3, 8)),
-    MakeCursor([] {
-      std::vector<std::string> r = UpRows;
-      r.push_back("    .###.    ");
-      std::vector<std::string> down = Flipped(UpRows);
-      r.insert(r.end(), down.begin(), down.end());
-      return r;
-    }(),
-               Point(6, 11)),
-    MakeCursor(UpRows, Point(6, 0)),
-    MakeCursor(Flipped(UpRows), Point(6, 10)),
+      MakeCursor(HandRows, Point(5, 0)),
+      MakeCursor(IBeamRows, Point(3, 8)),
+      MakeCursor(
+          [] {
+            std::vector<std::string> r = UpRows;
+            r.push_back("    .###.    ");
+            std::vector<std::string> down = Flipped(UpRows);
+            r.insert(r.end(), down.begin(), down.end());
+            return r;
+          }(),
+          Point(6, 11)),
+      MakeCursor(UpRows, Point(6, 0)),
+      MakeCursor(Flipped(UpRows), Point(6, 10)),
   };
   return Index >= 1 && Index <= 5 ? &cursors[Index - 1] : nullptr;
 }

@@ -47,10 +47,7 @@ public:
     FItems.push_back(std::move(Item));
     return FItems.back().get();
   }
-  T* Insert(int I, std::unique_ptr<T> Item)
-  {
-    return (*FItems.insert(FItems.begin() + I, std::move(Item))).get();
-  }
+  T* Insert(int I, std::unique_ptr<T> Item) { return (*FItems.insert(FItems.begin() + I, std::move(Item))).get(); }
   // Frees item I.
   void Delete(int I) { FItems.erase(FItems.begin() + I); }
   // Hands item I to the caller and removes its entry.
@@ -79,7 +76,9 @@ protected:
 
 struct TAttribute {
   TAttribute() = default;
-  TAttribute(THtmlSymbol AWhich, int32_t AValue, std::string AName) : Which(AWhich), Value(AValue), Name(std::move(AName)) {}
+  TAttribute(THtmlSymbol AWhich, int32_t AValue, std::string AName)
+      : Which(AWhich), Value(AValue), Name(std::move(AName))
+  {}
   THtmlSymbol Which = UnknownSy;
   int32_t Value = 0;   // the attribute's number, when it has one
   std::string Name;    // the attribute's text
@@ -94,7 +93,7 @@ public:
   const TAttribute* Find(THtmlSymbol Sy) const;
   std::string TheClass() const;   // lower-cased
   std::string TheTitle() const;
-  std::string TheID();            // lower-cased, cached until Clear
+  std::string TheID();   // lower-cased, cached until Clear
   // The STYLE attribute parsed into properties (owned by the list, replaced at every call);
   // nullptr without one.
   TProperties* TheStyle();
@@ -112,7 +111,7 @@ class TUrlTarget {
 public:
   std::string URL;
   std::string Target;
-  int32_t ID = 0;        // unique per link started in this run
+  int32_t ID = 0;   // unique per link started in this run
   int32_t TabIndex = 0;
   // A new link: URL and target, and the next link number.
   void Assign(const std::string& AnURL, const std::string& ATarget);
@@ -164,7 +163,8 @@ std::unique_ptr<TImageHolder> MakeImageHolder(std::unique_ptr<T> P)
 struct TBitmapItem {
   TBitmapItem() = default;
   TBitmapItem(std::unique_ptr<TImageHolder> AImage, std::unique_ptr<TBitmap> AMask, TTransparency ATransp)
-      : MImage(std::move(AImage)), Mask(std::move(AMask)), Transp(ATransp) {}
+      : MImage(std::move(AImage)), Mask(std::move(AMask)), Transp(ATransp)
+  {}
   std::unique_ptr<TImageHolder> MImage;
   std::unique_ptr<TBitmap> Mask;
   TTransparency Transp = NotTransp;
@@ -269,7 +269,7 @@ public:
   void Clear() override;
 
 private:
-  size_t FDead = 0;              // records before this end at or above FDeadY
+  size_t FDead = 0;   // records before this end at or above FDeadY
   int32_t FDeadY = INT32_MIN;
 };
 
@@ -416,8 +416,8 @@ char16_t WideLowCaseChar(char16_t C);
 struct TMapArea {
   enum TKind : uint8_t { Rectangle, Ellipse, Polygon };
   TKind Kind = Rectangle;
-  TRect Box;                     // the rectangle, or the ellipse's bounding box (right and bottom outside)
-  std::vector<TPoint> Points;    // the polygon, closed implicitly, winding fill
+  TRect Box;                    // the rectangle, or the ellipse's bounding box (right and bottom outside)
+  std::vector<TPoint> Points;   // the polygon, closed implicitly, winding fill
   bool Contains(int32_t X, int32_t Y) const;
 };
 
@@ -457,8 +457,8 @@ struct TBorderLook {
 // A one-pixel table or cell border in the system's 3-D colours.
 void RaisedRect(const TBorderLook& Look, TCanvas& Canvas, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, bool Raised);
 // The same with given light and dark colours.
-void RaisedRectColor(const TBorderLook& Look, TCanvas& Canvas, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, TColor Light,
-                     TColor Dark, bool Raised);
+void RaisedRectColor(const TBorderLook& Look, TCanvas& Canvas, int32_t X1, int32_t Y1, int32_t X2, int32_t Y2,
+                     TColor Light, TColor Dark, bool Raised);
 
 // ---- built-in pictures and cursors ----
 
@@ -471,8 +471,8 @@ const TBitmap& ErrorBitmapMask();
 // The viewer's cursors, by their numbers in the screen's cursor table.
 enum : int { HandCursor = 1, ThickIBeamCursor = 2, UpDownCursor = 3, UpOnlyCursor = 4, DownOnlyCursor = 5 };
 struct TCursorImage {
-  TBitmap Image;      // black and white
-  TBitmap Mask;       // 1 bit: white where the screen shows through
+  TBitmap Image;   // black and white
+  TBitmap Mask;    // 1 bit: white where the screen shows through
   TPoint HotSpot;
 };
 // Cursor 1 to 5; nullptr for other numbers.

@@ -15,10 +15,7 @@ const std::string& AttrText(const TAttributeList& L, THtmlSymbol Sy)
   return a ? a->Name : empty;
 }
 
-bool SameText(const std::string& A, const std::string& B)
-{
-  return LowerCase(A) == LowerCase(B);
-}
+bool SameText(const std::string& A, const std::string& B) { return LowerCase(A) == LowerCase(B); }
 
 bool MonochromeDevice(TCanvas& Canvas)
 {
@@ -67,7 +64,7 @@ void SetWin(TFormControlObj& C, int32_t W, int32_t H)
     C.TheControl->SetBounds(C.TheControl->Left(), C.TheControl->Top(), W, H);
 }
 
-}  // namespace
+}   // namespace
 
 // ---- the base: placing, focus and clicks ----
 
@@ -125,7 +122,7 @@ void RaiseChange(TFormControlObj& C)
     C.MasterList->ObjectChange(C.MasterList->Sender, &C, C.OnChangeMessage);
 }
 
-}  // namespace
+}   // namespace
 
 // ---- forms ----
 
@@ -267,7 +264,8 @@ TEditFormControlObj::TEditFormControlObj(TSectionList* AMasterList, int32_t Posi
       const size_t sep = t.find_first_of(" ,", 1);
       if (!t.empty() && sep != std::string::npos) {
         const std::string num = Trim(t.substr(0, sep));
-        const bool digits = !num.empty() && std::all_of(num.begin(), num.end(), [](char ch) { return ch >= '0' && ch <= '9'; });
+        const bool digits =
+            !num.empty() && std::all_of(num.begin(), num.end(), [](char ch) { return ch >= '0' && ch <= '9'; });
         EditSize = digits && num.size() <= 4 ? std::clamp(std::stoi(num), 1, 1000) : 20;
       }
     }
@@ -287,10 +285,7 @@ TEditFormControlObj::TEditFormControlObj(TSectionList* AMasterList, int32_t Posi
   TheControl = std::move(edit);
 }
 
-void TEditFormControlObj::ResetToValue()
-{
-  Edit()->SetText(Value);
-}
+void TEditFormControlObj::ResetToValue() { Edit()->SetText(Value); }
 
 void TEditFormControlObj::SetHeightWidth(TCanvas& Canvas)
 {
@@ -307,10 +302,7 @@ bool TEditFormControlObj::GetSubmission(int32_t Index, std::string& S)
   return true;
 }
 
-void TEditFormControlObj::SetData(int32_t Index, const std::string& V)
-{
-  Edit()->SetText(V);
-}
+void TEditFormControlObj::SetData(int32_t Index, const std::string& V) { Edit()->SetText(V); }
 
 void TEditFormControlObj::DoOnChange()
 {
@@ -321,7 +313,8 @@ void TEditFormControlObj::DoOnChange()
 void TEditFormControlObj::Draw(TCanvas& Canvas, int32_t X1, int32_t Y1)
 {
   PrintFrame(*this, Canvas, X1, Y1, false);
-  const std::string s = Edit()->PasswordChar() ? std::string(Edit()->Text().size(), Edit()->PasswordChar()) : Edit()->Text();
+  const std::string s =
+      Edit()->PasswordChar() ? std::string(Edit()->Text().size(), Edit()->PasswordChar()) : Edit()->Text();
   const int32_t h = Canvas.TextHeight("A");
   TRect clip = Rect(X1 + 2, Y1 + 2, X1 + Width - 2, Y1 + Height - 2);
   Canvas.TextRect(clip, X1 + 4, Y1 + (Height - h) / 2, s);
@@ -403,10 +396,7 @@ TCheckBoxFormControlObj::TCheckBoxFormControlObj(TSectionList* AMasterList, int3
   TheControl = std::move(box);
 }
 
-void TCheckBoxFormControlObj::SetHeightWidth(TCanvas&)
-{
-  SetWin(*this, 13, 13);
-}
+void TCheckBoxFormControlObj::SetHeightWidth(TCanvas&) { SetWin(*this, 13, 13); }
 
 bool TCheckBoxFormControlObj::GetSubmission(int32_t Index, std::string& S)
 {
@@ -481,10 +471,7 @@ TRadioButtonFormControlObj::~TRadioButtonFormControlObj()
   RButton.reset();
 }
 
-void TRadioButtonFormControlObj::SetHeightWidth(TCanvas&)
-{
-  SetWin(*this, 13, 14);
-}
+void TRadioButtonFormControlObj::SetHeightWidth(TCanvas&) { SetWin(*this, 13, 14); }
 
 bool TRadioButtonFormControlObj::GetSubmission(int32_t Index, std::string& S)
 {
@@ -599,8 +586,8 @@ bool TImageFormControlObj::GetSubmission(int32_t Index, std::string& S)
 
 // ---- list box ----
 
-TListBoxFormControlObj::TListBoxFormControlObj(TSectionList* AMasterList, int32_t Position, TAttributeList& L, TProperties& Prop,
-                                               TNoList)
+TListBoxFormControlObj::TListBoxFormControlObj(TSectionList* AMasterList, int32_t Position, TAttributeList& L,
+                                               TProperties& Prop, TNoList)
     : TFormControlObj(AMasterList, Position)
 {
   ReadBase(*this, L);
@@ -610,7 +597,8 @@ TListBoxFormControlObj::TListBoxFormControlObj(TSectionList* AMasterList, int32_
     LBSize = std::clamp(a->Value, 1, 1000);
 }
 
-TListBoxFormControlObj::TListBoxFormControlObj(TSectionList* AMasterList, int32_t Position, TAttributeList& L, TProperties& Prop)
+TListBoxFormControlObj::TListBoxFormControlObj(TSectionList* AMasterList, int32_t Position, TAttributeList& L,
+                                               TProperties& Prop)
     : TListBoxFormControlObj(AMasterList, Position, L, Prop, TNoList{})
 {
   auto list = std::make_unique<TListBox>();
@@ -660,7 +648,9 @@ void TListBoxFormControlObj::SetHeightWidth(TCanvas& Canvas)
   if (LBSize < 0)
     LBSize = std::clamp(static_cast<int32_t>(TheOptions.size()), 1, 8);
   const int32_t nc = 2 * lb->NonClientSize().Y;
-  const int32_t h = FHeight >= 10 ? FHeight : static_cast<int32_t>(std::min<int64_t>(int64_t(Canvas.TextHeight("A")) * LBSize, 32000)) + nc;
+  const int32_t h = FHeight >= 10
+                        ? FHeight
+                        : static_cast<int32_t>(std::min<int64_t>(int64_t(Canvas.TextHeight("A")) * LBSize, 32000)) + nc;
   const int32_t w = FWidth >= 10 ? FWidth : VScrollBarWidth + Longest + 10;
   SetWin(*this, w, h);
 }
@@ -742,7 +732,8 @@ void TListBoxFormControlObj::Draw(TCanvas& Canvas, int32_t X1, int32_t Y1)
 
 // ---- combo box ----
 
-TComboFormControlObj::TComboFormControlObj(TSectionList* AMasterList, int32_t Position, TAttributeList& L, TProperties& Prop)
+TComboFormControlObj::TComboFormControlObj(TSectionList* AMasterList, int32_t Position, TAttributeList& L,
+                                           TProperties& Prop)
     : TListBoxFormControlObj(AMasterList, Position, L, Prop, TNoList{})
 {
   auto combo = std::make_unique<TComboBox>();
@@ -800,7 +791,8 @@ void TComboFormControlObj::DoOnChange()
 void TComboFormControlObj::RestoreData(const std::string& Data)
 {
   int32_t i = -1;
-  if (!Data.empty() && Data.size() < 10 && std::all_of(Data.begin(), Data.end(), [](char c) { return c >= '0' && c <= '9'; }))
+  if (!Data.empty() && Data.size() < 10
+      && std::all_of(Data.begin(), Data.end(), [](char c) { return c >= '0' && c <= '9'; }))
     i = std::stoi(Data);
   Combo()->SetItemIndex(i);
 }
@@ -838,10 +830,7 @@ TTextAreaFormControlObj::TTextAreaFormControlObj(TSectionList* AMasterList, int3
   TheControl = std::move(memo);
 }
 
-void TTextAreaFormControlObj::ResetToValue()
-{
-  Memo()->SetText(TheText);
-}
+void TTextAreaFormControlObj::ResetToValue() { Memo()->SetText(TheText); }
 
 void TTextAreaFormControlObj::SetHeightWidth(TCanvas& Canvas)
 {
@@ -895,8 +884,8 @@ void TTextAreaFormControlObj::Draw(TCanvas& Canvas, int32_t X1, int32_t Y1)
 
 // ---- the factory ----
 
-TFormControlObj* AddFormControl(TSection& Section, ThtmlForm*& CurrentForm, THtmlSymbol Sy, TAttributeList& L, TProperties& Prop,
-                                int32_t TagIndex)
+TFormControlObj* AddFormControl(TSection& Section, ThtmlForm*& CurrentForm, THtmlSymbol Sy, TAttributeList& L,
+                                TProperties& Prop, int32_t TagIndex)
 {
   TSectionList* doc = Section.ParentSectionList;
   if (!CurrentForm)
@@ -945,7 +934,8 @@ TFormControlObj* AddFormControl(TSection& Section, ThtmlForm*& CurrentForm, THtm
   // Keys of tab index and count sort by tab index, then by order of appearance.
   if (const TAttribute* ti = L.Find(TabIndexSy); ti && ti->Value >= 1) {
     char key[32];
-    std::snprintf(key, sizeof key, "%.5d%.3d", std::min(ti->Value, 99999), static_cast<int>(doc->TabOrderList.size() % 1000));
+    std::snprintf(key, sizeof key, "%.5d%.3d", std::min(ti->Value, 99999),
+                  static_cast<int>(doc->TabOrderList.size() % 1000));
     doc->TabOrderList.push_back({key, {nullptr, c}});
   }
   if (!c->ID.empty() && doc->IDNameList)

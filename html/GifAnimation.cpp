@@ -232,7 +232,7 @@ void ThtBitmap::StretchDraw(TCanvas& canvas, const TRect& dest, const TRect& sou
     maskPart.Changed();
     canvas.DrawMasked(dest, cut, maskPart);
   } else {
-    canvas.StretchBlt(dest.Left, dest.Top, dest.Width(), dest.Height(), *this, source.Left, source.Top,
-                      source.Width(), source.Height(), canvas.CopyMode());
+    canvas.StretchBlt(dest.Left, dest.Top, dest.Width(), dest.Height(), *this, source.Left, source.Top, source.Width(),
+                      source.Height(), canvas.CopyMode());
   }
 }

@@ -40,9 +40,21 @@ const char* GifErrorMessage(int code)
 }
 
 enum : int {
-  geNone = 0, geSignature = 1, geNoTable = 2, geOpCode = 4, geBlockSize = 5, geText = 6, geTerminator = 7,
-  geIntSize = 8, geNoTrailer = 9, geCodeSize = 12, geDataFormat = 13, geRange = 15, geNoImage = 18,
-  geBitmap = 19, geEOF = 24
+  geNone = 0,
+  geSignature = 1,
+  geNoTable = 2,
+  geOpCode = 4,
+  geBlockSize = 5,
+  geText = 6,
+  geTerminator = 7,
+  geIntSize = 8,
+  geNoTrailer = 9,
+  geCodeSize = 12,
+  geDataFormat = 13,
+  geRange = 15,
+  geNoImage = 18,
+  geBitmap = 19,
+  geEOF = 24
 };
 
 const TGifGraphicControl* TGifImageDescriptor::GraphicControl() const
@@ -184,8 +196,8 @@ void TGif::LoadFromStream(TStream& stream)
     Error(geBitmap);
   // The pixel budget bounds the memory; the frames wrap into rows, so only a single frame
   // wider or higher than a bitmap can be is refused for its shape.
-  if (int64_t(FWidth) * FHeight * int64_t(FImages.size()) > MaxPixels || FWidth > TBitmap::MaxSide ||
-      int64_t(FHeight) * ((int64_t(FImages.size()) + FramesPerRow() - 1) / FramesPerRow()) > TBitmap::MaxSide)
+  if (int64_t(FWidth) * FHeight * int64_t(FImages.size()) > MaxPixels || FWidth > TBitmap::MaxSide
+      || int64_t(FHeight) * ((int64_t(FImages.size()) + FramesPerRow() - 1) / FramesPerRow()) > TBitmap::MaxSide)
     Error(geBitmap);
 }
 
@@ -548,8 +560,8 @@ void TGif::DrawStrip(TBitmap& into, std::unique_ptr<TBitmap>& mask) const
       const TPoint prevPlace = FramePlace(i - 1);
       const int32_t prevX = prevPlace.X;
       for (int32_t y = 0; y < FHeight; ++y) {
-        std::memcpy(strip->ScanLine(frameY + y) + 3 * size_t(frameX), strip->ScanLine(prevPlace.Y + y) + 3 * size_t(prevX),
-                    3 * size_t(FWidth));
+        std::memcpy(strip->ScanLine(frameY + y) + 3 * size_t(frameX),
+                    strip->ScanLine(prevPlace.Y + y) + 3 * size_t(prevX), 3 * size_t(FWidth));
         if (mask)
           for (int32_t x = 0; x < FWidth; ++x)
             setMask(frameX + x, frameY + y, getMask(prevX + x, prevPlace.Y + y));

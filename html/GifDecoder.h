@@ -35,7 +35,7 @@ struct TGifPlainText {
 
 struct TGifApplication {
   int BlockSize = 0;
-  std::string Identifier;   // 8 bytes
+  std::string Identifier;       // 8 bytes
   std::string Authentication;   // 3 bytes
   std::vector<std::vector<uint8_t>> Data;
 };

@@ -16,7 +16,7 @@ const char* const InstructionSecond =
     "<b>Haga click en uno de los simbolos de los libros para abrir o cerrar la lista de experimentos.</b>";
 const char* const HeaderEnd = "</td></tr></table>";
 
-}  // namespace
+}   // namespace
 
 THTMLIndex::THTMLIndex(THTMLViewer* AViewer) : FViewer(AViewer) {}
 
@@ -72,8 +72,8 @@ std::string THTMLIndex::PageText() const
     s += ".gif\" border=\"0\"> &nbsp;<strong><font color=\"#000000\">" + h.Title + "</font></a></strong></td></tr>";
     if (h.Expanded)
       for (const auto& item : h.Items)
-        s += "<tr><td><blockquote><p><img src=\"/images/topic.gif\"><a href=\"" + item->URL + "\"> &nbsp;" +
-             item->Title + "</a></p></blockquote></td></tr>";
+        s += "<tr><td><blockquote><p><img src=\"/images/topic.gif\"><a href=\"" + item->URL + "\"> &nbsp;" + item->Title
+             + "</a></p></blockquote></td></tr>";
   }
   s += "</table></body></html>";
   return s;

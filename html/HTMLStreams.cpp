@@ -37,8 +37,7 @@ int64_t TStream::CopyFrom(TStream& source, int64_t count)
 
 TByteStream::TByteStream(const void* data, size_t size)
     : FBytes(static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + size)
-{
-}
+{}
 
 size_t TByteStream::Read(void* buffer, size_t count)
 {
@@ -63,7 +62,7 @@ size_t TByteStream::Write(const void* buffer, size_t count)
 int64_t TByteStream::Seek(int64_t offset, TSeekOrigin origin)
 {
   int64_t base = origin == TSeekOrigin::soBeginning ? 0
-               : origin == TSeekOrigin::soCurrent   ? static_cast<int64_t>(FPos)
+                 : origin == TSeekOrigin::soCurrent ? static_cast<int64_t>(FPos)
                                                     : static_cast<int64_t>(FBytes.size());
   // Offsets come from lengths in files; the sum saturates rather than wrapping round.
   int64_t p = 0;

@@ -11,7 +11,9 @@
 
 enum class TSeekOrigin : uint8_t { soBeginning, soCurrent, soEnd };
 
-class EStreamError : public Exception { using Exception::Exception; };
+class EStreamError : public Exception {
+  using Exception::Exception;
+};
 
 class TStream {
 public:
@@ -43,7 +45,11 @@ public:
   int64_t Size() const override { return static_cast<int64_t>(FBytes.size()); }
 
   void SetSize(size_t size);
-  void Clear() { FBytes.clear(); FPos = 0; }
+  void Clear()
+  {
+    FBytes.clear();
+    FPos = 0;
+  }
   uint8_t* Memory() { return FBytes.data(); }
   const uint8_t* Memory() const { return FBytes.data(); }
   std::vector<uint8_t>& Bytes() { return FBytes; }

@@ -24,103 +24,435 @@ std::unordered_map<std::string_view, const T*> IndexByName(const T (&Table)[N])
   return m;
 }
 
-}  // namespace
+}   // namespace
 
 const TTagRec TagTable[TagCount] = {
-  {"HTML", HtmlSy, HtmlEndSy}, {"TITLE", TitleSy, TitleEndSy}, {"BODY", BodySy, BodyEndSy}, {"HEAD", HeadSy, HeadEndSy},
-  {"B", BSy, BEndSy}, {"I", ISy, IEndSy}, {"H", HeadingSy, HeadingEndSy}, {"EM", EmSy, EmEndSy},
-  {"STRONG", StrongSy, StrongEndSy}, {"U", USy, UEndSy}, {"CITE", CiteSy, CiteEndSy}, {"VAR", VarSy, VarEndSy},
-  {"TT", TTSy, TTEndSy}, {"CODE", CodeSy, CodeEndSy}, {"KBD", KbdSy, KbdEndSy}, {"SAMP", SampSy, SampEndSy},
-  {"OL", OLSy, OLEndSy}, {"UL", ULSy, ULEndSy}, {"DIR", DirSy, DirEndSy}, {"MENU", MenuSy, MenuEndSy},
-  {"DL", DLSy, DLEndSy}, {"A", ASy, AEndSy}, {"ADDRESS", AddressSy, AddressEndSy},
-  {"BLOCKQUOTE", BlockQuoteSy, BlockQuoteEndSy}, {"PRE", PreSy, PreEndSy}, {"CENTER", CenterSy, CenterEndSy},
-  {"TABLE", TableSy, TableEndSy}, {"TD", TDSy, TDEndSy}, {"TH", THSy, THEndSy}, {"CAPTION", CaptionSy, CaptionEndSy},
-  {"FORM", FormSy, FormEndSy}, {"TEXTAREA", TextAreaSy, TextAreaEndSy}, {"SELECT", SelectSy, SelectEndSy},
-  {"OPTION", OptionSy, OptionEndSy}, {"FONT", FontSy, FontEndSy}, {"SUB", SubSy, SubEndSy}, {"SUP", SupSy, SupEndSy},
-  {"BIG", BigSy, BigEndSy}, {"SMALL", SmallSy, SmallEndSy}, {"P", PSy, PEndSy}, {"MAP", MapSy, MapEndSy},
-  {"FRAMESET", FrameSetSy, FrameSetEndSy}, {"NOFRAMES", NoFramesSy, NoFramesEndSy}, {"SCRIPT", ScriptSy, ScriptEndSy},
-  {"DIV", DivSy, DivEndSy}, {"S", SSy, SEndSy}, {"STRIKE", StrikeSy, StrikeEndSy}, {"TR", TRSy, TREndSy},
-  {"NOBR", NoBrSy, NoBrEndSy}, {"STYLE", StyleSy, StyleEndSy}, {"SPAN", SpanSy, SpanEndSy},
-  {"COLGROUP", ColGroupSy, ColGroupEndSy}, {"LI", LISy, OtherSy}, {"BR", BRSy, OtherSy}, {"HR", HRSy, OtherSy},
-  {"DD", DDSy, OtherSy}, {"DT", DTSy, OtherSy}, {"IMG", ImageSy, OtherSy}, {"BASE", BaseSy, OtherSy},
-  {"BUTTON", ButtonSy, OtherSy}, {"INPUT", InputSy, OtherSy}, {"SELECTED", SelectedSy, OtherSy},
-  {"BASEFONT", BaseFontSy, OtherSy}, {"AREA", AreaSy, OtherSy}, {"FRAME", FrameSy, OtherSy}, {"PAGE", PageSy, OtherSy},
-  {"BGSOUND", BgSoundSy, OtherSy}, {"WRAP", WrapSy, OtherSy}, {"META", MetaSy, OtherSy}, {"PANEL", PanelSy, OtherSy},
-  {"WBR", WbrSy, OtherSy}, {"LINK", LinkSy, OtherSy}, {"COL", ColSy, OtherSy},
+    {"HTML", HtmlSy, HtmlEndSy},
+    {"TITLE", TitleSy, TitleEndSy},
+    {"BODY", BodySy, BodyEndSy},
+    {"HEAD", HeadSy, HeadEndSy},
+    {"B", BSy, BEndSy},
+    {"I", ISy, IEndSy},
+    {"H", HeadingSy, HeadingEndSy},
+    {"EM", EmSy, EmEndSy},
+    {"STRONG", StrongSy, StrongEndSy},
+    {"U", USy, UEndSy},
+    {"CITE", CiteSy, CiteEndSy},
+    {"VAR", VarSy, VarEndSy},
+    {"TT", TTSy, TTEndSy},
+    {"CODE", CodeSy, CodeEndSy},
+    {"KBD", KbdSy, KbdEndSy},
+    {"SAMP", SampSy, SampEndSy},
+    {"OL", OLSy, OLEndSy},
+    {"UL", ULSy, ULEndSy},
+    {"DIR", DirSy, DirEndSy},
+    {"MENU", MenuSy, MenuEndSy},
+    {"DL", DLSy, DLEndSy},
+    {"A", ASy, AEndSy},
+    {"ADDRESS", AddressSy, AddressEndSy},
+    {"BLOCKQUOTE", BlockQuoteSy, BlockQuoteEndSy},
+    {"PRE", PreSy, PreEndSy},
+    {"CENTER", CenterSy, CenterEndSy},
+    {"TABLE", TableSy, TableEndSy},
+    {"TD", TDSy, TDEndSy},
+    {"TH", THSy, THEndSy},
+    {"CAPTION", CaptionSy, CaptionEndSy},
+    {"FORM", FormSy, FormEndSy},
+    {"TEXTAREA", TextAreaSy, TextAreaEndSy},
+    {"SELECT", SelectSy, SelectEndSy},
+    {"OPTION", OptionSy, OptionEndSy},
+    {"FONT", FontSy, FontEndSy},
+    {"SUB", SubSy, SubEndSy},
+    {"SUP", SupSy, SupEndSy},
+    {"BIG", BigSy, BigEndSy},
+    {"SMALL", SmallSy, SmallEndSy},
+    {"P", PSy, PEndSy},
+    {"MAP", MapSy, MapEndSy},
+    {"FRAMESET", FrameSetSy, FrameSetEndSy},
+    {"NOFRAMES", NoFramesSy, NoFramesEndSy},
+    {"SCRIPT", ScriptSy, ScriptEndSy},
+    {"DIV", DivSy, DivEndSy},
+    {"S", SSy, SEndSy},
+    {"STRIKE", StrikeSy, StrikeEndSy},
+    {"TR", TRSy, TREndSy},
+    {"NOBR", NoBrSy, NoBrEndSy},
+    {"STYLE", StyleSy, StyleEndSy},
+    {"SPAN", SpanSy, SpanEndSy},
+    {"COLGROUP", ColGroupSy, ColGroupEndSy},
+    {"LI", LISy, OtherSy},
+    {"BR", BRSy, OtherSy},
+    {"HR", HRSy, OtherSy},
+    {"DD", DDSy, OtherSy},
+    {"DT", DTSy, OtherSy},
+    {"IMG", ImageSy, OtherSy},
+    {"BASE", BaseSy, OtherSy},
+    {"BUTTON", ButtonSy, OtherSy},
+    {"INPUT", InputSy, OtherSy},
+    {"SELECTED", SelectedSy, OtherSy},
+    {"BASEFONT", BaseFontSy, OtherSy},
+    {"AREA", AreaSy, OtherSy},
+    {"FRAME", FrameSy, OtherSy},
+    {"PAGE", PageSy, OtherSy},
+    {"BGSOUND", BgSoundSy, OtherSy},
+    {"WRAP", WrapSy, OtherSy},
+    {"META", MetaSy, OtherSy},
+    {"PANEL", PanelSy, OtherSy},
+    {"WBR", WbrSy, OtherSy},
+    {"LINK", LinkSy, OtherSy},
+    {"COL", ColSy, OtherSy},
 };
 
 const TAttrRec AttribTable[AttribCount] = {
-  {"HREF", HrefSy}, {"NAME", NameSy}, {"SRC", SrcSy}, {"ALT", AltSy}, {"ALIGN", AlignSy}, {"TEXT", TextAttrSy},
-  {"BGCOLOR", BGColorSy}, {"LINK", LinkSy}, {"BACKGROUND", BackgroundSy}, {"COLSPAN", ColSpanSy},
-  {"ROWSPAN", RowSpanSy}, {"BORDER", BorderSy}, {"CELLPADDING", CellPaddingSy}, {"CELLSPACING", CellSpacingSy},
-  {"VALIGN", VAlignSy}, {"WIDTH", WidthSy}, {"START", StartSy}, {"VALUE", ValueSy}, {"TYPE", TypeSy},
-  {"CHECKBOX", CheckBoxSy}, {"RADIO", RadioSy}, {"METHOD", MethodSy}, {"ACTION", ActionSy}, {"CHECKED", CheckedSy},
-  {"SIZE", SizeSy}, {"MAXLENGTH", MaxLengthSy}, {"COLS", ColsSy}, {"ROWS", RowsSy}, {"MULTIPLE", MultipleSy},
-  {"VALUE", ValueSy}, {"SELECTED", SelectedSy}, {"FACE", FaceSy}, {"COLOR", ColorSy}, {"TRANSP", TranspSy},
-  {"CLEAR", ClearSy}, {"ISMAP", IsMapSy}, {"BORDERCOLOR", BorderColorSy}, {"USEMAP", UseMapSy}, {"SHAPE", ShapeSy},
-  {"COORDS", CoordsSy}, {"NOHREF", NoHrefSy}, {"HEIGHT", HeightSy}, {"PLAIN", PlainSy}, {"TARGET", TargetSy},
-  {"NORESIZE", NoResizeSy}, {"SCROLLING", ScrollingSy}, {"HSPACE", HSpaceSy}, {"LANGUAGE", LanguageSy},
-  {"FRAMEBORDER", FrameBorderSy}, {"MARGINWIDTH", MarginWidthSy}, {"MARGINHEIGHT", MarginHeightSy}, {"LOOP", LoopSy},
-  {"ONCLICK", OnClickSy}, {"WRAP", WrapSy}, {"NOSHADE", NoShadeSy}, {"HTTP-EQUIV", HttpEqSy}, {"CONTENT", ContentSy},
-  {"ENCTYPE", EncTypeSy}, {"VLINK", VLinkSy}, {"OLINK", OLinkSy}, {"ACTIVE", ActiveSy}, {"VSPACE", VSpaceSy},
-  {"CLASS", ClassSy}, {"ID", IDSy}, {"STYLE", StyleSy}, {"REL", RelSy}, {"REV", RevSy}, {"NOWRAP", NoWrapSy},
-  {"BORDERCOLORLIGHT", BorderColorLightSy}, {"BORDERCOLORDARK", BorderColorDarkSy}, {"CHARSET", CharSetSy},
-  {"RATIO", RatioSy}, {"TITLE", TitleSy}, {"ONFOCUS", OnFocusSy}, {"ONBLUR", OnBlurSy}, {"ONCHANGE", OnChangeSy},
-  {"SPAN", SpanSy}, {"TABINDEX", TabIndexSy}, {"BGPROPERTIES", BGPropertiesSy},
+    {"HREF", HrefSy},
+    {"NAME", NameSy},
+    {"SRC", SrcSy},
+    {"ALT", AltSy},
+    {"ALIGN", AlignSy},
+    {"TEXT", TextAttrSy},
+    {"BGCOLOR", BGColorSy},
+    {"LINK", LinkSy},
+    {"BACKGROUND", BackgroundSy},
+    {"COLSPAN", ColSpanSy},
+    {"ROWSPAN", RowSpanSy},
+    {"BORDER", BorderSy},
+    {"CELLPADDING", CellPaddingSy},
+    {"CELLSPACING", CellSpacingSy},
+    {"VALIGN", VAlignSy},
+    {"WIDTH", WidthSy},
+    {"START", StartSy},
+    {"VALUE", ValueSy},
+    {"TYPE", TypeSy},
+    {"CHECKBOX", CheckBoxSy},
+    {"RADIO", RadioSy},
+    {"METHOD", MethodSy},
+    {"ACTION", ActionSy},
+    {"CHECKED", CheckedSy},
+    {"SIZE", SizeSy},
+    {"MAXLENGTH", MaxLengthSy},
+    {"COLS", ColsSy},
+    {"ROWS", RowsSy},
+    {"MULTIPLE", MultipleSy},
+    {"VALUE", ValueSy},
+    {"SELECTED", SelectedSy},
+    {"FACE", FaceSy},
+    {"COLOR", ColorSy},
+    {"TRANSP", TranspSy},
+    {"CLEAR", ClearSy},
+    {"ISMAP", IsMapSy},
+    {"BORDERCOLOR", BorderColorSy},
+    {"USEMAP", UseMapSy},
+    {"SHAPE", ShapeSy},
+    {"COORDS", CoordsSy},
+    {"NOHREF", NoHrefSy},
+    {"HEIGHT", HeightSy},
+    {"PLAIN", PlainSy},
+    {"TARGET", TargetSy},
+    {"NORESIZE", NoResizeSy},
+    {"SCROLLING", ScrollingSy},
+    {"HSPACE", HSpaceSy},
+    {"LANGUAGE", LanguageSy},
+    {"FRAMEBORDER", FrameBorderSy},
+    {"MARGINWIDTH", MarginWidthSy},
+    {"MARGINHEIGHT", MarginHeightSy},
+    {"LOOP", LoopSy},
+    {"ONCLICK", OnClickSy},
+    {"WRAP", WrapSy},
+    {"NOSHADE", NoShadeSy},
+    {"HTTP-EQUIV", HttpEqSy},
+    {"CONTENT", ContentSy},
+    {"ENCTYPE", EncTypeSy},
+    {"VLINK", VLinkSy},
+    {"OLINK", OLinkSy},
+    {"ACTIVE", ActiveSy},
+    {"VSPACE", VSpaceSy},
+    {"CLASS", ClassSy},
+    {"ID", IDSy},
+    {"STYLE", StyleSy},
+    {"REL", RelSy},
+    {"REV", RevSy},
+    {"NOWRAP", NoWrapSy},
+    {"BORDERCOLORLIGHT", BorderColorLightSy},
+    {"BORDERCOLORDARK", BorderColorDarkSy},
+    {"CHARSET", CharSetSy},
+    {"RATIO", RatioSy},
+    {"TITLE", TitleSy},
+    {"ONFOCUS", OnFocusSy},
+    {"ONBLUR", OnBlurSy},
+    {"ONCHANGE", OnChangeSy},
+    {"SPAN", SpanSy},
+    {"TABINDEX", TabIndexSy},
+    {"BGPROPERTIES", BGPropertiesSy},
 };
 
 const TEntity EntityTable[EntityCount] = {
-  // Latin-1
-  {"nbsp", 160}, {"iexcl", 161}, {"cent", 162}, {"pound", 163}, {"curren", 164}, {"yen", 165}, {"brvbar", 166},
-  {"sect", 167}, {"uml", 168}, {"copy", 169}, {"ordf", 170}, {"laquo", 171}, {"not", 172}, {"shy", 173},
-  {"reg", 174}, {"macr", 175}, {"deg", 176}, {"plusmn", 177}, {"sup2", 178}, {"sup3", 179}, {"acute", 180},
-  {"micro", 181}, {"para", 182}, {"middot", 183}, {"cedil", 184}, {"sup1", 185}, {"ordm", 186}, {"raquo", 187},
-  {"frac14", 188}, {"frac12", 189}, {"frac34", 190}, {"iquest", 191}, {"Agrave", 192}, {"Aacute", 193},
-  {"Acirc", 194}, {"Atilde", 195}, {"Auml", 196}, {"Aring", 197}, {"AElig", 198}, {"Ccedil", 199}, {"Egrave", 200},
-  {"Eacute", 201}, {"Ecirc", 202}, {"Euml", 203}, {"Igrave", 204}, {"Iacute", 205}, {"Icirc", 206}, {"Iuml", 207},
-  {"ETH", 208}, {"Ntilde", 209}, {"Ograve", 210}, {"Oacute", 211}, {"Ocirc", 212}, {"Otilde", 213}, {"Ouml", 214},
-  {"times", 215}, {"Oslash", 216}, {"Ugrave", 217}, {"Uacute", 218}, {"Ucirc", 219}, {"Uuml", 220}, {"Yacute", 221},
-  {"THORN", 222}, {"szlig", 223}, {"agrave", 224}, {"aacute", 225}, {"acirc", 226}, {"atilde", 227}, {"auml", 228},
-  {"aring", 229}, {"aelig", 230}, {"ccedil", 231}, {"egrave", 232}, {"eacute", 233}, {"ecirc", 234}, {"euml", 235},
-  {"igrave", 236}, {"iacute", 237}, {"icirc", 238}, {"iuml", 239}, {"eth", 240}, {"ntilde", 241}, {"ograve", 242},
-  {"oacute", 243}, {"ocirc", 244}, {"otilde", 245}, {"ouml", 246}, {"divide", 247}, {"oslash", 248}, {"ugrave", 249},
-  {"uacute", 250}, {"ucirc", 251}, {"uuml", 252}, {"yacute", 253}, {"thorn", 254}, {"yuml", 255},
-  // symbols, mathematical symbols and Greek letters
-  {"fnof", 402}, {"Alpha", 913}, {"Beta", 914}, {"Gamma", 915}, {"Delta", 916}, {"Epsilon", 917}, {"Zeta", 918},
-  {"Eta", 919}, {"Theta", 920}, {"Iota", 921}, {"Kappa", 922}, {"Lambda", 923}, {"Mu", 924}, {"Nu", 925},
-  {"Xi", 926}, {"Omicron", 927}, {"Pi", 928}, {"Rho", 929}, {"Sigma", 931}, {"Tau", 932}, {"Upsilon", 933},
-  {"Phi", 934}, {"Chi", 935}, {"Psi", 936}, {"Omega", 937}, {"alpha", 945}, {"beta", 946}, {"gamma", 947},
-  {"delta", 948}, {"epsilon", 949}, {"zeta", 950}, {"eta", 951}, {"theta", 952}, {"iota", 953}, {"kappa", 954},
-  {"lambda", 955}, {"mu", 956}, {"nu", 957}, {"xi", 958}, {"omicron", 959}, {"pi", 960}, {"rho", 961},
-  {"sigmaf", 962}, {"sigma", 963}, {"tau", 964}, {"upsilon", 965}, {"phi", 966}, {"chi", 967}, {"psi", 968},
-  {"omega", 969}, {"thetasym", 977}, {"upsih", 978}, {"piv", 982}, {"bull", 8226}, {"hellip", 8230},
-  {"prime", 8242}, {"Prime", 8243}, {"oline", 8254}, {"frasl", 8260}, {"weierp", 8472}, {"image", 8465},
-  {"real", 8476}, {"trade", 8482}, {"alefsym", 8501}, {"larr", 8592}, {"uarr", 8593}, {"rarr", 8594},
-  {"darr", 8595}, {"harr", 8596}, {"crarr", 8629}, {"lArr", 8656}, {"uArr", 8657}, {"rArr", 8658}, {"dArr", 8659},
-  {"hArr", 8660}, {"forall", 8704}, {"part", 8706}, {"exist", 8707}, {"empty", 8709}, {"nabla", 8711},
-  {"isin", 8712}, {"notin", 8713}, {"ni", 8715}, {"prod", 8719}, {"sum", 8721}, {"minus", 8722}, {"lowast", 8727},
-  {"radic", 8730}, {"prop", 8733}, {"infin", 8734}, {"ang", 8736}, {"and", 8743}, {"or", 8744}, {"cap", 8745},
-  {"cup", 8746}, {"int", 8747}, {"there4", 8756}, {"sim", 8764}, {"cong", 8773}, {"asymp", 8776}, {"ne", 8800},
-  {"equiv", 8801}, {"le", 8804}, {"ge", 8805}, {"sub", 8834}, {"sup", 8835}, {"nsub", 8836}, {"sube", 8838},
-  {"supe", 8839}, {"oplus", 8853}, {"otimes", 8855}, {"perp", 8869}, {"sdot", 8901}, {"lceil", 8968},
-  {"rceil", 8969}, {"lfloor", 8970}, {"rfloor", 8971}, {"lang", 9001}, {"rang", 9002}, {"loz", 9674},
-  {"spades", 9824}, {"clubs", 9827}, {"hearts", 9829}, {"diams", 9830},
-  // markup-significant and internationalisation characters
-  {"quot", 34}, {"amp", 38}, {"lt", 60}, {"gt", 62}, {"OElig", 338}, {"oelig", 339}, {"Scaron", 352},
-  {"scaron", 353}, {"Yuml", 376}, {"circ", 710}, {"tilde", 732}, {"ensp", 8194}, {"emsp", 8195}, {"thinsp", 8201},
-  {"zwnj", 8204}, {"zwj", 8205}, {"lrm", 8206}, {"rlm", 8207}, {"ndash", 8211}, {"mdash", 8212}, {"lsquo", 8216},
-  {"rsquo", 8217}, {"sbquo", 8218}, {"ldquo", 8220}, {"rdquo", 8221}, {"bdquo", 8222}, {"dagger", 8224},
-  {"Dagger", 8225}, {"permil", 8240}, {"lsaquo", 8249}, {"rsaquo", 8250}, {"euro", 8364},
+    // Latin-1
+    {"nbsp", 160},
+    {"iexcl", 161},
+    {"cent", 162},
+    {"pound", 163},
+    {"curren", 164},
+    {"yen", 165},
+    {"brvbar", 166},
+    {"sect", 167},
+    {"uml", 168},
+    {"copy", 169},
+    {"ordf", 170},
+    {"laquo", 171},
+    {"not", 172},
+    {"shy", 173},
+    {"reg", 174},
+    {"macr", 175},
+    {"deg", 176},
+    {"plusmn", 177},
+    {"sup2", 178},
+    {"sup3", 179},
+    {"acute", 180},
+    {"micro", 181},
+    {"para", 182},
+    {"middot", 183},
+    {"cedil", 184},
+    {"sup1", 185},
+    {"ordm", 186},
+    {"raquo", 187},
+    {"frac14", 188},
+    {"frac12", 189},
+    {"frac34", 190},
+    {"iquest", 191},
+    {"Agrave", 192},
+    {"Aacute", 193},
+    {"Acirc", 194},
+    {"Atilde", 195},
+    {"Auml", 196},
+    {"Aring", 197},
+    {"AElig", 198},
+    {"Ccedil", 199},
+    {"Egrave", 200},
+    {"Eacute", 201},
+    {"Ecirc", 202},
+    {"Euml", 203},
+    {"Igrave", 204},
+    {"Iacute", 205},
+    {"Icirc", 206},
+    {"Iuml", 207},
+    {"ETH", 208},
+    {"Ntilde", 209},
+    {"Ograve", 210},
+    {"Oacute", 211},
+    {"Ocirc", 212},
+    {"Otilde", 213},
+    {"Ouml", 214},
+    {"times", 215},
+    {"Oslash", 216},
+    {"Ugrave", 217},
+    {"Uacute", 218},
+    {"Ucirc", 219},
+    {"Uuml", 220},
+    {"Yacute", 221},
+    {"THORN", 222},
+    {"szlig", 223},
+    {"agrave", 224},
+    {"aacute", 225},
+    {"acirc", 226},
+    {"atilde", 227},
+    {"auml", 228},
+    {"aring", 229},
+    {"aelig", 230},
+    {"ccedil", 231},
+    {"egrave", 232},
+    {"eacute", 233},
+    {"ecirc", 234},
+    {"euml", 235},
+    {"igrave", 236},
+    {"iacute", 237},
+    {"icirc", 238},
+    {"iuml", 239},
+    {"eth", 240},
+    {"ntilde", 241},
+    {"ograve", 242},
+    {"oacute", 243},
+    {"ocirc", 244},
+    {"otilde", 245},
+    {"ouml", 246},
+    {"divide", 247},
+    {"oslash", 248},
+    {"ugrave", 249},
+    {"uacute", 250},
+    {"ucirc", 251},
+    {"uuml", 252},
+    {"yacute", 253},
+    {"thorn", 254},
+    {"yuml", 255},
+    // symbols, mathematical symbols and Greek letters
+    {"fnof", 402},
+    {"Alpha", 913},
+    {"Beta", 914},
+    {"Gamma", 915},
+    {"Delta", 916},
+    {"Epsilon", 917},
+    {"Zeta", 918},
+    {"Eta", 919},
+    {"Theta", 920},
+    {"Iota", 921},
+    {"Kappa", 922},
+    {"Lambda", 923},
+    {"Mu", 924},
+    {"Nu", 925},
+    {"Xi", 926},
+    {"Omicron", 927},
+    {"Pi", 928},
+    {"Rho", 929},
+    {"Sigma", 931},
+    {"Tau", 932},
+    {"Upsilon", 933},
+    {"Phi", 934},
+    {"Chi", 935},
+    {"Psi", 936},
+    {"Omega", 937},
+    {"alpha", 945},
+    {"beta", 946},
+    {"gamma", 947},
+    {"delta", 948},
+    {"epsilon", 949},
+    {"zeta", 950},
+    {"eta", 951},
+    {"theta", 952},
+    {"iota", 953},
+    {"kappa", 954},
+    {"lambda", 955},
+    {"mu", 956},
+    {"nu", 957},
+    {"xi", 958},
+    {"omicron", 959},
+    {"pi", 960},
+    {"rho", 961},
+    {"sigmaf", 962},
+    {"sigma", 963},
+    {"tau", 964},
+    {"upsilon", 965},
+    {"phi", 966},
+    {"chi", 967},
+    {"psi", 968},
+    {"omega", 969},
+    {"thetasym", 977},
+    {"upsih", 978},
+    {"piv", 982},
+    {"bull", 8226},
+    {"hellip", 8230},
+    {"prime", 8242},
+    {"Prime", 8243},
+    {"oline", 8254},
+    {"frasl", 8260},
+    {"weierp", 8472},
+    {"image", 8465},
+    {"real", 8476},
+    {"trade", 8482},
+    {"alefsym", 8501},
+    {"larr", 8592},
+    {"uarr", 8593},
+    {"rarr", 8594},
+    {"darr", 8595},
+    {"harr", 8596},
+    {"crarr", 8629},
+    {"lArr", 8656},
+    {"uArr", 8657},
+    {"rArr", 8658},
+    {"dArr", 8659},
+    {"hArr", 8660},
+    {"forall", 8704},
+    {"part", 8706},
+    {"exist", 8707},
+    {"empty", 8709},
+    {"nabla", 8711},
+    {"isin", 8712},
+    {"notin", 8713},
+    {"ni", 8715},
+    {"prod", 8719},
+    {"sum", 8721},
+    {"minus", 8722},
+    {"lowast", 8727},
+    {"radic", 8730},
+    {"prop", 8733},
+    {"infin", 8734},
+    {"ang", 8736},
+    {"and", 8743},
+    {"or", 8744},
+    {"cap", 8745},
+    {"cup", 8746},
+    {"int", 8747},
+    {"there4", 8756},
+    {"sim", 8764},
+    {"cong", 8773},
+    {"asymp", 8776},
+    {"ne", 8800},
+    {"equiv", 8801},
+    {"le", 8804},
+    {"ge", 8805},
+    {"sub", 8834},
+    {"sup", 8835},
+    {"nsub", 8836},
+    {"sube", 8838},
+    {"supe", 8839},
+    {"oplus", 8853},
+    {"otimes", 8855},
+    {"perp", 8869},
+    {"sdot", 8901},
+    {"lceil", 8968},
+    {"rceil", 8969},
+    {"lfloor", 8970},
+    {"rfloor", 8971},
+    {"lang", 9001},
+    {"rang", 9002},
+    {"loz", 9674},
+    {"spades", 9824},
+    {"clubs", 9827},
+    {"hearts", 9829},
+    {"diams", 9830},
+    // markup-significant and internationalisation characters
+    {"quot", 34},
+    {"amp", 38},
+    {"lt", 60},
+    {"gt", 62},
+    {"OElig", 338},
+    {"oelig", 339},
+    {"Scaron", 352},
+    {"scaron", 353},
+    {"Yuml", 376},
+    {"circ", 710},
+    {"tilde", 732},
+    {"ensp", 8194},
+    {"emsp", 8195},
+    {"thinsp", 8201},
+    {"zwnj", 8204},
+    {"zwj", 8205},
+    {"lrm", 8206},
+    {"rlm", 8207},
+    {"ndash", 8211},
+    {"mdash", 8212},
+    {"lsquo", 8216},
+    {"rsquo", 8217},
+    {"sbquo", 8218},
+    {"ldquo", 8220},
+    {"rdquo", 8221},
+    {"bdquo", 8222},
+    {"dagger", 8224},
+    {"Dagger", 8225},
+    {"permil", 8240},
+    {"lsaquo", 8249},
+    {"rsaquo", 8250},
+    {"euro", 8364},
 };
 
 const TCharsetRec CharsetTable[CharsetCount] = {
-  {"1252", 0}, {"8859-1", 0}, {"1253", 161}, {"8859-7", 161}, {"1250", 238}, {"8859-2", 238}, {"1251", 204},
-  {"8859-5", 204}, {"koi", 204}, {"866", 204}, {"1254", 162}, {"8859-3", 162}, {"8859-9", 162}, {"1257", 186},
-  {"8859-4", 186}, {"932", 128}, {"949", 129}, {"936", 134}, {"950", 136}, {"1255", 177}, {"1256", 178},
-  {"1258", 163}, {"874", 222}, {"ansi", 0}, {"default", 1}, {"symbol", 2}, {"shiftjis", 128}, {"shift_jis", 128},
-  {"x-sjis", 128}, {"hangeul", 129}, {"gb2312", 134}, {"big5", 136}, {"oem", 255}, {"johab", 130}, {"hebrew", 177},
-  {"arabic", 178}, {"greek", 161}, {"turkish", 162}, {"vietnamese", 163}, {"thai", 222}, {"easteurope", 238},
-  {"russian", 204}, {"euc-kr", 129}, {"5601", 129}, {"euc-jp", EUCJPCharsetMarker}, {"8859-15", 0},
+    {"1252", 0},         {"8859-1", 0},     {"1253", 161},      {"8859-7", 161},     {"1250", 238},
+    {"8859-2", 238},     {"1251", 204},     {"8859-5", 204},    {"koi", 204},        {"866", 204},
+    {"1254", 162},       {"8859-3", 162},   {"8859-9", 162},    {"1257", 186},       {"8859-4", 186},
+    {"932", 128},        {"949", 129},      {"936", 134},       {"950", 136},        {"1255", 177},
+    {"1256", 178},       {"1258", 163},     {"874", 222},       {"ansi", 0},         {"default", 1},
+    {"symbol", 2},       {"shiftjis", 128}, {"shift_jis", 128}, {"x-sjis", 128},     {"hangeul", 129},
+    {"gb2312", 134},     {"big5", 136},     {"oem", 255},       {"johab", 130},      {"hebrew", 177},
+    {"arabic", 178},     {"greek", 161},    {"turkish", 162},   {"vietnamese", 163}, {"thai", 222},
+    {"easteurope", 238}, {"russian", 204},  {"euc-kr", 129},    {"5601", 129},       {"euc-jp", EUCJPCharsetMarker},
+    {"8859-15", 0},
 };
 
 int32_t LookUpEntity(const std::string& Name)
@@ -128,10 +460,12 @@ int32_t LookUpEntity(const std::string& Name)
   // Sorted once; looked up by bisection, case-sensitively.
   static const std::vector<TEntity> sorted = [] {
     std::vector<TEntity> v(std::begin(EntityTable), std::end(EntityTable));
-    std::sort(v.begin(), v.end(), [](const TEntity& a, const TEntity& b) { return std::string_view(a.Name) < std::string_view(b.Name); });
+    std::sort(v.begin(), v.end(),
+              [](const TEntity& a, const TEntity& b) { return std::string_view(a.Name) < std::string_view(b.Name); });
     return v;
   }();
-  auto it = std::lower_bound(sorted.begin(), sorted.end(), Name, [](const TEntity& e, const std::string& k) { return std::string_view(e.Name) < k; });
+  auto it = std::lower_bound(sorted.begin(), sorted.end(), Name,
+                             [](const TEntity& e, const std::string& k) { return std::string_view(e.Name) < k; });
   return it != sorted.end() && Name == it->Name ? it->Value : -1;
 }
 
@@ -163,7 +497,7 @@ void JISPairToShiftJIS(uint8_t j1, uint8_t j2, std::string& out)
   out += static_cast<char>(s2 & 0xFF);
 }
 
-}  // namespace
+}   // namespace
 
 bool ConvertJISToShiftJIS(std::string& Doc)
 {
@@ -225,25 +559,13 @@ void ConvertEUCToShiftJIS(std::string& Doc, size_t From)
 
 namespace {
 
-bool IsLetter(char c)
-{
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
+bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
-bool IsDigit(char c)
-{
-  return c >= '0' && c <= '9';
-}
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-bool IsHexDigit(char c)
-{
-  return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
+bool IsHexDigit(char c) { return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
 
-char Upper(char c)
-{
-  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
-}
+char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
 
 // A decimal number as attribute values write it: sign, digits, point, exponent. NaN and
 // infinity are no numbers.
@@ -296,7 +618,7 @@ void AppendCodePoint(TokenObj& T, int32_t Code, int32_t Pos)
   }
 }
 
-}  // namespace
+}   // namespace
 
 THtmlTokenizer::THtmlTokenizer() = default;
 THtmlTokenizer::~THtmlTokenizer() = default;
@@ -390,10 +712,7 @@ char THtmlTokenizer::CommentChar()
   return c;
 }
 
-char THtmlTokenizer::GetStyleChar()
-{
-  return ReadLineChar();
-}
+char THtmlTokenizer::GetStyleChar() { return ReadLineChar(); }
 
 void THtmlTokenizer::GetCh()
 {
@@ -411,8 +730,7 @@ void THtmlTokenizer::GetCh()
       InComment = true;
       RawGet();   // the "?"
       try {
-        while (CommentChar() != '>') {
-        }
+        while (CommentChar() != '>') {}
       } catch (const EParseError&) {
         InComment = false;
         FOpenComment = true;
@@ -880,10 +1198,12 @@ void THtmlTokenizer::NextTextArea()
 void THtmlTokenizer::ReadStyleElement(TStyleList& Styles, const std::string& BasePath)
 {
   char ch = LCh;
-  ParseStyleSheet(Styles, ch, [this]() { return GetStyleChar(); }, BasePath);
+  ParseStyleSheet(
+      Styles, ch, [this]() { return GetStyleChar(); }, BasePath);
   // A sheet in several comment-wrapped pieces: "<!--" after a piece starts the next one.
   while (ch == '<' && RawPeek() == '!')
-    ParseStyleSheet(Styles, ch, [this]() { return GetStyleChar(); }, BasePath);
+    ParseStyleSheet(
+        Styles, ch, [this]() { return GetStyleChar(); }, BasePath);
   LCh = ch;
   LCToken = Upper(ch);
   Next();

@@ -68,7 +68,8 @@ void ConvertEUCToShiftJIS(std::string& Doc, size_t From);
 
 // The include callback: Command and its name=value parameter lines; Buffer receives the text
 // to read in place of the comment (empty: nothing).
-using TIncludeCallback = std::function<void(const std::string& Command, const std::vector<std::string>& Params, std::string& Buffer)>;
+using TIncludeCallback =
+    std::function<void(const std::string& Command, const std::vector<std::string>& Params, std::string& Buffer)>;
 // Progress: characters read so far and the length of the text.
 using TProgressCallback = std::function<void(int32_t Done, int32_t Total)>;
 
@@ -122,13 +123,13 @@ public:
   char GetStyleChar();
 
   // Current state, read by the document builder.
-  char LCh = EofChar;          // as read
-  char LCToken = EofChar;      // upper case
+  char LCh = EofChar;       // as read
+  char LCToken = EofChar;   // upper case
   THtmlSymbol Sy = EofSy;
-  int32_t SIndex = -1;         // source position of LCh (main text only)
-  int32_t TagIndex = 0;        // source position of the last "<"
-  int32_t HeaderLevel = 0;     // 1 to 6 after H and its end tag
-  bool PlainText = false;      // "<!" and "<?" start no comment
+  int32_t SIndex = -1;       // source position of LCh (main text only)
+  int32_t TagIndex = 0;      // source position of the last "<"
+  int32_t HeaderLevel = 0;   // 1 to 6 after H and its end tag
+  bool PlainText = false;    // "<!" and "<?" start no comment
   bool InComment = false;
   TAttributeList Attributes;
   TokenObj Token;
@@ -170,11 +171,13 @@ class TSectionList;
 // LINK tags: REL, REV and HREF.
 using TLinkTagEvent = std::function<void(const std::string& Rel, const std::string& Rev, const std::string& Href)>;
 // META tags: HTTP-EQUIV, NAME and CONTENT.
-using TMetaTagEvent = std::function<void(const std::string& HttpEquiv, const std::string& Name, const std::string& Content)>;
+using TMetaTagEvent =
+    std::function<void(const std::string& HttpEquiv, const std::string& Name, const std::string& Content)>;
 // BGSOUND: the sound's SRC, its LOOP count (1 when absent) and whether to stop playing.
 using TSoundTagEvent = std::function<void(const std::string& Src, int32_t Loop, bool Terminate)>;
 // SCRIPT content with the element's NAME and LANGUAGE.
-using TScriptTagEvent = std::function<void(const std::string& Name, const std::string& Language, const std::string& Script)>;
+using TScriptTagEvent =
+    std::function<void(const std::string& Name, const std::string& Language, const std::string& Script)>;
 // The text of a linked style sheet named by HREF, and the path its own relative URLs start
 // from; false when there is no such sheet.
 using TStyleSheetRequest = std::function<bool(const std::string& Href, std::string& Text, std::string& SheetPath)>;
@@ -201,11 +204,11 @@ struct THtmlParseContext {
 };
 
 // Caps on what a page can ask of the builder.
-constexpr int MaxBlockNesting = 100;     // nested blocks, lists, items, divisions, tables
+constexpr int MaxBlockNesting = 100;   // nested blocks, lists, items, divisions, tables
 constexpr int MaxTableNesting = 10;
-constexpr int MaxStyleContexts = 256;    // open elements that carry style
+constexpr int MaxStyleContexts = 256;   // open elements that carry style
 constexpr int MaxTableColumns = 200;
-constexpr int MaxSpanRows = 1000;        // rows a cell may span
+constexpr int MaxSpanRows = 1000;   // rows a cell may span
 constexpr int MaxSelectOptions = 10000;
 
 // Fills SectionList (emptied by the caller) from an HTML page. Nothing is reported: an

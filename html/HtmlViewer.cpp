@@ -120,9 +120,9 @@ void THTMLViewer::InitLoad()
   FSectionList->BitmapList = FBitmapList.get();
   FSectionList->Clear();
   FBitmapList->BumpAndCheck();
-  FSectionList->SetFonts(DefFontName, FPreFontName, DefFontColor, FHotSpotColor, FVisitedColor, FOverColor, FDefBackground,
-                         (FOptions & htOverLinksActive) != 0, (FOptions & htNoLinkUnderline) == 0, CharSet, MarginHeight, MarginWidth,
-                         FFontSize);
+  FSectionList->SetFonts(DefFontName, FPreFontName, DefFontColor, FHotSpotColor, FVisitedColor, FOverColor,
+                         FDefBackground, (FOptions & htOverLinksActive) != 0, (FOptions & htNoLinkUnderline) == 0,
+                         CharSet, MarginHeight, MarginWidth, FFontSize);
   FCaretPos = 0;
   FSelStartDown = -1;
   FSectionList->SelB = FSectionList->SelE = 0;
@@ -180,7 +180,9 @@ THtmlParseContext THTMLViewer::MakeContext()
     c.OnInclude = [this](const std::string& Command, const std::vector<std::string>& Params, std::string& Buffer) {
       OnInclude(this, Command, Params, Buffer);
     };
-  c.OnStyleSheet = [this](const std::string& Href, std::string& Text, std::string& Path) { return ReadStyleSheet(Href, Text, Path); };
+  c.OnStyleSheet = [this](const std::string& Href, std::string& Text, std::string& Path) {
+    return ReadStyleSheet(Href, Text, Path);
+  };
   c.OnProgress = [this](int32_t Done, int32_t Total) {
     if (OnProgress && Total > 0)
       OnProgress(this, psRunning, static_cast<int32_t>(int64_t(Done) * 100 / Total));
@@ -377,9 +379,9 @@ void THTMLViewer::EmptyDocument()
   FSectionList->Clear();
   if (FBitmapList)
     FBitmapList->Clear();
-  FSectionList->SetFonts(DefFontName, FPreFontName, DefFontColor, FHotSpotColor, FVisitedColor, FOverColor, FDefBackground,
-                         (FOptions & htOverLinksActive) != 0, (FOptions & htNoLinkUnderline) == 0, CharSet, MarginHeight, MarginWidth,
-                         FFontSize);
+  FSectionList->SetFonts(DefFontName, FPreFontName, DefFontColor, FHotSpotColor, FVisitedColor, FOverColor,
+                         FDefBackground, (FOptions & htOverLinksActive) != 0, (FOptions & htNoLinkUnderline) == 0,
+                         CharSet, MarginHeight, MarginWidth, FFontSize);
   FCurrentFile.clear();
   FDocumentSource.clear();
   FBase.clear();
@@ -510,7 +512,8 @@ void THTMLViewer::PushHistory(const std::string& FileName, const std::u16string&
   if (FileName == FCurrentFile && AType == FFileType && APosition == Position())
     return;
   if (!FHistory.empty() && !FileName.empty()) {
-    const size_t i = static_cast<size_t>(std::clamp<int32_t>(FHistoryIndex, 0, static_cast<int32_t>(FHistory.size()) - 1));
+    const size_t i =
+        static_cast<size_t>(std::clamp<int32_t>(FHistoryIndex, 0, static_cast<int32_t>(FHistory.size()) - 1));
     FHistory[i] = FileName;
     PositionObj& rec = *FPositionHistory[i];
     rec.Pos = APosition;

@@ -112,20 +112,24 @@ public:
 
 using THotSpotClickEvent = std::function<void(TObject* Sender, const std::string& SRC, bool& Handled)>;
 using THotSpotEvent = std::function<void(TObject* Sender, const std::string& SRC)>;
-using TMetaType = std::function<void(TObject* Sender, const std::string& HttpEq, const std::string& Name, const std::string& Content)>;
+using TMetaType = std::function<void(TObject* Sender, const std::string& HttpEq, const std::string& Name,
+                                     const std::string& Content)>;
 using TMetaRefreshType = std::function<void(TObject* Sender, int32_t Delay, const std::string& URL)>;
 using TParseEvent = std::function<void(TObject* Sender, std::string& Source)>;
 using THTMLViewerProgress = std::function<void(TObject* Sender, TProgressStage Stage, int32_t PercentDone)>;
 using TProcessingEvent = std::function<void(TObject* Sender, bool ProcessingOn)>;
 using TSoundType = std::function<void(TObject* Sender, const std::string& SRC, int32_t Loop, bool Terminate)>;
-using TLinkType = std::function<void(TObject* Sender, const std::string& Rel, const std::string& Rev, const std::string& Href)>;
-using TIncludeType = std::function<void(TObject* Sender, const std::string& Command, const std::vector<std::string>& Params,
-                                        std::string& Buffer)>;
-using TImageClickEvent = std::function<void(TObject* Sender, TImageObj* Obj, TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y)>;
+using TLinkType =
+    std::function<void(TObject* Sender, const std::string& Rel, const std::string& Rev, const std::string& Href)>;
+using TIncludeType = std::function<void(TObject* Sender, const std::string& Command,
+                                        const std::vector<std::string>& Params, std::string& Buffer)>;
+using TImageClickEvent =
+    std::function<void(TObject* Sender, TImageObj* Obj, TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y)>;
 using TImageOverEvent = std::function<void(TObject* Sender, TImageObj* Obj, TShiftState Shift, int32_t X, int32_t Y)>;
 using TRightClickEvent = std::function<void(TObject* Sender, TRightClickParameters& Parameters)>;
-using TFormSubmitEvent = std::function<void(TObject* Sender, const std::string& Action, const std::string& Target,
-                                            const std::string& EncType, const std::string& Method, const std::vector<std::string>& Results)>;
+using TFormSubmitEvent =
+    std::function<void(TObject* Sender, const std::string& Action, const std::string& Target,
+                       const std::string& EncType, const std::string& Method, const std::vector<std::string>& Results)>;
 
 // ---- the viewer ----
 
@@ -285,8 +289,8 @@ public:
   void ControlFocused(TFormControlObj* Ctrl) override;
 
   // A form asks to be submitted: the event follows once the click has finished.
-  void SubmitForm(const std::string& Action, const std::string& Target, const std::string& EncType, const std::string& Method,
-                  std::vector<std::string> Results);
+  void SubmitForm(const std::string& Action, const std::string& Target, const std::string& EncType,
+                  const std::string& Method, std::vector<std::string> Results);
 
   // Events of loading and links.
   THotSpotClickEvent OnHotSpotClick;
@@ -327,8 +331,8 @@ public:
   void WndProc(TMessage& Message) override;
 
   // ---- printing (HtmlViewer_Print.cpp) ----
-  using TPagePrinted = std::function<void(TObject* Sender, TCanvas& Canvas, int32_t NumPage, int32_t W, int32_t H,
-                                          bool& StopPrinting)>;
+  using TPagePrinted =
+      std::function<void(TObject* Sender, TCanvas& Canvas, int32_t NumPage, int32_t W, int32_t H, bool& StopPrinting)>;
   using TPageEvent = std::function<void(TObject* Sender, int32_t NumPage, bool& StopPrinting)>;
   // Prints pages FromPage..ToPage (1-based) on a fresh viewer printer made current for the
   // run. Does nothing while the viewer is processing (a load or another print run) or

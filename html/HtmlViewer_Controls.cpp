@@ -5,10 +5,7 @@
 
 // ---- paint panel ----
 
-TPaintPanel::TPaintPanel(THTMLViewer* AViewer) : FViewer(AViewer)
-{
-  SetControlStyle(ControlStyle() | csOpaque);
-}
+TPaintPanel::TPaintPanel(THTMLViewer* AViewer) : FViewer(AViewer) { SetControlStyle(ControlStyle() | csOpaque); }
 
 void TPaintPanel::Paint() { FViewer->PanelPaint(Canvas()); }
 

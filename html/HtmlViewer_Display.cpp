@@ -19,7 +19,10 @@ constexpr int32_t HLineStep = 15;
 // Long documents are laid out once, with room for the vertical bar.
 constexpr size_t LongDocument = 4000;
 
-bool IsWordChar(char16_t C) { return (C >= u'0' && C <= u'9') || (C >= u'A' && C <= u'Z') || (C >= u'a' && C <= u'z') || C >= 192; }
+bool IsWordChar(char16_t C)
+{
+  return (C >= u'0' && C <= u'9') || (C >= u'A' && C <= u'Z') || (C >= u'a' && C <= u'z') || C >= 192;
+}
 
 TCursor ScreenCursor(int Index) { return static_cast<TCursor>(Index); }
 
@@ -49,7 +52,9 @@ void THTMLViewer::DoScrollBars()
   const bool showV = (FOptions & htShowVScroll) != 0;
   const bool vStyle = FScrollBars == ssVertical || FScrollBars == ssBoth;
   // A height equal to the room counts as too tall.
-  auto needV = [&](int32_t h, int32_t limit) { return h >= H || (FScrollBars == ssBoth && h >= H - S && FScrollWidth > limit); };
+  auto needV = [&](int32_t h, int32_t limit) {
+    return h >= H || (FScrollBars == ssBoth && h >= H - S && FScrollWidth > limit);
+  };
   int32_t h;
   if (!vStyle) {
     h = LayoutAt(W);
@@ -183,8 +188,8 @@ TViewerPosition THTMLViewer::Position()
   int32_t top = 0, index = -1;
   TSectionBase* s = FSectionList->FindSectionAtPosition(pos, top, index);
   if (s && index >= 0 && pos >= top)
-    return static_cast<TViewerPosition>((static_cast<uint64_t>(static_cast<uint32_t>(index) + 1u) << 32) |
-                                        static_cast<uint32_t>(pos - top));
+    return static_cast<TViewerPosition>((static_cast<uint64_t>(static_cast<uint32_t>(index) + 1u) << 32)
+                                        | static_cast<uint32_t>(pos - top));
   return pos;
 }
 
@@ -199,7 +204,8 @@ void THTMLViewer::SetPosition(TViewerPosition Value)
   }
   const uint64_t index = upper - 1;
   if (index < FSectionList->PositionList.size())
-    ScrollTo(static_cast<int32_t>(std::min<int64_t>(int64_t{FSectionList->PositionList[index]->GetYPosition()} + offset, MaxDocY)));
+    ScrollTo(static_cast<int32_t>(
+        std::min<int64_t>(int64_t{FSectionList->PositionList[index]->GetYPosition()} + offset, MaxDocY)));
 }
 
 void THTMLViewer::ViewerKeyDown(Word& Key, TShiftState Shift)
@@ -313,7 +319,8 @@ void THTMLViewer::PanelPaint(TCanvas& Canvas)
 
 void THTMLViewer::RefreshBorder()
 {
-  FBorderPanel->SetShowBorder(FBorderStyle == htSingle || (FBorderStyle == htFocused && (Focused() || HasState(csDesigning))));
+  FBorderPanel->SetShowBorder(FBorderStyle == htSingle
+                              || (FBorderStyle == htFocused && (Focused() || HasState(csDesigning))));
 }
 
 void THTMLViewer::DoEnter()
@@ -617,7 +624,8 @@ void THTMLViewer::MouseScrollLoop()
   auto mouse = [this] { return FPaintPanel->ScreenToClient(GetCursorPos()); };
   auto running = [&] {
     const TPoint p = mouse();
-    const bool selecting = FSelecting && FLeftButtonDown && IsMouseButtonDown(mbLeft) && (p.Y < 0 || p.Y > PanelHeight());
+    const bool selecting =
+        FSelecting && FLeftButtonDown && IsMouseButtonDown(mbLeft) && (p.Y < 0 || p.Y > PanelHeight());
     const bool panning = FPanning && std::abs(p.Y - FPanY) > 20;
     return FInMouseScroll && (selecting || panning) && !(Application && Application->Terminated());
   };

@@ -78,7 +78,7 @@ void SetPrintMapping(TCanvas& C, int32_t U, int32_t LogX, int32_t LogY)
   C.SetWindowOrgEx(0, 0);
 }
 
-}  // namespace
+}   // namespace
 
 template <class TDest>
 void THTMLViewer::PrintRun(TDest& Dest, int32_t FromPage, int32_t ToPage)
@@ -120,7 +120,8 @@ void THTMLViewer::PrintRun(TDest& Dest, int32_t FromPage, int32_t ToPage)
   TRegion textRgn(Rect(0, top - 1, textW + left + 2, top + textH + 2));
   TRegion pageRgn(Rect(0, 0, pageW, pageH));
   if constexpr (TDest::Preview)
-    textRgn = TRegion(Rect(0, std::max(top - 1, 0), std::min(textW + left + 2, pageW), std::min(top + textH + 2, pageH)));
+    textRgn =
+        TRegion(Rect(0, std::max(top - 1, 0), std::min(textW + left + 2, pageW), std::min(top + textH + 2, pageH)));
 
   HandlePending();
   if (OnPageEvent)

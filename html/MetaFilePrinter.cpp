@@ -48,8 +48,8 @@ void TMetaFilePrinter::BeginDoc()
   PhysicalOffsetY = printer.GetDeviceCaps(PHYSICALOFFSETY);
   PageHeight = printer.PageHeight();
   PageWidth = printer.PageWidth();
-  if (PixelsPerInchX < 1 || PixelsPerInchY < 1 || PageWidth < 1 || PageHeight < 1 || PhysicalWidth < 1 ||
-      PhysicalHeight < 1)
+  if (PixelsPerInchX < 1 || PixelsPerInchY < 1 || PageWidth < 1 || PageHeight < 1 || PhysicalWidth < 1
+      || PhysicalHeight < 1)
     throw Exception("Printer not available");
   FPrinting = true;
   NewPage();

@@ -34,8 +34,7 @@ const char* const EPNGTruncatedText = "The image data end before the last row.";
 
 EPNGImageException::EPNGImageException(const std::string& message)
     : EInvalidGraphic("Portable Network Graphics format handler error\r\n\r\n" + message)
-{
-}
+{}
 
 [[noreturn]] static void Fail(const char* message) { throw EPNGImageException(message); }
 
@@ -87,7 +86,9 @@ public:
   size_t Write(const void*, size_t) override { throw EStreamError("Stream write error"); }
   int64_t Seek(int64_t offset, TSeekOrigin origin) override
   {
-    int64_t base = origin == TSeekOrigin::soBeginning ? 0 : origin == TSeekOrigin::soCurrent ? int64_t(FPos) : int64_t(FSize);
+    int64_t base = origin == TSeekOrigin::soBeginning ? 0
+                   : origin == TSeekOrigin::soCurrent ? int64_t(FPos)
+                                                      : int64_t(FSize);
     FPos = static_cast<size_t>(std::clamp<int64_t>(base + offset, 0, int64_t(FSize)));
     return int64_t(FPos);
   }
@@ -275,7 +276,11 @@ struct TChunkClassEntry {
   uint32_t Type;
   std::unique_ptr<TChunk> (*Make)(TChunkList*);
 };
-template <class T> std::unique_ptr<TChunk> MakeChunk(TChunkList* owner) { return std::make_unique<T>(owner); }
+template <class T>
+std::unique_ptr<TChunk> MakeChunk(TChunkList* owner)
+{
+  return std::make_unique<T>(owner);
+}
 // "tIME" is an ordinary chunk: it is kept as a plain chunk, never read as transparency.
 const TChunkClassEntry ChunkClasses[] = {
     {ChunkTypeOf("IEND"), MakeChunk<TChunkIEND>}, {ChunkTypeOf("IHDR"), MakeChunk<TChunkIHDR>},
@@ -283,7 +288,7 @@ const TChunkClassEntry ChunkClasses[] = {
     {ChunkTypeOf("PLTE"), MakeChunk<TChunkPLTE>}, {ChunkTypeOf("tEXt"), MakeChunk<TChunkTEXT>},
     {ChunkTypeOf("tRNS"), MakeChunk<TChunkTRNS>},
 };
-}  // namespace
+}   // namespace
 
 int ChunkClassCount() { return int(std::size(ChunkClasses)); }
 
@@ -526,7 +531,7 @@ struct TRowDecoder {
   int ColorType = 0;
   int Depth = 0;
   int Channels = 1;
-  const uint8_t* Gamma = nullptr;      // 256 entries, null for none (RGB samples only)
+  const uint8_t* Gamma = nullptr;   // 256 entries, null for none (RGB samples only)
   // Transparency
   bool MaskWanted = false;
   std::array<bool, 256> IndexTransparent{};
@@ -619,8 +624,8 @@ struct TRowDecoder {
       return IndexTransparent[PaletteIndex(src, i)];
     if (Depth == 16) {
       const uint8_t* p = src + 6 * i;
-      return (uint16_t(p[0] << 8 | p[1]) == TrnsR) && (uint16_t(p[2] << 8 | p[3]) == TrnsG) &&
-             (uint16_t(p[4] << 8 | p[5]) == TrnsB);
+      return (uint16_t(p[0] << 8 | p[1]) == TrnsR) && (uint16_t(p[2] << 8 | p[3]) == TrnsG)
+             && (uint16_t(p[4] << 8 | p[5]) == TrnsB);
     }
     const uint8_t* p = src + 3 * i;
     return p[0] == TrnsR && p[1] == TrnsG && p[2] == TrnsB;
@@ -661,7 +666,7 @@ void CopyPixel(const uint8_t* src, size_t si, uint8_t* dst, size_t di, int bits)
 
 inline void SetMaskBit(uint8_t* row, size_t x) { row[x >> 3] |= uint8_t(0x80 >> (x & 7)); }
 
-}  // namespace
+}   // namespace
 
 void TPNGImage::DecodeImage(const TChunkIDAT& idat)
 {
@@ -677,8 +682,8 @@ void TPNGImage::DecodeImage(const TChunkIDAT& idat)
   if (ihdr->InterlaceMethod() > 1)
     Fail(EPNGUnknownInterlaceText);
   const uint32_t w32 = ihdr->Width(), h32 = ihdr->Height();
-  if (w32 == 0 || h32 == 0 || w32 > uint32_t(TBitmap::MaxSide) || h32 > uint32_t(TBitmap::MaxSide) ||
-      int64_t(w32) * int64_t(h32) > MaxPixels)
+  if (w32 == 0 || h32 == 0 || w32 > uint32_t(TBitmap::MaxSide) || h32 > uint32_t(TBitmap::MaxSide)
+      || int64_t(w32) * int64_t(h32) > MaxPixels)
     Fail(EPNGInvalidSizeText);
   const int32_t width = int32_t(w32), height = int32_t(h32);
 
@@ -879,7 +884,7 @@ void ApplyFilter(int filter, const uint8_t* row, const uint8_t* prev, uint8_t* o
   }
 }
 
-}  // namespace
+}   // namespace
 
 void TPNGImage::EncodeImage(TStream& dest)
 {
@@ -950,7 +955,8 @@ int SaveRank(uint32_t type)
 {
   if (type == ChunkTypeOf("IHDR"))
     return 0;
-  for (const auto& before : {ChunkTypeOf("gAMA"), ChunkTypeOf("cHRM"), ChunkTypeOf("sRGB"), ChunkTypeOf("iCCP"), ChunkTypeOf("sBIT")})
+  for (const auto& before :
+       {ChunkTypeOf("gAMA"), ChunkTypeOf("cHRM"), ChunkTypeOf("sRGB"), ChunkTypeOf("iCCP"), ChunkTypeOf("sBIT")})
     if (type == before)
       return 1;
   if (type == ChunkTypeOf("PLTE"))
@@ -975,7 +981,7 @@ void OrderChunksForSaving(TChunkList& chunks)
   }
 }
 
-}  // namespace
+}   // namespace
 
 void TPNGImage::SaveToStream(TStream& stream)
 {

@@ -42,8 +42,8 @@ class TPNGImage;
 // Chunk type as the four type bytes read in file order into one value (first byte lowest).
 constexpr uint32_t ChunkTypeOf(const char (&s)[5])
 {
-  return uint32_t(uint8_t(s[0])) | uint32_t(uint8_t(s[1])) << 8 | uint32_t(uint8_t(s[2])) << 16 |
-         uint32_t(uint8_t(s[3])) << 24;
+  return uint32_t(uint8_t(s[0])) | uint32_t(uint8_t(s[1])) << 8 | uint32_t(uint8_t(s[2])) << 16
+         | uint32_t(uint8_t(s[3])) << 24;
 }
 std::string ChunkTypeName(uint32_t type);
 
@@ -142,20 +142,23 @@ public:
   int Count() const { return static_cast<int>(FItems.size()); }
   // Raises the chunk-index message when out of range.
   TChunk* Item(int index) const;
-  template <class T> int IndexOfClass() const
+  template <class T>
+  int IndexOfClass() const
   {
     for (size_t i = 0; i < FItems.size(); ++i)
       if (dynamic_cast<T*>(FItems[i].get()))
         return static_cast<int>(i);
     return -1;
   }
-  template <class T> T* FindChunk() const
+  template <class T>
+  T* FindChunk() const
   {
     int i = IndexOfClass<T>();
     return i < 0 ? nullptr : static_cast<T*>(FItems[i].get());
   }
   TChunk* Add(std::unique_ptr<TChunk> chunk);
-  template <class T> T* AddClass()
+  template <class T>
+  T* AddClass()
   {
     auto c = std::make_unique<T>(this);
     T* raw = c.get();

@@ -24,12 +24,9 @@ void ThvPanel::PaintNonClient(TCanvas& Canvas)
 
 namespace {
 
-int32_t PanelSide(int64_t V)
-{
-  return static_cast<int32_t>(std::clamp<int64_t>(V, 1, MaxPanelSide));
-}
+int32_t PanelSide(int64_t V) { return static_cast<int32_t>(std::clamp<int64_t>(V, 1, MaxPanelSide)); }
 
-}  // namespace
+}   // namespace
 
 TPanelObj::TPanelObj(TSectionList* AMasterList, int32_t Position, TAttributeList& L) : MasterList(AMasterList)
 {
@@ -46,9 +43,7 @@ TPanelObj::TPanelObj(TSectionList* AMasterList, int32_t Position, TAttributeList
     if (!a)
       continue;
     switch (a->Which) {
-    case AlignSy:
-      SetAlignFromText(a->Name);
-      break;
+    case AlignSy: SetAlignFromText(a->Name); break;
     case WidthSy:
       if (a->Name.find('%') != std::string::npos) {
         SetWidthPercent = std::clamp(a->Value, 1, 100);
@@ -57,9 +52,7 @@ TPanelObj::TPanelObj(TSectionList* AMasterList, int32_t Position, TAttributeList
         Panel->SetWidth(PanelSide(a->Value));
       }
       break;
-    case HeightSy:
-      Panel->SetHeight(PanelSide(a->Value));
-      break;
+    case HeightSy: Panel->SetHeight(PanelSide(a->Value)); break;
     case HSpaceSy:
       HSpaceL = HSpaceR = static_cast<int32_t>(std::min<int64_t>(40, std::llabs(static_cast<int64_t>(a->Value))));
       FHSpaceGiven = true;
@@ -75,20 +68,11 @@ TPanelObj::TPanelObj(TSectionList* AMasterList, int32_t Position, TAttributeList
         Ratio = r;
       break;
     }
-    case AltSy:
-      Alt = a->Name;
-      break;
-    case NameSy:
-      name = a->Name;
-      break;
-    case SrcSy:
-      src = a->Name;
-      break;
-    case ValueSy:
-      value = a->Name;
-      break;
-    default:
-      break;
+    case AltSy: Alt = a->Name; break;
+    case NameSy: name = a->Name; break;
+    case SrcSy: src = a->Name; break;
+    case ValueSy: value = a->Name; break;
+    default: break;
     }
   }
   if (const TAttribute* t = L.Find(TitleSy))

@@ -50,7 +50,7 @@ std::unique_ptr<TPalette> MakeThePalette()
   return p;
 }
 
-}  // namespace
+}   // namespace
 
 int ColorBits() { return Display().Bits; }
 
@@ -108,7 +108,7 @@ const uint8_t PngSig[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
 
 uint32_t Be32(const uint8_t* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
 
-}  // namespace
+}   // namespace
 
 bool PngHasTransparency(TByteStream& stream)
 {
@@ -343,8 +343,8 @@ void PrintTransparentBitmap(TCanvas& canvas, int x, int y, int w, int h, const T
   canvas.SelectClipRgn(hadClip ? &saved : nullptr);
 }
 
-void FinishTransparentBitmap(TCanvas& canvas, const TBitmap& bitmap, const TBitmap& mask, int height, int width,
-                             int y, int x)
+void FinishTransparentBitmap(TCanvas& canvas, const TBitmap& bitmap, const TBitmap& mask, int height, int width, int y,
+                             int x)
 {
   if (canvas.GetDeviceCaps(BITSPIXEL) * canvas.GetDeviceCaps(PLANES) <= 1)
     return;

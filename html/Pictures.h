@@ -45,8 +45,8 @@ void PrintTransparentBitmap(TCanvas& canvas, int x, int y, int w, int h, const T
 TRegion BitmapToRegion(const TBitmap& bitmap, TColor transparent);
 // Draws the bitmap through its mask (white = transparent) stretched to width x height at X, Y;
 // nothing on a one-bit target.
-void FinishTransparentBitmap(TCanvas& canvas, const TBitmap& bitmap, const TBitmap& mask, int height, int width,
-                             int y, int x);
+void FinishTransparentBitmap(TCanvas& canvas, const TBitmap& bitmap, const TBitmap& mask, int height, int width, int y,
+                             int x);
 
 // Image types from the first bytes.
 enum : uint8_t { itNone = 0, itBMP = 1, itGIF = 2, itGIF89 = 3, itPNG = 4, itJPG = 5 };

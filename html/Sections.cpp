@@ -12,8 +12,7 @@ TSectionBase::TSectionBase(TSectionList* AMasterList) : ParentSectionList(AMaste
 
 TSectionBase::TSectionBase(TSectionList* AMasterList, const TSectionBase& T)
     : ParentSectionList(AMasterList), SectionHeight(T.SectionHeight), ZIndex(T.ZIndex)
-{
-}
+{}
 
 TSectionBase::~TSectionBase()
 {
@@ -26,8 +25,8 @@ std::unique_ptr<TSectionBase> TSectionBase::CreateCopy(TSectionList* AMasterList
   return std::make_unique<TSectionBase>(AMasterList, *this);
 }
 
-int32_t TSectionBase::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, int32_t AHeight, IndentManager& IMgr,
-                             int32_t& MaxWidth, int32_t& Curs)
+int32_t TSectionBase::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, int32_t AHeight,
+                             IndentManager& IMgr, int32_t& MaxWidth, int32_t& Curs)
 {
   StartCurs = Curs;
   DrawHeight = SectionHeight;
@@ -38,7 +37,8 @@ int32_t TSectionBase::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWid
   return SectionHeight;
 }
 
-int32_t TSectionBase::Draw(TCanvas& Canvas, const TRect& ARect, IndentManager& IMgr, int32_t X, int32_t XRef, int32_t YRef)
+int32_t TSectionBase::Draw(TCanvas& Canvas, const TRect& ARect, IndentManager& IMgr, int32_t X, int32_t XRef,
+                           int32_t YRef)
 {
   return YDraw + SectionHeight;
 }
@@ -70,7 +70,8 @@ void TCellBasic::Add(std::unique_ptr<TSectionBase> Item)
   FMinMaxCycle = -1;
 }
 
-int32_t TCellBasic::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t Width, int32_t Height, int32_t& Curs, int32_t& MaxWidth)
+int32_t TCellBasic::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t Width, int32_t Height, int32_t& Curs,
+                           int32_t& MaxWidth)
 {
   CellTop = Y;
   StartCurs = Curs;
@@ -84,7 +85,8 @@ int32_t TCellBasic::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t Width,
     // The line end before the end of a PRE block leaves an empty last line; it takes no
     // height, or every such block would end with a blank line.
     if (t) {
-      t->EndsPreformatted = i == Count() - 1 && t->IsPreformatted() && t->Len == 0 && prevText && prevText->IsPreformatted();
+      t->EndsPreformatted =
+          i == Count() - 1 && t->IsPreformatted() && t->Len == 0 && prevText && prevText->IsPreformatted();
       if (t->EndsPreformatted) {
         auto* bc = dynamic_cast<TBlockCell*>(this);
         t->EndsPreformatted = bc && bc->OwnerBlock && bc->OwnerBlock->Tag() == "pre";
@@ -268,7 +270,7 @@ namespace {
 // For cells of no document.
 TIndentManagerPool GOrphanIMgrs;
 
-}  // namespace
+}   // namespace
 
 // Sets a table cell's IMgr for the time of a layout or a drawing, lent by the document
 // (given back on the way out, exceptions included; a drawing inside a layout of the same
@@ -302,7 +304,8 @@ private:
   bool FLent = false;
 };
 
-int32_t TCell::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t Width, int32_t Height, int32_t& Curs, int32_t& MaxWidth)
+int32_t TCell::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t Width, int32_t Height, int32_t& Curs,
+                      int32_t& MaxWidth)
 {
   TIMgrLoan loan(*this);
   // The cell's own edges are the manager's defaults (left 0, right Width), so they need no
@@ -352,12 +355,9 @@ std::string CacheKey(const std::string& Name)
   return UpperCase(Name.substr(b, e - b));
 }
 
-}  // namespace
+}   // namespace
 
-TStream* WaitStream()
-{
-  return &GWaitStream;
-}
+TStream* WaitStream() { return &GWaitStream; }
 
 int32_t DocumentLineTop(TSectionList* List, int32_t ChPos);
 
@@ -399,32 +399,33 @@ TSectionList::TSectionList(const TSectionList& T)
   StartCurs = T.StartCurs;
 }
 
-TSectionList::~TSectionList()
-{
-  Clear();
-}
+TSectionList::~TSectionList() { Clear(); }
 
 namespace {
 
 bool FontBefore(const TMyFont& A, const TMyFont& B)
 {
-  return std::forward_as_tuple(A.Name(), A.Height(), A.Style(), A.Color(), A.bgColor, A.Charset(), A.Pitch(), A.Orientation(),
-                               A.PixelsPerInch()) < std::forward_as_tuple(B.Name(), B.Height(), B.Style(), B.Color(), B.bgColor,
-                                                                          B.Charset(), B.Pitch(), B.Orientation(), B.PixelsPerInch());
+  return std::forward_as_tuple(A.Name(), A.Height(), A.Style(), A.Color(), A.bgColor, A.Charset(), A.Pitch(),
+                               A.Orientation(), A.PixelsPerInch())
+         < std::forward_as_tuple(B.Name(), B.Height(), B.Style(), B.Color(), B.bgColor, B.Charset(), B.Pitch(),
+                                 B.Orientation(), B.PixelsPerInch());
 }
 
-}  // namespace
+}   // namespace
 
-int32_t TSectionList::KnownTextWidth(const TCanvas& Canvas, const std::shared_ptr<TMyFont>& Font, std::u16string_view Text) const
+int32_t TSectionList::KnownTextWidth(const TCanvas& Canvas, const std::shared_ptr<TMyFont>& Font,
+                                     std::u16string_view Text) const
 {
   const TTextWidths& w = FTextWidths;
-  if (!InLayoutPass || w.Cycle != CycleNumber || w.Canvas != &Canvas || w.Font != Font || Text.size() > MaxKeptTextWidth)
+  if (!InLayoutPass || w.Cycle != CycleNumber || w.Canvas != &Canvas || w.Font != Font
+      || Text.size() > MaxKeptTextWidth)
     return -1;
   const auto it = w.Widths.find(Text);
   return it == w.Widths.end() ? -1 : it->second;
 }
 
-void TSectionList::KeepTextWidth(const TCanvas& Canvas, const std::shared_ptr<TMyFont>& Font, std::u16string_view Text, int32_t Width)
+void TSectionList::KeepTextWidth(const TCanvas& Canvas, const std::shared_ptr<TMyFont>& Font, std::u16string_view Text,
+                                 int32_t Width)
 {
   if (!InLayoutPass || Text.size() > MaxKeptTextWidth)
     return;
@@ -443,7 +444,8 @@ std::shared_ptr<TMyFont> TSectionList::SharedFont(const TMyFont& F)
   // Text mostly keeps the font of the text before it.
   if (FLastFont && SameFont(F, *FLastFont))
     return FLastFont;
-  auto it = std::lower_bound(FFonts.begin(), FFonts.end(), F, [](const auto& P, const TMyFont& V) { return FontBefore(*P, V); });
+  auto it = std::lower_bound(FFonts.begin(), FFonts.end(), F,
+                             [](const auto& P, const TMyFont& V) { return FontBefore(*P, V); });
   if (it != FFonts.end() && !FontBefore(F, **it))
     return FLastFont = *it;
   auto font = std::make_shared<TMyFont>();
@@ -539,7 +541,8 @@ std::vector<TFontObj*> TSectionList::TabLinks() const
     if (f->IsLink() && f->Section && f->Section->LineTopAt(f->Pos) >= 0 && seen.insert(f->LinkID()).second)
       links.push_back(f);
   auto order = [](const TFontObj* f) { return f->UrlTarget->TabIndex >= 1 ? f->UrlTarget->TabIndex : INT32_MAX; };
-  std::stable_sort(links.begin(), links.end(), [&](const TFontObj* a, const TFontObj* b) { return order(a) < order(b); });
+  std::stable_sort(links.begin(), links.end(),
+                   [&](const TFontObj* a, const TFontObj* b) { return order(a) < order(b); });
   return links;
 }
 
@@ -560,13 +563,14 @@ void TSectionList::SetYOffset(int32_t Y)
     p->SetShown(false);
 }
 
-void TSectionList::SetFonts(const std::string& Name, const std::string& PreName, TColor Color, TColor AHotSpot, TColor AVisitedColor,
-                            TColor AActiveColor, TColor ABackground, bool LnksActive, bool LinkUnderLine, int32_t ACharSet,
-                            double MarginHeight, int32_t MarginWidth, double FontSize)
+void TSectionList::SetFonts(const std::string& Name, const std::string& PreName, TColor Color, TColor AHotSpot,
+                            TColor AVisitedColor, TColor AActiveColor, TColor ABackground, bool LnksActive,
+                            bool LinkUnderLine, int32_t ACharSet, double MarginHeight, int32_t MarginWidth,
+                            double FontSize)
 {
   if (Styles)
-    Styles->BuildDefaults(Name, PreName, MarginWidth, SafeRound(MarginHeight), ACharSet, LinkUnderLine, AActiveColor, AVisitedColor,
-                          AHotSpot, Color, FontSize);
+    Styles->BuildDefaults(Name, PreName, MarginWidth, SafeRound(MarginHeight), ACharSet, LinkUnderLine, AActiveColor,
+                          AVisitedColor, AHotSpot, Color, FontSize);
   PreFontName = PreName.substr(0, 32);
   HotSpotColor = AHotSpot;
   LinkVisitedColor = AVisitedColor;
@@ -709,7 +713,8 @@ TImageResult TSectionList::LoadPicture(const std::string& Name, const std::strin
   if (!mask)
     transp = NotTransp;
   std::unique_ptr<TImageHolder> holder = gif ? MakeImageHolder(std::move(gif)) : MakeImageHolder(std::move(bitmap));
-  TBitmapItem* item = BitmapList->AddObject(Key, std::make_unique<TBitmapItem>(std::move(holder), std::move(mask), transp));
+  TBitmapItem* item =
+      BitmapList->AddObject(Key, std::make_unique<TBitmapItem>(std::move(holder), std::move(mask), transp));
   r.Bitmap = item->MImage->Bitmap();
   r.GIF = item->MImage->GIF();
   r.Mask = item->Mask.get();
@@ -837,7 +842,8 @@ uint32_t TSectionList::LinkAt(TCanvas& Canvas, int32_t X, int32_t Y, TLinkInfo& 
   return result;
 }
 
-int32_t TSectionList::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t Width, int32_t Height, int32_t& Curs, int32_t& MaxWidth)
+int32_t TSectionList::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t Width, int32_t Height, int32_t& Curs,
+                             int32_t& MaxWidth)
 {
   ++CycleNumber;
   // Widths and cell heights found during this pass are kept for the rest of it (nested
@@ -856,7 +862,8 @@ int32_t TSectionList::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t Widt
 
   if (!TabOrderList.empty()) {
     // Sorted by tab index, then by order of appearance (the key says both).
-    std::stable_sort(TabOrderList.begin(), TabOrderList.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::stable_sort(TabOrderList.begin(), TabOrderList.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
     int32_t order = 0;
     for (const auto& e : TabOrderList)
       if (TFormControlObj* c = e.second.second; c && c->HasWindowControl())
@@ -889,7 +896,8 @@ int32_t TSectionList::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t Widt
   return h;
 }
 
-int32_t TSectionList::DoLogic(TCanvas& Canvas, int32_t Y, int32_t Width, int32_t AHeight, int32_t& ScrollWidth, int32_t& Curs)
+int32_t TSectionList::DoLogic(TCanvas& Canvas, int32_t Y, int32_t Width, int32_t AHeight, int32_t& ScrollWidth,
+                              int32_t& Curs)
 {
   ScrollWidth = 0;
   Curs = 0;
@@ -910,7 +918,8 @@ void TSectionList::AnimateImages()
     Timer->SetInterval(40);
 }
 
-int32_t TSectionList::Draw(TCanvas& Canvas, const TRect& ARect, int32_t ClipWidth, int32_t X, int32_t XRef, int32_t YRef)
+int32_t TSectionList::Draw(TCanvas& Canvas, const TRect& ARect, int32_t ClipWidth, int32_t X, int32_t XRef,
+                           int32_t YRef)
 {
   PageTop = YOff + ARect.Top;
   PageBottom = YOff + ARect.Bottom;

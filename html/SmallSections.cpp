@@ -35,9 +35,7 @@ THorzLine::THorzLine(TSectionList* AMasterList, TAttributeList* L, TProperties& 
         }
         break;
       }
-      case NoShadeSy:
-        NoShade = true;
-        break;
+      case NoShadeSy: NoShade = true; break;
       case SizeSy:
         if (a->Value >= 1 && a->Value <= 20)
           VSize = a->Value;
@@ -55,8 +53,7 @@ THorzLine::THorzLine(TSectionList* AMasterList, TAttributeList* L, TProperties& 
             Prop.SetProperty(piWidth, TPropValue(IntToStr(a->Value) + "%"));
         }
         break;
-      default:
-        break;
+      default: break;
       }
     }
   Prop.Props[piHeight] = TPropValue(VSize);
@@ -77,16 +74,15 @@ THorzLine::THorzLine(TSectionList* AMasterList, TAttributeList* L, TProperties& 
 
 THorzLine::THorzLine(TSectionList* AMasterList, const THorzLine& T)
     : TSectionBase(AMasterList, T), VSize(T.VSize), Color(T.Color), Align(T.Align), NoShade(T.NoShade)
-{
-}
+{}
 
 std::unique_ptr<TSectionBase> THorzLine::CreateCopy(TSectionList* AMasterList) const
 {
   return std::make_unique<THorzLine>(AMasterList, *this);
 }
 
-int32_t THorzLine::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, int32_t AHeight, IndentManager& IMgr, int32_t& MaxWidth,
-                          int32_t& Curs)
+int32_t THorzLine::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, int32_t AHeight, IndentManager& IMgr,
+                          int32_t& MaxWidth, int32_t& Curs)
 {
   VSize = std::clamp(VSize, 1, MaxLength);
   Indent = std::max(X, IMgr.LeftSide(Y));
@@ -114,8 +110,8 @@ int32_t THorzLine::Draw(TCanvas& Canvas, const TRect& ARect, IndentManager& IMgr
     Canvas.FillRect(TRect{x1, top, x2 + 1, top + VSize}, Color | PalRelative);
     return result;
   }
-  const bool monoPrinter =
-      doc->Printing && Canvas.Device().IsPrinter() && Canvas.GetDeviceCaps(BITSPIXEL) * Canvas.GetDeviceCaps(PLANES) == 1;
+  const bool monoPrinter = doc->Printing && Canvas.Device().IsPrinter()
+                           && Canvas.GetDeviceCaps(BITSPIXEL) * Canvas.GetDeviceCaps(PLANES) == 1;
   const TColor bg = ColorToRGB(doc->Background);
   const bool whiteBack = doc->Printing || bg == clWhite;
   const bool black = NoShade || monoPrinter;
@@ -136,7 +132,9 @@ int32_t THorzLine::Draw(TCanvas& Canvas, const TRect& ARect, IndentManager& IMgr
 
 // ---- TPreFormated ----
 
-TPreFormated::TPreFormated(TSectionList* AMasterList, const TPreFormated& T) : TSection(AMasterList, T), FullWidth(T.FullWidth) {}
+TPreFormated::TPreFormated(TSectionList* AMasterList, const TPreFormated& T)
+    : TSection(AMasterList, T), FullWidth(T.FullWidth)
+{}
 
 std::unique_ptr<TSectionBase> TPreFormated::CreateCopy(TSectionList* AMasterList) const
 {
@@ -167,8 +165,8 @@ void TPreFormated::MinMaxWidth(TCanvas& Canvas, int32_t& Min, int32_t& Max)
   Min = std::min(2000, FullWidth);
 }
 
-int32_t TPreFormated::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, int32_t AHeight, IndentManager& IMgr,
-                             int32_t& MaxWidth, int32_t& Curs)
+int32_t TPreFormated::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, int32_t AHeight,
+                             IndentManager& IMgr, int32_t& MaxWidth, int32_t& Curs)
 {
   if (Len == 0) {
     const TFontObj* f = Fonts.First();

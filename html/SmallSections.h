@@ -17,7 +17,8 @@ public:
   using TSectionBase::TSectionBase;
   TPage(TSectionList* AMasterList, const TPage& T) : TSectionBase(AMasterList, T) {}
   std::unique_ptr<TSectionBase> CreateCopy(TSectionList* AMasterList) const override;
-  int32_t Draw(TCanvas& Canvas, const TRect& ARect, IndentManager& IMgr, int32_t X, int32_t XRef, int32_t YRef) override;
+  int32_t Draw(TCanvas& Canvas, const TRect& ARect, IndentManager& IMgr, int32_t X, int32_t XRef,
+               int32_t YRef) override;
 };
 
 // A horizontal rule: solid in its colour, or etched when it has none.
@@ -36,9 +37,10 @@ public:
   int32_t Width = 0;
 
   std::unique_ptr<TSectionBase> CreateCopy(TSectionList* AMasterList) const override;
-  int32_t Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, int32_t AHeight, IndentManager& IMgr, int32_t& MaxWidth,
-                 int32_t& Curs) override;
-  int32_t Draw(TCanvas& Canvas, const TRect& ARect, IndentManager& IMgr, int32_t X, int32_t XRef, int32_t YRef) override;
+  int32_t Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, int32_t AHeight, IndentManager& IMgr,
+                 int32_t& MaxWidth, int32_t& Curs) override;
+  int32_t Draw(TCanvas& Canvas, const TRect& ARect, IndentManager& IMgr, int32_t X, int32_t XRef,
+               int32_t YRef) override;
 };
 
 // A line of preformatted text: laid out without wrapping.
@@ -51,8 +53,8 @@ public:
   bool IsPreformatted() const override { return true; }
   std::unique_ptr<TSectionBase> CreateCopy(TSectionList* AMasterList) const override;
   void MinMaxWidth(TCanvas& Canvas, int32_t& Min, int32_t& Max) override;
-  int32_t Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, int32_t AHeight, IndentManager& IMgr, int32_t& MaxWidth,
-                 int32_t& Curs) override;
+  int32_t Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, int32_t AHeight, IndentManager& IMgr,
+                 int32_t& MaxWidth, int32_t& Curs) override;
 
 private:
   int32_t FullWidth = -1;   // width of the whole text, measured once
@@ -74,8 +76,8 @@ public:
 // the open form (one without attributes is opened when none is), the document's control
 // list, its tab order and its name list. A hidden input takes no character; an image input
 // stands in the text as its image. Returns the control (owned by its form).
-TFormControlObj* AddFormControl(TSection& Section, ThtmlForm*& CurrentForm, THtmlSymbol Sy, TAttributeList& L, TProperties& Prop,
-                                int32_t TagIndex);
+TFormControlObj* AddFormControl(TSection& Section, ThtmlForm*& CurrentForm, THtmlSymbol Sy, TAttributeList& L,
+                                TProperties& Prop, int32_t TagIndex);
 
 class THiddenFormControlObj : public TFormControlObj {
 public:

@@ -9,14 +9,55 @@
 #include "platform/Fonts.h"
 #include "platform/SysUtils.h"
 
-const char* const PropWords[PropCount] = {
-  "font-family", "font-size", "font-style", "font-weight", "text-align", "text-decoration", "border-style", "color",
-  "background-color", "border-color", "margin-top", "margin-right", "margin-bottom", "margin-left", "padding-top",
-  "padding-right", "padding-bottom", "padding-left", "border-top-width", "border-right-width", "border-bottom-width",
-  "border-left-width", "border-top-style", "border-right-style", "border-bottom-style", "border-left-style", "width",
-  "height", "top", "left", "visibility", "line-height", "background-image", "background-position", "background-repeat",
-  "background-attachment", "vertical-align", "position", "z-index", "list-style-type", "list-style-image", "float",
-  "clear", "text-indent", "page-break-before", "page-break-after", "page-break-inside", "text-transform", "display"};
+const char* const PropWords[PropCount] = {"font-family",
+                                          "font-size",
+                                          "font-style",
+                                          "font-weight",
+                                          "text-align",
+                                          "text-decoration",
+                                          "border-style",
+                                          "color",
+                                          "background-color",
+                                          "border-color",
+                                          "margin-top",
+                                          "margin-right",
+                                          "margin-bottom",
+                                          "margin-left",
+                                          "padding-top",
+                                          "padding-right",
+                                          "padding-bottom",
+                                          "padding-left",
+                                          "border-top-width",
+                                          "border-right-width",
+                                          "border-bottom-width",
+                                          "border-left-width",
+                                          "border-top-style",
+                                          "border-right-style",
+                                          "border-bottom-style",
+                                          "border-left-style",
+                                          "width",
+                                          "height",
+                                          "top",
+                                          "left",
+                                          "visibility",
+                                          "line-height",
+                                          "background-image",
+                                          "background-position",
+                                          "background-repeat",
+                                          "background-attachment",
+                                          "vertical-align",
+                                          "position",
+                                          "z-index",
+                                          "list-style-type",
+                                          "list-style-image",
+                                          "float",
+                                          "clear",
+                                          "text-indent",
+                                          "page-break-before",
+                                          "page-break-after",
+                                          "page-break-inside",
+                                          "text-transform",
+                                          "display"};
 
 double DefPointSize = 12.0;
 
@@ -28,10 +69,7 @@ int PropIndex(const std::string& Name)
   return -1;
 }
 
-bool IsEmpty(const TPropValue& V)
-{
-  return std::holds_alternative<std::monostate>(V);
-}
+bool IsEmpty(const TPropValue& V) { return std::holds_alternative<std::monostate>(V); }
 
 const std::string& PropString(const TPropValue& V)
 {
@@ -58,10 +96,7 @@ bool IsSet(const TPropValue& V)
   return !IsEmpty(V) && !(IntValue(V, i) && i == IntNull);
 }
 
-bool Contains(const std::string& s, const char* sub)
-{
-  return s.find(sub) != std::string::npos;
-}
+bool Contains(const std::string& s, const char* sub) { return s.find(sub) != std::string::npos; }
 
 // Calls F with each word of a CLASS attribute ("note big" names two classes); a single
 // class, as nearly every element has, is handed over as it is.
@@ -149,49 +184,175 @@ constexpr uint32_t SysFlag = 0x80000000u;
 constexpr uint32_t TransparentValue = 0xFFFFFFFFu;
 
 const TColorName ColorNames[] = {
-  {"transparent", TransparentValue}, {"black", 0x000000}, {"maroon", 0x800000}, {"green", 0x008000}, {"olive", 0x808000},
-  {"navy", 0x000080}, {"purple", 0x800080}, {"teal", 0x008080}, {"gray", 0x808080}, {"silver", 0xC0C0C0},
-  {"red", 0xFF0000}, {"lime", 0x00FF00}, {"yellow", 0xFFFF00}, {"blue", 0x0000FF}, {"fuchsia", 0xFF00FF},
-  {"aqua", 0x00FFFF}, {"white", 0xFFFFFF}, {"aliceblue", 0xF0F8FF}, {"antiquewhite", 0xFAEBD7},
-  {"aquamarine", 0x7FFFD4}, {"azure", 0xF0FFFF}, {"beige", 0xF5F5DC}, {"bisque", 0xFFE4C4},
-  {"blanchedalmond", 0xFFEBCD}, {"blueviolet", 0x8A2BE2}, {"brown", 0xA52A2A}, {"burlywood", 0xDEB887},
-  {"cadetblue", 0x5F9EA0}, {"chartreuse", 0x7FFF00}, {"chocolate", 0xD2691E}, {"coral", 0xFF7F50},
-  {"cornflowerblue", 0x6495ED}, {"cornsilk", 0xFFF8DC}, {"crimson", 0xDC143C}, {"cyan", 0x00FFFF},
-  {"darkblue", 0x00008B}, {"darkcyan", 0x008B8B}, {"darkgoldenrod", 0xB8860B}, {"darkgray", 0xA9A9A9},
-  {"darkgreen", 0x006400}, {"darkkhaki", 0xBDB76B}, {"darkmagenta", 0x8B008B}, {"darkolivegreen", 0x556B2F},
-  {"darkorange", 0xFF8C00}, {"darkorchid", 0x9932CC}, {"darkred", 0x8B0000}, {"darksalmon", 0xE9967A},
-  {"darkseagreen", 0x8FBC8F}, {"darkslateblue", 0x483D8B}, {"darkslategray", 0x2F4F4F}, {"darkturquoise", 0x00CED1},
-  {"darkviolet", 0x9400D3}, {"deeppink", 0xFF1493}, {"deepskyblue", 0x00BFFF}, {"dimgray", 0x696969},
-  {"dodgerblue", 0x1E90FF}, {"firebrick", 0xB22222}, {"floralwhite", 0xFFFAF0}, {"forestgreen", 0x228B22},
-  {"gainsboro", 0xDCDCDC}, {"ghostwhite", 0xF8F8FF}, {"gold", 0xFFD700}, {"goldenrod", 0xDAA520},
-  {"greenyellow", 0xADFF2F}, {"honeydew", 0xF0FFF0}, {"hotpink", 0xFF69B4}, {"indianred", 0xCD5C5C},
-  {"indigo", 0x4B0082}, {"ivory", 0xFFFFF0}, {"khaki", 0xF0E68C}, {"lavender", 0xE6E6FA}, {"lavenderblush", 0xFFF0F5},
-  {"lawngreen", 0x7CFC00}, {"lemonchiffon", 0xFFFACD}, {"lightblue", 0xADD8E6}, {"lightcoral", 0xF08080},
-  {"lightcyan", 0xE0FFFF}, {"lightgoldenrodyellow", 0xFAFAD2}, {"lightgreen", 0x90EE90}, {"lightgrey", 0xD3D3D3},
-  {"lightpink", 0xFFB6C1}, {"lightsalmon", 0xFFA07A}, {"lightseagreen", 0x20B2AA}, {"lightskyblue", 0x87CEFA},
-  {"lightslategray", 0x778899}, {"lightsteelblue", 0xB0C4DE}, {"lightyellow", 0xFFFFE0}, {"limegreen", 0x32CD32},
-  {"linen", 0xFAF0E6}, {"magenta", 0xFF00FF}, {"mediumaquamarine", 0x66CDAA}, {"mediumblue", 0x0000CD},
-  {"mediumorchid", 0xBA55D3}, {"mediumpurple", 0x9370DB}, {"mediumseagreen", 0x3CB371}, {"mediumslateblue", 0x7B68EE},
-  {"mediumspringgreen", 0x00FA9A}, {"mediumturquoise", 0x48D1CC}, {"mediumvioletred", 0xC71585},
-  {"midnightblue", 0x191970}, {"mintcream", 0xF5FFFA}, {"mistyrose", 0xFFE4E1}, {"moccasin", 0xFFE4B5},
-  {"navajowhite", 0xFFDEAD}, {"oldlace", 0xFDF5E6}, {"olivedrab", 0x6B8E23}, {"orange", 0xFFA500},
-  {"orangered", 0xFF4500}, {"orchid", 0xDA70D6}, {"palegoldenrod", 0xEEE8AA}, {"palegreen", 0x98FB98},
-  {"paleturquoise", 0xAFEEEE}, {"palevioletred", 0xDB7093}, {"papayawhip", 0xFFEFD5}, {"peachpuff", 0xFFDAB9},
-  {"peru", 0xCD853F}, {"pink", 0xFFC0CB}, {"plum", 0xDDA0DD}, {"powderblue", 0xB0E0E6}, {"rosybrown", 0xBC8F8F},
-  {"royalblue", 0x4169E1}, {"saddlebrown", 0x8B4513}, {"salmon", 0xFA8072}, {"sandybrown", 0xF4A460},
-  {"seagreen", 0x2E8B57}, {"seashell", 0xFFF5EE}, {"sienna", 0xA0522D}, {"skyblue", 0x87CEEB},
-  {"slateblue", 0x6A5ACD}, {"slategray", 0x708090}, {"snow", 0xFFFAFA}, {"springgreen", 0x00FF7F},
-  {"steelblue", 0x4682B4}, {"tan", 0xD2B48C}, {"thistle", 0xD8BFD8}, {"tomato", 0xFF6347}, {"turquoise", 0x40E0D0},
-  {"violet", 0xEE82EE}, {"wheat", 0xF5DEB3}, {"whitesmoke", 0xF5F5F5}, {"yellowgreen", 0x9ACD32},
-  {"background", SysFlag | 1}, {"activecaption", SysFlag | 2}, {"inactivecaption", SysFlag | 3}, {"menu", SysFlag | 4},
-  {"window", SysFlag | 5}, {"windowframe", SysFlag | 6}, {"menutext", SysFlag | 7}, {"windowtext", SysFlag | 8},
-  {"captiontext", SysFlag | 9}, {"activeborder", SysFlag | 10}, {"inactiveborder", SysFlag | 11},
-  {"appworkspace", SysFlag | 12}, {"highlight", SysFlag | 13}, {"highlighttext", SysFlag | 14},
-  {"buttonface", SysFlag | 15}, {"buttonshadow", SysFlag | 16}, {"graytext", SysFlag | 17}, {"buttontext", SysFlag | 18},
-  {"inactivecaptiontext", SysFlag | 19}, {"buttonhighlight", SysFlag | 20}, {"threeddarkshadow", SysFlag | 21},
-  {"threedlightshadow", SysFlag | 20}, {"infotext", SysFlag | 23}, {"infobackground", SysFlag | 24},
-  {"scrollbar", SysFlag | 0}, {"threedface", SysFlag | 15}, {"threedhighlight", SysFlag | 22},
-  {"threedshadow", SysFlag | 16},
+    {"transparent", TransparentValue},
+    {"black", 0x000000},
+    {"maroon", 0x800000},
+    {"green", 0x008000},
+    {"olive", 0x808000},
+    {"navy", 0x000080},
+    {"purple", 0x800080},
+    {"teal", 0x008080},
+    {"gray", 0x808080},
+    {"silver", 0xC0C0C0},
+    {"red", 0xFF0000},
+    {"lime", 0x00FF00},
+    {"yellow", 0xFFFF00},
+    {"blue", 0x0000FF},
+    {"fuchsia", 0xFF00FF},
+    {"aqua", 0x00FFFF},
+    {"white", 0xFFFFFF},
+    {"aliceblue", 0xF0F8FF},
+    {"antiquewhite", 0xFAEBD7},
+    {"aquamarine", 0x7FFFD4},
+    {"azure", 0xF0FFFF},
+    {"beige", 0xF5F5DC},
+    {"bisque", 0xFFE4C4},
+    {"blanchedalmond", 0xFFEBCD},
+    {"blueviolet", 0x8A2BE2},
+    {"brown", 0xA52A2A},
+    {"burlywood", 0xDEB887},
+    {"cadetblue", 0x5F9EA0},
+    {"chartreuse", 0x7FFF00},
+    {"chocolate", 0xD2691E},
+    {"coral", 0xFF7F50},
+    {"cornflowerblue", 0x6495ED},
+    {"cornsilk", 0xFFF8DC},
+    {"crimson", 0xDC143C},
+    {"cyan", 0x00FFFF},
+    {"darkblue", 0x00008B},
+    {"darkcyan", 0x008B8B},
+    {"darkgoldenrod", 0xB8860B},
+    {"darkgray", 0xA9A9A9},
+    {"darkgreen", 0x006400},
+    {"darkkhaki", 0xBDB76B},
+    {"darkmagenta", 0x8B008B},
+    {"darkolivegreen", 0x556B2F},
+    {"darkorange", 0xFF8C00},
+    {"darkorchid", 0x9932CC},
+    {"darkred", 0x8B0000},
+    {"darksalmon", 0xE9967A},
+    {"darkseagreen", 0x8FBC8F},
+    {"darkslateblue", 0x483D8B},
+    {"darkslategray", 0x2F4F4F},
+    {"darkturquoise", 0x00CED1},
+    {"darkviolet", 0x9400D3},
+    {"deeppink", 0xFF1493},
+    {"deepskyblue", 0x00BFFF},
+    {"dimgray", 0x696969},
+    {"dodgerblue", 0x1E90FF},
+    {"firebrick", 0xB22222},
+    {"floralwhite", 0xFFFAF0},
+    {"forestgreen", 0x228B22},
+    {"gainsboro", 0xDCDCDC},
+    {"ghostwhite", 0xF8F8FF},
+    {"gold", 0xFFD700},
+    {"goldenrod", 0xDAA520},
+    {"greenyellow", 0xADFF2F},
+    {"honeydew", 0xF0FFF0},
+    {"hotpink", 0xFF69B4},
+    {"indianred", 0xCD5C5C},
+    {"indigo", 0x4B0082},
+    {"ivory", 0xFFFFF0},
+    {"khaki", 0xF0E68C},
+    {"lavender", 0xE6E6FA},
+    {"lavenderblush", 0xFFF0F5},
+    {"lawngreen", 0x7CFC00},
+    {"lemonchiffon", 0xFFFACD},
+    {"lightblue", 0xADD8E6},
+    {"lightcoral", 0xF08080},
+    {"lightcyan", 0xE0FFFF},
+    {"lightgoldenrodyellow", 0xFAFAD2},
+    {"lightgreen", 0x90EE90},
+    {"lightgrey", 0xD3D3D3},
+    {"lightpink", 0xFFB6C1},
+    {"lightsalmon", 0xFFA07A},
+    {"lightseagreen", 0x20B2AA},
+    {"lightskyblue", 0x87CEFA},
+    {"lightslategray", 0x778899},
+    {"lightsteelblue", 0xB0C4DE},
+    {"lightyellow", 0xFFFFE0},
+    {"limegreen", 0x32CD32},
+    {"linen", 0xFAF0E6},
+    {"magenta", 0xFF00FF},
+    {"mediumaquamarine", 0x66CDAA},
+    {"mediumblue", 0x0000CD},
+    {"mediumorchid", 0xBA55D3},
+    {"mediumpurple", 0x9370DB},
+    {"mediumseagreen", 0x3CB371},
+    {"mediumslateblue", 0x7B68EE},
+    {"mediumspringgreen", 0x00FA9A},
+    {"mediumturquoise", 0x48D1CC},
+    {"mediumvioletred", 0xC71585},
+    {"midnightblue", 0x191970},
+    {"mintcream", 0xF5FFFA},
+    {"mistyrose", 0xFFE4E1},
+    {"moccasin", 0xFFE4B5},
+    {"navajowhite", 0xFFDEAD},
+    {"oldlace", 0xFDF5E6},
+    {"olivedrab", 0x6B8E23},
+    {"orange", 0xFFA500},
+    {"orangered", 0xFF4500},
+    {"orchid", 0xDA70D6},
+    {"palegoldenrod", 0xEEE8AA},
+    {"palegreen", 0x98FB98},
+    {"paleturquoise", 0xAFEEEE},
+    {"palevioletred", 0xDB7093},
+    {"papayawhip", 0xFFEFD5},
+    {"peachpuff", 0xFFDAB9},
+    {"peru", 0xCD853F},
+    {"pink", 0xFFC0CB},
+    {"plum", 0xDDA0DD},
+    {"powderblue", 0xB0E0E6},
+    {"rosybrown", 0xBC8F8F},
+    {"royalblue", 0x4169E1},
+    {"saddlebrown", 0x8B4513},
+    {"salmon", 0xFA8072},
+    {"sandybrown", 0xF4A460},
+    {"seagreen", 0x2E8B57},
+    {"seashell", 0xFFF5EE},
+    {"sienna", 0xA0522D},
+    {"skyblue", 0x87CEEB},
+    {"slateblue", 0x6A5ACD},
+    {"slategray", 0x708090},
+    {"snow", 0xFFFAFA},
+    {"springgreen", 0x00FF7F},
+    {"steelblue", 0x4682B4},
+    {"tan", 0xD2B48C},
+    {"thistle", 0xD8BFD8},
+    {"tomato", 0xFF6347},
+    {"turquoise", 0x40E0D0},
+    {"violet", 0xEE82EE},
+    {"wheat", 0xF5DEB3},
+    {"whitesmoke", 0xF5F5F5},
+    {"yellowgreen", 0x9ACD32},
+    {"background", SysFlag | 1},
+    {"activecaption", SysFlag | 2},
+    {"inactivecaption", SysFlag | 3},
+    {"menu", SysFlag | 4},
+    {"window", SysFlag | 5},
+    {"windowframe", SysFlag | 6},
+    {"menutext", SysFlag | 7},
+    {"windowtext", SysFlag | 8},
+    {"captiontext", SysFlag | 9},
+    {"activeborder", SysFlag | 10},
+    {"inactiveborder", SysFlag | 11},
+    {"appworkspace", SysFlag | 12},
+    {"highlight", SysFlag | 13},
+    {"highlighttext", SysFlag | 14},
+    {"buttonface", SysFlag | 15},
+    {"buttonshadow", SysFlag | 16},
+    {"graytext", SysFlag | 17},
+    {"buttontext", SysFlag | 18},
+    {"inactivecaptiontext", SysFlag | 19},
+    {"buttonhighlight", SysFlag | 20},
+    {"threeddarkshadow", SysFlag | 21},
+    {"threedlightshadow", SysFlag | 20},
+    {"infotext", SysFlag | 23},
+    {"infobackground", SysFlag | 24},
+    {"scrollbar", SysFlag | 0},
+    {"threedface", SysFlag | 15},
+    {"threedhighlight", SysFlag | 22},
+    {"threedshadow", SysFlag | 16},
 };
 
 struct TColorMap {
@@ -212,7 +373,8 @@ struct TColorMap {
   }
   bool Find(const std::string& name, TColor& c) const
   {
-    auto it = std::lower_bound(Sorted.begin(), Sorted.end(), name, [](const auto& e, const std::string& k) { return e.first < k; });
+    auto it = std::lower_bound(Sorted.begin(), Sorted.end(), name,
+                               [](const auto& e, const std::string& k) { return e.first < k; });
     if (it == Sorted.end() || it->first != name)
       return false;
     c = it->second;
@@ -296,24 +458,22 @@ bool IsReadable(int I, const std::string& Value)
   case FontSize:
     if (SplitNumber(Value, v, unit))
       return OneOf(unit, {"", "in", "cm", "mm", "pt", "pc", "em", "ex", "%", "px"});
-    return OneOf(Value, {"smaller", "larger", "xx-small", "x-small", "small", "medium", "large", "x-large", "xx-large"});
+    return OneOf(Value,
+                 {"smaller", "larger", "xx-small", "x-small", "small", "medium", "large", "x-large", "xx-large"});
   case FontWeight:
     return OneOf(Value, {"normal", "bold", "bolder", "lighter"}) || (SplitNumber(Value, v, unit) && unit.empty());
-  case FontStyle:
-    return OneOf(Value, {"normal", "italic", "oblique"});
-  case TextAlign:
-    return OneOf(Value, {"left", "center", "right", "justify"});
+  case FontStyle: return OneOf(Value, {"normal", "italic", "oblique"});
+  case TextAlign: return OneOf(Value, {"left", "center", "right", "justify"});
   case TextDecoration:
     for (const std::string& w : SplitSpaces(Value))
       if (OneOf(w, {"none", "underline", "overline", "line-through", "blink"}))
         return true;
     return false;
-  default:
-    return true;
+  default: return true;
   }
 }
 
-}  // namespace
+}   // namespace
 
 bool SetPropertyText(TProperties& P, int I, const std::string& Value, bool InlineColor)
 {
@@ -345,9 +505,7 @@ bool SetPropertyText(TProperties& P, int I, const std::string& Value, bool Inlin
     else
       return false;
     return true;
-  case TextTransform:
-    store(I, int32_t(Value == "uppercase" ? 1 : Value == "lowercase" ? 2 : 0));
-    return true;
+  case TextTransform: store(I, int32_t(Value == "uppercase" ? 1 : Value == "lowercase" ? 2 : 0)); return true;
   case Color: {
     TColor c;
     if (ParseColor(Value, false, c))
@@ -410,8 +568,8 @@ bool HasClasses(const std::string& Classes, const std::string& Wanted)
 
 bool CompoundMatches(const TCompound& c, const TProperties& P)
 {
-  return (c.Tag.empty() || c.Tag == P.PropTag) && (c.Class.empty() || HasClasses(P.PropClass, c.Class)) && (c.ID.empty() || c.ID == P.PropID) &&
-         (c.Pseudo.empty() || c.Pseudo == P.PropPseudo);
+  return (c.Tag.empty() || c.Tag == P.PropTag) && (c.Class.empty() || HasClasses(P.PropClass, c.Class))
+         && (c.ID.empty() || c.ID == P.PropID) && (c.Pseudo.empty() || c.Pseudo == P.PropPseudo);
 }
 
 // Widths of the numbers in a descendant key: part count, then rule number.
@@ -425,7 +583,7 @@ std::string ZeroPad(uint64_t v, size_t width)
   return std::string(width > s.size() ? width - s.size() : 0, '0') + s;
 }
 
-}  // namespace
+}   // namespace
 
 // ---- conversions ----
 
@@ -484,7 +642,8 @@ double ConvertFontSize(const std::string& Text, double ParentSize, double Defaul
   return ClampFontSize(r, ClampFontSize(ParentSize, 12.0));
 }
 
-int32_t ConvertLength(const std::string& Text, bool Relative, int32_t Base, int32_t Default, int32_t ExHeight, int32_t EmSize)
+int32_t ConvertLength(const std::string& Text, bool Relative, int32_t Base, int32_t Default, int32_t ExHeight,
+                      int32_t EmSize)
 {
   double v;
   std::string unit;
@@ -577,10 +736,7 @@ bool ParseColor(const std::string& Text, bool NeedPound, TColor& Color)
   return true;
 }
 
-int ColorNameCount()
-{
-  return static_cast<int>(std::size(ColorNames));
-}
+int ColorNameCount() { return static_cast<int>(std::size(ColorNames)); }
 
 // ---- TProperties ----
 
@@ -611,8 +767,9 @@ void TProperties::Assign(const TProperties& Source)
 
 namespace {
 
-constexpr int InheritedProps[] = {FontFamily, FontSize, FontStyle, FontWeight, TextAlign, TextDecoration, Color, Visibility,
-                                  LineHeight, ZIndex, ListStyleType, ListStyleImage, TextIndent, TextTransform};
+constexpr int InheritedProps[] = {FontFamily,     FontSize,       FontStyle,  FontWeight,   TextAlign,
+                                  TextDecoration, Color,          Visibility, LineHeight,   ZIndex,
+                                  ListStyleType,  ListStyleImage, TextIndent, TextTransform};
 
 // Looked up for every property of every element: a table rather than a search.
 constexpr std::array<bool, PropCount> InheritedTable = [] {
@@ -622,12 +779,9 @@ constexpr std::array<bool, PropCount> InheritedTable = [] {
   return t;
 }();
 
-bool IsInherited(int I)
-{
-  return I >= 0 && I < PropCount && InheritedTable[static_cast<size_t>(I)];
-}
+bool IsInherited(int I) { return I >= 0 && I < PropCount && InheritedTable[static_cast<size_t>(I)]; }
 
-}  // namespace
+}   // namespace
 
 namespace {
 
@@ -645,7 +799,7 @@ constexpr TPropKinds PropKinds = [] {
   return k;
 }();
 
-}  // namespace
+}   // namespace
 
 void TProperties::InheritFrom(const TProperties& Parent)
 {
@@ -705,8 +859,8 @@ void TProperties::Merge(const TProperties& Rule)
   }
 }
 
-void TProperties::MergeSimpleRules(const TStyleList& Styles, const std::string& T, const std::string& C, const std::string& I,
-                                   const std::string& P)
+void TProperties::MergeSimpleRules(const TStyleList& Styles, const std::string& T, const std::string& C,
+                                   const std::string& I, const std::string& P)
 {
   auto merge = [&](const std::string& key) {
     if (const TProperties* rule = Styles.Find(key))
@@ -755,8 +909,9 @@ void TProperties::MergeSimpleRules(const TStyleList& Styles, const std::string& 
   }
 }
 
-void TProperties::MergeDescendantRules(const TStyleList& Styles, const std::string& T, const std::string& C, const std::string& I,
-                                       const std::string& P, const TPropStack* Stack, int From, bool PseudoOnly)
+void TProperties::MergeDescendantRules(const TStyleList& Styles, const std::string& T, const std::string& C,
+                                       const std::string& I, const std::string& P, const TPropStack* Stack, int From,
+                                       bool PseudoOnly)
 {
   if (!T.empty())
     Styles.MergeDescendants(*this, T, Stack, From, PseudoOnly);
@@ -769,9 +924,9 @@ void TProperties::MergeDescendantRules(const TStyleList& Styles, const std::stri
     Styles.MergeDescendants(*this, "#" + I, Stack, From, PseudoOnly);
 }
 
-void TProperties::ApplyRules(TStyleList& Styles, const TPropStack* Stack, const std::string& Tag, const std::string& Class,
-                             const std::string& ID, const std::string& PseudoClass, const std::string& Title,
-                             const TProperties* InlineStyle)
+void TProperties::ApplyRules(TStyleList& Styles, const TPropStack* Stack, const std::string& Tag,
+                             const std::string& Class, const std::string& ID, const std::string& PseudoClass,
+                             const std::string& Title, const TProperties* InlineStyle)
 {
   FStyles = &Styles;
   FFont.reset();
@@ -854,7 +1009,8 @@ void TProperties::BuildLinkFonts(const TProperties* Parent, const TPropStack* St
     if (Originals[FontStyle])
       info.iStyle = static_cast<TFontStyles>((info.iStyle & ~fsItalic) | (own.iStyle & fsItalic));
     if (Originals[TextDecoration])
-      info.iStyle = static_cast<TFontStyles>((info.iStyle & ~(fsUnderline | fsStrikeOut)) | (own.iStyle & (fsUnderline | fsStrikeOut)));
+      info.iStyle = static_cast<TFontStyles>((info.iStyle & ~(fsUnderline | fsStrikeOut))
+                                             | (own.iStyle & (fsUnderline | fsStrikeOut)));
     if (Originals[Color])
       info.iColor = own.iColor;
     info.iCharset = own.iCharset;
@@ -943,10 +1099,7 @@ double TProperties::GetFontSize() const
   return DefPointSize;
 }
 
-std::string TProperties::GetFontFamily() const
-{
-  return PropString(Props[FontFamily]);
-}
+std::string TProperties::GetFontFamily() const { return PropString(Props[FontFamily]); }
 
 TFontStyles TProperties::GetFontStyle() const
 {
@@ -1078,7 +1231,8 @@ std::string ExtractUrl(const std::string& Value)
   if (p == std::string::npos)
     return std::string();
   size_t close = Value.rfind(')');
-  std::string u = Trim(Value.substr(p + 4, close == std::string::npos || close < p + 4 ? std::string::npos : close - p - 4));
+  std::string u =
+      Trim(Value.substr(p + 4, close == std::string::npos || close < p + 4 ? std::string::npos : close - p - 4));
   if (u.size() >= 2 && (u[0] == '"' || u[0] == '\'') && u.back() == u[0])
     u = u.substr(1, u.size() - 2);
   return u;
@@ -1133,20 +1287,11 @@ void TProperties::GetBackgroundPos(int32_t EmSize, int32_t ExHeight, PtPositionR
   P[0].Fixed = P[1].Fixed = fixed;
 }
 
-bool TProperties::GetPageBreakBefore() const
-{
-  return PropString(Props[PageBreakBefore]) == "always";
-}
+bool TProperties::GetPageBreakBefore() const { return PropString(Props[PageBreakBefore]) == "always"; }
 
-bool TProperties::GetPageBreakAfter() const
-{
-  return PropString(Props[PageBreakAfter]) == "always";
-}
+bool TProperties::GetPageBreakAfter() const { return PropString(Props[PageBreakAfter]) == "always"; }
 
-bool TProperties::GetPageBreakAvoid() const
-{
-  return PropString(Props[PageBreakInside]) == "avoid";
-}
+bool TProperties::GetPageBreakAvoid() const { return PropString(Props[PageBreakInside]) == "avoid"; }
 
 bool TProperties::IsHidden() const
 {
@@ -1154,10 +1299,7 @@ bool TProperties::IsHidden() const
   return IntValue(Props[Visibility], v) && v == 1;
 }
 
-bool TProperties::DisplayNone() const
-{
-  return PropString(Props[piDisplay]) == "none";
-}
+bool TProperties::DisplayNone() const { return PropString(Props[piDisplay]) == "none"; }
 
 int32_t TProperties::GetTextTransform() const
 {
@@ -1168,8 +1310,9 @@ int32_t TProperties::GetTextTransform() const
 ListBulletType TProperties::GetListStyleType() const
 {
   static const std::pair<const char*, ListBulletType> words[] = {
-    {"circle", lbCircle}, {"decimal", lbDecimal}, {"disc", lbDisc}, {"lower-alpha", lbLowerAlpha}, {"lower-roman", lbLowerRoman},
-    {"none", lbNone}, {"square", lbSquare}, {"upper-alpha", lbUpperAlpha}, {"upper-roman", lbUpperRoman}};
+      {"circle", lbCircle},          {"decimal", lbDecimal},        {"disc", lbDisc},
+      {"lower-alpha", lbLowerAlpha}, {"lower-roman", lbLowerRoman}, {"none", lbNone},
+      {"square", lbSquare},          {"upper-alpha", lbUpperAlpha}, {"upper-roman", lbUpperRoman}};
   const std::string& s = PropString(Props[ListStyleType]);
   for (const auto& [w, t] : words)
     if (s == w)
@@ -1177,10 +1320,7 @@ ListBulletType TProperties::GetListStyleType() const
   return lbBlank;
 }
 
-std::string TProperties::GetListStyleImage() const
-{
-  return ExtractUrl(PropString(Props[ListStyleImage]));
-}
+std::string TProperties::GetListStyleImage() const { return ExtractUrl(PropString(Props[ListStyleImage])); }
 
 int32_t TProperties::GetZIndex() const
 {
@@ -1226,7 +1366,8 @@ namespace {
 
 // Box values from the properties Get gives by index.
 template <class TGet>
-void BoxValuesOf(const TGet& Get, int32_t BaseWidth, int32_t BaseHeight, int32_t EmSize, int32_t ExHeight, TBoxValues& B)
+void BoxValuesOf(const TGet& Get, int32_t BaseWidth, int32_t BaseHeight, int32_t EmSize, int32_t ExHeight,
+                 TBoxValues& B)
 {
   int32_t bg;
   B.BackgroundColor = IntValue(Get(BackgroundColor), bg) && bg != IntNull && bg != NoColor ? bg : NoColor;
@@ -1301,11 +1442,13 @@ void BoxValuesOf(const TGet& Get, int32_t BaseWidth, int32_t BaseHeight, int32_t
   }
 }
 
-}  // namespace
+}   // namespace
 
-void TProperties::GetBoxValues(int32_t BaseWidth, int32_t BaseHeight, int32_t EmSize, int32_t ExHeight, TBoxValues& B) const
+void TProperties::GetBoxValues(int32_t BaseWidth, int32_t BaseHeight, int32_t EmSize, int32_t ExHeight,
+                               TBoxValues& B) const
 {
-  BoxValuesOf([this](int I) -> const TPropValue& { return Props[static_cast<size_t>(I)]; }, BaseWidth, BaseHeight, EmSize, ExHeight, B);
+  BoxValuesOf([this](int I) -> const TPropValue& { return Props[static_cast<size_t>(I)]; }, BaseWidth, BaseHeight,
+              EmSize, ExHeight, B);
 }
 
 TBoxProps::TBoxProps(const TProperties& P)
@@ -1324,7 +1467,7 @@ const TPropValue& UnsetBoxValue(int Index)
   return Index >= FirstBoxProp && Index <= LastBoxProp ? intNull : empty;
 }
 
-}  // namespace
+}   // namespace
 
 const TPropValue& TBoxProps::Get(int Index) const
 {
@@ -1347,7 +1490,8 @@ void TBoxProps::Set(int Index, const TPropValue& Value)
   }
 }
 
-void TBoxProps::GetBoxValues(int32_t BaseWidth, int32_t BaseHeight, int32_t EmSize, int32_t ExHeight, TBoxValues& B) const
+void TBoxProps::GetBoxValues(int32_t BaseWidth, int32_t BaseHeight, int32_t EmSize, int32_t ExHeight,
+                             TBoxValues& B) const
 {
   BoxValuesOf([this](int I) -> const TPropValue& { return Get(I); }, BaseWidth, BaseHeight, EmSize, ExHeight, B);
 }
@@ -1415,13 +1559,15 @@ std::string TStyleList::SelectorKey(const std::string& Selector)
     return parts[0];
   if (parts.size() > MaxSelectorParts)
     return std::string();
-  std::string key = parts.back() + " " + ZeroPad(parts.size() - 1, KeyCountDigits) + ZeroPad(FRuleNumber++, KeyNumberDigits);
+  std::string key =
+      parts.back() + " " + ZeroPad(parts.size() - 1, KeyCountDigits) + ZeroPad(FRuleNumber++, KeyNumberDigits);
   for (size_t i = parts.size() - 1; i-- > 0;)
     key += parts[i] + " ";
   return key;
 }
 
-void TStyleList::MergeDescendants(TProperties& P, const std::string& Prefix, const TPropStack* Stack, int From, bool PseudoOnly) const
+void TStyleList::MergeDescendants(TProperties& P, const std::string& Prefix, const TPropStack* Stack, int From,
+                                  bool PseudoOnly) const
 {
   if (!FCache)
     FCache = std::make_unique<TRuleCache>();
@@ -1430,7 +1576,8 @@ void TStyleList::MergeDescendants(TProperties& P, const std::string& Prefix, con
   if (found == cached.end()) {
     // The descendant rules whose key starts with Prefix, their compounds split once.
     std::vector<TRuleCache::TDescendant> rules;
-    for (auto it = FRules.lower_bound(Prefix); it != FRules.end() && it->first.compare(0, Prefix.size(), Prefix) == 0; ++it) {
+    for (auto it = FRules.lower_bound(Prefix); it != FRules.end() && it->first.compare(0, Prefix.size(), Prefix) == 0;
+         ++it) {
       const std::string& key = it->first;
       if (key.find(' ') == std::string::npos)
         continue;   // a rule of one compound
@@ -1504,9 +1651,9 @@ void TStyleList::SetRuleProperty(const std::string& Selector, const std::string&
     SetRuleProperty("::link", PropertyName, Value);
 }
 
-void TStyleList::BuildDefaults(const std::string& FontName, const std::string& PreFontName, int32_t MarginWidth, int32_t MarginHeight,
-                               int32_t Charset, bool UnderlineLinks, TColor HoverColor, TColor VisitedColor, TColor LinkColor,
-                               TColor FontColor, double AFontSize)
+void TStyleList::BuildDefaults(const std::string& FontName, const std::string& PreFontName, int32_t MarginWidth,
+                               int32_t MarginHeight, int32_t Charset, bool UnderlineLinks, TColor HoverColor,
+                               TColor VisitedColor, TColor LinkColor, TColor FontColor, double AFontSize)
 {
   Clear();
   FDefPointSize = ClampFontSize(AFontSize, 12.0);

@@ -17,14 +17,55 @@
 
 // Property indices; PropWords gives each its CSS name.
 enum PropIndices : int {
-  FontFamily, FontSize, FontStyle, FontWeight, TextAlign, TextDecoration, BorderStyle, Color,
-  BackgroundColor, BorderColor, MarginTop, MarginRight, MarginBottom, MarginLeft, PaddingTop,
-  PaddingRight, PaddingBottom, PaddingLeft, BorderTopWidth, BorderRightWidth,
-  BorderBottomWidth, BorderLeftWidth, BorderTopStyle, BorderRightStyle, BorderBottomStyle,
-  BorderLeftStyle, piWidth, piHeight, TopPos, LeftPos, Visibility, LineHeight,
-  BackgroundImage, BackgroundPosition, BackgroundRepeat, BackgroundAttachment, VerticalAlign,
-  piPosition, ZIndex, ListStyleType, ListStyleImage, piFloat, piClear, TextIndent,
-  PageBreakBefore, PageBreakAfter, PageBreakInside, TextTransform, piDisplay
+  FontFamily,
+  FontSize,
+  FontStyle,
+  FontWeight,
+  TextAlign,
+  TextDecoration,
+  BorderStyle,
+  Color,
+  BackgroundColor,
+  BorderColor,
+  MarginTop,
+  MarginRight,
+  MarginBottom,
+  MarginLeft,
+  PaddingTop,
+  PaddingRight,
+  PaddingBottom,
+  PaddingLeft,
+  BorderTopWidth,
+  BorderRightWidth,
+  BorderBottomWidth,
+  BorderLeftWidth,
+  BorderTopStyle,
+  BorderRightStyle,
+  BorderBottomStyle,
+  BorderLeftStyle,
+  piWidth,
+  piHeight,
+  TopPos,
+  LeftPos,
+  Visibility,
+  LineHeight,
+  BackgroundImage,
+  BackgroundPosition,
+  BackgroundRepeat,
+  BackgroundAttachment,
+  VerticalAlign,
+  piPosition,
+  ZIndex,
+  ListStyleType,
+  ListStyleImage,
+  piFloat,
+  piClear,
+  TextIndent,
+  PageBreakBefore,
+  PageBreakAfter,
+  PageBreakInside,
+  TextTransform,
+  piDisplay
 };
 constexpr int MaxStyleIndex = piDisplay;
 constexpr int PropCount = MaxStyleIndex + 1;
@@ -56,12 +97,34 @@ bool IsEmpty(const TPropValue& V);
 const std::string& PropString(const TPropValue& V);
 
 // Alignment codes shared with images, panels and form controls.
-enum AlignmentType : int { ANone = 0, ATop = 1, AMiddle = 2, ABaseLine = 3, ABottom = 4, ALeft = 5, ARight = 6, AJustify = 7, ASub = 8, ASuper = 9 };
+enum AlignmentType : int {
+  ANone = 0,
+  ATop = 1,
+  AMiddle = 2,
+  ABaseLine = 3,
+  ABottom = 4,
+  ALeft = 5,
+  ARight = 6,
+  AJustify = 7,
+  ASub = 8,
+  ASuper = 9
+};
 enum JustifyType : int { NoJustify, Left, Centered, Right, FullJustify };
 enum ClearAttrType : int { clrNone, clrLeft, clrRight, clrAll };
 enum PositionType : int { posStatic, posAbsolute, posRelative };
 // Marker styles of list items; lbBlank means "the list element's default".
-enum ListBulletType : int { lbBlank, lbCircle, lbDecimal, lbDisc, lbLowerAlpha, lbLowerRoman, lbNone, lbSquare, lbUpperAlpha, lbUpperRoman };
+enum ListBulletType : int {
+  lbBlank,
+  lbCircle,
+  lbDecimal,
+  lbDisc,
+  lbLowerAlpha,
+  lbLowerRoman,
+  lbNone,
+  lbSquare,
+  lbUpperAlpha,
+  lbUpperRoman
+};
 
 // Background position of one axis.
 enum PositionRecType : int { bpTop, bpCenter, bpBottom, bpLeft, bpRight, bpPercent, bpDim };
@@ -74,8 +137,24 @@ struct PositionRec {
 using PtPositionRec = std::array<PositionRec, 2>;   // [0] horizontal, [1] vertical
 
 // Box values in pixels, as layout uses them.
-enum BoxIndex : int { bxMarginTop, bxMarginRight, bxMarginBottom, bxMarginLeft, bxPaddingTop, bxPaddingRight, bxPaddingBottom, bxPaddingLeft,
-  bxBorderTop, bxBorderRight, bxBorderBottom, bxBorderLeft, bxWidth, bxHeight, bxTop, bxLeft };
+enum BoxIndex : int {
+  bxMarginTop,
+  bxMarginRight,
+  bxMarginBottom,
+  bxMarginLeft,
+  bxPaddingTop,
+  bxPaddingRight,
+  bxPaddingBottom,
+  bxPaddingLeft,
+  bxBorderTop,
+  bxBorderRight,
+  bxBorderBottom,
+  bxBorderLeft,
+  bxWidth,
+  bxHeight,
+  bxTop,
+  bxLeft
+};
 struct TBoxValues {
   TColor BackgroundColor = NoColor;
   TColor BorderColor = NoColor;
@@ -104,7 +183,8 @@ using TFontInfoArray = std::array<ThtFontInfo, 4>;
 double ConvertFontSize(const std::string& Text, double ParentSize);
 double ConvertFontSize(const std::string& Text, double ParentSize, double DefaultSize);
 // Length in whole pixels, clamped to +-MaxLength.
-int32_t ConvertLength(const std::string& Text, bool Relative, int32_t Base, int32_t Default, int32_t ExHeight, int32_t EmSize);
+int32_t ConvertLength(const std::string& Text, bool Relative, int32_t Base, int32_t Default, int32_t ExHeight,
+                      int32_t EmSize);
 // A colour name, "rgb(r, g, b)" or hex "#rrggbb"/"#rgb" (the "#" optional unless NeedPound).
 bool ParseColor(const std::string& Text, bool NeedPound, TColor& Color);
 class TProperties;
@@ -147,8 +227,8 @@ public:
   std::bitset<PropCount> Originals;   // explicitly set by a rule, STYLE or attribute
 
   std::string PropTag, PropClass, PropID, PropPseudo, PropTitle, PropStyle;
-  int32_t FCharset = 1;     // font charset
-  int32_t CodePage = 0;     // code page of the element's 8-bit text
+  int32_t FCharset = 1;   // font charset
+  int32_t CodePage = 0;   // code page of the element's 8-bit text
 
   // Link-state fonts, filled inside links.
   TFontInfoArray FIArray{};
@@ -161,8 +241,9 @@ public:
   void InheritFrom(const TProperties& Parent);
   // Merges the matching rules of Styles, then the descendant rules against Stack (the
   // ancestors, parent on top), then InlineStyle; resolves the font size.
-  void ApplyRules(TStyleList& Styles, const TPropStack* Stack, const std::string& Tag, const std::string& Class, const std::string& ID,
-                  const std::string& PseudoClass, const std::string& Title, const TProperties* InlineStyle);
+  void ApplyRules(TStyleList& Styles, const TPropStack* Stack, const std::string& Tag, const std::string& Class,
+                  const std::string& ID, const std::string& PseudoClass, const std::string& Title,
+                  const TProperties* InlineStyle);
   // After a pop below this context: everything not explicitly set comes from the new parent.
   // Stack (when given) holds the ancestors up to NewParent at ParentLevel, for the
   // descendant rules of a link's states.
@@ -253,8 +334,9 @@ public:
   ~TStyleList();
 
   void Clear();
-  void BuildDefaults(const std::string& FontName, const std::string& PreFontName, int32_t MarginWidth, int32_t MarginHeight, int32_t Charset,
-                     bool UnderlineLinks, TColor HoverColor, TColor VisitedColor, TColor LinkColor, TColor FontColor, double AFontSize);
+  void BuildDefaults(const std::string& FontName, const std::string& PreFontName, int32_t MarginWidth,
+                     int32_t MarginHeight, int32_t Charset, bool UnderlineLinks, TColor HoverColor, TColor VisitedColor,
+                     TColor LinkColor, TColor FontColor, double AFontSize);
   void SetRuleProperty(const std::string& Selector, const std::string& PropertyName, const std::string& Value);
   // BODY LINK, VLINK and OLINK: Pseudo is "link", "visited" or "hover".
   void ModifyLinkColor(const std::string& Pseudo, TColor AColor);
@@ -276,7 +358,8 @@ public:
   // Merges the descendant rules whose key starts with Prefix and that match, the ancestors
   // searched from Stack's entry From (-1: its top) downwards. PseudoOnly: only the rules whose
   // own compound names P's pseudo-class (a link state's look).
-  void MergeDescendants(TProperties& P, const std::string& Prefix, const TPropStack* Stack, int From = -1, bool PseudoOnly = false) const;
+  void MergeDescendants(TProperties& P, const std::string& Prefix, const TPropStack* Stack, int From = -1,
+                        bool PseudoOnly = false) const;
 
 private:
   TProperties& GetOrAdd(const std::string& Key);

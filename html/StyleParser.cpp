@@ -10,28 +10,22 @@ namespace {
 
 using TSink = std::function<void(const std::string& Name, const std::string& Value)>;
 
-const char* const FontWords[] = {"italic", "oblique", "normal", "bolder", "lighter", "bold", "small-caps", "larger",
-                                 "smaller", "xx-small", "x-small", "small", "medium", "large", "x-large", "xx-large"};
-const char* const FontWordProps[] = {"font-style", "font-style", "font-weight", "font-weight", "font-weight", "font-weight",
-                                     "font-variant", "font-size", "font-size", "font-size", "font-size", "font-size",
-                                     "font-size", "font-size", "font-size", "font-size"};
-const char* const BorderStyles[] = {"none", "solid", "dashed", "dotted", "double", "groove", "inset", "outset", "ridge"};
+const char* const FontWords[] = {"italic",     "oblique", "normal",  "bolder",   "lighter", "bold",
+                                 "small-caps", "larger",  "smaller", "xx-small", "x-small", "small",
+                                 "medium",     "large",   "x-large", "xx-large"};
+const char* const FontWordProps[] = {"font-style",  "font-style",  "font-weight",  "font-weight",
+                                     "font-weight", "font-weight", "font-variant", "font-size",
+                                     "font-size",   "font-size",   "font-size",    "font-size",
+                                     "font-size",   "font-size",   "font-size",    "font-size"};
+const char* const BorderStyles[] = {"none",   "solid", "dashed", "dotted", "double",
+                                    "groove", "inset", "outset", "ridge"};
 const char* const Sides[] = {"top", "right", "bottom", "left"};
 
-bool IsLetter(char c)
-{
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
+bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
-bool IsDigit(char c)
-{
-  return c >= '0' && c <= '9';
-}
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-bool IsNameChar(char c)
-{
-  return IsLetter(c) || IsDigit(c) || c == '-';
-}
+bool IsNameChar(char c) { return IsLetter(c) || IsDigit(c) || c == '-'; }
 
 bool IsSelectorChar(char c)
 {
@@ -159,7 +153,8 @@ public:
 
   void ReadSheet(TStyleList& Styles)
   {
-    while (FR.Ch == ' ' || FR.Ch == '\t' || FR.Ch == '\n' || FR.Ch == '!' || FR.Ch == '-' || FR.Ch == '<' || FR.Ch == '>')
+    while (FR.Ch == ' ' || FR.Ch == '\t' || FR.Ch == '\n' || FR.Ch == '!' || FR.Ch == '-' || FR.Ch == '<'
+           || FR.Ch == '>')
       FR.Next();
     for (;;) {
       while (FR.Ch == ' ' || FR.Ch == '\t' || FR.Ch == '\n' || FR.Ch == '-' || FR.Ch == '>')
@@ -321,7 +316,8 @@ private:
       static const int pick[4][4] = {{0, 0, 0, 0}, {0, 1, 0, 1}, {0, 1, 2, 1}, {0, 1, 2, 3}};
       size_t n = std::min<size_t>(w.size(), 4);
       for (int side = 0; side < 4; ++side) {
-        std::string prop = Name == "border-width" ? std::string("border-") + Sides[side] + "-width" : Name + "-" + Sides[side];
+        std::string prop =
+            Name == "border-width" ? std::string("border-") + Sides[side] + "-width" : Name + "-" + Sides[side];
         Sink(prop, w[static_cast<size_t>(pick[n - 1][side])]);
       }
     } else if (Name == "font") {
@@ -378,7 +374,8 @@ private:
       }
       if (!position.empty())
         Sink("background-position", position);
-    } else if (Name == "border" || Name == "border-top" || Name == "border-right" || Name == "border-bottom" || Name == "border-left") {
+    } else if (Name == "border" || Name == "border-top" || Name == "border-right" || Name == "border-bottom"
+               || Name == "border-left") {
       std::string rest = Value;
       for (const std::string& p : CutPieces(rest, "rgb("))
         Sink("border-color", p);
@@ -416,7 +413,7 @@ std::function<char()> StringSource(const std::string& Text, size_t& Pos)
   return [&Text, &Pos]() -> char { return Pos < Text.size() ? Text[Pos++] : StyleEOF; };
 }
 
-}  // namespace
+}   // namespace
 
 void ParseStyleSheet(TStyleList& Styles, char& Ch, const std::function<char()>& ReadCh, const std::string& BasePath)
 {

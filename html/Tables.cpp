@@ -9,16 +9,10 @@
 
 namespace {
 
-int32_t ClipY(int64_t V)
-{
-  return static_cast<int32_t>(std::clamp<int64_t>(V, -MaxDocY, MaxDocY));
-}
+int32_t ClipY(int64_t V) { return static_cast<int32_t>(std::clamp<int64_t>(V, -MaxDocY, MaxDocY)); }
 
 // MulDiv that answers 0 instead of -1 for a zero divisor.
-int32_t MulDiv0(int32_t A, int32_t B, int32_t C)
-{
-  return C == 0 ? 0 : MulDiv(A, B, C);
-}
+int32_t MulDiv0(int32_t A, int32_t B, int32_t C) { return C == 0 ? 0 : MulDiv(A, B, C); }
 
 // Grid positions a table may have; row spans that would go beyond are cut.
 constexpr int64_t MaxGridCells = 250000;
@@ -67,7 +61,7 @@ bool BackgroundAttr(const TAttribute& A, TColor& Color, bool& ColorGiven, std::s
   return true;
 }
 
-}  // namespace
+}   // namespace
 
 // ---- cells ----
 
@@ -100,11 +94,8 @@ TCellObj::TCellObj(TSectionList* AMasterList, AlignmentType AVAlign, TAttributeL
           SpecWd = std::min(a->Value, MaxLength);
         }
         break;
-      case HeightSy:
-        SpecHt = std::clamp(a->Value, 0, MaxLength);
-        break;
-      default:
-        break;
+      case HeightSy: SpecHt = std::clamp(a->Value, 0, MaxLength); break;
+      default: break;
       }
     }
   if (Prop) {
@@ -274,9 +265,7 @@ ThtmlTable::ThtmlTable(TSectionList* AMasterList, TAttributeList* Attr, TPropert
   if (Attr)
     for (const auto& a : *Attr) {
       switch (a->Which) {
-      case BorderSy:
-        BorderWidth = a->Value > 0;
-        break;
+      case BorderSy: BorderWidth = a->Value > 0; break;
       case CellPaddingSy:
         if (a->Value >= 0)
           CellPadding = std::min(a->Value, 50);
@@ -295,17 +284,10 @@ ThtmlTable::ThtmlTable(TSectionList* AMasterList, TAttributeList* Attr, TPropert
           tblWidthAttr = std::min(a->Value, MaxLength);
         }
         break;
-      case BorderColorSy:
-        ParseColor(a->Name, false, BorderColor);
-        break;
-      case BorderColorLightSy:
-        LightGiven = ParseColor(a->Name, false, BorderColorLight);
-        break;
-      case BorderColorDarkSy:
-        DarkGiven = ParseColor(a->Name, false, BorderColorDark);
-        break;
-      default:
-        break;
+      case BorderColorSy: ParseColor(a->Name, false, BorderColor); break;
+      case BorderColorLightSy: LightGiven = ParseColor(a->Name, false, BorderColorLight); break;
+      case BorderColorDarkSy: DarkGiven = ParseColor(a->Name, false, BorderColorDark); break;
+      default: break;
       }
     }
   if (BorderWidth)
@@ -366,7 +348,8 @@ std::unique_ptr<TSectionBase> ThtmlTable::CreateCopy(TSectionList* AMasterList) 
   return std::make_unique<ThtmlTable>(AMasterList, *this);
 }
 
-void ThtmlTable::AddColumn(int32_t AWidth, bool AsPercent, int32_t ASpan, const std::string& AAlign, AlignmentType AVAlign)
+void ThtmlTable::AddColumn(int32_t AWidth, bool AsPercent, int32_t ASpan, const std::string& AAlign,
+                           AlignmentType AVAlign)
 {
   if (!ColInfo)
     ColInfo = std::make_unique<TFreeList<TColObj>>();
@@ -499,7 +482,12 @@ void ThtmlTable::GetMinMax(TCanvas& Canvas, bool Plain, int32_t TotalWidth, int3
       int32_t mn = 0, mx = 0;
       c->Cell->MinMaxWidth(Canvas, mn, mx);
       const int32_t extra = CellSpacing + c->HzSpace;
-      TCellMM m{c, col, std::clamp(c->ColSpan, 1, std::max(1, NumCols - col)), ClipY(int64_t{mn} + extra), ClipY(int64_t{mx} + extra), 0};
+      TCellMM m{c,
+                col,
+                std::clamp(c->ColSpan, 1, std::max(1, NumCols - col)),
+                ClipY(int64_t{mn} + extra),
+                ClipY(int64_t{mx} + extra),
+                0};
       if (c->WidthIsPercent)
         m.Pct = c->SpecWd;
       else if (c->SpecWd > 0 && TotalWidth > 0)
@@ -512,88 +500,90 @@ void ThtmlTable::GetMinMax(TCanvas& Canvas, bool Plain, int32_t TotalWidth, int3
   if (!std::is_sorted(cells.begin(), cells.end(), bySpan))
     std::stable_sort(cells.begin(), cells.end(), bySpan);
   for (TCellMM& m : cells) {
-      const int32_t span = m.Span;
-      const int32_t first = m.Col, last = m.Col + span;
-      if (Plain) {
-        if (span == 1) {
-          if (m.Cell->SpecWd > 0 && !m.Cell->WidthIsPercent)
-            m.Max = std::max(m.Min, ClipY(int64_t{m.Cell->SpecWd} + CellSpacing + m.Cell->HzSpace));
-          MinWidths[first] = std::max(MinWidths[first], m.Min);
-          MaxWidths[first] = std::max(MaxWidths[first], m.Max);
-          continue;
-        }
-        // A spanning cell's surplus goes to its columns in proportion to what they have.
-        auto spread = [&](std::vector<int32_t>& W, int32_t Need) {
-          int64_t sum = 0;
-          for (int32_t i = first; i < last; ++i)
-            sum += W[i];
-          if (sum >= Need)
-            return;
-          const int32_t diff = static_cast<int32_t>(Need - sum);
-          if (sum == 0) {
-            W[first] += diff;
-            return;
-          }
-          for (int32_t i = first; i < last; ++i)
-            W[i] += MulDiv0(diff, W[i], static_cast<int32_t>(sum));
-        };
-        spread(MinWidths, m.Min);
-        spread(MaxWidths, m.Max);
-        continue;
-      }
+    const int32_t span = m.Span;
+    const int32_t first = m.Col, last = m.Col + span;
+    if (Plain) {
       if (span == 1) {
+        if (m.Cell->SpecWd > 0 && !m.Cell->WidthIsPercent)
+          m.Max = std::max(m.Min, ClipY(int64_t{m.Cell->SpecWd} + CellSpacing + m.Cell->HzSpace));
         MinWidths[first] = std::max(MinWidths[first], m.Min);
         MaxWidths[first] = std::max(MaxWidths[first], m.Max);
-        Percents[first] = std::max(Percents[first], m.Pct);
         continue;
       }
-      int64_t minSum = 0, maxSum = 0, pctSum = 0;
-      int32_t k = 0;
-      bool noPct[MaxCols + 1] = {};
-      for (int32_t i = first; i < last; ++i) {
-        minSum += MinWidths[i];
-        maxSum += MaxWidths[i];
-        pctSum += Percents[i];
-        if (Percents[i] == 0) {
-          ++k;
-          noPct[i] = true;
+      // A spanning cell's surplus goes to its columns in proportion to what they have.
+      auto spread = [&](std::vector<int32_t>& W, int32_t Need) {
+        int64_t sum = 0;
+        for (int32_t i = first; i < last; ++i)
+          sum += W[i];
+        if (sum >= Need)
+          return;
+        const int32_t diff = static_cast<int32_t>(Need - sum);
+        if (sum == 0) {
+          W[first] += diff;
+          return;
         }
-      }
-      if (m.Pct == 0 && pctSum == 0) {
-        auto scale = [&](std::vector<int32_t>& W, int64_t Sum, int32_t Need) {
-          if (Need <= Sum)
-            return;
-          for (int32_t i = first; i < last; ++i)
-            W[i] = Sum == 0 ? Need / span : MulDiv0(Need, W[i], static_cast<int32_t>(Sum));
-        };
-        scale(MinWidths, minSum, m.Min);
-        scale(MaxWidths, maxSum, m.Max);
-        continue;
-      }
-      const int32_t sumP = static_cast<int32_t>(std::min<int64_t>(pctSum, INT32_MAX));
-      if (k == 0 && sumP < m.Pct) {
         for (int32_t i = first; i < last; ++i)
-          Percents[i] = MulDiv0(Percents[i], m.Pct, sumP);
-      } else if (k > 0) {
-        for (int32_t i = first; i < last; ++i)
-          if (noPct[i])
-            Percents[i] = std::max(0, (m.Pct - sumP) / k);
-      }
-      const int32_t d = std::max(sumP, m.Pct);
-      if (m.Min > minSum) {
-        const int32_t excess = static_cast<int32_t>(m.Min - minSum);
-        for (int32_t i = first; i < last; ++i)
-          MinWidths[i] += k == 0 ? MulDiv0(excess, Percents[i], d) : maxSum > 0 ? MulDiv0(excess, MaxWidths[i], static_cast<int32_t>(maxSum)) : excess / span;
-      }
-      if (m.Max > maxSum) {
-        const int32_t excess = static_cast<int32_t>(m.Max - maxSum);
-        for (int32_t i = first; i < last; ++i)
-          if (k == 0)
-            MaxWidths[i] += MulDiv0(excess, Percents[i], d);
-          else if (noPct[i])
-            MaxWidths[i] += excess / k;
+          W[i] += MulDiv0(diff, W[i], static_cast<int32_t>(sum));
+      };
+      spread(MinWidths, m.Min);
+      spread(MaxWidths, m.Max);
+      continue;
+    }
+    if (span == 1) {
+      MinWidths[first] = std::max(MinWidths[first], m.Min);
+      MaxWidths[first] = std::max(MaxWidths[first], m.Max);
+      Percents[first] = std::max(Percents[first], m.Pct);
+      continue;
+    }
+    int64_t minSum = 0, maxSum = 0, pctSum = 0;
+    int32_t k = 0;
+    bool noPct[MaxCols + 1] = {};
+    for (int32_t i = first; i < last; ++i) {
+      minSum += MinWidths[i];
+      maxSum += MaxWidths[i];
+      pctSum += Percents[i];
+      if (Percents[i] == 0) {
+        ++k;
+        noPct[i] = true;
       }
     }
+    if (m.Pct == 0 && pctSum == 0) {
+      auto scale = [&](std::vector<int32_t>& W, int64_t Sum, int32_t Need) {
+        if (Need <= Sum)
+          return;
+        for (int32_t i = first; i < last; ++i)
+          W[i] = Sum == 0 ? Need / span : MulDiv0(Need, W[i], static_cast<int32_t>(Sum));
+      };
+      scale(MinWidths, minSum, m.Min);
+      scale(MaxWidths, maxSum, m.Max);
+      continue;
+    }
+    const int32_t sumP = static_cast<int32_t>(std::min<int64_t>(pctSum, INT32_MAX));
+    if (k == 0 && sumP < m.Pct) {
+      for (int32_t i = first; i < last; ++i)
+        Percents[i] = MulDiv0(Percents[i], m.Pct, sumP);
+    } else if (k > 0) {
+      for (int32_t i = first; i < last; ++i)
+        if (noPct[i])
+          Percents[i] = std::max(0, (m.Pct - sumP) / k);
+    }
+    const int32_t d = std::max(sumP, m.Pct);
+    if (m.Min > minSum) {
+      const int32_t excess = static_cast<int32_t>(m.Min - minSum);
+      for (int32_t i = first; i < last; ++i)
+        MinWidths[i] += k == 0       ? MulDiv0(excess, Percents[i], d)
+                        : maxSum > 0 ? MulDiv0(excess, MaxWidths[i], static_cast<int32_t>(maxSum))
+                                     : excess / span;
+    }
+    if (m.Max > maxSum) {
+      const int32_t excess = static_cast<int32_t>(m.Max - maxSum);
+      for (int32_t i = first; i < last; ++i)
+        if (k == 0)
+          MaxWidths[i] += MulDiv0(excess, Percents[i], d);
+        else if (noPct[i])
+          MaxWidths[i] += excess / k;
+    }
+  }
   int64_t mn = 0, mx = 0;
   for (int32_t i = 0; i < NumCols; ++i) {
     MaxWidths[i] = std::max(MaxWidths[i], MinWidths[i]);
@@ -706,7 +696,8 @@ void ThtmlTable::WidthsFromPercents(int32_t W)
     } else if (room > 0 && short_ / 4 <= room) {
       for (int32_t i = 0; i < NumCols; ++i)
         if (Percents[i] <= 0)
-          Widths[i] += MulDiv0(short_, MaxWidths[i] - MinWidths[i], static_cast<int32_t>(std::min<int64_t>(room, INT32_MAX)));
+          Widths[i] +=
+              MulDiv0(short_, MaxWidths[i] - MinWidths[i], static_cast<int32_t>(std::min<int64_t>(room, INT32_MAX)));
     } else {
       for (int32_t i = 0; i < NumCols; ++i)
         if (Percents[i] <= 0)
@@ -874,8 +865,8 @@ int32_t ThtmlTable::LayCell(TCanvas& Canvas, TCellObj& C, int32_t CY, int32_t W,
   // comes out the same: such layouts are skipped.
   TSectionList* doc = ParentSectionList;
   const bool pass = doc && doc->InLayoutPass;
-  if (pass && C.LaidCycle == doc->CycleNumber && C.LaidY == CY && C.LaidWidth == W && C.LaidCurs == ACurs &&
-      C.LaidAHeight == AHeight) {
+  if (pass && C.LaidCycle == doc->CycleNumber && C.LaidY == CY && C.LaidWidth == W && C.LaidCurs == ACurs
+      && C.LaidAHeight == AHeight) {
     ACurs = ClipY(int64_t{ACurs} + C.Cell->Len);
     return C.LaidHeight;
   }
@@ -910,7 +901,9 @@ std::vector<int64_t> ThtmlTable::MeasureRowHeights(TCanvas& Canvas, int32_t Y, i
     for (int32_t col = 0; col < Rows[r]->Count(); ++col)
       if (TCellObj* c = Rows[r]->Items(col); c && !c->IsPlaceholder() && c->Cell)
         entries.push_back(TEntry{std::clamp(c->RowSpan, 1, nRows - r), r, col, c});
-  const auto bySpanAndRow = [](const TEntry& a, const TEntry& b) { return a.Span != b.Span ? a.Span < b.Span : a.Row < b.Row; };
+  const auto bySpanAndRow = [](const TEntry& a, const TEntry& b) {
+    return a.Span != b.Span ? a.Span < b.Span : a.Row < b.Row;
+  };
   if (!std::is_sorted(entries.begin(), entries.end(), bySpanAndRow))
     std::stable_sort(entries.begin(), entries.end(), bySpanAndRow);
 
@@ -938,7 +931,8 @@ std::vector<int64_t> ThtmlTable::MeasureRowHeights(TCanvas& Canvas, int32_t Y, i
           measureCurs = ClipY(int64_t{measureCurs} + c->Cell->Len);
       } else {
         if (span == 1) {
-          c->VSize = LayCell(Canvas, *c, ClipY(rowsTop + above + CellSpacing + c->PadTop() + c->BrdTop()), w, AHeight, measureCurs);
+          c->VSize = LayCell(Canvas, *c, ClipY(rowsTop + above + CellSpacing + c->PadTop() + c->BrdTop()), w, AHeight,
+                             measureCurs);
         } else {
           int32_t scratch = Curs;
           c->VSize = LayCell(Canvas, *c, Y, w, AHeight, scratch);
@@ -1008,15 +1002,9 @@ int64_t ThtmlTable::PlaceRows(TCanvas& Canvas, const std::vector<int64_t>& Heigh
       row->TallestCellHt = std::max(row->TallestCellHt, c->Ht);
       const int32_t avail = c->Ht - CellSpacing - c->VrSpace;
       switch (c->MyVAlign) {
-      case ATop:
-        c->YIndent = 0;
-        break;
-      case AMiddle:
-        c->YIndent = std::max(0, (avail - c->VSize) / 2);
-        break;
-      default:
-        c->YIndent = std::max(0, avail - c->VSize);
-        break;
+      case ATop: c->YIndent = 0; break;
+      case AMiddle: c->YIndent = std::max(0, (avail - c->VSize) / 2); break;
+      default: c->YIndent = std::max(0, avail - c->VSize); break;
       }
       c->Wd = CellWidth(col, *c);
       const int32_t w = std::max(0, c->Wd - c->HzSpace - CellSpacing);
@@ -1032,8 +1020,8 @@ int64_t ThtmlTable::PlaceRows(TCanvas& Canvas, const std::vector<int64_t>& Heigh
   return rowY;
 }
 
-int32_t ThtmlTable::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, int32_t AHeight, IndentManager& IMgr, int32_t& MaxWidth,
-                           int32_t& Curs)
+int32_t ThtmlTable::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, int32_t AHeight, IndentManager& IMgr,
+                           int32_t& MaxWidth, int32_t& Curs)
 {
   Initialize();
   YDraw = ContentTop = DrawTop = Y;
@@ -1068,7 +1056,8 @@ int32_t ThtmlTable::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth
   return SectionHeight;
 }
 
-void ThtmlTable::DrawCell(TCanvas& Canvas, const TRect& ARect, TCellObj& C, int32_t X, int32_t YTop, int32_t Col, int32_t Row)
+void ThtmlTable::DrawCell(TCanvas& Canvas, const TRect& ARect, TCellObj& C, int32_t X, int32_t YTop, int32_t Col,
+                          int32_t Row)
 {
   TSectionList* doc = ParentSectionList;
   const int32_t yOff = doc->YOff;
@@ -1104,7 +1093,8 @@ void ThtmlTable::DrawCell(TCanvas& Canvas, const TRect& ARect, TCellObj& C, int3
   C.Cell->Draw(Canvas, ARect, box.Right - box.Left, left + C.PadLeft() + C.BrdLeft(), 0, 0);
 }
 
-int32_t ThtmlTable::Draw(TCanvas& Canvas, const TRect& ARect, IndentManager& IMgr, int32_t X, int32_t XRef, int32_t YRef)
+int32_t ThtmlTable::Draw(TCanvas& Canvas, const TRect& ARect, IndentManager& IMgr, int32_t X, int32_t XRef,
+                         int32_t YRef)
 {
   const int32_t result = YDraw + SectionHeight;
   TSectionList* doc = ParentSectionList;
@@ -1117,7 +1107,8 @@ int32_t ThtmlTable::Draw(TCanvas& Canvas, const TRect& ARect, IndentManager& IMg
     return result;
   const int32_t pageHeight = ARect.Bottom - ARect.Top;
   if (doc->Printing) {
-    if (YDraw < doc->PageBottom && YDraw - doc->PageTop > pageHeight * 2 / 3 && ContentBot > doc->PageBottom && SectionHeight < pageHeight) {
+    if (YDraw < doc->PageBottom && YDraw - doc->PageTop > pageHeight * 2 / 3 && ContentBot > doc->PageBottom
+        && SectionHeight < pageHeight) {
       doc->PageBottom = YDraw;
       return result;
     }
@@ -1126,12 +1117,13 @@ int32_t ThtmlTable::Draw(TCanvas& Canvas, const TRect& ARect, IndentManager& IMg
     Caption->Cell->Draw(Canvas, ARect, CaptionWidth, X, 0, 0);
 
   const int32_t nRows = Rows.Count();
-  const int32_t rowsBottom = nRows > 0 ? ClipY(int64_t{FRowTops.back()} + Rows[nRows - 1]->RowHt + CellSpacing) : FRowsTop + CellSpacing;
+  const int32_t rowsBottom =
+      nRows > 0 ? ClipY(int64_t{FRowTops.back()} + Rows[nRows - 1]->RowHt + CellSpacing) : FRowsTop + CellSpacing;
   TRegion spacing;
   const bool fillSpacing = BorderColor != NoColor && (!doc->Printing || doc->PrintTableBackground);
   if (fillSpacing) {
-    const TRect all{std::max(X, ARect.Left), std::max(FRowsTop - yOff, ARect.Top), std::min(X + TableWidth, ARect.Right),
-                    std::min(rowsBottom - yOff, ARect.Bottom)};
+    const TRect all{std::max(X, ARect.Left), std::max(FRowsTop - yOff, ARect.Top),
+                    std::min(X + TableWidth, ARect.Right), std::min(rowsBottom - yOff, ARect.Bottom)};
     if (all.Left < all.Right && all.Top < all.Bottom)
       spacing = TRegion(all);
   }
@@ -1145,8 +1137,8 @@ int32_t ThtmlTable::Draw(TCanvas& Canvas, const TRect& ARect, IndentManager& IMg
         breakHere = true;
       else if (row->KeepIntact && rowTop > doc->PageTop && rowBot > doc->PageBottom && row->RowHt < pageHeight)
         breakHere = true;
-      else if (r > 0 && rowTop - doc->PageTop > pageHeight * 2 / 3 && ClipY(int64_t{rowTop} + row->TallestCellHt) > doc->PageBottom &&
-               row->TallestCellHt < pageHeight)
+      else if (r > 0 && rowTop - doc->PageTop > pageHeight * 2 / 3
+               && ClipY(int64_t{rowTop} + row->TallestCellHt) > doc->PageBottom && row->TallestCellHt < pageHeight)
         breakHere = true;
       if (breakHere) {
         const int32_t bottom = rowTop + CellSpacing / 2;
@@ -1167,7 +1159,8 @@ int32_t ThtmlTable::Draw(TCanvas& Canvas, const TRect& ARect, IndentManager& IMg
       if (fillSpacing && !spacing.IsEmpty()) {
         const int32_t left = X + ColLeft(col) + CellSpacing;
         const int32_t top = rowTop + CellSpacing - yOff;
-        spacing.Subtract(TRegion(TRect{left, top, left + std::max(0, c->Wd - CellSpacing), top + std::max(0, c->Ht - CellSpacing)}));
+        spacing.Subtract(
+            TRegion(TRect{left, top, left + std::max(0, c->Wd - CellSpacing), top + std::max(0, c->Ht - CellSpacing)}));
       }
     }
     if (doc->Printing && row->BreakAfter) {
@@ -1224,7 +1217,7 @@ TCellObj* CellAtPoint(const ThtmlTable& T, const std::vector<int32_t>& RowTops, 
   return nullptr;
 }
 
-}  // namespace
+}   // namespace
 
 uint32_t ThtmlTable::LinkAt(TCanvas& Canvas, int32_t X, int32_t Y, TLinkInfo& Info)
 {
@@ -1302,7 +1295,4 @@ void ThtmlTable::CopyToClipboard()
     c->Cell->CopyToClipboard();
 }
 
-void ThtmlTable::AddToPositionList(std::vector<TSectionBase*>& List)
-{
-  List.push_back(this);
-}
+void ThtmlTable::AddToPositionList(std::vector<TSectionBase*>& List) { List.push_back(this); }

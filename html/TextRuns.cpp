@@ -17,16 +17,10 @@ struct TLastMetrics {
 };
 TLastMetrics GLastMetrics;
 
-int32_t FontPixelHeight(double Points)
-{
-  return -std::max(1, SafeRound(Points * ScreenPixelsPerInch() / 72));
-}
+int32_t FontPixelHeight(double Points) { return -std::max(1, SafeRound(Points * ScreenPixelsPerInch() / 72)); }
 
 // A page's number bounded to what layout can carry.
-int32_t Bounded(int64_t V, int32_t Lo, int32_t Hi)
-{
-  return static_cast<int32_t>(std::clamp<int64_t>(V, Lo, Hi));
-}
+int32_t Bounded(int64_t V, int32_t Lo, int32_t Hi) { return static_cast<int32_t>(std::clamp<int64_t>(V, Lo, Hi)); }
 
 bool PropGiven(const TProperties& Prop, int Index)
 {
@@ -50,13 +44,13 @@ int32_t BoxValue(const TBoxValues& B, int Index)
   return v == Auto ? 0 : std::clamp(v, 0, MaxImageSide);
 }
 
-}  // namespace
+}   // namespace
 
 bool SameFont(const TMyFont& A, const TMyFont& B)
 {
-  return A.Height() == B.Height() && A.Style() == B.Style() && A.Color() == B.Color() && A.bgColor == B.bgColor &&
-         A.Charset() == B.Charset() && A.Pitch() == B.Pitch() && A.Orientation() == B.Orientation() &&
-         A.PixelsPerInch() == B.PixelsPerInch() && A.Name() == B.Name();
+  return A.Height() == B.Height() && A.Style() == B.Style() && A.Color() == B.Color() && A.bgColor == B.bgColor
+         && A.Charset() == B.Charset() && A.Pitch() == B.Pitch() && A.Orientation() == B.Orientation()
+         && A.PixelsPerInch() == B.PixelsPerInch() && A.Name() == B.Name();
 }
 
 TCanvas& FontMeasureCanvas()
@@ -344,15 +338,11 @@ int32_t TFloatingObj::AlignedTop(TFontObj* FO, int32_t YBaseline, int32_t YTop) 
   switch (ObjAlign) {
   case ATop:
   case ALeft:
-  case ARight:
-    top = YTop + VSpaceT;
-    break;
+  case ARight: top = YTop + VSpaceT; break;
   case AMiddle:
     top = YBaseline + (FO ? FO->Descent - FO->tmHeight / 2 : 0) - (ImageHeight - VSpaceT + VSpaceB) / 2;
     break;
-  default:
-    top = YBaseline - ImageHeight - VSpaceB;
-    break;
+  default: top = YBaseline - ImageHeight - VSpaceB; break;
   }
   return top;
 }
@@ -370,12 +360,8 @@ TImageObj::TImageObj(TSectionList* AMasterList, int32_t Position, TAttributeList
     if (!a)
       continue;
     switch (a->Which) {
-    case AlignSy:
-      SetAlignFromText(a->Name);
-      break;
-    case SrcSy:
-      Source = Trim(a->Name);
-      break;
+    case AlignSy: SetAlignFromText(a->Name); break;
+    case SrcSy: Source = Trim(a->Name); break;
     case AltSy:
       Alt = a->Name;
       Title = Alt;
@@ -388,9 +374,7 @@ TImageObj::TImageObj(TSectionList* AMasterList, int32_t Position, TAttributeList
         PercentWidth = true;
       }
       break;
-    case HeightSy:
-      SpecHeight = Bounded(std::max<int64_t>(1, a->Value), 1, MaxImageSide);
-      break;
+    case HeightSy: SpecHeight = Bounded(std::max<int64_t>(1, a->Value), 1, MaxImageSide); break;
     case HSpaceSy:
       space = static_cast<int32_t>(std::min<int64_t>(40, std::llabs(static_cast<int64_t>(a->Value))));
       spaceGiven = true;
@@ -398,15 +382,9 @@ TImageObj::TImageObj(TSectionList* AMasterList, int32_t Position, TAttributeList
     case VSpaceSy:
       vspace = static_cast<int32_t>(std::min<int64_t>(40, std::llabs(static_cast<int64_t>(a->Value))));
       break;
-    case BorderSy:
-      NoBorder = a->Value == 0;
-      break;
-    case TranspSy:
-      Transparent = LLCorner;
-      break;
-    case IsMapSy:
-      IsMap = true;
-      break;
+    case BorderSy: NoBorder = a->Value == 0; break;
+    case TranspSy: Transparent = LLCorner; break;
+    case IsMapSy: IsMap = true; break;
     case UseMapSy: {
       UseMap = true;
       std::string m = UpperCase(Trim(a->Name));
@@ -415,9 +393,7 @@ TImageObj::TImageObj(TSectionList* AMasterList, int32_t Position, TAttributeList
       MapName = m;
       break;
     }
-    case ActiveSy:
-      HoverImage = true;
-      break;
+    case ActiveSy: HoverImage = true; break;
     case NameSy:
       if (MasterList && MasterList->IDNameList)
         MasterList->IDNameList->AddObject(a->Name, this);
@@ -426,8 +402,7 @@ TImageObj::TImageObj(TSectionList* AMasterList, int32_t Position, TAttributeList
       if (MasterList && MasterList->IDNameList && !Trim(a->Name).empty())
         MasterList->IDNameList->AddObject(LowerCase(Trim(a->Name)), this);
       break;
-    default:
-      break;
+    default: break;
     }
   }
   if (const TAttribute* t = L.Find(TitleSy))
@@ -488,7 +463,8 @@ void TImageObj::SetPicture(const TImageResult& R)
     FMask = nullptr;
     if (HoverImage)
       FGif->SetAnimate(false);
-    else if (MasterList && std::find(MasterList->AGifList.begin(), MasterList->AGifList.end(), FGif) == MasterList->AGifList.end())
+    else if (MasterList
+             && std::find(MasterList->AGifList.begin(), MasterList->AGifList.end(), FGif) == MasterList->AGifList.end())
       MasterList->AGifList.push_back(FGif);
   } else {
     FBitmap = R.Bitmap;
@@ -680,7 +656,8 @@ void TImageObj::WrapTextClipped(TCanvas& Canvas, const TRect& Box, int32_t TX, i
   Canvas.RestoreDC(saved);
 }
 
-void TImageObj::DoDraw(TCanvas& Canvas, int32_t XX, int32_t Y, const TBitmap* ddImage, TGIFImage* ddGif, const TBitmap* ddMask)
+void TImageObj::DoDraw(TCanvas& Canvas, int32_t XX, int32_t Y, const TBitmap* ddImage, TGIFImage* ddGif,
+                       const TBitmap* ddMask)
 {
   const bool printing = MasterList && MasterList->IsCopy;
   const bool special = ddImage == &ErrorBitmap() || ddImage == &DefBitmap();
@@ -731,7 +708,8 @@ void TImageObj::SetHover(int32_t Value)
       FGif->SetCurrentFrame(Value == 2 ? 3 : 2);
     } else {
       FGif->SetAnimate(true);
-      if (MasterList && std::find(MasterList->AGifList.begin(), MasterList->AGifList.end(), FGif) == MasterList->AGifList.end())
+      if (MasterList
+          && std::find(MasterList->AGifList.begin(), MasterList->AGifList.end(), FGif) == MasterList->AGifList.end())
         MasterList->AGifList.push_back(FGif);
     }
   } else {
@@ -784,7 +762,8 @@ int32_t TImageObjList::GetHeightAt(int32_t Posn, AlignmentType& AAlign, TFloatin
   return FlObj->ImageHeight + FlObj->VSpaceT + FlObj->VSpaceB;
 }
 
-int32_t TImageObjList::GetWidthAt(int32_t Posn, AlignmentType& AAlign, int32_t& HSpcL, int32_t& HSpcR, TFloatingObj*& FlObj) const
+int32_t TImageObjList::GetWidthAt(int32_t Posn, AlignmentType& AAlign, int32_t& HSpcL, int32_t& HSpcR,
+                                  TFloatingObj*& FlObj) const
 {
   FlObj = FindImage(Posn);
   if (!FlObj)
@@ -808,8 +787,8 @@ void TImageObjList::Decrement(int32_t N)
       --o->Pos;
 }
 
-bool TImageObjList::PtInImage(int32_t X, int32_t Y, int32_t& IX, int32_t& IY, int32_t& Posn, bool& AsIsMap, bool& AUsesMap,
-                              TMapItem*& MapItem, TImageObj*& ImageObj) const
+bool TImageObjList::PtInImage(int32_t X, int32_t Y, int32_t& IX, int32_t& IY, int32_t& Posn, bool& AsIsMap,
+                              bool& AUsesMap, TMapItem*& MapItem, TImageObj*& ImageObj) const
 {
   AUsesMap = false;
   MapItem = nullptr;
@@ -817,7 +796,8 @@ bool TImageObjList::PtInImage(int32_t X, int32_t Y, int32_t& IX, int32_t& IY, in
     auto* img = dynamic_cast<TImageObj*>(o.get());
     if (!img)
       continue;
-    if (X >= img->DrawXX && X < img->DrawXX + img->ImageWidth && Y >= img->DrawYY && Y < img->DrawYY + img->ImageHeight) {
+    if (X >= img->DrawXX && X < img->DrawXX + img->ImageWidth && Y >= img->DrawYY
+        && Y < img->DrawYY + img->ImageHeight) {
       IX = X - img->DrawXX;
       IY = Y - img->DrawYY;
       Posn = img->Pos;
@@ -887,7 +867,8 @@ int32_t IndentManager::UpdateBlock(int32_t Y, int32_t AWidth, int32_t AHeight, A
 
 // ---- form controls: what paragraphs need of them ----
 
-TFormControlObj::TFormControlObj(TSectionList* AMasterList, int32_t Position) : MasterList(AMasterList), Pos(Position) {}
+TFormControlObj::TFormControlObj(TSectionList* AMasterList, int32_t Position) : MasterList(AMasterList), Pos(Position)
+{}
 
 TFormControlObj::~TFormControlObj()
 {
@@ -930,7 +911,8 @@ void ThtmlForm::SetSizes(TCanvas& Canvas)
 
 TFormControlObj* TFormControlList::FindControl(int32_t Posn) const
 {
-  const auto it = std::lower_bound(begin(), end(), Posn, [](const TFormControlObj* C, int32_t P) { return C->Pos < P; });
+  const auto it =
+      std::lower_bound(begin(), end(), Posn, [](const TFormControlObj* C, int32_t P) { return C->Pos < P; });
   return it != end() && (*it)->Pos == Posn ? *it : nullptr;
 }
 
@@ -955,7 +937,8 @@ int32_t TFormControlList::GetWidthAt(int32_t Posn, int32_t& HSpcL, int32_t& HSpc
 
 int32_t TFormControlList::GetControlCountAt(int32_t Posn) const
 {
-  const auto it = std::lower_bound(begin(), end(), Posn, [](const TFormControlObj* C, int32_t P) { return C->Pos < P; });
+  const auto it =
+      std::lower_bound(begin(), end(), Posn, [](const TFormControlObj* C, int32_t P) { return C->Pos < P; });
   return it != end() ? std::min(9999, (*it)->Pos - Posn) : 9999;
 }
 

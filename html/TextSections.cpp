@@ -6,25 +6,13 @@
 
 namespace {
 
-bool IsMarker(char16_t C)
-{
-  return C == FmCtl || C == ImgPan || C == BrkCh;
-}
+bool IsMarker(char16_t C) { return C == FmCtl || C == ImgPan || C == BrkCh; }
 
-bool IsWide(char16_t C)
-{
-  return C >= 0x3000;
-}
+bool IsWide(char16_t C) { return C >= 0x3000; }
 
-int32_t LineTotal(const LineRec& L)
-{
-  return L.SpaceBefore + L.LineHt + L.SpaceAfter;
-}
+int32_t LineTotal(const LineRec& L) { return L.SpaceBefore + L.LineHt + L.SpaceAfter; }
 
-TColor Complement(TColor C)
-{
-  return ColorToRGB(C) ^ 0xFFFFFF;
-}
+TColor Complement(TColor C) { return ColorToRGB(C) ^ 0xFFFFFF; }
 
 // The source position of character Pos.
 int32_t SourceIndexAt(const TIndexList& L, int32_t Pos)
@@ -42,7 +30,7 @@ void AddSourceIndex(TIndexList& L, int32_t Pos, int32_t Index)
     L.push_back(IndexObj{Pos, Index});
 }
 
-}  // namespace
+}   // namespace
 
 // Where a named character position's line begins (for jumps to anchors).
 int32_t DocumentLineTop(TSectionList* List, int32_t ChPos)
@@ -68,18 +56,10 @@ TSection::TSection(TSectionList* AMasterList, TAttributeList* L, TProperties& Pr
   else
     FirstLineIndent = Prop.GetTextIndent(0);
   switch (Prop.GetTextAlign()) {
-  case Right:
-    Justify = Right;
-    break;
-  case Centered:
-    Justify = Centered;
-    break;
-  case FullJustify:
-    Justify = FullJustify;
-    break;
-  default:
-    Justify = Left;
-    break;
+  case Right: Justify = Right; break;
+  case Centered: Justify = Centered; break;
+  case FullJustify: Justify = FullJustify; break;
+  default: Justify = Left; break;
   }
   if (L) {
     if (const TAttribute* c = L->Find(ClearSy)) {
@@ -344,11 +324,12 @@ int32_t TSection::FindTextWidth(TCanvas& Canvas, int32_t Start, int32_t N, bool 
   Start = std::clamp(Start, 0, Len);
   N = std::clamp(N, 0, Len - Start);
   if (RemoveSpaces)
-    while (N > 0 && (BuffS[static_cast<size_t>(Start + N - 1)] == u' ' || BuffS[static_cast<size_t>(Start + N - 1)] == BrkCh))
+    while (N > 0
+           && (BuffS[static_cast<size_t>(Start + N - 1)] == u' ' || BuffS[static_cast<size_t>(Start + N - 1)] == BrkCh))
       --N;
   const char16_t* text = BuffS.data() + Start;
-  if (N > 0 && Fonts.Count() == 1 && Fonts.First()->Pos <= Start &&
-      std::none_of(text, text + N, [](char16_t C) { return C == ImgPan || C == FmCtl; })) {
+  if (N > 0 && Fonts.Count() == 1 && Fonts.First()->Pos <= Start
+      && std::none_of(text, text + N, [](char16_t C) { return C == ImgPan || C == FmCtl; })) {
     // One run of plain text, as most paragraphs and table cells are: measured at once (or
     // taken from the document's measurements of short texts).
     const TFontObj* f = Fonts.First();
@@ -373,7 +354,8 @@ int32_t TSection::FindTextWidth(TCanvas& Canvas, int32_t Start, int32_t N, bool 
       ++i;
       continue;
     }
-    int32_t n = std::min({Fonts.GetFontCountAt(i, Len), Images.GetImageCountAt(i), FormControls.GetControlCountAt(i), end - i});
+    int32_t n =
+        std::min({Fonts.GetFontCountAt(i, Len), Images.GetImageCountAt(i), FormControls.GetControlCountAt(i), end - i});
     n = std::max(n, 1);
     int32_t ohang = 0;
     TFontObj* f = Fonts.GetFontAt(i, ohang);
@@ -396,10 +378,7 @@ int32_t TSection::NextBreakChar(int32_t Start, TLayoutState& R) const
   return R.BrkAt;
 }
 
-bool TSection::TFitState::IsPlaced(const TFloatingObj* F) const
-{
-  return Run && Run->Placed.count(F) != 0;
-}
+bool TSection::TFitState::IsPlaced(const TFloatingObj* F) const { return Run && Run->Placed.count(F) != 0; }
 
 int32_t TSection::FitCount(TCanvas& Canvas, IndentManager& IMgr, int32_t Start, int32_t Max, TFitState& S)
 {
@@ -470,7 +449,8 @@ int32_t TSection::FitCount(TCanvas& Canvas, IndentManager& IMgr, int32_t Start, 
       ++i;
       continue;
     }
-    int32_t n = std::min({Fonts.GetFontCountAt(i, Len), Images.GetImageCountAt(i), FormControls.GetControlCountAt(i), end - i});
+    int32_t n =
+        std::min({Fonts.GetFontCountAt(i, Len), Images.GetImageCountAt(i), FormControls.GetControlCountAt(i), end - i});
     n = std::max(n, 1);
     int32_t ohang = 0;
     TFontObj* f = Fonts.GetFontAt(i, ohang);
@@ -488,7 +468,10 @@ int32_t TSection::FitCount(TCanvas& Canvas, IndentManager& IMgr, int32_t Start, 
       int32_t k = static_cast<int32_t>(std::clamp<int64_t>(room / narrowest + 16, 1, n));
       // A stretch never ends between the halves of a surrogate pair (the pair measures as one).
       auto pairSafe = [&](int32_t K) {
-        return K < n && BuffS[static_cast<size_t>(i + K - 1)] >= 0xD800 && BuffS[static_cast<size_t>(i + K - 1)] <= 0xDBFF ? K + 1 : K;
+        return K < n && BuffS[static_cast<size_t>(i + K - 1)] >= 0xD800
+                       && BuffS[static_cast<size_t>(i + K - 1)] <= 0xDBFF
+                   ? K + 1
+                   : K;
       };
       k = pairSafe(k);
       for (;;) {
@@ -549,7 +532,8 @@ int32_t TSection::ChooseBreak(int32_t Start, int32_t N) const
       break;
     const char16_t ch = BuffS[static_cast<size_t>(k)];
     const char16_t next = BuffS[static_cast<size_t>(k + 1)];
-    if ((ch == u'-' || ch == u'?' || IsWide(ch) || next == ImgPan || next == FmCtl || next == BrkCh || next == u' ') && CanBreakAfter(k)) {
+    if ((ch == u'-' || ch == u'?' || IsWide(ch) || next == ImgPan || next == FmCtl || next == BrkCh || next == u' ')
+        && CanBreakAfter(k)) {
       n = withSpaces(k - Start + 1);
       if (Start + n < Len && BuffS[static_cast<size_t>(Start + n)] == BrkCh)
         ++n;
@@ -571,7 +555,8 @@ int32_t TSection::ClearSpace(IndentManager& IMgr, int32_t Y) const
 
 void TSection::AddEmptyLine(int32_t Start, int32_t& Y, int32_t Height)
 {
-  Height = static_cast<int32_t>(std::clamp<int64_t>(Height, 0, std::max<int64_t>(0, static_cast<int64_t>(MaxDocY) - Y)));
+  Height =
+      static_cast<int32_t>(std::clamp<int64_t>(Height, 0, std::max<int64_t>(0, static_cast<int64_t>(MaxDocY) - Y)));
   LineRec l;
   l.Start = Start;
   l.SpaceBefore = Height;
@@ -582,8 +567,8 @@ void TSection::AddEmptyLine(int32_t Start, int32_t& Y, int32_t Height)
   Y += Height;
 }
 
-void TSection::CloseLine(TCanvas& Canvas, IndentManager& IMgr, int32_t X, int32_t& Y, int32_t Start, int32_t N, bool Last, bool First,
-                         TFitState& S, int32_t& LowestFloat)
+void TSection::CloseLine(TCanvas& Canvas, IndentManager& IMgr, int32_t X, int32_t& Y, int32_t Start, int32_t N,
+                         bool Last, bool First, TFitState& S, int32_t& LowestFloat)
 {
   LineRec L;
   L.Start = Start;
@@ -620,9 +605,7 @@ void TSection::CloseLine(TCanvas& Canvas, IndentManager& IMgr, int32_t X, int32_
         continue;
       const int32_t h = o->ImageHeight + o->VSpaceT + o->VSpaceB;
       switch (o->ObjAlign) {
-      case ATop:
-        sa = std::max(sa, h - L.LineHt);
-        break;
+      case ATop: sa = std::max(sa, h - L.LineHt); break;
       case AMiddle: {
         if (onlyMarkers) {
           if (TFontObj* f = FontAt(i)) {
@@ -635,9 +618,7 @@ void TSection::CloseLine(TCanvas& Canvas, IndentManager& IMgr, int32_t X, int32_
         sb = std::max(sb, h - L.LineHt - half);
         break;
       }
-      default:
-        sb = std::max(sb, h - (L.LineHt - L.Descent));
-        break;
+      default: sb = std::max(sb, h - (L.LineHt - L.Descent)); break;
       }
       o->YValue = Y;
     } else if (c == FmCtl) {
@@ -646,9 +627,7 @@ void TSection::CloseLine(TCanvas& Canvas, IndentManager& IMgr, int32_t X, int32_
         continue;
       const int32_t h = f->Height;
       switch (f->FormAlign) {
-      case ATop:
-        sa = std::max(sa, h - L.LineHt);
-        break;
+      case ATop: sa = std::max(sa, h - L.LineHt); break;
       case AMiddle: {
         // Centred on the line as a picture is: what it stands out goes half above, half below.
         const int32_t half = (h - L.LineHt) / 2;
@@ -656,12 +635,8 @@ void TSection::CloseLine(TCanvas& Canvas, IndentManager& IMgr, int32_t X, int32_
         sb = std::max(sb, h - L.LineHt - half);
         break;
       }
-      case ABaseLine:
-        sb = std::max(sb, h - (L.LineHt - L.Descent));
-        break;
-      default:
-        sb = std::max(sb, h - L.LineHt);
-        break;
+      case ABaseLine: sb = std::max(sb, h - (L.LineHt - L.Descent)); break;
+      default: sb = std::max(sb, h - L.LineHt); break;
       }
       f->YValue = Y;
     }
@@ -671,17 +646,15 @@ void TSection::CloseLine(TCanvas& Canvas, IndentManager& IMgr, int32_t X, int32_
   const int32_t right = IMgr.RightSide(Y);
   const int32_t width = FindTextWidth(Canvas, Start, N, true);
   switch (Justify) {
-  case Centered:
-    L.LineIndent = (left + right - width) / 2 - X;
-    break;
-  case Right:
-    L.LineIndent = right - X - width;
-    break;
+  case Centered: L.LineIndent = (left + right - width) / 2 - X; break;
+  case Right: L.LineIndent = right - X - width; break;
   case FullJustify: {
     L.LineIndent = left - X;
     if (!Last) {
       int32_t trimmed = N;
-      while (trimmed > 0 && (BuffS[static_cast<size_t>(Start + trimmed - 1)] == u' ' || BuffS[static_cast<size_t>(Start + trimmed - 1)] == BrkCh))
+      while (trimmed > 0
+             && (BuffS[static_cast<size_t>(Start + trimmed - 1)] == u' '
+                 || BuffS[static_cast<size_t>(Start + trimmed - 1)] == BrkCh))
         --trimmed;
       int32_t spaces = 0;
       for (int32_t i = Start; i < Start + trimmed - 1; ++i)
@@ -692,9 +665,7 @@ void TSection::CloseLine(TCanvas& Canvas, IndentManager& IMgr, int32_t X, int32_
     }
     break;
   }
-  default:
-    L.LineIndent = left - X;
-    break;
+  default: L.LineIndent = left - X; break;
   }
   L.DrawWidth = right - left;
   FWidestLine = std::max(FWidestLine, L.LineIndent + width);
@@ -726,8 +697,8 @@ void TSection::CloseLine(TCanvas& Canvas, IndentManager& IMgr, int32_t X, int32_
   Lines.Add(L);
 }
 
-int32_t TSection::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, int32_t AHeight, IndentManager& IMgr, int32_t& MaxWidth,
-                         int32_t& Curs)
+int32_t TSection::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, int32_t AHeight, IndentManager& IMgr,
+                         int32_t& MaxWidth, int32_t& Curs)
 {
   Lines.Clear();
   TLayoutState run;
@@ -838,11 +809,13 @@ int32_t TSection::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, 
   DrawBot = y0 + DrawHeight;
   MaxWidth = std::max(MaxWidth, FWidestLine);
 
-  if (doc && !doc->IsCopy && SectionNumber > 0 && SectionNumber % 50 == 0 && ThisCycle != doc->CycleNumber && doc->SectionCount > 0) {
+  if (doc && !doc->IsCopy && SectionNumber > 0 && SectionNumber % 50 == 0 && ThisCycle != doc->CycleNumber
+      && doc->SectionCount > 0) {
     ThisCycle = doc->CycleNumber;
     if (doc->TheOwner)
-      doc->TheOwner->DoProgress(1, doc->ProgressStart + static_cast<int32_t>(static_cast<int64_t>(100 - doc->ProgressStart) *
-                                                                             SectionNumber / doc->SectionCount));
+      doc->TheOwner->DoProgress(1, doc->ProgressStart
+                                       + static_cast<int32_t>(static_cast<int64_t>(100 - doc->ProgressStart)
+                                                              * SectionNumber / doc->SectionCount));
   }
   return SectionHeight;
 }
@@ -864,7 +837,8 @@ std::vector<int32_t> TSection::LineOffsets(TCanvas& Canvas, const LineRec& L) co
       off[static_cast<size_t>(++k)] = base + InlineObjectWidth(i);
       continue;
     }
-    int32_t n = std::min({Fonts.GetFontCountAt(i, Len), Images.GetImageCountAt(i), FormControls.GetControlCountAt(i), L.Ln - k});
+    int32_t n = std::min(
+        {Fonts.GetFontCountAt(i, Len), Images.GetImageCountAt(i), FormControls.GetControlCountAt(i), L.Ln - k});
     n = std::max(n, 1);
     int32_t ohang = 0;
     if (TFontObj* f = Fonts.GetFontAt(i, ohang))
@@ -938,7 +912,8 @@ void TSection::DrawLine(TCanvas& Canvas, const LineRec& L, int32_t X, IndentMana
   const int32_t selE = doc->IsCopy ? 0 : std::clamp(doc->SelE - StartCurs, 0, Len);
   const int32_t end = L.Start + L.Ln;
   int32_t drawEnd = end;
-  while (drawEnd > L.Start && (BuffS[static_cast<size_t>(drawEnd - 1)] == u' ' || BuffS[static_cast<size_t>(drawEnd - 1)] == BrkCh))
+  while (drawEnd > L.Start
+         && (BuffS[static_cast<size_t>(drawEnd - 1)] == u' ' || BuffS[static_cast<size_t>(drawEnd - 1)] == BrkCh))
     --drawEnd;
 
   int32_t i = L.Start;
@@ -961,18 +936,10 @@ void TSection::DrawLine(TCanvas& Canvas, const LineRec& L, int32_t X, IndentMana
         f->ShowIt = true;
         int32_t y;
         switch (f->FormAlign) {
-        case ATop:
-          y = lineTop;
-          break;
-        case AMiddle:
-          y = lineTop + L.SpaceBefore + (L.LineHt - f->Height) / 2;
-          break;
-        case ABaseLine:
-          y = baseline - f->Height;
-          break;
-        default:
-          y = lineTop + L.SpaceBefore + L.LineHt - f->Height;
-          break;
+        case ATop: y = lineTop; break;
+        case AMiddle: y = lineTop + L.SpaceBefore + (L.LineHt - f->Height) / 2; break;
+        case ABaseLine: y = baseline - f->Height; break;
+        default: y = lineTop + L.SpaceBefore + L.LineHt - f->Height; break;
         }
         f->YValue = y;
         const int32_t fx = x + f->HSpaceL;
@@ -993,7 +960,8 @@ void TSection::DrawLine(TCanvas& Canvas, const LineRec& L, int32_t X, IndentMana
       ++i;
       continue;
     }
-    int32_t n = std::min({Fonts.GetFontCountAt(i, Len), Images.GetImageCountAt(i), FormControls.GetControlCountAt(i), drawEnd - i, 32000});
+    int32_t n = std::min({Fonts.GetFontCountAt(i, Len), Images.GetImageCountAt(i), FormControls.GetControlCountAt(i),
+                          drawEnd - i, 32000});
     // Chunks end where the selection begins or ends.
     if (i < selB && i + n > selB)
       n = selB - i;
@@ -1009,8 +977,8 @@ void TSection::DrawLine(TCanvas& Canvas, const LineRec& L, int32_t X, IndentMana
     TColor color = f->TheFont->Color();
     if (doc->Printing && !doc->PrintTableBackground && (ColorToRGB(color) & 0xE0E0) == 0xE0E0)
       color = 0x02A0A0A0;   // very light text would vanish on paper
-    if (doc->Printing && doc->PrintMonoBlack && Canvas.Device().IsPrinter() &&
-        Canvas.GetDeviceCaps(BITSPIXEL) * Canvas.GetDeviceCaps(PLANES) < 3 && ColorToRGB(color) != clWhite)
+    if (doc->Printing && doc->PrintMonoBlack && Canvas.Device().IsPrinter()
+        && Canvas.GetDeviceCaps(BITSPIXEL) * Canvas.GetDeviceCaps(PLANES) < 3 && ColorToRGB(color) != clWhite)
       color = clBlack;
     const bool selected = i >= selB && i < selE;
     if (selected) {
@@ -1032,7 +1000,8 @@ void TSection::DrawLine(TCanvas& Canvas, const LineRec& L, int32_t X, IndentMana
       y += (f->Descent + 1) / 2 + 1;
     std::vector<Integer> dx(static_cast<size_t>(n));
     for (int32_t j = 0; j < n; ++j)
-      dx[static_cast<size_t>(j)] = off[static_cast<size_t>(i - L.Start + j + 1)] - off[static_cast<size_t>(i - L.Start + j)];
+      dx[static_cast<size_t>(j)] =
+          off[static_cast<size_t>(i - L.Start + j + 1)] - off[static_cast<size_t>(i - L.Start + j)];
     Canvas.ExtTextOutW(x, y, 0, nullptr, BuffS.data() + i, static_cast<size_t>(n), dx.data());
     i += n;
   }
@@ -1064,7 +1033,8 @@ int32_t TSection::LineTopAt(int32_t I) const
 }
 
 // The frame of the link that has the keyboard focus, round its part on this line.
-void TSection::DrawLinkFocus(TCanvas& Canvas, const LineRec& L, int32_t X0, const std::vector<int32_t>& Off, int32_t YOff)
+void TSection::DrawLinkFocus(TCanvas& Canvas, const LineRec& L, int32_t X0, const std::vector<int32_t>& Off,
+                             int32_t YOff)
 {
   const int32_t id = ParentSectionList->FocusLinkID;
   const int32_t end = L.Start + L.Ln;

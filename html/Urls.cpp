@@ -22,7 +22,7 @@ int HexDigit(char c)
   return -1;
 }
 
-}  // namespace
+}   // namespace
 
 std::string GetBase(const std::string& URL)
 {
@@ -108,7 +108,7 @@ void DecodeHex(std::string& S)
       ++i;
       continue;
     }
-    if (i + 2 >= S.size()) {  // fewer than two characters follow
+    if (i + 2 >= S.size()) {   // fewer than two characters follow
       out.append(S, i, std::string::npos);
       break;
     }

@@ -2,10 +2,7 @@
 
 #include "platform/Application.h"
 
-TvwPrinter::TvwPrinter() : FPrinter(std::make_unique<TPrinter>())
-{
-  FPrinter->AssignSettings(Printer());
-}
+TvwPrinter::TvwPrinter() : FPrinter(std::make_unique<TPrinter>()) { FPrinter->AssignSettings(Printer()); }
 
 TvwPrinter::~TvwPrinter()
 {
@@ -48,7 +45,7 @@ std::unique_ptr<TvwPrinter>& CurrentPrinter()
   static auto* printer = new std::unique_ptr<TvwPrinter>();
   return *printer;
 }
-}  // namespace
+}   // namespace
 
 TvwPrinter& vwPrinter()
 {

@@ -20,8 +20,7 @@ static std::string ZMessage(int code)
 TCustomZStream::TCustomZStream(TStream& stream)
     : FStream(stream), FStreamPos(stream.Position()), FZ(std::make_unique<TZStreamState>()),
       FBuffer(new uint8_t[BufferSize])
-{
-}
+{}
 
 TCustomZStream::~TCustomZStream() = default;
 
@@ -40,8 +39,7 @@ TZCompressionStream::~TZCompressionStream()
 {
   try {
     Finish();
-  } catch (...) {
-  }
+  } catch (...) {}
   deflateEnd(&FZ->S);
 }
 

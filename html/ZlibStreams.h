@@ -7,9 +7,15 @@
 
 #include "html/HTMLStreams.h"
 
-class EZLibError : public Exception { using Exception::Exception; };
-class EZCompressionError : public EZLibError { using EZLibError::EZLibError; };
-class EZDecompressionError : public EZLibError { using EZLibError::EZLibError; };
+class EZLibError : public Exception {
+  using Exception::Exception;
+};
+class EZCompressionError : public EZLibError {
+  using EZLibError::EZLibError;
+};
+class EZDecompressionError : public EZLibError {
+  using EZLibError::EZLibError;
+};
 
 enum class TZCompressionLevel : int8_t { zcNone = 0, zcFastest = 1, zcDefault = -1, zcMax = 9 };
 

@@ -6,9 +6,17 @@
 
 namespace {
 
-const char* const CategoryNames[TopicCategoryCount] = {
-    "Motion", "Levers", "Linkages", "Gears", "Ratchet and pawl", "Pulley systems", "Sprockets and chain",
-    "Lifting systems", "Cams and followers", "Crank and slider", "Screw threads"};
+const char* const CategoryNames[TopicCategoryCount] = {"Motion",
+                                                       "Levers",
+                                                       "Linkages",
+                                                       "Gears",
+                                                       "Ratchet and pawl",
+                                                       "Pulley systems",
+                                                       "Sprockets and chain",
+                                                       "Lifting systems",
+                                                       "Cams and followers",
+                                                       "Crank and slider",
+                                                       "Screw threads"};
 
 // The fixed part of a record: topics (2), then correct, two reserved, width, height and the
 // text length, image length and answer count (4 each).
@@ -58,7 +66,7 @@ void WriteString(TStream& Stream, const std::string& s)
 // and a wrapped-round one would answer for another entry.
 constexpr size_t MaxLetteredAnswers = 26;
 
-}  // namespace
+}   // namespace
 
 std::string TopicCategoryName(Integer Index)
 {
@@ -105,36 +113,36 @@ void TTarvQuestion::WriteTo(TStream& Stream) const
 
 bool TTarvQuestion::Usable() const
 {
-  return Correct >= 0 && Correct <= MaxCorrect && size_t(Correct) < Answers.size() && !Answers[size_t(Correct)].empty() &&
-         (Topics >> TopicCategoryCount) == 0 && ImageWidth >= 0 && ImageWidth <= MaxPictureSide && ImageHeight >= 0 &&
-         ImageHeight <= MaxPictureSide;
+  return Correct >= 0 && Correct <= MaxCorrect && size_t(Correct) < Answers.size() && !Answers[size_t(Correct)].empty()
+         && (Topics >> TopicCategoryCount) == 0 && ImageWidth >= 0 && ImageWidth <= MaxPictureSide && ImageHeight >= 0
+         && ImageHeight <= MaxPictureSide;
 }
 
 std::string TTarvQuestion::BuildHeader() const
 {
   if (ImageName.empty())
     return "<p>" + Text + "</p>";
-  return std::string("<table border=\"0\" width=\"100%\"><tr> ") +
-         "<td width=\"25%\" valign=\"top\" align=\"left\"><img src=\"/Images/" + ImageName + "\" width=\"" +
-         IntToStr(ImageWidth) + "\" height=\"" + IntToStr(ImageHeight) + "\"></td>" +
-         "<td width=\"75%\" valign=\"top\" align=\"left\">" + Text + "  </tr></table>";
+  return std::string("<table border=\"0\" width=\"100%\"><tr> ")
+         + "<td width=\"25%\" valign=\"top\" align=\"left\"><img src=\"/Images/" + ImageName + "\" width=\""
+         + IntToStr(ImageWidth) + "\" height=\"" + IntToStr(ImageHeight) + "\"></td>"
+         + "<td width=\"75%\" valign=\"top\" align=\"left\">" + Text + "  </tr></table>";
 }
 
 std::string TTarvQuestion::BuildPage(Integer Number) const
 {
   std::string page =
       "<html><body ><table border=\"0\" width=\"100%\" cellspacing=\"0\" cellpadding=\"0\"><tr><td width=\"100%\" "
-      "bgcolor=\"#E0E8F4\"><font color=\"#000000\"><strong>&nbsp; Question " +
-      IntToStr(Number) + "</strong></font></td></tr></table>";
+      "bgcolor=\"#E0E8F4\"><font color=\"#000000\"><strong>&nbsp; Question "
+      + IntToStr(Number) + "</strong></font></td></tr></table>";
   page += BuildHeader();
   page += "<p><font color=\"#FF0000\">Click on one of the buttons below to select an answer</font></p>";
   page += "<ol type=\"A\">";
   for (size_t k = 0; k < Answers.size() && k < MaxLetteredAnswers; ++k) {
     if (Answers[k].empty())
       continue;
-    page += "<li><a href=\"" + std::string(1, char('A' + k)) +
-            "\"><img border=\"0\" src=\"/Images/button.gif\" align=\"middle\" width=\"20\" height=\"18\"></a> &nbsp;" +
-            Answers[k] + "</li>";
+    page += "<li><a href=\"" + std::string(1, char('A' + k))
+            + "\"><img border=\"0\" src=\"/Images/button.gif\" align=\"middle\" width=\"20\" height=\"18\"></a> &nbsp;"
+            + Answers[k] + "</li>";
   }
   page += "</ol></body></html>";
   return page;

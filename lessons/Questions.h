@@ -13,7 +13,9 @@
 #include "platform/SysUtils.h"
 
 // A file that is not what it claims to be.
-class EBadFile : public Exception { using Exception::Exception; };
+class EBadFile : public Exception {
+  using Exception::Exception;
+};
 
 // A set of topic categories: bit i is category i.
 using TTopicCategories = uint16_t;

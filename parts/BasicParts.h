@@ -20,8 +20,7 @@ Single ToothedWheelRadius(Integer teeth, Single pitch);
 // 4k and 4k+1 on the tip circle, 4k+2 and 4k+3 on the root circle. A bore when BoreRadius > 1e-6.
 class TCog : public TGLSceneObject {
 public:
-  TCog(TGLBaseSceneObject* AOwner, Integer Teeth, Single Pitch, Single ToothDepth, Single Thickness,
-       Single BoreRadius);
+  TCog(TGLBaseSceneObject* AOwner, Integer Teeth, Single Pitch, Single ToothDepth, Single Thickness, Single BoreRadius);
   Integer Teeth;
   Single Pitch;
   Single ToothDepth;
@@ -88,8 +87,8 @@ public:
 // tip circle touches y = 0 meshes with it.
 class TRackGear : public TGLSceneObject {
 public:
-  TRackGear(TGLBaseSceneObject* AOwner, Single Length, Single B, Single Thickness, Single Pitch,
-            Single ToothDepth, Integer Teeth);
+  TRackGear(TGLBaseSceneObject* AOwner, Single Length, Single B, Single Thickness, Single Pitch, Single ToothDepth,
+            Integer Teeth);
   Single Length;
   Single B;
   Single Thickness;
@@ -128,8 +127,8 @@ public:
 // mid-plane keeping the cog's layout.
 class TWormWheel : public TGLSceneObject {
 public:
-  TWormWheel(TGLBaseSceneObject* AOwner, Integer Teeth, Single Pitch, Single ToothDepth, Single Thickness,
-             Single D, Single E);
+  TWormWheel(TGLBaseSceneObject* AOwner, Integer Teeth, Single Pitch, Single ToothDepth, Single Thickness, Single D,
+             Single E);
   Integer Teeth;
   Single Pitch;
   Single ToothDepth;
@@ -188,8 +187,7 @@ public:
 // ring's sector of AngleDeg centred on it, so that copies turned by AngleDeg make the hub.
 class TSpoke : public TGLSceneObject {
 public:
-  TSpoke(TGLBaseSceneObject* AOwner, Single Radius, Single Width, Single Thickness, Integer AngleDeg,
-         Integer Segments);
+  TSpoke(TGLBaseSceneObject* AOwner, Single Radius, Single Width, Single Thickness, Integer AngleDeg, Integer Segments);
   Single Radius;
   Single Width;
   Single Thickness;
@@ -202,11 +200,11 @@ public:
 
 // Optional faces of a pulley.
 enum TVPulleyFace : Byte {
-  vpfFrontRim = 1,    // the rim ring's front face (InnerRadius to RadiusA at z = +Width/2)
-  vpfBackRim = 2,     // the rim ring's back face
-  vpfFrontWeb = 4,    // a solid disc inside the rim, front
-  vpfBackWeb = 8,     // the same at the back
-  vpfInnerWall = 16,  // the rim ring's inner wall, for spoked wheels
+  vpfFrontRim = 1,     // the rim ring's front face (InnerRadius to RadiusA at z = +Width/2)
+  vpfBackRim = 2,      // the rim ring's back face
+  vpfFrontWeb = 4,     // a solid disc inside the rim, front
+  vpfBackWeb = 8,      // the same at the back
+  vpfInnerWall = 16,   // the rim ring's inner wall, for spoked wheels
 };
 
 // A pulley about Z drawn with GLU quadrics, Width wide, centred on z = 0: a V groove from
@@ -382,8 +380,7 @@ public:
 // pi, mirrored beyond.
 class THeartCam : public TGLSceneObject {
 public:
-  THeartCam(TGLBaseSceneObject* AOwner, Single RisePerRadian, Single BaseRadius, Single Thickness,
-            Integer Segments);
+  THeartCam(TGLBaseSceneObject* AOwner, Single RisePerRadian, Single BaseRadius, Single Thickness, Integer Segments);
   Single RisePerRadian;
   Single BaseRadius;
   Single Thickness;

@@ -75,7 +75,7 @@ TBeltSection OpenLower(const TOpenPath& p, Single R1, Single D, Single depth, Si
 
 constexpr GLfloat BandColour[3] = {0.502f, 0.525f, 0.882f};
 
-}  // namespace
+}   // namespace
 
 // --- TBelt -------------------------------------------------------------------------------
 
@@ -105,10 +105,7 @@ Single TBelt::BandStart() const
   return WrapPositive(Radius2 * Angle * cPIdiv180 + Travel, L);
 }
 
-Single TBelt::PathLength() const
-{
-  return OpenPath(Radius1, Radius2, CentreDistance).L;
-}
+Single TBelt::PathLength() const { return OpenPath(Radius1, Radius2, CentreDistance).L; }
 
 TBeltSection TBelt::SectionAt(Single u) const
 {
@@ -125,10 +122,7 @@ TBeltSection TBelt::SectionAt(Single u) const
   return ArcSection(D / 2, 0, R2, R2 - Depth, 2 * cPI - p.t + SafeDivide(u - p.s4, R2), ht, hb);
 }
 
-std::array<std::pair<int, int>, 4> TBelt::FacePairs() const
-{
-  return {{{1, 0}, {0, 3}, {3, 2}, {2, 1}}};
-}
+std::array<std::pair<int, int>, 4> TBelt::FacePairs() const { return {{{1, 0}, {0, 3}, {3, 2}, {2, 1}}}; }
 
 void TBelt::BuildList(TRenderContextInfo&)
 {
@@ -202,10 +196,7 @@ Single TXBelt::PathLength() const
   return (cPI + 2 * a) * (Radius1 + Radius2) + 2 * CentreDistance * std::cos(a);
 }
 
-std::array<std::pair<int, int>, 4> TXBelt::FacePairs() const
-{
-  return {{{0, 1}, {3, 0}, {1, 2}, {2, 3}}};
-}
+std::array<std::pair<int, int>, 4> TXBelt::FacePairs() const { return {{{0, 1}, {3, 0}, {1, 2}, {2, 3}}}; }
 
 TBeltSection TXBelt::SectionAt(Single u) const
 {
@@ -288,17 +279,11 @@ TJockeyPath JockeyPath(const TJockeyBelt& b)
   return p;
 }
 
-}  // namespace
+}   // namespace
 
-TJockeyBelt::TJockeyBelt(TGLBaseSceneObject* AOwner) : TBelt(AOwner), JockeyY(-Radius1)
-{
-  BandSegments = 3;
-}
+TJockeyBelt::TJockeyBelt(TGLBaseSceneObject* AOwner) : TBelt(AOwner), JockeyY(-Radius1) { BandSegments = 3; }
 
-Single TJockeyBelt::PathLength() const
-{
-  return JockeyPath(*this).L;
-}
+Single TJockeyBelt::PathLength() const { return JockeyPath(*this).L; }
 
 TBeltSection TJockeyBelt::SectionAt(Single u) const
 {

@@ -8,8 +8,7 @@ THSCylinder::THSCylinder(TGLBaseSceneObject* AOwner, Single Radius, Single Groov
                          Single GrooveAngle, Single Length, Integer Segments)
     : TGLSceneObject(AOwner), Radius(Radius), GrooveWidth(GrooveWidth), GrooveDepth(GrooveDepth),
       GrooveAngle(GrooveAngle), Segments(Segments), Length(Length)
-{
-}
+{}
 
 void THSCylinder::Assign(const TGLBaseSceneObject& Source)
 {

@@ -8,10 +8,9 @@
 
 TCam::TCam(TGLBaseSceneObject* AOwner, Single BaseRadius, Single NoseRadius, Single NoseDistance, Single Thickness,
            Integer Segments)
-  : TGLSceneObject(AOwner), BaseRadius(BaseRadius), NoseRadius(NoseRadius), NoseDistance(NoseDistance),
-    Thickness(Thickness), Segments(Segments)
-{
-}
+    : TGLSceneObject(AOwner), BaseRadius(BaseRadius), NoseRadius(NoseRadius), NoseDistance(NoseDistance),
+      Thickness(Thickness), Segments(Segments)
+{}
 
 TGLVertexArray TCam::Outline(bool noseAlongPlusX) const
 {
@@ -51,10 +50,9 @@ void TBigEnd::BuildList(TRenderContextInfo&)
 
 THeartCam::THeartCam(TGLBaseSceneObject* AOwner, Single RisePerRadian, Single BaseRadius, Single Thickness,
                      Integer Segments)
-  : TGLSceneObject(AOwner), RisePerRadian(RisePerRadian), BaseRadius(BaseRadius), Thickness(Thickness),
-    Segments(Segments)
-{
-}
+    : TGLSceneObject(AOwner), RisePerRadian(RisePerRadian), BaseRadius(BaseRadius), Thickness(Thickness),
+      Segments(Segments)
+{}
 
 Single THeartCam::RadiusAt(Single angle) const
 {
@@ -119,9 +117,8 @@ void TCrankEx::BuildList(TRenderContextInfo&)
 // --- TPiston -------------------------------------------------------------------------------
 
 TPiston::TPiston(TGLBaseSceneObject* AOwner, Single A, Single B, Single C, Single D, Single E, Integer Slices)
-  : TGLSceneObject(AOwner), A(A), B(B), C(C), D(D), E(E), Slices(Slices)
-{
-}
+    : TGLSceneObject(AOwner), A(A), B(B), C(C), D(D), E(E), Slices(Slices)
+{}
 
 void TPiston::BuildList(TRenderContextInfo&)
 {

@@ -52,7 +52,7 @@ void DrawToothedBody(Integer teeth, Single tip, Single root, Single thickness, S
     layers = 1;
   layers = SafeCount(layers);
   auto outlineAt = [&](Integer i) {
-    Single t = Single(i) / Single(layers);          // 0 front .. 1 back
+    Single t = Single(i) / Single(layers);   // 0 front .. 1 back
     return ToothOutline(teeth, tip, root, twist * (0.5f - t), h - 2 * h * t);
   };
   TGLVertexArray front = outlineAt(0);
@@ -122,34 +122,21 @@ void DrawBevelBody(Integer teeth, Single radius, Single depth, Single coneDeg, S
 
 }   // namespace
 
-Single ToothedWheelRadius(Integer teeth, Single pitch)
-{
-  return Single(teeth) * pitch / FullCircle;
-}
+Single ToothedWheelRadius(Integer teeth, Single pitch) { return Single(teeth) * pitch / FullCircle; }
 
 // --- TCog ----------------------------------------------------------------------------------
 
 TCog::TCog(TGLBaseSceneObject* AOwner, Integer Teeth, Single Pitch, Single ToothDepth, Single Thickness,
            Single BoreRadius)
-  : TGLSceneObject(AOwner), Teeth(Teeth), Pitch(Pitch), ToothDepth(ToothDepth), Thickness(Thickness),
-    BoreRadius(BoreRadius)
-{
-}
+    : TGLSceneObject(AOwner), Teeth(Teeth), Pitch(Pitch), ToothDepth(ToothDepth), Thickness(Thickness),
+      BoreRadius(BoreRadius)
+{}
 
-Single TCog::TipRadius() const
-{
-  return ToothedWheelRadius(Teeth, Pitch);
-}
+Single TCog::TipRadius() const { return ToothedWheelRadius(Teeth, Pitch); }
 
-Single TCog::RootRadius() const
-{
-  return TipRadius() - ToothDepth;
-}
+Single TCog::RootRadius() const { return TipRadius() - ToothDepth; }
 
-TGLVertexArray TCog::Outline(Single angle) const
-{
-  return ToothOutline(Teeth, TipRadius(), RootRadius(), angle);
-}
+TGLVertexArray TCog::Outline(Single angle) const { return ToothOutline(Teeth, TipRadius(), RootRadius(), angle); }
 
 void TCog::BuildList(TRenderContextInfo&)
 {
@@ -167,29 +154,18 @@ void THelicalGear::BuildList(TRenderContextInfo&)
 
 TBevelCog::TBevelCog(TGLBaseSceneObject* AOwner, Integer Teeth, Single Pitch, Single BackThickness, Single C,
                      Single ConeAngleDeg)
-  : TGLSceneObject(AOwner), Teeth(Teeth), Pitch(Pitch), BackThickness(BackThickness), C(C),
-    ConeAngleDeg(ConeAngleDeg)
-{
-}
+    : TGLSceneObject(AOwner), Teeth(Teeth), Pitch(Pitch), BackThickness(BackThickness), C(C), ConeAngleDeg(ConeAngleDeg)
+{}
 
 namespace {
 
-Single BevelApexHeight(Single radius, Single coneDeg)
-{
-  return radius * Tan(coneDeg * cPIdiv180);
-}
+Single BevelApexHeight(Single radius, Single coneDeg) { return radius * Tan(coneDeg * cPIdiv180); }
 
 }   // namespace
 
-Single TBevelCog::PitchRadius() const
-{
-  return ToothedWheelRadius(Teeth, Pitch);
-}
+Single TBevelCog::PitchRadius() const { return ToothedWheelRadius(Teeth, Pitch); }
 
-Single TBevelCog::ApexHeight() const
-{
-  return BevelApexHeight(PitchRadius(), ConeAngleDeg);
-}
+Single TBevelCog::ApexHeight() const { return BevelApexHeight(PitchRadius(), ConeAngleDeg); }
 
 void TBevelCog::BuildList(TRenderContextInfo&)
 {
@@ -197,19 +173,12 @@ void TBevelCog::BuildList(TRenderContextInfo&)
 }
 
 TBevelCogEx::TBevelCogEx(TGLBaseSceneObject* AOwner, Integer Teeth, Single Pitch, Single B, Single ConeAngleDeg)
-  : TGLSceneObject(AOwner), Teeth(Teeth), Pitch(Pitch), B(B), ConeAngleDeg(ConeAngleDeg)
-{
-}
+    : TGLSceneObject(AOwner), Teeth(Teeth), Pitch(Pitch), B(B), ConeAngleDeg(ConeAngleDeg)
+{}
 
-Single TBevelCogEx::PitchRadius() const
-{
-  return ToothedWheelRadius(Teeth, Pitch);
-}
+Single TBevelCogEx::PitchRadius() const { return ToothedWheelRadius(Teeth, Pitch); }
 
-Single TBevelCogEx::ApexHeight() const
-{
-  return BevelApexHeight(PitchRadius(), ConeAngleDeg);
-}
+Single TBevelCogEx::ApexHeight() const { return BevelApexHeight(PitchRadius(), ConeAngleDeg); }
 
 void TBevelCogEx::BuildList(TRenderContextInfo&)
 {
@@ -223,10 +192,9 @@ void TBevelCogEx::BuildList(TRenderContextInfo&)
 
 TRackGear::TRackGear(TGLBaseSceneObject* AOwner, Single Length, Single B, Single Thickness, Single Pitch,
                      Single ToothDepth, Integer Teeth)
-  : TGLSceneObject(AOwner), Length(Length), B(B), Thickness(Thickness), Pitch(Pitch), ToothDepth(ToothDepth),
-    Teeth(Teeth)
-{
-}
+    : TGLSceneObject(AOwner), Length(Length), B(B), Thickness(Thickness), Pitch(Pitch), ToothDepth(ToothDepth),
+      Teeth(Teeth)
+{}
 
 Single TRackGear::FirstToothX() const
 {
@@ -268,15 +236,11 @@ void TRackGear::BuildList(TRenderContextInfo&)
 
 TWorm::TWorm(TGLBaseSceneObject* AOwner, Single RootRadius, Single ThreadDepth, Single Pitch, Single D, Single E,
              Integer Turns, Integer SegmentsPerTurn)
-  : TGLSceneObject(AOwner), RootRadius(RootRadius), ThreadDepth(ThreadDepth), Pitch(Pitch), D(D), E(E),
-    Turns(Turns), SegmentsPerTurn(SegmentsPerTurn)
-{
-}
+    : TGLSceneObject(AOwner), RootRadius(RootRadius), ThreadDepth(ThreadDepth), Pitch(Pitch), D(D), E(E), Turns(Turns),
+      SegmentsPerTurn(SegmentsPerTurn)
+{}
 
-Single TWorm::LeadAngle(Single r) const
-{
-  return std::atan2(Pitch, FullCircle * r);
-}
+Single TWorm::LeadAngle(Single r) const { return std::atan2(Pitch, FullCircle * r); }
 
 void TWorm::BuildList(TRenderContextInfo&)
 {
@@ -327,11 +291,10 @@ void TWorm::BuildList(TRenderContextInfo&)
 
 // --- TWormWheel ----------------------------------------------------------------------------
 
-TWormWheel::TWormWheel(TGLBaseSceneObject* AOwner, Integer Teeth, Single Pitch, Single ToothDepth,
-                       Single Thickness, Single D, Single E)
-  : TGLSceneObject(AOwner), Teeth(Teeth), Pitch(Pitch), ToothDepth(ToothDepth), Thickness(Thickness), D(D), E(E)
-{
-}
+TWormWheel::TWormWheel(TGLBaseSceneObject* AOwner, Integer Teeth, Single Pitch, Single ToothDepth, Single Thickness,
+                       Single D, Single E)
+    : TGLSceneObject(AOwner), Teeth(Teeth), Pitch(Pitch), ToothDepth(ToothDepth), Thickness(Thickness), D(D), E(E)
+{}
 
 void TWormWheel::BuildList(TRenderContextInfo&)
 {

@@ -17,8 +17,8 @@ void Corner(TGLVertexArray& points, Single cx, Single cy, Single r, Single a0, S
 
 // Outline of two round bosses joined by a tapering arm: boss r1 at `a`, boss r2 at `b`
 // (in the XY plane), arm width w1 at a and w2 at b, counter-clockwise.
-TGLVertexArray BossedArm(const TAffineVector& a, const TAffineVector& b, Single r1, Single r2, Single w1,
-                         Single w2, Integer segments)
+TGLVertexArray BossedArm(const TAffineVector& a, const TAffineVector& b, Single r1, Single r2, Single w1, Single w2,
+                         Integer segments)
 {
   Single dx = b[0] - a[0], dy = b[1] - a[1];
   Single len = std::sqrt(dx * dx + dy * dy);
@@ -40,10 +40,8 @@ TGLVertexArray BossedArm(const TAffineVector& a, const TAffineVector& b, Single 
 
 TSlotAxle::TSlotAxle(TGLBaseSceneObject* AOwner, Single Radius, Single Length, Single SlotWidth, Single SlotDepth,
                      Integer Slices)
-  : TGLSceneObject(AOwner), Radius(Radius), Length(Length), SlotWidth(SlotWidth), SlotDepth(SlotDepth),
-    Slices(Slices)
-{
-}
+    : TGLSceneObject(AOwner), Radius(Radius), Length(Length), SlotWidth(SlotWidth), SlotDepth(SlotDepth), Slices(Slices)
+{}
 
 TGLVertexArray TSlotAxle::Outline() const
 {
@@ -62,19 +60,15 @@ TGLVertexArray TSlotAxle::Outline() const
   return o;
 }
 
-void TSlotAxle::BuildList(TRenderContextInfo&)
-{
-  DrawExtrudedPolygon(Outline(), SafeSingle(Length) / 2);
-}
+void TSlotAxle::BuildList(TRenderContextInfo&) { DrawExtrudedPolygon(Outline(), SafeSingle(Length) / 2); }
 
 // --- TLinkAxle -----------------------------------------------------------------------------
 
-TLinkAxle::TLinkAxle(TGLBaseSceneObject* AOwner, Single Length, Single RadiusA, Single RadiusB,
-                     Single HeadThickness, Integer Slices, Integer Mode)
-  : TGLSceneObject(AOwner), Length(Length), RadiusA(RadiusA), RadiusB(RadiusB), HeadThickness(HeadThickness),
-    Slices(Slices), Mode(Mode)
-{
-}
+TLinkAxle::TLinkAxle(TGLBaseSceneObject* AOwner, Single Length, Single RadiusA, Single RadiusB, Single HeadThickness,
+                     Integer Slices, Integer Mode)
+    : TGLSceneObject(AOwner), Length(Length), RadiusA(RadiusA), RadiusB(RadiusB), HeadThickness(HeadThickness),
+      Slices(Slices), Mode(Mode)
+{}
 
 void TLinkAxle::BuildList(TRenderContextInfo&)
 {
@@ -94,7 +88,7 @@ void TLinkAxle::BuildList(TRenderContextInfo&)
 // --- TLinkage ------------------------------------------------------------------------------
 
 TLinkage::TLinkage(TGLBaseSceneObject* AOwner, Single EndRadius, Single Thickness, Single Length, Integer Segments)
-  : TGLSceneObject(AOwner), EndRadius(EndRadius), Thickness(Thickness), Length(Length), Segments(Segments)
+    : TGLSceneObject(AOwner), EndRadius(EndRadius), Thickness(Thickness), Length(Length), Segments(Segments)
 {
   SideColour = GreySideColour;
 }
@@ -136,12 +130,11 @@ void TLinkage::BuildList(TRenderContextInfo&)
 
 // --- TCrank --------------------------------------------------------------------------------
 
-TCrank::TCrank(TGLBaseSceneObject* AOwner, Single BossRadius1, Single BossRadius2, Single ArmWidth1,
-               Single ArmWidth2, Single Thickness, Single Length, Integer Segments)
-  : TGLSceneObject(AOwner), BossRadius1(BossRadius1), BossRadius2(BossRadius2), ArmWidth1(ArmWidth1),
-    ArmWidth2(ArmWidth2), Thickness(Thickness), Length(Length), Segments(Segments)
-{
-}
+TCrank::TCrank(TGLBaseSceneObject* AOwner, Single BossRadius1, Single BossRadius2, Single ArmWidth1, Single ArmWidth2,
+               Single Thickness, Single Length, Integer Segments)
+    : TGLSceneObject(AOwner), BossRadius1(BossRadius1), BossRadius2(BossRadius2), ArmWidth1(ArmWidth1),
+      ArmWidth2(ArmWidth2), Thickness(Thickness), Length(Length), Segments(Segments)
+{}
 
 TGLVertexArray TCrank::Outline() const
 {
@@ -149,17 +142,13 @@ TGLVertexArray TCrank::Outline() const
                    SafeSingle(ArmWidth1), SafeSingle(ArmWidth2), SafeCount(Segments, 2));
 }
 
-void TCrank::BuildList(TRenderContextInfo&)
-{
-  DrawExtrudedPolygon(Outline(), SafeSingle(Thickness) / 2);
-}
+void TCrank::BuildList(TRenderContextInfo&) { DrawExtrudedPolygon(Outline(), SafeSingle(Thickness) / 2); }
 
 // --- TOpenBox ------------------------------------------------------------------------------
 
 TOpenBox::TOpenBox(TGLBaseSceneObject* AOwner, Single SizeX, Single SizeY, Single SizeZ, Single WallThickness)
-  : TGLSceneObject(AOwner), SizeX(SizeX), SizeY(SizeY), SizeZ(SizeZ), WallThickness(WallThickness)
-{
-}
+    : TGLSceneObject(AOwner), SizeX(SizeX), SizeY(SizeY), SizeZ(SizeZ), WallThickness(WallThickness)
+{}
 
 void TOpenBox::SetStyle(Byte v)
 {
@@ -234,9 +223,8 @@ void TOpenBox::BuildList(TRenderContextInfo&)
 
 TWheelBracket::TWheelBracket(TGLBaseSceneObject* AOwner, Single SizeX, Single SizeY, Single SizeZ,
                              Single PlateThickness)
-  : TGLSceneObject(AOwner), SizeX(SizeX), SizeY(SizeY), SizeZ(SizeZ), PlateThickness(PlateThickness)
-{
-}
+    : TGLSceneObject(AOwner), SizeX(SizeX), SizeY(SizeY), SizeZ(SizeZ), PlateThickness(PlateThickness)
+{}
 
 void TWheelBracket::BuildList(TRenderContextInfo&)
 {

@@ -17,7 +17,7 @@ void Quad(const TAffineVector& n, const TAffineVector& a, const TAffineVector& b
   EmitVertex(d);
 }
 
-}  // namespace
+}   // namespace
 
 // --- TWheel ------------------------------------------------------------------------------
 

@@ -28,7 +28,7 @@ public:
   Single CentreDistance = 1.0f;
   Single Angle = 0;   // of pulley 2, degrees
   Integer Segments = 80;
-  Single Travel = 0;  // run of earlier drive cycles
+  Single Travel = 0;   // run of earlier drive cycles
   Integer BandSegments = 3;
 
   void SetAngle(Single Value);

@@ -17,7 +17,7 @@ void Pair(const TAffineVector& a, const TAffineVector& b)
 // A quarter turn as the motion parts write it.
 constexpr Single QuarterTurn = 1.570796f;
 
-}  // namespace
+}   // namespace
 
 // --- TGTEnd ------------------------------------------------------------------------------
 
@@ -268,7 +268,7 @@ void DrawPalletPiece(const TGLVertexArray& p, Single h)
   glEnd();
 }
 
-}  // namespace
+}   // namespace
 
 void TPallet::BuildList(TRenderContextInfo&)
 {
@@ -354,7 +354,10 @@ void TSMRing::BuildList(TRenderContextInfo&)
   glEnd();
   glBegin(GL_QUADS);
   glNormal3f(0, 0, 1);
-  glVertex3f(-Ls, w, h); glVertex3f(-Ls, -w, h); glVertex3f(xj, -w, h); glVertex3f(xj, w, h);
+  glVertex3f(-Ls, w, h);
+  glVertex3f(-Ls, -w, h);
+  glVertex3f(xj, -w, h);
+  glVertex3f(xj, w, h);
   glEnd();
   glBegin(GL_TRIANGLE_STRIP);
   glNormal3f(0, 0, -1);
@@ -363,7 +366,10 @@ void TSMRing::BuildList(TRenderContextInfo&)
   glEnd();
   glBegin(GL_QUADS);
   glNormal3f(0, 0, -1);
-  glVertex3f(-Ls, w, -h); glVertex3f(xj, w, -h); glVertex3f(xj, -w, -h); glVertex3f(-Ls, -w, -h);
+  glVertex3f(-Ls, w, -h);
+  glVertex3f(xj, w, -h);
+  glVertex3f(xj, -w, -h);
+  glVertex3f(-Ls, -w, -h);
   glEnd();
   TSideColourScope colour(true, SideColour);
   glBegin(GL_TRIANGLE_STRIP);
@@ -380,9 +386,15 @@ void TSMRing::BuildList(TRenderContextInfo&)
   glEnd();
   glBegin(GL_QUADS);
   glNormal3f(0, 1, 0);
-  glVertex3f(-Ls, w, h); glVertex3f(xj, w, h); glVertex3f(xj, w, -h); glVertex3f(-Ls, w, -h);
+  glVertex3f(-Ls, w, h);
+  glVertex3f(xj, w, h);
+  glVertex3f(xj, w, -h);
+  glVertex3f(-Ls, w, -h);
   glNormal3f(0, -1, 0);
-  glVertex3f(-Ls, -w, h); glVertex3f(-Ls, -w, -h); glVertex3f(xj, -w, -h); glVertex3f(xj, -w, h);
+  glVertex3f(-Ls, -w, h);
+  glVertex3f(-Ls, -w, -h);
+  glVertex3f(xj, -w, -h);
+  glVertex3f(xj, -w, h);
   glEnd();
 }
 

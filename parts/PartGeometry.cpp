@@ -6,20 +6,11 @@
 #include "engine/GLTessellator.h"
 #include "engine/OpenGL1x.h"
 
-void SetVector(TAffineVector& v, Single x, Single y, Single z)
-{
-  v = {x, y, z};
-}
+void SetVector(TAffineVector& v, Single x, Single y, Single z) { v = {x, y, z}; }
 
-void SetVertex(TAffineVector& v, Single x, Single y, Single z)
-{
-  v = {x, y, z};
-}
+void SetVertex(TAffineVector& v, Single x, Single y, Single z) { v = {x, y, z}; }
 
-void CopyVertex(const TAffineVector& source, TAffineVector& destination)
-{
-  destination = source;
-}
+void CopyVertex(const TAffineVector& source, TAffineVector& destination) { destination = source; }
 
 void UnitPlaneNormal(const TAffineVector& p1, const TAffineVector& p2, const TAffineVector& p3, TAffineVector& n)
 {
@@ -54,10 +45,7 @@ Integer SafeCountF(double n, Integer lo)
   return SafeCount(static_cast<Integer>(n), lo);
 }
 
-Single SafeSingle(Single v, Single fallback)
-{
-  return std::isfinite(v) ? v : fallback;
-}
+Single SafeSingle(Single v, Single fallback) { return std::isfinite(v) ? v : fallback; }
 
 Single SafeDivide(Single a, Single b, Single fallback)
 {
@@ -78,10 +66,7 @@ void BeginSideColour(const TSideColour& colour)
   glColor3fv(rgb);
 }
 
-void EndSideColour()
-{
-  glPopAttrib();
-}
+void EndSideColour() { glPopAttrib(); }
 
 TSideColourScope::TSideColourScope(bool enabled, const TSideColour& colour) : FEnabled(enabled)
 {
@@ -249,8 +234,8 @@ void DrawExtrudedPolygon(const TGLVertexArray& outline, Single halfThickness, bo
   DrawSideStrip(LiftOutline(ring, halfThickness), LiftOutline(ring, -halfThickness));
 }
 
-void DrawExtrudedRing(const TGLVertexArray& outer, const TGLVertexArray& inner, Single halfThickness,
-                      bool sideColoured, const TSideColour& colour)
+void DrawExtrudedRing(const TGLVertexArray& outer, const TGLVertexArray& inner, Single halfThickness, bool sideColoured,
+                      const TSideColour& colour)
 {
   size_t n = std::min(outer.size(), inner.size());
   if (n < 3)
@@ -365,16 +350,34 @@ void DrawBox(const TAffineVector& lo, const TAffineVector& hi)
   const Single x0 = lo[0], y0 = lo[1], z0 = lo[2], x1 = hi[0], y1 = hi[1], z1 = hi[2];
   glBegin(GL_QUADS);
   glNormal3f(0, 0, 1);
-  glVertex3f(x0, y0, z1); glVertex3f(x1, y0, z1); glVertex3f(x1, y1, z1); glVertex3f(x0, y1, z1);
+  glVertex3f(x0, y0, z1);
+  glVertex3f(x1, y0, z1);
+  glVertex3f(x1, y1, z1);
+  glVertex3f(x0, y1, z1);
   glNormal3f(0, 0, -1);
-  glVertex3f(x0, y0, z0); glVertex3f(x0, y1, z0); glVertex3f(x1, y1, z0); glVertex3f(x1, y0, z0);
+  glVertex3f(x0, y0, z0);
+  glVertex3f(x0, y1, z0);
+  glVertex3f(x1, y1, z0);
+  glVertex3f(x1, y0, z0);
   glNormal3f(1, 0, 0);
-  glVertex3f(x1, y0, z0); glVertex3f(x1, y1, z0); glVertex3f(x1, y1, z1); glVertex3f(x1, y0, z1);
+  glVertex3f(x1, y0, z0);
+  glVertex3f(x1, y1, z0);
+  glVertex3f(x1, y1, z1);
+  glVertex3f(x1, y0, z1);
   glNormal3f(-1, 0, 0);
-  glVertex3f(x0, y0, z0); glVertex3f(x0, y0, z1); glVertex3f(x0, y1, z1); glVertex3f(x0, y1, z0);
+  glVertex3f(x0, y0, z0);
+  glVertex3f(x0, y0, z1);
+  glVertex3f(x0, y1, z1);
+  glVertex3f(x0, y1, z0);
   glNormal3f(0, 1, 0);
-  glVertex3f(x0, y1, z0); glVertex3f(x0, y1, z1); glVertex3f(x1, y1, z1); glVertex3f(x1, y1, z0);
+  glVertex3f(x0, y1, z0);
+  glVertex3f(x0, y1, z1);
+  glVertex3f(x1, y1, z1);
+  glVertex3f(x1, y1, z0);
   glNormal3f(0, -1, 0);
-  glVertex3f(x0, y0, z0); glVertex3f(x1, y0, z0); glVertex3f(x1, y0, z1); glVertex3f(x0, y0, z1);
+  glVertex3f(x0, y0, z0);
+  glVertex3f(x1, y0, z0);
+  glVertex3f(x1, y0, z1);
+  glVertex3f(x0, y0, z1);
   glEnd();
 }

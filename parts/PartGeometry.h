@@ -17,8 +17,7 @@ void SetVertex(TAffineVector& v, Single x, Single y, Single z);
 void CopyVertex(const TAffineVector& source, TAffineVector& destination);
 
 // N = (p1 - p2) x (p2 - p3) scaled to unit length; a zero-length product stays zero.
-void UnitPlaneNormal(const TAffineVector& p1, const TAffineVector& p2, const TAffineVector& p3,
-                     TAffineVector& n);
+void UnitPlaneNormal(const TAffineVector& p1, const TAffineVector& p2, const TAffineVector& p3, TAffineVector& n);
 TAffineVector UnitPlaneNormal(const TAffineVector& p1, const TAffineVector& p2, const TAffineVector& p3);
 
 // A full turn as the toothed-wheel and part formulas take it.

@@ -14,15 +14,9 @@ void EmitNormal(const TAffineVector& n)
   glNormal3fv(n.data());
 }
 
-void EmitNormal(Single x, Single y, Single z)
-{
-  EmitNormal(TAffineVector{x, y, z});
-}
+void EmitNormal(Single x, Single y, Single z) { EmitNormal(TAffineVector{x, y, z}); }
 
-void EmitVertex(const TAffineVector& v)
-{
-  glVertex3fv(v.data());
-}
+void EmitVertex(const TAffineVector& v) { glVertex3fv(v.data()); }
 
 namespace {
 
@@ -33,17 +27,11 @@ double ClampedRatio(double num, double den)
   return std::isnan(q) ? 0 : std::clamp(q, -1.0, 1.0);
 }
 
-}  // namespace
+}   // namespace
 
-Single ArcSinRatio(double num, double den)
-{
-  return static_cast<Single>(std::asin(ClampedRatio(num, den)));
-}
+Single ArcSinRatio(double num, double den) { return static_cast<Single>(std::asin(ClampedRatio(num, den))); }
 
-Single ArcCosRatio(double num, double den)
-{
-  return static_cast<Single>(std::acos(ClampedRatio(num, den)));
-}
+Single ArcCosRatio(double num, double den) { return static_cast<Single>(std::acos(ClampedRatio(num, den))); }
 
 Integer SafeSteps(double v, Integer lo, Integer hi)
 {

@@ -9,8 +9,7 @@
 
 TRatchet::TRatchet(TGLBaseSceneObject* AOwner, Single Pitch, Single ToothDepth, Single Thickness, Integer Teeth)
     : TGLSceneObject(AOwner), Pitch(Pitch), ToothDepth(ToothDepth), Thickness(Thickness), Teeth(Teeth)
-{
-}
+{}
 
 void TRatchet::Assign(const TGLBaseSceneObject& Source)
 {
@@ -72,8 +71,7 @@ TPawl::TPawl(TGLBaseSceneObject* AOwner, Single HookHalfWidth, Single TipHeight,
              Single Thickness, Integer Segments)
     : TGLSceneObject(AOwner), TipHeight(TipHeight), HookHalfWidth(HookHalfWidth), BossRadius(BossRadius),
       Length(Length), Thickness(Thickness), Segments(Segments), HookRadius(2 * BossRadius)
-{
-}
+{}
 
 void TPawl::Assign(const TGLBaseSceneObject& Source)
 {

@@ -7,7 +7,7 @@
 class TRatchet : public TGLSceneObject {
 public:
   TRatchet(TGLBaseSceneObject* AOwner, Single Pitch, Single ToothDepth, Single Thickness, Integer Teeth);
-  Single Pitch;        // tip radius = Teeth Pitch / 2pi
+  Single Pitch;   // tip radius = Teeth Pitch / 2pi
   Single ToothDepth;
   Single Thickness;
   Integer Teeth;

@@ -13,12 +13,12 @@ constexpr Single LeadLength = 0.5f;
 // The longest coil a helix draws, in segments.
 constexpr Integer MaxHelixSegments = 4 * MaxPartSegments;
 
-}  // namespace
+}   // namespace
 
 // --- TRope -------------------------------------------------------------------------------
 
-TRope::TRope(TGLBaseSceneObject* AOwner, Single SheaveRadius, Single SmallSheaveRadius, Single Drop,
-             Single Thickness, Integer SheaveCount, Integer Sides, Integer ArcSegments)
+TRope::TRope(TGLBaseSceneObject* AOwner, Single SheaveRadius, Single SmallSheaveRadius, Single Drop, Single Thickness,
+             Integer SheaveCount, Integer Sides, Integer ArcSegments)
     : TGLSceneObject(AOwner), SheaveRadius(SheaveRadius), SmallSheaveRadius(SmallSheaveRadius),
       SheaveCount(SheaveCount), Drop(Drop), ArcSegments(ArcSegments), Sides(Sides), Thickness(Thickness)
 {
@@ -101,49 +101,47 @@ void TRope::BuildList(TRenderContextInfo&)
   }
   Arc(A, 0, LeadAngle, cPI);
   switch (SheaveCount) {
-    case 2: {
-      const Single h = Drop - E / 2;
-      VerticalRun(A, 0, -h);
-      const Single H = h - A - 0.05f;
-      const Single beta = ArcSinRatio(A, H);
-      Arc(A, -h, cPI, 2 * cPI + beta);
-      Straight(-h, A, beta, -A, H);
-      break;
-    }
-    case 3: {
-      const Single h = Drop - E / 3;
-      VerticalRun(A, 0, -h);
-      const Single gamma = ArcSinRatio(A - B, h - 2 * A);
-      Arc(A, -h, cPI, 2 * cPI + gamma);
-      // Tangent from the lower sheave to the small top sheave: both touch at gamma.
-      Single sg, cg;
-      SinCos(gamma, sg, cg);
-      Straight(-h, A, gamma, -(A - B) * cg, (h - 2 * A) - (A - B) * sg);
-      const Single fall = h - 3 * A - 0.05f;
-      const Single delta = cPI + ArcSinRatio(B, fall);
-      Arc(B, -2 * A, gamma, delta);
-      Straight(-2 * A, B, delta, B, -fall);
-      break;
-    }
-    case 4: {
-      const Single h = Drop - E / 4;
-      VerticalRun(A, 0, -h);
-      VerticalRun(B, -2 * A, 2 * A - h);
-      const Single gamma = ArcSinRatio(A - B, h - 2 * A);
-      Single sg, cg;
-      SinCos(gamma, sg, cg);
-      Straight(-h, A, gamma, -(A - B) * cg, (h - 2 * A) - (A - B) * sg);
-      Arc(A, -h, cPI, 2 * cPI + gamma);
-      Arc(B, -2 * A, gamma, cPI);
-      const Single fall = h - 4 * A - B - 0.05f;
-      const Single delta = ArcSinRatio(B, fall);
-      Arc(B, 2 * A - h, cPI, 2 * cPI + delta);
-      Straight(2 * A - h, B, delta, -B, fall);
-      break;
-    }
-    default:
-      VerticalRun(A, 0, E - Drop - EndDrop);
-      break;
+  case 2: {
+    const Single h = Drop - E / 2;
+    VerticalRun(A, 0, -h);
+    const Single H = h - A - 0.05f;
+    const Single beta = ArcSinRatio(A, H);
+    Arc(A, -h, cPI, 2 * cPI + beta);
+    Straight(-h, A, beta, -A, H);
+    break;
+  }
+  case 3: {
+    const Single h = Drop - E / 3;
+    VerticalRun(A, 0, -h);
+    const Single gamma = ArcSinRatio(A - B, h - 2 * A);
+    Arc(A, -h, cPI, 2 * cPI + gamma);
+    // Tangent from the lower sheave to the small top sheave: both touch at gamma.
+    Single sg, cg;
+    SinCos(gamma, sg, cg);
+    Straight(-h, A, gamma, -(A - B) * cg, (h - 2 * A) - (A - B) * sg);
+    const Single fall = h - 3 * A - 0.05f;
+    const Single delta = cPI + ArcSinRatio(B, fall);
+    Arc(B, -2 * A, gamma, delta);
+    Straight(-2 * A, B, delta, B, -fall);
+    break;
+  }
+  case 4: {
+    const Single h = Drop - E / 4;
+    VerticalRun(A, 0, -h);
+    VerticalRun(B, -2 * A, 2 * A - h);
+    const Single gamma = ArcSinRatio(A - B, h - 2 * A);
+    Single sg, cg;
+    SinCos(gamma, sg, cg);
+    Straight(-h, A, gamma, -(A - B) * cg, (h - 2 * A) - (A - B) * sg);
+    Arc(A, -h, cPI, 2 * cPI + gamma);
+    Arc(B, -2 * A, gamma, cPI);
+    const Single fall = h - 4 * A - B - 0.05f;
+    const Single delta = ArcSinRatio(B, fall);
+    Arc(B, 2 * A - h, cPI, 2 * cPI + delta);
+    Straight(2 * A - h, B, delta, -B, fall);
+    break;
+  }
+  default: VerticalRun(A, 0, E - Drop - EndDrop); break;
   }
 }
 
@@ -229,7 +227,7 @@ TAffineVector WestonPoint(const TWestonPath& p, Single s)
   return onCircle(0, 0, -p.E, p.A, cPI + p.beta - (s - p.s[7]) / p.A);
 }
 
-}  // namespace
+}   // namespace
 
 TWestonRope::TWestonRope(TGLBaseSceneObject* AOwner, Single LargeRadius, Single SmallRadius, Single PulleyRadius,
                          Single Drop, Single Offset)
@@ -242,10 +240,10 @@ TWestonRope::TWestonRope(TGLBaseSceneObject* AOwner, Single LargeRadius, Single 
 void TWestonRope::BuildOutlines()
 {
   const Single L = LinkLength, w = LinkWidth / 2, t = WireThickness, h = t / 2;
-  const Single outer[8][2] = {{-t, w - t}, {-t, -(w - t)}, {0, -w}, {L, -w},
-                              {L + t, -(w - t)}, {L + t, w - t}, {L, w}, {0, w}};
-  const Single inner[8][2] = {{0, h}, {0, -h}, {h, -(w - t)}, {L - h, -(w - t)},
-                              {L, -h}, {L, h}, {L - h, w - t}, {h, w - t}};
+  const Single outer[8][2] = {{-t, w - t},       {-t, -(w - t)}, {0, -w}, {L, -w},
+                              {L + t, -(w - t)}, {L + t, w - t}, {L, w},  {0, w}};
+  const Single inner[8][2] = {{0, h},  {0, -h}, {h, -(w - t)},  {L - h, -(w - t)},
+                              {L, -h}, {L, h},  {L - h, w - t}, {h, w - t}};
   for (int k = 0; k < 8; ++k) {
     UprightLink[k] = {TAffineVector{outer[k][0], outer[k][1], h}, TAffineVector{inner[k][0], inner[k][1], h},
                       TAffineVector{outer[k][0], outer[k][1], -h}, TAffineVector{inner[k][0], inner[k][1], -h}};
@@ -278,15 +276,9 @@ void TWestonRope::Assign(const TGLBaseSceneObject& Source)
   TGLSceneObject::Assign(Source);
 }
 
-Single TWestonRope::PathLength() const
-{
-  return WestonPath(*this).Lt;
-}
+Single TWestonRope::PathLength() const { return WestonPath(*this).Lt; }
 
-TAffineVector TWestonRope::PathPoint(Single s) const
-{
-  return WestonPoint(WestonPath(*this), s);
-}
+TAffineVector TWestonRope::PathPoint(Single s) const { return WestonPoint(WestonPath(*this), s); }
 
 TGLVertexArray TWestonRope::Path() const
 {
@@ -333,7 +325,7 @@ void TWestonRope::DrawLink(const TLinkOutline& k, bool flat) const
     pair(k[e % 8][2], k[e % 8][3]);
   glEnd();
   static const Single outerN[8][2] = {{-1, 0}, {-0.5f, -0.5f}, {0, -1}, {0.5f, -0.5f},
-                                      {1, 0}, {0.5f, 0.5f}, {0, 1}, {-0.5f, 0.5f}};
+                                      {1, 0},  {0.5f, 0.5f},   {0, 1},  {-0.5f, 0.5f}};
   glBegin(GL_TRIANGLE_STRIP);
   for (int e = 0; e < 8; ++e) {
     normal(outerN[e][0], outerN[e][1], 0);
@@ -341,7 +333,7 @@ void TWestonRope::DrawLink(const TLinkOutline& k, bool flat) const
     pair(k[(e + 1) % 8][0], k[(e + 1) % 8][2]);
   }
   glEnd();
-  static const Single innerN[8][2] = {{1, 0}, {0.5f, 0.5f}, {0, 1}, {-0.5f, 0.5f},
+  static const Single innerN[8][2] = {{1, 0},  {0.5f, 0.5f},   {0, 1},  {-0.5f, 0.5f},
                                       {-1, 0}, {-0.5f, -0.5f}, {0, -1}, {0.5f, -0.5f}};
   glBegin(GL_TRIANGLE_STRIP);
   for (int e = 0; e <= 8; ++e) {
@@ -376,8 +368,7 @@ THelix::THelix(TGLBaseSceneObject* AOwner, Single CoilRadius, Single WireRadius,
                Integer SegmentsPerTurn, Integer Sides)
     : TGLSceneObject(AOwner), CoilRadius(CoilRadius), WireRadius(WireRadius), SegmentsPerTurn(SegmentsPerTurn),
       Sides(Sides), Turns(Turns), Pitch(Pitch)
-{
-}
+{}
 
 void THelix::SetEnds(Byte Value)
 {

@@ -37,7 +37,7 @@ private:
   void Straight(Single yc, Single rho0, Single lambda, Single dx, Single dy);
   Integer FSectionSides = -1;   // the field's value the table was made for
   Single FSectionThickness = 0;
-  Integer FArcSteps = 1;        // steps of every arc in the current build
+  Integer FArcSteps = 1;   // steps of every arc in the current build
 };
 
 // Four corner points of one entry of a link outline: outer and inner on the +h face, then

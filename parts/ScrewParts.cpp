@@ -43,10 +43,26 @@ void ProfileOffsets(TThreadProfile profile, Single D, Single W, Single& lo, Sing
 {
   const Single t = Single(std::tan(15.0L * M_PIl / 180.0L));
   switch (profile) {
-    case tpVee: lo = W / 2; mid = W / 2; hi = W; break;
-    case tpSquare: lo = 0; mid = W / 2; hi = W / 2; break;
-    case tpButtress: lo = W / 2; mid = W / 2; hi = W / 2; break;
-    default: lo = D * t; mid = W / 2; hi = W / 2 + D * t; break;
+  case tpVee:
+    lo = W / 2;
+    mid = W / 2;
+    hi = W;
+    break;
+  case tpSquare:
+    lo = 0;
+    mid = W / 2;
+    hi = W / 2;
+    break;
+  case tpButtress:
+    lo = W / 2;
+    mid = W / 2;
+    hi = W / 2;
+    break;
+  default:
+    lo = D * t;
+    mid = W / 2;
+    hi = W / 2 + D * t;
+    break;
   }
 }
 
@@ -71,7 +87,7 @@ void DrawBand(const TThreadRings& r, int a, int b, int radial)
   glEnd();
 }
 
-}  // namespace
+}   // namespace
 
 // --- TScrew ------------------------------------------------------------------------------
 
@@ -79,8 +95,7 @@ TScrew::TScrew(TGLBaseSceneObject* AOwner, Single Radius, Single ThreadDepth, Si
                Integer Turns, Integer SegmentsPerTurn)
     : TGLSceneObject(AOwner), Radius(Radius), ThreadDepth(ThreadDepth), Pitch(Pitch), ThreadWidth(ThreadWidth),
       SegmentsPerTurn(SegmentsPerTurn), Turns(Turns)
-{
-}
+{}
 
 void TScrew::SetOption1(TThreadProfile Value)
 {
@@ -221,8 +236,7 @@ void TScrew::BuildInternal()
 
 THexNut::THexNut(TGLBaseSceneObject* AOwner, Single Radius, Single HoleRadius, Single Thickness)
     : TGLSceneObject(AOwner), Radius(Radius), HoleRadius(HoleRadius), Thickness(Thickness)
-{
-}
+{}
 
 void THexNut::SetSolid(bool Value)
 {
@@ -318,11 +332,9 @@ void THexNut::BuildList(TRenderContextInfo&)
 
 // --- TSquareNut --------------------------------------------------------------------------
 
-TSquareNut::TSquareNut(TGLBaseSceneObject* AOwner, Single Size, Single HoleRadius, Single Thickness,
-                       Integer Segments)
+TSquareNut::TSquareNut(TGLBaseSceneObject* AOwner, Single Size, Single HoleRadius, Single Thickness, Integer Segments)
     : TGLSceneObject(AOwner), HoleRadius(HoleRadius), Size(Size), Thickness(Thickness), Segments(Segments)
-{
-}
+{}
 
 void TSquareNut::Assign(const TGLBaseSceneObject& Source)
 {
@@ -349,13 +361,25 @@ void TSquareNut::BuildList(TRenderContextInfo&)
   }
   glBegin(GL_QUADS);
   glNormal3f(-1, 0, 0);
-  glVertex3f(-s, -s, -h); glVertex3f(-s, -s, h); glVertex3f(-s, s, h); glVertex3f(-s, s, -h);
+  glVertex3f(-s, -s, -h);
+  glVertex3f(-s, -s, h);
+  glVertex3f(-s, s, h);
+  glVertex3f(-s, s, -h);
   glNormal3f(1, 0, 0);
-  glVertex3f(s, -s, -h); glVertex3f(s, s, -h); glVertex3f(s, s, h); glVertex3f(s, -s, h);
+  glVertex3f(s, -s, -h);
+  glVertex3f(s, s, -h);
+  glVertex3f(s, s, h);
+  glVertex3f(s, -s, h);
   glNormal3f(0, 1, 0);
-  glVertex3f(-s, s, -h); glVertex3f(-s, s, h); glVertex3f(s, s, h); glVertex3f(s, s, -h);
+  glVertex3f(-s, s, -h);
+  glVertex3f(-s, s, h);
+  glVertex3f(s, s, h);
+  glVertex3f(s, s, -h);
   glNormal3f(0, -1, 0);
-  glVertex3f(-s, -s, -h); glVertex3f(s, -s, -h); glVertex3f(s, -s, h); glVertex3f(-s, -s, h);
+  glVertex3f(-s, -s, -h);
+  glVertex3f(s, -s, -h);
+  glVertex3f(s, -s, h);
+  glVertex3f(-s, -s, h);
   glEnd();
   // Corner q covers the hole's quarter from angle (q + 1) 90 down to q 90 degrees.
   const Single corner[4][2] = {{s, s}, {-s, s}, {-s, -s}, {s, -s}};
@@ -392,8 +416,7 @@ TPartialTorus::TPartialTorus(TGLBaseSceneObject* AOwner, Single MajorRadius, Sin
                              Single EndAngle, Integer Segments, Integer Sides)
     : TGLSceneObject(AOwner), MajorRadius(MajorRadius), MinorRadius(MinorRadius), Segments(Segments), Sides(Sides),
       StartAngle(StartAngle * cPIdiv180), EndAngle(EndAngle * cPIdiv180)
-{
-}
+{}
 
 void TPartialTorus::Assign(const TGLBaseSceneObject& Source)
 {

@@ -24,8 +24,8 @@ constexpr TScrewParts ScrewParts(std::initializer_list<TScrewPart> parts)
 // A helical thread along local +X from X = 0: the ridge of a screw or the groove of a nut.
 class TScrew : public TGLSceneObject {
 public:
-  TScrew(TGLBaseSceneObject* AOwner, Single Radius, Single ThreadDepth, Single Pitch, Single ThreadWidth,
-         Integer Turns, Integer SegmentsPerTurn);
+  TScrew(TGLBaseSceneObject* AOwner, Single Radius, Single ThreadDepth, Single Pitch, Single ThreadWidth, Integer Turns,
+         Integer SegmentsPerTurn);
   Single Radius;
   Single ThreadDepth;
   Single Pitch;
@@ -40,7 +40,7 @@ public:
   void SetOption1(TThreadProfile Value);   // Profile
   void SetThreadStyle(bool Value);         // InternalThread
   void SetParts(TScrewParts Value);
-  void SetOption4(bool Value);             // LeftHanded
+  void SetOption4(bool Value);   // LeftHanded
   void Assign(const TGLBaseSceneObject& Source) override;
   void BuildList(TRenderContextInfo& rci) override;
   // An outside thread whose ends are closed (a cap, or a run that meets the core) shows
@@ -55,7 +55,7 @@ private:
 class THexNut : public TGLSceneObject {
 public:
   THexNut(TGLBaseSceneObject* AOwner, Single Radius, Single HoleRadius, Single Thickness);
-  Single Radius;       // axis to corner
+  Single Radius;   // axis to corner
   Single HoleRadius;
   Single Thickness;
   bool Solid = false;   // True: no hole
@@ -78,8 +78,8 @@ public:
 // A sector of a torus about Z; the ends stay open.
 class TPartialTorus : public TGLSceneObject {
 public:
-  TPartialTorus(TGLBaseSceneObject* AOwner, Single MajorRadius, Single MinorRadius, Single StartAngle,
-                Single EndAngle, Integer Segments, Integer Sides);
+  TPartialTorus(TGLBaseSceneObject* AOwner, Single MajorRadius, Single MinorRadius, Single StartAngle, Single EndAngle,
+                Integer Segments, Integer Sides);
   Single MajorRadius;
   Single MinorRadius;
   Integer Segments;

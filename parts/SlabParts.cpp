@@ -9,10 +9,9 @@
 
 TAnnulusEx::TAnnulusEx(TGLBaseSceneObject* AOwner, Single OuterRadius, Single Width, Single Thickness,
                        Single StartAngle, Single EndAngle, Integer Segments)
-    : TGLSceneObject(AOwner), OuterRadius(OuterRadius), Width(Width), Thickness(Thickness),
-      StartAngle(StartAngle), EndAngle(EndAngle), Segments(Segments)
-{
-}
+    : TGLSceneObject(AOwner), OuterRadius(OuterRadius), Width(Width), Thickness(Thickness), StartAngle(StartAngle),
+      EndAngle(EndAngle), Segments(Segments)
+{}
 
 void TAnnulusEx::Assign(const TGLBaseSceneObject& Source)
 {
@@ -89,12 +88,11 @@ void TAnnulusEx::BuildList(TRenderContextInfo&)
 
 // --- TRoundCube --------------------------------------------------------------------------
 
-TRoundCube::TRoundCube(TGLBaseSceneObject* AOwner, Single SizeX, Single SizeY, Single Thickness,
-                       Single CornerRadius, Integer Segments)
+TRoundCube::TRoundCube(TGLBaseSceneObject* AOwner, Single SizeX, Single SizeY, Single Thickness, Single CornerRadius,
+                       Integer Segments)
     : TGLSceneObject(AOwner), SizeX(SizeX), SizeY(SizeY), Thickness(Thickness), CornerRadius(CornerRadius),
       Segments(Segments)
-{
-}
+{}
 
 void TRoundCube::Assign(const TGLBaseSceneObject& Source)
 {
@@ -152,7 +150,7 @@ void DrawSlab(const TGLVertexArray& outline, const TGLVertexArray& normals, Sing
   glEnd();
 }
 
-}  // namespace
+}   // namespace
 
 void TRoundCube::BuildTwoCorners()
 {
@@ -235,8 +233,7 @@ void TRoundCube::BuildFourCorners()
 
 TPie::TPie(TGLBaseSceneObject* AOwner, Single Radius, Single Thickness, Integer Segments)
     : TGLSceneObject(AOwner), Radius(Radius), Thickness(Thickness), Segments(Segments)
-{
-}
+{}
 
 void TPie::Assign(const TGLBaseSceneObject& Source)
 {

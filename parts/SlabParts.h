@@ -52,7 +52,7 @@ public:
   Integer Segments;
   bool UseSideColour = false;
   TSideColour SideColour = GreySideColour;
-  Byte Parts = 0b111;   // element 0 front face, 1 back face, 2 rim
+  Byte Parts = 0b111;      // element 0 front face, 1 back face, 2 rim
   Single StartAngle = 0;   // degrees
   Single EndAngle = 360;
   void Assign(const TGLBaseSceneObject& Source) override;

@@ -73,15 +73,15 @@ void TSlotLinkage::BuildList(TRenderContextInfo&)
   // The middle faces with the slot left open.
   glBegin(GL_QUAD_STRIP);
   glNormal3f(0, 0, 1);
-  const Single front[10][2] = {{w, bottom}, {R, 0}, {w, top}, {R, L}, {-w, top},
-                               {-R, L}, {-w, bottom}, {-R, 0}, {w, bottom}, {R, 0}};
+  const Single front[10][2] = {{w, bottom}, {R, 0},       {w, top}, {R, L},      {-w, top},
+                               {-R, L},     {-w, bottom}, {-R, 0},  {w, bottom}, {R, 0}};
   for (const auto& v : front)
     glVertex3f(v[0], v[1], h);
   glEnd();
   glBegin(GL_QUAD_STRIP);
   glNormal3f(0, 0, -1);
-  const Single back[10][2] = {{R, 0}, {w, bottom}, {R, L}, {w, top}, {-R, L},
-                              {-w, top}, {-R, 0}, {-w, bottom}, {R, 0}, {w, bottom}};
+  const Single back[10][2] = {{R, 0},    {w, bottom}, {R, L},       {w, top}, {-R, L},
+                              {-w, top}, {-R, 0},     {-w, bottom}, {R, 0},   {w, bottom}};
   for (const auto& v : back)
     glVertex3f(v[0], v[1], -h);
   glEnd();

@@ -57,7 +57,7 @@ void DrawPlate(const TGLVertexArray& outline, const TWall& wall, const TAffineVe
 // Quarter-circle steps in radians.
 Single QuarterStep(Integer n) { return 90.0f / n * cPIdiv180; }
 
-}  // namespace
+}   // namespace
 
 // --- TAToggleLink ------------------------------------------------------------------------
 
@@ -65,8 +65,7 @@ TAToggleLink::TAToggleLink(TGLBaseSceneObject* AOwner, Single ArmLength, Single 
                            Single PlateThickness)
     : TGLSceneObject(AOwner), ArmLength(ArmLength), PinSpacing(PinSpacing), PlateThickness(PlateThickness),
       Width(Width), CornerRadius(0.2f * PinSpacing), ArmDepth(0.5f * PinSpacing)
-{
-}
+{}
 
 void TAToggleLink::Assign(const TGLBaseSceneObject& Source)
 {
@@ -125,7 +124,7 @@ void AToggleOutline(const TAToggleLink& l, TGLVertexArray& p, TWall& n)
   n.push_back({p.size() - 1, {r, 0, 0}});
 }
 
-}  // namespace
+}   // namespace
 
 TGLVertexArray TAToggleLink::Outline() const
 {
@@ -184,10 +183,9 @@ void TAToggleLink::BuildList(TRenderContextInfo&)
 
 TBToggleLink::TBToggleLink(TGLBaseSceneObject* AOwner, Single Length, Single EndRadius, Single Thickness,
                            Integer Segments)
-    : TGLSceneObject(AOwner), Length(Length), Extension(0.5f * EndRadius), Thickness(Thickness),
-      EndRadius(EndRadius), Segments(Segments)
-{
-}
+    : TGLSceneObject(AOwner), Length(Length), Extension(0.5f * EndRadius), Thickness(Thickness), EndRadius(EndRadius),
+      Segments(Segments)
+{}
 
 void TBToggleLink::Assign(const TGLBaseSceneObject& Source)
 {
@@ -237,7 +235,7 @@ void BToggleOutline(const TBToggleLink& l, TGLVertexArray& p, TGLVertexArray& n)
   }
 }
 
-}  // namespace
+}   // namespace
 
 TGLVertexArray TBToggleLink::Outline() const
 {
@@ -260,8 +258,7 @@ TCToggleLink::TCToggleLink(TGLBaseSceneObject* AOwner, Single Length, Single Lev
                            Single Thickness, Integer Segments)
     : TGLSceneObject(AOwner), Length(Length), LeverLength(LeverLength), Thickness(Thickness), EndRadius(EndRadius),
       Segments(Segments)
-{
-}
+{}
 
 void TCToggleLink::Assign(const TGLBaseSceneObject& Source)
 {

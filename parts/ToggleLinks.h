@@ -13,9 +13,9 @@ public:
   Single PinSpacing;
   Single PlateThickness;
   Single Width;
-  Single CornerRadius;   // 0.2 PinSpacing
-  Integer Segments = 5;  // per quarter circle
-  Single ArmDepth;       // 0.5 PinSpacing
+  Single CornerRadius;    // 0.2 PinSpacing
+  Integer Segments = 5;   // per quarter circle
+  Single ArmDepth;        // 0.5 PinSpacing
   Single PinOffset = 0;
   void Assign(const TGLBaseSceneObject& Source) override;
   void BuildList(TRenderContextInfo& rci) override;
@@ -28,10 +28,10 @@ class TBToggleLink : public TGLSceneObject {
 public:
   TBToggleLink(TGLBaseSceneObject* AOwner, Single Length, Single EndRadius, Single Thickness, Integer Segments);
   Single Length;
-  Single Extension;    // 0.5 EndRadius
+  Single Extension;   // 0.5 EndRadius
   Single Thickness;
   Single EndRadius;
-  Integer Segments;    // per quarter circle
+  Integer Segments;   // per quarter circle
   Single CutAngle = 45;
   bool UseSideColour = true;
   TSideColour SideColour = GreySideColour;

@@ -24,9 +24,8 @@ void DrawRod(Single radius, Single z0, Single z1, Integer slices)
 class TChainPin : public TGLSceneObject {
 public:
   TChainPin(TGLBaseSceneObject* AOwner, Single pitch, Integer slices)
-    : TGLSceneObject(AOwner), FPitch(pitch), FSlices(slices)
-  {
-  }
+      : TGLSceneObject(AOwner), FPitch(pitch), FSlices(slices)
+  {}
   void BuildList(TRenderContextInfo&) override
   {
     Single p = SafeSingle(FPitch);
@@ -55,19 +54,12 @@ TGLVertexArray StadiumY(Single radius, Single length, Integer segments)
 // --- TSprocket -----------------------------------------------------------------------------
 
 TSprocket::TSprocket(TGLBaseSceneObject* AOwner, Integer Teeth, Single Pitch, Single Thickness)
-  : TGLSceneObject(AOwner), Teeth(Teeth), Pitch(Pitch), Thickness(Thickness)
-{
-}
+    : TGLSceneObject(AOwner), Teeth(Teeth), Pitch(Pitch), Thickness(Thickness)
+{}
 
-Single TSprocket::PitchRadius() const
-{
-  return ToothedWheelRadius(Teeth, Pitch);
-}
+Single TSprocket::PitchRadius() const { return ToothedWheelRadius(Teeth, Pitch); }
 
-Single TSprocket::RollerRadius() const
-{
-  return RollerFactor * Pitch;
-}
+Single TSprocket::RollerRadius() const { return RollerFactor * Pitch; }
 
 TGLVertexArray TSprocket::Outline() const
 {
@@ -96,13 +88,10 @@ TGLVertexArray TSprocket::Outline() const
   return r;
 }
 
-void TSprocket::BuildList(TRenderContextInfo&)
-{
-  DrawExtrudedPolygon(Outline(), SafeSingle(Thickness) / 2);
-}
+void TSprocket::BuildList(TRenderContextInfo&) { DrawExtrudedPolygon(Outline(), SafeSingle(Thickness) / 2); }
 
 TChainWheel::TChainWheel(TGLBaseSceneObject* AOwner, Integer Teeth, Single Pitch, Single Thickness)
-  : TSprocket(AOwner, Teeth, Pitch, Thickness)
+    : TSprocket(AOwner, Teeth, Pitch, Thickness)
 {
   InnerRadius = 0.9f * (PitchRadius() - RollerRadius());
 }
@@ -126,17 +115,14 @@ void TChainWheel::BuildList(TRenderContextInfo&)
 // --- TChainLink ----------------------------------------------------------------------------
 
 TChainLink::TChainLink(TGLBaseSceneObject* AOwner, Single Pitch, Single PlateWidth, Integer Kind, Integer Slices)
-  : TGLSceneObject(AOwner), Pitch(Pitch), PlateWidth(PlateWidth), Kind(Kind), Slices(Slices)
+    : TGLSceneObject(AOwner), Pitch(Pitch), PlateWidth(PlateWidth), Kind(Kind), Slices(Slices)
 {
   // The pin shows only as its ends beyond the plates, half the roller's width: it takes
   // fewer facets than the roller.
   AddChild(std::make_unique<TChainPin>(nullptr, Pitch, std::max<Integer>(6, (Slices * 4 + 4) / 5)));
 }
 
-TGLSceneObject* TChainLink::GetPin() const
-{
-  return GetChildAs<TGLSceneObject>(0);
-}
+TGLSceneObject* TChainLink::GetPin() const { return GetChildAs<TGLSceneObject>(0); }
 
 void TChainLink::SetPinMaterial(const TGLMaterial& material)
 {
@@ -162,19 +148,14 @@ void TChainLink::BuildList(TRenderContextInfo&)
   }
 }
 
-std::string TChainLink::ListKey() const
-{
-  return MakeListKey({Pitch, PlateWidth, double(Kind % 2), double(Slices)});
-}
+std::string TChainLink::ListKey() const { return MakeListKey({Pitch, PlateWidth, double(Kind % 2), double(Slices)}); }
 
 // --- TSpoke --------------------------------------------------------------------------------
 
 TSpoke::TSpoke(TGLBaseSceneObject* AOwner, Single Radius, Single Width, Single Thickness, Integer AngleDeg,
                Integer Segments)
-  : TGLSceneObject(AOwner), Radius(Radius), Width(Width), Thickness(Thickness), AngleDeg(AngleDeg),
-    Segments(Segments)
-{
-}
+    : TGLSceneObject(AOwner), Radius(Radius), Width(Width), Thickness(Thickness), AngleDeg(AngleDeg), Segments(Segments)
+{}
 
 Single TSpoke::HubRadius() const
 {
@@ -202,9 +183,9 @@ void TSpoke::BuildList(TRenderContextInfo&)
 
 // --- TVPulley ------------------------------------------------------------------------------
 
-TVPulley::TVPulley(TGLBaseSceneObject* AOwner, Single RadiusA, Single RadiusB, Single Width, Integer Slices,
-                   Integer N, Byte Faces)
-  : TGLSceneObject(AOwner), RadiusA(RadiusA), RadiusB(RadiusB), Width(Width), Slices(Slices), N(N), Faces(Faces)
+TVPulley::TVPulley(TGLBaseSceneObject* AOwner, Single RadiusA, Single RadiusB, Single Width, Integer Slices, Integer N,
+                   Byte Faces)
+    : TGLSceneObject(AOwner), RadiusA(RadiusA), RadiusB(RadiusB), Width(Width), Slices(Slices), N(N), Faces(Faces)
 {
   InnerRadius = RadiusB - 0.25f * Width;
 }

@@ -181,8 +181,7 @@ public:
 
   TNodeInterface(TControl* control, std::shared_ptr<TAccessibleNode> node, QAccessibleInterface* parent)
       : FControl(control), FNode(std::move(node)), FParent(parent ? QAccessible::uniqueId(parent) : 0)
-  {
-  }
+  {}
   std::shared_ptr<TAccessibleNode> Node() const override { return FNode; }
   TControl* Control() const override { return FControl; }
   QAccessibleInterface* Self() override { return this; }
@@ -195,7 +194,10 @@ public:
     QWidget* w = AccessibleWidgetOf(FControl);
     return w && w->window() ? w->window()->windowHandle() : nullptr;
   }
-  QAccessibleInterface* parent() const override { return FParent ? QAccessible::accessibleInterface(FParent) : nullptr; }
+  QAccessibleInterface* parent() const override
+  {
+    return FParent ? QAccessible::accessibleInterface(FParent) : nullptr;
+  }
   QAccessibleInterface* child(int index) const override { return const_cast<TNodeInterface*>(this)->NodeChild(index); }
   int childCount() const override { return NodeChildCount(); }
   int indexOfChild(const QAccessibleInterface* c) const override
@@ -326,8 +328,8 @@ std::string StripAccelerator(const std::string& s)
 
 bool ShowsCaption(TControl* c)
 {
-  return dynamic_cast<TButton*>(c) || dynamic_cast<TSpeedButton*>(c) || dynamic_cast<TMarkControl*>(c) ||
-         dynamic_cast<TLabel*>(c) || dynamic_cast<TCustomForm*>(c) || dynamic_cast<TPanel*>(c);
+  return dynamic_cast<TButton*>(c) || dynamic_cast<TSpeedButton*>(c) || dynamic_cast<TMarkControl*>(c)
+         || dynamic_cast<TLabel*>(c) || dynamic_cast<TCustomForm*>(c) || dynamic_cast<TPanel*>(c);
 }
 
 // A caption that labels a neighbour: a label's, or a panel's that holds nothing else.
@@ -454,10 +456,7 @@ void ControlPress(TControl* c)
 
 class TControlInterface : public QAccessibleWidget, public QAccessibleValueInterface {
 public:
-  TControlInterface(QWidget* w, TControl* control)
-      : QAccessibleWidget(w, ControlRole(control)), FControl(control)
-  {
-  }
+  TControlInterface(QWidget* w, TControl* control) : QAccessibleWidget(w, ControlRole(control)), FControl(control) {}
   TControl* Control() const { return AccessibleControlOf(widget()) == FControl ? FControl : nullptr; }
 
   QString text(QAccessible::Text t) const override
@@ -522,16 +521,18 @@ public:
     TControl* c = Control();
     if (!c || !c->Enabled())
       return;
-    GuardedCall([&] {
-      if (name == increaseAction() || name == decreaseAction())
-        ControlStep(c, name == increaseAction());
-      else if (name == toggleAction() && dynamic_cast<TCheckBox*>(c))
-        static_cast<TCheckBox*>(c)->Toggle();
-      else if (name == pressAction() || name == toggleAction())
-        ControlPress(c);
-      else
-        QAccessibleWidget::doAction(name);
-    }, c);
+    GuardedCall(
+        [&] {
+          if (name == increaseAction() || name == decreaseAction())
+            ControlStep(c, name == increaseAction());
+          else if (name == toggleAction() && dynamic_cast<TCheckBox*>(c))
+            static_cast<TCheckBox*>(c)->Toggle();
+          else if (name == pressAction() || name == toggleAction())
+            ControlPress(c);
+          else
+            QAccessibleWidget::doAction(name);
+        },
+        c);
   }
 
   void* interface_cast(QAccessible::InterfaceType t) override
@@ -539,7 +540,7 @@ public:
     int pos = 0, lo = 0, hi = 0;
     if (t == QAccessible::ValueInterface)
       return Control() && ControlRange(Control(), pos, lo, hi) ? static_cast<QAccessibleValueInterface*>(this)
-                                                                : nullptr;
+                                                               : nullptr;
     return QAccessibleWidget::interface_cast(t);
   }
   QVariant currentValue() const override { return Range(0); }
@@ -670,7 +671,7 @@ TAccessibleSnapshot Snap(QAccessibleInterface* i, int depth)
   return s;
 }
 
-}  // namespace
+}   // namespace
 
 void EnsureAccessibleControls() { InstallFactory(); }
 

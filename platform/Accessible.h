@@ -61,7 +61,7 @@ struct TAccessibleSnapshot {
   std::string Name;
   int32_t Role = 0;
   uint32_t State = 0;
-  std::string Actions;           // the default action's name as clients see it, else empty
+  std::string Actions;   // the default action's name as clients see it, else empty
   std::string KeyboardShortcut;
   TRect Rect;
   std::vector<TAccessibleSnapshot> Children;

@@ -3,7 +3,7 @@
 namespace {
 std::string GHelpFile;
 THelpEvent GOnHelp;
-}  // namespace
+}   // namespace
 
 const std::string& ApplicationHelpFile() { return GHelpFile; }
 void SetApplicationHelpFile(const std::string& fileName) { GHelpFile = fileName; }

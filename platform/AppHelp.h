@@ -13,10 +13,10 @@
 using THelpContext = Integer;
 
 // Help commands (Data's meaning follows the command).
-constexpr Word HELP_CONTEXT = 1;          // Data: context number
+constexpr Word HELP_CONTEXT = 1;   // Data: context number
 constexpr Word HELP_QUIT = 2;
 constexpr Word HELP_INDEX = 3;
-constexpr Word HELP_CONTEXTPOPUP = 8;     // Data: context number
+constexpr Word HELP_CONTEXTPOPUP = 8;   // Data: context number
 constexpr Word HELP_FINDER = 11;
 constexpr Word HELP_SETPOPUP_POS = 13;    // Data: the point, packed as MakePopupPos does
 constexpr Word HELP_TAB = 15;             // Data: 0 contents, else the index

@@ -35,10 +35,10 @@ struct TMessageState {
   HWND NextWindow = 1;
   std::map<std::string, Cardinal> Registered;
   Cardinal NextRegistered = FirstRegisteredMessage;
-  std::map<TTimerKey, int> Timers;          // our timer -> toolkit timer id
+  std::map<TTimerKey, int> Timers;   // our timer -> toolkit timer id
   std::unordered_map<int, TTimerKey> ToolkitTimers;
-  std::set<TTimerKey> PendingTimers;        // a WM_TIMER of these is queued
-  TDispatcher* Dispatcher = nullptr;        // set while the application exists
+  std::set<TTimerKey> PendingTimers;   // a WM_TIMER of these is queued
+  TDispatcher* Dispatcher = nullptr;   // set while the application exists
   bool WakePosted = false;
 };
 
@@ -149,7 +149,7 @@ void KillTimerLocked(TMessageState& s, std::map<TTimerKey, int>::iterator it)
 
 QString ToQString(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
-} // namespace
+}   // namespace
 
 struct TApplicationImpl {
   std::unique_ptr<QApplication> App;
@@ -170,7 +170,7 @@ void Deliver(const TMsg& msg)
   DispatchMessage(msg);
 }
 
-} // namespace
+}   // namespace
 
 // ---- messages and windows ----
 
@@ -365,10 +365,7 @@ void TApplication::Initialize(int& argc, char** argv)
   Application = TheApplication.get();
 }
 
-void TApplication::Finalize()
-{
-  TheApplication.reset();
-}
+void TApplication::Finalize() { TheApplication.reset(); }
 
 TApplication::TApplication(int& argc, char** argv) : FImpl(std::make_unique<TApplicationImpl>())
 {
@@ -406,10 +403,7 @@ void TApplication::Run()
     HandleMessage();
 }
 
-void TApplication::Terminate()
-{
-  PostQuitMessage(0);
-}
+void TApplication::Terminate() { PostQuitMessage(0); }
 
 void TApplication::ProcessMessages()
 {
@@ -434,7 +428,7 @@ std::function<void()>& FrameworkIdleHook()
   static std::function<void()> hook;
   return hook;
 }
-}  // namespace
+}   // namespace
 
 void SetFrameworkIdleHook(std::function<void()> hook) { FrameworkIdleHook() = std::move(hook); }
 
@@ -480,13 +474,11 @@ void TApplication::HandleException(TObject* Sender) noexcept
   } catch (const std::exception& e) {
     try {
       Route(*this, Sender, Exception(e.what()));
-    } catch (...) {
-    }
+    } catch (...) {}
   } catch (...) {
     try {
       Route(*this, Sender, Exception("Unknown exception"));
-    } catch (...) {
-    }
+    } catch (...) {}
   }
 }
 
@@ -524,10 +516,7 @@ TTimer::TTimer()
   FWindow = AllocateHWnd([this](TMessage& m) { WndProc(m); });
 }
 
-TTimer::~TTimer()
-{
-  DeallocateHWnd(FWindow);
-}
+TTimer::~TTimer() { DeallocateHWnd(FWindow); }
 
 void TTimer::SetInterval(Cardinal ms)
 {

@@ -54,19 +54,15 @@ int TPalette::NearestIndex(TColor c) const
 
 TBitmap::TBitmap() = default;
 
-TBitmap::TBitmap(int32_t width, int32_t height, TPixelFormat format)
-{
-  Allocate(width, height, format);
-}
+TBitmap::TBitmap(int32_t width, int32_t height, TPixelFormat format) { Allocate(width, height, format); }
 
 TBitmap::TBitmap(const TBitmap& other)
-  : FWidth(other.FWidth), FHeight(other.FHeight), FFormat(other.FFormat), FStride(other.FStride),
-    FPixels(other.FPixels), FPalette(other.FPalette), FHandleType(other.FHandleType),
-    FTransparent(other.FTransparent), FTransparentMode(other.FTransparentMode),
-    FTransparentColor(other.FTransparentColor), FGeneration(other.FGeneration),
-    FDevicePixelRatio(other.FDevicePixelRatio)
-{
-}
+    : FWidth(other.FWidth), FHeight(other.FHeight), FFormat(other.FFormat), FStride(other.FStride),
+      FPixels(other.FPixels), FPalette(other.FPalette), FHandleType(other.FHandleType),
+      FTransparent(other.FTransparent), FTransparentMode(other.FTransparentMode),
+      FTransparentColor(other.FTransparentColor), FGeneration(other.FGeneration),
+      FDevicePixelRatio(other.FDevicePixelRatio)
+{}
 
 TBitmap& TBitmap::operator=(const TBitmap& other)
 {

@@ -95,7 +95,11 @@ public:
   TTransparentMode TransparentMode() const { return FTransparentMode; }
   void SetTransparentMode(TTransparentMode m) { FTransparentMode = m; }
   TColor TransparentColor() const;
-  void SetTransparentColor(TColor c) { FTransparentColor = c; FTransparentMode = TTransparentMode::tmFixed; }
+  void SetTransparentColor(TColor c)
+  {
+    FTransparentColor = c;
+    FTransparentMode = TTransparentMode::tmFixed;
+  }
   // A new 1-bit bitmap of this size: white (1) where the pixel equals colour, black elsewhere.
   std::unique_ptr<TBitmap> CreateMask(TColor colour) const;
 

@@ -19,10 +19,7 @@ constexpr size_t InfoHeaderSize = 40;
 // Files of pictures beyond the bitmap's caps are refused before they are read.
 constexpr size_t MaxFileSize = TBitmap::MaxBytes + (size_t(1) << 20);
 
-[[noreturn]] void Invalid()
-{
-  throw EInvalidGraphic("Bitmap image is not valid");
-}
+[[noreturn]] void Invalid() { throw EInvalidGraphic("Bitmap image is not valid"); }
 
 // Little-endian reads that never pass the end of the data.
 struct TReader {
@@ -39,8 +36,8 @@ struct TReader {
   {
     if (at > Size || Size - at < 4)
       Invalid();
-    return static_cast<uint32_t>(Data[at]) | (static_cast<uint32_t>(Data[at + 1]) << 8) |
-           (static_cast<uint32_t>(Data[at + 2]) << 16) | (static_cast<uint32_t>(Data[at + 3]) << 24);
+    return static_cast<uint32_t>(Data[at]) | (static_cast<uint32_t>(Data[at + 1]) << 8)
+           | (static_cast<uint32_t>(Data[at + 2]) << 16) | (static_cast<uint32_t>(Data[at + 3]) << 24);
   }
   int32_t I32(size_t at) const { return static_cast<int32_t>(U32(at)); }
 };
@@ -61,10 +58,7 @@ struct TChannel {
     if (Max & (Max + 1))   // not one run of ones
       Invalid();
   }
-  int Value(uint32_t pixel) const
-  {
-    return Max ? static_cast<int>(uint64_t((pixel & Mask) >> Shift) * 255 / Max) : 0;
-  }
+  int Value(uint32_t pixel) const { return Max ? static_cast<int>(uint64_t((pixel & Mask) >> Shift) * 255 / Max) : 0; }
 };
 
 struct THeader {
@@ -130,8 +124,7 @@ THeader ReadHeader(const TReader& r)
     if (h.Bits != 16 && h.Bits != 32)
       Invalid();
     break;
-  default:
-    Invalid();
+  default: Invalid();
   }
 
   size_t headerEnd = FileHeaderSize + infoSize;
@@ -238,8 +231,9 @@ void ReadUncompressed(const TReader& r, const THeader& h, TBitmap& b)
     int outBytes = b.BitsPerPixel() / 8;
     for (int32_t x = 0; x < h.Width; ++x) {
       uint32_t p = h.Bits == 16 ? static_cast<uint32_t>(src[2 * x] | (src[2 * x + 1] << 8))
-                                : static_cast<uint32_t>(src[4 * x]) | (static_cast<uint32_t>(src[4 * x + 1]) << 8) |
-                                      (static_cast<uint32_t>(src[4 * x + 2]) << 16) | (static_cast<uint32_t>(src[4 * x + 3]) << 24);
+                                : static_cast<uint32_t>(src[4 * x]) | (static_cast<uint32_t>(src[4 * x + 1]) << 8)
+                                      | (static_cast<uint32_t>(src[4 * x + 2]) << 16)
+                                      | (static_cast<uint32_t>(src[4 * x + 3]) << 24);
       uint8_t* o = dst + outBytes * x;
       o[0] = static_cast<uint8_t>(blue.Value(p));
       o[1] = static_cast<uint8_t>(green.Value(p));
@@ -326,7 +320,7 @@ void PutU32(std::vector<uint8_t>& out, size_t at, uint32_t v)
   PutU16(out, at + 2, v >> 16);
 }
 
-} // namespace
+}   // namespace
 
 void LoadBmpFromBytes(TBitmap& bitmap, const uint8_t* data, size_t size)
 {

@@ -87,8 +87,10 @@ static void MakeIsotropic(TSize& viewport, const TSize& window)
   double s = std::min(sx, sy);
   viewport.cx = (viewport.cx < 0 ? -1 : 1) * SafeRound(s * std::abs(double(window.cx)));
   viewport.cy = (viewport.cy < 0 ? -1 : 1) * SafeRound(s * std::abs(double(window.cy)));
-  if (viewport.cx == 0) viewport.cx = 1;
-  if (viewport.cy == 0) viewport.cy = 1;
+  if (viewport.cx == 0)
+    viewport.cx = 1;
+  if (viewport.cy == 0)
+    viewport.cy = 1;
 }
 
 TSize TCanvas::SetWindowExtEx(Integer x, Integer y)
@@ -115,7 +117,8 @@ TSize TCanvas::SetViewportExtEx(Integer x, Integer y)
 
 static Integer Clamp64(int64_t v)
 {
-  return static_cast<Integer>(std::clamp<int64_t>(v, std::numeric_limits<Integer>::min(), std::numeric_limits<Integer>::max()));
+  return static_cast<Integer>(
+      std::clamp<int64_t>(v, std::numeric_limits<Integer>::min(), std::numeric_limits<Integer>::max()));
 }
 
 // v * num / den rounded to nearest, halves away from zero, in 64 bits.
@@ -283,7 +286,8 @@ bool TCanvas::RectVisible(const TRect& r) const
 {
   TRect d = LPtoDP(r);
   TRect dev = FDevice->DeviceRect();
-  TRect both{std::max(d.Left, dev.Left), std::max(d.Top, dev.Top), std::min(d.Right, dev.Right), std::min(d.Bottom, dev.Bottom)};
+  TRect both{std::max(d.Left, dev.Left), std::max(d.Top, dev.Top), std::min(d.Right, dev.Right),
+             std::min(d.Bottom, dev.Bottom)};
   if (both.IsEmpty())
     return false;
   return !FHasClip || FClip.Intersects(both);
@@ -294,8 +298,8 @@ bool TCanvas::RectVisible(const TRect& r) const
 
 int TCanvas::SaveDC()
 {
-  FSaved.push_back(TState{FFont, FPen, FBrush, FTextColor, FBkColor, FBkMode, FStretchMode, FPolyFillMode,
-                          FTextAlign, FPenPos, FJustifyExtra, FJustifyCount, FCharExtra, FMap, FClip, FHasClip});
+  FSaved.push_back(TState{FFont, FPen, FBrush, FTextColor, FBkColor, FBkMode, FStretchMode, FPolyFillMode, FTextAlign,
+                          FPenPos, FJustifyExtra, FJustifyCount, FCharExtra, FMap, FClip, FHasClip});
   return static_cast<int>(FSaved.size());
 }
 
@@ -329,10 +333,7 @@ bool TCanvas::RestoreDC(int saved)
 // Pens, brushes and shapes
 
 bool TCanvas::HasPen() const { return FPen.Style() != psClear && FPen.Color() != clNone && FPen.Mode() != pmNop; }
-bool TCanvas::HasBrush() const
-{
-  return FBrush.Style() != bsClear && (FBrush.Color() != clNone || FBrush.Bitmap());
-}
+bool TCanvas::HasBrush() const { return FBrush.Style() != bsClear && (FBrush.Color() != clNone || FBrush.Bitmap()); }
 
 TDevicePen TCanvas::DevicePen() const
 {
@@ -533,10 +534,7 @@ void TCanvas::FrameRegion(const TRegion& rgn, TColor color, Integer w, Integer h
   FillRegion(frame, color);
 }
 
-void TCanvas::InvertRect(const TRect& r)
-{
-  PatBlt(r.Left, r.Top, r.Width(), r.Height(), DSTINVERT);
-}
+void TCanvas::InvertRect(const TRect& r) { PatBlt(r.Left, r.Top, r.Width(), r.Height(), DSTINVERT); }
 
 void TCanvas::DrawFocusRect(const TRect& r)
 {
@@ -591,11 +589,15 @@ bool TCanvas::DrawEdge(TRect& r, uint32_t edge, uint32_t flags)
   TColor outerTL = clNone, outerBR = clNone, innerTL = clNone, innerBR = clNone;
   bool soft = flags & BF_SOFT;
   if (flags & BF_MONO) {
-    if (edge & BDR_OUTER) outerTL = outerBR = clWindowFrame;
-    if (edge & BDR_INNER) innerTL = innerBR = clWindow;
+    if (edge & BDR_OUTER)
+      outerTL = outerBR = clWindowFrame;
+    if (edge & BDR_INNER)
+      innerTL = innerBR = clWindow;
   } else if (flags & BF_FLAT) {
-    if (edge & BDR_OUTER) outerTL = outerBR = clBtnShadow;
-    if (edge & BDR_INNER) innerTL = innerBR = clBtnFace;
+    if (edge & BDR_OUTER)
+      outerTL = outerBR = clBtnShadow;
+    if (edge & BDR_INNER)
+      innerTL = innerBR = clBtnFace;
   } else {
     if (edge & BDR_RAISEDOUTER) {
       outerTL = soft ? clBtnHighlight : cl3DLight;
@@ -616,14 +618,22 @@ bool TCanvas::DrawEdge(TRect& r, uint32_t edge, uint32_t flags)
   auto border = [&](TColor tl, TColor br) {
     if (tl == clNone && br == clNone)
       return;
-    if (flags & BF_TOP) FillRect({q.Left, q.Top, q.Right - 1, q.Top + 1}, tl);
-    if (flags & BF_LEFT) FillRect({q.Left, q.Top, q.Left + 1, q.Bottom - 1}, tl);
-    if (flags & BF_RIGHT) FillRect({q.Right - 1, q.Top, q.Right, q.Bottom}, br);
-    if (flags & BF_BOTTOM) FillRect({q.Left, q.Bottom - 1, q.Right, q.Bottom}, br);
-    if (flags & BF_LEFT) ++q.Left;
-    if (flags & BF_TOP) ++q.Top;
-    if (flags & BF_RIGHT) --q.Right;
-    if (flags & BF_BOTTOM) --q.Bottom;
+    if (flags & BF_TOP)
+      FillRect({q.Left, q.Top, q.Right - 1, q.Top + 1}, tl);
+    if (flags & BF_LEFT)
+      FillRect({q.Left, q.Top, q.Left + 1, q.Bottom - 1}, tl);
+    if (flags & BF_RIGHT)
+      FillRect({q.Right - 1, q.Top, q.Right, q.Bottom}, br);
+    if (flags & BF_BOTTOM)
+      FillRect({q.Left, q.Bottom - 1, q.Right, q.Bottom}, br);
+    if (flags & BF_LEFT)
+      ++q.Left;
+    if (flags & BF_TOP)
+      ++q.Top;
+    if (flags & BF_RIGHT)
+      --q.Right;
+    if (flags & BF_BOTTOM)
+      --q.Bottom;
   };
   border(outerTL, outerBR);
   border(innerTL, innerBR);

@@ -48,8 +48,8 @@ void TFixedMetricDevice::CharWidths(const TDeviceFont& font, const char16_t* tex
   }
 }
 
-void TFixedMetricDevice::DrawGlyphs(const TDeviceFont& font, Integer x, Integer y, const char16_t* text,
-                                    size_t count, const Integer* advances, TColor color, const TRegion* clip)
+void TFixedMetricDevice::DrawGlyphs(const TDeviceFont& font, Integer x, Integer y, const char16_t* text, size_t count,
+                                    const Integer* advances, TColor color, const TRegion* clip)
 {
   TCanvasRecord r;
   r.Kind = TCanvasRecord::TextOut;

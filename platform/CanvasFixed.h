@@ -13,17 +13,17 @@
 struct TCanvasRecord {
   enum TKind : uint8_t { TextOut, Shape, Fill, Image, Clip };
   TKind Kind = TextOut;
-  TPoint Point;                 // TextOut: left end of the baseline
-  TRect Rect;                   // Shape/Fill/Image: the device rectangle; Clip: the clip box
+  TPoint Point;   // TextOut: left end of the baseline
+  TRect Rect;     // Shape/Fill/Image: the device rectangle; Clip: the clip box
   std::u16string Text;
   std::vector<Integer> Advances;
-  TColor Color = clBlack;       // Text/Fill colour, Shape pen colour (clNone without pen)
-  TColor FillColor = clNone;    // Shape brush colour (clNone without brush)
+  TColor Color = clBlack;      // Text/Fill colour, Shape pen colour (clNone without pen)
+  TColor FillColor = clNone;   // Shape brush colour (clNone without brush)
   TShape::TKind ShapeKind = TShape::Polyline;
   std::vector<TPoint> Points;
   TDeviceFont Font;
-  uint32_t Rop = 0;             // Image
-  bool HasClip = false;         // Clip: whether a clip is set; others: drawn clipped
+  uint32_t Rop = 0;       // Image
+  bool HasClip = false;   // Clip: whether a clip is set; others: drawn clipped
 };
 
 class TFixedMetricDevice : public TCanvasDevice {
@@ -49,7 +49,8 @@ public:
                   const Integer* advances, TColor color, const TRegion* clip) override;
   void DrawShape(const TShape& shape, const TDevicePen* pen, const TDeviceBrush* brush, const TRegion* clip) override;
   void FillSolid(const TRect& r, TColor color, const TRegion* clip) override;
-  void DrawImage(const TRect& dest, const TBitmap& src, const TRect& srcRect, uint32_t rop, const TRegion* clip) override;
+  void DrawImage(const TRect& dest, const TBitmap& src, const TRect& srcRect, uint32_t rop,
+                 const TRegion* clip) override;
   void ClipChanged(const TRegion* clip) override;
 
 private:

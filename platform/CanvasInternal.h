@@ -34,13 +34,23 @@ inline uint32_t ApplyRop3(uint32_t rop, uint32_t p, uint32_t s, uint32_t d)
 }
 
 // Whether the raster operation reads the source, the pattern or the destination.
-inline bool RopUsesSource(uint32_t rop) { uint32_t t = (rop >> 16) & 0xFF; return ((t >> 2) & 0x33) != (t & 0x33); }
-inline bool RopUsesPattern(uint32_t rop) { uint32_t t = (rop >> 16) & 0xFF; return ((t >> 4) & 0x0F) != (t & 0x0F); }
+inline bool RopUsesSource(uint32_t rop)
+{
+  uint32_t t = (rop >> 16) & 0xFF;
+  return ((t >> 2) & 0x33) != (t & 0x33);
+}
+inline bool RopUsesPattern(uint32_t rop)
+{
+  uint32_t t = (rop >> 16) & 0xFF;
+  return ((t >> 4) & 0x0F) != (t & 0x0F);
+}
 
 inline TRect NormalizedRect(TRect r)
 {
-  if (r.Left > r.Right) std::swap(r.Left, r.Right);
-  if (r.Top > r.Bottom) std::swap(r.Top, r.Bottom);
+  if (r.Left > r.Right)
+    std::swap(r.Left, r.Right);
+  if (r.Top > r.Bottom)
+    std::swap(r.Top, r.Bottom);
   return r;
 }
 

@@ -47,7 +47,8 @@ QImage BitmapPartImage(const TBitmap& b, const TRect& part)
 {
   // A high-density bitmap is only ever drawn on by the painter, which keeps the spare byte
   // of 32-bit pixels opaque: its rows are already what the painter reads.
-  if (b.DevicePixelRatio() != 1 && (b.PixelFormat() == TPixelFormat::pf32bit || b.PixelFormat() == TPixelFormat::pfDevice))
+  if (b.DevicePixelRatio() != 1
+      && (b.PixelFormat() == TPixelFormat::pf32bit || b.PixelFormat() == TPixelFormat::pfDevice))
     return QImage(b.ScanLine(part.Top) + size_t(part.Left) * 4, part.Width(), part.Height(), qsizetype(b.Stride()),
                   QImage::Format_RGB32);
   if (b.PixelFormat() == TPixelFormat::pf24bit)   // read in place: the painter converts as it draws
@@ -91,8 +92,8 @@ using TFontKey = std::tuple<std::string, Integer, TFontStyles, TFontCharset, TFo
 bool IsSymbolFamily(const std::string& name)
 {
   std::string n = LowerCase(name);
-  return n.find("symbol") != std::string::npos || n.find("wingdings") != std::string::npos ||
-         n.find("webdings") != std::string::npos;
+  return n.find("symbol") != std::string::npos || n.find("wingdings") != std::string::npos
+         || n.find("webdings") != std::string::npos;
 }
 
 QFont MakeQFont(const std::string& family, Integer pixelSize, const TDeviceFont& f)
@@ -251,7 +252,8 @@ public:
         run.setPositions(positions);
         p.drawGlyphRun(QPointF(0, 0), run);
       }
-      Integer left = static_cast<Integer>(std::min<int64_t>(x, pos)), right = static_cast<Integer>(std::max<int64_t>(x, pos));
+      Integer left = static_cast<Integer>(std::min<int64_t>(x, pos)),
+              right = static_cast<Integer>(std::max<int64_t>(x, pos));
       if (font.Style & fsUnderline)
         p.fillRect(QRect(left, y + rf.UnderlinePos, right - left, rf.LineWidth), qc);
       if (font.Style & fsStrikeOut)
@@ -280,7 +282,8 @@ public:
     Paint(clip, r, [&](QPainter& p) { p.fillRect(QRect(r.Left, r.Top, r.Width(), r.Height()), ToQColor(color)); });
   }
 
-  void DrawImage(const TRect& dest, const TBitmap& src, const TRect& srcRect, uint32_t rop, const TRegion* clip) override
+  void DrawImage(const TRect& dest, const TBitmap& src, const TRect& srcRect, uint32_t rop,
+                 const TRegion* clip) override
   {
     Paint(clip, dest, [&](QPainter& p) {
       uint32_t table = (rop >> 16) & 0xFF;
@@ -310,7 +313,8 @@ public:
       const double r = src.DevicePixelRatio();
       QRectF target = r != 1 ? QRectF(dest.Left, dest.Top, srcRect.Width() / r, srcRect.Height() / r)
                              : QRectF(dest.Left, dest.Top, dest.Width(), dest.Height());
-      p.drawImage(target, img, QRectF(srcRect.Left - part.Left, srcRect.Top - part.Top, srcRect.Width(), srcRect.Height()));
+      p.drawImage(target, img,
+                  QRectF(srcRect.Left - part.Left, srcRect.Top - part.Top, srcRect.Width(), srcRect.Height()));
     });
   }
 
@@ -401,8 +405,8 @@ protected:
       SetPenMode(p, pen->Mode);
     // Brush interior first (pen-less fills are one pixel smaller at right and bottom, so
     // that adjacent fills meet without overlap), then the outline.
-    const bool solidPen = pen && pen->Style != psDash && pen->Style != psDot && pen->Style != psDashDot &&
-                          pen->Style != psDashDotDot;
+    const bool solidPen =
+        pen && pen->Style != psDash && pen->Style != psDot && pen->Style != psDashDot && pen->Style != psDashDotDot;
     const TRect& r = s.Rect;
     QBrush qb = brush ? MakeBrush(*brush) : QBrush();
     if (brush && brush->Style != bsSolid && !brush->Pattern && brush->BkOpaque) {
@@ -459,12 +463,8 @@ protected:
       p.drawPolygon(ToQPolygon(s.Points), s.FillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
       break;
     }
-    case TShape::RoundRect:
-      p.drawRoundedRect(box, s.Corner.cx / 2.0, s.Corner.cy / 2.0);
-      break;
-    case TShape::Ellipse:
-      p.drawEllipse(box);
-      break;
+    case TShape::RoundRect: p.drawRoundedRect(box, s.Corner.cx / 2.0, s.Corner.cy / 2.0); break;
+    case TShape::Ellipse: p.drawEllipse(box); break;
     case TShape::Arc:
     case TShape::Pie:
     case TShape::Chord: {
@@ -611,9 +611,8 @@ private:
 class TPainterDevice : public TQtDevice {
 public:
   TPainterDevice(QPainter& p, const TRect& area, Integer logPixels, bool printer)
-    : FPainter(p), FArea(area), FLogPixels(logPixels), FPrinter(printer)
-  {
-  }
+      : FPainter(p), FArea(area), FLogPixels(logPixels), FPrinter(printer)
+  {}
   TRect DeviceRect() const override { return FArea; }
   Integer LogPixels() const override { return FLogPixels; }
   Integer BitsPerPixel() const override { return 24; }
@@ -635,16 +634,20 @@ private:
   bool FPrinter;
 };
 
-}  // namespace
+}   // namespace
 
 std::unique_ptr<TCanvasDevice> CreateBitmapDevice(TBitmap& bitmap) { return std::make_unique<TBitmapDevice>(bitmap); }
 
-std::unique_ptr<TCanvasDevice> CreatePainterDevice(QPainter& painter, const TRect& area, Integer logPixels, bool printer)
+std::unique_ptr<TCanvasDevice> CreatePainterDevice(QPainter& painter, const TRect& area, Integer logPixels,
+                                                   bool printer)
 {
   return std::make_unique<TPainterDevice>(painter, area, logPixels, printer);
 }
 
-std::unique_ptr<TCanvas> CreateBitmapCanvas(TBitmap& bitmap) { return std::make_unique<TCanvas>(CreateBitmapDevice(bitmap)); }
+std::unique_ptr<TCanvas> CreateBitmapCanvas(TBitmap& bitmap)
+{
+  return std::make_unique<TCanvas>(CreateBitmapDevice(bitmap));
+}
 
 QImage BitmapToQImage(const TBitmap& b)
 {

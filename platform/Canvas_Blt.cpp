@@ -68,10 +68,7 @@ TColor BrushPixel(const TDeviceBrush& brush, Integer x, Integer y, bool& transpa
 
 namespace {
 
-inline bool MonoBit(const TBitmap& b, Integer x, Integer y)
-{
-  return (b.ScanLine(y)[x >> 3] >> (7 - (x & 7))) & 1;
-}
+inline bool MonoBit(const TBitmap& b, Integer x, Integer y) { return (b.ScanLine(y)[x >> 3] >> (7 - (x & 7))) & 1; }
 
 inline void SetMonoBit(TBitmap& b, Integer x, Integer y, bool v)
 {
@@ -91,17 +88,17 @@ inline bool MonoOf(const TBitmap& target, TColor c)
 // One raster operation between a source picture (optional) and a target bitmap.
 struct TBltJob {
   TBitmap* Target = nullptr;
-  TRect Dest;                    // in target pixels, may reach outside
+  TRect Dest;   // in target pixels, may reach outside
   bool FlipX = false, FlipY = false;
   const TBitmap* Source = nullptr;
-  TRect Src;                     // in source pixels (normalised)
-  TColor SourceBk = clWhite;     // colour that turns into 1 on a monochrome target
-  TColor TextColor = clBlack;    // a monochrome source's 0
-  TColor BkColor = clWhite;      // a monochrome source's 1
+  TRect Src;                    // in source pixels (normalised)
+  TColor SourceBk = clWhite;    // colour that turns into 1 on a monochrome target
+  TColor TextColor = clBlack;   // a monochrome source's 0
+  TColor BkColor = clWhite;     // a monochrome source's 1
   TDeviceBrush Brush;
   uint32_t Rop = SRCCOPY;
   int StretchMode = COLORONCOLOR;
-  const TRegion* Clip = nullptr;  // target pixels
+  const TRegion* Clip = nullptr;   // target pixels
 
   void Run();
 };
@@ -129,8 +126,8 @@ void TBltJob::Run()
   auto direct = [](TPixelFormat f) {
     return f == TPixelFormat::pf24bit || f == TPixelFormat::pf32bit || f == TPixelFormat::pfDevice;
   };
-  if (useSrc && ((Rop >> 16) & 0xFF) == 0xCC && dw == sw && dh == sh && !FlipX && !FlipY &&
-      direct(Source->PixelFormat()) && direct(t.PixelFormat())) {
+  if (useSrc && ((Rop >> 16) & 0xFF) == 0xCC && dw == sw && dh == sh && !FlipX && !FlipY
+      && direct(Source->PixelFormat()) && direct(t.PixelFormat())) {
     const int sb = Source->PixelFormat() == TPixelFormat::pf24bit ? 3 : 4;
     const int tb = t.PixelFormat() == TPixelFormat::pf24bit ? 3 : 4;
     TRegion inside(TRect{Dest.Left - Src.Left, Dest.Top - Src.Top, Dest.Left - Src.Left + Source->Width(),
@@ -253,7 +250,7 @@ void TBltJob::Run()
   t.Changed();
 }
 
-}  // namespace
+}   // namespace
 
 bool TCanvas::Blt(Integer x, Integer y, Integer w, Integer h, const TBitmap& source, TColor sourceBk, Integer sx,
                   Integer sy, Integer sw, Integer sh, uint32_t rop)
@@ -306,8 +303,8 @@ bool TCanvas::Blt(Integer x, Integer y, Integer w, Integer h, const TBitmap& sou
   // No pixels to read: render the source part into a picture of the destination's size
   // (only the part on the device) and hand it over with the operation.
   TRect dev = FDevice->DeviceRect();
-  TRect visible{std::max(job.Dest.Left, dev.Left), std::max(job.Dest.Top, dev.Top),
-                std::min(job.Dest.Right, dev.Right), std::min(job.Dest.Bottom, dev.Bottom)};
+  TRect visible{std::max(job.Dest.Left, dev.Left), std::max(job.Dest.Top, dev.Top), std::min(job.Dest.Right, dev.Right),
+                std::min(job.Dest.Bottom, dev.Bottom)};
   if (visible.IsEmpty())
     return true;
   uint32_t table = (rop >> 16) & 0xFF;
@@ -326,9 +323,9 @@ bool TCanvas::Blt(Integer x, Integer y, Integer w, Integer h, const TBitmap& sou
   // the same way, at the device's resolution.
   const bool sameSize = job.Dest.Width() == job.Src.Width() && job.Dest.Height() == job.Src.Height();
   const bool dense = source.DevicePixelRatio() != 1 && visible == job.Dest;
-  if (table == 0xCC && !job.FlipX && !job.FlipY && (sameSize || dense) &&
-      source.PixelFormat() != TPixelFormat::pf1bit && source.PixelFormat() != TPixelFormat::pfCustom &&
-      job.Src.Left >= 0 && job.Src.Top >= 0 && job.Src.Right <= source.Width() && job.Src.Bottom <= source.Height()) {
+  if (table == 0xCC && !job.FlipX && !job.FlipY && (sameSize || dense) && source.PixelFormat() != TPixelFormat::pf1bit
+      && source.PixelFormat() != TPixelFormat::pfCustom && job.Src.Left >= 0 && job.Src.Top >= 0
+      && job.Src.Right <= source.Width() && job.Src.Bottom <= source.Height()) {
     TRect src = job.Src;
     if (sameSize) {
       src = {job.Src.Left + visible.Left - job.Dest.Left, job.Src.Top + visible.Top - job.Dest.Top, 0, 0};
@@ -378,8 +375,7 @@ bool TCanvas::StretchBlt(Integer x, Integer y, Integer w, Integer h, TCanvas* so
   return Blt(x, y, w, h, *source->Bitmap(), source->FBkColor, a.X, a.Y, b.X - a.X, b.Y - a.Y, rop);
 }
 
-bool TCanvas::BitBlt(Integer x, Integer y, Integer w, Integer h, TCanvas* source, Integer sx, Integer sy,
-                     uint32_t rop)
+bool TCanvas::BitBlt(Integer x, Integer y, Integer w, Integer h, TCanvas* source, Integer sx, Integer sy, uint32_t rop)
 {
   if (!source)
     return RopUsesSource(rop) ? false : PatBlt(x, y, w, h, rop);
@@ -439,7 +435,9 @@ void TCanvas::DrawMasked(const TRect& dest, const TBitmap& bitmap, const TBitmap
     return mask.PixelFormat() == TPixelFormat::pf1bit ? !MonoBit(mask, mx, my)
                                                       : (mask.GetPixel(mx, my) & 0xFFFFFF) != clWhite;
   };
-  auto sample = [](Integer i, Integer d, Integer s) { return static_cast<Integer>((int64_t(2 * int64_t(i) + 1) * s) / (2 * int64_t(d))); };
+  auto sample = [](Integer i, Integer d, Integer s) {
+    return static_cast<Integer>((int64_t(2 * int64_t(i) + 1) * s) / (2 * int64_t(d)));
+  };
 
   TRegion shown;
   {

@@ -189,8 +189,8 @@ void TCanvas::TextOutInternal(Integer x, Integer y, uint32_t options, const TRec
   }
 }
 
-bool TCanvas::ExtTextOutW(Integer x, Integer y, uint32_t options, const TRect* rect, const char16_t* text,
-                          size_t count, const Integer* dx)
+bool TCanvas::ExtTextOutW(Integer x, Integer y, uint32_t options, const TRect* rect, const char16_t* text, size_t count,
+                          const Integer* dx)
 {
   TextOutInternal(x, y, options, rect, text, count, dx, true);
   return true;
@@ -237,7 +237,7 @@ struct TDrawLine {
   Integer Prefix = -1;   // index of the underlined character, -1 when none
 };
 
-}  // namespace
+}   // namespace
 
 Integer TCanvas::DrawText(const std::string& text, TRect& r, uint32_t format)
 {
@@ -379,8 +379,8 @@ Integer TCanvas::DrawTextW(const std::u16string& source, TRect& r, uint32_t form
     else if (format & DT_RIGHT)
       x = r.Right - w;
     if (!(format & DT_PREFIXONLY))
-      TextOutInternal(x, y, (format & DT_NOCLIP) ? 0u : uint32_t(ETO_CLIPPED), &r, l.Text.data(), l.Text.size(), nullptr,
-                      false);
+      TextOutInternal(x, y, (format & DT_NOCLIP) ? 0u : uint32_t(ETO_CLIPPED), &r, l.Text.data(), l.Text.size(),
+                      nullptr, false);
     if (l.Prefix >= 0 && !(format & DT_HIDEPREFIX)) {
       Integer x0 = x + width(l.Text.substr(0, l.Prefix));
       Integer x1 = x + width(l.Text.substr(0, l.Prefix + 1));

@@ -32,7 +32,7 @@ bool ReadAt(std::ifstream& in, uint64_t offset, unsigned char* buf, size_t count
   return size_t(in.gcount()) == count;
 }
 
-}  // namespace
+}   // namespace
 
 struct TChmFile::THandle {
   chmFile* File = nullptr;
@@ -88,10 +88,10 @@ void TChmFile::CheckContainer(const std::string& fileName)
   const uint32_t dirHeaderLen = Le32(d + 8), chunkSize = Le32(d + 0x10), density = Le32(d + 0x14);
   const int32_t rootIndex = int32_t(Le32(d + 0x1C));
   const uint32_t firstPMGL = Le32(d + 0x20), lastPMGL = Le32(d + 0x24), chunks = Le32(d + 0x2C);
-  if (dirHeaderLen < sizeof d || dirHeaderLen > dirLen || chunkSize < 0x20 || chunkSize > 0x10000 || chunks == 0 ||
-      uint64_t(chunks) * chunkSize > dirLen - dirHeaderLen || firstPMGL >= chunks || lastPMGL >= chunks ||
-      firstPMGL > lastPMGL || density == 0 || density > 0x100 ||
-      (rootIndex != -1 && (rootIndex < 0 || uint32_t(rootIndex) >= chunks)))
+  if (dirHeaderLen < sizeof d || dirHeaderLen > dirLen || chunkSize < 0x20 || chunkSize > 0x10000 || chunks == 0
+      || uint64_t(chunks) * chunkSize > dirLen - dirHeaderLen || firstPMGL >= chunks || lastPMGL >= chunks
+      || firstPMGL > lastPMGL || density == 0 || density > 0x100
+      || (rootIndex != -1 && (rootIndex < 0 || uint32_t(rootIndex) >= chunks)))
     throw EChmError(damaged);
 
   // Every chunk, and every entry of the listing chunks.
@@ -203,15 +203,15 @@ uint64_t TChmFile::CheckCompressionData(const std::string& c, const std::string&
     throw EChmError(damaged);
   }
   const bool powerOfTwo = windowSize != 0 && (windowSize & (windowSize - 1)) == 0;
-  if (!powerOfTwo || windowSize < 0x8000 || windowSize > 0x200000 || resetInterval < windowSize / 2 ||
-      resetInterval % (windowSize / 2) != 0 || resetInterval > 0x10000000 || windowsPerReset == 0 ||
-      windowsPerReset > 0x100)
+  if (!powerOfTwo || windowSize < 0x8000 || windowSize > 0x200000 || resetInterval < windowSize / 2
+      || resetInterval % (windowSize / 2) != 0 || resetInterval > 0x10000000 || windowsPerReset == 0
+      || windowsPerReset > 0x100)
     throw EChmError(damaged);
   const uint32_t blockCount = ru32(4), entrySize = ru32(8), tableOffset = ru32(0x0C);
   const uint64_t unpacked = ru64(0x10), packed = ru64(0x18), blockLen = ru64(0x20);
-  if (entrySize != 8 || tableOffset < 0x28 || tableOffset > r.size() || uint64_t(blockCount) * 8 > r.size() - tableOffset ||
-      blockLen == 0 || blockLen > windowSize || packed > contentLength ||
-      uint64_t(blockCount) < (unpacked + blockLen - 1) / blockLen)
+  if (entrySize != 8 || tableOffset < 0x28 || tableOffset > r.size()
+      || uint64_t(blockCount) * 8 > r.size() - tableOffset || blockLen == 0 || blockLen > windowSize
+      || packed > contentLength || uint64_t(blockCount) < (unpacked + blockLen - 1) / blockLen)
     throw EChmError(damaged);
   uint64_t previous = 0;
   for (uint32_t i = 0; i < blockCount; ++i) {
@@ -234,31 +234,32 @@ TChmFile::TChmFile(const std::string& fileName) : FFileName(fileName), FHandle(s
     bool TooMany = false;
     bool Outside = false;
   } collect{this};
-  chm_enumerate(FHandle->File, CHM_ENUMERATE_NORMAL | CHM_ENUMERATE_FILES,
-                [](chmFile*, chmUnitInfo* ui, void* context) -> int {
-                  auto* c = static_cast<TCollect*>(context);
-                  if (c->Self->FNames.size() >= MaxEntries) {
-                    c->TooMany = true;
-                    return CHM_ENUMERATOR_SUCCESS;
-                  }
-                  std::string path(ui->path, strnlen(ui->path, CHM_MAX_PATHLEN));
-                  if (path.empty() || path.back() == '/')
-                    return CHM_ENUMERATOR_CONTINUE;
-                  // Each file lies inside its section: the plain one in the file, the
-                  // compressed one within its unpacked size.
-                  TChmFile& f = *c->Self;
-                  bool fits = ui->space == CHM_UNCOMPRESSED
-                                  ? ui->start <= f.FFileSize - f.FDataOffset && ui->length <= f.FFileSize - f.FDataOffset - ui->start
-                                  : ui->space == CHM_COMPRESSED && ui->start <= f.FUnpackedSize &&
-                                        ui->length <= f.FUnpackedSize - ui->start;
-                  if (!fits) {
-                    c->Outside = true;
-                    return CHM_ENUMERATOR_SUCCESS;
-                  }
-                  c->Self->FNames.push_back(path);
-                  return CHM_ENUMERATOR_CONTINUE;
-                },
-                &collect);
+  chm_enumerate(
+      FHandle->File, CHM_ENUMERATE_NORMAL | CHM_ENUMERATE_FILES,
+      [](chmFile*, chmUnitInfo* ui, void* context) -> int {
+        auto* c = static_cast<TCollect*>(context);
+        if (c->Self->FNames.size() >= MaxEntries) {
+          c->TooMany = true;
+          return CHM_ENUMERATOR_SUCCESS;
+        }
+        std::string path(ui->path, strnlen(ui->path, CHM_MAX_PATHLEN));
+        if (path.empty() || path.back() == '/')
+          return CHM_ENUMERATOR_CONTINUE;
+        // Each file lies inside its section: the plain one in the file, the
+        // compressed one within its unpacked size.
+        TChmFile& f = *c->Self;
+        bool fits = ui->space == CHM_UNCOMPRESSED ? ui->start <= f.FFileSize - f.FDataOffset
+                                                        && ui->length <= f.FFileSize - f.FDataOffset - ui->start
+                                                  : ui->space == CHM_COMPRESSED && ui->start <= f.FUnpackedSize
+                                                        && ui->length <= f.FUnpackedSize - ui->start;
+        if (!fits) {
+          c->Outside = true;
+          return CHM_ENUMERATOR_SUCCESS;
+        }
+        c->Self->FNames.push_back(path);
+        return CHM_ENUMERATOR_CONTINUE;
+      },
+      &collect);
   if (collect.TooMany || collect.Outside)
     throw EChmError("The help file " + fileName + " is damaged");
   if (FNames.empty())
@@ -282,8 +283,8 @@ std::string TChmFile::Find(const std::string& path) const
 std::string TChmFile::ReadStored(const std::string& storedPath) const
 {
   chmUnitInfo ui{};
-  if (storedPath.size() > CHM_MAX_PATHLEN ||
-      chm_resolve_object(FHandle->File, storedPath.c_str(), &ui) != CHM_RESOLVE_SUCCESS)
+  if (storedPath.size() > CHM_MAX_PATHLEN
+      || chm_resolve_object(FHandle->File, storedPath.c_str(), &ui) != CHM_RESOLVE_SUCCESS)
     throw EChmError("The help file " + FFileName + " has no " + storedPath);
   if (ui.length > MaxEntrySize)
     throw EChmError("The help file " + FFileName + " is damaged");
@@ -350,18 +351,24 @@ std::string DecodeEntities(const std::string& s)
     // A reference is short: the ';' is looked for among the next few characters only, so a
     // text of many '&' costs no more than its length.
     const size_t end = std::min(s.size(), i + 9);
-    const size_t semi = size_t(std::find(s.begin() + std::ptrdiff_t(i), s.begin() + std::ptrdiff_t(end), ';') - s.begin());
+    const size_t semi =
+        size_t(std::find(s.begin() + std::ptrdiff_t(i), s.begin() + std::ptrdiff_t(end), ';') - s.begin());
     if (semi == end) {
       out += s[i];
       continue;
     }
     std::string name = Lower(s.substr(i + 1, semi - i - 1));
     std::string c;
-    if (name == "amp") c = "&";
-    else if (name == "lt") c = "<";
-    else if (name == "gt") c = ">";
-    else if (name == "quot") c = "\"";
-    else if (name == "apos") c = "'";
+    if (name == "amp")
+      c = "&";
+    else if (name == "lt")
+      c = "<";
+    else if (name == "gt")
+      c = ">";
+    else if (name == "quot")
+      c = "\"";
+    else if (name == "apos")
+      c = "'";
     else if (name.size() > 1 && name[0] == '#') {
       // Decimal "&#39;" or hexadecimal "&#x27;"; the names are drawn in the system page,
       // so a character it lacks shows as '?'.
@@ -425,7 +432,7 @@ std::vector<std::pair<std::string, std::string>> Attributes(const std::string& t
   return out;
 }
 
-}  // namespace
+}   // namespace
 
 std::vector<TSitemapEntry> ParseSitemap(const std::string& text)
 {
@@ -448,8 +455,8 @@ std::vector<TSitemapEntry> ParseSitemap(const std::string& text)
     i = e + 1;
     bool closing = !tag.empty() && tag[0] == '/';
     size_t nameStart = closing ? 1 : 0, nameEnd = nameStart;
-    while (nameEnd < tag.size() && tag[nameEnd] != ' ' && tag[nameEnd] != '\t' && tag[nameEnd] != '\r' &&
-           tag[nameEnd] != '\n' && tag[nameEnd] != '/')
+    while (nameEnd < tag.size() && tag[nameEnd] != ' ' && tag[nameEnd] != '\t' && tag[nameEnd] != '\r'
+           && tag[nameEnd] != '\n' && tag[nameEnd] != '/')
       ++nameEnd;
     std::string name = Lower(tag.substr(nameStart, nameEnd - nameStart));
     if (name == "ul") {

@@ -123,8 +123,8 @@ void TComponent::FreeNotification(TComponent* component)
     return;
   if (std::find(FFreeNotifies.begin(), FFreeNotifies.end(), component) == FFreeNotifies.end())
     FFreeNotifies.push_back(component);
-  if (std::find(component->FFreeNotifies.begin(), component->FFreeNotifies.end(), this) ==
-      component->FFreeNotifies.end())
+  if (std::find(component->FFreeNotifies.begin(), component->FFreeNotifies.end(), this)
+      == component->FFreeNotifies.end())
     component->FFreeNotifies.push_back(this);
 }
 

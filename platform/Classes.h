@@ -12,15 +12,22 @@
 #include "platform/Types.h"
 
 enum TComponentStateFlag : uint16_t {
-  csLoading = 0x01, csReading = 0x02, csWriting = 0x04, csDestroying = 0x08,
-  csDesigning = 0x10, csAncestor = 0x20, csUpdating = 0x40
+  csLoading = 0x01,
+  csReading = 0x02,
+  csWriting = 0x04,
+  csDestroying = 0x08,
+  csDesigning = 0x10,
+  csAncestor = 0x20,
+  csUpdating = 0x40
 };
 using TComponentState = uint16_t;
 
 enum class TOperation : uint8_t { opInsert, opRemove };
 using enum TOperation;
 
-class EComponentError : public Exception { using Exception::Exception; };
+class EComponentError : public Exception {
+  using Exception::Exception;
+};
 
 class TComponent : public TObject {
 public:

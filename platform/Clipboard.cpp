@@ -17,7 +17,7 @@ QClipboard* Board()
   return QGuiApplication::clipboard();
 }
 
-}  // namespace
+}   // namespace
 
 TClipboard& Clipboard()
 {

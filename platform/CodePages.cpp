@@ -120,7 +120,8 @@ int DecodeOne(TIconv& cv, const char* bytes, size_t n, char16_t out[4])
   if (units == 0 || units > 2)
     return 0;
   for (int i = 0; i < units; ++i)
-    out[i] = static_cast<char16_t>(static_cast<uint8_t>(buffer[2 * i]) | (static_cast<uint8_t>(buffer[2 * i + 1]) << 8));
+    out[i] =
+        static_cast<char16_t>(static_cast<uint8_t>(buffer[2 * i]) | (static_cast<uint8_t>(buffer[2 * i + 1]) << 8));
   return units;
 }
 
@@ -211,7 +212,7 @@ void AppendCodePoint(std::u16string& out, char32_t c)
   }
 }
 
-}  // namespace
+}   // namespace
 
 Cardinal GetACP() { return 1252; }
 Cardinal GetOEMCP() { return 437; }

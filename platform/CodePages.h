@@ -10,9 +10,9 @@
 #include "platform/Types.h"
 
 // Code page numbers with a meaning of their own.
-constexpr Cardinal CP_ACP = 0;      // the system default (1252)
-constexpr Cardinal CP_OEMCP = 1;    // the OEM page (437)
-constexpr Cardinal CP_MACCP = 2;    // the Macintosh page (10000)
+constexpr Cardinal CP_ACP = 0;     // the system default (1252)
+constexpr Cardinal CP_OEMCP = 1;   // the OEM page (437)
+constexpr Cardinal CP_MACCP = 2;   // the Macintosh page (10000)
 constexpr Cardinal CP_UTF8 = 65001;
 
 // Font charsets.
@@ -68,7 +68,8 @@ size_t NextCharIndex(Cardinal codePage, const std::string& s, size_t i);
 std::u16string MultiByteToWide(Cardinal codePage, const std::string& s, std::vector<Integer>* positions = nullptr);
 // Converts UTF-16 to 8-bit text; characters the page lacks become defaultChar, and
 // usedDefault (when given) says whether that happened. Lone surrogates count as unmappable.
-std::string WideToMultiByte(Cardinal codePage, const std::u16string& s, char defaultChar = '?', bool* usedDefault = nullptr);
+std::string WideToMultiByte(Cardinal codePage, const std::u16string& s, char defaultChar = '?',
+                            bool* usedDefault = nullptr);
 
 // Shorthands for the system page.
 inline std::u16string AnsiToWide(const std::string& s) { return MultiByteToWide(CP_ACP, s); }

@@ -18,7 +18,7 @@ constexpr Integer TickTop = ThumbTop + ThumbHeight + 2, TickLength = 3;
 
 Integer Clamp64(int64_t v, Integer lo, Integer hi) { return static_cast<Integer>(std::clamp<int64_t>(v, lo, hi)); }
 
-}  // namespace
+}   // namespace
 
 TTrackBar::TTrackBar()
 {
@@ -119,8 +119,11 @@ void TTrackBar::Paint()
   TRect t = ThumbRect();
   const Integer cx = t.Left + ThumbHalf;
   const Integer bottom = t.Bottom - 1;
-  std::vector<TPoint> outline = {{t.Left, t.Top}, {t.Right - 1, t.Top}, {t.Right - 1, bottom - ThumbPoint},
-                                 {cx, bottom}, {t.Left, bottom - ThumbPoint}};
+  std::vector<TPoint> outline = {{t.Left, t.Top},
+                                 {t.Right - 1, t.Top},
+                                 {t.Right - 1, bottom - ThumbPoint},
+                                 {cx, bottom},
+                                 {t.Left, bottom - ThumbPoint}};
   c.Pen().SetColor(cl3DDkShadow);
   c.Brush().SetColor(FDragging ? clBtnHighlight : clBtnFace);
   c.Polygon(outline);
@@ -180,8 +183,10 @@ void TTrackBar::KeyDown(Word& key, TShiftState shift)
 {
   int64_t target;
   switch (key) {
-  case VK_LEFT: case VK_UP: target = int64_t(FPosition) - FLineSize; break;
-  case VK_RIGHT: case VK_DOWN: target = int64_t(FPosition) + FLineSize; break;
+  case VK_LEFT:
+  case VK_UP: target = int64_t(FPosition) - FLineSize; break;
+  case VK_RIGHT:
+  case VK_DOWN: target = int64_t(FPosition) + FLineSize; break;
   case VK_PRIOR: target = int64_t(FPosition) - FPageSize; break;
   case VK_NEXT: target = int64_t(FPosition) + FPageSize; break;
   case VK_HOME: target = FMin; break;
@@ -214,7 +219,7 @@ void DrawArrow(TCanvas& c, const TRect& r, bool up, TColor color)
   c.Brush().SetColor(color);
   c.Polygon(p);
 }
-}  // namespace
+}   // namespace
 
 TUpDown::TUpDown()
 {

@@ -48,8 +48,16 @@ protected:
   void MouseMove(TShiftState shift, Integer x, Integer y) override;
   void MouseUp(TMouseButton button, TShiftState shift, Integer x, Integer y) override;
   void KeyDown(Word& key, TShiftState shift) override;
-  void DoEnter() override { Invalidate(); TCustomControl::DoEnter(); }
-  void DoExit() override { Invalidate(); TCustomControl::DoExit(); }
+  void DoEnter() override
+  {
+    Invalidate();
+    TCustomControl::DoEnter();
+  }
+  void DoExit() override
+  {
+    Invalidate();
+    TCustomControl::DoExit();
+  }
 
 private:
   // A change by the user: clamps, repaints and tells OnChange when the position moved.
@@ -109,8 +117,16 @@ protected:
   void MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y) override;
   void MouseUp(TMouseButton button, TShiftState shift, Integer x, Integer y) override;
   void KeyDown(Word& key, TShiftState shift) override;
-  void DoEnter() override { Invalidate(); TCustomControl::DoEnter(); }
-  void DoExit() override { Invalidate(); TCustomControl::DoExit(); }
+  void DoEnter() override
+  {
+    Invalidate();
+    TCustomControl::DoEnter();
+  }
+  void DoExit() override
+  {
+    Invalidate();
+    TCustomControl::DoExit();
+  }
   void EnabledChanged() override { Invalidate(); }
   void Notification(TComponent* AComponent, TOperation Operation) override;
 
@@ -177,7 +193,11 @@ public:
   const std::string& SimpleText() const { return FSimpleText; }
   void SetSimpleText(const std::string& s);
   bool SimplePanel() const { return FSimplePanel; }
-  void SetSimplePanel(bool v) { FSimplePanel = v; Invalidate(); }
+  void SetSimplePanel(bool v)
+  {
+    FSimplePanel = v;
+    Invalidate();
+  }
 
 protected:
   void Paint() override;

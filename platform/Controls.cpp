@@ -65,7 +65,7 @@ TInputState& State()
   return s;
 }
 
-}  // namespace
+}   // namespace
 
 struct TControlWidgetAccess {
   static void Paint(TControl* c, TCanvas& canvas, const TRect& area) { c->PaintAll(canvas, area); }
@@ -142,12 +142,18 @@ protected:
   static TShiftState Shift(Qt::KeyboardModifiers m, Qt::MouseButtons b)
   {
     TShiftState s = 0;
-    if (m & Qt::ShiftModifier) s |= ssShift;
-    if (m & Qt::AltModifier) s |= ssAlt;
-    if (m & Qt::ControlModifier) s |= ssCtrl;
-    if (b & Qt::LeftButton) s |= ssLeft;
-    if (b & Qt::RightButton) s |= ssRight;
-    if (b & Qt::MiddleButton) s |= ssMiddle;
+    if (m & Qt::ShiftModifier)
+      s |= ssShift;
+    if (m & Qt::AltModifier)
+      s |= ssAlt;
+    if (m & Qt::ControlModifier)
+      s |= ssCtrl;
+    if (b & Qt::LeftButton)
+      s |= ssLeft;
+    if (b & Qt::RightButton)
+      s |= ssRight;
+    if (b & Qt::MiddleButton)
+      s |= ssMiddle;
     return s;
   }
   static TMouseButton Button(Qt::MouseButton b)
@@ -168,9 +174,9 @@ protected:
       return;
     TPoint p = Local(e->position());
     TControl* c = Control;
-    GuardedCall([&] {
-      c->DispatchMouseDown(Button(e->button()), Shift(e->modifiers(), e->buttons()) | ssDouble, p.X, p.Y);
-    }, c);
+    GuardedCall(
+        [&] { c->DispatchMouseDown(Button(e->button()), Shift(e->modifiers(), e->buttons()) | ssDouble, p.X, p.Y); },
+        c);
   }
   void mouseReleaseEvent(QMouseEvent* e) override
   {
@@ -287,8 +293,10 @@ Word KeyFromQt(int key)
     return static_cast<Word>(VK_F1 + (key - Qt::Key_F1));
   switch (key) {
   case Qt::Key_Backspace: return VK_BACK;
-  case Qt::Key_Tab: case Qt::Key_Backtab: return VK_TAB;
-  case Qt::Key_Return: case Qt::Key_Enter: return VK_RETURN;
+  case Qt::Key_Tab:
+  case Qt::Key_Backtab: return VK_TAB;
+  case Qt::Key_Return:
+  case Qt::Key_Enter: return VK_RETURN;
   case Qt::Key_Shift: return VK_SHIFT;
   case Qt::Key_Control: return VK_CONTROL;
   case Qt::Key_Alt: return VK_MENU;
@@ -355,9 +363,12 @@ int KeyToQt(Word key)
 TShiftState KeyShift(Qt::KeyboardModifiers m)
 {
   TShiftState s = 0;
-  if (m & Qt::ShiftModifier) s |= ssShift;
-  if (m & Qt::AltModifier) s |= ssAlt;
-  if (m & Qt::ControlModifier) s |= ssCtrl;
+  if (m & Qt::ShiftModifier)
+    s |= ssShift;
+  if (m & Qt::AltModifier)
+    s |= ssAlt;
+  if (m & Qt::ControlModifier)
+    s |= ssCtrl;
   return s;
 }
 
@@ -380,12 +391,14 @@ void TControlWidget::keyPressEvent(QKeyEvent* e)
   TShiftState shift = KeyShift(e->modifiers());
   char ch = KeyChar(e);
   TControl* c = Control;
-  GuardedCall([&] {
-    if (key != 0)
-      c->DispatchKeyDown(key, shift);
-    if ((key != 0 || KeyFromQt(e->key()) == 0) && ch != 0)
-      c->DispatchKeyPress(ch);
-  }, c);
+  GuardedCall(
+      [&] {
+        if (key != 0)
+          c->DispatchKeyDown(key, shift);
+        if ((key != 0 || KeyFromQt(e->key()) == 0) && ch != 0)
+          c->DispatchKeyPress(ch);
+      },
+      c);
 }
 
 void TControlWidget::keyReleaseEvent(QKeyEvent* e)
@@ -486,7 +499,8 @@ bool CapturedWindowMouse(QObject* watched, QMouseEvent* me)
     return false;
   TPoint screen{static_cast<Integer>(std::floor(me->globalPosition().x())),
                 static_cast<Integer>(std::floor(me->globalPosition().y()))};
-  TMouseButton button = me->button() == Qt::RightButton ? mbRight : (me->button() == Qt::MiddleButton ? mbMiddle : mbLeft);
+  TMouseButton button =
+      me->button() == Qt::RightButton ? mbRight : (me->button() == Qt::MiddleButton ? mbMiddle : mbLeft);
   TShiftState shift = KeyShift(me->modifiers());
   TInputKind kind = TInputKind::MouseMove;
   switch (me->type()) {
@@ -497,8 +511,8 @@ bool CapturedWindowMouse(QObject* watched, QMouseEvent* me)
   }
   const bool held = s.Buttons[0] || s.Buttons[1] || s.Buttons[2];
   TControl* target = (held && s.GrabTarget && kind != TInputKind::MouseDown && kind != TInputKind::MouseDblClick)
-                       ? s.GrabTarget
-                       : FindControlAtPos(screen);
+                         ? s.GrabTarget
+                         : FindControlAtPos(screen);
   DeliverMouse(kind, screen, button, shift, target);
   return true;
 }
@@ -525,8 +539,8 @@ protected:
       ev.Kind = TInputKind::MouseWheel;
       ev.Target = target;
       TPoint nc = target->NonClientSize();
-      ev.ScreenPos = target->ClientToScreen({static_cast<Integer>(we->position().x()) - nc.X,
-                                              static_cast<Integer>(we->position().y()) - nc.Y});
+      ev.ScreenPos = target->ClientToScreen(
+          {static_cast<Integer>(we->position().x()) - nc.X, static_cast<Integer>(we->position().y()) - nc.Y});
       ev.WheelDelta = we->angleDelta().y();
       ev.Shift = KeyShift(we->modifiers());
       return RunFilters(ev);
@@ -560,8 +574,7 @@ protected:
       }
       return false;
     }
-    default:
-      return false;
+    default: return false;
     }
   }
 
@@ -604,13 +617,14 @@ protected:
       if (!s.Buttons[0] && !s.Buttons[1] && !s.Buttons[2])
         s.GrabTarget = nullptr;
       break;
-    default:
-      ev.Kind = TInputKind::MouseMove;
-      break;
+    default: ev.Kind = TInputKind::MouseMove; break;
     }
-    if (s.Buttons[0]) ev.Shift |= ssLeft;
-    if (s.Buttons[1]) ev.Shift |= ssRight;
-    if (s.Buttons[2]) ev.Shift |= ssMiddle;
+    if (s.Buttons[0])
+      ev.Shift |= ssLeft;
+    if (s.Buttons[1])
+      ev.Shift |= ssRight;
+    if (s.Buttons[2])
+      ev.Shift |= ssMiddle;
     if (ev.Kind == TInputKind::MouseMove)
       UpdateMouseControl(screen);
     if (RunFilters(ev))
@@ -619,14 +633,16 @@ protected:
     if (capture && capture != target) {
       // Capture: the event belongs to the holder, in its own coordinates.
       TPoint p = capture->ScreenToClient(screen);
-      GuardedCall([&] {
-        switch (ev.Kind) {
-        case TInputKind::MouseDown: capture->DispatchMouseDown(ev.Button, ev.Shift, p.X, p.Y); break;
-        case TInputKind::MouseDblClick: capture->DispatchMouseDown(ev.Button, ev.Shift, p.X, p.Y); break;
-        case TInputKind::MouseUp: capture->DispatchMouseUp(ev.Button, ev.Shift, p.X, p.Y); break;
-        default: capture->DispatchMouseMove(ev.Shift, p.X, p.Y); break;
-        }
-      }, capture);
+      GuardedCall(
+          [&] {
+            switch (ev.Kind) {
+            case TInputKind::MouseDown: capture->DispatchMouseDown(ev.Button, ev.Shift, p.X, p.Y); break;
+            case TInputKind::MouseDblClick: capture->DispatchMouseDown(ev.Button, ev.Shift, p.X, p.Y); break;
+            case TInputKind::MouseUp: capture->DispatchMouseUp(ev.Button, ev.Shift, p.X, p.Y); break;
+            default: capture->DispatchMouseMove(ev.Shift, p.X, p.Y); break;
+            }
+          },
+          capture);
       return true;
     }
     return false;
@@ -699,7 +715,8 @@ Qt::CursorShape CursorShape(TCursor c)
   case crSizeWE: return Qt::SizeHorCursor;
   case crUpArrow: return Qt::UpArrowCursor;
   case crHourGlass: return Qt::WaitCursor;
-  case crNo: case crNoDrop: return Qt::ForbiddenCursor;
+  case crNo:
+  case crNoDrop: return Qt::ForbiddenCursor;
   case crAppStart: return Qt::BusyCursor;
   case crHelp: return Qt::WhatsThisCursor;
   case crHandPoint: return Qt::PointingHandCursor;
@@ -711,7 +728,7 @@ Qt::CursorShape CursorShape(TCursor c)
   }
 }
 
-}  // namespace
+}   // namespace
 
 // ---------------------------------------------------------------------------------------
 // TControl
@@ -736,10 +753,7 @@ TControl::~TControl()
   DeallocateHWnd(FHandle);
 }
 
-void TControl::CreateParams(TCreateParams& params)
-{
-  params.Style = FParent ? Cardinal(WS_CHILD) : Cardinal(0);
-}
+void TControl::CreateParams(TCreateParams& params) { params.Style = FParent ? Cardinal(WS_CHILD) : Cardinal(0); }
 
 void TControl::HandleNeeded()
 {
@@ -758,9 +772,9 @@ void TControl::HandleNeeded()
     if (FIsPopup)
       // Not a toolkit popup: that would grab the pointer and swallow the click that
       // closes a menu, which must still reach the window under it.
-      flags = Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus | Qt::X11BypassWindowManagerHint |
-              ((params.ExStyle & WS_EX_TOPMOST) ? Qt::WindowStaysOnTopHint : Qt::WindowFlags()) |
-              (FMouseTransparent ? Qt::WindowTransparentForInput : Qt::WindowFlags());
+      flags = Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus | Qt::X11BypassWindowManagerHint
+              | ((params.ExStyle & WS_EX_TOPMOST) ? Qt::WindowStaysOnTopHint : Qt::WindowFlags())
+              | (FMouseTransparent ? Qt::WindowTransparentForInput : Qt::WindowFlags());
     else
       flags = Qt::Window;
   }
@@ -1351,9 +1365,7 @@ void TWinControl::AlignControls(TRect& r)
         c->SetBounds(r.Right - c->FWidth, r.Top, c->FWidth, r.Height());
         r.Right -= c->FWidth;
         break;
-      default:
-        c->SetBounds(r.Left, r.Top, r.Width(), r.Height());
-        break;
+      default: c->SetBounds(r.Left, r.Top, r.Width(), r.Height()); break;
       }
     }
 }
@@ -1427,7 +1439,7 @@ void CollectTabStops(const std::vector<TWinControl*>& list, const TWinControl* f
   }
 }
 
-}  // namespace
+}   // namespace
 
 TWinControl* TWinControl::FindNextControl(TWinControl* current, bool forward) const
 {
@@ -1531,7 +1543,7 @@ bool CursorPixel(const TBitmap& image, const TBitmap& mask, Integer x, Integer y
   return !keepScreen || white;
 }
 
-}  // namespace
+}   // namespace
 
 TBitmap CursorPicture(const TBitmap& image, const TBitmap& mask, TColor screen)
 {
@@ -1623,8 +1635,8 @@ void SimulateMouse(TInputKind kind, TPoint screenPos, TMouseButton button, TShif
   s.CursorPos = screenPos;
   // While a button is held the toolkit keeps giving the mouse to the window it went down on.
   TControl* target = (s.PressTarget && kind != TInputKind::MouseDown && kind != TInputKind::MouseDblClick)
-                       ? s.PressTarget
-                       : FindControlAtPos(screenPos);
+                         ? s.PressTarget
+                         : FindControlAtPos(screenPos);
   if (kind == TInputKind::MouseDown || kind == TInputKind::MouseDblClick)
     s.PressTarget = target;
   DeliverMouse(kind, screenPos, button, shift, target);
@@ -1658,14 +1670,16 @@ void DeliverMouse(TInputKind kind, TPoint screenPos, TMouseButton button, TShift
     if (!RunFilters(ev) && s.Capture) {
       TControl* capture = s.Capture;
       TPoint p = capture->ScreenToClient(screenPos);
-      GuardedCall([&] {
-        if (kind == TInputKind::MouseDown || kind == TInputKind::MouseDblClick)
-          capture->DispatchMouseDown(button, shift, p.X, p.Y);
-        else if (kind == TInputKind::MouseUp)
-          capture->DispatchMouseUp(button, shift, p.X, p.Y);
-        else if (kind == TInputKind::MouseMove)
-          capture->DispatchMouseMove(shift, p.X, p.Y);
-      }, capture);
+      GuardedCall(
+          [&] {
+            if (kind == TInputKind::MouseDown || kind == TInputKind::MouseDblClick)
+              capture->DispatchMouseDown(button, shift, p.X, p.Y);
+            else if (kind == TInputKind::MouseUp)
+              capture->DispatchMouseUp(button, shift, p.X, p.Y);
+            else if (kind == TInputKind::MouseMove)
+              capture->DispatchMouseMove(shift, p.X, p.Y);
+          },
+          capture);
     }
     if (kind == TInputKind::MouseUp)
       s.PressTarget = nullptr;
@@ -1677,24 +1691,39 @@ void DeliverMouse(TInputKind kind, TPoint screenPos, TMouseButton button, TShift
   QPointF gp(screenPos.X + 0.5, screenPos.Y + 0.5);
   Qt::MouseButton qb = button == mbRight ? Qt::RightButton : (button == mbMiddle ? Qt::MiddleButton : Qt::LeftButton);
   Qt::KeyboardModifiers mods;
-  if (shift & ssShift) mods |= Qt::ShiftModifier;
-  if (shift & ssCtrl) mods |= Qt::ControlModifier;
-  if (shift & ssAlt) mods |= Qt::AltModifier;
+  if (shift & ssShift)
+    mods |= Qt::ShiftModifier;
+  if (shift & ssCtrl)
+    mods |= Qt::ControlModifier;
+  if (shift & ssAlt)
+    mods |= Qt::AltModifier;
   Qt::MouseButtons held;
   for (int b = 0; b < 3; ++b)
     if (s.Buttons[b])
       held |= b == 0 ? Qt::LeftButton : (b == 1 ? Qt::RightButton : Qt::MiddleButton);
   QEvent::Type type;
   switch (kind) {
-  case TInputKind::MouseDown: type = QEvent::MouseButtonPress; held |= qb; break;
-  case TInputKind::MouseDblClick: type = QEvent::MouseButtonDblClick; held |= qb; break;
-  case TInputKind::MouseUp: type = QEvent::MouseButtonRelease; held &= ~Qt::MouseButtons(qb); break;
+  case TInputKind::MouseDown:
+    type = QEvent::MouseButtonPress;
+    held |= qb;
+    break;
+  case TInputKind::MouseDblClick:
+    type = QEvent::MouseButtonDblClick;
+    held |= qb;
+    break;
+  case TInputKind::MouseUp:
+    type = QEvent::MouseButtonRelease;
+    held &= ~Qt::MouseButtons(qb);
+    break;
   case TInputKind::MouseWheel: {
     QWheelEvent we(lp, gp, QPoint(), QPoint(0, 120), held, mods, Qt::NoScrollPhase, false);
     QCoreApplication::sendEvent(w, &we);
     return;
   }
-  default: type = QEvent::MouseMove; qb = Qt::NoButton; break;
+  default:
+    type = QEvent::MouseMove;
+    qb = Qt::NoButton;
+    break;
   }
   QMouseEvent me(type, lp, gp, qb, held, mods);
   QPointer<TControlWidget> guard(w);
@@ -1703,7 +1732,7 @@ void DeliverMouse(TInputKind kind, TPoint screenPos, TMouseButton button, TShift
     s.PressTarget = nullptr;
 }
 
-}  // namespace
+}   // namespace
 
 void SimulateWindowResize(TControl* window, Integer width, Integer height)
 {
@@ -1728,9 +1757,12 @@ void SimulateKey(Word key, TShiftState shift, char ch)
     target = c ? WidgetOf(c) : nullptr;
   }
   Qt::KeyboardModifiers mods;
-  if (shift & ssShift) mods |= Qt::ShiftModifier;
-  if (shift & ssCtrl) mods |= Qt::ControlModifier;
-  if (shift & ssAlt) mods |= Qt::AltModifier;
+  if (shift & ssShift)
+    mods |= Qt::ShiftModifier;
+  if (shift & ssCtrl)
+    mods |= Qt::ControlModifier;
+  if (shift & ssAlt)
+    mods |= Qt::AltModifier;
   if (key >= VK_NUMPAD0 && key <= VK_NUMPAD9)
     mods |= Qt::KeypadModifier;
   QString text = ch ? QString(QChar(static_cast<unsigned char>(ch))) : QString();
@@ -1760,9 +1792,12 @@ TShortCut ShortCut(Word key, TShiftState shift)
   if (key & 0xFF00)
     return 0;
   TShortCut s = key;
-  if (shift & ssShift) s |= scShift;
-  if (shift & ssCtrl) s |= scCtrl;
-  if (shift & ssAlt) s |= scAlt;
+  if (shift & ssShift)
+    s |= scShift;
+  if (shift & ssCtrl)
+    s |= scCtrl;
+  if (shift & ssAlt)
+    s |= scAlt;
   return s;
 }
 
@@ -1798,9 +1833,12 @@ std::string ShortCutToText(TShortCut shortCut)
   if (name.empty())
     return "";
   std::string out;
-  if (shortCut & scShift) out += "Shift+";
-  if (shortCut & scCtrl) out += "Ctrl+";
-  if (shortCut & scAlt) out += "Alt+";
+  if (shortCut & scShift)
+    out += "Shift+";
+  if (shortCut & scCtrl)
+    out += "Ctrl+";
+  if (shortCut & scAlt)
+    out += "Alt+";
   return out + name;
 }
 

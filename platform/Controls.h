@@ -20,20 +20,51 @@
 // Input values
 
 using TShiftState = uint16_t;
-constexpr TShiftState ssShift = 0x01, ssAlt = 0x02, ssCtrl = 0x04, ssLeft = 0x08, ssRight = 0x10,
-                      ssMiddle = 0x20, ssDouble = 0x40;
+constexpr TShiftState ssShift = 0x01, ssAlt = 0x02, ssCtrl = 0x04, ssLeft = 0x08, ssRight = 0x10, ssMiddle = 0x20,
+                      ssDouble = 0x40;
 
 enum class TMouseButton : uint8_t { mbLeft, mbRight, mbMiddle };
 using enum TMouseButton;
 
 // Virtual key codes.
 enum : Word {
-  VK_LBUTTON = 1, VK_RBUTTON = 2, VK_BACK = 8, VK_TAB = 9, VK_RETURN = 13, VK_SHIFT = 16,
-  VK_CONTROL = 17, VK_MENU = 18, VK_PAUSE = 19, VK_ESCAPE = 27, VK_SPACE = 32, VK_PRIOR = 33,
-  VK_NEXT = 34, VK_END = 35, VK_HOME = 36, VK_LEFT = 37, VK_UP = 38, VK_RIGHT = 39,
-  VK_DOWN = 40, VK_INSERT = 45, VK_DELETE = 46, VK_F1 = 0x70, VK_F2, VK_F3, VK_F4, VK_F5,
-  VK_F6, VK_F7, VK_F8, VK_F9, VK_F10, VK_F11, VK_F12, VK_NUMPAD0 = 0x60, VK_NUMPAD9 = 0x69,
-  VK_ADD = 0x6B, VK_SUBTRACT = 0x6D,
+  VK_LBUTTON = 1,
+  VK_RBUTTON = 2,
+  VK_BACK = 8,
+  VK_TAB = 9,
+  VK_RETURN = 13,
+  VK_SHIFT = 16,
+  VK_CONTROL = 17,
+  VK_MENU = 18,
+  VK_PAUSE = 19,
+  VK_ESCAPE = 27,
+  VK_SPACE = 32,
+  VK_PRIOR = 33,
+  VK_NEXT = 34,
+  VK_END = 35,
+  VK_HOME = 36,
+  VK_LEFT = 37,
+  VK_UP = 38,
+  VK_RIGHT = 39,
+  VK_DOWN = 40,
+  VK_INSERT = 45,
+  VK_DELETE = 46,
+  VK_F1 = 0x70,
+  VK_F2,
+  VK_F3,
+  VK_F4,
+  VK_F5,
+  VK_F6,
+  VK_F7,
+  VK_F8,
+  VK_F9,
+  VK_F10,
+  VK_F11,
+  VK_F12,
+  VK_NUMPAD0 = 0x60,
+  VK_NUMPAD9 = 0x69,
+  VK_ADD = 0x6B,
+  VK_SUBTRACT = 0x6D,
   VK_PROCESSKEY = 0xE5
 };
 
@@ -46,10 +77,10 @@ std::string ShortCutToText(TShortCut shortCut);
 
 // Cursors.
 using TCursor = int16_t;
-constexpr TCursor crDefault = 0, crNone = -1, crArrow = -2, crCross = -3, crIBeam = -4,
-                  crSizeNESW = -6, crSizeNS = -7, crSizeNWSE = -8, crSizeWE = -9, crUpArrow = -10,
-                  crHourGlass = -11, crDrag = -12, crNoDrop = -13, crHSplit = -14, crVSplit = -15,
-                  crNo = -18, crAppStart = -19, crHelp = -20, crHandPoint = -21, crSizeAll = -22;
+constexpr TCursor crDefault = 0, crNone = -1, crArrow = -2, crCross = -3, crIBeam = -4, crSizeNESW = -6, crSizeNS = -7,
+                  crSizeNWSE = -8, crSizeWE = -9, crUpArrow = -10, crHourGlass = -11, crDrag = -12, crNoDrop = -13,
+                  crHSplit = -14, crVSplit = -15, crNo = -18, crAppStart = -19, crHelp = -20, crHandPoint = -21,
+                  crSizeAll = -22;
 
 enum class TAlign : uint8_t { alNone, alTop, alBottom, alLeft, alRight, alClient };
 using enum TAlign;
@@ -58,7 +89,8 @@ constexpr TAnchors akLeft = 1, akTop = 2, akRight = 4, akBottom = 8;
 
 using TMouseEvent = std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X, Integer Y)>;
 using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, Integer X, Integer Y)>;
-using TMouseWheelEvent = std::function<void(TObject* Sender, TShiftState Shift, Integer WheelDelta, TPoint MousePos, bool& Handled)>;
+using TMouseWheelEvent =
+    std::function<void(TObject* Sender, TShiftState Shift, Integer WheelDelta, TPoint MousePos, bool& Handled)>;
 using TKeyEvent = std::function<void(TObject* Sender, Word& Key, TShiftState Shift)>;
 using TKeyPressEvent = std::function<void(TObject* Sender, char& Key)>;
 
@@ -76,9 +108,8 @@ struct TCreateParams {
 
 // Control style bits.
 using TControlStyle = uint32_t;
-constexpr TControlStyle csAcceptsControls = 0x1, csCaptureMouse = 0x2, csOpaque = 0x4,
-                        csClickEvents = 0x8, csDoubleClicks = 0x10, csActionClient = 0x20,
-                        csMenuEvents = 0x40;
+constexpr TControlStyle csAcceptsControls = 0x1, csCaptureMouse = 0x2, csOpaque = 0x4, csClickEvents = 0x8,
+                        csDoubleClicks = 0x10, csActionClient = 0x20, csMenuEvents = 0x40;
 
 class TWinControl;
 class TCustomForm;
@@ -336,8 +367,8 @@ protected:
 private:
   friend class TControl;
   friend struct TControlWidgetAccess;
-  std::vector<TControl*> FControls;   // not owned: owners free controls
-  std::vector<TWinControl*> FTabList;  // the children that are windowed, in tab order
+  std::vector<TControl*> FControls;     // not owned: owners free controls
+  std::vector<TWinControl*> FTabList;   // the children that are windowed, in tab order
   int FAlignDisabled = 0;
   bool FTabStop = false;
 };

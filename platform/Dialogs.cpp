@@ -56,8 +56,9 @@ struct TButtonInfo {
   const char* Caption;
 };
 const TButtonInfo ButtonTable[] = {
-  {mbYes, mrYes, "&Yes"}, {mbNo, mrNo, "&No"}, {mbOK, mrOk, "OK"}, {mbCancel, mrCancel, "Cancel"},
-  {mbAbort, mrAbort, "&Abort"}, {mbRetry, mrRetry, "&Retry"}, {mbIgnore, mrIgnore, "&Ignore"}};
+    {mbYes, mrYes, "&Yes"},         {mbNo, mrNo, "&No"},          {mbOK, mrOk, "OK"},
+    {mbCancel, mrCancel, "Cancel"}, {mbAbort, mrAbort, "&Abort"}, {mbRetry, mrRetry, "&Retry"},
+    {mbIgnore, mrIgnore, "&Ignore"}};
 
 // What closing the box without a button means: Cancel, else No, else the only button.
 TModalResult EscapeResult(TMsgDlgButtons buttons)
@@ -127,7 +128,7 @@ QString ToQtFilter(const std::string& filter)
   return out.join(QStringLiteral(";;"));
 }
 
-}  // namespace
+}   // namespace
 
 void SetMessageAnswerer(TMessageAnswerer answerer) { GMessageAnswerer = std::move(answerer); }
 void SetDialogAnswerer(TDialogAnswerer answerer) { GDialogAnswerer = std::move(answerer); }

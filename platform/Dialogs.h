@@ -17,13 +17,20 @@ using enum TMsgDlgType;
 using TMsgDlgButtons = uint16_t;
 constexpr TMsgDlgButtons mbYes = 0x1, mbNo = 0x2, mbOK = 0x4, mbCancel = 0x8, mbAbort = 0x10, mbRetry = 0x20,
                          mbIgnore = 0x40;
-constexpr TMsgDlgButtons mbYesNo = mbYes | mbNo, mbYesNoCancel = mbYes | mbNo | mbCancel,
-                         mbOKCancel = mbOK | mbCancel, mbAbortRetryIgnore = mbAbort | mbRetry | mbIgnore;
+constexpr TMsgDlgButtons mbYesNo = mbYes | mbNo, mbYesNoCancel = mbYes | mbNo | mbCancel, mbOKCancel = mbOK | mbCancel,
+                         mbAbortRetryIgnore = mbAbort | mbRetry | mbIgnore;
 
 // MessageBox flags: button sets and icons.
 enum : Cardinal {
-  MB_OK = 0x0, MB_OKCANCEL = 0x1, MB_ABORTRETRYIGNORE = 0x2, MB_YESNOCANCEL = 0x3, MB_YESNO = 0x4,
-  MB_RETRYCANCEL = 0x5, MB_ICONERROR = 0x10, MB_ICONQUESTION = 0x20, MB_ICONWARNING = 0x30,
+  MB_OK = 0x0,
+  MB_OKCANCEL = 0x1,
+  MB_ABORTRETRYIGNORE = 0x2,
+  MB_YESNOCANCEL = 0x3,
+  MB_YESNO = 0x4,
+  MB_RETRYCANCEL = 0x5,
+  MB_ICONERROR = 0x10,
+  MB_ICONQUESTION = 0x20,
+  MB_ICONWARNING = 0x30,
   MB_ICONINFORMATION = 0x40
 };
 // MessageBox results (the same numbers as the modal results).

@@ -15,7 +15,11 @@ public:
   Integer MinSize() const { return FMinSize; }
   void SetMinSize(Integer v) { FMinSize = v < 1 ? 1 : v; }
   bool Beveled() const { return FBeveled; }
-  void SetBeveled(bool v) { FBeveled = v; Invalidate(); }
+  void SetBeveled(bool v)
+  {
+    FBeveled = v;
+    Invalidate();
+  }
   // The control the splitter resizes, or nullptr.
   TControl* FindControl() const;
   // Sets the resized control's size as a drag to that size would: clamped by MinSize.

@@ -91,7 +91,7 @@ bool ResolveParts(const std::string& prefix, const std::vector<std::string>& par
   return false;
 }
 
-} // namespace
+}   // namespace
 
 std::string ExeFolder()
 {
@@ -160,10 +160,7 @@ bool FileExists(const std::string& fileName)
   return !fileName.empty() && StatPath(ResolveFileName(fileName), st) && S_ISREG(st.st_mode);
 }
 
-bool DirectoryExists(const std::string& dirName)
-{
-  return !dirName.empty() && IsDir(ResolveFileName(dirName));
-}
+bool DirectoryExists(const std::string& dirName) { return !dirName.empty() && IsDir(ResolveFileName(dirName)); }
 
 namespace {
 
@@ -309,7 +306,10 @@ int32_t TIniFile::ReadInteger(const std::string& section, const std::string& ide
     uint64_t v = 0;
     for (size_t i = 2; i < text.size(); ++i) {
       char c = text[i];
-      int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+      int d = c >= '0' && c <= '9'   ? c - '0'
+              : c >= 'a' && c <= 'f' ? c - 'a' + 10
+              : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                     : -1;
       if (d < 0)
         return def;
       v = v * 16 + static_cast<uint64_t>(d);
@@ -321,10 +321,7 @@ int32_t TIniFile::ReadInteger(const std::string& section, const std::string& ide
   return StrToIntDef(text, def);
 }
 
-bool TIniFile::SectionExists(const std::string& section) const
-{
-  return FSections.count(UpperCase(section)) != 0;
-}
+bool TIniFile::SectionExists(const std::string& section) const { return FSections.count(UpperCase(section)) != 0; }
 
 bool TIniFile::ValueExists(const std::string& section, const std::string& ident) const
 {
@@ -340,8 +337,7 @@ std::string LoginUserName()
   std::vector<char> buf(size > 0 && size < 65536 ? static_cast<size_t>(size) : 16384);
   struct passwd pw;
   struct passwd* found = nullptr;
-  if (::getpwuid_r(::geteuid(), &pw, buf.data(), buf.size(), &found) == 0 && found && found->pw_name &&
-      *found->pw_name)
+  if (::getpwuid_r(::geteuid(), &pw, buf.data(), buf.size(), &found) == 0 && found && found->pw_name && *found->pw_name)
     return found->pw_name;
   for (const char* var : {"USER", "LOGNAME"})
     if (const char* v = std::getenv(var); v && *v)

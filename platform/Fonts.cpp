@@ -33,21 +33,15 @@ struct TFontAlias {
 };
 
 constexpr TFontAlias Aliases[] = {
-  {"arial", "Liberation Sans"},
-  {"ms sans serif", "Liberation Sans"},
-  {"helvetica", "Liberation Sans"},
-  {"sans-serif", "Liberation Sans"},
-  {"times new roman", "Liberation Serif"},
-  {"times", "Liberation Serif"},
-  {"serif", "Liberation Serif"},
-  {"courier new", "Liberation Mono"},
-  {"courier", "Liberation Mono"},
-  {"monospace", "Liberation Mono"},
+    {"arial", "Liberation Sans"},      {"ms sans serif", "Liberation Sans"},    {"helvetica", "Liberation Sans"},
+    {"sans-serif", "Liberation Sans"}, {"times new roman", "Liberation Serif"}, {"times", "Liberation Serif"},
+    {"serif", "Liberation Serif"},     {"courier new", "Liberation Mono"},      {"courier", "Liberation Mono"},
+    {"monospace", "Liberation Mono"},
 };
 
 bool LessNoCase(const std::string& a, const std::string& b) { return LowerCase(a) < LowerCase(b); }
 
-}  // namespace
+}   // namespace
 
 const std::vector<std::string>& ScreenFonts()
 {

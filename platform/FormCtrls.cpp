@@ -13,10 +13,7 @@ TCanvas& Measure(const TFont& font)
   return c;
 }
 
-Integer TextW(const TFont& font, const std::string& s)
-{
-  return s.empty() ? 0 : Measure(font).TextWidth(s);
-}
+Integer TextW(const TFont& font, const std::string& s) { return s.empty() ? 0 : Measure(font).TextWidth(s); }
 
 // How many leading characters of s fit before x (the nearest boundary).
 Integer CharIndexAt(const TFont& font, const std::string& s, Integer x)
@@ -54,7 +51,7 @@ void DrawButtonFace(TCanvas& c, TRect r)
   c.DrawEdge(r, EDGE_RAISED, BF_RECT);
 }
 
-}  // namespace
+}   // namespace
 
 void DrawScrollBar(TCanvas& c, const TRect& r, bool vertical, Integer pos, Integer range, Integer page)
 {
@@ -63,7 +60,8 @@ void DrawScrollBar(TCanvas& c, const TRect& r, bool vertical, Integer pos, Integ
   const Integer thick = vertical ? r.Width() : r.Height();
   const Integer btn = std::min(thick, len / 2);
   TRect a = vertical ? TRect{r.Left, r.Top, r.Right, r.Top + btn} : TRect{r.Left, r.Top, r.Left + btn, r.Bottom};
-  TRect b = vertical ? TRect{r.Left, r.Bottom - btn, r.Right, r.Bottom} : TRect{r.Right - btn, r.Top, r.Right, r.Bottom};
+  TRect b =
+      vertical ? TRect{r.Left, r.Bottom - btn, r.Right, r.Bottom} : TRect{r.Right - btn, r.Top, r.Right, r.Bottom};
   DrawButtonFace(c, a);
   DrawButtonFace(c, b);
   DrawArrow(c, a, vertical ? 0 : 2);
@@ -72,7 +70,8 @@ void DrawScrollBar(TCanvas& c, const TRect& r, bool vertical, Integer pos, Integ
   if (range <= page || track < 8)
     return;
   const Integer thumb = std::max<Integer>(8, static_cast<Integer>(static_cast<int64_t>(track) * page / range));
-  const Integer at = static_cast<Integer>(static_cast<int64_t>(track - thumb) * std::clamp(pos, 0, range - page) / (range - page));
+  const Integer at =
+      static_cast<Integer>(static_cast<int64_t>(track - thumb) * std::clamp(pos, 0, range - page) / (range - page));
   TRect t = vertical ? TRect{r.Left, r.Top + btn + at, r.Right, r.Top + btn + at + thumb}
                      : TRect{r.Left + btn + at, r.Top, r.Left + btn + at + thumb, r.Bottom};
   DrawButtonFace(c, t);
@@ -136,36 +135,26 @@ void TInputControl::Changed()
     OnChange(this);
 }
 
-Integer TInputControl::LineHeight() const
-{
-  return std::max(1, Measure(Font()).TextHeight("Ay"));
-}
+Integer TInputControl::LineHeight() const { return std::max(1, Measure(Font()).TextHeight("Ay")); }
 
 // ---------------------------------------------------------------------------------------
 // TEdit
 
-TEdit::TEdit()
-{
-  SetBounds(0, 0, 121, 21);
-}
+TEdit::TEdit() { SetBounds(0, 0, 121, 21); }
 
-void TEdit::AdjustHeight()
-{
-  SetHeight(LineHeight() + 2 * NonClientSize().Y + 2);
-}
+void TEdit::AdjustHeight() { SetHeight(LineHeight() + 2 * NonClientSize().Y + 2); }
 
 void TEdit::SetText(const std::string& text)
 {
-  FText = FMaxLength > 0 && static_cast<Integer>(text.size()) > FMaxLength ? text.substr(0, static_cast<size_t>(FMaxLength)) : text;
+  FText = FMaxLength > 0 && static_cast<Integer>(text.size()) > FMaxLength
+              ? text.substr(0, static_cast<size_t>(FMaxLength))
+              : text;
   FCaret = std::min<Integer>(FCaret, static_cast<Integer>(FText.size()));
   FScroll = 0;
   Invalidate();
 }
 
-void TEdit::SetMaxLength(Integer n)
-{
-  FMaxLength = std::max(0, n);
-}
+void TEdit::SetMaxLength(Integer n) { FMaxLength = std::max(0, n); }
 
 void TEdit::SetSelStart(Integer p)
 {
@@ -173,10 +162,7 @@ void TEdit::SetSelStart(Integer p)
   Invalidate();
 }
 
-std::string TEdit::Shown() const
-{
-  return FPasswordChar ? std::string(FText.size(), FPasswordChar) : FText;
-}
+std::string TEdit::Shown() const { return FPasswordChar ? std::string(FText.size(), FPasswordChar) : FText; }
 
 void TEdit::Paint()
 {
@@ -256,10 +242,7 @@ void TEdit::MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer
 // ---------------------------------------------------------------------------------------
 // TMemo
 
-TMemo::TMemo()
-{
-  SetBounds(0, 0, 185, 89);
-}
+TMemo::TMemo() { SetBounds(0, 0, 185, 89); }
 
 void TMemo::SetText(const std::string& text)
 {
@@ -311,7 +294,7 @@ std::vector<Integer> PrefixWidths(const TFont& font, const std::string& s)
   return byByte;
 }
 
-}  // namespace
+}   // namespace
 
 std::vector<TMemo::TLine> TMemo::Layout() const
 {
@@ -329,7 +312,9 @@ std::vector<TMemo::TLine> TMemo::Layout() const
     if (FWordWrap && end > start) {
       const std::vector<Integer> pw =
           PrefixWidths(Font(), FText.substr(static_cast<size_t>(start), static_cast<size_t>(end - start)));
-      auto wide = [&](Integer from, Integer to) { return pw[static_cast<size_t>(to - start)] - pw[static_cast<size_t>(from - start)]; };
+      auto wide = [&](Integer from, Integer to) {
+        return pw[static_cast<size_t>(to - start)] - pw[static_cast<size_t>(from - start)];
+      };
       Integer fit = ls + 1;
       while (ls < end && wide(ls, end) > width) {
         fit = std::max(fit, ls + 1);
@@ -350,7 +335,10 @@ std::vector<TMemo::TLine> TMemo::Layout() const
     out.push_back({ls, end - ls});
     if (end >= n)
       break;
-    start = end + ((FText[static_cast<size_t>(end)] == '\r' && end + 1 < n && FText[static_cast<size_t>(end) + 1] == '\n') ? 2 : 1);
+    start =
+        end
+        + ((FText[static_cast<size_t>(end)] == '\r' && end + 1 < n && FText[static_cast<size_t>(end) + 1] == '\n') ? 2
+                                                                                                                   : 1);
   }
   return out;
 }
@@ -361,8 +349,9 @@ std::vector<std::string> TMemo::Lines() const
   for (const TLine& l : Layout()) {
     std::string s = FText.substr(static_cast<size_t>(l.Start), static_cast<size_t>(l.Length));
     // A wrapped line keeps no trailing space, as the control shows it.
-    while (!s.empty() && s.back() == ' ' && l.Start + l.Length < static_cast<Integer>(FText.size()) &&
-           FText[static_cast<size_t>(l.Start + l.Length)] != '\r' && FText[static_cast<size_t>(l.Start + l.Length)] != '\n')
+    while (!s.empty() && s.back() == ' ' && l.Start + l.Length < static_cast<Integer>(FText.size())
+           && FText[static_cast<size_t>(l.Start + l.Length)] != '\r'
+           && FText[static_cast<size_t>(l.Start + l.Length)] != '\n')
       s.pop_back();
     out.push_back(s);
   }
@@ -406,12 +395,16 @@ void TMemo::Paint()
   const Integer rows = std::max(1, tr.Height() / lh);
   for (Integer i = FTopLine; i < static_cast<Integer>(lines.size()) && i < FTopLine + rows + 1; ++i) {
     const TLine& l = lines[static_cast<size_t>(i)];
-    c.TextRect(tr, tr.Left + 2, tr.Top + (i - FTopLine) * lh, FText.substr(static_cast<size_t>(l.Start), static_cast<size_t>(l.Length)));
+    c.TextRect(tr, tr.Left + 2, tr.Top + (i - FTopLine) * lh,
+               FText.substr(static_cast<size_t>(l.Start), static_cast<size_t>(l.Length)));
   }
   if (Focused()) {
     const Integer li = LineOfCaret(lines);
     const TLine& l = lines[static_cast<size_t>(li)];
-    const Integer x = tr.Left + 2 + TextW(Font(), FText.substr(static_cast<size_t>(l.Start), static_cast<size_t>(std::min(FCaret, l.Start + l.Length) - l.Start)));
+    const Integer x =
+        tr.Left + 2
+        + TextW(Font(), FText.substr(static_cast<size_t>(l.Start),
+                                     static_cast<size_t>(std::min(FCaret, l.Start + l.Length) - l.Start)));
     const Integer y = tr.Top + (li - FTopLine) * lh;
     if (y >= tr.Top && y < tr.Bottom) {
       c.Pen().SetColor(clBlack);
@@ -450,7 +443,8 @@ void TMemo::KeyDown(Word& key, TShiftState shift)
   };
   switch (key) {
   case VK_LEFT:
-    SetSelStart(FCaret >= 2 && FText.compare(static_cast<size_t>(FCaret - 2), 2, "\r\n") == 0 ? FCaret - 2 : FCaret - 1);
+    SetSelStart(FCaret >= 2 && FText.compare(static_cast<size_t>(FCaret - 2), 2, "\r\n") == 0 ? FCaret - 2
+                                                                                              : FCaret - 1);
     break;
   case VK_RIGHT:
     SetSelStart(FText.compare(static_cast<size_t>(FCaret), 2, "\r\n") == 0 ? FCaret + 2 : FCaret + 1);
@@ -493,9 +487,12 @@ void TMemo::MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer
   const TRect tr = TextRect();
   if (button == mbLeft && tr.Contains({x, y})) {
     const auto lines = Layout();
-    const Integer li = std::clamp<Integer>(FTopLine + (y - tr.Top) / LineHeight(), 0, static_cast<Integer>(lines.size()) - 1);
+    const Integer li =
+        std::clamp<Integer>(FTopLine + (y - tr.Top) / LineHeight(), 0, static_cast<Integer>(lines.size()) - 1);
     const TLine& l = lines[static_cast<size_t>(li)];
-    SetSelStart(l.Start + CharIndexAt(Font(), FText.substr(static_cast<size_t>(l.Start), static_cast<size_t>(l.Length)), x - tr.Left - 2));
+    SetSelStart(l.Start
+                + CharIndexAt(Font(), FText.substr(static_cast<size_t>(l.Start), static_cast<size_t>(l.Length)),
+                              x - tr.Left - 2));
   } else if (button == mbLeft && x >= tr.Right && y < tr.Bottom) {
     const Integer rows = std::max(1, tr.Height() / LineHeight());
     const auto count = static_cast<Integer>(Layout().size());
@@ -580,10 +577,7 @@ void TMarkControl::PaintCaption(TCanvas& c)
   }
 }
 
-TCheckBox::TCheckBox()
-{
-  SetBounds(0, 0, 97, 17);
-}
+TCheckBox::TCheckBox() { SetBounds(0, 0, 97, 17); }
 
 void TCheckBox::Toggle()
 {
@@ -591,10 +585,7 @@ void TCheckBox::Toggle()
   TCustomControl::Click();
 }
 
-void TCheckBox::Click()
-{
-  Toggle();
-}
+void TCheckBox::Click() { Toggle(); }
 
 void TCheckBox::Paint()
 {
@@ -617,10 +608,7 @@ void TCheckBox::Paint()
   PaintCaption(c);
 }
 
-TRadioButton::TRadioButton()
-{
-  SetBounds(0, 0, 113, 17);
-}
+TRadioButton::TRadioButton() { SetBounds(0, 0, 113, 17); }
 
 void TRadioButton::SetChecked(bool v)
 {
@@ -678,10 +666,7 @@ void TListBox::ItemsChanged()
   Invalidate();
 }
 
-Integer TListBox::VisibleRows() const
-{
-  return std::max(1, ClientHeight() / ItemHeight());
-}
+Integer TListBox::VisibleRows() const { return std::max(1, ClientHeight() / ItemHeight()); }
 
 void TListBox::SetItemIndex(Integer i)
 {
@@ -872,7 +857,7 @@ protected:
     c.Font().Assign(FOwner->Font());
     c.SetBkMode(TRANSPARENT);
     c.Brush().SetStyle(bsClear);
-  c.Brush().SetStyle(bsClear);   // text over what is painted already
+    c.Brush().SetStyle(bsClear);   // text over what is painted already
     const Integer h = RowHeight();
     for (Integer i = 0; i < static_cast<Integer>(FOwner->FItems.size()); ++i) {
       TRect row{1, 1 + i * h, Width() - 1, 1 + (i + 1) * h};
@@ -912,15 +897,9 @@ TComboBox::TComboBox()
   SetCursor(crDefault);
 }
 
-TComboBox::~TComboBox()
-{
-  SetDroppedDown(false);
-}
+TComboBox::~TComboBox() { SetDroppedDown(false); }
 
-void TComboBox::AdjustHeight()
-{
-  SetHeight(LineHeight() + 2 * NonClientSize().Y + 2);
-}
+void TComboBox::AdjustHeight() { SetHeight(LineHeight() + 2 * NonClientSize().Y + 2); }
 
 void TComboBox::SetItemIndex(Integer i)
 {
@@ -930,13 +909,11 @@ void TComboBox::SetItemIndex(Integer i)
 
 std::string TComboBox::Text() const
 {
-  return FItemIndex >= 0 && FItemIndex < static_cast<Integer>(FItems.size()) ? FItems[static_cast<size_t>(FItemIndex)] : std::string();
+  return FItemIndex >= 0 && FItemIndex < static_cast<Integer>(FItems.size()) ? FItems[static_cast<size_t>(FItemIndex)]
+                                                                             : std::string();
 }
 
-bool TComboBox::DroppedDown() const
-{
-  return FPopup && FPopup->Visible();
-}
+bool TComboBox::DroppedDown() const { return FPopup && FPopup->Visible(); }
 
 void TComboBox::SetDroppedDown(bool v)
 {

@@ -53,7 +53,11 @@ public:
   void SetMaxLength(Integer n);
   // Shown for every character when not 0.
   char PasswordChar() const { return FPasswordChar; }
-  void SetPasswordChar(char c) { FPasswordChar = c; Invalidate(); }
+  void SetPasswordChar(char c)
+  {
+    FPasswordChar = c;
+    Invalidate();
+  }
   Integer SelStart() const { return FCaret; }
   void SetSelStart(Integer p);
   // Makes the height fit the font.
@@ -84,9 +88,17 @@ public:
   // The lines as shown: the text's own lines, wrapped to the width when WordWrap is on.
   std::vector<std::string> Lines() const;
   bool WordWrap() const { return FWordWrap; }
-  void SetWordWrap(bool v) { FWordWrap = v; Invalidate(); }
+  void SetWordWrap(bool v)
+  {
+    FWordWrap = v;
+    Invalidate();
+  }
   TScrollStyle ScrollBars() const { return FScrollBars; }
-  void SetScrollBars(TScrollStyle s) { FScrollBars = s; Invalidate(); }
+  void SetScrollBars(TScrollStyle s)
+  {
+    FScrollBars = s;
+    Invalidate();
+  }
   Integer SelStart() const { return FCaret; }
   void SetSelStart(Integer p);
   Integer TopLine() const { return FTopLine; }

@@ -136,7 +136,7 @@ TCustomForm* TScreen::ActiveForm() const
 namespace {
 std::string GHint;
 TNotifyEvent GOnHint;
-}  // namespace
+}   // namespace
 
 void SetApplicationHint(const std::string& hint)
 {
@@ -179,7 +179,7 @@ protected:
 struct THintState {
   TControl* Control = nullptr;   // the control the pause or the shown hint belongs to
   TPoint Pos;
-  TRect Area;                    // screen coordinates, while shown or expired
+  TRect Area;   // screen coordinates, while shown or expired
   bool Showing = false;
   bool Expired = false;
   std::unique_ptr<THintWindow> Window;
@@ -242,7 +242,7 @@ void HintTimerFired()
   h.Timer->SetEnabled(true);
 }
 
-}  // namespace
+}   // namespace
 
 void CancelHint()
 {

@@ -52,10 +52,10 @@ TGLSurface::TShift ShiftOf(Qt::KeyboardModifiers mods, Qt::MouseButtons buttons)
 bool ButtonOf(Qt::MouseButton b, TGLSurface::TMouseButton& out)
 {
   switch (b) {
-    case Qt::LeftButton: out = TGLSurface::mbLeft; return true;
-    case Qt::RightButton: out = TGLSurface::mbRight; return true;
-    case Qt::MiddleButton: out = TGLSurface::mbMiddle; return true;
-    default: return false;
+  case Qt::LeftButton: out = TGLSurface::mbLeft; return true;
+  case Qt::RightButton: out = TGLSurface::mbRight; return true;
+  case Qt::MiddleButton: out = TGLSurface::mbMiddle; return true;
+  default: return false;
   }
 }
 
@@ -64,34 +64,35 @@ uint16_t VirtualKey(int key)
   if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9))
     return uint16_t(key);
   switch (key) {
-    case Qt::Key_Backspace: return 0x08;
-    case Qt::Key_Tab: return 0x09;
-    case Qt::Key_Return: case Qt::Key_Enter: return 0x0D;
-    case Qt::Key_Shift: return 0x10;
-    case Qt::Key_Control: return 0x11;
-    case Qt::Key_Alt: return 0x12;
-    case Qt::Key_Escape: return 0x1B;
-    case Qt::Key_Space: return 0x20;
-    case Qt::Key_PageUp: return 0x21;
-    case Qt::Key_PageDown: return 0x22;
-    case Qt::Key_End: return 0x23;
-    case Qt::Key_Home: return 0x24;
-    case Qt::Key_Left: return 0x25;
-    case Qt::Key_Up: return 0x26;
-    case Qt::Key_Right: return 0x27;
-    case Qt::Key_Down: return 0x28;
-    case Qt::Key_Insert: return 0x2D;
-    case Qt::Key_Delete: return 0x2E;
-    case Qt::Key_Plus: return 0x6B;
-    case Qt::Key_Minus: return 0x6D;
-    default:
-      if (key >= Qt::Key_F1 && key <= Qt::Key_F12)
-        return uint16_t(0x70 + (key - Qt::Key_F1));
-      return 0;
+  case Qt::Key_Backspace: return 0x08;
+  case Qt::Key_Tab: return 0x09;
+  case Qt::Key_Return:
+  case Qt::Key_Enter: return 0x0D;
+  case Qt::Key_Shift: return 0x10;
+  case Qt::Key_Control: return 0x11;
+  case Qt::Key_Alt: return 0x12;
+  case Qt::Key_Escape: return 0x1B;
+  case Qt::Key_Space: return 0x20;
+  case Qt::Key_PageUp: return 0x21;
+  case Qt::Key_PageDown: return 0x22;
+  case Qt::Key_End: return 0x23;
+  case Qt::Key_Home: return 0x24;
+  case Qt::Key_Left: return 0x25;
+  case Qt::Key_Up: return 0x26;
+  case Qt::Key_Right: return 0x27;
+  case Qt::Key_Down: return 0x28;
+  case Qt::Key_Insert: return 0x2D;
+  case Qt::Key_Delete: return 0x2E;
+  case Qt::Key_Plus: return 0x6B;
+  case Qt::Key_Minus: return 0x6D;
+  default:
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F12)
+      return uint16_t(0x70 + (key - Qt::Key_F1));
+    return 0;
   }
 }
 
-}  // namespace
+}   // namespace
 
 // The window surface's native window: paints on expose and update requests, and passes the
 // toolkit's input on, either to the surface's handlers or, when embedded, to the widget that
@@ -125,8 +126,8 @@ private:
 
 struct TGLSurfaceImpl {
   TGLSurface* Owner = nullptr;
-  std::unique_ptr<TGLSurfaceWindow> Window;          // window kind
-  std::unique_ptr<QOffscreenSurface> Offscreen;      // offscreen kind
+  std::unique_ptr<TGLSurfaceWindow> Window;       // window kind
+  std::unique_ptr<QOffscreenSurface> Offscreen;   // offscreen kind
   std::unique_ptr<QOpenGLContext> Context;
   std::unique_ptr<QOpenGLFramebufferObject> Fbo;
   int32_t Width = 0;
@@ -220,8 +221,8 @@ bool TGLSurfaceWindow::Forward(QEvent* e)
     return false;
   if (e->type() == QEvent::Wheel) {
     auto* we = static_cast<QWheelEvent*>(e);
-    QWheelEvent copy(to->mapFromGlobal(we->globalPosition()), we->globalPosition(), we->pixelDelta(),
-                     we->angleDelta(), we->buttons(), we->modifiers(), we->phase(), we->inverted(), we->source());
+    QWheelEvent copy(to->mapFromGlobal(we->globalPosition()), we->globalPosition(), we->pixelDelta(), we->angleDelta(),
+                     we->buttons(), we->modifiers(), we->phase(), we->inverted(), we->source());
     QCoreApplication::sendEvent(to, &copy);
     e->setAccepted(copy.isAccepted());
     return true;
@@ -289,8 +290,9 @@ void TGLSurfaceWindow::wheelEvent(QWheelEvent* e)
   bool handled = false;
   if (owner->OnMouseWheel) {
     QPoint p = e->position().toPoint();
-    GuardedCall([&] { owner->OnMouseWheel(ShiftOf(e->modifiers(), e->buttons()), e->angleDelta().y(), p.x(), p.y(), handled); },
-                owner);
+    GuardedCall(
+        [&] { owner->OnMouseWheel(ShiftOf(e->modifiers(), e->buttons()), e->angleDelta().y(), p.x(), p.y(), handled); },
+        owner);
   }
   e->setAccepted(handled);
 }
@@ -313,7 +315,8 @@ void TGLSurfaceWindow::keyReleaseEvent(QKeyEvent* e)
     QWindow::keyReleaseEvent(e);
 }
 
-TGLSurface::TGLSurface(TKind kind, int32_t width, int32_t height) : FKind(kind), FImpl(std::make_unique<TGLSurfaceImpl>())
+TGLSurface::TGLSurface(TKind kind, int32_t width, int32_t height)
+    : FKind(kind), FImpl(std::make_unique<TGLSurfaceImpl>())
 {
   FImpl->Owner = this;
   FImpl->Width = std::max(1, width);

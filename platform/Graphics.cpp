@@ -8,40 +8,40 @@ Integer GPixelsPerInch = 96;
 
 // The classic Windows scheme, fixed so that drawings do not depend on the desktop theme.
 constexpr TColor SysColors[COLOR_ENDCOLORS] = {
-  RGBColor(192, 192, 192),  // scroll bar
-  RGBColor(0, 128, 128),    // background
-  RGBColor(0, 0, 128),      // active caption
-  RGBColor(128, 128, 128),  // inactive caption
-  RGBColor(192, 192, 192),  // menu
-  RGBColor(255, 255, 255),  // window
-  RGBColor(0, 0, 0),        // window frame
-  RGBColor(0, 0, 0),        // menu text
-  RGBColor(0, 0, 0),        // window text
-  RGBColor(255, 255, 255),  // caption text
-  RGBColor(192, 192, 192),  // active border
-  RGBColor(192, 192, 192),  // inactive border
-  RGBColor(128, 128, 128),  // application workspace
-  RGBColor(0, 0, 128),      // highlight
-  RGBColor(255, 255, 255),  // highlight text
-  RGBColor(192, 192, 192),  // button face
-  RGBColor(128, 128, 128),  // button shadow
-  RGBColor(128, 128, 128),  // grey text
-  RGBColor(0, 0, 0),        // button text
-  RGBColor(192, 192, 192),  // inactive caption text
-  RGBColor(255, 255, 255),  // button highlight
-  RGBColor(0, 0, 0),        // 3-D dark shadow
-  RGBColor(192, 192, 192),  // 3-D light
-  RGBColor(0, 0, 0),        // info text
-  RGBColor(255, 255, 225),  // info background
-  RGBColor(181, 181, 181),  // (unused slot)
-  RGBColor(0, 0, 255),      // hot light
-  RGBColor(16, 132, 208),   // gradient active caption
-  RGBColor(181, 181, 181),  // gradient inactive caption
-  RGBColor(0, 0, 128),      // menu highlight
-  RGBColor(192, 192, 192),  // menu bar
+    RGBColor(192, 192, 192),   // scroll bar
+    RGBColor(0, 128, 128),     // background
+    RGBColor(0, 0, 128),       // active caption
+    RGBColor(128, 128, 128),   // inactive caption
+    RGBColor(192, 192, 192),   // menu
+    RGBColor(255, 255, 255),   // window
+    RGBColor(0, 0, 0),         // window frame
+    RGBColor(0, 0, 0),         // menu text
+    RGBColor(0, 0, 0),         // window text
+    RGBColor(255, 255, 255),   // caption text
+    RGBColor(192, 192, 192),   // active border
+    RGBColor(192, 192, 192),   // inactive border
+    RGBColor(128, 128, 128),   // application workspace
+    RGBColor(0, 0, 128),       // highlight
+    RGBColor(255, 255, 255),   // highlight text
+    RGBColor(192, 192, 192),   // button face
+    RGBColor(128, 128, 128),   // button shadow
+    RGBColor(128, 128, 128),   // grey text
+    RGBColor(0, 0, 0),         // button text
+    RGBColor(192, 192, 192),   // inactive caption text
+    RGBColor(255, 255, 255),   // button highlight
+    RGBColor(0, 0, 0),         // 3-D dark shadow
+    RGBColor(192, 192, 192),   // 3-D light
+    RGBColor(0, 0, 0),         // info text
+    RGBColor(255, 255, 225),   // info background
+    RGBColor(181, 181, 181),   // (unused slot)
+    RGBColor(0, 0, 255),       // hot light
+    RGBColor(16, 132, 208),    // gradient active caption
+    RGBColor(181, 181, 181),   // gradient inactive caption
+    RGBColor(0, 0, 128),       // menu highlight
+    RGBColor(192, 192, 192),   // menu bar
 };
 
-}  // namespace
+}   // namespace
 
 TColor GetSysColor(int index)
 {
@@ -67,11 +67,9 @@ void SetScreenPixelsPerInch(Integer ppi) { GPixelsPerInch = ppi > 0 ? ppi : 96; 
 TFont::TFont() : FPixelsPerInch(ScreenPixelsPerInch()) { FHeight = -MulDiv(8, FPixelsPerInch, 72); }
 
 TFont::TFont(const TFont& other)
-  : FName(other.FName), FHeight(other.FHeight), FStyle(other.FStyle), FColor(other.FColor),
-    FCharset(other.FCharset), FPitch(other.FPitch), FOrientation(other.FOrientation),
-    FPixelsPerInch(other.FPixelsPerInch)
-{
-}
+    : FName(other.FName), FHeight(other.FHeight), FStyle(other.FStyle), FColor(other.FColor), FCharset(other.FCharset),
+      FPitch(other.FPitch), FOrientation(other.FOrientation), FPixelsPerInch(other.FPixelsPerInch)
+{}
 
 TFont& TFont::operator=(const TFont& other)
 {
@@ -172,8 +170,8 @@ void TFont::SetOrientation(Integer tenths)
 
 bool TFont::SameFace(const TFont& o) const
 {
-  return FName == o.FName && FHeight == o.FHeight && FStyle == o.FStyle && FCharset == o.FCharset &&
-         FPitch == o.FPitch && FOrientation == o.FOrientation;
+  return FName == o.FName && FHeight == o.FHeight && FStyle == o.FStyle && FCharset == o.FCharset && FPitch == o.FPitch
+         && FOrientation == o.FOrientation;
 }
 
 void TBrush::SetColor(TColor c)

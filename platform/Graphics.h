@@ -102,10 +102,10 @@ private:
 
 // Text metrics as the program reads them. All values in logical units.
 struct TTextMetric {
-  Integer tmHeight = 0;          // ascent + descent
+  Integer tmHeight = 0;   // ascent + descent
   Integer tmAscent = 0;
   Integer tmDescent = 0;
-  Integer tmInternalLeading = 0; // tmHeight - character height
+  Integer tmInternalLeading = 0;   // tmHeight - character height
   Integer tmExternalLeading = 0;
   Integer tmAveCharWidth = 0;
   Integer tmMaxCharWidth = 0;
@@ -131,34 +131,84 @@ enum class TPenStyle : uint8_t { psSolid, psDash, psDot, psDashDot, psDashDotDot
 using enum TPenStyle;
 // Binary raster operations of the pen (R2_ codes in this order, from 1).
 enum class TPenMode : uint8_t {
-  pmBlack, pmNotMerge, pmMaskNotPen, pmNotCopy, pmMaskPenNot, pmNot, pmXor, pmNotMask,
-  pmMask, pmNotXor, pmNop, pmMergeNotPen, pmCopy, pmMergePenNot, pmMerge, pmWhite
+  pmBlack,
+  pmNotMerge,
+  pmMaskNotPen,
+  pmNotCopy,
+  pmMaskPenNot,
+  pmNot,
+  pmXor,
+  pmNotMask,
+  pmMask,
+  pmNotXor,
+  pmNop,
+  pmMergeNotPen,
+  pmCopy,
+  pmMergePenNot,
+  pmMerge,
+  pmWhite
 };
 using enum TPenMode;
 
 class TPen {
 public:
   TColor Color() const { return FColor; }
-  void SetColor(TColor c) { FColor = c; Changed(); }
+  void SetColor(TColor c)
+  {
+    FColor = c;
+    Changed();
+  }
   Integer Width() const { return FWidth; }
-  void SetWidth(Integer w) { FWidth = w < 0 ? 0 : w; Changed(); }
+  void SetWidth(Integer w)
+  {
+    FWidth = w < 0 ? 0 : w;
+    Changed();
+  }
   TPenStyle Style() const { return FStyle; }
-  void SetStyle(TPenStyle s) { FStyle = s; Changed(); }
+  void SetStyle(TPenStyle s)
+  {
+    FStyle = s;
+    Changed();
+  }
   TPenMode Mode() const { return FMode; }
-  void SetMode(TPenMode m) { FMode = m; Changed(); }
-  void Assign(const TPen& p) { FColor = p.FColor; FWidth = p.FWidth; FStyle = p.FStyle; FMode = p.FMode; Changed(); }
+  void SetMode(TPenMode m)
+  {
+    FMode = m;
+    Changed();
+  }
+  void Assign(const TPen& p)
+  {
+    FColor = p.FColor;
+    FWidth = p.FWidth;
+    FStyle = p.FStyle;
+    FMode = p.FMode;
+    Changed();
+  }
 
   std::function<void(TPen*)> OnChange;
 
 private:
-  void Changed() { if (OnChange) OnChange(this); }
+  void Changed()
+  {
+    if (OnChange)
+      OnChange(this);
+  }
   TColor FColor = clBlack;
   Integer FWidth = 1;
   TPenStyle FStyle = psSolid;
   TPenMode FMode = pmCopy;
 };
 
-enum class TBrushStyle : uint8_t { bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross };
+enum class TBrushStyle : uint8_t {
+  bsSolid,
+  bsClear,
+  bsHorizontal,
+  bsVertical,
+  bsFDiagonal,
+  bsBDiagonal,
+  bsCross,
+  bsDiagCross
+};
 using enum TBrushStyle;
 
 class TBrush {
@@ -166,17 +216,35 @@ public:
   TColor Color() const { return FColor; }
   void SetColor(TColor c);
   TBrushStyle Style() const { return FStyle; }
-  void SetStyle(TBrushStyle s) { FStyle = s; Changed(); }
+  void SetStyle(TBrushStyle s)
+  {
+    FStyle = s;
+    Changed();
+  }
   // A pattern brush: the bitmap (not owned, at most 8 x 8 used) is tiled from the device
   // origin; a 1-bit pattern takes the text colour for 0 and the background colour for 1.
   const TBitmap* Bitmap() const { return FBitmap; }
-  void SetBitmap(const TBitmap* b) { FBitmap = b; Changed(); }
-  void Assign(const TBrush& b) { FColor = b.FColor; FStyle = b.FStyle; FBitmap = b.FBitmap; Changed(); }
+  void SetBitmap(const TBitmap* b)
+  {
+    FBitmap = b;
+    Changed();
+  }
+  void Assign(const TBrush& b)
+  {
+    FColor = b.FColor;
+    FStyle = b.FStyle;
+    FBitmap = b.FBitmap;
+    Changed();
+  }
 
   std::function<void(TBrush*)> OnChange;
 
 private:
-  void Changed() { if (OnChange) OnChange(this); }
+  void Changed()
+  {
+    if (OnChange)
+      OnChange(this);
+  }
   TColor FColor = clWhite;
   TBrushStyle FStyle = bsSolid;
   const TBitmap* FBitmap = nullptr;
@@ -189,40 +257,93 @@ private:
 enum : int { TRANSPARENT = 1, OPAQUE = 2 };
 // Text alignment (SetTextAlign).
 enum : uint32_t {
-  TA_NOUPDATECP = 0, TA_UPDATECP = 1, TA_LEFT = 0, TA_RIGHT = 2, TA_CENTER = 6,
-  TA_TOP = 0, TA_BOTTOM = 8, TA_BASELINE = 24
+  TA_NOUPDATECP = 0,
+  TA_UPDATECP = 1,
+  TA_LEFT = 0,
+  TA_RIGHT = 2,
+  TA_CENTER = 6,
+  TA_TOP = 0,
+  TA_BOTTOM = 8,
+  TA_BASELINE = 24
 };
 // ExtTextOut options.
 enum : uint32_t { ETO_OPAQUE = 2, ETO_CLIPPED = 4 };
 // DrawText formats.
 enum : uint32_t {
-  DT_TOP = 0, DT_LEFT = 0, DT_CENTER = 1, DT_RIGHT = 2, DT_VCENTER = 4, DT_BOTTOM = 8,
-  DT_WORDBREAK = 0x10, DT_SINGLELINE = 0x20, DT_EXPANDTABS = 0x40, DT_TABSTOP = 0x80,
-  DT_NOCLIP = 0x100, DT_EXTERNALLEADING = 0x200, DT_CALCRECT = 0x400, DT_NOPREFIX = 0x800,
-  DT_INTERNAL = 0x1000, DT_EDITCONTROL = 0x2000, DT_PATH_ELLIPSIS = 0x4000,
-  DT_END_ELLIPSIS = 0x8000, DT_MODIFYSTRING = 0x10000, DT_RTLREADING = 0x20000,
-  DT_WORD_ELLIPSIS = 0x40000, DT_HIDEPREFIX = 0x100000, DT_PREFIXONLY = 0x200000
+  DT_TOP = 0,
+  DT_LEFT = 0,
+  DT_CENTER = 1,
+  DT_RIGHT = 2,
+  DT_VCENTER = 4,
+  DT_BOTTOM = 8,
+  DT_WORDBREAK = 0x10,
+  DT_SINGLELINE = 0x20,
+  DT_EXPANDTABS = 0x40,
+  DT_TABSTOP = 0x80,
+  DT_NOCLIP = 0x100,
+  DT_EXTERNALLEADING = 0x200,
+  DT_CALCRECT = 0x400,
+  DT_NOPREFIX = 0x800,
+  DT_INTERNAL = 0x1000,
+  DT_EDITCONTROL = 0x2000,
+  DT_PATH_ELLIPSIS = 0x4000,
+  DT_END_ELLIPSIS = 0x8000,
+  DT_MODIFYSTRING = 0x10000,
+  DT_RTLREADING = 0x20000,
+  DT_WORD_ELLIPSIS = 0x40000,
+  DT_HIDEPREFIX = 0x100000,
+  DT_PREFIXONLY = 0x200000
 };
 // DrawEdge edges and flags.
 enum : uint32_t {
-  BDR_RAISEDOUTER = 1, BDR_SUNKENOUTER = 2, BDR_RAISEDINNER = 4, BDR_SUNKENINNER = 8,
-  BDR_OUTER = 3, BDR_INNER = 12, BDR_RAISED = 5, BDR_SUNKEN = 10,
-  EDGE_RAISED = 5, EDGE_SUNKEN = 10, EDGE_ETCHED = 6, EDGE_BUMP = 9,
-  BF_LEFT = 1, BF_TOP = 2, BF_RIGHT = 4, BF_BOTTOM = 8, BF_TOPLEFT = 3, BF_BOTTOMRIGHT = 12,
-  BF_RECT = 15, BF_DIAGONAL = 0x10, BF_MIDDLE = 0x800, BF_SOFT = 0x1000, BF_ADJUST = 0x2000,
-  BF_FLAT = 0x4000, BF_MONO = 0x8000
+  BDR_RAISEDOUTER = 1,
+  BDR_SUNKENOUTER = 2,
+  BDR_RAISEDINNER = 4,
+  BDR_SUNKENINNER = 8,
+  BDR_OUTER = 3,
+  BDR_INNER = 12,
+  BDR_RAISED = 5,
+  BDR_SUNKEN = 10,
+  EDGE_RAISED = 5,
+  EDGE_SUNKEN = 10,
+  EDGE_ETCHED = 6,
+  EDGE_BUMP = 9,
+  BF_LEFT = 1,
+  BF_TOP = 2,
+  BF_RIGHT = 4,
+  BF_BOTTOM = 8,
+  BF_TOPLEFT = 3,
+  BF_BOTTOMRIGHT = 12,
+  BF_RECT = 15,
+  BF_DIAGONAL = 0x10,
+  BF_MIDDLE = 0x800,
+  BF_SOFT = 0x1000,
+  BF_ADJUST = 0x2000,
+  BF_FLAT = 0x4000,
+  BF_MONO = 0x8000
 };
 // Raster operations (ternary; the middle byte pair is the boolean table of P, S, D).
 enum : uint32_t {
-  SRCCOPY = 0x00CC0020, SRCPAINT = 0x00EE0086, SRCAND = 0x008800C6, SRCINVERT = 0x00660046,
-  SRCERASE = 0x00440328, NOTSRCCOPY = 0x00330008, NOTSRCERASE = 0x001100A6,
-  MERGECOPY = 0x00C000CA, MERGEPAINT = 0x00BB0226, PATCOPY = 0x00F00021,
-  PATPAINT = 0x00FB0A09, PATINVERT = 0x005A0049, DSTINVERT = 0x00550009,
-  BLACKNESS = 0x00000042, WHITENESS = 0x00FF0062,
+  SRCCOPY = 0x00CC0020,
+  SRCPAINT = 0x00EE0086,
+  SRCAND = 0x008800C6,
+  SRCINVERT = 0x00660046,
+  SRCERASE = 0x00440328,
+  NOTSRCCOPY = 0x00330008,
+  NOTSRCERASE = 0x001100A6,
+  MERGECOPY = 0x00C000CA,
+  MERGEPAINT = 0x00BB0226,
+  PATCOPY = 0x00F00021,
+  PATPAINT = 0x00FB0A09,
+  PATINVERT = 0x005A0049,
+  DSTINVERT = 0x00550009,
+  BLACKNESS = 0x00000042,
+  WHITENESS = 0x00FF0062,
   // Mask draws: DSPDXAX paints the brush where the source is 1 and keeps the destination
   // where it is 0; PSDPXAX keeps the destination where the source is 1 and paints the brush
   // where it is 0.
-  DSPDXAX = 0x00E20746, PSDPXAX = 0x00B8074A
+  DSPDXAX = 0x00E20746,
+  PSDPXAX = 0x00B8074A
 };
 // Stretch modes.
 enum : int { BLACKONWHITE = 1, WHITEONBLACK = 2, COLORONCOLOR = 3, HALFTONE = 4 };
@@ -237,7 +358,7 @@ enum : int { HORZRES = 8, VERTRES = 10, BITSPIXEL = 12, PLANES = 14, LOGPIXELSX 
 // A pen or brush resolved for the device: colours are plain RGB.
 struct TDevicePen {
   TColor Color = clBlack;
-  Integer Width = 1;       // device pixels, at least 1
+  Integer Width = 1;   // device pixels, at least 1
   TPenStyle Style = psSolid;
   TPenMode Mode = pmCopy;
 };
@@ -254,21 +375,21 @@ struct TDeviceBrush {
 struct TShape {
   enum TKind : uint8_t { Polyline, Polygon, Rectangle, RoundRect, Ellipse, Arc, Pie, Chord };
   TKind Kind = Polyline;
-  std::vector<TPoint> Points;  // Polyline, Polygon
-  TRect Rect;                  // bounding box of the other kinds (right/bottom exclusive)
-  TSize Corner;                // RoundRect's corner ellipse
-  TPoint Start, End;           // Arc/Pie/Chord radial end points
+  std::vector<TPoint> Points;   // Polyline, Polygon
+  TRect Rect;                   // bounding box of the other kinds (right/bottom exclusive)
+  TSize Corner;                 // RoundRect's corner ellipse
+  TPoint Start, End;            // Arc/Pie/Chord radial end points
   int FillMode = ALTERNATE;
 };
 
 // The font a device is asked to realise: the logical font with its height in device pixels.
 struct TDeviceFont {
   std::string Name;
-  Integer Height = -11;        // device pixels; negative = character height
+  Integer Height = -11;   // device pixels; negative = character height
   TFontStyles Style = 0;
   TFontCharset Charset = DEFAULT_CHARSET;
   TFontPitch Pitch = fpDefault;
-  Integer Orientation = 0;     // tenths of a degree counter-clockwise; 0 upright
+  Integer Orientation = 0;   // tenths of a degree counter-clockwise; 0 upright
 };
 
 // What TCanvas needs of a device. All coordinates are device pixels; clip is the current
@@ -295,11 +416,13 @@ public:
   virtual void DrawGlyphs(const TDeviceFont& font, Integer x, Integer y, const char16_t* text, size_t count,
                           const Integer* advances, TColor color, const TRegion* clip) = 0;
   // Outline with pen (nullptr: none), interior with brush (nullptr: none).
-  virtual void DrawShape(const TShape& shape, const TDevicePen* pen, const TDeviceBrush* brush, const TRegion* clip) = 0;
+  virtual void DrawShape(const TShape& shape, const TDevicePen* pen, const TDeviceBrush* brush,
+                         const TRegion* clip) = 0;
   // Fills a rectangle with one RGB colour.
   virtual void FillSolid(const TRect& r, TColor color, const TRegion* clip) = 0;
   // Copies pixels onto a device without PixelTarget (dest may be larger than src: stretch).
-  virtual void DrawImage(const TRect& dest, const TBitmap& src, const TRect& srcRect, uint32_t rop, const TRegion* clip) {}
+  virtual void DrawImage(const TRect& dest, const TBitmap& src, const TRect& srcRect, uint32_t rop, const TRegion* clip)
+  {}
   // Told about clip changes (the fixed-metric recorder logs them).
   virtual void ClipChanged(const TRegion* clip) {}
 };
@@ -386,8 +509,8 @@ public:
   void TextRectW(const TRect& r, Integer x, Integer y, const std::u16string& text);
   // ExtTextOut: options ETO_OPAQUE (fill rect with the background colour) and ETO_CLIPPED
   // (clip to rect); dx, when given, holds count advances.
-  bool ExtTextOutW(Integer x, Integer y, uint32_t options, const TRect* rect, const char16_t* text,
-                   size_t count, const Integer* dx = nullptr);
+  bool ExtTextOutW(Integer x, Integer y, uint32_t options, const TRect* rect, const char16_t* text, size_t count,
+                   const Integer* dx = nullptr);
   bool ExtTextOut(Integer x, Integer y, uint32_t options, const TRect* rect, const std::string& text,
                   const Integer* dx = nullptr);
 
@@ -401,10 +524,13 @@ public:
   TSize GetTextExtentPoint32W(const char16_t* text, size_t count);
   // How many units fit in maxExtent (fit, when given) and the extent of every prefix
   // (partial, when given, count entries); the size returned is of the whole text.
-  TSize GetTextExtentExPointW(const char16_t* text, size_t count, Integer maxExtent, Integer* fit,
-                              Integer* partial);
+  TSize GetTextExtentExPointW(const char16_t* text, size_t count, Integer maxExtent, Integer* fit, Integer* partial);
   TTextMetric GetTextMetrics();
-  bool GetTextMetrics(TTextMetric& tm) { tm = GetTextMetrics(); return true; }
+  bool GetTextMetrics(TTextMetric& tm)
+  {
+    tm = GetTextMetrics();
+    return true;
+  }
   // Spreads extra pixels over the next text's break characters (breakCount of them).
   void SetTextJustification(Integer extra, Integer breakCount);
   Integer SetTextCharacterExtra(Integer extra);
@@ -425,8 +551,8 @@ public:
   bool BitBlt(Integer x, Integer y, Integer w, Integer h, const TBitmap& source, Integer sx, Integer sy, uint32_t rop);
   bool StretchBlt(Integer x, Integer y, Integer w, Integer h, TCanvas* source, Integer sx, Integer sy, Integer sw,
                   Integer sh, uint32_t rop);
-  bool StretchBlt(Integer x, Integer y, Integer w, Integer h, const TBitmap& source, Integer sx, Integer sy,
-                  Integer sw, Integer sh, uint32_t rop);
+  bool StretchBlt(Integer x, Integer y, Integer w, Integer h, const TBitmap& source, Integer sx, Integer sy, Integer sw,
+                  Integer sh, uint32_t rop);
   bool PatBlt(Integer x, Integer y, Integer w, Integer h, uint32_t rop);
   // Draws the picture where the 1-bit mask is black; white mask pixels stay transparent.
   void DrawMasked(const TRect& dest, const TBitmap& bitmap, const TBitmap& mask);
@@ -498,10 +624,10 @@ private:
   void DrawShapeLogical(TShape& shape, bool outline, bool fill);
   // Device-unit text widths with justification and character extra applied.
   std::vector<Integer> DeviceAdvances(const char16_t* text, size_t count);
-  void TextOutInternal(Integer x, Integer y, uint32_t options, const TRect* rect, const char16_t* text,
-                       size_t count, const Integer* dx, bool updateCp);
-  bool Blt(Integer x, Integer y, Integer w, Integer h, const TBitmap& source, TColor sourceBk, Integer sx,
-           Integer sy, Integer sw, Integer sh, uint32_t rop);
+  void TextOutInternal(Integer x, Integer y, uint32_t options, const TRect* rect, const char16_t* text, size_t count,
+                       const Integer* dx, bool updateCp);
+  bool Blt(Integer x, Integer y, Integer w, Integer h, const TBitmap& source, TColor sourceBk, Integer sx, Integer sy,
+           Integer sw, Integer sh, uint32_t rop);
 
   std::unique_ptr<TCanvasDevice> FDevice;
   TFont FFont;

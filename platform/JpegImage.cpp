@@ -50,10 +50,7 @@ void InitError(TJpegError& err)
   throw EInvalidGraphic("JPEG error #" + std::to_string(err.Code) + ": " + err.Text);
 }
 
-[[noreturn]] void RaiseOwn(const char* text)
-{
-  throw EInvalidGraphic(std::string("JPEG error: ") + text);
-}
+[[noreturn]] void RaiseOwn(const char* text) { throw EInvalidGraphic(std::string("JPEG error: ") + text); }
 
 // ---- decoding ----
 
@@ -101,12 +98,8 @@ bool DecodeRaw(TDecodeJob* job, TJpegError* err)
   if (cinfo.image_width != job->Width || cinfo.image_height != job->Height)
     ERREXIT(&cinfo, JERR_IMAGE_TOO_BIG);
   switch (job->Mode) {
-  case TDecodeJob::Bgr24:
-    cinfo.out_color_space = JCS_EXT_BGR;
-    break;
-  case TDecodeJob::Gray8:
-    cinfo.out_color_space = JCS_GRAYSCALE;
-    break;
+  case TDecodeJob::Bgr24: cinfo.out_color_space = JCS_EXT_BGR; break;
+  case TDecodeJob::Gray8: cinfo.out_color_space = JCS_GRAYSCALE; break;
   case TDecodeJob::Quantised8:
     cinfo.out_color_space = JCS_RGB;
     cinfo.quantize_colors = TRUE;
@@ -115,7 +108,7 @@ bool DecodeRaw(TDecodeJob* job, TJpegError* err)
     cinfo.two_pass_quantize = TRUE;
     if (job->PaletteCount > 0) {
       JSAMPARRAY map = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
-                                                   static_cast<JDIMENSION>(job->PaletteCount), 3);
+                                                  static_cast<JDIMENSION>(job->PaletteCount), 3);
       for (int i = 0; i < job->PaletteCount; ++i)
         for (int c = 0; c < 3; ++c)
           map[c][i] = job->PaletteRgb[i][c];
@@ -149,9 +142,9 @@ struct TEncodeJob {
   size_t Stride;
   uint32_t Width;
   uint32_t Height;
-  bool FourBytes;          // B, G, R, X rather than B, G, R
+  bool FourBytes;   // B, G, R, X rather than B, G, R
   int Quality;
-  unsigned char* Out;      // malloc'ed by libjpeg; the caller frees it
+  unsigned char* Out;   // malloc'ed by libjpeg; the caller frees it
   unsigned long OutSize;
 };
 
@@ -185,7 +178,7 @@ bool EncodeRaw(TEncodeJob* job, TJpegError* err)
 // Files of compressed pictures beyond this are refused before they are read.
 constexpr size_t MaxFileSize = size_t(256) << 20;
 
-} // namespace
+}   // namespace
 
 TJPEGImage::TJPEGImage() = default;
 TJPEGImage::~TJPEGImage() = default;
@@ -210,8 +203,8 @@ void TJPEGImage::LoadFromBytes(const uint8_t* data, size_t size)
   InitError(*err);
   if (!DecodeRaw(header.get(), err.get()))
     Raise(*err);
-  if (header->Width == 0 || header->Height == 0 || header->Width > static_cast<uint32_t>(MaxSide) ||
-      header->Height > static_cast<uint32_t>(MaxSide))
+  if (header->Width == 0 || header->Height == 0 || header->Width > static_cast<uint32_t>(MaxSide)
+      || header->Height > static_cast<uint32_t>(MaxSide))
     RaiseOwn("the picture's size is out of range");
   // The 24-bit output must fit the bitmap's byte cap.
   size_t stride = BytesPerScanline(static_cast<int32_t>(header->Width), 24);
@@ -330,8 +323,8 @@ void TJPEGImage::Compress()
   // The encoder reads 24- or 32-bit rows directly; other formats go through a 24-bit copy.
   const TBitmap* source = FBitmap.get();
   std::unique_ptr<TBitmap> converted;
-  if (source->PixelFormat() != TPixelFormat::pf24bit && source->PixelFormat() != TPixelFormat::pf32bit &&
-      source->PixelFormat() != TPixelFormat::pfDevice) {
+  if (source->PixelFormat() != TPixelFormat::pf24bit && source->PixelFormat() != TPixelFormat::pf32bit
+      && source->PixelFormat() != TPixelFormat::pfDevice) {
     converted = std::make_unique<TBitmap>(*source);
     converted->SetPixelFormat(TPixelFormat::pf24bit);
     source = converted.get();
@@ -363,7 +356,4 @@ std::vector<uint8_t> TJPEGImage::SaveToBytes()
   return FData;
 }
 
-void TJPEGImage::SaveToFile(const std::string& fileName)
-{
-  WriteFileBytes(fileName, SaveToBytes());
-}
+void TJPEGImage::SaveToFile(const std::string& fileName) { WriteFileBytes(fileName, SaveToBytes()); }

@@ -44,7 +44,7 @@ protected:
   }
 };
 
-}  // namespace
+}   // namespace
 
 namespace {
 // The FFmpeg back end brings its decoders with it; the other one depends on what the
@@ -72,7 +72,7 @@ void ChooseBackend()
   }();
   (void)quiet;
 }
-}  // namespace
+}   // namespace
 
 struct TMediaPlayerImpl {
   explicit TMediaPlayerImpl(TMediaPlayer& owner) : Owner(owner)
@@ -95,10 +95,11 @@ struct TMediaPlayerImpl {
       if (s == QMediaPlayer::EndOfMedia)
         GuardedCall([this] { Owner.Finished(nvSuccessful); });
     });
-    QObject::connect(Player.get(), &QMediaPlayer::errorOccurred, &Context, [this](QMediaPlayer::Error e, const QString&) {
-      if (e != QMediaPlayer::NoError && Opened)
-        GuardedCall([this] { Owner.Finished(nvFailure); });
-    });
+    QObject::connect(Player.get(), &QMediaPlayer::errorOccurred, &Context,
+                     [this](QMediaPlayer::Error e, const QString&) {
+                       if (e != QMediaPlayer::NoError && Opened)
+                         GuardedCall([this] { Owner.Finished(nvFailure); });
+                     });
   }
 
   ~TMediaPlayerImpl()
@@ -114,8 +115,8 @@ struct TMediaPlayerImpl {
   {
     auto settled = [this] {
       QMediaPlayer::MediaStatus s = Player->mediaStatus();
-      return Player->error() != QMediaPlayer::NoError || s == QMediaPlayer::LoadedMedia ||
-             s == QMediaPlayer::BufferedMedia || s == QMediaPlayer::EndOfMedia || s == QMediaPlayer::InvalidMedia;
+      return Player->error() != QMediaPlayer::NoError || s == QMediaPlayer::LoadedMedia
+             || s == QMediaPlayer::BufferedMedia || s == QMediaPlayer::EndOfMedia || s == QMediaPlayer::InvalidMedia;
     };
     if (!settled()) {
       QEventLoop loop;
@@ -130,8 +131,7 @@ struct TMediaPlayerImpl {
       timeout.start(OpenTimeoutMs);
       loop.exec();
     }
-    return Player->error() == QMediaPlayer::NoError && Player->mediaStatus() != QMediaPlayer::InvalidMedia &&
-           settled();
+    return Player->error() == QMediaPlayer::NoError && Player->mediaStatus() != QMediaPlayer::InvalidMedia && settled();
   }
 
   TMediaPlayer& Owner;
@@ -171,8 +171,8 @@ void TMediaPlayer::Open()
   if (!FImpl->WaitLoaded()) {
     player.setSource(QUrl());
     throw EMCIDeviceError(
-      "The specified file cannot be played on the specified MCI device. The file may be corrupt, or not in the "
-      "correct format.");
+        "The specified file cannot be played on the specified MCI device. The file may be corrupt, or not in the "
+        "correct format.");
   }
   QSize size = player.metaData().value(QMediaMetaData::Resolution).toSize();
   if (!size.isValid() || size.isEmpty())
@@ -227,10 +227,7 @@ bool TMediaPlayer::Playing() const
 
 Integer TMediaPlayer::Length() const { return FImpl->Opened ? static_cast<Integer>(FImpl->Player->duration()) : 0; }
 
-Integer TMediaPlayer::Position() const
-{
-  return FImpl->Opened ? static_cast<Integer>(FImpl->Player->position()) : 0;
-}
+Integer TMediaPlayer::Position() const { return FImpl->Opened ? static_cast<Integer>(FImpl->Player->position()) : 0; }
 
 void TMediaPlayer::SetPosition(Integer ms)
 {

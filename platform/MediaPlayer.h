@@ -10,7 +10,9 @@
 #include "platform/Controls.h"
 
 // The player's own failures (no back end, no such file, a clip it cannot play).
-class EMCIDeviceError : public Exception { using Exception::Exception; };
+class EMCIDeviceError : public Exception {
+  using Exception::Exception;
+};
 
 enum class TMPNotifyValues : uint8_t { nvSuccessful, nvSuperseded, nvAborted, nvFailure };
 using enum TMPNotifyValues;

@@ -50,7 +50,7 @@ QString ToQ(const std::string& s) { return QString::fromUtf8(s.data(), static_ca
 
 constexpr Integer PrinterRasterCaps = RC_BITBLT | RC_BITMAP64 | RC_DIBTODEV | RC_STRETCHBLT | RC_STRETCHDIB;
 
-}  // namespace
+}   // namespace
 
 struct TPrinterImpl : public TPrinterDC {
   explicit TPrinterImpl(TPrinter& owner) : Owner(owner)
@@ -94,7 +94,7 @@ struct TPrinterImpl : public TPrinterDC {
   void OpenPageCanvas()
   {
     PageCanvas = std::make_unique<TCanvas>(
-      CreatePainterDevice(*Painter, {0, 0, Caps(HORZRES), Caps(VERTRES)}, Caps(LOGPIXELSX), true));
+        CreatePainterDevice(*Painter, {0, 0, Caps(HORZRES), Caps(VERTRES)}, Caps(LOGPIXELSX), true));
     PageCanvas->Font().SetPixelsPerInch(Caps(LOGPIXELSY));
   }
 
@@ -299,7 +299,7 @@ std::unique_ptr<TPrinter>& GlobalPrinter()
   return GPrinter;
 }
 
-}  // namespace
+}   // namespace
 
 TPrinter& Printer()
 {

@@ -12,13 +12,19 @@
 #include "platform/Graphics.h"
 #include "platform/SysUtils.h"
 
-class EPrinter : public Exception { using Exception::Exception; };
+class EPrinter : public Exception {
+  using Exception::Exception;
+};
 
 // Device capabilities a printer answers beyond the canvas's own (GetDeviceCaps indexes).
 enum : int { RASTERCAPS = 38, PHYSICALWIDTH = 110, PHYSICALHEIGHT = 111, PHYSICALOFFSETX = 112, PHYSICALOFFSETY = 113 };
 // RASTERCAPS bits.
 enum : Integer {
-  RC_BITBLT = 0x1, RC_BITMAP64 = 0x8, RC_PALETTE = 0x100, RC_DIBTODEV = 0x200, RC_STRETCHBLT = 0x800,
+  RC_BITBLT = 0x1,
+  RC_BITMAP64 = 0x8,
+  RC_PALETTE = 0x100,
+  RC_DIBTODEV = 0x200,
+  RC_STRETCHBLT = 0x800,
   RC_STRETCHDIB = 0x2000
 };
 

@@ -13,7 +13,7 @@
 namespace {
 // A rendering is a picture on screen: its sides stay within what a screen could show.
 constexpr Integer MaxRenderSide = 8192;
-}  // namespace
+}   // namespace
 
 struct TRecordedPageImpl {
   QPicture Picture;
@@ -47,7 +47,8 @@ TCanvas& TRecordedPage::BeginRecording(Integer width, Integer height, Integer lo
     FImpl->Painter.reset();
     throw EPrinter("Printer selected is not valid");
   }
-  FImpl->Canvas = std::make_unique<TCanvas>(CreatePainterDevice(*FImpl->Painter, {0, 0, FWidth, FHeight}, logPixels, true));
+  FImpl->Canvas =
+      std::make_unique<TCanvas>(CreatePainterDevice(*FImpl->Painter, {0, 0, FWidth, FHeight}, logPixels, true));
   FImpl->Canvas->Font().SetPixelsPerInch(logPixels);
   return *FImpl->Canvas;
 }

@@ -13,13 +13,21 @@ Integer ClampCoord(Integer v) { return std::clamp(v, -TRegion::MaxCoord, TRegion
 // Boolean combination of two sorted span lists.
 std::vector<TSpan> CombineSpans(const std::vector<TSpan>& a, const std::vector<TSpan>& b, int mode)
 {
-  if (mode == RGN_OR && a.empty()) return b;
-  if ((mode == RGN_OR || mode == RGN_DIFF) && b.empty()) return a;
+  if (mode == RGN_OR && a.empty())
+    return b;
+  if ((mode == RGN_OR || mode == RGN_DIFF) && b.empty())
+    return a;
   // Sweep over every edge; inside-ness of a and b decides.
   std::vector<std::pair<Integer, int>> edges;   // x, which (0 a, 1 b)
   edges.reserve(2 * (a.size() + b.size()));
-  for (const TSpan& s : a) { edges.push_back({s.Left, 0}); edges.push_back({s.Right, 0}); }
-  for (const TSpan& s : b) { edges.push_back({s.Left, 1}); edges.push_back({s.Right, 1}); }
+  for (const TSpan& s : a) {
+    edges.push_back({s.Left, 0});
+    edges.push_back({s.Right, 0});
+  }
+  for (const TSpan& s : b) {
+    edges.push_back({s.Left, 1});
+    edges.push_back({s.Right, 1});
+  }
   std::sort(edges.begin(), edges.end());
   std::vector<TSpan> out;
   bool inA = false, inB = false;
@@ -29,7 +37,10 @@ std::vector<TSpan> CombineSpans(const std::vector<TSpan>& a, const std::vector<T
   while (i < edges.size()) {
     Integer x = edges[i].first;
     while (i < edges.size() && edges[i].first == x) {
-      if (edges[i].second == 0) inA = !inA; else inB = !inB;
+      if (edges[i].second == 0)
+        inA = !inA;
+      else
+        inB = !inB;
       ++i;
     }
     bool now = false;
@@ -52,7 +63,7 @@ std::vector<TSpan> CombineSpans(const std::vector<TSpan>& a, const std::vector<T
   return out;
 }
 
-}  // namespace
+}   // namespace
 
 TRegion::TRegion(const TRect& r)
 {
@@ -255,7 +266,8 @@ bool TRegion::Contains(Integer x, Integer y) const
   auto it = std::upper_bound(FBands.begin(), FBands.end(), y, [](Integer v, const TBand& b) { return v < b.Bottom; });
   if (it == FBands.end() || y < it->Top)
     return false;
-  auto s = std::upper_bound(it->Spans.begin(), it->Spans.end(), x, [](Integer v, const TSpan& sp) { return v < sp.Right; });
+  auto s =
+      std::upper_bound(it->Spans.begin(), it->Spans.end(), x, [](Integer v, const TSpan& sp) { return v < sp.Right; });
   return s != it->Spans.end() && x >= s->Left;
 }
 
@@ -313,8 +325,10 @@ int TRegion::Combine(const TRegion& a, const TRegion& b, int mode)
   size_t ia = 0, ib = 0;
   for (size_t k = 0; k + 1 < ys.size(); ++k) {
     Integer y0 = ys[k], y1 = ys[k + 1];
-    while (ia < a.FBands.size() && a.FBands[ia].Bottom <= y0) ++ia;
-    while (ib < b.FBands.size() && b.FBands[ib].Bottom <= y0) ++ib;
+    while (ia < a.FBands.size() && a.FBands[ia].Bottom <= y0)
+      ++ia;
+    while (ib < b.FBands.size() && b.FBands[ib].Bottom <= y0)
+      ++ib;
     const std::vector<TSpan>& sa = (ia < a.FBands.size() && a.FBands[ia].Top <= y0) ? a.FBands[ia].Spans : none;
     const std::vector<TSpan>& sb = (ib < b.FBands.size() && b.FBands[ib].Top <= y0) ? b.FBands[ib].Spans : none;
     out.AppendBand(y0, y1, CombineSpans(sa, sb, mode));

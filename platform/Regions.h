@@ -34,7 +34,10 @@ public:
   static TRegion RoundRect(const TRect& r, Integer ellipseWidth, Integer ellipseHeight);
   // Polygon with ALTERNATE (even-odd) or WINDING (non-zero) fill; closed implicitly.
   static TRegion Polygon(const TPoint* points, size_t count, int fillMode);
-  static TRegion Polygon(const std::vector<TPoint>& points, int fillMode) { return Polygon(points.data(), points.size(), fillMode); }
+  static TRegion Polygon(const std::vector<TPoint>& points, int fillMode)
+  {
+    return Polygon(points.data(), points.size(), fillMode);
+  }
 
   bool IsEmpty() const { return FBands.empty(); }
   // NULLREGION, SIMPLEREGION or COMPLEXREGION.

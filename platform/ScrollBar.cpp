@@ -147,4 +147,3 @@ void TScrollBar::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Inte
     Scroll(scEndScroll, FPosition);
   }
 }
-

@@ -10,7 +10,17 @@
 
 enum class TScrollBarKind : uint8_t { sbHorizontal, sbVertical };
 using enum TScrollBarKind;
-enum class TScrollCode : uint8_t { scLineUp, scLineDown, scPageUp, scPageDown, scPosition, scTrack, scTop, scBottom, scEndScroll };
+enum class TScrollCode : uint8_t {
+  scLineUp,
+  scLineDown,
+  scPageUp,
+  scPageDown,
+  scPosition,
+  scTrack,
+  scTop,
+  scBottom,
+  scEndScroll
+};
 using enum TScrollCode;
 // ScrollPos holds the position asked for; the handler may change it.
 using TScrollEvent = std::function<void(TObject* Sender, TScrollCode ScrollCode, int32_t& ScrollPos)>;

@@ -63,12 +63,9 @@ std::function<void(const std::string&)>& Hook()
   return hook;
 }
 
-}  // namespace
+}   // namespace
 
-bool SoundEventsAvailable()
-{
-  return Library().ok;
-}
+bool SoundEventsAvailable() { return Library().ok; }
 
 bool PlaySoundEvent(const std::string& eventId)
 {
@@ -104,7 +101,4 @@ std::string SoundEventForBeep(unsigned type)
   }
 }
 
-void SetSoundEventHook(std::function<void(const std::string&)> hook)
-{
-  Hook() = std::move(hook);
-}
+void SetSoundEventHook(std::function<void(const std::string&)> hook) { Hook() = std::move(hook); }

@@ -49,7 +49,7 @@ void DrawCaption(TCanvas& c, const TControl& control, const TFont& font, TRect r
   c.DrawText(control.Caption(), r, format);
 }
 
-}  // namespace
+}   // namespace
 
 // ---------------------------------------------------------------------------------------
 // TLabel
@@ -492,7 +492,7 @@ TButton* FindButton(TWinControl* parent, bool wantDefault)
   return nullptr;
 }
 
-}  // namespace
+}   // namespace
 
 TDialogForm::TDialogForm() = default;
 

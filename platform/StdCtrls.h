@@ -13,8 +13,8 @@
 
 // Modal results.
 using TModalResult = Integer;
-constexpr TModalResult mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5, mrYes = 6,
-                       mrNo = 7, mrAll = 8;
+constexpr TModalResult mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5, mrYes = 6, mrNo = 7,
+                       mrAll = 8;
 
 enum class TAlignment : uint8_t { taLeftJustify, taRightJustify, taCenter };
 using enum TAlignment;
@@ -36,9 +36,18 @@ public:
   bool AutoSize() const { return FAutoSize; }
   void SetAutoSize(bool v);
   TAlignment Alignment() const { return FAlignment; }
-  void SetAlignment(TAlignment a) { FAlignment = a; Invalidate(); }
+  void SetAlignment(TAlignment a)
+  {
+    FAlignment = a;
+    Invalidate();
+  }
   bool WordWrap() const { return FWordWrap; }
-  void SetWordWrap(bool v) { FWordWrap = v; AdjustSize(); Invalidate(); }
+  void SetWordWrap(bool v)
+  {
+    FWordWrap = v;
+    AdjustSize();
+    Invalidate();
+  }
   // Sizes the label to its text (AutoSize does it on every caption or font change).
   void AdjustSize();
 
@@ -58,7 +67,11 @@ public:
   TButton();
   // The default button is framed and answers Enter in its form; the cancel button Escape.
   bool Default() const { return FDefault; }
-  void SetDefault(bool v) { FDefault = v; Invalidate(); }
+  void SetDefault(bool v)
+  {
+    FDefault = v;
+    Invalidate();
+  }
   bool Cancel() const { return FCancel; }
   void SetCancel(bool v) { FCancel = v; }
   // Given to the form when clicked, which ends a modal showing.
@@ -91,7 +104,11 @@ class TSpeedButton : public TGraphicControl {
 public:
   TSpeedButton();
   bool Flat() const { return FFlat; }
-  void SetFlat(bool v) { FFlat = v; Invalidate(); }
+  void SetFlat(bool v)
+  {
+    FFlat = v;
+    Invalidate();
+  }
   Integer GroupIndex() const { return FGroupIndex; }
   void SetGroupIndex(Integer g) { FGroupIndex = g; }
   bool AllowAllUp() const { return FAllowAllUp; }
@@ -130,9 +147,17 @@ public:
   bool AutoSize() const { return FAutoSize; }
   void SetAutoSize(bool v);
   bool Stretch() const { return FStretch; }
-  void SetStretch(bool v) { FStretch = v; Invalidate(); }
+  void SetStretch(bool v)
+  {
+    FStretch = v;
+    Invalidate();
+  }
   bool Center() const { return FCenter; }
-  void SetCenter(bool v) { FCenter = v; Invalidate(); }
+  void SetCenter(bool v)
+  {
+    FCenter = v;
+    Invalidate();
+  }
 
 protected:
   void Paint() override;
@@ -161,15 +186,39 @@ class TPanel : public TCustomControl {
 public:
   TPanel();
   TPanelBevel BevelOuter() const { return FBevelOuter; }
-  void SetBevelOuter(TPanelBevel b) { FBevelOuter = b; Realign(); Invalidate(); }
+  void SetBevelOuter(TPanelBevel b)
+  {
+    FBevelOuter = b;
+    Realign();
+    Invalidate();
+  }
   TPanelBevel BevelInner() const { return FBevelInner; }
-  void SetBevelInner(TPanelBevel b) { FBevelInner = b; Realign(); Invalidate(); }
+  void SetBevelInner(TPanelBevel b)
+  {
+    FBevelInner = b;
+    Realign();
+    Invalidate();
+  }
   Integer BevelWidth() const { return FBevelWidth; }
-  void SetBevelWidth(Integer w) { FBevelWidth = w < 1 ? 1 : w; Realign(); Invalidate(); }
+  void SetBevelWidth(Integer w)
+  {
+    FBevelWidth = w < 1 ? 1 : w;
+    Realign();
+    Invalidate();
+  }
   Integer BorderWidth() const { return FBorderWidth; }
-  void SetBorderWidth(Integer w) { FBorderWidth = w < 0 ? 0 : w; Realign(); Invalidate(); }
+  void SetBorderWidth(Integer w)
+  {
+    FBorderWidth = w < 0 ? 0 : w;
+    Realign();
+    Invalidate();
+  }
   TAlignment Alignment() const { return FAlignment; }
-  void SetAlignment(TAlignment a) { FAlignment = a; Invalidate(); }
+  void SetAlignment(TAlignment a)
+  {
+    FAlignment = a;
+    Invalidate();
+  }
   // The client area less the bevels and the border: where aligned children go.
   TRect InnerRect() const;
 

@@ -50,7 +50,7 @@ int64_t DistanceSq(const TRect& r, TPoint p)
   return dx * dx + dy * dy;
 }
 
-}  // namespace
+}   // namespace
 
 TSystemSettings SystemSettings()
 {

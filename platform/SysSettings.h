@@ -30,10 +30,10 @@ struct TSystemSettings {
   bool MenuFade = false;
   bool MenuDropAlignmentRight = false;
   bool DropShadow = false;
-  bool LayeredWindows = false;      // "not available"
-  bool SoundSchemes = true;         // the desktop's sound theme
+  bool LayeredWindows = false;   // "not available"
+  bool SoundSchemes = true;      // the desktop's sound theme
   bool ShowShortcutsInHints = false;
-  Integer MenuCheckWidth = 13;      // width of a menu check mark (and of a menu arrow)
+  Integer MenuCheckWidth = 13;   // width of a menu check mark (and of a menu arrow)
   Integer DoubleClickTime = 500;
   // Lines a wheel notch scrolls (below 1: a page); empty: the desktop's setting.
   std::optional<Integer> WheelScrollLines;

@@ -28,7 +28,7 @@ I ClampedInteger(double v, F fn)
 double TruncF(double v) { return std::trunc(v); }
 double RoundEvenF(double v) { return std::nearbyint(v); }   // default mode: halves to even
 
-} // namespace
+}   // namespace
 
 int32_t SafeTrunc(double v) { return ClampedInteger<int32_t>(v, TruncF); }
 int64_t SafeTrunc64(double v) { return ClampedInteger<int64_t>(v, TruncF); }

@@ -27,12 +27,24 @@ public:
   std::string Message;
 };
 
-class EConvertError : public Exception { using Exception::Exception; };
-class EOutOfResources : public Exception { using Exception::Exception; };
-class EInvalidGraphic : public Exception { using Exception::Exception; };
-class EFOpenError : public Exception { using Exception::Exception; };
-class EFCreateError : public Exception { using Exception::Exception; };
-class EReadError : public Exception { using Exception::Exception; };
+class EConvertError : public Exception {
+  using Exception::Exception;
+};
+class EOutOfResources : public Exception {
+  using Exception::Exception;
+};
+class EInvalidGraphic : public Exception {
+  using Exception::Exception;
+};
+class EFOpenError : public Exception {
+  using Exception::Exception;
+};
+class EFCreateError : public Exception {
+  using Exception::Exception;
+};
+class EReadError : public Exception {
+  using Exception::Exception;
+};
 
 // NaN gives 0, values beyond the range clamp to its ends. Every float-to-integer
 // conversion of untrusted or computed values goes through these.

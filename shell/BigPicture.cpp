@@ -28,7 +28,7 @@ TBitmap LoadPicture(const std::string& fileName)
   throw EInvalidGraphic("Unable to load the picture " + fileName);
 }
 
-}  // namespace
+}   // namespace
 
 bool CopyPictureFile(const std::string& Source, const std::string& Destination)
 {

@@ -16,7 +16,7 @@ public:
   ~TBigPicFrm() override;
 
   TImage* MagPic;
-  TTBCustomItem* PUM;          // the popup menu's items
+  TTBCustomItem* PUM;   // the popup menu's items
   TTBCustomItem* CopyToClipboard1;
   TTBCustomItem* CopyToFile1;
   TSaveDialog* SaveDlg;

@@ -39,11 +39,11 @@ double WrapDegrees(double deg, double from)
   return r + from;
 }
 
-}  // namespace
+}   // namespace
 
-TCamGraph::TCamGraph(TCanvas* ACanvas, Integer AWidth, Integer AHeight) : Canvas(ACanvas), Width(AWidth), Height(AHeight)
-{
-}
+TCamGraph::TCamGraph(TCanvas* ACanvas, Integer AWidth, Integer AHeight)
+    : Canvas(ACanvas), Width(AWidth), Height(AHeight)
+{}
 
 void TCamGraph::SetShape(Byte Kind)
 {

@@ -11,7 +11,10 @@
 namespace {
 
 uint16_t Rd16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-uint32_t Rd32(const uint8_t* p) { return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24); }
+uint32_t Rd32(const uint8_t* p)
+{
+  return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+}
 
 // Largest pixel block we agree to read or unpack.
 constexpr uint64_t MaxPixelBytes = TBitmap::MaxBytes;
@@ -21,12 +24,12 @@ constexpr Integer SmallBitmapLimit = 65503;
 // The caller's header, validated and widened to the info layout.
 struct TWorkingHeader {
   Integer Width = 0;
-  Integer Height = 0;          // negative: top-down
+  Integer Height = 0;   // negative: top-down
   uint16_t BitCount = 0;
   uint32_t Compression = BI_RGB;
   uint32_t ImageSize = 0;
   std::vector<TRGBQuad> Table;
-  bool Masks565 = false;       // 16-bit bit fields in the 5-6-5 layout
+  bool Masks565 = false;   // 16-bit bit fields in the 5-6-5 layout
 
   Integer AbsHeight() const { return Height < 0 ? -Height : Height; }
   uint64_t RowBytes() const { return (uint64_t(BitCount) * uint64_t(Width) + 31) / 32 * 4; }
@@ -76,7 +79,12 @@ Integer ReadHeader(const uint8_t* h, size_t size, TWorkingHeader& w)
   }
 
   switch (w.BitCount) {
-  case 1: case 4: case 8: case 16: case 24: case 32: break;
+  case 1:
+  case 4:
+  case 8:
+  case 16:
+  case 24:
+  case 32: break;
   default: return BAD_PARAMETER;
   }
   if (w.Width < 1 || w.Height == 0 || planes != 1 || w.Width > TBitmap::MaxSide || w.AbsHeight() > TBitmap::MaxSide)
@@ -98,8 +106,7 @@ Integer ReadHeader(const uint8_t* h, size_t size, TWorkingHeader& w)
     else if (!(w.BitCount == 32 && Rd32(h + 40) == 0xFF0000 && Rd32(h + 44) == 0xFF00 && Rd32(h + 48) == 0xFF))
       return BAD_PARAMETER;
     break;
-  default:
-    return BAD_PARAMETER;
+  default: return BAD_PARAMETER;
   }
   uint64_t whole = uint64_t(headerSize) + extra + entries * entrySize;
   if (whole > size)
@@ -183,9 +190,7 @@ bool PrintTile(TTileContext& ctx, const TRect& tile)
         dst[c >> 1] = static_cast<uint8_t>(dst[c >> 1] | ((c & 1) ? nibble : nibble << 4));
         break;
       }
-      default:
-        std::memcpy(dst + size_t(c) * bytes, src + size_t(sx) * bytes, size_t(bytes));
-        break;
+      default: std::memcpy(dst + size_t(c) * bytes, src + size_t(sx) * bytes, size_t(bytes)); break;
       }
     }
   }
@@ -221,7 +226,10 @@ bool RunTiles(TTileContext& ctx, const TRect& area)
     return true;
   };
   ctx.TileCount = 0;
-  each([&](const TRect&) { ++ctx.TileCount; return true; });
+  each([&](const TRect&) {
+    ++ctx.TileCount;
+    return true;
+  });
   ctx.TileNumber = 0;
   return each([&](const TRect& tile) {
     ++ctx.TileNumber;
@@ -236,7 +244,7 @@ TPalette PaletteOf(const TWorkingHeader& h)
   return p;
 }
 
-}  // namespace
+}   // namespace
 
 bool IsPaletteDevice(TPrinterDC* DC)
 {

@@ -85,14 +85,16 @@ void Gear(TCanvas& c, Integer cx, Integer cy, Integer r, Integer teeth, TColor f
   c.Ellipse(cx - hub, cy - hub, cx + hub + 1, cy + hub + 1);
 }
 
-}  // namespace
+}   // namespace
 
 void AddMainGlyphs(TCustomImageList& List)
 {
   AddStrip(List, {
                      [](TCanvas& c) { Magnifier(c, true); },
                      [](TCanvas& c) { Magnifier(c, false); },
-                     [](TCanvas& c) { Poly(c, {{5, 3}, {17, 10}, {5, 17}}, Green); },
+                     [](TCanvas& c) {
+                       Poly(c, {{5, 3}, {17, 10}, {5, 17}}, Green);
+                     },
                      [](TCanvas& c) {
                        Pen(c, Ink);
                        Fill(c, Red);
@@ -114,8 +116,12 @@ void AddPageGlyphs(TCustomImageList& List)
                        c.Rectangle(8, 12, 12, 18);
                      },
                      // Forward and back: arrows.
-                     [](TCanvas& c) { Poly(c, {{2, 7}, {10, 7}, {10, 3}, {18, 10}, {10, 17}, {10, 13}, {2, 13}}, Green); },
-                     [](TCanvas& c) { Poly(c, {{18, 7}, {10, 7}, {10, 3}, {2, 10}, {10, 17}, {10, 13}, {18, 13}}, Green); },
+                     [](TCanvas& c) {
+                       Poly(c, {{2, 7}, {10, 7}, {10, 3}, {18, 10}, {10, 17}, {10, 13}, {2, 13}}, Green);
+                     },
+                     [](TCanvas& c) {
+                       Poly(c, {{18, 7}, {10, 7}, {10, 3}, {2, 10}, {10, 17}, {10, 13}, {18, 13}}, Green);
+                     },
                      // Copy: two sheets.
                      [](TCanvas& c) {
                        Pen(c, Ink);

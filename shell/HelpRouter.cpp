@@ -26,7 +26,7 @@ HWND ActiveWindow()
   return f ? f->Handle() : 0;
 }
 
-}  // namespace
+}   // namespace
 
 THelpRouter* HelpRouter() { return GInstance; }
 
@@ -36,7 +36,8 @@ THelpRouter::THelpRouter()
     throw EHelpRouterError("Multiple instances of THelpRouter are not allowed");
   GInstance = this;
   FOldHelpEvent = ApplicationOnHelp();
-  SetApplicationOnHelp([this](Word Command, intptr_t Data, bool& CallHelp) { return RouteHelp(Command, Data, CallHelp); });
+  SetApplicationOnHelp(
+      [this](Word Command, intptr_t Data, bool& CallHelp) { return RouteHelp(Command, Data, CallHelp); });
 }
 
 THelpRouter::~THelpRouter()
@@ -75,8 +76,8 @@ bool THelpRouter::RouteHelp(Word Command, intptr_t Data, bool& CallHelp)
     else if (Command == HELP_SETPOPUP_POS)
       Command = 0;
   }
-  const bool html = FHelpType == htHTMLhelp ||
-                    (FHelpType == htMixedMode && Command != HELP_CONTEXTPOPUP && Command != HELP_SETPOPUP_POS);
+  const bool html = FHelpType == htHTMLhelp
+                    || (FHelpType == htMixedMode && Command != HELP_CONTEXTPOPUP && Command != HELP_SETPOPUP_POS);
   if (!html) {
     CallHelp = false;
     if (Command == 0)
@@ -103,12 +104,8 @@ bool THelpRouter::RouteHelp(Word Command, intptr_t Data, bool& CallHelp)
     FViewerUsed = true;
     shown = hh(0, file.c_str(), HH_DISPLAY_TOC, 0);
     break;
-  case HELP_CONTEXTPOPUP:
-    ShowTextPopup(file, Data);
-    return true;
-  case HELP_SETPOPUP_POS:
-    FPopupPos = PopupPosFromData(Data);
-    break;
+  case HELP_CONTEXTPOPUP: ShowTextPopup(file, Data); return true;
+  case HELP_SETPOPUP_POS: FPopupPos = PopupPosFromData(Data); break;
   case HELP_TAB:
     FViewerUsed = true;
     shown = hh(0, file.c_str(), Data != 0 ? HH_DISPLAY_INDEX : HH_DISPLAY_TOC, 0);
@@ -118,8 +115,7 @@ bool THelpRouter::RouteHelp(Word Command, intptr_t Data, bool& CallHelp)
     FViewerUsed = true;
     shown = hh(0, file.c_str(), HH_DISPLAY_INDEX, uintptr_t(Data));
     break;
-  default:
-    break;
+  default: break;
   }
   return shown != 0;
 }

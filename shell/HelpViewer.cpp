@@ -52,8 +52,7 @@ std::string PagePart(const std::string& topic)
 
 class THelpPopupWindow : public TPopupWindowControl {
 public:
-  THelpPopupWindow(const std::string& text, TColor fore, TColor back)
-      : FText(text), FFore(fore < 0 ? clInfoText : fore)
+  THelpPopupWindow(const std::string& text, TColor fore, TColor back) : FText(text), FFore(fore < 0 ? clInfoText : fore)
   {
     SetColor(back < 0 ? clInfoBk : back);
   }
@@ -160,7 +159,7 @@ THelpViewerFrm& OpenWindow(const std::string& file)
 
 void ReportBadFile(const Exception& e) { MessageDlg(e.Message, mtError, mbOK); }
 
-}  // namespace
+}   // namespace
 
 // ---------------------------------------------------------------------------------------
 // The entry point
@@ -204,13 +203,9 @@ HWND HelpViewerHtmlHelp(HWND, const char* pszFile, Cardinal uCommand, uintptr_t 
         w.ShowTopic(ResolveHelpLink("/", inner));
       w.ShowContents();
       break;
-    case HH_DISPLAY_TOC:
-      w.ShowContents();
-      break;
+    case HH_DISPLAY_TOC: w.ShowContents(); break;
     case HH_DISPLAY_INDEX:
-    case HH_DISPLAY_SEARCH:
-      w.ShowIndex(dwData ? reinterpret_cast<const char*>(dwData) : "");
-      break;
+    case HH_DISPLAY_SEARCH: w.ShowIndex(dwData ? reinterpret_cast<const char*>(dwData) : ""); break;
     case HH_HELP_CONTEXT:
       // A number without a page still leaves the user in the help, at its contents.
       if (!w.ShowContext(Integer(dwData))) {
@@ -218,8 +213,7 @@ HWND HelpViewerHtmlHelp(HWND, const char* pszFile, Cardinal uCommand, uintptr_t 
         return 0;
       }
       break;
-    default:
-      return 0;
+    default: return 0;
     }
     w.Activate();
     // Opened from the keyboard (F1, the Help menu), the window's keys must reach it at once.
@@ -626,12 +620,8 @@ void THelpContentsTree::KeyDown(Word& key, TShiftState shift)
     if (row + 1 < Integer(rows.size()))
       Choose(rows[size_t(row) + 1]);
     break;
-  case VK_HOME:
-    Choose(rows.front());
-    break;
-  case VK_END:
-    Choose(rows.back());
-    break;
+  case VK_HOME: Choose(rows.front()); break;
+  case VK_END: Choose(rows.back()); break;
   case VK_RIGHT:
     if (FSelected >= 0 && HasChildren(FSelected))
       SetExpanded(FSelected, true);
@@ -646,8 +636,7 @@ void THelpContentsTree::KeyDown(Word& key, TShiftState shift)
     if (FSelected >= 0)
       Choose(FSelected);
     break;
-  default:
-    return;
+  default: return;
   }
   key = 0;
 }
@@ -801,8 +790,7 @@ THelpViewerFrm::THelpViewerFrm()
       try {
         const std::string bytes = FFile->Read(PagePart(ResolveHelpLink(FCurrentTopic, src)));
         FPicture.Bytes().assign(bytes.begin(), bytes.end());
-      } catch (const EChmError&) {
-      }
+      } catch (const EChmError&) {}
     }
     stream = &FPicture;
   });
@@ -880,8 +868,8 @@ void THelpViewerFrm::ShowPage(const std::string& topic)
   try {
     source = FFile ? FFile->Read(page) : std::string();
   } catch (const EChmError&) {
-    source = "<html><head><title>Page not found</title></head><body><h2>Page not found</h2><p>The page " +
-             HtmlEscape(page) + " is not in this help file.</p></body></html>";
+    source = "<html><head><title>Page not found</title></head><body><h2>Page not found</h2><p>The page "
+             + HtmlEscape(page) + " is not in this help file.</p></body></html>";
   }
   FCurrentTopic = topic;
   Viewer->LoadFromString(source);
@@ -889,8 +877,8 @@ void THelpViewerFrm::ShowPage(const std::string& topic)
     Viewer->PositionTo(anchor);
   // The contents follow the page shown.
   for (Integer i = 0; i < Contents->Count(); ++i)
-    if (!Contents->Entry(i).Local.empty() &&
-        Lower(PagePart(ResolveHelpLink("/", Contents->Entry(i).Local))) == Lower(page)) {
+    if (!Contents->Entry(i).Local.empty()
+        && Lower(PagePart(ResolveHelpLink("/", Contents->Entry(i).Local))) == Lower(page)) {
       Contents->Select(i);
       break;
     }

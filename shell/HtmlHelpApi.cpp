@@ -17,7 +17,7 @@ TBinding& Binding()
   return b;
 }
 
-}  // namespace
+}   // namespace
 
 bool LoadHtmlHelp()
 {

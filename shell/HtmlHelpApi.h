@@ -11,12 +11,12 @@
 #include "platform/Application.h"
 #include "platform/Types.h"
 
-constexpr Cardinal HH_DISPLAY_TOPIC = 0;       // dwData: const char* topic inside the file, or 0
+constexpr Cardinal HH_DISPLAY_TOPIC = 0;   // dwData: const char* topic inside the file, or 0
 constexpr Cardinal HH_DISPLAY_TOC = 1;
-constexpr Cardinal HH_DISPLAY_INDEX = 2;       // dwData: const char* keyword, or 0
+constexpr Cardinal HH_DISPLAY_INDEX = 2;   // dwData: const char* keyword, or 0
 constexpr Cardinal HH_DISPLAY_SEARCH = 3;
-constexpr Cardinal HH_DISPLAY_TEXT_POPUP = 14; // dwData: const THHPopup*
-constexpr Cardinal HH_HELP_CONTEXT = 15;       // dwData: context number
+constexpr Cardinal HH_DISPLAY_TEXT_POPUP = 14;   // dwData: const THHPopup*
+constexpr Cardinal HH_HELP_CONTEXT = 15;         // dwData: context number
 constexpr Cardinal HH_CLOSE_ALL = 18;
 
 // A text popup: the text with id idString from the popup file named in the call, or

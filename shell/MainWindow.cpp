@@ -69,7 +69,7 @@ void AddBlankSeparator(TTBCustomItem* Parent, Integer Size)
   sep->SetBlank(true);
 }
 
-}  // namespace
+}   // namespace
 
 TKVMainFrm::TKVMainFrm(const std::string& AppFolder) : FAppFolder(AppFolder)
 {
@@ -195,8 +195,8 @@ TKVMainFrm::TKVMainFrm(const std::string& AppFolder) : FAppFolder(AppFolder)
   InstallApplicationHandlers();
   // F1 anywhere in the window (menus answer it themselves) opens the window's help page.
   FHelpKeyFilter = AddInputFilter([this](const TInputEvent& ev) {
-    if (ev.Kind != TInputKind::KeyDown || ev.Key != VK_F1 || ev.Shift != 0 || !ev.Target ||
-        ev.Target->GetParentForm() != this || !Contents1->Enabled())
+    if (ev.Kind != TInputKind::KeyDown || ev.Key != VK_F1 || ev.Shift != 0 || !ev.Target
+        || ev.Target->GetParentForm() != this || !Contents1->Enabled())
       return false;
     GuardedCall([] { ApplicationHelpContext(IDH_MAIN_WINDOW); });
     return true;
@@ -313,14 +313,20 @@ void TKVMainFrm::CreateMenus()
   SearchForHelp1->OnClick = [this](TObject*) { HelpRouter1->SearchHelpKeyword(""); };
   // F1 on a menu item shows its page.
   for (auto [item, context] : {std::pair<TTBCustomItem*, THelpContext>{PrintMechanism1, IDH_FILE_PRINT_MECHANISM},
-                               {PrintText1, IDH_FILE_PRINT_TEXT}, {Exit1, IDH_FILE_EXIT},
+                               {PrintText1, IDH_FILE_PRINT_TEXT},
+                               {Exit1, IDH_FILE_EXIT},
                                {CopyMechanism1, IDH_EDIT_COPY_MECHANISM},
                                {CopyMechanismToFile1, IDH_EDIT_COPY_MECHANISM_FILE},
-                               {CopySelectedText1, IDH_EDIT_COPY_TEXT}, {Backgroundcolor1, IDH_VIEW_BACKGROUND},
-                               {Textbackgroundcolour1, IDH_VIEW_TEXT_BACKGROUND}, {Showaxes1, IDH_VIEW_AXES},
-                               {Resetviewpoint1, IDH_VIEW_RESET}, {Speed1, IDH_ANIMATION_SPEED},
-                               {AllTopics1, IDH_TEST_ALL}, {SearchForHelp1, IDH_HELP_SEARCH},
-                               {Contents1, IDH_HELP_CONTENTS}, {About1, IDH_HELP_ABOUT}})
+                               {CopySelectedText1, IDH_EDIT_COPY_TEXT},
+                               {Backgroundcolor1, IDH_VIEW_BACKGROUND},
+                               {Textbackgroundcolour1, IDH_VIEW_TEXT_BACKGROUND},
+                               {Showaxes1, IDH_VIEW_AXES},
+                               {Resetviewpoint1, IDH_VIEW_RESET},
+                               {Speed1, IDH_ANIMATION_SPEED},
+                               {AllTopics1, IDH_TEST_ALL},
+                               {SearchForHelp1, IDH_HELP_SEARCH},
+                               {Contents1, IDH_HELP_CONTENTS},
+                               {About1, IDH_HELP_ABOUT}})
     item->SetHelpContext(context);
   About1->OnClick = [this](TObject*) {
     TAboutFrm about(FAppFolder);
@@ -668,8 +674,8 @@ bool TKVMainFrm::FormCloseQuery()
 
 std::string TKVMainFrm::ErrorBoxText(const std::string& Message)
 {
-  return Message + "\r\nAn unexpected error has occured.\r\nIf the problem persists, please report it to\r\n" +
-         PublisherName;
+  return Message + "\r\nAn unexpected error has occured.\r\nIf the problem persists, please report it to\r\n"
+         + PublisherName;
 }
 
 void TKVMainFrm::AppException(TObject*, const Exception& E)
@@ -681,8 +687,7 @@ void TKVMainFrm::AppException(TObject*, const Exception& E)
   FErrorShowing = true;
   try {
     MessageBox(ErrorBoxText(E.Message), ProductTitle, MB_OK | MB_ICONERROR);
-  } catch (...) {
-  }
+  } catch (...) {}
   FErrorShowing = false;
 }
 

@@ -353,8 +353,8 @@ private:
   void AnimateAt(Single Value, bool Advancing);
   void SetClock(bool Running);
   std::string FAppFolder;
-  bool FInProgress = false;   // a tick is running
-  bool FErrorShowing = false; // the error box is up
+  bool FInProgress = false;     // a tick is running
+  bool FErrorShowing = false;   // the error box is up
   int FHelpKeyFilter = 0;
 };
 

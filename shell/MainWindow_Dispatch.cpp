@@ -25,7 +25,7 @@ size_t PoundPrefix(const std::string& s)
   return 0;
 }
 
-}  // namespace
+}   // namespace
 
 std::string TKVMainFrm::ContentFile(const std::string& Folder, const std::string& Name)
 {

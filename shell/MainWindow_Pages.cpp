@@ -22,7 +22,7 @@ std::string Fixed2(double v)
   return buf;
 }
 
-}  // namespace
+}   // namespace
 
 // ---------------------------------------------------------------------------------------
 // Making the pages
@@ -322,7 +322,7 @@ void MakeInclinedPlanePage(TKVMainFrm* f, TPageMaker& m)
   f->PEffortLabel = m.Label("PEffortLabel", f->IncPlaneTab, "Effort = 1736 N", 232, 15);
 }
 
-}  // namespace
+}   // namespace
 
 void TKVMainFrm::CreateControlPages()
 {
@@ -364,8 +364,8 @@ void TKVMainFrm::ShowTopicControls(const TTopicRow& Row)
     // The counts the topic (or one sharing its memory) was last built with, else its own.
     const auto kept = Row.TeethMemory.empty() ? KeptTeeth.end() : KeptTeeth.find(Row.TeethMemory);
     const TTopicEntry* procedures = Row.Examples.front().Procedures;
-    const TTopicControls start = procedures && procedures->DefaultControls ? procedures->DefaultControls()
-                                                                             : TTopicControls{};
+    const TTopicControls start =
+        procedures && procedures->DefaultControls ? procedures->DefaultControls() : TTopicControls{};
     for (int i = 0; i < Row.Cogs && i < 4; ++i)
       CogUpDn[i]->SetPosition(kept != KeptTeeth.end() && size_t(i) < kept->second.size() ? kept->second[size_t(i)]
                                                                                          : start.Cog[i]);
@@ -402,7 +402,7 @@ TCheckBox* MarkerBoxOf(const TKVMainFrm& f, const TTopicRow* row)
   return f.PageMarkerBoxes[size_t(row->Page)];
 }
 
-}  // namespace
+}   // namespace
 
 TTopicControls TKVMainFrm::CurrentControls() const
 {
@@ -473,7 +473,8 @@ void TKVMainFrm::BuildCurrent(const TTopicControls& Controls)
   // The counts come back when this topic, or one sharing its memory, shows again.
   const TTopicRow* row = CurrentRow();
   if (row && !row->TeethMemory.empty())
-    KeptTeeth[row->TeethMemory] = std::vector<Integer>(Controls.Cog, Controls.Cog + std::clamp<Integer>(row->Cogs, 0, 4));
+    KeptTeeth[row->TeethMemory] =
+        std::vector<Integer>(Controls.Cog, Controls.Cog + std::clamp<Integer>(row->Cogs, 0, 4));
 }
 
 void TKVMainFrm::SetStepRange(const TTopicControls& Controls)

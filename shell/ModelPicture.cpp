@@ -71,7 +71,7 @@ bool SameFile(const std::string& a, const std::string& b)
   return std::filesystem::equivalent(ResolveFileName(a), ResolveFileName(b), ec) && !ec;
 }
 
-}  // namespace
+}   // namespace
 
 // ---------------------------------------------------------------------------------------
 // The preview dialog
@@ -100,8 +100,8 @@ TTarvPPFrm::TTarvPPFrm(const TBitmap& Bitmap)
     h = PagePanel->Height();
     w = Bitmap.Height() > 0 ? MulDiv(h, Bitmap.Width(), Bitmap.Height()) : 0;
   }
-  Image->SetBounds(PagePanel->Left() + (PagePanel->Width() - w) / 2,
-                   (PagePanel->Height() - h) / 2 + PagePanel->Top(), w, std::max(h, 0));
+  Image->SetBounds(PagePanel->Left() + (PagePanel->Width() - w) / 2, (PagePanel->Height() - h) / 2 + PagePanel->Top(),
+                   w, std::max(h, 0));
   Image->SetPicture(Bitmap);
 
   PrintBtn = AddDialogButton(*this, "PrintBtn", "Print", Bounds(244, 12, 84, 25), mrNone);
@@ -200,9 +200,9 @@ bool PrintBitmap(const TBitmap& Bitmap, const std::string& Title)
     canvas.SetWindowOrgEx(-info.PageOriginX, -info.PageOriginY);
     canvas.IntersectClipRect(0, 0, W, H);
     TAbortDialog* dlg = dialog.get();
-    const Integer result = PrintDIB(printer.Handle(), dest.Left, dest.Top, dest.Width(), dest.Height(), 0, 0, dibW, dibH,
-                                    header.data(), header.size(), bits.data(), bits.size(), nullptr, false, true, 0, 0, W,
-                                    H, [&](Integer Done, Integer Total) {
+    const Integer result = PrintDIB(printer.Handle(), dest.Left, dest.Top, dest.Width(), dest.Height(), 0, 0, dibW,
+                                    dibH, header.data(), header.size(), bits.data(), bits.size(), nullptr, false, true,
+                                    0, 0, W, H, [&](Integer Done, Integer Total) {
                                       // The percentage of an empty job is 0, not a division by 0.
                                       const Integer percent = Total > 0 ? SafeTrunc(double(Done) / Total * 100) : 0;
                                       SetAbortDialogText(dlg, page + " - " + IntToStr(percent) + "%");

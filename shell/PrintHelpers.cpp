@@ -45,12 +45,15 @@ bool GetPrinterPageInfo(TPrinterDC* DC, TPrinterPageInfo* Info)
 namespace {
 
 uint16_t Rd16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-uint32_t Rd32(const uint8_t* p) { return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24); }
+uint32_t Rd32(const uint8_t* p)
+{
+  return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+}
 
 constexpr size_t FileHeaderSize = 14;
 constexpr uint64_t MinImageSize = 32;
 
-}  // namespace
+}   // namespace
 
 bool LoadDIBFromStream(TStream& Stream, std::vector<uint8_t>& Header, std::vector<uint8_t>& Bits, Integer& Width,
                        Integer& Height)
@@ -126,8 +129,8 @@ bool LoadDIBFromStream(TStream& Stream, std::vector<uint8_t>& Header, std::vecto
   }
 }
 
-bool LoadDIBFromBitmap(const TBitmap& Graphic, std::vector<uint8_t>& Header, std::vector<uint8_t>& Bits,
-                       Integer& Width, Integer& Height)
+bool LoadDIBFromBitmap(const TBitmap& Graphic, std::vector<uint8_t>& Header, std::vector<uint8_t>& Bits, Integer& Width,
+                       Integer& Height)
 {
   std::vector<uint8_t> bytes;
   try {
@@ -186,7 +189,7 @@ void HandlePending()
   if (Application)
     Application->ProcessMessages();
 }
-}  // namespace
+}   // namespace
 
 void SetAbortDialogText(TAbortDialog* Dialog, const std::string& Text)
 {

@@ -15,13 +15,13 @@
 
 // The page of a printer in device pixels (the resolution in dots per inch).
 struct TPrinterPageInfo {
-  Integer OffsetX = 0, OffsetY = 0;                  // unprintable left and top edges
-  Integer RightEdge = 0, BottomEdge = 0;             // unprintable right and bottom edges
+  Integer OffsetX = 0, OffsetY = 0;        // unprintable left and top edges
+  Integer RightEdge = 0, BottomEdge = 0;   // unprintable right and bottom edges
   Integer PhysicalWidth = 0, PhysicalHeight = 0;
-  Integer PageWidth = 0, PageHeight = 0;             // the printable area
+  Integer PageWidth = 0, PageHeight = 0;   // the printable area
   Integer MarginLeft = 0, MarginTop = 0, MarginRight = 0, MarginBottom = 0;
   Integer UsableWidth = 0, UsableHeight = 0;
-  Integer PageOriginX = 0, PageOriginY = 0;          // where the even margin starts in the printable area
+  Integer PageOriginX = 0, PageOriginY = 0;   // where the even margin starts in the printable area
   Integer PixelsPerInchX = 0, PixelsPerInchY = 0;
 };
 
@@ -34,8 +34,8 @@ bool GetPrinterPageInfo(TPrinterDC* DC, TPrinterPageInfo* Info);
 bool LoadDIBFromStream(TStream& Stream, std::vector<uint8_t>& Header, std::vector<uint8_t>& Bits, Integer& Width,
                        Integer& Height);
 // The bitmap as a DIB, through its ".bmp" form.
-bool LoadDIBFromBitmap(const TBitmap& Graphic, std::vector<uint8_t>& Header, std::vector<uint8_t>& Bits,
-                       Integer& Width, Integer& Height);
+bool LoadDIBFromBitmap(const TBitmap& Graphic, std::vector<uint8_t>& Header, std::vector<uint8_t>& Bits, Integer& Width,
+                       Integer& Height);
 
 // The modeless "Printing" window with its Cancel button.
 class TAbortDialog : public TDialogForm {

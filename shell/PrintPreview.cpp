@@ -33,7 +33,7 @@ TTBXItem* AddButton(TTBXToolbar* Bar, const char* Name, const std::string& Capti
 
 constexpr int32_t ScrollBarSize = 16;
 
-}  // namespace
+}   // namespace
 
 TPrntPrevFrm::TPrntPrevFrm(THTMLViewer* AViewer, TCustomImageList* Images, const TPreviewGlyphs& Glyphs)
     : Viewer(AViewer)
@@ -108,9 +108,7 @@ TPrntPrevFrm::TPrntPrevFrm(THTMLViewer* AViewer, TCustomImageList* Images, const
   };
 
   // The wheel over the page or round it scrolls the page up and down.
-  auto wheel = [this](TObject*, TShiftState, Integer Delta, TPoint, bool& Handled) {
-    Handled = ScrollByWheel(Delta);
-  };
+  auto wheel = [this](TObject*, TShiftState, Integer Delta, TPoint, bool& Handled) { Handled = ScrollByWheel(Delta); };
   for (TControl* c : std::initializer_list<TControl*>{ScrollBox1, PagePanel, PB})
     c->OnMouseWheel = wheel;
 

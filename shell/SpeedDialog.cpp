@@ -6,7 +6,7 @@ namespace {
 
 constexpr Integer MinRate = 1, MaxRate = 200;
 
-}  // namespace
+}   // namespace
 
 TSpeedFrm::TSpeedFrm()
 {

@@ -96,7 +96,7 @@ TTBXItem* AddButton(TTBXToolbar* Bar, const char* Name, const std::string& Capti
   return item;
 }
 
-}  // namespace
+}   // namespace
 
 void TTestFrm::SetAnswerMarks(const TBitmap& Tick, const TBitmap& Cross)
 {
@@ -154,7 +154,9 @@ TTestFrm::TTestFrm(const TRect& ABounds, const std::string& ServerRoot, TCustomI
   viewer->SetServerRoot(ServerRoot);
   viewer->SetDefBackground(clWhite);
   viewer->SetAccessibleName("Question");
-  viewer->OnHotSpotClick = [this](TObject* s, const std::string& src, bool& handled) { viewerHotSpotClick(s, src, handled); };
+  viewer->OnHotSpotClick = [this](TObject* s, const std::string& src, bool& handled) {
+    viewerHotSpotClick(s, src, handled);
+  };
   // The keys go to the page, so the answers can be chosen with Tab and Enter.
   OnShow = [this](TObject*) { viewer->SetFocus(); };
 
@@ -172,8 +174,8 @@ TTestFrm::TTestFrm(const TRect& ABounds, const std::string& ServerRoot, TCustomI
   };
   // F1 anywhere in the window opens the help page about tests.
   FHelpKeyFilter = AddInputFilter([this](const TInputEvent& ev) {
-    if (ev.Kind != TInputKind::KeyDown || ev.Key != VK_F1 || ev.Shift != 0 || !ev.Target ||
-        ev.Target->GetParentForm() != this)
+    if (ev.Kind != TInputKind::KeyDown || ev.Key != VK_F1 || ev.Shift != 0 || !ev.Target
+        || ev.Target->GetParentForm() != this)
       return false;
     GuardedCall([] { ApplicationHelpContext(IDH_TEST_WINDOW); });
     return true;
@@ -356,7 +358,8 @@ void RunTest(TTopicCategories Mask, const TRect& Bounds, TCustomImageList* Image
       return;
     }
     // The window counts as open only once it holds its test.
-    auto form = std::make_unique<TTestFrm>(Bounds, ServerRoot.empty() ? ExeFolder() + "HTML" : ServerRoot, Images, Glyphs);
+    auto form =
+        std::make_unique<TTestFrm>(Bounds, ServerRoot.empty() ? ExeFolder() + "HTML" : ServerRoot, Images, Glyphs);
     form->Reload(file, Mask);
     GWindow = std::move(form);
     GWindow->Show();

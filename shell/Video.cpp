@@ -6,7 +6,7 @@ namespace {
 constexpr Integer ToolHeight = 30;
 constexpr Integer ButtonWidth = 50;
 constexpr Integer ButtonHeight = 22;
-}  // namespace
+}   // namespace
 
 TVideoFrm::TVideoFrm(const std::string& FileName)
 {

@@ -75,7 +75,7 @@ private:
   bool FIndexPosted = false, FFramePosted = false;
 };
 
-}  // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {

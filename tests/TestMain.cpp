@@ -75,7 +75,7 @@ private:
   std::thread FThread;
 };
 
-}  // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {

@@ -23,7 +23,7 @@ TWaits& Waits()
   return w;
 }
 
-}  // namespace
+}   // namespace
 
 TWaiting::TWaiting(std::string what)
 {
@@ -58,8 +58,7 @@ std::string OpenWaits()
 }
 
 TLoopBound::TLoopBound(std::string What, Cardinal TimeoutMs, std::function<void()> Escape)
-    : FWhat(std::move(What)), FStart(GetTickCount()), FTimeoutMs(TimeoutMs), FEscape(std::move(Escape)),
-      FWaiting(FWhat)
+    : FWhat(std::move(What)), FStart(GetTickCount()), FTimeoutMs(TimeoutMs), FEscape(std::move(Escape)), FWaiting(FWhat)
 {
   FTimer.SetInterval(50);
   FTimer.SetOnTimer([this](TObject*) { Tick(); });
@@ -99,4 +98,4 @@ int TestTimeLimitSeconds()
   return s > 0 ? s : 120;
 }
 
-}  // namespace testwait
+}   // namespace testwait

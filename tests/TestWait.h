@@ -73,4 +73,4 @@ inline bool WaitUntil(const std::function<bool()>& cond, Cardinal timeoutMs = 20
   return cond();
 }
 
-}  // namespace testwait
+}   // namespace testwait

@@ -61,7 +61,7 @@ std::string PopupItemName(TTBView* View)
   return StripAccelChars(c.substr(0, c.find('\t')));
 }
 
-}  // namespace
+}   // namespace
 
 // ---------------------------------------------------------------------------------------
 
@@ -217,7 +217,7 @@ private:
   std::shared_ptr<TTBBaseAccObject> FObject;
 };
 
-}  // namespace
+}   // namespace
 
 std::shared_ptr<TAccessibleNode> TBAccBridgeNode(std::shared_ptr<TTBBaseAccObject> Object)
 {
@@ -531,7 +531,8 @@ HRESULT TTBItemViewerAccObject::accLocation(int32_t& Left, int32_t& Top, int32_t
   if (r != S_OK)
     return r;
   TCustomControl* w = FViewer->View()->Window();
-  TPoint o = w ? w->ClientToScreen(TPoint{FViewer->BoundsRect.Left, FViewer->BoundsRect.Top}) : TPoint{FViewer->BoundsRect.Left, FViewer->BoundsRect.Top};
+  TPoint o = w ? w->ClientToScreen(TPoint{FViewer->BoundsRect.Left, FViewer->BoundsRect.Top})
+               : TPoint{FViewer->BoundsRect.Left, FViewer->BoundsRect.Top};
   Left = o.X;
   Top = o.Y;
   Width = FViewer->BoundsRect.Width();
@@ -581,8 +582,7 @@ HRESULT TTBItemViewerAccObject::accNavigate(int32_t NavDir, const TAccVariant& S
       return S_FALSE;
     Result = TAccVariant::Dispatch(TBAccViewObject(view->OpenViewerView()));
     return S_OK;
-  default:
-    return S_FALSE;
+  default: return S_FALSE;
   }
 }
 

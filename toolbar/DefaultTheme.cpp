@@ -73,7 +73,7 @@ TRect Intersect(const TRect& A, const TRect& B)
   return {std::max(A.Left, B.Left), std::max(A.Top, B.Top), std::min(A.Right, B.Right), std::min(A.Bottom, B.Bottom)};
 }
 
-}  // namespace
+}   // namespace
 
 // ---------------------------------------------------------------------------------------
 // Life
@@ -338,7 +338,12 @@ void TTBXDefaultTheme::PaintCheckMark(TCanvas& Canvas, const TRect& ARect, const
 {
   Integer cx = (ARect.Left + ARect.Right) / 2, cy = (ARect.Top + ARect.Bottom) / 2;
   Polyline(Canvas,
-           {{cx - 3, cy}, {cx - 1, cy + 2}, {cx + 3, cy - 2}, {cx + 3, cy - 1}, {cx - 1, cy + 3}, {cx - 3, cy + 1},
+           {{cx - 3, cy},
+            {cx - 1, cy + 2},
+            {cx + 3, cy - 2},
+            {cx + 3, cy - 1},
+            {cx - 1, cy + 3},
+            {cx - 3, cy + 1},
             {cx - 3, cy}},
            ItemInfo.Enabled ? clBtnText : clGrayText);
   if (ItemInfo.Enabled)
@@ -354,7 +359,8 @@ void TTBXDefaultTheme::PaintChevron(TCanvas& Canvas, const TRect& ARect, const T
     if (!ItemInfo.IsVertical)
       DrawGlyph(Canvas, ARect.Left + 2 + d + e, ARect.Top + 4 + d + e, {0xCC, 0x66, 0x33, 0x66, 0xCC}, c);
     else
-      DrawGlyph(Canvas, ARect.Right - 9 + d + e, ARect.Top + 2 + d + e, {0x88, 0xD8, 0x70, 0x20, 0x88, 0xD8, 0x70, 0x20}, c);
+      DrawGlyph(Canvas, ARect.Right - 9 + d + e, ARect.Top + 2 + d + e,
+                {0x88, 0xD8, 0x70, 0x20, 0x88, 0xD8, 0x70, 0x20}, c);
   });
 }
 
@@ -435,8 +441,8 @@ void TTBXDefaultTheme::PaintMenuItem(TCanvas& Canvas, const TRect& ARect, const 
   }
 }
 
-void TTBXDefaultTheme::PaintSeparator(TCanvas& Canvas, const TRect& ARect, const TTBXItemInfo& ItemInfo, bool Horizontal,
-                                      bool LineSeparator)
+void TTBXDefaultTheme::PaintSeparator(TCanvas& Canvas, const TRect& ARect, const TTBXItemInfo& ItemInfo,
+                                      bool Horizontal, bool LineSeparator)
 {
   if (!ItemInfo.Enabled)
     return;   // a blank separator

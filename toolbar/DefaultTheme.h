@@ -30,14 +30,17 @@ public:
                       const TTBXEditFrameInfo& EditFrameInfo) override;
   void PaintEditButton(TCanvas& Canvas, const TRect& ARect, const TTBXItemInfo& ItemInfo,
                        const TTBXEditBtnInfo& ButtonInfo) override;
-  void PaintDock(TCanvas& Canvas, const TRect& AClientRect, const TRect& ADockRect, TTBDockPosition ADockPosition) override;
+  void PaintDock(TCanvas& Canvas, const TRect& AClientRect, const TRect& ADockRect,
+                 TTBDockPosition ADockPosition) override;
   void PaintDockPanelNCArea(TCanvas& Canvas, const TRect& R, const TTBXDockPanelInfo& DockPanelInfo) override;
   void PaintDropDownArrow(TCanvas& Canvas, const TRect& ARect, const TTBXItemInfo& ItemInfo) override;
-  void PaintFloatingBorder(TCanvas& Canvas, const TRect& ARect, const TTBXFloatingWindowParentInfo& WindowInfo) override;
+  void PaintFloatingBorder(TCanvas& Canvas, const TRect& ARect,
+                           const TTBXFloatingWindowParentInfo& WindowInfo) override;
   void PaintFrame(TCanvas& Canvas, const TRect& ARect, const TTBXItemInfo& ItemInfo) override;
   void PaintImage(TCanvas& Canvas, const TRect& ARect, const TTBXItemInfo& ItemInfo, TCustomImageList* ImageList,
                   Integer ImageIndex) override;
-  void PaintMDIButton(TCanvas& Canvas, const TRect& ARect, const TTBXItemInfo& ItemInfo, TTBXMDIButton ButtonKind) override;
+  void PaintMDIButton(TCanvas& Canvas, const TRect& ARect, const TTBXItemInfo& ItemInfo,
+                      TTBXMDIButton ButtonKind) override;
   void PaintMenuItem(TCanvas& Canvas, const TRect& ARect, const TTBXItemInfo& ItemInfo) override;
   void PaintMenuItemFrame(TCanvas& Canvas, const TRect& ARect, const TTBXItemInfo& ItemInfo) override;
   void PaintPageScrollButton(TCanvas& Canvas, const TRect& ARect, Integer ButtonType, bool Hot) override;

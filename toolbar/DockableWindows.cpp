@@ -96,7 +96,7 @@ bool Intersects(const TRect& A, const TRect& B)
   return A.Left < B.Right && B.Left < A.Right && A.Top < B.Bottom && B.Top < A.Bottom;
 }
 
-}  // namespace
+}   // namespace
 
 const std::vector<TTBCustomDockableWindow*>& FloatingToolWindows() { return FloatingList(); }
 
@@ -107,7 +107,8 @@ TTBCustomDockableWindow::TTBCustomDockableWindow()
 {
   SetControlStyle((ControlStyle() | csAcceptsControls | csClickEvents | csDoubleClicks) & ~(csCaptureMouse | csOpaque));
   SetColor(clBtnFace);
-  InstallHookProc(DockableWindowHook, HookCode(hpSendActivateApp) | HookCode(hpSendWindowPosChanged) | HookCode(hpPreDestroy));
+  InstallHookProc(DockableWindowHook,
+                  HookCode(hpSendActivateApp) | HookCode(hpSendWindowPosChanged) | HookCode(hpPreDestroy));
 }
 
 TTBCustomDockableWindow::~TTBCustomDockableWindow()
@@ -227,7 +228,10 @@ TTBDockType TTBCustomDockableWindow::DockType() const
 
 TPoint TTBCustomDockableWindow::DoArrange(bool, TTBDockType, bool, TTBDock*) { return FContentSize; }
 
-void TTBCustomDockableWindow::GetBaseSize(TPoint& ASize) { ASize = DoArrange(false, DockType(), FFloating, FCurrentDock); }
+void TTBCustomDockableWindow::GetBaseSize(TPoint& ASize)
+{
+  ASize = DoArrange(false, DockType(), FFloating, FCurrentDock);
+}
 
 void TTBCustomDockableWindow::DockedFrameChanged()
 {
@@ -961,8 +965,8 @@ struct TTBCustomDockableWindow::TDragLoop {
   };
   std::vector<TCandidate> Docks;
   TPoint FloatSize;
-  TPoint Grab;          // the pointer within the window
-  TPoint WindowSize;    // the window's outside size when the drag began
+  TPoint Grab;         // the pointer within the window
+  TPoint WindowSize;   // the window's outside size when the drag began
   TPoint StartPointer;
   TTBDock* StartDock = nullptr;
   Integer StartRow = 0, StartPos = 0, StartEffectiveRow = -1;
@@ -1005,8 +1009,9 @@ struct TTBCustomDockableWindow::TDragLoop {
     for (TControl* p = D->Parent(); p; p = p->Parent())
       if (p == W)
         return;
-    TPoint content = W->DoArrange(false, (D->Position() == dpLeft || D->Position() == dpRight) ? dtLeftRight : dtTopBottom,
-                                  false, D);
+    TPoint content =
+        W->DoArrange(false, (D->Position() == dpLeft || D->Position() == dpRight) ? dtLeftRight : dtTopBottom, false,
+                     D);
     TPoint nc = W->GetDockedNCAreaSize(D);
     Docks.push_back({D, {content.X + nc.X, content.Y + nc.Y}});
   }

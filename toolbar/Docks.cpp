@@ -8,7 +8,8 @@
 #include "toolbar/KitHelpers.h"
 #include "toolbar/ThemeUtils.h"
 
-const char* const STBDockParentNotAllowed = "A TTBDock control cannot be placed inside a tool window or another TTBDock";
+const char* const STBDockParentNotAllowed =
+    "A TTBDock control cannot be placed inside a tool window or another TTBDock";
 const char* const STBDockCannotChangePosition = "Cannot change Position of a TTBDock if it already contains controls";
 const char* const SParentRequired = "Control '%s' has no parent window";
 
@@ -87,7 +88,9 @@ void TTBDock::SetParent(TWinControl* parent)
 
 TPoint TTBDock::BoundLinesExtent() const
 {
-  auto n = [&](TTBDockBoundLines a, TTBDockBoundLines b) { return ((FBoundLines & a) ? 1 : 0) + ((FBoundLines & b) ? 1 : 0); };
+  auto n = [&](TTBDockBoundLines a, TTBDockBoundLines b) {
+    return ((FBoundLines & a) ? 1 : 0) + ((FBoundLines & b) ? 1 : 0);
+  };
   return {n(blLeft, blRight), n(blTop, blBottom)};
 }
 
@@ -401,11 +404,11 @@ struct TTBDock::TArrangeItem {
   Integer Row = 0;
   Integer Pos = 0;
   Integer DockPos = 0;
-  Integer Len = 0;        // base length along the dock, frame included
-  Integer MinLen = 0;     // shrinks no further
+  Integer Len = 0;      // base length along the dock, frame included
+  Integer MinLen = 0;   // shrinks no further
   TTBShrinkMode Mode = tbsmNone;
   bool FullSize = false, Stretch = false;
-  Integer Size = 0;       // the length given
+  Integer Size = 0;   // the length given
   Integer Order = 0;
 };
 
@@ -545,7 +548,8 @@ void TTBDock::NumberArrangeRows(std::vector<TArrangeItem>& items)
     for (TArrangeItem& a : items)
       if (a.Bar->FFullSize)
         standAlone(a);
-  std::stable_sort(items.begin(), items.end(), [](const TArrangeItem& x, const TArrangeItem& y) { return x.Row < y.Row; });
+  std::stable_sort(items.begin(), items.end(),
+                   [](const TArrangeItem& x, const TArrangeItem& y) { return x.Row < y.Row; });
 
   Integer next = -1, last = 0;
   bool first = true;
@@ -701,7 +705,7 @@ Cardinal GNextFloatingNumber = 1;
 }
 
 TTBFloatingWindowParent::TTBFloatingWindowParent(TTBCustomDockableWindow* ADockableWindow)
-  : FDockableWindow(ADockableWindow), FNumber(GNextFloatingNumber++)
+    : FDockableWindow(ADockableWindow), FNumber(GNextFloatingNumber++)
 {
   SetVisible(false);
   SetBorderStyle(bsToolWindow);
@@ -726,9 +730,9 @@ TTBFloatingWindowParent::TTBFloatingWindowParent(TTBCustomDockableWindow* ADocka
     bool ours = false;
     for (TControl* c = ev.Target; c && !ours; c = c->Parent())
       ours = c == this;
-    if (ours && FDockableWindow && FDockableWindow->ActivateParent() &&
-        FDockableWindow->FloatingMode() == fmOnTopOfParentForm && FParentForm && FParentForm->Visible() &&
-        FParentForm->Enabled() && !FParentForm->Active())
+    if (ours && FDockableWindow && FDockableWindow->ActivateParent()
+        && FDockableWindow->FloatingMode() == fmOnTopOfParentForm && FParentForm && FParentForm->Visible()
+        && FParentForm->Enabled() && !FParentForm->Active())
       FParentForm->Activate();
     return false;
   });
@@ -911,7 +915,7 @@ void DrawBits(TCanvas& C, Integer X, Integer Y, std::initializer_list<Byte> Rows
   }
 }
 
-}  // namespace
+}   // namespace
 
 void DrawDockedFrame(TCanvas& Canvas, const TRect& R, const TTBFrameState& S, TColor Face)
 {
@@ -926,7 +930,8 @@ void DrawDockedFrame(TCanvas& Canvas, const TRect& R, const TTBFrameState& S, TC
   Integer handle = DragHandleWidth(S.AllowDrag, S.DragHandleStyle, S.CloseShown);
   if (handle == 0)
     return;
-  TRect h = S.Vertical ? TRect{r.Left, r.Top, r.Right, r.Top + handle} : TRect{r.Left, r.Top, r.Left + handle, r.Bottom};
+  TRect h =
+      S.Vertical ? TRect{r.Left, r.Top, r.Right, r.Top + handle} : TRect{r.Left, r.Top, r.Left + handle, r.Bottom};
   FillRectEx(Canvas, h, Face);
   TRect grip = h;
   if (S.CloseShown) {
@@ -939,8 +944,8 @@ void DrawDockedFrame(TCanvas& Canvas, const TRect& R, const TTBFrameState& S, TC
     else if (S.CloseHot)
       Canvas.DrawEdge(e, BDR_RAISEDINNER, BF_RECT);
     Integer d = S.ClosePushed ? 1 : 0;
-    DrawBits(Canvas, b.Left + (side - 8) / 2 + 1 + d, b.Top + (side - 8) / 2 + d, {0x00, 0xCC, 0x78, 0x30, 0x78, 0xCC, 0, 0},
-             clBtnText);
+    DrawBits(Canvas, b.Left + (side - 8) / 2 + 1 + d, b.Top + (side - 8) / 2 + d,
+             {0x00, 0xCC, 0x78, 0x30, 0x78, 0xCC, 0, 0}, clBtnText);
     if (S.Vertical)
       grip.Right = b.Left;
     else

@@ -18,16 +18,23 @@ class TTBDock;
 class TTBCustomDockableWindow;
 class TTBFloatingWindowParent;
 
-class EInvalidOperation : public Exception { using Exception::Exception; };
+class EInvalidOperation : public Exception {
+  using Exception::Exception;
+};
 
-extern const char* const STBDockParentNotAllowed;       // "A TTBDock control cannot be placed inside a tool window or another TTBDock"
-extern const char* const STBDockCannotChangePosition;   // "Cannot change Position of a TTBDock if it already contains controls"
-extern const char* const SParentRequired;               // "Control '%s' has no parent window"
+extern const char* const
+    STBDockParentNotAllowed;   // "A TTBDock control cannot be placed inside a tool window or another TTBDock"
+extern const char* const
+    STBDockCannotChangePosition;            // "Cannot change Position of a TTBDock if it already contains controls"
+extern const char* const SParentRequired;   // "Control '%s' has no parent window"
 
 enum class TTBDockPosition : uint8_t { dpTop, dpBottom, dpLeft, dpRight };
 using enum TTBDockPosition;
 using TTBDockableTo = uint8_t;   // bit (1 << position)
-constexpr TTBDockableTo DockableToBit(TTBDockPosition P) { return static_cast<TTBDockableTo>(1u << static_cast<unsigned>(P)); }
+constexpr TTBDockableTo DockableToBit(TTBDockPosition P)
+{
+  return static_cast<TTBDockableTo>(1u << static_cast<unsigned>(P));
+}
 constexpr TTBDockableTo dtAllPositions = 0x0F;
 
 enum class TTBDockType : uint8_t { dtNotDocked, dtFloating, dtTopBottom, dtLeftRight };
@@ -41,7 +48,16 @@ using enum TTBFloatingMode;
 enum class TTBShrinkMode : uint8_t { tbsmNone, tbsmWrap, tbsmChevron };
 using enum TTBShrinkMode;
 // The sides of a floating frame that a resize drags.
-enum class TTBSizeHandle : uint8_t { twshLeft, twshRight, twshTop, twshTopLeft, twshTopRight, twshBottom, twshBottomLeft, twshBottomRight };
+enum class TTBSizeHandle : uint8_t {
+  twshLeft,
+  twshRight,
+  twshTop,
+  twshTopLeft,
+  twshTopRight,
+  twshBottom,
+  twshBottomLeft,
+  twshBottomRight
+};
 using enum TTBSizeHandle;
 
 using TTBDockBoundLines = uint8_t;
@@ -58,8 +74,10 @@ using TTBInsertRemoveEvent = std::function<void(TObject* Sender, bool Inserting,
 using TTBRequestDockEvent = std::function<void(TObject* Sender, TTBCustomDockableWindow* Bar, bool& Accept)>;
 using TTBDockChangingEvent = std::function<void(TObject* Sender, bool Floating, TTBDock* DockingTo)>;
 using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
-using TTBPositionReadIntProc = std::function<Integer(const std::string& ToolbarName, const std::string& Value, Integer Default)>;
-using TTBPositionWriteIntProc = std::function<void(const std::string& ToolbarName, const std::string& Value, Integer Data)>;
+using TTBPositionReadIntProc =
+    std::function<Integer(const std::string& ToolbarName, const std::string& Value, Integer Default)>;
+using TTBPositionWriteIntProc =
+    std::function<void(const std::string& ToolbarName, const std::string& Value, Integer Data)>;
 
 // Whatever paints a dock's background: the dock asks it to paint rectangles and hears of its
 // changes.
@@ -206,7 +224,19 @@ public:
   TPoint NonClientSize() const override;
   TRect ClientRect() const override;
   // The frame's parts under a point of the window (window coordinates).
-  enum THitTest : uint8_t { htClient, htCaption, htClose, htLeft, htRight, htTop, htBottom, htTopLeft, htTopRight, htBottomLeft, htBottomRight };
+  enum THitTest : uint8_t {
+    htClient,
+    htCaption,
+    htClose,
+    htLeft,
+    htRight,
+    htTop,
+    htBottom,
+    htTopLeft,
+    htTopRight,
+    htBottomLeft,
+    htBottomRight
+  };
   THitTest HitTest(TPoint WindowPoint) const;
   // Redraws the caption (after a caption or close-button change).
   void RedrawNCArea();
@@ -481,7 +511,7 @@ const std::vector<TTBCustomDockableWindow*>& FloatingToolWindows();
 Integer DragHandleWidth(bool AllowDrag, TTBDragHandleStyle Style, bool CloseButton);
 
 struct TTBFrameState {
-  bool Vertical = false;            // in a left or right dock
+  bool Vertical = false;   // in a left or right dock
   bool AllowDrag = false;
   TBorderStyle BorderStyle = bsSingle;
   TTBDragHandleStyle DragHandleStyle = dhSingle;
@@ -491,7 +521,7 @@ struct TTBFrameState {
 void DrawDockedFrame(TCanvas& Canvas, const TRect& R, const TTBFrameState& State, TColor Face);
 
 struct TTBFloatingFrameState {
-  TPoint Border;                    // frame widths (the caption not included)
+  TPoint Border;   // frame widths (the caption not included)
   bool ShowCaption = true;
   std::string Caption;
   bool CloseShown = false, CloseHot = false, ClosePushed = false;

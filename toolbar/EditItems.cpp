@@ -67,7 +67,9 @@ void TTBEditControl::ReplaceSelection(const std::string& S)
   size_t start = static_cast<size_t>(SelStart());
   size_t len = static_cast<size_t>(SelLength());
   if (FMaxLength > 0) {
-    size_t room = static_cast<size_t>(FMaxLength) > FText.size() - len ? static_cast<size_t>(FMaxLength) - (FText.size() - len) : 0;
+    size_t room = static_cast<size_t>(FMaxLength) > FText.size() - len
+                      ? static_cast<size_t>(FMaxLength) - (FText.size() - len)
+                      : 0;
     if (ins.size() > room)
       ins.resize(room);
   }
@@ -247,9 +249,18 @@ void TTBEditAction::SetText(const std::string& v)
   FText = v;
 }
 
-bool TTBEditItemActionLink::IsEditCaptionLinked() { return EditAction() && FEdit->EditCaption() == EditAction()->EditCaption(); }
-bool TTBEditItemActionLink::IsEditOptionsLinked() { return EditAction() && FEdit->EditOptions() == EditAction()->EditOptions(); }
-bool TTBEditItemActionLink::IsEditWidthLinked() { return EditAction() && FEdit->EditWidth() == EditAction()->EditWidth(); }
+bool TTBEditItemActionLink::IsEditCaptionLinked()
+{
+  return EditAction() && FEdit->EditCaption() == EditAction()->EditCaption();
+}
+bool TTBEditItemActionLink::IsEditOptionsLinked()
+{
+  return EditAction() && FEdit->EditOptions() == EditAction()->EditOptions();
+}
+bool TTBEditItemActionLink::IsEditWidthLinked()
+{
+  return EditAction() && FEdit->EditWidth() == EditAction()->EditWidth();
+}
 bool TTBEditItemActionLink::IsTextLinked() { return EditAction() && FEdit->Text() == EditAction()->Text(); }
 
 void TTBEditItemActionLink::SetEditCaption(const std::string& v)
@@ -499,7 +510,7 @@ protected:
   }
 };
 
-}  // namespace
+}   // namespace
 
 uint8_t TTBEditItemViewer::EditLoop(bool& ShiftHeld)
 {
@@ -538,8 +549,8 @@ uint8_t TTBEditItemViewer::EditLoop(bool& ShiftHeld)
     if (ended) {
       // A press that ended the edit waits to be replayed; the buttons' input after it waits
       // with it, or its release would arrive first and leave the button held.
-      bool mouseButton = ev.Kind == TInputKind::MouseDown || ev.Kind == TInputKind::MouseDblClick ||
-                         ev.Kind == TInputKind::MouseUp;
+      bool mouseButton =
+          ev.Kind == TInputKind::MouseDown || ev.Kind == TInputKind::MouseDblClick || ev.Kind == TInputKind::MouseUp;
       if (!mouseButton || replay.empty())
         return false;
       replay.push_back(ev);
@@ -555,8 +566,8 @@ uint8_t TTBEditItemViewer::EditLoop(bool& ShiftHeld)
       // Alt held with another key (a system key): only keypad digits, which type a
       // character by their codes, go on; Shift and Kanji are no reason to stop.
       constexpr Word VK_KANJI = 0x19;
-      if ((ev.Shift & ssAlt) && ev.Key != VK_SHIFT && ev.Key != VK_KANJI &&
-          !(ev.Key >= VK_NUMPAD0 && ev.Key <= VK_NUMPAD9)) {
+      if ((ev.Shift & ssAlt) && ev.Key != VK_SHIFT && ev.Key != VK_KANJI
+          && !(ev.Key >= VK_NUMPAD0 && ev.Key <= VK_NUMPAD9)) {
         status = esClose;
         finish();
         return true;
@@ -621,8 +632,7 @@ uint8_t TTBEditItemViewer::EditLoop(bool& ShiftHeld)
         edit->DispatchMouseMove(ev.Shift, p.X, p.Y);
       return true;
     }
-    case TInputKind::MouseWheel:
-      return true;
+    case TInputKind::MouseWheel: return true;
     }
     return false;
   });

@@ -59,7 +59,8 @@ private:
 
 // Sender, var NewText, var Accept.
 using TTBAcceptTextEvent = std::function<void(TObject* Sender, std::string& NewText, bool& Accept)>;
-using TTBBeginEditEvent = std::function<void(TTBEditItem* Sender, TTBEditItemViewer* Viewer, TTBEditControl* EditControl)>;
+using TTBBeginEditEvent =
+    std::function<void(TTBEditItem* Sender, TTBEditItemViewer* Viewer, TTBEditControl* EditControl)>;
 
 // An action for edit items: besides an action's properties, the edit box's label, options,
 // width, text and the acceptance of typed text.
@@ -160,7 +161,8 @@ public:
   void GetCursor(TPoint Pt, TCursor& ACursor) override;
   void MouseDown(TShiftState Shift, Integer X, Integer Y, bool& MouseDownOnMenu) override;
   void MouseUp(Integer X, Integer Y, bool MouseWasDownOnMenu) override;
-  void Paint(TCanvas& Canvas, const TRect& ClientAreaRect, bool IsSelected, bool IsPushed, bool UseDisabledShadow) override;
+  void Paint(TCanvas& Canvas, const TRect& ClientAreaRect, bool IsSelected, bool IsPushed,
+             bool UseDisabledShadow) override;
   const void* ViewerClass() const override;
 
   // The edit control's class, and where it lies (client coordinates of the view's window).

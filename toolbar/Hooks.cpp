@@ -91,7 +91,7 @@ void ForEachType(THookProcCodes codes, void (*f)(THookType))
       f(static_cast<THookType>(t));
 }
 
-}  // namespace
+}   // namespace
 
 void InstallHookProc(THookProc Proc, THookProcCodes Codes, bool OnlyIncrementCount)
 {

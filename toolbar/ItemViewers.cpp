@@ -4,7 +4,7 @@
 #include "toolbar/Items.h"
 
 TTBItemViewer::TTBItemViewer(TTBView* AView, TTBCustomItem* AItem, Integer AGroupLevel)
-  : GroupLevel(AGroupLevel), FView(AView), FItem(AItem)
+    : GroupLevel(AGroupLevel), FView(AView), FItem(AItem)
 {
   AddClickQueueRef();
 }
@@ -34,9 +34,9 @@ std::string TTBItemViewer::GetCaptionText()
 
 bool TTBItemViewer::CaptionShown()
 {
-  if (!GetCaptionText().empty() &&
-      (!IsToolbarStyle() || FItem->ImageIndex() < 0 || FItem->DisplayMode() == nbdmTextOnly ||
-       FItem->DisplayMode() == nbdmImageAndText))
+  if (!GetCaptionText().empty()
+      && (!IsToolbarStyle() || FItem->ImageIndex() < 0 || FItem->DisplayMode() == nbdmTextOnly
+          || FItem->DisplayMode() == nbdmImageAndText))
     return true;
   return (FItem->EffectiveOptions() & tboImageAboveCaption) != 0;
 }
@@ -68,8 +68,7 @@ TCustomImageList* TTBItemViewer::GetImageList()
 
 bool TTBItemViewer::IsRotated()
 {
-  return FView->Orientation() == voVertical &&
-         !(FItem->EffectiveOptions() & (tboNoRotation | tboImageAboveCaption));
+  return FView->Orientation() == voVertical && !(FItem->EffectiveOptions() & (tboNoRotation | tboImageAboveCaption));
 }
 
 bool TTBItemViewer::IsPtInButtonPart(Integer X, Integer)
@@ -239,14 +238,15 @@ void Checkerboard(TCanvas& Canvas, const TRect& r)
   Canvas.Brush().Assign(saved);
 }
 
-}  // namespace
+}   // namespace
 
 void TTBItemViewer::Paint(TCanvas& Canvas, const TRect& R, bool IsSelected, bool IsPushed, bool UseDisabledShadow)
 {
   TTBItemStyle style = FItem->ItemStyle();
   bool toolbarStyle = IsToolbarStyle();
   bool showEnabled = FItem->Enabled() || FView->Customizing();
-  bool hasArrow = (style & tbisSubmenu) && ((style & tbisSplitDropdown) || (FItem->EffectiveOptions() & tboDropdownArrow));
+  bool hasArrow =
+      (style & tbisSubmenu) && ((style & tbisSplitDropdown) || (FItem->EffectiveOptions() & tboDropdownArrow));
   TCustomImageList* images = GetImageList();
   bool drawImage = ImageShown() && images;
   bool checked = FItem->Checked();
@@ -446,8 +446,8 @@ void TTBItemViewer::MouseDown(TShiftState Shift, Integer X, Integer Y, bool& Mou
     for (Integer i = 0; i < child->ViewerCount(); ++i) {
       TTBItemViewer* v = child->Viewers(i);
       TTBCustomItem* it = v->Item();
-      if (v->Show && it->Enabled() && it->Visible() && (it->ItemStyle() & tbisSelectable) &&
-          (it->EffectiveOptions() & tboDefault)) {
+      if (v->Show && it->Enabled() && it->Visible() && (it->ItemStyle() & tbisSelectable)
+          && (it->EffectiveOptions() & tboDefault)) {
         v->Execute(true);
         break;
       }

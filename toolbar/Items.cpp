@@ -90,7 +90,7 @@ void QueuePostClick(TObject* obj, WPARAM code)
   PostMessage(q.Wnd, WM_TB2K_CLICKITEM, code, static_cast<LPARAM>(slot));
 }
 
-}  // namespace
+}   // namespace
 
 void PostViewerClick(TTBItemViewer* Viewer, WPARAM Code) { QueuePostClick(Viewer, Code); }
 void AddClickQueueRef() { AddQueueRef(); }
@@ -616,8 +616,8 @@ void TTBCustomItem::RecalcEffectiveOptions()
     return;
   TTBItemOptions changed = n ^ FEffectiveOptions;
   FEffectiveOptions = n;
-  constexpr TTBItemOptions visual = tboDefault | tboDropdownArrow | tboImageAboveCaption | tboNoRotation |
-                                    tboSameWidth | tboToolbarStyle | tboToolbarSize;
+  constexpr TTBItemOptions visual = tboDefault | tboDropdownArrow | tboImageAboveCaption | tboNoRotation | tboSameWidth
+                                    | tboToolbarStyle | tboToolbarSize;
   if (changed & visual)
     Change(true);
   for (auto& c : FItems)
@@ -782,8 +782,8 @@ const void* TTBItemViewer::ViewerClass() const { return &ItemViewerClassToken; }
 
 TTBSeparatorItem::TTBSeparatorItem()
 {
-  SetItemStyle((ItemStyle() & ~(tbisSelectable | tbisRepaintOnSelect | tbisRepaintOnHover)) | tbisSeparator |
-               tbisClickThrough);
+  SetItemStyle((ItemStyle() & ~(tbisSelectable | tbisRepaintOnSelect | tbisRepaintOnHover)) | tbisSeparator
+               | tbisClickThrough);
 }
 
 void TTBSeparatorItem::SetBlank(bool v)
@@ -802,10 +802,7 @@ std::unique_ptr<TTBItemViewer> TTBSeparatorItem::CreateViewer(TTBView* AView, In
 const void* TTBSeparatorItem::GetItemViewerClass(TTBView*) const { return &SeparatorViewerClassToken; }
 const void* TTBSeparatorItemViewer::ViewerClass() const { return &SeparatorViewerClassToken; }
 
-TTBControlItem::TTBControlItem()
-{
-  SetItemStyle((ItemStyle() & ~tbisSelectable) | tbisClickThrough);
-}
+TTBControlItem::TTBControlItem() { SetItemStyle((ItemStyle() & ~tbisSelectable) | tbisClickThrough); }
 
 TTBControlItem::TTBControlItem(TControl* AControl) : TTBControlItem() { SetControl(AControl); }
 

@@ -25,15 +25,25 @@ class TTBModalHandler;
 class TTBCustomAccObject;
 class TTBCustomItemActionLink;
 
-class ETBItemError : public Exception { using Exception::Exception; };
+class ETBItemError : public Exception {
+  using Exception::Exception;
+};
 
 extern const char* const STBToolbarIndexOutOfBounds;   // "Toolbar item index out of range"
 extern const char* const STBToolbarItemReinserted;     // "Toolbar item already inserted"
-extern const char* const STBViewerNotFound;            // "An item viewer associated the specified item could not be found"
+extern const char* const STBViewerNotFound;   // "An item viewer associated the specified item could not be found"
 
 enum class TTBItemChangeKind : uint8_t {
-  ickInserted, ickDeleted, ickSubitemsChanged, ickBeginUpdate, ickEndUpdate, ickInvalidate,
-  ickInvalidateAndResize, ickRecreateViewers, ickRenamed, ickSubMenuImagesChanged
+  ickInserted,
+  ickDeleted,
+  ickSubitemsChanged,
+  ickBeginUpdate,
+  ickEndUpdate,
+  ickInvalidate,
+  ickInvalidateAndResize,
+  ickRecreateViewers,
+  ickRenamed,
+  ickSubMenuImagesChanged
 };
 using enum TTBItemChangeKind;
 
@@ -43,19 +53,19 @@ using enum TTBItemDisplayMode;
 using TTBItemOptions = uint16_t;
 constexpr TTBItemOptions tboDefault = 0x001, tboDropdownArrow = 0x002, tboImageAboveCaption = 0x004,
                          tboLongHintInMenuOnly = 0x008, tboNoAutoHint = 0x010, tboNoRotation = 0x020,
-                         tboSameWidth = 0x040, tboShowHint = 0x080, tboToolbarStyle = 0x100,
-                         tboToolbarSize = 0x200;
+                         tboSameWidth = 0x040, tboShowHint = 0x080, tboToolbarStyle = 0x100, tboToolbarSize = 0x200;
 
 using TTBItemStyle = uint16_t;
-constexpr TTBItemStyle tbisSubmenu = 0x0001, tbisSelectable = 0x0002, tbisSeparator = 0x0004,
-                       tbisInlineGroup = 0x0008, tbisClickThrough = 0x0010, tbisSplitDropdown = 0x0020,
-                       tbisNoAutoOpen = 0x0040, tbisCarried = 0x0080, tbisNoLineBreakAfterWrap = 0x0100,
-                       tbisRightAlign = 0x0200, tbisSkipOnSelectFirst = 0x0400,
-                       tbisRepaintOnSelect = 0x0800, tbisRepaintOnHover = 0x1000, tbisStretch = 0x2000;
+constexpr TTBItemStyle tbisSubmenu = 0x0001, tbisSelectable = 0x0002, tbisSeparator = 0x0004, tbisInlineGroup = 0x0008,
+                       tbisClickThrough = 0x0010, tbisSplitDropdown = 0x0020, tbisNoAutoOpen = 0x0040,
+                       tbisCarried = 0x0080, tbisNoLineBreakAfterWrap = 0x0100, tbisRightAlign = 0x0200,
+                       tbisSkipOnSelectFirst = 0x0400, tbisRepaintOnSelect = 0x0800, tbisRepaintOnHover = 0x1000,
+                       tbisStretch = 0x2000;
 
 // A change handler: (Sender, Relayed, Kind, Index, Item). Handlers are known by a key (the
 // listener's address), so one listener registers one handler.
-using TTBItemChangedProc = std::function<void(TTBCustomItem* Sender, bool Relayed, TTBItemChangeKind Kind, Integer Index, TTBCustomItem* Item)>;
+using TTBItemChangedProc = std::function<void(TTBCustomItem* Sender, bool Relayed, TTBItemChangeKind Kind,
+                                              Integer Index, TTBCustomItem* Item)>;
 
 using TTBPopupEvent = std::function<void(TTBCustomItem* Sender, bool FromLink)>;
 using TTBSelectEvent = std::function<void(TTBCustomItem* Sender, TTBItemViewer* Viewer, bool Selecting)>;
@@ -125,7 +135,8 @@ public:
   // A token of the viewer class CreateViewer makes (views compare it).
   virtual const void* GetItemViewerClass(TTBView*) const;
   virtual void GetPopupPosition(TTBView* ParentView, TTBPopupWindow* PopupWindow, TTBPopupPositionRec& PositionRec);
-  virtual std::unique_ptr<TTBPopupWindow> CreatePopupWindow(TTBView* ParentView, TTBCustomItem* ItemToShow, bool Customizing);
+  virtual std::unique_ptr<TTBPopupWindow> CreatePopupWindow(TTBView* ParentView, TTBCustomItem* ItemToShow,
+                                                            bool Customizing);
   virtual bool NeedToRecreateViewer(TTBItemViewer*) { return false; }
   virtual void Click();
   // Asks the action, if any, to update itself (and so this item).
@@ -333,7 +344,8 @@ public:
   void SetImagesBitmap(const TBitmap& v);
   TColor ImagesBitmapMaskColor() const { return FImagesBitmapMaskColor; }
   void SetImagesBitmapMaskColor(TColor v);
-  virtual void DrawState(TCanvas& Canvas, Integer X, Integer Y, Integer Index, bool Enabled, bool Selected, bool Checked);
+  virtual void DrawState(TCanvas& Canvas, Integer X, Integer Y, Integer Index, bool Enabled, bool Selected,
+                         bool Checked);
 
 protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
@@ -374,7 +386,8 @@ public:
 
   virtual void CalcSize(TCanvas& Canvas, Integer& AWidth, Integer& AHeight);
   virtual bool DoExecute();
-  virtual void DrawItemCaption(TCanvas& Canvas, TRect ARect, const std::string& ACaption, bool UseDisabledShadow, uint32_t AFormat);
+  virtual void DrawItemCaption(TCanvas& Canvas, TRect ARect, const std::string& ACaption, bool UseDisabledShadow,
+                               uint32_t AFormat);
   virtual void Entering(TTBItemViewer* OldSelected);
   virtual Integer GetAccRole();
   // The accessibility value (the edit item's text); false: none.
@@ -390,7 +403,8 @@ public:
   virtual void MouseMove(Integer X, Integer Y) {}
   virtual void MouseUp(Integer X, Integer Y, bool MouseWasDownOnMenu);
   virtual void MouseWheel(Integer WheelDelta, Integer X, Integer Y) {}
-  virtual void Paint(TCanvas& Canvas, const TRect& ClientAreaRect, bool IsSelected, bool IsPushed, bool UseDisabledShadow);
+  virtual void Paint(TCanvas& Canvas, const TRect& ClientAreaRect, bool IsSelected, bool IsPushed,
+                     bool UseDisabledShadow);
   virtual bool UsesSameWidth();
   virtual bool IsToolbarStyle();
   virtual bool CaptionShown();
@@ -414,7 +428,8 @@ class TTBSeparatorItemViewer : public TTBItemViewer {
 public:
   using TTBItemViewer::TTBItemViewer;
   void CalcSize(TCanvas& Canvas, Integer& AWidth, Integer& AHeight) override;
-  void Paint(TCanvas& Canvas, const TRect& ClientAreaRect, bool IsSelected, bool IsPushed, bool UseDisabledShadow) override;
+  void Paint(TCanvas& Canvas, const TRect& ClientAreaRect, bool IsSelected, bool IsPushed,
+             bool UseDisabledShadow) override;
   bool UsesSameWidth() override { return false; }
   const void* ViewerClass() const override;
 };
@@ -440,8 +455,8 @@ struct TTBMargins {
 
 class TTBView : public TComponent {
 public:
-  TTBView(TTBView* AParentView, TTBCustomItem* AParentItem, TCustomControl* AWindow, bool AIsToolbar,
-          bool ACustomizing, bool AUsePriorityList);
+  TTBView(TTBView* AParentView, TTBCustomItem* AParentItem, TCustomControl* AWindow, bool AIsToolbar, bool ACustomizing,
+          bool AUsePriorityList);
   ~TTBView() override;
 
   // Virtual operations.
@@ -575,10 +590,13 @@ private:
     Integer Extra = 0;
     bool FromPopup = false;
   };
-  void ItemNotification(TTBCustomItem* Sender, bool Relayed, TTBItemChangeKind Kind, Integer Index, TTBCustomItem* Item);
-  void ParentItemNotification(TTBCustomItem* Sender, bool Relayed, TTBItemChangeKind Kind, Integer Index, TTBCustomItem* Item);
+  void ItemNotification(TTBCustomItem* Sender, bool Relayed, TTBItemChangeKind Kind, Integer Index,
+                        TTBCustomItem* Item);
+  void ParentItemNotification(TTBCustomItem* Sender, bool Relayed, TTBItemChangeKind Kind, Integer Index,
+                              TTBCustomItem* Item);
   void SetCurParentItem(TTBCustomItem* Value);
-  Integer InsertItemViewers(Integer NewIndex, TTBCustomItem* AItem, Integer AGroupLevel, bool AddToPriorityList, bool TopOfPriorityList);
+  Integer InsertItemViewers(Integer NewIndex, TTBCustomItem* AItem, Integer AGroupLevel, bool AddToPriorityList,
+                            bool TopOfPriorityList);
   void DeletingViewer(TTBItemViewer* Viewer);
   void FreeViewers();
   void RecreateItemViewer(Integer I);

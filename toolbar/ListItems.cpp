@@ -12,7 +12,7 @@
 namespace {
 constexpr uintptr_t tiRepeat = 1, tiAutoScroll = 2;
 constexpr Cardinal FirstRepeatMs = 500, RepeatMs = 100;
-}  // namespace
+}   // namespace
 
 TTBXScrollBar::TTBXScrollBar() = default;
 
@@ -111,7 +111,9 @@ TRect TTBXScrollBar::GetZoneRect(Integer Zone)
   case zForwardArrow: a = l.Length - l.Arrow, b = l.Length; break;
   case zThumb: a = l.ThumbStart, b = l.ThumbStart + l.ThumbLength; break;
   case zTrackBefore: a = l.Arrow, b = l.ThumbLength ? l.ThumbStart : l.Length - l.Arrow; break;
-  case zTrackAfter: a = l.ThumbLength ? l.ThumbStart + l.ThumbLength : l.Length - l.Arrow, b = l.Length - l.Arrow; break;
+  case zTrackAfter:
+    a = l.ThumbLength ? l.ThumbStart + l.ThumbLength : l.Length - l.Arrow, b = l.Length - l.Arrow;
+    break;
   default: return {};
   }
   if (FKind == sbVertical)
@@ -248,10 +250,26 @@ void PaintArrowButton(TCanvas& Canvas, TRect R, int Dir, bool Pushed, bool Disab
   Integer cx = (R.Left + R.Right) / 2 + (Pushed ? 1 : 0), cy = (R.Top + R.Bottom) / 2 + (Pushed ? 1 : 0);
   TPoint p[3];
   switch (Dir) {
-  case 0: p[0] = {cx - 3, cy + 1}; p[1] = {cx + 3, cy + 1}; p[2] = {cx, cy - 2}; break;
-  case 1: p[0] = {cx - 3, cy - 1}; p[1] = {cx + 3, cy - 1}; p[2] = {cx, cy + 2}; break;
-  case 2: p[0] = {cx + 1, cy - 3}; p[1] = {cx + 1, cy + 3}; p[2] = {cx - 2, cy}; break;
-  default: p[0] = {cx - 1, cy - 3}; p[1] = {cx - 1, cy + 3}; p[2] = {cx + 2, cy}; break;
+  case 0:
+    p[0] = {cx - 3, cy + 1};
+    p[1] = {cx + 3, cy + 1};
+    p[2] = {cx, cy - 2};
+    break;
+  case 1:
+    p[0] = {cx - 3, cy - 1};
+    p[1] = {cx + 3, cy - 1};
+    p[2] = {cx, cy + 2};
+    break;
+  case 2:
+    p[0] = {cx + 1, cy - 3};
+    p[1] = {cx + 1, cy + 3};
+    p[2] = {cx - 2, cy};
+    break;
+  default:
+    p[0] = {cx - 1, cy - 3};
+    p[1] = {cx - 1, cy + 3};
+    p[2] = {cx + 2, cy};
+    break;
   }
   TColor c = Disabled ? clGrayText : clBtnText;
   Canvas.Pen().SetColor(c);
@@ -260,7 +278,7 @@ void PaintArrowButton(TCanvas& Canvas, TRect R, int Dir, bool Pushed, bool Disab
   Canvas.Polygon(p, 3);
 }
 
-}  // namespace
+}   // namespace
 
 void TTBXScrollBar::Paint(TCanvas& Canvas)
 {
@@ -405,7 +423,7 @@ std::string TTBXStringList::GetItemText(Integer AIndex)
 // TTBXCustomListViewer
 
 TTBXCustomListViewer::TTBXCustomListViewer(TTBView* AView, TTBCustomItem* AItem, Integer AGroupLevel)
-  : TTBXItemViewer(AView, AItem, AGroupLevel)
+    : TTBXItemViewer(AView, AItem, AGroupLevel)
 {
   TTBXCustomList* list = List();
   list->FViewers.push_back(this);

@@ -96,7 +96,8 @@ class TTBXCustomListViewer;
 using TTBXLPaintEvent = std::function<void(TTBXCustomList* Sender, TCanvas& ACanvas, TRect& ARect, Integer AIndex,
                                            Integer AHoverIndex, bool& DrawDefault)>;
 using TTBXLMeasureHeight = std::function<void(TTBXCustomList* Sender, TCanvas& ACanvas, Integer& AHeight)>;
-using TTBXLMeasureWidth = std::function<void(TTBXCustomList* Sender, TCanvas& ACanvas, Integer AIndex, Integer& AWidth)>;
+using TTBXLMeasureWidth =
+    std::function<void(TTBXCustomList* Sender, TCanvas& ACanvas, Integer AIndex, Integer& AWidth)>;
 using TTBXLAdjustImageIndex = std::function<void(TTBXCustomList* Sender, Integer AItemIndex, Integer& ImageIndex)>;
 
 class TTBXCustomList : public TTBXCustomItem {
@@ -170,7 +171,8 @@ public:
   void MouseMove(Integer X, Integer Y) override;
   void MouseUp(Integer X, Integer Y, bool MouseWasDownOnMenu) override;
   void MouseWheel(Integer WheelDelta, Integer X, Integer Y) override;
-  void Paint(TCanvas& Canvas, const TRect& ClientAreaRect, bool IsSelected, bool IsPushed, bool UseDisabledShadow) override;
+  void Paint(TCanvas& Canvas, const TRect& ClientAreaRect, bool IsSelected, bool IsPushed,
+             bool UseDisabledShadow) override;
   const void* ViewerClass() const override;
 
   // The hover entry while a press is dragged outside the list: none.

@@ -160,14 +160,9 @@ void TTBPopupWindow::WndProc(TMessage& Message)
     if (Message.WParam >= 9000 && Message.WParam <= 9003 && FView)
       FView->HandleTimer(static_cast<TTBViewTimerID>(Message.WParam - 9000));
     break;
-  case WM_TB2K_ANIMATIONFRAME:
-    HandleAnimationMessage(this, Message);
-    break;
-  case WM_TB2K_ANIMATIONEND:
-    SendMessage(Handle(), TBM_POPUPNOTIFY, 2, 0);
-    break;
-  default:
-    break;
+  case WM_TB2K_ANIMATIONFRAME: HandleAnimationMessage(this, Message); break;
+  case WM_TB2K_ANIMATIONEND: SendMessage(Handle(), TBM_POPUPNOTIFY, 2, 0); break;
+  default: break;
   }
 }
 
@@ -187,8 +182,8 @@ void TTBPopupWindow::SetPopupVisible(bool Value)
 {
   TTBView* parent = FView->ParentView();
   TSystemSettings s = SystemSettings();
-  if (Value && !Visible() && !(parent && parent->ChildPopupJustClosed) && !FView->Selected() && s.MenuAnimation &&
-      (s.MenuFade || AnimationDirection != 0)) {
+  if (Value && !Visible() && !(parent && parent->ChildPopupJustClosed) && !FView->Selected() && s.MenuAnimation
+      && (s.MenuFade || AnimationDirection != 0)) {
     if (SendMessage(Handle(), TBM_POPUPNOTIFY, 1, 0) == 0) {
       StartAnimation(this, 150, s.MenuFade, AnimationDirection);
       return;
@@ -238,8 +233,8 @@ TTBPopupWindow* TTBCustomItem::CreatePopup(TTBView* ParentView, TTBItemViewer* P
     TPoint tl = ParentView->Window()->ClientToScreen({r.Left, r.Top});
     rec.ParentItemRect = Bounds(tl.X, tl.Y, r.Width(), r.Height());
     rec.MonitorRect = !ParentView->IsToolbar() && !ParentView->MonitorRect.IsEmpty()
-                        ? ParentView->MonitorRect
-                        : GetRectOfMonitorContainingRect(rec.ParentItemRect, true);
+                          ? ParentView->MonitorRect
+                          : GetRectOfMonitorContainingRect(rec.ParentItemRect, true);
   } else {
     rec.ParentItemRect = {PopupPoint.X, PopupPoint.Y, PopupPoint.X, PopupPoint.Y};
     rec.MonitorRect = GetRectOfMonitorContainingPoint(PopupPoint, true);
@@ -437,9 +432,8 @@ TTBModalHandler::~TTBModalHandler()
 
 namespace {
 // Character messages (and the F1-key notification) a loop leaves behind in the queue.
-constexpr Cardinal WM_KEYF1 = 0x4D, WM_CHAR = 0x102, WM_DEADCHAR = 0x103, WM_SYSCHAR = 0x106,
-                   WM_SYSDEADCHAR = 0x107;
-}  // namespace
+constexpr Cardinal WM_KEYF1 = 0x4D, WM_CHAR = 0x102, WM_DEADCHAR = 0x103, WM_SYSCHAR = 0x106, WM_SYSDEADCHAR = 0x107;
+}   // namespace
 
 struct TTBMenuLoop {
   // The last pointer position the loop saw; stale (X = 0x80000000) between loops, so the
@@ -587,8 +581,8 @@ void TTBMenuLoop::Run(TTBView* R, TTBEnterToolbarLoopOptions options, std::vecto
     RefreshHintText(R);
   };
   int filter = AddInputFilter([&](const TInputEvent& ev) -> bool {
-    bool mouseButton = ev.Kind == TInputKind::MouseDown || ev.Kind == TInputKind::MouseDblClick ||
-                       ev.Kind == TInputKind::MouseUp;
+    bool mouseButton =
+        ev.Kind == TInputKind::MouseDown || ev.Kind == TInputKind::MouseDblClick || ev.Kind == TInputKind::MouseUp;
     if (ended || R->DoneAction() != tbdaNone) {
       if (!mouseButton)
         return false;
@@ -711,8 +705,7 @@ void TTBMenuLoop::Run(TTBView* R, TTBEnterToolbarLoopOptions options, std::vecto
       }
       return true;
     }
-    case TInputKind::KeyUp:
-      return true;
+    case TInputKind::KeyUp: return true;
     }
     return false;
   });
@@ -798,8 +791,7 @@ void TTBView::EnterToolbarLoop(TTBEnterToolbarLoopOptions Options)
       ApplicationHelpContext(done.Extra);
     break;
   }
-  default:
-    break;
+  default: break;
   }
   // The press that ended the loop reaches the window under it now that the menus are gone.
   for (const TInputEvent& ev : replay)

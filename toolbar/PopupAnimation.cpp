@@ -68,7 +68,7 @@ void Tick()
   }
 }
 
-}  // namespace
+}   // namespace
 
 Integer AnimationStep(int64_t ElapsedMs, Integer TimeMs)
 {

@@ -44,7 +44,7 @@ namespace {
 
 TColor Resolve(TColor C) { return ColorToRGB(C) & 0xFFFFFF; }
 
-}  // namespace
+}   // namespace
 
 TColor Blend(TColor C1, TColor C2, Integer W)
 {
@@ -224,7 +224,7 @@ struct TIconWork {
   void Finish(TCanvas& Canvas, const TRect& R) { Canvas.DrawMasked(Bounds(R.Left, R.Top, W, H), Result, Mask); }
 };
 
-}  // namespace
+}   // namespace
 
 void DrawTBXIcon(TCanvas& Canvas, const TRect& R, TCustomImageList* ImageList, Integer ImageIndex, bool Contrast)
 {
@@ -341,7 +341,7 @@ Integer ShadowLayeringMode(bool LowColor)
 }
 
 TShadow::TShadow(const TRect& R, Byte Opacity, bool LowColor, TShadowEdges Edges)
-  : FOpacity(Opacity), FEdges(Edges), FStyle(ShadowLayeringMode(LowColor))
+    : FOpacity(Opacity), FEdges(Edges), FStyle(ShadowLayeringMode(LowColor))
 {
   SetVisible(false);
   SetColor(clBtnShadow);
@@ -469,7 +469,7 @@ bool CutStrip(TShadows::TStrip& S, const TRect& Other)
   return !b.IsEmpty();
 }
 
-}  // namespace
+}   // namespace
 
 std::vector<TShadows::TStrip> TShadows::Layout(const TRect& PopupRect, const TRect& ParentItemRect, Integer Size)
 {

@@ -18,8 +18,13 @@ class TTBCustomDockableWindow;
 // System metrics the themes and frames use (the classic values; indices as the system's)
 
 enum : int {
-  SM_CXFIXEDFRAME = 7, SM_CYFIXEDFRAME = 8, SM_CXFRAME = 32, SM_CYFRAME = 33, SM_CYSMCAPTION = 51,
-  SM_CXMENUCHECK = 71, SM_CYMENUCHECK = 72
+  SM_CXFIXEDFRAME = 7,
+  SM_CYFIXEDFRAME = 8,
+  SM_CXFRAME = 32,
+  SM_CYFRAME = 33,
+  SM_CYSMCAPTION = 51,
+  SM_CXMENUCHECK = 71,
+  SM_CYMENUCHECK = 72
 };
 // The value of a metric above; 0 for any other index.
 Integer GetTBXSystemMetric(int Index);

@@ -37,7 +37,7 @@ bool UsesEditViewer(const TTBEditItem* Item, TTBView* AView)
   return (Item->EditOptions() & tboUseEditWhenVertical) || !AView || AView->Orientation() != voVertical;
 }
 
-}  // namespace
+}   // namespace
 
 // ---------------------------------------------------------------------------------------
 // The combo's list: a string list whose viewers the combo can scroll while the user types,
@@ -61,7 +61,7 @@ private:
 class TTBXComboListViewer : public TTBXCustomListViewer {
 public:
   TTBXComboListViewer(TTBView* AView, TTBXComboList* AList, Integer AGroupLevel)
-    : TTBXCustomListViewer(AView, AList, AGroupLevel), FList(AList)
+      : TTBXCustomListViewer(AView, AList, AGroupLevel), FList(AList)
   {
     FList->FOpenViewers.push_back(this);
   }
@@ -153,10 +153,7 @@ void TTBXEdit::KeyPress(char& Key)
 // ---------------------------------------------------------------------------------------
 // TTBXEditItem
 
-TTBXEditItem::TTBXEditItem()
-  : FFontSettings(std::make_unique<TFontSettings>([this] { Change(true); }))
-{
-}
+TTBXEditItem::TTBXEditItem() : FFontSettings(std::make_unique<TFontSettings>([this] { Change(true); })) {}
 
 void TTBXEditItem::SetAlignment(TAlignment v)
 {
@@ -603,8 +600,8 @@ void TTBXEditItemViewer::CalcSize(TCanvas& Canvas, Integer& AWidth, Integer& AHe
     else
       AWidth += Metric(TMI_MENU_LCAPTIONMARGIN);
     if (!EditItem()->EditCaption().empty())
-      AWidth += GetTextWidth(Canvas, EditItem()->EditCaption(), true) + Metric(TMI_EDIT_MENURIGHTINDENT) +
-                Metric(TMI_MENU_RCAPTIONMARGIN);
+      AWidth += GetTextWidth(Canvas, EditItem()->EditCaption(), true) + Metric(TMI_EDIT_MENURIGHTINDENT)
+                + Metric(TMI_MENU_RCAPTIONMARGIN);
   }
   // The frame and the text margins round the font's own height.
   Integer minH = 2 * Metric(TMI_EDIT_TEXTMARGINVERT) + textH + 2 * Metric(TMI_EDIT_FRAMEWIDTH);
@@ -631,8 +628,8 @@ TRect TTBXEditItemViewer::GetFrameRect()
     else
       r.Left += Metric(TMI_MENU_LCAPTIONMARGIN);
     if (!EditItem()->EditCaption().empty())
-      r.Left += GetTextWidth(c, EditItem()->EditCaption(), true) + Metric(TMI_EDIT_MENURIGHTINDENT) +
-                Metric(TMI_MENU_RCAPTIONMARGIN);
+      r.Left += GetTextWidth(c, EditItem()->EditCaption(), true) + Metric(TMI_EDIT_MENURIGHTINDENT)
+                + Metric(TMI_MENU_RCAPTIONMARGIN);
   }
   return r;
 }
@@ -678,8 +675,8 @@ void TTBXEditItemViewer::Paint(TCanvas& Canvas, const TRect& ClientAreaRect, boo
   theme->PaintEditFrame(Canvas, frame, info, editInfo);
 
   TRect editR = GetEditControlRect();
-  TRect box = moved({editR.Left - BoundsRect.Left + 3, editR.Top - BoundsRect.Top + 3, editR.Right - BoundsRect.Left - 3,
-                     editR.Bottom - BoundsRect.Top - 3});
+  TRect box = moved({editR.Left - BoundsRect.Left + 3, editR.Top - BoundsRect.Top + 3,
+                     editR.Right - BoundsRect.Left - 3, editR.Bottom - BoundsRect.Top - 3});
   if (ShowImage()) {
     TCustomImageList* list = GetImageList();
     Integer index = item->GetImageIndex();

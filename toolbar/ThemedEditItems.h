@@ -105,7 +105,7 @@ class TTBXDropDownItem : public TTBXCustomDropDownItem {};
 
 // Sender, the text, the entry index (-1), var the image index.
 using TTBXCAdjustImageIndex =
-  std::function<void(TTBXComboBoxItem* Sender, const std::string& AText, Integer AIndex, Integer& ImageIndex)>;
+    std::function<void(TTBXComboBoxItem* Sender, const std::string& AText, Integer AIndex, Integer& ImageIndex)>;
 
 // The combo box: a drop-down item whose popup is a string list. ItemIndex follows the list;
 // setting it from code sets Text to that entry and fires OnChange, never OnItemClick; a
@@ -186,7 +186,8 @@ public:
   Integer GetAccRole() override;
   bool IsToolbarSize() override;
   bool IsToolbarStyle() override;
-  void Paint(TCanvas& Canvas, const TRect& ClientAreaRect, bool IsSelected, bool IsPushed, bool UseDisabledShadow) override;
+  void Paint(TCanvas& Canvas, const TRect& ClientAreaRect, bool IsSelected, bool IsPushed,
+             bool UseDisabledShadow) override;
   const void* ViewerClass() const override;
   std::unique_ptr<TTBEditControl> CreateEditControl() override;
   TRect GetEditControlRect() override;

@@ -12,8 +12,8 @@
 
 void TFontSettings::Assign(const TFontSettings& Source)
 {
-  if (FBold == Source.FBold && FItalic == Source.FItalic && FUnderline == Source.FUnderline &&
-      FStrikeOut == Source.FStrikeOut && FSize == Source.FSize && FColor == Source.FColor && FName == Source.FName)
+  if (FBold == Source.FBold && FItalic == Source.FItalic && FUnderline == Source.FUnderline
+      && FStrikeOut == Source.FStrikeOut && FSize == Source.FSize && FColor == Source.FColor && FName == Source.FName)
     return;
   FBold = Source.FBold;
   FItalic = Source.FItalic;
@@ -55,12 +55,9 @@ void TFontSettings::Apply(TFont& Font) const
 namespace {
 const char TBXItemViewerClassToken = 0;
 const char TBXSeparatorViewerClassToken = 0;
-}  // namespace
+}   // namespace
 
-TTBXCustomItem::TTBXCustomItem()
-  : FFontSettings(std::make_unique<TFontSettings>([this] { Change(true); }))
-{
-}
+TTBXCustomItem::TTBXCustomItem() : FFontSettings(std::make_unique<TFontSettings>([this] { Change(true); })) {}
 
 void TTBXCustomItem::SetLayout(TTBXItemLayout Value)
 {
@@ -160,16 +157,15 @@ Integer Metric(Integer Index) { return CurrentTheme()->GetIntegerMetric(Index); 
 // The ISF_ bits of an item's state, for the item's own handlers.
 Integer StateFlags(const TTBXItemInfo& I)
 {
-  return (I.Enabled ? 0 : ISF_DISABLED) | (I.HoverKind == 2 ? ISF_HOT : 0) | (I.Pushed ? ISF_PUSHED : 0) |
-         (I.Selected ? ISF_SELECTED : 0);
+  return (I.Enabled ? 0 : ISF_DISABLED) | (I.HoverKind == 2 ? ISF_HOT : 0) | (I.Pushed ? ISF_PUSHED : 0)
+         | (I.Selected ? ISF_SELECTED : 0);
 }
 
-}  // namespace
+}   // namespace
 
 TTBXItemViewer::TTBXItemViewer(TTBView* AView, TTBCustomItem* AItem, Integer AGroupLevel)
-  : TTBItemViewer(AView, AItem, AGroupLevel)
-{
-}
+    : TTBItemViewer(AView, AItem, AGroupLevel)
+{}
 
 const void* TTBXItemViewer::ViewerClass() const { return &TBXItemViewerClassToken; }
 
@@ -247,8 +243,8 @@ bool TTBXItemViewer::CaptionRotated()
 {
   auto* x = dynamic_cast<TTBXCustomItem*>(Item());
   bool explicitLayout = x && x->Layout() != tbxlAuto;
-  return IsToolbarStyle() && View()->Orientation() == voVertical && !explicitLayout &&
-         !(Item()->EffectiveOptions() & tboImageAboveCaption);
+  return IsToolbarStyle() && View()->Orientation() == voVertical && !explicitLayout
+         && !(Item()->EffectiveOptions() & tboImageAboveCaption);
 }
 
 Integer TTBXItemViewer::PopupMargin(TCanvas& Canvas)
@@ -292,7 +288,8 @@ void TTBXItemViewer::CalcSize(TCanvas& Canvas, Integer& AWidth, Integer& AHeight
   bool captionShown = CaptionShown();
   TSize text{0, 0};
   if (captionShown)
-    text = GetTextSize(Canvas, GetCaptionText(), GetTextFlags() | ((rotated || !toolbarStyle) ? uint32_t(DT_SINGLELINE) : 0u), rotated);
+    text = GetTextSize(Canvas, GetCaptionText(),
+                       GetTextFlags() | ((rotated || !toolbarStyle) ? uint32_t(DT_SINGLELINE) : 0u), rotated);
 
   if (toolbarStyle) {
     AWidth = AHeight = 6;
@@ -337,8 +334,8 @@ void TTBXItemViewer::CalcSize(TCanvas& Canvas, Integer& AWidth, Integer& AHeight
     AHeight = 2 * vm + text.cy + tm.tmExternalLeading;
     TSize mi = imageShown ? img : TSize{16, 16};
     AHeight = std::max(AHeight, 2 * vm + mi.cy);
-    AWidth += Metric(TMI_MENU_IMGTEXTSPACE) + PopupMargin(Canvas) + Metric(TMI_MENU_LCAPTIONMARGIN) +
-              Metric(TMI_MENU_RCAPTIONMARGIN);
+    AWidth += Metric(TMI_MENU_IMGTEXTSPACE) + PopupMargin(Canvas) + Metric(TMI_MENU_LCAPTIONMARGIN)
+              + Metric(TMI_MENU_RCAPTIONMARGIN);
     std::string sc = item->GetShortCutText();
     if (!sc.empty())
       AWidth += GetTextSize(Canvas, sc, DT_SINGLELINE | DT_NOPREFIX, false).cx + (AHeight - 6);
@@ -451,8 +448,8 @@ void TTBXItemViewer::Paint(TCanvas& Canvas, const TRect& ClientAreaRect, bool Is
   TSize text = captionShown ? GetTextSize(Canvas, caption, flags, rotated) : TSize{0, 0};
   TTBXItemLayout layout = EffectiveLayout();
   bool dropdown = (style & tbisSubmenu) && (item->EffectiveOptions() & tboDropdownArrow);
-  bool arrowBesideImage = toolbarStyle && dropdown && !split && layout == tbxlGlyphTop && imageShown && !rotated &&
-                          text.cx > 0;
+  bool arrowBesideImage =
+      toolbarStyle && dropdown && !split && layout == tbxlGlyphTop && imageShown && !rotated && text.cx > 0;
 
   TRect R = ClientAreaRect;
   TRect C;
@@ -522,8 +519,8 @@ void TTBXItemViewer::Paint(TCanvas& Canvas, const TRect& ClientAreaRect, bool Is
     R.Left += hm;
     R.Right -= hm;
     TTextMetric tm = Canvas.GetTextMetrics();
-    Integer left = R.Left + info.PopupMargin + theme->GetIntegerMetric(TMI_MENU_IMGTEXTSPACE) +
-                   theme->GetIntegerMetric(TMI_MENU_LCAPTIONMARGIN);
+    Integer left = R.Left + info.PopupMargin + theme->GetIntegerMetric(TMI_MENU_IMGTEXTSPACE)
+                   + theme->GetIntegerMetric(TMI_MENU_LCAPTIONMARGIN);
     C = {left, R.Top, left + text.cx, R.Bottom};
     format |= DT_VCENTER;
     if (R.Height() - tm.tmHeight - tm.tmExternalLeading == theme->GetIntegerMetric(TMI_MENU_ITEM_VMARGIN))

@@ -71,9 +71,10 @@ using enum TTBXItemTransparency;
 // OnDrawImage state flags (also those of PaintThemedImage).
 enum : Integer { ISF_DISABLED = 1, ISF_HOT = 2, ISF_PUSHED = 4, ISF_SELECTED = 8 };
 
-using TAdjustFontEvent = std::function<void(TTBCustomItem* Item, TTBXItemViewer* Viewer, TFont& Font, Integer StateFlags)>;
-using TDrawImageEvent = std::function<void(TTBCustomItem* Item, TTBXItemViewer* Viewer, TCanvas& Canvas, TRect ImageRect,
-                                           TPoint ImageOffset, Integer StateFlags)>;
+using TAdjustFontEvent =
+    std::function<void(TTBCustomItem* Item, TTBXItemViewer* Viewer, TFont& Font, Integer StateFlags)>;
+using TDrawImageEvent = std::function<void(TTBCustomItem* Item, TTBXItemViewer* Viewer, TCanvas& Canvas,
+                                           TRect ImageRect, TPoint ImageOffset, Integer StateFlags)>;
 
 // ---------------------------------------------------------------------------------------
 // Items
@@ -102,7 +103,8 @@ public:
                               TTBPopupAlignment Alignment) override;
   std::unique_ptr<TTBItemViewer> CreateViewer(TTBView* AView, Integer AGroupLevel) override;
   const void* GetItemViewerClass(TTBView*) const override;
-  std::unique_ptr<TTBPopupWindow> CreatePopupWindow(TTBView* ParentView, TTBCustomItem* ItemToShow, bool Customizing) override;
+  std::unique_ptr<TTBPopupWindow> CreatePopupWindow(TTBView* ParentView, TTBCustomItem* ItemToShow,
+                                                    bool Customizing) override;
 
 private:
   std::unique_ptr<TFontSettings> FFontSettings;
@@ -144,12 +146,14 @@ public:
   bool IsToolbarSize() override;
   bool IsToolbarStyle() override;
   bool IsPtInButtonPart(Integer X, Integer Y) override;
-  void Paint(TCanvas& Canvas, const TRect& ClientAreaRect, bool IsSelected, bool IsPushed, bool UseDisabledShadow) override;
+  void Paint(TCanvas& Canvas, const TRect& ClientAreaRect, bool IsSelected, bool IsPushed,
+             bool UseDisabledShadow) override;
   const void* ViewerClass() const override;
 
   // Called before a caption is painted; clearing PaintDefault leaves the caption undrawn.
   virtual void CaptionPaintHook(TCanvas& Canvas, const TRect& ClientAreaRect, bool& PaintDefault, bool Rotated,
-                                const TRect& CaptionRect) {}
+                                const TRect& CaptionRect)
+  {}
   // 1 in toolbar style, 2 in menus.
   Integer GetItemKind() { return IsToolbarStyle() ? 1 : 2; }
   virtual void DrawImage(TCanvas& Canvas, const TRect& ARect, const TTBXItemInfo& ItemInfo);
@@ -179,7 +183,8 @@ public:
   void CalcSize(TCanvas& Canvas, Integer& AWidth, Integer& AHeight) override;
   bool IsToolbarSize() override;
   bool IsToolbarStyle() override;
-  void Paint(TCanvas& Canvas, const TRect& ClientAreaRect, bool IsSelected, bool IsPushed, bool UseDisabledShadow) override;
+  void Paint(TCanvas& Canvas, const TRect& ClientAreaRect, bool IsSelected, bool IsPushed,
+             bool UseDisabledShadow) override;
   const void* ViewerClass() const override;
 };
 
@@ -223,13 +228,15 @@ public:
   using TTBChevronItem::TTBChevronItem;
   std::unique_ptr<TTBItemViewer> CreateViewer(TTBView* AView, Integer AGroupLevel) override;
   const void* GetItemViewerClass(TTBView*) const override;
-  std::unique_ptr<TTBPopupWindow> CreatePopupWindow(TTBView* ParentView, TTBCustomItem* ItemToShow, bool Customizing) override;
+  std::unique_ptr<TTBPopupWindow> CreatePopupWindow(TTBView* ParentView, TTBCustomItem* ItemToShow,
+                                                    bool Customizing) override;
 };
 
 class TTBXChevronItemViewer : public TTBItemViewer {
 public:
   using TTBItemViewer::TTBItemViewer;
-  void Paint(TCanvas& Canvas, const TRect& ClientAreaRect, bool IsSelected, bool IsPushed, bool UseDisabledShadow) override;
+  void Paint(TCanvas& Canvas, const TRect& ClientAreaRect, bool IsSelected, bool IsPushed,
+             bool UseDisabledShadow) override;
   const void* ViewerClass() const override;
 };
 

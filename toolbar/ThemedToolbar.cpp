@@ -69,15 +69,12 @@ void TTBXPopupWindow::SetBounds(Integer left, Integer top, Integer width, Intege
 void TTBXPopupWindow::WndProc(TMessage& Message)
 {
   switch (Message.Msg) {
-  case TBXM_VIEWTYPE:
-    Message.Result = ViewType();
-    return;
+  case TBXM_VIEWTYPE: Message.Result = ViewType(); return;
   case TBM_POPUPNOTIFY:
     if ((Message.WParam == 2 || Message.WParam == 3) && ShadowWanted())
       CreateShadow();
     break;
-  default:
-    break;
+  default: break;
   }
   TTBPopupWindow::WndProc(Message);
 }
@@ -172,7 +169,7 @@ TTBToolbarClasses ThemedClasses()
   return c;
 }
 
-}  // namespace
+}   // namespace
 
 TTBXToolbar::TTBXToolbar() : TTBCustomToolbar(ThemedClasses())
 {
@@ -273,9 +270,7 @@ void TTBXToolbar::ControlInserted(TControl* Control)
 void TTBXToolbar::WndProc(TMessage& Message)
 {
   switch (Message.Msg) {
-  case TBXM_VIEWTYPE:
-    Message.Result = ViewType();
-    return;
+  case TBXM_VIEWTYPE: Message.Result = ViewType(); return;
   case TBXM_EFFECTIVECOLOR:
     Message.Result = static_cast<LRESULT>(EffectiveColor());
     Message.LParam = 1;
@@ -307,12 +302,10 @@ void TTBXToolbar::WndProc(TMessage& Message)
       if (MenuBar())
         Invalidate();
       break;
-    default:
-      break;
+    default: break;
     }
     return;
-  default:
-    TTBCustomToolbar::WndProc(Message);
+  default: TTBCustomToolbar::WndProc(Message);
   }
 }
 
@@ -410,7 +403,8 @@ void TTBXFloatingWindowParent::PaintNonClient(TCanvas& Canvas)
   info.ShowCaption = w && w->ShowCaption();
   info.CaptionSize = w ? w->GetFloatingBorderSize() : TPoint{};
   if (w && w->CloseButton())
-    info.CloseButtonState = CDBS_VISIBLE | (w->CloseButtonHover() ? CDBS_HOT : 0) | (w->CloseButtonDown() ? CDBS_PRESSED : 0);
+    info.CloseButtonState =
+        CDBS_VISIBLE | (w->CloseButtonHover() ? CDBS_HOT : 0) | (w->CloseButtonDown() ? CDBS_PRESSED : 0);
   info.Caption = Caption();
   info.Inactive = !ApplicationIsActive();
   Canvas.Brush().SetColor(t ? t->EffectiveColor() : clBtnFace);

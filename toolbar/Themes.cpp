@@ -27,7 +27,7 @@ std::vector<TThemeRecord>& Themes()
 // Theme names are short strings.
 constexpr size_t MaxThemeName = 255;
 
-}  // namespace
+}   // namespace
 
 Integer FindTBXTheme(const std::string& AName)
 {
@@ -125,7 +125,7 @@ void ActivateAppHook(THookProcCode Code, TControl*, WPARAM WParam, LPARAM)
   SendMessage(TBXThemeManager().Handle(), WM_ACTIVATEAPP, WParam, 0);
 }
 
-}  // namespace
+}   // namespace
 
 const TTBXSystemValues& TBXSystemValues()
 {
@@ -238,14 +238,9 @@ void TTBXThemeManager::WndProc(TMessage& Message)
   switch (Message.Msg) {
   case WM_SYSCOLORCHANGE:
   case WM_DISPLAYCHANGE:
-  case WM_THEMECHANGED:
-    UpdateVariables();
-    break;
-  case WM_ACTIVATEAPP:
-    Broadcast(Message.WParam ? TSC_APPACTIVATE : TSC_APPDEACTIVATE);
-    break;
-  default:
-    break;
+  case WM_THEMECHANGED: UpdateVariables(); break;
+  case WM_ACTIVATEAPP: Broadcast(Message.WParam ? TSC_APPACTIVATE : TSC_APPDEACTIVATE); break;
+  default: break;
   }
 }
 

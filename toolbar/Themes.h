@@ -19,10 +19,10 @@
 // ---------------------------------------------------------------------------------------
 // Messages among themed windows, and the change codes they carry in WParam
 
-constexpr Cardinal TBXM_VIEWTYPE = 1261;        // query; the view type in the result
-constexpr Cardinal TBXM_EFFECTIVECOLOR = 1262;  // query; the colour in the result, LParam set to 1 when answered
-constexpr Cardinal TBXM_THEMENOTIFY = 1336;     // theme manager to themes and the nexus
-constexpr Cardinal TBXM_THEMEUPDATE = 1338;     // nexus to themed controls
+constexpr Cardinal TBXM_VIEWTYPE = 1261;         // query; the view type in the result
+constexpr Cardinal TBXM_EFFECTIVECOLOR = 1262;   // query; the colour in the result, LParam set to 1 when answered
+constexpr Cardinal TBXM_THEMENOTIFY = 1336;      // theme manager to themes and the nexus
+constexpr Cardinal TBXM_THEMEUPDATE = 1338;      // nexus to themed controls
 
 constexpr Cardinal WM_SYSCOLORCHANGE = 0x0015;
 constexpr Cardinal WM_ACTIVATEAPP = 0x001C;
@@ -45,9 +45,9 @@ enum : Integer {
   VT_TOOLBAR = 0x1000,
   TVT_NORMALTOOLBAR = 0x1001,
   TVT_MENUBAR = 0x1002,
-  TVT_FLOATING = 0x0800,     // added: the toolbar floats
-  TVT_RESIZABLE = 0x0400,    // added: the toolbar is resizable
-  TVT_EMBEDDED = 0x0200,     // added: items are drawn opaque
+  TVT_FLOATING = 0x0800,    // added: the toolbar floats
+  TVT_RESIZABLE = 0x0400,   // added: the toolbar is resizable
+  TVT_EMBEDDED = 0x0200,    // added: items are drawn opaque
   VT_POPUP = 0x2000,
   PVT_POPUPMENU = 0x2001,
   PVT_LISTBOX = 0x2002,
@@ -62,7 +62,13 @@ constexpr bool HasViewBits(Integer ViewType, Integer Mask) { return (ViewType & 
 // Records the themes are called with
 
 // Item options.
-enum : Cardinal { IO_TOOLBARSTYLE = 0x01, IO_SUBMENUITEM = 0x04, IO_COMBO = 0x08, IO_DESIGNING = 0x10, IO_APPACTIVE = 0x20 };
+enum : Cardinal {
+  IO_TOOLBARSTYLE = 0x01,
+  IO_SUBMENUITEM = 0x04,
+  IO_COMBO = 0x08,
+  IO_DESIGNING = 0x10,
+  IO_APPACTIVE = 0x20
+};
 // Combo parts.
 enum : Byte { CMB_NONE = 0, CMB_DROPDOWN = 1, CMB_SPLITBTN = 2, CMB_SPLITARROW = 3 };
 
@@ -251,7 +257,9 @@ private:
   std::string FName;
 };
 
-class ETBXThemeError : public Exception { using Exception::Exception; };
+class ETBXThemeError : public Exception {
+  using Exception::Exception;
+};
 
 // Makes a theme of a registered class with its name.
 using TTBXThemeClass = std::function<std::unique_ptr<TTBXTheme>(const std::string& AName)>;
@@ -314,11 +322,11 @@ TTBXThemeManager& TBXThemeManager();
 
 // The values the manager keeps, read by the themes.
 struct TTBXSystemValues {
-  bool TBXLoColor = false;               // fewer than 12 bits per pixel
-  bool TBXWhiteButtonFace = false;       // the button face is white
+  bool TBXLoColor = false;           // fewer than 12 bits per pixel
+  bool TBXWhiteButtonFace = false;   // the button face is white
   bool TBXLoColorOrWhiteFace = false;
-  bool USE_THEMES = false;               // visual styles in use
-  std::array<HTHEME, 9> Handles{};       // BUTTON, SCROLLBAR, REBAR, TOOLBAR, WINDOW, COMBOBOX, EXPLORERBAR, STATUS, SPIN
+  bool USE_THEMES = false;           // visual styles in use
+  std::array<HTHEME, 9> Handles{};   // BUTTON, SCROLLBAR, REBAR, TOOLBAR, WINDOW, COMBOBOX, EXPLORERBAR, STATUS, SPIN
   TColor ToolbarColor = clBtnFace;
   TColor ToolbarTextColor = clBtnText;
   bool USE_FLATMENUS = false;

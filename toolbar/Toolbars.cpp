@@ -97,7 +97,7 @@ bool KeyFilter(const TInputEvent& ev)
   return ToolbarsHandleKeyDown(ev.Key, ev.Shift, ev.Char);
 }
 
-}  // namespace
+}   // namespace
 
 Integer ShortCutToolbarCount() { return static_cast<Integer>(ShortCuts().Toolbars.size()); }
 bool ShortCutHookInstalled() { return ShortCuts().Filter != 0; }
@@ -202,8 +202,7 @@ void TTBChevronItemViewer::Paint(TCanvas& Canvas, const TRect& R, bool IsSelecte
 // Toolbar view
 
 TTBToolbarView::TTBToolbarView(TTBCustomToolbar* AToolbar)
-  : TTBView(nullptr, AToolbar->Items(), AToolbar, true, false, !AToolbar->HasState(csDesigning)),
-    FToolbar(AToolbar)
+    : TTBView(nullptr, AToolbar->Items(), AToolbar, true, false, !AToolbar->HasState(csDesigning)), FToolbar(AToolbar)
 {
   BackgroundColor = clBtnFace;
 }
@@ -540,7 +539,8 @@ TPoint TTBCustomToolbar::DoArrange(bool CanMoveControls, TTBDockType, bool NewFl
   OffsetsFor(dock, NewFloating, chevron, wrap);
   TPoint base;
   Integer lines = 0;
-  TPoint size = FView->CalculatePositions(false, OrientationFor(dock, NewFloating), wrap, chevron, ChevronSize, base, lines);
+  TPoint size =
+      FView->CalculatePositions(false, OrientationFor(dock, NewFloating), wrap, chevron, ChevronSize, base, lines);
   if (FullSize() && dock && FShrinkMode == tbsmWrap) {
     if (IsHorizontalDock(dock))
       size.X = std::max(size.X, wrap);
@@ -556,8 +556,8 @@ void TTBCustomToolbar::GetBaseSize(TPoint& ASize)
   TTBDock* dock = Docked() ? CurrentDock() : nullptr;
   TPoint base;
   Integer lines = 0;
-  ASize = FView->CalculatePositions(false, OrientationFor(dock, Floating()), Floating() ? FloatingWrapOffset(FFloatingRightX) : 0, 0,
-                                    ChevronSize, base, lines);
+  ASize = FView->CalculatePositions(false, OrientationFor(dock, Floating()),
+                                    Floating() ? FloatingWrapOffset(FFloatingRightX) : 0, 0, ChevronSize, base, lines);
 }
 
 void TTBCustomToolbar::GetMinShrinkSize(Integer& AMinimumSize)
@@ -826,8 +826,8 @@ bool TTBCustomToolbar::AcceptsShortCut(TShortCut ShortCut)
   if (handled)
     return true;
   Word key = ShortCut & 0x0FFF;
-  TShiftState shift = ((ShortCut & scShift) ? ssShift : 0) | ((ShortCut & scCtrl) ? ssCtrl : 0) |
-                      ((ShortCut & scAlt) ? ssAlt : 0);
+  TShiftState shift =
+      ((ShortCut & scShift) ? ssShift : 0) | ((ShortCut & scCtrl) ? ssCtrl : 0) | ((ShortCut & scAlt) ? ssAlt : 0);
   return FItems->IsShortCut(key, shift);
 }
 

@@ -36,7 +36,8 @@ private:
 class TTBChevronItemViewer : public TTBItemViewer {
 public:
   using TTBItemViewer::TTBItemViewer;
-  void Paint(TCanvas& Canvas, const TRect& ClientAreaRect, bool IsSelected, bool IsPushed, bool UseDisabledShadow) override;
+  void Paint(TCanvas& Canvas, const TRect& ClientAreaRect, bool IsSelected, bool IsPushed,
+             bool UseDisabledShadow) override;
   const void* ViewerClass() const override;
 };
 

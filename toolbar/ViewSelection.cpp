@@ -56,8 +56,9 @@ void TTBView::Select(TTBItemViewer* Value, bool ViaMouse)
   bool over = false;
   if (FSelected && FWindow) {
     TPoint p = FWindow->ScreenToClient(GetCursorPos());
-    over = ViewerFromPoint(p) == FSelected &&
-           (!FCapture || FSelected->IsPtInButtonPart(p.X - FSelected->BoundsRect.Left, p.Y - FSelected->BoundsRect.Top));
+    over = ViewerFromPoint(p) == FSelected
+           && (!FCapture
+               || FSelected->IsPtInButtonPart(p.X - FSelected->BoundsRect.Left, p.Y - FSelected->BoundsRect.Top));
   }
   if (over != FMouseOverSelected) {
     FMouseOverSelected = over;
@@ -360,8 +361,8 @@ TTBItemViewer* TTBView::FindAccelViewer(TTBItemViewer* Start, char C, bool& IsOn
     for (Integer k = 1; k <= n; ++k) {
       TTBItemViewer* v = Viewers((startIndex + k + n) % n);
       TTBCustomItem* it = v->Item();
-      if (!(v->Show || v->Clipped) || !(it->ItemStyle() & tbisSelectable) || !it->Visible() ||
-          it->Enabled() != enabledPass || !v->CaptionShown())
+      if (!(v->Show || v->Clipped) || !(it->ItemStyle() & tbisSelectable) || !it->Visible()
+          || it->Enabled() != enabledPass || !v->CaptionShown())
         continue;
       std::string cap = v->GetCaptionText();
       if (cap.empty())
@@ -371,7 +372,8 @@ TTBItemViewer* TTBView::FindAccelViewer(TTBItemViewer* Start, char C, bool& IsOn
       if (accelPass)
         match = a != 0 && std::toupper(static_cast<unsigned char>(a)) == static_cast<unsigned char>(up);
       else
-        match = a == 0 && cap[0] != ' ' && std::toupper(static_cast<unsigned char>(cap[0])) == static_cast<unsigned char>(up);
+        match = a == 0 && cap[0] != ' '
+                && std::toupper(static_cast<unsigned char>(cap[0])) == static_cast<unsigned char>(up);
       if (match) {
         if (!found)
           found = v;
@@ -431,12 +433,8 @@ void TTBView::KeyDown(Word& Key, TShiftState Shift)
       ScrollSelectedIntoView();
     }
     break;
-  case VK_TAB:
-    selectNext(!(Shift & ssShift));
-    break;
-  case VK_RETURN:
-    ExecuteSelected(true);
-    break;
+  case VK_TAB: selectNext(!(Shift & ssShift)); break;
+  case VK_RETURN: ExecuteSelected(true); break;
   case VK_ESCAPE:
     if (FParentView) {
       if (FParentView->FIsToolbar)
@@ -447,9 +445,7 @@ void TTBView::KeyDown(Word& Key, TShiftState Shift)
     }
     break;
   case VK_MENU:
-  case VK_F10:
-    EndModal();
-    break;
+  case VK_F10: EndModal(); break;
   case VK_F1: {
     for (TTBView* v = this; v; v = v->FParentView)
       if (v->FSelected && v->FSelected->Item()->HelpContext() != 0) {
@@ -458,8 +454,7 @@ void TTBView::KeyDown(Word& Key, TShiftState Shift)
       }
     break;
   }
-  default:
-    return;
+  default: return;
   }
   Key = 0;
 }

@@ -7,12 +7,13 @@
 
 TTBView::TTBView(TTBView* AParentView, TTBCustomItem* AParentItem, TCustomControl* AWindow, bool AIsToolbar,
                  bool ACustomizing, bool AUsePriorityList)
-  : FParentView(AParentView), FParentItem(AParentItem), FWindow(AWindow), FIsToolbar(AIsToolbar),
-    FCustomizing(ACustomizing), FUsePriorityList(AUsePriorityList)
+    : FParentView(AParentView), FParentItem(AParentItem), FWindow(AWindow), FIsToolbar(AIsToolbar),
+      FCustomizing(ACustomizing), FUsePriorityList(AUsePriorityList)
 {
   if (FParentItem) {
-    FParentItem->RegisterNotification(&FParentItem, [this](TTBCustomItem* s, bool r, TTBItemChangeKind k, Integer i,
-                                                           TTBCustomItem* it) { ParentItemNotification(s, r, k, i, it); });
+    FParentItem->RegisterNotification(&FParentItem,
+                                      [this](TTBCustomItem* s, bool r, TTBItemChangeKind k, Integer i,
+                                             TTBCustomItem* it) { ParentItemNotification(s, r, k, i, it); });
     FreeNotification(FParentItem);
   }
   // An item that links to another shows that one's children.
@@ -203,31 +204,22 @@ void TTBView::ItemNotification(TTBCustomItem* Sender, bool Relayed, TTBItemChang
     }
     break;
   }
-  case ickSubitemsChanged:
-    RecreateAllViewers();
-    break;
-  case ickBeginUpdate:
-    BeginUpdate();
-    break;
-  case ickEndUpdate:
-    EndUpdate();
-    break;
+  case ickSubitemsChanged: RecreateAllViewers(); break;
+  case ickBeginUpdate: BeginUpdate(); break;
+  case ickEndUpdate: EndUpdate(); break;
   case ickInvalidate:
     for (Integer i = 0; i < ViewerCount(); ++i)
       if (Viewers(i)->Item() == Item)
         Invalidate(Viewers(i));
     break;
-  case ickInvalidateAndResize:
-    InvalidatePositions();
-    break;
+  case ickInvalidateAndResize: InvalidatePositions(); break;
   case ickRecreateViewers:
     InvalidatePositions();
     for (Integer i = 0; i < ViewerCount(); ++i)
       if (Viewers(i)->Item() == Item)
         RecreateItemViewer(i);
     break;
-  case ickRenamed:
-    return;
+  case ickRenamed: return;
   case ickSubMenuImagesChanged:
     for (TTBView* v = this; v; v = v->FOpenViewerView) {
       v->InvalidatePositions();
@@ -313,8 +305,8 @@ void TTBView::TryValidatePositions()
 
 void TTBView::Invalidate(TTBItemViewer* AViewer)
 {
-  if (!FValidated || !FWindow || !AViewer || !AViewer->Show || AViewer->BoundsRect.IsEmpty() ||
-      dynamic_cast<TTBControlItem*>(AViewer->Item()))
+  if (!FValidated || !FWindow || !AViewer || !AViewer->Show || AViewer->BoundsRect.IsEmpty()
+      || dynamic_cast<TTBControlItem*>(AViewer->Item()))
     return;
   AViewer->PaintBuffered = true;
   FWindow->InvalidateRect(AViewer->BoundsRect);
@@ -412,7 +404,7 @@ struct TWork {
   TRect R;
   bool Show = false, OffEdge = false, LineSep = false, Clipped = false, SameWidth = false;
 };
-}  // namespace
+}   // namespace
 
 // What the layout's steps share: its inputs, one work record per viewer, and the running
 // state of the chevron cut, the placement and the scrolling.
@@ -421,8 +413,7 @@ struct TTBView::TLayoutPass {
               Integer ChevronOffset, Integer ChevronSize, TPoint& BaseSize, Integer& WrappedLines)
       : View(AView), ChangeViewers(AChangeViewers), AOrientation(Orientation), AWrapOffset(WrapOffset),
         AChevronOffset(ChevronOffset), AChevronSize(ChevronSize), ABaseSize(BaseSize), AWrappedLines(WrappedLines)
-  {
-  }
+  {}
   TTBView* View;
   bool ChangeViewers;
   TTBViewOrientation AOrientation;
@@ -830,7 +821,8 @@ void TTBView::LayoutFinishRow(TLayoutPass& L, Integer first, Integer lastIdx, bo
     lastShown = i;
   }
   if (firstRA >= 0 && lastShown >= 0) {
-    Integer limit = std::min(L.AWrapOffset > 0 ? L.AWrapOffset : (L.vertical ? L.total.Y : L.total.X), L.vertical ? L.total.Y : L.total.X);
+    Integer limit = std::min(L.AWrapOffset > 0 ? L.AWrapOffset : (L.vertical ? L.total.Y : L.total.X),
+                             L.vertical ? L.total.Y : L.total.X);
     Integer shift = limit - (L.vertical ? L.w[lastShown].R.Bottom : L.w[lastShown].R.Right);
     if (shift >= 1)
       for (Integer i = firstRA; i <= lastShown; ++i)
@@ -986,8 +978,8 @@ void TTBView::DrawItem(TTBItemViewer* Viewer, TCanvas& Canvas, bool)
     } else {
       text = clGrayText;
       TColor window = FWindow ? FWindow->Color() : clBtnFace;
-      useDisabledShadow = toolbarStyle || (!isSelected && ColorToRGB(window) == ColorToRGB(clBtnFace)) ||
-                          ColorToRGB(window) == ColorToRGB(clGrayText);
+      useDisabledShadow = toolbarStyle || (!isSelected && ColorToRGB(window) == ColorToRGB(clBtnFace))
+                          || ColorToRGB(window) == ColorToRGB(clGrayText);
     }
     Canvas.Font().SetColor(ColorToRGB(text));
     Canvas.SetTextColor(ColorToRGB(text));

@@ -5,7 +5,7 @@ namespace {
 TUxThemeEntryPoints GEntryPoints;
 bool GLoaded = false;
 
-}  // namespace
+}   // namespace
 
 const TUxThemeEntryPoints& UxTheme() { return GEntryPoints; }
 
@@ -23,6 +23,6 @@ void UnbindUxTheme()
 
 bool UxThemesAvailable()
 {
-  return GLoaded && GEntryPoints.IsAppThemed && GEntryPoints.IsThemeActive && GEntryPoints.IsAppThemed() != 0 &&
-         GEntryPoints.IsThemeActive() != 0;
+  return GLoaded && GEntryPoints.IsAppThemed && GEntryPoints.IsThemeActive && GEntryPoints.IsAppThemed() != 0
+         && GEntryPoints.IsThemeActive() != 0;
 }

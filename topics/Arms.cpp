@@ -48,9 +48,9 @@ bool IsArmScene(const TDummyCube* base, Integer children)
   TFreeForm* forearm = ChildOf<TFreeForm>(base, 1);
   TFreeForm* hand = ChildOf<TFreeForm>(base, 2);
   TPipe* muscle = ChildOf<TPipe>(base, 3);
-  return ChildOf<TFreeForm>(base, 0) && ChildOf<TLines>(forearm, 0) && ChildOf<TLines>(hand, 0) &&
-         ChildOf<TExtrusionSolid>(hand, 1) && muscle && muscle->GetNodes().GetCount() >= MuscleNodes &&
-         (children < 5 || ChildOf<TExtrusionSolid>(base, 4));
+  return ChildOf<TFreeForm>(base, 0) && ChildOf<TLines>(forearm, 0) && ChildOf<TLines>(hand, 0)
+         && ChildOf<TExtrusionSolid>(hand, 1) && muscle && muscle->GetNodes().GetCount() >= MuscleNodes
+         && (children < 5 || ChildOf<TExtrusionSolid>(base, 4));
 }
 
 }   // namespace

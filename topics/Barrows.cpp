@@ -25,15 +25,14 @@ constexpr Single LoadRadius = 0.4f;
 bool IsBarrowGroup(const TGLBaseSceneObject* base)
 {
   TDummyCube* g = GroupOf(base, 0, 6);
-  return g && ChildOf<TTorus>(g, 1) && ChildOf<TPipe>(g, 3) && ChildOf<TAsymBox>(g, 4) &&
-         ChildOf<TBezierSurface>(g, 5);
+  return g && ChildOf<TTorus>(g, 1) && ChildOf<TPipe>(g, 3) && ChildOf<TAsymBox>(g, 4) && ChildOf<TBezierSurface>(g, 5);
 }
 
 bool IsWheelbarrowScene(const TDummyCube* base, Integer children)
 {
-  return ChildCount(base) >= children && IsBarrowGroup(base) &&
-         GroupHolding<TLines, TLines, TExtrusionSolid, TGLProxyObject>(base, 1) &&
-         GroupHolding<TLines, TExtrusionSolid>(base, 2) && (children < 4 || ChildOf<TExtrusionSolid>(base, 3));
+  return ChildCount(base) >= children && IsBarrowGroup(base)
+         && GroupHolding<TLines, TLines, TExtrusionSolid, TGLProxyObject>(base, 1)
+         && GroupHolding<TLines, TExtrusionSolid>(base, 2) && (children < 4 || ChildOf<TExtrusionSolid>(base, 3));
 }
 
 }   // namespace

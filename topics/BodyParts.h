@@ -12,8 +12,8 @@ using FigureOptions = Byte;
 enum TFigureOption : Byte {
   foLowShoulders = 1,   // shoulders lower and closer
   foArms = 2,
-  foHands = 4,          // only with foArms
-  foShinsForward = 8,   // shins slanting forward, feet at -0.55
+  foHands = 4,               // only with foArms
+  foShinsForward = 8,        // shins slanting forward, feet at -0.55
   foShinsForwardHigh = 16,   // shins slanting forward, feet at -0.45 (only without 8)
   foArmsPitched = 32
 };

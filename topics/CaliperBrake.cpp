@@ -96,21 +96,18 @@ void AddBrakeBlock(TGLBaseSceneObject* g, const TGLMaterialLibrary* lib, Single 
 
 bool IsBellCrankScene(const TDummyCube* base)
 {
-  return ChildCount(base) == 5 &&
-         GroupHolding<TBezierStrip, TBezierStrip, TSlotLinkage, TCube, TFrustrum, TCylinder, TScrew, THexNut,
-                      TCylinder>(base, 0) &&
-         GroupHolding<TBezierStrip, TBezierStrip, TBezierStrip, TSlotLinkage, TCube, TFrustrum, TCylinder, TScrew,
-                      THexNut, TPie, TCylinder>(base, 1) &&
-         GroupHolding<TCylinder, TPie, TCylinder, TCube, THexNut, TCylinder>(base, 2) &&
-         ChildOf<TCylinder>(base, 3) && ChildOf<TCylinder>(base, 4);
+  return ChildCount(base) == 5
+         && GroupHolding<TBezierStrip, TBezierStrip, TSlotLinkage, TCube, TFrustrum, TCylinder, TScrew, THexNut,
+                         TCylinder>(base, 0)
+         && GroupHolding<TBezierStrip, TBezierStrip, TBezierStrip, TSlotLinkage, TCube, TFrustrum, TCylinder, TScrew,
+                         THexNut, TPie, TCylinder>(base, 1)
+         && GroupHolding<TCylinder, TPie, TCylinder, TCube, THexNut, TCylinder>(base, 2) && ChildOf<TCylinder>(base, 3)
+         && ChildOf<TCylinder>(base, 4);
 }
 
 }   // namespace
 
-Single BellCrankSwing(Single Phase)
-{
-  return Single(MaxSwing * SinDegrees(Phase));
-}
+Single BellCrankSwing(Single Phase) { return Single(MaxSwing * SinDegrees(Phase)); }
 
 void BuildBellCrankScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib)
 {
@@ -118,8 +115,14 @@ void BuildBellCrankScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib
     return;
   TDummyCube* armA = AddScaledGroup(SceneBase, 0, 0.0502f);
   AddStrip(armA, MatLib,
-           {{{-0.35f, 0.05f}, {-0.4f, 0.05f}, {-0.4f, -0.05f}, {-0.35f, -0.05f}, {0, 0.05f}, {0, 0.05f},
-             {0, -0.05f}, {0, -0.05f}}},
+           {{{-0.35f, 0.05f},
+             {-0.4f, 0.05f},
+             {-0.4f, -0.05f},
+             {-0.35f, -0.05f},
+             {0, 0.05f},
+             {0, 0.05f},
+             {0, -0.05f},
+             {0, -0.05f}}},
            bssFirstEdge | bssStart | bssEnd, 7);
   AddStrip(armA, MatLib, CurvedLimb, bssFirstEdge | bssSecondEdge, 7);
   AddBrakeBlock(armA, MatLib, 1, RedSide);
@@ -130,13 +133,19 @@ void BuildBellCrankScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib
 
   TDummyCube* armB = AddScaledGroup(SceneBase, 0, -0.0502f);
   AddStrip(armB, MatLib, CurvedLimb, bssFirstEdge | bssSecondEdge, 4)->SetTurnAngle(180);
+  AddStrip(
+      armB, MatLib,
+      {{{0, 0.05f}, {0, 0.05f}, {0, -0.05f}, {0, -0.05f}, {0.035f, 0.05f}, {0.076f, 0}, {0.044f, -0.05f}, {0, -0.05f}}},
+      bssSecondEdge, 4);
   AddStrip(armB, MatLib,
-           {{{0, 0.05f}, {0, 0.05f}, {0, -0.05f}, {0, -0.05f}, {0.035f, 0.05f}, {0.076f, 0}, {0.044f, -0.05f},
-             {0, -0.05f}}},
-           bssSecondEdge, 4);
-  AddStrip(armB, MatLib,
-           {{{-0.3f, 0.2f}, {-0.22f, 0.2f}, {-0.04f, 0.06f}, {-0.11f, 0.02f}, {-0.3f, 0.27f}, {-0.19f, 0.28f},
-             {-0.07f, 0.17f}, {0.035f, 0.05f}}},
+           {{{-0.3f, 0.2f},
+             {-0.22f, 0.2f},
+             {-0.04f, 0.06f},
+             {-0.11f, 0.02f},
+             {-0.3f, 0.27f},
+             {-0.19f, 0.28f},
+             {-0.07f, 0.17f},
+             {0.035f, 0.05f}}},
            bssFirstEdge | bssSecondEdge, 4);
   AddBrakeBlock(armB, MatLib, -1, BlueGreySide);
   auto stop = std::make_unique<TPie>(nullptr, 0.035f, 0.07f, 16);

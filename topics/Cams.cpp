@@ -28,8 +28,8 @@ struct TCamScene {
   TDummyCube* Follower;
 };
 
-TCamScene AddCamGroups(TDummyCube* base, const TGLMaterialLibrary* matLib, Integer kind, Single axisY,
-                       Single followerY, Single followerSize, bool showMarkers, const TVector& markerColour)
+TCamScene AddCamGroups(TDummyCube* base, const TGLMaterialLibrary* matLib, Integer kind, Single axisY, Single followerY,
+                       Single followerSize, bool showMarkers, const TVector& markerColour)
 {
   TCamScene s;
   s.Cam = base->AddChild(std::make_unique<TDummyCube>(nullptr));
@@ -47,14 +47,11 @@ TCamScene AddCamGroups(TDummyCube* base, const TGLMaterialLibrary* matLib, Integ
 // The three rotary cam scenes differ only in what the cam group holds.
 bool IsRotaryCamScene(const TDummyCube* base, Integer camParts)
 {
-  return ChildCount(base) >= 3 && GroupOf(base, 0, camParts) && IsCamFollowerGroup(base, 1) &&
-         ChildOf<TLines>(GroupOf(base, 2, 1), 0);
+  return ChildCount(base) >= 3 && GroupOf(base, 0, camParts) && IsCamFollowerGroup(base, 1)
+         && ChildOf<TLines>(GroupOf(base, 2, 1), 0);
 }
 
-bool Same(Single a, Single b)
-{
-  return std::fabs(a - b) < 1e-5f;
-}
+bool Same(Single a, Single b) { return std::fabs(a - b) < 1e-5f; }
 
 // The eccentric disc of these sizes, its centre Offset from the axis.
 bool IsCircularCamScene(const TDummyCube* base, Single radius, Single offset)
@@ -75,8 +72,9 @@ bool IsPearCamScene(const TDummyCube* base, Single baseRadius, Single noseRadius
   TCam* cam = ChildOf<TCam>(base->GetChild(0), 0);
   if (!cam || !ChildOf<TCylinder>(base->GetChild(0), 1))
     return false;
-  return baseRadius < 0 || (Same(cam->BaseRadius, baseRadius) && Same(cam->NoseRadius, noseRadius) &&
-                            Same(cam->NoseDistance, noseDistance));
+  return baseRadius < 0
+         || (Same(cam->BaseRadius, baseRadius) && Same(cam->NoseRadius, noseRadius)
+             && Same(cam->NoseDistance, noseDistance));
 }
 
 bool IsHeartCamScene(const TDummyCube* base, Single rise, Single baseRadius)
@@ -98,15 +96,11 @@ void PoseRotaryCam(TDummyCube* base, Single phase, Single lift)
 }
 
 // The lifts repeat every turn; the formulas take one turn from 0.
-Single OneTurn(Single phase)
-{
-  return WrapPositive(phase, 360);
-}
+Single OneTurn(Single phase) { return WrapPositive(phase, 360); }
 
 }   // namespace
 
-std::unique_ptr<TCylinder> CamCylinder(Single Bottom, Single Top, Single Height, Integer Slices,
-                                       TCylinderParts Parts)
+std::unique_ptr<TCylinder> CamCylinder(Single Bottom, Single Top, Single Height, Integer Slices, TCylinderParts Parts)
 {
   return TCylinder::CreateSized(nullptr, Bottom, Top, Height, Slices, 1, 1, Parts, ndOutside);
 }
@@ -138,7 +132,8 @@ void AddCamFollower(TGLBaseSceneObject* Parent, const TGLMaterialLibrary* MatLib
     auto pin = CamCylinder(0.03f, 0.03f, 3 * s, 10, cyAll);
     pin->SetPitchAngle(90);
     AddCamPart(Parent, std::move(pin), MatLib, 2, 0, s, 0);
-    AddCamPart(Parent, std::make_unique<TWheelBracket>(nullptr, s, 1.5f * s, 2.8f * s, 0.02f), MatLib, 1, 0, 1.8f * s, 0);
+    AddCamPart(Parent, std::make_unique<TWheelBracket>(nullptr, s, 1.5f * s, 2.8f * s, 0.02f), MatLib, 1, 0, 1.8f * s,
+               0);
     return;
   }
   AddCamPart(Parent, CamCylinder(s, s, 0.6f, 50, cyAll), MatLib, 1, 0, 0.3f + s, 0);
@@ -284,8 +279,8 @@ void BuildPearCamScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, 
   AddCamShaft(s.Cam, MatLib);
 }
 
-void AnimatePearCamScene(TDummyCube* SceneBase, Integer Kind, Single BaseRadius, Single NoseRadius,
-                         Single NoseDistance, Single Phase)
+void AnimatePearCamScene(TDummyCube* SceneBase, Integer Kind, Single BaseRadius, Single NoseRadius, Single NoseDistance,
+                         Single Phase)
 {
   if (!IsPearCamScene(SceneBase, BaseRadius, NoseRadius, NoseDistance))
     return;

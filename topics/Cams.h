@@ -37,8 +37,8 @@ void ShowCircularCamMarkers(TDummyCube* SceneBase, bool Visible);
 void BuildPearCamScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Integer Kind, Single BaseRadius,
                        Single NoseRadius, Single NoseDistance, Single Thickness, bool ShowMarkers,
                        const TVector& MarkerColour = DefaultMarkerColour);
-void AnimatePearCamScene(TDummyCube* SceneBase, Integer Kind, Single BaseRadius, Single NoseRadius,
-                         Single NoseDistance, Single Phase);
+void AnimatePearCamScene(TDummyCube* SceneBase, Integer Kind, Single BaseRadius, Single NoseRadius, Single NoseDistance,
+                         Single Phase);
 void ShowPearCamMarkers(TDummyCube* SceneBase, bool Visible);
 
 void BuildHeartCamScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Integer Kind, Single RisePerRadian,
@@ -59,8 +59,7 @@ void AnimateLinearCamScene(TDummyCube* SceneBase, Single Phase);
 // --- shared by the cam scenes --------------------------------------------------------------
 
 // A sized cylinder of one stack and loop, normals outside.
-std::unique_ptr<TCylinder> CamCylinder(Single Bottom, Single Top, Single Height, Integer Slices,
-                                       TCylinderParts Parts);
+std::unique_ptr<TCylinder> CamCylinder(Single Bottom, Single Top, Single Height, Integer Slices, TCylinderParts Parts);
 // Places the part at (X, Y, Z), gives it library material Material and appends it.
 void AddCamPart(TGLBaseSceneObject* Parent, std::unique_ptr<TGLSceneObject> Part, const TGLMaterialLibrary* MatLib,
                 Integer Material, Single X, Single Y, Single Z);

@@ -23,8 +23,8 @@ bool IsBoxCamScene(const TDummyCube* base, Single radius, Single slotAngle)
 {
   TDummyCube* drum = GroupOf(base, 0, 3);
   TDummyCube* peg = GroupOf(base, 1, 2);
-  if (ChildCount(base) < 2 || !drum || !peg || !ChildOf<TCylinder>(drum, 1) || !ChildOf<TLines>(drum, 2) ||
-      !ChildOf<TCylinder>(peg, 0) || !ChildOf<TCylinder>(peg, 1))
+  if (ChildCount(base) < 2 || !drum || !peg || !ChildOf<TCylinder>(drum, 1) || !ChildOf<TLines>(drum, 2)
+      || !ChildOf<TCylinder>(peg, 0) || !ChildOf<TCylinder>(peg, 1))
     return false;
   THSCylinder* cam = ChildOf<THSCylinder>(drum, 0);
   if (!cam)
@@ -34,8 +34,8 @@ bool IsBoxCamScene(const TDummyCube* base, Single radius, Single slotAngle)
 
 bool IsLinearCamScene(const TDummyCube* base)
 {
-  return ChildCount(base) >= 3 && ChildOf<TLinearCam>(base, 0) && IsCamFollowerGroup(base, 1) &&
-         ChildOf<TLinearPlate>(base, 2);
+  return ChildCount(base) >= 3 && ChildOf<TLinearCam>(base, 0) && IsCamFollowerGroup(base, 1)
+         && ChildOf<TLinearPlate>(base, 2);
 }
 
 }   // namespace

@@ -51,8 +51,8 @@ void AddChainCamTopics(std::vector<TTopicEntry>& Entries)
 
   TTopicEntry& pear = AddTopicRow(Entries, 14);
   pear.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {
-    BuildPearCamScene(b, m, c.CamFollower, PearBaseRadius, PearNoseRadius(c), PearNoseDistance, CamThickness,
-                      c.Markers, c.MarkerColour);
+    BuildPearCamScene(b, m, c.CamFollower, PearBaseRadius, PearNoseRadius(c), PearNoseDistance, CamThickness, c.Markers,
+                      c.MarkerColour);
   };
   pear.Animate = [](TDummyCube* b, const TTopicControls& c, Single p) {
     AnimatePearCamScene(b, c.CamFollower, PearBaseRadius, PearNoseRadius(c), PearNoseDistance, p);

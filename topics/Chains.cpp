@@ -39,15 +39,9 @@ double Wrap(double x, double period)
   return r >= period ? 0 : r;
 }
 
-double Radians(Single degrees)
-{
-  return double(degrees * cPIdiv180);
-}
+double Radians(Single degrees) { return double(degrees * cPIdiv180); }
 
-Single PitchRadius(Integer teeth)
-{
-  return ToothedWheelRadius(teeth, ChainPitch);
-}
+Single PitchRadius(Integer teeth) { return ToothedWheelRadius(teeth, ChainPitch); }
 
 // The pins of a closed path: a whole number of links, as near a pitch long as the path
 // allows, the first pin `offset` along it; the last point lies on the first.
@@ -115,10 +109,7 @@ TBikeGeometry MakeBikeGeometry()
 
 const TBikeGeometry Bike = MakeBikeGeometry();
 
-Integer GearIndex(Integer gear)
-{
-  return gear == 0 || gear == 1 ? gear : 2;
-}
+Integer GearIndex(Integer gear) { return gear == 0 || gear == 1 ? gear : 2; }
 
 }   // namespace
 
@@ -151,8 +142,13 @@ TChainPath::TChainPath(std::vector<TWheel> wheels, double startAngle) : FWheels(
     double th = std::atan2(wy, wx) - std::asin(ratio);
     double ux = std::cos(th), uy = std::sin(th);
     double nx = -uy, ny = ux;
-    straights[i] = {a.X - a.Dir * a.R * nx, a.Y - a.Dir * a.R * ny, b.X - b.Dir * b.R * nx, b.Y - b.Dir * b.R * ny,
-                    ux, uy, dist * std::sqrt(1 - ratio * ratio)};
+    straights[i] = {a.X - a.Dir * a.R * nx,
+                    a.Y - a.Dir * a.R * ny,
+                    b.X - b.Dir * b.R * nx,
+                    b.Y - b.Dir * b.R * ny,
+                    ux,
+                    uy,
+                    dist * std::sqrt(1 - ratio * ratio)};
   }
   auto angleOf = [&](size_t wheel, double x, double y) {
     return std::atan2(y - FWheels[wheel].Y, x - FWheels[wheel].X);
@@ -430,16 +426,13 @@ bool IsWheelGroup(const TGLBaseSceneObject* base, Integer i, Integer teeth)
   return s && s->Teeth == teeth;
 }
 
-bool Near(Single a, Single b)
-{
-  return std::fabs(a - b) < 1e-4f;
-}
+bool Near(Single a, Single b) { return std::fabs(a - b) < 1e-4f; }
 
 // Topic 8 built with these counts: its wheels stand either side of the origin.
 bool IsChainDriveScene(const TDummyCube* base, Integer teeth1, Integer teeth2)
 {
-  if (ChildCount(base) < 5 || !IsWheelGroup(base, 0, teeth2) || !IsWheelGroup(base, 1, teeth1) ||
-      !IsChainGroup(base, 2) || !IsMarkerGroup(base, 3) || !IsMarkerGroup(base, 4))
+  if (ChildCount(base) < 5 || !IsWheelGroup(base, 0, teeth2) || !IsWheelGroup(base, 1, teeth1) || !IsChainGroup(base, 2)
+      || !IsMarkerGroup(base, 3) || !IsMarkerGroup(base, 4))
     return false;
   return base->GetChild(0)->Position.X > 0 && base->GetChild(1)->Position.X == -base->GetChild(0)->Position.X;
 }
@@ -454,10 +447,10 @@ bool IsAnyChainDriveScene(const TDummyCube* base)
 // Topic 34 built for this gear: the lower jockey stands where the gear's cage swing puts it.
 bool IsDerailleurScene(const TDummyCube* base, Integer gear)
 {
-  if (ChildCount(base) < 8 || !IsWheelGroup(base, 0, BikeChainringTeeth) || !GroupOf(base, 1, 4) ||
-      !IsWheelGroup(base, 2, BikeJockeyTeeth) || !IsWheelGroup(base, 3, BikeJockeyTeeth) || !IsChainGroup(base, 4) ||
-      !IsMarkerGroup(base, 5) || !ChildOf<TLinkage>(GroupOf(base, 6, 4), 0) ||
-      !ChildOf<TOpenBox>(GroupOf(base, 7, 2), 0) || !ChildOf<TOpenBox>(base->GetChild(7), 1))
+  if (ChildCount(base) < 8 || !IsWheelGroup(base, 0, BikeChainringTeeth) || !GroupOf(base, 1, 4)
+      || !IsWheelGroup(base, 2, BikeJockeyTeeth) || !IsWheelGroup(base, 3, BikeJockeyTeeth) || !IsChainGroup(base, 4)
+      || !IsMarkerGroup(base, 5) || !ChildOf<TLinkage>(GroupOf(base, 6, 4), 0)
+      || !ChildOf<TOpenBox>(GroupOf(base, 7, 2), 0) || !ChildOf<TOpenBox>(base->GetChild(7), 1))
     return false;
   TDummyCube* rear = GroupOf(base, 1, 4);
   for (Integer k = 0; k < 3; ++k)

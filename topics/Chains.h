@@ -20,10 +20,10 @@ constexpr Integer BikeChainLinks = 110;
 extern const Single BikeChainringRadius;   // 48 teeth
 extern const Single BikeJockeyRadius;      // 10 teeth, both jockey wheels
 extern const Single BikeRearHubX;
-extern const Single BikeRearHubY;          // raised so the top run to the 18-tooth sprocket is level
-extern const Single BikeJockeyX;           // the upper jockey's centre
+extern const Single BikeRearHubY;   // raised so the top run to the 18-tooth sprocket is level
+extern const Single BikeJockeyX;    // the upper jockey's centre
 extern const Single BikeJockeyY;
-extern const Single BikeCageLength;        // between the two jockeys' centres
+extern const Single BikeCageLength;   // between the two jockeys' centres
 // How far the lower jockey swings behind the upper one for the 14-, 16- and 18-tooth
 // sprockets: worked out so the chain path is exactly BikeChainLinks pitches long.
 extern const Single BikeCageSwing[3];
@@ -58,9 +58,9 @@ private:
   struct TSegment {
     double Start = 0, Length = 0;
     bool Arc = false;
-    double X = 0, Y = 0;    // arc: centre; straight: start point
-    double R = 0, A = 0;    // arc: radius and start angle
-    double DX = 0, DY = 0;  // straight: unit direction
+    double X = 0, Y = 0;     // arc: centre; straight: start point
+    double R = 0, A = 0;     // arc: radius and start angle
+    double DX = 0, DY = 0;   // straight: unit direction
     int Dir = 1;
     size_t Wheel = 0;
   };

@@ -7,9 +7,9 @@ namespace {
 
 using TOutline = std::initializer_list<std::pair<Single, Single>>;
 
-const TOutline LetterE = {{0, 0}, {1.2f, 0}, {1.2f, 0.2f}, {0.2f, 0.2f}, {0.2f, 0.8f}, {1.2f, 0.8f},
+const TOutline LetterE = {{0, 0},       {1.2f, 0},    {1.2f, 0.2f}, {0.2f, 0.2f}, {0.2f, 0.8f}, {1.2f, 0.8f},
                           {1.2f, 1.0f}, {0.2f, 1.0f}, {0.2f, 1.6f}, {1.2f, 1.6f}, {1.2f, 1.8f}, {0, 1.8f}};
-const TOutline LetterF = {{0, 0}, {0.2f, 0}, {0.2f, 0.8f}, {1.2f, 0.8f}, {1.2f, 1.0f},
+const TOutline LetterF = {{0, 0},       {0.2f, 0},    {0.2f, 0.8f}, {1.2f, 0.8f}, {1.2f, 1.0f},
                           {0.2f, 1.0f}, {0.2f, 1.6f}, {1.2f, 1.6f}, {1.2f, 1.8f}, {0, 1.8f}};
 const TOutline LetterL = {{0, 0}, {1.2f, 0}, {1.2f, 0.2f}, {0.2f, 0.2f}, {0.2f, 1.8f}, {0, 1.8f}};
 

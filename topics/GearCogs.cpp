@@ -13,15 +13,9 @@
 
 // --- arithmetic ----------------------------------------------------------------------------
 
-Single CogRadius(Integer n, Single p)
-{
-  return Single(n) * p / FullCircle;
-}
+Single CogRadius(Integer n, Single p) { return Single(n) * p / FullCircle; }
 
-Single CogCentreDistance(Integer a, Integer b)
-{
-  return CogRadius(a) + CogRadius(b) - CogToothDepth;
-}
+Single CogCentreDistance(Integer a, Integer b) { return CogRadius(a) + CogRadius(b) - CogToothDepth; }
 
 Single CogStartAngle(Integer n)
 {
@@ -102,10 +96,7 @@ Integer Degrees(int64_t turns)
 
 }   // namespace
 
-Integer GearPairRepeatAngle(Integer t1, Integer t2)
-{
-  return Degrees(SafeDiv(t2, GreatestCommonDivisor(t1, t2)));
-}
+Integer GearPairRepeatAngle(Integer t1, Integer t2) { return Degrees(SafeDiv(t2, GreatestCommonDivisor(t1, t2))); }
 
 Integer GearTrainRepeatAngle(Integer t1, Integer t2, Integer t3)
 {
@@ -238,16 +229,15 @@ bool IsHelicalGroup(const TGLBaseSceneObject* base, Integer i)
 
 bool IsTwoCogScene(const TDummyCube* base)
 {
-  return ChildCount(base) >= 4 && IsCogGroup(base, 0, 1) && IsCogGroup(base, 1, 1) && IsMarkerGroup(base, 2) &&
-         IsMarkerGroup(base, 3);
+  return ChildCount(base) >= 4 && IsCogGroup(base, 0, 1) && IsCogGroup(base, 1, 1) && IsMarkerGroup(base, 2)
+         && IsMarkerGroup(base, 3);
 }
 
 // Topics 2 and 3 differ only in the centre group: one cog or two on one shaft.
 bool IsTrainScene(const TDummyCube* base, Integer centreCogs)
 {
-  return ChildCount(base) >= 6 && IsCogGroup(base, 0, 1) && IsMarkerGroup(base, 1) &&
-         IsCogGroup(base, 2, centreCogs) && IsMarkerGroup(base, 3) && IsCogGroup(base, 4, 1) &&
-         IsMarkerGroup(base, 5);
+  return ChildCount(base) >= 6 && IsCogGroup(base, 0, 1) && IsMarkerGroup(base, 1) && IsCogGroup(base, 2, centreCogs)
+         && IsMarkerGroup(base, 3) && IsCogGroup(base, 4, 1) && IsMarkerGroup(base, 5);
 }
 
 bool IsHelicalScene(const TDummyCube* base)
@@ -292,8 +282,8 @@ void AddHelicalGearAssembly(TGLBaseSceneObject* Parent, const TGLMaterialLibrary
 
 // --- scenes --------------------------------------------------------------------------------
 
-void BuildTwoCogScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Integer T1, Integer T2,
-                      bool ShowMarkers, const TVector& MarkerColour)
+void BuildTwoCogScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Integer T1, Integer T2, bool ShowMarkers,
+                      const TVector& MarkerColour)
 {
   if (!SceneBase)
     return;
@@ -319,8 +309,8 @@ void BuildThreeCogScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib,
   AddMarkerGroup(SceneBase, MarkerColour, right, 0, ShowMarkers, r3 - 0.15f, 1, 0.32f);
 }
 
-void BuildCompoundGearScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Integer T1, Integer T2,
-                            Integer T3, Integer T4, bool ShowMarkers, const TVector& MarkerColour)
+void BuildCompoundGearScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Integer T1, Integer T2, Integer T3,
+                            Integer T4, bool ShowMarkers, const TVector& MarkerColour)
 {
   if (!SceneBase)
     return;
@@ -348,7 +338,8 @@ void BuildHelicalGearScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatL
     Integer Teeth;
     Single X, Roll, Twist, R;
   };
-  for (const TWheel& w : {TWheel{T1, -r1, 0, twist, r1}, TWheel{T2, r2 - CogToothDepth, -CogStartAngle(T2), -twist, r2}}) {
+  for (const TWheel& w :
+       {TWheel{T1, -r1, 0, twist, r1}, TWheel{T2, r2 - CogToothDepth, -CogStartAngle(T2), -twist, r2}}) {
     auto g = std::make_unique<TDummyCube>(nullptr);
     g->Position.X = w.X;
     TDummyCube* group = SceneBase->AddChild(std::move(g));

@@ -13,10 +13,10 @@ constexpr Single CogToothDepth = 0.075f;
 constexpr Single CogThickness = 0.2f;
 
 // The tooth counts the gear scenes start with.
-constexpr Integer PairStartTeeth[2] = {20, 20};              // topics 1 and 38
-constexpr Integer TrainStartTeeth[3] = {20, 10, 20};         // topic 2
-constexpr Integer CompoundStartTeeth[4] = {20, 10, 20, 10};  // topic 3
-constexpr Integer RackStartTeeth = 10;                       // the rack's pinion
+constexpr Integer PairStartTeeth[2] = {20, 20};               // topics 1 and 38
+constexpr Integer TrainStartTeeth[3] = {20, 10, 20};          // topic 2
+constexpr Integer CompoundStartTeeth[4] = {20, 10, 20, 10};   // topic 3
+constexpr Integer RackStartTeeth = 10;                        // the rack's pinion
 
 // --- arithmetic ----------------------------------------------------------------------------
 
@@ -50,13 +50,12 @@ void AddHelicalGearAssembly(TGLBaseSceneObject* Parent, const TGLMaterialLibrary
 
 // --- scenes --------------------------------------------------------------------------------
 
-void BuildTwoCogScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Integer T1, Integer T2,
-                      bool ShowMarkers, const TVector& MarkerColour = DefaultMarkerColour);
+void BuildTwoCogScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Integer T1, Integer T2, bool ShowMarkers,
+                      const TVector& MarkerColour = DefaultMarkerColour);
 void BuildThreeCogScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Integer T1, Integer T2, Integer T3,
                         bool ShowMarkers, const TVector& MarkerColour = DefaultMarkerColour);
-void BuildCompoundGearScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Integer T1, Integer T2,
-                            Integer T3, Integer T4, bool ShowMarkers,
-                            const TVector& MarkerColour = DefaultMarkerColour);
+void BuildCompoundGearScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Integer T1, Integer T2, Integer T3,
+                            Integer T4, bool ShowMarkers, const TVector& MarkerColour = DefaultMarkerColour);
 void BuildHelicalGearScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Integer T1, Integer T2,
                            bool ShowMarkers, const TVector& MarkerColour = DefaultMarkerColour);
 

@@ -18,21 +18,12 @@ constexpr Single BevelArrowHead = 0.05f;
 
 constexpr Integer MitreTeeth = 16;
 
-Single CosDeg(Single deg)
-{
-  return Single(std::cos((long double)deg * (long double)cPIdiv180));
-}
+Single CosDeg(Single deg) { return Single(std::cos((long double)deg * (long double)cPIdiv180)); }
 
 // Where the pinion's group stands: A1 out along X, A2 up.
-Single BevelA1()
-{
-  return CogRadius(BevelWheelTeeth, BevelPitch) - 0.2f * CosDeg(10);
-}
+Single BevelA1() { return CogRadius(BevelWheelTeeth, BevelPitch) - 0.2f * CosDeg(10); }
 
-Single BevelA2()
-{
-  return CogRadius(BevelPinionTeeth, BevelPitch) - 0.2f * CosDeg(80) - 0.05f - 0.012f;
-}
+Single BevelA2() { return CogRadius(BevelPinionTeeth, BevelPitch) - 0.2f * CosDeg(80) - 0.05f - 0.012f; }
 
 // An arrow drawn inline: the six nodes in order, appended with notification.
 TLines* AddNodeArrow(TGLBaseSceneObject* parent, const TVector& colour, const TAffineVector (&nodes)[6])
@@ -50,20 +41,20 @@ std::unique_ptr<TCylinder> Cylinder(Single radius, Single height, TCylinderParts
 
 bool IsBevelScene(const TDummyCube* base)
 {
-  return GroupHolding<TBevelCog, TCylinder, TCylinder>(base, 0) && GroupHolding<TBevelCogEx, TCylinder>(base, 1) &&
-         ArrowGroup(base, 2) && ArrowGroup(base, 3);
+  return GroupHolding<TBevelCog, TCylinder, TCylinder>(base, 0) && GroupHolding<TBevelCogEx, TCylinder>(base, 1)
+         && ArrowGroup(base, 2) && ArrowGroup(base, 3);
 }
 
 bool IsMitreScene(const TDummyCube* base)
 {
-  return GroupHolding<TBevelCogEx, TCylinder>(base, 0) && GroupHolding<TBevelCogEx, TCylinder>(base, 1) &&
-         ArrowGroup(base, 2) && ArrowGroup(base, 3);
+  return GroupHolding<TBevelCogEx, TCylinder>(base, 0) && GroupHolding<TBevelCogEx, TCylinder>(base, 1)
+         && ArrowGroup(base, 2) && ArrowGroup(base, 3);
 }
 
 bool IsRackScene(const TDummyCube* base)
 {
-  return GroupHolding<TRackGear>(base, 0) && GroupHolding<TCog, TCylinder, TCylinder, TSlotAxle, TCube>(base, 1) &&
-         ArrowGroup(base, 2);
+  return GroupHolding<TRackGear>(base, 0) && GroupHolding<TCog, TCylinder, TCylinder, TSlotAxle, TCube>(base, 1)
+         && ArrowGroup(base, 2);
 }
 
 }   // namespace
@@ -102,7 +93,7 @@ void BuildBevelGearScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib
   const Single h = 0.5f * a1, z = 0.15f, w = ArrowHalfWidth;
   AddNodeArrow(wheelMarker, MarkerColour,
                {{0, 0, z}, {h, 0, z}, {h, w, z}, {h + BevelArrowHead, 0, z}, {h, -w, z}, {h, 0, z}})
-    ->SetPitchAngle(90);
+      ->SetPitchAngle(90);
   wheelMarker->SetVisible(ShowMarkers);
 
   TDummyCube* pinionMarker = AddPlacedGroup(SceneBase, a1, a2, 0);
@@ -133,10 +124,7 @@ void ShowBevelGearMarkers(TDummyCube* SceneBase, bool Visible)
 
 // --- mitre ---------------------------------------------------------------------------------
 
-Single MitreMarkerOffset(Single apexHeight)
-{
-  return apexHeight / 3 + 0.02f;
-}
+Single MitreMarkerOffset(Single apexHeight) { return apexHeight / 3 + 0.02f; }
 
 void BuildMitreGearScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, bool ShowMarkers,
                          const TVector& MarkerColour)

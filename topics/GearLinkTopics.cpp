@@ -52,7 +52,9 @@ void AddGearLinkTopics(std::vector<TTopicEntry>& Entries)
   treadle.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {
     BuildTreadleScene(b, m, c.Markers, c.TreadleLength);
   };
-  treadle.Animate = [](TDummyCube* b, const TTopicControls& c, Single p) { AnimateTreadleScene(b, c.TreadleLength, p); };
+  treadle.Animate = [](TDummyCube* b, const TTopicControls& c, Single p) {
+    AnimateTreadleScene(b, c.TreadleLength, p);
+  };
   treadle.ShowMarkers = ShowTreadleLinkageOnly;
   treadle.RepeatAngle = FixedRepeatAngle(LinkageRepeatAngle);
   treadle.DefaultControls = [] {

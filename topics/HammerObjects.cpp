@@ -7,26 +7,17 @@
 
 namespace {
 
-TAffineVector P(Single x, Single y, Single z)
-{
-  return {x, y, z};
-}
+TAffineVector P(Single x, Single y, Single z) { return {x, y, z}; }
 
-Single Deg(double d)
-{
-  return Single(d * M_PI / 180);
-}
+Single Deg(double d) { return Single(d * M_PI / 180); }
 
 // W: the claw tip's abscissa; beta and gamma bound the inner arc of radius 0.55.
 const double ClawW = 0.52 / std::cos(Deg(20));
 const double ClawBeta = std::asin(0.2 / 0.55);
-const double ClawGamma = M_PI / 2 - std::atan(0.2 / (ClawW - 0.02)) -
-                         std::acos(0.55 / std::sqrt((ClawW - 0.02) * (ClawW - 0.02) + 0.04));
+const double ClawGamma =
+    M_PI / 2 - std::atan(0.2 / (ClawW - 0.02)) - std::acos(0.55 / std::sqrt((ClawW - 0.02) * (ClawW - 0.02) + 0.04));
 
-TAffineVector WithZ(const TAffineVector& v, Single z)
-{
-  return P(v[0], v[1], z);
-}
+TAffineVector WithZ(const TAffineVector& v, Single z) { return P(v[0], v[1], z); }
 
 void Quad(const TAffineVector& a, const TAffineVector& b, const TAffineVector& c, const TAffineVector& d)
 {
@@ -39,10 +30,7 @@ void Quad(const TAffineVector& a, const TAffineVector& b, const TAffineVector& c
 
 }   // namespace
 
-Single THammerhead::CheekTop()
-{
-  return Single(0.26 - 0.55 * std::cos(ClawBeta));
-}
+Single THammerhead::CheekTop() { return Single(0.26 - 0.55 * std::cos(ClawBeta)); }
 
 THammerhead::TClawProfile THammerhead::ClawProfile()
 {

@@ -23,9 +23,9 @@ bool IsHammerScene(const TDummyCube* base)
 {
   if (ChildCount(base) < 5)
     return false;
-  return ChildOf<THammerhead>(ChildOf<TDummyCube>(base, 0), 0) &&
-         GroupHolding<TRevolutionSolid>(base, 1) && GroupHolding<TExtrusionSolid, TLines>(base, 2) &&
-         GroupHolding<TExtrusionSolid, TLines>(base, 3) && ChildOf<TExtrusionSolid>(base, 4);
+  return ChildOf<THammerhead>(ChildOf<TDummyCube>(base, 0), 0) && GroupHolding<TRevolutionSolid>(base, 1)
+         && GroupHolding<TExtrusionSolid, TLines>(base, 2) && GroupHolding<TExtrusionSolid, TLines>(base, 3)
+         && ChildOf<TExtrusionSolid>(base, 4);
 }
 
 TCylinder* AddHandlePart(TGLBaseSceneObject* g, Single bottom, Single top, Single height, TCylinderParts parts,

@@ -20,10 +20,7 @@ constexpr Single DegreesPerRadian = 57.29578f;
 constexpr Integer SheaveGroupCount = 7;   // pulley, axle, four spoke copies, spoke
 constexpr Integer PlaneGroupCount = 17;   // cart, two arrows, two letters, two rails, ten sleepers
 
-Integer ClampSheaves(Integer n)
-{
-  return n < 1 ? 1 : n > 4 ? 4 : n;
-}
+Integer ClampSheaves(Integer n) { return n < 1 ? 1 : n > 4 ? 4 : n; }
 
 // A block's frame: an open box standing upright (rolled 90) with its centre c below the group.
 void AddBlockFrame(TGLBaseSceneObject* group, const TGLMaterialLibrary* matLib, Single h, Single c)
@@ -68,8 +65,8 @@ bool IsHoistScene(const TDummyCube* base, Integer n)
 TDummyCube* InclinedPlaneGroup(const TDummyCube* base)
 {
   TDummyCube* g = GroupOf(base, 0, PlaneGroupCount);
-  if (ChildOf<TAsymBox>(g, 0) && ChildOf<TLines>(g, 1) && ChildOf<TLines>(g, 2) && ChildOf<TExtrusionSolid>(g, 3) &&
-      ChildOf<TExtrusionSolid>(g, 4) && ChildOf<TCube>(g, 5))
+  if (ChildOf<TAsymBox>(g, 0) && ChildOf<TLines>(g, 1) && ChildOf<TLines>(g, 2) && ChildOf<TExtrusionSolid>(g, 3)
+      && ChildOf<TExtrusionSolid>(g, 4) && ChildOf<TCube>(g, 5))
     return g;
   return nullptr;
 }
@@ -198,26 +195,25 @@ void AnimatePulleyHoistScene(TDummyCube* SceneBase, Integer N, Single Lift)
   // The top sheave turns clockwise by the pulled length over its radius.
   SetChildRoll(SceneBase, 4, -a1);
   switch (N) {
-    case 1:
-      break;
-    case 2:
-      // The lower sheave hangs in a loop whose one fall runs at the pulled speed and whose
-      // other is tied to the top block: its rim turns at half the pulled length.
-      SetChildY(SceneBase, 5, yL);
-      SetChildRoll(SceneBase, 5, -a1 / 2);
-      break;
-    case 3:
-      SetChildY(SceneBase, 5, yL);
-      SetChildRoll(SceneBase, 5, -2 * a1 / 3);
-      SetChildRoll(SceneBase, 6, -a3);
-      break;
-    default:
-      SetChildY(SceneBase, 5, yL);
-      SetChildRoll(SceneBase, 5, -0.75f * a1);
-      SetChildY(SceneBase, 7, 2 * R + yL);
-      SetChildRoll(SceneBase, 6, -2 * a4);
-      SetChildRoll(SceneBase, 7, -a4);
-      break;
+  case 1: break;
+  case 2:
+    // The lower sheave hangs in a loop whose one fall runs at the pulled speed and whose
+    // other is tied to the top block: its rim turns at half the pulled length.
+    SetChildY(SceneBase, 5, yL);
+    SetChildRoll(SceneBase, 5, -a1 / 2);
+    break;
+  case 3:
+    SetChildY(SceneBase, 5, yL);
+    SetChildRoll(SceneBase, 5, -2 * a1 / 3);
+    SetChildRoll(SceneBase, 6, -a3);
+    break;
+  default:
+    SetChildY(SceneBase, 5, yL);
+    SetChildRoll(SceneBase, 5, -0.75f * a1);
+    SetChildY(SceneBase, 7, 2 * R + yL);
+    SetChildRoll(SceneBase, 6, -2 * a4);
+    SetChildRoll(SceneBase, 7, -a4);
+    break;
   }
   if (TRope* rope = ChildOf<TRope>(SceneBase, 1))
     rope->SetExtent(Lift);

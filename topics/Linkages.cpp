@@ -24,10 +24,7 @@ std::unique_ptr<TCylinder> Rod(Single radius, Single height, Integer slices, TCy
   return c;
 }
 
-Single Degrees(double radians)
-{
-  return Single(radians) * c180divPI;
-}
+Single Degrees(double radians) { return Single(radians) * c180divPI; }
 
 // --- reverse motion ----------------------------------------------------------------------------
 
@@ -47,17 +44,14 @@ constexpr Single CentreRise = CrankCentreY - TreadlePivotY;   // 1.5
 // Half the offset that keeps the layers apart in Z.
 constexpr Single LayerOffset = 0.015225f;
 
-Single RodLength(Single crank)
-{
-  return Single(std::sqrt(double(crank) * crank + double(CentreRise) * CentreRise));
-}
+Single RodLength(Single crank) { return Single(std::sqrt(double(crank) * crank + double(CentreRise) * CentreRise)); }
 
 bool IsTreadleScene(const TDummyCube* base)
 {
-  return GroupHolding<TLinkage, TLinkAxle, TCylinder>(base, 0) && ChildOf<TLinkage>(base, 1) &&
-         GroupHolding<TLinkage, TLinkAxle, TCylinder>(base, 2) &&
-         GroupHolding<TAnnulusEx, TSpoke, TSpoke, TSpoke, TSpoke, TSpoke, TSpoke, TSpoke, TSpoke>(base, 3) &&
-         GroupHolding<TCube, TCylinder, TOpenBox>(base, 4);
+  return GroupHolding<TLinkage, TLinkAxle, TCylinder>(base, 0) && ChildOf<TLinkage>(base, 1)
+         && GroupHolding<TLinkage, TLinkAxle, TCylinder>(base, 2)
+         && GroupHolding<TAnnulusEx, TSpoke, TSpoke, TSpoke, TSpoke, TSpoke, TSpoke, TSpoke, TSpoke>(base, 3)
+         && GroupHolding<TCube, TCylinder, TOpenBox>(base, 4);
 }
 
 }   // namespace

@@ -18,10 +18,7 @@ void PitchFromRest(TGLBaseSceneObject* Obj, Single Degrees)
   Obj->SetPitchAngle(Degrees);
 }
 
-Single RadToDegrees(double Radians)
-{
-  return Single(Radians) * c180divPI;
-}
+Single RadToDegrees(double Radians) { return Single(Radians) * c180divPI; }
 
 double SinDegrees(double Degrees)
 {

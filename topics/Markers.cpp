@@ -105,8 +105,8 @@ TLines* AddArrowToOriginAlongYAt(TGLBaseSceneObject* Parent, Integer Sign, const
   return Add(Parent, std::move(l));
 }
 
-TLines* AddRolledArrowToOriginAlongYAt(TGLBaseSceneObject* Parent, Integer Sign, const TVector& Colour,
-                                       Single Length, Single X, Single Y, Single Z, Single Roll)
+TLines* AddRolledArrowToOriginAlongYAt(TGLBaseSceneObject* Parent, Integer Sign, const TVector& Colour, Single Length,
+                                       Single X, Single Y, Single Z, Single Roll)
 {
   auto l = ArrowToOriginY(Single(Sign), Colour, Length);
   l->Position.SetPoint(X, Y, Z);

@@ -31,8 +31,8 @@ TLines* AddArrowToOriginAlongY(TGLBaseSceneObject* Parent, Integer Sign, const T
                                bool Visible);
 TLines* AddArrowToOriginAlongYAt(TGLBaseSceneObject* Parent, Integer Sign, const TVector& Colour, Single Length,
                                  Single X, Single Y, Single Z);
-TLines* AddRolledArrowToOriginAlongYAt(TGLBaseSceneObject* Parent, Integer Sign, const TVector& Colour,
-                                       Single Length, Single X, Single Y, Single Z, Single Roll);
+TLines* AddRolledArrowToOriginAlongYAt(TGLBaseSceneObject* Parent, Integer Sign, const TVector& Colour, Single Length,
+                                       Single X, Single Y, Single Z, Single Roll);
 
 // A line object in the markers' style: colour, anti-aliased, no node marks, no nodes yet.
 std::unique_ptr<TLines> NewMarkerLines(const TVector& Colour);

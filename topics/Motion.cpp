@@ -48,8 +48,8 @@ void MakeHandrailPath(std::vector<TAffineVector>& Path, Single A, Single B, Sing
 TDummyCube* RoundaboutGroup(const TDummyCube* base)
 {
   TDummyCube* g = GroupOf(base, 0, RoundaboutParts);
-  return g && ChildOf<TRoundabout>(g, 0) && ChildOf<TSlattedPlane>(g, 1) && ChildOf<TPipe>(g, 7) &&
-                 ChildOf<TAnnulusEx>(g, 13) && ChildOf<TDummyCube>(g, 15)
+  return g && ChildOf<TRoundabout>(g, 0) && ChildOf<TSlattedPlane>(g, 1) && ChildOf<TPipe>(g, 7)
+                 && ChildOf<TAnnulusEx>(g, 13) && ChildOf<TDummyCube>(g, 15)
              ? g
              : nullptr;
 }
@@ -66,13 +66,13 @@ struct TWheelStretch {
 };
 
 constexpr TWheelStretch WheelStretches[] = {
-  {25, 0, 0.2f / 25, 0},      {50, 0.2f, 0.5f / 25, 25}, {60, 0.7f, 0.03f, 50},    {70, 1.0f, 0.03f, 60},
-  {80, 1.3f, 0.05f, 70},      {90, 1.8f, 0.05f, 80},     {100, 2.3f, 0.07f, 90},   {110, 3.0f, 0.07f, 100},
-  {120, 3.7f, 0.07f, 110},    {130, 4.5f, 0.06f, 120},   {140, 5.1f, 0.06f, 130},  {150, 5.7f, 0.06f, 140},
-  {160, 6.3f, 0.04f, 150},    {170, 6.7f, 0.03f, 160},   {180, 7.0f, 0.2f, 170},   {210, 9.0f, 0, 180},
-  {240, 9.0f, 0.2f / 30, 210}, {250, 9.6f, 0.03f, 240},  {260, 9.9f, 0.04f, 250},  {270, 10.3f, 0.06f, 260},
-  {280, 10.9f, 0.07f, 270},   {290, 11.6f, 0.08f, 280},  {300, 12.4f, 0.06f, 290}, {310, 13.0f, 0.11f, 300},
-  {320, 14.1f, 0.06f, 310},   {330, 14.7f, 0.03f, 320},  {360, 15.0f, 0.1f, 330},
+    {25, 0, 0.2f / 25, 0},       {50, 0.2f, 0.5f / 25, 25}, {60, 0.7f, 0.03f, 50},    {70, 1.0f, 0.03f, 60},
+    {80, 1.3f, 0.05f, 70},       {90, 1.8f, 0.05f, 80},     {100, 2.3f, 0.07f, 90},   {110, 3.0f, 0.07f, 100},
+    {120, 3.7f, 0.07f, 110},     {130, 4.5f, 0.06f, 120},   {140, 5.1f, 0.06f, 130},  {150, 5.7f, 0.06f, 140},
+    {160, 6.3f, 0.04f, 150},     {170, 6.7f, 0.03f, 160},   {180, 7.0f, 0.2f, 170},   {210, 9.0f, 0, 180},
+    {240, 9.0f, 0.2f / 30, 210}, {250, 9.6f, 0.03f, 240},   {260, 9.9f, 0.04f, 250},  {270, 10.3f, 0.06f, 260},
+    {280, 10.9f, 0.07f, 270},    {290, 11.6f, 0.08f, 280},  {300, 12.4f, 0.06f, 290}, {310, 13.0f, 0.11f, 300},
+    {320, 14.1f, 0.06f, 310},    {330, 14.7f, 0.03f, 320},  {360, 15.0f, 0.1f, 330},
 };
 
 // The barrel's wheel has 25 teeth against the pinion's 10, and turns the other way.
@@ -83,9 +83,9 @@ bool IsEscapementScene(const TDummyCube* base)
 {
   TDummyCube* wheel = GroupOf(base, 0, 8);
   TDummyCube* pendulum = GroupOf(base, 1, 8);
-  return wheel && ChildOf<TEscWheel>(wheel, 0) && ChildOf<TCog>(wheel, 6) && pendulum &&
-         ChildOf<TPallet>(pendulum, 0) && GroupHolding<THelix, TCog, TCylinder, THelix>(base, 2) &&
-         ChildOf<TCylinder>(base, 3) && ChildOf<TCylinder>(base, 4);
+  return wheel && ChildOf<TEscWheel>(wheel, 0) && ChildOf<TCog>(wheel, 6) && pendulum && ChildOf<TPallet>(pendulum, 0)
+         && GroupHolding<THelix, TCog, TCylinder, THelix>(base, 2) && ChildOf<TCylinder>(base, 3)
+         && ChildOf<TCylinder>(base, 4);
 }
 
 }   // namespace

@@ -35,14 +35,14 @@ constexpr Single CarriageStartX = 0.8f;
 [[maybe_unused]] constexpr Single CardWidth = 1.4f;
 constexpr Single CutEnd = 1.45f;
 constexpr Single TipPerTravel = 16.36f;
-[[maybe_unused]] constexpr Single BladeOffset = 0.75f;        // the blade's X at travel 0, in the card's frame
-[[maybe_unused]] constexpr Single SinkPerTravel = -0.041379f;  // the cut part sinks by 0.06 over the cut
+[[maybe_unused]] constexpr Single BladeOffset = 0.75f;          // the blade's X at travel 0, in the card's frame
+[[maybe_unused]] constexpr Single SinkPerTravel = -0.041379f;   // the cut part sinks by 0.06 over the cut
 
 bool IsGuillotineScene(const TDummyCube* base)
 {
-  return GroupHolding<TGTSlider, TGTBlade>(base, 0) && ChildOf<TDummyCube>(base, 1) &&
-         ChildOf<TCube>(base, 2) && ChildOf<TGTEnd>(base, 3) && ChildOf<TGTEnd>(base, 4) &&
-         ChildOf<TCylinder>(base, 5) && ChildOf<TCube>(base, 6);
+  return GroupHolding<TGTSlider, TGTBlade>(base, 0) && ChildOf<TDummyCube>(base, 1) && ChildOf<TCube>(base, 2)
+         && ChildOf<TGTEnd>(base, 3) && ChildOf<TGTEnd>(base, 4) && ChildOf<TCylinder>(base, 5)
+         && ChildOf<TCube>(base, 6);
 }
 
 // --- sewing machine ----------------------------------------------------------------------------
@@ -67,9 +67,9 @@ bool IsSewingMachineScene(const TDummyCube* base)
   TCam* crank = ChildOf<TCam>(base, 0);
   TLinkage* rocker = ChildOf<TLinkage>(base, 3);
   TLinkage* lever = ChildOf<TLinkage>(base, 4);
-  return crank && crank->GetCount() == 3 && ChildOf<TLinkage>(base, 1) && ChildOf<TCube>(base, 2) &&
-         base->GetChild(2)->GetCount() == 5 && rocker && rocker->GetCount() == 2 && lever && lever->GetCount() == 1 &&
-         ChildOf<TOpenBox>(base, 5);
+  return crank && crank->GetCount() == 3 && ChildOf<TLinkage>(base, 1) && ChildOf<TCube>(base, 2)
+         && base->GetChild(2)->GetCount() == 5 && rocker && rocker->GetCount() == 2 && lever && lever->GetCount() == 1
+         && ChildOf<TOpenBox>(base, 5);
 }
 
 }   // namespace
@@ -226,8 +226,8 @@ void AnimateSewingMachineScene(TDummyCube* SceneBase, Single Phase)
   // about its fixed pivot P, closed at the joint Q.
   const double dx = double(x) - RockerPivotX, dy = double(RockerPivotY) - y;
   const double d = std::max(std::sqrt(dx * dx + dy * dy), 1e-9);
-  const double cosBeta = (double(RockerLength) * RockerLength + d * d - double(LeverLength) * LeverLength) /
-                         (2 * RockerLength * d);
+  const double cosBeta =
+      (double(RockerLength) * RockerLength + d * d - double(LeverLength) * LeverLength) / (2 * RockerLength * d);
   const double beta = std::acos(std::clamp(cosBeta, -1.0, 1.0));
   // The direction from P to the crank pin, below +X; atan2 keeps its quadrant.
   const double gamma = std::atan2(dy, dx);

@@ -27,11 +27,11 @@ public:
 class TRoundCuboid : public TGLSceneObject {
 public:
   explicit TRoundCuboid(TGLBaseSceneObject* AOwner = nullptr);
-  Single Depth = 0.1f;          // along Z
-  Single Length = 1.0f;         // along X
-  Single Height = 0.1f;         // along Y
+  Single Depth = 0.1f;    // along Z
+  Single Length = 1.0f;   // along X
+  Single Height = 0.1f;   // along Y
   Single CornerRadius = 0.02f;
-  Integer Segments = 10;        // steps per quarter circle of the rounding
+  Integer Segments = 10;   // steps per quarter circle of the rounding
 
   // Most steps per quarter circle drawn: the corners take (Segments + 1) squared points.
   static constexpr Integer MaxSegments = 64;

@@ -80,8 +80,8 @@ bool FindScene(TDummyCube* base, TNutCrackerScene& s)
   s.Markers[0] = GroupOf(base, 2, MarkerChildren);
   s.Markers[1] = GroupOf(base, 3, MarkerChildren);
   s.Fulcrum = ChildOf<TExtrusionSolid>(base, 5);
-  return s.Arm && ChildOf<TNutCracker>(s.Arm, 0) && s.OtherArm && s.OtherArm->GetMasterObject() == s.Arm &&
-         s.Markers[0] && s.Markers[1] && ChildOf<TFreeForm>(base, 4) && s.Fulcrum;
+  return s.Arm && ChildOf<TNutCracker>(s.Arm, 0) && s.OtherArm && s.OtherArm->GetMasterObject() == s.Arm && s.Markers[0]
+         && s.Markers[1] && ChildOf<TFreeForm>(base, 4) && s.Fulcrum;
 }
 
 // The lower arm is the upper one turned over: its roll is measured after the half turn.
@@ -94,10 +94,7 @@ void PoseOtherArm(TGLBaseSceneObject* arm, Single roll)
 
 }   // namespace
 
-Single NutCrackerArmAngle(Single Phase)
-{
-  return (300 - 200 * Single(std::sin(double(Phase) * cPIdiv180))) * 0.05f;
-}
+Single NutCrackerArmAngle(Single Phase) { return (300 - 200 * Single(std::sin(double(Phase) * cPIdiv180))) * 0.05f; }
 
 void BuildNutCrackerScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, const std::string& ModelFolder,
                           bool ShowMarkers, const TVector& MarkerColour)

@@ -11,37 +11,19 @@ constexpr Integer CrossedBeltItem = 2;
 constexpr Single CrossedBeltRadius = 0.4f;
 constexpr Single WestonLargeRadius = 0.2f;
 
-Single R1(const TTopicControls& c)
-{
-  return PulleySizeRadius(c.PulleySize[0]);
-}
+Single R1(const TTopicControls& c) { return PulleySizeRadius(c.PulleySize[0]); }
 
-Single R2(const TTopicControls& c)
-{
-  return PulleySizeRadius(c.PulleySize[1]);
-}
+Single R2(const TTopicControls& c) { return PulleySizeRadius(c.PulleySize[1]); }
 
-Single WestonSmallRadius(const TTopicControls& c)
-{
-  return Single(c.WestonRadius) * 0.01f;
-}
+Single WestonSmallRadius(const TTopicControls& c) { return Single(c.WestonRadius) * 0.01f; }
 
-Byte BeltKind(const TTopicControls& c)
-{
-  return c.BeltItem == VeeBelt ? VeeBelt : FlatBelt;
-}
+Byte BeltKind(const TTopicControls& c) { return c.BeltItem == VeeBelt ? VeeBelt : FlatBelt; }
 
-void FoldBelt(TDummyCube* b, const TTopicControls&, Integer)
-{
-  UpdateBeltTravel(b);
-}
+void FoldBelt(TDummyCube* b, const TTopicControls&, Integer) { UpdateBeltTravel(b); }
 
 }   // namespace
 
-Single PulleySizeRadius(Integer position)
-{
-  return Single(position) * 0.1f;
-}
+Single PulleySizeRadius(Integer position) { return Single(position) * 0.1f; }
 
 void AddPulleyTopics(std::vector<TTopicEntry>& Entries)
 {

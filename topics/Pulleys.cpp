@@ -18,10 +18,7 @@ constexpr Single ConeCentre = 0.8f;
 constexpr Single ConeStepWidth = 0.15f;
 constexpr Integer ConeSteps = 4;
 
-TDummyCube* AddGroup(TGLBaseSceneObject* parent, Single x)
-{
-  return AddGroupAt(parent, x, 0);
-}
+TDummyCube* AddGroup(TGLBaseSceneObject* parent, Single x) { return AddGroupAt(parent, x, 0); }
 
 // The slotted shaft of a pulley or cone, with the key cube that sits in its slot.
 void AddAxleAndKey(TGLBaseSceneObject* parent, const TGLMaterialLibrary* matLib, Single length, Single keyLength,
@@ -70,10 +67,7 @@ bool IsPulleySet(const TGLBaseSceneObject* base, Integer i)
   return ChildOf<TVPulley>(g, 0) && ChildOf<TCylinder>(g, 1) && ChildOf<TSlotAxle>(g, 2) && ChildOf<TCube>(g, 3);
 }
 
-bool IsArrow(const TGLBaseSceneObject* base, Integer i)
-{
-  return ChildOf<TLines>(base, i) != nullptr;
-}
+bool IsArrow(const TGLBaseSceneObject* base, Integer i) { return ChildOf<TLines>(base, i) != nullptr; }
 
 bool IsArrowGroup(const TGLBaseSceneObject* base, Integer i)
 {
@@ -91,15 +85,9 @@ bool IsTwoPulleyScene(const TDummyCube* base, Integer count, bool arrowGroups)
   return arrowGroups ? IsArrowGroup(base, 3) && IsArrowGroup(base, 4) : IsArrow(base, 3) && IsArrow(base, 4);
 }
 
-bool IsOpenBeltScene(const TDummyCube* base)
-{
-  return IsTwoPulleyScene<TBelt>(base, 5, true);
-}
+bool IsOpenBeltScene(const TDummyCube* base) { return IsTwoPulleyScene<TBelt>(base, 5, true); }
 
-bool IsCrossedBeltScene(const TDummyCube* base)
-{
-  return IsTwoPulleyScene<TXBelt>(base, 5, false);
-}
+bool IsCrossedBeltScene(const TDummyCube* base) { return IsTwoPulleyScene<TXBelt>(base, 5, false); }
 
 bool IsJockeyBeltScene(const TDummyCube* base)
 {
@@ -128,8 +116,8 @@ bool IsConeAxle(const TGLBaseSceneObject* base, Integer i)
 
 bool IsStepConeScene(const TDummyCube* base)
 {
-  return ChildCount(base) >= 7 && IsExactly<TBelt>(ChildOf<TGLBaseSceneObject>(base, 0)) && IsCone(base, 1) &&
-         IsCone(base, 2) && IsArrow(base, 3) && IsArrow(base, 4) && IsConeAxle(base, 5) && IsConeAxle(base, 6);
+  return ChildCount(base) >= 7 && IsExactly<TBelt>(ChildOf<TGLBaseSceneObject>(base, 0)) && IsCone(base, 1)
+         && IsCone(base, 2) && IsArrow(base, 3) && IsArrow(base, 4) && IsConeAxle(base, 5) && IsConeAxle(base, 6);
 }
 
 void SetBeltAngle(TDummyCube* base, Single angle)
@@ -144,10 +132,7 @@ void SetRolls(TDummyCube* base, std::initializer_list<Integer> children, Single 
     SetChildRoll(base, i, angle);
 }
 
-Integer ClampStep(Integer step)
-{
-  return step >= 0 && step < ConeSteps ? step : ConeSteps - 1;
-}
+Integer ClampStep(Integer step) { return step >= 0 && step < ConeSteps ? step : ConeSteps - 1; }
 
 }   // namespace
 
@@ -158,8 +143,8 @@ TDummyCube* AddGroupAt(TGLBaseSceneObject* Parent, Single X, Single Y)
   return Parent->AddChild(std::move(g));
 }
 
-TCylinder* AddShaftCylinder(TGLBaseSceneObject* Parent, const TGLMaterialLibrary* MatLib, Single Radius,
-                            Single Height, Integer Slices, Integer Material)
+TCylinder* AddShaftCylinder(TGLBaseSceneObject* Parent, const TGLMaterialLibrary* MatLib, Single Radius, Single Height,
+                            Integer Slices, Integer Material)
 {
   auto c = TCylinder::CreateSized(nullptr, Radius, Radius, Height, Slices, 1, 1, cyAll, ndOutside);
   c->SetPitchAngle(90);
@@ -186,8 +171,8 @@ void AddPulleyAssembly(TGLBaseSceneObject* Parent, const TGLMaterialLibrary* Mat
 
 // --- topic 5 -------------------------------------------------------------------------------
 
-void BuildOpenBeltScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, bool ShowMarkers, Single R1,
-                        Single R2, Byte Kind, const TVector& MarkerColour)
+void BuildOpenBeltScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, bool ShowMarkers, Single R1, Single R2,
+                        Byte Kind, const TVector& MarkerColour)
 {
   if (!SceneBase)
     return;
@@ -337,15 +322,9 @@ Integer JockeyBeltRepeatAngle(Integer s1, Integer s2)
 
 // --- topic 7 -------------------------------------------------------------------------------
 
-Single StepConeLeftRadius(Integer Step)
-{
-  return 0.5f - 0.1f * Single(ClampStep(Step));
-}
+Single StepConeLeftRadius(Integer Step) { return 0.5f - 0.1f * Single(ClampStep(Step)); }
 
-Single StepConeRightRadius(Integer Step)
-{
-  return 0.5f - 0.1f * Single(ConeSteps - 1 - ClampStep(Step));
-}
+Single StepConeRightRadius(Integer Step) { return 0.5f - 0.1f * Single(ConeSteps - 1 - ClampStep(Step)); }
 
 void BuildStepConeScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, Integer Step, bool ShowMarkers,
                         const TVector& MarkerColour)
@@ -413,10 +392,10 @@ void ShowStepConeMarkers(TDummyCube* SceneBase, bool Visible)
 Integer StepConeRepeatAngle(Integer Step)
 {
   switch (Step) {
-    case 0: return 720;
-    case 1: return 1080;
-    case 2: return 1440;
-    default: return 1800;
+  case 0: return 720;
+  case 1: return 1080;
+  case 2: return 1440;
+  default: return 1800;
   }
 }
 

@@ -18,15 +18,15 @@ constexpr Single PulleyHubProud = 0.005f;
 // A group at (x, y, 0) appended to Parent.
 TDummyCube* AddGroupAt(TGLBaseSceneObject* Parent, Single X, Single Y);
 // A round shaft or hub along Z (a cylinder pitched 90) of library material Material.
-TCylinder* AddShaftCylinder(TGLBaseSceneObject* Parent, const TGLMaterialLibrary* MatLib, Single Radius,
-                            Single Height, Integer Slices, Integer Material);
+TCylinder* AddShaftCylinder(TGLBaseSceneObject* Parent, const TGLMaterialLibrary* MatLib, Single Radius, Single Height,
+                            Integer Slices, Integer Material);
 
 // Pulley, hub, slotted axle and key, appended to Parent (Kind 0 V groove, else flat band).
 void AddPulleyAssembly(TGLBaseSceneObject* Parent, const TGLMaterialLibrary* MatLib, Integer Slices, Single RadiusB,
                        Single RadiusA, Single Width, Byte Faces, Byte Kind);
 
-void BuildOpenBeltScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, bool ShowMarkers, Single R1,
-                        Single R2, Byte Kind, const TVector& MarkerColour = DefaultMarkerColour);
+void BuildOpenBeltScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, bool ShowMarkers, Single R1, Single R2,
+                        Byte Kind, const TVector& MarkerColour = DefaultMarkerColour);
 void AnimateOpenBeltScene(TDummyCube* SceneBase, Single Phase, Single R1, Single R2);
 void BuildCrossedBeltScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, bool ShowMarkers, Single R,
                            const TVector& MarkerColour = DefaultMarkerColour);

@@ -2,10 +2,7 @@
 
 #include "engine/GLObjects.h"
 
-TDummyCube* ArrowGroup(const TGLBaseSceneObject* parent, Integer i)
-{
-  return GroupHolding<TLines>(parent, i);
-}
+TDummyCube* ArrowGroup(const TGLBaseSceneObject* parent, Integer i) { return GroupHolding<TLines>(parent, i); }
 
 void SetChildPitch(TGLBaseSceneObject* parent, Integer i, Single degrees)
 {

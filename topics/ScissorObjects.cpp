@@ -7,15 +7,9 @@
 
 namespace {
 
-TAffineVector P(Single x, Single y, Single z)
-{
-  return {x, y, z};
-}
+TAffineVector P(Single x, Single y, Single z) { return {x, y, z}; }
 
-void Vertex(Single x, Single y, Single z)
-{
-  glVertex3f(x, y, z);
-}
+void Vertex(Single x, Single y, Single z) { glVertex3f(x, y, z); }
 
 }   // namespace
 
@@ -234,8 +228,7 @@ void TFlatHead::BuildList(TRenderContextInfo&)
 TPaper::TPaper(TGLBaseSceneObject* AOwner)
     : TGLSceneObject(AOwner),
       Vertices{{{0, 0, 0.5f}, {0, 0, 0}, {-0.4f, 0, 0.5f}, {-0.4f, 0, 0}, {-0.75f, 0, 0.5f}, {-0.75f, 0, 0}}}
-{
-}
+{}
 
 void TPaper::SetSheetSize(Single Width, Single Depth)
 {

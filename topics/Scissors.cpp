@@ -24,8 +24,8 @@ const Single EdgeSlope = std::atan(1.0f / 12.0f);
 constexpr Single EffortAngle = 32.00538f;
 constexpr Single EffortRadius = 0.9434f;
 
-TDummyCube* AddMarkerGroup(TGLBaseSceneObject* base, Single x, Single y, Integer sign, Single letterY,
-                           Integer letter, const TVector& colour)
+TDummyCube* AddMarkerGroup(TGLBaseSceneObject* base, Single x, Single y, Integer sign, Single letterY, Integer letter,
+                           const TVector& colour)
 {
   TDummyCube* g = AddPlacedGroup(base, x, y, 0);
   g->SetVisible(false);
@@ -170,8 +170,8 @@ void BuildScissorsScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib,
   const Integer signs[4] = {1, -1, -1, 1};
   const Integer letters[4] = {'E', 'L', 'E', 'L'};
   for (Integer k = 0; k < 4; ++k)
-    AddMarkerGroup(SceneBase, MarkerRest[k][0], MarkerRest[k][1], signs[k], signs[k] > 0 ? 0.15f : -0.2f,
-                   letters[k], MarkerColour);
+    AddMarkerGroup(SceneBase, MarkerRest[k][0], MarkerRest[k][1], signs[k], signs[k] > 0 ? 0.15f : -0.2f, letters[k],
+                   MarkerColour);
   AddLeverLetter(SceneBase, 'F', MarkerColour, 0.05f, 0.02f, 0, 0, 0.05f)->SetVisible(false);
 }
 

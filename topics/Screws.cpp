@@ -20,12 +20,12 @@ constexpr Integer BoltTurns = 10;
 
 bool IsScrewThreadScene(const TDummyCube* base)
 {
-  return ChildCount(base) == 2 && GroupHolding<TScrew, TCylinder, THexNut>(base, 0) &&
-         GroupHolding<THexNut, TScrew>(base, 1);
+  return ChildCount(base) == 2 && GroupHolding<TScrew, TCylinder, THexNut>(base, 0)
+         && GroupHolding<THexNut, TScrew>(base, 1);
 }
 
-std::unique_ptr<TScrew> Thread(Single radius, Single depth, Single pitch, Single width, Integer turns,
-                               Integer segments, TThreadProfile profile)
+std::unique_ptr<TScrew> Thread(Single radius, Single depth, Single pitch, Single width, Integer turns, Integer segments,
+                               TThreadProfile profile)
 {
   auto t = std::make_unique<TScrew>(nullptr, radius, depth, pitch, width, turns, segments);
   t->SetOption1(profile);
@@ -59,10 +59,10 @@ bool IsNutGroup(const TDummyCube* base, Integer i)
 
 bool IsScrewJackScene(const TDummyCube* base)
 {
-  return ChildCount(base) == 5 &&
-         GroupHolding<TScrew, TScrew, TCylinder, TPartialTorus, TPartialTorus, TCylinder, TCylinder>(base, 0) &&
-         GroupHolding<TOpenBox, TLinkAxle, TLinkAxle>(base, 1) && IsNutGroup(base, 2) && IsNutGroup(base, 3) &&
-         GroupHolding<TOpenBox, TLinkAxle, TLinkAxle>(base, 4);
+  return ChildCount(base) == 5
+         && GroupHolding<TScrew, TScrew, TCylinder, TPartialTorus, TPartialTorus, TCylinder, TCylinder>(base, 0)
+         && GroupHolding<TOpenBox, TLinkAxle, TLinkAxle>(base, 1) && IsNutGroup(base, 2) && IsNutGroup(base, 3)
+         && GroupHolding<TOpenBox, TLinkAxle, TLinkAxle>(base, 4);
 }
 
 std::unique_ptr<TOpenBox> Plate(Single depth)

@@ -40,9 +40,7 @@ void AddSliderScrewTopics(std::vector<TTopicEntry>& Entries)
   slot.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {
     BuildCrankSlotScene(b, m, CrankOffset(c), 0);
   };
-  slot.Animate = [](TDummyCube* b, const TTopicControls& c, Single p) {
-    AnimateCrankSlotScene(b, CrankOffset(c), p);
-  };
+  slot.Animate = [](TDummyCube* b, const TTopicControls& c, Single p) { AnimateCrankSlotScene(b, CrankOffset(c), p); };
 
   TTopicEntry& windlass = AddTopicRow(Entries, 21, 0, WindlassRepeatAngle);
   windlass.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {

@@ -29,8 +29,8 @@ Single RodAngle(Single r, Single phase)
 
 bool IsCrankSliderScene(const TDummyCube* base)
 {
-  return ChildCount(base) == 3 && GroupHolding<TPiston, TCrankEx, TCylinder>(base, 0) &&
-         GroupHolding<TCylinder, TCylinder, TBigEnd, TBigEnd>(base, 1) && GroupHolding<TAnnulusEx>(base, 2);
+  return ChildCount(base) == 3 && GroupHolding<TPiston, TCrankEx, TCylinder>(base, 0)
+         && GroupHolding<TCylinder, TCylinder, TBigEnd, TBigEnd>(base, 1) && GroupHolding<TAnnulusEx>(base, 2);
 }
 
 // --- crank and slotted link ----------------------------------------------------------------
@@ -44,12 +44,12 @@ constexpr Single PinionX = -0.7248592f;
 
 bool IsCrankSlotScene(const TDummyCube* base)
 {
-  return ChildCount(base) == 7 && GroupHolding<TSlotLinkage>(base, 0) &&
-         GroupHolding<TCylinder, TCog, TSlotAxle, TCube, TCylinder>(base, 1) &&
-         GroupHolding<TLinkage, TLinkAxle>(base, 2) &&
-         GroupHolding<TOpenBox, TLinkAxle, TCube, TOpenBox, TCutBit, TCylinder, TScrew, THexNut>(base, 3) &&
-         GroupHolding<TCog, TCylinder, TSlotAxle, TCube>(base, 4) && GroupHolding<TCube>(base, 5) &&
-         GroupHolding<TOpenBox, TLinkAxle>(base, 6);
+  return ChildCount(base) == 7 && GroupHolding<TSlotLinkage>(base, 0)
+         && GroupHolding<TCylinder, TCog, TSlotAxle, TCube, TCylinder>(base, 1)
+         && GroupHolding<TLinkage, TLinkAxle>(base, 2)
+         && GroupHolding<TOpenBox, TLinkAxle, TCube, TOpenBox, TCutBit, TCylinder, TScrew, THexNut>(base, 3)
+         && GroupHolding<TCog, TCylinder, TSlotAxle, TCube>(base, 4) && GroupHolding<TCube>(base, 5)
+         && GroupHolding<TOpenBox, TLinkAxle>(base, 6);
 }
 
 // Shaft, key and web of a gear, appended after the gear itself.
@@ -95,8 +95,8 @@ constexpr Single RopeZ = DrumRadius + RopeRadius;
 
 bool IsWindlassScene(const TDummyCube* base)
 {
-  return ChildCount(base) == 4 && GroupHolding<THelix>(base, 0) && GroupHolding<TCylinder>(base, 1) &&
-         GroupHolding<TCylinder, TCylinder, TCylinder, TLinkage>(base, 2) && GroupHolding<TFrustrum>(base, 3);
+  return ChildCount(base) == 4 && GroupHolding<THelix>(base, 0) && GroupHolding<TCylinder>(base, 1)
+         && GroupHolding<TCylinder, TCylinder, TCylinder, TLinkage>(base, 2) && GroupHolding<TFrustrum>(base, 3);
 }
 
 }   // namespace
@@ -295,10 +295,7 @@ void AnimateCrankSlotScene(TDummyCube* SceneBase, Single CrankOffset, Single Pha
 
 // --- windlass ------------------------------------------------------------------------------
 
-Single WindlassAxleRadius()
-{
-  return DrumRadius;
-}
+Single WindlassAxleRadius() { return DrumRadius; }
 
 Single WindlassRopeLength(Single Phase)
 {

@@ -18,16 +18,10 @@ constexpr Single SideLink = 0.75f;
 constexpr Single Rocker = 0.5f;
 
 // The coupler's length: from Q to the rocker's upright pin (0, 0.5), less the side link.
-Single CouplerLength()
-{
-  return Single(std::sqrt(0.85 * 0.85 + 0.75 * 0.75)) - SideLink;
-}
+Single CouplerLength() { return Single(std::sqrt(0.85 * 0.85 + 0.75 * 0.75)) - SideLink; }
 
 // The direction of the line from Q to (0, 0.5), from -X towards +Y, radians.
-Single BaseAngle()
-{
-  return Single(std::atan(0.85 / 0.75));
-}
+Single BaseAngle() { return Single(std::atan(0.85 / 0.75)); }
 
 // The input angle (radians) at which O, C and P come into line; beyond it the linkage has
 // no pose.
@@ -35,8 +29,8 @@ double DeadCentre()
 {
   const Single l = CouplerLength();
   const Single b = Single(std::sqrt(double(QX) * QX + double(QY) * QY));
-  const Single c = Single((double(SideLink) * SideLink + double(b) * b - double(Rocker + l) * (Rocker + l)) /
-                          (2.0 * b * SideLink));
+  const Single c =
+      Single((double(SideLink) * SideLink + double(b) * b - double(Rocker + l) * (Rocker + l)) / (2.0 * b * SideLink));
   const Single atQ = Single(std::acos(std::fabs(double(c))));
   const Single toQ = Single(std::atan(0.35 / 0.75));
   return double(atQ) - double(BaseAngle()) + double(toQ);
@@ -66,14 +60,11 @@ TDummyCube* RockerGroup(const TDummyCube* base)
 
 bool IsToggleScene(const TDummyCube* base)
 {
-  return RockerGroup(base) && GroupHolding<TBToggleLink, TBToggleLink, TLinkAxle>(base, 1) &&
-         GroupHolding<TLinkAxle>(base, 2) && ChildOf<TCToggleLink>(base, 3);
+  return RockerGroup(base) && GroupHolding<TBToggleLink, TBToggleLink, TLinkAxle>(base, 1)
+         && GroupHolding<TLinkAxle>(base, 2) && ChildOf<TCToggleLink>(base, 3);
 }
 
-std::unique_ptr<TLinkAxle> Pin()
-{
-  return std::make_unique<TLinkAxle>(nullptr, 0.2f, 0.04f, 0.06f, 0.02f, 20, 0);
-}
+std::unique_ptr<TLinkAxle> Pin() { return std::make_unique<TLinkAxle>(nullptr, 0.2f, 0.04f, 0.06f, 0.02f, 20, 0); }
 
 std::unique_ptr<TCylinder> Upright(Single radius, Single height)
 {
@@ -113,10 +104,7 @@ void ToggleLinkPositions(Single& Theta, Single& Px, Single& Py, Single InputAngl
   Theta = theta * c180divPI;
 }
 
-Integer ToggleRepeatAngle()
-{
-  return Trunc(2.0 * double(c180divPI) * DeadCentre());
-}
+Integer ToggleRepeatAngle() { return Trunc(2.0 * double(c180divPI) * DeadCentre()); }
 
 void BuildToggleScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib)
 {

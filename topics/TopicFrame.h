@@ -20,10 +20,7 @@ T* ChildOf(const TGLBaseSceneObject* parent, Integer i)
 }
 
 // The number of children, 0 for no parent.
-inline Integer ChildCount(const TGLBaseSceneObject* parent)
-{
-  return parent ? parent->GetCount() : 0;
-}
+inline Integer ChildCount(const TGLBaseSceneObject* parent) { return parent ? parent->GetCount() : 0; }
 
 // A group (TDummyCube) as child i of parent holding exactly `count` children, or null.
 TDummyCube* GroupOf(const TGLBaseSceneObject* parent, Integer i, Integer count);
@@ -43,32 +40,32 @@ std::string ProgramModelFolder();
 // The control values the shell passes to the topic procedures. Each topic reads the ones
 // its procedures take; later topics add theirs here.
 struct TTopicControls {
-  Integer Cog[4] = {20, 20, 20, 20};   // Cog1UpDn .. Cog4UpDn
-  bool Markers = false;                // the topic's marker check box
+  Integer Cog[4] = {20, 20, 20, 20};            // Cog1UpDn .. Cog4UpDn
+  bool Markers = false;                         // the topic's marker check box
   TVector MarkerColour = DefaultMarkerColour;   // the arrows and letters: white, or black on white
   // Belt drives, hoist, differential pulley and inclined plane.
-  Integer BeltItem = 0;                // BeltCB: 0 vee, 1 flat, 2 crossed (topic 5 only)
-  Integer PulleySize[2] = {3, 6};      // VP1UpDn, VP2UpDn: radius x 10
-  Integer BeltStep = 3;                // StepConeUpDn
-  Integer HoistWheels = 1;             // HoistUpDn
-  Integer WestonRadius = 15;           // WPRadiusHsb: smaller sheave radius x 100
-  Integer PlaneAngle = 10;             // PlaneAngleHsb, degrees
+  Integer BeltItem = 0;             // BeltCB: 0 vee, 1 flat, 2 crossed (topic 5 only)
+  Integer PulleySize[2] = {3, 6};   // VP1UpDn, VP2UpDn: radius x 10
+  Integer BeltStep = 3;             // StepConeUpDn
+  Integer HoistWheels = 1;          // HoistUpDn
+  Integer WestonRadius = 15;        // WPRadiusHsb: smaller sheave radius x 100
+  Integer PlaneAngle = 10;          // PlaneAngleHsb, degrees
   // Gear and linkage topics.
-  Integer PivotOffset = 0;             // LinkOffsetHsb, -30 .. 30
-  Single TreadleLength = 0.15f;        // TreadleHsb x 0.01
-  bool Advancing = true;               // the ratchet is driven forwards
+  Integer PivotOffset = 0;        // LinkOffsetHsb, -30 .. 30
+  Single TreadleLength = 0.15f;   // TreadleHsb x 0.01
+  bool Advancing = true;          // the ratchet is driven forwards
   // Chain drive, derailleur and cams.
-  Integer Chain[2] = {10, 20};         // Chain1UpDn, Chain2UpDn: left and right sprocket teeth
-  Integer BikeGear = 1;                // 0, 1, 2: the 14-, 16- or 18-tooth rear sprocket
-  Integer CamFollower = 0;             // CamCB item: roller, flat, point, radius
-  Integer CamOffset = 10;              // CamOffsetHsb position (0 to 25)
-  Integer CamSlot = 20;                // CamSlotHsb position: the box cam's groove angle in degrees
-  Integer BoxCamRadius = 20;           // SCamRadHsb position (12 to 30)
+  Integer Chain[2] = {10, 20};   // Chain1UpDn, Chain2UpDn: left and right sprocket teeth
+  Integer BikeGear = 1;          // 0, 1, 2: the 14-, 16- or 18-tooth rear sprocket
+  Integer CamFollower = 0;       // CamCB item: roller, flat, point, radius
+  Integer CamOffset = 10;        // CamOffsetHsb position (0 to 25)
+  Integer CamSlot = 20;          // CamSlotHsb position: the box cam's groove angle in degrees
+  Integer BoxCamRadius = 20;     // SCamRadHsb position (12 to 30)
   // Crank, screw, windlass and brake topics.
-  Integer CrankOffset = 25;            // CrankOffsetHsb position: the crank's throw x 100
-  Integer ThreadProfile = 0;           // ScrewCB item: V, square, buttress, Acme
-  Integer ScrewPitch = 10;             // ScrewPitchHsb position: the pitch x 100 (10 to 40)
-  Integer HandleRadius = 60;           // HandRadHsb position: the handle's radius x 100 (18 to 96)
+  Integer CrankOffset = 25;    // CrankOffsetHsb position: the crank's throw x 100
+  Integer ThreadProfile = 0;   // ScrewCB item: V, square, buttress, Acme
+  Integer ScrewPitch = 10;     // ScrewPitchHsb position: the pitch x 100 (10 to 40)
+  Integer HandleRadius = 60;   // HandRadHsb position: the handle's radius x 100 (18 to 96)
   // The folder (with its separator) the scenes that load models and pictures read them from.
   std::string ModelFolder = ProgramModelFolder();
 };

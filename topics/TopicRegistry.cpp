@@ -8,8 +8,17 @@ namespace {
 
 // Question categories, in the order the test menu lists them.
 enum : Integer {
-  MotionQuestions, LeverQuestions, LinkageQuestions, GearQuestions, RatchetQuestions, PulleyQuestions,
-  ChainQuestions, LiftingQuestions, CamQuestions, CrankQuestions, ScrewQuestions
+  MotionQuestions,
+  LeverQuestions,
+  LinkageQuestions,
+  GearQuestions,
+  RatchetQuestions,
+  PulleyQuestions,
+  ChainQuestions,
+  LiftingQuestions,
+  CamQuestions,
+  CrankQuestions,
+  ScrewQuestions
 };
 
 struct TViewData {
@@ -122,7 +131,8 @@ std::vector<TTopicRow> MakeRows()
   cam(m.Add(14, P::Cams, CamQuestions, {"CAM_CIRCULAR.HTM", "CAM_CIRCULAR.HTM#PEAR", "#PEAR"},
             {{-5.68f, 1.39f, 8.11f}, {0.01f, -0.47f}}),
       {Shown("CamOffsetHsb", true), Shown("CamLabel", true)});
-  cam(m.Add(15, P::Cams, CamQuestions, {"CAM_CIRCULAR.HTM#HEART", "#HEART"}, {{-5.23f, 1.56f, 8.38f}, {-0.01f, -0.51f}}),
+  cam(m.Add(15, P::Cams, CamQuestions, {"CAM_CIRCULAR.HTM#HEART", "#HEART"},
+            {{-5.23f, 1.56f, 8.38f}, {-0.01f, -0.51f}}),
       {Shown("CamOffsetHsb", false), Shown("CamLabel", false)});
   cam(m.Add(16, P::BoxCam, CamQuestions, {"CAM_CIRCULAR.HTM#BOX", "#BOX"}, {{-4.35f, 3.75f, 8.19f}, {0.01f, -0.17f}}));
 

@@ -25,8 +25,23 @@ enum class TTopicView {
 
 // The pages of controls beside the models, one of which a model topic shows.
 enum class TControlPage {
-  Blank, Cogs, Bevel, Belts, StepCone, Chain, Hoist, Weston, Cams, BoxCam, Crank, Screw, Windlass, Linkage, Treadle,
-  Bike, InclinedPlane,
+  Blank,
+  Cogs,
+  Bevel,
+  Belts,
+  StepCone,
+  Chain,
+  Hoist,
+  Weston,
+  Cams,
+  BoxCam,
+  Crank,
+  Screw,
+  Windlass,
+  Linkage,
+  Treadle,
+  Bike,
+  InclinedPlane,
   Count
 };
 
@@ -34,9 +49,9 @@ enum class TControlPage {
 struct TControlSetting {
   std::string Control;
   bool Visible = true;
-  Integer Min = 0, Max = 0;        // Max > Min: the topic's range (the position is kept inside it)
-  std::string Hint;                // empty: the hint stays as it is
-  std::vector<std::string> Items;  // a list box's items, when the topic sets them (the first picked)
+  Integer Min = 0, Max = 0;         // Max > Min: the topic's range (the position is kept inside it)
+  std::string Hint;                 // empty: the hint stays as it is
+  std::vector<std::string> Items;   // a list box's items, when the topic sets them (the first picked)
 };
 
 struct TTopicExample {
@@ -63,8 +78,8 @@ struct TTopicRow {
   std::string LeverCaption;   // the lever toolbar's label
   // Page names that show this topic: upper case, without folder, anchors included.
   std::vector<std::string> PageKeys;
-  Integer Rate = 100;        // degrees a second at start
-  Integer Category = -1;     // the question category, -1 for none
+  Integer Rate = 100;      // degrees a second at start
+  Integer Category = -1;   // the question category, -1 for none
 };
 
 // Every row, in id order.

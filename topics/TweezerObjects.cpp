@@ -47,8 +47,8 @@ TAffineVector NegY(TAffineVector v)
 TTweezers::TTweezers(TGLBaseSceneObject* AOwner) : TBezierStrip(AOwner)
 {
   FThickness = 0.01f;
-  const Single points[8][2] = {{0, 0},      {0.05f, 0},    {0.47f, 0.15f}, {1.0f, 0.1f},
-                               {0, 0.03f},  {0.5f, 0.05f}, {0.5f, 0.02f},  {1.0f, 0.01f}};
+  const Single points[8][2] = {{0, 0},     {0.05f, 0},    {0.47f, 0.15f}, {1.0f, 0.1f},
+                               {0, 0.03f}, {0.5f, 0.05f}, {0.5f, 0.02f},  {1.0f, 0.01f}};
   for (Integer i = 0; i < 8; ++i)
     SetControlPoint(i, points[i][0], points[i][1], false);
 }
@@ -136,8 +136,7 @@ void TTweezers::BuildList(TRenderContextInfo&)
   }
 
   // The tip: a small end face at x = 1.05 joined to the last row.
-  const TAffineVector A{1.05f, 0.1f, 0.01f}, B{1.05f, 0.105f, 0.01f}, C{1.05f, 0.105f, -0.01f},
-    D{1.05f, 0.1f, -0.01f};
+  const TAffineVector A{1.05f, 0.1f, 0.01f}, B{1.05f, 0.105f, 0.01f}, C{1.05f, 0.105f, -0.01f}, D{1.05f, 0.1f, -0.01f};
   glBegin(GL_QUADS);
   PlaneNormal(A, B, E[0]);
   EmitVertex(A), EmitVertex(B), EmitVertex(E[0]), EmitVertex(E[1]);

@@ -94,10 +94,7 @@ void Grip(const TTweezersScene& s, Single g)
 
 }   // namespace
 
-Single TweezersStroke(Single Phase)
-{
-  return 600 * Single(std::sin(double(Phase) * cPIdiv180));
-}
+Single TweezersStroke(Single Phase) { return 600 * Single(std::sin(double(Phase) * cPIdiv180)); }
 
 void BuildTweezersScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, bool ShowMarkers,
                         const TVector& MarkerColour)

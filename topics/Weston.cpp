@@ -60,9 +60,9 @@ bool IsWestonScene(const TDummyCube* base)
     return false;
   TDummyCube* upper = GroupOf(base, 0, UpperBlockCount);
   TDummyCube* lower = GroupOf(base, 1, LowerBlockCount);
-  return ChildOf<TVPulley>(upper, 0) && ChildOf<TVPulley>(upper, 6) && ChildOf<TCylinder>(upper, 12) &&
-         ChildOf<TVPulley>(lower, 0) && ChildOf<TCube>(lower, 3) && ChildOf<TWestonRope>(base, 2) &&
-         ChildOf<TLines>(base, 3) && ChildOf<TLines>(base, 4);
+  return ChildOf<TVPulley>(upper, 0) && ChildOf<TVPulley>(upper, 6) && ChildOf<TCylinder>(upper, 12)
+         && ChildOf<TVPulley>(lower, 0) && ChildOf<TCube>(lower, 3) && ChildOf<TWestonRope>(base, 2)
+         && ChildOf<TLines>(base, 3) && ChildOf<TLines>(base, 4);
 }
 
 }   // namespace

@@ -64,9 +64,9 @@ void AddWire(TGLBaseSceneObject* base, Single h, Single z, const TGLMaterialLibr
 
 bool IsWormScene(const TDummyCube* base)
 {
-  return GroupHolding<TWorm, TCylinder, TCylinder>(base, 0) &&
-         GroupHolding<TWormWheel, TCylinder, TCylinder, TSlotAxle, TCube>(base, 1) && ChildOf<TWheelGroup>(base, 1) &&
-         ArrowGroup(base, 2) && ArrowGroup(base, 3);
+  return GroupHolding<TWorm, TCylinder, TCylinder>(base, 0)
+         && GroupHolding<TWormWheel, TCylinder, TCylinder, TSlotAxle, TCube>(base, 1) && ChildOf<TWheelGroup>(base, 1)
+         && ArrowGroup(base, 2) && ArrowGroup(base, 3);
 }
 
 }   // namespace

@@ -30,7 +30,7 @@ using TGLClearColor = void (*)(float, float, float, float);
 using TGLClear = void (*)(unsigned);
 constexpr unsigned GL_COLOR_BUFFER_BIT = 0x4000, GL_DEPTH_BUFFER_BIT = 0x100;
 
-}  // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {

@@ -9,14 +9,26 @@ TVector VectorMake(const TAffineVector& v, Single w) { return {v[0], v[1], v[2],
 TVector PointMake(Single x, Single y, Single z) { return {x, y, z, 1}; }
 TVector PointMake(const TAffineVector& v) { return {v[0], v[1], v[2], 1}; }
 
-TAffineVector VectorAdd(const TAffineVector& a, const TAffineVector& b) { return {a[0] + b[0], a[1] + b[1], a[2] + b[2]}; }
+TAffineVector VectorAdd(const TAffineVector& a, const TAffineVector& b)
+{
+  return {a[0] + b[0], a[1] + b[1], a[2] + b[2]};
+}
 TVector VectorAdd(const TVector& a, const TVector& b) { return {a[0] + b[0], a[1] + b[1], a[2] + b[2], a[3] + b[3]}; }
-TAffineVector VectorSubtract(const TAffineVector& a, const TAffineVector& b) { return {a[0] - b[0], a[1] - b[1], a[2] - b[2]}; }
-TVector VectorSubtract(const TVector& a, const TVector& b) { return {a[0] - b[0], a[1] - b[1], a[2] - b[2], a[3] - b[3]}; }
+TAffineVector VectorSubtract(const TAffineVector& a, const TAffineVector& b)
+{
+  return {a[0] - b[0], a[1] - b[1], a[2] - b[2]};
+}
+TVector VectorSubtract(const TVector& a, const TVector& b)
+{
+  return {a[0] - b[0], a[1] - b[1], a[2] - b[2], a[3] - b[3]};
+}
 TAffineVector VectorScale(const TAffineVector& v, Single f) { return {v[0] * f, v[1] * f, v[2] * f}; }
 TVector VectorScale(const TVector& v, Single f) { return {v[0] * f, v[1] * f, v[2] * f, v[3] * f}; }
 TAffineVector VectorNegate(const TAffineVector& v) { return {-v[0], -v[1], -v[2]}; }
-Single VectorDotProduct(const TAffineVector& a, const TAffineVector& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
+Single VectorDotProduct(const TAffineVector& a, const TAffineVector& b)
+{
+  return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
+}
 Single VectorDotProduct(const TVector& a, const TVector& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
 
 TAffineVector VectorCrossProduct(const TAffineVector& a, const TAffineVector& b)
@@ -151,7 +163,10 @@ TMatrix CreateRotationMatrix(const TAffineVector& anAxis, Single angle)
   return m;
 }
 
-TMatrix CreateRotationMatrix(const TVector& axis, Single angle) { return CreateRotationMatrix(AffineVectorMake(axis), angle); }
+TMatrix CreateRotationMatrix(const TVector& axis, Single angle)
+{
+  return CreateRotationMatrix(AffineVectorMake(axis), angle);
+}
 
 TMatrix MatrixMultiply(const TMatrix& a, const TMatrix& b)
 {
@@ -179,8 +194,7 @@ TVector VectorTransform(const TVector& v, const TMatrix& m)
 
 TAffineVector VectorRotate(const TAffineVector& v, const TMatrix& m)
 {
-  return {v[0] * m[0][0] + v[1] * m[1][0] + v[2] * m[2][0],
-          v[0] * m[0][1] + v[1] * m[1][1] + v[2] * m[2][1],
+  return {v[0] * m[0][0] + v[1] * m[1][0] + v[2] * m[2][0], v[0] * m[0][1] + v[1] * m[1][1] + v[2] * m[2][1],
           v[0] * m[0][2] + v[1] * m[1][2] + v[2] * m[2][2]};
 }
 
@@ -248,7 +262,7 @@ bool Invert(const TMatrix& m, TMatrix& out, double* det)
   return true;
 }
 
-}  // namespace
+}   // namespace
 
 Single MatrixDeterminant(const TMatrix& m)
 {
@@ -303,7 +317,10 @@ static long double Clamp1(long double x) { return x < -1 ? -1 : (x > 1 ? 1 : x);
 
 Single ArcSin(Single x) { return std::isnan(x) ? x : static_cast<Single>(std::asin(Clamp1(x))); }
 Single ArcCos(Single x) { return std::isnan(x) ? x : static_cast<Single>(std::acos(Clamp1(x))); }
-Single ArcTan2(Single y, Single x) { return static_cast<Single>(std::atan2(static_cast<long double>(y), static_cast<long double>(x))); }
+Single ArcTan2(Single y, Single x)
+{
+  return static_cast<Single>(std::atan2(static_cast<long double>(y), static_cast<long double>(x)));
+}
 Single Tan(Single x) { return static_cast<Single>(std::tan(static_cast<long double>(x))); }
 
 Single Power(Single base, Single exponent)

@@ -70,8 +70,7 @@ TAffineVector VectorLerp(const TAffineVector& a, const TAffineVector& b, Single 
 bool VectorEquals(const TAffineVector& a, const TAffineVector& b);
 
 // Unit normal of the plane through three points: (p2 - p1) x (p3 - p1), normalised.
-void CalcPlaneNormal(const TAffineVector& p1, const TAffineVector& p2, const TAffineVector& p3,
-                     TAffineVector& n);
+void CalcPlaneNormal(const TAffineVector& p1, const TAffineVector& p2, const TAffineVector& p3, TAffineVector& n);
 TAffineVector CalcPlaneNormal(const TAffineVector& p1, const TAffineVector& p2, const TAffineVector& p3);
 
 TMatrix CreateTranslationMatrix(const TAffineVector& v);

@@ -84,7 +84,8 @@ TBytes Faces(uint16_t declared, std::vector<std::array<uint16_t, 3>> faces, cons
 // A file with one object holding the given mesh chunks.
 TBytes FileWithMesh(const TBytes& meshChunks)
 {
-  return Chunk(C3DS_MAIN, Chunk(C3DS_EDITOR, Chunk(C3DS_NAMED_OBJECT, Cat({Str("obj"), Chunk(C3DS_TRIANGLE_MESH, meshChunks)}))));
+  return Chunk(C3DS_MAIN,
+               Chunk(C3DS_EDITOR, Chunk(C3DS_NAMED_OBJECT, Cat({Str("obj"), Chunk(C3DS_TRIANGLE_MESH, meshChunks)}))));
 }
 
 // Parses a copy of exactly those bytes on the heap, so reading past them is caught.
@@ -164,7 +165,8 @@ TEST(File3DS, SkipsWhatItDoesNotKnowAndReadsEveryColourForm)
   Put16(tex, 1);
   PutF(tex, 0.5f);
   PutF(tex, 0.5f);
-  const T3DSModel t = ParseExact(FileWithMesh(Cat({Chunk(C3DS_VERTEX_LIST, Vertices(3, 3)), Chunk(C3DS_TEXTURE_COORDS, tex)})));
+  const T3DSModel t =
+      ParseExact(FileWithMesh(Cat({Chunk(C3DS_VERTEX_LIST, Vertices(3, 3)), Chunk(C3DS_TEXTURE_COORDS, tex)})));
   ASSERT_EQ(t.Meshes.size(), 1u);
   EXPECT_TRUE(t.Meshes[0].TexCoords.empty());
 }
@@ -202,11 +204,13 @@ TEST(File3DS, LyingFilesAreErrors)
   TBytes group = Str("m");
   Put16(group, 1);
   Put16(group, 1);   // face 1 of 1
-  expectError(FileWithMesh(Cat({goodVerts, Chunk(C3DS_FACE_LIST, Faces(1, {{0, 1, 2}}, Chunk(C3DS_FACE_MATERIAL, group)))})),
+  expectError(FileWithMesh(
+                  Cat({goodVerts, Chunk(C3DS_FACE_LIST, Faces(1, {{0, 1, 2}}, Chunk(C3DS_FACE_MATERIAL, group)))})),
               "group face");
   TBytes bigGroup = Str("m");
   Put16(bigGroup, 500);
-  expectError(FileWithMesh(Cat({goodVerts, Chunk(C3DS_FACE_LIST, Faces(1, {{0, 1, 2}}, Chunk(C3DS_FACE_MATERIAL, bigGroup)))})),
+  expectError(FileWithMesh(
+                  Cat({goodVerts, Chunk(C3DS_FACE_LIST, Faces(1, {{0, 1, 2}}, Chunk(C3DS_FACE_MATERIAL, bigGroup)))})),
               "group count");
   // Chunk lengths beyond the parent, below the header, and zero.
   expectError(FileWithMesh(Chunk(C3DS_VERTEX_LIST, Vertices(3, 3), 1000)), "length beyond parent");
@@ -247,8 +251,7 @@ TEST(File3DS, DamagedBytesGiveAModelOrE3DSError)
       bad[i] = v;
       try {
         ParseExact(bad);
-      } catch (const E3DSError&) {
-      }
+      } catch (const E3DSError&) {}
     }
 }
 
@@ -268,4 +271,4 @@ TEST(File3DS, WriterRefusesModelsTheFormatCannotHold)
   EXPECT_THROW(Write3DS(m), E3DSError);
 }
 
-}  // namespace
+}   // namespace

@@ -246,4 +246,4 @@ TEST(FreeForm, MaterialsNamingOneTextureShareItsPicture)
   EXPECT_EQ(a.GetTextureMode(), TGLTextureMode::tmModulate);
 }
 
-}  // namespace
+}   // namespace

@@ -129,7 +129,7 @@ TEST(GLCadencer, ToggleQuicklyDoesNotDoubleTheTicks)
   EXPECT_EQ(ticks, 0);
 }
 
-}  // namespace
+}   // namespace
 
 TEST(GLCadencer, TicksAtMostOncePerDisplayRefreshAndKeepsTime)
 {

@@ -106,8 +106,8 @@ TEST(Tessellator, ConcaveOutlineFillsItsArea)
   // Counter-clockwise from +Z, covering the whole area of 4.
   EXPECT_NEAR(TriangleArea(l, tri), 4, 1e-5);
   // The letter E: ten corners, three prongs.
-  std::vector<TAffineVector> e = {{0, 0, 0}, {3, 0, 0}, {3, 1, 0}, {1, 1, 0}, {1, 2, 0}, {2, 2, 0}, {2, 3, 0},
-                                  {1, 3, 0}, {1, 4, 0}, {3, 4, 0}, {3, 5, 0}, {0, 5, 0}};
+  std::vector<TAffineVector> e = {{0, 0, 0}, {3, 0, 0}, {3, 1, 0}, {1, 1, 0}, {1, 2, 0}, {2, 2, 0},
+                                  {2, 3, 0}, {1, 3, 0}, {1, 4, 0}, {3, 4, 0}, {3, 5, 0}, {0, 5, 0}};
   tri = TessellatePolygon({e}, ZVector);
   EXPECT_EQ(tri.size(), 30u);
   EXPECT_NEAR(TriangleArea(e, tri), 15 - 2 - 2 - 1, 1e-4);
@@ -155,4 +155,4 @@ TEST(Tessellator, RecorderEmulatesTheGluCallbacks)
   EXPECT_EQ(rec.Count("gluTessVertex"), 4);
 }
 
-}  // namespace
+}   // namespace

@@ -139,7 +139,7 @@ TEST(SceneCoordinates, WhichWritesNotify)
   EXPECT_EQ(c.Y, 5);
   c.SetCoordinate(7, 1);   // no such coordinate
   EXPECT_EQ(n, 2);
-  c.X = 9;                 // direct write
+  c.X = 9;   // direct write
   c.ScaleBy(2);
   EXPECT_EQ(n, 2);
   EXPECT_EQ(c.AsAffineVector(), AffineVectorMake(18, 10, 6));
@@ -271,7 +271,7 @@ TEST(SceneRender, ProxyWithAndWithoutTheMastersTransformation)
   auto* master = root.AddNewChild<TMarker>();
   master->Position.SetPoint(0, 2, 0);
   master->AddNewChild<TMarker>()->Position.SetPoint(0, 0, 3);   // a child drawn again too
-  master->SetVisible(false);   // a hidden master still serves its proxies
+  master->SetVisible(false);                                    // a hidden master still serves its proxies
   auto* proxy = root.AddNewChild<TGLProxyObject>();
   proxy->SetMasterObject(master);
   proxy->Position.SetPoint(5, 0, 0);
@@ -579,4 +579,4 @@ TEST(SceneRender, OnlyClosedSolidsCullTheirBackFaces)
   EXPECT_EQ(open->Builds, 1);
 }
 
-}  // namespace
+}   // namespace

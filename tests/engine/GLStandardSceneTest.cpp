@@ -14,8 +14,8 @@ TEST(StandardMaterials, TwentyInTheirOrder)
 {
   TGLMaterialLibrary lib;
   FillStandardMaterials(lib);
-  const char* expected[] = {"Metal", "Brass", "DarkMetal", "DarkBrass", "Blue", "BrightMetal", "Bronze",
-                            "Red", "Yellow", "PaleWhite", "Green", "HazelNut", "Muscle", "PaleBlue",
+  const char* expected[] = {"Metal",      "Brass",   "DarkMetal", "DarkBrass", "Blue",     "BrightMetal", "Bronze",
+                            "Red",        "Yellow",  "PaleWhite", "Green",     "HazelNut", "Muscle",      "PaleBlue",
                             "ShinyBrass", "VSMetal", "DarkBrown", "FaceBrown", "mtPink70", "mtOrange40"};
   ASSERT_EQ(lib.Materials.GetCount(), 20);
   for (int i = 0; i < 20; ++i) {
@@ -134,4 +134,4 @@ TEST(Textures, BadFilesRaiseAndLeaveTheObjectUntextured)
   EXPECT_FALSE(t.Enabled());
 }
 
-}  // namespace
+}   // namespace

@@ -145,7 +145,7 @@ TEST(Viewer, SnapshotWithoutGLIsTheBackground)
   EXPECT_THROW(TGLBitmap32(-1, 5), EOutOfResources);
 }
 
-}  // namespace
+}   // namespace
 
 namespace {
 
@@ -189,4 +189,4 @@ TEST(Viewer, EveryStandardMaterialReadsUnderTheStandardLights)
   }
 }
 
-}  // namespace
+}   // namespace

@@ -27,4 +27,4 @@ TEST(OpenGL1x, LoadsTheSystemLibrariesWithoutDisplacingARecorder)
   EXPECT_EQ(rec.Count("glEnable"), 1);
 }
 
-}  // namespace
+}   // namespace

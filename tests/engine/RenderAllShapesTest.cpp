@@ -104,7 +104,9 @@ T3DSModel NutModel()
         SinCos(2 * cPI * i / n, s, c);
         mesh.Vertices.push_back({r * c, r * s, z});
       }
-  auto v = [&](int ring, int i) { return uint16_t(ring * n + (i % n)); };   // ring: 0 back outer, 1 back inner, 2 front outer, 3 front inner
+  auto v = [&](int ring, int i) {
+    return uint16_t(ring * n + (i % n));
+  };   // ring: 0 back outer, 1 back inner, 2 front outer, 3 front inner
   for (int i = 0; i < n; ++i) {
     auto quad = [&](uint16_t a, uint16_t b, uint16_t c, uint16_t d) {
       mesh.Faces.push_back({a, b, c});
@@ -150,7 +152,8 @@ TEST(RenderAllShapes, EveryShapeLeavesLitPixels)
   cyl->SetRollAngle(-20);
   place(cyl, "cylinder", 1, "Brass");
 
-  auto* cone = base->AddChild(TCylinder::CreateSized(nullptr, 0.45f, 0.0f, 0.9f, 32, 1, 1, cySides | cyBottom, ndOutside));
+  auto* cone =
+      base->AddChild(TCylinder::CreateSized(nullptr, 0.45f, 0.0f, 0.9f, 32, 1, 1, cySides | cyBottom, ndOutside));
   cone->SetPitchAngle(20);
   place(cone, "cone", 2, "Green");
 
@@ -205,15 +208,25 @@ TEST(RenderAllShapes, EveryShapeLeavesLitPixels)
   auto* letter = base->AddNewChild<TExtrusionSolid>();
   letter->SetHeight(0.2f);
   const Single s = 0.45f;
-  for (auto [x, y] : {std::pair{0.f, 0.f}, {1.2f, 0.f}, {1.2f, 0.2f}, {0.2f, 0.2f}, {0.2f, 0.8f}, {1.2f, 0.8f},
-                      {1.2f, 1.0f}, {0.2f, 1.0f}, {0.2f, 1.6f}, {1.2f, 1.6f}, {1.2f, 1.8f}, {0.f, 1.8f}})
+  for (auto [x, y] : {std::pair{0.f, 0.f},
+                      {1.2f, 0.f},
+                      {1.2f, 0.2f},
+                      {0.2f, 0.2f},
+                      {0.2f, 0.8f},
+                      {1.2f, 0.8f},
+                      {1.2f, 1.0f},
+                      {0.2f, 1.0f},
+                      {0.2f, 1.6f},
+                      {1.2f, 1.6f},
+                      {1.2f, 1.8f},
+                      {0.f, 1.8f}})
     letter->AddNode(0, (x - 0.6f) * s, (y - 0.9f) * s, 0);
   letter->SetTurnAngle(-30);
   place(letter, "extrusion solid", 9, "mtOrange40");
 
   auto* strip = base->AddNewChild<TBezierStrip>();
   const TVector2f limb[8] = {{0, -0.05f}, {0.13f, -0.05f}, {0.25f, -0.12f}, {0.25f, -0.28f},
-                             {0, 0.05f}, {0.29f, 0.05f}, {0.29f, -0.12f}, {0.29f, -0.28f}};
+                             {0, 0.05f},  {0.29f, 0.05f},  {0.29f, -0.12f}, {0.29f, -0.28f}};
   for (int i = 0; i < 8; ++i)
     strip->SetControlPoint(i, 2.6f * limb[i][0] - 0.35f, 2.6f * limb[i][1] + 0.3f, false);
   strip->SetThickness(0.12f);
@@ -284,4 +297,4 @@ TEST(RenderAllShapes, EveryShapeLeavesLitPixels)
   EXPECT_EQ(again.Pixels, all.Pixels);
 }
 
-}  // namespace
+}   // namespace

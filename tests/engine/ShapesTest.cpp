@@ -136,7 +136,8 @@ TEST(ShapesBasic, ClosedShapesSayTheyAreAndAreClosed)
   pyramid.SetHeight(pyramid.GetApexHeight());
   TSphere ball;
   TTorus tyre;
-  std::vector<TGLBaseSceneObject*> closed{cyl.get(), cone.get(), cube.get(), ring.get(), &frustrum, &pyramid, &ball, &tyre};
+  std::vector<TGLBaseSceneObject*> closed{cyl.get(), cone.get(), cube.get(), ring.get(),
+                                          &frustrum, &pyramid,   &ball,      &tyre};
   for (size_t i = 0; i < closed.size(); ++i) {
     SCOPED_TRACE(i);
     EXPECT_TRUE(closed[i]->IsClosedSolid());
@@ -152,8 +153,8 @@ TEST(ShapesBasic, ClosedShapesSayTheyAreAndAreClosed)
   half.SetStop(180);
   TFrustrum hollow;
   hollow.SetNormalDirection(ndInside);
-  for (TGLBaseSceneObject* o : std::vector<TGLBaseSceneObject*>{tube.get(), inside.get(), tray.get(), room.get(),
-                                                               washer.get(), &half, &hollow})
+  for (TGLBaseSceneObject* o :
+       std::vector<TGLBaseSceneObject*>{tube.get(), inside.get(), tray.get(), room.get(), washer.get(), &half, &hollow})
     EXPECT_FALSE(o->IsClosedSolid());
 }
 
@@ -186,7 +187,7 @@ TEST(ShapesRebuild, CylinderHeightSetterRebuildsOnce)
   EXPECT_EQ(CompilesAfterRender(*rope, rec), 1);
   EXPECT_EQ(CompilesAfterRender(*rope, rec), 1);   // nothing changed: the list is called
   rope->SetHeight(1.5f);
-  rope->SetHeight(1.5f);                            // the same value again changes nothing
+  rope->SetHeight(1.5f);   // the same value again changes nothing
   EXPECT_EQ(CompilesAfterRender(*rope, rec), 2);
   EXPECT_EQ(CompilesAfterRender(*rope, rec), 2);
   EXPECT_EQ(rope->GetHeight(), 1.5f);
@@ -199,7 +200,8 @@ TEST(ShapesLines, AddNodeNotifiesAndSilentDoesNot)
   arrow.SetNodesAspect(lnaInvisible);
   arrow.SetAntiAliased(true);
   arrow.SetLineColor(TVector{1, 1, 1, 1});
-  for (auto [x, y] : {std::pair{0.f, 0.f}, {0.425f, 0.f}, {0.425f, 0.02f}, {0.5f, 0.f}, {0.425f, -0.02f}, {0.425f, 0.f}})
+  for (auto [x, y] :
+       {std::pair{0.f, 0.f}, {0.425f, 0.f}, {0.425f, 0.02f}, {0.5f, 0.f}, {0.425f, -0.02f}, {0.425f, 0.f}})
     arrow.AddNodeSilent(x, y, 0);
   EXPECT_EQ(CompilesAfterRender(arrow, rec), 1);
   arrow.AddNodeSilent(1, 1, 1);
@@ -235,8 +237,8 @@ TEST(ShapesPipe, RepeatedNodesGiveNoNaNNormals)
   frame.SetParts(ppOutside | ppStartDisk | ppStopDisk);
   // A closed path that passes its first point twice, as the wheelbarrow frame does, and
   // repeats other points three times.
-  const TAffineVector path[] = {{0, 0, 0.2f}, {0.5f, 0, 0.2f}, {0.5f, 0, 0.2f}, {0.5f, 0, 0.2f}, {1, 0.2f, 0.1f},
-                                {1, 0.2f, -0.1f}, {0.5f, 0, -0.2f}, {0, 0, -0.2f}, {0, 0, 0.2f}, {0, 0, 0.2f}};
+  const TAffineVector path[] = {{0, 0, 0.2f},     {0.5f, 0, 0.2f},  {0.5f, 0, 0.2f}, {0.5f, 0, 0.2f}, {1, 0.2f, 0.1f},
+                                {1, 0.2f, -0.1f}, {0.5f, 0, -0.2f}, {0, 0, -0.2f},   {0, 0, 0.2f},    {0, 0, 0.2f}};
   for (const auto& p : path)
     frame.AddNode(p);
   auto tris = CheckShape(frame, rec);
@@ -291,12 +293,13 @@ TEST(ShapesPipe, SplineRadiusFactorAndNodeMoves)
 }
 
 // The letters' outlines, in units of the scale.
-const std::vector<std::pair<double, double>> kLetterE = {{0, 0}, {1.2, 0}, {1.2, 0.2}, {0.2, 0.2}, {0.2, 0.8},
-                                                         {1.2, 0.8}, {1.2, 1.0}, {0.2, 1.0}, {0.2, 1.6},
-                                                         {1.2, 1.6}, {1.2, 1.8}, {0, 1.8}};
-const std::vector<std::pair<double, double>> kLetterF = {{0, 0}, {0.2, 0}, {0.2, 0.8}, {1.2, 0.8}, {1.2, 1.0},
+const std::vector<std::pair<double, double>> kLetterE = {{0, 0},     {1.2, 0},   {1.2, 0.2}, {0.2, 0.2},
+                                                         {0.2, 0.8}, {1.2, 0.8}, {1.2, 1.0}, {0.2, 1.0},
+                                                         {0.2, 1.6}, {1.2, 1.6}, {1.2, 1.8}, {0, 1.8}};
+const std::vector<std::pair<double, double>> kLetterF = {{0, 0},     {0.2, 0},   {0.2, 0.8}, {1.2, 0.8}, {1.2, 1.0},
                                                          {0.2, 1.0}, {0.2, 1.6}, {1.2, 1.6}, {1.2, 1.8}, {0, 1.8}};
-const std::vector<std::pair<double, double>> kLetterL = {{0, 0}, {1.2, 0}, {1.2, 0.2}, {0.2, 0.2}, {0.2, 1.8}, {0, 1.8}};
+const std::vector<std::pair<double, double>> kLetterL = {{0, 0},     {1.2, 0},   {1.2, 0.2},
+                                                         {0.2, 0.2}, {0.2, 1.8}, {0, 1.8}};
 
 TEST(ShapesExtrusion, ConcaveLetterCapsCoverTheirOutline)
 {
@@ -318,8 +321,8 @@ TEST(ShapesExtrusion, ConcaveLetterCapsCoverTheirOutline)
       for (const auto& t : tris) {
         if (t.P[0][2] == 0 && t.P[1][2] == 0 && t.P[2][2] == 0)
           start += t.Area();
-        else if (std::fabs(t.P[0][2] - 0.02f) < 1e-7 && std::fabs(t.P[1][2] - 0.02f) < 1e-7 &&
-                 std::fabs(t.P[2][2] - 0.02f) < 1e-7)
+        else if (std::fabs(t.P[0][2] - 0.02f) < 1e-7 && std::fabs(t.P[1][2] - 0.02f) < 1e-7
+                 && std::fabs(t.P[2][2] - 0.02f) < 1e-7)
           stop += t.Area();
       }
       const double area = PolygonArea(pts) * s * s;
@@ -389,7 +392,8 @@ TEST(ShapesRevolution, NailAndTorso)
 {
   TGLRecorder rec;
   TRevolutionSolid nail;
-  for (auto [x, y] : {std::pair{0.f, 0.262f}, {0.025f, 0.262f}, {0.025f, 0.25f}, {0.01f, 0.25f}, {0.01f, 0.01f}, {0.f, 0.f}})
+  for (auto [x, y] :
+       {std::pair{0.f, 0.262f}, {0.025f, 0.262f}, {0.025f, 0.25f}, {0.01f, 0.25f}, {0.01f, 0.01f}, {0.f, 0.f}})
     nail.AddNode(x, y, 0);
   CheckShape(nail, rec);
   EXPECT_EQ(rec.VertexCount(), 5 * 2 * 17);
@@ -438,10 +442,10 @@ TEST(ShapesBezier, StripFacesWallsAndSideColour)
   TGLRecorder rec;
   // The caliper brake's pieces: a rounded head, a curved limb, a head with a lone edge.
   const TVector2f head[8] = {{-0.35f, 0.05f}, {-0.4f, 0.05f}, {-0.4f, -0.05f}, {-0.35f, -0.05f},
-                             {0, 0.05f}, {0, 0.05f}, {0, -0.05f}, {0, -0.05f}};
+                             {0, 0.05f},      {0, 0.05f},     {0, -0.05f},     {0, -0.05f}};
   const TVector2f limb[8] = {{0, -0.05f}, {0.13f, -0.05f}, {0.25f, -0.12f}, {0.25f, -0.28f},
-                             {0, 0.05f}, {0.29f, 0.05f}, {0.29f, -0.12f}, {0.29f, -0.28f}};
-  const TVector2f headB[8] = {{0, 0.05f}, {0, 0.05f}, {0, -0.05f}, {0, -0.05f},
+                             {0, 0.05f},  {0.29f, 0.05f},  {0.29f, -0.12f}, {0.29f, -0.28f}};
+  const TVector2f headB[8] = {{0, 0.05f},      {0, 0.05f},  {0, -0.05f},      {0, -0.05f},
                               {0.035f, 0.05f}, {0.076f, 0}, {0.044f, -0.05f}, {0, -0.05f}};
   for (const auto* pts : {head, limb, headB}) {
     TBezierStrip strip;
@@ -495,9 +499,9 @@ TEST(ShapesBezier, SurfaceHeapsUpAndFacesUp)
   for (const auto& t : tris)
     for (const auto& n : t.N)
       EXPECT_GT(n[1], 0);
-  load.SetControlPoint(3, 0, {0, 9, 0});   // ignored
-  load.SetControlPoint(0, 0, {NAN, 0, 0});  // refused
+  load.SetControlPoint(3, 0, {0, 9, 0});     // ignored
+  load.SetControlPoint(0, 0, {NAN, 0, 0});   // refused
   EXPECT_EQ(load.GetControlPoint(0, 0)[0], -0.5f);
 }
 
-}  // namespace
+}   // namespace

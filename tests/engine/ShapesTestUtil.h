@@ -17,10 +17,7 @@ struct TRecordedTriangle {
   TAffineVector P[3];
   TAffineVector N[3];
   // (P1 - P0) x (P2 - P0), not normalised: its length is twice the area.
-  TAffineVector Cross() const
-  {
-    return VectorCrossProduct(VectorSubtract(P[1], P[0]), VectorSubtract(P[2], P[0]));
-  }
+  TAffineVector Cross() const { return VectorCrossProduct(VectorSubtract(P[1], P[0]), VectorSubtract(P[2], P[0])); }
   double Area() const { return VectorLength(Cross()) / 2.0; }
 };
 
@@ -38,32 +35,32 @@ inline std::vector<TRecordedTriangle> RecordedTriangles(const std::vector<TGLCal
     };
     const size_t n = pts.size();
     switch (mode) {
-      case GL_TRIANGLES:
-        for (size_t i = 0; i + 2 < n; i += 3)
-          add(i, i + 1, i + 2);
-        break;
-      case GL_TRIANGLE_STRIP:
-        for (size_t i = 0; i + 2 < n; ++i)
-          (i % 2 == 0) ? add(i, i + 1, i + 2) : add(i + 1, i, i + 2);
-        break;
-      case GL_TRIANGLE_FAN:
-      case GL_POLYGON:
-        for (size_t i = 1; i + 1 < n; ++i)
-          add(0, i, i + 1);
-        break;
-      case GL_QUADS:
-        for (size_t i = 0; i + 3 < n; i += 4) {
-          add(i, i + 1, i + 2);
-          add(i, i + 2, i + 3);
-        }
-        break;
-      case GL_QUAD_STRIP:
-        for (size_t i = 0; i + 3 < n; i += 2) {
-          add(i, i + 1, i + 3);
-          add(i, i + 3, i + 2);
-        }
-        break;
-      default: break;
+    case GL_TRIANGLES:
+      for (size_t i = 0; i + 2 < n; i += 3)
+        add(i, i + 1, i + 2);
+      break;
+    case GL_TRIANGLE_STRIP:
+      for (size_t i = 0; i + 2 < n; ++i)
+        (i % 2 == 0) ? add(i, i + 1, i + 2) : add(i + 1, i, i + 2);
+      break;
+    case GL_TRIANGLE_FAN:
+    case GL_POLYGON:
+      for (size_t i = 1; i + 1 < n; ++i)
+        add(0, i, i + 1);
+      break;
+    case GL_QUADS:
+      for (size_t i = 0; i + 3 < n; i += 4) {
+        add(i, i + 1, i + 2);
+        add(i, i + 2, i + 3);
+      }
+      break;
+    case GL_QUAD_STRIP:
+      for (size_t i = 0; i + 3 < n; i += 2) {
+        add(i, i + 1, i + 3);
+        add(i, i + 3, i + 2);
+      }
+      break;
+    default: break;
     }
   };
   for (const TGLCall& c : calls) {
@@ -87,11 +84,11 @@ inline std::vector<TRecordedTriangle> RecordedTriangles(const std::vector<TGLCal
 }
 
 // The recorder found nothing wrong and every normal is finite and non-zero.
-#define EXPECT_SOUND_STREAM(rec)                  \
-  do {                                            \
-    EXPECT_EQ((rec).Problems(), "");              \
-    EXPECT_TRUE((rec).AllNormalsFinite());        \
-    EXPECT_TRUE((rec).AllVerticesFinite());       \
+#define EXPECT_SOUND_STREAM(rec)            \
+  do {                                      \
+    EXPECT_EQ((rec).Problems(), "");        \
+    EXPECT_TRUE((rec).AllNormalsFinite());  \
+    EXPECT_TRUE((rec).AllVerticesFinite()); \
   } while (0)
 
 // Builds the object's geometry once under a fresh recorder and hands the recorder back.

@@ -46,8 +46,9 @@ TEST(VectorGeometry, MatrixMultiplyAppliesTheLeftMatrixFirst)
 
 TEST(VectorGeometry, InvertMatrixRoundTripsAndSingularGivesIdentity)
 {
-  TMatrix m = MatrixMultiply(CreateScaleMatrix(AffineVectorMake(2, 3, 4)),
-                             MatrixMultiply(CreateRotationMatrixX(0.3f), CreateTranslationMatrix(AffineVectorMake(1, -2, 5))));
+  TMatrix m =
+      MatrixMultiply(CreateScaleMatrix(AffineVectorMake(2, 3, 4)),
+                     MatrixMultiply(CreateRotationMatrixX(0.3f), CreateTranslationMatrix(AffineVectorMake(1, -2, 5))));
   TMatrix inv = MatrixInvert(m);
   TMatrix id = MatrixMultiply(m, inv);
   for (int i = 0; i < 4; ++i)
@@ -89,4 +90,4 @@ TEST(VectorGeometry, SinCosAndInverseFunctions)
   EXPECT_FLOAT_EQ(Power(0, 0), 1);
 }
 
-}  // namespace
+}   // namespace

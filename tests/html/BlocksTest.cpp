@@ -25,7 +25,8 @@ TEST_F(BlocksTest, NeighbouringMarginsCollapse)
 
 TEST_F(BlocksTest, FirstAutoTopMarginGoesExceptInTheBody)
 {
-  auto body = std::make_unique<TBodyBlock>(Doc.get(), Style("body", {{MarginTop, "0"}, {MarginLeft, "0"}}), Doc.get(), nullptr);
+  auto body =
+      std::make_unique<TBodyBlock>(Doc.get(), Style("body", {{MarginTop, "0"}, {MarginLeft, "0"}}), Doc.get(), nullptr);
   TBodyBlock* bodyRaw = body.get();
   Doc->Add(std::move(body));
   TBlock* p1 = AddBlock(*bodyRaw->MyCell, Style("p", {{MarginTop, "auto"}, {MarginBottom, "auto"}}));
@@ -34,8 +35,8 @@ TEST_F(BlocksTest, FirstAutoTopMarginGoesExceptInTheBody)
   TBlock* p2 = AddBlock(*li->MyCell, Style("p", {{MarginTop, "auto"}, {MarginBottom, "auto"}}));
   AddText(*p2->MyCell, u"in item");
   Layout(400);
-  EXPECT_EQ(p1->BoxTop, 14);                 // kept in the body
-  EXPECT_EQ(p2->BoxTop, li->ContentTop);     // dropped in a list item
+  EXPECT_EQ(p1->BoxTop, 14);               // kept in the body
+  EXPECT_EQ(p2->BoxTop, li->ContentTop);   // dropped in a list item
   // The item's top margin met the paragraph's auto bottom margin: 14 apart.
   EXPECT_EQ(li->BoxTop - p1->BoxBot, 14);
   // At the end of a container the last auto bottom margin goes; a list item looks inside.
@@ -45,15 +46,22 @@ TEST_F(BlocksTest, FirstAutoTopMarginGoesExceptInTheBody)
 
 TEST_F(BlocksTest, WidthsAndAutoMargins)
 {
-  TBlock* centred = AddBlock(*Doc, Style("div", {{piWidth, "200px"}, {MarginLeft, "auto"}, {MarginRight, "auto"}, {MarginTop, "0"}}));
+  TBlock* centred =
+      AddBlock(*Doc, Style("div", {{piWidth, "200px"}, {MarginLeft, "auto"}, {MarginRight, "auto"}, {MarginTop, "0"}}));
   AddText(*centred->MyCell, u"x");
   TBlock* right = AddBlock(*Doc, Style("div", {{piWidth, "300px"}, {MarginLeft, "auto"}, {MarginRight, "10px"}}));
   AddText(*right->MyCell, u"x");
   TBlock* narrow = AddBlock(*Doc, Style("div", {{piWidth, "10px"}, {MarginLeft, "5px"}}));
   AddText(*narrow->MyCell, u"wordwordword");
-  TBlock* boxed = AddBlock(*Doc, Style("div", {{MarginLeft, "10px"}, {MarginRight, "20px"}, {PaddingLeft, "5px"}, {PaddingTop, "3px"},
-                                               {BorderStyle, "solid"}, {BorderTopWidth, "2px"}, {BorderLeftWidth, "2px"},
-                                               {BorderRightWidth, "2px"}, {BorderBottomWidth, "2px"}}));
+  TBlock* boxed = AddBlock(*Doc, Style("div", {{MarginLeft, "10px"},
+                                               {MarginRight, "20px"},
+                                               {PaddingLeft, "5px"},
+                                               {PaddingTop, "3px"},
+                                               {BorderStyle, "solid"},
+                                               {BorderTopWidth, "2px"},
+                                               {BorderLeftWidth, "2px"},
+                                               {BorderRightWidth, "2px"},
+                                               {BorderBottomWidth, "2px"}}));
   AddText(*boxed->MyCell, u"y");
   Layout(1000);
   EXPECT_EQ(centred->Indent, 400);
@@ -69,9 +77,15 @@ TEST_F(BlocksTest, WidthsAndAutoMargins)
 
 TEST_F(BlocksTest, BackgroundAndBordersAreDrawnAroundTheContent)
 {
-  TBlock* b = AddBlock(*Doc, Style("div", {{MarginTop, "0"}, {MarginLeft, "10px"}, {PaddingLeft, "4px"}, {BorderStyle, "solid"},
-                                           {BorderLeftWidth, "3px"}, {BorderTopWidth, "1px"}, {BackgroundColor, "red"},
-                                           {::BorderColor, "blue"}, {piWidth, "100px"}}));
+  TBlock* b = AddBlock(*Doc, Style("div", {{MarginTop, "0"},
+                                           {MarginLeft, "10px"},
+                                           {PaddingLeft, "4px"},
+                                           {BorderStyle, "solid"},
+                                           {BorderLeftWidth, "3px"},
+                                           {BorderTopWidth, "1px"},
+                                           {BackgroundColor, "red"},
+                                           {::BorderColor, "blue"},
+                                           {piWidth, "100px"}}));
   AddText(*b->MyCell, u"t");
   Layout(500);
   DrawAll();
@@ -100,11 +114,17 @@ TEST_F(BlocksTest, BackgroundAndBordersAreDrawnAroundTheContent)
 
 TEST_F(BlocksTest, BackgroundPicturesAreTiledWhereTheyShow)
 {
-  Doc->GetBitmap = [](TObject*, const std::string&, std::unique_ptr<TBitmap>& B, TColor&) { B = std::make_unique<TBitmap>(2, 2); };
-  TBlock* tiled = AddBlock(*Doc, Style("div", {{MarginTop, "0"}, {BackgroundImage, "url(tile.bmp)"}, {piHeight, "800px"}}));
+  Doc->GetBitmap = [](TObject*, const std::string&, std::unique_ptr<TBitmap>& B, TColor&) {
+    B = std::make_unique<TBitmap>(2, 2);
+  };
+  TBlock* tiled =
+      AddBlock(*Doc, Style("div", {{MarginTop, "0"}, {BackgroundImage, "url(tile.bmp)"}, {piHeight, "800px"}}));
   AddText(*tiled->MyCell, u"x");
-  TBlock* once = AddBlock(*Doc, Style("div", {{MarginTop, "0"}, {BackgroundImage, "url(tile.bmp)"}, {BackgroundRepeat, "no-repeat"},
-                                              {BackgroundPosition, "center"}, {piHeight, "100px"}}));
+  TBlock* once = AddBlock(*Doc, Style("div", {{MarginTop, "0"},
+                                              {BackgroundImage, "url(tile.bmp)"},
+                                              {BackgroundRepeat, "no-repeat"},
+                                              {BackgroundPosition, "center"},
+                                              {piHeight, "100px"}}));
   AddText(*once->MyCell, u"y");
   Layout(1000);
   DrawAll(1000, 900);
@@ -184,13 +204,15 @@ TEST_F(BlocksTest, BulletsFollowNestingAndStyle)
   EXPECT_EQ(kind(3, false, nullptr), lbSquare);
   EXPECT_EQ(kind(1, true, nullptr), lbNone);
   EXPECT_EQ(kind(1, false, "upper-alpha"), lbUpperAlpha);
-  EXPECT_EQ(TBlockLI(Doc.get(), Style("li"), Doc.get(), lkOrdered, 1, 'A', false, 1, nullptr).ListStyleType, lbUpperAlpha);
+  EXPECT_EQ(TBlockLI(Doc.get(), Style("li"), Doc.get(), lkOrdered, 1, 'A', false, 1, nullptr).ListStyleType,
+            lbUpperAlpha);
   EXPECT_EQ(TBlockLI(Doc.get(), Style("dd"), Doc.get(), lkDefinition, 1, '1', false, 1, nullptr).ListStyleType, lbNone);
 }
 
 TEST_F(BlocksTest, FloatTakesNoHeightAndTextFlowsBesideIt)
 {
-  TBlock* f = AddBlock(*Doc, Style("div", {{piFloat, "left"}, {piWidth, "100px"}, {MarginTop, "0"}, {MarginRight, "4px"}}));
+  TBlock* f =
+      AddBlock(*Doc, Style("div", {{piFloat, "left"}, {piWidth, "100px"}, {MarginTop, "0"}, {MarginRight, "4px"}}));
   AddText(*f->MyCell, u"in the float which wraps");
   TSection* after = AddText(*Doc, u"beside");
   Layout(400);
@@ -212,7 +234,8 @@ TEST_F(BlocksTest, FloatTakesNoHeightAndTextFlowsBesideIt)
 
 TEST_F(BlocksTest, ClearMovesBelowFloats)
 {
-  TBlock* f = AddBlock(*Doc, Style("div", {{piFloat, "left"}, {piWidth, "50px"}, {piHeight, "80px"}, {MarginTop, "0"}}));
+  TBlock* f =
+      AddBlock(*Doc, Style("div", {{piFloat, "left"}, {piWidth, "50px"}, {piHeight, "80px"}, {MarginTop, "0"}}));
   AddText(*f->MyCell, u"f");
   TBlock* c = AddBlock(*Doc, Style("div", {{piClear, "left"}, {MarginTop, "0"}}));
   AddText(*c->MyCell, u"below");
@@ -244,7 +267,8 @@ TEST_F(BlocksTest, AbsoluteBlockTakesNoSpaceAndDrawsOnTop)
 
 TEST_F(BlocksTest, RelativeBlockIsShiftedWithoutMovingTheFlow)
 {
-  TBlock* rel = AddBlock(*Doc, Style("div", {{piPosition, "relative"}, {TopPos, "7px"}, {LeftPos, "9px"}, {MarginTop, "0"}}));
+  TBlock* rel =
+      AddBlock(*Doc, Style("div", {{piPosition, "relative"}, {TopPos, "7px"}, {LeftPos, "9px"}, {MarginTop, "0"}}));
   AddText(*rel->MyCell, u"moved");
   TSection* next = AddText(*Doc, u"next");
   Layout(400);
@@ -290,9 +314,15 @@ TEST_F(BlocksTest, HostileSizesStayInRange)
   TCellBasic* cell = Doc.get();
   // Deep nesting with huge margins, paddings and offsets.
   for (int i = 0; i < 60; ++i) {
-    TBlock* b = AddBlock(*cell, Style("div", {{MarginTop, "99999999px"}, {MarginLeft, "-99999999px"}, {PaddingLeft, "99999999px"},
-                                               {piWidth, "99999999px"}, {ZIndex, "2147483647"}, {piPosition, i % 2 ? "relative" : "static"},
-                                               {TopPos, "99999999px"}, {BorderStyle, "solid"}, {BorderTopWidth, "99999999px"}}));
+    TBlock* b = AddBlock(*cell, Style("div", {{MarginTop, "99999999px"},
+                                              {MarginLeft, "-99999999px"},
+                                              {PaddingLeft, "99999999px"},
+                                              {piWidth, "99999999px"},
+                                              {ZIndex, "2147483647"},
+                                              {piPosition, i % 2 ? "relative" : "static"},
+                                              {TopPos, "99999999px"},
+                                              {BorderStyle, "solid"},
+                                              {BorderTopWidth, "99999999px"}}));
     AddText(*b->MyCell, u"x");
     cell = b->MyCell.get();
   }
@@ -304,4 +334,4 @@ TEST_F(BlocksTest, HostileSizesStayInRange)
   EXPECT_LE(mx, MaxDocY);
 }
 
-}  // namespace
+}   // namespace

@@ -20,7 +20,7 @@ struct ColorBitsGuard {
   ~ColorBitsGuard() { SetColorBits(24); }
 };
 
-}  // namespace
+}   // namespace
 
 TEST(Dither, WebPaletteAndNetscapeLookup)
 {
@@ -180,9 +180,9 @@ TEST(Dither, RowAccessErrors)
 TEST(Dither, PaletteColoursCloseTogetherKeepTheirOwnEntries)
 {
   TPalette p;
-  p.Entries = {TRGBQuad{0, 0, 0, 0},     TRGBQuad{250, 250, 250, 0}, TRGBQuad{255, 255, 255, 0},
-               TRGBQuad{0, 0, 200, 0},   TRGBQuad{0, 0, 200, 0},     TRGBQuad{100, 100, 100, 0},
-               TRGBQuad{96, 96, 96, 0},  TRGBQuad{100, 100, 97, 0}};
+  p.Entries = {TRGBQuad{0, 0, 0, 0},    TRGBQuad{250, 250, 250, 0}, TRGBQuad{255, 255, 255, 0},
+               TRGBQuad{0, 0, 200, 0},  TRGBQuad{0, 0, 200, 0},     TRGBQuad{100, 100, 100, 0},
+               TRGBQuad{96, 96, 96, 0}, TRGBQuad{100, 100, 97, 0}};
   TFastColorLookup look(p);
   int r, g, b;
   for (int pass = 0; pass < 2; ++pass) {   // the second time through whatever was cached
@@ -203,8 +203,13 @@ TEST(Dither, PaletteColoursCloseTogetherKeepTheirOwnEntries)
   // On an 8-bit screen white, mid grey and the palette's greys come through exactly, so a
   // white picture matches a white page instead of turning light grey.
   ColorBitsGuard guard(8);
-  const TColor colours[] = {clWhite, RGBColor(128, 128, 128), RGBColor(150, 150, 150), RGBColor(160, 160, 160),
-                            RGBColor(195, 195, 195), RGBColor(245, 245, 245), clBlack};
+  const TColor colours[] = {clWhite,
+                            RGBColor(128, 128, 128),
+                            RGBColor(150, 150, 150),
+                            RGBColor(160, 160, 160),
+                            RGBColor(195, 195, 195),
+                            RGBColor(245, 245, 245),
+                            clBlack};
   TBitmap src(int(std::size(colours)), 3, TPixelFormat::pf24bit);
   for (int y = 0; y < 3; ++y)
     for (int x = 0; x < src.Width(); ++x)

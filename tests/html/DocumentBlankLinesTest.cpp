@@ -79,4 +79,4 @@ TEST_F(BlankLines, PreformattedTextEndsWithItsLastLine)
   EXPECT_EQ(pre->BoxBot - pre->ContentTop, heights[0] + blank + heights[2]);
 }
 
-}  // namespace
+}   // namespace

@@ -16,11 +16,12 @@ std::string Repeat(const std::string& S, int N)
 
 TEST_F(Malformed, DeepNestingIsBounded)
 {
-  for (const char* open : {"<div>", "<b>", "<ul><li>", "<table><tr><td>", "<p><h1>", "<blockquote>", "<center>", "<font size=+1>",
-                           "<form>", "<pre>", "<a href=x>", "<dl><dd>", "<h2><div>"}) {
+  for (const char* open : {"<div>", "<b>", "<ul><li>", "<table><tr><td>", "<p><h1>", "<blockquote>", "<center>",
+                           "<font size=+1>", "<form>", "<pre>", "<a href=x>", "<dl><dd>", "<h2><div>"}) {
     SCOPED_TRACE(open);
     Doc->Clear();
-    Doc->SetFonts("Times New Roman", "Courier New", clBlack, clBlue, clPurple, clRed, clWhite, false, true, 0, 8, 10, 12);
+    Doc->SetFonts("Times New Roman", "Courier New", clBlack, clBlue, clPurple, clRed, clWhite, false, true, 0, 8, 10,
+                  12);
     Parse(Repeat(open, 20000) + "deep" + Repeat("</div></b></ul></table>", 50) + " end");
     EXPECT_NE(SectionWith(u"deep"), nullptr);
     EXPECT_NE(SectionWith(u"end"), nullptr);
@@ -30,8 +31,9 @@ TEST_F(Malformed, DeepNestingIsBounded)
 
 TEST_F(Malformed, UnclosedAndStrayTags)
 {
-  Parse("</p></b></div></table></td></tr></ul></li></h1></a></font></form></select></textarea></pre></html>"
-        "<p>one<b>two<table><tr><td>three<ul><li>four<div>five");
+  Parse(
+      "</p></b></div></table></td></tr></ul></li></h1></a></font></form></select></textarea></pre></html>"
+      "<p>one<b>two<table><tr><td>three<ul><li>four<div>five");
   EXPECT_EQ(Texts(), u"onetwo|three|four|five");
 }
 
@@ -50,9 +52,10 @@ TEST_F(Malformed, ControlBytesAndNulsCarryNothing)
 TEST_F(Malformed, HugeAttributeValues)
 {
   const std::string big(200000, '9');
-  Parse("<font size=" + big + " color=\"" + big + "\">a</font><img src=\"" + std::string(100000, 'x') + "\" width=" + big + " height=-" +
-        big + " hspace=" + big + "><ol start=" + big + "><li value=" + big + ">b<li>c</ol><p align=\"" + big + "\">d" +
-        "<table border=" + big + " cellpadding=" + big + "><tr><td colspan=" + big + " rowspan=" + big + ">e</table>");
+  Parse("<font size=" + big + " color=\"" + big + "\">a</font><img src=\"" + std::string(100000, 'x')
+        + "\" width=" + big + " height=-" + big + " hspace=" + big + "><ol start=" + big + "><li value=" + big
+        + ">b<li>c</ol><p align=\"" + big + "\">d" + "<table border=" + big + " cellpadding=" + big
+        + "><tr><td colspan=" + big + " rowspan=" + big + ">e</table>");
   EXPECT_NE(SectionWith(u"a"), nullptr);
   EXPECT_NE(SectionWith(u"e"), nullptr);
   Layout(400);
@@ -72,7 +75,9 @@ TEST_F(Malformed, UnterminatedTagsAndTextAreas)
 
 TEST_F(Malformed, EveryExceptionEndsTheParseQuietly)
 {
-  Ctx.OnMeta = [](const std::string&, const std::string&, const std::string&) { throw std::runtime_error("host failed"); };
+  Ctx.OnMeta = [](const std::string&, const std::string&, const std::string&) {
+    throw std::runtime_error("host failed");
+  };
   Parse("<p>before<meta name=x content=y><p>after");
   EXPECT_EQ(Texts(), u"before");
   Layout(200);
@@ -80,10 +85,10 @@ TEST_F(Malformed, EveryExceptionEndsTheParseQuietly)
 
 TEST_F(Malformed, ManyOptionsAndAreas)
 {
-  Parse("<select>" + Repeat("<option value=v>text", 20000) + "</select><map name=m>" +
-        Repeat("<area shape=rect coords=\"0,0,1,1\" href=a>", 5000) + "</map>tail");
+  Parse("<select>" + Repeat("<option value=v>text", 20000) + "</select><map name=m>"
+        + Repeat("<area shape=rect coords=\"0,0,1,1\" href=a>", 5000) + "</map>tail");
   EXPECT_NE(SectionWith(u"tail"), nullptr);
   ASSERT_EQ(Doc->MapList.Count(), 1);
 }
 
-}  // namespace
+}   // namespace

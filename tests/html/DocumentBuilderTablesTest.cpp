@@ -32,7 +32,9 @@ std::string DumpTree(const TCellBasic& Cell)
           if (c)
             out += ' ';
           const TCellObj* cell = row[c];
-          out += !cell ? "-" : "td" + (cell->ColSpan > 1 ? std::to_string(cell->ColSpan) : std::string()) + "[" + DumpTree(*cell->Cell) + "]";
+          out += !cell ? "-"
+                       : "td" + (cell->ColSpan > 1 ? std::to_string(cell->ColSpan) : std::string()) + "["
+                             + DumpTree(*cell->Cell) + "]";
         }
         out += "]";
       }
@@ -65,7 +67,7 @@ TEST(CellManager, SpansRunOverFreeColumnsOnly)
   m.NewRow();
   span = 3;
   EXPECT_EQ(m.FindColumn(span, 1), 0);
-  EXPECT_EQ(span, 2);                    // cut short by the row span from above
+  EXPECT_EQ(span, 2);   // cut short by the row span from above
   EXPECT_EQ(m.Rows()[1], "xxx");
 }
 
@@ -130,8 +132,9 @@ TEST_F(Tables, FormsAroundRowsKeepTheTable)
 
 TEST_F(Tables, RowsCellsAndCaptions)
 {
-  Parse("<table border=1><caption align=bottom>c</caption><tr><th colspan=2>h</th><tr><td>a</td><td>b</td></tr>"
-        "<td>new row</table>");
+  Parse(
+      "<table border=1><caption align=bottom>c</caption><tr><th colspan=2>h</th><tr><td>a</td><td>b</td></tr>"
+      "<td>new row</table>");
   EXPECT_EQ(DumpTree(*Doc), "body[table[caption['c'] tr[td2['h']] tr[td['a'] td['b']] tr[td['new row']]]]");
   auto* tb = dynamic_cast<TTableBlock*>((*dynamic_cast<TBodyBlock*>((*Doc)[0])->MyCell)[0]);
   ASSERT_NE(tb, nullptr);
@@ -165,8 +168,9 @@ TEST_F(Tables, AFloatInACellHoldsItsSidePastATableInside)
   // The nested table's cells are laid out while the outer cell's float stands: they must
   // not take the outer cell's record of it.
   Doc->ShowImages = false;
-  Parse("<table cellspacing=0 cellpadding=0><tr><td width=300><img align=left hspace=0 width=40 height=200>"
-        "<table><tr><td>in<img align=right width=10 height=5></td></tr></table>beside</td></tr></table><p>after");
+  Parse(
+      "<table cellspacing=0 cellpadding=0><tr><td width=300><img align=left hspace=0 width=40 height=200>"
+      "<table><tr><td>in<img align=right width=10 height=5></td></tr></table>beside</td></tr></table><p>after");
   for (int32_t width : {400, 0, 400}) {
     Layout(width);
     TSection* in = SectionWith(u"in");
@@ -210,11 +214,12 @@ TEST_F(Tables, TheSameTextInAnotherFontTakesItsOwnWidth)
 
 TEST_F(Tables, CellBordersFromTheStyleAreDrawn)
 {
-  Parse("<style>td.all { border: 3px solid #ff0000 } td.under { border-bottom: 2px solid #00ff00 }</style>"
-        "<table cellspacing=0 cellpadding=0><tr><td class=all>ab</td><td class=under>cd</td>"
-        "<td style='border: 1px solid; color: #0000ff'>ef</td><td>gh</td></tr></table>"
-        "<table border=1 cellspacing=0 bordercolorlight=#00ffff bordercolordark=#00ffff><tr><td class=all>ij</td>"
-        "<td class=under>kl</td></tr></table>");
+  Parse(
+      "<style>td.all { border: 3px solid #ff0000 } td.under { border-bottom: 2px solid #00ff00 }</style>"
+      "<table cellspacing=0 cellpadding=0><tr><td class=all>ab</td><td class=under>cd</td>"
+      "<td style='border: 1px solid; color: #0000ff'>ef</td><td>gh</td></tr></table>"
+      "<table border=1 cellspacing=0 bordercolorlight=#00ffff bordercolordark=#00ffff><tr><td class=all>ij</td>"
+      "<td class=under>kl</td></tr></table>");
   Layout(600);
   Device->ClearRecords();
   Doc->Draw(*Canvas, Rect(0, 0, 600, 400), 600, 0, 0, 0);
@@ -318,7 +323,8 @@ TEST_F(Tables, APaintDuringALayoutLeavesTheLayoutAsItWouldBe)
   TSectionList painted(&host, nullptr);
   painted.BitmapList = Doc->BitmapList;
   painted.ShowImages = false;
-  painted.SetFonts("Times New Roman", "Courier New", clBlack, clBlue, clPurple, clRed, clWhite, false, true, 0, 8, 10, 12);
+  painted.SetFonts("Times New Roman", "Courier New", clBlack, clBlue, clPurple, clRed, clWhite, false, true, 0, 8, 10,
+                   12);
   THtmlParseContext ctx;
   ParseHTMLDocument(page, painted, ctx);
   int32_t sw = 0, curs = 0;
@@ -404,7 +410,8 @@ TEST_F(Lists, ItemsAndNestedLists)
 {
   Parse("<ul><li>a<li>b<ol start=5><li>c<li value=9>d<li>e</ol></ul><dl><dt>t<dd>d2</dl>after");
   EXPECT_EQ(Texts(), u"a|b|c|d|e|t|d2|after");
-  EXPECT_EQ(DumpTree(*Doc), "body[ul[li1['a'] li2['b' ol[li5['c'] li9['d'] li10['e']]]] dl[li1['t'] li2['d2']] 'after']");
+  EXPECT_EQ(DumpTree(*Doc),
+            "body[ul[li1['a'] li2['b' ol[li5['c'] li9['d'] li10['e']]]] dl[li1['t'] li2['d2']] 'after']");
 }
 
 TEST_F(Lists, EmptyListsAndItemsOutsideLists)
@@ -413,7 +420,7 @@ TEST_F(Lists, EmptyListsAndItemsOutsideLists)
   EXPECT_EQ(Texts(), u"x|y|z");
 }
 
-}  // namespace
+}   // namespace
 
 // A list item's end leaves its last paragraph's margin alone; the list's end takes it out to
 // the list. So items holding paragraphs, or a list ending in a nested list, end the list

@@ -52,7 +52,8 @@ TEST_F(Text, MisnestedFontTagsPopTheRightContext)
 TEST_F(Text, FontSizesFollowTheBaseFont)
 {
   // Default size 12 points: HTML sizes 1..7 are 8, 10, 12, 14, 18, 24, 36 points.
-  Parse("<font size=+1>a</font><basefont size=5><font size=+1>b</font><font size=+9>c</font><font size=2 color=red>d</font>e");
+  Parse(
+      "<font size=+1>a</font><basefont size=5><font size=+1>b</font><font size=+9>c</font><font size=2 color=red>d</font>e");
   auto points = [&](const char16_t* t) { return RunAt(t)->TheFont->Size(); };
   EXPECT_EQ(points(u"a"), 14);
   EXPECT_EQ(points(u"b"), 24);
@@ -120,9 +121,12 @@ TEST_F(Text, ImagesStandInTheirParagraph)
 TEST_F(Text, TitleBaseAndMeta)
 {
   std::vector<std::string> metas;
-  Ctx.OnMeta = [&](const std::string& h, const std::string& n, const std::string& c) { metas.push_back(h + "|" + n + "|" + c); };
-  Parse("<html><head><title>Gears &amp; cogs</title><base href=\"http://x/y/\" target=main>"
-        "<meta name=author content=me></head><body>t</body></html>");
+  Ctx.OnMeta = [&](const std::string& h, const std::string& n, const std::string& c) {
+    metas.push_back(h + "|" + n + "|" + c);
+  };
+  Parse(
+      "<html><head><title>Gears &amp; cogs</title><base href=\"http://x/y/\" target=main>"
+      "<meta name=author content=me></head><body>t</body></html>");
   EXPECT_EQ(Ctx.Title, u"Gears & cogs");
   EXPECT_EQ(Ctx.Base, "http://x/y/");
   EXPECT_EQ(Ctx.BaseTarget, "main");
@@ -146,7 +150,8 @@ TEST_F(Text, MetaUtf8)
 
 TEST_F(Text, StyleElementsApplyToWhatFollows)
 {
-  Parse("<p class=n>before<style><!-- p.n {color: red} b { font-weight: normal } --></style><p class=n>after<b>bold?</b>");
+  Parse(
+      "<p class=n>before<style><!-- p.n {color: red} b { font-weight: normal } --></style><p class=n>after<b>bold?</b>");
   EXPECT_EQ(ColorToRGB(RunAt(u"before")->TheFont->Color()), 0u);
   EXPECT_EQ(ColorToRGB(RunAt(u"after")->TheFont->Color()), 0x0000FFu);
   EXPECT_FALSE(RunAt(u"bold?")->TheFont->Style() & fsBold);
@@ -171,8 +176,11 @@ TEST_F(Text, LinkedStyleSheetsAreReadAndReported)
     path = "";
     return true;
   };
-  Ctx.OnLink = [&](const std::string& rel, const std::string& rev, const std::string& href) { links.push_back(rel + "|" + href); };
-  Parse("<link rel=StyleSheet href=s.css><link rel=next href=n.htm><p>green<div><span>blue</span></div><p><b>bold</b><i>it</i>");
+  Ctx.OnLink = [&](const std::string& rel, const std::string& rev, const std::string& href) {
+    links.push_back(rel + "|" + href);
+  };
+  Parse(
+      "<link rel=StyleSheet href=s.css><link rel=next href=n.htm><p>green<div><span>blue</span></div><p><b>bold</b><i>it</i>");
   EXPECT_EQ(asked, std::vector<std::string>{"s.css"});
   EXPECT_EQ(links, (std::vector<std::string>{"StyleSheet|s.css", "next|n.htm"}));
   EXPECT_EQ(ColorToRGB(RunAt(u"green")->TheFont->Color()), 0x00FF00u);
@@ -203,7 +211,8 @@ TEST_F(Text, AHoverRuleOrOlinkGivesLinksTheirHoverLook)
                         Case{"<body olink=#0000ff><p>x <a href=a>link</a>", true, 0xFF0000u},
                         Case{"<style>a { color: #00ff00 }</style><p>x <a href=a>link</a>", false, 0}}) {
     Doc->Clear();
-    Doc->SetFonts("Times New Roman", "Courier New", clBlack, clBlue, clPurple, clRed, clWhite, false, true, 0, 8, 10, 12);
+    Doc->SetFonts("Times New Roman", "Courier New", clBlack, clBlue, clPurple, clRed, clWhite, false, true, 0, 8, 10,
+                  12);
     Parse(c.Page);
     Layout(500);
     TFontObj* link = RunAt(u"link");
@@ -226,8 +235,9 @@ TEST_F(Text, AHoverRuleOrOlinkGivesLinksTheirHoverLook)
 
 TEST_F(Text, LinkStatesTakeTheSheetsStateRules)
 {
-  Parse("<style>a:visited { color: #ff0000 } a.k:hover { color: #0000ff; font-weight: bold } .j:hover { color: #00ffff }"
-        "</style><p><a href=a>plain</a> <a class=k href=b>classed</a> <a class=j href=c>other</a>");
+  Parse(
+      "<style>a:visited { color: #ff0000 } a.k:hover { color: #0000ff; font-weight: bold } .j:hover { color: #00ffff }"
+      "</style><p><a href=a>plain</a> <a class=k href=b>classed</a> <a class=j href=c>other</a>");
   TFontObj* plain = RunAt(u"plain");
   TFontObj* classed = RunAt(u"classed");
   TFontObj* other = RunAt(u"other");
@@ -256,12 +266,13 @@ TEST_F(Text, LinkStatesTakeTheSheetsStateRules)
 
 TEST_F(Text, StateRulesInsideDescendantSelectorsReachTheirLinks)
 {
-  Parse("<style>#nav a:hover { color: #00ff00 } td a:visited { color: #ff0000; font-style: italic } div .k:hover { color: #0000ff }"
-        " #nav a { text-decoration: none } #nav #home:hover { color: #ffff00 }</style>"
-        "<div id=nav><p><a href=a>menu</a> <a class=k href=b>keyed</a> <a id=home href=h>home</a></div>"
-        "<p><a href=c>outside</a> <a class=k href=d>loose</a><table><tr><td><a href=e>cell</a></td></tr></table>"
-        "<div id=nav><p><a href=f style='color: #808080'><b>own</b></a></div>"
-        "<div id=nav><p><b><a href=g>mis</b>nested</a></div>");
+  Parse(
+      "<style>#nav a:hover { color: #00ff00 } td a:visited { color: #ff0000; font-style: italic } div .k:hover { color: #0000ff }"
+      " #nav a { text-decoration: none } #nav #home:hover { color: #ffff00 }</style>"
+      "<div id=nav><p><a href=a>menu</a> <a class=k href=b>keyed</a> <a id=home href=h>home</a></div>"
+      "<p><a href=c>outside</a> <a class=k href=d>loose</a><table><tr><td><a href=e>cell</a></td></tr></table>"
+      "<div id=nav><p><a href=f style='color: #808080'><b>own</b></a></div>"
+      "<div id=nav><p><b><a href=g>mis</b>nested</a></div>");
   TFontObj* menu = RunAt(u"menu");
   TFontObj* keyed = RunAt(u"keyed");
   TFontObj* outside = RunAt(u"outside");
@@ -321,10 +332,11 @@ TEST_F(Text, BodyAfterDoctypeCommentAndLineBreaksStillCounts)
 
 TEST_F(Text, BodyRuleAppliesAfterAHeadWithLineBreaks)
 {
-  Parse("<?xml version=\"1.0\"?>\r\n<!DOCTYPE html>\r\n<html>\r\n<head>\r\n  <title>T</title>\r\n"
-        "  <meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1252\">\r\n"
-        "  <script type=\"text/javascript\">var a = 1;</script>\r\n"
-        "  <style>body { color: #445566; background-color: #010203 }</style>\r\n</head>\r\n<body>\r\n<p>y</p>\r\n</body>\r\n</html>\r\n");
+  Parse(
+      "<?xml version=\"1.0\"?>\r\n<!DOCTYPE html>\r\n<html>\r\n<head>\r\n  <title>T</title>\r\n"
+      "  <meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1252\">\r\n"
+      "  <script type=\"text/javascript\">var a = 1;</script>\r\n"
+      "  <style>body { color: #445566; background-color: #010203 }</style>\r\n</head>\r\n<body>\r\n<p>y</p>\r\n</body>\r\n</html>\r\n");
   EXPECT_EQ(ColorToRGB(RunAt(u"y")->TheFont->Color()), 0x665544u);
   EXPECT_EQ(ColorToRGB(Doc->Background), 0x030201u);
   EXPECT_EQ(Ctx.Title, u"T");
@@ -344,13 +356,14 @@ TEST_F(Text, BodyAfterRealContentIsStillIgnored)
 
 TEST_F(Text, PageSheetWithMissingFontsAndVariablesKeepsTheLook)
 {
-  Parse("<!DOCTYPE html>\n<!-- c -->\n<html><head><style>\n"
-        ":root { --big: 40px }\n"
-        "body { font-family: 'Segoe UI', NoSuchSans, Arial }\n"
-        "pre, code { font-family: Consolas, Menlo, NoSuchMono }\n"
-        "h1 { font-size: var(--big); font-weight: var(--w) }\n"
-        "</style></head>\n<body bgcolor=#fffff0>\n"
-        "<h1>Title</h1><p>text <code>call()</code></p><pre>line</pre>");
+  Parse(
+      "<!DOCTYPE html>\n<!-- c -->\n<html><head><style>\n"
+      ":root { --big: 40px }\n"
+      "body { font-family: 'Segoe UI', NoSuchSans, Arial }\n"
+      "pre, code { font-family: Consolas, Menlo, NoSuchMono }\n"
+      "h1 { font-size: var(--big); font-weight: var(--w) }\n"
+      "</style></head>\n<body bgcolor=#fffff0>\n"
+      "<h1>Title</h1><p>text <code>call()</code></p><pre>line</pre>");
   EXPECT_EQ(ColorToRGB(Doc->Background), 0xF0FFFFu);
   EXPECT_EQ(RunAt(u"text")->TheFont->Name(), "Arial");
   EXPECT_EQ(RunAt(u"call()")->TheFont->Name(), "Courier New");
@@ -364,11 +377,14 @@ TEST_F(Text, PageSheetWithMissingFontsAndVariablesKeepsTheLook)
 TEST_F(Text, SoundAndScriptCallbacks)
 {
   std::vector<std::string> sounds, scripts;
-  Ctx.OnSound = [&](const std::string& src, int32_t loop, bool term) { sounds.push_back(src + "|" + std::to_string(loop)); };
+  Ctx.OnSound = [&](const std::string& src, int32_t loop, bool term) {
+    sounds.push_back(src + "|" + std::to_string(loop));
+  };
   Ctx.OnScript = [&](const std::string& name, const std::string& lang, const std::string& text) {
     scripts.push_back(name + "|" + lang + "|" + text);
   };
-  Parse("<bgsound src=a.wav><bgsound src=b.wav loop=3><bgsound><script language=js name=s>if (a<b) {}\n<!-- x --></script>after");
+  Parse(
+      "<bgsound src=a.wav><bgsound src=b.wav loop=3><bgsound><script language=js name=s>if (a<b) {}\n<!-- x --></script>after");
   EXPECT_EQ(sounds, (std::vector<std::string>{"a.wav|1", "b.wav|3"}));
   ASSERT_EQ(scripts.size(), 1u);
   EXPECT_EQ(scripts[0], "s|js|if (a<b) {}\r\n<!-- x -->");
@@ -402,8 +418,9 @@ TEST_F(Text, NobrForbidsBreaksAndWbrAllowsOne)
 
 TEST_F(Text, MapsWithAreas)
 {
-  Parse("<map name=\"m\"><area shape=rect coords=\"0,0,10,10\" href=a.htm>x</map>"
-        "<map name=bad><b><i><u>y");
+  Parse(
+      "<map name=\"m\"><area shape=rect coords=\"0,0,10,10\" href=a.htm>x</map>"
+      "<map name=bad><b><i><u>y");
   ASSERT_EQ(Doc->MapList.Count(), 1);
   EXPECT_EQ(Doc->MapList[0]->MapName, "M");
   EXPECT_EQ(Doc->MapList[0]->Areas.size(), 1u);
@@ -428,4 +445,4 @@ TEST_F(Plain, LongLinesArePassedInPieces)
   EXPECT_EQ(Texts(), std::u16string(1000, u'x'));
 }
 
-}  // namespace
+}   // namespace

@@ -13,7 +13,8 @@ protected:
   void SetUp() override
   {
     HtmlsubsTest::SetUp();
-    Doc->SetFonts("Times New Roman", "Courier New", clBlack, clBlue, clPurple, clRed, clWhite, false, true, 0, 8, 10, 12);
+    Doc->SetFonts("Times New Roman", "Courier New", clBlack, clBlue, clPurple, clRed, clWhite, false, true, 0, 8, 10,
+                  12);
   }
 
   void Parse(const std::string& Html) { ParseHTMLDocument(Html, *Doc, Ctx); }

@@ -23,16 +23,18 @@ protected:
   {
     for (const auto& sp : Cell) {
       const TSectionBase* s = sp.get();
-      Out << std::string(static_cast<size_t>(Depth), ' ') << "s " << s->ContentTop << ' ' << s->SectionHeight << ' ' << s->DrawHeight
-          << ' ' << s->StartCurs << ' ' << s->Len;
+      Out << std::string(static_cast<size_t>(Depth), ' ') << "s " << s->ContentTop << ' ' << s->SectionHeight << ' '
+          << s->DrawHeight << ' ' << s->StartCurs << ' ' << s->Len;
       if (auto* t = dynamic_cast<const TSection*>(s)) {
         Out << " text\n";
         for (const auto& l : t->Lines)
-          Out << std::string(static_cast<size_t>(Depth + 1), ' ') << "l " << l->Start << ' ' << l->Ln << ' ' << l->DrawY << ' '
-              << l->LineIndent << ' ' << l->LineHt << ' ' << l->SpaceBefore << ' ' << l->SpaceAfter << ' ' << l->Descent << ' '
-              << l->DrawWidth << ' ' << l->Spaces << ' ' << l->Extra << ' ' << l->LineImgHt << '\n';
+          Out << std::string(static_cast<size_t>(Depth + 1), ' ') << "l " << l->Start << ' ' << l->Ln << ' ' << l->DrawY
+              << ' ' << l->LineIndent << ' ' << l->LineHt << ' ' << l->SpaceBefore << ' ' << l->SpaceAfter << ' '
+              << l->Descent << ' ' << l->DrawWidth << ' ' << l->Spaces << ' ' << l->Extra << ' ' << l->LineImgHt
+              << '\n';
       } else if (auto* b = dynamic_cast<const TBlock*>(s)) {
-        Out << " block " << b->Tag() << ' ' << b->Indent << ' ' << b->NewWidth << ' ' << b->BoxTop << ' ' << b->BoxBot << '\n';
+        Out << " block " << b->Tag() << ' ' << b->Indent << ' ' << b->NewWidth << ' ' << b->BoxTop << ' ' << b->BoxBot
+            << '\n';
         DumpCell(*b->MyCell, Out, Depth + 1);
       } else if (auto* tb = dynamic_cast<const ThtmlTable*>(s)) {
         Out << " table " << tb->NumCols << ' ' << tb->TableWidth << ' ' << tb->CaptionWidth << " w";
@@ -43,7 +45,8 @@ protected:
           Out << std::string(static_cast<size_t>(Depth + 1), ' ') << "row " << row->RowHt << '\n';
           for (const auto& c : *row)
             if (c && !c->IsPlaceholder()) {
-              Out << std::string(static_cast<size_t>(Depth + 2), ' ') << "cell " << c->Wd << ' ' << c->Ht << ' ' << c->YIndent << '\n';
+              Out << std::string(static_cast<size_t>(Depth + 2), ' ') << "cell " << c->Wd << ' ' << c->Ht << ' '
+                  << c->YIndent << '\n';
               DumpCell(*c->Cell, Out, Depth + 3);
             }
         }
@@ -96,8 +99,9 @@ protected:
 
 std::string Words(int N, int Seed)
 {
-  static const char* words[] = {"gear", "wheel", "the", "a", "mechanism", "of", "pulley", "crank-shaft", "to", "lever", "is",
-                                "ratchet", "and", "in", "counterbalance", "cam", "x", "sprocket?", "belt", "load"};
+  static const char* words[] = {"gear",           "wheel", "the",   "a",         "mechanism", "of",  "pulley",
+                                "crank-shaft",    "to",    "lever", "is",        "ratchet",   "and", "in",
+                                "counterbalance", "cam",   "x",     "sprocket?", "belt",      "load"};
   std::string s;
   unsigned v = static_cast<unsigned>(Seed);
   for (int i = 0; i < N; ++i) {
@@ -126,56 +130,64 @@ const std::string& ProsePage()
 
 const std::string& ListsPage()
 {
-  static const std::string s = "<ul><li>" + Words(30, 20) + "<li>" + Words(12, 21) + "<ol><li>" + Words(20, 22) + "<li>" + Words(8, 23) +
-                               "<ol type=a><li>x<li>" + Words(15, 24) +
-                               "</ol></ol></ul><dl><dt>term<dd>" + Words(25, 25) + "<dt>t2<dd>" + Words(5, 26) + "</dl><blockquote>" +
-                               Words(40, 27) + "</blockquote><ol start=5><li>" + Words(10, 28) + "<li><p>" + Words(10, 29) + "</ol>";
+  static const std::string s = "<ul><li>" + Words(30, 20) + "<li>" + Words(12, 21) + "<ol><li>" + Words(20, 22) + "<li>"
+                               + Words(8, 23) + "<ol type=a><li>x<li>" + Words(15, 24)
+                               + "</ol></ol></ul><dl><dt>term<dd>" + Words(25, 25) + "<dt>t2<dd>" + Words(5, 26)
+                               + "</dl><blockquote>" + Words(40, 27) + "</blockquote><ol start=5><li>" + Words(10, 28)
+                               + "<li><p>" + Words(10, 29) + "</ol>";
   return s;
 }
 
 const std::string& FloatsPage()
 {
   static const std::string s =
-      "<p><img src=a.gif width=100 height=80 align=left alt=left>" + Words(80, 30) +
-      "<img src=b.gif width=60 height=120 align=right alt=right>" + Words(60, 31) + "</p><p><img src=c.gif width=40 height=20 alt=inline> " +
-      Words(20, 32) + " <img src=d.gif width=30 height=50 align=middle> " + Words(10, 33) +
-      " <img src=e.gif width=30 height=30 align=top hspace=5 vspace=4> " + Words(10, 34) + "<br clear=all>" + Words(12, 35) +
-      "</p><div style=\"float:left; width:120px; margin:4px; border: 2px solid black; padding: 3px\">" + Words(15, 36) +
-      "</div><div style=\"float:right; width:90px\">" + Words(10, 37) + "</div><p>" + Words(70, 38) +
-      "</p><p style=\"clear:both\">" + Words(10, 39) + "</p><img src=f.gif width=300 height=10 align=left><p>" + Words(25, 40) + "</p>";
+      "<p><img src=a.gif width=100 height=80 align=left alt=left>" + Words(80, 30)
+      + "<img src=b.gif width=60 height=120 align=right alt=right>" + Words(60, 31)
+      + "</p><p><img src=c.gif width=40 height=20 alt=inline> " + Words(20, 32)
+      + " <img src=d.gif width=30 height=50 align=middle> " + Words(10, 33)
+      + " <img src=e.gif width=30 height=30 align=top hspace=5 vspace=4> " + Words(10, 34) + "<br clear=all>"
+      + Words(12, 35) + "</p><div style=\"float:left; width:120px; margin:4px; border: 2px solid black; padding: 3px\">"
+      + Words(15, 36) + "</div><div style=\"float:right; width:90px\">" + Words(10, 37) + "</div><p>" + Words(70, 38)
+      + "</p><p style=\"clear:both\">" + Words(10, 39) + "</p><img src=f.gif width=300 height=10 align=left><p>"
+      + Words(25, 40) + "</p>";
   return s;
 }
 
 const std::string& TablesPage()
 {
   static const std::string s =
-      "<table border=1 cellpadding=3 cellspacing=2><caption>" + Words(6, 41) + "</caption><tr><th>" + Words(2, 42) + "<th>" +
-      Words(5, 43) + "<th colspan=2>" + Words(3, 44) + "<tr><td rowspan=2>" + Words(10, 45) + "<td>" + Words(3, 46) + "<td width=50>" +
-      Words(4, 47) + "<td>x<tr><td colspan=2>" + Words(20, 48) + "<td>y</table><table width=80% border=0><tr><td width=30%>" +
-      Words(12, 49) + "<td>" + Words(30, 50) + "<td width=10%>z</table><table width=500 cellspacing=0><tr><td>" + Words(4, 51) +
-      "<td>" + Words(40, 52) + "<tr><td>a<td><table border=1><tr><td>" + Words(7, 53) + "<td>" + Words(3, 54) +
-      "</table></table><table align=center><tr><td>centred " + Words(3, 55) + "</table><table align=right width=200><tr><td>" +
-      Words(20, 56) + "</table><p>" + Words(30, 57) + "</p><table><tr><td width=70%>" + Words(10, 58) + "<td width=60%>" + Words(10, 59) +
-      "<td>" + Words(10, 60) + "</table><table><colgroup><col width=100><col width=20%></colgroup><tr><td>" + Words(5, 61) + "<td>" +
-      Words(9, 62) + "<td>" + Words(3, 63) + "</table><table height=200 border=1><tr valign=top><td>top<td valign=bottom>bot<td>" +
-      Words(10, 64) + "</table>";
+      "<table border=1 cellpadding=3 cellspacing=2><caption>" + Words(6, 41) + "</caption><tr><th>" + Words(2, 42)
+      + "<th>" + Words(5, 43) + "<th colspan=2>" + Words(3, 44) + "<tr><td rowspan=2>" + Words(10, 45) + "<td>"
+      + Words(3, 46) + "<td width=50>" + Words(4, 47) + "<td>x<tr><td colspan=2>" + Words(20, 48)
+      + "<td>y</table><table width=80% border=0><tr><td width=30%>" + Words(12, 49) + "<td>" + Words(30, 50)
+      + "<td width=10%>z</table><table width=500 cellspacing=0><tr><td>" + Words(4, 51) + "<td>" + Words(40, 52)
+      + "<tr><td>a<td><table border=1><tr><td>" + Words(7, 53) + "<td>" + Words(3, 54)
+      + "</table></table><table align=center><tr><td>centred " + Words(3, 55)
+      + "</table><table align=right width=200><tr><td>" + Words(20, 56) + "</table><p>" + Words(30, 57)
+      + "</p><table><tr><td width=70%>" + Words(10, 58) + "<td width=60%>" + Words(10, 59) + "<td>" + Words(10, 60)
+      + "</table><table><colgroup><col width=100><col width=20%></colgroup><tr><td>" + Words(5, 61) + "<td>"
+      + Words(9, 62) + "<td>" + Words(3, 63)
+      + "</table><table height=200 border=1><tr valign=top><td>top<td valign=bottom>bot<td>" + Words(10, 64)
+      + "</table>";
   return s;
 }
 
 const std::string& StylesPage()
 {
-  std::string s = "<style>.a{font-size:20px} .b{font-weight:bold} .c{font-style:italic; color:red} div.box{margin:10px auto; width:"
-                   "300px; padding: 5px; border: 1px solid}</style>";
+  std::string s =
+      "<style>.a{font-size:20px} .b{font-weight:bold} .c{font-style:italic; color:red} div.box{margin:10px auto; width:"
+      "300px; padding: 5px; border: 1px solid}</style>";
   for (int i = 0; i < 60; ++i) {
     static const char* cls[] = {"a", "b", "c", ""};
     s += "<span class=" + std::string(cls[i % 4]) + ">" + Words(3 + i % 5, 70 + i) + "</span> ";
     if (i % 13 == 12)
       s += "<span style=\"font-size: " + std::to_string(10 + i % 20) + "px\">" + Words(4, i) + "</span>";
   }
-  s += "<div class=box>" + Words(40, 90) + "</div><div style=\"margin-left: 50px; margin-right: 10%\">" + Words(40, 91) +
-       "</div><hr width=50%><hr size=5 align=left width=100><h2 style=\"margin-top: 30px\">" + Words(4, 92) +
-       "</h2><div style=\"position:relative; left: 10px; top: 5px\">" + Words(10, 93) + "</div><center>" + Words(12, 94) +
-       "</center><font size=5 face=Arial>" + Words(10, 95) + "</font><font size=1>" + Words(20, 96) + "</font>";
+  s += "<div class=box>" + Words(40, 90) + "</div><div style=\"margin-left: 50px; margin-right: 10%\">" + Words(40, 91)
+       + "</div><hr width=50%><hr size=5 align=left width=100><h2 style=\"margin-top: 30px\">" + Words(4, 92)
+       + "</h2><div style=\"position:relative; left: 10px; top: 5px\">" + Words(10, 93) + "</div><center>"
+       + Words(12, 94) + "</center><font size=5 face=Arial>" + Words(10, 95) + "</font><font size=1>" + Words(20, 96)
+       + "</font>";
   static const std::string page = s;
   return page;
 }
@@ -189,4 +201,4 @@ TEST_F(LayoutPin, PagesLayOutAsBefore)
   ExpectPinned("styles", StylesPage(), 0xd0bd6bb21e4b8f8bull);
 }
 
-}  // namespace
+}   // namespace

@@ -12,7 +12,8 @@ TEST_F(RobustTest, RandomDocumentsAtRandomWidths)
 {
   std::mt19937 rng(12345);
   auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<uint32_t>(n)); };
-  const char16_t alphabet[] = {u'a', u'b', u' ', u' ', u'-', u'?', 0x4E00, 0x00A0, BrkCh, ImgPan, FmCtl, u'x', 0xD83D, 0xDE00};
+  const char16_t alphabet[] = {u'a',   u'b',  u' ',   u' ',  u'-', u'?',   0x4E00,
+                               0x00A0, BrkCh, ImgPan, FmCtl, u'x', 0xD83D, 0xDE00};
   TProperties big, just, pre;
   big.Props[FontSize] = 30.0;
   just.Props[TextAlign] = std::string("justify");
@@ -38,12 +39,8 @@ TEST_F(RobustTest, RandomDocumentsAtRandomWidths)
           s->AddImage(*a, Prop, src++);
           break;
         }
-        case 1:
-          s->ChangeFont(pick(2) ? big : Prop);
-          break;
-        default:
-          s->AddChar(alphabet[pick(static_cast<int>(std::size(alphabet)))], src++);
-          break;
+        case 1: s->ChangeFont(pick(2) ? big : Prop); break;
+        default: s->AddChar(alphabet[pick(static_cast<int>(std::size(alphabet)))], src++); break;
         }
       }
       Doc->Add(std::move(s));
@@ -90,4 +87,4 @@ TEST_F(RobustTest, RandomDocumentsAtRandomWidths)
   }
 }
 
-}  // namespace
+}   // namespace

@@ -86,4 +86,4 @@ TEST_F(ScaleTest, NestedTablesAreMeasuredOncePerLevel)
   EXPECT_LE(MeasuredByLayout(800), measured);
 }
 
-}  // namespace
+}   // namespace

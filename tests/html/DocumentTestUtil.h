@@ -41,8 +41,8 @@ protected:
   }
 
   // A new paragraph (not yet added to the document).
-  std::unique_ptr<TSection> Para(const std::u16string& Text = u"", TProperties* P = nullptr, TAttributeList* L = nullptr,
-                                 const TUrlTarget* Link = nullptr)
+  std::unique_ptr<TSection> Para(const std::u16string& Text = u"", TProperties* P = nullptr,
+                                 TAttributeList* L = nullptr, const TUrlTarget* Link = nullptr)
   {
     auto s = std::make_unique<TSection>(Doc.get(), L, P ? *P : Prop, Link);
     if (!Text.empty())
@@ -70,7 +70,8 @@ protected:
     return S.BuffS.substr(static_cast<size_t>(l->Start), static_cast<size_t>(l->Ln));
   }
 
-  static std::unique_ptr<TAttributeList> Attrs(std::initializer_list<std::tuple<THtmlSymbol, int32_t, std::string>> List)
+  static std::unique_ptr<TAttributeList> Attrs(
+      std::initializer_list<std::tuple<THtmlSymbol, int32_t, std::string>> List)
   {
     auto a = std::make_unique<TAttributeList>();
     for (const auto& [sy, v, n] : List)

@@ -9,7 +9,8 @@
 
 namespace {
 
-std::unique_ptr<TAttributeList> AreaTag(const std::string& shape, const std::string& coords, const std::string& href, bool nohref = false)
+std::unique_ptr<TAttributeList> AreaTag(const std::string& shape, const std::string& coords, const std::string& href,
+                                        bool nohref = false)
 {
   auto a = std::make_unique<TAttributeList>();
   a->Add(std::make_unique<TAttribute>(HrefSy, 0, href));
@@ -78,17 +79,17 @@ TEST(DocumentUtilsMap, AreasHitThePixelsOfTheirRegions)
     TRegion Region;
   };
   const std::vector<TPoint> star = {Point(20, 0), Point(32, 38), Point(0, 14), Point(40, 14), Point(8, 38)};
-  const std::vector<TPoint> ring = {Point(0, 0),   Point(40, 0),  Point(40, 40), Point(0, 40), Point(0, 0),
+  const std::vector<TPoint> ring = {Point(0, 0),   Point(40, 0),  Point(40, 40), Point(0, 40),  Point(0, 0),
                                     Point(10, 10), Point(10, 30), Point(30, 30), Point(30, 10), Point(10, 10)};
   const std::vector<TPoint> slant = {Point(3, 1), Point(37, 6), Point(29, 33), Point(2, 27)};
   const TCase cases[] = {
-    {"circle", "20,20,13", TRegion::Ellipse(Rect(7, 7, 34, 34))},
-    {"circle", "20,21,1", TRegion::Ellipse(Rect(19, 20, 22, 23))},
-    {"circle", "20,20,0", TRegion::Ellipse(Rect(20, 20, 21, 21))},
-    {"poly", "20,0,32,38,0,14,40,14,8,38", TRegion::Polygon(star, WINDING)},
-    {"poly", "0,0,40,0,40,40,0,40,0,0,10,10,10,30,30,30,30,10,10,10", TRegion::Polygon(ring, WINDING)},
-    {"poly", "3,1,37,6,29,33,2,27", TRegion::Polygon(slant, WINDING)},
-    {"rect", "5,6,30,25", TRegion(Rect(5, 6, 31, 26))},
+      {"circle", "20,20,13", TRegion::Ellipse(Rect(7, 7, 34, 34))},
+      {"circle", "20,21,1", TRegion::Ellipse(Rect(19, 20, 22, 23))},
+      {"circle", "20,20,0", TRegion::Ellipse(Rect(20, 20, 21, 21))},
+      {"poly", "20,0,32,38,0,14,40,14,8,38", TRegion::Polygon(star, WINDING)},
+      {"poly", "0,0,40,0,40,40,0,40,0,0,10,10,10,30,30,30,30,10,10,10", TRegion::Polygon(ring, WINDING)},
+      {"poly", "3,1,37,6,29,33,2,27", TRegion::Polygon(slant, WINDING)},
+      {"rect", "5,6,30,25", TRegion(Rect(5, 6, 31, 26))},
   };
   for (const TCase& c : cases) {
     TMapItem map;
@@ -291,4 +292,4 @@ TEST(DocumentUtilsPictures, BuiltIns)
   EXPECT_EQ(shown.GetPixel(0, shown.Height() - 1), clRed);
 }
 
-}  // namespace
+}   // namespace

@@ -171,7 +171,9 @@ TEST(DocumentUtilsIds, SecondNameWins)
 TEST(DocumentUtilsTokens, CodePagesAndPositions)
 {
   TCharCollection cc;
-  const std::string bytes = "a\x82\xa0" "b";
+  const std::string bytes =
+      "a\x82\xa0"
+      "b";
   for (size_t i = 0; i < bytes.size(); ++i)
     cc.Add(bytes[i], static_cast<int32_t>(100 + i));
   TokenObj t;
@@ -197,8 +199,10 @@ TEST(DocumentUtilsWide, Helpers)
   EXPECT_EQ(WidePosChar(u'l', u"hello"), 3);
   EXPECT_EQ(WideLastPosChar(u'l', u"hello"), 4);
   EXPECT_EQ(WideTrim(u"\u0001 \tab c\r\n "), u"ab c");
-  EXPECT_EQ(WideUpperCase(u"abc\u00e9\u00ff\u0101\u017e\u03b1\u03c2\u0430\u0451"), u"ABC\u00c9\u0178\u0100\u017d\u0391\u03a3\u0410\u0401");
-  EXPECT_EQ(WideLowerCase(u"ABC\u00c9\u0178\u0100\u017d\u0391\u0410\u0401\u00d7"), u"abc\u00e9\u00ff\u0101\u017e\u03b1\u0430\u0451\u00d7");
+  EXPECT_EQ(WideUpperCase(u"abc\u00e9\u00ff\u0101\u017e\u03b1\u03c2\u0430\u0451"),
+            u"ABC\u00c9\u0178\u0100\u017d\u0391\u03a3\u0410\u0401");
+  EXPECT_EQ(WideLowerCase(u"ABC\u00c9\u0178\u0100\u017d\u0391\u0410\u0401\u00d7"),
+            u"abc\u00e9\u00ff\u0101\u017e\u03b1\u0430\u0451\u00d7");
 }
 
 TEST(DocumentUtilsAttributes, Lookups)
@@ -236,4 +240,4 @@ TEST(DocumentUtilsLinks, NumbersRise)
   EXPECT_EQ(v.ID, 0);
 }
 
-}  // namespace
+}   // namespace

@@ -27,7 +27,8 @@ protected:
     DocumentBuilderTest::SetUp();
     Doc = std::make_unique<TSectionList>(&FormHost, nullptr);
     Doc->BitmapList = &Cache;
-    Doc->SetFonts("Times New Roman", "Courier New", clBlack, clBlue, clPurple, clRed, clWhite, false, true, 0, 8, 10, 12);
+    Doc->SetFonts("Times New Roman", "Courier New", clBlack, clBlue, clPurple, clRed, clWhite, false, true, 0, 8, 10,
+                  12);
     Doc->SubmitForm = [this](TObject*, const std::string& Action, const std::string& Target, const std::string& EncType,
                              const std::string& Method, const std::vector<std::string>& Results) {
       ++Submits;
@@ -85,11 +86,12 @@ using Forms = FormsTest;
 
 TEST_F(Forms, ElementsMakeTheirKindsOfControl)
 {
-  Parse("<form method=postit action=/go target=t enctype=x>"
-        "<input type=text><input type=password><input type=hidden name=h value=1><input type=submit>"
-        "<input type=reset><input type=button><input type=checkbox><input type=radio><input type=bogus>"
-        "<select><option>a</select><select size=2><option>a</select><select multiple><option>a</select>"
-        "<textarea></textarea></form>");
+  Parse(
+      "<form method=postit action=/go target=t enctype=x>"
+      "<input type=text><input type=password><input type=hidden name=h value=1><input type=submit>"
+      "<input type=reset><input type=button><input type=checkbox><input type=radio><input type=bogus>"
+      "<select><option>a</select><select size=2><option>a</select><select multiple><option>a</select>"
+      "<textarea></textarea></form>");
   ASSERT_EQ(Doc->FormControlList.size(), 13u);
   As<TEditFormControlObj>(0);
   EXPECT_EQ(As<TEditFormControlObj>(1)->Edit()->PasswordChar(), '*');
@@ -128,8 +130,9 @@ TEST_F(Forms, ControlOutsideAFormGetsAnImplicitOne)
 
 TEST_F(Forms, EditWidthFollowsItsSize)
 {
-  Parse("<input size=7><input size='30,2'><input size='wide,2'><input size=wide><input style='width:50px;height:40px'>"
-        "<input size=99999999>");
+  Parse(
+      "<input size=7><input size='30,2'><input size='wide,2'><input size=wide><input style='width:50px;height:40px'>"
+      "<input size=99999999>");
   Layout(600);
   const int32_t zero = Width(0, "0");
   EXPECT_EQ(Ctl(0)->Width, 7 * zero + 5);
@@ -144,11 +147,12 @@ TEST_F(Forms, EditWidthFollowsItsSize)
 
 TEST_F(Forms, ButtonAndChoiceSizes)
 {
-  Parse("<input type=submit value='Go on'><input type=checkbox><input type=radio>"
-        "<select name=s><option>one<option>three three</select>"
-        "<select size=3><option>a</select>"
-        "<select multiple><option>1<option>2<option>3<option>4<option>5<option>6<option>7<option>8<option>9<option>10</select>"
-        "<textarea rows=2 cols=4></textarea>");
+  Parse(
+      "<input type=submit value='Go on'><input type=checkbox><input type=radio>"
+      "<select name=s><option>one<option>three three</select>"
+      "<select size=3><option>a</select>"
+      "<select multiple><option>1<option>2<option>3<option>4<option>5<option>6<option>7<option>8<option>9<option>10</select>"
+      "<textarea rows=2 cols=4></textarea>");
   Layout(800);
   EXPECT_EQ(Ctl(0)->Width, Width(0, "Go on") + 20);
   EXPECT_EQ(Ctl(0)->Height, Height(0, "A") + 8);
@@ -172,17 +176,19 @@ TEST_F(Forms, ButtonAndChoiceSizes)
 
 TEST_F(Forms, SubmissionInControlOrderWithTheButton)
 {
-  Parse("<form action=a><input type=hidden name=h value='x y'><input name=e value=typed>"
-        "<input type=checkbox name=c1 checked><input type=checkbox name=c2 value=v>"
-        "<input type=radio name=r value=1><input type=radio name=r value=2 checked>"
-        "<select name=s><option value=v1>one<option selected>two</select>"
-        "<select name=m multiple><option selected>a<option>b<option selected value=cv>c</select>"
-        "<textarea name=t>line</textarea><input type=submit name=go value=Go><input type=submit></form>");
+  Parse(
+      "<form action=a><input type=hidden name=h value='x y'><input name=e value=typed>"
+      "<input type=checkbox name=c1 checked><input type=checkbox name=c2 value=v>"
+      "<input type=radio name=r value=1><input type=radio name=r value=2 checked>"
+      "<select name=s><option value=v1>one<option selected>two</select>"
+      "<select name=m multiple><option selected>a<option>b<option selected value=cv>c</select>"
+      "<textarea name=t>line</textarea><input type=submit name=go value=Go><input type=submit></form>");
   ASSERT_EQ(Doc->FormControlList.size(), 11u);
   As<TButtonFormControlObj>(9)->ButtonClick();
   EXPECT_EQ(Submits, 1);
   EXPECT_EQ(LastAction, "a|||get");
-  EXPECT_EQ(LastResults, (std::vector<std::string>{"h=x y", "e=typed", "c1=on", "r=2", "s=two", "m=a", "m=cv", "t=line", "go=Go"}));
+  EXPECT_EQ(LastResults,
+            (std::vector<std::string>{"h=x y", "e=typed", "c1=on", "r=2", "s=two", "m=a", "m=cv", "t=line", "go=Go"}));
   // An unnamed submit button adds nothing of its own; a plain button submits nothing.
   As<TButtonFormControlObj>(10)->ButtonClick();
   EXPECT_EQ(LastResults.back(), "t=line");
@@ -193,25 +199,29 @@ TEST_F(Forms, SubmissionInControlOrderWithTheButton)
 
 TEST_F(Forms, ResetAndFormDataGiveValuesBack)
 {
-  Parse("<form><input name=e value=start><input type=checkbox name=c value=Yes>"
-        "<input type=radio name=r value=1 checked><input type=radio name=r value=2>"
-        "<select name=s><option>a<option>b</select><select name=m size=3 multiple><option>a<option>b<option>c</select>"
-        "<textarea name=t>one</textarea><input type=reset></form>");
+  Parse(
+      "<form><input name=e value=start><input type=checkbox name=c value=Yes>"
+      "<input type=radio name=r value=1 checked><input type=radio name=r value=2>"
+      "<select name=s><option>a<option>b</select><select name=m size=3 multiple><option>a<option>b<option>c</select>"
+      "<textarea name=t>one</textarea><input type=reset></form>");
   ThtmlForm* f = Doc->htmlFormList[0];
   f->SetFormData({"e=changed", "c=yes", "r=2", "s=b", "m=a", "m=c", "t=new", "junk"});
-  EXPECT_EQ(f->GetFormSubmission(), (std::vector<std::string>{"e=changed", "c=Yes", "r=2", "s=b", "m=a", "m=c", "t=new"}));
+  EXPECT_EQ(f->GetFormSubmission(),
+            (std::vector<std::string>{"e=changed", "c=Yes", "r=2", "s=b", "m=a", "m=c", "t=new"}));
   // The data saved with the history comes back after a reload.
   auto saved = Doc->GetFormControlData();
   As<TButtonFormControlObj>(7)->ButtonClick();
   EXPECT_EQ(f->GetFormSubmission(), (std::vector<std::string>{"e=start", "r=1", "s=a", "t=one"}));
   Doc->SetFormControlData(*saved);
-  EXPECT_EQ(f->GetFormSubmission(), (std::vector<std::string>{"e=changed", "c=Yes", "r=2", "s=b", "m=a", "m=c", "t=new"}));
+  EXPECT_EQ(f->GetFormSubmission(),
+            (std::vector<std::string>{"e=changed", "c=Yes", "r=2", "s=b", "m=a", "m=c", "t=new"}));
 }
 
 TEST_F(Forms, TextAreaWrapModes)
 {
-  Parse("<textarea name=h wrap=hard cols=5>aaaa bbbb cccc</textarea><textarea name=o wrap=off cols=5>aaaa bbbb cccc\r\nx</textarea>"
-        "<textarea name=s cols=5>aaaa bbbb cccc</textarea>");
+  Parse(
+      "<textarea name=h wrap=hard cols=5>aaaa bbbb cccc</textarea><textarea name=o wrap=off cols=5>aaaa bbbb cccc\r\nx</textarea>"
+      "<textarea name=s cols=5>aaaa bbbb cccc</textarea>");
   Layout(800);
   auto* hard = As<TTextAreaFormControlObj>(0);
   auto* off = As<TTextAreaFormControlObj>(1);
@@ -236,8 +246,9 @@ TEST_F(Forms, TextAreaWrapModes)
 
 TEST_F(Forms, PrintedControlsWriteTheirTextsInsideTheirFrames)
 {
-  Parse("<p>words <input value=hello> <input type=submit value=Go> <select><option>pick</select> "
-        "<select size=3><option>listed</select> <textarea rows=2>first</textarea></p>");
+  Parse(
+      "<p>words <input value=hello> <input type=submit value=Go> <select><option>pick</select> "
+      "<select size=3><option>listed</select> <textarea rows=2>first</textarea></p>");
   Layout(800);
   TSectionList copy(*Doc);
   int32_t sw = 0, curs = 0;
@@ -248,7 +259,8 @@ TEST_F(Forms, PrintedControlsWriteTheirTextsInsideTheirFrames)
   copy.Draw(*Canvas, Rect(0, 0, 800, 1000), 800, 0, 0, 0);
   // The line's text is written on its baseline; the controls' pictures hang from their tops,
   // so each text's baseline lies in the lower half of its control.
-  const std::vector<std::pair<std::u16string, size_t>> texts = {{u"hello", 0}, {u"Go", 1}, {u"pick", 2}, {u"listed", 3}, {u"first", 4}};
+  const std::vector<std::pair<std::u16string, size_t>> texts = {
+      {u"hello", 0}, {u"Go", 1}, {u"pick", 2}, {u"listed", 3}, {u"first", 4}};
   for (const auto& [text, i] : texts) {
     const TCanvasRecord* r = nullptr;
     for (const TCanvasRecord& rec : Device->Records)
@@ -315,7 +327,8 @@ TEST_F(Forms, ObjectEventsGetTheScriptTexts)
   Parse("<input name=a value=x onfocus=F() onblur=B() onchange=C() onclick=K()>");
   std::vector<std::string> events;
   auto record = [&](const char* kind) {
-    return [&events, kind](TObject*, TFormControlObj*, const std::string& M) { events.push_back(std::string(kind) + M); };
+    return
+        [&events, kind](TObject*, TFormControlObj*, const std::string& M) { events.push_back(std::string(kind) + M); };
   };
   Doc->ObjectFocus = record("focus ");
   Doc->ObjectBlur = record("blur ");
@@ -330,7 +343,8 @@ TEST_F(Forms, ObjectEventsGetTheScriptTexts)
   e->Edit()->SetText("y");
   e->ExitControl();
   e->ClickControl();
-  EXPECT_EQ(events, (std::vector<std::string>{"focus F()", "blur B()", "focus F()", "change C()", "blur B()", "click K()"}));
+  EXPECT_EQ(events,
+            (std::vector<std::string>{"focus F()", "blur B()", "focus F()", "change C()", "blur B()", "click K()"}));
   EXPECT_FALSE(e->Active);
 }
 
@@ -396,8 +410,9 @@ TEST_F(Forms, TabIndexOrdersTheControls)
 TEST_F(Forms, RadiosOfOneNameExcludeEachOtherAndTakeArrows)
 {
   MakeWindow();
-  Parse("<form><input type=radio name=r value=1 checked><input type=radio name=R value=2>"
-        "<input type=radio name=other value=3 checked><input type=checkbox name=c></form>");
+  Parse(
+      "<form><input type=radio name=r value=1 checked><input type=radio name=R value=2>"
+      "<input type=radio name=other value=3 checked><input type=checkbox name=c></form>");
   Layout(400);
   auto* r1 = As<TRadioButtonFormControlObj>(0);
   auto* r2 = As<TRadioButtonFormControlObj>(1);
@@ -443,4 +458,4 @@ TEST_F(Forms, RadiosOfOneNameExcludeEachOtherAndTakeArrows)
   EXPECT_TRUE(r2->RButton->Focused()) << "the end of the group stops the move";
 }
 
-}  // namespace
+}   // namespace

@@ -46,7 +46,7 @@ std::string GifError(const std::vector<uint8_t>& bytes)
   return "no error";
 }
 
-}  // namespace
+}   // namespace
 
 TEST(GifDecoder, LzwRoundTripsAtEveryCodeSize)
 {
@@ -59,7 +59,10 @@ TEST(GifDecoder, LzwRoundTripsAtEveryCodeSize)
         b.Out.clear();
         GifBuilder g(w, h, 8);
         g.Out.push_back(0x2C);
-        Put16(g.Out, 0); Put16(g.Out, 0); Put16(g.Out, w); Put16(g.Out, h);
+        Put16(g.Out, 0);
+        Put16(g.Out, 0);
+        Put16(g.Out, w);
+        Put16(g.Out, h);
         g.Out.push_back(0);
         g.Out.push_back(uint8_t(minSize));
         SubBlocks(g.Out, LzwEncode(idx, minSize, defer));
@@ -324,7 +327,7 @@ struct Composed {
   Rows operator[](int i) const { return Frame(Gif, *Strip, Mask.get(), i, 4); }
 };
 
-}  // namespace
+}   // namespace
 
 TEST(GifDecoder, RestoreToPreviousPutsBackWhatTheImageCovered)
 {

@@ -42,7 +42,7 @@ protected:
   }
 };
 
-}  // namespace
+}   // namespace
 
 TEST_F(GifImage, FrameDelaysBecomeMilliseconds)
 {

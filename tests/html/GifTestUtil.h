@@ -178,4 +178,4 @@ inline std::vector<uint8_t> InterlaceOrder(const std::vector<uint8_t>& pixels, i
   return out;
 }
 
-}  // namespace giftest
+}   // namespace giftest

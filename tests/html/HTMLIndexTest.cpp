@@ -29,7 +29,7 @@ size_t Count(const std::string& s, const std::string& what)
   return n;
 }
 
-}  // namespace
+}   // namespace
 
 TEST(HTMLIndex, EmptyIndexIsTheInstructionHeaderAndAnEmptyTable)
 {

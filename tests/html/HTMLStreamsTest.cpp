@@ -74,4 +74,4 @@ TEST(HTMLStreams, SeekingStaysInRange)
   EXPECT_EQ(s.Seek(INT64_MIN, TSeekOrigin::soEnd), 0);
 }
 
-}  // namespace
+}   // namespace

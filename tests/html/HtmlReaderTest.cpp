@@ -101,8 +101,9 @@ TEST(HtmlReader, TagsTextAndWhiteSpace)
 TEST(HtmlReader, Attributes)
 {
   THtmlTokenizer T;
-  T.Start("<table border width=\"50%\" height=50% cellpadding=+3 bogus-attr=q align='left' "
-          "value=\"a &amp; b\" alt=x&amp;y span=99999999999 size=\"1e400\" cols=\" 2.5 \">");
+  T.Start(
+      "<table border width=\"50%\" height=50% cellpadding=+3 bogus-attr=q align='left' "
+      "value=\"a &amp; b\" alt=x&amp;y span=99999999999 size=\"1e400\" cols=\" 2.5 \">");
   T.GetCh();
   T.Next();
   ASSERT_EQ(T.Sy, TableSy);
@@ -248,8 +249,13 @@ TEST(HtmlReader, JapaneseEncodings)
 TEST(HtmlReader, ControlBytesAreSkipped)
 {
   std::vector<TSym> expect = {{TextSy, u"abc"}, {BSy, u""}, {TextSy, u"d"}, {EofSy, u""}};
-  EXPECT_EQ(Symbols(std::string("a\0b\x01\x08" "c<b>d", 10)), expect);
-  EXPECT_EQ(AllText("ab\x1a" "cd"), u"ab");   // Ctrl-Z ends the document
+  EXPECT_EQ(Symbols(std::string("a\0b\x01\x08"
+                                "c<b>d",
+                                10)),
+            expect);
+  EXPECT_EQ(AllText("ab\x1a"
+                    "cd"),
+            u"ab");   // Ctrl-Z ends the document
 }
 
 TEST(HtmlReader, CommentsAndDeclarations)
@@ -269,15 +275,15 @@ TEST(HtmlReader, CommentsAndDeclarations)
   T.Next();
   EXPECT_EQ(T.Token.S(), u"kept");
   EXPECT_THROW(
-    {
-      try {
-        T.Next();
-      } catch (const EParseError& e) {
-        EXPECT_EQ(e.Message, "Open Comment at End of HTML File");
-        throw;
-      }
-    },
-    EParseError);
+      {
+        try {
+          T.Next();
+        } catch (const EParseError& e) {
+          EXPECT_EQ(e.Message, "Open Comment at End of HTML File");
+          throw;
+        }
+      },
+      EParseError);
 }
 
 TEST(HtmlReader, ProcessingInstructionsVanish)
@@ -344,7 +350,8 @@ TEST(HtmlReader, TextAreaContent)
     T.NextTextArea();
     got.push_back({T.Sy, T.Token.S()});
   } while (T.Sy != TextAreaEndSy && T.Sy != EofSy);
-  std::vector<TSym> expect = {{TextSy, u"a"}, {OtherSy, u"<b"}, {TextSy, u">"}, {TextSy, u"&"}, {EolSy, u""}, {TextSy, u"line"}, {TextAreaEndSy, u""}};
+  std::vector<TSym> expect = {{TextSy, u"a"}, {OtherSy, u"<b"},  {TextSy, u">"},      {TextSy, u"&"},
+                              {EolSy, u""},   {TextSy, u"line"}, {TextAreaEndSy, u""}};
   EXPECT_EQ(got, expect);
   T.Next();
   EXPECT_EQ(T.Token.S(), u"z");
@@ -362,7 +369,8 @@ TEST(HtmlReader, PreformattedContent)
     T.NextPre();
     got.push_back({T.Sy, T.Token.S()});
   } while (T.Sy != PreEndSy && T.Sy != EofSy);
-  std::vector<TSym> expect = {{TextSy, u"a  < b"}, {EolSy, u""}, {TextSy, u" c"}, {BSy, u""}, {TextSy, u"d"}, {BEndSy, u""}, {PreEndSy, u""}};
+  std::vector<TSym> expect = {{TextSy, u"a  < b"}, {EolSy, u""},  {TextSy, u" c"}, {BSy, u""},
+                              {TextSy, u"d"},      {BEndSy, u""}, {PreEndSy, u""}};
   EXPECT_EQ(got, expect);
 }
 
@@ -416,4 +424,4 @@ TEST(HtmlReader, Progress)
   EXPECT_EQ(reports, (std::vector<int32_t>{4096, 8192}));
 }
 
-}  // namespace
+}   // namespace

@@ -73,7 +73,10 @@ TEST_F(HtmlViewerTest, KeysWheelAndBarsScrollWithinTheDocument)
   Viewer->LoadFromString(Lines(200));
   const int32_t maxY = Viewer->DocumentHeight() - Viewer->PaintPanel()->Height();
   ASSERT_GT(maxY, 1000);
-  auto key = [&](Word K) { Viewer->ViewerKeyDown(K, 0); return Viewer->VScrollBarPosition(); };
+  auto key = [&](Word K) {
+    Viewer->ViewerKeyDown(K, 0);
+    return Viewer->VScrollBarPosition();
+  };
   EXPECT_EQ(key(VK_DOWN), 16);
   EXPECT_EQ(key(VK_NEXT), 16 + Viewer->PaintPanel()->Height() - 16);
   EXPECT_EQ(key(VK_END), maxY);
@@ -296,7 +299,9 @@ TEST_F(HtmlViewerTest, APageWithATableAListAnImageAndStyledTextIsPainted)
   pic.Canvas().FillRect(Rect(0, 0, 60, 40), clRed);
   pic.Canvas().FillRect(Rect(20, 10, 40, 30), clYellow);
   SaveBmpToFile(pic, Dir + "/Sub/Gear.bmp");
-  Write("page.htm", R"(<html><head><title>Gears</title><style>h1 { color: #004080; font-family: Arial } .note { background-color: #FFFFC0; font-style: italic }</style></head><body bgcolor="#FFFFFF">
+  Write(
+      "page.htm",
+      R"(<html><head><title>Gears</title><style>h1 { color: #004080; font-family: Arial } .note { background-color: #FFFFC0; font-style: italic }</style></head><body bgcolor="#FFFFFF">
 <h1>Gear trains</h1>
 <p>A <b>gear train</b> passes motion from one <i>shaft</i> to another. <a href="next.htm">Read on</a>.</p>
 <img src="sub/GEAR.BMP" align="right">
@@ -320,10 +325,10 @@ TEST_F(HtmlViewerTest, APageWithATableAListAnImageAndStyledTextIsPainted)
       blue += c == 0x804000;
       yellowish += c == 0xC0FFFF;
     }
-  EXPECT_GT(red, 500);         // the picture
-  EXPECT_GT(green, 1000);      // the table's background
-  EXPECT_GT(blue, 20);         // the heading's text
-  EXPECT_GT(yellowish, 1000);  // the styled paragraph
+  EXPECT_GT(red, 500);          // the picture
+  EXPECT_GT(green, 1000);       // the table's background
+  EXPECT_GT(blue, 20);          // the heading's text
+  EXPECT_GT(yellowish, 1000);   // the styled paragraph
   // The border, then white page.
   EXPECT_NE(shot.GetPixel(0, 0) & 0xFFFFFF, 0xFFFFFF);
   EXPECT_EQ(shot.GetPixel(3, 3) & 0xFFFFFF, 0xFFFFFFu);
@@ -413,8 +418,8 @@ TEST_F(HtmlViewerTest, ImagesReportTheMouseAndFormsSubmitAfterTheClick)
   EXPECT_GE(cy, 0);
 
   std::vector<std::string> got;
-  Viewer->OnFormSubmit = [&](TObject*, const std::string& Action, const std::string&, const std::string&, const std::string& Method,
-                             const std::vector<std::string>& Results) {
+  Viewer->OnFormSubmit = [&](TObject*, const std::string& Action, const std::string&, const std::string&,
+                             const std::string& Method, const std::vector<std::string>& Results) {
     got.push_back(Action + " " + Method + " " + std::to_string(Results.size()));
   };
   Viewer->SubmitForm("go.htm", "", "", "get", {"a=1", "b=2"});
@@ -432,8 +437,8 @@ TEST_F(HtmlViewerTest, ScrollingMovesThePictureOnScreenAndPaintsTheUncoveredStri
   Viewer->SetBounds(0, 0, 400, 300);
   std::string page = "<body><h2>Scrolling</h2>";
   for (int i = 0; i < 120; ++i)
-    page += "<p><font color=\"#" + std::string(i % 2 ? "aa2020" : "2020aa") + "\">Line " + std::to_string(i) +
-            "</font> of <b>text</b> with <u>more</u></p>";
+    page += "<p><font color=\"#" + std::string(i % 2 ? "aa2020" : "2020aa") + "\">Line " + std::to_string(i)
+            + "</font> of <b>text</b> with <u>more</u></p>";
   Viewer->LoadFromString(page + "</body>");
   form.Show();
   auto settle = [] {

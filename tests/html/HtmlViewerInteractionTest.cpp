@@ -267,7 +267,8 @@ TEST_F(HtmlViewerTest, AnyPictureFileNameShowsAsAPage)
 {
   TBitmap pic(9, 7);
   pic.Canvas().FillRect(Rect(0, 0, 9, 7), clRed);
-  for (const std::string name : {"plain.bmp", "say \"hi\".bmp", "R&amp;D.bmp", "a&b <c>.bmp", "it's.bmp", "a%20b.bmp", "100%.bmp"}) {
+  for (const std::string name :
+       {"plain.bmp", "say \"hi\".bmp", "R&amp;D.bmp", "a&b <c>.bmp", "it's.bmp", "a%20b.bmp", "100%.bmp"}) {
     SaveBmpToFile(pic, Dir + "/" + name);
     Viewer->LoadImageFile(Dir + "/" + name);
     EXPECT_EQ(Viewer->FileType(), ftImage) << name;

@@ -23,7 +23,10 @@ bool HaveXdotool() { return std::system("command -v xdotool > /dev/null 2>&1") =
 
 // Types keys on the X server's keyboard: they reach the window with the X focus through the
 // toolkit's whole path, as a user's do.
-void TypeKeys(const std::string& Keys) { ASSERT_EQ(std::system(("xdotool key --delay 30 " + Keys).c_str()), 0) << Keys; }
+void TypeKeys(const std::string& Keys)
+{
+  ASSERT_EQ(std::system(("xdotool key --delay 30 " + Keys).c_str()), 0) << Keys;
+}
 
 // Black pixels on row Y of a picture.
 int BlackOnRow(const TBitmap& B, int Y)
@@ -73,7 +76,7 @@ protected:
   std::unique_ptr<TEdit> Other;
 };
 
-}  // namespace
+}   // namespace
 
 // Tab goes to the link of tab index 1 first, then to the others in document order; the page
 // scrolls to a link out of view and back; Enter follows the focused link through the host's
@@ -116,7 +119,8 @@ TEST_F(HtmlViewerKeyboardTest, TabWalksTheLinksInTabOrderAndEnterFollowsTheFocus
   const TBitmap framed = Shot();
   SaveTestPicture(framed, "htmlview-link-focus.png");
   WaitUntil([] { return false; }, 300);   // the window's own paint reaches the screen
-  printtest::RunCommand("import -window root '" + std::string(ORRELO_TEST_OUTPUT) + "/htmlview-link-focus-screen.png' 2>/dev/null");
+  printtest::RunCommand("import -window root '" + std::string(ORRELO_TEST_OUTPUT)
+                        + "/htmlview-link-focus-screen.png' 2>/dev/null");
 
   TypeKeys("Return");
   EXPECT_TRUE(WaitUntil([&] { return !followed.empty(); }));
@@ -137,7 +141,8 @@ TEST_F(HtmlViewerKeyboardTest, TabWalksTheLinksInTabOrderAndEnterFollowsTheFocus
 TEST_F(HtmlViewerKeyboardTest, TabWrapsAroundAndGoesOnFromAClickedLink)
 {
   Other->SetParent(nullptr);
-  Viewer->LoadFromString("<p><a href=\"a.htm\">Alpha</a> <a href=\"b.htm\">Bravo</a> <a href=\"c.htm\">Charlie</a></p>");
+  Viewer->LoadFromString(
+      "<p><a href=\"a.htm\">Alpha</a> <a href=\"b.htm\">Bravo</a> <a href=\"c.htm\">Charlie</a></p>");
   Viewer->OnHotSpotClick = [&](TObject*, const std::string&, bool& Handled) { Handled = true; };
   ShowFocused();
   TypeKeys("Tab Tab Tab Tab");
@@ -149,9 +154,12 @@ TEST_F(HtmlViewerKeyboardTest, TabWrapsAroundAndGoesOnFromAClickedLink)
   const std::vector<TFontObj*> links = Viewer->SectionList().TabLinks();
   ASSERT_EQ(links.size(), 3u);
   int32_t x = 0, y = 0;
-  ASSERT_TRUE(Viewer->SectionList().CursorToXY(FontMeasureCanvas(), links[1]->Section->StartCurs + links[1]->Pos + 1, x, y));
+  ASSERT_TRUE(
+      Viewer->SectionList().CursorToXY(FontMeasureCanvas(), links[1]->Section->StartCurs + links[1]->Pos + 1, x, y));
   const TPoint at = Viewer->PaintPanel()->ClientToScreen({x, y + 4});
-  ASSERT_EQ(std::system(("xdotool mousemove " + std::to_string(at.X) + " " + std::to_string(at.Y) + " click 1").c_str()), 0);
+  ASSERT_EQ(std::system(
+                ("xdotool mousemove " + std::to_string(at.X) + " " + std::to_string(at.Y) + " click 1").c_str()),
+            0);
   EXPECT_TRUE(WaitUntil([&] { return Viewer->FocusedLinkURL() == "b.htm"; }));
   TypeKeys("Tab");
   EXPECT_TRUE(WaitUntil([&] { return Viewer->FocusedLinkURL() == "c.htm"; }));

@@ -49,7 +49,7 @@ protected:
   int32_t FooterH = 0, HeaderW = 0, HeaderH = 0;
 };
 
-}  // namespace
+}   // namespace
 
 TEST_F(HtmlViewerPrintTest, PrintedPagesMatchThePreviewAndReadInOrder)
 {
@@ -89,15 +89,17 @@ TEST_F(HtmlViewerPrintTest, PrintedPagesMatchThePreviewAndReadInOrder)
 // several columns, one spanning two and one inside a cell, print every cell in its place.
 TEST_F(HtmlViewerPrintTest, TablesPrintEveryCell)
 {
-  Viewer->LoadFromString("<html><body><table border=1><tr><td>North west</td><td>North east</td></tr>"
-                         "<tr><td colspan=2>Across both</td></tr>"
-                         "<tr><td><table><tr><td>Inner one</td><td>Inner two</td></tr></table></td><td>South east</td></tr>"
-                         "</table><p>After</p></body></html>");
+  Viewer->LoadFromString(
+      "<html><body><table border=1><tr><td>North west</td><td>North east</td></tr>"
+      "<tr><td colspan=2>Across both</td></tr>"
+      "<tr><td><table><tr><td>Inner one</td><td>Inner two</td></tr></table></td><td>South east</td></tr>"
+      "</table><p>After</p></body></html>");
   EXPECT_EQ(PreviewPages(), 1);
   const std::string pdf = PrintToPdf("viewer-tables.pdf");
   Viewer->Print(1, 9999);
   const std::string text = Text(pdf);
-  EXPECT_TRUE(InOrder(text, {"North west", "North east", "Across both", "Inner one", "Inner two", "South east", "After"}))
+  EXPECT_TRUE(
+      InOrder(text, {"North west", "North east", "Across both", "Inner one", "Inner two", "South east", "After"}))
       << text;
 }
 
@@ -219,7 +221,8 @@ TEST_F(HtmlViewerPrintTest, ADocumentEndingAtThePageBottomMakesNoBlankPage)
   picture.Fill(clBlue);
   SaveBmpToFile(picture, Dir + "/block.bmp");
   auto page = [&](int32_t h) {
-    return "<html><body><img src=\"" + Dir + "/block.bmp\" width=\"20\" height=\"" + std::to_string(h) + "\"></body></html>";
+    return "<html><body><img src=\"" + Dir + "/block.bmp\" width=\"20\" height=\"" + std::to_string(h)
+           + "\"></body></html>";
   };
   // The image sits on a line that may add a little below it: measure and correct.
   Viewer->LoadFromString(page(100));
@@ -258,7 +261,8 @@ std::vector<uint8_t> PdfPageGrey(const std::string& pdf, int page, int dpi, int&
 {
   const std::string base = pdf + ".page" + std::to_string(page);
   const std::string p = std::to_string(page);
-  RunCommand("pdftoppm -gray -singlefile -r " + std::to_string(dpi) + " -f " + p + " -l " + p + " '" + pdf + "' '" + base + "'");
+  RunCommand("pdftoppm -gray -singlefile -r " + std::to_string(dpi) + " -f " + p + " -l " + p + " '" + pdf + "' '"
+             + base + "'");
   std::ifstream in(base + ".pgm", std::ios::binary);
   std::string magic;
   int maxval = 0;
@@ -271,7 +275,7 @@ std::vector<uint8_t> PdfPageGrey(const std::string& pdf, int page, int dpi, int&
   return in ? grey : std::vector<uint8_t>{};
 }
 
-}  // namespace
+}   // namespace
 
 // Forced breaks when printing: a PAGE element, a block that breaks before itself, a
 // paragraph that breaks after itself and a table row that breaks before itself each start a
@@ -279,11 +283,12 @@ std::vector<uint8_t> PdfPageGrey(const std::string& pdf, int page, int dpi, int&
 // same pages as the printer prints: the same lines at the same heights.
 TEST_F(HtmlViewerPrintTest, ForcedBreaksStartNewPagesAndLoseNothing)
 {
-  Viewer->LoadFromString("<html><body><p>Alpha</p><page><p>Bravo</p>"
-                         "<div style=\"page-break-before: always\"><p>Charlie</p></div>"
-                         "<p style=\"page-break-after: always\">Delta</p><p>Echo</p>"
-                         "<table><tr><td>Foxtrot</td></tr><tr style=\"page-break-before: always\"><td>Golf</td></tr>"
-                         "<tr><td>Hotel</td></tr></table><p>India</p></body></html>");
+  Viewer->LoadFromString(
+      "<html><body><p>Alpha</p><page><p>Bravo</p>"
+      "<div style=\"page-break-before: always\"><p>Charlie</p></div>"
+      "<p style=\"page-break-after: always\">Delta</p><p>Echo</p>"
+      "<table><tr><td>Foxtrot</td></tr><tr style=\"page-break-before: always\"><td>Golf</td></tr>"
+      "<tr><td>Hotel</td></tr></table><p>India</p></body></html>");
   const std::string pdf = PrintToPdf("viewer-breaks.pdf");
   Viewer->Print(1, 9999);
   const std::vector<std::vector<std::string>> pages = {
@@ -316,7 +321,8 @@ TEST_F(HtmlViewerPrintTest, ForcedBreaksStartNewPagesAndLoseNothing)
     for (int y = 0; y < H; ++y) {
       const uint8_t* row = shot->ScanLine(y);
       for (int x = 0; x < W; ++x)
-        previewed[static_cast<size_t>(y * W + x)] = static_cast<uint8_t>((row[x * 3] + row[x * 3 + 1] + row[x * 3 + 2]) / 3);
+        previewed[static_cast<size_t>(y * W + x)] =
+            static_cast<uint8_t>((row[x * 3] + row[x * 3 + 1] + row[x * 3 + 2]) / 3);
     }
     const auto a = InkBands(printed, W, H), b = InkBands(previewed, W, H);
     // The page's lines and its footer.
@@ -448,7 +454,9 @@ TEST_F(HtmlViewerPrintTest, HeaderAndFooterDrawInTheMarginBands)
     const double perUnit = double(mf.PixelsPerInchY) / ScreenPixelsPerInch() / 4;
     return shot->GetPixel(SafeTrunc(xUnits * perUnit), SafeTrunc(yUnits * perUnit));
   };
-  auto silver = [](TColor c) { return GetRValue(c) > 0xA0 && GetRValue(c) < 0xE0 && GetBValue(c) > 0xA0 && GetBValue(c) < 0xE0; };
+  auto silver = [](TColor c) {
+    return GetRValue(c) > 0xA0 && GetRValue(c) < 0xE0 && GetBValue(c) > 0xA0 && GetBValue(c) < 0xE0;
+  };
   const double pageUnits = MulDiv(mf.PageHeight, ScreenPixelsPerInch(), mf.PixelsPerInchY);
   EXPECT_TRUE(silver(at(HeaderW * 0.75, HeaderH / 2.0)));
   EXPECT_TRUE(silver(at(HeaderW * 0.75, pageUnits - FooterH / 2.0)));
@@ -513,8 +521,8 @@ TEST_F(HtmlViewerPrintTest, TheJobIsNamedAfterTheTitleCutBetweenCharacters)
 {
   // Thirty letters, then accented ones: the spooler's 31 characters end after the first
   // accented letter, not in the middle of its bytes.
-  Viewer->LoadFromString("<html><head><title>" + std::string(30, 'a') +
-                         "&eacute;&eacute; gears</title></head><body><p>Text</p></body></html>");
+  Viewer->LoadFromString("<html><head><title>" + std::string(30, 'a')
+                         + "&eacute;&eacute; gears</title></head><body><p>Text</p></body></html>");
   const std::string pdf = PrintToPdf("viewer-title.pdf");
   Viewer->Print(1, 1);
   const std::string info = RunCommand("pdfinfo '" + pdf + "' 2>/dev/null");

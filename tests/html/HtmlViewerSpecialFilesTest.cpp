@@ -65,10 +65,12 @@ TEST_F(HtmlViewerTest, ANamedPipeIsRefusedAtOnceAsPictureSheetBackgroundOrPage)
   TPipeRescue rescue(pipe);
 
   Write("picture.htm", "<html><body><p>Before</p><img src=\"pipe.gif\" width=20 height=20><p>After</p></body></html>");
-  Write("sheet.htm", "<html><head><link rel=\"stylesheet\" type=\"text/css\" href=\"pipe.gif\"></head>"
-                     "<body><p>Sheet</p></body></html>");
-  Write("background.htm", "<html><head><style>body { background-image: url(pipe.gif) }</style></head>"
-                          "<body><p>Background</p><div style=\"background: url('pipe.gif')\">x</div></body></html>");
+  Write("sheet.htm",
+        "<html><head><link rel=\"stylesheet\" type=\"text/css\" href=\"pipe.gif\"></head>"
+        "<body><p>Sheet</p></body></html>");
+  Write("background.htm",
+        "<html><head><style>body { background-image: url(pipe.gif) }</style></head>"
+        "<body><p>Background</p><div style=\"background: url('pipe.gif')\">x</div></body></html>");
   for (const char* page : {"picture.htm", "sheet.htm", "background.htm"}) {
     SCOPED_TRACE(page);
     Viewer->LoadFromFile(Dir + "/" + page);

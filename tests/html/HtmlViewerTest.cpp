@@ -257,7 +257,9 @@ TEST_F(HtmlViewerTest, MetaRefreshReportsItsDelayAndURL)
 {
   std::vector<std::pair<int32_t, std::string>> got;
   std::vector<std::string> metas;
-  Viewer->OnMeta = [&](TObject*, const std::string& H, const std::string& N, const std::string& C) { metas.push_back(H + "|" + N + "|" + C); };
+  Viewer->OnMeta = [&](TObject*, const std::string& H, const std::string& N, const std::string& C) {
+    metas.push_back(H + "|" + N + "|" + C);
+  };
   Viewer->OnMetaRefresh = [&](TObject*, int32_t Delay, const std::string& U) { got.emplace_back(Delay, U); };
   Viewer->LoadFromString("<meta http-equiv=\"Refresh\" content=\"0; URL=Next.HTM\"><p>x</p>");
   ASSERT_EQ(got.size(), 1u);
@@ -355,12 +357,12 @@ TEST_F(HtmlViewerTest, PicturesScriptsAndPanelsOfAPageComeFromTheHost)
     scripts.push_back(Name + "|" + Language + "|" + Script);
   };
   std::vector<std::string> panels;
-  Viewer->SetOnPanelCreate([&](TObject*, const std::string& Name, ThvPanel* Panel, const std::string& Src,
-                               const std::string& Value) {
-    ASSERT_NE(Panel, nullptr);
-    Panel->SetBounds(0, 0, 33, 17);
-    panels.push_back(Name + "|" + Src + "|" + Value);
-  });
+  Viewer->SetOnPanelCreate(
+      [&](TObject*, const std::string& Name, ThvPanel* Panel, const std::string& Src, const std::string& Value) {
+        ASSERT_NE(Panel, nullptr);
+        Panel->SetBounds(0, 0, 33, 17);
+        panels.push_back(Name + "|" + Src + "|" + Value);
+      });
   Viewer->LoadFromString(
       "<p><img src=inside.bmp width=20 height=10></p><script name=s language=js>go();</script>"
       "<panel name=p src=there value=v></panel><p>after</p>");

@@ -27,8 +27,8 @@ void Le16(std::vector<uint8_t>& o, uint32_t v)
 
 // A BMP with an information header; rows given top-down, written bottom-up unless topDown.
 std::vector<uint8_t> MakeBmp(int w, int h, int bpp, const std::vector<TRGBQuad>& palette,
-                             const std::vector<std::vector<uint8_t>>& rows, bool topDown = false,
-                             int compression = 0, const std::vector<uint8_t>* rle = nullptr)
+                             const std::vector<std::vector<uint8_t>>& rows, bool topDown = false, int compression = 0,
+                             const std::vector<uint8_t>* rle = nullptr)
 {
   std::vector<uint8_t> bits;
   size_t stride = ((size_t(w) * size_t(bpp) + 31) / 32) * 4;
@@ -88,7 +88,7 @@ std::vector<uint8_t> PalettePng(bool trnsFirst)
   return out;
 }
 
-}  // namespace
+}   // namespace
 
 TEST(ImageLoad, DetectImageFormat)
 {
@@ -239,7 +239,8 @@ TEST(ImageLoad, PngMasksOnlyForPaletteAndRgb)
       img.Samples[4][1] = 8;
       img.Samples[4][2] = 9;
     }
-    std::vector<uint8_t> trns = type == 0 || type == 4 ? std::vector<uint8_t>{0, 7} : std::vector<uint8_t>{0, 7, 0, 8, 0, 9};
+    std::vector<uint8_t> trns =
+        type == 0 || type == 4 ? std::vector<uint8_t>{0, 7} : std::vector<uint8_t>{0, 7, 0, 8, 0, 9};
     TTransparency t = LLCorner;
     std::unique_ptr<TBitmap> mask;
     auto b = Load(MakePng(img, false, 0, {{"tRNS", trns}}), t, mask);
@@ -318,7 +319,8 @@ TEST(ImageLoad, LowerLeftMaskAndJpeg)
 // The fuzz seeds are valid pictures: each must load, so the fuzzers start from decoding paths.
 TEST(ImageLoad, FuzzSeedsDecode)
 {
-  const std::filesystem::path corpus = std::filesystem::path(ORRELO_TEST_DATA).parent_path().parent_path() / "fuzz" / "corpus";
+  const std::filesystem::path corpus =
+      std::filesystem::path(ORRELO_TEST_DATA).parent_path().parent_path() / "fuzz" / "corpus";
   int count = 0;
   for (const auto& e : std::filesystem::directory_iterator(corpus / "png")) {
     TPNGImage png;
@@ -343,9 +345,9 @@ TEST(ImageLoad, LowerLeftMaskIsTheLowerLeftColourWhateverThePngSaid)
   RawImage img = RandomImage(4, 3, 2, 8, 9);
   const uint16_t ll[3] = {1, 2, 3}, other[3] = {200, 100, 50};
   for (int c = 0; c < 3; ++c) {
-    img.Samples[2][size_t(c)] = ll[c];       // lower left
+    img.Samples[2][size_t(c)] = ll[c];          // lower left
     img.Samples[0][size_t(3 + c)] = other[c];   // (1, 0): the chunk's colour
-    img.Samples[1][size_t(6 + c)] = ll[c];   // (2, 1): the lower-left colour again
+    img.Samples[1][size_t(6 + c)] = ll[c];      // (2, 1): the lower-left colour again
   }
   auto file = Signature();
   AppendChunk(file, "IHDR", Ihdr(4, 3, 8, 2));

@@ -55,8 +55,8 @@ void ExpectPixels(const TPNGImage& png, const RawImage& img, const std::vector<u
   for (uint32_t y = 0; y < img.Height; ++y)
     for (uint32_t x = 0; x < img.Width; ++x)
       if (png.GetPixel(int(x), int(y)) != Expected(img, plte, x, y) && ++bad < 5)
-        ADD_FAILURE() << "pixel " << x << "," << y << " is " << std::hex << png.GetPixel(int(x), int(y))
-                      << " not " << Expected(img, plte, x, y);
+        ADD_FAILURE() << "pixel " << x << "," << y << " is " << std::hex << png.GetPixel(int(x), int(y)) << " not "
+                      << Expected(img, plte, x, y);
   EXPECT_EQ(bad, 0);
 }
 
@@ -90,7 +90,7 @@ std::vector<uint8_t> FileOf(const std::vector<Chunk>& chunks)
 
 std::vector<uint8_t> Idat(const RawImage& img, int filter = 0) { return Deflate(RawData(img, false, filter)); }
 
-}  // namespace
+}   // namespace
 
 // Every legal colour type and depth, every filter, with and without interlacing.
 class PNGDecodeAll : public testing::TestWithParam<std::tuple<std::pair<int, int>, bool, int>> {};
@@ -116,17 +116,21 @@ TEST_P(PNGDecodeAll, DecodesSamplesExactly)
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    AllTypes, PNGDecodeAll,
-    testing::Combine(testing::Values(std::pair{0, 1}, std::pair{0, 2}, std::pair{0, 4}, std::pair{0, 8},
-                                     std::pair{0, 16}, std::pair{2, 8}, std::pair{2, 16}, std::pair{3, 1},
-                                     std::pair{3, 2}, std::pair{3, 4}, std::pair{3, 8}, std::pair{4, 8},
-                                     std::pair{4, 16}, std::pair{6, 8}, std::pair{6, 16}),
-                     testing::Bool(), testing::Values(-1, 0, 1, 2, 3, 4)));
+INSTANTIATE_TEST_SUITE_P(AllTypes, PNGDecodeAll,
+                         testing::Combine(testing::Values(std::pair{0, 1}, std::pair{0, 2}, std::pair{0, 4},
+                                                          std::pair{0, 8}, std::pair{0, 16}, std::pair{2, 8},
+                                                          std::pair{2, 16}, std::pair{3, 1}, std::pair{3, 2},
+                                                          std::pair{3, 4}, std::pair{3, 8}, std::pair{4, 8},
+                                                          std::pair{4, 16}, std::pair{6, 8}, std::pair{6, 16}),
+                                          testing::Bool(), testing::Values(-1, 0, 1, 2, 3, 4)));
 
 TEST(PNGImage, PixelFormatsFollowDepthAndType)
 {
-  struct Case { int Type, Depth; TPixelFormat Format; size_t PaletteSize; };
+  struct Case {
+    int Type, Depth;
+    TPixelFormat Format;
+    size_t PaletteSize;
+  };
   for (Case c : {Case{0, 1, TPixelFormat::pf1bit, 2}, Case{0, 2, TPixelFormat::pf4bit, 16},
                  Case{0, 4, TPixelFormat::pf4bit, 16}, Case{0, 16, TPixelFormat::pf8bit, 256},
                  Case{4, 8, TPixelFormat::pf8bit, 256}, Case{2, 16, TPixelFormat::pf24bit, 0},
@@ -184,8 +188,12 @@ TEST(PNGImage, RgbTransparencyMatchesFullSixteenBitSamples)
 {
   RawImage img = RandomImage(6, 5, 2, 16, 8);
   // Same high bytes, different low bytes: only the exact sample is transparent.
-  img.Samples[1][0] = 0x1234; img.Samples[1][1] = 0x5678; img.Samples[1][2] = 0x9ABC;
-  img.Samples[2][0] = 0x1299; img.Samples[2][1] = 0x5678; img.Samples[2][2] = 0x9ABC;
+  img.Samples[1][0] = 0x1234;
+  img.Samples[1][1] = 0x5678;
+  img.Samples[1][2] = 0x9ABC;
+  img.Samples[2][0] = 0x1299;
+  img.Samples[2][1] = 0x5678;
+  img.Samples[2][2] = 0x9ABC;
   TPNGImage png;
   Load(png, MakePng(img, false, 4, {{"tRNS", {0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC}}}));
   ASSERT_NE(png.TransparencyMask(), nullptr);
@@ -198,7 +206,9 @@ TEST(PNGImage, RgbTransparencyMatchesFullSixteenBitSamples)
   EXPECT_EQ(png.GetPixel(0, 1), RGBColor(0x12, 0x56, 0x9A));
 
   RawImage img8 = RandomImage(3, 3, 2, 8, 2);
-  img8.Samples[2][6] = 10; img8.Samples[2][7] = 20; img8.Samples[2][8] = 30;
+  img8.Samples[2][6] = 10;
+  img8.Samples[2][7] = 20;
+  img8.Samples[2][8] = 30;
   TPNGImage png8;
   Load(png8, MakePng(img8, true, 0, {{"tRNS", {0, 10, 0, 20, 0, 30}}}));
   EXPECT_EQ(png8.TransparentColor(), RGBColor(10, 20, 30));
@@ -274,8 +284,7 @@ TEST(PNGImage, ErrorMessages)
   RawImage pal = RandomImage(4, 3, 3, 8, 1, 3);
   const std::string palMsg = "The current image being loaded has an invalid palette!";
   EXPECT_EQ(LoadError(FileOf({{"IHDR", Ihdr(4, 3, 8, 3)}, {"PLTE", {1, 2, 3, 4}}, {"IDAT", Idat(pal)}})), palMsg);
-  EXPECT_EQ(LoadError(FileOf({{"IHDR", Ihdr(4, 3, 8, 3)}, {"PLTE", TestPalette(257)}, {"IDAT", Idat(pal)}})),
-            palMsg);
+  EXPECT_EQ(LoadError(FileOf({{"IHDR", Ihdr(4, 3, 8, 3)}, {"PLTE", TestPalette(257)}, {"IDAT", Idat(pal)}})), palMsg);
   EXPECT_EQ(LoadError(FileOf({{"IHDR", Ihdr(4, 3, 8, 3)}, {"IDAT", Idat(pal)}})),
             "The current image requeries a palette but it is not avaliable.");
 
@@ -443,9 +452,9 @@ TEST(PNGImage, WriterFilterChoice)
   p.Entries.resize(256);
   src.SetPalette(p);
   for (int x = 0; x < 16; ++x) {
-    src.ScanLine(0)[x] = uint8_t(x * 5);        // a ramp: sub makes it constant
-    src.ScanLine(1)[x] = uint8_t(x * 5 + 9);    // the ramp shifted: up makes it constant
-    src.ScanLine(2)[x] = uint8_t((x * 97) % 251); // noise: nothing scores, none is used
+    src.ScanLine(0)[x] = uint8_t(x * 5);            // a ramp: sub makes it constant
+    src.ScanLine(1)[x] = uint8_t(x * 5 + 9);        // the ramp shifted: up makes it constant
+    src.ScanLine(2)[x] = uint8_t((x * 97) % 251);   // noise: nothing scores, none is used
   }
   src.Filters = 31;
   TByteStream out;
@@ -566,11 +575,16 @@ TEST(PNGImage, RoundTripKeepsEveryPixelWithAndWithoutGamma)
   Put32(g45, 45455);
   Put32(g100, 100000);
   Put32(g220, 220000);
-  const std::vector<std::pair<int, int>> kinds = {{3, 1}, {3, 2}, {3, 4}, {3, 8}, {0, 1}, {0, 2}, {0, 4}, {0, 8},
-                                                  {0, 16}, {4, 8}, {2, 8}, {2, 16}, {6, 8}, {6, 16}};
+  const std::vector<std::pair<int, int>> kinds = {{3, 1}, {3, 2},  {3, 4}, {3, 8}, {0, 1},  {0, 2}, {0, 4},
+                                                  {0, 8}, {0, 16}, {4, 8}, {2, 8}, {2, 16}, {6, 8}, {6, 16}};
   for (auto [type, depth] : kinds)
-    for (const std::vector<uint8_t>* gamma : {none, static_cast<const std::vector<uint8_t>*>(&g45), static_cast<const std::vector<uint8_t>*>(&g100), static_cast<const std::vector<uint8_t>*>(&g220)}) {
-      SCOPED_TRACE(testing::Message() << "type " << type << " depth " << depth << " gamma " << (gamma ? (uint32_t(gamma->at(0)) << 24 | uint32_t(gamma->at(1)) << 16 | uint32_t(gamma->at(2)) << 8 | gamma->at(3)) : 0u));
+    for (const std::vector<uint8_t>* gamma :
+         {none, static_cast<const std::vector<uint8_t>*>(&g45), static_cast<const std::vector<uint8_t>*>(&g100),
+          static_cast<const std::vector<uint8_t>*>(&g220)}) {
+      SCOPED_TRACE(testing::Message() << "type " << type << " depth " << depth << " gamma "
+                                      << (gamma ? (uint32_t(gamma->at(0)) << 24 | uint32_t(gamma->at(1)) << 16
+                                                   | uint32_t(gamma->at(2)) << 8 | gamma->at(3))
+                                                : 0u));
       RawImage img = RandomImage(9, 6, type, depth, uint32_t(type * 100 + depth));
       std::vector<Chunk> extra;
       if (gamma)

@@ -44,7 +44,9 @@ struct Libpng {
     Handle = dlopen("libpng16.so.16", RTLD_NOW);
     if (!Handle)
       return;
-    auto get = [&](auto& fn, const char* name) { fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(dlsym(Handle, name)); };
+    auto get = [&](auto& fn, const char* name) {
+      fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(dlsym(Handle, name));
+    };
     get(CreateRead, "png_create_read_struct");
     get(CreateInfo, "png_create_info_struct");
     get(SetReadFn, "png_set_read_fn");
@@ -128,7 +130,7 @@ bool LibpngRgb(const std::vector<uint8_t>& file, std::vector<uint8_t>& rgb, uint
   return true;
 }
 
-}  // namespace
+}   // namespace
 
 TEST(PNGLibpng, SamePixelsAsLibpngForEveryKind)
 {
@@ -159,8 +161,8 @@ TEST(PNGLibpng, SamePixelsAsLibpngForEveryKind)
           for (uint32_t x = 0; x < w; ++x) {
             const uint8_t* p = &ref[(size_t(y) * w + x) * 3];
             ASSERT_EQ(png.GetPixel(int(x), int(y)), RGBColor(p[0], p[1], p[2]))
-                << "type " << type << " depth " << depth << " interlace " << interlace << " filter " << filter
-                << " at " << x << "," << y;
+                << "type " << type << " depth " << depth << " interlace " << interlace << " filter " << filter << " at "
+                << x << "," << y;
           }
         ++files;
       }
@@ -206,7 +208,7 @@ void ExpectLibpngSeesOurSave(const std::vector<uint8_t>& file, const std::string
     }
 }
 
-}  // namespace
+}   // namespace
 
 // Every kind of picture the codec tests read, with and without a gamma and the other chunks
 // they use, saved by us: libpng takes the chunks where they stand and sees our pixels.
@@ -249,9 +251,9 @@ TEST(PNGLibpng, SavedFilesReadTheSameInLibpng)
               extra.push_back({"tRNS", {0, 10, 0, 20, 0, 30}});
           }
           ExpectLibpngSeesOurSave(MakePng(img, interlace, -1, extra),
-                                  "type " + std::to_string(type) + " depth " + std::to_string(depth) + " interlace " +
-                                      std::to_string(interlace) + " gamma " + std::to_string(gamma) + " others " +
-                                      std::to_string(others));
+                                  "type " + std::to_string(type) + " depth " + std::to_string(depth) + " interlace "
+                                      + std::to_string(interlace) + " gamma " + std::to_string(gamma) + " others "
+                                      + std::to_string(others));
           ++files;
         }
   // A zero gamma (ignored by every reader) and a repeated one.
@@ -262,7 +264,8 @@ TEST(PNGLibpng, SavedFilesReadTheSameInLibpng)
 
   // And the fuzz corpus's real files.
   int corpus = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(std::string(ORRELO_TEST_DATA) + "/../../fuzz/corpus/png")) {
+  for (const auto& entry :
+       std::filesystem::directory_iterator(std::string(ORRELO_TEST_DATA) + "/../../fuzz/corpus/png")) {
     std::ifstream f(entry.path(), std::ios::binary);
     std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
     ExpectLibpngSeesOurSave(bytes, entry.path().filename().string());

@@ -72,7 +72,8 @@ inline std::vector<uint8_t> FilterRow(int filter, const std::vector<uint8_t>& ro
   std::vector<uint8_t> out(row.size() + 1);
   out[0] = uint8_t(filter);
   for (size_t i = 0; i < row.size(); ++i) {
-    int a = i >= bpp ? row[i - bpp] : 0, b = prev.empty() ? 0 : prev[i], c = (i >= bpp && !prev.empty()) ? prev[i - bpp] : 0;
+    int a = i >= bpp ? row[i - bpp] : 0, b = prev.empty() ? 0 : prev[i],
+        c = (i >= bpp && !prev.empty()) ? prev[i - bpp] : 0;
     int pred = filter == 1 ? a : filter == 2 ? b : filter == 3 ? (a + b) / 2 : filter == 4 ? PaethPred(a, b, c) : 0;
     out[i + 1] = uint8_t(row[i] - pred);
   }
@@ -194,4 +195,4 @@ inline RawImage RandomImage(uint32_t w, uint32_t h, int type, int depth, uint32_
   return img;
 }
 
-}  // namespace pngtest
+}   // namespace pngtest

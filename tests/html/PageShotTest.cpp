@@ -147,4 +147,4 @@ TEST(PageShotRoot, TheNearestHtmlFolderStandsForTheRoot)
   EXPECT_EQ(PageServerRoot("/page.htm"), "/");
 }
 
-}  // namespace
+}   // namespace

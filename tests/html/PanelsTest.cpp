@@ -27,7 +27,8 @@ protected:
     PanelHost.Panel = Paint.get();
     Doc = std::make_unique<TSectionList>(&PanelHost, nullptr);
     Doc->BitmapList = &Cache;
-    Doc->SetFonts("Times New Roman", "Courier New", clBlack, clBlue, clPurple, clRed, clWhite, false, true, 0, 8, 10, 12);
+    Doc->SetFonts("Times New Roman", "Courier New", clBlack, clBlue, clPurple, clRed, clWhite, false, true, 0, 8, 10,
+                  12);
   }
   void TearDown() override
   {
@@ -48,14 +49,16 @@ TEST_F(Panels, CreateEventAndSizes)
 {
   std::vector<std::string> created;
   std::vector<ThvPanel*> destroyed;
-  Doc->PanelCreate = [&](TObject*, const std::string& Name, ThvPanel* P, const std::string& Src, const std::string& Value) {
+  Doc->PanelCreate = [&](TObject*, const std::string& Name, ThvPanel* P, const std::string& Src,
+                         const std::string& Value) {
     created.push_back(Name + "|" + Src + "|" + Value);
     if (Name == "big")
       P->SetBounds(P->Left(), P->Top(), 120, 90);
   };
   Doc->PanelDestroy = [&](TObject*, ThvPanel* P) { destroyed.push_back(P); };
-  Parse("<p>a<panel name=plain>b<panel name=half width='50%' ratio=0.5 src=s value=v>"
-        "<panel name=big><panel width=70 height=25 hspace=99 vspace=-7 align=left ratio=nan></p>");
+  Parse(
+      "<p>a<panel name=plain>b<panel name=half width='50%' ratio=0.5 src=s value=v>"
+      "<panel name=big><panel width=70 height=25 hspace=99 vspace=-7 align=left ratio=nan></p>");
   ASSERT_EQ(Doc->PanelList.size(), 4u);
   EXPECT_EQ(created, (std::vector<std::string>{"plain||", "half|s|v", "big||", "||"}));
   TPanelObj* plain = PanelAt(0);
@@ -204,16 +207,17 @@ TEST(FormPicture, PageWithAFormShowsItsControls)
   paint.Doc = &doc;
   doc.SetFonts("Arial", "Courier New", clBlack, clBlue, clPurple, clRed, clWhite, false, true, 0, 8, 10, 12);
   THtmlParseContext ctx;
-  ParseHTMLDocument("<h3>Order form</h3><form action=/order>"
-                    "<p>Name: <input name=name value='Ada Lovelace' size=24></p>"
-                    "<p>Password: <input type=password name=pw value=secret size=10></p>"
-                    "<p>Gears: <select name=g><option>Spur<option selected>Bevel<option>Worm</select> "
-                    "Extras: <select name=x multiple size=3><option selected>Oil<option>Grease<option selected>Chain</select></p>"
-                    "<p><input type=checkbox name=c checked> Catalogue <input type=radio name=r value=1 checked> Post "
-                    "<input type=radio name=r value=2> Collect</p>"
-                    "<p><textarea name=t rows=3 cols=30>A note\r\nover two lines</textarea></p>"
-                    "<p><input type=submit value=Send> <input type=reset></p></form>",
-                    doc, ctx);
+  ParseHTMLDocument(
+      "<h3>Order form</h3><form action=/order>"
+      "<p>Name: <input name=name value='Ada Lovelace' size=24></p>"
+      "<p>Password: <input type=password name=pw value=secret size=10></p>"
+      "<p>Gears: <select name=g><option>Spur<option selected>Bevel<option>Worm</select> "
+      "Extras: <select name=x multiple size=3><option selected>Oil<option>Grease<option selected>Chain</select></p>"
+      "<p><input type=checkbox name=c checked> Catalogue <input type=radio name=r value=1 checked> Post "
+      "<input type=radio name=r value=2> Collect</p>"
+      "<p><textarea name=t rows=3 cols=30>A note\r\nover two lines</textarea></p>"
+      "<p><input type=submit value=Send> <input type=reset></p></form>",
+      doc, ctx);
   int32_t sw = 0, curs = 0;
   TBitmap b(520, 420, TPixelFormat::pf32bit);
   doc.DoLogic(b.Canvas(), 0, 520, 420, sw, curs);
@@ -246,7 +250,8 @@ TEST(FormPicture, PageWithAFormShowsItsControls)
     copy.Draw(pb.Canvas(), Rect(0, 0, 520, 420), 520, 0, 0, 0);
     for (int32_t y = 0; y < pb.Height(); ++y)
       std::copy_n(pb.ScanLine(y), pb.Width() * 4, pixels.data() + static_cast<size_t>(y) * pb.Width() * 4);
-    SavePixelsToPng(std::string(ORRELO_TEST_OUTPUT) + "/html_form_page_printed.png", pb.Width(), pb.Height(), pixels.data(), false);
+    SavePixelsToPng(std::string(ORRELO_TEST_OUTPUT) + "/html_form_page_printed.png", pb.Width(), pb.Height(),
+                    pixels.data(), false);
     // The edit's text is inside its frame: dark pixels in the frame's lower half.
     int dark = 0;
     for (int32_t y = edit->YValue + edit->Height / 2; y < edit->YValue + edit->Height - 2; ++y)
@@ -258,4 +263,4 @@ TEST(FormPicture, PageWithAFormShowsItsControls)
   doc.Clear();
 }
 
-}  // namespace
+}   // namespace

@@ -29,7 +29,7 @@ void Picture(TBitmap& pic, TBitmap& mask)
   mask.SetPixel(1, 0, clWhite);
 }
 
-}  // namespace
+}   // namespace
 
 TEST(DocumentUtilsDisplay, DrawBitmapStretches)
 {

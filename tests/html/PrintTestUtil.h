@@ -106,4 +106,4 @@ struct TPrinterReset {
   ~TPrinterReset() { Printer().SetOutputFileName(""); }
 };
 
-}  // namespace printtest
+}   // namespace printtest

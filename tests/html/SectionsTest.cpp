@@ -153,7 +153,9 @@ TEST_F(SectionsTest, SelectionIsDrawnOpaqueInTheFontColour)
 
 TEST_F(SectionsTest, BitmapRequestWithoutColourStoresNoMask)
 {
-  Doc->GetBitmap = [&](TObject*, const std::string&, std::unique_ptr<TBitmap>& B, TColor&) { B = std::make_unique<TBitmap>(4, 4); };
+  Doc->GetBitmap = [&](TObject*, const std::string&, std::unique_ptr<TBitmap>& B, TColor&) {
+    B = std::make_unique<TBitmap>(4, 4);
+  };
   TImageResult r = Doc->GetTheBitmap("a.bmp", NotTransp);
   ASSERT_NE(r.Bitmap, nullptr);
   EXPECT_FALSE(r.FromCache);
@@ -227,4 +229,4 @@ TEST_F(SectionsTest, HugeStyleValuesStayBounded)
   EXPECT_LE(s->SectionHeight, 4 * MaxLength);
 }
 
-}  // namespace
+}   // namespace

@@ -28,7 +28,8 @@ TEST_F(RulesTest, RuleSizeAndWidthFromAttributes)
   auto wide = Attrs({{WidthSy, 150, "150%"}});
   auto half = Attrs({{WidthSy, 50, "50%"}});
   auto px = Attrs({{WidthSy, 120, "120"}, {AlignSy, 0, "RIGHT"}});
-  THRBlock* w = AddRule(*this, *Doc, Style("hr", {{MarginTop, "0"}, {MarginLeft, "0"}, {MarginRight, "0"}}), wide.get());
+  THRBlock* w =
+      AddRule(*this, *Doc, Style("hr", {{MarginTop, "0"}, {MarginLeft, "0"}, {MarginRight, "0"}}), wide.get());
   THRBlock* h = AddRule(*this, *Doc, Style("hr", {{MarginLeft, "0"}, {MarginRight, "0"}}), half.get());
   THRBlock* p = AddRule(*this, *Doc, Style("hr", {{MarginLeft, "0"}, {MarginRight, "0"}}), px.get());
   Layout(400);
@@ -135,4 +136,4 @@ TEST_F(RulesTest, PageBreakEndsThePrintedPageOnlyBelowItsTop)
   EXPECT_EQ(copy.PageBottom, 500);
 }
 
-}  // namespace
+}   // namespace

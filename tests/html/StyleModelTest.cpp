@@ -5,10 +5,7 @@
 
 namespace {
 
-constexpr TColor Pal(int r, int g, int b)
-{
-  return RGBColor(r, g, b) | PalRelative;
-}
+constexpr TColor Pal(int r, int g, int b) { return RGBColor(r, g, b) | PalRelative; }
 
 TColor Parsed(const std::string& s, bool needPound = false)
 {
@@ -72,8 +69,8 @@ TEST(StyleModelConvert, FontSizes)
 TEST(StyleModelConvert, FontSizesStaySane)
 {
   EXPECT_DOUBLE_EQ(ConvertFontSize("0pt", 10, 12), MinFontSize);
-  EXPECT_DOUBLE_EQ(ConvertFontSize("-5pt", 10, 12), 10);   // invalid: the parent's size
-  EXPECT_DOUBLE_EQ(ConvertFontSize("1e308pt", 10, 12), 12);   // "e" ends the number: unknown unit
+  EXPECT_DOUBLE_EQ(ConvertFontSize("-5pt", 10, 12), 10);                         // invalid: the parent's size
+  EXPECT_DOUBLE_EQ(ConvertFontSize("1e308pt", 10, 12), 12);                      // "e" ends the number: unknown unit
   EXPECT_DOUBLE_EQ(ConvertFontSize(std::string(400, '9') + "pt", 10, 12), 12);   // no number: a word
   EXPECT_DOUBLE_EQ(ConvertFontSize("999999pt", 10, 12), MaxFontSize);
   EXPECT_DOUBLE_EQ(ConvertFontSize("999999em", 10, 12), MaxFontSize);
@@ -111,8 +108,8 @@ protected:
     root->Assign(*Styles.GetDefProp());
     Stack.Push(std::move(root));
   }
-  TProperties& Push(const std::string& tag, const std::string& cls = "", const std::string& id = "", const std::string& pseudo = "",
-                    const std::string& style = "")
+  TProperties& Push(const std::string& tag, const std::string& cls = "", const std::string& id = "",
+                    const std::string& pseudo = "", const std::string& style = "")
   {
     auto p = std::make_unique<TProperties>();
     p->InheritFrom(Stack.Last());
@@ -158,7 +155,8 @@ TEST_F(Cascade, DefaultsAndInheritance)
 
 TEST_F(Cascade, RuleOrderClassAndId)
 {
-  Sheet("p { color: red } .note { color: green } p.note { color: blue } #x { font-weight: bold } p.note#x { color: #010203 }");
+  Sheet(
+      "p { color: red } .note { color: green } p.note { color: blue } #x { font-weight: bold } p.note#x { color: #010203 }");
   EXPECT_EQ(Push("p").GetFontColor(), Pal(255, 0, 0));
   Stack.Pop();
   EXPECT_EQ(Push("p", "note").GetFontColor(), Pal(0, 0, 255));
@@ -209,8 +207,9 @@ TEST_F(Cascade, DescendantRulesLedByAnId)
 
 TEST_F(Cascade, EachWordOfAClassAttributeIsAClass)
 {
-  Sheet(".note { color: red } .big { font-size: 20pt } p.big { font-weight: bold } .wide:hover { color: lime }"
-        " div .note { font-style: italic } p.note#k { text-decoration: underline } .late { color: blue }");
+  Sheet(
+      ".note { color: red } .big { font-size: 20pt } p.big { font-weight: bold } .wide:hover { color: lime }"
+      " div .note { font-style: italic } p.note#k { text-decoration: underline } .late { color: blue }");
   TProperties& p = Push("p", "note big");
   EXPECT_EQ(p.GetFontColor(), Pal(255, 0, 0));
   EXPECT_DOUBLE_EQ(p.GetFontSize(), 20);
@@ -328,10 +327,11 @@ TEST_F(Cascade, LinkColoursAndFonts)
 // indent, line height, list style, case, visibility, stacking; boxes and backgrounds do not.
 TEST_F(Cascade, TextPropertiesCarryToChildrenBoxesDoNot)
 {
-  const std::string set = "text-indent: 37px; line-height: 23px; list-style-type: square; list-style-image: url(dot.gif); "
-                          "text-transform: uppercase; visibility: hidden; z-index: 7; text-align: right; "
-                          "text-decoration: underline; color: #010203; font-family: Arial; font-size: 17pt; "
-                          "margin-left: 11px; padding-top: 9px; background-color: #00FF00; width: 50px";
+  const std::string set =
+      "text-indent: 37px; line-height: 23px; list-style-type: square; list-style-image: url(dot.gif); "
+      "text-transform: uppercase; visibility: hidden; z-index: 7; text-align: right; "
+      "text-decoration: underline; color: #010203; font-family: Arial; font-size: 17pt; "
+      "margin-left: 11px; padding-top: 9px; background-color: #00FF00; width: 50px";
   TProperties& outer = Push("div", "", "", "", set);
   auto check = [&](TProperties& p, const std::string& where) {
     SCOPED_TRACE(where);
@@ -392,8 +392,9 @@ TEST_F(Cascade, InlineColourFallbacks)
 
 TEST_F(Cascade, BoxValues)
 {
-  TProperties& p = Push("div", "", "", "",
-                        "margin: 10px auto; padding: -3px 50%; border: thick solid red; border-left-style: none; width: -5px; height: 1e3px");
+  TProperties& p = Push(
+      "div", "", "", "",
+      "margin: 10px auto; padding: -3px 50%; border: thick solid red; border-left-style: none; width: -5px; height: 1e3px");
   TBoxValues b;
   p.GetBoxValues(200, 100, 16, 8, b);
   EXPECT_EQ(b.V[bxMarginTop], 10);
@@ -410,8 +411,9 @@ TEST_F(Cascade, BoxValues)
 TEST_F(Cascade, ABlocksBoxKeepsTheValuesOfItsElement)
 {
   Sheet("div { background-color: #102030 }");
-  const std::string styles[] = {"margin: 10px auto 2em; padding: 5% 3px; border: thin dashed blue; width: 50%; height: 7px",
-                                "border-left-style: none; border-top-width: 4px; margin-left: -4px", ""};
+  const std::string styles[] = {
+      "margin: 10px auto 2em; padding: 5% 3px; border: thin dashed blue; width: 50%; height: 7px",
+      "border-left-style: none; border-top-width: 4px; margin-left: -4px", ""};
   for (const std::string& style : styles) {
     TProperties& p = Push("div", "", "", "", style);
     const TBoxProps box(p);
@@ -443,10 +445,11 @@ TEST_F(Cascade, ABlocksBoxKeepsTheValuesOfItsElement)
 
 TEST_F(Cascade, LayoutWords)
 {
-  TProperties& p = Push("div", "", "", "",
-                        "float: right; clear: both; position: absolute; vertical-align: text-top; visibility: hidden; display: none;"
-                        "page-break-before: always; list-style-type: upper-roman; text-transform: uppercase;"
-                        "background: url('a.gif') no-repeat fixed top right");
+  TProperties& p =
+      Push("div", "", "", "",
+           "float: right; clear: both; position: absolute; vertical-align: text-top; visibility: hidden; display: none;"
+           "page-break-before: always; list-style-type: upper-roman; text-transform: uppercase;"
+           "background: url('a.gif') no-repeat fixed top right");
   AlignmentType a;
   ASSERT_TRUE(p.GetFloat(a));
   EXPECT_EQ(a, ARight);
@@ -492,14 +495,15 @@ TEST(StyleModelCharset, CodePages)
   EXPECT_EQ(p.FCharset, 0);
 }
 
-}  // namespace
+}   // namespace
 
 namespace {
 
 TEST_F(Cascade, UninstalledFamiliesKeepTheFamilyFromEarlierRules)
 {
-  Sheet("body { font-family: NoSuchSans, Arial } pre, code { font-family: NoSuchMono, 'Also Missing', monospace-ish }"
-        " span { font-family: NoSuchAtAll }");
+  Sheet(
+      "body { font-family: NoSuchSans, Arial } pre, code { font-family: NoSuchMono, 'Also Missing', monospace-ish }"
+      " span { font-family: NoSuchAtAll }");
   EXPECT_EQ(Push("body").GetFontFamily(), "Arial");
   // The default rule made PRE monospaced; the sheet's list names nothing installed, so it
   // stays monospaced rather than taking the body's proportional family.
@@ -518,10 +522,11 @@ TEST_F(Cascade, UninstalledFamiliesKeepTheFamilyFromEarlierRules)
 
 TEST_F(Cascade, UnreadableValuesAreIgnored)
 {
-  Sheet(":root { --x: 30px } h1 { font-size: var(--x); font-weight: var(--w); color: var(--c) }"
-        " h2 { font-size: 20pt; font-size: calc(1em + 2px); font-style: var(--s) }"
-        " h3 { font-size: huge; font-weight: heavy; text-align: start; text-decoration: wavy }"
-        " p { background-color: var(--bg); margin-top: calc(2px); color: #010203 }");
+  Sheet(
+      ":root { --x: 30px } h1 { font-size: var(--x); font-weight: var(--w); color: var(--c) }"
+      " h2 { font-size: 20pt; font-size: calc(1em + 2px); font-style: var(--s) }"
+      " h3 { font-size: huge; font-weight: heavy; text-align: start; text-decoration: wavy }"
+      " p { background-color: var(--bg); margin-top: calc(2px); color: #010203 }");
   TProperties& h1 = Push("h1");
   EXPECT_DOUBLE_EQ(h1.GetFontSize(), 24);   // the default heading size
   EXPECT_TRUE(h1.GetFontStyle() & fsBold);
@@ -553,7 +558,9 @@ TEST_F(Cascade, UnreadableValuesAreIgnored)
   EXPECT_EQ(Push("span", "", "", "", "color: nonsense").GetFontColor(), clBlack);
   // Readable values of the same properties still apply.
   Stack.Pop();
-  TProperties& q = Push("span", "", "", "", "font-size: larger; font-weight: 700; font-style: oblique; text-decoration: underline overline");
+  TProperties& q =
+      Push("span", "", "", "",
+           "font-size: larger; font-weight: 700; font-style: oblique; text-decoration: underline overline");
   EXPECT_DOUBLE_EQ(q.GetFontSize(), 15);
   EXPECT_EQ(q.GetFontStyle(), fsBold | fsItalic | fsUnderline);
 }
@@ -577,4 +584,4 @@ TEST_F(Cascade, FontFamiliesAndFonts)
   EXPECT_EQ(i.GetFont()->Style(), fsItalic | fsBold);
 }
 
-}  // namespace
+}   // namespace

@@ -5,10 +5,7 @@
 
 namespace {
 
-constexpr TColor Pal(int r, int g, int b)
-{
-  return RGBColor(r, g, b) | PalRelative;
-}
+constexpr TColor Pal(int r, int g, int b) { return RGBColor(r, g, b) | PalRelative; }
 
 std::string Str(const TStyleList& s, const std::string& sel, int prop)
 {
@@ -43,7 +40,9 @@ TEST(StyleParser, SelectorListsAndShorthands)
 TEST(StyleParser, FontShorthand)
 {
   TStyleList s;
-  ParseStyleSheetText(s, "b { font: bold 12pt/14pt Arial } i { font: italic small-caps 10px verdana, 'times new roman' }", "");
+  ParseStyleSheetText(s,
+                      "b { font: bold 12pt/14pt Arial } i { font: italic small-caps 10px verdana, 'times new roman' }",
+                      "");
   EXPECT_EQ(Str(s, "b", FontWeight), "bold");
   EXPECT_EQ(Str(s, "b", FontSize), "12pt");
   EXPECT_EQ(Str(s, "b", LineHeight), "14pt");
@@ -59,7 +58,8 @@ TEST(StyleParser, FontShorthand)
     const char* Text;
   };
   for (const Want& w : {Want{"u", FontWeight, "700"}, Want{"u", FontSize, "14px"}, Want{"u", LineHeight, "1.5"},
-                        Want{"s", FontSize, ".9em"}, Want{"s", FontFamily, "arial"}, Want{"tt", FontSize, "12"}, Want{"tt", FontWeight, ""}})
+                        Want{"s", FontSize, ".9em"}, Want{"s", FontFamily, "arial"}, Want{"tt", FontSize, "12"},
+                        Want{"tt", FontWeight, ""}})
     EXPECT_EQ(Str(s, w.Sel, w.Prop), w.Text) << w.Sel << " " << PropWords[w.Prop];
 }
 
@@ -67,8 +67,10 @@ TEST(StyleParser, ImportantMarksDoNotSpoilTheirValues)
 {
   // The mark is dropped and the value kept, in sheets and in STYLE attributes alike.
   TStyleList s;
-  ParseStyleSheetText(s, "b { color: red !important; font-weight: bold ! IMPORTANT } i { margin: 0 4px!important }"
-                         "s { background-image: url('x!important.gif') }", "");
+  ParseStyleSheetText(s,
+                      "b { color: red !important; font-weight: bold ! IMPORTANT } i { margin: 0 4px!important }"
+                      "s { background-image: url('x!important.gif') }",
+                      "");
   EXPECT_EQ(Val(s, "b", Color), TPropValue(int32_t(Pal(255, 0, 0))));
   EXPECT_EQ(Str(s, "b", FontWeight), "bold");
   EXPECT_EQ(Str(s, "i", MarginTop), "0");
@@ -85,7 +87,9 @@ TEST(StyleParser, ListStyleKeepsItsTypeBesideAPosition)
 {
   // "inside" and "outside" place the marker; they are no marker type and leave the type be.
   TStyleList s;
-  ParseStyleSheetText(s, "ul { list-style: none outside } ol { list-style: inside lower-roman } dl { list-style: circle }", "");
+  ParseStyleSheetText(s,
+                      "ul { list-style: none outside } ol { list-style: inside lower-roman } dl { list-style: circle }",
+                      "");
   for (const auto& [sel, type] : {std::pair{"ul", "none"}, {"ol", "lower-roman"}, {"dl", "circle"}})
     EXPECT_EQ(Str(s, sel, ListStyleType), type);
   TProperties p;
@@ -118,7 +122,8 @@ TEST(StyleParser, BorderAndBackgroundShorthands)
 TEST(StyleParser, UrlsAgainstTheBase)
 {
   TStyleList s;
-  ParseStyleSheetText(s, "p { background-image: url('../img/a.gif') } ul { list-style: square url(b.gif) }", "http://host/css/");
+  ParseStyleSheetText(s, "p { background-image: url('../img/a.gif') } ul { list-style: square url(b.gif) }",
+                      "http://host/css/");
   EXPECT_EQ(Str(s, "p", BackgroundImage), "url(http://host/img/a.gif)");
   EXPECT_EQ(Str(s, "ul", ListStyleImage), "url(http://host/css/b.gif)");
   EXPECT_EQ(Str(s, "ul", ListStyleType), "square");
@@ -131,7 +136,9 @@ TEST(StyleParser, UrlsAgainstTheBase)
 TEST(StyleParser, CommentsAtRulesAndHtmlCommentsVanish)
 {
   TStyleList s;
-  ParseStyleSheetText(s, "/* c */ h1 {color:blue} @import url(x.css); @media print { p { color: red } } h2 /* x */ { color : blue }", "");
+  ParseStyleSheetText(
+      s, "/* c */ h1 {color:blue} @import url(x.css); @media print { p { color: red } } h2 /* x */ { color : blue }",
+      "");
   EXPECT_EQ(Val(s, "h1", Color), TPropValue(int32_t(Pal(0, 0, 255))));
   EXPECT_EQ(Val(s, "h2", Color), TPropValue(int32_t(Pal(0, 0, 255))));
   EXPECT_EQ(s.Find("p"), nullptr);
@@ -142,7 +149,8 @@ TEST(StyleParser, CommentsAtRulesAndHtmlCommentsVanish)
   std::string text = "\r\n<!--\r\n h1 {color:blue}\r\n -->\r\n</style>rest";
   size_t pos = 0;
   char ch = '>';
-  ParseStyleSheet(t, ch, [&]() -> char { return pos < text.size() ? text[pos++] : StyleEOF; }, "");
+  ParseStyleSheet(
+      t, ch, [&]() -> char { return pos < text.size() ? text[pos++] : StyleEOF; }, "");
   EXPECT_EQ(ch, '<');
   EXPECT_EQ(text.substr(pos), "/style>rest");
   EXPECT_EQ(Val(t, "h1", Color), TPropValue(int32_t(Pal(0, 0, 255))));
@@ -172,7 +180,8 @@ TEST(StyleParser, DescendantKeysCarryTheirOrder)
 
 TEST(StyleParser, MalformedTextEndsQuietly)
 {
-  for (const char* text : {"p { color: red", "p { color", "/* open", "p, { }", "{}}}{{", "@media { p { x } ", "p { : ; ; }", "<", "\x1a"}) {
+  for (const char* text : {"p { color: red", "p { color", "/* open", "p, { }", "{}}}{{", "@media { p { x } ",
+                           "p { : ; ; }", "<", "\x1a"}) {
     TStyleList s;
     ParseStyleSheetText(s, text, "");
   }
@@ -182,4 +191,4 @@ TEST(StyleParser, MalformedTextEndsQuietly)
   EXPECT_EQ(PropString(p.Props[MarginLeft]), "3px");
 }
 
-}  // namespace
+}   // namespace

@@ -12,18 +12,17 @@ protected:
     if (!Cell)
       Cell = Doc.get();
     auto table = std::make_unique<ThtmlTable>(Doc.get(), Attr, &Style("table"));
-    auto block = std::make_unique<TTableBlock>(Doc.get(), Style("table", {{MarginTop, "0"}}), Cell, std::move(table), Attr, Around);
+    auto block = std::make_unique<TTableBlock>(Doc.get(), Style("table", {{MarginTop, "0"}}), Cell, std::move(table),
+                                               Attr, Around);
     TTableBlock* raw = block.get();
     Cell->Add(std::move(block));
     return raw;
   }
 
-  TCellList* AddRow(ThtmlTable& T)
-  {
-    return T.Rows.Add(std::make_unique<TCellList>(nullptr, nullptr));
-  }
+  TCellList* AddRow(ThtmlTable& T) { return T.Rows.Add(std::make_unique<TCellList>(nullptr, nullptr)); }
 
-  TCellObj* AddCell(TCellList& Row, const std::u16string& Text, TAttributeList* Attr = nullptr, AlignmentType VAlign = AMiddle)
+  TCellObj* AddCell(TCellList& Row, const std::u16string& Text, TAttributeList* Attr = nullptr,
+                    AlignmentType VAlign = AMiddle)
   {
     TCellObj* c = Row.Add(std::make_unique<TCellObj>(Doc.get(), VAlign, Attr, &Style("td")));
     if (!Text.empty())
@@ -350,8 +349,12 @@ TEST_F(TablesTest, PrintingBreaksBeforeARowThatWouldBeCut)
 
 TEST_F(TablesTest, HostileSizesAreBounded)
 {
-  auto attrs = Attrs({{CellPaddingSy, 2000000000, ""}, {CellSpacingSy, 2000000000, ""}, {WidthSy, 2000000000, ""},
-                      {HeightSy, 2000000000, ""}, {HSpaceSy, -2147483647, ""}, {VSpaceSy, 2000000000, ""}});
+  auto attrs = Attrs({{CellPaddingSy, 2000000000, ""},
+                      {CellSpacingSy, 2000000000, ""},
+                      {WidthSy, 2000000000, ""},
+                      {HeightSy, 2000000000, ""},
+                      {HSpaceSy, -2147483647, ""},
+                      {VSpaceSy, 2000000000, ""}});
   TTableBlock* b = AddTable(attrs.get());
   EXPECT_EQ(b->Table->CellPadding, 50);
   EXPECT_EQ(b->Table->CellSpacing, 40);
@@ -381,4 +384,4 @@ TEST_F(TablesTest, HostileSizesAreBounded)
   EXPECT_LT(first->Items(99)->RowSpan, 3001);
 }
 
-}  // namespace
+}   // namespace

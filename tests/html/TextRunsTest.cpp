@@ -6,8 +6,9 @@ namespace {
 using ImagesTest = HtmlsubsTest;
 
 // A paragraph holding one image (and optional text after it), added to the document.
-TImageObj* AddImagePara(HtmlsubsTest& T, TSectionList& Doc, TProperties& Prop, TAttributeList& L, const std::u16string& Text = u"",
-                        const TUrlTarget* Link = nullptr, TSection** Section = nullptr)
+TImageObj* AddImagePara(HtmlsubsTest& T, TSectionList& Doc, TProperties& Prop, TAttributeList& L,
+                        const std::u16string& Text = u"", const TUrlTarget* Link = nullptr,
+                        TSection** Section = nullptr)
 {
   auto s = std::make_unique<TSection>(&Doc, nullptr, Prop, Link);
   TImageObj* img = s->AddImage(L, Prop, 0);
@@ -25,7 +26,8 @@ TImageObj* AddImagePara(HtmlsubsTest& T, TSectionList& Doc, TProperties& Prop, T
 
 TEST_F(ImagesTest, AttributesAreReadAndBounded)
 {
-  auto a = Attrs({{WidthSy, 150, "150%"}, {HeightSy, 0, "0"}, {HSpaceSy, -60, "-60"}, {UseMapSy, 0, "#"}, {AltSy, 0, "pic"}});
+  auto a = Attrs(
+      {{WidthSy, 150, "150%"}, {HeightSy, 0, "0"}, {HSpaceSy, -60, "-60"}, {UseMapSy, 0, "#"}, {AltSy, 0, "pic"}});
   TImageObj img(Doc.get(), 0, *a);
   EXPECT_EQ(img.SpecWidth, 0);
   EXPECT_FALSE(img.PercentWidth);
@@ -36,7 +38,11 @@ TEST_F(ImagesTest, AttributesAreReadAndBounded)
   EXPECT_EQ(img.MapName, "#");
   EXPECT_EQ(img.Title, "pic");
 
-  auto b = Attrs({{AlignSy, 0, "left"}, {UseMapSy, 0, "#nav"}, {WidthSy, 2147483647, "99999999999"}, {TitleSy, 0, "t"}, {AltSy, 0, "a"}});
+  auto b = Attrs({{AlignSy, 0, "left"},
+                  {UseMapSy, 0, "#nav"},
+                  {WidthSy, 2147483647, "99999999999"},
+                  {TitleSy, 0, "t"},
+                  {AltSy, 0, "a"}});
   TImageObj left(Doc.get(), 0, *b);
   EXPECT_EQ(left.ObjAlign, ALeft);
   EXPECT_EQ(left.HSpaceL, 3);
@@ -202,7 +208,9 @@ TEST_F(ImagesTest, AwaitedPicturesWaitOnceAndArriveLater)
 
 TEST_F(ImagesTest, LinkBorderAndDrawing)
 {
-  Doc->GetBitmap = [&](TObject*, const std::string&, std::unique_ptr<TBitmap>& B, TColor&) { B = std::make_unique<TBitmap>(30, 20); };
+  Doc->GetBitmap = [&](TObject*, const std::string&, std::unique_ptr<TBitmap>& B, TColor&) {
+    B = std::make_unique<TBitmap>(30, 20);
+  };
   TUrlTarget link;
   link.Assign("go.htm", "");
   TProperties linkProp;
@@ -515,4 +523,4 @@ TEST_F(ImagesTest, AnimatedGifsAnimateApartAndHoverFrames)
   EXPECT_FALSE(Doc->Timer);
 }
 
-}  // namespace
+}   // namespace

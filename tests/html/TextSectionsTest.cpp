@@ -71,7 +71,7 @@ TEST_F(TextTest, BreakOpportunities)
   TSection* s = AddPara(u"abc-defgh");   // "-" allows a break after it
   TSection* w = AddPara(u"\u4E00\u4E01\u4E02\u4E03\u4E04");
   TSection* nb = AddPara(u"ab\u00A0cd ef");   // the non-breaking space holds "ab cd" together
-  Layout(48);   // six characters
+  Layout(48);                                 // six characters
   ASSERT_EQ(s->Lines.Count(), 2);
   EXPECT_EQ(LineText(*s, 0), u"abc-");
   ASSERT_EQ(w->Lines.Count(), 1);
@@ -336,4 +336,4 @@ TEST_F(TextTest, MinAndMaxWidths)
   EXPECT_EQ(mx, 12 * 8 + 10);
 }
 
-}  // namespace
+}   // namespace

@@ -44,14 +44,14 @@ TEST(Urls, IsFullURL)
 TEST(Urls, DecodeHexDecodesOnceLeftToRight)
 {
   EXPECT_EQ(Decoded("a%20b"), "a b");
-  EXPECT_EQ(Decoded("%41bc"), "Abc");           // a leading escape is decoded too
-  EXPECT_EQ(Decoded("%2541"), "%41");           // a decoded "%" starts nothing
+  EXPECT_EQ(Decoded("%41bc"), "Abc");   // a leading escape is decoded too
+  EXPECT_EQ(Decoded("%2541"), "%41");   // a decoded "%" starts nothing
   EXPECT_EQ(Decoded("%252e%252e"), "%2e%2e");
   EXPECT_EQ(Decoded("%2e%2E/x"), "../x");
-  EXPECT_EQ(Decoded("a%00b%41"), "a%00bA");     // no NUL in file names
+  EXPECT_EQ(Decoded("a%00b%41"), "a%00bA");   // no NUL in file names
   EXPECT_EQ(Decoded("abc%4"), "abc%4");
   EXPECT_EQ(Decoded("abc%"), "abc%");
-  EXPECT_EQ(Decoded("a%zz%41"), "a%zz%41");     // a bad escape ends decoding
+  EXPECT_EQ(Decoded("a%zz%41"), "a%zz%41");   // a bad escape ends decoding
   EXPECT_EQ(Decoded("%ff"), "\xff");
 }
 
@@ -92,4 +92,4 @@ TEST(Urls, RootRelativeNamesStayBelowTheRoot)
   EXPECT_EQ(HTMLServerToDos("", "HTML"), "");
 }
 
-}  // namespace
+}   // namespace

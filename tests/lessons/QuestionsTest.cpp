@@ -35,8 +35,8 @@ struct TBytes {
 };
 
 // One record: topics, correct, reserved, size, text, image, answers.
-TBytes& Record(TBytes& b, uint16_t topics, int32_t correct, const std::string& text, const std::vector<std::string>& answers,
-               const std::string& image = "", int32_t w = 0, int32_t h = 0)
+TBytes& Record(TBytes& b, uint16_t topics, int32_t correct, const std::string& text,
+               const std::vector<std::string>& answers, const std::string& image = "", int32_t w = 0, int32_t h = 0)
 {
   b.U16(topics).U32(uint32_t(correct)).U32(7).U32(9).U32(uint32_t(w)).U32(uint32_t(h)).Str(text).Str(image);
   b.U32(uint32_t(answers.size()));
@@ -63,7 +63,7 @@ std::unique_ptr<TTarvQuestion> Question(TTopicCategories topics, Integer correct
 
 const std::string BadFileMessage = "test.mq\r\nThis is not a valid question file.";
 
-}  // namespace
+}   // namespace
 
 TEST(QuestionsTest, ReadsTheRecordsAsLaidOut)
 {
@@ -108,7 +108,8 @@ TEST(QuestionsTest, ReadsTheRecordsAsLaidOut)
 TEST(QuestionsTest, BadFilesAreReportedNeverTrusted)
 {
   // Wrong magic, or too short to hold one.
-  for (std::vector<uint8_t> bytes : {TBytes().U32(0x12F66).U32(0).B, std::vector<uint8_t>{0x67, 0x2F}, std::vector<uint8_t>{}}) {
+  for (std::vector<uint8_t> bytes :
+       {TBytes().U32(0x12F66).U32(0).B, std::vector<uint8_t>{0x67, 0x2F}, std::vector<uint8_t>{}}) {
     try {
       Read(bytes);
       ADD_FAILURE() << "accepted";
@@ -269,12 +270,12 @@ TEST(QuestionsTest, PagesAndPrintParts)
   q.ImageWidth = 120;
   q.ImageHeight = 80;
   q.Answers = {"x"};
-  const std::string table = "<table border=\"0\" width=\"100%\"><tr> <td width=\"25%\" valign=\"top\" align=\"left\">"
-                            "<img src=\"/Images/cogs.gif\" width=\"120\" height=\"80\"></td>"
-                            "<td width=\"75%\" valign=\"top\" align=\"left\">Which gear turns faster?  </tr></table>";
+  const std::string table =
+      "<table border=\"0\" width=\"100%\"><tr> <td width=\"25%\" valign=\"top\" align=\"left\">"
+      "<img src=\"/Images/cogs.gif\" width=\"120\" height=\"80\"></td>"
+      "<td width=\"75%\" valign=\"top\" align=\"left\">Which gear turns faster?  </tr></table>";
   std::string page = q.BuildPage(1);
-  EXPECT_NE(page.find("Question 1</strong></font></td></tr></table>" + table +
-                      "<p><font color=\"#FF0000\">"),
+  EXPECT_NE(page.find("Question 1</strong></font></td></tr></table>" + table + "<p><font color=\"#FF0000\">"),
             std::string::npos);
   EXPECT_EQ(q.BuildPrintPart(), table + "<ol type=\"A\"><li><font FACE=\"Arial\">\x8D</font>&nbsp; x</li></ol>");
 

@@ -69,8 +69,10 @@ std::vector<std::pair<std::string, std::function<std::unique_ptr<TGLBaseSceneObj
                }});
   r.push_back({"TBevelCog", [=] { return std::make_unique<TBevelCog>(nullptr, 60 * n, 0.1f, 0.05f, 0.24f * k, 15); }});
   r.push_back({"TBevelCogEx", [=] { return std::make_unique<TBevelCogEx>(nullptr, 16 * n, 0.25f, 0.08f, 45 * k); }});
-  r.push_back({"TRackGear", [=] { return std::make_unique<TRackGear>(nullptr, 4.0f * k, 0.2f, 0.2f, 0.15f, 0.075f, 10); }});
-  r.push_back({"TWorm", [=] { return std::make_unique<TWorm>(nullptr, 0.1f, 0.075f * k, 0.15f, 0.075f, 0.02f, 6 * n, 20); }});
+  r.push_back(
+      {"TRackGear", [=] { return std::make_unique<TRackGear>(nullptr, 4.0f * k, 0.2f, 0.2f, 0.15f, 0.075f, 10); }});
+  r.push_back(
+      {"TWorm", [=] { return std::make_unique<TWorm>(nullptr, 0.1f, 0.075f * k, 0.15f, 0.075f, 0.02f, 6 * n, 20); }});
   r.push_back({"TWormWheel", [=] {
                  return std::make_unique<TWormWheel>(nullptr, 10 * n, 0.15f, 0.075f, 0.2f, 0.126f, -0.157f * k);
                }});
@@ -84,16 +86,17 @@ std::vector<std::pair<std::string, std::function<std::unique_ptr<TGLBaseSceneObj
                  p->GrooveKind = 1;
                  return p;
                }});
-  r.push_back({"TSlotAxle", [=] { return std::make_unique<TSlotAxle>(nullptr, 0.06f * k, 0.6f, 0.021f, 0.03f, 20 * n); }});
-  r.push_back({"TLinkAxle", [=] { return std::make_unique<TLinkAxle>(nullptr, 0.05f * k, 0.035f, 0.05f, 0.02f, 20 * n, 0); }});
+  r.push_back(
+      {"TSlotAxle", [=] { return std::make_unique<TSlotAxle>(nullptr, 0.06f * k, 0.6f, 0.021f, 0.03f, 20 * n); }});
+  r.push_back(
+      {"TLinkAxle", [=] { return std::make_unique<TLinkAxle>(nullptr, 0.05f * k, 0.035f, 0.05f, 0.02f, 20 * n, 0); }});
   r.push_back({"TLinkage", [=] {
                  auto l = std::make_unique<TLinkage>(nullptr, 0.1f * k, 0.02f, 1.0f, 20 * n);
                  l->SideColoured = true;
                  return l;
                }});
-  r.push_back({"TCrank", [=] {
-                 return std::make_unique<TCrank>(nullptr, 0.12f, 0.06f * k, 0.07f, 0.05f, 0.06f, 1.0f, 10 * n);
-               }});
+  r.push_back({"TCrank",
+               [=] { return std::make_unique<TCrank>(nullptr, 0.12f, 0.06f * k, 0.07f, 0.05f, 0.06f, 1.0f, 10 * n); }});
   for (Byte style : {Byte(1), Byte(2), Byte(3), Byte(9)})
     r.push_back({"TOpenBox" + std::to_string(style), [=] {
                    auto b = std::make_unique<TOpenBox>(nullptr, 0.4f, 0.3f * k, 0.16f, 0.04f);
@@ -103,12 +106,14 @@ std::vector<std::pair<std::string, std::function<std::unique_ptr<TGLBaseSceneObj
                    b->SetSideColour(true);
                    return b;
                  }});
-  r.push_back({"TWheelBracket", [=] { return std::make_unique<TWheelBracket>(nullptr, 0.1f, 0.15f * k, 0.28f, 0.02f); }});
+  r.push_back(
+      {"TWheelBracket", [=] { return std::make_unique<TWheelBracket>(nullptr, 0.1f, 0.15f * k, 0.28f, 0.02f); }});
   r.push_back({"TCam", [=] { return std::make_unique<TCam>(nullptr, 0.3f, 0.14f * k, 0.25f, 0.2f, 50 * n); }});
   r.push_back({"TBigEnd", [=] { return std::make_unique<TBigEnd>(nullptr, 0.32f, 0.18f, 0.25f * k, 0.1f, 20 * n); }});
   r.push_back({"THeartCam", [=] { return std::make_unique<THeartCam>(nullptr, 0.1f * k, 0.25f, 0.2f, 50 * n); }});
   r.push_back({"TCrankEx", [=] { return std::make_unique<TCrankEx>(nullptr); }});
-  r.push_back({"TPiston", [=] { return std::make_unique<TPiston>(nullptr, 0.3f, 0.05f, 0.1f * k, 0.35f, 0.03f, 50 * n); }});
+  r.push_back(
+      {"TPiston", [=] { return std::make_unique<TPiston>(nullptr, 0.3f, 0.05f, 0.1f * k, 0.35f, 0.03f, 50 * n); }});
   return r;
 }
 
@@ -431,7 +436,9 @@ TEST(BasicParts, SecondHalfDrawsSoundlyWhateverOneFieldHolds)
                            PART_FIELD(TPawl, BossRadius), PART_FIELD(TPawl, Length), PART_FIELD(TPawl, Thickness),
                            PART_FIELD(TPawl, Segments), PART_FIELD(TPawl, HookRadius)});
   for (int sheaves : {1, 2, 3, 4})
-    ExpectSoundForOddFields(make([sheaves] { return std::make_unique<TRope>(nullptr, 0.2f, 0.15f, 1.5f, 0.03f, sheaves, 8, 10); }),
+    ExpectSoundForOddFields(make([sheaves] {
+                              return std::make_unique<TRope>(nullptr, 0.2f, 0.15f, 1.5f, 0.03f, sheaves, 8, 10);
+                            }),
                             {PART_FIELD(TRope, SheaveRadius), PART_FIELD(TRope, SmallSheaveRadius),
                              PART_FIELD(TRope, Drop), PART_FIELD(TRope, ArcSegments), PART_FIELD(TRope, Sides),
                              PART_FIELD(TRope, Extent), PART_FIELD(TRope, Thickness), PART_FIELD(TRope, EndDrop)});
@@ -567,20 +574,20 @@ TEST(BasicParts, FirstHalfDrawsSoundlyWhateverOneFieldHolds)
   ExpectSoundForOddFields(MakePart<TCog>(20, 0.15f, 0.075f, 0.2f, 0.1f),
                           {PART_FIELD(TCog, Teeth), PART_FIELD(TCog, Pitch), PART_FIELD(TCog, ToothDepth),
                            PART_FIELD(TCog, Thickness), PART_FIELD(TCog, BoreRadius)});
-  ExpectSoundForOddFields([] {
-                            auto g = std::make_unique<THelicalGear>(nullptr, 20, 0.15f, 0.075f, 0.2f, 0.1f);
-                            g->Twist = 0.0375f;
-                            return std::unique_ptr<TGLBaseSceneObject>(std::move(g));
-                          },
-                          {PART_FIELD(THelicalGear, Twist), PART_FIELD(THelicalGear, Teeth),
-                           PART_FIELD(THelicalGear, ToothDepth)});
+  ExpectSoundForOddFields(
+      [] {
+        auto g = std::make_unique<THelicalGear>(nullptr, 20, 0.15f, 0.075f, 0.2f, 0.1f);
+        g->Twist = 0.0375f;
+        return std::unique_ptr<TGLBaseSceneObject>(std::move(g));
+      },
+      {PART_FIELD(THelicalGear, Twist), PART_FIELD(THelicalGear, Teeth), PART_FIELD(THelicalGear, ToothDepth)});
   ExpectSoundForOddFields(MakePart<TBevelCog>(60, 0.1f, 0.05f, 0.24f, 15.f),
                           {PART_FIELD(TBevelCog, Teeth), PART_FIELD(TBevelCog, Pitch),
                            PART_FIELD(TBevelCog, BackThickness), PART_FIELD(TBevelCog, C),
                            PART_FIELD(TBevelCog, ConeAngleDeg)});
   ExpectSoundForOddFields(MakePart<TBevelCogEx>(16, 0.25f, 0.08f, 45.f),
-                          {PART_FIELD(TBevelCogEx, Teeth), PART_FIELD(TBevelCogEx, Pitch),
-                           PART_FIELD(TBevelCogEx, B), PART_FIELD(TBevelCogEx, ConeAngleDeg)});
+                          {PART_FIELD(TBevelCogEx, Teeth), PART_FIELD(TBevelCogEx, Pitch), PART_FIELD(TBevelCogEx, B),
+                           PART_FIELD(TBevelCogEx, ConeAngleDeg)});
   ExpectSoundForOddFields(MakePart<TRackGear>(4.0f, 0.2f, 0.2f, 0.15f, 0.075f, 10),
                           {PART_FIELD(TRackGear, Length), PART_FIELD(TRackGear, B), PART_FIELD(TRackGear, Thickness),
                            PART_FIELD(TRackGear, Pitch), PART_FIELD(TRackGear, ToothDepth),
@@ -607,14 +614,14 @@ TEST(BasicParts, FirstHalfDrawsSoundlyWhateverOneFieldHolds)
                            PART_FIELD(TSpoke, AngleDeg), PART_FIELD(TSpoke, Segments)});
   for (Byte faces : {Byte(15), Byte(19)})
     for (Byte groove : {Byte(0), Byte(1)})
-      ExpectSoundForOddFields([=] {
-                                auto p = std::make_unique<TVPulley>(nullptr, 0.4f, 0.35f, 0.1f, 40, 1, faces);
-                                p->GrooveKind = groove;
-                                return std::unique_ptr<TGLBaseSceneObject>(std::move(p));
-                              },
-                              {PART_FIELD(TVPulley, RadiusA), PART_FIELD(TVPulley, RadiusB),
-                               PART_FIELD(TVPulley, Width), PART_FIELD(TVPulley, Slices),
-                               PART_FIELD(TVPulley, InnerRadius)});
+      ExpectSoundForOddFields(
+          [=] {
+            auto p = std::make_unique<TVPulley>(nullptr, 0.4f, 0.35f, 0.1f, 40, 1, faces);
+            p->GrooveKind = groove;
+            return std::unique_ptr<TGLBaseSceneObject>(std::move(p));
+          },
+          {PART_FIELD(TVPulley, RadiusA), PART_FIELD(TVPulley, RadiusB), PART_FIELD(TVPulley, Width),
+           PART_FIELD(TVPulley, Slices), PART_FIELD(TVPulley, InnerRadius)});
   ExpectSoundForOddFields(MakePart<TSlotAxle>(0.05f, 1.0f, 0.03f, 0.02f, 20),
                           {PART_FIELD(TSlotAxle, Radius), PART_FIELD(TSlotAxle, Length),
                            PART_FIELD(TSlotAxle, SlotWidth), PART_FIELD(TSlotAxle, SlotDepth),
@@ -630,18 +637,19 @@ TEST(BasicParts, FirstHalfDrawsSoundlyWhateverOneFieldHolds)
                            PART_FIELD(TLinkage, Placement)});
   ExpectSoundForOddFields(MakePart<TCrank>(0.08f, 0.05f, 0.06f, 0.04f, 0.05f, 0.5f, 16),
                           {PART_FIELD(TCrank, BossRadius1), PART_FIELD(TCrank, BossRadius2),
-                           PART_FIELD(TCrank, ArmWidth1), PART_FIELD(TCrank, ArmWidth2),
-                           PART_FIELD(TCrank, Thickness), PART_FIELD(TCrank, Length), PART_FIELD(TCrank, Segments)});
+                           PART_FIELD(TCrank, ArmWidth1), PART_FIELD(TCrank, ArmWidth2), PART_FIELD(TCrank, Thickness),
+                           PART_FIELD(TCrank, Length), PART_FIELD(TCrank, Segments)});
   for (Byte style : {Byte(1), Byte(2), Byte(3), Byte(4)})
-    ExpectSoundForOddFields([=] {
-                              auto b = std::make_unique<TOpenBox>(nullptr, 0.6f, 0.3f, 0.4f, 0.02f);
-                              b->SetStyle(style);
-                              if (style == 2)
-                                b->SetCornerRadius(0.05f);
-                              return std::unique_ptr<TGLBaseSceneObject>(std::move(b));
-                            },
-                            {PART_FIELD(TOpenBox, SizeX), PART_FIELD(TOpenBox, SizeY), PART_FIELD(TOpenBox, SizeZ),
-                             PART_FIELD(TOpenBox, WallThickness)});
+    ExpectSoundForOddFields(
+        [=] {
+          auto b = std::make_unique<TOpenBox>(nullptr, 0.6f, 0.3f, 0.4f, 0.02f);
+          b->SetStyle(style);
+          if (style == 2)
+            b->SetCornerRadius(0.05f);
+          return std::unique_ptr<TGLBaseSceneObject>(std::move(b));
+        },
+        {PART_FIELD(TOpenBox, SizeX), PART_FIELD(TOpenBox, SizeY), PART_FIELD(TOpenBox, SizeZ),
+         PART_FIELD(TOpenBox, WallThickness)});
   for (double v : {0.0, -1.0, 1e6, 2147483647.0}) {
     TOpenBox b(nullptr, 0.6f, 0.3f, 0.4f, 0.02f);
     b.SetCornerRadius(Single(v));
@@ -660,11 +668,10 @@ TEST(BasicParts, FirstHalfDrawsSoundlyWhateverOneFieldHolds)
   ExpectSoundForOddFields(MakePart<THeartCam>(0.1f, 0.25f, 0.2f, 50),
                           {PART_FIELD(THeartCam, RisePerRadian), PART_FIELD(THeartCam, BaseRadius),
                            PART_FIELD(THeartCam, Thickness), PART_FIELD(THeartCam, Segments)});
-  ExpectSoundForOddFields(MakePart<TCrankEx>(),
-                          {PART_FIELD(TCrankEx, Length), PART_FIELD(TCrankEx, BigEndRadius),
-                           PART_FIELD(TCrankEx, SmallEndRadius), PART_FIELD(TCrankEx, BigEndBore),
-                           PART_FIELD(TCrankEx, SmallEndBore), PART_FIELD(TCrankEx, ShankWidth),
-                           PART_FIELD(TCrankEx, Thickness), PART_FIELD(TCrankEx, Segments)});
+  ExpectSoundForOddFields(MakePart<TCrankEx>(), {PART_FIELD(TCrankEx, Length), PART_FIELD(TCrankEx, BigEndRadius),
+                                                 PART_FIELD(TCrankEx, SmallEndRadius), PART_FIELD(TCrankEx, BigEndBore),
+                                                 PART_FIELD(TCrankEx, SmallEndBore), PART_FIELD(TCrankEx, ShankWidth),
+                                                 PART_FIELD(TCrankEx, Thickness), PART_FIELD(TCrankEx, Segments)});
   ExpectSoundForOddFields(MakePart<TPiston>(0.3f, 0.05f, 0.1f, 0.35f, 0.03f, 50),
                           {PART_FIELD(TPiston, A), PART_FIELD(TPiston, B), PART_FIELD(TPiston, C),
                            PART_FIELD(TPiston, D), PART_FIELD(TPiston, E), PART_FIELD(TPiston, Slices)});

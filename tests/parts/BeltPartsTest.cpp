@@ -43,7 +43,7 @@ void ExpectNoJumpAtWrap(TBelt& belt)
     ExpectNear3(at.V[size_t(k)], after.V[size_t(k)], 1e-4f);
 }
 
-}  // namespace
+}   // namespace
 
 TEST(Belt, DefaultsAndPathLengths)
 {
@@ -156,7 +156,8 @@ TEST(Belt, JockeyTangentsAreSymmetricForEqualPulleys)
 TEST(Belt, AngleSetterAndDegenerates)
 {
   TBelt belt;
-  ExpectSetterRebuilds(belt, [&] { belt.SetAngle(0); }, [&] { belt.SetAngle(10); });
+  ExpectSetterRebuilds(
+      belt, [&] { belt.SetAngle(0); }, [&] { belt.SetAngle(10); });
   TBelt b1;
   b1.Segments = 1;
   EXPECT_SOUND(BuildPart(b1));

@@ -24,7 +24,7 @@ TBox Bounds(const TBuiltPart& b)
   return box;
 }
 
-}  // namespace
+}   // namespace
 
 TEST(Wheel, DefaultSizesAndClosedRings)
 {
@@ -259,11 +259,11 @@ TEST(FlatMachineParts, DrawSoundlyWhateverOneFieldHolds)
   // count may run away.
   using TMake = std::function<std::unique_ptr<TGLBaseSceneObject>()>;
   auto make = [](auto f) { return TMake([f] { return std::unique_ptr<TGLBaseSceneObject>(f()); }); };
-  const std::vector<TFieldWrite> belt = {
-      PART_FIELD(TBelt, TopWidth),       PART_FIELD(TBelt, BottomWidth), PART_FIELD(TBelt, Depth),
-      PART_FIELD(TBelt, Radius1),        PART_FIELD(TBelt, Radius2),     PART_FIELD(TBelt, CentreDistance),
-      PART_FIELD(TBelt, Angle),          PART_FIELD(TBelt, Segments),    PART_FIELD(TBelt, Travel),
-      PART_FIELD(TBelt, BandSegments)};
+  const std::vector<TFieldWrite> belt = {PART_FIELD(TBelt, TopWidth), PART_FIELD(TBelt, BottomWidth),
+                                         PART_FIELD(TBelt, Depth),    PART_FIELD(TBelt, Radius1),
+                                         PART_FIELD(TBelt, Radius2),  PART_FIELD(TBelt, CentreDistance),
+                                         PART_FIELD(TBelt, Angle),    PART_FIELD(TBelt, Segments),
+                                         PART_FIELD(TBelt, Travel),   PART_FIELD(TBelt, BandSegments)};
   ExpectSoundForOddFields(make([] { return std::make_unique<TBelt>(nullptr); }), belt);
   ExpectSoundForOddFields(make([] { return std::make_unique<TXBelt>(nullptr); }), belt);
   std::vector<TFieldWrite> jockey = belt;

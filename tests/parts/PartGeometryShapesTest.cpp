@@ -133,8 +133,8 @@ TEST(PartGeometryShapes, RevolvedSolidsAreClosedWithFansAtTheAxis)
   TDrawing rodAgain([] { DrawRevolvedProfile({{0, -1, 0}, {1, -1, 0}, {1, 1, 0}, {0, 1, 0}}, 12); });
   ExpectClosedSolid(rodAgain);
   // A cone from a point on the axis, and a spindle with two points: closed, wound outwards.
-  for (const TGLVertexArray& profile : {TGLVertexArray{{0, 0, 0}, {1, 0, 0}, {0, 2, 0}},
-                                        TGLVertexArray{{0, -1, 0}, {0.5f, 0, 0}, {0, 1, 0}}}) {
+  for (const TGLVertexArray& profile :
+       {TGLVertexArray{{0, 0, 0}, {1, 0, 0}, {0, 2, 0}}, TGLVertexArray{{0, -1, 0}, {0.5f, 0, 0}, {0, 1, 0}}}) {
     TBuiltPart b = Built([&] { DrawRevolvedProfile(profile, 9); });
     TDrawing d([&] { DrawRevolvedProfile(profile, 9); });
     ExpectClosedSolid(d);

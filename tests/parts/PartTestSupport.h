@@ -156,10 +156,7 @@ inline TStreamCheck CheckStream(TGLBaseSceneObject& part)
   return C::Result;
 }
 
-inline long long CountVertices(TGLBaseSceneObject& part)
-{
-  return CheckStream(part).Vertices;
-}
+inline long long CountVertices(TGLBaseSceneObject& part) { return CheckStream(part).Vertices; }
 
 // Odd values for the sizes, angles and counts a part's fields may be given: zero, negative,
 // tiny, whole turns, huge, and the ends of the integer range.
@@ -175,11 +172,14 @@ T OddFieldValue(double v)
 }
 
 using TFieldWrite = std::pair<std::string, std::function<void(TGLBaseSceneObject&, double)>>;
-#define PART_FIELD(Class, Field)                                                    \
-  TFieldWrite{#Class "." #Field, [](TGLBaseSceneObject& o, double v) {              \
+#define PART_FIELD(Class, Field)                                        \
+  TFieldWrite                                                           \
+  {                                                                     \
+#Class "." #Field, [](TGLBaseSceneObject& o, double v) {              \
                 auto& f = static_cast<Class&>(o).Field;                             \
                 f = OddFieldValue<std::decay_t<decltype(f)>>(v);                    \
-              }}
+              } \
+  }
 
 // For each field in turn, a fresh part with that field at each odd value draws a sound
 // stream of a bounded size.
@@ -244,8 +244,8 @@ inline bool InsideOutline(const std::vector<TAffineVector>& poly, float x, float
 {
   bool in = false;
   for (size_t i = 0, j = poly.size() - 1; i < poly.size(); j = i++)
-    if ((poly[i][1] > y) != (poly[j][1] > y) &&
-        x < (poly[j][0] - poly[i][0]) * (y - poly[i][1]) / (poly[j][1] - poly[i][1]) + poly[i][0])
+    if ((poly[i][1] > y) != (poly[j][1] > y)
+        && x < (poly[j][0] - poly[i][0]) * (y - poly[i][1]) / (poly[j][1] - poly[i][1]) + poly[i][0])
       in = !in;
   return in;
 }

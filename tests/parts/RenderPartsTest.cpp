@@ -96,7 +96,7 @@ constexpr int Columns = 7, Rows = 5, ImageWidth = 1400, ImageHeight = 1000;
 constexpr float Cell = 1.1f, CameraDistance = 13;
 constexpr TColor Background = 0x00402820;   // dark blue-grey
 
-}  // namespace
+}   // namespace
 
 TEST(RenderParts, EveryPartOfTheSecondHalfSideBySide)
 {
@@ -254,7 +254,7 @@ std::pair<int, int> CompareShots(const TBitmap& a, const TBitmap& b)
   return {differing, lit};
 }
 
-}  // namespace
+}   // namespace
 
 TEST(RenderParts, ClosedPulleysLookTheSameWithTheirBackFacesCulled)
 {
@@ -276,8 +276,9 @@ TEST(RenderParts, ClosedPulleysLookTheSameWithTheirBackFacesCulled)
       TStandardScene stage = BuildStandardScene(scene);
       TGLMaterialLibrary lib;
       FillStandardMaterials(lib);
-      std::unique_ptr<TVPulley> p = twoSided ? std::make_unique<TTwoSidedPulley>(nullptr, 0.5f, 0.4f, 0.3f, 30, 1, f.Faces)
-                                             : std::make_unique<TVPulley>(nullptr, 0.5f, 0.4f, 0.3f, 30, 1, f.Faces);
+      std::unique_ptr<TVPulley> p = twoSided
+                                        ? std::make_unique<TTwoSidedPulley>(nullptr, 0.5f, 0.4f, 0.3f, 30, 1, f.Faces)
+                                        : std::make_unique<TVPulley>(nullptr, 0.5f, 0.4f, 0.3f, 30, 1, f.Faces);
       p->GrooveKind = f.Groove;
       p->Material = lib.LibMaterialByName("Brass")->Material;
       EXPECT_EQ(p->IsClosedSolid(), !twoSided);
@@ -303,7 +304,7 @@ public:
   bool IsClosedSolid() const override { return false; }
 };
 
-}  // namespace
+}   // namespace
 
 TEST(RenderParts, OutsideThreadsOnTheirCoreLookTheSameWithTheirBackFacesCulled)
 {

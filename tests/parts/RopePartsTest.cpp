@@ -46,7 +46,7 @@ void ExpectOneContinuousTube(const TBuiltPart& b)
   EXPECT_EQ(openEnds, 1);
 }
 
-}  // namespace
+}   // namespace
 
 TEST(Rope, EveryReevingIsOneContinuousTube)
 {
@@ -92,7 +92,8 @@ TEST(Rope, SectionTableFollowsAssignAndDirectWrites)
 TEST(Rope, ExtentSetterAndBlocksPulledTogether)
 {
   TRope rope(nullptr, 0.2f, 0.1f, 1.0f, 0.04f, 2, 6, 8);
-  ExpectSetterRebuilds(rope, [&] { rope.SetExtent(0); }, [&] { rope.SetExtent(0.25f); });
+  ExpectSetterRebuilds(
+      rope, [&] { rope.SetExtent(0); }, [&] { rope.SetExtent(0.25f); });
   for (int sheaves : {2, 3, 4})
     for (float e : {2.0f * sheaves, 10.0f, std::numeric_limits<float>::quiet_NaN()}) {
       rope.SheaveCount = sheaves;
@@ -145,7 +146,8 @@ TEST(WestonRope, LinksAlternateEqualSheavesAndAssignRebuildsOutlines)
   EXPECT_EQ(chain.LargeRadius, 0.3f);
   EXPECT_NEAR(chain.UprightLink[3][0][0], 0.12f, 1e-7f);   // entry 3's outer point at x = L
   EXPECT_NEAR(chain.FlatLink[6][0][2], 0.025f, 1e-7f);     // entry 6's outer point at v = w
-  ExpectSetterRebuilds(chain, [&] { chain.SetAngle(chain.Angle); }, [&] { chain.SetAngle(12); });
+  ExpectSetterRebuilds(
+      chain, [&] { chain.SetAngle(chain.Angle); }, [&] { chain.SetAngle(12); });
 }
 
 TEST(WestonRope, EveryLinkIsClosedAndFacesOutwards)
@@ -216,7 +218,8 @@ TEST(Helix, OneTurnOneAndAHalfAndNone)
 TEST(Helix, TurnsSetterAssignAndWildTurns)
 {
   THelix coil(nullptr, 0.1f, 0.01f, 0.05f, 2.0f, 20, 6);
-  ExpectSetterRebuilds(coil, [&] { coil.SetTurns(2.0f); }, [&] { coil.SetTurns(2.5f); });
+  ExpectSetterRebuilds(
+      coil, [&] { coil.SetTurns(2.0f); }, [&] { coil.SetTurns(2.5f); });
   THelix copy(nullptr, 0, 0, 0, 0, 1, 1);
   coil.SetEnds(1);
   copy.Assign(coil);
@@ -305,7 +308,8 @@ TEST(Helix, FineCountsTogetherStayDrawable)
 TEST(Helix, EndsSetterRebuildsOnlyOnAChange)
 {
   THelix coil(nullptr, 0.1f, 0.01f, 0.05f, 2.0f, 20, 6);
-  ExpectSetterRebuilds(coil, [&] { coil.SetEnds(0b11); }, [&] { coil.SetEnds(0b10); });
+  ExpectSetterRebuilds(
+      coil, [&] { coil.SetEnds(0b11); }, [&] { coil.SetEnds(0b10); });
   EXPECT_EQ(coil.Ends, 0b10);
   // Only the end cap now: the one fan faces along the coil at its end.
   const TBuiltPart b = BuildPart(coil);

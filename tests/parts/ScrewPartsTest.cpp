@@ -33,10 +33,10 @@ TEST(Screw, RunInAndRunOutStartAndEndAtTheRoot)
   // First flank: (ring j point 1, ring j point 0) pairs; point 1 is on the crest.
   const auto& v = b.Prims[0].Vertices;
   auto radius = [](const TAffineVector& p) { return std::hypot(p[1], p[2]); };
-  EXPECT_NEAR(radius(v[0]), 0.1f, 1e-6f);                // j = 0
-  EXPECT_NEAR(radius(v[2 * 10]), 0.13f, 1e-6f);          // j = H
-  EXPECT_NEAR(radius(v[2 * 30]), 0.13f, 1e-6f);          // j = T - H
-  EXPECT_NEAR(radius(v[v.size() - 2]), 0.1f, 1e-6f);     // j = T
+  EXPECT_NEAR(radius(v[0]), 0.1f, 1e-6f);              // j = 0
+  EXPECT_NEAR(radius(v[2 * 10]), 0.13f, 1e-6f);        // j = H
+  EXPECT_NEAR(radius(v[2 * 30]), 0.13f, 1e-6f);        // j = T - H
+  EXPECT_NEAR(radius(v[v.size() - 2]), 0.1f, 1e-6f);   // j = T
 }
 
 TEST(Screw, LeftHandedMirrorsAndFlipsCaps)
@@ -83,8 +83,14 @@ TEST(Screw, InternalThreadAndSetters)
   EXPECT_EQ(b.OfMode(GL_QUADS).size(), 0u);
   nut.SetOption1(tpButtress);
   EXPECT_EQ(BuildPart(nut).OfMode(GL_TRIANGLE_STRIP).size(), 3u);
-  ExpectSetterRebuilds(nut, [&] { nut.SetOption1(tpButtress); nut.SetThreadStyle(true); nut.SetOption4(false); },
-                       [&] { nut.SetOption4(true); });
+  ExpectSetterRebuilds(
+      nut,
+      [&] {
+        nut.SetOption1(tpButtress);
+        nut.SetThreadStyle(true);
+        nut.SetOption4(false);
+      },
+      [&] { nut.SetOption4(true); });
   TScrew copy(nullptr, 0, 0, 0, 0, 1, 2);
   copy.Assign(nut);
   EXPECT_EQ(copy.Profile, tpButtress);
@@ -115,7 +121,8 @@ TEST(HexNut, SolidAndHoledCounts)
   ASSERT_EQ(strips.size(), 2u);
   EXPECT_EQ(strips[0].Vertices.size(), 24u);
   EXPECT_EQ(strips[1].Vertices.size(), 74u);   // a 37-point wall
-  ExpectSetterRebuilds(nut, [&] { nut.SetSolid(false); }, [&] { nut.SetSolid(true); });
+  ExpectSetterRebuilds(
+      nut, [&] { nut.SetSolid(false); }, [&] { nut.SetSolid(true); });
   b = BuildPart(nut);
   EXPECT_SOUND(b);
   ASSERT_EQ(b.OfMode(GL_TRIANGLE_FAN).size(), 2u);
@@ -205,17 +212,24 @@ TEST(Screw, EverySetterRebuildsOnlyOnAChange)
 {
   // A fresh screw for each setter: a compiled list lives on in the part.
   TScrew a(nullptr, 0.1f, 0.03f, 0.1f, 0.08f, 2, 20);
-  ExpectSetterRebuilds(a, [&] { a.SetOption1(tpVee); }, [&] { a.SetOption1(tpAcme); });
+  ExpectSetterRebuilds(
+      a, [&] { a.SetOption1(tpVee); }, [&] { a.SetOption1(tpAcme); });
   EXPECT_EQ(a.Profile, tpAcme);
   TScrew b(nullptr, 0.1f, 0.03f, 0.1f, 0.08f, 2, 20);
-  ExpectSetterRebuilds(b, [&] { b.SetThreadStyle(false); }, [&] { b.SetThreadStyle(true); });
+  ExpectSetterRebuilds(
+      b, [&] { b.SetThreadStyle(false); }, [&] { b.SetThreadStyle(true); });
   EXPECT_TRUE(b.InternalThread);
   TScrew c(nullptr, 0.1f, 0.03f, 0.1f, 0.08f, 2, 20);
-  ExpectSetterRebuilds(c, [&] { c.SetParts(ScrewParts({spEndCap, spRunIn})); },
-                       [&] { c.SetParts(ScrewParts({spRunOut})); });
+  ExpectSetterRebuilds(
+      c,
+      [&] {
+        c.SetParts(ScrewParts({spEndCap, spRunIn}));
+      },
+      [&] { c.SetParts(ScrewParts({spRunOut})); });
   EXPECT_EQ(c.Parts, ScrewParts({spRunOut}));
   TScrew d(nullptr, 0.1f, 0.03f, 0.1f, 0.08f, 2, 20);
-  ExpectSetterRebuilds(d, [&] { d.SetOption4(false); }, [&] { d.SetOption4(true); });
+  ExpectSetterRebuilds(
+      d, [&] { d.SetOption4(false); }, [&] { d.SetOption4(true); });
   EXPECT_TRUE(d.LeftHanded);
 }
 

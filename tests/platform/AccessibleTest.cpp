@@ -72,7 +72,7 @@ struct TControlPage {
   ~TControlPage() { Form.Hide(); }
 };
 
-}  // namespace
+}   // namespace
 
 TEST(AccessibleControls, EachControlHasItsRoleNameValueAndActionsOverTheBus)
 {

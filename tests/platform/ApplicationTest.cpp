@@ -44,7 +44,7 @@ struct TRecorder {
   ~TRecorder() { DeallocateHWnd(Wnd); }
 };
 
-} // namespace
+}   // namespace
 
 TEST(Application, PostedMessagesArriveInOrderWithTheirPostingTime)
 {
@@ -211,8 +211,7 @@ TEST(Application, TimerMessagesDoNotPileUp)
   TRecorder r;
   SetTimer(r.Wnd, 1, 1);
   Cardinal start = GetTickCount();
-  while (GetTickCount() - start < 30) {
-  }   // the loop is busy: the timer keeps firing meanwhile
+  while (GetTickCount() - start < 30) {}   // the loop is busy: the timer keeps firing meanwhile
   Application->ProcessMessages();
   Application->ProcessMessages();
   Application->ProcessMessages();
@@ -351,8 +350,7 @@ TEST(Application, CountersAreMonotonic)
   int64_t a = 0, b = 0;
   QueryPerformanceCounter(a);
   Cardinal t0 = GetTickCount();
-  while (GetTickCount() - t0 < 20) {
-  }
+  while (GetTickCount() - t0 < 20) {}
   QueryPerformanceCounter(b);
   double ms = double(b - a) * 1000.0 / double(freq);
   EXPECT_GE(ms, 15.0);

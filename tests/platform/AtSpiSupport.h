@@ -21,25 +21,19 @@
 
 namespace atspi {
 
-inline const char* Python()
-{
-  return "/usr/bin/python3";
-}
+inline const char* Python() { return "/usr/bin/python3"; }
 
 // The tools are there: a session bus, the accessibility bus and the reader's
 // library.
 inline bool ToolsPresent()
 {
-  return std::system("command -v dbus-run-session > /dev/null 2>&1") == 0 &&
-         access("/usr/libexec/at-spi-bus-launcher", X_OK) == 0 &&
-         std::system((std::string(Python()) + " -c 'import pyatspi' > /dev/null 2>&1").c_str()) == 0;
+  return std::system("command -v dbus-run-session > /dev/null 2>&1") == 0
+         && access("/usr/libexec/at-spi-bus-launcher", X_OK) == 0
+         && std::system((std::string(Python()) + " -c 'import pyatspi' > /dev/null 2>&1").c_str()) == 0;
 }
 
 // This run is the one under the bus.
-inline bool UnderBus()
-{
-  return std::getenv("ORRELO_ATSPI_SESSION") != nullptr;
-}
+inline bool UnderBus() { return std::getenv("ORRELO_ATSPI_SESSION") != nullptr; }
 
 // Runs the current test again in a new program under its own session bus with
 // the accessibility bridge on; its exit status (0: passed) and what it printed.
@@ -52,10 +46,11 @@ inline int RerunUnderBus(std::string& output, const std::string& extraArgs = {})
   if (n <= 0)
     return -1;
   std::string log = std::string(ORRELO_TEST_OUTPUT) + "/atspi-" + filter + ".log";
-  std::string cmd = "ORRELO_ATSPI_SESSION=1 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "
-                    "QT_ACCESSIBILITY=1 "
-                    "dbus-run-session -- '" +
-                    std::string(exe) + "' --gtest_filter='" + filter + "' " + extraArgs + " > '" + log + "' 2>&1";
+  std::string cmd =
+      "ORRELO_ATSPI_SESSION=1 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "
+      "QT_ACCESSIBILITY=1 "
+      "dbus-run-session -- '"
+      + std::string(exe) + "' --gtest_filter='" + filter + "' " + extraArgs + " > '" + log + "' 2>&1";
   int status = std::system(cmd.c_str());
   std::ifstream in(log);
   std::stringstream ss;
@@ -154,4 +149,4 @@ inline const TNode* Find(const std::vector<TNode>& nodes, const std::string& rol
   return nullptr;
 }
 
-}  // namespace atspi
+}   // namespace atspi

@@ -43,7 +43,7 @@ TBitmap Sample(TPixelFormat f, int32_t w = 37, int32_t h = 11)
 
 uint32_t RowWord(TColor c) { return uint32_t(GetRValue(c)) << 16 | uint32_t(GetGValue(c)) << 8 | GetBValue(c); }
 
-}  // namespace
+}   // namespace
 
 TEST(BitmapRows, RowsAndFormatChangesAgreeWithPixelReads)
 {

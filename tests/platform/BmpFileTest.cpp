@@ -99,7 +99,7 @@ void ExpectSamePixels(const TBitmap& a, const TBitmap& b)
       ASSERT_EQ(a.GetPixel(x, y), b.GetPixel(x, y)) << x << "," << y;
 }
 
-} // namespace
+}   // namespace
 
 TEST(BmpFile, EveryFormatRoundTrips)
 {
@@ -133,23 +133,24 @@ TEST(BmpFile, TopDownAndOldHeaders)
   ExpectSamePixels(source, Load(topDown));
 
   // The old 12-byte header with a three-byte palette.
-  std::vector<uint8_t> os2 = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 32, 0, 0, 0, 12, 0, 0, 0, 2, 0, 2, 0, 1, 0, 1, 0,
-                              0, 0, 255, /* red */ 0, 255, 0 /* green */, 0x40, 0, 0, 0, 0x80, 0, 0, 0};
+  std::vector<uint8_t> os2 = {'B',  'M', 0, 0, 0,    0, 0, 0, 0, 0, 32, 0, 0,   0,           12,  0,
+                              0,    0,   2, 0, 2,    0, 1, 0, 1, 0, 0,  0, 255, /* red */ 0, 255, 0 /* green */,
+                              0x40, 0,   0, 0, 0x80, 0, 0, 0};
   TBitmap b = Load(os2);
   EXPECT_EQ(b.PixelFormat(), TPixelFormat::pf1bit);
-  EXPECT_EQ(b.GetPixel(0, 1), clRed);     // bottom row first: 0 1
+  EXPECT_EQ(b.GetPixel(0, 1), clRed);   // bottom row first: 0 1
   EXPECT_EQ(b.GetPixel(1, 1), clLime);
-  EXPECT_EQ(b.GetPixel(0, 0), clLime);    // top row: 1 0
+  EXPECT_EQ(b.GetPixel(0, 0), clLime);   // top row: 1 0
   EXPECT_EQ(b.GetPixel(1, 0), clRed);
 }
 
 TEST(BmpFile, RunLengthEncodings)
 {
   // RLE8, 4 x 3, bottom-up: a run, a literal, a delta and the end marks.
-  std::vector<uint8_t> rle8 = {3, 1,          // row 0: 1 1 1
-                               0, 0,          // end of line
+  std::vector<uint8_t> rle8 = {3, 1,               // row 0: 1 1 1
+                               0, 0,               // end of line
                                0, 3, 2, 1, 2, 0,   // row 1: literal 2 1 2 (padded)
-                               0, 2, 1, 1,    // delta: x + 1, row + 1 -> row 2, x 4 ... 
+                               0, 2, 1, 1,         // delta: x + 1, row + 1 -> row 2, x 4 ...
                                0, 1};
   // After the literal x is 3; the delta moves to x 4 of row 2, then the picture ends.
   TBitmap b = Load(MakeBmp(4, 3, 8, 1, Palette({clBlack, clRed, clBlue}), rle8, 3));

@@ -21,7 +21,7 @@ Integer CountColour(const TBitmap& b, TColor c)
   return n;
 }
 
-}  // namespace
+}   // namespace
 
 TEST(Canvas, LinesLeaveOutTheirLastPoint)
 {
@@ -42,7 +42,7 @@ TEST(Canvas, LinesLeaveOutTheirLastPoint)
   EXPECT_EQ(b.GetPixel(2, 2), clBlack);
   EXPECT_EQ(b.GetPixel(2, 12), clBlack);   // inner vertex drawn
   EXPECT_EQ(b.GetPixel(11, 12), clBlack);
-  EXPECT_EQ(b.GetPixel(12, 12), clWhite);  // last point left out
+  EXPECT_EQ(b.GetPixel(12, 12), clWhite);   // last point left out
   EXPECT_EQ(CountColour(b, clBlack), 20);
 }
 
@@ -119,17 +119,16 @@ TEST(Canvas, RasterOperationsOnKnownPixels)
   TCanvas& c = dst.Canvas();
   TBitmap saved = dst;
 
-  struct TCase { uint32_t Rop; TColor Expect[3]; };
+  struct TCase {
+    uint32_t Rop;
+    TColor Expect[3];
+  };
   const TCase cases[] = {
-    {SRCCOPY, {0x3C3C3C, 0xFF00FF, clWhite}},
-    {SRCAND, {0x0C0C0C, 0x000000, clBlack}},
-    {SRCPAINT, {0x3F3F3F, 0xFFFFFF, clWhite}},
-    {SRCINVERT, {0x333333, 0xFFFFFF, clWhite}},
-    {NOTSRCCOPY, {0xC3C3C3, 0x00FF00, clBlack}},
-    {MERGEPAINT, {0xCFCFCF, 0x00FF00, clBlack}},
-    {DSTINVERT, {0xF0F0F0, 0xFF00FF, clWhite}},
-    {BLACKNESS, {clBlack, clBlack, clBlack}},
-    {WHITENESS, {clWhite, clWhite, clWhite}},
+      {SRCCOPY, {0x3C3C3C, 0xFF00FF, clWhite}},    {SRCAND, {0x0C0C0C, 0x000000, clBlack}},
+      {SRCPAINT, {0x3F3F3F, 0xFFFFFF, clWhite}},   {SRCINVERT, {0x333333, 0xFFFFFF, clWhite}},
+      {NOTSRCCOPY, {0xC3C3C3, 0x00FF00, clBlack}}, {MERGEPAINT, {0xCFCFCF, 0x00FF00, clBlack}},
+      {DSTINVERT, {0xF0F0F0, 0xFF00FF, clWhite}},  {BLACKNESS, {clBlack, clBlack, clBlack}},
+      {WHITENESS, {clWhite, clWhite, clWhite}},
   };
   for (const TCase& k : cases) {
     dst = saved;
@@ -149,7 +148,7 @@ TEST(Canvas, RasterOperationsOnKnownPixels)
   dst = saved;
   c.Brush().SetColor(clRed);
   c.BitBlt(0, 0, 3, 1, src, 0, 0, PSDPXAX);
-  EXPECT_EQ(dst.GetPixel(2, 0), clBlack);    // white source: destination kept
+  EXPECT_EQ(dst.GetPixel(2, 0), clBlack);   // white source: destination kept
 }
 
 TEST(Canvas, MonochromeConversions)
@@ -260,10 +259,10 @@ TEST(Canvas, DrawingOnIndexedBitmapsKeepsThePalette)
   c.SetBkMode(TRANSPARENT);
   c.TextOut(9, 0, "x");
   EXPECT_EQ(b.Palette().Entries.size(), 4u);
-  EXPECT_EQ(b.ScanLine(0)[0], 1);        // outline: black entry
-  EXPECT_EQ(b.ScanLine(3)[3], 2);        // red maps to the nearest entry (200, 0, 0)
-  EXPECT_EQ(b.ScanLine(4)[10], 1);       // the line
-  EXPECT_EQ(b.ScanLine(7)[15], 0);       // untouched stays white
+  EXPECT_EQ(b.ScanLine(0)[0], 1);    // outline: black entry
+  EXPECT_EQ(b.ScanLine(3)[3], 2);    // red maps to the nearest entry (200, 0, 0)
+  EXPECT_EQ(b.ScanLine(4)[10], 1);   // the line
+  EXPECT_EQ(b.ScanLine(7)[15], 0);   // untouched stays white
   for (Integer y = 0; y < 8; ++y)
     for (Integer x = 0; x < 16; ++x)
       ASSERT_LT(b.ScanLine(y)[x], 4);
@@ -432,7 +431,7 @@ TEST(Canvas, PatternBrushesTileFromTheDeviceOrigin)
   c.SetBkColor(clBlue);
   c.FillRect(Rect(1, 1, 9, 9));
   EXPECT_EQ(b.GetPixel(0, 0), clWhite);
-  EXPECT_EQ(b.GetPixel(1, 1), clBlue);    // (1,1): row 1 = 0x55, bit 1 set
+  EXPECT_EQ(b.GetPixel(1, 1), clBlue);   // (1,1): row 1 = 0x55, bit 1 set
   EXPECT_EQ(b.GetPixel(2, 1), clRed);
   EXPECT_EQ(b.GetPixel(8, 8), clBlue);
   TBitmap p = White(4, 1);

@@ -32,7 +32,7 @@ TRect InkBox(const TBitmap& b)
   return r;
 }
 
-}  // namespace
+}   // namespace
 
 TEST(CanvasText, MetricsAreSelfConsistent)
 {

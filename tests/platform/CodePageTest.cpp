@@ -24,8 +24,8 @@ TEST(CodePage, SingleBytePagesRoundTrip)
   }
   EXPECT_EQ(MultiByteToWide(1252, "\x80\x93\xE9"), u"\u20AC\u201C\u00E9");
   EXPECT_EQ(MultiByteToWide(1251, "\xE9"), u"\u0439");
-  EXPECT_EQ(MultiByteToWide(20866, "\xC1"), u"\u0430");   // KOI8-R
-  EXPECT_EQ(MultiByteToWide(CP_ACP, "\x81"), u"\u0081");  // unassigned 1252 bytes pass through
+  EXPECT_EQ(MultiByteToWide(20866, "\xC1"), u"\u0430");    // KOI8-R
+  EXPECT_EQ(MultiByteToWide(CP_ACP, "\x81"), u"\u0081");   // unassigned 1252 bytes pass through
   bool defaulted = false;
   EXPECT_EQ(WideToMultiByte(1252, u"a\u0439b", '?', &defaulted), "a?b");
   EXPECT_TRUE(defaulted);
@@ -34,7 +34,9 @@ TEST(CodePage, SingleBytePagesRoundTrip)
 TEST(CodePage, ShiftJisLeadBytePositions)
 {
   // "A" + "日本" (two double-byte characters) + "B" + a half-width katakana.
-  std::string sjis = "A\x93\xFA\x96\x7B" "B\xB1";
+  std::string sjis =
+      "A\x93\xFA\x96\x7B"
+      "B\xB1";
   std::vector<Integer> pos;
   std::u16string w = MultiByteToWide(932, sjis, &pos);
   EXPECT_EQ(w, u"A\u65E5\u672CB\uFF71");
@@ -88,7 +90,8 @@ TEST(CodePage, Utf8OverlongFormsOfEveryLength)
     ASSERT_EQ(MultiByteToWide(CP_UTF8, bytes({0xE0, 0x80 | (c >> 6), 0x80 | (c & 0x3F)})), three) << c;
   // Four bytes for U+0000-U+FFFF, U+0800-U+FFFF among them.
   for (int c = 0; c < 0x10000; ++c)
-    ASSERT_EQ(MultiByteToWide(CP_UTF8, bytes({0xF0, 0x80 | (c >> 12), 0x80 | ((c >> 6) & 0x3F), 0x80 | (c & 0x3F)})), four)
+    ASSERT_EQ(MultiByteToWide(CP_UTF8, bytes({0xF0, 0x80 | (c >> 12), 0x80 | ((c >> 6) & 0x3F), 0x80 | (c & 0x3F)})),
+              four)
         << c;
   // Past U+10FFFF.
   EXPECT_EQ(MultiByteToWide(CP_UTF8, "\xF4\x90\x80\x80"), four);
@@ -100,12 +103,16 @@ TEST(CodePage, Utf8OverlongFormsOfEveryLength)
 
 TEST(CodePage, OtherMultiBytePages)
 {
-  struct TCase { Cardinal Cp; std::string Bytes; std::u16string Text; };
+  struct TCase {
+    Cardinal Cp;
+    std::string Bytes;
+    std::u16string Text;
+  };
   const TCase cases[] = {
-    {936, "\xC4\xE3\xBA\xC3", u"\u4F60\u597D"},   // GBK
-    {950, "\xA4\xA4", u"\u4E2D"},                 // Big5
-    {949, "\xC7\xD1", u"\uD55C"},                 // Korean
-    {51949, "\xC7\xD1", u"\uD55C"},               // EUC-KR
+      {936, "\xC4\xE3\xBA\xC3", u"\u4F60\u597D"},   // GBK
+      {950, "\xA4\xA4", u"\u4E2D"},                 // Big5
+      {949, "\xC7\xD1", u"\uD55C"},                 // Korean
+      {51949, "\xC7\xD1", u"\uD55C"},               // EUC-KR
   };
   for (const TCase& k : cases) {
     SCOPED_TRACE(k.Cp);
@@ -122,10 +129,13 @@ TEST(CodePage, OtherMultiBytePages)
 
 TEST(CodePage, CharsetTable)
 {
-  struct TCase { TFontCharset Charset; Cardinal Cp; };
-  const TCase table[] = {{0, 1252}, {1, 0}, {2, 0}, {77, 2}, {128, 932}, {129, 949}, {130, 1361}, {134, 936},
-                         {136, 950}, {255, 1}, {161, 1253}, {162, 1254}, {163, 1258}, {177, 1255},
-                         {178, 1256}, {186, 1257}, {204, 1251}, {222, 874}, {238, 1250}};
+  struct TCase {
+    TFontCharset Charset;
+    Cardinal Cp;
+  };
+  const TCase table[] = {{0, 1252},   {1, 0},      {2, 0},      {77, 2},     {128, 932},  {129, 949},  {130, 1361},
+                         {134, 936},  {136, 950},  {255, 1},    {161, 1253}, {162, 1254}, {163, 1258}, {177, 1255},
+                         {178, 1256}, {186, 1257}, {204, 1251}, {222, 874},  {238, 1250}};
   for (const TCase& k : table) {
     Cardinal cp = 99;
     EXPECT_TRUE(CharsetToCodePage(k.Charset, cp));

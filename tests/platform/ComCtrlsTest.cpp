@@ -25,13 +25,10 @@ struct TBarOnForm {
     Bar->SetRange(1, 200);
     Bar->OnChange = [this](TObject*) { ++Changes; };
   }
-  void Key(Word key)
-  {
-    Bar->DispatchKeyDown(key, 0);
-  }
+  void Key(Word key) { Bar->DispatchKeyDown(key, 0); }
 };
 
-}  // namespace
+}   // namespace
 
 TEST(ComCtrlsTest, TrackBarRangeAndPosition)
 {

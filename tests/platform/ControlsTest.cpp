@@ -65,7 +65,7 @@ struct TTwoProbes {
 
 using testwait::WaitUntil;
 
-}  // namespace
+}   // namespace
 
 TEST(Controls, AlignedChildrenFillTheClientAreaInOrder)
 {
@@ -261,7 +261,7 @@ TEST(Controls, ControlsWithoutAColourShowTheirParentThroughOnTheScreen)
   form.SetBounds(40, 40, 240, 120);
   TCheckBox box;   // no colour of its own
   TLabel label;
-  TPanel cover;    // a colour of its own hides the red
+  TPanel cover;   // a colour of its own hides the red
   cover.SetBevelOuter(bvNone);
   cover.SetColor(clLime);
   Integer y = 10;

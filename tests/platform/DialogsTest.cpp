@@ -23,7 +23,7 @@ struct TMessageLog {
   std::vector<TMessageRequest> Requests;
 };
 
-}  // namespace
+}   // namespace
 
 TEST(DialogsTest, MessageBoxesCarryTheirTextsButtonsAndCaptions)
 {

@@ -70,13 +70,13 @@ struct TClearingSurface {
 void PinDriver()
 {
   dl_iterate_phdr(
-    [](dl_phdr_info* info, size_t, void*) {
-      std::string name = info->dlpi_name ? info->dlpi_name : "";
-      if (name.find("_dri.so") != std::string::npos || name.find("libgallium") != std::string::npos)
-        dlopen(name.c_str(), RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
-      return 0;
-    },
-    nullptr);
+      [](dl_phdr_info* info, size_t, void*) {
+        std::string name = info->dlpi_name ? info->dlpi_name : "";
+        if (name.find("_dri.so") != std::string::npos || name.find("libgallium") != std::string::npos)
+          dlopen(name.c_str(), RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+        return 0;
+      },
+      nullptr);
 }
 
 bool WaitUntil(const std::function<bool()>& cond, Cardinal timeoutMs)
@@ -116,7 +116,7 @@ struct THostedView {
   ~THostedView() { Form.Hide(); }
 };
 
-}  // namespace
+}   // namespace
 
 TEST(GLHost, ShownFrameReadsBackAndFollowsTheHostsSize)
 {
@@ -205,8 +205,8 @@ TEST(GLHost, PointerOverTheViewReachesTheHost)
   WaitUntil([] { return false; }, 200);
   TPoint a = view.Host->ClientToScreen({30, 40});
   TPoint b = view.Host->ClientToScreen({90, 70});
-  std::string cmd = "xdotool mousemove " + std::to_string(a.X) + " " + std::to_string(a.Y) + " mousedown 1 mousemove " +
-                    std::to_string(b.X) + " " + std::to_string(b.Y) + " mouseup 1 click 4";
+  std::string cmd = "xdotool mousemove " + std::to_string(a.X) + " " + std::to_string(a.Y) + " mousedown 1 mousemove "
+                    + std::to_string(b.X) + " " + std::to_string(b.Y) + " mouseup 1 click 4";
   ASSERT_EQ(std::system(cmd.c_str()), 0);
   WaitUntil([&] { return log.size() >= 3; }, 3000);
   EXPECT_EQ(log, (std::vector<std::string>{"down 0 30,40", "up 0 90,70", "wheel 120"}));

@@ -16,7 +16,8 @@ struct TTempTree {
   std::string Root;
   TTempTree()
   {
-    Root = std::string(ORRELO_TEST_OUTPUT) + "/files_" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    Root =
+        std::string(ORRELO_TEST_OUTPUT) + "/files_" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
     fs::remove_all(Root);
     fs::create_directories(Root);
     Root += "/";
@@ -31,7 +32,7 @@ struct TTempTree {
 
 std::string Text(const std::vector<uint8_t>& b) { return std::string(b.begin(), b.end()); }
 
-} // namespace
+}   // namespace
 
 TEST(Files, NamesResolveOneComponentAtATimeIgnoringCase)
 {
@@ -92,18 +93,19 @@ TEST(Files, ReadingAndWritingWholeFiles)
 TEST(Files, IniFilesAreReadOnlyAndForgiving)
 {
   TTempTree t;
-  t.Write("Tarv.ini", "; settings\r\n"
-                      "[UserDir]\r\n"
-                      "  dir = C:\\Pictures \r\n"
-                      "[video]\n"
-                      "MP=1\n"
-                      "Hex=0x1F\n"
-                      "Bad=12a\n"
-                      "Quoted=\"  spaced  \"\n"
-                      "mp=2\n"
-                      "[Video]\n"
-                      "Extra=yes\n"
-                      "noequals\n");
+  t.Write("Tarv.ini",
+          "; settings\r\n"
+          "[UserDir]\r\n"
+          "  dir = C:\\Pictures \r\n"
+          "[video]\n"
+          "MP=1\n"
+          "Hex=0x1F\n"
+          "Bad=12a\n"
+          "Quoted=\"  spaced  \"\n"
+          "mp=2\n"
+          "[Video]\n"
+          "Extra=yes\n"
+          "noequals\n");
   TIniFile ini(t.Root + "tarv.INI");
   EXPECT_EQ(ini.ReadString("userdir", "DIR", ""), "C:\\Pictures");
   EXPECT_EQ(ini.ReadInteger("VIDEO", "mp", 0), 1);   // the first of repeated keys counts

@@ -20,10 +20,7 @@ void Type(TControl& c, const std::string& s)
   }
 }
 
-void Key(TControl& c, Word k, TShiftState shift = 0)
-{
-  c.DispatchKeyDown(k, shift);
-}
+void Key(TControl& c, Word k, TShiftState shift = 0) { c.DispatchKeyDown(k, shift); }
 
 TEST(FormCtrls, EditTypesWithinItsLimitAndTellsOfChanges)
 {
@@ -43,7 +40,10 @@ TEST(FormCtrls, EditTypesWithinItsLimitAndTellsOfChanges)
   EXPECT_EQ(e.Text(), "bcd");
   EXPECT_EQ(changes, 3);
   // A key handler may take a key first.
-  e.OnKeyPress = [](TObject*, char& k) { if (k == 'x') k = 0; };
+  e.OnKeyPress = [](TObject*, char& k) {
+    if (k == 'x')
+      k = 0;
+  };
   Type(e, "x");
   EXPECT_EQ(e.Text(), "bcd");
 }
@@ -276,14 +276,18 @@ TEST(FormCtrls, AltWithKeypadDigitsTypesTheCharacterOfThatCode)
   SimulateKey(Word(VK_NUMPAD0 + 6), ssAlt);
   SimulateKey(Word(VK_NUMPAD0 + 5), ssAlt);
   SimulateKey(VK_MENU, ssAlt);
-  EXPECT_EQ(edit.Text(), "7\xE9" "A");
+  EXPECT_EQ(edit.Text(),
+            "7\xE9"
+            "A");
   // A code broken by another key types nothing; Alt alone types nothing.
   SimulateKey(Word(VK_NUMPAD0 + 6), ssAlt);
   SimulateKey('X', ssAlt);
   SimulateKey(VK_MENU, ssAlt);
   SimulateKey(VK_MENU, ssAlt);
-  EXPECT_EQ(edit.Text(), "7\xE9" "A");
+  EXPECT_EQ(edit.Text(),
+            "7\xE9"
+            "A");
   form.Hide();
 }
 
-}  // namespace
+}   // namespace

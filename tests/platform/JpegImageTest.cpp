@@ -93,7 +93,7 @@ void ExpectInvalid(const std::vector<uint8_t>& bytes, const std::string& fragmen
   EXPECT_TRUE(jpeg.Empty() || jpeg.Width() > 0);
 }
 
-} // namespace
+}   // namespace
 
 TEST(JpegImage, RoundTripKeepsSizeAndColours)
 {
@@ -132,7 +132,8 @@ TEST(JpegImage, QualityTradesSizeForFidelity)
 TEST(JpegImage, EncodesEveryBitmapFormat)
 {
   for (TPixelFormat f : {TPixelFormat::pf32bit, TPixelFormat::pf16bit, TPixelFormat::pf8bit, TPixelFormat::pf1bit}) {
-    TBitmap source = TestPicture(40, 30, f == TPixelFormat::pf8bit || f == TPixelFormat::pf1bit ? TPixelFormat::pf24bit : f);
+    TBitmap source =
+        TestPicture(40, 30, f == TPixelFormat::pf8bit || f == TPixelFormat::pf1bit ? TPixelFormat::pf24bit : f);
     if (f == TPixelFormat::pf8bit || f == TPixelFormat::pf1bit) {
       TPalette p;
       p.Entries = {{0, 0, 0, 0}, {255, 255, 255, 0}, {0, 0, 255, 0}};
@@ -231,8 +232,7 @@ TEST(JpegImage, MalformedDataRaisesInvalidGraphic)
       const TBitmap& b = jpeg.Bitmap();
       EXPECT_EQ(b.Width(), 16);
       EXPECT_EQ(b.Height(), 16);
-    } catch (const EInvalidGraphic&) {
-    }
+    } catch (const EInvalidGraphic&) {}
   }
   // Scrambled bytes after the header likewise.
   for (size_t at = 2; at < good.size(); at += 5) {
@@ -243,7 +243,6 @@ TEST(JpegImage, MalformedDataRaisesInvalidGraphic)
       jpeg.LoadFromBytes(bad);
       jpeg.SetPixelFormat(at % 2 ? TJPEGPixelFormat::jf8Bit : TJPEGPixelFormat::jf24Bit);
       jpeg.Bitmap();
-    } catch (const EInvalidGraphic&) {
-    }
+    } catch (const EInvalidGraphic&) {}
   }
 }

@@ -24,7 +24,7 @@ void WaitFor(const std::function<bool()>& done, Cardinal ms)
     Application->ProcessMessages();
 }
 
-}  // namespace
+}   // namespace
 
 TEST(MediaPlayerQuiet, PlayingAClipPrintsNothing)
 {

@@ -33,7 +33,7 @@ bool WaitFor(const std::function<bool()>& done, Cardinal ms)
   return true;
 }
 
-}  // namespace
+}   // namespace
 
 TEST(MediaPlayerTest, FilesThatCannotBePlayedRaiseThePlayersError)
 {

@@ -46,4 +46,4 @@ inline void Click(TControl* c)
   SimulateMouse(TInputKind::MouseUp, p);
 }
 
-}  // namespace modal
+}   // namespace modal

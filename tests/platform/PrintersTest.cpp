@@ -21,7 +21,7 @@ std::string ErrorOf(F&& f)
   return "";
 }
 
-}  // namespace
+}   // namespace
 
 TEST(PrintersTest, PdfJobPagesAndMetrics)
 {

@@ -12,7 +12,7 @@ Integer Area(const TRegion& r)
   return a;
 }
 
-}  // namespace
+}   // namespace
 
 TEST(Region, CombineModes)
 {

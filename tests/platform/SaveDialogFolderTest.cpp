@@ -71,8 +71,8 @@ std::string SaveWithTypedName(const std::string& title, const std::string& name)
     typist.SetInterval(800);
     typist.SetOnTimer([&](TObject*) {
       typist.SetEnabled(false);
-      std::system(("xdotool search --sync --name '^" + title + "$' windowfocus --sync type --delay 20 '" + name +
-                   "'; xdotool key Return")
+      std::system(("xdotool search --sync --name '^" + title + "$' windowfocus --sync type --delay 20 '" + name
+                   + "'; xdotool key Return")
                       .c_str());
     });
     typist.SetEnabled(true);
@@ -84,7 +84,7 @@ std::string SaveWithTypedName(const std::string& title, const std::string& name)
   return chosen;
 }
 
-}  // namespace
+}   // namespace
 
 TEST(SaveDialogFolder, OpensInThePicturesFolderOrHomeNeverTheWorkingFolder)
 {

@@ -14,7 +14,8 @@
 namespace {
 
 // Everything written to the standard error while f runs.
-template <class F> std::string StderrOf(F&& f)
+template <class F>
+std::string StderrOf(F&& f)
 {
   std::fflush(stderr);
   char path[] = "/tmp/orrelo-stderr-XXXXXX";
@@ -38,7 +39,7 @@ template <class F> std::string StderrOf(F&& f)
   return out;
 }
 
-}  // namespace
+}   // namespace
 
 TEST(Sounds, BeepsAndMenuAliasesReachTheLibraryUnderTheThemesEventNames)
 {

@@ -21,13 +21,10 @@ struct TEditOnForm {
     for (char ch : text)
       Edit->DispatchKeyPress(ch);
   }
-  void Key(Word key)
-  {
-    Edit->DispatchKeyDown(key, 0);
-  }
+  void Key(Word key) { Edit->DispatchKeyDown(key, 0); }
 };
 
-}  // namespace
+}   // namespace
 
 TEST(StdCtrlsEditTest, TypingAndTheCaret)
 {

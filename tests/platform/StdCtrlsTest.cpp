@@ -73,7 +73,7 @@ std::pair<TButton*, TButton*> AddOkAndCancel(TDialogForm& form, Integer okLeft, 
   return {ok, cancel};
 }
 
-}  // namespace
+}   // namespace
 
 TEST(StdCtrlsTest, AModalWindowTakesTheKeyboardAndGivesItBack)
 {
@@ -118,30 +118,30 @@ TEST(StdCtrlsTest, ButtonsEndAModalShowingWithTheirResult)
       EXPECT_TRUE(form.Modal());
       EXPECT_FALSE(other.Enabled());
       Click(ok);
-  });
-  EXPECT_EQ(form.ShowModal(), mrOk);
-  EXPECT_EQ(clicks, 1);
-  EXPECT_FALSE(form.Visible());
-  EXPECT_FALSE(form.Modal());
-  EXPECT_TRUE(other.Enabled());
-  // Centred on the work area.
-  TRect work = Screen().WorkAreaRect();
-  EXPECT_EQ(form.Left(), work.Left + (work.Width() - form.Width()) / 2);
+    });
+    EXPECT_EQ(form.ShowModal(), mrOk);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_FALSE(form.Visible());
+    EXPECT_FALSE(form.Modal());
+    EXPECT_TRUE(other.Enabled());
+    // Centred on the work area.
+    TRect work = Screen().WorkAreaRect();
+    EXPECT_EQ(form.Left(), work.Left + (work.Width() - form.Width()) / 2);
 
-  Later([&] { form.Close(); });
-  EXPECT_EQ(form.ShowModal(), mrCancel);
+    Later([&] { form.Close(); });
+    EXPECT_EQ(form.ShowModal(), mrCancel);
 
-  Later([&] {
-    Word key = VK_ESCAPE;
-    form.DispatchKeyDown(key, 0);
-  });
-  EXPECT_EQ(form.ShowModal(), mrCancel);
-  Later([&] {
-    Word key = VK_RETURN;
-    form.DispatchKeyDown(key, 0);
-  });
-  EXPECT_EQ(form.ShowModal(), mrOk);
-  EXPECT_EQ(clicks, 2);
+    Later([&] {
+      Word key = VK_ESCAPE;
+      form.DispatchKeyDown(key, 0);
+    });
+    EXPECT_EQ(form.ShowModal(), mrCancel);
+    Later([&] {
+      Word key = VK_RETURN;
+      form.DispatchKeyDown(key, 0);
+    });
+    EXPECT_EQ(form.ShowModal(), mrOk);
+    EXPECT_EQ(clicks, 2);
   });
 }
 
@@ -156,7 +156,7 @@ TEST(StdCtrlsTest, SpeedButtonsStayDownInAGroup)
   b->Click();
   EXPECT_TRUE(b->Down());
   b->Click();
-  EXPECT_TRUE(b->Down());    // all up not allowed
+  EXPECT_TRUE(b->Down());   // all up not allowed
   b->SetAllowAllUp(true);
   b->Click();
   EXPECT_FALSE(b->Down());

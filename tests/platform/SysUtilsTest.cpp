@@ -20,9 +20,9 @@ TEST(SysUtils, RoundingAndTruncation)
 
 TEST(SysUtils, MulDivRoundsHalvesAwayAndReportsOverflow)
 {
-  EXPECT_EQ(MulDiv(5, 3, 2), 8);     // 7.5
+  EXPECT_EQ(MulDiv(5, 3, 2), 8);   // 7.5
   EXPECT_EQ(MulDiv(-5, 3, 2), -8);
-  EXPECT_EQ(MulDiv(10, 96, 72), 13); // 13.33
+  EXPECT_EQ(MulDiv(10, 96, 72), 13);   // 13.33
   EXPECT_EQ(MulDiv(1, 1, 0), -1);
   EXPECT_EQ(MulDiv(INT32_MAX, INT32_MAX, 1), -1);
   EXPECT_EQ(SafeDiv(INT32_MIN, -1), INT32_MAX);

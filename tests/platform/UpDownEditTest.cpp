@@ -26,7 +26,7 @@ void TypeInto(TEdit* edit, const std::string& text, const std::string& confirm)
   PumpFor(150);
 }
 
-}  // namespace
+}   // namespace
 
 TEST(UpDownEdit, TypedNumbersAreTakenAndTheEditsOwnHandlersStay)
 {

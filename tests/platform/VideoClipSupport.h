@@ -37,11 +37,11 @@ inline void RunIsolated(const std::function<void()>& body)
 {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_EXIT(
-    {
-      body();
-      std::_Exit(testing::Test::HasFailure() ? 1 : 0);
-    },
-    testing::ExitedWithCode(0), "");
+      {
+        body();
+        std::_Exit(testing::Test::HasFailure() ? 1 : 0);
+      },
+      testing::ExitedWithCode(0), "");
 }
 
-}  // namespace videoclip
+}   // namespace videoclip

@@ -36,6 +36,9 @@ inline bool PumpUntil(const std::function<bool()>& cond, Cardinal timeoutMs = 50
 }
 
 // Handles messages for ms milliseconds.
-inline void PumpFor(Cardinal ms) { PumpUntil([] { return false; }, ms); }
+inline void PumpFor(Cardinal ms)
+{
+  PumpUntil([] { return false; }, ms);
+}
 
-}  // namespace xinput
+}   // namespace xinput

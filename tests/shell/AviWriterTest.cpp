@@ -12,7 +12,10 @@ uint32_t U32(const std::vector<uint8_t>& b, size_t at)
   return uint32_t(b.at(at)) | uint32_t(b.at(at + 1)) << 8 | uint32_t(b.at(at + 2)) << 16 | uint32_t(b.at(at + 3)) << 24;
 }
 
-std::string Tag(const std::vector<uint8_t>& b, size_t at) { return std::string(b.begin() + long(at), b.begin() + long(at + 4)); }
+std::string Tag(const std::vector<uint8_t>& b, size_t at)
+{
+  return std::string(b.begin() + long(at), b.begin() + long(at + 4));
+}
 
 // The position of the first chunk or list with the tag (lists by their type) at or after from.
 size_t Find(const std::vector<uint8_t>& b, const std::string& tag, size_t from = 12)
@@ -23,7 +26,7 @@ size_t Find(const std::vector<uint8_t>& b, const std::string& tag, size_t from =
   return std::string::npos;
 }
 
-}  // namespace
+}   // namespace
 
 TEST(AviWriterTest, ChunkSizesIndexAndHeadersDescribeTheFrames)
 {
@@ -38,9 +41,9 @@ TEST(AviWriterTest, ChunkSizesIndexAndHeadersDescribeTheFrames)
   const size_t avih = Find(avi, "avih");
   ASSERT_NE(avih, std::string::npos);
   EXPECT_EQ(U32(avi, avih + 8), 1000000u / 12);   // microseconds a frame
-  EXPECT_EQ(U32(avi, avih + 8 + 16), 4u);          // frames
-  EXPECT_EQ(U32(avi, avih + 8 + 32), 32u);         // width
-  EXPECT_EQ(U32(avi, avih + 8 + 36), 24u);         // height
+  EXPECT_EQ(U32(avi, avih + 8 + 16), 4u);         // frames
+  EXPECT_EQ(U32(avi, avih + 8 + 32), 32u);        // width
+  EXPECT_EQ(U32(avi, avih + 8 + 36), 24u);        // height
   const size_t strh = Find(avi, "strh");
   ASSERT_NE(strh, std::string::npos);
   EXPECT_EQ(Tag(avi, strh + 8), "vids");

@@ -66,7 +66,7 @@ TCamGraph MakeGraph(Byte kind, TCanvas* canvas = nullptr)
 
 TColor PixelAt(const TCamGraph& g, int x, int y) { return g.Picture()->GetPixel(x, y) & 0xFFFFFF; }
 
-}  // namespace
+}   // namespace
 
 TEST(CamGraphTest, StartShapesAndShapeParameter)
 {

@@ -124,25 +124,25 @@ bool PictureDecodes(const std::string& file, std::string& why)
 const std::map<std::string, Integer>& PageTopics()
 {
   static const std::map<std::string, Integer> topics{
-    {"TWOCOG.HTM", 1},        {"THREECOG.HTM", 2},   {"COMPGEAR.HTM", 3},      {"BEVELGEAR.HTM", 4},
-    {"VEEPULLEY.HTM", 5},     {"PULLEYBELT.HTM", 5}, {"JOCKEY.HTM", 6},        {"STEPCONE.HTM", 7},
-    {"CHAIN.HTM", 8},         {"PULLEYS.HTM", 9},    {"MITREGEAR.HTM", 10},    {"WESTON.HTM", 12},
-    {"CAM_CIRCULAR.HTM", 14}, {"CRANK_SLIDER.HTM", 17}, {"SCREWS.HTM", 18},    {"SCREWJACK.HTM", 19},
-    {"CRANK_SLOT.HTM", 20},   {"WINDLASS.HTM", 21},  {"ROTARY.HTM", 22},       {"OSCILLATE.HTM", 23},
-    {"LINEAR.HTM", 24},       {"RECIPROCATE.HTM", 25}, {"LEVER_CLASS1.HTM", 26}, {"LEVER_CLASS2.HTM", 27},
-    {"LEVER_CLASS3.HTM", 28}, {"REV_MOTION.HTM", 29}, {"BELL_CRANK.HTM", 30},  {"PARALLEL.HTM", 31},
-    {"TREADLE.HTM", 32},      {"TOGGLE.HTM", 33},    {"DERAILLEUR.HTM", 34},   {"RACK_PINION.HTM", 35},
-    {"WORM.HTM", 36},         {"RATCHET.HTM", 37},   {"HELICAL.HTM", 38},      {"INCLINED.HTM", 39},
-    {"CAM_BOX.HTM", 40},
+      {"TWOCOG.HTM", 1},        {"THREECOG.HTM", 2},      {"COMPGEAR.HTM", 3},      {"BEVELGEAR.HTM", 4},
+      {"VEEPULLEY.HTM", 5},     {"PULLEYBELT.HTM", 5},    {"JOCKEY.HTM", 6},        {"STEPCONE.HTM", 7},
+      {"CHAIN.HTM", 8},         {"PULLEYS.HTM", 9},       {"MITREGEAR.HTM", 10},    {"WESTON.HTM", 12},
+      {"CAM_CIRCULAR.HTM", 14}, {"CRANK_SLIDER.HTM", 17}, {"SCREWS.HTM", 18},       {"SCREWJACK.HTM", 19},
+      {"CRANK_SLOT.HTM", 20},   {"WINDLASS.HTM", 21},     {"ROTARY.HTM", 22},       {"OSCILLATE.HTM", 23},
+      {"LINEAR.HTM", 24},       {"RECIPROCATE.HTM", 25},  {"LEVER_CLASS1.HTM", 26}, {"LEVER_CLASS2.HTM", 27},
+      {"LEVER_CLASS3.HTM", 28}, {"REV_MOTION.HTM", 29},   {"BELL_CRANK.HTM", 30},   {"PARALLEL.HTM", 31},
+      {"TREADLE.HTM", 32},      {"TOGGLE.HTM", 33},       {"DERAILLEUR.HTM", 34},   {"RACK_PINION.HTM", 35},
+      {"WORM.HTM", 36},         {"RATCHET.HTM", 37},      {"HELICAL.HTM", 38},      {"INCLINED.HTM", 39},
+      {"CAM_BOX.HTM", 40},
   };
   return topics;
 }
 
-const char* const ReferencePages[] = {"MECHANISM.HTM",      "REF_MOMENTS.HTM",  "REF_EQUILIB.HTM", "REF_MA.HTM",
-                                      "REF_TORQUE.HTM",     "REF_VR.HTM",       "REF_EFFICIENCY.HTM",
-                                      "REF_SHAFTS.HTM",     "REF_BEARINGS.HTM", "REF_CLUTCHES.HTM"};
+const char* const ReferencePages[] = {"MECHANISM.HTM",    "REF_MOMENTS.HTM", "REF_EQUILIB.HTM",    "REF_MA.HTM",
+                                      "REF_TORQUE.HTM",   "REF_VR.HTM",      "REF_EFFICIENCY.HTM", "REF_SHAFTS.HTM",
+                                      "REF_BEARINGS.HTM", "REF_CLUTCHES.HTM"};
 
-}  // namespace
+}   // namespace
 
 TEST(ContentPagesTest, EveryPageIsThereAndGoesWithItsTopic)
 {
@@ -268,9 +268,8 @@ TEST(ContentPagesTest, TheIndexReachesEveryPage)
   std::vector<std::string> todo;
   for (const TIndexHeading& h : TopicIndexContents())
     for (const TIndexLink& item : h.Items)
-      todo.push_back(Upper(std::filesystem::path(std::string(item.URL).substr(0, std::string(item.URL).find('#')))
-                             .filename()
-                             .string()));
+      todo.push_back(Upper(
+          std::filesystem::path(std::string(item.URL).substr(0, std::string(item.URL).find('#'))).filename().string()));
   while (!todo.empty()) {
     const std::string key = todo.back();
     todo.pop_back();
@@ -323,11 +322,11 @@ TEST(ContentPagesTest, PicturesOfPagesInTheViewer)
     const char* Picture;
   };
   const TShot shots[] = {
-    {"TwoCog.htm", "", "content-page-topic.png"},
-    {"ref_Moments.htm", "", "content-page-reference.png"},
-    {"Cam_Circular.htm", "#HEART", "content-page-cam-anchor.png"},
-    {"VeePulley.htm", "", "content-page-enlarged-link.png"},
-    {"Rotary.htm", "", "content-page-clip-link.png"},
+      {"TwoCog.htm", "", "content-page-topic.png"},
+      {"ref_Moments.htm", "", "content-page-reference.png"},
+      {"Cam_Circular.htm", "#HEART", "content-page-cam-anchor.png"},
+      {"VeePulley.htm", "", "content-page-enlarged-link.png"},
+      {"Rotary.htm", "", "content-page-clip-link.png"},
   };
   for (const TShot& s : shots) {
     SCOPED_TRACE(s.Page);

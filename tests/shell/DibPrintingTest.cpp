@@ -74,7 +74,7 @@ Integer Print(TBitmapPrinterDC& dc, const TDib& d, TRect dest, TRect src, TRect 
 
 TColor PagePixel(const TBitmapPrinterDC& dc, int x, int y) { return dc.Page.GetPixel(x, y) & 0xFFFFFF; }
 
-}  // namespace
+}   // namespace
 
 TEST(DibPrintingTest, PrintsThePictureAtItsSizeAndScaled)
 {
@@ -157,12 +157,12 @@ TEST(DibPrintingTest, NothingToPrintAndBadParameters)
   EXPECT_EQ(PrintDIB(nullptr, 0, 0, 40, 30, 0, 0, 40, 30, d.Header.data(), d.Header.size(), d.Bits.data(),
                      d.Bits.size(), nullptr, false, false, 0, 0, 100, 100, nullptr),
             BAD_PARAMETER);
-  for (auto damage : {+[](TDib& x) { Put32(x.Header, 0, 64); },          // unknown header size
-                      +[](TDib& x) { x.Header[14] = 7; },                  // 7 bits per pixel
-                      +[](TDib& x) { Put32(x.Header, 4, 0); },             // no width
-                      +[](TDib& x) { Put32(x.Header, 8, 0); },             // no height
-                      +[](TDib& x) { Put32(x.Header, 16, 9); },            // unknown compression
-                      +[](TDib& x) { x.Header.resize(20); }}) {            // cut short
+  for (auto damage : {+[](TDib& x) { Put32(x.Header, 0, 64); },   // unknown header size
+                      +[](TDib& x) { x.Header[14] = 7; },         // 7 bits per pixel
+                      +[](TDib& x) { Put32(x.Header, 4, 0); },    // no width
+                      +[](TDib& x) { Put32(x.Header, 8, 0); },    // no height
+                      +[](TDib& x) { Put32(x.Header, 16, 9); },   // unknown compression
+                      +[](TDib& x) { x.Header.resize(20); }}) {   // cut short
     TDib bad = d;
     damage(bad);
     EXPECT_EQ(Print(dc, bad, Bounds(0, 0, 40, 30), Bounds(0, 0, 10, 10), all), BAD_PARAMETER);
@@ -361,8 +361,8 @@ TEST(DibPrintingTest, PrintsOnAPdfPrinter)
   ASSERT_GT(w, 300);
   ASSERT_GT(h, 300);
   int tiles = 0, total = 0;
-  Integer r = PrintDIB(dc, 0, 0, 400, 300, 0, 0, 40, 30, d.Header.data(), d.Header.size(), d.Bits.data(),
-                       d.Bits.size(), nullptr, false, true, 0, 0, w, h, [&](Integer done, Integer all) {
+  Integer r = PrintDIB(dc, 0, 0, 400, 300, 0, 0, 40, 30, d.Header.data(), d.Header.size(), d.Bits.data(), d.Bits.size(),
+                       nullptr, false, true, 0, 0, w, h, [&](Integer done, Integer all) {
                          tiles = done;
                          total = all;
                          return true;
@@ -370,8 +370,8 @@ TEST(DibPrintingTest, PrintsOnAPdfPrinter)
   EXPECT_EQ(r, 1);
   EXPECT_EQ(tiles, 4);   // 400 x 300 in tiles of 256 x 256
   EXPECT_EQ(total, 4);
-  EXPECT_EQ(PrintDIB(dc, 0, 0, 400, 300, 0, 0, 41, 30, d.Header.data(), d.Header.size(), d.Bits.data(),
-                     d.Bits.size(), nullptr, false, true, 0, 0, w, h, nullptr),
+  EXPECT_EQ(PrintDIB(dc, 0, 0, 400, 300, 0, 0, 41, 30, d.Header.data(), d.Header.size(), d.Bits.data(), d.Bits.size(),
+                     nullptr, false, true, 0, 0, w, h, nullptr),
             BAD_PARAMETER);
   printer.EndDoc();
   std::vector<uint8_t> bytes = ReadFileBytes(file, 1 << 24);

@@ -70,7 +70,7 @@ Integer FirstCogTeeth(const TGLBaseSceneObject* obj)
   return 0;
 }
 
-}  // namespace
+}   // namespace
 
 // A window made from the full screen's size down to 800 by 600 keeps a page pane that reads
 // as a page, with every button of its toolbar in view (none behind the chevron).

@@ -16,7 +16,8 @@ std::vector<uint8_t> Indices(size_t n, int colours, uint32_t seed, int runEvery)
   uint32_t x = seed;
   for (size_t i = 0; i < n; ++i) {
     x = x * 1664525u + 1013904223u;
-    v[i] = (runEvery > 0 && i > 0 && (x >> 28) % uint32_t(runEvery) == 0) ? v[i - 1] : uint8_t((x >> 16) % uint32_t(colours));
+    v[i] = (runEvery > 0 && i > 0 && (x >> 28) % uint32_t(runEvery) == 0) ? v[i - 1]
+                                                                          : uint8_t((x >> 16) % uint32_t(colours));
   }
   return v;
 }
@@ -34,7 +35,7 @@ TColor DecodedColour(const TGif& gif, int x, int y)
   return gif.ColorTables()[size_t(gif.GlobalTableIndex)].Colors[size_t(index)];
 }
 
-}  // namespace
+}   // namespace
 
 TEST(GifWriterTest, IndicesSurviveTheRoundTripAtEveryPaletteSize)
 {
@@ -48,7 +49,8 @@ TEST(GifWriterTest, IndicesSurviveTheRoundTripAtEveryPaletteSize)
       pic.Height = 97;
       for (int i = 0; i < colours; ++i)
         pic.Palette.push_back(RGBColor(i, 255 - i, (i * 37) & 255));
-      pic.Indices = Indices(size_t(pic.Width) * size_t(pic.Height), colours, uint32_t(colours * 7 + runEvery), runEvery);
+      pic.Indices =
+          Indices(size_t(pic.Width) * size_t(pic.Height), colours, uint32_t(colours * 7 + runEvery), runEvery);
       TGif gif;
       ASSERT_NO_THROW(Decode(gif, SaveGifToBytes(pic)));
       ASSERT_EQ(gif.ImageCount(), 1);

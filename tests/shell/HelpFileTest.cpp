@@ -37,7 +37,7 @@ std::vector<std::string> SourcePages()
   return out;
 }
 
-}  // namespace
+}   // namespace
 
 TEST(HelpFile, StandardReaderListsEveryPageAndThePopupFile)
 {
@@ -46,12 +46,13 @@ TEST(HelpFile, StandardReaderListsEveryPageAndThePopupFile)
   chmFile* h = chm_open(BuiltHelpFile().c_str());
   ASSERT_NE(h, nullptr);
   std::set<std::string> listed;
-  chm_enumerate(h, CHM_ENUMERATE_NORMAL | CHM_ENUMERATE_FILES,
-                [](chmFile*, chmUnitInfo* ui, void* c) {
-                  static_cast<std::set<std::string>*>(c)->insert(Lower(ui->path));
-                  return CHM_ENUMERATOR_CONTINUE;
-                },
-                &listed);
+  chm_enumerate(
+      h, CHM_ENUMERATE_NORMAL | CHM_ENUMERATE_FILES,
+      [](chmFile*, chmUnitInfo* ui, void* c) {
+        static_cast<std::set<std::string>*>(c)->insert(Lower(ui->path));
+        return CHM_ENUMERATOR_CONTINUE;
+      },
+      &listed);
   std::vector<std::string> pages = SourcePages();
   ASSERT_GT(pages.size(), 30u);
   for (const std::string& p : pages)
@@ -116,23 +117,40 @@ TEST(HelpFile, ContextNumbersOfTheProgramMatchTheFileAndLeadToPagesOrPopups)
   std::string popups = chm.Read("CSHelp.txt");
   // The numbers the program's menu items and controls carry.
   const std::pair<const char*, THelpContext> program[] = {
-      {"IDH_MAIN_WINDOW", IDH_MAIN_WINDOW},       {"IDH_FILE_PRINT_MECHANISM", IDH_FILE_PRINT_MECHANISM},
-      {"IDH_FILE_PRINT_TEXT", IDH_FILE_PRINT_TEXT}, {"IDH_FILE_EXIT", IDH_FILE_EXIT},
-      {"IDH_EDIT_COPY_MECHANISM", IDH_EDIT_COPY_MECHANISM}, {"IDH_EDIT_COPY_MECHANISM_FILE", IDH_EDIT_COPY_MECHANISM_FILE},
-      {"IDH_EDIT_COPY_TEXT", IDH_EDIT_COPY_TEXT}, {"IDH_VIEW_BACKGROUND", IDH_VIEW_BACKGROUND},
-      {"IDH_VIEW_TEXT_BACKGROUND", IDH_VIEW_TEXT_BACKGROUND}, {"IDH_VIEW_AXES", IDH_VIEW_AXES},
-      {"IDH_VIEW_RESET", IDH_VIEW_RESET},         {"IDH_ANIMATION_SPEED", IDH_ANIMATION_SPEED},
-      {"IDH_TEST_ALL", IDH_TEST_ALL},             {"IDH_TEST_CATEGORY", IDH_TEST_CATEGORY},
-      {"IDH_HELP_SEARCH", IDH_HELP_SEARCH},       {"IDH_HELP_CONTENTS", IDH_HELP_CONTENTS},
-      {"IDH_HELP_ABOUT", IDH_HELP_ABOUT},         {"IDH_SPEED_DIALOG", IDH_SPEED_DIALOG},
-      {"IDH_TEST_WINDOW", IDH_TEST_WINDOW},       {"IDH_PRINT_PREVIEW", IDH_PRINT_PREVIEW},
-      {"IDH_ENLARGED_PICTURE", IDH_ENLARGED_PICTURE}, {"IDH_VIDEO_WINDOW", IDH_VIDEO_WINDOW},
-      {"IDH_USER_NAME", IDH_USER_NAME},           {"IDH_ABOUT", IDH_ABOUT},
-      {"IDH_POPUP_3D_VIEW", IDH_POPUP_3D_VIEW},   {"IDH_POPUP_STEP_BAR", IDH_POPUP_STEP_BAR},
-      {"IDH_POPUP_START", IDH_POPUP_START},       {"IDH_POPUP_STOP", IDH_POPUP_STOP},
-      {"IDH_POPUP_ZOOM", IDH_POPUP_ZOOM},         {"IDH_POPUP_SPEED_SLIDER", IDH_POPUP_SPEED_SLIDER},
-      {"IDH_POPUP_USER_NAME", IDH_POPUP_USER_NAME}, {"IDH_POPUP_TEST_ANSWERS", IDH_POPUP_TEST_ANSWERS},
-      {"IDH_POPUP_PAGE", IDH_POPUP_PAGE},         {"IDH_POPUP_CAM_SHAPE", IDH_POPUP_CAM_SHAPE},
+      {"IDH_MAIN_WINDOW", IDH_MAIN_WINDOW},
+      {"IDH_FILE_PRINT_MECHANISM", IDH_FILE_PRINT_MECHANISM},
+      {"IDH_FILE_PRINT_TEXT", IDH_FILE_PRINT_TEXT},
+      {"IDH_FILE_EXIT", IDH_FILE_EXIT},
+      {"IDH_EDIT_COPY_MECHANISM", IDH_EDIT_COPY_MECHANISM},
+      {"IDH_EDIT_COPY_MECHANISM_FILE", IDH_EDIT_COPY_MECHANISM_FILE},
+      {"IDH_EDIT_COPY_TEXT", IDH_EDIT_COPY_TEXT},
+      {"IDH_VIEW_BACKGROUND", IDH_VIEW_BACKGROUND},
+      {"IDH_VIEW_TEXT_BACKGROUND", IDH_VIEW_TEXT_BACKGROUND},
+      {"IDH_VIEW_AXES", IDH_VIEW_AXES},
+      {"IDH_VIEW_RESET", IDH_VIEW_RESET},
+      {"IDH_ANIMATION_SPEED", IDH_ANIMATION_SPEED},
+      {"IDH_TEST_ALL", IDH_TEST_ALL},
+      {"IDH_TEST_CATEGORY", IDH_TEST_CATEGORY},
+      {"IDH_HELP_SEARCH", IDH_HELP_SEARCH},
+      {"IDH_HELP_CONTENTS", IDH_HELP_CONTENTS},
+      {"IDH_HELP_ABOUT", IDH_HELP_ABOUT},
+      {"IDH_SPEED_DIALOG", IDH_SPEED_DIALOG},
+      {"IDH_TEST_WINDOW", IDH_TEST_WINDOW},
+      {"IDH_PRINT_PREVIEW", IDH_PRINT_PREVIEW},
+      {"IDH_ENLARGED_PICTURE", IDH_ENLARGED_PICTURE},
+      {"IDH_VIDEO_WINDOW", IDH_VIDEO_WINDOW},
+      {"IDH_USER_NAME", IDH_USER_NAME},
+      {"IDH_ABOUT", IDH_ABOUT},
+      {"IDH_POPUP_3D_VIEW", IDH_POPUP_3D_VIEW},
+      {"IDH_POPUP_STEP_BAR", IDH_POPUP_STEP_BAR},
+      {"IDH_POPUP_START", IDH_POPUP_START},
+      {"IDH_POPUP_STOP", IDH_POPUP_STOP},
+      {"IDH_POPUP_ZOOM", IDH_POPUP_ZOOM},
+      {"IDH_POPUP_SPEED_SLIDER", IDH_POPUP_SPEED_SLIDER},
+      {"IDH_POPUP_USER_NAME", IDH_POPUP_USER_NAME},
+      {"IDH_POPUP_TEST_ANSWERS", IDH_POPUP_TEST_ANSWERS},
+      {"IDH_POPUP_PAGE", IDH_POPUP_PAGE},
+      {"IDH_POPUP_CAM_SHAPE", IDH_POPUP_CAM_SHAPE},
   };
   EXPECT_EQ(names.size(), std::size(program));
   for (auto& [name, number] : program) {
@@ -184,10 +202,10 @@ TEST(HelpFile, TruncatedDamagedAndForeignFilesAreRefusedWithAReason)
       b[i++] = char(c);
     return b;
   };
-  for (const std::string& bad : {patched(dir + 0x10, {0, 0, 0, 0x40}),    // chunk size 1 GB
-                                 patched(dir + 0x2C, {0xFF, 0xFF, 0, 0}),  // more chunks than the file
-                                 patched(dir + 0x54, {'X', 'X', 'X', 'X'}), // first chunk not a listing
-                                 patched(dir + 0x1C, {0x40, 0, 0, 0})}) {   // index root past the chunks
+  for (const std::string& bad : {patched(dir + 0x10, {0, 0, 0, 0x40}),        // chunk size 1 GB
+                                 patched(dir + 0x2C, {0xFF, 0xFF, 0, 0}),     // more chunks than the file
+                                 patched(dir + 0x54, {'X', 'X', 'X', 'X'}),   // first chunk not a listing
+                                 patched(dir + 0x1C, {0x40, 0, 0, 0})}) {     // index root past the chunks
     std::string r = reason(WriteHelpCopy("patched.chm", bad));
     EXPECT_NE(r.find("damaged"), std::string::npos) << r;
   }
@@ -197,7 +215,8 @@ TEST(HelpFile, TruncatedDamagedAndForeignFilesAreRefusedWithAReason)
 
 TEST(HelpSitemap, EntriesLevelsNamesAndPagesAsWritten)
 {
-  std::vector<TSitemapEntry> e = ParseSitemap(R"(<HTML><BODY><!-- <OBJECT type="text/sitemap"><param name="Name" value="Hidden"></OBJECT> -->
+  std::vector<TSitemapEntry> e =
+      ParseSitemap(R"(<HTML><BODY><!-- <OBJECT type="text/sitemap"><param name="Name" value="Hidden"></OBJECT> -->
 <UL>
  <LI><OBJECT type="text/sitemap"><param name="Name" value="Top &amp; first"><param name="Local" value="A.htm"></OBJECT>
  <UL>
@@ -220,7 +239,8 @@ TEST(HelpSitemap, EntriesLevelsNamesAndPagesAsWritten)
   EXPECT_EQ(e[3].Name, "Back at top A");
   EXPECT_EQ(e[3].Level, 0);
   // Unclosed tags and stray closings neither crash nor go below the top.
-  std::vector<TSitemapEntry> odd = ParseSitemap("</UL></UL><OBJECT type=\"text/sitemap\"><param name=\"Name\" value=\"X\"></OBJECT><UL><OBJECT type=\"text/sitemap\"><param name=\"Name");
+  std::vector<TSitemapEntry> odd = ParseSitemap(
+      "</UL></UL><OBJECT type=\"text/sitemap\"><param name=\"Name\" value=\"X\"></OBJECT><UL><OBJECT type=\"text/sitemap\"><param name=\"Name");
   ASSERT_EQ(odd.size(), 1u);
   EXPECT_EQ(odd[0].Level, 0);
 

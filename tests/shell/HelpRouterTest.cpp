@@ -50,7 +50,7 @@ struct HelpRouterTest : ::testing::Test {
   }
 };
 
-}  // namespace
+}   // namespace
 
 TEST_F(HelpRouterTest, OneRouterAtATimeAndThePreviousHelpEventComesBack)
 {
@@ -108,10 +108,11 @@ TEST_F(HelpRouterTest, CommandsBecomeTheViewersCallsOnTheChmFile)
   router.SearchHelpKeyword(std::string(300, 'k'));
   ApplicationHelpCommand(HELP_QUIT, 0);
 
-  const std::vector<std::pair<Cardinal, std::string>> want = {
-      {HH_HELP_CONTEXT, chm}, {HH_DISPLAY_TOC, chm},   {HH_DISPLAY_INDEX, chm}, {HH_DISPLAY_TOC, chm},
-      {HH_DISPLAY_TOC, chm},  {HH_DISPLAY_INDEX, chm}, {HH_DISPLAY_INDEX, chm}, {HH_DISPLAY_INDEX, chm},
-      {HH_DISPLAY_INDEX, chm}, {HH_CLOSE_ALL, "<null>"}};
+  const std::vector<std::pair<Cardinal, std::string>> want = {{HH_HELP_CONTEXT, chm},  {HH_DISPLAY_TOC, chm},
+                                                              {HH_DISPLAY_INDEX, chm}, {HH_DISPLAY_TOC, chm},
+                                                              {HH_DISPLAY_TOC, chm},   {HH_DISPLAY_INDEX, chm},
+                                                              {HH_DISPLAY_INDEX, chm}, {HH_DISPLAY_INDEX, chm},
+                                                              {HH_DISPLAY_INDEX, chm}, {HH_CLOSE_ALL, "<null>"}};
   ASSERT_EQ(Calls.size(), want.size());
   for (size_t i = 0; i < want.size(); ++i) {
     EXPECT_EQ(Calls[i].Command, want[i].first) << i;

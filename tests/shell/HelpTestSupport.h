@@ -37,8 +37,9 @@ inline std::string MakeProgramFolder(const std::string& name, bool withFile, con
   std::filesystem::remove_all(root);
   std::filesystem::create_directories(root / "Help");
   if (withFile)
-    std::ofstream((root / "Help" / "KVHelp.chm").string(), std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
+    std::ofstream((root / "Help" / "KVHelp.chm").string(), std::ios::binary)
+        .write(bytes.data(), std::streamsize(bytes.size()));
   return root.string() + "/";
 }
 
-}  // namespace helptest
+}   // namespace helptest

@@ -86,7 +86,7 @@ struct HelpViewerTest : ::testing::Test {
   }
 };
 
-}  // namespace
+}   // namespace
 
 TEST_F(HelpViewerTest, ContentsOpensTheWelcomePageBesideTheContentsTree)
 {
@@ -194,7 +194,7 @@ TEST_F(HelpViewerTest, PopupsShowTheirTextFromThePopupFileAtThePointAndCloseOnAC
   EXPECT_LE(std::abs(r.Left + r.Width() / 2 - 400), 1);
   EXPECT_EQ(r.Top, 120);
   EXPECT_GT(r.Width(), 100);
-  EXPECT_LE(r.Width(), 340);   // wrapped, not one long line
+  EXPECT_LE(r.Width(), 340);                // wrapped, not one long line
   EXPECT_EQ(HelpViewerWindow(), nullptr);   // a popup opens no help window
 
   TBitmap shot(r.Width(), r.Height());
@@ -423,10 +423,12 @@ TEST_F(HelpViewerTest, PictureOfTheHelpWindowWithItsContentsAndAPage)
   auto rowArea = [&](Integer row) { return Bounds(treeArea.Left, treeArea.Top + row * h, treeArea.Width(), h); };
   auto selection = [](TColor c) { return c == ColorToRGB(clBtnFace) || c == ColorToRGB(clHighlight); };
   EXPECT_GT(count(rowArea(selectedRow), selection), 300);
-  EXPECT_LT(count(rowArea(selectedRow + 1), [](TColor c) { return c == ColorToRGB(clBtnFace); }), 30);   // text edges at most
+  EXPECT_LT(count(rowArea(selectedRow + 1), [](TColor c) { return c == ColorToRGB(clBtnFace); }),
+            30);   // text edges at most
   EXPECT_LT(count(rowArea(0), [](TColor c) { return c == ColorToRGB(clBtnFace); }), 30);
   EXPECT_GT(count(pageArea, [](TColor c) { return GetRValue(c) < 80 && GetGValue(c) < 80; }), 500);   // text
-  EXPECT_GT(count(pageArea, [](TColor c) { return c == ColorToRGB(clWindow); }), pageArea.Width() * pageArea.Height() / 2);
+  EXPECT_GT(count(pageArea, [](TColor c) { return c == ColorToRGB(clWindow); }),
+            pageArea.Width() * pageArea.Height() / 2);
 
   // The index side, with a keyword looked up.
   w.ShowIndex("tee");
@@ -471,8 +473,8 @@ TEST_F(HelpViewerTest, PicturesOfAPageComeFromInsideTheHelpFile)
 
   // A page whose picture is not in the file, though a file of that name lies beside it.
   std::filesystem::create_directories(Folder + "Help/images");
-  std::filesystem::copy_file(std::string(ORRELO_TEST_OUTPUT) + "/../bin/HTML/images/topic.gif", Folder + "Help/images/gone.gif",
-                             std::filesystem::copy_options::overwrite_existing);
+  std::filesystem::copy_file(std::string(ORRELO_TEST_OUTPUT) + "/../bin/HTML/images/topic.gif",
+                             Folder + "Help/images/gone.gif", std::filesystem::copy_options::overwrite_existing);
   const std::filesystem::path before = std::filesystem::current_path();
   std::filesystem::current_path(Folder + "Help");
   w.Viewer->LoadFromString("<p><img src=\"images/gone.gif\" width=14 height=14> gone</p>");
@@ -586,18 +588,21 @@ TEST(HelpContentsTree, AScrollBarShowsWhileTheRowsDoNotFit)
 
 TEST(HelpText, PopupTextsContextPagesAndLinkResolution)
 {
-  std::string map = "// numbers\n#define IDH_ONE 10\r\n  #define IDH_TWO   20 // the second\n#define BROKEN x\n#define IDH_BIG 1234567890123\n";
+  std::string map =
+      "// numbers\n#define IDH_ONE 10\r\n  #define IDH_TWO   20 // the second\n#define BROKEN x\n#define IDH_BIG 1234567890123\n";
   std::map<std::string, Integer> names = ParseContextNames(map);
   EXPECT_EQ(names.size(), 2u);
   EXPECT_EQ(names["idh_two"], 20);
   std::map<Integer, std::string> pages =
-      ParseContextPages(map, "; comment\nIDH_ONE = One.htm\nidh_two=Sub\\Two.htm#x\n30=Thirty.htm\nIDH_NONE=No.htm\njunk\n");
+      ParseContextPages(map,
+                        "; comment\nIDH_ONE = One.htm\nidh_two=Sub\\Two.htm#x\n30=Thirty.htm\nIDH_NONE=No.htm\njunk\n");
   EXPECT_EQ(pages.size(), 3u);
   EXPECT_EQ(pages[10], "One.htm");
   EXPECT_EQ(pages[20], "Sub\\Two.htm#x");
   EXPECT_EQ(pages[30], "Thirty.htm");
 
-  std::string popups = ".topic IDH_ONE\nFirst line\ncontinues here.\n\nSecond paragraph.\n\n.topic 20\n  Twenty.  \n.topic IDH_UNKNOWN\nLost.\n";
+  std::string popups =
+      ".topic IDH_ONE\nFirst line\ncontinues here.\n\nSecond paragraph.\n\n.topic 20\n  Twenty.  \n.topic IDH_UNKNOWN\nLost.\n";
   EXPECT_EQ(FindPopupText(popups, 10, names), "First line continues here.\nSecond paragraph.");
   EXPECT_EQ(FindPopupText(popups, 20, names), "Twenty.");
   EXPECT_EQ(FindPopupText(popups, 30, names), "");
@@ -638,7 +643,7 @@ public:
   }
 };
 
-}  // namespace
+}   // namespace
 
 TEST(HelpMenuLoop, ASpaceTypedOnTheBarOpensTheWindowsSystemMenu)
 {

@@ -43,7 +43,7 @@ TEST(LeverChevron, AtA250PixelPaneTheChevronListsTheHiddenLabelAndControls)
   ASSERT_NE(popup, nullptr);
   mainwindow::Pump(100);
   std::system(
-    ("import -window root '" + std::string(ORRELO_TEST_OUTPUT) + "/lever-chevron-250.png' 2> /dev/null").c_str());
+      ("import -window root '" + std::string(ORRELO_TEST_OUTPUT) + "/lever-chevron-250.png' 2> /dev/null").c_str());
   // The popup lists every hidden one: buttons as its viewers, the label and the box as
   // themselves inside its window.
   std::vector<std::string> listed;

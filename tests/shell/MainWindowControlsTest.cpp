@@ -54,8 +54,8 @@ using mainwindow::Pump;
 // geometry it issues, children in order. Two models that print alike draw alike.
 struct TModelPrint {
   Integer Children = 0;
-  std::string Shape;              // classes, visibility, calls, nesting
-  std::vector<double> Numbers;    // matrices and call arguments, in order
+  std::string Shape;             // classes, visibility, calls, nesting
+  std::vector<double> Numbers;   // matrices and call arguments, in order
   bool operator==(const TModelPrint& o) const
   {
     if (Children != o.Children || Shape != o.Shape || Numbers.size() != o.Numbers.size())
@@ -69,8 +69,8 @@ struct TModelPrint {
 
 std::ostream& operator<<(std::ostream& os, const TModelPrint& p)
 {
-  return os << p.Children << " children, shape " << std::hash<std::string>{}(p.Shape) << "/" << p.Shape.size()
-            << ", " << p.Numbers.size() << " numbers";
+  return os << p.Children << " children, shape " << std::hash<std::string>{}(p.Shape) << "/" << p.Shape.size() << ", "
+            << p.Numbers.size() << " numbers";
 }
 
 void PrintObject(TGLBaseSceneObject* o, TModelPrint& out)
@@ -263,8 +263,8 @@ protected:
   static Single CameraDistance()
   {
     TVector a = Frm->GLCamera->AbsolutePosition(), b = Frm->RootDC->AbsolutePosition();
-    return Single(std::sqrt(double(a[0] - b[0]) * (a[0] - b[0]) + double(a[1] - b[1]) * (a[1] - b[1]) +
-                            double(a[2] - b[2]) * (a[2] - b[2])));
+    return Single(std::sqrt(double(a[0] - b[0]) * (a[0] - b[0]) + double(a[1] - b[1]) * (a[1] - b[1])
+                            + double(a[2] - b[2]) * (a[2] - b[2])));
   }
 
   static TMessages* Messages;
@@ -282,9 +282,9 @@ using K = TKVMainFrm;
 struct TControlCase {
   const char* Name;
   Integer Topic;
-  std::function<void(K&)> Prepare;            // before the model is shown (may be empty)
-  std::function<void(K&)> Act;                // the user's input
-  std::function<void(TTopicControls&)> Moves; // what the input does to the values
+  std::function<void(K&)> Prepare;                     // before the model is shown (may be empty)
+  std::function<void(K&)> Act;                         // the user's input
+  std::function<void(TTopicControls&)> Moves;          // what the input does to the values
   std::function<Integer(const TTopicControls&)> Max;   // the step bar's maximum after it
   // The rebuilt model's cogs from the values, when it has any.
   std::function<std::vector<Integer>(const TTopicControls&)> Teeth = {};
@@ -296,7 +296,7 @@ std::function<std::string(K&)> Caption(TLabel* K::*member)
   return [member](K& f) { return (f.*member)->Caption(); };
 }
 
-}  // namespace
+}   // namespace
 
 TEST_F(Controls, EveryControlRebuildsTheModelFromItsNewValue)
 {
@@ -311,59 +311,148 @@ TEST_F(Controls, EveryControlRebuildsTheModelFromItsNewValue)
   auto upDown = [](TUpDown* K::*ud, Integer pos) { return [ud, pos](K& f) { (f.*ud)->SetPosition(pos); }; };
 
   std::vector<TControlCase> cases = {
-      {"left cog up", 1, {}, [](K& f) { ClickUp(f.CogUpDn[0]); }, [](TTopicControls& c) { c.Cog[0] += 1; }, gearPair,
+      {"left cog up",
+       1,
+       {},
+       [](K& f) { ClickUp(f.CogUpDn[0]); },
+       [](TTopicControls& c) { c.Cog[0] += 1; },
+       gearPair,
        pairTeeth},
-      {"right cog down", 1, {}, [](K& f) { ClickDown(f.CogUpDn[1]); }, [](TTopicControls& c) { c.Cog[1] -= 1; },
-       gearPair, pairTeeth},
-      {"train: right cog up", 2, {}, [](K& f) { ClickUp(f.CogUpDn[2]); }, [](TTopicControls& c) { c.Cog[2] += 1; },
+      {"right cog down",
+       1,
+       {},
+       [](K& f) { ClickDown(f.CogUpDn[1]); },
+       [](TTopicControls& c) { c.Cog[1] -= 1; },
+       gearPair,
+       pairTeeth},
+      {"train: right cog up",
+       2,
+       {},
+       [](K& f) { ClickUp(f.CogUpDn[2]); },
+       [](TTopicControls& c) { c.Cog[2] += 1; },
        [](const TTopicControls& c) { return GearTrainRepeatAngle(c.Cog[0], c.Cog[1], c.Cog[2]); },
-       [](const TTopicControls& c) { return std::vector<Integer>{c.Cog[0], c.Cog[1], c.Cog[2]}; }},
-      {"compound: last cog up", 3, {}, [](K& f) { ClickUp(f.CogUpDn[3]); },
+       [](const TTopicControls& c) {
+         return std::vector<Integer>{c.Cog[0], c.Cog[1], c.Cog[2]};
+       }},
+      {"compound: last cog up",
+       3,
+       {},
+       [](K& f) { ClickUp(f.CogUpDn[3]); },
        [](TTopicControls& c) { c.Cog[3] += 1; },
        [](const TTopicControls& c) { return CompoundGearRepeatAngle(c.Cog[0], c.Cog[1], c.Cog[2], c.Cog[3]); }},
-      {"compound: third cog down", 3, {}, [](K& f) { ClickDown(f.CogUpDn[2]); },
+      {"compound: third cog down",
+       3,
+       {},
+       [](K& f) { ClickDown(f.CogUpDn[2]); },
        [](TTopicControls& c) { c.Cog[2] -= 1; },
        [](const TTopicControls& c) { return CompoundGearRepeatAngle(c.Cog[0], c.Cog[1], c.Cog[2], c.Cog[3]); }},
-      {"helical: right cog up", 38, {}, [](K& f) { ClickUp(f.CogUpDn[1]); }, [](TTopicControls& c) { c.Cog[1] += 1; },
-       gearPair, pairTeeth},
-      {"rack: pinion up", 35, {}, [](K& f) { ClickUp(f.CogUpDn[0]); },
+      {"helical: right cog up",
+       38,
+       {},
+       [](K& f) { ClickUp(f.CogUpDn[1]); },
+       [](TTopicControls& c) { c.Cog[1] += 1; },
+       gearPair,
+       pairTeeth},
+      {"rack: pinion up",
+       35,
+       {},
+       [](K& f) { ClickUp(f.CogUpDn[0]); },
        [](TTopicControls& c) { c.Cog[0] += 1; },
        [](const TTopicControls& c) { return RackPinionRepeatAngle(c.Cog[0], 4.0f); }},
-      {"worm: wheel teeth up", 36, {}, [](K& f) { ClickUp(f.CogUpDn[0]); }, [](TTopicControls& c) { c.Cog[0] = 11; },
+      {"worm: wheel teeth up",
+       36,
+       {},
+       [](K& f) { ClickUp(f.CogUpDn[0]); },
+       [](TTopicControls& c) { c.Cog[0] = 11; },
        fixed(720)},
-      {"belt: left pulley up", 5, {}, [](K& f) { ClickUp(f.VP1UpDn); },
-       [](TTopicControls& c) { c.PulleySize[0] += 1; }, pulleys},
-      {"belt: right pulley down", 5, {}, [](K& f) { ClickDown(f.VP2UpDn); },
-       [](TTopicControls& c) { c.PulleySize[1] -= 1; }, pulleys},
+      {"belt: left pulley up",
+       5,
+       {},
+       [](K& f) { ClickUp(f.VP1UpDn); },
+       [](TTopicControls& c) { c.PulleySize[0] += 1; },
+       pulleys},
+      {"belt: right pulley down",
+       5,
+       {},
+       [](K& f) { ClickDown(f.VP2UpDn); },
+       [](TTopicControls& c) { c.PulleySize[1] -= 1; },
+       pulleys},
       {"belt: flat belt", 5, {}, [](K& f) { Pick(f.BeltCB, 1); }, [](TTopicControls& c) { c.BeltItem = 1; }, pulleys},
       {"jockey: right pulley up", 6, upDown(&K::VP2UpDn, 6), [](K& f) { ClickUp(f.VP2UpDn); },
        [](TTopicControls& c) { c.PulleySize[1] = 7; },
        [](const TTopicControls& c) { return JockeyBeltRepeatAngle(c.PulleySize[0], c.PulleySize[1]); }},
-      {"jockey: flat belt", 6, {}, [](K& f) { Pick(f.BeltCB, 1); }, [](TTopicControls& c) { c.BeltItem = 1; },
+      {"jockey: flat belt",
+       6,
+       {},
+       [](K& f) { Pick(f.BeltCB, 1); },
+       [](TTopicControls& c) { c.BeltItem = 1; },
        [](const TTopicControls& c) { return JockeyBeltRepeatAngle(c.PulleySize[0], c.PulleySize[1]); }},
-      {"derailleur: 14 teeth", 34, {}, [](K& f) { Click(f.DG14Btn); }, [](TTopicControls& c) { c.BikeGear = 0; },
+      {"derailleur: 14 teeth",
+       34,
+       {},
+       [](K& f) { Click(f.DG14Btn); },
+       [](TTopicControls& c) { c.BikeGear = 0; },
        [](const TTopicControls&) { return DerailleurRepeatAngle(0); }},
-      {"derailleur: 18 teeth", 34, {}, [](K& f) { Click(f.DG18Btn); }, [](TTopicControls& c) { c.BikeGear = 2; },
+      {"derailleur: 18 teeth",
+       34,
+       {},
+       [](K& f) { Click(f.DG18Btn); },
+       [](TTopicControls& c) { c.BikeGear = 2; },
        [](const TTopicControls&) { return DerailleurRepeatAngle(2); }},
-      {"chain: left sprocket up", 8, {}, [](K& f) { ClickUp(f.Chain1UpDn); }, [](TTopicControls& c) { c.Chain[0] = 11; },
+      {"chain: left sprocket up",
+       8,
+       {},
+       [](K& f) { ClickUp(f.Chain1UpDn); },
+       [](TTopicControls& c) { c.Chain[0] = 11; },
        [](const TTopicControls& c) { return ChainDriveRepeatAngle(c.Chain[0], c.Chain[1]); }},
-      {"chain: right sprocket down", 8, {}, [](K& f) { ClickDown(f.Chain2UpDn); },
+      {"chain: right sprocket down",
+       8,
+       {},
+       [](K& f) { ClickDown(f.Chain2UpDn); },
        [](TTopicControls& c) { c.Chain[1] = 19; },
        [](const TTopicControls& c) { return ChainDriveRepeatAngle(c.Chain[0], c.Chain[1]); }},
-      {"step cone down", 7, {}, [](K& f) { ClickDown(f.StepConeUpDn); }, [](TTopicControls& c) { c.BeltStep = 2; },
+      {"step cone down",
+       7,
+       {},
+       [](K& f) { ClickDown(f.StepConeUpDn); },
+       [](TTopicControls& c) { c.BeltStep = 2; },
        [](const TTopicControls& c) { return StepConeRepeatAngle(c.BeltStep); }},
-      {"step cone back up", 7, {}, [](K& f) { ClickUp(f.StepConeUpDn); }, [](TTopicControls& c) { c.BeltStep = 3; },
+      {"step cone back up",
+       7,
+       {},
+       [](K& f) { ClickUp(f.StepConeUpDn); },
+       [](TTopicControls& c) { c.BeltStep = 3; },
        [](const TTopicControls& c) { return StepConeRepeatAngle(c.BeltStep); }},
-      {"circular cam: offset a line on", 13, {}, scroll(&K::CamOffsetHsb, scLineDown),
-       [](TTopicControls& c) { c.CamOffset = 11; }, fixed(360)},
-      {"pear cam: offset dragged", 14, {}, scroll(&K::CamOffsetHsb, scTrack, 22),
-       [](TTopicControls& c) { c.CamOffset = 22; }, fixed(360)},
-      {"circular cam: point follower", 13, {}, [](K& f) { Pick(f.CamCB, 2); },
-       [](TTopicControls& c) { c.CamFollower = 2; }, fixed(360)},
-      {"heart cam: flat follower", 15, {}, [](K& f) { Pick(f.CamCB, 1); }, [](TTopicControls& c) { c.CamFollower = 1; },
+      {"circular cam: offset a line on",
+       13,
+       {},
+       scroll(&K::CamOffsetHsb, scLineDown),
+       [](TTopicControls& c) { c.CamOffset = 11; },
        fixed(360)},
-      {"reverse motion: pivot moved", 29, {}, scroll(&K::LinkOffsetHsb, scPosition, 12),
-       [](TTopicControls& c) { c.PivotOffset = 12; }, fixed(360)},
+      {"pear cam: offset dragged",
+       14,
+       {},
+       scroll(&K::CamOffsetHsb, scTrack, 22),
+       [](TTopicControls& c) { c.CamOffset = 22; },
+       fixed(360)},
+      {"circular cam: point follower",
+       13,
+       {},
+       [](K& f) { Pick(f.CamCB, 2); },
+       [](TTopicControls& c) { c.CamFollower = 2; },
+       fixed(360)},
+      {"heart cam: flat follower",
+       15,
+       {},
+       [](K& f) { Pick(f.CamCB, 1); },
+       [](TTopicControls& c) { c.CamFollower = 1; },
+       fixed(360)},
+      {"reverse motion: pivot moved",
+       29,
+       {},
+       scroll(&K::LinkOffsetHsb, scPosition, 12),
+       [](TTopicControls& c) { c.PivotOffset = 12; },
+       fixed(360)},
       {"crank slider: offset up", 17, at(&K::CrankOffsetHsb, 25), scroll(&K::CrankOffsetHsb, scLineDown),
        [](TTopicControls& c) { c.CrankOffset = 26; }, fixed(360)},
       // The slot builds from where the bar goes, as the slider does.
@@ -371,30 +460,69 @@ TEST_F(Controls, EveryControlRebuildsTheModelFromItsNewValue)
        [](TTopicControls& c) { c.CrankOffset = 14; }, fixed(720)},
       {"crank slot: one line on", 20, at(&K::CrankOffsetHsb, 20), scroll(&K::CrankOffsetHsb, scLineUp),
        [](TTopicControls& c) { c.CrankOffset = 19; }, fixed(720)},
-      {"hoist: two wheels", 9, upDown(&K::HoistUpDn, 1), [](K& f) { ClickUp(f.HoistUpDn); },
-       [](TTopicControls& c) { c.HoistWheels = 2; }, fixed(180), {},
+      {"hoist: two wheels",
+       9,
+       upDown(&K::HoistUpDn, 1),
+       [](K& f) { ClickUp(f.HoistUpDn); },
+       [](TTopicControls& c) { c.HoistWheels = 2; },
+       fixed(180),
+       {},
        {{Caption(&K::HoistLoadLabel), "Effort = 100N     Load = 200N"}}},
-      {"hoist: four wheels down to three", 9, upDown(&K::HoistUpDn, 4), [](K& f) { ClickDown(f.HoistUpDn); },
-       [](TTopicControls& c) { c.HoistWheels = 3; }, fixed(180), {},
+      {"hoist: four wheels down to three",
+       9,
+       upDown(&K::HoistUpDn, 4),
+       [](K& f) { ClickDown(f.HoistUpDn); },
+       [](TTopicControls& c) { c.HoistWheels = 3; },
+       fixed(180),
+       {},
        {{Caption(&K::HoistLoadLabel), "Effort = 100N     Load = 300N"}}},
-      {"screw: acme thread", 18, {}, [](K& f) { Pick(f.ScrewCB, 3); }, [](TTopicControls& c) { c.ThreadProfile = 3; },
+      {"screw: acme thread",
+       18,
+       {},
+       [](K& f) { Pick(f.ScrewCB, 3); },
+       [](TTopicControls& c) { c.ThreadProfile = 3; },
        fixed(3600)},
       {"screw: pitch up", 18, at(&K::ScrewPitchHsb, 10), scroll(&K::ScrewPitchHsb, scLineDown),
        [](TTopicControls& c) { c.ScrewPitch = 11; }, fixed(3600)},
-      {"windlass: longer handle", 21, at(&K::HandRadHsb, 60), scroll(&K::HandRadHsb, scPosition, 90),
-       [](TTopicControls& c) { c.HandleRadius = 90; }, fixed(1800), {},
+      {"windlass: longer handle",
+       21,
+       at(&K::HandRadHsb, 60),
+       scroll(&K::HandRadHsb, scPosition, 90),
+       [](TTopicControls& c) { c.HandleRadius = 90; },
+       fixed(1800),
+       {},
        {{Caption(&K::HandRadLabel), "Handle radius = 15.00"}, {Caption(&K::LoadLabel), "Load = 15.00"}}},
-      {"windlass: shorter handle", 21, {}, scroll(&K::HandRadHsb, scPosition, 30),
-       [](TTopicControls& c) { c.HandleRadius = 30; }, fixed(1800), {},
+      {"windlass: shorter handle",
+       21,
+       {},
+       scroll(&K::HandRadHsb, scPosition, 30),
+       [](TTopicControls& c) { c.HandleRadius = 30; },
+       fixed(1800),
+       {},
        {{Caption(&K::HandRadLabel), "Handle radius = 5.00"}, {Caption(&K::LoadLabel), "Load = 5.00"}}},
-      {"weston: small radius up", 12, at(&K::WPRadiusHsb, 15), scroll(&K::WPRadiusHsb, scLineDown),
-       [](TTopicControls& c) { c.WestonRadius = 16; }, fixed(1080), {},
+      {"weston: small radius up",
+       12,
+       at(&K::WPRadiusHsb, 15),
+       scroll(&K::WPRadiusHsb, scLineDown),
+       [](TTopicControls& c) { c.WestonRadius = 16; },
+       fixed(1080),
+       {},
        {{Caption(&K::WPradLabel), "Small Radius = 16      Load = 10.00"}}},
-      {"weston: small radius down", 12, at(&K::WPRadiusHsb, 15), scroll(&K::WPRadiusHsb, scLineUp),
-       [](TTopicControls& c) { c.WestonRadius = 14; }, fixed(1080), {},
+      {"weston: small radius down",
+       12,
+       at(&K::WPRadiusHsb, 15),
+       scroll(&K::WPRadiusHsb, scLineUp),
+       [](TTopicControls& c) { c.WestonRadius = 14; },
+       fixed(1080),
+       {},
        {{Caption(&K::WPradLabel), "Small Radius = 14      Load = 6.67"}}},
-      {"weston: radii equal", 12, at(&K::WPRadiusHsb, 18), scroll(&K::WPRadiusHsb, scBottom),
-       [](TTopicControls& c) { c.WestonRadius = 20; }, fixed(1080), {},
+      {"weston: radii equal",
+       12,
+       at(&K::WPRadiusHsb, 18),
+       scroll(&K::WPRadiusHsb, scBottom),
+       [](TTopicControls& c) { c.WestonRadius = 20; },
+       fixed(1080),
+       {},
        {{Caption(&K::WPradLabel), "Small Radius = 20      Load = "}}},
       {"box cam: slot angle", 16, at(&K::CamSlotHsb, 20), scroll(&K::CamSlotHsb, scPosition, 35),
        [](TTopicControls& c) { c.CamSlot = 35; }, fixed(360)},
@@ -605,10 +733,8 @@ TEST_F(Controls, InclinedPlaneTurnsWithoutARebuildAndLabelsTheEffort)
     const char* Effort;
   };
   const TRow rows[] = {
-      {scPosition, 0, "Angle = 0 \xBA", "Effort = 0 N"},
-      {scLineDown, 0, "Angle = 1 \xBA", "Effort = 175 N"},
-      {scPosition, 30, "Angle = 30 \xBA", "Effort = 5000 N"},
-      {scBottom, 0, "Angle = 45 \xBA", "Effort = 7071 N"},
+      {scPosition, 0, "Angle = 0 \xBA", "Effort = 0 N"},      {scLineDown, 0, "Angle = 1 \xBA", "Effort = 175 N"},
+      {scPosition, 30, "Angle = 30 \xBA", "Effort = 5000 N"}, {scBottom, 0, "Angle = 45 \xBA", "Effort = 7071 N"},
       {scLineUp, 0, "Angle = 44 \xBA", "Effort = 6947 N"},
   };
   const TShownModel shown(Frm->SceneBase);
@@ -636,10 +762,10 @@ TEST_F(Controls, MarkerBoxesShowAndHideMarkersWithoutARebuild)
     TCheckBox* K::*Box;
   };
   const TRow rows[] = {
-      {1, &K::TwoCogChk},   {2, &K::TwoCogChk},    {3, &K::TwoCogChk},  {35, &K::TwoCogChk}, {36, &K::TwoCogChk},
-      {38, &K::TwoCogChk},  {4, &K::BevelChk},     {10, &K::BevelChk},  {5, &K::VPChk},      {6, &K::VPChk},
-      {7, &K::StepConeChk}, {8, &K::ChainChk},     {12, &K::WPMarkerChk}, {13, &K::CamChk},  {14, &K::CamChk},
-      {15, &K::CamChk},     {16, &K::BoxCamChk},   {32, &K::TreadleChk}, {34, &K::BikeChk},
+      {1, &K::TwoCogChk},   {2, &K::TwoCogChk},  {3, &K::TwoCogChk},    {35, &K::TwoCogChk}, {36, &K::TwoCogChk},
+      {38, &K::TwoCogChk},  {4, &K::BevelChk},   {10, &K::BevelChk},    {5, &K::VPChk},      {6, &K::VPChk},
+      {7, &K::StepConeChk}, {8, &K::ChainChk},   {12, &K::WPMarkerChk}, {13, &K::CamChk},    {14, &K::CamChk},
+      {15, &K::CamChk},     {16, &K::BoxCamChk}, {32, &K::TreadleChk},  {34, &K::BikeChk},
   };
   for (const TRow& r : rows) {
     SCOPED_TRACE(r.Topic);
@@ -1179,12 +1305,14 @@ TEST_F(Controls, ViewItemsForTheModelOnlyWhileItShowsAndShowAxesToggles)
 {
   Show(40);
   Frm->View1Click(Frm->View1, false);
-  for (TTBXCustomItem* i : std::initializer_list<TTBXCustomItem*>{Frm->Backgroundcolor1, Frm->Showaxes1, Frm->Resetviewpoint1})
+  for (TTBXCustomItem* i :
+       std::initializer_list<TTBXCustomItem*>{Frm->Backgroundcolor1, Frm->Showaxes1, Frm->Resetviewpoint1})
     EXPECT_FALSE(i->Enabled()) << i->Caption();
   EXPECT_TRUE(Frm->Textbackgroundcolour1->Enabled());
   Show(1);
   Frm->View1Click(Frm->View1, false);
-  for (TTBXCustomItem* i : std::initializer_list<TTBXCustomItem*>{Frm->Backgroundcolor1, Frm->Showaxes1, Frm->Resetviewpoint1})
+  for (TTBXCustomItem* i :
+       std::initializer_list<TTBXCustomItem*>{Frm->Backgroundcolor1, Frm->Showaxes1, Frm->Resetviewpoint1})
     EXPECT_TRUE(i->Enabled()) << i->Caption();
 
   ASSERT_FALSE(Frm->Showaxes1->Checked());
@@ -1225,12 +1353,11 @@ TEST_F(Controls, PageCheckBoxesKeepTheirCaptionsInANarrowPane)
   struct TRow {
     Integer Topic;
     TCheckBox* K::*Box;
-    Integer Left;    // where the page puts it
-    bool Room;       // the page has room for it beside its other controls at 390
+    Integer Left;   // where the page puts it
+    bool Room;      // the page has room for it beside its other controls at 390
   };
-  const TRow rows[] = {{1, &K::TwoCogChk, 320, true},    {4, &K::BevelChk, 320, true},
-                       {16, &K::BoxCamChk, 306, true},   {32, &K::TreadleChk, 262, true},
-                       {34, &K::BikeChk, 230, true},     {5, &K::VPChk, 352, false},
+  const TRow rows[] = {{1, &K::TwoCogChk, 320, true},     {4, &K::BevelChk, 320, true}, {16, &K::BoxCamChk, 306, true},
+                       {32, &K::TreadleChk, 262, true},   {34, &K::BikeChk, 230, true}, {5, &K::VPChk, 352, false},
                        {12, &K::WPMarkerChk, 340, false}, {13, &K::CamChk, 366, false}};
   auto paneWidth = [](Integer w) {
     Frm->LeftPanel->SetWidth(w);

@@ -34,4 +34,4 @@ inline void SaveWindowPicture(TKVMainFrm& f, const std::string& name)
   SaveTestPicture(shot, name);
 }
 
-}  // namespace mainwindow
+}   // namespace mainwindow

@@ -120,7 +120,11 @@ protected:
     delete Messages;
     Pump();
   }
-  void SetUp() override { Messages->Texts.clear(); Messages->Answer = mrOk; }
+  void SetUp() override
+  {
+    Messages->Texts.clear();
+    Messages->Answer = mrOk;
+  }
 
   static void Follow(const std::string& url)
   {
@@ -145,7 +149,7 @@ TKVMainFrm* MainWindow::Frm = nullptr;
 
 using mainwindow::SaveWindowPicture;
 
-}  // namespace
+}   // namespace
 
 TEST_F(MainWindow, StartsOnTheIndexWithTheSplashPicture)
 {
@@ -175,7 +179,8 @@ TEST_F(MainWindow, StartsOnTheIndexWithTheSplashPicture)
 TEST_F(MainWindow, IdleToolbarButtonsShowNoFrame)
 {
   for (auto [bar, item] : {std::pair<TTBXToolbar*, TTBCustomItem*>{Frm->HTMLToolbar, Frm->PrintBtn},
-                           {Frm->HTMLToolbar, Frm->TestBtn}, {Frm->MainToolbar, Frm->ZoomInBtn}}) {
+                           {Frm->HTMLToolbar, Frm->TestBtn},
+                           {Frm->MainToolbar, Frm->ZoomInBtn}}) {
     SCOPED_TRACE(item->Caption());
     TTBItemViewer* v = bar->View()->Find(item);
     ASSERT_NE(v, nullptr);
@@ -196,7 +201,7 @@ namespace {
 
 struct TExpect {
   Integer Id;
-  const char* Page;    // control page, or "" for the lever toolbar / cam graph
+  const char* Page;   // control page, or "" for the lever toolbar / cam graph
   Integer Min, Max;
 };
 
@@ -251,7 +256,7 @@ std::map<Integer, TExpect> Expectations()
   return m;
 }
 
-}  // namespace
+}   // namespace
 
 TEST_F(MainWindow, EveryPageKeyShowsItsTopicPanelControlsAndRange)
 {
@@ -482,8 +487,12 @@ TEST_F(MainWindow, ClipLinksPlayInTheChosenPlayerAndStayInTheirFolder)
     return true;
   });
   Frm->VideoMode = 1;
-  Follow("\xA3" "clip.avi");
-  Follow("\xC2\xA3" "CLIP.AVI");
+  Follow(
+      "\xA3"
+      "clip.avi");
+  Follow(
+      "\xC2\xA3"
+      "CLIP.AVI");
   ASSERT_EQ(opened.size(), 2u);
   EXPECT_EQ(fs::path(opened[0]).filename(), "clip.avi");
   EXPECT_TRUE(Messages->Texts.empty());
@@ -492,7 +501,9 @@ TEST_F(MainWindow, ClipLinksPlayInTheChosenPlayerAndStayInTheirFolder)
   EXPECT_EQ(Messages->Texts.size(), 1u);
   // A player that will not start is reported.
   SetShellOpenHandler([](const std::string&) { return false; });
-  Follow("\xA3" "clip.avi");
+  Follow(
+      "\xA3"
+      "clip.avi");
   EXPECT_EQ(Messages->Texts.size(), 2u);
   SetShellOpenHandler({});
   Frm->VideoMode = 0;
@@ -650,7 +661,11 @@ TEST_F(MainWindow, ClosingAsksAndNoKeepsTheClockRunning)
 TEST_F(MainWindow, ClipLinksOpenTheVideoWindow)
 {
   Frm->VideoMode = 0;
-  bool shown = WithModal([] { Follow("\xA3" "clip.avi"); });
+  bool shown = WithModal([] {
+    Follow(
+        "\xA3"
+        "clip.avi");
+  });
   // Without a media back end the window cannot open the clip: then the error box says so.
   EXPECT_TRUE(shown || Messages->Texts.size() == 1u);
   if (shown)
@@ -773,8 +788,8 @@ TEST_F(MainWindow, LeverToolbarTakesTheControlPagesPlace)
 TEST_F(MainWindow, ErrorBoxText)
 {
   EXPECT_EQ(TKVMainFrm::ErrorBoxText("Bad thing"),
-            "Bad thing\r\nAn unexpected error has occured.\r\nIf the problem persists, please report it to\r\n" +
-                std::string(PublisherName));
+            "Bad thing\r\nAn unexpected error has occured.\r\nIf the problem persists, please report it to\r\n"
+                + std::string(PublisherName));
 }
 
 TEST_F(MainWindow, PicturesOfTopicsInTheWindow)
@@ -803,7 +818,7 @@ bool RunLoopUntil(const std::function<bool()>& done, Cardinal ms = 2000)
   return done();
 }
 
-}  // namespace
+}   // namespace
 
 TEST_F(MainWindow, IdleWorkGoesOnWhileTheModelTurns)
 {
@@ -907,7 +922,7 @@ TEST_F(MainWindow, FontItemsSetTheSizeAndLayTheShownPageOutAgain)
 
 namespace {
 std::vector<uint8_t> ToBytes(const std::string& s) { return {s.begin(), s.end()}; }
-}  // namespace
+}   // namespace
 
 TEST(MainWindowAlone, LeftPaneIsHalfTheWorkAreaWhereverItStarts)
 {

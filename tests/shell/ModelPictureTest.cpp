@@ -37,8 +37,8 @@ class ModelPictureTest : public ::testing::Test {
 protected:
   void SetUp() override
   {
-    Dir = std::string(ORRELO_TEST_OUTPUT) + "/mechanism/" +
-          ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    Dir = std::string(ORRELO_TEST_OUTPUT) + "/mechanism/"
+          + ::testing::UnitTest::GetInstance()->current_test_info()->name();
     std::filesystem::remove_all(Dir);
     std::filesystem::create_directories(Dir);
     SetMessageAnswerer([this](const TMessageRequest& r) {
@@ -66,7 +66,7 @@ protected:
   TModalResult Answer = mrYes;
 };
 
-}  // namespace
+}   // namespace
 
 TEST(MechanismPicture, FitsThePictureOnThePageAndCentresIt)
 {
@@ -112,8 +112,9 @@ TEST_F(ModelPictureTest, PrintsThePictureWithTheNameToPdf)
   }
   const Integer w = page.Width(), h = page.Height();
   auto near = [](TColor c, TColor want) {
-    return std::abs(int(GetRValue(c)) - int(GetRValue(want))) < 40 &&
-           std::abs(int(GetGValue(c)) - int(GetGValue(want))) < 40 && std::abs(int(GetBValue(c)) - int(GetBValue(want))) < 40;
+    return std::abs(int(GetRValue(c)) - int(GetRValue(want))) < 40
+           && std::abs(int(GetGValue(c)) - int(GetGValue(want))) < 40
+           && std::abs(int(GetBValue(c)) - int(GetBValue(want))) < 40;
   };
   EXPECT_TRUE(near(page.GetPixel(w / 4, h / 2), clRed));
   EXPECT_TRUE(near(page.GetPixel(3 * w / 4, h / 2), clBlue));
@@ -289,8 +290,8 @@ TEST_F(ModelPictureTest, TheViewsPictureOnTheClipboardForOtherPrograms)
   EXPECT_NE(targets.find("image/png"), std::string::npos) << targets;
   const std::string file = Dir + "/clip.png";
   ReadClipboardWith("xclip -selection clipboard -t image/png -o > '" + file + "' 2>/dev/null");
-  EXPECT_NE(RunCommand("identify '" + file + "'").find("PNG " + std::to_string(shot->Width()) + "x" +
-                                                std::to_string(shot->Height())),
+  EXPECT_NE(RunCommand("identify '" + file + "'")
+                .find("PNG " + std::to_string(shot->Width()) + "x" + std::to_string(shot->Height())),
             std::string::npos);
 
   // Saved through the save dialog as a JPEG.

@@ -50,7 +50,7 @@ void ExpectRefused(const TLoaded& r)
   EXPECT_EQ(r.Height, 0);
 }
 
-}  // namespace
+}   // namespace
 
 TEST(PrintHelpersTest, PageInfoHasAnEvenMargin)
 {

@@ -35,7 +35,7 @@ protected:
   std::unique_ptr<THTMLViewer> Viewer;
 };
 
-}  // namespace
+}   // namespace
 
 TEST_F(PrintPreviewTest, PagesLabelAndButtons)
 {
@@ -106,7 +106,8 @@ TEST_F(PrintPreviewTest, ZoomFitsTheHeightOrTheWidth)
   form.SetBounds(0, 0, 700, 600);
   form.ScrollBox1Resize(nullptr);
   const TMetaFilePrinter& mf = *form.MFPrinter;
-  const double aspect = (double(mf.PhysicalWidth) / mf.PixelsPerInchX) / (double(mf.PhysicalHeight) / mf.PixelsPerInchY);
+  const double aspect =
+      (double(mf.PhysicalWidth) / mf.PixelsPerInchX) / (double(mf.PhysicalHeight) / mf.PixelsPerInchY);
   EXPECT_FALSE(form.FitWidth);
   EXPECT_NEAR(form.PagePanel->Height(), form.ScrollBox1->ClientHeight() - 20, 1);
   EXPECT_NEAR(form.PagePanel->Width(), form.PagePanel->Height() * aspect, 2);

@@ -37,7 +37,7 @@ TInk InkIn(const TBitmap& page, double pixelsPerPoint, const TWordBox& box)
   return ink;
 }
 
-}  // namespace
+}   // namespace
 
 // The name lies over the picture's top-left corner: on a black model background as on a
 // white one, it shows as dark letters on a light ground.

@@ -70,10 +70,10 @@ std::string Normalised(const std::string& text)
 // The words that carry the question's meaning: small words and plural endings left out.
 std::set<std::string> ContentWords(const std::string& text)
 {
-  static const std::set<std::string> small = {"a",    "an",  "the",  "of",  "to",   "is",   "it",    "its",
-                                              "in",   "on",  "for",  "and", "or",   "by",   "what",  "which",
-                                              "how",  "does", "do",  "this", "that", "with", "from",  "one",
-                                              "be",   "are", "as",   "at",  "each", "when", "why",   "can",
+  static const std::set<std::string> small = {"a",    "an",   "the",   "of",   "to",   "is",   "it",   "its",
+                                              "in",   "on",   "for",   "and",  "or",   "by",   "what", "which",
+                                              "how",  "does", "do",    "this", "that", "with", "from", "one",
+                                              "be",   "are",  "as",    "at",   "each", "when", "why",  "can",
                                               "many", "much", "times", "turn", "turns"};
   std::set<std::string> out;
   for (std::string w : Words(text)) {
@@ -116,10 +116,10 @@ TEST(QuestionBankTest, RightAnswersAreSpreadOverTheLettersInEveryCategory)
     const double n = double(list.size());
     for (int letter = 0; letter < 4; ++letter) {
       const double share = byLetter[letter] / n;
-      EXPECT_GE(share, 0.15) << name << ": right answer " << char('A' + letter) << " in " << byLetter[letter]
-                             << " of " << list.size();
-      EXPECT_LE(share, 0.35) << name << ": right answer " << char('A' + letter) << " in " << byLetter[letter]
-                             << " of " << list.size();
+      EXPECT_GE(share, 0.15) << name << ": right answer " << char('A' + letter) << " in " << byLetter[letter] << " of "
+                             << list.size();
+      EXPECT_LE(share, 0.35) << name << ": right answer " << char('A' + letter) << " in " << byLetter[letter] << " of "
+                             << list.size();
     }
   }
 }
@@ -142,7 +142,7 @@ TEST(QuestionBankTest, NoQuestionIsAskedTwice)
         continue;
       const bool sameAnswer = Normalised(a.Answers[size_t(a.Correct)]) == Normalised(b.Answers[size_t(b.Correct)]);
       EXPECT_FALSE(sameAnswer && Overlap(ContentWords(a.Text), ContentWords(b.Text)) >= 0.6)
-        << "the same question twice:\n  " << a.Text << "\n  " << b.Text;
+          << "the same question twice:\n  " << a.Text << "\n  " << b.Text;
     }
 }
 

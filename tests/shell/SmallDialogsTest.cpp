@@ -59,7 +59,7 @@ struct TMessages {
   std::vector<std::string> Texts;
 };
 
-}  // namespace
+}   // namespace
 
 TEST(SmallDialogsTest, SplashShowsItsPictureOrStaysAtItsSize)
 {

@@ -84,7 +84,7 @@ TRunResult RunProgram(const std::string& program, const std::string& extraEnv, i
   return result;
 }
 
-}  // namespace
+}   // namespace
 
 TEST(StartupMarks, TheProgramMarksTheIndexThenTheFirstFrameAndEndsCleanly)
 {

@@ -32,7 +32,8 @@ class TopicTestTest : public ::testing::Test {
 protected:
   void SetUp() override
   {
-    Dir = std::string(ORRELO_TEST_OUTPUT) + "/topictest/" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    Dir = std::string(ORRELO_TEST_OUTPUT) + "/topictest/"
+          + ::testing::UnitTest::GetInstance()->current_test_info()->name();
     std::filesystem::remove_all(Dir);
     std::filesystem::create_directories(Dir + "/HTML/Images");
     RunCommand("convert -size 20x18 xc:orange '" + Dir + "/HTML/Images/button.gif' 2>/dev/null");
@@ -69,8 +70,8 @@ protected:
     for (int y = 0; y < v.PaintPanel()->Height(); y += 2)
       for (int x = 0; x < 120; x += 2) {
         TLinkInfo info;
-        if ((v.SectionList().LinkAt(shot.Canvas(), x, y + v.SectionList().YOff, info) & guUrl) && info.UrlTarg &&
-            info.UrlTarg->URL == letter) {
+        if ((v.SectionList().LinkAt(shot.Canvas(), x, y + v.SectionList().YOff, info) & guUrl) && info.UrlTarg
+            && info.UrlTarg->URL == letter) {
           v.PanelMouseDown(mbLeft, 0, x, y);
           v.PanelMouseUp(mbLeft, 0, x, y);
           return true;
@@ -99,7 +100,7 @@ protected:
   std::vector<std::string> Messages;
 };
 
-}  // namespace
+}   // namespace
 
 TEST_F(TopicTestTest, AnswersTicksCrossesRetryAndTheResult)
 {
@@ -130,7 +131,8 @@ TEST_F(TopicTestTest, AnswersTicksCrossesRetryAndTheResult)
   EXPECT_TRUE(form->Finished);
   EXPECT_TRUE(form->Reported);
   ASSERT_EQ(Messages.size(), 1u);
-  EXPECT_EQ(Messages[0], "Some answers are wrong.\r\nTo try the question again, click\r\non the questions marked with X.");
+  EXPECT_EQ(Messages[0],
+            "Some answers are wrong.\r\nTo try the question again, click\r\non the questions marked with X.");
   EXPECT_EQ(form->Questions[0]->State, TTarvQuestion::qsWrong);
   const TColor cross = MarkColour(*form, 0), tick = MarkColour(*form, 1);
   EXPECT_GT(GetRValue(cross), GetGValue(cross));
@@ -358,7 +360,9 @@ TEST_F(TopicTestTest, AnswersAreChosenWithTabAndEnter)
   THTMLViewer& v = *form->viewer;
   ASSERT_TRUE(testwait::WaitUntil([&] { return v.Focused(); }, 3000));
   auto keys = [](const std::string& k) { return std::system(("xdotool key --delay 30 " + k).c_str()) == 0; };
-  auto focusedOn = [&](const std::string& Letter) { return testwait::WaitUntil([&] { return v.FocusedLinkURL() == Letter; }); };
+  auto focusedOn = [&](const std::string& Letter) {
+    return testwait::WaitUntil([&] { return v.FocusedLinkURL() == Letter; });
+  };
   ASSERT_TRUE(keys("Tab"));
   EXPECT_TRUE(focusedOn("A"));
   ASSERT_TRUE(keys("Tab Tab"));
@@ -369,7 +373,8 @@ TEST_F(TopicTestTest, AnswersAreChosenWithTabAndEnter)
   v.PaintTo(shot.Canvas(), 0, 0);
   SaveTestPicture(shot, "topictest-answer-focus.png");
   testwait::WaitUntil([] { return false; }, 300);
-  RunCommand("import -window root '" + std::string(ORRELO_TEST_OUTPUT) + "/topictest-answer-focus-screen.png' 2>/dev/null");
+  RunCommand("import -window root '" + std::string(ORRELO_TEST_OUTPUT)
+             + "/topictest-answer-focus-screen.png' 2>/dev/null");
 
   ASSERT_TRUE(keys("Return"));
   EXPECT_TRUE(testwait::WaitUntil([&] { return form->Current == 1; }));

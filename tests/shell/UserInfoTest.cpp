@@ -13,12 +13,9 @@ void Type(TEdit* edit, const std::string& text)
     edit->DispatchKeyPress(ch);
 }
 
-TUserFrm* ShownForm()
-{
-  return dynamic_cast<TUserFrm*>(Screen().ActiveForm());
-}
+TUserFrm* ShownForm() { return dynamic_cast<TUserFrm*>(Screen().ActiveForm()); }
 
-}  // namespace
+}   // namespace
 
 TEST(UserInfoTest, ApplyOnlyWithAName)
 {

@@ -77,7 +77,7 @@ struct AccessibleItems : ::testing::Test {
   }
 };
 
-}  // namespace
+}   // namespace
 
 TEST_F(AccessibleItems, ToolbarAndItemsAnswerRolesNamesShortcutsAndStates)
 {
@@ -354,7 +354,7 @@ const TAccessibleSnapshot* ChildNamed(const TAccessibleSnapshot& s, const std::s
   return nullptr;
 }
 
-}  // namespace
+}   // namespace
 
 TEST(AccessibleItemsBridge, TheDesktopSeesAToolbarAndItsOpenMenuThroughThePlatform)
 {

@@ -41,7 +41,7 @@ TTBXItemInfo MenuItem(bool enabled = true, Byte hover = 0)
 
 TColor Sys(TColor c) { return ColorToRGB(c); }
 
-}  // namespace
+}   // namespace
 
 TEST(DefaultTheme, MetricsAndSizes)
 {
@@ -50,8 +50,8 @@ TEST(DefaultTheme, MetricsAndSizes)
   EXPECT_EQ(t.Name(), "Default");
   struct {
     Integer Index, Value;
-  } metrics[] = {{10, 11}, {20, 8}, {21, 3}, {34, 3}, {30, 2}, {33, 2}, {36, 2}, {60, 2}, {61, 2}, {31, 0},
-                 {32, 1}, {62, 1}, {35, -1}, {50, -1}, {37, 4}, {64, 4}, {40, 6}, {65, 13}, {99, -1}};
+  } metrics[] = {{10, 11}, {20, 8}, {21, 3},  {34, 3},  {30, 2}, {33, 2}, {36, 2}, {60, 2},  {61, 2}, {31, 0},
+                 {32, 1},  {62, 1}, {35, -1}, {50, -1}, {37, 4}, {64, 4}, {40, 6}, {65, 13}, {99, -1}};
   for (auto m : metrics)
     EXPECT_EQ(t.GetIntegerMetric(m.Index), m.Value) << m.Index;
   EXPECT_TRUE(t.GetBooleanMetric(3));
@@ -179,7 +179,7 @@ TEST(DefaultTheme, DrawsOnKnownPixels)
   withImage.HasImage = true;
   b.Fill(face);
   t.PaintMenuItem(c, {0, 0, 40, 20}, withImage);
-  EXPECT_EQ(b.GetPixel(22, 10), Sys(clHighlight));   // after the image column and metric 32
+  EXPECT_EQ(b.GetPixel(22, 10), Sys(clHighlight));    // after the image column and metric 32
   EXPECT_EQ(b.GetPixel(0, 0), Sys(clBtnHighlight));   // the image column framed raised
   EXPECT_EQ(b.GetPixel(10, 10), face);
 
@@ -229,8 +229,8 @@ TEST(DefaultTheme, PictureOfThemedItems)
 
   // A row of toolbar buttons in their states.
   const char* captions[] = {"Idle", "Hot", "Pushed", "Checked", "Disabled"};
-  TTBXItemInfo states[] = {ToolbarItem(), ToolbarItem(true, 2), ToolbarItem(true, 2, true), ToolbarItem(true, 0, false, true),
-                           ToolbarItem(false)};
+  TTBXItemInfo states[] = {ToolbarItem(), ToolbarItem(true, 2), ToolbarItem(true, 2, true),
+                           ToolbarItem(true, 0, false, true), ToolbarItem(false)};
   for (int i = 0; i < 5; ++i) {
     TRect r = Bounds(8 + i * 64, 8, 58, 24);
     t.PaintButton(c, r, states[i]);
@@ -284,7 +284,8 @@ TEST(DefaultTheme, PictureOfThemedItems)
   std::vector<uint8_t> pixels(static_cast<size_t>(b.Width()) * b.Height() * 4);
   for (Integer y = 0; y < b.Height(); ++y)
     std::copy_n(b.ScanLine(y), b.Width() * 4, pixels.data() + static_cast<size_t>(y) * b.Width() * 4);
-  SavePixelsToPng(std::string(ORRELO_TEST_OUTPUT) + "/tbx_default_theme.png", b.Width(), b.Height(), pixels.data(), false);
+  SavePixelsToPng(std::string(ORRELO_TEST_OUTPUT) + "/tbx_default_theme.png", b.Width(), b.Height(), pixels.data(),
+                  false);
 
   // The hot button shows its raised edge, the pushed one its sunken edge.
   EXPECT_EQ(b.GetPixel(72, 8), Sys(clBtnHighlight));

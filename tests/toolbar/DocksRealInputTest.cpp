@@ -60,7 +60,7 @@ TRect ScreenRectOf(TControl& c)
   return Bounds(o.X - nc.X, o.Y - nc.Y, c.Width(), c.Height());
 }
 
-}  // namespace
+}   // namespace
 
 TEST(DocksRealInput, ToolbarFollowsThePointerFromTopDockToFloatingToBottomDock)
 {
@@ -84,33 +84,33 @@ TEST(DocksRealInput, ToolbarFollowsThePointerFromTopDockToFloatingToBottomDock)
   std::vector<TPoint> pointerAt;
   bool floatedMid = false, floatedFurther = false;
   realinput::TTimedSteps steps({
-    [&] { x.MoveTo(grab); },
-    [&] { x.Press(); },
-    [&] {
-      x.MoveTo({grab.X + 20, grab.Y + 30});
-    },
-    [&] { x.MoveTo(middle); },
-    [&] {
-      floatedMid = f.Bar.Floating();
-      if (f.Bar.FloatingWindowParent())
-        floatingAt.push_back(ScreenRectOf(*f.Bar.FloatingWindowParent()));
-      pointerAt.push_back(middle);
-      realinput::Screenshot("dock-drag-1-floating.png");
-      x.MoveTo(further);
-    },
-    [&] {
-      floatedFurther = f.Bar.Floating();
-      if (f.Bar.FloatingWindowParent())
-        floatingAt.push_back(ScreenRectOf(*f.Bar.FloatingWindowParent()));
-      pointerAt.push_back(further);
-      realinput::Screenshot("dock-drag-2-following.png");
-      x.MoveTo({bottom.X, bottom.Y - 4});
-    },
-    [&] { x.MoveTo(bottom); },
-    [&] { x.Release(); },
-    [&] { x.MoveTo(away); },
-    [&] { x.Key("a"); },
-    [&] {},
+      [&] { x.MoveTo(grab); },
+      [&] { x.Press(); },
+      [&] {
+        x.MoveTo({grab.X + 20, grab.Y + 30});
+      },
+      [&] { x.MoveTo(middle); },
+      [&] {
+        floatedMid = f.Bar.Floating();
+        if (f.Bar.FloatingWindowParent())
+          floatingAt.push_back(ScreenRectOf(*f.Bar.FloatingWindowParent()));
+        pointerAt.push_back(middle);
+        realinput::Screenshot("dock-drag-1-floating.png");
+        x.MoveTo(further);
+      },
+      [&] {
+        floatedFurther = f.Bar.Floating();
+        if (f.Bar.FloatingWindowParent())
+          floatingAt.push_back(ScreenRectOf(*f.Bar.FloatingWindowParent()));
+        pointerAt.push_back(further);
+        realinput::Screenshot("dock-drag-2-following.png");
+        x.MoveTo({bottom.X, bottom.Y - 4});
+      },
+      [&] { x.MoveTo(bottom); },
+      [&] { x.Release(); },
+      [&] { x.MoveTo(away); },
+      [&] { x.Key("a"); },
+      [&] {},
   });
   ASSERT_TRUE(WaitUntil([&] { return steps.Done() && !f.Bar.DragMode(); }, 10000));
   WaitUntil([] { return false; }, 300);

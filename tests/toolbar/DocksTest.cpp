@@ -96,7 +96,7 @@ struct TFloatingBar {
   ~TFloatingBar() { Other.Hide(); }
 };
 
-}  // namespace
+}   // namespace
 
 TEST(Docks, ErrorTexts)
 {
@@ -277,7 +277,9 @@ TEST(Docks, FloatingAndRedocking)
   bar.SetCurrentDock(&f.Top);
   EXPECT_EQ(bar.LastDock(), &f.Top);
   std::vector<std::string> events;
-  bar.OnDockChanging = [&](TObject*, bool floating, TTBDock* dock) { events.push_back(floating ? "floating" : dock ? "dock" : "form"); };
+  bar.OnDockChanging = [&](TObject*, bool floating, TTBDock* dock) {
+    events.push_back(floating ? "floating" : dock ? "dock" : "form");
+  };
   bar.OnDockChanged = [&](TObject*) { events.push_back("changed"); };
   bar.SetFloatingPosition({300, 300});
   bar.SetFloating(true);
@@ -360,7 +362,9 @@ TEST(Docks, DraggingBetweenDocks)
   TPoint bottom = f.Bottom.ClientToScreen({150, 0});
 
   // Dragged onto the bottom dock and let go there.
-  PressAndPlay(HandleOf(b), {[&] { SimulateMouse(TInputKind::MouseMove, {bottom.X, bottom.Y - 5}); },
+  PressAndPlay(HandleOf(b), {[&] {
+                               SimulateMouse(TInputKind::MouseMove, {bottom.X, bottom.Y - 5});
+                             },
                              [&] { SimulateMouse(TInputKind::MouseMove, bottom); },
                              [&] { SimulateMouse(TInputKind::MouseUp, bottom); }});
   EXPECT_EQ(b.CurrentDock(), &f.Bottom);
@@ -371,20 +375,25 @@ TEST(Docks, DraggingBetweenDocks)
   // Escape puts it back where the drag began.
   Integer row = b.DockRow(), pos = b.DockPos();
   TPoint top = f.Top.ClientToScreen({200, 10});
-  PressAndPlay(HandleOf(b), {[&] { SimulateMouse(TInputKind::MouseMove, top); },
-                             [&] { SimulateKey(VK_ESCAPE); }});
+  PressAndPlay(HandleOf(b), {[&] { SimulateMouse(TInputKind::MouseMove, top); }, [&] { SimulateKey(VK_ESCAPE); }});
   EXPECT_EQ(b.CurrentDock(), &f.Bottom);
   EXPECT_EQ(b.DockRow(), row);
   EXPECT_EQ(b.DockPos(), pos);
 
   // Ctrl held over a dock keeps it floating.
-  PressAndPlay(HandleOf(b), {[&] { SimulateMouse(TInputKind::MouseMove, {top.X, top.Y + 1}, mbLeft, ssCtrl); },
-                             [&] { SimulateMouse(TInputKind::MouseUp, {top.X, top.Y + 1}, mbLeft, ssCtrl); }});
+  PressAndPlay(HandleOf(b), {[&] {
+                               SimulateMouse(TInputKind::MouseMove, {top.X, top.Y + 1}, mbLeft, ssCtrl);
+                             },
+                             [&] {
+                               SimulateMouse(TInputKind::MouseUp, {top.X, top.Y + 1}, mbLeft, ssCtrl);
+                             }});
   EXPECT_TRUE(b.Floating());
   // Dragged by its caption back onto the top dock, beside the other window.
   TPoint cap = b.FloatingWindowParent()->ClientToScreen({10, -8});
   TPoint beside = f.Top.ClientToScreen({200, 10});
-  PressAndPlay(cap, {[&] { SimulateMouse(TInputKind::MouseMove, {beside.X, beside.Y + 2}); },
+  PressAndPlay(cap, {[&] {
+                       SimulateMouse(TInputKind::MouseMove, {beside.X, beside.Y + 2});
+                     },
                      [&] { SimulateMouse(TInputKind::MouseMove, beside); },
                      [&] { SimulateMouse(TInputKind::MouseUp, beside); }});
   EXPECT_EQ(b.CurrentDock(), &f.Top);
@@ -409,20 +418,36 @@ TEST(Docks, MovingAlongASharedRowKeepsTheRowAndALoneWindowChangesRows)
   // moves it within that row and the row below does not take it.
   Integer left = b.Left();
   TPoint p = HandleOf(b);
-  PressAndPlay(p, {[&] { SimulateMouse(TInputKind::MouseMove, {p.X + 15, p.Y}); },
-                   [&] { SimulateMouse(TInputKind::MouseMove, {p.X + 30, p.Y}); },
-                   [&] { SimulateMouse(TInputKind::MouseMove, {p.X + 30, p.Y + 24}); },
-                   [&] { SimulateMouse(TInputKind::MouseUp, {p.X + 30, p.Y + 24}); }});
+  PressAndPlay(p, {[&] {
+                     SimulateMouse(TInputKind::MouseMove, {p.X + 15, p.Y});
+                   },
+                   [&] {
+                     SimulateMouse(TInputKind::MouseMove, {p.X + 30, p.Y});
+                   },
+                   [&] {
+                     SimulateMouse(TInputKind::MouseMove, {p.X + 30, p.Y + 24});
+                   },
+                   [&] {
+                     SimulateMouse(TInputKind::MouseUp, {p.X + 30, p.Y + 24});
+                   }});
   EXPECT_EQ(b.EffectiveDockRow(), a.EffectiveDockRow());
   EXPECT_NE(b.EffectiveDockRow(), c.EffectiveDockRow());
   EXPECT_EQ(b.Left(), left + 30);
 
   // c is alone in its row: the same moves carry it up into a's row.
   p = HandleOf(c);
-  PressAndPlay(p, {[&] { SimulateMouse(TInputKind::MouseMove, {p.X + 15, p.Y}); },
-                   [&] { SimulateMouse(TInputKind::MouseMove, {p.X + 30, p.Y}); },
-                   [&] { SimulateMouse(TInputKind::MouseMove, {p.X + 30, p.Y - 24}); },
-                   [&] { SimulateMouse(TInputKind::MouseUp, {p.X + 30, p.Y - 24}); }});
+  PressAndPlay(p, {[&] {
+                     SimulateMouse(TInputKind::MouseMove, {p.X + 15, p.Y});
+                   },
+                   [&] {
+                     SimulateMouse(TInputKind::MouseMove, {p.X + 30, p.Y});
+                   },
+                   [&] {
+                     SimulateMouse(TInputKind::MouseMove, {p.X + 30, p.Y - 24});
+                   },
+                   [&] {
+                     SimulateMouse(TInputKind::MouseUp, {p.X + 30, p.Y - 24});
+                   }});
   EXPECT_EQ(c.EffectiveDockRow(), a.EffectiveDockRow());
   EXPECT_EQ(f.Top.Height(), 24);
 }
@@ -649,7 +674,10 @@ TEST(Docks, CloseButtonAndPositionData)
   a.SetCloseButtonWhenDocked(true);
   a.SetCurrentDock(&f.Top);
   bool asked = false, closed = false;
-  a.OnCloseQuery = [&](TObject*, bool& can) { asked = true; can = true; };
+  a.OnCloseQuery = [&](TObject*, bool& can) {
+    asked = true;
+    can = true;
+  };
   a.OnClose = [&](TObject*) { closed = true; };
   TRect r = a.GetDockedCloseButtonRect(false);
   EXPECT_EQ(r, (TRect{3, 2, 14, 13}));
@@ -685,7 +713,7 @@ public:
   void GetMinShrinkSize(Integer& AMinimumSize) override { AMinimumSize = 40; }
 };
 
-}  // namespace
+}   // namespace
 
 namespace {
 
@@ -707,7 +735,7 @@ struct TDockRow {
   TTestDock D;
 };
 
-}  // namespace
+}   // namespace
 
 TEST(Docks, OverflowIsTakenFromShrinkingWindows)
 {

@@ -72,7 +72,7 @@ struct ToolbarEditItem : ::testing::Test {
   }
 };
 
-}  // namespace
+}   // namespace
 
 TEST(ToolbarEditItemProps, CharCaseTextAndTheirNotifications)
 {

@@ -14,8 +14,8 @@ struct TLog {
   {
     item->RegisterNotification(this, [this](TTBCustomItem* s, bool relayed, TTBItemChangeKind k, Integer i,
                                             TTBCustomItem* it) {
-      Lines.push_back(std::to_string(static_cast<int>(k)) + ":" + std::to_string(i) + (relayed ? "r" : "") +
-                      (it ? ":" + it->Caption() : ""));
+      Lines.push_back(std::to_string(static_cast<int>(k)) + ":" + std::to_string(i) + (relayed ? "r" : "")
+                      + (it ? ":" + it->Caption() : ""));
       (void)s;
     });
   }
@@ -28,7 +28,7 @@ std::unique_ptr<TTBCustomItem> Item(const std::string& caption)
   return i;
 }
 
-}  // namespace
+}   // namespace
 
 TEST(Items, InsertDeleteChangeSequencesAndErrors)
 {
@@ -338,11 +338,11 @@ TEST(ToolbarPopup, PlacementTable)
   };
   TRect monitor{0, 0, 800, 600};
   TCase cases[] = {
-    {{10, 10, 60, 30}, false, 100, 200, {10, 30}},      // below the button
-    {{10, 550, 60, 570}, false, 100, 200, {10, 350}},   // flips above near the bottom
-    {{750, 10, 790, 30}, false, 100, 200, {650, 30}},   // shifted inside the monitor (no parent view: from X)
-    {{100, 100, 300, 120}, true, 150, 100, {297, 97}},  // submenu to the right
-    {{650, 100, 790, 120}, true, 150, 100, {637, 97}},  // no room: to the left of X
+      {{10, 10, 60, 30}, false, 100, 200, {10, 30}},       // below the button
+      {{10, 550, 60, 570}, false, 100, 200, {10, 350}},    // flips above near the bottom
+      {{750, 10, 790, 30}, false, 100, 200, {650, 30}},    // shifted inside the monitor (no parent view: from X)
+      {{100, 100, 300, 120}, true, 150, 100, {297, 97}},   // submenu to the right
+      {{650, 100, 790, 120}, true, 150, 100, {637, 97}},   // no room: to the left of X
   };
   for (const TCase& c : cases) {
     TTBPopupPositionRec r;

@@ -51,7 +51,7 @@ struct ThemedList : ::testing::Test {
   }
 };
 
-}  // namespace
+}   // namespace
 
 TEST_F(ThemedList, EmptyListIsOneEntryHighAndMinWidthWide)
 {
@@ -263,7 +263,9 @@ TEST_F(ThemedList, OwnDrawingAndImagesOfEntries)
   V()->CalcSize(c, w, h);
   EXPECT_EQ(w, std::max<Integer>(32, c.TextWidth("Entry 1") + 20 + 4 + 8));
   EXPECT_EQ(h, 3 * 22);
-  List->OnMeasureWidth = [](TTBXCustomList*, TCanvas&, Integer entry, Integer& width) { width += entry == 1 ? 100 : 0; };
+  List->OnMeasureWidth = [](TTBXCustomList*, TCanvas&, Integer entry, Integer& width) {
+    width += entry == 1 ? 100 : 0;
+  };
   List->OnMeasureHeight = [](TTBXCustomList*, TCanvas&, Integer& height) { height += 4; };
   V()->CalcSize(c, w, h);
   EXPECT_EQ(w, c.TextWidth("Entry 2") + 20 + 4 + 8 + 100);

@@ -86,7 +86,7 @@ struct ToolbarMenuLoop : ::testing::Test {
   }
 };
 
-}  // namespace
+}   // namespace
 
 TEST_F(ToolbarMenuLoop, HoverOpensSubmenuAfterDelayEscapeClosesItOutsideClickReachesTarget)
 {
@@ -197,14 +197,14 @@ TEST_F(ToolbarMenuLoop, KeyboardAcceleratorsAndBeep)
     hiddenAtFirst = !Popup()->AccelsVisible && !Bar->View->AccelsVisible;
     SimulateKey('Q', 0, 'q');   // no item uses it
     shownAfterKey = Popup()->AccelsVisible && Bar->View->AccelsVisible;
-    SimulateKey(0, 0, '#');     // nor this character without a key code
+    SimulateKey(0, 0, '#');   // nor this character without a key code
     SimulateKey(VK_DOWN);
     SimulateKey(VK_DOWN);
     EXPECT_EQ(Popup()->Selected()->Item(), Colours);
     SimulateKey(VK_RIGHT);   // opens the submenu with its first item selected
     ASSERT_NE(Submenu(), nullptr);
     EXPECT_EQ(Submenu()->Selected()->Item(), Black);
-    SimulateKey(VK_LEFT);    // closes only the submenu
+    SimulateKey(VK_LEFT);   // closes only the submenu
     EXPECT_EQ(Submenu(), nullptr);
     EXPECT_NE(Popup(), nullptr);
     SimulateKey('C', 0, 'c');   // the only item with that accelerator: opens
@@ -260,8 +260,8 @@ TEST_F(ToolbarMenuLoop, LeavingAnOpenSubmenuClosesItAfterTheDelay)
   script.Do([&] {
     // Escape in the first popup closes it; the bar keeps its selection; Escape again ends.
     SimulateKey(VK_ESCAPE);
-    barStillActive = Popup() == nullptr && Bar->View->Selected() && Bar->View->Selected()->Item() == View &&
-                     Bar->View->DoneAction() == tbdaNone;
+    barStillActive = Popup() == nullptr && Bar->View->Selected() && Bar->View->Selected()->Item() == View
+                     && Bar->View->DoneAction() == tbdaNone;
     SimulateKey(VK_ESCAPE);
   });
   PressView(script);

@@ -8,11 +8,8 @@
 namespace realinput {
 
 namespace {
-Display* D(void* d)
-{
-  return static_cast<Display*>(d);
-}
-}  // namespace
+Display* D(void* d) { return static_cast<Display*>(d); }
+}   // namespace
 
 TXInput::TXInput()
 {
@@ -71,4 +68,4 @@ void Screenshot(const std::string& name)
   (void)std::system(cmd.c_str());
 }
 
-}  // namespace realinput
+}   // namespace realinput

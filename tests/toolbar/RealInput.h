@@ -56,4 +56,4 @@ private:
 // The whole screen as the X server shows it, into the test output folder.
 void Screenshot(const std::string& name);
 
-}  // namespace realinput
+}   // namespace realinput

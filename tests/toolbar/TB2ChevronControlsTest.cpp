@@ -66,7 +66,7 @@ struct TLeverBar {
   }
 };
 
-}  // namespace
+}   // namespace
 
 TEST(ToolbarChevronControls, TheChevronPopupShowsTheHiddenControlsAndTheyWorkThere)
 {
@@ -99,40 +99,40 @@ TEST(ToolbarChevronControls, TheChevronPopupShowsTheHiddenControlsAndTheyWorkThe
   bool captionInPopup = false, boxInPopup = false, stillOpenAfterClick = false;
   TPoint boxAt;
   realinput::TTimedSteps steps({
-    [&] { x.MoveTo(chevronAt); },
-    [&] {
-      x.Press();
-      x.Release();
-    },
-    [&] {
-      TTBView* pv = f.Bar.View()->OpenViewerView();
-      popupWindow = pv ? pv->Window() : nullptr;
-      if (!popupWindow)
-        return;
-      TRect inPopup = popupWindow->ClientRect();
-      captionInPopup = f.Caption.Parent() == popupWindow && f.Caption.Visible() &&
-                       inPopup.Contains({f.Caption.Left(), f.Caption.Top()});
-      boxInPopup = f.Labels.Parent() == popupWindow && f.Labels.Visible() &&
-                   inPopup.Contains({f.Labels.Left() + f.Labels.Width() - 1, f.Labels.Top()});
-      realinput::Screenshot("chevron-controls-open.png");
-      boxAt = f.Labels.ClientToScreen({8, f.Labels.Height() / 2});
-      x.MoveTo(boxAt);
-    },
-    [&] {
-      x.Press();
-      x.Release();
-    },
-    [&] {
-      stillOpenAfterClick = f.Bar.View()->OpenViewerView() != nullptr;
-      realinput::Screenshot("chevron-controls-clicked.png");
-      // A click away from the menus closes them.
-      x.MoveTo(f.Form.ClientToScreen({300, 150}));
-    },
-    [&] {
-      x.Press();
-      x.Release();
-    },
-    [&] {},
+      [&] { x.MoveTo(chevronAt); },
+      [&] {
+        x.Press();
+        x.Release();
+      },
+      [&] {
+        TTBView* pv = f.Bar.View()->OpenViewerView();
+        popupWindow = pv ? pv->Window() : nullptr;
+        if (!popupWindow)
+          return;
+        TRect inPopup = popupWindow->ClientRect();
+        captionInPopup = f.Caption.Parent() == popupWindow && f.Caption.Visible()
+                         && inPopup.Contains({f.Caption.Left(), f.Caption.Top()});
+        boxInPopup = f.Labels.Parent() == popupWindow && f.Labels.Visible()
+                     && inPopup.Contains({f.Labels.Left() + f.Labels.Width() - 1, f.Labels.Top()});
+        realinput::Screenshot("chevron-controls-open.png");
+        boxAt = f.Labels.ClientToScreen({8, f.Labels.Height() / 2});
+        x.MoveTo(boxAt);
+      },
+      [&] {
+        x.Press();
+        x.Release();
+      },
+      [&] {
+        stillOpenAfterClick = f.Bar.View()->OpenViewerView() != nullptr;
+        realinput::Screenshot("chevron-controls-clicked.png");
+        // A click away from the menus closes them.
+        x.MoveTo(f.Form.ClientToScreen({300, 150}));
+      },
+      [&] {
+        x.Press();
+        x.Release();
+      },
+      [&] {},
   });
   ASSERT_TRUE(WaitUntil([&] { return steps.Done() && !f.Bar.View()->InModalLoop; }, 10000));
   WaitUntil([] { return false; }, 100);

@@ -147,8 +147,8 @@ private:
   std::string Describe() const
   {
     if (FNext < FSteps.size())
-      return "script step " + std::to_string(FNext + 1) + " of " + std::to_string(FSteps.size()) + ": " +
-             FSteps[FNext].What;
+      return "script step " + std::to_string(FNext + 1) + " of " + std::to_string(FSteps.size()) + ": "
+             + FSteps[FNext].What;
     return "the loop to end after the script";
   }
   void GiveUp(const std::string& why)
@@ -213,4 +213,4 @@ private:
   TTimer FTimer;
 };
 
-}  // namespace tbtest
+}   // namespace tbtest

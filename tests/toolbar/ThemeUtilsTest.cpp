@@ -69,7 +69,7 @@ std::unique_ptr<TCustomImageList> Icons()
   return list;
 }
 
-}  // namespace
+}   // namespace
 
 TEST(ThemeUtils, IconDrawsKeepTheKeyColourTransparent)
 {
@@ -77,11 +77,11 @@ TEST(ThemeUtils, IconDrawsKeepTheKeyColourTransparent)
   TBitmap b(8, 8, TPixelFormat::pf32bit);
   b.Fill(clGreen);
   DrawTBXIcon(b.Canvas(), {0, 0, 8, 8}, list.get(), 0, true);
-  EXPECT_EQ(b.GetPixel(0, 0), clGreen);                      // the key colour is no image
-  EXPECT_EQ(b.GetPixel(1, 0), RGBColor(255, 255, 255));      // black lifted to white
-  EXPECT_EQ(b.GetPixel(2, 0), RGBColor(32, 32, 32));         // white lowered to black, lightened
+  EXPECT_EQ(b.GetPixel(0, 0), clGreen);                   // the key colour is no image
+  EXPECT_EQ(b.GetPixel(1, 0), RGBColor(255, 255, 255));   // black lifted to white
+  EXPECT_EQ(b.GetPixel(2, 0), RGBColor(32, 32, 32));      // white lowered to black, lightened
   EXPECT_EQ(b.GetPixel(3, 0), RGBColor(160, 160, 160));
-  EXPECT_EQ(b.GetPixel(3, 3), clGreen);                      // masked out
+  EXPECT_EQ(b.GetPixel(3, 3), clGreen);   // masked out
 
   b.Fill(clGreen);
   BlendTBXIcon(b.Canvas(), {0, 0, 8, 8}, list.get(), 0, 128, clWhite);

@@ -68,7 +68,7 @@ void TypeKeys(const std::string& s)
     SimulateKey(static_cast<Word>(c >= 'a' && c <= 'z' ? c - 32 : c), 0, c);
 }
 
-}  // namespace
+}   // namespace
 
 // ---------------------------------------------------------------------------------------
 // The combo without a window
@@ -379,7 +379,7 @@ struct ThemedComboBar : ::testing::Test {
   }
 };
 
-}  // namespace
+}   // namespace
 
 TEST_F(ThemedComboBar, MeasuresPartsAndViewerClasses)
 {

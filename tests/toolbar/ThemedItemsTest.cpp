@@ -110,7 +110,7 @@ public:
   TColor ParentColor = clNone;
 };
 
-}  // namespace
+}   // namespace
 
 TEST(ThemedItems, FontSettingsAndSeparatorSize)
 {
@@ -352,8 +352,7 @@ TEST(ThemedItems, ClickingAButtonAndASubmenuItem)
                  item = CentreOf(popupView->Find(zoomIn));
                  SimulateMouse(TInputKind::MouseMove, item);
                },
-               [&] { SimulateMouse(TInputKind::MouseDown, item); },
-               [&] { SimulateMouse(TInputKind::MouseUp, item); },
+               [&] { SimulateMouse(TInputKind::MouseDown, item); }, [&] { SimulateMouse(TInputKind::MouseUp, item); },
                [&] { bar.View()->EndModal(); }});
     SimulateMouse(TInputKind::MouseDown, at);
     Application->ProcessMessages();
@@ -426,7 +425,8 @@ TEST(ThemedItems, PictureOfADockedToolbarWithAnOpenMenu)
   EXPECT_EQ(shot.GetPixel(px + 1, py + 1), ColorToRGB(clBtnHighlight));
   TTBItemViewer* first = pv->Find(zoom);
   EXPECT_EQ(pv->Selected(), first);
-  EXPECT_EQ(shot.GetPixel(px + 3 + first->BoundsRect.Right - 2, py + 3 + first->BoundsRect.Top + 1), ColorToRGB(clHighlight));
+  EXPECT_EQ(shot.GetPixel(px + 3 + first->BoundsRect.Right - 2, py + 3 + first->BoundsRect.Top + 1),
+            ColorToRGB(clHighlight));
   bar.View()->CloseChildPopups();
   form.Hide();
 }
@@ -449,7 +449,7 @@ public:
   bool Using = true;
 };
 
-}  // namespace
+}   // namespace
 
 TEST(ThemedItems, ADocksBackgroundRunsOnUnderItsToolbars)
 {

@@ -24,7 +24,7 @@ TTBXThemeClass Probe()
   return [](const std::string& n) { return std::make_unique<TProbeTheme>(n); };
 }
 
-}  // namespace
+}   // namespace
 
 TEST(Themes, RegistrationIsCaseBlindAndChecked)
 {
@@ -102,7 +102,8 @@ TEST(Themes, ManagerTellsThemesOfSystemChanges)
   probe->Codes.clear();
   std::vector<Integer> heard;
   int key = 0;
-  AddThemeNotify(reinterpret_cast<TObject*>(&key), [&](TMessage& m) { heard.push_back(static_cast<Integer>(m.WParam)); });
+  AddThemeNotify(reinterpret_cast<TObject*>(&key),
+                 [&](TMessage& m) { heard.push_back(static_cast<Integer>(m.WParam)); });
   AddThemeNotify(reinterpret_cast<TObject*>(&key), [&](TMessage&) { heard.push_back(99); });   // listed once
   SendMessage(TBXThemeManager().Handle(), WM_SYSCOLORCHANGE, 0, 0);
   EXPECT_EQ(heard, (std::vector<Integer>{1, 2, 3}));

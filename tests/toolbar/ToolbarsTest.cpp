@@ -80,7 +80,7 @@ struct TPosted {
   HWND Wnd = 0;
 };
 
-}  // namespace
+}   // namespace
 
 TEST(Toolbars, ChevronInANarrowPanelAndItsPopup)
 {

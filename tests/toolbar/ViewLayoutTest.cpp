@@ -13,9 +13,8 @@ namespace {
 class TFixedViewer : public TTBItemViewer {
 public:
   TFixedViewer(TTBView* view, TTBCustomItem* item, Integer level, TSize size)
-    : TTBItemViewer(view, item, level), FSize(size)
-  {
-  }
+      : TTBItemViewer(view, item, level), FSize(size)
+  {}
   void CalcSize(TCanvas&, Integer& w, Integer& h) override
   {
     w = FSize.cx;
@@ -47,7 +46,7 @@ TTBCustomItem* AddFixed(TTBCustomItem* parent, const std::string& caption, Integ
 class TChevronView : public TTBView {
 public:
   TChevronView(TTBCustomItem* root, TCustomControl* window, bool priority, Integer offset = 100, Integer size = 12)
-    : TTBView(nullptr, root, window, true, false, priority)
+      : TTBView(nullptr, root, window, true, false, priority)
   {
     RecreateAllViewers();
     ChevronOffset = offset;
@@ -92,7 +91,7 @@ std::string ViewerOrder(TTBView& view)
   return s;
 }
 
-}  // namespace
+}   // namespace
 
 TEST(ToolbarLayout, WrapsRowsAndSeparatorsBecomeRowBreaks)
 {

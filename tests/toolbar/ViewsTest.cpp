@@ -21,7 +21,7 @@ struct TBarOnForm {
   TTestBar Bar;
 };
 
-}  // namespace
+}   // namespace
 
 TEST(ToolbarView, SeparatorsCollapseAndKeyboardSelection)
 {
@@ -76,7 +76,7 @@ TEST(ToolbarView, RenderToolbarAndPopupWithSubmenu)
   TTBPopupWindow* p1 = bar.View->OpenViewerWindow();
   TTBPopupWindow* p2 = pv->OpenViewerWindow();
   EXPECT_EQ(p1->Top(), bar.ClientToScreen({0, vv->BoundsRect.Bottom}).Y);   // below its button
-  EXPECT_GE(p2->Left(), p1->Left() + p1->Width() - 6);   // the submenu beside its entry
+  EXPECT_GE(p2->Left(), p1->Left() + p1->Width() - 6);                      // the submenu beside its entry
 
   TBitmap shot(500, 400);
   shot.Fill(RGBColor(0, 128, 128));

@@ -11,10 +11,7 @@
 
 namespace {
 
-TPipe* Muscle(TSceneFixture& f)
-{
-  return static_cast<TPipe*>(f->GetChild(3));
-}
+TPipe* Muscle(TSceneFixture& f) { return static_cast<TPipe*>(f->GetChild(3)); }
 
 TEST(ArmsTest, BuildWithoutModels)
 {

@@ -28,8 +28,14 @@ TEST(BarrowObjectsTest, DrawsTwoShellsAndARim)
   for (bool custom : {false, true}) {
     TAsymBox box;
     if (custom)
-      box.Corners = {{{0.16f, 0.2f, -0.25f}, {0.16f, 0.2f, 0.25f}, {-0.16f, 0.2f, 0.25f}, {-0.16f, 0.2f, -0.25f},
-                      {0.12f, 0.01f, -0.2f}, {0.12f, 0.01f, 0.2f}, {-0.12f, 0.01f, 0.2f}, {-0.12f, 0.01f, -0.2f}}};
+      box.Corners = {{{0.16f, 0.2f, -0.25f},
+                      {0.16f, 0.2f, 0.25f},
+                      {-0.16f, 0.2f, 0.25f},
+                      {-0.16f, 0.2f, -0.25f},
+                      {0.12f, 0.01f, -0.2f},
+                      {0.12f, 0.01f, 0.2f},
+                      {-0.12f, 0.01f, 0.2f},
+                      {-0.12f, 0.01f, -0.2f}}};
     const TBuiltPart d = BuildPart(box);
     EXPECT_SOUND(d);
     const auto quads = d.OfMode(GL_QUADS), strips = d.OfMode(GL_TRIANGLE_STRIP);

@@ -16,10 +16,7 @@ namespace {
 constexpr double Pi = TestPi;
 using TBuilt = TBuiltScene;
 
-Single FollowerY(TDummyCube& base)
-{
-  return base.GetChild(1)->Position.Y;
-}
+Single FollowerY(TDummyCube& base) { return base.GetChild(1)->Position.Y; }
 
 // How far the pear cam's outline reaches along the line of stroke at a cam angle: the cam
 // is the hull of the base circle at the axis and the nose circle, which points away from
@@ -166,11 +163,11 @@ TEST(CamScenes, FollowerRidesTheLiftAsTheCamTurns)
       AnimateHeartCamScene(&c15.Base, kind, 0.1f, 0.25f, p);
       Single a = std::fmod(p, 360.0f);
       EXPECT_NEAR(FollowerY(c13.Base), CircularCamLift(kind, 0.5f, 0.25f, a), 1e-5) << p;
-      Single pear = kind == cfFlat ? CircularArcCamFlatLift(0.3f, 0.14f, 0.25f, a)
-                                   : CircularArcCamLift(0.3f, 0.14f, 0.25f, a);
+      Single pear =
+          kind == cfFlat ? CircularArcCamFlatLift(0.3f, 0.14f, 0.25f, a) : CircularArcCamLift(0.3f, 0.14f, 0.25f, a);
       EXPECT_NEAR(FollowerY(c14.Base), pear, 1e-5) << p;
-      Single heart = kind == cfFlat ? HeartCamFlatLift(Integer(a), 0.1f, 0.25f)
-                                    : HeartCamLift(a * cPIdiv180, 0.1f, 0.25f);
+      Single heart =
+          kind == cfFlat ? HeartCamFlatLift(Integer(a), 0.1f, 0.25f) : HeartCamLift(a * cPIdiv180, 0.1f, 0.25f);
       EXPECT_NEAR(FollowerY(c15.Base), heart, 1e-5) << p;
       for (TDummyCube* b : {&c13.Base, &c14.Base, &c15.Base}) {
         EXPECT_EQ(b->GetChild(0)->GetRollAngle(), p);
@@ -247,8 +244,8 @@ TEST(BoxCamScene, PegFollowsTheGroove)
       // the drum's point at the top has ring angle 90 degrees plus or minus the phase.
       EXPECT_NEAR(x, 0.3 * std::sin(Pi / 4) * std::cos(p * Pi / 180), 1e-5);
       // Its narrow end on the groove's floor.
-      EXPECT_NEAR(b.Base.GetChild(1)->Position.Y + b.Base.GetChild(1)->GetChild(0)->Position.Y - 0.05f,
-                  0.3f - 0.05f, 1e-6);
+      EXPECT_NEAR(b.Base.GetChild(1)->Position.Y + b.Base.GetChild(1)->GetChild(0)->Position.Y - 0.05f, 0.3f - 0.05f,
+                  1e-6);
     }
     EXPECT_NEAR(hi, 0.2121, 1e-4);
     EXPECT_NEAR(lo, -0.2121, 1e-4);

@@ -19,7 +19,8 @@ namespace {
 
 const Integer Ours[] = {8, 11, 13, 14, 15, 16, 34};
 
-void Collect(TGLBaseSceneObject* o, const std::string& path, std::vector<std::pair<std::string, TGLBaseSceneObject*>>& out)
+void Collect(TGLBaseSceneObject* o, const std::string& path,
+             std::vector<std::pair<std::string, TGLBaseSceneObject*>>& out)
 {
   for (Integer i = 0; i < o->GetCount(); ++i) {
     std::string p = path + "/" + std::to_string(i);
@@ -96,8 +97,9 @@ bool IsOurs(Integer id)
 
 TEST(ChainCamTopics, RowsAndMarkers)
 {
-  const std::pair<Integer, std::set<std::string>> expected[] = {
-    {8, {"/3", "/4"}}, {11, {}}, {13, {"/2"}}, {14, {"/2"}}, {15, {"/2"}}, {16, {"/0/2"}}, {34, {"/5"}}};
+  const std::pair<Integer, std::set<std::string>> expected[] = {{8, {"/3", "/4"}}, {11, {}},     {13, {"/2"}},
+                                                                {14, {"/2"}},      {15, {"/2"}}, {16, {"/0/2"}},
+                                                                {34, {"/5"}}};
   const Integer counts[] = {5, 3, 3, 3, 3, 2, 8};
   for (size_t k = 0; k < std::size(expected); ++k) {
     const auto& [id, markers] = expected[k];
@@ -200,5 +202,3 @@ TEST(ChainCamTopics, ProceduresLeaveOtherScenesAlone)
       }
     }
 }
-
-

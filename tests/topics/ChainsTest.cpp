@@ -17,15 +17,9 @@ namespace {
 constexpr double Pi = TestPi;
 using TBuilt = TBuiltScene;
 
-Single R(Integer teeth)
-{
-  return ToothedWheelRadius(teeth, ChainPitch);
-}
+Single R(Integer teeth) { return ToothedWheelRadius(teeth, ChainPitch); }
 
-double Dist(const TChainPoint& a, const TChainPoint& b)
-{
-  return std::hypot(double(a.X) - b.X, double(a.Y) - b.Y);
-}
+double Dist(const TChainPoint& a, const TChainPoint& b) { return std::hypot(double(a.X) - b.X, double(a.Y) - b.Y); }
 
 // Angle in degrees reduced into [0, step).
 double Mod(double a, double step)
@@ -93,9 +87,8 @@ std::vector<TLinkPose> LinkSet(const TGLBaseSceneObject* chain)
     auto* l = dynamic_cast<TChainLink*>(chain->GetChild(i));
     r.push_back({l->Position.X, l->Position.Y, l->GetRollAngle(), l->Kind});
   }
-  std::sort(r.begin(), r.end(), [](const TLinkPose& a, const TLinkPose& b) {
-    return std::make_pair(a.X, a.Y) < std::make_pair(b.X, b.Y);
-  });
+  std::sort(r.begin(), r.end(),
+            [](const TLinkPose& a, const TLinkPose& b) { return std::make_pair(a.X, a.Y) < std::make_pair(b.X, b.Y); });
   return r;
 }
 
@@ -270,8 +263,7 @@ TEST(ChainDriveScene, RepeatAngleBringsEveryPartBack)
     AnimateChainDriveScene(&start.Base, t1, t2, 0);
     AnimateChainDriveScene(&end.Base, t1, t2, Single(repeat));
     for (Integer i : {0, 1, 3, 4})
-      EXPECT_LT(OffStep(end.Base.GetChild(i)->GetRollAngle() - start.Base.GetChild(i)->GetRollAngle(), 360), 0.02)
-        << i;
+      EXPECT_LT(OffStep(end.Base.GetChild(i)->GetRollAngle() - start.Base.GetChild(i)->GetRollAngle(), 360), 0.02) << i;
     ExpectSameChain(start.Base.GetChild(2), end.Base.GetChild(2));
   }
 }
@@ -428,7 +420,7 @@ TEST(DerailleurScene, RepeatAngleAndPhaseAlone)
     for (Integer i : {0, 2, 3, 7}) {
       double step = i == 7 ? 360 : 360.0 / teeth[i];
       EXPECT_LT(OffStep(end.Base.GetChild(i)->GetRollAngle() - built.Base.GetChild(i)->GetRollAngle(), step), 0.02)
-        << i;
+          << i;
     }
     EXPECT_LT(OffStep(end.Base.GetChild(1)->GetRollAngle(), 360), 0.02);
     // The build lays the chain for the step bar's start, which is the repeat angle, and

@@ -22,12 +22,12 @@ namespace {
 
 // The repository's content folder: tests/data's grandparent holds it.
 const std::string ContentDir =
-  std::filesystem::path(ORRELO_TEST_DATA).parent_path().parent_path().string() + "/content/";
+    std::filesystem::path(ORRELO_TEST_DATA).parent_path().parent_path().string() + "/content/";
 const std::string ModelFolder = ContentDir + "3DS/";
 
-const char* const GeneratedFiles[] = {"3DS/Arm_01.3ds", "3DS/Arm_02.3ds", "3DS/Arm_03.3ds",
-                                      "3DS/nut.3ds",    "3DS/nut.bmp",    "3DS/ashwood.jpg",
-                                      "HTML/images/Splash_B.jpg", "HTML/images/Splash_NB.jpg"};
+const char* const GeneratedFiles[] = {
+    "3DS/Arm_01.3ds", "3DS/Arm_02.3ds",  "3DS/Arm_03.3ds",           "3DS/nut.3ds",
+    "3DS/nut.bmp",    "3DS/ashwood.jpg", "HTML/images/Splash_B.jpg", "HTML/images/Splash_NB.jpg"};
 
 std::vector<TAffineVector> Vertices(const std::string& file)
 {
@@ -54,9 +54,9 @@ double SignedVolume(const T3DSMesh& m)
   double v = 0;
   for (const auto& f : m.Faces) {
     const TAffineVector &a = m.Vertices[f[0]], &b = m.Vertices[f[1]], &c = m.Vertices[f[2]];
-    v += double(a[0]) * (double(b[1]) * c[2] - double(b[2]) * c[1]) -
-         double(a[1]) * (double(b[0]) * c[2] - double(b[2]) * c[0]) +
-         double(a[2]) * (double(b[0]) * c[1] - double(b[1]) * c[0]);
+    v += double(a[0]) * (double(b[1]) * c[2] - double(b[2]) * c[1])
+         - double(a[1]) * (double(b[0]) * c[2] - double(b[2]) * c[0])
+         + double(a[2]) * (double(b[0]) * c[1] - double(b[1]) * c[0]);
   }
   return v;
 }
@@ -137,9 +137,9 @@ TEST(ContentTest, PicturesDecode)
     int32_t Width, Height;
     size_t MaxBytes;
   };
-  for (const TExpected& e : {TExpected{"3DS/ashwood.jpg", 512, 256, 80000},
-                             TExpected{"HTML/images/Splash_B.jpg", 480, 300, 60000},
-                             TExpected{"HTML/images/Splash_NB.jpg", 400, 240, 60000}}) {
+  for (const TExpected& e :
+       {TExpected{"3DS/ashwood.jpg", 512, 256, 80000}, TExpected{"HTML/images/Splash_B.jpg", 480, 300, 60000},
+        TExpected{"HTML/images/Splash_NB.jpg", 400, 240, 60000}}) {
     SCOPED_TRACE(e.Path);
     EXPECT_LE(std::filesystem::file_size(ContentDir + e.Path), e.MaxBytes);
     TJPEGImage jpeg;
@@ -266,4 +266,4 @@ TEST(ContentTest, GeneratorReproducesTheCommittedFiles)
   }
 }
 
-}  // namespace
+}   // namespace

@@ -47,15 +47,12 @@ double ToothArc(Integer teeth, double rollDeg, double facingDeg)
   double m = std::remainder(d / CogPitch - 0.5, 1.0);
   if (std::abs(m) < 2e-3)
     return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << "teeth " << left << "/" << right << " rolls " << leftRoll << "/"
-                                       << rightRoll << " off by " << m << " pitch";
+  return ::testing::AssertionFailure() << "teeth " << left << "/" << right << " rolls " << leftRoll << "/" << rightRoll
+                                       << " off by " << m << " pitch";
 }
 
 // Whole turns within the rounding of a single-precision angle of that size.
-bool WholeTurns(double degrees)
-{
-  return std::abs(std::remainder(degrees, 360.0)) < 1e-3 + 2e-7 * std::abs(degrees);
-}
+bool WholeTurns(double degrees) { return std::abs(std::remainder(degrees, 360.0)) < 1e-3 + 2e-7 * std::abs(degrees); }
 
 }   // namespace
 
@@ -110,7 +107,8 @@ TEST(GearCogs, EveryShaftTurnsWholeAtTheRepeatAngle)
         ASSERT_TRUE(round(r, a, b) && round(r, a, c)) << a << " " << b << " " << c;
         for (Integer d = 10; d <= 40; ++d) {
           Integer q = CompoundGearRepeatAngle(a, b, c, d);
-          ASSERT_TRUE(round(q, a, b) && round(q, int64_t(a) * c, int64_t(b) * d)) << a << " " << b << " " << c << " " << d;
+          ASSERT_TRUE(round(q, a, b) && round(q, int64_t(a) * c, int64_t(b) * d))
+              << a << " " << b << " " << c << " " << d;
         }
       }
     }

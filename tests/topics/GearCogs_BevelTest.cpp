@@ -15,10 +15,7 @@
 
 namespace {
 
-Integer GroupCount(const TTopicScene& s, Integer i)
-{
-  return s.B()->GetChild(i)->GetCount();
-}
+Integer GroupCount(const TTopicScene& s, Integer i) { return s.B()->GetChild(i)->GetCount(); }
 
 TEST(BevelGearScene, TreeAndMarkers)
 {

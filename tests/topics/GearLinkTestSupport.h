@@ -60,10 +60,7 @@ inline TAffineVector InProxy(const TGLBaseSceneObject* proxy, const TGLBaseScene
 }
 
 // x reduced to [-m/2, m/2).
-inline double Centred(double x, double m)
-{
-  return x - m * std::floor(x / m + 0.5);
-}
+inline double Centred(double x, double m) { return x - m * std::floor(x / m + 0.5); }
 
 inline double Dist(const TAffineVector& a, const TAffineVector& b)
 {

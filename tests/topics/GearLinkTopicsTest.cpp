@@ -18,10 +18,7 @@ const TTopicEntry& Entry(Integer id)
   return *e;
 }
 
-TTopicControls Start(const TTopicEntry& e)
-{
-  return e.DefaultControls ? e.DefaultControls() : TTopicControls{};
-}
+TTopicControls Start(const TTopicEntry& e) { return e.DefaultControls ? e.DefaultControls() : TTopicControls{}; }
 
 TEST(GearLinkTopics, RowsInTheTable)
 {

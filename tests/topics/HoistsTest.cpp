@@ -107,7 +107,10 @@ TEST(HoistsTest, EverySheaveRollsWithItsRope)
     Integer N;
     double Rim[4];   // rim travel over L of children 4 to 7
   };
-  const TCase cases[] = {{1, {1, 0, 0, 0}}, {2, {1, 0.5, 0, 0}}, {3, {1, 2.0 / 3, 1.0 / 3, 0}}, {4, {1, 0.75, 0.5, 0.25}}};
+  const TCase cases[] = {{1, {1, 0, 0, 0}},
+                         {2, {1, 0.5, 0, 0}},
+                         {3, {1, 2.0 / 3, 1.0 / 3, 0}},
+                         {4, {1, 0.75, 0.5, 0.25}}};
   const double radius[4] = {0.18, 0.18, 0.135, 0.135};
   const Single lift = 1.2f;
   for (const TCase& c : cases) {

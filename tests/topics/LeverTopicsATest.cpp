@@ -78,14 +78,14 @@ struct TProcedure {
 TEST(LeverTopicsATest, ProceduresLeaveEveryOtherSceneAlone)
 {
   const std::vector<TProcedure> procedures = {
-    {"AnimateClawHammerScene", "26.0", [](TDummyCube* b) { AnimateClawHammerScene(b, false, 90); }},
-    {"ShowClawHammerMarkers", "26.0", [](TDummyCube* b) { ShowClawHammerMarkers(b, true); }},
-    {"AnimateScissorsScene", "26.1", [](TDummyCube* b) { AnimateScissorsScene(b, true, 300); }},
-    {"ShowScissorsMarkers", "26.1", [](TDummyCube* b) { ShowScissorsMarkers(b, true); }},
-    {"AnimateWheelbarrowScene", "27.1", [](TDummyCube* b) { AnimateWheelbarrowScene(b, 90); }},
-    {"ShowWheelbarrowMarkers", "27.1", [](TDummyCube* b) { ShowWheelbarrowMarkers(b, false); }},
-    {"AnimateArmScene", "28.0", [](TDummyCube* b) { AnimateArmScene(b, 90); }},
-    {"ShowArmMarkers", "28.0", [](TDummyCube* b) { ShowArmMarkers(b, false); }},
+      {"AnimateClawHammerScene", "26.0", [](TDummyCube* b) { AnimateClawHammerScene(b, false, 90); }},
+      {"ShowClawHammerMarkers", "26.0", [](TDummyCube* b) { ShowClawHammerMarkers(b, true); }},
+      {"AnimateScissorsScene", "26.1", [](TDummyCube* b) { AnimateScissorsScene(b, true, 300); }},
+      {"ShowScissorsMarkers", "26.1", [](TDummyCube* b) { ShowScissorsMarkers(b, true); }},
+      {"AnimateWheelbarrowScene", "27.1", [](TDummyCube* b) { AnimateWheelbarrowScene(b, 90); }},
+      {"ShowWheelbarrowMarkers", "27.1", [](TDummyCube* b) { ShowWheelbarrowMarkers(b, false); }},
+      {"AnimateArmScene", "28.0", [](TDummyCube* b) { AnimateArmScene(b, 90); }},
+      {"ShowArmMarkers", "28.0", [](TDummyCube* b) { ShowArmMarkers(b, false); }},
   };
   const std::vector<TScene> scenes = Scenes();
   EXPECT_GE(scenes.size(), TopicEntries().size());

@@ -16,10 +16,7 @@
 
 namespace {
 
-bool IsOurs(const TTopicEntry& e)
-{
-  return (e.Id == 27 && e.Example == 0) || (e.Id == 28 && e.Example == 1);
-}
+bool IsOurs(const TTopicEntry& e) { return (e.Id == 27 && e.Example == 0) || (e.Id == 28 && e.Example == 1); }
 
 void Build(TSceneFixture& f, const TTopicEntry& e, bool markers)
 {
@@ -70,11 +67,11 @@ TEST(LeverTopicsB, ProceduresLeaveOtherScenesAlone)
       const TPose before = Snapshot(f.Get());
       other.Animate(f.Get(), other.DefaultControls(), 77.5f);
       EXPECT_EQ(PoseDifference(before, Snapshot(f.Get())), "")
-        << other.Id << "." << other.Example << " animated " << scene.Id << "." << scene.Example;
+          << other.Id << "." << other.Example << " animated " << scene.Id << "." << scene.Example;
       if (other.ShowMarkers) {
         other.ShowMarkers(f.Get(), true);
         EXPECT_EQ(PoseDifference(before, Snapshot(f.Get())), "")
-          << other.Id << "." << other.Example << " showed markers on " << scene.Id << "." << scene.Example;
+            << other.Id << "." << other.Example << " showed markers on " << scene.Id << "." << scene.Example;
       }
     }
 }

@@ -11,10 +11,7 @@
 
 namespace {
 
-std::vector<TAffineVector> Nodes(const TLines& l)
-{
-  return l.Nodes.AsAffineVectors();
-}
+std::vector<TAffineVector> Nodes(const TLines& l) { return l.Nodes.AsAffineVectors(); }
 
 }   // namespace
 

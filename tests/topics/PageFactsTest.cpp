@@ -33,7 +33,7 @@
 namespace {
 
 const std::string PageDir =
-  std::filesystem::path(ORRELO_TEST_DATA).parent_path().parent_path().string() + "/content/HTML/";
+    std::filesystem::path(ORRELO_TEST_DATA).parent_path().parent_path().string() + "/content/HTML/";
 
 // The page's words as a reader sees them: tags dropped, the entities the pages use written
 // out in plain characters, runs of blanks made one.
@@ -41,9 +41,10 @@ std::string PageText(const std::string& page)
 {
   const std::vector<uint8_t> bytes = ReadFileBytes(PageDir + page, size_t(1) << 20);
   const std::string html(bytes.begin(), bytes.end());
-  static const std::map<std::string, std::string> entities = {
-    {"nbsp", " "}, {"minus", "-"}, {"times", "x"}, {"divide", "/"}, {"deg", " deg"}, {"pi", "pi"},
-    {"asymp", "~"}, {"rarr", "->"}, {"amp", "&"}, {"lt", "<"}, {"gt", ">"}};
+  static const std::map<std::string, std::string> entities = {{"nbsp", " "},   {"minus", "-"},  {"times", "x"},
+                                                              {"divide", "/"}, {"deg", " deg"}, {"pi", "pi"},
+                                                              {"asymp", "~"},  {"rarr", "->"},  {"amp", "&"},
+                                                              {"lt", "<"},     {"gt", ">"}};
   std::string text;
   for (size_t i = 0; i < html.size(); ++i) {
     const char c = html[i];
@@ -54,7 +55,8 @@ std::string PageText(const std::string& page)
       // A tag inside a line of text (bold, a link) joins its words; one that ends a block
       // separates them.
       std::string name;
-      for (size_t k = i + 1; k < end && (std::isalnum(static_cast<unsigned char>(html[k])) || (k == i + 1 && html[k] == '/')); ++k)
+      for (size_t k = i + 1;
+           k < end && (std::isalnum(static_cast<unsigned char>(html[k])) || (k == i + 1 && html[k] == '/')); ++k)
         if (html[k] != '/')
           name += char(std::tolower(static_cast<unsigned char>(html[k])));
       static const std::set<std::string> inline_ = {"b", "i", "a", "font", "span", "sub", "sup", "em", "strong"};
@@ -88,8 +90,7 @@ struct TBuiltTopic {
   const TTopicEntry* Entry;
   TTopicControls Controls;
 
-  explicit TBuiltTopic(Integer id, const std::function<void(TTopicControls&)>& change = {})
-    : Entry(FindTopic(id))
+  explicit TBuiltTopic(Integer id, const std::function<void(TTopicControls&)>& change = {}) : Entry(FindTopic(id))
   {
     FillStandardMaterials(Lib);
     if (!Entry)
@@ -230,324 +231,366 @@ TValues WestonSheaves()
 }
 
 const TFact Facts[] = {
-  // Gears.
-  {"BevelGear.htm", "A large bevel gear of # teeth drives a small pinion of # teeth",
-   [] {
-     TBuiltTopic t(4);
-     return TValues{double(All<TBevelCog>(t.Base.get()).at(0)->Teeth), double(All<TBevelCogEx>(t.Base.get()).at(0)->Teeth)};
-   }},
-  {"BevelGear.htm", "Gear ratio = # / # = #: the pinion turns # times for each turn of the large gear",
-   [] {
-     TBuiltTopic t(4);
-     const TBevelCog* wheel = All<TBevelCog>(t.Base.get()).at(0);
-     const TBevelCogEx* pinion = All<TBevelCogEx>(t.Base.get()).at(0);
-     const double turns = TurnsPerTurn(t, wheel, pinion, 10);
-     return TValues{double(pinion->Teeth), double(wheel->Teeth), 1 / turns, turns};
-   }},
-  {"MitreGear.htm", "Two mitre gears of # teeth each",
-   [] {
-     TBuiltTopic t(10);
-     auto g = All<TBevelCogEx>(t.Base.get());
-     return g.size() == 2 && g[0]->Teeth == g[1]->Teeth ? TValues{double(g[0]->Teeth)} : TValues{};
-   }},
-  {"MitreGear.htm", "Gear ratio = # / # = 1",
-   [] {
-     TBuiltTopic t(10);
-     auto g = All<TBevelCogEx>(t.Base.get());
-     return TValues{double(g.at(0)->Teeth), double(g.at(1)->Teeth)};
-   }},
-  {"TwoCog.htm", "both start with #",
-   [] {
-     TBuiltTopic t(1);
-     auto teeth = CogTeeth(t.Base.get());
-     return teeth.size() == 2 && teeth[0] == teeth[1] ? TValues{teeth[0]} : TValues{};
-   }},
-  {"ThreeCog.htm", "they start at #, # and #", [] { TBuiltTopic t(2); return CogTeeth(t.Base.get()); }},
-  {"CompGear.htm", "they start at #, #, # and #", [] { TBuiltTopic t(3); return CogTeeth(t.Base.get()); }},
-  {"Helical.htm", "both start at #",
-   [] {
-     TBuiltTopic t(38);
-     auto g = All<THelicalGear>(t.Base.get());
-     return g.size() == 2 && g[0]->Teeth == g[1]->Teeth ? TValues{double(g[0]->Teeth)} : TValues{};
-   }},
-  {"Rack_Pinion.htm", "Use the control to set the pinion's teeth (it starts at #)",
-   [] { TBuiltTopic t(35); return TValues{CogTeeth(t.Base.get()).at(0)}; }},
-  {"Rack_Pinion.htm", "The pinion has # teeth and the rack's teeth are #",
-   [] {
-     TBuiltTopic t(35);
-     return TValues{CogTeeth(t.Base.get()).at(0), All<TRackGear>(t.Base.get()).at(0)->Pitch};
-   }},
-  {"Rack_Pinion.htm", "In one turn the rack moves # x # = #",
-   [] {
-     TBuiltTopic t(35);
-     const double pitch = All<TRackGear>(t.Base.get()).at(0)->Pitch;
-     const TGLBaseSceneObject* rack = t.Base->GetChild(0);
-     t.Pose(0);
-     const double x0 = rack->Position.X;
-     t.Pose(360);
-     return TValues{CogTeeth(t.Base.get()).at(0), pitch, std::fabs(rack->Position.X - x0)};
-   }},
-  {"Worm.htm", "The control sets the wheel's teeth (it starts at #)",
-   [] { TBuiltTopic t(36); return TValues{double(All<TWormWheel>(t.Base.get()).at(0)->Teeth)}; }},
-  {"Worm.htm", "The wormwheel has # teeth, so the velocity ratio is #:1",
-   [] {
-     TBuiltTopic t(36);
-     const TWormWheel* wheel = All<TWormWheel>(t.Base.get()).at(0);
-     const TWorm* worm = All<TWorm>(t.Base.get()).at(0);
-     return TValues{double(wheel->Teeth), 1 / TurnsPerTurn(t, worm, wheel, 90)};
-   }},
-  {"Ratchet.htm", "A ratchet wheel of # teeth",
-   [] { TBuiltTopic t(37); return TValues{double(All<TRatchet>(t.Base.get()).at(0)->Teeth)}; }},
-  {"Ratchet.htm", "The wheel has # teeth",
-   [] { TBuiltTopic t(37); return TValues{double(All<TRatchet>(t.Base.get()).at(0)->Teeth)}; }},
+    // Gears.
+    {"BevelGear.htm", "A large bevel gear of # teeth drives a small pinion of # teeth",
+     [] {
+       TBuiltTopic t(4);
+       return TValues{double(All<TBevelCog>(t.Base.get()).at(0)->Teeth),
+                      double(All<TBevelCogEx>(t.Base.get()).at(0)->Teeth)};
+     }},
+    {"BevelGear.htm", "Gear ratio = # / # = #: the pinion turns # times for each turn of the large gear",
+     [] {
+       TBuiltTopic t(4);
+       const TBevelCog* wheel = All<TBevelCog>(t.Base.get()).at(0);
+       const TBevelCogEx* pinion = All<TBevelCogEx>(t.Base.get()).at(0);
+       const double turns = TurnsPerTurn(t, wheel, pinion, 10);
+       return TValues{double(pinion->Teeth), double(wheel->Teeth), 1 / turns, turns};
+     }},
+    {"MitreGear.htm", "Two mitre gears of # teeth each",
+     [] {
+       TBuiltTopic t(10);
+       auto g = All<TBevelCogEx>(t.Base.get());
+       return g.size() == 2 && g[0]->Teeth == g[1]->Teeth ? TValues{double(g[0]->Teeth)} : TValues{};
+     }},
+    {"MitreGear.htm", "Gear ratio = # / # = 1",
+     [] {
+       TBuiltTopic t(10);
+       auto g = All<TBevelCogEx>(t.Base.get());
+       return TValues{double(g.at(0)->Teeth), double(g.at(1)->Teeth)};
+     }},
+    {"TwoCog.htm", "both start with #",
+     [] {
+       TBuiltTopic t(1);
+       auto teeth = CogTeeth(t.Base.get());
+       return teeth.size() == 2 && teeth[0] == teeth[1] ? TValues{teeth[0]} : TValues{};
+     }},
+    {"ThreeCog.htm", "they start at #, # and #",
+     [] {
+       TBuiltTopic t(2);
+       return CogTeeth(t.Base.get());
+     }},
+    {"CompGear.htm", "they start at #, #, # and #",
+     [] {
+       TBuiltTopic t(3);
+       return CogTeeth(t.Base.get());
+     }},
+    {"Helical.htm", "both start at #",
+     [] {
+       TBuiltTopic t(38);
+       auto g = All<THelicalGear>(t.Base.get());
+       return g.size() == 2 && g[0]->Teeth == g[1]->Teeth ? TValues{double(g[0]->Teeth)} : TValues{};
+     }},
+    {"Rack_Pinion.htm", "Use the control to set the pinion's teeth (it starts at #)",
+     [] {
+       TBuiltTopic t(35);
+       return TValues{CogTeeth(t.Base.get()).at(0)};
+     }},
+    {"Rack_Pinion.htm", "The pinion has # teeth and the rack's teeth are #",
+     [] {
+       TBuiltTopic t(35);
+       return TValues{CogTeeth(t.Base.get()).at(0), All<TRackGear>(t.Base.get()).at(0)->Pitch};
+     }},
+    {"Rack_Pinion.htm", "In one turn the rack moves # x # = #",
+     [] {
+       TBuiltTopic t(35);
+       const double pitch = All<TRackGear>(t.Base.get()).at(0)->Pitch;
+       const TGLBaseSceneObject* rack = t.Base->GetChild(0);
+       t.Pose(0);
+       const double x0 = rack->Position.X;
+       t.Pose(360);
+       return TValues{CogTeeth(t.Base.get()).at(0), pitch, std::fabs(rack->Position.X - x0)};
+     }},
+    {"Worm.htm", "The control sets the wheel's teeth (it starts at #)",
+     [] {
+       TBuiltTopic t(36);
+       return TValues{double(All<TWormWheel>(t.Base.get()).at(0)->Teeth)};
+     }},
+    {"Worm.htm", "The wormwheel has # teeth, so the velocity ratio is #:1",
+     [] {
+       TBuiltTopic t(36);
+       const TWormWheel* wheel = All<TWormWheel>(t.Base.get()).at(0);
+       const TWorm* worm = All<TWorm>(t.Base.get()).at(0);
+       return TValues{double(wheel->Teeth), 1 / TurnsPerTurn(t, worm, wheel, 90)};
+     }},
+    {"Ratchet.htm", "A ratchet wheel of # teeth",
+     [] {
+       TBuiltTopic t(37);
+       return TValues{double(All<TRatchet>(t.Base.get()).at(0)->Teeth)};
+     }},
+    {"Ratchet.htm", "The wheel has # teeth",
+     [] {
+       TBuiltTopic t(37);
+       return TValues{double(All<TRatchet>(t.Base.get()).at(0)->Teeth)};
+     }},
 
-  // Sprockets and chain.
-  {"Chain.htm", "the left one starts with # teeth and the right one with #",
-   [] {
-     const TTopicControls c = StartControls(8);
-     TBuiltTopic t(8);
-     std::vector<double> built;
-     for (const TSprocket* s : All<TSprocket>(t.Base.get()))
-       built.push_back(s->Teeth);
-     std::sort(built.begin(), built.end());
-     std::vector<double> wanted = {double(c.Chain[0]), double(c.Chain[1])};
-     std::sort(wanted.begin(), wanted.end());
-     return built == wanted ? TValues{double(c.Chain[0]), double(c.Chain[1])} : TValues{};
-   }},
-  {"Chain.htm", "Ratio = # / # = #, so the small sprocket turns twice",
-   [] {
-     TBuiltTopic t(8);
-     auto s = All<TSprocket>(t.Base.get());
-     std::sort(s.begin(), s.end(), [](const TSprocket* a, const TSprocket* b) { return a->Teeth < b->Teeth; });
-     // Large drives small: the small one's turns for one of the large one's, upside down.
-     return TValues{double(s.at(0)->Teeth), double(s.at(1)->Teeth), 1 / TurnsPerTurn(t, s.at(1), s.at(0), 10)};
-   }},
-  {"Derailleur.htm", "A #-tooth chain wheel with pedals drives a cluster of three rear sprockets of #, # and # teeth",
-   [] {
-     TBuiltTopic t(34);
-     TValues v;
-     std::vector<double> rear;
-     for (const TSprocket* s : All<TSprocket>(t.Base.get()))
-       if (dynamic_cast<const TChainWheel*>(s))
-         v.push_back(s->Teeth);
-       else
-         rear.push_back(s->Teeth);
-     // The two smallest are the cage's jockey wheels.
-     std::sort(rear.begin(), rear.end());
-     rear.erase(std::unique(rear.begin(), rear.end()), rear.end());
-     if (rear.size() >= 3)
-       v.insert(v.end(), rear.end() - 3, rear.end());
-     return v;
-   }},
+    // Sprockets and chain.
+    {"Chain.htm", "the left one starts with # teeth and the right one with #",
+     [] {
+       const TTopicControls c = StartControls(8);
+       TBuiltTopic t(8);
+       std::vector<double> built;
+       for (const TSprocket* s : All<TSprocket>(t.Base.get()))
+         built.push_back(s->Teeth);
+       std::sort(built.begin(), built.end());
+       std::vector<double> wanted = {double(c.Chain[0]), double(c.Chain[1])};
+       std::sort(wanted.begin(), wanted.end());
+       return built == wanted ? TValues{double(c.Chain[0]), double(c.Chain[1])} : TValues{};
+     }},
+    {"Chain.htm", "Ratio = # / # = #, so the small sprocket turns twice",
+     [] {
+       TBuiltTopic t(8);
+       auto s = All<TSprocket>(t.Base.get());
+       std::sort(s.begin(), s.end(), [](const TSprocket* a, const TSprocket* b) { return a->Teeth < b->Teeth; });
+       // Large drives small: the small one's turns for one of the large one's, upside down.
+       return TValues{double(s.at(0)->Teeth), double(s.at(1)->Teeth), 1 / TurnsPerTurn(t, s.at(1), s.at(0), 10)};
+     }},
+    {"Derailleur.htm", "A #-tooth chain wheel with pedals drives a cluster of three rear sprockets of #, # and # teeth",
+     [] {
+       TBuiltTopic t(34);
+       TValues v;
+       std::vector<double> rear;
+       for (const TSprocket* s : All<TSprocket>(t.Base.get()))
+         if (dynamic_cast<const TChainWheel*>(s))
+           v.push_back(s->Teeth);
+         else
+           rear.push_back(s->Teeth);
+       // The two smallest are the cage's jockey wheels.
+       std::sort(rear.begin(), rear.end());
+       rear.erase(std::unique(rear.begin(), rear.end()), rear.end());
+       if (rear.size() >= 3)
+         v.insert(v.end(), rear.end() - 3, rear.end());
+       return v;
+     }},
 
-  // Belts and pulleys.
-  {"VeePulley.htm", "(radii # and # at the start)",
-   [] {
-     TBuiltTopic t(5);
-     const TBelt* b = All<TBelt>(t.Base.get()).at(0);
-     return TValues{b->Radius1, b->Radius2};
-   }},
-  {"VeePulley.htm", "VR = # / # = # (2:1)",
-   [] {
-     TBuiltTopic t(5);
-     auto p = All<TVPulley>(t.Base.get());
-     std::sort(p.begin(), p.end(), [](const TVPulley* a, const TVPulley* b) { return a->RadiusA < b->RadiusA; });
-     // The small pulley drives: the large one's turns for one of the small one's, upside down.
-     return TValues{p.back()->RadiusA, p.front()->RadiusA, 1 / TurnsPerTurn(t, p.front(), p.back(), 10)};
-   }},
-  {"VeePulley.htm", "The small pulley has a radius of # and the large one #",
-   [] {
-     TBuiltTopic t(5);
-     const TBelt* b = All<TBelt>(t.Base.get()).at(0);
-     return TValues{std::min(b->Radius1, b->Radius2), std::max(b->Radius1, b->Radius2)};
-   }},
-  {"ref_VR.htm", "In the pulley model the small pulley has a radius of # and the large pulley a radius of #",
-   [] {
-     TBuiltTopic t(5);
-     const TBelt* b = All<TBelt>(t.Base.get()).at(0);
-     return TValues{std::min(b->Radius1, b->Radius2), std::max(b->Radius1, b->Radius2)};
-   }},
-  {"PulleyBelt.htm", "With the crossed belt both pulleys have the same radius, #",
-   [] {
-     TBuiltTopic t(5, [](TTopicControls& c) { c.BeltItem = 2; });
-     const TBelt* b = All<TBelt>(t.Base.get()).at(0);
-     return b->Radius1 == b->Radius2 ? TValues{b->Radius1} : TValues{};
-   }},
-  {"Jockey.htm", "The pulleys have radii # and #",
-   [] {
-     TBuiltTopic t(6);
-     const TBelt* b = All<TBelt>(t.Base.get()).at(0);
-     return TValues{b->Radius1, b->Radius2};
-   }},
-  {"Jockey.htm", "jockey has a radius of #",
-   [] { TBuiltTopic t(6); return TValues{All<TJockeyBelt>(t.Base.get()).at(0)->JockeyRadius}; }},
-  {"StepCone.htm", "(it starts on step #)", [] { return TValues{double(StartControls(7).BeltStep)}; }},
+    // Belts and pulleys.
+    {"VeePulley.htm", "(radii # and # at the start)",
+     [] {
+       TBuiltTopic t(5);
+       const TBelt* b = All<TBelt>(t.Base.get()).at(0);
+       return TValues{b->Radius1, b->Radius2};
+     }},
+    {"VeePulley.htm", "VR = # / # = # (2:1)",
+     [] {
+       TBuiltTopic t(5);
+       auto p = All<TVPulley>(t.Base.get());
+       std::sort(p.begin(), p.end(), [](const TVPulley* a, const TVPulley* b) { return a->RadiusA < b->RadiusA; });
+       // The small pulley drives: the large one's turns for one of the small one's, upside down.
+       return TValues{p.back()->RadiusA, p.front()->RadiusA, 1 / TurnsPerTurn(t, p.front(), p.back(), 10)};
+     }},
+    {"VeePulley.htm", "The small pulley has a radius of # and the large one #",
+     [] {
+       TBuiltTopic t(5);
+       const TBelt* b = All<TBelt>(t.Base.get()).at(0);
+       return TValues{std::min(b->Radius1, b->Radius2), std::max(b->Radius1, b->Radius2)};
+     }},
+    {"ref_VR.htm", "In the pulley model the small pulley has a radius of # and the large pulley a radius of #",
+     [] {
+       TBuiltTopic t(5);
+       const TBelt* b = All<TBelt>(t.Base.get()).at(0);
+       return TValues{std::min(b->Radius1, b->Radius2), std::max(b->Radius1, b->Radius2)};
+     }},
+    {"PulleyBelt.htm", "With the crossed belt both pulleys have the same radius, #",
+     [] {
+       TBuiltTopic t(5, [](TTopicControls& c) { c.BeltItem = 2; });
+       const TBelt* b = All<TBelt>(t.Base.get()).at(0);
+       return b->Radius1 == b->Radius2 ? TValues{b->Radius1} : TValues{};
+     }},
+    {"Jockey.htm", "The pulleys have radii # and #",
+     [] {
+       TBuiltTopic t(6);
+       const TBelt* b = All<TBelt>(t.Base.get()).at(0);
+       return TValues{b->Radius1, b->Radius2};
+     }},
+    {"Jockey.htm", "jockey has a radius of #",
+     [] {
+       TBuiltTopic t(6);
+       return TValues{All<TJockeyBelt>(t.Base.get()).at(0)->JockeyRadius};
+     }},
+    {"StepCone.htm", "(it starts on step #)", [] { return TValues{double(StartControls(7).BeltStep)}; }},
 
-  // Lifting systems.
-  {"Weston.htm", "The larger sheave has a radius of #", [] { return TValues{WestonSheaves()[0]}; }},
-  {"Weston.htm", "it starts at #). The size of the load", [] { return TValues{WestonSheaves()[1]}; }},
-  {"Weston.htm", "A = #, B = #", WestonSheaves},
-  {"Weston.htm", "Velocity ratio = 2 x # / (# - #) = # / # = #",
-   [] {
-     const TValues r = WestonSheaves();
-     const Single a = Single(r[0]), b = Single(r[1]);
-     // The block's rise in one turn of the sheaves against the chain pulled, 2 pi A.
-     const double rise = WestonBlockHeight(a, b, 360) - WestonBlockHeight(a, b, 0);
-     return TValues{a, a, b, 2 * a, a - b, 2 * M_PI * a / rise};
-   }},
-  {"Weston.htm", "Set the small sheave to # and the ratio becomes # / # = #",
-   [] {
-     const double a = WestonSheaves()[0], b = 0.18;
-     return TValues{b, 2 * a, a - b, WestonAdvantage(Single(a), Single(b))};
-   }},
-  {"Pulleys.htm", "Set the model to # sheaves. A load of 800 N hangs on # strands",
-   [] { return TValues{4, HoistVelocityRatio(4)}; }},
-  {"Ref_MA.htm", "The pulley hoist in this program, set to # sheaves, has a velocity ratio of #",
-   [] { return TValues{2, HoistVelocityRatio(2)}; }},
-  {"Windlass.htm", "it starts at #); the drum's radius is #",
-   [] { return TValues{StartControls(21).HandleRadius * 0.01, WindlassAxleRadius()}; }},
-  {"Windlass.htm", "Handle radius #, drum radius #",
-   [] { return TValues{StartControls(21).HandleRadius * 0.01, WindlassAxleRadius()}; }},
-  {"Windlass.htm", "In one turn the load rises 2 x pi x # = #",
-   [] { return TValues{WindlassAxleRadius(), WindlassRopeLength(0) - WindlassRopeLength(360)}; }},
-  {"Inclined.htm", "it starts at # degrees", [] { return TValues{double(StartControls(39).PlaneAngle)}; }},
-  {"Inclined.htm", "At the model's starting angle of # degrees, a slope # m long rises 1 m (sin # deg = #)",
-   [] {
-     const double a = StartControls(39).PlaneAngle;
-     const double s = std::sin(a * M_PI / 180);
-     return TValues{a, 1 / s, a, s};
-   }},
+    // Lifting systems.
+    {"Weston.htm", "The larger sheave has a radius of #", [] { return TValues{WestonSheaves()[0]}; }},
+    {"Weston.htm", "it starts at #). The size of the load", [] { return TValues{WestonSheaves()[1]}; }},
+    {"Weston.htm", "A = #, B = #", WestonSheaves},
+    {"Weston.htm", "Velocity ratio = 2 x # / (# - #) = # / # = #",
+     [] {
+       const TValues r = WestonSheaves();
+       const Single a = Single(r[0]), b = Single(r[1]);
+       // The block's rise in one turn of the sheaves against the chain pulled, 2 pi A.
+       const double rise = WestonBlockHeight(a, b, 360) - WestonBlockHeight(a, b, 0);
+       return TValues{a, a, b, 2 * a, a - b, 2 * M_PI * a / rise};
+     }},
+    {"Weston.htm", "Set the small sheave to # and the ratio becomes # / # = #",
+     [] {
+       const double a = WestonSheaves()[0], b = 0.18;
+       return TValues{b, 2 * a, a - b, WestonAdvantage(Single(a), Single(b))};
+     }},
+    {"Pulleys.htm", "Set the model to # sheaves. A load of 800 N hangs on # strands",
+     [] {
+       return TValues{4, HoistVelocityRatio(4)};
+     }},
+    {"Ref_MA.htm", "The pulley hoist in this program, set to # sheaves, has a velocity ratio of #",
+     [] {
+       return TValues{2, HoistVelocityRatio(2)};
+     }},
+    {"Windlass.htm", "it starts at #); the drum's radius is #",
+     [] {
+       return TValues{StartControls(21).HandleRadius * 0.01, WindlassAxleRadius()};
+     }},
+    {"Windlass.htm", "Handle radius #, drum radius #",
+     [] {
+       return TValues{StartControls(21).HandleRadius * 0.01, WindlassAxleRadius()};
+     }},
+    {"Windlass.htm", "In one turn the load rises 2 x pi x # = #",
+     [] {
+       return TValues{WindlassAxleRadius(), WindlassRopeLength(0) - WindlassRopeLength(360)};
+     }},
+    {"Inclined.htm", "it starts at # degrees", [] { return TValues{double(StartControls(39).PlaneAngle)}; }},
+    {"Inclined.htm", "At the model's starting angle of # degrees, a slope # m long rises 1 m (sin # deg = #)",
+     [] {
+       const double a = StartControls(39).PlaneAngle;
+       const double s = std::sin(a * M_PI / 180);
+       return TValues{a, 1 / s, a, s};
+     }},
 
-  // Cams.
-  {"Cam_Circular.htm", "The offset is #, so the follower's stroke is 2 x # = #",
-   [] {
-     const double offset = StartControls(13).CamOffset * 0.01;
-     TBuiltTopic t(13);
-     const TGLBaseSceneObject* follower = t.Base->GetChild(1);
-     double low = 1e9, high = -1e9;
-     for (int phase = 0; phase < 360; phase += 5) {
-       t.Pose(Single(phase));
-       low = std::min(low, double(Place(follower)[1]));
-       high = std::max(high, double(Place(follower)[1]));
-     }
-     return TValues{offset, offset, high - low};
-   }},
-  {"Cam_Circular.htm", "In the model the follower dwells for about # degrees of each turn and rises # over the nose",
-   [] {
-     TBuiltTopic t(14);
-     const TGLBaseSceneObject* follower = t.Base->GetChild(1);
-     std::vector<double> y;
-     for (int phase = 0; phase < 360; ++phase) {
-       t.Pose(Single(phase));
-       y.push_back(Place(follower)[1]);
-     }
-     const double low = *std::min_element(y.begin(), y.end()), high = *std::max_element(y.begin(), y.end());
-     const double still = double(std::count_if(y.begin(), y.end(), [&](double v) { return v < low + 1e-4; }));
-     return TValues{still, high - low};
-   }},
-  {"Cam_Circular.htm", "In the model the follower rises # in the first half turn and falls back in the second, # for every 10 degrees",
-   [] {
-     TBuiltTopic t(15);
-     const TGLBaseSceneObject* follower = t.Base->GetChild(1);
-     std::vector<double> y;
-     for (int phase = 0; phase <= 360; phase += 10) {
-       t.Pose(Single(phase));
-       y.push_back(Place(follower)[1]);
-     }
-     // A steady speed: each 10 degrees of the half turn lifts it alike, and it comes back down.
-     const double step = y[1] - y[0];
-     double spread = std::fabs(y[36] - y[0]);
-     for (size_t k = 0; k <= 18; ++k)
-       spread = std::max(spread, std::fabs(y[k] - y[0] - double(k) * step));
-     return TValues{y[18] - y[0], spread < 1e-3 ? step : NAN};
-   }},
-  {"Cam_Circular.htm", "With a radius of # and an angle of # degrees: # x sin # deg = # either side, so the peg's stroke is #",
-   [] {
-     const TTopicControls c = StartControls(16);
-     const double r = c.BoxCamRadius * 0.01, a = c.CamSlot;
-     TBuiltTopic t(16);
-     const TGLBaseSceneObject* peg = t.Base->GetChild(1);
-     t.Pose(0);
-     const double x0 = peg->Position.X;
-     t.Pose(180);
-     const double x1 = peg->Position.X;
-     return TValues{r, a, r, a, std::fabs(x0), std::fabs(x0 - x1)};
-   }},
-  {"Cam_Circular.htm", "as the bar moves one way by #, the ramp passes under the roller and lifts it smoothly by #",
-   [] {
-     TBuiltTopic t(11);
-     const Single end = Single(t.Entry->RepeatAngle(t.Controls));
-     t.Pose(0);
-     const double x0 = t.Base->GetChild(0)->Position.X, y0 = t.Base->GetChild(1)->Position.Y;
-     t.Pose(end);
-     return TValues{std::fabs(t.Base->GetChild(0)->Position.X - x0), std::fabs(t.Base->GetChild(1)->Position.Y - y0)};
-   }},
+    // Cams.
+    {"Cam_Circular.htm", "The offset is #, so the follower's stroke is 2 x # = #",
+     [] {
+       const double offset = StartControls(13).CamOffset * 0.01;
+       TBuiltTopic t(13);
+       const TGLBaseSceneObject* follower = t.Base->GetChild(1);
+       double low = 1e9, high = -1e9;
+       for (int phase = 0; phase < 360; phase += 5) {
+         t.Pose(Single(phase));
+         low = std::min(low, double(Place(follower)[1]));
+         high = std::max(high, double(Place(follower)[1]));
+       }
+       return TValues{offset, offset, high - low};
+     }},
+    {"Cam_Circular.htm", "In the model the follower dwells for about # degrees of each turn and rises # over the nose",
+     [] {
+       TBuiltTopic t(14);
+       const TGLBaseSceneObject* follower = t.Base->GetChild(1);
+       std::vector<double> y;
+       for (int phase = 0; phase < 360; ++phase) {
+         t.Pose(Single(phase));
+         y.push_back(Place(follower)[1]);
+       }
+       const double low = *std::min_element(y.begin(), y.end()), high = *std::max_element(y.begin(), y.end());
+       const double still = double(std::count_if(y.begin(), y.end(), [&](double v) { return v < low + 1e-4; }));
+       return TValues{still, high - low};
+     }},
+    {"Cam_Circular.htm",
+     "In the model the follower rises # in the first half turn and falls back in the second, # for every 10 degrees",
+     [] {
+       TBuiltTopic t(15);
+       const TGLBaseSceneObject* follower = t.Base->GetChild(1);
+       std::vector<double> y;
+       for (int phase = 0; phase <= 360; phase += 10) {
+         t.Pose(Single(phase));
+         y.push_back(Place(follower)[1]);
+       }
+       // A steady speed: each 10 degrees of the half turn lifts it alike, and it comes back down.
+       const double step = y[1] - y[0];
+       double spread = std::fabs(y[36] - y[0]);
+       for (size_t k = 0; k <= 18; ++k)
+         spread = std::max(spread, std::fabs(y[k] - y[0] - double(k) * step));
+       return TValues{y[18] - y[0], spread < 1e-3 ? step : NAN};
+     }},
+    {"Cam_Circular.htm",
+     "With a radius of # and an angle of # degrees: # x sin # deg = # either side, so the peg's stroke is #",
+     [] {
+       const TTopicControls c = StartControls(16);
+       const double r = c.BoxCamRadius * 0.01, a = c.CamSlot;
+       TBuiltTopic t(16);
+       const TGLBaseSceneObject* peg = t.Base->GetChild(1);
+       t.Pose(0);
+       const double x0 = peg->Position.X;
+       t.Pose(180);
+       const double x1 = peg->Position.X;
+       return TValues{r, a, r, a, std::fabs(x0), std::fabs(x0 - x1)};
+     }},
+    {"Cam_Circular.htm", "as the bar moves one way by #, the ramp passes under the roller and lifts it smoothly by #",
+     [] {
+       TBuiltTopic t(11);
+       const Single end = Single(t.Entry->RepeatAngle(t.Controls));
+       t.Pose(0);
+       const double x0 = t.Base->GetChild(0)->Position.X, y0 = t.Base->GetChild(1)->Position.Y;
+       t.Pose(end);
+       return TValues{std::fabs(t.Base->GetChild(0)->Position.X - x0), std::fabs(t.Base->GetChild(1)->Position.Y - y0)};
+     }},
 
-  // Crank and slider.
-  {"Crank_Slider.htm", "it starts at #.", [] { return TValues{StartControls(17).CrankOffset * 0.01}; }},
-  {"Crank_Slider.htm", "Crank offset #, so the piston's stroke is 2 x # = #. At # degrees the piston is at its highest point and at # degrees at its lowest",
-   [] {
-     TBuiltTopic t(17);
-     const double r = t.Controls.CrankOffset * 0.01;
-     const TGLBaseSceneObject* piston = All<TPiston>(t.Base.get()).at(0);
-     double low = 1e9, high = -1e9;
-     int lowAt = -1, highAt = -1;
-     for (int phase = 0; phase < 360; ++phase) {
-       t.Pose(Single(phase));
-       const double y = Place(piston)[1];
-       if (y > high)
-         high = y, highAt = phase;
-       if (y < low)
-         low = y, lowAt = phase;
-     }
-     return TValues{r, r, high - low, double(highAt), double(lowAt)};
-   }},
+    // Crank and slider.
+    {"Crank_Slider.htm", "it starts at #.", [] { return TValues{StartControls(17).CrankOffset * 0.01}; }},
+    {"Crank_Slider.htm",
+     "Crank offset #, so the piston's stroke is 2 x # = #. At # degrees the piston is at its highest point and at # degrees at its lowest",
+     [] {
+       TBuiltTopic t(17);
+       const double r = t.Controls.CrankOffset * 0.01;
+       const TGLBaseSceneObject* piston = All<TPiston>(t.Base.get()).at(0);
+       double low = 1e9, high = -1e9;
+       int lowAt = -1, highAt = -1;
+       for (int phase = 0; phase < 360; ++phase) {
+         t.Pose(Single(phase));
+         const double y = Place(piston)[1];
+         if (y > high)
+           high = y, highAt = phase;
+         if (y < low)
+           low = y, lowAt = phase;
+       }
+       return TValues{r, r, high - low, double(highAt), double(lowAt)};
+     }},
 
-  {"Crank_Slot.htm", "In the model, with the crank offset at its starting #, the ram's slow stroke takes about # degrees of the wheel's turn and its quick return about # degrees",
-   [] {
-     TBuiltTopic t(20);
-     // The degrees of one turn of the wheel in which the ram moves each way.
-     const TGLBaseSceneObject* ram = t.Base->GetChild(3);
-     double last = 0;
-     int forwards = 0, backwards = 0;
-     for (int phase = 0; phase <= 360; ++phase) {
-       t.Pose(Single(phase));
-       const double x = ram->Position.X;
-       if (phase > 0)
-         (x > last ? forwards : backwards) += 1;
-       last = x;
-     }
-     return TValues{t.Controls.CrankOffset * 0.01, double(std::max(forwards, backwards)), double(std::min(forwards, backwards))};
-   }},
+    {"Crank_Slot.htm",
+     "In the model, with the crank offset at its starting #, the ram's slow stroke takes about # degrees of the wheel's turn and its quick return about # degrees",
+     [] {
+       TBuiltTopic t(20);
+       // The degrees of one turn of the wheel in which the ram moves each way.
+       const TGLBaseSceneObject* ram = t.Base->GetChild(3);
+       double last = 0;
+       int forwards = 0, backwards = 0;
+       for (int phase = 0; phase <= 360; ++phase) {
+         t.Pose(Single(phase));
+         const double x = ram->Position.X;
+         if (phase > 0)
+           (x > last ? forwards : backwards) += 1;
+         last = x;
+       }
+       return TValues{t.Controls.CrankOffset * 0.01, double(std::max(forwards, backwards)),
+                      double(std::min(forwards, backwards))};
+     }},
 
-  // Screw threads.
-  {"Screws.htm", "it starts at #). Each time", [] { return TValues{StartControls(18).ScrewPitch * 0.01}; }},
-  {"Screws.htm", "The pitch is # to start with. The model turns the bolt ten times, so it moves # x # = #",
-   [] {
-     TBuiltTopic t(18);
-     const double pitch = t.Controls.ScrewPitch * 0.01;
-     const double turns = t.Entry->RepeatAngle(t.Controls) / 360.0;
-     const TGLBaseSceneObject* bolt = t.Base->GetChild(0);
-     t.Pose(0);
-     const double x0 = bolt->Position.X;
-     t.Pose(Single(turns * 360));
-     return TValues{pitch, turns, pitch, std::fabs(bolt->Position.X - x0)};
-   }},
-  {"ScrewJack.htm", "In the model the screw's pitch is #, so ten turns of the handle move each nut in by # and raise the platform from about # to about #: a rise of about #, or # for each turn on average",
-   [] {
-     const double turns = FindTopic(19)->RepeatAngle(StartControls(19)) / 360.0;
-     const double y0 = JackPlatformY(0), y1 = JackPlatformY(Single(turns * 360));
-     return TValues{JackNutX(0) - JackNutX(1), JackNutX(0) - JackNutX(Single(turns)), y0, y1, y1 - y0, (y1 - y0) / turns};
-   }},
-  {"ScrewJack.htm", "the first turn raises the platform #, the tenth only #",
-   [] {
-     return TValues{JackPlatformY(360) - JackPlatformY(0), JackPlatformY(3600) - JackPlatformY(3240)};
-   }},
-  {"ScrewJack.htm", "Over the fifth and sixth turns, in the middle of the travel, it rises about # times as far as each nut moves in",
-   [] { return TValues{(JackPlatformY(2160) - JackPlatformY(1440)) / (JackNutX(4) - JackNutX(6))}; }},
+    // Screw threads.
+    {"Screws.htm", "it starts at #). Each time", [] { return TValues{StartControls(18).ScrewPitch * 0.01}; }},
+    {"Screws.htm", "The pitch is # to start with. The model turns the bolt ten times, so it moves # x # = #",
+     [] {
+       TBuiltTopic t(18);
+       const double pitch = t.Controls.ScrewPitch * 0.01;
+       const double turns = t.Entry->RepeatAngle(t.Controls) / 360.0;
+       const TGLBaseSceneObject* bolt = t.Base->GetChild(0);
+       t.Pose(0);
+       const double x0 = bolt->Position.X;
+       t.Pose(Single(turns * 360));
+       return TValues{pitch, turns, pitch, std::fabs(bolt->Position.X - x0)};
+     }},
+    {"ScrewJack.htm",
+     "In the model the screw's pitch is #, so ten turns of the handle move each nut in by # and raise the platform from about # to about #: a rise of about #, or # for each turn on average",
+     [] {
+       const double turns = FindTopic(19)->RepeatAngle(StartControls(19)) / 360.0;
+       const double y0 = JackPlatformY(0), y1 = JackPlatformY(Single(turns * 360));
+       return TValues{JackNutX(0) - JackNutX(1), JackNutX(0) - JackNutX(Single(turns)), y0, y1, y1 - y0,
+                      (y1 - y0) / turns};
+     }},
+    {"ScrewJack.htm", "the first turn raises the platform #, the tenth only #",
+     [] {
+       return TValues{JackPlatformY(360) - JackPlatformY(0), JackPlatformY(3600) - JackPlatformY(3240)};
+     }},
+    {"ScrewJack.htm",
+     "Over the fifth and sixth turns, in the middle of the travel, it rises about # times as far as each nut moves in",
+     [] { return TValues{(JackPlatformY(2160) - JackPlatformY(1440)) / (JackNutX(4) - JackNutX(6))}; }},
 
-  // Linkages.
-  {"Treadle.htm", "(it starts at #)", [] { return TValues{StartControls(32).TreadleLength}; }},
+    // Linkages.
+    {"Treadle.htm", "(it starts at #)", [] { return TValues{StartControls(32).TreadleLength}; }},
 };
 
 }   // namespace
@@ -569,7 +612,7 @@ TEST(PageFactsTest, PagesGiveTheirModelsNumbers)
     for (size_t i = 0; i < model.size(); ++i) {
       const std::string written = m[i + 1].str();
       EXPECT_NEAR(std::stod(written), model[i], Precision(written))
-        << "number " << i + 1 << " is written " << written << "; the model has " << model[i];
+          << "number " << i + 1 << " is written " << written << "; the model has " << model[i];
     }
   }
 }
@@ -592,15 +635,15 @@ TEST(PageFactsTest, TheJackRisesLessForEachTurnAsItGoesUp)
 TEST(PageFactsTest, OnlyPagesOfTopicsWithMarkersOfferTheCheckBox)
 {
   const std::pair<const char*, Integer> pages[] = {
-    {"TwoCog.htm", 1},      {"ThreeCog.htm", 2},    {"CompGear.htm", 3},      {"BevelGear.htm", 4},
-    {"VeePulley.htm", 5},   {"Jockey.htm", 6},      {"StepCone.htm", 7},      {"Chain.htm", 8},
-    {"Pulleys.htm", 9},     {"MitreGear.htm", 10},  {"Weston.htm", 12},       {"Crank_Slider.htm", 17},
-    {"Screws.htm", 18},     {"ScrewJack.htm", 19},  {"Crank_Slot.htm", 20},   {"Windlass.htm", 21},
-    {"Rotary.htm", 22},     {"Oscillate.htm", 23},  {"Linear.htm", 24},       {"Reciprocate.htm", 25},
-    {"Lever_Class1.htm", 26}, {"Lever_Class2.htm", 27}, {"Lever_Class3.htm", 28}, {"Rev_Motion.htm", 29},
-    {"Bell_Crank.htm", 30}, {"Parallel.htm", 31},   {"Toggle.htm", 33},       {"Derailleur.htm", 34},
-    {"Rack_Pinion.htm", 35}, {"Worm.htm", 36},      {"Ratchet.htm", 37},      {"Helical.htm", 38},
-    {"Inclined.htm", 39}};
+      {"TwoCog.htm", 1},        {"ThreeCog.htm", 2},      {"CompGear.htm", 3},      {"BevelGear.htm", 4},
+      {"VeePulley.htm", 5},     {"Jockey.htm", 6},        {"StepCone.htm", 7},      {"Chain.htm", 8},
+      {"Pulleys.htm", 9},       {"MitreGear.htm", 10},    {"Weston.htm", 12},       {"Crank_Slider.htm", 17},
+      {"Screws.htm", 18},       {"ScrewJack.htm", 19},    {"Crank_Slot.htm", 20},   {"Windlass.htm", 21},
+      {"Rotary.htm", 22},       {"Oscillate.htm", 23},    {"Linear.htm", 24},       {"Reciprocate.htm", 25},
+      {"Lever_Class1.htm", 26}, {"Lever_Class2.htm", 27}, {"Lever_Class3.htm", 28}, {"Rev_Motion.htm", 29},
+      {"Bell_Crank.htm", 30},   {"Parallel.htm", 31},     {"Toggle.htm", 33},       {"Derailleur.htm", 34},
+      {"Rack_Pinion.htm", 35},  {"Worm.htm", 36},         {"Ratchet.htm", 37},      {"Helical.htm", 38},
+      {"Inclined.htm", 39}};
   for (const auto& [page, id] : pages) {
     const TTopicEntry* e = FindTopic(id);
     ASSERT_NE(e, nullptr) << id;

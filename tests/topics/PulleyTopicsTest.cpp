@@ -137,8 +137,9 @@ std::vector<TProcedure> Procedures()
                  UpdateBeltTravel(b);
                }});
   for (Integer n = 1; n <= 4; ++n)
-    r.push_back({"AnimatePulleyHoistScene " + std::to_string(n), {"hoist" + std::to_string(n)},
-                 [=](TDummyCube* b) { AnimatePulleyHoistScene(b, n, 0.7f); }});
+    r.push_back({"AnimatePulleyHoistScene " + std::to_string(n), {"hoist" + std::to_string(n)}, [=](TDummyCube* b) {
+                   AnimatePulleyHoistScene(b, n, 0.7f);
+                 }});
   r.push_back({"AnimateWestonScene", {"weston"}, [](TDummyCube* b) { AnimateWestonScene(b, 0.2f, 0.15f, 33); }});
   r.push_back({"ShowWestonMarkers", {"weston"}, [](TDummyCube* b) { ShowWestonMarkers(b, false); }});
   r.push_back({"AnimateInclinedPlaneScene", {"plane"}, [](TDummyCube* b) { AnimateInclinedPlaneScene(b, 33); }});

@@ -72,8 +72,8 @@ inline std::string PoseDifference(const TPose& a, const TPose& b, double tol = 0
     for (size_t k = 0; k < a[i].Values.size(); ++k) {
       const double x = a[i].Values[k], y = b[i].Values[k];
       if (tol == 0 ? !(x == y || (std::isnan(x) && std::isnan(y))) : !(std::fabs(x - y) <= tol))
-        return "at " + a[i].Path + " value " + std::to_string(k) + ": " + std::to_string(x) + " vs " +
-               std::to_string(y);
+        return "at " + a[i].Path + " value " + std::to_string(k) + ": " + std::to_string(x) + " vs "
+               + std::to_string(y);
     }
   }
   return "";

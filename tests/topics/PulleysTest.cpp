@@ -284,8 +284,8 @@ TEST(PulleysTest, EveryPartIsBackAtItsStartAfterOneRepeat)
 TEST(PulleysTest, PoseAtAPhaseDoesNotDependOnTheWayThere)
 {
   for (const TBeltCase& c : BeltCases()) {
-    if (c.Name.find("open 3/") != 0 && c.Name.find("jockey 7/") != 0 && c.Name.find("cones") != 0 &&
-        c.Name != "crossed")
+    if (c.Name.find("open 3/") != 0 && c.Name.find("jockey 7/") != 0 && c.Name.find("cones") != 0
+        && c.Name != "crossed")
       continue;
     TSceneFixture direct, stepped;
     c.Build(direct);
@@ -311,8 +311,8 @@ TEST(PulleysTest, BeltRunsOnAcrossTheWrap)
     auto* belt = static_cast<TBelt*>(f->GetChild(0));
     const Single period = Single(StepConeRepeatAngle(step)), delta = 7.3f;
     const Single L = belt->PathLength();
-    const double maxRun = belt->Radius2 * double(delta) * StepConeLeftRadius(step) / StepConeRightRadius(step) *
-                              cPIdiv180 * 1.01 + 1e-4;
+    const double maxRun =
+        belt->Radius2 * double(delta) * StepConeLeftRadius(step) / StepConeRightRadius(step) * cPIdiv180 * 1.01 + 1e-4;
     Single phase = 0;
     AnimateStepConeScene(f.Get(), step, phase);
     Single last = belt->BandStart();

@@ -5,10 +5,7 @@
 
 namespace {
 
-Single Pawl(const TTopicScene& s)
-{
-  return s.B()->GetChild(1)->GetRollAngle();
-}
+Single Pawl(const TTopicScene& s) { return s.B()->GetChild(1)->GetRollAngle(); }
 
 TEST(RatchetScene, TreeAndScale)
 {

@@ -11,7 +11,7 @@ struct TRenderStats {
   int Lit = 0;          // pixels that are not background
   double CentreX = 0;   // of the lit pixels, as fractions of the view
   double CentreY = 0;
-  int Brightest = 0;    // the largest r + g + b
+  int Brightest = 0;   // the largest r + g + b
 };
 
 inline TRenderStats Measure(const TGLBitmap32& shot)

@@ -56,10 +56,7 @@ std::string Num(double v)
   return b;
 }
 
-std::string Rgb(const TGLColor& c)
-{
-  return Num(c.GetRed()) + "," + Num(c.GetGreen()) + "," + Num(c.GetBlue());
-}
+std::string Rgb(const TGLColor& c) { return Num(c.GetRed()) + "," + Num(c.GetGreen()) + "," + Num(c.GetBlue()); }
 
 // What one object is and where it stands, in one line.
 class TDescriber {
@@ -135,8 +132,8 @@ private:
   void Shape(const TGLBaseSceneObject& o, std::ostringstream& s) const
   {
     if (auto* c = dynamic_cast<const TCylinder*>(&o))
-      s << " cyl " << Num(c->GetBottomRadius()) << "/" << Num(c->GetTopRadius()) << " h" << Num(c->GetHeight())
-        << " s" << c->GetSlices() << " parts" << int(c->GetParts());
+      s << " cyl " << Num(c->GetBottomRadius()) << "/" << Num(c->GetTopRadius()) << " h" << Num(c->GetHeight()) << " s"
+        << c->GetSlices() << " parts" << int(c->GetParts());
     if (auto* c = dynamic_cast<const TAnnulus*>(&o))
       s << " ann " << Num(c->GetTopRadius()) << "/" << Num(c->GetTopInnerRadius()) << " h" << Num(c->GetHeight())
         << " parts" << int(c->GetParts());
@@ -173,11 +170,11 @@ private:
       s << " link " << Num(c->EndRadius) << " " << Num(c->Thickness) << " " << Num(c->Length) << " " << c->Segments
         << " place" << int(c->Placement) << (c->SideColoured ? " side" : "");
     if (auto* c = dynamic_cast<const TVPulley*>(&o))
-      s << " pulley " << Num(c->RadiusA) << "/" << Num(c->RadiusB) << " w" << Num(c->Width) << " s" << c->Slices
-        << " n" << c->N << " f" << int(c->Faces) << " in" << Num(c->InnerRadius) << " k" << int(c->GrooveKind);
+      s << " pulley " << Num(c->RadiusA) << "/" << Num(c->RadiusB) << " w" << Num(c->Width) << " s" << c->Slices << " n"
+        << c->N << " f" << int(c->Faces) << " in" << Num(c->InnerRadius) << " k" << int(c->GrooveKind);
     if (auto* c = dynamic_cast<const TSpoke*>(&o))
-      s << " spoke " << Num(c->Radius) << " " << Num(c->Width) << " " << Num(c->Thickness) << " " << c->AngleDeg
-        << " " << c->Segments;
+      s << " spoke " << Num(c->Radius) << " " << Num(c->Width) << " " << Num(c->Thickness) << " " << c->AngleDeg << " "
+        << c->Segments;
     if (auto* c = dynamic_cast<const TOpenBox*>(&o))
       s << " box " << Num(c->SizeX) << "x" << Num(c->SizeY) << "x" << Num(c->SizeZ) << " wall" << Num(c->WallThickness)
         << " style" << int(c->GetStyle());
@@ -187,22 +184,23 @@ private:
     if (auto* c = dynamic_cast<const THelicalGear*>(&o))
       s << " twist " << Num(c->Twist);
     if (auto* c = dynamic_cast<const TBelt*>(&o))
-      s << " belt " << Num(c->TopWidth) << "/" << Num(c->BottomWidth) << " d" << Num(c->Depth) << " r" << Num(c->Radius1)
-        << "/" << Num(c->Radius2) << " c" << Num(c->CentreDistance);
+      s << " belt " << Num(c->TopWidth) << "/" << Num(c->BottomWidth) << " d" << Num(c->Depth) << " r"
+        << Num(c->Radius1) << "/" << Num(c->Radius2) << " c" << Num(c->CentreDistance);
     if (auto* c = dynamic_cast<const TJockeyBelt*>(&o))
-      s << " jockey " << Num(c->JockeyRadius) << " @" << Num(c->JockeyX) << "," << Num(c->JockeyY) << " s" << c->Segments;
+      s << " jockey " << Num(c->JockeyRadius) << " @" << Num(c->JockeyX) << "," << Num(c->JockeyY) << " s"
+        << c->Segments;
     if (auto* c = dynamic_cast<const TRope*>(&o))
       s << " rope " << Num(c->SheaveRadius) << "/" << Num(c->SmallSheaveRadius) << " n" << c->SheaveCount << " drop"
         << Num(c->Drop) << " t" << Num(c->Thickness) << " sides" << c->Sides << " arcs" << c->ArcSegments;
     if (auto* c = dynamic_cast<const TWestonRope*>(&o))
-      s << " chain " << Num(c->LargeRadius) << "/" << Num(c->SmallRadius) << " pulley" << Num(c->PulleyRadius) << " drop"
-        << Num(c->Drop) << " off" << Num(c->Offset);
+      s << " chain " << Num(c->LargeRadius) << "/" << Num(c->SmallRadius) << " pulley" << Num(c->PulleyRadius)
+        << " drop" << Num(c->Drop) << " off" << Num(c->Offset);
     if (auto* c = dynamic_cast<const THelix*>(&o))
       s << " helix " << Num(c->CoilRadius) << " " << Num(c->WireRadius) << " pitch" << Num(c->Pitch) << " turns"
         << Num(c->Turns) << " " << c->SegmentsPerTurn << " sides" << c->Sides << " ends" << int(c->Ends);
     if (auto* c = dynamic_cast<const TScrew*>(&o))
-      s << " screw " << Num(c->Radius) << " " << Num(c->ThreadDepth) << " " << Num(c->Pitch) << " " << Num(c->ThreadWidth)
-        << " turns" << c->Turns << " " << c->SegmentsPerTurn << " profile" << int(c->Profile)
+      s << " screw " << Num(c->Radius) << " " << Num(c->ThreadDepth) << " " << Num(c->Pitch) << " "
+        << Num(c->ThreadWidth) << " turns" << c->Turns << " " << c->SegmentsPerTurn << " profile" << int(c->Profile)
         << (c->InternalThread ? " internal" : "") << (c->LeftHanded ? " left" : "") << " parts" << int(c->Parts);
     if (auto* c = dynamic_cast<const THexNut*>(&o))
       s << " hexnut " << Num(c->Radius) << " " << Num(c->HoleRadius) << " " << Num(c->Thickness)
@@ -216,8 +214,8 @@ private:
       s << " pie " << Num(c->Radius) << " t" << Num(c->Thickness) << " s" << c->Segments << " " << Num(c->StartAngle)
         << ".." << Num(c->EndAngle) << (c->UseSideColour ? " side" : "");
     if (auto* c = dynamic_cast<const TFrustrum*>(&o))
-      s << " frustrum " << Num(c->GetBaseWidth()) << "x" << Num(c->GetBaseDepth()) << " h" << Num(c->GetHeight()) << " apex"
-        << Num(c->GetApexHeight());
+      s << " frustrum " << Num(c->GetBaseWidth()) << "x" << Num(c->GetBaseDepth()) << " h" << Num(c->GetHeight())
+        << " apex" << Num(c->GetApexHeight());
     if (auto* c = dynamic_cast<const TTorus*>(&o))
       s << " torus " << Num(c->GetMajorRadius()) << "/" << Num(c->GetMinorRadius()) << " rings" << c->GetRings();
     if (auto* c = dynamic_cast<const TCam*>(&o))
@@ -230,7 +228,8 @@ private:
       s << " drum " << Num(c->Radius) << " groove" << Num(c->GrooveWidth) << "/" << Num(c->GrooveDepth) << " at"
         << Num(c->GrooveAngle) << " l" << Num(c->Length) << " s" << c->Segments << (c->UseSideColour ? " side" : "");
     if (auto* c = dynamic_cast<const TBezierStrip*>(&o)) {
-      s << " strip t" << Num(c->GetThickness()) << " sides" << int(c->GetSides()) << (c->GetUseSideColour() ? " side" : "");
+      s << " strip t" << Num(c->GetThickness()) << " sides" << int(c->GetSides())
+        << (c->GetUseSideColour() ? " side" : "");
       for (Integer k = 0; k < 8; ++k)
         s << " " << Num(c->GetControlPoint(k)[0]) << "," << Num(c->GetControlPoint(k)[1]);
     }
@@ -261,8 +260,8 @@ private:
     if (auto* c = dynamic_cast<const TRatchet*>(&o))
       s << " ratchet " << c->Teeth << " " << Num(c->Pitch) << " " << Num(c->ToothDepth) << " " << Num(c->Thickness);
     if (auto* c = dynamic_cast<const TWorm*>(&o))
-      s << " worm " << Num(c->RootRadius) << " " << Num(c->ThreadDepth) << " " << Num(c->Pitch) << " " << Num(c->D) << " "
-        << Num(c->E) << " turns" << c->Turns << " " << c->SegmentsPerTurn;
+      s << " worm " << Num(c->RootRadius) << " " << Num(c->ThreadDepth) << " " << Num(c->Pitch) << " " << Num(c->D)
+        << " " << Num(c->E) << " turns" << c->Turns << " " << c->SegmentsPerTurn;
     if (auto* c = dynamic_cast<const TWormWheel*>(&o))
       s << " wheel " << c->Teeth << " " << Num(c->Pitch) << " " << Num(c->ToothDepth) << " " << Num(c->Thickness) << " "
         << Num(c->D) << " " << Num(c->E);
@@ -275,8 +274,8 @@ private:
       s << " rack " << Num(c->Length) << " " << Num(c->B) << " " << Num(c->Thickness) << " " << Num(c->Pitch) << " "
         << Num(c->ToothDepth) << " " << c->Teeth;
     if (auto* c = dynamic_cast<const TPiston*>(&o))
-      s << " piston " << Num(c->A) << " " << Num(c->B) << " " << Num(c->C) << " " << Num(c->D) << " " << Num(c->E) << " s"
-        << c->Slices;
+      s << " piston " << Num(c->A) << " " << Num(c->B) << " " << Num(c->C) << " " << Num(c->D) << " " << Num(c->E)
+        << " s" << c->Slices;
     if (auto* c = dynamic_cast<const TRoundCube*>(&o))
       s << " slab " << Num(c->SizeX) << "x" << Num(c->SizeY) << " t" << Num(c->Thickness) << " corner"
         << Num(c->CornerRadius);
@@ -286,10 +285,11 @@ private:
     if (auto* c = dynamic_cast<const TSquareNut*>(&o))
       s << " squarenut " << Num(c->Size) << " " << Num(c->HoleRadius) << " " << Num(c->Thickness);
     if (auto* c = dynamic_cast<const TWheelBracket*>(&o))
-      s << " fork " << Num(c->SizeX) << "x" << Num(c->SizeY) << "x" << Num(c->SizeZ) << " plate" << Num(c->PlateThickness);
+      s << " fork " << Num(c->SizeX) << "x" << Num(c->SizeY) << "x" << Num(c->SizeZ) << " plate"
+        << Num(c->PlateThickness);
     if (auto* c = dynamic_cast<const TLinkAxle*>(&o))
-      s << " pin " << Num(c->Length) << " " << Num(c->RadiusA) << " " << Num(c->RadiusB) << " "
-        << Num(c->HeadThickness) << " " << c->Slices << " m" << c->Mode;
+      s << " pin " << Num(c->Length) << " " << Num(c->RadiusA) << " " << Num(c->RadiusB) << " " << Num(c->HeadThickness)
+        << " " << c->Slices << " m" << c->Mode;
   }
 
   const TGLMaterialLibrary& FLib;
@@ -412,20 +412,20 @@ const std::map<std::string, std::vector<std::string>>& ExpectedTrees()
 {
   // The roller follower, the same in every cam scene that carries one.
   static const std::vector<std::string> RollerFollower = {
-    "1.0 TCylinder @0,0.49,0 Brass cyl 0.05/0.05 h0.48 s20 parts5",
-    "1.1 TCylinder @0,0.1,0 p90 Bronze cyl 0.1/0.1 h0.2 s20 parts7",
-    "1.2 TCylinder @0,0.1,0 p90 DarkMetal cyl 0.03/0.03 h0.3 s10 parts7",
-    "1.3 TWheelBracket @0,0.18,0 Brass fork 0.1x0.15x0.28 plate0.02",
+      "1.0 TCylinder @0,0.49,0 Brass cyl 0.05/0.05 h0.48 s20 parts5",
+      "1.1 TCylinder @0,0.1,0 p90 Bronze cyl 0.1/0.1 h0.2 s20 parts7",
+      "1.2 TCylinder @0,0.1,0 p90 DarkMetal cyl 0.03/0.03 h0.3 s10 parts7",
+      "1.3 TWheelBracket @0,0.18,0 Brass fork 0.1x0.15x0.28 plate0.02",
   };
   // The pear and heart cams turn about the origin under a roller resting on them at followerY.
   auto CamOnItsAxis = [](const std::string& cam, const std::string& followerY) {
     return std::vector<std::string>{"0 TDummyCube @0,0,0", cam,
                                     "0.1 TCylinder @0,0,0 p-90 Metal cyl 0.2/0.2 h0.5 s40 parts7",
-                                    "1 TDummyCube @0," + followerY + ",0"} +
-           RollerFollower +
-           std::vector<std::string>{"2 TDummyCube @0,0,0 hidden",
-                                    "2.0 TLines @0,0,0.306 lines (1,1,1,1) aa 0,0,0 0.125,0,0 0.125,0.02,0 0.2,0,0"
-                                    " 0.125,-0.02,0 0.125,0,0"};
+                                    "1 TDummyCube @0," + followerY + ",0"}
+           + RollerFollower
+           + std::vector<std::string>{"2 TDummyCube @0,0,0 hidden",
+                                      "2.0 TLines @0,0,0.306 lines (1,1,1,1) aa 0,0,0 0.125,0,0 0.125,0.02,0 0.2,0,0"
+                                      " 0.125,-0.02,0 0.125,0,0"};
   };
   static const std::map<std::string, std::vector<std::string>> trees = {
     {"1.0",
@@ -1278,15 +1278,31 @@ TEST(SceneTrees, EveryTopicBuildsItsTree)
 TEST(SceneTrees, MarkersFlagTogglesExactlyTheMarkers)
 {
   const std::map<std::string, std::set<std::string>> markers = {
-    {"1.0", {"2", "3"}},         {"2.0", {"1", "3", "5"}},       {"3.0", {"1", "3", "5"}},
-    {"4.0", {"2", "3"}},         {"5.0", {"3", "4"}},            {"6.0", {"3", "4", "6"}},
-    {"7.0", {"3", "4"}},         {"8.0", {"3", "4"}},            {"10.0", {"2", "3"}},
-    {"12.0", {"3", "4"}},        {"13.0", {"2"}},                {"14.0", {"2"}},
-    {"15.0", {"2"}},             {"16.0", {"0.2"}},              {"26.0", {"2", "3", "4"}},
-    {"26.1", {"4", "5", "6", "7", "8"}},                         {"27.0", {"2", "3", "5"}},
-    {"27.1", {"1", "2", "3"}},   {"28.0", {"1.0", "2.0", "2.1", "4"}},
-    {"28.1", {"4"}},             {"32.0", {"3", "4"}},           {"34.0", {"5"}},
-    {"35.0", {"2"}},             {"36.0", {"2", "3"}},           {"38.0", {"0.5", "1.5"}},
+      {"1.0", {"2", "3"}},
+      {"2.0", {"1", "3", "5"}},
+      {"3.0", {"1", "3", "5"}},
+      {"4.0", {"2", "3"}},
+      {"5.0", {"3", "4"}},
+      {"6.0", {"3", "4", "6"}},
+      {"7.0", {"3", "4"}},
+      {"8.0", {"3", "4"}},
+      {"10.0", {"2", "3"}},
+      {"12.0", {"3", "4"}},
+      {"13.0", {"2"}},
+      {"14.0", {"2"}},
+      {"15.0", {"2"}},
+      {"16.0", {"0.2"}},
+      {"26.0", {"2", "3", "4"}},
+      {"26.1", {"4", "5", "6", "7", "8"}},
+      {"27.0", {"2", "3", "5"}},
+      {"27.1", {"1", "2", "3"}},
+      {"28.0", {"1.0", "2.0", "2.1", "4"}},
+      {"28.1", {"4"}},
+      {"32.0", {"3", "4"}},
+      {"34.0", {"5"}},
+      {"35.0", {"2"}},
+      {"36.0", {"2", "3"}},
+      {"38.0", {"0.5", "1.5"}},
   };
   auto differing = [](const std::vector<std::string>& a, const std::vector<std::string>& b) {
     std::set<std::string> paths;
@@ -1369,121 +1385,191 @@ TEST(SceneTrees, ControlsShapeTheBuild)
     std::vector<std::string> Lines;
   };
   const TCase cases[] = {
-    // Hoist: the blocks grow a second sheave, the weight with the cube root of the load.
-    {9, [](TTopicControls& c) { c.HoistWheels = 2; }, 6,
-     {"0.0 TOpenBox @0,0,0 r90 Metal box 0.46x0.1x0.14", "2 TDummyCube @0,-0.6,0", "2.0 TFrustrum @0,-0.678,0 DarkMetal",
-      "2.1 TCylinder @0,-0.25,0 Red cyl 0.0125/0.0125 h0.1 s6 parts7", "3.0 TOpenBox @0,0,0 r90 Metal box 0.46x0.1x0.14",
-      "5 TDummyCube @0,-0.6,0", "5.0 TVPulley @0,0,0 Brass pulley 0.18/0.16 w0.08 s50 n1 f19 in0.144"}},
-    {9, [](TTopicControls& c) { c.HoistWheels = 3; }, 7,
-     {"0.0 TOpenBox @0,-0.1575,0 r90 Metal box 0.775x0.1x0.14", "2.0 TFrustrum @0,-0.7327,0",
-      "3.0 TOpenBox @0,0,0 r90 Metal box 0.46x0.1x0.14", "6 TDummyCube @0,0.74,0",
-      "6.0 TVPulley @0,0,0 Brass pulley 0.135/0.115 w0.08 s50 n1 f19 in0.108"}},
-    {9, [](TTopicControls& c) { c.HoistWheels = 4; }, 8,
-     {"0.0 TOpenBox @0,-0.1575,0 r90 Metal box 0.775x0.1x0.14", "1 TRope @0,1.1,0 Red rope 0.18/0.135 n4 drop1.7",
-      "2.0 TFrustrum @0,-0.7762,0 DarkMetal frustrum 0.4762x0.4762 h0.4762 apex1.176",
-      "3.0 TOpenBox @0,0.1575,0 r90 Metal box 0.775x0.1x0.14", "6 TDummyCube @0,0.74,0", "7 TDummyCube @0,-0.24,0",
-      "7.0 TVPulley @0,0,0 Brass pulley 0.135/0.115 w0.08 s50 n1 f19 in0.108"}},
-    // Belts: the flat belt's shallow groove, the crossed belt's fixed pulleys.
-    {5, [](TTopicControls& c) { c.BeltItem = 1; }, 5,
-     {"0 TBelt @0,0,0 DarkMetal belt 0.15/0.15 d0.02 r0.3/0.6 c1.4", "1 TDummyCube @-0.7,0,0",
-      "1.0 TVPulley @0,0,0 Brass pulley 0.3/0.28 w0.2 s50 n1 f15 ~ k1",
-      "2.0 TVPulley @0,0,0 Brass pulley 0.6/0.58 w0.2 s50 n1 f15 ~ k1",
-      "3.0 TLines @0,0,0 lines (1,1,1,1) aa 0,0,0.15 0.28,0,0.15 0.28,0.02,0.15 0.33,0,0.15"}},
-    {5, [](TTopicControls& c) { c.BeltItem = 2; c.PulleySize[0] = 7; }, 5,
-     {"0 TXBelt @0,0,0 DarkMetal belt 0.15/0.15 d0.02 r0.38/0.38 c1.8", "1 TDummyCube @-0.9,0,0",
-      "1.0 TVPulley @0,0,0 Brass pulley 0.4/0.38 w0.2 s50 n1 f15 ~ k1",
-      "2 TDummyCube @0.9,0,0", "3 TLines @-0.9,0,0.31 hidden lines (1,1,1,1) aa 0,0,0 0.325,0,0 0.325,0.02,0 0.4,0,0",
-      "4 TLines @0.9,0,0.31 hidden lines (1,1,1,1) aa 0,0,0 0.325,0,0 0.325,0.02,0 0.4,0,0"}},
-    // Jockey: with the left pulley the larger one, the jockey moves under the right one.
-    {6, [](TTopicControls& c) { c.BeltItem = 1; c.PulleySize[0] = 7; c.PulleySize[1] = 4; }, 7,
-     {"0 TJockeyBelt @0,0,0 DarkMetal belt 0.1125/0.1125 d0.02 r0.7/0.4 c2.1 jockey 0.2 @0.15,-0.4 s100",
-      "1 TDummyCube @-1.05,0,0", "1.0 TVPulley @0,0,0 Brass pulley 0.7/0.68 w0.15 s50 n1 f15 ~ k1",
-      "2.0 TVPulley @0,0,0 Brass pulley 0.4/0.38 w0.15 s50 n1 f15 ~ k1",
-      "3 TLines @-1.05,0,0.31 hidden lines (1,1,1,1) aa 0,0,0 0.625,0,0 0.625,0.02,0 0.7,0,0",
-      "4 TLines @1.05,0,0.31 hidden lines (1,1,1,1) aa 0,0,0 0.325,0,0 0.325,0.02,0 0.4,0,0", "5 TDummyCube @0.15,-0.38,0",
-      "6 TLines @0.15,-0.38,0.11 hidden"}},
-    {7, [](TTopicControls& c) { c.BeltStep = 0; }, 7,
-     {"0 TBelt @0,0,-0.225 DarkMetal belt 0.1125/0.0375 d0.075 r0.5/0.2 c1.6"}},
-    // Cams: the followers and the eccentric's offset.
-    {13, [](TTopicControls& c) { c.CamFollower = 1; c.CamOffset = 25; }, 3,
-     {"0 TDummyCube @0,-0.25,0", "0.0 TCylinder @0,0.25,0 p-90 Bronze", "1 TDummyCube @0,0.5,0",
-      "1.0 TCylinder @0,0.4,0 Brass cyl 0.1/0.1 h0.6 s50 parts7",
-      "1.1 TCylinder @0,0.05,0 Brass cyl 0.25/0.25 h0.1 s50 parts3",
-      "1.2 TCylinder @0,0.15,0 Brass cyl 0.25/0.1 h0.1 s50 parts5", "2 TDummyCube @0,-0.25,0 hidden"}},
-    {13, [](TTopicControls& c) { c.CamFollower = 2; }, 3,
-     {"1.0 TCylinder @0,0.4,0 Brass cyl 0.1/0.1 h0.6 s50 parts7",
-      "1.1 TCylinder @0,0.05,0 Brass cyl 0/0.1 h0.1 s50 parts1"}},
-    {13, [](TTopicControls& c) { c.CamFollower = 3; }, 3,
-     {"1.0 TCylinder @0,0.4,0 Brass cyl 0.1/0.1 h0.6 s50 parts7", "1.1 TSphere @0,0.1,0 r-90 Brass sphere 0.1 stop180"}},
-    {14, [](TTopicControls& c) { c.CamOffset = 25; }, 3, {"0.0 TCam @0,0,0 r90 Brass cam 0.3 0.2 0.25 t0.2 s50"}},
-    {15, [](TTopicControls& c) { c.CamFollower = 1; }, 3, {"1 TDummyCube @0,0.268,0"}},
-    {16, [](TTopicControls& c) { c.BoxCamRadius = 30; c.CamSlot = 45; }, 2,
-     {"0.0 THSCylinder @0,0,0 Brass drum 0.3 groove0.1/0.05 at45 l0.7243 s40", "1 TDummyCube @0.2121,0.25,0"}},
-    // Cranks, screws and the windlass.
-    {17, [](TTopicControls& c) { c.CrankOffset = 35; }, 3,
-     {"0 TDummyCube @0.35,-0.5,0 r20.49", "0.0 TPiston @0,1,0 r-20.49",
-      "1.2 TBigEnd @0,0,0.13 DarkMetal cam 0.32 0.18 0.35",
-      "2.0 TAnnulusEx @0,1.2,0 Metal ring 0.3475 w0.04 t1.1 0..180"}},
-    {20, [](TTopicControls& c) { c.CrankOffset = 30; }, 7,
-     {"0 TDummyCube @0,-0.75,0 r-21.8", "1.4 TCylinder @0.3,0,0.07 p90 Bronze", "2 TDummyCube @0.5942,0.7356,0 r-148.1",
-      "3 TDummyCube @1.019,1,0", "5 TDummyCube @0.3,0,0 r-21.8"}},
-    {21, [](TTopicControls& c) { c.HandleRadius = 96; }, 4,
-     {"2.1 TCylinder @0.55,0,0.96 r90 Blue", "2.3 TLinkage @0.4,0,0 t90 Blue link 0.1 0.03 0.96 20",
-      "3.0 TFrustrum @-0.125,-0.4579,0.07 DarkMetal frustrum 0.4579x0.4579 h0.4579"}},
-    {18, [](TTopicControls& c) { c.ScrewPitch = 40; }, 2,
-     {"0.0 TScrew @0,0,0 Metal screw 0.2 0.05 0.4 0.1 turns10 32 profile0",
-      "0.1 TCylinder @2.05,0,0 r90 Metal cyl 0.2/0.2 h4.1 s32 parts7",
-      "0.2 THexNut @4.22,0,0 t90 Metal", "1 TDummyCube @-2.1,0,0", "1.0 THexNut @0.45,0,0 t90 Metal hexnut 0.4 0.25 0.9"}},
-    {18, [](TTopicControls& c) { c.ThreadProfile = 3; }, 2,
-     {"0.0 TScrew @0,0,0 Metal screw 0.2 0.05 0.1 0.1 turns10 32 profile3 parts12",
-      "1.1 TScrew ~ Metal screw 0.2 0.05 0.1 0.1 turns2 32 profile3 internal parts12"}},
-    // Linkages.
-    {29, [](TTopicControls& c) { c.PivotOffset = -30; }, 1,
-     {"0.0 TLinkage @0,0.2,0 r90 Red", "0.2 TLinkAxle @0,0.2,0.015", "0.3 TLinkAxle @0,-0.8,-0.015",
-      "0.4 TLinkage @0,0.2,0.03 Blue", "0.5 TLinkage @0,-0.8,-0.03 r180 Blue"}},
-    {32, [](TTopicControls& c) { c.TreadleLength = 0.3f; }, 5,
-     {"1 TLinkage @0.3,0.75,0.01522 r78.69 Blue link 0.05 0.03 1.53 20",
-      "2.0 TLinkage @0,0,-0.01522 Red link 0.05 0.03 0.3 20",
-      "2.1 TLinkAxle @0.3,0,0 Bronze"}},
-    // Chains: an odd left wheel turns half a tooth; the bicycle's gears move the cage.
-    {8, [](TTopicControls& c) { c.Chain[0] = 15; c.Chain[1] = 30; }, 5,
-     {"0.0 TChainWheel @0,0,0 Brass", "1.0 TChainWheel @0,0,0 r12 Brass"}},
-    // (The cage's swing is fitted to the chain's length; the derailleur tests check it.)
-    {34, [](TTopicControls& c) { c.BikeGear = 0; }, 8,
-     {"0 TDummyCube @1.6,0,0 t0.8951", "1.2 TSprocket @0,0,0.05", "2 TDummyCube @-1.6,-0.1,0.05",
-      "4 TDummyCube @0,0,0.025 t0.8951", "6 TDummyCube @-1.6,-0.1,0.05"}},
-    {34, [](TTopicControls& c) { c.BikeGear = 2; }, 8,
-     {"0 TDummyCube @1.6,0,0 t-0.8951", "1.0 TSprocket @0,0,-0.05", "2 TDummyCube @-1.6,-0.1,-0.05",
-      "4 TDummyCube @0,0,-0.025 t-0.8951", "6 TDummyCube @-1.6,-0.1,-0.05"}},
-    // Gears with tooth counts from the controls: each wheel's bore, web and arrow follow its own
-    // count.
-    {1, [](TTopicControls& c) { c.Cog[0] = 15; c.Cog[1] = 30; }, 4,
-     {"0 TDummyCube @-0.3581,0,0", "0.0 TCog @0,0,0 Brass cog 15 0.15 0.075 0.2 0.2081",
-      "0.1 TCylinder @0,0,0 p90 DarkBrass cyl 0.2281/0.2281", "1 TDummyCube @0.6412,0,0",
-      "1.1 TCylinder @0,0,0 p90 DarkBrass cyl 0.5862/0.5862",
-      "2.0 TLines @0,0,0 lines (1,1,1,1) aa 0,0,0.32 0.2081,0,0.32 0.2081,0.02,0.32 0.2831,0,0.32",
-      "3.0 TLines @0,0,0 lines (1,1,1,1) aa 0,0,0.32 -0.5662,0,0.32 -0.5662,0.02,0.32 -0.6412,0,0.32"}},
-    {35, [](TTopicControls& c) { c.Cog[0] = 20; }, 3,
-     {"0.0 TRackGear @0,0,0 Brass rack 4 0.2 0.2 0.15 0.075 20", "1 TDummyCube @0,0.41,0",
-      "1.0 TCog @0,0,0 r-90 Brass cog 20 0.15 0.075 0.2 0.3275",
-      "2 TDummyCube @0,0.41,0.25 hidden",
-      "2.0 TLines @0,0,0 lines (1,1,1,1) aa 0,0,0 0.4025,0,0 0.4025,0.02,0 0.4775,0,0"}},
-    {36, [](TTopicControls& c) { c.Cog[0] = 20; }, 10,
-     {"0 TDummyCube @0,0.5825,0", "1.0 TWormWheel @0,0,0 r90 Brass wheel 20 0.15 0.075 0.2 0.365 -0.07838",
-      "1.1 TCylinder @0,0,0 p90 DarkBrass cyl 0.385/0.385 h0.1",
-      "2.0 TLines @0,0,0.2 lines (1,1,1,1) aa 0,0,0 0.4025,0,0 0.4025,0.02,0 0.4775,0,0",
-      "3 TDummyCube @0,0.5825,0 t-90 hidden",
-      "4 TCylinder @1.2,0.5825,0 r90 Blue"}},
-    // The differential pulley's smaller sheave and the load it can lift.
-    {12, [](TTopicControls& c) { c.WestonRadius = 12; }, 6,
-     {"0.6 TVPulley @0,0,0.04 Brass pulley 0.12/0.1 w0.06 s30 n0 f19",
-      "0.7 TSpoke @0,0,0.04 Brass spoke 0.085 0.018 0.06 72 20",
-      "1 TDummyCube @-0.04,-0.5,0", "2 TWestonRope @0,1,0 Metal chain 0.2/0.12 pulley0.1 drop1.5 off0.04",
-      "1.3 TCube @0,-0.421,0 PaleWhite cube 0.342x0.342x0.342", "4 TLines @-0.04,-0.5,0.1 hidden"}},
-    // The inclined plane's slope, with the load arrow and letters kept upright.
-    {39, [](TTopicControls& c) { c.PlaneAngle = 30; }, 1,
-     {"0 TDummyCube @0,0,0 r30", "0.2 TLines @-0.75,0.4,0 r-30", "0.3 TExtrusionSolid @-0.1,0.15,0 r-30",
-      "0.4 TExtrusionSolid @-0.7,0.4,0 r-30"}},
+      // Hoist: the blocks grow a second sheave, the weight with the cube root of the load.
+      {9,
+       [](TTopicControls& c) { c.HoistWheels = 2; },
+       6,
+       {"0.0 TOpenBox @0,0,0 r90 Metal box 0.46x0.1x0.14", "2 TDummyCube @0,-0.6,0",
+        "2.0 TFrustrum @0,-0.678,0 DarkMetal", "2.1 TCylinder @0,-0.25,0 Red cyl 0.0125/0.0125 h0.1 s6 parts7",
+        "3.0 TOpenBox @0,0,0 r90 Metal box 0.46x0.1x0.14", "5 TDummyCube @0,-0.6,0",
+        "5.0 TVPulley @0,0,0 Brass pulley 0.18/0.16 w0.08 s50 n1 f19 in0.144"}},
+      {9,
+       [](TTopicControls& c) { c.HoistWheels = 3; },
+       7,
+       {"0.0 TOpenBox @0,-0.1575,0 r90 Metal box 0.775x0.1x0.14", "2.0 TFrustrum @0,-0.7327,0",
+        "3.0 TOpenBox @0,0,0 r90 Metal box 0.46x0.1x0.14", "6 TDummyCube @0,0.74,0",
+        "6.0 TVPulley @0,0,0 Brass pulley 0.135/0.115 w0.08 s50 n1 f19 in0.108"}},
+      {9,
+       [](TTopicControls& c) { c.HoistWheels = 4; },
+       8,
+       {"0.0 TOpenBox @0,-0.1575,0 r90 Metal box 0.775x0.1x0.14", "1 TRope @0,1.1,0 Red rope 0.18/0.135 n4 drop1.7",
+        "2.0 TFrustrum @0,-0.7762,0 DarkMetal frustrum 0.4762x0.4762 h0.4762 apex1.176",
+        "3.0 TOpenBox @0,0.1575,0 r90 Metal box 0.775x0.1x0.14", "6 TDummyCube @0,0.74,0", "7 TDummyCube @0,-0.24,0",
+        "7.0 TVPulley @0,0,0 Brass pulley 0.135/0.115 w0.08 s50 n1 f19 in0.108"}},
+      // Belts: the flat belt's shallow groove, the crossed belt's fixed pulleys.
+      {5,
+       [](TTopicControls& c) { c.BeltItem = 1; },
+       5,
+       {"0 TBelt @0,0,0 DarkMetal belt 0.15/0.15 d0.02 r0.3/0.6 c1.4", "1 TDummyCube @-0.7,0,0",
+        "1.0 TVPulley @0,0,0 Brass pulley 0.3/0.28 w0.2 s50 n1 f15 ~ k1",
+        "2.0 TVPulley @0,0,0 Brass pulley 0.6/0.58 w0.2 s50 n1 f15 ~ k1",
+        "3.0 TLines @0,0,0 lines (1,1,1,1) aa 0,0,0.15 0.28,0,0.15 0.28,0.02,0.15 0.33,0,0.15"}},
+      {5,
+       [](TTopicControls& c) {
+         c.BeltItem = 2;
+         c.PulleySize[0] = 7;
+       },
+       5,
+       {"0 TXBelt @0,0,0 DarkMetal belt 0.15/0.15 d0.02 r0.38/0.38 c1.8", "1 TDummyCube @-0.9,0,0",
+        "1.0 TVPulley @0,0,0 Brass pulley 0.4/0.38 w0.2 s50 n1 f15 ~ k1", "2 TDummyCube @0.9,0,0",
+        "3 TLines @-0.9,0,0.31 hidden lines (1,1,1,1) aa 0,0,0 0.325,0,0 0.325,0.02,0 0.4,0,0",
+        "4 TLines @0.9,0,0.31 hidden lines (1,1,1,1) aa 0,0,0 0.325,0,0 0.325,0.02,0 0.4,0,0"}},
+      // Jockey: with the left pulley the larger one, the jockey moves under the right one.
+      {6,
+       [](TTopicControls& c) {
+         c.BeltItem = 1;
+         c.PulleySize[0] = 7;
+         c.PulleySize[1] = 4;
+       },
+       7,
+       {"0 TJockeyBelt @0,0,0 DarkMetal belt 0.1125/0.1125 d0.02 r0.7/0.4 c2.1 jockey 0.2 @0.15,-0.4 s100",
+        "1 TDummyCube @-1.05,0,0", "1.0 TVPulley @0,0,0 Brass pulley 0.7/0.68 w0.15 s50 n1 f15 ~ k1",
+        "2.0 TVPulley @0,0,0 Brass pulley 0.4/0.38 w0.15 s50 n1 f15 ~ k1",
+        "3 TLines @-1.05,0,0.31 hidden lines (1,1,1,1) aa 0,0,0 0.625,0,0 0.625,0.02,0 0.7,0,0",
+        "4 TLines @1.05,0,0.31 hidden lines (1,1,1,1) aa 0,0,0 0.325,0,0 0.325,0.02,0 0.4,0,0",
+        "5 TDummyCube @0.15,-0.38,0", "6 TLines @0.15,-0.38,0.11 hidden"}},
+      {7,
+       [](TTopicControls& c) { c.BeltStep = 0; },
+       7,
+       {"0 TBelt @0,0,-0.225 DarkMetal belt 0.1125/0.0375 d0.075 r0.5/0.2 c1.6"}},
+      // Cams: the followers and the eccentric's offset.
+      {13,
+       [](TTopicControls& c) {
+         c.CamFollower = 1;
+         c.CamOffset = 25;
+       },
+       3,
+       {"0 TDummyCube @0,-0.25,0", "0.0 TCylinder @0,0.25,0 p-90 Bronze", "1 TDummyCube @0,0.5,0",
+        "1.0 TCylinder @0,0.4,0 Brass cyl 0.1/0.1 h0.6 s50 parts7",
+        "1.1 TCylinder @0,0.05,0 Brass cyl 0.25/0.25 h0.1 s50 parts3",
+        "1.2 TCylinder @0,0.15,0 Brass cyl 0.25/0.1 h0.1 s50 parts5", "2 TDummyCube @0,-0.25,0 hidden"}},
+      {13,
+       [](TTopicControls& c) { c.CamFollower = 2; },
+       3,
+       {"1.0 TCylinder @0,0.4,0 Brass cyl 0.1/0.1 h0.6 s50 parts7",
+        "1.1 TCylinder @0,0.05,0 Brass cyl 0/0.1 h0.1 s50 parts1"}},
+      {13,
+       [](TTopicControls& c) { c.CamFollower = 3; },
+       3,
+       {"1.0 TCylinder @0,0.4,0 Brass cyl 0.1/0.1 h0.6 s50 parts7",
+        "1.1 TSphere @0,0.1,0 r-90 Brass sphere 0.1 stop180"}},
+      {14, [](TTopicControls& c) { c.CamOffset = 25; }, 3, {"0.0 TCam @0,0,0 r90 Brass cam 0.3 0.2 0.25 t0.2 s50"}},
+      {15, [](TTopicControls& c) { c.CamFollower = 1; }, 3, {"1 TDummyCube @0,0.268,0"}},
+      {16,
+       [](TTopicControls& c) {
+         c.BoxCamRadius = 30;
+         c.CamSlot = 45;
+       },
+       2,
+       {"0.0 THSCylinder @0,0,0 Brass drum 0.3 groove0.1/0.05 at45 l0.7243 s40", "1 TDummyCube @0.2121,0.25,0"}},
+      // Cranks, screws and the windlass.
+      {17,
+       [](TTopicControls& c) { c.CrankOffset = 35; },
+       3,
+       {"0 TDummyCube @0.35,-0.5,0 r20.49", "0.0 TPiston @0,1,0 r-20.49",
+        "1.2 TBigEnd @0,0,0.13 DarkMetal cam 0.32 0.18 0.35",
+        "2.0 TAnnulusEx @0,1.2,0 Metal ring 0.3475 w0.04 t1.1 0..180"}},
+      {20,
+       [](TTopicControls& c) { c.CrankOffset = 30; },
+       7,
+       {"0 TDummyCube @0,-0.75,0 r-21.8", "1.4 TCylinder @0.3,0,0.07 p90 Bronze",
+        "2 TDummyCube @0.5942,0.7356,0 r-148.1", "3 TDummyCube @1.019,1,0", "5 TDummyCube @0.3,0,0 r-21.8"}},
+      {21,
+       [](TTopicControls& c) { c.HandleRadius = 96; },
+       4,
+       {"2.1 TCylinder @0.55,0,0.96 r90 Blue", "2.3 TLinkage @0.4,0,0 t90 Blue link 0.1 0.03 0.96 20",
+        "3.0 TFrustrum @-0.125,-0.4579,0.07 DarkMetal frustrum 0.4579x0.4579 h0.4579"}},
+      {18,
+       [](TTopicControls& c) { c.ScrewPitch = 40; },
+       2,
+       {"0.0 TScrew @0,0,0 Metal screw 0.2 0.05 0.4 0.1 turns10 32 profile0",
+        "0.1 TCylinder @2.05,0,0 r90 Metal cyl 0.2/0.2 h4.1 s32 parts7", "0.2 THexNut @4.22,0,0 t90 Metal",
+        "1 TDummyCube @-2.1,0,0", "1.0 THexNut @0.45,0,0 t90 Metal hexnut 0.4 0.25 0.9"}},
+      {18,
+       [](TTopicControls& c) { c.ThreadProfile = 3; },
+       2,
+       {"0.0 TScrew @0,0,0 Metal screw 0.2 0.05 0.1 0.1 turns10 32 profile3 parts12",
+        "1.1 TScrew ~ Metal screw 0.2 0.05 0.1 0.1 turns2 32 profile3 internal parts12"}},
+      // Linkages.
+      {29,
+       [](TTopicControls& c) { c.PivotOffset = -30; },
+       1,
+       {"0.0 TLinkage @0,0.2,0 r90 Red", "0.2 TLinkAxle @0,0.2,0.015", "0.3 TLinkAxle @0,-0.8,-0.015",
+        "0.4 TLinkage @0,0.2,0.03 Blue", "0.5 TLinkage @0,-0.8,-0.03 r180 Blue"}},
+      {32,
+       [](TTopicControls& c) { c.TreadleLength = 0.3f; },
+       5,
+       {"1 TLinkage @0.3,0.75,0.01522 r78.69 Blue link 0.05 0.03 1.53 20",
+        "2.0 TLinkage @0,0,-0.01522 Red link 0.05 0.03 0.3 20", "2.1 TLinkAxle @0.3,0,0 Bronze"}},
+      // Chains: an odd left wheel turns half a tooth; the bicycle's gears move the cage.
+      {8,
+       [](TTopicControls& c) {
+         c.Chain[0] = 15;
+         c.Chain[1] = 30;
+       },
+       5,
+       {"0.0 TChainWheel @0,0,0 Brass", "1.0 TChainWheel @0,0,0 r12 Brass"}},
+      // (The cage's swing is fitted to the chain's length; the derailleur tests check it.)
+      {34,
+       [](TTopicControls& c) { c.BikeGear = 0; },
+       8,
+       {"0 TDummyCube @1.6,0,0 t0.8951", "1.2 TSprocket @0,0,0.05", "2 TDummyCube @-1.6,-0.1,0.05",
+        "4 TDummyCube @0,0,0.025 t0.8951", "6 TDummyCube @-1.6,-0.1,0.05"}},
+      {34,
+       [](TTopicControls& c) { c.BikeGear = 2; },
+       8,
+       {"0 TDummyCube @1.6,0,0 t-0.8951", "1.0 TSprocket @0,0,-0.05", "2 TDummyCube @-1.6,-0.1,-0.05",
+        "4 TDummyCube @0,0,-0.025 t-0.8951", "6 TDummyCube @-1.6,-0.1,-0.05"}},
+      // Gears with tooth counts from the controls: each wheel's bore, web and arrow follow its own
+      // count.
+      {1,
+       [](TTopicControls& c) {
+         c.Cog[0] = 15;
+         c.Cog[1] = 30;
+       },
+       4,
+       {"0 TDummyCube @-0.3581,0,0", "0.0 TCog @0,0,0 Brass cog 15 0.15 0.075 0.2 0.2081",
+        "0.1 TCylinder @0,0,0 p90 DarkBrass cyl 0.2281/0.2281", "1 TDummyCube @0.6412,0,0",
+        "1.1 TCylinder @0,0,0 p90 DarkBrass cyl 0.5862/0.5862",
+        "2.0 TLines @0,0,0 lines (1,1,1,1) aa 0,0,0.32 0.2081,0,0.32 0.2081,0.02,0.32 0.2831,0,0.32",
+        "3.0 TLines @0,0,0 lines (1,1,1,1) aa 0,0,0.32 -0.5662,0,0.32 -0.5662,0.02,0.32 -0.6412,0,0.32"}},
+      {35,
+       [](TTopicControls& c) { c.Cog[0] = 20; },
+       3,
+       {"0.0 TRackGear @0,0,0 Brass rack 4 0.2 0.2 0.15 0.075 20", "1 TDummyCube @0,0.41,0",
+        "1.0 TCog @0,0,0 r-90 Brass cog 20 0.15 0.075 0.2 0.3275", "2 TDummyCube @0,0.41,0.25 hidden",
+        "2.0 TLines @0,0,0 lines (1,1,1,1) aa 0,0,0 0.4025,0,0 0.4025,0.02,0 0.4775,0,0"}},
+      {36,
+       [](TTopicControls& c) { c.Cog[0] = 20; },
+       10,
+       {"0 TDummyCube @0,0.5825,0", "1.0 TWormWheel @0,0,0 r90 Brass wheel 20 0.15 0.075 0.2 0.365 -0.07838",
+        "1.1 TCylinder @0,0,0 p90 DarkBrass cyl 0.385/0.385 h0.1",
+        "2.0 TLines @0,0,0.2 lines (1,1,1,1) aa 0,0,0 0.4025,0,0 0.4025,0.02,0 0.4775,0,0",
+        "3 TDummyCube @0,0.5825,0 t-90 hidden", "4 TCylinder @1.2,0.5825,0 r90 Blue"}},
+      // The differential pulley's smaller sheave and the load it can lift.
+      {12,
+       [](TTopicControls& c) { c.WestonRadius = 12; },
+       6,
+       {"0.6 TVPulley @0,0,0.04 Brass pulley 0.12/0.1 w0.06 s30 n0 f19",
+        "0.7 TSpoke @0,0,0.04 Brass spoke 0.085 0.018 0.06 72 20", "1 TDummyCube @-0.04,-0.5,0",
+        "2 TWestonRope @0,1,0 Metal chain 0.2/0.12 pulley0.1 drop1.5 off0.04",
+        "1.3 TCube @0,-0.421,0 PaleWhite cube 0.342x0.342x0.342", "4 TLines @-0.04,-0.5,0.1 hidden"}},
+      // The inclined plane's slope, with the load arrow and letters kept upright.
+      {39,
+       [](TTopicControls& c) { c.PlaneAngle = 30; },
+       1,
+       {"0 TDummyCube @0,0,0 r30", "0.2 TLines @-0.75,0.4,0 r-30", "0.3 TExtrusionSolid @-0.1,0.15,0 r-30",
+        "0.4 TExtrusionSolid @-0.7,0.4,0 r-30"}},
   };
   for (const TCase& k : cases) {
     TBuiltScene s;

@@ -7,10 +7,7 @@
 
 namespace {
 
-TPaper* Paper(TSceneFixture& f, Integer i)
-{
-  return static_cast<TPaper*>(f->GetChild(i));
-}
+TPaper* Paper(TSceneFixture& f, Integer i) { return static_cast<TPaper*>(f->GetChild(i)); }
 
 TEST(ScissorsTest, Build)
 {

@@ -115,9 +115,9 @@ TEST(ScrewJackScene, ArmsMeetThePinsAndNutsRideTheThread)
     // The screw rides at the nuts' height.
     EXPECT_FLOAT_EQ(B->GetChild(0)->Position.Y, B->GetChild(2)->Position.Y);
     EXPECT_NEAR(Centred(HelixOrigin(rightHanded, true) - B->GetChild(2)->Position.X - leftStart, 0.05), 0, 1e-4)
-      << phase;
+        << phase;
     EXPECT_NEAR(Centred(HelixOrigin(leftHanded, false) - B->GetChild(3)->Position.X - rightStart, 0.05), 0, 1e-4)
-      << phase;
+        << phase;
   }
 }
 

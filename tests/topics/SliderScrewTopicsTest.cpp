@@ -132,7 +132,9 @@ TEST(SliderScrewTopics, ProceduresLeaveOtherScenesAlone)
   std::vector<const TTopicEntry*> scenes{nullptr};
   for (const TTopicEntry& e : TopicEntries())
     scenes.push_back(&e);
-  const auto ours = [](Integer id) { return std::find(std::begin(OurTopics), std::end(OurTopics), id) != std::end(OurTopics); };
+  const auto ours = [](Integer id) {
+    return std::find(std::begin(OurTopics), std::end(OurTopics), id) != std::end(OurTopics);
+  };
   for (const TTopicEntry* target : scenes) {
     TTopicScene s;
     if (target)

@@ -169,7 +169,8 @@ TEST(WindlassScene, RopeCoilAndLoadStayJoined)
     EXPECT_LT(Dist(coilStart, ropeTop), 1e-5) << phase;
     EXPECT_NEAR(ropeTop[1], 0.7f, 1e-6);
     const TAffineVector ropeEnd = InScene(rope, {0, -0.5f * rope->GetHeight(), 0});
-    const TAffineVector loadTop = InScene(s.B()->GetChild(3)->GetChild(0), {0, s.B()->GetChild(3)->GetChildAs<TFrustrum>(0)->GetHeight(), 0});
+    const TAffineVector loadTop =
+        InScene(s.B()->GetChild(3)->GetChild(0), {0, s.B()->GetChild(3)->GetChildAs<TFrustrum>(0)->GetHeight(), 0});
     EXPECT_LT(Dist(ropeEnd, loadTop), 1e-5) << phase;
     // The coil ends (Trunc(20 turns) + 1) steps of 0.0015 from its start.
     const Single turns = helix->Turns;

@@ -14,10 +14,10 @@ TEST(ToggleLinkage, ValuesAlongTheTravel)
     Single T, Theta, Px, Py, Cx, Cy;
   };
   const TRow rows[] = {
-    {0, 90, 0.2538f, 0.2124f, 0, 0.5f},
-    {20, 76.34f, 0.4761f, 0.3482f, 0.1180f, 0.4859f},
-    {40, 45.54f, 0.7314f, 0.3998f, 0.3502f, 0.3569f},
-    {44, 31.79f, 0.7837f, 0.3992f, 0.4250f, 0.2634f},
+      {0, 90, 0.2538f, 0.2124f, 0, 0.5f},
+      {20, 76.34f, 0.4761f, 0.3482f, 0.1180f, 0.4859f},
+      {40, 45.54f, 0.7314f, 0.3998f, 0.3502f, 0.3569f},
+      {44, 31.79f, 0.7837f, 0.3992f, 0.4250f, 0.2634f},
   };
   for (const TRow& r : rows) {
     Single theta, px, py, cx, cy;
@@ -42,8 +42,8 @@ TEST(ToggleLinkage, OutsideTheTravelItStaysClosed)
   for (Single t : {-30.0f, -1.0f, 0.0f, 10.0f, 44.0f, 44.35f, 44.4f, 45.0f, 90.0f, 1e9f, NAN, INFINITY, -INFINITY}) {
     Single theta, px, py, cx, cy;
     ToggleLinkPositions(theta, px, py, t, cx, cy);
-    ASSERT_TRUE(std::isfinite(theta) && std::isfinite(px) && std::isfinite(py) && std::isfinite(cx) &&
-                std::isfinite(cy))
+    ASSERT_TRUE(std::isfinite(theta) && std::isfinite(px) && std::isfinite(py) && std::isfinite(cx)
+                && std::isfinite(cy))
         << t;
     EXPECT_NEAR(std::hypot(px - 0.75f, py + 0.35f), 0.75f, 1e-5f) << t;
     EXPECT_NEAR(std::hypot(cx, cy), 0.5f, 1e-5f) << t;

@@ -19,7 +19,8 @@
 namespace {
 
 // Every object below the base in tree order with its path, for comparing poses.
-void Collect(TGLBaseSceneObject* o, const std::string& path, std::vector<std::pair<std::string, TGLBaseSceneObject*>>& out)
+void Collect(TGLBaseSceneObject* o, const std::string& path,
+             std::vector<std::pair<std::string, TGLBaseSceneObject*>>& out)
 {
   for (Integer i = 0; i < o->GetCount(); ++i) {
     std::string p = path + "/" + std::to_string(i);
@@ -104,8 +105,10 @@ TEST(TopicFrame, ChildCountsDoNotDependOnMarkers)
 
 TEST(TopicFrame, ShowMarkersFlipsExactlyTheMarkers)
 {
-  const std::pair<Integer, std::set<std::string>> expected[] = {
-    {1, {"/2", "/3"}}, {2, {"/1", "/3", "/5"}}, {3, {"/1", "/3", "/5"}}, {38, {"/0/5", "/1/5"}}};
+  const std::pair<Integer, std::set<std::string>> expected[] = {{1, {"/2", "/3"}},
+                                                                {2, {"/1", "/3", "/5"}},
+                                                                {3, {"/1", "/3", "/5"}},
+                                                                {38, {"/0/5", "/1/5"}}};
   for (const auto& [id, markers] : expected) {
     const TTopicEntry* e = FindTopic(id);
     TBuilt b;
@@ -179,9 +182,9 @@ TEST(TopicFrame, OnlyPartsThatChangeShapeRebuildWhileAnimating)
 {
   // A frame recompiles only the lists of parts whose shape follows the phase: belts, ropes,
   // springs, paper, the muscle and the tweezers' arms. Everything else only moves.
-  const std::map<std::pair<Integer, Integer>, int> reshaped = {
-    {{5, 0}, 1}, {{6, 0}, 1}, {{7, 0}, 1}, {{9, 0}, 1}, {{12, 0}, 1}, {{21, 0}, 2},
-    {{23, 0}, 1}, {{24, 0}, 1}, {{28, 0}, 1}, {{28, 1}, 2}};
+  const std::map<std::pair<Integer, Integer>, int> reshaped = {{{5, 0}, 1},  {{6, 0}, 1},  {{7, 0}, 1},  {{9, 0}, 1},
+                                                               {{12, 0}, 1}, {{21, 0}, 2}, {{23, 0}, 1}, {{24, 0}, 1},
+                                                               {{28, 0}, 1}, {{28, 1}, 2}};
   for (const TTopicEntry& e : TopicEntries()) {
     SCOPED_TRACE(std::to_string(e.Id) + "." + std::to_string(e.Example));
     TGLRecorder rec;

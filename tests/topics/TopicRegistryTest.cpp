@@ -88,4 +88,4 @@ TEST(TopicRegistry, StartRatesCoverEveryId)
     EXPECT_GT(r, 0);
 }
 
-}  // namespace
+}   // namespace

@@ -54,7 +54,9 @@ TEST(TweezersTest, BladesMirrorEachOtherAndMeetAtTheButt)
   TSceneFixture f;
   BuildTweezersScene(f.Get(), &f.Lib, true);
   // Blade A's tip points down and bends towards +X; blade B mirrors it.
-  auto tip = [&](Integer i) { return VectorTransform(PointMake(1.0f, 0.1f, 0), At(f.Get(), {i, 0})->AbsoluteMatrix()); };
+  auto tip = [&](Integer i) {
+    return VectorTransform(PointMake(1.0f, 0.1f, 0), At(f.Get(), {i, 0})->AbsoluteMatrix());
+  };
   const TVector a = tip(0), b = tip(1);
   EXPECT_NEAR(a[0], 0.18, 1e-5);
   EXPECT_NEAR(a[1], 1.1 - 1.8, 1e-5);

@@ -10,10 +10,7 @@
 
 namespace {
 
-Single LoadSide(TSceneFixture& f)
-{
-  return static_cast<TCube*>(At(f.Get(), {1, 3}))->GetCubeWidth();
-}
+Single LoadSide(TSceneFixture& f) { return static_cast<TCube*>(At(f.Get(), {1, 3}))->GetCubeWidth(); }
 
 TEST(WestonTest, ChildCounts)
 {

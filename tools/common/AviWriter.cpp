@@ -42,9 +42,10 @@ std::vector<uint8_t> List(const char* type, const std::vector<uint8_t>& body)
   return v;
 }
 
-}  // namespace
+}   // namespace
 
-std::vector<uint8_t> SaveMjpegAvi(int32_t width, int32_t height, int32_t fps, const std::vector<std::vector<uint8_t>>& frames)
+std::vector<uint8_t> SaveMjpegAvi(int32_t width, int32_t height, int32_t fps,
+                                  const std::vector<std::vector<uint8_t>>& frames)
 {
   if (frames.empty() || width <= 0 || height <= 0 || fps <= 0 || width > 65535 || height > 65535)
     throw EInvalidGraphic("A clip needs frames, a size and a rate");

@@ -157,7 +157,7 @@ void WriteMesh(TChunkWriter& w, const T3DSMesh& mesh)
   w.End(obj);
 }
 
-}  // namespace
+}   // namespace
 
 std::vector<uint8_t> Write3DS(const T3DSModel& model)
 {

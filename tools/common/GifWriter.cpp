@@ -37,7 +37,7 @@ void Put16(std::vector<uint8_t>& out, int32_t v)
   out.push_back(uint8_t(v >> 8));
 }
 
-}  // namespace
+}   // namespace
 
 std::vector<uint8_t> GifLzwEncode(const std::vector<uint8_t>& indices, int minCodeSize)
 {
@@ -144,8 +144,8 @@ TGifPicture GifPictureFromBitmap(const TBitmap& bitmap, TColor transparent)
 
 std::vector<uint8_t> SaveGifToBytes(const TGifPicture& picture)
 {
-  if (picture.Width <= 0 || picture.Height <= 0 || picture.Width > 65535 || picture.Height > 65535 ||
-      picture.Indices.size() != size_t(picture.Width) * size_t(picture.Height))
+  if (picture.Width <= 0 || picture.Height <= 0 || picture.Width > 65535 || picture.Height > 65535
+      || picture.Indices.size() != size_t(picture.Width) * size_t(picture.Height))
     throw EInvalidGraphic("GIF picture has no valid size");
   if (picture.Palette.empty() || picture.Palette.size() > 256)
     throw EInvalidGraphic("GIF palette must hold 1 to 256 colours");

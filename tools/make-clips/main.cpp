@@ -49,22 +49,28 @@ struct TShot {
 const std::vector<TShot>& Pictures()
 {
   static const std::vector<TShot> shots{
-    {"TwoCog", 1, 0, 0.1},        {"ThreeCog", 2, 0, 0.1},     {"CompGear", 3, 0, 0.1},
-    {"BevelGear", 4, 0, 0.1},     {"VeePulley", 5, 0, 0.1},
-    {"PulleyBelt", 5, 0, 0.1, [](TTopicControls& c) { c.BeltItem = 2; }},
-    {"Jockey", 6, 0, 0.1},        {"StepCone", 7, 0, 0.1},     {"Chain", 8, 0, 0.1},
-    {"Pulleys", 9, 0, 0.4},       {"MitreGear", 10, 0, 0.1},   {"LinearCam", 11, 0, 0.3},
-    {"Weston", 12, 0, 0.3},       {"CircularCam", 13, 0, 0.3}, {"PearCam", 14, 0, 0.3},
-    {"HeartCam", 15, 0, 0.3},     {"BoxCam", 16, 0, 0.3},      {"Crank_Slider", 17, 0, 0.15},
-    {"Screws", 18, 0, 0.2},       {"ScrewJack", 19, 0, 0.4},   {"Crank_Slot", 20, 0, 0.15},
-    {"Windlass", 21, 0, 0.2},     {"Rotary", 22, 0, 0.1},      {"Oscillate", 23, 0, 0.1},
-    {"Linear", 24, 0, 0.4},       {"Reciprocate", 25, 0, 0.15},
-    {"ClawHammer", 26, 0, 0.5},   {"Scissors", 26, 1, 0.5},    {"NutCracker", 27, 0, 0.5},
-    {"Wheelbarrow", 27, 1, 0.5},  {"Forearm", 28, 0, 0.5},     {"Tweezers", 28, 1, 0.5},
-    {"Rev_Motion", 29, 0, 0.15},  {"Bell_Crank", 30, 0, 0.3},  {"Parallel", 31, 0, 0.15},
-    {"Treadle", 32, 0, 0.15},     {"Toggle", 33, 0, 0.5},      {"Derailleur", 34, 0, 0.1},
-    {"Rack_Pinion", 35, 0, 0.6},  {"Worm", 36, 0, 0.1},        {"Ratchet", 37, 0, 0.3},
-    {"Helical", 38, 0, 0.1},      {"Inclined", 39, 0, 0.4},
+      {"TwoCog", 1, 0, 0.1},       {"ThreeCog", 2, 0, 0.1},
+      {"CompGear", 3, 0, 0.1},     {"BevelGear", 4, 0, 0.1},
+      {"VeePulley", 5, 0, 0.1},    {"PulleyBelt", 5, 0, 0.1, [](TTopicControls& c) { c.BeltItem = 2; }},
+      {"Jockey", 6, 0, 0.1},       {"StepCone", 7, 0, 0.1},
+      {"Chain", 8, 0, 0.1},        {"Pulleys", 9, 0, 0.4},
+      {"MitreGear", 10, 0, 0.1},   {"LinearCam", 11, 0, 0.3},
+      {"Weston", 12, 0, 0.3},      {"CircularCam", 13, 0, 0.3},
+      {"PearCam", 14, 0, 0.3},     {"HeartCam", 15, 0, 0.3},
+      {"BoxCam", 16, 0, 0.3},      {"Crank_Slider", 17, 0, 0.15},
+      {"Screws", 18, 0, 0.2},      {"ScrewJack", 19, 0, 0.4},
+      {"Crank_Slot", 20, 0, 0.15}, {"Windlass", 21, 0, 0.2},
+      {"Rotary", 22, 0, 0.1},      {"Oscillate", 23, 0, 0.1},
+      {"Linear", 24, 0, 0.4},      {"Reciprocate", 25, 0, 0.15},
+      {"ClawHammer", 26, 0, 0.5},  {"Scissors", 26, 1, 0.5},
+      {"NutCracker", 27, 0, 0.5},  {"Wheelbarrow", 27, 1, 0.5},
+      {"Forearm", 28, 0, 0.5},     {"Tweezers", 28, 1, 0.5},
+      {"Rev_Motion", 29, 0, 0.15}, {"Bell_Crank", 30, 0, 0.3},
+      {"Parallel", 31, 0, 0.15},   {"Treadle", 32, 0, 0.15},
+      {"Toggle", 33, 0, 0.5},      {"Derailleur", 34, 0, 0.1},
+      {"Rack_Pinion", 35, 0, 0.6}, {"Worm", 36, 0, 0.1},
+      {"Ratchet", 37, 0, 0.3},     {"Helical", 38, 0, 0.1},
+      {"Inclined", 39, 0, 0.4},
   };
   return shots;
 }
@@ -73,10 +79,10 @@ const std::vector<TShot>& Pictures()
 const std::vector<TShot>& Clips()
 {
   static const std::vector<TShot> clips{
-    {"Rotary", 22, 0, 0},      {"Reciprocate", 25, 0, 0}, {"ClawHammer", 26, 0, 0},  {"Wheelbarrow", 27, 1, 0},
-    {"Bell_Crank", 30, 0, 0},  {"Rev_Motion", 29, 0, 0},  {"CompGear", 3, 0, 0},     {"Worm", 36, 0, 0},
-    {"Ratchet", 37, 0, 0},     {"VeePulley", 5, 0, 0},    {"Chain", 8, 0, 0},        {"Pulleys", 9, 0, 0},
-    {"PearCam", 14, 0, 0},     {"Crank_Slider", 17, 0, 0}, {"ScrewJack", 19, 0, 0},
+      {"Rotary", 22, 0, 0},     {"Reciprocate", 25, 0, 0},  {"ClawHammer", 26, 0, 0}, {"Wheelbarrow", 27, 1, 0},
+      {"Bell_Crank", 30, 0, 0}, {"Rev_Motion", 29, 0, 0},   {"CompGear", 3, 0, 0},    {"Worm", 36, 0, 0},
+      {"Ratchet", 37, 0, 0},    {"VeePulley", 5, 0, 0},     {"Chain", 8, 0, 0},       {"Pulleys", 9, 0, 0},
+      {"PearCam", 14, 0, 0},    {"Crank_Slider", 17, 0, 0}, {"ScrewJack", 19, 0, 0},
   };
   return clips;
 }
@@ -198,8 +204,9 @@ private:
       for (int32_t y = 0; y < f.Height; ++y)
         for (int32_t x = 0; x < f.Width; ++x) {
           const uint8_t* p = f.At(x, y);
-          if (std::abs(p[2] - GetRValue(Background)) + std::abs(p[1] - GetGValue(Background)) +
-                  std::abs(p[0] - GetBValue(Background)) > 24) {
+          if (std::abs(p[2] - GetRValue(Background)) + std::abs(p[1] - GetGValue(Background))
+                  + std::abs(p[0] - GetBValue(Background))
+              > 24) {
             x0 = std::min(x0, x);
             x1 = std::max(x1, x);
             y0 = std::min(y0, y);
@@ -272,7 +279,8 @@ bool Run(TGLSceneViewer& viewer, const std::filesystem::path& root)
     const double span = std::min<double>(r.RepeatAngle(), 720);
     std::vector<std::vector<uint8_t>> frames;
     for (int32_t k = 0; k < ClipFrames; ++k)
-      frames.push_back(Jpeg(r.Shoot(Single(span * k / ClipFrames), SmallWidth, SmallHeight, ClipOversample), ClipQuality));
+      frames.push_back(
+          Jpeg(r.Shoot(Single(span * k / ClipFrames), SmallWidth, SmallHeight, ClipOversample), ClipQuality));
     WriteFileBytes((root / "Video" / (std::string(s.Name) + ".avi")).string(),
                    SaveMjpegAvi(SmallWidth, SmallHeight, ClipFps, frames));
     r.Release();
@@ -280,7 +288,7 @@ bool Run(TGLSceneViewer& viewer, const std::filesystem::path& root)
   return ok;
 }
 
-}  // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {

@@ -13,7 +13,7 @@ constexpr int32_t Height = 256;
 constexpr uint32_t Seed = 4211;
 constexpr int32_t Quality = 85;
 
-}  // namespace
+}   // namespace
 
 std::vector<uint8_t> MakeAshWood()
 {

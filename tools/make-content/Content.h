@@ -17,9 +17,9 @@ T3DSModel MakeHandBones();
 
 // A walnut about the origin, long along X, with texture coordinates for its shell picture.
 T3DSModel MakeNut();
-std::vector<uint8_t> MakeNutTexture();     // a BMP file
+std::vector<uint8_t> MakeNutTexture();   // a BMP file
 
-std::vector<uint8_t> MakeAshWood();        // a JPEG file
+std::vector<uint8_t> MakeAshWood();   // a JPEG file
 
 // Title pictures: the splash window's (dark, framed) and the About box's (on white).
 std::vector<uint8_t> MakeSplashFramed();   // a JPEG file
@@ -29,10 +29,10 @@ std::vector<uint8_t> MakeSplashPlain();    // a JPEG file
 // and both take their colours from StripeColour (t from 0 at the top to 1 at the foot).
 constexpr int32_t IndexStripeHeight = 64;
 TRGB StripeColour(double t);
-std::vector<uint8_t> MakeStripeLight();    // a GIF file
-std::vector<uint8_t> MakeIndexTitle();     // a BMP file
+std::vector<uint8_t> MakeStripeLight();   // a GIF file
+std::vector<uint8_t> MakeIndexTitle();    // a BMP file
 // The index's category icons (closed and open book) and its topic icon.
-std::vector<uint8_t> MakePlusBook();       // GIF files, transparent around the drawing
+std::vector<uint8_t> MakePlusBook();   // GIF files, transparent around the drawing
 std::vector<uint8_t> MakeMinusBook();
 std::vector<uint8_t> MakeTopicIcon();
 // The test window: the answer button (20 x 18) and the answer strip's tick and cross.
@@ -57,7 +57,7 @@ std::vector<uint8_t> MakeClutchDiagram();
 std::vector<uint8_t> MakeInclineDiagram();
 
 struct TContentFile {
-  std::string Path;                        // below the content folder
+  std::string Path;   // below the content folder
   std::vector<uint8_t> (*Make)();
 };
 // The files kept in the repository's content folder, in a fixed order.

@@ -31,11 +31,14 @@ uint32_t Hash(int32_t x, int32_t y, int32_t z, uint32_t seed)
   return h;
 }
 
-double Lattice(int32_t x, int32_t y, int32_t z, uint32_t seed) { return double(Hash(x, y, z, seed) >> 8) / double(1u << 24); }
+double Lattice(int32_t x, int32_t y, int32_t z, uint32_t seed)
+{
+  return double(Hash(x, y, z, seed) >> 8) / double(1u << 24);
+}
 
 double Fade(double t) { return t * t * t * (t * (t * 6 - 15) + 10); }
 
-}  // namespace
+}   // namespace
 
 double Noise3(double x, double y, double z, uint32_t seed)
 {
@@ -74,9 +77,8 @@ TRGB MixColour(TRGB a, TRGB b, double t) { return {Mix(a.R, b.R, t), Mix(a.G, b.
 TRGB ScaleColour(TRGB a, double k) { return {a.R * k, a.G * k, a.B * k}; }
 
 TPicture::TPicture(int32_t width, int32_t height)
-  : FWidth(width), FHeight(height), FPixels(size_t(width) * size_t(height))
-{
-}
+    : FWidth(width), FHeight(height), FPixels(size_t(width) * size_t(height))
+{}
 
 TBitmap TPicture::ToBitmap() const
 {

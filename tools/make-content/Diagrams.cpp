@@ -38,38 +38,51 @@ std::vector<TStroke> Arc(double cx, double cy, double rx, double ry, double from
 const std::map<char, std::vector<TStroke>>& Letters()
 {
   static const std::map<char, std::vector<TStroke>> letters{
-    {'=', {{{0.1, 0.32}, {0.7, 0.32}}, {{0.1, 0.68}, {0.7, 0.68}}}},
-    {'1', {{{0.15, 0.8}, {0.4, 1}, {0.4, 0}}}},
-    {'2', {{{0.05, 0.8}, {0.2, 0.97}, {0.55, 0.97}, {0.72, 0.8}, {0.72, 0.6}, {0, 0}, {0.78, 0}}}},
-    {'A', {{{0, 0}, {0.4, 1}, {0.8, 0}}, {{0.15, 0.38}, {0.65, 0.38}}}},
-    {'C', Arc(0.42, 0.5, 0.4, 0.5, 45, 315)},
-    {'D', {{{0, 0}, {0, 1}, {0.4, 1}, {0.7, 0.85}, {0.8, 0.5}, {0.7, 0.15}, {0.4, 0}, {0, 0}}}},
-    {'E', {{{0.75, 1}, {0, 1}, {0, 0}, {0.75, 0}}, {{0, 0.5}, {0.6, 0.5}}}},
-    {'F', {{{0.75, 1}, {0, 1}, {0, 0}}, {{0, 0.5}, {0.6, 0.5}}}},
-    {'G', [] {
-       auto g = Arc(0.42, 0.5, 0.4, 0.5, 45, 315);
-       g.push_back({{0.45, 0.42}, {0.8, 0.42}, {0.8, 0.1}});
-       return g;
-     }()},
-    {'H', {{{0, 0}, {0, 1}}, {{0.75, 0}, {0.75, 1}}, {{0, 0.5}, {0.75, 0.5}}}},
-    {'I', {{{0.1, 0}, {0.1, 1}}}},
-    {'K', {{{0, 0}, {0, 1}}, {{0.75, 1}, {0, 0.38}}, {{0.24, 0.58}, {0.78, 0}}}},
-    {'L', {{{0, 1}, {0, 0}, {0.7, 0}}}},
-    {'N', {{{0, 0}, {0, 1}, {0.75, 0}, {0.75, 1}}}},
-    {'O', Arc(0.42, 0.5, 0.4, 0.5, 0, 360)},
-    {'Q', [] {
-       auto q = Arc(0.42, 0.5, 0.4, 0.5, 0, 360);
-       q.push_back({{0.5, 0.25}, {0.85, -0.05}});
-       return q;
-     }()},
-    {'P', {{{0, 0}, {0, 1}, {0.55, 1}, {0.75, 0.88}, {0.75, 0.62}, {0.55, 0.5}, {0, 0.5}}}},
-    {'R', {{{0, 0}, {0, 1}, {0.55, 1}, {0.75, 0.88}, {0.75, 0.62}, {0.55, 0.5}, {0, 0.5}}, {{0.4, 0.5}, {0.75, 0}}}},
-    {'S', {{{0.75, 0.85}, {0.6, 1}, {0.2, 1}, {0.02, 0.85}, {0.02, 0.65}, {0.2, 0.52}, {0.6, 0.48}, {0.78, 0.35},
-            {0.78, 0.15}, {0.6, 0}, {0.2, 0}, {0.02, 0.15}}}},
-    {'T', {{{0, 1}, {0.8, 1}}, {{0.4, 1}, {0.4, 0}}}},
-    {'U', {{{0, 1}, {0, 0.25}, {0.15, 0.03}, {0.4, 0}, {0.65, 0.03}, {0.8, 0.25}, {0.8, 1}}}},
-    {'W', {{{0, 1}, {0.22, 0}, {0.45, 0.7}, {0.68, 0}, {0.9, 1}}}},
-    {'X', {{{0, 0}, {0.8, 1}}, {{0, 1}, {0.8, 0}}}},
+      {'=', {{{0.1, 0.32}, {0.7, 0.32}}, {{0.1, 0.68}, {0.7, 0.68}}}},
+      {'1', {{{0.15, 0.8}, {0.4, 1}, {0.4, 0}}}},
+      {'2', {{{0.05, 0.8}, {0.2, 0.97}, {0.55, 0.97}, {0.72, 0.8}, {0.72, 0.6}, {0, 0}, {0.78, 0}}}},
+      {'A', {{{0, 0}, {0.4, 1}, {0.8, 0}}, {{0.15, 0.38}, {0.65, 0.38}}}},
+      {'C', Arc(0.42, 0.5, 0.4, 0.5, 45, 315)},
+      {'D', {{{0, 0}, {0, 1}, {0.4, 1}, {0.7, 0.85}, {0.8, 0.5}, {0.7, 0.15}, {0.4, 0}, {0, 0}}}},
+      {'E', {{{0.75, 1}, {0, 1}, {0, 0}, {0.75, 0}}, {{0, 0.5}, {0.6, 0.5}}}},
+      {'F', {{{0.75, 1}, {0, 1}, {0, 0}}, {{0, 0.5}, {0.6, 0.5}}}},
+      {'G',
+       [] {
+         auto g = Arc(0.42, 0.5, 0.4, 0.5, 45, 315);
+         g.push_back({{0.45, 0.42}, {0.8, 0.42}, {0.8, 0.1}});
+         return g;
+       }()},
+      {'H', {{{0, 0}, {0, 1}}, {{0.75, 0}, {0.75, 1}}, {{0, 0.5}, {0.75, 0.5}}}},
+      {'I', {{{0.1, 0}, {0.1, 1}}}},
+      {'K', {{{0, 0}, {0, 1}}, {{0.75, 1}, {0, 0.38}}, {{0.24, 0.58}, {0.78, 0}}}},
+      {'L', {{{0, 1}, {0, 0}, {0.7, 0}}}},
+      {'N', {{{0, 0}, {0, 1}, {0.75, 0}, {0.75, 1}}}},
+      {'O', Arc(0.42, 0.5, 0.4, 0.5, 0, 360)},
+      {'Q',
+       [] {
+         auto q = Arc(0.42, 0.5, 0.4, 0.5, 0, 360);
+         q.push_back({{0.5, 0.25}, {0.85, -0.05}});
+         return q;
+       }()},
+      {'P', {{{0, 0}, {0, 1}, {0.55, 1}, {0.75, 0.88}, {0.75, 0.62}, {0.55, 0.5}, {0, 0.5}}}},
+      {'R', {{{0, 0}, {0, 1}, {0.55, 1}, {0.75, 0.88}, {0.75, 0.62}, {0.55, 0.5}, {0, 0.5}}, {{0.4, 0.5}, {0.75, 0}}}},
+      {'S',
+       {{{0.75, 0.85},
+         {0.6, 1},
+         {0.2, 1},
+         {0.02, 0.85},
+         {0.02, 0.65},
+         {0.2, 0.52},
+         {0.6, 0.48},
+         {0.78, 0.35},
+         {0.78, 0.15},
+         {0.6, 0},
+         {0.2, 0},
+         {0.02, 0.15}}}},
+      {'T', {{{0, 1}, {0.8, 1}}, {{0.4, 1}, {0.4, 0}}}},
+      {'U', {{{0, 1}, {0, 0.25}, {0.15, 0.03}, {0.4, 0}, {0.65, 0.03}, {0.8, 0.25}, {0.8, 1}}}},
+      {'W', {{{0, 1}, {0.22, 0}, {0.45, 0.7}, {0.68, 0}, {0.9, 1}}}},
+      {'X', {{{0, 0}, {0.8, 1}}, {{0, 1}, {0.8, 0}}}},
   };
   return letters;
 }
@@ -115,7 +128,8 @@ void Arrow(TSketch& s, TPt a, TPt b, double width, TRGB colour)
   const double head = width * 3.2;
   const TPt base{b.X - ux * head, b.Y - uy * head};
   Line(s, a, base, width, colour);
-  const std::vector<TPt> tri{{b.X, b.Y}, {base.X - uy * head * 0.6, base.Y + ux * head * 0.6},
+  const std::vector<TPt> tri{{b.X, b.Y},
+                             {base.X - uy * head * 0.6, base.Y + ux * head * 0.6},
                              {base.X + uy * head * 0.6, base.Y - ux * head * 0.6}};
   s.Fill([&](double x, double y) { return InPolygon(x, y, tri); }, colour, b.X - head * 1.5, b.Y - head * 1.5,
          b.X + head * 1.5, b.Y + head * 1.5);
@@ -123,8 +137,7 @@ void Arrow(TSketch& s, TPt a, TPt b, double width, TRGB colour)
 
 // An arc of an ellipse about (cx, cy) from angle `from` to `to` (degrees, y down, so rising
 // angles turn clockwise on the page), with an arrowhead at its `to` end.
-void ArcArrow(TSketch& s, double cx, double cy, double rx, double ry, double from, double to, double width,
-              TRGB colour)
+void ArcArrow(TSketch& s, double cx, double cy, double rx, double ry, double from, double to, double width, TRGB colour)
 {
   const TStroke arc = Arc(cx, cy, rx, ry, from, to)[0];
   for (size_t i = 1; i + 2 < arc.size(); ++i)
@@ -160,10 +173,7 @@ void Beam(TSketch& s, double x0, double x1, double y)
   s.Fill([&](double x, double py) { return InRoundBox(x, py, x0, y - 5, x1, y + 5, 2); }, Wood);
 }
 
-std::vector<uint8_t> Gif(const TSketch& s)
-{
-  return SaveGifToBytes(GifPictureFromBitmap(s.Picture().ToBitmap()));
-}
+std::vector<uint8_t> Gif(const TSketch& s) { return SaveGifToBytes(GifPictureFromBitmap(s.Picture().ToBitmap())); }
 
 // A lever with the fulcrum, the load block and the effort arrow at the given places.
 std::vector<uint8_t> Lever(double fulcrum, double load, double effort, bool effortUp)
@@ -184,7 +194,7 @@ std::vector<uint8_t> Lever(double fulcrum, double load, double effort, bool effo
   return Gif(s);
 }
 
-}  // namespace
+}   // namespace
 
 std::vector<uint8_t> MakeClass1Diagram() { return Lever(110, 40, 268, false); }
 std::vector<uint8_t> MakeClass2Diagram() { return Lever(28, 120, 268, true); }

@@ -33,7 +33,7 @@ void Badge(TSketch& s, bool plus)
     s.Fill([&](double x, double y) { return InBox(x, y, cx - 0.7, cy - 2.6, cx + 0.7, cy + 2.6); }, White);
 }
 
-}  // namespace
+}   // namespace
 
 TRGB StripeColour(double t)
 {
@@ -67,13 +67,15 @@ std::vector<uint8_t> MakeMinusBook()
 {
   // An open book seen from above: two pages rising from the spine, the cover beneath.
   TSketch s(20, 17, White);
-  s.Fill([](double x, double y) { return InPolygon(x, y, {{1, 5}, {10, 7}, {19, 5}, {19, 15}, {10, 16.5}, {1, 15}}); },
-         CoverDark);
+  s.Fill(
+      [](double x, double y) {
+        return InPolygon(x, y, {{1, 5}, {10, 7}, {19, 5}, {19, 15}, {10, 16.5}, {1, 15}});
+      },
+      CoverDark);
   s.Fill([](double x, double y) { return InPolygon(x, y, {{2, 3}, {9.6, 5}, {9.6, 14.8}, {2, 13.3}}); }, Paper);
   s.Fill([](double x, double y) { return InPolygon(x, y, {{10.4, 5}, {18, 3}, {18, 13.3}, {10.4, 14.8}}); }, Paper);
   for (double line : {6.0, 8.0, 10.0})
-    s.Fill([&](double x, double y) { return NearSegment(x, y, {3.5, line}, {8, line + 1.1}, 0.7); },
-           {0.55, 0.6, 0.7});
+    s.Fill([&](double x, double y) { return NearSegment(x, y, {3.5, line}, {8, line + 1.1}, 0.7); }, {0.55, 0.6, 0.7});
   Badge(s, false);
   return TransparentGif(s);
 }
@@ -94,7 +96,9 @@ std::vector<uint8_t> MakeAnswerButton()
   TSketch s(20, 18, White);
   s.Fill([](double x, double y) { return InRoundBox(x, y, 0.5, 0.5, 19.5, 17.5, 4); }, Ink);
   s.Shade([](double x, double y) { return InRoundBox(x, y, 1.5, 1.5, 18.5, 16.5, 3.2); },
-          [](double, double y) { return MixColour({0.72, 0.83, 0.96}, {0.26, 0.46, 0.74}, (y - 1.5) / 15); });
+          [](double, double y) {
+            return MixColour({0.72, 0.83, 0.96}, {0.26, 0.46, 0.74}, (y - 1.5) / 15);
+          });
   s.Fill([](double x, double y) { return InRoundBox(x, y, 3, 2.3, 17, 6.5, 2); }, {0.86, 0.92, 0.99});
   s.Fill([](double x, double y) { return InDisc(x, y, 10, 10.2, 2.8); }, White);
   return TransparentGif(s);

@@ -36,7 +36,7 @@ TV3 Direction(double s, double t)
   return {std::cos(theta), std::sin(theta) * std::cos(phi), std::sin(theta) * std::sin(phi)};
 }
 
-}  // namespace
+}   // namespace
 
 T3DSModel MakeNut()
 {

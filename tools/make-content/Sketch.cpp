@@ -4,11 +4,9 @@
 #include <cmath>
 
 TSketch::TSketch(int32_t width, int32_t height, TRGB background, int samples)
-  : FWidth(width), FHeight(height), FSamples(samples),
-    FColour(size_t(width * samples) * size_t(height * samples), background),
-    FCovered(FColour.size(), 0)
-{
-}
+    : FWidth(width), FHeight(height), FSamples(samples),
+      FColour(size_t(width * samples) * size_t(height * samples), background), FCovered(FColour.size(), 0)
+{}
 
 void TSketch::Fill(const std::function<bool(double, double)>& inside, TRGB colour)
 {
@@ -18,7 +16,8 @@ void TSketch::Fill(const std::function<bool(double, double)>& inside, TRGB colou
 void TSketch::Fill(const std::function<bool(double, double)>& inside, TRGB colour, double x0, double y0, double x1,
                    double y1)
 {
-  Shade(inside, [&](double, double) { return colour; }, x0, y0, x1, y1);
+  Shade(
+      inside, [&](double, double) { return colour; }, x0, y0, x1, y1);
 }
 
 void TSketch::Shade(const std::function<bool(double, double)>& inside, const std::function<TRGB(double, double)>& shade)
@@ -30,8 +29,10 @@ void TSketch::Shade(const std::function<bool(double, double)>& inside, const std
                     double x0, double y0, double x1, double y1)
 {
   const int32_t w = FWidth * FSamples, h = FHeight * FSamples;
-  const int32_t i0 = std::max(0, SafeTrunc(std::floor(x0 * FSamples))), i1 = std::min(w, SafeTrunc(std::ceil(x1 * FSamples)) + 1);
-  const int32_t j0 = std::max(0, SafeTrunc(std::floor(y0 * FSamples))), j1 = std::min(h, SafeTrunc(std::ceil(y1 * FSamples)) + 1);
+  const int32_t i0 = std::max(0, SafeTrunc(std::floor(x0 * FSamples))),
+                i1 = std::min(w, SafeTrunc(std::ceil(x1 * FSamples)) + 1);
+  const int32_t j0 = std::max(0, SafeTrunc(std::floor(y0 * FSamples))),
+                j1 = std::min(h, SafeTrunc(std::ceil(y1 * FSamples)) + 1);
   for (int32_t j = j0; j < j1; ++j)
     for (int32_t i = i0; i < i1; ++i) {
       const double x = (i + 0.5) / FSamples, y = (j + 0.5) / FSamples;

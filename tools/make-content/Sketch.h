@@ -26,9 +26,10 @@ public:
   void Fill(const std::function<bool(double x, double y)>& inside, TRGB colour, double x0, double y0, double x1,
             double y1);
   // Paints each sample with shade(x, y) where inside() holds (gradients).
-  void Shade(const std::function<bool(double x, double y)>& inside, const std::function<TRGB(double x, double y)>& shade);
-  void Shade(const std::function<bool(double x, double y)>& inside, const std::function<TRGB(double x, double y)>& shade,
-             double x0, double y0, double x1, double y1);
+  void Shade(const std::function<bool(double x, double y)>& inside,
+             const std::function<TRGB(double x, double y)>& shade);
+  void Shade(const std::function<bool(double x, double y)>& inside,
+             const std::function<TRGB(double x, double y)>& shade, double x0, double y0, double x1, double y1);
 
   // Per pixel: the average colour, and the share of samples any shape covered.
   TPicture Picture() const;

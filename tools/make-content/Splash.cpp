@@ -51,33 +51,32 @@ std::vector<TTriangle> RecordPart(TGLSceneObject& part)
     } else if (c.Name == "glEnd") {
       const size_t n = prim.size();
       switch (mode) {
-        case GL_TRIANGLES:
-          for (size_t i = 0; i + 2 < n; i += 3)
-            emit(prim[i], prim[i + 1], prim[i + 2]);
-          break;
-        case GL_TRIANGLE_STRIP:
-          for (size_t i = 2; i < n; ++i)
-            emit(prim[i - 2], prim[i - 1], prim[i]);
-          break;
-        case GL_QUADS:
-          for (size_t i = 0; i + 3 < n; i += 4) {
-            emit(prim[i], prim[i + 1], prim[i + 2]);
-            emit(prim[i], prim[i + 2], prim[i + 3]);
-          }
-          break;
-        case GL_QUAD_STRIP:
-          for (size_t i = 0; i + 3 < n; i += 2) {
-            emit(prim[i], prim[i + 1], prim[i + 3]);
-            emit(prim[i], prim[i + 3], prim[i + 2]);
-          }
-          break;
-        case GL_TRIANGLE_FAN:
-        case GL_POLYGON:
-          for (size_t i = 2; i < n; ++i)
-            emit(prim[0], prim[i - 1], prim[i]);
-          break;
-        default:
-          break;
+      case GL_TRIANGLES:
+        for (size_t i = 0; i + 2 < n; i += 3)
+          emit(prim[i], prim[i + 1], prim[i + 2]);
+        break;
+      case GL_TRIANGLE_STRIP:
+        for (size_t i = 2; i < n; ++i)
+          emit(prim[i - 2], prim[i - 1], prim[i]);
+        break;
+      case GL_QUADS:
+        for (size_t i = 0; i + 3 < n; i += 4) {
+          emit(prim[i], prim[i + 1], prim[i + 2]);
+          emit(prim[i], prim[i + 2], prim[i + 3]);
+        }
+        break;
+      case GL_QUAD_STRIP:
+        for (size_t i = 0; i + 3 < n; i += 2) {
+          emit(prim[i], prim[i + 1], prim[i + 3]);
+          emit(prim[i], prim[i + 3], prim[i + 2]);
+        }
+        break;
+      case GL_TRIANGLE_FAN:
+      case GL_POLYGON:
+        for (size_t i = 2; i < n; ++i)
+          emit(prim[0], prim[i - 1], prim[i]);
+        break;
+      default: break;
       }
       prim.clear();
     }
@@ -265,33 +264,25 @@ double Letter(char c, double x, double y, bool& inside)
 {
   const double r = XHeight / 2;
   switch (c) {
-    case 'O':
-      inside = InRing(x, y, 0.47, 0.5, 0.47, 0.5, Stroke * 1.1);
-      return 0.94;
-    case 'r': {
-      // A stem with a shoulder: the upper left part of a ring leaving the stem.
-      const double cx = Stroke + 0.2, cy = XHeight - 0.3;
-      const double angle = std::atan2(y - cy, x - cx) * 180 / Pi;
-      inside = InBox(x, y, 0, 0, Stroke, XHeight) ||
-               (y >= cy && x >= Stroke * 0.5 && angle <= 150 && angle >= 25 && InRing(x, y, cx, cy, 0.3, 0.3, Stroke));
-      return Stroke + 0.4;
-    }
-    case 'e': {
-      const double angle = std::atan2(y - r, x - r) * 180 / Pi;
-      inside = (InRing(x, y, r, r, r, r, Stroke) && !(angle > -38 && angle < 0)) ||
-               (InBox(x, y, 0.02, r - Stroke * 0.45, 2 * r - 0.02, r + Stroke * 0.45) &&
-                (x - r) * (x - r) + (y - r) * (y - r) <= r * r);
-      return 2 * r;
-    }
-    case 'l':
-      inside = InBox(x, y, 0, 0, Stroke, 1.04);
-      return Stroke;
-    case 'o':
-      inside = InRing(x, y, r, r, r, r, Stroke);
-      return 2 * r;
-    default:
-      inside = false;
-      return 0.5;
+  case 'O': inside = InRing(x, y, 0.47, 0.5, 0.47, 0.5, Stroke * 1.1); return 0.94;
+  case 'r': {
+    // A stem with a shoulder: the upper left part of a ring leaving the stem.
+    const double cx = Stroke + 0.2, cy = XHeight - 0.3;
+    const double angle = std::atan2(y - cy, x - cx) * 180 / Pi;
+    inside = InBox(x, y, 0, 0, Stroke, XHeight)
+             || (y >= cy && x >= Stroke * 0.5 && angle <= 150 && angle >= 25 && InRing(x, y, cx, cy, 0.3, 0.3, Stroke));
+    return Stroke + 0.4;
+  }
+  case 'e': {
+    const double angle = std::atan2(y - r, x - r) * 180 / Pi;
+    inside = (InRing(x, y, r, r, r, r, Stroke) && !(angle > -38 && angle < 0))
+             || (InBox(x, y, 0.02, r - Stroke * 0.45, 2 * r - 0.02, r + Stroke * 0.45)
+                 && (x - r) * (x - r) + (y - r) * (y - r) <= r * r);
+    return 2 * r;
+  }
+  case 'l': inside = InBox(x, y, 0, 0, Stroke, 1.04); return Stroke;
+  case 'o': inside = InRing(x, y, r, r, r, r, Stroke); return 2 * r;
+  default: inside = false; return 0.5;
   }
 }
 
@@ -308,7 +299,8 @@ double TextWidth(const std::string& text)
 void DrawText(TPicture& pic, const std::string& text, double left, double baseline, double size, TRGB colour)
 {
   const double right = left + TextWidth(text) * size;
-  for (int32_t y = std::max(0, SafeTrunc(baseline - 1.1 * size)); y < std::min(pic.Height(), SafeTrunc(baseline + 2)); ++y)
+  for (int32_t y = std::max(0, SafeTrunc(baseline - 1.1 * size)); y < std::min(pic.Height(), SafeTrunc(baseline + 2));
+       ++y)
     for (int32_t x = std::max(0, SafeTrunc(left) - 1); x < std::min(pic.Width(), SafeTrunc(right) + 2); ++x) {
       const double tx = (x + 0.5 - left) / size, ty = (baseline - (y + 0.5)) / size;
       double pen = 0;
@@ -396,7 +388,7 @@ std::vector<uint8_t> MakeSplash(const TLayout& l, bool framed)
   return Finish(pic);
 }
 
-}  // namespace
+}   // namespace
 
 std::vector<uint8_t> MakeIndexTitle()
 {
@@ -417,12 +409,6 @@ std::vector<uint8_t> MakeIndexTitle()
   return SaveBmpToBytes(Downsample(pic).ToBitmap());
 }
 
-std::vector<uint8_t> MakeSplashFramed()
-{
-  return MakeSplash({480, 300, 16, 40, 220, 248, 172, 52}, true);
-}
+std::vector<uint8_t> MakeSplashFramed() { return MakeSplash({480, 300, 16, 40, 220, 248, 172, 52}, true); }
 
-std::vector<uint8_t> MakeSplashPlain()
-{
-  return MakeSplash({400, 240, 8, 25, 190, 206, 138, 44}, false);
-}
+std::vector<uint8_t> MakeSplashPlain() { return MakeSplash({400, 240, 8, 25, 190, 206, 138, 44}, false); }

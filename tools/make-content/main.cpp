@@ -21,19 +21,19 @@ std::vector<uint8_t> Model()
   return Write3DS(Make());
 }
 
-}  // namespace
+}   // namespace
 
 const std::vector<TContentFile>& ContentFiles()
 {
   static const std::vector<TContentFile> files{
-    {"3DS/Arm_01.3ds", Model<MakeUpperArmBone>},
-    {"3DS/Arm_02.3ds", Model<MakeForearmBones>},
-    {"3DS/Arm_03.3ds", Model<MakeHandBones>},
-    {"3DS/nut.3ds", Model<MakeNut>},
-    {"3DS/nut.bmp", MakeNutTexture},
-    {"3DS/ashwood.jpg", MakeAshWood},
-    {"HTML/images/Splash_B.jpg", MakeSplashFramed},
-    {"HTML/images/Splash_NB.jpg", MakeSplashPlain},
+      {"3DS/Arm_01.3ds", Model<MakeUpperArmBone>},
+      {"3DS/Arm_02.3ds", Model<MakeForearmBones>},
+      {"3DS/Arm_03.3ds", Model<MakeHandBones>},
+      {"3DS/nut.3ds", Model<MakeNut>},
+      {"3DS/nut.bmp", MakeNutTexture},
+      {"3DS/ashwood.jpg", MakeAshWood},
+      {"HTML/images/Splash_B.jpg", MakeSplashFramed},
+      {"HTML/images/Splash_NB.jpg", MakeSplashPlain},
   };
   return files;
 }
@@ -41,28 +41,28 @@ const std::vector<TContentFile>& ContentFiles()
 const std::vector<TContentFile>& BuildContentFiles()
 {
   static const std::vector<TContentFile> files{
-    {"HTML/images/StripeLight.gif", MakeStripeLight},
-    {"HTML/images/TarvTitle.bmp", MakeIndexTitle},
-    {"HTML/images/PlusBook.gif", MakePlusBook},
-    {"HTML/images/MinusBook.gif", MakeMinusBook},
-    {"HTML/images/topic.gif", MakeTopicIcon},
-    {"HTML/images/button.gif", MakeAnswerButton},
-    {"HTML/images/Tick.bmp", MakeTick},
-    {"HTML/images/Cross.bmp", MakeCross},
-    {"HTML/images/System.gif", MakeSystemDiagram},
-    {"HTML/images/Motions.gif", MakeMotionsDiagram},
-    {"HTML/images/Class1.gif", MakeClass1Diagram},
-    {"HTML/images/Class2.gif", MakeClass2Diagram},
-    {"HTML/images/Class3.gif", MakeClass3Diagram},
-    {"HTML/images/Moments.gif", MakeMomentsDiagram},
-    {"HTML/images/Equilibrium.gif", MakeEquilibriumDiagram},
-    {"HTML/images/VRPulleys.gif", MakeVRPulleysDiagram},
-    {"HTML/images/Sankey.gif", MakeSankeyDiagram},
-    {"HTML/images/Torque.gif", MakeTorqueDiagram},
-    {"HTML/images/Coupling.gif", MakeCouplingDiagram},
-    {"HTML/images/Bearings.gif", MakeBearingsDiagram},
-    {"HTML/images/Clutch.gif", MakeClutchDiagram},
-    {"HTML/images/Incline.gif", MakeInclineDiagram},
+      {"HTML/images/StripeLight.gif", MakeStripeLight},
+      {"HTML/images/TarvTitle.bmp", MakeIndexTitle},
+      {"HTML/images/PlusBook.gif", MakePlusBook},
+      {"HTML/images/MinusBook.gif", MakeMinusBook},
+      {"HTML/images/topic.gif", MakeTopicIcon},
+      {"HTML/images/button.gif", MakeAnswerButton},
+      {"HTML/images/Tick.bmp", MakeTick},
+      {"HTML/images/Cross.bmp", MakeCross},
+      {"HTML/images/System.gif", MakeSystemDiagram},
+      {"HTML/images/Motions.gif", MakeMotionsDiagram},
+      {"HTML/images/Class1.gif", MakeClass1Diagram},
+      {"HTML/images/Class2.gif", MakeClass2Diagram},
+      {"HTML/images/Class3.gif", MakeClass3Diagram},
+      {"HTML/images/Moments.gif", MakeMomentsDiagram},
+      {"HTML/images/Equilibrium.gif", MakeEquilibriumDiagram},
+      {"HTML/images/VRPulleys.gif", MakeVRPulleysDiagram},
+      {"HTML/images/Sankey.gif", MakeSankeyDiagram},
+      {"HTML/images/Torque.gif", MakeTorqueDiagram},
+      {"HTML/images/Coupling.gif", MakeCouplingDiagram},
+      {"HTML/images/Bearings.gif", MakeBearingsDiagram},
+      {"HTML/images/Clutch.gif", MakeClutchDiagram},
+      {"HTML/images/Incline.gif", MakeInclineDiagram},
   };
   return files;
 }

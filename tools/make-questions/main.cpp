@@ -139,7 +139,7 @@ private:
   std::string* FLast = nullptr;
 };
 
-}  // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {

@@ -21,9 +21,12 @@ T3DSModel Cube()
   T3DSMesh mesh;
   mesh.Name = "cube";
   // Four vertices per face, so each face has its own texture corners.
-  const Single f[6][4][3] = {{{0, 0, 1}, {1, 0, 1}, {1, 1, 1}, {0, 1, 1}}, {{1, 0, 0}, {0, 0, 0}, {0, 1, 0}, {1, 1, 0}},
-                             {{0, 0, 0}, {0, 0, 1}, {0, 1, 1}, {0, 1, 0}}, {{1, 0, 1}, {1, 0, 0}, {1, 1, 0}, {1, 1, 1}},
-                             {{0, 1, 1}, {1, 1, 1}, {1, 1, 0}, {0, 1, 0}}, {{0, 0, 0}, {1, 0, 0}, {1, 0, 1}, {0, 0, 1}}};
+  const Single f[6][4][3] = {{{0, 0, 1}, {1, 0, 1}, {1, 1, 1}, {0, 1, 1}},
+                             {{1, 0, 0}, {0, 0, 0}, {0, 1, 0}, {1, 1, 0}},
+                             {{0, 0, 0}, {0, 0, 1}, {0, 1, 1}, {0, 1, 0}},
+                             {{1, 0, 1}, {1, 0, 0}, {1, 1, 0}, {1, 1, 1}},
+                             {{0, 1, 1}, {1, 1, 1}, {1, 1, 0}, {0, 1, 0}},
+                             {{0, 0, 0}, {1, 0, 0}, {1, 0, 1}, {0, 0, 1}}};
   const Single tex[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
   T3DSFaceGroup group{"Brass", {}};
   for (int k = 0; k < 6; ++k) {
@@ -59,16 +62,16 @@ T3DSModel Prism()
   const uint16_t top = uint16_t(n + 1);
   for (int i = 0; i < n; ++i) {
     const uint16_t a = uint16_t(1 + i), b = uint16_t(1 + (i + 1) % n);
-    mesh.Faces.push_back({0, b, a});                                               // back end
-    mesh.Faces.push_back({top, uint16_t(top + a), uint16_t(top + b)});             // front end
-    mesh.Faces.push_back({a, b, uint16_t(top + b)});                               // side
+    mesh.Faces.push_back({0, b, a});                                     // back end
+    mesh.Faces.push_back({top, uint16_t(top + a), uint16_t(top + b)});   // front end
+    mesh.Faces.push_back({a, b, uint16_t(top + b)});                     // side
     mesh.Faces.push_back({a, uint16_t(top + b), uint16_t(top + a)});
   }
   m.Meshes = {mesh};
   return m;
 }
 
-}  // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {

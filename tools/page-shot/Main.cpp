@@ -23,7 +23,7 @@ int Usage()
   return 2;
 }
 
-}  // namespace
+}   // namespace
 
 int main(int argc, char** argv)
 {

@@ -48,8 +48,7 @@ int Usage()
 }
 
 // Renders one topic; false when it has no model here or a picture cannot be written.
-bool RenderTopic(TGLSceneViewer& viewer, const TRequest& req, const std::string& outDir, Integer phases,
-                 bool markers)
+bool RenderTopic(TGLSceneViewer& viewer, const TRequest& req, const std::string& outDir, Integer phases, bool markers)
 {
   const TTopicEntry* entry = FindTopic(req.Id, req.Example);
   if (!entry || !entry->Build) {
