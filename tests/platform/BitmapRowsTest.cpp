@@ -219,8 +219,9 @@ TEST(BitmapRows, AHighDensityPictureDrawnOnAWindowCoversItsLogicalArea)
   TBitmap shot;
   box->CaptureScreen(shot);
   ASSERT_FALSE(shot.Empty());
-  const int k = shot.Width() / 200;   // the screen's pixels per logical pixel
-  auto at = [&](int x, int y) { return shot.GetPixel(x * k, y * k) & 0xFFFFFF; };
+  const double k = shot.Width() / 200.0;   // the screen's pixels per logical pixel
+  // The middle of a logical pixel, so fractional ratios read inside it.
+  auto at = [&](int x, int y) { return shot.GetPixel(int((x + 0.5) * k), int((y + 0.5) * k)) & 0xFFFFFF; };
   EXPECT_EQ(at(10, 10), clRed);
   EXPECT_EQ(at(69, 49), clRed);
   EXPECT_EQ(at(70, 30), clWhite);
