@@ -291,17 +291,13 @@ void THTMLViewer::PanelPaint(TCanvas& Canvas)
     box.Bottom = std::min(PanelHeight(), (box.Bottom + step - 1) / step * step);
   }
   // One picture the size of the panel serves every paint; a strip uses its top-left part.
-  const int32_t bufferW = int32_t(std::ceil(PanelWidth() * ratio)), bufferH = int32_t(std::ceil(PanelHeight() * ratio));
   if (!FPaintBuffer)
     FPaintBuffer = std::make_unique<TBitmap>();
   TBitmap& buffer = *FPaintBuffer;
-  if (buffer.Width() != bufferW || buffer.Height() != bufferH || buffer.DevicePixelRatio() != ratio) {
-    try {
-      buffer = TBitmap(bufferW, bufferH, TPixelFormat::pf32bit);
-      buffer.SetDevicePixelRatio(ratio);
-    } catch (const std::bad_alloc&) {
-      throw EOutOfResources("Out of Resources");
-    }
+  try {
+    FitScreenBuffer(buffer, PanelWidth(), PanelHeight(), ratio);
+  } catch (const std::bad_alloc&) {
+    throw EOutOfResources("Out of Resources");
   }
   TCanvas& bc = buffer.Canvas();
   bc.SetWindowOrgEx(box.Left, box.Top);

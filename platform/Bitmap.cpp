@@ -1,6 +1,7 @@
 #include "platform/Bitmap.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <utility>
 
@@ -413,4 +414,43 @@ std::unique_ptr<TBitmap> TBitmap::CreateMask(TColor colour) const
   }
   mask->Changed();
   return mask;
+}
+
+int32_t ScreenPixels(int32_t logical, double ratio)
+{
+  if (logical <= 0)
+    return 0;
+  if (ratio == 1)
+    return logical;
+  // The small allowance keeps a product like 100 * 1.1 from rounding up a whole pixel.
+  return std::max<int32_t>(1, int32_t(std::ceil(double(logical) * ratio - 1e-6)));
+}
+
+namespace {
+
+int32_t LogicalExtent(int32_t pixels, double ratio)
+{
+  if (ratio == 1 || pixels <= 0)
+    return pixels;
+  // ScreenPixels rounds up by less than a device pixel, so the whole logical pixels below
+  // pixels / ratio are the extent (at ratios of one or more).
+  return std::max<int32_t>(1, int32_t(std::floor(double(pixels) / ratio + 1e-6)));
+}
+
+}   // namespace
+
+int32_t TBitmap::LogicalWidth() const { return LogicalExtent(FWidth, FDevicePixelRatio); }
+int32_t TBitmap::LogicalHeight() const { return LogicalExtent(FHeight, FDevicePixelRatio); }
+
+bool FitScreenBuffer(TBitmap& buffer, int32_t width, int32_t height, double ratio)
+{
+  if (!(ratio > 0))
+    ratio = 1;
+  const int32_t w = ScreenPixels(std::max(width, 1), ratio), h = ScreenPixels(std::max(height, 1), ratio);
+  if (buffer.Width() == w && buffer.Height() == h && buffer.DevicePixelRatio() == ratio
+      && buffer.PixelFormat() == TPixelFormat::pf32bit)
+    return false;
+  buffer = TBitmap(w, h, TPixelFormat::pf32bit);
+  buffer.SetDevicePixelRatio(ratio);
+  return true;
 }

@@ -111,6 +111,9 @@ public:
   // display (1 otherwise): its canvas then draws in logical units at the full resolution.
   double DevicePixelRatio() const { return FDevicePixelRatio; }
   void SetDevicePixelRatio(double r) { FDevicePixelRatio = r > 0 ? r : 1; }
+  // The extent in logical pixels that the pixels stand for (the size itself at ratio 1).
+  int32_t LogicalWidth() const;
+  int32_t LogicalHeight() const;
 
   // Incremented on every change through the methods above, so caches can notice.
   uint32_t Generation() const { return FGeneration; }
@@ -137,5 +140,14 @@ private:
 
 // Bits per pixel of a format (pfDevice counts as 32, pfCustom as 0).
 int PixelFormatBits(TPixelFormat f);
+
+// Device pixels that cover Logical logical pixels at Ratio (at least one for a non-empty extent).
+int32_t ScreenPixels(int32_t logical, double ratio);
+// Readies Buffer as the off-screen picture of a Width x Height (logical pixels) window area
+// shown at Ratio device pixels per logical pixel: 32-bit, the screen's own pixels, its canvas
+// drawing in logical units. Kept when it already fits (false), made anew otherwise (true; the
+// pixels are then undefined). Every window painted through a picture uses this, so text and
+// lines come out at the screen's resolution.
+bool FitScreenBuffer(TBitmap& buffer, int32_t width, int32_t height, double ratio);
 // Row size in bytes for a width and bit count, padded to four bytes; 0 when it would overflow.
 size_t BytesPerScanline(int32_t width, int bitsPerPixel);

@@ -322,15 +322,27 @@ bool TCanvas::Blt(Integer x, Integer y, Integer w, Integer h, const TBitmap& sou
   // A high-density picture (more pixels than logical units) fully on the device is drawn
   // the same way, at the device's resolution.
   const bool sameSize = job.Dest.Width() == job.Src.Width() && job.Dest.Height() == job.Src.Height();
-  const bool dense = source.DevicePixelRatio() != 1 && visible == job.Dest;
+  const bool dense = source.DevicePixelRatio() != 1;
   if (table == 0xCC && !job.FlipX && !job.FlipY && (sameSize || dense) && source.PixelFormat() != TPixelFormat::pf1bit
       && source.PixelFormat() != TPixelFormat::pfCustom && job.Src.Left >= 0 && job.Src.Top >= 0
       && job.Src.Right <= source.Width() && job.Src.Bottom <= source.Height()) {
-    TRect src = job.Src;
+    TRect src;
     if (sameSize) {
       src = {job.Src.Left + visible.Left - job.Dest.Left, job.Src.Top + visible.Top - job.Dest.Top, 0, 0};
       src.Right = src.Left + visible.Width();
       src.Bottom = src.Top + visible.Height();
+    } else {
+      // The source pixels behind the visible part, in proportion (a window partly off the
+      // device, a picture scrolled partly out of view).
+      auto at = [](Integer d, Integer dFrom, Integer dExtent, Integer sFrom, Integer sExtent) {
+        return sFrom + Integer(int64_t(d - dFrom) * sExtent / dExtent);
+      };
+      src.Left = at(visible.Left, job.Dest.Left, job.Dest.Width(), job.Src.Left, job.Src.Width());
+      src.Right = at(visible.Right, job.Dest.Left, job.Dest.Width(), job.Src.Left, job.Src.Width());
+      src.Top = at(visible.Top, job.Dest.Top, job.Dest.Height(), job.Src.Top, job.Src.Height());
+      src.Bottom = at(visible.Bottom, job.Dest.Top, job.Dest.Height(), job.Src.Top, job.Src.Height());
+      if (src.IsEmpty())
+        return true;
     }
     FDevice->DrawImage(visible, source, src, rop, Clip());
     return true;
@@ -405,7 +417,8 @@ void TCanvas::CopyRect(const TRect& dest, TCanvas& source, const TRect& sourceRe
 
 void TCanvas::Draw(Integer x, Integer y, const TBitmap& bitmap)
 {
-  StretchDraw(TRect{x, y, x + bitmap.Width(), y + bitmap.Height()}, bitmap);
+  // A picture of a high-density screen area covers its logical extent, at its own resolution.
+  StretchDraw(TRect{x, y, x + bitmap.LogicalWidth(), y + bitmap.LogicalHeight()}, bitmap);
 }
 
 void TCanvas::StretchDraw(const TRect& r, const TBitmap& bitmap)

@@ -214,12 +214,15 @@ void TCamGraph::Draw()
 {
   if (Width <= 0 || Height <= 0)
     return;
-  FPicture = std::make_unique<TBitmap>(std::min(Width, TBitmap::MaxSide), std::min(Height, TBitmap::MaxSide));
+  const double ratio = PixelRatio > 0 ? PixelRatio : 1;
+  FPicture = std::make_unique<TBitmap>();
+  FitScreenBuffer(*FPicture, std::min(Width, Integer(TBitmap::MaxSide / ratio)),
+                  std::min(Height, Integer(TBitmap::MaxSide / ratio)), ratio);
   FPicture->Fill(clWhite);
   TCanvas& c = FPicture->Canvas();
   DrawCurve(c);
   DrawCam(c);
-  TRect r{0, 0, FPicture->Width(), FPicture->Height()};
+  TRect r{0, 0, FPicture->LogicalWidth(), FPicture->LogicalHeight()};
   c.DrawEdge(r, EDGE_SUNKEN, BF_RECT);
   if (Canvas)
     Canvas->Draw(0, 0, *FPicture);

@@ -33,6 +33,9 @@ public:
   TCanvas* Canvas;
   Integer Width;
   Integer Height;
+  // Device pixels per logical pixel of the screen the graph is shown on: the picture has
+  // the screen's pixels, drawn in logical units (Width and Height stay logical).
+  double PixelRatio = 1;
   Byte Shape = ckPear;
   Single BaseRadius = 0.3f;
   Single NoseRadius = 0.19f;

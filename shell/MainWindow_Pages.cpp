@@ -622,6 +622,7 @@ void TKVMainFrm::DrawCamGraph()
 {
   if (!CamDiagram)
     return;
+  CamDiagram->PixelRatio = pic->DevicePixelRatio();
   CamDiagram->Draw();
   pic->Invalidate();
 }
@@ -630,8 +631,11 @@ void TKVMainFrm::picPaint(TObject*)
 {
   if (!CamDiagram)
     return;
-  if (!CamDiagram->Picture())
+  // Drawn again for a screen of another density (the window moved to it).
+  if (!CamDiagram->Picture() || CamDiagram->PixelRatio != pic->DevicePixelRatio()) {
+    CamDiagram->PixelRatio = pic->DevicePixelRatio();
     CamDiagram->Draw();
+  }
   if (const TBitmap* picture = CamDiagram->Picture())
     pic->Canvas().Draw(0, 0, *picture);
 }

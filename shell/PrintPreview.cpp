@@ -150,12 +150,16 @@ void TPrntPrevFrm::PBPaint(TObject*)
   const int32_t w = PB->Width(), h = PB->Height();
   if (CurrentPage >= PageCount() || w < 1 || h < 1)
     return;
-  if (!FShown || FShownPage != CurrentPage || FShown->Width() != w || FShown->Height() != h) {
+  // On a high-density screen the page is rendered at the screen's pixels.
+  const double ratio = PB->DevicePixelRatio();
+  if (!FShown || FShownPage != CurrentPage || FShown->LogicalWidth() != w || FShown->LogicalHeight() != h
+      || FShown->DevicePixelRatio() != ratio) {
     // The paper, with the printable area where the printer puts it.
     const TMetaFilePrinter& mf = *MFPrinter;
     const TRect paper = Rect(-mf.PhysicalOffsetX, -mf.PhysicalOffsetY, mf.PhysicalWidth - mf.PhysicalOffsetX,
                              mf.PhysicalHeight - mf.PhysicalOffsetY);
-    FShown = mf.MetaFile(CurrentPage).Render(w, h, paper);
+    FShown = mf.MetaFile(CurrentPage).Render(ScreenPixels(w, ratio), ScreenPixels(h, ratio), paper);
+    FShown->SetDevicePixelRatio(ratio);
     FShownPage = CurrentPage;
   }
   PB->Canvas().Draw(0, 0, *FShown);

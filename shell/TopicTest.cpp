@@ -134,14 +134,19 @@ TTestFrm::TTestFrm(const TRect& ABounds, const std::string& ServerRoot, TCustomI
   strip->SetName("StripPanel");
   strip->SetParent(this);
   strip->SetAlign(alTop);
-  strip->SetHeight(AnsPic.Height() + 6);
+  strip->SetHeight(AnsPic.LogicalHeight() + 6);
   strip->SetBevelOuter(bvNone);
   strip->SetCaption("");
   AnsPicBox = TComponent::Create<TPaintBox>(this);
   AnsPicBox->SetName("AnsPicBox");
   AnsPicBox->SetParent(strip);
-  AnsPicBox->SetBounds(4, 3, AnsPic.Width(), AnsPic.Height());
-  AnsPicBox->OnPaint = [this](TObject*) { AnsPicBox->Canvas().Draw(0, 0, AnsPic); };
+  AnsPicBox->SetBounds(4, 3, AnsPic.LogicalWidth(), AnsPic.LogicalHeight());
+  AnsPicBox->OnPaint = [this](TObject*) {
+    // Drawn again for a screen of another density (the window moved to it).
+    if (AnsPic.DevicePixelRatio() != AnsPicBox->DevicePixelRatio())
+      PaintAnswers();
+    AnsPicBox->Canvas().Draw(0, 0, AnsPic);
+  };
   AnsPicBox->OnMouseMove = [this](TObject* s, TShiftState sh, Integer x, Integer y) { AnsPicMouseMove(s, sh, x, y); };
   AnsPicBox->OnMouseDown = [this](TObject* s, TMouseButton b, TShiftState sh, Integer x, Integer y) {
     AnsPicMouseDown(s, b, sh, x, y);
@@ -220,6 +225,9 @@ bool TTestFrm::AllRight() const
 
 void TTestFrm::PaintAnswers()
 {
+  // The strip has the screen's pixels and is drawn in logical units.
+  const Integer w = AnsPic.LogicalWidth(), h = AnsPic.LogicalHeight();
+  FitScreenBuffer(AnsPic, w, h, AnsPicBox->DevicePixelRatio());
   TCanvas& c = AnsPic.Canvas();
   AnsPic.Fill(clWhite);
   c.Brush().SetStyle(bsClear);
@@ -228,7 +236,7 @@ void TTestFrm::PaintAnswers()
   c.Font().SetName("arial");
   c.Font().SetHeight(13);
   c.Font().SetColor(clBlack);
-  c.Rectangle(0, 0, AnsPic.Width(), AnsPic.Height());
+  c.Rectangle(0, 0, w, h);
   const bool outline = Reported && !AllRight();
   for (int32_t i = 0; i < static_cast<int32_t>(Questions.size()) && i < static_cast<int32_t>(MaxTestQuestions); ++i) {
     c.Pen().SetColor(clBlack);

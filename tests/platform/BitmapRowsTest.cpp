@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/Application.h"
 #include "platform/Bitmap.h"
 #include "platform/Forms.h"
 #include "platform/Graphics.h"
@@ -175,4 +176,57 @@ TEST(BitmapRows, AHighDensityPictureIsDrawnInLogicalUnitsAtItsOwnResolution)
   TBitmap copy = b;
   copy.SetPixelFormat(TPixelFormat::pf24bit);
   EXPECT_EQ(copy.DevicePixelRatio(), 2);
+}
+
+TEST(BitmapRows, AScreenBufferCoversItsLogicalAreaAtWholeAndFractionalRatios)
+{
+  // Enough pixels for the area and less than one more, the same logical extent back, and
+  // kept when it already fits.
+  for (double ratio : {1.0, 1.25, 1.5, 1.75, 2.0, 3.0})
+    for (int32_t w : {1, 2, 3, 7, 99, 101, 333, 1000}) {
+      TBitmap b;
+      EXPECT_TRUE(FitScreenBuffer(b, w, 17, ratio));
+      EXPECT_EQ(b.DevicePixelRatio(), ratio);
+      EXPECT_GE(b.Width(), w * ratio - 1e-9) << ratio << " " << w;
+      EXPECT_LT(b.Width(), w * ratio + 1) << ratio << " " << w;
+      EXPECT_EQ(b.LogicalWidth(), w) << ratio << " " << w;
+      EXPECT_EQ(b.LogicalHeight(), 17) << ratio;
+      EXPECT_FALSE(FitScreenBuffer(b, w, 17, ratio));
+      EXPECT_TRUE(FitScreenBuffer(b, w, 17, ratio + 0.5));
+    }
+}
+
+TEST(BitmapRows, AHighDensityPictureDrawnOnAWindowCoversItsLogicalArea)
+{
+  // A picture of twice the pixels drawn on a window lands on its logical area only, also
+  // when it reaches past the window's edge.
+  TForm form;
+  form.SetBounds(40, 40, 200, 120);
+  auto* box = TComponent::Create<TPaintBox>(&form);
+  box->SetParent(&form);
+  box->SetBounds(0, 0, 200, 120);
+  TBitmap picture;
+  FitScreenBuffer(picture, 60, 40, 2);
+  picture.Fill(clRed);
+  box->OnPaint = [&](TObject*) {
+    box->Canvas().FillRect(TRect{0, 0, 200, 120}, clWhite);
+    box->Canvas().Draw(10, 10, picture);
+    box->Canvas().Draw(170, 90, picture);
+  };
+  form.Show();
+  for (int i = 0; i < 20; ++i)
+    Application->ProcessMessages();
+  TBitmap shot;
+  box->CaptureScreen(shot);
+  ASSERT_FALSE(shot.Empty());
+  const double k = shot.Width() / 200.0;   // the screen's pixels per logical pixel
+  // The middle of a logical pixel, so fractional ratios read inside it.
+  auto at = [&](int x, int y) { return shot.GetPixel(int((x + 0.5) * k), int((y + 0.5) * k)) & 0xFFFFFF; };
+  EXPECT_EQ(at(10, 10), clRed);
+  EXPECT_EQ(at(69, 49), clRed);
+  EXPECT_EQ(at(70, 30), clWhite);
+  EXPECT_EQ(at(30, 50), clWhite);
+  EXPECT_EQ(at(9, 9), clWhite);
+  EXPECT_EQ(at(199, 119), clRed);
+  EXPECT_EQ(at(169, 89), clWhite);
 }
