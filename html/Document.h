@@ -1007,6 +1007,9 @@ public:
   // (A table holds a section per cell: small fields are packed together.)
   int32_t SectionNumber = 0;
   int32_t ThisCycle = 0;
+  // The length of the section's own text: the forced breaks after it were paragraphs of
+  // their own, joined on to keep a page of many breaks small (see JoinBreaks).
+  int32_t OwnLen = 0;
   std::u16string BuffS;
   std::string Brk;   // 'n' forbids a line break after the character
   TFontList Fonts;
@@ -1049,6 +1052,10 @@ public:
   void AddFormControlObj(TFormControlObj* Ctrl, int32_t Index);
   virtual void Finish();
   virtual bool IsPreformatted() const { return false; }
+  // Takes on the finished Next when both hold forced breaks alone and Next's lines would lay
+  // out as the ones added here do (same font, spacing and alignment, no indent, no clear);
+  // false, and nothing changed, otherwise.
+  bool JoinBreaks(const TSection& Next);
 
   std::unique_ptr<TSectionBase> CreateCopy(TSectionList* AMasterList) const override;
   int32_t Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, int32_t AHeight, IndentManager& IMgr,

@@ -955,6 +955,14 @@ void THtmlParser::DoBreak()
     Section->KeepEmpty = true;
   } else {
     CurrentSection().AddChar(BrkCh, T.TagIndex);
+    // A break that stands alone joins the breaks before it: a page of many breaks would
+    // otherwise keep a paragraph for each.
+    auto* last = SectionList ? dynamic_cast<TSection*>(SectionList->Last()) : nullptr;
+    if (last) {
+      Section->Finish();
+      if (last->JoinBreaks(*Section))
+        Section.reset();
+    }
     CloseSection();
   }
   Next();

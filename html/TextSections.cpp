@@ -84,6 +84,7 @@ TSection::TSection(TSectionList* AMasterList, const TSection& T) : TSectionBase(
   Images.CreateCopy(AMasterList, T.Images);
   FormControls = T.FormControls;
   SIndexList = T.SIndexList;
+  OwnLen = T.OwnLen;
   Lines = T.Lines;
   Justify = T.Justify;
   ClearAttr = T.ClearAttr;
@@ -303,8 +304,41 @@ void TSection::Finish()
   BuffS.shrink_to_fit();
   Brk.shrink_to_fit();
   Len = static_cast<int32_t>(BuffS.size());
+  OwnLen = Len;
   if (!BuffS.empty() && ParentSectionList)
     SectionNumber = ++ParentSectionList->SectionCount;
+}
+
+bool TSection::JoinBreaks(const TSection& Next)
+{
+  auto breaksOnly = [](const TSection& S) {
+    return S.Finished && S.Len > 0 && !S.IsPreformatted() && S.Images.Count() == 0 && S.FormControls.empty()
+           && S.Fonts.Count() == 1
+           && !S.Fonts.First()->UrlTarget
+           // (what was joined on is breaks already: only the section's own text is looked at)
+           && std::all_of(S.BuffS.begin(), S.BuffS.begin() + S.OwnLen, [](char16_t C) { return C == BrkCh; });
+  };
+  if (&Next == this || Next.ParentSectionList != ParentSectionList || !breaksOnly(*this) || !breaksOnly(Next)
+      || Next.KeepEmpty || Next.ClearAttr != clrNone || Next.FirstLineIndent != 0 || Next.TextIndentPercent != 0
+      || Next.LineHeight != LineHeight || Next.Justify != Justify)
+    return false;
+  const TFontObj& a = *Fonts.First();
+  const TFontObj& b = *Next.Fonts.First();
+  if (!(a.TheFont == b.TheFont || SameFont(*a.TheFont, *b.TheFont)) || a.Title != b.Title || a.SScript != b.SScript
+      || a.FontHeight != b.FontHeight || a.Descent != b.Descent)
+    return false;
+  // Finished text ends in one more break flag than it has characters.
+  Brk.resize(static_cast<size_t>(Len));
+  Brk += Next.Brk;
+  BuffS += Next.BuffS;
+  for (size_t i = 0; i < Next.SIndexList.size(); ++i)
+    AddSourceIndex(SIndexList, Len + Next.SIndexList[i].Pos, Next.SIndexList[i].Index);
+  Len += Next.Len;
+  FMinMaxValid = false;
+  // The numbering counts what the document holds.
+  if (ParentSectionList && Next.SectionNumber > 0 && Next.SectionNumber == ParentSectionList->SectionCount)
+    --ParentSectionList->SectionCount;
+  return true;
 }
 
 // ---- widths and fitting ----
@@ -1174,9 +1208,11 @@ bool TSection::CursorToXY(TCanvas& Canvas, int32_t Cursor, int32_t& X, int32_t& 
   if (Len == 0 || Cursor < StartCurs || Cursor > StartCurs + Len || Lines.Count() == 0)
     return false;
   const int32_t p = Cursor - StartCurs;
+  // Where a joined break's paragraph ended, the caret stays at the end of its line.
+  const int32_t q = OwnLen < Len && p >= OwnLen ? p - 1 : p;
   const LineRec* found = nullptr;
   for (const auto& l : Lines)
-    if (l->Ln > 0 && p >= l->Start && p < l->Start + l->Ln) {
+    if (l->Ln > 0 && q >= l->Start && q < l->Start + l->Ln) {
       found = l;
       break;
     }
@@ -1355,17 +1391,27 @@ void TSection::CopyToClipboard()
   const int32_t selE = std::min(doc->SelE - StartCurs, Len);
   if (selE <= selB)
     return;
-  for (const auto& l : Lines) {
-    int32_t a = std::max(l->Start, selB);
-    const int32_t b = std::min(l->Start + l->Ln, selE);
-    // A forced break copies as a line end rather than vanishing between two words.
-    for (int32_t k = a; k < b; ++k)
-      if (BuffS[static_cast<size_t>(k)] == BrkCh) {
-        doc->CB->AddTextCR(BuffS.data() + a, k - a);
-        a = k + 1;
-      }
-    if (b > a)
-      doc->CB->AddText(BuffS.data() + a, b - a);
+  const int32_t ownE = std::min(selE, OwnLen);
+  if (ownE > selB) {
+    for (const auto& l : Lines) {
+      if (l->Start >= ownE)
+        break;
+      int32_t a = std::max(l->Start, selB);
+      const int32_t b = std::min(l->Start + l->Ln, ownE);
+      // A forced break copies as a line end rather than vanishing between two words.
+      for (int32_t k = a; k < b; ++k)
+        if (BuffS[static_cast<size_t>(k)] == BrkCh) {
+          doc->CB->AddTextCR(BuffS.data() + a, k - a);
+          a = k + 1;
+        }
+      if (b > a)
+        doc->CB->AddText(BuffS.data() + a, b - a);
+    }
+    doc->CB->AddTextCR(nullptr, 0);
   }
-  doc->CB->AddTextCR(nullptr, 0);
+  // Breaks joined on copy as the paragraphs they were: each a line end and a paragraph end.
+  for (int32_t k = std::max(selB, OwnLen); k < selE; ++k) {
+    doc->CB->AddTextCR(nullptr, 0);
+    doc->CB->AddTextCR(nullptr, 0);
+  }
 }

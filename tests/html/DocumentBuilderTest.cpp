@@ -33,6 +33,24 @@ TEST_F(Text, ParagraphsAndBreaksMakeSections)
   EXPECT_EQ(Texts(), u"a|b\b|c|d");
 }
 
+// Breaks standing alone share one paragraph, so a page of many breaks stays small; a break
+// whose line would lay out otherwise (another font, a clear) or that an anchor names keeps
+// its own. (That the page looks the same either way is pinned by the layout pin tests.)
+TEST_F(Text, BreaksStandingAloneShareAParagraph)
+{
+  std::string page = "x";
+  for (int i = 0; i < 1000; ++i)
+    page += i % 2 ? "<br>" : "<br>\n";
+  Parse(page + "y");
+  EXPECT_EQ(Texts(), u"x\b|" + std::u16string(999, BrkCh) + u"|y");
+
+  Doc->Clear();
+  Parse("<br><br><b><br><br></b><br><br clear=all><br><br><a name=n><br><br></a><br>");
+  // The bold breaks, the break back in the normal font, the clear (the break after it joins
+  // its paragraph), the anchor's paragraph (the breaks after it join it).
+  EXPECT_EQ(Texts(), u"\b\b|\b\b|\b|\b\b|\b\b\b");
+}
+
 TEST_F(Text, DocumentWithoutBodyKeepsItsText)
 {
   Parse("plain words <i>and more</i>");
