@@ -30,7 +30,9 @@ extern char** environ;
 
 namespace {
 
-constexpr double TargetRatio = 2.0;
+// The index against the bare window, the first 3D frame against the bare GL view's first frame.
+constexpr double IndexTarget = 1.3;
+constexpr double FrameTarget = 1.4;
 constexpr int RunTimeoutMs = 60000;
 
 long long NowNs()
@@ -207,12 +209,10 @@ int main(int argc, char** argv)
     std::printf("  %-45s %9.1f %8.1f %9.2f\n", s->Label, Median(s->Ms), *std::min_element(s->Ms.begin(), s->Ms.end()),
                 Median(s->Ms) / base);
   const double indexRatio = Median(index.Ms) / base;
-  const double ratio = Median(frame.Ms) / base;
-  std::printf("start-up to the index shown: %.2f x the bare window (target %.1f x): %s\n", indexRatio, TargetRatio,
-              indexRatio <= TargetRatio ? "met" : "MISSED");
-  std::printf("start-up to the index and the first 3D frame: %.2f x the bare window (target %.1f x): %s\n", ratio,
-              TargetRatio, ratio <= TargetRatio ? "met" : "MISSED");
-  std::printf("  (the same against the bare window's own first GL frame: %.2f x)\n",
-              Median(frame.Ms) / Median(glFrame.Ms));
+  const double frameRatio = Median(frame.Ms) / Median(glFrame.Ms);
+  std::printf("start-up to the index shown: %.2f x the bare window (target %.1f x): %s\n", indexRatio, IndexTarget,
+              indexRatio <= IndexTarget ? "met" : "MISSED");
+  std::printf("start-up to the first 3D frame: %.2f x the bare GL view's first frame (target %.1f x): %s\n", frameRatio,
+              FrameTarget, frameRatio <= FrameTarget ? "met" : "MISSED");
   return 0;
 }

@@ -351,18 +351,13 @@ void TGif::Decode(TGifImageDescriptor& image, const std::vector<uint8_t>& data)
   const bool interlaced = image.Interlaced;
   uint8_t* out = image.Pixels.data();
   bool full = false;
-  auto put = [&](uint8_t v) {
-    out[size_t(row) * size_t(width) + size_t(col)] = v;
-    if (++col < width)
-      return;
+  // Without interlacing the rows follow each other: a plain cursor into the pixels.
+  const size_t total = size_t(width) * size_t(height);
+  size_t at = 0;
+  // The next interlaced row, skipping passes that start below a short image.
+  auto nextRow = [&] {
     col = 0;
-    if (!interlaced) {
-      if (++row >= height)
-        full = true;
-      return;
-    }
     row += passStep[pass];
-    // Passes that start below a short image hold no rows: skip them.
     while (row >= height) {
       if (++pass >= 4) {
         full = true;
@@ -371,6 +366,18 @@ void TGif::Decode(TGifImageDescriptor& image, const std::vector<uint8_t>& data)
       row = passStart[pass];
     }
   };
+  auto put = [&](uint8_t v) {
+    if (!interlaced) {
+      out[at] = v;
+      full = ++at >= total;
+      return;
+    }
+    out[size_t(row) * size_t(width) + size_t(col)] = v;
+    if (++col >= width)
+      nextRow();
+  };
+  // Room for a string at the cursor without leaving the image (or, interlaced, the row).
+  auto room = [&] { return interlaced ? size_t(width - col) : total - at; };
 
   const int clear = 1 << minSize;
   const int end = clear + 1;
@@ -380,9 +387,11 @@ void TGif::Decode(TGifImageDescriptor& image, const std::vector<uint8_t>& data)
   uint16_t prefix[4096];
   uint8_t suffix[4096];
   uint8_t stack[4097];
+  uint16_t length[4096];   // the string length of each code
   for (int i = 0; i < clear; ++i) {
     prefix[i] = 0;
     suffix[i] = uint8_t(i);
+    length[i] = 1;
   }
   int old = -1;
   uint8_t first = 0;
@@ -428,10 +437,43 @@ void TGif::Decode(TGifImageDescriptor& image, const std::vector<uint8_t>& data)
     if (code > next)
       Error(geDataFormat);
     int in = code;
+    if (code == next && next >= 4096)
+      Error(geDataFormat);
+    const size_t strLen = code == next ? size_t(length[old]) + 1 : size_t(length[code]);
+    if (strLen <= room()) {
+      // The whole string fits: written in place from its last byte back to its first.
+      uint8_t* p = (interlaced ? out + size_t(row) * size_t(width) + size_t(col) : out + at) + strLen - 1;
+      if (code == next) {
+        *p-- = first;
+        code = old;
+      }
+      while (code >= clear) {
+        *p-- = suffix[code];
+        code = prefix[code];
+      }
+      *p = uint8_t(code);
+      first = uint8_t(code);
+      if (!interlaced) {
+        at += strLen;
+        full = at >= total;
+      } else if ((col += int(strLen)) >= width) {
+        nextRow();
+      }
+      if (next < 4096) {
+        prefix[next] = uint16_t(old);
+        suffix[next] = first;
+        length[next] = uint16_t(length[old] + 1);
+        ++next;
+        if (next >= limit && codeSize < 12) {
+          ++codeSize;
+          limit <<= 1;
+        }
+      }
+      old = in;
+      continue;
+    }
     int sp = 0;
     if (code == next) {
-      if (next >= 4096)
-        Error(geDataFormat);
       stack[sp++] = first;
       code = old;
     }
@@ -446,6 +488,7 @@ void TGif::Decode(TGifImageDescriptor& image, const std::vector<uint8_t>& data)
     if (next < 4096) {
       prefix[next] = uint16_t(old);
       suffix[next] = first;
+      length[next] = uint16_t(length[old] + 1);
       ++next;
       if (next >= limit && codeSize < 12) {
         ++codeSize;

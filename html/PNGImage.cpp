@@ -494,8 +494,13 @@ inline uint8_t Paeth(uint8_t a, uint8_t b, uint8_t c)
 }
 
 // Undoes one row's filter in place; prev is the previous row of the pass (zeros for the first).
-void Unfilter(uint8_t filter, uint8_t* row, const uint8_t* prev, size_t n, size_t bpp)
+// Bpp is the pixel's size in bytes when known at compile time (0: the bpp argument), which
+// lets the left and upper-left pixels stay in registers along the row.
+template <size_t Bpp>
+void UnfilterRow(uint8_t filter, uint8_t* row, const uint8_t* prev, size_t n, size_t bpp)
 {
+  if constexpr (Bpp != 0)
+    bpp = Bpp;
   switch (filter) {
   case 0: break;
   case 1:
@@ -518,11 +523,39 @@ void Unfilter(uint8_t filter, uint8_t* row, const uint8_t* prev, size_t n, size_
     size_t i = 0;
     for (; i < bpp && i < n; ++i)
       row[i] = uint8_t(row[i] + prev[i]);
+    if constexpr (Bpp != 0) {
+      // Pixel by pixel: a (left) and c (upper left) carried over from the last pixel.
+      uint8_t a[Bpp], c[Bpp];
+      for (size_t k = 0; k < Bpp && k < n; ++k) {
+        a[k] = row[k];
+        c[k] = prev[k];
+      }
+      for (; i + Bpp <= n; i += Bpp)
+        for (size_t k = 0; k < Bpp; ++k) {
+          const uint8_t b = prev[i + k];
+          a[k] = uint8_t(row[i + k] + Paeth(a[k], b, c[k]));
+          row[i + k] = a[k];
+          c[k] = b;
+        }
+    }
     for (; i < n; ++i)
       row[i] = uint8_t(row[i] + Paeth(row[i - bpp], prev[i], prev[i - bpp]));
     break;
   }
   default: Fail(EPNGUnknownFilterTypeText);
+  }
+}
+
+void Unfilter(uint8_t filter, uint8_t* row, const uint8_t* prev, size_t n, size_t bpp)
+{
+  switch (bpp) {
+  case 1: UnfilterRow<1>(filter, row, prev, n, bpp); break;
+  case 2: UnfilterRow<2>(filter, row, prev, n, bpp); break;
+  case 3: UnfilterRow<3>(filter, row, prev, n, bpp); break;
+  case 4: UnfilterRow<4>(filter, row, prev, n, bpp); break;
+  case 6: UnfilterRow<6>(filter, row, prev, n, bpp); break;
+  case 8: UnfilterRow<8>(filter, row, prev, n, bpp); break;
+  default: UnfilterRow<0>(filter, row, prev, n, bpp);
   }
 }
 

@@ -10,9 +10,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <thread>
 
 #include "platform/Application.h"
 #include "platform/Files.h"
+#include "platform/Fonts.h"
 #include "platform/Forms.h"
 #include "platform/StdCtrls.h"
 #include "shell/Splash.h"
@@ -82,6 +84,9 @@ int main(int argc, char** argv)
   TApplication::Initialize(argc, argv);
   {
     Screen().SetCursor(crAppStart);
+    // Reading the font list takes several milliseconds; done beside the splash window's
+    // showing, which waits on the display, the main window finds it ready for its first text.
+    std::thread fontList([] { ScreenFonts(); });
     const std::string folder = ExeFolder();
     // A splash window that cannot be made is reported; the program goes on without it.
     std::unique_ptr<TSplashFrm> splash;
@@ -90,6 +95,7 @@ int main(int argc, char** argv)
       splash->Show();
       splash->Update();
     });
+    fontList.join();
     Application->SetTitle(ProductTitle);
     std::unique_ptr<TKVMainFrm> main;
     GuardedCall([&] { main = std::make_unique<TKVMainFrm>(folder); });

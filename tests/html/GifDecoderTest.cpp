@@ -95,15 +95,17 @@ TEST(GifDecoder, StripHoldsTableColours)
 
 TEST(GifDecoder, InterlacedRowsLandInPlaceForEveryHeight)
 {
-  for (int h = 1; h <= 17; ++h) {
-    const int w = 3;
-    auto idx = RandomIndices(size_t(w * h), 16, uint32_t(h), false);
-    GifBuilder b(w, h, 4);
-    b.Image(0, 0, w, h, InterlaceOrder(idx, w, h), 4, true);
-    TGif gif;
-    LoadGif(gif, b.Finish());
-    EXPECT_EQ(gif.Image(0).Pixels, idx) << "height " << h;
-  }
+  // Runs make long strings, which end inside a row, at its end or past it.
+  for (bool runs : {false, true})
+    for (int w : {3, 37})
+      for (int h = 1; h <= 17; ++h) {
+        auto idx = RandomIndices(size_t(w * h), 16, uint32_t(h + w), runs);
+        GifBuilder b(w, h, 4);
+        b.Image(0, 0, w, h, InterlaceOrder(idx, w, h), 4, true);
+        TGif gif;
+        LoadGif(gif, b.Finish());
+        EXPECT_EQ(gif.Image(0).Pixels, idx) << "width " << w << " height " << h << " runs " << runs;
+      }
 }
 
 TEST(GifDecoder, LzwEdgeCases)
