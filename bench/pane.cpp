@@ -24,10 +24,10 @@
 #include <string>
 #include <vector>
 
-#include "bench/reference/TextBrowser.h"
 #include "html/HtmlViewer.h"
 #include "platform/Application.h"
 #include "platform/Forms.h"
+#include "platform/ReferenceTextBrowser.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The page pane benchmark's reference: Qt's own text browser, shown as a window of its own.
-// It is the one place outside platform/ that uses Qt, because what it measures against is
-// Qt's widget itself rather than anything of the program's.
+// It is built as a library of its own, platform_reference, which only the benchmark links:
+// the program never holds it.
 #pragma once
 
 #include <memory>

@@ -1,4 +1,4 @@
-#include "bench/reference/TextBrowser.h"
+#include "platform/ReferenceTextBrowser.h"
 
 #include <QApplication>
 #include <QScrollBar>
