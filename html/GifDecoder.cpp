@@ -397,6 +397,21 @@ void TGif::Decode(TGifImageDescriptor& image, const std::vector<uint8_t>& data)
   uint8_t first = 0;
   bool afterClear = false;
 
+  // The table gains the previous string and the first byte of this one; in becomes the old.
+  auto addString = [&](int in) {
+    if (next < 4096) {
+      prefix[next] = uint16_t(old);
+      suffix[next] = first;
+      length[next] = uint16_t(length[old] + 1);
+      ++next;
+      if (next >= limit && codeSize < 12) {
+        ++codeSize;
+        limit <<= 1;
+      }
+    }
+    old = in;
+  };
+
   uint32_t bits = 0;
   int bitCount = 0;
   size_t pos = 0;
@@ -459,17 +474,7 @@ void TGif::Decode(TGifImageDescriptor& image, const std::vector<uint8_t>& data)
       } else if ((col += int(strLen)) >= width) {
         nextRow();
       }
-      if (next < 4096) {
-        prefix[next] = uint16_t(old);
-        suffix[next] = first;
-        length[next] = uint16_t(length[old] + 1);
-        ++next;
-        if (next >= limit && codeSize < 12) {
-          ++codeSize;
-          limit <<= 1;
-        }
-      }
-      old = in;
+      addString(in);
       continue;
     }
     int sp = 0;
@@ -485,17 +490,7 @@ void TGif::Decode(TGifImageDescriptor& image, const std::vector<uint8_t>& data)
     }
     first = uint8_t(code);
     stack[sp++] = first;
-    if (next < 4096) {
-      prefix[next] = uint16_t(old);
-      suffix[next] = first;
-      length[next] = uint16_t(length[old] + 1);
-      ++next;
-      if (next >= limit && codeSize < 12) {
-        ++codeSize;
-        limit <<= 1;
-      }
-    }
-    old = in;
+    addString(in);
     while (sp > 0 && !full)
       put(stack[--sp]);
   }

@@ -76,13 +76,7 @@ struct TControlPage {
 
 TEST(AccessibleControls, EachControlHasItsRoleNameValueAndActionsOverTheBus)
 {
-  if (!atspi::ToolsPresent())
-    GTEST_SKIP() << "dbus-run-session, at-spi2-core or pyatspi missing";
-  if (!atspi::UnderBus()) {
-    std::string out;
-    EXPECT_EQ(atspi::RerunUnderBus(out), 0) << out;
-    return;
-  }
+  ATSPI_TEST_UNDER_BUS();
   TControlPage page;
   testwait::WaitUntil([&] { return page.Form.Showing(); }, 3000);
   std::string raw;

@@ -59,6 +59,19 @@ inline int RerunUnderBus(std::string& output, const std::string& extraArgs = {})
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+// Opens a test that reads the tree over the bus: skips it where the tools are missing, and
+// outside the bus runs it again under one and ends this run with that run's verdict.
+#define ATSPI_TEST_UNDER_BUS()                                             \
+  do {                                                                     \
+    if (!atspi::ToolsPresent())                                            \
+      GTEST_SKIP() << "dbus-run-session, at-spi2-core or pyatspi missing"; \
+    if (!atspi::UnderBus()) {                                              \
+      std::string rerunOutput;                                             \
+      EXPECT_EQ(atspi::RerunUnderBus(rerunOutput), 0) << rerunOutput;      \
+      return;                                                              \
+    }                                                                      \
+  } while (0)
+
 struct TNode {
   int Depth = 0;
   std::string Role, Name, Value, Actions, States;

@@ -17,13 +17,7 @@
 
 TEST(MainWindowAccessibility, EveryTopicsControlsAndTheTestWindowAreReadable)
 {
-  if (!atspi::ToolsPresent())
-    GTEST_SKIP() << "dbus-run-session, at-spi2-core or pyatspi missing";
-  if (!atspi::UnderBus()) {
-    std::string out;
-    EXPECT_EQ(atspi::RerunUnderBus(out), 0) << out;
-    return;
-  }
+  ATSPI_TEST_UNDER_BUS();
   SetMessageAnswerer([](const TMessageRequest&) { return mrOk; });
   auto frm = std::make_unique<TKVMainFrm>(ExeFolder());
   frm->Show();
