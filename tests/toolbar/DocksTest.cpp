@@ -654,11 +654,12 @@ TEST(Docks, AClickOnAFloatingWindowActivatesItsForm)
     Application->ProcessMessages();
   };
   // On the content and on the caption alike.
+  auto formActive = [&] { return testwait::WaitUntil([&] { return f.Form.Active(); }); };
   clickOn(bar.ClientToScreen({50, 10}));
-  EXPECT_TRUE(f.Form.Active());
+  EXPECT_TRUE(formActive());
   EXPECT_FALSE(bar.FloatingWindowParent()->Active());
   clickOn(bar.FloatingWindowParent()->ClientToScreen({10, -8}));
-  EXPECT_TRUE(f.Form.Active());
+  EXPECT_TRUE(formActive());
   // Without ActivateParent the form is left as it was.
   bar.SetActivateParent(false);
   clickOn(bar.ClientToScreen({50, 10}));
