@@ -277,7 +277,9 @@ public:
 
   TSectionList* MasterList;
   ThtmlForm* MyForm = nullptr;
+  TSection* Section = nullptr;   // the paragraph it stands in
   int32_t Pos;
+  int32_t TabIndex = 0;   // from the page; 1 or more goes before the rest in the tab order
   int32_t YValue = 0;
   bool Active = false;
   bool ShowIt = false;
@@ -312,6 +314,9 @@ public:
   virtual void RestoreData(const std::string& Data) {}
   // An image input was clicked at the point SetImagePoint gave.
   virtual void ImageClick() {}
+  // Where the control stands among the document's characters (after layout); -1 when it
+  // stands nowhere laid out.
+  virtual int32_t DocumentPos() const;
   // Focus and clicks of the window control.
   void EnterControl();
   void ExitControl();
@@ -1271,6 +1276,13 @@ public:
   // The first run of every link shown, in the order Tab walks them: links with a tab index
   // of 1 or more first, by that index, then the others; each group in document order.
   std::vector<TFontObj*> TabLinks() const;
+  // What Tab walks on the page, links and form fields in one order: those with a tab index
+  // of 1 or more first, by that index, then the others; each group in document order.
+  struct TTabItem {
+    TFontObj* Link = nullptr;
+    TFormControlObj* Control = nullptr;
+  };
+  std::vector<TTabItem> TabItems() const;
   void SetYOffset(int32_t Y);
   void SetFonts(const std::string& Name, const std::string& PreName, TColor Color, TColor AHotSpot,
                 TColor AVisitedColor, TColor AActiveColor, TColor ABackground, bool LnksActive, bool LinkUnderLine,

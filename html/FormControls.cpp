@@ -76,6 +76,13 @@ void TFormControlObj::ShowControlAt(int32_t Left, int32_t Top)
   TheControl->Show();
 }
 
+int32_t TFormControlObj::DocumentPos() const
+{
+  if (!Section || IsHidden() || Section->LineTopAt(Pos) < 0)
+    return -1;
+  return Section->StartCurs + Pos;
+}
+
 void TFormControlObj::SetTabOrder(int32_t Order)
 {
   if (TheControl)
@@ -536,6 +543,14 @@ TImageFormControlObj::TImageFormControlObj(TSectionList* AMasterList, int32_t Po
   TheControl = std::move(button);
 }
 
+int32_t TImageFormControlObj::DocumentPos() const
+{
+  // It stands in the text as its image.
+  if (!Section || !MyImage || Section->LineTopAt(MyImage->Pos) < 0)
+    return -1;
+  return Section->StartCurs + MyImage->Pos;
+}
+
 void TImageFormControlObj::ProcessProperties(TProperties& Prop)
 {
   TFormControlObj::ProcessProperties(Prop);
@@ -931,8 +946,10 @@ TFormControlObj* AddFormControl(TSection& Section, ThtmlForm*& CurrentForm, THtm
   else if (auto* cb = dynamic_cast<TComboFormControlObj*>(c))
     cb->Combo()->AdjustHeight();
   doc->FormControlList.push_back(c);
+  c->Section = &Section;
   // Keys of tab index and count sort by tab index, then by order of appearance.
   if (const TAttribute* ti = L.Find(TabIndexSy); ti && ti->Value >= 1) {
+    c->TabIndex = ti->Value;
     char key[32];
     std::snprintf(key, sizeof key, "%.5d%.3d", std::min(ti->Value, 99999),
                   static_cast<int>(doc->TabOrderList.size() % 1000));

@@ -67,7 +67,6 @@ protected:
   void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   bool DoMouseWheel(TShiftState Shift, Integer Delta, TPoint MousePos) override;
   void KeyDown(Word& Key, TShiftState Shift) override;
-  bool TabWithin(bool Forward) override;
 
 private:
   THTMLViewer* FViewer;
@@ -149,11 +148,11 @@ public:
 
   // Links.
   void FollowLink();
-  // The keyboard focus on the page's links (HtmlViewer_Keyboard.cpp). FocusNextLink moves it
-  // to the next (or previous) link in tab order; false, with no link focused, when it walks
-  // past the last (or the first). FollowFocusedLink follows the focused link as a click
-  // would; false when none has the focus.
-  bool FocusNextLink(bool Forward);
+  // The keyboard focus on the page's links and form fields (HtmlViewer_Keyboard.cpp).
+  // FocusNextItem moves it to the next (or previous) one in tab order; false, with no link
+  // focused, when it walks past the last (or the first). FollowFocusedLink follows the
+  // focused link as a click would; false when none has the focus.
+  bool FocusNextItem(bool Forward);
   bool FollowFocusedLink();
   std::string FocusedLinkURL() const;
   virtual std::string ExpandLinkName(const std::string& Link);
@@ -361,7 +360,9 @@ private:
 protected:
   void Resize() override;
   void KeyDown(Word& Key, TShiftState Shift) override { ViewerKeyDown(Key, Shift); }
-  // Tab and Shift+Tab walk the page's links before the focus leaves the viewer.
+  // The page's links and form fields stand in the window's Tab walk where the viewer does.
+  bool HasTabParts() const override { return true; }
+  bool TabInto(bool Forward) override;
   bool TabWithin(bool Forward) override;
   // The focused border comes and goes with the focus.
   void DoEnter() override;
@@ -406,6 +407,9 @@ private:
   bool WordBounds(int32_t Pos, int32_t& First, int32_t& Last);
   void EndPanning();
   void FocusLink(const TFontObj& Link);
+  void FocusTabItem(const TSectionList::TTabItem& Item);
+  // No link keeps the keyboard focus (its frame goes).
+  void DropLinkFocus();
 
   THtmlBorderPanel* FBorderPanel = nullptr;
   TPaintPanel* FPaintPanel = nullptr;

@@ -57,8 +57,6 @@ bool TPaintPanel::DoMouseWheel(TShiftState Shift, Integer Delta, TPoint MousePos
 
 void TPaintPanel::KeyDown(Word& Key, TShiftState Shift) { FViewer->ViewerKeyDown(Key, Shift); }
 
-bool TPaintPanel::TabWithin(bool Forward) { return FViewer->FocusNextLink(Forward); }
-
 // ---- border panel ----
 
 void THtmlBorderPanel::SetShowBorder(bool V)

@@ -225,7 +225,7 @@ void THTMLViewer::ViewerKeyDown(Word& Key, TShiftState Shift)
   case VK_LEFT: ScrollHorzTo(FHScrollBar->Position() - HLineStep); break;
   case VK_RIGHT: ScrollHorzTo(FHScrollBar->Position() + HLineStep); break;
   // Tab reaches here when no other control takes the focus: the walk starts again.
-  case VK_TAB: FocusNextLink(!(Shift & ssShift)); break;
+  case VK_TAB: FocusNextItem(!(Shift & ssShift)); break;
   case VK_RETURN: FollowFocusedLink(); break;
   default: break;
   }
@@ -680,6 +680,7 @@ void THTMLViewer::ControlFocused(TFormControlObj* Ctrl)
 {
   if (!Ctrl)
     return;
+  DropLinkFocus();   // one focus on the page at a time
   const int32_t y = FSectionList->YOff;
   const int32_t ph = PanelHeight();
   if (Ctrl->YValue < y || Ctrl->YValue > y + ph - 20)

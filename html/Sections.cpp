@@ -533,16 +533,39 @@ void TSectionList::Clear()
   SectionCount = 0;
 }
 
+std::vector<TSectionList::TTabItem> TSectionList::TabItems() const
+{
+  struct TKeyed {
+    int32_t Group, Pos;
+    TTabItem Item;
+  };
+  auto group = [](int32_t TabIndex) { return TabIndex >= 1 ? TabIndex : INT32_MAX; };
+  std::vector<TKeyed> all;
+  std::unordered_set<int32_t> seen;
+  // A link may be split over several runs: its first one stands for it.
+  for (TFontObj* f : LinkList)
+    if (f->IsLink() && f->Section && f->Section->LineTopAt(f->Pos) >= 0 && seen.insert(f->LinkID()).second)
+      all.push_back({group(f->UrlTarget->TabIndex), f->Section->StartCurs + f->Pos, {f, nullptr}});
+  for (TFormControlObj* c : FormControlList)
+    if (const TWinControl* w = c->GetControl(); w && w->Enabled())
+      if (const int32_t p = c->DocumentPos(); p >= 0)
+        all.push_back({group(c->TabIndex), p, {nullptr, c}});
+  std::stable_sort(all.begin(), all.end(), [](const TKeyed& a, const TKeyed& b) {
+    return std::tie(a.Group, a.Pos) < std::tie(b.Group, b.Pos);
+  });
+  std::vector<TTabItem> items;
+  items.reserve(all.size());
+  for (const TKeyed& k : all)
+    items.push_back(k.Item);
+  return items;
+}
+
 std::vector<TFontObj*> TSectionList::TabLinks() const
 {
   std::vector<TFontObj*> links;
-  std::unordered_set<int32_t> seen;
-  for (TFontObj* f : LinkList)
-    if (f->IsLink() && f->Section && f->Section->LineTopAt(f->Pos) >= 0 && seen.insert(f->LinkID()).second)
-      links.push_back(f);
-  auto order = [](const TFontObj* f) { return f->UrlTarget->TabIndex >= 1 ? f->UrlTarget->TabIndex : INT32_MAX; };
-  std::stable_sort(links.begin(), links.end(),
-                   [&](const TFontObj* a, const TFontObj* b) { return order(a) < order(b); });
+  for (const TTabItem& i : TabItems())
+    if (i.Link)
+      links.push_back(i.Link);
   return links;
 }
 

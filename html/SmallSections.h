@@ -159,6 +159,7 @@ public:
   TImageFormControlObj(TSectionList* AMasterList, int32_t Position, TAttributeList& L);
   int32_t XPos = -1, YPos = -1;   // -1 until clicked
   TImageObj* MyImage = nullptr;   // the image that stands for it in the text
+  int32_t DocumentPos() const override;
   void ProcessProperties(TProperties& Prop) override;
   void SetImagePoint(int32_t IX, int32_t IY) override;
   void ImageClick() override;

@@ -252,21 +252,33 @@ protected:
       GuardedCall([&] { TControlWidgetAccess::Focus(c, false); }, c);
   }
   // Tab and Shift+Tab walk our own tab lists, from the focused control whether or not it is
-  // a tab stop itself (the page pane and the 3D view take the focus by a click), as the
-  // form's dialog keys do.
+  // a tab stop itself (the 3D view takes the focus by a click), as the form's dialog keys
+  // do. Inside a control with tab parts, that control moves among its parts first.
   bool focusNextPrevChild(bool next) override
   {
     auto* wc = dynamic_cast<TWinControl*>(Control);
     if (!wc)
       return false;
-    bool within = false;
-    GuardedCall([&] { within = wc->TabWithin(next); }, wc);
-    if (within)
-      return true;
-    TWinControl* root = wc;
-    while (root->Parent())
-      root = root->Parent();
-    return root->SelectNext(wc, next);
+    TWinControl* holder = wc;
+    for (TWinControl* c = wc; c; c = c->Parent())
+      if (c->HasTabParts()) {
+        holder = c;
+        break;
+      }
+    bool moved = false;
+    GuardedCall(
+        [&] {
+          if (holder->TabWithin(next)) {
+            moved = true;
+            return;
+          }
+          TWinControl* root = wc;
+          while (root->Parent())
+            root = root->Parent();
+          moved = root->SelectNext(wc, next);
+        },
+        wc);
+    return moved;
   }
 };
 
@@ -1427,43 +1439,61 @@ void TWinControl::SetTabOrder(Integer order)
 namespace {
 
 // The tab stops under a control in tab order, each followed by those inside it, with the
-// control the walk starts from in its place among them.
+// control the walk starts from in its place among them. A control with tab parts is one
+// stop for itself and everything inside it.
 void CollectTabStops(const std::vector<TWinControl*>& list, const TWinControl* from, std::vector<TWinControl*>& out)
 {
   for (TWinControl* c : list) {
     if (!c->Visible() || !c->Enabled())
       continue;
-    if (c->TabStop() || c == from)
+    if (c->TabStop() || c == from || c->HasTabParts())
       out.push_back(c);
-    CollectTabStops(TControlWidgetAccess::TabList(c), from, out);
+    if (!c->HasTabParts())
+      CollectTabStops(TControlWidgetAccess::TabList(c), from, out);
   }
+}
+
+// The stops Tab (or Shift+Tab) tries from current, in turn, under root. A walk that starts
+// inside a control with tab parts starts from that control, and comes back to it last.
+std::vector<TWinControl*> TabWalk(const TWinControl* root, TWinControl* current, bool forward)
+{
+  for (TWinControl* c = current; c && c != root; c = c->Parent())
+    if (c->HasTabParts())
+      current = c;
+  std::vector<TWinControl*> stops;
+  CollectTabStops(TControlWidgetAccess::TabList(root), current, stops);
+  const auto n = static_cast<Integer>(stops.size());
+  Integer start = static_cast<Integer>(std::find(stops.begin(), stops.end(), current) - stops.begin());
+  if (start >= n)
+    start = forward ? n - 1 : 0;
+  std::vector<TWinControl*> walk;
+  for (Integer k = 1; k <= n; ++k) {
+    TWinControl* c = stops[static_cast<size_t>(((forward ? start + k : start - k) % n + n) % n)];
+    if (c != current || c->HasTabParts())
+      walk.push_back(c);
+  }
+  return walk;
 }
 
 }   // namespace
 
 TWinControl* TWinControl::FindNextControl(TWinControl* current, bool forward) const
 {
-  std::vector<TWinControl*> stops;
-  CollectTabStops(FTabList, current, stops);
-  const auto n = static_cast<Integer>(stops.size());
-  Integer start = static_cast<Integer>(std::find(stops.begin(), stops.end(), current) - stops.begin());
-  if (start >= n)
-    start = forward ? n - 1 : 0;
-  for (Integer k = 1; k <= n; ++k) {
-    TWinControl* c = stops[static_cast<size_t>(((forward ? start + k : start - k) % n + n) % n)];
-    if (c != current)
-      return c;
-  }
-  return nullptr;
+  const std::vector<TWinControl*> walk = TabWalk(this, current, forward);
+  return walk.empty() ? nullptr : walk.front();
 }
 
 bool TWinControl::SelectNext(TWinControl* current, bool forward)
 {
-  TWinControl* c = FindNextControl(current, forward);
-  if (!c)
-    return false;
-  c->SetFocus();
-  return true;
+  for (TWinControl* c : TabWalk(this, current, forward)) {
+    if (!c->HasTabParts()) {
+      c->SetFocus();
+      return true;
+    }
+    if (c->TabInto(forward))
+      return true;
+  }
+  return false;
 }
 
 void TWinControl::DoEnter()

@@ -345,13 +345,19 @@ public:
   Integer TabOrder() const;
   void SetTabOrder(Integer order);
   // The tab stop after (or before) current among the children and theirs, wrapping;
-  // nullptr when none.
+  // nullptr when none. A control with tab parts counts as one stop (it may be the answer
+  // for itself when it is the only one).
   TWinControl* FindNextControl(TWinControl* current, bool forward) const;
-  // Moves the focus to that control; false when there is none.
+  // Moves the focus on from current as Tab (or Shift+Tab) does; false when nothing takes it.
   bool SelectNext(TWinControl* current, bool forward);
-  // Tab and Shift+Tab reach the focused control first: one that moves a focus of its own
-  // among its parts (a page's links) takes the key by answering true; false lets the focus
-  // go on to the next tab stop.
+  // A control whose parts take the keyboard focus one by one (a page's links and fields)
+  // stands in the window's Tab walk as one stop, for itself and the controls inside it.
+  // Reaching it, the walk calls TabInto: it gives the focus to its first part (Shift+Tab:
+  // its last) and answers true, or false, and the walk goes on past it. While the focus is
+  // on it or inside it, Tab asks TabWithin first: true when the focus moved to the next
+  // (previous) part, false past the last (first), and the walk goes on to the next stop.
+  virtual bool HasTabParts() const { return false; }
+  virtual bool TabInto(bool forward) { return false; }
   virtual bool TabWithin(bool forward) { return false; }
   // The control gains or loses the keyboard focus.
   TNotifyEvent OnEnter;

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <functional>
 
+#include "html/SmallSections.h"
 #include "platform/Application.h"
 #include "platform/Forms.h"
 #include "platform/FormCtrls.h"
@@ -165,6 +166,103 @@ TEST_F(HtmlViewerKeyboardTest, TabWrapsAroundAndGoesOnFromAClickedLink)
   EXPECT_TRUE(WaitUntil([&] { return Viewer->FocusedLinkURL() == "c.htm"; }));
   const TSize screen = GetScreenSize();
   std::system(("xdotool mousemove " + std::to_string(screen.cx - 1) + " " + std::to_string(screen.cy - 1)).c_str());
+}
+
+// The page stands in its window's Tab order: Tab from the control before it enters at the
+// first of its links and fields, which share one order (tab indexes first, 2 before 10...
+// then document order); a field out of view scrolls into view framed, Space ticks a box or
+// a radio; past the last item Tab leaves for the control after the page, and Shift+Tab
+// walks the same way back, out to the control before.
+TEST_F(HtmlViewerKeyboardTest, TabEntersThePageAndWalksLinksAndFieldsInOneOrder)
+{
+  auto before = std::make_unique<TEdit>();
+  before->SetParent(Window.get());
+  before->SetBounds(110, 310, 100, 24);
+  before->SetTabStop(true);
+  before->SetTabOrder(0);
+  std::string page =
+      "<form><p><a href=\"first.htm\">First</a> <input type=checkbox name=box tabindex=10> "
+      "<a href=\"one.htm\" tabindex=2>One</a></p>"
+      "<p><input type=radio name=r value=1> <input type=radio name=r value=2></p>";
+  for (int i = 0; i < 40; ++i)
+    page += "<p>Line " + std::to_string(i) + "</p>";
+  page += "<p><input name=far> <a href=\"last.htm\">Last</a></p></form>";
+  Viewer->LoadFromString(page);
+  Window->Show();
+  before->SetFocus();
+  ASSERT_TRUE(WaitUntil([&] { return before->Focused(); }, 3000));
+
+  const std::vector<TFormControlObj*>& fields = Viewer->SectionList().FormControlList;
+  ASSERT_EQ(fields.size(), 4u);
+  auto box = dynamic_cast<TCheckBoxFormControlObj*>(fields[0]);
+  auto radio1 = dynamic_cast<TRadioButtonFormControlObj*>(fields[1]);
+  auto radio2 = dynamic_cast<TRadioButtonFormControlObj*>(fields[2]);
+  auto* far = dynamic_cast<TEditFormControlObj*>(fields[3]);
+  ASSERT_TRUE(box && radio1 && radio2 && far);
+  auto onLink = [&](const std::string& Url) {
+    return WaitUntil([&] {
+      const TWinControl* f = FindFocusedControl();
+      return Viewer->FocusedLinkURL() == Url && (f == Viewer.get() || f == Viewer->PaintPanel());
+    });
+  };
+  auto onField = [&](TFormControlObj* F) {
+    return WaitUntil([&] { return F->GetControl()->Focused() && Viewer->FocusedLinkURL().empty(); });
+  };
+
+  TypeKeys("Tab");
+  EXPECT_TRUE(onLink("one.htm")) << "tab index 2 first";
+  TypeKeys("Tab");
+  EXPECT_TRUE(onField(box)) << "then tab index 10";
+  TypeKeys("space");
+  EXPECT_TRUE(WaitUntil([&] { return box->Box()->Checked(); }));
+  // The focused box is framed on the page.
+  const int32_t boxTop = box->TheControl->Top() - 2;
+  ASSERT_TRUE(WaitUntil([&] { return BlackOnRow(Shot(), boxTop + 1) > 0; }));
+  SaveTestPicture(Shot(), "htmlview-field-focus.png");
+  WaitUntil([] { return false; }, 300);   // the window's own paint reaches the screen
+  printtest::RunCommand("import -window root '" + std::string(ORRELO_TEST_OUTPUT)
+                        + "/htmlview-field-focus-screen.png' 2>/dev/null");
+  TypeKeys("Tab");
+  EXPECT_TRUE(onLink("first.htm")) << "then document order";
+  TypeKeys("Tab");
+  EXPECT_TRUE(onField(radio1));
+  TypeKeys("space");
+  EXPECT_TRUE(WaitUntil([&] { return radio1->Checked(); }));
+  TypeKeys("Tab");
+  EXPECT_TRUE(onField(radio2));
+  EXPECT_EQ(Viewer->VScrollBarPosition(), 0);
+  // The field far below comes into view as it takes the focus, and takes the typing.
+  TypeKeys("Tab");
+  ASSERT_TRUE(onField(far));
+  const int32_t y = Viewer->VScrollBarPosition();
+  EXPECT_GT(y, 0);
+  EXPECT_GE(far->YValue, y);
+  EXPECT_LE(far->YValue + far->Height, y + Viewer->PaintPanel()->Height());
+  TypeKeys("x y z");
+  EXPECT_TRUE(WaitUntil([&] { return far->Edit()->Text() == "xyz"; }));
+  TypeKeys("Tab");
+  EXPECT_TRUE(onLink("last.htm"));
+  TypeKeys("Tab");
+  EXPECT_TRUE(WaitUntil([&] { return Other->Focused(); })) << "past the last item the page is left";
+  EXPECT_EQ(Viewer->FocusedLinkURL(), "");
+
+  // Back: in at the last item, the same way through, out to the control before.
+  TypeKeys("shift+Tab");
+  EXPECT_TRUE(onLink("last.htm"));
+  TypeKeys("shift+Tab");
+  EXPECT_TRUE(onField(far));
+  TypeKeys("shift+Tab shift+Tab");
+  EXPECT_TRUE(onField(radio1));
+  TypeKeys("shift+Tab");
+  EXPECT_TRUE(onLink("first.htm"));
+  EXPECT_EQ(Viewer->VScrollBarPosition(), 0);
+  TypeKeys("shift+Tab shift+Tab");
+  EXPECT_TRUE(onLink("one.htm"));
+  TypeKeys("shift+Tab");
+  EXPECT_TRUE(WaitUntil([&] { return before->Focused(); }));
+  EXPECT_EQ(Viewer->FocusedLinkURL(), "");
+  EXPECT_TRUE(box->Box()->Checked() && radio1->Checked() && !radio2->Checked());
+  before->SetParent(nullptr);
 }
 
 // One wheel notch scrolls the desktop's lines setting times a line of 16 pixels, however far
