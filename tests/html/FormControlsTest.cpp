@@ -407,6 +407,25 @@ TEST_F(Forms, TabIndexOrdersTheControls)
   EXPECT_EQ(PaintPanel->FindNextControl(Ctl(2)->GetControl(), false), Ctl(4)->GetControl());
 }
 
+// Links and fields share one tab order: tab indexes first (2 before 10, equal ones in
+// document order), then the rest in document order, in and out of tables; a hidden input,
+// a disabled field and a link split over runs each count as they should.
+TEST_F(Forms, LinksAndFieldsShareOneTabOrder)
+{
+  MakeWindow();
+  Parse(
+      "<a href=a.htm>a</a><input name=b tabindex=10><a href=c.htm tabindex=2>c</a>"
+      "<table><tr><td><input name=d></td><td><a href=e.htm tabindex=10>e <b>split</b></a></td></tr></table>"
+      "<input type=hidden name=h tabindex=1><input name=f tabindex=2><input name=off><a href=g.htm>g</a>");
+  Layout(400);
+  Doc->FormControlList.back()->TheControl->SetEnabled(false);
+  std::vector<std::string> order;
+  for (const TSectionList::TTabItem& i : Doc->TabItems())
+    order.push_back(i.Link ? i.Link->GetURL() : i.Control->Name);
+  EXPECT_EQ(order, (std::vector<std::string>{"c.htm", "f", "b", "e.htm", "a.htm", "d", "g.htm"}));
+  EXPECT_EQ(Doc->TabLinks().size(), 4u);
+}
+
 TEST_F(Forms, RadiosOfOneNameExcludeEachOtherAndTakeArrows)
 {
   MakeWindow();

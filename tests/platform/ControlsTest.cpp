@@ -4,6 +4,7 @@
 
 #include "tests/TestWait.h"
 
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -65,7 +66,100 @@ struct TTwoProbes {
 
 using testwait::WaitUntil;
 
+// A control with parts the keyboard walks: an edit inside it, then a part of its own (the
+// control itself holds the focus for it), as a page holds fields and links.
+class TPartsProbe : public TCustomControl {
+public:
+  TEdit Field;
+  bool OnOwnPart = false;
+  bool Empty = false;
+  std::vector<std::string> Log;
+  TPartsProbe()
+  {
+    Field.SetParent(this);
+    Field.SetBounds(5, 5, 60, 24);
+  }
+  ~TPartsProbe() override { Field.SetParent(nullptr); }
+  bool HasTabParts() const override { return true; }
+  bool TabInto(bool forward) override
+  {
+    Log.push_back(forward ? "into" : "into back");
+    if (Empty)
+      return false;
+    Go(forward ? 0 : 1);
+    return true;
+  }
+  bool TabWithin(bool forward) override
+  {
+    Log.push_back("within");
+    const int at = Field.Focused() ? 0 : OnOwnPart ? 1 : -1;
+    const int next = forward ? at + 1 : at - 1;
+    OnOwnPart = false;
+    if (next < 0 || next > 1)
+      return false;
+    Go(next);
+    return true;
+  }
+
+private:
+  void Go(int part)
+  {
+    OnOwnPart = part == 1;
+    if (part == 0)
+      Field.SetFocus();
+    else
+      SetFocus();
+  }
+};
+
+// Types keys on the X server's keyboard (XTest), as a user does.
+bool Keys(const std::string& keys) { return std::system(("xdotool key --delay 30 " + keys).c_str()) == 0; }
+
 }   // namespace
+
+// A control with parts is one stop in its window's Tab walk: Tab from the control before it
+// goes to its first part, its parts in turn, then out to the next stop; Shift+Tab comes in
+// at its last part; the edit inside it is no stop of its own; one with nothing to take the
+// focus is passed over.
+TEST(Controls, AControlWithPartsWalksThemInItsPlaceInTheTabOrder)
+{
+  if (std::system("command -v xdotool > /dev/null 2>&1") != 0)
+    GTEST_SKIP() << "xdotool is not installed";
+  TForm form;
+  form.SetBounds(60, 60, 400, 200);
+  TEdit before, after;
+  TPartsProbe parts, empty;
+  before.SetParent(&form);
+  before.SetBounds(10, 10, 80, 24);
+  parts.SetParent(&form);
+  parts.SetBounds(10, 50, 200, 100);
+  empty.SetParent(&form);
+  empty.SetBounds(220, 50, 50, 50);
+  empty.Empty = true;
+  after.SetParent(&form);
+  after.SetBounds(300, 10, 80, 24);
+  EXPECT_EQ(form.FindNextControl(&before, true), &parts);
+  EXPECT_EQ(form.FindNextControl(&parts.Field, true), &empty) << "the walk goes on after the holder";
+  form.Show();
+  before.SetFocus();
+  ASSERT_TRUE(WaitUntil([&] { return before.Focused(); }, 3000));
+
+  ASSERT_TRUE(Keys("Tab"));
+  EXPECT_TRUE(WaitUntil([&] { return parts.Field.Focused(); }));
+  ASSERT_TRUE(Keys("Tab"));
+  EXPECT_TRUE(WaitUntil([&] { return parts.Focused() && parts.OnOwnPart; }));
+  ASSERT_TRUE(Keys("Tab"));
+  EXPECT_TRUE(WaitUntil([&] { return after.Focused(); }));
+  EXPECT_EQ(empty.Log, (std::vector<std::string>{"into"})) << "asked, and passed over";
+  ASSERT_TRUE(Keys("shift+Tab"));
+  EXPECT_TRUE(WaitUntil([&] { return parts.Focused() && parts.OnOwnPart; }));
+  ASSERT_TRUE(Keys("shift+Tab"));
+  EXPECT_TRUE(WaitUntil([&] { return parts.Field.Focused(); }));
+  ASSERT_TRUE(Keys("shift+Tab"));
+  EXPECT_TRUE(WaitUntil([&] { return before.Focused(); }));
+  EXPECT_EQ(parts.Log, (std::vector<std::string>{"into", "within", "within", "into back", "within", "within"}));
+  form.Hide();
+}
 
 TEST(Controls, AlignedChildrenFillTheClientAreaInOrder)
 {
