@@ -238,3 +238,46 @@ TEST_F(FirstLesson, AButtonsTooltipClosesWhenItsMenuOpens)
   for (const std::string& s : seen)
     EXPECT_EQ(s, "") << "the tooltip \"" << tooltip << "\" showed over the open menu";
 }
+
+// A pupil without a mouse: Tab from the check box on the lever toolbar goes on into the page
+// pane at its first link, the focused link is framed, Shift+Tab leaves the page for the check
+// box again, and from the page's last link Tab goes on round the window to the check box.
+TEST_F(FirstLesson, TabFromTheToolbarEntersThePageAndShiftTabLeavesIt)
+{
+  TScreenSizeScope screen(1280, 1024);
+  Start();
+  Follow("/Lever_Class1.htm");
+  ASSERT_TRUE(Frm->LeverToolbar->Visible());
+  ASSERT_TRUE(Frm->LeverChk->Visible());
+  THTMLViewer& v = *Frm->Viewer;
+  const std::vector<TSectionList::TTabItem> items = v.SectionList().TabItems();
+  ASSERT_GE(items.size(), 2u);
+  ASSERT_NE(items.front().Link, nullptr);
+  ASSERT_NE(items.back().Link, nullptr);
+  const std::string first = items.front().Link->GetURL();
+  Click(Centre(Frm->LeverChk));
+  ASSERT_TRUE(PumpUntil([&] { return Frm->LeverChk->Focused(); })) << "the check box did not take the focus";
+  const bool checked = Frm->LeverChk->Checked();
+
+  X("key --delay 30 Tab");
+  ASSERT_TRUE(PumpUntil([&] { return v.FocusedLinkURL() == first; })) << "Tab did not enter the page";
+  EXPECT_EQ(Frm->LeverChk->Checked(), checked);
+  Pump(300);
+  [[maybe_unused]] const int shot = std::system(("import -window root '" + std::string(ORRELO_TEST_OUTPUT)
+                                                 + "/first-lesson-tab-into-page-screen.png' 2>/dev/null")
+                                                    .c_str());
+  X("key --delay 30 shift+Tab");
+  EXPECT_TRUE(PumpUntil([&] { return Frm->LeverChk->Focused(); })) << "Shift+Tab did not leave the page";
+  EXPECT_EQ(v.FocusedLinkURL(), "");
+
+  // In again at the first link, through to the last, and on past it to the window's next
+  // stop: round the window, the check box again.
+  X("key --delay 30 Tab");
+  ASSERT_TRUE(PumpUntil([&] { return v.FocusedLinkURL() == first; }));
+  for (size_t i = 1; i < items.size(); ++i)
+    X("key Tab");
+  ASSERT_TRUE(PumpUntil([&] { return v.FocusedLinkURL() == items.back().Link->GetURL(); })) << "the page's last link";
+  X("key --delay 30 Tab");
+  EXPECT_TRUE(PumpUntil([&] { return Frm->LeverChk->Focused(); })) << "Tab past the page's last link";
+  EXPECT_EQ(v.FocusedLinkURL(), "");
+}

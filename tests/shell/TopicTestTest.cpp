@@ -383,3 +383,70 @@ TEST_F(TopicTestTest, AnswersAreChosenWithTabAndEnter)
   ASSERT_TRUE(keys("Tab"));
   EXPECT_TRUE(focusedOn("A"));
 }
+
+// A question page with fields of its own: Tab walks the fields and the answers' buttons in
+// one order (a tab index first, then the page's order), Space ticks the box, the edit takes
+// typing; the page is the window's only stop, so past the last answer Tab comes round to the
+// first field and Shift+Tab goes back the same way; Enter still answers with a focused button.
+TEST_F(TopicTestTest, FieldsOnAQuestionPageShareTheTabOrderWithTheAnswers)
+{
+  if (std::system("command -v xdotool > /dev/null 2>&1") != 0)
+    GTEST_SKIP() << "xdotool is not installed";
+  TQuestionList list;
+  list.push_back(Question(8, 1,
+                          "Which way does the idler turn? Your reason: <input name=why size=8> "
+                          "<input type=checkbox name=sure tabindex=1> I am sure",
+                          {"Back", "With the driver", "Neither"}));
+  Run(0, WriteFile(list));
+  TTestFrm* form = TestFrm();
+  ASSERT_NE(form, nullptr);
+  THTMLViewer& v = *form->viewer;
+  ASSERT_TRUE(testwait::WaitUntil([&] { return v.Focused(); }, 3000));
+  const std::vector<TFormControlObj*>& fields = v.SectionList().FormControlList;
+  ASSERT_EQ(fields.size(), 2u);
+  TFormControlObj* why = fields[0];
+  TFormControlObj* sure = fields[1];
+  auto keys = [](const std::string& k) { return std::system(("xdotool key --delay 30 " + k).c_str()) == 0; };
+  auto onLink = [&](const std::string& Letter) {
+    return testwait::WaitUntil([&] { return v.FocusedLinkURL() == Letter; });
+  };
+  auto onField = [&](TFormControlObj* F) {
+    return testwait::WaitUntil([&] { return F->GetControl()->Focused() && v.FocusedLinkURL().empty(); });
+  };
+  auto ticked = [&] {
+    std::string s;
+    return sure->GetSubmission(0, s) && s == "sure=on";
+  };
+
+  ASSERT_TRUE(keys("Tab"));
+  EXPECT_TRUE(onField(sure)) << "the tab index comes first";
+  ASSERT_TRUE(keys("space"));
+  EXPECT_TRUE(testwait::WaitUntil(ticked));
+  ASSERT_TRUE(keys("Tab"));
+  EXPECT_TRUE(onField(why));
+  ASSERT_TRUE(keys("g e a r s"));
+  ASSERT_TRUE(keys("Tab"));
+  EXPECT_TRUE(onLink("A"));
+  ASSERT_TRUE(keys("Tab Tab"));
+  EXPECT_TRUE(onLink("C"));
+  ASSERT_TRUE(keys("Tab"));
+  EXPECT_TRUE(onField(sure)) << "round the window to the first field";
+  ASSERT_TRUE(keys("shift+Tab"));
+  EXPECT_TRUE(onLink("C"));
+  ASSERT_TRUE(keys("shift+Tab shift+Tab shift+Tab"));
+  EXPECT_TRUE(onField(why));
+  std::string reason;
+  EXPECT_TRUE(why->GetSubmission(0, reason));
+  EXPECT_EQ(reason, "why=gears");
+  TBitmap shot(v.Width(), v.Height());
+  v.PaintTo(shot.Canvas(), 0, 0);
+  SaveTestPicture(shot, "topictest-field-focus.png");
+  testwait::WaitUntil([] { return false; }, 300);
+  RunCommand("import -window root '" + std::string(ORRELO_TEST_OUTPUT)
+             + "/topictest-field-focus-screen.png' 2>/dev/null");
+
+  ASSERT_TRUE(keys("Tab Tab"));
+  EXPECT_TRUE(onLink("B"));
+  ASSERT_TRUE(keys("Return"));
+  EXPECT_TRUE(testwait::WaitUntil([&] { return form->Questions[0]->State == TTarvQuestion::qsRight; }));
+}
