@@ -25,7 +25,7 @@ double SecondsPer(F f)
 
 // Seconds per call of each function, timed side by side: every round calls each once in
 // turn, and the median round counts. Other work on the machine then slows all sides alike
-// instead of whichever happened to run during it. At least five rounds, then until about
+// instead of whichever happened to run during it. At least three rounds, then until about
 // Budget seconds have passed.
 template <class... F>
 std::array<double, sizeof...(F)> MedianSecondsSideBySide(double budget, F... f)
@@ -43,7 +43,7 @@ std::array<double, sizeof...(F)> MedianSecondsSideBySide(double budget, F... f)
     size_t i = 0;
     ((times[i++].push_back(timeOne(f))), ...);
     double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    if (round >= 4 && elapsed >= budget)
+    if (round >= 2 && elapsed >= budget)
       break;
   }
   std::array<double, N> medians{};

@@ -251,7 +251,7 @@ int main(int argc, char** argv)
     size_t stride;
     uint32_t height;
     const auto t = MedianSecondsSideBySide(
-        1.5,
+        1.2,
         [&] {
           TPNGImage png;
           OurDecode(s.File, png);
