@@ -457,10 +457,14 @@ const TPassInfo Adam7[7] = {{0, 0, 8, 8}, {0, 4, 8, 8}, {4, 0, 8, 4}, {0, 2, 4, 
 inline uint8_t Paeth(uint8_t a, uint8_t b, uint8_t c)
 {
   // Distances of a + b - c to a, b and c, written without the sum; ties go to a, then b.
-  // Selects rather than branches: the data decide them, so branches would be mispredicted.
+  // Chosen through masks rather than branches: the data decide, so branches would often be
+  // mispredicted, and a row's bytes wait on each other.
   const int pa = std::abs(int(b) - int(c)), pb = std::abs(int(a) - int(c)), pc = std::abs(int(a) + int(b) - 2 * int(c));
-  const uint8_t ab = pb < pa ? b : a;
-  return pc < std::min(pa, pb) ? c : ab;
+  const int nearB = -int(pb < pa);
+  const int ab = (int(b) & nearB) | (int(a) & ~nearB);
+  const int nearest = pa + ((pb - pa) & nearB);
+  const int nearC = -int(pc < nearest);
+  return uint8_t((int(c) & nearC) | (ab & ~nearC));
 }
 
 #if defined(__SSE2__)
