@@ -634,8 +634,13 @@ void TGif::DrawStrip(TBitmap& into, std::unique_ptr<TBitmap>& mask) const
             savedMask.push_back(getMask(frameX + x, frameY + y) ? 1 : 0);
       }
     }
-    // Colour indices past the table read as black (the table's unused entries are 0).
+    // The table as B-G-R-0 words, the strip's byte order; indices past it read as black.
     const TGifColorTable& table = FColorTables[size_t(img.ColorTableIndex)];
+    uint32_t colours[256];
+    for (int k = 0; k < 256; ++k) {
+      const TColor c = k < table.Count ? table.Colors[size_t(k)] : clBlack;
+      colours[k] = uint32_t(GetBValue(c)) | uint32_t(GetGValue(c)) << 8 | uint32_t(GetRValue(c)) << 16;
+    }
     const int trans = TransparentIndex(i);
     // The image is clipped to the logical screen.
     const int32_t w = area.Width();
@@ -643,22 +648,28 @@ void TGif::DrawStrip(TBitmap& into, std::unique_ptr<TBitmap>& mask) const
     for (int32_t y = 0; y < h; ++y) {
       const uint8_t* src = img.Pixels.data() + size_t(y) * size_t(img.Width);
       const int32_t ty = frameY + img.Top + y;
-      uint8_t* line = strip->ScanLine(ty);
+      const int32_t tx0 = frameX + img.Left;
+      uint8_t* out = strip->ScanLine(ty) + 3 * size_t(tx0);
+      if (trans < 0 && !mask) {
+        // Every pixel drawn: four bytes stored per pixel, each overlapping the next pixel's
+        // first byte, the last one three bytes.
+        for (int32_t x = 0; x + 1 < w; ++x)
+          std::memcpy(out + 3 * size_t(x), &colours[src[x]], 4);
+        if (w > 0)
+          std::memcpy(out + 3 * size_t(w - 1), &colours[src[w - 1]], 3);
+        continue;
+      }
       for (int32_t x = 0; x < w; ++x) {
-        const int32_t tx = frameX + img.Left + x;
         const uint8_t index = src[x];
-        uint8_t* px = line + 3 * size_t(tx);
+        uint8_t* px = out + 3 * size_t(x);
         if (index != trans) {
-          TColor c = index < table.Count ? table.Colors[index] : clBlack;
-          px[0] = uint8_t(GetBValue(c));
-          px[1] = uint8_t(GetGValue(c));
-          px[2] = uint8_t(GetRValue(c));
+          std::memcpy(px, &colours[index], 3);
           if (mask)
-            setMask(tx, ty, false);
+            setMask(tx0 + x, ty, false);
         } else if (i == 0) {
           px[0] = px[1] = px[2] = 0;
           if (mask)
-            setMask(tx, ty, true);
+            setMask(tx0 + x, ty, true);
         }
       }
     }

@@ -8,6 +8,10 @@
 
 #include <zlib.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 const char* const EPNGInvalidFileHeaderText = "Invalid Portable Graphics Network image, it has an invalid file header.";
 const char* const EPNGOutOfRangeText = "The chunk index especified is out of the range.";
 const char* const EPNGInvalidClassText = "The chunk class index especified is  out of range.";
@@ -70,35 +74,6 @@ static void Put32BE(uint8_t* p, uint32_t v)
   p[2] = uint8_t(v >> 8);
   p[3] = uint8_t(v);
 }
-
-// A read-only stream over bytes owned elsewhere (the joined IDAT data).
-class TViewStream : public TStream {
-public:
-  TViewStream(const uint8_t* data, size_t size) : FData(data), FSize(size) {}
-  size_t Read(void* buffer, size_t count) override
-  {
-    size_t n = std::min(count, FSize - FPos);
-    if (n)
-      std::memcpy(buffer, FData + FPos, n);
-    FPos += n;
-    return n;
-  }
-  size_t Write(const void*, size_t) override { throw EStreamError("Stream write error"); }
-  int64_t Seek(int64_t offset, TSeekOrigin origin) override
-  {
-    int64_t base = origin == TSeekOrigin::soBeginning ? 0
-                   : origin == TSeekOrigin::soCurrent ? int64_t(FPos)
-                                                      : int64_t(FSize);
-    FPos = static_cast<size_t>(std::clamp<int64_t>(base + offset, 0, int64_t(FSize)));
-    return int64_t(FPos);
-  }
-  int64_t Size() const override { return int64_t(FSize); }
-
-private:
-  const uint8_t* FData;
-  size_t FSize;
-  size_t FPos = 0;
-};
 
 // Chunks
 
@@ -482,34 +457,133 @@ const TPassInfo Adam7[7] = {{0, 0, 8, 8}, {0, 4, 8, 8}, {4, 0, 8, 4}, {0, 2, 4, 
 inline uint8_t Paeth(uint8_t a, uint8_t b, uint8_t c)
 {
   // Distances of a + b - c to a, b and c, written without the sum; ties go to a, then b.
-  int pa = std::abs(int(b) - int(c)), pb = std::abs(int(a) - int(c)), pc = std::abs(int(a) + int(b) - 2 * int(c));
-  int best = a;
-  if (pb < pa) {
-    pa = pb;
-    best = b;
-  }
-  if (pc < pa)
-    best = c;
-  return uint8_t(best);
+  // Chosen through masks rather than branches: the data decide, so branches would often be
+  // mispredicted, and a row's bytes wait on each other.
+  const int pa = std::abs(int(b) - int(c)), pb = std::abs(int(a) - int(c)), pc = std::abs(int(a) + int(b) - 2 * int(c));
+  const int nearB = -int(pb < pa);
+  const int ab = (int(b) & nearB) | (int(a) & ~nearB);
+  const int nearest = pa + ((pb - pa) & nearB);
+  const int nearC = -int(pc < nearest);
+  return uint8_t((int(c) & nearC) | (ab & ~nearC));
 }
 
+#if defined(__SSE2__)
+// One pixel of Bpp bytes in the low 16-bit lanes of a vector, and back. A load takes the
+// pixel in one piece, with up to two bytes after it (the row storage leaves room): small
+// pieces put together on the stack would stall the next load along the row. A store writes
+// exactly Bpp bytes, so the next pixel is never touched.
+template <size_t Bpp>
+inline __m128i LoadPixel(const uint8_t* p)
+{
+  if constexpr (Bpp <= 4) {
+    uint32_t v;
+    std::memcpy(&v, p, 4);
+    return _mm_unpacklo_epi8(_mm_cvtsi32_si128(int(v)), _mm_setzero_si128());
+  } else {
+    uint64_t v;
+    std::memcpy(&v, p, 8);
+    return _mm_unpacklo_epi8(_mm_cvtsi64_si128(int64_t(v)), _mm_setzero_si128());
+  }
+}
+
+template <size_t Bpp>
+inline void StorePixel(uint8_t* p, __m128i v)
+{
+  const uint64_t bytes = uint64_t(_mm_cvtsi128_si64(_mm_packus_epi16(v, v)));
+  std::memcpy(p, &bytes, Bpp);
+}
+
+inline __m128i Select(__m128i mask, __m128i yes, __m128i no)
+{
+  return _mm_or_si128(_mm_and_si128(mask, yes), _mm_andnot_si128(mask, no));
+}
+
+// Sub, Average and Paeth for pixels of three or more bytes: each pixel depends on the one
+// to its left, so the bytes of one pixel go through together, one per 16-bit lane, with the
+// left (a) and upper-left (c) pixels kept in registers. The first pixel sees a = c = 0,
+// which is what the filters define for it.
+template <size_t Bpp>
+void UnfilterPixels(uint8_t filter, uint8_t* row, const uint8_t* prev, size_t n)
+{
+  const __m128i zero = _mm_setzero_si128(), low = _mm_set1_epi16(0xFF);
+  __m128i a = zero, c = zero;
+  switch (filter) {
+  case 1:
+    for (size_t i = 0; i + Bpp <= n; i += Bpp) {
+      a = _mm_and_si128(_mm_add_epi16(LoadPixel<Bpp>(row + i), a), low);
+      StorePixel<Bpp>(row + i, a);
+    }
+    break;
+  case 3:
+    for (size_t i = 0; i + Bpp <= n; i += Bpp) {
+      const __m128i b = LoadPixel<Bpp>(prev + i);
+      a = _mm_and_si128(_mm_add_epi16(LoadPixel<Bpp>(row + i), _mm_srli_epi16(_mm_add_epi16(a, b), 1)), low);
+      StorePixel<Bpp>(row + i, a);
+    }
+    break;
+  case 4:
+    for (size_t i = 0; i + Bpp <= n; i += Bpp) {
+      const __m128i b = LoadPixel<Bpp>(prev + i);
+      __m128i pa = _mm_sub_epi16(b, c);     // p - a
+      __m128i pb = _mm_sub_epi16(a, c);     // p - b
+      __m128i pc = _mm_add_epi16(pa, pb);   // p - c
+      pa = _mm_max_epi16(pa, _mm_sub_epi16(zero, pa));
+      pb = _mm_max_epi16(pb, _mm_sub_epi16(zero, pb));
+      pc = _mm_max_epi16(pc, _mm_sub_epi16(zero, pc));
+      const __m128i ab = Select(_mm_cmplt_epi16(pb, pa), b, a);
+      const __m128i pred = Select(_mm_cmplt_epi16(pc, _mm_min_epi16(pa, pb)), c, ab);
+      a = _mm_and_si128(_mm_add_epi16(LoadPixel<Bpp>(row + i), pred), low);
+      c = b;
+      StorePixel<Bpp>(row + i, a);
+    }
+    break;
+  default: break;
+  }
+}
+#endif
+
 // Undoes one row's filter in place; prev is the previous row of the pass (zeros for the first).
-// Bpp is the pixel's size in bytes when known at compile time (0: the bpp argument), which
-// lets the left and upper-left pixels stay in registers along the row.
+// Bpp is the pixel's size in bytes when known at compile time (0: the bpp argument).
 template <size_t Bpp>
 void UnfilterRow(uint8_t filter, uint8_t* row, const uint8_t* prev, size_t n, size_t bpp)
 {
   if constexpr (Bpp != 0)
     bpp = Bpp;
+  if (filter > 4)
+    Fail(EPNGUnknownFilterTypeText);
+  if (filter == 0)
+    return;
+  if (filter == 2) {
+    for (size_t i = 0; i < n; ++i)
+      row[i] = uint8_t(row[i] + prev[i]);
+    return;
+  }
+#if defined(__SSE2__)
+  if constexpr (Bpp >= 3) {
+    UnfilterPixels<Bpp>(filter, row, prev, n);
+    return;
+  }
+#endif
+  if constexpr (Bpp == 1 || Bpp == 2) {
+    // Small pixels byte by byte, the left (a) and upper-left (c) bytes carried in registers
+    // rather than read back from the row just written.
+    uint8_t a[Bpp] = {}, c[Bpp] = {};
+    for (size_t i = 0; i + Bpp <= n; i += Bpp)
+      for (size_t k = 0; k < Bpp; ++k) {
+        const uint8_t b = prev[i + k];
+        const uint8_t pred = filter == 1   ? a[k]
+                             : filter == 3 ? uint8_t((unsigned(a[k]) + b) >> 1)
+                                           : Paeth(a[k], b, c[k]);
+        a[k] = uint8_t(row[i + k] + pred);
+        row[i + k] = a[k];
+        c[k] = b;
+      }
+    return;
+  }
   switch (filter) {
-  case 0: break;
   case 1:
     for (size_t i = bpp; i < n; ++i)
       row[i] = uint8_t(row[i] + row[i - bpp]);
-    break;
-  case 2:
-    for (size_t i = 0; i < n; ++i)
-      row[i] = uint8_t(row[i] + prev[i]);
     break;
   case 3: {
     size_t i = 0;
@@ -519,30 +593,14 @@ void UnfilterRow(uint8_t filter, uint8_t* row, const uint8_t* prev, size_t n, si
       row[i] = uint8_t(row[i] + ((unsigned(row[i - bpp]) + prev[i]) >> 1));
     break;
   }
-  case 4: {
+  default: {
     size_t i = 0;
     for (; i < bpp && i < n; ++i)
       row[i] = uint8_t(row[i] + prev[i]);
-    if constexpr (Bpp != 0) {
-      // Pixel by pixel: a (left) and c (upper left) carried over from the last pixel.
-      uint8_t a[Bpp], c[Bpp];
-      for (size_t k = 0; k < Bpp && k < n; ++k) {
-        a[k] = row[k];
-        c[k] = prev[k];
-      }
-      for (; i + Bpp <= n; i += Bpp)
-        for (size_t k = 0; k < Bpp; ++k) {
-          const uint8_t b = prev[i + k];
-          a[k] = uint8_t(row[i + k] + Paeth(a[k], b, c[k]));
-          row[i + k] = a[k];
-          c[k] = b;
-        }
-    }
     for (; i < n; ++i)
       row[i] = uint8_t(row[i] + Paeth(row[i - bpp], prev[i], prev[i - bpp]));
     break;
   }
-  default: Fail(EPNGUnknownFilterTypeText);
   }
 }
 
@@ -571,6 +629,8 @@ struct TRowDecoder {
   uint16_t TrnsR = 0, TrnsG = 0, TrnsB = 0;
   // Entries of the PLTE chunk (palette images); an index at or past it makes the file invalid.
   unsigned PaletteSize = 256;
+  // For palette and grey pictures decoded to direct colour: each index's B-G-R-0 pixel.
+  const uint32_t* Colours = nullptr;
 
   // Palette index of pixel i of a raw row (1, 2, 4 or 8 bits, most significant bits first).
   unsigned PaletteIndex(const uint8_t* src, size_t i) const
@@ -591,9 +651,39 @@ struct TRowDecoder {
         Fail(EPNGInvalidPaletteText);
   }
 
+  // Converts n pixels of a raw palette or grey row into 24-bit pixels through Colours.
+  void ConvertToColours(const uint8_t* src, uint8_t* dst, size_t n) const
+  {
+    if (n == 0)
+      return;
+    // Four bytes stored per pixel, each overlapping the next pixel's first byte, all but the
+    // last: the row may end right after it.
+    const uint32_t* const colours = Colours;
+    auto put = [&](size_t i, unsigned index) { std::memcpy(dst + 3 * i, &colours[index], i + 1 < n ? 4 : 3); };
+    if (ColorType == 4) {
+      const size_t step = Depth == 16 ? 4 : 2;
+      for (size_t i = 0; i < n; ++i)
+        put(i, src[i * step]);
+    } else if (Depth == 16) {
+      for (size_t i = 0; i < n; ++i)
+        put(i, src[2 * i]);
+    } else if (Depth == 8) {
+      for (size_t i = 0; i + 1 < n; ++i)
+        std::memcpy(dst + 3 * i, &colours[src[i]], 4);
+      put(n - 1, src[n - 1]);
+    } else {
+      for (size_t i = 0; i < n; ++i)
+        put(i, PaletteIndex(src, i));
+    }
+  }
+
   // Converts n pixels of a raw row into the bitmap's scanline format.
   void Convert(const uint8_t* src, uint8_t* dst, size_t n) const
   {
+    if (Colours) {
+      ConvertToColours(src, dst, n);
+      return;
+    }
     switch (ColorType) {
     case 0:
     case 3:
@@ -677,25 +767,128 @@ bool ValidDepth(int type, int depth)
   }
 }
 
-void CopyPixel(const uint8_t* src, size_t si, uint8_t* dst, size_t di, int bits)
+// Puts the n pixels of a converted pass row at x0, x0 + step, ... of a bitmap row.
+void Scatter(const uint8_t* src, uint8_t* dst, size_t x0, size_t step, size_t n, int bits)
 {
   switch (bits) {
-  case 1: {
-    int v = (src[si >> 3] >> (7 - (si & 7))) & 1;
-    uint8_t m = uint8_t(0x80 >> (di & 7));
-    dst[di >> 3] = v ? uint8_t(dst[di >> 3] | m) : uint8_t(dst[di >> 3] & ~m);
+  case 1:
+    for (size_t i = 0, x = x0; i < n; ++i, x += step) {
+      const int v = (src[i >> 3] >> (7 - (i & 7))) & 1;
+      const uint8_t m = uint8_t(0x80 >> (x & 7));
+      dst[x >> 3] = v ? uint8_t(dst[x >> 3] | m) : uint8_t(dst[x >> 3] & ~m);
+    }
     break;
-  }
-  case 4: {
-    int v = (si & 1) ? (src[si >> 1] & 0x0F) : (src[si >> 1] >> 4);
-    uint8_t& b = dst[di >> 1];
-    b = (di & 1) ? uint8_t((b & 0xF0) | v) : uint8_t((b & 0x0F) | (v << 4));
+  case 4:
+    for (size_t i = 0, x = x0; i < n; ++i, x += step) {
+      const int v = (i & 1) ? (src[i >> 1] & 0x0F) : (src[i >> 1] >> 4);
+      uint8_t& b = dst[x >> 1];
+      b = (x & 1) ? uint8_t((b & 0xF0) | v) : uint8_t((b & 0x0F) | (v << 4));
+    }
     break;
-  }
-  case 8: dst[di] = src[si]; break;
-  default: std::memcpy(dst + 3 * di, src + 3 * si, 3); break;
+  case 8:
+    for (size_t i = 0, x = x0; i < n; ++i, x += step)
+      dst[x] = src[i];
+    break;
+  default:
+    for (size_t i = 0, x = x0; i < n; ++i, x += step) {
+      dst[3 * x] = src[3 * i];
+      dst[3 * x + 1] = src[3 * i + 1];
+      dst[3 * x + 2] = src[3 * i + 2];
+    }
+    break;
   }
 }
+
+// Bytes the row storage keeps after each row: the unfilter reads pixels whole.
+constexpr size_t RowSlack = 8;
+// Inflated bytes asked for at once: many rows, still well inside the processor's cache.
+constexpr size_t BatchBytes = 128 * 1024;
+
+// The image data inflated straight into row storage, many rows per call: zlib then brings its
+// window up to date once per batch instead of once per row, and the input is read where it
+// lies.
+class TRowReader {
+public:
+  TRowReader(const uint8_t* data, size_t size) : FNext(data), FLeft(size)
+  {
+    const int r = inflateInit(&FZ);
+    if (r != Z_OK)
+      throw EZDecompressionError(zError(r));
+  }
+  ~TRowReader() { inflateEnd(&FZ); }
+  TRowReader(const TRowReader&) = delete;
+  TRowReader& operator=(const TRowReader&) = delete;
+
+  // Reads Rows rows of RowBytes bytes, each after its filter byte, undoes the filters and
+  // hands each row to Done(index, row) in turn; the row before the first counts as zeros.
+  // The rows read whole are handed on before a short or broken stream raises.
+  template <class F>
+  void ReadPass(size_t rowBytes, size_t rows, size_t bpp, F&& done)
+  {
+    const size_t stride = rowBytes + 1;
+    const size_t batch = std::clamp<size_t>(BatchBytes / stride, 1, rows);
+    // Row 0 of the storage holds the previous batch's last row.
+    FRows.assign((batch + 1) * stride + RowSlack, 0);
+    uint8_t* const base = FRows.data();
+    for (size_t first = 0; first < rows;) {
+      const size_t n = std::min(batch, rows - first);
+      const size_t whole = Inflate(base + stride, n * stride) / stride;
+      for (size_t r = 1; r <= whole; ++r) {
+        uint8_t* row = base + r * stride + 1;
+        Unfilter(row[-1], row, row - stride, rowBytes, bpp);
+        done(first + r - 1, static_cast<const uint8_t*>(row));
+      }
+      if (whole < n) {
+        if (FError != Z_OK)
+          throw EZDecompressionError(zError(FError));
+        Fail(EPNGTruncatedText);
+      }
+      std::memcpy(base + 1, base + n * stride + 1, rowBytes);
+      first += n;
+    }
+  }
+
+private:
+  // Inflates up to n bytes into out; gives the count made. Stops at the end of the stream or
+  // of the data, or at an error, which is kept in FError.
+  size_t Inflate(uint8_t* out, size_t n)
+  {
+    size_t got = 0;
+    while (got < n && !FEnded && FError == Z_OK) {
+      if (FZ.avail_in == 0) {
+        if (FLeft == 0)
+          break;
+        const size_t take = std::min<size_t>(FLeft, 1u << 30);
+        FZ.next_in = const_cast<Bytef*>(FNext);
+        FZ.avail_in = uInt(take);
+        FNext += take;
+        FLeft -= take;
+      }
+      const uInt want = uInt(std::min<size_t>(n - got, 1u << 30));
+      FZ.next_out = out + got;
+      FZ.avail_out = want;
+      const int r = inflate(&FZ, Z_NO_FLUSH);
+      const size_t produced = want - FZ.avail_out;
+      got += produced;
+      if (r == Z_STREAM_END)
+        FEnded = true;
+      else if (r == Z_BUF_ERROR) {
+        // No progress: only an error while input is left (none left ends the loop above).
+        if (FZ.avail_in != 0 && produced == 0)
+          FError = r;
+      } else if (r != Z_OK)
+        FError = r;   // a preset dictionary is never available here either
+    }
+    return got;
+  }
+
+  z_stream FZ{};
+  const uint8_t* FNext;
+  size_t FLeft;
+  bool FEnded = false;
+  int FError = Z_OK;
+  std::vector<uint8_t> FRows;
+};
 
 inline void SetMaskBit(uint8_t* row, size_t x) { row[x >> 3] |= uint8_t(0x80 >> (x & 7)); }
 
@@ -722,7 +915,7 @@ void TPNGImage::DecodeImage(const TChunkIDAT& idat)
 
   TPixelFormat format;
   int outBits;
-  if (type == 2 || type == 6) {
+  if (type == 2 || type == 6 || DirectColor) {
     format = TPixelFormat::pf24bit;
     outBits = 24;
   } else if (depth == 1) {
@@ -783,6 +976,14 @@ void TPNGImage::DecodeImage(const TChunkIDAT& idat)
     if (palette.Entries.size() < full)
       palette.Entries.resize(full, TRGBQuad{0, 0, 0, 0});
   }
+  std::array<uint32_t, 256> colours{};
+  if (outBits == 24 && type != 2 && type != 6) {
+    for (size_t i = 0; i < palette.Entries.size(); ++i) {
+      const TRGBQuad& e = palette.Entries[i];
+      colours[i] = uint32_t(e.rgbRed) << 16 | uint32_t(e.rgbGreen) << 8 | e.rgbBlue;
+    }
+    dec.Colours = colours.data();
+  }
 
   // Transparency chunk.
   auto* trns = FChunks->FindChunk<TChunkTRNS>();
@@ -822,59 +1023,39 @@ void TPNGImage::DecodeImage(const TChunkIDAT& idat)
   const bool interlaced = ihdr->InterlaceMethod() == 1;
   Interlaced = interlaced;
 
-  TViewStream source(idat.Data.data(), idat.Data.size());
-  TZDecompressionStream z(source);
+  TRowReader reader(idat.Data.data(), idat.Data.size());
   const size_t maxRow = (size_t(width) * pixelBits + 7) / 8;
-  // Each buffer holds the filter byte and then the row.
-  std::vector<uint8_t> bufA(maxRow + 1, 0), bufB(maxRow + 1, 0);
-  std::vector<uint8_t> converted(interlaced ? BytesPerScanline(width, outBits) + 4 : 0);
-  uint8_t* cur = bufA.data() + 1;
-  uint8_t* prev = bufB.data() + 1;
-
-  auto readRow = [&](size_t rowBytes) {
-    if (z.Read(cur - 1, rowBytes + 1) != rowBytes + 1)
-      Fail(EPNGTruncatedText);
-  };
-
   if (!interlaced) {
-    const size_t rowBytes = maxRow;
-    for (int32_t y = 0; y < height; ++y) {
-      readRow(rowBytes);
-      uint8_t filter = cur[-1];
-      Unfilter(filter, cur, prev, rowBytes, bpp);
-      dec.CheckIndices(cur, size_t(width));
-      dec.Convert(cur, ScanLine(y), size_t(width));
+    reader.ReadPass(maxRow, size_t(height), bpp, [&](size_t y, const uint8_t* row) {
+      dec.CheckIndices(row, size_t(width));
+      dec.Convert(row, ScanLine(int32_t(y)), size_t(width));
       if (mask) {
-        uint8_t* mrow = mask->ScanLine(y);
+        uint8_t* mrow = mask->ScanLine(int32_t(y));
         for (size_t x = 0; x < size_t(width); ++x)
-          if (dec.Transparent(cur, x))
+          if (dec.Transparent(row, x))
             SetMaskBit(mrow, x);
       }
-      std::swap(cur, prev);
-    }
+    });
   } else {
+    std::vector<uint8_t> converted(BytesPerScanline(width, outBits) + 4);
     for (const TPassInfo& pass : Adam7) {
       if (pass.ColStart >= width || pass.RowStart >= height)
         continue;   // empty passes have no rows in the data
       const size_t pw = size_t(width - pass.ColStart + pass.ColStep - 1) / size_t(pass.ColStep);
+      const size_t rows = size_t(height - pass.RowStart + pass.RowStep - 1) / size_t(pass.RowStep);
       const size_t rowBytes = (pw * pixelBits + 7) / 8;
-      std::fill(prev, prev + rowBytes, 0);
-      for (int32_t y = pass.RowStart; y < height; y += pass.RowStep) {
-        readRow(rowBytes);
-        uint8_t filter = cur[-1];
-        Unfilter(filter, cur, prev, rowBytes, bpp);
-        dec.CheckIndices(cur, pw);
-        dec.Convert(cur, converted.data(), pw);
-        uint8_t* out = ScanLine(y);
-        uint8_t* mrow = mask ? mask->ScanLine(y) : nullptr;
-        for (size_t i = 0; i < pw; ++i) {
-          size_t x = size_t(pass.ColStart) + i * size_t(pass.ColStep);
-          CopyPixel(converted.data(), i, out, x, outBits);
-          if (mrow && dec.Transparent(cur, i))
-            SetMaskBit(mrow, x);
+      reader.ReadPass(rowBytes, rows, bpp, [&](size_t k, const uint8_t* row) {
+        const int32_t y = pass.RowStart + int32_t(k) * pass.RowStep;
+        dec.CheckIndices(row, pw);
+        dec.Convert(row, converted.data(), pw);
+        Scatter(converted.data(), ScanLine(y), size_t(pass.ColStart), size_t(pass.ColStep), pw, outBits);
+        if (mask) {
+          uint8_t* mrow = mask->ScanLine(y);
+          for (size_t i = 0; i < pw; ++i)
+            if (dec.Transparent(row, i))
+              SetMaskBit(mrow, size_t(pass.ColStart) + i * size_t(pass.ColStep));
         }
-        std::swap(cur, prev);
-      }
+      });
     }
   }
   Changed();

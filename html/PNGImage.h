@@ -207,6 +207,9 @@ public:
   const TChunkList& Chunks() const { return *FChunks; }
   uint8_t Filters = FILTERNONE | FILTERSUB | FILTERAVERAGE | FILTERPAETH;
   bool Interlaced = false;
+  // Set before loading: palette and grey pictures are read straight into 24-bit pixels (the
+  // colours their palette gives them) rather than an indexed bitmap, as a screen wants them.
+  bool DirectColor = false;
 
   // The RGB value of the tRNS chunk of a colour-type-2 image; raises for other colour types.
   TColor GetTRNSColor() const;

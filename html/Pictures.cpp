@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "html/Dither.h"
 #include "html/PNGImage.h"
@@ -228,6 +229,9 @@ std::unique_ptr<TBitmap> LoadImageFromStream(TByteStream* stream, TTransparency&
   } else if (type == itPNG) {
     const bool honoured = PngHasTransparency(*stream);
     TPNGImage png;
+    // A screen of more than 256 colours takes every picture as 24-bit pixels: palette and grey
+    // pictures are read straight into them, not into an indexed bitmap converted afterwards.
+    png.DirectColor = ColorBits() > 8;
     png.LoadFromStream(*stream);
     // The mask follows the transparency chunk pixel by pixel (alpha table or exact RGB).
     if (honoured && png.TransparencyMask()) {
@@ -246,16 +250,18 @@ std::unique_ptr<TBitmap> LoadImageFromStream(TByteStream* stream, TTransparency&
     // they are.
     auto made = std::make_unique<TBitmap>(result->Width(), result->Height(), TPixelFormat::pf24bit);
     made->SetPalette(CopyPalette(ThePalette()));
+    std::vector<uint32_t> line(size_t(result->Width()));
     for (int32_t y = 0; y < result->Height(); ++y) {
       const uint8_t* m = pngMask->ScanLine(y);
       uint8_t* out = made->ScanLine(y);
+      result->ReadRow(y, 0, result->Width(), line.data());
       for (int32_t x = 0; x < result->Width(); ++x) {
         if ((m[x >> 3] >> (7 - (x & 7))) & 1)
           continue;
-        TColor c = result->GetPixel(x, y);
-        out[3 * x] = uint8_t(GetBValue(c));
-        out[3 * x + 1] = uint8_t(GetGValue(c));
-        out[3 * x + 2] = uint8_t(GetRValue(c));
+        const uint32_t c = line[size_t(x)];   // 0x00RRGGBB
+        out[3 * x] = uint8_t(c);
+        out[3 * x + 1] = uint8_t(c >> 8);
+        out[3 * x + 2] = uint8_t(c >> 16);
       }
     }
     made->Changed();

@@ -351,6 +351,43 @@ void TBitmap::ReadRow(int32_t y, int32_t x0, int32_t count, uint32_t* out) const
   }
 }
 
+// Row of Width indices (1, 4 or 8 bits, most significant first) as pixels of 3 or 4 bytes,
+// B-G-R(-0), through the colours in Lut.
+static void ExpandIndexedRow(const uint8_t* from, uint8_t* to, int32_t width, int bits, const uint32_t (&lut)[256],
+                             int bytes)
+{
+  if (width <= 0)
+    return;
+  const size_t w = size_t(width);
+  auto index = [&](size_t x) -> uint8_t {
+    if (bits == 8)
+      return from[x];
+    if (bits == 4)
+      return (x & 1) ? (from[x >> 1] & 0x0F) : (from[x >> 1] >> 4);
+    return (from[x >> 3] >> (7 - (x & 7))) & 1;
+  };
+  if (bytes == 4) {
+    uint32_t* out = reinterpret_cast<uint32_t*>(to);   // rows start on four-byte bounds
+    if (bits == 8)
+      for (size_t x = 0; x < w; ++x)
+        out[x] = lut[from[x]];
+    else
+      for (size_t x = 0; x < w; ++x)
+        out[x] = lut[index(x)];
+    return;
+  }
+  // Four bytes written per pixel, each overlapping the next pixel's first byte, all but the
+  // last: a row may end exactly at the end of the pixels.
+  size_t x = 0;
+  if (bits == 8)
+    for (; x + 1 < w; ++x)
+      std::memcpy(to + 3 * x, &lut[from[x]], 4);
+  else
+    for (; x + 1 < w; ++x)
+      std::memcpy(to + 3 * x, &lut[index(x)], 4);
+  std::memcpy(to + 3 * x, &lut[index(x)], 3);
+}
+
 void TBitmap::SetPixelFormat(TPixelFormat format)
 {
   if (format == FFormat)
@@ -368,6 +405,16 @@ void TBitmap::SetPixelFormat(TPixelFormat format)
     FPalette.Entries.clear();
   }
   if (format == TPixelFormat::pf24bit || format == TPixelFormat::pf32bit || format == TPixelFormat::pfDevice) {
+    const int oldBits = old.BitsPerPixel();
+    if (oldBits <= 8 && oldBits > 0) {
+      // Indexed to direct colour: each index looked up once in the entries' colours.
+      uint32_t lut[256];
+      EntryColours(old, lut);
+      for (int32_t y = 0; y < FHeight; ++y)
+        ExpandIndexedRow(old.ScanLine(y), ScanLine(y), FWidth, oldBits, lut, format == TPixelFormat::pf24bit ? 3 : 4);
+      ++FGeneration;
+      return;
+    }
     // Direct colour: whole rows at a time.
     std::vector<uint32_t> line(static_cast<size_t>(FWidth));
     for (int32_t y = 0; y < FHeight; ++y) {

@@ -230,6 +230,68 @@ TEST(ImageLoad, PalettePngMaskFollowsTheAlphaTable)
   }
 }
 
+// A palette or grey PNG loaded for a 24-bit screen is read straight into 24-bit pixels: the
+// colours must be those of the indexed picture the decoder gives on its own, at every depth,
+// interlaced or not, with a gamma, and for widths whose rows end right after the last pixel.
+TEST(ImageLoad, PaletteAndGreyPngsLoadAsTheirIndexedColours)
+{
+  std::vector<uint8_t> plte;
+  for (int i = 0; i < 256; ++i)
+    plte.insert(plte.end(), {uint8_t(i * 7), uint8_t(255 - i), uint8_t(i * 3 + 1)});
+  const std::pair<int, int> kinds[] = {{3, 1}, {3, 2}, {3, 4},  {3, 8}, {0, 1}, {0, 2},
+                                       {0, 4}, {0, 8}, {0, 16}, {4, 8}, {4, 16}};
+  for (auto [type, depth] : kinds)
+    for (bool interlace : {false, true})
+      for (uint32_t w : {8u, 13u}) {
+        RawImage img = RandomImage(w, 9, type, depth, 11 + w);
+        std::vector<Chunk> chunks;
+        if (interlace)
+          chunks.push_back({"gAMA", {0, 0, 0xAF, 0xC8}});   // 0.45
+        if (type == 3)
+          chunks.push_back({"PLTE", std::vector<uint8_t>(plte.begin(), plte.begin() + 3 * (1 << depth))});
+        const auto file = MakePng(img, interlace, -1, chunks);
+        TPNGImage png;
+        TByteStream s(file);
+        png.LoadFromStream(s);
+        TTransparency t = NotTransp;
+        std::unique_ptr<TBitmap> mask;
+        auto b = Load(file, t, mask);
+        ASSERT_TRUE(b);
+        ASSERT_EQ(b->PixelFormat(), TPixelFormat::pf24bit);
+        ASSERT_EQ(b->Width(), png.Width());
+        int bad = 0;
+        for (int32_t y = 0; y < png.Height(); ++y)
+          for (int32_t x = 0; x < png.Width(); ++x)
+            if (b->GetPixel(x, y) != png.GetPixel(x, y) && ++bad < 3)
+              ADD_FAILURE() << "type " << type << " depth " << depth << " interlace " << interlace << " width " << w
+                            << " pixel " << x << "," << y;
+      }
+}
+
+// Indexed bitmaps of every depth made direct colour keep each pixel's colour.
+TEST(ImageLoad, IndexedBitmapsBecomeDirectColourPixelForPixel)
+{
+  for (TPixelFormat from : {TPixelFormat::pf1bit, TPixelFormat::pf4bit, TPixelFormat::pf8bit})
+    for (TPixelFormat to : {TPixelFormat::pf24bit, TPixelFormat::pf32bit})
+      for (int32_t w : {4, 8, 13}) {
+        TBitmap b(w, 5, from);
+        TPalette p;
+        const int entries = from == TPixelFormat::pf1bit ? 2 : from == TPixelFormat::pf4bit ? 16 : 200;
+        for (int i = 0; i < entries; ++i)   // 8-bit indices also point past the palette
+          p.Entries.push_back(TRGBQuad{uint8_t(i * 5), uint8_t(255 - i), uint8_t(i * 11), 0});
+        b.SetPalette(p);
+        Rng rng{uint32_t(w)};
+        for (int32_t y = 0; y < b.Height(); ++y)
+          for (size_t k = 0; k < b.Stride(); ++k)
+            b.ScanLine(y)[k] = uint8_t(rng.Next());
+        TBitmap c = b;
+        c.SetPixelFormat(to);
+        for (int32_t y = 0; y < b.Height(); ++y)
+          for (int32_t x = 0; x < w; ++x)
+            EXPECT_EQ(c.GetPixel(x, y), b.GetPixel(x, y)) << int(from) << " " << int(to) << " " << w;
+      }
+}
+
 TEST(ImageLoad, PngMasksOnlyForPaletteAndRgb)
 {
   for (int type : {0, 4, 6, 2}) {
