@@ -10,6 +10,7 @@
 #include "platform/Forms.h"
 #include "platform/Graphics.h"
 #include "platform/StdCtrls.h"
+#include "tests/TestWait.h"
 
 namespace {
 
@@ -214,11 +215,15 @@ TEST(BitmapRows, AHighDensityPictureDrawnOnAWindowCoversItsLogicalArea)
     box->Canvas().Draw(170, 90, picture);
   };
   form.Show();
-  for (int i = 0; i < 20; ++i)
-    Application->ProcessMessages();
+  // The window reaches the screen in the display server's own time: read it back once the
+  // painted page shows there.
   TBitmap shot;
-  box->CaptureScreen(shot);
-  ASSERT_FALSE(shot.Empty());
+  auto showsPage = [&] {
+    Application->ProcessMessages();
+    box->CaptureScreen(shot);
+    return !shot.Empty() && (shot.GetPixel(2, 2) & 0xFFFFFF) == clWhite;
+  };
+  ASSERT_TRUE(testwait::WaitUntil(showsPage, 5000));
   const double k = shot.Width() / 200.0;   // the screen's pixels per logical pixel
   // The middle of a logical pixel, so fractional ratios read inside it.
   auto at = [&](int x, int y) { return shot.GetPixel(int((x + 0.5) * k), int((y + 0.5) * k)) & 0xFFFFFF; };
