@@ -276,41 +276,39 @@ void THTMLViewer::PanelPaint(TCanvas& Canvas)
   box.Bottom = std::min(box.Bottom, PanelHeight());
   if (box.IsEmpty())
     return;
-  // On a high-density screen the picture has the screen's pixels: text and lines are drawn
-  // at its resolution while the layout stays in logical pixels.
-  const double ratio = FPaintPanel->DevicePixelRatio();
-  if (ratio != 1) {
-    // At fractional ratios a box whose edges fall between device pixels would leave seams
-    // between strips: widen it to edges that are whole device pixels.
-    int32_t step = 1;
-    while (step < 8 && std::abs(step * ratio - std::round(step * ratio)) > 1e-6)
-      ++step;
-    box.Left -= box.Left % step;
-    box.Top -= box.Top % step;
-    box.Right = std::min(PanelWidth(), (box.Right + step - 1) / step * step);
-    box.Bottom = std::min(PanelHeight(), (box.Bottom + step - 1) / step * step);
+  TColor back = FSectionList->Background;
+  if ((back & 0xFF000000) == PalRelative)
+    back &= 0x00FFFFFF;   // palette-relative values are for 8-bit screens
+  // On a high-density screen the window's own picture, already double-buffered at the
+  // screen's pixels, takes the page directly: text and lines at its resolution while the
+  // layout stays in logical pixels, and no copy of the whole pane at four times the pixels.
+  // The window clips to whole device pixels, so strips meet without seams at any scale.
+  if (FPaintPanel->DevicePixelRatio() != 1) {
+    FPaintBuffer.reset();
+    const int s = Canvas.SaveDC();
+    Canvas.IntersectClipRect(box.Left, box.Top, box.Right, box.Bottom);
+    Canvas.FillRect(box, back);
+    DrawBackground(Canvas, box);
+    PaintDocument(Canvas, box);
+    Canvas.RestoreDC(s);
+    return;
   }
   // One picture the size of the panel serves every paint; a strip uses its top-left part.
   if (!FPaintBuffer)
     FPaintBuffer = std::make_unique<TBitmap>();
   TBitmap& buffer = *FPaintBuffer;
   try {
-    FitScreenBuffer(buffer, PanelWidth(), PanelHeight(), ratio);
+    FitScreenBuffer(buffer, PanelWidth(), PanelHeight(), 1);
   } catch (const std::bad_alloc&) {
     throw EOutOfResources("Out of Resources");
   }
   TCanvas& bc = buffer.Canvas();
   bc.SetWindowOrgEx(box.Left, box.Top);
-  TColor back = FSectionList->Background;
-  if ((back & 0xFF000000) == PalRelative)
-    back &= 0x00FFFFFF;   // palette-relative values are for 8-bit screens
   bc.FillRect(box, back);
   DrawBackground(bc, box);
   PaintDocument(bc, box);
   bc.SetWindowOrgEx(0, 0);
-  Canvas.StretchBlt(box.Left, box.Top, box.Width(), box.Height(), buffer, 0, 0,
-                    std::min(buffer.Width(), int32_t(std::lround(box.Width() * ratio))),
-                    std::min(buffer.Height(), int32_t(std::lround(box.Height() * ratio))), SRCCOPY);
+  Canvas.BitBlt(box.Left, box.Top, box.Width(), box.Height(), buffer, 0, 0, SRCCOPY);
 }
 
 void THTMLViewer::RefreshBorder()
