@@ -613,6 +613,11 @@ public:
   TPainterDevice(QPainter& p, const TRect& area, Integer logPixels, bool printer)
       : FPainter(p), FArea(area), FLogPixels(logPixels), FPrinter(printer)
   {}
+  ~TPainterDevice() override
+  {
+    if (FClipSet && FPainter.isActive())
+      FPainter.restore();
+  }
   TRect DeviceRect() const override { return FArea; }
   Integer LogPixels() const override { return FLogPixels; }
   Integer BitsPerPixel() const override { return 24; }
@@ -621,14 +626,35 @@ public:
 protected:
   void Paint(const TRegion* clip, const TRect&, const std::function<void(QPainter&)>& f) override
   {
+    if (FPrinter) {
+      FPainter.save();
+      ApplyClip(FPainter, clip);
+      f(FPainter);
+      FPainter.restore();
+      return;
+    }
+    // A window's paint sets its clip once and draws many small pieces through it (a scroll
+    // bar's thumb, a page's text runs): the clip is handed to the painter only when it
+    // changes, in a saved state of its own that the drawing's save and restore leave alone.
+    if (!clip ? FClipSet : !FClipSet || !(FClip == *clip)) {
+      if (FClipSet)
+        FPainter.restore();
+      FClipSet = clip != nullptr;
+      if (clip) {
+        FPainter.save();
+        ApplyClip(FPainter, clip);
+        FClip = *clip;
+      }
+    }
     FPainter.save();
-    ApplyClip(FPainter, clip);
     f(FPainter);
     FPainter.restore();
   }
 
 private:
   QPainter& FPainter;
+  bool FClipSet = false;
+  TRegion FClip;
   TRect FArea;
   Integer FLogPixels;
   bool FPrinter;

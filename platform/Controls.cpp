@@ -1190,7 +1190,10 @@ void TControl::RenderTo(TBitmap& bitmap)
 double TControl::DevicePixelRatio() const
 {
   auto* w = WidgetOf(const_cast<TControl*>(this));
-  return w ? w->devicePixelRatioF() : 1.0;
+  if (w)
+    return w->devicePixelRatioF();
+  // Not on screen yet (a popup about to slide in): the screens' ratio.
+  return qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
 }
 
 void TControl::CaptureScreen(TBitmap& bitmap)
