@@ -21,6 +21,7 @@
 #include <QHideEvent>
 #include <QWheelEvent>
 #include <QWidget>
+#include <xcb/xcb.h>
 
 #include <algorithm>
 #include <cmath>
@@ -1046,6 +1047,11 @@ void TControl::ScrollContents(Integer dx, Integer dy)
     w->scroll(dx, dy);
   else
     w->scroll(dx, dy, QRect(nc.X, nc.Y, ClientWidth(), ClientHeight()));
+  // The display server starts moving the pixels now, while the caller may already draw the
+  // strip that comes uncovered, instead of at the next paint.
+  if (auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr)
+    if (xcb_connection_t* c = x11->connection())
+      xcb_flush(c);
 }
 
 void TControl::Update()
