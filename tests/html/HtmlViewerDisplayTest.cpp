@@ -467,11 +467,19 @@ TEST_F(HtmlViewerTest, ScrollingMovesThePictureOnScreenAndPaintsTheUncoveredStri
     SCOPED_TRACE(step);
     scrollBy(step);
     settle();
-    TBitmap scrolled, full;
+    TBitmap scrolled, full, bar, barFull;
     pane->CaptureScreen(scrolled);
+    Viewer->VScrollBar()->CaptureScreen(bar);
     pane->Invalidate();
+    Viewer->VScrollBar()->Invalidate();
     settle();
     pane->CaptureScreen(full);
+    // The scroll bar repaints only its thumb's old and new place: the same picture.
+    Viewer->VScrollBar()->CaptureScreen(barFull);
+    ASSERT_FALSE(bar.Empty());
+    for (int32_t y = 0; y < bar.Height(); ++y)
+      for (int32_t x = 0; x < bar.Width(); ++x)
+        ASSERT_EQ(bar.GetPixel(x, y), barFull.GetPixel(x, y)) << x << "," << y;
     ASSERT_EQ(scrolled.Width(), full.Width());
     ASSERT_EQ(scrolled.Height(), full.Height());
     int differ = 0, moved = 0;
