@@ -461,6 +461,13 @@ private:
   bool FBackgroundFixed = false;
   // The paint panel's off-screen picture, kept between paints at the panel's size.
   std::unique_ptr<TBitmap> FPaintBuffer;
+  // The strip a line scroll uncovered, already drawn into the buffer's top-left corner
+  // at this vertical position, while the display server moves the rest.
+  TRect FPreparedStrip{};
+  int32_t FPreparedY = -1;
+  bool FPrepared = false;
+  void RenderBuffer(const TRect& Box);
+  void PrepareStrip(int32_t Dy);
   bool FInLayout = false;
   int32_t FPanY = 0;
   std::string FTitleAttr;

@@ -26,6 +26,10 @@ bool IsWordChar(char16_t C)
 
 TCursor ScreenCursor(int Index) { return static_cast<TCursor>(Index); }
 
+// The page's background colour as the screen takes it: palette-relative values are for
+// 8-bit screens.
+TColor ScreenBackground(TColor Back) { return (Back & 0xFF000000) == PalRelative ? Back & 0x00FFFFFF : Back; }
+
 }   // namespace
 
 // ---- layout and scroll bars ----
@@ -133,10 +137,30 @@ void THTMLViewer::ScrollTo(int32_t Y)
   FSectionList->SetYOffset(Y);
   // Over a background that scrolls with the page the window's picture moves along and only
   // the uncovered strip is painted; a fixed background needs the whole panel again.
-  if (FPaintPanel && Y != old && !FBackgroundFixed && std::abs(Y - old) < PanelHeight())
+  if (FPaintPanel && Y != old && !FBackgroundFixed && std::abs(Y - old) < PanelHeight()) {
     FPaintPanel->ScrollContents(0, old - Y);
-  else
+    PrepareStrip(old - Y);
+  } else
     InvalidatePaintPanel();
+}
+
+void THTMLViewer::PrepareStrip(int32_t Dy)
+{
+  FPrepared = false;
+  // The buffer is drawn into only at the screen's own resolution; on a high-density
+  // screen the window's picture takes the page directly.
+  if (!FPaintBuffer || FInLayout || FProcessing || !Showing() || FPaintPanel->DevicePixelRatio() != 1)
+    return;
+  const int32_t h = PanelHeight();
+  const TRect strip = Dy < 0 ? Rect(0, h + Dy, PanelWidth(), h) : Rect(0, 0, PanelWidth(), Dy);
+  try {
+    RenderBuffer(strip);
+  } catch (const std::exception&) {
+    return;   // the paint draws it again and reports
+  }
+  FPreparedStrip = strip;
+  FPreparedY = FSectionList->YOff;
+  FPrepared = true;
 }
 
 void THTMLViewer::ScrollHorzTo(int32_t X)
@@ -246,12 +270,14 @@ bool THTMLViewer::PanelMouseWheel(TShiftState Shift, int32_t Delta)
 
 void THTMLViewer::InvalidatePaintPanel()
 {
+  FPrepared = false;
   if (FPaintPanel)
     FPaintPanel->Invalidate();
 }
 
 void THTMLViewer::InvalidatePaintRect(const TRect& R)
 {
+  FPrepared = false;
   if (FPaintPanel)
     FPaintPanel->InvalidateRect(R);
 }
@@ -276,41 +302,47 @@ void THTMLViewer::PanelPaint(TCanvas& Canvas)
   box.Bottom = std::min(box.Bottom, PanelHeight());
   if (box.IsEmpty())
     return;
-  // On a high-density screen the picture has the screen's pixels: text and lines are drawn
-  // at its resolution while the layout stays in logical pixels.
-  const double ratio = FPaintPanel->DevicePixelRatio();
-  if (ratio != 1) {
-    // At fractional ratios a box whose edges fall between device pixels would leave seams
-    // between strips: widen it to edges that are whole device pixels.
-    int32_t step = 1;
-    while (step < 8 && std::abs(step * ratio - std::round(step * ratio)) > 1e-6)
-      ++step;
-    box.Left -= box.Left % step;
-    box.Top -= box.Top % step;
-    box.Right = std::min(PanelWidth(), (box.Right + step - 1) / step * step);
-    box.Bottom = std::min(PanelHeight(), (box.Bottom + step - 1) / step * step);
+  // On a high-density screen the window's own picture, already double-buffered at the
+  // screen's pixels, takes the page directly: text and lines at its resolution while the
+  // layout stays in logical pixels, and no copy of the whole pane at four times the pixels.
+  // The window clips to whole device pixels, so strips meet without seams at any scale.
+  if (FPaintPanel->DevicePixelRatio() != 1) {
+    FPaintBuffer.reset();
+    const int s = Canvas.SaveDC();
+    Canvas.IntersectClipRect(box.Left, box.Top, box.Right, box.Bottom);
+    Canvas.FillRect(box, ScreenBackground(FSectionList->Background));
+    DrawBackground(Canvas, box);
+    PaintDocument(Canvas, box);
+    Canvas.RestoreDC(s);
+    return;
   }
+  // A line scroll drew the uncovered strip already (see ScrollTo); anything else is drawn now.
+  const TRect& p = FPreparedStrip;
+  const bool ready = FPrepared && FPreparedY == FSectionList->YOff && p.Left == box.Left && p.Top == box.Top
+                     && p.Right == box.Right && p.Bottom == box.Bottom;
+  FPrepared = false;
+  if (!ready)
+    RenderBuffer(box);
+  Canvas.BitBlt(box.Left, box.Top, box.Width(), box.Height(), *FPaintBuffer, 0, 0, SRCCOPY);
+}
+
+void THTMLViewer::RenderBuffer(const TRect& box)
+{
   // One picture the size of the panel serves every paint; a strip uses its top-left part.
   if (!FPaintBuffer)
     FPaintBuffer = std::make_unique<TBitmap>();
   TBitmap& buffer = *FPaintBuffer;
   try {
-    FitScreenBuffer(buffer, PanelWidth(), PanelHeight(), ratio);
+    FitScreenBuffer(buffer, PanelWidth(), PanelHeight(), 1);
   } catch (const std::bad_alloc&) {
     throw EOutOfResources("Out of Resources");
   }
   TCanvas& bc = buffer.Canvas();
   bc.SetWindowOrgEx(box.Left, box.Top);
-  TColor back = FSectionList->Background;
-  if ((back & 0xFF000000) == PalRelative)
-    back &= 0x00FFFFFF;   // palette-relative values are for 8-bit screens
-  bc.FillRect(box, back);
+  bc.FillRect(box, ScreenBackground(FSectionList->Background));
   DrawBackground(bc, box);
   PaintDocument(bc, box);
   bc.SetWindowOrgEx(0, 0);
-  Canvas.StretchBlt(box.Left, box.Top, box.Width(), box.Height(), buffer, 0, 0,
-                    std::min(buffer.Width(), int32_t(std::lround(box.Width() * ratio))),
-                    std::min(buffer.Height(), int32_t(std::lround(box.Height() * ratio))), SRCCOPY);
 }
 
 void THTMLViewer::RefreshBorder()

@@ -613,22 +613,64 @@ public:
   TPainterDevice(QPainter& p, const TRect& area, Integer logPixels, bool printer)
       : FPainter(p), FArea(area), FLogPixels(logPixels), FPrinter(printer)
   {}
+  ~TPainterDevice() override
+  {
+    if (FClipSet && FPainter.isActive())
+      FPainter.restore();
+  }
   TRect DeviceRect() const override { return FArea; }
   Integer LogPixels() const override { return FLogPixels; }
   Integer BitsPerPixel() const override { return 24; }
   bool IsPrinter() const override { return FPrinter; }
 
+  // A plain fill changes nothing in the painter but the pixels: no state to save.
+  void FillSolid(const TRect& r, TColor color, const TRegion* clip) override
+  {
+    if (FPrinter) {
+      TQtDevice::FillSolid(r, color, clip);
+      return;
+    }
+    UseClip(clip);
+    FPainter.fillRect(QRect(r.Left, r.Top, r.Width(), r.Height()), ToQColor(color));
+  }
+
 protected:
   void Paint(const TRegion* clip, const TRect&, const std::function<void(QPainter&)>& f) override
   {
+    if (FPrinter) {
+      FPainter.save();
+      ApplyClip(FPainter, clip);
+      f(FPainter);
+      FPainter.restore();
+      return;
+    }
+    UseClip(clip);
     FPainter.save();
-    ApplyClip(FPainter, clip);
     f(FPainter);
     FPainter.restore();
   }
 
 private:
+  // A window's paint sets its clip once and draws many small pieces through it (a scroll
+  // bar's thumb, a page's text runs): the clip is handed to the painter only when it
+  // changes, in a saved state of its own that each drawing's save and restore leave alone.
+  void UseClip(const TRegion* clip)
+  {
+    if (clip ? FClipSet && FClip == *clip : !FClipSet)
+      return;
+    if (FClipSet)
+      FPainter.restore();
+    FClipSet = clip != nullptr;
+    if (clip) {
+      FPainter.save();
+      ApplyClip(FPainter, clip);
+      FClip = *clip;
+    }
+  }
+
   QPainter& FPainter;
+  bool FClipSet = false;
+  TRegion FClip;
   TRect FArea;
   Integer FLogPixels;
   bool FPrinter;

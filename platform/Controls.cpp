@@ -21,6 +21,7 @@
 #include <QHideEvent>
 #include <QWheelEvent>
 #include <QWidget>
+#include <xcb/xcb.h>
 
 #include <algorithm>
 #include <cmath>
@@ -1058,6 +1059,11 @@ void TControl::ScrollContents(Integer dx, Integer dy)
     w->scroll(dx, dy);
   else
     w->scroll(dx, dy, QRect(nc.X, nc.Y, ClientWidth(), ClientHeight()));
+  // The display server starts moving the pixels now, while the caller may already draw the
+  // strip that comes uncovered, instead of at the next paint.
+  if (auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr)
+    if (xcb_connection_t* c = x11->connection())
+      xcb_flush(c);
 }
 
 void TControl::Update()
@@ -1202,7 +1208,10 @@ void TControl::RenderTo(TBitmap& bitmap)
 double TControl::DevicePixelRatio() const
 {
   auto* w = WidgetOf(const_cast<TControl*>(this));
-  return w ? w->devicePixelRatioF() : 1.0;
+  if (w)
+    return w->devicePixelRatioF();
+  // Not on screen yet (a popup about to slide in): the screens' ratio.
+  return qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
 }
 
 void TControl::CaptureScreen(TBitmap& bitmap)

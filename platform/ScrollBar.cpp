@@ -11,6 +11,7 @@ constexpr int32_t MinThumb = 8;
 TScrollBar::TScrollBar(TScrollBarKind AKind) : FKind(AKind)
 {
   SetColor(clScrollBar);
+  SetControlStyle(ControlStyle() | csOpaque);   // Paint covers every pixel
   SetBounds(0, 0, AKind == sbVertical ? 16 : 100, AKind == sbVertical ? 100 : 16);
 }
 
@@ -18,11 +19,24 @@ int32_t TScrollBar::MaxPosition() const { return std::max(FMin, FMax - std::max(
 
 void TScrollBar::SetParams(int32_t APosition, int32_t AMin, int32_t AMax, int32_t APageSize)
 {
+  const int32_t oldMin = FMin, oldMax = FMax, oldPage = FPageSize, oldPosition = FPosition;
+  const TRect before = ThumbRect();
   FMin = AMin;
   FMax = std::max(AMax, AMin);
   FPageSize = std::max(APageSize, 0);
   FPosition = std::clamp(APosition, FMin, MaxPosition());
-  Invalidate();
+  if (FMin != oldMin || FMax != oldMax || FPageSize != oldPage) {
+    Invalidate();
+  } else if (FPosition != oldPosition) {
+    // A line scroll moves the thumb a few pixels: only where it was and where it is now
+    // change, not the arrows.
+    const TRect after = ThumbRect();
+    if (before.Left != after.Left || before.Top != after.Top || before.Right != after.Right
+        || before.Bottom != after.Bottom) {
+      InvalidateRect(before);
+      InvalidateRect(after);
+    }
+  }
 }
 
 void TScrollBar::Scroll(TScrollCode Code, int32_t Pos)
@@ -73,8 +87,11 @@ void TScrollBar::Paint()
   TRect b1 = FKind == sbVertical ? Rect(0, 0, t, t) : Rect(0, 0, t, t);
   TRect b2 = FKind == sbVertical ? Rect(0, len - t, t, len) : Rect(len - t, 0, len, t);
   const TColor arrow = Enabled() ? clBtnText : clGrayText;
+  const TRect clip = c.ClipRect();
   for (int i = 0; i < 2; ++i) {
     TRect r = i == 0 ? b1 : b2;
+    if (r.Right <= clip.Left || clip.Right <= r.Left || r.Bottom <= clip.Top || clip.Bottom <= r.Top)
+      continue;   // a thumb move repaints only the track
     c.FillRect(r, clBtnFace);
     c.DrawEdge(r, EDGE_RAISED, BF_RECT);
     const int32_t cx = (r.Left + r.Right) / 2, cy = (r.Top + r.Bottom) / 2;

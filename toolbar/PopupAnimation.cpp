@@ -119,7 +119,9 @@ void StartAnimation(TControl* Wnd, Integer Time, bool Blend, Byte Direction)
   TRect cr = Wnd->ClientRect();
   a.ScreenClientRect = {o.X, o.Y, o.X + cr.Width(), o.Y + cr.Height()};
   a.Size = {Wnd->Width(), Wnd->Height()};
-  a.Image = std::make_unique<TBitmap>(std::max(1, a.Size.cx), std::max(1, a.Size.cy), TPixelFormat::pf24bit);
+  // The picture has the screen's pixels, so the sliding window is as sharp as the still one.
+  a.Image = std::make_unique<TBitmap>();
+  FitScreenBuffer(*a.Image, std::max(1, a.Size.cx), std::max(1, a.Size.cy), Wnd->DevicePixelRatio());
   a.Wnd->PaintTo(a.Image->Canvas(), 0, 0);
   a.Step = 0;
   QueryPerformanceFrequency(a.Frequency);

@@ -450,15 +450,36 @@ TEST_F(HtmlViewerTest, ScrollingMovesThePictureOnScreenAndPaintsTheUncoveredStri
   TBitmap before;
   pane->CaptureScreen(before);
   ASSERT_FALSE(before.Empty());
-  for (int step : {16, 40, -16, 120, -56, 250, -250, 3, 1000}) {
-    SCOPED_TRACE(step);
+  // A step is one scroll; a step of two scrolls before one paint, and a step followed by a
+  // new page colour before the paint, must not show the strip the first scroll drew ahead.
+  auto scrollBy = [&](int step) {
+    if (step == 1001 || step == 1002) {
+      Viewer->SetVScrollBarPosition(Viewer->VScrollBarPosition() - 40);
+      if (step == 1001)
+        Viewer->SetVScrollBarPosition(Viewer->VScrollBarPosition() - 24);
+      else
+        Viewer->SetDefBackground(clYellow);
+      return;
+    }
     Viewer->SetVScrollBarPosition(Viewer->VScrollBarPosition() + step);
+  };
+  for (int step : {16, 40, -16, 120, -56, 250, -250, 3, 1000, 1001, 1002}) {
+    SCOPED_TRACE(step);
+    scrollBy(step);
     settle();
-    TBitmap scrolled, full;
+    TBitmap scrolled, full, bar, barFull;
     pane->CaptureScreen(scrolled);
+    Viewer->VScrollBar()->CaptureScreen(bar);
     pane->Invalidate();
+    Viewer->VScrollBar()->Invalidate();
     settle();
     pane->CaptureScreen(full);
+    // The scroll bar repaints only its thumb's old and new place: the same picture.
+    Viewer->VScrollBar()->CaptureScreen(barFull);
+    ASSERT_FALSE(bar.Empty());
+    for (int32_t y = 0; y < bar.Height(); ++y)
+      for (int32_t x = 0; x < bar.Width(); ++x)
+        ASSERT_EQ(bar.GetPixel(x, y), barFull.GetPixel(x, y)) << x << "," << y;
     ASSERT_EQ(scrolled.Width(), full.Width());
     ASSERT_EQ(scrolled.Height(), full.Height());
     int differ = 0, moved = 0;

@@ -33,6 +33,7 @@
 #include "shell/TopicTest.h"
 #include "tests/shell/HelpTestSupport.h"
 #include "tests/shell/PictureOutput.h"
+#include "toolbar/PopupAnimation.h"
 
 extern char** environ;
 
@@ -141,7 +142,7 @@ TEST(HighDensity, WindowsDrawnOffScreenHaveTheScreensPixelsAtScaleTwo)
   waitpid(pid, &status, 0);
   ASSERT_TRUE(WIFEXITED(status)) << text;
   EXPECT_EQ(WEXITSTATUS(status), 0) << text;
-  EXPECT_NE(text.find("[  PASSED  ] 4 tests"), std::string::npos) << text;
+  EXPECT_NE(text.find("[  PASSED  ] 5 tests"), std::string::npos) << text;
 }
 
 TEST(HighDensityScreen, CamGraph)
@@ -233,5 +234,37 @@ TEST(HighDensityScreen, HelpWindow)
     ExpectSharp(*w->Viewer->PaintPanel(), "helppage", 0.15);
   }
   SetApplicationHelpFile("");
+  Settle(50);
+}
+
+TEST(HighDensityScreen, PopupSlidesInAtTheScreensPixels)
+{
+  if (!ScaledRun())
+    GTEST_SKIP() << "runs at scale 2, started by HighDensity";
+  TForm popup;
+  popup.SetBounds(40, 40, 260, 120);
+  popup.SetColor(clWindow);
+  auto* label = TComponent::Create<TLabel>(&popup);
+  label->SetParent(&popup);
+  label->SetBounds(8, 8, 240, 40);
+  label->Font().SetSize(14);
+  label->SetCaption("Gear train: driver, idler and driven wheel");
+  StartAnimation(&popup, 150, false, tbadDownward);
+  const TBitmap* image = nullptr;
+  TPoint offset;
+  ASSERT_TRUE(GetAnimationFrame(&popup, image, offset));
+  ASSERT_NE(image, nullptr);
+  // The window's picture, taken as the slide starts, covers it in logical pixels with the
+  // screen's two pixels each way, and its caption is drawn at that resolution.
+  EXPECT_EQ(image->DevicePixelRatio(), 2);
+  EXPECT_EQ(image->LogicalWidth(), popup.Width());
+  EXPECT_EQ(image->Width(), 2 * popup.Width());
+  SaveTestPicture(*image, "highdensity-popupslide.png");
+  const TInk ink = InkBlocks(*image);
+  EXPECT_GT(ink.Blocks, 20) << "no caption in the picture";
+  EXPECT_GE(ink.Share(), 0.15) << ink.Sharp << " of " << ink.Blocks << " ink blocks sharp";
+  EndAnimation(&popup);
+  EXPECT_FALSE(IsAnimating(&popup));
+  popup.Hide();
   Settle(50);
 }
