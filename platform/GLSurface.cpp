@@ -137,7 +137,8 @@ void PrepareGLContext()
 {
   TPreparedContext& p = Prepared();
   QCoreApplication* app = QCoreApplication::instance();
-  if (!app || p.Worker.joinable() || p.Context)
+  // Only where making a context off the GUI thread is known to work: X11 through GLX.
+  if (!app || QGuiApplication::platformName() != QLatin1String("xcb") || p.Worker.joinable() || p.Context)
     return;
   qAddPostRoutine(DiscardPreparedContext);
   QThread* gui = app->thread();
