@@ -140,6 +140,8 @@ void PrepareGLContext()
   // Only where making a context off the GUI thread is known to work: X11 through GLX.
   if (!app || QGuiApplication::platformName() != QLatin1String("xcb") || p.Worker.joinable() || p.Context)
     return;
+  // Loading the driver holds the library loader, and no thread can start until it is done.
+  StartToolkitThreads();
   qAddPostRoutine(DiscardPreparedContext);
   QThread* gui = app->thread();
   p.Worker = std::thread([&p, gui] {
