@@ -2,7 +2,9 @@
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
+#include <QDBusConnection>
 #include <QEvent>
+#include <QImage>
 #include <QMessageBox>
 #include <QObject>
 #include <QTimerEvent>
@@ -15,6 +17,7 @@
 #include <map>
 #include <mutex>
 #include <set>
+#include <thread>
 #include <unordered_map>
 #include <utility>
 
@@ -351,6 +354,20 @@ bool QueryPerformanceFrequency(int64_t& frequency)
 {
   frequency = 1000000000;
   return true;
+}
+
+void StartToolkitThreads()
+{
+  static std::thread bus;
+  if (!QCoreApplication::instance() || bus.joinable())
+    return;
+  // Connecting may start the bus itself; it is long done when the application goes.
+  bus = std::thread([] { QDBusConnection::sessionBus(); });
+  qAddPostRoutine([] { bus.join(); });
+  // A conversion large enough to be shared out to every painting thread.
+  QImage picture(1024, 512, QImage::Format_BGR888);
+  picture.fill(0);
+  (void)picture.convertToFormat(QImage::Format_RGB32);
 }
 
 // ---- the application object ----

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QRawFont>
+#include <QThreadStorage>
 
 #include <algorithm>
 #include <cmath>
@@ -56,8 +57,11 @@ QImage BitmapPartImage(const TBitmap& b, const TRect& part)
                   QImage::Format_BGR888);
   // Converted into a picture kept between calls of the same size: the viewer's buffer is
   // drawn every paint and should not allocate and fault in a new one each time. Whoever
-  // still holds the last one (a printer's record) keeps it, as writing detaches.
-  thread_local QImage scratch;
+  // still holds the last one (a printer's record) keeps it, as writing detaches. (Kept in
+  // the toolkit's per-thread storage: a thread_local's destructor is registered under the
+  // library loader's lock, which a library loading on another thread holds.)
+  static QThreadStorage<QImage> pictures;
+  QImage& scratch = pictures.localData();
   if (scratch.width() != part.Width() || scratch.height() != part.Height())
     scratch = QImage(part.Width(), part.Height(), QImage::Format_RGB32);
   ConvertBitmapRows(b, part, scratch);

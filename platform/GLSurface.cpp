@@ -1,5 +1,6 @@
 #include "platform/GLSurface.h"
 
+#include <QCoreApplication>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -12,7 +13,10 @@
 #include <QWidget>
 #include <QWindow>
 #include <QSurfaceFormat>
+#include <QThread>
 #include <QWheelEvent>
+
+#include <thread>
 
 #include "platform/Application.h"
 
@@ -92,7 +96,63 @@ uint16_t VirtualKey(int key)
   }
 }
 
+// A context made ahead on a thread (PrepareGLContext): the first one a surface needs. Making
+// it loads and starts the GL driver, which takes a software renderer tens of milliseconds.
+struct TPreparedContext {
+  std::thread Worker;
+  std::unique_ptr<QOpenGLContext> Context;
+};
+
+TPreparedContext& Prepared()
+{
+  static TPreparedContext p;
+  return p;
+}
+
+// GUI thread. Waits for the thread, so that nothing here meets the toolkit's GL set-up half
+// done.
+void FinishPreparing()
+{
+  TPreparedContext& p = Prepared();
+  if (p.Worker.joinable())
+    p.Worker.join();
+}
+
+std::unique_ptr<QOpenGLContext> TakePreparedContext()
+{
+  FinishPreparing();
+  return std::move(Prepared().Context);
+}
+
+// A context nobody took goes before the application does.
+void DiscardPreparedContext()
+{
+  FinishPreparing();
+  Prepared().Context.reset();
+}
+
 }   // namespace
+
+void PrepareGLContext()
+{
+  TPreparedContext& p = Prepared();
+  QCoreApplication* app = QCoreApplication::instance();
+  // Only where making a context off the GUI thread is known to work: X11 through GLX.
+  if (!app || QGuiApplication::platformName() != QLatin1String("xcb") || p.Worker.joinable() || p.Context)
+    return;
+  // Loading the driver holds the library loader, and no thread can start until it is done.
+  StartToolkitThreads();
+  qAddPostRoutine(DiscardPreparedContext);
+  QThread* gui = app->thread();
+  p.Worker = std::thread([&p, gui] {
+    auto ctx = std::make_unique<QOpenGLContext>();
+    ctx->setFormat(LegacyFormat());
+    if (!ctx->create())
+      return;
+    ctx->moveToThread(gui);
+    p.Context = std::move(ctx);
+  });
+}
 
 // The window surface's native window: paints on expose and update requests, and passes the
 // toolkit's input on, either to the surface's handlers or, when embedded, to the widget that
@@ -169,17 +229,21 @@ struct TGLSurfaceImpl {
   // simple frame); anything else, or when asked, draws into the framebuffer.
   void Paint(bool toFramebuffer)
   {
-    if (Painting || !Owner->CreateContext() || !Owner->MakeCurrent())
+    if (Painting || !Owner->CreateContext())
+      return;
+    const bool onScreen = !toFramebuffer && Window && Window->isExposed();
+    // A frame for the screen needs no framebuffer of ours; it is made when first needed.
+    if (onScreen ? !Context->makeCurrent(Window.get()) : !Owner->MakeCurrent())
       return;
     Painting = true;
-    const bool onScreen = !toFramebuffer && Window && Window->isExposed();
     if (onScreen)
       QOpenGLFramebufferObject::bindDefault();
     if (Owner->OnPaint)
       GuardedCall([&] { Owner->OnPaint(); }, Owner);
     if (onScreen) {
       Context->swapBuffers(Window.get());
-      Fbo->bind();
+      if (Fbo)
+        Fbo->bind();
     }
     FramebufferStale = onScreen;
     Painting = false;
@@ -187,7 +251,9 @@ struct TGLSurfaceImpl {
 
   void Resized()
   {
-    if (!Context || !Owner->MakeCurrent())
+    // An offscreen surface's framebuffer is its picture and takes the new size now; a
+    // window's is resized when next used.
+    if (!Context || !(Window ? Context->makeCurrent(Window.get()) : Owner->MakeCurrent()))
       return;
     if (Owner->OnResize)
       GuardedCall([&] { Owner->OnResize(Owner->Width(), Owner->Height()); }, Owner);
@@ -348,10 +414,13 @@ bool TGLSurface::CreateContext()
 {
   if (FImpl->Context)
     return FImpl->Context->isValid();
-  auto ctx = std::make_unique<QOpenGLContext>();
-  ctx->setFormat(LegacyFormat());
-  if (!ctx->create())
-    return false;
+  std::unique_ptr<QOpenGLContext> ctx = TakePreparedContext();
+  if (!ctx) {
+    ctx = std::make_unique<QOpenGLContext>();
+    ctx->setFormat(LegacyFormat());
+    if (!ctx->create())
+      return false;
+  }
   if (FImpl->Window) {
     // A native window can take the context before it is shown; the frames go to the
     // framebuffer until it is.
@@ -367,13 +436,17 @@ bool TGLSurface::CreateContext()
     FImpl->Offscreen = std::move(surf);
   }
   FImpl->Context = std::move(ctx);
-  if (!FImpl->EnsureFbo()) {
-    FImpl->Context->doneCurrent();
-    FImpl->Context.reset();
-    FImpl->Offscreen.reset();
-    return false;
+  // A window's frames go to the screen once it is shown, so its framebuffer waits until
+  // something draws or reads off the screen; an offscreen surface has nothing else.
+  if (!FImpl->Window) {
+    if (!FImpl->EnsureFbo()) {
+      FImpl->Context->doneCurrent();
+      FImpl->Context.reset();
+      FImpl->Offscreen.reset();
+      return false;
+    }
+    FImpl->Fbo->bind();
   }
-  FImpl->Fbo->bind();
   if (OnContextCreated)
     GuardedCall([&] { OnContextCreated(); }, this);
   if (OnResize)
@@ -433,6 +506,7 @@ void TGLSurface::SetSize(int32_t width, int32_t height)
 
 void TGLSurface::Show()
 {
+  FinishPreparing();
   if (FImpl->Window)
     FImpl->Window->show();
 }
@@ -478,7 +552,12 @@ void TGLSurface::SetHint(const std::string&)
   // A native window shows no tooltips of its own; an embedded surface's hint is its host's.
 }
 
-void* TGLSurface::Window() const { return FImpl->Window.get(); }
+void* TGLSurface::Window() const
+{
+  // Whoever takes the window may make it native, which sets up the toolkit's GL.
+  FinishPreparing();
+  return FImpl->Window.get();
+}
 
 void TGLSurface::SetInputWidget(void* widget)
 {

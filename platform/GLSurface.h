@@ -17,6 +17,10 @@
 
 struct TGLSurfaceImpl;
 
+// Starts making a GL context on a thread, to be taken by the first surface that needs one:
+// the driver loads while the program does other work. Call once the application exists.
+void PrepareGLContext();
+
 class TGLSurface : public TObject {
 public:
   enum TMouseButton : uint8_t { mbLeft, mbRight, mbMiddle };

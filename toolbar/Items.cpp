@@ -23,9 +23,11 @@ struct TClickQueue {
   int RefCount = 0;
 };
 
+// The toolbars live on the GUI thread alone. (A thread-local queue would be registered for
+// destruction under the library loader's lock, and wait for whatever library is loading.)
 TClickQueue& Queue()
 {
-  static thread_local TClickQueue q;
+  static TClickQueue q;
   return q;
 }
 

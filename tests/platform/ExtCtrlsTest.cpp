@@ -1,6 +1,7 @@
 // The GL host: a surface's native window placed in a form. Frames can be read back while it
-// is on the screen, its size follows the host, it outlives hosts in either order, and the real
-// pointer over it reaches the host as over any control.
+// is on the screen, its size follows the host, a context made ahead on a thread draws its
+// first frame, it outlives hosts in either order, and the real pointer over it reaches the
+// host as over any control.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <link.h>
@@ -150,6 +151,29 @@ TEST(GLHost, ShownFrameReadsBackAndFollowsTheHostsSize)
   EXPECT_EQ(s.Surface.FramebufferWidth(), view.Host->ClientWidth());
   EXPECT_EQ(s.Pixel(s.Surface.FramebufferWidth() - 1, s.Surface.FramebufferHeight() - 1),
             (std::vector<uint8_t>{220, 200, 90}));
+}
+
+// The program makes its first context on a thread while it builds its windows; the first
+// surface takes it over on the GUI thread and draws with it.
+TEST(GLHost, ContextMadeAheadOnAThreadDrawsTheFirstFrame)
+{
+  {
+    TGLSurface probe(TGLSurface::TKind::Offscreen, 8, 8);
+    if (!probe.CreateContext())
+      GTEST_SKIP() << "no OpenGL context on this display";
+  }
+  PrepareGLContext();
+  TClearingSurface s;
+  THostedView view(s.Surface);
+  ASSERT_TRUE(s.Surface.CreateContext());
+  THostedView::WaitForScreen(s);
+  s.Surface.PaintToFramebuffer();
+  EXPECT_EQ(s.Pixel(5, 5), (std::vector<uint8_t>{40, 200, 90}));
+  // Only one context is made ahead: the next surface makes its own.
+  TClearingSurface other;
+  ASSERT_TRUE(other.Surface.CreateContext());
+  other.Surface.PaintToFramebuffer();
+  EXPECT_EQ(other.Pixel(5, 5), (std::vector<uint8_t>{40, 200, 90}));
 }
 
 TEST(GLHost, SurfaceOutlivesItsHostAndTheOtherWayRound)
