@@ -36,7 +36,7 @@
 
 namespace {
 
-constexpr double TargetMs = 30;
+constexpr double TargetMs = 25;
 constexpr double FrameTimeoutSeconds = 10;
 
 struct TTarget {
