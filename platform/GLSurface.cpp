@@ -13,9 +13,14 @@
 #include <QWidget>
 #include <QWindow>
 #include <QSurfaceFormat>
-#include <QThread>
 #include <QWheelEvent>
 
+#include <dlfcn.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
 #include <thread>
 
 #include "platform/Application.h"
@@ -96,61 +101,72 @@ uint16_t VirtualKey(int key)
   }
 }
 
-// A context made ahead on a thread (PrepareGLContext): the first one a surface needs. Making
-// it loads and starts the GL driver, which takes a software renderer tens of milliseconds.
-struct TPreparedContext {
-  std::thread Worker;
-  std::unique_ptr<QOpenGLContext> Context;
-};
-
-TPreparedContext& Prepared()
+// The thread that loads the GL libraries ahead (PrepareGLDriver).
+std::thread& DriverLoader()
 {
-  static TPreparedContext p;
-  return p;
+  static std::thread t;
+  return t;
 }
 
-// GUI thread. Waits for the thread, so that nothing here meets the toolkit's GL set-up half
-// done.
-void FinishPreparing()
+void FinishLoadingDriver()
 {
-  TPreparedContext& p = Prepared();
-  if (p.Worker.joinable())
-    p.Worker.join();
+  if (DriverLoader().joinable())
+    DriverLoader().join();
 }
 
-std::unique_ptr<QOpenGLContext> TakePreparedContext()
+// Mesa's drivers: on most systems one library under a name per device (hard links of one
+// file). Where the folder holds just that one library it is the driver whatever the device;
+// anywhere else which one is needed is not known without asking the display.
+std::string MesaDriverFile(void* glx)
 {
-  FinishPreparing();
-  return std::move(Prepared().Context);
-}
-
-// A context nobody took goes before the application does.
-void DiscardPreparedContext()
-{
-  FinishPreparing();
-  Prepared().Context.reset();
+  std::string folder;
+  if (const char* path = std::getenv("LIBGL_DRIVERS_PATH"); path && *path)
+    folder = std::string(path).substr(0, std::string(path).find(':'));
+  else {
+    char origin[4096] = {};
+    if (dlinfo(glx, RTLD_DI_ORIGIN, origin) != 0)
+      return {};
+    folder = std::string(origin) + "/dri";
+  }
+  std::string first;
+  struct stat firstStat = {};
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  for (const fs::directory_entry& e : fs::directory_iterator(folder, ec)) {
+    const std::string name = e.path().filename().string();
+    if (name.size() < 8 || name.compare(name.size() - 7, 7, "_dri.so") != 0)
+      continue;
+    struct stat st = {};
+    if (stat(e.path().c_str(), &st) != 0)
+      continue;
+    if (first.empty()) {
+      first = e.path().string();
+      firstStat = st;
+    } else if (st.st_dev != firstStat.st_dev || st.st_ino != firstStat.st_ino)
+      return {};   // separate drivers
+  }
+  return first;
 }
 
 }   // namespace
 
-void PrepareGLContext()
+void PrepareGLDriver()
 {
-  TPreparedContext& p = Prepared();
   QCoreApplication* app = QCoreApplication::instance();
-  // Only where making a context off the GUI thread is known to work: X11 through GLX.
-  if (!app || QGuiApplication::platformName() != QLatin1String("xcb") || p.Worker.joinable() || p.Context)
+  if (!app || QGuiApplication::platformName() != QLatin1String("xcb") || DriverLoader().joinable())
     return;
-  // Loading the driver holds the library loader, and no thread can start until it is done.
+  // Loading holds the library loader, and no thread can start until it is done.
   StartToolkitThreads();
-  qAddPostRoutine(DiscardPreparedContext);
-  QThread* gui = app->thread();
-  p.Worker = std::thread([&p, gui] {
-    auto ctx = std::make_unique<QOpenGLContext>();
-    ctx->setFormat(LegacyFormat());
-    if (!ctx->create())
+  qAddPostRoutine(FinishLoadingDriver);
+  // Only libraries are loaded here: the display is not asked anything off the GUI thread,
+  // whose connection to it the toolkit uses meanwhile. The libraries stay loaded.
+  DriverLoader() = std::thread([] {
+    void* glx = dlopen("libGLX_mesa.so.0", RTLD_NOW | RTLD_LOCAL);
+    if (!glx)
       return;
-    ctx->moveToThread(gui);
-    p.Context = std::move(ctx);
+    const std::string driver = MesaDriverFile(glx);
+    if (!driver.empty())
+      dlopen(driver.c_str(), RTLD_NOW | RTLD_LOCAL);
   });
 }
 
@@ -414,13 +430,10 @@ bool TGLSurface::CreateContext()
 {
   if (FImpl->Context)
     return FImpl->Context->isValid();
-  std::unique_ptr<QOpenGLContext> ctx = TakePreparedContext();
-  if (!ctx) {
-    ctx = std::make_unique<QOpenGLContext>();
-    ctx->setFormat(LegacyFormat());
-    if (!ctx->create())
-      return false;
-  }
+  auto ctx = std::make_unique<QOpenGLContext>();
+  ctx->setFormat(LegacyFormat());
+  if (!ctx->create())
+    return false;
   if (FImpl->Window) {
     // A native window can take the context before it is shown; the frames go to the
     // framebuffer until it is.
@@ -506,7 +519,6 @@ void TGLSurface::SetSize(int32_t width, int32_t height)
 
 void TGLSurface::Show()
 {
-  FinishPreparing();
   if (FImpl->Window)
     FImpl->Window->show();
 }
@@ -554,8 +566,6 @@ void TGLSurface::SetHint(const std::string&)
 
 void* TGLSurface::Window() const
 {
-  // Whoever takes the window may make it native, which sets up the toolkit's GL.
-  FinishPreparing();
   return FImpl->Window.get();
 }
 

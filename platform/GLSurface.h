@@ -17,9 +17,10 @@
 
 struct TGLSurfaceImpl;
 
-// Starts making a GL context on a thread, to be taken by the first surface that needs one:
-// the driver loads while the program does other work. Call once the application exists.
-void PrepareGLContext();
+// Starts loading the system's GL driver libraries on a thread, so that the first context,
+// made later on the GUI thread, finds them loaded: a software renderer's take tens of
+// milliseconds. Call once the application exists.
+void PrepareGLDriver();
 
 class TGLSurface : public TObject {
 public:

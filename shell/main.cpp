@@ -89,12 +89,12 @@ int main(int argc, char** argv)
     // Reading the font list takes several milliseconds; done beside the splash window's
     // showing, which waits on the display, the main window finds it ready for its first text.
     std::thread fontList([] { ScreenFonts(); });
-    // The GL context is made on a thread while the windows are built. The driver's loading
-    // holds the library loader for tens of milliseconds, and with it every new thread's
+    // The GL driver's libraries are loaded on a thread while the windows are built. Loading
+    // them holds the library loader for tens of milliseconds, and with it every new thread's
     // start: the font thread starts first, and the code page converter the menus need, a
     // library of its own, is loaded first.
     IsValidCodePage(CP_ACP);
-    PrepareGLContext();
+    PrepareGLDriver();
     const std::string folder = ExeFolder();
     // A splash window that cannot be made is reported; the program goes on without it.
     std::unique_ptr<TSplashFrm> splash;
