@@ -38,8 +38,8 @@ protected:
 // cannot be loaded, and then there is no driver to play with.
 TMediaBackEnd* BackEnd()
 {
+  EnsureGuiApplication();
   static TMediaBackEnd* const backEnd = []() -> TMediaBackEnd* {
-    EnsureGuiApplication();
     const std::string path = ExeFolder() + MediaBackEndFile;
     void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!module)
