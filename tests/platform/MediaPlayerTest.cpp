@@ -1,11 +1,16 @@
 #include "platform/MediaPlayer.h"
 
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "platform/Application.h"
+#include "platform/Files.h"
 #include "platform/Forms.h"
+#include "platform/MediaBackEnd.h"
 #include "platform/StdCtrls.h"
 #include "tests/platform/VideoClipSupport.h"
 
@@ -113,4 +118,74 @@ TEST(MediaPlayerTest, PlaysAClipIntoItsDisplayAndNotifiesAtTheEnd)
     player.Close();
     EXPECT_FALSE(player.IsOpen());
   });
+}
+
+// The media stack is no part of starting a program: Qt Multimedia (and the sound server's
+// client, codecs and network library it brings) comes in with the player's module the first
+// time a player is needed. This test program links the platform library as the program does.
+TEST(MediaPlayerTest, TheMediaLibrariesAreLoadedOnlyWhenAPlayerIsNeeded)
+{
+  videoclip::RunIsolated([] {
+    auto loaded = [](const char* lib) { return dlopen(lib, RTLD_LAZY | RTLD_NOLOAD) != nullptr; };
+    EXPECT_FALSE(loaded("libQt6Multimedia.so.6"));
+    EXPECT_FALSE(loaded("libpulse.so.0"));
+    TMediaPlayer::Available();
+    EXPECT_TRUE(loaded("libQt6Multimedia.so.6"));
+  });
+}
+
+// Run by the next test in a copy of this program in a folder without the back end module.
+TEST(MediaPlayerTest, DISABLED_WithoutTheBackEndModule)
+{
+  const std::string clip = std::string(ORRELO_TEST_OUTPUT) + "/no-back-end.avi";
+  videoclip::WriteClip(clip, 32, 24, std::vector<TColor>(3, clRed), 10);
+  TForm form;
+  form.SetBounds(10, 10, 200, 150);
+  form.Show();
+  EXPECT_FALSE(TMediaPlayer::Available());
+  TMediaPlayer player;
+  player.SetDisplay(&form);
+  player.SetFileName(clip);
+  EXPECT_EQ(ErrorOf(player), "There is no driver installed on your system.");
+  EXPECT_FALSE(player.IsOpen());
+  EXPECT_EQ(player.Length(), 0);
+  EXPECT_EQ(player.Position(), 0);
+  EXPECT_FALSE(player.Playing());
+  EXPECT_THROW(player.Play(), EMCIDeviceError);
+  player.Pause();
+  player.Rewind();
+  player.SetPosition(500);
+  player.SetDisplayRect(Rect(0, 0, 32, 24));
+  player.Close();
+  EXPECT_TRUE(player.Frame().Empty());
+}
+
+// Where the module cannot be loaded, a player still works as one with no driver to play on.
+TEST(MediaPlayerTest, WhereTheBackEndModuleIsMissingThereIsNoDriver)
+{
+  namespace fs = std::filesystem;
+  const fs::path folder = fs::path(ORRELO_TEST_OUTPUT) / "without-media-back-end";
+  const fs::path copy = folder / "test_platform";
+  fs::remove_all(folder);
+  fs::create_directories(folder);
+  const fs::path self = fs::read_symlink("/proc/self/exe");
+  ASSERT_TRUE(fs::exists(self.parent_path() / MediaBackEndFile));
+  std::error_code linkFailed;
+  fs::create_hard_link(self, copy, linkFailed);
+  if (linkFailed)
+    fs::copy_file(self, copy);
+
+  const std::string test = "MediaPlayerTest.DISABLED_WithoutTheBackEndModule";
+  const std::string command =
+      "'" + copy.string() + "' --gtest_also_run_disabled_tests --gtest_filter=" + test + " 2>&1";
+  FILE* run = popen(command.c_str(), "r");
+  ASSERT_NE(run, nullptr);
+  std::string printed;
+  char buf[4096];
+  for (size_t n; (n = fread(buf, 1, sizeof buf, run)) > 0;)
+    printed.append(buf, n);
+  const int status = pclose(run);
+  EXPECT_EQ(status, 0) << printed;
+  EXPECT_NE(printed.find("[       OK ] " + test), std::string::npos) << printed;
+  fs::remove_all(folder);
 }
