@@ -564,10 +564,7 @@ void TGLSurface::SetHint(const std::string&)
   // A native window shows no tooltips of its own; an embedded surface's hint is its host's.
 }
 
-void* TGLSurface::Window() const
-{
-  return FImpl->Window.get();
-}
+void* TGLSurface::Window() const { return FImpl->Window.get(); }
 
 void TGLSurface::SetInputWidget(void* widget)
 {
