@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QDBusConnection>
 #include <QEvent>
-#include <QImage>
 #include <QMessageBox>
 #include <QObject>
 #include <QTimerEvent>
@@ -364,10 +363,6 @@ void StartToolkitThreads()
   // Connecting may start the bus itself; it is long done when the application goes.
   bus = std::thread([] { QDBusConnection::sessionBus(); });
   qAddPostRoutine([] { bus.join(); });
-  // A conversion large enough to be shared out to every painting thread.
-  QImage picture(1024, 512, QImage::Format_BGR888);
-  picture.fill(0);
-  (void)picture.convertToFormat(QImage::Format_RGB32);
 }
 
 // ---- the application object ----

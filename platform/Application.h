@@ -96,11 +96,10 @@ using TExceptionEvent = std::function<void(TObject* Sender, const Exception& E)>
 
 struct TApplicationImpl;
 
-// Starts the toolkit's own threads that the first windows would start otherwise: the session
-// bus connection, which the accessibility bridge waits for when the first window shows, and
-// the threads the painter shares large fills and conversions out to. For a program that
-// loads a large library on another thread while it starts (no thread can start meanwhile);
-// call once after Initialize.
+// Starts the toolkit's own thread that the first window would start otherwise: the session
+// bus connection, which the accessibility bridge waits for when the first window shows. For
+// a program that loads a large library on another thread while it starts (no thread can
+// start meanwhile); call once after Initialize.
 void StartToolkitThreads();
 
 class TApplication : public TObject {

@@ -123,8 +123,21 @@ std::string ResolveFileName(const std::string& path)
       parts.push_back(part);
     pos = next + 1;
   }
+  if (parts.empty())
+    return normal;
+  const std::string root = normal[0] == '/' ? "/" : "";
+  const bool trailingSlash = normal.back() == '/';
+  // The search tries the exact name first at every level, so where the leading folders exist
+  // as written it would go down them first: it starts below them, and reads no folder there.
+  // Only if nothing matches below them is the whole path searched.
+  std::string prefix = root;
+  size_t exact = 0;
+  while (exact + 1 < parts.size() && parts[exact] != ".." && IsDir(prefix + parts[exact]))
+    prefix += parts[exact++] + "/";
   std::string resolved;
-  if (parts.empty() || !ResolveParts(normal[0] == '/' ? "/" : "", parts, 0, normal.back() == '/', resolved, 0))
+  if (exact > 0 && ResolveParts(prefix, parts, exact, trailingSlash, resolved, 0))
+    return resolved;
+  if (!ResolveParts(root, parts, 0, trailingSlash, resolved, 0))
     return normal;
   return resolved;
 }
