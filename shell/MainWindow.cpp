@@ -179,6 +179,9 @@ TKVMainFrm::TKVMainFrm(const std::string& AppFolder) : FAppFolder(AppFolder)
   const bool help = SetupHelp(*HelpRouter1, AppFolder);
   SearchForHelp1->SetEnabled(help);
   Contents1->SetEnabled(help);
+  for (TTBXToolbar* bar : FToolbarsBeingBuilt)
+    bar->EndUpdate();
+  FToolbarsBeingBuilt.clear();
   // The window fills the work area; the panels share the left pane.
   FitToWorkArea();
   SplashPanel->SetAlign(alClient);
@@ -246,9 +249,17 @@ TKVMainFrm::~TKVMainFrm()
 // ---------------------------------------------------------------------------------------
 // Component tree
 
+TTBXToolbar* TKVMainFrm::MakeToolbar(const char* Name, TWinControl* Parent)
+{
+  auto* bar = Make<TTBXToolbar>(Name, Parent);
+  bar->BeginUpdate();
+  FToolbarsBeingBuilt.push_back(bar);
+  return bar;
+}
+
 void TKVMainFrm::CreateMenus()
 {
-  MainMenu = Make<TTBXToolbar>("MainMenu", this);
+  MainMenu = MakeToolbar("MainMenu", this);
   MainMenu->SetBorderStyle(bsNone);
   MainMenu->SetAccessibleName("Menu");
   MainMenu->SetItemTransparency(itEnable);
@@ -358,7 +369,7 @@ void TKVMainFrm::CreateLeftPane()
 
   GLPanel = Make<TPanel>("GLPanel", LeftPanel);
   GLPanel->SetBevelOuter(bvNone);
-  MainToolbar = Make<TTBXToolbar>("MainToolbar", GLPanel);
+  MainToolbar = MakeToolbar("MainToolbar", GLPanel);
   MainToolbar->SetBorderStyle(bsNone);
   MainToolbar->SetAccessibleName("Model");
   MainToolbar->SetItemTransparency(itEnable);
@@ -433,7 +444,7 @@ void TKVMainFrm::CreateLeftPane()
 
 void TKVMainFrm::CreateLeverToolbar()
 {
-  LeverToolbar = Make<TTBXToolbar>("LeverToolbar", GLPanel);
+  LeverToolbar = MakeToolbar("LeverToolbar", GLPanel);
   LeverToolbar->SetBorderStyle(bsNone);
   LeverToolbar->SetAccessibleName("Levers");
   LeverToolbar->SetItemTransparency(itEnable);
@@ -472,7 +483,7 @@ void TKVMainFrm::CreateCamPanel()
   GraphPanel = Make<TPanel>("GraphPanel", LeftPanel);
   GraphPanel->SetBevelOuter(bvNone);
   GraphPanel->SetColor(clWhite);
-  Cam2DToolbar = Make<TTBXToolbar>("Cam2DToolbar", GraphPanel);
+  Cam2DToolbar = MakeToolbar("Cam2DToolbar", GraphPanel);
   Cam2DToolbar->SetBorderStyle(bsNone);
   Cam2DToolbar->SetAccessibleName("Cam graph");
   Cam2DToolbar->SetItemTransparency(itEnable);
@@ -537,7 +548,7 @@ void TKVMainFrm::CreateCamPanel()
 
 void TKVMainFrm::CreateRightPane()
 {
-  HTMLToolbar = Make<TTBXToolbar>("HTMLToolbar", RightPanel);
+  HTMLToolbar = MakeToolbar("HTMLToolbar", RightPanel);
   HTMLToolbar->SetBorderStyle(bsNone);
   HTMLToolbar->SetAccessibleName("Page");
   HTMLToolbar->SetItemTransparency(itEnable);

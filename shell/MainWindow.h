@@ -326,6 +326,10 @@ public:
   T* Make(const char* Name, TWinControl* Parent);
 
 private:
+  // A toolbar whose items lay out once, when the window has been built, instead of after
+  // every item added.
+  TTBXToolbar* MakeToolbar(const char* Name, TWinControl* Parent);
+  std::vector<TTBXToolbar*> FToolbarsBeingBuilt;
   void CreateMenus();
   void CreateLeftPane();
   void CreateRightPane();
