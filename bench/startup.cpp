@@ -5,6 +5,8 @@
 // painted) and "frame" (the first model's first frame on screen, after the index's first
 // topic link); the bare window (bench_bare_window, beside this program) marks "shown", and
 // with a GL view of the 3D view's size also "frame" (its first, empty, GL frame on screen).
+// The bare window is also started showing a splash window first, as the program must, which
+// tells what that order costs the toolkit on its own.
 // Runs take turns so that a change in the machine's load hits every kind alike.
 //
 //   xvfb-run -a -s "-screen 0 1280x1024x24" build/release/bin/bench_startup [--runs N]
@@ -175,7 +177,7 @@ int main(int argc, char** argv)
 
   TSeries shown{"bare window shown", {}}, glShown{"bare window with a GL view shown", {}},
       glFrame{"bare window with a GL view, first GL frame", {}}, index{"Orrelo index shown", {}},
-      frame{"Orrelo first 3D frame", {}};
+      frame{"Orrelo first 3D frame", {}}, splashShown{"bare window after a splash window shown", {}};
   struct TExpect {
     const std::string* Program;
     std::vector<std::string> Args;
@@ -183,10 +185,11 @@ int main(int argc, char** argv)
   };
   const TExpect bareRun{&bare, {}, {{"shown", &shown}}};
   const TExpect glRun{&bare, {"--gl"}, {{"shown", &glShown}, {"frame", &glFrame}}};
+  const TExpect splashRun{&bare, {"--splash"}, {{"shown", &splashShown}}};
   const TExpect programRun{&program, {}, {{"index", &index}, {"frame", &frame}}};
   // One untimed start of each first: the first start after a build pays for the disk. The
   // order turns with every round.
-  std::vector<const TExpect*> order{&bareRun, &programRun, &glRun};
+  std::vector<const TExpect*> order{&bareRun, &programRun, &glRun, &splashRun};
   for (int i = -1; i < runs; ++i) {
     std::rotate(order.begin(), order.begin() + 1, order.end());
     for (const TExpect* e : order) {
@@ -205,13 +208,15 @@ int main(int argc, char** argv)
   }
   const double base = Median(shown.Ms);
   std::printf("start-up over %d runs each (ms from launch)         median      min   ratio to bare\n", runs);
-  for (const TSeries* s : {&shown, &glShown, &glFrame, &index, &frame})
+  for (const TSeries* s : {&shown, &splashShown, &glShown, &glFrame, &index, &frame})
     std::printf("  %-45s %9.1f %8.1f %9.2f\n", s->Label, Median(s->Ms), *std::min_element(s->Ms.begin(), s->Ms.end()),
                 Median(s->Ms) / base);
   const double indexRatio = Median(index.Ms) / base;
   const double frameRatio = Median(frame.Ms) / Median(glFrame.Ms);
   std::printf("start-up to the index shown: %.2f x the bare window (target %.1f x): %s\n", indexRatio, IndexTarget,
               indexRatio <= IndexTarget ? "met" : "MISSED");
+  std::printf("  (%.2f x the bare window that shows a splash window first)\n",
+              Median(index.Ms) / Median(splashShown.Ms));
   std::printf("start-up to the first 3D frame: %.2f x the bare GL view's first frame (target %.1f x): %s\n", frameRatio,
               FrameTarget, frameRatio <= FrameTarget ? "met" : "MISSED");
   return 0;

@@ -4,6 +4,9 @@
 // and quits. It is watched exactly as the program is: a one-pixel box painted in the
 // window's first pass posts a message, and the moment is marked when that message arrives.
 //
+// With --splash a borderless window of the splash picture's size is shown and painted first,
+// and goes once the form shows: the order the program must keep, with nothing else in it.
+//
 // With --gl the form's left half is a GL view, as large as the program's 3D view, that
 // clears itself black; the window then also writes "frame <ns>" once that view's first frame
 // is on screen, and quits after both. This tells what the toolkit's GL costs on its own.
@@ -35,8 +38,20 @@ constexpr unsigned GL_COLOR_BUFFER_BIT = 0x4000, GL_DEPTH_BUFFER_BIT = 0x100;
 int main(int argc, char** argv)
 {
   const bool gl = argc > 1 && std::strcmp(argv[1], "--gl") == 0;
+  const bool splashFirst = argc > 1 && std::strcmp(argv[1], "--splash") == 0;
   TApplication::Initialize(argc, argv);
   {
+    std::unique_ptr<TDialogForm> splash;
+    if (splashFirst) {
+      splash = std::make_unique<TDialogForm>();
+      splash->SetBorderStyle(bsNone);
+      splash->SetFormStyle(fsStayOnTop);
+      splash->SetPosition(poScreenCenter);
+      splash->SetColor(clWhite);
+      splash->SetClientSize(480, 300);
+      splash->Show();
+      splash->Update();
+    }
     enum : Cardinal { Shown = WM_APP, FrameShown };
     int marks = gl ? 2 : 1;
     HWND wnd = AllocateHWnd([&](TMessage& m) {
@@ -83,6 +98,7 @@ int main(int argc, char** argv)
         shownPosted = PostMessage(wnd, Shown, 0, 0);
     };
     form.Show();
+    splash.reset();
     Application->Run();
     box->OnPaint = nullptr;
     if (surface)
