@@ -17,6 +17,7 @@
 
 #include <dlfcn.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -154,6 +155,11 @@ void PrepareGLDriver()
 {
   QCoreApplication* app = QCoreApplication::instance();
   if (!app || QGuiApplication::platformName() != QLatin1String("xcb") || DriverLoader().joinable())
+    return;
+  // Mesa's libraries only: where another vendor's serve GL (chosen in the environment, or the
+  // NVIDIA driver running) they would be loaded for nothing.
+  const char* vendor = std::getenv("__GLX_VENDOR_LIBRARY_NAME");
+  if ((vendor && *vendor && std::string(vendor) != "mesa") || access("/proc/driver/nvidia/version", F_OK) == 0)
     return;
   // Loading holds the library loader, and no thread can start until it is done.
   StartToolkitThreads();
