@@ -147,9 +147,9 @@ void THTMLViewer::ScrollTo(int32_t Y)
 void THTMLViewer::PrepareStrip(int32_t Dy)
 {
   FPrepared = false;
-  // The buffer is drawn into only at the screen's own resolution; on a high-density
-  // screen the window's picture takes the page directly.
-  if (!FPaintBuffer || FInLayout || FProcessing || !Showing() || FPaintPanel->DevicePixelRatio() != 1)
+  // The buffer is drawn into only at the screen's own resolution (and made here the first
+  // time); on a high-density screen the window's picture takes the page directly.
+  if (FInLayout || FProcessing || !Showing() || FPaintPanel->DevicePixelRatio() != 1)
     return;
   const int32_t h = PanelHeight();
   const TRect strip = Dy < 0 ? Rect(0, h + Dy, PanelWidth(), h) : Rect(0, 0, PanelWidth(), Dy);
@@ -306,8 +306,12 @@ void THTMLViewer::PanelPaint(TCanvas& Canvas)
   // screen's pixels, takes the page directly: text and lines at its resolution while the
   // layout stays in logical pixels, and no copy of the whole pane at four times the pixels.
   // The window clips to whole device pixels, so strips meet without seams at any scale.
-  if (FPaintPanel->DevicePixelRatio() != 1) {
-    FPaintBuffer.reset();
+  // At the screen's own resolution the buffer is made for the first line scroll's strip;
+  // until then the page is drawn directly too, the same pixels without the buffer's first
+  // filling: a page that never scrolls, as the index the program opens with, needs none.
+  if (FPaintPanel->DevicePixelRatio() != 1 || !FPaintBuffer) {
+    if (FPaintPanel->DevicePixelRatio() != 1)
+      FPaintBuffer.reset();
     const int s = Canvas.SaveDC();
     Canvas.IntersectClipRect(box.Left, box.Top, box.Right, box.Bottom);
     Canvas.FillRect(box, ScreenBackground(FSectionList->Background));

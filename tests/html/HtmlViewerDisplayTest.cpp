@@ -4,6 +4,7 @@
 #include "platform/BmpFile.h"
 #include "platform/Clipboard.h"
 #include "platform/Forms.h"
+#include "tests/html/GifTestUtil.h"
 #include "tests/html/HtmlViewerTestUtil.h"
 #include "tests/shell/PictureOutput.h"
 
@@ -435,11 +436,26 @@ TEST_F(HtmlViewerTest, ScrollingMovesThePictureOnScreenAndPaintsTheUncoveredStri
   form.SetBounds(40, 40, 440, 340);
   Viewer->SetParent(&form);
   Viewer->SetBounds(0, 0, 400, 300);
+  // Text, and every tenth line a picture with a transparent colour over a coloured cell: the
+  // first paint goes straight to the window and later ones through the viewer's buffer, and
+  // neither may show in the pixels.
+  giftest::GifBuilder gif(16, 16, 2);
+  gif.Control(0, 0, 0);
+  std::vector<uint8_t> indices(16 * 16);
+  for (size_t i = 0; i < indices.size(); ++i)
+    indices[i] = uint8_t((i / 16 + i % 16) % 3);
+  gif.Image(0, 0, 16, 16, indices, 2);
+  const std::vector<uint8_t> gifBytes = gif.Finish();
+  Write("mark.gif", std::string(gifBytes.begin(), gifBytes.end()));
   std::string page = "<body><h2>Scrolling</h2>";
-  for (int i = 0; i < 120; ++i)
+  for (int i = 0; i < 120; ++i) {
     page += "<p><font color=\"#" + std::string(i % 2 ? "aa2020" : "2020aa") + "\">Line " + std::to_string(i)
             + "</font> of <b>text</b> with <u>more</u></p>";
-  Viewer->LoadFromString(page + "</body>");
+    if (i % 10 == 0)
+      page += "<table><tr><td bgcolor=\"#40c040\"><img src=\"mark.gif\"> picture</td></tr></table>";
+  }
+  Write("scroll.htm", page + "</body>");
+  Viewer->LoadFromFile(Dir + "/scroll.htm");
   form.Show();
   auto settle = [] {
     for (int i = 0; i < 5; ++i)
@@ -450,6 +466,7 @@ TEST_F(HtmlViewerTest, ScrollingMovesThePictureOnScreenAndPaintsTheUncoveredStri
   TBitmap before;
   pane->CaptureScreen(before);
   ASSERT_FALSE(before.Empty());
+  SaveTestPicture(before, "htmlview_scroll_first_paint.png");
   // A step is one scroll; a step of two scrolls before one paint, and a step followed by a
   // new page colour before the paint, must not show the strip the first scroll drew ahead.
   auto scrollBy = [&](int step) {
