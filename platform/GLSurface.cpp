@@ -102,11 +102,19 @@ uint16_t VirtualKey(int key)
   }
 }
 
-// The thread that loads the GL libraries ahead (PrepareGLDriver).
+// The thread that loads the GL libraries ahead (PrepareGLDriver). Joined before the
+// application goes, and at the latest when the process ends.
 std::thread& DriverLoader()
 {
-  static std::thread t;
-  return t;
+  static struct TLoader {
+    std::thread Thread;
+    ~TLoader()
+    {
+      if (Thread.joinable())
+        Thread.join();
+    }
+  } loader;
+  return loader.Thread;
 }
 
 void FinishLoadingDriver()
