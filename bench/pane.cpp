@@ -3,12 +3,15 @@
 //
 //   bench_pane [--size WxH] [--runs N] [--html DIR] [--only repaint|scroll] [PAGE ...]
 //
-// For every page (default: the first topic pages of the content beside the program, and
-// the index page when it is there) it times, median of N runs each:
-// - load: the file read, laid out and painted once;
+// For every page (default: every page of the content beside the program, HTML/*.htm) it
+// times, in turns (ours, the browser's, ours, the browser's... so that a change in the
+// machine's load hits both sides alike), N runs of each side:
+// - load: the file read, laid out and painted once (N / 3 runs, at least 3);
 // - repaint: the whole pane invalidated and painted through the event loop;
 // - scroll: a 40 px step down (wrapping to the top, untimed, at the end), painted;
-// and prints the ratios ours/browser, and our scroll step against our own full repaint.
+// and prints per page the medians, the ratios ours/browser, our scroll step against our own
+// full repaint, and which operations are slower than the browser's. Then, over the pages, the
+// median ratio with its spread, and the pages where the pane is slower.
 // --only times just our pane's repaint or scroll step on the first page, for a profiler.
 // The targets: repaint at most 1.0x the browser, a scroll step at most 0.3x a repaint.
 // Run it under Xvfb:
@@ -25,6 +28,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/DecoderTiming.h"
 #include "html/HtmlViewer.h"
 #include "platform/Application.h"
 #include "platform/Forms.h"
@@ -34,12 +38,13 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double Median(std::vector<double> v)
+double Median(const std::vector<double>& v) { return Quantile(v, 0.5); }
+
+double Ms(const std::function<void()>& f)
 {
-  if (v.empty())
-    return 0;
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
+  auto t0 = Clock::now();
+  f();
+  return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
 }
 
 // Milliseconds of f, median of runs; before() runs untimed ahead of each.
@@ -49,14 +54,57 @@ double TimeMs(int runs, const std::function<void()>& f, const std::function<void
   for (int i = 0; i < runs; ++i) {
     if (before)
       before();
-    auto t0 = Clock::now();
-    f();
-    t.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+    t.push_back(Ms(f));
   }
   return Median(t);
 }
 
+// One side of a timing: what is timed, and what runs untimed ahead of it.
+struct TSide {
+  std::function<void()> Timed;
+  std::function<void()> Before = nullptr;
+};
+
+// Milliseconds of each run of both sides, taken in turns: ours, theirs, ours, theirs...
+struct TPair {
+  std::vector<double> Ours, Theirs;
+  double Ratio() const { return Median(Ours) / Median(Theirs); }
+};
+
+TPair InTurns(int runs, const TSide& ours, const TSide& theirs)
+{
+  TPair p;
+  for (int i = 0; i < runs; ++i)
+    for (auto [side, out] : {std::pair{&ours, &p.Ours}, std::pair{&theirs, &p.Theirs}}) {
+      if (side->Before)
+        side->Before();
+      out->push_back(Ms(side->Timed));
+    }
+  return p;
+}
+
 void Settle() { SettleEvents(); }
+
+// Every page of the folder, by name.
+std::vector<std::string> PagesOf(const std::string& folder)
+{
+  std::vector<std::string> pages;
+  if (std::filesystem::is_directory(folder))
+    for (const auto& e : std::filesystem::directory_iterator(folder))
+      if (e.is_regular_file() && (e.path().extension() == ".htm" || e.path().extension() == ".html"))
+        pages.push_back(e.path().string());
+  std::sort(pages.begin(), pages.end());
+  return pages;
+}
+
+// The median of per-page ratios with their spread over the pages.
+void PrintSpread(const char* what, const std::vector<double>& ratios)
+{
+  if (ratios.empty())
+    return;
+  std::printf("  %-8s median %.2f, pages' quartiles %.2f-%.2f, range %.2f-%.2f over %zu pages\n", what, Median(ratios),
+              Quantile(ratios, 0.25), Quantile(ratios, 0.75), Quantile(ratios, 0), Quantile(ratios, 1), ratios.size());
+}
 
 }   // namespace
 
@@ -78,16 +126,8 @@ int main(int argc, char** argv)
     else
       pages.push_back(argv[i]);
   }
-  if (pages.empty()) {
-    for (const char* name :
-         {"Mechanism.htm", "Lever_Class1.htm", "Screws.htm", "CompGear.htm", "Chain.htm", "Helical.htm"})
-      if (std::filesystem::exists(htmlDir + "/" + name))
-        pages.push_back(htmlDir + "/" + name);
-    if (pages.empty() && std::filesystem::is_directory(htmlDir))
-      for (const auto& e : std::filesystem::directory_iterator(htmlDir))
-        if (e.path().extension() == ".htm" && pages.size() < 6)
-          pages.push_back(e.path().string());
-  }
+  if (pages.empty())
+    pages = PagesOf(htmlDir);
   if (pages.empty()) {
     std::fprintf(stderr, "no pages: give files or --html DIR\n");
     return 1;
@@ -108,41 +148,40 @@ int main(int argc, char** argv)
     TReferenceBrowser browser(w + 30, 0, w, h);
     Settle();
 
-    std::printf("page pane %dx%d, median of %d runs (ms; ratio ours/browser)\n", w, h, runs);
-    std::printf("%-20s %8s %8s %6s  %8s %8s %6s  %8s %8s %6s  %9s\n", "page", "load", "browser", "ratio", "repaint",
-                "browser", "ratio", "scroll", "browser", "ratio", "scr/rep");
-    std::vector<double> repaintRatios, scrollShares;
+    std::printf(
+        "page pane %dx%d against the text browser, %d pages, runs taken in turns (load %d, repaint and"
+        " scroll %d); medians in ms, ratio ours/browser\n",
+        w, h, int(pages.size()), std::max(3, runs / 3), runs);
+    std::printf("%-22s %7s %7s %5s  %7s %7s %5s  %7s %7s %5s  %7s  %s\n", "page", "load", "browser", "ratio", "repaint",
+                "browser", "ratio", "scroll", "browser", "ratio", "scr/rep", "slower than the browser");
+    // 40 px steps down; the wrap to the top is not timed.
+    auto ourStep = [&] {
+      viewer->SetVScrollBarPosition(viewer->VScrollBarPosition() + 40);
+      Settle();
+    };
+    auto ourWrap = [&] {
+      int before = viewer->VScrollBarPosition();
+      viewer->SetVScrollBarPosition(before + 40);
+      bool stuck = viewer->VScrollBarPosition() == before;
+      viewer->SetVScrollBarPosition(stuck ? 0 : before);
+      Settle();
+    };
+    auto theirStep = [&] {
+      browser.SetScrollPosition(browser.ScrollPosition() + 40);
+      Settle();
+    };
+    auto theirWrap = [&] {
+      if (browser.ScrollPosition() + 40 > browser.ScrollMaximum()) {
+        browser.SetScrollPosition(0);
+        Settle();
+      }
+    };
+    std::vector<double> loadRatios, repaintRatios, scrollRatios, scrollShares;
+    std::vector<std::string> slowerLoad, slowerRepaint, slowerScroll;
     for (const std::string& page : pages) {
-      double loadOurs = TimeMs(only.empty() ? std::max(3, runs / 3) : 1, [&] {
-        viewer->LoadFromFile(page);
-        viewer->Invalidate();
-        Settle();
-      });
-      double loadTheirs = !only.empty() ? 0 : TimeMs(std::max(3, runs / 3), [&] {
-        browser.Load(page);
-        Settle();
-      });
-      double repOurs = !only.empty() ? 0 : TimeMs(runs, [&] {
-        viewer->Repaint();
-        Settle();
-      });
-      double repTheirs = !only.empty() ? 0 : TimeMs(runs, [&] {
-        browser.Repaint();
-        Settle();
-      });
-      // 40 px steps down; the wrap to the top is not timed.
-      auto ourStep = [&] {
-        viewer->SetVScrollBarPosition(viewer->VScrollBarPosition() + 40);
-        Settle();
-      };
-      auto ourWrap = [&] {
-        int before = viewer->VScrollBarPosition();
-        viewer->SetVScrollBarPosition(before + 40);
-        bool stuck = viewer->VScrollBarPosition() == before;
-        viewer->SetVScrollBarPosition(stuck ? 0 : before);
-        Settle();
-      };
+      const std::string name = std::filesystem::path(page).filename().string();
       if (!only.empty()) {
+        viewer->LoadFromFile(page);
         viewer->SetVScrollBarPosition(0);
         Settle();
         double ms = only == "scroll" ? TimeMs(runs, ourStep, ourWrap) : TimeMs(runs, [&] {
@@ -152,16 +191,23 @@ int main(int argc, char** argv)
         std::printf("%s: our %s, median %.3f ms\n", page.c_str(), only.c_str(), ms);
         break;
       }
-      auto theirStep = [&] {
-        browser.SetScrollPosition(browser.ScrollPosition() + 40);
-        Settle();
-      };
-      auto theirWrap = [&] {
-        if (browser.ScrollPosition() + 40 > browser.ScrollMaximum()) {
-          browser.SetScrollPosition(0);
-          Settle();
-        }
-      };
+      const TPair load = InTurns(std::max(3, runs / 3), {[&] {
+                                   viewer->LoadFromFile(page);
+                                   viewer->Invalidate();
+                                   Settle();
+                                 }},
+                                 {[&] {
+                                   browser.Load(page);
+                                   Settle();
+                                 }});
+      const TPair repaint = InTurns(runs, {[&] {
+                                      viewer->Repaint();
+                                      Settle();
+                                    }},
+                                    {[&] {
+                                      browser.Repaint();
+                                      Settle();
+                                    }});
       viewer->SetVScrollBarPosition(0);
       browser.SetScrollPosition(0);
       Settle();
@@ -173,24 +219,50 @@ int main(int argc, char** argv)
         Settle();
         return moved;
       }();
-      double scrOurs = scrolls ? TimeMs(runs, ourStep, ourWrap) : 0;
-      double scrTheirs = scrolls ? TimeMs(runs, theirStep, theirWrap) : 0;
-      std::string name = std::filesystem::path(page).filename().string();
-      std::printf("%-20s %8.2f %8.2f %6.2f  %8.2f %8.2f %6.2f", name.c_str(), loadOurs, loadTheirs,
-                  loadOurs / loadTheirs, repOurs, repTheirs, repOurs / repTheirs);
-      if (scrolls)
-        std::printf("  %8.2f %8.2f %6.2f  %9.2f\n", scrOurs, scrTheirs, scrOurs / scrTheirs, scrOurs / repOurs);
-      else
-        std::printf("  %8s %8s %6s  %9s\n", "-", "-", "-", "-");
-      repaintRatios.push_back(repOurs / repTheirs);
-      if (scrolls)
-        scrollShares.push_back(scrOurs / repOurs);
+      const TPair scroll = scrolls ? InTurns(runs, {ourStep, ourWrap}, {theirStep, theirWrap}) : TPair{};
+      std::string slower;
+      auto note = [&](const char* what, double ratio, std::vector<double>& ratios,
+                      std::vector<std::string>& pagesSlower) {
+        ratios.push_back(ratio);
+        if (ratio > 1.0) {
+          slower += (slower.empty() ? "" : ", ") + std::string(what);
+          pagesSlower.push_back(name + " " + std::to_string(ratio).substr(0, 4));
+        }
+      };
+      note("load", load.Ratio(), loadRatios, slowerLoad);
+      note("repaint", repaint.Ratio(), repaintRatios, slowerRepaint);
+      std::printf("%-22s %7.2f %7.2f %5.2f  %7.2f %7.2f %5.2f", name.c_str(), Median(load.Ours), Median(load.Theirs),
+                  load.Ratio(), Median(repaint.Ours), Median(repaint.Theirs), repaint.Ratio());
+      if (scrolls) {
+        note("scroll", scroll.Ratio(), scrollRatios, slowerScroll);
+        scrollShares.push_back(Median(scroll.Ours) / Median(repaint.Ours));
+        std::printf("  %7.2f %7.2f %5.2f  %7.2f", Median(scroll.Ours), Median(scroll.Theirs), scroll.Ratio(),
+                    scrollShares.back());
+      } else {
+        std::printf("  %7s %7s %5s  %7s", "-", "-", "-", "-");
+      }
+      std::printf("  %s\n", slower.c_str());
+      std::fflush(stdout);
     }
-    double rep = Median(repaintRatios), scr = Median(scrollShares);
-    if (only.empty())
+    if (only.empty()) {
+      std::printf("over the pages, ratio ours/browser:\n");
+      PrintSpread("load", loadRatios);
+      PrintSpread("repaint", repaintRatios);
+      PrintSpread("scroll", scrollRatios);
+      std::printf("  scroll step / our repaint: median %.2f, quartiles %.2f-%.2f\n", Median(scrollShares),
+                  Quantile(scrollShares, 0.25), Quantile(scrollShares, 0.75));
+      for (auto [what, list] :
+           {std::pair{"load", &slowerLoad}, std::pair{"repaint", &slowerRepaint}, std::pair{"scroll", &slowerScroll}}) {
+        std::printf("pages where our %s is slower than the browser's (%zu):", what, list->size());
+        for (const std::string& p : *list)
+          std::printf(" %s", p.c_str());
+        std::printf("\n");
+      }
+      const double rep = Median(repaintRatios), scr = Median(scrollShares);
       std::printf(
           "median repaint ratio %.2f (target <= 1.0: %s); median scroll step / repaint %.2f (target <= 0.3: %s)\n", rep,
           rep <= 1.0 ? "met" : "NOT met", scr, scr <= 0.3 ? "met" : "NOT met");
+    }
     browser.Hide();
   }
   TApplication::Finalize();
