@@ -25,7 +25,7 @@ double SecondsPer(F f)
 
 // Seconds of each call of each function, timed side by side: every round calls each once in
 // turn, so other work on the machine slows all sides alike instead of whichever happened to
-// run during it. At least three rounds, then until about budget seconds have passed.
+// run during it. At least five rounds, then until about budget seconds have passed.
 template <class... F>
 std::array<std::vector<double>, sizeof...(F)> SecondsSideBySide(double budget, F... f)
 {
@@ -42,7 +42,7 @@ std::array<std::vector<double>, sizeof...(F)> SecondsSideBySide(double budget, F
     size_t i = 0;
     ((times[i++].push_back(timeOne(f))), ...);
     double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    if (round >= 2 && elapsed >= budget)
+    if (round >= 4 && elapsed >= budget)
       break;
   }
   return times;

@@ -9,8 +9,9 @@
 // - load: the file read, laid out and painted once (N / 3 runs, at least 3);
 // - repaint: the whole pane invalidated and painted through the event loop;
 // - scroll: a 40 px step down (wrapping to the top, untimed, at the end), painted;
-// and prints per page the medians, the ratios ours/browser, our scroll step against our own
-// full repaint, and which operations are slower than the browser's. Then, over the pages, the
+// and prints per page the medians, the ratios ours/browser (for the repaint also the quartiles
+// of the ratio run by run), our scroll step against our own full repaint, and which
+// operations are slower than the browser's. Then, over the pages, the
 // median ratio with its spread, and the pages where the pane is slower.
 // --only times just our pane's repaint or scroll step on the first page, for a profiler.
 // The targets: repaint at most 1.0x the browser, a scroll step at most 0.3x a repaint.
@@ -152,8 +153,9 @@ int main(int argc, char** argv)
         "page pane %dx%d against the text browser, %d pages, runs taken in turns (load %d, repaint and"
         " scroll %d); medians in ms, ratio ours/browser\n",
         w, h, int(pages.size()), std::max(3, runs / 3), runs);
-    std::printf("%-22s %7s %7s %5s  %7s %7s %5s  %7s %7s %5s  %7s  %s\n", "page", "load", "browser", "ratio", "repaint",
-                "browser", "ratio", "scroll", "browser", "ratio", "scr/rep", "slower than the browser");
+    std::printf("%-22s %7s %7s %5s  %7s %7s %5s %9s  %7s %7s %5s  %7s  %s\n", "page", "load", "browser", "ratio",
+                "repaint", "browser", "ratio", "(per run)", "scroll", "browser", "ratio", "scr/rep",
+                "slower than the browser");
     // 40 px steps down; the wrap to the top is not timed.
     auto ourStep = [&] {
       viewer->SetVScrollBarPosition(viewer->VScrollBarPosition() + 40);
@@ -226,13 +228,18 @@ int main(int argc, char** argv)
         ratios.push_back(ratio);
         if (ratio > 1.0) {
           slower += (slower.empty() ? "" : ", ") + std::string(what);
-          pagesSlower.push_back(name + " " + std::to_string(ratio).substr(0, 4));
+          char figure[16];
+          std::snprintf(figure, sizeof figure, " %.2f", ratio);
+          pagesSlower.push_back(name + figure);
         }
       };
       note("load", load.Ratio(), loadRatios, slowerLoad);
       note("repaint", repaint.Ratio(), repaintRatios, slowerRepaint);
-      std::printf("%-22s %7.2f %7.2f %5.2f  %7.2f %7.2f %5.2f", name.c_str(), Median(load.Ours), Median(load.Theirs),
-                  load.Ratio(), Median(repaint.Ours), Median(repaint.Theirs), repaint.Ratio());
+      // The repaint ratio run by run (each run's pair), as quartiles: how sure the ratio is.
+      const std::vector<double> perRun = RoundRatios(repaint.Ours, repaint.Theirs);
+      std::printf("%-22s %7.2f %7.2f %5.2f  %7.2f %7.2f %5.2f %4.2f-%4.2f", name.c_str(), Median(load.Ours),
+                  Median(load.Theirs), load.Ratio(), Median(repaint.Ours), Median(repaint.Theirs), repaint.Ratio(),
+                  Quantile(perRun, 0.25), Quantile(perRun, 0.75));
       if (scrolls) {
         note("scroll", scroll.Ratio(), scrollRatios, slowerScroll);
         scrollShares.push_back(Median(scroll.Ours) / Median(repaint.Ours));

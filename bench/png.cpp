@@ -299,7 +299,7 @@ int main(int argc, char** argv)
     size_t stride;
     uint32_t height;
     const auto rounds = SecondsSideBySide(
-        1.2,
+        2.0,
         [&] {
           TPNGImage png;
           OurDecode(s.File, png);
