@@ -98,6 +98,128 @@ std::vector<std::string> PagesOf(const std::string& folder)
   return pages;
 }
 
+// The two panes side by side, and the 40 px scroll steps down on each (the wrap to the top
+// runs untimed ahead of a step).
+struct TPanes {
+  THTMLViewer& Viewer;
+  TReferenceBrowser& Browser;
+
+  TSide OurStep() const
+  {
+    THTMLViewer* v = &Viewer;
+    return {[v] {
+              v->SetVScrollBarPosition(v->VScrollBarPosition() + 40);
+              Settle();
+            },
+            [v] {
+              int before = v->VScrollBarPosition();
+              v->SetVScrollBarPosition(before + 40);
+              bool stuck = v->VScrollBarPosition() == before;
+              v->SetVScrollBarPosition(stuck ? 0 : before);
+              Settle();
+            }};
+  }
+  TSide TheirStep() const
+  {
+    TReferenceBrowser* b = &Browser;
+    return {[b] {
+              b->SetScrollPosition(b->ScrollPosition() + 40);
+              Settle();
+            },
+            [b] {
+              if (b->ScrollPosition() + 40 > b->ScrollMaximum()) {
+                b->SetScrollPosition(0);
+                Settle();
+              }
+            }};
+  }
+  TSide OurRepaint() const
+  {
+    THTMLViewer* v = &Viewer;
+    return {[v] {
+      v->Repaint();
+      Settle();
+    }};
+  }
+};
+
+struct TPageFigures {
+  TPair Load, Repaint, Scroll;
+  bool Scrolls = false;   // a page that fits on one side has nothing to scroll
+};
+
+// One page on both sides: load, repaint and scroll step, in turns.
+TPageFigures MeasurePage(const TPanes& panes, const std::string& page, int runs)
+{
+  THTMLViewer& viewer = panes.Viewer;
+  TReferenceBrowser& browser = panes.Browser;
+  TPageFigures f;
+  f.Load = InTurns(std::max(3, runs / 3), {[&] {
+                     viewer.LoadFromFile(page);
+                     viewer.Invalidate();
+                     Settle();
+                   }},
+                   {[&] {
+                     browser.Load(page);
+                     Settle();
+                   }});
+  f.Repaint = InTurns(runs, panes.OurRepaint(), {[&] {
+                        browser.Repaint();
+                        Settle();
+                      }});
+  viewer.SetVScrollBarPosition(0);
+  browser.SetScrollPosition(0);
+  Settle();
+  f.Scrolls = browser.ScrollMaximum() >= 80 && [&] {
+    viewer.SetVScrollBarPosition(80);
+    bool moved = viewer.VScrollBarPosition() == 80;
+    viewer.SetVScrollBarPosition(0);
+    Settle();
+    return moved;
+  }();
+  if (f.Scrolls)
+    f.Scroll = InTurns(runs, panes.OurStep(), panes.TheirStep());
+  return f;
+}
+
+// The ratios of every page so far, and the pages where ours is slower, per operation.
+struct TSummary {
+  std::vector<double> Load, Repaint, Scroll, ScrollShare;
+  std::vector<std::string> SlowerLoad, SlowerRepaint, SlowerScroll;
+};
+
+// Prints a page's line and adds its figures to the summary.
+void PrintPage(const std::string& name, const TPageFigures& f, TSummary& sum)
+{
+  std::string slower;
+  auto note = [&](const char* what, double ratio, std::vector<double>& ratios, std::vector<std::string>& pagesSlower) {
+    ratios.push_back(ratio);
+    if (ratio > 1.0) {
+      slower += (slower.empty() ? "" : ", ") + std::string(what);
+      char figure[16];
+      std::snprintf(figure, sizeof figure, " %.2f", ratio);
+      pagesSlower.push_back(name + figure);
+    }
+  };
+  note("load", f.Load.Ratio(), sum.Load, sum.SlowerLoad);
+  note("repaint", f.Repaint.Ratio(), sum.Repaint, sum.SlowerRepaint);
+  // The repaint ratio run by run (each run's pair), as quartiles: how sure the ratio is.
+  const std::vector<double> perRun = RoundRatios(f.Repaint.Ours, f.Repaint.Theirs);
+  std::printf("%-22s %7.2f %7.2f %5.2f  %7.2f %7.2f %5.2f %4.2f-%4.2f", name.c_str(), Median(f.Load.Ours),
+              Median(f.Load.Theirs), f.Load.Ratio(), Median(f.Repaint.Ours), Median(f.Repaint.Theirs),
+              f.Repaint.Ratio(), Quantile(perRun, 0.25), Quantile(perRun, 0.75));
+  if (f.Scrolls) {
+    note("scroll", f.Scroll.Ratio(), sum.Scroll, sum.SlowerScroll);
+    sum.ScrollShare.push_back(Median(f.Scroll.Ours) / Median(f.Repaint.Ours));
+    std::printf("  %7.2f %7.2f %5.2f  %7.2f", Median(f.Scroll.Ours), Median(f.Scroll.Theirs), f.Scroll.Ratio(),
+                sum.ScrollShare.back());
+  } else {
+    std::printf("  %7s %7s %5s  %7s", "-", "-", "-", "-");
+  }
+  std::printf("  %s\n", slower.c_str());
+  std::fflush(stdout);
+}
+
 // The median of per-page ratios with their spread over the pages.
 void PrintSpread(const char* what, const std::vector<double>& ratios)
 {
@@ -105,6 +227,26 @@ void PrintSpread(const char* what, const std::vector<double>& ratios)
     return;
   std::printf("  %-8s median %.2f, pages' quartiles %.2f-%.2f, range %.2f-%.2f over %zu pages\n", what, Median(ratios),
               Quantile(ratios, 0.25), Quantile(ratios, 0.75), Quantile(ratios, 0), Quantile(ratios, 1), ratios.size());
+}
+
+void PrintSummary(const TSummary& sum)
+{
+  std::printf("over the pages, ratio ours/browser:\n");
+  PrintSpread("load", sum.Load);
+  PrintSpread("repaint", sum.Repaint);
+  PrintSpread("scroll", sum.Scroll);
+  std::printf("  scroll step / our repaint: median %.2f, quartiles %.2f-%.2f\n", Median(sum.ScrollShare),
+              Quantile(sum.ScrollShare, 0.25), Quantile(sum.ScrollShare, 0.75));
+  for (auto [what, list] : {std::pair{"load", &sum.SlowerLoad}, std::pair{"repaint", &sum.SlowerRepaint},
+                            std::pair{"scroll", &sum.SlowerScroll}}) {
+    std::printf("pages where our %s is slower than the browser's (%zu):", what, list->size());
+    for (const std::string& p : *list)
+      std::printf(" %s", p.c_str());
+    std::printf("\n");
+  }
+  const double rep = Median(sum.Repaint), scr = Median(sum.ScrollShare);
+  std::printf("median repaint ratio %.2f (target <= 1.0: %s); median scroll step / repaint %.2f (target <= 0.3: %s)\n",
+              rep, rep <= 1.0 ? "met" : "NOT met", scr, scr <= 0.3 ? "met" : "NOT met");
 }
 
 }   // namespace
@@ -149,126 +291,27 @@ int main(int argc, char** argv)
     TReferenceBrowser browser(w + 30, 0, w, h);
     Settle();
 
-    std::printf(
-        "page pane %dx%d against the text browser, %d pages, runs taken in turns (load %d, repaint and"
-        " scroll %d); medians in ms, ratio ours/browser\n",
-        w, h, int(pages.size()), std::max(3, runs / 3), runs);
-    std::printf("%-22s %7s %7s %5s  %7s %7s %5s %9s  %7s %7s %5s  %7s  %s\n", "page", "load", "browser", "ratio",
-                "repaint", "browser", "ratio", "(per run)", "scroll", "browser", "ratio", "scr/rep",
-                "slower than the browser");
-    // 40 px steps down; the wrap to the top is not timed.
-    auto ourStep = [&] {
-      viewer->SetVScrollBarPosition(viewer->VScrollBarPosition() + 40);
-      Settle();
-    };
-    auto ourWrap = [&] {
-      int before = viewer->VScrollBarPosition();
-      viewer->SetVScrollBarPosition(before + 40);
-      bool stuck = viewer->VScrollBarPosition() == before;
-      viewer->SetVScrollBarPosition(stuck ? 0 : before);
-      Settle();
-    };
-    auto theirStep = [&] {
-      browser.SetScrollPosition(browser.ScrollPosition() + 40);
-      Settle();
-    };
-    auto theirWrap = [&] {
-      if (browser.ScrollPosition() + 40 > browser.ScrollMaximum()) {
-        browser.SetScrollPosition(0);
-        Settle();
-      }
-    };
-    std::vector<double> loadRatios, repaintRatios, scrollRatios, scrollShares;
-    std::vector<std::string> slowerLoad, slowerRepaint, slowerScroll;
-    for (const std::string& page : pages) {
-      const std::string name = std::filesystem::path(page).filename().string();
-      if (!only.empty()) {
-        viewer->LoadFromFile(page);
-        viewer->SetVScrollBarPosition(0);
-        Settle();
-        double ms = only == "scroll" ? TimeMs(runs, ourStep, ourWrap) : TimeMs(runs, [&] {
-          viewer->Repaint();
-          Settle();
-        });
-        std::printf("%s: our %s, median %.3f ms\n", page.c_str(), only.c_str(), ms);
-        break;
-      }
-      const TPair load = InTurns(std::max(3, runs / 3), {[&] {
-                                   viewer->LoadFromFile(page);
-                                   viewer->Invalidate();
-                                   Settle();
-                                 }},
-                                 {[&] {
-                                   browser.Load(page);
-                                   Settle();
-                                 }});
-      const TPair repaint = InTurns(runs, {[&] {
-                                      viewer->Repaint();
-                                      Settle();
-                                    }},
-                                    {[&] {
-                                      browser.Repaint();
-                                      Settle();
-                                    }});
+    const TPanes panes{*viewer, browser};
+    if (!only.empty()) {
+      // Our pane alone on the first page, for a profiler.
+      viewer->LoadFromFile(pages.front());
       viewer->SetVScrollBarPosition(0);
-      browser.SetScrollPosition(0);
       Settle();
-      // A page that fits on one side has nothing to scroll: no scroll figures for it.
-      const bool scrolls = browser.ScrollMaximum() >= 80 && [&] {
-        viewer->SetVScrollBarPosition(80);
-        bool moved = viewer->VScrollBarPosition() == 80;
-        viewer->SetVScrollBarPosition(0);
-        Settle();
-        return moved;
-      }();
-      const TPair scroll = scrolls ? InTurns(runs, {ourStep, ourWrap}, {theirStep, theirWrap}) : TPair{};
-      std::string slower;
-      auto note = [&](const char* what, double ratio, std::vector<double>& ratios,
-                      std::vector<std::string>& pagesSlower) {
-        ratios.push_back(ratio);
-        if (ratio > 1.0) {
-          slower += (slower.empty() ? "" : ", ") + std::string(what);
-          char figure[16];
-          std::snprintf(figure, sizeof figure, " %.2f", ratio);
-          pagesSlower.push_back(name + figure);
-        }
-      };
-      note("load", load.Ratio(), loadRatios, slowerLoad);
-      note("repaint", repaint.Ratio(), repaintRatios, slowerRepaint);
-      // The repaint ratio run by run (each run's pair), as quartiles: how sure the ratio is.
-      const std::vector<double> perRun = RoundRatios(repaint.Ours, repaint.Theirs);
-      std::printf("%-22s %7.2f %7.2f %5.2f  %7.2f %7.2f %5.2f %4.2f-%4.2f", name.c_str(), Median(load.Ours),
-                  Median(load.Theirs), load.Ratio(), Median(repaint.Ours), Median(repaint.Theirs), repaint.Ratio(),
-                  Quantile(perRun, 0.25), Quantile(perRun, 0.75));
-      if (scrolls) {
-        note("scroll", scroll.Ratio(), scrollRatios, slowerScroll);
-        scrollShares.push_back(Median(scroll.Ours) / Median(repaint.Ours));
-        std::printf("  %7.2f %7.2f %5.2f  %7.2f", Median(scroll.Ours), Median(scroll.Theirs), scroll.Ratio(),
-                    scrollShares.back());
-      } else {
-        std::printf("  %7s %7s %5s  %7s", "-", "-", "-", "-");
-      }
-      std::printf("  %s\n", slower.c_str());
-      std::fflush(stdout);
-    }
-    if (only.empty()) {
-      std::printf("over the pages, ratio ours/browser:\n");
-      PrintSpread("load", loadRatios);
-      PrintSpread("repaint", repaintRatios);
-      PrintSpread("scroll", scrollRatios);
-      std::printf("  scroll step / our repaint: median %.2f, quartiles %.2f-%.2f\n", Median(scrollShares),
-                  Quantile(scrollShares, 0.25), Quantile(scrollShares, 0.75));
-      for (auto [what, list] :
-           {std::pair{"load", &slowerLoad}, std::pair{"repaint", &slowerRepaint}, std::pair{"scroll", &slowerScroll}}) {
-        std::printf("pages where our %s is slower than the browser's (%zu):", what, list->size());
-        for (const std::string& p : *list)
-          std::printf(" %s", p.c_str());
-        std::printf("\n");
-      }
-      const double rep = Median(repaintRatios), scr = Median(scrollShares);
+      const TSide side = only == "scroll" ? panes.OurStep() : panes.OurRepaint();
+      std::printf("%s: our %s, median %.3f ms\n", pages.front().c_str(), only.c_str(),
+                  TimeMs(runs, side.Timed, side.Before));
+    } else {
       std::printf(
-          "median repaint ratio %.2f (target <= 1.0: %s); median scroll step / repaint %.2f (target <= 0.3: %s)\n", rep,
-          rep <= 1.0 ? "met" : "NOT met", scr, scr <= 0.3 ? "met" : "NOT met");
+          "page pane %dx%d against the text browser, %d pages, runs taken in turns (load %d, repaint and"
+          " scroll %d); medians in ms, ratio ours/browser\n",
+          w, h, int(pages.size()), std::max(3, runs / 3), runs);
+      std::printf("%-22s %7s %7s %5s  %7s %7s %5s %9s  %7s %7s %5s  %7s  %s\n", "page", "load", "browser", "ratio",
+                  "repaint", "browser", "ratio", "(per run)", "scroll", "browser", "ratio", "scr/rep",
+                  "slower than the browser");
+      TSummary sum;
+      for (const std::string& page : pages)
+        PrintPage(std::filesystem::path(page).filename().string(), MeasurePage(panes, page, runs), sum);
+      PrintSummary(sum);
     }
     browser.Hide();
   }
