@@ -114,6 +114,58 @@ TBarEnd BarEndOf(const TTopicEntry& e)
   return SameDrawing(atEnd, Drawn(rec, base, rci)) ? TBarEnd::RunsOn : TBarEnd::JumpsBack;
 }
 
+// How far obj's frame has turned between two of its placements, in degrees: the largest angle
+// between the two images of an axis (an axis square to the turn moves through all of it).
+double TurnedBy(const TMatrix& a, const TMatrix& b)
+{
+  double most = 0;
+  for (size_t k = 0; k < 3; ++k) {
+    double dot = 0, la = 0, lb = 0;
+    for (size_t i = 0; i < 3; ++i) {
+      dot += double(a[k][i]) * b[k][i];
+      la += double(a[k][i]) * a[k][i];
+      lb += double(b[k][i]) * b[k][i];
+    }
+    if (la > 1e-12 && lb > 1e-12)
+      most = std::max(most, std::acos(std::clamp(dot / std::sqrt(la * lb), -1.0, 1.0)) * 180 / M_PI);
+  }
+  return most;
+}
+
+void CollectParts(TGLBaseSceneObject* o, std::vector<TGLBaseSceneObject*>& out)
+{
+  for (Integer i = 0; i < o->GetCount(); ++i) {
+    out.push_back(o->GetChild(i));
+    CollectParts(o->GetChild(i), out);
+  }
+}
+
+// Whether one mark of the step bar is one degree of a driving shaft's turn: some part turns by
+// one degree for every mark, all along the bar.
+bool MarksAreDegrees(const TTopicEntry& e)
+{
+  TDummyCube base;
+  TGLMaterialLibrary lib;
+  FillStandardMaterials(lib);
+  const TTopicControls c = e.DefaultControls ? e.DefaultControls() : TTopicControls{};
+  e.Build(&base, &lib, c);
+  std::vector<TGLBaseSceneObject*> parts;
+  CollectParts(&base, parts);
+  std::vector<bool> degree(parts.size(), true);
+  const Integer end = e.RepeatAngle ? e.RepeatAngle(c) : 360;
+  for (Integer k = 0; k < 8; ++k) {
+    const Single at = Single(end * k / 8);
+    e.Animate(&base, c, at);
+    std::vector<TMatrix> before;
+    for (TGLBaseSceneObject* p : parts)
+      before.push_back(p->AbsoluteMatrix());
+    e.Animate(&base, c, at + 1);
+    for (size_t i = 0; i < parts.size(); ++i)
+      degree[i] = degree[i] && std::fabs(TurnedBy(before[i], parts[i]->AbsoluteMatrix()) - 1) < 1e-2;
+  }
+  return std::find(degree.begin(), degree.end(), true) != degree.end();
+}
+
 // The models a name in the help stands for: a topic's title in the index, or a lever
 // example's button caption.
 std::set<TModelKey> ModelsNamed(const std::string& name)
@@ -183,5 +235,19 @@ TEST(StepBarHelp, TheHelpNamesExactlyTheModelsThatDoNotComeBack)
                                                   : TBarEnd::Cycle;
     EXPECT_TRUE(told == end) << "model " << ModelName(model) << ": the help says it " << BarEndName(told)
                              << " at the end of the bar; the model " << BarEndName(end);
+  }
+}
+
+// The speed is in marks of the step bar; "Running the animation" says on which models a mark is
+// not a degree of a driving shaft's turn, and the models decide.
+TEST(StepBarHelp, TheHelpNamesTheModelsWhoseMarksAreNotDegrees)
+{
+  TChmFile chm(BuiltHelpFile());
+  const std::set<TModelKey> listed = ListedModels(chm.Read("/Using/Animation.htm"), "not-degrees");
+  for (const TTopicEntry& e : TopicEntries()) {
+    const TModelKey model{e.Id, e.Example};
+    EXPECT_EQ(!listed.count(model), MarksAreDegrees(e))
+        << "model " << ModelName(model) << ": the help says a mark is " << (listed.count(model) ? "not " : "")
+        << "a degree of its driving shaft's turn";
   }
 }
