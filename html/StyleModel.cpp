@@ -416,7 +416,7 @@ std::vector<std::string> SplitSpaces(const std::string& s)
 // fonts installed are the system's, one set for the process: so is the cache of answers.
 std::string InstalledFamily(const std::string& Families)
 {
-  static std::map<std::string, std::string> cache;   // NOLINT(orrelo-static-local-state): as above
+  static std::map<std::string, std::string> cache;   // NOLINT(orrelo-static-local-state): the fonts, as above
   if (auto it = cache.find(Families); it != cache.end())
     return it->second;
   if (cache.size() >= 256)
