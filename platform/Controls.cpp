@@ -78,7 +78,7 @@ struct TControlWidgetAccess {
     if (auto* wc = dynamic_cast<TWinControl*>(c))
       in ? wc->DoEnter() : wc->DoExit();
   }
-  static const std::vector<TWinControl*>& TabList(const TWinControl* c) { return c->FTabList; }
+  static std::vector<TWinControl*> TabList(const TWinControl* c) { return c->TabOrderList(); }
   static void TopMoved(TControl* c, int x, int y)
   {
     if (c->FParent)
@@ -1462,13 +1462,24 @@ void CollectTabStops(const std::vector<TWinControl*>& list, const TWinControl* f
   }
 }
 
+bool InTabOrderOfParent(const TWinControl* c)
+{
+  const std::vector<TWinControl*> list = TControlWidgetAccess::TabList(c->Parent());
+  return std::find(list.begin(), list.end(), c) != list.end();
+}
+
 // The stops Tab (or Shift+Tab) tries from current, in turn, under root. A walk that starts
-// inside a control with tab parts starts from that control, and comes back to it last.
+// inside a control with tab parts starts from that control, and comes back to it last. One
+// that starts from a control the walk leaves out (a control a toolbar hosts) starts from the
+// place of the nearest parent it visits, which is no stop itself.
 std::vector<TWinControl*> TabWalk(const TWinControl* root, TWinControl* current, bool forward)
 {
   for (TWinControl* c = current; c && c != root; c = c->Parent())
     if (c->HasTabParts())
       current = c;
+  for (TWinControl* c = current; c && c != root && c->Parent(); c = c->Parent())
+    if (!InTabOrderOfParent(c))
+      current = c->Parent();
   std::vector<TWinControl*> stops;
   CollectTabStops(TControlWidgetAccess::TabList(root), current, stops);
   const auto n = static_cast<Integer>(stops.size());
@@ -1479,7 +1490,8 @@ std::vector<TWinControl*> TabWalk(const TWinControl* root, TWinControl* current,
   for (Integer k = 1; k <= n; ++k) {
     TWinControl* c = stops[static_cast<size_t>(((forward ? start + k : start - k) % n + n) % n)];
     if (c != current || c->HasTabParts())
-      walk.push_back(c);
+      if (c->TabStop() || c->HasTabParts())
+        walk.push_back(c);
   }
   return walk;
 }
@@ -1496,13 +1508,19 @@ bool TWinControl::SelectNext(TWinControl* current, bool forward)
 {
   for (TWinControl* c : TabWalk(this, current, forward)) {
     if (!c->HasTabParts()) {
-      c->SetFocus();
+      c->SetFocusByTab();
       return true;
     }
     if (c->TabInto(forward))
       return true;
   }
   return false;
+}
+
+void TWinControl::SetFocusByTab()
+{
+  SetFocus();
+  FocusedByTab();
 }
 
 void TWinControl::DoEnter()

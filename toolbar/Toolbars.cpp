@@ -317,6 +317,21 @@ TTBControlItem* TTBCustomToolbar::FindControlItem(TControl* Control) const
   return nullptr;
 }
 
+std::vector<TWinControl*> TTBCustomToolbar::TabOrderList() const
+{
+  std::vector<TWinControl*> list = TTBCustomDockableWindow::TabOrderList();
+  std::erase_if(list, [this](TWinControl* c) {
+    if (FItems && FindControlItem(c))
+      return true;
+    if (FView)
+      for (Integer i = 0; i < FView->ViewerCount(); ++i)
+        if (auto* ci = dynamic_cast<TTBControlItem*>(FView->Viewers(i)->Item()); ci && ci->Control() == c)
+          return true;
+    return false;
+  });
+  return list;
+}
+
 void TTBCustomToolbar::ControlInserted(TControl* Control)
 {
   TTBCustomDockableWindow::ControlInserted(Control);

@@ -140,6 +140,9 @@ public:
   bool AutoResized() const { return IsAutoResized(); }
   // Sets the view's orientation, chevron and wrap offsets for the present place.
   void SetViewProperties();
+  // The controls the toolbar hosts as items stay out of the window's Tab walk (with what
+  // lies inside them): they show only where the bar has room for them.
+  std::vector<TWinControl*> TabOrderList() const override;
 
 protected:
   explicit TTBCustomToolbar(const TTBToolbarClasses& Classes);
