@@ -510,6 +510,10 @@ bool CapturedWindowMouse(QObject* watched, QMouseEvent* me)
   TInputState& s = State();
   if (!s.Capture || !watched->isWindowType())
     return false;
+  // The second press of a double click reaches a window before the double click that
+  // stands for it; widgets see only the double click, and so do our controls here.
+  if (me->type() == QEvent::MouseButtonPress && (me->flags() & Qt::MouseEventCreatedDoubleClick))
+    return true;
   TPoint screen{static_cast<Integer>(std::floor(me->globalPosition().x())),
                 static_cast<Integer>(std::floor(me->globalPosition().y()))};
   TMouseButton button =
