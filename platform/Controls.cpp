@@ -30,6 +30,7 @@
 #include "platform/Accessible.h"
 #include "platform/Bitmap.h"
 #include "platform/CanvasQt.h"
+#include "platform/DropShadow.h"
 #include "platform/Fonts.h"
 #include "platform/Forms.h"
 
@@ -208,25 +209,32 @@ protected:
   {
     if (Control && isWindow()) {
       TControlWidgetAccess::TopMoved(Control, e->pos().x(), e->pos().y());
+      UpdateDropShadow(this);
       FireWindowEvent(TWindowEvent::Moved, Control);
     }
   }
   void showEvent(QShowEvent* e) override
   {
     QWidget::showEvent(e);
-    if (Control && isWindow())
+    if (Control && isWindow()) {
+      UpdateDropShadow(this);
       FireWindowEvent(TWindowEvent::Shown, Control);
+    }
   }
   void hideEvent(QHideEvent* e) override
   {
     QWidget::hideEvent(e);
+    if (isWindow())
+      UpdateDropShadow(this);
     if (Control && isWindow())
       FireWindowEvent(TWindowEvent::Hidden, Control);
   }
   void resizeEvent(QResizeEvent* e) override
   {
-    if (Control && isWindow())
+    if (Control && isWindow()) {
       TControlWidgetAccess::TopResized(Control, e->size().width(), e->size().height());
+      UpdateDropShadow(this);
+    }
   }
   void keyPressEvent(QKeyEvent* e) override;
   void keyReleaseEvent(QKeyEvent* e) override;
@@ -799,6 +807,8 @@ void TControl::HandleNeeded()
   auto* w = new TControlWidget(this, parentWidget, flags);
   if (FIsPopup)
     w->setAttribute(Qt::WA_ShowWithoutActivating);
+  if (FIsPopup && (params.WindowClassStyle & CS_DROPSHADOW))
+    SetCastsDropShadow(w);
   if (!FParent && !FIsPopup)
     w->setWindowTitle(QString::fromStdString(FCaption));
   FWidget = w;
@@ -1092,6 +1102,8 @@ void TControl::SetWindowRegion(const TRect* r)
     w->setMask(QRegion(r->Left, r->Top, std::max(0, r->Width()), std::max(0, r->Height())));
   else
     w->clearMask();
+  // A window that shows only part of itself casts no shadow yet.
+  UpdateDropShadow(w);
 }
 
 TPoint TControl::ClientOrigin() const

@@ -7,6 +7,7 @@
 #include <cctype>
 
 #include "platform/Forms.h"
+#include "platform/SysSettings.h"
 #include "toolbar/AccessibleItems.h"
 #include "toolbar/KitHelpers.h"
 
@@ -277,11 +278,21 @@ void TTBCustomToolbar::Construct(const TTBToolbarClasses& Classes)
       Arrange();
     }
   };
+  // A change of the desktop's settings may bring another menu font: the bar takes it and
+  // lays itself out again.
+  FSettingsHandler = AddSettingsChangeHandler([this] {
+    UpdateMenuFont();
+    if (FView) {
+      FView->InvalidatePositions();
+      Arrange();
+    }
+  });
 }
 
 TTBCustomToolbar::~TTBCustomToolbar()
 {
   BeforeDestruction();
+  RemoveSettingsChangeHandler(FSettingsHandler);
   TBAccExposeView(this, nullptr);
   FProcessShortCuts = false;
   FMenuBar = false;

@@ -177,6 +177,7 @@ private:
   bool FMenuBar = false;
   bool FProcessShortCuts = false;
   bool FSystemFont = true;
+  int FSettingsHandler = 0;   // hears of changes of the desktop's settings
   bool FUpdateActions = true;
   TPoint FBaseSize;
   Integer FFloatingRightX = 0;
