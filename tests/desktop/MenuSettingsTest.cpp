@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <memory>
 #include <set>
@@ -43,11 +44,22 @@ int FileMenuHeight(const std::vector<std::pair<std::string, std::string>>& envir
   if (!desk.Running())
     return -1;
   // The program takes the environment it starts with; this process has read its own.
-  for (const auto& [name, value] : environment)
+  std::vector<std::pair<std::string, const char*>> saved;
+  for (const auto& [name, value] : environment) {
+    saved.emplace_back(name, std::getenv(name.c_str()));
+    if (saved.back().second)
+      saved.back().second = strdup(saved.back().second);
     setenv(name.c_str(), value.c_str(), 1);
+  }
   desktop::TProgram program(desk);
-  for (const auto& entry : environment)
-    unsetenv(entry.first.c_str());
+  for (const auto& [name, value] : saved) {
+    if (value) {
+      setenv(name.c_str(), value, 1);
+      free(const_cast<char*>(value));
+    } else {
+      unsetenv(name.c_str());
+    }
+  }
   const std::string main = desk.WaitWindow("^Orrelo");
   if (main.empty())
     return -1;
@@ -141,7 +153,8 @@ TEST(DesktopMenuSettings, TheDesktopsMenuFontReachesTheProgramsMenus)
     std::ofstream globals(config + "/kdeglobals");
     globals << "[General]\nmenuFont=DejaVu Serif,20,-1,5,50,0,0,0,0,0\n";
   }
-  const int plain = FileMenuHeight({}, "menu-font-plain-desktop.png");
+  // No desktop environment's settings on the one, a KDE desktop's on the other.
+  const int plain = FileMenuHeight({{"XDG_CURRENT_DESKTOP", ""}}, "menu-font-plain-desktop.png");
   const int kde =
       FileMenuHeight({{"XDG_CURRENT_DESKTOP", "KDE"}, {"KDE_SESSION_VERSION", "5"}, {"XDG_CONFIG_HOME", config}},
                      "menu-font-desktop-named.png");
