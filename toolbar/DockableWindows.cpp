@@ -1172,6 +1172,32 @@ struct TTBCustomDockableWindow::TDragLoop {
     Target->ArrangeToolbars();
   }
 
+  // A cancelled drag: the window goes back where it started.
+  void Restore()
+  {
+    Valid = true;
+    Target = StartDock;
+    ToFloat = StartFloating;
+    Row = StartRow;
+    Pos = StartPos;
+    NewRow = false;
+    FloatRect = Bounds(StartFloatPos.X, StartFloatPos.Y, FloatSize.X, FloatSize.Y);
+    if (StartDock) {
+      W->FDockRow = StartRow;
+      W->FDockPos = StartPos;
+      if (W->FCurrentDock != StartDock)
+        W->SetParent(StartDock);
+      StartDock->FDragSplitting = false;
+      StartDock->ArrangeToolbars();
+    } else if (StartFloating) {
+      W->FFloatingPosition = StartFloatPos;
+      if (!W->FFloating)
+        W->SetFloating(true);
+      else if (TTBFloatingWindowParent* p = W->FFloatingWindowParent.get())
+        p->SetBounds(StartFloatPos.X, StartFloatPos.Y, p->Width(), p->Height());
+    }
+  }
+
   void ShowOutline()
   {
     if (!Valid)
@@ -1300,29 +1326,7 @@ void TTBCustomDockableWindow::BeginMoving(Integer InitX, Integer InitY)
   } else if (accepted && !FCancelDrag) {
     d.Apply();
   } else {
-    // Cancelled: back where it started.
-    d.Valid = true;
-    d.Target = d.StartDock;
-    d.ToFloat = d.StartFloating;
-    d.Row = d.StartRow;
-    d.Pos = d.StartPos;
-    d.NewRow = false;
-    d.FloatRect = Bounds(d.StartFloatPos.X, d.StartFloatPos.Y, d.FloatSize.X, d.FloatSize.Y);
-    if (d.StartDock) {
-      FDockRow = d.StartRow;
-      FDockPos = d.StartPos;
-      if (FCurrentDock != d.StartDock)
-        SetParent(d.StartDock);
-      d.StartDock->FDragSplitting = false;
-      d.StartDock->ArrangeToolbars();
-    } else if (d.StartFloating) {
-      FFloatingPosition = d.StartFloatPos;
-      if (!FFloating)
-        SetFloating(true);
-      else if (FFloatingWindowParent)
-        FFloatingWindowParent->SetBounds(d.StartFloatPos.X, d.StartFloatPos.Y, FFloatingWindowParent->Width(),
-                                         FFloatingWindowParent->Height());
-    }
+    d.Restore();
   }
 
   FDragMode = false;
