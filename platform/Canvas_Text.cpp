@@ -119,9 +119,18 @@ void TCanvas::TextOutInternal(Integer x, Integer y, uint32_t options, const TRec
   TTextMetric tm = FDevice->TextMetrics(font);
   std::vector<Integer> adv;
   if (dx) {
+    // Each glyph goes where its logical offset maps to: advances scaled one by one would
+    // round the same way many times over a long run, and under a printer's mapping push its
+    // end into what follows it.
     adv.resize(count);
-    for (size_t i = 0; i < count; ++i)
-      adv[i] = ScaleX(dx[i]);
+    int64_t offset = 0;
+    Integer placed = 0;
+    for (size_t i = 0; i < count; ++i) {
+      offset = std::clamp<int64_t>(offset + dx[i], -(1 << 28), 1 << 28);
+      const Integer next = ScaleX(static_cast<Integer>(offset));
+      adv[i] = next - placed;
+      placed = next;
+    }
   } else {
     adv = DeviceAdvances(text, count);
   }
