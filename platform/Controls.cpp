@@ -30,7 +30,7 @@
 #include "platform/Accessible.h"
 #include "platform/Bitmap.h"
 #include "platform/CanvasQt.h"
-#include "platform/DropShadow.h"
+#include "platform/DropShadowQt.h"
 #include "platform/Fonts.h"
 #include "platform/Forms.h"
 

@@ -1,6 +1,6 @@
 // The drop shadow of menus: two strips beside the window, each a picture of the screen
 // under it darkened from the window's edge outwards, in a window of its own.
-#include "platform/DropShadow.h"
+#include "platform/DropShadowQt.h"
 
 #include <QPainter>
 #include <QPixmap>
