@@ -69,9 +69,9 @@ void THTMLViewer::FocusTabItem(const TSectionList::TTabItem& Item)
       SetFocus();
     FocusLink(*Item.Link);
   } else if (TWinControl* c = Item.Control->GetControl()) {
-    // The field scrolls into view as it takes the focus.
+    // The field scrolls into view as it takes the focus (a text field selects its text).
     DropLinkFocus();
-    c->SetFocus();
+    c->SetFocusByTab();
   }
 }
 

@@ -30,6 +30,7 @@
 #include "platform/Accessible.h"
 #include "platform/Bitmap.h"
 #include "platform/CanvasQt.h"
+#include "platform/DropShadowQt.h"
 #include "platform/Fonts.h"
 #include "platform/Forms.h"
 
@@ -78,7 +79,6 @@ struct TControlWidgetAccess {
     if (auto* wc = dynamic_cast<TWinControl*>(c))
       in ? wc->DoEnter() : wc->DoExit();
   }
-  static const std::vector<TWinControl*>& TabList(const TWinControl* c) { return c->FTabList; }
   static void TopMoved(TControl* c, int x, int y)
   {
     if (c->FParent)
@@ -208,25 +208,32 @@ protected:
   {
     if (Control && isWindow()) {
       TControlWidgetAccess::TopMoved(Control, e->pos().x(), e->pos().y());
+      UpdateDropShadow(this);
       FireWindowEvent(TWindowEvent::Moved, Control);
     }
   }
   void showEvent(QShowEvent* e) override
   {
     QWidget::showEvent(e);
-    if (Control && isWindow())
+    if (Control && isWindow()) {
+      UpdateDropShadow(this);
       FireWindowEvent(TWindowEvent::Shown, Control);
+    }
   }
   void hideEvent(QHideEvent* e) override
   {
     QWidget::hideEvent(e);
+    if (isWindow())
+      UpdateDropShadow(this);
     if (Control && isWindow())
       FireWindowEvent(TWindowEvent::Hidden, Control);
   }
   void resizeEvent(QResizeEvent* e) override
   {
-    if (Control && isWindow())
+    if (Control && isWindow()) {
       TControlWidgetAccess::TopResized(Control, e->size().width(), e->size().height());
+      UpdateDropShadow(this);
+    }
   }
   void keyPressEvent(QKeyEvent* e) override;
   void keyReleaseEvent(QKeyEvent* e) override;
@@ -510,6 +517,10 @@ bool CapturedWindowMouse(QObject* watched, QMouseEvent* me)
   TInputState& s = State();
   if (!s.Capture || !watched->isWindowType())
     return false;
+  // The second press of a double click reaches a window before the double click that
+  // stands for it; widgets see only the double click, and so do our controls here.
+  if (me->type() == QEvent::MouseButtonPress && (me->flags() & Qt::MouseEventCreatedDoubleClick))
+    return true;
   TPoint screen{static_cast<Integer>(std::floor(me->globalPosition().x())),
                 static_cast<Integer>(std::floor(me->globalPosition().y()))};
   TMouseButton button =
@@ -795,6 +806,8 @@ void TControl::HandleNeeded()
   auto* w = new TControlWidget(this, parentWidget, flags);
   if (FIsPopup)
     w->setAttribute(Qt::WA_ShowWithoutActivating);
+  if (FIsPopup && (params.WindowClassStyle & CS_DROPSHADOW))
+    SetCastsDropShadow(w);
   if (!FParent && !FIsPopup)
     w->setWindowTitle(QString::fromStdString(FCaption));
   FWidget = w;
@@ -1088,6 +1101,8 @@ void TControl::SetWindowRegion(const TRect* r)
     w->setMask(QRegion(r->Left, r->Top, std::max(0, r->Width()), std::max(0, r->Height())));
   else
     w->clearMask();
+  // A window that shows only part of itself casts no shadow yet.
+  UpdateDropShadow(w);
 }
 
 TPoint TControl::ClientOrigin() const
@@ -1425,84 +1440,6 @@ void TWinControl::SetFocus()
       top->activateWindow();
     w->setFocus(Qt::OtherFocusReason);
   }
-}
-
-Integer TWinControl::TabOrder() const
-{
-  if (!Parent())
-    return -1;
-  const auto& v = Parent()->FTabList;
-  return static_cast<Integer>(std::find(v.begin(), v.end(), this) - v.begin());
-}
-
-void TWinControl::SetTabOrder(Integer order)
-{
-  if (!Parent())
-    return;
-  auto& v = Parent()->FTabList;
-  std::erase(v, this);
-  order = std::clamp<Integer>(order, 0, static_cast<Integer>(v.size()));
-  v.insert(v.begin() + order, this);
-}
-
-namespace {
-
-// The tab stops under a control in tab order, each followed by those inside it, with the
-// control the walk starts from in its place among them. A control with tab parts is one
-// stop for itself and everything inside it.
-void CollectTabStops(const std::vector<TWinControl*>& list, const TWinControl* from, std::vector<TWinControl*>& out)
-{
-  for (TWinControl* c : list) {
-    if (!c->Visible() || !c->Enabled())
-      continue;
-    if (c->TabStop() || c == from || c->HasTabParts())
-      out.push_back(c);
-    if (!c->HasTabParts())
-      CollectTabStops(TControlWidgetAccess::TabList(c), from, out);
-  }
-}
-
-// The stops Tab (or Shift+Tab) tries from current, in turn, under root. A walk that starts
-// inside a control with tab parts starts from that control, and comes back to it last.
-std::vector<TWinControl*> TabWalk(const TWinControl* root, TWinControl* current, bool forward)
-{
-  for (TWinControl* c = current; c && c != root; c = c->Parent())
-    if (c->HasTabParts())
-      current = c;
-  std::vector<TWinControl*> stops;
-  CollectTabStops(TControlWidgetAccess::TabList(root), current, stops);
-  const auto n = static_cast<Integer>(stops.size());
-  Integer start = static_cast<Integer>(std::find(stops.begin(), stops.end(), current) - stops.begin());
-  if (start >= n)
-    start = forward ? n - 1 : 0;
-  std::vector<TWinControl*> walk;
-  for (Integer k = 1; k <= n; ++k) {
-    TWinControl* c = stops[static_cast<size_t>(((forward ? start + k : start - k) % n + n) % n)];
-    if (c != current || c->HasTabParts())
-      walk.push_back(c);
-  }
-  return walk;
-}
-
-}   // namespace
-
-TWinControl* TWinControl::FindNextControl(TWinControl* current, bool forward) const
-{
-  const std::vector<TWinControl*> walk = TabWalk(this, current, forward);
-  return walk.empty() ? nullptr : walk.front();
-}
-
-bool TWinControl::SelectNext(TWinControl* current, bool forward)
-{
-  for (TWinControl* c : TabWalk(this, current, forward)) {
-    if (!c->HasTabParts()) {
-      c->SetFocus();
-      return true;
-    }
-    if (c->TabInto(forward))
-      return true;
-  }
-  return false;
 }
 
 void TWinControl::DoEnter()

@@ -359,6 +359,12 @@ public:
   virtual bool HasTabParts() const { return false; }
   virtual bool TabInto(bool forward) { return false; }
   virtual bool TabWithin(bool forward) { return false; }
+  // The focus as Tab gives it: SetFocus, then FocusedByTab (an edit selects its text).
+  void SetFocusByTab();
+  // The children the Tab walk visits, in order: by default every windowed child in its tab
+  // order. A control that places children of its own (a toolbar hosting them as items)
+  // may leave some out; the walk then also skips what lies inside those.
+  virtual std::vector<TWinControl*> TabOrderList() const { return FTabList; }
   // The control gains or loses the keyboard focus.
   TNotifyEvent OnEnter;
   TNotifyEvent OnExit;
@@ -369,6 +375,8 @@ protected:
   virtual void AlignControls(TRect& rect);
   virtual void DoEnter();
   virtual void DoExit();
+  // The focus has just come by Tab or Shift+Tab.
+  virtual void FocusedByTab() {}
 
 private:
   friend class TControl;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/Clipboard.h"
+
 namespace {
 
 // A canvas for measuring text outside painting.
@@ -140,29 +142,155 @@ Integer TInputControl::LineHeight() const { return std::max(1, Measure(Font()).T
 // ---------------------------------------------------------------------------------------
 // TEdit
 
+std::string ApplyCharCase(const std::string& text, TEditCharCase charCase)
+{
+  if (charCase == ecNormal)
+    return text;
+  std::string r = text;
+  for (char& ch : r) {
+    auto c = static_cast<unsigned char>(ch);
+    // Windows-1252 letters: ASCII, and 0xC0-0xDE / 0xE0-0xFE less the signs at 0xD7 and 0xF7.
+    bool upper = (c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7);
+    bool lower = (c >= 'a' && c <= 'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7);
+    if (charCase == ecUpperCase && lower)
+      ch = static_cast<char>(c - 0x20);
+    else if (charCase == ecLowerCase && upper)
+      ch = static_cast<char>(c + 0x20);
+  }
+  return r;
+}
+
+namespace {
+
+// The classes a double click selects a run of: word characters (letters, digits, and every
+// character from 128 up), blanks, and everything else.
+int CharClass(char ch)
+{
+  auto c = static_cast<unsigned char>(ch);
+  if (c == ' ' || c == '\t')
+    return 0;
+  if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c >= 128)
+    return 1;
+  return 2;
+}
+
+// The start of the word before p (Ctrl+Left) and the start of the next word after p
+// (Ctrl+Right), blanks skipped.
+Integer WordLeft(const std::string& s, Integer p)
+{
+  while (p > 0 && CharClass(s[static_cast<size_t>(p - 1)]) == 0)
+    --p;
+  const int cls = p > 0 ? CharClass(s[static_cast<size_t>(p - 1)]) : 0;
+  while (p > 0 && CharClass(s[static_cast<size_t>(p - 1)]) == cls)
+    --p;
+  return p;
+}
+
+Integer WordRight(const std::string& s, Integer p)
+{
+  const auto n = static_cast<Integer>(s.size());
+  if (p < n) {
+    const int cls = CharClass(s[static_cast<size_t>(p)]);
+    while (p < n && CharClass(s[static_cast<size_t>(p)]) == cls)
+      ++p;
+  }
+  while (p < n && CharClass(s[static_cast<size_t>(p)]) == 0)
+    ++p;
+  return p;
+}
+
+}   // namespace
+
 TEdit::TEdit() { SetBounds(0, 0, 121, 21); }
 
 void TEdit::AdjustHeight() { SetHeight(LineHeight() + 2 * NonClientSize().Y + 2); }
 
 void TEdit::SetText(const std::string& text)
 {
-  FText = FMaxLength > 0 && static_cast<Integer>(text.size()) > FMaxLength
-              ? text.substr(0, static_cast<size_t>(FMaxLength))
-              : text;
-  FCaret = std::min<Integer>(FCaret, static_cast<Integer>(FText.size()));
+  FText = ApplyCharCase(text, FCharCase);
+  FAnchor = FCaret = std::min<Integer>(FCaret, static_cast<Integer>(FText.size()));
   FScroll = 0;
   Invalidate();
 }
 
 void TEdit::SetMaxLength(Integer n) { FMaxLength = std::max(0, n); }
 
-void TEdit::SetSelStart(Integer p)
+void TEdit::SetCharCase(TEditCharCase c)
 {
-  FCaret = std::clamp<Integer>(p, 0, static_cast<Integer>(FText.size()));
+  FCharCase = c;
+  SetText(FText);
+}
+
+void TEdit::SetSel(Integer start, Integer length)
+{
+  const auto n = static_cast<Integer>(FText.size());
+  FAnchor = std::clamp<Integer>(start, 0, n);
+  FCaret = std::clamp<Integer>(FAnchor + std::max<Integer>(length, 0), FAnchor, n);
   Invalidate();
 }
 
-std::string TEdit::Shown() const { return FPasswordChar ? std::string(FText.size(), FPasswordChar) : FText; }
+void TEdit::SetSelStart(Integer p) { SetSel(p, 0); }
+
+void TEdit::SetSelLength(Integer n) { SetSel(SelStart(), n); }
+
+std::string TEdit::SelText() const
+{
+  return FText.substr(static_cast<size_t>(SelStart()), static_cast<size_t>(SelLength()));
+}
+
+void TEdit::SetSelText(const std::string& text)
+{
+  if (FReadOnly)
+    return;
+  std::string ins = ApplyCharCase(text, FCharCase);
+  const auto start = static_cast<size_t>(SelStart());
+  const auto len = static_cast<size_t>(SelLength());
+  if (FMaxLength > 0) {
+    const size_t kept = FText.size() - len;
+    const size_t room = static_cast<size_t>(FMaxLength) > kept ? static_cast<size_t>(FMaxLength) - kept : 0;
+    if (ins.size() > room)
+      ins.resize(room);
+  }
+  if (ins.empty() && len == 0)
+    return;
+  FText.replace(start, len, ins);
+  FAnchor = FCaret = static_cast<Integer>(start + ins.size());
+  Changed();
+}
+
+void TEdit::DeleteFromCaret(bool forward)
+{
+  if (FReadOnly)
+    return;
+  // Without a selection, the character after (or before) the caret.
+  if (SelLength() == 0) {
+    const Integer other = forward ? FCaret + 1 : FCaret - 1;
+    if (other < 0 || other > static_cast<Integer>(FText.size()))
+      return;
+    FAnchor = other;
+  }
+  SetSelText({});
+}
+
+void TEdit::MoveCaret(Integer p, bool extend)
+{
+  FCaret = std::clamp<Integer>(p, 0, static_cast<Integer>(FText.size()));
+  if (!extend)
+    FAnchor = FCaret;
+  Invalidate();
+}
+
+std::string TEdit::DisplayText() const { return FPasswordChar ? std::string(FText.size(), FPasswordChar) : FText; }
+
+Integer TEdit::TextTop() const { return std::max(0, (ClientRect().Height() - LineHeight()) / 2); }
+
+Integer TEdit::TextWidth(const std::string& s) const { return TextW(Font(), s); }
+
+Integer TEdit::PositionAt(Integer x) const
+{
+  const std::string shown = DisplayText();
+  return CharIndexAt(Font(), shown, x - TextLeft(shown) + FScroll);
+}
 
 void TEdit::Paint()
 {
@@ -172,21 +300,62 @@ void TEdit::Paint()
   c.Font().Assign(Font());
   c.SetBkMode(TRANSPARENT);
   c.Brush().SetStyle(bsClear);   // text over what is painted already
-  c.SetTextColor(Enabled() ? Font().Color() : clGrayText);
-  const std::string s = Shown();
-  const Integer caretX = TextW(Font(), s.substr(0, static_cast<size_t>(FCaret)));
+  const TColor text = Enabled() ? Font().Color() : clGrayText;
+  const std::string s = DisplayText();
+  const Integer left = TextLeft(s);
+  auto widthTo = [&](Integer p) { return TextW(Font(), s.substr(0, static_cast<size_t>(p))); };
+  const Integer caretX = widthTo(FCaret);
   // Keep the caret in view.
-  const Integer room = std::max(1, r.Width() - 3);
+  const Integer room = std::max(1, r.Width() - left - 2);
   if (caretX - FScroll > room)
     FScroll = caretX - room;
   if (caretX < FScroll)
     FScroll = caretX;
-  const Integer y = std::max(0, (r.Height() - LineHeight()) / 2);
-  c.TextRect(r, 1 - FScroll, y, s);
+  const Integer y = TextTop();
+  const Integer x0 = left - FScroll;
+  c.SetTextColor(text);
+  c.TextRect(r, x0, y, s);
+  // The selection shows while the box has the focus, in the highlight colours.
+  if (Focused() && SelLength() > 0) {
+    const Integer a = x0 + widthTo(SelStart()), b = x0 + widthTo(SelStart() + SelLength());
+    TRect band{std::max(r.Left, a), y, std::min(r.Right, b), std::min(r.Bottom, y + LineHeight())};
+    if (!band.IsEmpty()) {
+      c.FillRect(band, clHighlight);
+      c.SetTextColor(clHighlightText);
+      c.TextRect(band, a, y, s.substr(static_cast<size_t>(SelStart()), static_cast<size_t>(SelLength())));
+    }
+  }
   if (Focused()) {
-    c.Pen().SetColor(clBlack);
-    c.MoveTo(1 + caretX - FScroll, y);
-    c.LineTo(1 + caretX - FScroll, y + LineHeight());
+    c.Pen().SetColor(text);
+    c.MoveTo(x0 + caretX, y);
+    c.LineTo(x0 + caretX, y + LineHeight());
+  }
+}
+
+bool TEdit::ClipboardKey(Word key)
+{
+  switch (key) {
+  case 'A': SelectAll(); return true;
+  case 'C':
+  case VK_INSERT:
+    // A password is not handed out.
+    if (!FPasswordChar && SelLength() > 0)
+      Clipboard().SetAsText(SelText());
+    return true;
+  case 'X':
+    if (!FPasswordChar && !FReadOnly && SelLength() > 0) {
+      Clipboard().SetAsText(SelText());
+      SetSelText({});
+    }
+    return true;
+  case 'V': {
+    // One line: a pasted text ends at its first line break.
+    std::string t = Clipboard().AsText();
+    t = t.substr(0, t.find_first_of("\r\n"));
+    SetSelText(t);
+    return true;
+  }
+  default: return false;
   }
 }
 
@@ -194,16 +363,41 @@ void TEdit::KeyDown(Word& key, TShiftState shift)
 {
   TInputControl::KeyDown(key, shift);
   const auto len = static_cast<Integer>(FText.size());
+  const bool extend = (shift & ssShift) != 0;
+  const bool ctrl = (shift & ssCtrl) != 0;
+  if (ctrl && !(shift & ssAlt) && ClipboardKey(key)) {
+    key = 0;
+    return;
+  }
   switch (key) {
-  case VK_LEFT: SetSelStart(FCaret - 1); break;
-  case VK_RIGHT: SetSelStart(FCaret + 1); break;
-  case VK_HOME: SetSelStart(0); break;
-  case VK_END: SetSelStart(len); break;
+  case VK_LEFT:
+    // Without Shift a selection collapses to its start; Ctrl moves by words.
+    if (ctrl)
+      MoveCaret(WordLeft(FText, FCaret), extend);
+    else
+      MoveCaret(SelLength() > 0 && !extend ? SelStart() : FCaret - 1, extend);
+    break;
+  case VK_RIGHT:
+    if (ctrl)
+      MoveCaret(WordRight(FText, FCaret), extend);
+    else
+      MoveCaret(SelLength() > 0 && !extend ? SelStart() + SelLength() : FCaret + 1, extend);
+    break;
+  case VK_HOME: MoveCaret(0, extend); break;
+  case VK_END: MoveCaret(len, extend); break;
   case VK_DELETE:
-    if (FCaret < len) {
-      FText.erase(static_cast<size_t>(FCaret), 1);
-      Changed();
+    if (extend) {
+      // Shift+Delete cuts.
+      ClipboardKey('X');
+      break;
     }
+    DeleteFromCaret(true);
+    break;
+  case VK_INSERT:
+    if (extend)
+      ClipboardKey('V');
+    else
+      return;
     break;
   case VK_RETURN:
   case VK_ESCAPE:
@@ -220,23 +414,49 @@ void TEdit::KeyPress(char& key)
 {
   TInputControl::KeyPress(key);
   if (key == 8) {
-    if (FCaret > 0) {
-      FText.erase(static_cast<size_t>(--FCaret), 1);
-      Changed();
-    }
-  } else if (static_cast<unsigned char>(key) >= 32) {
-    if (FMaxLength > 0 && static_cast<Integer>(FText.size()) >= FMaxLength)
-      return;
-    FText.insert(static_cast<size_t>(FCaret++), 1, key);
-    Changed();
+    DeleteFromCaret(false);
+  } else if (static_cast<unsigned char>(key) >= 32 && key != 127) {
+    SetSelText(std::string(1, key));
   }
 }
 
 void TEdit::MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y)
 {
-  if (button == mbLeft)
-    SetSelStart(CharIndexAt(Font(), Shown(), x - 1 + FScroll));
+  if (button == mbLeft) {
+    const Integer p = PositionAt(x);
+    if (shift & ssDouble) {
+      // A double click selects the run of word characters (or blanks, or signs) it hits.
+      const auto n = static_cast<Integer>(FText.size());
+      Integer from = std::min(p, n), to = from;
+      const int cls = from < n ? CharClass(FText[static_cast<size_t>(from)])
+                               : (from > 0 ? CharClass(FText[static_cast<size_t>(from - 1)]) : 0);
+      while (from > 0 && CharClass(FText[static_cast<size_t>(from - 1)]) == cls)
+        --from;
+      while (to < n && CharClass(FText[static_cast<size_t>(to)]) == cls)
+        ++to;
+      SetSel(from, to - from);
+      FSelecting = false;
+    } else {
+      MoveCaret(p, (shift & ssShift) != 0);
+      FSelecting = true;
+    }
+  }
   TInputControl::MouseDown(button, shift, x, y);
+}
+
+void TEdit::MouseMove(TShiftState shift, Integer x, Integer y)
+{
+  // Dragging with the left button held selects from where it went down.
+  if (FSelecting && (shift & ssLeft))
+    MoveCaret(PositionAt(x), true);
+  TInputControl::MouseMove(shift, x, y);
+}
+
+void TEdit::MouseUp(TMouseButton button, TShiftState shift, Integer x, Integer y)
+{
+  if (button == mbLeft)
+    FSelecting = false;
+  TInputControl::MouseUp(button, shift, x, y);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -4,6 +4,8 @@
 // does not fire it). Text is 8-bit in the system code page.
 #pragma once
 
+#include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -43,14 +45,29 @@ private:
   bool FBordered = true;
 };
 
+// How an edit shows letters as they are typed or set.
+enum class TEditCharCase : uint8_t { ecNormal, ecUpperCase, ecLowerCase };
+using enum TEditCharCase;
+// Text in the case asked for (ASCII and Windows-1252 letters).
+std::string ApplyCharCase(const std::string& text, TEditCharCase charCase);
+
+// A one-line text box as any desktop has: a caret and a selection that the keyboard (Shift
+// with the arrows, Home and End; Ctrl+A), a double click (a word) and a drag of the mouse
+// make; typing replaces the selection; Ctrl+C, Ctrl+X and Ctrl+V reach the clipboard. Taking
+// the focus by Tab selects all of it, as a dialog's text boxes do.
 class TEdit : public TInputControl {
 public:
   TEdit();
   const std::string& Text() const { return FText; }
+  // From code: no OnChange, and MaxLength (a limit to typing) does not cut it; the caret
+  // stays where it was as far as the new text reaches, nothing selected.
   void SetText(const std::string& text);
   // 0: no limit.
   Integer MaxLength() const { return FMaxLength; }
   void SetMaxLength(Integer n);
+  TEditCharCase CharCase() const { return FCharCase; }
+  // Applies the case to the text at once.
+  void SetCharCase(TEditCharCase c);
   // Shown for every character when not 0.
   char PasswordChar() const { return FPasswordChar; }
   void SetPasswordChar(char c)
@@ -58,8 +75,22 @@ public:
     FPasswordChar = c;
     Invalidate();
   }
-  Integer SelStart() const { return FCaret; }
+  // The caret moves and text may be selected and copied, but nothing changes it.
+  bool ReadOnly() const { return FReadOnly; }
+  void SetReadOnly(bool v) { FReadOnly = v; }
+  // The selection: where it starts and how many characters it holds (0: the caret alone,
+  // at SelStart). SetSelStart collapses the selection there; SetSelLength selects from
+  // SelStart on, leaving the caret at its end.
+  Integer SelStart() const { return std::min(FAnchor, FCaret); }
   void SetSelStart(Integer p);
+  Integer SelLength() const { return std::abs(FCaret - FAnchor); }
+  void SetSelLength(Integer n);
+  // Selects from start, length characters on (clamped).
+  void SetSel(Integer start, Integer length);
+  void SelectAll() { SetSel(0, static_cast<Integer>(FText.size())); }
+  std::string SelText() const;
+  // Replaces the selection as typing does (MaxLength and CharCase apply), with OnChange.
+  void SetSelText(const std::string& text);
   // Makes the height fit the font.
   void AdjustHeight();
 
@@ -68,14 +99,35 @@ protected:
   void KeyDown(Word& key, TShiftState shift) override;
   void KeyPress(char& key) override;
   void MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y) override;
+  void MouseMove(TShiftState shift, Integer x, Integer y) override;
+  void MouseUp(TMouseButton button, TShiftState shift, Integer x, Integer y) override;
+  void FocusedByTab() override { SelectAll(); }
+  // What the box shows, a character for each of the text's (masks for a password).
+  virtual std::string DisplayText() const;
+  // Where the shown text starts in the client area, before scrolling.
+  virtual Integer TextLeft(const std::string& shown) const { return 1; }
+  // Where the text's line starts from the top of the client area.
+  virtual Integer TextTop() const;
+  // The width of a text in the control's font.
+  Integer TextWidth(const std::string& s) const;
 
 private:
-  std::string Shown() const;
+  // The caret to p, the selection's other end staying when extending.
+  void MoveCaret(Integer p, bool extend);
+  // Delete and Backspace: the selection, else the character after (before) the caret.
+  void DeleteFromCaret(bool forward);
+  // The character boundary nearest to a point of the client area.
+  Integer PositionAt(Integer x) const;
+  // Clipboard keys (Ctrl+C, X, V and A); true when the key was one.
+  bool ClipboardKey(Word key);
   std::string FText;
   Integer FMaxLength = 0;
+  TEditCharCase FCharCase = ecNormal;
   char FPasswordChar = 0;
-  Integer FCaret = 0;
-  Integer FScroll = 0;   // pixels of text scrolled out at the left
+  bool FReadOnly = false;
+  Integer FAnchor = 0, FCaret = 0;
+  Integer FScroll = 0;       // pixels of text scrolled out at the left
+  bool FSelecting = false;   // the left button went down in the box and is held
 };
 
 class TMemo : public TInputControl {

@@ -1,24 +1,101 @@
 #include "platform/SysSettings.h"
 
+#include <QApplication>
+#include <QFont>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QStyleHints>
+#include <QTimer>
 
 #include <algorithm>
 #include <climits>
+#include <map>
 
 #include "platform/Fonts.h"
 #include "platform/Sounds.h"
+#include "platform/SysUtils.h"
 
 namespace {
 
-TSystemSettings& Current()
+// The settings record and who hears of its changes.
+struct TSettingsState {
+  TSystemSettings Settings;
+  std::map<int, std::function<void()>> Handlers;
+  int NextHandler = 1;
+  bool ChangePending = false;
+  QObject* Watch = nullptr;   // owned by the application object
+  Integer Beeps = 0;
+};
+
+TSettingsState& State()
 {
-  static TSystemSettings settings;
-  return settings;
+  static TSettingsState state;
+  return state;
 }
 
-Integer GBeeps = 0;
+TSystemSettings& Current() { return State().Settings; }
+
+void NotifySettingsChanged()
+{
+  State().ChangePending = false;
+  std::map<int, std::function<void()>> handlers = State().Handlers;
+  for (auto& entry : handlers)
+    if (State().Handlers.count(entry.first))
+      entry.second();
+}
+
+// Hears the toolkit tell of a change of the desktop's theme or fonts: it comes to every
+// window in turn, and the handlers hear of it once, when the loop is next free.
+class TDesktopWatch : public QObject {
+public:
+  using QObject::QObject;
+
+protected:
+  bool eventFilter(QObject* watched, QEvent* event) override
+  {
+    if ((event->type() == QEvent::ThemeChange || event->type() == QEvent::ApplicationFontChange)
+        && !State().ChangePending) {
+      State().ChangePending = true;
+      QTimer::singleShot(0, this, [] {
+        if (State().ChangePending)
+          NotifySettingsChanged();
+      });
+    }
+    return QObject::eventFilter(watched, event);
+  }
+};
+
+// With no settings of the desktop the toolkit falls back to a "Sans Serif" of its own at
+// 9 points: that is no menu font the desktop names, and menus keep the classic one.
+TDesktopFont DesktopMenuFont()
+{
+  const QFont f = QApplication::font("QMenu");
+  if (f.family() == QLatin1String("Sans Serif") || f.family().isEmpty())
+    return {};
+  TDesktopFont d;
+  d.Name = f.family().toStdString();
+  const double points = f.pointSizeF() > 0 ? f.pointSizeF() : f.pixelSize() * 72.0 / 96.0;
+  d.Size = std::max(1, SafeRound(points));
+  d.Style = static_cast<TFontStyles>((f.bold() ? fsBold : 0) | (f.italic() ? fsItalic : 0));
+  return d;
+}
+
+// The desktop's choices that were not injected.
+void FillFromDesktop(TSystemSettings& s)
+{
+  if (s.MenuAnimation && s.MenuFade && s.DropShadow && s.MenuFont)
+    return;
+  EnsureGuiApplication();
+  if (!s.MenuAnimation)
+    s.MenuAnimation = QApplication::isEffectEnabled(Qt::UI_AnimateMenu);
+  if (!s.MenuFade)
+    s.MenuFade = QApplication::isEffectEnabled(Qt::UI_FadeMenu);
+  // The toolkit has no effect of its own for shadows: they go with the desktop's effects.
+  if (!s.DropShadow)
+    s.DropShadow = QApplication::isEffectEnabled(Qt::UI_General);
+  if (!s.MenuFont)
+    s.MenuFont = DesktopMenuFont();
+}
 
 TRect ToRect(const QRect& r) { return {r.x(), r.y(), r.x() + r.width(), r.y() + r.height()}; }
 
@@ -57,11 +134,36 @@ TSystemSettings SystemSettings()
   TSystemSettings s = Current();
   if (s.Monitors.empty())
     s.Monitors = DisplayMonitors();
+  FillFromDesktop(s);
   return s;
 }
 
-void SetSystemSettings(const TSystemSettings& settings) { Current() = settings; }
-void ResetSystemSettings() { Current() = TSystemSettings(); }
+void SetSystemSettings(const TSystemSettings& settings)
+{
+  Current() = settings;
+  NotifySettingsChanged();
+}
+
+void ResetSystemSettings()
+{
+  Current() = TSystemSettings();
+  NotifySettingsChanged();
+}
+
+int AddSettingsChangeHandler(std::function<void()> handler)
+{
+  TSettingsState& st = State();
+  if (!st.Watch) {
+    EnsureGuiApplication();
+    st.Watch = new TDesktopWatch(QCoreApplication::instance());
+    QCoreApplication::instance()->installEventFilter(st.Watch);
+  }
+  const int id = st.NextHandler++;
+  st.Handlers[id] = std::move(handler);
+  return id;
+}
+
+void RemoveSettingsChangeHandler(int id) { State().Handlers.erase(id); }
 
 Integer WheelScrollLines()
 {
@@ -121,7 +223,7 @@ bool IsSoundEventSet(const std::string& eventName)
 bool PlaySoundAlias(const std::string& alias) { return PlaySoundEvent(SoundEventForAlias(alias)); }
 void MessageBeep(Cardinal type)
 {
-  ++GBeeps;
+  ++State().Beeps;
   PlaySoundEvent(SoundEventForBeep(type));
 }
-Integer MessageBeepCount() { return GBeeps; }
+Integer MessageBeepCount() { return State().Beeps; }

@@ -1,9 +1,11 @@
-// System settings the program asks about (menu delays and effects, metrics, monitors,
-// sounds), held in one record that tests may replace. What has no meaning here (sound
-// schemes, layered windows, visual styles) answers "not available", so callers take their
-// plain branch.
+// System settings the program asks about (menu delays and effects, the menu font, metrics,
+// monitors, sounds), held in one record that tests may replace; the desktop's effects and
+// menu font come from the toolkit, which reads them from the desktop's settings. What has
+// no meaning here (sound schemes, layered windows, visual styles) answers "not available",
+// so callers take their plain branch.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,6 +19,14 @@ struct TMonitorInfo {
   bool Primary = false;
 };
 
+// A font as the desktop names it: its family, its size in points, bold and italic.
+struct TDesktopFont {
+  std::string Name = "MS Sans Serif";
+  Integer Size = 8;
+  TFontStyles Style = 0;
+  bool operator==(const TDesktopFont&) const = default;
+};
+
 struct TSystemSettings {
   // The system's answer to the menu show delay query (ms); empty: the query fails.
   std::optional<Integer> MenuShowDelay = 400;
@@ -26,10 +36,15 @@ struct TSystemSettings {
   // Accelerator underlines always shown; off (the desktops' way) they show once Alt is
   // pressed or a menu is entered from the keyboard.
   bool KeyboardCues = false;
-  bool MenuAnimation = false;
-  bool MenuFade = false;
+  // The desktop's own choices, as the toolkit hands them on from the desktop's settings:
+  // its user-interface effects and its menu font. Empty: as the desktop has them
+  // (SystemSettings() fills them in).
+  std::optional<bool> MenuAnimation;   // menus slide in
+  std::optional<bool> MenuFade;        // menus fade in (where windows can be faded)
+  std::optional<bool> DropShadow;      // menus cast a shadow
+  // Where the desktop names no menu font, menus keep the classic one (the default here).
+  std::optional<TDesktopFont> MenuFont;
   bool MenuDropAlignmentRight = false;
-  bool DropShadow = false;
   bool LayeredWindows = false;   // "not available"
   bool SoundSchemes = true;      // the desktop's sound theme
   bool ShowShortcutsInHints = false;
@@ -41,11 +56,18 @@ struct TSystemSettings {
   std::vector<TMonitorInfo> Monitors;
 };
 
-// The current settings (with Monitors filled from the display when not injected).
+// The current settings (with Monitors and the desktop's choices filled in where not
+// injected).
 TSystemSettings SystemSettings();
-// Replaces the settings (tests); ResetSystemSettings returns to the defaults.
+// Replaces the settings (tests); ResetSystemSettings returns to the defaults. Both tell the
+// handlers below, as a change of the desktop's settings does.
 void SetSystemSettings(const TSystemSettings& settings);
 void ResetSystemSettings();
+
+// Handlers told when the settings change: the desktop's (its theme, fonts or effects, as
+// the toolkit reports a change; several reports in a row make one call) or injected ones.
+int AddSettingsChangeHandler(std::function<void()> handler);
+void RemoveSettingsChangeHandler(int id);
 
 // Lines a wheel notch scrolls: the injected value, else the desktop's setting.
 Integer WheelScrollLines();

@@ -66,15 +66,23 @@ private:
 };
 
 // Runs a nested loop with an input filter; ends when Done, when the capture is taken away,
-// or on quit.
+// or on quit. Button input that arrives once Done is set but before the loop has returned
+// (the second click of a double click, while a drag's end is still being worked) is kept
+// and handed back: the caller replays it (ReplayButtons) once its own work after the loop
+// is done, and it goes where it would have gone.
 template <class F>
-void RunCaptureLoop(bool& Done, F&& Filter)
+std::vector<TInputEvent> RunCaptureLoop(bool& Done, F&& Filter)
 {
   TCustomControl holder;
   SetCaptureControl(&holder);
+  std::vector<TInputEvent> later;
   int id = AddInputFilter([&](const TInputEvent& ev) -> bool {
-    if (Done)
-      return false;
+    if (Done) {
+      if (ev.Kind != TInputKind::MouseDown && ev.Kind != TInputKind::MouseDblClick && ev.Kind != TInputKind::MouseUp)
+        return false;
+      later.push_back(ev);
+      return true;
+    }
     return Filter(ev);
   });
   RunNestedLoop([&] { return Done || GetCaptureControl() != &holder; });
@@ -82,6 +90,13 @@ void RunCaptureLoop(bool& Done, F&& Filter)
   RemoveInputFilter(id);
   if (GetCaptureControl() == &holder)
     ReleaseCapture();
+  return later;
+}
+
+void ReplayButtons(const std::vector<TInputEvent>& Events)
+{
+  for (const TInputEvent& ev : Events)
+    SimulateMouse(ev.Kind, ev.ScreenPos, ev.Button, ev.Shift & (ssShift | ssCtrl | ssAlt | ssDouble));
 }
 
 TRect ScreenBoundsOf(const TControl* C)
@@ -929,7 +944,7 @@ void TTBCustomDockableWindow::CloseButtonLoop(bool Floating)
   bool done = false, accepted = false;
   FCloseButtonDown = true;
   RedrawNC();
-  RunCaptureLoop(done, [&](const TInputEvent& ev) {
+  const std::vector<TInputEvent> later = RunCaptureLoop(done, [&](const TInputEvent& ev) {
     switch (ev.Kind) {
     case TInputKind::MouseMove: {
       bool in = inside(ev.ScreenPos);
@@ -952,6 +967,7 @@ void TTBCustomDockableWindow::CloseButtonLoop(bool Floating)
   RedrawNC();
   if (accepted)
     Close();
+  ReplayButtons(later);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -1156,6 +1172,32 @@ struct TTBCustomDockableWindow::TDragLoop {
     Target->ArrangeToolbars();
   }
 
+  // A cancelled drag: the window goes back where it started.
+  void Restore()
+  {
+    Valid = true;
+    Target = StartDock;
+    ToFloat = StartFloating;
+    Row = StartRow;
+    Pos = StartPos;
+    NewRow = false;
+    FloatRect = Bounds(StartFloatPos.X, StartFloatPos.Y, FloatSize.X, FloatSize.Y);
+    if (StartDock) {
+      W->FDockRow = StartRow;
+      W->FDockPos = StartPos;
+      if (W->FCurrentDock != StartDock)
+        W->SetParent(StartDock);
+      StartDock->FDragSplitting = false;
+      StartDock->ArrangeToolbars();
+    } else if (StartFloating) {
+      W->FFloatingPosition = StartFloatPos;
+      if (!W->FFloating)
+        W->SetFloating(true);
+      else if (TTBFloatingWindowParent* p = W->FFloatingWindowParent.get())
+        p->SetBounds(StartFloatPos.X, StartFloatPos.Y, p->Width(), p->Height());
+    }
+  }
+
   void ShowOutline()
   {
     if (!Valid)
@@ -1221,16 +1263,19 @@ void TTBCustomDockableWindow::BeginMoving(Integer InitX, Integer InitY)
 
   FDragMode = true;
   FCancelDrag = false;
-  bool done = false, accepted = false, ctrl = false;
+  // moved: the pointer left the point it was pressed at (or Ctrl changed the target). A
+  // press and a release with nothing between them is a click, and a click moves nothing.
+  bool done = false, accepted = false, ctrl = false, moved = false;
   TPoint last = d.StartPointer;
   auto reevaluate = [&](TPoint p) {
+    moved = true;
     d.Evaluate(p, ctrl);
     if (FSmoothDrag)
       d.Apply();
     else
       d.ShowOutline();
   };
-  RunCaptureLoop(done, [&](const TInputEvent& ev) {
+  const std::vector<TInputEvent> later = RunCaptureLoop(done, [&](const TInputEvent& ev) {
     if (FCancelDrag) {
       done = true;
       return true;
@@ -1239,6 +1284,7 @@ void TTBCustomDockableWindow::BeginMoving(Integer InitX, Integer InitY)
     case TInputKind::MouseUp:
       if (ev.Button == mbLeft) {
         d.Evaluate(ev.ScreenPos, (ev.Shift & ssCtrl) != 0 || ctrl);
+        moved = moved || !(ev.ScreenPos == d.StartPointer);
         accepted = true;
         done = true;
       }
@@ -1275,32 +1321,12 @@ void TTBCustomDockableWindow::BeginMoving(Integer InitX, Integer InitY)
   if (Application && Application->Terminated())
     accepted = false;
 
-  if (accepted && !FCancelDrag) {
+  if (!moved) {
+    // A click: nothing was applied on the way, and nothing is now.
+  } else if (accepted && !FCancelDrag) {
     d.Apply();
   } else {
-    // Cancelled: back where it started.
-    d.Valid = true;
-    d.Target = d.StartDock;
-    d.ToFloat = d.StartFloating;
-    d.Row = d.StartRow;
-    d.Pos = d.StartPos;
-    d.NewRow = false;
-    d.FloatRect = Bounds(d.StartFloatPos.X, d.StartFloatPos.Y, d.FloatSize.X, d.FloatSize.Y);
-    if (d.StartDock) {
-      FDockRow = d.StartRow;
-      FDockPos = d.StartPos;
-      if (FCurrentDock != d.StartDock)
-        SetParent(d.StartDock);
-      d.StartDock->FDragSplitting = false;
-      d.StartDock->ArrangeToolbars();
-    } else if (d.StartFloating) {
-      FFloatingPosition = d.StartFloatPos;
-      if (!FFloating)
-        SetFloating(true);
-      else if (FFloatingWindowParent)
-        FFloatingWindowParent->SetBounds(d.StartFloatPos.X, d.StartFloatPos.Y, FFloatingWindowParent->Width(),
-                                         FFloatingWindowParent->Height());
-    }
+    d.Restore();
   }
 
   FDragMode = false;
@@ -1324,6 +1350,7 @@ void TTBCustomDockableWindow::BeginMoving(Integer InitX, Integer InitY)
     FDockPos = d.StartPos;
   }
   UpdateVisibility();
+  ReplayButtons(later);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -1367,7 +1394,7 @@ void TTBCustomDockableWindow::BeginSizingLoop(TTBSizeHandle ASizeHandle)
     current = r;
     outline.Show(current, {b.X, b.Y});
   };
-  RunCaptureLoop(done, [&](const TInputEvent& ev) {
+  const std::vector<TInputEvent> later = RunCaptureLoop(done, [&](const TInputEvent& ev) {
     if (FCancelDrag) {
       done = true;
       return true;
@@ -1397,4 +1424,5 @@ void TTBCustomDockableWindow::BeginSizingLoop(TTBSizeHandle ASizeHandle)
   }
   FCancelDrag = false;
   ResizeEnd();
+  ReplayButtons(later);
 }

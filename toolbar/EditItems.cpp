@@ -8,168 +8,22 @@
 #include "toolbar/AccessibleItems.h"
 #include "toolbar/KitHelpers.h"
 
-std::string ApplyCharCase(const std::string& S, TEditCharCase CharCase)
-{
-  if (CharCase == ecNormal)
-    return S;
-  std::string r = S;
-  for (char& ch : r) {
-    auto c = static_cast<unsigned char>(ch);
-    // Windows-1252 letters: ASCII, and 0xC0-0xDE / 0xE0-0xFE less the signs at 0xD7 and 0xF7.
-    bool upper = (c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7);
-    bool lower = (c >= 'a' && c <= 'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7);
-    if (CharCase == ecUpperCase && lower)
-      ch = static_cast<char>(c - 0x20);
-    else if (CharCase == ecLowerCase && upper)
-      ch = static_cast<char>(c + 0x20);
-  }
-  return r;
-}
-
 // ---------------------------------------------------------------------------------------
 // TTBEditControl
 
 TTBEditControl::TTBEditControl()
 {
-  SetColor(clWindow);
-  SetCursor(crIBeam);
+  SetBordered(false);
+  SetTabStop(false);
 }
 
 void TTBEditControl::SetText(const std::string& v)
 {
-  std::string t = ApplyCharCase(v, FCharCase);
-  FAnchor = FCaret = static_cast<Integer>(t.size());
-  if (t == FText)
-    return;
-  FText = t;
-  Invalidate();
-  if (OnChange)
+  const std::string before = Text();
+  TEdit::SetText(v);
+  SetSelStart(static_cast<Integer>(Text().size()));
+  if (Text() != before && OnChange)
     OnChange(this);
-}
-
-void TTBEditControl::SetCharCase(TEditCharCase v)
-{
-  FCharCase = v;
-  SetText(FText);
-}
-
-void TTBEditControl::SetSel(Integer Start, Integer Length)
-{
-  Integer n = static_cast<Integer>(FText.size());
-  FAnchor = std::clamp(Start, 0, n);
-  FCaret = std::clamp(Start + std::max(Length, 0), FAnchor, n);
-  Invalidate();
-}
-
-void TTBEditControl::ReplaceSelection(const std::string& S)
-{
-  std::string ins = ApplyCharCase(S, FCharCase);
-  size_t start = static_cast<size_t>(SelStart());
-  size_t len = static_cast<size_t>(SelLength());
-  if (FMaxLength > 0) {
-    size_t room = static_cast<size_t>(FMaxLength) > FText.size() - len
-                      ? static_cast<size_t>(FMaxLength) - (FText.size() - len)
-                      : 0;
-    if (ins.size() > room)
-      ins.resize(room);
-  }
-  if (ins.empty() && len == 0)
-    return;
-  FText.replace(start, len, ins);
-  FAnchor = FCaret = static_cast<Integer>(start + ins.size());
-  Invalidate();
-  if (OnChange)
-    OnChange(this);
-}
-
-void TTBEditControl::MoveCaret(Integer Pos, bool Extend)
-{
-  FCaret = std::clamp(Pos, 0, static_cast<Integer>(FText.size()));
-  if (!Extend)
-    FAnchor = FCaret;
-  Invalidate();
-}
-
-void TTBEditControl::KeyDown(Word& Key, TShiftState Shift)
-{
-  bool extend = (Shift & ssShift) != 0;
-  Integer n = static_cast<Integer>(FText.size());
-  switch (Key) {
-  case VK_LEFT: MoveCaret(SelLength() && !extend ? SelStart() : FCaret - 1, extend); break;
-  case VK_RIGHT: MoveCaret(SelLength() && !extend ? SelStart() + SelLength() : FCaret + 1, extend); break;
-  case VK_HOME: MoveCaret(0, extend); break;
-  case VK_END: MoveCaret(n, extend); break;
-  case VK_DELETE:
-    if (SelLength() == 0 && FCaret < n)
-      FAnchor = FCaret + 1;
-    ReplaceSelection({});
-    break;
-  default: return;
-  }
-  Key = 0;
-}
-
-void TTBEditControl::KeyPress(char& Key)
-{
-  auto c = static_cast<unsigned char>(Key);
-  if (c == VK_BACK) {
-    if (SelLength() == 0 && FCaret > 0)
-      FAnchor = FCaret - 1;
-    ReplaceSelection({});
-  } else if (c >= 32 && c != 127) {
-    ReplaceSelection(std::string(1, Key));
-  }
-}
-
-void TTBEditControl::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer)
-{
-  if (Button != mbLeft || !HasCanvas())
-    return;
-  TCanvas& c = Canvas();
-  c.Font().Assign(Font());
-  std::string shown = DisplayText();
-  Integer left = TextLeft(c, shown);
-  // The caret goes to the nearest character boundary.
-  Integer pos = 0, best = std::abs(X - left);
-  for (size_t i = 1; i <= shown.size(); ++i) {
-    Integer d = std::abs(X - left - c.TextWidth(shown.substr(0, i)));
-    if (d < best) {
-      best = d;
-      pos = static_cast<Integer>(i);
-    }
-  }
-  MoveCaret(pos, (Shift & ssShift) != 0);
-}
-
-void TTBEditControl::Paint()
-{
-  TCanvas& c = Canvas();
-  TRect r = ClientRect();
-  c.Font().Assign(Font());
-  c.FillRect(r, clWindow);
-  c.SetBkMode(TRANSPARENT);
-  Integer s = SelStart(), e = s + SelLength();
-  std::string shown = DisplayText();
-  std::string before = shown.substr(0, static_cast<size_t>(s));
-  std::string sel = shown.substr(static_cast<size_t>(s), static_cast<size_t>(e - s));
-  std::string after = shown.substr(static_cast<size_t>(e));
-  Integer left = TextLeft(c, shown);
-  Integer x = left;
-  Integer h = c.TextHeight("Q");
-  c.SetTextColor(clWindowText);
-  c.TextOut(x, 0, before);
-  x += c.TextWidth(before);
-  if (!sel.empty()) {
-    Integer w = c.TextWidth(sel);
-    c.FillRect(Rect(x, 0, x + w, h), clHighlight);
-    c.SetTextColor(clHighlightText);
-    c.TextOut(x, 0, sel);
-    x += w;
-    c.SetTextColor(clWindowText);
-  }
-  c.TextOut(x, 0, after);
-  Integer caretX = left + c.TextWidth(shown.substr(0, static_cast<size_t>(FCaret)));
-  c.FillRect(Rect(caretX, 0, caretX + 1, h), clWindowText);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -7,54 +7,22 @@
 #include <memory>
 #include <string>
 
+#include "platform/FormCtrls.h"
 #include "toolbar/Items.h"
 
 using TTBEditItemOptions = uint8_t;
 constexpr TTBEditItemOptions tboUseEditWhenVertical = 0x01;
 
-enum class TEditCharCase : uint8_t { ecNormal, ecUpperCase, ecLowerCase };
-using enum TEditCharCase;
-
-// Text in the case asked for (ASCII and Windows-1252 letters).
-std::string ApplyCharCase(const std::string& S, TEditCharCase CharCase);
-
 class TTBEditItem;
 class TTBEditItemViewer;
 
-// A one-line edit control drawn by us: text, a caret and a selection; typing replaces the
-// selection and respects MaxLength (0: no limit) and CharCase.
-class TTBEditControl : public TCustomControl {
+// The edit control that lies over an edit item's box while it is edited: a text box
+// without a frame of its own, outside every Tab walk (the item's loop has the keys).
+// Setting its text from code puts the caret at the end and tells OnChange of a change.
+class TTBEditControl : public TEdit {
 public:
   TTBEditControl();
-  const std::string& Text() const { return FText; }
   void SetText(const std::string& v);
-  Integer MaxLength() const { return FMaxLength; }
-  void SetMaxLength(Integer v) { FMaxLength = v < 0 ? 0 : v; }
-  TEditCharCase CharCase() const { return FCharCase; }
-  void SetCharCase(TEditCharCase v);
-  Integer SelStart() const { return std::min(FAnchor, FCaret); }
-  Integer SelLength() const { return std::abs(FCaret - FAnchor); }
-  void SetSel(Integer Start, Integer Length);
-  void SelectAll() { SetSel(0, static_cast<Integer>(FText.size())); }
-  TNotifyEvent OnChange;
-
-protected:
-  void Paint() override;
-  void KeyDown(Word& Key, TShiftState Shift) override;
-  void KeyPress(char& Key) override;
-  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
-  // What the box shows of the text, one character for each (a password shows masks), and
-  // where the shown text starts.
-  virtual std::string DisplayText() const { return FText; }
-  virtual Integer TextLeft(TCanvas& C, const std::string& Shown) { return 1; }
-
-private:
-  void ReplaceSelection(const std::string& S);
-  void MoveCaret(Integer Pos, bool Extend);
-  std::string FText;
-  Integer FMaxLength = 0;
-  TEditCharCase FCharCase = ecNormal;
-  Integer FAnchor = 0, FCaret = 0;
 };
 
 // Sender, var NewText, var Accept.

@@ -38,24 +38,31 @@ TRect GetRectOfMonitorContainingPoint(TPoint P, bool WorkArea)
 
 bool ApplicationIsActive() { return Screen().ActiveForm() != nullptr; }
 
+namespace {
+
+// The shared menu font takes the desktop's menu font.
+void TakeDesktopMenuFont(TFont& Font)
+{
+  const TDesktopFont d = SystemSettings().MenuFont.value_or(TDesktopFont{});
+  Font.SetName(d.Name);
+  Font.SetSize(d.Size);
+  Font.SetStyle(d.Style);
+}
+
+}   // namespace
+
 TFont& ToolbarMenuFont()
 {
   static std::unique_ptr<TFont> font;
   if (!font) {
     font = std::make_unique<TFont>();
-    font->SetName("MS Sans Serif");
-    font->SetSize(8);
+    TakeDesktopMenuFont(*font);
     font->SetColor(clMenuText);
   }
   return *font;
 }
 
-void UpdateMenuFont()
-{
-  TFont& f = ToolbarMenuFont();
-  f.SetName("MS Sans Serif");
-  f.SetSize(8);
-}
+void UpdateMenuFont() { TakeDesktopMenuFont(ToolbarMenuFont()); }
 
 Integer GetTextHeight(TCanvas& Canvas) { return Canvas.GetTextMetrics().tmHeight; }
 

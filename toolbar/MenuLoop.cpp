@@ -182,10 +182,11 @@ void TTBPopupWindow::SetPopupVisible(bool Value)
 {
   TTBView* parent = FView->ParentView();
   TSystemSettings s = SystemSettings();
-  if (Value && !Visible() && !(parent && parent->ChildPopupJustClosed) && !FView->Selected() && s.MenuAnimation
-      && (s.MenuFade || AnimationDirection != 0)) {
+  const bool fade = s.MenuFade.value_or(false);
+  if (Value && !Visible() && !(parent && parent->ChildPopupJustClosed) && !FView->Selected()
+      && s.MenuAnimation.value_or(false) && (fade || AnimationDirection != 0)) {
     if (SendMessage(Handle(), TBM_POPUPNOTIFY, 1, 0) == 0) {
-      StartAnimation(this, 150, s.MenuFade, AnimationDirection);
+      StartAnimation(this, 150, fade, AnimationDirection);
       return;
     }
   }

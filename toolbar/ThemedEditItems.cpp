@@ -108,46 +108,15 @@ void TTBXEdit::SetAlignment(TAlignment v)
   Invalidate();
 }
 
-void TTBXEdit::SetPasswordChar(char v)
-{
-  if (v == FPasswordChar)
-    return;
-  FPasswordChar = v;
-  Invalidate();
-}
-
-std::string TTBXEdit::DisplayText() const
-{
-  if (FPasswordChar)
-    return std::string(Text().size(), FPasswordChar);
-  return Text();
-}
-
-Integer TTBXEdit::TextLeft(TCanvas& C, const std::string& Shown)
+Integer TTBXEdit::TextLeft(const std::string& Shown) const
 {
   if (FAlignment == taLeftJustify)
     return 1;
-  Integer room = ClientWidth() - 2 - C.TextWidth(Shown);
+  Integer room = ClientWidth() - 2 - TextWidth(Shown);
   // Text wider than the box starts at the left, as left-justified text does.
   if (room <= 0)
     return 1;
   return 1 + (FAlignment == taRightJustify ? room : room / 2);
-}
-
-void TTBXEdit::KeyDown(Word& Key, TShiftState Shift)
-{
-  if (FReadOnly && Key == VK_DELETE) {
-    Key = 0;
-    return;
-  }
-  TTBEditControl::KeyDown(Key, Shift);
-}
-
-void TTBXEdit::KeyPress(char& Key)
-{
-  if (FReadOnly)
-    return;
-  TTBEditControl::KeyPress(Key);
 }
 
 // ---------------------------------------------------------------------------------------

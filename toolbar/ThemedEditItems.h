@@ -17,28 +17,18 @@ class TTBXEditItem;
 class TTBXEditItemViewer;
 class TTBXComboBoxItem;
 
-// The edit control of a themed edit item while it is edited: aligned text, a password
-// mask, and a read-only mode that lets the caret move but changes nothing.
+// The edit control of a themed edit item while it is edited: its text aligned as the item
+// asks (the password mask and the read-only mode are the edit's own).
 class TTBXEdit : public TTBEditControl {
 public:
   TAlignment Alignment() const { return FAlignment; }
   void SetAlignment(TAlignment v);
-  // 0: the text shows as it is.
-  char PasswordChar() const { return FPasswordChar; }
-  void SetPasswordChar(char v);
-  bool ReadOnly() const { return FReadOnly; }
-  void SetReadOnly(bool v) { FReadOnly = v; }
 
 protected:
-  void KeyDown(Word& Key, TShiftState Shift) override;
-  void KeyPress(char& Key) override;
-  std::string DisplayText() const override;
-  Integer TextLeft(TCanvas& C, const std::string& Shown) override;
+  Integer TextLeft(const std::string& Shown) const override;
 
 private:
   TAlignment FAlignment = taLeftJustify;
-  char FPasswordChar = 0;
-  bool FReadOnly = false;
 };
 
 // Sender, the new text.

@@ -32,7 +32,7 @@ void TTBXPopupWindow::CreateParams(TCreateParams& Params)
 {
   TTBPopupWindow::CreateParams(Params);
   Params.WindowClassStyle &= ~0x20008u;
-  if (CurrentTheme()->GetPopupShadowType() == PST_WINDOWSXP && SystemSettings().DropShadow)
+  if (CurrentTheme()->GetPopupShadowType() == PST_WINDOWSXP && SystemSettings().DropShadow.value_or(false))
     Params.WindowClassStyle |= CS_DROPSHADOW;
 }
 

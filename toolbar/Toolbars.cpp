@@ -7,6 +7,7 @@
 #include <cctype>
 
 #include "platform/Forms.h"
+#include "platform/SysSettings.h"
 #include "toolbar/AccessibleItems.h"
 #include "toolbar/KitHelpers.h"
 
@@ -277,11 +278,21 @@ void TTBCustomToolbar::Construct(const TTBToolbarClasses& Classes)
       Arrange();
     }
   };
+  // A change of the desktop's settings may bring another menu font: the bar takes it and
+  // lays itself out again.
+  FSettingsHandler = AddSettingsChangeHandler([this] {
+    UpdateMenuFont();
+    if (FView) {
+      FView->InvalidatePositions();
+      Arrange();
+    }
+  });
 }
 
 TTBCustomToolbar::~TTBCustomToolbar()
 {
   BeforeDestruction();
+  RemoveSettingsChangeHandler(FSettingsHandler);
   TBAccExposeView(this, nullptr);
   FProcessShortCuts = false;
   FMenuBar = false;
@@ -315,6 +326,21 @@ TTBControlItem* TTBCustomToolbar::FindControlItem(TControl* Control) const
       if (ci->Control() == Control)
         return ci;
   return nullptr;
+}
+
+std::vector<TWinControl*> TTBCustomToolbar::TabOrderList() const
+{
+  std::vector<TWinControl*> list = TTBCustomDockableWindow::TabOrderList();
+  std::erase_if(list, [this](TWinControl* c) {
+    if (FItems && FindControlItem(c))
+      return true;
+    if (FView)
+      for (Integer i = 0; i < FView->ViewerCount(); ++i)
+        if (auto* ci = dynamic_cast<TTBControlItem*>(FView->Viewers(i)->Item()); ci && ci->Control() == c)
+          return true;
+    return false;
+  });
+  return list;
 }
 
 void TTBCustomToolbar::ControlInserted(TControl* Control)

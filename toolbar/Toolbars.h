@@ -140,6 +140,9 @@ public:
   bool AutoResized() const { return IsAutoResized(); }
   // Sets the view's orientation, chevron and wrap offsets for the present place.
   void SetViewProperties();
+  // The controls the toolbar hosts as items stay out of the window's Tab walk (with what
+  // lies inside them): they show only where the bar has room for them.
+  std::vector<TWinControl*> TabOrderList() const override;
 
 protected:
   explicit TTBCustomToolbar(const TTBToolbarClasses& Classes);
@@ -174,6 +177,7 @@ private:
   bool FMenuBar = false;
   bool FProcessShortCuts = false;
   bool FSystemFont = true;
+  int FSettingsHandler = 0;   // hears of changes of the desktop's settings
   bool FUpdateActions = true;
   TPoint FBaseSize;
   Integer FFloatingRightX = 0;

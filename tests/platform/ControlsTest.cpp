@@ -161,6 +161,49 @@ TEST(Controls, AControlWithPartsWalksThemInItsPlaceInTheTabOrder)
   form.Hide();
 }
 
+// A container that leaves some of its children out of the Tab walk (as a toolbar leaves the
+// controls it hosts): the walk passes them and what lies inside them; from one of them Tab
+// goes on from the container's place, Shift+Tab back from it; Tab into an edit selects it.
+TEST(Controls, ChildrenLeftOutOfTheTabOrderAreWalkedPast)
+{
+  struct THolder : TCustomControl {
+    std::vector<TWinControl*> Left;
+    std::vector<TWinControl*> TabOrderList() const override
+    {
+      std::vector<TWinControl*> list = TCustomControl::TabOrderList();
+      std::erase_if(list, [this](TWinControl* c) { return std::find(Left.begin(), Left.end(), c) != Left.end(); });
+      return list;
+    }
+  };
+  TForm form;
+  form.SetBounds(60, 60, 400, 200);
+  TEdit first, kept, last;
+  THolder holder;
+  TCustomControl hosted;   // left out, with an edit inside it
+  TEdit hostedEdit, loose;
+  first.SetParent(&form);
+  holder.SetParent(&form);
+  last.SetParent(&form);
+  hosted.SetParent(&holder);
+  kept.SetParent(&holder);
+  loose.SetParent(&holder);
+  hostedEdit.SetParent(&hosted);
+  holder.Left = {&hosted, &loose};
+  EXPECT_EQ(form.FindNextControl(&first, true), &kept);
+  EXPECT_EQ(form.FindNextControl(&kept, true), &last) << "past the left-out edit and the one inside the other";
+  EXPECT_EQ(form.FindNextControl(&last, true), &first);
+  // From a left-out control: on from the holder's place.
+  EXPECT_EQ(form.FindNextControl(&loose, true), &kept);
+  EXPECT_EQ(form.FindNextControl(&loose, false), &first);
+  EXPECT_EQ(form.FindNextControl(&hostedEdit, true), &kept);
+
+  last.SetText("forty");
+  last.SetSelStart(2);
+  ASSERT_TRUE(form.SelectNext(&kept, true));
+  EXPECT_EQ(last.SelStart(), 0);
+  EXPECT_EQ(last.SelLength(), 5) << "Tab selects the text of the edit it reaches";
+}
+
 TEST(Controls, AlignedChildrenFillTheClientAreaInOrder)
 {
   TForm form;

@@ -11,21 +11,14 @@
 #include "platform/Forms.h"
 #include "tests/TestWait.h"
 #include "tests/toolbar/RealInput.h"
+#include "tests/toolbar/DockedBars.h"
 #include "toolbar/ThemedItems.h"
 
 using testwait::WaitUntil;
 
 namespace {
 
-class TBar : public TTBXToolbar {
-public:
-  ~TBar() override { DestroyHandle(); }
-};
-
-class TDock : public TTBDock {
-public:
-  ~TDock() override { DestroyHandle(); }
-};
+using namespace dockedbars;
 
 struct TDockedBar {
   TForm Form;
@@ -52,13 +45,6 @@ struct TDockedBar {
   }
   ~TDockedBar() { Form.Hide(); }
 };
-
-TRect ScreenRectOf(TControl& c)
-{
-  TPoint o = c.ClientOrigin();
-  TPoint nc = c.NonClientSize();
-  return Bounds(o.X - nc.X, o.Y - nc.Y, c.Width(), c.Height());
-}
 
 }   // namespace
 

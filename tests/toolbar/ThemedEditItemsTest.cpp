@@ -278,11 +278,12 @@ TEST(ThemedComboBox, EditControlModes)
   e.SetBounds(0, 0, 100, 20);
   TBitmap bm(10, 10);
   TCanvas& c = bm.Canvas();
+  c.Font().Assign(e.Font());
   Integer w = c.TextWidth("****");
-  EXPECT_EQ(e.TextLeft(c, "****"), 1);
+  EXPECT_EQ(e.TextLeft("****"), 1);
   e.SetAlignment(taRightJustify);
-  EXPECT_EQ(e.TextLeft(c, "****"), 100 - 1 - w);
-  EXPECT_EQ(e.TextLeft(c, std::string(60, 'W')), 1) << "too wide for the box: from the left";
+  EXPECT_EQ(e.TextLeft("****"), 100 - 1 - w);
+  EXPECT_EQ(e.TextLeft(std::string(60, 'W')), 1) << "too wide for the box: from the left";
 }
 
 // ---------------------------------------------------------------------------------------
