@@ -140,8 +140,6 @@ public:
     return s;
   }
   TRect ScreenRect() override { return LinkRect(Doc(), FID, *FViewer->PaintPanel()); }
-  int ChildCount() override { return 0; }
-  std::shared_ptr<TAccessibleNode> Child(int) override { return nullptr; }
   std::u16string DefaultAction() override { return u"Jump"; }
   bool DoDefaultAction() override { return FViewer->FollowLinkNumber(FID); }
   const void* Identity() override { return &Doc(); }
@@ -151,24 +149,6 @@ private:
   const TSectionList& Doc() const { return FViewer->SectionList(); }
   THTMLViewer* FViewer;
   int32_t FID;
-};
-
-// A form field or panel of the page, met by clients as the control it is.
-class TPlacedControlNode : public TAccessibleNode {
-public:
-  explicit TPlacedControlNode(TControl* Control) : FControl(Control) {}
-  bool Valid() override { return true; }
-  std::u16string Name() override { return {}; }
-  int32_t Role() override { return ROLE_SYSTEM_CLIENT; }
-  uint32_t State() override { return 0; }
-  TRect ScreenRect() override { return {}; }
-  int ChildCount() override { return 0; }
-  std::shared_ptr<TAccessibleNode> Child(int) override { return nullptr; }
-  const void* Identity() override { return FControl; }
-  TControl* HostedControl() override { return FControl; }
-
-private:
-  TControl* FControl;
 };
 
 // The page: a document of the page's words, its links and its placed controls.
@@ -205,7 +185,7 @@ public:
       return nullptr;
     const TChild& c = FChildren[static_cast<size_t>(Index)];
     if (c.Control)
-      return std::make_shared<TPlacedControlNode>(c.Control);
+      return AccessibleControlNode(c.Control);
     return std::make_shared<TLinkNode>(FViewer, c.LinkID);
   }
   const void* Identity() override { return FViewer; }

@@ -610,6 +610,30 @@ void SetAccessibleRoot(TControl* Control, TAccessibleRootProvider Provider)
     b.Providers.erase(Control);
 }
 
+namespace {
+
+class TControlNode : public TAccessibleNode {
+public:
+  explicit TControlNode(TControl* Control) : FControl(Control) {}
+  bool Valid() override { return true; }
+  std::u16string Name() override { return {}; }
+  int32_t Role() override { return ROLE_SYSTEM_CLIENT; }
+  uint32_t State() override { return 0; }
+  TRect ScreenRect() override { return {}; }
+  const void* Identity() override { return FControl; }
+  TControl* HostedControl() override { return FControl; }
+
+private:
+  TControl* FControl;
+};
+
+}   // namespace
+
+std::shared_ptr<TAccessibleNode> AccessibleControlNode(TControl* Control)
+{
+  return std::make_shared<TControlNode>(Control);
+}
+
 bool AccessibleRectShows(TControl* Control, const TRect& ScreenRect)
 {
   QWidget* w = AccessibleWidgetOf(Control);

@@ -60,9 +60,10 @@ public:
   // reported invisible whatever it says).
   virtual uint32_t State() = 0;
   virtual TRect ScreenRect() = 0;
-  virtual int ChildCount() = 0;
+  // None, unless the node has children.
+  virtual int ChildCount() { return 0; }
   // Index from 0; nullptr when out of range.
-  virtual std::shared_ptr<TAccessibleNode> Child(int Index) = 0;
+  virtual std::shared_ptr<TAccessibleNode> Child(int) { return nullptr; }
   // Empty: no default action.
   virtual std::u16string DefaultAction() { return {}; }
   virtual bool DoDefaultAction() { return false; }
@@ -82,6 +83,10 @@ public:
   virtual bool GetRange(TAccessibleRange&) { return false; }
   virtual void SetValue(int32_t) {}
 };
+
+// A node where a control of its own stands (a field in a page, a tree's scroll bar):
+// clients meet the control there as its own kind of control.
+std::shared_ptr<TAccessibleNode> AccessibleControlNode(TControl* Control);
 
 using TAccessibleRootProvider = std::function<std::shared_ptr<TAccessibleNode>()>;
 

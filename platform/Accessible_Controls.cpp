@@ -246,8 +246,6 @@ public:
     const Integer h = list.Height() / rows;
     return Bounds(list.Left, list.Top + FIndex * h, list.Width(), h);
   }
-  int ChildCount() override { return 0; }
-  std::shared_ptr<TAccessibleNode> Child(int) override { return nullptr; }
   std::u16string DefaultAction() override { return FCombo->Enabled() ? u"Select" : u""; }
   bool DoDefaultAction() override
   {
@@ -308,8 +306,6 @@ public:
     TPoint o = FBox->ClientToScreen({0, Row() * FBox->ItemHeight()});
     return Bounds(o.X, o.Y, FBox->ClientWidth() - (FBox->ScrollBarShown() ? VScrollBarWidth : 0), FBox->ItemHeight());
   }
-  int ChildCount() override { return 0; }
-  std::shared_ptr<TAccessibleNode> Child(int) override { return nullptr; }
   std::u16string DefaultAction() override { return FBox->Enabled() ? u"Select" : u""; }
   bool DoDefaultAction() override
   {

@@ -41,8 +41,6 @@ public:
     const Integer bar = FTree->ScrollBar()->Visible() ? FTree->ScrollBar()->Width() : 0;
     return Bounds(o.X, o.Y, FTree->ClientWidth() - bar, FTree->RowHeight());
   }
-  int ChildCount() override { return 0; }
-  std::shared_ptr<TAccessibleNode> Child(int) override { return nullptr; }
   std::u16string DefaultAction() override { return FTree->HasChildren(FEntry) ? u"Open or close" : u"Show"; }
   bool DoDefaultAction() override
   {
@@ -65,23 +63,6 @@ private:
   Integer FEntry;
 };
 
-class TScrollBarNode : public TAccessibleNode {
-public:
-  explicit TScrollBarNode(TControl* Bar) : FBar(Bar) {}
-  bool Valid() override { return true; }
-  std::u16string Name() override { return {}; }
-  int32_t Role() override { return ROLE_SYSTEM_CLIENT; }
-  uint32_t State() override { return 0; }
-  TRect ScreenRect() override { return {}; }
-  int ChildCount() override { return 0; }
-  std::shared_ptr<TAccessibleNode> Child(int) override { return nullptr; }
-  const void* Identity() override { return FBar; }
-  TControl* HostedControl() override { return FBar; }
-
-private:
-  TControl* FBar;
-};
-
 class TContentsNode : public TAccessibleNode {
 public:
   explicit TContentsNode(THelpContentsTree* Tree) : FTree(Tree), FRows(Tree->VisibleEntries()) {}
@@ -100,7 +81,7 @@ public:
     if (Index >= 0 && Index < static_cast<int>(FRows.size()))
       return std::make_shared<TContentsItemNode>(FTree, FRows[static_cast<size_t>(Index)]);
     return Index == static_cast<int>(FRows.size()) && FTree->ScrollBar()->Visible()
-               ? std::make_shared<TScrollBarNode>(FTree->ScrollBar())
+               ? AccessibleControlNode(FTree->ScrollBar())
                : nullptr;
   }
   const void* Identity() override { return FTree; }

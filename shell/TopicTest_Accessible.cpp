@@ -32,8 +32,6 @@ public:
     TPoint o = FForm->AnsPicBox->ClientToScreen({FIndex * StripBoxWidth, 0});
     return Bounds(o.X, o.Y, StripBoxWidth, FForm->AnsPicBox->Height());
   }
-  int ChildCount() override { return 0; }
-  std::shared_ptr<TAccessibleNode> Child(int) override { return nullptr; }
   std::u16string DefaultAction() override { return CanRetry() ? u"Try again" : u""; }
   bool DoDefaultAction() override
   {

@@ -57,8 +57,6 @@ public:
     TPoint o = v->View()->Window() ? v->View()->Window()->ClientToScreen({b.Left, top}) : TPoint{b.Left, top};
     return Bounds(o.X, o.Y, b.Width() - v->ScrollBarWidth(), v->ItemHeight());
   }
-  int ChildCount() override { return 0; }
-  std::shared_ptr<TAccessibleNode> Child(int) override { return nullptr; }
   std::u16string DefaultAction() override { return List(Viewer())->Enabled() ? u"Select" : u""; }
   bool DoDefaultAction() override
   {

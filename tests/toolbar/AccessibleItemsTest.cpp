@@ -337,15 +337,25 @@ public:
 };
 
 // Runs F from inside the next nested loop; a loop still running 10 s on loses the capture.
+// (Actions asked for by a reader run after its request, and a menu they open opens in the
+// loop they enter: the check waits, posting itself again, until Ready holds.)
 struct TInLoop {
-  explicit TInLoop(std::function<void()> F)
-      : Fn(std::move(F)), Bound("the menu loop a posted check ends", 10000, [] { ReleaseCapture(); })
+  explicit TInLoop(std::function<void()> F, std::function<bool()> Ready = {})
+      : Fn(std::move(F)), IsReady(std::move(Ready)),
+        Bound("the menu loop a posted check ends", 10000, [] { ReleaseCapture(); })
   {
-    Wnd = AllocateHWnd([this](TMessage&) { Fn(); });
+    Wnd = AllocateHWnd([this](TMessage&) {
+      if (IsReady && !IsReady() && ++Tries < 50)
+        PostMessage(Wnd, WM_USER, 0, 0);
+      else
+        Fn();
+    });
     PostMessage(Wnd, WM_USER, 0, 0);
   }
   ~TInLoop() { DeallocateHWnd(Wnd); }
   std::function<void()> Fn;
+  std::function<bool()> IsReady;
+  int Tries = 0;
   testwait::TLoopBound Bound;
   HWND Wnd = 0;
 };
@@ -420,18 +430,12 @@ TEST(AccessibleItemsBridge, TheDesktopSeesAToolbarAndItsOpenMenuThroughThePlatfo
   TAccessibleSnapshot during;
   ASSERT_TRUE(AccessibleDoDefaultAction(&bar, {0}));
   {
-    // (The action runs after the client's request, and the menu opens in the loop it enters.)
-    TInLoop* self = nullptr;
-    int tries = 0;
-    TInLoop check([&] {
-      if (!bar.View()->OpenViewerView() && ++tries < 50) {
-        PostMessage(self->Wnd, WM_USER, 0, 0);
-        return;
-      }
-      during = AccessibleSnapshot(&bar);
-      bar.View()->EndModal();
-    });
-    self = &check;
+    TInLoop check(
+        [&] {
+          during = AccessibleSnapshot(&bar);
+          bar.View()->EndModal();
+        },
+        [&] { return bar.View()->OpenViewerView() != nullptr; });
     testwait::TWaiting waiting("the deferred action to open the menu");
     for (int i = 0; i < 20 && during.Children.empty(); ++i)
       Application->ProcessMessages();
@@ -520,18 +524,12 @@ TEST(AccessibleItemsBridge, AComboBoxIsReadByItsTextValueAndEntriesAndPickedFrom
   TAccessibleSnapshot during;
   ASSERT_TRUE(AccessibleDoDefaultAction(&bar, {0}));
   {
-    // (The list opens once the loop runs: the check waits for it.)
-    TInLoop* self = nullptr;
-    int tries = 0;
-    TInLoop check([&] {
-      if (!bar.View()->OpenViewerView() && ++tries < 50) {
-        PostMessage(self->Wnd, WM_USER, 0, 0);
-        return;
-      }
-      during = AccessibleSnapshot(&bar);
-      AccessibleDoDefaultAction(&bar, {0, 0, 0, 1});
-    });
-    self = &check;
+    TInLoop check(
+        [&] {
+          during = AccessibleSnapshot(&bar);
+          AccessibleDoDefaultAction(&bar, {0, 0, 0, 1});
+        },
+        [&] { return bar.View()->OpenViewerView() != nullptr; });
     testwait::TWaiting waiting("the deferred action to open the list");
     for (int i = 0; i < 40 && picks == 0; ++i)
       Application->ProcessMessages();
