@@ -28,8 +28,27 @@ struct TBridgeState {
   std::map<TControl*, TAccessibleRootProvider> Providers;
   // Node interfaces by (control, node identity, part).
   std::map<std::tuple<TControl*, const void*, int32_t>, QAccessible::Id> Nodes;
+  // The count of node interfaces at which those whose nodes have gone are taken back.
+  size_t SweepAt = 256;
   bool FactoryInstalled = false;
 };
+
+// Takes back the interfaces whose nodes have gone (pages replaced, menus closed), which
+// nobody asks for again.
+void SweepNodes(TBridgeState& b)
+{
+  for (auto it = b.Nodes.begin(); it != b.Nodes.end();) {
+    QAccessibleInterface* iface = QAccessible::accessibleInterface(it->second);
+    if (iface && iface->isValid()) {
+      ++it;
+      continue;
+    }
+    if (iface)
+      QAccessible::deleteAccessibleInterface(it->second);
+    it = b.Nodes.erase(it);
+  }
+  b.SweepAt = std::max<size_t>(256, 2 * b.Nodes.size());
+}
 
 TBridgeState& Bridge()
 {
@@ -187,14 +206,24 @@ public:
   QStringList keyBindingsForAction(const QString&) const override { return ActKeys(); }
 
   TNodeInterface(TControl* control, std::shared_ptr<TAccessibleNode> node, QAccessibleInterface* parent)
-      : FControl(control), FNode(std::move(node)), FParent(parent ? QAccessible::uniqueId(parent) : 0)
+      : FControl(control), FWidget(AccessibleWidgetOf(control)), FNode(std::move(node)),
+        FParent(parent ? QAccessible::uniqueId(parent) : 0)
   {}
-  std::shared_ptr<TAccessibleNode> Node() const override { return FNode; }
+  // Nothing while the control whose tree holds the node has gone: what the node describes
+  // may have gone with it.
+  std::shared_ptr<TAccessibleNode> Node() const override
+  {
+    return FWidget && AccessibleControlOf(FWidget) == FControl ? FNode : nullptr;
+  }
   TControl* Control() const override { return FControl; }
   QAccessibleInterface* Self() override { return this; }
   void Reparent(QAccessibleInterface* parent) { FParent = parent ? QAccessible::uniqueId(parent) : 0; }
 
-  bool isValid() const override { return FNode && FNode->Valid(); }
+  bool isValid() const override
+  {
+    auto n = Node();
+    return n && n->Valid();
+  }
   QObject* object() const override { return nullptr; }
   QWindow* window() const override
   {
@@ -242,6 +271,7 @@ public:
 
 private:
   TControl* FControl;
+  QPointer<QWidget> FWidget;
   std::shared_ptr<TAccessibleNode> FNode;
   QAccessible::Id FParent;
 };
@@ -250,6 +280,7 @@ private:
 class TRootInterface : public QAccessibleWidget, public TNodeAnswers {
 public:
   TRootInterface(QWidget* w, TControl* control) : QAccessibleWidget(w), FControl(control) {}
+  ~TRootInterface() override { DropNodeInterfaces(FControl); }
   std::shared_ptr<TAccessibleNode> Node() const override
   {
     auto& p = Bridge().Providers;
@@ -342,20 +373,6 @@ void InstallFactory()
   if (!b.FactoryInstalled) {
     QAccessible::installFactory(&Factory);
     b.FactoryInstalled = true;
-  }
-}
-
-void DropNodes(TControl* control)
-{
-  auto& nodes = Bridge().Nodes;
-  for (auto it = nodes.begin(); it != nodes.end();) {
-    if (std::get<0>(it->first) == control) {
-      if (QAccessibleInterface* iface = QAccessible::accessibleInterface(it->second))
-        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(iface));
-      it = nodes.erase(it);
-    } else {
-      ++it;
-    }
   }
 }
 
@@ -586,9 +603,26 @@ QAccessibleInterface* NodeInterface(TControl* Control, const std::shared_ptr<TAc
       QAccessible::deleteAccessibleInterface(it->second);
     nodes.erase(it);
   }
+  if (nodes.size() >= Bridge().SweepAt)
+    SweepNodes(Bridge());
   auto* iface = new TNodeInterface(Control, Node, Parent);
   nodes[key] = QAccessible::registerAccessibleInterface(iface);
   return iface;
+}
+
+void DropNodeInterfaces(TControl* Control)
+{
+  auto& nodes = Bridge().Nodes;
+  for (auto it = nodes.begin(); it != nodes.end();) {
+    if (std::get<0>(it->first) == Control) {
+      QAccessible::Id id = it->second;
+      it = nodes.erase(it);
+      if (QAccessible::accessibleInterface(id))
+        QAccessible::deleteAccessibleInterface(id);
+    } else {
+      ++it;
+    }
+  }
 }
 
 }   // namespace accessible
@@ -603,7 +637,7 @@ void SetAccessibleRoot(TControl* Control, TAccessibleRootProvider Provider)
     return;
   TBridgeState& b = Bridge();
   InstallFactory();
-  DropNodes(Control);
+  DropNodeInterfaces(Control);
   if (Provider)
     b.Providers[Control] = std::move(Provider);
   else

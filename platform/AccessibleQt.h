@@ -76,6 +76,10 @@ void AfterRequest(TControl* Control, std::function<void()> Action);
 QAccessibleInterface* NodeInterface(TControl* Control, const std::shared_ptr<TAccessibleNode>& Node,
                                     QAccessibleInterface* Parent);
 
+// Takes back the interfaces of the nodes below Control (its window goes, or its tree is
+// replaced): what they describe may go with it.
+void DropNodeInterfaces(TControl* Control);
+
 // The interface of a platform control that has no nodes of its own.
 QAccessibleInterface* CreateControlInterface(QWidget* Widget, TControl* Control);
 

@@ -330,6 +330,8 @@ private:
 class TControlInterface : public QAccessibleWidget, public TTextAnswers, public TValueAnswers {
 public:
   TControlInterface(QWidget* w, TControl* control) : QAccessibleWidget(w, ControlRole(control)), FControl(control) {}
+  // The entries of its lists go with it.
+  ~TControlInterface() override { DropNodeInterfaces(FControl); }
   TControl* Control() const { return AccessibleControlOf(widget()) == FControl ? FControl : nullptr; }
 
   QString text(QAccessible::Text t) const override

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Accessible.h"
 #include "platform/ComCtrls.h"
 #include "platform/FormCtrls.h"
 #include "platform/Forms.h"
@@ -253,4 +254,33 @@ TEST(AccessibleControls, BoxesListsCaptionsInTheCodePageAndWhatShowsOverTheBus)
             std::vector<std::string>{})
       << raw;
   page.Belt.SetDroppedDown(false);
+}
+
+TEST(AccessibleControls, AListThatGoesTakesItsEntriesWithItAndEntriesAreSwept)
+{
+  TForm form;
+  form.SetBounds(100, 100, 300, 200);
+  auto belt = std::make_unique<TComboBox>();
+  belt->SetParent(&form);
+  belt->Items() = {"Vee belt", "Flat belt"};
+  TListBox many;
+  many.SetParent(&form);
+  many.SetBounds(0, 40, 200, 100);
+  for (int i = 0; i < 600; ++i)
+    many.Items().push_back("Entry " + std::to_string(i));
+  many.ItemsChanged();
+  form.Show();
+  // The reader has met the combo box's entries; then the box goes.
+  TAccessibleSnapshot box = AccessibleSnapshot(belt.get());
+  ASSERT_EQ(box.Children.size(), 1u);
+  EXPECT_EQ(box.Children[0].Children.size(), 2u);
+  belt.reset();
+  // Enough entries met afterwards that the gone ones are swept (under the address
+  // sanitizer a sweep that asked a gone box would fail here).
+  TAccessibleSnapshot list = AccessibleSnapshot(&many);
+  ASSERT_EQ(list.Children.size(), 600u);
+  EXPECT_EQ(list.Children[599].Name, "Entry 599");
+  EXPECT_NE(list.Children[599].State & STATE_SYSTEM_INVISIBLE, 0u) << "scrolled out of the box";
+  EXPECT_EQ(list.Children[0].State & STATE_SYSTEM_INVISIBLE, 0u);
+  form.Hide();
 }
