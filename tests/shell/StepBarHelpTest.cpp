@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cmath>
 #include <map>
+#include <memory>
 #include <regex>
 #include <set>
 #include <string>
@@ -93,7 +94,7 @@ TBarEnd BarEndOf(const TTopicEntry& e)
 {
   TGLRecorder rec;
   TRenderContextInfo rci;
-  rci.ContextId = NewGLContextId();
+  rci.Context = std::make_shared<TGLContextNames>();
   TDummyCube base;
   TGLMaterialLibrary lib;
   FillStandardMaterials(lib);
