@@ -90,10 +90,12 @@ THTMLViewer::THTMLViewer()
   FSectionList->SetBackground(FDefBackground);
   SetBounds(0, 0, 150, 150);
   DoScrollBars();
+  ExposeToReaders();
 }
 
 THTMLViewer::~THTMLViewer()
 {
+  HideFromReaders();
   FHoverTimer.reset();
   // The document goes before the cache its pictures live in.
   FSectionList.reset();

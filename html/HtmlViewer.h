@@ -329,6 +329,12 @@ public:
 
   void WndProc(TMessage& Message) override;
 
+  // ---- screen readers (HtmlViewer_Accessible.cpp) ----
+  // The page's words, as a copy of the whole page gives them.
+  std::u16string PageText();
+  // Follows the link with that number as a click on it does; false when the page has none.
+  bool FollowLinkNumber(int32_t ID);
+
   // ---- printing (HtmlViewer_Print.cpp) ----
   using TPagePrinted =
       std::function<void(TObject* Sender, TCanvas& Canvas, int32_t NumPage, int32_t W, int32_t H, bool& StopPrinting)>;
@@ -370,6 +376,9 @@ protected:
 
 private:
   friend class TPaintPanel;
+  // The page shown to screen readers while the viewer lives.
+  void ExposeToReaders();
+  void HideFromReaders();
   // Loading.
   void LoadFile(const std::string& FileName, TViewerFileType FileType);
   void LoadFileAndPush(const std::string& FileName, TViewerFileType FileType);

@@ -7,30 +7,48 @@
 #include <QAccessible>
 #include <QAccessibleActionInterface>
 #include <QAccessibleWidget>
+#include <QGuiApplication>
+#include <QPointer>
+#include <QScreen>
 #include <QWidget>
 #include <QWindow>
 
-#include <climits>
 #include <map>
+#include <tuple>
 
-#include "platform/ComCtrls.h"
+#include "platform/AccessibleQt.h"
+#include "platform/CodePages.h"
 #include "platform/Controls.h"
-#include "platform/FormCtrls.h"
-#include "platform/Forms.h"
-#include "platform/ScrollBar.h"
-#include "platform/StdCtrls.h"
 
-QWidget* AccessibleWidgetOf(TControl* control);
-TControl* AccessibleControlOf(QObject* object);
+using namespace accessible;
 
 namespace {
 
 struct TBridgeState {
   std::map<TControl*, TAccessibleRootProvider> Providers;
-  // Node interfaces by (control, node identity).
-  std::map<std::pair<TControl*, const void*>, QAccessible::Id> Nodes;
+  // Node interfaces by (control, node identity, part).
+  std::map<std::tuple<TControl*, const void*, int32_t>, QAccessible::Id> Nodes;
+  // The count of node interfaces at which those whose nodes have gone are taken back.
+  size_t SweepAt = 256;
   bool FactoryInstalled = false;
 };
+
+// Takes back the interfaces whose nodes have gone (pages replaced, menus closed), which
+// nobody asks for again.
+void SweepNodes(TBridgeState& b)
+{
+  for (auto it = b.Nodes.begin(); it != b.Nodes.end();) {
+    QAccessibleInterface* iface = QAccessible::accessibleInterface(it->second);
+    if (iface && iface->isValid()) {
+      ++it;
+      continue;
+    }
+    if (iface)
+      QAccessible::deleteAccessibleInterface(it->second);
+    it = b.Nodes.erase(it);
+  }
+  b.SweepAt = std::max<size_t>(256, 2 * b.Nodes.size());
+}
 
 TBridgeState& Bridge()
 {
@@ -38,62 +56,41 @@ TBridgeState& Bridge()
   return s;
 }
 
-// Classic state bits <-> the toolkit's state.
-constexpr uint32_t stUnavailable = 0x1, stFocused = 0x4, stPressed = 0x8, stChecked = 0x10, stHotTracked = 0x80,
-                   stInvisible = 0x8000, stFocusable = 0x100000, stHasPopup = 0x40000000;
-
-QAccessible::State ToState(uint32_t s)
-{
-  QAccessible::State q;
-  q.disabled = (s & stUnavailable) != 0;
-  q.focused = (s & stFocused) != 0;
-  q.pressed = (s & stPressed) != 0;
-  q.checked = (s & stChecked) != 0;
-  q.checkable = q.checked;
-  q.hotTracked = (s & stHotTracked) != 0;
-  q.invisible = (s & stInvisible) != 0;
-  q.focusable = (s & stFocusable) != 0;
-  q.hasPopup = (s & stHasPopup) != 0;
-  return q;
-}
-
-uint32_t FromState(const QAccessible::State& q)
-{
-  uint32_t s = 0;
-  s |= q.disabled ? stUnavailable : 0;
-  s |= q.focused ? stFocused : 0;
-  s |= q.pressed ? stPressed : 0;
-  s |= q.checked ? stChecked : 0;
-  s |= q.hotTracked ? stHotTracked : 0;
-  s |= q.invisible ? stInvisible : 0;
-  s |= q.focusable ? stFocusable : 0;
-  s |= q.hasPopup ? stHasPopup : 0;
-  return s;
-}
-
-QString Q(const std::string& s) { return QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size())); }
-
-QRect QR(const TRect& r) { return QRect(r.Left, r.Top, r.Width(), r.Height()); }
-
 // The one action a node offers: its default action, under the toolkit's standard name that
-// fits it, described by the node's own text ("Press", "Open", "Execute", "Close").
-QString ActionNameFor(const std::string& defaultAction)
+// fits it, described by the node's own text ("Press", "Open", "Execute", "Close"...).
+QString ActionNameFor(const std::u16string& defaultAction)
 {
-  if (defaultAction == "Open")
+  if (defaultAction == u"Open")
     return QAccessibleActionInterface::showMenuAction();
   return QAccessibleActionInterface::pressAction();
 }
 
-QAccessibleInterface* InterfaceFor(TControl* control, const std::shared_ptr<TAccessibleNode>& node,
-                                   QAccessibleInterface* parent);
-
 // Answers from a node: shared by the widget's interface (the root) and the nodes'.
-class TNodeAnswers {
+class TNodeAnswers : public TTextAnswers, public TValueAnswers {
 public:
   virtual ~TNodeAnswers() = default;
   virtual std::shared_ptr<TAccessibleNode> Node() const = 0;
   virtual TControl* Control() const = 0;
   virtual QAccessibleInterface* Self() = 0;
+
+  bool ReadText(TAccessibleText& t) const override
+  {
+    auto n = Node();
+    return n && n->Valid() && n->GetText(t);
+  }
+  bool ReadRange(TAccessibleRange& r) const override
+  {
+    auto n = Node();
+    return n && n->Valid() && n->GetRange(r);
+  }
+  void WriteValue(int32_t v) override
+  {
+    if (auto n = Node(); n && n->Valid())
+      AfterRequest(Control(), [n, v] {
+        if (n->Valid())
+          n->SetValue(v);
+      });
+  }
 
   QStringList ActNames() const
   {
@@ -106,22 +103,25 @@ public:
   QString ActLocalized(const QString& name) const
   {
     auto n = Node();
-    if (n && n->Valid() && name == ActionNameFor(n->DefaultAction()))
-      return Q(n->DefaultAction());
+    if (n && n->Valid() && !n->DefaultAction().empty() && name == ActionNameFor(n->DefaultAction()))
+      return FromWide(n->DefaultAction());
     return {};
   }
   void ActDo(const QString& name)
   {
     auto n = Node();
     if (n && n->Valid() && !n->DefaultAction().empty() && name == ActionNameFor(n->DefaultAction()))
-      n->DoDefaultAction();
+      AfterRequest(Control(), [n] {
+        if (n->Valid())
+          n->DoDefaultAction();
+      });
   }
   QStringList ActKeys() const
   {
     auto n = Node();
     if (!n || !n->Valid() || n->KeyboardShortcut().empty())
       return {};
-    return {Q(n->KeyboardShortcut())};
+    return {FromWide(n->KeyboardShortcut())};
   }
 
   int NodeChildCount() const
@@ -138,7 +138,7 @@ public:
     if (TControl* hosted = child && child->Valid() ? child->HostedControl() : nullptr)
       if (QWidget* w = AccessibleWidgetOf(hosted))
         return QAccessible::queryAccessibleInterface(w);
-    return InterfaceFor(Control(), child, Self());
+    return NodeInterface(Control(), child, Self());
   }
   int NodeIndexOf(const QAccessibleInterface* child)
   {
@@ -160,11 +160,37 @@ public:
     if (!n || !n->Valid())
       return {};
     switch (t) {
-    case QAccessible::Name: return Q(n->Name());
-    case QAccessible::Value: return Q(n->Value());
-    case QAccessible::Accelerator: return Q(n->KeyboardShortcut());
+    case QAccessible::Name: return FromWide(n->Name());
+    case QAccessible::Description: return FromWide(n->Description());
+    case QAccessible::Value: return FromWide(n->Value());
+    case QAccessible::Accelerator: return FromWide(n->KeyboardShortcut());
     default: return {};
     }
+  }
+  // The node's state, with whether it shows worked out from where it stands.
+  QAccessible::State NodeState(const QRect& rect) const
+  {
+    auto n = Node();
+    QAccessible::State s = ToQState(n->State());
+    MarkShowing(s, ShownIn(), rect);
+    return s;
+  }
+  // The control the node is drawn in.
+  TControl* ShownIn() const
+  {
+    auto n = Node();
+    TControl* at = n && n->Valid() ? n->ShownIn() : nullptr;
+    return at ? at : Control();
+  }
+  void* NodeInterfaceCast(QAccessible::InterfaceType t)
+  {
+    TAccessibleText text;
+    TAccessibleRange range;
+    if (t == QAccessible::TextInterface && ReadText(text))
+      return static_cast<QAccessibleTextInterface*>(this);
+    if (t == QAccessible::ValueInterface && ReadRange(range))
+      return static_cast<QAccessibleValueInterface*>(this);
+    return nullptr;
   }
 };
 
@@ -180,18 +206,28 @@ public:
   QStringList keyBindingsForAction(const QString&) const override { return ActKeys(); }
 
   TNodeInterface(TControl* control, std::shared_ptr<TAccessibleNode> node, QAccessibleInterface* parent)
-      : FControl(control), FNode(std::move(node)), FParent(parent ? QAccessible::uniqueId(parent) : 0)
+      : FControl(control), FWidget(AccessibleWidgetOf(control)), FNode(std::move(node)),
+        FParent(parent ? QAccessible::uniqueId(parent) : 0)
   {}
-  std::shared_ptr<TAccessibleNode> Node() const override { return FNode; }
+  // Nothing while the control whose tree holds the node has gone: what the node describes
+  // may have gone with it.
+  std::shared_ptr<TAccessibleNode> Node() const override
+  {
+    return FWidget && AccessibleControlOf(FWidget) == FControl ? FNode : nullptr;
+  }
   TControl* Control() const override { return FControl; }
   QAccessibleInterface* Self() override { return this; }
   void Reparent(QAccessibleInterface* parent) { FParent = parent ? QAccessible::uniqueId(parent) : 0; }
 
-  bool isValid() const override { return FNode && FNode->Valid(); }
+  bool isValid() const override
+  {
+    auto n = Node();
+    return n && n->Valid();
+  }
   QObject* object() const override { return nullptr; }
   QWindow* window() const override
   {
-    QWidget* w = AccessibleWidgetOf(FControl);
+    QWidget* w = AccessibleWidgetOf(ShownIn());
     return w && w->window() ? w->window()->windowHandle() : nullptr;
   }
   QAccessibleInterface* parent() const override
@@ -210,7 +246,7 @@ public:
   }
   QString text(QAccessible::Text t) const override { return NodeText(t); }
   void setText(QAccessible::Text, const QString&) override {}
-  QRect rect() const override { return isValid() ? QR(FNode->ScreenRect()) : QRect(); }
+  QRect rect() const override { return isValid() ? ToQRect(FNode->ScreenRect()) : QRect(); }
   QAccessible::Role role() const override
   {
     return isValid() ? static_cast<QAccessible::Role>(FNode->Role()) : QAccessible::NoRole;
@@ -222,15 +258,20 @@ public:
       s.invalid = true;
       return s;
     }
-    return ToState(FNode->State());
+    return NodeState(rect());
   }
   void* interface_cast(QAccessible::InterfaceType t) override
   {
-    return t == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this) : nullptr;
+    if (!isValid())
+      return nullptr;
+    if (t == QAccessible::ActionInterface)
+      return static_cast<QAccessibleActionInterface*>(this);
+    return NodeInterfaceCast(t);
   }
 
 private:
   TControl* FControl;
+  QPointer<QWidget> FWidget;
   std::shared_ptr<TAccessibleNode> FNode;
   QAccessible::Id FParent;
 };
@@ -239,6 +280,7 @@ private:
 class TRootInterface : public QAccessibleWidget, public TNodeAnswers {
 public:
   TRootInterface(QWidget* w, TControl* control) : QAccessibleWidget(w), FControl(control) {}
+  ~TRootInterface() override { DropNodeInterfaces(FControl); }
   std::shared_ptr<TAccessibleNode> Node() const override
   {
     auto& p = Bridge().Providers;
@@ -279,10 +321,9 @@ public:
   }
   QAccessible::State state() const override
   {
-    auto n = Node();
-    if (!n)
+    if (!Node())
       return QAccessibleWidget::state();
-    QAccessible::State s = ToState(n->State());
+    QAccessible::State s = NodeState(rect());
     s.invisible = s.invisible || !widget()->isVisible();
     return s;
   }
@@ -303,301 +344,17 @@ public:
   {
     return Node() ? ActKeys() : QAccessibleWidget::keyBindingsForAction(name);
   }
-
-private:
-  TControl* FControl;
-};
-
-// ---------------------------------------------------------------------------------------
-// The platform's own controls, as a screen reader should read them: a role from the kind of
-// control, a name from its caption, the label beside it or its hint, a value where it holds
-// one, and the actions a user can take on it.
-
-std::string StripAccelerator(const std::string& s)
-{
-  std::string out;
-  for (size_t i = 0; i < s.size(); ++i) {
-    if (s[i] == '&' && i + 1 < s.size())
-      ++i;
-    else if (s[i] == '&')
-      continue;
-    out += s[i];
-  }
-  return out;
-}
-
-bool ShowsCaption(TControl* c)
-{
-  return dynamic_cast<TButton*>(c) || dynamic_cast<TSpeedButton*>(c) || dynamic_cast<TMarkControl*>(c)
-         || dynamic_cast<TLabel*>(c) || dynamic_cast<TCustomForm*>(c) || dynamic_cast<TPanel*>(c);
-}
-
-// A caption that labels a neighbour: a label's, or a panel's that holds nothing else.
-bool IsLabelLike(TControl* c)
-{
-  if (dynamic_cast<TLabel*>(c))
-    return true;
-  auto* p = dynamic_cast<TPanel*>(c);
-  return p && p->ControlCount() == 0 && !p->Caption().empty();
-}
-
-// The label nearest to the left on the control's row, else the one just above it.
-TControl* LabelBeside(TControl* c)
-{
-  TWinControl* parent = c->Parent();
-  if (!parent)
-    return nullptr;
-  // An up-down names itself after what labels the box it steps.
-  TRect r = c->BoundsRect();
-  if (auto* ud = dynamic_cast<TUpDown*>(c); ud && ud->Associate() && ud->Associate()->Parent() == parent) {
-    TRect a = ud->Associate()->BoundsRect();
-    r = {std::min(r.Left, a.Left), std::min(r.Top, a.Top), std::max(r.Right, a.Right), std::max(r.Bottom, a.Bottom)};
-  }
-  TControl* best = nullptr;
-  int bestDistance = INT_MAX;
-  for (int i = 0; i < parent->ControlCount(); ++i) {
-    TControl* l = parent->Controls(i);
-    if (l == c || !l->Visible() || !dynamic_cast<TLabel*>(l) || l->Caption().empty())
-      continue;
-    TRect b = l->BoundsRect();
-    int distance = INT_MAX;
-    if (b.Top < r.Bottom && r.Top < b.Bottom && b.Right <= r.Left + 2)
-      distance = r.Left - b.Right;
-    else if (b.Left < r.Right && r.Left < b.Right && b.Bottom <= r.Top + 2 && r.Top - b.Bottom <= 8)
-      distance = r.Top - b.Bottom;
-    if (distance < bestDistance) {
-      bestDistance = distance;
-      best = l;
-    }
-  }
-  return best;
-}
-
-std::string ControlName(TControl* c)
-{
-  if (!c->AccessibleName().empty())
-    return c->AccessibleName();
-  if (ShowsCaption(c) && !c->Caption().empty())
-    return StripAccelerator(c->Caption());
-  if (TControl* l = LabelBeside(c))
-    return StripAccelerator(l->Caption());
-  return GetShortHint(c->Hint());
-}
-
-QAccessible::Role ControlRole(TControl* c)
-{
-  if (dynamic_cast<TButton*>(c) || dynamic_cast<TSpeedButton*>(c))
-    return QAccessible::PushButton;
-  if (dynamic_cast<TCheckBox*>(c))
-    return QAccessible::CheckBox;
-  if (dynamic_cast<TRadioButton*>(c))
-    return QAccessible::RadioButton;
-  if (dynamic_cast<TUpDown*>(c))
-    return QAccessible::SpinBox;
-  if (dynamic_cast<TTrackBar*>(c) || dynamic_cast<TScrollBar*>(c))
-    return QAccessible::Slider;
-  if (dynamic_cast<TEdit*>(c) || dynamic_cast<TMemo*>(c))
-    return QAccessible::EditableText;
-  if (dynamic_cast<TComboBox*>(c))
-    return QAccessible::ComboBox;
-  if (dynamic_cast<TListBox*>(c))
-    return QAccessible::List;
-  if (dynamic_cast<TStatusBar*>(c))
-    return QAccessible::StatusBar;
-  if (IsLabelLike(c))
-    return QAccessible::StaticText;
-  if (dynamic_cast<TCustomForm*>(c) && !c->Parent())
-    return QAccessible::Window;
-  if (dynamic_cast<TWinControl*>(c))
-    return QAccessible::Pane;
-  return QAccessible::Client;
-}
-
-// A range the control holds: position, lowest and highest.
-bool ControlRange(TControl* c, int& pos, int& lo, int& hi)
-{
-  if (auto* u = dynamic_cast<TUpDown*>(c)) {
-    pos = u->Position(), lo = u->Min(), hi = u->Max();
-    return true;
-  }
-  if (auto* t = dynamic_cast<TTrackBar*>(c)) {
-    pos = t->Position(), lo = t->Min(), hi = t->Max();
-    return true;
-  }
-  if (auto* b = dynamic_cast<TScrollBar*>(c)) {
-    pos = b->Position(), lo = b->Min(), hi = b->MaxPosition();
-    return true;
-  }
-  return false;
-}
-
-// One step up or down, as the user's arrow key or button makes it (the control's events
-// fire as for the user).
-void ControlStep(TControl* c, bool up)
-{
-  if (auto* u = dynamic_cast<TUpDown*>(c)) {
-    u->Step(up ? btNext : btPrev);
-  } else if (auto* b = dynamic_cast<TScrollBar*>(c)) {
-    b->Scroll(up ? scLineDown : scLineUp, b->Position());
-  } else if (dynamic_cast<TTrackBar*>(c)) {
-    Word key = up ? VK_RIGHT : VK_LEFT;
-    c->DispatchKeyDown(key, 0);
-  }
-}
-
-// A press at the middle of the control, as the user's click makes it.
-void ControlPress(TControl* c)
-{
-  TRect r = c->ClientRect();
-  Integer x = (r.Left + r.Right) / 2, y = (r.Top + r.Bottom) / 2;
-  c->DispatchMouseDown(mbLeft, ssLeft, x, y);
-  c->DispatchMouseUp(mbLeft, 0, x, y);
-}
-
-class TControlInterface : public QAccessibleWidget, public QAccessibleValueInterface {
-public:
-  TControlInterface(QWidget* w, TControl* control) : QAccessibleWidget(w, ControlRole(control)), FControl(control) {}
-  TControl* Control() const { return AccessibleControlOf(widget()) == FControl ? FControl : nullptr; }
-
-  QString text(QAccessible::Text t) const override
-  {
-    TControl* c = Control();
-    if (!c)
-      return QAccessibleWidget::text(t);
-    switch (t) {
-    case QAccessible::Name: return Q(ControlName(c));
-    case QAccessible::Description: {
-      std::string longHint = GetLongHint(c->Hint());
-      return longHint == ControlName(c) ? QString() : Q(longHint);
-    }
-    case QAccessible::Value: {
-      int pos = 0, lo = 0, hi = 0;
-      if (ControlRange(c, pos, lo, hi))
-        return QString::number(pos);
-      if (auto* e = dynamic_cast<TEdit*>(c))
-        return Q(e->Text());
-      if (auto* m = dynamic_cast<TMemo*>(c))
-        return Q(m->Text());
-      if (auto* cb = dynamic_cast<TComboBox*>(c))
-        return Q(cb->Text());
-      return {};
-    }
-    default: return QAccessibleWidget::text(t);
-    }
-  }
-  QAccessible::State state() const override
-  {
-    QAccessible::State s = QAccessibleWidget::state();
-    TControl* c = Control();
-    if (!c)
-      return s;
-    s.disabled = !c->Enabled();
-    if (auto* m = dynamic_cast<TMarkControl*>(c)) {
-      s.checkable = true;
-      s.checked = m->Checked();
-    }
-    if (auto* w = dynamic_cast<TWinControl*>(c); w && w->TabStop())
-      s.focusable = true;
-    return s;
-  }
-
-  QStringList actionNames() const override
-  {
-    TControl* c = Control();
-    if (!c || !c->Enabled())
-      return {};
-    int pos = 0, lo = 0, hi = 0;
-    if (ControlRange(c, pos, lo, hi))
-      return {increaseAction(), decreaseAction()};
-    switch (role()) {
-    case QAccessible::PushButton:
-    case QAccessible::RadioButton: return {pressAction()};
-    case QAccessible::CheckBox: return {toggleAction()};
-    default: return QAccessibleWidget::actionNames();
-    }
-  }
-  void doAction(const QString& name) override
-  {
-    TControl* c = Control();
-    if (!c || !c->Enabled())
-      return;
-    GuardedCall(
-        [&] {
-          if (name == increaseAction() || name == decreaseAction())
-            ControlStep(c, name == increaseAction());
-          else if (name == toggleAction() && dynamic_cast<TCheckBox*>(c))
-            static_cast<TCheckBox*>(c)->Toggle();
-          else if (name == pressAction() || name == toggleAction())
-            ControlPress(c);
-          else
-            QAccessibleWidget::doAction(name);
-        },
-        c);
-  }
-
   void* interface_cast(QAccessible::InterfaceType t) override
   {
-    int pos = 0, lo = 0, hi = 0;
-    if (t == QAccessible::ValueInterface)
-      return Control() && ControlRange(Control(), pos, lo, hi) ? static_cast<QAccessibleValueInterface*>(this)
-                                                               : nullptr;
+    if (Node())
+      if (void* i = NodeInterfaceCast(t))
+        return i;
     return QAccessibleWidget::interface_cast(t);
-  }
-  QVariant currentValue() const override { return Range(0); }
-  QVariant minimumValue() const override { return Range(1); }
-  QVariant maximumValue() const override { return Range(2); }
-  QVariant minimumStepSize() const override { return 1; }
-  // A value set by a client is reached by the user's steps, so the control's events fire.
-  void setCurrentValue(const QVariant& value) override
-  {
-    TControl* c = Control();
-    int pos = 0, lo = 0, hi = 0;
-    if (!c || !c->Enabled() || !ControlRange(c, pos, lo, hi))
-      return;
-    const int target = std::clamp(value.toInt(), lo, hi);
-    for (int steps = 0; steps <= hi - lo && pos != target; ++steps) {
-      const int before = pos;
-      GuardedCall([&] { ControlStep(c, target > pos); }, c);
-      if (!Control() || !ControlRange(c, pos, lo, hi) || pos == before)
-        break;
-    }
   }
 
 private:
-  QVariant Range(int which) const
-  {
-    int v[3] = {0, 0, 0};
-    TControl* c = Control();
-    if (!c || !ControlRange(c, v[0], v[1], v[2]))
-      return {};
-    return v[which];
-  }
   TControl* FControl;
 };
-
-QAccessibleInterface* InterfaceFor(TControl* control, const std::shared_ptr<TAccessibleNode>& node,
-                                   QAccessibleInterface* parent)
-{
-  if (!node || !node->Valid())
-    return nullptr;
-  auto& nodes = Bridge().Nodes;
-  auto key = std::make_pair(control, node->Identity());
-  auto it = nodes.find(key);
-  if (it != nodes.end()) {
-    auto* iface = static_cast<TNodeInterface*>(QAccessible::accessibleInterface(it->second));
-    if (iface && iface->isValid()) {
-      iface->Reparent(parent);
-      return iface;
-    }
-    // What it described has gone (and something new may sit at the same address).
-    if (iface)
-      QAccessible::deleteAccessibleInterface(it->second);
-    nodes.erase(it);
-  }
-  auto* iface = new TNodeInterface(control, node, parent);
-  nodes[key] = QAccessible::registerAccessibleInterface(iface);
-  return iface;
-}
 
 QAccessibleInterface* Factory(const QString&, QObject* object)
 {
@@ -606,7 +363,7 @@ QAccessibleInterface* Factory(const QString&, QObject* object)
     return nullptr;
   if (Bridge().Providers.count(c))
     return new TRootInterface(static_cast<QWidget*>(object), c);
-  return new TControlInterface(static_cast<QWidget*>(object), c);
+  return CreateControlInterface(static_cast<QWidget*>(object), c);
 }
 
 // Every control's widget answers through the factory from the first control on.
@@ -616,20 +373,6 @@ void InstallFactory()
   if (!b.FactoryInstalled) {
     QAccessible::installFactory(&Factory);
     b.FactoryInstalled = true;
-  }
-}
-
-void DropNodes(TControl* control)
-{
-  auto& nodes = Bridge().Nodes;
-  for (auto it = nodes.begin(); it != nodes.end();) {
-    if (it->first.first == control) {
-      if (QAccessibleInterface* iface = QAccessible::accessibleInterface(it->second))
-        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(iface));
-      it = nodes.erase(it);
-    } else {
-      ++it;
-    }
   }
 }
 
@@ -654,8 +397,9 @@ TAccessibleSnapshot Snap(QAccessibleInterface* i, int depth)
 {
   TAccessibleSnapshot s;
   s.Name = i->text(QAccessible::Name).toStdString();
+  s.Description = i->text(QAccessible::Description).toStdString();
   s.Role = static_cast<int32_t>(i->role());
-  s.State = FromState(i->state());
+  s.State = FromQState(i->state());
   if (QAccessibleActionInterface* a = i->actionInterface()) {
     QStringList names = a->actionNames();
     if (!names.isEmpty())
@@ -664,6 +408,15 @@ TAccessibleSnapshot Snap(QAccessibleInterface* i, int depth)
   s.KeyboardShortcut = i->text(QAccessible::Accelerator).toStdString();
   QRect r = i->rect();
   s.Rect = {r.x(), r.y(), r.x() + r.width(), r.y() + r.height()};
+  if (QAccessibleTextInterface* t = i->textInterface()) {
+    s.HasText = true;
+    s.Text = t->text(0, t->characterCount()).toStdString();
+    s.Caret = t->cursorPosition();
+  }
+  if (QAccessibleValueInterface* v = i->valueInterface()) {
+    s.HasRange = true;
+    s.Range = {v->currentValue().toInt(), v->minimumValue().toInt(), v->maximumValue().toInt()};
+  }
   if (depth > 0)
     for (int k = 0, n = i->childCount(); k < n; ++k)
       if (QAccessibleInterface* c = i->child(k))
@@ -673,6 +426,209 @@ TAccessibleSnapshot Snap(QAccessibleInterface* i, int depth)
 
 }   // namespace
 
+// ---------------------------------------------------------------------------------------
+
+namespace accessible {
+
+QString FromAnsi(const std::string& s) { return FromWide(AnsiToWide(s)); }
+
+QString FromWide(const std::u16string& s)
+{
+  return QString(reinterpret_cast<const QChar*>(s.data()), static_cast<qsizetype>(s.size()));
+}
+
+QRect ToQRect(const TRect& r) { return QRect(r.Left, r.Top, r.Width(), r.Height()); }
+
+QAccessible::State ToQState(uint32_t s)
+{
+  QAccessible::State q;
+  q.disabled = (s & STATE_SYSTEM_UNAVAILABLE) != 0;
+  q.selected = (s & STATE_SYSTEM_SELECTED) != 0;
+  q.focused = (s & STATE_SYSTEM_FOCUSED) != 0;
+  q.pressed = (s & STATE_SYSTEM_PRESSED) != 0;
+  q.checked = (s & STATE_SYSTEM_CHECKED) != 0;
+  q.checkable = q.checked;
+  q.readOnly = (s & STATE_SYSTEM_READONLY) != 0;
+  q.hotTracked = (s & STATE_SYSTEM_HOTTRACKED) != 0;
+  q.expanded = (s & STATE_SYSTEM_EXPANDED) != 0;
+  q.collapsed = (s & STATE_SYSTEM_COLLAPSED) != 0;
+  q.expandable = q.expanded || q.collapsed;
+  q.invisible = (s & STATE_SYSTEM_INVISIBLE) != 0;
+  q.offscreen = (s & STATE_SYSTEM_OFFSCREEN) != 0;
+  q.focusable = (s & STATE_SYSTEM_FOCUSABLE) != 0;
+  q.selectable = (s & STATE_SYSTEM_SELECTABLE) != 0;
+  q.linked = (s & STATE_SYSTEM_LINKED) != 0;
+  q.traversed = (s & STATE_SYSTEM_TRAVERSED) != 0;
+  q.hasPopup = (s & STATE_SYSTEM_HASPOPUP) != 0;
+  return q;
+}
+
+uint32_t FromQState(const QAccessible::State& q)
+{
+  uint32_t s = 0;
+  s |= q.disabled ? STATE_SYSTEM_UNAVAILABLE : 0;
+  s |= q.selected ? STATE_SYSTEM_SELECTED : 0;
+  s |= q.focused ? STATE_SYSTEM_FOCUSED : 0;
+  s |= q.pressed ? STATE_SYSTEM_PRESSED : 0;
+  s |= q.checked ? STATE_SYSTEM_CHECKED : 0;
+  s |= q.readOnly ? STATE_SYSTEM_READONLY : 0;
+  s |= q.hotTracked ? STATE_SYSTEM_HOTTRACKED : 0;
+  s |= q.expanded ? STATE_SYSTEM_EXPANDED : 0;
+  s |= q.collapsed ? STATE_SYSTEM_COLLAPSED : 0;
+  s |= q.invisible ? STATE_SYSTEM_INVISIBLE : 0;
+  s |= q.offscreen ? STATE_SYSTEM_OFFSCREEN : 0;
+  s |= q.focusable ? STATE_SYSTEM_FOCUSABLE : 0;
+  s |= q.selectable ? STATE_SYSTEM_SELECTABLE : 0;
+  s |= q.linked ? STATE_SYSTEM_LINKED : 0;
+  s |= q.traversed ? STATE_SYSTEM_TRAVERSED : 0;
+  s |= q.hasPopup ? STATE_SYSTEM_HASPOPUP : 0;
+  return s;
+}
+
+void MarkShowing(QAccessible::State& s, TControl* Control, const QRect& Rect)
+{
+  QWidget* w = AccessibleWidgetOf(Control);
+  if (!w || !w->isVisible())
+    s.invisible = true;
+  else if (!s.invisible
+           && !AccessibleRectShows(Control, {Rect.x(), Rect.y(), Rect.x() + Rect.width(), Rect.y() + Rect.height()}))
+    s.offscreen = true;
+}
+
+void AfterRequest(TControl* Control, std::function<void()> Action)
+{
+  QPointer<QWidget> w = AccessibleWidgetOf(Control);
+  QMetaObject::invokeMethod(
+      qApp,
+      [w, Control, Action = std::move(Action)] {
+        if (w && AccessibleControlOf(w) == Control)
+          GuardedCall(Action, Control);
+      },
+      Qt::QueuedConnection);
+}
+
+// ---- text answers ----
+
+void TTextAnswers::selection(int selectionIndex, int* startOffset, int* endOffset) const
+{
+  TAccessibleText t;
+  *startOffset = *endOffset = 0;
+  if (selectionIndex == 0 && ReadText(t) && t.SelEnd > t.SelStart) {
+    *startOffset = t.SelStart;
+    *endOffset = t.SelEnd;
+  }
+}
+
+int TTextAnswers::selectionCount() const
+{
+  TAccessibleText t;
+  return ReadText(t) && t.SelEnd > t.SelStart ? 1 : 0;
+}
+
+int TTextAnswers::cursorPosition() const
+{
+  TAccessibleText t;
+  return ReadText(t) && t.Caret >= 0 ? t.Caret : 0;
+}
+
+QString TTextAnswers::text(int startOffset, int endOffset) const
+{
+  TAccessibleText t;
+  if (!ReadText(t))
+    return {};
+  const auto n = static_cast<int>(t.Text.size());
+  if (endOffset < 0 || endOffset > n)
+    endOffset = n;
+  startOffset = std::clamp(startOffset, 0, endOffset);
+  return FromWide(t.Text.substr(static_cast<size_t>(startOffset), static_cast<size_t>(endOffset - startOffset)));
+}
+
+int TTextAnswers::characterCount() const
+{
+  TAccessibleText t;
+  return ReadText(t) ? static_cast<int>(t.Text.size()) : 0;
+}
+
+QString TTextAnswers::attributes(int offset, int* startOffset, int* endOffset) const
+{
+  *startOffset = *endOffset = offset;
+  return {};
+}
+
+// ---- value answers ----
+
+QVariant TValueAnswers::currentValue() const
+{
+  TAccessibleRange r;
+  return ReadRange(r) ? QVariant(r.Position) : QVariant();
+}
+
+QVariant TValueAnswers::minimumValue() const
+{
+  TAccessibleRange r;
+  return ReadRange(r) ? QVariant(r.Min) : QVariant();
+}
+
+QVariant TValueAnswers::maximumValue() const
+{
+  TAccessibleRange r;
+  return ReadRange(r) ? QVariant(r.Max) : QVariant();
+}
+
+void TValueAnswers::setCurrentValue(const QVariant& value)
+{
+  TAccessibleRange r;
+  if (ReadRange(r))
+    WriteValue(std::clamp(value.toInt(), r.Min, r.Max));
+}
+
+// ---- node interfaces ----
+
+QAccessibleInterface* NodeInterface(TControl* Control, const std::shared_ptr<TAccessibleNode>& Node,
+                                    QAccessibleInterface* Parent)
+{
+  if (!Node || !Node->Valid())
+    return nullptr;
+  auto& nodes = Bridge().Nodes;
+  auto key = std::make_tuple(Control, Node->Identity(), Node->Part());
+  auto it = nodes.find(key);
+  if (it != nodes.end()) {
+    auto* iface = static_cast<TNodeInterface*>(QAccessible::accessibleInterface(it->second));
+    if (iface && iface->isValid()) {
+      iface->Reparent(Parent);
+      return iface;
+    }
+    // What it described has gone (and something new may sit at the same address).
+    if (iface)
+      QAccessible::deleteAccessibleInterface(it->second);
+    nodes.erase(it);
+  }
+  if (nodes.size() >= Bridge().SweepAt)
+    SweepNodes(Bridge());
+  auto* iface = new TNodeInterface(Control, Node, Parent);
+  nodes[key] = QAccessible::registerAccessibleInterface(iface);
+  return iface;
+}
+
+void DropNodeInterfaces(TControl* Control)
+{
+  auto& nodes = Bridge().Nodes;
+  for (auto it = nodes.begin(); it != nodes.end();) {
+    if (std::get<0>(it->first) == Control) {
+      QAccessible::Id id = it->second;
+      it = nodes.erase(it);
+      if (QAccessible::accessibleInterface(id))
+        QAccessible::deleteAccessibleInterface(id);
+    } else {
+      ++it;
+    }
+  }
+}
+
+}   // namespace accessible
+
+// ---------------------------------------------------------------------------------------
+
 void EnsureAccessibleControls() { InstallFactory(); }
 
 void SetAccessibleRoot(TControl* Control, TAccessibleRootProvider Provider)
@@ -681,11 +637,55 @@ void SetAccessibleRoot(TControl* Control, TAccessibleRootProvider Provider)
     return;
   TBridgeState& b = Bridge();
   InstallFactory();
-  DropNodes(Control);
+  DropNodeInterfaces(Control);
   if (Provider)
     b.Providers[Control] = std::move(Provider);
   else
     b.Providers.erase(Control);
+}
+
+namespace {
+
+class TControlNode : public TAccessibleNode {
+public:
+  explicit TControlNode(TControl* Control) : FControl(Control) {}
+  bool Valid() override { return true; }
+  std::u16string Name() override { return {}; }
+  int32_t Role() override { return ROLE_SYSTEM_CLIENT; }
+  uint32_t State() override { return 0; }
+  TRect ScreenRect() override { return {}; }
+  const void* Identity() override { return FControl; }
+  TControl* HostedControl() override { return FControl; }
+
+private:
+  TControl* FControl;
+};
+
+}   // namespace
+
+std::shared_ptr<TAccessibleNode> AccessibleControlNode(TControl* Control)
+{
+  return std::make_shared<TControlNode>(Control);
+}
+
+bool AccessibleRectShows(TControl* Control, const TRect& ScreenRect)
+{
+  QWidget* w = AccessibleWidgetOf(Control);
+  if (!w || !w->isVisible() || w->window()->isMinimized())
+    return false;
+  // What of the control its parents do not clip away, on the screen.
+  QRect seen(w->mapToGlobal(QPoint(0, 0)), w->size());
+  for (QWidget* p = w->parentWidget(); p; p = p->parentWidget())
+    seen &= QRect(p->mapToGlobal(QPoint(0, 0)), p->size());
+  QRect r = ToQRect(ScreenRect);
+  if (r.isEmpty())
+    r.setSize({1, 1});
+  if (!seen.intersects(r))
+    return false;
+  for (QScreen* screen : QGuiApplication::screens())
+    if (screen->geometry().intersects(r))
+      return true;
+  return false;
 }
 
 void NotifyAccessible(TControl* Control, TAccessibleEvent Event, const std::vector<int>& Child)

@@ -1135,6 +1135,8 @@ std::string TComboBox::Text() const
 
 bool TComboBox::DroppedDown() const { return FPopup && FPopup->Visible(); }
 
+TControl* TComboBox::ListWindow() const { return FPopup.get(); }
+
 void TComboBox::SetDroppedDown(bool v)
 {
   if (v == DroppedDown())

@@ -277,6 +277,10 @@ public:
   void SetItemIndex(Integer i);
   // The chosen item's text, empty with none.
   std::string Text() const;
+  // Picks item i as the user's pick in the list does: OnChange fires when the choice changes.
+  void ChooseItem(Integer i) { Choose(i); }
+  // The window of the list while it has been made (it shows while DroppedDown), else none.
+  TControl* ListWindow() const;
   bool DroppedDown() const;
   void SetDroppedDown(bool v);
   // Makes the height fit the font.

@@ -401,7 +401,10 @@ THelpContentsTree::THelpContentsTree()
     FTopRow = pos;
     Invalidate();
   };
+  ExposeToReaders(true);
 }
+
+THelpContentsTree::~THelpContentsTree() { ExposeToReaders(false); }
 
 Integer THelpContentsTree::RowsWidth() const
 {

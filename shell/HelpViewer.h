@@ -58,6 +58,7 @@ std::string ResolveHelpLink(const std::string& currentPage, const std::string& l
 class THelpContentsTree : public TCustomControl {
 public:
   THelpContentsTree();
+  ~THelpContentsTree() override;
   void SetEntries(std::vector<TSitemapEntry> entries);
   Integer Count() const { return Integer(FEntries.size()); }
   const TSitemapEntry& Entry(Integer i) const { return FEntries.at(size_t(i)); }
@@ -86,6 +87,8 @@ protected:
   bool DoMouseWheel(TShiftState shift, Integer delta, TPoint mousePos) override;
 
 private:
+  // The tree shown to screen readers, or taken back (HelpViewer_Accessible.cpp).
+  void ExposeToReaders(bool Expose);
   Integer Parent(Integer i) const;
   void ScrollIntoView(Integer i);
   void Choose(Integer i);

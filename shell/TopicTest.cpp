@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr Integer BoxWidth = 30;
+constexpr Integer BoxWidth = TTestFrm::AnswerBoxWidth;
 
 // The window lets go of its toolbar's window before the toolbar goes.
 class TTestToolbar : public TTBXToolbar {
@@ -186,9 +186,14 @@ TTestFrm::TTestFrm(const TRect& ABounds, const std::string& ServerRoot, TCustomI
     return true;
   });
   PaintAnswers();
+  ExposeAnswers(true);
 }
 
-TTestFrm::~TTestFrm() { RemoveInputFilter(FHelpKeyFilter); }
+TTestFrm::~TTestFrm()
+{
+  ExposeAnswers(false);
+  RemoveInputFilter(FHelpKeyFilter);
+}
 
 void TTestFrm::Reload(const std::string& FileName, TTopicCategories Mask)
 {

@@ -57,6 +57,11 @@ public:
   void PrntBtnClick(TObject* Sender);
   void CloseBtnClick(TObject* Sender);
 
+  // The width of a question's box on the strip.
+  static constexpr Integer AnswerBoxWidth = 30;
+  // Shows the strip to screen readers, or takes it back (TopicTest_Accessible.cpp).
+  void ExposeAnswers(bool Expose);
+
   // The pictures in the boxes of right and wrong answers.
   static void SetAnswerMarks(const TBitmap& Tick, const TBitmap& Cross);
   static const TBitmap& TickPic();

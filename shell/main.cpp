@@ -22,6 +22,7 @@
 #include "shell/Splash.h"
 #include "shell/MainWindow.h"
 #include "shell/TopicDispatch.h"
+#include "toolbar/AccessibleItems.h"
 
 namespace {
 
@@ -118,6 +119,8 @@ int main(int argc, char** argv)
       Application->Run();
     }
   }
+  // Screen readers still holding objects of the toolbars and menus are cut off from them.
+  TBAccDisconnectAll();
   TApplication::Finalize();
   return 0;
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "toolbar/KitHelpers.h"
+#include "toolbar/ThemedEditItems.h"
 
 namespace {
 
@@ -37,6 +38,19 @@ std::vector<TTBItemViewer*> AccessibleViewers(TTBView* View)
 // The keyboard's name of the Alt key; the layout gives none here.
 std::string AltKeyName() { return "Alt"; }
 
+// What the deferred-click queue carries for a viewer: take the focus, execute, or open the
+// viewer's popup.
+constexpr WPARAM AccCodeSelect = 0, AccCodeExecute = 1, AccCodeOpen = 2;
+
+// A split drop-down whose own part does nothing (a list that cannot be typed into): its
+// action, "Open", opens its popup rather than executing nothing.
+bool OpensOnAction(TTBItemViewer* Viewer)
+{
+  const TTBItemStyle style = Viewer->Item()->ItemStyle();
+  auto* dropDown = dynamic_cast<TTBXCustomDropDownItem*>(Viewer->Item());
+  return (style & tbisSubmenu) && (style & tbisSplitDropdown) && dropDown && dropDown->DropDownList();
+}
+
 // A view counts as in its loop while it (or the loop it belongs to) runs.
 bool InLoop(TTBView* View) { return View->InModalLoop || View->GetRootView()->InModalLoop; }
 
@@ -53,12 +67,47 @@ bool ViewerFocusable(TTBItemViewer* Viewer)
   return item->Visible() && (item->ItemStyle() & tbisSelectable) && (Viewer->Show || Viewer->Clipped);
 }
 
+// A view in a popup window: a menu, a list, a chevron's overflow.
+bool IsPopupView(TTBView* View) { return dynamic_cast<TTBPopupWindow*>(View->Window()) != nullptr; }
+
+// The viewer whose popup the view is, while it is open.
+TTBItemViewer* OpenerOf(TTBView* View)
+{
+  TTBView* parent = View->ParentView();
+  return parent && parent->OpenViewerView() == View ? parent->OpenViewer() : nullptr;
+}
+
+std::string ViewerName(TTBItemViewer* Viewer);
+
+// A popup goes by the caption of the item whose popup it is; an item without a caption (a
+// combo box) lends the name its viewer goes by.
 std::string PopupItemName(TTBView* View)
 {
-  if (View->IsToolbar() || !View->ParentItem())
+  if (!IsPopupView(View))
     return {};
-  const std::string& c = View->ParentItem()->Caption();
-  return StripAccelChars(c.substr(0, c.find('\t')));
+  TTBItemViewer* opener = OpenerOf(View);
+  TTBCustomItem* item = opener ? opener->Item() : View->ParentItem();
+  if (!item)
+    return {};
+  const std::string& c = item->Caption();
+  std::string name = StripAccelChars(c.substr(0, c.find('\t')));
+  if (name.empty() && opener)
+    name = ViewerName(opener);
+  return name;
+}
+
+// The item's caption; a box without a caption goes by its text, a button without one by its
+// hint, and what has none of these in a popup by the popup's name.
+std::string ViewerName(TTBItemViewer* Viewer)
+{
+  std::string name = StripAccelChars(Viewer->GetCaptionText());
+  if (name.empty())
+    Viewer->GetAccValue(name);
+  if (name.empty())
+    name = GetShortHint(Viewer->Item()->Hint());
+  if (name.empty() && IsPopupView(Viewer->View()))
+    name = PopupItemName(Viewer->View());
+  return name;
 }
 
 }   // namespace
@@ -159,81 +208,6 @@ void TBAccClientDestroying(TTBCustomAccObject* AccObject)
 bool TBAccIsAccessible(const TTBItemViewer* Viewer) { return Viewer->Show || Viewer->OffEdge || Viewer->Clipped; }
 
 bool InitializeOleAcc() { return true; }
-
-namespace {
-
-// A kit object seen by the bridge: every answer comes from the object's requests on itself.
-class TTBAccNode : public TAccessibleNode {
-public:
-  explicit TTBAccNode(std::shared_ptr<TTBBaseAccObject> o) : FObject(std::move(o)) {}
-  bool Valid() override
-  {
-    TAccVariant r;
-    return FObject->get_accRole(AccSelf, r) == S_OK;
-  }
-  std::string Name() override { return Text(&TTBBaseAccObject::get_accName); }
-  std::string Value() override { return Text(&TTBBaseAccObject::get_accValue); }
-  std::string KeyboardShortcut() override { return Text(&TTBBaseAccObject::get_accKeyboardShortcut); }
-  std::string DefaultAction() override { return Text(&TTBBaseAccObject::get_accDefaultAction); }
-  int32_t Role() override
-  {
-    TAccVariant r;
-    return FObject->get_accRole(AccSelf, r) == S_OK ? r.Int : 0;
-  }
-  uint32_t State() override
-  {
-    TAccVariant r;
-    return FObject->get_accState(AccSelf, r) == S_OK ? static_cast<uint32_t>(r.Int) : 0;
-  }
-  TRect ScreenRect() override
-  {
-    int32_t l = 0, t = 0, w = 0, h = 0;
-    if (FObject->accLocation(l, t, w, h, AccSelf) != S_OK)
-      return {};
-    return {l, t, l + w, t + h};
-  }
-  int ChildCount() override
-  {
-    int32_t n = 0;
-    return FObject->get_accChildCount(n) == S_OK ? n : 0;
-  }
-  std::shared_ptr<TAccessibleNode> Child(int Index) override
-  {
-    std::shared_ptr<TTBBaseAccObject> c;
-    if (FObject->get_accChild(TAccVariant::I4(Index + 1), c) != S_OK || !c)
-      return nullptr;
-    return std::make_shared<TTBAccNode>(std::move(c));
-  }
-  bool DoDefaultAction() override { return FObject->accDoDefaultAction(AccSelf) == S_OK; }
-  const void* Identity() override { return FObject.get(); }
-  TControl* HostedControl() override { return FObject->HostedControl(); }
-
-private:
-  std::string Text(HRESULT (TTBBaseAccObject::*get)(const TAccVariant&, std::string&))
-  {
-    std::string s;
-    return ((*FObject).*get)(AccSelf, s) == S_OK ? s : std::string();
-  }
-  std::shared_ptr<TTBBaseAccObject> FObject;
-};
-
-}   // namespace
-
-std::shared_ptr<TAccessibleNode> TBAccBridgeNode(std::shared_ptr<TTBBaseAccObject> Object)
-{
-  return Object ? std::make_shared<TTBAccNode>(std::move(Object)) : nullptr;
-}
-
-void TBAccExposeView(TCustomControl* Window, TTBView* View)
-{
-  if (!Window)
-    return;
-  if (!View) {
-    SetAccessibleRoot(Window, {});
-    return;
-  }
-  SetAccessibleRoot(Window, [View] { return TBAccBridgeNode(TBAccViewObject(View)); });
-}
 
 void TBAccNotifyFocus(TTBView* View, TTBItemViewer* Viewer)
 {
@@ -448,7 +422,7 @@ HRESULT TTBViewAccObject::get_accRole(const TAccVariant& Child, TAccVariant& Res
   HRESULT r = Check(Child);
   if (r != S_OK)
     return r;
-  if (!FView->IsToolbar())
+  if (IsPopupView(FView))
     Result = TAccVariant::I4(ROLE_SYSTEM_MENUPOPUP);
   else if (FView->MenuBar)
     Result = TAccVariant::I4(ROLE_SYSTEM_MENUBAR);
@@ -505,7 +479,7 @@ HRESULT TTBItemViewerAccObject::accDoDefaultAction(const TAccVariant& Child)
   } else {
     view->Select(FViewer, false);
     view->ScrollSelectedIntoView();
-    PostViewerClick(FViewer, 1);
+    PostViewerClick(FViewer, OpensOnAction(FViewer) ? AccCodeOpen : AccCodeExecute);
   }
   return S_OK;
 }
@@ -599,7 +573,7 @@ HRESULT TTBItemViewerAccObject::accSelect(int32_t FlagsSelect, const TAccVariant
   view->Select(FViewer, false);
   view->ScrollSelectedIntoView();
   if (!InLoop(view) && !view->ParentView())
-    PostViewerClick(FViewer, 0);
+    PostViewerClick(FViewer, AccCodeSelect);
   return S_OK;
 }
 
@@ -669,7 +643,7 @@ HRESULT TTBItemViewerAccObject::get_accName(const TAccVariant& Child, std::strin
   HRESULT r = Check(Child);
   if (r != S_OK)
     return r;
-  Result = StripAccelChars(FViewer->GetCaptionText());
+  Result = ViewerName(FViewer);
   if (!FViewer->View()->IsToolbar()) {
     std::string sc = FViewer->Item()->GetShortCutText();
     if (!sc.empty())
@@ -739,19 +713,25 @@ HRESULT TTBItemViewerAccObject::get_accValue(const TAccVariant& Child, std::stri
 // ---------------------------------------------------------------------------------------
 // The deferred action the queue delivers for a viewer.
 
-void TBAccDeferredAction(TTBItemViewer* Viewer, bool Execute)
+void TBAccDeferredAction(TTBItemViewer* Viewer, WPARAM Code)
 {
   if (!Viewer)
     return;
-  if (Execute ? !ViewerAvailable(Viewer) : !ViewerFocusable(Viewer))
+  const bool execute = Code != AccCodeSelect;
+  if (execute ? !ViewerAvailable(Viewer) : !ViewerFocusable(Viewer))
     return;
   TTBView* view = Viewer->View();
   view->Select(Viewer, false);
   view->ScrollSelectedIntoView();
   if (InLoop(view)) {
-    if (Execute)
+    if (Code == AccCodeOpen)
+      view->OpenChildPopup(true);
+    else if (execute)
       view->ExecuteSelected(false);
   } else if (!view->ParentView() && !GetCaptureControl()) {
-    view->EnterToolbarLoop(tbetFromMSAA | (Execute ? tbetExecuteSelected : 0));
+    // The popup opens once the loop runs.
+    if (Code == AccCodeOpen)
+      PostViewerClick(Viewer, AccCodeOpen);
+    view->EnterToolbarLoop(tbetFromMSAA | (Code == AccCodeExecute ? tbetExecuteSelected : 0));
   }
 }

@@ -51,7 +51,7 @@ void QueueWndProc(TMessage& m)
   if (auto* item = dynamic_cast<TTBCustomItem*>(obj))
     item->Click();
   else if (auto* viewer = dynamic_cast<TTBItemViewer*>(obj))
-    TBAccDeferredAction(viewer, m.WParam != 0);
+    TBAccDeferredAction(viewer, m.WParam);
 }
 
 void AddQueueRef()

@@ -324,7 +324,7 @@ void ReleaseClickQueueRef(TObject* Obj);
 // Accessibility objects (AccessibleItems): a view or viewer that goes tells its object, which then
 // answers nothing more; the queue hands a viewer's deferred action over.
 void TBAccClientDestroying(TTBCustomAccObject* AccObject);
-void TBAccDeferredAction(TTBItemViewer* Viewer, bool Execute);
+void TBAccDeferredAction(TTBItemViewer* Viewer, WPARAM Code);
 
 // ---------------------------------------------------------------------------------------
 // Image list with state images

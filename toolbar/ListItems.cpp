@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "platform/Accessible.h"
 #include "platform/SysUtils.h"
 #include "toolbar/KitHelpers.h"
 
@@ -443,6 +444,8 @@ TTBXCustomListViewer::~TTBXCustomListViewer()
 }
 
 const void* TTBXCustomListViewer::ViewerClass() const { return &ListViewerClassToken; }
+
+Integer TTBXCustomListViewer::GetAccRole() { return ROLE_SYSTEM_LIST; }
 
 Integer TTBXCustomListViewer::GetItemHeight(TCanvas& ACanvas)
 {

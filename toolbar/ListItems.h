@@ -174,6 +174,8 @@ public:
   void Paint(TCanvas& Canvas, const TRect& ClientAreaRect, bool IsSelected, bool IsPushed,
              bool UseDisabledShadow) override;
   const void* ViewerClass() const override;
+  // A list, whose entries screen readers meet as its children.
+  Integer GetAccRole() override;
 
   // The hover entry while a press is dragged outside the list: none.
   virtual Integer DragOutsideHoverIndex() { return -1; }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Accessible.h"
 #include "platform/ComCtrls.h"
 #include "platform/FormCtrls.h"
 #include "platform/Forms.h"
@@ -122,4 +123,164 @@ TEST(AccessibleControls, EachControlHasItsRoleNameValueAndActionsOverTheBus)
   EXPECT_EQ(page.Step.Position(), 90);
   EXPECT_GE(page.StepChanges, 1);
   EXPECT_EQ(page.OkClicks, 1);
+}
+
+namespace {
+
+// Boxes that hold text, a drop-down list, captions in the program's code page, and controls
+// that do not show: one past the window's edge, one in a hidden panel.
+struct TBoxPage {
+  TForm Form;
+  TLabel Angle, Price, TeethLabel, BeltLabel;
+  TEdit Teeth;
+  TUpDown TeethUpDown;
+  TComboBox Belt;
+  TButton Away;
+  TPanel Hidden;
+  TButton InHidden;
+  int BeltChanges = 0;
+  TBoxPage()
+  {
+    Form.SetBounds(100, 100, 420, 140);
+    Form.SetCaption("Boxes");
+    for (TControl* c : std::initializer_list<TControl*>{&Angle, &Price, &TeethLabel, &BeltLabel, &Teeth, &TeethUpDown,
+                                                        &Belt, &Away, &Hidden})
+      c->SetParent(&Form);
+    Angle.SetCaption("Angle = 10 \xBA");
+    Angle.SetBounds(8, 8, 80, 14);
+    Price.SetCaption(
+        "\xA3"
+        "5 a lesson");
+    Price.SetBounds(200, 8, 100, 14);
+    TeethLabel.SetCaption("Teeth");
+    TeethLabel.SetBounds(8, 40, 50, 14);
+    Teeth.SetBounds(70, 36, 40, 21);
+    Teeth.SetText("24");
+    Teeth.SetSelStart(1);
+    TeethUpDown.SetBounds(110, 36, 15, 21);
+    TeethUpDown.SetMin(10);
+    TeethUpDown.SetMax(40);
+    TeethUpDown.SetPosition(24);
+    TeethUpDown.SetAssociate(&Teeth);
+    BeltLabel.SetCaption("Belt type");
+    BeltLabel.SetBounds(8, 74, 50, 14);
+    Belt.SetBounds(70, 70, 90, 21);
+    Belt.Items() = {"Vee belt", "Flat belt", "Round belt"};
+    Belt.SetItemIndex(1);
+    Belt.OnChange = [this](TObject*) { ++BeltChanges; };
+    // Pushed off the window's left edge, as a hidden control is parked.
+    Away.SetCaption("Far away");
+    Away.SetBounds(-10160, 20, 75, 25);
+    Hidden.SetBounds(300, 60, 100, 60);
+    InHidden.SetParent(&Hidden);
+    InHidden.SetCaption("Hidden button");
+    InHidden.SetBounds(4, 4, 90, 25);
+    Hidden.SetVisible(false);
+    Form.Show();
+  }
+  ~TBoxPage() { Form.Hide(); }
+};
+
+}   // namespace
+
+TEST(AccessibleControls, BoxesListsCaptionsInTheCodePageAndWhatShowsOverTheBus)
+{
+  ATSPI_TEST_UNDER_BUS();
+  TBoxPage page;
+  testwait::WaitUntil([&] { return page.Form.Showing(); }, 3000);
+  atspi::TReader reader;
+  ASSERT_TRUE(reader.Ready());
+  std::string raw;
+  // The reader picks "Round belt" from the closed list.
+  auto nodes = reader.Walk({"act:list item:Round belt:Press"}, &raw);
+  ASSERT_FALSE(nodes.empty()) << raw;
+  EXPECT_EQ(raw.find("not found"), std::string::npos) << raw;
+  EXPECT_EQ(atspi::Unreadable(nodes), std::vector<std::string>{}) << raw;
+  EXPECT_EQ(atspi::Unread(nodes), std::vector<std::string>{}) << raw;
+  EXPECT_EQ(atspi::ShowingOffScreen(nodes, Bounds(0, 0, Screen().Width(), Screen().Height())),
+            std::vector<std::string>{})
+      << raw;
+
+  // Captions held in the code page arrive as themselves.
+  EXPECT_NE(atspi::Find(nodes, "label", "Angle = 10 \xC2\xBA"), nullptr) << raw;
+  EXPECT_NE(atspi::Find(nodes, "label",
+                        "\xC2\xA3"
+                        "5 a lesson"),
+            nullptr)
+      << raw;
+
+  // The number box: its text and caret.
+  const atspi::TNode* teeth = atspi::Find(nodes, "text", "Teeth");
+  ASSERT_NE(teeth, nullptr) << raw;
+  EXPECT_TRUE(teeth->HasText);
+  EXPECT_EQ(teeth->Text, "24");
+  EXPECT_EQ(teeth->Caret, 1);
+  EXPECT_TRUE(teeth->Has("editable"));
+
+  // The list: its text and value, its entries below it; the pick went to the box as the
+  // user's pick does.
+  const atspi::TNode* belt = atspi::Find(nodes, "combo box", "Belt type");
+  ASSERT_NE(belt, nullptr) << raw;
+  EXPECT_EQ(belt->Text, "Round belt");
+  EXPECT_EQ(belt->Value, "2");
+  std::vector<std::string> entries;
+  for (const atspi::TNode& n : atspi::Below(nodes, "combo box", "Belt type"))
+    if (n.Role == "list item") {
+      entries.push_back(n.Name);
+      EXPECT_TRUE(n.Has("selectable")) << n.Name;
+      EXPECT_EQ(n.Has("selected"), n.Name == "Round belt") << n.Name;
+      EXPECT_FALSE(n.Has("showing")) << "a closed list does not show";
+    }
+  EXPECT_EQ(entries, (std::vector<std::string>{"Vee belt", "Flat belt", "Round belt"}));
+  EXPECT_EQ(page.Belt.ItemIndex(), 2);
+  EXPECT_EQ(page.BeltChanges, 1);
+
+  // What the user cannot see does not show.
+  const atspi::TNode* away = atspi::Find(nodes, "push button", "Far away");
+  ASSERT_NE(away, nullptr) << raw;
+  EXPECT_FALSE(away->Has("showing"));
+  const atspi::TNode* hidden = atspi::Find(nodes, "push button", "Hidden button");
+  if (hidden)
+    EXPECT_FALSE(hidden->Has("showing"));
+
+  // Opened, the list shows with its entries.
+  page.Belt.SetDroppedDown(true);
+  auto open = reader.Walk({}, &raw);
+  int shown = 0;
+  for (const atspi::TNode& n : atspi::Below(open, "combo box", "Belt type"))
+    shown += n.Role == "list item" && n.Has("showing") ? 1 : 0;
+  EXPECT_EQ(shown, 3) << raw;
+  EXPECT_EQ(atspi::ShowingOffScreen(open, Bounds(0, 0, Screen().Width(), Screen().Height())),
+            std::vector<std::string>{})
+      << raw;
+  page.Belt.SetDroppedDown(false);
+}
+
+TEST(AccessibleControls, AListThatGoesTakesItsEntriesWithItAndEntriesAreSwept)
+{
+  TForm form;
+  form.SetBounds(100, 100, 300, 200);
+  auto belt = std::make_unique<TComboBox>();
+  belt->SetParent(&form);
+  belt->Items() = {"Vee belt", "Flat belt"};
+  TListBox many;
+  many.SetParent(&form);
+  many.SetBounds(0, 40, 200, 100);
+  for (int i = 0; i < 600; ++i)
+    many.Items().push_back("Entry " + std::to_string(i));
+  many.ItemsChanged();
+  form.Show();
+  // The reader has met the combo box's entries; then the box goes.
+  TAccessibleSnapshot box = AccessibleSnapshot(belt.get());
+  ASSERT_EQ(box.Children.size(), 1u);
+  EXPECT_EQ(box.Children[0].Children.size(), 2u);
+  belt.reset();
+  // Enough entries met afterwards that the gone ones are swept (under the address
+  // sanitizer a sweep that asked a gone box would fail here).
+  TAccessibleSnapshot list = AccessibleSnapshot(&many);
+  ASSERT_EQ(list.Children.size(), 600u);
+  EXPECT_EQ(list.Children[599].Name, "Entry 599");
+  EXPECT_NE(list.Children[599].State & STATE_SYSTEM_INVISIBLE, 0u) << "scrolled out of the box";
+  EXPECT_EQ(list.Children[0].State & STATE_SYSTEM_INVISIBLE, 0u);
+  form.Hide();
 }

@@ -1,73 +1,229 @@
-// The main window and the test window as a screen reader reads them over the AT-SPI bus:
-// for every topic, what shows (its control page, the toolbars above the model, the page's
-// toolbar) can be named and read, and nothing a user can act on goes unnamed.
+// The program's windows as a screen reader reads them over the AT-SPI bus, one program
+// under the bus per kind of window: the main window with every page of the topic index and
+// the cam graph with its shape list open; the test window in the middle of a test; a help
+// page. Nothing a user can act on goes unnamed, every box and list can be read, and nothing
+// claims to show that is not on the screen. Each run prints, per window, how many nodes the
+// reader met and how many of them had no name (in the run's log under test-output).
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "MainWindowSupport.h"
+#include "platform/AppHelp.h"
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
+#include "platform/Forms.h"
+#include "shell/CamGraph.h"
+#include "shell/HelpContexts.h"
+#include "shell/HelpViewer.h"
 #include "shell/MainWindow.h"
+#include "shell/TopicDispatch.h"
 #include "shell/TopicTest.h"
 #include "tests/platform/AtSpiSupport.h"
-#include "topics/TopicTable.h"
 
-TEST(MainWindowAccessibility, EveryTopicsControlsAndTheTestWindowAreReadable)
+namespace {
+
+using TFaults = std::map<std::string, std::vector<std::string>>;
+
+// What a reader could not read in a walk, under the name of what was walked; and the count
+// of nodes and of nameless ones, printed for the record.
+void Check(const std::string& where, const std::vector<atspi::TNode>& nodes, TFaults& faults)
+{
+  const TRect screen = Bounds(0, 0, Screen().Width(), Screen().Height());
+  for (const auto& list : {atspi::Unreadable(nodes), atspi::Unread(nodes), atspi::ShowingOffScreen(nodes, screen)})
+    for (const std::string& f : list)
+      faults[where].push_back(f);
+  int unnamed = 0, unnamedInteractive = 0;
+  for (const atspi::TNode& n : nodes) {
+    unnamed += n.Name.empty() ? 1 : 0;
+    unnamedInteractive += n.Name.empty() && n.Interactive() ? 1 : 0;
+  }
+  std::printf("accessibility: %s: %zu nodes, %d without a name, %d of them interactive\n", where.c_str(), nodes.size(),
+              unnamed, unnamedInteractive);
+}
+
+const atspi::TNode* FindStarting(const std::vector<atspi::TNode>& nodes, const std::string& role,
+                                 const std::string& start)
+{
+  for (const atspi::TNode& n : nodes)
+    if (n.Role == role && n.Name.rfind(start, 0) == 0)
+      return &n;
+  return nullptr;
+}
+
+struct TMainWindowRun {
+  std::unique_ptr<TKVMainFrm> Frm;
+  TMainWindowRun()
+  {
+    SetMessageAnswerer([](const TMessageRequest&) { return mrOk; });
+    Frm = std::make_unique<TKVMainFrm>(ExeFolder());
+    Frm->Show();
+    mainwindow::Pump(100);
+  }
+  ~TMainWindowRun()
+  {
+    FreeTestWindow();
+    Frm.reset();
+    SetMessageAnswerer(nullptr);
+    mainwindow::Pump();
+  }
+  void Follow(const std::string& url)
+  {
+    Frm->Viewer->URL = url;
+    GuardedCall([this] { Frm->Viewer->FollowLink(); });
+    mainwindow::Pump(20);
+  }
+};
+
+}   // namespace
+
+TEST(MainWindowAccessibility, EveryIndexPageAndTheCamGraphWithItsListOpenAreReadable)
 {
   ATSPI_TEST_UNDER_BUS();
-  SetMessageAnswerer([](const TMessageRequest&) { return mrOk; });
-  auto frm = std::make_unique<TKVMainFrm>(ExeFolder());
-  frm->Show();
-  mainwindow::Pump(100);
+  TMainWindowRun run;
+  atspi::TReader reader;
+  ASSERT_TRUE(reader.Ready());
+  TFaults faults;
 
-  std::map<std::string, std::vector<std::string>> unreadable;
-  std::map<Integer, std::vector<atspi::TNode>> seen;
-  for (const TTopicEntry& e : TopicEntries()) {
-    if (e.Example != 0 || seen.count(e.Id))
-      continue;
-    GuardedCall([&] { frm->ShowTopic(e.Id); });
-    mainwindow::Pump(20);
-    std::string raw;
-    seen[e.Id] = atspi::Walk({"showing"}, &raw);
-    ASSERT_FALSE(seen[e.Id].empty()) << raw;
-    for (const std::string& b : atspi::Unreadable(seen[e.Id]))
-      unreadable["topic " + std::to_string(e.Id)].push_back(b);
-  }
-  EXPECT_EQ(unreadable, (std::map<std::string, std::vector<std::string>>{}));
-
-  // The two-gear page: its counters known by their label, the marker box, and the step bar
-  // in the model's toolbar with the angle it stands at.
-  const auto& gears = seen[1];
-  int counters = 0;
-  for (const auto& n : gears)
-    if (n.Role == "spin button") {
-      ++counters;
-      EXPECT_EQ(n.Name, "Number of teeth");
-      EXPECT_FALSE(n.Value.empty());
-    }
-  EXPECT_EQ(counters, 2);
-  EXPECT_NE(atspi::Find(gears, "check box", "Show marker"), nullptr);
-  const atspi::TNode* step = atspi::Find(gears, "slider", "run animation manually");
-  ASSERT_NE(step, nullptr);
-  EXPECT_FALSE(step->Value.empty());
-  EXPECT_NE(atspi::Find(gears, "tool bar", "Model"), nullptr);
-  for (const auto& n : gears)
-    if (n.Role == "separator")
-      EXPECT_EQ(n.Actions, "") << "a separator does nothing when pressed";
-
-  // The test window, over the left pane.
-  RunTest(0xFFFF, Bounds(40, 40, 620, 480));
-  ASSERT_TRUE(TestFrmOpen());
-  mainwindow::Pump(100);
   std::string raw;
-  auto test = atspi::Walk({"showing"}, &raw);
-  EXPECT_NE(atspi::Find(test, "tool bar", "Test"), nullptr) << raw;
-  EXPECT_EQ(atspi::Unreadable(test), std::vector<std::string>{}) << raw;
-  FreeTestWindow();
-  frm.reset();
-  SetMessageAnswerer(nullptr);
-  mainwindow::Pump();
+  auto index = reader.Walk({}, &raw);
+  ASSERT_FALSE(index.empty()) << raw;
+  Check("main window, index page", index, faults);
+  // The page's links are links with their words.
+  const std::vector<TIndexHeading>& headings = TopicIndexContents();
+  for (const TIndexHeading& h : headings)
+    EXPECT_NE(atspi::Find(index, "link", h.Title), nullptr) << h.Title;
+  const atspi::TNode* page = atspi::Find(index, "document frame", "Topic page");
+  EXPECT_NE(page, nullptr) << raw;
+  if (page)
+    EXPECT_NE(page->Text.find(headings[0].Title), std::string::npos) << "the page's words can be read";
+
+  // Every page of the index beside its model and controls.
+  std::string angle;
+  for (const TIndexHeading& h : headings)
+    for (const TIndexLink& l : h.Items) {
+      run.Follow(l.URL);
+      raw.clear();
+      auto nodes = reader.Walk({}, &raw);
+      ASSERT_FALSE(nodes.empty()) << raw;
+      Check(std::string("main window, ") + l.URL, nodes, faults);
+      if (const atspi::TNode* a = FindStarting(nodes, "label", "Angle = "); a && angle.empty())
+        angle = a->Name;
+    }
+  EXPECT_EQ(angle, "Angle = 10 \xC2\xBA") << "the degree sign arrives as itself";
+  EXPECT_EQ(faults, TFaults{});
+  faults.clear();
+  if (std::getenv("ORRELO_ATSPI_DUMP"))
+    std::printf("%s", raw.c_str());
+
+  // The cam graph: its shape list opened through the reader, read while open, and a shape
+  // picked from it.
+  run.Follow("/Cam_Box.htm");
+  auto graph = reader.Walk();
+  Check("main window, cam graph", graph, faults);
+  const atspi::TNode* combo = atspi::Find(graph, "combo box", "Pear shaped");
+  ASSERT_NE(combo, nullptr);
+  EXPECT_EQ(combo->Text, "Pear shaped");
+  EXPECT_EQ(combo->Value, "0");
+  ASSERT_FALSE(combo->Actions.empty());
+  std::vector<std::vector<atspi::TNode>> walks;
+  {
+    testwait::TLoopBound bound("the cam graph's open shape list", 30000,
+                               [&] { run.Frm->Cam2DToolbar->View()->EndModal(); });
+    walks = reader.Walks({"act:combo box:Pear shaped:" + combo->Actions.substr(0, combo->Actions.find(',')), "walk",
+                          "act:list item:Round:Press"},
+                         &raw);
+  }
+  ASSERT_EQ(walks.size(), 2u) << raw;
+  Check("main window, cam graph with its list open", walks[0], faults);
+  int entries = 0;
+  for (const atspi::TNode& n : atspi::Below(walks[0], "combo box", "Pear shaped"))
+    if (n.Role == "list item" && n.Has("showing")) {
+      ++entries;
+      EXPECT_TRUE(n.Has("selectable")) << n.Name;
+      EXPECT_EQ(n.Has("selected"), n.Name == "Pear shaped") << n.Name;
+    }
+  EXPECT_EQ(entries, 3) << raw;
+  EXPECT_EQ(run.Frm->CamGraphCB->ItemIndex(), 1) << "the reader's pick reached the combo";
+  EXPECT_EQ(run.Frm->CamDiagram->Shape, 1) << "and the cam graph";
+  const atspi::TNode* picked = atspi::Find(walks[1], "combo box", "Round");
+  ASSERT_NE(picked, nullptr) << raw;
+  EXPECT_EQ(picked->Text, "Round");
+  EXPECT_EQ(picked->Value, "1");
+
+  EXPECT_EQ(faults, TFaults{});
+}
+
+TEST(MainWindowAccessibility, TheTestWindowMidTestIsReadableAndAnsweredThroughTheReader)
+{
+  ATSPI_TEST_UNDER_BUS();
+  TMainWindowRun run;
+  RunTest(0, Bounds(40, 40, 620, 480));
+  ASSERT_TRUE(TestFrmOpen());
+  TTestFrm& test = *TestFrm();
+  mainwindow::Pump(100);
+  atspi::TReader reader;
+  ASSERT_TRUE(reader.Ready());
+  TFaults faults;
+  std::string raw;
+  auto before = reader.Walk({}, &raw);
+  Check("test window, question 1", before, faults);
+  EXPECT_NE(atspi::Find(before, "tool bar", "Test"), nullptr) << raw;
+
+  // The answers: a link each, named by its words, that can take the focus and be pressed.
+  const TTarvQuestion& q = *test.Questions[0];
+  const std::vector<atspi::TNode> page = atspi::Below(before, "document frame", "Question");
+  std::vector<const atspi::TNode*> answers;
+  for (const atspi::TNode& n : page)
+    if (n.Role == "link")
+      answers.push_back(&n);
+  size_t offered = 0;
+  for (const std::string& a : q.Answers)
+    offered += a.empty() ? 0 : 1;
+  ASSERT_EQ(answers.size(), offered) << raw;
+  for (const atspi::TNode* a : answers) {
+    EXPECT_FALSE(a->Name.empty());
+    EXPECT_TRUE(a->Has("focusable")) << a->Name;
+    EXPECT_NE(a->Actions, "") << a->Name;
+  }
+  ASSERT_NE(atspi::Find(before, "list item", "Question 1: not answered"), nullptr) << raw;
+
+  // The pupil presses the first answer; the strip then says whether it was right.
+  const bool right = q.Correct == 0 && !q.Answers.empty() && !q.Answers[0].empty();
+  raw.clear();
+  auto after = reader.Walk({"act:link:" + answers.front()->Name + ":Press"}, &raw);
+  Check("test window, question 2", after, faults);
+  EXPECT_EQ(test.Current, 1) << raw;
+  EXPECT_NE(atspi::Find(after, "list item", right ? "Question 1: right" : "Question 1: wrong"), nullptr) << raw;
+  const atspi::TNode* strip = FindStarting(after, "list", "Answers: ");
+  ASSERT_NE(strip, nullptr) << raw;
+  EXPECT_EQ(strip->Name,
+            right ? "Answers: 1 right, 0 wrong, 9 not answered" : "Answers: 0 right, 1 wrong, 9 not answered");
+  const atspi::TNode* second = atspi::Find(after, "list item", "Question 2: not answered");
+  ASSERT_NE(second, nullptr) << raw;
+  EXPECT_TRUE(second->Has("selected")) << "the question shown";
+
+  EXPECT_EQ(faults, TFaults{});
+}
+
+TEST(MainWindowAccessibility, AHelpPageIsReadable)
+{
+  ATSPI_TEST_UNDER_BUS();
+  TMainWindowRun run;
+  ASSERT_TRUE(ApplicationHelpContext(IDH_TEST_WINDOW));
+  ASSERT_TRUE(testwait::WaitUntil([] { return HelpViewerWindow() && HelpViewerWindow()->Showing(); }, 5000));
+  mainwindow::Pump(100);
+  atspi::TReader reader;
+  ASSERT_TRUE(reader.Ready());
+  TFaults faults;
+  std::string raw;
+  auto nodes = reader.Walk({}, &raw);
+  ASSERT_FALSE(nodes.empty()) << raw;
+  Check("help window", nodes, faults);
+  if (std::getenv("ORRELO_ATSPI_DUMP"))
+    std::printf("%s", raw.c_str());
+  EXPECT_EQ(faults, TFaults{});
 }

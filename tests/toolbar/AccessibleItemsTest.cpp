@@ -5,12 +5,16 @@
 #include <thread>
 
 #include "platform/Accessible.h"
+#include "platform/FormCtrls.h"
 #include "platform/Forms.h"
 #include "platform/ScrollBar.h"
+#include "platform/StdCtrls.h"
 #include "toolbar/Toolbars.h"
 #include "toolbar/AccessibleItems.h"
 #include "toolbar/EditItems.h"
 #include "toolbar/Items.h"
+#include "toolbar/ThemedEditItems.h"
+#include "toolbar/ThemedItems.h"
 #include "tests/toolbar/TestBar.h"
 
 using namespace tbtest;
@@ -333,15 +337,25 @@ public:
 };
 
 // Runs F from inside the next nested loop; a loop still running 10 s on loses the capture.
+// (Actions asked for by a reader run after its request, and a menu they open opens in the
+// loop they enter: the check waits, posting itself again, until Ready holds.)
 struct TInLoop {
-  explicit TInLoop(std::function<void()> F)
-      : Fn(std::move(F)), Bound("the menu loop a posted check ends", 10000, [] { ReleaseCapture(); })
+  explicit TInLoop(std::function<void()> F, std::function<bool()> Ready = {})
+      : Fn(std::move(F)), IsReady(std::move(Ready)),
+        Bound("the menu loop a posted check ends", 10000, [] { ReleaseCapture(); })
   {
-    Wnd = AllocateHWnd([this](TMessage&) { Fn(); });
+    Wnd = AllocateHWnd([this](TMessage&) {
+      if (IsReady && !IsReady() && ++Tries < 50)
+        PostMessage(Wnd, WM_USER, 0, 0);
+      else
+        Fn();
+    });
     PostMessage(Wnd, WM_USER, 0, 0);
   }
   ~TInLoop() { DeallocateHWnd(Wnd); }
   std::function<void()> Fn;
+  std::function<bool()> IsReady;
+  int Tries = 0;
   testwait::TLoopBound Bound;
   HWND Wnd = 0;
 };
@@ -416,10 +430,12 @@ TEST(AccessibleItemsBridge, TheDesktopSeesAToolbarAndItsOpenMenuThroughThePlatfo
   TAccessibleSnapshot during;
   ASSERT_TRUE(AccessibleDoDefaultAction(&bar, {0}));
   {
-    TInLoop check([&] {
-      during = AccessibleSnapshot(&bar);
-      bar.View()->EndModal();
-    });
+    TInLoop check(
+        [&] {
+          during = AccessibleSnapshot(&bar);
+          bar.View()->EndModal();
+        },
+        [&] { return bar.View()->OpenViewerView() != nullptr; });
     testwait::TWaiting waiting("the deferred action to open the menu");
     for (int i = 0; i < 20 && during.Children.empty(); ++i)
       Application->ProcessMessages();
@@ -452,5 +468,175 @@ TEST(AccessibleItemsBridge, TheDesktopSeesAToolbarAndItsOpenMenuThroughThePlatfo
       Application->ProcessMessages();
   }
   EXPECT_EQ(runs, 1);
+  form.Hide();
+}
+
+namespace {
+
+class TXBar : public TTBXToolbar {
+public:
+  ~TXBar() override { DestroyHandle(); }
+};
+
+}   // namespace
+
+TEST(AccessibleItemsBridge, AComboBoxIsReadByItsTextValueAndEntriesAndPickedFromItsOpenList)
+{
+  TForm form;
+  form.SetBounds(100, 100, 400, 200);
+  TXBar bar;
+  bar.SetBorderStyle(bsNone);
+  bar.SetParent(&form);
+  bar.SetCaption("Cam graph");
+  auto* combo = bar.Items()->AddNew<TTBXComboBoxItem>();
+  combo->SetEditWidth(110);
+  combo->SetReadOnly(true);
+  combo->SetDropDownList(true);
+  combo->SetStrings({"Pear shaped", "Round", "Heart shaped"});
+  combo->SetItemIndex(0);
+  int picks = 0;
+  combo->OnItemClick = [&](TObject*) { ++picks; };
+  form.Show();
+  bar.View()->ValidatePositions();
+
+  // Closed: named and read by its text, its value the chosen entry's place.
+  TAccessibleSnapshot tree = AccessibleSnapshot(&bar);
+  ASSERT_EQ(tree.Children.size(), 1u);
+  const TAccessibleSnapshot& c = tree.Children[0];
+  EXPECT_EQ(c.Role, ROLE_SYSTEM_COMBOBOX);
+  EXPECT_EQ(c.Name, "Pear shaped") << "a box without a caption goes by its text";
+  EXPECT_TRUE(c.HasText);
+  EXPECT_EQ(c.Text, "Pear shaped");
+  ASSERT_TRUE(c.HasRange);
+  EXPECT_EQ(c.Range.Position, 0);
+  EXPECT_EQ(c.Range.Max, 2);
+  // Its entries can be read while it is closed, in a list that does not show.
+  ASSERT_EQ(c.Children.size(), 1u);
+  EXPECT_EQ(c.Children[0].Role, ROLE_SYSTEM_LIST);
+  EXPECT_NE(c.Children[0].State & STATE_SYSTEM_INVISIBLE, 0u);
+  ASSERT_EQ(c.Children[0].Children.size(), 3u);
+  EXPECT_EQ(c.Children[0].Children[2].Name, "Heart shaped");
+  EXPECT_EQ(c.Children[0].Children[0].State & (STATE_SYSTEM_SELECTABLE | STATE_SYSTEM_SELECTED),
+            STATE_SYSTEM_SELECTABLE | STATE_SYSTEM_SELECTED);
+
+  // Opened through its action: the list and its entries stand below it while it is open,
+  // and an entry's action picks it as a click in the list does.
+  TAccessibleSnapshot during;
+  ASSERT_TRUE(AccessibleDoDefaultAction(&bar, {0}));
+  {
+    TInLoop check(
+        [&] {
+          during = AccessibleSnapshot(&bar);
+          AccessibleDoDefaultAction(&bar, {0, 0, 0, 1});
+        },
+        [&] { return bar.View()->OpenViewerView() != nullptr; });
+    testwait::TWaiting waiting("the deferred action to open the list");
+    for (int i = 0; i < 40 && picks == 0; ++i)
+      Application->ProcessMessages();
+  }
+  ASSERT_EQ(during.Children.size(), 1u);
+  ASSERT_EQ(during.Children[0].Children.size(), 1u) << "the open list's popup";
+  const TAccessibleSnapshot& popup = during.Children[0].Children[0];
+  EXPECT_EQ(popup.Role, ROLE_SYSTEM_MENUPOPUP);
+  EXPECT_EQ(popup.Name, "Pear shaped") << "named as the box that opened it";
+  ASSERT_EQ(popup.Children.size(), 1u);
+  const TAccessibleSnapshot& list = popup.Children[0];
+  EXPECT_EQ(list.Role, ROLE_SYSTEM_LIST);
+  EXPECT_FALSE(list.Name.empty());
+  ASSERT_EQ(list.Children.size(), 3u);
+  const char* names[] = {"Pear shaped", "Round", "Heart shaped"};
+  for (size_t i = 0; i < 3; ++i) {
+    const TAccessibleSnapshot& e = list.Children[i];
+    EXPECT_EQ(e.Role, ROLE_SYSTEM_LISTITEM);
+    EXPECT_EQ(e.Name, names[i]);
+    EXPECT_EQ(e.State
+                  & (STATE_SYSTEM_SELECTABLE | STATE_SYSTEM_SELECTED | STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN),
+              STATE_SYSTEM_SELECTABLE | (i == 0 ? STATE_SYSTEM_SELECTED : 0))
+        << names[i];
+    EXPECT_EQ(e.Actions, "Select");
+    if (i > 0)
+      EXPECT_GT(e.Rect.Top, list.Children[i - 1].Rect.Top) << "one below the other";
+  }
+  EXPECT_EQ(picks, 1);
+  EXPECT_EQ(combo->ItemIndex(), 1);
+  EXPECT_EQ(AccessibleSnapshot(&bar).Children[0].Text, "Round");
+
+  // Picked from the closed list, as a pick from the open one.
+  ASSERT_TRUE(AccessibleDoDefaultAction(&bar, {0, 0, 2}));
+  EXPECT_EQ(picks, 1) << "after the reader's request has been answered";
+  Application->ProcessMessages();
+  EXPECT_EQ(picks, 2);
+  EXPECT_EQ(combo->ItemIndex(), 2);
+  form.Hide();
+}
+
+TEST(AccessibleItemsBridge, ChevronPopupHiddenBarsAndCaptionsInTheCodePage)
+{
+  TForm form;
+  form.SetBounds(100, 100, 400, 200);
+  TPanel panel;
+  panel.SetParent(&form);
+  panel.SetBounds(0, 0, 400, 40);
+  TXBar bar;
+  bar.SetBorderStyle(bsNone);
+  bar.SetParent(&panel);
+  bar.SetAlign(alTop);
+  bar.SetCaption("Levers");
+  // Made first, the check box is the first to go past the edge.
+  TCheckBox labels;
+  labels.SetCaption("Show labels");
+  labels.SetBounds(0, 0, 90, 17);
+  labels.SetParent(&bar);
+  std::vector<TTBCustomItem*> buttons;
+  for (const char* c : {"Arm", "Tweezers", "\xA3 5 a lesson"}) {
+    auto i = std::make_unique<TTBXItem>();
+    i->SetCaption(c);
+    buttons.push_back(bar.Items()->Add(std::move(i)));
+  }
+  form.Show();
+  bar.View()->ValidatePositions();
+  testwait::WaitUntil([&] { return form.Showing(); }, 3000);
+
+  // Captions held in the program's code page reach readers as themselves.
+  TAccessibleSnapshot tree = AccessibleSnapshot(&bar);
+  ASSERT_EQ(tree.Children.size(), 4u);
+  EXPECT_EQ(tree.Children[3].Name, "\xC2\xA3 5 a lesson");
+  EXPECT_EQ(tree.Children[1].State & (STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN), 0u);
+
+  // Too narrow: the check box goes past the edge and the chevron's popup holds it; the popup
+  // is a menu named after the chevron.
+  Integer room = 12 + 1;
+  for (TTBCustomItem* b : {buttons[1], buttons[2]})
+    room += bar.View()->Find(b)->BoundsRect.Width();
+  panel.SetWidth(room);
+  bar.View()->ValidatePositions();
+  TAccessibleSnapshot narrow = AccessibleSnapshot(&bar);
+  const TAccessibleSnapshot* box = nullptr;
+  for (const TAccessibleSnapshot& s : narrow.Children)
+    if (s.Name == "Show labels")
+      box = &s;
+  ASSERT_NE(box, nullptr);
+  EXPECT_NE(box->State & (STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN), 0u)
+      << "a control past the edge does not show, wherever it was moved";
+  TTBItemViewer* chevron = nullptr;
+  for (Integer i = 0; i < bar.View()->ViewerCount(); ++i)
+    if (dynamic_cast<TTBChevronItem*>(bar.View()->Viewers(i)->Item()))
+      chevron = bar.View()->Viewers(i);
+  ASSERT_NE(chevron, nullptr);
+  bar.View()->Select(chevron, false);
+  ASSERT_TRUE(bar.View()->OpenChildPopup(false));
+  auto popup = TBAccViewObject(bar.View()->OpenViewerView());
+  TAccVariant role;
+  EXPECT_EQ(popup->get_accRole(AccSelf, role), S_OK);
+  EXPECT_EQ(role.Int, ROLE_SYSTEM_MENUPOPUP);
+  std::string name;
+  popup->get_accName(AccSelf, name);
+  EXPECT_EQ(name, "More Buttons");
+  bar.View()->CloseChildPopups();
+
+  // A hidden bar's items do not show.
+  bar.SetVisible(false);
+  for (const TAccessibleSnapshot& s : AccessibleSnapshot(&bar).Children)
+    EXPECT_NE(s.State & (STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN), 0u) << s.Name;
   form.Hide();
 }

@@ -1,9 +1,14 @@
 # Reads a program's accessibility tree over the AT-SPI bus as a screen reader does, and
-# prints one line per node: depth, role, name, value ("-" without one), actions and states,
-# tab-separated. Arguments: the program's process id, then requests run before the walk:
+# prints one line per node, tab-separated: depth, role, name, value ("-" without one),
+# actions, states, extents on the screen (x,y,w,h), text ("-" without the text interface)
+# and caret offset. Arguments: the program's process id, then requests run before the walk:
 #   act:<role>:<name>:<action>   runs that action of the first such node
 #   set:<role>:<name>:<value>    sets the value of the first such node
 #   showing                       walks only what is on the screen (as a reader's review)
+#   under:<role>:<name>           walks only below the first such node
+#   walk                          walks at this point too, and prints a line "walk" after it
+# With "serve" as the only request it reads request lines from its input instead, walks after
+# each, and ends each walk with a line "end"; an empty line or the end of input stops it.
 import sys
 import time
 
@@ -50,11 +55,86 @@ def actions_of(node):
         return []
 
 
-def first(app, role, name):
-    for _, n in nodes(app):
+def text_of(node):
+    try:
+        t = node.queryText()
+        return t.getText(0, -1), t.caretOffset
+    except NotImplementedError:
+        return None, -1
+
+
+def clean(s):
+    return s.replace("\t", " ").replace("\r", " ").replace("\n", " ")
+
+
+def first(root, role, name):
+    for _, n in nodes(root):
         if n.getRoleName() == role and n.name == name:
             return n
     return None
+
+
+STATES = (("showing", pyatspi.STATE_SHOWING), ("checked", pyatspi.STATE_CHECKED),
+          ("focusable", pyatspi.STATE_FOCUSABLE), ("selectable", pyatspi.STATE_SELECTABLE),
+          ("selected", pyatspi.STATE_SELECTED), ("editable", pyatspi.STATE_EDITABLE),
+          ("expanded", pyatspi.STATE_EXPANDED), ("visited", pyatspi.STATE_VISITED))
+
+
+def line_of(depth, n):
+    states = n.getState()
+    flags = [s for s, st in STATES if states.contains(st)]
+    v = value_of(n)
+    try:
+        e = n.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        extents = "%d,%d,%d,%d" % (e.x, e.y, e.width, e.height)
+    except NotImplementedError:
+        extents = "0,0,0,0"
+    text, caret = text_of(n)
+    return "\t".join([str(depth), n.getRoleName(), clean(n.name), "-" if v is None else "%g" % v,
+                      ",".join(actions_of(n)), ",".join(flags), extents,
+                      "-" if text is None else clean(text), str(caret)])
+
+
+def walk(root, showing_only):
+    for depth, n in nodes(root, 0, showing_only):
+        try:
+            print(line_of(depth, n))
+        except Exception as e:
+            print("error\t%s" % clean(str(e)))
+
+
+def run(app, requests):
+    # What the reader remembers from an earlier walk may have changed since.
+    app.clear_cache()
+    showing_only = "showing" in requests
+    root = app
+    for request in requests:
+        if request == "showing":
+            continue
+        if request == "walk":
+            app.clear_cache()
+            walk(root, showing_only)
+            print("walk")
+            continue
+        kind, role, name, what = (request.split(":", 3) + [""])[:4]
+        n = first(app, role, name)
+        if n is None:
+            print("request\t%s\tnot found" % request)
+            continue
+        if kind == "under":
+            root = n
+        elif kind == "act":
+            a = n.queryAction()
+            for i in range(a.nActions):
+                if a.getName(i).lower() == what.lower():
+                    a.doAction(i)
+            time.sleep(0.3)
+            app.clear_cache()
+        elif kind == "set":
+            n.queryValue().currentValue = float(what)
+            time.sleep(0.3)
+            app.clear_cache()
+    walk(root, showing_only)
 
 
 def main():
@@ -63,30 +143,16 @@ def main():
     if app is None:
         print("no application with process id %d on the bus" % pid)
         return 2
-    showing_only = "showing" in sys.argv[2:]
-    for request in sys.argv[2:]:
-        if request == "showing":
-            continue
-        kind, role, name, what = request.split(":", 3)
-        n = first(app, role, name)
-        if n is None:
-            print("request\t%s\tnot found" % request)
-            continue
-        if kind == "act":
-            a = n.queryAction()
-            for i in range(a.nActions):
-                if a.getName(i).lower() == what.lower():
-                    a.doAction(i)
-        elif kind == "set":
-            n.queryValue().currentValue = float(what)
-        time.sleep(0.3)
-    for depth, n in nodes(app, 0, showing_only):
-        states = n.getState()
-        flags = [s for s, st in (("showing", pyatspi.STATE_SHOWING), ("checked", pyatspi.STATE_CHECKED),
-                                 ("focusable", pyatspi.STATE_FOCUSABLE)) if states.contains(st)]
-        v = value_of(n)
-        print("\t".join([str(depth), n.getRoleName(), n.name.replace("\t", " "),
-                         "-" if v is None else "%g" % v, ",".join(actions_of(n)), ",".join(flags)]))
+    if sys.argv[2:] == ["serve"]:
+        print("end", flush=True)
+        for line in sys.stdin:
+            line = line.rstrip("\n")
+            if not line:
+                break
+            run(app, [r for r in line.split("\t") if r != "-"])
+            print("end", flush=True)
+        return 0
+    run(app, sys.argv[2:])
     return 0
 
 

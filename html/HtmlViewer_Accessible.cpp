@@ -1,0 +1,267 @@
+// The page as a screen reader reads it. The paint panel stands as a document whose text is
+// the page's words; its children, in the order they stand on the page, are the links (each
+// named by its words, else by its picture's alternative text or title, and a picture alone
+// by the words that follow it in its paragraph), then the page's form fields and panels as
+// the controls they are. A link's action follows it as a click does. The scroll bars are
+// named after what they scroll.
+#include <algorithm>
+
+#include "html/HtmlViewer.h"
+#include "platform/Accessible.h"
+#include "platform/CodePages.h"
+
+namespace {
+
+// Where a run's characters end in its section.
+int32_t RunEnd(const TFontObj& Run)
+{
+  const TSection& s = *Run.Section;
+  const auto size = static_cast<int32_t>(s.BuffS.size());
+  return std::min(Run.Pos + s.Fonts.GetFontCountAt(Run.Pos, s.Len), size);
+}
+
+// The words of characters [From, To) of a section as a reader hears them: a picture gives
+// its alternative text, breaks and runs of spaces one space.
+std::u16string Words(const TSection& S, int32_t From, int32_t To)
+{
+  std::u16string out;
+  auto space = [&] {
+    if (!out.empty() && out.back() != u' ')
+      out += u' ';
+  };
+  for (int32_t i = std::max(From, 0); i < To && i < static_cast<int32_t>(S.BuffS.size()); ++i) {
+    const char16_t c = S.BuffS[static_cast<size_t>(i)];
+    if (c == ImgPan) {
+      if (const TFloatingObj* o = S.Images.FindImage(i); o && !o->Alt.empty()) {
+        space();
+        out += AnsiToWide(o->Alt);
+        space();
+      }
+    } else if (c == u' ' || c == 0xA0 || c == BrkCh || c == FmCtl || c == u'\t' || c == u'\n') {
+      space();
+    } else if (c >= u' ') {
+      out += c;
+    }
+  }
+  while (!out.empty() && out.back() == u' ')
+    out.pop_back();
+  return out;
+}
+
+// The runs of the link with that number, in the order they stand.
+std::vector<TFontObj*> RunsOf(const TSectionList& Doc, int32_t ID)
+{
+  std::vector<TFontObj*> runs;
+  for (TFontObj* f : Doc.LinkList)
+    if (f->LinkID() == ID && f->IsLink() && f->Section)
+      runs.push_back(f);
+  return runs;
+}
+
+// The words from the end of a run to the next link of its section (or the section's end).
+std::u16string WordsAfter(const TSectionList& Doc, const TFontObj& Run)
+{
+  const TSection& s = *Run.Section;
+  int32_t stop = static_cast<int32_t>(s.BuffS.size());
+  for (const TFontObj* f : Doc.LinkList)
+    if (f->Section == &s && f->Pos > Run.Pos && f->LinkID() != Run.LinkID())
+      stop = std::min(stop, f->Pos);
+  return Words(s, RunEnd(Run), stop);
+}
+
+std::u16string LinkName(const TSectionList& Doc, int32_t ID)
+{
+  const std::vector<TFontObj*> runs = RunsOf(Doc, ID);
+  std::u16string name;
+  for (const TFontObj* f : runs) {
+    std::u16string w = Words(*f->Section, f->Pos, RunEnd(*f));
+    if (!w.empty() && !name.empty())
+      name += u' ';
+    name += w;
+  }
+  if (name.empty() && !runs.empty())
+    name = AnsiToWide(runs.front()->Title);
+  if (name.empty() && !runs.empty())
+    name = WordsAfter(Doc, *runs.back());
+  return name;
+}
+
+// The screen rectangle round a link's characters, as they were last laid out and drawn.
+TRect LinkRect(const TSectionList& Doc, int32_t ID, TControl& Panel)
+{
+  TRect box{};
+  bool any = false;
+  auto add = [&](const TRect& r) {
+    box = any ? TRect{std::min(box.Left, r.Left), std::min(box.Top, r.Top), std::max(box.Right, r.Right),
+                      std::max(box.Bottom, r.Bottom)}
+              : r;
+    any = true;
+  };
+  for (const TFontObj* f : RunsOf(Doc, ID)) {
+    const TSection& s = *f->Section;
+    const int32_t a = f->Pos, b = RunEnd(*f);
+    for (const LineRec* L : s.Lines) {
+      const int32_t from = std::max(a, L->Start), to = std::min(b, L->Start + L->Ln);
+      if (from >= to)
+        continue;
+      const std::vector<int32_t> off = s.LineOffsets(FontMeasureCanvas(), *L);
+      const int32_t x0 = s.DrawOriginX + L->LineIndent;
+      const int32_t top = L->DrawY - Doc.YOff;
+      add({x0 + off[static_cast<size_t>(from - L->Start)], top, x0 + off[static_cast<size_t>(to - L->Start)],
+           top + L->SpaceBefore + L->LineHt + L->SpaceAfter});
+    }
+  }
+  if (!any)
+    return {};
+  TPoint o = Panel.ClientToScreen({0, 0});
+  return {box.Left + o.X, box.Top + o.Y, box.Right + o.X, box.Bottom + o.Y};
+}
+
+class TLinkNode : public TAccessibleNode {
+public:
+  TLinkNode(THTMLViewer* Viewer, int32_t ID) : FViewer(Viewer), FID(ID) {}
+  bool Valid() override { return !RunsOf(Doc(), FID).empty(); }
+  std::u16string Name() override { return LinkName(Doc(), FID); }
+  std::u16string Description() override
+  {
+    const std::vector<TFontObj*> runs = RunsOf(Doc(), FID);
+    return runs.empty() ? std::u16string() : AnsiToWide(runs.front()->GetURL());
+  }
+  int32_t Role() override { return ROLE_SYSTEM_LINK; }
+  uint32_t State() override
+  {
+    uint32_t s = STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_LINKED;
+    for (const TFontObj* f : RunsOf(Doc(), FID)) {
+      s |= f->Visited ? STATE_SYSTEM_TRAVERSED : 0;
+      s |= f->Hover ? STATE_SYSTEM_HOTTRACKED : 0;
+    }
+    if (Doc().FocusLinkID == FID && (FViewer->Focused() || FViewer->PaintPanel()->Focused()))
+      s |= STATE_SYSTEM_FOCUSED;
+    return s;
+  }
+  TRect ScreenRect() override { return LinkRect(Doc(), FID, *FViewer->PaintPanel()); }
+  std::u16string DefaultAction() override { return u"Jump"; }
+  bool DoDefaultAction() override { return FViewer->FollowLinkNumber(FID); }
+  const void* Identity() override { return &Doc(); }
+  int32_t Part() override { return FID; }
+
+private:
+  const TSectionList& Doc() const { return FViewer->SectionList(); }
+  THTMLViewer* FViewer;
+  int32_t FID;
+};
+
+// The page: a document of the page's words, its links and its placed controls.
+class TPageNode : public TAccessibleNode {
+public:
+  explicit TPageNode(THTMLViewer* Viewer) : FViewer(Viewer) { CollectChildren(); }
+  bool Valid() override { return true; }
+  std::u16string Name() override
+  {
+    if (!FViewer->AccessibleName().empty())
+      return AnsiToWide(FViewer->AccessibleName());
+    return FViewer->Title();
+  }
+  std::u16string Description() override
+  {
+    return FViewer->AccessibleName().empty() ? std::u16string() : FViewer->Title();
+  }
+  int32_t Role() override { return ROLE_SYSTEM_DOCUMENT; }
+  uint32_t State() override
+  {
+    uint32_t s = STATE_SYSTEM_READONLY | STATE_SYSTEM_FOCUSABLE;
+    return s | (FViewer->Focused() || FViewer->PaintPanel()->Focused() ? STATE_SYSTEM_FOCUSED : 0);
+  }
+  TRect ScreenRect() override
+  {
+    TControl* p = FViewer->PaintPanel();
+    TPoint o = p->ClientToScreen({0, 0});
+    return Bounds(o.X, o.Y, p->Width(), p->Height());
+  }
+  int ChildCount() override { return static_cast<int>(FChildren.size()); }
+  std::shared_ptr<TAccessibleNode> Child(int Index) override
+  {
+    if (Index < 0 || Index >= ChildCount())
+      return nullptr;
+    const TChild& c = FChildren[static_cast<size_t>(Index)];
+    if (c.Control)
+      return AccessibleControlNode(c.Control);
+    return std::make_shared<TLinkNode>(FViewer, c.LinkID);
+  }
+  const void* Identity() override { return FViewer; }
+  bool GetText(TAccessibleText& Text) override
+  {
+    Text.Text = FViewer->PageText();
+    return true;
+  }
+
+private:
+  struct TChild {
+    int32_t Pos = 0;
+    int32_t LinkID = 0;
+    TControl* Control = nullptr;
+  };
+  void CollectChildren()
+  {
+    const TSectionList& doc = FViewer->SectionList();
+    std::vector<int32_t> seen;
+    for (const TFontObj* f : doc.LinkList) {
+      if (!f->IsLink() || !f->Section || f->Section->LineTopAt(f->Pos) < 0)
+        continue;
+      if (std::find(seen.begin(), seen.end(), f->LinkID()) != seen.end())
+        continue;
+      seen.push_back(f->LinkID());
+      FChildren.push_back({f->Section->StartCurs + f->Pos, f->LinkID(), nullptr});
+    }
+    for (TFormControlObj* c : doc.FormControlList)
+      if (c->TheControl && !c->IsHidden()) {
+        // A field goes by its name on the page unless it says what it is itself.
+        if (c->TheControl->AccessibleName().empty() && c->TheControl->Caption().empty() && !c->Name.empty())
+          c->TheControl->SetAccessibleName(c->Name);
+        FChildren.push_back({c->DocumentPos() >= 0 ? c->DocumentPos() : INT32_MAX, 0, c->TheControl.get()});
+      }
+    for (TFloatingObj* o : doc.PanelList)
+      if (auto* p = dynamic_cast<TPanelObj*>(o); p && p->Panel)
+        FChildren.push_back({INT32_MAX, 0, p->Panel.get()});
+    std::stable_sort(FChildren.begin(), FChildren.end(),
+                     [](const TChild& a, const TChild& b) { return a.Pos < b.Pos; });
+  }
+  THTMLViewer* FViewer;
+  std::vector<TChild> FChildren;
+};
+
+}   // namespace
+
+void THTMLViewer::ExposeToReaders()
+{
+  FVScrollBar->SetAccessibleName("Vertical scroll bar");
+  FHScrollBar->SetAccessibleName("Horizontal scroll bar");
+  SetAccessibleRoot(FPaintPanel, [this] { return std::make_shared<TPageNode>(this); });
+}
+
+void THTMLViewer::HideFromReaders() { SetAccessibleRoot(FPaintPanel, {}); }
+
+std::u16string THTMLViewer::PageText()
+{
+  // The text a copy of the whole page would give.
+  const int32_t b = FSectionList->SelB, e = FSectionList->SelE;
+  FSectionList->SelB = 0;
+  FSectionList->SelE = FSectionList->Len;
+  std::u16string text = FSectionList->GetSelText();
+  FSectionList->SelB = b;
+  FSectionList->SelE = e;
+  return text;
+}
+
+bool THTMLViewer::FollowLinkNumber(int32_t ID)
+{
+  const std::vector<TFontObj*> runs = RunsOf(*FSectionList, ID);
+  if (runs.empty() || FProcessing)
+    return false;
+  URL = runs.front()->UrlTarget->URL;
+  Target = runs.front()->UrlTarget->Target;
+  FLinkClicked = true;
+  // (Following may replace the document and the runs with it.)
+  FollowLink();
+  return true;
+}

@@ -1,0 +1,104 @@
+// The help window's contents tree as a screen reader reads it: an outline named "Contents"
+// whose items are the entries shown (those whose parents are open), each with its level,
+// whether it is open or closed and whether it is the chosen one; an item's action clicks
+// it as the user does (a book opens or closes, its page shows). The tree's scroll bar
+// stands after the items.
+#include "shell/HelpViewer.h"
+
+#include "platform/Accessible.h"
+#include "platform/CodePages.h"
+
+namespace {
+
+// Where an entry's row stands among the rows shown, -1 when its parents are closed.
+Integer RowOf(const THelpContentsTree& Tree, Integer Entry)
+{
+  const std::vector<Integer> rows = Tree.VisibleEntries();
+  auto it = std::find(rows.begin(), rows.end(), Entry);
+  return it == rows.end() ? -1 : Integer(it - rows.begin());
+}
+
+class TContentsItemNode : public TAccessibleNode {
+public:
+  TContentsItemNode(THelpContentsTree* Tree, Integer Entry) : FTree(Tree), FEntry(Entry) {}
+  bool Valid() override { return FEntry < FTree->Count(); }
+  std::u16string Name() override { return AnsiToWide(FTree->Entry(FEntry).Name); }
+  std::u16string Value() override { return AnsiToWide(IntToStr(FTree->Entry(FEntry).Level + 1)); }
+  int32_t Role() override { return ROLE_SYSTEM_OUTLINEITEM; }
+  uint32_t State() override
+  {
+    uint32_t s = STATE_SYSTEM_SELECTABLE | STATE_SYSTEM_FOCUSABLE;
+    if (FTree->HasChildren(FEntry))
+      s |= FTree->Expanded(FEntry) ? STATE_SYSTEM_EXPANDED : STATE_SYSTEM_COLLAPSED;
+    if (FTree->Selected() == FEntry)
+      s |= STATE_SYSTEM_SELECTED | (FTree->Focused() ? STATE_SYSTEM_FOCUSED : 0);
+    return s;
+  }
+  TRect ScreenRect() override
+  {
+    const Integer y = (RowOf(*FTree, FEntry) - FTree->TopRow()) * FTree->RowHeight();
+    TPoint o = FTree->ClientToScreen({0, y});
+    const Integer bar = FTree->ScrollBar()->Visible() ? FTree->ScrollBar()->Width() : 0;
+    return Bounds(o.X, o.Y, FTree->ClientWidth() - bar, FTree->RowHeight());
+  }
+  std::u16string DefaultAction() override { return FTree->HasChildren(FEntry) ? u"Open or close" : u"Show"; }
+  bool DoDefaultAction() override
+  {
+    // Brought into view first, then clicked in the middle of its row.
+    if (FTree->Selected() != FEntry)
+      FTree->Select(FEntry);
+    const Integer row = RowOf(*FTree, FEntry) - FTree->TopRow();
+    if (row < 0)
+      return false;
+    const Integer x = 4 + FTree->Entry(FEntry).Level * 16 + 20, y = row * FTree->RowHeight() + FTree->RowHeight() / 2;
+    FTree->DispatchMouseDown(mbLeft, ssLeft, x, y);
+    FTree->DispatchMouseUp(mbLeft, 0, x, y);
+    return true;
+  }
+  const void* Identity() override { return FTree; }
+  int32_t Part() override { return FEntry + 1; }
+
+private:
+  THelpContentsTree* FTree;
+  Integer FEntry;
+};
+
+class TContentsNode : public TAccessibleNode {
+public:
+  explicit TContentsNode(THelpContentsTree* Tree) : FTree(Tree), FRows(Tree->VisibleEntries()) {}
+  bool Valid() override { return true; }
+  std::u16string Name() override { return u"Contents"; }
+  int32_t Role() override { return ROLE_SYSTEM_OUTLINE; }
+  uint32_t State() override { return STATE_SYSTEM_FOCUSABLE | (FTree->Focused() ? STATE_SYSTEM_FOCUSED : 0); }
+  TRect ScreenRect() override
+  {
+    TPoint o = FTree->ClientToScreen({0, 0});
+    return Bounds(o.X, o.Y, FTree->ClientWidth(), FTree->ClientHeight());
+  }
+  int ChildCount() override { return static_cast<int>(FRows.size()) + (FTree->ScrollBar()->Visible() ? 1 : 0); }
+  std::shared_ptr<TAccessibleNode> Child(int Index) override
+  {
+    if (Index >= 0 && Index < static_cast<int>(FRows.size()))
+      return std::make_shared<TContentsItemNode>(FTree, FRows[static_cast<size_t>(Index)]);
+    return Index == static_cast<int>(FRows.size()) && FTree->ScrollBar()->Visible()
+               ? AccessibleControlNode(FTree->ScrollBar())
+               : nullptr;
+  }
+  const void* Identity() override { return FTree; }
+
+private:
+  THelpContentsTree* FTree;
+  std::vector<Integer> FRows;
+};
+
+}   // namespace
+
+void THelpContentsTree::ExposeToReaders(bool Expose)
+{
+  if (!Expose) {
+    SetAccessibleRoot(this, {});
+    return;
+  }
+  FScrollBar->SetAccessibleName("Contents scroll bar");
+  SetAccessibleRoot(this, [this] { return std::make_shared<TContentsNode>(this); });
+}

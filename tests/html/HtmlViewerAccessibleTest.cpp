@@ -1,0 +1,136 @@
+// The page as a screen reader reads it, through the same toolkit interfaces the desktop's
+// accessibility service uses: a document of the page's words, its links named and in page
+// order, its form fields as the controls they are, its scroll bar named; a link's action
+// follows it once the reader's request has been answered.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "html/HtmlViewer.h"
+#include "platform/Accessible.h"
+#include "platform/Application.h"
+#include "platform/Forms.h"
+#include "tests/TestWait.h"
+#include "tests/html/HtmlViewerTestUtil.h"
+
+namespace {
+
+void Flatten(const TAccessibleSnapshot& s, std::vector<const TAccessibleSnapshot*>& out)
+{
+  out.push_back(&s);
+  for (const TAccessibleSnapshot& c : s.Children)
+    Flatten(c, out);
+}
+
+const TAccessibleSnapshot* Find(const std::vector<const TAccessibleSnapshot*>& all,
+                                const std::function<bool(const TAccessibleSnapshot&)>& f)
+{
+  for (const TAccessibleSnapshot* s : all)
+    if (f(*s))
+      return s;
+  return nullptr;
+}
+
+constexpr int32_t RoleEditableText = 0x2A, RoleSlider = 0x33;
+
+std::string Page()
+{
+  std::string s =
+      "<html><head><title>Gears</title></head><body>"
+      "<p>Read about <a href=\"Gears.htm\">simple gear trains</a> first.</p>"
+      "<p><a href=\"Cams.htm\"><img src=\"cam.gif\" alt=\"Cam picture\" width=\"20\" height=\"20\"></a></p>"
+      "<ol><li><a href=\"A\"><img src=\"button.gif\" width=\"20\" height=\"18\"></a> &nbsp;Pear "
+      "shaped</li></ol>"
+      "<form><input type=\"text\" name=\"Teeth\" value=\"20\"><input type=\"submit\" value=\"Go\"></form>";
+  for (int i = 0; i < 60; ++i)
+    s += "<p>Line " + std::to_string(i) + "</p>";
+  return s + "<p><a href=\"Deep.htm\">Far below</a></p></body></html>";
+}
+
+}   // namespace
+
+class HtmlViewerAccessible : public HtmlViewerTest {};
+
+TEST_F(HtmlViewerAccessible, LinksFieldsAndTheScrollBarStandInThePageAndALinkIsFollowed)
+{
+  TForm form;
+  form.SetBounds(50, 50, 420, 320);
+  Viewer->SetParent(&form);
+  Viewer->SetAccessibleName("");
+  std::vector<std::string> followed;
+  Viewer->OnHotSpotClick = [&](TObject*, const std::string& src, bool& handled) {
+    followed.push_back(src);
+    handled = true;
+  };
+  Viewer->LoadFromFile(Write("page.htm", Page()));
+  form.Show();
+  testwait::WaitUntil([&] { return form.Showing(); }, 3000);
+  Shot();   // lays the lines out where they are drawn
+
+  TAccessibleSnapshot tree = AccessibleSnapshot(Viewer.get(), 12);
+  std::vector<const TAccessibleSnapshot*> all;
+  Flatten(tree, all);
+  const TAccessibleSnapshot* doc = Find(all, [](auto& s) { return s.Role == ROLE_SYSTEM_DOCUMENT; });
+  ASSERT_NE(doc, nullptr);
+  EXPECT_EQ(doc->Name, "Gears") << "a viewer without a name of its own goes by the page's title";
+  ASSERT_TRUE(doc->HasText);
+  EXPECT_NE(doc->Text.find("Read about simple gear trains first."), std::string::npos) << doc->Text;
+
+  // The links in page order: by their words, by a picture's alternative text, and a picture
+  // alone by the words after it.
+  std::vector<std::string> links;
+  for (const TAccessibleSnapshot& c : doc->Children)
+    if (c.Role == ROLE_SYSTEM_LINK) {
+      links.push_back(c.Name);
+      EXPECT_EQ(c.Actions, "Jump");
+      EXPECT_NE(c.State & STATE_SYSTEM_FOCUSABLE, 0u);
+    }
+  EXPECT_EQ(links, (std::vector<std::string>{"simple gear trains", "Cam picture", "Pear shaped", "Far below"}));
+
+  // Where they stand: the first inside the page, the last below what shows.
+  const TAccessibleSnapshot* first = Find(all, [](auto& s) { return s.Name == "simple gear trains"; });
+  const TAccessibleSnapshot* last = Find(all, [](auto& s) { return s.Name == "Far below"; });
+  ASSERT_TRUE(first && last);
+  EXPECT_TRUE(first->Rect.Left > doc->Rect.Left && first->Rect.Right < doc->Rect.Right
+              && first->Rect.Top >= doc->Rect.Top && first->Rect.Bottom < doc->Rect.Top + 60)
+      << first->Rect.Left << "," << first->Rect.Top;
+  EXPECT_EQ(first->State & (STATE_SYSTEM_OFFSCREEN | STATE_SYSTEM_INVISIBLE), 0u);
+  EXPECT_NE(last->State & STATE_SYSTEM_OFFSCREEN, 0u) << "scrolled out of sight";
+
+  // The form's fields as themselves, the box named after its field.
+  const TAccessibleSnapshot* box = Find(all, [](auto& s) { return s.Role == RoleEditableText; });
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(box->Name, "Teeth");
+  EXPECT_EQ(box->Text, "20");
+  EXPECT_NE(Find(all, [](auto& s) { return s.Name == "Go"; }), nullptr);
+
+  // The scroll bar by what it scrolls, with its position.
+  const TAccessibleSnapshot* bar = Find(all, [](auto& s) { return s.Role == RoleSlider; });
+  ASSERT_NE(bar, nullptr);
+  EXPECT_EQ(bar->Name, "Vertical scroll bar");
+  EXPECT_TRUE(bar->HasRange);
+
+  // Pressing an answer-like link follows it, after the request.
+  std::vector<int> path;
+  std::function<bool(const TAccessibleSnapshot&, std::vector<int>&)> pathTo = [&](const TAccessibleSnapshot& s,
+                                                                                  std::vector<int>& p) {
+    if (s.Name == "Pear shaped" && s.Role == ROLE_SYSTEM_LINK)
+      return true;
+    for (size_t i = 0; i < s.Children.size(); ++i) {
+      p.push_back(static_cast<int>(i));
+      if (pathTo(s.Children[i], p))
+        return true;
+      p.pop_back();
+    }
+    return false;
+  };
+  ASSERT_TRUE(pathTo(tree, path));
+  ASSERT_TRUE(AccessibleDoDefaultAction(Viewer.get(), path));
+  EXPECT_TRUE(followed.empty()) << "nothing runs inside the reader's request";
+  Application->ProcessMessages();
+  EXPECT_EQ(followed, std::vector<std::string>{"A"});
+  form.Hide();
+  Viewer->SetParent(nullptr);
+}
