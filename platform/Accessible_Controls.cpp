@@ -167,7 +167,9 @@ bool ControlText(TControl* c, TAccessibleText& t)
   if (auto* e = dynamic_cast<TEdit*>(c)) {
     const std::string& text = e->Text();
     t.Text = e->PasswordChar() ? AnsiToWide(std::string(text.size(), e->PasswordChar())) : AnsiToWide(text);
-    t.Caret = e->SelStart();
+    t.Caret = e->CaretPosition();
+    t.SelStart = e->SelStart();
+    t.SelEnd = e->SelStart() + e->SelLength();
     return true;
   }
   if (auto* m = dynamic_cast<TMemo*>(c)) {

@@ -84,6 +84,8 @@ public:
   Integer SelStart() const { return std::min(FAnchor, FCaret); }
   void SetSelStart(Integer p);
   Integer SelLength() const { return std::abs(FCaret - FAnchor); }
+  // Where the caret stands: at one end of the selection, the end the user moved last.
+  Integer CaretPosition() const { return FCaret; }
   void SetSelLength(Integer n);
   // Selects from start, length characters on (clamped).
   void SetSel(Integer start, Integer length);

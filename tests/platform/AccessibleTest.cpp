@@ -209,12 +209,13 @@ TEST(AccessibleControls, BoxesListsCaptionsInTheCodePageAndWhatShowsOverTheBus)
             nullptr)
       << raw;
 
-  // The number box: its text and caret.
+  // The number box: its text and caret, nothing selected.
   const atspi::TNode* teeth = atspi::Find(nodes, "text", "Teeth");
   ASSERT_NE(teeth, nullptr) << raw;
   EXPECT_TRUE(teeth->HasText);
   EXPECT_EQ(teeth->Text, "24");
   EXPECT_EQ(teeth->Caret, 1);
+  EXPECT_EQ(teeth->Selection, "");
   EXPECT_TRUE(teeth->Has("editable"));
 
   // The list: its text and value, its entries below it; the pick went to the box as the
@@ -243,9 +244,20 @@ TEST(AccessibleControls, BoxesListsCaptionsInTheCodePageAndWhatShowsOverTheBus)
   if (hidden)
     EXPECT_FALSE(hidden->Has("showing"));
 
+  // Selected backwards from the end, as Shift+Left leaves it: the selection, and the caret
+  // at the end the user moved.
+  page.Teeth.SetSelStart(2);
+  for (int i = 0; i < 2; ++i) {
+    Word key = VK_LEFT;
+    page.Teeth.DispatchKeyDown(key, ssShift);
+  }
   // Opened, the list shows with its entries.
   page.Belt.SetDroppedDown(true);
   auto open = reader.Walk({}, &raw);
+  const atspi::TNode* selected = atspi::Find(open, "text", "Teeth");
+  ASSERT_NE(selected, nullptr) << raw;
+  EXPECT_EQ(selected->Selection, "0-2") << raw;
+  EXPECT_EQ(selected->Caret, 0) << raw;
   int shown = 0;
   for (const atspi::TNode& n : atspi::Below(open, "combo box", "Belt type"))
     shown += n.Role == "list item" && n.Has("showing") ? 1 : 0;

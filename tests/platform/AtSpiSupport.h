@@ -84,6 +84,7 @@ struct TNode {
   bool HasText = false;   // the text interface, with its text and caret
   std::string Text;
   int Caret = -1;
+  std::string Selection;   // "start-end" of the selected text, empty where nothing is selected
   bool Interactive() const
   {
     static const char* const kinds[] = {"push button", "check box",     "radio button", "spin button", "slider",
@@ -112,7 +113,7 @@ inline std::vector<TNode> ParseWalk(const std::string& text)
       f.push_back(field);
     if (f.size() < 4 || f[0].empty() || !std::isdigit(static_cast<unsigned char>(f[0][0])))
       continue;
-    f.resize(9);
+    f.resize(10);
     TNode node;
     node.Depth = std::atoi(f[0].c_str());
     node.Role = f[1];
@@ -126,6 +127,7 @@ inline std::vector<TNode> ParseWalk(const std::string& text)
     node.HasText = !f[7].empty() && f[7] != "-";
     node.Text = node.HasText ? f[7] : std::string();
     node.Caret = f[8].empty() ? -1 : std::atoi(f[8].c_str());
+    node.Selection = f[9] == "-" ? std::string() : f[9];
     nodes.push_back(node);
   }
   return nodes;

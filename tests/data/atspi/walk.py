@@ -58,9 +58,12 @@ def actions_of(node):
 def text_of(node):
     try:
         t = node.queryText()
-        return t.getText(0, -1), t.caretOffset
+        selection = "-"
+        if t.getNSelections() > 0:
+            selection = "%d-%d" % t.getSelection(0)
+        return t.getText(0, -1), t.caretOffset, selection
     except NotImplementedError:
-        return None, -1
+        return None, -1, "-"
 
 
 def clean(s):
@@ -89,10 +92,10 @@ def line_of(depth, n):
         extents = "%d,%d,%d,%d" % (e.x, e.y, e.width, e.height)
     except NotImplementedError:
         extents = "0,0,0,0"
-    text, caret = text_of(n)
+    text, caret, selection = text_of(n)
     return "\t".join([str(depth), n.getRoleName(), clean(n.name), "-" if v is None else "%g" % v,
                       ",".join(actions_of(n)), ",".join(flags), extents,
-                      "-" if text is None else clean(text), str(caret)])
+                      "-" if text is None else clean(text), str(caret), selection])
 
 
 def walk(root, showing_only):
