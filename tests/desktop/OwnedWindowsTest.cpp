@@ -22,6 +22,8 @@ protected:
       return;
     Program = std::make_unique<desktop::TProgram>(*Desk);
     Main = Desk->WaitFramedWindow("^Orrelo$");
+    if (Main.empty())
+      Desk->Screenshot("owned-no-main-window.png");
   }
   static void TearDownTestSuite()
   {
@@ -31,8 +33,8 @@ protected:
   void SetUp() override
   {
     ASSERT_TRUE(Desk && Desk->Running());
+    ASSERT_TRUE(Program->Running()) << "the program ended";
     ASSERT_FALSE(Main.empty()) << "the main window never showed";
-    ASSERT_TRUE(Program->Running());
   }
 
   static void ClickMain(int x, int y)
@@ -94,6 +96,7 @@ TEST_F(OwnedWindows, ModalWindowsStayAboveTheMainWindowAfterAClickOnIt)
   ASSERT_FALSE(preview.empty());
   EXPECT_EQ(Desk->TransientFor(preview), Main);
   desktop::ExpectFrameCovers(Desk->Place(preview), Desk->WorkArea());
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
   Desk->Screenshot("owned-print-preview.png");
   Desk->Keys("Escape");
   EXPECT_TRUE(desktop::WaitFor([&] { return Desk->WindowsNamed("^Print preview$").empty(); }));

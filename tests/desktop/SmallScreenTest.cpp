@@ -37,6 +37,8 @@ protected:
     Program = std::make_unique<desktop::TProgram>(*Desk);
     WatchStartUp();
     Main = Desk->WaitFramedWindow("^Orrelo$");
+    if (Main.empty())
+      Desk->Screenshot("small-screen-no-main-window.png");
   }
   static void TearDownTestSuite()
   {
@@ -47,6 +49,7 @@ protected:
   void SetUp() override
   {
     ASSERT_TRUE(Desk && Desk->Running());
+    ASSERT_TRUE(Program->Running()) << "the program ended";
     ASSERT_FALSE(Main.empty()) << "the main window never showed";
   }
 
@@ -56,7 +59,7 @@ protected:
   static void WatchStartUp()
   {
     unsigned long splash = 0;
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while (std::chrono::steady_clock::now() < end) {
       bool splashShows = false, mainShows = false;
       int splashAt = -1, mainAt = -1, at = 0;
