@@ -1,5 +1,5 @@
-// Shared by the decoder benchmarks: plain timing loops for the ratios printed before the
-// Google Benchmark runs.
+// Shared by the benchmarks: plain timing loops for the ratios printed before the Google
+// Benchmark runs, and the quantiles of what they time.
 #pragma once
 
 #include <algorithm>
@@ -23,12 +23,11 @@ double SecondsPer(F f)
   return elapsed / n;
 }
 
-// Seconds per call of each function, timed side by side: every round calls each once in
-// turn, and the median round counts. Other work on the machine then slows all sides alike
-// instead of whichever happened to run during it. At least three rounds, then until about
-// Budget seconds have passed.
+// Seconds of each call of each function, timed side by side: every round calls each once in
+// turn, so other work on the machine slows all sides alike instead of whichever happened to
+// run during it. At least five rounds, then until about budget seconds have passed.
 template <class... F>
-std::array<double, sizeof...(F)> MedianSecondsSideBySide(double budget, F... f)
+std::array<std::vector<double>, sizeof...(F)> SecondsSideBySide(double budget, F... f)
 {
   constexpr size_t N = sizeof...(F);
   (f(), ...);   // warm-up
@@ -43,14 +42,39 @@ std::array<double, sizeof...(F)> MedianSecondsSideBySide(double budget, F... f)
     size_t i = 0;
     ((times[i++].push_back(timeOne(f))), ...);
     double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    if (round >= 2 && elapsed >= budget)
+    if (round >= 4 && elapsed >= budget)
       break;
   }
-  std::array<double, N> medians{};
-  for (size_t i = 0; i < N; ++i) {
-    auto& t = times[i];
-    std::nth_element(t.begin(), t.begin() + ptrdiff_t(t.size() / 2), t.end());
-    medians[i] = t[t.size() / 2];
-  }
+  return times;
+}
+
+// The q-quantile of v (0.5: the median), interpolated between neighbours.
+inline double Quantile(std::vector<double> v, double q)
+{
+  if (v.empty())
+    return 0;
+  std::sort(v.begin(), v.end());
+  const double at = q * double(v.size() - 1);
+  const size_t i = size_t(at);
+  return i + 1 < v.size() ? v[i] + (v[i + 1] - v[i]) * (at - double(i)) : v[i];
+}
+
+// The ratio a[i] / b[i] of each round.
+inline std::vector<double> RoundRatios(const std::vector<double>& a, const std::vector<double>& b)
+{
+  std::vector<double> r;
+  for (size_t i = 0; i < a.size() && i < b.size(); ++i)
+    r.push_back(b[i] > 0 ? a[i] / b[i] : 0);
+  return r;
+}
+
+// Seconds per call of each function, timed side by side (above): the median round counts.
+template <class... F>
+std::array<double, sizeof...(F)> MedianSecondsSideBySide(double budget, F... f)
+{
+  auto times = SecondsSideBySide(budget, f...);
+  std::array<double, sizeof...(F)> medians{};
+  for (size_t i = 0; i < times.size(); ++i)
+    medians[i] = Quantile(times[i], 0.5);
   return medians;
 }

@@ -111,10 +111,10 @@ TGLTexture::~TGLTexture() { ReleaseHandle(); }
 
 void TGLTexture::ReleaseHandle()
 {
-  if (FHandle)
-    QueueGLTextureDeletion(FHandleContext, FHandle);
+  if (auto context = FHandleContext.lock())
+    context->QueueTextureDeletion(FHandle);
   FHandle = 0;
-  FHandleContext = 0;
+  FHandleContext.reset();
   FUploaded = nullptr;
 }
 
@@ -141,11 +141,11 @@ void TGLTexture::Apply(TRenderContextInfo& rci)
   if (!Enabled())
     return;
   const TGLTextureImageData* img = Image.Data().get();
-  if (FHandle && (FHandleContext != rci.ContextId || FUploaded != img))
+  if (FHandle && (!SameGLContext(FHandleContext, rci.Context) || FUploaded != img))
     ReleaseHandle();
   if (!FHandle) {
     glGenTextures(1, &FHandle);
-    FHandleContext = rci.ContextId;
+    FHandleContext = rci.Context;
     glBindTexture(GL_TEXTURE_2D, FHandle);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     // gluBuild2DMipmaps also scales the picture to powers of two, which GL 1.1 requires.

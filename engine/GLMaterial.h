@@ -136,7 +136,7 @@ private:
   TGLTextureMode FTextureMode = TGLTextureMode::tmDecal;
   TGLTextureWrap FTextureWrap = TGLTextureWrap::twBoth;
   GLuint FHandle = 0;
-  uint32_t FHandleContext = 0;
+  std::weak_ptr<TGLContextNames> FHandleContext;    // the context the handle lives in
   const TGLTextureImageData* FUploaded = nullptr;   // which picture the handle holds
   bool FParamsChanged = true;
 };

@@ -15,6 +15,10 @@ struct TGLRecorder::TTess {
 
 namespace {
 
+// The recorder whose table GLTable holds. The table's entries are plain functions, as the
+// library's are, so they find their recorder here; there is one at a time, as there is one
+// GLTable.
+// NOLINTNEXTLINE(cppcoreguidelines-avoid-non-const-global-variables): one at a time, as above.
 TGLRecorder* gActive = nullptr;
 
 struct TRec {

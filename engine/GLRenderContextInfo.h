@@ -3,13 +3,16 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 
 class TGLScene;
 class TGLCamera;
 class TGLSceneBuffer;
+class TGLContextNames;
 
 struct TRenderContextInfo {
-  uint32_t ContextId = 0;   // the GL context that holds display lists and textures
+  // The GL context that holds display lists and textures (none: nothing is kept in lists).
+  std::shared_ptr<TGLContextNames> Context;
   TGLScene* Scene = nullptr;
   TGLCamera* Camera = nullptr;
   TGLSceneBuffer* Buffer = nullptr;

@@ -407,13 +407,15 @@ void SetBackFaceCulling(TRenderContextInfo& rci, bool cull)
 
 void TGLBaseSceneObject::ReleaseList()
 {
-  if (!FSharedKey.empty())
-    ReleaseSharedGLList(FListContext, FSharedKey);
-  else if (FListHandle)
-    QueueGLListDeletion(FListContext, FListHandle);
+  if (auto context = FListContext.lock()) {
+    if (!FSharedKey.empty())
+      context->ReleaseSharedList(FSharedKey);
+    else
+      context->QueueListDeletion(FListHandle);
+  }
   FSharedKey.clear();
   FListHandle = 0;
-  FListContext = 0;
+  FListContext.reset();
 }
 
 std::string TGLBaseSceneObject::MakeListKey(std::initializer_list<double> values) const
@@ -432,18 +434,18 @@ std::string TGLBaseSceneObject::MakeListKey(std::initializer_list<double> values
 
 void TGLBaseSceneObject::BuildOrCallList(TRenderContextInfo& rci)
 {
-  if (FListHandle && FListContext != rci.ContextId)
+  if (FListHandle && !SameGLContext(FListContext, rci.Context))
     ReleaseList();
   if (FListHandle && !FSharedKey.empty() && !FStructureDirty) {
     glCallList(FListHandle);
     return;
   }
-  if (rci.ContextId) {
+  if (rci.Context) {
     std::string key = ListKey();
     if (!key.empty()) {
       ReleaseList();
       FStructureDirty = false;
-      GLuint list = AcquireSharedGLList(rci.ContextId, key);
+      GLuint list = rci.Context->AcquireSharedList(key);
       if (!list) {
         list = glGenLists(1);
         if (!list) {
@@ -461,10 +463,10 @@ void TGLBaseSceneObject::BuildOrCallList(TRenderContextInfo& rci)
           throw;
         }
         glEndList();
-        AddSharedGLList(rci.ContextId, key, list);
+        rci.Context->AddSharedList(key, list);
       }
       FListHandle = list;
-      FListContext = rci.ContextId;
+      FListContext = rci.Context;
       FSharedKey = key;
       glCallList(list);
       return;
@@ -474,7 +476,7 @@ void TGLBaseSceneObject::BuildOrCallList(TRenderContextInfo& rci)
     ReleaseList();   // the key went away: compile a list of its own
   if (!FListHandle) {
     FListHandle = glGenLists(1);
-    FListContext = rci.ContextId;
+    FListContext = rci.Context;
     FStructureDirty = true;
     if (!FListHandle) {
       // No list to be had (no GL yet): draw directly.
@@ -928,7 +930,8 @@ std::vector<TGLLightSource*> TGLScene::ActiveLights() const
 
 void TGLScene::RenderScene(TRenderContextInfo& rci)
 {
-  FlushGLDeletions(rci.ContextId);
+  if (rci.Context)
+    rci.Context->FlushDeletions();
   rci.Scene = this;
   std::vector<TGLLightSource*> lights = ActiveLights();
   for (GLenum i = 0; i < 8; ++i) {

@@ -221,8 +221,8 @@ private:
   bool FStructureDirty = true;
   bool FDrawingAsMaster = false;
   GLuint FListHandle = 0;
-  uint32_t FListContext = 0;
-  std::string FSharedKey;   // the key of the shared list held, or empty for an own list
+  std::weak_ptr<TGLContextNames> FListContext;   // the context the list lives in
+  std::string FSharedKey;                        // the key of the shared list held, or empty for an own list
 };
 
 // Culls back faces or stops culling them, for what is drawn next in this frame.

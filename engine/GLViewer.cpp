@@ -26,11 +26,7 @@ TGLSceneBuffer::TGLSceneBuffer(TGLSurface* surface)
     : FSurface(surface), FCameraLink(std::make_unique<TCameraLink>(this))
 {}
 
-TGLSceneBuffer::~TGLSceneBuffer()
-{
-  if (FContextId)
-    ForgetGLContext(FContextId);
-}
+TGLSceneBuffer::~TGLSceneBuffer() = default;
 
 void TGLSceneBuffer::SetCamera(TGLCamera* camera)
 {
@@ -54,9 +50,7 @@ int32_t TGLSceneBuffer::Height() const { return FSurface ? FSurface->Framebuffer
 
 void TGLSceneBuffer::ContextCreated()
 {
-  if (FContextId)
-    ForgetGLContext(FContextId);
-  FContextId = NewGLContextId();
+  FContext = std::make_shared<TGLContextNames>();
   InitOpenGL();
   PinGLDriver();
   if (FSurface)
@@ -66,15 +60,14 @@ void TGLSceneBuffer::ContextCreated()
 
 void TGLSceneBuffer::ContextDestroying()
 {
-  // Lists and textures die with the context; the objects notice the new id and rebuild.
-  if (FContextId)
-    ForgetGLContext(FContextId);
-  FContextId = 0;
+  // Lists and textures die with the context; the objects notice their context is gone and
+  // build anew in the next one.
+  FContext.reset();
 }
 
 void TGLSceneBuffer::Render()
 {
-  if (!FContextId)
+  if (!FContext)
     ContextCreated();
   int32_t w = Width(), h = Height();
   glViewport(0, 0, w, h);
@@ -103,7 +96,7 @@ void TGLSceneBuffer::Render()
     FCamera->Apply(w, h);
     if (TGLScene* scene = FCamera->GetScene()) {
       TRenderContextInfo rci;
-      rci.ContextId = FContextId;
+      rci.Context = FContext;
       rci.Scene = scene;
       rci.Camera = FCamera;
       rci.Buffer = this;

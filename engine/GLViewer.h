@@ -27,7 +27,6 @@ public:
   // when there was none). Without GL it is the background colour.
   std::unique_ptr<TGLBitmap32> CreateSnapshot();
   int32_t FrameCount() const { return FFrameCount; }
-  uint32_t ContextId() const { return FContextId; }
   int32_t Width() const;
   int32_t Height() const;
   // Called with the scene whenever a frame has been rendered.
@@ -43,7 +42,7 @@ private:
   TGLCamera* FCamera = nullptr;
   std::unique_ptr<TCameraLink> FCameraLink;
   TColor FBackgroundColor = clBtnFace;
-  uint32_t FContextId = 0;
+  std::shared_ptr<TGLContextNames> FContext;   // the names of the surface's context, while there is one
   int32_t FFrameCount = 0;
 };
 

@@ -111,21 +111,28 @@ TGLFunctions MakeNullTable()
   return t;
 }
 
-TGLFunctions NullTable = MakeNullTable();
-TGLFunctions RealTable{};
-bool Loaded = false;
-bool Tried = false;
-bool ExtensionsRead = false;
-std::string LoadError;
-std::mutex LoadMutex;
+// The GL and GLU libraries, opened once and kept open for the life of the process (display
+// lists and textures may outlive any one viewer), like the entry points a program linked to
+// them would have: their tables and what became of the loading.
+struct TGLLibraries {
+  TGLFunctions NullTable = MakeNullTable();
+  TGLFunctions RealTable{};
+  bool Loaded = false;
+  bool Tried = false;
+  bool ExtensionsRead = false;
+  std::string LoadError;
+  std::mutex LoadMutex;
+};
+// NOLINTNEXTLINE(cppcoreguidelines-avoid-non-const-global-variables): one per process, as above.
+TGLLibraries Libraries;
 
 template <class F>
 bool Bind(void* lib, const char* name, F& slot)
 {
   void* p = dlsym(lib, name);
   if (!p) {
-    if (LoadError.empty())
-      LoadError = std::string("missing entry point ") + name;
+    if (Libraries.LoadError.empty())
+      Libraries.LoadError = std::string("missing entry point ") + name;
     return false;
   }
   slot = reinterpret_cast<F>(p);
@@ -137,18 +144,18 @@ bool LoadTable()
   void* gl = dlopen("libGL.so.1", RTLD_NOW | RTLD_LOCAL);
   if (!gl) {
     const char* e = dlerror();
-    LoadError = std::string("cannot open libGL.so.1: ") + (e ? e : "");
+    Libraries.LoadError = std::string("cannot open libGL.so.1: ") + (e ? e : "");
     return false;
   }
   void* glu = dlopen("libGLU.so.1", RTLD_NOW | RTLD_LOCAL);
   if (!glu) {
     const char* e = dlerror();
-    LoadError = std::string("cannot open libGLU.so.1: ") + (e ? e : "");
+    Libraries.LoadError = std::string("cannot open libGLU.so.1: ") + (e ? e : "");
     return false;
   }
   // The libraries stay open for the life of the process: display lists and textures may
   // outlive any one viewer.
-  TGLFunctions t = NullTable;
+  TGLFunctions t = Libraries.NullTable;
   bool ok = true;
 #define BIND(Name, Params, Args) ok &= Bind(gl, "gl" #Name, t.Name);
   ORRELO_GL_SCALAR_FUNCS(BIND)
@@ -205,32 +212,36 @@ bool LoadTable()
   ok &= Bind(glu, "gluTessNormal", t.gluTessNormal);
   if (!ok)
     return false;
-  RealTable = t;
+  Libraries.RealTable = t;
   return true;
 }
 
 }   // namespace
 
-TGLFunctions* GLTable = &NullTable;
+// Every gl call goes through it, as a program linked to the library calls its entry points:
+// the no-op table until the library is loaded, then the library's; a test's recorder swaps
+// itself in.
+// NOLINTNEXTLINE(cppcoreguidelines-avoid-non-const-global-variables): process-wide, as above.
+TGLFunctions* GLTable = &Libraries.NullTable;
 
-const TGLFunctions& NullGLFunctions() { return NullTable; }
+const TGLFunctions& NullGLFunctions() { return Libraries.NullTable; }
 
 bool InitOpenGL()
 {
-  std::lock_guard<std::mutex> lock(LoadMutex);
-  if (!Tried) {
-    Tried = true;
-    Loaded = LoadTable();
+  std::lock_guard<std::mutex> lock(Libraries.LoadMutex);
+  if (!Libraries.Tried) {
+    Libraries.Tried = true;
+    Libraries.Loaded = LoadTable();
   }
   // Only replace the no-op table: a recorder installed by a test stays in charge.
-  if (Loaded && GLTable == &NullTable)
-    GLTable = &RealTable;
-  return Loaded;
+  if (Libraries.Loaded && GLTable == &Libraries.NullTable)
+    GLTable = &Libraries.RealTable;
+  return Libraries.Loaded;
 }
 
-bool OpenGLLoaded() { return Loaded; }
-std::string OpenGLLoadError() { return LoadError; }
-TGLFunctions* LoadedGLFunctions() { return Loaded ? &RealTable : nullptr; }
+bool OpenGLLoaded() { return Libraries.Loaded; }
+std::string OpenGLLoadError() { return Libraries.LoadError; }
+TGLFunctions* LoadedGLFunctions() { return Libraries.Loaded ? &Libraries.RealTable : nullptr; }
 
 void PinGLDriver()
 {
@@ -248,9 +259,9 @@ void PinGLDriver()
 
 void ReadExtensions(TGLProcLookup lookup, void* user)
 {
-  if (!Loaded || ExtensionsRead || !lookup)
+  if (!Libraries.Loaded || Libraries.ExtensionsRead || !lookup)
     return;
-  ExtensionsRead = true;
-  RealTable.ActiveTexture = reinterpret_cast<void (*)(GLenum)>(lookup("glActiveTexture", user));
-  RealTable.GenerateMipmap = reinterpret_cast<void (*)(GLenum)>(lookup("glGenerateMipmap", user));
+  Libraries.ExtensionsRead = true;
+  Libraries.RealTable.ActiveTexture = reinterpret_cast<void (*)(GLenum)>(lookup("glActiveTexture", user));
+  Libraries.RealTable.GenerateMipmap = reinterpret_cast<void (*)(GLenum)>(lookup("glGenerateMipmap", user));
 }

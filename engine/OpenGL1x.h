@@ -406,6 +406,8 @@ struct TGLFunctions {
 };
 
 // The table every wrapper calls through. Never null: a no-op table until OpenGL is loaded.
+// One for the process, as the library's entry points are; a test's recorder swaps it.
+// NOLINTNEXTLINE(cppcoreguidelines-avoid-non-const-global-variables): process-wide, as above.
 extern TGLFunctions* GLTable;
 
 // A table whose every entry does nothing and returns zero (the start state).

@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     stack[i].Reinherit(stack[i - 1]);
   TColor c;
   ParseColor(text, size % 3 == 0, c);
-  ConvertFontSize(text, 12);
+  ConvertFontSize(text, 12, 12);
   ConvertLength(text, size % 5 == 0, 640, 7, 8, 16);
   return 0;
 }

@@ -12,6 +12,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -1236,6 +1237,9 @@ public:
   // top, which is below the vertical offset by the top margin) and where it ends.
   int32_t PageTop = 0;
   int32_t PageBottom = 0;
+  // While printing: the document position where the page being drawn must end at the
+  // latest, when the print run knows it ends above the bottom of its text area.
+  int32_t PageEndLimit = std::numeric_limits<int32_t>::max();
   TFreeList<TMapItem> MapList;
   std::unique_ptr<TTimer> Timer;
   std::vector<TFormControlObj*> FormControlList;

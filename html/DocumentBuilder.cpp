@@ -172,6 +172,7 @@ private:
   ThtmlTable* Table = nullptr;      // the table being read, and its open row
   TCellList* Row = nullptr;
   TUrlTarget CurrentURLTarget;
+  int32_t LinksStarted = 0;   // numbers the document's links
   bool InHref = false;
   ThtmlForm* CurrentForm = nullptr;
   int32_t ListLevel = 0;
@@ -924,7 +925,7 @@ void THtmlParser::DoAnchor()
   if (const TAttribute* href = Attr(HrefSy)) {
     if (InHref)
       EndLink();
-    CurrentURLTarget.Assign(href->Name, AttrText(TargetSy));
+    CurrentURLTarget.Assign(href->Name, AttrText(TargetSy), ++LinksStarted);
     if (const TAttribute* ti = Attr(TabIndexSy))
       CurrentURLTarget.TabIndex = ti->Value;
     InHref = true;

@@ -81,17 +81,11 @@ void TAttributeList::Clear()
 
 // ---- link record ----
 
-int32_t TUrlTarget::NextID()
-{
-  static int32_t counter = 0;
-  return ++counter;
-}
-
-void TUrlTarget::Assign(const std::string& AnURL, const std::string& ATarget)
+void TUrlTarget::Assign(const std::string& AnURL, const std::string& ATarget, int32_t AnID)
 {
   URL = AnURL;
   Target = ATarget;
-  ID = NextID();
+  ID = AnID;
 }
 
 void TUrlTarget::Clear()

@@ -111,13 +111,12 @@ class TUrlTarget {
 public:
   std::string URL;
   std::string Target;
-  int32_t ID = 0;   // unique per link started in this run
+  int32_t ID = 0;   // the link's number in its document, from 1 in document order
   int32_t TabIndex = 0;
-  // A new link: URL and target, and the next link number.
-  void Assign(const std::string& AnURL, const std::string& ATarget);
+  // A new link: URL and target, and its number.
+  void Assign(const std::string& AnURL, const std::string& ATarget, int32_t AnID);
   void Copy(const TUrlTarget& UT) { *this = UT; }
   void Clear();
-  static int32_t NextID();
 };
 
 // ---- image cache ----

@@ -8,18 +8,10 @@
 #include "platform/Application.h"
 #include "platform/Graphics.h"
 
-static TGifClock& ClockSlot()
-{
-  static TGifClock clock;
-  return clock;
-}
-
-void SetGifClock(TGifClock clock) { ClockSlot() = std::move(clock); }
-
-Cardinal GifClockNow() { return ClockSlot() ? ClockSlot()() : GetTickCount(); }
-
 TGIFImage::TGIFImage() = default;
 TGIFImage::~TGIFImage() = default;
+
+Cardinal TGIFImage::Now() const { return Clock ? Clock() : GetTickCount(); }
 
 std::unique_ptr<TGIFImage> CreateAGif(TStream& stream, bool& nonAnimated)
 {
@@ -86,6 +78,7 @@ std::unique_ptr<TGIFImage> TGIFImage::CreateCopy() const
   c->Strip = Strip;
   c->FramesPerRow = FramesPerRow;
   c->IsCopy = true;
+  c->Clock = Clock;
   for (int i = 1; i <= Frames.Count(); ++i) {
     TgfFrame f = Frames[i];
     f.IsCopy = 1;
@@ -104,7 +97,7 @@ void TGIFImage::SetAnimate(bool value)
   CurrentIteration = 1;
   if (value && NumFrames > 1) {
     CurrentInterval = std::max(Frames[FCurrentFrame].Delay, 1);
-    LastTime = GifClockNow();
+    LastTime = Now();
   }
 }
 
@@ -126,7 +119,7 @@ void TGIFImage::CheckTime(const std::function<void(const TRect&)>& invalidate)
 {
   if (!FAnimate || NumFrames == 0)
     return;
-  Cardinal t = GifClockNow();
+  Cardinal t = Now();
   // Unsigned difference: stays right when the clock wraps at 2^32.
   if (Cardinal(t - LastTime) < Cardinal(std::max(CurrentInterval, 0)))
     return;

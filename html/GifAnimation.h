@@ -41,10 +41,8 @@ private:
   std::vector<TgfFrame> FItems;
 };
 
-// The millisecond clock the frames are timed by (the platform's tick count unless replaced).
+// A millisecond clock to time frames by.
 using TGifClock = std::function<Cardinal()>;
-void SetGifClock(TGifClock clock);
-Cardinal GifClockNow();
 
 class TGIFImage {
 public:
@@ -91,6 +89,10 @@ public:
   TRect FrameSource() const;
   // Shared between an image and its copies; the last one alive frees it.
   std::shared_ptr<ThtBitmap> Strip;
+  // The clock the frames are timed by, passed on to copies: the platform's tick count
+  // unless set.
+  TGifClock Clock;
+  Cardinal Now() const;
 
 private:
   friend std::unique_ptr<TGIFImage> CreateAGif(TStream& stream, bool& nonAnimated);

@@ -332,6 +332,132 @@ void TGif::ReadExtension(TReader& r, std::vector<TGifExtension>& pending)
   pending.push_back(std::move(ext));
 }
 
+namespace {
+
+// Where decoded indices land: row after row, or for an interlaced image the rows of the four
+// passes (starting at rows 0, 4, 2 and 1, every 8th, 8th, 4th and 2nd row), skipping passes
+// that start below a short image. Nothing lands outside the image.
+class TGifCursor {
+public:
+  TGifCursor(uint8_t* out, int width, int height, bool interlaced)
+      : FOut(out), FWidth(width), FHeight(height), FInterlaced(interlaced), FTotal(size_t(width) * size_t(height))
+  {}
+  bool Full() const { return FFull; }
+  // Room for a string at the cursor without leaving the image (or, interlaced, the row).
+  size_t Room() const { return FInterlaced ? size_t(FWidth - FCol) : FTotal - FAt; }
+  // Where the next index goes.
+  uint8_t* Here() const { return FInterlaced ? FOut + size_t(FRow) * size_t(FWidth) + size_t(FCol) : FOut + FAt; }
+  // Moves past n indices written at Here(), n at most Room().
+  void Skip(size_t n)
+  {
+    if (!FInterlaced) {
+      FAt += n;
+      FFull = FAt >= FTotal;
+    } else if ((FCol += int(n)) >= FWidth) {
+      NextRow();
+    }
+  }
+  void Put(uint8_t v)
+  {
+    *Here() = v;
+    Skip(1);
+  }
+
+private:
+  void NextRow()
+  {
+    static constexpr int PassStart[4] = {0, 4, 2, 1};
+    static constexpr int PassStep[4] = {8, 8, 4, 2};
+    FCol = 0;
+    FRow += PassStep[FPass];
+    while (FRow >= FHeight) {
+      if (++FPass >= 4) {
+        FFull = true;
+        return;
+      }
+      FRow = PassStart[FPass];
+    }
+  }
+
+  uint8_t* const FOut;
+  const int FWidth, FHeight;
+  const bool FInterlaced;
+  // Without interlacing the rows follow each other: a plain count into the pixels.
+  const size_t FTotal;
+  size_t FAt = 0;
+  int FPass = 0, FRow = 0, FCol = 0;
+  bool FFull = false;
+};
+
+// The LZW string table: per code its prefix code, its last byte and its string's length. The
+// roots are the codes below the clear code; the code size grows with the table up to 12 bits.
+struct TLzwTable {
+  explicit TLzwTable(int minSize) : MinSize(minSize), Clear(1 << minSize), End(Clear + 1)
+  {
+    for (int i = 0; i < Clear; ++i) {
+      Prefix[i] = 0;
+      Suffix[i] = uint8_t(i);
+      Length[i] = 1;
+    }
+    Reset();
+  }
+  // After a clear code: only the roots are left.
+  void Reset()
+  {
+    CodeSize = MinSize + 1;
+    Limit = 1 << CodeSize;
+    Next = Clear + 2;
+    Old = -1;
+  }
+  // The table gains the previous string and the first byte of this one; in becomes the old.
+  void AddString(int in)
+  {
+    if (Next < 4096) {
+      Prefix[Next] = uint16_t(Old);
+      Suffix[Next] = First;
+      Length[Next] = uint16_t(Length[Old] + 1);
+      ++Next;
+      if (Next >= Limit && CodeSize < 12) {
+        ++CodeSize;
+        Limit <<= 1;
+      }
+    }
+    Old = in;
+  }
+
+  const int MinSize, Clear, End;
+  int CodeSize = 0, Limit = 0, Next = 0;
+  int Old = -1;        // the previous code, -1 right after a clear
+  uint8_t First = 0;   // the first byte of the previous string
+  uint16_t Prefix[4096];
+  uint8_t Suffix[4096];
+  uint16_t Length[4096];
+};
+
+// Codes taken from the data's bits, least significant first.
+struct TCodeReader {
+  const std::vector<uint8_t>& Data;
+  size_t Pos = 0;
+  uint32_t Bits = 0;
+  int BitCount = 0;
+  // False when the data ran out.
+  bool Read(int codeSize, int& code)
+  {
+    while (BitCount < codeSize && Pos < Data.size()) {
+      Bits |= uint32_t(Data[Pos++]) << BitCount;
+      BitCount += 8;
+    }
+    if (BitCount < codeSize)
+      return false;
+    code = int(Bits & ((1u << codeSize) - 1));
+    Bits >>= codeSize;
+    BitCount -= codeSize;
+    return true;
+  }
+};
+
+}   // namespace
+
 // LZW decoding as the GIF standard has it; output indices land at the cursor, which walks
 // the rows (in the four interlace passes when flagged) and drops what falls outside.
 void TGif::Decode(TGifImageDescriptor& image, const std::vector<uint8_t>& data)
@@ -340,159 +466,74 @@ void TGif::Decode(TGifImageDescriptor& image, const std::vector<uint8_t>& data)
   // Pixel indices are bytes and the tables hold 4096 codes: sizes beyond 8 cannot be right.
   if (minSize < 1 || minSize > 8)
     Error(geCodeSize);
-  const int width = image.Width, height = image.Height;
-  if (width == 0 || height == 0)
+  if (image.Width == 0 || image.Height == 0)
     return;
-
-  static const int passStart[4] = {0, 4, 2, 1};
-  static const int passStep[4] = {8, 8, 4, 2};
-  int pass = 0;
-  int col = 0, row = 0;
-  const bool interlaced = image.Interlaced;
-  uint8_t* out = image.Pixels.data();
-  bool full = false;
-  // Without interlacing the rows follow each other: a plain cursor into the pixels.
-  const size_t total = size_t(width) * size_t(height);
-  size_t at = 0;
-  // The next interlaced row, skipping passes that start below a short image.
-  auto nextRow = [&] {
-    col = 0;
-    row += passStep[pass];
-    while (row >= height) {
-      if (++pass >= 4) {
-        full = true;
-        return;
-      }
-      row = passStart[pass];
-    }
-  };
-  auto put = [&](uint8_t v) {
-    if (!interlaced) {
-      out[at] = v;
-      full = ++at >= total;
-      return;
-    }
-    out[size_t(row) * size_t(width) + size_t(col)] = v;
-    if (++col >= width)
-      nextRow();
-  };
-  // Room for a string at the cursor without leaving the image (or, interlaced, the row).
-  auto room = [&] { return interlaced ? size_t(width - col) : total - at; };
-
-  const int clear = 1 << minSize;
-  const int end = clear + 1;
-  int codeSize = minSize + 1;
-  int next = clear + 2;
-  int limit = 1 << codeSize;
-  uint16_t prefix[4096];
-  uint8_t suffix[4096];
+  TGifCursor cursor(image.Pixels.data(), image.Width, image.Height, image.Interlaced);
+  TLzwTable t(minSize);
+  TCodeReader codes{data};
   uint8_t stack[4097];
-  uint16_t length[4096];   // the string length of each code
-  for (int i = 0; i < clear; ++i) {
-    prefix[i] = 0;
-    suffix[i] = uint8_t(i);
-    length[i] = 1;
-  }
-  int old = -1;
-  uint8_t first = 0;
   bool afterClear = false;
-
-  // The table gains the previous string and the first byte of this one; in becomes the old.
-  auto addString = [&](int in) {
-    if (next < 4096) {
-      prefix[next] = uint16_t(old);
-      suffix[next] = first;
-      length[next] = uint16_t(length[old] + 1);
-      ++next;
-      if (next >= limit && codeSize < 12) {
-        ++codeSize;
-        limit <<= 1;
-      }
-    }
-    old = in;
-  };
-
-  uint32_t bits = 0;
-  int bitCount = 0;
-  size_t pos = 0;
-  const size_t size = data.size();
-  while (!full) {
-    while (bitCount < codeSize && pos < size) {
-      bits |= uint32_t(data[pos++]) << bitCount;
-      bitCount += 8;
-    }
-    if (bitCount < codeSize)
-      break;   // the data ran out
-    int code = int(bits & ((1u << codeSize) - 1));
-    bits >>= codeSize;
-    bitCount -= codeSize;
-
-    if (code == clear) {
-      codeSize = minSize + 1;
-      limit = 1 << codeSize;
-      next = clear + 2;
-      old = -1;
+  int code = 0;
+  while (!cursor.Full() && codes.Read(t.CodeSize, code)) {
+    if (code == t.Clear) {
+      t.Reset();
       afterClear = true;
       continue;
     }
-    if (code == end) {
+    if (code == t.End) {
       if (afterClear)
         Error(geDataFormat);
       break;
     }
     afterClear = false;
-    if (old < 0) {
+    if (t.Old < 0) {
       // The first code is a root; anything else is not in the table yet and reads as 0.
-      uint8_t v = code < clear ? uint8_t(code) : 0;
-      put(v);
-      old = v;
-      first = v;
+      uint8_t v = code < t.Clear ? uint8_t(code) : 0;
+      cursor.Put(v);
+      t.Old = v;
+      t.First = v;
       continue;
     }
-    if (code > next)
+    if (code > t.Next)
       Error(geDataFormat);
     int in = code;
-    if (code == next && next >= 4096)
+    if (code == t.Next && t.Next >= 4096)
       Error(geDataFormat);
-    const size_t strLen = code == next ? size_t(length[old]) + 1 : size_t(length[code]);
-    if (strLen <= room()) {
+    const size_t strLen = code == t.Next ? size_t(t.Length[t.Old]) + 1 : size_t(t.Length[code]);
+    if (strLen <= cursor.Room()) {
       // The whole string fits: written in place from its last byte back to its first.
-      uint8_t* p = (interlaced ? out + size_t(row) * size_t(width) + size_t(col) : out + at) + strLen - 1;
-      if (code == next) {
-        *p-- = first;
-        code = old;
+      uint8_t* p = cursor.Here() + strLen - 1;
+      if (code == t.Next) {
+        *p-- = t.First;
+        code = t.Old;
       }
-      while (code >= clear) {
-        *p-- = suffix[code];
-        code = prefix[code];
+      while (code >= t.Clear) {
+        *p-- = t.Suffix[code];
+        code = t.Prefix[code];
       }
       *p = uint8_t(code);
-      first = uint8_t(code);
-      if (!interlaced) {
-        at += strLen;
-        full = at >= total;
-      } else if ((col += int(strLen)) >= width) {
-        nextRow();
-      }
-      addString(in);
+      t.First = uint8_t(code);
+      cursor.Skip(strLen);
+      t.AddString(in);
       continue;
     }
+    // Past the cursor's room: the string is unwound onto a stack and put index by index.
     int sp = 0;
-    if (code == next) {
-      stack[sp++] = first;
-      code = old;
+    if (code == t.Next) {
+      stack[sp++] = t.First;
+      code = t.Old;
     }
-    while (code >= clear) {
-      if (sp >= 4096 || code == clear || code == end)
+    while (code >= t.Clear) {
+      if (sp >= 4096 || code == t.Clear || code == t.End)
         Error(geDataFormat);
-      stack[sp++] = suffix[code];
-      code = prefix[code];
+      stack[sp++] = t.Suffix[code];
+      code = t.Prefix[code];
     }
-    first = uint8_t(code);
-    stack[sp++] = first;
-    addString(in);
-    while (sp > 0 && !full)
-      put(stack[--sp]);
+    t.First = uint8_t(code);
+    stack[sp++] = t.First;
+    t.AddString(in);
+    while (sp > 0 && !cursor.Full())
+      cursor.Put(stack[--sp]);
   }
 }
 

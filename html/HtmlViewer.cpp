@@ -118,6 +118,7 @@ void THTMLViewer::InitLoad()
     FBitmapList->SetCacheCount(FImageCacheCount);
   }
   FSectionList->BitmapList = FBitmapList.get();
+  FFailedAfterPage = false;
   FSectionList->Clear();
   FBitmapList->BumpAndCheck();
   FSectionList->SetFonts(DefFontName, FPreFontName, DefFontColor, FHotSpotColor, FVisitedColor, FOverColor,
@@ -217,6 +218,7 @@ void THTMLViewer::LoadFromBuffer(const char* Buffer, int32_t BufSize)
     return;
   SetProcessing(true);
   FRefreshDelay = 0;
+  const bool leftPage = !FCurrentFile.empty() || FFailedAfterPage;
   bool touched = false;
   try {
     if (OnProgress)
@@ -243,7 +245,7 @@ void THTMLViewer::LoadFromBuffer(const char* Buffer, int32_t BufSize)
   } catch (...) {
     FCurrentFile.clear();
     if (touched)
-      DropFailedDocument();
+      DropFailedDocument(leftPage);
     if (OnProgress)
       OnProgress(this, psEnding, 100);
     SetProcessing(false);
@@ -267,6 +269,7 @@ void THTMLViewer::LoadFile(const std::string& FileName, TViewerFileType Type)
   }
   FRefreshDelay = 0;
   SetProcessing(true);
+  const bool leftPage = !FCurrentFile.empty() || FFailedAfterPage;
   bool touched = false;
   try {
     if (!PathExists(name))
@@ -321,7 +324,7 @@ void THTMLViewer::LoadFile(const std::string& FileName, TViewerFileType Type)
     Repaint();
   } catch (...) {
     if (touched)
-      DropFailedDocument();
+      DropFailedDocument(leftPage);
     Screen().SetCursor(savedCursor);
     if (OnProgress)
       OnProgress(this, psEnding, 100);
@@ -339,12 +342,34 @@ void THTMLViewer::LoadFileAndPush(const std::string& FileName, TViewerFileType T
 {
   if (FProcessing || FileName.empty())
     return;
-  const std::string oldFile = FCurrentFile;
-  const std::u16string oldTitle = FTitle;
-  const TViewerPosition oldPos = Position();
-  const TViewerFileType oldType = FFileType;
+  std::string oldFile = FCurrentFile;
+  std::u16string oldTitle = FTitle;
+  TViewerPosition oldPos = Position();
+  TViewerFileType oldType = FFileType;
   std::unique_ptr<TFormData> formData = FSectionList->GetFormControlData();
-  LoadFile(FileName, Type);   // on failure the form data goes with the exception
+  const size_t entry = static_cast<size_t>(std::max(FHistoryIndex, 0));
+  if (FFailedAfterPage && FCurrentFile.empty() && entry < FHistory.size()) {
+    // The pane is empty after a failed load: the page being left is the one shown before it,
+    // as its history entry keeps it.
+    oldFile = FHistory[entry];
+    oldTitle = FTitleHistory[entry];
+    oldPos = FPositionHistory[entry]->Pos;
+    oldType = FPositionHistory[entry]->FileType;
+    formData = std::move(FPositionHistory[entry]->FormData);
+  }
+  try {
+    LoadFile(FileName, Type);
+  } catch (...) {
+    // The history stays as it was: its entry for the page left keeps where that page was
+    // left, for Back and Forward and the next load to go on from.
+    if (FFailedAfterPage && entry < FHistory.size() && FHistory[entry] == oldFile) {
+      FPositionHistory[entry]->Pos = oldPos;
+      FPositionHistory[entry]->FileType = oldType;
+      FPositionHistory[entry]->FormData = std::move(formData);
+      FTitleHistory[entry] = oldTitle;
+    }
+    throw;
+  }
   if (oldFile != FCurrentFile || oldType != FFileType)
     PushHistory(oldFile, oldTitle, oldType, std::move(formData), oldPos);
 }
@@ -367,6 +392,7 @@ void THTMLViewer::Clear()
   if (FProcessing)
     return;
   EmptyDocument();
+  FFailedAfterPage = false;
   BaseEx.clear();
   if (OnSoundRequest)
     OnSoundRequest(this, std::string(), 0, true);
@@ -399,8 +425,9 @@ void THTMLViewer::EmptyDocument()
   FSelStartDown = -1;
 }
 
-void THTMLViewer::DropFailedDocument()
+void THTMLViewer::DropFailedDocument(bool LeftPage)
 {
+  FFailedAfterPage = LeftPage;
   // Whatever of the page was built stays out: it would fail again at every layout, and it is
   // no page to go back to.
   GuardedCall([this] {

@@ -377,8 +377,9 @@ private:
   void AfterParse();
   // The document emptied, as Clear does, without its events.
   void EmptyDocument();
-  // A load that failed once the document was touched leaves nothing of it loaded.
-  void DropFailedDocument();
+  // A load that failed once the document was touched leaves nothing of it loaded. LeftPage:
+  // the document it replaced was a page the history keeps.
+  void DropFailedDocument(bool LeftPage);
   void FireRefresh();
   void SetProcessing(bool Value);
   void DoMeta(const std::string& HttpEq, const std::string& Name, const std::string& Content);
@@ -434,6 +435,9 @@ private:
   std::vector<std::unique_ptr<PositionObj>> FPositionHistory;
   int32_t FHistoryIndex = 0;
   int32_t FHistoryMaxCount = 0;
+  // The pane is empty after a failed load that replaced a page the history keeps (its entry
+  // HistoryIndex): the next load leaves that page, so the history goes on as before.
+  bool FFailedAfterPage = false;
   std::vector<std::string> FVisited;
   int32_t FVisitedMaxCount = 50;
 

@@ -892,64 +892,56 @@ private:
 
 inline void SetMaskBit(uint8_t* row, size_t x) { row[x >> 3] |= uint8_t(0x80 >> (x & 7)); }
 
-}   // namespace
-
-void TPNGImage::DecodeImage(const TChunkIDAT& idat)
+// The header checked: a known colour type with a depth it allows, a known interlace method
+// and a size within the caps.
+const TChunkIHDR& CheckedHeader(const TChunkList& chunks)
 {
-  auto* ihdr = FChunks->FindChunk<TChunkIHDR>();
+  auto* ihdr = chunks.FindChunk<TChunkIHDR>();
   if (!ihdr || ihdr->Data.size() != 13)
     Fail(EPNGIHDRNotFirstText);
   const int type = ihdr->ColorType();
-  const int depth = ihdr->BitDepth();
   if (type != 0 && type != 2 && type != 3 && type != 4 && type != 6)
     Fail(EPNGUnknownColorTypeText);
-  if (!ValidDepth(type, depth))
+  if (!ValidDepth(type, ihdr->BitDepth()))
     Fail(EPNGInvalidBitDepthText);
   if (ihdr->InterlaceMethod() > 1)
     Fail(EPNGUnknownInterlaceText);
   const uint32_t w32 = ihdr->Width(), h32 = ihdr->Height();
   if (w32 == 0 || h32 == 0 || w32 > uint32_t(TBitmap::MaxSide) || h32 > uint32_t(TBitmap::MaxSide)
-      || int64_t(w32) * int64_t(h32) > MaxPixels)
+      || int64_t(w32) * int64_t(h32) > TPNGImage::MaxPixels)
     Fail(EPNGInvalidSizeText);
-  const int32_t width = int32_t(w32), height = int32_t(h32);
+  return *ihdr;
+}
 
-  TPixelFormat format;
-  int outBits;
-  if (type == 2 || type == 6 || DirectColor) {
-    format = TPixelFormat::pf24bit;
-    outBits = 24;
-  } else if (depth == 1) {
-    format = TPixelFormat::pf1bit;
-    outBits = 1;
-  } else if (depth <= 4) {
-    format = TPixelFormat::pf4bit;
-    outBits = 4;
-  } else {
-    format = TPixelFormat::pf8bit;
-    outBits = 8;
-  }
-  if (int64_t(BytesPerScanline(width, outBits)) * height > int64_t(TBitmap::MaxBytes))
-    Fail(EPNGInvalidSizeText);
+// The bits per pixel of the bitmap a picture decodes to: 24 for colour, and for palette and
+// grey pictures read as direct colour; else 1, 4 (depths 2 and 4) or 8.
+int DecodedBits(int type, int depth, bool directColor)
+{
+  if (type == 2 || type == 6 || directColor)
+    return 24;
+  return depth == 1 ? 1 : depth <= 4 ? 4 : 8;
+}
 
-  // Gamma from a valid gAMA chunk that came before the image data.
-  const TChunkGAMA* gama = nullptr;
-  int idatIndex = FChunks->IndexOfClass<TChunkIDAT>();
+// Gamma from a valid gAMA chunk that came before the image data.
+const TChunkGAMA* ImageGamma(const TChunkList& chunks)
+{
+  const int idatIndex = chunks.IndexOfClass<TChunkIDAT>();
   for (int i = 0; i < idatIndex; ++i)
-    if (auto* g = dynamic_cast<TChunkGAMA*>(FChunks->Item(i)); g && g->Valid()) {
-      gama = g;
-      break;
-    }
+    if (auto* g = dynamic_cast<TChunkGAMA*>(chunks.Item(i)); g && g->Valid())
+      return g;
+  return nullptr;
+}
 
-  TRowDecoder dec;
-  dec.ColorType = type;
-  dec.Depth = depth;
-  dec.Channels = type == 2 ? 3 : type == 4 ? 2 : type == 6 ? 4 : 1;
-  // Only 8-bit colour samples go through the table; 16-bit ones keep their high bytes.
-  dec.Gamma = gama && depth == 8 ? gama->GammaTable.data() : nullptr;
-
+// The picture's palette, gamma-corrected: the PLTE chunk's for a palette picture, a grey ramp
+// for a grey one, padded with black to the bitmap's entries (outBits of 8 or fewer). For a
+// palette or grey picture read as direct colour, colours receives each index's pixel and
+// the decoder points at it.
+TPalette DecodePalette(const TChunkList& chunks, int type, int depth, int outBits, const TChunkGAMA* gama,
+                       TRowDecoder& dec, std::array<uint32_t, 256>& colours)
+{
   TPalette palette;
   if (type == 3) {
-    auto* plte = FChunks->FindChunk<TChunkPLTE>();
+    auto* plte = chunks.FindChunk<TChunkPLTE>();
     if (!plte)
       Fail(EPNGMissingPaletteText);
     palette = plte->Palette();
@@ -976,7 +968,6 @@ void TPNGImage::DecodeImage(const TChunkIDAT& idat)
     if (palette.Entries.size() < full)
       palette.Entries.resize(full, TRGBQuad{0, 0, 0, 0});
   }
-  std::array<uint32_t, 256> colours{};
   if (outBits == 24 && type != 2 && type != 6) {
     for (size_t i = 0; i < palette.Entries.size(); ++i) {
       const TRGBQuad& e = palette.Entries[i];
@@ -984,6 +975,79 @@ void TPNGImage::DecodeImage(const TChunkIDAT& idat)
     }
     dec.Colours = colours.data();
   }
+  return palette;
+}
+
+// Decodes the rows of the image data into the bitmap, and the pixels the tRNS chunk makes
+// transparent into the mask (when there is one): top to bottom, or pass by pass.
+void DecodeRows(const std::vector<uint8_t>& data, const TRowDecoder& dec, bool interlaced, int outBits, TBitmap& bitmap,
+                TBitmap* mask)
+{
+  const int32_t width = bitmap.Width(), height = bitmap.Height();
+  const size_t pixelBits = size_t(dec.Channels) * size_t(dec.Depth);
+  const size_t bpp = std::max<size_t>(1, pixelBits / 8);
+  TRowReader reader(data.data(), data.size());
+  if (!interlaced) {
+    const size_t maxRow = (size_t(width) * pixelBits + 7) / 8;
+    reader.ReadPass(maxRow, size_t(height), bpp, [&](size_t y, const uint8_t* row) {
+      dec.CheckIndices(row, size_t(width));
+      dec.Convert(row, bitmap.ScanLine(int32_t(y)), size_t(width));
+      if (mask) {
+        uint8_t* mrow = mask->ScanLine(int32_t(y));
+        for (size_t x = 0; x < size_t(width); ++x)
+          if (dec.Transparent(row, x))
+            SetMaskBit(mrow, x);
+      }
+    });
+    return;
+  }
+  std::vector<uint8_t> converted(BytesPerScanline(width, outBits) + 4);
+  for (const TPassInfo& pass : Adam7) {
+    if (pass.ColStart >= width || pass.RowStart >= height)
+      continue;   // empty passes have no rows in the data
+    const size_t pw = size_t(width - pass.ColStart + pass.ColStep - 1) / size_t(pass.ColStep);
+    const size_t rows = size_t(height - pass.RowStart + pass.RowStep - 1) / size_t(pass.RowStep);
+    const size_t rowBytes = (pw * pixelBits + 7) / 8;
+    reader.ReadPass(rowBytes, rows, bpp, [&](size_t k, const uint8_t* row) {
+      const int32_t y = pass.RowStart + int32_t(k) * pass.RowStep;
+      dec.CheckIndices(row, pw);
+      dec.Convert(row, converted.data(), pw);
+      Scatter(converted.data(), bitmap.ScanLine(y), size_t(pass.ColStart), size_t(pass.ColStep), pw, outBits);
+      if (mask) {
+        uint8_t* mrow = mask->ScanLine(y);
+        for (size_t i = 0; i < pw; ++i)
+          if (dec.Transparent(row, i))
+            SetMaskBit(mrow, size_t(pass.ColStart) + i * size_t(pass.ColStep));
+      }
+    });
+  }
+}
+
+}   // namespace
+
+void TPNGImage::DecodeImage(const TChunkIDAT& idat)
+{
+  const TChunkIHDR& ihdr = CheckedHeader(*FChunks);
+  const int type = ihdr.ColorType();
+  const int depth = ihdr.BitDepth();
+  const int32_t width = int32_t(ihdr.Width()), height = int32_t(ihdr.Height());
+  const int outBits = DecodedBits(type, depth, DirectColor);
+  const TPixelFormat format = outBits == 24  ? TPixelFormat::pf24bit
+                              : outBits == 1 ? TPixelFormat::pf1bit
+                              : outBits == 4 ? TPixelFormat::pf4bit
+                                             : TPixelFormat::pf8bit;
+  if (int64_t(BytesPerScanline(width, outBits)) * height > int64_t(TBitmap::MaxBytes))
+    Fail(EPNGInvalidSizeText);
+
+  const TChunkGAMA* gama = ImageGamma(*FChunks);
+  TRowDecoder dec;
+  dec.ColorType = type;
+  dec.Depth = depth;
+  dec.Channels = type == 2 ? 3 : type == 4 ? 2 : type == 6 ? 4 : 1;
+  // Only 8-bit colour samples go through the table; 16-bit ones keep their high bytes.
+  dec.Gamma = gama && depth == 8 ? gama->GammaTable.data() : nullptr;
+  std::array<uint32_t, 256> colours{};
+  const TPalette palette = DecodePalette(*FChunks, type, depth, outBits, gama, dec, colours);
 
   // Transparency chunk.
   auto* trns = FChunks->FindChunk<TChunkTRNS>();
@@ -1017,47 +1081,8 @@ void TPNGImage::DecodeImage(const TChunkIDAT& idat)
     mono.Entries = {TRGBQuad{0, 0, 0, 0}, TRGBQuad{255, 255, 255, 0}};
     mask->SetPalette(mono);
   }
-
-  const size_t pixelBits = size_t(dec.Channels) * size_t(depth);
-  const size_t bpp = std::max<size_t>(1, pixelBits / 8);
-  const bool interlaced = ihdr->InterlaceMethod() == 1;
-  Interlaced = interlaced;
-
-  TRowReader reader(idat.Data.data(), idat.Data.size());
-  const size_t maxRow = (size_t(width) * pixelBits + 7) / 8;
-  if (!interlaced) {
-    reader.ReadPass(maxRow, size_t(height), bpp, [&](size_t y, const uint8_t* row) {
-      dec.CheckIndices(row, size_t(width));
-      dec.Convert(row, ScanLine(int32_t(y)), size_t(width));
-      if (mask) {
-        uint8_t* mrow = mask->ScanLine(int32_t(y));
-        for (size_t x = 0; x < size_t(width); ++x)
-          if (dec.Transparent(row, x))
-            SetMaskBit(mrow, x);
-      }
-    });
-  } else {
-    std::vector<uint8_t> converted(BytesPerScanline(width, outBits) + 4);
-    for (const TPassInfo& pass : Adam7) {
-      if (pass.ColStart >= width || pass.RowStart >= height)
-        continue;   // empty passes have no rows in the data
-      const size_t pw = size_t(width - pass.ColStart + pass.ColStep - 1) / size_t(pass.ColStep);
-      const size_t rows = size_t(height - pass.RowStart + pass.RowStep - 1) / size_t(pass.RowStep);
-      const size_t rowBytes = (pw * pixelBits + 7) / 8;
-      reader.ReadPass(rowBytes, rows, bpp, [&](size_t k, const uint8_t* row) {
-        const int32_t y = pass.RowStart + int32_t(k) * pass.RowStep;
-        dec.CheckIndices(row, pw);
-        dec.Convert(row, converted.data(), pw);
-        Scatter(converted.data(), ScanLine(y), size_t(pass.ColStart), size_t(pass.ColStep), pw, outBits);
-        if (mask) {
-          uint8_t* mrow = mask->ScanLine(y);
-          for (size_t i = 0; i < pw; ++i)
-            if (dec.Transparent(row, i))
-              SetMaskBit(mrow, size_t(pass.ColStart) + i * size_t(pass.ColStep));
-        }
-      });
-    }
-  }
+  Interlaced = ihdr.InterlaceMethod() == 1;
+  DecodeRows(idat.Data, dec, Interlaced, outBits, *this, mask.get());
   Changed();
   FTransparencyMask = std::move(mask);
   if (type == 2 && trnsColor != clNone) {
@@ -1162,36 +1187,84 @@ void TPNGImage::EncodeImage(TStream& dest)
 
 namespace {
 
-// Where a chunk may stand in a file: the header first, the colour-space chunks before the
-// palette, the palette, the rest before the image data, the image data together, the end
-// last. Readers ignore a gAMA after PLTE, and some refuse a tRNS before it.
-int SaveRank(uint32_t type)
+bool IsType(const TChunk& c, const char (&type)[5]) { return c.ChunkType == ChunkTypeOf(type); }
+
+bool TypeIn(const TChunk& c, std::initializer_list<uint32_t> types)
 {
-  if (type == ChunkTypeOf("IHDR"))
+  return std::find(types.begin(), types.end(), c.ChunkType) != types.end();
+}
+
+// Where a chunk may stand in a file: the header first, the colour-space chunks before the
+// palette, the palette, the chunks that must precede the image data, the image data, the
+// other chunks on the side of the image data where they stood, the end last. Readers ignore
+// a gAMA after PLTE, and some refuse a tRNS before it; a chunk copied as it is may move
+// anywhere but across the image data.
+int SaveRank(const TChunk& c, bool afterImage)
+{
+  if (IsType(c, "IHDR"))
     return 0;
-  for (const auto& before :
-       {ChunkTypeOf("gAMA"), ChunkTypeOf("cHRM"), ChunkTypeOf("sRGB"), ChunkTypeOf("iCCP"), ChunkTypeOf("sBIT")})
-    if (type == before)
-      return 1;
-  if (type == ChunkTypeOf("PLTE"))
+  if (TypeIn(c,
+             {ChunkTypeOf("gAMA"), ChunkTypeOf("cHRM"), ChunkTypeOf("sRGB"), ChunkTypeOf("iCCP"), ChunkTypeOf("sBIT")}))
+    return 1;
+  if (IsType(c, "PLTE"))
     return 2;
-  if (type == ChunkTypeOf("IDAT"))
+  if (IsType(c, "IDAT"))
     return 4;
-  if (type == ChunkTypeOf("IEND"))
-    return 5;
-  return 3;
+  if (IsType(c, "IEND"))
+    return 6;
+  if (TypeIn(c,
+             {ChunkTypeOf("tRNS"), ChunkTypeOf("bKGD"), ChunkTypeOf("hIST"), ChunkTypeOf("pHYs"), ChunkTypeOf("sPLT")}))
+    return 3;
+  return afterImage ? 5 : 3;
 }
 
 // A stable sort by rank, through the list's own moves (few chunks).
 void OrderChunksForSaving(TChunkList& chunks)
 {
+  std::vector<int> rank;
+  bool afterImage = false;
+  for (int i = 0; i < chunks.Count(); ++i) {
+    const TChunk& c = *chunks.Item(i);
+    rank.push_back(SaveRank(c, afterImage));
+    afterImage = afterImage || IsType(c, "IDAT");
+  }
   for (int i = 1; i < chunks.Count(); ++i) {
-    const int rank = SaveRank(chunks.Item(i)->ChunkType);
+    const int r = rank[size_t(i)];
     int to = i;
-    while (to > 0 && SaveRank(chunks.Item(to - 1)->ChunkType) > rank)
+    while (to > 0 && rank[size_t(to) - 1] > r)
       --to;
-    if (to != i)
+    if (to != i) {
       chunks.Move(i, to);
+      rank.erase(rank.begin() + i);
+      rank.insert(rank.begin() + to, r);
+    }
+  }
+}
+
+// The safe-to-copy bit: bit 5 of the type's fourth byte (a lower-case fourth letter).
+bool SafeToCopy(uint32_t type) { return ((type >> 24) & 0x20) != 0; }
+
+// The writer makes the header, the palette and the image data anew from the bitmap, which
+// may have been drawn on since it was read: to the chunks that came with the file the image
+// data have changed. As the PNG standard has an editor do then, a chunk this codec does not
+// know is kept only when it is safe to copy (a text, the pixel size); one that is not (a
+// background colour, a histogram, significant bits, a time stamp: they speak of the old
+// pixels) is dropped. Of the known ones, a palette picture's alpha table is kept for a
+// palette picture only, cut to the palette's entries; tRNS of a direct-colour picture, PLTE
+// and gAMA are looked after by the writer itself.
+void DropChunksTheImageNoLongerMatches(TChunkList& chunks, uint8_t oldColorType, const TBitmap& image)
+{
+  for (int i = chunks.Count() - 1; i >= 0; --i) {
+    TChunk* c = chunks.Item(i);
+    const TChunk& chunk = *c;
+    if (typeid(chunk) == typeid(TChunk) && !SafeToCopy(c->ChunkType)) {
+      chunks.Remove(c);
+    } else if (IsType(chunk, "tRNS") && IsIndexedFormat(image)) {
+      if (oldColorType != 3)
+        chunks.Remove(c);
+      else if (c->Data.size() > (size_t(1) << image.BitsPerPixel()))
+        c->Data.resize(size_t(1) << image.BitsPerPixel());
+    }
   }
 }
 
@@ -1203,10 +1276,14 @@ void TPNGImage::SaveToStream(TStream& stream)
   if (FChunks->Count() == 0)
     ResetChunks();
   int ihdr = FChunks->IndexOfClass<TChunkIHDR>();
+  // The colour type the other chunks were made for, before the header is written anew.
+  const uint8_t oldColorType =
+      ihdr >= 0 && FChunks->Item(ihdr)->Data.size() == 13 ? FChunks->Item(ihdr)->Data[9] : uint8_t(3);
   if (ihdr < 0)
     FChunks->Insert(0, std::make_unique<TChunkIHDR>(FChunks.get()));
   else if (ihdr > 0)
     FChunks->Move(ihdr, 0);
+  DropChunksTheImageNoLongerMatches(*FChunks, oldColorType, *this);
   const bool indexed = IsIndexedFormat(*this);
   if (indexed && FChunks->IndexOfClass<TChunkPLTE>() < 0)
     FChunks->Insert(1, std::make_unique<TChunkPLTE>(FChunks.get()));
@@ -1243,13 +1320,8 @@ void TPNGImage::SaveToStream(TStream& stream)
     const TChunkGAMA*& G;
     ~TReset() { G = nullptr; }
   } reset{FSaveGamma};
-  for (int i = 0; i < FChunks->Count(); ++i) {
-    TChunk* c = FChunks->Item(i);
-    // Only chunks whose fourth letter is upper case are written.
-    if ((c->ChunkType >> 24) & 0x20)
-      continue;
-    c->SaveToStream(stream);
-  }
+  for (int i = 0; i < FChunks->Count(); ++i)
+    FChunks->Item(i)->SaveToStream(stream);
 }
 
 void TPNGImage::ChooseSaveGamma()

@@ -16,9 +16,10 @@ struct TDisplay {
   std::unique_ptr<TPalette> Palette;
 };
 
+// The screen's, so one for the process, as the screen is.
 TDisplay& Display()
 {
-  static TDisplay d;
+  static TDisplay d;   // NOLINT(orrelo-static-local-state): the screen's, as above
   return d;
 }
 

@@ -945,7 +945,7 @@ int32_t TSectionList::Draw(TCanvas& Canvas, const TRect& ARect, int32_t ClipWidt
                            int32_t YRef)
 {
   PageTop = YOff + ARect.Top;
-  PageBottom = YOff + ARect.Bottom;
+  PageBottom = std::min(YOff + ARect.Bottom, PageEndLimit);
   PageBreak = false;
   if (Timer)
     Timer->SetEnabled(false);

@@ -59,8 +59,6 @@ const char* const PropWords[PropCount] = {"font-family",
                                           "text-transform",
                                           "display"};
 
-double DefPointSize = 12.0;
-
 int PropIndex(const std::string& Name)
 {
   for (int i = 0; i < PropCount; ++i)
@@ -414,10 +412,11 @@ std::vector<std::string> SplitSpaces(const std::string& s)
   return parts;
 }
 
-// FirstInstalledFont for the cascade, which asks the same few lists for every element.
+// FirstInstalledFont for the cascade, which asks the same few lists for every element. The
+// fonts installed are the system's, one set for the process: so is the cache of answers.
 std::string InstalledFamily(const std::string& Families)
 {
-  static std::map<std::string, std::string> cache;
+  static std::map<std::string, std::string> cache;   // NOLINT(orrelo-static-local-state): the fonts, as above
   if (auto it = cache.find(Families); it != cache.end())
     return it->second;
   if (cache.size() >= 256)
@@ -587,11 +586,6 @@ std::string ZeroPad(uint64_t v, size_t width)
 
 // ---- conversions ----
 
-double ConvertFontSize(const std::string& Text, double ParentSize)
-{
-  return ConvertFontSize(Text, ParentSize, DefPointSize);
-}
-
 double ConvertFontSize(const std::string& Text, double ParentSize, double DefaultSize)
 {
   std::string s = LowerCase(Trim(Text));
@@ -639,7 +633,7 @@ double ConvertFontSize(const std::string& Text, double ParentSize, double Defaul
     r = DefaultSize * 3;
   else
     r = DefaultSize;
-  return ClampFontSize(r, ClampFontSize(ParentSize, 12.0));
+  return ClampFontSize(r, ClampFontSize(ParentSize, DefaultPointSize));
 }
 
 int32_t ConvertLength(const std::string& Text, bool Relative, int32_t Base, int32_t Default, int32_t ExHeight,
@@ -1089,14 +1083,16 @@ TMyFont* TProperties::GetFont()
 
 double TProperties::GetFontSize() const
 {
+  // The default size of the document whose sheet the properties came from.
+  const double def = FStyles ? FStyles->DefPointSize() : DefaultPointSize;
   if (const double* d = std::get_if<double>(&Props[FontSize]))
-    return ClampFontSize(*d, DefPointSize);
+    return ClampFontSize(*d, def);
   if (const std::string* s = std::get_if<std::string>(&Props[FontSize]))
-    return ConvertFontSize(*s, DefPointSize);
+    return ConvertFontSize(*s, def, def);
   int32_t i;
   if (IntValue(Props[FontSize], i) && i != IntNull)
-    return ClampFontSize(i, DefPointSize);
-  return DefPointSize;
+    return ClampFontSize(i, def);
+  return def;
 }
 
 std::string TProperties::GetFontFamily() const { return PropString(Props[FontFamily]); }
@@ -1656,8 +1652,7 @@ void TStyleList::BuildDefaults(const std::string& FontName, const std::string& P
                                TColor VisitedColor, TColor LinkColor, TColor FontColor, double AFontSize)
 {
   Clear();
-  FDefPointSize = ClampFontSize(AFontSize, 12.0);
-  ::DefPointSize = FDefPointSize;
+  FDefPointSize = ClampFontSize(AFontSize, DefaultPointSize);
   auto set = [this](const std::string& sel, int idx, TPropValue v) {
     TProperties& r = GetOrAdd(sel);
     r.Props[idx] = std::move(v);

@@ -87,6 +87,9 @@ constexpr TColor PalRelative = 0x02000000;
 // gets the nearest sane value instead of overflowing the layout arithmetic.
 constexpr double MinFontSize = 1.0;
 constexpr double MaxFontSize = 1000.0;
+// A document's default font size until its defaults are built, and for properties of no
+// document.
+constexpr double DefaultPointSize = 12.0;
 constexpr int32_t MaxLength = 100000;
 
 // Empty, an integer (colours, pixels, enumerations), a number (points) or text as written.
@@ -179,8 +182,7 @@ struct ThtFontInfo {
 enum LinkState : int { lsNormal, lsVisited, lsHover, lsVisitedHover };
 using TFontInfoArray = std::array<ThtFontInfo, 4>;
 
-// Font size in points from style text; words use the document's default size.
-double ConvertFontSize(const std::string& Text, double ParentSize);
+// Font size in points from style text; words use the document's default size, DefaultSize.
 double ConvertFontSize(const std::string& Text, double ParentSize, double DefaultSize);
 // Length in whole pixels, clamped to +-MaxLength.
 int32_t ConvertLength(const std::string& Text, bool Relative, int32_t Base, int32_t Default, int32_t ExHeight,
@@ -369,7 +371,7 @@ private:
   struct TRuleCache;
   mutable std::unique_ptr<TRuleCache> FCache;
   TProperties* FDefProp = nullptr;
-  double FDefPointSize = 12.0;
+  double FDefPointSize = DefaultPointSize;
   uint32_t FRuleNumber = 10;
 };
 
@@ -415,6 +417,3 @@ private:
   std::vector<std::unique_ptr<TProperties>> FItems;
   std::vector<std::unique_ptr<TProperties>> FSpare;
 };
-
-// The document's default size for font-size words; set by BuildDefaults.
-extern double DefPointSize;

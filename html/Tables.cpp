@@ -1106,6 +1106,9 @@ int32_t ThtmlTable::Draw(TCanvas& Canvas, const TRect& ARect, IndentManager& IMg
   if (ContentBot - yOff <= ARect.Top || YDraw - yOff >= ARect.Bottom)
     return result;
   const int32_t pageHeight = ARect.Bottom - ARect.Top;
+  // A table that starts where the printed page ends belongs to the next page whole.
+  if (doc->Printing && YDraw >= doc->PageBottom)
+    return result;
   if (doc->Printing) {
     if (YDraw < doc->PageBottom && YDraw - doc->PageTop > pageHeight * 2 / 3 && ContentBot > doc->PageBottom
         && SectionHeight < pageHeight) {

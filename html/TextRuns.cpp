@@ -6,16 +6,19 @@
 
 namespace {
 
-TCanvas* GMeasureCanvas = nullptr;
-
-// The metrics of the font measured last: runs mostly follow runs of the same (shared)
-// font. Held, the font is not changed in place while its metrics are kept.
-struct TLastMetrics {
-  const TCanvas* Canvas = nullptr;
-  std::shared_ptr<TMyFont> Font;
-  TTextMetric TM;
+// The canvas fonts are measured on. It stands for the screen, one for the process as the
+// screen is; tests put a canvas of fixed metrics in its place. With it, the metrics of the
+// font measured last: runs mostly follow runs of the same (shared) font. Held, the font is
+// not changed in place while its metrics are kept.
+struct TMeasuring {
+  TCanvas* Replacement = nullptr;
+  std::unique_ptr<TBitmap> Screen;   // a one-pixel bitmap, made on first use
+  const TCanvas* LastCanvas = nullptr;
+  std::shared_ptr<TMyFont> LastFont;
+  TTextMetric LastMetrics;
 };
-TLastMetrics GLastMetrics;
+// NOLINTNEXTLINE(cppcoreguidelines-avoid-non-const-global-variables): the screen's, as above.
+TMeasuring Measuring;
 
 int32_t FontPixelHeight(double Points) { return -std::max(1, SafeRound(Points * ScreenPixelsPerInch() / 72)); }
 
@@ -55,16 +58,18 @@ bool SameFont(const TMyFont& A, const TMyFont& B)
 
 TCanvas& FontMeasureCanvas()
 {
-  if (GMeasureCanvas)
-    return *GMeasureCanvas;
-  static TBitmap bitmap(1, 1);
-  return bitmap.Canvas();
+  if (Measuring.Replacement)
+    return *Measuring.Replacement;
+  if (!Measuring.Screen)
+    Measuring.Screen = std::make_unique<TBitmap>(1, 1);
+  return Measuring.Screen->Canvas();
 }
 
 void SetFontMeasureCanvas(TCanvas* Canvas)
 {
-  GMeasureCanvas = Canvas;
-  GLastMetrics = {};
+  Measuring.Replacement = Canvas;
+  Measuring.LastCanvas = nullptr;
+  Measuring.LastFont.reset();
 }
 
 // ---- text runs ----
@@ -176,13 +181,13 @@ void TFontObj::SetAllHovered(std::vector<TFontObj*>& List, bool Value)
 void TFontObj::FontChanged()
 {
   TCanvas& c = FontMeasureCanvas();
-  if (GLastMetrics.Canvas != &c || GLastMetrics.Font != TheFont) {
+  if (Measuring.LastCanvas != &c || Measuring.LastFont != TheFont) {
     c.SetFont(*TheFont);
-    GLastMetrics.TM = c.GetTextMetrics();
-    GLastMetrics.Font = TheFont;
-    GLastMetrics.Canvas = &c;
+    Measuring.LastMetrics = c.GetTextMetrics();
+    Measuring.LastFont = TheFont;
+    Measuring.LastCanvas = &c;
   }
-  const TTextMetric& tm = GLastMetrics.TM;
+  const TTextMetric& tm = Measuring.LastMetrics;
   tmHeight = tm.tmHeight;
   tmMaxCharWidth = tm.tmMaxCharWidth;
   FontHeight = tm.tmHeight + tm.tmExternalLeading;

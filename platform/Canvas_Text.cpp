@@ -119,9 +119,18 @@ void TCanvas::TextOutInternal(Integer x, Integer y, uint32_t options, const TRec
   TTextMetric tm = FDevice->TextMetrics(font);
   std::vector<Integer> adv;
   if (dx) {
+    // Each glyph goes where its logical offset maps to: advances scaled one by one would
+    // round the same way many times over a long run, and under a printer's mapping push its
+    // end into what follows it.
     adv.resize(count);
-    for (size_t i = 0; i < count; ++i)
-      adv[i] = ScaleX(dx[i]);
+    int64_t offset = 0;
+    Integer placed = 0;
+    for (size_t i = 0; i < count; ++i) {
+      offset = std::clamp<int64_t>(offset + dx[i], -(1 << 28), 1 << 28);
+      const Integer next = ScaleX(static_cast<Integer>(offset));
+      adv[i] = next - placed;
+      placed = next;
+    }
   } else {
     adv = DeviceAdvances(text, count);
   }
@@ -237,22 +246,15 @@ struct TDrawLine {
   Integer Prefix = -1;   // index of the underlined character, -1 when none
 };
 
-}   // namespace
-
-Integer TCanvas::DrawText(const std::string& text, TRect& r, uint32_t format)
+// The text as it is shown: prefix characters taken out ("&x" underlines x, whose index goes
+// to prefixAt; "&&" is one "&") and, with DT_EXPANDTABS, tabs padded with spaces to the next
+// stop every eight average characters from the line's start.
+template <class TWidth>
+std::u16string ExpandPrefixesAndTabs(const std::u16string& source, uint32_t format, Integer aveCharWidth,
+                                     const TWidth& width, Integer& prefixAt)
 {
-  return DrawTextW(AnsiToWide(text), r, format);
-}
-
-Integer TCanvas::DrawTextW(const std::u16string& source, TRect& r, uint32_t format)
-{
-  TTextMetric tm = GetTextMetrics();
-  Integer lineHeight = tm.tmHeight + ((format & DT_EXTERNALLEADING) ? tm.tmExternalLeading : 0);
-  auto width = [&](const std::u16string& s) { return GetTextExtentPoint32W(s.data(), s.size()).cx; };
-
-  // Prefix characters: "&x" underlines x, "&&" is one "&".
   std::u16string text;
-  Integer prefixAt = -1;
+  prefixAt = -1;
   for (size_t i = 0; i < source.size(); ++i) {
     char16_t c = source[i];
     if (c == u'&' && !(format & DT_NOPREFIX)) {
@@ -265,9 +267,8 @@ Integer TCanvas::DrawTextW(const std::u16string& source, TRect& r, uint32_t form
       continue;
     }
     if (c == u'\t' && (format & DT_EXPANDTABS)) {
-      Integer tab = std::max(1, 8 * tm.tmAveCharWidth);
+      Integer tab = std::max(1, 8 * aveCharWidth);
       Integer spaceW = std::max(1, width(u" "));
-      // Pad with spaces to the next tab stop (measured from the line start).
       size_t lineStart = text.find_last_of(u"\r\n");
       lineStart = lineStart == std::u16string::npos ? 0 : lineStart + 1;
       Integer cur = width(text.substr(lineStart));
@@ -280,10 +281,16 @@ Integer TCanvas::DrawTextW(const std::u16string& source, TRect& r, uint32_t form
     }
     text += c;
   }
+  return text;
+}
 
-  // Split into lines.
+// The lines of text: broken at line ends (unless DT_SINGLELINE) and, with DT_WORDBREAK, at
+// spaces where a line would grow wider than maxWidth; a word wider than that stands alone.
+template <class TWidth>
+std::vector<TDrawLine> SplitDrawLines(const std::u16string& text, Integer prefixAt, uint32_t format, Integer maxWidth,
+                                      const TWidth& width)
+{
   std::vector<TDrawLine> lines;
-  Integer maxWidth = r.Width();
   auto addLine = [&](size_t from, size_t to) {
     TDrawLine l;
     l.Text = text.substr(from, to - from);
@@ -296,7 +303,6 @@ Integer TCanvas::DrawTextW(const std::u16string& source, TRect& r, uint32_t form
       addLine(from, to);
       return;
     }
-    // Break at spaces; a word wider than the rectangle stands alone on its line.
     size_t start = from;
     while (true) {
       size_t best = std::u16string::npos;
@@ -325,30 +331,55 @@ Integer TCanvas::DrawTextW(const std::u16string& source, TRect& r, uint32_t form
   };
   if (format & DT_SINGLELINE) {
     addLine(0, text.size());
-  } else {
-    size_t start = 0;
-    for (size_t i = 0; i <= text.size(); ++i) {
-      if (i == text.size() || text[i] == u'\r' || text[i] == u'\n') {
-        wrap(start, i);
-        if (i + 1 < text.size() && text[i] == u'\r' && text[i + 1] == u'\n')
-          ++i;
-        start = i + 1;
-      }
+    return lines;
+  }
+  size_t start = 0;
+  for (size_t i = 0; i <= text.size(); ++i) {
+    if (i == text.size() || text[i] == u'\r' || text[i] == u'\n') {
+      wrap(start, i);
+      if (i + 1 < text.size() && text[i] == u'\r' && text[i + 1] == u'\n')
+        ++i;
+      start = i + 1;
     }
   }
+  return lines;
+}
 
-  if (format & DT_END_ELLIPSIS) {
-    for (TDrawLine& l : lines) {
-      if (width(l.Text) <= maxWidth)
-        continue;
-      std::u16string base = l.Text;
-      while (!base.empty() && width(base + u"...") > maxWidth)
-        base.pop_back();
-      l.Text = base + u"...";
-      if (l.Prefix >= static_cast<Integer>(base.size()))
-        l.Prefix = -1;
-    }
+// Lines wider than maxWidth lose characters at their end until they fit with "..." after them.
+template <class TWidth>
+void EndWithEllipses(std::vector<TDrawLine>& lines, Integer maxWidth, const TWidth& width)
+{
+  for (TDrawLine& l : lines) {
+    if (width(l.Text) <= maxWidth)
+      continue;
+    std::u16string base = l.Text;
+    while (!base.empty() && width(base + u"...") > maxWidth)
+      base.pop_back();
+    l.Text = base + u"...";
+    if (l.Prefix >= static_cast<Integer>(base.size()))
+      l.Prefix = -1;
   }
+}
+
+}   // namespace
+
+Integer TCanvas::DrawText(const std::string& text, TRect& r, uint32_t format)
+{
+  return DrawTextW(AnsiToWide(text), r, format);
+}
+
+Integer TCanvas::DrawTextW(const std::u16string& source, TRect& r, uint32_t format)
+{
+  TTextMetric tm = GetTextMetrics();
+  Integer lineHeight = tm.tmHeight + ((format & DT_EXTERNALLEADING) ? tm.tmExternalLeading : 0);
+  auto width = [&](const std::u16string& s) { return GetTextExtentPoint32W(s.data(), s.size()).cx; };
+
+  Integer prefixAt = -1;
+  const std::u16string text = ExpandPrefixesAndTabs(source, format, tm.tmAveCharWidth, width, prefixAt);
+  const Integer maxWidth = r.Width();
+  std::vector<TDrawLine> lines = SplitDrawLines(text, prefixAt, format, maxWidth, width);
+  if (format & DT_END_ELLIPSIS)
+    EndWithEllipses(lines, maxWidth, width);
 
   Integer textHeight = static_cast<Integer>(lines.size()) * lineHeight;
   if (format & DT_CALCRECT) {

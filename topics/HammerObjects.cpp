@@ -54,19 +54,105 @@ THammerhead::TClawProfile THammerhead::ClawProfile()
   return p;
 }
 
-void THammerhead::BuildList(TRenderContextInfo&)
-{
-  const TClawProfile prof = ClawProfile();
-  const Single y0 = CheekTop();
-  const Single W = Single(ClawW);
-  auto up = [](const TAffineVector& v) { return WithZ(v, HalfThickness(v[0])); };
-  auto down = [](const TAffineVector& v) { return WithZ(v, -HalfThickness(v[0])); };
-  const Single d = HalfThickness(prof.Outer[10][0]);
-  // The prongs' outer edges reach from |z| = t - d to t: the notch opens at row 10.
-  auto lowered = [&](size_t row) { return WithZ(prof.Outer[row], HalfThickness(prof.Outer[row][0]) - d); };
-  auto raised = [&](size_t row) { return WithZ(prof.Outer[row], -HalfThickness(prof.Outer[row][0]) + d); };
-  auto radial = [&](size_t row) { glNormal3f(prof.Outer[row][0], prof.Outer[row][1], 0); };
+namespace {
 
+using TClawProfile = THammerhead::TClawProfile;
+
+TAffineVector Up(const TAffineVector& v) { return WithZ(v, THammerhead::HalfThickness(v[0])); }
+TAffineVector Down(const TAffineVector& v) { return WithZ(v, -THammerhead::HalfThickness(v[0])); }
+TAffineVector Mirror(const TAffineVector& v) { return P(v[0], v[1], -v[2]); }
+
+// The prongs' outer edges reach from |z| = t - d to t, d the half-thickness at row 10: the
+// notch opens there. Lowered is the upper prong's lower edge, raised the lower prong's upper.
+struct TProngEdges {
+  const TClawProfile& Prof;
+  Single D = THammerhead::HalfThickness(Prof.Outer[10][0]);
+  TAffineVector Lowered(size_t row) const
+  {
+    return WithZ(Prof.Outer[row], THammerhead::HalfThickness(Prof.Outer[row][0]) - D);
+  }
+  TAffineVector Raised(size_t row) const
+  {
+    return WithZ(Prof.Outer[row], -THammerhead::HalfThickness(Prof.Outer[row][0]) + D);
+  }
+  void Radial(size_t row) const { glNormal3f(Prof.Outer[row][0], Prof.Outer[row][1], 0); }
+};
+
+// The upper and lower faces, the outer edges of the prongs and of the solid part, the inner
+// fillet and the prong tips.
+void DrawClawSurfaces(const TClawProfile& prof, const TProngEdges& edges)
+{
+  glBegin(GL_TRIANGLE_STRIP);
+  EmitNormal(UnitPlaneNormal(Up(prof.Inner[0]), Up(prof.Outer[0]), Up(prof.Outer[1])));
+  for (size_t r = 0; r <= 21; ++r) {
+    EmitVertex(Up(prof.Inner[r]));
+    EmitVertex(Up(prof.Outer[r]));
+  }
+  glEnd();
+  glBegin(GL_TRIANGLE_STRIP);
+  EmitNormal(UnitPlaneNormal(Down(prof.Outer[0]), Down(prof.Inner[0]), Down(prof.Inner[1])));
+  for (size_t r = 0; r <= 21; ++r) {
+    EmitVertex(Down(prof.Outer[r]));
+    EmitVertex(Down(prof.Inner[r]));
+  }
+  glEnd();
+
+  // The prongs' outer edges.
+  glBegin(GL_TRIANGLE_STRIP);
+  for (size_t r = 10; r <= 21; ++r) {
+    if (r <= 20)
+      edges.Radial(r);
+    EmitVertex(Up(prof.Outer[r]));
+    EmitVertex(edges.Lowered(r));
+  }
+  glEnd();
+  glBegin(GL_TRIANGLE_STRIP);
+  for (size_t r = 21; r >= 10; --r) {
+    if (r <= 20)
+      edges.Radial(r);
+    EmitVertex(Down(prof.Outer[r]));
+    EmitVertex(edges.Raised(r));
+  }
+  glEnd();
+
+  // The outer edge of the solid part.
+  glBegin(GL_TRIANGLE_STRIP);
+  for (size_t r = 0; r <= 10; ++r) {
+    edges.Radial(r);
+    EmitVertex(Up(prof.Outer[r]));
+    EmitVertex(Down(prof.Outer[r]));
+  }
+  glEnd();
+
+  // The inner fillet.
+  glBegin(GL_TRIANGLE_STRIP);
+  for (size_t r = 1; r <= 6; ++r) {
+    EmitNormal(UnitPlaneNormal(Down(prof.Inner[r]), Up(prof.Inner[r]), Up(prof.Inner[r + 1])));
+    EmitVertex(Down(prof.Inner[r]));
+    EmitVertex(Up(prof.Inner[r]));
+  }
+  glEnd();
+
+  // The prong tips.
+  const TAffineVector tipIn = P(Single(ClawW) - 0.02f, 0, 0.05f);
+  glBegin(GL_QUADS);
+  glNormal3f(0, 1, 0);
+  EmitVertex(Up(prof.Inner[21]));
+  EmitVertex(Up(prof.Outer[21]));
+  EmitVertex(edges.Lowered(21));
+  EmitVertex(tipIn);
+  EmitVertex(Down(prof.Outer[21]));
+  EmitVertex(Down(prof.Inner[21]));
+  EmitVertex(Mirror(tipIn));
+  EmitVertex(edges.Raised(21));
+  glEnd();
+}
+
+// The notch between the prongs: each prong's inner edge, and its face towards the notch as a
+// fan about the notch's centre on the outer edge; the lower prong mirrors the upper one,
+// wound the other way.
+void DrawNotch(const TClawProfile& prof, const TProngEdges& edges)
+{
   // The notch's root (a quarter circle on the inner arc) and the prong's inner edge beyond.
   std::array<TAffineVector, 16> N{};
   for (size_t j = 0; j <= 4; ++j) {
@@ -76,112 +162,43 @@ void THammerhead::BuildList(TRenderContextInfo&)
   }
   for (size_t j = 5; j <= 15; ++j)
     N[j] = WithZ(prof.Inner[j + 6], 0.05f);
-  auto mirror = [](const TAffineVector& v) { return P(v[0], v[1], -v[2]); };
-
-  // Upper and lower faces.
-  glBegin(GL_TRIANGLE_STRIP);
-  EmitNormal(UnitPlaneNormal(up(prof.Inner[0]), up(prof.Outer[0]), up(prof.Outer[1])));
-  for (size_t r = 0; r <= 21; ++r) {
-    EmitVertex(up(prof.Inner[r]));
-    EmitVertex(up(prof.Outer[r]));
-  }
-  glEnd();
-  glBegin(GL_TRIANGLE_STRIP);
-  EmitNormal(UnitPlaneNormal(down(prof.Outer[0]), down(prof.Inner[0]), down(prof.Inner[1])));
-  for (size_t r = 0; r <= 21; ++r) {
-    EmitVertex(down(prof.Outer[r]));
-    EmitVertex(down(prof.Inner[r]));
-  }
-  glEnd();
-
-  // The prongs' outer edges.
-  glBegin(GL_TRIANGLE_STRIP);
-  for (size_t r = 10; r <= 21; ++r) {
-    if (r <= 20)
-      radial(r);
-    EmitVertex(up(prof.Outer[r]));
-    EmitVertex(lowered(r));
-  }
-  glEnd();
-  glBegin(GL_TRIANGLE_STRIP);
-  for (size_t r = 21; r >= 10; --r) {
-    if (r <= 20)
-      radial(r);
-    EmitVertex(down(prof.Outer[r]));
-    EmitVertex(raised(r));
-  }
-  glEnd();
-
-  // The outer edge of the solid part.
-  glBegin(GL_TRIANGLE_STRIP);
-  for (size_t r = 0; r <= 10; ++r) {
-    radial(r);
-    EmitVertex(up(prof.Outer[r]));
-    EmitVertex(down(prof.Outer[r]));
-  }
-  glEnd();
-
-  // The inner fillet.
-  glBegin(GL_TRIANGLE_STRIP);
-  for (size_t r = 1; r <= 6; ++r) {
-    EmitNormal(UnitPlaneNormal(down(prof.Inner[r]), up(prof.Inner[r]), up(prof.Inner[r + 1])));
-    EmitVertex(down(prof.Inner[r]));
-    EmitVertex(up(prof.Inner[r]));
-  }
-  glEnd();
-
-  // The prong tips.
-  const TAffineVector tipIn = P(W - 0.02f, 0, 0.05f);
-  glBegin(GL_QUADS);
-  glNormal3f(0, 1, 0);
-  EmitVertex(up(prof.Inner[21]));
-  EmitVertex(up(prof.Outer[21]));
-  EmitVertex(lowered(21));
-  EmitVertex(tipIn);
-  EmitVertex(down(prof.Outer[21]));
-  EmitVertex(down(prof.Inner[21]));
-  EmitVertex(mirror(tipIn));
-  EmitVertex(raised(21));
-  glEnd();
 
   const TAffineVector C = WithZ(prof.Outer[10], 0);
-  // The upper prong's inner edge and its face towards the notch.
   glBegin(GL_TRIANGLE_STRIP);
   for (size_t j = 0; j <= 14; ++j) {
-    EmitNormal(UnitPlaneNormal(N[j], up(prof.Inner[j + 6]), up(prof.Inner[j + 7])));
+    EmitNormal(UnitPlaneNormal(N[j], Up(prof.Inner[j + 6]), Up(prof.Inner[j + 7])));
     EmitVertex(N[j]);
-    EmitVertex(up(prof.Inner[j + 6]));
+    EmitVertex(Up(prof.Inner[j + 6]));
   }
   EmitVertex(N[15]);
-  EmitVertex(up(prof.Inner[21]));
+  EmitVertex(Up(prof.Inner[21]));
   glEnd();
   std::vector<TAffineVector> fan(N.begin(), N.end());
   for (size_t r = 21; r >= 11; --r)
-    fan.push_back(lowered(r));
+    fan.push_back(edges.Lowered(r));
   glBegin(GL_TRIANGLE_FAN);
   EmitVertex(C);
   for (size_t k = 0; k < fan.size(); ++k) {
     if (k != 15)
-      EmitNormal(UnitPlaneNormal(C, fan[k], k + 1 < fan.size() ? fan[k + 1] : lowered(10)));
+      EmitNormal(UnitPlaneNormal(C, fan[k], k + 1 < fan.size() ? fan[k + 1] : edges.Lowered(10)));
     EmitVertex(fan[k]);
   }
   glEnd();
 
-  // The lower prong: the mirror, wound the other way.
   glBegin(GL_TRIANGLE_STRIP);
   for (size_t j = 0; j <= 14; ++j) {
-    EmitNormal(UnitPlaneNormal(down(prof.Inner[j + 6]), mirror(N[j]), mirror(N[j + 1])));
-    EmitVertex(down(prof.Inner[j + 6]));
-    EmitVertex(mirror(N[j]));
+    EmitNormal(UnitPlaneNormal(Down(prof.Inner[j + 6]), Mirror(N[j]), Mirror(N[j + 1])));
+    EmitVertex(Down(prof.Inner[j + 6]));
+    EmitVertex(Mirror(N[j]));
   }
-  EmitVertex(down(prof.Inner[21]));
-  EmitVertex(mirror(N[15]));
+  EmitVertex(Down(prof.Inner[21]));
+  EmitVertex(Mirror(N[15]));
   glEnd();
   std::vector<TAffineVector> lowerFan{C};
   for (size_t r = 11; r <= 21; ++r)
-    lowerFan.push_back(raised(r));
+    lowerFan.push_back(edges.Raised(r));
   for (size_t j = 16; j-- > 0;)
-    lowerFan.push_back(mirror(N[j]));
+    lowerFan.push_back(Mirror(N[j]));
   glBegin(GL_TRIANGLE_FAN);
   EmitVertex(C);
   for (size_t k = 0; k < lowerFan.size(); ++k) {
@@ -189,8 +206,11 @@ void THammerhead::BuildList(TRenderContextInfo&)
     EmitVertex(lowerFan[k]);
   }
   glEnd();
+}
 
-  // The neck (where the handle enters) and the cheek below it.
+// The neck (where the handle enters) and the cheek below it, down to y0.
+void DrawNeckAndCheek(Single y0)
+{
   glBegin(GL_QUADS);
   Quad(P(-0.1f, 0, 0.0688f), P(-0.14f, y0, 0.0888f), P(0.14f, y0, 0.1112f), P(0.1f, 0, 0.0912f));
   Quad(P(0.1f, 0, 0.0912f), P(0.14f, y0, 0.1112f), P(0.14f, y0, -0.1112f), P(0.1f, 0, -0.0912f));
@@ -214,8 +234,11 @@ void THammerhead::BuildList(TRenderContextInfo&)
   EmitVertex(P(0.1f, 0, -0.0912f));
   EmitVertex(P(-0.1f, 0, -0.0688f));
   glEnd();
+}
 
-  // The poll, a cone about y = yc, and the striking face closing it.
+// The poll, a cone about y = yc between the cheek and the striking face, which closes it.
+void DrawPoll(Single y0)
+{
   const Single yc = (y0 - 0.52f) / 2;
   std::array<TAffineVector, 51> A{}, B{};
   for (size_t k = 0; k <= 50; ++k) {
@@ -239,4 +262,16 @@ void THammerhead::BuildList(TRenderContextInfo&)
   for (const auto& a : A)
     EmitVertex(a);
   glEnd();
+}
+
+}   // namespace
+
+void THammerhead::BuildList(TRenderContextInfo&)
+{
+  const TClawProfile prof = ClawProfile();
+  const TProngEdges edges{prof};
+  DrawClawSurfaces(prof, edges);
+  DrawNotch(prof, edges);
+  DrawNeckAndCheek(CheekTop());
+  DrawPoll(CheekTop());
 }

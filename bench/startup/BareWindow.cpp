@@ -10,6 +10,10 @@
 // With --gl the form's left half is a GL view, as large as the program's 3D view, that
 // clears itself black; the window then also writes "frame <ns>" once that view's first frame
 // is on screen, and quits after both. This tells what the toolkit's GL costs on its own.
+//
+// With --qt-gl (the toolkit's GL widget) or --qt-gl-window (its GL window, embedded) the
+// same window and GL view are made with Qt alone, without the platform layer
+// (platform/ReferenceGLWindow): what a plain toolkit program gets to its first frame.
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -18,6 +22,7 @@
 #include "platform/ExtCtrls.h"
 #include "platform/Forms.h"
 #include "platform/GLSurface.h"
+#include "platform/ReferenceGLWindow.h"
 #include "platform/StdCtrls.h"
 
 namespace {
@@ -33,12 +38,20 @@ using TGLClearColor = void (*)(float, float, float, float);
 using TGLClear = void (*)(unsigned);
 constexpr unsigned GL_COLOR_BUFFER_BIT = 0x4000, GL_DEPTH_BUFFER_BIT = 0x100;
 
+// The GL view's width in a window as wide as the work area: about the program's 3D view.
+int GLViewWidth(int workWidth) { return workWidth / 2 - 10; }
+
 }   // namespace
 
 int main(int argc, char** argv)
 {
   const bool gl = argc > 1 && std::strcmp(argv[1], "--gl") == 0;
   const bool splashFirst = argc > 1 && std::strcmp(argv[1], "--splash") == 0;
+  if (argc > 1 && (std::strcmp(argv[1], "--qt-gl") == 0 || std::strcmp(argv[1], "--qt-gl-window") == 0))
+    return RunReferenceGLWindow(argc, argv,
+                                std::strcmp(argv[1], "--qt-gl") == 0 ? TReferenceGLKind::Widget
+                                                                     : TReferenceGLKind::Window,
+                                GLViewWidth, Mark);
   TApplication::Initialize(argc, argv);
   {
     std::unique_ptr<TDialogForm> splash;
@@ -86,7 +99,7 @@ int main(int argc, char** argv)
       host = std::make_unique<TGLHost>();
       host->SetParent(&form);
       host->SetAlign(alLeft);
-      host->SetWidth(work.Width() / 2 - 10);
+      host->SetWidth(GLViewWidth(work.Width()));
       host->SetSurface(s);
     }
     // Made last, so it lies above the GL view.

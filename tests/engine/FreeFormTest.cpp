@@ -76,7 +76,7 @@ TEST(FreeForm, LoadsAMeshWithCreasedAndSmoothNormals)
   // Drawn through the recorder: one sound triangle list, every triangle facing its normals.
   TGLRecorder rec;
   TRenderContextInfo rci;
-  rci.ContextId = 1;
+  rci.Context = std::make_shared<TGLContextNames>();
   ff.Render(rci);
   EXPECT_SOUND_STREAM(rec);
   EXPECT_EQ(rec.Count("glNewList"), 1);
@@ -126,7 +126,7 @@ TEST(FreeForm, FileMaterialsAndTheOwnMaterial)
   // The own-material faces go through the list, the red ones after it in red.
   TGLRecorder rec;
   TRenderContextInfo rci;
-  rci.ContextId = 1;
+  rci.Context = std::make_shared<TGLContextNames>();
   ff.Render(rci);
   EXPECT_SOUND_STREAM(rec);
   bool redApplied = false;
@@ -209,7 +209,7 @@ TEST(FreeForm, ADuplicatedMaterialNameMeansTheFirst)
   // Every face drawn once: two in Steel, one in Brass, the rest in the own material.
   TGLRecorder rec;
   TRenderContextInfo rci;
-  rci.ContextId = 1;
+  rci.Context = std::make_shared<TGLContextNames>();
   ff.Render(rci);
   EXPECT_SOUND_STREAM(rec);
   EXPECT_EQ(rec.VertexCount(), 36);

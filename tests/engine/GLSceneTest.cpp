@@ -46,7 +46,7 @@ public:
 TRenderContextInfo Rci()
 {
   TRenderContextInfo rci;
-  rci.ContextId = 1;
+  rci.Context = std::make_shared<TGLContextNames>();
   return rci;
 }
 
@@ -340,7 +340,7 @@ TEST(SceneRender, FreedListsAreDeletedInTheirContextNextFrame)
   TGLScene scene;
   scene.Objects()->AddNewChild<TMarker>();
   TRenderContextInfo rci;
-  rci.ContextId = NewGLContextId();
+  rci.Context = std::make_shared<TGLContextNames>();
   scene.RenderScene(rci);
   EXPECT_EQ(rec.LiveLists(), 1);
   scene.Objects()->DeleteChildren();
@@ -456,7 +456,7 @@ TEST(SceneRender, EqualKeysShareOneListAndTheLastUserFreesIt)
   TGLRecorder rec;
   TGLScene scene;
   TRenderContextInfo rci;
-  rci.ContextId = NewGLContextId();
+  rci.Context = std::make_shared<TGLContextNames>();
   auto* a = scene.Objects()->AddNewChild<TKeyedMarker>();
   auto* b = scene.Objects()->AddNewChild<TKeyedMarker>();
   auto* c = scene.Objects()->AddNewChild<TKeyedMarker>();
@@ -470,7 +470,7 @@ TEST(SceneRender, EqualKeysShareOneListAndTheLastUserFreesIt)
   EXPECT_EQ(other->Builds, 1);
   EXPECT_EQ(rec.Count("glNewList"), 3);
   EXPECT_EQ(rec.Count("glCallList"), 8);
-  EXPECT_EQ(SharedGLLists(rci.ContextId), 3);
+  EXPECT_EQ(rci.Context->SharedLists(), 3);
   EXPECT_EQ(rec.ExecutedVertices().size(), 8u);
 
   // b changes: it leaves the shared list to a and takes c's.
@@ -478,7 +478,7 @@ TEST(SceneRender, EqualKeysShareOneListAndTheLastUserFreesIt)
   b->StructureChanged();
   scene.RenderScene(rci);
   EXPECT_EQ(rec.Count("glNewList"), 3);
-  EXPECT_EQ(SharedGLLists(rci.ContextId), 3);
+  EXPECT_EQ(rci.Context->SharedLists(), 3);
   // A change back to a's size finds a's list still there.
   b->Size = 1;
   b->StructureChanged();
@@ -492,11 +492,11 @@ TEST(SceneRender, EqualKeysShareOneListAndTheLastUserFreesIt)
   scene.Objects()->Remove(b).reset();
   scene.RenderScene(rci);
   EXPECT_EQ(rec.LiveLists(), 2);
-  EXPECT_EQ(SharedGLLists(rci.ContextId), 2);
+  EXPECT_EQ(rci.Context->SharedLists(), 2);
   scene.Objects()->DeleteChildren();
   scene.RenderScene(rci);
   EXPECT_EQ(rec.LiveLists(), 0);
-  EXPECT_EQ(SharedGLLists(rci.ContextId), 0);
+  EXPECT_EQ(rci.Context->SharedLists(), 0);
   EXPECT_EQ(rec.Problems(), "");
 }
 
@@ -507,16 +507,18 @@ TEST(SceneRender, ASharedListIsCompiledAgainInANewContext)
   auto* a = root.AddNewChild<TKeyedMarker>();
   auto* b = root.AddNewChild<TKeyedMarker>();
   TRenderContextInfo first;
-  first.ContextId = NewGLContextId();
+  first.Context = std::make_shared<TGLContextNames>();
   root.Render(first);
-  ForgetGLContext(first.ContextId);   // the context went, and its lists with it
+  // The context goes, and its lists with it; the objects only ever kept a weak reference.
+  const std::weak_ptr<TGLContextNames> gone = first.Context;
+  first.Context.reset();
+  EXPECT_TRUE(gone.expired());
   TRenderContextInfo second;
-  second.ContextId = NewGLContextId();
+  second.Context = std::make_shared<TGLContextNames>();
   root.Render(second);
   root.Render(second);
   EXPECT_EQ(a->Builds + b->Builds, 2);
-  EXPECT_EQ(SharedGLLists(second.ContextId), 1);
-  EXPECT_EQ(SharedGLLists(first.ContextId), 0);
+  EXPECT_EQ(second.Context->SharedLists(), 1);
 }
 
 TEST(SceneRender, AMaterialRepeatedInARowIsSetOnce)
@@ -554,7 +556,7 @@ TEST(SceneRender, OnlyClosedSolidsCullTheirBackFaces)
   closed1->Closed = closed2->Closed = true;
   closed2->Size = 3;
   TRenderContextInfo rci;
-  rci.ContextId = NewGLContextId();
+  rci.Context = std::make_shared<TGLContextNames>();
   scene.RenderScene(rci);
   // Culling is on exactly while the closed ones draw: switched on once for both, off again
   // before the open marker, and off when the frame ends.

@@ -102,7 +102,7 @@ TEST(Textures, BmpAndJpegUploadOnceWithMipmaps)
     t.SetMinFilter(TGLMinFilter::miLinearMipmapNearest);
     t.SetTextureMode(TGLTextureMode::tmModulate);
     TRenderContextInfo rci;
-    rci.ContextId = NewGLContextId();
+    rci.Context = std::make_shared<TGLContextNames>();
     root.Render(rci);
     root.Render(rci);
     EXPECT_EQ(rec.Count("gluBuild2DMipmaps"), 1) << file;

@@ -171,11 +171,12 @@ TEST(ShapesBasic, SettersRefuseNonsenseAndKeepFlagsClean)
   CheckShape(c, rec);
 }
 
-// Renders the object through its display list and counts compilations.
+// Renders the object through its display list in one context and counts compilations.
 int CompilesAfterRender(TGLBaseSceneObject& obj, TGLRecorder& rec)
 {
+  static const std::shared_ptr<TGLContextNames> context = std::make_shared<TGLContextNames>();
   TRenderContextInfo rci;
-  rci.ContextId = 1;
+  rci.Context = context;
   obj.Render(rci);
   return rec.Count("glNewList");
 }

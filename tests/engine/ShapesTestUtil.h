@@ -7,9 +7,11 @@
 #include <array>
 #include <cmath>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "engine/GLContext.h"
 #include "engine/GLRecorder.h"
 #include "engine/GLScene.h"
 
@@ -96,7 +98,7 @@ template <class T>
 void RecordBuild(T& obj, TGLRecorder& rec)
 {
   TRenderContextInfo rci;
-  rci.ContextId = 1;
+  rci.Context = std::make_shared<TGLContextNames>();
   rec.Clear();
   obj.BuildList(rci);
 }

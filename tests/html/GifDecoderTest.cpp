@@ -403,6 +403,24 @@ TEST(GifDecoder, RestoreToBackgroundClearsEvenInAnOpaqueGif)
   EXPECT_EQ(Composed(last).Mask, nullptr);
 }
 
+TEST(GifDecoder, RestoreToBackgroundClearsOnlyTheImagesRectangle)
+{
+  // An opaque background, then a sprite narrower and shorter than the screen that is taken
+  // away (disposal 2): the next frame is clear exactly where the sprite was, and the
+  // background stays on every side of it.
+  GifBuilder b(5, 4, 2);
+  b.Control(1, 10);
+  b.Image(0, 0, 5, 4, std::vector<uint8_t>(20, 1), 2);
+  b.Control(2, 10);
+  b.Image(1, 1, 2, 2, {2, 2, 2, 2}, 2);
+  b.Control(1, 10);
+  b.Image(4, 3, 1, 1, {3}, 2);
+  Composed c(b);
+  ASSERT_NE(c.Mask, nullptr);
+  EXPECT_EQ(c[1], (Rows{"11111", "12211", "12211", "11111"}));
+  EXPECT_EQ(c[2], (Rows{"11111", "1..11", "1..11", "11113"}));
+}
+
 TEST(GifDecoder, FirstFrameShowsThePageWhereItsImageDoesNotReach)
 {
   // Opaque pixels only, but the first image is smaller than the screen.

@@ -11,12 +11,13 @@ Cardinal FakeNow = 0;
 
 class GifImage : public testing::Test {
 protected:
-  void SetUp() override
+  void SetUp() override { FakeNow = 1000; }
+  // An image timed by the test's clock.
+  static std::unique_ptr<TGIFImage> OnTestClock(std::unique_ptr<TGIFImage> img)
   {
-    FakeNow = 1000;
-    SetGifClock([] { return FakeNow; });
+    img->Clock = [] { return FakeNow; };
+    return img;
   }
-  void TearDown() override { SetGifClock(nullptr); }
 
   // Three frames of 2x2 with the given delays (hundredths) and loop count (-1: no block).
   static std::unique_ptr<TGIFImage> Make(std::vector<int> delays, int loop, bool& nonAnimated)
@@ -29,7 +30,7 @@ protected:
       b.Image(0, 0, 2, 2, {uint8_t(i), uint8_t(i), 3, uint8_t(i)}, 2);
     }
     TByteStream s(b.Finish());
-    return CreateAGif(s, nonAnimated);
+    return OnTestClock(CreateAGif(s, nonAnimated));
   }
 
   // Steps the clock by ms and lets the image check; gives whether it invalidated.
@@ -168,7 +169,7 @@ TEST_F(GifImage, FourHundredFramesOfAHundredPixelsLoadAndAnimate)
   }
   TByteStream s(b.Finish());
   bool nonAnimated = true;
-  auto img = CreateAGif(s, nonAnimated);
+  auto img = OnTestClock(CreateAGif(s, nonAnimated));
   ASSERT_TRUE(img);
   EXPECT_FALSE(nonAnimated);
   EXPECT_EQ(img->NumFrames, n);

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 #include "html/MetaFilePrinter.h"
 #include "html/ViewerPrinter.h"
@@ -45,9 +46,77 @@ protected:
     return mf.PageCount();
   }
 
+  // The height of the text area in the document's units, learnt from the header's and the
+  // footer's bands (the document shown is replaced).
+  int32_t TextHeight()
+  {
+    Viewer->LoadFromString("<html><body><p>x</p></body></html>");
+    TMetaFilePrinter mf;
+    Viewer->PrintPreview(mf);
+    const int32_t pageH = MulDiv(mf.PageHeight, ScreenPixelsPerInch(), mf.PixelsPerInchY);
+    return pageH - HeaderH - FooterH;
+  }
+
+  // Prints the document shown to a PDF of that name; checks that the preview records as many
+  // pages as the PDF holds and that every one of them has something on it. Gives the PDF.
+  std::string PrintEveryPageInked(const std::string& Name)
+  {
+    const std::string pdf = PrintToPdf(Name);
+    Viewer->Print(1, 9999);
+    const int pages = PageCount(pdf);
+    EXPECT_EQ(PreviewPages(), pages) << Name;
+    const std::vector<bool> inked = InkedPages(pdf);
+    EXPECT_EQ(static_cast<int>(inked.size()), pages) << Name;
+    for (size_t p = 0; p < inked.size(); ++p)
+      EXPECT_TRUE(inked[p]) << Name << ": page " << p + 1 << " of " << pages << " is blank";
+    return pdf;
+  }
+
   std::vector<int32_t> Footers;
   int32_t FooterH = 0, HeaderW = 0, HeaderH = 0;
 };
+
+}   // namespace
+
+namespace {
+
+// The rows of a grey picture (width w, height h, one byte a pixel) that hold ink, as bands
+// of consecutive rows: {first row, last row}.
+std::vector<std::pair<int, int>> InkBands(const std::vector<uint8_t>& Grey, int W, int H)
+{
+  std::vector<std::pair<int, int>> bands;
+  for (int y = 0; y < H; ++y) {
+    bool ink = false;
+    for (int x = 0; x < W && !ink; ++x)
+      ink = Grey[static_cast<size_t>(y * W + x)] < 128;
+    if (!ink)
+      continue;
+    if (!bands.empty() && bands.back().second == y - 1)
+      bands.back().second = y;
+    else
+      bands.push_back({y, y});
+  }
+  return bands;
+}
+
+// Page `page` of a PDF rastered at dpi, in grey; empty when it cannot be read.
+std::vector<uint8_t> PdfPageGrey(const std::string& pdf, int page, int dpi, int& W, int& H)
+{
+  const std::string base = pdf + ".page" + std::to_string(page);
+  const std::string p = std::to_string(page);
+  RunCommand("pdftoppm -gray -singlefile -r " + std::to_string(dpi) + " -f " + p + " -l " + p + " '" + pdf + "' '"
+             + base + "'");
+  std::ifstream in(base + ".pgm", std::ios::binary);
+  std::string magic;
+  int maxval = 0;
+  in >> magic >> W >> H >> maxval;
+  in.get();
+  if (magic != "P5" || W <= 0 || H <= 0 || maxval != 255)
+    return {};
+  std::vector<uint8_t> grey(static_cast<size_t>(W) * static_cast<size_t>(H));
+  in.read(reinterpret_cast<char*>(grey.data()), static_cast<std::streamsize>(grey.size()));
+  return in ? grey : std::vector<uint8_t>{};
+}
 
 }   // namespace
 
@@ -206,23 +275,17 @@ TEST_F(HtmlViewerPrintTest, APageRangePrintsOnlyThosePages)
 
 TEST_F(HtmlViewerPrintTest, ADocumentEndingAtThePageBottomMakesNoBlankPage)
 {
-  // Learn the text area's height from the header and footer bands.
   Viewer->MarginHeight = 0;
   Viewer->MarginWidth = 0;
-  Viewer->LoadFromString("<html><body><p>x</p></body></html>");
-  TMetaFilePrinter mf;
-  Viewer->PrintPreview(mf);
-  ASSERT_EQ(mf.PageCount(), 1);
-  const int32_t pageH = MulDiv(mf.PageHeight, ScreenPixelsPerInch(), mf.PixelsPerInchY);
-  const int32_t textH = pageH - HeaderH - FooterH;
+  const int32_t textH = TextHeight();
   ASSERT_GT(textH, 100);
 
   TBitmap picture(20, 20);
   picture.Fill(clBlue);
   SaveBmpToFile(picture, Dir + "/block.bmp");
-  auto page = [&](int32_t h) {
-    return "<html><body><img src=\"" + Dir + "/block.bmp\" width=\"20\" height=\"" + std::to_string(h)
-           + "\"></body></html>";
+  auto page = [&](int32_t h, const std::string& After = "") {
+    return "<html><body><img src=\"" + Dir + "/block.bmp\" width=\"20\" height=\"" + std::to_string(h) + "\">" + After
+           + "</body></html>";
   };
   // The image sits on a line that may add a little below it: measure and correct.
   Viewer->LoadFromString(page(100));
@@ -230,52 +293,136 @@ TEST_F(HtmlViewerPrintTest, ADocumentEndingAtThePageBottomMakesNoBlankPage)
   Viewer->LoadFromString(page(textH - extra));
   ASSERT_EQ(Viewer->DocumentHeight(), textH);
   EXPECT_EQ(PreviewPages(), 1);
-  // One pixel more spills onto a second page.
-  Viewer->LoadFromString(page(textH - extra + 1));
-  EXPECT_EQ(PreviewPages(), 2);
+  // What follows a page filled to its end starts a second page.
+  Viewer->LoadFromString(page(textH - extra, "<p>After</p>"));
+  const std::string pdf = PrintEveryPageInked("viewer-page-filled.pdf");
+  EXPECT_EQ(PageCount(pdf), 2);
+  EXPECT_TRUE(InOrder(Text(pdf, 2, 2), {"After"}));
 }
 
-namespace {
-
-// The rows of a grey picture (width w, height h, one byte a pixel) that hold ink, as bands
-// of consecutive rows: {first row, last row}.
-std::vector<std::pair<int, int>> InkBands(const std::vector<uint8_t>& Grey, int W, int H)
+// A sheet is started only where something of the document will be drawn on it: what is left
+// below the last line (the body's bottom margin) makes no page of its own.
+TEST_F(HtmlViewerPrintTest, WhatIsLeftBelowTheLastLineMakesNoBlankSheet)
 {
-  std::vector<std::pair<int, int>> bands;
-  for (int y = 0; y < H; ++y) {
-    bool ink = false;
-    for (int x = 0; x < W && !ink; ++x)
-      ink = Grey[static_cast<size_t>(y * W + x)] < 128;
-    if (!ink)
-      continue;
-    if (!bands.empty() && bands.back().second == y - 1)
-      bands.back().second = y;
-    else
-      bands.push_back({y, y});
+  const int32_t textH = TextHeight();
+  ASSERT_GT(textH, 100);
+  // No footer: a sheet with nothing but it is what must not be printed.
+  Viewer->OnPrintFooter = nullptr;
+  std::string lines = "<html><body>";
+  for (int i = 0; i < 30; ++i)
+    lines += "<p>W" + std::to_string(100 + i) + " line</p>";
+  Viewer->LoadFromString(lines + "</body></html>");
+  const std::string pdf = PrintEveryPageInked("viewer-30-lines.pdf");
+  const std::map<std::string, int> words = WordCounts(Text(pdf));
+  for (int i = 0; i < 30; ++i)
+    EXPECT_EQ(words.count("W" + std::to_string(100 + i)), 1u) << i;
+
+  // A picture that ends exactly where the text area ends: only the body's bottom margin is
+  // left for a second page.
+  TBitmap picture(20, 20);
+  picture.Fill(clBlue);
+  SaveBmpToFile(picture, Dir + "/block.bmp");
+  auto page = [&](int32_t h) {
+    return "<html><body><img src=\"" + Dir + "/block.bmp\" width=\"20\" height=\"" + std::to_string(h)
+           + "\"></body></html>";
+  };
+  Viewer->MarginHeight = 9;
+  Viewer->LoadFromString(page(100));
+  // What the line adds to the picture, above and below it, the body's margins among it.
+  const int32_t extra = Viewer->DocumentHeight() - 100;
+  Viewer->LoadFromString(page(textH - extra + Viewer->MarginHeight));
+  ASSERT_EQ(Viewer->DocumentHeight(), textH + Viewer->MarginHeight);
+  PrintEveryPageInked("viewer-margin-left-over.pdf");
+  EXPECT_EQ(PreviewPages(), 1);
+  // One pixel more and the picture's line no longer fits below the top margin: the sheet
+  // starts with it rather than leaving a first sheet empty.
+  Viewer->LoadFromString(page(textH - extra + Viewer->MarginHeight + 1));
+  PrintEveryPageInked("viewer-picture-to-the-top.pdf");
+  EXPECT_EQ(PreviewPages(), 1);
+}
+
+// A table floated beside a paragraph near the foot of a page may move the page's end up to
+// its top after the lines beside it were drawn: those lines belong to the next page alone.
+// Neither the paper nor the PDF's text (what search and copy find) holds a word twice.
+TEST_F(HtmlViewerPrintTest, TextBesideAFloatMovedToTheNextPageIsPrintedOnceOnly)
+{
+  const int32_t textH = TextHeight();
+  Viewer->OnPrintFooter = nullptr;
+  auto fillers = [](int n) {
+    std::string s;
+    for (int i = 0; i < n; ++i)
+      s += "<p>Filler " + std::to_string(i) + "</p>";
+    return s;
+  };
+  Viewer->LoadFromString("<html><body>" + fillers(10) + "</body></html>");
+  const int32_t ten = Viewer->DocumentHeight();
+  Viewer->LoadFromString("<html><body>" + fillers(20) + "</body></html>");
+  const int32_t perFiller = (Viewer->DocumentHeight() - ten) / 10;
+  ASSERT_GT(perFiller, 5);
+  std::string beside;
+  for (int i = 0; i < 150; ++i)
+    beside += " Ka" + std::to_string(100 + i);
+  // The table's top from well inside the last third of the page to just past its end.
+  int layouts = 0;
+  for (int n = (textH - 200) / perFiller - 1; n <= textH / perFiller + 1; ++n, ++layouts) {
+    SCOPED_TRACE(n);
+    Viewer->LoadFromString("<html><body>" + fillers(n)
+                           + "<table align=right border=1><tr><td width=160 height=150>X</td></tr></table><p>" + beside
+                           + "</p></body></html>");
+    const std::string pdf = PrintToPdf("viewer-float-" + std::to_string(n) + ".pdf");
+    Viewer->Print(1, 9999);
+    const std::map<std::string, int> words = WordCounts(Text(pdf));
+    std::string twice;
+    for (int i = 0; i < 150; ++i) {
+      const std::string w = "Ka" + std::to_string(100 + i);
+      const auto it = words.find(w);
+      const int found = it == words.end() ? 0 : it->second;
+      if (found != 1)
+        twice += " " + w + " x" + std::to_string(found);
+    }
+    EXPECT_EQ(twice, "");
+    // Nor is anything of the table left at the foot of the page it left.
+    int W = 0, H = 0;
+    const std::vector<uint8_t> grey = PdfPageGrey(pdf, 1, 100, W, H);
+    ASSERT_FALSE(grey.empty());
+    double lastText = 0;
+    for (const TWordBox& w : Words(pdf, 1))
+      lastText = std::max(lastText, w.YMax * 100 / 72);
+    int lowestInk = 0;
+    for (int y = 0; y < H; ++y)
+      for (int x = 0; x < W; ++x)
+        if (grey[static_cast<size_t>(y * W + x)] < 250)
+          lowestInk = y;
+    EXPECT_LE(lowestInk, lastText + 2);
   }
-  return bands;
+  EXPECT_GE(layouts, 5);
 }
 
-// Page `page` of a PDF rastered at dpi, in grey; empty when it cannot be read.
-std::vector<uint8_t> PdfPageGrey(const std::string& pdf, int page, int dpi, int& W, int& H)
+// A forced break where the page is still empty, or after which nothing follows, starts no
+// sheet; two breaks with nothing between them make one new page, not two.
+TEST_F(HtmlViewerPrintTest, ABreakAtTheVeryStartOrEndMakesNoBlankSheet)
 {
-  const std::string base = pdf + ".page" + std::to_string(page);
-  const std::string p = std::to_string(page);
-  RunCommand("pdftoppm -gray -singlefile -r " + std::to_string(dpi) + " -f " + p + " -l " + p + " '" + pdf + "' '"
-             + base + "'");
-  std::ifstream in(base + ".pgm", std::ios::binary);
-  std::string magic;
-  int maxval = 0;
-  in >> magic >> W >> H >> maxval;
-  in.get();
-  if (magic != "P5" || W <= 0 || H <= 0 || maxval != 255)
-    return {};
-  std::vector<uint8_t> grey(static_cast<size_t>(W) * static_cast<size_t>(H));
-  in.read(reinterpret_cast<char*>(grey.data()), static_cast<std::streamsize>(grey.size()));
-  return in ? grey : std::vector<uint8_t>{};
+  Viewer->OnPrintFooter = nullptr;
+  const std::vector<std::pair<std::string, int>> cases = {
+      {"<div style=\"page-break-before: always\"><p>First</p></div><p>Second</p>", 1},
+      {"<table><tr style=\"page-break-before: always\"><td>First</td></tr></table><p>Second</p>", 1},
+      {"<p>First</p><p>Second</p><page>", 1},
+      {"<p>First</p><div style=\"page-break-after: always\"><p>Second</p></div>", 1},
+      {"<p>First</p><table><tr style=\"page-break-after: always\"><td>Second</td></tr></table>", 1},
+      {"<p>First</p><div style=\"page-break-after: always\"><p>Second</p></div>"
+       "<div style=\"page-break-before: always\"><p>Third</p></div>",
+       2},
+  };
+  for (size_t k = 0; k < cases.size(); ++k) {
+    const auto& [body, pages] = cases[k];
+    SCOPED_TRACE(body);
+    Viewer->LoadFromString("<html><body>" + body + "</body></html>");
+    const std::string pdf = PrintEveryPageInked("viewer-edge-break-" + std::to_string(k) + ".pdf");
+    EXPECT_EQ(PageCount(pdf), pages);
+    EXPECT_TRUE(InOrder(Text(pdf, 1, 1), {"First", "Second"})) << Text(pdf);
+  }
 }
 
-}   // namespace
 
 // Forced breaks when printing: a PAGE element, a block that breaks before itself, a
 // paragraph that breaks after itself and a table row that breaks before itself each start a

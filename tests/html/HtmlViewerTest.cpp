@@ -11,6 +11,15 @@ std::string Page(const std::string& Title, const std::string& Body)
   return "<html><head><title>" + Title + "</title></head><body>" + Body + "</body></html>";
 }
 
+// A table of more columns than a table may have: its page fails to lay out.
+std::string TooWideTable()
+{
+  std::string cells;
+  for (int i = 0; i < 201; ++i)
+    cells += "<td>" + std::to_string(i) + "</td>";
+  return "<table><tr>" + cells + "</tr></table>";
+}
+
 }   // namespace
 
 TEST_F(HtmlViewerTest, LoadFromStringRunsTheEventsInOrderAndMakesNoHistory)
@@ -80,10 +89,7 @@ TEST_F(HtmlViewerTest, APageThatFailsToLayOutStaysOutOfTheViewerAndTheHistory)
 {
   Write("good.htm", Page("Good page", "<p>Text</p>"));
   Write("next.htm", Page("Next page", "<p>More</p>"));
-  std::string cells;
-  for (int i = 0; i < 201; ++i)
-    cells += "<td>" + std::to_string(i) + "</td>";
-  Write("wide.htm", Page("Wide page", "<table><tr>" + cells + "</tr></table>"));
+  Write("wide.htm", Page("Wide page", TooWideTable()));
   Viewer->SetHistoryMaxCount(20);
   Viewer->LoadFromFile(Dir + "/good.htm");
   try {
@@ -105,9 +111,58 @@ TEST_F(HtmlViewerTest, APageThatFailsToLayOutStaysOutOfTheViewerAndTheHistory)
   EXPECT_EQ(Viewer->Title(), u"Good page");
 
   // The same from a string: nothing stays.
-  EXPECT_THROW(Viewer->LoadFromString("<table><tr>" + cells + "</tr></table>"), Exception);
+  EXPECT_THROW(Viewer->LoadFromString(TooWideTable()), Exception);
   EXPECT_EQ(Viewer->DocumentHeight(), 0);
   EXPECT_NO_THROW(Viewer->SetBounds(0, 0, 300, 200));
+}
+
+// After a page fails to lay out, the history stays as it was before the failed load: the
+// page left, loaded again, records nothing new, and a page loaded next is recorded as if it
+// had been left from the page before the failure, so Back reaches what it reached before.
+TEST_F(HtmlViewerTest, AFailedLoadLeavesTheHistoryAsItWas)
+{
+  Write("first.htm", Page("First page", "<p>One</p>"));
+  Write("second.htm", Page("Second page", "<p>Two</p>"));
+  Write("other.htm", Page("Other page", "<p>Three</p>"));
+  Write("wide.htm", Page("Wide page", TooWideTable()));
+  const std::string first = Dir + "/first.htm", second = Dir + "/second.htm", other = Dir + "/other.htm";
+  Viewer->SetHistoryMaxCount(20);
+  int changes = 0;
+  Viewer->OnHistoryChange = [&](TObject*) { ++changes; };
+  Viewer->LoadFromFile(first);
+  Viewer->LoadFromFile(second);
+  const std::vector<std::string> before{second, first};
+  ASSERT_EQ(Viewer->History(), before);
+  changes = 0;
+  EXPECT_THROW(Viewer->LoadFromFile(Dir + "/wide.htm"), Exception);
+  EXPECT_EQ(Viewer->History(), before);
+  EXPECT_EQ(Viewer->HistoryIndex(), 0);
+  EXPECT_EQ(changes, 0);
+
+  // The page left, loaded again: no second entry for it, and Back goes to the page before.
+  Viewer->LoadFromFile(second);
+  EXPECT_EQ(Viewer->History(), before);
+  EXPECT_EQ(Viewer->HistoryIndex(), 0);
+  Viewer->SetHistoryIndex(1);
+  EXPECT_EQ(Viewer->Title(), u"First page");
+
+  // A failure after going back: the next page drops the newer entries as it would have from
+  // the page shown before the failure.
+  EXPECT_THROW(Viewer->LoadFromFile(Dir + "/wide.htm"), Exception);
+  EXPECT_EQ(Viewer->History(), before);
+  EXPECT_EQ(Viewer->HistoryIndex(), 1);
+  Viewer->LoadFromFile(other);
+  EXPECT_EQ(Viewer->History(), (std::vector<std::string>{other, first}));
+  Viewer->SetHistoryIndex(1);
+  EXPECT_EQ(Viewer->Title(), u"First page");
+
+  // A page shown from a string is no page of the history: what follows it is recorded as
+  // the viewer always did, the failure before it forgotten.
+  EXPECT_THROW(Viewer->LoadFromFile(Dir + "/wide.htm"), Exception);
+  Viewer->LoadFromString(Page("Shown from a string", "<p>Four</p>"));
+  Viewer->LoadFromFile(first);
+  EXPECT_EQ(Viewer->History().front(), first);
+  EXPECT_EQ(Viewer->History().size(), 3u);
 }
 
 TEST_F(HtmlViewerTest, AnAnchorInTheNameScrollsAndReloadingKeepsThePlace)

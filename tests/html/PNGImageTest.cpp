@@ -422,7 +422,10 @@ TEST(PNGImage, WriterRoundTrips)
   }
 }
 
-TEST(PNGImage, WriterKeepsTransparencyAndDropsLowerCaseChunks)
+// The writer makes the image data anew, so of the chunks it does not know only those safe to
+// copy (a lower-case fourth letter) go out; the ones that are not, which describe the old
+// pixels, are left behind. Chunks that stood after the image data stay after them.
+TEST(PNGImage, WriterKeepsTransparencyAndOnlyTheChunksSafeToCopy)
 {
   TPNGImage src;
   static_cast<TBitmap&>(src) = TBitmap(4, 4, TPixelFormat::pf24bit);
@@ -430,7 +433,16 @@ TEST(PNGImage, WriterKeepsTransparencyAndDropsLowerCaseChunks)
   src.SetPixel(1, 1, RGBColor(200, 100, 50));
   src.SetTransparentColor(RGBColor(200, 100, 50));
   src.SetTransparent(true);
-  src.Chunks().AddClass<TChunkTEXT>();
+  auto add = [&](const char(&type)[5], std::vector<uint8_t> data) {
+    auto c = src.Chunks().CreateChunk(ChunkTypeOf(type));
+    c->Data = std::move(data);
+    src.Chunks().Add(std::move(c));
+  };
+  add("tEXt", {'K', 'e', 'y', 0, 'v'});
+  add("prVt", {1});   // unknown, safe to copy
+  add("prVT", {2});   // unknown, not safe to copy
+  add("bKGD", {0, 1, 0, 2, 0, 3});
+  add("tIME", {7, 220, 1, 1, 0, 0, 0});
   TByteStream out;
   src.SaveToStream(out);
   TPNGImage back;
@@ -439,8 +451,12 @@ TEST(PNGImage, WriterKeepsTransparencyAndDropsLowerCaseChunks)
   EXPECT_TRUE(back.Transparent());
   EXPECT_EQ(back.TransparentColor(), RGBColor(200, 100, 50));
   EXPECT_EQ(back.TransparencyMask()->GetPixel(1, 1), clWhite);
-  EXPECT_EQ(back.Chunks().FindChunk<TChunkTEXT>(), nullptr);
-  EXPECT_EQ(back.Chunks().Item(back.Chunks().Count() - 1)->ChunkType, ChunkTypeOf("IEND"));
+  std::string order;
+  for (int i = 0; i < back.Chunks().Count(); ++i)
+    order += ChunkTypeName(back.Chunks().Item(i)->ChunkType) + " ";
+  EXPECT_EQ(order, "IHDR tRNS IDAT tEXt prVt IEND ");
+  ASSERT_NE(back.Chunks().FindChunk<TChunkTEXT>(), nullptr);
+  EXPECT_EQ(back.Chunks().FindChunk<TChunkTEXT>()->Data, (std::vector<uint8_t>{'K', 'e', 'y', 0, 'v'}));
 }
 
 // The writer picks per row the filter whose output has the most bytes equal to the four before.

@@ -5,11 +5,14 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <algorithm>
 #include <cmath>
 #include <csetjmp>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <string>
+#include <vector>
 
 #include "html/PNGImage.h"
 #include "tests/html/PNGTestUtil.h"
@@ -38,6 +41,9 @@ struct Libpng {
   decltype(&png_destroy_read_struct) Destroy = nullptr;
   decltype(&png_get_gAMA_fixed) GetGamma = nullptr;
   decltype(&png_get_bit_depth) BitDepth = nullptr;
+  decltype(&png_get_error_ptr) GetErrorPtr = nullptr;
+  decltype(&png_read_end) ReadEnd = nullptr;
+  decltype(&png_longjmp) LongJump = nullptr;
 
   Libpng()
   {
@@ -65,6 +71,9 @@ struct Libpng {
     get(Destroy, "png_destroy_read_struct");
     get(GetGamma, "png_get_gAMA_fixed");
     get(BitDepth, "png_get_bit_depth");
+    get(GetErrorPtr, "png_get_error_ptr");
+    get(ReadEnd, "png_read_end");
+    get(LongJump, "png_longjmp");
   }
   bool Ok() const { return Handle && CreateRead && Destroy && ReadImage && SetLongjmp; }
 };
@@ -272,4 +281,203 @@ TEST(PNGLibpng, SavedFilesReadTheSameInLibpng)
     ++corpus;
   }
   EXPECT_GE(corpus, 5);
+}
+
+namespace {
+
+// What libpng says while it reads a whole file (every chunk, the rows, the end): its warnings,
+// and its error, which ends the reading.
+struct TLibpngReport {
+  std::vector<std::string> Warnings;
+  std::string Error;
+};
+
+void NoteWarning(png_structp png, png_const_charp message)
+{
+  static_cast<TLibpngReport*>(Lib().GetErrorPtr(png))->Warnings.push_back(message);
+}
+
+void NoteError(png_structp png, png_const_charp message)
+{
+  static_cast<TLibpngReport*>(Lib().GetErrorPtr(png))->Error = message;
+  Lib().LongJump(png, 1);
+}
+
+TLibpngReport LibpngReads(const std::vector<uint8_t>& file)
+{
+  Libpng& L = Lib();
+  TLibpngReport report;
+  png_structp png = L.CreateRead(PNG_LIBPNG_VER_STRING, &report, NoteError, NoteWarning);
+  png_infop info = L.CreateInfo(png);
+  png_infop end = L.CreateInfo(png);
+  std::vector<uint8_t> pixels;
+  std::vector<png_bytep> rows;
+  if (setjmp(*L.SetLongjmp(png, longjmp, sizeof(jmp_buf)))) {
+    L.Destroy(&png, &info, &end);
+    return report;
+  }
+  MemReader r{&file, 0};
+  L.SetReadFn(png, &r, ReadMem);
+  L.ReadInfo(png, info);
+  L.Interlace(png);
+  L.UpdateInfo(png, info);
+  const size_t rowBytes = L.RowBytes(png, info);
+  // The height from the file's header, which the reading has checked by now.
+  const uint32_t height = uint32_t(file[20]) << 24 | uint32_t(file[21]) << 16 | uint32_t(file[22]) << 8 | file[23];
+  pixels.assign(rowBytes * height, 0);
+  for (uint32_t y = 0; y < height; ++y)
+    rows.push_back(pixels.data() + size_t(y) * rowBytes);
+  L.ReadImage(png, rows.data());
+  L.ReadEnd(png, end);
+  L.Destroy(&png, &info, &end);
+  return report;
+}
+
+// The chunk types of a file in order, read straight from its bytes.
+std::vector<std::string> ChunkTypes(const std::vector<uint8_t>& file)
+{
+  std::vector<std::string> types;
+  for (size_t at = 8; at + 12 <= file.size();) {
+    const size_t length =
+        size_t(file[at]) << 24 | size_t(file[at + 1]) << 16 | size_t(file[at + 2]) << 8 | file[at + 3];
+    types.emplace_back(file.begin() + long(at) + 4, file.begin() + long(at) + 8);
+    at += 12 + length;
+  }
+  return types;
+}
+
+bool Holds(const std::vector<std::string>& types, const std::string& type)
+{
+  return std::find(types.begin(), types.end(), type) != types.end();
+}
+
+// A file of the colour type and depth with every kind of chunk that describes its pixels,
+// each valid for it: colour space, significant bits, palette and its histogram, transparency,
+// background; and chunks that do not: pixel size, time, texts before and after the image
+// data, and two private chunks, one safe to copy and one not.
+std::vector<uint8_t> FileWithEveryChunk(int type, int depth)
+{
+  RawImage img = RandomImage(9, 5, type, depth, uint32_t(type * 17 + depth));
+  const int top = (1 << std::min(depth, 8)) - 1;   // the largest sample in the file's depth
+  const uint8_t bits = uint8_t(std::min(depth, 8));
+  auto sample16 = [](int v) { return std::vector<uint8_t>{uint8_t(v >> 8), uint8_t(v)}; };
+  std::vector<Chunk> extra;
+  std::vector<uint8_t> gamma, chrm;
+  Put32(gamma, 45455);
+  extra.push_back({"gAMA", gamma});
+  for (uint32_t v : {31270u, 32900u, 64000u, 33000u, 30000u, 60000u, 15000u, 6000u})
+    Put32(chrm, v);
+  extra.push_back({"cHRM", chrm});
+  const size_t channels = size_t(type == 3 ? 3 : ChannelsOf(type));
+  extra.push_back({"sBIT", std::vector<uint8_t>(channels, bits)});
+  const int entries = 1 << std::min(depth, 8);
+  if (type == 3) {
+    std::vector<uint8_t> plte, hist;
+    for (int i = 0; i < entries; ++i) {
+      plte.insert(plte.end(), {uint8_t(i * 37 + 5), uint8_t(255 - i * 11), uint8_t(i * 73)});
+      hist.insert(hist.end(), {0, uint8_t(i)});
+    }
+    extra.push_back({"PLTE", plte});
+    extra.push_back({"tRNS", {255, 0}});
+    extra.push_back({"bKGD", {uint8_t(entries - 1)}});
+    extra.push_back({"hIST", hist});
+  } else if (type == 0 || type == 4) {
+    if (type == 0)
+      extra.push_back({"tRNS", sample16(top / 2)});
+    extra.push_back({"bKGD", sample16(top)});
+  } else {
+    std::vector<uint8_t> rgb;
+    for (int v : {top, top / 2, 0}) {
+      auto s = sample16(v);
+      rgb.insert(rgb.end(), s.begin(), s.end());
+    }
+    if (type == 2)
+      extra.push_back({"tRNS", rgb});
+    extra.push_back({"bKGD", rgb});
+  }
+  extra.push_back({"pHYs", {0, 0, 0x0B, 0x13, 0, 0, 0x0B, 0x13, 1}});
+  extra.push_back({"tIME", {7, 220, 1, 1, 0, 0, 0}});
+  extra.push_back({"tEXt", {'T', 'i', 't', 'l', 'e', 0, 'A'}});
+  extra.push_back({"prVt", {1, 2}});
+  extra.push_back({"prVT", {3, 4}});
+  std::vector<uint8_t> file = MakePng(img, false, -1, extra);
+  file.resize(file.size() - 12);   // the end chunk, written again after a text
+  AppendChunk(file, "tEXt", {'A', 'f', 't', 'e', 'r', 0, 'B'});
+  AppendChunk(file, "IEND", {});
+  return file;
+}
+
+}   // namespace
+
+// Every colour type and depth, read as a palette picture and as direct colour, and saved:
+// libpng reads each saved file without a warning, since what described the old pixels is
+// gone (the chunks not safe to copy) or made anew (palette, transparency), and what is safe
+// to copy is kept where it stood.
+TEST(PNGLibpng, SavedFilesDrawNoWarningFromLibpng)
+{
+  if (!Lib().Ok() || !Lib().GetErrorPtr || !Lib().ReadEnd || !Lib().LongJump)
+    GTEST_SKIP() << "libpng16 not installed";
+  const std::pair<int, int> kinds[] = {{0, 1}, {0, 2}, {0, 4}, {0, 8}, {0, 16}, {2, 8}, {2, 16}, {3, 1},
+                                       {3, 2}, {3, 4}, {3, 8}, {4, 8}, {4, 16}, {6, 8}, {6, 16}};
+  auto joined = [](const std::vector<std::string>& v) {
+    std::string s;
+    for (const auto& t : v)
+      s += t + "; ";
+    return s;
+  };
+  int saves = 0;
+  for (auto [type, depth] : kinds) {
+    const std::vector<uint8_t> file = FileWithEveryChunk(type, depth);
+    const std::string kind = "type " + std::to_string(type) + " depth " + std::to_string(depth);
+    TLibpngReport source = LibpngReads(file);
+    ASSERT_TRUE(source.Error.empty() && source.Warnings.empty())
+        << kind << ": the test's own file: " << source.Error << " " << joined(source.Warnings);
+    for (bool direct : {false, true}) {
+      SCOPED_TRACE(kind + (direct ? " read as direct colour" : " read as it is"));
+      TPNGImage png;
+      png.DirectColor = direct;
+      TByteStream in(file);
+      png.LoadFromStream(in);
+      TByteStream out;
+      png.SaveToStream(out);
+      const TLibpngReport saved = LibpngReads(out.Bytes());
+      EXPECT_EQ(saved.Error, "");
+      EXPECT_EQ(joined(saved.Warnings), "");
+      const std::vector<std::string> types = ChunkTypes(out.Bytes());
+      for (const char* gone : {"cHRM", "sBIT", "hIST", "bKGD", "tIME", "prVT"})
+        EXPECT_FALSE(Holds(types, gone)) << gone << " in " << joined(types);
+      for (const char* kept : {"pHYs", "prVt"})
+        EXPECT_TRUE(Holds(types, kept)) << kept << " not in " << joined(types);
+      EXPECT_EQ(std::count(types.begin(), types.end(), "tEXt"), 2) << joined(types);
+      EXPECT_EQ(types[types.size() - 2], "tEXt") << "the text after the image data moved: " << joined(types);
+      // Transparency stays where the saved picture can hold it as the file had it.
+      const bool indexed = !direct && type != 2 && type != 6;
+      EXPECT_EQ(Holds(types, "tRNS"), (type == 3 && indexed) || type == 2) << joined(types);
+      ++saves;
+    }
+  }
+  EXPECT_EQ(saves, 15 * 2);
+
+  // A palette picture made smaller after reading: its alpha table is cut to the palette
+  // written, which no longer has entries for all of it.
+  RawImage img = RandomImage(9, 5, 3, 8, 5, 15);
+  std::vector<uint8_t> plte, alpha;
+  for (int i = 0; i < 256; ++i)
+    plte.insert(plte.end(), {uint8_t(i), uint8_t(255 - i), uint8_t(i / 2)});
+  for (int i = 0; i < 20; ++i)
+    alpha.push_back(i % 2 ? 255 : 0);
+  TPNGImage png;
+  TByteStream in(MakePng(img, false, 0, {{"PLTE", plte}, {"tRNS", alpha}}));
+  png.LoadFromStream(in);
+  png.SetPixelFormat(TPixelFormat::pf4bit);
+  TByteStream out;
+  png.SaveToStream(out);
+  const TLibpngReport saved = LibpngReads(out.Bytes());
+  EXPECT_EQ(saved.Error, "");
+  EXPECT_EQ(joined(saved.Warnings), "");
+  TPNGImage back;
+  out.SetPosition(0);
+  back.LoadFromStream(out);
+  ASSERT_NE(back.Chunks().FindChunk<TChunkTRNS>(), nullptr);
+  EXPECT_EQ(back.Chunks().FindChunk<TChunkTRNS>()->Data, std::vector<uint8_t>(alpha.begin(), alpha.begin() + 16));
 }

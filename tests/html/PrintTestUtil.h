@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <map>
 #include <regex>
 #include <string>
 #include <vector>
@@ -99,6 +102,81 @@ inline bool InOrder(const std::string& text, const std::vector<std::string>& nee
     at = p + n.size();
   }
   return true;
+}
+
+// How often each word stands in a text: words are runs of ASCII letters and digits, so that
+// a PDF's text and the page's own text compare whatever punctuation and spacing they hold.
+inline std::map<std::string, int> WordCounts(const std::string& text)
+{
+  std::map<std::string, int> counts;
+  std::string word;
+  auto isWordChar = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); };
+  for (size_t i = 0; i <= text.size(); ++i) {
+    if (i < text.size() && isWordChar(text[i])) {
+      word += text[i];
+    } else if (!word.empty()) {
+      ++counts[word];
+      word.clear();
+    }
+  }
+  return counts;
+}
+
+// The words whose counts differ, as "word: expected n, found m" lines; empty when none.
+inline std::string WordCountDifferences(const std::map<std::string, int>& expected,
+                                        const std::map<std::string, int>& found)
+{
+  std::string out;
+  auto count = [](const std::map<std::string, int>& m, const std::string& w) {
+    auto it = m.find(w);
+    return it == m.end() ? 0 : it->second;
+  };
+  std::map<std::string, int> all = expected;
+  all.insert(found.begin(), found.end());
+  for (const auto& [w, n] : all)
+    if (count(expected, w) != count(found, w))
+      out +=
+          w + ": expected " + std::to_string(count(expected, w)) + ", found " + std::to_string(count(found, w)) + "\n";
+  return out;
+}
+
+// Every page of a PDF rastered in grey at dpi: for each page in order, whether anything was
+// printed on it (pixels clearly darker than the paper).
+inline std::vector<bool> InkedPages(const std::string& pdf, int dpi = 30)
+{
+  const std::filesystem::path base = pdf + ".ink";
+  const std::string prefix = base.filename().string() + "-";
+  auto pictures = [&] {
+    std::vector<std::filesystem::path> found;
+    for (const auto& e : std::filesystem::directory_iterator(base.parent_path()))
+      if (e.path().filename().string().rfind(prefix, 0) == 0 && e.path().extension() == ".pgm")
+        found.push_back(e.path());
+    // pdftoppm numbers pages with as many digits as the last one has: sorting by length
+    // first keeps them in page order.
+    std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) {
+      const std::string x = a.string(), y = b.string();
+      return x.size() != y.size() ? x.size() < y.size() : x < y;
+    });
+    return found;
+  };
+  for (const auto& old : pictures())
+    std::filesystem::remove(old);
+  RunCommand("pdftoppm -gray -r " + std::to_string(dpi) + " '" + pdf + "' '" + base.string() + "' 2>/dev/null");
+  std::vector<bool> inked;
+  for (const auto& picture : pictures()) {
+    std::ifstream in(picture, std::ios::binary);
+    std::string magic;
+    int w = 0, h = 0, maxval = 0;
+    in >> magic >> w >> h >> maxval;
+    in.get();
+    std::string grey(static_cast<size_t>(std::max(w, 0)) * static_cast<size_t>(std::max(h, 0)), '\xFF');
+    in.read(grey.data(), static_cast<std::streamsize>(grey.size()));
+    const auto dark = std::count_if(grey.begin(), grey.end(), [](char c) { return static_cast<uint8_t>(c) < 200; });
+    inked.push_back(magic == "P5" && maxval == 255 && in && dark >= 2);
+    in.close();
+    std::filesystem::remove(picture);
+  }
+  return inked;
 }
 
 // Leaves the program's printer on no file again.

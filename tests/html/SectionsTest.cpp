@@ -190,7 +190,7 @@ TEST_F(SectionsTest, BackgroundImageLoadsOnceAndLeavesWithTheDocument)
 TEST_F(SectionsTest, HoverClearsAndRepaints)
 {
   TUrlTarget link;
-  link.Assign("x.htm", "");
+  link.Assign("x.htm", "", 1);
   auto p = Para(u"", nullptr, nullptr, &link);
   p->AddTokenObj(Token(u"link"));
   Doc->Add(std::move(p));

@@ -480,6 +480,32 @@ TEST_F(Cascade, LayoutWords)
   EXPECT_EQ(q.GetTextTransform(), 1);
 }
 
+// Each document has its default font size to itself: the page pane's and the help viewer's
+// documents read their own, whichever of them was set up last.
+TEST(StyleModelDefaults, EachDocumentKeepsItsOwnDefaultFontSize)
+{
+  TStyleList page, help;
+  page.BuildDefaults("Arial", "Courier New", 10, 8, 0, true, clRed, clPurple, clBlue, clBlack, 10);
+  ParseStyleSheetText(page, "a:hover { font-size: medium }", "");
+  help.BuildDefaults("Arial", "Courier New", 10, 8, 0, true, clRed, clPurple, clBlue, clBlack, 20);
+  ParseStyleSheetText(help, "a:hover { font-size: medium }", "");
+  for (auto [styles, size] : {std::pair{&page, 10.0}, std::pair{&help, 20.0}}) {
+    SCOPED_TRACE(size);
+    // A rule that sets no size has the document's.
+    EXPECT_DOUBLE_EQ(styles->Find("p")->GetFontSize(), size);
+    // A link's hover font: "medium" is 1.2 times the document's size.
+    TPropStack stack;
+    auto root = std::make_unique<TProperties>();
+    root->Assign(*styles->GetDefProp());
+    stack.Push(std::move(root));
+    TProperties a;
+    a.InheritFrom(stack.Last());
+    a.ApplyRules(*styles, &stack, "a", "", "", "", "", nullptr);
+    EXPECT_DOUBLE_EQ(a.GetFontSize(), size);
+    EXPECT_DOUBLE_EQ(a.FIArray[lsHover].iSize, size * 1.2);
+  }
+}
+
 TEST(StyleModelCharset, CodePages)
 {
   TProperties p;

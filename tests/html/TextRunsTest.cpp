@@ -212,7 +212,7 @@ TEST_F(ImagesTest, LinkBorderAndDrawing)
     B = std::make_unique<TBitmap>(30, 20);
   };
   TUrlTarget link;
-  link.Assign("go.htm", "");
+  link.Assign("go.htm", "", 1);
   TProperties linkProp;
   linkProp.Props[Color] = static_cast<int32_t>(clBlue);
   auto a = Attrs({{SrcSy, 0, "a.bmp"}});
@@ -253,7 +253,7 @@ TEST_F(ImagesTest, AltTextIsWrittenInsideTheBoxOnALineOfText)
   // line of text (which is written on its baseline).
   Doc->ShowImages = false;
   TUrlTarget link;
-  link.Assign("go.htm", "");
+  link.Assign("go.htm", "", 1);
   auto a = Attrs({{AltSy, 0, "plain"}, {WidthSy, 80, "80"}, {HeightSy, 40, "40"}});
   auto b = Attrs({{AltSy, 0, "linked"}, {WidthSy, 80, "80"}, {HeightSy, 40, "40"}});
   TImageObj* plain = AddImagePara(*this, *Doc, Prop, *a, u" text");
@@ -296,7 +296,7 @@ TEST_F(ImagesTest, ImageMapsAndServerMaps)
   map->AddArea(*Attrs({{HrefSy, 0, "left.htm"}, {CoordsSy, 0, "0,0,9,9"}}));
   Doc->MapList.Add(std::move(map));
   TUrlTarget link;
-  link.Assign("srv.cgi", "");
+  link.Assign("srv.cgi", "", 1);
   auto a = Attrs({{UseMapSy, 0, "#nav"}, {WidthSy, 40, "40"}, {HeightSy, 40, "40"}});
   auto b = Attrs({{IsMapSy, 0, ""}, {WidthSy, 40, "40"}, {HeightSy, 40, "40"}});
   AddImagePara(*this, *Doc, Prop, *a, u"");
@@ -382,7 +382,7 @@ TEST_F(ImagesTest, ClearedParagraphStartsBelowTheFloat)
 TEST_F(ImagesTest, LinkRunsChangeFontWithStateAndHoverWholeLinks)
 {
   TUrlTarget link;
-  link.Assign("a.htm", "");
+  link.Assign("a.htm", "", 1);
   TProperties a;
   a.FontsSet = true;
   a.FIArray[lsNormal].iColor = clBlue;
@@ -423,8 +423,8 @@ TEST_F(ImagesTest, RunsOfOneFontChangeStateApart)
   a.FIArray[lsHover].iColor = clRed;
   a.FIArray[lsHover].iSize = 24;
   TUrlTarget one, two;
-  one.Assign("one.htm", "");
-  two.Assign("two.htm", "");
+  one.Assign("one.htm", "", 1);
+  two.Assign("two.htm", "", 2);
   auto p = Para(u"", &a, nullptr, &one);
   p->AddTokenObj(Token(u"one "));
   p->ChangeFont(a, &two);

@@ -36,7 +36,7 @@ TEST_F(TextTest, EmptyParagraphsAreDroppedUnlessTheyClear)
 TEST_F(TextTest, DroppedParagraphLeavesNoLinkOrAnchorBehind)
 {
   TUrlTarget link;
-  link.Assign("a.htm", "");
+  link.Assign("a.htm", "", 1);
   auto ids = Attrs({{IDSy, 0, "here"}});
   auto s = Para(u" ", nullptr, ids.get(), &link);
   EXPECT_EQ(Doc->LinkList.size(), 1u);
@@ -239,7 +239,7 @@ TEST_F(TextTest, CursorMappingBothWays)
 TEST_F(TextTest, LinksAnswerHitTestsAndHover)
 {
   TUrlTarget link;
-  link.Assign("next.htm", "_top");
+  link.Assign("next.htm", "_top", 1);
   Doc->LinksActive = true;
   auto p = Para(u"go ");
   TProperties a;

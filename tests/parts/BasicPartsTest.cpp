@@ -405,7 +405,7 @@ TEST(BasicParts, ChainLinksOfOneFormShareOneList)
   for (Integer k = 0; k < 20; ++k)
     chain.AddChild(std::make_unique<TChainLink>(nullptr, 0.1f, 0.05f, k % 2, 10))->Position.Y = 0.1f * k;
   TRenderContextInfo rci;
-  rci.ContextId = 1;
+  rci.Context = std::make_shared<TGLContextNames>();
   chain.Render(rci);
   chain.Render(rci);
   EXPECT_EQ(rec.Count("glNewList"), 3);

@@ -195,7 +195,7 @@ TEST(Belt, TravelFoldsWithoutARebuildAndTheBandRunsWithPulleyTwo)
     // angle rebuilds it.
     TGLRecorder rec;
     TRenderContextInfo rci;
-    rci.ContextId = 1;
+    rci.Context = std::make_shared<TGLContextNames>();
     belt.Render(rci);
     ASSERT_EQ(rec.Count("glNewList"), 1);
     belt.UpdateTravel();

@@ -13,6 +13,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "engine/GLContext.h"
 #include "engine/GLRecorder.h"
 #include "engine/GLScene.h"
 
@@ -42,7 +43,7 @@ struct TBuiltPart {
 inline void BuildOnce(TGLBaseSceneObject& part)
 {
   TRenderContextInfo rci;
-  rci.ContextId = 1;
+  rci.Context = std::make_shared<TGLContextNames>();
   part.BuildList(rci);
 }
 
@@ -204,7 +205,7 @@ inline void ExpectSetterRebuilds(TGLBaseSceneObject& part, const std::function<v
 {
   TGLRecorder rec;
   TRenderContextInfo rci;
-  rci.ContextId = 1;
+  rci.Context = std::make_shared<TGLContextNames>();
   part.Render(rci);
   EXPECT_EQ(rec.Count("glNewList"), 1);
   same();

@@ -359,6 +359,31 @@ TEST(Canvas, AnisotropicMappingScales)
   EXPECT_EQ(c->LPtoDP(TPoint{96, 96}), (TPoint{146, 156}));
 }
 
+// A run drawn with logical advances under a printer's mapping: its glyphs stand where their
+// logical offsets map to, however long the run, so the run ends where the next one begins.
+TEST(Canvas, MappedAdvancesDoNotAddUpTheirRounding)
+{
+  TFixedMetricDevice* dev;
+  auto c = CreateFixedMetricCanvas(3000, 300, &dev);
+  c->SetMapMode(MM_ANISOTROPIC);
+  c->SetWindowExtEx(96, 96);
+  c->SetViewportExtEx(300, 300);
+  c->SetBkMode(TRANSPARENT);
+  const std::u16string run(64, u'n');
+  const std::vector<Integer> dx(run.size(), 7);   // 21.875 device pixels each
+  dev->ClearRecords();
+  c->ExtTextOutW(10, 0, 0, nullptr, run.data(), run.size(), dx.data());
+  ASSERT_EQ(dev->Records.size(), 1u);
+  const TCanvasRecord& r = dev->Records[0];
+  ASSERT_EQ(r.Advances.size(), run.size());
+  Integer x = r.Point.X;
+  for (size_t i = 0; i < run.size(); ++i) {
+    EXPECT_NEAR(x, c->LPtoDP(TPoint{10 + 7 * static_cast<Integer>(i), 0}).X, 1) << i;
+    x += r.Advances[i];
+  }
+  EXPECT_NEAR(x, c->LPtoDP(TPoint{10 + 7 * 64, 0}).X, 1);
+}
+
 TEST(Canvas, DrawTextLayout)
 {
   TFixedMetricDevice* dev;

@@ -9,6 +9,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "html/HTMLIndex.h"
@@ -48,11 +49,18 @@ std::map<std::string, std::string> PageFiles()
   return pages;
 }
 
+// A picture as a page places it: its file and the size the page gives it (0 where not given).
+struct TPlacedPicture {
+  std::string Source;
+  Integer Width = 0, Height = 0;
+};
+
 struct TPageLinks {
-  std::vector<std::string> Links;      // A HREF
-  std::vector<std::string> Pictures;   // IMG SRC, BACKGROUND
-  std::vector<std::string> Sheets;     // LINK HREF
-  std::set<std::string> Anchors;       // A NAME and ID, upper-cased
+  std::vector<std::string> Links;       // A HREF
+  std::vector<std::string> Pictures;    // IMG SRC, BACKGROUND
+  std::vector<std::string> Sheets;      // LINK HREF
+  std::set<std::string> Anchors;        // A NAME and ID, upper-cased
+  std::vector<TPlacedPicture> Placed;   // IMG with its WIDTH and HEIGHT
 };
 
 // A viewer set up as the main window's page pane (630 pixels wide, Arial 10, links below
@@ -78,6 +86,17 @@ TPageLinks ReadPage(const std::string& file)
     t.Next();
     if (t.Sy == EofSy)
       break;
+    if (t.Sy == ImageSy) {
+      TPlacedPicture placed;
+      for (const auto& a : t.Attributes)
+        if (a->Which == SrcSy)
+          placed.Source = a->Name;
+        else if (a->Which == WidthSy)
+          placed.Width = StrToIntDef(a->Name, 0);
+        else if (a->Which == HeightSy)
+          placed.Height = StrToIntDef(a->Name, 0);
+      out.Placed.push_back(placed);
+    }
     for (const auto& a : t.Attributes) {
       if (t.Sy == ASy && a->Which == HrefSy)
         out.Links.push_back(a->Name);
@@ -99,7 +118,8 @@ std::string HtmlPath(const std::string& name)
   return HtmlDir + (name.empty() || name[0] != '/' ? name : name.substr(1));
 }
 
-bool PictureDecodes(const std::string& file, std::string& why)
+// The picture's size in pixels as the viewer decodes it; 0 x 0, and why, when it does not.
+std::pair<Integer, Integer> DecodedSize(const std::string& file, std::string& why)
 {
   try {
     const std::vector<uint8_t> bytes = ReadFileBytes(file, size_t(16) << 20);
@@ -107,17 +127,23 @@ bool PictureDecodes(const std::string& file, std::string& why)
       TByteStream s(bytes);
       TGif gif;
       gif.LoadFromStream(s);
-      return gif.Width() > 0 && gif.Height() > 0;
+      return {gif.Width(), gif.Height()};
     }
     TByteStream s(bytes);
     TTransparency tr = NotTransp;
     std::unique_ptr<TBitmap> mask;
     std::unique_ptr<TBitmap> bmp = LoadImageFromStream(&s, tr, mask);
-    return bmp && bmp->Width() > 0 && bmp->Height() > 0;
+    return bmp ? std::pair<Integer, Integer>{bmp->Width(), bmp->Height()} : std::pair<Integer, Integer>{0, 0};
   } catch (const Exception& e) {
     why = e.Message;
-    return false;
+    return {0, 0};
   }
+}
+
+bool PictureDecodes(const std::string& file, std::string& why)
+{
+  const auto [width, height] = DecodedSize(file, why);
+  return width > 0 && height > 0;
 }
 
 // The topic each page goes with (reference pages other than the inclined plane: none).
@@ -208,6 +234,19 @@ TEST(ContentPagesTest, EveryLinkPictureAndClipResolvesAsTheProgramLooksThemUp)
       }
     }
   }
+  // A picture placed at a size keeps its own proportions and is never stretched beyond its
+  // pixels (a page may show a model's picture smaller): a diagram redrawn at another size
+  // than its page says would come out squeezed.
+  for (const auto& [key, links] : read)
+    for (const TPlacedPicture& p : links.Placed) {
+      if (p.Width == 0 && p.Height == 0)
+        continue;
+      std::string why;
+      const auto [width, height] = DecodedSize(ResolveFileName(HtmlPath(p.Source)), why);
+      ASSERT_GT(width, 0) << key << ": " << p.Source << why;
+      EXPECT_LE(p.Width, width) << key << ": " << p.Source;
+      EXPECT_NEAR(double(p.Height) / p.Width, double(height) / width, 1.0 / p.Width) << key << ": " << p.Source;
+    }
   // The cam page holds the five anchors the index links to.
   for (const char* a : {"CIRCULAR", "PEAR", "HEART", "BOX", "LINEAR"})
     EXPECT_TRUE(anchors["CAM_CIRCULAR.HTM"].count(a)) << a;

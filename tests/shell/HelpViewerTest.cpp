@@ -188,7 +188,8 @@ TEST_F(HelpViewerTest, PopupsShowTheirTextFromThePopupFileAtThePointAndCloseOnAC
 {
   ApplicationHelpCommand(HELP_SETPOPUP_POS, MakePopupPos(400, 120));
   EXPECT_TRUE(ApplicationHelpCommand(HELP_CONTEXTPOPUP, IDH_POPUP_STEP_BAR));
-  EXPECT_EQ(HelpPopupText(), "Runs the animation by hand: drag the bar to move the model through one whole cycle.");
+  EXPECT_EQ(HelpPopupText(),
+            "Runs the animation by hand: drag the bar to move the model through its run, forwards or backwards.");
   // Its top is centred on the point.
   TRect r = HelpPopupBounds();
   EXPECT_LE(std::abs(r.Left + r.Width() / 2 - 400), 1);
@@ -387,7 +388,8 @@ TEST_F(HelpViewerTest, F1OnAMenuItemOpensThatItemsHelp)
     GTEST_SKIP() << "the display gives the test window no activation";
   f1On(speed, true);
   EXPECT_EQ(HelpViewerWindow(), nullptr);
-  EXPECT_EQ(HelpPopupText(), "Runs the animation by hand: drag the bar to move the model through one whole cycle.");
+  EXPECT_EQ(HelpPopupText(),
+            "Runs the animation by hand: drag the bar to move the model through its run, forwards or backwards.");
   CloseHelpViewer();
 }
 

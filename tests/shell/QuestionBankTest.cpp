@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
+#include <functional>
+#include <regex>
 #include <set>
 #include <string>
 #include <vector>
@@ -86,6 +89,40 @@ std::set<std::string> ContentWords(const std::string& text)
   return out;
 }
 
+// The text as a pupil reads it: tags dropped, the entities the questions use written as their
+// signs, runs of blanks made one.
+std::string Plain(const std::string& html)
+{
+  static const std::pair<const char*, const char*> entities[] = {{"&times;", "x"}, {"&divide;", "/"}, {"&minus;", "-"},
+                                                                 {"&pi;", "pi"},   {"&deg;", " deg"}, {"&nbsp;", " "}};
+  std::string s = std::regex_replace(html, std::regex("<[^>]*>"), "");
+  for (const auto& [entity, sign] : entities)
+    for (size_t at = s.find(entity); at != std::string::npos; at = s.find(entity, at))
+      s.replace(at, std::string(entity).size(), sign);
+  return std::regex_replace(s, std::regex("\\s+"), " ");
+}
+
+// An answer that is a quantity ("12 mm", "About 0.38 m", "1:1"), not words.
+bool IsNumber(const std::string& answer)
+{
+  return std::regex_search(Plain(answer), std::regex("^\\s*(about |roughly )?[-+]?[0-9.]", std::regex::icase));
+}
+
+// The numbers written in a text, in order.
+std::vector<double> Numbers(const std::string& text)
+{
+  std::vector<double> out;
+  const std::string plain = Plain(text);
+  const std::regex number("[0-9]+(\\.[0-9]+)?");
+  for (auto it = std::sregex_iterator(plain.begin(), plain.end(), number); it != std::sregex_iterator(); ++it)
+    out.push_back(std::stod(it->str()));
+  return out;
+}
+
+std::string Key(const TTarvQuestion& q) { return Plain(q.Answers[size_t(q.Correct)]); }
+
+bool Near(double a, double b) { return std::fabs(a - b) <= 1e-6 * std::max(1.0, std::fabs(b)); }
+
 double Overlap(const std::set<std::string>& a, const std::set<std::string>& b)
 {
   size_t common = 0;
@@ -157,5 +194,136 @@ TEST(QuestionBankTest, EveryAnswerIsAChoice)
       EXPECT_FALSE(Normalised(a).empty()) << q->Text;
       EXPECT_TRUE(seen.insert(Normalised(a)).second) << q->Text << ": \"" << a << "\" twice";
     }
+  }
+}
+
+// A pupil who always picks the longest answer must do no better than chance: among the
+// questions answered in words, the right answer is the one longest answer in at most 30%,
+// overall and in every category the Test menu offers.
+TEST(QuestionBankTest, TheLongestAnswerIsRarelyTheRightOne)
+{
+  for (Integer c = -1; c < TopicCategoryCount; ++c) {
+    const TTopicCategories mask = c < 0 ? TTopicCategories(0) : TTopicCategories(1u << c);
+    const std::string name = c < 0 ? std::string("All topics") : TopicCategoryName(c);
+    size_t asked = 0, longest = 0;
+    for (const auto& q : LoadQuestionFile(BankFile, mask)) {
+      if (std::all_of(q->Answers.begin(), q->Answers.end(), IsNumber))
+        continue;
+      std::vector<size_t> lengths;
+      for (const std::string& a : q->Answers)
+        lengths.push_back(Plain(a).size());
+      const size_t right = lengths[size_t(q->Correct)];
+      ++asked;
+      if (std::count_if(lengths.begin(), lengths.end(), [&](size_t l) { return l >= right; }) == 1)
+        ++longest;
+    }
+    ASSERT_GT(asked, 10u) << name;
+    EXPECT_LE(double(longest), 0.3 * double(asked))
+        << name << ": the right answer is the longest in " << longest << " of " << asked << " questions";
+  }
+}
+
+// Words that count as the pages count them. A stroke is one way, from one end to the other
+// ("the cutting stroke and the return stroke"): a crank makes two strokes in every turn. Its
+// length is twice the crank's offset, and a part that goes down through a stroke and back up
+// travels twice that in every turn ("each piston travels 2 x 80 = 160 mm in every turn").
+TEST(QuestionBankTest, StrokesAndTurnsAreCountedAsThePagesCountThem)
+{
+  size_t checked = 0;
+  for (const auto& q : LoadQuestionFile(BankFile, 0)) {
+    const std::string text = Plain(q->Text);
+    const std::vector<double> key = Numbers(Key(*q));
+    if (key.empty())
+      continue;
+    std::smatch m;
+    // Strokes a minute of a crank turning at so many rpm.
+    if (std::regex_search(text, m, std::regex("([0-9.]+) rpm"))
+        && std::regex_search(text, std::regex("how many strokes", std::regex::icase))) {
+      ++checked;
+      EXPECT_TRUE(Near(key[0], 2 * std::stod(m[1]))) << text << "\n  keyed " << Key(*q);
+    }
+    // How far a part driven by a crank of a given length moves up and down, or down and
+    // back, in one turn.
+    if (std::regex_search(text, m, std::regex("crank[^.]* (is|of) ([0-9.]+) mm( long)?"))
+        && std::regex_search(text, std::regex("in one turn", std::regex::icase))
+        && std::regex_search(text, std::regex("up and down|and back", std::regex::icase))) {
+      ++checked;
+      EXPECT_TRUE(Near(key[0], 4 * std::stod(m[2]))) << text << "\n  keyed " << Key(*q);
+    }
+    // A stroke from a crank's offset or throw.
+    if (std::regex_search(text, m, std::regex("(offset|throw)[^0-9]*([0-9.]+)"))
+        && std::regex_search(text, std::regex("what is the [a-z' ]*stroke", std::regex::icase))) {
+      ++checked;
+      EXPECT_TRUE(Near(key[0], 2 * std::stod(m[2]))) << text << "\n  keyed " << Key(*q);
+    }
+  }
+  EXPECT_GE(checked, 2u);
+}
+
+// Questions that ask one thing in other words or with the same numbers are asked once: a
+// group of them may have at most one member in the bank.
+TEST(QuestionBankTest, NearRepeatsAreAskedOnce)
+{
+  using TTest = std::function<bool(const std::string& text, const std::string& key)>;
+  auto has = [](const std::string& s, const char* re) {
+    return std::regex_search(s, std::regex(re, std::regex::icase));
+  };
+  const std::pair<const char*, TTest> groups[] = {
+      {"a ratchet stops a winch's load running back",
+       [&](const std::string& t, const std::string& k) {
+         return has(t + " " + k, "winch|windlass") && has(t + " " + k, "ratchet")
+                && has(t + " " + k, "(running|falling|run|fall) back");
+       }},
+      {"the stroke is twice the crank's offset",
+       [&](const std::string& t, const std::string&) {
+         return has(t, "crank") && has(t, "offset|throw") && has(t, "what is the [a-z' ]*stroke");
+       }},
+      {"a flywheel carries a crank past its dead centres",
+       [&](const std::string& t, const std::string& k) {
+         return has(t + " " + k, "flywheel") && has(t + " " + k, "dead centre");
+       }},
+      {"a ramp 6 m long rising 1 m",
+       [&](const std::string& t, const std::string&) {
+         return has(t, "ramp|slope") && has(t, "\\b6 m\\b") && has(t, "\\b1 m\\b");
+       }},
+      {"a 48-tooth chain wheel and a 16-tooth rear sprocket",
+       [&](const std::string& t, const std::string&) {
+         std::vector<double> n = Numbers(t);
+         std::sort(n.begin(), n.end());
+         return n == std::vector<double>{16, 48};
+       }},
+      {"a pulley block on four strands",
+       [&](const std::string& t, const std::string&) {
+         return has(t, "pulley block") && has(t, "(4|four) (strands|sections|ropes)");
+       }},
+      {"an eccentric cam's follower rises and falls smoothly",
+       [&](const std::string& t, const std::string& k) { return has(t, "eccentric") && has(k, "smooth"); }},
+      {"a velocity ratio is the driven wheel over the driver",
+       [&](const std::string&, const std::string& k) { return has(k, "driven[^/]*/[^/]*driver"); }},
+      {"a ratchet spanner",
+       [&](const std::string& t, const std::string& k) { return has(t + " " + k, "ratchet spanner"); }},
+      {"a crank and slider turns rotary motion into reciprocating",
+       [&](const std::string& t, const std::string& k) {
+         return has(t, "crank and slider") && has(k, "rotary") && has(k, "reciprocating");
+       }},
+      {"a reverse motion linkage's output goes the other way",
+       [&](const std::string& t, const std::string& k) {
+         return has(t, "reverse[ -]motion") && has(k, "opposite|right");
+       }},
+      {"a single-start worm moves its wheel one tooth a turn",
+       [&](const std::string& t, const std::string&) { return has(t, "single-start worm"); }},
+      {"a single-start screw moves one pitch a turn",
+       [&](const std::string& t, const std::string&) {
+         return has(t, "pitch of") && has(t, "how far") && !has(t, "two-start|multi-start");
+       }},
+  };
+  const TQuestionList all = LoadQuestionFile(BankFile, 0);
+  for (const auto& [what, test] : groups) {
+    std::vector<std::string> found;
+    for (const auto& q : all)
+      if (test(Plain(q->Text), Key(*q)))
+        found.push_back(Plain(q->Text));
+    EXPECT_LE(found.size(), 1u) << what << ", asked " << found.size() << " times:\n  "
+                                << (found.empty() ? "" : found.front()) << "\n  " << (found.size() > 1 ? found[1] : "");
   }
 }

@@ -125,6 +125,40 @@ TEST(ToolbarLayout, WrapsRowsAndSeparatorsBecomeRowBreaks)
   EXPECT_EQ(sv->BoundsRect, (TRect{90, 0, 96, 20}));
 }
 
+// A row that ends exactly at the wrap offset fits: only a run beyond it wraps.
+TEST(ToolbarLayout, ARowExactlyAsWideAsTheWrapOffsetStaysOneRow)
+{
+  TLayout l;
+  l.AddItems(4, 25, 20);
+  TTBView view(nullptr, &l.Root, &l.Window, true, false, false);
+  view.WrapOffset = 100;
+  view.UpdatePositions();
+  EXPECT_EQ(RectOf(view, l.Root.Items(3)), (TRect{75, 0, 100, 20}));
+  EXPECT_EQ(view.WrappedLines, 1);
+  // One pixel narrower, the last item goes to a second row.
+  view.WrapOffset = 99;
+  view.UpdatePositions();
+  EXPECT_EQ(RectOf(view, l.Root.Items(3)), (TRect{0, 20, 25, 40}));
+  EXPECT_EQ(view.WrappedLines, 2);
+
+  // A separator whose run up to the next separator ends exactly at the offset is no row break.
+  TLayout s;
+  AddFixed(&s.Root, "A", 30, 20);
+  AddFixed(&s.Root, "B", 30, 20);
+  TTBCustomItem* sep = s.Root.Add(std::make_unique<TTBSeparatorItem>());
+  AddFixed(&s.Root, "C", 34, 20);   // 30 + 30 + 6 + 34 = 100
+  TTBView bar(nullptr, &s.Root, &s.Window, true, false, false);
+  bar.WrapOffset = 100;
+  bar.UpdatePositions();
+  EXPECT_FALSE(bar.Find(sep)->LineSep);
+  EXPECT_EQ(RectOf(bar, s.Root.Items(3)), (TRect{66, 0, 100, 20}));
+  EXPECT_EQ(bar.WrappedLines, 1);
+  bar.WrapOffset = 99;
+  bar.UpdatePositions();
+  EXPECT_TRUE(bar.Find(sep)->LineSep);
+  EXPECT_EQ(RectOf(bar, s.Root.Items(3)), (TRect{0, 26, 34, 46}));
+}
+
 TEST(ToolbarLayout, ChevronCutKeepsTwoAndFollowsPriority)
 {
   TLayout l;

@@ -471,13 +471,15 @@ const TFact Facts[] = {
      [] {
        TBuiltTopic t(14);
        const TGLBaseSceneObject* follower = t.Base->GetChild(1);
+       // Hundredths of a degree: the follower leaves the base circle along a tangent, so a
+       // coarse step or a loose tolerance would count some of the rise as dwell.
        std::vector<double> y;
-       for (int phase = 0; phase < 360; ++phase) {
-         t.Pose(Single(phase));
+       for (int step = 0; step < 36000; ++step) {
+         t.Pose(Single(step * 0.01));
          y.push_back(Place(follower)[1]);
        }
        const double low = *std::min_element(y.begin(), y.end()), high = *std::max_element(y.begin(), y.end());
-       const double still = double(std::count_if(y.begin(), y.end(), [&](double v) { return v < low + 1e-4; }));
+       const double still = 0.01 * double(std::count_if(y.begin(), y.end(), [&](double v) { return v < low + 1e-6; }));
        return TValues{still, high - low};
      }},
     {"Cam_Circular.htm",
@@ -545,19 +547,19 @@ const TFact Facts[] = {
      "In the model, with the crank offset at its starting #, the ram's slow stroke takes about # degrees of the wheel's turn and its quick return about # degrees",
      [] {
        TBuiltTopic t(20);
-       // The degrees of one turn of the wheel in which the ram moves each way.
+       // The degrees of one turn of the wheel in which the ram moves each way, to a hundredth.
        const TGLBaseSceneObject* ram = t.Base->GetChild(3);
        double last = 0;
        int forwards = 0, backwards = 0;
-       for (int phase = 0; phase <= 360; ++phase) {
-         t.Pose(Single(phase));
+       for (int step = 0; step <= 36000; ++step) {
+         t.Pose(Single(step * 0.01));
          const double x = ram->Position.X;
-         if (phase > 0)
+         if (step > 0)
            (x > last ? forwards : backwards) += 1;
          last = x;
        }
-       return TValues{t.Controls.CrankOffset * 0.01, double(std::max(forwards, backwards)),
-                      double(std::min(forwards, backwards))};
+       return TValues{t.Controls.CrankOffset * 0.01, 0.01 * std::max(forwards, backwards),
+                      0.01 * std::min(forwards, backwards)};
      }},
 
     // Screw threads.

@@ -191,7 +191,7 @@ TEST(TopicFrame, OnlyPartsThatChangeShapeRebuildWhileAnimating)
     TBuilt b;
     Build(b, e, true);
     TRenderContextInfo rci;
-    rci.ContextId = NewGLContextId();
+    rci.Context = std::make_shared<TGLContextNames>();
     e.Animate(&b.Base, e.DefaultControls(), 0);
     b.Base.Render(rci);
     const int first = rec.Count("glNewList");

@@ -34,14 +34,56 @@ std::vector<TStroke> Arc(double cx, double cy, double rx, double ry, double from
   return {s};
 }
 
-// Capital letters as strokes in a box 0.8 wide and 1 high, y up from the baseline.
+TStroke Digit6()
+{
+  return {{0.7, 0.92}, {0.5, 1},     {0.25, 0.97}, {0.07, 0.75}, {0.03, 0.4},  {0.1, 0.12}, {0.35, 0},
+          {0.6, 0.05}, {0.75, 0.25}, {0.72, 0.45}, {0.5, 0.58},  {0.25, 0.55}, {0.05, 0.4}};
+}
+
+// Capital letters, digits and a few signs as strokes in a box 0.8 wide and 1 high, y up from
+// the baseline.
 const std::map<char, std::vector<TStroke>>& Letters()
 {
   static const std::map<char, std::vector<TStroke>> letters{
       {'=', {{{0.1, 0.32}, {0.7, 0.32}}, {{0.1, 0.68}, {0.7, 0.68}}}},
+      {'/', {{{0.1, 0}, {0.7, 1}}}},
+      {'0', Arc(0.4, 0.5, 0.36, 0.5, 0, 360)},
       {'1', {{{0.15, 0.8}, {0.4, 1}, {0.4, 0}}}},
       {'2', {{{0.05, 0.8}, {0.2, 0.97}, {0.55, 0.97}, {0.72, 0.8}, {0.72, 0.6}, {0, 0}, {0.78, 0}}}},
+      {'3',
+       {{{0.05, 0.88}, {0.2, 1}, {0.55, 1}, {0.72, 0.88}, {0.72, 0.65}, {0.55, 0.53}, {0.3, 0.53}},
+        {{0.55, 0.53}, {0.76, 0.4}, {0.76, 0.13}, {0.56, 0}, {0.2, 0}, {0.02, 0.12}}}},
+      {'4', {{{0.6, 0}, {0.6, 1}, {0, 0.32}, {0.8, 0.32}}}},
+      {'5',
+       {{{0.72, 1},
+         {0.12, 1},
+         {0.06, 0.55},
+         {0.45, 0.6},
+         {0.7, 0.48},
+         {0.76, 0.25},
+         {0.6, 0.03},
+         {0.3, 0},
+         {0.02, 0.12}}}},
+      {'6', {Digit6()}},
+      {'7', {{{0, 1}, {0.78, 1}, {0.3, 0}}}},
+      {'8',
+       [] {
+         auto eight = Arc(0.4, 0.76, 0.3, 0.24, 0, 360);
+         eight.push_back(Arc(0.4, 0.26, 0.36, 0.26, 0, 360)[0]);
+         return eight;
+       }()},
+      {'9',
+       [] {
+         // A six turned half round.
+         TStroke nine = Digit6();
+         for (TPt& p : nine)
+           p = {0.8 - p.X, 1 - p.Y};
+         return std::vector<TStroke>{nine};
+       }()},
       {'A', {{{0, 0}, {0.4, 1}, {0.8, 0}}, {{0.15, 0.38}, {0.65, 0.38}}}},
+      {'B',
+       {{{0, 0}, {0, 1}, {0.5, 1}, {0.7, 0.9}, {0.7, 0.62}, {0.5, 0.52}, {0, 0.52}},
+        {{0.5, 0.52}, {0.76, 0.4}, {0.76, 0.12}, {0.55, 0}, {0, 0}}}},
       {'C', Arc(0.42, 0.5, 0.4, 0.5, 45, 315)},
       {'D', {{{0, 0}, {0, 1}, {0.4, 1}, {0.7, 0.85}, {0.8, 0.5}, {0.7, 0.15}, {0.4, 0}, {0, 0}}}},
       {'E', {{{0.75, 1}, {0, 1}, {0, 0}, {0.75, 0}}, {{0, 0.5}, {0.6, 0.5}}}},
@@ -56,6 +98,7 @@ const std::map<char, std::vector<TStroke>>& Letters()
       {'I', {{{0.1, 0}, {0.1, 1}}}},
       {'K', {{{0, 0}, {0, 1}}, {{0.75, 1}, {0, 0.38}}, {{0.24, 0.58}, {0.78, 0}}}},
       {'L', {{{0, 1}, {0, 0}, {0.7, 0}}}},
+      {'M', {{{0, 0}, {0, 1}, {0.45, 0.35}, {0.9, 1}, {0.9, 0}}}},
       {'N', {{{0, 0}, {0, 1}, {0.75, 0}, {0.75, 1}}}},
       {'O', Arc(0.42, 0.5, 0.4, 0.5, 0, 360)},
       {'Q',
@@ -81,8 +124,15 @@ const std::map<char, std::vector<TStroke>>& Letters()
          {0.02, 0.15}}}},
       {'T', {{{0, 1}, {0.8, 1}}, {{0.4, 1}, {0.4, 0}}}},
       {'U', {{{0, 1}, {0, 0.25}, {0.15, 0.03}, {0.4, 0}, {0.65, 0.03}, {0.8, 0.25}, {0.8, 1}}}},
+      {'V', {{{0, 1}, {0.4, 0}, {0.8, 1}}}},
       {'W', {{{0, 1}, {0.22, 0}, {0.45, 0.7}, {0.68, 0}, {0.9, 1}}}},
       {'X', {{{0, 0}, {0.8, 1}}, {{0, 1}, {0.8, 0}}}},
+      {'Y', {{{0, 1}, {0.4, 0.5}, {0.8, 1}}, {{0.4, 0.5}, {0.4, 0}}}},
+      // The unit metre, small, beside capital N for newtons.
+      {'m',
+       {{{0, 0}, {0, 0.6}},
+        {{0, 0.42}, {0.12, 0.57}, {0.27, 0.6}, {0.4, 0.48}, {0.4, 0}},
+        {{0.4, 0.48}, {0.53, 0.57}, {0.68, 0.6}, {0.8, 0.48}, {0.8, 0}}}},
   };
   return letters;
 }
@@ -93,7 +143,7 @@ void Line(TSketch& s, TPt a, TPt b, double width, TRGB colour)
          std::min(a.Y, b.Y) - width, std::max(a.X, b.X) + width, std::max(a.Y, b.Y) + width);
 }
 
-double Advance(char c) { return c == 'I' ? 0.45 : c == 'W' ? 1.15 : c == ' ' ? 0.5 : 1.05; }
+double Advance(char c) { return c == 'I' ? 0.45 : (c == 'W' || c == 'M') ? 1.15 : c == ' ' ? 0.5 : 1.05; }
 
 double LabelWidth(const std::string& text, double height)
 {
@@ -218,25 +268,28 @@ std::vector<uint8_t> MakeSystemDiagram()
 
 std::vector<uint8_t> MakeMotionsDiagram()
 {
-  TSketch s(400, 100, White);
-  // Rotary: a circle with an arrow head; linear: one arrow; reciprocating: a double arrow;
-  // oscillating: an arc with heads at both ends.
-  for (const TStroke& st : Arc(50, 50, 30, 30, 20, 330))
+  // Four panels, each named below its drawing: rotary, a circle with an arrow head; linear,
+  // one arrow; reciprocating, a double arrow; oscillating, an arc with heads at both ends.
+  TSketch s(480, 130, White);
+  for (const TStroke& st : Arc(60, 50, 30, 30, 20, 330))
     for (size_t i = 1; i < st.size(); ++i)
       Line(s, st[i - 1], st[i], 4, Ink);
-  Arrow(s, {74, 66}, {78.2, 60.3}, 4, Ink);
-  s.Fill([](double x, double y) { return InDisc(x, y, 50, 50, 5); }, EffortRed);
-  Arrow(s, {115, 50}, {185, 50}, 4, Ink);
-  Arrow(s, {250, 50}, {285, 50}, 4, Ink);
-  Arrow(s, {250, 50}, {215, 50}, 4, Ink);
-  const TStroke arc = Arc(350, 20, 42, 42, 50, 130)[0];
+  Arrow(s, {84, 66}, {88.2, 60.3}, 4, Ink);
+  s.Fill([](double x, double y) { return InDisc(x, y, 60, 50, 5); }, EffortRed);
+  Arrow(s, {145, 50}, {215, 50}, 4, Ink);
+  Arrow(s, {300, 50}, {338, 50}, 4, Ink);
+  Arrow(s, {300, 50}, {262, 50}, 4, Ink);
+  const TStroke arc = Arc(420, 20, 42, 42, 50, 130)[0];
   for (size_t i = 2; i + 2 < arc.size(); ++i)
     Line(s, arc[i - 1], arc[i], 4, Ink);
   Arrow(s, arc[2], arc[0], 4, Ink);
   Arrow(s, arc[arc.size() - 3], arc[arc.size() - 1], 4, Ink);
-  s.Fill([](double x, double y) { return InDisc(x, y, 350, 20, 5); }, EffortRed);
-  for (double x : {100.0, 200.0, 300.0})
-    Line(s, {x, 10}, {x, 90}, 1, {0.8, 0.84, 0.9});
+  s.Fill([](double x, double y) { return InDisc(x, y, 420, 20, 5); }, EffortRed);
+  for (double x : {120.0, 240.0, 360.0})
+    Line(s, {x, 10}, {x, 120}, 1, {0.8, 0.84, 0.9});
+  const char* names[] = {"ROTARY", "LINEAR", "RECIPROCATING", "OSCILLATING"};
+  for (int i = 0; i < 4; ++i)
+    Label(s, names[i], 60 + 120 * i, 116, 8, Ink);
   return Gif(s);
 }
 
@@ -269,22 +322,33 @@ std::vector<uint8_t> MakeMomentsDiagram()
 
 std::vector<uint8_t> MakeEquilibriumDiagram()
 {
-  TSketch s(360, 140, White);
+  // The page's worked example: a plank 4 m long on two trestles, a painter's 700 N pressing
+  // down 1 m from the left end, and the trestles pushing up 525 N and 175 N (drawn to scale).
+  TSketch s(360, 190, White);
+  const double left = 40, right = 320, perMetre = (right - left) / 4, painter = left + perMetre;
   Beam(s, 20, 340, 60);
-  Fulcrum(s, 40, 65, 28);
-  Fulcrum(s, 320, 65, 28);
-  Arrow(s, {115, 10}, {115, 54}, 3.5, LoadBlue);
-  Label(s, "L", 130, 22, 11, LoadBlue);
-  Arrow(s, {40, 130}, {40, 98}, 3, Green);
-  Arrow(s, {320, 130}, {320, 110}, 3, Green);
-  Dimension(s, {40, 20}, {115, 20});
+  Fulcrum(s, left, 65, 28);
+  Fulcrum(s, right, 65, 28);
+  Arrow(s, {painter, 8}, {painter, 54}, 3.5, LoadBlue);
+  Label(s, "700 N", painter + 36, 34, 10, LoadBlue);
+  Dimension(s, {left, 22}, {painter, 22});
+  Label(s, "1 m", (left + painter) / 2, 16, 10, Ink);
+  const double perNewton = 54.0 / 525;
+  Arrow(s, {left, 98 + 525 * perNewton}, {left, 98}, 3, Green);
+  Label(s, "525 N", left + 38, 140, 10, Green);
+  Arrow(s, {right, 98 + 175 * perNewton}, {right, 98}, 3, Green);
+  Label(s, "175 N", right - 38, 118, 10, Green);
+  Dimension(s, {left, 172}, {right, 172});
+  Label(s, "4 m", (left + right) / 2, 166, 10, Ink);
   return Gif(s);
 }
 
 std::vector<uint8_t> MakeVRPulleysDiagram()
 {
-  TSketch s(360, 140, White);
-  const TPt c1{90, 70}, c2{255, 70};
+  // A small driver pulley turning a large driven one by an open belt, both the same way, with
+  // the diameters D1 and D2 that the velocity ratio is worked out from.
+  TSketch s(360, 175, White);
+  const TPt c1{90, 72}, c2{240, 72};
   const double r1 = 26, r2 = 52, belt = 4;
   const double d = c2.X - c1.X, k = (r2 - r1) / d, h = std::sqrt(1 - k * k);
   const double mid1 = r1 + belt / 2, mid2 = r2 + belt / 2;
@@ -299,9 +363,16 @@ std::vector<uint8_t> MakeVRPulleysDiagram()
     s.Fill([&](double x, double y) { return InDisc(x, y, c.X, c.Y, r); }, Steel);
     s.Fill([&](double x, double y) { return InDisc(x, y, c.X, c.Y, r * 0.8); }, {0.78, 0.8, 0.84});
     s.Fill([&](double x, double y) { return InDisc(x, y, c.X, c.Y, 6); }, DarkSteel);
+    ArcArrow(s, c.X, c.Y, r * 0.55, r * 0.55, 200, 320, 2, EffortRed);
   }
-  Dimension(s, {c1.X, c1.Y}, {c1.X, c1.Y + r1});
-  Dimension(s, {c2.X, c2.Y}, {c2.X, c2.Y + r2});
+  // The diameters, measured beside each pulley.
+  Dimension(s, {c1.X - r1 - 16, c1.Y - r1}, {c1.X - r1 - 16, c1.Y + r1});
+  Label(s, "D1", c1.X - r1 - 34, c1.Y + 5, 10, Ink);
+  Dimension(s, {c2.X + r2 + 16, c2.Y - r2}, {c2.X + r2 + 16, c2.Y + r2});
+  Label(s, "D2", c2.X + r2 + 36, c2.Y + 5, 10, Ink);
+  Label(s, "DRIVER", c1.X, 146, 9, EffortRed);
+  Label(s, "DRIVEN", c2.X, 146, 9, LoadBlue);
+  Label(s, "VR = D2 / D1", 180, 169, 9, Ink);
   return Gif(s);
 }
 
@@ -347,69 +418,116 @@ std::vector<uint8_t> MakeTorqueDiagram()
 
 std::vector<uint8_t> MakeCouplingDiagram()
 {
-  TSketch s(360, 120, White);
-  s.Fill([](double x, double y) { return InBox(x, y, 10, 50, 175, 70); }, Steel);
-  s.Fill([](double x, double y) { return InBox(x, y, 185, 50, 350, 70); }, Steel);
+  // A flange coupling: the motor's shaft and the pump's shaft end in flanges bolted together,
+  // each flange keyed to its shaft.
+  TSketch s(360, 170, White);
+  const double top = 24;
+  s.Fill([&](double x, double y) { return InBox(x, y, 10, top + 50, 175, top + 70); }, Steel);
+  s.Fill([&](double x, double y) { return InBox(x, y, 185, top + 50, 350, top + 70); }, Steel);
   for (double x0 : {150.0, 180.0})
-    s.Fill([&](double x, double y) { return InRoundBox(x, y, x0, 16, x0 + 30, 104, 3); }, DarkSteel);
-  Line(s, {180, 16}, {180, 104}, 1, White);
-  for (double y : {26.0, 94.0})
+    s.Fill([&](double x, double y) { return InRoundBox(x, y, x0, top + 16, x0 + 30, top + 104, 3); }, DarkSteel);
+  Line(s, {180, top + 16}, {180, top + 104}, 1, White);
+  for (double y : {top + 26, top + 94})
     s.Fill([&](double x, double py) { return InBox(x, py, 144, y - 4, 216, y + 4); }, {0.25, 0.27, 0.3});
-  // A key in each hub.
-  s.Fill([](double x, double y) { return InBox(x, y, 150, 44, 178, 50); }, Bronze);
-  s.Fill([](double x, double y) { return InBox(x, y, 182, 44, 210, 50); }, Bronze);
+  s.Fill([&](double x, double y) { return InBox(x, y, 150, top + 44, 178, top + 50); }, Bronze);
+  s.Fill([&](double x, double y) { return InBox(x, y, 182, top + 44, 210, top + 50); }, Bronze);
+  const TRGB lead{0.6, 0.64, 0.7};
+  Label(s, "FLANGES", 180, 14, 9, Ink);
+  Line(s, {250, top + 26}, {218, top + 26}, 1, lead);
+  Label(s, "BOLTS", 278, top + 30, 9, Ink);
+  Line(s, {112, top + 36}, {158, top + 46}, 1, lead);
+  Label(s, "KEYS", 88, top + 40, 9, Ink);
+  Label(s, "MOTOR SHAFT", 80, top + 92, 9, Ink);
+  Label(s, "PUMP SHAFT", 284, top + 92, 9, Ink);
   return Gif(s);
 }
 
 std::vector<uint8_t> MakeBearingsDiagram()
 {
-  TSketch s(360, 140, White);
-  // A plain bearing: a bronze bush round the shaft with a film of oil between.
-  s.Fill([](double x, double y) { return InDisc(x, y, 90, 70, 58); }, DarkSteel);
-  s.Fill([](double x, double y) { return InDisc(x, y, 90, 70, 46); }, Bronze);
-  s.Fill([](double x, double y) { return InDisc(x, y, 90, 70, 32); }, {0.98, 0.85, 0.3});
-  s.Fill([](double x, double y) { return InDisc(x, y, 90, 70, 29); }, Steel);
-  // A ball bearing: balls between an inner and an outer race.
-  s.Fill([](double x, double y) { return InDisc(x, y, 270, 70, 60); }, DarkSteel);
-  s.Fill([](double x, double y) { return InDisc(x, y, 270, 70, 50); }, White);
+  // A plain bearing (a bronze bush round the shaft with a film of oil between) and a ball
+  // bearing (balls between an outer and an inner race), each named below, its parts beside it.
+  TSketch s(460, 180, White);
+  const double y = 72, plain = 150, ball = 310;
+  s.Fill([&](double x, double py) { return InDisc(x, py, plain, y, 58); }, DarkSteel);
+  s.Fill([&](double x, double py) { return InDisc(x, py, plain, y, 46); }, Bronze);
+  s.Fill([&](double x, double py) { return InDisc(x, py, plain, y, 32); }, {0.98, 0.85, 0.3});
+  s.Fill([&](double x, double py) { return InDisc(x, py, plain, y, 29); }, Steel);
+  s.Fill([&](double x, double py) { return InDisc(x, py, ball, y, 60); }, DarkSteel);
+  s.Fill([&](double x, double py) { return InDisc(x, py, ball, y, 50); }, White);
   for (int k = 0; k < 10; ++k) {
     const double a = k * Pi / 5;
-    s.Fill([&](double x, double y) { return InDisc(x, y, 270 + 39 * std::cos(a), 70 + 39 * std::sin(a), 10); }, Steel);
+    s.Fill([&](double x, double py) { return InDisc(x, py, ball + 39 * std::cos(a), y + 39 * std::sin(a), 10); },
+           Steel);
   }
-  s.Fill([](double x, double y) { return InDisc(x, y, 270, 70, 29); }, DarkSteel);
-  s.Fill([](double x, double y) { return InDisc(x, y, 270, 70, 20); }, {0.78, 0.8, 0.84});
+  s.Fill([&](double x, double py) { return InDisc(x, py, ball, y, 29); }, DarkSteel);
+  s.Fill([&](double x, double py) { return InDisc(x, py, ball, y, 20); }, {0.78, 0.8, 0.84});
+  const TRGB lead{0.6, 0.64, 0.7};
+  // The plain bearing's parts, named on its left.
+  Line(s, {60, y - 40}, {plain - 36, y - 22}, 1, lead);
+  Label(s, "BUSH", 34, y - 36, 8, Ink);
+  Line(s, {60, y}, {plain - 31, y}, 1, lead);
+  Label(s, "OIL", 38, y + 4, 8, Ink);
+  Line(s, {60, y + 40}, {plain - 14, y + 14}, 1, lead);
+  Label(s, "SHAFT", 30, y + 44, 8, Ink);
+  // The ball bearing's, on its right.
+  Line(s, {ball + 56, y - 22}, {382, y - 40}, 1, lead);
+  Label(s, "OUTER RACE", 418, y - 36, 8, Ink);
+  Line(s, {ball + 39, y}, {382, y}, 1, lead);
+  Label(s, "BALL", 400, y + 4, 8, Ink);
+  Line(s, {ball + 20, y + 16}, {382, y + 40}, 1, lead);
+  Label(s, "INNER RACE", 418, y + 44, 8, Ink);
+  Label(s, "PLAIN BEARING", plain, 166, 9, Ink);
+  Label(s, "BALL BEARING", ball, 166, 9, Ink);
   return Gif(s);
 }
 
 std::vector<uint8_t> MakeClutchDiagram()
 {
-  TSketch s(360, 130, White);
-  // Engaged on the left (plates pressed together), disengaged on the right (a gap).
+  // A plate clutch engaged on the left (the springs press the pressure plate and the friction
+  // plate against the flywheel) and disengaged on the right (the pressure plate pulled back,
+  // the friction plate free), with a key to its three plates below.
+  TSketch s(440, 190, White);
+  const TRGB plates[3] = {DarkSteel, Bronze, LoadBlue};
   for (int side = 0; side < 2; ++side) {
-    const double cx = side == 0 ? 90 : 270, gap = side == 0 ? 0 : 12;
-    s.Fill([&](double x, double y) { return InBox(x, y, cx - 80, 58, cx - 12 - gap, 72); }, Steel);
-    s.Fill([&](double x, double y) { return InBox(x, y, cx + 12 + gap, 58, cx + 80, 72); }, Steel);
-    s.Fill([&](double x, double y) { return InRoundBox(x, y, cx - 22 - gap, 12, cx - 6 - gap, 118, 3); }, DarkSteel);
-    s.Fill([&](double x, double y) { return InRoundBox(x, y, cx - 6 + gap, 18, cx + 2 + gap, 112, 2); }, Bronze);
-    s.Fill([&](double x, double y) { return InRoundBox(x, y, cx + 2 + gap, 12, cx + 18 + gap, 118, 3); }, LoadBlue);
+    const double cx = side == 0 ? 110 : 330, back = side == 0 ? 0 : 12;
+    // The engine's shaft ends at the flywheel; the gearbox's carries the friction plate.
+    s.Fill([&](double x, double y) { return InBox(x, y, cx - 90, 58, cx - 20, 72); }, Steel);
+    s.Fill([&](double x, double y) { return InBox(x, y, cx - 4, 60, cx + 90, 70); }, Steel);
+    s.Fill([&](double x, double y) { return InRoundBox(x, y, cx - 22, 12, cx - 6, 118, 3); }, plates[0]);
+    s.Fill([&](double x, double y) { return InRoundBox(x, y, cx - 6 + back / 2, 18, cx + 2 + back / 2, 112, 2); },
+           plates[1]);
+    s.Fill([&](double x, double y) { return InRoundBox(x, y, cx + 2 + back, 12, cx + 18 + back, 118, 3); }, plates[2]);
     if (side == 1)
-      Arrow(s, {cx + 30, 30}, {cx + 56, 30}, 3, EffortRed);
+      Arrow(s, {cx + 34, 30}, {cx + 60, 30}, 3, EffortRed);
+    Label(s, "ENGINE", cx - 58, 52, 7, Ink);
+    Label(s, "GEARBOX", cx + 60, 86, 7, Ink);
+    Label(s, side == 0 ? "ENGAGED" : "DISENGAGED", cx, 140, 9, Ink);
   }
-  Line(s, {180, 8}, {180, 122}, 1, {0.8, 0.84, 0.9});
+  Line(s, {220, 8}, {220, 146}, 1, {0.8, 0.84, 0.9});
+  const char* names[3] = {"FLYWHEEL", "FRICTION PLATE", "PRESSURE PLATE"};
+  double x = 22;
+  for (int i = 0; i < 3; ++i) {
+    s.Fill([&](double px, double py) { return InBox(px, py, x, 166, x + 10, 176); }, plates[i]);
+    const double w = LabelWidth(names[i], 8);
+    Label(s, names[i], x + 16 + w / 2, 176, 8, Ink);
+    x += 16 + w + 26;
+  }
   return Gif(s);
 }
 
 std::vector<uint8_t> MakeInclineDiagram()
 {
-  // A load on a slope: its weight straight down, the effort along the slope, and the height
-  // the slope rises.
-  TSketch s(420, 150, White);
-  const std::vector<TPt> slope{{20, 130}, {330, 130}, {330, 40}};
+  // A load on a slope: its weight straight down, the effort along the slope, the height the
+  // slope rises and the length along it, the two that its mechanical advantage is worked out
+  // from.
+  TSketch s(420, 170, White);
+  const TPt foot{20, 150}, top{330, 60};
+  const std::vector<TPt> slope{foot, {330, 150}, top};
   s.Fill([&](double x, double y) { return InPolygon(x, y, slope); }, {0.86, 0.8, 0.7});
-  Line(s, {20, 130}, {330, 40}, 2, Wood);
+  Line(s, foot, top, 2, Wood);
   // The load on the slope, turned to lie on it.
-  const double a = std::atan2(-90.0, 310.0);
-  const TPt c{190, 130 + (190 - 20) * std::tan(a) - 17};
+  const double a = std::atan2(top.Y - foot.Y, top.X - foot.X);
+  const TPt c{190, foot.Y + (190 - foot.X) * std::tan(a) - 17};
   const double ca = std::cos(a), sa = std::sin(a);
   auto corner = [&](double u, double v) { return TPt{c.X + u * ca - v * sa, c.Y + u * sa + v * ca}; };
   const std::vector<TPt> block{corner(-22, -15), corner(22, -15), corner(22, 15), corner(-22, 15)};
@@ -419,7 +537,15 @@ std::vector<uint8_t> MakeInclineDiagram()
   Arrow(s, corner(24, 0), corner(84, 0), 3, EffortRed);
   const TPt tip = corner(84, 0);
   Label(s, "EFFORT", tip.X - 10, tip.Y - 14, 10, EffortRed);
-  Dimension(s, {342, 40}, {342, 130});
-  Label(s, "HEIGHT", 384, 90, 9, Ink);
+  Dimension(s, {342, top.Y}, {342, foot.Y});
+  Label(s, "HEIGHT", 384, (top.Y + foot.Y) / 2, 9, Ink);
+  // The length, measured along the slope above it, clear of the load and its arrows.
+  const double off = 45;
+  const TPt n{sa * off, -ca * off};
+  const TRGB lead{0.7, 0.74, 0.8};
+  Line(s, foot, {foot.X + n.X, foot.Y + n.Y}, 1, lead);
+  Line(s, top, {top.X + n.X, top.Y + n.Y}, 1, lead);
+  Dimension(s, {foot.X + n.X, foot.Y + n.Y}, {top.X + n.X, top.Y + n.Y});
+  Label(s, "LENGTH", 150, foot.Y + n.Y + (150 - foot.X - n.X) * std::tan(a) - 12, 9, Ink);
   return Gif(s);
 }
