@@ -100,6 +100,10 @@ struct TControlWidgetAccess {
       c->FInResize = false;
     }
   }
+  static void Exposed(TControl* c)
+  {
+    GuardedCall([&] { c->WindowExposed(); }, c);
+  }
 };
 
 namespace {
@@ -120,8 +124,30 @@ public:
     setAttribute(Qt::WA_NoSystemBackground);
   }
   TControl* Control;
+  // A showing waits for its first exposure (WindowExposed).
+  bool ExposePending = false;
+  // A control of the window took the focus before the window showed: the window is
+  // activated as it shows, for the focus to reach it.
+  bool ActivateWhenShown = false;
+
+  // Watches the top-level window's exposures (the toolkit tells them to the window, not to
+  // the widget).
+  void WatchExposures()
+  {
+    if (QWindow* win = windowHandle())
+      win->installEventFilter(this);
+  }
 
 protected:
+  bool eventFilter(QObject* watched, QEvent* e) override
+  {
+    if (e->type() == QEvent::Expose && watched == windowHandle() && windowHandle()->isExposed() && ExposePending
+        && Control) {
+      ExposePending = false;
+      TControlWidgetAccess::Exposed(Control);
+    }
+    return false;
+  }
   void paintEvent(QPaintEvent* e) override
   {
     if (!Control)
@@ -289,6 +315,14 @@ protected:
     return moved;
   }
 };
+
+// Sends what is queued for the display server now rather than at the loop's next turn.
+void FlushDisplay()
+{
+  if (auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr)
+    if (xcb_connection_t* c = x11->connection())
+      xcb_flush(c);
+}
 
 TControlWidget* WidgetOf(const TControl* c)
 {
@@ -577,6 +611,11 @@ protected:
       auto* ke = static_cast<QKeyEvent*>(event);
       if (ke->spontaneous() && watched != QApplication::focusWidget() && QApplication::focusWidget())
         return false;
+      // Keys typed into the toolkit's own windows (a message box, a file dialog) are theirs:
+      // our filters would take them for keys of our windows (Alt+Y on a box's "Yes" opening
+      // the main window's menus in a loop the box then waits behind).
+      if (!dynamic_cast<TControlWidget*>(static_cast<QWidget*>(watched)->window()))
+        return false;
       TInputEvent ev;
       ev.Kind = event->type() == QEvent::KeyPress ? TInputKind::KeyDown : TInputKind::KeyUp;
       ev.Target = ControlOf(watched);
@@ -777,7 +816,67 @@ TControl::~TControl()
   DeallocateHWnd(FHandle);
 }
 
-void TControl::CreateParams(TCreateParams& params) { params.Style = FParent ? Cardinal(WS_CHILD) : Cardinal(0); }
+void TControl::CreateParams(TCreateParams& params)
+{
+  // A control without a parent is a window of its own, with the window manager's usual frame.
+  params.Style = FParent ? Cardinal(WS_CHILD)
+                         : Cardinal(WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX);
+}
+
+namespace {
+
+// A top-level window's kind and frame, from its styles. The window manager keeps a dialog or
+// a tool window above the window it belongs to (above the program's windows where it names
+// none), and draws the frame the styles ask for.
+Qt::WindowFlags TopLevelFlags(const TCreateParams& p)
+{
+  Qt::WindowFlags flags = Qt::Window;
+  if (p.ExStyle & WS_EX_TOOLWINDOW)
+    flags = Qt::Tool;
+  else if (p.WndParent || (p.ExStyle & WS_EX_TOPMOST))
+    flags = Qt::Dialog;
+  constexpr Cardinal overlapped = WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+  if ((p.Style & overlapped) == overlapped)
+    return flags;
+  if (!(p.Style & (WS_CAPTION | WS_THICKFRAME)))
+    return flags | Qt::FramelessWindowHint;
+  flags |= Qt::CustomizeWindowHint;
+  if ((p.Style & WS_CAPTION) == WS_CAPTION)
+    flags |= Qt::WindowTitleHint;
+  if (p.Style & WS_SYSMENU)
+    flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+  if (p.Style & WS_MINIMIZEBOX)
+    flags |= Qt::WindowMinimizeButtonHint;
+  if (p.Style & WS_MAXIMIZEBOX)
+    flags |= Qt::WindowMaximizeButtonHint;
+  return flags;
+}
+
+// Tells the window manager which window a top-level window belongs to (WM_TRANSIENT_FOR):
+// the top-level window of owner, while it is shown. A window that would end up belonging to
+// itself, round a chain of owners, belongs to none.
+void SetOwnerWindow(QWidget* w, TControl* owner)
+{
+  w->winId();
+  QWindow* win = w->windowHandle();
+  if (!win)
+    return;
+  QWindow* own = nullptr;
+  if (owner) {
+    while (owner->Parent())
+      owner = owner->Parent();
+    if (QWidget* ow = WidgetOf(owner); ow && ow != w && ow->isVisible())
+      own = ow->windowHandle();
+  }
+  for (QWindow* t = own; t; t = t->transientParent())
+    if (t == win) {
+      own = nullptr;
+      break;
+    }
+  win->setTransientParent(own);
+}
+
+}   // namespace
 
 void TControl::HandleNeeded()
 {
@@ -800,8 +899,9 @@ void TControl::HandleNeeded()
               | ((params.ExStyle & WS_EX_TOPMOST) ? Qt::WindowStaysOnTopHint : Qt::WindowFlags())
               | (FMouseTransparent ? Qt::WindowTransparentForInput : Qt::WindowFlags());
     else
-      flags = Qt::Window;
+      flags = TopLevelFlags(params);
   }
+  FFixedFrame = !FParent && !FIsPopup && (params.Style & WS_CAPTION) && !(params.Style & WS_THICKFRAME);
   EnsureAccessibleControls();
   auto* w = new TControlWidget(this, parentWidget, flags);
   if (FIsPopup)
@@ -861,7 +961,14 @@ void TControl::UpdateWidgetGeometry()
     x += nc.X;
     y += nc.Y;
   }
+  if (FFixedFrame) {
+    // The window manager offers no sizing (nor maximising) of a window whose size is fixed.
+    w->setMinimumSize(0, 0);
+    w->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+  }
   w->setGeometry(x, y, std::max(0, FWidth), std::max(0, FHeight));
+  if (FFixedFrame)
+    w->setFixedSize(std::max(0, FWidth), std::max(0, FHeight));
 }
 
 void TControl::UpdateWidgetVisibility()
@@ -870,6 +977,18 @@ void TControl::UpdateWidgetVisibility()
   if (!w)
     return;
   if (FVisible) {
+    if (!FParent && !FIsPopup && !w->isVisible()) {
+      // The last moment to size and place the window before it shows (a handler may also
+      // hide it again), then the window it belongs to.
+      GuardedCall([&] { WindowShowing(); }, this);
+      if (!FVisible || WidgetOf(this) != w)
+        return;
+      TCreateParams params;
+      CreateParams(params);
+      SetOwnerWindow(w, params.WndParent);
+      w->ExposePending = true;
+      w->WatchExposures();
+    }
     if (!FParent) {
       RemoveTopLevel(this);
       State().TopLevels.push_back(this);
@@ -877,6 +996,10 @@ void TControl::UpdateWidgetVisibility()
     w->show();
     if (FIsPopup)
       w->raise();
+    if (w->ActivateWhenShown) {
+      w->ActivateWhenShown = false;
+      w->activateWindow();
+    }
   } else {
     w->hide();
     RemoveTopLevel(this);
@@ -1074,16 +1197,16 @@ void TControl::ScrollContents(Integer dx, Integer dy)
     w->scroll(dx, dy, QRect(nc.X, nc.Y, ClientWidth(), ClientHeight()));
   // The display server starts moving the pixels now, while the caller may already draw the
   // strip that comes uncovered, instead of at the next paint.
-  if (auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr)
-    if (xcb_connection_t* c = x11->connection())
-      xcb_flush(c);
+  FlushDisplay();
 }
 
 void TControl::Update()
 {
   if (auto* w = WidgetOf(this))
-    if (w->isVisible())
+    if (w->isVisible()) {
       w->repaint();
+      FlushDisplay();
+    }
 }
 
 void TControl::Repaint()
@@ -1433,11 +1556,15 @@ void TWinControl::SetFocus()
   if (auto* w = WidgetOf(this)) {
     w->setFocusPolicy(Qt::StrongFocus);
     // As the system's SetFocus does, focusing a control of a shown window that is not
-    // active activates that window (without it the focus would wait for the window).
-    // (Windows shown without activation, such as menus, stay as they are.)
-    if (QWidget* top = w->window();
-        top->isVisible() && !top->isActiveWindow() && !top->testAttribute(Qt::WA_ShowWithoutActivating))
-      top->activateWindow();
+    // active activates that window (without it the focus would wait for the window); one
+    // about to show is activated as it shows. (Windows shown without activation, such as
+    // menus, stay as they are.)
+    if (QWidget* top = w->window(); !top->testAttribute(Qt::WA_ShowWithoutActivating)) {
+      if (top->isVisible() && !top->isActiveWindow())
+        top->activateWindow();
+      else if (auto* tw = dynamic_cast<TControlWidget*>(top); tw && !top->isVisible())
+        tw->ActivateWhenShown = true;
+    }
     w->setFocus(Qt::OtherFocusReason);
   }
 }

@@ -95,15 +95,31 @@ using TKeyEvent = std::function<void(TObject* Sender, Word& Key, TShiftState Shi
 using TKeyPressEvent = std::function<void(TObject* Sender, char& Key)>;
 
 // Window styles the program's controls ask for (CreateParams).
-enum : Cardinal { WS_CHILD = 0x40000000, WS_POPUP = 0x80000000u, WS_CAPTION = 0x00C00000, WS_BORDER = 0x00800000 };
-enum : Cardinal { WS_EX_TOPMOST = 0x8, WS_EX_TOOLWINDOW = 0x80 };
+enum : Cardinal {
+  WS_CHILD = 0x40000000,
+  WS_POPUP = 0x80000000u,
+  WS_CAPTION = 0x00C00000,
+  WS_BORDER = 0x00800000,
+  WS_DLGFRAME = 0x00400000,
+  WS_SYSMENU = 0x00080000,
+  WS_THICKFRAME = 0x00040000,
+  WS_MINIMIZEBOX = 0x00020000,
+  WS_MAXIMIZEBOX = 0x00010000
+};
+enum : Cardinal { WS_EX_DLGMODALFRAME = 0x1, WS_EX_TOPMOST = 0x8, WS_EX_TOOLWINDOW = 0x80 };
 // Class styles.
 enum : Cardinal { CS_SAVEBITS = 0x800, CS_DROPSHADOW = 0x20000 };
+
+class TControl;
 
 struct TCreateParams {
   Cardinal Style = WS_CHILD;
   Cardinal ExStyle = 0;
   Cardinal WindowClassStyle = 0;
+  // The window a top-level window belongs to (its owner): the window manager keeps it above
+  // that window. A top-level window that names none stands on its own, unless it is a tool
+  // or stay-on-top window: those are kept above the program's other windows.
+  TControl* WndParent = nullptr;
 };
 
 // Control style bits.
@@ -282,6 +298,12 @@ protected:
   virtual void HandleCreated() {}
   // The toolkit window is about to go.
   virtual void DestroyingHandle() {}
+  // A top-level window is about to appear on the screen: its toolkit window exists and is
+  // not yet mapped, so what is sized and placed here is where the window first shows.
+  virtual void WindowShowing() {}
+  // A shown top-level window has come onto the screen (the window manager has framed and
+  // mapped it): it is exposed, once per showing.
+  virtual void WindowExposed() {}
   // The canvas valid during Paint (and PaintNonClient).
   TCanvas& Canvas();
   bool HasCanvas() const { return FCanvas != nullptr; }
@@ -306,6 +328,7 @@ private:
   bool FEnabled = true;
   bool FShowHint = false;
   bool FIsPopup = false;
+  bool FFixedFrame = false;   // a top-level window whose frame the user cannot size
   bool FMouseTransparent = false;
   bool FInResize = false;
   std::string FHint;

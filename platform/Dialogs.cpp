@@ -11,12 +11,14 @@
 #include <QPrintDialog>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QWindow>
 
 #include <utility>
 #include <vector>
 
 #include "platform/Application.h"
 #include "platform/Fonts.h"
+#include "platform/Forms.h"
 #include "platform/PrintersQt.h"
 
 namespace {
@@ -49,6 +51,23 @@ public:
 };
 
 std::string AppTitle() { return Application ? Application->Title() : std::string(); }
+
+// A dialog of the toolkit's own belongs to the window that opened it, which the window manager
+// then keeps it above: the active form, else the form among the dialog component's owners.
+void BelongToOpener(QWidget& dialog, const TComponent* owner = nullptr)
+{
+  TCustomForm* form = Screen().ActiveForm();
+  for (const TComponent* o = owner; o && !(form && form->Showing()); o = o->Owner())
+    form = dynamic_cast<TCustomForm*>(const_cast<TComponent*>(o));
+  if (!form || !form->Showing())
+    return;
+  auto* opener = static_cast<QWidget*>(form->ToolkitWidget());
+  if (!opener || !opener->windowHandle())
+    return;
+  dialog.winId();
+  if (QWindow* win = dialog.windowHandle())
+    win->setTransientParent(opener->windowHandle());
+}
 
 struct TButtonInfo {
   TMsgDlgButtons Button;
@@ -96,6 +115,7 @@ TModalResult RunMessage(const TMessageRequest& request)
       buttons.emplace_back(box.addButton(QString::fromLatin1(b.Caption), QMessageBox::AcceptRole), b.Result);
   if (!buttons.empty())
     box.setDefaultButton(static_cast<QPushButton*>(buttons.front().first));
+  BelongToOpener(box);
   box.exec();
   for (auto& [button, result] : buttons)
     if (box.clickedButton() == button)
@@ -123,7 +143,14 @@ QString ToQtFilter(const std::string& filter)
     QString desc = parts[i].trimmed();
     QString patterns = parts[i + 1];
     patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
-    out << (desc.isEmpty() ? patterns : desc + QStringLiteral(" (") + patterns + QStringLiteral(")"));
+    // A description that already shows its patterns ("pictures files (*.jpg)") keeps them once.
+    const QString shown = QStringLiteral("(") + patterns + QStringLiteral(")");
+    if (desc.isEmpty())
+      out << patterns;
+    else if (desc.endsWith(shown))
+      out << desc;
+    else
+      out << desc + QStringLiteral(" ") + shown;
   }
   return out.join(QStringLiteral(";;"));
 }
@@ -217,6 +244,7 @@ bool TSaveDialog::Execute()
     dialog.setDefaultSuffix(ToQ(ext));
   if (!FileName.empty())
     dialog.selectFile(ToQ(FileName));
+  BelongToOpener(dialog, this);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
     return false;
   FileName = dialog.selectedFiles().front().toStdString();
@@ -230,7 +258,13 @@ bool TColorDialog::Execute()
     return confirmed;
   EnsureGuiApplication();
   TColor c = ColorToRGB(Color);
-  QColor chosen = QColorDialog::getColor(QColor(GetRValue(c), GetGValue(c), GetBValue(c)), nullptr, ToQ(Title));
+  QColorDialog dialog(QColor(GetRValue(c), GetGValue(c), GetBValue(c)));
+  if (!Title.empty())
+    dialog.setWindowTitle(ToQ(Title));
+  BelongToOpener(dialog, this);
+  if (dialog.exec() != QDialog::Accepted)
+    return false;
+  const QColor chosen = dialog.selectedColor();
   if (!chosen.isValid())
     return false;
   Color = RGBColor(chosen.red(), chosen.green(), chosen.blue());
@@ -253,6 +287,7 @@ bool TPrintDialog::Execute()
     dialog.setFromTo(FromPage, ToPage);
     dialog.setPrintRange(PrintRange == prPageNums ? QAbstractPrintDialog::PageRange : QAbstractPrintDialog::AllPages);
   }
+  BelongToOpener(dialog, this);
   if (dialog.exec() != QDialog::Accepted)
     return false;
   PrinterSettingsChanged(printer);

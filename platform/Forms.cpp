@@ -4,11 +4,18 @@
 #include <QCursor>
 #include <QIcon>
 #include <QPixmap>
+#include <QPointer>
 #include <QWidget>
+#include <QWindow>
+#include <xcb/xcb.h>
 
 #include "platform/CanvasQt.h"
 
 #include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
 
 // ---------------------------------------------------------------------------------------
 // TCustomForm
@@ -36,6 +43,20 @@ void TCustomForm::Close()
     OnClose(this, action);
   if (action == caHide || action == caFree || action == caMinimize)
     Hide();
+}
+
+void TCustomForm::ShowAndPaint()
+{
+  Show();
+  auto* w = static_cast<QWidget*>(ToolkitWidget());
+  QPointer<QWindow> win = w ? w->windowHandle() : nullptr;
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+  while (win && Visible() && !win->isExposed() && std::chrono::steady_clock::now() < end) {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    if (win && !win->isExposed())
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  Update();
 }
 
 void TCustomForm::SetIcon(const TBitmap& icon, TColor transparentColor)
@@ -80,13 +101,201 @@ void TCustomForm::Activate()
 
 void TCustomForm::VisibleChanged()
 {
-  if (Visible()) {
+  if (Visible())
     Screen().FLastActive = this;
-    if (OnShow)
-      OnShow(this);
-  } else if (OnHide) {
+  else if (OnHide)
     OnHide(this);
+}
+
+void TCustomForm::WindowShowing()
+{
+  // The frame first, so that OnShow sees the size the window shows at.
+  if (FFitFrame) {
+    TFrameWidths frame;
+    if (!RequestFrame(frame))
+      frame = {};
+    FitFrame(frame);
   }
+  if (OnShow)
+    OnShow(this);
+}
+
+void TCustomForm::WindowExposed()
+{
+  if (!FFitFrame)
+    return;
+  FFitFrame = false;
+  TFrameWidths frame;
+  if (ReadFrame(frame) && !(frame == FFrameUsed))
+    FitFrame(frame);
+}
+
+void TCustomForm::CreateParams(TCreateParams& params)
+{
+  TCustomControl::CreateParams(params);
+  if (Parent())
+    return;
+  Cardinal style = 0;
+  switch (FBorderStyle) {
+  case bsNone: break;
+  case bsSingle:
+  case bsToolWindow: style = WS_CAPTION; break;
+  case bsSizeable:
+  case bsSizeToolWin: style = WS_CAPTION | WS_THICKFRAME; break;
+  case bsDialog:
+    style = WS_CAPTION;
+    params.ExStyle |= WS_EX_DLGMODALFRAME;
+    break;
+  }
+  if (FBorderStyle != bsNone && (FBorderIcons & biSystemMenu)) {
+    style |= WS_SYSMENU;
+    // Only the main kinds of frame have the buttons that minimise and maximise.
+    if (FBorderStyle == bsSingle || FBorderStyle == bsSizeable) {
+      if (FBorderIcons & biMinimize)
+        style |= WS_MINIMIZEBOX;
+      if (FBorderIcons & biMaximize)
+        style |= WS_MAXIMIZEBOX;
+    }
+  }
+  params.Style = style;
+  if (FBorderStyle == bsToolWindow || FBorderStyle == bsSizeToolWin)
+    params.ExStyle |= WS_EX_TOOLWINDOW;
+  if (FFormStyle == fsStayOnTop)
+    params.ExStyle |= WS_EX_TOPMOST;
+  params.WndParent = OwnerWindow();
+}
+
+TCustomForm* TCustomForm::OwnerWindow() const
+{
+  for (TComponent* o = Owner(); o; o = o->Owner())
+    if (auto* f = dynamic_cast<TCustomForm*>(o))
+      return f;
+  return FFormStyle == fsStayOnTop ? ActiveOpener() : nullptr;
+}
+
+TCustomForm* TCustomForm::ActiveOpener() const
+{
+  TCustomForm* active = Screen().ActiveForm();
+  return active && active != this && active->Showing() ? active : nullptr;
+}
+
+void TCustomForm::SetBounds(Integer left, Integer top, Integer width, Integer height)
+{
+  if (!FFitting)
+    FFitFrame = false;
+  TCustomControl::SetBounds(left, top, width, height);
+}
+
+void TCustomForm::SetFrameBounds(const TRect& r)
+{
+  FFrameTarget = r;
+  TFrameWidths frame;
+  // Shown: the frame the window has now. Not yet: the one it will get is asked for when it
+  // shows; meanwhile it is placed as if it had none.
+  const bool shown = Showing() && ReadFrame(frame);
+  FitFrame(frame);
+  FFitFrame = !shown;
+}
+
+void TCustomForm::FitFrame(const TFrameWidths& frame)
+{
+  FFrameUsed = frame;
+  FFitting = true;
+  const TRect& r = FFrameTarget;
+  SetBounds(r.Left + frame.Left, r.Top + frame.Top, r.Width() - frame.Left - frame.Right,
+            r.Height() - frame.Top - frame.Bottom);
+  FFitting = false;
+}
+
+// ---------------------------------------------------------------------------------------
+// What the window manager says of a window's frame (_NET_FRAME_EXTENTS: left, right, top,
+// bottom), read from the display server.
+
+namespace {
+
+struct TX11 {
+  xcb_connection_t* C = nullptr;
+  xcb_window_t Root = 0;
+  xcb_window_t Window = 0;
+};
+
+bool X11Of(const TControl& control, TX11& x)
+{
+  auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+  auto* x11 = app ? app->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+  auto* w = static_cast<QWidget*>(control.ToolkitWidget());
+  if (!x11 || !x11->connection() || !w || !w->isWindow())
+    return false;
+  x.C = x11->connection();
+  x.Window = static_cast<xcb_window_t>(w->winId());
+  x.Root = xcb_setup_roots_iterator(xcb_get_setup(x.C)).data->root;
+  return x.Window != 0;
+}
+
+xcb_atom_t Atom(xcb_connection_t* c, const char* name)
+{
+  xcb_intern_atom_reply_t* r =
+      xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr);
+  xcb_atom_t a = r ? r->atom : XCB_ATOM_NONE;
+  std::free(r);
+  return a;
+}
+
+// The property's 32-bit values, up to max of them.
+std::vector<uint32_t> Values(xcb_connection_t* c, xcb_window_t w, xcb_atom_t property, xcb_atom_t type, uint32_t max)
+{
+  std::vector<uint32_t> out;
+  xcb_get_property_reply_t* r = xcb_get_property_reply(c, xcb_get_property(c, 0, w, property, type, 0, max), nullptr);
+  if (r && r->format == 32) {
+    const auto* v = static_cast<const uint32_t*>(xcb_get_property_value(r));
+    out.assign(v, v + std::min<uint32_t>(r->value_len, max));
+  }
+  std::free(r);
+  return out;
+}
+
+}   // namespace
+
+bool TCustomForm::ReadFrame(TFrameWidths& frame) const
+{
+  TX11 x;
+  if (!X11Of(*this, x))
+    return false;
+  std::vector<uint32_t> v = Values(x.C, x.Window, Atom(x.C, "_NET_FRAME_EXTENTS"), XCB_ATOM_CARDINAL, 4);
+  if (v.size() != 4)
+    return false;
+  frame = {Integer(v[0]), Integer(v[2]), Integer(v[1]), Integer(v[3])};
+  return true;
+}
+
+bool TCustomForm::RequestFrame(TFrameWidths& frame) const
+{
+  TX11 x;
+  if (!X11Of(*this, x))
+    return false;
+  const xcb_atom_t request = Atom(x.C, "_NET_REQUEST_FRAME_EXTENTS");
+  std::vector<uint32_t> supported = Values(x.C, x.Root, Atom(x.C, "_NET_SUPPORTED"), XCB_ATOM_ATOM, 4096);
+  if (request == XCB_ATOM_NONE || std::find(supported.begin(), supported.end(), request) == supported.end())
+    return false;
+  // What an earlier showing left there would answer before the window manager does.
+  xcb_delete_property(x.C, x.Window, Atom(x.C, "_NET_FRAME_EXTENTS"));
+  xcb_client_message_event_t ev = {};
+  ev.response_type = XCB_CLIENT_MESSAGE;
+  ev.format = 32;
+  ev.window = x.Window;
+  ev.type = request;
+  xcb_send_event(x.C, 0, x.Root, XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+                 reinterpret_cast<const char*>(&ev));
+  xcb_flush(x.C);
+  // The window manager answers at once; one that does not within a quarter of a second is
+  // not waited for (the window is placed again once it is framed).
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(250);
+  do {
+    if (ReadFrame(frame))
+      return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  } while (std::chrono::steady_clock::now() < end);
+  return false;
 }
 
 void TPopupWindowControl::CreateParams(TCreateParams& params)
@@ -125,7 +334,7 @@ TCustomForm* TScreen::ActiveForm() const
   if (qobject_cast<QApplication*>(QCoreApplication::instance()))
     if (QWidget* w = QApplication::activeWindow())
       for (TCustomForm* f : FForms)
-        if (f->Showing() && f->ClientToScreen({0, 0}) == TPoint{w->x(), w->y()})
+        if (f->Showing() && f->ToolkitWidget() == w)
           return f;
   return FLastActive;
 }

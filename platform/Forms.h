@@ -29,8 +29,27 @@ public:
   void SetBorderStyle(TFormBorderStyle s) { FBorderStyle = s; }
   TBorderIcons BorderIcons() const { return FBorderIcons; }
   void SetBorderIcons(TBorderIcons b) { FBorderIcons = b; }
+  // fsStayOnTop keeps the window above the program's other windows (above the window that
+  // opened it, or all of the program's when none did), not above other programs.
   TFormStyle FormStyle() const { return FFormStyle; }
   void SetFormStyle(TFormStyle s) { FFormStyle = s; }
+  // The window this one belongs to, which the window manager keeps it above: the form among
+  // its owners; else, for a stay-on-top window, the window active when it is shown (the one
+  // that opened it). nullptr: it stands on its own.
+  virtual TCustomForm* OwnerWindow() const;
+  void SetBounds(Integer left, Integer top, Integer width, Integer height) override;
+  // Places the window so that its outer edge, with the frame the window manager draws
+  // (title bar and borders), covers r, and the client area takes what is inside the frame.
+  // A window manager tells a window's frame only once it has framed it: until the window
+  // shows, the frame it announces for the window is used (none where it cannot say), and
+  // the window is placed again once it is framed, if its frame came out otherwise. Holds
+  // until the window is next placed or sized.
+  void SetFrameBounds(const TRect& r);
+  // Shows the window and paints it on the screen before it returns, for a window shown while
+  // the program is too busy to come back to its message loop (a splash during start-up).
+  // The window manager maps a window in its own time: this waits for that, at most two
+  // seconds, handling the program's messages but no input meanwhile.
+  void ShowAndPaint();
   // Hides the window after OnClose agrees (caHide); caFree leaves freeing to the owner.
   void Close();
   bool Active() const;
@@ -43,11 +62,31 @@ public:
   void SetIcon(const TBitmap& icon, TColor transparentColor = clNone);
 
 protected:
+  void CreateParams(TCreateParams& params) override;
   void VisibleChanged() override;
   void HandleCreated() override;
+  // The frame is fitted (SetFrameBounds) and OnShow runs here, before the window maps, so
+  // that what they size and place is where the window first shows.
+  void WindowShowing() override;
+  void WindowExposed() override;
+  // The form active now, when it is another shown one.
+  TCustomForm* ActiveOpener() const;
 
 private:
+  struct TFrameWidths {
+    Integer Left = 0, Top = 0, Right = 0, Bottom = 0;
+    bool operator==(const TFrameWidths&) const = default;
+  };
+  void FitFrame(const TFrameWidths& frame);
+  // The frame the window manager has drawn round the shown window, or announces for it
+  // before it maps; false when it has none to tell.
+  bool ReadFrame(TFrameWidths& frame) const;
+  bool RequestFrame(TFrameWidths& frame) const;
   void ApplyIcon();
+  TRect FFrameTarget;
+  TFrameWidths FFrameUsed;
+  bool FFitFrame = false;
+  bool FFitting = false;
   TBitmap FIcon;
   TColor FIconTransparent = clNone;
   TFormBorderStyle FBorderStyle = bsSizeable;

@@ -529,11 +529,16 @@ void TDialogForm::PlaceByPosition()
   }
 }
 
-void TDialogForm::VisibleChanged()
+void TDialogForm::WindowShowing()
 {
-  if (Visible())
-    PlaceByPosition();
-  TForm::VisibleChanged();
+  TForm::WindowShowing();
+  PlaceByPosition();
+}
+
+TCustomForm* TDialogForm::OwnerWindow() const
+{
+  TCustomForm* owner = TForm::OwnerWindow();
+  return owner || !FModal ? owner : ActiveOpener();
 }
 
 void TDialogForm::KeyDown(Word& key, TShiftState shift)

@@ -256,8 +256,12 @@ public:
   // Places the form's window centred on the area.
   void CenterOn(const TRect& area);
 
+  // Shown modally, it belongs to the window that opened it (the one active then) unless
+  // an owner says otherwise.
+  TCustomForm* OwnerWindow() const override;
+
 protected:
-  void VisibleChanged() override;
+  void WindowShowing() override;
   void KeyDown(Word& key, TShiftState shift) override;
 
 private:

@@ -622,9 +622,13 @@ void TKVMainFrm::FitToWorkArea()
 {
   TRect work = Screen().WorkAreaRect();
   if (!work.IsEmpty()) {
-    SetBoundsRect(work);
-    // Half the work area's own width: its left edge need not be 0.
+    // The whole window, title bar and borders too, fills the work area.
+    SetFrameBounds(work);
+    // Half the work area's own width: its left edge need not be 0. The client area the frame
+    // leaves, known once the window shows, takes nothing from it (the share is kept from the
+    // showing on).
     LeftPanel->SetWidth(work.Width() / 2 - 10);
+    FPaneWidthSeen = 0;
   } else {
     // No work area to read: fill the screen.
     SetBounds(0, 0, Screen().Width(), Screen().Height());
@@ -669,6 +673,7 @@ void TKVMainFrm::InstallApplicationHandlers()
 
 void TKVMainFrm::FormShow(TObject*)
 {
+  FPaneWidthSeen = ClientWidth();
   PlaceSplashPicture();
   Screen().SetCursor(crDefault);
 }

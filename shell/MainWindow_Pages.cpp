@@ -283,11 +283,13 @@ void MakeWindlassPage(TKVMainFrm* f, TPageMaker& m)
 void MakeWestonPage(TKVMainFrm* f, TPageMaker& m)
 {
   f->WestonTab = m.Page("WestonTab", TControlPage::Weston);
-  f->WPRadiusHsb = m.Bar("WPRadiusHsb", f->WestonTab, 8, 6, 120, 12, 20, 15);
+  // Narrow enough that the marker box keeps its whole caption in the pane of an 800 pixel
+  // wide screen.
+  f->WPRadiusHsb = m.Bar("WPRadiusHsb", f->WestonTab, 8, 6, 96, 12, 20, 15);
   f->WPRadiusHsb->OnChange = [f](TObject* s) { f->WPRadiusHsbChange(s); };
-  f->WPradLabel = m.Label("WPradLabel", f->WestonTab, "Small radius = 15      Load = 8.00 N", 140, 1);
-  m.Label("", f->WestonTab, "Large radius = 20     Effort = 1 N", 140, 15);
-  f->WPMarkerChk = m.Check("WPMarkerChk", TControlPage::Weston, "Show markers", 340, 6);
+  f->WPradLabel = m.Label("WPradLabel", f->WestonTab, "Small radius = 15      Load = 8.00 N", 112, 1);
+  m.Label("", f->WestonTab, "Large radius = 20     Effort = 1 N", 112, 15);
+  f->WPMarkerChk = m.Check("WPMarkerChk", TControlPage::Weston, "Show markers", 316, 6);
 }
 
 void MakeBoxCamPage(TKVMainFrm* f, TPageMaker& m)

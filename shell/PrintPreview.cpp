@@ -41,8 +41,8 @@ TPrntPrevFrm::TPrntPrevFrm(THTMLViewer* AViewer, TCustomImageList* Images, const
   SetName("PrntPrevFrm");
   SetCaption("Print preview");
   Font().SetHeight(-MulDiv(8, ScreenPixelsPerInch(), 72));
-  // Shown maximised: the whole work area.
-  SetBoundsRect(Screen().WorkAreaRect());
+  // Shown maximised: the whole work area, its frame included.
+  SetFrameBounds(Screen().WorkAreaRect());
 
   PPToolbar = TComponent::Create<TPreviewToolbar>(this);
   PPToolbar->SetBorderStyle(bsNone);

@@ -115,7 +115,8 @@ TTestFrm::TTestFrm(const TRect& ABounds, const std::string& ServerRoot, TCustomI
   SetCaption("Test");
   SetFormStyle(fsStayOnTop);
   Font().SetHeight(-MulDiv(8, ScreenPixelsPerInch(), 72));
-  SetBoundsRect(ABounds);
+  // The window with its frame covers the area, so its title bar leaves the bars above free.
+  SetFrameBounds(ABounds);
 
   TestToolbar = TComponent::Create<TTestToolbar>(this);
   TestToolbar->SetBorderStyle(bsNone);

@@ -101,8 +101,7 @@ int main(int argc, char** argv)
     std::unique_ptr<TSplashFrm> splash;
     GuardedCall([&] {
       splash = std::make_unique<TSplashFrm>(folder);
-      splash->Show();
-      splash->Update();
+      splash->ShowAndPaint();
     });
     fontList.join();
     Application->SetTitle(ProductTitle);

@@ -10,7 +10,7 @@ TEST(DesktopHarness, TheWindowManagerFramesTheProgramsMainWindow)
   ASSERT_TRUE(desk.Running());
   EXPECT_NE(desk.Run("xwininfo -root").find("Width: 800"), std::string::npos);
   desktop::TProgram program(desk);
-  std::string main = desk.WaitWindow("^Orrelo");
+  std::string main = desk.WaitFramedWindow("^Orrelo$");
   ASSERT_FALSE(main.empty()) << "the main window never showed";
   // A managed window has the frame the window manager drew around it.
   desktop::TWindowPlace place = desk.Place(main);

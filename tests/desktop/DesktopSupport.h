@@ -202,6 +202,33 @@ public:
     auto ib = std::find(order.begin(), order.end(), Decimal(b));
     return ia != order.end() && ib != order.end() && ia > ib;
   }
+  // The desktop's work area (_NET_WORKAREA of the first desktop) as left, top, right, bottom.
+  TWindowPlace WorkArea() const
+  {
+    TWindowPlace p;
+    std::string out = Run("xprop -root _NET_WORKAREA");
+    auto eq = out.find('=');
+    if (eq != std::string::npos)
+      std::sscanf(out.c_str() + eq + 1, " %d, %d, %d, %d", &p.X, &p.Y, &p.Width, &p.Height);
+    return p;
+  }
+  // The window with that title that the window manager has framed, waited for (a window of
+  // the same name without a frame, such as a splash, is not it).
+  std::string WaitFramedWindow(const std::string& pattern, int timeoutMs = 30000) const
+  {
+    std::string found;
+    WaitFor(
+        [&] {
+          for (const std::string& id : WindowsNamed(pattern))
+            if (Place(id).FrameTop > 0) {
+              found = id;
+              return true;
+            }
+          return false;
+        },
+        timeoutMs);
+    return found;
+  }
   std::string ActiveWindow() const
   {
     std::string out = Run("xdotool getactivewindow");
@@ -260,6 +287,8 @@ public:
   TProgram(const TProgram&) = delete;
   TProgram& operator=(const TProgram&) = delete;
 
+  // The program's process (its windows carry it as _NET_WM_PID).
+  pid_t Pid() const { return FPid; }
   // Still running?
   bool Running()
   {

@@ -1356,9 +1356,9 @@ TEST_F(Controls, PageCheckBoxesKeepTheirCaptionsInANarrowPane)
     Integer Left;   // where the page puts it
     bool Room;      // the page has room for it beside its other controls at 390
   };
-  const TRow rows[] = {{1, &K::TwoCogChk, 320, true},     {4, &K::BevelChk, 320, true}, {16, &K::BoxCamChk, 306, true},
-                       {32, &K::TreadleChk, 262, true},   {34, &K::BikeChk, 230, true}, {5, &K::VPChk, 352, false},
-                       {12, &K::WPMarkerChk, 340, false}, {13, &K::CamChk, 366, false}};
+  const TRow rows[] = {{1, &K::TwoCogChk, 320, true},    {4, &K::BevelChk, 320, true}, {16, &K::BoxCamChk, 306, true},
+                       {32, &K::TreadleChk, 262, true},  {34, &K::BikeChk, 230, true}, {5, &K::VPChk, 352, false},
+                       {12, &K::WPMarkerChk, 316, true}, {13, &K::CamChk, 366, false}};
   auto paneWidth = [](Integer w) {
     Frm->LeftPanel->SetWidth(w);
     Frm->Splitter->MoveTo(w);
