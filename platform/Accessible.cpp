@@ -24,8 +24,11 @@ using namespace accessible;
 
 namespace {
 
+// The interfaces the toolkit has registered for our nodes, found again by the node. The
+// toolkit keeps one registry of interfaces and one list of factories for the process, and
+// its interfaces call back here until it goes (after the application object), so this index
+// is one for the process as well.
 struct TBridgeState {
-  std::map<TControl*, TAccessibleRootProvider> Providers;
   // Node interfaces by (control, node identity, part).
   std::map<std::tuple<TControl*, const void*, int32_t>, QAccessible::Id> Nodes;
   // The count of node interfaces at which those whose nodes have gone are taken back.
@@ -52,7 +55,7 @@ void SweepNodes(TBridgeState& b)
 
 TBridgeState& Bridge()
 {
-  static TBridgeState s;
+  static TBridgeState s;   // NOLINT(orrelo-static-local-state): one per process, as the toolkit's registry
   return s;
 }
 
@@ -283,11 +286,10 @@ public:
   ~TRootInterface() override { DropNodeInterfaces(FControl); }
   std::shared_ptr<TAccessibleNode> Node() const override
   {
-    auto& p = Bridge().Providers;
-    auto it = p.find(FControl);
-    if (it == p.end() || !it->second)
+    const auto& provider = FControl->AccessibleRoot();
+    if (!provider)
       return nullptr;
-    auto n = it->second();
+    auto n = provider();
     return n && n->Valid() ? n : nullptr;
   }
   TControl* Control() const override { return FControl; }
@@ -361,7 +363,7 @@ QAccessibleInterface* Factory(const QString&, QObject* object)
   TControl* c = AccessibleControlOf(object);
   if (!c)
     return nullptr;
-  if (Bridge().Providers.count(c))
+  if (c->AccessibleRoot())
     return new TRootInterface(static_cast<QWidget*>(object), c);
   return CreateControlInterface(static_cast<QWidget*>(object), c);
 }
@@ -635,13 +637,9 @@ void SetAccessibleRoot(TControl* Control, TAccessibleRootProvider Provider)
 {
   if (!Control)
     return;
-  TBridgeState& b = Bridge();
   InstallFactory();
   DropNodeInterfaces(Control);
-  if (Provider)
-    b.Providers[Control] = std::move(Provider);
-  else
-    b.Providers.erase(Control);
+  Control->FAccessibleRoot = std::move(Provider);
 }
 
 namespace {
@@ -690,7 +688,7 @@ bool AccessibleRectShows(TControl* Control, const TRect& ScreenRect)
 
 void NotifyAccessible(TControl* Control, TAccessibleEvent Event, const std::vector<int>& Child)
 {
-  if (!QAccessible::isActive() || !Bridge().Providers.count(Control))
+  if (!QAccessible::isActive() || !Control || !Control->AccessibleRoot())
     return;
   QAccessibleInterface* i = AtPath(Control, Child);
   if (!i)

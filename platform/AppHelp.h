@@ -2,6 +2,7 @@
 // the help commands (in WinHelp's numbering) that menus, F1 and the Help menu issue.
 // A command goes to the help event first; only when the event leaves CallHelp set does it
 // go on to WinHelp, which this system does not have (the command then fails quietly).
+// The application object holds the help file and the event (none before it is made).
 #pragma once
 
 #include <cstdint>

@@ -20,6 +20,7 @@
 #include <unordered_map>
 #include <utility>
 
+// NOLINTNEXTLINE(cppcoreguidelines-avoid-non-const-global-variables): the one application (Application.h).
 TApplication* Application = nullptr;
 
 namespace {
@@ -29,7 +30,8 @@ using TTimerKey = std::pair<HWND, uintptr_t>;
 class TDispatcher;
 
 // The queue and the windows live apart from the application object, so that posting before
-// start-up or freeing a window after shut-down stays harmless.
+// start-up or freeing a window after shut-down stays harmless: one queue for the process,
+// which other threads post to as well.
 struct TMessageState {
   std::mutex Lock;
   std::deque<TMsg> Queue;
@@ -44,9 +46,9 @@ struct TMessageState {
   bool WakePosted = false;
 };
 
-TMessageState& State()
+TMessageState& MessageState()
 {
-  static TMessageState state;
+  static TMessageState state;   // NOLINT(orrelo-static-local-state): the process's one queue, as above
   return state;
 }
 
@@ -93,7 +95,7 @@ void Deliver(const TMsg& msg);
 // turn of the loop, so input and painting are never starved by a window that keeps posting.
 void DeliverBatch()
 {
-  TMessageState& s = State();
+  TMessageState& s = MessageState();
   size_t count;
   {
     std::lock_guard<std::mutex> g(s.Lock);
@@ -121,7 +123,7 @@ void DeliverBatch()
 
 void TimerFired(int toolkitId)
 {
-  TMessageState& s = State();
+  TMessageState& s = MessageState();
   std::lock_guard<std::mutex> g(s.Lock);
   auto it = s.ToolkitTimers.find(toolkitId);
   if (it == s.ToolkitTimers.end())
@@ -180,7 +182,7 @@ Cardinal RegisterWindowMessage(const std::string& name)
 {
   if (name.empty())
     return 0;
-  TMessageState& s = State();
+  TMessageState& s = MessageState();
   std::lock_guard<std::mutex> g(s.Lock);
   std::string key = UpperCase(name);
   auto it = s.Registered.find(key);
@@ -195,7 +197,7 @@ Cardinal RegisterWindowMessage(const std::string& name)
 
 HWND AllocateHWnd(TWndMethod method)
 {
-  TMessageState& s = State();
+  TMessageState& s = MessageState();
   std::lock_guard<std::mutex> g(s.Lock);
   HWND wnd = s.NextWindow++;
   s.Windows.emplace(wnd, std::make_shared<TWndMethod>(std::move(method)));
@@ -204,7 +206,7 @@ HWND AllocateHWnd(TWndMethod method)
 
 void DeallocateHWnd(HWND wnd)
 {
-  TMessageState& s = State();
+  TMessageState& s = MessageState();
   std::shared_ptr<TWndMethod> handler;   // released outside the lock
   std::lock_guard<std::mutex> g(s.Lock);
   auto w = s.Windows.find(wnd);
@@ -224,14 +226,14 @@ void DeallocateHWnd(HWND wnd)
 
 bool IsWindow(HWND wnd)
 {
-  TMessageState& s = State();
+  TMessageState& s = MessageState();
   std::lock_guard<std::mutex> g(s.Lock);
   return s.Windows.count(wnd) != 0;
 }
 
 bool PostMessage(HWND wnd, Cardinal msg, WPARAM wParam, LPARAM lParam)
 {
-  TMessageState& s = State();
+  TMessageState& s = MessageState();
   std::lock_guard<std::mutex> g(s.Lock);
   if (wnd != 0 && !s.Windows.count(wnd))
     return false;
@@ -247,7 +249,7 @@ void PostQuitMessage(int32_t exitCode)
 
 static std::shared_ptr<TWndMethod> FindHandler(HWND wnd)
 {
-  TMessageState& s = State();
+  TMessageState& s = MessageState();
   std::lock_guard<std::mutex> g(s.Lock);
   auto it = s.Windows.find(wnd);
   return it == s.Windows.end() ? nullptr : it->second;
@@ -276,7 +278,7 @@ LRESULT SendMessage(HWND wnd, Cardinal msg, WPARAM wParam, LPARAM lParam)
 
 bool PeekMessage(TMsg& msg, HWND wnd, Cardinal filterMin, Cardinal filterMax, Cardinal removeMsg)
 {
-  TMessageState& s = State();
+  TMessageState& s = MessageState();
   std::lock_guard<std::mutex> g(s.Lock);
   bool anyId = filterMin == 0 && filterMax == 0;
   for (auto it = s.Queue.begin(); it != s.Queue.end(); ++it) {
@@ -300,7 +302,7 @@ LRESULT DispatchMessage(const TMsg& msg)
 
 size_t PendingMessageCount()
 {
-  TMessageState& s = State();
+  TMessageState& s = MessageState();
   std::lock_guard<std::mutex> g(s.Lock);
   return s.Queue.size();
 }
@@ -309,7 +311,7 @@ size_t PendingMessageCount()
 
 uintptr_t SetTimer(HWND wnd, uintptr_t id, Cardinal elapseMs)
 {
-  TMessageState& s = State();
+  TMessageState& s = MessageState();
   std::lock_guard<std::mutex> g(s.Lock);
   if (id == 0 || !s.Windows.count(wnd) || !s.Dispatcher)
     return 0;
@@ -327,7 +329,7 @@ uintptr_t SetTimer(HWND wnd, uintptr_t id, Cardinal elapseMs)
 
 bool KillTimer(HWND wnd, uintptr_t id)
 {
-  TMessageState& s = State();
+  TMessageState& s = MessageState();
   std::lock_guard<std::mutex> g(s.Lock);
   auto it = s.Timers.find({wnd, id});
   if (it == s.Timers.end())
@@ -357,7 +359,8 @@ bool QueryPerformanceFrequency(int64_t& frequency)
 
 void StartToolkitThreads()
 {
-  static std::thread bus;
+  // The toolkit has one bus connection for the process, so one thread starts it.
+  static std::thread bus;   // NOLINT(orrelo-static-local-state): one per process, as above
   if (!QCoreApplication::instance() || bus.joinable())
     return;
   // Connecting may start the bus itself; it is long done when the application goes.
@@ -367,6 +370,8 @@ void StartToolkitThreads()
 
 // ---- the application object ----
 
+// Owns what Application points to.
+// NOLINTNEXTLINE(cppcoreguidelines-avoid-non-const-global-variables): the one application, as above.
 static std::unique_ptr<TApplication> TheApplication;
 
 void TApplication::Initialize(int& argc, char** argv)
@@ -386,7 +391,7 @@ TApplication::TApplication(int& argc, char** argv) : FImpl(std::make_unique<TApp
   if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
     app->setQuitOnLastWindowClosed(false);   // the program ends through Terminate
   FImpl->Dispatcher = std::make_unique<TDispatcher>();
-  TMessageState& s = State();
+  TMessageState& s = MessageState();
   std::lock_guard<std::mutex> g(s.Lock);
   s.Dispatcher = FImpl->Dispatcher.get();
   WakeLocked(s);
@@ -394,8 +399,15 @@ TApplication::TApplication(int& argc, char** argv) : FImpl(std::make_unique<TApp
 
 TApplication::~TApplication()
 {
+  // The services' state goes first, the last made first, while timers and the toolkit still
+  // work; what it frees (a hint window, a printer) may look for state that has gone already.
+  while (!FStates.empty()) {
+    std::unique_ptr<TApplicationState> last = std::move(FStates.back().second);
+    FStates.pop_back();
+    last.reset();
+  }
   {
-    TMessageState& s = State();
+    TMessageState& s = MessageState();
     std::lock_guard<std::mutex> g(s.Lock);
     while (!s.Timers.empty())
       KillTimerLocked(s, s.Timers.begin());
@@ -434,20 +446,10 @@ void TApplication::HandleMessage()
     Idle();
 }
 
-namespace {
-std::function<void()>& FrameworkIdleHook()
-{
-  static std::function<void()> hook;
-  return hook;
-}
-}   // namespace
-
-void SetFrameworkIdleHook(std::function<void()> hook) { FrameworkIdleHook() = std::move(hook); }
-
 void TApplication::Idle()
 {
-  if (FrameworkIdleHook())
-    GuardedCall([] { FrameworkIdleHook()(); }, this);
+  if (FFrameworkIdleHook)
+    GuardedCall([this] { FFrameworkIdleHook(); }, this);
   bool done = true;
   if (OnIdle)
     GuardedCall([&] { OnIdle(this, done); }, this);

@@ -9,6 +9,10 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <typeindex>
+#include <typeinfo>
+#include <utility>
+#include <vector>
 
 #include "platform/SysUtils.h"
 #include "platform/Types.h"
@@ -96,6 +100,15 @@ using TExceptionEvent = std::function<void(TObject* Sender, const Exception& E)>
 
 struct TApplicationImpl;
 
+// What a service of this layer keeps for the running program (the hint and its window, the
+// program's input hooks, the settings record, the modal forms, the printer...): the
+// application holds one of each kind, made when the service first needs it and freed with
+// the application (the last made first) while the toolkit is still there.
+class TApplicationState {
+public:
+  virtual ~TApplicationState() = default;
+};
+
 // Starts the toolkit's own thread that the first window would start otherwise: the session
 // bus connection, which the accessibility bridge waits for when the first window shows. For
 // a program that loads a large library on another thread while it starts (no thread can
@@ -140,6 +153,31 @@ public:
   // Shows the exception's message in an error box titled with Title.
   void ShowException(const Exception& E);
 
+  // The toolkit layer's own idle work, run before OnIdle on every idle pass (the status
+  // line's hint follows the control under the pointer there).
+  void SetFrameworkIdleHook(std::function<void()> hook) { FFrameworkIdleHook = std::move(hook); }
+
+  // The service state of kind T (a TApplicationState), made on first use.
+  template <class T>
+  T& State()
+  {
+    if (T* s = FindState<T>())
+      return *s;
+    auto made = std::make_unique<T>();
+    T& s = *made;
+    FStates.emplace_back(typeid(T), std::move(made));
+    return s;
+  }
+  // The same, or nullptr while none has been made.
+  template <class T>
+  T* FindState() const
+  {
+    for (const auto& [kind, state] : FStates)
+      if (kind == typeid(T))
+        return static_cast<T*>(state.get());
+    return nullptr;
+  }
+
 private:
   TApplication(int& argc, char** argv);
   friend struct TApplicationImpl;
@@ -148,14 +186,29 @@ private:
   std::unique_ptr<TApplicationImpl> FImpl;
   std::string FTitle;
   bool FTerminated = false;
+  std::function<void()> FFrameworkIdleHook;
+  std::vector<std::pair<std::type_index, std::unique_ptr<TApplicationState>>> FStates;
 };
 
-// The toolkit layer's own idle work, run before OnIdle on every idle pass (the status
-// line's hint follows the control under the pointer there).
-void SetFrameworkIdleHook(std::function<void()> hook);
-
-// The application object; nullptr before Initialize and after Finalize.
+// The application object; nullptr before Initialize and after Finalize. The one root of the
+// running program's state: the services of this layer keep theirs in it (State).
+// NOLINTNEXTLINE(cppcoreguidelines-avoid-non-const-global-variables): the one application, as above.
 extern TApplication* Application;
+
+// The application's service state of kind T, made on first use; nullptr when there is no
+// application (before Initialize, after Finalize), where a service answers as if nothing
+// had been set.
+template <class T>
+T* ApplicationState()
+{
+  return Application ? &Application->State<T>() : nullptr;
+}
+// The same, without making it: for what is being freed (a control going away).
+template <class T>
+T* FoundApplicationState()
+{
+  return Application ? Application->FindState<T>() : nullptr;
+}
 
 // Routes the exception being handled (call it from a catch block) through the application's
 // handler, or to the error stream when there is no application. Never throws.

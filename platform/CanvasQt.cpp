@@ -60,7 +60,7 @@ QImage BitmapPartImage(const TBitmap& b, const TRect& part)
   // still holds the last one (a printer's record) keeps it, as writing detaches. (Kept in
   // the toolkit's per-thread storage: a thread_local's destructor is registered under the
   // library loader's lock, which a library loading on another thread holds.)
-  static QThreadStorage<QImage> pictures;
+  static QThreadStorage<QImage> pictures;   // NOLINT(orrelo-static-local-state): a scratch picture per thread, as above
   QImage& scratch = pictures.localData();
   if (scratch.width() != part.Width() || scratch.height() != part.Height())
     scratch = QImage(part.Width(), part.Height(), QImage::Format_RGB32);
@@ -115,9 +115,11 @@ QFont MakeQFont(const std::string& family, Integer pixelSize, const TDeviceFont&
   return q;
 }
 
+// The fonts realised so far: the installed fonts are the process's, so one cache serves
+// every canvas.
 TRealFont& Realise(const TDeviceFont& f)
 {
-  static std::map<TFontKey, TRealFont> cache;
+  static std::map<TFontKey, TRealFont> cache;   // NOLINT(orrelo-static-local-state): the fonts', as above
   TFontKey key{f.Name, f.Height, f.Style, f.Charset, f.Pitch};
   auto it = cache.find(key);
   if (it != cache.end())
@@ -693,6 +695,15 @@ std::unique_ptr<TCanvasDevice> CreatePainterDevice(QPainter& painter, const TRec
 std::unique_ptr<TCanvas> CreateBitmapCanvas(TBitmap& bitmap)
 {
   return std::make_unique<TCanvas>(CreateBitmapDevice(bitmap));
+}
+
+TCanvas& MeasuringCanvas(const TFont& font)
+{
+  // Like the screen it measures for, one for the process.
+  static TBitmap bitmap(1, 1);   // NOLINT(orrelo-static-local-state): the screen's, as above
+  TCanvas& c = bitmap.Canvas();
+  c.Font().Assign(font);
+  return c;
 }
 
 QImage BitmapToQImage(const TBitmap& b)

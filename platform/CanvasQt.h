@@ -17,6 +17,11 @@ std::unique_ptr<TCanvasDevice> CreateBitmapDevice(TBitmap& bitmap);
 std::unique_ptr<TCanvasDevice> CreatePainterDevice(QPainter& painter, const TRect& area, Integer logPixels,
                                                    bool printer);
 
+// A canvas for measuring text outside painting (a one-pixel bitmap's, at the screen's
+// resolution), with the font set to font. Every use sets the font and reads no other state,
+// so the controls share one.
+TCanvas& MeasuringCanvas(const TFont& font);
+
 // A 32-bit copy of a bitmap (RGB32).
 QImage BitmapToQImage(const TBitmap& bitmap);
 // Rows of part of a bitmap converted into the top-left of an RGB32 image at least that big.

@@ -19,11 +19,7 @@ QClipboard* Board()
 
 }   // namespace
 
-TClipboard& Clipboard()
-{
-  static TClipboard clipboard;
-  return clipboard;
-}
+TClipboard Clipboard() { return {}; }
 
 void TClipboard::Clear() { Board()->clear(); }
 

@@ -9,6 +9,7 @@
 
 enum : uint32_t { CF_TEXT = 1, CF_BITMAP = 2, CF_UNICODETEXT = 13 };
 
+// A view of the system's clipboard, which holds everything itself: any two views see the same.
 class TClipboard {
 public:
   void Clear();
@@ -24,4 +25,4 @@ public:
   std::unique_ptr<TBitmap> GetBitmap() const;
 };
 
-TClipboard& Clipboard();
+TClipboard Clipboard();

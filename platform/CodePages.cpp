@@ -64,8 +64,6 @@ bool IsDbcs(Cardinal cp) { return cp == 932 || cp == 936 || cp == 949 || cp == 9
 // Multi-byte pages that are not DBCS in the strict sense: character lengths from trial decoding.
 bool IsOtherMultiByte(Cardinal cp) { return cp == 20932 || cp == 51932 || cp == 51949 || cp == 54936; }
 
-std::mutex GLock;
-
 // A converter from a page to UTF-16LE, reset before each use.
 struct TIconv {
   iconv_t Handle = reinterpret_cast<iconv_t>(-1);
@@ -77,10 +75,29 @@ struct TIconv {
   bool Valid() const { return Handle != reinterpret_cast<iconv_t>(-1); }
 };
 
-TIconv& Decoder(Cardinal cp)
+using TTable = std::array<char16_t, 256>;
+using TReverse = std::unordered_map<char16_t, char>;
+
+// The system's converters, opened once per page, and the tables built from them, used under
+// the lock (any thread converts). They depend on the page alone, so the process keeps one
+// set that every caller shares.
+struct TConverters {
+  std::mutex Lock;
+  std::map<Cardinal, std::unique_ptr<TIconv>> Decoders;
+  std::map<Cardinal, std::unique_ptr<TIconv>> Encoders;
+  std::map<Cardinal, std::unique_ptr<TTable>> Tables;
+  std::map<Cardinal, std::unique_ptr<TReverse>> Reverse;
+};
+
+TConverters& Converters()
 {
-  static std::map<Cardinal, std::unique_ptr<TIconv>> decoders;
-  auto& d = decoders[cp];
+  static TConverters converters;   // NOLINT(orrelo-static-local-state): one set per process, as above
+  return converters;
+}
+
+TIconv& Decoder(TConverters& c, Cardinal cp)
+{
+  auto& d = c.Decoders[cp];
   if (!d) {
     d = std::make_unique<TIconv>();
     if (const char* name = IconvName(cp))
@@ -89,10 +106,9 @@ TIconv& Decoder(Cardinal cp)
   return *d;
 }
 
-TIconv& Encoder(Cardinal cp)
+TIconv& Encoder(TConverters& c, Cardinal cp)
 {
-  static std::map<Cardinal, std::unique_ptr<TIconv>> encoders;
-  auto& e = encoders[cp];
+  auto& e = c.Encoders[cp];
   if (!e) {
     e = std::make_unique<TIconv>();
     if (const char* name = IconvName(cp))
@@ -125,15 +141,12 @@ int DecodeOne(TIconv& cv, const char* bytes, size_t n, char16_t out[4])
   return units;
 }
 
-using TTable = std::array<char16_t, 256>;
-
-const TTable* SingleByteTable(Cardinal cp)
+const TTable* SingleByteTable(TConverters& converters, Cardinal cp)
 {
-  static std::map<Cardinal, std::unique_ptr<TTable>> tables;
-  auto it = tables.find(cp);
-  if (it != tables.end())
+  auto it = converters.Tables.find(cp);
+  if (it != converters.Tables.end())
     return it->second.get();
-  TIconv& cv = Decoder(cp);
+  TIconv& cv = Decoder(converters, cp);
   if (!cv.Valid())
     return nullptr;
   auto t = std::make_unique<TTable>();
@@ -148,16 +161,13 @@ const TTable* SingleByteTable(Cardinal cp)
     else
       (*t)[b] = Replacement;
   }
-  return (tables[cp] = std::move(t)).get();
+  return (converters.Tables[cp] = std::move(t)).get();
 }
 
-using TReverse = std::unordered_map<char16_t, char>;
-
 // Character to byte for a single-byte page (the first byte wins where two share one).
-const TReverse& ReverseTable(Cardinal cp, const TTable& table)
+const TReverse& ReverseTable(TConverters& converters, Cardinal cp, const TTable& table)
 {
-  static std::map<Cardinal, std::unique_ptr<TReverse>> reverse;
-  auto& r = reverse[cp];
+  auto& r = converters.Reverse[cp];
   if (!r) {
     r = std::make_unique<TReverse>();
     for (int b = 0; b < 256; ++b)
@@ -232,8 +242,9 @@ bool IsValidCodePage(Cardinal cp)
   cp = ResolveCodePage(cp);
   if (cp == CP_UTF8)
     return true;
-  std::lock_guard<std::mutex> lock(GLock);
-  return IconvName(cp) && Decoder(cp).Valid();
+  TConverters& converters = Converters();
+  std::lock_guard<std::mutex> lock(converters.Lock);
+  return IconvName(cp) && Decoder(converters, cp).Valid();
 }
 
 bool IsMultiByteCodePage(Cardinal cp)
@@ -315,8 +326,9 @@ size_t NextCharIndex(Cardinal cp, const std::string& s, size_t i)
   if (IsDbcs(cp))
     return DbcsStep(cp, s, i);
   if (IsOtherMultiByte(cp)) {
-    std::lock_guard<std::mutex> lock(GLock);
-    TIconv& cv = Decoder(cp);
+    TConverters& converters = Converters();
+    std::lock_guard<std::mutex> lock(converters.Lock);
+    TIconv& cv = Decoder(converters, cp);
     if (!cv.Valid())
       return i + 1;
     char16_t out[4];
@@ -352,19 +364,20 @@ std::u16string MultiByteToWide(Cardinal codePage, const std::string& s, std::vec
     }
     return out;
   }
-  std::lock_guard<std::mutex> lock(GLock);
+  TConverters& converters = Converters();
+  std::lock_guard<std::mutex> lock(converters.Lock);
   bool multi = IsDbcs(cp) || IsOtherMultiByte(cp);
-  if (!multi || !Decoder(cp).Valid()) {
-    const TTable* table = SingleByteTable(cp);
+  if (!multi || !Decoder(converters, cp).Valid()) {
+    const TTable* table = SingleByteTable(converters, cp);
     if (!table)
-      table = SingleByteTable(1252);
+      table = SingleByteTable(converters, 1252);
     for (size_t i = 0; i < s.size(); ++i) {
       out += (*table)[static_cast<Byte>(s[i])];
       at(i);
     }
     return out;
   }
-  TIconv& cv = Decoder(cp);
+  TIconv& cv = Decoder(converters, cp);
   for (size_t i = 0; i < s.size();) {
     Byte b = static_cast<Byte>(s[i]);
     if (b < 0x80 && cp != 1361) {
@@ -446,15 +459,16 @@ std::string WideToMultiByte(Cardinal codePage, const std::u16string& s, char def
       *usedDefault = defaulted;
     return out;
   }
-  std::lock_guard<std::mutex> lock(GLock);
+  TConverters& converters = Converters();
+  std::lock_guard<std::mutex> lock(converters.Lock);
   bool multi = IsDbcs(cp) || IsOtherMultiByte(cp);
-  const TTable* table = multi ? nullptr : SingleByteTable(cp);
+  const TTable* table = multi ? nullptr : SingleByteTable(converters, cp);
   if (!multi && !table)
-    table = SingleByteTable(1252);
-  TIconv* enc = multi ? &Encoder(cp) : nullptr;
+    table = SingleByteTable(converters, 1252);
+  TIconv* enc = multi ? &Encoder(converters, cp) : nullptr;
   if (enc && !enc->Valid()) {
     enc = nullptr;
-    table = SingleByteTable(1252);
+    table = SingleByteTable(converters, 1252);
   }
   for (size_t i = 0; i < s.size();) {
     size_t len;
@@ -462,7 +476,8 @@ std::string WideToMultiByte(Cardinal codePage, const std::u16string& s, char def
     bool done = false;
     if (c != 0xFFFFFFFF) {
       if (table) {
-        const TReverse& reverse = ReverseTable(table == SingleByteTable(cp) ? cp : 1252, *table);
+        const TReverse& reverse =
+            ReverseTable(converters, table == SingleByteTable(converters, cp) ? cp : 1252, *table);
         auto it = c < 0x10000 ? reverse.find(static_cast<char16_t>(c)) : reverse.end();
         if (it != reverse.end()) {
           out += it->second;

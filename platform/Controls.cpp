@@ -39,11 +39,11 @@
 
 namespace {
 
+// The pointer and the keyboard as the toolkit's application object delivers them, and the
+// program's windows on the screen. The toolkit keeps one application object, its pointer
+// grab and its windows for the whole process (it may be made before the application object
+// and outlive it), and this is our side of them.
 struct TInputState {
-  std::map<int, TInputFilter> Filters;
-  int NextFilter = 1;
-  std::map<int, TWindowEventHandler> WindowHandlers;
-  int NextWindowHandler = 1;
   TControl* Capture = nullptr;
   TControl* MouseControl = nullptr;
   // The control a pressed button went down on: the toolkit keeps sending it the mouse.
@@ -63,9 +63,22 @@ struct TInputState {
 
 TInputState& State()
 {
-  static TInputState s;
+  static TInputState s;   // NOLINT(orrelo-static-local-state): one per process, as the toolkit's, above
   return s;
 }
+
+// The running program's hooks into the input: the input filters (the menu loop's, the
+// shortcuts') and the handlers told of window events. The application holds them; made, they
+// also have the application follow the pointer with its hint on every idle pass.
+struct TInputHooks : TApplicationState {
+  TInputHooks();
+  std::map<int, TInputFilter> Filters;
+  int NextFilter = 1;
+  std::map<int, TWindowEventHandler> WindowHandlers;
+  int NextWindowHandler = 1;
+};
+
+TInputHooks* Hooks() { return ApplicationState<TInputHooks>(); }
 
 }   // namespace
 
@@ -110,9 +123,12 @@ namespace {
 
 void FireWindowEvent(TWindowEvent e, TControl* c)
 {
-  std::map<int, TWindowEventHandler> handlers = State().WindowHandlers;
+  TInputHooks* hooks = FoundApplicationState<TInputHooks>();
+  if (!hooks)
+    return;
+  std::map<int, TWindowEventHandler> handlers = hooks->WindowHandlers;
   for (auto& entry : handlers)
-    if (State().WindowHandlers.count(entry.first))
+    if (hooks->WindowHandlers.count(entry.first))
       GuardedCall([&] { entry.second(e, c); });
 }
 
@@ -468,9 +484,12 @@ void TControlWidget::keyReleaseEvent(QKeyEvent* e)
 
 bool RunFilters(const TInputEvent& ev)
 {
-  std::map<int, TInputFilter> filters = State().Filters;
+  TInputHooks* hooks = FoundApplicationState<TInputHooks>();
+  if (!hooks)
+    return false;
+  std::map<int, TInputFilter> filters = hooks->Filters;
   for (auto it = filters.rbegin(); it != filters.rend(); ++it) {
-    if (!State().Filters.count(it->first))
+    if (!hooks->Filters.count(it->first))
       continue;
     bool swallowed = false;
     GuardedCall([&] { swallowed = it->second(ev); });
@@ -729,15 +748,18 @@ void UpdateApplicationHint()
   SetApplicationHint(GetLongHint(hint));
 }
 
+TInputHooks::TInputHooks() { Application->SetFrameworkIdleHook(UpdateApplicationHint); }
+
 void EnsureInputFilter()
 {
+  Hooks();
   TInputState& s = State();
   if (s.FilterInstalled)
     return;
   EnsureGuiApplication();
-  static TInputFilterObject filter;
+  // On the toolkit's application object, for as long as that lives.
+  static TInputFilterObject filter;   // NOLINT(orrelo-static-local-state): one per process, as the toolkit's
   QCoreApplication::instance()->installEventFilter(&filter);
-  SetFrameworkIdleHook(UpdateApplicationHint);
   QObject::connect(qApp, &QGuiApplication::applicationStateChanged, &filter, [](Qt::ApplicationState st) {
     FireWindowEvent(st == Qt::ApplicationActive ? TWindowEvent::Activated : TWindowEvent::Deactivated, nullptr);
   });
@@ -750,10 +772,11 @@ void RemoveTopLevel(TControl* c)
   v.erase(std::remove(v.begin(), v.end(), c), v.end());
 }
 
-// The program's own cursors, by their numbers in the screen's cursor table (from 1 on).
+// The program's own cursors, by their numbers in the screen's cursor table (from 1 on): the
+// screen's, so one table for the process, as the screen is.
 std::map<TCursor, QCursor>& CustomCursors()
 {
-  static std::map<TCursor, QCursor> cursors;
+  static std::map<TCursor, QCursor> cursors;   // NOLINT(orrelo-static-local-state): the screen's, as above
   return cursors;
 }
 
@@ -1602,24 +1625,36 @@ void ReleaseCapture() { SetCaptureControl(nullptr); }
 int AddInputFilter(TInputFilter filter)
 {
   EnsureInputFilter();
-  TInputState& s = State();
-  int id = s.NextFilter++;
-  s.Filters.emplace(id, std::move(filter));
+  TInputHooks* hooks = Hooks();
+  if (!hooks)
+    return 0;
+  int id = hooks->NextFilter++;
+  hooks->Filters.emplace(id, std::move(filter));
   return id;
 }
 
-void RemoveInputFilter(int id) { State().Filters.erase(id); }
+void RemoveInputFilter(int id)
+{
+  if (TInputHooks* hooks = FoundApplicationState<TInputHooks>())
+    hooks->Filters.erase(id);
+}
 
 int AddWindowEventHandler(TWindowEventHandler handler)
 {
   EnsureInputFilter();
-  TInputState& s = State();
-  int id = s.NextWindowHandler++;
-  s.WindowHandlers.emplace(id, std::move(handler));
+  TInputHooks* hooks = Hooks();
+  if (!hooks)
+    return 0;
+  int id = hooks->NextWindowHandler++;
+  hooks->WindowHandlers.emplace(id, std::move(handler));
   return id;
 }
 
-void RemoveWindowEventHandler(int id) { State().WindowHandlers.erase(id); }
+void RemoveWindowEventHandler(int id)
+{
+  if (TInputHooks* hooks = FoundApplicationState<TInputHooks>())
+    hooks->WindowHandlers.erase(id);
+}
 
 void SetOverrideCursor(TCursor c)
 {

@@ -134,6 +134,8 @@ struct TControlWidgetAccess;
 // ---------------------------------------------------------------------------------------
 // TControl
 
+class TAccessibleNode;
+
 class TControl : public TComponent {
 public:
   TControl();
@@ -181,6 +183,9 @@ public:
   // its hint, in that order (Accessible.cpp).
   const std::string& AccessibleName() const { return FAccessibleName; }
   void SetAccessibleName(const std::string& name) { FAccessibleName = name; }
+  // For a control that draws its parts itself, what gives the root of the nodes a screen
+  // reader reads (SetAccessibleRoot, Accessible.h); empty: the toolkit's own description.
+  const std::function<std::shared_ptr<TAccessibleNode>()>& AccessibleRoot() const { return FAccessibleRoot; }
   bool ShowHint() const { return FShowHint; }
   void SetShowHint(bool v) { FShowHint = v; }
   TCursor Cursor() const { return FCursor; }
@@ -315,6 +320,7 @@ protected:
 private:
   friend struct TControlWidgetAccess;
   friend class TWinControl;
+  friend void SetAccessibleRoot(TControl* Control, std::function<std::shared_ptr<TAccessibleNode>()> Provider);
   void UpdateWidgetGeometry();
   void UpdateWidgetOpacity();
   void UpdateWidgetVisibility();
@@ -333,6 +339,7 @@ private:
   bool FInResize = false;
   std::string FHint;
   std::string FAccessibleName;
+  std::function<std::shared_ptr<TAccessibleNode>()> FAccessibleRoot;
   std::string FCaption;
   TCursor FCursor = crDefault;
   TColor FColor = clBtnFace;
@@ -446,6 +453,7 @@ struct TInputEvent {
   Integer WheelDelta = 0;
 };
 // A filter sees every input event first (the last added first); returning true swallows it.
+// The application holds the filters (0, and no filter, when there is none).
 using TInputFilter = std::function<bool(const TInputEvent& event)>;
 int AddInputFilter(TInputFilter filter);
 void RemoveInputFilter(int id);
@@ -474,7 +482,8 @@ TControl* GetMouseControl();
 TWinControl* FindFocusedControl();
 
 // Application-wide notifications of windows (the hooks build on these). Shown and Hidden
-// come when a top-level window appears or goes (minimising included).
+// come when a top-level window appears or goes (minimising included). The application holds
+// the handlers, as it does the input filters.
 enum class TWindowEvent : uint8_t { Activated, Deactivated, Moved, Destroying, Shown, Hidden };
 using TWindowEventHandler = std::function<void(TWindowEvent event, TControl* control)>;
 int AddWindowEventHandler(TWindowEventHandler handler);

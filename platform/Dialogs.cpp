@@ -23,8 +23,11 @@
 
 namespace {
 
-TMessageAnswerer GMessageAnswerer;
-TDialogAnswerer GDialogAnswerer;
+// Who answers the boxes and dialogs in the user's place (tests); the application holds them.
+struct TAnswerers : TApplicationState {
+  TMessageAnswerer Message;
+  TDialogAnswerer Dialog;
+};
 
 QString ToQ(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<int>(s.size())); }
 
@@ -96,8 +99,8 @@ TModalResult EscapeResult(TMsgDlgButtons buttons)
 
 TModalResult RunMessage(const TMessageRequest& request)
 {
-  if (GMessageAnswerer)
-    return GMessageAnswerer(request);
+  if (const TAnswerers* answerers = FoundApplicationState<TAnswerers>(); answerers && answerers->Message)
+    return answerers->Message(request);
   EnsureGuiApplication();
   QMessageBox::Icon icon = QMessageBox::NoIcon;
   switch (request.Type) {
@@ -157,8 +160,17 @@ QString ToQtFilter(const std::string& filter)
 
 }   // namespace
 
-void SetMessageAnswerer(TMessageAnswerer answerer) { GMessageAnswerer = std::move(answerer); }
-void SetDialogAnswerer(TDialogAnswerer answerer) { GDialogAnswerer = std::move(answerer); }
+void SetMessageAnswerer(TMessageAnswerer answerer)
+{
+  if (TAnswerers* answerers = ApplicationState<TAnswerers>())
+    answerers->Message = std::move(answerer);
+}
+
+void SetDialogAnswerer(TDialogAnswerer answerer)
+{
+  if (TAnswerers* answerers = ApplicationState<TAnswerers>())
+    answerers->Dialog = std::move(answerer);
+}
 
 TModalResult MessageDlg(const std::string& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons)
 {
@@ -195,9 +207,10 @@ Integer MessageBox(const std::string& Text, const std::string& Caption, Cardinal
 
 bool TCommonDialog::Answered(bool& confirmed)
 {
-  if (!GDialogAnswerer)
+  const TAnswerers* answerers = FoundApplicationState<TAnswerers>();
+  if (!answerers || !answerers->Dialog)
     return false;
-  confirmed = GDialogAnswerer(*this);
+  confirmed = answerers->Dialog(*this);
   return true;
 }
 

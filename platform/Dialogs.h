@@ -45,6 +45,7 @@ struct TMessageRequest {
 };
 
 // The answer is a modal result (mrOk, mrYes...). An empty answerer restores the real boxes.
+// The application holds the answerers (the boxes' and the dialogs').
 using TMessageAnswerer = std::function<TModalResult(const TMessageRequest& request)>;
 void SetMessageAnswerer(TMessageAnswerer answerer);
 

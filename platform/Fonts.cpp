@@ -6,23 +6,32 @@
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
-#include <mutex>
 
 #include "platform/SysUtils.h"
+
+namespace {
+
+// The toolkit's application object where the program made none (a tool, a fuzz target), and
+// the arguments it keeps for its life. The toolkit has one per process; it lives until the
+// process ends: tearing Qt down during static destruction is not safe.
+struct TToolkitApplication {
+  int Argc = 1;
+  char Name[7] = "Orrelo";
+  char* Argv[2] = {Name, nullptr};
+  // Widgets are used further up, so the application must be the widget kind.
+  QApplication* App = std::make_unique<QApplication>(Argc, Argv).release();
+};
+
+}   // namespace
 
 void EnsureGuiApplication()
 {
   if (QCoreApplication::instance())
     return;
-  static int argc = 1;
-  static char name[] = "Orrelo";
-  static char* argv[] = {name, nullptr};
   if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") && !std::getenv("QT_QPA_PLATFORM"))
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  // Widgets are used further up, so the application must be the widget kind. It lives
-  // until the process ends: tearing Qt down during static destruction is not safe.
-  static QApplication* app = std::make_unique<QApplication>(argc, argv).release();
-  (void)app;
+  static TToolkitApplication toolkit;   // NOLINT(orrelo-static-local-state): the toolkit's one, as above
+  (void)toolkit;
 }
 
 namespace {
@@ -45,19 +54,20 @@ bool LessNoCase(const std::string& a, const std::string& b) { return LowerCase(a
 
 const std::vector<std::string>& ScreenFonts()
 {
-  static std::vector<std::string> fonts;
-  static std::once_flag once;
-  std::call_once(once, [] {
+  // Read once (on whichever thread asks first): the installed fonts are the process's.
+  static const std::vector<std::string> fonts = [] {
     EnsureGuiApplication();
+    std::vector<std::string> list;
     for (const QString& f : QFontDatabase::families())
-      fonts.push_back(f.toStdString());
+      list.push_back(f.toStdString());
     for (const char* n : {"Arial", "MS Sans Serif", "Times New Roman", "Courier New"})
-      fonts.push_back(n);
-    std::sort(fonts.begin(), fonts.end(), LessNoCase);
-    fonts.erase(std::unique(fonts.begin(), fonts.end(),
-                            [](const std::string& a, const std::string& b) { return LowerCase(a) == LowerCase(b); }),
-                fonts.end());
-  });
+      list.push_back(n);
+    std::sort(list.begin(), list.end(), LessNoCase);
+    list.erase(std::unique(list.begin(), list.end(),
+                           [](const std::string& a, const std::string& b) { return LowerCase(a) == LowerCase(b); }),
+               list.end());
+    return list;
+  }();
   return fonts;
 }
 

@@ -2,20 +2,12 @@
 
 #include <algorithm>
 
+#include "platform/CanvasQt.h"
 #include "platform/Clipboard.h"
 
 namespace {
 
-// A canvas for measuring text outside painting.
-TCanvas& Measure(const TFont& font)
-{
-  static TBitmap bitmap(1, 1);
-  TCanvas& c = bitmap.Canvas();
-  c.Font().Assign(font);
-  return c;
-}
-
-Integer TextW(const TFont& font, const std::string& s) { return s.empty() ? 0 : Measure(font).TextWidth(s); }
+Integer TextW(const TFont& font, const std::string& s) { return s.empty() ? 0 : MeasuringCanvas(font).TextWidth(s); }
 
 // How many leading characters of s fit before x (the nearest boundary).
 Integer CharIndexAt(const TFont& font, const std::string& s, Integer x)
@@ -137,7 +129,7 @@ void TInputControl::Changed()
     OnChange(this);
 }
 
-Integer TInputControl::LineHeight() const { return std::max(1, Measure(Font()).TextHeight("Ay")); }
+Integer TInputControl::LineHeight() const { return std::max(1, MeasuringCanvas(Font()).TextHeight("Ay")); }
 
 // ---------------------------------------------------------------------------------------
 // TEdit
@@ -502,7 +494,7 @@ std::vector<Integer> PrefixWidths(const TFont& font, const std::string& s)
   const std::u16string w = MultiByteToWide(CP_ACP, s, &positions);
   std::vector<Integer> partial(w.size());
   if (!w.empty())
-    Measure(font).GetTextExtentExPointW(w.data(), w.size(), -1, nullptr, partial.data());
+    MeasuringCanvas(font).GetTextExtentExPointW(w.data(), w.size(), -1, nullptr, partial.data());
   for (size_t u = 0; u < w.size(); ++u) {
     const size_t end = u + 1 < w.size() ? static_cast<size_t>(positions[u + 1]) : s.size();
     if (end <= s.size())

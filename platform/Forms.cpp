@@ -310,7 +310,7 @@ void TPopupWindowControl::CreateParams(TCreateParams& params)
 
 TScreen& Screen()
 {
-  static TScreen screen;
+  static TScreen screen;   // NOLINT(orrelo-static-local-state): the desktop the process shows on is one
   return screen;
 }
 
@@ -343,22 +343,6 @@ TCustomForm* TScreen::ActiveForm() const
 // Hints
 
 namespace {
-std::string GHint;
-TNotifyEvent GOnHint;
-}   // namespace
-
-void SetApplicationHint(const std::string& hint)
-{
-  if (hint == GHint)
-    return;
-  GHint = hint;
-  if (GOnHint)
-    GuardedCall([] { GOnHint(nullptr); });
-}
-
-std::string ApplicationHint() { return GHint; }
-
-namespace {
 
 class THintWindow : public TPopupWindowControl {
 public:
@@ -385,7 +369,11 @@ protected:
   }
 };
 
-struct THintState {
+// The application's hint: its text, who hears of it, and the hint window with its pauses.
+struct THintState : TApplicationState {
+  ~THintState() override { RemoveWindowEventHandler(DestroyWatch); }
+  std::string Hint;
+  TNotifyEvent OnHint;
   TControl* Control = nullptr;   // the control the pause or the shown hint belongs to
   TPoint Pos;
   TRect Area;   // screen coordinates, while shown or expired
@@ -396,15 +384,10 @@ struct THintState {
   int DestroyWatch = 0;
 };
 
-THintState& Hints()
-{
-  static THintState s;
-  return s;
-}
+THintState* Hints() { return ApplicationState<THintState>(); }
 
-void HideHintWindow()
+void HideHintWindow(THintState& h)
 {
-  THintState& h = Hints();
   if (h.Timer)
     h.Timer->SetEnabled(false);
   // The window lives only while it shows, so none outlives the toolkit at exit.
@@ -412,12 +395,18 @@ void HideHintWindow()
   h.Showing = false;
 }
 
-void HintTimerFired()
+void CancelHint(THintState& h)
 {
-  THintState& h = Hints();
+  HideHintWindow(h);
+  h.Control = nullptr;
+  h.Expired = false;
+}
+
+void HintTimerFired(THintState& h)
+{
   h.Timer->SetEnabled(false);
   if (h.Showing) {
-    HideHintWindow();
+    HideHintWindow(h);
     h.Expired = true;
     return;
   }
@@ -453,19 +442,42 @@ void HintTimerFired()
 
 }   // namespace
 
+void SetApplicationHint(const std::string& hint)
+{
+  THintState* h = Hints();
+  if (!h || hint == h->Hint)
+    return;
+  h->Hint = hint;
+  if (h->OnHint)
+    GuardedCall([h] { h->OnHint(nullptr); });
+}
+
+std::string ApplicationHint()
+{
+  const THintState* h = FoundApplicationState<THintState>();
+  return h ? h->Hint : std::string();
+}
+
+void SetOnApplicationHint(TNotifyEvent handler)
+{
+  if (THintState* h = Hints())
+    h->OnHint = std::move(handler);
+}
+
 void CancelHint()
 {
-  THintState& h = Hints();
-  HideHintWindow();
-  h.Control = nullptr;
-  h.Expired = false;
+  if (THintState* h = FoundApplicationState<THintState>())
+    CancelHint(*h);
 }
 
 void HintMouseMessage(TControl* control, TPoint screenPos)
 {
-  THintState& h = Hints();
+  THintState* found = Hints();
+  if (!found)
+    return;
+  THintState& h = *found;
   if (!control) {
-    CancelHint();
+    CancelHint(h);
     return;
   }
   if (control == h.Control && (h.Showing || h.Expired) && h.Area.Contains(screenPos))
@@ -474,15 +486,15 @@ void HintMouseMessage(TControl* control, TPoint screenPos)
     h.Pos = screenPos;   // still resting: the pause runs on
     return;
   }
-  CancelHint();
+  CancelHint(h);
   if (!h.Timer) {
     h.Timer = std::make_unique<TTimer>();
     h.Timer->SetEnabled(false);
-    h.Timer->SetOnTimer([](TObject*) { HintTimerFired(); });
+    h.Timer->SetOnTimer([&h](TObject*) { HintTimerFired(h); });
     // A control going away takes its hint with it.
-    h.DestroyWatch = AddWindowEventHandler([](TWindowEvent e, TControl* c) {
-      if (e == TWindowEvent::Destroying && c && c == Hints().Control)
-        CancelHint();
+    h.DestroyWatch = AddWindowEventHandler([&h](TWindowEvent e, TControl* c) {
+      if (e == TWindowEvent::Destroying && c && c == h.Control)
+        CancelHint(h);
     });
   }
   h.Control = control;
@@ -493,16 +505,15 @@ void HintMouseMessage(TControl* control, TPoint screenPos)
 
 std::string ShownHintText()
 {
-  THintState& h = Hints();
-  return h.Showing && h.Window ? h.Window->Text : std::string();
+  const THintState* h = FoundApplicationState<THintState>();
+  return h && h->Showing && h->Window ? h->Window->Text : std::string();
 }
 
 TRect ShownHintBounds()
 {
-  THintState& h = Hints();
-  return h.Showing && h.Window ? h.Window->BoundsRect() : TRect{};
+  const THintState* h = FoundApplicationState<THintState>();
+  return h && h->Showing && h->Window ? h->Window->BoundsRect() : TRect{};
 }
-void SetOnApplicationHint(TNotifyEvent handler) { GOnHint = std::move(handler); }
 
 std::string GetShortHint(const std::string& hint)
 {

@@ -103,9 +103,11 @@ uint16_t VirtualKey(int key)
 }
 
 // The thread that loads the GL libraries ahead (PrepareGLDriver). Joined before the
-// application goes, and at the latest when the process ends.
+// application goes, and at the latest when the process ends. The libraries are loaded once
+// for the process, so one thread does it.
 std::thread& DriverLoader()
 {
+  // NOLINTNEXTLINE(orrelo-static-local-state): one per process, as above.
   static struct TLoader {
     std::thread Thread;
     ~TLoader()

@@ -4,6 +4,8 @@
 
 namespace {
 
+// The screen's logical resolution, which tests may change: one screen, so one for the process.
+// NOLINTNEXTLINE(cppcoreguidelines-avoid-non-const-global-variables): the screen's, as above.
 Integer GPixelsPerInch = 96;
 
 // The classic Windows scheme, fixed so that drawings do not depend on the desktop theme.

@@ -165,6 +165,8 @@ public:
 
 TMediaBackEnd* OrreloMediaBackEnd()
 {
-  static TQtMediaBackEnd backEnd;
+  // The module's one back end, which the player keeps for the rest of the run (it holds no
+  // state of its own: every clip is an object of its own).
+  static TQtMediaBackEnd backEnd;   // NOLINT(orrelo-static-local-state): one per loaded module, as above
   return &backEnd;
 }

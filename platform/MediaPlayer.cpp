@@ -39,6 +39,7 @@ protected:
 TMediaBackEnd* BackEnd()
 {
   EnsureGuiApplication();
+  // NOLINTNEXTLINE(cppcoreguidelines-avoid-non-const-global-variables): one module per process, as above.
   static TMediaBackEnd* const backEnd = []() -> TMediaBackEnd* {
     const std::string path = ExeFolder() + MediaBackEndFile;
     void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);

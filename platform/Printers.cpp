@@ -1,6 +1,5 @@
 #include "platform/Printers.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QPageLayout>
 #include <QPainter>
@@ -8,6 +7,7 @@
 #include <QPrinterInfo>
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/Application.h"
 #include "platform/CanvasQt.h"
@@ -280,30 +280,28 @@ QPrinter& PrinterDevice(TPrinter& printer) { return *TPrinterImpl::Of(printer).D
 void PrinterSettingsChanged(TPrinter& printer) { TPrinterImpl::TakeSettings(printer); }
 
 // ---------------------------------------------------------------------------------------
-// The process-wide printer
+// The application's printer
 
 namespace {
-std::unique_ptr<TPrinter> GPrinter;
 
-void FreeGlobalPrinter() { GPrinter.reset(); }
+// The application holds its printer, and frees it before the toolkit goes.
+struct TApplicationPrinter : TApplicationState {
+  std::unique_ptr<TPrinter> Printer;
+};
 
-std::unique_ptr<TPrinter>& GlobalPrinter()
+TApplicationPrinter& ApplicationPrinter()
 {
-  // The toolkit's printer must go before the toolkit does.
-  static bool registered = false;
-  if (!registered) {
-    EnsureGuiApplication();
-    qAddPostRoutine(FreeGlobalPrinter);
-    registered = true;
-  }
-  return GPrinter;
+  TApplicationPrinter* state = ApplicationState<TApplicationPrinter>();
+  if (!state)
+    throw EPrinter("There is no application to print for");
+  return *state;
 }
 
 }   // namespace
 
 TPrinter& Printer()
 {
-  auto& p = GlobalPrinter();
+  auto& p = ApplicationPrinter().Printer;
   if (!p)
     p = std::make_unique<TPrinter>();
   return *p;
@@ -311,9 +309,7 @@ TPrinter& Printer()
 
 std::unique_ptr<TPrinter> SetPrinter(std::unique_ptr<TPrinter> printer)
 {
-  std::unique_ptr<TPrinter> old = std::move(GlobalPrinter());
-  GlobalPrinter() = std::move(printer);
-  return old;
+  return std::exchange(ApplicationPrinter().Printer, std::move(printer));
 }
 
 void TPrinter::AssignSettings(const TPrinter& source)

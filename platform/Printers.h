@@ -120,10 +120,10 @@ private:
   Integer FPageNumber = 0;
 };
 
-// The process-wide printer, made on first use.
+// The application's printer, made on first use (EPrinter without an application object).
 TPrinter& Printer();
-// Makes printer the process-wide one and gives back the one it replaces (nullptr when none
-// had been made yet).
+// Makes printer the application's and gives back the one it replaces (nullptr when none had
+// been made yet).
 std::unique_ptr<TPrinter> SetPrinter(std::unique_ptr<TPrinter> printer);
 // Names of the system's printers.
 std::vector<std::string> PrinterNames();

@@ -8,5 +8,5 @@
 // Opens a file (an absolute path) or a URL; false when the desktop cannot.
 bool ShellOpen(const std::string& target);
 // Tests see the request instead of a browser or player starting; an empty handler
-// restores the desktop.
+// restores the desktop. The application holds the handler.
 void SetShellOpenHandler(std::function<bool(const std::string& target)> handler);

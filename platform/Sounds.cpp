@@ -3,7 +3,8 @@
 #include <dlfcn.h>
 
 #include <cstdarg>
-#include <mutex>
+
+#include "platform/Application.h"
 
 namespace {
 
@@ -36,32 +37,32 @@ void QuietenAlsa()
     set(&QuietAlsaError);
 }
 
-TCanberra& Library()
+// The library and its context, opened once: the desktop's sound service is the process's.
+const TCanberra& Library()
 {
-  static TCanberra lib;
-  static std::once_flag once;
-  std::call_once(once, [] {
+  static const TCanberra lib = [] {
+    TCanberra l;
     void* so = dlopen("libcanberra.so.0", RTLD_LAZY | RTLD_LOCAL);
     if (!so)
-      return;
-    lib.create = reinterpret_cast<TCanberra::Create>(dlsym(so, "ca_context_create"));
-    lib.open = reinterpret_cast<TCanberra::Open>(dlsym(so, "ca_context_open"));
-    lib.play = reinterpret_cast<TCanberra::Play>(dlsym(so, "ca_context_play"));
-    if (!lib.create || !lib.open || !lib.play)
-      return;
+      return l;
+    l.create = reinterpret_cast<TCanberra::Create>(dlsym(so, "ca_context_create"));
+    l.open = reinterpret_cast<TCanberra::Open>(dlsym(so, "ca_context_open"));
+    l.play = reinterpret_cast<TCanberra::Play>(dlsym(so, "ca_context_play"));
+    if (!l.create || !l.open || !l.play)
+      return l;
     QuietenAlsa();
-    if (lib.create(&lib.context) != 0 || !lib.context)
-      return;
-    lib.ok = lib.open(lib.context) == 0;
-  });
+    if (l.create(&l.context) != 0 || !l.context)
+      return l;
+    l.ok = l.open(l.context) == 0;
+    return l;
+  }();
   return lib;
 }
 
-std::function<void(const std::string&)>& Hook()
-{
-  static std::function<void(const std::string&)> hook;
-  return hook;
-}
+// The hook tests set; the application holds it.
+struct TSoundHook : TApplicationState {
+  std::function<void(const std::string&)> Hook;
+};
 
 }   // namespace
 
@@ -71,9 +72,9 @@ bool PlaySoundEvent(const std::string& eventId)
 {
   if (eventId.empty())
     return false;
-  if (Hook())
-    Hook()(eventId);
-  TCanberra& lib = Library();
+  if (const TSoundHook* hook = FoundApplicationState<TSoundHook>(); hook && hook->Hook)
+    hook->Hook(eventId);
+  const TCanberra& lib = Library();
   if (!lib.ok)
     return false;
   // Id 0: sounds are never cancelled by us, so a new one does not stop one
@@ -101,4 +102,8 @@ std::string SoundEventForBeep(unsigned type)
   }
 }
 
-void SetSoundEventHook(std::function<void(const std::string&)> hook) { Hook() = std::move(hook); }
+void SetSoundEventHook(std::function<void(const std::string&)> hook)
+{
+  if (TSoundHook* state = ApplicationState<TSoundHook>())
+    state->Hook = std::move(hook);
+}

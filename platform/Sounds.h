@@ -21,5 +21,5 @@ std::string SoundEventForAlias(const std::string& alias);
 std::string SoundEventForBeep(unsigned type);
 
 // Tests: every event id on its way to the library goes to the hook first (an
-// empty hook removes it).
+// empty hook removes it). The application holds the hook.
 void SetSoundEventHook(std::function<void(const std::string&)> hook);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/BmpFile.h"
+#include "platform/CanvasQt.h"
 #include "platform/Files.h"
 #include "platform/JpegImage.h"
 
@@ -20,13 +21,6 @@ TColor EffectiveColor(const TControl& control)
 }
 
 namespace {
-
-// A canvas for measuring text outside painting.
-TCanvas& MeasureCanvas()
-{
-  static TBitmap bitmap(1, 1);
-  return bitmap.Canvas();
-}
 
 void PrepareText(TCanvas& c, const TControl& control, const TFont& font)
 {
@@ -91,8 +85,7 @@ void TLabel::AdjustSize()
 {
   if (!FAutoSize)
     return;
-  TCanvas& c = MeasureCanvas();
-  c.Font().Assign(Font());
+  TCanvas& c = MeasuringCanvas(Font());
   TRect r{0, 0, FWordWrap ? Width() : 0, 0};
   // An empty caption still takes a line's height.
   c.DrawText(Caption().empty() ? std::string(" ") : Caption(), r, TextFormat() | DT_CALCRECT);
@@ -438,16 +431,13 @@ void TPanel::Paint()
 
 namespace {
 
-std::vector<TDialogForm*>& ModalForms()
-{
-  static std::vector<TDialogForm*> forms;
-  return forms;
-}
-
 // The window manager's close button closes the toolkit window behind our back; while a
 // form is shown modally its close request is turned into the form's own Close, so the
 // modal loop sees it.
 class TModalCloseFilter : public QObject {
+public:
+  explicit TModalCloseFilter(const std::vector<TDialogForm*>& forms) : FForms(forms) {}
+
 protected:
   bool eventFilter(QObject* watched, QEvent* event) override
   {
@@ -456,7 +446,7 @@ protected:
     auto* w = static_cast<QWidget*>(watched);
     if (!w->isWindow())
       return false;
-    for (TDialogForm* f : ModalForms()) {
+    for (TDialogForm* f : FForms) {
       TPoint o = f->ClientToScreen({0, 0});
       if (w->geometry() == QRect(o.X, o.Y, f->Width(), f->Height())) {
         event->ignore();
@@ -466,16 +456,32 @@ protected:
     }
     return false;
   }
+
+private:
+  const std::vector<TDialogForm*>& FForms;
 };
 
-void EnsureModalCloseFilter()
+// The forms shown modally now, the innermost last, and the filter that hears their close
+// requests; the application holds them.
+struct TModalForms : TApplicationState {
+  std::vector<TDialogForm*> Forms;
+  std::unique_ptr<TModalCloseFilter> Filter;
+};
+
+TModalForms* ModalForms() { return ApplicationState<TModalForms>(); }
+
+void EnsureModalCloseFilter(TModalForms& modal)
 {
-  static TModalCloseFilter* filter = nullptr;
-  if (filter || !QCoreApplication::instance())
+  if (modal.Filter || !QCoreApplication::instance())
     return;
-  filter = new TModalCloseFilter;
-  filter->setParent(QCoreApplication::instance());
-  QCoreApplication::instance()->installEventFilter(filter);
+  modal.Filter = std::make_unique<TModalCloseFilter>(modal.Forms);
+  QCoreApplication::instance()->installEventFilter(modal.Filter.get());
+}
+
+void RemoveModalForm(TDialogForm* form)
+{
+  if (TModalForms* modal = FoundApplicationState<TModalForms>())
+    modal->Forms.erase(std::remove(modal->Forms.begin(), modal->Forms.end(), form), modal->Forms.end());
 }
 
 TButton* FindButton(TWinControl* parent, bool wantDefault)
@@ -496,11 +502,7 @@ TButton* FindButton(TWinControl* parent, bool wantDefault)
 
 TDialogForm::TDialogForm() = default;
 
-TDialogForm::~TDialogForm()
-{
-  auto& v = ModalForms();
-  v.erase(std::remove(v.begin(), v.end(), this), v.end());
-}
+TDialogForm::~TDialogForm() { RemoveModalForm(this); }
 
 void TDialogForm::CenterOn(const TRect& area)
 {
@@ -557,7 +559,9 @@ TModalResult TDialogForm::ShowModal()
 {
   if (FModal || Visible())
     throw EComponentError("Cannot make a visible window modal");
-  EnsureModalCloseFilter();
+  TModalForms* modal = ModalForms();
+  if (modal)
+    EnsureModalCloseFilter(*modal);
   // The window that had the keyboard gets it back when this one goes.
   TCustomForm* previous = Screen().ActiveForm();
   // Every other shown window waits while this one is up.
@@ -571,15 +575,15 @@ TModalResult TDialogForm::ShowModal()
   }
   FModalResult = mrNone;
   FModal = true;
-  ModalForms().push_back(this);
+  if (modal)
+    modal->Forms.push_back(this);
   struct TRestore {
     TDialogForm* Form;
     std::vector<TCustomForm*>& Disabled;
     TCustomForm* Previous;
     ~TRestore()
     {
-      auto& v = ModalForms();
-      v.erase(std::remove(v.begin(), v.end(), Form), v.end());
+      RemoveModalForm(Form);
       Form->FModal = false;
       for (TCustomForm* f : Disabled)
         f->SetEnabled(true);

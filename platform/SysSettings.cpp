@@ -11,36 +11,42 @@
 #include <climits>
 #include <map>
 
+#include "platform/Application.h"
 #include "platform/Fonts.h"
 #include "platform/Sounds.h"
 #include "platform/SysUtils.h"
 
 namespace {
 
-// The settings record and who hears of its changes.
-struct TSettingsState {
+class TDesktopWatch;
+
+// The settings record and who hears of its changes; the application holds them.
+struct TSettingsState : TApplicationState {
+  ~TSettingsState() override;
   TSystemSettings Settings;
   std::map<int, std::function<void()>> Handlers;
   int NextHandler = 1;
   bool ChangePending = false;
-  QObject* Watch = nullptr;   // owned by the application object
+  std::unique_ptr<TDesktopWatch> Watch;
   Integer Beeps = 0;
 };
 
-TSettingsState& State()
+TSettingsState* State() { return ApplicationState<TSettingsState>(); }
+
+// The settings as they stand: the defaults where there is no application.
+const TSystemSettings& Current()
 {
-  static TSettingsState state;
-  return state;
+  static const TSystemSettings defaults;
+  const TSettingsState* state = FoundApplicationState<TSettingsState>();
+  return state ? state->Settings : defaults;
 }
 
-TSystemSettings& Current() { return State().Settings; }
-
-void NotifySettingsChanged()
+void NotifySettingsChanged(TSettingsState& state)
 {
-  State().ChangePending = false;
-  std::map<int, std::function<void()>> handlers = State().Handlers;
+  state.ChangePending = false;
+  std::map<int, std::function<void()>> handlers = state.Handlers;
   for (auto& entry : handlers)
-    if (State().Handlers.count(entry.first))
+    if (state.Handlers.count(entry.first))
       entry.second();
 }
 
@@ -48,22 +54,27 @@ void NotifySettingsChanged()
 // window in turn, and the handlers hear of it once, when the loop is next free.
 class TDesktopWatch : public QObject {
 public:
-  using QObject::QObject;
+  explicit TDesktopWatch(TSettingsState& state) : FState(state) {}
 
 protected:
   bool eventFilter(QObject* watched, QEvent* event) override
   {
     if ((event->type() == QEvent::ThemeChange || event->type() == QEvent::ApplicationFontChange)
-        && !State().ChangePending) {
-      State().ChangePending = true;
-      QTimer::singleShot(0, this, [] {
-        if (State().ChangePending)
-          NotifySettingsChanged();
+        && !FState.ChangePending) {
+      FState.ChangePending = true;
+      QTimer::singleShot(0, this, [this] {
+        if (FState.ChangePending)
+          NotifySettingsChanged(FState);
       });
     }
     return QObject::eventFilter(watched, event);
   }
+
+private:
+  TSettingsState& FState;
 };
+
+TSettingsState::~TSettingsState() = default;
 
 // With no settings of the desktop the toolkit falls back to a "Sans Serif" of its own at
 // 9 points: that is no menu font the desktop names, and menus keep the classic one.
@@ -140,30 +151,34 @@ TSystemSettings SystemSettings()
 
 void SetSystemSettings(const TSystemSettings& settings)
 {
-  Current() = settings;
-  NotifySettingsChanged();
+  if (TSettingsState* state = State()) {
+    state->Settings = settings;
+    NotifySettingsChanged(*state);
+  }
 }
 
-void ResetSystemSettings()
-{
-  Current() = TSystemSettings();
-  NotifySettingsChanged();
-}
+void ResetSystemSettings() { SetSystemSettings(TSystemSettings()); }
 
 int AddSettingsChangeHandler(std::function<void()> handler)
 {
-  TSettingsState& st = State();
-  if (!st.Watch) {
+  TSettingsState* st = State();
+  if (!st)
+    return 0;
+  if (!st->Watch) {
     EnsureGuiApplication();
-    st.Watch = new TDesktopWatch(QCoreApplication::instance());
-    QCoreApplication::instance()->installEventFilter(st.Watch);
+    st->Watch = std::make_unique<TDesktopWatch>(*st);
+    QCoreApplication::instance()->installEventFilter(st->Watch.get());
   }
-  const int id = st.NextHandler++;
-  st.Handlers[id] = std::move(handler);
+  const int id = st->NextHandler++;
+  st->Handlers[id] = std::move(handler);
   return id;
 }
 
-void RemoveSettingsChangeHandler(int id) { State().Handlers.erase(id); }
+void RemoveSettingsChangeHandler(int id)
+{
+  if (TSettingsState* state = FoundApplicationState<TSettingsState>())
+    state->Handlers.erase(id);
+}
 
 Integer WheelScrollLines()
 {
@@ -223,7 +238,12 @@ bool IsSoundEventSet(const std::string& eventName)
 bool PlaySoundAlias(const std::string& alias) { return PlaySoundEvent(SoundEventForAlias(alias)); }
 void MessageBeep(Cardinal type)
 {
-  ++State().Beeps;
+  if (TSettingsState* state = State())
+    ++state->Beeps;
   PlaySoundEvent(SoundEventForBeep(type));
 }
-Integer MessageBeepCount() { return State().Beeps; }
+Integer MessageBeepCount()
+{
+  const TSettingsState* state = FoundApplicationState<TSettingsState>();
+  return state ? state->Beeps : 0;
+}

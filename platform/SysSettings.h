@@ -1,8 +1,9 @@
 // System settings the program asks about (menu delays and effects, the menu font, metrics,
-// monitors, sounds), held in one record that tests may replace; the desktop's effects and
-// menu font come from the toolkit, which reads them from the desktop's settings. What has
-// no meaning here (sound schemes, layered windows, visual styles) answers "not available",
-// so callers take their plain branch.
+// monitors, sounds), held in one record that tests may replace (the application object holds
+// it; without one the defaults stand); the desktop's effects and menu font come from the
+// toolkit, which reads them from the desktop's settings. What has no meaning here (sound
+// schemes, layered windows, visual styles) answers "not available", so callers take their
+// plain branch.
 #pragma once
 
 #include <functional>
