@@ -1,0 +1,310 @@
+// The toolkit side of the controls, shared by Controls.cpp and its Controls_*.cpp parts only
+// (includes Qt): the widget under each windowed control, our side of the pointer and the
+// keyboard, and the conversions of keys and cursors.
+#pragma once
+
+#include <QCloseEvent>
+#include <QCursor>
+#include <QHideEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QResizeEvent>
+#include <QShowEvent>
+#include <QWheelEvent>
+#include <QWidget>
+#include <QWindow>
+
+#include <cmath>
+#include <vector>
+
+#include "platform/CanvasQt.h"
+#include "platform/Controls.h"
+#include "platform/DropShadowQt.h"
+#include "platform/Forms.h"
+
+struct TControlWidgetAccess {
+  static void Paint(TControl* c, TCanvas& canvas, const TRect& area) { c->PaintAll(canvas, area); }
+  static void* Widget(TControl* c) { return c->FWidget; }
+  static TPoint NC(const TControl* c) { return c->NonClientSize(); }
+  static void CaptureLost(TControl* c) { c->CaptureLost(); }
+  static void Focus(TControl* c, bool in)
+  {
+    if (auto* wc = dynamic_cast<TWinControl*>(c))
+      in ? wc->DoEnter() : wc->DoExit();
+  }
+  static void TopMoved(TControl* c, int x, int y)
+  {
+    if (c->FParent)
+      return;
+    c->FLeft = x;
+    c->FTop = y;
+  }
+  // The window manager (the user dragging the frame) resized a top-level window: the control
+  // takes the new size and lays its children out again, as if SetBounds had asked for it.
+  static void TopResized(TControl* c, int w, int h)
+  {
+    if (c->FParent || (w == c->FWidth && h == c->FHeight))
+      return;
+    c->FWidth = w;
+    c->FHeight = h;
+    if (!c->FInResize) {
+      c->FInResize = true;
+      GuardedCall([&] { c->Resize(); }, c);
+      c->FInResize = false;
+    }
+  }
+  static void Exposed(TControl* c)
+  {
+    GuardedCall([&] { c->WindowExposed(); }, c);
+  }
+};
+
+namespace controls {
+
+// The pointer and the keyboard as the toolkit's application object delivers them, and the
+// program's windows on the screen. The toolkit keeps one application object, its pointer
+// grab and its windows for the whole process (it may be made before the application object
+// and outlive it), and this is our side of them.
+struct TInputState {
+  TControl* Capture = nullptr;
+  TControl* MouseControl = nullptr;
+  // The control a pressed button went down on: the toolkit keeps sending it the mouse.
+  TControl* PressTarget = nullptr;
+  // The control the display server's press went down on: it keeps the pointer for that
+  // control's window until the buttons are let go, wherever the control moves meanwhile.
+  TControl* GrabTarget = nullptr;
+  bool HaveCursorPos = false;
+  TPoint CursorPos;
+  bool Buttons[3] = {false, false, false};
+  // Shown top-level windows, bottom first.
+  std::vector<TControl*> TopLevels;
+  bool FilterInstalled = false;
+  // The character code typed so far with Alt held on the keypad's digits; -1 for none.
+  int AltCode = -1;
+};
+
+TInputState& InputState();
+
+// The shift keys of the toolkit's modifiers.
+TShiftState KeyShift(Qt::KeyboardModifiers m);
+
+// Tells the handlers of window events (AddWindowEventHandler) that e happened to c.
+void FireWindowEvent(TWindowEvent e, TControl* c);
+
+class TControlWidget : public QWidget {
+public:
+  TControlWidget(TControl* control, QWidget* parent, Qt::WindowFlags flags) : QWidget(parent, flags), Control(control)
+  {
+    setMouseTracking(true);
+    setAttribute(Qt::WA_NoSystemBackground);
+  }
+  TControl* Control;
+  // A showing waits for its first exposure (WindowExposed).
+  bool ExposePending = false;
+  // A control of the window took the focus before the window showed: the window is
+  // activated as it shows, for the focus to reach it.
+  bool ActivateWhenShown = false;
+
+  // Watches the top-level window's exposures (the toolkit tells them to the window, not to
+  // the widget).
+  void WatchExposures()
+  {
+    if (QWindow* win = windowHandle())
+      win->installEventFilter(this);
+  }
+
+protected:
+  bool eventFilter(QObject* watched, QEvent* e) override
+  {
+    if (e->type() == QEvent::Expose && watched == windowHandle() && windowHandle()->isExposed() && ExposePending
+        && Control) {
+      ExposePending = false;
+      TControlWidgetAccess::Exposed(Control);
+    }
+    return false;
+  }
+  void paintEvent(QPaintEvent* e) override
+  {
+    if (!Control)
+      return;
+    QPainter p(this);
+    TCanvas canvas(CreatePainterDevice(p, {0, 0, width(), height()}, 96, false));
+    QRect r = e->rect();
+    TRect area{r.x(), r.y(), r.x() + r.width(), r.y() + r.height()};
+    // Drawing outside the part to paint would be thrown away: say so to the painting code.
+    if (r != rect())
+      canvas.IntersectClipRect(area.Left, area.Top, area.Right, area.Bottom);
+    GuardedCall([&] { TControlWidgetAccess::Paint(Control, canvas, area); }, Control);
+  }
+  TPoint Local(const QPointF& p) const
+  {
+    TPoint nc = TControlWidgetAccess::NC(Control);
+    return {static_cast<Integer>(std::floor(p.x())) - nc.X, static_cast<Integer>(std::floor(p.y())) - nc.Y};
+  }
+  static TShiftState Shift(Qt::KeyboardModifiers m, Qt::MouseButtons b)
+  {
+    TShiftState s = KeyShift(m);
+    if (b & Qt::LeftButton)
+      s |= ssLeft;
+    if (b & Qt::RightButton)
+      s |= ssRight;
+    if (b & Qt::MiddleButton)
+      s |= ssMiddle;
+    return s;
+  }
+  static TMouseButton Button(Qt::MouseButton b)
+  {
+    return b == Qt::RightButton ? mbRight : (b == Qt::MiddleButton ? mbMiddle : mbLeft);
+  }
+  void mousePressEvent(QMouseEvent* e) override
+  {
+    if (!Control)
+      return;
+    TPoint p = Local(e->position());
+    TControl* c = Control;
+    GuardedCall([&] { c->DispatchMouseDown(Button(e->button()), Shift(e->modifiers(), e->buttons()), p.X, p.Y); }, c);
+  }
+  void mouseDoubleClickEvent(QMouseEvent* e) override
+  {
+    if (!Control)
+      return;
+    TPoint p = Local(e->position());
+    TControl* c = Control;
+    GuardedCall(
+        [&] { c->DispatchMouseDown(Button(e->button()), Shift(e->modifiers(), e->buttons()) | ssDouble, p.X, p.Y); },
+        c);
+  }
+  void mouseReleaseEvent(QMouseEvent* e) override
+  {
+    if (!Control)
+      return;
+    TPoint p = Local(e->position());
+    TControl* c = Control;
+    GuardedCall([&] { c->DispatchMouseUp(Button(e->button()), Shift(e->modifiers(), e->buttons()), p.X, p.Y); }, c);
+  }
+  void mouseMoveEvent(QMouseEvent* e) override
+  {
+    if (!Control)
+      return;
+    TPoint p = Local(e->position());
+    TControl* c = Control;
+    GuardedCall([&] { c->DispatchMouseMove(Shift(e->modifiers(), e->buttons()), p.X, p.Y); }, c);
+  }
+  void wheelEvent(QWheelEvent* e) override
+  {
+    if (!Control)
+      return;
+    TControl* c = Control;
+    TPoint local = Local(e->position());
+    TPoint screen = c->ClientToScreen(local);
+    GuardedCall([&] { c->DispatchMouseWheel(Shift(e->modifiers(), e->buttons()), e->angleDelta().y(), screen); }, c);
+  }
+  void moveEvent(QMoveEvent* e) override
+  {
+    if (Control && isWindow()) {
+      TControlWidgetAccess::TopMoved(Control, e->pos().x(), e->pos().y());
+      UpdateDropShadow(this);
+      FireWindowEvent(TWindowEvent::Moved, Control);
+    }
+  }
+  void showEvent(QShowEvent* e) override
+  {
+    QWidget::showEvent(e);
+    if (Control && isWindow()) {
+      UpdateDropShadow(this);
+      FireWindowEvent(TWindowEvent::Shown, Control);
+    }
+  }
+  void hideEvent(QHideEvent* e) override
+  {
+    QWidget::hideEvent(e);
+    if (isWindow())
+      UpdateDropShadow(this);
+    if (Control && isWindow())
+      FireWindowEvent(TWindowEvent::Hidden, Control);
+  }
+  void resizeEvent(QResizeEvent* e) override
+  {
+    if (Control && isWindow()) {
+      TControlWidgetAccess::TopResized(Control, e->size().width(), e->size().height());
+      UpdateDropShadow(this);
+    }
+  }
+  void keyPressEvent(QKeyEvent* e) override;
+  void keyReleaseEvent(QKeyEvent* e) override;
+  // The window manager's close button asks the form, which may refuse; the toolkit must
+  // never hide a form behind its back.
+  void closeEvent(QCloseEvent* e) override
+  {
+    auto* form = dynamic_cast<TCustomForm*>(Control);
+    if (!form || !isWindow()) {
+      QWidget::closeEvent(e);
+      return;
+    }
+    e->ignore();
+    GuardedCall([&] { form->Close(); }, form);
+  }
+  void focusInEvent(QFocusEvent*) override
+  {
+    if (TControl* c = Control)
+      GuardedCall([&] { TControlWidgetAccess::Focus(c, true); }, c);
+  }
+  void focusOutEvent(QFocusEvent*) override
+  {
+    if (TControl* c = Control)
+      GuardedCall([&] { TControlWidgetAccess::Focus(c, false); }, c);
+  }
+  // Tab and Shift+Tab walk our own tab lists, from the focused control whether or not it is
+  // a tab stop itself (the 3D view takes the focus by a click), as the form's dialog keys
+  // do. Inside a control with tab parts, that control moves among its parts first.
+  bool focusNextPrevChild(bool next) override
+  {
+    auto* wc = dynamic_cast<TWinControl*>(Control);
+    if (!wc)
+      return false;
+    TWinControl* holder = wc;
+    for (TWinControl* c = wc; c; c = c->Parent())
+      if (c->HasTabParts()) {
+        holder = c;
+        break;
+      }
+    bool moved = false;
+    GuardedCall(
+        [&] {
+          if (holder->TabWithin(next)) {
+            moved = true;
+            return;
+          }
+          TWinControl* root = wc;
+          while (root->Parent())
+            root = root->Parent();
+          moved = root->SelectNext(wc, next);
+        },
+        wc);
+    return moved;
+  }
+};
+
+// Sends what is queued for the display server now rather than at the loop's next turn.
+void FlushDisplay();
+// A control's widget (nullptr before it has one), and the control of a widget or of the
+// nearest widget above it that has one.
+TControlWidget* WidgetOf(const TControl* c);
+TControl* ControlOf(QObject* o);
+
+// Keys: the toolkit's and ours (the virtual-key numbers), and the character a key event
+// types (0 for none).
+Word KeyFromQt(int key);
+Word KeyFromQt(const QKeyEvent* e);
+int KeyToQt(Word key);
+char KeyChar(const QKeyEvent* e);
+
+// Puts the event filter on the toolkit's application object (once), and makes the
+// application's input hooks.
+void EnsureInputFilter();
+
+// The toolkit's cursor for one of ours (the program's own pictures included).
+QCursor CursorOf(TCursor c);
+
+}   // namespace controls

@@ -1,0 +1,605 @@
+// Our side of the pointer and the keyboard. One event filter on the toolkit's application
+// object sees all mouse and key input first: it runs the program's input filters (which may
+// swallow an event), hands the mouse to the control holding the capture, and follows which
+// control the pointer is over. Here too: the capture and the filters themselves, the
+// pointer's position, the control at a point of the screen, and input simulated as the
+// toolkit's own would arrive.
+#include <QApplication>
+#include <QCursor>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+#include "platform/Application.h"
+#include "platform/ControlsQt.h"
+#include "platform/Fonts.h"
+#include "platform/Forms.h"
+
+using namespace controls;
+
+TInputState& controls::InputState()
+{
+  static TInputState s;   // NOLINT(orrelo-static-local-state): one per process, as the toolkit's (ControlsQt.h)
+  return s;
+}
+
+namespace {
+
+// The running program's hooks into the input: the input filters (the menu loop's, the
+// shortcuts') and the handlers told of window events. The application holds them; made, they
+// also have the application follow the pointer with its hint on every idle pass.
+struct TInputHooks : TApplicationState {
+  TInputHooks();
+  std::map<int, TInputFilter> Filters;
+  int NextFilter = 1;
+  std::map<int, TWindowEventHandler> WindowHandlers;
+  int NextWindowHandler = 1;
+};
+
+TInputHooks* Hooks() { return ApplicationState<TInputHooks>(); }
+
+}   // namespace
+
+void controls::FireWindowEvent(TWindowEvent e, TControl* c)
+{
+  TInputHooks* hooks = FoundApplicationState<TInputHooks>();
+  if (!hooks)
+    return;
+  std::map<int, TWindowEventHandler> handlers = hooks->WindowHandlers;
+  for (auto& entry : handlers)
+    if (hooks->WindowHandlers.count(entry.first))
+      GuardedCall([&] { entry.second(e, c); });
+}
+
+namespace {
+
+bool RunFilters(const TInputEvent& ev)
+{
+  TInputHooks* hooks = FoundApplicationState<TInputHooks>();
+  if (!hooks)
+    return false;
+  std::map<int, TInputFilter> filters = hooks->Filters;
+  for (auto it = filters.rbegin(); it != filters.rend(); ++it) {
+    if (!hooks->Filters.count(it->first))
+      continue;
+    bool swallowed = false;
+    GuardedCall([&] { swallowed = it->second(ev); });
+    if (swallowed)
+      return true;
+  }
+  return false;
+}
+
+void UpdateMouseControl(TPoint screen)
+{
+  TInputState& s = InputState();
+  TControl* now = FindControlAtPos(screen);
+  if (now == s.MouseControl)
+    return;
+  TControl* old = s.MouseControl;
+  s.MouseControl = now;
+  if (old)
+    GuardedCall([&] { old->DispatchMouseLeave(); }, old);
+  // The leave handler may have freed the new control: look again.
+  if (now && now == FindControlAtPos(screen) && s.MouseControl == now)
+    GuardedCall([&] { now->DispatchMouseEnter(); }, now);
+}
+
+// Keys pass the filters first. Alt held with the keypad's digits types the character of
+// that code (in Latin-1) when Alt is let go, as users of the other desktop know: the digits
+// type nothing themselves, and the Alt release that ends the code is no key of its own (a
+// menu or an edit in a toolbar that closes on Alt's release stays).
+bool AltCodeKey(QObject* watched, TInputEvent& ev)
+{
+  TInputState& s = InputState();
+  const bool digit = ev.Key >= VK_NUMPAD0 && ev.Key <= VK_NUMPAD9;
+  if (ev.Kind == TInputKind::KeyDown) {
+    if (digit && (ev.Shift & ssAlt) && !(ev.Shift & ssCtrl)) {
+      s.AltCode = (std::max(s.AltCode, 0) * 10 + (ev.Key - VK_NUMPAD0)) % 1000;
+      RunFilters(ev);
+      return true;
+    }
+    if (ev.Key != VK_MENU)
+      s.AltCode = -1;
+    return RunFilters(ev);
+  }
+  if (ev.Key == VK_MENU && s.AltCode >= 0) {
+    const int code = s.AltCode % 256;
+    s.AltCode = -1;
+    if (code == 0)
+      return true;
+    TInputEvent typed = ev;
+    typed.Kind = TInputKind::KeyDown;
+    typed.Key = 0;
+    typed.Shift = 0;
+    typed.Char = static_cast<char>(code);
+    if (RunFilters(typed))
+      return true;
+    QWidget* focus = QApplication::focusWidget();
+    TControl* c = ControlOf(focus ? focus : watched);
+    if (c) {
+      char ch = typed.Char;
+      GuardedCall([&] { c->DispatchKeyPress(ch); }, c);
+    }
+    return true;
+  }
+  if (digit && (ev.Shift & ssAlt))
+    return true;
+  return RunFilters(ev);
+}
+
+void DeliverMouse(TInputKind kind, TPoint screenPos, TMouseButton button, TShiftState shift, TControl* target);
+
+// While a control holds the capture, the mouse belongs to it whatever window the display
+// server reports it in. The server keeps a pressed pointer on the window the press went
+// down in, and the toolkit hands such events only to a widget of that window: once the
+// pressed control has moved to another window (a toolbar dragged out of its dock into a
+// floating window of its own) they would reach no control at all. So the window's events
+// are taken here and delivered to our controls as our capture rules say.
+bool CapturedWindowMouse(QObject* watched, QMouseEvent* me)
+{
+  TInputState& s = InputState();
+  if (!s.Capture || !watched->isWindowType())
+    return false;
+  // The second press of a double click reaches a window before the double click that
+  // stands for it; widgets see only the double click, and so do our controls here.
+  if (me->type() == QEvent::MouseButtonPress && (me->flags() & Qt::MouseEventCreatedDoubleClick))
+    return true;
+  TPoint screen{static_cast<Integer>(std::floor(me->globalPosition().x())),
+                static_cast<Integer>(std::floor(me->globalPosition().y()))};
+  TMouseButton button =
+      me->button() == Qt::RightButton ? mbRight : (me->button() == Qt::MiddleButton ? mbMiddle : mbLeft);
+  TShiftState shift = KeyShift(me->modifiers());
+  TInputKind kind = TInputKind::MouseMove;
+  switch (me->type()) {
+  case QEvent::MouseButtonPress: kind = TInputKind::MouseDown; break;
+  case QEvent::MouseButtonDblClick: kind = TInputKind::MouseDblClick; break;
+  case QEvent::MouseButtonRelease: kind = TInputKind::MouseUp; break;
+  default: break;
+  }
+  const bool held = s.Buttons[0] || s.Buttons[1] || s.Buttons[2];
+  TControl* target = (held && s.GrabTarget && kind != TInputKind::MouseDown && kind != TInputKind::MouseDblClick)
+                         ? s.GrabTarget
+                         : FindControlAtPos(screen);
+  DeliverMouse(kind, screen, button, shift, target);
+  return true;
+}
+
+// Input first comes here: filters, capture redirection, enter and leave.
+class TInputFilterObject : public QObject {
+protected:
+  bool eventFilter(QObject* watched, QEvent* event) override
+  {
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseMove:
+      if (CapturedWindowMouse(watched, static_cast<QMouseEvent*>(event)))
+        return true;
+      return Mouse(watched, static_cast<QMouseEvent*>(event));
+    case QEvent::Wheel: {
+      TControl* target = ControlOf(watched);
+      if (!target || !dynamic_cast<TControlWidget*>(watched))
+        return false;
+      auto* we = static_cast<QWheelEvent*>(event);
+      TInputEvent ev;
+      ev.Kind = TInputKind::MouseWheel;
+      ev.Target = target;
+      TPoint nc = target->NonClientSize();
+      ev.ScreenPos = target->ClientToScreen(
+          {static_cast<Integer>(we->position().x()) - nc.X, static_cast<Integer>(we->position().y()) - nc.Y});
+      ev.WheelDelta = we->angleDelta().y();
+      ev.Shift = KeyShift(we->modifiers());
+      return RunFilters(ev);
+    }
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease: {
+      if (!watched->isWidgetType())
+        return false;
+      // Key events travel up the widget parents; look at them once, at the receiver.
+      auto* ke = static_cast<QKeyEvent*>(event);
+      if (ke->spontaneous() && watched != QApplication::focusWidget() && QApplication::focusWidget())
+        return false;
+      // Keys typed into the toolkit's own windows (a message box, a file dialog) are theirs:
+      // our filters would take them for keys of our windows (Alt+Y on a box's "Yes" opening
+      // the main window's menus in a loop the box then waits behind).
+      if (!dynamic_cast<TControlWidget*>(static_cast<QWidget*>(watched)->window()))
+        return false;
+      TInputEvent ev;
+      ev.Kind = event->type() == QEvent::KeyPress ? TInputKind::KeyDown : TInputKind::KeyUp;
+      ev.Target = ControlOf(watched);
+      ev.Key = KeyFromQt(ke);
+      ev.Shift = KeyShift(ke->modifiers());
+      ev.Char = KeyChar(ke);
+      ev.ScreenPos = GetCursorPos();
+      return AltCodeKey(watched, ev);
+    }
+    case QEvent::Leave: {
+      TInputState& s = InputState();
+      TControl* c = ControlOf(watched);
+      if (c && c == s.MouseControl && !s.Capture && dynamic_cast<TControlWidget*>(watched)) {
+        TPoint p{QCursor::pos().x(), QCursor::pos().y()};
+        if (!FindControlAtPos(p)) {
+          s.MouseControl = nullptr;
+          GuardedCall([&] { c->DispatchMouseLeave(); }, c);
+        }
+      }
+      return false;
+    }
+    default: return false;
+    }
+  }
+
+  bool Mouse(QObject* watched, QMouseEvent* me)
+  {
+    auto* widget = dynamic_cast<TControlWidget*>(watched);
+    if (!widget)
+      return false;
+    TInputState& s = InputState();
+    TControl* target = widget->Control;
+    if (!target)
+      return true;
+    TPoint nc = target->NonClientSize();
+    TPoint local{static_cast<Integer>(std::floor(me->position().x())) - nc.X,
+                 static_cast<Integer>(std::floor(me->position().y())) - nc.Y};
+    TPoint screen = target->ClientToScreen(local);
+    s.HaveCursorPos = true;
+    s.CursorPos = screen;
+    int b = me->button() == Qt::RightButton ? 1 : (me->button() == Qt::MiddleButton ? 2 : 0);
+    TInputEvent ev;
+    ev.Target = target;
+    ev.ScreenPos = screen;
+    ev.Button = static_cast<TMouseButton>(b);
+    ev.Shift = KeyShift(me->modifiers());
+    switch (me->type()) {
+    case QEvent::MouseButtonPress:
+      ev.Kind = TInputKind::MouseDown;
+      s.Buttons[b] = true;
+      s.GrabTarget = target;
+      break;
+    case QEvent::MouseButtonDblClick:
+      ev.Kind = TInputKind::MouseDblClick;
+      s.Buttons[b] = true;
+      s.GrabTarget = target;
+      ev.Shift |= ssDouble;
+      break;
+    case QEvent::MouseButtonRelease:
+      ev.Kind = TInputKind::MouseUp;
+      s.Buttons[b] = false;
+      if (!s.Buttons[0] && !s.Buttons[1] && !s.Buttons[2])
+        s.GrabTarget = nullptr;
+      break;
+    default: ev.Kind = TInputKind::MouseMove; break;
+    }
+    if (s.Buttons[0])
+      ev.Shift |= ssLeft;
+    if (s.Buttons[1])
+      ev.Shift |= ssRight;
+    if (s.Buttons[2])
+      ev.Shift |= ssMiddle;
+    if (ev.Kind == TInputKind::MouseMove)
+      UpdateMouseControl(screen);
+    if (RunFilters(ev))
+      return true;
+    TControl* capture = s.Capture;
+    if (capture && capture != target) {
+      // Capture: the event belongs to the holder, in its own coordinates.
+      TPoint p = capture->ScreenToClient(screen);
+      GuardedCall(
+          [&] {
+            switch (ev.Kind) {
+            case TInputKind::MouseDown: capture->DispatchMouseDown(ev.Button, ev.Shift, p.X, p.Y); break;
+            case TInputKind::MouseDblClick: capture->DispatchMouseDown(ev.Button, ev.Shift, p.X, p.Y); break;
+            case TInputKind::MouseUp: capture->DispatchMouseUp(ev.Button, ev.Shift, p.X, p.Y); break;
+            default: capture->DispatchMouseMove(ev.Shift, p.X, p.Y); break;
+            }
+          },
+          capture);
+      return true;
+    }
+    return false;
+  }
+};
+
+// On every idle pass the application's hint (which the status line
+// shows) is the long hint of the control under the pointer, or of its nearest parent that
+// has one. While a control holds the mouse (a drag, a menu loop) the hint is left to it.
+void UpdateApplicationHint()
+{
+  TInputState& s = InputState();
+  if (s.Capture)
+    return;
+  std::string hint;
+  for (TControl* c = s.MouseControl; c; c = c->Parent())
+    if (!c->Hint().empty()) {
+      hint = c->Hint();
+      break;
+    }
+  SetApplicationHint(GetLongHint(hint));
+}
+
+TInputHooks::TInputHooks() { Application->SetFrameworkIdleHook(UpdateApplicationHint); }
+
+}   // namespace
+
+void controls::EnsureInputFilter()
+{
+  Hooks();
+  TInputState& s = InputState();
+  if (s.FilterInstalled)
+    return;
+  EnsureGuiApplication();
+  // On the toolkit's application object, for as long as that lives.
+  static TInputFilterObject filter;   // NOLINT(orrelo-static-local-state): one per process, as the toolkit's
+  QCoreApplication::instance()->installEventFilter(&filter);
+  QObject::connect(qApp, &QGuiApplication::applicationStateChanged, &filter, [](Qt::ApplicationState st) {
+    FireWindowEvent(st == Qt::ApplicationActive ? TWindowEvent::Activated : TWindowEvent::Deactivated, nullptr);
+  });
+  s.FilterInstalled = true;
+}
+
+// ---------------------------------------------------------------------------------------
+// Capture, filters, cursor
+
+TControl* GetCaptureControl() { return InputState().Capture; }
+
+void SetCaptureControl(TControl* control)
+{
+  TInputState& s = InputState();
+  TControl* old = s.Capture;
+  if (old == control)
+    return;
+  s.Capture = control;
+  if (old)
+    GuardedCall([&] { TControlWidgetAccess::CaptureLost(old); }, old);
+}
+
+void ReleaseCapture() { SetCaptureControl(nullptr); }
+
+int AddInputFilter(TInputFilter filter)
+{
+  EnsureInputFilter();
+  TInputHooks* hooks = Hooks();
+  if (!hooks)
+    return 0;
+  int id = hooks->NextFilter++;
+  hooks->Filters.emplace(id, std::move(filter));
+  return id;
+}
+
+void RemoveInputFilter(int id)
+{
+  if (TInputHooks* hooks = FoundApplicationState<TInputHooks>())
+    hooks->Filters.erase(id);
+}
+
+int AddWindowEventHandler(TWindowEventHandler handler)
+{
+  EnsureInputFilter();
+  TInputHooks* hooks = Hooks();
+  if (!hooks)
+    return 0;
+  int id = hooks->NextWindowHandler++;
+  hooks->WindowHandlers.emplace(id, std::move(handler));
+  return id;
+}
+
+void RemoveWindowEventHandler(int id)
+{
+  if (TInputHooks* hooks = FoundApplicationState<TInputHooks>())
+    hooks->WindowHandlers.erase(id);
+}
+
+TPoint GetCursorPos()
+{
+  TInputState& s = InputState();
+  if (s.HaveCursorPos)
+    return s.CursorPos;
+  EnsureGuiApplication();
+  QPoint p = QCursor::pos();
+  return {p.x(), p.y()};
+}
+
+void SetCursorPos(TPoint p)
+{
+  TInputState& s = InputState();
+  s.HaveCursorPos = true;
+  s.CursorPos = p;
+}
+
+bool IsMouseButtonDown(TMouseButton button) { return InputState().Buttons[static_cast<int>(button)]; }
+
+static TControl* DeepestAt(TControl* c, TPoint screen)
+{
+  auto* wc = dynamic_cast<TWinControl*>(c);
+  if (!wc)
+    return c;
+  TPoint p = c->ScreenToClient(screen);
+  for (int i = wc->ControlCount() - 1; i >= 0; --i) {
+    TControl* child = wc->Controls(i);
+    if (child->Visible() && child->HandleAllocated() && child->BoundsRect().Contains(p))
+      return DeepestAt(child, screen);
+  }
+  return c;
+}
+
+TControl* FindControlAtPos(TPoint screenPos)
+{
+  auto& tops = InputState().TopLevels;
+  // Popups float above ordinary windows; among each kind the last shown is on top.
+  for (int pass = 0; pass < 2; ++pass)
+    for (auto it = tops.rbegin(); it != tops.rend(); ++it) {
+      TControl* c = *it;
+      if (c->IsPopupWindow() != (pass == 0) || !c->Visible() || !c->HandleAllocated() || c->MouseTransparent())
+        continue;
+      if (c->BoundsRect().Contains(screenPos))
+        return DeepestAt(c, screenPos);
+    }
+  return nullptr;
+}
+
+TControl* GetMouseControl() { return InputState().MouseControl; }
+
+TWinControl* FindFocusedControl() { return dynamic_cast<TWinControl*>(ControlOf(QApplication::focusWidget())); }
+
+void SimulateMouse(TInputKind kind, TPoint screenPos, TMouseButton button, TShiftState shift)
+{
+  TInputState& s = InputState();
+  s.HaveCursorPos = true;
+  s.CursorPos = screenPos;
+  // While a button is held the toolkit keeps giving the mouse to the window it went down on.
+  TControl* target = (s.PressTarget && kind != TInputKind::MouseDown && kind != TInputKind::MouseDblClick)
+                         ? s.PressTarget
+                         : FindControlAtPos(screenPos);
+  if (kind == TInputKind::MouseDown || kind == TInputKind::MouseDblClick)
+    s.PressTarget = target;
+  DeliverMouse(kind, screenPos, button, shift, target);
+}
+
+namespace {
+
+// A mouse event at a screen point for a chosen control: through its widget (and so through
+// the input filters and the capture, as the toolkit's own events go), or, outside all our
+// windows, to the filters and the capture holder alone.
+void DeliverMouse(TInputKind kind, TPoint screenPos, TMouseButton button, TShiftState shift, TControl* target)
+{
+  TInputState& s = InputState();
+  s.HaveCursorPos = true;
+  s.CursorPos = screenPos;
+  TControlWidget* w = target ? WidgetOf(target) : nullptr;
+  if (!w) {
+    // Outside all our windows: only the filters could have seen it (and capture holders).
+    if (kind == TInputKind::MouseMove)
+      UpdateMouseControl(screenPos);
+    TInputEvent ev;
+    ev.Kind = kind;
+    ev.ScreenPos = screenPos;
+    ev.Button = button;
+    ev.Shift = shift;
+    int b = static_cast<int>(button);
+    if (kind == TInputKind::MouseDown || kind == TInputKind::MouseDblClick)
+      s.Buttons[b] = true;
+    else if (kind == TInputKind::MouseUp)
+      s.Buttons[b] = false;
+    if (!RunFilters(ev) && s.Capture) {
+      TControl* capture = s.Capture;
+      TPoint p = capture->ScreenToClient(screenPos);
+      GuardedCall(
+          [&] {
+            if (kind == TInputKind::MouseDown || kind == TInputKind::MouseDblClick)
+              capture->DispatchMouseDown(button, shift, p.X, p.Y);
+            else if (kind == TInputKind::MouseUp)
+              capture->DispatchMouseUp(button, shift, p.X, p.Y);
+            else if (kind == TInputKind::MouseMove)
+              capture->DispatchMouseMove(shift, p.X, p.Y);
+          },
+          capture);
+    }
+    if (kind == TInputKind::MouseUp)
+      s.PressTarget = nullptr;
+    return;
+  }
+  TPoint local = target->ScreenToClient(screenPos);
+  TPoint nc = target->NonClientSize();
+  QPointF lp(local.X + nc.X + 0.5, local.Y + nc.Y + 0.5);
+  QPointF gp(screenPos.X + 0.5, screenPos.Y + 0.5);
+  Qt::MouseButton qb = button == mbRight ? Qt::RightButton : (button == mbMiddle ? Qt::MiddleButton : Qt::LeftButton);
+  Qt::KeyboardModifiers mods;
+  if (shift & ssShift)
+    mods |= Qt::ShiftModifier;
+  if (shift & ssCtrl)
+    mods |= Qt::ControlModifier;
+  if (shift & ssAlt)
+    mods |= Qt::AltModifier;
+  Qt::MouseButtons held;
+  for (int b = 0; b < 3; ++b)
+    if (s.Buttons[b])
+      held |= b == 0 ? Qt::LeftButton : (b == 1 ? Qt::RightButton : Qt::MiddleButton);
+  QEvent::Type type;
+  switch (kind) {
+  case TInputKind::MouseDown:
+    type = QEvent::MouseButtonPress;
+    held |= qb;
+    break;
+  case TInputKind::MouseDblClick:
+    type = QEvent::MouseButtonDblClick;
+    held |= qb;
+    break;
+  case TInputKind::MouseUp:
+    type = QEvent::MouseButtonRelease;
+    held &= ~Qt::MouseButtons(qb);
+    break;
+  case TInputKind::MouseWheel: {
+    QWheelEvent we(lp, gp, QPoint(), QPoint(0, 120), held, mods, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(w, &we);
+    return;
+  }
+  default:
+    type = QEvent::MouseMove;
+    qb = Qt::NoButton;
+    break;
+  }
+  QMouseEvent me(type, lp, gp, qb, held, mods);
+  QPointer<TControlWidget> guard(w);
+  QCoreApplication::sendEvent(w, &me);
+  if (kind == TInputKind::MouseUp)
+    s.PressTarget = nullptr;
+}
+
+}   // namespace
+
+void SimulateWindowResize(TControl* window, Integer width, Integer height)
+{
+  // Straight to the toolkit's window, past the control, as a frame drag arrives.
+  if (QWidget* w = WidgetOf(window); w && w->isWindow())
+    w->resize(std::max(1, width), std::max(1, height));
+}
+
+void SimulateKey(Word key, TShiftState shift, char ch)
+{
+  EnsureInputFilter();
+  QWidget* target = QApplication::focusWidget();
+  if (!target) {
+    TInputState& s = InputState();
+    TControl* c = s.Capture;
+    if (!c)
+      for (auto it = s.TopLevels.rbegin(); it != s.TopLevels.rend() && !c; ++it)
+        if (!(*it)->IsPopupWindow())
+          c = *it;
+    if (!c && !s.TopLevels.empty())
+      c = s.TopLevels.back();
+    target = c ? WidgetOf(c) : nullptr;
+  }
+  Qt::KeyboardModifiers mods;
+  if (shift & ssShift)
+    mods |= Qt::ShiftModifier;
+  if (shift & ssCtrl)
+    mods |= Qt::ControlModifier;
+  if (shift & ssAlt)
+    mods |= Qt::AltModifier;
+  if (key >= VK_NUMPAD0 && key <= VK_NUMPAD9)
+    mods |= Qt::KeypadModifier;
+  QString text = ch ? QString(QChar(static_cast<unsigned char>(ch))) : QString();
+  QKeyEvent press(QEvent::KeyPress, KeyToQt(key), mods, text);
+  QKeyEvent release(QEvent::KeyRelease, KeyToQt(key), mods, text);
+  if (!target) {
+    // No window at all: the filters still see it.
+    TInputEvent ev;
+    ev.Kind = TInputKind::KeyDown;
+    ev.Key = key;
+    ev.Shift = shift;
+    ev.Char = ch;
+    RunFilters(ev);
+    return;
+  }
+  QPointer<QWidget> guard(target);
+  QCoreApplication::sendEvent(target, &press);
+  if (guard)
+    QCoreApplication::sendEvent(target, &release);
+}

@@ -1,0 +1,174 @@
+// The widget under each windowed control, where what the toolkit reports of the window
+// (keys here; painting, the mouse, moves, sizes and the close button in ControlsQt.h) goes
+// to the control; the conversions of the toolkit's keys; and, for the accessibility bridge,
+// the way from a control to its widget and back.
+#include <QApplication>
+#include <QKeyEvent>
+#include <xcb/xcb.h>
+
+#include "platform/AccessibleQt.h"
+#include "platform/ControlsQt.h"
+
+namespace controls {
+
+void FlushDisplay()
+{
+  if (auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr)
+    if (xcb_connection_t* c = x11->connection())
+      xcb_flush(c);
+}
+
+TControlWidget* WidgetOf(const TControl* c)
+{
+  return static_cast<TControlWidget*>(TControlWidgetAccess::Widget(const_cast<TControl*>(c)));
+}
+
+TControl* ControlOf(QObject* o)
+{
+  for (QObject* w = o; w; w = w->parent())
+    if (auto* cw = dynamic_cast<TControlWidget*>(w))
+      return cw->Control;
+  return nullptr;
+}
+
+Word KeyFromQt(int key)
+{
+  if (key >= Qt::Key_A && key <= Qt::Key_Z)
+    return static_cast<Word>('A' + (key - Qt::Key_A));
+  if (key >= Qt::Key_0 && key <= Qt::Key_9)
+    return static_cast<Word>('0' + (key - Qt::Key_0));
+  if (key >= Qt::Key_F1 && key <= Qt::Key_F12)
+    return static_cast<Word>(VK_F1 + (key - Qt::Key_F1));
+  switch (key) {
+  case Qt::Key_Backspace: return VK_BACK;
+  case Qt::Key_Tab:
+  case Qt::Key_Backtab: return VK_TAB;
+  case Qt::Key_Return:
+  case Qt::Key_Enter: return VK_RETURN;
+  case Qt::Key_Shift: return VK_SHIFT;
+  case Qt::Key_Control: return VK_CONTROL;
+  case Qt::Key_Alt: return VK_MENU;
+  case Qt::Key_Escape: return VK_ESCAPE;
+  case Qt::Key_Space: return VK_SPACE;
+  case Qt::Key_PageUp: return VK_PRIOR;
+  case Qt::Key_PageDown: return VK_NEXT;
+  case Qt::Key_End: return VK_END;
+  case Qt::Key_Home: return VK_HOME;
+  case Qt::Key_Left: return VK_LEFT;
+  case Qt::Key_Up: return VK_UP;
+  case Qt::Key_Right: return VK_RIGHT;
+  case Qt::Key_Down: return VK_DOWN;
+  case Qt::Key_Insert: return VK_INSERT;
+  case Qt::Key_Delete: return VK_DELETE;
+  case Qt::Key_Plus: return VK_ADD;
+  case Qt::Key_Minus: return VK_SUBTRACT;
+  default: return 0;
+  }
+}
+
+// The keypad's digits have keys of their own, as the keyboard's layout gives them.
+Word KeyFromQt(const QKeyEvent* e)
+{
+  const int key = e->key();
+  if ((e->modifiers() & Qt::KeypadModifier) && key >= Qt::Key_0 && key <= Qt::Key_9)
+    return static_cast<Word>(VK_NUMPAD0 + (key - Qt::Key_0));
+  return KeyFromQt(key);
+}
+
+int KeyToQt(Word key)
+{
+  if (key >= VK_NUMPAD0 && key <= VK_NUMPAD9)
+    return Qt::Key_0 + (key - VK_NUMPAD0);
+  if (key >= 'A' && key <= 'Z')
+    return Qt::Key_A + (key - 'A');
+  if (key >= '0' && key <= '9')
+    return Qt::Key_0 + (key - '0');
+  if (key >= VK_F1 && key <= VK_F12)
+    return Qt::Key_F1 + (key - VK_F1);
+  switch (key) {
+  case VK_BACK: return Qt::Key_Backspace;
+  case VK_TAB: return Qt::Key_Tab;
+  case VK_RETURN: return Qt::Key_Return;
+  case VK_SHIFT: return Qt::Key_Shift;
+  case VK_CONTROL: return Qt::Key_Control;
+  case VK_MENU: return Qt::Key_Alt;
+  case VK_ESCAPE: return Qt::Key_Escape;
+  case VK_SPACE: return Qt::Key_Space;
+  case VK_PRIOR: return Qt::Key_PageUp;
+  case VK_NEXT: return Qt::Key_PageDown;
+  case VK_END: return Qt::Key_End;
+  case VK_HOME: return Qt::Key_Home;
+  case VK_LEFT: return Qt::Key_Left;
+  case VK_UP: return Qt::Key_Up;
+  case VK_RIGHT: return Qt::Key_Right;
+  case VK_DOWN: return Qt::Key_Down;
+  case VK_INSERT: return Qt::Key_Insert;
+  case VK_DELETE: return Qt::Key_Delete;
+  default: return Qt::Key_unknown;
+  }
+}
+
+TShiftState KeyShift(Qt::KeyboardModifiers m)
+{
+  TShiftState s = 0;
+  if (m & Qt::ShiftModifier)
+    s |= ssShift;
+  if (m & Qt::AltModifier)
+    s |= ssAlt;
+  if (m & Qt::ControlModifier)
+    s |= ssCtrl;
+  return s;
+}
+
+char KeyChar(const QKeyEvent* e)
+{
+  QString t = e->text();
+  if (t.size() != 1)
+    return 0;
+  char16_t u = t.at(0).unicode();
+  if (u < 32 && u != 8 && u != 9 && u != 13 && u != 27)
+    return 0;
+  return u < 256 ? static_cast<char>(u) : '?';
+}
+
+void TControlWidget::keyPressEvent(QKeyEvent* e)
+{
+  if (!Control)
+    return;
+  Word key = KeyFromQt(e);
+  TShiftState shift = KeyShift(e->modifiers());
+  char ch = KeyChar(e);
+  TControl* c = Control;
+  GuardedCall(
+      [&] {
+        if (key != 0)
+          c->DispatchKeyDown(key, shift);
+        if ((key != 0 || KeyFromQt(e->key()) == 0) && ch != 0)
+          c->DispatchKeyPress(ch);
+      },
+      c);
+}
+
+void TControlWidget::keyReleaseEvent(QKeyEvent* e)
+{
+  if (!Control)
+    return;
+  Word key = KeyFromQt(e);
+  TShiftState shift = KeyShift(e->modifiers());
+  TControl* c = Control;
+  if (key != 0)
+    GuardedCall([&] { c->DispatchKeyUp(key, shift); }, c);
+}
+
+}   // namespace controls
+
+using namespace controls;
+
+// For the accessibility bridge: a control's own widget (nullptr before it has one), and the
+// control whose own widget an object is.
+QWidget* AccessibleWidgetOf(TControl* control) { return control ? WidgetOf(control) : nullptr; }
+TControl* AccessibleControlOf(QObject* object)
+{
+  TControl* c = ControlOf(object);
+  return c && WidgetOf(c) == object ? c : nullptr;
+}
