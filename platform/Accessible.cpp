@@ -286,6 +286,10 @@ public:
   ~TRootInterface() override { DropNodeInterfaces(FControl); }
   std::shared_ptr<TAccessibleNode> Node() const override
   {
+    // The widget outlives its control a little (it is freed from the loop): a control that
+    // has let go of its widget may be gone.
+    if (AccessibleControlOf(widget()) != FControl)
+      return nullptr;
     const auto& provider = FControl->AccessibleRoot();
     if (!provider)
       return nullptr;
