@@ -19,9 +19,9 @@
 #include "shell/TopicDispatch.h"
 #include "toolbar/Items.h"
 
-std::string UserDir;
 const char* const ProductTitle = "Orrelo";
 const char* const PublisherName = "the Orrelo developers";
+// NOLINTNEXTLINE(cppcoreguidelines-avoid-non-const-global-variables): the program's one main window
 TKVMainFrm* KVMainFrm = nullptr;
 
 namespace {

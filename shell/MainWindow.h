@@ -30,10 +30,6 @@ class TTBImageList;
 class THelpRouter;
 struct TTopicEntry;
 
-// The folder the picture save dialogs open in first (Tarv.ini [UserDir] dir; empty: the
-// system's choice).
-extern std::string UserDir;
-
 // The window's title.
 extern const char* const ProductTitle;
 // Who the error box asks the user to tell.
@@ -214,6 +210,9 @@ public:
   std::unique_ptr<THTMLIndex> TopicIndex;
   std::string HTMLDir;
   std::string VideoDir;
+  // The folder the picture save dialogs open in first (Tarv.ini [UserDir] dir; empty: the
+  // system's choice); after a save, the folder of the file written.
+  std::string UserDir;
   // Where the models and their pictures lie; the builds that load them are handed it.
   std::string ModelFolder = ProgramModelFolder();
   // The arrows' and letters' colour the View menu's background picks: white on black, black
@@ -374,5 +373,6 @@ T* TKVMainFrm::Make(const char* Name, TWinControl* Parent)
   return c;
 }
 
-// The one main window, while it exists.
+// The one main window, while it exists: the application's handlers are its own.
+// NOLINTNEXTLINE(cppcoreguidelines-avoid-non-const-global-variables): the program's one main window
 extern TKVMainFrm* KVMainFrm;

@@ -947,30 +947,30 @@ TEST(MainWindowAlone, LeftPaneIsHalfTheWorkAreaWhereverItStarts)
 TEST(MainWindowAlone, TheIniFileSetsTheSaveFolderAndThePlayer)
 {
   const std::string folder = MakeAppFolder("mainwindow-ini", false);
-  UserDir = "left over";
   {
     // Sections and keys are found whatever their case.
     WriteFileBytes(folder + "Tarv.ini", ToBytes("[userdir]\r\nDIR=/home/pupil/pictures\r\n[Video]\r\nmp=1\r\n"));
     TKVMainFrm f(folder);
-    EXPECT_EQ(UserDir, "/home/pupil/pictures");
+    EXPECT_EQ(f.UserDir, "/home/pupil/pictures");
     EXPECT_EQ(f.VideoMode, 1);
   }
   {
-    // Keys that are not there keep the defaults; nothing is written back.
-    WriteFileBytes(folder + "Tarv.ini", ToBytes("[video]\r\nMP=none\r\n"));
-    TKVMainFrm f(folder);
-    EXPECT_EQ(UserDir, "");
-    EXPECT_EQ(f.VideoMode, 0);
-    EXPECT_EQ(ReadFileBytes(folder + "Tarv.ini", 1024), ToBytes("[video]\r\nMP=none\r\n"));
-  }
-  {
-    // A folder where the file should be is no file.
+    // A folder where the file should be is no file; the window made before leaves it no
+    // folder either.
     fs::remove(folder + "Tarv.ini");
     fs::create_directory(folder + "Tarv.ini");
-    UserDir.clear();
     TKVMainFrm f(folder);
-    EXPECT_EQ(UserDir, "");
+    EXPECT_EQ(f.UserDir, "");
     EXPECT_EQ(f.VideoMode, 0);
+  }
+  {
+    // Keys that are not there keep the defaults; nothing is written back.
+    fs::remove(folder + "Tarv.ini");
+    WriteFileBytes(folder + "Tarv.ini", ToBytes("[video]\r\nMP=none\r\n"));
+    TKVMainFrm f(folder);
+    EXPECT_EQ(f.UserDir, "");
+    EXPECT_EQ(f.VideoMode, 0);
+    EXPECT_EQ(ReadFileBytes(folder + "Tarv.ini", 1024), ToBytes("[video]\r\nMP=none\r\n"));
   }
 }
 
