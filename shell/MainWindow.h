@@ -21,6 +21,7 @@
 #include "platform/ScrollBar.h"
 #include "platform/StdCtrls.h"
 #include "shell/CamGraph.h"
+#include "shell/TopicTest.h"
 #include "toolbar/ThemedItems.h"
 #include "toolbar/ThemedEditItems.h"
 #include "topics/TopicFrame.h"
@@ -230,6 +231,8 @@ public:
   std::vector<Integer> TopicRates = TopicStartRates();
   // The cog counts last built, by the memory the topics share (their row's TeethMemory).
   std::map<std::string, std::vector<Integer>> KeptTeeth;
+  // The test window the toolbar's "test" and the Test menu open, with its marks.
+  TTestWindows TestWindows;
   // The page picture under the mouse at the last right click.
   TImageObj* PopupImage = nullptr;
 

@@ -718,18 +718,20 @@ TEST_F(MainWindow, HelpFromTheMenuAndFromF1)
 
 TEST_F(MainWindow, TestsTakeTheTopicsOrTheMenusCategoryAndOpenOverTheLeftPane)
 {
+  TTestWindows& tests = Frm->TestWindows;
   struct TCloseTest {
-    ~TCloseTest() { FreeTestWindow(); }
-  } closeTest;
+    TTestWindows& Tests;
+    ~TCloseTest() { Tests.FreeTestWindow(); }
+  } closeTest{tests};
   auto screenRect = [](TControl* c) {
     TPoint o = c->ClientToScreen({0, 0});
     return Bounds(o.X, o.Y, c->Width(), c->Height());
   };
   // Every question of the test shown has category bit; with bit -1, no category is common
   // to all (a test of all topics).
-  auto expectCategory = [](int bit) {
-    ASSERT_NE(TestFrm(), nullptr);
-    const TQuestionList& q = TestFrm()->Questions;
+  auto expectCategory = [&](int bit) {
+    ASSERT_NE(tests.TestFrm(), nullptr);
+    const TQuestionList& q = tests.TestFrm()->Questions;
     ASSERT_EQ(q.size(), MaxTestQuestions);
     TTopicCategories common = 0xFFFF;
     for (const auto& question : q)
@@ -746,22 +748,22 @@ TEST_F(MainWindow, TestsTakeTheTopicsOrTheMenusCategoryAndOpenOverTheLeftPane)
   Frm->TestBtn->Click();
   Pump();
   expectCategory(4);
-  TTestFrm* window = TestFrm();
+  TTestFrm* window = tests.TestFrm();
   EXPECT_EQ(window->BoundsRect(), screenRect(Frm->GLViewer));
 
   // The Test menu: "All topics", then each category by its place in the menu; the open
   // window is reloaded.
   Frm->AllTopics1->Click();
   Pump();
-  EXPECT_EQ(TestFrm(), window);
+  EXPECT_EQ(tests.TestFrm(), window);
   expectCategory(-1);
   for (int i : {0, 6, 10}) {
     Frm->TestCategoryItems[size_t(i)]->Click();
     Pump();
-    EXPECT_EQ(TestFrm(), window);
+    EXPECT_EQ(tests.TestFrm(), window);
     expectCategory(i);
   }
-  FreeTestWindow();
+  tests.FreeTestWindow();
 
   // On the cam graph the window covers the drawing below its bars.
   Follow("/Cam_Box.htm");
@@ -769,8 +771,8 @@ TEST_F(MainWindow, TestsTakeTheTopicsOrTheMenusCategoryAndOpenOverTheLeftPane)
   Frm->TestBtn->Click();
   Pump();
   expectCategory(-1);
-  EXPECT_EQ(TestFrm()->BoundsRect(), screenRect(Frm->pic));
-  EXPECT_GE(TestFrm()->Top(), screenRect(Frm->GDIPanel).Bottom);
+  EXPECT_EQ(tests.TestFrm()->BoundsRect(), screenRect(Frm->pic));
+  EXPECT_GE(tests.TestFrm()->Top(), screenRect(Frm->GDIPanel).Bottom);
 }
 
 TEST_F(MainWindow, LeverToolbarTakesTheControlPagesPlace)
