@@ -356,3 +356,27 @@ TEST(Application, CountersAreMonotonic)
   EXPECT_GE(ms, 15.0);
   EXPECT_LT(ms, 500.0);
 }
+
+// The services keep their state in the application: one of each kind, made when first asked
+// for, and the same one after (a second of a kind would lose what the first was told).
+TEST(Application, KeepsOneServiceStateOfEachKind)
+{
+  struct TFirst : TApplicationState {
+    int Value = 0;
+  };
+  struct TSecond : TApplicationState {
+    int Value = 0;
+  };
+  ASSERT_NE(Application, nullptr);
+  EXPECT_EQ(FoundApplicationState<TFirst>(), nullptr) << "looking made one";
+  TFirst* first = ApplicationState<TFirst>();
+  ASSERT_NE(first, nullptr);
+  first->Value = 7;
+  EXPECT_EQ(ApplicationState<TFirst>(), first);
+  EXPECT_EQ(FoundApplicationState<TFirst>(), first);
+  TSecond* second = ApplicationState<TSecond>();
+  ASSERT_NE(second, nullptr);
+  EXPECT_NE(static_cast<void*>(second), static_cast<void*>(first)) << "two kinds share one state";
+  EXPECT_EQ(second->Value, 0);
+  EXPECT_EQ(ApplicationState<TFirst>()->Value, 7);
+}
