@@ -36,7 +36,7 @@ struct TClickQueue {
 // loader's lock, and wait for whatever library is loading.)
 TClickQueue& Queue()
 {
-  // NOLINTNEXTLINE(orrelo-static-local-state)
+  // NOLINTNEXTLINE(orrelo-static-local-state): the process's one queue, as said above
   static TClickQueue q;
   return q;
 }
