@@ -330,14 +330,10 @@ TEST(ThemedListInAMenu, TheWheelScrollsTheListUnderThePointer)
   for (int i = 0; i < 12; ++i)
     entries.push_back("Entry " + std::to_string(i + 1));
   list->SetStrings(entries);
-  TForm form;
-  form.SetBounds(100, 100, 300, 300);
-  TTestBar bar(&root);
-  bar.SetParent(&form);
-  bar.SetBounds(0, 0, 300, 24);
-  form.Show();
+  TBarOnForm on(&root, {100, 100, 300, 300}, {300, 24});
+  TTestBar& bar = on.Bar;
   bar.View->UpdatePositions();
-  ASSERT_TRUE(testwait::WaitUntil([&] { return form.Showing(); }, 3000));
+  ASSERT_TRUE(testwait::WaitUntil([&] { return on.Form.Showing(); }, 3000));
   TPoint button = ScreenCentre(bar.View->Find(pick));
 
   auto listViewer = [&]() -> TTBXCustomListViewer* {
@@ -380,7 +376,6 @@ TEST(ThemedListInAMenu, TheWheelScrollsTheListUnderThePointer)
   EXPECT_TRUE(ended);
   EXPECT_EQ(topBefore, 0);
   EXPECT_EQ(topAfter, 2) << "each notch scrolls the list by one entry";
-  form.Hide();
   // The pointer goes out of the way of the tests that follow.
   x.MoveTo({1270, 1015});
   ParkPointer();

@@ -5,24 +5,6 @@
 
 using namespace tbtest;
 
-namespace {
-
-// A bar on a shown form, at the form's top left.
-struct TBarOnForm {
-  TBarOnForm(TTBCustomItem* root, TRect formBounds, TSize barSize) : Bar(root)
-  {
-    Form.SetBounds(formBounds.Left, formBounds.Top, formBounds.Width(), formBounds.Height());
-    Bar.SetParent(&Form);
-    Bar.SetBounds(0, 0, barSize.cx, barSize.cy);
-    Form.Show();
-  }
-  ~TBarOnForm() { Form.Hide(); }
-  TForm Form;
-  TTestBar Bar;
-};
-
-}   // namespace
-
 TEST(ToolbarView, SeparatorsCollapseAndKeyboardSelection)
 {
   TTBRootItem root;
