@@ -10,18 +10,24 @@
 
 namespace {
 
+// The live accessibility objects, their lock and the count of view objects are the
+// process's: a screen reader may hold an object past its view, objects may come and go on
+// any thread, and shut-down disconnects every one still alive from its clients.
 std::mutex& LiveLock()
 {
+  // NOLINTNEXTLINE(orrelo-static-local-state): guards the process's list below
   static std::mutex m;
   return m;
 }
 
 std::vector<TTBCustomAccObject*>& LiveObjects()
 {
+  // NOLINTNEXTLINE(orrelo-static-local-state): the process's live objects, as said above
   static std::vector<TTBCustomAccObject*> list;
   return list;
 }
 
+// NOLINTNEXTLINE(cppcoreguidelines-avoid-non-const-global-variables): the process's count, as said above
 std::atomic<int> ViewObjectCount{0};
 
 bool IsSelf(const TAccVariant& Child) { return Child.Kind == TAccVariant::vtI4 && Child.Int == CHILDID_SELF; }

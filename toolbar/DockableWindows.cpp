@@ -14,6 +14,9 @@ namespace {
 
 std::vector<TTBCustomDockableWindow*>& FloatingList()
 {
+  // One for the process: the application's activation and the moves of any form reach the
+  // floating windows through one hook procedure, which walks them all here.
+  // NOLINTNEXTLINE(orrelo-static-local-state)
   static std::vector<TTBCustomDockableWindow*> list;
   return list;
 }

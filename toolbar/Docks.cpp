@@ -701,8 +701,11 @@ Integer TTBDock::SizeArrangeRows(std::vector<TArrangeItem>& items, Integer highe
 // Floating window parent
 
 namespace {
+// One count for the process: each floating window's name carries a number no other
+// floating window of the program has had.
+// NOLINTNEXTLINE(cppcoreguidelines-avoid-non-const-global-variables)
 Cardinal GNextFloatingNumber = 1;
-}
+}   // namespace
 
 TTBFloatingWindowParent::TTBFloatingWindowParent(TTBCustomDockableWindow* ADockableWindow)
     : FDockableWindow(ADockableWindow), FNumber(GNextFloatingNumber++)

@@ -366,17 +366,175 @@ protected:
 
 }   // namespace
 
+// One edit in place: what it saved to put back, its status, and its input.
+class TTBEditItemViewer::TEditSession {
+public:
+  TEditSession(TTBEditItemViewer& Viewer, TCustomControl* Window, bool& ShiftHeld)
+      : FViewer(Viewer), Window(Window), SavedCapture(GetCaptureControl()), SavedCursor(Screen().Cursor()),
+        SavedFocus(FindFocusedControl()), FShiftHeld(ShiftHeld)
+  {}
+  // The edit's input filter: true when the event was the edit's.
+  bool Input(const TInputEvent& Ev);
+  // The nested loop's end: ended, accepted or cancelled, the item disabled, or the focus
+  // gone from the control that had it.
+  bool Done();
+
+  TTBEditItemViewer& FViewer;
+  TCustomControl* const Window;
+  TTBEditControl* Edit = nullptr;
+  TControl* const SavedCapture;
+  const TCursor SavedCursor;
+  TFocusWatch SavedFocus;
+  uint8_t Status = esContinue;
+  bool Ended = false;
+  std::vector<TInputEvent> Replay;
+
+private:
+  bool KeyDown(const TInputEvent& Ev);
+  bool Button(const TInputEvent& Ev);
+  bool Move(const TInputEvent& Ev);
+
+  bool& FShiftHeld;
+  bool FCapturing = false;
+  bool FHadFocus = false;
+};
+
+bool TTBEditItemViewer::TEditSession::Input(const TInputEvent& Ev)
+{
+  if (Ended) {
+    // A press that ended the edit waits to be replayed; the buttons' input after it waits
+    // with it, or its release would arrive first and leave the button held.
+    bool mouseButton =
+        Ev.Kind == TInputKind::MouseDown || Ev.Kind == TInputKind::MouseDblClick || Ev.Kind == TInputKind::MouseUp;
+    if (!mouseButton || Replay.empty())
+      return false;
+    Replay.push_back(Ev);
+    return true;
+  }
+  if (FViewer.HandleEditMessage(Ev))
+    return true;
+  switch (Ev.Kind) {
+  case TInputKind::KeyDown: return KeyDown(Ev);
+  case TInputKind::KeyUp:
+    if (Ev.Key == VK_MENU) {
+      Status = esClose;
+      Ended = true;
+    }
+    return true;
+  case TInputKind::MouseDown:
+  case TInputKind::MouseDblClick:
+  case TInputKind::MouseUp: return Button(Ev);
+  case TInputKind::MouseMove: return Move(Ev);
+  case TInputKind::MouseWheel: return true;
+  }
+  return false;
+}
+
+bool TTBEditItemViewer::TEditSession::KeyDown(const TInputEvent& Ev)
+{
+  FShiftHeld = (Ev.Shift & ssShift) != 0;
+  if (Ev.Key == VK_MENU)
+    return true;   // Alt ends the edit on its release
+  // Alt held with another key (a system key): only keypad digits, which type a character by
+  // their codes, go on; Shift and Kanji are no reason to stop.
+  constexpr Word VK_KANJI = 0x19;
+  if ((Ev.Shift & ssAlt) && Ev.Key != VK_SHIFT && Ev.Key != VK_KANJI
+      && !(Ev.Key >= VK_NUMPAD0 && Ev.Key <= VK_NUMPAD9)) {
+    Status = esClose;
+    Ended = true;
+    return true;
+  }
+  if (Ev.Key == VK_TAB || Ev.Char == '\t') {
+    Status = esAccept;
+    FViewer.AcceptText(Edit->Text());
+    return true;
+  }
+  if (Ev.Key == VK_RETURN || Ev.Char == '\r') {
+    Status = esAccept | esClose;
+    FViewer.AcceptText(Edit->Text());
+    return true;
+  }
+  if (Ev.Key == VK_ESCAPE || Ev.Char == '\x1b') {
+    Status = 0;
+    return true;
+  }
+  Word key = Ev.Key;
+  if (key != 0)
+    Edit->DispatchKeyDown(key, Ev.Shift);
+  char ch = Ev.Char;
+  if ((key != 0 || Ev.Key == 0) && ch != 0)
+    Edit->DispatchKeyPress(ch);
+  return true;
+}
+
+bool TTBEditItemViewer::TEditSession::Button(const TInputEvent& Ev)
+{
+  TPoint p = Edit->ScreenToClient(Ev.ScreenPos);
+  if (!Edit->ClientRect().Contains(p)) {
+    // A click elsewhere ends the edit and then reaches its own window.
+    Replay.push_back(Ev);
+    Ended = true;
+    return true;
+  }
+  if (Ev.Kind == TInputKind::MouseUp)
+    Edit->DispatchMouseUp(Ev.Button, Ev.Shift, p.X, p.Y);
+  else
+    Edit->DispatchMouseDown(Ev.Button, Ev.Shift, p.X, p.Y);
+  return true;
+}
+
+// Outside the box the window holds the mouse and shows the arrow; inside, the box has it.
+bool TTBEditItemViewer::TEditSession::Move(const TInputEvent& Ev)
+{
+  TPoint p = Edit->ScreenToClient(Ev.ScreenPos);
+  bool inside = Edit->ClientRect().Contains(p);
+  if (!inside && !FCapturing) {
+    SetCaptureControl(Window);
+    Screen().SetCursor(crArrow);
+    FCapturing = true;
+  } else if (inside && FCapturing) {
+    SetCaptureControl(SavedCapture);
+    Screen().SetCursor(SavedCursor);
+    FCapturing = false;
+  }
+  if (inside)
+    Edit->DispatchMouseMove(Ev.Shift, p.X, p.Y);
+  return true;
+}
+
+bool TTBEditItemViewer::TEditSession::Done()
+{
+  if (Ended || !(Status & esContinue) || !FViewer.Item()->Enabled())
+    return true;
+  // The edit ends when its control loses the focus it had.
+  if (Edit->Focused())
+    FHadFocus = true;
+  else if (FHadFocus)
+    return true;
+  return false;
+}
+
 uint8_t TTBEditItemViewer::EditLoop(bool& ShiftHeld)
 {
-  TTBEditItem* item = EditItem();
   TCustomControl* window = View()->Window();
   TRect r = GetEditControlRect();
   if (r.IsEmpty() || !window)
     return 0;
-  TControl* savedCapture = GetCaptureControl();
-  TCursor savedCursor = Screen().Cursor();
-  TFocusWatch savedFocus(FindFocusedControl());
+  TEditSession session(*this, window, ShiftHeld);
+  ShowEditControl(r, window);
+  session.Edit = FEditControl.get();
+  int filter = AddInputFilter([&session](const TInputEvent& ev) { return session.Input(ev); });
+  RunNestedLoop([&session] { return session.Done(); });
+  RemoveInputFilter(filter);
+  EndEdit(session);
+  return session.Status;
+}
 
+// The platform's text box without a frame, over the item's box, holding the item's text
+// all selected and the focus.
+void TTBEditItemViewer::ShowEditControl(const TRect& R, TCustomControl* Window)
+{
+  TTBEditItem* item = EditItem();
   FEditControl = CreateEditControl();
   TTBEditControl* edit = FEditControl.get();
   char name[96];
@@ -387,140 +545,34 @@ uint8_t TTBEditItemViewer::EditLoop(bool& ShiftHeld)
   edit->SetCharCase(item->CharCase());
   edit->SetMaxLength(item->MaxLength());
   edit->SetText(item->Text());
-  edit->SetBounds(r.Left + 3, r.Top + 3, r.Width() - 6, r.Height() - 6);
-  edit->SetParent(window);
+  edit->SetBounds(R.Left + 3, R.Top + 3, R.Width() - 6, R.Height() - 6);
+  edit->SetParent(Window);
   edit->SelectAll();
   item->DoBeginEdit(this);
   edit->Show();
   edit->SetFocus();
+}
 
-  uint8_t status = esContinue;
-  bool ended = false;
-  bool capturing = false;
-  std::vector<TInputEvent> replay;
-  auto finish = [&] { ended = true; };
-  int filter = AddInputFilter([&](const TInputEvent& ev) -> bool {
-    if (ended) {
-      // A press that ended the edit waits to be replayed; the buttons' input after it waits
-      // with it, or its release would arrive first and leave the button held.
-      bool mouseButton =
-          ev.Kind == TInputKind::MouseDown || ev.Kind == TInputKind::MouseDblClick || ev.Kind == TInputKind::MouseUp;
-      if (!mouseButton || replay.empty())
-        return false;
-      replay.push_back(ev);
-      return true;
-    }
-    if (HandleEditMessage(ev))
-      return true;
-    switch (ev.Kind) {
-    case TInputKind::KeyDown: {
-      ShiftHeld = (ev.Shift & ssShift) != 0;
-      if (ev.Key == VK_MENU)
-        return true;   // Alt ends the edit on its release
-      // Alt held with another key (a system key): only keypad digits, which type a
-      // character by their codes, go on; Shift and Kanji are no reason to stop.
-      constexpr Word VK_KANJI = 0x19;
-      if ((ev.Shift & ssAlt) && ev.Key != VK_SHIFT && ev.Key != VK_KANJI
-          && !(ev.Key >= VK_NUMPAD0 && ev.Key <= VK_NUMPAD9)) {
-        status = esClose;
-        finish();
-        return true;
-      }
-      if (ev.Key == VK_TAB || ev.Char == '\t') {
-        status = esAccept;
-        AcceptText(edit->Text());
-        return true;
-      }
-      if (ev.Key == VK_RETURN || ev.Char == '\r') {
-        status = esAccept | esClose;
-        AcceptText(edit->Text());
-        return true;
-      }
-      if (ev.Key == VK_ESCAPE || ev.Char == '\x1b') {
-        status = 0;
-        return true;
-      }
-      Word key = ev.Key;
-      if (key != 0)
-        edit->DispatchKeyDown(key, ev.Shift);
-      char ch = ev.Char;
-      if ((key != 0 || ev.Key == 0) && ch != 0)
-        edit->DispatchKeyPress(ch);
-      return true;
-    }
-    case TInputKind::KeyUp:
-      if (ev.Key == VK_MENU) {
-        status = esClose;
-        finish();
-      }
-      return true;
-    case TInputKind::MouseDown:
-    case TInputKind::MouseDblClick:
-    case TInputKind::MouseUp: {
-      TPoint p = edit->ScreenToClient(ev.ScreenPos);
-      if (!edit->ClientRect().Contains(p)) {
-        // A click elsewhere ends the edit and then reaches its own window.
-        replay.push_back(ev);
-        finish();
-        return true;
-      }
-      if (ev.Kind == TInputKind::MouseUp)
-        edit->DispatchMouseUp(ev.Button, ev.Shift, p.X, p.Y);
-      else
-        edit->DispatchMouseDown(ev.Button, ev.Shift, p.X, p.Y);
-      return true;
-    }
-    case TInputKind::MouseMove: {
-      TPoint p = edit->ScreenToClient(ev.ScreenPos);
-      bool inside = edit->ClientRect().Contains(p);
-      if (!inside && !capturing) {
-        SetCaptureControl(window);
-        Screen().SetCursor(crArrow);
-        capturing = true;
-      } else if (inside && capturing) {
-        SetCaptureControl(savedCapture);
-        Screen().SetCursor(savedCursor);
-        capturing = false;
-      }
-      if (inside)
-        edit->DispatchMouseMove(ev.Shift, p.X, p.Y);
-      return true;
-    }
-    case TInputKind::MouseWheel: return true;
-    }
-    return false;
-  });
-  bool hadFocus = false;
-  RunNestedLoop([&] {
-    if (ended || !(status & esContinue) || !item->Enabled())
-      return true;
-    // The edit ends when its control loses the focus it had.
-    if (edit->Focused())
-      hadFocus = true;
-    else if (hadFocus)
-      return true;
-    return false;
-  });
-  RemoveInputFilter(filter);
-
-  std::string text = edit->Text();
-  if (status == esContinue)
+void TTBEditItemViewer::EndEdit(TEditSession& Session)
+{
+  std::string text = Session.Edit->Text();
+  if (Session.Status == esContinue)
     AcceptText(text);   // a click elsewhere or lost focus keeps what was typed
   FEditControl.reset();
+  Session.Edit = nullptr;
   // The focus goes back to the control that had it, as the capture does below.
-  if (TWinControl* c = savedFocus.Control; c && c->Showing() && c->Enabled() && !c->Focused())
+  if (TWinControl* c = Session.SavedFocus.Control; c && c->Showing() && c->Enabled() && !c->Focused())
     c->SetFocus();
-  if (GetCaptureControl() != savedCapture) {
-    if (savedCapture)
-      SetCaptureControl(savedCapture);
+  if (GetCaptureControl() != Session.SavedCapture) {
+    if (Session.SavedCapture)
+      SetCaptureControl(Session.SavedCapture);
     else
       ReleaseCapture();
   }
-  Screen().SetCursor(savedCursor);
-  window->Invalidate();
-  for (const TInputEvent& ev : replay)
+  Screen().SetCursor(Session.SavedCursor);
+  Session.Window->Invalidate();
+  for (const TInputEvent& ev : Session.Replay)
     SimulateMouse(ev.Kind, ev.ScreenPos, ev.Button, ev.Shift & (ssShift | ssCtrl | ssAlt));
-  return status;
 }
 
 bool TTBEditItemViewer::DoExecute()

@@ -156,6 +156,11 @@ private:
   void AcceptText(const std::string& NewText);
   // Runs the edit loop; gives the status it ended with and whether Shift was held.
   uint8_t EditLoop(bool& ShiftHeld);
+  // EditLoop's steps: the control made and shown over R, one edit's input and state, and
+  // the end that puts the focus, capture and cursor back and replays a press that ended it.
+  void ShowEditControl(const TRect& R, TCustomControl* Window);
+  class TEditSession;
+  void EndEdit(TEditSession& Session);
   std::unique_ptr<TTBEditControl> FEditControl;
   bool FPressedOnBox = false;
 };

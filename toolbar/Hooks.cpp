@@ -21,6 +21,9 @@ struct THookState {
 
 THookState& Hooks()
 {
+  // One for the process: the application's window events and input reach the kit through
+  // one filter each, shared out here among the procedures installed.
+  // NOLINTNEXTLINE(orrelo-static-local-state)
   static THookState s;
   return s;
 }

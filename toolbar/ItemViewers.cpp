@@ -240,176 +240,224 @@ void Checkerboard(TCanvas& Canvas, const TRect& r)
 
 }   // namespace
 
+struct TTBItemViewer::TPaintParts {
+  TRect R;
+  bool IsSelected = false, IsPushed = false, UseDisabledShadow = false;
+  TTBItemStyle Style = 0;
+  bool ToolbarStyle = false;
+  bool ShowEnabled = false;
+  bool HasArrow = false;
+  TCustomImageList* Images = nullptr;
+  bool DrawImage = false;
+  bool Checked = false;
+  bool Capture = false;
+  // The image column's width in menus.
+  Integer ImageColumn = 0;
+  // Where a toolbar button's caption and image go, inside its frame and arrow.
+  TRect Content;
+};
+
 void TTBItemViewer::Paint(TCanvas& Canvas, const TRect& R, bool IsSelected, bool IsPushed, bool UseDisabledShadow)
 {
-  TTBItemStyle style = FItem->ItemStyle();
-  bool toolbarStyle = IsToolbarStyle();
-  bool showEnabled = FItem->Enabled() || FView->Customizing();
-  bool hasArrow =
-      (style & tbisSubmenu) && ((style & tbisSplitDropdown) || (FItem->EffectiveOptions() & tboDropdownArrow));
-  TCustomImageList* images = GetImageList();
-  bool drawImage = ImageShown() && images;
-  bool checked = FItem->Checked();
-  Integer imageColumn = 0;
-  TRect content = R;
-  TTBCustomImageList* stateList = dynamic_cast<TTBCustomImageList*>(images);
-  bool capture = FView->Capture();
+  TPaintParts p;
+  p.R = R;
+  p.IsSelected = IsSelected;
+  p.IsPushed = IsPushed;
+  p.UseDisabledShadow = UseDisabledShadow;
+  p.Style = FItem->ItemStyle();
+  p.ToolbarStyle = IsToolbarStyle();
+  p.ShowEnabled = FItem->Enabled() || FView->Customizing();
+  p.HasArrow =
+      (p.Style & tbisSubmenu) && ((p.Style & tbisSplitDropdown) || (FItem->EffectiveOptions() & tboDropdownArrow));
+  p.Images = GetImageList();
+  p.DrawImage = ImageShown() && p.Images;
+  p.Checked = FItem->Checked();
+  p.Capture = FView->Capture();
+  p.Content = R;
+  if (!p.ToolbarStyle)
+    PaintMenuSelection(Canvas, p);
+  else
+    PaintToolbarFrame(Canvas, p);
+  if (CaptionShown())
+    PaintCaption(Canvas, p);
+  if (!p.ToolbarStyle && (p.Style & tbisSubmenu))
+    PaintSubmenuArrow(Canvas, p);
+  PaintImage(Canvas, p);
+}
 
-  if (!toolbarStyle) {
-    imageColumn = images ? MulDiv(images->Width() + 3, R.Height(), images->Height() + 3) : R.Height();
-    if (IsSelected) {
-      TRect fill = R;
-      if (drawImage || checked)
-        fill.Left += imageColumn + 1;
-      if ((style & tbisSplitDropdown) && FItem->Enabled())
-        fill.Right -= SystemSettings().MenuCheckWidth;
-      Canvas.FillRect(fill);
+// A menu item: the selection's fill, right of the image column.
+void TTBItemViewer::PaintMenuSelection(TCanvas& Canvas, TPaintParts& P)
+{
+  const TRect& R = P.R;
+  P.ImageColumn = P.Images ? MulDiv(P.Images->Width() + 3, R.Height(), P.Images->Height() + 3) : R.Height();
+  if (!P.IsSelected)
+    return;
+  TRect fill = R;
+  if (P.DrawImage || P.Checked)
+    fill.Left += P.ImageColumn + 1;
+  if ((P.Style & tbisSplitDropdown) && FItem->Enabled())
+    fill.Right -= SystemSettings().MenuCheckWidth;
+  Canvas.FillRect(fill);
+}
+
+// A toolbar button: the split part's arrow, the button's edge (checked ones on a
+// checkerboard), the drop-down arrow; the content moves with a pushed look.
+void TTBItemViewer::PaintToolbarFrame(TCanvas& Canvas, TPaintParts& P)
+{
+  const TRect& R = P.R;
+  TRect button = R;
+  if (P.Style & tbisSplitDropdown) {
+    button.Right -= 11;
+    TRect arrow{R.Right - 11, R.Top, R.Right - 2, R.Bottom};
+    if (P.IsSelected && P.ShowEnabled) {
+      TRect a = arrow;
+      Canvas.DrawEdge(a, (P.IsPushed && !P.Capture) ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
     }
-  } else {
-    TRect button = R;
-    if (style & tbisSplitDropdown) {
-      button.Right -= 11;
-      TRect arrow{R.Right - 11, R.Top, R.Right - 2, R.Bottom};
-      if (IsSelected && showEnabled) {
-        TRect a = arrow;
-        Canvas.DrawEdge(a, (IsPushed && !capture) ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
-      }
-      Integer cx = (arrow.Left + arrow.Right) / 2, cy = (arrow.Top + arrow.Bottom) / 2;
-      if (IsPushed && !capture) {
-        ++cx;
-        ++cy;
-      }
-      DrawArrow(Canvas, {{cx - 2, cy - 1}, {cx + 2, cy - 1}, {cx, cy + 1}}, UseDisabledShadow);
+    Integer cx = (arrow.Left + arrow.Right) / 2, cy = (arrow.Top + arrow.Bottom) / 2;
+    if (P.IsPushed && !P.Capture) {
+      ++cx;
+      ++cy;
     }
-    bool pushedLook = (style & tbisSplitDropdown) ? (IsPushed && capture) : IsPushed;
-    if ((IsSelected && showEnabled) || checked) {
-      if (checked && !(IsSelected && showEnabled)) {
-        TRect inner{button.Left + 1, button.Top + 1, button.Right - 1, button.Bottom - 1};
-        Checkerboard(Canvas, inner);
-      }
-      TRect b = button;
-      Canvas.DrawEdge(b, (pushedLook || checked) ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
+    DrawArrow(Canvas, {{cx - 2, cy - 1}, {cx + 2, cy - 1}, {cx, cy + 1}}, P.UseDisabledShadow);
+  }
+  bool pushedLook = (P.Style & tbisSplitDropdown) ? (P.IsPushed && P.Capture) : P.IsPushed;
+  if ((P.IsSelected && P.ShowEnabled) || P.Checked) {
+    if (P.Checked && !(P.IsSelected && P.ShowEnabled)) {
+      TRect inner{button.Left + 1, button.Top + 1, button.Right - 1, button.Bottom - 1};
+      Checkerboard(Canvas, inner);
     }
-    content = button;
-    if (checked || (IsSelected && pushedLook)) {
-      content.Left += 1;
-      content.Top += 1;
-      content.Right += 1;
-      content.Bottom += 1;
-    }
-    if (hasArrow && !(style & tbisSplitDropdown)) {
-      TRect arrow = FView->Orientation() == voVertical ? TRect{0, R.Bottom - 11, R.Right, R.Bottom - 3}
-                                                       : TRect{R.Right - 11, 0, R.Right - 3, R.Bottom};
-      Integer cx = (arrow.Left + arrow.Right) / 2, cy = (arrow.Top + arrow.Bottom) / 2;
-      if (IsPushed) {
-        ++cx;
-        ++cy;
-      }
-      if (IsRotated())
-        DrawArrow(Canvas, {{cx - 1, cy + 2}, {cx - 1, cy - 2}, {cx - 3, cy}}, UseDisabledShadow);
-      else
-        DrawArrow(Canvas, {{cx - 2, cy - 1}, {cx + 2, cy - 1}, {cx, cy + 1}}, UseDisabledShadow);
-      if (FView->Orientation() == voVertical)
-        content.Bottom -= 8;
-      else
-        content.Right -= 8;
+    TRect b = button;
+    Canvas.DrawEdge(b, (pushedLook || P.Checked) ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
+  }
+  P.Content = button;
+  if (P.Checked || (P.IsSelected && pushedLook)) {
+    P.Content.Left += 1;
+    P.Content.Top += 1;
+    P.Content.Right += 1;
+    P.Content.Bottom += 1;
+  }
+  if (!P.HasArrow || (P.Style & tbisSplitDropdown))
+    return;
+  TRect arrow = FView->Orientation() == voVertical ? TRect{0, R.Bottom - 11, R.Right, R.Bottom - 3}
+                                                   : TRect{R.Right - 11, 0, R.Right - 3, R.Bottom};
+  Integer cx = (arrow.Left + arrow.Right) / 2, cy = (arrow.Top + arrow.Bottom) / 2;
+  if (P.IsPushed) {
+    ++cx;
+    ++cy;
+  }
+  if (IsRotated())
+    DrawArrow(Canvas, {{cx - 1, cy + 2}, {cx - 1, cy - 2}, {cx - 3, cy}}, P.UseDisabledShadow);
+  else
+    DrawArrow(Canvas, {{cx - 2, cy - 1}, {cx + 2, cy - 1}, {cx, cy + 1}}, P.UseDisabledShadow);
+  if (FView->Orientation() == voVertical)
+    P.Content.Bottom -= 8;
+  else
+    P.Content.Right -= 8;
+}
+
+// The caption (bold for the default item, embossed when disabled) and, in menus, the
+// shortcut text right-aligned one row height short of the right edge.
+void TTBItemViewer::PaintCaption(TCanvas& Canvas, const TPaintParts& P)
+{
+  const TRect& R = P.R;
+  TFontStyles savedStyle = Canvas.Font().Style();
+  TColor textColor = Canvas.TextColor();
+  if (FItem->EffectiveOptions() & tboDefault)
+    Canvas.Font().SetStyle(savedStyle | fsBold);
+  Canvas.SetTextColor(textColor);
+  uint32_t format = DT_SINGLELINE | DT_VCENTER;
+  if (P.ToolbarStyle)
+    format |= DT_CENTER;
+  bool hideAccels = !AreKeyboardCuesEnabled() && FView->HideAccelsUntilKeyboard && !FView->AccelsVisible;
+  if (hideAccels)
+    format |= DT_HIDEPREFIX;
+  TRect tr = P.Content;
+  if (!P.ToolbarStyle) {
+    tr.Left = R.Left + P.ImageColumn + 3;
+    Integer th = GetTextHeight(Canvas) + Canvas.GetTextMetrics().tmExternalLeading;
+    if (R.Height() - th == 4)
+      tr.Bottom -= 1;
+    tr.Top += Canvas.GetTextMetrics().tmExternalLeading;
+  } else if (P.DrawImage) {
+    if (IsRotated() || (FItem->EffectiveOptions() & tboImageAboveCaption))
+      tr.Top += P.Images->Height() + 1;
+    else
+      tr.Left += P.Images->Width() + 1;
+  }
+  Canvas.SetBkMode(TRANSPARENT);
+  auto drawCaption = [&](TRect r) { DrawItemCaption(Canvas, r, GetCaptionText(), P.UseDisabledShadow, format); };
+  if (!FItem->Enabled() && P.UseDisabledShadow && !FView->Customizing()) {
+    Canvas.SetTextColor(ColorToRGB(clBtnHighlight));
+    drawCaption({tr.Left + 1, tr.Top + 1, tr.Right + 1, tr.Bottom + 1});
+    Canvas.SetTextColor(ColorToRGB(clBtnShadow));
+  }
+  drawCaption(tr);
+  if (!P.ToolbarStyle) {
+    std::string sc = FItem->GetShortCutText();
+    if (!sc.empty()) {
+      TRect sr = tr;
+      sr.Left = R.Left;
+      sr.Right = R.Right - R.Height();
+      Canvas.DrawText(sc, sr, DT_SINGLELINE | DT_VCENTER | DT_RIGHT | DT_NOPREFIX);
     }
   }
+  Canvas.SetTextColor(textColor);
+  Canvas.Font().SetStyle(savedStyle);
+  Canvas.SetTextColor(textColor);
+}
 
-  // Caption.
-  if (CaptionShown()) {
-    TFontStyles savedStyle = Canvas.Font().Style();
-    TColor textColor = Canvas.TextColor();
-    if (FItem->EffectiveOptions() & tboDefault)
-      Canvas.Font().SetStyle(savedStyle | fsBold);
-    Canvas.SetTextColor(textColor);
-    uint32_t format = DT_SINGLELINE | DT_VCENTER;
-    if (toolbarStyle)
-      format |= DT_CENTER;
-    bool hideAccels = !AreKeyboardCuesEnabled() && FView->HideAccelsUntilKeyboard && !FView->AccelsVisible;
-    if (hideAccels)
-      format |= DT_HIDEPREFIX;
-    TRect tr = content;
-    if (!toolbarStyle) {
-      tr.Left = R.Left + imageColumn + 3;
-      Integer th = GetTextHeight(Canvas) + Canvas.GetTextMetrics().tmExternalLeading;
-      if (R.Height() - th == 4)
-        tr.Bottom -= 1;
-      tr.Top += Canvas.GetTextMetrics().tmExternalLeading;
-    } else if (drawImage) {
-      if (IsRotated() || (FItem->EffectiveOptions() & tboImageAboveCaption))
-        tr.Top += images->Height() + 1;
-      else
-        tr.Left += images->Width() + 1;
-    }
-    Canvas.SetBkMode(TRANSPARENT);
-    auto drawCaption = [&](TRect r) { DrawItemCaption(Canvas, r, GetCaptionText(), UseDisabledShadow, format); };
-    if (!FItem->Enabled() && UseDisabledShadow && !FView->Customizing()) {
-      Canvas.SetTextColor(ColorToRGB(clBtnHighlight));
-      drawCaption({tr.Left + 1, tr.Top + 1, tr.Right + 1, tr.Bottom + 1});
-      Canvas.SetTextColor(ColorToRGB(clBtnShadow));
-    }
-    drawCaption(tr);
-    // Shortcut text, right-aligned one row height short of the right edge.
-    if (!toolbarStyle) {
-      std::string sc = FItem->GetShortCutText();
-      if (!sc.empty()) {
-        TRect sr = tr;
-        sr.Left = R.Left;
-        sr.Right = R.Right - R.Height();
-        Canvas.DrawText(sc, sr, DT_SINGLELINE | DT_VCENTER | DT_RIGHT | DT_NOPREFIX);
-      }
-    }
-    Canvas.SetTextColor(textColor);
-    Canvas.Font().SetStyle(savedStyle);
-    Canvas.SetTextColor(textColor);
+// A submenu's arrow at a menu item's right end, with the divider of a split item.
+void TTBItemViewer::PaintSubmenuArrow(TCanvas& Canvas, const TPaintParts& P)
+{
+  const TRect& R = P.R;
+  Integer aw = SystemSettings().MenuCheckWidth;
+  if (P.Style & tbisSplitDropdown) {
+    TRect div{R.Right - aw - 2, R.Top + 1, R.Right - aw, R.Bottom - 1};
+    Canvas.DrawEdge(div, P.IsSelected ? BDR_SUNKENOUTER : EDGE_ETCHED, BF_LEFT);
   }
+  Integer cx = R.Right - aw / 2 - 2, cy = (R.Top + R.Bottom) / 2;
+  DrawArrow(Canvas, {{cx - 2, cy - 4}, {cx - 2, cy + 4}, {cx + 2, cy}}, !FItem->Enabled() && P.UseDisabledShadow);
+}
 
-  // Submenu arrow in menus.
-  if (!toolbarStyle && (style & tbisSubmenu)) {
-    Integer aw = SystemSettings().MenuCheckWidth;
-    if (style & tbisSplitDropdown) {
-      TRect div{R.Right - aw - 2, R.Top + 1, R.Right - aw, R.Bottom - 1};
-      Canvas.DrawEdge(div, IsSelected ? BDR_SUNKENOUTER : EDGE_ETCHED, BF_LEFT);
-    }
-    Integer cx = R.Right - aw / 2 - 2, cy = (R.Top + R.Bottom) / 2;
-    DrawArrow(Canvas, {{cx - 2, cy - 4}, {cx - 2, cy + 4}, {cx + 2, cy}}, !FItem->Enabled() && UseDisabledShadow);
-  }
-
-  // Image column in menus, image box in toolbars.
+// The image column in menus (a check mark where a checked item has no image), the image
+// box in toolbars.
+void TTBItemViewer::PaintImage(TCanvas& Canvas, const TPaintParts& P)
+{
+  const TRect& R = P.R;
   TRect imageBox;
-  if (!toolbarStyle) {
-    if (drawImage || checked) {
-      TRect col{R.Left, R.Top, R.Left + imageColumn, R.Bottom};
-      if (checked && !IsSelected)
+  if (!P.ToolbarStyle) {
+    if (P.DrawImage || P.Checked) {
+      TRect col{R.Left, R.Top, R.Left + P.ImageColumn, R.Bottom};
+      if (P.Checked && !P.IsSelected)
         Checkerboard(Canvas, {col.Left + 1, col.Top + 1, col.Right - 1, col.Bottom - 1});
-      if (checked || (IsSelected && FItem->Enabled())) {
+      if (P.Checked || (P.IsSelected && FItem->Enabled())) {
         TRect e = col;
-        Canvas.DrawEdge(e, checked ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
+        Canvas.DrawEdge(e, P.Checked ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
       }
       imageBox = col;
-      if (checked) {
+      if (P.Checked) {
         imageBox.Left += 1;
         imageBox.Top += 1;
         imageBox.Right += 1;
         imageBox.Bottom += 1;
       }
     }
-  } else if (drawImage) {
-    imageBox = {content.Left + 2, content.Top, content.Left + 2 + images->Width() + 2, content.Bottom};
+  } else if (P.DrawImage) {
+    const TRect& content = P.Content;
+    imageBox = {content.Left + 2, content.Top, content.Left + 2 + P.Images->Width() + 2, content.Bottom};
     if (IsRotated() || (FItem->EffectiveOptions() & tboImageAboveCaption) || !CaptionShown())
-      imageBox = {content.Left, content.Top + 2, content.Right, content.Top + 2 + images->Height() + 2};
+      imageBox = {content.Left, content.Top + 2, content.Right, content.Top + 2 + P.Images->Height() + 2};
     if (!CaptionShown())
       imageBox = content;
   }
-  if (drawImage) {
-    Integer x = imageBox.Left + (imageBox.Width() - images->Width()) / 2;
-    Integer y = imageBox.Top + (imageBox.Height() - images->Height()) / 2;
-    if (stateList)
-      stateList->DrawState(Canvas, x, y, FItem->ImageIndex(), showEnabled, IsSelected, checked);
+  if (P.DrawImage) {
+    Integer x = imageBox.Left + (imageBox.Width() - P.Images->Width()) / 2;
+    Integer y = imageBox.Top + (imageBox.Height() - P.Images->Height()) / 2;
+    if (auto* stateList = dynamic_cast<TTBCustomImageList*>(P.Images))
+      stateList->DrawState(Canvas, x, y, FItem->ImageIndex(), P.ShowEnabled, P.IsSelected, P.Checked);
     else
-      images->Draw(Canvas, x, y, FItem->ImageIndex(), showEnabled);
-  } else if (!toolbarStyle && checked) {
+      P.Images->Draw(Canvas, x, y, FItem->ImageIndex(), P.ShowEnabled);
+  } else if (!P.ToolbarStyle && P.Checked) {
     // A check mark: two strokes in the text colour.
     Integer cx = imageBox.Left + imageBox.Width() / 2, cy = imageBox.Top + imageBox.Height() / 2;
     Canvas.Pen().SetColor(Canvas.TextColor());

@@ -17,22 +17,29 @@ namespace {
 
 constexpr Cardinal WM_TB2K_CLICKITEM = 0x500;
 
+// A slot of the queue: free, holding a click for its target, or still taken by a posted
+// message whose target was destroyed meanwhile (the target is then gone).
+struct TQueuedClick {
+  bool Taken = false;
+  TObject* Target = nullptr;
+};
+
 struct TClickQueue {
   HWND Wnd = 0;
-  std::vector<TObject*> List;
+  std::vector<TQueuedClick> List;
   int RefCount = 0;
 };
 
-// The toolbars live on the GUI thread alone. (A thread-local queue would be registered for
-// destruction under the library loader's lock, and wait for whatever library is loading.)
+// One for the process: every item and item viewer of the kit shares the one hidden window
+// that delivers the clicks after the menus have gone. The toolbars live on the GUI thread
+// alone. (A thread-local queue would be registered for destruction under the library
+// loader's lock, and wait for whatever library is loading.)
 TClickQueue& Queue()
 {
+  // NOLINTNEXTLINE(orrelo-static-local-state): the process's one queue, as said above
   static TClickQueue q;
   return q;
 }
-
-// Written over the entries of a destroyed item.
-TObject* const Cancelled = reinterpret_cast<TObject*>(static_cast<uintptr_t>(1));
 
 void QueueWndProc(TMessage& m)
 {
@@ -42,11 +49,11 @@ void QueueWndProc(TMessage& m)
   size_t slot = static_cast<size_t>(m.LParam);
   if (slot >= q.List.size())
     return;
-  TObject* obj = q.List[slot];
-  q.List[slot] = nullptr;
-  while (!q.List.empty() && q.List.back() == nullptr)
+  TObject* obj = q.List[slot].Target;
+  q.List[slot] = {};
+  while (!q.List.empty() && !q.List.back().Taken)
     q.List.pop_back();
-  if (!obj || obj == Cancelled)
+  if (!obj)
     return;
   if (auto* item = dynamic_cast<TTBCustomItem*>(obj))
     item->Click();
@@ -64,9 +71,9 @@ void AddQueueRef()
 void ReleaseQueueRef(TObject* obj)
 {
   TClickQueue& q = Queue();
-  for (TObject*& o : q.List)
-    if (o == obj)
-      o = Cancelled;
+  for (TQueuedClick& c : q.List)
+    if (c.Target == obj)
+      c.Target = nullptr;   // the slot stays taken until its message comes
   if (q.RefCount > 0 && --q.RefCount == 0) {
     DeallocateHWnd(q.Wnd);
     q.Wnd = 0;
@@ -81,14 +88,14 @@ void QueuePostClick(TObject* obj, WPARAM code)
     return;
   size_t slot = q.List.size();
   for (size_t i = 0; i < q.List.size(); ++i)
-    if (!q.List[i]) {
+    if (!q.List[i].Taken) {
       slot = i;
       break;
     }
   if (slot == q.List.size())
-    q.List.push_back(obj);
+    q.List.push_back({true, obj});
   else
-    q.List[slot] = obj;
+    q.List[slot] = {true, obj};
   PostMessage(q.Wnd, WM_TB2K_CLICKITEM, code, static_cast<LPARAM>(slot));
 }
 
@@ -101,8 +108,8 @@ void ReleaseClickQueueRef(TObject* Obj) { ReleaseQueueRef(Obj); }
 int PendingClickCount()
 {
   int n = 0;
-  for (TObject* o : Queue().List)
-    if (o && o != Cancelled)
+  for (const TQueuedClick& c : Queue().List)
+    if (c.Target)
       ++n;
   return n;
 }

@@ -420,6 +420,15 @@ public:
   TTBCustomAccObject* AccObjectInstance = nullptr;
 
 private:
+  // Paint's steps (ItemViewers.cpp): what every step reads, then the frame, the caption, the
+  // submenu arrow and the image in turn.
+  struct TPaintParts;
+  void PaintMenuSelection(TCanvas& Canvas, TPaintParts& P);
+  void PaintToolbarFrame(TCanvas& Canvas, TPaintParts& P);
+  void PaintCaption(TCanvas& Canvas, const TPaintParts& P);
+  void PaintSubmenuArrow(TCanvas& Canvas, const TPaintParts& P);
+  void PaintImage(TCanvas& Canvas, const TPaintParts& P);
+
   TTBView* FView;
   TTBCustomItem* FItem;
 };

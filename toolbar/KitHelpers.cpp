@@ -53,6 +53,9 @@ void TakeDesktopMenuFont(TFont& Font)
 
 TFont& ToolbarMenuFont()
 {
+  // One for the process: every menu and toolbar without a font of its own shows the
+  // desktop's menu font, and a change of the desktop's settings refreshes it for all of them.
+  // NOLINTNEXTLINE(orrelo-static-local-state)
   static std::unique_ptr<TFont> font;
   if (!font) {
     font = std::make_unique<TFont>();
@@ -221,14 +224,15 @@ Integer DivRoundUp(Integer A, Integer B)
 
 const TBitmap& HalftoneBrushBitmap()
 {
-  static std::unique_ptr<TBitmap> b;
-  if (!b) {
-    b = std::make_unique<TBitmap>(8, 8, TPixelFormat::pf24bit);
+  // Made once, on first use, and never changed.
+  static const std::unique_ptr<const TBitmap> b = [] {
+    auto m = std::make_unique<TBitmap>(8, 8, TPixelFormat::pf24bit);
     for (int y = 0; y < 8; ++y)
       for (int x = 0; x < 8; ++x)
-        b->SetPixel(x, y, ((x + y) & 1) ? clWhite : clBlack);
-    b->SetPixelFormat(TPixelFormat::pf1bit);
-  }
+        m->SetPixel(x, y, ((x + y) & 1) ? clWhite : clBlack);
+    m->SetPixelFormat(TPixelFormat::pf1bit);
+    return m;
+  }();
   return *b;
 }
 

@@ -291,7 +291,9 @@ TTBPopupWindow* TTBCustomItem::CreatePopup(TTBView* ParentView, TTBItemViewer* P
   view->DrawSelectedLast = true;
   if (rec.PlaySound && IsSoundEventSet("MenuPopup")) {
     // The sound library loads with the first sound: that first popup shows before it, so
-    // the menu does not wait for the loading; later ones start the sound first.
+    // the menu does not wait for the loading; later ones start the sound first. The library
+    // loads once for the process, so this is the process's first popup with a sound.
+    // NOLINTNEXTLINE(orrelo-static-local-state)
     static bool shownBefore = false;
     if (!shownBefore) {
       shownBefore = true;
@@ -436,15 +438,17 @@ namespace {
 constexpr Cardinal WM_KEYF1 = 0x4D, WM_CHAR = 0x102, WM_DEADCHAR = 0x103, WM_SYSCHAR = 0x106, WM_SYSDEADCHAR = 0x107;
 }   // namespace
 
+// One run of the modal menu loop over the menu tree of its root view R: what the run keeps
+// between input events, and the steps each kind of input goes through.
 struct TTBMenuLoop {
-  // The last pointer position the loop saw; stale (X = 0x80000000) between loops, so the
-  // next loop re-reads it and refreshes the hover state first.
+  // The last pointer position the loop saw; stale (X = 0x80000000) when the loop starts, so
+  // that it reads the position and refreshes the hover state first.
   static constexpr Integer StalePos = INT32_MIN;
-  static TPoint& LastPos()
-  {
-    static TPoint p{StalePos, 0};
-    return p;
-  }
+
+  TTBMenuLoop(TTBView* Root, TControl* CaptureWnd, std::vector<TInputEvent>& Replay)
+      : R(Root), FCaptureWnd(CaptureWnd), FReplay(Replay)
+  {}
+
   static TTBView* Deepest(TTBView* root)
   {
     TTBView* v = root;
@@ -531,6 +535,34 @@ struct TTBMenuLoop {
     SetApplicationHint(v ? GetLongHint(v->FSelected->Item()->Hint()) : std::string());
   }
   static void Run(TTBView* root, TTBEnterToolbarLoopOptions options, std::vector<TInputEvent>& replay);
+
+  // The steps of one run.
+  void Begin(TTBEnterToolbarLoopOptions Options);
+  // The loop's input filter: true when the event was the loop's.
+  bool Input(const TInputEvent& Ev);
+  bool KeepAfterEnd(const TInputEvent& Ev);
+  bool Dispatch(const TInputEvent& Ev);
+  bool HostedInput(const TInputEvent& Ev);
+  bool MouseDown(const TInputEvent& Ev);
+  bool MouseUp(const TInputEvent& Ev);
+  bool MouseMove(const TInputEvent& Ev);
+  bool MouseWheel(const TInputEvent& Ev);
+  bool KeyDown(const TInputEvent& Ev);
+  void TypedChar(const TInputEvent& Ev);
+  bool EndByPress(const TInputEvent& Ev);
+  void AfterInput();
+  // The nested loop's end condition (checked after every pass).
+  bool Done();
+  void Leave(TCursor SavedCursor);
+
+  TTBView* const R;
+  TControl* const FCaptureWnd;
+  std::vector<TInputEvent>& FReplay;
+  TPoint FLastPos{StalePos, 0};
+  bool FEnded = false;
+  bool FMouseDownOnMenu = false;
+  // A control hosted in a popup that a press went down on: it has the mouse until the release.
+  TControl* FHostedPress = nullptr;
 };
 
 void TTBMenuLoop::Run(TTBView* R, TTBEnterToolbarLoopOptions options, std::vector<TInputEvent>& replay)
@@ -540,193 +572,248 @@ void TTBMenuLoop::Run(TTBView* R, TTBEnterToolbarLoopOptions options, std::vecto
   R->ChildPopupJustClosed = false;
   TCursor savedCursor = Screen().Cursor();
   TTBModalHandler handler(R->Window());
-  TControl* captureWnd = handler.Wnd();
   Screen().SetCursor(crArrow);
-  bool mouseDownOnMenu = false;
-  // A control hosted in a popup that a press went down on: it has the mouse until the release.
-  TControl* hostedPress = nullptr;
-  auto toHosted = [&](TControl* c, const TInputEvent& ev) {
-    TPoint p = c->ScreenToClient(ev.ScreenPos);
-    switch (ev.Kind) {
-    case TInputKind::MouseDown: c->DispatchMouseDown(ev.Button, ev.Shift, p.X, p.Y); break;
-    case TInputKind::MouseDblClick: c->DispatchMouseDown(ev.Button, ev.Shift | ssDouble, p.X, p.Y); break;
-    case TInputKind::MouseUp: c->DispatchMouseUp(ev.Button, ev.Shift, p.X, p.Y); break;
-    case TInputKind::MouseMove: c->DispatchMouseMove(ev.Shift, p.X, p.Y); break;
+  TTBMenuLoop loop(R, handler.Wnd(), replay);
+  loop.Begin(options);
+  int filter = AddInputFilter([&loop](const TInputEvent& ev) { return loop.Input(ev); });
+  R->InModalLoop = true;
+  RunNestedLoop([&loop] { return loop.Done(); });
+  RemoveInputFilter(filter);
+  loop.Leave(savedCursor);
+}
+
+// The press on the selected viewer, or its execution, that the loop was entered with.
+void TTBMenuLoop::Begin(TTBEnterToolbarLoopOptions Options)
+{
+  if (Options & tbetMouseDown) {
+    if (TTBItemViewer* v = R->FSelected) {
+      TPoint p = Local(v, GetCursorPos());
+      v->MouseDown(0, p.X, p.Y, FMouseDownOnMenu);
+    }
+  }
+  if (Options & tbetExecuteSelected)
+    R->ExecuteSelected(!(Options & tbetFromMSAA));
+  FEnded = R->DoneAction() != tbdaNone;
+}
+
+bool TTBMenuLoop::Input(const TInputEvent& Ev)
+{
+  if (FEnded || R->DoneAction() != tbdaNone)
+    return KeepAfterEnd(Ev);
+  // The hover state and hint follow every event, however it was handled.
+  struct TAfter {
+    TTBMenuLoop& Loop;
+    ~TAfter() { Loop.AfterInput(); }
+  } after{*this};
+  return Dispatch(Ev);
+}
+
+// Once the loop has ended, button input waits to be replayed with the press that ended it.
+bool TTBMenuLoop::KeepAfterEnd(const TInputEvent& Ev)
+{
+  bool mouseButton =
+      Ev.Kind == TInputKind::MouseDown || Ev.Kind == TInputKind::MouseDblClick || Ev.Kind == TInputKind::MouseUp;
+  if (!mouseButton)
+    return false;
+  FEnded = true;
+  FReplay.push_back(Ev);
+  return true;
+}
+
+bool TTBMenuLoop::Dispatch(const TInputEvent& Ev)
+{
+  if (HostedInput(Ev))
+    return true;
+  switch (Ev.Kind) {
+  case TInputKind::MouseDown:
+  case TInputKind::MouseDblClick: return MouseDown(Ev);
+  case TInputKind::MouseUp: return MouseUp(Ev);
+  case TInputKind::MouseMove: return MouseMove(Ev);
+  case TInputKind::MouseWheel: return MouseWheel(Ev);
+  case TInputKind::KeyDown: return KeyDown(Ev);
+  case TInputKind::KeyUp: return true;
+  }
+  return false;
+}
+
+// Input for a control hosted in a popup is the control's while the menus stay.
+bool TTBMenuLoop::HostedInput(const TInputEvent& Ev)
+{
+  auto toHosted = [&](TControl* c) {
+    TPoint p = c->ScreenToClient(Ev.ScreenPos);
+    switch (Ev.Kind) {
+    case TInputKind::MouseDown: c->DispatchMouseDown(Ev.Button, Ev.Shift, p.X, p.Y); break;
+    case TInputKind::MouseDblClick: c->DispatchMouseDown(Ev.Button, Ev.Shift | ssDouble, p.X, p.Y); break;
+    case TInputKind::MouseUp: c->DispatchMouseUp(Ev.Button, Ev.Shift, p.X, p.Y); break;
+    case TInputKind::MouseMove: c->DispatchMouseMove(Ev.Shift, p.X, p.Y); break;
     default: break;
     }
   };
-  if (options & tbetMouseDown) {
-    if (TTBItemViewer* v = R->FSelected) {
-      TPoint p = Local(v, GetCursorPos());
-      v->MouseDown(0, p.X, p.Y, mouseDownOnMenu);
+  if (FHostedPress && (Ev.Kind == TInputKind::MouseMove || Ev.Kind == TInputKind::MouseUp)) {
+    TControl* c = FHostedPress;
+    if (Ev.Kind == TInputKind::MouseUp)
+      FHostedPress = nullptr;
+    toHosted(c);
+    return true;
+  }
+  if ((Ev.Kind == TInputKind::MouseDown || Ev.Kind == TInputKind::MouseDblClick) && Ev.Button == mbLeft)
+    if (TControl* c = HostedInOurPopup(R, Ev.Target)) {
+      FHostedPress = c;
+      toHosted(c);
+      return true;
+    }
+  return false;
+}
+
+bool TTBMenuLoop::MouseDown(const TInputEvent& Ev)
+{
+  if (Ev.Button != mbLeft && Ev.Button != mbRight)
+    return true;
+  if (!IsOurPopup(R, Ev.Target)) {
+    bool onRoot = Ev.Target == R->Window();
+    TPoint c = R->Window()->ScreenToClient(Ev.ScreenPos);
+    if (!R->IsToolbar() || !onRoot || !R->Window()->ClientRect().Contains(c))
+      return EndByPress(Ev);
+    if (Ev.Button == mbLeft) {
+      UpdateAllSelections(R, Ev.ScreenPos, true);
+      TTBItemViewer* s = R->FSelected;
+      if (!s || !R->FMouseOverSelected || (s->Item()->ItemStyle() & tbisClickThrough))
+        return EndByPress(Ev);
     }
   }
-  if (options & tbetExecuteSelected)
-    R->ExecuteSelected(!(options & tbetFromMSAA));
-  bool ended = R->DoneAction() != tbdaNone;
-  TPoint& lastPos = LastPos();
-  // A press that ends the loop is kept, with the input after it, and given to its own
-  // window once the menus are gone (as if it had waited in the queue).
-  auto endByPress = [&](const TInputEvent& ev) {
-    ended = true;
-    R->EndModal();
-    replay.push_back(ev);
+  if (Ev.Button == mbRight)
     return true;
-  };
-  auto afterInput = [&] {
-    if (lastPos.X == StalePos) {
-      lastPos = GetCursorPos();
-      UpdateAllSelections(R, lastPos, false);
-      RefreshHintAndCursor(R);
-    }
-    RefreshHintText(R);
-  };
-  int filter = AddInputFilter([&](const TInputEvent& ev) -> bool {
-    bool mouseButton =
-        ev.Kind == TInputKind::MouseDown || ev.Kind == TInputKind::MouseDblClick || ev.Kind == TInputKind::MouseUp;
-    if (ended || R->DoneAction() != tbdaNone) {
-      if (!mouseButton)
-        return false;
-      ended = true;
-      replay.push_back(ev);
-      return true;
-    }
-    struct TAfter {
-      decltype(afterInput)& F;
-      ~TAfter() { F(); }
-    } after{afterInput};
-    // Input for a control hosted in a popup is the control's while the menus stay.
-    if (hostedPress && (ev.Kind == TInputKind::MouseMove || ev.Kind == TInputKind::MouseUp)) {
-      TControl* c = hostedPress;
-      if (ev.Kind == TInputKind::MouseUp)
-        hostedPress = nullptr;
-      toHosted(c, ev);
-      return true;
-    }
-    if ((ev.Kind == TInputKind::MouseDown || ev.Kind == TInputKind::MouseDblClick) && ev.Button == mbLeft)
-      if (TControl* c = HostedInOurPopup(R, ev.Target)) {
-        hostedPress = c;
-        toHosted(c, ev);
-        return true;
-      }
-    switch (ev.Kind) {
-    case TInputKind::MouseDown:
-    case TInputKind::MouseDblClick: {
-      if (ev.Button != mbLeft && ev.Button != mbRight)
-        return true;
-      if (!IsOurPopup(R, ev.Target)) {
-        bool onRoot = ev.Target == R->Window();
-        TPoint c = R->Window()->ScreenToClient(ev.ScreenPos);
-        if (!R->IsToolbar() || !onRoot || !R->Window()->ClientRect().Contains(c))
-          return endByPress(ev);
-        if (ev.Button == mbLeft) {
-          UpdateAllSelections(R, ev.ScreenPos, true);
-          TTBItemViewer* s = R->FSelected;
-          if (!s || !R->FMouseOverSelected || (s->Item()->ItemStyle() & tbisClickThrough))
-            return endByPress(ev);
-        }
-      }
-      if (ev.Button == mbRight)
-        return true;
-      CancelHint();
-      mouseDownOnMenu = false;
-      R->IgnoreNextMouseUp = false;
-      UpdateAllSelections(R, ev.ScreenPos, true);
-      if (TTBItemViewer* v = ViewerUnderMouse(R)) {
-        TPoint p = Local(v, ev.ScreenPos);
-        v->MouseDown(ev.Kind == TInputKind::MouseDblClick ? ssDouble : 0, p.X, p.Y, mouseDownOnMenu);
-      }
-      lastPos = ev.ScreenPos;
-      return true;
-    }
-    case TInputKind::MouseUp: {
-      if (ev.Button != mbLeft)
-        return true;
-      UpdateAllSelections(R, ev.ScreenPos, false);
-      if (TTBItemViewer* v = ViewerUnderMouse(R)) {
-        TPoint p = Local(v, ev.ScreenPos);
-        v->MouseUp(p.X, p.Y, mouseDownOnMenu);
-      } else if (R->IgnoreNextMouseUp) {
-        R->IgnoreNextMouseUp = false;
-      } else if (!IsOurPopup(R, ev.Target) && !(R->IsToolbar() && ev.Target == R->Window())) {
-        R->EndModal();
-      }
-      return true;
-    }
-    case TInputKind::MouseMove: {
-      if (!(ev.ScreenPos == lastPos)) {
-        lastPos = ev.ScreenPos;
-        UpdateAllSelections(R, ev.ScreenPos, true);
-        RefreshHintAndCursor(R);
-        if (TTBItemViewer* v = ViewerUnderMouse(R)) {
-          TPoint p = Local(v, ev.ScreenPos);
-          v->MouseMove(p.X, p.Y);
-        }
-      }
-      return true;
-    }
-    case TInputKind::MouseWheel:
-      if (TTBItemViewer* v = ViewerUnderMouse(R)) {
-        TPoint p = Local(v, ev.ScreenPos);
-        v->MouseWheel(ev.WheelDelta, p.X, p.Y);
-      }
-      return true;
-    case TInputKind::KeyDown: {
-      CancelHint();
-      bool mouseIsDown = IsMouseButtonDown(mbLeft);
-      // The keyboard is in use: views that hide accelerators until then show them.
-      for (TTBView* v = R; v; v = v->FOpenViewerView)
-        v->ShowAccels();
-      TTBView* d = Deepest(R);
-      Word key = ev.Key;
-      if (!mouseIsDown || key == VK_F1) {
-        if (key != 0) {
-          if (d->FSelected)
-            d->FSelected->KeyDown(key, ev.Shift);
-          if (key != 0)
-            d->KeyDown(key, ev.Shift);
-        }
-        // The key's character, when the key itself was not used (characters without a key
-        // code of their own come with key 0).
-        bool keyUsed = ev.Key != 0 && key == 0;
-        if (!keyUsed && ev.Char != 0 && R->DoneAction() == tbdaNone && !mouseIsDown) {
-          d = Deepest(R);
-          bool isOnly = false;
-          if (TTBItemViewer* v = d->FindAccelViewer(d->FSelected, ev.Char, isOnly, false)) {
-            d->Select(v, false);
-            d->ScrollSelectedIntoView();
-            if (isOnly)
-              d->ExecuteSelected(true);
-          } else if ((ev.Char == ' ' || ev.Char == '-') && d == R && R->IsToolbar() && ApplicationIsActive()) {
-            R->EndModalWithSystemMenu(static_cast<unsigned char>(ev.Char));
-          } else {
-            MessageBeep(0);
-          }
-        }
-      }
-      return true;
-    }
-    case TInputKind::KeyUp: return true;
-    }
-    return false;
-  });
-  R->InModalLoop = true;
-  RunNestedLoop([&] {
-    if (!ended)
-      afterInput();
-    if (R->DoneAction() != tbdaNone)
-      return true;
-    if (GetCaptureControl() != captureWnd)
-      return true;   // another window took the capture
-    return ended;
-  });
-  RemoveInputFilter(filter);
-  // Leaving: capture-related state goes, the hint empties, typed characters are dropped.
+  CancelHint();
+  FMouseDownOnMenu = false;
+  R->IgnoreNextMouseUp = false;
+  UpdateAllSelections(R, Ev.ScreenPos, true);
+  if (TTBItemViewer* v = ViewerUnderMouse(R)) {
+    TPoint p = Local(v, Ev.ScreenPos);
+    v->MouseDown(Ev.Kind == TInputKind::MouseDblClick ? ssDouble : 0, p.X, p.Y, FMouseDownOnMenu);
+  }
+  FLastPos = Ev.ScreenPos;
+  return true;
+}
+
+bool TTBMenuLoop::MouseUp(const TInputEvent& Ev)
+{
+  if (Ev.Button != mbLeft)
+    return true;
+  UpdateAllSelections(R, Ev.ScreenPos, false);
+  if (TTBItemViewer* v = ViewerUnderMouse(R)) {
+    TPoint p = Local(v, Ev.ScreenPos);
+    v->MouseUp(p.X, p.Y, FMouseDownOnMenu);
+  } else if (R->IgnoreNextMouseUp) {
+    R->IgnoreNextMouseUp = false;
+  } else if (!IsOurPopup(R, Ev.Target) && !(R->IsToolbar() && Ev.Target == R->Window())) {
+    R->EndModal();
+  }
+  return true;
+}
+
+bool TTBMenuLoop::MouseMove(const TInputEvent& Ev)
+{
+  if (Ev.ScreenPos == FLastPos)
+    return true;
+  FLastPos = Ev.ScreenPos;
+  UpdateAllSelections(R, Ev.ScreenPos, true);
+  RefreshHintAndCursor(R);
+  if (TTBItemViewer* v = ViewerUnderMouse(R)) {
+    TPoint p = Local(v, Ev.ScreenPos);
+    v->MouseMove(p.X, p.Y);
+  }
+  return true;
+}
+
+bool TTBMenuLoop::MouseWheel(const TInputEvent& Ev)
+{
+  if (TTBItemViewer* v = ViewerUnderMouse(R)) {
+    TPoint p = Local(v, Ev.ScreenPos);
+    v->MouseWheel(Ev.WheelDelta, p.X, p.Y);
+  }
+  return true;
+}
+
+bool TTBMenuLoop::KeyDown(const TInputEvent& Ev)
+{
+  CancelHint();
+  bool mouseIsDown = IsMouseButtonDown(mbLeft);
+  // The keyboard is in use: views that hide accelerators until then show them.
+  for (TTBView* v = R; v; v = v->FOpenViewerView)
+    v->ShowAccels();
+  if (mouseIsDown && Ev.Key != VK_F1)
+    return true;
+  TTBView* d = Deepest(R);
+  Word key = Ev.Key;
+  if (key != 0) {
+    if (d->FSelected)
+      d->FSelected->KeyDown(key, Ev.Shift);
+    if (key != 0)
+      d->KeyDown(key, Ev.Shift);
+  }
+  // The key's character, when the key itself was not used (characters without a key code
+  // of their own come with key 0).
+  bool keyUsed = Ev.Key != 0 && key == 0;
+  if (!keyUsed && Ev.Char != 0 && R->DoneAction() == tbdaNone && !mouseIsDown)
+    TypedChar(Ev);
+  return true;
+}
+
+// A typed character picks the item with that accelerator in the deepest open view.
+void TTBMenuLoop::TypedChar(const TInputEvent& Ev)
+{
+  TTBView* d = Deepest(R);
+  bool isOnly = false;
+  if (TTBItemViewer* v = d->FindAccelViewer(d->FSelected, Ev.Char, isOnly, false)) {
+    d->Select(v, false);
+    d->ScrollSelectedIntoView();
+    if (isOnly)
+      d->ExecuteSelected(true);
+  } else if ((Ev.Char == ' ' || Ev.Char == '-') && d == R && R->IsToolbar() && ApplicationIsActive()) {
+    R->EndModalWithSystemMenu(static_cast<unsigned char>(Ev.Char));
+  } else {
+    MessageBeep(0);
+  }
+}
+
+// A press that ends the loop is kept, with the input after it, and given to its own window
+// once the menus are gone (as if it had waited in the queue).
+bool TTBMenuLoop::EndByPress(const TInputEvent& Ev)
+{
+  FEnded = true;
+  R->EndModal();
+  FReplay.push_back(Ev);
+  return true;
+}
+
+void TTBMenuLoop::AfterInput()
+{
+  if (FLastPos.X == StalePos) {
+    FLastPos = GetCursorPos();
+    UpdateAllSelections(R, FLastPos, false);
+    RefreshHintAndCursor(R);
+  }
+  RefreshHintText(R);
+}
+
+bool TTBMenuLoop::Done()
+{
+  if (!FEnded)
+    AfterInput();
+  if (R->DoneAction() != tbdaNone)
+    return true;
+  if (GetCaptureControl() != FCaptureWnd)
+    return true;   // another window took the capture
+  return FEnded;
+}
+
+// Leaving: capture-related state goes, the hint empties, typed characters are dropped.
+void TTBMenuLoop::Leave(TCursor SavedCursor)
+{
   R->CancelCapture();
-  lastPos = {StalePos, 0};
   SetApplicationHint("");
   CancelHint();
-  Screen().SetCursor(savedCursor);
+  Screen().SetCursor(SavedCursor);
   RemoveMessages(WM_CHAR, WM_DEADCHAR);
   RemoveMessages(WM_SYSCHAR, WM_SYSDEADCHAR);
   RemoveMessages(WM_KEYF1, WM_KEYF1);

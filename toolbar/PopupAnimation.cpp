@@ -24,6 +24,9 @@ struct TAnimateState {
 
 TAnimateState& Anim()
 {
+  // One for the process: at most one popup animates at a time (starting one ends the one
+  // running), so its state is the kit's, not a window's.
+  // NOLINTNEXTLINE(orrelo-static-local-state)
   static TAnimateState s;
   return s;
 }

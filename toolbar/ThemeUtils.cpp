@@ -24,16 +24,16 @@ Integer GetTBXSystemMetric(int Index)
   }
 }
 
-TFont& SmCaptionFont()
+const TFont& SmCaptionFont()
 {
-  static std::unique_ptr<TFont> font;
-  if (!font) {
-    font = std::make_unique<TFont>();
-    font->SetName("MS Sans Serif");
-    font->SetSize(8);
-    font->SetStyle(fsBold);
-    font->SetColor(clCaptionText);
-  }
+  static const std::unique_ptr<const TFont> font = [] {
+    auto f = std::make_unique<TFont>();
+    f->SetName("MS Sans Serif");
+    f->SetSize(8);
+    f->SetStyle(fsBold);
+    f->SetColor(clCaptionText);
+    return f;
+  }();
   return *font;
 }
 

@@ -28,8 +28,8 @@ enum : int {
 };
 // The value of a metric above; 0 for any other index.
 Integer GetTBXSystemMetric(int Index);
-// The font of small (tool-window) captions, made on first use.
-TFont& SmCaptionFont();
+// The font of small (tool-window) captions, made on first use and never changed.
+const TFont& SmCaptionFont();
 
 // ---------------------------------------------------------------------------------------
 // Colours (a system colour is resolved first; clNone is no colour)

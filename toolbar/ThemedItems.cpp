@@ -413,164 +413,208 @@ void TTBXItemViewer::DrawImage(TCanvas& Canvas, const TRect& ARect, const TTBXIt
   }
 }
 
+struct TTBXItemViewer::TPaintParts {
+  TTBXTheme* Theme = nullptr;
+  TRect ClientAreaRect;
+  TTBXItemInfo Info;
+  TColor TextColor = clNone;
+  bool ToolbarStyle = false, Split = false, Vertical = false, PopupOpen = false;
+  TSize Img;
+  bool ImageShown = false, Rotated = false, CaptionShown = false;
+  uint32_t Flags = 0;
+  std::string Caption;
+  TSize Text;
+  TTBXItemLayout Layout = tbxlAuto;
+  bool Dropdown = false, ArrowBesideImage = false;
+  // The place left for the caption and image, the caption's and the shortcut's rectangles.
+  TRect R, C, S;
+  uint32_t Format = 0;
+  std::string Shortcut;
+};
+
 void TTBXItemViewer::Paint(TCanvas& Canvas, const TRect& ClientAreaRect, bool IsSelected, bool IsPushed, bool)
 {
-  TTBXTheme* theme = CurrentTheme();
+  TPaintParts p;
+  p.Theme = CurrentTheme();
+  p.ClientAreaRect = ClientAreaRect;
   TTBCustomItem* item = Item();
   TTBView* view = View();
   TTBItemStyle style = item->ItemStyle();
-  bool toolbarStyle = IsToolbarStyle();
-  bool split = (style & tbisSplitDropdown) != 0;
-  bool vertical = view->Orientation() == voVertical;
+  p.ToolbarStyle = IsToolbarStyle();
+  p.Split = (style & tbisSplitDropdown) != 0;
+  p.Vertical = view->Orientation() == voVertical;
 
   // A split button whose popup is open shows the open state on its arrow only.
-  bool popupOpen = false;
-  if (split && IsPushed && !view->Capture()) {
-    popupOpen = true;
+  p.PopupOpen = false;
+  if (p.Split && IsPushed && !view->Capture()) {
+    p.PopupOpen = true;
     IsPushed = false;
   }
   // The record and the font.
   Canvas.Font().Assign(view->GetFont());
-  TTBXItemInfo info = MakeItemInfo(Canvas, IsSelected, IsPushed);
-  Canvas.Font().SetColor(theme->GetItemTextColor(info));
-  AdjustFont(Canvas.Font(), info);
-  TColor textColor = Canvas.Font().Color();
+  p.Info = MakeItemInfo(Canvas, IsSelected, IsPushed);
+  Canvas.Font().SetColor(p.Theme->GetItemTextColor(p.Info));
+  AdjustFont(Canvas.Font(), p.Info);
+  p.TextColor = Canvas.Font().Color();
 
   // Caption, image and arrow placement.
-  TSize img = GetImageSize();
-  if (img.cx < 1 || img.cy < 1)
-    img = {0, 0};
-  bool imageShown = GetImageShown() && img.cx > 0;
-  bool rotated = CaptionRotated();
-  bool captionShown = CaptionShown();
-  uint32_t flags = GetTextFlags() | ((rotated || !toolbarStyle) ? uint32_t(DT_SINGLELINE) : 0u);
-  std::string caption = captionShown ? GetCaptionText() : std::string();
-  TSize text = captionShown ? GetTextSize(Canvas, caption, flags, rotated) : TSize{0, 0};
-  TTBXItemLayout layout = EffectiveLayout();
-  bool dropdown = (style & tbisSubmenu) && (item->EffectiveOptions() & tboDropdownArrow);
-  bool arrowBesideImage =
-      toolbarStyle && dropdown && !split && layout == tbxlGlyphTop && imageShown && !rotated && text.cx > 0;
+  p.Img = GetImageSize();
+  if (p.Img.cx < 1 || p.Img.cy < 1)
+    p.Img = {0, 0};
+  p.ImageShown = GetImageShown() && p.Img.cx > 0;
+  p.Rotated = CaptionRotated();
+  p.CaptionShown = CaptionShown();
+  p.Flags = GetTextFlags() | ((p.Rotated || !p.ToolbarStyle) ? uint32_t(DT_SINGLELINE) : 0u);
+  p.Caption = p.CaptionShown ? GetCaptionText() : std::string();
+  p.Text = p.CaptionShown ? GetTextSize(Canvas, p.Caption, p.Flags, p.Rotated) : TSize{0, 0};
+  p.Layout = EffectiveLayout();
+  p.Dropdown = (style & tbisSubmenu) && (item->EffectiveOptions() & tboDropdownArrow);
+  p.ArrowBesideImage = p.ToolbarStyle && p.Dropdown && !p.Split && p.Layout == tbxlGlyphTop && p.ImageShown
+                       && !p.Rotated && p.Text.cx > 0;
 
-  TRect R = ClientAreaRect;
-  TRect C;
-  uint32_t format = flags;
-  std::string shortcut;
-  TRect S;
-  if (toolbarStyle) {
-    // Frame and arrow.
-    Integer arrow = theme->GetIntegerMetric(TMI_DROPDOWN_ARROWWIDTH);
-    Integer margin = theme->GetIntegerMetric(TMI_DROPDOWN_ARROWMARGIN);
-    if (split || dropdown)
-      info.ComboPart = CMB_DROPDOWN;
-    if (split) {
-      info.ComboPart = CMB_SPLITBTN;
-      Integer w = theme->GetIntegerMetric(TMI_SPLITBTN_ARROWWIDTH);
-      TRect arrowPart{R.Right - w, R.Top, R.Right, R.Bottom};
-      R.Right -= w;
-      theme->PaintButton(Canvas, R, info);
-      TTBXItemInfo a = info;
-      a.ComboPart = CMB_SPLITARROW;
-      a.Pushed = popupOpen;
-      a.Selected = false;
-      theme->PaintButton(Canvas, arrowPart, a);
-    } else {
-      theme->PaintButton(Canvas, R, info);
-      if (dropdown) {
-        TRect A;
-        if (arrowBesideImage) {
-          // Level with the image, which sits at the top of the button.
-          Integer c = (R.Left + R.Right + arrow + img.cx + 4) / 2;
-          A = {c - arrow, R.Top + 2, c, R.Top + 2 + img.cy + 2};
-        } else if (!vertical) {
-          A = {R.Right - margin - arrow, R.Top, R.Right - margin, R.Bottom};
-        } else {
-          A = {R.Left, R.Bottom - margin - arrow, R.Right, R.Bottom - margin};
-        }
-        theme->PaintDropDownArrow(Canvas, A, info);
-        if (!arrowBesideImage) {
-          if (vertical)
-            R.Bottom -= arrow;
-          else
-            R.Right -= arrow;
-        }
-      }
-    }
-    R = Shrunk(R, 2);
-    // Caption rectangle: the text's own box, so it is not clipped to it (the item's
-    // bounds clip already).
-    format |= DT_CENTER | DT_VCENTER | DT_NOCLIP;
-    if (imageShown) {
-      C = R;
-      if (layout == tbxlGlyphLeft) {
-        C.Left += img.cx + 3;
-        format &= ~static_cast<uint32_t>(DT_CENTER);
-      } else {
-        C.Top += img.cy + 1 + (rotated ? 3 : 0);
-        format &= ~static_cast<uint32_t>(DT_VCENTER);
-      }
-      C = Centred(C, text);
-    } else {
-      C = Centred(R, text);
-    }
+  p.R = ClientAreaRect;
+  p.Format = p.Flags;
+  if (p.ToolbarStyle)
+    PaintButtonFrame(Canvas, p);
+  else
+    PaintMenuItemFrame(Canvas, p);
+  PaintCaptions(Canvas, p);
+  PaintImageOrCheck(Canvas, p);
+}
+
+// A toolbar button: its frame, the split part or the drop-down arrow; then the caption's box,
+// centred in what is left.
+void TTBXItemViewer::PaintButtonFrame(TCanvas& Canvas, TPaintParts& P)
+{
+  TTBXTheme* theme = P.Theme;
+  TRect& R = P.R;
+  Integer arrow = theme->GetIntegerMetric(TMI_DROPDOWN_ARROWWIDTH);
+  Integer margin = theme->GetIntegerMetric(TMI_DROPDOWN_ARROWMARGIN);
+  if (P.Split || P.Dropdown)
+    P.Info.ComboPart = CMB_DROPDOWN;
+  if (P.Split) {
+    P.Info.ComboPart = CMB_SPLITBTN;
+    Integer w = theme->GetIntegerMetric(TMI_SPLITBTN_ARROWWIDTH);
+    TRect arrowPart{R.Right - w, R.Top, R.Right, R.Bottom};
+    R.Right -= w;
+    theme->PaintButton(Canvas, R, P.Info);
+    TTBXItemInfo a = P.Info;
+    a.ComboPart = CMB_SPLITARROW;
+    a.Pushed = P.PopupOpen;
+    a.Selected = false;
+    theme->PaintButton(Canvas, arrowPart, a);
   } else {
-    // Menus.
-    theme->PaintMenuItem(Canvas, ClientAreaRect, info);
-    Integer hm = theme->GetIntegerMetric(TMI_MENU_ITEM_HMARGIN);
-    R.Left += hm;
-    R.Right -= hm;
-    TTextMetric tm = Canvas.GetTextMetrics();
-    Integer left = R.Left + info.PopupMargin + theme->GetIntegerMetric(TMI_MENU_IMGTEXTSPACE)
-                   + theme->GetIntegerMetric(TMI_MENU_LCAPTIONMARGIN);
-    C = {left, R.Top, left + text.cx, R.Bottom};
-    format |= DT_VCENTER;
-    if (R.Height() - tm.tmHeight - tm.tmExternalLeading == theme->GetIntegerMetric(TMI_MENU_ITEM_VMARGIN))
-      C.Bottom -= 1;
-    C.Top += tm.tmExternalLeading;
-    shortcut = item->GetShortCutText();
-    if (!shortcut.empty()) {
-      Integer w = GetTextSize(Canvas, shortcut, DT_SINGLELINE | DT_NOPREFIX, false).cx;
-      S = {R.Right - w - R.Height(), C.Top, R.Right - R.Height(), C.Bottom};
-    }
-  }
-
-  // Caption and shortcut.
-  if (captionShown) {
-    Canvas.Font().SetColor(textColor);
-    bool paintDefault = true;
-    CaptionPaintHook(Canvas, ClientAreaRect, paintDefault, rotated, C);
-    if (paintDefault)
-      theme->PaintCaption(Canvas, C, info, caption, format, rotated);
-  }
-  if (!shortcut.empty()) {
-    Canvas.Font().SetColor(textColor);
-    bool paintDefault = true;
-    CaptionPaintHook(Canvas, ClientAreaRect, paintDefault, false, S);
-    if (paintDefault)
-      theme->PaintCaption(Canvas, S, info, shortcut, DT_SINGLELINE | DT_VCENTER | DT_RIGHT | DT_NOPREFIX, false);
-  }
-
-  // Image, or the check mark of a checked menu item.
-  bool checkedMenuItem = !toolbarStyle && item->Checked();
-  if (imageShown || checkedMenuItem) {
-    TRect I = R;
-    if (toolbarStyle) {
-      if (arrowBesideImage) {
-        Integer d = (theme->GetIntegerMetric(TMI_DROPDOWN_ARROWWIDTH) - 1) / 2;
-        I.Left -= d;
-        I.Right -= d;
+    theme->PaintButton(Canvas, R, P.Info);
+    if (P.Dropdown) {
+      TRect A;
+      if (P.ArrowBesideImage) {
+        // Level with the image, which sits at the top of the button.
+        Integer c = (R.Left + R.Right + arrow + P.Img.cx + 4) / 2;
+        A = {c - arrow, R.Top + 2, c, R.Top + 2 + P.Img.cy + 2};
+      } else if (!P.Vertical) {
+        A = {R.Right - margin - arrow, R.Top, R.Right - margin, R.Bottom};
+      } else {
+        A = {R.Left, R.Bottom - margin - arrow, R.Right, R.Bottom - margin};
       }
-      if (layout == tbxlGlyphLeft)
-        I.Right = I.Left + img.cx + 2;
-      else
-        I.Bottom = I.Top + img.cy + 2;
-    } else {
-      I = {R.Left, ClientAreaRect.Top, R.Left + ClientAreaRect.Height(), ClientAreaRect.Bottom};
+      theme->PaintDropDownArrow(Canvas, A, P.Info);
+      if (!P.ArrowBesideImage) {
+        if (P.Vertical)
+          R.Bottom -= arrow;
+        else
+          R.Right -= arrow;
+      }
     }
-    if (imageShown)
-      DrawImage(Canvas, Centred(I, img), info);
-    else
-      theme->PaintCheckMark(Canvas, I, info);
   }
+  R = Shrunk(R, 2);
+  // Caption rectangle: the text's own box, so it is not clipped to it (the item's bounds
+  // clip already).
+  P.Format |= DT_CENTER | DT_VCENTER | DT_NOCLIP;
+  if (P.ImageShown) {
+    TRect C = R;
+    if (P.Layout == tbxlGlyphLeft) {
+      C.Left += P.Img.cx + 3;
+      P.Format &= ~static_cast<uint32_t>(DT_CENTER);
+    } else {
+      C.Top += P.Img.cy + 1 + (P.Rotated ? 3 : 0);
+      P.Format &= ~static_cast<uint32_t>(DT_VCENTER);
+    }
+    P.C = Centred(C, P.Text);
+  } else {
+    P.C = Centred(R, P.Text);
+  }
+}
+
+// A menu item: its background, then the caption's box after the image column and the
+// shortcut's at the right.
+void TTBXItemViewer::PaintMenuItemFrame(TCanvas& Canvas, TPaintParts& P)
+{
+  TTBXTheme* theme = P.Theme;
+  TRect& R = P.R;
+  theme->PaintMenuItem(Canvas, P.ClientAreaRect, P.Info);
+  Integer hm = theme->GetIntegerMetric(TMI_MENU_ITEM_HMARGIN);
+  R.Left += hm;
+  R.Right -= hm;
+  TTextMetric tm = Canvas.GetTextMetrics();
+  Integer left = R.Left + P.Info.PopupMargin + theme->GetIntegerMetric(TMI_MENU_IMGTEXTSPACE)
+                 + theme->GetIntegerMetric(TMI_MENU_LCAPTIONMARGIN);
+  TRect& C = P.C;
+  C = {left, R.Top, left + P.Text.cx, R.Bottom};
+  P.Format |= DT_VCENTER;
+  if (R.Height() - tm.tmHeight - tm.tmExternalLeading == theme->GetIntegerMetric(TMI_MENU_ITEM_VMARGIN))
+    C.Bottom -= 1;
+  C.Top += tm.tmExternalLeading;
+  P.Shortcut = Item()->GetShortCutText();
+  if (!P.Shortcut.empty()) {
+    Integer w = GetTextSize(Canvas, P.Shortcut, DT_SINGLELINE | DT_NOPREFIX, false).cx;
+    P.S = {R.Right - w - R.Height(), C.Top, R.Right - R.Height(), C.Bottom};
+  }
+}
+
+// The caption and the shortcut, each through the caption hook first.
+void TTBXItemViewer::PaintCaptions(TCanvas& Canvas, TPaintParts& P)
+{
+  if (P.CaptionShown) {
+    Canvas.Font().SetColor(P.TextColor);
+    bool paintDefault = true;
+    CaptionPaintHook(Canvas, P.ClientAreaRect, paintDefault, P.Rotated, P.C);
+    if (paintDefault)
+      P.Theme->PaintCaption(Canvas, P.C, P.Info, P.Caption, P.Format, P.Rotated);
+  }
+  if (!P.Shortcut.empty()) {
+    Canvas.Font().SetColor(P.TextColor);
+    bool paintDefault = true;
+    CaptionPaintHook(Canvas, P.ClientAreaRect, paintDefault, false, P.S);
+    if (paintDefault)
+      P.Theme->PaintCaption(Canvas, P.S, P.Info, P.Shortcut, DT_SINGLELINE | DT_VCENTER | DT_RIGHT | DT_NOPREFIX,
+                            false);
+  }
+}
+
+// The image, or the check mark of a checked menu item.
+void TTBXItemViewer::PaintImageOrCheck(TCanvas& Canvas, TPaintParts& P)
+{
+  bool checkedMenuItem = !P.ToolbarStyle && Item()->Checked();
+  if (!P.ImageShown && !checkedMenuItem)
+    return;
+  const TRect& R = P.R;
+  TRect I = R;
+  if (P.ToolbarStyle) {
+    if (P.ArrowBesideImage) {
+      Integer d = (P.Theme->GetIntegerMetric(TMI_DROPDOWN_ARROWWIDTH) - 1) / 2;
+      I.Left -= d;
+      I.Right -= d;
+    }
+    if (P.Layout == tbxlGlyphLeft)
+      I.Right = I.Left + P.Img.cx + 2;
+    else
+      I.Bottom = I.Top + P.Img.cy + 2;
+  } else {
+    I = {R.Left, P.ClientAreaRect.Top, R.Left + P.ClientAreaRect.Height(), P.ClientAreaRect.Bottom};
+  }
+  if (P.ImageShown)
+    DrawImage(Canvas, Centred(I, P.Img), P.Info);
+  else
+    P.Theme->PaintCheckMark(Canvas, I, P.Info);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -678,6 +722,9 @@ TTBXNexus& TBXNexus()
 {
   // The manager and the registry exist before the nexus, so they outlive it.
   TBXThemeManager();
+  // One for the process: the nexus holds the theme every themed control of the program
+  // draws with, and tells all of them when it changes.
+  // NOLINTNEXTLINE(orrelo-static-local-state)
   static std::unique_ptr<TTBXNexus> nexus = std::make_unique<TTBXNexus>("Default");
   return *nexus;
 }

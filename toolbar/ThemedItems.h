@@ -174,6 +174,14 @@ protected:
   TTBXItemInfo MakeItemInfo(TCanvas& Canvas, bool IsSelected, bool IsPushed);
 
 private:
+  // Paint's steps (ThemedItems.cpp): what every step reads and places, then the button or
+  // the menu item, the caption and shortcut, and the image or check mark.
+  struct TPaintParts;
+  void PaintButtonFrame(TCanvas& Canvas, TPaintParts& P);
+  void PaintMenuItemFrame(TCanvas& Canvas, TPaintParts& P);
+  void PaintCaptions(TCanvas& Canvas, TPaintParts& P);
+  void PaintImageOrCheck(TCanvas& Canvas, TPaintParts& P);
+
   bool FImageGap = true;
 };
 

@@ -20,6 +20,9 @@ struct TThemeRecord {
 
 std::vector<TThemeRecord>& Themes()
 {
+  // The registry of theme classes by name is one for the process: a theme registers once,
+  // at start-up, and every themed control of the program draws through the one it picks.
+  // NOLINTNEXTLINE(orrelo-static-local-state)
   static std::vector<TThemeRecord> themes;
   return themes;
 }
@@ -111,12 +114,6 @@ Integer TBXThemeRefCount(const std::string& AName)
 
 namespace {
 
-TTBXSystemValues& Values()
-{
-  static TTBXSystemValues v;
-  return v;
-}
-
 // Application activation reaches the manager's window as the system's WM_ACTIVATEAPP.
 void ActivateAppHook(THookProcCode Code, TControl*, WPARAM WParam, LPARAM)
 {
@@ -127,22 +124,18 @@ void ActivateAppHook(THookProcCode Code, TControl*, WPARAM WParam, LPARAM)
 
 }   // namespace
 
-const TTBXSystemValues& TBXSystemValues()
-{
-  TBXThemeManager();
-  return Values();
-}
+const TTBXSystemValues& TBXSystemValues() { return TBXThemeManager().Values(); }
 
 // ---------------------------------------------------------------------------------------
 // Theme manager
 
 TTBXThemeManager& TBXThemeManager()
 {
-  // Made in the static's initialiser, so that it goes before the hook registry and the
-  // message windows it uses, which it brings into being.
+  // One for the process: it watches the one system (colours, display, activation) for
+  // every themed control. Made in the static's initialiser, so that it goes before the
+  // hook registry and the message windows it uses, which it brings into being.
+  // NOLINTNEXTLINE(orrelo-static-local-state)
   static std::unique_ptr<TTBXThemeManager> manager = std::make_unique<TTBXThemeManager>();
-  static bool read = (manager->UpdateVariables(), true);
-  (void)read;
   return *manager;
 }
 
@@ -150,6 +143,7 @@ TTBXThemeManager::TTBXThemeManager()
 {
   FWindow = AllocateHWnd([this](TMessage& m) { WndProc(m); });
   InstallHookProc(ActivateAppHook, HookCode(hpSendActivateApp));
+  UpdateVariables();
 }
 
 TTBXThemeManager::~TTBXThemeManager()
@@ -177,7 +171,7 @@ void TTBXThemeManager::SetMenuStyle(Integer Value)
 
 void TTBXThemeManager::UpdateVariables()
 {
-  TTBXSystemValues& v = Values();
+  TTBXSystemValues& v = FValues;
   // The screen's depth: a window canvas paints at 32 bits per pixel.
   TBitmap probe(1, 1, TPixelFormat::pf32bit);
   v.TBXLoColor = probe.Canvas().GetDeviceCaps(BITSPIXEL) * probe.Canvas().GetDeviceCaps(PLANES) < 12;

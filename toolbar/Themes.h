@@ -289,6 +289,21 @@ Integer TBXThemeRefCount(const std::string& AName);
 void AddThemeNotify(TObject* AObject, TWndMethod AHandler);
 void RemoveThemeNotify(TObject* AObject);
 
+// The values the manager keeps, read by the themes.
+struct TTBXSystemValues {
+  bool TBXLoColor = false;           // fewer than 12 bits per pixel
+  bool TBXWhiteButtonFace = false;   // the button face is white
+  bool TBXLoColorOrWhiteFace = false;
+  bool USE_THEMES = false;           // visual styles in use
+  std::array<HTHEME, 9> Handles{};   // BUTTON, SCROLLBAR, REBAR, TOOLBAR, WINDOW, COMBOBOX, EXPLORERBAR, STATUS, SPIN
+  TColor ToolbarColor = clBtnFace;
+  TColor ToolbarTextColor = clBtnText;
+  bool USE_FLATMENUS = false;
+  TColor MenuColor = clMenu;
+  TColor MenuTextColor = clMenuText;
+  TColor HotLightColor = clHighlight;
+};
+
 class TTBXThemeManager : public TObject {
 public:
   TTBXThemeManager();
@@ -304,6 +319,8 @@ public:
   // changes cause).
   void UpdateVariables();
   Integer NotifyCount() const { return static_cast<Integer>(FNotifies.size()); }
+  // What UpdateVariables last read.
+  const TTBXSystemValues& Values() const { return FValues; }
 
 private:
   friend void AddThemeNotify(TObject*, TWndMethod);
@@ -315,23 +332,10 @@ private:
   Integer FMenuStyle = 0;
   std::vector<std::pair<TObject*, TWndMethod>> FNotifies;
   HWND FWindow = 0;
+  TTBXSystemValues FValues;
 };
 
 // The one manager (made on first use).
 TTBXThemeManager& TBXThemeManager();
 
-// The values the manager keeps, read by the themes.
-struct TTBXSystemValues {
-  bool TBXLoColor = false;           // fewer than 12 bits per pixel
-  bool TBXWhiteButtonFace = false;   // the button face is white
-  bool TBXLoColorOrWhiteFace = false;
-  bool USE_THEMES = false;           // visual styles in use
-  std::array<HTHEME, 9> Handles{};   // BUTTON, SCROLLBAR, REBAR, TOOLBAR, WINDOW, COMBOBOX, EXPLORERBAR, STATUS, SPIN
-  TColor ToolbarColor = clBtnFace;
-  TColor ToolbarTextColor = clBtnText;
-  bool USE_FLATMENUS = false;
-  TColor MenuColor = clMenu;
-  TColor MenuTextColor = clMenuText;
-  TColor HotLightColor = clHighlight;
-};
 const TTBXSystemValues& TBXSystemValues();

@@ -26,6 +26,9 @@ struct TShortCutState {
 
 TShortCutState& ShortCuts()
 {
+  // One for the process: the application has one key hook, which offers each shortcut to
+  // the toolbars of the active form and of the main form in the order they registered.
+  // NOLINTNEXTLINE(orrelo-static-local-state)
   static TShortCutState s;
   return s;
 }

@@ -2,27 +2,19 @@
 
 namespace {
 
-TUxThemeEntryPoints GEntryPoints;
-bool GLoaded = false;
+// Nothing is ever bound: there is no visual-styles library to load.
+const TUxThemeEntryPoints NoEntryPoints;
 
 }   // namespace
 
-const TUxThemeEntryPoints& UxTheme() { return GEntryPoints; }
+const TUxThemeEntryPoints& UxTheme() { return NoEntryPoints; }
 
 bool BindUxTheme()
 {
   // No visual-styles library exists on this platform, so there is nothing to load.
-  return GLoaded;
+  return false;
 }
 
-void UnbindUxTheme()
-{
-  GEntryPoints = {};
-  GLoaded = false;
-}
+void UnbindUxTheme() {}
 
-bool UxThemesAvailable()
-{
-  return GLoaded && GEntryPoints.IsAppThemed && GEntryPoints.IsThemeActive && GEntryPoints.IsAppThemed() != 0
-         && GEntryPoints.IsThemeActive() != 0;
-}
+bool UxThemesAvailable() { return false; }

@@ -1,9 +1,10 @@
 // List items: measures, keyboard, mouse and wheel on the viewer, and the light scroll bar's
-// layout and input.
+// layout and input; the wheel reaching a list in an open menu through the menu loop.
 #include <gtest/gtest.h>
 
 #include "platform/Forms.h"
 #include "toolbar/ListItems.h"
+#include "tests/toolbar/RealInput.h"
 #include "tests/toolbar/TestBar.h"
 
 using namespace tbtest;
@@ -314,4 +315,68 @@ TEST_F(ThemedList, OwnDrawingAndImagesOfEntries)
     for (Integer y = 0; y < eh; ++y)
       dark += GetRValue(row(2, x, y)) + GetGValue(row(2, x, y)) + GetBValue(row(2, x, y)) < 200;
   EXPECT_GT(dark, 10) << "the text after the image";
+}
+
+// The wheel turned over a list in an open menu reaches the list through the menu loop.
+TEST(ThemedListInAMenu, TheWheelScrollsTheListUnderThePointer)
+{
+  realinput::TXInput x;
+  if (!x.Available())
+    GTEST_SKIP() << "no X display with the test extension";
+  TTBRootItem root;
+  TTBCustomItem* pick = root.Add(Item("&Pick", tbisSubmenu));
+  auto* list = pick->AddNew<TTBXStringList>();
+  std::vector<std::string> entries;
+  for (int i = 0; i < 12; ++i)
+    entries.push_back("Entry " + std::to_string(i + 1));
+  list->SetStrings(entries);
+  TBarOnForm on(&root, {100, 100, 300, 300}, {300, 24});
+  TTestBar& bar = on.Bar;
+  bar.View->UpdatePositions();
+  ASSERT_TRUE(testwait::WaitUntil([&] { return on.Form.Showing(); }, 3000));
+  TPoint button = ScreenCentre(bar.View->Find(pick));
+
+  auto listViewer = [&]() -> TTBXCustomListViewer* {
+    TTBView* pv = bar.View->OpenViewerView();
+    return pv ? dynamic_cast<TTBXCustomListViewer*>(pv->Find(list)) : nullptr;
+  };
+  Integer topBefore = -1, topAfter = -1;
+  realinput::TTimedSteps steps({
+      [&] { x.MoveTo(button); },
+      [&] {
+        x.Press();
+        x.Release();
+      },
+      [&] {
+        if (TTBXCustomListViewer* v = listViewer()) {
+          topBefore = v->TopIndex();
+          x.MoveTo(ScreenCentre(v));
+        }
+      },
+      // Two notches down: X's button 5.
+      [&] {
+        x.Press(5);
+        x.Release(5);
+      },
+      [&] {
+        x.Press(5);
+        x.Release(5);
+      },
+      [&] {
+        if (TTBXCustomListViewer* v = listViewer())
+          topAfter = v->TopIndex();
+        x.Key("Escape");
+      },
+      [&] { x.Key("Escape"); },
+      [&] {},
+  });
+  bool ended = testwait::WaitUntil([&] { return steps.Done() && !bar.View->InModalLoop; }, 10000);
+  if (!ended)
+    bar.View->EndModal();
+  EXPECT_TRUE(ended);
+  EXPECT_EQ(topBefore, 0);
+  EXPECT_EQ(topAfter, 2) << "each notch scrolls the list by one entry";
+  // The pointer goes out of the way of the tests that follow.
+  x.MoveTo({1270, 1015});
+  ParkPointer();
 }

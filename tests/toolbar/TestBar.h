@@ -14,6 +14,7 @@
 #include "html/PNGImage.h"
 #include "platform/Application.h"
 #include "platform/Files.h"
+#include "platform/Forms.h"
 #include "tests/TestWait.h"
 #include "toolbar/Items.h"
 
@@ -56,6 +57,20 @@ protected:
       View->EnterToolbarLoop(tbetMouseDown);
     }
   }
+};
+
+// A bar on a shown form, at the form's top left.
+struct TBarOnForm {
+  TBarOnForm(TTBCustomItem* root, TRect formBounds, TSize barSize) : Bar(root)
+  {
+    Form.SetBounds(formBounds.Left, formBounds.Top, formBounds.Width(), formBounds.Height());
+    Bar.SetParent(&Form);
+    Bar.SetBounds(0, 0, barSize.cx, barSize.cy);
+    Form.Show();
+  }
+  ~TBarOnForm() { Form.Hide(); }
+  TForm Form;
+  TTestBar Bar;
 };
 
 // Writes a picture to the test output folder, to be looked at.

@@ -427,6 +427,16 @@ TEST(ThemedItems, PictureOfADockedToolbarWithAnOpenMenu)
   EXPECT_EQ(pv->Selected(), first);
   EXPECT_EQ(shot.GetPixel(px + 3 + first->BoundsRect.Right - 2, py + 3 + first->BoundsRect.Top + 1),
             ColorToRGB(clHighlight));
+  // The shortcut stands right-aligned one row height short of the entry's right end: text
+  // over the highlight there.
+  const TRect& fr = first->BoundsRect;
+  Integer scWidth = TextSize(pv, first, "Ctrl+I").cx;
+  int textPixels = 0;
+  for (Integer y = fr.Top + 2; y < fr.Bottom - 2; ++y)
+    for (Integer x = fr.Right - fr.Height() - scWidth; x < fr.Right - fr.Height(); ++x)
+      if (shot.GetPixel(px + 3 + x, py + 3 + y) != ColorToRGB(clHighlight))
+        ++textPixels;
+  EXPECT_GT(textPixels, 10);
   bar.View()->CloseChildPopups();
   form.Hide();
 }

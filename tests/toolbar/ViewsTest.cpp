@@ -5,24 +5,6 @@
 
 using namespace tbtest;
 
-namespace {
-
-// A bar on a shown form, at the form's top left.
-struct TBarOnForm {
-  TBarOnForm(TTBCustomItem* root, TRect formBounds, TSize barSize) : Bar(root)
-  {
-    Form.SetBounds(formBounds.Left, formBounds.Top, formBounds.Width(), formBounds.Height());
-    Bar.SetParent(&Form);
-    Bar.SetBounds(0, 0, barSize.cx, barSize.cy);
-    Form.Show();
-  }
-  ~TBarOnForm() { Form.Hide(); }
-  TForm Form;
-  TTestBar Bar;
-};
-
-}   // namespace
-
 TEST(ToolbarView, SeparatorsCollapseAndKeyboardSelection)
 {
   TTBRootItem root;
@@ -90,6 +72,48 @@ TEST(ToolbarView, RenderToolbarAndPopupWithSubmenu)
   SavePng(shot, "toolbar_menu.png");
   bar.View->CloseChildPopups();
   form.Hide();
+}
+
+namespace {
+
+// The top left of the dark (text) pixels inside a viewer, its two-pixel edge left out, from
+// the viewer's own top left; {-1, -1} where there are none.
+TPoint TextOrigin(TBitmap& shot, TTBItemViewer* v)
+{
+  const TRect& r = v->BoundsRect;
+  TPoint first{-1, -1};
+  for (Integer y = r.Top + 2; y < r.Bottom - 2; ++y)
+    for (Integer x = r.Left + 2; x < r.Right - 2; ++x) {
+      TColor c = ColorToRGB(shot.GetPixel(x, y));
+      if (GetRValue(c) + GetGValue(c) + GetBValue(c) >= 200)
+        continue;
+      if (first.Y < 0)
+        first.Y = y - r.Top;
+      if (first.X < 0 || x - r.Left < first.X)
+        first.X = x - r.Left;
+    }
+  return first;
+}
+
+}   // namespace
+
+TEST(ToolbarView, ACheckedButtonShowsItsCaptionPressedIn)
+{
+  TTBRootItem root;
+  root.Add(Item("Go"));
+  root.Add(Item("Go"))->SetChecked(true);
+  TBarOnForm on(&root, {100, 100, 300, 100}, {200, 24});
+  on.Bar.View->UpdatePositions();
+  TTBItemViewer* plain = on.Bar.View->Viewers(0);
+  TTBItemViewer* checked = on.Bar.View->Viewers(1);
+  ASSERT_EQ(plain->BoundsRect.Width(), checked->BoundsRect.Width());
+  TBitmap shot(200, 24);
+  shot.Fill(clBtnFace);
+  on.Bar.PaintTo(shot.Canvas(), 0, 0);
+  TPoint a = TextOrigin(shot, plain), b = TextOrigin(shot, checked);
+  ASSERT_GE(a.X, 0);
+  // The checked button's caption sits one pixel right of and below the plain one's.
+  EXPECT_EQ(b, (TPoint{a.X + 1, a.Y + 1}));
 }
 
 TEST(ToolbarView, ArrowKeysWalkTheMenuBarAndItsMenusAndF1AsksForHelp)
