@@ -139,6 +139,14 @@ TEST(MainWindowAccessibility, EveryIndexPageAndTheCamGraphWithItsListOpenAreRead
   }
   ASSERT_EQ(walks.size(), 2u) << raw;
   Check("main window, cam graph with its list open", walks[0], faults);
+  // The open list is read once, below its combo box: no window of its own beside the
+  // program's.
+  int popups = 0;
+  for (const atspi::TNode& n : walks[0])
+    popups += n.Role == "popup menu" && n.Name == "Pear shaped";
+  EXPECT_EQ(popups, 1) << raw;
+  for (const atspi::TNode& n : walks[0])
+    EXPECT_FALSE(n.Depth == 1 && n.Role != "frame") << n.Role << " " << n.Name << " stands beside the windows";
   int entries = 0;
   for (const atspi::TNode& n : atspi::Below(walks[0], "combo box", "Pear shaped"))
     if (n.Role == "list item" && n.Has("showing")) {
