@@ -534,11 +534,12 @@ public:
 protected:
   // A table cell's floats matter only while the cell is laid out or drawn, so it borrows
   // an indent manager from the document for that time instead of holding one per cell;
-  // the document uses its own.
+  // the document uses its own. A cell of no document lends from a pool of its own.
   int32_t FIMgrWidth = 0;   // the width the cell was last laid out in
 
 private:
   class TIMgrLoan;
+  std::unique_ptr<TIndentManagerPool> FOwnIMgrs;
 };
 
 // The cell inside a block, laid out by the block with the block's indent manager.

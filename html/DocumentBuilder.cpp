@@ -283,6 +283,12 @@ private:
   void DoScript();
   void DoPre();
   void DoTable(const TSymbolSet& Term);
+  // What the steps of one table share while its tags are read.
+  struct TTableRead;
+  void DoColGroup();
+  void DoTableCaption(TTableRead& R);
+  void DoTableRow(TTableRead& R);
+  void DoTableCell(TTableRead& R);
   // A column described by COL or COLGROUP.
   struct TColSpec {
     int32_t Width = 0;   // pixels, or tenths of a percent
@@ -1399,6 +1405,20 @@ AlignmentType THtmlParser::VAlignOf(const std::string& Text, AlignmentType Defau
   return Default;
 }
 
+struct THtmlParser::TTableRead {
+  // The cell or document the table stands in; text outside the cells goes there.
+  TCellBasic* Outer = nullptr;
+  bool SavedNoBreak = false;
+  // The property stack's depth inside the table, and inside the open row.
+  int TableProps = 0;
+  int RowProps = 0;
+  bool RowOpen = false;
+  AlignmentType RowVAlign = AMiddle;
+  // Which columns the cells take, once COL or COLGROUP gave columns.
+  std::unique_ptr<TCellManager> Cells;
+  TSymbolSet CellTerm;
+};
+
 void THtmlParser::DoTable(const TSymbolSet& Term)
 {
   // Tables nest ten deep at most; a deeper one's content flows into the enclosing cell.
@@ -1409,8 +1429,9 @@ void THtmlParser::DoTable(const TSymbolSet& Term)
   if (InHref)
     EndLink();
   CloseSection();
-  TCellBasic* outer = SectionList;
-  const bool savedNoBreak = NoBreak;
+  TTableRead r;
+  r.Outer = SectionList;
+  r.SavedNoBreak = NoBreak;
   const int32_t savedListLevel = ListLevel;
   std::vector<TColSpec> savedColumns = std::move(Columns);
   ThtmlTable* const savedTable = Table;
@@ -1422,161 +1443,50 @@ void THtmlParser::DoTable(const TSymbolSet& Term)
   const int propsBefore = PropStack.Count();
   std::unique_ptr<TAttributeList> attrs = CopyAttributes(T.Attributes);
   PushProp("table", *attrs);
-  const int tableProps = PropStack.Count();
+  r.TableProps = PropStack.Count();
   TableBegin(*attrs, enclosing);
-  std::unique_ptr<TCellManager> cells;
-  bool rowOpen = false;
-  int rowProps = tableProps;
-  AlignmentType rowVAlign = AMiddle;
+  r.RowProps = r.TableProps;
   Next();
 
-  const TSymbolSet cellTerm =
-      Set({TDSy, THSy, TRSy, TREndSy, TableEndSy, CaptionSy, CaptionEndSy, ColSy, ColGroupSy, ColGroupEndSy});
+  r.CellTerm = Set({TDSy, THSy, TRSy, TREndSy, TableEndSy, CaptionSy, CaptionEndSy, ColSy, ColGroupSy, ColGroupEndSy});
   while (Sy() != EofSy && Sy() != TableEndSy) {
     const uint64_t before = SymbolsRead;
     switch (Sy()) {
-    case ColGroupSy: {
-      // The group's attributes are the defaults of its COL tags; without any it is one span.
-      std::unique_ptr<TAttributeList> group = CopyAttributes(T.Attributes);
-      TColSpec defaults;
-      if (const TAttribute* a = group->Find(AlignSy))
-        defaults.Align = LowerCase(Trim(a->Name));
-      defaults.VAlign = VAlignOf(AttrText(VAlignSy), AMiddle);
-      defaults.VAlignGiven = Attr(VAlignSy) != nullptr;
-      Next();
-      bool cols = false;
-      while (Sy() == ColSy) {
-        TColSpec d = defaults;
-        TAttributeList merged;
-        for (const auto& a : *group)
-          if (!T.Attributes.Find(a->Which))
-            merged.Add(std::make_unique<TAttribute>(*a));
-        for (const auto& a : T.Attributes)
-          merged.Add(std::make_unique<TAttribute>(*a));
-        AddColumns(merged, d);
-        cols = true;
-        Next();
-      }
-      if (!cols)
-        AddColumns(*group, defaults);
-      if (Sy() == ColGroupEndSy)
-        Next();
-      break;
-    }
+    case ColGroupSy: DoColGroup(); break;
     case ColSy:
       AddColumns(T.Attributes, TColSpec());
       Next();
       break;
-    case CaptionSy: {
-      CloseSection();
-      PopTo(tableProps);
-      rowOpen = false;
-      const bool bottom = LowerCase(Trim(AttrText(AlignSy))) == "bottom";
-      PushProp("caption", T.Attributes);
-      SectionList = TableCaption(T.Attributes, bottom);
-      Next();
-      MainLoop(cellTerm);
-      CloseSection();
-      SectionList = outer;
-      PopTo(tableProps);
-      if (Sy() == CaptionEndSy)
-        Next();
-      break;
-    }
-    case TRSy:
-      CloseSection();
-      SectionList = outer;
-      PopTo(tableProps);
-      if (PushProp("tr", T.Attributes))
-        AlignFrom(T.Attributes);
-      rowProps = PropStack.Count();
-      rowVAlign = VAlignOf(AttrText(VAlignSy), AMiddle);
-      TableRow(&T.Attributes);
-      rowOpen = true;
-      if (cells)
-        cells->NewRow();
-      Next();
-      break;
+    case CaptionSy: DoTableCaption(r); break;
+    case TRSy: DoTableRow(r); break;
     case TREndSy:
       CloseSection();
-      SectionList = outer;
-      PopTo(tableProps);
-      rowOpen = false;
+      SectionList = r.Outer;
+      PopTo(r.TableProps);
+      r.RowOpen = false;
       Next();
       break;
     case TDSy:
-    case THSy: {
-      CloseSection();
-      if (!rowOpen) {
-        PopTo(tableProps);
-        rowProps = tableProps;
-        rowVAlign = AMiddle;
-        TableRow(nullptr);
-        rowOpen = true;
-        if (cells)
-          cells->NewRow();
-      }
-      PopTo(rowProps);
-      const bool th = Sy() == THSy;
-      std::unique_ptr<TAttributeList> cellAttrs = CopyAttributes(T.Attributes);
-      PushProp(th ? "th" : "td", *cellAttrs);
-      // The column's alignment first, then the cell's own.
-      AlignmentType valign = rowVAlign;
-      if (!Columns.empty()) {
-        if (!cells)
-          cells = std::make_unique<TCellManager>(static_cast<int32_t>(Columns.size()));
-        if (cells->Rows().empty())
-          cells->NewRow();
-        const TAttribute* cs = cellAttrs->Find(ColSpanSy);
-        const TAttribute* rs = cellAttrs->Find(RowSpanSy);
-        int32_t colSpan = cs ? cs->Value : 1;
-        const int32_t col = cells->FindColumn(colSpan, rs ? rs->Value : 1);
-        if (col >= 0 && col < static_cast<int32_t>(Columns.size())) {
-          const TColSpec& c = Columns[static_cast<size_t>(col)];
-          if (c.Align == "left" || c.Align == "center" || c.Align == "right" || c.Align == "justify")
-            Top().SetProperty(TextAlign, c.Align);
-          if (!cellAttrs->Find(VAlignSy) && c.VAlignGiven)
-            valign = c.VAlign;
-        }
-        if (cs && cs->Value != colSpan)
-          for (const auto& a : *cellAttrs)
-            if (a->Which == ColSpanSy)
-              a->Value = colSpan;
-      }
-      AlignFrom(*cellAttrs);
-      if (PropString(Top().Props[TextAlign]) == "none") {
-        Top().Props[TextAlign] = std::string(th ? "center" : "left");
-        Top().Originals[TextAlign] = true;
-      }
-      valign = VAlignOf(AttrText(VAlignSy), valign);
-      SectionList = TableCell(*cellAttrs, valign);
-      NoBreak = cellAttrs->Find(NoWrapSy) && !cellAttrs->Find(WidthSy);
-      Next();
-      MainLoop(cellTerm);
-      CloseSection();
-      SectionList = outer;
-      NoBreak = savedNoBreak;
-      break;
-    }
+    case THSy: DoTableCell(r); break;
     case TDEndSy:
     case THEndSy:
     case ColGroupEndSy:
     case CaptionEndSy: Next(); break;
     default:
       // Text and tags outside the cells go after the table.
-      SectionList = outer;
-      DispatchOne(cellTerm);
+      SectionList = r.Outer;
+      DispatchOne(r.CellTerm);
       break;
     }
     Progress(before);
   }
   CloseSection();
-  SectionList = outer;
+  SectionList = r.Outer;
   TableEnd();
   Table = savedTable;
   Row = savedRow;
   PopTo(propsBefore);
-  NoBreak = savedNoBreak;
+  NoBreak = r.SavedNoBreak;
   ListLevel = savedListLevel;
   Columns = std::move(savedColumns);
   --TableLevel;
@@ -1584,6 +1494,122 @@ void THtmlParser::DoTable(const TSymbolSet& Term)
   if (Sy() == TableEndSy)
     Next();
   --Depth;
+}
+
+void THtmlParser::DoColGroup()
+{
+  // The group's attributes are the defaults of its COL tags; without any it is one span.
+  std::unique_ptr<TAttributeList> group = CopyAttributes(T.Attributes);
+  TColSpec defaults;
+  if (const TAttribute* a = group->Find(AlignSy))
+    defaults.Align = LowerCase(Trim(a->Name));
+  defaults.VAlign = VAlignOf(AttrText(VAlignSy), AMiddle);
+  defaults.VAlignGiven = Attr(VAlignSy) != nullptr;
+  Next();
+  bool cols = false;
+  while (Sy() == ColSy) {
+    TColSpec d = defaults;
+    TAttributeList merged;
+    for (const auto& a : *group)
+      if (!T.Attributes.Find(a->Which))
+        merged.Add(std::make_unique<TAttribute>(*a));
+    for (const auto& a : T.Attributes)
+      merged.Add(std::make_unique<TAttribute>(*a));
+    AddColumns(merged, d);
+    cols = true;
+    Next();
+  }
+  if (!cols)
+    AddColumns(*group, defaults);
+  if (Sy() == ColGroupEndSy)
+    Next();
+}
+
+void THtmlParser::DoTableCaption(TTableRead& R)
+{
+  CloseSection();
+  PopTo(R.TableProps);
+  R.RowOpen = false;
+  const bool bottom = LowerCase(Trim(AttrText(AlignSy))) == "bottom";
+  PushProp("caption", T.Attributes);
+  SectionList = TableCaption(T.Attributes, bottom);
+  Next();
+  MainLoop(R.CellTerm);
+  CloseSection();
+  SectionList = R.Outer;
+  PopTo(R.TableProps);
+  if (Sy() == CaptionEndSy)
+    Next();
+}
+
+void THtmlParser::DoTableRow(TTableRead& R)
+{
+  CloseSection();
+  SectionList = R.Outer;
+  PopTo(R.TableProps);
+  if (PushProp("tr", T.Attributes))
+    AlignFrom(T.Attributes);
+  R.RowProps = PropStack.Count();
+  R.RowVAlign = VAlignOf(AttrText(VAlignSy), AMiddle);
+  TableRow(&T.Attributes);
+  R.RowOpen = true;
+  if (R.Cells)
+    R.Cells->NewRow();
+  Next();
+}
+
+void THtmlParser::DoTableCell(TTableRead& R)
+{
+  CloseSection();
+  if (!R.RowOpen) {
+    PopTo(R.TableProps);
+    R.RowProps = R.TableProps;
+    R.RowVAlign = AMiddle;
+    TableRow(nullptr);
+    R.RowOpen = true;
+    if (R.Cells)
+      R.Cells->NewRow();
+  }
+  PopTo(R.RowProps);
+  const bool th = Sy() == THSy;
+  std::unique_ptr<TAttributeList> cellAttrs = CopyAttributes(T.Attributes);
+  PushProp(th ? "th" : "td", *cellAttrs);
+  // The column's alignment first, then the cell's own.
+  AlignmentType valign = R.RowVAlign;
+  if (!Columns.empty()) {
+    if (!R.Cells)
+      R.Cells = std::make_unique<TCellManager>(static_cast<int32_t>(Columns.size()));
+    if (R.Cells->Rows().empty())
+      R.Cells->NewRow();
+    const TAttribute* cs = cellAttrs->Find(ColSpanSy);
+    const TAttribute* rs = cellAttrs->Find(RowSpanSy);
+    int32_t colSpan = cs ? cs->Value : 1;
+    const int32_t col = R.Cells->FindColumn(colSpan, rs ? rs->Value : 1);
+    if (col >= 0 && col < static_cast<int32_t>(Columns.size())) {
+      const TColSpec& c = Columns[static_cast<size_t>(col)];
+      if (c.Align == "left" || c.Align == "center" || c.Align == "right" || c.Align == "justify")
+        Top().SetProperty(TextAlign, c.Align);
+      if (!cellAttrs->Find(VAlignSy) && c.VAlignGiven)
+        valign = c.VAlign;
+    }
+    if (cs && cs->Value != colSpan)
+      for (const auto& a : *cellAttrs)
+        if (a->Which == ColSpanSy)
+          a->Value = colSpan;
+  }
+  AlignFrom(*cellAttrs);
+  if (PropString(Top().Props[TextAlign]) == "none") {
+    Top().Props[TextAlign] = std::string(th ? "center" : "left");
+    Top().Originals[TextAlign] = true;
+  }
+  valign = VAlignOf(AttrText(VAlignSy), valign);
+  SectionList = TableCell(*cellAttrs, valign);
+  NoBreak = cellAttrs->Find(NoWrapSy) && !cellAttrs->Find(WidthSy);
+  Next();
+  MainLoop(R.CellTerm);
+  CloseSection();
+  SectionList = R.Outer;
+  NoBreak = R.SavedNoBreak;
 }
 
 }   // namespace

@@ -358,9 +358,7 @@ int32_t IndentManagerBasic::GetNextWiderY(int32_t Y) const
 
 // ---- jump targets ----
 
-TChPosLookup ChPosLineTop = nullptr;
-
-int32_t TChPosObj::YPosition() const { return ChPosLineTop ? ChPosLineTop(List, ChPos) : 0; }
+int32_t TChPosObj::YPosition() const { return LineTop ? LineTop(List, ChPos) : 0; }
 
 TIDNameList::~TIDNameList() = default;
 
@@ -375,7 +373,7 @@ void TIDNameList::AddObject(const std::string& Name, TIDObject* Obj) { Put(Name,
 
 void TIDNameList::AddChPosObj(const std::string& Name, int32_t Pos)
 {
-  auto obj = std::make_unique<TChPosObj>(OwnerList, Pos);
+  auto obj = std::make_unique<TChPosObj>(OwnerList, Pos, LineTop);
   TIDObject* raw = obj.get();
   Put(Name, raw, std::move(obj));
 }

@@ -313,26 +313,32 @@ public:
   virtual int32_t YPosition() const = 0;
 };
 
-// A named character position in a document's text.
+// How a character position of a document becomes the top of its line.
+using TChPosLookup = int32_t (*)(TSectionList* List, int32_t ChPos);
+
+// A named character position in a document's text; its Y is the top of its line, as the
+// document's LineTop gives it (0 without one).
 class TChPosObj : public TIDObject {
 public:
-  TChPosObj(TSectionList* AList, int32_t AChPos) : List(AList), ChPos(AChPos) {}
+  TChPosObj(TSectionList* AList, int32_t AChPos, TChPosLookup ALineTop = nullptr)
+      : List(AList), ChPos(AChPos), LineTop(ALineTop)
+  {}
   int32_t YPosition() const override;
   TSectionList* List;
   int32_t ChPos;
+  TChPosLookup LineTop;
 };
 
-// How a character position becomes the top of its line; the document installs it.
-using TChPosLookup = int32_t (*)(TSectionList* List, int32_t ChPos);
-extern TChPosLookup ChPosLineTop;
-
 // Names (upper-cased) to jump targets. A name added twice keeps the second; the list owns
-// the TChPosObj entries it made.
+// the TChPosObj entries it made, which ask LineTop of the owning document for their Y.
 class TIDNameList {
 public:
-  explicit TIDNameList(TSectionList* AList = nullptr) : OwnerList(AList) {}
+  explicit TIDNameList(TSectionList* AList = nullptr, TChPosLookup ALineTop = nullptr)
+      : OwnerList(AList), LineTop(ALineTop)
+  {}
   ~TIDNameList();
   TSectionList* OwnerList;
+  TChPosLookup LineTop;
   void AddObject(const std::string& Name, TIDObject* Obj);
   void AddChPosObj(const std::string& Name, int32_t Pos);
   TIDObject* Find(const std::string& Name) const;

@@ -265,23 +265,23 @@ TCell::TCell(TSectionList* AMasterList, const TCell& T) : TCellBasic(AMasterList
 
 TCell::~TCell() = default;
 
-namespace {
-
-// For cells of no document.
-TIndentManagerPool GOrphanIMgrs;
-
-}   // namespace
-
 // Sets a table cell's IMgr for the time of a layout or a drawing, lent by the document
 // (given back on the way out, exceptions included; a drawing inside a layout of the same
-// cell, from a progress report, leaves the layout its own). The document keeps its own.
+// cell, from a progress report, leaves the layout its own). The document keeps its own; a
+// cell of no document lends from its own pool.
 class TCell::TIMgrLoan {
 public:
   explicit TIMgrLoan(TCell& C) : FCell(C), FSaved(C.IMgr)
   {
     if (static_cast<TCellBasic*>(C.MasterList) == &C)
       return;
-    C.IMgr = C.MasterList ? C.MasterList->LendIMgr() : GOrphanIMgrs.Lend();
+    if (C.MasterList) {
+      C.IMgr = C.MasterList->LendIMgr();
+    } else {
+      if (!C.FOwnIMgrs)
+        C.FOwnIMgrs = std::make_unique<TIndentManagerPool>();
+      C.IMgr = C.FOwnIMgrs->Lend();
+    }
     FLent = true;
   }
   ~TIMgrLoan()
@@ -291,7 +291,7 @@ public:
     if (FCell.MasterList)
       FCell.MasterList->ReturnIMgr();
     else
-      GOrphanIMgrs.Return();
+      FCell.FOwnIMgrs->Return();
     FCell.IMgr = FSaved;
   }
   bool Lent() const { return FLent; }
@@ -337,7 +337,9 @@ int32_t TCell::Draw(TCanvas& Canvas, const TRect& ARect, int32_t ClipWidth, int3
 
 namespace {
 
-// The document's stand-in for a stream request answered "later".
+// The stand-in for a stream request answered "later": hosts hand back its address, and it is
+// only ever compared by address, never read or written, so one marker serves every document.
+// NOLINTNEXTLINE(cppcoreguidelines-avoid-non-const-global-variables): one marker per process.
 TByteStream GWaitStream;
 
 bool EndsWithGif(const std::string& Name)
@@ -363,15 +365,14 @@ int32_t DocumentLineTop(TSectionList* List, int32_t ChPos);
 
 TSectionList::TSectionList(THtmlDocHost* AOwner, TObject* ASender)
     : TCell(this), TheOwner(AOwner), Sender(ASender), Styles(std::make_unique<TStyleList>()),
-      IDNameList(std::make_unique<TIDNameList>(this))
+      IDNameList(std::make_unique<TIDNameList>(this, DocumentLineTop))
 {
   IMgr = &FDocIMgr;
-  ChPosLineTop = DocumentLineTop;
 }
 
 TSectionList::TSectionList(const TSectionList& T)
     : TCell(this), TheOwner(T.TheOwner), Sender(T.Sender), Styles(std::make_unique<TStyleList>()),
-      IDNameList(std::make_unique<TIDNameList>(this))
+      IDNameList(std::make_unique<TIDNameList>(this, DocumentLineTop))
 {
   IMgr = &FDocIMgr;
   ShowImages = T.ShowImages;

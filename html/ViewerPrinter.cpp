@@ -41,7 +41,9 @@ TCanvas& TvwPrinter::Canvas() { return FPrinter->Canvas(); }
 namespace {
 std::unique_ptr<TvwPrinter>& CurrentPrinter()
 {
-  // Kept past the end of main: the toolkit's printer must not be freed after the toolkit.
+  // The process's current printer: one for the process, as the system's selected printer
+  // is. Kept past the end of main: the toolkit's printer must not be freed after the toolkit.
+  // NOLINTNEXTLINE(cppcoreguidelines-avoid-non-const-global-variables,orrelo-static-local-state): one per process
   static auto* printer = new std::unique_ptr<TvwPrinter>();
   return *printer;
 }

@@ -8,6 +8,9 @@
 
 namespace {
 
+// The router in service: a second one is refused, since the application has one help event
+// for it to take over.
+// NOLINTNEXTLINE(cppcoreguidelines-avoid-non-const-global-variables): one router per process
 THelpRouter* GInstance = nullptr;
 
 std::string WithExtension(const std::string& file, const std::string& ext)

@@ -97,11 +97,15 @@ struct TViewerState {
   std::unique_ptr<THelpViewerFrm> Window;
   std::unique_ptr<THelpPopupWindow> Popup;
   int Filter = 0;
+  // Receives the message that closes the popup once the input that closes it is handled.
+  HWND PopupCloser = 0;
 };
 
 TViewerState& State()
 {
-  static TViewerState s;
+  // The help viewer serves the whole process through its one entry point, as the system's
+  // help viewer does: one help window and one popup at a time.
+  static TViewerState s;   // NOLINT(orrelo-static-local-state): the process's one help viewer
   return s;
 }
 
@@ -115,18 +119,17 @@ void ClosePopup()
   s.Popup.reset();
 }
 
-HWND GPopupCloser = 0;
-
 // Closing from inside the input filter would remove the filter while it runs: the popup
 // goes once the event has been handled.
 void ClosePopupLater()
 {
-  if (!GPopupCloser)
-    GPopupCloser = AllocateHWnd([](TMessage& m) {
+  TViewerState& s = State();
+  if (!s.PopupCloser)
+    s.PopupCloser = AllocateHWnd([](TMessage& m) {
       if (m.Msg == WM_USER)
         ClosePopup();
     });
-  PostMessage(GPopupCloser, WM_USER, 0, 0);
+  PostMessage(s.PopupCloser, WM_USER, 0, 0);
 }
 
 void ShowPopup(const std::string& text, const THHPopup& rec)
@@ -228,10 +231,11 @@ HWND HelpViewerHtmlHelp(HWND, const char* pszFile, Cardinal uCommand, uintptr_t 
 void CloseHelpViewer()
 {
   ClosePopup();
-  State().Window.reset();
-  if (GPopupCloser) {
-    DeallocateHWnd(GPopupCloser);
-    GPopupCloser = 0;
+  TViewerState& s = State();
+  s.Window.reset();
+  if (s.PopupCloser) {
+    DeallocateHWnd(s.PopupCloser);
+    s.PopupCloser = 0;
   }
 }
 

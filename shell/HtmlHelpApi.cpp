@@ -13,7 +13,8 @@ struct TBinding {
 
 TBinding& Binding()
 {
-  static TBinding b;
+  // The viewer is bound once for the process, as a library is loaded once into it.
+  static TBinding b;   // NOLINT(orrelo-static-local-state): the one help binding of the process
   return b;
 }
 

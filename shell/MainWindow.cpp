@@ -12,16 +12,15 @@
 #include "shell/HelpContexts.h"
 #include "shell/ModelPicture.h"
 #include "shell/PrintPreview.h"
-#include "shell/TopicTest.h"
 #include "platform/AppHelp.h"
 #include "platform/BmpFile.h"
 #include "shell/HelpRouter.h"
 #include "shell/TopicDispatch.h"
 #include "toolbar/Items.h"
 
-std::string UserDir;
 const char* const ProductTitle = "Orrelo";
 const char* const PublisherName = "the Orrelo developers";
+// NOLINTNEXTLINE(cppcoreguidelines-avoid-non-const-global-variables): the program's one main window
 TKVMainFrm* KVMainFrm = nullptr;
 
 namespace {
@@ -170,7 +169,7 @@ TKVMainFrm::TKVMainFrm(const std::string& AppFolder) : FAppFolder(AppFolder)
       TBitmap t, c;
       LoadBmpFromFile(t, tick);
       LoadBmpFromFile(c, cross);
-      TTestFrm::SetAnswerMarks(t, c);
+      TestWindows.SetAnswerMarks(t, c);
     }
   });
   // Help: the menu items work only when the help file is there and opens.
@@ -232,7 +231,7 @@ TKVMainFrm::~TKVMainFrm()
     SetOnApplicationHint(nullptr);
   }
   RemoveInputFilter(FHelpKeyFilter);
-  FreeTestWindow();
+  TestWindows.FreeTestWindow();
   // Closes the help viewer it opened while the application still stands.
   if (HelpRouter1) {
     DestroyComponent(HelpRouter1);
@@ -587,7 +586,7 @@ void TKVMainFrm::CreateRightPane()
   TestBtn = AddGlyphTopButton(bar, "TestBtn", "test", pgTest, "Test your knowledge");
   PrintBtn->OnClick = [this](TObject*) { PrintTextClick(); };
   TestBtn->OnClick = [this](TObject*) {
-    RunTest(TopicCategorySet(CurrentTopic), TestBounds(), TBImageList2, {pgPrint, pgBack, pgForward});
+    TestWindows.RunTest(TopicCategorySet(CurrentTopic), TestBounds(), TBImageList2, {pgPrint, pgBack, pgForward});
   };
   IndexBtn->OnClick = [this](TObject* s) { IndexBtnClick(s); };
   FwdBtn->OnClick = [this](TObject* s) { FwdBtnClick(s); };
@@ -775,5 +774,5 @@ void TKVMainFrm::TestMenuClick(TObject* Sender)
   auto* item = dynamic_cast<TTBCustomItem*>(Sender);
   if (!item)
     return;
-  RunTest(TestMenuMask(Integer(item->Tag())), TestBounds(), TBImageList2, {pgPrint, pgBack, pgForward});
+  TestWindows.RunTest(TestMenuMask(Integer(item->Tag())), TestBounds(), TBImageList2, {pgPrint, pgBack, pgForward});
 }

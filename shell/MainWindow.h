@@ -21,6 +21,7 @@
 #include "platform/ScrollBar.h"
 #include "platform/StdCtrls.h"
 #include "shell/CamGraph.h"
+#include "shell/TopicTest.h"
 #include "toolbar/ThemedItems.h"
 #include "toolbar/ThemedEditItems.h"
 #include "topics/TopicFrame.h"
@@ -29,10 +30,6 @@
 class TTBImageList;
 class THelpRouter;
 struct TTopicEntry;
-
-// The folder the picture save dialogs open in first (Tarv.ini [UserDir] dir; empty: the
-// system's choice).
-extern std::string UserDir;
 
 // The window's title.
 extern const char* const ProductTitle;
@@ -215,6 +212,9 @@ public:
   std::unique_ptr<THTMLIndex> TopicIndex;
   std::string HTMLDir;
   std::string VideoDir;
+  // The folder the picture save dialogs open in first (Tarv.ini [UserDir] dir; empty: the
+  // system's choice); after a save, the folder of the file written.
+  std::string UserDir;
   // Where the models and their pictures lie; the builds that load them are handed it.
   std::string ModelFolder = ProgramModelFolder();
   // The arrows' and letters' colour the View menu's background picks: white on black, black
@@ -232,6 +232,8 @@ public:
   std::vector<Integer> TopicRates = TopicStartRates();
   // The cog counts last built, by the memory the topics share (their row's TeethMemory).
   std::map<std::string, std::vector<Integer>> KeptTeeth;
+  // The test window the toolbar's "test" and the Test menu open, with its marks.
+  TTestWindows TestWindows;
   // The page picture under the mouse at the last right click.
   TImageObj* PopupImage = nullptr;
 
@@ -377,5 +379,6 @@ T* TKVMainFrm::Make(const char* Name, TWinControl* Parent)
   return c;
 }
 
-// The one main window, while it exists.
+// The one main window, while it exists: the application's handlers are its own.
+// NOLINTNEXTLINE(cppcoreguidelines-avoid-non-const-global-variables): the program's one main window
 extern TKVMainFrm* KVMainFrm;

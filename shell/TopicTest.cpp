@@ -20,29 +20,6 @@ public:
   ~TTestToolbar() override { DestroyHandle(); }
 };
 
-// The open window, and windows closed but not yet freed: a window is freed from the message
-// loop, never from inside one of its own handlers (its viewer's click closes it).
-std::unique_ptr<TTestFrm> GWindow;
-std::vector<std::unique_ptr<TTestFrm>> GClosed;
-HWND GFreeWindow = 0;
-
-void FreeClosedWindows()
-{
-  std::vector<std::unique_ptr<TTestFrm>> dying = std::move(GClosed);
-  GClosed.clear();
-  dying.clear();
-}
-
-void ScheduleFree(TTestFrm* Form)
-{
-  if (!GWindow || GWindow.get() != Form)
-    return;
-  GClosed.push_back(std::move(GWindow));
-  if (!GFreeWindow)
-    GFreeWindow = AllocateHWnd([](TMessage&) { FreeClosedWindows(); });
-  PostMessage(GFreeWindow, WM_USER, 0, 0);
-}
-
 // Marks drawn when no pictures were given: a green tick and a red cross.
 TBitmap DrawnMark(bool Tick)
 {
@@ -69,18 +46,6 @@ TBitmap DrawnMark(bool Tick)
   return mark;
 }
 
-TBitmap& Mark(bool Tick)
-{
-  static TBitmap tick = DrawnMark(true), cross = DrawnMark(false);
-  return Tick ? tick : cross;
-}
-
-Integer RandomBelow(Integer n)
-{
-  static std::mt19937 generator(static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
-  return n > 0 ? static_cast<Integer>(std::uniform_int_distribution<Integer>(0, n - 1)(generator)) : 0;
-}
-
 TTBXItem* AddButton(TTBXToolbar* Bar, const char* Name, const std::string& Caption, TImageIndex Image, bool HaveImages)
 {
   auto* item = static_cast<TTBXItem*>(Bar->Items()->Add(std::make_unique<TTBXItem>()));
@@ -98,18 +63,10 @@ TTBXItem* AddButton(TTBXToolbar* Bar, const char* Name, const std::string& Capti
 
 }   // namespace
 
-void TTestFrm::SetAnswerMarks(const TBitmap& Tick, const TBitmap& Cross)
-{
-  Mark(true) = Tick;
-  Mark(false) = Cross;
-}
-
-const TBitmap& TTestFrm::TickPic() { return Mark(true); }
-const TBitmap& TTestFrm::CrossPic() { return Mark(false); }
-
-TTestFrm::TTestFrm(const TRect& ABounds, const std::string& ServerRoot, TCustomImageList* AImages,
+TTestFrm::TTestFrm(TTestWindows& Owner, const TRect& ABounds, const std::string& ServerRoot, TCustomImageList* AImages,
                    const TPreviewGlyphs& AGlyphs)
-    : AnsPic(301, 31), Images(AImages), Glyphs(AGlyphs)
+    : AnsPic(301, 31), Images(AImages), Glyphs(AGlyphs), FOwner(Owner),
+      FRandom(static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count()))
 {
   SetName("TestFrm");
   SetCaption("Test");
@@ -176,7 +133,7 @@ TTestFrm::TTestFrm(const TRect& ABounds, const std::string& ServerRoot, TCustomI
   // Closing frees the window, later, from the message loop.
   OnClose = [this](TObject*, TCloseAction& action) {
     action = caFree;
-    ScheduleFree(this);
+    FOwner.ScheduleFree(this);
   };
   // F1 anywhere in the window opens the help page about tests.
   FHelpKeyFilter = AddInputFilter([this](const TInputEvent& ev) {
@@ -200,7 +157,9 @@ void TTestFrm::Reload(const std::string& FileName, TTopicCategories Mask)
 {
   // The new questions replace the old only once they have all been read.
   TQuestionList list = LoadQuestionFile(FileName, Mask);
-  PickTestQuestions(list, RandomBelow);
+  PickTestQuestions(list, [this](Integer n) {
+    return n > 0 ? static_cast<Integer>(std::uniform_int_distribution<Integer>(0, n - 1)(FRandom)) : 0;
+  });
   Questions = std::move(list);
   Current = 0;
   Finished = false;
@@ -251,9 +210,9 @@ void TTestFrm::PaintAnswers()
     c.TextOut(i * BoxWidth + 2, 1, IntToStr(i + 1));
     const Byte state = Questions[size_t(i)]->State;
     if (state == TTarvQuestion::qsRight)
-      c.Draw(i * BoxWidth + 10, 13, TickPic());
+      c.Draw(i * BoxWidth + 10, 13, FOwner.TickPic());
     else if (state == TTarvQuestion::qsWrong)
-      c.Draw(i * BoxWidth + 10, 13, CrossPic());
+      c.Draw(i * BoxWidth + 10, 13, FOwner.CrossPic());
     if (outline && i == Current) {
       c.Pen().SetColor(clRed);
       c.Rectangle(i * BoxWidth + 1, 1, (i + 1) * BoxWidth, 29);
@@ -348,9 +307,6 @@ void TTestFrm::CloseBtnClick(TObject*) { Close(); }
 
 std::string QuestionFileName() { return ExeFolder() + "questions/test.mq"; }
 
-TTestFrm* TestFrm() { return GWindow.get(); }
-bool TestFrmOpen() { return GWindow != nullptr; }
-
 TTopicCategories TestMenuMask(Integer Tag)
 {
   if (Tag < 1 || Tag > TopicCategoryCount)
@@ -358,8 +314,18 @@ TTopicCategories TestMenuMask(Integer Tag)
   return static_cast<TTopicCategories>(1u << (Tag - 1));
 }
 
-void RunTest(TTopicCategories Mask, const TRect& Bounds, TCustomImageList* Images, const TPreviewGlyphs& Glyphs,
-             const std::string& FileName, const std::string& ServerRoot)
+TTestWindows::TTestWindows() : FTick(DrawnMark(true)), FCross(DrawnMark(false)) {}
+
+TTestWindows::~TTestWindows() { FreeTestWindow(); }
+
+void TTestWindows::SetAnswerMarks(const TBitmap& Tick, const TBitmap& Cross)
+{
+  FTick = Tick;
+  FCross = Cross;
+}
+
+void TTestWindows::RunTest(TTopicCategories Mask, const TRect& Bounds, TCustomImageList* Images,
+                           const TPreviewGlyphs& Glyphs, const std::string& FileName, const std::string& ServerRoot)
 {
   const std::string file = FileName.empty() ? QuestionFileName() : FileName;
   if (!FileExists(file)) {
@@ -367,27 +333,44 @@ void RunTest(TTopicCategories Mask, const TRect& Bounds, TCustomImageList* Image
     return;
   }
   try {
-    if (GWindow) {
-      GWindow->Reload(file, Mask);
+    if (FWindow) {
+      FWindow->Reload(file, Mask);
       return;
     }
     // The window counts as open only once it holds its test.
-    auto form =
-        std::make_unique<TTestFrm>(Bounds, ServerRoot.empty() ? ExeFolder() + "HTML" : ServerRoot, Images, Glyphs);
+    auto form = std::make_unique<TTestFrm>(*this, Bounds, ServerRoot.empty() ? ExeFolder() + "HTML" : ServerRoot,
+                                           Images, Glyphs);
     form->Reload(file, Mask);
-    GWindow = std::move(form);
-    GWindow->Show();
+    FWindow = std::move(form);
+    FWindow->Show();
   } catch (const Exception& e) {
     MessageDlg(e.what(), mtError, mbOK);
   }
 }
 
-void FreeTestWindow()
+void TTestWindows::ScheduleFree(TTestFrm* Form)
 {
-  GWindow.reset();
+  if (!FWindow || FWindow.get() != Form)
+    return;
+  FClosed.push_back(std::move(FWindow));
+  if (!FFreeWindow)
+    FFreeWindow = AllocateHWnd([this](TMessage&) { FreeClosedWindows(); });
+  PostMessage(FFreeWindow, WM_USER, 0, 0);
+}
+
+void TTestWindows::FreeClosedWindows()
+{
+  std::vector<std::unique_ptr<TTestFrm>> dying = std::move(FClosed);
+  FClosed.clear();
+  dying.clear();
+}
+
+void TTestWindows::FreeTestWindow()
+{
+  FWindow.reset();
   FreeClosedWindows();
-  if (GFreeWindow) {
-    DeallocateHWnd(GFreeWindow);
-    GFreeWindow = 0;
+  if (FFreeWindow) {
+    DeallocateHWnd(FFreeWindow);
+    FFreeWindow = 0;
   }
 }

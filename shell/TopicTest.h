@@ -5,7 +5,9 @@
 #pragma once
 
 #include <memory>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "html/HtmlViewer.h"
 #include "shell/PrintPreview.h"
@@ -14,13 +16,16 @@
 #include "lessons/Questions.h"
 #include "toolbar/ThemedItems.h"
 
+class TTestWindows;
+
 class TTestFrm : public TForm {
 public:
   // Reads nothing yet: Reload fills it. ServerRoot is the folder that stands for "/" in the
   // question pages (the program's HTML folder).
   // Images and Glyphs: the toolbar's pictures (its own print and close, and those the
-  // printed test's preview uses).
-  TTestFrm(const TRect& ABounds, const std::string& ServerRoot, TCustomImageList* Images = nullptr,
+  // printed test's preview uses). Owner frees the window once it is closed and gives the
+  // strip its marks.
+  TTestFrm(TTestWindows& Owner, const TRect& ABounds, const std::string& ServerRoot, TCustomImageList* Images = nullptr,
            const TPreviewGlyphs& Glyphs = {});
   ~TTestFrm() override;
 
@@ -62,12 +67,10 @@ public:
   // Shows the strip to screen readers, or takes it back (TopicTest_Accessible.cpp).
   void ExposeAnswers(bool Expose);
 
-  // The pictures in the boxes of right and wrong answers.
-  static void SetAnswerMarks(const TBitmap& Tick, const TBitmap& Cross);
-  static const TBitmap& TickPic();
-  static const TBitmap& CrossPic();
-
 private:
+  TTestWindows& FOwner;
+  // Draws the questions kept from those read.
+  std::mt19937 FRandom;
   int FHelpKeyFilter = 0;
   void ReportResult();
   // The box under x on the strip, or -1.
@@ -77,18 +80,46 @@ private:
 // The question file: questions/test.mq beside the executable.
 std::string QuestionFileName();
 
-// The test window while one is open (and not closing), else nullptr.
-TTestFrm* TestFrm();
-bool TestFrmOpen();
+// The test window of one owner (the main window): the one open, the windows closed but not
+// yet freed (a window is freed from the message loop, never from inside one of its own
+// handlers: its viewer's click closes it), and the marks of right and wrong answers. Frees
+// them all when it goes.
+class TTestWindows {
+public:
+  TTestWindows();
+  ~TTestWindows();
+  TTestWindows(const TTestWindows&) = delete;
+  TTestWindows& operator=(const TTestWindows&) = delete;
 
-// The toolbar's "test" and the Test menu's items: opens the test window over Bounds (the
-// screen rectangle of what the left pane shows) or reloads the one open with Mask. A
-// missing file shows "File of test questions not found."; a bad one its error, and an open
-// window keeps its test. FileName and ServerRoot default to the program's folders.
-void RunTest(TTopicCategories Mask, const TRect& Bounds, TCustomImageList* Images = nullptr,
-             const TPreviewGlyphs& Glyphs = {}, const std::string& FileName = std::string(),
-             const std::string& ServerRoot = std::string());
+  // The test window while one is open (and not closing), else nullptr.
+  TTestFrm* TestFrm() const { return FWindow.get(); }
+  bool TestFrmOpen() const { return FWindow != nullptr; }
+
+  // The toolbar's "test" and the Test menu's items: opens the test window over Bounds (the
+  // screen rectangle of what the left pane shows) or reloads the one open with Mask. A
+  // missing file shows "File of test questions not found."; a bad one its error, and an
+  // open window keeps its test. FileName and ServerRoot default to the program's folders.
+  void RunTest(TTopicCategories Mask, const TRect& Bounds, TCustomImageList* Images = nullptr,
+               const TPreviewGlyphs& Glyphs = {}, const std::string& FileName = std::string(),
+               const std::string& ServerRoot = std::string());
+  // Frees the test window now, and those closed.
+  void FreeTestWindow();
+
+  // The pictures in the boxes of right and wrong answers; drawn ones until set.
+  void SetAnswerMarks(const TBitmap& Tick, const TBitmap& Cross);
+  const TBitmap& TickPic() const { return FTick; }
+  const TBitmap& CrossPic() const { return FCross; }
+
+private:
+  friend class TTestFrm;
+  // Form closes: it is freed once the message loop runs again.
+  void ScheduleFree(TTestFrm* Form);
+  void FreeClosedWindows();
+  std::unique_ptr<TTestFrm> FWindow;
+  std::vector<std::unique_ptr<TTestFrm>> FClosed;
+  HWND FFreeWindow = 0;
+  TBitmap FTick, FCross;
+};
+
 // The Test menu's item Tag: 0 "All topics", 1 to 11 the categories in order.
 TTopicCategories TestMenuMask(Integer Tag);
-// Frees the test window now (when the main window goes).
-void FreeTestWindow();

@@ -159,9 +159,11 @@ TEST(DocumentUtilsIds, SecondNameWins)
   EXPECT_EQ(ids.Find("Top")->YPosition(), 7);
   ids.AddChPosObj("top", 42);
   EXPECT_EQ(ids.Find("top")->YPosition(), 0);   // no document to ask
-  ChPosLineTop = [](TSectionList*, int32_t pos) { return pos * 10; };
-  EXPECT_EQ(ids.Find("top")->YPosition(), 420);
-  ChPosLineTop = nullptr;
+  // A position asks the lookup of the list that made it.
+  TIDNameList documents(nullptr, [](TSectionList*, int32_t pos) { return pos * 10; });
+  documents.AddChPosObj("top", 42);
+  EXPECT_EQ(documents.Find("top")->YPosition(), 420);
+  EXPECT_EQ(ids.Find("top")->YPosition(), 0);
   ids.AddObject("top", &a);   // frees the position object it made
   EXPECT_EQ(ids.Find("top"), &a);
   ids.Clear();

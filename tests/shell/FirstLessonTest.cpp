@@ -170,21 +170,18 @@ TEST_F(FirstLesson, ANumberTypedIntoATeethBoxRebuildsTheModel)
 TEST_F(FirstLesson, F1InTheTestWindowOpensTheHelpAboutTests)
 {
   struct TCloseAll {
-    ~TCloseAll()
-    {
-      CloseHelpViewer();
-      FreeTestWindow();
-    }
+    ~TCloseAll() { CloseHelpViewer(); }
   } closeAll;
   TScreenSizeScope screen(1280, 1024);
   Start();
   ASSERT_TRUE(Frm->Contents1->Enabled()) << "no help file beside the program";
   Follow("/TwoCog.htm");
   Frm->TestBtn->Click();
-  ASSERT_TRUE(PumpUntil([] { return TestFrm() && TestFrm()->Visible(); }));
+  TTestWindows& tests = Frm->TestWindows;
+  ASSERT_TRUE(PumpUntil([&] { return tests.TestFrm() && tests.TestFrm()->Visible(); }));
   Pump(100);
-  Click(Centre(TestFrm()->viewer));
-  ASSERT_TRUE(PumpUntil([] { return TestFrm()->Active(); })) << "the test window did not become active";
+  Click(Centre(tests.TestFrm()->viewer));
+  ASSERT_TRUE(PumpUntil([&] { return tests.TestFrm()->Active(); })) << "the test window did not become active";
   X("key F1");
   ASSERT_TRUE(PumpUntil([] { return HelpViewerWindow() != nullptr; })) << "no help came up";
   Pump(200);

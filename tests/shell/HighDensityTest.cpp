@@ -205,14 +205,15 @@ TEST(HighDensityScreen, TestWindow)
     list.push_back(std::move(q));
   }
   WriteFileBytes(dir + "/test.mq", SaveQuestionFile(list));
-  RunTest(0, Bounds(10, 10, 600, 480), nullptr, {}, dir + "/test.mq", dir + "/HTML");
-  TTestFrm* form = TestFrm();
+  TTestWindows tests;
+  tests.RunTest(0, Bounds(10, 10, 600, 480), nullptr, {}, dir + "/test.mq", dir + "/HTML");
+  TTestFrm* form = tests.TestFrm();
   ASSERT_NE(form, nullptr);
   Settle();
   // The answer strip's numbers and the question page.
   ExpectSharp(*form->AnsPicBox, "teststrip", 0.15);
   ExpectSharp(*form->viewer->PaintPanel(), "testpage", 0.15);
-  FreeTestWindow();
+  tests.FreeTestWindow();
   Settle(50);
 }
 

@@ -65,7 +65,6 @@ struct TMainWindowRun {
   }
   ~TMainWindowRun()
   {
-    FreeTestWindow();
     Frm.reset();
     SetMessageAnswerer(nullptr);
     mainwindow::Pump();
@@ -169,9 +168,10 @@ TEST(MainWindowAccessibility, TheTestWindowMidTestIsReadableAndAnsweredThroughTh
 {
   ATSPI_TEST_UNDER_BUS();
   TMainWindowRun run;
-  RunTest(0, Bounds(40, 40, 620, 480));
-  ASSERT_TRUE(TestFrmOpen());
-  TTestFrm& test = *TestFrm();
+  TTestWindows& tests = run.Frm->TestWindows;
+  tests.RunTest(0, Bounds(40, 40, 620, 480));
+  ASSERT_TRUE(tests.TestFrmOpen());
+  TTestFrm& test = *tests.TestFrm();
   mainwindow::Pump(100);
   atspi::TReader reader;
   ASSERT_TRUE(reader.Ready());

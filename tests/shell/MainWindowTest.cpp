@@ -718,18 +718,20 @@ TEST_F(MainWindow, HelpFromTheMenuAndFromF1)
 
 TEST_F(MainWindow, TestsTakeTheTopicsOrTheMenusCategoryAndOpenOverTheLeftPane)
 {
+  TTestWindows& tests = Frm->TestWindows;
   struct TCloseTest {
-    ~TCloseTest() { FreeTestWindow(); }
-  } closeTest;
+    TTestWindows& Tests;
+    ~TCloseTest() { Tests.FreeTestWindow(); }
+  } closeTest{tests};
   auto screenRect = [](TControl* c) {
     TPoint o = c->ClientToScreen({0, 0});
     return Bounds(o.X, o.Y, c->Width(), c->Height());
   };
   // Every question of the test shown has category bit; with bit -1, no category is common
   // to all (a test of all topics).
-  auto expectCategory = [](int bit) {
-    ASSERT_NE(TestFrm(), nullptr);
-    const TQuestionList& q = TestFrm()->Questions;
+  auto expectCategory = [&](int bit) {
+    ASSERT_NE(tests.TestFrm(), nullptr);
+    const TQuestionList& q = tests.TestFrm()->Questions;
     ASSERT_EQ(q.size(), MaxTestQuestions);
     TTopicCategories common = 0xFFFF;
     for (const auto& question : q)
@@ -746,22 +748,22 @@ TEST_F(MainWindow, TestsTakeTheTopicsOrTheMenusCategoryAndOpenOverTheLeftPane)
   Frm->TestBtn->Click();
   Pump();
   expectCategory(4);
-  TTestFrm* window = TestFrm();
+  TTestFrm* window = tests.TestFrm();
   EXPECT_EQ(window->BoundsRect(), screenRect(Frm->GLViewer));
 
   // The Test menu: "All topics", then each category by its place in the menu; the open
   // window is reloaded.
   Frm->AllTopics1->Click();
   Pump();
-  EXPECT_EQ(TestFrm(), window);
+  EXPECT_EQ(tests.TestFrm(), window);
   expectCategory(-1);
   for (int i : {0, 6, 10}) {
     Frm->TestCategoryItems[size_t(i)]->Click();
     Pump();
-    EXPECT_EQ(TestFrm(), window);
+    EXPECT_EQ(tests.TestFrm(), window);
     expectCategory(i);
   }
-  FreeTestWindow();
+  tests.FreeTestWindow();
 
   // On the cam graph the window covers the drawing below its bars.
   Follow("/Cam_Box.htm");
@@ -769,8 +771,8 @@ TEST_F(MainWindow, TestsTakeTheTopicsOrTheMenusCategoryAndOpenOverTheLeftPane)
   Frm->TestBtn->Click();
   Pump();
   expectCategory(-1);
-  EXPECT_EQ(TestFrm()->BoundsRect(), screenRect(Frm->pic));
-  EXPECT_GE(TestFrm()->Top(), screenRect(Frm->GDIPanel).Bottom);
+  EXPECT_EQ(tests.TestFrm()->BoundsRect(), screenRect(Frm->pic));
+  EXPECT_GE(tests.TestFrm()->Top(), screenRect(Frm->GDIPanel).Bottom);
 }
 
 TEST_F(MainWindow, LeverToolbarTakesTheControlPagesPlace)
@@ -947,30 +949,30 @@ TEST(MainWindowAlone, LeftPaneIsHalfTheWorkAreaWhereverItStarts)
 TEST(MainWindowAlone, TheIniFileSetsTheSaveFolderAndThePlayer)
 {
   const std::string folder = MakeAppFolder("mainwindow-ini", false);
-  UserDir = "left over";
   {
     // Sections and keys are found whatever their case.
     WriteFileBytes(folder + "Tarv.ini", ToBytes("[userdir]\r\nDIR=/home/pupil/pictures\r\n[Video]\r\nmp=1\r\n"));
     TKVMainFrm f(folder);
-    EXPECT_EQ(UserDir, "/home/pupil/pictures");
+    EXPECT_EQ(f.UserDir, "/home/pupil/pictures");
     EXPECT_EQ(f.VideoMode, 1);
   }
   {
-    // Keys that are not there keep the defaults; nothing is written back.
-    WriteFileBytes(folder + "Tarv.ini", ToBytes("[video]\r\nMP=none\r\n"));
-    TKVMainFrm f(folder);
-    EXPECT_EQ(UserDir, "");
-    EXPECT_EQ(f.VideoMode, 0);
-    EXPECT_EQ(ReadFileBytes(folder + "Tarv.ini", 1024), ToBytes("[video]\r\nMP=none\r\n"));
-  }
-  {
-    // A folder where the file should be is no file.
+    // A folder where the file should be is no file; the window made before leaves it no
+    // folder either.
     fs::remove(folder + "Tarv.ini");
     fs::create_directory(folder + "Tarv.ini");
-    UserDir.clear();
     TKVMainFrm f(folder);
-    EXPECT_EQ(UserDir, "");
+    EXPECT_EQ(f.UserDir, "");
     EXPECT_EQ(f.VideoMode, 0);
+  }
+  {
+    // Keys that are not there keep the defaults; nothing is written back.
+    fs::remove(folder + "Tarv.ini");
+    WriteFileBytes(folder + "Tarv.ini", ToBytes("[video]\r\nMP=none\r\n"));
+    TKVMainFrm f(folder);
+    EXPECT_EQ(f.UserDir, "");
+    EXPECT_EQ(f.VideoMode, 0);
+    EXPECT_EQ(ReadFileBytes(folder + "Tarv.ini", 1024), ToBytes("[video]\r\nMP=none\r\n"));
   }
 }
 

@@ -44,7 +44,7 @@ protected:
   }
   void TearDown() override
   {
-    FreeTestWindow();
+    Tests.FreeTestWindow();
     SetMessageAnswerer(nullptr);
     SetDialogAnswerer(nullptr);
     Printer().SetOutputFileName("");
@@ -58,7 +58,7 @@ protected:
   }
   void Run(TTopicCategories mask, const std::string& file)
   {
-    RunTest(mask, Bounds(40, 40, 620, 480), nullptr, {}, file, Dir + "/HTML");
+    Tests.RunTest(mask, Bounds(40, 40, 620, 480), nullptr, {}, file, Dir + "/HTML");
   }
 
   // Clicks the button of answer Letter on the page shown, as the mouse does.
@@ -98,6 +98,7 @@ protected:
 
   std::string Dir;
   std::vector<std::string> Messages;
+  TTestWindows Tests;
 };
 
 }   // namespace
@@ -110,9 +111,9 @@ TEST_F(TopicTestTest, AnswersTicksCrossesRetryAndTheResult)
   list.push_back(Question(8, 3, "How many teeth?", {"10", "", "30", "40"}));
   const std::string file = WriteFile(list);
   Run(0, file);
-  TTestFrm* form = TestFrm();
+  TTestFrm* form = Tests.TestFrm();
   ASSERT_NE(form, nullptr);
-  EXPECT_TRUE(TestFrmOpen());
+  EXPECT_TRUE(Tests.TestFrmOpen());
   EXPECT_EQ(form->FormStyle(), fsStayOnTop);
   ASSERT_EQ(form->Questions.size(), 3u);
   EXPECT_NE(form->viewer->DocumentSource().find("Question 1"), std::string::npos);
@@ -165,7 +166,7 @@ TEST_F(TopicTestTest, AnswersTicksCrossesRetryAndTheResult)
   // Another wrong try keeps the window and says so again.
   ASSERT_TRUE(ClickAnswer(*form, wrong));
   EXPECT_EQ(Messages.size(), 1u);
-  EXPECT_EQ(TestFrm(), form);
+  EXPECT_EQ(Tests.TestFrm(), form);
   // Right now: all correct, the window closes from inside its own viewer's click, and is
   // freed afterwards.
   std::string right;
@@ -173,12 +174,55 @@ TEST_F(TopicTestTest, AnswersTicksCrossesRetryAndTheResult)
   ASSERT_TRUE(ClickAnswer(*form, right));
   ASSERT_EQ(Messages.size(), 2u);
   EXPECT_EQ(Messages[1], "All answers correct.");
-  EXPECT_EQ(TestFrm(), nullptr);
-  EXPECT_FALSE(TestFrmOpen());
+  EXPECT_EQ(Tests.TestFrm(), nullptr);
+  EXPECT_FALSE(Tests.TestFrmOpen());
   Application->ProcessMessages();
   // A new test opens a new window.
   Run(0, file);
-  EXPECT_NE(TestFrm(), nullptr);
+  EXPECT_NE(Tests.TestFrm(), nullptr);
+}
+
+// Each owner (each main window) has its own test window and its own marks: a second owner's
+// test opens a window of its own, its pictures are not the first's, and its window closing
+// and going leaves the first's open.
+TEST_F(TopicTestTest, EachOwnerKeepsItsOwnWindowAndMarks)
+{
+  TQuestionList list;
+  list.push_back(Question(8, 0, "Which wheel drives?", {"The driver", "The idler"}));
+  list.push_back(Question(8, 1, "Which way does the idler turn?", {"Back", "With the driver"}));
+  const std::string file = WriteFile(list);
+  auto answerRight = [](TTestFrm& f) {
+    std::string right;
+    RightOf(*f.Questions[size_t(f.Current)], right);
+    f.Answer(right);
+  };
+  Run(0, file);
+  TTestFrm* mine = Tests.TestFrm();
+  ASSERT_NE(mine, nullptr);
+  {
+    TBitmap blue(14, 14);
+    blue.Fill(clBlue);
+    TTestWindows other;
+    other.SetAnswerMarks(blue, blue);
+    other.RunTest(0, Bounds(80, 80, 620, 480), nullptr, {}, file, Dir + "/HTML");
+    TTestFrm* theirs = other.TestFrm();
+    ASSERT_NE(theirs, nullptr);
+    EXPECT_NE(theirs, mine);
+    answerRight(*mine);
+    answerRight(*theirs);
+    const TColor tick = MarkColour(*mine, 0);
+    EXPECT_GT(GetGValue(tick), GetRValue(tick)) << "the drawn green tick";
+    EXPECT_EQ(MarkColour(*theirs, 0), clBlue);
+    theirs->Close();
+    EXPECT_EQ(other.TestFrm(), nullptr);
+    Application->ProcessMessages();
+    EXPECT_EQ(Tests.TestFrm(), mine);
+  }
+  ASSERT_EQ(Tests.TestFrm(), mine);
+  answerRight(*mine);
+  ASSERT_FALSE(Messages.empty());
+  EXPECT_EQ(Messages.back(), "All answers correct.");
+  EXPECT_EQ(Tests.TestFrm(), nullptr);
 }
 
 TEST_F(TopicTestTest, CategoriesAndCounts)
@@ -197,33 +241,33 @@ TEST_F(TopicTestTest, CategoriesAndCounts)
   list.push_back(Question(8 | 2, 0, "Both", {"a", "b"}));
   const std::string file = WriteFile(list);
   Run(TestMenuMask(4), file);
-  ASSERT_NE(TestFrm(), nullptr);
-  EXPECT_EQ(TestFrm()->Questions.size(), 10u);
+  ASSERT_NE(Tests.TestFrm(), nullptr);
+  EXPECT_EQ(Tests.TestFrm()->Questions.size(), 10u);
   // The open window is reloaded with the new category.
-  TTestFrm* first = TestFrm();
+  TTestFrm* first = Tests.TestFrm();
   Run(TestMenuMask(2), file);
-  EXPECT_EQ(TestFrm(), first);
-  ASSERT_EQ(TestFrm()->Questions.size(), 8u);
+  EXPECT_EQ(Tests.TestFrm(), first);
+  ASSERT_EQ(Tests.TestFrm()->Questions.size(), 8u);
   bool both = false;
-  for (const auto& q : TestFrm()->Questions) {
+  for (const auto& q : Tests.TestFrm()->Questions) {
     EXPECT_NE(q->Topics & 2, 0);
     both = both || q->Text == "Both";
   }
   EXPECT_TRUE(both);
-  EXPECT_EQ(TestFrm()->Current, 0);
-  EXPECT_FALSE(TestFrm()->Finished);
+  EXPECT_EQ(Tests.TestFrm()->Current, 0);
+  EXPECT_FALSE(Tests.TestFrm()->Finished);
   // The toolbar's button: the category of the topic.
   Run(TopicCategorySet(26), file);
-  EXPECT_EQ(TestFrm()->Questions.size(), 8u);
+  EXPECT_EQ(Tests.TestFrm()->Questions.size(), 8u);
 
   // No question of that category: said so, the window stays, empty.
   Run(TestMenuMask(11), file);
   ASSERT_FALSE(Messages.empty());
   EXPECT_EQ(Messages.back(), "No questions found");
-  EXPECT_EQ(TestFrm(), first);
-  EXPECT_TRUE(TestFrm()->Questions.empty());
-  TestFrm()->Answer("A");
-  TestFrm()->AnsPicMouseDown(nullptr, mbLeft, 0, 5, 5);
+  EXPECT_EQ(Tests.TestFrm(), first);
+  EXPECT_TRUE(Tests.TestFrm()->Questions.empty());
+  Tests.TestFrm()->Answer("A");
+  Tests.TestFrm()->AnsPicMouseDown(nullptr, mbLeft, 0, 5, 5);
 }
 
 TEST_F(TopicTestTest, BadFilesAreRefusedAndTheWindowWorksOn)
@@ -232,7 +276,7 @@ TEST_F(TopicTestTest, BadFilesAreRefusedAndTheWindowWorksOn)
   Run(0, Dir + "/missing.mq");
   ASSERT_EQ(Messages.size(), 1u);
   EXPECT_EQ(Messages[0], "File of test questions not found.");
-  EXPECT_EQ(TestFrm(), nullptr);
+  EXPECT_EQ(Tests.TestFrm(), nullptr);
 
   // A bad file as the first test: the message, and no window.
   auto bytes = [](std::vector<uint32_t> words, size_t cut = 0) {
@@ -247,14 +291,14 @@ TEST_F(TopicTestTest, BadFilesAreRefusedAndTheWindowWorksOn)
   WriteFileBytes(bad, bytes({0x12F67, 0xFFFFFFFF}));
   Run(0, bad);
   EXPECT_EQ(Messages.back(), "bad.mq\r\nThis is not a valid question file.");
-  EXPECT_EQ(TestFrm(), nullptr);
+  EXPECT_EQ(Tests.TestFrm(), nullptr);
 
   TQuestionList list;
   list.push_back(Question(8, 1, "Kept question", {"x", "y"}));
   list.push_back(Question(8, 1, "Kept question", {"x", "y"}));
   const std::string good = WriteFile(list);
   Run(0, good);
-  TTestFrm* form = TestFrm();
+  TTestFrm* form = Tests.TestFrm();
   ASSERT_NE(form, nullptr);
   const std::string page = form->viewer->DocumentSource();
 
@@ -271,7 +315,7 @@ TEST_F(TopicTestTest, BadFilesAreRefusedAndTheWindowWorksOn)
     ASSERT_EQ(Messages.size(), 1u);
     EXPECT_EQ(Messages[0], "bad.mq\r\nThis is not a valid question file.");
     // The test shown goes on as it was.
-    EXPECT_EQ(TestFrm(), form);
+    EXPECT_EQ(Tests.TestFrm(), form);
     EXPECT_EQ(form->Questions.size(), 2u);
     EXPECT_EQ(form->viewer->DocumentSource(), page);
   }
@@ -288,7 +332,7 @@ TEST_F(TopicTestTest, PrintsTheTestThroughThePreview)
   list.push_back(Question(8, 1, "Pulleys lift?", {"Up", "Down"}));
   const std::string file = WriteFile(list);
   Run(0, file);
-  TTestFrm* form = TestFrm();
+  TTestFrm* form = Tests.TestFrm();
   ASSERT_NE(form, nullptr);
   const std::string html = form->BuildPrintPage();
   EXPECT_EQ(html.rfind("<html><body><p><b>Question 1</b></p>", 0), 0u);
@@ -337,7 +381,7 @@ TEST_F(TopicTestTest, PrintsQuestionsWithTheirPictures)
   q->ImageHeight = 18;
   list.push_back(std::move(q));
   Run(0, WriteFile(list));
-  TTestFrm* form = TestFrm();
+  TTestFrm* form = Tests.TestFrm();
   ASSERT_NE(form, nullptr);
   form->DummyViewer->LoadFromString(form->BuildPrintPage());
   TPrntPrevFrm preview(form->DummyViewer, form->Images, form->Glyphs);
@@ -355,7 +399,7 @@ TEST_F(TopicTestTest, AnswersAreChosenWithTabAndEnter)
   for (int i = 0; i < 2; ++i)
     list.push_back(Question(8, 1, "Which way does the idler turn?", {"Back", "With the driver", "Neither"}));
   Run(0, WriteFile(list));
-  TTestFrm* form = TestFrm();
+  TTestFrm* form = Tests.TestFrm();
   ASSERT_NE(form, nullptr);
   THTMLViewer& v = *form->viewer;
   ASSERT_TRUE(testwait::WaitUntil([&] { return v.Focused(); }, 3000));
@@ -398,7 +442,7 @@ TEST_F(TopicTestTest, FieldsOnAQuestionPageShareTheTabOrderWithTheAnswers)
                           "<input type=checkbox name=sure tabindex=1> I am sure",
                           {"Back", "With the driver", "Neither"}));
   Run(0, WriteFile(list));
-  TTestFrm* form = TestFrm();
+  TTestFrm* form = Tests.TestFrm();
   ASSERT_NE(form, nullptr);
   THTMLViewer& v = *form->viewer;
   ASSERT_TRUE(testwait::WaitUntil([&] { return v.Focused(); }, 3000));
