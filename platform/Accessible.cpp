@@ -6,6 +6,7 @@
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
+#include <QAccessibleObject>
 #include <QAccessibleWidget>
 #include <QGuiApplication>
 #include <QPointer>
@@ -34,6 +35,8 @@ struct TBridgeState {
   // The count of node interfaces at which those whose nodes have gone are taken back.
   size_t SweepAt = 256;
   bool FactoryInstalled = false;
+  // Popup windows a reader reaches through the control that opened them, by the popup.
+  std::map<TControl*, TControl*> Openers;
 };
 
 // Takes back the interfaces whose nodes have gone (pages replaced, menus closed), which
@@ -362,8 +365,42 @@ private:
   TControl* FControl;
 };
 
+// The program as readers see it: its top-level windows, less the popups they reach through
+// the control that opened them (a list below its combo box, a submenu below its item), so
+// that each popup is read once, where it belongs, and a list kept hidden between openings
+// does not stand beside the windows.
+class TApplicationInterface : public QAccessibleApplication {
+public:
+  int childCount() const override { return static_cast<int>(Windows().size()); }
+  QAccessibleInterface* child(int index) const override
+  {
+    const std::vector<QAccessibleInterface*> w = Windows();
+    return index >= 0 && index < static_cast<int>(w.size()) ? w[static_cast<size_t>(index)] : nullptr;
+  }
+  int indexOfChild(const QAccessibleInterface* c) const override
+  {
+    const std::vector<QAccessibleInterface*> w = Windows();
+    auto it = std::find(w.begin(), w.end(), c);
+    return it == w.end() ? -1 : static_cast<int>(it - w.begin());
+  }
+
+private:
+  std::vector<QAccessibleInterface*> Windows() const
+  {
+    std::vector<QAccessibleInterface*> out;
+    const auto& openers = Bridge().Openers;
+    for (int i = 0, n = QAccessibleApplication::childCount(); i < n; ++i)
+      if (QAccessibleInterface* w = QAccessibleApplication::child(i);
+          w && !openers.count(AccessibleControlOf(w->object())))
+        out.push_back(w);
+    return out;
+  }
+};
+
 QAccessibleInterface* Factory(const QString&, QObject* object)
 {
+  if (object && object == QCoreApplication::instance())
+    return new TApplicationInterface;
   TControl* c = AccessibleControlOf(object);
   if (!c)
     return nullptr;
@@ -644,6 +681,16 @@ void SetAccessibleRoot(TControl* Control, TAccessibleRootProvider Provider)
   InstallFactory();
   DropNodeInterfaces(Control);
   Control->FAccessibleRoot = std::move(Provider);
+}
+
+void SetAccessibleOpener(TControl* Popup, TControl* Opener)
+{
+  if (!Popup)
+    return;
+  if (Opener)
+    Bridge().Openers[Popup] = Opener;
+  else
+    Bridge().Openers.erase(Popup);
 }
 
 namespace {

@@ -98,6 +98,11 @@ void EnsureAccessibleControls();
 // at every request; nullptr: the toolkit's own description). An empty provider removes it.
 void SetAccessibleRoot(TControl* Control, TAccessibleRootProvider Provider);
 
+// A popup window whose nodes readers reach through the control that opened it (Opener's
+// tree holds them) is left out of the program's top-level windows, so it is read once,
+// there. A null Opener (and the popup's end) makes it a window of its own again.
+void SetAccessibleOpener(TControl* Popup, TControl* Opener);
+
 // Whether a node of the control at this screen rectangle can be seen: the control shows,
 // and the rectangle meets the part of it that is not clipped away by its parents.
 bool AccessibleRectShows(TControl* Control, const TRect& ScreenRect);

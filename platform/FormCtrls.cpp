@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/Accessible.h"
 #include "platform/CanvasQt.h"
 #include "platform/Clipboard.h"
 
@@ -1056,7 +1057,13 @@ bool TListBox::DoMouseWheel(TShiftState shift, Integer delta, TPoint mousePos)
 // The dropped list: a popup under the box; a click on an item chooses it.
 class TComboPopup : public TPopupWindowControl {
 public:
-  explicit TComboPopup(TComboBox* owner) : FOwner(owner) { SetColor(clWindow); }
+  // Readers meet its entries below the box (the box's list).
+  explicit TComboPopup(TComboBox* owner) : FOwner(owner)
+  {
+    SetColor(clWindow);
+    SetAccessibleOpener(this, owner);
+  }
+  ~TComboPopup() override { SetAccessibleOpener(this, nullptr); }
   Integer Hot = -1;
 
 protected:

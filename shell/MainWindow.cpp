@@ -415,7 +415,8 @@ void TKVMainFrm::CreateLeftPane()
   CreateLeverToolbar();
   // The lever toolbar takes the control pages' place: both the same height, so the 3D view
   // keeps its size (and draws no extra frame) when one replaces the other.
-  ToolPC->SetHeight(std::max<Integer>(LeverToolbar->Height(), 30));
+  PageRowHeight = std::max<Integer>(LeverToolbar->Height(), 30);
+  ToolPC->SetHeight(PageRowHeight);
 
   SceneViewer = std::make_unique<TGLSceneViewer>(nullptr, TGLSurface::TKind::Window);
   SceneViewer->SetCamera(GLCamera);

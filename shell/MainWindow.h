@@ -187,6 +187,7 @@ public:
   TTabSheet* ControlPages[size_t(TControlPage::Count)] = {};
   TCheckBox* PageMarkerBoxes[size_t(TControlPage::Count)] = {};
   std::vector<std::pair<TCheckBox*, Integer>> PageCheckBoxes;   // each with its own left
+  Integer PageRowHeight = 30;                                   // the page control's height for one row of controls
 
   // ---- the scene ----
   TGLMaterialLibrary MatLib;
@@ -339,7 +340,9 @@ private:
   // Sets the current topic's page of controls (or the lever toolbar) as its row says.
   void ShowTopicControls(const TTopicRow& Row);
   // Keeps each page's check box, with its caption, inside a narrow left pane (half of an
-  // 800-pixel screen), moving it left towards the page's other controls but never onto them.
+  // 800-pixel screen), moving it left towards the page's other controls but never onto them;
+  // where the row has no room left for it, it goes to a row of its own below them, and the
+  // page control is two rows high while that page shows.
   void FitPageCheckBoxes();
   void CreateLeverToolbar();
   void CreateCamPanel();

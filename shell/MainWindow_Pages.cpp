@@ -29,18 +29,33 @@ std::string Fixed2(double v)
 
 void TKVMainFrm::FitPageCheckBoxes()
 {
+  // The second row stands one row's height below the first; the boxes are put 6 pixels down.
+  constexpr Integer firstTop = 6;
+  const Integer rowStep = PageRowHeight - 6;
   TBitmap probe(1, 1);
+  bool twoRows = false;
   for (const auto& [box, left] : PageCheckBoxes) {
     TWinControl* page = box->Parent();
     Integer floor = 0;
     for (int i = 0; i < page->ControlCount(); ++i)
-      if (TControl* c = page->Controls(i); c != box && c->Left() < left)
+      // Only what the page's topic shows: a topic with two cogs leaves the other two counters
+      // hidden.
+      if (TControl* c = page->Controls(i); c != box && c->Visible() && c->Left() < left)
         floor = std::max(floor, c->Left() + c->Width() + 8);
     probe.Canvas().Font().Assign(box->Font());
     // The box, the gap before the caption, the caption and its focus frame.
     const Integer need = 17 + probe.Canvas().TextWidth(box->Caption()) + 4;
-    box->SetLeft(std::max(floor, std::min(left, ToolPC->ClientWidth() - need)));
+    const Integer fitted = std::min(left, ToolPC->ClientWidth() - need);
+    if (fitted >= floor) {
+      box->SetBounds(fitted, firstTop, box->Width(), box->Height());
+      continue;
+    }
+    box->SetBounds(8, firstTop + rowStep, box->Width(), box->Height());
+    twoRows = twoRows || page == ToolPC->ActivePage();
   }
+  const Integer height = twoRows ? PageRowHeight + rowStep : PageRowHeight;
+  if (ToolPC->Height() != height)
+    ToolPC->SetHeight(height);
 }
 
 namespace {
@@ -387,6 +402,7 @@ void TKVMainFrm::ShowTopicControls(const TTopicRow& Row)
     }
   }
   ToolPC->SetActivePage(ControlPages[size_t(Row.Page)]);
+  FitPageCheckBoxes();
 }
 
 // ---------------------------------------------------------------------------------------

@@ -769,6 +769,20 @@ void TTBFloatingWindowParent::Notification(TComponent* AComponent, TOperation Op
   }
 }
 
+void TTBFloatingWindowParent::CreateParams(TCreateParams& Params)
+{
+  TForm::CreateParams(Params);
+  // A thin border and, when it can be resized, the sizing frame; no caption.
+  Params.Style = WS_BORDER | (FDockableWindow && FDockableWindow->Resizable() ? Cardinal(WS_THICKFRAME) : 0);
+}
+
+TCustomForm* TTBFloatingWindowParent::OwnerWindow() const
+{
+  if (FDockableWindow && FDockableWindow->FloatingMode() == fmOnTopOfAllForms)
+    return nullptr;
+  return FParentForm;
+}
+
 Cardinal TTBFloatingWindowParent::InstanceNumber(const TTBFloatingWindowParent* W) { return W ? W->FNumber : 0; }
 
 TSize TTBFloatingWindowParent::FrameSize() const

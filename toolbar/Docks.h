@@ -246,8 +246,14 @@ public:
   void KeyDown(Word& Key, TShiftState Shift) override;
   // The unique part of the window's name.
   static Cardinal InstanceNumber(const TTBFloatingWindowParent* W);
+  // The form the window floats for, which the window manager keeps it above (a window
+  // floating above all forms belongs to the program as a whole: none).
+  TCustomForm* OwnerWindow() const override;
 
 protected:
+  // The kit draws the caption, the close button and the frame: the window asks the window
+  // manager for a frame of none of its own, and stays one it manages.
+  void CreateParams(TCreateParams& Params) override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
   void PaintNonClient(TCanvas& Canvas) override;
   void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;

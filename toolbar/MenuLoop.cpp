@@ -31,6 +31,9 @@ TTBPopupWindow::TTBPopupWindow(TTBView* ParentView, TTBCustomItem* Item, bool Cu
   FView = std::make_unique<TTBPopupView>(ParentView, Item, this, false, Customizing, false);
   FView->InModalLoop = true;
   TBAccExposeView(this, FView.get());
+  // A submenu, a chevron's overflow or a list is read below the item that opened it.
+  if (ParentView)
+    SetAccessibleOpener(this, ParentView->Window());
   Font().Assign(ParentView ? ParentView->GetFont() : ToolbarMenuFont());
   if (ParentView) {
     FView->HideAccelsUntilKeyboard = ParentView->HideAccelsUntilKeyboard;
@@ -46,6 +49,7 @@ TTBPopupWindow::~TTBPopupWindow()
   if (FView && Visible())
     TBAccNotify(FView.get(), TAccessibleEvent::PopupEnd);
   TBAccExposeView(this, nullptr);
+  SetAccessibleOpener(this, nullptr);
   EndAnimation(this);
   if (FView) {
     for (TTBViewTimerID t : {tiOpen, tiClose, tiScrollUp, tiScrollDown})

@@ -81,6 +81,14 @@ struct TWindowPlace {
 // below run against it.
 class TDesktop {
 public:
+  // The display this test program runs on (with-window-manager.sh started it), read and
+  // driven with the same tools; it is not ended with the object.
+  struct TThisDisplay {};
+  explicit TDesktop(TThisDisplay)
+  {
+    const char* display = std::getenv("DISPLAY");
+    FDisplay = display ? display : "";
+  }
   explicit TDesktop(const std::string& size = "1280x1024")
   {
     std::string script = std::string(ORRELO_DESKTOP_SCRIPT);

@@ -1,8 +1,9 @@
 // The program on a 1280 by 1024 desktop, one program run shared by the cases in order: its
 // main window framed on the screen, the modal windows it opens kept above it by the window
-// manager (a click on the main window leaves them on top), and the exit box, whose Alt+Y
-// ends the program at once.
+// manager (a click on the main window leaves them on top) with a dialog's frame, and the
+// exit box, whose Alt+Y ends the program at once.
 #include <chrono>
+#include <cstdio>
 #include <memory>
 #include <thread>
 
@@ -49,13 +50,44 @@ protected:
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     Desk->Keys(keys);
   }
-  // The window shows; it belongs to the main window; and after a click on the main window's
-  // page pane (which the main window takes) it is still above it. Then Escape closes it.
+  // A dialog's frame as the window asks the window manager for it and as the window manager
+  // grants it: a dialog (or a tool window), with a close button and neither minimise nor
+  // maximise (_MOTIF_WM_HINTS: functions, then decorations), and a size the user cannot
+  // change, so nothing to maximise either.
+  static void ExpectDialogFrame(const std::string& w, const std::string& title)
+  {
+    const std::string type = Desk->Property(w, "_NET_WM_WINDOW_TYPE");
+    EXPECT_TRUE(type.find("= _NET_WM_WINDOW_TYPE_DIALOG") != std::string::npos
+                || type.find("= _NET_WM_WINDOW_TYPE_UTILITY") != std::string::npos)
+        << title << ": " << type;
+    unsigned flags = 0, functions = 0, decorations = 0;
+    const std::string motif = Desk->Property(w, "_MOTIF_WM_HINTS");
+    const auto eq = motif.find('=');
+    ASSERT_NE(eq, std::string::npos) << title << " asks for no frame: " << motif;
+    ASSERT_EQ(std::sscanf(motif.c_str() + eq + 1, " %x, %x, %x", &flags, &functions, &decorations), 3) << motif;
+    constexpr unsigned closeFunction = 0x20, minimiseFunction = 0x08, maximiseFunction = 0x10;
+    constexpr unsigned titleDecoration = 0x08, minimiseDecoration = 0x20, maximiseDecoration = 0x40;
+    EXPECT_TRUE((flags & 1) && (functions & closeFunction)) << title << " has no close button: " << motif;
+    EXPECT_FALSE(functions & (minimiseFunction | maximiseFunction))
+        << title << " may be minimised or maximised: " << motif;
+    EXPECT_TRUE((flags & 2) && (decorations & titleDecoration)) << title << " has no title bar: " << motif;
+    EXPECT_FALSE(decorations & (minimiseDecoration | maximiseDecoration))
+        << title << " asks for minimise or maximise buttons: " << motif;
+    const std::string actions = Desk->Property(w, "_NET_WM_ALLOWED_ACTIONS");
+    EXPECT_NE(actions.find("_NET_WM_ACTION_CLOSE"), std::string::npos) << title << ": " << actions;
+    EXPECT_EQ(actions.find("_NET_WM_ACTION_MAXIMIZE"), std::string::npos) << title << ": " << actions;
+    EXPECT_EQ(actions.find("_NET_WM_ACTION_RESIZE"), std::string::npos) << title << ": " << actions;
+  }
+  // The window shows with a dialog's frame; it belongs to the main window; and after a click
+  // on the main window's page pane (which the main window takes) it is still above it. Then
+  // Escape closes it.
   static void ExpectKeptAboveTheMainWindow(const std::string& title, const char* shot)
   {
     std::string w = Desk->WaitWindow(title);
     ASSERT_FALSE(w.empty()) << title << " never showed";
     EXPECT_EQ(Desk->TransientFor(w), Main) << title;
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ExpectDialogFrame(w, title);
     ClickMain(1000, 700);
     std::this_thread::sleep_for(std::chrono::milliseconds(600));
     Desk->Screenshot(shot);
@@ -88,6 +120,14 @@ TEST_F(OwnedWindows, ModalWindowsStayAboveTheMainWindowAfterAClickOnIt)
   ExpectKeptAboveTheMainWindow("^Set the animation speed$", "owned-speed.png");
   MenuCommand(193, "Up Return");   // Help > "About"
   ExpectKeptAboveTheMainWindow("^About$", "owned-about.png");
+  // "Levers", then "Levers class 1" in the index page; with its model shown, File > "Print
+  // mechanism.." shows the picture's print preview (the user's login name is the name printed).
+  ClickMain(696, 203);
+  std::this_thread::sleep_for(std::chrono::milliseconds(800));
+  ClickMain(746, 223);
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  MenuCommand(14, "Down Return");
+  ExpectKeptAboveTheMainWindow("^Print preview$", "owned-picture-preview.png");
 
   // The page toolbar's "print": the preview fills the work area, frame and all, and belongs
   // to the main window.
@@ -110,6 +150,8 @@ TEST_F(OwnedWindows, AltYOnTheExitBoxEndsTheProgramAtOnce)
   std::string box = Desk->WaitWindow("^Confirm$");
   ASSERT_FALSE(box.empty()) << "closing did not ask";
   EXPECT_EQ(Desk->TransientFor(box), Main);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  ExpectDialogFrame(box, "the exit box");
   Desk->Screenshot("owned-exit-box.png");
   Desk->Keys("alt+y");
   // No further key or click: the program ends by itself.

@@ -113,10 +113,11 @@ protected:
     }
     return {};
   }
-  // Once the model shows, the ink width of its marker box's caption in the control row
-  // above the 3D view: from the box's white square (the rightmost white block of the row)
-  // to the last dark pixel before a wide gap; -1 without a box.
-  static int MarkerCaptionWidth(const char* shot)
+  // Once the model shows, the ink width of its marker box's caption in the strip of the
+  // control pages just above the 3D view: from the box's white square (the rightmost white
+  // block of the strip) to the last dark pixel, on the square's rows, before a wide gap; -1
+  // without a box. *clear is set to whether the caption ends clear of the pane's right edge.
+  static int MarkerCaptionWidth(const char* shot, bool* clear = nullptr)
   {
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));
     TWindowPlace view;
@@ -127,17 +128,23 @@ protected:
       return -1;
     Desk->Screenshot(shot);
     TPixels row = X->Grab(view.X, view.Y - 30, view.Width, 28);
-    auto whiteColumn = [&](int x) {
+    // The rows of the column's longest white run, when it is a square's side.
+    auto whiteRun = [&](int x, int& top, int& bottom) {
       for (int y = 0, run = 0; y < row.Height; ++y)
-        if ((run = row.Luminance(x, y) >= 245 ? run + 1 : 0) >= 9)
+        if ((run = row.Luminance(x, y) >= 245 ? run + 1 : 0) >= 9) {
+          top = y - run + 1;
+          while (y + 1 < row.Height && row.Luminance(x, y + 1) >= 245)
+            ++y;
+          bottom = y;
           return true;
+        }
       return false;
     };
-    int squareRight = -1;
+    int squareRight = -1, top = 0, bottom = 0;
     for (int x = row.Width - 1; x >= 0 && squareRight < 0; --x)
-      if (whiteColumn(x)) {
-        int left = x;
-        while (left > 0 && whiteColumn(left - 1))
+      if (whiteRun(x, top, bottom)) {
+        int left = x, t = 0, b = 0;
+        while (left > 0 && whiteRun(left - 1, t, b))
           --left;
         if (x - left + 1 >= 8 && x - left + 1 <= 14)
           squareRight = x;
@@ -149,12 +156,14 @@ protected:
     int last = -1;
     for (int x = squareRight + 1, gap = 0; x < row.Width && gap < 14; ++x) {
       bool ink = false;
-      for (int y = 0; y < row.Height; ++y)
+      for (int y = std::max(0, top - 3); y <= std::min(row.Height - 1, bottom + 3); ++y)
         ink = ink || row.Luminance(x, y) < 90;
       gap = ink ? 0 : gap + 1;
       if (ink)
         last = x;
     }
+    if (clear)
+      *clear = last >= 0 && last < row.Width - 4;
     return last < 0 ? -1 : last - squareRight;
   }
   // A click at a point of the main window's client area.
@@ -217,6 +226,34 @@ TEST_F(SmallScreen, TheWestonPagesMarkerBoxIsWholeInTheModelPane)
   std::this_thread::sleep_for(std::chrono::milliseconds(800));
   ClickMain(535, 403);
   EXPECT_EQ(MarkerCaptionWidth("small-screen-weston.png"), whole) << "the caption is cut off at the pane's edge";
+}
+
+// The belt and cam pages have more controls than the pane's row holds beside their marker
+// boxes: each box takes a row of its own below them, caption and all, clear of the pane's
+// edge (the same caption, "Show marker", shows as wide on both pages).
+TEST_F(SmallScreen, TheBeltAndCamPagesMarkerBoxesAreWholeInTheModelPane)
+{
+  // "home"; the open "Sprockets and chain" leaves "Pulley systems" where it shows; its
+  // "Pulley belts".
+  const int home = Desk->WorkArea().Width / 2 - 10 + 24;
+  ClickMain(home, 38);
+  std::this_thread::sleep_for(std::chrono::milliseconds(800));
+  ClickMain(482, 299);
+  std::this_thread::sleep_for(std::chrono::milliseconds(800));
+  ClickMain(497, 355);
+  bool beltClear = false, camClear = false;
+  const int belt = MarkerCaptionWidth("small-screen-belt.png", &beltClear);
+  ASSERT_GT(belt, 40) << "no whole marker box on the belt page";
+  EXPECT_TRUE(beltClear) << "the belt page's caption runs to the pane's edge";
+  // "home"; with "Pulley systems" open, "Cams and followers" stands below its four topics;
+  // then its first topic.
+  ClickMain(home, 38);
+  std::this_thread::sleep_for(std::chrono::milliseconds(800));
+  ClickMain(497, 511);
+  std::this_thread::sleep_for(std::chrono::milliseconds(800));
+  ClickMain(515, 392);
+  EXPECT_EQ(MarkerCaptionWidth("small-screen-cam.png", &camClear), belt) << "the cam page's caption is cut";
+  EXPECT_TRUE(camClear) << "the cam page's caption runs to the pane's edge";
 }
 
 TEST_F(SmallScreen, TheSaveDialogBelongsToTheMainWindowAndNamesItsFilterOnce)
@@ -289,7 +326,8 @@ TEST_F(SmallScreen, TheSaveDialogBelongsToTheMainWindowAndNamesItsFilterOnce)
 
 TEST_F(SmallScreen, TheEnlargedPictureBelongsToTheMainWindow)
 {
-  // The Weston page's picture is a link to its enlargement.
+  // The page's picture (the cam page's, where the cases before left it) is a link to its
+  // enlargement.
   ClickMain(647, 210);
   unsigned long big = 0;
   ASSERT_TRUE(desktop::WaitFor([&] {

@@ -1,8 +1,14 @@
 // Docked toolbars under a window manager, handled with the real pointer (xdotool through the
 // X server): a double click on a docked toolbar's handle floats it in a window of its own,
-// which the window manager then shows; a click on the handle without moving moves nothing.
+// which the window manager then shows with the kit's caption alone, above the toolbar's form
+// and under other programs; a click on the handle without moving moves nothing.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -74,6 +80,33 @@ void Park()
   X("mousemove " + std::to_string(screen.cx - 1) + " " + std::to_string(screen.cy - 1));
 }
 
+// Another program's window on this display, ended with the object.
+class TOtherProgram {
+public:
+  TOtherProgram(const std::string& title, TPoint at)
+  {
+    FPid = fork();
+    if (FPid == 0) {
+      const std::string geometry = "+" + std::to_string(at.X) + "+" + std::to_string(at.Y);
+      execlp("xmessage", "xmessage", "-title", title.c_str(), "-geometry", geometry.c_str(), "another program's window",
+             static_cast<char*>(nullptr));
+      _exit(127);
+    }
+  }
+  ~TOtherProgram()
+  {
+    if (FPid > 0) {
+      kill(FPid, SIGTERM);
+      waitpid(FPid, nullptr, 0);
+    }
+  }
+  TOtherProgram(const TOtherProgram&) = delete;
+  TOtherProgram& operator=(const TOtherProgram&) = delete;
+
+private:
+  pid_t FPid = -1;
+};
+
 }   // namespace
 
 // A double click as a hand gives it (press, release, press, release) on the handle of a
@@ -103,6 +136,49 @@ TEST(DesktopToolbarDrag, ARealDoubleClickOnTheHandleFloatsADockedToolbar)
   [[maybe_unused]] const int rc = std::system(
       ("import -window root '" + std::string(ORRELO_TEST_OUTPUT) + "/toolbar-double-click-floats.png' 2>/dev/null")
           .c_str());
+}
+
+// The floating window shows one caption, the kit's own: the window manager draws no frame
+// round it (no second title bar above the kit's), yet manages it: it stands in the window
+// manager's list, belongs to the form the toolbar floats for and is kept above that form,
+// not above every program (another program's window activated over it stays on top).
+TEST(DesktopToolbarDrag, AFloatingToolbarShowsTheKitsCaptionAloneAboveItsFormOnly)
+{
+  if (!Available() || std::system("command -v xmessage > /dev/null 2>&1") != 0)
+    GTEST_SKIP() << "xdotool or xmessage is not installed";
+  TTwoBars f;
+  ASSERT_TRUE(PumpUntil([&] { return f.Form.Showing() && f.Second.Showing(); }));
+  PumpFor(300);
+  X("mousemove " + At(HandleOf(f.Second)) + " click --repeat 2 --delay 90 1");
+  ASSERT_TRUE(PumpUntil([&] { return f.Second.Floating(); }, 3000)) << "the double click did not float the toolbar";
+  PumpFor(500);
+  Park();
+  desktop::TDesktop desk{desktop::TDesktop::TThisDisplay{}};
+  const std::string bar = desk.WaitWindow("^Shapes$", 5000), form = desk.WaitWindow("^Two bars$", 5000);
+  ASSERT_FALSE(bar.empty()) << "no floating window on the screen";
+  ASSERT_FALSE(form.empty());
+  PumpFor(300);
+  const desktop::TWindowPlace p = desk.Place(bar);
+  EXPECT_EQ(p.FrameLeft, 0);
+  EXPECT_EQ(p.FrameRight, 0);
+  EXPECT_EQ(p.FrameTop, 0) << "the window manager's title bar stands above the kit's caption";
+  EXPECT_EQ(p.FrameBottom, 0);
+  const TRect floating = ScreenRectOf(*f.Second.FloatingWindowParent());
+  EXPECT_EQ(p.X, floating.Left);
+  EXPECT_EQ(p.Y, floating.Top) << "the kit's frame is the window's outer edge";
+  const std::vector<std::string> managed = desk.Stacking();
+  EXPECT_NE(std::find(managed.begin(), managed.end(), bar), managed.end()) << "the window manager does not manage it";
+  EXPECT_EQ(desk.TransientFor(bar), form) << "it does not belong to its form";
+  EXPECT_TRUE(desk.Above(bar, form));
+  EXPECT_EQ(desk.NetState(bar).find("_NET_WM_STATE_ABOVE"), std::string::npos) << "kept above every program";
+  desk.Screenshot("toolbar-floating-one-caption.png");
+
+  TOtherProgram other("Another program", {floating.Left, floating.Top});
+  const std::string theirs = desk.WaitWindow("^Another program$", 5000);
+  ASSERT_FALSE(theirs.empty()) << "the other program's window never showed";
+  desk.Run("xdotool windowactivate " + theirs);
+  EXPECT_TRUE(PumpUntil([&] { return desk.Above(theirs, bar); }, 3000)) << "the toolbar stays above other programs";
+  EXPECT_TRUE(desk.Above(bar, form));
 }
 
 // A press and a release on the handle of the first toolbar of a shared row, without moving

@@ -265,7 +265,23 @@ TEST(AccessibleControls, BoxesListsCaptionsInTheCodePageAndWhatShowsOverTheBus)
   EXPECT_EQ(atspi::ShowingOffScreen(open, Bounds(0, 0, Screen().Width(), Screen().Height())),
             std::vector<std::string>{})
       << raw;
+  // The open list is read once, below its box: its window does not stand beside the form,
+  // open or kept hidden after it closed.
+  auto besideTheForm = [](const std::vector<atspi::TNode>& nodes) {
+    std::vector<std::string> beside;
+    for (const atspi::TNode& n : nodes)
+      if (n.Depth == 1 && !(n.Role == "frame" && n.Name == "Boxes"))
+        beside.push_back(n.Role + " " + n.Name);
+    return beside;
+  };
+  int flat = 0;
+  for (const atspi::TNode& n : open)
+    flat += n.Role == "list item" && n.Name == "Flat belt";
+  EXPECT_EQ(flat, 1) << raw;
+  EXPECT_EQ(besideTheForm(open), std::vector<std::string>{}) << raw;
   page.Belt.SetDroppedDown(false);
+  auto closed = reader.Walk({}, &raw);
+  EXPECT_EQ(besideTheForm(closed), std::vector<std::string>{}) << raw;
 }
 
 TEST(AccessibleControls, AListThatGoesTakesItsEntriesWithItAndEntriesAreSwept)

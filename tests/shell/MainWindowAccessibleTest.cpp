@@ -138,6 +138,14 @@ TEST(MainWindowAccessibility, EveryIndexPageAndTheCamGraphWithItsListOpenAreRead
   }
   ASSERT_EQ(walks.size(), 2u) << raw;
   Check("main window, cam graph with its list open", walks[0], faults);
+  // The open list is read once, below its combo box: no window of its own beside the
+  // program's.
+  int popups = 0;
+  for (const atspi::TNode& n : walks[0])
+    popups += n.Role == "popup menu" && n.Name == "Pear shaped";
+  EXPECT_EQ(popups, 1) << raw;
+  for (const atspi::TNode& n : walks[0])
+    EXPECT_FALSE(n.Depth == 1 && n.Role != "frame") << n.Role << " " << n.Name << " stands beside the windows";
   int entries = 0;
   for (const atspi::TNode& n : atspi::Below(walks[0], "combo box", "Pear shaped"))
     if (n.Role == "list item" && n.Has("showing")) {
@@ -223,6 +231,26 @@ TEST(MainWindowAccessibility, AHelpPageIsReadable)
   auto nodes = reader.Walk({}, &raw);
   ASSERT_FALSE(nodes.empty()) << raw;
   Check("help window", nodes, faults);
+  // The contents: the entries shown, each once, as the tree's items; a book says whether it
+  // is open ("Tests", which holds the page shown) or closed, a page says neither; the page
+  // shown is the chosen item.
+  const atspi::TNode* tree = atspi::Find(nodes, "tree", "Contents");
+  ASSERT_NE(tree, nullptr) << raw;
+  std::map<std::string, const atspi::TNode*> items;
+  const std::vector<atspi::TNode> below = atspi::Below(nodes, "tree", "Contents");
+  for (const atspi::TNode& n : below)
+    if (n.Depth == tree->Depth + 1 && n.Role != "scroll bar" && n.Role != "slider")
+      EXPECT_TRUE(items.emplace(n.Name, &n).second) << n.Name << " twice";
+  ASSERT_TRUE(items.count("Tests") && items.count("Welcome to Orrelo") && items.count("Printing and copying")
+              && items.count("The test window"))
+      << raw;
+  EXPECT_TRUE(items["Tests"]->Has("expandable") && items["Tests"]->Has("expanded")) << items["Tests"]->States;
+  EXPECT_TRUE(items["Printing and copying"]->Has("expandable") && items["Printing and copying"]->Has("collapsed")
+              && !items["Printing and copying"]->Has("expanded"))
+      << items["Printing and copying"]->States;
+  EXPECT_FALSE(items["Welcome to Orrelo"]->Has("expandable")) << items["Welcome to Orrelo"]->States;
+  EXPECT_FALSE(items.count("Printing")) << "an entry of a closed book is read";
+  EXPECT_TRUE(items["The test window"]->Has("selected"));
   if (std::getenv("ORRELO_ATSPI_DUMP"))
     std::printf("%s", raw.c_str());
   EXPECT_EQ(faults, TFaults{});

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <set>
 #include <thread>
 #include <typeinfo>
 
@@ -1344,43 +1345,76 @@ TEST_F(Controls, PicturesOfControlPages)
   EXPECT_TRUE(Messages->Texts.empty());
 }
 
-// On an 800-pixel screen the left pane is 390 pixels wide: a page's check box moves left to
-// show its whole caption where the page has room for it, never onto the page's other
-// controls; on a wide pane the boxes stay where they were put.
-TEST_F(Controls, PageCheckBoxesKeepTheirCaptionsInANarrowPane)
+// On an 800-pixel screen the left pane is 390 pixels wide: every topic's page of controls is
+// whole there. A page's check box moves left to show its whole caption where the row has room
+// for it, never onto the page's other controls; where it has none the box takes a row of its
+// own and the page control grows to hold it while that page shows. On a wide pane the boxes
+// stay where they were put, on one row.
+TEST_F(Controls, EveryTopicsPageIsWholeInANarrowPane)
 {
   const Integer wide = Frm->LeftPanel->Width();
-  struct TRow {
-    Integer Topic;
-    TCheckBox* K::*Box;
-    Integer Left;   // where the page puts it
-    bool Room;      // the page has room for it beside its other controls at 390
-  };
-  const TRow rows[] = {{1, &K::TwoCogChk, 320, true},    {4, &K::BevelChk, 320, true}, {16, &K::BoxCamChk, 306, true},
-                       {32, &K::TreadleChk, 262, true},  {34, &K::BikeChk, 230, true}, {5, &K::VPChk, 352, false},
-                       {12, &K::WPMarkerChk, 316, true}, {13, &K::CamChk, 366, false}};
+  const Integer oneRow = Frm->ToolPC->Height();
   auto paneWidth = [](Integer w) {
     Frm->LeftPanel->SetWidth(w);
     Frm->Splitter->MoveTo(w);
   };
   paneWidth(390);
   TBitmap probe(1, 1);
-  for (const TRow& r : rows) {
-    SCOPED_TRACE(r.Topic);
-    Show(r.Topic);
-    TCheckBox* box = Frm->*r.Box;
-    ASSERT_TRUE(box->Showing());
-    probe.Canvas().Font().Assign(box->Font());
-    if (r.Room)
-      EXPECT_LE(box->Left() + 17 + probe.Canvas().TextWidth(box->Caption()), Frm->ToolPC->ClientWidth());
-    EXPECT_LE(box->Left(), r.Left);
-    TWinControl* page = box->Parent();
+  // What a control covers of its page; a check box by its box and caption.
+  auto covered = [&](TControl* c) {
+    TRect r = c->BoundsRect();
+    if (auto* box = dynamic_cast<TCheckBox*>(c)) {
+      probe.Canvas().Font().Assign(box->Font());
+      r.Right = r.Left + 17 + probe.Canvas().TextWidth(box->Caption());
+    } else if (auto* label = dynamic_cast<TLabel*>(c)) {
+      probe.Canvas().Font().Assign(label->Font());
+      r.Right = std::max(r.Right, r.Left + probe.Canvas().TextWidth(label->Caption()));
+    }
+    return r;
+  };
+  auto overlap = [](const TRect& a, const TRect& b) {
+    return a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom;
+  };
+  std::set<TTabSheet*> seen;
+  for (const TTopicRow& row : TopicRows()) {
+    if (row.View != TTopicView::Model)
+      continue;
+    SCOPED_TRACE(row.Id);
+    Show(row.Id);
+    TTabSheet* page = Frm->ToolPC->ActivePage();
+    ASSERT_NE(page, nullptr);
+    seen.insert(page);
+    std::vector<TControl*> shown;
     for (int i = 0; i < page->ControlCount(); ++i)
-      if (TControl* c = page->Controls(i); c != box && c->Left() < box->Left())
-        EXPECT_LE(c->Left() + c->Width(), box->Left()) << c->Name();
+      if (page->Controls(i)->Visible())
+        shown.push_back(page->Controls(i));
+    for (size_t i = 0; i < shown.size(); ++i) {
+      const TRect r = covered(shown[i]);
+      EXPECT_GE(r.Left, 0) << shown[i]->Name();
+      EXPECT_LE(r.Right, page->ClientWidth()) << shown[i]->Name() << " is cut at the pane's edge";
+      EXPECT_LE(r.Bottom, page->ClientHeight()) << shown[i]->Name() << " is cut at the page's foot";
+      for (size_t j = 0; j < i; ++j)
+        EXPECT_FALSE(overlap(r, covered(shown[j]))) << shown[i]->Name() << " lies on " << shown[j]->Name();
+    }
+    // The page control is two rows high only for a page whose box took a row of its own.
+    TCheckBox* box = Frm->PageMarkerBoxes[size_t(row.Page)];
+    EXPECT_EQ(Frm->ToolPC->Height() > oneRow, box && box->Top() > 6) << page->Name();
   }
+  EXPECT_GE(seen.size(), 15u);
+  // The belt and cam pages have no room beside their controls at this width.
+  Show(5);
+  EXPECT_GT(Frm->VPChk->Top(), 6);
+  EXPECT_GT(Frm->ToolPC->Height(), oneRow);
+  // A page with room for its box brings the page control back to one row.
+  Show(1);
+  EXPECT_EQ(Frm->ToolPC->Height(), oneRow);
+  EXPECT_EQ(Frm->TwoCogChk->Top(), 6);
   paneWidth(700);
-  for (const TRow& r : rows)
-    EXPECT_EQ((Frm->*r.Box)->Left(), r.Left) << r.Topic;
+  Show(5);
+  EXPECT_EQ(Frm->ToolPC->Height(), oneRow);
+  for (const auto& [box, left] : Frm->PageCheckBoxes) {
+    EXPECT_EQ(box->Left(), left) << box->Name();
+    EXPECT_EQ(box->Top(), 6) << box->Name();
+  }
   paneWidth(wide);
 }

@@ -80,7 +80,8 @@ def first(root, role, name):
 STATES = (("showing", pyatspi.STATE_SHOWING), ("checked", pyatspi.STATE_CHECKED),
           ("focusable", pyatspi.STATE_FOCUSABLE), ("selectable", pyatspi.STATE_SELECTABLE),
           ("selected", pyatspi.STATE_SELECTED), ("editable", pyatspi.STATE_EDITABLE),
-          ("expanded", pyatspi.STATE_EXPANDED), ("visited", pyatspi.STATE_VISITED))
+          ("expanded", pyatspi.STATE_EXPANDED), ("visited", pyatspi.STATE_VISITED),
+          ("expandable", pyatspi.STATE_EXPANDABLE), ("collapsed", pyatspi.STATE_COLLAPSED))
 
 
 def line_of(depth, n):
