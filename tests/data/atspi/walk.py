@@ -131,7 +131,7 @@ def run(app, requests):
             a = n.queryAction()
             for i in range(a.nActions):
                 if a.getName(i).lower() == what.lower():
-                    a.doAction(i)
+                    print("acted\t%s\t%s" % (request, "done" if a.doAction(i) else "refused"))
             time.sleep(0.3)
             app.clear_cache()
         elif kind == "set":
