@@ -36,9 +36,8 @@ namespace {
 struct TInputHooks : TApplicationState {
   TInputHooks();
   std::map<int, TInputFilter> Filters;
-  int NextFilter = 1;
   std::map<int, TWindowEventHandler> WindowHandlers;
-  int NextWindowHandler = 1;
+  int NextId = 1;   // of a filter or a handler, never given twice
 };
 
 TInputHooks* Hooks() { return ApplicationState<TInputHooks>(); }
@@ -362,39 +361,39 @@ void SetCaptureControl(TControl* control)
 
 void ReleaseCapture() { SetCaptureControl(nullptr); }
 
-int AddInputFilter(TInputFilter filter)
+namespace {
+
+template <class THook>
+int AddHook(std::map<int, THook> TInputHooks::*list, THook hook)
 {
   EnsureInputFilter();
   TInputHooks* hooks = Hooks();
   if (!hooks)
     return 0;
-  int id = hooks->NextFilter++;
-  hooks->Filters.emplace(id, std::move(filter));
+  int id = hooks->NextId++;
+  (hooks->*list).emplace(id, std::move(hook));
   return id;
 }
 
-void RemoveInputFilter(int id)
+template <class THook>
+void RemoveHook(std::map<int, THook> TInputHooks::*list, int id)
 {
   if (TInputHooks* hooks = FoundApplicationState<TInputHooks>())
-    hooks->Filters.erase(id);
+    (hooks->*list).erase(id);
 }
+
+}   // namespace
+
+int AddInputFilter(TInputFilter filter) { return AddHook(&TInputHooks::Filters, std::move(filter)); }
+
+void RemoveInputFilter(int id) { RemoveHook(&TInputHooks::Filters, id); }
 
 int AddWindowEventHandler(TWindowEventHandler handler)
 {
-  EnsureInputFilter();
-  TInputHooks* hooks = Hooks();
-  if (!hooks)
-    return 0;
-  int id = hooks->NextWindowHandler++;
-  hooks->WindowHandlers.emplace(id, std::move(handler));
-  return id;
+  return AddHook(&TInputHooks::WindowHandlers, std::move(handler));
 }
 
-void RemoveWindowEventHandler(int id)
-{
-  if (TInputHooks* hooks = FoundApplicationState<TInputHooks>())
-    hooks->WindowHandlers.erase(id);
-}
+void RemoveWindowEventHandler(int id) { RemoveHook(&TInputHooks::WindowHandlers, id); }
 
 TPoint GetCursorPos()
 {

@@ -24,6 +24,7 @@
 #include "platform/ChmFile.h"
 #include "shell/TopicDispatch.h"
 #include "tests/shell/HelpTestSupport.h"
+#include "tests/topics/TurnAngle.h"
 #include "topics/TopicRegistry.h"
 #include "topics/TopicTable.h"
 
@@ -113,24 +114,6 @@ TBarEnd BarEndOf(const TTopicEntry& e)
     e.Wrap(&base, c, end);
   e.Animate(&base, c, 0);
   return SameDrawing(atEnd, Drawn(rec, base, rci)) ? TBarEnd::RunsOn : TBarEnd::JumpsBack;
-}
-
-// How far obj's frame has turned between two of its placements, in degrees: the largest angle
-// between the two images of an axis (an axis square to the turn moves through all of it).
-double TurnedBy(const TMatrix& a, const TMatrix& b)
-{
-  double most = 0;
-  for (size_t k = 0; k < 3; ++k) {
-    double dot = 0, la = 0, lb = 0;
-    for (size_t i = 0; i < 3; ++i) {
-      dot += double(a[k][i]) * b[k][i];
-      la += double(a[k][i]) * a[k][i];
-      lb += double(b[k][i]) * b[k][i];
-    }
-    if (la > 1e-12 && lb > 1e-12)
-      most = std::max(most, std::acos(std::clamp(dot / std::sqrt(la * lb), -1.0, 1.0)) * 180 / M_PI);
-  }
-  return most;
 }
 
 void CollectParts(TGLBaseSceneObject* o, std::vector<TGLBaseSceneObject*>& out)

@@ -28,6 +28,7 @@
 #include "topics/Screws.h"
 #include "topics/Sliders.h"
 #include "topics/TopicTable.h"
+#include "tests/topics/TurnAngle.h"
 #include "topics/Weston.h"
 
 namespace {
@@ -142,23 +143,6 @@ std::vector<double> CogTeeth(const TGLBaseSceneObject* root)
 TAffineVector Place(const TGLBaseSceneObject* obj)
 {
   return VectorTransform(AffineVectorMake(0, 0, 0), obj->AbsoluteMatrix());
-}
-
-// How far obj has turned, in degrees, between two of its placements: the largest angle
-// between the two images of an axis (an axis square to the turn moves through all of it).
-double TurnedBy(const TMatrix& a, const TMatrix& b)
-{
-  double most = 0;
-  for (size_t k = 0; k < 3; ++k) {
-    double dot = 0, la = 0, lb = 0;
-    for (size_t i = 0; i < 3; ++i) {
-      dot += double(a[k][i]) * b[k][i];
-      la += double(a[k][i]) * a[k][i];
-      lb += double(b[k][i]) * b[k][i];
-    }
-    most = std::max(most, std::acos(std::clamp(dot / std::sqrt(la * lb), -1.0, 1.0)) * 180 / M_PI);
-  }
-  return most;
 }
 
 // The turns of `driven` for one turn of `driver`, from a small step of the phase.
