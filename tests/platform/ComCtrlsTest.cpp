@@ -8,6 +8,7 @@
 #include "platform/Application.h"
 #include "platform/FormCtrls.h"
 #include "platform/Forms.h"
+#include "tests/TestWait.h"
 
 namespace {
 
@@ -155,9 +156,7 @@ TEST(ComCtrlsTest, UpDownTakesTheFocusAndStepsByTheArrowKeys)
   TBitmap before(15, 21), after(15, 21);
   ud->PaintTo(before.Canvas(), 0, 0);
   ud->SetFocus();
-  for (int i = 0; i < 50 && !ud->Focused(); ++i)
-    Application->ProcessMessages();
-  ASSERT_TRUE(ud->Focused());
+  ASSERT_TRUE(testwait::WaitUntil([&] { return ud->Focused(); }, 3000));
   ud->PaintTo(after.Canvas(), 0, 0);
   bool differs = false;
   for (Integer y = 0; y < 21 && !differs; ++y)
