@@ -773,6 +773,8 @@ TEST_F(Controls, MarkerBoxesShowAndHideMarkersWithoutARebuild)
     Show(r.Topic);
     TCheckBox* box = Frm->*r.Box;
     ASSERT_TRUE(box->Visible());
+    // One name for the one thing on every page, as the help calls it.
+    EXPECT_EQ(box->Caption(), r.Topic == 32 ? "Show linkage only" : "Show markers");
     const bool was = box->Checked();
     TModelPrint before = PrintOf(Frm->SceneBase);
     const TShownModel model(Frm->SceneBase);
