@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "platform/Bitmap.h"
@@ -151,6 +152,15 @@ void TCamGraph::DrawCurve(TCanvas& c) const
       points.push_back({p.X + copy * 36 * step, p.Y});
   c.Pen().SetColor(clRed);
   c.Polyline(points);
+
+  // The axes' names: the angle along the bottom of the graph, the lift up its side.
+  c.Brush().SetStyle(bsClear);
+  c.Font().SetName("Arial");
+  c.Font().SetSize(8);
+  c.Font().SetColor(clBlack);
+  const std::string across = "cam angle (degrees)";
+  c.TextOut(Width - c.TextWidth(across) - 6, CurveY0 + 3, across);
+  c.TextOut(6, 3, "follower lift");
 }
 
 void TCamGraph::DrawCam(TCanvas& c) const

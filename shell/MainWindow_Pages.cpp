@@ -153,14 +153,14 @@ void MakeCogPage(TKVMainFrm* f, TPageMaker& m)
     f->CogUpDn[i]->OnClick = [f](TObject*, TUDBtnType) { RebuildOn(f, TControlPage::Cogs); };
   }
   f->CogUpDn[0]->SetHint("Set the number of teeth on the left cog");
-  f->TwoCogChk = m.Check("TwoCogChk", TControlPage::Cogs, "Show marker", 320, 6);
+  f->TwoCogChk = m.Check("TwoCogChk", TControlPage::Cogs, "Show markers", 320, 6);
 }
 
 void MakeBevelPage(TKVMainFrm* f, TPageMaker& m)
 {
   f->BevelTab = m.Page("BevelTab", TControlPage::Bevel);
   f->BevelLabel = m.Label("BevelLabel", f->BevelTab, "Bevel gears turn the drive through a right angle", 8, 8);
-  f->BevelChk = m.Check("BevelChk", TControlPage::Bevel, "ShowMarker", 320, 6);
+  f->BevelChk = m.Check("BevelChk", TControlPage::Bevel, "Show markers", 320, 6);
 }
 
 void MakeBeltPage(TKVMainFrm* f, TPageMaker& m)
@@ -180,7 +180,7 @@ void MakeBeltPage(TKVMainFrm* f, TPageMaker& m)
       if (f->ShowsPage(TControlPage::Belts))
         f->BuildBeltDrive();
     };
-  f->VPChk = m.Check("VPChk", TControlPage::Belts, "Show marker", 352, 6);
+  f->VPChk = m.Check("VPChk", TControlPage::Belts, "Show markers", 352, 6);
 }
 
 void MakeBikePage(TKVMainFrm* f, TPageMaker& m)
@@ -219,7 +219,7 @@ void MakeStepConePage(TKVMainFrm* f, TPageMaker& m)
   m.Label("", f->StepConeTab, "Belt position", 8, 8);
   f->StepConeUpDn = m.Counter("StepConeST", "StepConeUpDn", f->StepConeTab, 90, 4, 0, 3, 3, nullptr);
   f->StepConeUpDn->OnClick = [f](TObject*, TUDBtnType) { RebuildOn(f, TControlPage::StepCone); };
-  f->StepConeChk = m.Check("StepConeChk", TControlPage::StepCone, "ShowMarkers", 160, 6);
+  f->StepConeChk = m.Check("StepConeChk", TControlPage::StepCone, "Show markers", 160, 6);
 }
 
 // A bar that rebuilds from the position it is moving to, while it is shown on the current
@@ -243,7 +243,7 @@ void MakeCamPage(TKVMainFrm* f, TPageMaker& m)
   f->CamLabel = m.Label("CamLabel", f->CamTab, "Shape of cam", 172, 8);
   f->CamOffsetHsb = m.Bar("CamOffsetHsb", f->CamTab, 246, 6, 110, 0, 25, 10);
   RebuildOnScroll(f, f->CamOffsetHsb, TControlPage::Cams);
-  f->CamChk = m.Check("CamChk", TControlPage::Cams, "Show marker", 366, 6);
+  f->CamChk = m.Check("CamChk", TControlPage::Cams, "Show markers", 366, 6);
 }
 
 void MakeLinkPage(TKVMainFrm* f, TPageMaker& m)
@@ -276,7 +276,7 @@ void MakeScrewPage(TKVMainFrm* f, TPageMaker& m)
 {
   f->ScrewTab = m.Page("ScrewTab", TControlPage::Screw);
   f->ScrewCB =
-      m.Combo("ScrewCB", f->ScrewTab, {"V thread", "Square thread", "Butress thread", "Acme thread"}, 8, 4, 110);
+      m.Combo("ScrewCB", f->ScrewTab, {"V thread", "Square thread", "Buttress thread", "Acme thread"}, 8, 4, 110);
   f->ScrewLabel = m.Label("ScrewLabel", f->ScrewTab, "Pitch", 130, 8);
   f->ScrewPitchHsb = m.Bar("ScrewPitchHsb", f->ScrewTab, 164, 6, 160, 10, 40, 10);
   auto screwChanged = [f](TObject*) { RebuildOn(f, TControlPage::Screw); };
@@ -316,7 +316,7 @@ void MakeBoxCamPage(TKVMainFrm* f, TPageMaker& m)
   f->SCamRadHsb = m.Bar("SCamRadHsb", f->BoxCamTab, 194, 6, 100, 12, 30, 20);
   for (TScrollBar* b : {f->CamSlotHsb, f->SCamRadHsb})
     b->OnChange = [f](TObject*) { RebuildOn(f, TControlPage::BoxCam); };
-  f->BoxCamChk = m.Check("BoxCamChk", TControlPage::BoxCam, "ShowMarker", 306, 6);
+  f->BoxCamChk = m.Check("BoxCamChk", TControlPage::BoxCam, "Show markers", 306, 6);
 }
 
 void MakeTreadlePage(TKVMainFrm* f, TPageMaker& m)
@@ -332,7 +332,7 @@ void MakeTreadlePage(TKVMainFrm* f, TPageMaker& m)
 void MakeInclinedPlanePage(TKVMainFrm* f, TPageMaker& m)
 {
   f->IncPlaneTab = m.Page("IncPlaneTab", TControlPage::InclinedPlane);
-  f->PAngleLabel = m.Label("PAngleLabel", f->IncPlaneTab, "Angle = 10 \xBA", 8, 8);
+  f->PAngleLabel = m.Label("PAngleLabel", f->IncPlaneTab, "Angle = 10 \xB0", 8, 8);
   f->PlaneAngleHsb = m.Bar("PlaneAngleHsb", f->IncPlaneTab, 80, 6, 140, 0, 45, 10);
   f->PlaneAngleHsb->OnScroll = [f](TObject* s, TScrollCode c, int32_t& p) { f->PlaneAngleHsbScroll(s, c, p); };
   m.Label("", f->IncPlaneTab, "Load = 10000 N", 232, 1);
@@ -558,9 +558,9 @@ void TKVMainFrm::WPRadiusHsbChange(TObject*)
     return;
   RebuildTopic();
   Integer p = WPRadiusHsb->Position();
-  std::string text = "Small Radius = " + IntToStr(p) + "      Load = ";
+  std::string text = "Small radius = " + IntToStr(p) + "      Load = ";
   if (p < 20)
-    text += Fixed2(40.0 / (20 - p));
+    text += Fixed2(40.0 / (20 - p)) + " N";
   WPradLabel->SetCaption(text);
 }
 
@@ -569,7 +569,7 @@ void TKVMainFrm::PlaneAngleHsbScroll(TObject*, TScrollCode, int32_t& ScrollPos)
   if (!ShowsPage(TControlPage::InclinedPlane))
     return;
   SetInclinedPlaneAngle(SceneBase, Single(ScrollPos));
-  PAngleLabel->SetCaption("Angle = " + IntToStr(ScrollPos) + " \xBA");
+  PAngleLabel->SetCaption("Angle = " + IntToStr(ScrollPos) + " \xB0");
   double effort = std::sin(ScrollPos * M_PI / 180.0) * 10000.0;
   PEffortLabel->SetCaption("Effort = " + IntToStr(std::lround(effort)) + " N");
 }

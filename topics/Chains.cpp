@@ -397,7 +397,9 @@ TGLBaseSceneObject* MarkerGroup(TGLBaseSceneObject* parent, const TVector& colou
                                 Single length, bool visible)
 {
   TDummyCube* g = AddGroup(parent, x, y, z);
-  AddArrowAlongZ(g, 1, colour, length, true);
+  // Across the wheel's face from its axle: it turns with the wheel, so it shows which way
+  // the wheel goes round.
+  AddArrowAlongX(g, 1, colour, length, true);
   g->SetVisible(visible);
   return g;
 }

@@ -113,17 +113,3 @@ TLines* AddRolledArrowToOriginAlongYAt(TGLBaseSceneObject* Parent, Integer Sign,
   l->SetRollAngle(Roll);
   return Add(Parent, std::move(l));
 }
-
-TLines* AddArrowAlongZ(TGLBaseSceneObject* Parent, Integer Sign, const TVector& Colour, Single Length, bool Visible)
-{
-  auto l = NewMarkerLines(Colour);
-  Single k = Single(Sign) * (Length - ArrowHeadLength);
-  l->AddNodeSilent(0, 0, 0);
-  l->AddNodeSilent(0, 0, k);
-  l->AddNodeSilent(ArrowHalfWidth, 0, k);
-  l->AddNodeSilent(0, 0, Single(Sign) * Length);
-  l->AddNodeSilent(-ArrowHalfWidth, 0, k);
-  l->AddNodeSilent(0, 0, k);
-  l->SetVisible(Visible);
-  return Add(Parent, std::move(l));
-}

@@ -36,7 +36,3 @@ TLines* AddRolledArrowToOriginAlongYAt(TGLBaseSceneObject* Parent, Integer Sign,
 
 // A line object in the markers' style: colour, anti-aliased, no node marks, no nodes yet.
 std::unique_ptr<TLines> NewMarkerLines(const TVector& Colour);
-
-// Along Z: tail at the origin, tip at Sign x Length on Z, head in the XZ plane (barbs on X).
-// On a wheel's axis it shows the axis; rolled with the wheel, its head turns with it.
-TLines* AddArrowAlongZ(TGLBaseSceneObject* Parent, Integer Sign, const TVector& Colour, Single Length, bool Visible);

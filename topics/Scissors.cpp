@@ -29,7 +29,12 @@ TDummyCube* AddMarkerGroup(TGLBaseSceneObject* base, Single x, Single y, Integer
 {
   TDummyCube* g = AddPlacedGroup(base, x, y, 0);
   g->SetVisible(false);
-  AddArrowToOriginAlongY(g, sign, colour, 0.3f, true);
+  if (letter == 'L')
+    // The load is the paper's push on the blade, away from the cut: from the blade's edge
+    // outwards, as the other levers draw the load's force on the lever.
+    AddArrowToOriginAlongYAt(g, -sign, colour, 0.3f, 0, Single(sign) * 0.3f, 0);
+  else
+    AddArrowToOriginAlongY(g, sign, colour, 0.3f, true);
   AddLeverLetter(g, letter, colour, 0.05f, 0.02f, 0.03f, letterY, 0);
   return g;
 }

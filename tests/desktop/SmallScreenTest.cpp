@@ -230,7 +230,7 @@ TEST_F(SmallScreen, TheWestonPagesMarkerBoxIsWholeInTheModelPane)
 
 // The belt and cam pages have more controls than the pane's row holds beside their marker
 // boxes: each box takes a row of its own below them, caption and all, clear of the pane's
-// edge (the same caption, "Show marker", shows as wide on both pages).
+// edge (the same caption, "Show markers", shows as wide on both pages).
 TEST_F(SmallScreen, TheBeltAndCamPagesMarkerBoxesAreWholeInTheModelPane)
 {
   // "home"; the open "Sprockets and chain" leaves "Pulley systems" where it shows; its

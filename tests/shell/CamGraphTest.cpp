@@ -161,6 +161,26 @@ TEST(CamGraphTest, FollowerCurveAndCamMeetInThePicture)
     }
 }
 
+// The graph names its axes: the cam's angle under its bottom edge, at the right where the cam
+// is not drawn, and the follower's lift at its top left, above the curve.
+TEST(CamGraphTest, TheAxesAreNamed)
+{
+  TCamGraph g = MakeGraph(TCamGraph::ckRound);
+  g.Draw();
+  ASSERT_NE(g.Picture(), nullptr);
+  auto inked = [&](int x0, int y0, int x1, int y1) {
+    int n = 0;
+    for (int y = y0; y < y1; ++y)
+      for (int x = x0; x < x1; ++x) {
+        const TColor c = PixelAt(g, x, y);
+        n += GetRValue(c) < 100 && GetGValue(c) < 100 && GetBValue(c) < 100;
+      }
+    return n;
+  };
+  EXPECT_GT(inked(g.Picture()->LogicalWidth() - 140, 161, g.Picture()->LogicalWidth() - 4, 180), 20) << "cam angle";
+  EXPECT_GT(inked(4, 2, 90, 20), 20) << "follower lift";
+}
+
 TEST(CamGraphTest, DrawCopiesToTheCanvasAndSurvivesOddSizes)
 {
   TBitmap target(390, 400);

@@ -112,7 +112,7 @@ TEST(MainWindowAccessibility, EveryIndexPageAndTheCamGraphWithItsListOpenAreRead
       if (const atspi::TNode* a = FindStarting(nodes, "label", "Angle = "); a && angle.empty())
         angle = a->Name;
     }
-  EXPECT_EQ(angle, "Angle = 10 \xC2\xBA") << "the degree sign arrives as itself";
+  EXPECT_EQ(angle, "Angle = 10 \xC2\xB0") << "the degree sign arrives as itself";
   EXPECT_EQ(faults, TFaults{});
   faults.clear();
   if (std::getenv("ORRELO_ATSPI_DUMP"))

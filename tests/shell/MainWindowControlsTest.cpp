@@ -508,7 +508,7 @@ TEST_F(Controls, EveryControlRebuildsTheModelFromItsNewValue)
        [](TTopicControls& c) { c.WestonRadius = 16; },
        fixed(1080),
        {},
-       {{Caption(&K::WPradLabel), "Small Radius = 16      Load = 10.00"}}},
+       {{Caption(&K::WPradLabel), "Small radius = 16      Load = 10.00 N"}}},
       {"weston: small radius down",
        12,
        at(&K::WPRadiusHsb, 15),
@@ -516,7 +516,7 @@ TEST_F(Controls, EveryControlRebuildsTheModelFromItsNewValue)
        [](TTopicControls& c) { c.WestonRadius = 14; },
        fixed(1080),
        {},
-       {{Caption(&K::WPradLabel), "Small Radius = 14      Load = 6.67"}}},
+       {{Caption(&K::WPradLabel), "Small radius = 14      Load = 6.67 N"}}},
       {"weston: radii equal",
        12,
        at(&K::WPRadiusHsb, 18),
@@ -524,7 +524,7 @@ TEST_F(Controls, EveryControlRebuildsTheModelFromItsNewValue)
        [](TTopicControls& c) { c.WestonRadius = 20; },
        fixed(1080),
        {},
-       {{Caption(&K::WPradLabel), "Small Radius = 20      Load = "}}},
+       {{Caption(&K::WPradLabel), "Small radius = 20      Load = "}}},
       {"box cam: slot angle", 16, at(&K::CamSlotHsb, 20), scroll(&K::CamSlotHsb, scPosition, 35),
        [](TTopicControls& c) { c.CamSlot = 35; }, fixed(360)},
       {"box cam: radius", 16, at(&K::SCamRadHsb, 20), scroll(&K::SCamRadHsb, scLineUp),
@@ -734,9 +734,9 @@ TEST_F(Controls, InclinedPlaneTurnsWithoutARebuildAndLabelsTheEffort)
     const char* Effort;
   };
   const TRow rows[] = {
-      {scPosition, 0, "Angle = 0 \xBA", "Effort = 0 N"},      {scLineDown, 0, "Angle = 1 \xBA", "Effort = 175 N"},
-      {scPosition, 30, "Angle = 30 \xBA", "Effort = 5000 N"}, {scBottom, 0, "Angle = 45 \xBA", "Effort = 7071 N"},
-      {scLineUp, 0, "Angle = 44 \xBA", "Effort = 6947 N"},
+      {scPosition, 0, "Angle = 0 \xB0", "Effort = 0 N"},      {scLineDown, 0, "Angle = 1 \xB0", "Effort = 175 N"},
+      {scPosition, 30, "Angle = 30 \xB0", "Effort = 5000 N"}, {scBottom, 0, "Angle = 45 \xB0", "Effort = 7071 N"},
+      {scLineUp, 0, "Angle = 44 \xB0", "Effort = 6947 N"},
   };
   const TShownModel shown(Frm->SceneBase);
   for (const TRow& r : rows) {
@@ -773,6 +773,8 @@ TEST_F(Controls, MarkerBoxesShowAndHideMarkersWithoutARebuild)
     Show(r.Topic);
     TCheckBox* box = Frm->*r.Box;
     ASSERT_TRUE(box->Visible());
+    // One name for the one thing on every page, as the help calls it.
+    EXPECT_EQ(box->Caption(), r.Topic == 32 ? "Show linkage only" : "Show markers");
     const bool was = box->Checked();
     TModelPrint before = PrintOf(Frm->SceneBase);
     const TShownModel model(Frm->SceneBase);

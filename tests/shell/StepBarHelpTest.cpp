@@ -116,6 +116,31 @@ TBarEnd BarEndOf(const TTopicEntry& e)
   return SameDrawing(atEnd, Drawn(rec, base, rci)) ? TBarEnd::RunsOn : TBarEnd::JumpsBack;
 }
 
+// Whether the second half of the bar draws what the first half drew, at every place sampled:
+// a bar that holds two cycles of the model. (A linkage that swings to and fro stands at the
+// same place at the start and the middle, moving the other way, so one place is not enough.)
+bool HalfBarRepeats(const TTopicEntry& e)
+{
+  TGLRecorder rec;
+  TRenderContextInfo rci;
+  rci.Context = std::make_shared<TGLContextNames>();
+  TDummyCube base;
+  TGLMaterialLibrary lib;
+  FillStandardMaterials(lib);
+  TTopicControls c = e.DefaultControls ? e.DefaultControls() : TTopicControls{};
+  c.Markers = true;
+  e.Build(&base, &lib, c);
+  const Integer end = e.RepeatAngle ? e.RepeatAngle(c) : 360;
+  for (double at : {0.0, 0.13, 0.29, 0.41}) {
+    e.Animate(&base, c, Single(at * end));
+    const std::vector<TAffineVector> first = Drawn(rec, base, rci);
+    e.Animate(&base, c, Single((at + 0.5) * end));
+    if (!SameDrawing(first, Drawn(rec, base, rci)))
+      return false;
+  }
+  return true;
+}
+
 void CollectParts(TGLBaseSceneObject* o, std::vector<TGLBaseSceneObject*>& out)
 {
   for (Integer i = 0; i < o->GetCount(); ++i) {
@@ -219,6 +244,21 @@ TEST(StepBarHelp, TheHelpNamesExactlyTheModelsThatDoNotComeBack)
                                                   : TBarEnd::Cycle;
     EXPECT_TRUE(told == end) << "model " << ModelName(model) << ": the help says it " << BarEndName(told)
                              << " at the end of the bar; the model " << BarEndName(end);
+  }
+}
+
+// The models whose bar comes back to its start half way are the ones the help says hold two
+// cycles; on every other model that comes back the bar is one cycle.
+TEST(StepBarHelp, TheHelpNamesTheModelsWhoseBarHoldsTwoCycles)
+{
+  TChmFile chm(BuiltHelpFile());
+  const std::set<TModelKey> listed = ListedModels(chm.Read("/Using/Animation.htm"), "two-cycles");
+  EXPECT_FALSE(listed.empty());
+  for (const TTopicEntry& e : TopicEntries()) {
+    const TModelKey model{e.Id, e.Example};
+    EXPECT_EQ(listed.count(model) != 0, HalfBarRepeats(e))
+        << "model " << ModelName(model) << ": the help says its bar holds " << (listed.count(model) ? "two" : "one")
+        << " cycle(s)";
   }
 }
 

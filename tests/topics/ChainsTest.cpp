@@ -319,22 +319,37 @@ TEST(ChainDriveScene, AnimateTestsWhatItAddresses)
   }
 }
 
-TEST(ChainDriveScene, MarkersAreArrowsAlongTheAxes)
+// The arrows lie across the wheels' faces, out from the axles, and turn with the wheels: at an
+// eighth and a quarter turn of the right wheel (a quarter and a half of the left one) their
+// tips stand elsewhere, each still its wheel's radius from its axle, in front of the wheel.
+TEST(ChainDriveScene, MarkersAreArrowsThatTurnWithTheirWheels)
 {
   TBuilt b;
-  BuildChainDriveScene(&b.Base, &b.Lib, 10, 20, false);
-  auto* arrow = b.Base.GetChild(3)->GetChildAs<TLines>(0);
-  ASSERT_NE(arrow, nullptr);
-  ASSERT_EQ(arrow->Nodes.GetCount(), 6);
-  // Tail at the axis, tip the wheel's radius out along Z, barbs either side on X.
-  const TGLNode* tip = arrow->Nodes.GetItem(3);
-  EXPECT_NEAR(tip->Z, R(20), 1e-6);
-  EXPECT_EQ(tip->X, 0);
-  EXPECT_NEAR(arrow->Nodes.GetItem(2)->X, ArrowHalfWidth, 1e-7);
-  EXPECT_NEAR(arrow->Nodes.GetItem(4)->X, -ArrowHalfWidth, 1e-7);
-  EXPECT_NEAR(arrow->Nodes.GetItem(1)->Z, R(20) - ArrowHeadLength, 1e-6);
-  EXPECT_NEAR(b.Base.GetChild(3)->Position.Z, 0.05f, 1e-7);
-  EXPECT_NEAR(b.Base.GetChild(4)->GetChildAs<TLines>(0)->Nodes.GetItem(3)->Z, R(10), 1e-6);
+  BuildChainDriveScene(&b.Base, &b.Lib, 10, 20, true);
+  std::vector<TAffineVector> tips[2];
+  for (Single phase : {0.0f, 45.0f, 90.0f}) {
+    AnimateChainDriveScene(&b.Base, 10, 20, phase);
+    for (Integer k = 0; k < 2; ++k) {
+      TGLBaseSceneObject* group = b.Base.GetChild(3 + k);
+      auto* arrow = group->GetChildAs<TLines>(0);
+      ASSERT_NE(arrow, nullptr);
+      ASSERT_EQ(arrow->Nodes.GetCount(), 6);
+      const TMatrix m = arrow->AbsoluteMatrix();
+      const TAffineVector tail = VectorTransform(arrow->Nodes.GetItem(0)->AsAffineVector(), m);
+      const TAffineVector tip = VectorTransform(arrow->Nodes.GetItem(3)->AsAffineVector(), m);
+      const TAffineVector axle = VectorTransform(AffineVectorMake(0, 0, 0), b.Base.GetChild(k)->AbsoluteMatrix());
+      EXPECT_NEAR(tail[0], axle[0], 1e-5);
+      EXPECT_NEAR(tail[1], axle[1], 1e-5);
+      EXPECT_NEAR(std::hypot(tip[0] - axle[0], tip[1] - axle[1]), R(k == 0 ? 20 : 10), 1e-5) << phase;
+      EXPECT_NEAR(tip[2], tail[2], 1e-6) << "the arrow lies across the wheel, not along its axle";
+      EXPECT_GT(tip[2], 0.02f) << "in front of the wheel";
+      tips[k].push_back(tip);
+    }
+  }
+  for (Integer k = 0; k < 2; ++k)
+    for (size_t i = 0; i < tips[k].size(); ++i)
+      for (size_t j = i + 1; j < tips[k].size(); ++j)
+        EXPECT_GT(VectorDistance(tips[k][i], tips[k][j]), 0.1f) << k << ": the arrow looks the same at two angles";
 }
 
 TEST(BikeGeometry, ChainOfOneHundredAndTenLinksFitsEveryGear)

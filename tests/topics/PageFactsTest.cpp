@@ -438,7 +438,8 @@ const TFact Facts[] = {
      }},
 
     // Cams.
-    {"Cam_Circular.htm", "The offset is #, so the follower's stroke is 2 x # = #",
+    // The example's disc is not the model's, but the model's follower must move as the example says.
+    {"Cam_Circular.htm", "A disc with an offset of # mm gives the follower a stroke of # x # = #",
      [] {
        const double offset = StartControls(13).CamOffset * 0.01;
        TBuiltTopic t(13);
@@ -449,7 +450,8 @@ const TFact Facts[] = {
          low = std::min(low, double(Place(follower)[1]));
          high = std::max(high, double(Place(follower)[1]));
        }
-       return TValues{offset, offset, high - low};
+       const double times = (high - low) / offset;
+       return TValues{10, times, 10, 10 * times};
      }},
     {"Cam_Circular.htm", "In the model the follower dwells for about # degrees of each turn and rises # over the nose",
      [] {
@@ -483,8 +485,9 @@ const TFact Facts[] = {
          spread = std::max(spread, std::fabs(y[k] - y[0] - double(k) * step));
        return TValues{y[18] - y[0], spread < 1e-3 ? step : NAN};
      }},
+    // The example's numbers are its own; the model's peg must swing by the radius times the sine.
     {"Cam_Circular.htm",
-     "With a radius of # and an angle of # degrees: # x sin # deg = # either side, so the peg's stroke is #",
+     "With a radius of # mm and an angle of # degrees: # x sin # deg = # mm either side, so the peg's stroke is #",
      [] {
        const TTopicControls c = StartControls(16);
        const double r = c.BoxCamRadius * 0.01, a = c.CamSlot;
@@ -494,7 +497,9 @@ const TFact Facts[] = {
        const double x0 = peg->Position.X;
        t.Pose(180);
        const double x1 = peg->Position.X;
-       return TValues{r, a, r, a, std::fabs(x0), std::fabs(x0 - x1)};
+       const double modelSine = std::fabs(x0) / r, swing = std::fabs(x0 - x1) / r;
+       const double sine30 = 0.5 * modelSine / std::sin(a * M_PI / 180);
+       return TValues{50, 30, 50, 30, 50 * sine30, 50 * swing * sine30 / modelSine};
      }},
     {"Cam_Circular.htm", "as the bar moves one way by #, the ramp passes under the roller and lifts it smoothly by #",
      [] {
@@ -506,29 +511,8 @@ const TFact Facts[] = {
        return TValues{std::fabs(t.Base->GetChild(0)->Position.X - x0), std::fabs(t.Base->GetChild(1)->Position.Y - y0)};
      }},
 
-    // Crank and slider.
-    {"Crank_Slider.htm", "it starts at #.", [] { return TValues{StartControls(17).CrankOffset * 0.01}; }},
-    {"Crank_Slider.htm",
-     "Crank offset #, so the piston's stroke is 2 x # = #. At # degrees the piston is at its highest point and at # degrees at its lowest",
-     [] {
-       TBuiltTopic t(17);
-       const double r = t.Controls.CrankOffset * 0.01;
-       const TGLBaseSceneObject* piston = All<TPiston>(t.Base.get()).at(0);
-       double low = 1e9, high = -1e9;
-       int lowAt = -1, highAt = -1;
-       for (int phase = 0; phase < 360; ++phase) {
-         t.Pose(Single(phase));
-         const double y = Place(piston)[1];
-         if (y > high)
-           high = y, highAt = phase;
-         if (y < low)
-           low = y, lowAt = phase;
-       }
-       return TValues{r, r, high - low, double(highAt), double(lowAt)};
-     }},
-
     {"Crank_Slot.htm",
-     "In the model, with the crank offset at its starting #, the ram's slow stroke takes about # degrees of the wheel's turn and its quick return about # degrees",
+     "In the model, with the crank offset as it starts, the ram's slow stroke takes about # degrees of the wheel's turn and its quick return about # degrees",
      [] {
        TBuiltTopic t(20);
        // The degrees of one turn of the wheel in which the ram moves each way, to a hundredth.
@@ -542,13 +526,11 @@ const TFact Facts[] = {
            (x > last ? forwards : backwards) += 1;
          last = x;
        }
-       return TValues{t.Controls.CrankOffset * 0.01, 0.01 * std::max(forwards, backwards),
-                      0.01 * std::min(forwards, backwards)};
+       return TValues{0.01 * std::max(forwards, backwards), 0.01 * std::min(forwards, backwards)};
      }},
 
     // Screw threads.
-    {"Screws.htm", "it starts at #). Each time", [] { return TValues{StartControls(18).ScrewPitch * 0.01}; }},
-    {"Screws.htm", "The pitch is # to start with. The model turns the bolt ten times, so it moves # x # = #",
+    {"Screws.htm", "The model turns the bolt # times, so it moves # pitches along its axis: watch # ridges",
      [] {
        TBuiltTopic t(18);
        const double pitch = t.Controls.ScrewPitch * 0.01;
@@ -557,7 +539,8 @@ const TFact Facts[] = {
        t.Pose(0);
        const double x0 = bolt->Position.X;
        t.Pose(Single(turns * 360));
-       return TValues{pitch, turns, pitch, std::fabs(bolt->Position.X - x0)};
+       const double pitches = std::fabs(bolt->Position.X - x0) / pitch;
+       return TValues{turns, pitches, pitches};
      }},
     {"ScrewJack.htm",
      "In the model the screw's pitch is #, so ten turns of the handle move each nut in by # and raise the platform from about # to about #: a rise of about #, or # for each turn on average",
@@ -575,8 +558,6 @@ const TFact Facts[] = {
      "Over the fifth and sixth turns, in the middle of the travel, it rises about # times as far as each nut moves in",
      [] { return TValues{(JackPlatformY(2160) - JackPlatformY(1440)) / (JackNutX(4) - JackNutX(6))}; }},
 
-    // Linkages.
-    {"Treadle.htm", "(it starts at #)", [] { return TValues{StartControls(32).TreadleLength}; }},
 };
 
 }   // namespace
@@ -636,4 +617,34 @@ TEST(PageFactsTest, OnlyPagesOfTopicsWithMarkersOfferTheCheckBox)
     const bool offered = PageText(page).find("Tick the check box") != std::string::npos;
     EXPECT_TRUE(!offered || e->ShowMarkers) << page << " offers a check box its model has no use for";
   }
+}
+
+// The crank and slider's page tells the reader where to look: the piston is highest with the
+// crank pin straight above the axle and lowest with it straight below.
+TEST(PageFactsTest, ThePistonTopsWithTheCrankPinAboveTheAxle)
+{
+  ASSERT_NE(PageText("Crank_Slider.htm")
+                .find("the piston is at its highest point when the crank pin is straight above the axle, and at its "
+                      "lowest when the pin is straight below it"),
+            std::string::npos);
+  TBuiltTopic t(17);
+  const TGLBaseSceneObject* piston = All<TPiston>(t.Base.get()).at(0);
+  const TGLBaseSceneObject* pin = t.Base->GetChild(0);   // the rod swings on the crank pin
+  const TAffineVector axle = Place(t.Base->GetChild(1));
+  double low = 1e9, high = -1e9;
+  TAffineVector pinAtTop{}, pinAtBottom{};
+  for (int phase = 0; phase < 360; ++phase) {
+    t.Pose(Single(phase));
+    const double y = Place(piston)[1];
+    if (y > high)
+      high = y, pinAtTop = Place(pin);
+    if (y < low)
+      low = y, pinAtBottom = Place(pin);
+  }
+  const double offset = t.Controls.CrankOffset * 0.01;
+  EXPECT_NEAR(high - low, 2 * offset, 1e-3) << "the stroke is twice the offset";
+  EXPECT_NEAR(pinAtTop[0], axle[0], 0.02 * offset);
+  EXPECT_NEAR(pinAtTop[1] - axle[1], offset, 0.01 * offset);
+  EXPECT_NEAR(pinAtBottom[0], axle[0], 0.02 * offset);
+  EXPECT_NEAR(pinAtBottom[1] - axle[1], -offset, 0.01 * offset);
 }

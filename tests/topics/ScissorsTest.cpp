@@ -2,12 +2,36 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/Base/VectorGeometry.h"
 #include "engine/GLGeomObjects.h"
 #include "tests/topics/LeverTopicsATestSupport.h"
+#include "topics/Hammers.h"
 
 namespace {
 
 TPaper* Paper(TSceneFixture& f, Integer i) { return static_cast<TPaper*>(f->GetChild(i)); }
+
+TAffineVector Place(const TGLBaseSceneObject* o)
+{
+  return VectorTransform(AffineVectorMake(0, 0, 0), o->AbsoluteMatrix());
+}
+
+// The turning effect about the fulcrum of the force a marker's arrow draws: its sign tells
+// which way the force would turn the lever (counter-clockwise positive, seen from the front).
+// Any point of the arrow's line gives the same moment; the tail is taken.
+double Moment(const TGLBaseSceneObject* markerGroup, const TAffineVector& fulcrum)
+{
+  const TLines* arrow = nullptr;
+  for (Integer i = 0; i < markerGroup->GetCount() && !arrow; ++i)
+    arrow = dynamic_cast<const TLines*>(markerGroup->GetChild(i));
+  if (!arrow || arrow->Nodes.GetCount() != 6)
+    return 0;
+  const TMatrix m = arrow->AbsoluteMatrix();
+  const TAffineVector tail = VectorTransform(arrow->Nodes.GetItem(0)->AsAffineVector(), m);
+  const TAffineVector tip = VectorTransform(arrow->Nodes.GetItem(3)->AsAffineVector(), m);
+  const double rx = tail[0] - fulcrum[0], ry = tail[1] - fulcrum[1];
+  return rx * (tip[1] - tail[1]) - ry * (tip[0] - tail[0]);
+}
 
 TEST(ScissorsTest, Build)
 {
@@ -96,6 +120,45 @@ TEST(ScissorsTest, PoseDependsOnThePhaseAlone)
   AnimateScissorsScene(used.Get(), true, 499);
   AnimateScissorsScene(used.Get(), true, 0);
   EXPECT_EQ(PoseDifference(LeverPose(fresh.Get()), LeverPose(used.Get())), "");
+}
+
+// A lever in balance: the effort turns it one way about the fulcrum and the load's force on
+// it the other. The claw hammer draws its load so (the nail pulls the claw down); each
+// blade of the scissors must too (the paper pushes the blade that cuts it away from the cut).
+TEST(ScissorsTest, LoadArrowsTurnTheBladesAgainstTheEffortAsOnTheHammer)
+{
+  TSceneFixture hammer;
+  BuildClawHammerScene(hammer.Get(), &hammer.Lib, std::string(ORRELO_TEST_OUTPUT) + "/no-models/");
+  AnimateClawHammerScene(hammer.Get(), true, 70);
+  ASSERT_TRUE(hammer->GetChild(3)->GetVisible());
+  const TAffineVector hammerF = Place(hammer->GetChild(4));
+  const double hammerE = Moment(hammer->GetChild(2), hammerF), hammerL = Moment(hammer->GetChild(3), hammerF);
+  ASSERT_NE(hammerE, 0);
+  EXPECT_LT(hammerE * hammerL, 0) << "the hammer's own markers do not balance";
+
+  for (Single phase : {260.0f, 320.0f, 390.0f}) {
+    TSceneFixture f;
+    BuildScissorsScene(f.Get(), &f.Lib);
+    AnimateScissorsScene(f.Get(), true, phase);
+    const TAffineVector pivot = Place(f->GetChild(8));
+    // Children 4 and 5 ride on the first blade (its loop and its edge), 6 and 7 on the second.
+    for (Integer blade = 0; blade < 2; ++blade) {
+      const double effort = Moment(f->GetChild(4 + 2 * blade), pivot);
+      const double load = Moment(f->GetChild(5 + 2 * blade), pivot);
+      ASSERT_NE(effort, 0) << phase;
+      EXPECT_LT(effort * load, 0) << "blade " << blade << " at " << phase << ": its L arrow turns it with the effort";
+    }
+    // And every load arrow points away from the cut, whose line is y = 0.
+    for (Integer i : {5, 7}) {
+      const TGLBaseSceneObject* group = f->GetChild(i);
+      const TLines* arrow = dynamic_cast<const TLines*>(group->GetChild(0));
+      ASSERT_NE(arrow, nullptr);
+      const TMatrix m = arrow->AbsoluteMatrix();
+      const double tailY = VectorTransform(arrow->Nodes.GetItem(0)->AsAffineVector(), m)[1];
+      const double tipY = VectorTransform(arrow->Nodes.GetItem(3)->AsAffineVector(), m)[1];
+      EXPECT_GT(std::fabs(tipY), std::fabs(tailY)) << i << " at " << phase;
+    }
+  }
 }
 
 TEST(ScissorsTest, MarkersOnlyOnItsScene)

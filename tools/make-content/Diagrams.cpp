@@ -497,10 +497,32 @@ std::vector<uint8_t> MakeClutchDiagram()
     s.Fill([&](double x, double y) { return InRoundBox(x, y, cx - 6 + back / 2, 18, cx + 2 + back / 2, 112, 2); },
            plates[1]);
     s.Fill([&](double x, double y) { return InRoundBox(x, y, cx + 2 + back, 12, cx + 18 + back, 118, 3); }, plates[2]);
+    // The cover, bolted to the flywheel, holds the springs that push the pressure plate
+    // towards it; pulling the plate back squeezes them shorter.
+    const TRGB cover = DarkSteel;
+    s.Fill([&](double x,
+               double y) { return InBox(x, y, cx - 22, 4, cx + 54, 7) || InBox(x, y, cx - 22, 123, cx + 54, 126); },
+           cover);
+    s.Fill([&](double x,
+               double y) { return InBox(x, y, cx + 50, 4, cx + 54, 54) || InBox(x, y, cx + 50, 76, cx + 54, 126); },
+           cover);
+    for (double sy : {30.0, 100.0}) {
+      const double x0 = cx + 18 + back, x1 = cx + 50, coils = 5;
+      TPt last{x0, sy};
+      for (int k = 1; k <= 2 * coils; ++k) {
+        const TPt next{x0 + (x1 - x0) * k / (2 * coils), sy + (k == 2 * coils ? 0 : (k % 2 ? -7 : 7))};
+        Line(s, last, next, 1.3, Steel);
+        last = next;
+      }
+    }
     if (side == 1)
-      Arrow(s, {cx + 34, 30}, {cx + 60, 30}, 3, EffortRed);
+      Arrow(s, {cx + 62, 40}, {cx + 88, 40}, 3, EffortRed);
+    else {
+      Line(s, {cx + 40, 104}, {cx + 58, 110}, 1, {0.7, 0.74, 0.8});
+      Label(s, "SPRINGS", cx + 84, 113, 7, Ink);
+    }
     Label(s, "ENGINE", cx - 58, 52, 7, Ink);
-    Label(s, "GEARBOX", cx + 60, 86, 7, Ink);
+    Label(s, "GEARBOX", cx + 80, 86, 7, Ink);
     Label(s, side == 0 ? "ENGAGED" : "DISENGAGED", cx, 140, 9, Ink);
   }
   Line(s, {220, 8}, {220, 146}, 1, {0.8, 0.84, 0.9});
@@ -547,5 +569,12 @@ std::vector<uint8_t> MakeInclineDiagram()
   Line(s, top, {top.X + n.X, top.Y + n.Y}, 1, lead);
   Dimension(s, {foot.X + n.X, foot.Y + n.Y}, {top.X + n.X, top.Y + n.Y});
   Label(s, "LENGTH", 150, foot.Y + n.Y + (150 - foot.X - n.X) * std::tan(a) - 12, 9, Ink);
+  // The slope's angle, between the ground and the slope at its foot: the angle the page and
+  // the model's label give.
+  const double r = 62;
+  const TStroke arc = Arc(foot.X, foot.Y, r, r, a * 180 / Pi, 0)[0];
+  for (size_t i = 1; i < arc.size(); ++i)
+    Line(s, arc[i - 1], arc[i], 1.2, Ink);
+  Label(s, "ANGLE", foot.X + r + 28, foot.Y - 7, 9, Ink);
   return Gif(s);
 }
