@@ -108,7 +108,9 @@ TEST(DesktopToolbarItems, AltWithKeypadDigitsTypesOneCharacterInEitherNumLockSta
   bool editingOn = false, editingOff = false;
   desktop::TDesktop desk{desktop::TDesktop::TThisDisplay{}};
   realinput::TTimedSteps steps({
-      [&] { X("mousemove " + At({box.Left + box.Width() / 2, box.Top + box.Height() / 2}) + " click 1"); },
+      [&] {
+        X("mousemove " + At({box.Left + box.Width() / 2, box.Top + box.Height() / 2}) + " click 1");
+      },
       [&] { X("type --delay 40 ab"); },
       [&] { keys.SetNumLock(true); },
       [&] { keys.Down(alt); },
@@ -161,7 +163,9 @@ TEST(DesktopToolbarItems, CheckedButtonsAndMenuEntriesShowTheirCheckedFill)
   const TRect size = w.ScreenRect(w.Bar, w.ViewerOf(w.Size)->BoundsRect);
   int entryBlocks = -1, entryArea = 0;
   realinput::TTimedSteps steps({
-      [&] { X("mousemove " + At({size.Left + size.Width() / 2, size.Top + size.Height() / 2}) + " click 1"); },
+      [&] {
+        X("mousemove " + At({size.Left + size.Width() / 2, size.Top + size.Height() / 2}) + " click 1");
+      },
       [] {},
       [&] {
         TTBView* menu = w.Bar.View()->OpenViewerView();
