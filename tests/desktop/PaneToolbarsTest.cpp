@@ -126,9 +126,9 @@ TEST_F(DesktopPaneBars, AtAnEightHundredPixelScreensPaneTheLeverChevronOffersWha
     }
   TTBItemViewer* chevron = view->Find(bar->ChevronItem());
   Desk.Screenshot("pane-lever-class2.png");
-  ASSERT_EQ(chevron->Show, !hidden.empty()) << "a chevron without items, or items hidden without one";
-  if (hidden.empty())
-    return;
+  // The pane is too narrow for the whole bar: something goes, and the chevron shows for it.
+  ASSERT_FALSE(hidden.empty()) << "the bar holds everything at this width";
+  ASSERT_TRUE(chevron->Show) << "items hidden without a chevron";
   // Drawn enabled on the screen: its glyph in the text colour, not greyed.
   const desktop::TPixels glyph = Grab(*bar, chevron->BoundsRect);
   int dark = 0;
