@@ -106,6 +106,7 @@ TEST(DesktopToolbarItems, AltWithKeypadDigitsTypesOneCharacterInEitherNumLockSta
   // The keypad's 6 and 5 as the keyboard numbers them, whatever NumLock makes of them.
   const unsigned kp6 = keys.Code("KP_6"), kp5 = keys.Code("KP_5");
   bool editingOn = false, editingOff = false;
+  std::string afterOn;
   desktop::TDesktop desk{desktop::TDesktop::TThisDisplay{}};
   realinput::TTimedSteps steps({
       [&] {
@@ -119,6 +120,8 @@ TEST(DesktopToolbarItems, AltWithKeypadDigitsTypesOneCharacterInEitherNumLockSta
       [&] { keys.Up(alt); },
       [&] {
         editingOn = viewer->Editing();
+        if (TTBEditControl* c = viewer->EditControl())
+          afterOn = c->Text();
         keys.SetNumLock(false);
       },
       [&] { keys.Down(alt); },
@@ -136,6 +139,7 @@ TEST(DesktopToolbarItems, AltWithKeypadDigitsTypesOneCharacterInEitherNumLockSta
   });
   EXPECT_TRUE(PumpUntil([&] { return steps.Done() && !viewer->Editing(); }, 15000));
   EXPECT_TRUE(editingOn) << "Alt and the keypad ended the edit (NumLock on)";
+  EXPECT_EQ(afterOn, "abA") << "NumLock on";
   EXPECT_TRUE(editingOff) << "Alt and the keypad ended the edit (NumLock off)";
   EXPECT_EQ(w.Edit->Text(), "abABc");
   keys.SetNumLock(numLockWas);
