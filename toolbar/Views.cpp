@@ -147,13 +147,12 @@ void TTBView::PlaceInPriorityList(Integer First, Integer Count)
     }
   }
   auto at = FPriorityList.end();
-  if (First > 0) {
-    auto left = std::find(FPriorityList.begin(), FPriorityList.end(), Viewers(First - 1));
-    if (left != FPriorityList.end())
-      at = left + 1;
-  } else if (First + Count < ViewerCount()) {
+  if (First > 0)
+    at = std::find(FPriorityList.begin(), FPriorityList.end(), Viewers(First - 1));
+  if (at != FPriorityList.end())
+    ++at;
+  else if (First + Count < ViewerCount())
     at = std::find(FPriorityList.begin(), FPriorityList.end(), Viewers(First + Count));
-  }
   FPriorityList.insert(at, added.begin(), added.end());
 }
 
