@@ -100,6 +100,7 @@ bool AltCodeKey(QObject* watched, TInputEvent& ev)
   if (ev.Kind == TInputKind::KeyDown) {
     if (digit && (ev.Shift & ssAlt) && !(ev.Shift & ssCtrl)) {
       s.AltCode = (std::max(s.AltCode, 0) * 10 + (ev.Key - VK_NUMPAD0)) % 1000;
+      ev.Char = 0;   // the digit is part of the code, no character of its own
       RunFilters(ev);
       return true;
     }
@@ -169,6 +170,21 @@ bool CapturedWindowMouse(QObject* watched, QMouseEvent* me)
   return true;
 }
 
+// With Alt held the keypad's keys are its digits by their scan codes, whatever NumLock makes
+// of them (without it they are arrows, Home, End...): Alt and a code type that character.
+Word AltKeypadDigit(const QKeyEvent* ke, Word key, TShiftState shift)
+{
+  if (!(shift & ssAlt) || (shift & ssCtrl))
+    return key;
+  // The keyboard's scan codes of the keypad's 7 8 9, 4 5 6, 1 2 3 and 0 (the display server
+  // numbers its keys 8 above them).
+  constexpr int digits[] = {7, 8, 9, -1, 4, 5, 6, -1, 1, 2, 3, 0};
+  const int scan = static_cast<int>(ke->nativeScanCode()) - 8;
+  if (scan < 0x47 || scan > 0x52 || digits[scan - 0x47] < 0)
+    return key;
+  return static_cast<Word>(VK_NUMPAD0 + digits[scan - 0x47]);
+}
+
 // Input first comes here: filters, capture redirection, enter and leave.
 class TInputFilterObject : public QObject {
 protected:
@@ -213,8 +229,8 @@ protected:
       TInputEvent ev;
       ev.Kind = event->type() == QEvent::KeyPress ? TInputKind::KeyDown : TInputKind::KeyUp;
       ev.Target = ControlOf(watched);
-      ev.Key = KeyFromQt(ke);
       ev.Shift = KeyShift(ke->modifiers());
+      ev.Key = AltKeypadDigit(ke, KeyFromQt(ke), ev.Shift);
       ev.Char = KeyChar(ke);
       ev.ScreenPos = GetCursorPos();
       return AltCodeKey(watched, ev);

@@ -21,11 +21,25 @@ std::vector<TTBCustomDockableWindow*>& FloatingList()
   return list;
 }
 
+// Whether the program has the active window, as the desktop last told it. The last active
+// form is remembered past the program's deactivation, so it cannot tell this.
+struct TAppActivation : TApplicationState {
+  bool Active = true;
+};
+
+bool ProgramIsActive()
+{
+  TAppActivation* a = FoundApplicationState<TAppActivation>();
+  return a ? a->Active : ApplicationIsActive();
+}
+
 // Floating windows follow the application's activation and their forms' moves.
-void DockableWindowHook(THookProcCode Code, TControl*, WPARAM, LPARAM)
+void DockableWindowHook(THookProcCode Code, TControl*, WPARAM wParam, LPARAM)
 {
   if (Code != hpSendActivateApp && Code != hpSendWindowPosChanged)
     return;
+  if (Code == hpSendActivateApp)
+    ApplicationState<TAppActivation>()->Active = wParam != 0;
   std::vector<TTBCustomDockableWindow*> list = FloatingList();
   for (TTBCustomDockableWindow* w : list)
     if (std::find(FloatingList().begin(), FloatingList().end(), w) != FloatingList().end())
@@ -704,7 +718,7 @@ void TTBCustomDockableWindow::UpdateVisibility()
     show = form && form->Visible() && form->HandleAllocated();
   }
   if (show && FHideWhenInactive)
-    show = ApplicationIsActive();
+    show = ProgramIsActive();
   if (FFloatingWindowParent->Visible() != show) {
     FFloatingWindowParent->SetVisible(show);
     if (show)

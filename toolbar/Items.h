@@ -604,6 +604,7 @@ private:
   void ParentItemNotification(TTBCustomItem* Sender, bool Relayed, TTBItemChangeKind Kind, Integer Index,
                               TTBCustomItem* Item);
   void SetCurParentItem(TTBCustomItem* Value);
+  void PlaceInPriorityList(Integer First, Integer Count);
   Integer InsertItemViewers(Integer NewIndex, TTBCustomItem* AItem, Integer AGroupLevel, bool AddToPriorityList,
                             bool TopOfPriorityList);
   void DeletingViewer(TTBItemViewer* Viewer);

@@ -127,6 +127,9 @@ bool DitherRect(TCanvas& Canvas, const TRect& Rect, TColor C1, TColor C2)
   TColor oldBk = Canvas.SetBkColor(C2);
   TBrush saved;
   saved.Assign(Canvas.Brush());
+  // The pattern paints whatever brush the caller left: a hollow one (as views leave it
+  // for their items) would fill nothing.
+  Canvas.Brush().SetStyle(bsSolid);
   Canvas.Brush().SetBitmap(&HalftoneBrushBitmap());
   Canvas.FillRect(Rect);
   Canvas.Brush().Assign(saved);

@@ -247,6 +247,7 @@ struct TTBCustomToolbar::TFloatingSizes {
   TPoint Origin;
   Integer OrigRightX = 0;
   std::vector<TPoint> Sizes;   // largest first
+  TPoint Unwrapped;            // the one size laid out without a wrap limit
   Integer Snap = 12;
   bool Changed = false;
   Integer LastSign = 0;
@@ -663,6 +664,7 @@ void TTBCustomToolbar::ResizeBegin(TTBSizeHandle ASizeHandle)
   bool byHeight = ASizeHandle == twshTop || ASizeHandle == twshBottom;
   for (auto& f : found)
     s.Sizes.push_back({f.first.X + nc.X, f.first.Y + nc.Y});
+  s.Unwrapped = s.Sizes.front();
   std::stable_sort(s.Sizes.begin(), s.Sizes.end(),
                    [&](const TPoint& a, const TPoint& b) { return byHeight ? a.Y > b.Y : a.X > b.X; });
   // Snapping never reaches past the neighbouring sizes.
@@ -732,7 +734,9 @@ void TTBCustomToolbar::ResizeTrack(TRect& Rect, const TRect& OrigRect)
     Rect.Top = Rect.Bottom - size.Y;
   else
     Rect.Bottom = Rect.Top + size.Y;
-  s.CandidateWrap = idx == 0 ? 0 : size.X - 2 * GetFloatingBorderSize().X;
+  // Only the layout without a wrap limit takes no limit; sorted by height, the first size is
+  // the tallest, the narrowest column, and needs its width as the limit.
+  s.CandidateWrap = size == s.Unwrapped ? 0 : size.X - 2 * GetFloatingBorderSize().X;
   s.HasCandidate = true;
 }
 

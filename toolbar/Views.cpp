@@ -131,6 +131,31 @@ Integer TTBView::InsertItemViewers(Integer NewIndex, TTBCustomItem* AItem, Integ
   return n;
 }
 
+// Viewers added at run time have not been used: they join the priority list beside their
+// neighbour on the bar, so that the chevron still takes the rightmost of the unused first
+// (a bar built in code gives up its last buttons, as one loaded from a form does).
+void TTBView::PlaceInPriorityList(Integer First, Integer Count)
+{
+  if (!FUsePriorityList || Count < 1)
+    return;
+  std::vector<TTBItemViewer*> added;
+  for (Integer i = First; i < First + Count; ++i) {
+    auto it = std::find(FPriorityList.begin(), FPriorityList.end(), Viewers(i));
+    if (it != FPriorityList.end()) {
+      added.push_back(*it);
+      FPriorityList.erase(it);
+    }
+  }
+  auto at = FPriorityList.end();
+  if (First > 0)
+    at = std::find(FPriorityList.begin(), FPriorityList.end(), Viewers(First - 1));
+  if (at != FPriorityList.end())
+    ++at;
+  else if (First + Count < ViewerCount())
+    at = std::find(FPriorityList.begin(), FPriorityList.end(), Viewers(First + Count));
+  FPriorityList.insert(at, added.begin(), added.end());
+}
+
 void TTBView::DeletingViewer(TTBItemViewer* Viewer)
 {
   if (FSelected == Viewer)
@@ -185,7 +210,9 @@ void TTBView::ItemNotification(TTBCustomItem* Sender, bool Relayed, TTBItemChang
           break;
         }
     }
-    InsertItemViewers(at, Item, level, true, !Item->HasState(csLoading));
+    Integer added = InsertItemViewers(at, Item, level, true, false);
+    if (!Item->HasState(csLoading))
+      PlaceInPriorityList(at, added);
     break;
   }
   case ickDeleted: {
@@ -426,7 +453,7 @@ struct TTBView::TLayoutPass {
   Integer chevronIndex = -1;
   bool vertical = false;
   Integer length = 0;
-  bool cut = false, nonControlOffEdge = false;
+  bool cut = false, anyOffEdge = false;
   TTBMargins m;
   Integer curX = 0, curY = 0;
   TPoint total;
@@ -438,7 +465,6 @@ struct TTBView::TLayoutPass {
   bool showUp = false, showDown = false;
 
   bool isSep(Integer i) const { return (View->Viewers(i)->Item()->ItemStyle() & tbisSeparator) != 0; }
-  bool isControl(Integer i) const { return dynamic_cast<TTBControlItem*>(View->Viewers(i)->Item()) != nullptr; }
   Integer along(Integer i) const { return vertical ? w[i].R.Height() : w[i].R.Width(); }
   // Separators at the end of what shows are hidden.
   void hideTrailingSeps()
@@ -599,7 +625,7 @@ void TTBView::LayoutMeasure(TLayoutPass& L)
 void TTBView::LayoutChevronCut(TLayoutPass& L)
 {
   L.cut = L.chevronIndex >= 0 && L.AChevronOffset >= 1 && L.length > L.AChevronOffset;
-  L.nonControlOffEdge = false;
+  L.anyOffEdge = false;
   if (L.cut) {
     Integer avail = L.AChevronOffset - L.AChevronSize;
     auto shownNonSeps = [&]() {
@@ -638,8 +664,7 @@ void TTBView::LayoutChevronCut(TLayoutPass& L)
       L.w[victim].Show = false;
       L.w[victim].OffEdge = true;
       L.length -= L.along(victim);
-      if (!L.isControl(victim))
-        L.nonControlOffEdge = true;
+      L.anyOffEdge = true;
       // Separators that now follow each other collapse.
       bool prevSep = true;
       for (Integer i = 0; i < L.n; ++i) {
@@ -878,16 +903,18 @@ void TTBView::LayoutChevronAndRowBreaks(TLayoutPass& L)
           L.w[i].R.Right = L.w[i].R.Left + L.total.X;
       }
 
+  // The chevron shows only with something behind it, and then it opens: its popup takes
+  // hosted controls too, so a bar that hid only a label still offers it there.
   if (L.chevronIndex >= 0) {
-    L.w[L.chevronIndex].Show = L.cut;
-    if (L.cut) {
+    L.w[L.chevronIndex].Show = L.cut && L.anyOffEdge;
+    if (L.w[L.chevronIndex].Show) {
       Integer pos = std::max(L.AChevronOffset - L.AChevronSize, L.vertical ? L.total.Y : L.total.X);
       if (L.vertical)
         L.w[L.chevronIndex].R = {0, pos, L.total.X, pos + L.AChevronSize};
       else
         L.w[L.chevronIndex].R = {pos, 0, pos + L.AChevronSize, L.total.Y};
       if (L.ChangeViewers)
-        L.chevronItem->SetEnabled(L.nonControlOffEdge);
+        L.chevronItem->SetEnabled(true);
     }
   }
 }

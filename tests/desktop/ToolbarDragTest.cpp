@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -105,6 +106,32 @@ public:
 
 private:
   pid_t FPid = -1;
+};
+
+// A window with a toolbar of eight numbered buttons floating above it, each counting its
+// clicks.
+struct TFloatingBar {
+  TForm Form;
+  TBar Bar;
+  int Clicks[8] = {};
+  explicit TFloatingBar(bool hideWhenInactive)
+  {
+    Form.SetBounds(120, 140, 420, 300);
+    Form.SetCaption("Floating bar");
+    Bar.SetCaption("Eight");
+    Bar.SetHideWhenInactive(hideWhenInactive);
+    for (int n = 0; n < 8; ++n) {
+      auto i = std::make_unique<TTBXItem>();
+      i->SetCaption(std::to_string(n + 1));
+      i->OnClick = [this, n](TObject*) { ++Clicks[n]; };
+      Bar.Items()->Add(std::move(i));
+    }
+    Bar.SetParent(&Form);
+    Form.Show();
+    Bar.SetFloatingPosition({600, 200});
+    Bar.SetFloating(true);
+  }
+  ~TFloatingBar() { Form.Hide(); }
 };
 
 }   // namespace
@@ -211,4 +238,79 @@ TEST(DesktopToolbarDrag, AClickOnTheHandleWithoutMotionMovesNothing)
   TBitmap after;
   f.Top.CaptureScreen(after);
   EXPECT_TRUE(SamePicture(before, after)) << "the dock shows something else after the click";
+}
+
+// The floating toolbar's bottom edge dragged down by the real pointer as far as one column
+// goes: the window the X server shows holds all eight buttons, one under another, and a
+// click on each runs it (as the same size reached from the right edge does).
+TEST(DesktopToolbarDrag, AFloatingToolbarResizedFromItsBottomEdgeShowsEveryButton)
+{
+  if (!Available())
+    GTEST_SKIP() << "xdotool is not installed";
+  TFloatingBar f(false);
+  desktop::TDesktop desk{desktop::TDesktop::TThisDisplay{}};
+  const std::string bar = desk.WaitWindow("^Eight$", 5000);
+  ASSERT_FALSE(bar.empty()) << "no floating window on the screen";
+  PumpFor(300);
+  const desktop::TWindowPlace before = desk.Place(bar);
+  ASSERT_GT(before.Width, before.Height) << "the bar does not start as one row";
+  // Pressed on the frame's bottom edge, dragged far down, let go.
+  const TPoint edge{before.X + before.Width / 2, before.Y + before.Height - 2};
+  X("mousemove " + At(edge) + " mousedown 1 sleep 0.1 mousemove " + At({edge.X, edge.Y + 120}) + " sleep 0.1 mousemove "
+    + At({edge.X, edge.Y + 500}) + " sleep 0.2 mouseup 1");
+  desktop::TWindowPlace after;
+  EXPECT_TRUE(PumpUntil(
+      [&] {
+        after = desk.Place(bar);
+        return after.Height > 3 * before.Height;
+      },
+      5000))
+      << "the drag did not make the window taller";
+  PumpFor(400);
+  Park();
+  PumpFor(200);
+  after = desk.Place(bar);
+  desk.Screenshot("toolbar-floating-one-column.png");
+  EXPECT_LT(after.Width, before.Width / 2) << "not narrowed to a column";
+  for (int n = 0; n < 8; ++n) {
+    TTBItemViewer* v = f.Bar.View()->Find(f.Bar.Items()->Items(n));
+    ASSERT_TRUE(v->Show) << "button " << n + 1 << " is not shown";
+    const TRect& r = v->BoundsRect;
+    const TPoint c = f.Bar.ClientToScreen({(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2});
+    EXPECT_TRUE(after.X <= c.X && c.X < after.X + after.Width && after.Y <= c.Y && c.Y < after.Y + after.Height)
+        << "button " << n + 1 << " lies outside the window the screen shows";
+    X("mousemove " + At(c) + " click 1");
+    PumpUntil([&] { return f.Clicks[n] > 0; }, 2000);
+    EXPECT_EQ(f.Clicks[n], 1) << "button " << n + 1 << " cannot be clicked";
+  }
+  Park();
+}
+
+// A floating toolbar that hides while its program is inactive: another program's window
+// activated takes it off the screen, and a click on its form brings it back.
+TEST(DesktopToolbarDrag, AFloatingToolbarHidesWhileAnotherProgramIsActive)
+{
+  if (!Available() || std::system("command -v xmessage > /dev/null 2>&1") != 0)
+    GTEST_SKIP() << "xdotool or xmessage is not installed";
+  TFloatingBar f(true);
+  desktop::TDesktop desk{desktop::TDesktop::TThisDisplay{}};
+  const std::string form = desk.WaitWindow("^Floating bar$", 5000);
+  ASSERT_FALSE(form.empty());
+  desk.Run("xdotool windowactivate --sync " + form);
+  ASSERT_TRUE(PumpUntil([&] { return !desk.WindowsNamed("^Eight$").empty(); }, 5000))
+      << "the floating bar does not show while its form is active";
+
+  TOtherProgram other("Another program", {40, 600});
+  const std::string theirs = desk.WaitWindow("^Another program$", 5000);
+  ASSERT_FALSE(theirs.empty()) << "the other program's window never showed";
+  desk.Run("xdotool windowactivate --sync " + theirs);
+  EXPECT_TRUE(PumpUntil([&] { return desk.WindowsNamed("^Eight$").empty(); }, 3000))
+      << "the floating bar stays on the screen while another program is active";
+  desk.Screenshot("toolbar-floating-hidden.png");
+
+  const desktop::TWindowPlace p = desk.Place(form);
+  desk.Click(p.X + p.Width / 2, p.Y + p.Height / 2);
+  EXPECT_TRUE(PumpUntil([&] { return !desk.WindowsNamed("^Eight$").empty(); }, 3000))
+      << "the floating bar does not come back with its form";
+  Park();
 }

@@ -1,5 +1,5 @@
-// The lever bar in a narrow left pane: what does not fit, the caption panel and the check
-// box included, is reached through the chevron.
+// The lever bar in a narrow left pane: what does not fit, from the bar's right end (the
+// check box first), is reached through the chevron, hosted controls as themselves.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,7 +11,7 @@
 #include "platform/Files.h"
 #include "shell/MainWindow.h"
 
-TEST(LeverChevron, AtA250PixelPaneTheChevronListsTheHiddenLabelAndControls)
+TEST(LeverChevron, AtA250PixelPaneTheChevronListsWhatGoesFromTheRightEnd)
 {
   SetMessageAnswerer([](const TMessageRequest&) { return mrOk; });
   auto frm = std::make_unique<TKVMainFrm>(ExeFolder());
@@ -61,14 +61,16 @@ TEST(LeverChevron, AtA250PixelPaneTheChevronListsTheHiddenLabelAndControls)
     }
   }
   EXPECT_EQ(listed, hidden);
-  EXPECT_NE(std::find(listed.begin(), listed.end(), "Class 1 levers"), listed.end());
+  EXPECT_NE(std::find(listed.begin(), listed.end(), "Show labels"), listed.end());
+  EXPECT_EQ(std::find(listed.begin(), listed.end(), "Class 1 levers"), listed.end()) << "the leftmost item went";
 
   // Closed: back on the bar, past its edge.
   view->CloseChildPopups();
   mainwindow::Pump();
   EXPECT_EQ(frm->LeverLabel->Parent(), bar);
   EXPECT_EQ(frm->LeverChk->Parent(), bar);
-  EXPECT_LT(frm->LeverLabel->Left(), -1000);
+  EXPECT_LT(frm->LeverChk->Left(), -1000);
+  EXPECT_GE(frm->LeverLabel->Left(), 0);
   frm.reset();
   SetMessageAnswerer(nullptr);
   mainwindow::Pump();

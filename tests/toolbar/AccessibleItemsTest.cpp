@@ -582,17 +582,17 @@ TEST(AccessibleItemsBridge, ChevronPopupHiddenBarsAndCaptionsInTheCodePage)
   bar.SetParent(&panel);
   bar.SetAlign(alTop);
   bar.SetCaption("Levers");
-  // Made first, the check box is the first to go past the edge.
-  TCheckBox labels;
-  labels.SetCaption("Show labels");
-  labels.SetBounds(0, 0, 90, 17);
-  labels.SetParent(&bar);
   std::vector<TTBCustomItem*> buttons;
   for (const char* c : {"Arm", "Tweezers", "\xA3 5 a lesson"}) {
     auto i = std::make_unique<TTBXItem>();
     i->SetCaption(c);
     buttons.push_back(bar.Items()->Add(std::move(i)));
   }
+  // Made last, the check box stands at the bar's right end: the first to go past the edge.
+  TCheckBox labels;
+  labels.SetCaption("Show labels");
+  labels.SetBounds(0, 0, 90, 17);
+  labels.SetParent(&bar);
   form.Show();
   bar.View()->ValidatePositions();
   testwait::WaitUntil([&] { return form.Showing(); }, 3000);
@@ -600,13 +600,13 @@ TEST(AccessibleItemsBridge, ChevronPopupHiddenBarsAndCaptionsInTheCodePage)
   // Captions held in the program's code page reach readers as themselves.
   TAccessibleSnapshot tree = AccessibleSnapshot(&bar);
   ASSERT_EQ(tree.Children.size(), 4u);
-  EXPECT_EQ(tree.Children[3].Name, "\xC2\xA3 5 a lesson");
-  EXPECT_EQ(tree.Children[1].State & (STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN), 0u);
+  EXPECT_EQ(tree.Children[2].Name, "\xC2\xA3 5 a lesson");
+  EXPECT_EQ(tree.Children[3].State & (STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN), 0u);
 
   // Too narrow: the check box goes past the edge and the chevron's popup holds it; the popup
   // is a menu named after the chevron.
   Integer room = 12 + 1;
-  for (TTBCustomItem* b : {buttons[1], buttons[2]})
+  for (TTBCustomItem* b : {buttons[0], buttons[1], buttons[2]})
     room += bar.View()->Find(b)->BoundsRect.Width();
   panel.SetWidth(room);
   bar.View()->ValidatePositions();

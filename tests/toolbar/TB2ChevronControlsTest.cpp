@@ -39,7 +39,12 @@ struct TLeverBar {
     Bar.SetBorderStyle(bsNone);
     Bar.SetParent(&Panel);
     Bar.SetAlign(alTop);
-    // Made first, they are the least recently used: the first to go past the edge.
+    for (const char* c : {"First", "Second", "Third"}) {
+      auto i = std::make_unique<TTBXItem>();
+      i->SetCaption(c);
+      Buttons.push_back(Bar.Items()->Add(std::move(i)));
+    }
+    // Made last, they stand at the bar's right end: the first to go past the edge.
     Caption.SetCaption("Class 1 levers");
     Caption.SetBounds(0, 0, 90, 22);
     Caption.SetParent(&Bar);
@@ -48,11 +53,6 @@ struct TLeverBar {
     Labels.SetChecked(true);
     Labels.OnClick = [this](TObject*) { ++LabelClicks; };
     Labels.SetParent(&Bar);
-    for (const char* c : {"First", "Second", "Third"}) {
-      auto i = std::make_unique<TTBXItem>();
-      i->SetCaption(c);
-      Buttons.push_back(Bar.Items()->Add(std::move(i)));
-    }
     Form.Show();
   }
   ~TLeverBar() { Form.Hide(); }
@@ -75,15 +75,16 @@ TEST(ToolbarChevronControls, TheChevronPopupShowsTheHiddenControlsAndTheyWorkThe
     GTEST_SKIP() << "no X display with the test extension";
   TLeverBar f;
   const Integer items = f.Bar.Items()->Count();
-  // Room for the last two buttons and the chevron: the caption, the check box and the
-  // first button go past the edge, out of sight.
+  // Room for the first two buttons and the chevron: the third button, the caption and the
+  // check box go past the edge, out of sight.
   f.Bar.View()->ValidatePositions();
   Integer room = 12 + 1;
-  for (TTBCustomItem* b : {f.Buttons[1], f.Buttons[2]})
+  for (TTBCustomItem* b : {f.Buttons[0], f.Buttons[1]})
     room += f.Bar.View()->Find(b)->BoundsRect.Width();
   f.Panel.SetWidth(room);
   f.Bar.View()->ValidatePositions();
-  EXPECT_TRUE(f.Bar.View()->Find(f.Buttons[0])->OffEdge);
+  EXPECT_TRUE(f.Bar.View()->Find(f.Buttons[2])->OffEdge);
+  EXPECT_FALSE(f.Bar.View()->Find(f.Buttons[0])->OffEdge);
   ASSERT_TRUE(WaitUntil([&] { return f.Form.Showing(); }, 3000));
   WaitUntil([] { return false; }, 200);
   ASSERT_NE(f.ViewerOf(&f.Caption), nullptr);

@@ -40,6 +40,13 @@ TEST(ThemeUtils, RectanglesAndLinesOnKnownPixels)
   // A checkerboard: neighbours differ, diagonals agree.
   EXPECT_NE(b.GetPixel(12, 0), b.GetPixel(13, 0));
   EXPECT_EQ(b.GetPixel(12, 0), b.GetPixel(13, 1));
+  // As views leave the canvas for their items, with a hollow brush: still the pattern, and
+  // the brush comes back hollow.
+  c.Brush().SetStyle(bsClear);
+  EXPECT_TRUE(DitherRect(c, {16, 0, 20, 4}, clBlack, clWhite));
+  EXPECT_NE(b.GetPixel(16, 0), b.GetPixel(17, 0));
+  EXPECT_EQ(b.GetPixel(16, 0), b.GetPixel(17, 1));
+  EXPECT_EQ(c.Brush().Style(), bsClear);
 
   TRect f{0, 12, 6, 18};
   Frame3D(c, f, clBlue, clGreen);

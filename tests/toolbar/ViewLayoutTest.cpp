@@ -201,9 +201,26 @@ TEST(ToolbarLayout, LeastRecentlyUsedGoesOffEdgeFirst)
   EXPECT_EQ(view.PriorityList().front()->Item()->Caption(), "E");
   EXPECT_EQ(l.Shown(view), "AE");
   EXPECT_EQ(RectOf(view, l.Root.Items(4)), (TRect{30, 0, 60, 20}));
+
+  // Items added once the bar shows have not been used either: the rightmost go first, as
+  // for items that were there from the start, and one put in between takes its place.
+  TLayout r;
+  TChevronView later(&r.Root, &r.Window, true, 110);
+  r.AddItems(5, 30, 20);
+  later.UpdatePositions();
+  EXPECT_EQ(r.Shown(later), "ABC");
+  AddFixed(&r.Root, "F", 30, 20);
+  r.Root.Insert(1, std::make_unique<TFixedItem>("X", 30, 20));
+  later.UpdatePositions();
+  EXPECT_EQ(r.Shown(later), "AXB");
+  r.Root.Insert(0, std::make_unique<TFixedItem>("Y", 30, 20));
+  later.UpdatePositions();
+  EXPECT_EQ(r.Shown(later), "YAX");
 }
 
-TEST(ToolbarLayout, ChevronDisabledWhenOnlyControlsWentOffEdge)
+// The chevron offers a hosted control that alone went past the edge (its popup takes the
+// control), and shows only when something is behind it.
+TEST(ToolbarLayout, ChevronOffersAControlThatAloneWentOffEdge)
 {
   TLayout l;
   AddFixed(&l.Root, "A", 30, 20);
@@ -214,11 +231,18 @@ TEST(ToolbarLayout, ChevronDisabledWhenOnlyControlsWentOffEdge)
   static_cast<TTBControlItem*>(l.Root.Add(std::make_unique<TTBControlItem>(edit)))->SetKeepControl(true);
   TChevronView view(&l.Root, &l.Window, false);
   EXPECT_EQ(l.Shown(view), "AB");
-  EXPECT_FALSE(view.Chevron.Enabled());
+  EXPECT_TRUE(view.Viewers(view.ViewerCount() - 1)->Show);
+  EXPECT_TRUE(view.Chevron.Enabled());
   EXPECT_LT(edit->Left() + edit->Width(), 0);   // moved out of sight
   view.ChevronOffset = 0;
   view.UpdatePositions();
   EXPECT_EQ(edit->BoundsRect(), (TRect{60, 0, 120, 20}));
+  // Too short even for the two items that always stay: nothing hides, no chevron.
+  edit->SetVisible(false);
+  view.ChevronOffset = 40;
+  view.UpdatePositions();
+  EXPECT_EQ(l.Shown(view), "AB");
+  EXPECT_FALSE(view.Viewers(view.ViewerCount() - 1)->Show);
 }
 
 TEST(ToolbarLayout, VerticalBarsMirrorTheirColumns)
