@@ -230,6 +230,14 @@ TEST_F(HtmlViewerTest, FollowLinkAsksTheHostFirstAndThenLoadsTheRightKind)
   Viewer->URL = "three.htmlx";
   Viewer->FollowLink();
   EXPECT_EQ(Viewer->Title(), u"Three");
+
+  // A "file:///" link names its file by its absolute path, whichever folder the page is in.
+  Write("Sub/four.htm", Page("Four", "<p>Fourth</p>"));
+  ASSERT_EQ(Dir[0], '/');
+  Viewer->URL = "file://" + Dir + "/Sub/four.htm";
+  Viewer->FollowLink();
+  EXPECT_EQ(Viewer->Title(), u"Four");
+  EXPECT_EQ(Viewer->CurrentFile(), Dir + "/Sub/four.htm");
 }
 
 TEST_F(HtmlViewerTest, RootLinksToPicturesExpandUnderTheServerRoot)
@@ -245,6 +253,8 @@ TEST_F(HtmlViewerTest, RootLinksToPicturesExpandUnderTheServerRoot)
   EXPECT_EQ(Viewer->ExpandLinkName("Sub/../page.htm"), Dir + "/page.htm");
   EXPECT_EQ(Viewer->ExpandLinkName("x%20y.htm"), Dir + "/x y.htm");
   EXPECT_EQ(Viewer->ExpandLinkName("http://host/a.htm"), "http://host/a.htm");
+  // An absolute file URL is not read below the root.
+  EXPECT_EQ(Viewer->ExpandLinkName("file://" + Dir + "/page.htm"), Dir + "/page.htm");
   // A picture's full name, as a loaded picture keeps it, names that file; a name from the
   // root that is a file there stays below the root.
   EXPECT_EQ(Viewer->HTMLExpandFilename(Dir + "/Sub/Pic.bmp"), Dir + "/Sub/Pic.bmp");
