@@ -27,6 +27,14 @@ TEST_F(HtmlViewerTest, ScrollBarsShowOnlyWhenTheDocumentDoesNotFit)
   EXPECT_FALSE(Viewer->HScrollBar()->Visible());
   EXPECT_EQ(Viewer->PaintPanel()->Width(), 398);
   EXPECT_EQ(Viewer->PaintPanel()->Height(), 298);
+  // A page break is as wide as the page, as a rule is: neither makes a narrow page scroll
+  // sideways, short or long, at the body's margins or inside a list.
+  for (const char* mark : {"<hr>", "<page>", "<ul><li>item<page></ul>"})
+    for (int lines : {1, 40}) {
+      Viewer->LoadFromString("<p>Short</p>" + std::string(mark) + Lines(lines));
+      EXPECT_FALSE(Viewer->HScrollBar()->Visible()) << mark << ' ' << lines;
+      EXPECT_LE(Viewer->DocumentWidth(), Viewer->PaintPanel()->Width()) << mark << ' ' << lines;
+    }
 
   // Forced: shown but disabled while the document fits.
   Viewer->SethtOptions(Viewer->htOptions() | htShowVScroll);
