@@ -283,6 +283,7 @@ public:
   // THtmlDocHost.
   void InvalidatePaintPanel() override;
   void InvalidatePaintRect(const TRect& R) override;
+  TRect VisibleDocRect() override;
   std::string HTMLExpandFilename(const std::string& Name) override;
   void DoProgress(int32_t Stage, int32_t Percent) override;
   void ControlFocused(TFormControlObj* Ctrl) override;
