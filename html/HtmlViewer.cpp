@@ -437,7 +437,10 @@ THTMLViewer::TShownPage THTMLViewer::SaveShownPage()
   page.Shown = FSectionList->Count() > 0 && !FFailedAfterPage;
   if (!page.Shown)
     return page;
-  page.Source = FDocumentSource;
+  // (Taken rather than copied: the load that follows replaces it, and a page's text may be
+  // large.)
+  page.Source = std::move(FDocumentSource);
+  FDocumentSource.clear();
   page.File = FCurrentFile;
   page.Type = FFileType;
   page.Title = FTitle;
