@@ -610,6 +610,11 @@ TEST_F(HtmlViewerTest, EveryAnimationInViewKeepsItsOwnTiming)
     // 6 and 8 ("text " between the first two).
     ASSERT_TRUE(Viewer->SectionList().CursorToXY(FontMeasureCanvas(), 8, x, y));
     const std::string to = std::to_string(over.X + x + 12) + " " + std::to_string(over.Y + y + 12);
+    // Into the pane first, then onto the picture, as a hand moves it: a pointer that jumps
+    // into a window from outside may only enter it.
+    const std::string inPane = std::to_string(over.X + 2) + " " + std::to_string(over.Y + 150);
+    ASSERT_EQ(std::system(("xdotool mousemove " + inPane).c_str()), 0);
+    framesIn(200, {});
     ASSERT_EQ(std::system(("xdotool mousemove " + to).c_str()), 0);
     ASSERT_TRUE(testwait::WaitUntil([&] { return Viewer->SectionList().AGifList.size() == 5u; }, 3000))
         << "the active picture did not start on hover";
