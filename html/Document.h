@@ -61,6 +61,9 @@ public:
   // Repaint the paint panel, wholly or a part of it (window coordinates).
   virtual void InvalidatePaintPanel() {}
   virtual void InvalidatePaintRect(const TRect& R) { InvalidatePaintPanel(); }
+  // The part of the document the paint panel shows, in document coordinates; empty when
+  // nothing is shown.
+  virtual TRect VisibleDocRect() { return TRect{}; }
   // The viewer's expansion of a page's image or style-sheet name to a file name.
   virtual std::string HTMLExpandFilename(const std::string& Name) { return Name; }
   // Layout progress (stage 1 while laying out).

@@ -75,7 +75,11 @@ public:
   int NumIterations = 0;   // 0 = endless
   bool IsTransparent = false;
   bool Visible = true;
-  bool ShowIt = false;
+  bool ShowIt = false;   // drawn by the paint that is running or ran last
+  // Where a paint last drew the picture on screen, in document coordinates; unknown until
+  // it is drawn (a layout moves everything, so it forgets).
+  TRect DocRect{};
+  bool Placed = false;
   bool IsCopy = false;
   int Change = 0;
   TRect StripRect{};

@@ -222,9 +222,11 @@ void THTMLViewer::LoadFromBuffer(const char* Buffer, int32_t BufSize)
   FRefreshDelay = 0;
   const bool leftPage = !FCurrentFile.empty() || FFailedAfterPage;
   bool touched = false;
+  TShownPage shown;
   try {
     if (OnProgress)
       OnProgress(this, psStarting, 0);
+    shown = SaveShownPage();
     touched = true;
     InitLoad();
     if (OnSoundRequest)
@@ -246,7 +248,7 @@ void THTMLViewer::LoadFromBuffer(const char* Buffer, int32_t BufSize)
     FCurrentFile.clear();
   } catch (...) {
     FCurrentFile.clear();
-    if (touched)
+    if (touched && !RestoreShownPage(shown))
       DropFailedDocument(leftPage);
     if (OnProgress)
       OnProgress(this, psEnding, 100);
@@ -273,6 +275,7 @@ void THTMLViewer::LoadFile(const std::string& FileName, TViewerFileType Type)
   SetProcessing(true);
   const bool leftPage = !FCurrentFile.empty() || FFailedAfterPage;
   bool touched = false;
+  TShownPage shown;
   try {
     if (!PathExists(name))
       throw EInOutError("Can't locate file: " + name);
@@ -286,6 +289,7 @@ void THTMLViewer::LoadFile(const std::string& FileName, TViewerFileType Type)
     if (OnProgress)
       OnProgress(this, psStarting, 0);
     const int32_t oldY = FSectionList->YOff;
+    shown = SaveShownPage();
     touched = true;
     InitLoad();
     const std::string oldFile = FCurrentFile;
@@ -325,7 +329,7 @@ void THTMLViewer::LoadFile(const std::string& FileName, TViewerFileType Type)
     }
     Repaint();
   } catch (...) {
-    if (touched)
+    if (touched && !RestoreShownPage(shown))
       DropFailedDocument(leftPage);
     Screen().SetCursor(savedCursor);
     if (OnProgress)
@@ -425,6 +429,68 @@ void THTMLViewer::EmptyDocument()
   DoScrollBars();
   FCaretPos = 0;
   FSelStartDown = -1;
+}
+
+THTMLViewer::TShownPage THTMLViewer::SaveShownPage()
+{
+  TShownPage page;
+  page.Shown = FSectionList->Count() > 0 && !FFailedAfterPage;
+  if (!page.Shown)
+    return page;
+  // (Taken rather than copied: the load that follows replaces it, and a page's text may be
+  // large.)
+  page.Source = std::move(FDocumentSource);
+  FDocumentSource.clear();
+  page.File = FCurrentFile;
+  page.Type = FFileType;
+  page.Title = FTitle;
+  page.Base = FBase;
+  page.BaseTarget = FBaseTarget;
+  page.Pos = Position();
+  page.Horz = HScrollBarPosition();
+  page.FormData = FSectionList->GetFormControlData();
+  return page;
+}
+
+bool THTMLViewer::RestoreShownPage(TShownPage& Page)
+{
+  if (!Page.Shown)
+    return false;
+  try {
+    InitLoad();
+    FCurrentFile = Page.File;
+    FFileType = Page.Type;
+    FDocumentSource = std::move(Page.Source);
+    // The page's text went through the host's hands when it was first loaded; this is only
+    // putting it back, so the host hears nothing of it (no sounds, meta tags or links).
+    THtmlParseContext ctx = MakeContext();
+    ctx.OnLink = nullptr;
+    ctx.OnMeta = nullptr;
+    ctx.OnSound = nullptr;
+    ctx.OnProgress = nullptr;
+    if (ctx.OnScript)
+      ctx.OnScript = [](const std::string&, const std::string&, const std::string&) {};
+    if (FCurrentFile.empty() || FFileType == ftHTML) {
+      ParseHTMLDocument(FDocumentSource, *FSectionList, ctx);
+    } else if (FFileType == ftText) {
+      ParsePlainText(FDocumentSource, *FSectionList);
+    } else {
+      THtmlParseContext plain;
+      ParseHTMLDocument("<img src=\"" + HtmlEscape(FCurrentFile) + "\">", *FSectionList, plain);
+    }
+    FTitle = Page.Title;
+    FBase = Page.Base;
+    FBaseTarget = Page.BaseTarget;
+    AfterParse();
+    SetPosition(Page.Pos);
+    ScrollHorzTo(Page.Horz);
+    if (Page.FormData)
+      FSectionList->SetFormControlData(*Page.FormData);
+    InvalidatePaintPanel();
+    return true;
+  } catch (...) {
+    return false;
+  }
 }
 
 void THTMLViewer::DropFailedDocument(bool LeftPage)

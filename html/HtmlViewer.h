@@ -283,6 +283,7 @@ public:
   // THtmlDocHost.
   void InvalidatePaintPanel() override;
   void InvalidatePaintRect(const TRect& R) override;
+  TRect VisibleDocRect() override;
   std::string HTMLExpandFilename(const std::string& Name) override;
   void DoProgress(int32_t Stage, int32_t Percent) override;
   void ControlFocused(TFormControlObj* Ctrl) override;
@@ -386,6 +387,21 @@ private:
   void AfterParse();
   // The document emptied, as Clear does, without its events.
   void EmptyDocument();
+  // The page on screen, as a failed load puts it back: its text, where it came from, where it
+  // was scrolled and what its form fields held.
+  struct TShownPage {
+    bool Shown = false;
+    std::string Source, File, Base, BaseTarget;
+    TViewerFileType Type = ftHTML;
+    std::u16string Title;
+    TViewerPosition Pos = 0;
+    int32_t Horz = 0;
+    std::unique_ptr<TFormData> FormData;
+  };
+  TShownPage SaveShownPage();
+  // Lays the saved page out again in place of what a failed load left; false when there was
+  // none or it could not be laid out again.
+  bool RestoreShownPage(TShownPage& Page);
   // A load that failed once the document was touched leaves nothing of it loaded. LeftPage:
   // the document it replaced was a page the history keeps.
   void DropFailedDocument(bool LeftPage);

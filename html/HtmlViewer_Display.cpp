@@ -282,6 +282,14 @@ void THTMLViewer::InvalidatePaintRect(const TRect& R)
     FPaintPanel->InvalidateRect(R);
 }
 
+TRect THTMLViewer::VisibleDocRect()
+{
+  if (!FPaintPanel || !FPaintPanel->Showing())
+    return TRect{};
+  const int32_t x = FHScrollBar->Position(), y = FSectionList->YOff;
+  return Rect(x, y, x + PanelWidth(), y + PanelHeight());
+}
+
 void THTMLViewer::Repaint()
 {
   FBorderPanel->Invalidate();

@@ -899,8 +899,10 @@ int32_t TSectionList::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t Widt
   FTextWidths = {};   // (no longer valid: not kept with the document)
   Len = Curs - StartCurs;
 
-  // Every animation starts again from its first frame after a layout.
+  // Every animation starts again from its first frame after a layout, and waits to be drawn
+  // at its new place.
   for (TGIFImage* g : AGifList) {
+    g->Placed = false;
     g->SetCurrentFrame(1);
     g->SetAnimate(false);
     if (!IsCopy)
@@ -932,12 +934,22 @@ void TSectionList::AnimateImages()
 {
   if (IsCopy)
     return;
-  for (TGIFImage* g : AGifList)
-    if (g->ShowIt)
-      g->CheckTime([this](const TRect& R) {
-        if (TheOwner)
-          TheOwner->InvalidatePaintRect(R);
-      });
+  // Every picture in the visible part of the pane steps by its own frame times, wherever the
+  // last paint reached: a paint of one small corner (a fast picture's own next frame) leaves
+  // the others where they were on screen. Pictures scrolled out of view wait.
+  const TRect view = TheOwner ? TheOwner->VisibleDocRect() : TRect{};
+  for (TGIFImage* g : AGifList) {
+    if (!g->Placed)
+      continue;
+    const TRect& d = g->DocRect;
+    if (d.Right <= view.Left || d.Left >= view.Right || d.Bottom <= view.Top || d.Top >= view.Bottom)
+      continue;
+    g->StripRect = Rect(d.Left - view.Left, d.Top - view.Top, d.Right - view.Left, d.Bottom - view.Top);
+    g->CheckTime([this](const TRect& R) {
+      if (TheOwner)
+        TheOwner->InvalidatePaintRect(R);
+    });
+  }
   if (Timer)
     Timer->SetInterval(40);
 }
@@ -948,8 +960,9 @@ int32_t TSectionList::Draw(TCanvas& Canvas, const TRect& ARect, int32_t ClipWidt
   PageTop = YOff + ARect.Top;
   PageBottom = std::min(YOff + ARect.Bottom, PageEndLimit);
   PageBreak = false;
-  if (Timer)
-    Timer->SetEnabled(false);
+  // (The animation timer runs on: a paint cannot be interrupted by its step, and stopping
+  // and starting it would restart its interval, so that paints coming faster than the
+  // interval, as a drag's do, would freeze every picture.)
   for (TGIFImage* g : AGifList)
     g->ShowIt = false;
   DrawList.clear();
@@ -960,6 +973,15 @@ int32_t TSectionList::Draw(TCanvas& Canvas, const TRect& ARect, int32_t ClipWidt
     r.AObj->Draw(*r.ACanvas, r.AX, r.AFO, r.AYBaseline, r.AY);
   }
   DrawList.clear();
+  // Where the pictures drawn now stand in the document (the canvas is in window
+  // coordinates: the document moved by X across and up by the vertical offset).
+  if (!IsCopy)
+    for (TGIFImage* g : AGifList)
+      if (g->ShowIt) {
+        const TRect& s = g->StripRect;
+        g->DocRect = Rect(s.Left - X, s.Top + YOff, s.Right - X, s.Bottom + YOff);
+        g->Placed = true;
+      }
   if (YOffChange) {
     PlaceControls();
     for (TFloatingObj* p : PanelList)

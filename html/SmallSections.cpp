@@ -10,6 +10,16 @@ std::unique_ptr<TSectionBase> TPage::CreateCopy(TSectionList* AMasterList) const
   return std::make_unique<TPage>(AMasterList, *this);
 }
 
+int32_t TPage::Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, int32_t AHeight, IndentManager& IMgr,
+                      int32_t& MaxWidth, int32_t& Curs)
+{
+  const int32_t height = TSectionBase::Layout(Canvas, X, Y, AWidth, AHeight, IMgr, MaxWidth, Curs);
+  // As wide as the room it stands in: the width of the whole indent manager would take the
+  // block's margins and indents twice, and make a narrow page scroll sideways.
+  MaxWidth = std::max(AWidth, 0);
+  return height;
+}
+
 int32_t TPage::Draw(TCanvas& Canvas, const TRect& ARect, IndentManager& IMgr, int32_t X, int32_t XRef, int32_t YRef)
 {
   const int32_t result = TSectionBase::Draw(Canvas, ARect, IMgr, X, XRef, YRef);

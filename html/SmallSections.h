@@ -17,6 +17,8 @@ public:
   using TSectionBase::TSectionBase;
   TPage(TSectionList* AMasterList, const TPage& T) : TSectionBase(AMasterList, T) {}
   std::unique_ptr<TSectionBase> CreateCopy(TSectionList* AMasterList) const override;
+  int32_t Layout(TCanvas& Canvas, int32_t X, int32_t Y, int32_t AWidth, int32_t AHeight, IndentManager& IMgr,
+                 int32_t& MaxWidth, int32_t& Curs) override;
   int32_t Draw(TCanvas& Canvas, const TRect& ARect, IndentManager& IMgr, int32_t X, int32_t XRef,
                int32_t YRef) override;
 };

@@ -714,8 +714,10 @@ void TImageObj::SetHover(int32_t Value)
     } else {
       FGif->SetAnimate(true);
       if (MasterList
-          && std::find(MasterList->AGifList.begin(), MasterList->AGifList.end(), FGif) == MasterList->AGifList.end())
+          && std::find(MasterList->AGifList.begin(), MasterList->AGifList.end(), FGif) == MasterList->AGifList.end()) {
+        FGif->Placed = false;   // (where it was drawn before may be from another layout)
         MasterList->AGifList.push_back(FGif);
+      }
     }
   } else {
     FGif->SetAnimate(false);

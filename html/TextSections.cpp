@@ -1398,9 +1398,10 @@ void TSection::CopyToClipboard()
         break;
       int32_t a = std::max(l->Start, selB);
       const int32_t b = std::min(l->Start + l->Ln, ownE);
-      // A forced break copies as a line end rather than vanishing between two words.
+      // A forced break inside the text copies as a line end rather than vanishing between two
+      // words; one that ends the text is the line end the section's end adds, not a second.
       for (int32_t k = a; k < b; ++k)
-        if (BuffS[static_cast<size_t>(k)] == BrkCh) {
+        if (BuffS[static_cast<size_t>(k)] == BrkCh && k < OwnLen - 1) {
           doc->CB->AddTextCR(BuffS.data() + a, k - a);
           a = k + 1;
         }
@@ -1409,9 +1410,7 @@ void TSection::CopyToClipboard()
     }
     doc->CB->AddTextCR(nullptr, 0);
   }
-  // Breaks joined on copy as the paragraphs they were: each a line end and a paragraph end.
-  for (int32_t k = std::max(selB, OwnLen); k < selE; ++k) {
+  // Breaks joined on copy as the paragraphs they were: each one line end.
+  for (int32_t k = std::max(selB, OwnLen); k < selE; ++k)
     doc->CB->AddTextCR(nullptr, 0);
-    doc->CB->AddTextCR(nullptr, 0);
-  }
 }

@@ -1,5 +1,6 @@
 #include "html/Urls.h"
 
+#include <cctype>
 #include <vector>
 
 #include "platform/SysUtils.h"
@@ -136,7 +137,11 @@ std::string HTMLToDos(std::string S)
   std::string lower = LowerCase(S);
   size_t p = lower.find("file:///");
   if (p != std::string::npos) {
-    S.erase(p, 8);
+    // "file:///c|/x" names a drive; any other path after the third "/" is absolute and keeps
+    // its leading "/".
+    const bool drive =
+        p + 9 < S.size() && std::isalpha(static_cast<unsigned char>(S[p + 8])) && (S[p + 9] == '|' || S[p + 9] == ':');
+    S.erase(p, drive ? 8 : 7);
   } else if ((p = lower.find("file://")) != std::string::npos) {
     S.erase(p, 7);
   }
@@ -173,6 +178,9 @@ std::string FoldDotSegments(const std::string& Path, char Sep)
 std::string HTMLServerToDos(const std::string& S, const std::string& Root)
 {
   std::string T = Trim(HTMLToDos(S));
+  // A "file:///" URL names a path on this machine, not one below the root.
+  if (LowerCase(S).find("file:///") != std::string::npos)
+    return T;
   // A root-relative name stays below the root: a ".." at the top goes nowhere, as on a web
   // server.
   if (!T.empty() && !Root.empty() && T.compare(0, 2, "\\\\") != 0 && !(T.size() > 1 && T[1] == ':') && T[0] == '\\')

@@ -13,9 +13,11 @@ bool IsFullURL(const std::string& S);
 // Decodes "%XX" escapes in place, once, left to right. An escape that is not two hex digits
 // stops the decoding there; "%00" is left as written so no NUL reaches a file name.
 void DecodeHex(std::string& S);
-// A URL path in file-name form: escapes decoded, "file://" dropped, "|" to ":", "/" to "\".
+// A URL path in file-name form: escapes decoded, "file://" dropped ("file:///" with a drive
+// letter after it), "|" to ":", "/" to "\".
 std::string HTMLToDos(std::string S);
-// As HTMLToDos, with a root-relative name ("\x") placed under Root.
+// As HTMLToDos, with a root-relative name ("\x") placed under Root; a "file:///" path is
+// never root-relative.
 std::string HTMLServerToDos(const std::string& S, const std::string& Root);
 void ReplaceChar(char Old, char New, std::string& S);
 

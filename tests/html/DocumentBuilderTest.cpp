@@ -1,6 +1,7 @@
 #include "tests/html/DocumentBuilderTestUtil.h"
 
 #include "html/Document.h"
+#include "platform/CodePages.h"
 
 void DocumentBuilderTest::Collect(const TCellBasic& Cell, std::vector<TSection*>& Out)
 {
@@ -43,6 +44,16 @@ TEST_F(Text, BreaksStandingAloneShareAParagraph)
     page += i % 2 ? "<br>" : "<br>\n";
   Parse(page + "y");
   EXPECT_EQ(Texts(), u"x\b|" + std::u16string(999, BrkCh) + u"|y");
+  // Copied, each break is one line end, whether its paragraph was joined on or not.
+  Doc->Clear();
+  Parse("<p>a<br>b</p><p>c<br><br>d<br><br><br>e</p>");
+  int32_t scrollWidth = 0, curs = 0;
+  Doc->DoLogic(*Canvas, 0, 600, 600, scrollWidth, curs);
+  Doc->SelB = 0;
+  Doc->SelE = curs;
+  const std::u16string copied = Doc->GetSelText();
+  // (The paragraphs keep the blank line between them.)
+  EXPECT_EQ(copied, u"a\r\nb\r\n\r\nc\r\n\r\nd\r\n\r\n\r\ne\r\n\r\n") << WideToUtf8(copied);
 
   Doc->Clear();
   Parse("<br><br><b><br><br></b><br><br clear=all><br><br><a name=n><br><br></a><br>");

@@ -1,11 +1,15 @@
 // The viewer control: scroll bars, scrolling, painting, the mouse, selection and hover.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
+#include "html/GifAnimation.h"
 #include "platform/BmpFile.h"
 #include "platform/Clipboard.h"
 #include "platform/Forms.h"
 #include "tests/html/GifTestUtil.h"
 #include "tests/html/HtmlViewerTestUtil.h"
+#include "tests/TestWait.h"
 #include "tests/shell/PictureOutput.h"
 
 namespace {
@@ -27,6 +31,14 @@ TEST_F(HtmlViewerTest, ScrollBarsShowOnlyWhenTheDocumentDoesNotFit)
   EXPECT_FALSE(Viewer->HScrollBar()->Visible());
   EXPECT_EQ(Viewer->PaintPanel()->Width(), 398);
   EXPECT_EQ(Viewer->PaintPanel()->Height(), 298);
+  // A page break is as wide as the page, as a rule is: neither makes a narrow page scroll
+  // sideways, short or long, at the body's margins or inside a list.
+  for (const char* mark : {"<hr>", "<page>", "<ul><li>item<page></ul>"})
+    for (int lines : {1, 40}) {
+      Viewer->LoadFromString("<p>Short</p>" + std::string(mark) + Lines(lines));
+      EXPECT_FALSE(Viewer->HScrollBar()->Visible()) << mark << ' ' << lines;
+      EXPECT_LE(Viewer->DocumentWidth(), Viewer->PaintPanel()->Width()) << mark << ' ' << lines;
+    }
 
   // Forced: shown but disabled while the document fits.
   Viewer->SethtOptions(Viewer->htOptions() | htShowVScroll);
@@ -508,6 +520,108 @@ TEST_F(HtmlViewerTest, ScrollingMovesThePictureOnScreenAndPaintsTheUncoveredStri
     EXPECT_EQ(differ, 0);
     EXPECT_GT(moved, 100);   // the page did move
     before = std::move(full);
+  }
+  Viewer->SetParent(nullptr);
+}
+
+// Animated pictures on a shown page: every one in the visible part of the pane keeps its own
+// timing, however small the repaints of a fast one next to it and whatever else repaints the
+// pane meanwhile; one scrolled out of view is not stepped until it is scrolled into view; an
+// active picture animates while the mouse (through the X server) is over it.
+TEST_F(HtmlViewerTest, EveryAnimationInViewKeepsItsOwnTiming)
+{
+  // Frames of 2 x 2 pixels, each Delay hundredths of a second.
+  auto writeGif = [&](const std::string& Name, int Delay, uint8_t Frames = 3) {
+    giftest::GifBuilder gif(2, 2, 2);
+    for (uint8_t i = 0; i < Frames; ++i) {
+      gif.Control(1, Delay);
+      gif.Image(0, 0, 2, 2, {i, i, 3, i}, 2);
+    }
+    const std::vector<uint8_t> bytes = gif.Finish();
+    Write(Name, std::string(bytes.begin(), bytes.end()));
+  };
+  writeGif("slow.gif", 10);        // 100 ms a frame
+  writeGif("fast.gif", 0);         // as fast as a frame goes
+  writeGif("active.gif", 10, 4);   // (two or three frames would be the looks of a button)
+  const std::string img = " width=24 height=24>";
+  std::string page = "<p><img src=slow.gif" + img + " text <img src=slow.gif" + img + " <img src=active.gif active"
+                     + img + "</p><p>row two <img src=fast.gif" + img + "</p>";
+  for (int i = 0; i < 60; ++i)
+    page += "<p>Line " + std::to_string(i) + "</p>";
+  Write("gifs.htm", page + "<p><img src=slow.gif" + img + " far below</p>");
+
+  TForm form;
+  form.SetBounds(60, 60, 440, 340);
+  Viewer->SetParent(&form);
+  Viewer->SetBounds(0, 0, 400, 300);
+  Viewer->LoadFromFile(Dir + "/gifs.htm");
+  form.Show();
+  const std::vector<TGIFImage*> gifs = Viewer->SectionList().AGifList;   // the active one joins on hover
+  ASSERT_EQ(gifs.size(), 4u);
+  TGIFImage *rowOne = gifs[0], *rowOneToo = gifs[1], *fast = gifs[2], *far = gifs[3];
+
+  // Frames each picture moved on while the message loop ran for Ms milliseconds.
+  auto framesIn = [&](Cardinal Ms, const std::vector<TGIFImage*>& Watched) {
+    std::vector<int> steps(Watched.size()), last(Watched.size());
+    for (size_t i = 0; i < Watched.size(); ++i)
+      last[i] = Watched[i]->CurrentFrame();
+    testwait::WaitUntil(
+        [&] {
+          for (size_t i = 0; i < Watched.size(); ++i)
+            if (Watched[i]->CurrentFrame() != last[i]) {
+              last[i] = Watched[i]->CurrentFrame();
+              ++steps[i];
+            }
+          return false;
+        },
+        Ms);
+    return steps;
+  };
+  testwait::WaitUntil([&] { return form.Showing(); }, 3000);
+  ASSERT_FALSE(Viewer->VScrollBarPosition());
+
+  // Meanwhile the text beside the pictures is repainted more often than any frame changes,
+  // as a drag over it would.
+  TTimer repaint;
+  repaint.SetInterval(15);
+  repaint.SetOnTimer([&](TObject*) { Viewer->InvalidatePaintRect(Rect(150, 60, 250, 90)); });
+  repaint.SetEnabled(true);
+  // 2 s: 20 frames of each slow picture, 50 of the fast one at the animation timer's pace.
+  std::vector<int> steps = framesIn(2000, {rowOne, rowOneToo, fast, far});
+  EXPECT_GE(steps[0], 6) << "the first picture of row one";
+  EXPECT_GE(steps[1], 6) << "the second picture of row one";
+  EXPECT_GE(steps[2], 12) << "the fast picture of row two";
+  EXPECT_EQ(steps[3], 0) << "the picture below the pane";
+  repaint.SetEnabled(false);
+
+  // Scrolled to the end: the far picture steps, row one is out of view and waits.
+  Viewer->SetVScrollBarPosition(Viewer->DocumentHeight());
+  steps = framesIn(1000, {rowOne, far});
+  EXPECT_EQ(steps[0], 0) << "row one, scrolled out of view";
+  EXPECT_GE(steps[1], 3) << "the far picture, scrolled into view";
+
+  // Back at the top, the mouse over the active picture: it animates while hovered.
+  Viewer->SetVScrollBarPosition(0);
+  framesIn(100, {});
+  if (std::system("command -v xdotool > /dev/null 2>&1") == 0) {
+    const TPoint over = Viewer->PaintPanel()->ClientToScreen({0, 0});
+    int32_t x = -1, y = -1;
+    // The third picture of the first paragraph: the pictures stand at document positions 0,
+    // 6 and 8 ("text " between the first two).
+    ASSERT_TRUE(Viewer->SectionList().CursorToXY(FontMeasureCanvas(), 8, x, y));
+    const std::string to = std::to_string(over.X + x + 12) + " " + std::to_string(over.Y + y + 12);
+    // Into the pane first, then onto the picture, as a hand moves it: a pointer that jumps
+    // into a window from outside may only enter it.
+    const std::string inPane = std::to_string(over.X + 2) + " " + std::to_string(over.Y + 150);
+    ASSERT_EQ(std::system(("xdotool mousemove " + inPane).c_str()), 0);
+    framesIn(200, {});
+    ASSERT_EQ(std::system(("xdotool mousemove " + to).c_str()), 0);
+    ASSERT_TRUE(testwait::WaitUntil([&] { return Viewer->SectionList().AGifList.size() == 5u; }, 3000))
+        << "the active picture did not start on hover";
+    TGIFImage* active = Viewer->SectionList().AGifList.back();
+    steps = framesIn(1000, {active});
+    EXPECT_GE(steps[0], 3) << "the hovered active picture";
+    std::system("xdotool mousemove 5 5");
   }
   Viewer->SetParent(nullptr);
 }

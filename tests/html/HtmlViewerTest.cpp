@@ -83,15 +83,31 @@ TEST_F(HtmlViewerTest, LoadFromFileIgnoresLetterCaseAndReportsAMissingFile)
 }
 
 // A page that cannot be laid out (a table wider than any may be) is reported once and leaves
-// nothing loaded: a resize does not raise its error again, and the history never names it,
-// neither when the next page is loaded nor when going back.
-TEST_F(HtmlViewerTest, APageThatFailsToLayOutStaysOutOfTheViewerAndTheHistory)
+// the page that was shown on screen as it was: scrolled where it was, its form fields as the
+// reader left them, its history entry and Back and Forward unchanged; a resize does not raise
+// the error again.
+TEST_F(HtmlViewerTest, APageThatFailsToLayOutLeavesTheShownPageAsItWas)
 {
-  Write("good.htm", Page("Good page", "<p>Text</p>"));
-  Write("next.htm", Page("Next page", "<p>More</p>"));
+  Write("first.htm", Page("First page", "<p>One</p>"));
+  std::string good = "<form><input type=text name=q value=start></form>";
+  for (int i = 0; i < 60; ++i)
+    good += "<p>Line " + std::to_string(i) + "</p>";
+  Write("good.htm", Page("Good page", good));
   Write("wide.htm", Page("Wide page", TooWideTable()));
   Viewer->SetHistoryMaxCount(20);
+  Viewer->LoadFromFile(Dir + "/first.htm");
   Viewer->LoadFromFile(Dir + "/good.htm");
+  Viewer->SetHistoryIndex(1);
+  Viewer->SetHistoryIndex(0);   // there is a page to go back to and one was forward
+  Viewer->LoadFromFile(Dir + "/first.htm");
+  Viewer->SetHistoryIndex(1);
+  ASSERT_EQ(Viewer->Title(), u"Good page");
+  Viewer->SetVScrollBarPosition(300);
+  const int32_t height = Viewer->DocumentHeight();
+  Viewer->SectionList().htmlFormList[0]->SetFormData({"q=typed"});
+  int changes = 0;
+  Viewer->OnHistoryChange = [&](TObject*) { ++changes; };
+
   try {
     Viewer->LoadFromFile(Dir + "/wide.htm");
     FAIL() << "no exception";
@@ -99,20 +115,31 @@ TEST_F(HtmlViewerTest, APageThatFailsToLayOutStaysOutOfTheViewerAndTheHistory)
     EXPECT_EQ(e.Message, "Table has too many Columns");
   }
   EXPECT_FALSE(Viewer->Processing());
-  EXPECT_TRUE(Viewer->CurrentFile().empty());
-  EXPECT_TRUE(Viewer->Title().empty());
-  EXPECT_EQ(Viewer->DocumentHeight(), 0);
+  EXPECT_EQ(Viewer->CurrentFile(), Dir + "/good.htm");
+  EXPECT_EQ(Viewer->Title(), u"Good page");
+  EXPECT_EQ(Viewer->DocumentHeight(), height);
+  EXPECT_EQ(Viewer->VScrollBarPosition(), 300);
+  ASSERT_EQ(Viewer->SectionList().htmlFormList.Count(), 1);
+  EXPECT_EQ(Viewer->SectionList().htmlFormList[0]->GetFormSubmission(), std::vector<std::string>{"q=typed"});
+  EXPECT_EQ(Viewer->History(), (std::vector<std::string>{Dir + "/first.htm", Dir + "/good.htm", Dir + "/first.htm"}));
+  EXPECT_EQ(Viewer->HistoryIndex(), 1);
+  EXPECT_EQ(changes, 0);
   EXPECT_NO_THROW(Viewer->SetBounds(0, 0, 250, 200));
   EXPECT_NO_THROW(Shot());
-
-  Viewer->LoadFromFile(Dir + "/next.htm");
-  EXPECT_EQ(Viewer->History(), (std::vector<std::string>{Dir + "/next.htm", Dir + "/good.htm"}));
+  // Back and Forward reach what they reached before.
+  Viewer->SetHistoryIndex(2);
+  EXPECT_EQ(Viewer->Title(), u"First page");
   Viewer->SetHistoryIndex(1);
   EXPECT_EQ(Viewer->Title(), u"Good page");
+  Viewer->SetHistoryIndex(0);
+  EXPECT_EQ(Viewer->Title(), u"First page");
 
-  // The same from a string: nothing stays.
+  // The same from a string: the page shown from a string before stays.
+  Viewer->LoadFromString(Page("From a string", "<p>Four</p>"));
   EXPECT_THROW(Viewer->LoadFromString(TooWideTable()), Exception);
-  EXPECT_EQ(Viewer->DocumentHeight(), 0);
+  EXPECT_EQ(Viewer->Title(), u"From a string");
+  EXPECT_TRUE(Viewer->CurrentFile().empty());
+  EXPECT_GT(Viewer->DocumentHeight(), 0);
   EXPECT_NO_THROW(Viewer->SetBounds(0, 0, 300, 200));
 }
 
@@ -230,6 +257,14 @@ TEST_F(HtmlViewerTest, FollowLinkAsksTheHostFirstAndThenLoadsTheRightKind)
   Viewer->URL = "three.htmlx";
   Viewer->FollowLink();
   EXPECT_EQ(Viewer->Title(), u"Three");
+
+  // A "file:///" link names its file by its absolute path, whichever folder the page is in.
+  Write("Sub/four.htm", Page("Four", "<p>Fourth</p>"));
+  ASSERT_EQ(Dir[0], '/');
+  Viewer->URL = "file://" + Dir + "/Sub/four.htm";
+  Viewer->FollowLink();
+  EXPECT_EQ(Viewer->Title(), u"Four");
+  EXPECT_EQ(Viewer->CurrentFile(), Dir + "/Sub/four.htm");
 }
 
 TEST_F(HtmlViewerTest, RootLinksToPicturesExpandUnderTheServerRoot)
@@ -245,6 +280,8 @@ TEST_F(HtmlViewerTest, RootLinksToPicturesExpandUnderTheServerRoot)
   EXPECT_EQ(Viewer->ExpandLinkName("Sub/../page.htm"), Dir + "/page.htm");
   EXPECT_EQ(Viewer->ExpandLinkName("x%20y.htm"), Dir + "/x y.htm");
   EXPECT_EQ(Viewer->ExpandLinkName("http://host/a.htm"), "http://host/a.htm");
+  // An absolute file URL is not read below the root.
+  EXPECT_EQ(Viewer->ExpandLinkName("file://" + Dir + "/page.htm"), Dir + "/page.htm");
   // A picture's full name, as a loaded picture keeps it, names that file; a name from the
   // root that is a file there stays below the root.
   EXPECT_EQ(Viewer->HTMLExpandFilename(Dir + "/Sub/Pic.bmp"), Dir + "/Sub/Pic.bmp");

@@ -61,6 +61,7 @@ TEST(Urls, HTMLToDos)
   EXPECT_EQ(HTMLToDos("a|b.htm"), "a|b.htm");   // no "/": only decoding
   EXPECT_EQ(HTMLToDos("file:///c|/dir/x.htm"), "c:\\dir\\x.htm");
   EXPECT_EQ(HTMLToDos("FILE://server/x.htm"), "server\\x.htm");
+  EXPECT_EQ(HTMLToDos("file:///tmp/x/page.htm"), "\\tmp\\x\\page.htm");   // absolute stays absolute
   EXPECT_EQ(HTMLToDos("/images/a.gif"), "\\images\\a.gif");
 }
 
@@ -71,6 +72,7 @@ TEST(Urls, HTMLServerToDos)
   EXPECT_EQ(HTMLServerToDos("c|/page.htm", "HTML"), "c:\\page.htm");
   EXPECT_EQ(HTMLServerToDos("//srv/page.htm", "HTML"), "\\\\srv\\page.htm");
   EXPECT_EQ(HTMLServerToDos("dir/page.htm", "HTML"), "dir\\page.htm");
+  EXPECT_EQ(HTMLServerToDos("file:///tmp/page.htm", "HTML"), "\\tmp\\page.htm");
 }
 
 // A page names files below the server root with "/"; however it climbs, escapes or mixes

@@ -1,10 +1,12 @@
 // What a teacher meets in a first lesson, driven through the X server as the user drives it
 // (xdotool's XTest input): the window narrowed to a small screen's size, the splash picture
 // on a small screen, a number typed into a teeth box, F1 in the test window, a toolbar
-// button's menu opened under its tooltip.
+// button's menu opened under its tooltip, page text copied with its line breaks.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
+#include <future>
 
 #include "MainWindowSupport.h"
 #include "PrintTestSupport.h"
@@ -273,4 +275,47 @@ TEST_F(FirstLesson, TabFromTheToolbarEntersThePageAndGoesRoundIt)
   X("key --delay 30 Tab");
   EXPECT_TRUE(PumpUntil([&] { return v.FocusedLinkURL() == first; })) << "Tab past the page's last link";
   EXPECT_FALSE(Frm->LeverChk->Focused());
+}
+
+// A page's lines selected with the mouse and copied with Ctrl+C, as another program reads
+// the clipboard: a line break is one line end, two are an empty line, and paragraphs keep
+// the empty line between them.
+TEST_F(FirstLesson, CopiedPageTextKeepsItsLineBreaks)
+{
+  if (std::system("command -v xclip > /dev/null 2>&1") != 0)
+    GTEST_SKIP() << "xclip is not installed";
+  TScreenSizeScope screen(1280, 1024);
+  Start();
+  Follow("/Chain.htm");   // a topic's page: the copy commands are offered
+  const std::string page = std::string(ORRELO_TEST_OUTPUT) + "/first-lesson-breaks.htm";
+  std::ofstream(page) << "<html><body><p>alpha<br>beta</p><p>gamma<br><br>delta<br><br><br>epsilon</p>"
+                         "<p>omega</p></body></html>";
+  THTMLViewer& v = *Frm->Viewer;
+  v.LoadFromFile(page);
+  Pump(100);
+  int32_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+  ASSERT_TRUE(v.SectionList().CursorToXY(FontMeasureCanvas(), 0, x0, y0));
+  ASSERT_TRUE(v.SectionList().CursorToXY(FontMeasureCanvas(), v.SectionList().DocLength() - 1, x1, y1));
+  TControl* panel = v.PaintPanel();
+  const TPoint from = panel->ClientToScreen({x0 + 1, y0 + 6}), to = panel->ClientToScreen({x1 + 40, y1 + 6});
+  X("mousemove " + At(from) + " mousedown 1 mousemove " + At({(from.X + to.X) / 2, (from.Y + to.Y) / 2}) + " mousemove "
+    + At(to) + " mouseup 1");
+  ASSERT_TRUE(PumpUntil([&] { return v.SelLength() != 0; })) << "the drag selected nothing";
+  Pump(100);
+  X("key --delay 30 ctrl+c");
+  Pump(200);
+  auto reading = std::async(std::launch::async, [] {
+    std::string out;
+    if (FILE* p = popen("xclip -selection clipboard -o 2>/dev/null", "r")) {
+      char buf[4096];
+      for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;)
+        out.append(buf, n);
+      pclose(p);
+    }
+    return out;
+  });
+  ASSERT_TRUE(PumpUntil([&] { return reading.wait_for(std::chrono::milliseconds(5)) == std::future_status::ready; }));
+  const std::string copied = reading.get();
+  const std::string expected = "alpha\r\nbeta\r\n\r\ngamma\r\n\r\ndelta\r\n\r\n\r\nepsilon\r\n\r\nomega";
+  EXPECT_EQ(copied.substr(0, expected.size()), expected) << copied;
 }

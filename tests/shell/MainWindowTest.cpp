@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <set>
@@ -418,6 +419,40 @@ TEST_F(MainWindow, StarLinksOpenOneCategoryAtATime)
   EXPECT_TRUE(Frm->TopicIndex->Heading(5).Expanded);
   Follow("*5");
   EXPECT_TRUE(Frm->TopicIndex->AllCollapsed());
+}
+
+// A link to a page that cannot be laid out (a table of more columns than any may have): the
+// error box comes, and the page that was shown stays on screen at its place, with Home, Back
+// and Forward as they were.
+TEST_F(MainWindow, APageThatFailsToLayOutLeavesThePageShown)
+{
+  const std::string wide = std::string(ORRELO_TEST_OUTPUT) + "/mainwindow-wide.htm";
+  std::string cells;
+  for (int i = 0; i < 201; ++i)
+    cells += "<td>" + std::to_string(i) + "</td>";
+  std::ofstream(wide) << "<html><body><table><tr>" << cells << "</tr></table></body></html>";
+  Follow("/Chain.htm");
+  Follow("/TwoCog.htm");
+  Frm->Viewer->SetVScrollBarPosition(120);
+  const int32_t y = Frm->Viewer->VScrollBarPosition();
+  ASSERT_GT(y, 0);
+  const std::vector<std::string> history = Frm->Viewer->History();
+  const int32_t index = Frm->Viewer->HistoryIndex();
+  Follow("file://" + wide);
+  ASSERT_EQ(Messages->Texts.size(), 1u);
+  EXPECT_EQ(Messages->Texts[0].rfind("Table has too many Columns", 0), 0u) << Messages->Texts[0];
+  EXPECT_EQ(LoadedPage(), "TwoCog.htm");
+  EXPECT_GT(Frm->Viewer->DocumentHeight(), 0);
+  EXPECT_EQ(Frm->Viewer->VScrollBarPosition(), y);
+  EXPECT_EQ(Frm->Viewer->History(), history);
+  EXPECT_EQ(Frm->Viewer->HistoryIndex(), index);
+  bool done = true;
+  Frm->AppIdle(nullptr, done);
+  EXPECT_TRUE(Frm->IndexBtn->Enabled());
+  EXPECT_TRUE(Frm->BackBtn->Enabled());
+  EXPECT_FALSE(Frm->FwdBtn->Enabled());
+  Frm->FwdBtnClick(Frm->BackBtn);
+  EXPECT_EQ(LoadedPage(), "Chain.htm");
 }
 
 TEST_F(MainWindow, PictureLinksOpenTheEnlargedPictureAndNothingOutsideItsFolder)
