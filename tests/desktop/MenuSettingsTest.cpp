@@ -17,11 +17,15 @@
 #include <string>
 #include <vector>
 
+#include "platform/Dialogs.h"
+#include "platform/Files.h"
 #include "platform/Forms.h"
 #include "platform/SysSettings.h"
+#include "shell/MainWindow.h"
 #include "tests/desktop/DesktopSupport.h"
 #include "tests/desktop/ScreenReadBack.h"
 #include "tests/platform/XInputSupport.h"
+#include "tests/shell/MainWindowSupport.h"
 #include "tests/toolbar/RealInput.h"
 #include "toolbar/PopupAnimation.h"
 #include "toolbar/ThemedItems.h"
@@ -314,7 +318,7 @@ struct TKitWindow {
     Form.Show();
   }
   ~TKitWindow() { Form.Hide(); }
-  static TPoint Centre(TBar& bar, TTBCustomItem* item)
+  static TPoint Centre(TTBCustomToolbar& bar, TTBCustomItem* item)
   {
     TTBItemViewer* v = bar.View()->Find(item);
     return bar.ClientToScreen(
@@ -371,8 +375,38 @@ std::vector<TColor> ReadScreen(desktop::TXConnection& x, const TRect& r)
 
 }   // namespace
 
+namespace {
+
+// The steps run (a click on a toolbar first); then the pointer goes onto the item of another
+// toolbar: the screen shows its raised frame, and the X server a hint window.
+void ExpectHoverAndHintAfter(std::vector<std::function<void()>> start, TTBCustomToolbar& bar, TTBCustomItem* item,
+                             const std::string& shot)
+{
+  TRect r = bar.View()->Find(item)->BoundsRect;
+  const TPoint tl = bar.ClientToScreen({r.Left, r.Top});
+  r = Bounds(tl.X, tl.Y, r.Width(), r.Height());
+  Move({r.Left - 30, r.Bottom + 60});
+  PumpFor(200);
+  const std::vector<TColor> flat = ScreenPixels(r);
+  start.push_back([] {});
+  realinput::TTimedSteps steps(start, 250);
+  ASSERT_TRUE(PumpUntil([&] { return steps.Done(); }, 5000));
+  PumpFor(200);
+  const std::set<std::string> before = OurWindows();
+  X("mousemove " + At({r.Left + 5, r.Top + r.Height() / 2}) + " mousemove "
+    + At({r.Left + r.Width() / 2, r.Top + r.Height() / 2}));
+  EXPECT_TRUE(PumpUntil([&] { return Differing(flat, ScreenPixels(r)) > 8; }, 3000)) << "no raised frame";
+  EXPECT_TRUE(PumpUntil([&] { return !NewWindows(before).empty(); }, 4000)) << "no hint window";
+  desktop::TDesktop{desktop::TDesktop::TThisDisplay{}}.Screenshot(shot);
+  Move({r.Left - 30, r.Bottom + 150});
+  PumpFor(200);
+}
+
+}   // namespace
+
 // After a click on one toolbar (a plain button there, or a menu title left with Escape),
-// hovering a button of another toolbar raises its frame and shows its hint, as it did before.
+// hovering a button of another toolbar raises its frame and shows its hint, as it did before:
+// in a window of the kit and in the program's main window.
 TEST(DesktopMenus, HoverAndHintsFollowThePointerAfterAClickOnAnotherToolbar)
 {
   if (!Available())
@@ -388,46 +422,29 @@ TEST(DesktopMenus, HoverAndHintsFollowThePointerAfterAClickOnAnotherToolbar)
     f.ZoomIn->OnClick = [&](TObject*) { ++zooms; };
     ASSERT_TRUE(PumpUntil([&] { return f.Form.Showing(); }));
     PumpFor(300);
-    const TRect print = TKitWindow::ScreenRect(f.Page, f.Print);
-    Move({print.Left - 30, print.Bottom + 60});
-    PumpFor(200);
-    const std::vector<TColor> flat = ScreenPixels(print);
-    std::vector<std::function<void()>> start;
     if (viaMenu)
-      start = {[&] { Click(TKitWindow::Centre(f.Menus, f.File)); }, [] { X("key Escape"); }, [] { X("key Escape"); }};
+      ExpectHoverAndHintAfter({[&] { Click(TKitWindow::Centre(f.Menus, f.File)); }, [] { X("key Escape"); },
+                               [] { X("key Escape"); }},
+                              f.Page, f.Print, "hover-after-menu.png");
     else
-      start = {[&] { Click(TKitWindow::Centre(f.Tools, f.ZoomIn)); }};
-    start.push_back([] {});
-    realinput::TTimedSteps steps(start, 250);
-    ASSERT_TRUE(PumpUntil([&] { return steps.Done(); }, 5000));
-    PumpFor(200);
-    ASSERT_EQ(f.Menus.View()->OpenViewerView(), nullptr);
-    if (!viaMenu)
-      EXPECT_EQ(zooms, 1);
-    const std::set<std::string> before = OurWindows();
-    X("mousemove " + At({print.Left + 5, print.Top + print.Height() / 2}) + " mousemove "
-      + At({print.Left + print.Width() / 2, print.Top + print.Height() / 2}));
-    std::vector<TColor> hot;
-    EXPECT_TRUE(PumpUntil(
-        [&] {
-          hot = ScreenPixels(print);
-          return Differing(flat, hot) > 8;
-        },
-        3000))
-        << "no raised frame on print";
-    std::vector<std::string> hint;
-    EXPECT_TRUE(PumpUntil(
-        [&] {
-          hint = NewWindows(before);
-          return !hint.empty();
-        },
-        4000))
-        << "no hint window";
-    desktop::TDesktop desk{desktop::TDesktop::TThisDisplay{}};
-    desk.Screenshot(viaMenu ? "hover-after-menu.png" : "hover-after-click.png");
-    Move({print.Left - 30, print.Bottom + 150});
-    PumpFor(200);
+      ExpectHoverAndHintAfter({[&] { Click(TKitWindow::Centre(f.Tools, f.ZoomIn)); }}, f.Page, f.Print,
+                              "hover-after-click.png");
+    EXPECT_EQ(zooms, viaMenu ? 0 : 1);
   }
+  SetMessageAnswerer([](const TMessageRequest&) { return mrOk; });
+  {
+    SCOPED_TRACE("the program's main window");
+    TKVMainFrm main(ExeFolder());
+    main.Show();
+    ASSERT_TRUE(PumpUntil([&] { return main.Showing(); }));
+    mainwindow::Pump(500);
+    TTBCustomItem* file = main.MainMenu->Items()->Items(0);
+    ExpectHoverAndHintAfter({[&] { Click(TKitWindow::Centre(*main.MainMenu, file)); }, [] { X("key Escape"); },
+                             [] { X("key Escape"); }},
+                            *main.HTMLToolbar, main.PrintBtn, "hover-after-menu-main-window.png");
+  }
+  mainwindow::Pump();
+  SetMessageAnswerer(nullptr);
 }
 
 // The "font" drop-down closed with Escape leaves its toolbar waiting for keys; the first
