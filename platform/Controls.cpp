@@ -458,8 +458,15 @@ void TControl::SetWindowRegion(const TRect* r)
   auto* w = WidgetOf(this);
   if (!w)
     return;
-  if (r)
-    w->setMask(QRegion(r->Left, r->Top, std::max(0, r->Width()), std::max(0, r->Height())));
+  // A window not yet on the screen gets its region now, so that it appears with it.
+  if (w->isWindow())
+    (void)w->winId();
+  // An empty region shows nothing of the window. The toolkit takes an empty mask for none
+  // at all (the whole window), so the mask is then a pixel beside the window.
+  if (r && (r->Width() <= 0 || r->Height() <= 0))
+    w->setMask(QRegion(-1, -1, 1, 1));
+  else if (r)
+    w->setMask(QRegion(r->Left, r->Top, r->Width(), r->Height()));
   else
     w->clearMask();
   // A window that shows only part of itself casts no shadow yet.

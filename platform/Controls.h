@@ -437,6 +437,10 @@ TControl* GetCaptureControl();
 // Gives the capture to control; the previous holder gets CaptureLost.
 void SetCaptureControl(TControl* control);
 void ReleaseCapture();
+// While a menu is open the whole screen's pointer is the program's: the display server
+// reports every press (on the window's own title bar, on the desktop) to the window of
+// control, and the input filters see it at its screen position. nullptr lets it go.
+void SetPointerGrab(TControl* control);
 
 enum class TInputKind : uint8_t { MouseDown, MouseUp, MouseMove, MouseDblClick, MouseWheel, KeyDown, KeyUp };
 struct TInputEvent {
@@ -468,8 +472,8 @@ bool HasScreenCursorImage(TCursor index);
 // What a cursor image and mask show over a screen of one colour.
 TBitmap CursorPicture(const TBitmap& image, const TBitmap& mask, TColor screen);
 
-// Where the pointer is, in screen coordinates: the last position our windows saw, else the
-// toolkit's.
+// Where the pointer is, in screen coordinates: the display server's (the pointer may have
+// left our windows since they last saw it), or the position simulated input gave last.
 TPoint GetCursorPos();
 void SetCursorPos(TPoint p);
 // The state of the mouse buttons and modifier keys as last seen.

@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QResizeEvent>
 #include <QShowEvent>
 #include <QWheelEvent>
@@ -76,6 +77,15 @@ struct TInputState {
   TControl* GrabTarget = nullptr;
   bool HaveCursorPos = false;
   TPoint CursorPos;
+  // CursorPos is where the display server last reported the pointer (not a simulated
+  // position): the pointer may have moved on outside our windows since, so ask the server.
+  bool CursorFromServer = false;
+  // The window holding the display server's pointer grab for a menu (SetPointerGrab).
+  QPointer<QWindow> PointerGrab;
+  // A release taken from a window while captured, passed on to the toolkit so that it ends
+  // its own press; its widget does not get it a second time (by its time stamp).
+  bool ReleasePassedOn = false;
+  quint64 ReleasePassedOnTime = 0;
   bool Buttons[3] = {false, false, false};
   // Shown top-level windows, bottom first.
   std::vector<TControl*> TopLevels;

@@ -141,10 +141,12 @@ void DeliverMouse(TInputKind kind, TPoint screenPos, TMouseButton button, TShift
 // pressed control has moved to another window (a toolbar dragged out of its dock into a
 // floating window of its own) they would reach no control at all. So the window's events
 // are taken here and delivered to our controls as our capture rules say.
+// The same holds for every event while a menu holds the display server's pointer grab: the
+// server reports the whole screen's pointer to the grabbing window.
 bool CapturedWindowMouse(QObject* watched, QMouseEvent* me)
 {
   TInputState& s = InputState();
-  if (!s.Capture || !watched->isWindowType())
+  if (!watched->isWindowType() || (!s.Capture && (!s.PointerGrab || s.PointerGrab != watched)))
     return false;
   // The second press of a double click reaches a window before the double click that
   // stands for it; widgets see only the double click, and so do our controls here.
@@ -167,6 +169,16 @@ bool CapturedWindowMouse(QObject* watched, QMouseEvent* me)
                          ? s.GrabTarget
                          : FindControlAtPos(screen);
   DeliverMouse(kind, screen, button, shift, target);
+  s.CursorFromServer = true;
+  // The toolkit sends the pointer's moves to the widget a press went down on until it sees
+  // the last button let go: withheld, the release would leave every later move with that
+  // widget (no other control of the window would see the pointer again). So it goes on to
+  // the toolkit, and the widget does not get it a second time.
+  if (kind == TInputKind::MouseUp && me->buttons() == Qt::NoButton) {
+    s.ReleasePassedOn = true;
+    s.ReleasePassedOnTime = me->timestamp();
+    return false;
+  }
   return true;
 }
 
@@ -257,6 +269,11 @@ protected:
     if (!widget)
       return false;
     TInputState& s = InputState();
+    if (me->type() == QEvent::MouseButtonRelease && s.ReleasePassedOn) {
+      s.ReleasePassedOn = false;
+      if (me->timestamp() == s.ReleasePassedOnTime)
+        return true;   // delivered already, while captured
+    }
     TControl* target = widget->Control;
     if (!target)
       return true;
@@ -266,6 +283,8 @@ protected:
     TPoint screen = target->ClientToScreen(local);
     s.HaveCursorPos = true;
     s.CursorPos = screen;
+    if (me->spontaneous())
+      s.CursorFromServer = true;
     int b = me->button() == Qt::RightButton ? 1 : (me->button() == Qt::MiddleButton ? 2 : 0);
     TInputEvent ev;
     ev.Target = target;
@@ -377,6 +396,18 @@ void SetCaptureControl(TControl* control)
 
 void ReleaseCapture() { SetCaptureControl(nullptr); }
 
+void SetPointerGrab(TControl* control)
+{
+  TInputState& s = InputState();
+  QWidget* w = control ? WidgetOf(control) : nullptr;
+  QWindow* window = w && w->isVisible() ? w->window()->windowHandle() : nullptr;
+  if (s.PointerGrab == window)
+    return;
+  if (s.PointerGrab)
+    s.PointerGrab->setMouseGrabEnabled(false);
+  s.PointerGrab = window && window->setMouseGrabEnabled(true) ? window : nullptr;
+}
+
 namespace {
 
 template <class THook>
@@ -414,7 +445,7 @@ void RemoveWindowEventHandler(int id) { RemoveHook(&TInputHooks::WindowHandlers,
 TPoint GetCursorPos()
 {
   TInputState& s = InputState();
-  if (s.HaveCursorPos)
+  if (s.HaveCursorPos && !s.CursorFromServer)
     return s.CursorPos;
   EnsureGuiApplication();
   QPoint p = QCursor::pos();
@@ -426,6 +457,7 @@ void SetCursorPos(TPoint p)
   TInputState& s = InputState();
   s.HaveCursorPos = true;
   s.CursorPos = p;
+  s.CursorFromServer = false;
 }
 
 bool IsMouseButtonDown(TMouseButton button) { return InputState().Buttons[static_cast<int>(button)]; }
@@ -468,6 +500,10 @@ void SimulateMouse(TInputKind kind, TPoint screenPos, TMouseButton button, TShif
   TInputState& s = InputState();
   s.HaveCursorPos = true;
   s.CursorPos = screenPos;
+  // Input given again where the pointer stands (a press the menus kept) leaves the position
+  // the server's; elsewhere the simulated position holds until real input comes.
+  const QPoint real = QCursor::pos();
+  s.CursorFromServer = real.x() == screenPos.X && real.y() == screenPos.Y;
   // While a button is held the toolkit keeps giving the mouse to the window it went down on.
   TControl* target = (s.PressTarget && kind != TInputKind::MouseDown && kind != TInputKind::MouseDblClick)
                          ? s.PressTarget

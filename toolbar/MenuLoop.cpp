@@ -1,6 +1,7 @@
 // Popup windows, their placement, and the modal menu loop.
 #include <algorithm>
 #include <climits>
+#include <memory>
 
 #include "toolbar/AccessibleItems.h"
 #include "toolbar/PopupAnimation.h"
@@ -111,12 +112,8 @@ void TTBPopupWindow::ControlRemoved(TControl* Control)
 void TTBPopupWindow::PaintNonClient(TCanvas& Canvas)
 {
   TRect r{0, 0, Width(), Height()};
-  const TBitmap* image = nullptr;
-  TPoint offset;
-  if (GetAnimationFrame(this, image, offset)) {
-    Canvas.Draw(offset.X, offset.Y, *image);
+  if (DrawAnimationFrame(this, Canvas, {0, 0}))
     return;
-  }
   if (AreFlatMenusEnabled()) {
     Canvas.Brush().SetColor(clBtnShadow);
     Canvas.FrameRect(r);
@@ -132,9 +129,10 @@ void TTBPopupWindow::PaintNonClient(TCanvas& Canvas)
 
 void TTBPopupWindow::Paint()
 {
-  if (IsAnimating(this))
-    return;
   TCanvas& c = Canvas();
+  // The client area shows its part of the sliding picture.
+  if (DrawAnimationFrame(this, c, GetNCSize()))
+    return;
   c.FillRect(ClientRect(), Color());
   FView->DrawSubitems(c);
   PaintScrollArrows(c);
@@ -306,7 +304,9 @@ TTBPopupWindow* TTBCustomItem::CreatePopup(TTBView* ParentView, TTBItemViewer* P
     }
     PlaySystemSound("MenuPopup");
   }
-  w->SetPopupVisible(true);
+  // Shown once: showing it again would cut its slide short.
+  if (!w->Visible())
+    w->SetPopupVisible(true);
   TBAccNotify(view, TAccessibleEvent::PopupStart);
   if (view->Selected())
     TBAccNotifyFocus(view, view->Selected());
@@ -425,12 +425,15 @@ TTBModalHandler::TTBModalHandler(TControl* Wnd) : FWnd(Wnd)
     FWnd = FOwnWnd.get();
   }
   SetCaptureControl(FWnd);
+  // A press anywhere ends the menus, even where no window of ours would hear of it.
+  SetPointerGrab(FWnd);
   if (FWnd && !FOwnWnd)
     NotifyAccessible(FWnd, TAccessibleEvent::MenuStart);
 }
 
 TTBModalHandler::~TTBModalHandler()
 {
+  SetPointerGrab(nullptr);
   if (GetCaptureControl() == FWnd)
     ReleaseCapture();
   if (FWnd && !FOwnWnd)
@@ -823,6 +826,40 @@ void TTBMenuLoop::Leave(TCursor SavedCursor)
   RemoveMessages(WM_KEYF1, WM_KEYF1);
 }
 
+namespace {
+
+void GiveInput(const TInputEvent& Ev)
+{
+  SimulateMouse(Ev.Kind, Ev.ScreenPos, Ev.Button, Ev.Shift & (ssShift | ssCtrl | ssAlt));
+}
+
+// The press that ended a loop reaches the window under it now that the menus are gone. The
+// input kept after it follows from the queue, as it would have come: a press that starts a
+// loop of its own (on another bar's menu title) gets its release inside that loop.
+void ReplayInput(const std::vector<TInputEvent>& Replay)
+{
+  if (Replay.empty())
+    return;
+  if (Replay.size() > 1) {
+    constexpr Cardinal WM_REPLAYINPUT = 0x0401;
+    auto rest = std::make_shared<std::vector<TInputEvent>>(Replay.begin() + 1, Replay.end());
+    auto wnd = std::make_shared<HWND>(0);
+    *wnd = AllocateHWnd([rest, wnd](TMessage& m) {
+      if (m.Msg != WM_REPLAYINPUT || m.WParam >= rest->size())
+        return;
+      const TInputEvent ev = (*rest)[m.WParam];
+      if (m.WParam + 1 == rest->size())
+        DeallocateHWnd(*wnd);   // the last: nothing of this handler is used after
+      GiveInput(ev);
+    });
+    for (size_t i = 0; i < rest->size(); ++i)
+      PostMessage(*wnd, WM_REPLAYINPUT, WPARAM(i), 0);
+  }
+  GiveInput(Replay.front());
+}
+
+}   // namespace
+
 void TTBView::EnterToolbarLoop(TTBEnterToolbarLoopOptions Options)
 {
   // Popups count as inside a loop from their creation; a popup menu at a point is the
@@ -885,7 +922,5 @@ void TTBView::EnterToolbarLoop(TTBEnterToolbarLoopOptions Options)
   }
   default: break;
   }
-  // The press that ended the loop reaches the window under it now that the menus are gone.
-  for (const TInputEvent& ev : replay)
-    SimulateMouse(ev.Kind, ev.ScreenPos, ev.Button, ev.Shift & (ssShift | ssCtrl | ssAlt));
+  ReplayInput(replay);
 }

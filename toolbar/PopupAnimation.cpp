@@ -110,6 +110,12 @@ void StartAnimation(TControl* Wnd, Integer Time, bool Blend, Byte Direction)
   EndAnimation(nullptr);
   if (!Wnd)
     return;
+  // The picture has the screen's pixels, so the sliding window is as sharp as the still one.
+  // It is taken before the window counts as animating: an animating popup paints this
+  // picture, not itself.
+  auto image = std::make_unique<TBitmap>();
+  FitScreenBuffer(*image, std::max(1, Wnd->Width()), std::max(1, Wnd->Height()), Wnd->DevicePixelRatio());
+  Wnd->PaintTo(image->Canvas(), 0, 0);
   TAnimateState& a = Anim();
   a.Wnd = Wnd;
   a.Time = Time;
@@ -122,10 +128,7 @@ void StartAnimation(TControl* Wnd, Integer Time, bool Blend, Byte Direction)
   TRect cr = Wnd->ClientRect();
   a.ScreenClientRect = {o.X, o.Y, o.X + cr.Width(), o.Y + cr.Height()};
   a.Size = {Wnd->Width(), Wnd->Height()};
-  // The picture has the screen's pixels, so the sliding window is as sharp as the still one.
-  a.Image = std::make_unique<TBitmap>();
-  FitScreenBuffer(*a.Image, std::max(1, a.Size.cx), std::max(1, a.Size.cy), Wnd->DevicePixelRatio());
-  a.Wnd->PaintTo(a.Image->Canvas(), 0, 0);
+  a.Image = std::move(image);
   a.Step = 0;
   QueryPerformanceFrequency(a.Frequency);
   QueryPerformanceCounter(a.StartCount);
@@ -137,6 +140,8 @@ void StartAnimation(TControl* Wnd, Integer Time, bool Blend, Byte Direction)
     });
   ApplyFrame();
   Wnd->Show();
+  // Showing may give the window a new native window without the region: once more.
+  ApplyFrame();
   if (SetTimer(a.TimerWnd, TimerId, 10) == 0)
     EndAnimation(Wnd);   // no timer: show the window at once
 }
@@ -164,6 +169,16 @@ bool GetAnimationFrame(const TControl* Wnd, const TBitmap*& Image, TPoint& Offse
     return false;
   Image = a.Image.get();
   Offset = AnimationSlideOffset(a.Direction, a.Step, a.Size.cx, a.Size.cy);
+  return true;
+}
+
+bool DrawAnimationFrame(const TControl* Wnd, TCanvas& Canvas, TPoint Origin)
+{
+  const TBitmap* image = nullptr;
+  TPoint offset;
+  if (!GetAnimationFrame(Wnd, image, offset))
+    return false;
+  Canvas.Draw(offset.X - Origin.X, offset.Y - Origin.Y, *image);
   return true;
 }
 

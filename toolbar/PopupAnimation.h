@@ -20,6 +20,9 @@ void EndAnimation(TControl* Wnd);
 bool IsAnimating(const TControl* Wnd);
 // While Wnd animates: the picture of the whole window and where it goes now.
 bool GetAnimationFrame(const TControl* Wnd, const TBitmap*& Image, TPoint& Offset);
+// While Wnd animates, draws its picture where it goes now on a canvas whose origin lies at
+// Origin in the window (the client area's origin for its client painting); false otherwise.
+bool DrawAnimationFrame(const TControl* Wnd, TCanvas& Canvas, TPoint Origin);
 // The window passes WM_TB2K_ANIMATIONFRAME here.
 void HandleAnimationMessage(TControl* Wnd, const TMessage& Message);
 

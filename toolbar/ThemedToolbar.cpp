@@ -81,12 +81,8 @@ void TTBXPopupWindow::WndProc(TMessage& Message)
 
 void TTBXPopupWindow::PaintNonClient(TCanvas& Canvas)
 {
-  const TBitmap* image = nullptr;
-  TPoint offset;
-  if (GetAnimationFrame(this, image, offset)) {
-    Canvas.Draw(offset.X, offset.Y, *image);
+  if (DrawAnimationFrame(this, Canvas, {0, 0}))
     return;
-  }
   TTBXPopupInfo info;
   info.WindowHandle = this;
   info.ViewType = ViewType();
@@ -99,9 +95,10 @@ void TTBXPopupWindow::PaintNonClient(TCanvas& Canvas)
 
 void TTBXPopupWindow::Paint()
 {
-  if (IsAnimating(this))
-    return;
   TCanvas& c = Canvas();
+  // The client area shows its part of the sliding picture.
+  if (DrawAnimationFrame(this, c, GetNCSize()))
+    return;
   Integer vt = ViewType();
   TRect cr = ClientRect();
   CurrentTheme()->PaintBackgnd(c, {}, cr, cr, CurrentTheme()->GetViewColor(vt), false, vt);

@@ -1,9 +1,12 @@
 // The desktop's own settings reach the toolbar kit: the program started on a desktop whose
 // settings name a menu font opens its menus in that font (the menu window the X server
 // shows is that much taller); a menu of a desktop that wants shadows casts one (the screen
-// beside it darkens); and a change of the settings reaches the toolbars at once.
+// beside it darkens); and a change of the settings reaches the toolbars at once. Then menus
+// under a user's hand: hover after clicks, the first click on a title, menus opened from the
+// keyboard, clicks outside every menu, and the slide of a menu as the X server shows it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,11 +17,17 @@
 #include <string>
 #include <vector>
 
+#include "platform/Dialogs.h"
+#include "platform/Files.h"
 #include "platform/Forms.h"
 #include "platform/SysSettings.h"
+#include "shell/MainWindow.h"
 #include "tests/desktop/DesktopSupport.h"
+#include "tests/desktop/ScreenReadBack.h"
 #include "tests/platform/XInputSupport.h"
+#include "tests/shell/MainWindowSupport.h"
 #include "tests/toolbar/RealInput.h"
+#include "toolbar/PopupAnimation.h"
 #include "toolbar/ThemedItems.h"
 
 namespace {
@@ -251,4 +260,445 @@ TEST(DesktopMenuSettings, AChangedMenuFontReachesTheToolbarsAtOnce)
   ResetSystemSettings();
   PumpFor(200);
   EXPECT_EQ(f.Bar.Height(), classic);
+}
+
+// ---------------------------------------------------------------------------------------
+// Menus under the hand of a user on the desktop: real presses and keys through the X server,
+// what they do read back from the server (the windows it shows, the screen's pixels).
+
+namespace {
+
+// A window of the kit with three toolbars: a menu bar (File, View), a page bar (a "font"
+// drop-down, "print" and "test") and a tools bar ("Zoom in", "Zoom out"); buttons hint.
+struct TKitWindow {
+  TForm Form;
+  TBar Menus, Page, Tools;
+  TTBCustomItem *File = nullptr, *View = nullptr, *Colour = nullptr, *FontBtn = nullptr, *Print = nullptr,
+                *ZoomIn = nullptr;
+  TKitWindow()
+  {
+    Form.SetBounds(100, 100, 460, 320);
+    Form.SetCaption("Kit");
+    Form.SetColor(clWhite);
+    auto add = [](TTBCustomItem* parent, const char* caption, const char* hint = "") {
+      auto i = std::make_unique<TTBXItem>();
+      i->SetCaption(caption);
+      i->SetHint(hint);
+      return parent->Add(std::move(i));
+    };
+    auto submenu = [](TTBCustomItem* parent, const char* caption) {
+      auto s = std::make_unique<TTBXSubmenuItem>();
+      s->SetCaption(caption);
+      return parent->Add(std::move(s));
+    };
+    File = submenu(Menus.Items(), "&File");
+    for (const char* c : {"&Open the model", "&Save the picture", "&Print the page"})
+      add(File, c);
+    View = submenu(Menus.Items(), "&View");
+    add(View, "&Zoom in");
+    add(View, "Zoom &out");
+    Colour = submenu(View, "&Text background colour");
+    for (const char* c : {"&White", "&Cream", "&Grey"})
+      add(Colour, c);
+    add(View, "Show &axes");
+    FontBtn = submenu(Page.Items(), "font");
+    for (const char* c : {"8 point", "10 point", "12 point"})
+      add(FontBtn, c);
+    Print = add(Page.Items(), "print", "Print the information text");
+    add(Page.Items(), "test", "Test your knowledge");
+    ZoomIn = add(Tools.Items(), "Zoom in", "Zoom in on the model");
+    add(Tools.Items(), "Zoom out", "Zoom out from the model");
+    for (TBar* bar : {&Menus, &Page, &Tools}) {
+      bar->SetAlign(alTop);
+      bar->SetShowHint(true);
+      bar->SetParent(&Form);
+    }
+    Tools.SetAlign(alBottom);
+    Menus.SetMenuBar(true);
+    Form.Show();
+  }
+  ~TKitWindow() { Form.Hide(); }
+  static TPoint Centre(TTBCustomToolbar& bar, TTBCustomItem* item)
+  {
+    TTBItemViewer* v = bar.View()->Find(item);
+    return bar.ClientToScreen(
+        {(v->BoundsRect.Left + v->BoundsRect.Right) / 2, (v->BoundsRect.Top + v->BoundsRect.Bottom) / 2});
+  }
+  static TRect ScreenRect(TBar& bar, TTBCustomItem* item)
+  {
+    TRect r = bar.View()->Find(item)->BoundsRect;
+    TPoint tl = bar.ClientToScreen({r.Left, r.Top});
+    return Bounds(tl.X, tl.Y, r.Width(), r.Height());
+  }
+};
+
+// The windows of this process the X server shows.
+std::set<std::string> OurWindows()
+{
+  std::set<std::string> ids;
+  std::istringstream in(
+      desktop::Output("xdotool search --onlyvisible --pid " + std::to_string(getpid()) + " 2>/dev/null"));
+  for (std::string id; in >> id;)
+    ids.insert(id);
+  return ids;
+}
+
+// The windows shown now that were not before.
+std::vector<std::string> NewWindows(const std::set<std::string>& before)
+{
+  std::vector<std::string> out;
+  for (const std::string& id : OurWindows())
+    if (!before.count(id))
+      out.push_back(id);
+  return out;
+}
+
+int Differing(const std::vector<TColor>& a, const std::vector<TColor>& b)
+{
+  int n = 0;
+  for (size_t i = 0; i < std::min(a.size(), b.size()); ++i)
+    n += a[i] != b[i];
+  return n;
+}
+
+// The screen's pixels of a rectangle, read from the X server at once (the slide of a menu
+// lasts a sixth of a second: no time for a tool to start).
+std::vector<TColor> ReadScreen(desktop::TXConnection& x, const TRect& r)
+{
+  const desktop::TPixels p = x.Grab(r.Left, r.Top, r.Width(), r.Height());
+  std::vector<TColor> out;
+  for (int y = 0; y < p.Height; ++y)
+    for (int x0 = 0; x0 < p.Width; ++x0)
+      out.push_back(RGBColor(p.At(x0, y)[0], p.At(x0, y)[1], p.At(x0, y)[2]));
+  return out;
+}
+
+}   // namespace
+
+namespace {
+
+// The steps run (a click on a toolbar first); then the pointer goes onto the item of another
+// toolbar: the screen shows its raised frame, and the X server a hint window.
+void ExpectHoverAndHintAfter(std::vector<std::function<void()>> start, TTBCustomToolbar& bar, TTBCustomItem* item,
+                             const std::string& shot)
+{
+  TRect r = bar.View()->Find(item)->BoundsRect;
+  const TPoint tl = bar.ClientToScreen({r.Left, r.Top});
+  r = Bounds(tl.X, tl.Y, r.Width(), r.Height());
+  Move({r.Left - 30, r.Bottom + 60});
+  PumpFor(200);
+  const std::vector<TColor> flat = ScreenPixels(r);
+  start.push_back([] {});
+  realinput::TTimedSteps steps(start, 250);
+  ASSERT_TRUE(PumpUntil([&] { return steps.Done(); }, 5000));
+  PumpFor(200);
+  const std::set<std::string> before = OurWindows();
+  X("mousemove " + At({r.Left + 5, r.Top + r.Height() / 2}) + " mousemove "
+    + At({r.Left + r.Width() / 2, r.Top + r.Height() / 2}));
+  EXPECT_TRUE(PumpUntil([&] { return Differing(flat, ScreenPixels(r)) > 8; }, 3000)) << "no raised frame";
+  EXPECT_TRUE(PumpUntil([&] { return !NewWindows(before).empty(); }, 4000)) << "no hint window";
+  desktop::TDesktop{desktop::TDesktop::TThisDisplay{}}.Screenshot(shot);
+  Move({r.Left - 30, r.Bottom + 150});
+  PumpFor(200);
+}
+
+}   // namespace
+
+// After a click on one toolbar (a plain button there, or a menu title left with Escape),
+// hovering a button of another toolbar raises its frame and shows its hint, as it did before:
+// in a window of the kit and in the program's main window.
+TEST(DesktopMenus, HoverAndHintsFollowThePointerAfterAClickOnAnotherToolbar)
+{
+  if (!Available())
+    GTEST_SKIP() << "xdotool is not installed";
+  TSettingsScope restore;
+  TSystemSettings s = SystemSettings();
+  s.MenuAnimation = false;
+  SetSystemSettings(s);
+  for (bool viaMenu : {false, true}) {
+    SCOPED_TRACE(viaMenu ? "after File and Escape twice" : "after a click on Zoom in");
+    TKitWindow f;
+    int zooms = 0;
+    f.ZoomIn->OnClick = [&](TObject*) { ++zooms; };
+    ASSERT_TRUE(PumpUntil([&] { return f.Form.Showing(); }));
+    PumpFor(300);
+    if (viaMenu)
+      ExpectHoverAndHintAfter({[&] { Click(TKitWindow::Centre(f.Menus, f.File)); }, [] { X("key Escape"); },
+                               [] { X("key Escape"); }},
+                              f.Page, f.Print, "hover-after-menu.png");
+    else
+      ExpectHoverAndHintAfter({[&] { Click(TKitWindow::Centre(f.Tools, f.ZoomIn)); }}, f.Page, f.Print,
+                              "hover-after-click.png");
+    EXPECT_EQ(zooms, viaMenu ? 0 : 1);
+  }
+  SetMessageAnswerer([](const TMessageRequest&) { return mrOk; });
+  {
+    SCOPED_TRACE("the program's main window");
+    TKVMainFrm main(ExeFolder());
+    main.Show();
+    ASSERT_TRUE(PumpUntil([&] { return main.Showing(); }));
+    mainwindow::Pump(500);
+    TTBCustomItem* file = main.MainMenu->Items()->Items(0);
+    ExpectHoverAndHintAfter({[&] { Click(TKitWindow::Centre(*main.MainMenu, file)); }, [] { X("key Escape"); },
+                             [] { X("key Escape"); }},
+                            *main.HTMLToolbar, main.PrintBtn, "hover-after-menu-main-window.png");
+  }
+  mainwindow::Pump();
+  SetMessageAnswerer(nullptr);
+}
+
+// The "font" drop-down closed with Escape leaves its toolbar waiting for keys; the first
+// click on a menu title of another toolbar ends that and opens its menu, every time, and the
+// menu then answers the keyboard (Escape closes it).
+TEST(DesktopMenus, TheFirstClickOnAMenuTitleAfterEscapeOnTheDropDownOpensIt)
+{
+  if (!Available())
+    GTEST_SKIP() << "xdotool is not installed";
+  TSettingsScope restore;
+  TSystemSettings s = SystemSettings();
+  s.MenuAnimation = false;
+  SetSystemSettings(s);
+  TKitWindow f;
+  ASSERT_TRUE(PumpUntil([&] { return f.Form.Showing(); }));
+  PumpFor(300);
+  const TRect view = TKitWindow::ScreenRect(f.Menus, f.View);
+  const desktop::TDesktop desk{desktop::TDesktop::TThisDisplay{}};
+  for (int round = 0; round < 3; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    const std::set<std::string> before = OurWindows();
+    std::string menu;
+    bool closedByEscape = false;
+    realinput::TTimedSteps steps({
+                                     [&] { Click(TKitWindow::Centre(f.Page, f.FontBtn)); },
+                                     [] { X("key Escape"); },
+                                     [&] { Click(TKitWindow::Centre(f.Menus, f.View)); },
+                                     [] {},
+                                     [&] {
+                                       // The View menu: a window of its own right below the title.
+                                       for (const std::string& id : NewWindows(before)) {
+                                         const desktop::TWindowPlace p = desk.Place(id);
+                                         if (p.Y == view.Bottom && p.X == view.Left)
+                                           menu = id;
+                                       }
+                                     },
+                                     [] { X("key Escape"); },
+                                     [] {},
+                                     [&] {
+                                       closedByEscape = !menu.empty() && !OurWindows().count(menu);
+                                       // What still runs, the test ends.
+                                       for (TBar* bar : {&f.Menus, &f.Page})
+                                         if (bar->View()->InModalLoop)
+                                           bar->View()->EndModal();
+                                     },
+                                     [] {},
+                                 },
+                                 250);
+    ASSERT_TRUE(PumpUntil([&] { return steps.Done(); }, 8000));
+    PumpFor(200);
+    EXPECT_FALSE(menu.empty()) << "the View menu did not open on the first click";
+    EXPECT_TRUE(closedByEscape) << "the View menu did not answer Escape";
+    ASSERT_FALSE(f.Menus.View()->InModalLoop || f.Page.View()->InModalLoop);
+  }
+}
+
+namespace {
+
+// The rows of a band of the screen (Top to Bottom, of a rectangle Width wide) in a colour.
+int CountInRows(const std::vector<TColor>& pixels, Integer width, Integer top, Integer bottom, TColor colour)
+{
+  int n = 0;
+  for (Integer y = std::max(0, top); y < bottom && size_t((y + 1) * width) <= pixels.size(); ++y)
+    for (Integer x = 0; x < width; ++x)
+      n += pixels[size_t(y * width + x)] == colour;
+  return n;
+}
+
+}   // namespace
+
+// A menu opened from the keyboard starts on its first item, wherever the pointer last stood
+// over a menu: here on the View menu's "Text background colour", which the pointer left for
+// the window's title bar.
+TEST(DesktopMenus, AKeyboardOpenedMenuStartsOnItsFirstItem)
+{
+  if (!Available())
+    GTEST_SKIP() << "xdotool is not installed";
+  TSettingsScope restore;
+  TSystemSettings s = SystemSettings();
+  s.MenuAnimation = false;
+  s.MenuShowDelay = 60;
+  SetSystemSettings(s);
+  TKitWindow f;
+  ASSERT_TRUE(PumpUntil([&] { return f.Form.Showing(); }));
+  desktop::TDesktop desk{desktop::TDesktop::TThisDisplay{}};
+  const std::string id = desk.WaitFramedWindow("^Kit$", 5000);
+  ASSERT_FALSE(id.empty());
+  X("windowactivate --sync " + id);
+  PumpFor(300);
+  const desktop::TWindowPlace place = desk.Place(id);
+  const TPoint titleBar{place.X + place.Width / 2, place.OuterTop() + place.FrameTop / 2};
+  auto popup = [&] { return f.Menus.View()->OpenViewerView(); };
+  bool submenuOpened = false, submenuAgain = true;
+  TRect menu, first, colour;
+  std::vector<TColor> shown;
+  realinput::TTimedSteps steps(
+      {
+          [] { X("key alt+v"); },
+          [] {},
+          [&] {
+            if (TTBView* p = popup()) {
+              const TRect r = p->Find(f.Colour)->BoundsRect;
+              Move(p->Window()->ClientToScreen({(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2}));
+            }
+          },
+          [] {},
+          [] {},
+          [&] { submenuOpened = popup() && popup()->OpenViewerView(); },
+          [] { X("key Escape"); },
+          [] { X("key Escape"); },
+          [] { X("key Escape"); },
+          [&] { Move(titleBar); },
+          [] { X("key alt+v"); },
+          [] {},
+          [&] {
+            TTBView* p = popup();
+            if (!p)
+              return;
+            submenuAgain = p->OpenViewerView() != nullptr;
+            TControl* w = p->Window();
+            menu = Bounds(w->Left(), w->Top(), w->Width(), w->Height());
+            auto band = [&](TTBCustomItem* item) {
+              const TRect r = p->Find(item)->BoundsRect;
+              const TPoint tl = w->ClientToScreen({r.Left, r.Top});
+              return Bounds(tl.X - menu.Left, tl.Y - menu.Top, r.Width(), r.Height());
+            };
+            first = band(f.View->Items(0));
+            colour = band(f.Colour);
+            desktop::TXConnection x(desk.Display());
+            shown = ReadScreen(x, menu);
+            desk.Screenshot("menu-from-keyboard.png");
+          },
+          [] { X("key Escape"); },
+          [] { X("key Escape"); },
+          [] { X("key Escape"); },
+          [] {},
+      },
+      250);
+  ASSERT_TRUE(PumpUntil([&] { return steps.Done(); }, 10000));
+  PumpFor(200);
+  ASSERT_TRUE(submenuOpened) << "the pointer resting on the entry did not open its submenu";
+  ASSERT_FALSE(menu.IsEmpty()) << "Alt+V did not open the View menu";
+  const TColor highlight = ColorToRGB(clHighlight);
+  EXPECT_GT(CountInRows(shown, menu.Width(), first.Top, first.Bottom, highlight), 20) << "the first item is not lit";
+  EXPECT_EQ(CountInRows(shown, menu.Width(), colour.Top, colour.Bottom, highlight), 0)
+      << "the item under the pointer's old place is lit";
+  EXPECT_FALSE(submenuAgain) << "the old item's submenu opened again";
+}
+
+// A click on the window's own title bar, or on the desktop, ends an open menu (the X server
+// no longer shows its window) as a click on another program's window does.
+TEST(DesktopMenus, AClickOnTheTitleBarOrTheDesktopClosesTheMenu)
+{
+  if (!Available())
+    GTEST_SKIP() << "xdotool is not installed";
+  TSettingsScope restore;
+  TSystemSettings s = SystemSettings();
+  s.MenuAnimation = false;
+  SetSystemSettings(s);
+  TKitWindow f;
+  ASSERT_TRUE(PumpUntil([&] { return f.Form.Showing(); }));
+  desktop::TDesktop desk{desktop::TDesktop::TThisDisplay{}};
+  const std::string id = desk.WaitFramedWindow("^Kit$", 5000);
+  ASSERT_FALSE(id.empty());
+  PumpFor(300);
+  const desktop::TWindowPlace place = desk.Place(id);
+  const TPoint titleBar{place.X + place.Width / 2, place.OuterTop() + place.FrameTop / 2};
+  const TPoint desktopPoint{place.OuterRight() + 150, place.OuterBottom() + 100};
+  for (TPoint elsewhere : {titleBar, desktopPoint}) {
+    SCOPED_TRACE(elsewhere == titleBar ? "the title bar" : "the desktop");
+    const std::set<std::string> before = OurWindows();
+    std::vector<std::string> opened;
+    bool stillShown = true, loopRuns = true;
+    realinput::TTimedSteps steps({
+                                     [&] { Click(TKitWindow::Centre(f.Menus, f.File)); },
+                                     [] {},
+                                     [&] { opened = NewWindows(before); },
+                                     [&] { Click(elsewhere); },
+                                     [] {},
+                                     [&] {
+                                       const std::set<std::string> now = OurWindows();
+                                       stillShown = std::any_of(opened.begin(), opened.end(),
+                                                                [&](const std::string& w) { return now.count(w) > 0; });
+                                       loopRuns = f.Menus.View()->InModalLoop;
+                                       // Left open, the test ends it.
+                                       if (loopRuns)
+                                         f.Menus.View()->EndModal();
+                                     },
+                                     [] {},
+                                 },
+                                 250);
+    ASSERT_TRUE(PumpUntil([&] { return steps.Done(); }, 8000));
+    PumpFor(200);
+    ASSERT_FALSE(opened.empty()) << "File did not open";
+    EXPECT_FALSE(stillShown) << "the menu stayed on the screen";
+    EXPECT_FALSE(loopRuns) << "the menu loop still runs";
+  }
+}
+
+// With the desktop's menu animation on, a menu slides in showing its own picture: each frame
+// the X server shows is the finished menu's picture moved up by some rows, never black.
+TEST(DesktopMenus, ASlidingMenuShowsItsOwnPicture)
+{
+  if (!Available())
+    GTEST_SKIP() << "xdotool is not installed";
+  TSettingsScope restore;
+  TSystemSettings s = SystemSettings();
+  s.MenuAnimation = true;
+  s.MenuFade = false;
+  SetSystemSettings(s);
+  TKitWindow f;
+  ASSERT_TRUE(PumpUntil([&] { return f.Form.Showing(); }));
+  PumpFor(300);
+  desktop::TXConnection screen(std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "");
+  TRect menu;
+  std::vector<std::vector<TColor>> frames;
+  std::vector<TColor> finished;
+  TTimer sampler;
+  sampler.SetInterval(5);
+  sampler.SetOnTimer([&](TObject*) {
+    TTBView* p = f.Menus.View()->OpenViewerView();
+    if (!p || !finished.empty())
+      return;
+    TControl* w = p->Window();
+    menu = Bounds(w->Left(), w->Top(), w->Width(), w->Height());
+    if (IsAnimating(w))
+      frames.push_back(ReadScreen(screen, menu));
+    else if (!frames.empty())
+      finished = ReadScreen(screen, menu);
+  });
+  realinput::TTimedSteps steps({[&] { Click(TKitWindow::Centre(f.Menus, f.File)); }, [] {}, [] {}, [] {},
+                                [] { X("key Escape"); }, [] { X("key Escape"); }, [] {}},
+                               250);
+  ASSERT_TRUE(PumpUntil([&] { return steps.Done(); }, 8000));
+  sampler.SetEnabled(false);
+  PumpFor(200);
+  ASSERT_FALSE(finished.empty()) << "the menu did not slide in";
+  const Integer w = menu.Width(), h = menu.Height();
+  const TColor black = RGBColor(0, 0, 0);
+  // Each frame: the rows of the finished picture from some row down, at the top of the menu.
+  int matching = 0;
+  for (const std::vector<TColor>& frame : frames) {
+    int bestRows = -1;
+    for (Integer shown = 1; shown <= h; ++shown) {
+      bool same = true;
+      for (Integer y = 0; y < shown && same; ++y)
+        for (Integer x = 0; x < w && same; ++x)
+          same = frame[size_t(y * w + x)] == finished[size_t((h - shown + y) * w + x)];
+      if (same)
+        bestRows = shown;
+    }
+    matching += bestRows > h / 4 && bestRows < h;
+    EXPECT_LE(CountInRows(frame, w, 0, h, black), CountInRows(finished, w, 0, h, black))
+        << "black where the menu has none";
+  }
+  EXPECT_GT(matching, 0) << frames.size() << " frames, none a part of the menu";
 }
