@@ -17,6 +17,7 @@
 #include "PictureOutput.h"
 #include "engine/GLRecorder.h"
 #include "engine/GLRenderContextInfo.h"
+#include "engine/GLVectorFileObjects.h"
 #include "parts/BasicParts.h"
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
@@ -923,33 +924,54 @@ TEST_F(Controls, ShowLabelsFollowsTheBoxAndTheNutcrackerOnlyWhenStopped)
   }
 }
 
-TEST_F(Controls, ALeverExampleThatFailsToBuildLeavesAnEmptySceneAndAMessage)
+TEST_F(Controls, ADamagedModelIsReportedOnceAndTheRestOfTheSceneIsBuilt)
 {
-  Show(28);
-  ClickItem(Frm->LeverToolbar, Frm->LeverBtn2);
-  ASSERT_EQ(Frm->LeverExample, 1);
-  ASSERT_GT(Frm->SceneBase->GetCount(), 0);
-  // A damaged hand in a folder of its own: the upper arm and forearm load before it fails.
+  // The real models in a folder of their own: the upper arm scrambled past its header, the
+  // walnut cut short.
   std::string folder = std::string(ORRELO_TEST_OUTPUT) + "/controls-badmodels/";
   std::filesystem::remove_all(folder);
   std::filesystem::create_directories(folder);
-  for (const char* f : {"Arm_01.3ds", "Arm_02.3ds", "ashwood.jpg"})
+  for (const char* f : {"Arm_01.3ds", "Arm_02.3ds", "Arm_03.3ds", "ashwood.jpg", "nut.3ds", "nut.bmp"})
     std::filesystem::copy_file(ExeFolder() + "3DS/" + f, folder + f);
-  WriteFileBytes(folder + "Arm_03.3ds", std::vector<uint8_t>(64, 0x4D));
+  std::vector<uint8_t> arm = ReadFileBytes(folder + "Arm_01.3ds", 1 << 20);
+  for (size_t i = 6; i < arm.size(); ++i)
+    arm[i] ^= uint8_t(0x5A + i * 7);
+  WriteFileBytes(folder + "Arm_01.3ds", arm);
+  std::vector<uint8_t> nut = ReadFileBytes(folder + "nut.3ds", 1 << 20);
+  nut.resize(nut.size() / 2);
+  WriteFileBytes(folder + "nut.3ds", nut);
   const std::string saved = Frm->ModelFolder;
   Frm->ModelFolder = folder;
-  ClickItem(Frm->LeverToolbar, Frm->LeverBtn1);
-  Frm->ModelFolder = saved;
-  ASSERT_EQ(Messages->Texts.size(), 1u);
-  EXPECT_EQ(Frm->SceneBase->GetCount(), 0);
-  EXPECT_EQ(Frm->LeverExample, 0);
-  EXPECT_TRUE(Frm->Stopped);
-  // The step bar and the clock find nothing to move and go on safely.
-  Frm->RTChsb->Scroll(scPosition, 50);
-  Frm->CadencerProgress(nullptr, 0.2, 0.2);
-  // The other example builds again.
+
+  Show(28);
   ClickItem(Frm->LeverToolbar, Frm->LeverBtn2);
-  EXPECT_GT(Frm->SceneBase->GetCount(), 0);
+  ASSERT_EQ(Frm->LeverExample, 1);
+  Messages->Texts.clear();
+  ClickItem(Frm->LeverToolbar, Frm->LeverBtn1);
+  ASSERT_EQ(Messages->Texts.size(), 1u);
+  EXPECT_NE(Messages->Texts[0].find(folder + "Arm_01.3ds: Bad 3DS file"), std::string::npos) << Messages->Texts[0];
+  EXPECT_EQ(Frm->LeverExample, 0);
+  // Everything but the upper arm: forearm and hand with their meshes, the muscle, the labels.
+  ASSERT_EQ(Frm->SceneBase->GetCount(), 5);
+  EXPECT_EQ(Frm->SceneBase->GetChildAs<TFreeForm>(0)->MeshObjectCount(), 0);
+  EXPECT_GT(Frm->SceneBase->GetChildAs<TFreeForm>(1)->MeshObjectCount(), 0);
+  EXPECT_GT(Frm->SceneBase->GetChildAs<TFreeForm>(2)->MeshObjectCount(), 0);
+  // The step bar moves it.
+  Frm->RTChsb->Scroll(scPosition, 90);
+  EXPECT_NEAR(Frm->SceneBase->GetChild(1)->GetRollAngle(), 30, 1e-3);
+
+  // The nutcracker without its walnut.
+  Messages->Texts.clear();
+  Show(27);
+  ASSERT_EQ(Messages->Texts.size(), 1u);
+  EXPECT_NE(Messages->Texts[0].find(folder + "nut.3ds: "), std::string::npos) << Messages->Texts[0];
+  ASSERT_EQ(Frm->SceneBase->GetCount(), 6);
+  EXPECT_EQ(Frm->SceneBase->GetChildAs<TFreeForm>(4)->MeshObjectCount(), 0);
+  EXPECT_GT(Frm->SceneBase->GetChild(0)->GetCount(), 0);
+  Frm->ModelFolder = saved;
+  // With the real models both load, and nothing is reported.
+  Show(28);
+  EXPECT_GT(Frm->SceneBase->GetChildAs<TFreeForm>(0)->MeshObjectCount(), 0);
   EXPECT_EQ(Messages->Texts.size(), 1u);
 }
 
