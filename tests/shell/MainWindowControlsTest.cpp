@@ -24,6 +24,7 @@
 #include "shell/MainWindow.h"
 #include "tests/platform/ModalSupport.h"
 #include "tests/toolbar/TestBar.h"
+#include "tests/topics/RenderStats.h"
 #include "toolbar/ListItems.h"
 #include "topics/Chains.h"
 #include "topics/GearCogs.h"
@@ -942,6 +943,12 @@ TEST_F(Controls, ADamagedModelIsReportedOnceAndTheRestOfTheSceneIsBuilt)
   WriteFileBytes(folder + "nut.3ds", nut);
   const std::string saved = Frm->ModelFolder;
   Frm->ModelFolder = folder;
+  // How much of the view the model covers, as it is drawn now.
+  auto drawn = [] {
+    Frm->SceneViewer->GetSurface()->Repaint();
+    std::unique_ptr<TGLBitmap32> frame = Frm->SceneViewer->GetBuffer()->CreateSnapshot();
+    return frame ? Measure(*frame).Lit : 0;
+  };
 
   Show(28);
   ClickItem(Frm->LeverToolbar, Frm->LeverBtn2);
@@ -959,6 +966,8 @@ TEST_F(Controls, ADamagedModelIsReportedOnceAndTheRestOfTheSceneIsBuilt)
   // The step bar moves it.
   Frm->RTChsb->Scroll(scPosition, 90);
   EXPECT_NEAR(Frm->SceneBase->GetChild(1)->GetRollAngle(), 30, 1e-3);
+  Frm->RTChsb->Scroll(scPosition, 0);
+  const int armDrawn = drawn();
 
   // The nutcracker without its walnut.
   Messages->Texts.clear();
@@ -968,10 +977,19 @@ TEST_F(Controls, ADamagedModelIsReportedOnceAndTheRestOfTheSceneIsBuilt)
   ASSERT_EQ(Frm->SceneBase->GetCount(), 6);
   EXPECT_EQ(Frm->SceneBase->GetChildAs<TFreeForm>(4)->MeshObjectCount(), 0);
   EXPECT_GT(Frm->SceneBase->GetChild(0)->GetCount(), 0);
+  const int nutcrackerDrawn = drawn();
   Frm->ModelFolder = saved;
-  // With the real models both load, and nothing is reported.
+  // With the real models both load, nothing is reported, and each picture holds the damaged
+  // one's and the missing part besides.
   Show(28);
   EXPECT_GT(Frm->SceneBase->GetChildAs<TFreeForm>(0)->MeshObjectCount(), 0);
+  const int armWhole = drawn();
+  EXPECT_GT(armDrawn, armWhole / 3);
+  EXPECT_LT(armDrawn, armWhole);
+  Show(27);
+  const int nutcrackerWhole = drawn();
+  EXPECT_GT(nutcrackerDrawn, nutcrackerWhole / 2);
+  EXPECT_LT(nutcrackerDrawn, nutcrackerWhole);
   EXPECT_EQ(Messages->Texts.size(), 1u);
 }
 
