@@ -294,6 +294,9 @@ void WriteFileBytes(const std::string& fileName, const std::vector<uint8_t>& byt
   const bool exists = ::stat(path.c_str(), &st) == 0;
   if (exists && S_ISDIR(st.st_mode))
     throw EFCreateError("Cannot create file \"" + fileName + "\". " + std::strerror(EISDIR));
+  // A file we may not write stays as it is, though its folder would let us replace it.
+  if (exists && ::access(path.c_str(), W_OK) != 0)
+    throw EFCreateError("Cannot create file \"" + fileName + "\". " + SystemError());
   // The bytes go to a new file beside the old one, which the new one replaces only once every
   // byte is written: a full disk or any other failure leaves the old file as it was.
   std::string temp;

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -100,6 +101,12 @@ TEST(Files, ReadingAndWritingWholeFiles)
   EXPECT_TRUE(fs::is_symlink(t.Root + "link.bin"));
   EXPECT_EQ(Text(ReadFileBytes(t.Root + "data.bin", 1000)), "via");
   EXPECT_THROW(WriteFileBytes(t.Root, {'x'}), EFCreateError);   // a folder
+  // A file the user may not write is not replaced behind its back (the superuser may write any).
+  fs::permissions(t.Root + "NEW.bin", fs::perms::owner_read);
+  if (::geteuid() != 0) {
+    EXPECT_THROW(WriteFileBytes(t.Root + "NEW.bin", {'x'}), EFCreateError);
+    EXPECT_EQ(fs::file_size(t.Root + "NEW.bin"), 0u);
+  }
   // Nothing else was left in the folder on the way.
   std::vector<std::string> names;
   for (const auto& e : fs::directory_iterator(t.Root))
