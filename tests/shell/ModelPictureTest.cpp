@@ -510,4 +510,27 @@ TEST_F(ModelPictureTest, AFailedSaveKeepsTheOldPictureAndLeavesNoPartialFile)
   EXPECT_EQ(Messages.size(), 1u);   // only the question
   EXPECT_NE(ReadFileBytes(Dir + "/old.jpg", 1 << 20), oldJpeg);
   EXPECT_EQ(FolderNames(Dir), before);
+
+  // Where the system lets us make a small disk of our own, the same on a disk really full.
+  const std::string disk = Dir + "/disk";
+  std::filesystem::create_directories(disk);
+  if (std::system(("mount -t tmpfs -o size=64k tmpfs '" + disk + "' 2>/dev/null").c_str()) != 0)
+    return;
+  struct TUnmount {
+    std::string Folder;
+    ~TUnmount() { (void)std::system(("umount '" + Folder + "'").c_str()); }
+  } unmount{disk};
+  WriteFileBytes(disk + "/old.jpg", oldJpeg);
+  {
+    std::ofstream filler(disk + "/filler", std::ios::binary);
+    const std::string block(4096, 'x');
+    for (int i = 0; i < 32 && filler.write(block.data(), std::streamsize(block.size())).flush(); ++i) {}
+  }
+  Messages.clear();
+  chosen = disk + "/old.jpg";
+  SavePictureAsJpeg(picture, dialog, userDir);
+  ASSERT_EQ(Messages.size(), 2u);
+  EXPECT_NE(Messages[1].find("No space left on device"), std::string::npos) << Messages[1];
+  EXPECT_EQ(ReadFileBytes(disk + "/old.jpg", 1 << 20), oldJpeg);
+  EXPECT_EQ(FolderNames(disk), (std::vector<std::string>{"filler", "old.jpg"}));
 }
