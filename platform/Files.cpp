@@ -294,6 +294,9 @@ void WriteFileBytes(const std::string& fileName, const std::vector<uint8_t>& byt
   const bool exists = ::stat(path.c_str(), &st) == 0;
   if (exists && S_ISDIR(st.st_mode))
     throw EFCreateError("Cannot create file \"" + fileName + "\". " + std::strerror(EISDIR));
+  // A device or a pipe under the name is not replaced by a file (nor written to).
+  if (exists && !S_ISREG(st.st_mode))
+    throw EFCreateError("Cannot create file \"" + fileName + "\". Not a file");
   // A file we may not write stays as it is, though its folder would let us replace it.
   if (exists && ::access(path.c_str(), W_OK) != 0)
     throw EFCreateError("Cannot create file \"" + fileName + "\". " + SystemError());

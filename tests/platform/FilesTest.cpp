@@ -101,6 +101,8 @@ TEST(Files, ReadingAndWritingWholeFiles)
   EXPECT_TRUE(fs::is_symlink(t.Root + "link.bin"));
   EXPECT_EQ(Text(ReadFileBytes(t.Root + "data.bin", 1000)), "via");
   EXPECT_THROW(WriteFileBytes(t.Root, {'x'}), EFCreateError);   // a folder
+  EXPECT_THROW(WriteFileBytes("/dev/null", {'x'}), EFCreateError);
+  EXPECT_TRUE(fs::is_character_file("/dev/null"));
   // A file the user may not write is not replaced behind its back (the superuser may write any).
   fs::permissions(t.Root + "NEW.bin", fs::perms::owner_read);
   if (::geteuid() != 0) {
