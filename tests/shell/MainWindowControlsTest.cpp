@@ -4,6 +4,7 @@
 // presses, drags and wheel notches on the 3D view.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -22,6 +23,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
 #include "shell/MainWindow.h"
+#include "shell/ModelPicture.h"
 #include "tests/platform/ModalSupport.h"
 #include "tests/toolbar/TestBar.h"
 #include "tests/topics/RenderStats.h"
@@ -923,6 +925,79 @@ TEST_F(Controls, ShowLabelsFollowsTheBoxAndTheNutcrackerOnlyWhenStopped)
     Click(Frm->LeverChk);   // on
     EXPECT_EQ(PrintOf(Frm->SceneBase) != bladesOff, r.Shows);
   }
+}
+
+// The mean colour of the model in a picture of the view: of the pixels brighter than the
+// black background.
+std::array<double, 3> ModelColour(const TBitmap& picture)
+{
+  std::array<double, 3> sum{0, 0, 0};
+  int n = 0;
+  for (Integer y = 0; y < picture.Height(); ++y)
+    for (Integer x = 0; x < picture.Width(); ++x) {
+      const TColor c = picture.GetPixel(x, y);
+      if (GetRValue(c) + GetGValue(c) + GetBValue(c) > 90) {
+        sum[0] += GetRValue(c), sum[1] += GetGValue(c), sum[2] += GetBValue(c);
+        ++n;
+      }
+    }
+  for (double& s : sum)
+    s /= std::max(n, 1);
+  return sum;
+}
+
+TEST_F(Controls, TheModelPicturesPreviewShowsTheClawHammerInTheViewsColours)
+{
+  Show(26);
+  ASSERT_EQ(Frm->LeverExample, 0);
+  Pump(100);
+  // What the screen shows of the model.
+  TBitmap view;
+  EXPECT_TRUE(PumpUntil(
+      [&] {
+        Frm->GLViewer->CaptureScreen(view);
+        return ModelColour(view)[0] > 0;
+      },
+      5000));
+  const std::array<double, 3> viewed = ModelColour(view);
+  std::array<double, 3> previewed{0, 0, 0};
+  // Looks for the preview from the message loop until it is up (the snapshot may let a
+  // message through before the preview's own loop runs).
+  std::function<void()> inPreview = [&] {
+    TTarvPPFrm* f = nullptr;
+    for (int i = 0; i < Screen().FormCount() && !f; ++i)
+      if (auto* p = dynamic_cast<TTarvPPFrm*>(Screen().Forms(i)); p && p->Visible())
+        f = p;
+    if (!f) {
+      modal::Later(inPreview);
+      return;
+    }
+    // Once it shows the picture: the view's black all round the model.
+    TBitmap shown;
+    auto framedInBlack = [&] {
+      f->Image->CaptureScreen(shown);
+      if (shown.Width() < 2 || shown.Height() < 2 || ModelColour(shown)[0] == 0)
+        return false;
+      for (Integer x = 0; x < shown.Width(); ++x)
+        if (shown.GetPixel(x, 0) != clBlack || shown.GetPixel(x, shown.Height() - 1) != clBlack)
+          return false;
+      for (Integer y = 0; y < shown.Height(); ++y)
+        if (shown.GetPixel(0, y) != clBlack || shown.GetPixel(shown.Width() - 1, y) != clBlack)
+          return false;
+      return true;
+    };
+    EXPECT_TRUE(PumpUntil(framedInBlack, 5000));
+    SaveTestPicture(shown, "controls-hammer-preview.png");
+    previewed = ModelColour(shown);
+    f->SetModalResult(mrCancel);
+  };
+  modal::InMessageLoop([&] {
+    modal::Later(inPreview);
+    std::string name = "Sam";
+    PrintMechanism(*Frm->SceneViewer, name);
+  });
+  for (int i = 0; i < 3; ++i)
+    EXPECT_NEAR(previewed[size_t(i)], viewed[size_t(i)], 10) << "channel " << i;
 }
 
 TEST_F(Controls, ADamagedModelIsReportedOnceAndTheRestOfTheSceneIsBuilt)

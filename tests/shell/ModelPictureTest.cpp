@@ -239,49 +239,6 @@ TEST_F(ModelPictureTest, PrintMechanismAsksTheNamePreviewsAndPrints)
   });
 }
 
-TEST_F(ModelPictureTest, ThePreviewShowsTheBoardInTheColoursOfThePicture)
-{
-  // A picture of the wooden board as the 3D view gives it (32 bits, the spare byte 0), of a
-  // tall view's size: the preview shrinks it about three times.
-  TJPEGImage wood;
-  wood.LoadFromFile(ExeFolder() + "3DS/ashwood.jpg");
-  const TBitmap& grain = wood.Bitmap();
-  TBitmap picture(600, 900, TPixelFormat::pf32bit);
-  double sum[3] = {0, 0, 0};
-  for (Integer y = 0; y < picture.Height(); ++y)
-    for (Integer x = 0; x < picture.Width(); ++x) {
-      const TColor c = grain.GetPixel(x % grain.Width(), y % grain.Height());
-      picture.SetPixel(x, y, c);
-      sum[0] += GetRValue(c), sum[1] += GetGValue(c), sum[2] += GetBValue(c);
-    }
-  std::string name = "Sam";
-  modal::InMessageLoop([&] {
-    modal::Later([&] {
-      auto* f = dynamic_cast<TTarvPPFrm*>(Screen().ActiveForm());
-      ASSERT_NE(f, nullptr);
-      // What the screen shows of the page's picture, once it is there.
-      TBitmap shown;
-      EXPECT_TRUE(testwait::WaitUntil([&] {
-        f->Image->CaptureScreen(shown);
-        const TColor centre = shown.Empty() ? clBlack : shown.GetPixel(shown.Width() / 2, shown.Height() / 2);
-        return centre != clBlack && centre != clWhite;
-      }));
-      SaveTestPicture(shown, "mechanism-preview-board.png");
-      double seen[3] = {0, 0, 0};
-      for (Integer y = 0; y < shown.Height(); ++y)
-        for (Integer x = 0; x < shown.Width(); ++x) {
-          const TColor c = shown.GetPixel(x, y);
-          seen[0] += GetRValue(c), seen[1] += GetGValue(c), seen[2] += GetBValue(c);
-        }
-      const double n = double(shown.Width()) * shown.Height(), all = double(picture.Width()) * picture.Height();
-      for (int i = 0; i < 3; ++i)
-        EXPECT_NEAR(seen[i] / n, sum[i] / all, 8) << "channel " << i;
-      f->SetModalResult(mrCancel);
-    });
-    PrintMechanismPicture(picture, name);
-  });
-}
-
 TEST(MechanismPicture, ThePreviewKeepsATallPicturesShapeOnThePage)
 {
   // The 3D pane of a tall window: its picture is taller than the preview's page is for
