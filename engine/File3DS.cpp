@@ -116,6 +116,9 @@ private:
     const uint32_t len = parent.U32();
     if (len < 6)
       throw E3DSError("Bad 3DS file: chunk " + Hex(id) + " has the impossible length " + IntToStr(len));
+    if (len - 6 > parent.Left() && depth == 0)
+      throw E3DSError("Truncated 3DS file: it ends " + IntToStr(int64_t(len - 6 - parent.Left()))
+                      + " bytes before its main chunk does");
     if (len - 6 > parent.Left())
       throw E3DSError("Bad 3DS file: chunk " + Hex(id) + " runs past its parent");
     TChunk c{id, {parent.Pos, parent.Pos + (len - 6)}};

@@ -144,7 +144,39 @@ void TFreeForm::Clear()
   FMeshObjects.clear();
   FFileMaterials.clear();
   FGroupsByMaterial.clear();
+  FLoadFault.clear();
   StructureChanged();
+}
+
+bool TFreeForm::TryLoadFromFile(const std::string& fileName)
+{
+  try {
+    LoadFromFile(fileName);
+    FLoadFault.clear();
+    return true;
+  } catch (const Exception& e) {
+    Clear();
+    // The 3DS reader names the file already; the other faults get its name here.
+    FLoadFault =
+        e.Message.find(fileName) == std::string::npos && e.Message.find(ResolveFileName(fileName)) == std::string::npos
+            ? fileName + ": " + e.Message
+            : e.Message;
+    return false;
+  }
+}
+
+std::vector<std::string> ModelLoadFaults(const TGLBaseSceneObject* root)
+{
+  std::vector<std::string> faults;
+  if (!root)
+    return faults;
+  if (const auto* form = dynamic_cast<const TFreeForm*>(root); form && !form->LoadFault().empty())
+    faults.push_back(form->LoadFault());
+  for (Integer i = 0; i < root->GetCount(); ++i) {
+    std::vector<std::string> below = ModelLoadFaults(root->GetChild(i));
+    faults.insert(faults.end(), below.begin(), below.end());
+  }
+  return faults;
 }
 
 void TFreeForm::LoadFromFile(const std::string& fileName)

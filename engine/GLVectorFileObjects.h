@@ -50,6 +50,13 @@ public:
   // that material untextured. E3DSError for a bad 3DS file, EGLVectorFileError for a
   // format we do not read.
   void LoadFromFile(const std::string& fileName);
+  // The same for a model that is one part of a scene: a file that cannot be read leaves the
+  // free form empty and keeps the fault (naming the file) in LoadFault instead of raising,
+  // so the rest of the scene is built around it and the faults reported once it stands
+  // (ModelLoadFaults). Gives whether the model was loaded.
+  bool TryLoadFromFile(const std::string& fileName);
+  // Why the last TryLoadFromFile failed; empty after a load that worked or a Clear.
+  const std::string& LoadFault() const { return FLoadFault; }
   // Takes a model already read; textureFolder is where its texture names are looked up.
   void LoadFrom3DS(const T3DSModel& model, const std::string& textureFolder);
   void Clear();
@@ -76,4 +83,8 @@ private:
   // For each material index + 1 (0: the own material) the (mesh, group) pairs drawn in it,
   // so a frame visits every group once however many materials the file has.
   std::vector<std::vector<std::pair<uint32_t, uint32_t>>> FGroupsByMaterial;
+  std::string FLoadFault;
 };
+
+// The load faults of every free form in the tree under root (root included), in tree order.
+std::vector<std::string> ModelLoadFaults(const TGLBaseSceneObject* root);

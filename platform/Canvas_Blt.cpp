@@ -3,6 +3,7 @@
 // colour conversions; other devices (printers) get the stretched picture and the operation.
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "platform/CanvasInternal.h"
 #include "platform/Graphics.h"
@@ -430,7 +431,18 @@ void TCanvas::StretchDraw(const TRect& r, const TBitmap& bitmap)
     DrawMasked(r, bitmap, *mask);
     return;
   }
-  StretchBlt(r.Left, r.Top, r.Width(), r.Height(), bitmap, 0, 0, bitmap.Width(), bitmap.Height(), FCopyMode);
+  // A colour picture shrinks by leaving rows and columns out. The canvas' own mode ANDs the
+  // left-out pixels into the kept ones, which suits black-and-white pictures only: a colour
+  // one loses whole bits of its channels (a wooden board turns yellow with red speckles).
+  const int mode = bitmap.PixelFormat() == TPixelFormat::pf1bit ? FStretchMode : COLORONCOLOR;
+  const int saved = std::exchange(FStretchMode, mode);
+  try {
+    StretchBlt(r.Left, r.Top, r.Width(), r.Height(), bitmap, 0, 0, bitmap.Width(), bitmap.Height(), FCopyMode);
+  } catch (...) {
+    FStretchMode = saved;
+    throw;
+  }
+  FStretchMode = saved;
 }
 
 void TCanvas::DrawMasked(const TRect& dest, const TBitmap& bitmap, const TBitmap& mask)

@@ -8,8 +8,10 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstdio>
 #include <cstring>
 #include <algorithm>
+#include <random>
 
 #ifndef ORRELO_VERSION
 #define ORRELO_VERSION "0.0.0"
@@ -234,32 +236,101 @@ std::vector<uint8_t> ReadFileBytes(const std::string& fileName, size_t maxSize)
   return bytes;
 }
 
-void WriteFileBytes(const std::string& fileName, const std::vector<uint8_t>& bytes)
+namespace {
+
+// A name for the temporary file beside the target: hidden, and unlikely to be taken.
+std::string TemporaryName(const std::string& path)
 {
-  std::string path = ResolveFileName(fileName);
-  if (!Exists(path)) {
-    // A new file goes into its folder as that resolves.
-    size_t slash = path.rfind('/');
-    if (slash != std::string::npos)
-      path = ResolveFileName(path.substr(0, slash + 1)) + path.substr(slash + 1);
-  }
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd < 0)
-    throw EFCreateError("Cannot create file \"" + fileName + "\". " + SystemError());
+  const size_t slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  std::random_device random;
+  char suffix[16];
+  std::snprintf(suffix, sizeof suffix, "%08x", static_cast<unsigned>(random()));
+  return folder + "." + name + "." + suffix + ".tmp";
+}
+
+// Writes every byte and makes sure they reached the disk; false with errno set when not.
+bool WriteAll(int fd, const std::vector<uint8_t>& bytes)
+{
   size_t done = 0;
   while (done < bytes.size()) {
     ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
     if (n < 0 && errno == EINTR)
       continue;
-    if (n <= 0) {
-      std::string why = SystemError();
-      ::close(fd);
-      throw EFCreateError("Cannot write file \"" + fileName + "\". " + why);
+    if (n < 0)
+      return false;
+    if (n == 0) {
+      errno = ENOSPC;
+      return false;
     }
     done += static_cast<size_t>(n);
   }
-  if (::close(fd) != 0)
-    throw EFCreateError("Cannot write file \"" + fileName + "\". " + SystemError());
+  // Some file systems (network ones, or those that allocate late) report a full disk only
+  // when the data is flushed.
+  return ::fsync(fd) == 0 || errno == EINVAL || errno == EROFS;
+}
+
+}   // namespace
+
+void WriteFileBytes(const std::string& fileName, const std::vector<uint8_t>& bytes)
+{
+  std::string path = ResolveFileName(fileName);
+  struct stat old;
+  const bool replacing = ::lstat(path.c_str(), &old) == 0;
+  if (replacing && S_ISLNK(old.st_mode)) {
+    // A link stays a link: the file it points to is the one replaced.
+    if (char* target = ::realpath(path.c_str(), nullptr)) {
+      path = target;
+      std::free(target);
+    }
+  } else if (!replacing) {
+    // A new file goes into its folder as that resolves.
+    size_t slash = path.rfind('/');
+    if (slash != std::string::npos)
+      path = ResolveFileName(path.substr(0, slash + 1)) + path.substr(slash + 1);
+  }
+  struct stat st;
+  const bool exists = ::stat(path.c_str(), &st) == 0;
+  if (exists && S_ISDIR(st.st_mode))
+    throw EFCreateError("Cannot create file \"" + fileName + "\". " + std::strerror(EISDIR));
+  // A device or a pipe under the name is not replaced by a file (nor written to).
+  if (exists && !S_ISREG(st.st_mode))
+    throw EFCreateError("Cannot create file \"" + fileName + "\". Not a file");
+  // A file we may not write stays as it is, though its folder would let us replace it.
+  if (exists && ::access(path.c_str(), W_OK) != 0)
+    throw EFCreateError("Cannot create file \"" + fileName + "\". " + SystemError());
+  // The bytes go to a new file beside the old one, which the new one replaces only once every
+  // byte is written: a full disk or any other failure leaves the old file as it was.
+  std::string temp;
+  int fd = -1;
+  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+    temp = TemporaryName(path);
+    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST)
+      break;
+  }
+  if (fd < 0)
+    throw EFCreateError("Cannot create file \"" + fileName + "\". " + SystemError());
+  if (exists) {
+    // The replacement keeps the old file's permissions and, where we may, its owner.
+    (void)::fchown(fd, st.st_uid, st.st_gid);
+    (void)::fchmod(fd, st.st_mode & 07777);
+  }
+  bool written = WriteAll(fd, bytes);
+  int error = errno;
+  if (::close(fd) != 0 && written) {
+    written = false;
+    error = errno;
+  }
+  if (written && ::rename(temp.c_str(), path.c_str()) != 0) {
+    written = false;
+    error = errno;
+  }
+  if (!written) {
+    ::unlink(temp.c_str());
+    throw EFCreateError("Cannot write file \"" + fileName + "\". " + std::strerror(error));
+  }
 }
 
 // ---- TIniFile ----

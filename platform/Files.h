@@ -41,8 +41,10 @@ void CheckFileReadable(const std::string& fileName);
 // The whole file (case-insensitively resolved). EFOpenError when it cannot be opened or is
 // not a regular file; EReadError when it is larger than maxSize or reading fails.
 std::vector<uint8_t> ReadFileBytes(const std::string& fileName, size_t maxSize);
-// Creates or overwrites the file (an existing one of another letter case is overwritten);
-// EFCreateError when it cannot be written.
+// Creates or replaces the file (an existing one of another letter case is replaced). The
+// bytes go to a temporary file in the same folder, which takes the name only when all of
+// them reached the disk; on any failure (a full disk) the temporary file is removed, an old
+// file under the name is left as it was, and EFCreateError says why.
 void WriteFileBytes(const std::string& fileName, const std::vector<uint8_t>& bytes);
 
 // A read-only ini file, read once when created. Sections and keys ignore letter case; the

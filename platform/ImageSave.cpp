@@ -1,9 +1,13 @@
 #include "platform/ImageSave.h"
 
+#include <QBuffer>
+#include <QByteArray>
 #include <QImage>
 #include <QString>
 #include <cstring>
+#include <vector>
 
+#include "platform/Files.h"
 #include "platform/SysUtils.h"
 
 void SavePixelsToPng(const std::string& fileName, int32_t width, int32_t height, const uint8_t* bgra, bool bottomUp)
@@ -20,6 +24,11 @@ void SavePixelsToPng(const std::string& fileName, int32_t width, int32_t height,
     int32_t source = bottomUp ? height - 1 - y : y;
     std::memcpy(image.scanLine(y), bgra + size_t(source) * row, row);
   }
-  if (!image.save(QString::fromStdString(fileName), "PNG"))
-    throw EFCreateError("Cannot create file \"" + fileName + "\"");
+  QByteArray encoded;
+  QBuffer buffer(&encoded);
+  if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG"))
+    throw EFCreateError("Cannot create file \"" + fileName + "\". The picture cannot be encoded");
+  // Through the one writer that never leaves half a file behind.
+  const auto* bytes = reinterpret_cast<const uint8_t*>(encoded.constData());
+  WriteFileBytes(fileName, std::vector<uint8_t>(bytes, bytes + encoded.size()));
 }

@@ -1,4 +1,5 @@
-// Pictures written as PNG files for tools (the topic gallery), through the toolkit's codec.
+// Pictures written as PNG files for tools (the topic gallery): encoded by the toolkit's codec,
+// written by WriteFileBytes.
 #pragma once
 
 #include <cstdint>

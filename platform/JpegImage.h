@@ -40,7 +40,7 @@ public:
   // The compressed bytes: those loaded, or the assigned bitmap compressed at
   // CompressionQuality. EInvalidGraphic when the image is empty.
   std::vector<uint8_t> SaveToBytes();
-  // Writes SaveToBytes to the file; EFOpenError when it cannot be written.
+  // Writes SaveToBytes to the file (WriteFileBytes); EFCreateError when it cannot be written.
   void SaveToFile(const std::string& fileName);
 
   bool Empty() const { return FWidth == 0; }

@@ -36,8 +36,9 @@ bool CopyPictureFile(const std::string& Source, const std::string& Destination)
   try {
     WriteFileBytes(dest, ReadFileBytes(Source, MaxCopySize));
     return true;
-  } catch (const Exception&) {
-    MessageDlg("Unable to copy file\r" + dest + "to the specified destination", mtError, mbOK);
+  } catch (const Exception& e) {
+    // The reason goes below, so that a full disk is told from a missing picture.
+    MessageDlg("Unable to copy file\r" + dest + "to the specified destination\r\n" + e.Message, mtError, mbOK);
     return false;
   }
 }

@@ -8,6 +8,8 @@
 #include <tuple>
 
 #include "shell/MainWindow.h"
+#include "engine/GLVectorFileObjects.h"
+#include "platform/Dialogs.h"
 #include "shell/Glyphs.h"
 #include "topics/Hoists.h"
 #include "topics/Sliders.h"
@@ -487,6 +489,15 @@ void TKVMainFrm::BuildCurrent(const TTopicControls& Controls)
     // Never leave half a model for the animate procedure to find.
     SceneBase->DeleteChildren();
     throw;
+  }
+  // A model file that cannot be read leaves its part of the scene empty and the rest standing;
+  // each such file is reported once for the build, with its fault.
+  const std::vector<std::string> faults = ModelLoadFaults(SceneBase);
+  if (!faults.empty()) {
+    std::string text;
+    for (const std::string& f : faults)
+      text += (text.empty() ? "" : "\r\n") + f;
+    MessageDlg(text, mtError, mbOK);
   }
   // The counts come back when this topic, or one sharing its memory, shows again.
   const TTopicRow* row = CurrentRow();

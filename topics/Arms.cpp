@@ -25,8 +25,9 @@ constexpr Single EffortArrowRoll = 90;
 TFreeForm* AddBone(TGLBaseSceneObject* base, const TGLMaterialLibrary* matLib, const std::string& file)
 {
   auto bone = std::make_unique<TFreeForm>(nullptr);
+  // A damaged bone stays empty and keeps its fault for the report: the arm is built around it.
   if (LeverFileExists(file))
-    bone->LoadFromFile(file);
+    bone->TryLoadFromFile(file);
   SetLibMaterial(bone.get(), matLib, 9);
   return base->AddChild(std::move(bone));
 }

@@ -31,19 +31,14 @@ void AddLetter(TGLBaseSceneObject* group, Integer letter, const TVector& colour,
   group->AddChild(std::move(l));
 }
 
-// The nut's mesh and texture from the model folder, where they are. A file that is there but
-// cannot be read leaves the nut empty or untextured, as a missing one does.
+// The nut's mesh and texture from the model folder, where they are. A mesh that is there but
+// cannot be read leaves the nut empty with its fault kept for the report; a picture that
+// cannot be read leaves it untextured, as a missing one does.
 void LoadNut(TFreeForm& nut, const std::string& folder)
 {
   const std::string mesh = folder + "nut.3ds", picture = folder + "nut.bmp";
-  if (!FileExists(mesh))
+  if (!FileExists(mesh) || !nut.TryLoadFromFile(mesh))
     return;
-  try {
-    nut.LoadFromFile(mesh);
-  } catch (const Exception&) {
-    nut.Clear();
-    return;
-  }
   if (!FileExists(picture))
     return;
   TGLMaterial& m = nut.Material;

@@ -176,6 +176,16 @@ TEST(File3DS, EveryTruncationIsAnError)
   const TBytes bytes = Write3DS(SampleModel());
   for (size_t n = 0; n < bytes.size(); ++n)
     EXPECT_THROW(ParseExact(TBytes(bytes.begin(), bytes.begin() + long(n))), E3DSError) << "length " << n;
+  // A file cut short says so, however far into it the cut lies.
+  for (size_t n : {size_t(6), bytes.size() / 2, bytes.size() - 1}) {
+    try {
+      Read3DS(TBytes(bytes.begin(), bytes.begin() + long(n)));
+      ADD_FAILURE() << "length " << n;
+    } catch (const E3DSError& e) {
+      EXPECT_EQ(e.Message.rfind("Truncated 3DS file: it ends " + std::to_string(bytes.size() - n) + " bytes", 0), 0u)
+          << e.Message;
+    }
+  }
 }
 
 TEST(File3DS, LyingFilesAreErrors)

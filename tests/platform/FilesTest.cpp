@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -88,6 +90,31 @@ TEST(Files, ReadingAndWritingWholeFiles)
   WriteFileBytes(t.Root + "NEW.bin", {});
   EXPECT_TRUE(FileExists(t.Root + "new.BIN"));
   EXPECT_THROW(WriteFileBytes(t.Root + "no/such/folder/x", {'x'}), EFCreateError);
+
+  // A replaced file keeps its permissions; a link stays a link and its file takes the bytes.
+  fs::permissions(t.Root + "data.bin", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  WriteFileBytes(t.Root + "data.bin", {'n', 'e', 'w'});
+  EXPECT_EQ(fs::status(t.Root + "data.bin").permissions(),
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  fs::create_symlink("data.bin", t.Root + "link.bin");
+  WriteFileBytes(t.Root + "link.bin", {'v', 'i', 'a'});
+  EXPECT_TRUE(fs::is_symlink(t.Root + "link.bin"));
+  EXPECT_EQ(Text(ReadFileBytes(t.Root + "data.bin", 1000)), "via");
+  EXPECT_THROW(WriteFileBytes(t.Root, {'x'}), EFCreateError);   // a folder
+  EXPECT_THROW(WriteFileBytes("/dev/null", {'x'}), EFCreateError);
+  EXPECT_TRUE(fs::is_character_file("/dev/null"));
+  // A file the user may not write is not replaced behind its back (the superuser may write any).
+  fs::permissions(t.Root + "NEW.bin", fs::perms::owner_read);
+  if (::geteuid() != 0) {
+    EXPECT_THROW(WriteFileBytes(t.Root + "NEW.bin", {'x'}), EFCreateError);
+    EXPECT_EQ(fs::file_size(t.Root + "NEW.bin"), 0u);
+  }
+  // Nothing else was left in the folder on the way.
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(t.Root))
+    names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"NEW.bin", "data.bin", "link.bin"}));
 }
 
 TEST(Files, IniFilesAreReadOnlyAndForgiving)

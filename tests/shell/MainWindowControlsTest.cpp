@@ -4,6 +4,7 @@
 // presses, drags and wheel notches on the 3D view.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -17,12 +18,15 @@
 #include "PictureOutput.h"
 #include "engine/GLRecorder.h"
 #include "engine/GLRenderContextInfo.h"
+#include "engine/GLVectorFileObjects.h"
 #include "parts/BasicParts.h"
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
 #include "shell/MainWindow.h"
+#include "shell/ModelPicture.h"
 #include "tests/platform/ModalSupport.h"
 #include "tests/toolbar/TestBar.h"
+#include "tests/topics/RenderStats.h"
 #include "toolbar/ListItems.h"
 #include "topics/Chains.h"
 #include "topics/GearCogs.h"
@@ -925,33 +929,144 @@ TEST_F(Controls, ShowLabelsFollowsTheBoxAndTheNutcrackerOnlyWhenStopped)
   }
 }
 
-TEST_F(Controls, ALeverExampleThatFailsToBuildLeavesAnEmptySceneAndAMessage)
+// The mean colour of the model in a picture of the view: of the pixels brighter than the
+// black background.
+std::array<double, 3> ModelColour(const TBitmap& picture)
 {
-  Show(28);
-  ClickItem(Frm->LeverToolbar, Frm->LeverBtn2);
-  ASSERT_EQ(Frm->LeverExample, 1);
-  ASSERT_GT(Frm->SceneBase->GetCount(), 0);
-  // A damaged hand in a folder of its own: the upper arm and forearm load before it fails.
+  std::array<double, 3> sum{0, 0, 0};
+  int n = 0;
+  for (Integer y = 0; y < picture.Height(); ++y)
+    for (Integer x = 0; x < picture.Width(); ++x) {
+      const TColor c = picture.GetPixel(x, y);
+      if (GetRValue(c) + GetGValue(c) + GetBValue(c) > 90) {
+        sum[0] += GetRValue(c), sum[1] += GetGValue(c), sum[2] += GetBValue(c);
+        ++n;
+      }
+    }
+  for (double& s : sum)
+    s /= std::max(n, 1);
+  return sum;
+}
+
+TEST_F(Controls, TheModelPicturesPreviewShowsTheClawHammerInTheViewsColours)
+{
+  Show(26);
+  ASSERT_EQ(Frm->LeverExample, 0);
+  Pump(100);
+  // What the screen shows of the model.
+  TBitmap view;
+  EXPECT_TRUE(PumpUntil(
+      [&] {
+        Frm->GLViewer->CaptureScreen(view);
+        return ModelColour(view)[0] > 0;
+      },
+      5000));
+  const std::array<double, 3> viewed = ModelColour(view);
+  std::array<double, 3> previewed{0, 0, 0};
+  // Looks for the preview from the message loop until it is up (the snapshot may let a
+  // message through before the preview's own loop runs).
+  std::function<void()> inPreview = [&] {
+    TTarvPPFrm* f = nullptr;
+    for (int i = 0; i < Screen().FormCount() && !f; ++i)
+      if (auto* p = dynamic_cast<TTarvPPFrm*>(Screen().Forms(i)); p && p->Visible())
+        f = p;
+    if (!f) {
+      modal::Later(inPreview);
+      return;
+    }
+    // Once it shows the picture: the view's black all round the model.
+    TBitmap shown;
+    auto framedInBlack = [&] {
+      f->Image->CaptureScreen(shown);
+      if (shown.Width() < 2 || shown.Height() < 2 || ModelColour(shown)[0] == 0)
+        return false;
+      for (Integer x = 0; x < shown.Width(); ++x)
+        if (shown.GetPixel(x, 0) != clBlack || shown.GetPixel(x, shown.Height() - 1) != clBlack)
+          return false;
+      for (Integer y = 0; y < shown.Height(); ++y)
+        if (shown.GetPixel(0, y) != clBlack || shown.GetPixel(shown.Width() - 1, y) != clBlack)
+          return false;
+      return true;
+    };
+    EXPECT_TRUE(PumpUntil(framedInBlack, 5000));
+    SaveTestPicture(shown, "controls-hammer-preview.png");
+    previewed = ModelColour(shown);
+    f->SetModalResult(mrCancel);
+  };
+  modal::InMessageLoop([&] {
+    modal::Later(inPreview);
+    std::string name = "Sam";
+    PrintMechanism(*Frm->SceneViewer, name);
+  });
+  for (int i = 0; i < 3; ++i)
+    EXPECT_NEAR(previewed[size_t(i)], viewed[size_t(i)], 10) << "channel " << i;
+}
+
+TEST_F(Controls, ADamagedModelIsReportedOnceAndTheRestOfTheSceneIsBuilt)
+{
+  // The real models in a folder of their own: the upper arm scrambled past its header, the
+  // walnut cut short.
   std::string folder = std::string(ORRELO_TEST_OUTPUT) + "/controls-badmodels/";
   std::filesystem::remove_all(folder);
   std::filesystem::create_directories(folder);
-  for (const char* f : {"Arm_01.3ds", "Arm_02.3ds", "ashwood.jpg"})
+  for (const char* f : {"Arm_01.3ds", "Arm_02.3ds", "Arm_03.3ds", "ashwood.jpg", "nut.3ds", "nut.bmp"})
     std::filesystem::copy_file(ExeFolder() + "3DS/" + f, folder + f);
-  WriteFileBytes(folder + "Arm_03.3ds", std::vector<uint8_t>(64, 0x4D));
+  std::vector<uint8_t> arm = ReadFileBytes(folder + "Arm_01.3ds", 1 << 20);
+  for (size_t i = 6; i < arm.size(); ++i)
+    arm[i] ^= uint8_t(0x5A + i * 7);
+  WriteFileBytes(folder + "Arm_01.3ds", arm);
+  std::vector<uint8_t> nut = ReadFileBytes(folder + "nut.3ds", 1 << 20);
+  nut.resize(nut.size() / 2);
+  WriteFileBytes(folder + "nut.3ds", nut);
   const std::string saved = Frm->ModelFolder;
   Frm->ModelFolder = folder;
-  ClickItem(Frm->LeverToolbar, Frm->LeverBtn1);
-  Frm->ModelFolder = saved;
-  ASSERT_EQ(Messages->Texts.size(), 1u);
-  EXPECT_EQ(Frm->SceneBase->GetCount(), 0);
-  EXPECT_EQ(Frm->LeverExample, 0);
-  EXPECT_TRUE(Frm->Stopped);
-  // The step bar and the clock find nothing to move and go on safely.
-  Frm->RTChsb->Scroll(scPosition, 50);
-  Frm->CadencerProgress(nullptr, 0.2, 0.2);
-  // The other example builds again.
+  // How much of the view the model covers, as it is drawn now.
+  auto drawn = [] {
+    Frm->SceneViewer->GetSurface()->Repaint();
+    std::unique_ptr<TGLBitmap32> frame = Frm->SceneViewer->GetBuffer()->CreateSnapshot();
+    return frame ? Measure(*frame).Lit : 0;
+  };
+
+  Show(28);
   ClickItem(Frm->LeverToolbar, Frm->LeverBtn2);
-  EXPECT_GT(Frm->SceneBase->GetCount(), 0);
+  ASSERT_EQ(Frm->LeverExample, 1);
+  Messages->Texts.clear();
+  ClickItem(Frm->LeverToolbar, Frm->LeverBtn1);
+  ASSERT_EQ(Messages->Texts.size(), 1u);
+  EXPECT_NE(Messages->Texts[0].find(folder + "Arm_01.3ds: Bad 3DS file"), std::string::npos) << Messages->Texts[0];
+  EXPECT_EQ(Frm->LeverExample, 0);
+  // Everything but the upper arm: forearm and hand with their meshes, the muscle, the labels.
+  ASSERT_EQ(Frm->SceneBase->GetCount(), 5);
+  EXPECT_EQ(Frm->SceneBase->GetChildAs<TFreeForm>(0)->MeshObjectCount(), 0);
+  EXPECT_GT(Frm->SceneBase->GetChildAs<TFreeForm>(1)->MeshObjectCount(), 0);
+  EXPECT_GT(Frm->SceneBase->GetChildAs<TFreeForm>(2)->MeshObjectCount(), 0);
+  // The step bar moves it.
+  Frm->RTChsb->Scroll(scPosition, 90);
+  EXPECT_NEAR(Frm->SceneBase->GetChild(1)->GetRollAngle(), 30, 1e-3);
+  Frm->RTChsb->Scroll(scPosition, 0);
+  const int armDrawn = drawn();
+
+  // The nutcracker without its walnut.
+  Messages->Texts.clear();
+  Show(27);
+  ASSERT_EQ(Messages->Texts.size(), 1u);
+  EXPECT_NE(Messages->Texts[0].find(folder + "nut.3ds: "), std::string::npos) << Messages->Texts[0];
+  ASSERT_EQ(Frm->SceneBase->GetCount(), 6);
+  EXPECT_EQ(Frm->SceneBase->GetChildAs<TFreeForm>(4)->MeshObjectCount(), 0);
+  EXPECT_GT(Frm->SceneBase->GetChild(0)->GetCount(), 0);
+  const int nutcrackerDrawn = drawn();
+  Frm->ModelFolder = saved;
+  // With the real models both load, nothing is reported, and each picture holds the damaged
+  // one's and the missing part besides.
+  Show(28);
+  EXPECT_GT(Frm->SceneBase->GetChildAs<TFreeForm>(0)->MeshObjectCount(), 0);
+  const int armWhole = drawn();
+  EXPECT_GT(armDrawn, armWhole / 3);
+  EXPECT_LT(armDrawn, armWhole);
+  Show(27);
+  const int nutcrackerWhole = drawn();
+  EXPECT_GT(nutcrackerDrawn, nutcrackerWhole / 2);
+  EXPECT_LT(nutcrackerDrawn, nutcrackerWhole);
   EXPECT_EQ(Messages->Texts.size(), 1u);
 }
 

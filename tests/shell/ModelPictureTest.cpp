@@ -2,7 +2,10 @@
 #include "shell/ModelPicture.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <future>
@@ -13,6 +16,7 @@
 #include "platform/Clipboard.h"
 #include "platform/Files.h"
 #include "platform/JpegImage.h"
+#include "shell/BigPicture.h"
 #include "shell/PrintHelpers.h"
 #include "shell/UserInfo.h"
 #include "tests/html/PrintTestUtil.h"
@@ -65,6 +69,40 @@ protected:
   std::vector<std::string> Messages;
   TModalResult Answer = mrYes;
 };
+
+// While it lives, no file of this process grows past Bytes: a write beyond fails as on a full
+// disk (the system's own limit, so the program's writer meets a real failed write).
+class TFileSizeLimit {
+public:
+  explicit TFileSizeLimit(rlim_t Bytes)
+  {
+    FOldSignal = std::signal(SIGXFSZ, SIG_IGN);
+    getrlimit(RLIMIT_FSIZE, &FOld);
+    rlimit limit = FOld;
+    limit.rlim_cur = Bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~TFileSizeLimit()
+  {
+    setrlimit(RLIMIT_FSIZE, &FOld);
+    std::signal(SIGXFSZ, FOldSignal);
+  }
+  TFileSizeLimit(const TFileSizeLimit&) = delete;
+  TFileSizeLimit& operator=(const TFileSizeLimit&) = delete;
+
+private:
+  rlimit FOld{};
+  void (*FOldSignal)(int) = SIG_DFL;
+};
+
+std::vector<std::string> FolderNames(const std::string& dir)
+{
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(dir))
+    names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
 
 }   // namespace
 
@@ -375,4 +413,81 @@ TEST_F(ModelPictureTest, PagePicturesPopupCopiesToTheClipboardAndToFiles)
   ASSERT_EQ(Messages.size(), 1u);
   EXPECT_NE(Messages[0].find("Unable to copy file"), std::string::npos);
   EXPECT_EQ(ReadFileBytes(Dir + "/gear.bmp", 1 << 20), original);
+}
+
+TEST_F(ModelPictureTest, AFailedSaveKeepsTheOldPictureAndLeavesNoPartialFile)
+{
+  // The old pictures: a JPEG of one picture, a BMP of another.
+  SaveSnapshotJpeg(TwoColours(200, 100), Dir + "/old.jpg");
+  SaveBmpToFile(TwoColours(40, 30), Dir + "/gear.bmp");
+  SaveBmpToFile(TwoColours(30, 40), Dir + "/old.bmp");
+  const std::vector<uint8_t> oldJpeg = ReadFileBytes(Dir + "/old.jpg", 1 << 20);
+  const std::vector<uint8_t> oldBmp = ReadFileBytes(Dir + "/old.bmp", 1 << 20);
+  const std::vector<std::string> before = FolderNames(Dir);
+  TBitmap picture(300, 200);
+  for (Integer y = 0; y < 200; ++y)
+    for (Integer x = 0; x < 300; ++x)
+      picture.SetPixel(x, y, RGBColor(x * 7, y * 13, x * y));
+  std::string chosen, userDir = "/start";
+  SetDialogAnswerer([&](TCommonDialog& d) {
+    dynamic_cast<TSaveDialog&>(d).FileName = chosen;
+    return true;
+  });
+  TSaveDialog dialog;
+  {
+    // Less room than any of the new files needs.
+    TFileSizeLimit full(1024);
+    // "Copy mechanism to file..": replacing the old picture (answered Yes), and a new name.
+    for (const char* name : {"/old.jpg", "/new.jpg"}) {
+      Messages.clear();
+      chosen = Dir + name;
+      SavePictureAsJpeg(picture, dialog, userDir);
+      ASSERT_FALSE(Messages.empty()) << name;
+      EXPECT_NE(Messages.back().find(Dir + name), std::string::npos) << Messages.back();
+      EXPECT_NE(Messages.back().find("File too large"), std::string::npos) << Messages.back();
+    }
+    // The page picture's and the enlarged picture's "Copy picture to file".
+    Messages.clear();
+    EXPECT_FALSE(CopyPagePicture(Dir + "/gear.bmp", Dir + "/old.bmp"));
+    TBigPicFrm big(Dir + "/gear.bmp");
+    chosen = Dir + "/old.bmp";
+    big.CopyToFile1Click(nullptr);
+    ASSERT_EQ(Messages.size(), 3u);   // the question, then a failure for each copy
+    EXPECT_NE(Messages[1].find("Unable to copy file"), std::string::npos);
+    EXPECT_NE(Messages[2].find("File too large"), std::string::npos) << Messages[2];
+  }
+  EXPECT_EQ(ReadFileBytes(Dir + "/old.jpg", 1 << 20), oldJpeg);
+  EXPECT_EQ(ReadFileBytes(Dir + "/old.bmp", 1 << 20), oldBmp);
+  EXPECT_EQ(FolderNames(Dir), before);
+  EXPECT_EQ(userDir, "/start");
+  // With room again the same save replaces the picture.
+  chosen = Dir + "/old.jpg";
+  Messages.clear();
+  SavePictureAsJpeg(picture, dialog, userDir);
+  EXPECT_EQ(Messages.size(), 1u);   // only the question
+  EXPECT_NE(ReadFileBytes(Dir + "/old.jpg", 1 << 20), oldJpeg);
+  EXPECT_EQ(FolderNames(Dir), before);
+
+  // Where the system lets us make a small disk of our own, the same on a disk really full.
+  const std::string disk = Dir + "/disk";
+  std::filesystem::create_directories(disk);
+  if (std::system(("mount -t tmpfs -o size=64k tmpfs '" + disk + "' 2>/dev/null").c_str()) != 0)
+    return;
+  struct TUnmount {
+    std::string Folder;
+    ~TUnmount() { (void)std::system(("umount '" + Folder + "'").c_str()); }
+  } unmount{disk};
+  WriteFileBytes(disk + "/old.jpg", oldJpeg);
+  {
+    std::ofstream filler(disk + "/filler", std::ios::binary);
+    const std::string block(4096, 'x');
+    for (int i = 0; i < 32 && filler.write(block.data(), std::streamsize(block.size())).flush(); ++i) {}
+  }
+  Messages.clear();
+  chosen = disk + "/old.jpg";
+  SavePictureAsJpeg(picture, dialog, userDir);
+  ASSERT_EQ(Messages.size(), 2u);
+  EXPECT_NE(Messages[1].find("No space left on device"), std::string::npos) << Messages[1];
+  EXPECT_EQ(ReadFileBytes(disk + "/old.jpg", 1 << 20), oldJpeg);
+  EXPECT_EQ(FolderNames(disk), (std::vector<std::string>{"filler", "old.jpg"}));
 }

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "engine/GLVectorFileObjects.h"
+#include "platform/Files.h"
 #include "tests/topics/LeverTopicsATestSupport.h"
 #include "topics/TopicFrame.h"
 
@@ -37,18 +38,40 @@ TEST(ArmsTest, BuildWithoutModels)
   }
 }
 
-TEST(ArmsTest, UnreadableModelRaisesAndLeavesWhatWasBuilt)
+TEST(ArmsTest, ADamagedBoneStaysEmptyWithItsFaultAndTheArmIsBuiltAroundIt)
 {
+  // The real bones, the upper arm scrambled past its file header.
   const std::string dir = std::string(ORRELO_TEST_OUTPUT) + "/arm-models/";
+  std::filesystem::remove_all(dir);
   std::filesystem::create_directories(dir);
-  std::ofstream(dir + "Arm_02.3ds") << "not a model";
+  for (const char* f : {"Arm_01.3ds", "Arm_02.3ds", "Arm_03.3ds", "ashwood.jpg"})
+    std::filesystem::copy_file(ProgramModelFolder() + f, dir + f);
+  std::vector<uint8_t> bytes = ReadFileBytes(dir + "Arm_01.3ds", 1 << 20);
+  for (size_t i = 6; i < bytes.size(); ++i)
+    bytes[i] ^= uint8_t(0x5A + i * 7);
+  WriteFileBytes(dir + "Arm_01.3ds", bytes);
+
   TSceneFixture f;
-  EXPECT_ANY_THROW(BuildArmScene(f.Get(), &f.Lib, dir, true));
-  EXPECT_EQ(f->GetCount(), 1);
-  const TPose before = LeverPose(f.Get());
+  EXPECT_NO_THROW(BuildArmScene(f.Get(), &f.Lib, dir, true));
+  ASSERT_EQ(f->GetCount(), 5);
+  auto* upper = static_cast<TFreeForm*>(f->GetChild(0));
+  EXPECT_EQ(upper->MeshObjectCount(), 0);
+  EXPECT_GT(static_cast<TFreeForm*>(f->GetChild(1))->MeshObjectCount(), 0);
+  EXPECT_GT(static_cast<TFreeForm*>(f->GetChild(2))->MeshObjectCount(), 0);
+  // One fault, naming the file and what is wrong with it.
+  const std::vector<std::string> faults = ModelLoadFaults(f.Get());
+  ASSERT_EQ(faults.size(), 1u);
+  EXPECT_EQ(faults[0], upper->LoadFault());
+  EXPECT_NE(faults[0].find(dir + "Arm_01.3ds: Bad 3DS file"), std::string::npos) << faults[0];
+  // The arm moves as a whole one does.
   AnimateArmScene(f.Get(), 90);
+  EXPECT_NEAR(f->GetChild(1)->GetRollAngle(), 30, 1e-4);
   ShowArmMarkers(f.Get(), false);
-  EXPECT_EQ(PoseDifference(before, LeverPose(f.Get())), "");
+  EXPECT_FALSE(Visible(f.Get(), {4}));
+  // A good file loaded again clears the fault.
+  EXPECT_TRUE(upper->TryLoadFromFile(ProgramModelFolder() + "Arm_01.3ds"));
+  EXPECT_EQ(upper->LoadFault(), "");
+  EXPECT_TRUE(ModelLoadFaults(f.Get()).empty());
 }
 
 TEST(ArmsTest, Lifting)

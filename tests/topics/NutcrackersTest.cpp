@@ -8,6 +8,7 @@
 
 #include "engine/GLExtrusion.h"
 #include "engine/GLVectorFileObjects.h"
+#include "platform/Files.h"
 #include "tests/topics/PulleyTopicsTestSupport.h"
 #include "topics/Markers.h"
 #include "topics/NutcrackerObjects.h"
@@ -148,9 +149,12 @@ TEST(NutcrackersTest, NutLoadsOnlyWhatIsThere)
     EXPECT_EQ(nut->MeshObjectCount(), 0);
     EXPECT_FLOAT_EQ(nut->GetPitchAngle(), 180);
   }
-  // A model and a picture that are there but broken leave the nut empty, not the scene half built.
+  // A model and a picture that are there but broken leave the nut empty, not the scene half
+  // built, and the model's fault is kept for the report: the real walnut cut short.
   std::filesystem::create_directories(dir);
-  std::ofstream(dir / "nut.3ds") << "not a model";
+  std::vector<uint8_t> walnut = ReadFileBytes(ProgramModelFolder() + "nut.3ds", 1 << 20);
+  walnut.resize(walnut.size() / 2);
+  WriteFileBytes(folder + "nut.3ds", walnut);
   std::ofstream(dir / "nut.bmp") << "not a picture";
   {
     TSceneFixture f;
@@ -159,6 +163,10 @@ TEST(NutcrackersTest, NutLoadsOnlyWhatIsThere)
     auto* nut = dynamic_cast<TFreeForm*>(f->GetChild(4));
     EXPECT_EQ(nut->MeshObjectCount(), 0);
     EXPECT_FALSE(nut->Material.Texture.Enabled());
+    const std::vector<std::string> faults = ModelLoadFaults(f.Get());
+    ASSERT_EQ(faults.size(), 1u);
+    EXPECT_NE(faults[0].find(folder + "nut.3ds: Truncated 3DS file: it ends "), std::string::npos) << faults[0];
+    AnimateNutCrackerScene(f.Get(), true, 45);
   }
 }
 
