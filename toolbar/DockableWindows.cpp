@@ -885,7 +885,7 @@ void TTBCustomDockableWindow::MouseLeave()
 }
 
 void TTBCustomDockableWindow::FloatingFrameMouseDown(TTBFloatingWindowParent::THitTest Hit, TMouseButton Button,
-                                                     TShiftState Shift)
+                                                     TShiftState Shift, TPoint ScreenPos)
 {
   using H = TTBFloatingWindowParent;
   if (Button == mbRight) {
@@ -901,19 +901,19 @@ void TTBCustomDockableWindow::FloatingFrameMouseDown(TTBFloatingWindowParent::TH
   }
   switch (Hit) {
   case H::htCaption: {
-    TPoint p = ScreenToClient(GetCursorPos());
+    TPoint p = ScreenToClient(ScreenPos);
     BeginMoving(p.X, p.Y);
     break;
   }
   case H::htClose: CloseButtonLoop(true); break;
-  case H::htLeft: BeginSizingLoop(twshLeft); break;
-  case H::htRight: BeginSizingLoop(twshRight); break;
-  case H::htTop: BeginSizingLoop(twshTop); break;
-  case H::htBottom: BeginSizingLoop(twshBottom); break;
-  case H::htTopLeft: BeginSizingLoop(twshTopLeft); break;
-  case H::htTopRight: BeginSizingLoop(twshTopRight); break;
-  case H::htBottomLeft: BeginSizingLoop(twshBottomLeft); break;
-  case H::htBottomRight: BeginSizingLoop(twshBottomRight); break;
+  case H::htLeft: BeginSizingLoop(twshLeft, ScreenPos); break;
+  case H::htRight: BeginSizingLoop(twshRight, ScreenPos); break;
+  case H::htTop: BeginSizingLoop(twshTop, ScreenPos); break;
+  case H::htBottom: BeginSizingLoop(twshBottom, ScreenPos); break;
+  case H::htTopLeft: BeginSizingLoop(twshTopLeft, ScreenPos); break;
+  case H::htTopRight: BeginSizingLoop(twshTopRight, ScreenPos); break;
+  case H::htBottomLeft: BeginSizingLoop(twshBottomLeft, ScreenPos); break;
+  case H::htBottomRight: BeginSizingLoop(twshBottomRight, ScreenPos); break;
   default: break;
   }
 }
@@ -1373,13 +1373,12 @@ void TTBCustomDockableWindow::BeginMoving(Integer InitX, Integer InitY)
 // ---------------------------------------------------------------------------------------
 // Floating resize
 
-void TTBCustomDockableWindow::BeginSizingLoop(TTBSizeHandle ASizeHandle)
+void TTBCustomDockableWindow::BeginSizingLoop(TTBSizeHandle ASizeHandle, TPoint start)
 {
   if (!FFloating || !FFloatingWindowParent || !FResizable)
     return;
   TTBFloatingWindowParent* p = FFloatingWindowParent.get();
   TRect orig = Bounds(p->Left(), p->Top(), p->Width(), p->Height());
-  TPoint start = GetCursorPos();
   TRect work = GetRectOfMonitorContainingPoint(start, true);
   TSize frame = p->FrameSize();
   TRect current = orig;

@@ -874,7 +874,7 @@ void TTBFloatingWindowParent::MouseDown(TMouseButton Button, TShiftState Shift, 
   TPoint nc = NonClientSize();
   THitTest hit = HitTest({X + nc.X, Y + nc.Y});
   if (hit != htClient && FDockableWindow)
-    FDockableWindow->FloatingFrameMouseDown(hit, Button, Shift);
+    FDockableWindow->FloatingFrameMouseDown(hit, Button, Shift, ClientToScreen({X, Y}));
 }
 
 void TTBFloatingWindowParent::MouseMove(TShiftState Shift, Integer X, Integer Y)

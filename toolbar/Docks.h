@@ -421,7 +421,9 @@ public:
 
   // Used by the floating parent and by tests: the frame input, in window coordinates of
   // the floating parent or of this window.
-  void FloatingFrameMouseDown(TTBFloatingWindowParent::THitTest Hit, TMouseButton Button, TShiftState Shift);
+  // ScreenPos: where the press went down (the pointer may have moved on since).
+  void FloatingFrameMouseDown(TTBFloatingWindowParent::THitTest Hit, TMouseButton Button, TShiftState Shift,
+                              TPoint ScreenPos);
   void FloatingFrameMouseMove(TTBFloatingWindowParent::THitTest Hit);
 
 protected:
@@ -435,7 +437,7 @@ protected:
   void VisibleChanged() override;
   // The drag loop, begun by a press at the pointer.
   void BeginMoving(Integer InitX, Integer InitY);
-  void BeginSizingLoop(TTBSizeHandle ASizeHandle);
+  void BeginSizingLoop(TTBSizeHandle ASizeHandle, TPoint Start);
   bool IsAutoResized() const;
   // Where the window goes on a double click of its handle or caption.
   void DoubleClick();
