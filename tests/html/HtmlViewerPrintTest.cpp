@@ -1,6 +1,7 @@
 // The viewer printing to a PDF file and recording pages for a preview.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -344,9 +345,40 @@ TEST_F(HtmlViewerPrintTest, WhatIsLeftBelowTheLastLineMakesNoBlankSheet)
 // A table floated beside a paragraph near the foot of a page may move the page's end up to
 // its top after the lines beside it were drawn: those lines belong to the next page alone.
 // Neither the paper nor the PDF's text (what search and copy find) holds a word twice.
+// Rows of page `page` of a PDF rastered at dpi that hold the blue of the test's picture.
+int BlueRows(const std::string& pdf, int page, int dpi)
+{
+  const std::string base = pdf + ".colour" + std::to_string(page);
+  const std::string p = std::to_string(page);
+  RunCommand("pdftoppm -singlefile -r " + std::to_string(dpi) + " -f " + p + " -l " + p + " '" + pdf + "' '" + base
+             + "'");
+  std::ifstream in(base + ".ppm", std::ios::binary);
+  std::string magic;
+  int W = 0, H = 0, maxval = 0;
+  in >> magic >> W >> H >> maxval;
+  in.get();
+  if (magic != "P6" || W <= 0 || H <= 0 || maxval != 255)
+    return -1;
+  std::vector<uint8_t> rgb(static_cast<size_t>(W) * static_cast<size_t>(H) * 3);
+  in.read(reinterpret_cast<char*>(rgb.data()), static_cast<std::streamsize>(rgb.size()));
+  int rows = 0;
+  for (int y = 0; y < H; ++y) {
+    bool blue = false;
+    for (int x = 0; x < W && !blue; ++x) {
+      const uint8_t* px = &rgb[(static_cast<size_t>(y) * W + x) * 3];
+      blue = px[0] < 80 && px[1] < 80 && px[2] > 180;
+    }
+    rows += blue ? 1 : 0;
+  }
+  return rows;
+}
+
 TEST_F(HtmlViewerPrintTest, TextBesideAFloatMovedToTheNextPageIsPrintedOnceOnly)
 {
   const int32_t textH = TextHeight();
+  TBitmap picture(20, 20);
+  picture.Fill(clBlue);
+  SaveBmpToFile(picture, Dir + "/block.bmp");
   Viewer->OnPrintFooter = nullptr;
   auto fillers = [](int n) {
     std::string s;
@@ -394,6 +426,22 @@ TEST_F(HtmlViewerPrintTest, TextBesideAFloatMovedToTheNextPageIsPrintedOnceOnly)
         if (grey[static_cast<size_t>(y * W + x)] < 250)
           lowestInk = y;
     EXPECT_LE(lowestInk, lastText + 2);
+
+    // A picture floated beside the paragraph moves whole to the next page as well: all its
+    // rows stand on one sheet, and the words beside it are printed once.
+    Viewer->LoadFromString("<html><body>" + fillers(n) + "<p><img src=\"" + Dir
+                           + "/block.bmp\" align=left width=40 height=150>" + beside + "</p></body></html>");
+    const std::string pictured = PrintToPdf("viewer-float-picture-" + std::to_string(n) + ".pdf");
+    Viewer->Print(1, 9999);
+    std::string plain = beside;
+    for (int i = 0; i < n; ++i)
+      plain += " Filler " + std::to_string(i);
+    EXPECT_EQ(WordCountDifferences(WordCounts(plain), WordCounts(Text(pictured))), "");
+    std::vector<int> rows;
+    for (int page = 1; page <= PageCount(pictured); ++page)
+      rows.push_back(BlueRows(pictured, page, 72));
+    EXPECT_EQ(std::count_if(rows.begin(), rows.end(), [](int r) { return r > 0; }), 1) << testing::PrintToString(rows);
+    EXPECT_NEAR(*std::max_element(rows.begin(), rows.end()), 150 * 72 / ScreenPixelsPerInch(), 2);
   }
   EXPECT_GE(layouts, 5);
 }
