@@ -244,3 +244,87 @@ TEST_F(PrintPreviewTest, PrintsTheChosenRange)
   EXPECT_EQ(PageCount(all), pages);
   EXPECT_TRUE(InOrder(Text(all), {"Gear trains", "Paragraph 0:", "Paragraph 60:", "Paragraph 119:"}));
 }
+
+// Through the run's spooler, whose queue prints on Letter: the preview shows the queue's
+// paper, and whatever paper the print dialog then chooses, the job is laid out on it: every
+// word once, "All" every page of that layout. A range that begins past the last page sends
+// nothing to the queue and tells the user.
+TEST_F(PrintPreviewTest, PrintsEveryWordOnThePaperTheJobUses)
+{
+  // The program's printer as the program starts: on the default queue, with its paper.
+  ASSERT_TRUE(PrintToQueue());
+  SetPrinter(std::make_unique<TPrinter>());
+  Viewer->LoadFromString(Lines(10));
+  {
+    TPrntPrevFrm form(Viewer.get());
+    EXPECT_EQ(form.MFPrinter->PhysicalHeight * 72 / form.MFPrinter->PixelsPerInchY, 792) << "Letter's height";
+  }
+  // As many paragraphs as fill the pages on A4 to their last line: on Letter, shorter, the
+  // last of them need a page more.
+  ASSERT_TRUE(PrintToQueue("A4", 150));
+  auto pagesOf = [&](int n) {
+    Viewer->LoadFromString(Lines(n));
+    TMetaFilePrinter mf;
+    Viewer->PrintPreview(mf);
+    return mf.PageCount();
+  };
+  int paragraphs = 100;
+  for (const int pages = pagesOf(paragraphs); pagesOf(paragraphs + 1) == pages && paragraphs < 200;)
+    ++paragraphs;
+  std::string plain = "Gear trains";
+  for (int i = 0; i < paragraphs; ++i)
+    plain += " Paragraph " + std::to_string(i) + ": the driver turns the driven wheel the other way.";
+  const std::map<std::string, int> expected = WordCounts(plain);
+  Viewer->LoadFromString(Lines(paragraphs));
+  ASSERT_TRUE(PrintToQueue());
+  const int before = QueueJobs();
+  struct TPaper {
+    std::string Preview, Job;
+    bool Landscape;
+    std::string Size;
+  };
+  for (const TPaper& paper : {TPaper{"A4", "Letter", false, "612 x 792"}, TPaper{"Letter", "A5", true, "595 x 420"}}) {
+    SCOPED_TRACE(paper.Job);
+    ASSERT_TRUE(PrintToQueue(paper.Preview, 150));
+    Printer().SetLandscape(false);
+    TPrntPrevFrm form(Viewer.get());
+    SetDialogAnswerer([&](TCommonDialog& d) {
+      // The dialog's choice of paper, made on the program's printer as the real one does.
+      Printer().SetPaper(paper.Job);
+      Printer().SetLandscape(paper.Landscape);
+      dynamic_cast<TPrintDialog&>(d).PrintRange = prAllPages;
+      return true;
+    });
+    form.PrintBtn->Click();
+    EXPECT_EQ(form.ModalResult(), mrOk);
+    const std::string pdf = TakeQueued("preview-on-" + paper.Job + ".pdf");
+    ASSERT_FALSE(pdf.empty()) << "the queue printed nothing";
+    EXPECT_EQ(PageSize(pdf), paper.Size);
+    EXPECT_GT(PageCount(pdf), form.PageCount());
+    EXPECT_EQ(WordCountDifferences(expected, WordCounts(Text(pdf))), "");
+  }
+  EXPECT_EQ(QueueJobs(), before + 2);
+
+  // Pages past the end, counted on the job's paper.
+  ASSERT_TRUE(PrintToQueue("A4", 150));
+  TPrntPrevFrm form(Viewer.get());
+  const int32_t pages = form.PageCount();
+  SetDialogAnswerer([&](TCommonDialog& d) {
+    auto& p = dynamic_cast<TPrintDialog&>(d);
+    p.PrintRange = prPageNums;
+    p.FromPage = p.ToPage = pages + 1;
+    return true;
+  });
+  std::string told;
+  SetMessageAnswerer([&](const TMessageRequest& r) {
+    told = r.Text;
+    return mrOk;
+  });
+  form.PrintBtn->Click();
+  SetMessageAnswerer(nullptr);
+  EXPECT_EQ(told, "Nothing was printed: on the paper chosen the document has " + std::to_string(pages) + " pages.");
+  EXPECT_EQ(form.ModalResult(), mrNone) << "the preview stays open for another choice";
+  EXPECT_TRUE(QueueIdle());
+  EXPECT_EQ(QueueJobs(), before + 2);
+  EXPECT_FALSE(std::filesystem::exists(QueueOutput()));
+}
