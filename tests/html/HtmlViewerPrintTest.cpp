@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <sstream>
 
 #include "html/MetaFilePrinter.h"
 #include "html/ViewerPrinter.h"
@@ -153,6 +154,36 @@ TEST_F(HtmlViewerPrintTest, PrintedPagesMatchThePreviewAndReadInOrder)
   }
   // The last footer belongs to the last page.
   EXPECT_NE(Text(pdf, pages, pages).find("Foot" + std::to_string(pages)), std::string::npos);
+}
+
+// At any printer resolution the letters of a word keep the font's spacing: the PDF's text, as
+// a reader extracts it, holds every word whole (at 150 dpi whole logical units placed letters
+// up to a pixel and a half from where the font has them, splitting words).
+TEST_F(HtmlViewerPrintTest, WordsReadBackWholeAtAnyResolution)
+{
+  std::string words;
+  const char* stems[] = {"change", "turns.", "Velocity", "ratio,", "Torque", "wheel's", "mechanism", "W0"};
+  for (int i = 0; i < 240; ++i)
+    words += std::string(i ? " " : "") + stems[i % 8] + std::to_string(i);
+  Viewer->OnPrintFooter = nullptr;
+  Viewer->LoadFromString("<html><body><p>" + words + "</p><p><font size=2>" + words + "</font></p><p><b>" + words
+                         + "</b></p></body></html>");
+  auto tokens = [](const std::string& text) {
+    std::map<std::string, int> counts;
+    std::istringstream in(text);
+    for (std::string w; in >> w;)
+      ++counts[w];
+    return counts;
+  };
+  std::map<std::string, int> expected = tokens(words);
+  for (auto& [w, n] : expected)
+    n *= 3;
+  for (const Integer dpi : {150, 200, 300}) {
+    SCOPED_TRACE(dpi);
+    const std::string pdf = PrintToPdf("viewer-words-" + std::to_string(dpi) + ".pdf", dpi);
+    Viewer->Print(1, 9999);
+    EXPECT_EQ(WordCountDifferences(expected, tokens(RunCommand("pdftotext '" + pdf + "' - 2>/dev/null"))), "");
+  }
 }
 
 // The printing copy of a table keeps the columns the screen's layout measured: tables of
