@@ -1,6 +1,7 @@
 // The "Printing" box a print job shows, on a desktop with a window manager: it belongs to the
 // window the job was started from and stays above it when the user clicks that window, without
-// being kept above every other program.
+// being kept above every other program. So does the box that tells how the job ended, and
+// the window's menu bar works again, and looks it, once the job is over.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -8,9 +9,14 @@
 #include <vector>
 
 #include "platform/Forms.h"
+#include "shell/ModelPicture.h"
 #include "shell/PrintHelpers.h"
 #include "tests/desktop/DesktopSupport.h"
+#include "tests/desktop/ScreenReadBack.h"
+#include "tests/html/PrintTestUtil.h"
+#include "tests/platform/ModalSupport.h"
 #include "tests/platform/XInputSupport.h"
+#include "toolbar/ThemedItems.h"
 
 using namespace xinput;
 
@@ -54,5 +60,79 @@ TEST(DesktopPrintingBox, StaysAboveTheWindowThePrintingStartedFromAfterAClickOnI
   desk.Screenshot("printing-box-above-its-window.png");
 
   FreeAbortDialog(box);
+  owner.Hide();
+}
+
+namespace {
+
+class TMenuToolbar : public TTBXToolbar {
+public:
+  ~TMenuToolbar() override { DestroyHandle(); }
+};
+
+}   // namespace
+
+TEST(DesktopPrintingBox, TheResultBelongsToTheWindowWhoseMenuBarIsThenEnabledAtOnce)
+{
+  if (!Available())
+    GTEST_SKIP() << "xdotool is not installed";
+  TForm owner;
+  owner.SetCaption("Picture to print");
+  owner.SetBounds(100, 100, 500, 400);
+  owner.SetColor(clWhite);
+  // A menu bar, whose entries are drawn greyed while the program is not the active one.
+  TMenuToolbar bar;
+  bar.SetBorderStyle(bsNone);
+  bar.SetItemTransparency(itEnable);
+  bar.SetMenuBar(true);
+  bar.SetAlign(alTop);
+  auto file = std::make_unique<TTBXSubmenuItem>();
+  file->SetCaption("File");
+  file->Add(std::make_unique<TTBXItem>())->SetCaption("Print the picture");
+  bar.Items()->Add(std::move(file));
+  auto help = std::make_unique<TTBXSubmenuItem>();
+  help->SetCaption("Help");
+  bar.Items()->Add(std::move(help));
+  bar.SetParent(&owner);
+  owner.Show();
+  ASSERT_TRUE(PumpUntil([&] { return owner.Showing(); }));
+  PumpFor(300);
+  Click(owner.ClientToScreen({20, owner.ClientHeight() - 20}));
+  ASSERT_TRUE(PumpUntil([&] { return owner.Active(); }, 3000)) << "the window never became active";
+  desktop::TDesktop desk{desktop::TDesktop::TThisDisplay{}};
+  desktop::TXConnection x(desk.Display());
+  const TPoint barAt = bar.ClientToScreen({0, 0});
+  auto barPixels = [&] { return x.Grab(barAt.X, barAt.Y, bar.Width(), bar.Height()); };
+  const desktop::TPixels enabled = barPixels();
+
+  printtest::PrintToPdf("result-box-picture.pdf", 150);
+  std::string boxId, ownerId, transientFor;
+  desktop::TPixels whileTold;
+  std::function<void()> answer = [&] {
+    const std::vector<std::string> boxes = desk.WindowsNamed("^Information$");
+    if (boxes.empty()) {
+      PumpFor(20);
+      modal::Later(answer);
+      return;
+    }
+    boxId = boxes.front();
+    const std::vector<std::string> owners = desk.WindowsNamed("^Picture to print$");
+    ownerId = owners.empty() ? "" : owners.front();
+    transientFor = desk.TransientFor(boxId);
+    desk.Screenshot("print-result-box.png");
+    X("windowactivate --sync " + boxId + " key Return");
+  };
+  modal::Later(answer);
+  TBitmap picture(200, 150);
+  picture.Fill(clGreen);
+  EXPECT_TRUE(PrintBitmap(picture, "Ann"));
+  ASSERT_FALSE(boxId.empty()) << "no result box was shown";
+  EXPECT_EQ(transientFor, ownerId) << "the result box does not belong to the window the job started from";
+  // The menu bar looks as it did before the job, without a menu being opened first.
+  EXPECT_TRUE(PumpUntil([&] { return desktop::MeanDifference(barPixels(), enabled) < 1.0; }, 3000))
+      << "the menu bar still looks disabled";
+  EXPECT_TRUE(owner.Enabled());
+  desk.Screenshot("print-result-menu-bar.png");
+  Printer().SetOutputFileName("");
   owner.Hide();
 }

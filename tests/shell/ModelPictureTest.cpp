@@ -50,7 +50,8 @@ protected:
   {
     SetMessageAnswerer(nullptr);
     SetDialogAnswerer(nullptr);
-    Printer().SetOutputFileName("");
+    // A fresh printer: no paper chosen here reaches the next test.
+    SetPrinter(std::make_unique<TPrinter>());
   }
   // Runs a program reading the clipboard while this program answers it.
   static std::string ReadClipboardWith(const std::string& command)

@@ -30,7 +30,8 @@ protected:
   void TearDown() override
   {
     SetDialogAnswerer(nullptr);
-    Printer().SetOutputFileName("");
+    // A fresh printer: no paper chosen here reaches the next test.
+    SetPrinter(std::make_unique<TPrinter>());
   }
   std::unique_ptr<THTMLViewer> Viewer;
 };
