@@ -311,6 +311,13 @@ void TPrinter::SetPaper(const std::string& name)
   throw EPrinter("Paper size not supported");
 }
 
+void TPrinter::UseQueuePaper()
+{
+  if (FPrinting)
+    throw EPrinter("Printing in progress");
+  FImpl->TakeQueuePaper();
+}
+
 Integer TPrinter::PageWidth() const { return FImpl->Caps(HORZRES); }
 Integer TPrinter::PageHeight() const { return FImpl->Caps(VERTRES); }
 Integer TPrinter::GetDeviceCaps(int index) const { return FImpl->Caps(index); }

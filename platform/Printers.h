@@ -77,6 +77,9 @@ public:
   // own default paper. EPrinter "Paper size not supported" for a name no paper has.
   std::string Paper() const;
   void SetPaper(const std::string& name);
+  // Puts a printer on a queue back on the queue's own paper, which the print dialog proposes
+  // whatever was chosen before (the orientation stays); nothing for a PDF file.
+  void UseQueuePaper();
 
   // Name of the job, as the spooler shows it.
   std::string Title;

@@ -120,6 +120,10 @@ TPrntPrevFrm::TPrntPrevFrm(THTMLViewer* AViewer, TCustomImageList* Images, const
 
   OnShow = [](TObject*) { Screen().SetCursor(crDefault); };
 
+  // The print dialog proposes the queue's own paper, whatever was chosen for the last job:
+  // the pages are shown on it.
+  if (!Printer().Printing())
+    Printer().UseQueuePaper();
   MFPrinter = std::make_unique<TMetaFilePrinter>();
   if (Viewer)
     Viewer->PrintPreview(*MFPrinter);
