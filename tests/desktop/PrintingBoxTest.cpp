@@ -4,6 +4,10 @@
 // the window's menu bar works again, and looks it, once the job is over.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -94,12 +98,30 @@ TEST(DesktopPrintingBox, TheResultBelongsToTheWindowWhoseMenuBarIsThenEnabledAtO
   help->SetCaption("Help");
   bar.Items()->Add(std::move(help));
   bar.SetParent(&owner);
+  // Another program's window on the desktop, used before this one: where the result box
+  // belongs to no window of ours, closing it hands the keyboard to that program.
+  desktop::TDesktop desk{desktop::TDesktop::TThisDisplay{}};
+  const pid_t other = fork();
+  if (other == 0) {
+    execlp("xmessage", "xmessage", "-geometry", "+800+500", "Another program", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  struct TEnd {
+    pid_t Pid;
+    ~TEnd()
+    {
+      kill(Pid, SIGTERM);
+      waitpid(Pid, nullptr, 0);
+    }
+  } endOther{other};
+  const std::string otherId = desk.WaitWindow("^xmessage$");
+  ASSERT_FALSE(otherId.empty()) << "xmessage did not show";
+  X("windowactivate --sync " + otherId);
   owner.Show();
   ASSERT_TRUE(PumpUntil([&] { return owner.Showing(); }));
   PumpFor(300);
   Click(owner.ClientToScreen({20, owner.ClientHeight() - 20}));
   ASSERT_TRUE(PumpUntil([&] { return owner.Active(); }, 3000)) << "the window never became active";
-  desktop::TDesktop desk{desktop::TDesktop::TThisDisplay{}};
   desktop::TXConnection x(desk.Display());
   const TPoint barAt = bar.ClientToScreen({0, 0});
   auto barPixels = [&] { return x.Grab(barAt.X, barAt.Y, bar.Width(), bar.Height()); };
@@ -132,6 +154,7 @@ TEST(DesktopPrintingBox, TheResultBelongsToTheWindowWhoseMenuBarIsThenEnabledAtO
   EXPECT_TRUE(PumpUntil([&] { return desktop::MeanDifference(barPixels(), enabled) < 1.0; }, 3000))
       << "the menu bar still looks disabled";
   EXPECT_TRUE(owner.Enabled());
+  EXPECT_TRUE(PumpUntil([&] { return owner.Active(); }, 3000)) << "the window did not get the keyboard back";
   desk.Screenshot("print-result-menu-bar.png");
   Printer().SetOutputFileName("");
   owner.Hide();
