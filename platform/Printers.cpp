@@ -53,6 +53,10 @@ namespace {
 
 QString ToQ(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<int>(s.size())); }
 
+// The queue's own options chosen in the print dialog's properties, as name-value pairs under
+// the toolkit's CUPS options key (an engine without them answers nothing).
+constexpr auto CupsOptionsKey = static_cast<QPrintEngine::PrintEnginePropertyKey>(0xfe00);
+
 constexpr Integer PrinterRasterCaps = RC_BITBLT | RC_BITMAP64 | RC_DIBTODEV | RC_STRETCHBLT | RC_STRETCHDIB;
 
 }   // namespace
@@ -182,11 +186,8 @@ struct TPrinterImpl : public TPrinterDC {
     }
     if (layout.orientation() == QPageLayout::Landscape)
       options.emplace_back("landscape", "");
-    // The queue's own options chosen in the print dialog's properties, as name-value pairs
-    // under the toolkit's CUPS options key (an engine without them answers nothing).
-    constexpr auto cupsOptionsKey = static_cast<QPrintEngine::PrintEnginePropertyKey>(0xfe00);
     if (QPrintEngine* engine = Device->printEngine()) {
-      const QStringList chosen = engine->property(cupsOptionsKey).toStringList();
+      const QStringList chosen = engine->property(CupsOptionsKey).toStringList();
       for (qsizetype i = 0; i + 1 < chosen.size(); i += 2)
         options.emplace_back(chosen[i].toUtf8(), chosen[i + 1].toUtf8());
     }
@@ -460,4 +461,10 @@ void TPrinter::AssignSettings(const TPrinter& source)
   to.setPageLayout(from.pageLayout());
   to.setCopyCount(from.copyCount());
   to.setColorMode(from.colorMode());
+  to.setCollateCopies(from.collateCopies());
+  to.setDuplex(from.duplex());
+  // The queue's own options chosen in the print dialog go with the job too.
+  QPrintEngine* fromEngine = const_cast<QPrinter&>(from).printEngine();
+  if (QPrintEngine* toEngine = to.printEngine(); fromEngine && toEngine && FOutputFileName.empty())
+    toEngine->setProperty(CupsOptionsKey, fromEngine->property(CupsOptionsKey));
 }

@@ -183,4 +183,13 @@ TEST(PrintersTest, SpoolerJobsArriveWholeAndCancelledOnesNever)
   EXPECT_EQ(QueueJobs(), before + 2);
   EXPECT_FALSE(std::filesystem::exists(QueueOutput()));
   EXPECT_EQ(ErrorOf([&] { printer.SetPaper("Napkin"); }), "Paper size not supported");
+
+  // A queue that refuses jobs: the job ends with the printer's error, not as printed.
+  RunCommand(std::string("cupsreject ") + QueueName);
+  printer.BeginDoc();
+  printer.Canvas().TextOut(10, 10, "Refused");
+  EXPECT_EQ(ErrorOf([&] { printer.EndDoc(); }), "The printer could not finish the document");
+  RunCommand(std::string("cupsaccept ") + QueueName);
+  EXPECT_FALSE(printer.Printing());
+  EXPECT_EQ(QueueJobs(), before + 2);
 }
