@@ -100,7 +100,7 @@ set(ORRELO_TEST_ENV "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/scripts/lsan.
 
 # One test program per library: tests/<lib>/*.cpp linked with the library and the shared main.
 function(orrelo_tests lib)
-  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "PRINTS" "" "DEPS" ${ARGN})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${lib}/*.cpp)
   if(NOT sources)
     return()
@@ -111,7 +111,13 @@ function(orrelo_tests lib)
   target_compile_definitions(test_${lib} PRIVATE
     ORRELO_TEST_DATA="${CMAKE_SOURCE_DIR}/tests/data"
     ORRELO_TEST_OUTPUT="${CMAKE_BINARY_DIR}/test-output")
-  add_test(NAME ${lib} COMMAND test_${lib} --gtest_brief=1)
+  # Programs whose tests print run with a print spooler of their own.
+  if(ARG_PRINTS)
+    add_test(NAME ${lib} COMMAND ${CMAKE_SOURCE_DIR}/tests/desktop/with-print-spooler.sh --
+      $<TARGET_FILE:test_${lib}> --gtest_brief=1)
+  else()
+    add_test(NAME ${lib} COMMAND test_${lib} --gtest_brief=1)
+  endif()
   set_tests_properties(${lib} PROPERTIES TIMEOUT 900 ENVIRONMENT "${ORRELO_TEST_ENV}")
 endfunction()
 

@@ -920,7 +920,10 @@ int32_t TSection::Draw(TCanvas& Canvas, const TRect& ARect, IndentManager& IMgr,
     const int32_t bottom = L.DrawY + LineTotal(L);
     if (doc->Printing) {
       const int32_t pageHeight = ARect.Bottom - ARect.Top;
-      if (top < doc->PageBottom && bottom > doc->PageBottom && bottom - top < pageHeight && !doc->PageBreak) {
+      // The line with the pictures floated from it (placed beside or below it), whole: cut
+      // by the page's end, the page ends above the line when they fit on a page.
+      const int32_t reach = std::max(bottom, top + L.LineImgHt);
+      if (top < doc->PageBottom && reach > doc->PageBottom && reach - top < pageHeight && !doc->PageBreak) {
         doc->PageBottom = top;   // the page ends above the line that would be cut
         break;
       }

@@ -74,6 +74,55 @@ std::vector<Integer> TCanvas::DeviceAdvances(const char16_t* text, size_t count)
   return w;
 }
 
+namespace {
+
+// Device advances for glyphs placed at logical offsets dx; scale maps a logical x distance
+// to device pixels, own holds the device's own advances of the glyphs.
+template <class TScale>
+std::vector<Integer> MappedAdvances(const char16_t* text, size_t count, const Integer* dx, TScale scale,
+                                    const std::vector<Integer>& own)
+{
+  // Each glyph goes where its logical offset maps to: advances scaled one by one would round
+  // the same way many times over a long run, and under a printer's mapping push its end into
+  // what follows it.
+  std::vector<Integer> mapped(count + 1, 0);
+  int64_t offset = 0;
+  for (size_t i = 0; i < count; ++i) {
+    offset = std::clamp<int64_t>(offset + dx[i], -(1 << 28), 1 << 28);
+    mapped[i + 1] = scale(static_cast<Integer>(offset));
+  }
+  // But logical offsets are whole logical units, coarser than a printer's pixels: placed one
+  // by one, the letters of a word stand up to a unit apart from where the font puts them, and
+  // whoever reads the printed text back sees the word split. So a word whose letters the
+  // device's own advances place within a logical unit of their offsets keeps those advances;
+  // each word still starts at its own offset, so nothing adds up along the run.
+  const Integer unit = std::abs(scale(1000) - scale(0));
+  if (unit != 1000 && count > 1) {
+    const Integer slack = (unit + 999) / 1000 + 1;
+    for (size_t start = 0; start < count;) {
+      size_t end = start;
+      while (end < count && text[end] != u' ')
+        ++end;
+      bool close = true;
+      int64_t at = mapped[start];
+      for (size_t i = start; i < end && close; ++i) {
+        at += own[i];
+        close = std::abs(at - mapped[i + 1]) <= slack;
+      }
+      // The word's last letter reaches to where the next word (or the space) begins.
+      for (size_t i = start; close && i + 1 < end; ++i)
+        mapped[i + 1] = mapped[i] + own[i];
+      start = end + 1;
+    }
+  }
+  std::vector<Integer> adv(count, 0);
+  for (size_t i = 0; i < count; ++i)
+    adv[i] = mapped[i + 1] - mapped[i];
+  return adv;
+}
+
+}   // namespace
+
 TSize TCanvas::GetTextExtentPoint32W(const char16_t* text, size_t count)
 {
   return GetTextExtentExPointW(text, count, -1, nullptr, nullptr);
@@ -118,20 +167,10 @@ void TCanvas::TextOutInternal(Integer x, Integer y, uint32_t options, const TRec
   TDeviceFont font = DeviceFont();
   TTextMetric tm = FDevice->TextMetrics(font);
   std::vector<Integer> adv;
-  if (dx) {
-    // Each glyph goes where its logical offset maps to: advances scaled one by one would
-    // round the same way many times over a long run, and under a printer's mapping push its
-    // end into what follows it.
-    adv.resize(count);
-    int64_t offset = 0;
-    Integer placed = 0;
-    for (size_t i = 0; i < count; ++i) {
-      offset = std::clamp<int64_t>(offset + dx[i], -(1 << 28), 1 << 28);
-      const Integer next = ScaleX(static_cast<Integer>(offset));
-      adv[i] = next - placed;
-      placed = next;
-    }
-  } else {
+  if (dx)
+    adv = MappedAdvances(
+        text, count, dx, [this](Integer d) { return ScaleX(d); }, DeviceAdvances(text, count));
+  else {
     adv = DeviceAdvances(text, count);
   }
   int64_t total64 = 0;

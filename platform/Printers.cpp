@@ -1,10 +1,15 @@
 #include "platform/Printers.h"
 
+#include <QDir>
 #include <QFile>
 #include <QPageLayout>
 #include <QPainter>
+#include <QPrintEngine>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QTemporaryFile>
+
+#include <cups/cups.h>
 
 #include <algorithm>
 #include <utility>
@@ -48,6 +53,10 @@ namespace {
 
 QString ToQ(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<int>(s.size())); }
 
+// The queue's own options chosen in the print dialog's properties, as name-value pairs under
+// the toolkit's CUPS options key (an engine without them answers nothing).
+constexpr auto CupsOptionsKey = static_cast<QPrintEngine::PrintEnginePropertyKey>(0xfe00);
+
 constexpr Integer PrinterRasterCaps = RC_BITBLT | RC_BITMAP64 | RC_DIBTODEV | RC_STRETCHBLT | RC_STRETCHDIB;
 
 }   // namespace
@@ -57,6 +66,18 @@ struct TPrinterImpl : public TPrinterDC {
   {
     EnsureGuiApplication();
     Device = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    TakeQueuePaper();
+  }
+
+  // A queue prints on its own paper until the user chooses another: pages laid out on any
+  // other would not be the pages printed.
+  void TakeQueuePaper()
+  {
+    if (Device->outputFormat() != QPrinter::NativeFormat || Device->printerName().isEmpty())
+      return;
+    const QPageSize paper = QPrinterInfo::printerInfo(Device->printerName()).defaultPageSize();
+    if (paper.isValid())
+      Device->setPageSize(paper);
   }
 
   TCanvas& Canvas() override
@@ -69,10 +90,13 @@ struct TPrinterImpl : public TPrinterDC {
 
   void Flush() override {}
 
+  // What the job draws on: the job's own file while a spooler's job runs.
+  QPrinter& Target() const { return JobDevice ? *JobDevice : *Device; }
+
   Integer Caps(int index) const
   {
-    QPageLayout layout = Device->pageLayout();
-    int dpi = Device->resolution();
+    QPageLayout layout = Target().pageLayout();
+    int dpi = Target().resolution();
     QRect full = layout.fullRectPixels(dpi);
     QRect paint = layout.paintRectPixels(dpi);
     switch (index) {
@@ -98,14 +122,85 @@ struct TPrinterImpl : public TPrinterDC {
     PageCanvas->Font().SetPixelsPerInch(Caps(LOGPIXELSY));
   }
 
-  void Close()
+  // Ends the painting; false when the device did not take all of it.
+  bool Close()
   {
     PageCanvas.reset();
+    bool ended = true;
     if (Painter) {
       if (Painter->isActive())
-        Painter->end();
+        ended = Painter->end();
       Painter.reset();
     }
+    return ended;
+  }
+
+  // A spooler's job is drawn into a PDF file of its own and handed to the spooler only when
+  // it is complete: a job cancelled on the way never reaches the queue.
+  void OpenJobFile()
+  {
+    JobFile = std::make_unique<QTemporaryFile>(QDir::tempPath() + "/orrelo-job-XXXXXX.pdf");
+    if (!JobFile->open()) {
+      JobFile.reset();
+      throw EPrinter("Printer selected is not valid");
+    }
+    JobFile->close();
+    JobDevice = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    JobDevice->setOutputFormat(QPrinter::PdfFormat);
+    JobDevice->setOutputFileName(JobFile->fileName());
+    JobDevice->setResolution(Device->resolution());
+    JobDevice->setPageLayout(Device->pageLayout());
+    JobDevice->setColorMode(Device->colorMode());
+    JobDevice->setDocName(Device->docName());
+    JobDevice->setCreator(Device->creator());
+  }
+
+  void DropJobFile()
+  {
+    JobDevice.reset();
+    JobFile.reset();   // removes the file
+  }
+
+  // Hands the finished job's file to the spooler with the paper and the choices made for it
+  // (copies, sides, the queue's own options from the print dialog). False when the spooler
+  // refused it.
+  bool SubmitJob()
+  {
+    const QPageLayout layout = Device->pageLayout();
+    std::vector<std::pair<QByteArray, QByteArray>> options;
+    options.emplace_back("media", layout.pageSize().key().toUtf8());
+    const int copies = std::max(Device->copyCount(), 1);
+    if (copies > 1) {
+      options.emplace_back("copies", QByteArray::number(copies));
+      if (Device->collateCopies())
+        options.emplace_back("Collate", "True");
+    }
+    switch (Device->duplex()) {
+    case QPrinter::DuplexNone: options.emplace_back("sides", "one-sided"); break;
+    case QPrinter::DuplexAuto:
+      options.emplace_back("sides", layout.orientation() == QPageLayout::Portrait ? "two-sided-long-edge"
+                                                                                  : "two-sided-short-edge");
+      break;
+    case QPrinter::DuplexLongSide: options.emplace_back("sides", "two-sided-long-edge"); break;
+    case QPrinter::DuplexShortSide: options.emplace_back("sides", "two-sided-short-edge"); break;
+    }
+    if (layout.orientation() == QPageLayout::Landscape)
+      options.emplace_back("landscape", "");
+    if (QPrintEngine* engine = Device->printEngine()) {
+      const QStringList chosen = engine->property(CupsOptionsKey).toStringList();
+      for (qsizetype i = 0; i + 1 < chosen.size(); i += 2)
+        options.emplace_back(chosen[i].toUtf8(), chosen[i + 1].toUtf8());
+    }
+    std::vector<cups_option_t> list;
+    list.reserve(options.size());
+    for (auto& [name, value] : options)
+      list.push_back({name.data(), value.data()});
+    const QByteArray printer = Device->printerName().toUtf8();
+    const QByteArray file = QFile::encodeName(JobFile->fileName());
+    const QByteArray title = Device->docName().toUtf8();
+    return cupsPrintFile(printer.constData(), file.constData(), title.constData(), static_cast<int>(list.size()),
+                         list.data())
+           > 0;
   }
 
   static TPrinterImpl& Of(TPrinter& printer) { return *printer.FImpl; }
@@ -125,6 +220,9 @@ struct TPrinterImpl : public TPrinterDC {
 
   TPrinter& Owner;
   std::unique_ptr<QPrinter> Device;
+  // A spooler's job in progress: its file and the printer that draws into it.
+  std::unique_ptr<QTemporaryFile> JobFile;
+  std::unique_ptr<QPrinter> JobDevice;
   std::unique_ptr<QPainter> Painter;
   std::unique_ptr<TCanvas> PageCanvas;
 };
@@ -159,8 +257,10 @@ void TPrinter::SetPrinterIndex(Integer index)
     throw EPrinter("Printing in progress");
   FPrinterIndex = index;
   QString name = index < 0 ? QPrinterInfo::defaultPrinterName() : ToQ(names[static_cast<size_t>(index)]);
-  if (FOutputFileName.empty())
+  if (FOutputFileName.empty() && name != FImpl->Device->printerName()) {
     FImpl->Device->setPrinterName(name);
+    FImpl->TakeQueuePaper();
+  }
 }
 
 void TPrinter::SetOutputFileName(const std::string& fileName)
@@ -195,6 +295,30 @@ void TPrinter::SetLandscape(bool landscape)
   FImpl->Device->setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
 }
 
+std::string TPrinter::Paper() const { return FImpl->Device->pageLayout().pageSize().key().toStdString(); }
+
+void TPrinter::SetPaper(const std::string& name)
+{
+  if (FPrinting)
+    throw EPrinter("Printing in progress");
+  const QString key = ToQ(name);
+  for (int id = 0; id <= QPageSize::LastPageSize; ++id) {
+    const QPageSize size(static_cast<QPageSize::PageSizeId>(id));
+    if (size.isValid() && size.key().compare(key, Qt::CaseInsensitive) == 0) {
+      FImpl->Device->setPageSize(size);
+      return;
+    }
+  }
+  throw EPrinter("Paper size not supported");
+}
+
+void TPrinter::UseQueuePaper()
+{
+  if (FPrinting)
+    throw EPrinter("Printing in progress");
+  FImpl->TakeQueuePaper();
+}
+
 Integer TPrinter::PageWidth() const { return FImpl->Caps(HORZRES); }
 Integer TPrinter::PageHeight() const { return FImpl->Caps(VERTRES); }
 Integer TPrinter::GetDeviceCaps(int index) const { return FImpl->Caps(index); }
@@ -223,9 +347,12 @@ void TPrinter::BeginDoc()
   if (keep < docName.size() && keep > 0 && docName.at(keep - 1).isHighSurrogate())
     --keep;
   device.setDocName(docName.left(keep));
+  if (FOutputFileName.empty())
+    FImpl->OpenJobFile();
   FImpl->Painter = std::make_unique<QPainter>();
-  if (!FImpl->Painter->begin(&device)) {
+  if (!FImpl->Painter->begin(&FImpl->Target())) {
     FImpl->Painter.reset();
+    FImpl->DropJobFile();
     throw EPrinter("Printer selected is not valid");
   }
   FPrinting = true;
@@ -238,7 +365,7 @@ void TPrinter::NewPage()
 {
   CheckPrinting();
   FImpl->PageCanvas.reset();
-  FImpl->Device->newPage();
+  FImpl->Target().newPage();
   ++FPageNumber;
   FImpl->OpenPageCanvas();
 }
@@ -248,9 +375,10 @@ void TPrinter::EndDoc()
   CheckPrinting();
   // The document is complete only when the device took all of it (a PDF file written to
   // the end, the job handed to the spooler).
-  FImpl->PageCanvas.reset();
-  const bool ended = !FImpl->Painter || FImpl->Painter->end();
-  FImpl->Close();
+  bool ended = FImpl->Close();
+  if (ended && FImpl->JobFile)
+    ended = FImpl->SubmitJob();
+  FImpl->DropJobFile();
   FPrinting = false;
   FAborted = false;
   FPageNumber = 0;
@@ -261,9 +389,10 @@ void TPrinter::EndDoc()
 void TPrinter::Abort()
 {
   CheckPrinting();
-  FImpl->Device->abort();
+  FImpl->Target().abort();
   FImpl->Close();
-  // A PDF writer has no spooler to drop the job: remove the partial file.
+  // Nothing of the job reaches the spooler, and a PDF begun for the user is removed.
+  FImpl->DropJobFile();
   if (!FOutputFileName.empty())
     QFile::remove(ToQ(FOutputFileName));
   FAborted = true;
@@ -332,4 +461,10 @@ void TPrinter::AssignSettings(const TPrinter& source)
   to.setPageLayout(from.pageLayout());
   to.setCopyCount(from.copyCount());
   to.setColorMode(from.colorMode());
+  to.setCollateCopies(from.collateCopies());
+  to.setDuplex(from.duplex());
+  // The queue's own options chosen in the print dialog go with the job too.
+  QPrintEngine* fromEngine = const_cast<QPrinter&>(from).printEngine();
+  if (QPrintEngine* toEngine = to.printEngine(); fromEngine && toEngine && FOutputFileName.empty())
+    toEngine->setProperty(CupsOptionsKey, fromEngine->property(CupsOptionsKey));
 }

@@ -73,6 +73,13 @@ public:
   void SetResolution(Integer dpi);
   bool Landscape() const;
   void SetLandscape(bool landscape);
+  // The paper by its spooler name ("A4", "Letter", "A5"...); a selected queue starts on its
+  // own default paper. EPrinter "Paper size not supported" for a name no paper has.
+  std::string Paper() const;
+  void SetPaper(const std::string& name);
+  // Puts a printer on a queue back on the queue's own paper, which the print dialog proposes
+  // whatever was chosen before (the orientation stays); nothing for a PDF file.
+  void UseQueuePaper();
 
   // Name of the job, as the spooler shows it.
   std::string Title;
@@ -98,9 +105,10 @@ public:
   // These three raise EPrinter "Printer is not currently printing" outside a job.
   void NewPage();
   // Ends the job; EPrinter "The printer could not finish the document" when the device
-  // failed to take it (the job is over either way).
+  // failed to take it or the spooler refused it (the job is over either way). A spooler's job
+  // is handed to the spooler here, whole.
   void EndDoc();
-  // Drops the job (a PDF file begun is removed), then ends it.
+  // Drops the job: nothing of it reaches the spooler, and a PDF file begun is removed.
   void Abort();
 
   // The current page's canvas (see TPrinterDC::Canvas).

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <vector>
 
 #include "engine/GLViewer.h"
@@ -156,12 +157,23 @@ bool PrintBitmap(const TBitmap& Bitmap, const std::string& Title)
     Inform("Bitmap load error");
     return false;
   }
-  TProgramDisabled disabled;
+  // How the job ended is told once the program works again, from the window the job was
+  // started from: the box belongs to that window, and closing it gives the window the keyboard
+  // back (its menu bar then looks and works as before the job).
+  TCustomForm* opener = Screen().ActiveForm();
+  std::optional<TProgramDisabled> disabled(std::in_place);
+  auto tell = [&](const std::string& text, TMsgDlgType type) {
+    disabled.reset();
+    for (int i = 0; i < Screen().FormCount(); ++i)
+      if (Screen().Forms(i) == opener && opener->Showing() && opener->Enabled())
+        opener->Activate();
+    MessageDlg(text, type, mbOK);
+  };
   printer.Title = Title;
   try {
     printer.BeginDoc();
   } catch (const Exception& e) {
-    MessageDlg(e.what(), mtError, mbOK);
+    tell(e.what(), mtError);
     return false;
   }
   // From here every way out ends the job one way or the other.
@@ -174,7 +186,7 @@ bool PrintBitmap(const TBitmap& Bitmap, const std::string& Title)
   };
   if (!dialog) {
     abortJob();
-    Inform("Abort dialog could not be created!");
+    tell("Abort dialog could not be created!", mtInformation);
     return false;
   }
   try {
@@ -183,7 +195,7 @@ bool PrintBitmap(const TBitmap& Bitmap, const std::string& Title)
     const Integer W = info.UsableWidth, H = info.UsableHeight;
     if (W < 1 || H < 1) {
       abortJob();
-      Inform("BAD_PARAMETER");
+      tell("BAD_PARAMETER", mtInformation);
       return false;
     }
     const TRect dest = FitPictureOnPage(dibW, dibH, W, H);
@@ -192,7 +204,7 @@ bool PrintBitmap(const TBitmap& Bitmap, const std::string& Title)
     SetAbortDialogText(dialog.get(), page + " - 0%");
     if (AbortDialogCancelled(dialog.get())) {
       abortJob();
-      Inform("Printing Aborted!");
+      tell("Printing Aborted!", mtInformation);
       return false;
     }
     TCanvas& canvas = printer.Canvas();
@@ -215,7 +227,7 @@ bool PrintBitmap(const TBitmap& Bitmap, const std::string& Title)
       abortJob();
       const std::string text = DibErrorText(result);
       if (!text.empty())
-        Inform(text);
+        tell(text, mtInformation);
       return false;
     }
     canvas.Font().SetPixelsPerInch(info.PixelsPerInchY);
@@ -235,15 +247,15 @@ bool PrintBitmap(const TBitmap& Bitmap, const std::string& Title)
     printer.EndDoc();
   } catch (const Exception& e) {
     abortJob();
-    MessageDlg(e.what(), mtError, mbOK);
+    tell(e.what(), mtError);
     return false;
   }
   // Only a job that really ended is reported as printed.
   if (printer.Printing() || printer.Aborted()) {
-    MessageDlg("The printer did not finish the page.", mtError, mbOK);
+    tell("The printer did not finish the page.", mtError);
     return false;
   }
-  Inform("Printing Completed!");
+  tell("Printing Completed!", mtInformation);
   return true;
 }
 

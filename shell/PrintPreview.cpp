@@ -1,6 +1,7 @@
 #include "shell/PrintPreview.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "platform/Forms.h"
 #include "platform/SysSettings.h"
@@ -119,6 +120,10 @@ TPrntPrevFrm::TPrntPrevFrm(THTMLViewer* AViewer, TCustomImageList* Images, const
 
   OnShow = [](TObject*) { Screen().SetCursor(crDefault); };
 
+  // The print dialog proposes the queue's own paper, whatever was chosen for the last job:
+  // the pages are shown on it.
+  if (!Printer().Printing())
+    Printer().UseQueuePaper();
   MFPrinter = std::make_unique<TMetaFilePrinter>();
   if (Viewer)
     Viewer->PrintPreview(*MFPrinter);
@@ -241,10 +246,20 @@ void TPrntPrevFrm::PrintBtnClick(TObject*)
   PrintDlg->PrintRange = prPageNums;
   if (!PrintDlg->Execute())
     return;
-  if (PrintDlg->PrintRange == prAllPages)
-    Viewer->Print(1, count);
-  else
-    Viewer->Print(PrintDlg->FromPage, PrintDlg->ToPage);
+  // The job is laid out on the paper the dialog chose, which may hold more or fewer pages
+  // than the preview's: "All" is every page of that layout, and a range counts its pages.
+  const bool all = PrintDlg->PrintRange == prAllPages;
+  const int32_t from = all ? 1 : std::max(PrintDlg->FromPage, 1);
+  const int32_t to = all ? std::numeric_limits<int32_t>::max() : PrintDlg->ToPage;
+  Viewer->Print(from, to);
+  if (Viewer->PrintPageNumber() < from) {
+    // Nothing reached the printer: the user is told, and may choose again.
+    const int32_t last = Viewer->PrintPageNumber();
+    MessageDlg("Nothing was printed: on the paper chosen the document has " + IntToStr(last)
+                   + (last == 1 ? " page." : " pages."),
+               mtInformation, mbOK);
+    return;
+  }
   SetModalResult(mrOk);
 }
 

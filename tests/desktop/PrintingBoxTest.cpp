@@ -1,15 +1,20 @@
 // The "Printing" box a print job shows, on a desktop with a window manager: it belongs to the
 // window the job was started from and stays above it when the user clicks that window, without
-// being kept above every other program.
+// being kept above every other program. The box that tells how the program's job ended belongs
+// to the main window, whose menu bar works again, and looks it, once the box is closed.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/Forms.h"
 #include "shell/PrintHelpers.h"
 #include "tests/desktop/DesktopSupport.h"
+#include "tests/desktop/ScreenReadBack.h"
+#include "tests/html/PrintTestUtil.h"
 #include "tests/platform/XInputSupport.h"
 
 using namespace xinput;
@@ -55,4 +60,59 @@ TEST(DesktopPrintingBox, StaysAboveTheWindowThePrintingStartedFromAfterAClickOnI
 
   FreeAbortDialog(box);
   owner.Hide();
+}
+
+// The program itself on a desktop of its own: a model's picture printed through the menus and
+// the print dialog to the run's spooler. The box that says the job is done belongs to the
+// main window, and once it is closed the main window's menu bar is drawn as a working one
+// (black entries), without a menu being opened first.
+TEST(DesktopPrintingBox, TheProgramsMenuBarWorksAgainOnceThePrintedPictureIsReported)
+{
+  desktop::TDesktop desk("1280x1024");
+  ASSERT_TRUE(desk.Running());
+  desktop::TProgram program(desk);
+  const std::string main = desk.WaitFramedWindow("^Orrelo$");
+  ASSERT_FALSE(main.empty()) << "the main window never showed";
+  const desktop::TWindowPlace m = desk.Place(main);
+  desktop::TXConnection x(desk.Display());
+  // Dark pixels of the menu bar's entries: black when they work, grey when drawn disabled.
+  auto menuInk = [&] {
+    const desktop::TPixels p = x.Grab(m.X, m.Y, 260, 18);
+    int dark = 0;
+    for (size_t i = 0; i + 2 < p.Rgb.size(); i += 3)
+      dark += p.Rgb[i] < 70 && p.Rgb[i + 1] < 70 && p.Rgb[i + 2] < 70;
+    return dark;
+  };
+  std::this_thread::sleep_for(std::chrono::seconds(2));
+  // "Levers", then "Levers class 1": a model to print.
+  desk.Click(m.X + 696, m.Y + 204);
+  std::this_thread::sleep_for(std::chrono::seconds(2));
+  desk.Click(m.X + 747, m.Y + 224);
+  std::this_thread::sleep_for(std::chrono::seconds(5));
+  const int working = menuInk();
+  ASSERT_GT(working, 40) << "no menu bar to look at";
+  // File, "Print mechanism..", a name, the picture's preview, then the print dialog.
+  desk.Click(m.X + 15, m.Y + 9);
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  desk.Click(m.X + 69, m.Y + 31);
+  std::this_thread::sleep_for(std::chrono::seconds(3));
+  desk.Type("Ann");
+  desk.Keys("Return");
+  const std::string dialog = desk.WaitWindow("^Print$");
+  ASSERT_FALSE(dialog.empty()) << "no print dialog";
+  desk.Run("xdotool windowactivate --sync " + dialog + " key Return");
+  const std::string box = desk.WaitWindow("^Information$", 60000);
+  ASSERT_FALSE(box.empty()) << "no box said how the job ended";
+  std::this_thread::sleep_for(std::chrono::seconds(1));
+  EXPECT_EQ(desk.TransientFor(box), main) << "the box does not belong to the main window";
+  desk.Screenshot("program-print-completed.png");
+  desk.Run("xdotool windowactivate --sync " + box + " key Return");
+  // The keyboard back on the main window, and the repaints that follow done: the entries
+  // must be black then, and stay so.
+  EXPECT_TRUE(desktop::WaitFor([&] { return desk.ActiveWindow() == main; }, 5000)) << "the main window is not active";
+  std::this_thread::sleep_for(std::chrono::seconds(2));
+  desk.Screenshot("program-after-print.png");
+  EXPECT_GE(menuInk(), working * 9 / 10) << "the menu bar is drawn disabled";
+  EXPECT_FALSE(printtest::RunCommand(std::string("lpstat -W completed -o ") + printtest::QueueName).empty())
+      << "the picture never reached the queue";
 }

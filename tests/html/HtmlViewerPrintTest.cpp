@@ -1,9 +1,11 @@
 // The viewer printing to a PDF file and recording pages for a preview.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <sstream>
 
 #include "html/MetaFilePrinter.h"
 #include "html/ViewerPrinter.h"
@@ -152,6 +154,36 @@ TEST_F(HtmlViewerPrintTest, PrintedPagesMatchThePreviewAndReadInOrder)
   }
   // The last footer belongs to the last page.
   EXPECT_NE(Text(pdf, pages, pages).find("Foot" + std::to_string(pages)), std::string::npos);
+}
+
+// At any printer resolution the letters of a word keep the font's spacing: the PDF's text, as
+// a reader extracts it, holds every word whole (at 150 dpi whole logical units placed letters
+// up to a pixel and a half from where the font has them, splitting words).
+TEST_F(HtmlViewerPrintTest, WordsReadBackWholeAtAnyResolution)
+{
+  std::string words;
+  const char* stems[] = {"change", "turns.", "Velocity", "ratio,", "Torque", "wheel's", "mechanism", "W0"};
+  for (int i = 0; i < 240; ++i)
+    words += std::string(i ? " " : "") + stems[i % 8] + std::to_string(i);
+  Viewer->OnPrintFooter = nullptr;
+  Viewer->LoadFromString("<html><body><p>" + words + "</p><p><font size=2>" + words + "</font></p><p><b>" + words
+                         + "</b></p></body></html>");
+  auto tokens = [](const std::string& text) {
+    std::map<std::string, int> counts;
+    std::istringstream in(text);
+    for (std::string w; in >> w;)
+      ++counts[w];
+    return counts;
+  };
+  std::map<std::string, int> expected = tokens(words);
+  for (auto& [w, n] : expected)
+    n *= 3;
+  for (const Integer dpi : {150, 200, 300}) {
+    SCOPED_TRACE(dpi);
+    const std::string pdf = PrintToPdf("viewer-words-" + std::to_string(dpi) + ".pdf", dpi);
+    Viewer->Print(1, 9999);
+    EXPECT_EQ(WordCountDifferences(expected, tokens(RunCommand("pdftotext '" + pdf + "' - 2>/dev/null"))), "");
+  }
 }
 
 // The printing copy of a table keeps the columns the screen's layout measured: tables of
@@ -344,9 +376,40 @@ TEST_F(HtmlViewerPrintTest, WhatIsLeftBelowTheLastLineMakesNoBlankSheet)
 // A table floated beside a paragraph near the foot of a page may move the page's end up to
 // its top after the lines beside it were drawn: those lines belong to the next page alone.
 // Neither the paper nor the PDF's text (what search and copy find) holds a word twice.
+// Rows of page `page` of a PDF rastered at dpi that hold the blue of the test's picture.
+int BlueRows(const std::string& pdf, int page, int dpi)
+{
+  const std::string base = pdf + ".colour" + std::to_string(page);
+  const std::string p = std::to_string(page);
+  RunCommand("pdftoppm -singlefile -r " + std::to_string(dpi) + " -f " + p + " -l " + p + " '" + pdf + "' '" + base
+             + "'");
+  std::ifstream in(base + ".ppm", std::ios::binary);
+  std::string magic;
+  int W = 0, H = 0, maxval = 0;
+  in >> magic >> W >> H >> maxval;
+  in.get();
+  if (magic != "P6" || W <= 0 || H <= 0 || maxval != 255)
+    return -1;
+  std::vector<uint8_t> rgb(static_cast<size_t>(W) * static_cast<size_t>(H) * 3);
+  in.read(reinterpret_cast<char*>(rgb.data()), static_cast<std::streamsize>(rgb.size()));
+  int rows = 0;
+  for (int y = 0; y < H; ++y) {
+    bool blue = false;
+    for (int x = 0; x < W && !blue; ++x) {
+      const uint8_t* px = &rgb[(static_cast<size_t>(y) * W + x) * 3];
+      blue = px[0] < 80 && px[1] < 80 && px[2] > 180;
+    }
+    rows += blue ? 1 : 0;
+  }
+  return rows;
+}
+
 TEST_F(HtmlViewerPrintTest, TextBesideAFloatMovedToTheNextPageIsPrintedOnceOnly)
 {
   const int32_t textH = TextHeight();
+  TBitmap picture(20, 20);
+  picture.Fill(clBlue);
+  SaveBmpToFile(picture, Dir + "/block.bmp");
   Viewer->OnPrintFooter = nullptr;
   auto fillers = [](int n) {
     std::string s;
@@ -394,6 +457,22 @@ TEST_F(HtmlViewerPrintTest, TextBesideAFloatMovedToTheNextPageIsPrintedOnceOnly)
         if (grey[static_cast<size_t>(y * W + x)] < 250)
           lowestInk = y;
     EXPECT_LE(lowestInk, lastText + 2);
+
+    // A picture floated beside the paragraph moves whole to the next page as well: all its
+    // rows stand on one sheet, and the words beside it are printed once.
+    Viewer->LoadFromString("<html><body>" + fillers(n) + "<p><img src=\"" + Dir
+                           + "/block.bmp\" align=left width=40 height=150>" + beside + "</p></body></html>");
+    const std::string pictured = PrintToPdf("viewer-float-picture-" + std::to_string(n) + ".pdf");
+    Viewer->Print(1, 9999);
+    std::string plain = beside;
+    for (int i = 0; i < n; ++i)
+      plain += " Filler " + std::to_string(i);
+    EXPECT_EQ(WordCountDifferences(WordCounts(plain), WordCounts(Text(pictured))), "");
+    std::vector<int> rows;
+    for (int page = 1; page <= PageCount(pictured); ++page)
+      rows.push_back(BlueRows(pictured, page, 72));
+    EXPECT_EQ(std::count_if(rows.begin(), rows.end(), [](int r) { return r > 0; }), 1) << testing::PrintToString(rows);
+    EXPECT_NEAR(*std::max_element(rows.begin(), rows.end()), 150 * 72 / ScreenPixelsPerInch(), 2);
   }
   EXPECT_GE(layouts, 5);
 }

@@ -5,24 +5,21 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <regex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/Printers.h"
+#include "tests/platform/PrintSpooler.h"
 
 namespace printtest {
-
-inline std::string OutputDir()
-{
-  std::string dir = std::string(ORRELO_TEST_OUTPUT) + "/printing";
-  std::filesystem::create_directories(dir);
-  return dir;
-}
 
 // Points the program's printer at a fresh PDF file of that name (300 dpi); gives its path.
 inline std::string PrintToPdf(const std::string& name, Integer dpi = 300)
@@ -32,19 +29,6 @@ inline std::string PrintToPdf(const std::string& name, Integer dpi = 300)
   Printer().SetOutputFileName(path);
   Printer().SetResolution(dpi);
   return path;
-}
-
-inline std::string RunCommand(const std::string& command)
-{
-  std::string out;
-  if (FILE* p = popen(command.c_str(), "r")) {
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0)
-      out.append(buf, n);
-    pclose(p);
-  }
-  return out;
 }
 
 // pdfinfo's page count; -1 when the file is no PDF.

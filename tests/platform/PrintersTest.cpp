@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/Files.h"
+#include "tests/platform/PrintSpooler.h"
 
 namespace {
 
@@ -136,4 +137,59 @@ TEST(PrintersTest, ProcessWidePrinterCanBeReplaced)
   EXPECT_EQ(&Printer(), raw);
   SetPrinter(std::move(old));
   EXPECT_EQ(&Printer(), &first);
+}
+
+// Through the run's spooler: a printer on a queue takes the queue's own paper, a job reaches
+// the queue whole on the paper chosen for it, and a cancelled one never does.
+TEST(PrintersTest, SpoolerJobsArriveWholeAndCancelledOnesNever)
+{
+  using namespace printtest;
+  ASSERT_TRUE(PrintToQueue());
+  TPrinter printer;
+  const std::vector<std::string> names = printer.Printers();
+  printer.SetPrinterIndex(static_cast<Integer>(std::find(names.begin(), names.end(), QueueName) - names.begin()));
+  EXPECT_EQ(printer.Paper(), "Letter") << "the queue's own paper";
+  printer.SetResolution(150);
+  const Integer letterHeight = printer.PageHeight();
+  printer.Title = "Spooled";
+  const int before = QueueJobs();
+  printer.BeginDoc();
+  printer.Canvas().TextOut(10, 10, "Spooled whole");
+  printer.EndDoc();
+  const std::string letter = TakeQueued("spooled-letter.pdf");
+  EXPECT_EQ(QueueJobs(), before + 1);
+  ASSERT_FALSE(letter.empty()) << "the queue printed nothing";
+  EXPECT_EQ(PageSize(letter), "612 x 792");
+  EXPECT_NE(RunCommand("pdftotext '" + letter + "' -").find("Spooled whole"), std::string::npos);
+
+  // Another paper, turned: measured and printed as chosen.
+  printer.SetPaper("A5");
+  printer.SetLandscape(true);
+  EXPECT_LT(printer.PageHeight(), letterHeight * 3 / 5);
+  EXPECT_LT(printer.PageHeight(), printer.PageWidth());
+  printer.BeginDoc();
+  printer.Canvas().TextOut(10, 10, "Turned");
+  printer.EndDoc();
+  const std::string a5 = TakeQueued("spooled-a5-landscape.pdf");
+  ASSERT_FALSE(a5.empty());
+  EXPECT_EQ(PageSize(a5), "595 x 420");
+
+  // Cancelled after a page and a half: no job, no file.
+  printer.BeginDoc();
+  printer.Canvas().TextOut(10, 10, "Never printed");
+  printer.NewPage();
+  printer.Abort();
+  EXPECT_TRUE(QueueIdle());
+  EXPECT_EQ(QueueJobs(), before + 2);
+  EXPECT_FALSE(std::filesystem::exists(QueueOutput()));
+  EXPECT_EQ(ErrorOf([&] { printer.SetPaper("Napkin"); }), "Paper size not supported");
+
+  // A queue that refuses jobs: the job ends with the printer's error, not as printed.
+  RunCommand(std::string("cupsreject ") + QueueName);
+  printer.BeginDoc();
+  printer.Canvas().TextOut(10, 10, "Refused");
+  EXPECT_EQ(ErrorOf([&] { printer.EndDoc(); }), "The printer could not finish the document");
+  RunCommand(std::string("cupsaccept ") + QueueName);
+  EXPECT_FALSE(printer.Printing());
+  EXPECT_EQ(QueueJobs(), before + 2);
 }

@@ -16,6 +16,7 @@
 #include "platform/Bitmap.h"
 #include "platform/CodePages.h"
 #include "platform/Files.h"
+#include "platform/Dialogs.h"
 #include "shell/PrintPreview.h"
 #include "shell/TopicDispatch.h"
 #include "tests/html/PrintTestUtil.h"
@@ -162,7 +163,8 @@ INSTANTIATE_TEST_SUITE_P(TopicMap, ContentPagePrint, ::testing::ValuesIn(TopicMa
 TEST(ContentPagesPrint, ThePreviewOfTheCamPageShowsNoBlankPage)
 {
   TPrinterReset reset;
-  std::unique_ptr<THTMLViewer> viewer = LoadAsThePagePane(ResolveFileName(ExeFolder() + "HTML/Cam_Circular.htm"));
+  const std::string file = ResolveFileName(ExeFolder() + "HTML/Cam_Circular.htm");
+  std::unique_ptr<THTMLViewer> viewer = LoadAsThePagePane(file);
   // The preview measures against the printer: the same 300 dpi as the PDF.
   const std::string pdf = PrintToPdf("content-Cam_Circular-preview-check.pdf");
   viewer->Print(1, 9999);
@@ -183,4 +185,26 @@ TEST(ContentPagesPrint, ThePreviewOfTheCamPageShowsNoBlankPage)
     EXPECT_GT(dark, 20) << "page " << p << " of " << sheets;
     form.NextPageBtn->Click();
   }
+
+  // Printed from the preview through the spooler on a paper chosen in the print dialog, A5
+  // turned, smaller than the preview's: every word of the page once.
+  viewer->SectionList().SelB = 0;
+  viewer->SectionList().SelE = std::numeric_limits<int32_t>::max();
+  const std::map<std::string, int> expected = WordCounts(WideToUtf8(viewer->SelText()) + OrderedListMarkers(file));
+  viewer->SectionList().SelE = 0;
+  ASSERT_TRUE(PrintToQueue("", 150));
+  TPrntPrevFrm preview(viewer.get());
+  SetDialogAnswerer([](TCommonDialog& d) {
+    Printer().SetPaper("A5");
+    Printer().SetLandscape(true);
+    dynamic_cast<TPrintDialog&>(d).PrintRange = prAllPages;
+    return true;
+  });
+  preview.PrintBtn->Click();
+  SetDialogAnswerer(nullptr);
+  const std::string queued = TakeQueued("content-Cam_Circular-A5-landscape.pdf");
+  SetPrinter(std::make_unique<TPrinter>());
+  ASSERT_FALSE(queued.empty()) << "the queue printed nothing";
+  EXPECT_EQ(PageSize(queued), "595 x 420");
+  EXPECT_EQ(WordCountDifferences(expected, WordCounts(Text(queued))), "");
 }

@@ -54,7 +54,8 @@ protected:
   {
     SetMessageAnswerer(nullptr);
     SetDialogAnswerer(nullptr);
-    Printer().SetOutputFileName("");
+    // A fresh printer: no paper chosen here reaches the next test.
+    SetPrinter(std::make_unique<TPrinter>());
   }
   // Runs a program reading the clipboard while this program answers it.
   static std::string ReadClipboardWith(const std::string& command)
@@ -194,6 +195,33 @@ TEST_F(ModelPictureTest, RefusalsAndCancellingLeaveNoJob)
   EXPECT_FALSE(Printer().Printing());
   EXPECT_TRUE(other.Enabled());
   EXPECT_FALSE(std::filesystem::exists(cancelled));
+
+  // Through the spooler, on A0: Cancel at about 8% of the picture leaves no job and no file
+  // in the queue.
+  ASSERT_TRUE(PrintToQueue("A0", 150));
+  const int jobs = QueueJobs();
+  int cancelledAt = -1;
+  std::function<void()> watch = [&] {
+    for (int i = 0; i < Screen().FormCount(); ++i)
+      if (auto* d = dynamic_cast<TAbortDialog*>(Screen().Forms(i))) {
+        const std::string caption = d->Caption();
+        const int percent = std::atoi(caption.substr(caption.rfind(' ') + 1).c_str());
+        if (percent >= 8) {
+          cancelledAt = percent;
+          d->btnCancelClick(d);
+          return;
+        }
+      }
+    modal::Later(watch);
+  };
+  modal::Later(watch);
+  EXPECT_FALSE(PrintBitmap(TwoColours(1600, 1200), "Ann"));
+  EXPECT_GE(cancelledAt, 8);
+  EXPECT_LT(cancelledAt, 50);
+  EXPECT_EQ(Messages.back(), "USER_ABORT_OR_OTHER_ERROR!");
+  EXPECT_TRUE(QueueIdle());
+  EXPECT_EQ(QueueJobs(), jobs) << "the cancelled job reached the queue";
+  EXPECT_FALSE(std::filesystem::exists(QueueOutput()));
 
   // A job that cannot start is reported, not taken for a success.
   Messages.clear();

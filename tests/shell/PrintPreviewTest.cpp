@@ -30,7 +30,8 @@ protected:
   void TearDown() override
   {
     SetDialogAnswerer(nullptr);
-    Printer().SetOutputFileName("");
+    // A fresh printer: no paper chosen here reaches the next test.
+    SetPrinter(std::make_unique<TPrinter>());
   }
   std::unique_ptr<THTMLViewer> Viewer;
 };
@@ -243,4 +244,85 @@ TEST_F(PrintPreviewTest, PrintsTheChosenRange)
   again.PrintBtn->Click();
   EXPECT_EQ(PageCount(all), pages);
   EXPECT_TRUE(InOrder(Text(all), {"Gear trains", "Paragraph 0:", "Paragraph 60:", "Paragraph 119:"}));
+}
+
+// Through the run's spooler, whose queue prints on Letter: the preview shows the queue's
+// paper, which the print dialog proposes whatever was chosen before; whatever paper the
+// dialog then chooses, the job is laid out on it: every word once, "All" every page of that
+// layout. A range that begins past the last page sends
+// nothing to the queue and tells the user.
+TEST_F(PrintPreviewTest, PrintsEveryWordOnThePaperTheJobUses)
+{
+  // The program's printer as the program starts: on the default queue, with its paper.
+  ASSERT_TRUE(PrintToQueue());
+  SetPrinter(std::make_unique<TPrinter>());
+  Viewer->LoadFromString(Lines(10));
+  {
+    TPrntPrevFrm form(Viewer.get());
+    EXPECT_EQ(form.MFPrinter->PhysicalHeight * 72 / form.MFPrinter->PixelsPerInchY, 792) << "Letter's height";
+  }
+  const int paragraphs = 120;
+  std::string plain = "Gear trains";
+  for (int i = 0; i < paragraphs; ++i)
+    plain += " Paragraph " + std::to_string(i) + ": the driver turns the driven wheel the other way.";
+  const std::map<std::string, int> expected = WordCounts(plain);
+  Viewer->LoadFromString(Lines(paragraphs));
+  const int before = QueueJobs();
+  struct TPaper {
+    std::string Job;
+    bool Landscape;
+    std::string Size;
+  };
+  // The preview shows Letter; the dialog chooses a smaller paper, upright and turned.
+  for (const TPaper& paper : {TPaper{"A5", false, "420 x 595"}, TPaper{"A5", true, "595 x 420"}}) {
+    SCOPED_TRACE(paper.Landscape);
+    ASSERT_TRUE(PrintToQueue("A4", 150));
+    Printer().SetLandscape(false);
+    TPrntPrevFrm form(Viewer.get());
+    EXPECT_EQ(form.MFPrinter->PhysicalHeight * 72 / form.MFPrinter->PixelsPerInchY, 792) << "Letter's height";
+    SetDialogAnswerer([&](TCommonDialog& d) {
+      // The dialog's choice of paper, made on the program's printer as the real one does.
+      Printer().SetPaper(paper.Job);
+      Printer().SetLandscape(paper.Landscape);
+      dynamic_cast<TPrintDialog&>(d).PrintRange = prAllPages;
+      return true;
+    });
+    form.PrintBtn->Click();
+    EXPECT_EQ(form.ModalResult(), mrOk);
+    const std::string pdf = TakeQueued("preview-on-" + paper.Job + (paper.Landscape ? "-landscape" : "") + ".pdf");
+    ASSERT_FALSE(pdf.empty()) << "the queue printed nothing";
+    EXPECT_EQ(PageSize(pdf), paper.Size);
+    EXPECT_GT(PageCount(pdf), form.PageCount());
+    EXPECT_EQ(WordCountDifferences(expected, WordCounts(Text(pdf))), "");
+  }
+  EXPECT_EQ(QueueJobs(), before + 2);
+  // The next preview shows the paper the print dialog will propose again: the queue's own,
+  // turned as it was last.
+  {
+    TPrntPrevFrm next(Viewer.get());
+    EXPECT_EQ(next.MFPrinter->PhysicalHeight * 72 / next.MFPrinter->PixelsPerInchY, 612) << "Letter turned";
+  }
+
+  // Pages past the end, counted on the job's paper.
+  ASSERT_TRUE(PrintToQueue("A4", 150));
+  TPrntPrevFrm form(Viewer.get());
+  const int32_t pages = form.PageCount();
+  SetDialogAnswerer([&](TCommonDialog& d) {
+    auto& p = dynamic_cast<TPrintDialog&>(d);
+    p.PrintRange = prPageNums;
+    p.FromPage = p.ToPage = pages + 1;
+    return true;
+  });
+  std::string told;
+  SetMessageAnswerer([&](const TMessageRequest& r) {
+    told = r.Text;
+    return mrOk;
+  });
+  form.PrintBtn->Click();
+  SetMessageAnswerer(nullptr);
+  EXPECT_EQ(told, "Nothing was printed: on the paper chosen the document has " + std::to_string(pages) + " pages.");
+  EXPECT_EQ(form.ModalResult(), mrNone) << "the preview stays open for another choice";
+  EXPECT_TRUE(QueueIdle());
+  EXPECT_EQ(QueueJobs(), before + 2);
+  EXPECT_FALSE(std::filesystem::exists(QueueOutput()));
 }

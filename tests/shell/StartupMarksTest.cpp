@@ -3,6 +3,7 @@
 // monotonic clock this process shares, and end by itself, cleanly.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
@@ -12,11 +13,14 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "platform/Files.h"
+#include "tests/shell/ChildLeakCheck.h"
 
 extern char** environ;
 
@@ -32,6 +36,7 @@ struct TRunResult {
   bool Ended = false;   // by itself, within the time limit
   int Status = 0;
   std::string Out;
+  std::string Err;   // what it wrote to its standard error (also passed on to ours)
 };
 
 // Starts program with the extra environment entry; kills it when it runs past limitMs.
@@ -54,6 +59,8 @@ TRunResult RunProgram(const std::string& program, const std::string& extraEnv, i
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, out[1], 1);
   posix_spawn_file_actions_addclose(&actions, out[0]);
+  const std::string errFile = std::string(ORRELO_TEST_OUTPUT) + "/startup-marks-stderr.txt";
+  posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   pid_t pid = 0;
   const long long start = NowNs();
   const int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, env.data());
@@ -81,6 +88,9 @@ TRunResult RunProgram(const std::string& program, const std::string& extraEnv, i
   close(out[0]);
   waitpid(pid, &result.Status, 0);
   result.Ended = !killed;
+  std::ifstream err(errFile, std::ios::binary);
+  result.Err.assign(std::istreambuf_iterator<char>(err), std::istreambuf_iterator<char>());
+  std::fputs(result.Err.c_str(), stderr);
   return result;
 }
 
@@ -93,6 +103,8 @@ TEST(StartupMarks, TheProgramMarksTheIndexThenTheFirstFrameAndEndsCleanly)
   const long long before = NowNs();
   // The sanitizers make the start slow; a program that never quits is what this catches.
   TRunResult r = RunProgram(program, "ORRELO_EXIT_AFTER_STARTUP=1", 120000);
+  for (int run = 1; run < childcheck::MaxRuns && r.Ended && childcheck::LeakCheckerFailed(r.Status, r.Err); ++run)
+    r = RunProgram(program, "ORRELO_EXIT_AFTER_STARTUP=1", 120000);
   const long long after = NowNs();
   ASSERT_TRUE(r.Ended) << "still running; it wrote:\n" << r.Out;
   ASSERT_TRUE(WIFEXITED(r.Status)) << "ended by signal " << WTERMSIG(r.Status);
