@@ -379,6 +379,10 @@ private:
   // The page shown to screen readers while the viewer lives.
   void ExposeToReaders();
   void HideFromReaders();
+  // Tells readers that a new document stands (the objects of the old one answer nothing
+  // more), and which link Tab has focused.
+  void AnnounceNewDocument();
+  void AnnounceFocusedLink();
   // Loading.
   void LoadFile(const std::string& FileName, TViewerFileType FileType);
   void LoadFileAndPush(const std::string& FileName, TViewerFileType FileType);

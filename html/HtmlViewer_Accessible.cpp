@@ -189,6 +189,11 @@ public:
     return std::make_shared<TLinkNode>(FViewer, c.LinkID);
   }
   const void* Identity() override { return FViewer; }
+  // The number of the link that child is (0: it is no link).
+  int32_t LinkAt(int Index) const
+  {
+    return Index >= 0 && Index < static_cast<int>(FChildren.size()) ? FChildren[static_cast<size_t>(Index)].LinkID : 0;
+  }
   bool GetText(TAccessibleText& Text) override
   {
     Text.Text = FViewer->PageText();
@@ -240,6 +245,25 @@ void THTMLViewer::ExposeToReaders()
 }
 
 void THTMLViewer::HideFromReaders() { SetAccessibleRoot(FPaintPanel, {}); }
+
+void THTMLViewer::AnnounceNewDocument()
+{
+  // The objects readers hold for the old page's links go with it: the next page numbers its
+  // links again from the start, and an object found by its number would read another link.
+  ExposeToReaders();
+  NotifyAccessible(FPaintPanel, TAccessibleEvent::NameChange);
+  NotifyAccessible(FPaintPanel, TAccessibleEvent::DocumentLoad);
+}
+
+void THTMLViewer::AnnounceFocusedLink()
+{
+  TPageNode page(this);
+  for (int i = 0, n = page.ChildCount(); i < n; ++i)
+    if (page.LinkAt(i) == FSectionList->FocusLinkID) {
+      NotifyAccessible(FPaintPanel, TAccessibleEvent::Focus, {i});
+      return;
+    }
+}
 
 std::u16string THTMLViewer::PageText()
 {

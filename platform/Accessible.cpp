@@ -751,9 +751,97 @@ void NotifyAccessible(TControl* Control, TAccessibleEvent Event, const std::vect
   case TAccessibleEvent::MenuEnd: e = QAccessible::MenuEnd; break;
   case TAccessibleEvent::PopupStart: e = QAccessible::PopupMenuStart; break;
   case TAccessibleEvent::PopupEnd: e = QAccessible::PopupMenuEnd; break;
+  case TAccessibleEvent::NameChange: e = QAccessible::NameChanged; break;
+  case TAccessibleEvent::DocumentLoad: e = QAccessible::DocumentLoadComplete; break;
+  case TAccessibleEvent::StateChange: {
+    // What a node's state changes in: checked or pressed (a toggle), selected, expanded.
+    QAccessible::State changed;
+    changed.checked = changed.pressed = changed.selected = changed.expanded = true;
+    QAccessibleStateChangeEvent sev(i, changed);
+    QAccessible::updateAccessibility(&sev);
+    return;
+  }
   }
   QAccessibleEvent ev(i, e);
   QAccessible::updateAccessibility(&ev);
+}
+
+void NotifyAccessibleChange(TControl* Control, TAccessibleChange Change)
+{
+  QWidget* w = AccessibleWidgetOf(Control);
+  if (!QAccessible::isActive() || !w)
+    return;
+  QAccessibleInterface* i = QAccessible::queryAccessibleInterface(w);
+  if (!i)
+    return;
+  switch (Change) {
+  case TAccessibleChange::Name: {
+    QAccessibleEvent ev(i, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&ev);
+    break;
+  }
+  case TAccessibleChange::Checked: {
+    QAccessible::State changed;
+    changed.checked = true;
+    QAccessibleStateChangeEvent ev(i, changed);
+    QAccessible::updateAccessibility(&ev);
+    break;
+  }
+  case TAccessibleChange::Value:
+    if (QAccessibleValueInterface* v = i->valueInterface()) {
+      QAccessibleValueChangeEvent ev(i, v->currentValue());
+      QAccessible::updateAccessibility(&ev);
+    }
+    break;
+  case TAccessibleChange::Caret:
+    if (QAccessibleTextInterface* t = i->textInterface()) {
+      QAccessibleTextCursorEvent ev(i, t->cursorPosition());
+      QAccessible::updateAccessibility(&ev);
+    }
+    break;
+  case TAccessibleChange::Selection:
+    if (QAccessibleTextInterface* t = i->textInterface()) {
+      int start = 0, end = 0;
+      if (t->selectionCount() > 0)
+        t->selection(0, &start, &end);
+      QAccessibleTextSelectionEvent ev(i, start, end);
+      QAccessible::updateAccessibility(&ev);
+    }
+    break;
+  }
+}
+
+void NotifyAccessibleTextChange(TControl* Control, const std::string& Before)
+{
+  QWidget* w = AccessibleWidgetOf(Control);
+  if (!QAccessible::isActive() || !w)
+    return;
+  QAccessibleInterface* i = QAccessible::queryAccessibleInterface(w);
+  QAccessibleTextInterface* t = i ? i->textInterface() : nullptr;
+  if (!t)
+    return;
+  const QString before = FromAnsi(Before), after = t->text(0, t->characterCount());
+  if (before == after)
+    return;
+  // What lies between the parts both share at the start and at the end went, and what
+  // stands there now came.
+  qsizetype head = 0;
+  while (head < before.size() && head < after.size() && before[head] == after[head])
+    ++head;
+  qsizetype tail = 0;
+  while (tail < before.size() - head && tail < after.size() - head
+         && before[before.size() - 1 - tail] == after[after.size() - 1 - tail])
+    ++tail;
+  const QString removed = before.mid(head, before.size() - head - tail);
+  const QString inserted = after.mid(head, after.size() - head - tail);
+  if (!removed.isEmpty()) {
+    QAccessibleTextRemoveEvent ev(i, static_cast<int>(head), removed);
+    QAccessible::updateAccessibility(&ev);
+  }
+  if (!inserted.isEmpty()) {
+    QAccessibleTextInsertEvent ev(i, static_cast<int>(head), inserted);
+    QAccessible::updateAccessibility(&ev);
+  }
 }
 
 TAccessibleSnapshot AccessibleSnapshot(TControl* Control, int MaxDepth)

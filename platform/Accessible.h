@@ -109,8 +109,26 @@ bool AccessibleRectShows(TControl* Control, const TRect& ScreenRect);
 
 // Events for clients: a node became focused (Child: its path of indices below the root,
 // empty for the root), a menu or popup started or ended.
-enum class TAccessibleEvent : uint8_t { Focus, MenuStart, MenuEnd, PopupStart, PopupEnd };
+enum class TAccessibleEvent : uint8_t {
+  Focus,
+  MenuStart,
+  MenuEnd,
+  PopupStart,
+  PopupEnd,
+  NameChange,
+  StateChange,
+  DocumentLoad
+};
 void NotifyAccessible(TControl* Control, TAccessibleEvent Event, const std::vector<int>& Child = {});
+
+// What of a platform control changed, for readers that follow events as every screen reader
+// does: its name (a label's or a status bar's text), its checked state, its value (a
+// position), its caret, its selection. Nothing is sent while no reader listens.
+enum class TAccessibleChange : uint8_t { Name, Checked, Value, Caret, Selection };
+void NotifyAccessibleChange(TControl* Control, TAccessibleChange Change);
+// The text of a box changed from Before (in the code page) to what it holds now: readers hear
+// what went and what came, where.
+void NotifyAccessibleTextChange(TControl* Control, const std::string& Before);
 
 // What the desktop's accessibility service is shown for a control, read back through the
 // same toolkit interfaces it uses (for tests and diagnostics). Texts are UTF-8, as they

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/Accessible.h"
 #include "platform/BmpFile.h"
 #include "platform/CanvasQt.h"
 #include "platform/Files.h"
@@ -61,8 +62,11 @@ TLabel::TLabel()
 
 void TLabel::SetCaption(const std::string& caption)
 {
+  const bool changed = caption != Caption();
   TGraphicControl::SetCaption(caption);
   AdjustSize();
+  if (changed)
+    NotifyAccessibleChange(this, TAccessibleChange::Name);
 }
 
 void TLabel::SetAutoSize(bool v)

@@ -3,7 +3,10 @@
 // actions on the page's links, and the test window answered through the reader. Nothing a
 // user can act on goes unnamed, boxes and lists can be read, and nothing claims to show that
 // lies off the screen.
+#include <algorithm>
+#include <iterator>
 #include <optional>
+#include <set>
 
 #include "tests/desktop/DesktopSupport.h"
 #include "tests/platform/AtSpiSupport.h"
@@ -129,4 +132,135 @@ TEST(AccessibleDesktop, TheProgramIsReadAndUsedThroughAScreenReader)
             right ? "Answers: 1 right, 0 wrong, 9 not answered" : "Answers: 0 right, 1 wrong, 9 not answered");
   desk.Screenshot("accessible-desktop-test.png");
   EXPECT_TRUE(program.Running());
+}
+
+namespace {
+
+// The types of event a reader heard from one program, from what has one of the roles (a
+// stock number box is one control, ours an edit with arrows beside it).
+std::set<std::string> Kinds(const std::vector<atspi::TEvent>& heard, int pid, const std::set<std::string>& roles)
+{
+  std::set<std::string> kinds;
+  for (const atspi::TEvent& e : heard)
+    if (e.Pid == pid && roles.count(e.Role))
+      kinds.insert(e.Type);
+  return kinds;
+}
+
+// What of the reference's kinds ours lacks.
+std::set<std::string> Lacking(const std::set<std::string>& reference, const std::set<std::string>& ours)
+{
+  std::set<std::string> lack;
+  std::set_difference(reference.begin(), reference.end(), ours.begin(), ours.end(), std::inserter(lack, lack.end()));
+  return lack;
+}
+
+TPoint Middle(const atspi::TNode& n)
+{
+  return {(n.Extents.Left + n.Extents.Right) / 2, (n.Extents.Top + n.Extents.Bottom) / 2};
+}
+
+}   // namespace
+
+// The events a screen reader hears from our controls, beside what the desktop's own controls
+// send for the same input in a stock program on the same desktop: an edit typed into, a
+// check box toggled, a number box stepped, Tab from control to control.
+TEST(AccessibleDesktop, AReaderHearsWhatChangesAsFromTheDesktopsOwnControls)
+{
+  ATSPI_TEST_UNDER_BUS();
+  desktop::TDesktop desk;
+  ASSERT_TRUE(desk.Running());
+  desktop::TProgram reference(desk, "reference_widgets");
+  const std::string refWindow = desk.WaitWindow("^Reference widgets$");
+  ASSERT_FALSE(refWindow.empty()) << "the reference program never showed";
+  desktop::TProgram program(desk);
+  const std::string main = desk.WaitWindow("^Orrelo$");
+  ASSERT_FALSE(main.empty()) << "the main window never showed";
+  std::string pid = desk.Run("xdotool getwindowpid " + main);
+  pid = pid.substr(0, pid.find('\n'));
+  const int ourPid = std::atoi(pid.c_str()), refPid = reference.Pid();
+  atspi::TListener listener({ourPid, refPid});
+  ASSERT_TRUE(listener.Ready()) << listener.Log();
+
+  // The reference: its edit has the focus as it opens.
+  desk.Run("xdotool windowactivate --sync " + refWindow);
+  desk.Keys("End BackSpace");
+  desk.Type("5");
+  ASSERT_TRUE(listener.WaitHeard([](const atspi::TEvent& e) { return e.Type == "object:text-changed:insert"; }))
+      << listener.Log();
+  const std::set<std::string> refEdit = Kinds(listener.Take(), refPid, {"text"});
+  desk.Keys("Tab");
+  ASSERT_TRUE(listener.WaitHeard([](const atspi::TEvent& e) { return e.Type == "focus:"; })) << listener.Log();
+  const std::set<std::string> refTab = Kinds(listener.Take(), refPid, {"combo box"});
+  desk.Keys("Tab");
+  desk.Keys("space");
+  ASSERT_TRUE(listener.WaitHeard([](const atspi::TEvent& e) { return e.Type == "object:state-changed:checked"; }))
+      << listener.Log();
+  const std::set<std::string> refCheck = Kinds(listener.Take(), refPid, {"check box"});
+  desk.Keys("Tab Tab Up");
+  ASSERT_TRUE(listener.WaitHeard([](const atspi::TEvent& e) {
+    return e.Type == "object:property-change:accessible-value" && e.Role == "spin button";
+  })) << listener.Log();
+  const std::set<std::string> refSpin = Kinds(listener.Take(), refPid, {"spin button"});
+
+  // Ours: Tab from link to link in the page pane, each heard as it takes the focus.
+  std::string raw;
+  const std::vector<atspi::TNode> start = Read(desk, pid, {}, raw);
+  const atspi::TNode* page = nullptr;
+  for (const atspi::TNode& n : start)
+    if (n.Role == "document frame" && !page)
+      page = &n;
+  ASSERT_NE(page, nullptr) << raw;
+  desk.Run("xdotool windowactivate --sync " + main);
+  desk.Click(page->Extents.Right - 30, page->Extents.Bottom - 10);
+  listener.Take();
+  desk.Keys("Tab Tab Tab");
+  std::set<std::string> links;
+  desktop::WaitFor([&] {
+    for (const atspi::TEvent& e : listener.Heard())
+      if (e.Pid == ourPid && e.Type == "focus:" && e.Role == "link" && !e.Name.empty())
+        links.insert(e.Name);
+    return links.size() >= 3;
+  });
+  EXPECT_EQ(links.size(), 3u) << listener.Log();
+  const std::set<std::string> ourTab = Kinds(listener.Take(), ourPid, {"link"});
+  EXPECT_EQ(Lacking(refTab, ourTab), std::set<std::string>{}) << listener.Log();
+
+  // Ours: the simple gear train's first cog, its number box and its marker box.
+  Read(desk, pid, {"act:link:Gear systems:Press", "act:link:Simple gear train:Press"}, raw);
+  std::vector<atspi::TNode> topic;
+  desktop::WaitFor(
+      [&] {
+        topic = Read(desk, pid, {}, raw);
+        return atspi::Find(topic, "text", "Number of teeth") && atspi::Find(topic, "spin button", "Number of teeth")
+               && atspi::Find(topic, "check box", "Show marker");
+      },
+      20000, 500);
+  const atspi::TNode* box = atspi::Find(topic, "text", "Number of teeth");
+  const atspi::TNode* arrows = atspi::Find(topic, "spin button", "Number of teeth");
+  const atspi::TNode* marker = atspi::Find(topic, "check box", "Show marker");
+  ASSERT_TRUE(box && arrows && marker) << raw;
+  const TPoint boxAt = Middle(*box), markerAt = Middle(*marker);
+  const TPoint upAt{Middle(*arrows).X, arrows->Extents.Top + 3};
+  desk.Run("xdotool windowactivate --sync " + main);
+  listener.Take();
+  desk.Click(boxAt.X, boxAt.Y);
+  desk.Keys("End BackSpace");
+  desk.Type("5");
+  EXPECT_TRUE(listener.WaitHeard([](const atspi::TEvent& e) { return e.Type == "object:text-changed:insert"; }))
+      << listener.Log();
+  const std::set<std::string> ourEdit = Kinds(listener.Take(), ourPid, {"text"});
+  EXPECT_EQ(Lacking(refEdit, ourEdit), std::set<std::string>{}) << listener.Log();
+  desk.Click(markerAt.X, markerAt.Y);
+  EXPECT_TRUE(listener.WaitHeard([](const atspi::TEvent& e) { return e.Type == "object:state-changed:checked"; }))
+      << listener.Log();
+  const std::set<std::string> ourCheck = Kinds(listener.Take(), ourPid, {"check box"});
+  EXPECT_EQ(Lacking(refCheck, ourCheck), std::set<std::string>{}) << listener.Log();
+  desk.Click(upAt.X, upAt.Y);
+  EXPECT_TRUE(listener.WaitHeard([](const atspi::TEvent& e) {
+    return e.Type == "object:property-change:accessible-value" && e.Role == "spin button";
+  })) << listener.Log();
+  const std::set<std::string> ourSpin = Kinds(listener.Take(), ourPid, {"spin button", "text"});
+  EXPECT_EQ(Lacking(refSpin, ourSpin), std::set<std::string>{}) << listener.Log();
+  desk.Screenshot("accessible-desktop-events.png");
 }
