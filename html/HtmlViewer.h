@@ -330,8 +330,9 @@ public:
   void WndProc(TMessage& Message) override;
 
   // ---- screen readers (HtmlViewer_Accessible.cpp) ----
-  // The page's words, as a copy of the whole page gives them.
-  std::u16string PageText();
+  // The page's words, as a copy of the whole page gives them, with where the selection
+  // stands in them when asked.
+  std::u16string PageText(int32_t* SelStart = nullptr, int32_t* SelEnd = nullptr);
   // Follows the link with that number as a click on it does; false when the page has none.
   bool FollowLinkNumber(int32_t ID);
 

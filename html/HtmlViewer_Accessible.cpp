@@ -5,6 +5,7 @@
 // the controls they are. A link's action follows it as a click does. The scroll bars are
 // named after what they scroll.
 #include <algorithm>
+#include <cctype>
 
 #include "html/HtmlViewer.h"
 #include "platform/Accessible.h"
@@ -122,10 +123,19 @@ public:
   TLinkNode(THTMLViewer* Viewer, int32_t ID) : FViewer(Viewer), FID(ID) {}
   bool Valid() override { return !RunsOf(Doc(), FID).empty(); }
   std::u16string Name() override { return LinkName(Doc(), FID); }
+  // Where it leads, as far as a reader can make sense of it: its title, else the page or
+  // address it names; the host's own codes (a category's number, a picture to enlarge) say
+  // nothing to a listener and are left out.
   std::u16string Description() override
   {
     const std::vector<TFontObj*> runs = RunsOf(Doc(), FID);
-    return runs.empty() ? std::u16string() : AnsiToWide(runs.front()->GetURL());
+    if (runs.empty())
+      return {};
+    if (!runs.front()->Title.empty())
+      return AnsiToWide(runs.front()->Title);
+    const std::string url = runs.front()->GetURL();
+    const bool readable = !url.empty() && std::isalpha(static_cast<unsigned char>(url.front()));
+    return readable ? AnsiToWide(url) : std::u16string();
   }
   int32_t Role() override { return ROLE_SYSTEM_LINK; }
   uint32_t State() override
@@ -156,15 +166,17 @@ class TPageNode : public TAccessibleNode {
 public:
   explicit TPageNode(THTMLViewer* Viewer) : FViewer(Viewer) { CollectChildren(); }
   bool Valid() override { return true; }
+  // The document goes by its title; what the pane is for describes it (and names it while
+  // the page has no title).
   std::u16string Name() override
   {
-    if (!FViewer->AccessibleName().empty())
-      return AnsiToWide(FViewer->AccessibleName());
-    return FViewer->Title();
+    if (!FViewer->Title().empty())
+      return FViewer->Title();
+    return AnsiToWide(FViewer->AccessibleName());
   }
   std::u16string Description() override
   {
-    return FViewer->AccessibleName().empty() ? std::u16string() : FViewer->Title();
+    return FViewer->Title().empty() ? std::u16string() : AnsiToWide(FViewer->AccessibleName());
   }
   int32_t Role() override { return ROLE_SYSTEM_DOCUMENT; }
   uint32_t State() override
@@ -196,7 +208,7 @@ public:
   }
   bool GetText(TAccessibleText& Text) override
   {
-    Text.Text = FViewer->PageText();
+    Text.Text = FViewer->PageText(&Text.SelStart, &Text.SelEnd);
     return true;
   }
 
@@ -265,13 +277,24 @@ void THTMLViewer::AnnounceFocusedLink()
     }
 }
 
-std::u16string THTMLViewer::PageText()
+std::u16string THTMLViewer::PageText(int32_t* SelStart, int32_t* SelEnd)
 {
-  // The text a copy of the whole page would give.
+  // The text a copy of the whole page would give; the selection's ends in it are the
+  // lengths of what a copy of the page up to each end would give.
   const int32_t b = FSectionList->SelB, e = FSectionList->SelE;
-  FSectionList->SelB = 0;
-  FSectionList->SelE = FSectionList->Len;
-  std::u16string text = FSectionList->GetSelText();
+  auto copy = [&](int32_t from, int32_t to) {
+    FSectionList->SelB = from;
+    FSectionList->SelE = to;
+    return FSectionList->GetSelText();
+  };
+  std::u16string text = copy(0, FSectionList->Len);
+  if (SelStart && SelEnd) {
+    *SelStart = *SelEnd = 0;
+    if (e > b) {
+      *SelStart = static_cast<int32_t>(std::min(copy(0, b).size(), text.size()));
+      *SelEnd = static_cast<int32_t>(std::min(*SelStart + copy(b, e).size(), text.size()));
+    }
+  }
   FSectionList->SelB = b;
   FSectionList->SelE = e;
   return text;

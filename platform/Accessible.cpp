@@ -101,9 +101,14 @@ public:
   QStringList ActNames() const
   {
     auto n = Node();
-    if (!n || !n->Valid() || n->DefaultAction().empty())
+    if (!n || !n->Valid())
       return {};
-    return {ActionNameFor(n->DefaultAction())};
+    QStringList names;
+    if (!n->DefaultAction().empty())
+      names.append(ActionNameFor(n->DefaultAction()));
+    if (n->CanTakeFocus())
+      names.append(QAccessibleActionInterface::setFocusAction());
+    return names;
   }
   // Empty when the name is not the node's action.
   QString ActLocalized(const QString& name) const
@@ -116,6 +121,13 @@ public:
   void ActDo(const QString& name)
   {
     auto n = Node();
+    if (n && n->Valid() && name == QAccessibleActionInterface::setFocusAction() && n->CanTakeFocus()) {
+      AfterRequest(Control(), [n] {
+        if (n->Valid())
+          n->TakeFocus();
+      });
+      return;
+    }
     if (n && n->Valid() && !n->DefaultAction().empty() && name == ActionNameFor(n->DefaultAction()))
       AfterRequest(Control(), [n] {
         if (n->Valid())

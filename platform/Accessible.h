@@ -67,6 +67,9 @@ public:
   // Empty: no default action.
   virtual std::u16string DefaultAction() { return {}; }
   virtual bool DoDefaultAction() { return false; }
+  // Whether a client may give the node the focus (a reader's grabFocus), and doing it.
+  virtual bool CanTakeFocus() { return false; }
+  virtual void TakeFocus() {}
   // Stays the same for the same described object while it lives (nodes are remade freely);
   // Part tells the parts of one object apart (the entries of a list).
   virtual const void* Identity() = 0;

@@ -733,7 +733,8 @@ void TBAccDeferredAction(TTBItemViewer* Viewer, WPARAM Code)
     if (Code == AccCodeOpen)
       view->OpenChildPopup(true);
     else if (execute)
-      view->ExecuteSelected(false);
+      // As a click runs it: an item run from a chevron's popup goes back onto its toolbar.
+      view->ExecuteSelected(true);
   } else if (!view->ParentView() && !GetCaptureControl()) {
     // The popup opens once the loop runs.
     if (Code == AccCodeOpen)
