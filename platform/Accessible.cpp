@@ -765,14 +765,10 @@ void NotifyAccessible(TControl* Control, TAccessibleEvent Event, const std::vect
   case TAccessibleEvent::PopupEnd: e = QAccessible::PopupMenuEnd; break;
   case TAccessibleEvent::NameChange: e = QAccessible::NameChanged; break;
   case TAccessibleEvent::DocumentLoad: e = QAccessible::DocumentLoadComplete; break;
-  case TAccessibleEvent::StateChange: {
-    // What a node's state changes in: checked or pressed (a toggle), selected, expanded.
-    QAccessible::State changed;
-    changed.checked = changed.pressed = changed.selected = changed.expanded = true;
-    QAccessibleStateChangeEvent sev(i, changed);
-    QAccessible::updateAccessibility(&sev);
-    return;
-  }
+  case TAccessibleEvent::SelectedChange:
+    // (Heard as the selected state's change, whichever way it went.)
+    e = i->state().selected ? QAccessible::SelectionAdd : QAccessible::SelectionRemove;
+    break;
   }
   QAccessibleEvent ev(i, e);
   QAccessible::updateAccessibility(&ev);

@@ -111,7 +111,8 @@ void SetAccessibleOpener(TControl* Popup, TControl* Opener);
 bool AccessibleRectShows(TControl* Control, const TRect& ScreenRect);
 
 // Events for clients: a node became focused (Child: its path of indices below the root,
-// empty for the root), a menu or popup started or ended.
+// empty for the root), a menu or popup started or ended, its name changed, it became
+// selected or no longer is, its document was loaded.
 enum class TAccessibleEvent : uint8_t {
   Focus,
   MenuStart,
@@ -119,7 +120,7 @@ enum class TAccessibleEvent : uint8_t {
   PopupStart,
   PopupEnd,
   NameChange,
-  StateChange,
+  SelectedChange,
   DocumentLoad
 };
 void NotifyAccessible(TControl* Control, TAccessibleEvent Event, const std::vector<int>& Child = {});

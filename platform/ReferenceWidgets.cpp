@@ -52,9 +52,8 @@ int main(int argc, char** argv)
   window.statusBar()->showMessage("Ready");
   QObject::connect(slider, &QSlider::valueChanged, angle,
                    [angle](int v) { angle->setText(QString("Angle = %1").arg(v)); });
-  QObject::connect(check, &QCheckBox::toggled, &window, [&window](bool on) {
-    window.statusBar()->showMessage(on ? "Marker shown" : "Marker hidden");
-  });
+  QObject::connect(check, &QCheckBox::toggled, &window,
+                   [&window](bool on) { window.statusBar()->showMessage(on ? "Marker shown" : "Marker hidden"); });
   window.move(0, 0);
   window.resize(420, 560);
   window.show();

@@ -512,6 +512,7 @@ void THelpContentsTree::Select(Integer i)
   FSelected = i;
   ScrollIntoView(i);
   UpdateScrollBar();
+  AnnounceSelected();
 }
 
 void THelpContentsTree::ScrollIntoView(Integer i)

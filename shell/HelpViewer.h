@@ -85,10 +85,13 @@ protected:
   void MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y) override;
   void KeyDown(Word& key, TShiftState shift) override;
   bool DoMouseWheel(TShiftState shift, Integer delta, TPoint mousePos) override;
+  void DoEnter() override;
 
 private:
-  // The tree shown to screen readers, or taken back (HelpViewer_Accessible.cpp).
+  // The tree shown to screen readers, or taken back, and its chosen entry announced as
+  // the focus while the tree holds it (HelpViewer_Accessible.cpp).
   void ExposeToReaders(bool Expose);
+  void AnnounceSelected();
   Integer Parent(Integer i) const;
   void ScrollIntoView(Integer i);
   void Choose(Integer i);

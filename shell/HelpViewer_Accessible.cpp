@@ -93,6 +93,19 @@ private:
 
 }   // namespace
 
+void THelpContentsTree::DoEnter()
+{
+  TCustomControl::DoEnter();
+  AnnounceSelected();
+}
+
+void THelpContentsTree::AnnounceSelected()
+{
+  const Integer row = FSelected >= 0 ? RowOf(*this, FSelected) : -1;
+  if (row >= 0 && Focused())
+    NotifyAccessible(this, TAccessibleEvent::Focus, {row});
+}
+
 void THelpContentsTree::ExposeToReaders(bool Expose)
 {
   if (!Expose) {

@@ -7,6 +7,7 @@
 #include <iterator>
 #include <optional>
 #include <set>
+#include <tuple>
 
 #include "tests/desktop/DesktopSupport.h"
 #include "tests/platform/AtSpiSupport.h"
@@ -54,6 +55,7 @@ TEST(AccessibleDesktop, TheProgramIsReadAndUsedThroughAScreenReader)
   std::string pid = desk.Run("xdotool getwindowpid " + main);
   pid = pid.substr(0, pid.find('\n'));
   ASSERT_FALSE(pid.empty());
+  atspi::TListener listener({std::atoi(pid.c_str())});
 
   std::string raw;
   auto start = Read(desk, pid, {}, raw);
@@ -110,6 +112,7 @@ TEST(AccessibleDesktop, TheProgramIsReadAndUsedThroughAScreenReader)
       20000, 500);
   ASSERT_TRUE(answer.has_value()) << raw;
   const std::string press = "act:link:" + answer->Name + ":Press";
+  listener.Take();
   std::string pressed;
   Read(desk, pid, {press}, pressed);
   EXPECT_NE(pressed.find("acted\t" + press + "\tdone"), std::string::npos) << pressed;
@@ -130,6 +133,20 @@ TEST(AccessibleDesktop, TheProgramIsReadAndUsedThroughAScreenReader)
   ASSERT_NE(strip, nullptr) << raw;
   EXPECT_EQ(strip->Name,
             right ? "Answers: 1 right, 0 wrong, 9 not answered" : "Answers: 0 right, 1 wrong, 9 not answered");
+  // A reader following events hears the answer: the score, the question's entry, the next
+  // question chosen and its page.
+  const std::string entry = right ? "Question 1: right" : "Question 1: wrong";
+  for (const auto& [type, role, name] : std::vector<std::tuple<std::string, std::string, std::string>>{
+           {"object:property-change:accessible-name", "list", strip->Name},
+           {"object:property-change:accessible-name", "list item", entry},
+           {"object:state-changed:selected", "list item", "Question 2: not answered"},
+           {"object:property-change:accessible-name", "document frame", ""}})
+    EXPECT_TRUE(listener.WaitHeard([&, type = type, role = role, name = name](const atspi::TEvent& e) {
+      return e.Type == type && e.Role == role && (name.empty() || e.Name == name)
+             && (e.Detail1 == 1 || type != "object:state-changed:selected");
+    })) << type
+        << " " << role << " " << name << "\n"
+        << listener.Log();
   desk.Screenshot("accessible-desktop-test.png");
   EXPECT_TRUE(program.Running());
 }
