@@ -132,6 +132,8 @@ QAccessible::Role ControlRole(TControl* c)
     return QAccessible::List;
   if (dynamic_cast<TStatusBar*>(c))
     return QAccessible::StatusBar;
+  if (dynamic_cast<TImage*>(c) || dynamic_cast<TPaintBox*>(c))
+    return QAccessible::Graphic;
   if (IsLabelLike(c))
     return QAccessible::StaticText;
   if (dynamic_cast<TCustomForm*>(c) && !c->Parent())
@@ -372,6 +374,11 @@ public:
     if (auto* m = dynamic_cast<TMarkControl*>(c)) {
       s.checkable = true;
       s.checked = m->Checked();
+    }
+    // A speed button of a group stays down: a toggle, pressed and checked while down.
+    if (auto* b = dynamic_cast<TSpeedButton*>(c); b && b->GroupIndex() != 0) {
+      s.checkable = true;
+      s.checked = s.pressed = b->Down();
     }
     if (auto* w = dynamic_cast<TWinControl*>(c); w && w->TabStop())
       s.focusable = true;

@@ -229,6 +229,7 @@ void TSpeedButton::SetDown(bool v)
     return;
   FDown = v;
   Invalidate();
+  NotifyAccessibleChange(this, TAccessibleChange::Checked);
   // Only one button of a group is down: the one going down lifts the others beside it.
   if (v && Parent())
     for (int i = 0; i < Parent()->ControlCount(); ++i)

@@ -760,6 +760,7 @@ THelpViewerFrm::THelpViewerFrm()
   };
   IndexList = TComponent::Create<TListBox>(this);
   IndexList->SetName("IndexList");
+  IndexList->SetAccessibleName("Keywords");
   IndexList->SetParent(IndexPanel);
   IndexList->OnDblClick = [this](TObject*) { DisplayIndexEntry(IndexList->ItemIndex()); };
   IndexList->OnKeyDown = [this](TObject*, Word& key, TShiftState) {

@@ -107,10 +107,11 @@ std::string PopupItemName(TTBView* View)
 std::string ViewerName(TTBItemViewer* Viewer)
 {
   std::string name = StripAccelChars(Viewer->GetCaptionText());
-  if (name.empty())
-    Viewer->GetAccValue(name);
+  // What a box holds is its value, not its name: only what has nothing else goes by it.
   if (name.empty())
     name = GetShortHint(Viewer->Item()->Hint());
+  if (name.empty())
+    Viewer->GetAccValue(name);
   if (name.empty() && IsPopupView(Viewer->View()))
     name = PopupItemName(Viewer->View());
   return name;

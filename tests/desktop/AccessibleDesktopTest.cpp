@@ -69,12 +69,12 @@ TEST(AccessibleDesktop, TheProgramIsReadAndUsedThroughAScreenReader)
   desktop::WaitFor(
       [&] {
         topic = Read(desk, pid, {}, raw);
-        return atspi::Find(topic, "text", "Number of teeth") != nullptr;
+        return atspi::Find(topic, "text", "Number of teeth on cog 1") != nullptr;
       },
       20000, 500);
   Report("the simple gear train", topic);
   EXPECT_EQ(Faults(topic), std::vector<std::string>{}) << raw;
-  const atspi::TNode* teeth = atspi::Find(topic, "text", "Number of teeth");
+  const atspi::TNode* teeth = atspi::Find(topic, "text", "Number of teeth on cog 1");
   ASSERT_NE(teeth, nullptr) << raw;
   EXPECT_EQ(teeth->Text, "20");
   desk.Screenshot("accessible-desktop-topic.png");
@@ -255,12 +255,12 @@ TEST(AccessibleDesktop, AReaderHearsWhatChangesAsFromTheDesktopsOwnControls)
   desktop::WaitFor(
       [&] {
         topic = Read(desk, pid, {}, raw);
-        return atspi::Find(topic, "text", "Number of teeth") && atspi::Find(topic, "spin button", "Number of teeth")
+        return atspi::Find(topic, "text", "Number of teeth on cog 1") && atspi::Find(topic, "spin button", "Number of teeth on cog 1")
                && atspi::Find(topic, "check box", "Show marker");
       },
       20000, 500);
-  const atspi::TNode* box = atspi::Find(topic, "text", "Number of teeth");
-  const atspi::TNode* arrows = atspi::Find(topic, "spin button", "Number of teeth");
+  const atspi::TNode* box = atspi::Find(topic, "text", "Number of teeth on cog 1");
+  const atspi::TNode* arrows = atspi::Find(topic, "spin button", "Number of teeth on cog 1");
   const atspi::TNode* marker = atspi::Find(topic, "check box", "Show marker");
   ASSERT_TRUE(box && arrows && marker) << raw;
   const TPoint boxAt = Middle(*box), markerAt = Middle(*marker);
@@ -270,15 +270,15 @@ TEST(AccessibleDesktop, AReaderHearsWhatChangesAsFromTheDesktopsOwnControls)
   // A reader moves the box's caret and selection, finds where its characters stand, and
   // gives it the focus, which is heard.
   listener.Take();
-  const std::string boxId = "text:Number of teeth";
+  const std::string boxId = "text:Number of teeth on cog 1";
   std::vector<atspi::TNode> moved = Read(desk, pid, {"focus:" + boxId, "caret:" + boxId + ":1"}, raw);
   EXPECT_NE(raw.find("focused\tfocus:" + boxId + "\tTrue"), std::string::npos) << raw;
   EXPECT_TRUE(listener.WaitHeard([](const atspi::TEvent& e) { return e.Type == "focus:" && e.Role == "text"; }))
       << listener.Log();
-  ASSERT_NE(atspi::Find(moved, "text", "Number of teeth"), nullptr) << raw;
-  EXPECT_EQ(atspi::Find(moved, "text", "Number of teeth")->Caret, 1) << raw;
+  ASSERT_NE(atspi::Find(moved, "text", "Number of teeth on cog 1"), nullptr) << raw;
+  EXPECT_EQ(atspi::Find(moved, "text", "Number of teeth on cog 1")->Caret, 1) << raw;
   moved = Read(desk, pid, {"select:" + boxId + ":0-2", "extents:" + boxId + ":"}, raw);
-  EXPECT_EQ(atspi::Find(moved, "text", "Number of teeth")->Selection, "0-2") << raw;
+  EXPECT_EQ(atspi::Find(moved, "text", "Number of teeth on cog 1")->Selection, "0-2") << raw;
   int x0 = 0, y0 = 0, w0 = 0, h0 = 0, x1 = 0, y1 = 0, w1 = 0, h1 = 0;
   const size_t extents = raw.find("extents\t");
   ASSERT_NE(extents, std::string::npos) << raw;
