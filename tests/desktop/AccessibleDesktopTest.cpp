@@ -347,5 +347,26 @@ TEST(AccessibleDesktop, AReaderHearsWhatChangesAsFromTheDesktopsOwnControls)
   const std::vector<atspi::TEvent> ourMoved = listener.Take();
   EXPECT_EQ(Lacking(refSlider, Kinds(ourMoved, ourPid, {"slider"})), std::set<std::string>{}) << listener.Log();
   EXPECT_EQ(Lacking(refLabel, Kinds(ourMoved, ourPid, {"label"})), std::set<std::string>{}) << listener.Log();
+
+  // Text the user selects in the page is the page's selection for a reader too.
+  const atspi::TNode* doc = nullptr;
+  for (const atspi::TNode& n : plane)
+    if (n.Role == "document frame" && !doc)
+      doc = &n;
+  ASSERT_NE(doc, nullptr) << raw;
+  const int left = doc->Extents.Left + 12, top = doc->Extents.Top + 60;
+  desk.Run("xdotool mousemove " + std::to_string(left) + " " + std::to_string(top) + " mousedown 1 mousemove "
+           + std::to_string(left + 150) + " " + std::to_string(top + 40) + " mouseup 1");
+  const std::vector<atspi::TNode> selected = Read(desk, pid, {}, raw);
+  const atspi::TNode* pane = nullptr;
+  for (const atspi::TNode& n : selected)
+    if (n.Role == "document frame" && !pane)
+      pane = &n;
+  ASSERT_NE(pane, nullptr) << raw;
+  int from = 0, to = 0;
+  EXPECT_EQ(std::sscanf(pane->Selection.c_str(), "%d-%d", &from, &to), 2) << raw;
+  EXPECT_GT(to, from + 40) << raw;
+  EXPECT_EQ(pane->Text.substr(static_cast<size_t>(std::min<int>(from, pane->Text.size())), 17), "An inclined plane")
+      << raw;
   desk.Screenshot("accessible-desktop-events.png");
 }
