@@ -34,10 +34,21 @@ bool IsSelf(const TAccVariant& Child) { return Child.Kind == TAccVariant::vtI4 &
 
 std::vector<TTBItemViewer*> AccessibleViewers(TTBView* View)
 {
+  // A hosted control is read once, where it stands: not again for a second item hosting it,
+  // nor under its toolbar while the toolbar has lent it to a chevron's popup.
   std::vector<TTBItemViewer*> list;
-  for (Integer i = 0; i < View->ViewerCount(); ++i)
-    if (TBAccIsAccessible(View->Viewers(i)))
-      list.push_back(View->Viewers(i));
+  std::vector<TControl*> hosted;
+  for (Integer i = 0; i < View->ViewerCount(); ++i) {
+    TTBItemViewer* v = View->Viewers(i);
+    if (!TBAccIsAccessible(v))
+      continue;
+    if (auto* ci = dynamic_cast<TTBControlItem*>(v->Item()); ci && ci->Control()) {
+      if (View->ControlLent(ci->Control()) || std::find(hosted.begin(), hosted.end(), ci->Control()) != hosted.end())
+        continue;
+      hosted.push_back(ci->Control());
+    }
+    list.push_back(v);
+  }
   return list;
 }
 

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
+#include <memory>
 #include <thread>
 
 #include "platform/Accessible.h"
@@ -587,6 +589,8 @@ TEST(AccessibleItemsBridge, ChevronPopupHiddenBarsAndCaptionsInTheCodePage)
   labels.SetCaption("Show labels");
   labels.SetBounds(0, 0, 90, 17);
   labels.SetParent(&bar);
+  // Hosted a second time by mistake, it is still read once.
+  bar.Items()->Add(std::make_unique<TTBControlItem>(&labels));
   std::vector<TTBCustomItem*> buttons;
   for (const char* c : {"Arm", "Tweezers", "\xA3 5 a lesson"}) {
     auto i = std::make_unique<TTBXItem>();
@@ -599,7 +603,7 @@ TEST(AccessibleItemsBridge, ChevronPopupHiddenBarsAndCaptionsInTheCodePage)
 
   // Captions held in the program's code page reach readers as themselves.
   TAccessibleSnapshot tree = AccessibleSnapshot(&bar);
-  ASSERT_EQ(tree.Children.size(), 4u);
+  ASSERT_EQ(tree.Children.size(), 4u) << "the box once, and three buttons";
   EXPECT_EQ(tree.Children[3].Name, "\xC2\xA3 5 a lesson");
   EXPECT_EQ(tree.Children[1].State & (STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN), 0u);
 
@@ -625,6 +629,14 @@ TEST(AccessibleItemsBridge, ChevronPopupHiddenBarsAndCaptionsInTheCodePage)
   ASSERT_NE(chevron, nullptr);
   bar.View()->Select(chevron, false);
   ASSERT_TRUE(bar.View()->OpenChildPopup(false));
+  // The box lent to the popup is read there alone, not under its toolbar too.
+  std::function<int(const TAccessibleSnapshot&)> boxes = [&](const TAccessibleSnapshot& s) {
+    int n = s.Name == "Show labels" ? 1 : 0;
+    for (const TAccessibleSnapshot& c : s.Children)
+      n += boxes(c);
+    return n;
+  };
+  EXPECT_EQ(boxes(AccessibleSnapshot(&bar, 12)), 1);
   auto popup = TBAccViewObject(bar.View()->OpenViewerView());
   TAccVariant role;
   EXPECT_EQ(popup->get_accRole(AccSelf, role), S_OK);
