@@ -305,11 +305,11 @@ public:
   TListener& operator=(const TListener&) = delete;
   bool Ready() const { return FReady; }
 
-  // Everything heard so far, and since the last Take (which forgets it).
-  const std::vector<TEvent>& Heard()
+  // What came since the last Take, kept, or taken (forgotten).
+  std::vector<TEvent> Since()
   {
     Read();
-    return FHeard;
+    return std::vector<TEvent>(FHeard.begin() + static_cast<std::ptrdiff_t>(FTaken), FHeard.end());
   }
   std::vector<TEvent> Take()
   {
