@@ -8,6 +8,11 @@
 #include <QAccessibleActionInterface>
 #include <QAccessibleObject>
 #include <QAccessibleWidget>
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusVariant>
 #include <QGuiApplication>
 #include <QPointer>
 #include <QScreen>
@@ -448,6 +453,26 @@ QAccessibleInterface* AtPath(TControl* control, const std::vector<int>& path)
   return i;
 }
 
+// The toolkit's bridge carries no document events, on which readers start reading a new
+// page: a load is told on the bridge's own connection to the accessibility bus, from the
+// object the bridge shows for the document, in the form the bridge gives its events.
+void SendDocumentLoad(QAccessibleInterface* i)
+{
+  QDBusConnection bus(QStringLiteral("a11y"));
+  if (!bus.isConnected())
+    return;
+  const QString prefix = QStringLiteral("/org/a11y/atspi/accessible/");
+  QDBusMessage m =
+      QDBusMessage::createSignal(prefix + QString::number(QAccessible::uniqueId(i)),
+                                 QStringLiteral("org.a11y.atspi.Event.Document"), QStringLiteral("LoadComplete"));
+  QDBusArgument application;
+  application.beginStructure();
+  application << bus.baseService() << QDBusObjectPath(prefix + QStringLiteral("root"));
+  application.endStructure();
+  m << QString() << 0 << 0 << QVariant::fromValue(QDBusVariant(QVariant(0))) << QVariant::fromValue(application);
+  bus.send(m);
+}
+
 TAccessibleSnapshot Snap(QAccessibleInterface* i, int depth)
 {
   TAccessibleSnapshot s;
@@ -764,7 +789,7 @@ void NotifyAccessible(TControl* Control, TAccessibleEvent Event, const std::vect
   case TAccessibleEvent::PopupStart: e = QAccessible::PopupMenuStart; break;
   case TAccessibleEvent::PopupEnd: e = QAccessible::PopupMenuEnd; break;
   case TAccessibleEvent::NameChange: e = QAccessible::NameChanged; break;
-  case TAccessibleEvent::DocumentLoad: e = QAccessible::DocumentLoadComplete; break;
+  case TAccessibleEvent::DocumentLoad: SendDocumentLoad(i); return;
   case TAccessibleEvent::SelectedChange:
     // (Heard as the selected state's change, whichever way it went.)
     e = i->state().selected ? QAccessible::SelectionAdd : QAccessible::SelectionRemove;

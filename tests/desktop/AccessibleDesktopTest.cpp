@@ -271,7 +271,12 @@ TEST(AccessibleDesktop, AReaderHearsWhatChangesAsFromTheDesktopsOwnControls)
 
   // The index's link objects a reader holds answer nothing once another page stands: the
   // next page numbers its links from the start again.
+  listener.Take();
   Read(desk, pid, {"hold:link", "act:link:Gear systems:Press", "sleep", "held"}, raw);
+  // The new page is heard loaded, as a reader starts reading a page on it.
+  EXPECT_TRUE(listener.WaitHeard([&](const atspi::TEvent& e) {
+    return e.Pid == ourPid && e.Type == "document:load-complete" && e.Role == "document frame";
+  })) << listener.Log();
   EXPECT_NE(raw.find("held\tgone"), std::string::npos) << raw;
   EXPECT_EQ(raw.find("held\tlink"), std::string::npos) << raw;
 
