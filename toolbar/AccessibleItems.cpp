@@ -7,6 +7,7 @@
 
 #include "toolbar/KitHelpers.h"
 #include "toolbar/ThemedEditItems.h"
+#include "toolbar/Toolbars.h"
 
 namespace {
 
@@ -731,6 +732,22 @@ HRESULT TTBItemViewerAccObject::get_accValue(const TAccVariant& Child, std::stri
 // ---------------------------------------------------------------------------------------
 // The deferred action the queue delivers for a viewer.
 
+namespace {
+
+// Another bar's loop may still run when a reader acts on this one (the chevron's popup
+// closed with Escape leaves its toolbar waiting in keyboard mode, holding the mouse): it
+// ends, as a click elsewhere ends it. True when there was one.
+bool EndOtherBarsLoop(TTBView* View)
+{
+  auto* other = dynamic_cast<TTBCustomToolbar*>(GetCaptureControl());
+  if (!other || !other->View() || other->View() == View || !other->View()->InModalLoop)
+    return false;
+  other->View()->EndModal();
+  return true;
+}
+
+}   // namespace
+
 void TBAccDeferredAction(TTBItemViewer* Viewer, WPARAM Code)
 {
   if (!Viewer)
@@ -747,6 +764,9 @@ void TBAccDeferredAction(TTBItemViewer* Viewer, WPARAM Code)
     else if (execute)
       // As a click runs it: an item run from a chevron's popup goes back onto its toolbar.
       view->ExecuteSelected(true);
+  } else if (!view->ParentView() && EndOtherBarsLoop(view)) {
+    // It runs once the other bar's loop has ended.
+    PostViewerClick(Viewer, Code);
   } else if (!view->ParentView() && !GetCaptureControl()) {
     // The popup opens once the loop runs.
     if (Code == AccCodeOpen)

@@ -652,3 +652,72 @@ TEST(AccessibleItemsBridge, ChevronPopupHiddenBarsAndCaptionsInTheCodePage)
     EXPECT_NE(s.State & (STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN), 0u) << s.Name;
   form.Hide();
 }
+
+// A reader opens a toolbar's chevron popup, Escape closes it (the toolbar waits on in
+// keyboard mode), and the reader's open on the menu bar's "Test" then opens that menu: the
+// waiting toolbar's loop ends as a click elsewhere would end it.
+TEST(AccessibleItemsBridge, AfterTheChevronsPopupClosesWithEscapeTheMenuBarOpens)
+{
+  TForm form;
+  form.SetBounds(100, 100, 400, 200);
+  TXBar menu;
+  menu.SetBorderStyle(bsNone);
+  menu.SetParent(&form);
+  menu.SetAlign(alTop);
+  auto test = std::make_unique<TTBCustomItem>();
+  test->SetCaption("Test");
+  test->SetItemStyle(test->ItemStyle() | tbisSubmenu);
+  auto start = std::make_unique<TTBCustomItem>();
+  start->SetCaption("Start");
+  test->Add(std::move(start));
+  TTBCustomItem* testItem = menu.Items()->Add(std::move(test));
+  menu.SetMenuBar(true);
+  TPanel panel;
+  panel.SetParent(&form);
+  panel.SetBounds(0, 60, 400, 40);
+  TXBar bar;
+  bar.SetBorderStyle(bsNone);
+  bar.SetParent(&panel);
+  bar.SetAlign(alTop);
+  std::vector<TTBCustomItem*> buttons;
+  for (const char* c : {"Arm", "Tweezers", "Scissors"}) {
+    auto i = std::make_unique<TTBXItem>();
+    i->SetCaption(c);
+    buttons.push_back(bar.Items()->Add(std::move(i)));
+  }
+  form.Show();
+  testwait::WaitUntil([&] { return form.Showing(); }, 3000);
+  tbtest::ParkPointer();
+  bar.View()->ValidatePositions();
+  panel.SetWidth(bar.View()->Find(buttons[1])->BoundsRect.Left + 13);
+  bar.View()->ValidatePositions();
+  TTBItemViewer* chevron = nullptr;
+  for (Integer i = 0; i < bar.View()->ViewerCount(); ++i)
+    if (dynamic_cast<TTBChevronItem*>(bar.View()->Viewers(i)->Item()))
+      chevron = bar.View()->Viewers(i);
+  ASSERT_NE(chevron, nullptr);
+  menu.View()->ValidatePositions();
+
+  bool opened = false;
+  TScript script;
+  script.WaitFor([&] { return bar.View()->OpenViewerView() != nullptr; }, "the chevron's popup opens");
+  script.Do([] { SimulateKey(VK_ESCAPE, 0, '\x1b'); });
+  script.WaitFor([&] { return bar.View()->OpenViewerView() == nullptr; }, "Escape closes it");
+  script.Do([&] { EXPECT_EQ(TBAccViewerObject(menu.View()->Find(testItem))->accDoDefaultAction(AccSelf), S_OK); });
+  script.WaitFor([&] { return menu.View()->OpenViewerView() != nullptr; }, "the menu bar's Test opens");
+  script.Do([&] {
+    opened = true;
+    menu.View()->EndModal();
+  });
+  script.Abort = [&] {
+    bar.View()->EndModal();
+    menu.View()->EndModal();
+  };
+  script.Running = [&] { return bar.View()->InModalLoop || menu.View()->InModalLoop; };
+  script.Start();
+  EXPECT_EQ(TBAccViewerObject(chevron)->accDoDefaultAction(AccSelf), S_OK);
+  testwait::WaitUntil([&] { return script.Finished() && !script.Running(); }, 15000);
+  EXPECT_TRUE(opened);
+  EXPECT_EQ(GetCaptureControl(), nullptr);
+  form.Hide();
+}
