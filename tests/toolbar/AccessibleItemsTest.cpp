@@ -719,5 +719,32 @@ TEST(AccessibleItemsBridge, AfterTheChevronsPopupClosesWithEscapeTheMenuBarOpens
   testwait::WaitUntil([&] { return script.Finished() && !script.Running(); }, 15000);
   EXPECT_TRUE(opened);
   EXPECT_EQ(GetCaptureControl(), nullptr);
+
+  // A reader's press on an item in the chevron's popup runs it, and it goes back onto the
+  // toolbar as a click there puts it.
+  TTBCustomItem* hidden = nullptr;
+  for (TTBCustomItem* b : buttons)
+    if (bar.View()->Find(b)->OffEdge)
+      hidden = b;
+  ASSERT_NE(hidden, nullptr);
+  int runs = 0;
+  hidden->OnClick = [&](TObject*) { ++runs; };
+  TScript press;
+  press.WaitFor([&] { return bar.View()->OpenViewerView() != nullptr; }, "the chevron's popup opens");
+  press.Do([&] {
+    TTBItemViewer* inPopup = bar.View()->OpenViewerView()->Find(hidden);
+    ASSERT_NE(inPopup, nullptr);
+    EXPECT_EQ(TBAccViewerObject(inPopup)->accDoDefaultAction(AccSelf), S_OK);
+  });
+  press.WaitFor([&] { return runs == 1; }, "the item runs");
+  press.Abort = [&] { bar.View()->EndModal(); };
+  press.Running = [&] { return bar.View()->InModalLoop; };
+  press.Start();
+  EXPECT_EQ(TBAccViewerObject(chevron)->accDoDefaultAction(AccSelf), S_OK);
+  testwait::WaitUntil([&] { return press.Finished() && !press.Running(); }, 15000);
+  EXPECT_EQ(runs, 1);
+  bar.View()->ValidatePositions();
+  EXPECT_TRUE(bar.View()->Find(hidden)->Show && !bar.View()->Find(hidden)->OffEdge)
+      << "back on the toolbar, as a click puts it";
   form.Hide();
 }
