@@ -799,6 +799,17 @@ void NotifyAccessible(TControl* Control, TAccessibleEvent Event, const std::vect
   QAccessible::updateAccessibility(&ev);
 }
 
+void NotifyAccessibleFocus(TControl* Control)
+{
+  QWidget* w = AccessibleWidgetOf(Control);
+  if (!QAccessible::isActive() || !w)
+    return;
+  if (QAccessibleInterface* i = QAccessible::queryAccessibleInterface(w)) {
+    QAccessibleEvent ev(i, QAccessible::Focus);
+    QAccessible::updateAccessibility(&ev);
+  }
+}
+
 void NotifyAccessibleChange(TControl* Control, TAccessibleChange Change)
 {
   QWidget* w = AccessibleWidgetOf(Control);

@@ -126,6 +126,10 @@ enum class TAccessibleEvent : uint8_t {
 };
 void NotifyAccessible(TControl* Control, TAccessibleEvent Event, const std::vector<int>& Child = {});
 
+// The keyboard focus is on this control, though its window holds it (a part of a control
+// whose parts Tab reaches one by one).
+void NotifyAccessibleFocus(TControl* Control);
+
 // What of a platform control changed, for readers that follow events as every screen reader
 // does: its name (a label's or a status bar's text), its checked state, its value (a
 // position), its caret, its selection. Nothing is sent while no reader listens.

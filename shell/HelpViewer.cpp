@@ -668,7 +668,7 @@ THelpViewerFrm::THelpViewerFrm()
   Integer w = std::min<Integer>(800, work.Width()), h = std::min<Integer>(560, work.Height());
   SetBounds(work.Left + (work.Width() - w) / 2, work.Top + (work.Height() - h) / 2, w, h);
 
-  ToolPanel = TComponent::Create<TPanel>(this);
+  ToolPanel = TComponent::Create<THelpButtonRow>(this);
   ToolPanel->SetName("ToolPanel");
   ToolPanel->SetParent(this);
   ToolPanel->SetAlign(alTop);
@@ -704,7 +704,7 @@ THelpViewerFrm::THelpViewerFrm()
   Splitter->SetMinSize(120);
   Splitter->SetBeveled(true);
 
-  TPanel* tabs = TComponent::Create<TPanel>(this);
+  TPanel* tabs = TComponent::Create<THelpButtonRow>(this);
   tabs->SetName("TabPanel");
   tabs->SetParent(NavPanel);
   tabs->SetAlign(alTop);

@@ -105,6 +105,28 @@ private:
   Integer FTopRow = 0;
 };
 
+// A row of speed buttons that Tab reaches one by one (the window's Back and Forward, its
+// Contents and Index tabs): Space or Enter presses the one with the focus, which a dotted
+// frame round it shows (HelpViewer_Accessible.cpp).
+class THelpButtonRow : public TPanel {
+public:
+  bool HasTabParts() const override { return true; }
+  bool TabInto(bool forward) override;
+  bool TabWithin(bool forward) override;
+  TSpeedButton* FocusedButton() const { return FFocused; }
+
+protected:
+  void Paint() override;
+  void KeyDown(Word& key, TShiftState shift) override;
+  void DoExit() override;
+
+private:
+  // Those shown and enabled, left to right.
+  std::vector<TSpeedButton*> Buttons() const;
+  void FocusButton(TSpeedButton* b);
+  TSpeedButton* FFocused = nullptr;
+};
+
 // ---- the window ----
 
 class THelpViewerFrm : public TForm {

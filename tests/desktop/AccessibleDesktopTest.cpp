@@ -410,4 +410,41 @@ TEST(AccessibleDesktop, AReaderHearsWhatChangesAsFromTheDesktopsOwnControls)
     return entries.size() >= 2;
   });
   EXPECT_GE(entries.size(), 2u) << listener.Log();
+
+  // Tab reaches the help window's buttons one by one (Back, once a page has gone before, and
+  // the Contents and Index tabs), each heard as it takes the focus.
+  std::set<std::string> buttons;
+  for (int tab = 0; tab < 12 && !(buttons.count("Back") && buttons.count("Contents") && buttons.count("Index"));
+       ++tab) {
+    desk.Keys("Tab");
+    desktop::WaitFor(
+        [&] {
+          for (const atspi::TEvent& e : listener.Take())
+            if (e.Pid == ourPid && e.Type == "focus:")
+              buttons.insert(e.Name);
+          return false;
+        },
+        300);
+  }
+  for (const char* b : {"Back", "Contents", "Index"})
+    EXPECT_TRUE(buttons.count(b)) << b << "\n" << listener.Log();
+  // Space presses the one with the focus: the Index tab goes down, heard as checked.
+  std::string focused;
+  for (int tab = 0; tab < 12 && focused != "Index"; ++tab) {
+    desk.Keys("Tab");
+    desktop::WaitFor(
+        [&] {
+          for (const atspi::TEvent& e : listener.Take())
+            if (e.Pid == ourPid && e.Type == "focus:")
+              focused = e.Name;
+          return focused == "Index";
+        },
+        300);
+  }
+  ASSERT_EQ(focused, "Index") << listener.Log();
+  desk.Keys("space");
+  EXPECT_TRUE(listener.WaitHeard([&](const atspi::TEvent& e) {
+    return e.Pid == ourPid && e.Type == "object:state-changed:checked" && e.Name == "Index" && e.Detail1 == 1;
+  })) << listener.Log();
+  desk.Screenshot("accessible-desktop-help.png");
 }
