@@ -367,6 +367,8 @@ void THTMLViewer::AnnounceNewDocument()
 {
   // The objects readers hold for the old page's links go with it: the next page numbers its
   // links again from the start, and an object found by its number would read another link.
+  if (!FPaintPanel->AccessibleRoot())
+    return;
   ExposeToReaders();
   NotifyAccessible(FPaintPanel, TAccessibleEvent::NameChange);
   NotifyAccessible(FPaintPanel, TAccessibleEvent::DocumentLoad);
