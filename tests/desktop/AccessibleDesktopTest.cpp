@@ -230,7 +230,10 @@ TEST(AccessibleDesktop, AReaderHearsWhatChangesAsFromTheDesktopsOwnControls)
   desk.Keys("space");
   ASSERT_TRUE(listener.WaitHeard([](const atspi::TEvent& e) { return e.Type == "object:state-changed:checked"; }))
       << listener.Log();
-  const std::set<std::string> refCheck = Kinds(listener.Take(), refPid, {"check box"});
+  // (The reference's status bar tells the marker's state.)
+  const std::vector<atspi::TEvent> refToggled = listener.Take();
+  const std::set<std::string> refCheck = Kinds(refToggled, refPid, {"check box"}),
+                              refBar = Kinds(refToggled, refPid, {"status bar"});
   desk.Keys("Tab");
   ASSERT_TRUE(listener.WaitHeard([](const atspi::TEvent& e) { return e.Type == "focus:" && e.Role == "slider"; }))
       << listener.Log();
@@ -337,8 +340,14 @@ TEST(AccessibleDesktop, AReaderHearsWhatChangesAsFromTheDesktopsOwnControls)
   EXPECT_TRUE(listener.WaitHeard([](const atspi::TEvent& e) {
     return e.Type == "object:property-change:accessible-value" && e.Role == "spin button";
   })) << listener.Log();
-  const std::set<std::string> ourSpin = Kinds(listener.Take(), ourPid, {"spin button", "text"});
+  // (Ours tells the hint of the arrows under the pointer.)
+  EXPECT_TRUE(listener.WaitHeard([&](const atspi::TEvent& e) {
+    return e.Pid == ourPid && e.Role == "status bar" && e.Name == "Set the number of teeth on the left cog";
+  })) << listener.Log();
+  const std::vector<atspi::TEvent> ourStepped = listener.Take();
+  const std::set<std::string> ourSpin = Kinds(ourStepped, ourPid, {"spin button", "text"});
   EXPECT_EQ(Lacking(refSpin, ourSpin), std::set<std::string>{}) << listener.Log();
+  EXPECT_EQ(Lacking(refBar, Kinds(ourStepped, ourPid, {"status bar"})), std::set<std::string>{}) << listener.Log();
   // A reader gives a toolbar's item the focus: it is selected there, as the keyboard
   // selects it; Escape leaves the toolbar.
   const std::vector<atspi::TNode> kit = Read(desk, pid, {"focus:push button:test"}, raw);
