@@ -204,6 +204,7 @@ void THTMLViewer::AfterParse()
   FSectionList->GetBackgroundBitmap();
   DoScrollBars();
   CheckVisitedLinks();
+  AnnounceNewDocument();
 }
 
 void THTMLViewer::FireRefresh()

@@ -331,8 +331,9 @@ public:
   void WndProc(TMessage& Message) override;
 
   // ---- screen readers (HtmlViewer_Accessible.cpp) ----
-  // The page's words, as a copy of the whole page gives them.
-  std::u16string PageText();
+  // The page's words, as a copy of the whole page gives them, with where the selection
+  // stands in them when asked.
+  std::u16string PageText(int32_t* SelStart = nullptr, int32_t* SelEnd = nullptr);
   // Follows the link with that number as a click on it does; false when the page has none.
   bool FollowLinkNumber(int32_t ID);
 
@@ -380,6 +381,10 @@ private:
   // The page shown to screen readers while the viewer lives.
   void ExposeToReaders();
   void HideFromReaders();
+  // Tells readers that a new document stands (the objects of the old one answer nothing
+  // more), and which link Tab has focused.
+  void AnnounceNewDocument();
+  void AnnounceFocusedLink();
   // Loading.
   void LoadFile(const std::string& FileName, TViewerFileType FileType);
   void LoadFileAndPush(const std::string& FileName, TViewerFileType FileType);

@@ -5,10 +5,12 @@
 // the controls they are. A link's action follows it as a click does. The scroll bars are
 // named after what they scroll.
 #include <algorithm>
+#include <cctype>
 
 #include "html/HtmlViewer.h"
 #include "platform/Accessible.h"
 #include "platform/CodePages.h"
+#include "platform/FormCtrls.h"
 
 namespace {
 
@@ -117,15 +119,105 @@ TRect LinkRect(const TSectionList& Doc, int32_t ID, TControl& Panel)
   return {box.Left + o.X, box.Top + o.Y, box.Right + o.X, box.Bottom + o.Y};
 }
 
+// The paragraphs of the document, in document order.
+std::vector<TSection*> Paragraphs(const TSectionList& Doc)
+{
+  std::vector<TSection*> out;
+  for (TSectionBase* b : Doc.PositionList)
+    if (auto* s = dynamic_cast<TSection*>(b))
+      out.push_back(s);
+  return out;
+}
+
+// Whether character Pos of a section lies in a link's run.
+bool InLink(const TSectionList& Doc, const TSection& S, int32_t Pos)
+{
+  for (const TFontObj* f : Doc.LinkList)
+    if (f->Section == &S && f->IsLink() && Pos >= f->Pos && Pos < RunEnd(*f))
+      return true;
+  return false;
+}
+
+// A picture outside any link, read by its alternative text.
+class TImageNode : public TAccessibleNode {
+public:
+  TImageNode(THTMLViewer* Viewer, TFloatingObj* Image, int32_t Number) : FViewer(Viewer), FImage(Image), FNumber(Number)
+  {}
+  bool Valid() override
+  {
+    for (TSection* s : Paragraphs(FViewer->SectionList()))
+      for (int i = 0; i < s->Images.Count(); ++i)
+        if (s->Images[i] == FImage)
+          return true;
+    return false;
+  }
+  std::u16string Name() override { return AnsiToWide(FImage->Alt.empty() ? FImage->Title : FImage->Alt); }
+  int32_t Role() override { return ROLE_SYSTEM_GRAPHIC; }
+  uint32_t State() override { return STATE_SYSTEM_READONLY; }
+  TRect ScreenRect() override
+  {
+    const TPoint o = FViewer->PaintPanel()->ClientToScreen({0, 0});
+    const int32_t top = FImage->DrawYY - FViewer->SectionList().YOff;
+    return Bounds(o.X + FImage->DrawXX, o.Y + top, FImage->ImageWidth, FImage->ImageHeight);
+  }
+  const void* Identity() override { return &FViewer->SectionList(); }
+  int32_t Part() override { return -1 - FNumber; }
+
+private:
+  THTMLViewer* FViewer;
+  TFloatingObj* FImage;
+  int32_t FNumber;
+};
+
+// The words that label a field: those just before it in its paragraph, back to the
+// paragraph's start or the field, picture or link before; a check box or radio button goes
+// by the words after it instead, up to what follows.
+std::u16string FieldLabel(const TSectionList& Doc, int32_t DocPos, bool After)
+{
+  for (TSection* s : Paragraphs(Doc)) {
+    const int32_t at = DocPos - s->StartCurs;
+    if (at < 0 || at >= static_cast<int32_t>(s->BuffS.size()) || s->BuffS[static_cast<size_t>(at)] != FmCtl)
+      continue;
+    auto stop = [&](int32_t i) {
+      const char16_t c = s->BuffS[static_cast<size_t>(i)];
+      return c == FmCtl || c == ImgPan || InLink(Doc, *s, i);
+    };
+    int32_t from = at + 1, to = at + 1;
+    if (After) {
+      while (to < static_cast<int32_t>(s->BuffS.size()) && !stop(to))
+        ++to;
+    } else {
+      from = at;
+      while (from > 0 && !stop(from - 1))
+        --from;
+      to = at;
+    }
+    std::u16string w = Words(*s, from, to);
+    while (!w.empty() && (w.back() == u':' || w.back() == u' '))
+      w.pop_back();
+    return w;
+  }
+  return {};
+}
+
 class TLinkNode : public TAccessibleNode {
 public:
   TLinkNode(THTMLViewer* Viewer, int32_t ID) : FViewer(Viewer), FID(ID) {}
   bool Valid() override { return !RunsOf(Doc(), FID).empty(); }
   std::u16string Name() override { return LinkName(Doc(), FID); }
+  // Where it leads, as far as a reader can make sense of it: its title, else the page or
+  // address it names; the host's own codes (a category's number, a picture to enlarge) say
+  // nothing to a listener and are left out.
   std::u16string Description() override
   {
     const std::vector<TFontObj*> runs = RunsOf(Doc(), FID);
-    return runs.empty() ? std::u16string() : AnsiToWide(runs.front()->GetURL());
+    if (runs.empty())
+      return {};
+    if (!runs.front()->Title.empty())
+      return AnsiToWide(runs.front()->Title);
+    const std::string url = runs.front()->GetURL();
+    const bool readable = !url.empty() && std::isalpha(static_cast<unsigned char>(url.front()));
+    return readable ? AnsiToWide(url) : std::u16string();
   }
   int32_t Role() override { return ROLE_SYSTEM_LINK; }
   uint32_t State() override
@@ -156,15 +248,17 @@ class TPageNode : public TAccessibleNode {
 public:
   explicit TPageNode(THTMLViewer* Viewer) : FViewer(Viewer) { CollectChildren(); }
   bool Valid() override { return true; }
+  // The document goes by its title; what the pane is for describes it (and names it while
+  // the page has no title).
   std::u16string Name() override
   {
-    if (!FViewer->AccessibleName().empty())
-      return AnsiToWide(FViewer->AccessibleName());
-    return FViewer->Title();
+    if (!FViewer->Title().empty())
+      return FViewer->Title();
+    return AnsiToWide(FViewer->AccessibleName());
   }
   std::u16string Description() override
   {
-    return FViewer->AccessibleName().empty() ? std::u16string() : FViewer->Title();
+    return FViewer->Title().empty() ? std::u16string() : AnsiToWide(FViewer->AccessibleName());
   }
   int32_t Role() override { return ROLE_SYSTEM_DOCUMENT; }
   uint32_t State() override
@@ -186,12 +280,19 @@ public:
     const TChild& c = FChildren[static_cast<size_t>(Index)];
     if (c.Control)
       return AccessibleControlNode(c.Control);
+    if (c.Image)
+      return std::make_shared<TImageNode>(FViewer, c.Image, c.ImageNumber);
     return std::make_shared<TLinkNode>(FViewer, c.LinkID);
   }
   const void* Identity() override { return FViewer; }
+  // The number of the link that child is (0: it is no link).
+  int32_t LinkAt(int Index) const
+  {
+    return Index >= 0 && Index < static_cast<int>(FChildren.size()) ? FChildren[static_cast<size_t>(Index)].LinkID : 0;
+  }
   bool GetText(TAccessibleText& Text) override
   {
-    Text.Text = FViewer->PageText();
+    Text.Text = FViewer->PageText(&Text.SelStart, &Text.SelEnd);
     return true;
   }
 
@@ -200,6 +301,8 @@ private:
     int32_t Pos = 0;
     int32_t LinkID = 0;
     TControl* Control = nullptr;
+    TFloatingObj* Image = nullptr;
+    int32_t ImageNumber = 0;
   };
   void CollectChildren()
   {
@@ -215,10 +318,29 @@ private:
     }
     for (TFormControlObj* c : doc.FormControlList)
       if (c->TheControl && !c->IsHidden()) {
-        // A field goes by its name on the page unless it says what it is itself.
-        if (c->TheControl->AccessibleName().empty() && c->TheControl->Caption().empty() && !c->Name.empty())
-          c->TheControl->SetAccessibleName(c->Name);
+        // A field goes by the words that label it on the page, unless it says what it is
+        // itself; by its name there only when the page gives it no words. (A radio button
+        // stands on a panel of its own: the button is the field.)
+        TWinControl* field = c->GetControl() ? c->GetControl() : c->TheControl.get();
+        if (field->AccessibleName().empty() && field->Caption().empty()) {
+          const bool mark = dynamic_cast<TMarkControl*>(field) != nullptr;
+          std::u16string label = c->DocumentPos() >= 0 ? FieldLabel(doc, c->DocumentPos(), mark) : std::u16string();
+          if (mark && label.empty() && c->DocumentPos() >= 0)
+            label = FieldLabel(doc, c->DocumentPos(), false);
+          if (!label.empty())
+            field->SetAccessibleName(WideToAnsi(label));
+          else if (!c->Name.empty())
+            field->SetAccessibleName(c->Name);
+        }
         FChildren.push_back({c->DocumentPos() >= 0 ? c->DocumentPos() : INT32_MAX, 0, c->TheControl.get()});
+      }
+    // Pictures outside links, by their alternative text (a link's picture names its link).
+    int32_t images = 0;
+    for (TSection* s : Paragraphs(doc))
+      for (int i = 0; i < s->Images.Count(); ++i) {
+        TFloatingObj* o = s->Images[i];
+        if (dynamic_cast<TImageObj*>(o) && (!o->Alt.empty() || !o->Title.empty()) && !InLink(doc, *s, o->Pos))
+          FChildren.push_back({s->StartCurs + o->Pos, 0, nullptr, o, images++});
       }
     for (TFloatingObj* o : doc.PanelList)
       if (auto* p = dynamic_cast<TPanelObj*>(o); p && p->Panel)
@@ -241,13 +363,45 @@ void THTMLViewer::ExposeToReaders()
 
 void THTMLViewer::HideFromReaders() { SetAccessibleRoot(FPaintPanel, {}); }
 
-std::u16string THTMLViewer::PageText()
+void THTMLViewer::AnnounceNewDocument()
 {
-  // The text a copy of the whole page would give.
+  // The objects readers hold for the old page's links go with it: the next page numbers its
+  // links again from the start, and an object found by its number would read another link.
+  if (!FPaintPanel->AccessibleRoot())
+    return;
+  ExposeToReaders();
+  NotifyAccessible(FPaintPanel, TAccessibleEvent::NameChange);
+  NotifyAccessible(FPaintPanel, TAccessibleEvent::DocumentLoad);
+}
+
+void THTMLViewer::AnnounceFocusedLink()
+{
+  TPageNode page(this);
+  for (int i = 0, n = page.ChildCount(); i < n; ++i)
+    if (page.LinkAt(i) == FSectionList->FocusLinkID) {
+      NotifyAccessible(FPaintPanel, TAccessibleEvent::Focus, {i});
+      return;
+    }
+}
+
+std::u16string THTMLViewer::PageText(int32_t* SelStart, int32_t* SelEnd)
+{
+  // The text a copy of the whole page would give; the selection's ends in it are the
+  // lengths of what a copy of the page up to each end would give.
   const int32_t b = FSectionList->SelB, e = FSectionList->SelE;
-  FSectionList->SelB = 0;
-  FSectionList->SelE = FSectionList->Len;
-  std::u16string text = FSectionList->GetSelText();
+  auto copy = [&](int32_t from, int32_t to) {
+    FSectionList->SelB = from;
+    FSectionList->SelE = to;
+    return FSectionList->GetSelText();
+  };
+  std::u16string text = copy(0, FSectionList->Len);
+  if (SelStart && SelEnd) {
+    *SelStart = *SelEnd = 0;
+    if (e > b) {
+      *SelStart = static_cast<int32_t>(std::min(copy(0, b).size(), text.size()));
+      *SelEnd = static_cast<int32_t>(std::min(*SelStart + copy(b, e).size(), text.size()));
+    }
+  }
   FSectionList->SelB = b;
   FSectionList->SelE = e;
   return text;

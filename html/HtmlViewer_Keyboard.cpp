@@ -92,6 +92,7 @@ void THTMLViewer::FocusLink(const TFontObj& Link)
   if (top >= 0 && (top < y + 20 || top > y + ph - 30))
     ScrollTo(top - ph / 2);
   InvalidatePaintPanel();
+  AnnounceFocusedLink();
 }
 
 std::string THTMLViewer::FocusedLinkURL() const

@@ -8,6 +8,11 @@
 #include <QAccessibleActionInterface>
 #include <QAccessibleObject>
 #include <QAccessibleWidget>
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusVariant>
 #include <QGuiApplication>
 #include <QPointer>
 #include <QScreen>
@@ -101,9 +106,14 @@ public:
   QStringList ActNames() const
   {
     auto n = Node();
-    if (!n || !n->Valid() || n->DefaultAction().empty())
+    if (!n || !n->Valid())
       return {};
-    return {ActionNameFor(n->DefaultAction())};
+    QStringList names;
+    if (!n->DefaultAction().empty())
+      names.append(ActionNameFor(n->DefaultAction()));
+    if (n->CanTakeFocus())
+      names.append(QAccessibleActionInterface::setFocusAction());
+    return names;
   }
   // Empty when the name is not the node's action.
   QString ActLocalized(const QString& name) const
@@ -116,6 +126,13 @@ public:
   void ActDo(const QString& name)
   {
     auto n = Node();
+    if (n && n->Valid() && name == QAccessibleActionInterface::setFocusAction() && n->CanTakeFocus()) {
+      AfterRequest(Control(), [n] {
+        if (n->Valid())
+          n->TakeFocus();
+      });
+      return;
+    }
     if (n && n->Valid() && !n->DefaultAction().empty() && name == ActionNameFor(n->DefaultAction()))
       AfterRequest(Control(), [n] {
         if (n->Valid())
@@ -436,6 +453,26 @@ QAccessibleInterface* AtPath(TControl* control, const std::vector<int>& path)
   return i;
 }
 
+// The toolkit's bridge carries no document events, on which readers start reading a new
+// page: a load is told on the bridge's own connection to the accessibility bus, from the
+// object the bridge shows for the document, in the form the bridge gives its events.
+void SendDocumentLoad(QAccessibleInterface* i)
+{
+  QDBusConnection bus(QStringLiteral("a11y"));
+  if (!bus.isConnected())
+    return;
+  const QString prefix = QStringLiteral("/org/a11y/atspi/accessible/");
+  QDBusMessage m =
+      QDBusMessage::createSignal(prefix + QString::number(QAccessible::uniqueId(i)),
+                                 QStringLiteral("org.a11y.atspi.Event.Document"), QStringLiteral("LoadComplete"));
+  QDBusArgument application;
+  application.beginStructure();
+  application << bus.baseService() << QDBusObjectPath(prefix + QStringLiteral("root"));
+  application.endStructure();
+  m << QString() << 0 << 0 << QVariant::fromValue(QDBusVariant(QVariant(0))) << QVariant::fromValue(application);
+  bus.send(m);
+}
+
 TAccessibleSnapshot Snap(QAccessibleInterface* i, int depth)
 {
   TAccessibleSnapshot s;
@@ -751,9 +788,104 @@ void NotifyAccessible(TControl* Control, TAccessibleEvent Event, const std::vect
   case TAccessibleEvent::MenuEnd: e = QAccessible::MenuEnd; break;
   case TAccessibleEvent::PopupStart: e = QAccessible::PopupMenuStart; break;
   case TAccessibleEvent::PopupEnd: e = QAccessible::PopupMenuEnd; break;
+  case TAccessibleEvent::NameChange: e = QAccessible::NameChanged; break;
+  case TAccessibleEvent::DocumentLoad: SendDocumentLoad(i); return;
+  case TAccessibleEvent::SelectedChange:
+    // (Heard as the selected state's change, whichever way it went.)
+    e = i->state().selected ? QAccessible::SelectionAdd : QAccessible::SelectionRemove;
+    break;
   }
   QAccessibleEvent ev(i, e);
   QAccessible::updateAccessibility(&ev);
+}
+
+void NotifyAccessibleFocus(TControl* Control)
+{
+  QWidget* w = AccessibleWidgetOf(Control);
+  if (!QAccessible::isActive() || !w)
+    return;
+  if (QAccessibleInterface* i = QAccessible::queryAccessibleInterface(w)) {
+    QAccessibleEvent ev(i, QAccessible::Focus);
+    QAccessible::updateAccessibility(&ev);
+  }
+}
+
+void NotifyAccessibleChange(TControl* Control, TAccessibleChange Change)
+{
+  QWidget* w = AccessibleWidgetOf(Control);
+  if (!QAccessible::isActive() || !w)
+    return;
+  QAccessibleInterface* i = QAccessible::queryAccessibleInterface(w);
+  if (!i)
+    return;
+  switch (Change) {
+  case TAccessibleChange::Name: {
+    QAccessibleEvent ev(i, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&ev);
+    break;
+  }
+  case TAccessibleChange::Checked: {
+    QAccessible::State changed;
+    changed.checked = true;
+    QAccessibleStateChangeEvent ev(i, changed);
+    QAccessible::updateAccessibility(&ev);
+    break;
+  }
+  case TAccessibleChange::Value:
+    if (QAccessibleValueInterface* v = i->valueInterface()) {
+      QAccessibleValueChangeEvent ev(i, v->currentValue());
+      QAccessible::updateAccessibility(&ev);
+    }
+    break;
+  case TAccessibleChange::Caret:
+    if (QAccessibleTextInterface* t = i->textInterface()) {
+      QAccessibleTextCursorEvent ev(i, t->cursorPosition());
+      QAccessible::updateAccessibility(&ev);
+    }
+    break;
+  case TAccessibleChange::Selection:
+    if (QAccessibleTextInterface* t = i->textInterface()) {
+      int start = 0, end = 0;
+      if (t->selectionCount() > 0)
+        t->selection(0, &start, &end);
+      QAccessibleTextSelectionEvent ev(i, start, end);
+      QAccessible::updateAccessibility(&ev);
+    }
+    break;
+  }
+}
+
+void NotifyAccessibleTextChange(TControl* Control, const std::string& Before)
+{
+  QWidget* w = AccessibleWidgetOf(Control);
+  if (!QAccessible::isActive() || !w)
+    return;
+  QAccessibleInterface* i = QAccessible::queryAccessibleInterface(w);
+  QAccessibleTextInterface* t = i ? i->textInterface() : nullptr;
+  if (!t)
+    return;
+  const QString before = FromAnsi(Before), after = t->text(0, t->characterCount());
+  if (before == after)
+    return;
+  // What lies between the parts both share at the start and at the end went, and what
+  // stands there now came.
+  qsizetype head = 0;
+  while (head < before.size() && head < after.size() && before[head] == after[head])
+    ++head;
+  qsizetype tail = 0;
+  while (tail < before.size() - head && tail < after.size() - head
+         && before[before.size() - 1 - tail] == after[after.size() - 1 - tail])
+    ++tail;
+  const QString removed = before.mid(head, before.size() - head - tail);
+  const QString inserted = after.mid(head, after.size() - head - tail);
+  if (!removed.isEmpty()) {
+    QAccessibleTextRemoveEvent ev(i, static_cast<int>(head), removed);
+    QAccessible::updateAccessibility(&ev);
+  }
+  if (!inserted.isEmpty()) {
+    QAccessibleTextInsertEvent ev(i, static_cast<int>(head), inserted);
+    QAccessible::updateAccessibility(&ev);
+  }
 }
 
 TAccessibleSnapshot AccessibleSnapshot(TControl* Control, int MaxDepth)

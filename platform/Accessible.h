@@ -23,9 +23,10 @@ constexpr int32_t ROLE_SYSTEM_SCROLLBAR = 3, ROLE_SYSTEM_MENUBAR = 2, ROLE_SYSTE
                   ROLE_SYSTEM_MENUPOPUP = 11, ROLE_SYSTEM_MENUITEM = 12, ROLE_SYSTEM_DOCUMENT = 15,
                   ROLE_SYSTEM_PANE = 16, ROLE_SYSTEM_GROUPING = 20, ROLE_SYSTEM_SEPARATOR = 21,
                   ROLE_SYSTEM_TOOLBAR = 22, ROLE_SYSTEM_LINK = 30, ROLE_SYSTEM_LIST = 33, ROLE_SYSTEM_LISTITEM = 34,
-                  ROLE_SYSTEM_OUTLINE = 35, ROLE_SYSTEM_OUTLINEITEM = 36, ROLE_SYSTEM_STATICTEXT = 41,
-                  ROLE_SYSTEM_TEXT = 42, ROLE_SYSTEM_PUSHBUTTON = 43, ROLE_SYSTEM_COMBOBOX = 46,
-                  ROLE_SYSTEM_SLIDER = 51, ROLE_SYSTEM_BUTTONMENU = 57, ROLE_SYSTEM_BUTTONDROPDOWNGRID = 58;
+                  ROLE_SYSTEM_OUTLINE = 35, ROLE_SYSTEM_OUTLINEITEM = 36, ROLE_SYSTEM_GRAPHIC = 40,
+                  ROLE_SYSTEM_STATICTEXT = 41, ROLE_SYSTEM_TEXT = 42, ROLE_SYSTEM_PUSHBUTTON = 43,
+                  ROLE_SYSTEM_COMBOBOX = 46, ROLE_SYSTEM_SLIDER = 51, ROLE_SYSTEM_BUTTONMENU = 57,
+                  ROLE_SYSTEM_BUTTONDROPDOWNGRID = 58;
 constexpr uint32_t STATE_SYSTEM_UNAVAILABLE = 0x1, STATE_SYSTEM_SELECTED = 0x2, STATE_SYSTEM_FOCUSED = 0x4,
                    STATE_SYSTEM_PRESSED = 0x8, STATE_SYSTEM_CHECKED = 0x10, STATE_SYSTEM_READONLY = 0x40,
                    STATE_SYSTEM_HOTTRACKED = 0x80, STATE_SYSTEM_EXPANDED = 0x200, STATE_SYSTEM_COLLAPSED = 0x400,
@@ -67,6 +68,9 @@ public:
   // Empty: no default action.
   virtual std::u16string DefaultAction() { return {}; }
   virtual bool DoDefaultAction() { return false; }
+  // Whether a client may give the node the focus (a reader's grabFocus), and doing it.
+  virtual bool CanTakeFocus() { return false; }
+  virtual void TakeFocus() {}
   // Stays the same for the same described object while it lives (nodes are remade freely);
   // Part tells the parts of one object apart (the entries of a list).
   virtual const void* Identity() = 0;
@@ -108,9 +112,32 @@ void SetAccessibleOpener(TControl* Popup, TControl* Opener);
 bool AccessibleRectShows(TControl* Control, const TRect& ScreenRect);
 
 // Events for clients: a node became focused (Child: its path of indices below the root,
-// empty for the root), a menu or popup started or ended.
-enum class TAccessibleEvent : uint8_t { Focus, MenuStart, MenuEnd, PopupStart, PopupEnd };
+// empty for the root), a menu or popup started or ended, its name changed, it became
+// selected or no longer is, its document was loaded.
+enum class TAccessibleEvent : uint8_t {
+  Focus,
+  MenuStart,
+  MenuEnd,
+  PopupStart,
+  PopupEnd,
+  NameChange,
+  SelectedChange,
+  DocumentLoad
+};
 void NotifyAccessible(TControl* Control, TAccessibleEvent Event, const std::vector<int>& Child = {});
+
+// The keyboard focus is on this control, though its window holds it (a part of a control
+// whose parts Tab reaches one by one).
+void NotifyAccessibleFocus(TControl* Control);
+
+// What of a platform control changed, for readers that follow events as every screen reader
+// does: its name (a label's or a status bar's text), its checked state, its value (a
+// position), its caret, its selection. Nothing is sent while no reader listens.
+enum class TAccessibleChange : uint8_t { Name, Checked, Value, Caret, Selection };
+void NotifyAccessibleChange(TControl* Control, TAccessibleChange Change);
+// The text of a box changed from Before (in the code page) to what it holds now: readers hear
+// what went and what came, where.
+void NotifyAccessibleTextChange(TControl* Control, const std::string& Before);
 
 // What the desktop's accessibility service is shown for a control, read back through the
 // same toolkit interfaces it uses (for tests and diagnostics). Texts are UTF-8, as they

@@ -99,6 +99,9 @@ std::string ControlName(TControl* c)
 {
   if (!c->AccessibleName().empty())
     return c->AccessibleName();
+  // A status bar's name is what it says now, as readers expect of one.
+  if (auto* bar = dynamic_cast<TStatusBar*>(c))
+    return bar->SimpleText();
   if (ShowsCaption(c) && !c->Caption().empty())
     return StripAccelerator(c->Caption());
   if (TControl* l = LabelBeside(c))
@@ -129,6 +132,8 @@ QAccessible::Role ControlRole(TControl* c)
     return QAccessible::List;
   if (dynamic_cast<TStatusBar*>(c))
     return QAccessible::StatusBar;
+  if (dynamic_cast<TImage*>(c) || dynamic_cast<TPaintBox*>(c))
+    return QAccessible::Graphic;
   if (IsLabelLike(c))
     return QAccessible::StaticText;
   if (dynamic_cast<TCustomForm*>(c) && !c->Parent())
@@ -370,6 +375,11 @@ public:
       s.checkable = true;
       s.checked = m->Checked();
     }
+    // A speed button of a group stays down: a toggle, pressed and checked while down.
+    if (auto* b = dynamic_cast<TSpeedButton*>(c); b && b->GroupIndex() != 0) {
+      s.checkable = true;
+      s.checked = s.pressed = b->Down();
+    }
     if (auto* w = dynamic_cast<TWinControl*>(c); w && w->TabStop())
       s.focusable = true;
     if (auto* e = dynamic_cast<TEdit*>(c)) {
@@ -412,17 +422,11 @@ public:
     TControl* c = Control();
     if (!c || !c->Enabled())
       return {};
-    TAccessibleRange r;
-    if (dynamic_cast<TComboBox*>(c))
-      return {showMenuAction()};
-    if (ControlRange(c, r))
-      return {increaseAction(), decreaseAction()};
-    switch (role()) {
-    case QAccessible::PushButton:
-    case QAccessible::RadioButton: return {pressAction()};
-    case QAccessible::CheckBox: return {toggleAction()};
-    default: return QAccessibleWidget::actionNames();
-    }
+    QStringList names = OwnActionNames(c);
+    // What Tab reaches a reader can give the focus to (its grabFocus).
+    if (auto* w = dynamic_cast<TWinControl*>(c); w && w->TabStop() && !names.contains(setFocusAction()))
+      names.append(setFocusAction());
+    return names;
   }
   void doAction(const QString& name) override
   {
@@ -457,6 +461,42 @@ public:
   }
 
   bool ReadText(TAccessibleText& t) const override { return Control() && ControlText(Control(), t); }
+
+  // A reader moves an edit's caret and selection as the user's keys do, and finds where
+  // each character stands.
+  void setCursorPosition(int position) override
+  {
+    if (auto* e = dynamic_cast<TEdit*>(Control()))
+      e->SetSel(position, 0);
+  }
+  void setSelection(int selectionIndex, int startOffset, int endOffset) override
+  {
+    if (auto* e = dynamic_cast<TEdit*>(Control()); e && selectionIndex == 0)
+      e->SetSel(std::min(startOffset, endOffset), std::abs(endOffset - startOffset));
+  }
+  void addSelection(int startOffset, int endOffset) override { setSelection(0, startOffset, endOffset); }
+  void removeSelection(int selectionIndex) override
+  {
+    if (auto* e = dynamic_cast<TEdit*>(Control()); e && selectionIndex == 0)
+      e->SetSel(e->CaretPosition(), 0);
+  }
+  QRect characterRect(int offset) const override
+  {
+    auto* e = dynamic_cast<TEdit*>(Control());
+    if (!e || offset < 0 || offset >= static_cast<int>(e->Text().size()))
+      return {};
+    const TRect r = e->CharBounds(offset);
+    const TPoint o = e->ClientToScreen({r.Left, r.Top});
+    return QRect(o.X, o.Y, r.Width(), r.Height());
+  }
+  int offsetAtPoint(const QPoint& point) const override
+  {
+    auto* e = dynamic_cast<TEdit*>(Control());
+    for (int i = 0, n = e ? static_cast<int>(e->Text().size()) : 0; i < n; ++i)
+      if (characterRect(i).contains(point))
+        return i;
+    return -1;
+  }
   bool ReadRange(TAccessibleRange& r) const override { return Control() && ControlRange(Control(), r); }
   // A value set by a client is reached by the user's steps, so the control's events fire;
   // a drop-down list takes the entry as the user's pick.
@@ -482,6 +522,20 @@ public:
   }
 
 private:
+  QStringList OwnActionNames(TControl* c) const
+  {
+    TAccessibleRange r;
+    if (dynamic_cast<TComboBox*>(c))
+      return {showMenuAction()};
+    if (ControlRange(c, r))
+      return {increaseAction(), decreaseAction()};
+    switch (role()) {
+    case QAccessible::PushButton:
+    case QAccessible::RadioButton: return {pressAction()};
+    case QAccessible::CheckBox: return {toggleAction()};
+    default: return QAccessibleWidget::actionNames();
+    }
+  }
   int EntryNodeCount() const
   {
     if (dynamic_cast<TComboBox*>(Control()))

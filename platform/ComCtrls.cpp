@@ -4,6 +4,7 @@
 #include <cctype>
 #include <vector>
 
+#include "platform/Accessible.h"
 #include "platform/FormCtrls.h"
 #include "platform/Forms.h"
 
@@ -47,6 +48,7 @@ void TTrackBar::SetPosition(Integer v)
     return;
   FPosition = v;
   Invalidate();
+  NotifyAccessibleChange(this, TAccessibleChange::Value);
 }
 
 void TTrackBar::SetFrequency(Integer v)
@@ -262,8 +264,11 @@ void TUpDown::SetMax(Integer v)
 
 void TUpDown::SetPosition(Integer v)
 {
+  const Integer before = FPosition;
   FPosition = std::clamp(v, FMin, FMax);
   UpdateAssociate();
+  if (FPosition != before)
+    NotifyAccessibleChange(this, TAccessibleChange::Value);
 }
 
 void TUpDown::SetAssociate(TControl* c)
@@ -529,6 +534,7 @@ void TStatusBar::SetSimpleText(const std::string& s)
     return;
   FSimpleText = s;
   Invalidate();
+  NotifyAccessibleChange(this, TAccessibleChange::Name);
 }
 
 void TStatusBar::Paint()

@@ -200,10 +200,13 @@ void TEdit::AdjustHeight() { SetHeight(LineHeight() + 2 * NonClientSize().Y + 2)
 
 void TEdit::SetText(const std::string& text)
 {
+  const std::string before = FText;
   FText = ApplyCharCase(text, FCharCase);
   FAnchor = FCaret = std::min<Integer>(FCaret, static_cast<Integer>(FText.size()));
   FScroll = 0;
   Invalidate();
+  NotifyAccessibleTextChange(this, before);
+  NotifyAccessibleChange(this, TAccessibleChange::Caret);
 }
 
 void TEdit::SetMaxLength(Integer n) { FMaxLength = std::max(0, n); }
@@ -217,9 +220,18 @@ void TEdit::SetCharCase(TEditCharCase c)
 void TEdit::SetSel(Integer start, Integer length)
 {
   const auto n = static_cast<Integer>(FText.size());
+  const bool selected = FAnchor != FCaret;
   FAnchor = std::clamp<Integer>(start, 0, n);
   FCaret = std::clamp<Integer>(FAnchor + std::max<Integer>(length, 0), FAnchor, n);
   Invalidate();
+  AnnounceCaret(selected);
+}
+
+void TEdit::AnnounceCaret(bool selectedBefore)
+{
+  NotifyAccessibleChange(this, TAccessibleChange::Caret);
+  if (selectedBefore || FAnchor != FCaret)
+    NotifyAccessibleChange(this, TAccessibleChange::Selection);
 }
 
 void TEdit::SetSelStart(Integer p) { SetSel(p, 0); }
@@ -246,9 +258,12 @@ void TEdit::SetSelText(const std::string& text)
   }
   if (ins.empty() && len == 0)
     return;
+  const std::string before = FText;
   FText.replace(start, len, ins);
   FAnchor = FCaret = static_cast<Integer>(start + ins.size());
   Changed();
+  NotifyAccessibleTextChange(this, before);
+  AnnounceCaret(len > 0);
 }
 
 void TEdit::DeleteFromCaret(bool forward)
@@ -267,10 +282,23 @@ void TEdit::DeleteFromCaret(bool forward)
 
 void TEdit::MoveCaret(Integer p, bool extend)
 {
+  const bool selected = FAnchor != FCaret;
+  const Integer before = FCaret;
   FCaret = std::clamp<Integer>(p, 0, static_cast<Integer>(FText.size()));
   if (!extend)
     FAnchor = FCaret;
   Invalidate();
+  if (FCaret != before || selected != (FAnchor != FCaret))
+    AnnounceCaret(selected);
+}
+
+TRect TEdit::CharBounds(Integer Index) const
+{
+  const std::string shown = DisplayText();
+  const auto i = static_cast<size_t>(std::clamp<Integer>(Index, 0, static_cast<Integer>(shown.size())));
+  const Integer left = TextLeft(shown) - FScroll + TextWidth(shown.substr(0, i));
+  const Integer width = i < shown.size() ? TextWidth(shown.substr(i, 1)) : 1;
+  return Bounds(left, TextTop(), width, LineHeight());
 }
 
 std::string TEdit::DisplayText() const { return FPasswordChar ? std::string(FText.size(), FPasswordChar) : FText; }
@@ -741,6 +769,7 @@ void TMarkControl::SetChecked(bool v)
     return;
   FChecked = v;
   Invalidate();
+  NotifyAccessibleChange(this, TAccessibleChange::Checked);
 }
 
 void TMarkControl::KeyDown(Word& key, TShiftState shift)

@@ -95,6 +95,9 @@ public:
   void SetSelText(const std::string& text);
   // Makes the height fit the font.
   void AdjustHeight();
+  // Where the character at Index stands in the client area, as the box shows it now (at
+  // the end: the caret's place after the last one).
+  TRect CharBounds(Integer Index) const;
 
 protected:
   void Paint() override;
@@ -116,6 +119,8 @@ protected:
 private:
   // The caret to p, the selection's other end staying when extending.
   void MoveCaret(Integer p, bool extend);
+  // Tells readers where the caret went, and the selection when there was or is one.
+  void AnnounceCaret(bool selectedBefore);
   // Delete and Backspace: the selection, else the character after (before) the caret.
   void DeleteFromCaret(bool forward);
   // The character boundary nearest to a point of the client area.

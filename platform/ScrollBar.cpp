@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/Accessible.h"
+
 namespace {
 constexpr int32_t MinThumb = 8;
 }
@@ -37,6 +39,8 @@ void TScrollBar::SetParams(int32_t APosition, int32_t AMin, int32_t AMax, int32_
       InvalidateRect(after);
     }
   }
+  if (FPosition != oldPosition)
+    NotifyAccessibleChange(this, TAccessibleChange::Value);
 }
 
 void TScrollBar::Scroll(TScrollCode Code, int32_t Pos)

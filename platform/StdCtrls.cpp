@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/Accessible.h"
 #include "platform/BmpFile.h"
 #include "platform/CanvasQt.h"
 #include "platform/Files.h"
@@ -61,8 +62,11 @@ TLabel::TLabel()
 
 void TLabel::SetCaption(const std::string& caption)
 {
+  const bool changed = caption != Caption();
   TGraphicControl::SetCaption(caption);
   AdjustSize();
+  if (changed)
+    NotifyAccessibleChange(this, TAccessibleChange::Name);
 }
 
 void TLabel::SetAutoSize(bool v)
@@ -225,6 +229,7 @@ void TSpeedButton::SetDown(bool v)
     return;
   FDown = v;
   Invalidate();
+  NotifyAccessibleChange(this, TAccessibleChange::Checked);
   // Only one button of a group is down: the one going down lifts the others beside it.
   if (v && Parent())
     for (int i = 0; i < Parent()->ControlCount(); ++i)

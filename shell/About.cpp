@@ -26,6 +26,7 @@ TAboutFrm::TAboutFrm(const std::string& AppFolder) : FAppFolder(AppFolder)
 
   Image1 = TComponent::Create<TImage>(this);
   Image1->SetName("Image1");
+  Image1->SetAccessibleName("Orrelo");
   Image1->SetParent(Panel1);
   Image1->SetBounds(2, 2, 310, 200);
   Image1->SetAutoSize(true);

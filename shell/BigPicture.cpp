@@ -52,6 +52,7 @@ TBigPicFrm::TBigPicFrm(const std::string& AFileName) : FileName(AFileName)
 
   MagPic = TComponent::Create<TImage>(this);
   MagPic->SetName("MagPic");
+  MagPic->SetAccessibleName("Enlarged picture");
   MagPic->SetParent(this);
   MagPic->SetAutoSize(true);
   MagPic->OnClick = [this](TObject* Sender) { MagPicClick(Sender); };

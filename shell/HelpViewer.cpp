@@ -512,6 +512,7 @@ void THelpContentsTree::Select(Integer i)
   FSelected = i;
   ScrollIntoView(i);
   UpdateScrollBar();
+  AnnounceSelected();
 }
 
 void THelpContentsTree::ScrollIntoView(Integer i)
@@ -667,7 +668,7 @@ THelpViewerFrm::THelpViewerFrm()
   Integer w = std::min<Integer>(800, work.Width()), h = std::min<Integer>(560, work.Height());
   SetBounds(work.Left + (work.Width() - w) / 2, work.Top + (work.Height() - h) / 2, w, h);
 
-  ToolPanel = TComponent::Create<TPanel>(this);
+  ToolPanel = TComponent::Create<THelpButtonRow>(this);
   ToolPanel->SetName("ToolPanel");
   ToolPanel->SetParent(this);
   ToolPanel->SetAlign(alTop);
@@ -703,7 +704,7 @@ THelpViewerFrm::THelpViewerFrm()
   Splitter->SetMinSize(120);
   Splitter->SetBeveled(true);
 
-  TPanel* tabs = TComponent::Create<TPanel>(this);
+  TPanel* tabs = TComponent::Create<THelpButtonRow>(this);
   tabs->SetName("TabPanel");
   tabs->SetParent(NavPanel);
   tabs->SetAlign(alTop);
@@ -759,6 +760,7 @@ THelpViewerFrm::THelpViewerFrm()
   };
   IndexList = TComponent::Create<TListBox>(this);
   IndexList->SetName("IndexList");
+  IndexList->SetAccessibleName("Keywords");
   IndexList->SetParent(IndexPanel);
   IndexList->OnDblClick = [this](TObject*) { DisplayIndexEntry(IndexList->ItemIndex()); };
   IndexList->OnKeyDown = [this](TObject*, Word& key, TShiftState) {

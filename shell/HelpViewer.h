@@ -85,10 +85,13 @@ protected:
   void MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y) override;
   void KeyDown(Word& key, TShiftState shift) override;
   bool DoMouseWheel(TShiftState shift, Integer delta, TPoint mousePos) override;
+  void DoEnter() override;
 
 private:
-  // The tree shown to screen readers, or taken back (HelpViewer_Accessible.cpp).
+  // The tree shown to screen readers, or taken back, and its chosen entry announced as
+  // the focus while the tree holds it (HelpViewer_Accessible.cpp).
   void ExposeToReaders(bool Expose);
+  void AnnounceSelected();
   Integer Parent(Integer i) const;
   void ScrollIntoView(Integer i);
   void Choose(Integer i);
@@ -100,6 +103,28 @@ private:
   std::vector<bool> FExpanded;
   Integer FSelected = -1;
   Integer FTopRow = 0;
+};
+
+// A row of speed buttons that Tab reaches one by one (the window's Back and Forward, its
+// Contents and Index tabs): Space or Enter presses the one with the focus, which a dotted
+// frame round it shows (HelpViewer_Accessible.cpp).
+class THelpButtonRow : public TPanel {
+public:
+  bool HasTabParts() const override { return true; }
+  bool TabInto(bool forward) override;
+  bool TabWithin(bool forward) override;
+  TSpeedButton* FocusedButton() const { return FFocused; }
+
+protected:
+  void Paint() override;
+  void KeyDown(Word& key, TShiftState shift) override;
+  void DoExit() override;
+
+private:
+  // Those shown and enabled, left to right.
+  std::vector<TSpeedButton*> Buttons() const;
+  void FocusButton(TSpeedButton* b);
+  TSpeedButton* FFocused = nullptr;
 };
 
 // ---- the window ----

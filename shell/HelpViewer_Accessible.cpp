@@ -93,6 +93,88 @@ private:
 
 }   // namespace
 
+std::vector<TSpeedButton*> THelpButtonRow::Buttons() const
+{
+  std::vector<TSpeedButton*> list;
+  for (int i = 0; i < ControlCount(); ++i)
+    if (auto* b = dynamic_cast<TSpeedButton*>(Controls(i)); b && b->Visible() && b->Enabled())
+      list.push_back(b);
+  std::stable_sort(list.begin(), list.end(), [](TSpeedButton* a, TSpeedButton* b) { return a->Left() < b->Left(); });
+  return list;
+}
+
+bool THelpButtonRow::TabInto(bool forward)
+{
+  const std::vector<TSpeedButton*> list = Buttons();
+  if (list.empty())
+    return false;
+  FocusButton(forward ? list.front() : list.back());
+  return true;
+}
+
+bool THelpButtonRow::TabWithin(bool forward)
+{
+  const std::vector<TSpeedButton*> list = Buttons();
+  auto it = std::find(list.begin(), list.end(), FFocused);
+  const auto at = it == list.end() ? -1 : it - list.begin();
+  const auto next = at < 0 ? (forward ? 0 : static_cast<std::ptrdiff_t>(list.size()) - 1) : at + (forward ? 1 : -1);
+  if (next < 0 || next >= static_cast<std::ptrdiff_t>(list.size())) {
+    // Past the last (before the first) the focus leaves the row.
+    FFocused = nullptr;
+    Invalidate();
+    return false;
+  }
+  FocusButton(list[static_cast<size_t>(next)]);
+  return true;
+}
+
+void THelpButtonRow::FocusButton(TSpeedButton* b)
+{
+  FFocused = b;
+  if (!Focused())
+    SetFocus();
+  Invalidate();
+  NotifyAccessibleFocus(b);
+}
+
+void THelpButtonRow::KeyDown(Word& key, TShiftState shift)
+{
+  TPanel::KeyDown(key, shift);
+  if (FFocused && (key == VK_SPACE || key == VK_RETURN)) {
+    key = 0;
+    FFocused->Click();
+  }
+}
+
+void THelpButtonRow::DoExit()
+{
+  FFocused = nullptr;
+  Invalidate();
+  TPanel::DoExit();
+}
+
+void THelpButtonRow::Paint()
+{
+  TPanel::Paint();
+  if (FFocused && Focused()) {
+    const TRect b = FFocused->BoundsRect();
+    Canvas().DrawFocusRect({b.Left - 2, b.Top - 2, b.Right + 2, b.Bottom + 2});
+  }
+}
+
+void THelpContentsTree::DoEnter()
+{
+  TCustomControl::DoEnter();
+  AnnounceSelected();
+}
+
+void THelpContentsTree::AnnounceSelected()
+{
+  const Integer row = FSelected >= 0 ? RowOf(*this, FSelected) : -1;
+  if (row >= 0 && Focused())
+    NotifyAccessible(this, TAccessibleEvent::Focus, {row});
+}
+
 void THelpContentsTree::ExposeToReaders(bool Expose)
 {
   if (!Expose) {

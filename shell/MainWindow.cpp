@@ -363,6 +363,7 @@ void TKVMainFrm::CreateLeftPane()
   SplashPanel->SetBevelOuter(bvNone);
   SplashPanel->SetColor(clWhite);
   SplashPic = Make<TImage>("SplashPic", SplashPanel);
+  SplashPic->SetAccessibleName("Orrelo");
   SplashPic->SetStretch(true);
   SplashPanel->OnResize = [this](TObject*) { PlaceSplashPicture(); };
 
@@ -422,6 +423,7 @@ void TKVMainFrm::CreateLeftPane()
   SceneViewer->SetCamera(GLCamera);
   SceneViewer->GetBuffer()->SetBackgroundColor(clBlack);
   GLViewer = Make<TGLHost>("GLViewer", GLPanel);
+  GLViewer->SetAccessibleName("3D model");
   GLViewer->SetAlign(alClient);
   GLViewer->SetCursor(crHandPoint);
   GLViewer->SetHint("Use the left mouse button to rotate the view. Use the right button to pan");
@@ -494,6 +496,8 @@ void TKVMainFrm::CreateCamPanel()
   CamGraphCB = bar->AddNew<TTBXComboBoxItem>();
   CamGraphCB->SetName("CamGraphCB");
   CamGraphCB->SetEditWidth(110);
+  // (Shown in menus only: on the toolbar it names the box for readers.)
+  CamGraphCB->SetEditCaption("Cam shape");
   CamGraphCB->SetReadOnly(true);
   CamGraphCB->SetDropDownList(true);
   CamGraphCB->SetStrings({"Pear shaped", "Round", "Heart shaped"});
@@ -542,6 +546,7 @@ void TKVMainFrm::CreateCamPanel()
     DrawCamGraph();
   };
   pic = Make<TPaintBox>("pic", GraphPanel);
+  pic->SetAccessibleName("Cam graph drawing");
   pic->SetBounds(8, 64, PicWidth, PicHeight);
   pic->OnPaint = [this](TObject* s) { picPaint(s); };
 }

@@ -153,6 +153,10 @@ void MakeCogPage(TKVMainFrm* f, TPageMaker& m)
     std::string st = "Cog" + IntToStr(i + 1) + "ST", ud = "Cog" + IntToStr(i + 1) + "UpDn";
     f->CogUpDn[i] = m.Counter(st.c_str(), ud.c_str(), f->TwoCogTab, 100 + i * 52, 4, 10, 40, starts[i], &f->CogST[i]);
     f->CogUpDn[i]->OnClick = [f](TObject*, TUDBtnType) { RebuildOn(f, TControlPage::Cogs); };
+    // Four boxes under one label: each says which cog it counts.
+    const std::string name = "Number of teeth on cog " + IntToStr(i + 1);
+    f->CogUpDn[i]->SetAccessibleName(name);
+    f->CogST[i]->SetAccessibleName(name);
   }
   f->CogUpDn[0]->SetHint("Set the number of teeth on the left cog");
   f->TwoCogChk = m.Check("TwoCogChk", TControlPage::Cogs, "Show markers", 320, 6);

@@ -66,8 +66,8 @@ TPrntPrevFrm::TPrntPrevFrm(THTMLViewer* AViewer, TCustomImageList* Images, const
   CurPageLabel->SetName("CurPageLabel");
   CurPageLabel->Font().Assign(Font());
   CurPageLabel->SetAutoSize(true);
+  // Placed on the toolbar, the label gets its item there (a second would host it twice).
   CurPageLabel->SetParent(PPToolbar);
-  PPToolbar->Items()->Add(std::make_unique<TTBControlItem>(CurPageLabel));
   PrintBtn->OnClick = [this](TObject* s) { PrintBtnClick(s); };
   PrevPageBtn->OnClick = [this](TObject* s) { PrevPageBtnClick(s); };
   NextPageBtn->OnClick = [this](TObject* s) { NextPageBtnClick(s); };

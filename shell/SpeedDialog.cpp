@@ -19,6 +19,7 @@ TSpeedFrm::TSpeedFrm()
 
   SpeedHsb = AddDialogControl<TTrackBar>(*this, "SpeedHsb");
   SpeedHsb->SetBounds(8, 8, 280, 34);
+  SpeedHsb->SetAccessibleName("Animation speed");
   SpeedHsb->SetRange(MinRate, MaxRate);
   SpeedHsb->SetFrequency(20);
   SpeedHsb->SetPageSize(20);

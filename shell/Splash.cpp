@@ -13,6 +13,7 @@ TSplashFrm::TSplashFrm(const std::string& AppFolder) : FAppFolder(AppFolder)
   SetClientSize(400, 300);
   Pic = TComponent::Create<TImage>(this);
   Pic->SetName("Pic");
+  Pic->SetAccessibleName("Orrelo");
   Pic->SetParent(this);
   Pic->SetAutoSize(true);
   OnShow = [this](TObject* Sender) { FormShow(Sender); };

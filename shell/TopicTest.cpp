@@ -234,13 +234,16 @@ void TTestFrm::Answer(const std::string& Letter)
   if (Current < 0 || Current >= count)
     return;
   Questions[size_t(Current)]->CheckAnswer(Letter);
+  const int32_t answered = Current;
   if (Current < count - 1 && !Finished) {
     ++Current;
     PaintAnswers();
     ShowQuestion(Current);
+    AnnounceAnswer(answered);
     return;
   }
   PaintAnswers();
+  AnnounceAnswer(answered);
   Finished = true;
   if (!Reported) {
     Reported = true;

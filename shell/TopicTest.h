@@ -66,6 +66,9 @@ public:
   static constexpr Integer AnswerBoxWidth = 30;
   // Shows the strip to screen readers, or takes it back (TopicTest_Accessible.cpp).
   void ExposeAnswers(bool Expose);
+  // Tells readers that question Answered was answered: the score, its entry, the one now
+  // chosen.
+  void AnnounceAnswer(int32_t Answered);
 
 private:
   TTestWindows& FOwner;

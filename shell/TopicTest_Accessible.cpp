@@ -87,6 +87,16 @@ private:
 
 }   // namespace
 
+void TTestFrm::AnnounceAnswer(int32_t Answered)
+{
+  NotifyAccessible(AnsPicBox, TAccessibleEvent::NameChange);
+  NotifyAccessible(AnsPicBox, TAccessibleEvent::NameChange, {Answered});
+  if (Current != Answered) {
+    NotifyAccessible(AnsPicBox, TAccessibleEvent::SelectedChange, {Answered});
+    NotifyAccessible(AnsPicBox, TAccessibleEvent::SelectedChange, {Current});
+  }
+}
+
 void TTestFrm::ExposeAnswers(bool Expose)
 {
   if (Expose)

@@ -7,6 +7,7 @@
 
 #include "toolbar/KitHelpers.h"
 #include "toolbar/ThemedEditItems.h"
+#include "toolbar/Toolbars.h"
 
 namespace {
 
@@ -34,10 +35,21 @@ bool IsSelf(const TAccVariant& Child) { return Child.Kind == TAccVariant::vtI4 &
 
 std::vector<TTBItemViewer*> AccessibleViewers(TTBView* View)
 {
+  // A hosted control is read once, where it stands: not again for a second item hosting it,
+  // nor under its toolbar while the toolbar has lent it to a chevron's popup.
   std::vector<TTBItemViewer*> list;
-  for (Integer i = 0; i < View->ViewerCount(); ++i)
-    if (TBAccIsAccessible(View->Viewers(i)))
-      list.push_back(View->Viewers(i));
+  std::vector<TControl*> hosted;
+  for (Integer i = 0; i < View->ViewerCount(); ++i) {
+    TTBItemViewer* v = View->Viewers(i);
+    if (!TBAccIsAccessible(v))
+      continue;
+    if (auto* ci = dynamic_cast<TTBControlItem*>(v->Item()); ci && ci->Control()) {
+      if (View->ControlLent(ci->Control()) || std::find(hosted.begin(), hosted.end(), ci->Control()) != hosted.end())
+        continue;
+      hosted.push_back(ci->Control());
+    }
+    list.push_back(v);
+  }
   return list;
 }
 
@@ -107,10 +119,11 @@ std::string PopupItemName(TTBView* View)
 std::string ViewerName(TTBItemViewer* Viewer)
 {
   std::string name = StripAccelChars(Viewer->GetCaptionText());
-  if (name.empty())
-    Viewer->GetAccValue(name);
+  // What a box holds is its value, not its name: only what has nothing else goes by it.
   if (name.empty())
     name = GetShortHint(Viewer->Item()->Hint());
+  if (name.empty())
+    Viewer->GetAccValue(name);
   if (name.empty() && IsPopupView(Viewer->View()))
     name = PopupItemName(Viewer->View());
   return name;
@@ -719,6 +732,22 @@ HRESULT TTBItemViewerAccObject::get_accValue(const TAccVariant& Child, std::stri
 // ---------------------------------------------------------------------------------------
 // The deferred action the queue delivers for a viewer.
 
+namespace {
+
+// Another bar's loop may still run when a reader acts on this one (the chevron's popup
+// closed with Escape leaves its toolbar waiting in keyboard mode, holding the mouse): it
+// ends, as a click elsewhere ends it. True when there was one.
+bool EndOtherBarsLoop(TTBView* View)
+{
+  auto* other = dynamic_cast<TTBCustomToolbar*>(GetCaptureControl());
+  if (!other || !other->View() || other->View() == View || !other->View()->InModalLoop)
+    return false;
+  other->View()->EndModal();
+  return true;
+}
+
+}   // namespace
+
 void TBAccDeferredAction(TTBItemViewer* Viewer, WPARAM Code)
 {
   if (!Viewer)
@@ -733,7 +762,11 @@ void TBAccDeferredAction(TTBItemViewer* Viewer, WPARAM Code)
     if (Code == AccCodeOpen)
       view->OpenChildPopup(true);
     else if (execute)
-      view->ExecuteSelected(false);
+      // As a click runs it: an item run from a chevron's popup goes back onto its toolbar.
+      view->ExecuteSelected(true);
+  } else if (!view->ParentView() && EndOtherBarsLoop(view)) {
+    // It runs once the other bar's loop has ended.
+    PostViewerClick(Viewer, Code);
   } else if (!view->ParentView() && !GetCaptureControl()) {
     // The popup opens once the loop runs.
     if (Code == AccCodeOpen)

@@ -204,6 +204,14 @@ public:
     return std::make_shared<TTBAccNode>(std::move(c));
   }
   bool DoDefaultAction() override { return FObject->accDoDefaultAction(AccSelf) == S_OK; }
+  // An item a reader gives the focus to is selected in its toolbar or menu (an unavailable
+  // one offers nothing, as a disabled control does).
+  bool CanTakeFocus() override
+  {
+    const uint32_t s = State();
+    return ViewerOf(FObject) && (s & STATE_SYSTEM_FOCUSABLE) != 0 && (s & STATE_SYSTEM_UNAVAILABLE) == 0;
+  }
+  void TakeFocus() override { FObject->accSelect(SELFLAG_TAKEFOCUS, AccSelf); }
   const void* Identity() override { return FObject.get(); }
   TControl* HostedControl() override { return FObject->HostedControl(); }
   // A popup reached through the item that opened it shows in its own window.

@@ -3,7 +3,11 @@
 // actions on the page's links, and the test window answered through the reader. Nothing a
 // user can act on goes unnamed, boxes and lists can be read, and nothing claims to show that
 // lies off the screen.
+#include <algorithm>
+#include <iterator>
 #include <optional>
+#include <set>
+#include <tuple>
 
 #include "tests/desktop/DesktopSupport.h"
 #include "tests/platform/AtSpiSupport.h"
@@ -51,6 +55,7 @@ TEST(AccessibleDesktop, TheProgramIsReadAndUsedThroughAScreenReader)
   std::string pid = desk.Run("xdotool getwindowpid " + main);
   pid = pid.substr(0, pid.find('\n'));
   ASSERT_FALSE(pid.empty());
+  atspi::TListener listener({std::atoi(pid.c_str())});
 
   std::string raw;
   auto start = Read(desk, pid, {}, raw);
@@ -64,12 +69,12 @@ TEST(AccessibleDesktop, TheProgramIsReadAndUsedThroughAScreenReader)
   desktop::WaitFor(
       [&] {
         topic = Read(desk, pid, {}, raw);
-        return atspi::Find(topic, "text", "Number of teeth") != nullptr;
+        return atspi::Find(topic, "text", "Number of teeth on cog 1") != nullptr;
       },
       20000, 500);
   Report("the simple gear train", topic);
   EXPECT_EQ(Faults(topic), std::vector<std::string>{}) << raw;
-  const atspi::TNode* teeth = atspi::Find(topic, "text", "Number of teeth");
+  const atspi::TNode* teeth = atspi::Find(topic, "text", "Number of teeth on cog 1");
   ASSERT_NE(teeth, nullptr) << raw;
   EXPECT_EQ(teeth->Text, "20");
   desk.Screenshot("accessible-desktop-topic.png");
@@ -77,7 +82,8 @@ TEST(AccessibleDesktop, TheProgramIsReadAndUsedThroughAScreenReader)
   // The test window through the page toolbar's button; the first answer pressed through the
   // reader, its tick or cross read back.
   Read(desk, pid, {"act:push button:test:Press"}, raw);
-  ASSERT_FALSE(desk.WaitWindow("^Test$").empty()) << "no test window";
+  const std::string testWindow = desk.WaitWindow("^Test$");
+  ASSERT_FALSE(testWindow.empty()) << "no test window";
   std::vector<atspi::TNode> test;
   desktop::WaitFor(
       [&] {
@@ -106,7 +112,24 @@ TEST(AccessibleDesktop, TheProgramIsReadAndUsedThroughAScreenReader)
       },
       20000, 500);
   ASSERT_TRUE(answer.has_value()) << raw;
+  // Tab goes from answer to answer, each heard as it takes the focus.
+  desk.Run("xdotool windowactivate --sync " + testWindow);
+  listener.Take();
+  std::set<std::string> answers;
+  for (int tab = 0; tab < 6 && answers.size() < 2; ++tab) {
+    desk.Keys("Tab");
+    desktop::WaitFor(
+        [&] {
+          for (const atspi::TEvent& e : listener.Since())
+            if (e.Type == "focus:" && e.Role == "link" && !e.Name.empty())
+              answers.insert(e.Name);
+          return answers.size() >= static_cast<size_t>(std::min(tab + 1, 2));
+        },
+        1500);
+  }
+  EXPECT_GE(answers.size(), 2u) << listener.Log();
   const std::string press = "act:link:" + answer->Name + ":Press";
+  listener.Take();
   std::string pressed;
   Read(desk, pid, {press}, pressed);
   EXPECT_NE(pressed.find("acted\t" + press + "\tdone"), std::string::npos) << pressed;
@@ -127,6 +150,310 @@ TEST(AccessibleDesktop, TheProgramIsReadAndUsedThroughAScreenReader)
   ASSERT_NE(strip, nullptr) << raw;
   EXPECT_EQ(strip->Name,
             right ? "Answers: 1 right, 0 wrong, 9 not answered" : "Answers: 0 right, 1 wrong, 9 not answered");
+  // A reader following events hears the answer: the score, the question's entry, the next
+  // question chosen and its page.
+  const std::string entry = right ? "Question 1: right" : "Question 1: wrong";
+  for (const auto& [type, role, name] : std::vector<std::tuple<std::string, std::string, std::string>>{
+           {"object:property-change:accessible-name", "list", strip->Name},
+           {"object:property-change:accessible-name", "list item", entry},
+           {"object:state-changed:selected", "list item", "Question 2: not answered"},
+           {"object:property-change:accessible-name", "document frame", ""}})
+    EXPECT_TRUE(listener.WaitHeard([&, type = type, role = role, name = name](const atspi::TEvent& e) {
+      return e.Type == type && e.Role == role && (name.empty() || e.Name == name)
+             && (e.Detail1 == 1 || type != "object:state-changed:selected");
+    })) << type
+        << " " << role << " " << name << "\n"
+        << listener.Log();
   desk.Screenshot("accessible-desktop-test.png");
   EXPECT_TRUE(program.Running());
+}
+
+namespace {
+
+// The types of event a reader heard from one program, from what has one of the roles (a
+// stock number box is one control, ours an edit with arrows beside it).
+std::set<std::string> Kinds(const std::vector<atspi::TEvent>& heard, int pid, const std::set<std::string>& roles)
+{
+  std::set<std::string> kinds;
+  for (const atspi::TEvent& e : heard)
+    if (e.Pid == pid && roles.count(e.Role))
+      kinds.insert(e.Type);
+  return kinds;
+}
+
+// What of the reference's kinds ours lacks.
+std::set<std::string> Lacking(const std::set<std::string>& reference, const std::set<std::string>& ours)
+{
+  std::set<std::string> lack;
+  std::set_difference(reference.begin(), reference.end(), ours.begin(), ours.end(), std::inserter(lack, lack.end()));
+  return lack;
+}
+
+TPoint Middle(const atspi::TNode& n)
+{
+  return {(n.Extents.Left + n.Extents.Right) / 2, (n.Extents.Top + n.Extents.Bottom) / 2};
+}
+
+}   // namespace
+
+// The events a screen reader hears from our controls, beside what the desktop's own controls
+// send for the same input in a stock program on the same desktop: an edit typed into, a
+// check box toggled, a number box stepped, Tab from control to control.
+TEST(AccessibleDesktop, AReaderHearsWhatChangesAsFromTheDesktopsOwnControls)
+{
+  ATSPI_TEST_UNDER_BUS();
+  desktop::TDesktop desk;
+  ASSERT_TRUE(desk.Running());
+  desktop::TProgram reference(desk, "reference_widgets");
+  const std::string refWindow = desk.WaitWindow("^Reference widgets$");
+  ASSERT_FALSE(refWindow.empty()) << "the reference program never showed";
+  desktop::TProgram program(desk);
+  const std::string main = desk.WaitWindow("^Orrelo$");
+  ASSERT_FALSE(main.empty()) << "the main window never showed";
+  std::string pid = desk.Run("xdotool getwindowpid " + main);
+  pid = pid.substr(0, pid.find('\n'));
+  const int ourPid = std::atoi(pid.c_str()), refPid = reference.Pid();
+  atspi::TListener listener({ourPid, refPid});
+  ASSERT_TRUE(listener.Ready()) << listener.Log();
+
+  // The reference: its edit has the focus as it opens.
+  desk.Run("xdotool windowactivate --sync " + refWindow);
+  desk.Keys("End BackSpace");
+  desk.Type("5");
+  ASSERT_TRUE(listener.WaitHeard([](const atspi::TEvent& e) { return e.Type == "object:text-changed:insert"; }))
+      << listener.Log();
+  const std::set<std::string> refEdit = Kinds(listener.Take(), refPid, {"text"});
+  desk.Keys("Tab");
+  ASSERT_TRUE(listener.WaitHeard([](const atspi::TEvent& e) { return e.Type == "focus:"; })) << listener.Log();
+  const std::set<std::string> refTab = Kinds(listener.Take(), refPid, {"combo box"});
+  desk.Keys("Tab");
+  desk.Keys("space");
+  ASSERT_TRUE(listener.WaitHeard([](const atspi::TEvent& e) { return e.Type == "object:state-changed:checked"; }))
+      << listener.Log();
+  // (The reference's status bar tells the marker's state.)
+  const std::vector<atspi::TEvent> refToggled = listener.Take();
+  const std::set<std::string> refCheck = Kinds(refToggled, refPid, {"check box"}),
+                              refBar = Kinds(refToggled, refPid, {"status bar"});
+  desk.Keys("Tab");
+  ASSERT_TRUE(listener.WaitHeard([](const atspi::TEvent& e) { return e.Type == "focus:" && e.Role == "slider"; }))
+      << listener.Log();
+  listener.Take();
+  desk.Keys("Right");
+  ASSERT_TRUE(listener.WaitHeard([](const atspi::TEvent& e) { return e.Role == "label"; })) << listener.Log();
+  const std::vector<atspi::TEvent> refMoved = listener.Take();
+  const std::set<std::string> refSlider = Kinds(refMoved, refPid, {"slider"}),
+                              refLabel = Kinds(refMoved, refPid, {"label"});
+  desk.Keys("Tab Up");
+  ASSERT_TRUE(listener.WaitHeard([](const atspi::TEvent& e) {
+    return e.Type == "object:property-change:accessible-value" && e.Role == "spin button";
+  })) << listener.Log();
+  const std::set<std::string> refSpin = Kinds(listener.Take(), refPid, {"spin button"});
+
+  // Ours: Tab from link to link in the page pane, each heard as it takes the focus.
+  std::string raw;
+  const std::vector<atspi::TNode> start = Read(desk, pid, {}, raw);
+  const atspi::TNode* page = nullptr;
+  for (const atspi::TNode& n : start)
+    if (n.Role == "document frame" && !page)
+      page = &n;
+  ASSERT_NE(page, nullptr) << raw;
+  desk.Run("xdotool windowactivate --sync " + main);
+  desk.Click(page->Extents.Right - 30, page->Extents.Bottom - 10);
+  listener.Take();
+  desk.Keys("Tab Tab Tab");
+  std::set<std::string> links;
+  desktop::WaitFor([&] {
+    for (const atspi::TEvent& e : listener.Since())
+      if (e.Pid == ourPid && e.Type == "focus:" && e.Role == "link" && !e.Name.empty())
+        links.insert(e.Name);
+    return links.size() >= 3;
+  });
+  EXPECT_EQ(links.size(), 3u) << listener.Log();
+  const std::set<std::string> ourTab = Kinds(listener.Take(), ourPid, {"link"});
+  EXPECT_EQ(Lacking(refTab, ourTab), std::set<std::string>{}) << listener.Log();
+
+  // The index's link objects a reader holds answer nothing once another page stands: the
+  // next page numbers its links from the start again.
+  listener.Take();
+  Read(desk, pid, {"hold:link", "act:link:Gear systems:Press", "sleep", "held"}, raw);
+  // The new page is heard loaded, as a reader starts reading a page on it.
+  EXPECT_TRUE(listener.WaitHeard([&](const atspi::TEvent& e) {
+    return e.Pid == ourPid && e.Type == "document:load-complete" && e.Role == "document frame";
+  })) << listener.Log();
+  EXPECT_NE(raw.find("held\tgone"), std::string::npos) << raw;
+  EXPECT_EQ(raw.find("held\tlink"), std::string::npos) << raw;
+
+  // Ours: the simple gear train's first cog, its number box and its marker box.
+  Read(desk, pid, {"act:link:Simple gear train:Press"}, raw);
+  std::vector<atspi::TNode> topic;
+  desktop::WaitFor(
+      [&] {
+        topic = Read(desk, pid, {}, raw);
+        return atspi::Find(topic, "text", "Number of teeth on cog 1")
+               && atspi::Find(topic, "spin button", "Number of teeth on cog 1")
+               && atspi::Find(topic, "check box", "Show marker");
+      },
+      20000, 500);
+  const atspi::TNode* box = atspi::Find(topic, "text", "Number of teeth on cog 1");
+  const atspi::TNode* arrows = atspi::Find(topic, "spin button", "Number of teeth on cog 1");
+  const atspi::TNode* marker = atspi::Find(topic, "check box", "Show marker");
+  ASSERT_TRUE(box && arrows && marker) << raw;
+  const TPoint boxAt = Middle(*box), markerAt = Middle(*marker);
+  const TPoint upAt{Middle(*arrows).X, arrows->Extents.Top + 3};
+  desk.Run("xdotool windowactivate --sync " + main);
+
+  // A reader moves the box's caret and selection, finds where its characters stand, and
+  // gives it the focus, which is heard.
+  listener.Take();
+  const std::string boxId = "text:Number of teeth on cog 1";
+  std::vector<atspi::TNode> moved = Read(desk, pid, {"focus:" + boxId, "caret:" + boxId + ":1"}, raw);
+  EXPECT_NE(raw.find("focused\tfocus:" + boxId + "\tTrue"), std::string::npos) << raw;
+  EXPECT_TRUE(listener.WaitHeard([](const atspi::TEvent& e) { return e.Type == "focus:" && e.Role == "text"; }))
+      << listener.Log();
+  ASSERT_NE(atspi::Find(moved, "text", "Number of teeth on cog 1"), nullptr) << raw;
+  EXPECT_EQ(atspi::Find(moved, "text", "Number of teeth on cog 1")->Caret, 1) << raw;
+  moved = Read(desk, pid, {"select:" + boxId + ":0-2", "extents:" + boxId + ":"}, raw);
+  EXPECT_EQ(atspi::Find(moved, "text", "Number of teeth on cog 1")->Selection, "0-2") << raw;
+  int x0 = 0, y0 = 0, w0 = 0, h0 = 0, x1 = 0, y1 = 0, w1 = 0, h1 = 0;
+  const size_t extents = raw.find("extents\t");
+  ASSERT_NE(extents, std::string::npos) << raw;
+  ASSERT_EQ(std::sscanf(raw.c_str() + raw.find('\t', raw.find('\t', extents) + 1) + 1, "%d,%d,%d,%d %d,%d,%d,%d", &x0,
+                        &y0, &w0, &h0, &x1, &y1, &w1, &h1),
+            8)
+      << raw;
+  EXPECT_TRUE(w0 > 0 && h0 > 0 && x1 >= x0 + w0 && y1 == y0) << raw;
+  EXPECT_TRUE(x0 >= box->Extents.Left && x1 + w1 <= box->Extents.Right) << raw;
+
+  desk.Click(boxAt.X, boxAt.Y);
+  desk.Keys("End BackSpace");
+  desk.Type("5");
+  EXPECT_TRUE(listener.WaitHeard([](const atspi::TEvent& e) { return e.Type == "object:text-changed:insert"; }))
+      << listener.Log();
+  const std::set<std::string> ourEdit = Kinds(listener.Take(), ourPid, {"text"});
+  EXPECT_EQ(Lacking(refEdit, ourEdit), std::set<std::string>{}) << listener.Log();
+  desk.Click(markerAt.X, markerAt.Y);
+  EXPECT_TRUE(listener.WaitHeard([](const atspi::TEvent& e) { return e.Type == "object:state-changed:checked"; }))
+      << listener.Log();
+  const std::set<std::string> ourCheck = Kinds(listener.Take(), ourPid, {"check box"});
+  EXPECT_EQ(Lacking(refCheck, ourCheck), std::set<std::string>{}) << listener.Log();
+  desk.Click(upAt.X, upAt.Y);
+  EXPECT_TRUE(listener.WaitHeard([](const atspi::TEvent& e) {
+    return e.Type == "object:property-change:accessible-value" && e.Role == "spin button";
+  })) << listener.Log();
+  // (Ours tells the hint of the arrows under the pointer.)
+  EXPECT_TRUE(listener.WaitHeard([&](const atspi::TEvent& e) {
+    return e.Pid == ourPid && e.Role == "status bar" && e.Name == "Set the number of teeth on the left cog";
+  })) << listener.Log();
+  const std::vector<atspi::TEvent> ourStepped = listener.Take();
+  const std::set<std::string> ourSpin = Kinds(ourStepped, ourPid, {"spin button", "text"});
+  EXPECT_EQ(Lacking(refSpin, ourSpin), std::set<std::string>{}) << listener.Log();
+  EXPECT_EQ(Lacking(refBar, Kinds(ourStepped, ourPid, {"status bar"})), std::set<std::string>{}) << listener.Log();
+  // A reader gives a toolbar's item the focus: it is selected there, as the keyboard
+  // selects it; Escape leaves the toolbar.
+  const std::vector<atspi::TNode> kit = Read(desk, pid, {"focus:push button:test"}, raw);
+  EXPECT_NE(raw.find("focused\tfocus:push button:test\tTrue"), std::string::npos) << raw;
+  ASSERT_NE(atspi::Find(kit, "push button", "test"), nullptr) << raw;
+  EXPECT_TRUE(atspi::Find(kit, "push button", "test")->Has("focused")) << raw;
+  desk.Keys("Escape");
+
+  // Ours: the inclined plane's angle bar stepped with its arrow, its label following.
+  Read(desk, pid, {"act:push button:home:Press", "sleep", "act:link:Reference:Press", "act:link:Inclined plane:Press"},
+       raw);
+  std::vector<atspi::TNode> plane;
+  const atspi::TNode* bar = nullptr;
+  desktop::WaitFor(
+      [&] {
+        plane = Read(desk, pid, {}, raw);
+        bar = nullptr;
+        for (const atspi::TNode& n : plane)
+          if (n.Role == "slider" && n.Name.rfind("Angle = ", 0) == 0 && n.Has("showing"))
+            bar = &n;
+        return bar != nullptr;
+      },
+      20000, 500);
+  ASSERT_NE(bar, nullptr) << raw;
+  listener.Take();
+  desk.Click(bar->Extents.Right - 6, Middle(*bar).Y);
+  EXPECT_TRUE(listener.WaitHeard([](const atspi::TEvent& e) { return e.Role == "label"; })) << listener.Log();
+  const std::vector<atspi::TEvent> ourMoved = listener.Take();
+  EXPECT_EQ(Lacking(refSlider, Kinds(ourMoved, ourPid, {"slider"})), std::set<std::string>{}) << listener.Log();
+  EXPECT_EQ(Lacking(refLabel, Kinds(ourMoved, ourPid, {"label"})), std::set<std::string>{}) << listener.Log();
+
+  // Text the user selects in the page is the page's selection for a reader too.
+  const atspi::TNode* doc = nullptr;
+  for (const atspi::TNode& n : plane)
+    if (n.Role == "document frame" && !doc)
+      doc = &n;
+  ASSERT_NE(doc, nullptr) << raw;
+  const int left = doc->Extents.Left + 12, top = doc->Extents.Top + 60;
+  desk.Run("xdotool mousemove " + std::to_string(left) + " " + std::to_string(top) + " mousedown 1 mousemove "
+           + std::to_string(left + 150) + " " + std::to_string(top + 40) + " mouseup 1");
+  const std::vector<atspi::TNode> selected = Read(desk, pid, {}, raw);
+  const atspi::TNode* pane = nullptr;
+  for (const atspi::TNode& n : selected)
+    if (n.Role == "document frame" && !pane)
+      pane = &n;
+  ASSERT_NE(pane, nullptr) << raw;
+  int from = 0, to = 0;
+  EXPECT_EQ(std::sscanf(pane->Selection.c_str(), "%d-%d", &from, &to), 2) << raw;
+  EXPECT_GT(to, from + 40) << raw;
+  EXPECT_EQ(pane->Text.substr(static_cast<size_t>(std::min<int>(from, pane->Text.size())), 17), "An inclined plane")
+      << raw;
+  desk.Screenshot("accessible-desktop-events.png");
+
+  // The help window's contents: the chosen entry is heard as the focus when the tree takes
+  // it and as the choice moves, as a stock tree's item is.
+  desk.Run("xdotool windowactivate --sync " + main);
+  listener.Take();
+  desk.Keys("F1");
+  const std::string help = desk.WaitWindow("Help$");
+  ASSERT_FALSE(help.empty()) << "no help window";
+  desk.Run("xdotool windowactivate --sync " + help);
+  desk.Keys("Down Down");
+  // (A stock tree's items are heard as table cells, and ours so too.)
+  std::set<std::string> entries;
+  desktop::WaitFor([&] {
+    for (const atspi::TEvent& e : listener.Take())
+      if (e.Pid == ourPid && e.Type == "focus:" && e.Role == "table cell" && !e.Name.empty())
+        entries.insert(e.Name);
+    return entries.size() >= 2;
+  });
+  EXPECT_GE(entries.size(), 2u) << listener.Log();
+
+  // Tab reaches the help window's buttons one by one (Back, once a page has gone before, and
+  // the Contents and Index tabs), each heard as it takes the focus.
+  std::set<std::string> buttons;
+  for (int tab = 0; tab < 12 && !(buttons.count("Back") && buttons.count("Contents") && buttons.count("Index"));
+       ++tab) {
+    desk.Keys("Tab");
+    desktop::WaitFor(
+        [&] {
+          for (const atspi::TEvent& e : listener.Take())
+            if (e.Pid == ourPid && e.Type == "focus:")
+              buttons.insert(e.Name);
+          return false;
+        },
+        300);
+  }
+  for (const char* b : {"Back", "Contents", "Index"})
+    EXPECT_TRUE(buttons.count(b)) << b << "\n" << listener.Log();
+  // Space presses the one with the focus: the Index tab goes down, heard as checked.
+  std::string focused;
+  for (int tab = 0; tab < 12 && focused != "Index"; ++tab) {
+    desk.Keys("Tab");
+    desktop::WaitFor(
+        [&] {
+          for (const atspi::TEvent& e : listener.Take())
+            if (e.Pid == ourPid && e.Type == "focus:")
+              focused = e.Name;
+          return focused == "Index";
+        },
+        300);
+  }
+  ASSERT_EQ(focused, "Index") << listener.Log();
+  desk.Keys("space");
+  EXPECT_TRUE(listener.WaitHeard([&](const atspi::TEvent& e) {
+    return e.Pid == ourPid && e.Type == "object:state-changed:checked" && e.Name == "Index" && e.Detail1 == 1;
+  })) << listener.Log();
+  desk.Screenshot("accessible-desktop-help.png");
 }

@@ -33,17 +33,21 @@ const TAccessibleSnapshot* Find(const std::vector<const TAccessibleSnapshot*>& a
   return nullptr;
 }
 
-constexpr int32_t RoleEditableText = 0x2A, RoleSlider = 0x33;
+constexpr int32_t RoleEditableText = 0x2A, RoleSlider = 0x33, RoleRadioButton = 0x2D;
 
 std::string Page()
 {
   std::string s =
       "<html><head><title>Gears</title></head><body>"
       "<p>Read about <a href=\"Gears.htm\">simple gear trains</a> first.</p>"
-      "<p><a href=\"Cams.htm\"><img src=\"cam.gif\" alt=\"Cam picture\" width=\"20\" height=\"20\"></a></p>"
+      "<p><a href=\"Cams.htm\"><img src=\"cam.gif\" alt=\"Cam picture\" width=\"20\" height=\"20\"></a>"
+      " <a href=\"$Cam_big.jpg\">Enlarge</a></p>"
+      "<p><img src=\"plane.gif\" alt=\"The inclined plane model\" width=\"20\" height=\"20\"> A slope.</p>"
       "<ol><li><a href=\"A\"><img src=\"button.gif\" width=\"20\" height=\"18\"></a> &nbsp;Pear "
       "shaped</li></ol>"
-      "<form><input type=\"text\" name=\"Teeth\" value=\"20\"><input type=\"submit\" value=\"Go\"></form>";
+      "<form>Number of teeth: <input type=\"text\" name=\"Teeth\" value=\"20\"><input type=\"submit\" value=\"Go\">"
+      "<br><input type=\"radio\" name=\"colour\" value=\"r\"> Red <input type=\"radio\" name=\"colour\" "
+      "value=\"g\"> Green</form>";
   for (int i = 0; i < 60; ++i)
     s += "<p>Line " + std::to_string(i) + "</p>";
   return s + "<p><a href=\"Deep.htm\">Far below</a></p></body></html>";
@@ -58,7 +62,7 @@ TEST_F(HtmlViewerAccessible, LinksFieldsAndTheScrollBarStandInThePageAndALinkIsF
   TForm form;
   form.SetBounds(50, 50, 420, 320);
   Viewer->SetParent(&form);
-  Viewer->SetAccessibleName("");
+  Viewer->SetAccessibleName("Topic page");
   std::vector<std::string> followed;
   Viewer->OnHotSpotClick = [&](TObject*, const std::string& src, bool& handled) {
     followed.push_back(src);
@@ -74,7 +78,8 @@ TEST_F(HtmlViewerAccessible, LinksFieldsAndTheScrollBarStandInThePageAndALinkIsF
   Flatten(tree, all);
   const TAccessibleSnapshot* doc = Find(all, [](auto& s) { return s.Role == ROLE_SYSTEM_DOCUMENT; });
   ASSERT_NE(doc, nullptr);
-  EXPECT_EQ(doc->Name, "Gears") << "a viewer without a name of its own goes by the page's title";
+  EXPECT_EQ(doc->Name, "Gears") << "the document goes by the page's title";
+  EXPECT_EQ(doc->Description, "Topic page") << "what the pane is for describes it";
   ASSERT_TRUE(doc->HasText);
   EXPECT_NE(doc->Text.find("Read about simple gear trains first."), std::string::npos) << doc->Text;
 
@@ -87,8 +92,11 @@ TEST_F(HtmlViewerAccessible, LinksFieldsAndTheScrollBarStandInThePageAndALinkIsF
       EXPECT_EQ(c.Actions, "Jump");
       EXPECT_NE(c.State & STATE_SYSTEM_FOCUSABLE, 0u);
     }
-  EXPECT_EQ(links, (std::vector<std::string>{"simple gear trains", "Cam picture", "Pear shaped", "Far below"}));
-
+  EXPECT_EQ(links,
+            (std::vector<std::string>{"simple gear trains", "Cam picture", "Enlarge", "Pear shaped", "Far below"}));
+  // Where a link leads, when a listener can make sense of it.
+  EXPECT_EQ(Find(all, [](auto& s) { return s.Name == "simple gear trains"; })->Description, "Gears.htm");
+  EXPECT_EQ(Find(all, [](auto& s) { return s.Name == "Enlarge"; })->Description, "");
   // Where they stand: the first inside the page, the last below what shows.
   const TAccessibleSnapshot* first = Find(all, [](auto& s) { return s.Name == "simple gear trains"; });
   const TAccessibleSnapshot* last = Find(all, [](auto& s) { return s.Name == "Far below"; });
@@ -98,11 +106,22 @@ TEST_F(HtmlViewerAccessible, LinksFieldsAndTheScrollBarStandInThePageAndALinkIsF
       << first->Rect.Left << "," << first->Rect.Top;
   EXPECT_EQ(first->State & (STATE_SYSTEM_OFFSCREEN | STATE_SYSTEM_INVISIBLE), 0u);
   EXPECT_NE(last->State & STATE_SYSTEM_OFFSCREEN, 0u) << "scrolled out of sight";
+  // A picture outside a link read by its alternative text, where it stands in the page.
+  const TAccessibleSnapshot* picture = Find(all, [](auto& s) { return s.Role == ROLE_SYSTEM_GRAPHIC; });
+  ASSERT_NE(picture, nullptr);
+  EXPECT_EQ(picture->Name, "The inclined plane model");
+  EXPECT_EQ(picture->Rect.Width(), 20);
+  EXPECT_TRUE(picture->Rect.Left >= doc->Rect.Left && picture->Rect.Top > first->Rect.Top);
 
-  // The form's fields as themselves, the box named after its field.
+  // The form's fields as themselves, each named by the words that label it on the page.
   const TAccessibleSnapshot* box = Find(all, [](auto& s) { return s.Role == RoleEditableText; });
   ASSERT_NE(box, nullptr);
-  EXPECT_EQ(box->Name, "Teeth");
+  EXPECT_EQ(box->Name, "Number of teeth");
+  std::vector<std::string> radios;
+  for (const TAccessibleSnapshot* r : all)
+    if (r->Role == RoleRadioButton)
+      radios.push_back(r->Name);
+  EXPECT_EQ(radios, (std::vector<std::string>{"Red", "Green"}));
   EXPECT_EQ(box->Text, "20");
   EXPECT_NE(Find(all, [](auto& s) { return s.Name == "Go"; }), nullptr);
 

@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <sstream>
 #include <string>
@@ -245,6 +246,129 @@ private:
   int FTo = -1, FFrom = -1;
   bool FReady = false;
   std::string FPending;
+};
+
+// An event a reader heard (events.py): from which program, its type ("focus:",
+// "object:state-changed:checked"...), the role and name of what sent it, its details.
+struct TEvent {
+  int Pid = 0;
+  std::string Type, Role, Name;
+  int Detail1 = 0, Detail2 = 0;
+  std::string Data;
+};
+
+// A reader listening on the bus for the events of some programs, as every screen reader
+// does, from its start to its end; what it heard is read while the loop of whoever listens
+// runs on (the programs may be this one).
+class TListener {
+public:
+  explicit TListener(const std::vector<int>& pids)
+  {
+    int out[2];
+    if (pipe(out) != 0)
+      return;
+    FChild = fork();
+    if (FChild == 0) {
+      dup2(out[1], 1);
+      close(out[0]);
+      std::vector<std::string> args = {Python(), std::string(ORRELO_TEST_DATA) + "/atspi/events.py"};
+      for (int pid : pids)
+        args.push_back(std::to_string(pid));
+      std::vector<char*> argv;
+      for (auto& a : args)
+        argv.push_back(a.data());
+      argv.push_back(nullptr);
+      execv(Python(), argv.data());
+      _exit(127);
+    }
+    close(out[1]);
+    FFrom = out[0];
+    fcntl(FFrom, F_SETFL, O_NONBLOCK);
+    testwait::WaitUntil(
+        [&] {
+          Read();
+          return FReady;
+        },
+        30000);
+  }
+  ~TListener()
+  {
+    if (FChild > 0) {
+      kill(FChild, SIGTERM);
+      int status = 0;
+      waitpid(FChild, &status, 0);
+    }
+    if (FFrom >= 0)
+      close(FFrom);
+  }
+  TListener(const TListener&) = delete;
+  TListener& operator=(const TListener&) = delete;
+  bool Ready() const { return FReady; }
+
+  // What came since the last Take, kept, or taken (forgotten).
+  std::vector<TEvent> Since()
+  {
+    Read();
+    return std::vector<TEvent>(FHeard.begin() + static_cast<std::ptrdiff_t>(FTaken), FHeard.end());
+  }
+  std::vector<TEvent> Take()
+  {
+    Read();
+    std::vector<TEvent> taken(FHeard.begin() + static_cast<std::ptrdiff_t>(FTaken), FHeard.end());
+    FTaken = FHeard.size();
+    return taken;
+  }
+  // Waits (a bounded while) until an event heard since the last Take passes the test.
+  bool WaitHeard(const std::function<bool(const TEvent&)>& match, int timeoutMs = 10000)
+  {
+    return testwait::WaitUntil(
+        [&] {
+          Read();
+          for (size_t i = FTaken; i < FHeard.size(); ++i)
+            if (match(FHeard[i]))
+              return true;
+          return false;
+        },
+        timeoutMs);
+  }
+  // All that was heard, one line each, for messages.
+  std::string Log()
+  {
+    Read();
+    return FLog;
+  }
+
+private:
+  void Read()
+  {
+    char buf[4096];
+    ssize_t n;
+    while (FFrom >= 0 && (n = read(FFrom, buf, sizeof buf)) > 0)
+      FPending.append(buf, static_cast<size_t>(n));
+    for (size_t eol; (eol = FPending.find('\n')) != std::string::npos;) {
+      std::string l = FPending.substr(0, eol);
+      FPending.erase(0, eol + 1);
+      FLog += l + "\n";
+      if (l == "ready")
+        FReady = true;
+      std::vector<std::string> f;
+      std::stringstream ls(l);
+      std::string field;
+      while (std::getline(ls, field, '\t'))
+        f.push_back(field);
+      if (f.size() < 7 || f[0] != "event")
+        continue;
+      f.resize(8);
+      FHeard.push_back(
+          {std::atoi(f[1].c_str()), f[2], f[3], f[4], std::atoi(f[5].c_str()), std::atoi(f[6].c_str()), f[7]});
+    }
+  }
+  pid_t FChild = -1;
+  int FFrom = -1;
+  bool FReady = false;
+  std::string FPending, FLog;
+  std::vector<TEvent> FHeard;
+  size_t FTaken = 0;
 };
 
 // One walk with a reader of its own.

@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -102,6 +103,8 @@ TEST(MainWindowAccessibility, EveryIndexPageAndTheCamGraphWithItsListOpenAreRead
 
   // Every page of the index beside its model and controls.
   std::string angle;
+  std::set<std::string> named;   // "role:name" of everything met
+  bool toggleDown = false;
   for (const TIndexHeading& h : headings)
     for (const TIndexLink& l : h.Items) {
       run.Follow(l.URL);
@@ -111,19 +114,31 @@ TEST(MainWindowAccessibility, EveryIndexPageAndTheCamGraphWithItsListOpenAreRead
       Check(std::string("main window, ") + l.URL, nodes, faults);
       if (const atspi::TNode* a = FindStarting(nodes, "label", "Angle = "); a && angle.empty())
         angle = a->Name;
+      for (const atspi::TNode& n : nodes) {
+        named.insert(n.Role + ":" + n.Name);
+        if (n.Role == "push button" && (n.Name == "14" || n.Name == "16") && n.Has("showing"))
+          EXPECT_EQ(n.Has("checked") && n.Has("pressed"), n.Name == "16") << n.Name << " " << n.States;
+        toggleDown = toggleDown || (n.Name == "16" && n.Has("checked"));
+      }
     }
   EXPECT_EQ(angle, "Angle = 10 \xC2\xB0") << "the degree sign arrives as itself";
+  // What a user meets is named: each cog's box apart, the 3D view, the cam graph's drawing;
+  // the derailleur's gear buttons say which is down.
+  for (const char* n : {"text:Number of teeth on cog 1", "text:Number of teeth on cog 2", "panel:3D model"})
+    EXPECT_TRUE(named.count(n)) << n;
+  EXPECT_TRUE(toggleDown) << "the derailleur's 16 button is down at first";
   EXPECT_EQ(faults, TFaults{});
   faults.clear();
   if (std::getenv("ORRELO_ATSPI_DUMP"))
     std::printf("%s", raw.c_str());
 
-  // The cam graph: its shape list opened through the reader, read while open, and a shape
-  // picked from it.
+  // The cam graph: its shape list, named for what it picks rather than by the shape picked,
+  // opened through the reader, read while open, and a shape picked from it.
   run.Follow("/Cam_Box.htm");
   auto graph = reader.Walk();
   Check("main window, cam graph", graph, faults);
-  const atspi::TNode* combo = atspi::Find(graph, "combo box", "Pear shaped");
+  EXPECT_NE(atspi::Find(graph, "image", "Cam graph drawing"), nullptr);
+  const atspi::TNode* combo = atspi::Find(graph, "combo box", "Cam shape");
   ASSERT_NE(combo, nullptr);
   EXPECT_EQ(combo->Text, "Pear shaped");
   EXPECT_EQ(combo->Value, "0");
@@ -132,7 +147,7 @@ TEST(MainWindowAccessibility, EveryIndexPageAndTheCamGraphWithItsListOpenAreRead
   {
     testwait::TLoopBound bound("the cam graph's open shape list", 30000,
                                [&] { run.Frm->Cam2DToolbar->View()->EndModal(); });
-    walks = reader.Walks({"act:combo box:Pear shaped:" + combo->Actions.substr(0, combo->Actions.find(',')), "walk",
+    walks = reader.Walks({"act:combo box:Cam shape:" + combo->Actions.substr(0, combo->Actions.find(',')), "walk",
                           "act:list item:Round:Press"},
                          &raw);
   }
@@ -142,12 +157,12 @@ TEST(MainWindowAccessibility, EveryIndexPageAndTheCamGraphWithItsListOpenAreRead
   // program's.
   int popups = 0;
   for (const atspi::TNode& n : walks[0])
-    popups += n.Role == "popup menu" && n.Name == "Pear shaped";
+    popups += n.Role == "popup menu" && n.Name == "Cam shape";
   EXPECT_EQ(popups, 1) << raw;
   for (const atspi::TNode& n : walks[0])
     EXPECT_FALSE(n.Depth == 1 && n.Role != "frame") << n.Role << " " << n.Name << " stands beside the windows";
   int entries = 0;
-  for (const atspi::TNode& n : atspi::Below(walks[0], "combo box", "Pear shaped"))
+  for (const atspi::TNode& n : atspi::Below(walks[0], "combo box", "Cam shape"))
     if (n.Role == "list item" && n.Has("showing")) {
       ++entries;
       EXPECT_TRUE(n.Has("selectable")) << n.Name;
@@ -156,7 +171,7 @@ TEST(MainWindowAccessibility, EveryIndexPageAndTheCamGraphWithItsListOpenAreRead
   EXPECT_EQ(entries, 3) << raw;
   EXPECT_EQ(run.Frm->CamGraphCB->ItemIndex(), 1) << "the reader's pick reached the combo";
   EXPECT_EQ(run.Frm->CamDiagram->Shape, 1) << "and the cam graph";
-  const atspi::TNode* picked = atspi::Find(walks[1], "combo box", "Round");
+  const atspi::TNode* picked = atspi::Find(walks[1], "combo box", "Cam shape");
   ASSERT_NE(picked, nullptr) << raw;
   EXPECT_EQ(picked->Text, "Round");
   EXPECT_EQ(picked->Value, "1");

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
+#include <memory>
 #include <thread>
 
 #include "platform/Accessible.h"
@@ -593,13 +595,15 @@ TEST(AccessibleItemsBridge, ChevronPopupHiddenBarsAndCaptionsInTheCodePage)
   labels.SetCaption("Show labels");
   labels.SetBounds(0, 0, 90, 17);
   labels.SetParent(&bar);
+  // Hosted a second time by mistake, it is still read once.
+  bar.Items()->Add(std::make_unique<TTBControlItem>(&labels));
   form.Show();
   bar.View()->ValidatePositions();
   testwait::WaitUntil([&] { return form.Showing(); }, 3000);
 
   // Captions held in the program's code page reach readers as themselves.
   TAccessibleSnapshot tree = AccessibleSnapshot(&bar);
-  ASSERT_EQ(tree.Children.size(), 4u);
+  ASSERT_EQ(tree.Children.size(), 4u) << "three buttons, and the box once";
   EXPECT_EQ(tree.Children[2].Name, "\xC2\xA3 5 a lesson");
   EXPECT_EQ(tree.Children[3].State & (STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN), 0u);
 
@@ -625,6 +629,14 @@ TEST(AccessibleItemsBridge, ChevronPopupHiddenBarsAndCaptionsInTheCodePage)
   ASSERT_NE(chevron, nullptr);
   bar.View()->Select(chevron, false);
   ASSERT_TRUE(bar.View()->OpenChildPopup(false));
+  // The box lent to the popup is read there alone, not under its toolbar too.
+  std::function<int(const TAccessibleSnapshot&)> boxes = [&](const TAccessibleSnapshot& s) {
+    int n = s.Name == "Show labels" ? 1 : 0;
+    for (const TAccessibleSnapshot& c : s.Children)
+      n += boxes(c);
+    return n;
+  };
+  EXPECT_EQ(boxes(AccessibleSnapshot(&bar, 12)), 1);
   auto popup = TBAccViewObject(bar.View()->OpenViewerView());
   TAccVariant role;
   EXPECT_EQ(popup->get_accRole(AccSelf, role), S_OK);
@@ -638,5 +650,101 @@ TEST(AccessibleItemsBridge, ChevronPopupHiddenBarsAndCaptionsInTheCodePage)
   bar.SetVisible(false);
   for (const TAccessibleSnapshot& s : AccessibleSnapshot(&bar).Children)
     EXPECT_NE(s.State & (STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN), 0u) << s.Name;
+  form.Hide();
+}
+
+// A reader opens a toolbar's chevron popup, Escape closes it (the toolbar waits on in
+// keyboard mode), and the reader's open on the menu bar's "Test" then opens that menu: the
+// waiting toolbar's loop ends as a click elsewhere would end it.
+TEST(AccessibleItemsBridge, AfterTheChevronsPopupClosesWithEscapeTheMenuBarOpens)
+{
+  TForm form;
+  form.SetBounds(100, 100, 400, 200);
+  TXBar menu;
+  menu.SetBorderStyle(bsNone);
+  menu.SetParent(&form);
+  menu.SetAlign(alTop);
+  auto test = std::make_unique<TTBCustomItem>();
+  test->SetCaption("Test");
+  test->SetItemStyle(test->ItemStyle() | tbisSubmenu);
+  auto start = std::make_unique<TTBCustomItem>();
+  start->SetCaption("Start");
+  test->Add(std::move(start));
+  TTBCustomItem* testItem = menu.Items()->Add(std::move(test));
+  menu.SetMenuBar(true);
+  TPanel panel;
+  panel.SetParent(&form);
+  panel.SetBounds(0, 60, 400, 40);
+  TXBar bar;
+  bar.SetBorderStyle(bsNone);
+  bar.SetParent(&panel);
+  bar.SetAlign(alTop);
+  std::vector<TTBCustomItem*> buttons;
+  for (const char* c : {"Arm", "Tweezers", "Scissors"}) {
+    auto i = std::make_unique<TTBXItem>();
+    i->SetCaption(c);
+    buttons.push_back(bar.Items()->Add(std::move(i)));
+  }
+  form.Show();
+  testwait::WaitUntil([&] { return form.Showing(); }, 3000);
+  tbtest::ParkPointer();
+  bar.View()->ValidatePositions();
+  panel.SetWidth(bar.View()->Find(buttons[1])->BoundsRect.Left + 13);
+  bar.View()->ValidatePositions();
+  TTBItemViewer* chevron = nullptr;
+  for (Integer i = 0; i < bar.View()->ViewerCount(); ++i)
+    if (dynamic_cast<TTBChevronItem*>(bar.View()->Viewers(i)->Item()))
+      chevron = bar.View()->Viewers(i);
+  ASSERT_NE(chevron, nullptr);
+  menu.View()->ValidatePositions();
+
+  bool opened = false;
+  TScript script;
+  script.WaitFor([&] { return bar.View()->OpenViewerView() != nullptr; }, "the chevron's popup opens");
+  script.Do([] { SimulateKey(VK_ESCAPE, 0, '\x1b'); });
+  script.WaitFor([&] { return bar.View()->OpenViewerView() == nullptr; }, "Escape closes it");
+  script.Do([&] { EXPECT_EQ(TBAccViewerObject(menu.View()->Find(testItem))->accDoDefaultAction(AccSelf), S_OK); });
+  script.WaitFor([&] { return menu.View()->OpenViewerView() != nullptr; }, "the menu bar's Test opens");
+  script.Do([&] {
+    opened = true;
+    menu.View()->EndModal();
+  });
+  script.Abort = [&] {
+    bar.View()->EndModal();
+    menu.View()->EndModal();
+  };
+  script.Running = [&] { return bar.View()->InModalLoop || menu.View()->InModalLoop; };
+  script.Start();
+  EXPECT_EQ(TBAccViewerObject(chevron)->accDoDefaultAction(AccSelf), S_OK);
+  testwait::WaitUntil([&] { return script.Finished() && !script.Running(); }, 15000);
+  EXPECT_TRUE(opened);
+  EXPECT_EQ(GetCaptureControl(), nullptr);
+
+  // A reader's press on an item in the chevron's popup runs it, and it goes back onto the
+  // toolbar as a click there puts it.
+  TTBCustomItem* hidden = nullptr;
+  for (TTBCustomItem* b : buttons)
+    if (bar.View()->Find(b)->OffEdge)
+      hidden = b;
+  ASSERT_NE(hidden, nullptr);
+  int runs = 0;
+  hidden->OnClick = [&](TObject*) { ++runs; };
+  TScript press;
+  press.WaitFor([&] { return bar.View()->OpenViewerView() != nullptr; }, "the chevron's popup opens");
+  press.Do([&] {
+    TTBItemViewer* inPopup = bar.View()->OpenViewerView()->Find(hidden);
+    ASSERT_NE(inPopup, nullptr);
+    EXPECT_EQ(TBAccViewerObject(inPopup)->accDoDefaultAction(AccSelf), S_OK);
+  });
+  press.WaitFor([&] { return runs == 1; }, "the item runs");
+  press.Abort = [&] { bar.View()->EndModal(); };
+  press.Running = [&] { return bar.View()->InModalLoop; };
+  press.Start();
+  EXPECT_EQ(TBAccViewerObject(chevron)->accDoDefaultAction(AccSelf), S_OK);
+  testwait::WaitUntil([&] { return press.Finished() && !press.Running(); }, 15000);
+  EXPECT_EQ(runs, 1);
+  bar.View()->ValidatePositions();
+  EXPECT_TRUE(bar.View()->Find(hidden)->Show && !bar.View()->Find(hidden)->OffEdge)
+      << "back on the toolbar, as a click puts it";
   form.Hide();
 }

@@ -4,6 +4,10 @@
 # and caret offset. Arguments: the program's process id, then requests run before the walk:
 #   act:<role>:<name>:<action>   runs that action of the first such node
 #   set:<role>:<name>:<value>    sets the value of the first such node
+#   focus:<role>:<name>           gives the first such node the focus (grabFocus)
+#   caret:<role>:<name>:<offset>  moves its caret; select:<role>:<name>:<start>-<end> selects
+#   hold:<role>                   keeps every node of that role for later requests
+#   held                          prints what each kept node answers now ("gone" for none)
 #   showing                       walks only what is on the screen (as a reader's review)
 #   under:<role>:<name>           walks only below the first such node
 #   walk                          walks at this point too, and prints a line "walk" after it
@@ -77,7 +81,8 @@ def first(root, role, name):
     return None
 
 
-STATES = (("showing", pyatspi.STATE_SHOWING), ("checked", pyatspi.STATE_CHECKED),
+STATES = (("showing", pyatspi.STATE_SHOWING), ("checked", pyatspi.STATE_CHECKED), ("focused", pyatspi.STATE_FOCUSED),
+          ("pressed", pyatspi.STATE_PRESSED),
           ("focusable", pyatspi.STATE_FOCUSABLE), ("selectable", pyatspi.STATE_SELECTABLE),
           ("selected", pyatspi.STATE_SELECTED), ("editable", pyatspi.STATE_EDITABLE),
           ("expanded", pyatspi.STATE_EXPANDED), ("visited", pyatspi.STATE_VISITED),
@@ -107,6 +112,20 @@ def walk(root, showing_only):
             print("error\t%s" % clean(str(e)))
 
 
+HELD = []
+
+
+def held_lines():
+    for n in HELD:
+        try:
+            name = n.name
+            n.queryAction()
+            role = n.getRoleName()
+            print("held\t%s\t%s" % (role, clean(name)))
+        except Exception:
+            print("held\tgone")
+
+
 def run(app, requests):
     # What the reader remembers from an earlier walk may have changed since.
     app.clear_cache()
@@ -114,6 +133,16 @@ def run(app, requests):
     root = app
     for request in requests:
         if request == "showing":
+            continue
+        if request == "sleep":
+            time.sleep(1.5)
+            continue
+        if request == "held":
+            held_lines()
+            continue
+        if request.startswith("hold:"):
+            role = request.split(":", 1)[1]
+            HELD[:] = [n for _, n in nodes(app) if n.getRoleName() == role]
             continue
         if request == "walk":
             app.clear_cache()
@@ -134,6 +163,23 @@ def run(app, requests):
                     print("acted\t%s\t%s" % (request, "done" if a.doAction(i) else "refused"))
             time.sleep(0.3)
             app.clear_cache()
+        elif kind == "focus":
+            print("focused\t%s\t%s" % (request, n.queryComponent().grabFocus()))
+            time.sleep(0.3)
+            app.clear_cache()
+        elif kind == "caret":
+            print("caret\t%s\t%s" % (request, n.queryText().setCaretOffset(int(what))))
+            app.clear_cache()
+        elif kind == "select":
+            a, b = what.split("-")
+            t = n.queryText()
+            done = t.setSelection(0, int(a), int(b)) if t.getNSelections() > 0 else t.addSelection(int(a), int(b))
+            print("selected\t%s\t%s" % (request, done))
+            app.clear_cache()
+        elif kind == "extents":
+            t = n.queryText()
+            boxes = [t.getCharacterExtents(i, pyatspi.DESKTOP_COORDS) for i in range(t.characterCount)]
+            print("extents\t%s\t%s" % (request, " ".join("%d,%d,%d,%d" % tuple(b) for b in boxes)))
         elif kind == "set":
             n.queryValue().currentValue = float(what)
             time.sleep(0.3)

@@ -1,0 +1,41 @@
+# Listens on the AT-SPI bus as a screen reader does and prints every event the programs with
+# the given process ids send, one line each, tab-separated, as it comes:
+#   event, process id, event type, source role, source name, detail1, detail2, data
+# A line "ready" says the listeners are registered. It runs until it is ended.
+import sys
+
+import pyatspi
+
+TYPES = ("focus:", "object:state-changed", "object:property-change", "object:value-changed",
+         "object:text-changed", "object:text-caret-moved", "object:text-selection-changed",
+         "object:selection-changed", "object:active-descendant-changed", "document:")
+
+
+def clean(s):
+    return str(s).replace("\t", " ").replace("\r", " ").replace("\n", " ")
+
+
+def main():
+    pids = set(int(a) for a in sys.argv[1:])
+
+    def heard(event):
+        try:
+            source = event.source
+            pid = source.get_process_id()
+            if pids and pid not in pids:
+                return
+            data = event.any_data
+            if isinstance(data, pyatspi.Accessible):
+                data = "%s:%s" % (data.getRoleName(), data.name)
+            print("\t".join(["event", str(pid), event.type, source.getRoleName(), clean(source.name),
+                             str(event.detail1), str(event.detail2), clean(data)]), flush=True)
+        except Exception as e:
+            print("error\t%s" % clean(e), flush=True)
+
+    pyatspi.Registry.registerEventListener(heard, *TYPES)
+    print("ready", flush=True)
+    pyatspi.Registry.start()
+
+
+if __name__ == "__main__":
+    main()
