@@ -291,12 +291,12 @@ TEST(AccessibleDesktop, AReaderHearsWhatChangesAsFromTheDesktopsOwnControls)
         topic = Read(desk, pid, {}, raw);
         return atspi::Find(topic, "text", "Number of teeth on cog 1")
                && atspi::Find(topic, "spin button", "Number of teeth on cog 1")
-               && atspi::Find(topic, "check box", "Show marker");
+               && atspi::Find(topic, "check box", "Show markers");
       },
       20000, 500);
   const atspi::TNode* box = atspi::Find(topic, "text", "Number of teeth on cog 1");
   const atspi::TNode* arrows = atspi::Find(topic, "spin button", "Number of teeth on cog 1");
-  const atspi::TNode* marker = atspi::Find(topic, "check box", "Show marker");
+  const atspi::TNode* marker = atspi::Find(topic, "check box", "Show markers");
   ASSERT_TRUE(box && arrows && marker) << raw;
   const TPoint boxAt = Middle(*box), markerAt = Middle(*marker);
   const TPoint upAt{Middle(*arrows).X, arrows->Extents.Top + 3};
