@@ -78,26 +78,42 @@ protected:
     EXPECT_EQ(actions.find("_NET_WM_ACTION_MAXIMIZE"), std::string::npos) << title << ": " << actions;
     EXPECT_EQ(actions.find("_NET_WM_ACTION_RESIZE"), std::string::npos) << title << ": " << actions;
   }
-  // The window shows with a dialog's frame; it belongs to the main window; and after a click
-  // on the main window's page pane (which the main window takes) it is still above it. Then
-  // Escape closes it.
+  // The window shows with a dialog's frame, declares itself modal and belongs to the main
+  // window; after a click on the main window's page pane it is still above it and keeps the
+  // keyboard: Escape closes it, and the main window is active again.
   static void ExpectKeptAboveTheMainWindow(const std::string& title, const char* shot)
   {
     std::string w = Desk->WaitWindow(title);
     ASSERT_FALSE(w.empty()) << title << " never showed";
     EXPECT_EQ(Desk->TransientFor(w), Main) << title;
+    EXPECT_NE(Desk->NetState(w).find("_NET_WM_STATE_MODAL"), std::string::npos) << title << ": " << Desk->NetState(w);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     ExpectDialogFrame(w, title);
     ClickMain(1000, 700);
     std::this_thread::sleep_for(std::chrono::milliseconds(600));
     Desk->Screenshot(shot);
     EXPECT_TRUE(Desk->Above(w, Main)) << title << " fell behind the main window";
-    // Back to it by its title bar, as a user would, for the key.
+    Desk->Keys("Escape");
+    EXPECT_TRUE(desktop::WaitFor([&] { return Desk->WindowsNamed(title).empty(); }))
+        << title << " lost the keys to a click on the main window";
+    EXPECT_TRUE(desktop::WaitFor([&] { return Desk->ActiveWindow() == Main; }, 3000));
+  }
+  // Closes the modal window by key after another program was active last and the window was
+  // clicked back: the activation goes back to the main window, not to the other program.
+  static void ExpectActivationBackOnTheMainWindow(const std::string& title, const std::string& other,
+                                                  const std::string& keys)
+  {
+    std::string w = Desk->WaitWindow(title);
+    ASSERT_FALSE(w.empty()) << title << " never showed";
+    Desk->Run("xdotool windowactivate --sync " + other);
+    ASSERT_TRUE(desktop::WaitFor([&] { return Desk->ActiveWindow() == other; }, 3000));
     TWindowPlace p = Desk->Place(w);
     Desk->Click(p.X + p.Width / 2, p.Y - p.FrameTop / 2);
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    Desk->Keys("Escape");
-    EXPECT_TRUE(desktop::WaitFor([&] { return Desk->WindowsNamed(title).empty(); })) << title << " stayed";
+    ASSERT_TRUE(desktop::WaitFor([&] { return Desk->ActiveWindow() == w; }, 3000)) << title << " took no click";
+    Desk->Keys(keys);
+    ASSERT_TRUE(desktop::WaitFor([&] { return Desk->WindowsNamed(title).empty(); })) << title << " stayed";
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_EQ(Desk->ActiveWindow(), Main) << "closing " << title << " activated " << Desk->ActiveWindow();
   }
 
   static std::unique_ptr<desktop::TDesktop> Desk;
@@ -140,6 +156,46 @@ TEST_F(OwnedWindows, ModalWindowsStayAboveTheMainWindowAfterAClickOnIt)
   Desk->Screenshot("owned-print-preview.png");
   Desk->Keys("Escape");
   EXPECT_TRUE(desktop::WaitFor([&] { return Desk->WindowsNamed("^Print preview$").empty(); }));
+}
+
+// A modal window keeps the keys after the main window is minimised and restored and after
+// Alt+Tab from another program, and closing it by key or by Alt+F4 activates the main window
+// even when another program was active last.
+TEST_F(OwnedWindows, ModalWindowsKeepTheKeysAndGiveThemBackToTheMainWindow)
+{
+  MenuCommand(117, "Down Return");   // Animation > "Speed.."
+  std::string speed = Desk->WaitWindow("^Set the animation speed$");
+  ASSERT_FALSE(speed.empty());
+  Desk->Run("xdotool windowminimize --sync " + Main);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  Desk->Run("xdotool windowactivate --sync " + Main);
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  Desk->Keys("Escape");
+  EXPECT_TRUE(desktop::WaitFor([&] { return Desk->WindowsNamed("^Set the animation speed$").empty(); }))
+      << "the speed dialog lost the keys to a minimise and restore";
+
+  desktop::TOtherProgram xmessage(*Desk, "Another program", 200, 200);
+  const std::string other = Desk->WaitWindow("^Another program$");
+  ASSERT_FALSE(other.empty());
+  MenuCommand(193, "Up Return");   // Help > "About"
+  std::string about = Desk->WaitWindow("^About$");
+  ASSERT_FALSE(about.empty());
+  Desk->Run("xdotool windowactivate --sync " + other);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  Desk->Keys("alt+Tab");
+  EXPECT_TRUE(desktop::WaitFor([&] { return Desk->ActiveWindow() == about; }, 3000))
+      << "Alt+Tab activated " << Desk->ActiveWindow();
+  ExpectActivationBackOnTheMainWindow("^About$", other, "Return");
+  MenuCommand(117, "Down Return");
+  ExpectActivationBackOnTheMainWindow("^Set the animation speed$", other, "Escape");
+  // The enlarged picture of the claw hammer (Levers, "Levers class 1", its picture), closed
+  // by the window manager.
+  ClickMain(696, 203);
+  std::this_thread::sleep_for(std::chrono::milliseconds(800));
+  ClickMain(746, 223);
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  ClickMain(1127, 210);
+  ExpectActivationBackOnTheMainWindow("^ $", other, "alt+F4");
 }
 
 TEST_F(OwnedWindows, AltYOnTheExitBoxEndsTheProgramAtOnce)
