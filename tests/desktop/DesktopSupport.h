@@ -347,6 +347,7 @@ public:
   }
   TOtherProgram(const TOtherProgram&) = delete;
   TOtherProgram& operator=(const TOtherProgram&) = delete;
+  pid_t Pid() const { return FPid; }
 
 private:
   pid_t FPid = -1;
