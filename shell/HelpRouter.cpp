@@ -90,6 +90,11 @@ bool THelpRouter::RouteHelp(Word Command, intptr_t Data, bool& CallHelp)
   if (!HtmlHelpAvailable())
     return result;
   file = WithExtension(file, ".chm");
+  // A missing help file is no error: F1 and the menus' help then do nothing.
+  if (Command != HELP_QUIT && Command != HELP_SETPOPUP_POS && !FileExists(file)) {
+    CallHelp = false;
+    return false;
+  }
   const THtmlHelpProc& hh = HtmlHelpEntry();
   HWND shown = 0;
   CallHelp = false;

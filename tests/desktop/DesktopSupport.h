@@ -277,9 +277,10 @@ private:
 // the object.
 class TProgram {
 public:
-  TProgram(const TDesktop& desk, const std::string& name = "orrelo")
+  // folder: where the program lies with its content (empty: this test program's folder).
+  TProgram(const TDesktop& desk, const std::string& name = "orrelo", const std::string& programFolder = "")
   {
-    std::string folder = BinFolder();
+    std::string folder = programFolder.empty() ? BinFolder() : programFolder;
     FPid = fork();
     if (FPid == 0) {
       setpgid(0, 0);

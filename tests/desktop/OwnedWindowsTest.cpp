@@ -2,10 +2,12 @@
 // main window framed on the screen, the modal windows it opens kept above it by the window
 // manager (a click on the main window leaves them on top) with a dialog's frame, and the
 // exit box, whose Alt+Y ends the program at once.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <memory>
 #include <thread>
+#include <vector>
 
 #include "tests/desktop/DesktopSupport.h"
 #include "tests/desktop/ScreenReadBack.h"
@@ -196,6 +198,105 @@ TEST_F(OwnedWindows, ModalWindowsKeepTheKeysAndGiveThemBackToTheMainWindow)
   std::this_thread::sleep_for(std::chrono::milliseconds(1500));
   ClickMain(1127, 210);
   ExpectActivationBackOnTheMainWindow("^ $", other, "alt+F4");
+}
+
+// F1 in the speed dialog, the About box, the enlarged picture and the video window shows the
+// help window, each time at a page of its own: none shows what another, or the main window
+// behind them, shows.
+TEST_F(OwnedWindows, F1InEachModalWindowShowsItsOwnHelpPage)
+{
+  desktop::TXConnection x(Desk->Display());
+  std::vector<std::pair<std::string, desktop::TPixels>> pages;
+  auto helpFor = [&](const std::string& title, const std::string& shown) {
+    std::string w = Desk->WaitWindow(title);
+    ASSERT_FALSE(w.empty()) << title << " never showed";
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    Desk->Keys("F1");
+    std::string help = Desk->WaitWindow("^Orrelo Help$", 10000);
+    ASSERT_FALSE(help.empty()) << "F1 in " << shown << " showed no help";
+    std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+    TWindowPlace p = Desk->Place(help);
+    pages.emplace_back(shown, x.Grab(p.X, p.Y, p.Width, p.Height));
+    Desk->Screenshot("owned-help-" + std::to_string(pages.size()) + ".png");
+    Desk->Keys("alt+F4");
+    ASSERT_TRUE(desktop::WaitFor([&] { return Desk->WindowsNamed("^Orrelo Help$").empty(); }));
+    if (w == Main)
+      return;
+    Desk->Run("xdotool windowactivate --sync " + w);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    Desk->Keys("Escape");
+    EXPECT_TRUE(desktop::WaitFor([&] { return Desk->WindowsNamed(title).empty(); })) << title << " stayed";
+  };
+  ClickMain(1000, 600);
+  helpFor("^Orrelo$", "the main window");
+  MenuCommand(117, "Down Return");   // Animation > "Speed.."
+  helpFor("^Set the animation speed$", "the speed dialog");
+  MenuCommand(193, "Up Return");   // Help > "About"
+  helpFor("^About$", "the About box");
+  ClickMain(1127, 210);   // the claw hammer's picture on the page of "Levers class 1"
+  helpFor("^ $", "the enlarged picture");
+  // The page's end, and its link to the claw hammer's clip.
+  ClickMain(1000, 600);
+  Desk->Keys("End");
+  std::this_thread::sleep_for(std::chrono::milliseconds(800));
+  ClickMain(783, 674);
+  helpFor("^Video clip$", "the video window");
+  ASSERT_EQ(pages.size(), 5u);
+  for (size_t i = 0; i < pages.size(); ++i)
+    for (size_t j = i + 1; j < pages.size(); ++j)
+      EXPECT_GT(desktop::MeanDifference(pages[i].second, pages[j].second), 0.5)
+          << pages[i].first << " and " << pages[j].first << " show the same help";
+}
+
+// Without the help file F1 is silent: on a highlighted menu item, in the main window and in
+// the test window no error box shows.
+TEST(OwnedWindowsWithoutHelp, F1ShowsNoErrorBox)
+{
+  // The program's folder without its Help folder: the program linked in, its content beside it.
+  const std::string folder = std::string(ORRELO_TEST_OUTPUT) + "/no-help-file";
+  const std::string bin = desktop::BinFolder();
+  desktop::Output("rm -rf " + desktop::Quoted(folder) + " && mkdir -p " + desktop::Quoted(folder));
+  desktop::Output("ln " + desktop::Quoted(bin + "/orrelo") + " " + desktop::Quoted(folder + "/orrelo") + " || cp "
+                  + desktop::Quoted(bin + "/orrelo") + " " + desktop::Quoted(folder + "/orrelo"));
+  for (const char* item : {"HTML", "3DS", "Video", "questions", "liborrelo_media.so"})
+    desktop::Output("ln -s " + desktop::Quoted(bin + "/" + item) + " " + desktop::Quoted(folder + "/" + item));
+  desktop::TDesktop desk;
+  ASSERT_TRUE(desk.Running());
+  desktop::TProgram program(desk, "orrelo", folder);
+  const std::string main = desk.WaitFramedWindow("^Orrelo$");
+  ASSERT_FALSE(main.empty()) << "the main window never showed";
+  TWindowPlace m = desk.Place(main);
+  // The titles of the program's visible windows but the ones named.
+  auto others = [&](const std::vector<std::string>& known) {
+    std::vector<std::string> out;
+    for (const std::string& w : desk.WindowsNamed("."))
+      if (std::find(known.begin(), known.end(), w) == known.end())
+        out.push_back(desk.Run("xdotool getwindowname " + w));
+    return out;
+  };
+  // "Help", "About" highlighted; F1.
+  desk.Click(m.X + 193, m.Y + 9);
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  desk.Keys("Up F1");
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  EXPECT_EQ(others({main}), std::vector<std::string>{}) << "F1 on a menu item";
+  desk.Keys("Escape Escape");
+  desk.Click(m.X + 1000, m.Y + 600);
+  desk.Keys("F1");
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  EXPECT_EQ(others({main}), std::vector<std::string>{}) << "F1 in the main window";
+  // Test > "All topics"; F1 in the test window.
+  desk.Click(m.X + 161, m.Y + 9);
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  desk.Keys("Down Return");
+  const std::string test = desk.WaitWindow("^Test$");
+  ASSERT_FALSE(test.empty()) << "no test window";
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  desk.Run("xdotool windowactivate --sync " + test);
+  desk.Keys("F1");
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  desk.Screenshot("no-help-file-f1.png");
+  EXPECT_EQ(others({main, test}), std::vector<std::string>{}) << "F1 in the test window";
 }
 
 TEST_F(OwnedWindows, AltYOnTheExitBoxEndsTheProgramAtOnce)
