@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdio>
 #include <memory>
+#include <sstream>
 #include <thread>
 #include <vector>
 
@@ -297,6 +298,45 @@ TEST(OwnedWindowsWithoutHelp, F1ShowsNoErrorBox)
   std::this_thread::sleep_for(std::chrono::milliseconds(1500));
   desk.Screenshot("no-help-file-f1.png");
   EXPECT_EQ(others({main, test}), std::vector<std::string>{}) << "F1 in the test window";
+}
+
+// The test window opened before any topic covers the splash pane; once a topic shows, its
+// frame covers the 3D view alone, clear of the toolbar and the control row above it.
+TEST(OwnedTestWindow, OpenedBeforeAnyTopicItMovesOffTheTopicsControls)
+{
+  desktop::TDesktop desk;
+  ASSERT_TRUE(desk.Running());
+  desktop::TProgram program(desk);
+  const std::string main = desk.WaitFramedWindow("^Orrelo$");
+  ASSERT_FALSE(main.empty()) << "the main window never showed";
+  TWindowPlace m = desk.Place(main);
+  // Test > "All topics".
+  desk.Click(m.X + 161, m.Y + 9);
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  desk.Keys("Down Return");
+  const std::string test = desk.WaitWindow("^Test$");
+  ASSERT_FALSE(test.empty()) << "no test window";
+  // "Levers", then "Levers class 1" in the index page.
+  desk.Click(m.X + 696, m.Y + 203);
+  std::this_thread::sleep_for(std::chrono::milliseconds(800));
+  desk.Click(m.X + 746, m.Y + 223);
+  // The 3D view: the program's window with a size that the window manager does not manage.
+  auto modelView = [&] {
+    const std::vector<std::string> managed = desk.Stacking();
+    std::istringstream ids(desk.Run("xdotool search --onlyvisible --class '^orrelo$'"));
+    for (std::string id; ids >> id;)
+      if (std::find(managed.begin(), managed.end(), id) == managed.end() && desk.Place(id).Width > 300)
+        return desk.Place(id);
+    return TWindowPlace{};
+  };
+  TWindowPlace view;
+  ASSERT_TRUE(desktop::WaitFor([&] {
+    view = modelView();
+    return view.Width > 0 && view.Y > m.Y + 60;
+  })) << "no model shows";
+  std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+  desk.Screenshot("owned-test-window-after-topic.png");
+  desktop::ExpectFrameCovers(desk.Place(test), modelView());
 }
 
 TEST_F(OwnedWindows, AltYOnTheExitBoxEndsTheProgramAtOnce)
