@@ -374,6 +374,7 @@ TEST_F(SmallScreen, TheEnlargedPictureBelongsToTheMainWindow)
   EXPECT_TRUE(desktop::WaitFor([&] { return Desk->Place(id).Width == 0 || Desk->WindowsNamed("^ $").empty(); }));
 }
 
+// The test window covers the 3D view alone, also after a topic whose control row wraps.
 TEST_F(SmallScreen, TheTestWindowFillsTheModelViewAndStaysAboveAfterALinkClick)
 {
   TWindowPlace view = ModelView();
@@ -395,6 +396,29 @@ TEST_F(SmallScreen, TheTestWindowFillsTheModelViewAndStaysAboveAfterALinkClick)
   Desk->Screenshot("small-screen-test-window.png");
   EXPECT_EQ(Desk->ActiveWindow(), Main) << "the click did not reach the main window";
   EXPECT_TRUE(Desk->Above(test, Main)) << "the test window went behind the main window";
+
+  // Closed; "Levers class 2" and its test, in a window opened anew; then "home", "Gear
+  // systems", "Compound gear train", whose control row takes a second line ("Show marker"):
+  // the test window moves below it.
+  Desk->Run("xdotool windowactivate --sync " + test);
+  Desk->Keys("alt+F4");
+  ASSERT_TRUE(desktop::WaitFor([&] { return Desk->WindowsNamed("^Test$").empty(); }));
+  ClickMain(506, 259);
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  ClickMain(Desk->WorkArea().Width / 2 - 10 + 290, 38);
+  test = Opened("^Test$");
+  ASSERT_FALSE(test.empty());
+  std::this_thread::sleep_for(std::chrono::milliseconds(800));
+  ClickMain(Desk->WorkArea().Width / 2 - 10 + 24, 38);
+  std::this_thread::sleep_for(std::chrono::milliseconds(800));
+  ClickMain(476, 356);
+  std::this_thread::sleep_for(std::chrono::milliseconds(800));
+  ClickMain(523, 342);
+  std::this_thread::sleep_for(std::chrono::milliseconds(2000));
+  Desk->Screenshot("small-screen-test-window-compound-gears.png");
+  view = ModelView();
+  EXPECT_GT(view.Y, Desk->Place(Main).Y + 70) << "no second control line above the 3D view";
+  desktop::ExpectFrameCovers(Desk->Place(test), view);
 }
 
 }   // namespace
