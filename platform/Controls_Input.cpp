@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QWheelEvent>
+#include <QWindow>
 
 #include <algorithm>
 #include <cmath>
@@ -431,8 +432,19 @@ static TControl* DeepestAt(TControl* c, TPoint screen)
 TControl* FindControlAtPos(TPoint screenPos)
 {
   auto& tops = InputState().TopLevels;
-  // Popups float above ordinary windows; among each kind the last shown is on top.
-  for (int pass = 0; pass < 2; ++pass)
+  // Popups float above ordinary windows; among each kind the last shown is on top, unless
+  // the display server shows another of ours at the point (one shown later may lie behind).
+  QWindow* shown = nullptr;
+  if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+    shown = QGuiApplication::topLevelAt(QPoint(screenPos.X, screenPos.Y));
+  for (int pass = 0; pass < 2; ++pass) {
+    if (pass == 1 && shown)
+      for (TControl* c : tops) {
+        QWidget* w = WidgetOf(c);
+        if (!c->IsPopupWindow() && c->Visible() && w && w->windowHandle() == shown && !c->MouseTransparent()
+            && c->BoundsRect().Contains(screenPos))
+          return DeepestAt(c, screenPos);
+      }
     for (auto it = tops.rbegin(); it != tops.rend(); ++it) {
       TControl* c = *it;
       if (c->IsPopupWindow() != (pass == 0) || !c->Visible() || !c->HandleAllocated() || c->MouseTransparent())
@@ -440,6 +452,7 @@ TControl* FindControlAtPos(TPoint screenPos)
       if (c->BoundsRect().Contains(screenPos))
         return DeepestAt(c, screenPos);
     }
+  }
   return nullptr;
 }
 

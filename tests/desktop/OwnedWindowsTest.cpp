@@ -339,6 +339,55 @@ TEST(OwnedTestWindow, OpenedBeforeAnyTopicItMovesOffTheTopicsControls)
   desktop::ExpectFrameCovers(desk.Place(test), modelView());
 }
 
+// With the help window open behind the main window, the 3D view's hint shows in the status
+// line wherever the pointer is over the view, over the part the help window's rectangle
+// covers as elsewhere.
+TEST(OwnedHelpWindow, TheStatusLineHintFollowsTheWindowUnderThePointer)
+{
+  desktop::TDesktop desk;
+  ASSERT_TRUE(desk.Running());
+  desktop::TProgram program(desk);
+  const std::string main = desk.WaitFramedWindow("^Orrelo$");
+  ASSERT_FALSE(main.empty()) << "the main window never showed";
+  desktop::TXConnection x(desk.Display());
+  TWindowPlace m = desk.Place(main);
+  // Help > "Contents..", then back to the main window by a click beside the help window.
+  desk.Click(m.X + 193, m.Y + 9);
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  desk.Keys("Down Down Return");
+  const std::string help = desk.WaitWindow("^Orrelo Help$");
+  ASSERT_FALSE(help.empty()) << "no help window";
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  desk.Click(m.X + 1200, m.Y + 950);
+  // "Levers", then "Levers class 1".
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  desk.Click(m.X + 696, m.Y + 203);
+  std::this_thread::sleep_for(std::chrono::milliseconds(800));
+  desk.Click(m.X + 746, m.Y + 223);
+  std::this_thread::sleep_for(std::chrono::milliseconds(2000));
+  ASSERT_TRUE(desk.Above(main, help));
+  const TWindowPlace h = desk.Place(help);
+  // The status line's ink with the pointer resting at a point.
+  auto statusInk = [&](int px, int py) {
+    desk.Run("xdotool mousemove " + std::to_string(px) + " " + std::to_string(py));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    desk.Run("xdotool mousemove " + std::to_string(px + 2) + " " + std::to_string(py + 2));
+    std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    desktop::TPixels status = x.Grab(m.X, m.Y + m.Height - 20, 600, 20);
+    int ink = 0;
+    for (int yy = 0; yy < status.Height; ++yy)
+      for (int xx = 0; xx < status.Width; ++xx)
+        ink += status.Luminance(xx, yy) < 90;
+    return ink;
+  };
+  const int outside = statusInk(m.X + 100, m.Y + 900);
+  EXPECT_GT(outside, 200) << "no hint for the 3D view";
+  ASSERT_LT(h.X + 60, m.X + 590);
+  const int under = statusInk(h.X + 60, h.Y + 200);
+  desk.Screenshot("owned-hint-under-help-window.png");
+  EXPECT_EQ(under, outside) << "the hint changed where the help window lies behind the view";
+}
+
 TEST_F(OwnedWindows, AltYOnTheExitBoxEndsTheProgramAtOnce)
 {
   ClickMain(1000, 700);
