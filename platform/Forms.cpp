@@ -404,12 +404,14 @@ protected:
       if (f->ShownModally() && f->Showing())
         modal = f;
     }
+    // Later, once the activation is through; by then the modal window may have gone.
     if (modal && activated && activated != modal && !activated->Enabled())
       QMetaObject::invokeMethod(
           this,
-          [modal = QPointer<QObject>(static_cast<QObject*>(modal->ToolkitWidget())), form = modal] {
-            if (modal && form->ShownModally() && form->Showing())
-              form->Activate();
+          [modal] {
+            for (int i = 0; i < Screen().FormCount(); ++i)
+              if (Screen().Forms(i) == modal && modal->ShownModally() && modal->Showing())
+                modal->Activate();
           },
           Qt::QueuedConnection);
     return false;
