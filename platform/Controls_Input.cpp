@@ -10,7 +10,6 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QWheelEvent>
-#include <QWindow>
 
 #include <algorithm>
 #include <cmath>
@@ -56,6 +55,8 @@ void controls::FireWindowEvent(TWindowEvent e, TControl* c)
       GuardedCall([&] { entry.second(e, c); });
 }
 
+static TControl* DeepestAt(TControl* c, TPoint screen);
+
 namespace {
 
 bool RunFilters(const TInputEvent& ev)
@@ -75,10 +76,24 @@ bool RunFilters(const TInputEvent& ev)
   return false;
 }
 
-void UpdateMouseControl(TPoint screen)
+// The control under the pointer. A move the display server delivered with no button held
+// went to the window really under the pointer (window): the control is looked for there,
+// since of two overlapping windows of ours the one shown last may lie behind the other.
+TControl* ControlUnderPointer(TPoint screen, TControl* window)
+{
+  if (window) {
+    while (window->Parent())
+      window = window->Parent();
+    if (window->Visible() && !window->IsPopupWindow() && window->BoundsRect().Contains(screen))
+      return DeepestAt(window, screen);
+  }
+  return FindControlAtPos(screen);
+}
+
+void UpdateMouseControl(TPoint screen, TControl* window = nullptr)
 {
   TInputState& s = InputState();
-  TControl* now = FindControlAtPos(screen);
+  TControl* now = ControlUnderPointer(screen, window);
   if (now == s.MouseControl)
     return;
   TControl* old = s.MouseControl;
@@ -86,7 +101,7 @@ void UpdateMouseControl(TPoint screen)
   if (old)
     GuardedCall([&] { old->DispatchMouseLeave(); }, old);
   // The leave handler may have freed the new control: look again.
-  if (now && now == FindControlAtPos(screen) && s.MouseControl == now)
+  if (now && now == ControlUnderPointer(screen, window) && s.MouseControl == now)
     GuardedCall([&] { now->DispatchMouseEnter(); }, now);
 }
 
@@ -284,7 +299,8 @@ protected:
     if (s.Buttons[2])
       ev.Shift |= ssMiddle;
     if (ev.Kind == TInputKind::MouseMove)
-      UpdateMouseControl(screen);
+      UpdateMouseControl(screen,
+                         me->spontaneous() && !s.Buttons[0] && !s.Buttons[1] && !s.Buttons[2] ? target : nullptr);
     if (RunFilters(ev))
       return true;
     TControl* capture = s.Capture;
@@ -432,19 +448,8 @@ static TControl* DeepestAt(TControl* c, TPoint screen)
 TControl* FindControlAtPos(TPoint screenPos)
 {
   auto& tops = InputState().TopLevels;
-  // Popups float above ordinary windows; among each kind the last shown is on top, unless
-  // the display server shows another of ours at the point (one shown later may lie behind).
-  QWindow* shown = nullptr;
-  if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-    shown = QGuiApplication::topLevelAt(QPoint(screenPos.X, screenPos.Y));
-  for (int pass = 0; pass < 2; ++pass) {
-    if (pass == 1 && shown)
-      for (TControl* c : tops) {
-        QWidget* w = WidgetOf(c);
-        if (!c->IsPopupWindow() && c->Visible() && w && w->windowHandle() == shown && !c->MouseTransparent()
-            && c->BoundsRect().Contains(screenPos))
-          return DeepestAt(c, screenPos);
-      }
+  // Popups float above ordinary windows; among each kind the last shown is on top.
+  for (int pass = 0; pass < 2; ++pass)
     for (auto it = tops.rbegin(); it != tops.rend(); ++it) {
       TControl* c = *it;
       if (c->IsPopupWindow() != (pass == 0) || !c->Visible() || !c->HandleAllocated() || c->MouseTransparent())
@@ -452,7 +457,6 @@ TControl* FindControlAtPos(TPoint screenPos)
       if (c->BoundsRect().Contains(screenPos))
         return DeepestAt(c, screenPos);
     }
-  }
   return nullptr;
 }
 
