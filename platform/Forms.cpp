@@ -43,12 +43,8 @@ void TCustomForm::Close()
   TCloseAction action = caHide;
   if (OnClose)
     OnClose(this, action);
-  if (action == caHide || action == caFree || action == caMinimize) {
-    // Closed by the window manager's close button or Alt+F4 while modal: the keyboard goes
-    // back to the opener before the window goes.
-    ReturnActivation();
+  if (action == caHide || action == caFree || action == caMinimize)
     Hide();
-  }
 }
 
 void TCustomForm::ShowAndPaint()
@@ -326,31 +322,6 @@ void SetUnmappedState(const TX11& x, const char* state, bool on)
                       static_cast<uint32_t>(states.size()), states.data());
 }
 
-// Asks the window manager to add or remove a state of a mapped window.
-void RequestState(const TX11& x, const char* state, bool on)
-{
-  xcb_client_message_event_t ev = {};
-  ev.response_type = XCB_CLIENT_MESSAGE;
-  ev.format = 32;
-  ev.window = x.Window;
-  ev.type = Atom(x.C, "_NET_WM_STATE");
-  ev.data.data32[0] = on ? 1 : 0;
-  ev.data.data32[1] = Atom(x.C, state);
-  ev.data.data32[3] = 1;   // from an application
-  xcb_send_event(x.C, 0, x.Root, XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
-                 reinterpret_cast<const char*>(&ev));
-  xcb_flush(x.C);
-}
-
-// Whether the display server's keyboard focus is in the window.
-bool HasInputFocus(const TX11& x)
-{
-  xcb_get_input_focus_reply_t* r = xcb_get_input_focus_reply(x.C, xcb_get_input_focus(x.C), nullptr);
-  const bool has = r && r->focus == x.Window;
-  std::free(r);
-  return has;
-}
-
 // The picture in the window's own pixel layout, as a pixmap; 0 where the window's format is
 // not the usual 24-bit true colour in 32-bit pixels.
 xcb_pixmap_t PictureToPixmap(const TX11& x, const TBitmap& picture)
@@ -424,10 +395,9 @@ struct TModalRelayState : TApplicationState {
 
 }   // namespace
 
-void TCustomForm::SetShownModally(bool modal, TCustomForm* opener)
+void TCustomForm::SetShownModally(bool modal)
 {
   FShownModally = modal;
-  FModalOpener = modal ? opener : nullptr;
   if (TModalRelayState* relay = modal ? ApplicationState<TModalRelayState>() : nullptr;
       relay && !relay->Filter && QCoreApplication::instance()) {
     relay->Filter = std::make_unique<TModalActivationRelay>();
@@ -442,25 +412,6 @@ void TCustomForm::DeclareStates()
     return;
   SetUnmappedState(x, "_NET_WM_STATE_MODAL", FShownModally);
   SetUnmappedState(x, "_NET_WM_STATE_ABOVE", FKeptAboveAll);
-}
-
-void TCustomForm::ReturnActivation()
-{
-  TCustomForm* opener = FModalOpener;
-  TX11 self, to;
-  if (!FShownModally || !opener || opener == this || !Showing() || !opener->Showing() || !X11Of(*this, self)
-      || !X11Of(*opener, to) || !HasInputFocus(self))
-    return;
-  // No longer modal first: the window manager (and the relay above) would hand the opener's
-  // activation straight back to this window.
-  FShownModally = false;
-  RequestState(self, "_NET_WM_STATE_MODAL", false);
-  opener->Activate();
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
-  while (!HasInputFocus(to) && std::chrono::steady_clock::now() < end) {
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
 }
 
 void TCustomForm::SetMappedPicture(const TBitmap& picture)

@@ -85,15 +85,10 @@ protected:
   void WindowExposed() override;
   // The form active now, when it is another shown one.
   TCustomForm* ActiveOpener() const;
-  // Shown modally, opened from opener (nullptr: none). The window manager hears it before the
-  // window maps (_NET_WM_STATE_MODAL) and keeps the keyboard in the window while it is up,
-  // even after a click on the window it belongs to.
-  void SetShownModally(bool modal, TCustomForm* opener);
-  // A modal window about to close hands the activation to its opener while it still has it,
-  // so that the keyboard goes back there and not to whichever window the window manager
-  // would pick when the focused window goes (another program's, say). Waits for the window
-  // manager, at most half a second.
-  void ReturnActivation();
+  // Shown modally. The window manager hears it before the window maps (_NET_WM_STATE_MODAL):
+  // it keeps the keyboard in the window while it is up, even after a click on the window it
+  // belongs to, and gives the activation back to that window when it closes.
+  void SetShownModally(bool modal);
 
 private:
   struct TFrameWidths {
@@ -121,7 +116,6 @@ private:
   THelpContext FHelpContext = 0;
   int FHelpKeyFilter = 0;
   bool FKeptAboveAll = false;
-  TCustomForm* FModalOpener = nullptr;
   bool FShownModally = false;
   TBitmap FMappedPicture;
 };

@@ -585,14 +585,14 @@ TModalResult TDialogForm::ShowModal()
     {
       RemoveModalForm(Form);
       Form->FModal = false;
-      Form->SetShownModally(false, nullptr);
+      Form->SetShownModally(false);
       for (TCustomForm* f : Disabled)
         f->SetEnabled(true);
       if (std::find(Disabled.begin(), Disabled.end(), Previous) != Disabled.end() && Previous->Visible())
         Previous->Activate();
     }
   } restore{this, disabled, previous};
-  SetShownModally(true, previous);
+  SetShownModally(true);
   Show();
   // The modal window takes the keyboard, as the system's modal showing does, even when it
   // has no button to focus (an About box with a speed button, a picture, a clip): its keys
@@ -603,7 +603,6 @@ TModalResult TDialogForm::ShowModal()
   RunNestedLoop([this] { return FModalResult != mrNone || !Visible(); });
   if (FModalResult == mrNone)
     FModalResult = mrCancel;
-  ReturnActivation();
   Hide();
   return FModalResult;
 }

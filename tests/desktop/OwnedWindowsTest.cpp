@@ -108,7 +108,11 @@ protected:
   {
     std::string w = Desk->WaitWindow(title);
     ASSERT_FALSE(w.empty()) << title << " never showed";
-    Desk->Run("xdotool windowactivate --sync " + other);
+    // Into the other program by a click on it.
+    Desk->Run("xdotool windowraise " + other);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const TWindowPlace o = Desk->Place(other);
+    Desk->Click(o.X + o.Width / 2, o.Y + 5);
     ASSERT_TRUE(desktop::WaitFor([&] { return Desk->ActiveWindow() == other; }, 3000));
     TWindowPlace p = Desk->Place(w);
     Desk->Click(p.X + p.Width / 2, p.Y - p.FrameTop / 2);
