@@ -55,6 +55,8 @@ void controls::FireWindowEvent(TWindowEvent e, TControl* c)
       GuardedCall([&] { entry.second(e, c); });
 }
 
+static TControl* DeepestAt(TControl* c, TPoint screen);
+
 namespace {
 
 bool RunFilters(const TInputEvent& ev)
@@ -74,10 +76,24 @@ bool RunFilters(const TInputEvent& ev)
   return false;
 }
 
-void UpdateMouseControl(TPoint screen)
+// The control under the pointer. A move the display server delivered with no button held
+// went to the window really under the pointer (window): the control is looked for there,
+// since of two overlapping windows of ours the one shown last may lie behind the other.
+TControl* ControlUnderPointer(TPoint screen, TControl* window)
+{
+  if (window) {
+    while (window->Parent())
+      window = window->Parent();
+    if (window->Visible() && !window->IsPopupWindow() && window->BoundsRect().Contains(screen))
+      return DeepestAt(window, screen);
+  }
+  return FindControlAtPos(screen);
+}
+
+void UpdateMouseControl(TPoint screen, TControl* window = nullptr)
 {
   TInputState& s = InputState();
-  TControl* now = FindControlAtPos(screen);
+  TControl* now = ControlUnderPointer(screen, window);
   if (now == s.MouseControl)
     return;
   TControl* old = s.MouseControl;
@@ -85,7 +101,7 @@ void UpdateMouseControl(TPoint screen)
   if (old)
     GuardedCall([&] { old->DispatchMouseLeave(); }, old);
   // The leave handler may have freed the new control: look again.
-  if (now && now == FindControlAtPos(screen) && s.MouseControl == now)
+  if (now && now == ControlUnderPointer(screen, window) && s.MouseControl == now)
     GuardedCall([&] { now->DispatchMouseEnter(); }, now);
 }
 
@@ -318,7 +334,8 @@ protected:
     if (s.Buttons[2])
       ev.Shift |= ssMiddle;
     if (ev.Kind == TInputKind::MouseMove)
-      UpdateMouseControl(screen);
+      UpdateMouseControl(screen,
+                         me->spontaneous() && !s.Buttons[0] && !s.Buttons[1] && !s.Buttons[2] ? target : nullptr);
     if (RunFilters(ev))
       return true;
     TControl* capture = s.Capture;

@@ -9,6 +9,7 @@
 #include <QWindow>
 #include <xcb/xcb.h>
 
+#include "platform/Application.h"
 #include "platform/CanvasQt.h"
 
 #include <algorithm>
@@ -29,6 +30,7 @@ TCustomForm::TCustomForm()
 
 TCustomForm::~TCustomForm()
 {
+  RemoveHelpKey();
   auto& v = Screen().FForms;
   v.erase(std::remove(v.begin(), v.end(), this), v.end());
   if (Screen().FLastActive == this)
@@ -118,6 +120,10 @@ void TCustomForm::WindowShowing()
   }
   if (OnShow)
     OnShow(this);
+  // What the window manager is to know of the window before it maps, and the picture the
+  // display server is to show at once.
+  DeclareStates();
+  ApplyMappedPicture();
 }
 
 void TCustomForm::WindowExposed()
@@ -296,6 +302,165 @@ bool TCustomForm::RequestFrame(TFrameWidths& frame) const
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   } while (std::chrono::steady_clock::now() < end);
   return false;
+}
+
+// ---------------------------------------------------------------------------------------
+// Modal windows, windows kept above all, pictures shown at mapping, and F1.
+
+namespace {
+
+// Adds or removes a state of a window the window manager has not mapped yet: it reads
+// _NET_WM_STATE when the window maps (the toolkit adds its own states to what it finds).
+void SetUnmappedState(const TX11& x, const char* state, bool on)
+{
+  const xcb_atom_t property = Atom(x.C, "_NET_WM_STATE"), atom = Atom(x.C, state);
+  std::vector<uint32_t> states = Values(x.C, x.Window, property, XCB_ATOM_ATOM, 64);
+  std::erase(states, atom);
+  if (on)
+    states.push_back(atom);
+  xcb_change_property(x.C, XCB_PROP_MODE_REPLACE, x.Window, property, XCB_ATOM_ATOM, 32,
+                      static_cast<uint32_t>(states.size()), states.data());
+}
+
+// The picture in the window's own pixel layout, as a pixmap; 0 where the window's format is
+// not the usual 24-bit true colour in 32-bit pixels.
+xcb_pixmap_t PictureToPixmap(const TX11& x, const TBitmap& picture)
+{
+  xcb_get_geometry_reply_t* g = xcb_get_geometry_reply(x.C, xcb_get_geometry(x.C, x.Window), nullptr);
+  const uint8_t depth = g ? g->depth : 0;
+  std::free(g);
+  const xcb_setup_t* setup = xcb_get_setup(x.C);
+  bool thirtyTwoBits = false;
+  for (auto f = xcb_setup_pixmap_formats_iterator(setup); f.rem; xcb_format_next(&f))
+    thirtyTwoBits |= f.data->depth == depth && f.data->bits_per_pixel == 32;
+  if ((depth != 24 && depth != 32) || !thirtyTwoBits || setup->image_byte_order != XCB_IMAGE_ORDER_LSB_FIRST)
+    return 0;
+  const auto w = static_cast<uint16_t>(std::min(picture.Width(), 32767));
+  const auto h = static_cast<uint16_t>(std::min(picture.Height(), 32767));
+  const xcb_pixmap_t pixmap = xcb_generate_id(x.C);
+  xcb_create_pixmap(x.C, depth, pixmap, x.Window, w, h);
+  const xcb_gcontext_t gc = xcb_generate_id(x.C);
+  xcb_create_gc(x.C, gc, pixmap, 0, nullptr);
+  // In strips that each fit one request.
+  const size_t rowBytes = size_t(w) * 4;
+  const size_t maxBytes = size_t(xcb_get_maximum_request_length(x.C)) * 4 - 64;
+  const uint16_t rows = static_cast<uint16_t>(std::clamp<size_t>(maxBytes / rowBytes, 1, h));
+  std::vector<uint32_t> strip(size_t(w) * rows);
+  for (uint16_t y0 = 0; y0 < h; y0 = static_cast<uint16_t>(y0 + rows)) {
+    const uint16_t n = std::min<uint16_t>(rows, static_cast<uint16_t>(h - y0));
+    for (uint16_t y = 0; y < n; ++y)
+      picture.ReadRow(y0 + y, 0, w, strip.data() + size_t(y) * w);
+    xcb_put_image(x.C, XCB_IMAGE_FORMAT_Z_PIXMAP, pixmap, gc, w, n, 0, static_cast<int16_t>(y0), 0, depth,
+                  static_cast<uint32_t>(rowBytes * n), reinterpret_cast<const uint8_t*>(strip.data()));
+  }
+  xcb_free_gc(x.C, gc);
+  return pixmap;
+}
+
+// While a window is shown modally, a window it keeps disabled that gets the activation (a
+// click on it activates it, whatever the window manager makes of the modal state) passes it
+// straight on to the modal window, so the keys go there.
+class TModalActivationRelay : public QObject {
+protected:
+  bool eventFilter(QObject* watched, QEvent* event) override
+  {
+    if (event->type() != QEvent::WindowActivate || !watched->isWidgetType())
+      return false;
+    TCustomForm* modal = nullptr;
+    TCustomForm* activated = nullptr;
+    for (int i = 0; i < Screen().FormCount(); ++i) {
+      TCustomForm* f = Screen().Forms(i);
+      if (f->ToolkitWidget() == watched)
+        activated = f;
+      if (f->ShownModally() && f->Showing())
+        modal = f;
+    }
+    // Later, once the activation is through; by then the modal window may have gone.
+    if (modal && activated && activated != modal && !activated->Enabled())
+      QMetaObject::invokeMethod(
+          this,
+          [modal] {
+            for (int i = 0; i < Screen().FormCount(); ++i)
+              if (Screen().Forms(i) == modal && modal->ShownModally() && modal->Showing())
+                modal->Activate();
+          },
+          Qt::QueuedConnection);
+    return false;
+  }
+};
+
+struct TModalRelayState : TApplicationState {
+  std::unique_ptr<TModalActivationRelay> Filter;
+};
+
+}   // namespace
+
+void TCustomForm::SetShownModally(bool modal)
+{
+  FShownModally = modal;
+  if (TModalRelayState* relay = modal ? ApplicationState<TModalRelayState>() : nullptr;
+      relay && !relay->Filter && QCoreApplication::instance()) {
+    relay->Filter = std::make_unique<TModalActivationRelay>();
+    QCoreApplication::instance()->installEventFilter(relay->Filter.get());
+  }
+}
+
+void TCustomForm::DeclareStates()
+{
+  TX11 x;
+  if (!X11Of(*this, x))
+    return;
+  SetUnmappedState(x, "_NET_WM_STATE_MODAL", FShownModally);
+  SetUnmappedState(x, "_NET_WM_STATE_ABOVE", FKeptAboveAll);
+}
+
+void TCustomForm::SetMappedPicture(const TBitmap& picture)
+{
+  FMappedPicture = picture;
+  if (Showing())
+    ApplyMappedPicture();
+}
+
+void TCustomForm::ApplyMappedPicture()
+{
+  TX11 x;
+  if (!X11Of(*this, x))
+    return;
+  uint32_t background = XCB_BACK_PIXMAP_NONE;
+  const xcb_pixmap_t pixmap = FMappedPicture.Empty() ? 0 : PictureToPixmap(x, FMappedPicture);
+  if (pixmap)
+    background = pixmap;
+  xcb_change_window_attributes(x.C, x.Window, XCB_CW_BACK_PIXMAP, &background);
+  // The window holds the pixmap as long as it needs it.
+  if (pixmap)
+    xcb_free_pixmap(x.C, pixmap);
+  xcb_flush(x.C);
+}
+
+void TCustomForm::SetHelpContext(THelpContext context)
+{
+  FHelpContext = context;
+  if (!context) {
+    RemoveHelpKey();
+    return;
+  }
+  if (FHelpKeyFilter)
+    return;
+  FHelpKeyFilter = AddInputFilter([this](const TInputEvent& ev) {
+    if (ev.Kind != TInputKind::KeyDown || ev.Key != VK_F1 || ev.Shift != 0 || !ev.Target
+        || ev.Target->GetParentForm() != this || !FHelpContext)
+      return false;
+    const THelpContext context = FHelpContext;
+    GuardedCall([context] { ApplicationHelpContext(context); });
+    return true;
+  });
+}
+
+void TCustomForm::RemoveHelpKey()
+{
+  if (FHelpKeyFilter)
+    RemoveInputFilter(FHelpKeyFilter);
+  FHelpKeyFilter = 0;
 }
 
 void TPopupWindowControl::CreateParams(TCreateParams& params)

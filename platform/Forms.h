@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/AppHelp.h"
 #include "platform/Controls.h"
 #include "platform/SysSettings.h"
 
@@ -60,6 +61,19 @@ public:
   // The picture the desktop shows for the window (taskbar, title); pixels of
   // TransparentColor are left out.
   void SetIcon(const TBitmap& icon, TColor transparentColor = clNone);
+  // The help page F1 opens anywhere in the window (0: none of its own).
+  THelpContext HelpContext() const { return FHelpContext; }
+  void SetHelpContext(THelpContext context);
+  // Kept above every window, other programs' too (the window manager's _NET_WM_STATE_ABOVE),
+  // for a window that shows for a moment only, such as a splash. Takes effect when it shows.
+  bool KeptAboveAll() const { return FKeptAboveAll; }
+  void SetKeptAboveAll(bool above) { FKeptAboveAll = above; }
+  // Shows the picture as the window's background, which the display server paints the
+  // moment the window maps, before the program paints anything; for a window that is all
+  // picture. An empty picture clears it.
+  void SetMappedPicture(const TBitmap& picture);
+  // Shown modally now (SetShownModally).
+  bool ShownModally() const { return FShownModally; }
 
 protected:
   void CreateParams(TCreateParams& params) override;
@@ -71,6 +85,10 @@ protected:
   void WindowExposed() override;
   // The form active now, when it is another shown one.
   TCustomForm* ActiveOpener() const;
+  // Shown modally. The window manager hears it before the window maps (_NET_WM_STATE_MODAL):
+  // it keeps the keyboard in the window while it is up, even after a click on the window it
+  // belongs to, and gives the activation back to that window when it closes.
+  void SetShownModally(bool modal);
 
 private:
   struct TFrameWidths {
@@ -83,6 +101,9 @@ private:
   bool ReadFrame(TFrameWidths& frame) const;
   bool RequestFrame(TFrameWidths& frame) const;
   void ApplyIcon();
+  void DeclareStates();
+  void ApplyMappedPicture();
+  void RemoveHelpKey();
   TRect FFrameTarget;
   TFrameWidths FFrameUsed;
   bool FFitFrame = false;
@@ -92,6 +113,11 @@ private:
   TFormBorderStyle FBorderStyle = bsSizeable;
   TBorderIcons FBorderIcons = biSystemMenu | biMinimize | biMaximize;
   TFormStyle FFormStyle = fsNormal;
+  THelpContext FHelpContext = 0;
+  int FHelpKeyFilter = 0;
+  bool FKeptAboveAll = false;
+  bool FShownModally = false;
+  TBitmap FMappedPicture;
 };
 
 class TForm : public TCustomForm {};

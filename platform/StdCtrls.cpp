@@ -590,12 +590,14 @@ TModalResult TDialogForm::ShowModal()
     {
       RemoveModalForm(Form);
       Form->FModal = false;
+      Form->SetShownModally(false);
       for (TCustomForm* f : Disabled)
         f->SetEnabled(true);
       if (std::find(Disabled.begin(), Disabled.end(), Previous) != Disabled.end() && Previous->Visible())
         Previous->Activate();
     }
   } restore{this, disabled, previous};
+  SetShownModally(true);
   Show();
   // The modal window takes the keyboard, as the system's modal showing does, even when it
   // has no button to focus (an About box with a speed button, a picture, a clip): its keys

@@ -4,12 +4,14 @@
 
 #include "platform/Files.h"
 #include "platform/ShellApi.h"
+#include "shell/HelpContexts.h"
 
 const char* const PublisherWebAddress = "https://www.orrelo.org";
 
 TAboutFrm::TAboutFrm(const std::string& AppFolder) : FAppFolder(AppFolder)
 {
   SetName("AboutFrm");
+  SetHelpContext(IDH_ABOUT);
   SetCaption("About");
   SetBorderStyle(bsToolWindow);
   SetPosition(poMainFormCenter);

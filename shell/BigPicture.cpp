@@ -4,6 +4,7 @@
 #include "html/Pictures.h"
 #include "platform/Clipboard.h"
 #include "platform/Files.h"
+#include "shell/HelpContexts.h"
 
 namespace {
 
@@ -46,6 +47,7 @@ bool CopyPictureFile(const std::string& Source, const std::string& Destination)
 TBigPicFrm::TBigPicFrm(const std::string& AFileName) : FileName(AFileName)
 {
   SetName("BigPicFrm");
+  SetHelpContext(IDH_ENLARGED_PICTURE);
   SetCaption(" ");
   SetBorderStyle(bsDialog);
   SetPosition(poDesktopCenter);

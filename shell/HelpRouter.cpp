@@ -90,6 +90,12 @@ bool THelpRouter::RouteHelp(Word Command, intptr_t Data, bool& CallHelp)
   if (!HtmlHelpAvailable())
     return result;
   file = WithExtension(file, ".chm");
+  // A missing help file is no error: F1's requests (a page, a popup) then do nothing. (The
+  // menu items that open the contents and the index are disabled then.)
+  if ((Command == HELP_CONTEXT || Command == HELP_CONTEXTPOPUP) && !FileExists(file)) {
+    CallHelp = false;
+    return false;
+  }
   const THtmlHelpProc& hh = HtmlHelpEntry();
   HWND shown = 0;
   CallHelp = false;

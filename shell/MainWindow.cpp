@@ -723,6 +723,8 @@ void TKVMainFrm::AppIdle(TObject*, bool& Done)
   Done = true;
   IndexBtn->SetEnabled(!Viewer->CurrentFile().empty());
   CopyBtn->SetEnabled(Viewer->SelLength() != 0);
+  // The test window keeps to what the left pane shows, clear of the topic's control rows.
+  TestWindows.FollowArea(TestBounds());
 }
 
 void TKVMainFrm::File1Click(TTBCustomItem*, bool) { PrintMechanism1->SetEnabled(GLPanel->Visible()); }

@@ -1,6 +1,7 @@
 #include "shell/SpeedDialog.h"
 
 #include "shell/DialogControls.h"
+#include "shell/HelpContexts.h"
 
 namespace {
 
@@ -11,6 +12,7 @@ constexpr Integer MinRate = 1, MaxRate = 200;
 TSpeedFrm::TSpeedFrm()
 {
   SetName("SpeedFrm");
+  SetHelpContext(IDH_SPEED_DIALOG);
   SetCaption("Set the animation speed");
   SetBorderStyle(bsDialog);
   SetPosition(poMainFormCenter);

@@ -8,6 +8,8 @@ TSplashFrm::TSplashFrm(const std::string& AppFolder) : FAppFolder(AppFolder)
   SetName("SplashFrm");
   SetBorderStyle(bsNone);
   SetFormStyle(fsStayOnTop);
+  // It shows for a moment only: nothing, not even a program started meanwhile, covers it.
+  SetKeptAboveAll(true);
   SetPosition(poScreenCenter);
   SetColor(clWhite);
   SetClientSize(400, 300);
@@ -35,4 +37,6 @@ void TSplashFrm::FormShow(TObject*)
     return;
   SetClientSize(Pic->Width(), Pic->Height());
   CenterOn(Screen().WorkAreaRect());
+  // The picture is on the screen the moment the window maps, before the first paint.
+  SetMappedPicture(Pic->Picture());
 }

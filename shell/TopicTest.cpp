@@ -345,10 +345,19 @@ void TTestWindows::RunTest(TTopicCategories Mask, const TRect& Bounds, TCustomIm
                                            Images, Glyphs);
     form->Reload(file, Mask);
     FWindow = std::move(form);
+    FArea = Bounds;
     FWindow->Show();
   } catch (const Exception& e) {
     MessageDlg(e.what(), mtError, mbOK);
   }
+}
+
+void TTestWindows::FollowArea(const TRect& Bounds)
+{
+  if (!FWindow || Bounds == FArea)
+    return;
+  FArea = Bounds;
+  FWindow->SetFrameBounds(Bounds);
 }
 
 void TTestWindows::ScheduleFree(TTestFrm* Form)

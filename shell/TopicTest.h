@@ -105,6 +105,10 @@ public:
   void RunTest(TTopicCategories Mask, const TRect& Bounds, TCustomImageList* Images = nullptr,
                const TPreviewGlyphs& Glyphs = {}, const std::string& FileName = std::string(),
                const std::string& ServerRoot = std::string());
+  // The screen rectangle of what the left pane shows now: the open test window is placed
+  // over it again whenever it has changed (a topic's control rows came or went or wrapped),
+  // so that its frame never covers them.
+  void FollowArea(const TRect& Bounds);
   // Frees the test window now, and those closed.
   void FreeTestWindow();
 
@@ -121,6 +125,7 @@ private:
   std::unique_ptr<TTestFrm> FWindow;
   std::vector<std::unique_ptr<TTestFrm>> FClosed;
   HWND FFreeWindow = 0;
+  TRect FArea;   // where the open window was placed last
   TBitmap FTick, FCross;
 };
 

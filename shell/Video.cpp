@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "shell/HelpContexts.h"
+
 namespace {
 constexpr Integer ToolHeight = 30;
 constexpr Integer ButtonWidth = 50;
@@ -11,6 +13,7 @@ constexpr Integer ButtonHeight = 22;
 TVideoFrm::TVideoFrm(const std::string& FileName)
 {
   SetName("VideoFrm");
+  SetHelpContext(IDH_VIDEO_WINDOW);
   SetCaption("Video clip");
   SetBorderStyle(bsToolWindow);
   SetPosition(poScreenCenter);

@@ -277,9 +277,10 @@ private:
 // the object.
 class TProgram {
 public:
-  TProgram(const TDesktop& desk, const std::string& name = "orrelo")
+  // folder: where the program lies with its content (empty: this test program's folder).
+  TProgram(const TDesktop& desk, const std::string& name = "orrelo", const std::string& programFolder = "")
   {
-    std::string folder = BinFolder();
+    std::string folder = programFolder.empty() ? BinFolder() : programFolder;
     FPid = fork();
     if (FPid == 0) {
       setpgid(0, 0);
@@ -318,6 +319,36 @@ public:
       FPid = -1;
     }
   }
+
+private:
+  pid_t FPid = -1;
+};
+
+// Another program's window (xmessage) on a desktop, ended with the object.
+class TOtherProgram {
+public:
+  TOtherProgram(const TDesktop& desk, const std::string& title, int x, int y)
+  {
+    FPid = fork();
+    if (FPid == 0) {
+      setpgid(0, 0);
+      setenv("DISPLAY", desk.Display().c_str(), 1);
+      const std::string geometry = "+" + std::to_string(x) + "+" + std::to_string(y);
+      execlp("xmessage", "xmessage", "-title", title.c_str(), "-geometry", geometry.c_str(), "another program's window",
+             static_cast<char*>(nullptr));
+      _exit(127);
+    }
+  }
+  ~TOtherProgram()
+  {
+    if (FPid > 0) {
+      kill(-FPid, SIGKILL);
+      waitpid(FPid, nullptr, 0);
+    }
+  }
+  TOtherProgram(const TOtherProgram&) = delete;
+  TOtherProgram& operator=(const TOtherProgram&) = delete;
+  pid_t Pid() const { return FPid; }
 
 private:
   pid_t FPid = -1;

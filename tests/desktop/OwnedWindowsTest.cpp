@@ -2,10 +2,13 @@
 // main window framed on the screen, the modal windows it opens kept above it by the window
 // manager (a click on the main window leaves them on top) with a dialog's frame, and the
 // exit box, whose Alt+Y ends the program at once.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <memory>
+#include <sstream>
 #include <thread>
+#include <vector>
 
 #include "tests/desktop/DesktopSupport.h"
 #include "tests/desktop/ScreenReadBack.h"
@@ -78,26 +81,46 @@ protected:
     EXPECT_EQ(actions.find("_NET_WM_ACTION_MAXIMIZE"), std::string::npos) << title << ": " << actions;
     EXPECT_EQ(actions.find("_NET_WM_ACTION_RESIZE"), std::string::npos) << title << ": " << actions;
   }
-  // The window shows with a dialog's frame; it belongs to the main window; and after a click
-  // on the main window's page pane (which the main window takes) it is still above it. Then
-  // Escape closes it.
+  // The window shows with a dialog's frame, declares itself modal and belongs to the main
+  // window; after a click on the main window's page pane it is still above it and keeps the
+  // keyboard: Escape closes it, and the main window is active again.
   static void ExpectKeptAboveTheMainWindow(const std::string& title, const char* shot)
   {
     std::string w = Desk->WaitWindow(title);
     ASSERT_FALSE(w.empty()) << title << " never showed";
     EXPECT_EQ(Desk->TransientFor(w), Main) << title;
+    EXPECT_NE(Desk->NetState(w).find("_NET_WM_STATE_MODAL"), std::string::npos) << title << ": " << Desk->NetState(w);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     ExpectDialogFrame(w, title);
     ClickMain(1000, 700);
     std::this_thread::sleep_for(std::chrono::milliseconds(600));
     Desk->Screenshot(shot);
     EXPECT_TRUE(Desk->Above(w, Main)) << title << " fell behind the main window";
-    // Back to it by its title bar, as a user would, for the key.
+    Desk->Keys("Escape");
+    EXPECT_TRUE(desktop::WaitFor([&] { return Desk->WindowsNamed(title).empty(); }))
+        << title << " lost the keys to a click on the main window";
+    EXPECT_TRUE(desktop::WaitFor([&] { return Desk->ActiveWindow() == Main; }, 3000));
+  }
+  // Closes the modal window by key after another program was active last and the window was
+  // clicked back: the activation goes back to the main window, not to the other program.
+  static void ExpectActivationBackOnTheMainWindow(const std::string& title, const std::string& other,
+                                                  const std::string& keys)
+  {
+    std::string w = Desk->WaitWindow(title);
+    ASSERT_FALSE(w.empty()) << title << " never showed";
+    // Into the other program by a click on it.
+    Desk->Run("xdotool windowraise " + other);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const TWindowPlace o = Desk->Place(other);
+    Desk->Click(o.X + o.Width / 2, o.Y + 5);
+    ASSERT_TRUE(desktop::WaitFor([&] { return Desk->ActiveWindow() == other; }, 3000));
     TWindowPlace p = Desk->Place(w);
     Desk->Click(p.X + p.Width / 2, p.Y - p.FrameTop / 2);
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    Desk->Keys("Escape");
-    EXPECT_TRUE(desktop::WaitFor([&] { return Desk->WindowsNamed(title).empty(); })) << title << " stayed";
+    ASSERT_TRUE(desktop::WaitFor([&] { return Desk->ActiveWindow() == w; }, 3000)) << title << " took no click";
+    Desk->Keys(keys);
+    ASSERT_TRUE(desktop::WaitFor([&] { return Desk->WindowsNamed(title).empty(); })) << title << " stayed";
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_EQ(Desk->ActiveWindow(), Main) << "closing " << title << " activated " << Desk->ActiveWindow();
   }
 
   static std::unique_ptr<desktop::TDesktop> Desk;
@@ -140,6 +163,233 @@ TEST_F(OwnedWindows, ModalWindowsStayAboveTheMainWindowAfterAClickOnIt)
   Desk->Screenshot("owned-print-preview.png");
   Desk->Keys("Escape");
   EXPECT_TRUE(desktop::WaitFor([&] { return Desk->WindowsNamed("^Print preview$").empty(); }));
+}
+
+// A modal window keeps the keys after the main window is minimised and restored and after
+// Alt+Tab from another program, and closing it by key or by Alt+F4 activates the main window
+// even when another program was active last.
+TEST_F(OwnedWindows, ModalWindowsKeepTheKeysAndGiveThemBackToTheMainWindow)
+{
+  MenuCommand(117, "Down Return");   // Animation > "Speed.."
+  std::string speed = Desk->WaitWindow("^Set the animation speed$");
+  ASSERT_FALSE(speed.empty());
+  Desk->Run("xdotool windowminimize --sync " + Main);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  Desk->Run("xdotool windowactivate --sync " + Main);
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  Desk->Keys("Escape");
+  EXPECT_TRUE(desktop::WaitFor([&] { return Desk->WindowsNamed("^Set the animation speed$").empty(); }))
+      << "the speed dialog lost the keys to a minimise and restore";
+
+  desktop::TOtherProgram xmessage(*Desk, "Another program", 200, 200);
+  const std::string other = Desk->WaitWindow("^Another program$");
+  ASSERT_FALSE(other.empty());
+  MenuCommand(193, "Up Return");   // Help > "About"
+  std::string about = Desk->WaitWindow("^About$");
+  ASSERT_FALSE(about.empty());
+  Desk->Run("xdotool windowactivate --sync " + other);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  Desk->Keys("alt+Tab");
+  EXPECT_TRUE(desktop::WaitFor([&] { return Desk->ActiveWindow() == about; }, 3000))
+      << "Alt+Tab activated " << Desk->ActiveWindow();
+  ExpectActivationBackOnTheMainWindow("^About$", other, "Return");
+  MenuCommand(117, "Down Return");
+  ExpectActivationBackOnTheMainWindow("^Set the animation speed$", other, "Escape");
+  // The enlarged picture of the claw hammer (Levers, "Levers class 1", its picture), closed
+  // by the window manager.
+  ClickMain(696, 203);
+  std::this_thread::sleep_for(std::chrono::milliseconds(800));
+  ClickMain(746, 223);
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  ClickMain(1127, 210);
+  ExpectActivationBackOnTheMainWindow("^ $", other, "alt+F4");
+}
+
+// F1 in the speed dialog, the About box, the enlarged picture and the video window shows the
+// help window, each time at a page of its own: none shows what another, or the main window
+// behind them, shows.
+TEST_F(OwnedWindows, F1InEachModalWindowShowsItsOwnHelpPage)
+{
+  desktop::TXConnection x(Desk->Display());
+  std::vector<std::pair<std::string, desktop::TPixels>> pages;
+  auto helpFor = [&](const std::string& title, const std::string& shown) {
+    std::string w = Desk->WaitWindow(title);
+    ASSERT_FALSE(w.empty()) << title << " never showed";
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    Desk->Keys("F1");
+    std::string help = Desk->WaitWindow("^Orrelo Help$", 10000);
+    ASSERT_FALSE(help.empty()) << "F1 in " << shown << " showed no help";
+    std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+    TWindowPlace p = Desk->Place(help);
+    pages.emplace_back(shown, x.Grab(p.X, p.Y, p.Width, p.Height));
+    Desk->Screenshot("owned-help-" + std::to_string(pages.size()) + ".png");
+    Desk->Keys("alt+F4");
+    ASSERT_TRUE(desktop::WaitFor([&] { return Desk->WindowsNamed("^Orrelo Help$").empty(); }));
+    if (w == Main)
+      return;
+    Desk->Run("xdotool windowactivate --sync " + w);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    Desk->Keys("Escape");
+    EXPECT_TRUE(desktop::WaitFor([&] { return Desk->WindowsNamed(title).empty(); })) << title << " stayed";
+  };
+  ClickMain(1000, 600);
+  helpFor("^Orrelo$", "the main window");
+  MenuCommand(117, "Down Return");   // Animation > "Speed.."
+  helpFor("^Set the animation speed$", "the speed dialog");
+  MenuCommand(193, "Up Return");   // Help > "About"
+  helpFor("^About$", "the About box");
+  ClickMain(1127, 210);   // the claw hammer's picture on the page of "Levers class 1"
+  helpFor("^ $", "the enlarged picture");
+  // The page's end, and its link to the claw hammer's clip.
+  ClickMain(1000, 600);
+  Desk->Keys("End");
+  std::this_thread::sleep_for(std::chrono::milliseconds(800));
+  ClickMain(783, 674);
+  helpFor("^Video clip$", "the video window");
+  ASSERT_EQ(pages.size(), 5u);
+  for (size_t i = 0; i < pages.size(); ++i)
+    for (size_t j = i + 1; j < pages.size(); ++j)
+      EXPECT_GT(desktop::MeanDifference(pages[i].second, pages[j].second), 0.5)
+          << pages[i].first << " and " << pages[j].first << " show the same help";
+}
+
+// Without the help file F1 is silent: on a highlighted menu item, in the main window and in
+// the test window no error box shows.
+TEST(OwnedWindowsWithoutHelp, F1ShowsNoErrorBox)
+{
+  // The program's folder without its Help folder: the program linked in, its content beside it.
+  const std::string folder = std::string(ORRELO_TEST_OUTPUT) + "/no-help-file";
+  const std::string bin = desktop::BinFolder();
+  desktop::Output("rm -rf " + desktop::Quoted(folder) + " && mkdir -p " + desktop::Quoted(folder));
+  desktop::Output("ln " + desktop::Quoted(bin + "/orrelo") + " " + desktop::Quoted(folder + "/orrelo") + " || cp "
+                  + desktop::Quoted(bin + "/orrelo") + " " + desktop::Quoted(folder + "/orrelo"));
+  for (const char* item : {"HTML", "3DS", "Video", "questions", "liborrelo_media.so"})
+    desktop::Output("ln -s " + desktop::Quoted(bin + "/" + item) + " " + desktop::Quoted(folder + "/" + item));
+  desktop::TDesktop desk;
+  ASSERT_TRUE(desk.Running());
+  desktop::TProgram program(desk, "orrelo", folder);
+  const std::string main = desk.WaitFramedWindow("^Orrelo$");
+  ASSERT_FALSE(main.empty()) << "the main window never showed";
+  TWindowPlace m = desk.Place(main);
+  // The titles of the program's visible windows but the ones named.
+  auto others = [&](const std::vector<std::string>& known) {
+    std::vector<std::string> out;
+    for (const std::string& w : desk.WindowsNamed("."))
+      if (std::find(known.begin(), known.end(), w) == known.end())
+        out.push_back(desk.Run("xdotool getwindowname " + w));
+    return out;
+  };
+  // "Help", "About" highlighted; F1.
+  desk.Click(m.X + 193, m.Y + 9);
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  desk.Keys("Up F1");
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  EXPECT_EQ(others({main}), std::vector<std::string>{}) << "F1 on a menu item";
+  desk.Keys("Escape Escape");
+  desk.Click(m.X + 1000, m.Y + 600);
+  desk.Keys("F1");
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  EXPECT_EQ(others({main}), std::vector<std::string>{}) << "F1 in the main window";
+  // Test > "All topics"; F1 in the test window.
+  desk.Click(m.X + 161, m.Y + 9);
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  desk.Keys("Down Return");
+  const std::string test = desk.WaitWindow("^Test$");
+  ASSERT_FALSE(test.empty()) << "no test window";
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  desk.Run("xdotool windowactivate --sync " + test);
+  desk.Keys("F1");
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  desk.Screenshot("no-help-file-f1.png");
+  EXPECT_EQ(others({main, test}), std::vector<std::string>{}) << "F1 in the test window";
+}
+
+// The test window opened before any topic covers the splash pane; once a topic shows, its
+// frame covers the 3D view alone, clear of the toolbar and the control row above it.
+TEST(OwnedTestWindow, OpenedBeforeAnyTopicItMovesOffTheTopicsControls)
+{
+  desktop::TDesktop desk;
+  ASSERT_TRUE(desk.Running());
+  desktop::TProgram program(desk);
+  const std::string main = desk.WaitFramedWindow("^Orrelo$");
+  ASSERT_FALSE(main.empty()) << "the main window never showed";
+  TWindowPlace m = desk.Place(main);
+  // Test > "All topics".
+  desk.Click(m.X + 161, m.Y + 9);
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  desk.Keys("Down Return");
+  const std::string test = desk.WaitWindow("^Test$");
+  ASSERT_FALSE(test.empty()) << "no test window";
+  // "Levers", then "Levers class 1" in the index page.
+  desk.Click(m.X + 696, m.Y + 203);
+  std::this_thread::sleep_for(std::chrono::milliseconds(800));
+  desk.Click(m.X + 746, m.Y + 223);
+  // The 3D view: the program's window with a size that the window manager does not manage.
+  auto modelView = [&] {
+    const std::vector<std::string> managed = desk.Stacking();
+    std::istringstream ids(desk.Run("xdotool search --onlyvisible --class '^orrelo$'"));
+    for (std::string id; ids >> id;)
+      if (std::find(managed.begin(), managed.end(), id) == managed.end() && desk.Place(id).Width > 300)
+        return desk.Place(id);
+    return TWindowPlace{};
+  };
+  TWindowPlace view;
+  ASSERT_TRUE(desktop::WaitFor([&] {
+    view = modelView();
+    return view.Width > 0 && view.Y > m.Y + 60;
+  })) << "no model shows";
+  std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+  desk.Screenshot("owned-test-window-after-topic.png");
+  desktop::ExpectFrameCovers(desk.Place(test), modelView());
+}
+
+// With the help window open behind the main window, the 3D view's hint shows in the status
+// line wherever the pointer is over the view, over the part the help window's rectangle
+// covers as elsewhere.
+TEST(OwnedHelpWindow, TheStatusLineHintFollowsTheWindowUnderThePointer)
+{
+  desktop::TDesktop desk;
+  ASSERT_TRUE(desk.Running());
+  desktop::TProgram program(desk);
+  const std::string main = desk.WaitFramedWindow("^Orrelo$");
+  ASSERT_FALSE(main.empty()) << "the main window never showed";
+  desktop::TXConnection x(desk.Display());
+  TWindowPlace m = desk.Place(main);
+  // Help > "Contents..", then back to the main window by a click beside the help window.
+  desk.Click(m.X + 193, m.Y + 9);
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  desk.Keys("Down Down Return");
+  const std::string help = desk.WaitWindow("^Orrelo Help$");
+  ASSERT_FALSE(help.empty()) << "no help window";
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  desk.Click(m.X + 1200, m.Y + 950);
+  // "Levers", then "Levers class 1".
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  desk.Click(m.X + 696, m.Y + 203);
+  std::this_thread::sleep_for(std::chrono::milliseconds(800));
+  desk.Click(m.X + 746, m.Y + 223);
+  std::this_thread::sleep_for(std::chrono::milliseconds(2000));
+  ASSERT_TRUE(desk.Above(main, help));
+  const TWindowPlace h = desk.Place(help);
+  // The status line's ink with the pointer resting at a point.
+  auto statusInk = [&](int px, int py) {
+    desk.Run("xdotool mousemove " + std::to_string(px) + " " + std::to_string(py));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    desk.Run("xdotool mousemove " + std::to_string(px + 2) + " " + std::to_string(py + 2));
+    std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    desktop::TPixels status = x.Grab(m.X, m.Y + m.Height - 20, 600, 20);
+    int ink = 0;
+    for (int yy = 0; yy < status.Height; ++yy)
+      for (int xx = 0; xx < status.Width; ++xx)
+        ink += status.Luminance(xx, yy) < 90;
+    return ink;
+  };
+  const int outside = statusInk(m.X + 100, m.Y + 900);
+  EXPECT_GT(outside, 200) << "no hint for the 3D view";
+  ASSERT_LT(h.X + 60, m.X + 590);
+  const int under = statusInk(h.X + 60, h.Y + 200);
+  desk.Screenshot("owned-hint-under-help-window.png");
+  EXPECT_EQ(under, outside) << "the hint changed where the help window lies behind the view";
 }
 
 TEST_F(OwnedWindows, AltYOnTheExitBoxEndsTheProgramAtOnce)

@@ -21,8 +21,11 @@ struct TSplashSeen {
   bool Seen = false;
   TWindowPlace First;   // its place and frame when first seen on the screen
   bool PictureShown = false;
-  bool BelowMain = false;   // ever stacked under the main window while both showed
-  bool Transient = false;   // it belongs to a window of the program (WM_TRANSIENT_FOR)
+  bool FirstFramePicture = false;   // its picture was on the screen when it was first seen mapped
+  bool BelowOther = false;          // ever stacked under another program's window activated meanwhile
+  bool KeptAbove = false;           // it asks the window manager to keep it above all (_NET_WM_STATE_ABOVE)
+  bool BelowMain = false;           // ever stacked under the main window while both showed
+  bool Transient = false;           // it belongs to a window of the program (WM_TRANSIENT_FOR)
 };
 
 class SmallScreen : public ::testing::Test {
@@ -34,8 +37,12 @@ protected:
       return;
     X = std::make_unique<desktop::TXConnection>(Desk->Display());
     Picture = desktop::PictureFile(desktop::BinFolder() + "/HTML/images/Splash_B.jpg");
+    // Another program, where the splash will show, activated the moment the splash shows.
+    Other = std::make_unique<desktop::TOtherProgram>(*Desk, "Another program", 300, 250);
+    OtherWindow = Desk->WaitWindow("^Another program$");
     Program = std::make_unique<desktop::TProgram>(*Desk);
     WatchStartUp();
+    Other.reset();
     Main = Desk->WaitFramedWindow("^Orrelo$");
     if (Main.empty())
       Desk->Screenshot("small-screen-no-main-window.png");
@@ -62,17 +69,24 @@ protected:
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while (std::chrono::steady_clock::now() < end) {
       bool splashShows = false, mainShows = false;
-      int splashAt = -1, mainAt = -1, at = 0;
+      int splashAt = -1, mainAt = -1, otherAt = -1, at = 0;
       TWindowPlace splashPlace;
       for (const desktop::TManagedWindow& w : X->ManagedWindows()) {
         ++at;
+        if (Other && w.Pid == Other->Pid() && w.Viewable)
+          otherAt = at;
         if (w.Pid != Program->Pid() || !w.Viewable)
           continue;
         if (!splash) {
           splash = w.Id;
           Splash.Seen = true;
           Splash.First = w.Place;
+          Splash.FirstFramePicture =
+              desktop::MeanDifference(X->Grab(w.Place.X, w.Place.Y, w.Place.Width, w.Place.Height), Picture) < 12;
+          if (!OtherWindow.empty())
+            Desk->Run("xdotool windowactivate " + OtherWindow);
           Splash.Transient = !Desk->TransientFor(std::to_string(w.Id)).empty();
+          Splash.KeptAbove = Desk->NetState(std::to_string(w.Id)).find("_NET_WM_STATE_ABOVE") != std::string::npos;
         }
         if (w.Id == splash) {
           splashShows = true;
@@ -85,6 +99,8 @@ protected:
       }
       if (splashShows && mainShows && mainAt > splashAt)
         Splash.BelowMain = true;
+      if (splashShows && otherAt > splashAt)
+        Splash.BelowOther = true;
       if (splashShows && !Splash.PictureShown && splashPlace.Width == Picture.Width
           && splashPlace.Height == Picture.Height)
         Splash.PictureShown =
@@ -181,6 +197,8 @@ protected:
   static std::string Main;
   static TPixels Picture;
   static TSplashSeen Splash;
+  static std::unique_ptr<desktop::TOtherProgram> Other;
+  static std::string OtherWindow;
 };
 
 std::unique_ptr<desktop::TDesktop> SmallScreen::Desk;
@@ -189,7 +207,11 @@ std::unique_ptr<desktop::TProgram> SmallScreen::Program;
 std::string SmallScreen::Main;
 TPixels SmallScreen::Picture;
 TSplashSeen SmallScreen::Splash;
+std::unique_ptr<desktop::TOtherProgram> SmallScreen::Other;
+std::string SmallScreen::OtherWindow;
 
+// Its first mapped frame already holds its picture, and another program activated the moment
+// it shows stays under it.
 TEST_F(SmallScreen, TheSplashShowsItsPictureBorderlessCentredAndAboveTheMainWindow)
 {
   ASSERT_EQ(Picture.Width, 480) << "the splash picture could not be read";
@@ -201,6 +223,9 @@ TEST_F(SmallScreen, TheSplashShowsItsPictureBorderlessCentredAndAboveTheMainWind
   EXPECT_EQ(Splash.First.Y, (600 - 300) / 2);
   EXPECT_EQ(Splash.First.FrameTop + Splash.First.FrameLeft + Splash.First.FrameRight + Splash.First.FrameBottom, 0);
   EXPECT_TRUE(Splash.PictureShown) << "the splash never showed its picture on the screen";
+  EXPECT_TRUE(Splash.FirstFramePicture) << "the splash was mapped before its picture was on the screen";
+  EXPECT_TRUE(Splash.KeptAbove) << "the splash does not ask to be kept above other programs";
+  EXPECT_FALSE(Splash.BelowOther) << "a program activated as the splash showed covered it";
   EXPECT_TRUE(Splash.Transient) << "nothing keeps the splash above the program's windows";
   EXPECT_FALSE(Splash.BelowMain) << "the main window covered the splash";
 }
@@ -349,6 +374,7 @@ TEST_F(SmallScreen, TheEnlargedPictureBelongsToTheMainWindow)
   EXPECT_TRUE(desktop::WaitFor([&] { return Desk->Place(id).Width == 0 || Desk->WindowsNamed("^ $").empty(); }));
 }
 
+// The test window covers the 3D view alone, also after a topic whose control row wraps.
 TEST_F(SmallScreen, TheTestWindowFillsTheModelViewAndStaysAboveAfterALinkClick)
 {
   TWindowPlace view = ModelView();
@@ -370,6 +396,29 @@ TEST_F(SmallScreen, TheTestWindowFillsTheModelViewAndStaysAboveAfterALinkClick)
   Desk->Screenshot("small-screen-test-window.png");
   EXPECT_EQ(Desk->ActiveWindow(), Main) << "the click did not reach the main window";
   EXPECT_TRUE(Desk->Above(test, Main)) << "the test window went behind the main window";
+
+  // Closed; "Levers class 2" and its test, in a window opened anew; then "home", "Gear
+  // systems", "Compound gear train", whose control row takes a second line ("Show marker"):
+  // the test window moves below it.
+  Desk->Run("xdotool windowactivate --sync " + test);
+  Desk->Keys("alt+F4");
+  ASSERT_TRUE(desktop::WaitFor([&] { return Desk->WindowsNamed("^Test$").empty(); }));
+  ClickMain(506, 259);
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  ClickMain(Desk->WorkArea().Width / 2 - 10 + 290, 38);
+  test = Opened("^Test$");
+  ASSERT_FALSE(test.empty());
+  std::this_thread::sleep_for(std::chrono::milliseconds(800));
+  ClickMain(Desk->WorkArea().Width / 2 - 10 + 24, 38);
+  std::this_thread::sleep_for(std::chrono::milliseconds(800));
+  ClickMain(476, 356);
+  std::this_thread::sleep_for(std::chrono::milliseconds(800));
+  ClickMain(523, 342);
+  std::this_thread::sleep_for(std::chrono::milliseconds(2000));
+  Desk->Screenshot("small-screen-test-window-compound-gears.png");
+  view = ModelView();
+  EXPECT_GT(view.Y, Desk->Place(Main).Y + 70) << "no second control line above the 3D view";
+  desktop::ExpectFrameCovers(Desk->Place(test), view);
 }
 
 }   // namespace

@@ -2,6 +2,7 @@
 // and arguments, and the router's life cycle.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,6 +25,18 @@ struct TCall {
   THHPopup Popup;        // for a text popup
 };
 
+// A help folder with a file where the recorder's requests name it: context requests for a
+// file that is not there go nowhere.
+const std::string& HelpFolder()
+{
+  static const std::string folder = [] {
+    const std::string f = MakeProgramFolder("router", true, "recorded, never read") + "Help/";
+    std::ofstream(f + "Own.chm") << "recorded, never read";
+    return f;
+  }();
+  return folder;
+}
+
 // Puts a recorder in the viewer's place for the test's length.
 struct HelpRouterTest : ::testing::Test {
   std::vector<TCall> Calls;
@@ -31,7 +44,7 @@ struct HelpRouterTest : ::testing::Test {
   void SetUp() override
   {
     SetApplicationOnHelp(nullptr);
-    SetApplicationHelpFile("/opt/orrelo/Help/KVHelp.chm");
+    SetApplicationHelpFile(HelpFolder() + "KVHelp.chm");
     SetHtmlHelpBinding([this](HWND, const char* file, Cardinal command, uintptr_t data) {
       TCall c{file ? file : "<null>", command, data, {}, {}};
       if (command == HH_DISPLAY_INDEX && data)
@@ -93,8 +106,8 @@ TEST_F(HelpRouterTest, CommandsBecomeTheViewersCallsOnTheChmFile)
 {
   THelpRouter router;
   router.SetHelpType(htHTMLhelp);
-  SetApplicationHelpFile("/opt/orrelo/Help/KVHelp.hlp");   // any extension becomes .chm
-  const std::string chm = "/opt/orrelo/Help/KVHelp.chm";
+  SetApplicationHelpFile(HelpFolder() + "KVHelp.hlp");   // any extension becomes .chm
+  const std::string chm = HelpFolder() + "KVHelp.chm";
 
   EXPECT_TRUE(ApplicationHelpContext(1040));
   router.ShowHelpContents();
@@ -142,7 +155,7 @@ TEST_F(HelpRouterTest, PopupsGoAtTheStoredPointOnceThenAtTheCursor)
   ASSERT_EQ(Calls.size(), 1u);
   const TCall& first = Calls[0];
   EXPECT_EQ(first.Command, HH_DISPLAY_TEXT_POPUP);
-  EXPECT_EQ(first.File, "/opt/orrelo/Help/KVHelp.chm::/CSHelp.txt");
+  EXPECT_EQ(first.File, HelpFolder() + "KVHelp.chm::/CSHelp.txt");
   EXPECT_EQ(first.Popup.cbStruct, 52);
   EXPECT_EQ(first.Popup.idString, 2001u);
   EXPECT_EQ(first.Popup.pszText, nullptr);
@@ -161,14 +174,20 @@ TEST_F(HelpRouterTest, PopupsGoAtTheStoredPointOnceThenAtTheCursor)
   // An empty topics file name falls back to the usual one; another one is used as given.
   router.SetCHMPopupTopics("");
   ApplicationHelpCommand(HELP_CONTEXTPOPUP, 2003);
-  EXPECT_EQ(Calls.back().File, "/opt/orrelo/Help/KVHelp.chm::/CSHelp.txt");
+  EXPECT_EQ(Calls.back().File, HelpFolder() + "KVHelp.chm::/CSHelp.txt");
   router.SetCHMPopupTopics("Other.txt");
   ApplicationHelpCommand(HELP_CONTEXTPOPUP, 2003);
-  EXPECT_EQ(Calls.back().File, "/opt/orrelo/Help/KVHelp.chm::/Other.txt");
+  EXPECT_EQ(Calls.back().File, HelpFolder() + "KVHelp.chm::/Other.txt");
   // A help file of the router's own wins over the application's.
-  router.SetHelpfile("/elsewhere/Own.chm");
+  router.SetHelpfile(HelpFolder() + "Own.chm");
   ApplicationHelpContext(5);
-  EXPECT_EQ(Calls.back().File, "/elsewhere/Own.chm");
+  EXPECT_EQ(Calls.back().File, HelpFolder() + "Own.chm");
+  // F1's requests for a help file that is not there go nowhere: a missing file is no error.
+  const size_t before = Calls.size();
+  router.SetHelpfile(HelpFolder() + "Missing.chm");
+  EXPECT_FALSE(ApplicationHelpContext(5));
+  EXPECT_FALSE(ApplicationHelpCommand(HELP_CONTEXTPOPUP, 2003));
+  EXPECT_EQ(Calls.size(), before);
 }
 
 TEST_F(HelpRouterTest, ShowTypesHelpTypesAndTheHelpEventDecideWhereRequestsGo)
