@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "platform/Types.h"
+#include "tests/ChildLeakCheck.h"
 #include "tests/TestWait.h"
 
 namespace atspi {
@@ -57,11 +58,16 @@ inline int RerunUnderBus(std::string& output, const std::string& extraArgs = {})
       "QT_ACCESSIBILITY=1 "
       "dbus-run-session -- '"
       + std::string(exe) + "' --gtest_filter='" + filter + "' " + extraArgs + " > '" + log + "' 2>&1";
-  int status = std::system(cmd.c_str());
-  std::ifstream in(log);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  output = ss.str();
+  int status = 0;
+  for (int run = 0; run < childcheck::MaxRuns; ++run) {
+    status = std::system(cmd.c_str());
+    std::ifstream in(log);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    output = ss.str();
+    if (!childcheck::LeakCheckerFailed(status, output))
+      break;
+  }
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 

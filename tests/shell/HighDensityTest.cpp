@@ -31,7 +31,7 @@
 #include "shell/HtmlHelpApi.h"
 #include "shell/PrintPreview.h"
 #include "shell/TopicTest.h"
-#include "tests/shell/ChildLeakCheck.h"
+#include "tests/ChildLeakCheck.h"
 #include "tests/shell/HelpTestSupport.h"
 #include "tests/shell/PictureOutput.h"
 #include "toolbar/PopupAnimation.h"

@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "platform/Files.h"
-#include "tests/shell/ChildLeakCheck.h"
+#include "tests/ChildLeakCheck.h"
 
 extern char** environ;
 
