@@ -21,21 +21,11 @@
 #include <thread>
 #include <vector>
 
+#include "tests/CommandOutput.h"
+
 namespace desktop {
 
-// A command's standard output (its errors are dropped), run by the shell.
-inline std::string Output(const std::string& command)
-{
-  std::string out;
-  if (FILE* p = popen(command.c_str(), "r")) {
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0)
-      out.append(buf, n);
-    pclose(p);
-  }
-  return out;
-}
+using testcmd::Output;
 
 inline std::string Quoted(const std::string& s)
 {

@@ -113,6 +113,6 @@ TEST(DesktopPrintingBox, TheProgramsMenuBarWorksAgainOnceThePrintedPictureIsRepo
   std::this_thread::sleep_for(std::chrono::seconds(2));
   desk.Screenshot("program-after-print.png");
   EXPECT_GE(menuInk(), working * 9 / 10) << "the menu bar is drawn disabled";
-  EXPECT_FALSE(printtest::RunCommand(std::string("lpstat -W completed -o ") + printtest::QueueName).empty())
+  EXPECT_FALSE(testcmd::Output(std::string("lpstat -W completed -o ") + printtest::QueueName).empty())
       << "the picture never reached the queue";
 }

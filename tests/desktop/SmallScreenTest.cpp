@@ -86,9 +86,12 @@ protected:
           if (!OtherWindow.empty())
             Desk->Run("xdotool windowactivate " + OtherWindow);
           Splash.Transient = !Desk->TransientFor(std::to_string(w.Id)).empty();
-          Splash.KeptAbove = Desk->NetState(std::to_string(w.Id)).find("_NET_WM_STATE_ABOVE") != std::string::npos;
         }
         if (w.Id == splash) {
+          // Read while it shows: the window manager writes the state list again as it takes
+          // the window on, and a read at that moment may find it without its entries.
+          if (!Splash.KeptAbove)
+            Splash.KeptAbove = Desk->NetState(std::to_string(w.Id)).find("_NET_WM_STATE_ABOVE") != std::string::npos;
           splashShows = true;
           splashAt = at;
           splashPlace = w.Place;

@@ -120,8 +120,8 @@ TEST_F(HtmlViewerKeyboardTest, TabWalksTheLinksInTabOrderAndEnterFollowsTheFocus
   const TBitmap framed = Shot();
   SaveTestPicture(framed, "htmlview-link-focus.png");
   WaitUntil([] { return false; }, 300);   // the window's own paint reaches the screen
-  printtest::RunCommand("import -window root '" + std::string(ORRELO_TEST_OUTPUT)
-                        + "/htmlview-link-focus-screen.png' 2>/dev/null");
+  testcmd::Output("import -window root '" + std::string(ORRELO_TEST_OUTPUT)
+                  + "/htmlview-link-focus-screen.png' 2>/dev/null");
 
   TypeKeys("Return");
   EXPECT_TRUE(WaitUntil([&] { return !followed.empty(); }));
@@ -220,8 +220,8 @@ TEST_F(HtmlViewerKeyboardTest, TabEntersThePageAndWalksLinksAndFieldsInOneOrder)
   ASSERT_TRUE(WaitUntil([&] { return BlackOnRow(Shot(), boxTop + 1) > 0; }));
   SaveTestPicture(Shot(), "htmlview-field-focus.png");
   WaitUntil([] { return false; }, 300);   // the window's own paint reaches the screen
-  printtest::RunCommand("import -window root '" + std::string(ORRELO_TEST_OUTPUT)
-                        + "/htmlview-field-focus-screen.png' 2>/dev/null");
+  testcmd::Output("import -window root '" + std::string(ORRELO_TEST_OUTPUT)
+                  + "/htmlview-field-focus-screen.png' 2>/dev/null");
   TypeKeys("Tab");
   EXPECT_TRUE(onLink("first.htm")) << "then document order";
   TypeKeys("Tab");

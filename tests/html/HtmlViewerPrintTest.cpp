@@ -106,8 +106,8 @@ std::vector<uint8_t> PdfPageGrey(const std::string& pdf, int page, int dpi, int&
 {
   const std::string base = pdf + ".page" + std::to_string(page);
   const std::string p = std::to_string(page);
-  RunCommand("pdftoppm -gray -singlefile -r " + std::to_string(dpi) + " -f " + p + " -l " + p + " '" + pdf + "' '"
-             + base + "'");
+  testcmd::Output("pdftoppm -gray -singlefile -r " + std::to_string(dpi) + " -f " + p + " -l " + p + " '" + pdf + "' '"
+                  + base + "'");
   std::ifstream in(base + ".pgm", std::ios::binary);
   std::string magic;
   int maxval = 0;
@@ -182,7 +182,7 @@ TEST_F(HtmlViewerPrintTest, WordsReadBackWholeAtAnyResolution)
     SCOPED_TRACE(dpi);
     const std::string pdf = PrintToPdf("viewer-words-" + std::to_string(dpi) + ".pdf", dpi);
     Viewer->Print(1, 9999);
-    EXPECT_EQ(WordCountDifferences(expected, tokens(RunCommand("pdftotext '" + pdf + "' - 2>/dev/null"))), "");
+    EXPECT_EQ(WordCountDifferences(expected, tokens(testcmd::Output("pdftotext '" + pdf + "' - 2>/dev/null"))), "");
   }
 }
 
@@ -381,8 +381,8 @@ int BlueRows(const std::string& pdf, int page, int dpi)
 {
   const std::string base = pdf + ".colour" + std::to_string(page);
   const std::string p = std::to_string(page);
-  RunCommand("pdftoppm -singlefile -r " + std::to_string(dpi) + " -f " + p + " -l " + p + " '" + pdf + "' '" + base
-             + "'");
+  testcmd::Output("pdftoppm -singlefile -r " + std::to_string(dpi) + " -f " + p + " -l " + p + " '" + pdf + "' '" + base
+                  + "'");
   std::ifstream in(base + ".ppm", std::ios::binary);
   std::string magic;
   int W = 0, H = 0, maxval = 0;
@@ -751,7 +751,7 @@ TEST_F(HtmlViewerPrintTest, TheJobIsNamedAfterTheTitleCutBetweenCharacters)
                          + "&eacute;&eacute; gears</title></head><body><p>Text</p></body></html>");
   const std::string pdf = PrintToPdf("viewer-title.pdf");
   Viewer->Print(1, 1);
-  const std::string info = RunCommand("pdfinfo '" + pdf + "' 2>/dev/null");
+  const std::string info = testcmd::Output("pdfinfo '" + pdf + "' 2>/dev/null");
   ASSERT_NE(info.find("Pages:"), std::string::npos) << info;
   EXPECT_NE(info.find(" " + std::string(30, 'a') + "\xC3\xA9\n"), std::string::npos) << info;
 }

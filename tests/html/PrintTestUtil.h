@@ -35,7 +35,7 @@ inline std::string PrintToPdf(const std::string& name, Integer dpi = 300)
 inline int PageCount(const std::string& pdf)
 {
   std::smatch m;
-  std::string info = RunCommand("pdfinfo '" + pdf + "' 2>/dev/null");
+  std::string info = testcmd::Output("pdfinfo '" + pdf + "' 2>/dev/null");
   if (std::regex_search(info, m, std::regex("Pages:\\s+(\\d+)")))
     return std::stoi(m[1]);
   return -1;
@@ -45,7 +45,7 @@ inline int PageCount(const std::string& pdf)
 inline std::string Text(const std::string& pdf, int first = 0, int last = 0)
 {
   std::string range = first > 0 ? " -f " + std::to_string(first) + " -l " + std::to_string(last) : "";
-  return RunCommand("pdftotext -layout" + range + " '" + pdf + "' - 2>/dev/null");
+  return testcmd::Output("pdftotext -layout" + range + " '" + pdf + "' - 2>/dev/null");
 }
 
 struct TWordBox {
@@ -57,7 +57,7 @@ struct TWordBox {
 inline std::vector<TWordBox> Words(const std::string& pdf, int page)
 {
   std::string p = std::to_string(page);
-  std::string html = RunCommand("pdftotext -bbox -f " + p + " -l " + p + " '" + pdf + "' - 2>/dev/null");
+  std::string html = testcmd::Output("pdftotext -bbox -f " + p + " -l " + p + " '" + pdf + "' - 2>/dev/null");
   std::vector<TWordBox> words;
   std::regex re("<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\">([^<]*)</word>");
   for (auto it = std::sregex_iterator(html.begin(), html.end(), re); it != std::sregex_iterator(); ++it) {
@@ -145,7 +145,7 @@ inline std::vector<bool> InkedPages(const std::string& pdf, int dpi = 30)
   };
   for (const auto& old : pictures())
     std::filesystem::remove(old);
-  RunCommand("pdftoppm -gray -r " + std::to_string(dpi) + " '" + pdf + "' '" + base.string() + "' 2>/dev/null");
+  testcmd::Output("pdftoppm -gray -r " + std::to_string(dpi) + " '" + pdf + "' '" + base.string() + "' 2>/dev/null");
   std::vector<bool> inked;
   for (const auto& picture : pictures()) {
     std::ifstream in(picture, std::ios::binary);

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/Printers.h"
+#include "tests/CommandOutput.h"
 
 namespace printtest {
 
@@ -26,18 +27,6 @@ inline std::string OutputDir()
   return dir;
 }
 
-inline std::string RunCommand(const std::string& command)
-{
-  std::string out;
-  if (FILE* p = popen(command.c_str(), "r")) {
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0)
-      out.append(buf, n);
-    pclose(p);
-  }
-  return out;
-}
 
 // The test run's print spooler (tests/desktop/with-print-spooler.sh, started by ctest): a
 // queue whose paper is Letter and which writes each job's PDF into one file.
@@ -53,7 +42,7 @@ inline std::string QueueOutput()
 // Jobs the queue has taken so far, finished or not.
 inline int QueueJobs()
 {
-  const std::string list = RunCommand(std::string("lpstat -W all -o ") + QueueName + " 2>/dev/null");
+  const std::string list = testcmd::Output(std::string("lpstat -W all -o ") + QueueName + " 2>/dev/null");
   return static_cast<int>(std::count(list.begin(), list.end(), '\n'));
 }
 
@@ -61,7 +50,7 @@ inline int QueueJobs()
 inline bool QueueIdle()
 {
   for (int i = 0; i < 300; ++i) {
-    if (RunCommand(std::string("lpstat -W not-completed -o ") + QueueName + " 2>/dev/null").empty())
+    if (testcmd::Output(std::string("lpstat -W not-completed -o ") + QueueName + " 2>/dev/null").empty())
       return true;
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
@@ -108,7 +97,7 @@ inline std::string PageSize(const std::string& pdf, int page = 1)
 {
   const std::string p = std::to_string(page);
   std::smatch m;
-  std::string info = RunCommand("pdfinfo -f " + p + " -l " + p + " '" + pdf + "' 2>/dev/null");
+  std::string info = testcmd::Output("pdfinfo -f " + p + " -l " + p + " '" + pdf + "' 2>/dev/null");
   if (std::regex_search(info, m, std::regex("size:\\s+([0-9.]+ x [0-9.]+)")))
     return m[1];
   return "";

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/Files.h"
+#include "tests/CommandOutput.h"
 #include "tests/platform/PrintSpooler.h"
 
 namespace {
@@ -83,14 +84,7 @@ TEST(PrintersTest, AJobNameIsCutBetweenCharacters)
   printer.BeginDoc();
   printer.Canvas().TextOut(0, 0, "x");
   printer.EndDoc();
-  std::string info;
-  if (FILE* p = popen(("pdfinfo '" + file + "' 2>/dev/null").c_str(), "r")) {
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0)
-      info.append(buf, n);
-    pclose(p);
-  }
+  const std::string info = testcmd::Output("pdfinfo '" + file + "' 2>/dev/null");
   ASSERT_NE(info.find("Pages:"), std::string::npos) << "pdfinfo reads the file";
   EXPECT_NE(info.find(std::string(30, 'a') + "\xC3\xA9\n"), std::string::npos) << info;
 }
@@ -160,7 +154,7 @@ TEST(PrintersTest, SpoolerJobsArriveWholeAndCancelledOnesNever)
   EXPECT_EQ(QueueJobs(), before + 1);
   ASSERT_FALSE(letter.empty()) << "the queue printed nothing";
   EXPECT_EQ(PageSize(letter), "612 x 792");
-  EXPECT_NE(RunCommand("pdftotext '" + letter + "' -").find("Spooled whole"), std::string::npos);
+  EXPECT_NE(testcmd::Output("pdftotext '" + letter + "' -").find("Spooled whole"), std::string::npos);
 
   // Another paper, turned: measured and printed as chosen.
   printer.SetPaper("A5");
@@ -185,11 +179,11 @@ TEST(PrintersTest, SpoolerJobsArriveWholeAndCancelledOnesNever)
   EXPECT_EQ(ErrorOf([&] { printer.SetPaper("Napkin"); }), "Paper size not supported");
 
   // A queue that refuses jobs: the job ends with the printer's error, not as printed.
-  RunCommand(std::string("cupsreject ") + QueueName);
+  testcmd::Output(std::string("cupsreject ") + QueueName);
   printer.BeginDoc();
   printer.Canvas().TextOut(10, 10, "Refused");
   EXPECT_EQ(ErrorOf([&] { printer.EndDoc(); }), "The printer could not finish the document");
-  RunCommand(std::string("cupsaccept ") + QueueName);
+  testcmd::Output(std::string("cupsaccept ") + QueueName);
   EXPECT_FALSE(printer.Printing());
   EXPECT_EQ(QueueJobs(), before + 2);
 }

@@ -16,6 +16,7 @@
 #include "shell/HelpViewer.h"
 #include "shell/MainWindow.h"
 #include "shell/TopicTest.h"
+#include "tests/CommandOutput.h"
 #include "tests/platform/XInputSupport.h"
 #include "parts/BasicParts.h"
 #include "topics/GearCogs.h"
@@ -304,16 +305,8 @@ TEST_F(FirstLesson, CopiedPageTextKeepsItsLineBreaks)
   Pump(100);
   X("key --delay 30 ctrl+c");
   Pump(200);
-  auto reading = std::async(std::launch::async, [] {
-    std::string out;
-    if (FILE* p = popen("xclip -selection clipboard -o 2>/dev/null", "r")) {
-      char buf[4096];
-      for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;)
-        out.append(buf, n);
-      pclose(p);
-    }
-    return out;
-  });
+  auto reading =
+      std::async(std::launch::async, [] { return testcmd::Output("xclip -selection clipboard -o 2>/dev/null"); });
   ASSERT_TRUE(PumpUntil([&] { return reading.wait_for(std::chrono::milliseconds(5)) == std::future_status::ready; }));
   const std::string copied = reading.get();
   const std::string expected = "alpha\r\nbeta\r\n\r\ngamma\r\n\r\ndelta\r\n\r\n\r\nepsilon\r\n\r\nomega";

@@ -60,7 +60,7 @@ protected:
   // Runs a program reading the clipboard while this program answers it.
   static std::string ReadClipboardWith(const std::string& command)
   {
-    auto result = std::async(std::launch::async, [command] { return RunCommand(command); });
+    auto result = std::async(std::launch::async, [command] { return testcmd::Output(command); });
     while (result.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready)
       Application->ProcessMessages();
     return result.get();
@@ -139,7 +139,7 @@ TEST_F(ModelPictureTest, PrintsThePictureWithTheNameToPdf)
   // The page as a picture: red on the left, blue on the right, across the whole width,
   // centred down the page.
   const std::string png = Dir + "/page";
-  RunCommand("pdftoppm -r 20 -png -singlefile '" + pdf + "' '" + png + "'");
+  testcmd::Output("pdftoppm -r 20 -png -singlefile '" + pdf + "' '" + png + "'");
   TBitmap page;
   {
     std::unique_ptr<TBitmap> decoded;
@@ -326,7 +326,7 @@ TEST_F(ModelPictureTest, JpegNamesAreFixedBeforeTheQuestion)
   decoded.LoadFromFile(jpg);
   EXPECT_EQ(decoded.Width(), 64);
   EXPECT_EQ(decoded.Height(), 48);
-  EXPECT_NE(RunCommand("identify '" + jpg + "'").find("JPEG 64x48"), std::string::npos);
+  EXPECT_NE(testcmd::Output("identify '" + jpg + "'").find("JPEG 64x48"), std::string::npos);
   EXPECT_EQ(userDir, Dir + "/");
 
   // A new name asks nothing.
@@ -356,7 +356,7 @@ TEST_F(ModelPictureTest, TheViewsPictureOnTheClipboardForOtherPrograms)
   EXPECT_NE(targets.find("image/png"), std::string::npos) << targets;
   const std::string file = Dir + "/clip.png";
   ReadClipboardWith("xclip -selection clipboard -t image/png -o > '" + file + "' 2>/dev/null");
-  EXPECT_NE(RunCommand("identify '" + file + "'")
+  EXPECT_NE(testcmd::Output("identify '" + file + "'")
                 .find("PNG " + std::to_string(shot->Width()) + "x" + std::to_string(shot->Height())),
             std::string::npos);
 

@@ -65,7 +65,7 @@ TEST(PrintedName, ReadableOnADarkAndOnALightPicture)
 
     const int dpi = 100;
     const std::string png = OutputDir() + "/" + name;
-    RunCommand("pdftoppm -r " + std::to_string(dpi) + " -png -singlefile '" + pdf + "' '" + png + "'");
+    testcmd::Output("pdftoppm -r " + std::to_string(dpi) + " -png -singlefile '" + pdf + "' '" + png + "'");
     TTransparency t = NotTransp;
     std::unique_ptr<TBitmap> mask;
     std::unique_ptr<TBitmap> page = LoadImageFromFile(png + ".png", t, mask);

@@ -36,7 +36,7 @@ protected:
           + ::testing::UnitTest::GetInstance()->current_test_info()->name();
     std::filesystem::remove_all(Dir);
     std::filesystem::create_directories(Dir + "/HTML/Images");
-    RunCommand("convert -size 20x18 xc:orange '" + Dir + "/HTML/Images/button.gif' 2>/dev/null");
+    testcmd::Output("convert -size 20x18 xc:orange '" + Dir + "/HTML/Images/button.gif' 2>/dev/null");
     SetMessageAnswerer([this](const TMessageRequest& r) {
       Messages.push_back(r.Text);
       return mrOk;
@@ -417,8 +417,8 @@ TEST_F(TopicTestTest, AnswersAreChosenWithTabAndEnter)
   v.PaintTo(shot.Canvas(), 0, 0);
   SaveTestPicture(shot, "topictest-answer-focus.png");
   testwait::WaitUntil([] { return false; }, 300);
-  RunCommand("import -window root '" + std::string(ORRELO_TEST_OUTPUT)
-             + "/topictest-answer-focus-screen.png' 2>/dev/null");
+  testcmd::Output("import -window root '" + std::string(ORRELO_TEST_OUTPUT)
+                  + "/topictest-answer-focus-screen.png' 2>/dev/null");
 
   ASSERT_TRUE(keys("Return"));
   EXPECT_TRUE(testwait::WaitUntil([&] { return form->Current == 1; }));
@@ -486,8 +486,8 @@ TEST_F(TopicTestTest, FieldsOnAQuestionPageShareTheTabOrderWithTheAnswers)
   v.PaintTo(shot.Canvas(), 0, 0);
   SaveTestPicture(shot, "topictest-field-focus.png");
   testwait::WaitUntil([] { return false; }, 300);
-  RunCommand("import -window root '" + std::string(ORRELO_TEST_OUTPUT)
-             + "/topictest-field-focus-screen.png' 2>/dev/null");
+  testcmd::Output("import -window root '" + std::string(ORRELO_TEST_OUTPUT)
+                  + "/topictest-field-focus-screen.png' 2>/dev/null");
 
   ASSERT_TRUE(keys("Tab Tab"));
   EXPECT_TRUE(onLink("B"));
