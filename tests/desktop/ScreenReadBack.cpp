@@ -81,6 +81,11 @@ std::vector<TManagedWindow> TXConnection::ManagedWindows()
       w.Place.FrameTop = int(f[2]);
       w.Place.FrameBottom = int(f[3]);
     }
+    const Atom above = XInternAtom(d, "_NET_WM_STATE_ABOVE", False);
+    for (unsigned long state : Cardinals(id, "_NET_WM_STATE", XA_ATOM))
+      w.KeptAbove = w.KeptAbove || state == above;
+    std::vector<unsigned long> owner = Cardinals(id, "WM_TRANSIENT_FOR", XA_WINDOW);
+    w.Transient = !owner.empty() && owner[0] != 0;
     out.push_back(w);
   }
   return out;

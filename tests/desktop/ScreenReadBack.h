@@ -71,6 +71,8 @@ struct TManagedWindow {
   pid_t Pid = 0;
   TWindowPlace Place;
   bool Viewable = false;
+  bool KeptAbove = false;   // it asks to be kept above every window (_NET_WM_STATE_ABOVE)
+  bool Transient = false;   // it belongs to another window (WM_TRANSIENT_FOR)
 };
 
 class TXConnection {

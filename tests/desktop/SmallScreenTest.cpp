@@ -83,15 +83,16 @@ protected:
           Splash.First = w.Place;
           Splash.FirstFramePicture =
               desktop::MeanDifference(X->Grab(w.Place.X, w.Place.Y, w.Place.Width, w.Place.Height), Picture) < 12;
+          Splash.PictureShown = Splash.FirstFramePicture;
           if (!OtherWindow.empty())
             Desk->Run("xdotool windowactivate " + OtherWindow);
-          Splash.Transient = !Desk->TransientFor(std::to_string(w.Id)).empty();
         }
         if (w.Id == splash) {
-          // Read while it shows: the window manager writes the state list again as it takes
-          // the window on, and a read at that moment may find it without its entries.
-          if (!Splash.KeptAbove)
-            Splash.KeptAbove = Desk->NetState(std::to_string(w.Id)).find("_NET_WM_STATE_ABOVE") != std::string::npos;
+          // Read from this connection while it shows (it may be gone before a tool of its own
+          // could read it), and on every look: the window manager writes the state list again
+          // as it takes the window on, and a read at that moment may find it without its entries.
+          Splash.KeptAbove = Splash.KeptAbove || w.KeptAbove;
+          Splash.Transient = Splash.Transient || w.Transient;
           splashShows = true;
           splashAt = at;
           splashPlace = w.Place;
