@@ -39,6 +39,19 @@ inline bool ToolsPresent()
          && std::system((std::string(Python()) + " -c 'import pyatspi' > /dev/null 2>&1").c_str()) == 0;
 }
 
+// In a child just forked: becomes one of the reader's scripts (tests/data/atspi/) with its
+// arguments; never returns.
+[[noreturn]] inline void RunScript(const std::string& script, std::vector<std::string> args)
+{
+  args.insert(args.begin(), {Python(), std::string(ORRELO_TEST_DATA) + "/atspi/" + script});
+  std::vector<char*> argv;
+  for (auto& a : args)
+    argv.push_back(a.data());
+  argv.push_back(nullptr);
+  execv(Python(), argv.data());
+  _exit(127);
+}
+
 // This run is the one under the bus.
 inline bool UnderBus() { return std::getenv("ORRELO_ATSPI_SESSION") != nullptr; }
 
@@ -155,14 +168,7 @@ public:
       dup2(out[1], 1);
       close(in[1]);
       close(out[0]);
-      std::vector<std::string> args = {Python(), std::string(ORRELO_TEST_DATA) + "/atspi/walk.py",
-                                       std::to_string(getppid()), "serve"};
-      std::vector<char*> argv;
-      for (auto& a : args)
-        argv.push_back(a.data());
-      argv.push_back(nullptr);
-      execv(Python(), argv.data());
-      _exit(127);
+      RunScript("walk.py", {std::to_string(getppid()), "serve"});
     }
     close(in[0]);
     close(out[1]);
@@ -277,15 +283,10 @@ public:
     if (FChild == 0) {
       dup2(out[1], 1);
       close(out[0]);
-      std::vector<std::string> args = {Python(), std::string(ORRELO_TEST_DATA) + "/atspi/events.py"};
+      std::vector<std::string> args;
       for (int pid : pids)
         args.push_back(std::to_string(pid));
-      std::vector<char*> argv;
-      for (auto& a : args)
-        argv.push_back(a.data());
-      argv.push_back(nullptr);
-      execv(Python(), argv.data());
-      _exit(127);
+      RunScript("events.py", args);
     }
     close(out[1]);
     FFrom = out[0];

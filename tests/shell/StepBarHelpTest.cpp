@@ -91,29 +91,42 @@ bool SameDrawing(const std::vector<TAffineVector>& a, const std::vector<TAffineV
 // The model posed at the start and at the end of the bar, and, when the two differ, posed at
 // the start again after the clock's wrap has been told of one period, as the running
 // program does when the phase passes the bar's end.
-TBarEnd BarEndOf(const TTopicEntry& e)
-{
+// A topic's model built with its starting controls and its markers shown (the arrows turn with
+// their wheels: they are parts the user watches too), drawn into the recording GL table.
+struct TBuiltModel {
+  explicit TBuiltModel(const TTopicEntry& entry) : e(entry)
+  {
+    rci.Context = std::make_shared<TGLContextNames>();
+    FillStandardMaterials(lib);
+    c.Markers = true;
+    e.Build(&base, &lib, c);
+    end = e.RepeatAngle ? e.RepeatAngle(c) : 360;
+  }
+  // What the model draws posed at the phase.
+  std::vector<TAffineVector> At(Single phase)
+  {
+    e.Animate(&base, c, phase);
+    return Drawn(rec, base, rci);
+  }
+  const TTopicEntry& e;
   TGLRecorder rec;
   TRenderContextInfo rci;
-  rci.Context = std::make_shared<TGLContextNames>();
   TDummyCube base;
   TGLMaterialLibrary lib;
-  FillStandardMaterials(lib);
   TTopicControls c = e.DefaultControls ? e.DefaultControls() : TTopicControls{};
-  // The arrows turn with their wheels: they are parts the user watches too.
-  c.Markers = true;
-  e.Build(&base, &lib, c);
-  const Integer end = e.RepeatAngle ? e.RepeatAngle(c) : 360;
-  e.Animate(&base, c, 0);
-  const std::vector<TAffineVector> start = Drawn(rec, base, rci);
-  e.Animate(&base, c, Single(end));
-  const std::vector<TAffineVector> atEnd = Drawn(rec, base, rci);
+  Integer end = 360;   // the bar's end
+};
+
+TBarEnd BarEndOf(const TTopicEntry& e)
+{
+  TBuiltModel m(e);
+  const std::vector<TAffineVector> start = m.At(0);
+  const std::vector<TAffineVector> atEnd = m.At(Single(m.end));
   if (SameDrawing(start, atEnd))
     return TBarEnd::Cycle;
   if (e.Wrap)
-    e.Wrap(&base, c, end);
-  e.Animate(&base, c, 0);
-  return SameDrawing(atEnd, Drawn(rec, base, rci)) ? TBarEnd::RunsOn : TBarEnd::JumpsBack;
+    e.Wrap(&m.base, m.c, m.end);
+  return SameDrawing(atEnd, m.At(0)) ? TBarEnd::RunsOn : TBarEnd::JumpsBack;
 }
 
 // Whether the second half of the bar draws what the first half drew, at every place sampled:
@@ -121,21 +134,10 @@ TBarEnd BarEndOf(const TTopicEntry& e)
 // same place at the start and the middle, moving the other way, so one place is not enough.)
 bool HalfBarRepeats(const TTopicEntry& e)
 {
-  TGLRecorder rec;
-  TRenderContextInfo rci;
-  rci.Context = std::make_shared<TGLContextNames>();
-  TDummyCube base;
-  TGLMaterialLibrary lib;
-  FillStandardMaterials(lib);
-  TTopicControls c = e.DefaultControls ? e.DefaultControls() : TTopicControls{};
-  c.Markers = true;
-  e.Build(&base, &lib, c);
-  const Integer end = e.RepeatAngle ? e.RepeatAngle(c) : 360;
+  TBuiltModel m(e);
   for (double at : {0.0, 0.13, 0.29, 0.41}) {
-    e.Animate(&base, c, Single(at * end));
-    const std::vector<TAffineVector> first = Drawn(rec, base, rci);
-    e.Animate(&base, c, Single((at + 0.5) * end));
-    if (!SameDrawing(first, Drawn(rec, base, rci)))
+    const std::vector<TAffineVector> first = m.At(Single(at * m.end));
+    if (!SameDrawing(first, m.At(Single((at + 0.5) * m.end))))
       return false;
   }
   return true;
