@@ -1,4 +1,5 @@
 // The box (cylindrical) cam and the linear cam.
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -12,10 +13,21 @@
 
 namespace {
 
-// The groove's swing either side of the drum's middle.
+// The groove's swing either side of the drum's middle: a groove cut where a plane tilted by
+// the slot angle meets the drum swings the radius times the angle's tangent, so its steepest
+// slope across the drum's surface is the slot angle itself.
 Single GrooveSwing(Single radius, Single slotAngle)
 {
-  return Single(radius * std::sin((long double)(slotAngle * cPIdiv180)));
+  return Single(radius * std::tan((long double)(slotAngle * cPIdiv180)));
+}
+
+// The drum part swings its groove by its radius times the sine of the angle it is given: the
+// angle whose sine is the slot angle's tangent draws the tilted plane's groove (the slot bar
+// stops at 45 degrees, where the tangent reaches 1).
+Single DrumGrooveAngle(Single slotAngle)
+{
+  const long double t = std::tan((long double)(slotAngle * cPIdiv180));
+  return Single(std::asin(std::clamp(t, -1.0L, 1.0L)) / cPIdiv180);
 }
 
 // The box cam's drum of this radius and groove angle, its shaft and arrow; the peg.
@@ -29,7 +41,9 @@ bool IsBoxCamScene(const TDummyCube* base, Single radius, Single slotAngle)
   THSCylinder* cam = ChildOf<THSCylinder>(drum, 0);
   if (!cam)
     return false;
-  return radius < 0 || (std::fabs(cam->Radius - radius) < 1e-5f && std::fabs(cam->GrooveAngle - slotAngle) < 1e-5f);
+  return radius < 0
+         || (std::fabs(cam->Radius - radius) < 1e-5f
+             && std::fabs(cam->GrooveAngle - DrumGrooveAngle(slotAngle)) < 1e-5f);
 }
 
 bool IsLinearCamScene(const TDummyCube* base)
@@ -48,7 +62,8 @@ void BuildBoxCamScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib, b
   Single swing = GrooveSwing(Radius, SlotAngle);
   TDummyCube* drum = SceneBase->AddChild(std::make_unique<TDummyCube>(nullptr));
   // The groove leaves 0.15 of plain drum at each end at its widest swing.
-  auto cam = std::make_unique<THSCylinder>(nullptr, Radius, 0.1f, 0.05f, SlotAngle, 2 * (swing + 0.15f), 40);
+  auto cam =
+      std::make_unique<THSCylinder>(nullptr, Radius, 0.1f, 0.05f, DrumGrooveAngle(SlotAngle), 2 * (swing + 0.15f), 40);
   cam->UseSideColour = true;
   AddCamPart(drum, std::move(cam), MatLib, 1, 0, 0, 0);
   auto shaft = CamCylinder(0.05f, 0.05f, 1.0f, 20, cyAll);

@@ -225,33 +225,40 @@ TEST(CamScenes, AnimateTestsWhatItAddresses)
 
 TEST(BoxCamScene, PegFollowsTheGroove)
 {
-  {
+  // A groove cut where a plane tilted by the slot angle meets the drum swings R tan(angle)
+  // either side, and its steepest slope across the drum's surface is the slot angle.
+  for (const Single angle : {30.0f, 45.0f}) {
+    SCOPED_TRACE(angle);
+    const double swing = 0.3 * std::tan(angle * Pi / 180);
     TBuilt b;
-    BuildBoxCamScene(&b.Base, &b.Lib, false, 0.3f, 45);
+    BuildBoxCamScene(&b.Base, &b.Lib, false, 0.3f, angle);
     auto* drum = b.Base.GetChild(0)->GetChildAs<THSCylinder>(0);
     ASSERT_NE(drum, nullptr);
-    EXPECT_NEAR(drum->Length, 2 * (0.3 * std::sin(Pi / 4) + 0.15), 1e-6);
-    EXPECT_NEAR(drum->Length, 0.724, 1e-3);
+    // The part swings its groove by its radius times the sine of its angle.
+    const double drawn = drum->Radius * std::sin(drum->GrooveAngle * Pi / 180);
+    EXPECT_NEAR(drawn, swing, 1e-5);
+    EXPECT_NEAR(std::atan(drawn / drum->Radius) * 180 / Pi, angle, 1e-3);
+    EXPECT_NEAR(drum->Length, 2 * (swing + 0.15), 1e-5);
     EXPECT_TRUE(drum->UseSideColour);
     Single lo = 1, hi = -1;
     for (Single p = 0; p <= 360; p += 5) {
-      AnimateBoxCamScene(&b.Base, 0.3f, 45, p);
+      AnimateBoxCamScene(&b.Base, 0.3f, angle, p);
       Single x = b.Base.GetChild(1)->Position.X;
       lo = std::min(lo, x);
       hi = std::max(hi, x);
       EXPECT_EQ(b.Base.GetChild(0)->GetPitchAngle(), p);
       // The groove's centre line passes under the top of the turning drum right at the peg:
       // the drum's point at the top has ring angle 90 degrees plus or minus the phase.
-      EXPECT_NEAR(x, 0.3 * std::sin(Pi / 4) * std::cos(p * Pi / 180), 1e-5);
+      EXPECT_NEAR(x, swing * std::cos(p * Pi / 180), 1e-5);
       // Its narrow end on the groove's floor.
       EXPECT_NEAR(b.Base.GetChild(1)->Position.Y + b.Base.GetChild(1)->GetChild(0)->Position.Y - 0.05f, 0.3f - 0.05f,
                   1e-6);
     }
-    EXPECT_NEAR(hi, 0.2121, 1e-4);
-    EXPECT_NEAR(lo, -0.2121, 1e-4);
+    EXPECT_NEAR(hi, swing, 1e-5);
+    EXPECT_NEAR(lo, -swing, 1e-5);
     // Other sizes than built: nothing moves.
-    AnimateBoxCamScene(&b.Base, 0.2f, 45, 30);
-    AnimateBoxCamScene(&b.Base, 0.3f, 40, 30);
+    AnimateBoxCamScene(&b.Base, 0.2f, angle, 30);
+    AnimateBoxCamScene(&b.Base, 0.3f, angle - 5, 30);
     EXPECT_EQ(b.Base.GetChild(0)->GetPitchAngle(), 360);
   }
   TBuilt flat;

@@ -162,6 +162,10 @@ struct TFact {
   std::function<TValues()> Model;
 };
 
+// For words without numbers ("watch the follower..."): no values when the model bears them
+// out, one it cannot match when it does not.
+TValues Holds(bool modelAgrees) { return modelAgrees ? TValues{} : TValues{NAN}; }
+
 // A number stands for any value that rounds to it at the precision it is written with.
 double Precision(const std::string& written)
 {
@@ -269,12 +273,7 @@ const TFact Facts[] = {
        TBuiltTopic t(35);
        return TValues{CogTeeth(t.Base.get()).at(0)};
      }},
-    {"Rack_Pinion.htm", "The pinion has # teeth and the rack's teeth are #",
-     [] {
-       TBuiltTopic t(35);
-       return TValues{CogTeeth(t.Base.get()).at(0), All<TRackGear>(t.Base.get()).at(0)->Pitch};
-     }},
-    {"Rack_Pinion.htm", "In one turn the rack moves # x # = #",
+    {"Rack_Pinion.htm", "The pinion has # teeth, so in one turn # of the rack's teeth pass it",
      [] {
        TBuiltTopic t(35);
        const double pitch = All<TRackGear>(t.Base.get()).at(0)->Pitch;
@@ -282,7 +281,7 @@ const TFact Facts[] = {
        t.Pose(0);
        const double x0 = rack->Position.X;
        t.Pose(360);
-       return TValues{CogTeeth(t.Base.get()).at(0), pitch, std::fabs(rack->Position.X - x0)};
+       return TValues{CogTeeth(t.Base.get()).at(0), std::fabs(rack->Position.X - x0) / pitch};
      }},
     {"Worm.htm", "The control sets the wheel's teeth (it starts at #)",
      [] {
@@ -373,11 +372,11 @@ const TFact Facts[] = {
        const TBelt* b = All<TBelt>(t.Base.get()).at(0);
        return TValues{std::min(b->Radius1, b->Radius2), std::max(b->Radius1, b->Radius2)};
      }},
-    {"PulleyBelt.htm", "With the crossed belt both pulleys have the same radius, #",
+    {"PulleyBelt.htm", "With the crossed belt both pulleys are the same size",
      [] {
        TBuiltTopic t(5, [](TTopicControls& c) { c.BeltItem = 2; });
        const TBelt* b = All<TBelt>(t.Base.get()).at(0);
-       return b->Radius1 == b->Radius2 ? TValues{b->Radius1} : TValues{};
+       return Holds(b->Radius1 == b->Radius2);
      }},
     {"Jockey.htm", "The pulleys have radii # and #",
      [] {
@@ -385,10 +384,11 @@ const TFact Facts[] = {
        const TBelt* b = All<TBelt>(t.Base.get()).at(0);
        return TValues{b->Radius1, b->Radius2};
      }},
-    {"Jockey.htm", "jockey has a radius of #",
+    {"Jockey.htm", "a jockey smaller than the small pulley, as in the model, turns faster than it",
      [] {
        TBuiltTopic t(6);
-       return TValues{All<TJockeyBelt>(t.Base.get()).at(0)->JockeyRadius};
+       const TBelt* b = All<TBelt>(t.Base.get()).at(0);
+       return Holds(All<TJockeyBelt>(t.Base.get()).at(0)->JockeyRadius < std::min(b->Radius1, b->Radius2));
      }},
     {"StepCone.htm", "(it starts on step #)", [] { return TValues{double(StartControls(7).BeltStep)}; }},
 
@@ -417,17 +417,15 @@ const TFact Facts[] = {
      [] {
        return TValues{2, HoistVelocityRatio(2)};
      }},
-    {"Windlass.htm", "it starts at #); the drum's radius is #",
+    // The label measures the handle in drum radii.
+    {"Windlass.htm", "and # at the start, when the handle is ten times as far from the axle as the rope",
+     [] { return TValues{StartControls(21).HandleRadius * 0.01 / WindlassAxleRadius()}; }},
+    {"Windlass.htm", "The handle's radius is # drum radii",
+     [] { return TValues{StartControls(21).HandleRadius * 0.01 / WindlassAxleRadius()}; }},
+    {"Windlass.htm", "In each turn the hand travels # times as far as the load rises",
      [] {
-       return TValues{StartControls(21).HandleRadius * 0.01, WindlassAxleRadius()};
-     }},
-    {"Windlass.htm", "Handle radius #, drum radius #",
-     [] {
-       return TValues{StartControls(21).HandleRadius * 0.01, WindlassAxleRadius()};
-     }},
-    {"Windlass.htm", "In one turn the load rises 2 x pi x # = #",
-     [] {
-       return TValues{WindlassAxleRadius(), WindlassRopeLength(0) - WindlassRopeLength(360)};
+       const double hand = 2 * M_PI * StartControls(21).HandleRadius * 0.01;
+       return TValues{hand / (WindlassRopeLength(0) - WindlassRopeLength(360))};
      }},
     {"Inclined.htm", "it starts at # degrees", [] { return TValues{double(StartControls(39).PlaneAngle)}; }},
     {"Inclined.htm", "At the model's starting angle of # degrees, a slope # m long rises 1 m (sin # deg = #)",
@@ -453,7 +451,8 @@ const TFact Facts[] = {
        const double times = (high - low) / offset;
        return TValues{10, times, 10, 10 * times};
      }},
-    {"Cam_Circular.htm", "In the model the follower dwells for about # degrees of each turn and rises # over the nose",
+    {"Cam_Circular.htm",
+     "watch the follower: it stays still for nearly three quarters of each turn, then rises and falls",
      [] {
        TBuiltTopic t(14);
        const TGLBaseSceneObject* follower = t.Base->GetChild(1);
@@ -466,10 +465,10 @@ const TFact Facts[] = {
        }
        const double low = *std::min_element(y.begin(), y.end()), high = *std::max_element(y.begin(), y.end());
        const double still = 0.01 * double(std::count_if(y.begin(), y.end(), [&](double v) { return v < low + 1e-6; }));
-       return TValues{still, high - low};
+       return Holds(still > 0.68 * 360 && still < 0.75 * 360 && high - low > 0.01);
      }},
     {"Cam_Circular.htm",
-     "In the model the follower rises # in the first half turn and falls back in the second, # for every 10 degrees",
+     "watch the follower climb at one steady speed for the first half turn and come back down at the same speed",
      [] {
        TBuiltTopic t(15);
        const TGLBaseSceneObject* follower = t.Base->GetChild(1);
@@ -483,11 +482,12 @@ const TFact Facts[] = {
        double spread = std::fabs(y[36] - y[0]);
        for (size_t k = 0; k <= 18; ++k)
          spread = std::max(spread, std::fabs(y[k] - y[0] - double(k) * step));
-       return TValues{y[18] - y[0], spread < 1e-3 ? step : NAN};
+       return Holds(step > 1e-3 && spread < 1e-3);
      }},
-    // The example's numbers are its own; the model's peg must swing by the radius times the sine.
+    // The example's numbers are its own; the model's peg must swing by the radius times the
+    // tangent.
     {"Cam_Circular.htm",
-     "With a radius of # mm and an angle of # degrees: # x sin # deg = # mm either side, so the peg's stroke is #",
+     "With a radius of # mm and an angle of # degrees: # x tan # deg = # mm either side, so the peg's stroke is #",
      [] {
        const TTopicControls c = StartControls(16);
        const double r = c.BoxCamRadius * 0.01, a = c.CamSlot;
@@ -497,22 +497,24 @@ const TFact Facts[] = {
        const double x0 = peg->Position.X;
        t.Pose(180);
        const double x1 = peg->Position.X;
-       const double modelSine = std::fabs(x0) / r, swing = std::fabs(x0 - x1) / r;
-       const double sine30 = 0.5 * modelSine / std::sin(a * M_PI / 180);
-       return TValues{50, 30, 50, 30, 50 * sine30, 50 * swing * sine30 / modelSine};
+       const double modelTan = std::fabs(x0) / r, swing = std::fabs(x0 - x1) / r;
+       const double tan30 = std::tan(M_PI / 6) * modelTan / std::tan(a * M_PI / 180);
+       return TValues{50, 30, 50, 30, 50 * tan30, 50 * swing * tan30 / modelTan};
      }},
-    {"Cam_Circular.htm", "as the bar moves one way by #, the ramp passes under the roller and lifts it smoothly by #",
+    {"Cam_Circular.htm",
+     "as the bar slides its whole length one way, the ramp passes under the roller and lifts it smoothly by a fifth of that distance",
      [] {
        TBuiltTopic t(11);
        const Single end = Single(t.Entry->RepeatAngle(t.Controls));
        t.Pose(0);
        const double x0 = t.Base->GetChild(0)->Position.X, y0 = t.Base->GetChild(1)->Position.Y;
        t.Pose(end);
-       return TValues{std::fabs(t.Base->GetChild(0)->Position.X - x0), std::fabs(t.Base->GetChild(1)->Position.Y - y0)};
+       const double travel = std::fabs(t.Base->GetChild(0)->Position.X - x0);
+       return Holds(std::fabs(std::fabs(t.Base->GetChild(1)->Position.Y - y0) / travel - 0.2) < 0.005);
      }},
 
     {"Crank_Slot.htm",
-     "In the model, with the crank offset as it starts, the ram's slow stroke takes about # degrees of the wheel's turn and its quick return about # degrees",
+     "In the model, with the crank offset as it starts, watch the ram: its slow stroke takes about three fifths of each turn of the wheel and its quick return the other two fifths",
      [] {
        TBuiltTopic t(20);
        // The degrees of one turn of the wheel in which the ram moves each way, to a hundredth.
@@ -526,7 +528,7 @@ const TFact Facts[] = {
            (x > last ? forwards : backwards) += 1;
          last = x;
        }
-       return TValues{0.01 * std::max(forwards, backwards), 0.01 * std::min(forwards, backwards)};
+       return Holds(std::fabs(0.01 * std::max(forwards, backwards) / 360 - 0.6) < 0.025);
      }},
 
     // Screw threads.
@@ -542,18 +544,10 @@ const TFact Facts[] = {
        const double pitches = std::fabs(bolt->Position.X - x0) / pitch;
        return TValues{turns, pitches, pitches};
      }},
-    {"ScrewJack.htm",
-     "In the model the screw's pitch is #, so ten turns of the handle move each nut in by # and raise the platform from about # to about #: a rise of about #, or # for each turn on average",
-     [] {
-       const double turns = FindTopic(19)->RepeatAngle(StartControls(19)) / 360.0;
-       const double y0 = JackPlatformY(0), y1 = JackPlatformY(Single(turns * 360));
-       return TValues{JackNutX(0) - JackNutX(1), JackNutX(0) - JackNutX(Single(turns)), y0, y1, y1 - y0,
-                      (y1 - y0) / turns};
-     }},
-    {"ScrewJack.htm", "the first turn raises the platform #, the tenth only #",
-     [] {
-       return TValues{JackPlatformY(360) - JackPlatformY(0), JackPlatformY(3600) - JackPlatformY(3240)};
-     }},
+    {"ScrewJack.htm", "In the model, # turns of the handle raise the platform from its lowest point to its highest",
+     [] { return TValues{FindTopic(19)->RepeatAngle(StartControls(19)) / 360.0}; }},
+    {"ScrewJack.htm", "The first turn lifts it about # times as far as the tenth",
+     [] { return TValues{(JackPlatformY(360) - JackPlatformY(0)) / (JackPlatformY(3600) - JackPlatformY(3240))}; }},
     {"ScrewJack.htm",
      "Over the fifth and sixth turns, in the middle of the travel, it rises about # times as far as each nut moves in",
      [] { return TValues{(JackPlatformY(2160) - JackPlatformY(1440)) / (JackNutX(4) - JackNutX(6))}; }},

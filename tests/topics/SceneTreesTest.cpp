@@ -692,10 +692,10 @@ const std::map<std::string, std::vector<std::string>>& ExpectedTrees()
     {"16.0",
      {
        "0 TDummyCube @0,0,0",
-       "0.0 THSCylinder @0,0,0 Brass drum 0.2 groove0.1/0.05 at20 l0.4368 s40 side",
+       "0.0 THSCylinder @0,0,0 Brass drum 0.2 groove0.1/0.05 at21.34 l0.4456 s40 side",
        "0.1 TCylinder @0,0,0 r90 Metal cyl 0.05/0.05 h1 s20 parts7",
        "0.2 TLines @-0.52,0,0 t90 hidden lines (1,1,1,1) aa 0,0,0 0.175,0,0 0.175,0.02,0 0.25,0,0 0.175,-0.02,0 0.175,0,0",
-       "1 TDummyCube @0.0684,0.15,0",
+       "1 TDummyCube @0.07279,0.15,0",
        "1.0 TCylinder @0,0.05,0 Metal cyl 0.045/0.055 h0.1 s20 parts7",
        "1.1 TCylinder @0,0.15,0 Metal cyl 0.035/0.035 h0.1 s20 parts7",
      }},
@@ -1471,7 +1471,7 @@ TEST(SceneTrees, ControlsShapeTheBuild)
          c.CamSlot = 45;
        },
        2,
-       {"0.0 THSCylinder @0,0,0 Brass drum 0.3 groove0.1/0.05 at45 l0.7243 s40", "1 TDummyCube @0.2121,0.25,0"}},
+       {"0.0 THSCylinder @0,0,0 Brass drum 0.3 groove0.1/0.05 at90 l0.9 s40", "1 TDummyCube @0.3,0.25,0"}},
       // Cranks, screws and the windlass.
       {17,
        [](TTopicControls& c) { c.CrankOffset = 35; },
