@@ -270,10 +270,19 @@ TEST(QuestionBankTest, NearRepeatsAreAskedOnce)
     return std::regex_search(s, std::regex(re, std::regex::icase));
   };
   const std::pair<const char*, TTest> groups[] = {
-      {"a ratchet stops a winch's load running back",
+      // However the key puts it: the load running back, or the pawl holding it up.
+      {"a ratchet stops a hoisted load running back",
        [&](const std::string& t, const std::string& k) {
-         return has(t + " " + k, "winch|windlass|crane") && has(t + " " + k, "ratchet|pawl")
-                && has(t + " " + k, "(running|falling|run|fall) back");
+         return has(t + " " + k, "winch|windlass|crane|clock") && has(t + " " + k, "ratchet|pawl")
+                && has(t + " " + k, "(running|falling|run|fall) back|pawl holds|holds? (it|the (load|drum|bucket))");
+       }},
+      {"a speed from a distance and a time",
+       [&](const std::string& t, const std::string&) {
+         return has(t, "speed") && has(t, "[0-9.]+ (m|km|mm)\\b") && has(t, "[0-9.]+ (s|min|h)\\b");
+       }},
+      {"a ratchet's pawl clicks once for each tooth",
+       [&](const std::string& t, const std::string&) {
+         return has(t, "ratchet") && has(t, "[0-9]+ teeth") && has(t, "click");
        }},
       {"the stroke is twice the crank's offset",
        [&](const std::string& t, const std::string&) {
@@ -308,7 +317,7 @@ TEST(QuestionBankTest, NearRepeatsAreAskedOnce)
          return has(t, "ratchet") && has(k, "one direction only|locks the wheel");
        }},
       {"a driven pulley's speed from the pulleys' sizes",
-       [&](const std::string& t, const std::string&) { return has(t, "pulley") && has(t, "how fast does"); }},
+       [&](const std::string& t, const std::string&) { return has(t, "pulley") && has(t, "how fast (does|must)"); }},
       {"a driven gear's turns or speed from the teeth of a driver gear and a driven gear",
        [&](const std::string& t, const std::string&) {
          return has(t, "driver gear") && has(t, "driven gear") && has(t, "[0-9]");
@@ -317,6 +326,20 @@ TEST(QuestionBankTest, NearRepeatsAreAskedOnce)
        [&](const std::string& t, const std::string&) { return has(t, "worm") && has(t, "how many turns"); }},
       {"friction in a screw thread",
        [&](const std::string& t, const std::string& k) { return has(t, "screw") && has(k, "friction"); }},
+      // One question's stem names the motion another asks the pupil to name.
+      {"a piston's reciprocating motion",
+       [&](const std::string& t, const std::string& k) { return has(t, "piston") && has(t + " " + k, "reciprocat"); }},
+      {"a pendulum's oscillating motion",
+       [&](const std::string& t, const std::string& k) { return has(t, "pendulum") && has(t + " " + k, "oscillat"); }},
+      {"a part that goes there and back once for each turn of a crank at so many rpm",
+       [&](const std::string& t, const std::string& k) {
+         std::smatch m;
+         const std::vector<double> key = Numbers(k);
+         if (key.empty() || !std::regex_search(t, m, std::regex("([0-9.]+) rpm")) || !has(t, "how many"))
+           return false;
+         const double rpm = std::stod(m[1]);
+         return Near(key[0], rpm) || Near(key[0], rpm / 60);
+       }},
       {"naming rotary motion",
        [&](const std::string& t, const std::string& k) {
          return (has(k, "^rotary( motion)?$") && !has(t, "into")) || has(t, "moves with rotary motion");
