@@ -173,7 +173,7 @@ void MakeBeltPage(TKVMainFrm* f, TPageMaker& m)
 {
   f->VPulleyTab = m.Page("VPulleyTab", TControlPage::Belts);
   m.Label("", f->VPulleyTab, "Belt type", 8, 8);
-  f->BeltCB = m.Combo("BeltCB", f->VPulleyTab, {"Vee belt", "Flat belt", "Cross belt"}, 60, 4, 90);
+  f->BeltCB = m.Combo("BeltCB", f->VPulleyTab, {"Vee belt", "Flat belt", "Crossed belt"}, 60, 4, 90);
   f->BeltCB->OnChange = [f](TObject*) {
     if (f->ShowsPage(TControlPage::Belts))
       f->BuildBeltDrive();
@@ -275,7 +275,7 @@ void MakeHoistPage(TKVMainFrm* f, TPageMaker& m)
   m.Label("", f->HoistTab, "Number of pulley wheels", 8, 8);
   f->HoistUpDn = m.Counter("HoistST", "HoistUpDn", f->HoistTab, 140, 4, 1, 4, 1, &f->HoistST);
   f->HoistUpDn->OnClick = [f](TObject* s, TUDBtnType b) { f->HoistUpDnClick(s, b); };
-  f->HoistLoadLabel = m.Label("HoistLoadLabel", f->HoistTab, "Effort = 100N     Load = 100N", 200, 8);
+  f->HoistLoadLabel = m.Label("HoistLoadLabel", f->HoistTab, "Effort = 100 N     Load = 100 N", 200, 8);
 }
 
 void MakeScrewPage(TKVMainFrm* f, TPageMaker& m)
@@ -297,8 +297,8 @@ void MakeWindlassPage(TKVMainFrm* f, TPageMaker& m)
   f->HandRadHsb->OnChange = [f](TObject* s) { f->HandRadHsbChange(s); };
   f->HandRadLabel = m.Label("HandRadLabel", f->WindlassTab, "Handle radius = 10.00", 160, 1);
   f->AxleLabel = m.Label("AxleLabel", f->WindlassTab, "Axle radius     = 1.00", 160, 15);
-  m.Label("", f->WindlassTab, "Effort = 1.00", 300, 1);
-  f->LoadLabel = m.Label("LoadLabel", f->WindlassTab, "Load = 10.00", 300, 15);
+  m.Label("", f->WindlassTab, "Effort = 1.00 N", 300, 1);
+  f->LoadLabel = m.Label("LoadLabel", f->WindlassTab, "Load = 10.00 N", 300, 15);
 }
 
 void MakeWestonPage(TKVMainFrm* f, TPageMaker& m)
@@ -338,7 +338,7 @@ void MakeTreadlePage(TKVMainFrm* f, TPageMaker& m)
 void MakeInclinedPlanePage(TKVMainFrm* f, TPageMaker& m)
 {
   f->IncPlaneTab = m.Page("IncPlaneTab", TControlPage::InclinedPlane);
-  f->PAngleLabel = m.Label("PAngleLabel", f->IncPlaneTab, "Angle = 10 \xB0", 8, 8);
+  f->PAngleLabel = m.Label("PAngleLabel", f->IncPlaneTab, "Angle = 10\xB0", 8, 8);
   f->PlaneAngleHsb = m.Bar("PlaneAngleHsb", f->IncPlaneTab, 80, 6, 140, 0, 45, 10);
   f->PlaneAngleHsb->OnScroll = [f](TObject* s, TScrollCode c, int32_t& p) { f->PlaneAngleHsbScroll(s, c, p); };
   m.Label("", f->IncPlaneTab, "Load = 10000 N", 232, 1);
@@ -529,8 +529,9 @@ void TKVMainFrm::RebuildTopic()
 
 void TKVMainFrm::BuildBeltDrive()
 {
-  // A crossed belt runs between wheels of one size.
-  bool radii = BeltCB->Text() != "Cross belt";
+  // A crossed belt (the list's third entry, as the scene counts it) runs between wheels of
+  // one size.
+  bool radii = BeltCB->ItemIndex() != 2;
   for (TControl* c : std::initializer_list<TControl*>{VP1UpDn, VP2UpDn, VPLabel, VP1ST, VP2ST})
     c->SetVisible(radii);
   RebuildTopic();
@@ -553,7 +554,7 @@ void TKVMainFrm::HoistUpDnClick(TObject*, TUDBtnType)
   if (!ShowsPage(TControlPage::Hoist))
     return;
   RebuildTopic();
-  HoistLoadLabel->SetCaption("Effort = 100N     Load = " + IntToStr(HoistUpDn->Position() * 100) + "N");
+  HoistLoadLabel->SetCaption("Effort = 100 N     Load = " + IntToStr(HoistUpDn->Position() * 100) + " N");
 }
 
 void TKVMainFrm::HandRadHsbChange(TObject*)
@@ -564,7 +565,7 @@ void TKVMainFrm::HandRadHsbChange(TObject*)
   double ratio = r / WindlassAxleRadius();
   RebuildTopic();
   HandRadLabel->SetCaption("Handle radius = " + Fixed2(ratio));
-  LoadLabel->SetCaption("Load = " + Fixed2(ratio));
+  LoadLabel->SetCaption("Load = " + Fixed2(ratio) + " N");
 }
 
 void TKVMainFrm::WPRadiusHsbChange(TObject*)
@@ -584,7 +585,7 @@ void TKVMainFrm::PlaneAngleHsbScroll(TObject*, TScrollCode, int32_t& ScrollPos)
   if (!ShowsPage(TControlPage::InclinedPlane))
     return;
   SetInclinedPlaneAngle(SceneBase, Single(ScrollPos));
-  PAngleLabel->SetCaption("Angle = " + IntToStr(ScrollPos) + " \xB0");
+  PAngleLabel->SetCaption("Angle = " + IntToStr(ScrollPos) + "\xB0");
   double effort = std::sin(ScrollPos * M_PI / 180.0) * 10000.0;
   PEffortLabel->SetCaption("Effort = " + IntToStr(std::lround(effort)) + " N");
 }

@@ -472,7 +472,7 @@ TEST_F(Controls, EveryControlRebuildsTheModelFromItsNewValue)
        [](TTopicControls& c) { c.HoistWheels = 2; },
        fixed(180),
        {},
-       {{Caption(&K::HoistLoadLabel), "Effort = 100N     Load = 200N"}}},
+       {{Caption(&K::HoistLoadLabel), "Effort = 100 N     Load = 200 N"}}},
       {"hoist: four wheels down to three",
        9,
        upDown(&K::HoistUpDn, 4),
@@ -480,7 +480,7 @@ TEST_F(Controls, EveryControlRebuildsTheModelFromItsNewValue)
        [](TTopicControls& c) { c.HoistWheels = 3; },
        fixed(180),
        {},
-       {{Caption(&K::HoistLoadLabel), "Effort = 100N     Load = 300N"}}},
+       {{Caption(&K::HoistLoadLabel), "Effort = 100 N     Load = 300 N"}}},
       {"screw: acme thread",
        18,
        {},
@@ -496,7 +496,7 @@ TEST_F(Controls, EveryControlRebuildsTheModelFromItsNewValue)
        [](TTopicControls& c) { c.HandleRadius = 90; },
        fixed(1800),
        {},
-       {{Caption(&K::HandRadLabel), "Handle radius = 15.00"}, {Caption(&K::LoadLabel), "Load = 15.00"}}},
+       {{Caption(&K::HandRadLabel), "Handle radius = 15.00"}, {Caption(&K::LoadLabel), "Load = 15.00 N"}}},
       {"windlass: shorter handle",
        21,
        {},
@@ -504,7 +504,7 @@ TEST_F(Controls, EveryControlRebuildsTheModelFromItsNewValue)
        [](TTopicControls& c) { c.HandleRadius = 30; },
        fixed(1800),
        {},
-       {{Caption(&K::HandRadLabel), "Handle radius = 5.00"}, {Caption(&K::LoadLabel), "Load = 5.00"}}},
+       {{Caption(&K::HandRadLabel), "Handle radius = 5.00"}, {Caption(&K::LoadLabel), "Load = 5.00 N"}}},
       {"weston: small radius up",
        12,
        at(&K::WPRadiusHsb, 15),
@@ -703,7 +703,7 @@ TEST_F(Controls, CrossBeltHidesTheRadiiAndVeeBeltShowsThemAgain)
   ASSERT_EQ(Frm->BeltCB->Items().size(), 3u);
   std::vector<TControl*> radii = {Frm->VP1UpDn, Frm->VP2UpDn, Frm->VPLabel, Frm->VP1ST, Frm->VP2ST};
   Pick(Frm->BeltCB, 2);
-  EXPECT_EQ(Frm->BeltCB->Text(), "Cross belt");
+  EXPECT_EQ(Frm->BeltCB->Text(), "Crossed belt");
   for (TControl* c : radii)
     EXPECT_FALSE(c->Visible()) << c->Name();
   TTopicControls c = Frm->CurrentControls();
@@ -738,9 +738,9 @@ TEST_F(Controls, InclinedPlaneTurnsWithoutARebuildAndLabelsTheEffort)
     const char* Effort;
   };
   const TRow rows[] = {
-      {scPosition, 0, "Angle = 0 \xB0", "Effort = 0 N"},      {scLineDown, 0, "Angle = 1 \xB0", "Effort = 175 N"},
-      {scPosition, 30, "Angle = 30 \xB0", "Effort = 5000 N"}, {scBottom, 0, "Angle = 45 \xB0", "Effort = 7071 N"},
-      {scLineUp, 0, "Angle = 44 \xB0", "Effort = 6947 N"},
+      {scPosition, 0, "Angle = 0\xB0", "Effort = 0 N"},      {scLineDown, 0, "Angle = 1\xB0", "Effort = 175 N"},
+      {scPosition, 30, "Angle = 30\xB0", "Effort = 5000 N"}, {scBottom, 0, "Angle = 45\xB0", "Effort = 7071 N"},
+      {scLineUp, 0, "Angle = 44\xB0", "Effort = 6947 N"},
   };
   const TShownModel shown(Frm->SceneBase);
   for (const TRow& r : rows) {
