@@ -324,22 +324,23 @@ std::vector<uint8_t> MakeEquilibriumDiagram()
 {
   // The page's worked example: a plank 4 m long on two trestles, a painter's 700 N pressing
   // down 1 m from the left end, and the trestles pushing up 525 N and 175 N (drawn to scale).
-  TSketch s(360, 190, White);
+  TSketch s(360, 230, White);
   const double left = 40, right = 320, perMetre = (right - left) / 4, painter = left + perMetre;
-  Beam(s, 20, 340, 60);
-  Fulcrum(s, left, 65, 28);
-  Fulcrum(s, right, 65, 28);
-  Arrow(s, {painter, 8}, {painter, 54}, 3.5, LoadBlue);
-  Label(s, "700 N", painter + 36, 34, 10, LoadBlue);
-  Dimension(s, {left, 22}, {painter, 22});
-  Label(s, "1 m", (left + painter) / 2, 16, 10, Ink);
-  const double perNewton = 54.0 / 525;
-  Arrow(s, {left, 98 + 525 * perNewton}, {left, 98}, 3, Green);
-  Label(s, "525 N", left + 38, 140, 10, Green);
-  Arrow(s, {right, 98 + 175 * perNewton}, {right, 98}, 3, Green);
-  Label(s, "175 N", right - 38, 118, 10, Green);
-  Dimension(s, {left, 172}, {right, 172});
-  Label(s, "4 m", (left + right) / 2, 166, 10, Ink);
+  // Every arrow is drawn to one scale, so the painter's push is the longest.
+  const double perNewton = 72.0 / 700;
+  Beam(s, 20, 340, 90);
+  Fulcrum(s, left, 95, 28);
+  Fulcrum(s, right, 95, 28);
+  Arrow(s, {painter, 84 - 700 * perNewton}, {painter, 84}, 3.5, LoadBlue);
+  Label(s, "700 N", painter + 36, 52, 10, LoadBlue);
+  Dimension(s, {left, 26}, {painter, 26});
+  Label(s, "1 m", (left + painter) / 2, 20, 10, Ink);
+  Arrow(s, {left, 128 + 525 * perNewton}, {left, 128}, 3, Green);
+  Label(s, "525 N", left + 38, 170, 10, Green);
+  Arrow(s, {right, 128 + 175 * perNewton}, {right, 128}, 3, Green);
+  Label(s, "175 N", right - 38, 148, 10, Green);
+  Dimension(s, {left, 212}, {right, 212});
+  Label(s, "4 m", (left + right) / 2, 206, 10, Ink);
   return Gif(s);
 }
 
@@ -486,10 +487,10 @@ std::vector<uint8_t> MakeClutchDiagram()
   // A plate clutch engaged on the left (the springs press the pressure plate and the friction
   // plate against the flywheel) and disengaged on the right (the pressure plate pulled back,
   // the friction plate free), with a key to its three plates below.
-  TSketch s(440, 190, White);
+  TSketch s(460, 190, White);
   const TRGB plates[3] = {DarkSteel, Bronze, LoadBlue};
   for (int side = 0; side < 2; ++side) {
-    const double cx = side == 0 ? 110 : 330, back = side == 0 ? 0 : 12;
+    const double cx = side == 0 ? 115 : 345, back = side == 0 ? 0 : 12;
     // The engine's shaft ends at the flywheel; the gearbox's carries the friction plate.
     s.Fill([&](double x, double y) { return InBox(x, y, cx - 90, 58, cx - 20, 72); }, Steel);
     s.Fill([&](double x, double y) { return InBox(x, y, cx - 4, 60, cx + 90, 70); }, Steel);
@@ -522,10 +523,11 @@ std::vector<uint8_t> MakeClutchDiagram()
       Label(s, "SPRINGS", cx + 84, 113, 7, Ink);
     }
     Label(s, "ENGINE", cx - 58, 52, 7, Ink);
-    Label(s, "GEARBOX", cx + 80, 86, 7, Ink);
+    // Clear of the cover's wall at cx + 54.
+    Label(s, "GEARBOX", cx + 86, 86, 7, Ink);
     Label(s, side == 0 ? "ENGAGED" : "DISENGAGED", cx, 140, 9, Ink);
   }
-  Line(s, {220, 8}, {220, 146}, 1, {0.8, 0.84, 0.9});
+  Line(s, {230, 8}, {230, 146}, 1, {0.8, 0.84, 0.9});
   const char* names[3] = {"FLYWHEEL", "FRICTION PLATE", "PRESSURE PLATE"};
   double x = 22;
   for (int i = 0; i < 3; ++i) {
@@ -542,9 +544,9 @@ std::vector<uint8_t> MakeInclineDiagram()
   // A load on a slope: its weight straight down, the effort along the slope, the height the
   // slope rises and the length along it, the two that its mechanical advantage is worked out
   // from.
-  TSketch s(420, 170, White);
-  const TPt foot{20, 150}, top{330, 60};
-  const std::vector<TPt> slope{foot, {330, 150}, top};
+  TSketch s(420, 190, White);
+  const TPt foot{20, 170}, top{330, 80};
+  const std::vector<TPt> slope{foot, {330, 170}, top};
   s.Fill([&](double x, double y) { return InPolygon(x, y, slope); }, {0.86, 0.8, 0.7});
   Line(s, foot, top, 2, Wood);
   // The load on the slope, turned to lie on it.
@@ -562,7 +564,7 @@ std::vector<uint8_t> MakeInclineDiagram()
   Dimension(s, {342, top.Y}, {342, foot.Y});
   Label(s, "HEIGHT", 384, (top.Y + foot.Y) / 2, 9, Ink);
   // The length, measured along the slope above it, clear of the load and its arrows.
-  const double off = 45;
+  const double off = 62;
   const TPt n{sa * off, -ca * off};
   const TRGB lead{0.7, 0.74, 0.8};
   Line(s, foot, {foot.X + n.X, foot.Y + n.Y}, 1, lead);
