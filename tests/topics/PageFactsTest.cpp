@@ -417,10 +417,10 @@ const TFact Facts[] = {
      [] {
        return TValues{2, HoistVelocityRatio(2)};
      }},
-    // The label measures the handle in drum radii.
+    // The label measures the handle in radii of the axle (the drum).
     {"Windlass.htm", "and # at the start, when the handle is ten times as far from the axle as the rope",
      [] { return TValues{StartControls(21).HandleRadius * 0.01 / WindlassAxleRadius()}; }},
-    {"Windlass.htm", "The handle's radius is # drum radii",
+    {"Windlass.htm", "The handle's radius is # axle radii",
      [] { return TValues{StartControls(21).HandleRadius * 0.01 / WindlassAxleRadius()}; }},
     {"Windlass.htm", "In each turn the hand travels # times as far as the load rises",
      [] {
