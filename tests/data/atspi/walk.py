@@ -149,7 +149,11 @@ def run(app, requests):
             walk(root, showing_only)
             print("walk")
             continue
-        kind, role, name, what = (request.split(":", 3) + [""])[:4]
+        kind, role, name = (request.split(":", 2) + ["", ""])[:3]
+        # A name may hold colons (an answer "2:1"): what follows the name is after the last.
+        what = ""
+        if kind in ("act", "set", "caret", "select", "extents"):
+            name, _, what = name.rpartition(":")
         n = first(app, role, name)
         if n is None:
             print("request\t%s\tnot found" % request)
