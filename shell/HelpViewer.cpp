@@ -401,6 +401,7 @@ THelpContentsTree::THelpContentsTree()
   FScrollBar->SetParent(this);
   FScrollBar->SetAlign(alRight);
   FScrollBar->SetVisible(false);
+  FScrollBar->SetTabStop(false);   // the tree takes the keys
   FScrollBar->OnScroll = [this](TObject*, TScrollCode, int32_t& pos) {
     FTopRow = pos;
     Invalidate();
