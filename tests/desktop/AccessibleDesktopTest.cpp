@@ -532,6 +532,15 @@ TEST(AccessibleDesktop, AReaderHearsWhatChangesAsFromTheDesktopsOwnControls)
   const std::vector<atspi::TEvent> ourMoved = listener.Take();
   EXPECT_EQ(Lacking(refSlider, Kinds(ourMoved, ourPid, {"slider"})), std::set<std::string>{}) << listener.Log();
   EXPECT_EQ(Lacking(refLabel, Kinds(ourMoved, ourPid, {"label"})), std::set<std::string>{}) << listener.Log();
+  // The click gave the bar the keyboard: Right moves it as its arrow does, and the bar
+  // named after the label is heard renamed with it.
+  desk.Keys("Right");
+  for (const char* type : {"object:property-change:accessible-value", "object:property-change:accessible-name"})
+    EXPECT_TRUE(listener.WaitHeard([&](const atspi::TEvent& e) {
+      return e.Pid == ourPid && e.Type == type && e.Role == "slider" && e.Name.rfind("Angle = ", 0) == 0;
+    })) << type
+        << "\n"
+        << listener.Log();
 
   // Text the user selects in the page is the page's selection for a reader too.
   const atspi::TNode* doc = nullptr;
