@@ -34,6 +34,21 @@ std::vector<std::string> Faults(const std::vector<atspi::TNode>& nodes)
   return all;
 }
 
+// The process id of the program that shows a window.
+std::string PidOf(const desktop::TDesktop& desk, const std::string& window)
+{
+  const std::string pid = desk.Run("xdotool getwindowpid " + window);
+  return pid.substr(0, pid.find('\n'));
+}
+
+// The program on a desktop of its own, its main window shown.
+struct TProgramOnDesktop {
+  desktop::TDesktop Desk;
+  desktop::TProgram Program{Desk};
+  std::string Main = Desk.WaitWindow("^Orrelo$");
+  std::string Pid = Main.empty() ? std::string() : PidOf(Desk, Main);
+};
+
 void Report(const std::string& where, const std::vector<atspi::TNode>& nodes)
 {
   int unnamed = 0;
@@ -47,13 +62,11 @@ void Report(const std::string& where, const std::vector<atspi::TNode>& nodes)
 TEST(AccessibleDesktop, TheProgramIsReadAndUsedThroughAScreenReader)
 {
   ATSPI_TEST_UNDER_BUS();
-  desktop::TDesktop desk;
-  ASSERT_TRUE(desk.Running());
-  desktop::TProgram program(desk);
-  const std::string main = desk.WaitWindow("^Orrelo$");
-  ASSERT_FALSE(main.empty()) << "the main window never showed";
-  std::string pid = desk.Run("xdotool getwindowpid " + main);
-  pid = pid.substr(0, pid.find('\n'));
+  TProgramOnDesktop on;
+  ASSERT_TRUE(on.Desk.Running());
+  ASSERT_FALSE(on.Main.empty()) << "the main window never showed";
+  const desktop::TDesktop& desk = on.Desk;
+  const std::string &main = on.Main, &pid = on.Pid;
   ASSERT_FALSE(pid.empty());
   atspi::TListener listener({std::atoi(pid.c_str())});
 
@@ -165,7 +178,7 @@ TEST(AccessibleDesktop, TheProgramIsReadAndUsedThroughAScreenReader)
         << " " << role << " " << name << "\n"
         << listener.Log();
   desk.Screenshot("accessible-desktop-test.png");
-  EXPECT_TRUE(program.Running());
+  EXPECT_TRUE(on.Program.Running());
 }
 
 // A keyboard user the reader follows: the focus comes back, heard, to the control that had
@@ -175,13 +188,11 @@ TEST(AccessibleDesktop, TheProgramIsReadAndUsedThroughAScreenReader)
 TEST(AccessibleDesktop, AReaderFollowsTheFocusThroughMenusDialogsAndPages)
 {
   ATSPI_TEST_UNDER_BUS();
-  desktop::TDesktop desk;
-  ASSERT_TRUE(desk.Running());
-  desktop::TProgram program(desk);
-  const std::string main = desk.WaitWindow("^Orrelo$");
-  ASSERT_FALSE(main.empty()) << "the main window never showed";
-  std::string pid = desk.Run("xdotool getwindowpid " + main);
-  pid = pid.substr(0, pid.find('\n'));
+  TProgramOnDesktop on;
+  ASSERT_TRUE(on.Desk.Running());
+  ASSERT_FALSE(on.Main.empty()) << "the main window never showed";
+  const desktop::TDesktop& desk = on.Desk;
+  const std::string &main = on.Main, &pid = on.Pid;
   atspi::TListener listener({std::atoi(pid.c_str())});
   ASSERT_TRUE(listener.Ready()) << listener.Log();
   std::string raw;
@@ -319,7 +330,7 @@ TEST(AccessibleDesktop, AReaderFollowsTheFocusThroughMenusDialogsAndPages)
   EXPECT_TRUE(listener.WaitHeard([](const atspi::TEvent& e) {
     return e.Type == "focus:" && e.Role == "document frame";
   })) << listener.Log();
-  EXPECT_TRUE(program.Running());
+  EXPECT_TRUE(on.Program.Running());
 }
 
 namespace {
@@ -364,8 +375,7 @@ TEST(AccessibleDesktop, AReaderHearsWhatChangesAsFromTheDesktopsOwnControls)
   desktop::TProgram program(desk);
   const std::string main = desk.WaitWindow("^Orrelo$");
   ASSERT_FALSE(main.empty()) << "the main window never showed";
-  std::string pid = desk.Run("xdotool getwindowpid " + main);
-  pid = pid.substr(0, pid.find('\n'));
+  const std::string pid = PidOf(desk, main);
   const int ourPid = std::atoi(pid.c_str()), refPid = reference.Pid();
   atspi::TListener listener({ourPid, refPid});
   ASSERT_TRUE(listener.Ready()) << listener.Log();
