@@ -66,7 +66,7 @@ TEST(AccessibleDesktop, TheProgramIsReadAndUsedThroughAScreenReader)
   ASSERT_TRUE(on.Desk.Running());
   ASSERT_FALSE(on.Main.empty()) << "the main window never showed";
   const desktop::TDesktop& desk = on.Desk;
-  const std::string &main = on.Main, &pid = on.Pid;
+  const std::string& pid = on.Pid;
   ASSERT_FALSE(pid.empty());
   atspi::TListener listener({std::atoi(pid.c_str())});
 
