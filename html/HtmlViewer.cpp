@@ -70,11 +70,13 @@ THTMLViewer::THTMLViewer()
   FVScrollBar->SetParent(FBorderPanel);
   FVScrollBar->SetSmallChange(16);
   FVScrollBar->SetVisible(false);
+  FVScrollBar->SetTabStop(false);
   FVScrollBar->OnScroll = [this](TObject*, TScrollCode Code, int32_t& Pos) { VScroll(Code, Pos); };
   FHScrollBar = Own(std::make_unique<T32ScrollBar>(sbHorizontal));
   FHScrollBar->SetParent(FBorderPanel);
   FHScrollBar->SetSmallChange(15);
   FHScrollBar->SetVisible(false);
+  FHScrollBar->SetTabStop(false);
   FHScrollBar->OnScroll = [this](TObject*, TScrollCode Code, int32_t& Pos) { HScroll(Code, Pos); };
   FHoverTimer = std::make_unique<TTimer>();
   FHoverTimer->SetEnabled(false);

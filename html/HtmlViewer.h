@@ -334,6 +334,11 @@ public:
   // The page's words, as a copy of the whole page gives them, with where the selection
   // stands in them when asked.
   std::u16string PageText(int32_t* SelStart = nullptr, int32_t* SelEnd = nullptr);
+  // Where the character at that offset of the page's words stands on the screen (empty when
+  // it stands nowhere: a line end), and the offset of the character at a point of the
+  // screen (-1: none there).
+  TRect PageCharRect(int32_t Offset);
+  int32_t PageOffsetAt(TPoint Screen);
   // Follows the link with that number as a click on it does; false when the page has none.
   bool FollowLinkNumber(int32_t ID);
 

@@ -88,6 +88,17 @@ std::u16string LinkName(const TSectionList& Doc, int32_t ID)
   return name;
 }
 
+// The rectangle of characters [From, To) of a line, in the paint panel, as last laid out
+// and drawn; From and To lie in the line.
+TRect LineBox(const TSectionList& Doc, const TSection& S, const LineRec& L, int32_t From, int32_t To)
+{
+  const std::vector<int32_t> off = S.LineOffsets(FontMeasureCanvas(), L);
+  const int32_t x0 = S.DrawOriginX + L.LineIndent;
+  const int32_t top = L.DrawY - Doc.YOff;
+  return {x0 + off[static_cast<size_t>(From - L.Start)], top, x0 + off[static_cast<size_t>(To - L.Start)],
+          top + L.SpaceBefore + L.LineHt + L.SpaceAfter};
+}
+
 // The screen rectangle round a link's characters, as they were last laid out and drawn.
 TRect LinkRect(const TSectionList& Doc, int32_t ID, TControl& Panel)
 {
@@ -106,11 +117,7 @@ TRect LinkRect(const TSectionList& Doc, int32_t ID, TControl& Panel)
       const int32_t from = std::max(a, L->Start), to = std::min(b, L->Start + L->Ln);
       if (from >= to)
         continue;
-      const std::vector<int32_t> off = s.LineOffsets(FontMeasureCanvas(), *L);
-      const int32_t x0 = s.DrawOriginX + L->LineIndent;
-      const int32_t top = L->DrawY - Doc.YOff;
-      add({x0 + off[static_cast<size_t>(from - L->Start)], top, x0 + off[static_cast<size_t>(to - L->Start)],
-           top + L->SpaceBefore + L->LineHt + L->SpaceAfter});
+      add(LineBox(Doc, s, *L, from, to));
     }
   }
   if (!any)
@@ -234,6 +241,12 @@ public:
   TRect ScreenRect() override { return LinkRect(Doc(), FID, *FViewer->PaintPanel()); }
   std::u16string DefaultAction() override { return u"Jump"; }
   bool DoDefaultAction() override { return FViewer->FollowLinkNumber(FID); }
+  // Its words are its text, as a browser's link holds them.
+  bool GetText(TAccessibleText& Text) override
+  {
+    Text.Text = Name();
+    return true;
+  }
   const void* Identity() override { return &Doc(); }
   int32_t Part() override { return FID; }
 
@@ -295,6 +308,8 @@ public:
     Text.Text = FViewer->PageText(&Text.SelStart, &Text.SelEnd);
     return true;
   }
+  TRect CharacterRect(int32_t Offset) override { return FViewer->PageCharRect(Offset); }
+  int32_t OffsetAtPoint(TPoint Screen) override { return FViewer->PageOffsetAt(Screen); }
 
 private:
   struct TChild {
@@ -319,7 +334,8 @@ private:
     for (TFormControlObj* c : doc.FormControlList)
       if (c->TheControl && !c->IsHidden()) {
         // A field goes by the words that label it on the page, unless it says what it is
-        // itself; by its name there only when the page gives it no words. (A radio button
+        // itself; a box by its name there only when the page gives it no words (a list
+        // shows its choice, and goes unnamed as a browser leaves it). (A radio button
         // stands on a panel of its own: the button is the field.)
         TWinControl* field = c->GetControl() ? c->GetControl() : c->TheControl.get();
         if (field->AccessibleName().empty() && field->Caption().empty()) {
@@ -329,7 +345,7 @@ private:
             label = FieldLabel(doc, c->DocumentPos(), false);
           if (!label.empty())
             field->SetAccessibleName(WideToAnsi(label));
-          else if (!c->Name.empty())
+          else if (!c->Name.empty() && !dynamic_cast<TComboBox*>(field) && !dynamic_cast<TListBox*>(field))
             field->SetAccessibleName(c->Name);
         }
         FChildren.push_back({c->DocumentPos() >= 0 ? c->DocumentPos() : INT32_MAX, 0, c->TheControl.get()});
@@ -372,6 +388,9 @@ void THTMLViewer::AnnounceNewDocument()
   ExposeToReaders();
   NotifyAccessible(FPaintPanel, TAccessibleEvent::NameChange);
   NotifyAccessible(FPaintPanel, TAccessibleEvent::DocumentLoad);
+  // A focused link went with its page: the reader's focus is on the new document.
+  if (Focused() || FPaintPanel->Focused())
+    NotifyAccessible(FPaintPanel, TAccessibleEvent::Focus);
 }
 
 void THTMLViewer::AnnounceFocusedLink()
@@ -405,6 +424,125 @@ std::u16string THTMLViewer::PageText(int32_t* SelStart, int32_t* SelEnd)
   FSectionList->SelB = b;
   FSectionList->SelE = e;
   return text;
+}
+
+namespace {
+
+// The offsets of the page's words are those of a copy of the page: the words of the page up
+// to a place are as long as a copy up to there. Copies from the paragraph's start (and up to
+// it, found by halving) keep each answer to a few copies.
+class TPageOffsets {
+public:
+  explicit TPageOffsets(TSectionList& Doc) : FDoc(Doc), FSelB(Doc.SelB), FSelE(Doc.SelE)
+  {
+    for (TSection* s : Paragraphs(Doc))
+      if (s->OwnLen > 0)
+        FParagraphs.push_back(s);
+    std::stable_sort(FParagraphs.begin(), FParagraphs.end(),
+                     [](const TSection* a, const TSection* b) { return a->StartCurs < b->StartCurs; });
+  }
+  ~TPageOffsets()
+  {
+    FDoc.SelB = FSelB;
+    FDoc.SelE = FSelE;
+  }
+  TPageOffsets(const TPageOffsets&) = delete;
+  TPageOffsets& operator=(const TPageOffsets&) = delete;
+
+  int32_t Length(int32_t From, int32_t To)
+  {
+    FDoc.SelB = From;
+    FDoc.SelE = To;
+    return static_cast<int32_t>(FDoc.GetSelText().size());
+  }
+  // The length of the words of a paragraph's first K characters: measured back from its end
+  // (a copy that stops inside it ends with line ends of the blocks it stands in).
+  int32_t Within(const TSection& S, int32_t K)
+  {
+    const int32_t end = S.StartCurs + S.OwnLen;
+    return K <= 0 ? 0 : Length(S.StartCurs, end) - Length(S.StartCurs + K, end);
+  }
+  // Where a paragraph's words start: found from a copy up to its end, which ends as a copy
+  // of the whole page does there (one that stops at its start may end a block early).
+  int32_t StartOf(const TSection& S)
+  {
+    const int32_t end = S.StartCurs + S.OwnLen;
+    return Length(0, end) - Length(S.StartCurs, end);
+  }
+  // The paragraph the offset falls in, with the offset of its first character; nullptr
+  // before the first.
+  TSection* ParagraphAt(int32_t Offset, int32_t& Start)
+  {
+    size_t lo = 0, hi = FParagraphs.size();   // the last paragraph starting at or before Offset
+    while (lo < hi) {
+      const size_t mid = (lo + hi) / 2;
+      if (StartOf(*FParagraphs[mid]) <= Offset)
+        lo = mid + 1;
+      else
+        hi = mid;
+    }
+    if (lo == 0)
+      return nullptr;
+    TSection* s = FParagraphs[lo - 1];
+    Start = StartOf(*s);
+    return s;
+  }
+  const std::vector<TSection*>& ParagraphList() const { return FParagraphs; }
+
+private:
+  TSectionList& FDoc;
+  const int32_t FSelB, FSelE;
+  std::vector<TSection*> FParagraphs;
+};
+
+}   // namespace
+
+TRect THTMLViewer::PageCharRect(int32_t Offset)
+{
+  if (Offset < 0 || !FSectionList)
+    return {};
+  TPageOffsets offsets(*FSectionList);
+  int32_t start = 0;
+  TSection* s = offsets.ParagraphAt(Offset, start);
+  if (!s || Offset - start >= offsets.Within(*s, s->OwnLen))
+    return {};
+  // The last character of the paragraph whose words start at the offset (past characters
+  // a copy leaves out).
+  int32_t lo = 0, hi = s->OwnLen - 1;
+  while (lo < hi) {
+    const int32_t mid = (lo + hi + 1) / 2;
+    if (start + offsets.Within(*s, mid) <= Offset)
+      lo = mid;
+    else
+      hi = mid - 1;
+  }
+  for (const auto& L : s->Lines)
+    if (lo >= L->Start && lo < L->Start + L->Ln) {
+      const TRect r = LineBox(*FSectionList, *s, *L, lo, lo + 1);
+      const TPoint o = FPaintPanel->ClientToScreen({0, 0});
+      return {r.Left + o.X, r.Top + o.Y, r.Right + o.X, r.Bottom + o.Y};
+    }
+  return {};
+}
+
+int32_t THTMLViewer::PageOffsetAt(TPoint Screen)
+{
+  if (!FSectionList)
+    return -1;
+  const TPoint p = FPaintPanel->ScreenToClient(Screen);
+  TPageOffsets offsets(*FSectionList);
+  for (TSection* s : offsets.ParagraphList())
+    for (const auto& L : s->Lines) {
+      if (L->Ln <= 0)
+        continue;
+      const TRect line = LineBox(*FSectionList, *s, *L, L->Start, L->Start + L->Ln);
+      if (p.Y < line.Top || p.Y >= line.Bottom || p.X < line.Left || p.X >= line.Right)
+        continue;
+      for (int32_t k = L->Start; k < L->Start + L->Ln; ++k)
+        if (p.X < LineBox(*FSectionList, *s, *L, k, k + 1).Right)
+          return offsets.StartOf(*s) + offsets.Within(*s, k);
+    }
+  return -1;
 }
 
 bool THTMLViewer::FollowLinkNumber(int32_t ID)

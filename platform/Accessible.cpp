@@ -13,6 +13,7 @@
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
+#include <QApplication>
 #include <QGuiApplication>
 #include <QPointer>
 #include <QScreen>
@@ -35,8 +36,13 @@ namespace {
 // its interfaces call back here until it goes (after the application object), so this index
 // is one for the process as well.
 struct TBridgeState {
-  // Node interfaces by (control, node identity, part).
-  std::map<std::tuple<TControl*, const void*, int32_t>, QAccessible::Id> Nodes;
+  // Node interfaces by (control, node identity, part), with the control's widget they were
+  // made under.
+  struct TEntry {
+    QAccessible::Id Id;
+    const QWidget* Widget;
+  };
+  std::map<std::tuple<TControl*, const void*, int32_t>, TEntry> Nodes;
   // The count of node interfaces at which those whose nodes have gone are taken back.
   size_t SweepAt = 256;
   bool FactoryInstalled = false;
@@ -49,13 +55,13 @@ struct TBridgeState {
 void SweepNodes(TBridgeState& b)
 {
   for (auto it = b.Nodes.begin(); it != b.Nodes.end();) {
-    QAccessibleInterface* iface = QAccessible::accessibleInterface(it->second);
+    QAccessibleInterface* iface = QAccessible::accessibleInterface(it->second.Id);
     if (iface && iface->isValid()) {
       ++it;
       continue;
     }
     if (iface)
-      QAccessible::deleteAccessibleInterface(it->second);
+      QAccessible::deleteAccessibleInterface(it->second.Id);
     it = b.Nodes.erase(it);
   }
   b.SweepAt = std::max<size_t>(256, 2 * b.Nodes.size());
@@ -76,6 +82,19 @@ QString ActionNameFor(const std::u16string& defaultAction)
   return QAccessibleActionInterface::pressAction();
 }
 
+// The first interface below i, depth levels deep at most, that says it is focused.
+QAccessibleInterface* FocusedBelow(QAccessibleInterface* i, int depth)
+{
+  for (int k = 0, n = depth > 0 ? i->childCount() : 0; k < n; ++k)
+    if (QAccessibleInterface* c = i->child(k)) {
+      if (c->state().focused)
+        return c;
+      if (QAccessibleInterface* below = FocusedBelow(c, depth - 1))
+        return below;
+    }
+  return nullptr;
+}
+
 // Answers from a node: shared by the widget's interface (the root) and the nodes'.
 class TNodeAnswers : public TTextAnswers, public TValueAnswers {
 public:
@@ -93,6 +112,16 @@ public:
   {
     auto n = Node();
     return n && n->Valid() && n->GetRange(r);
+  }
+  QRect characterRect(int offset) const override
+  {
+    auto n = Node();
+    return n && n->Valid() ? ToQRect(n->CharacterRect(offset)) : QRect();
+  }
+  int offsetAtPoint(const QPoint& point) const override
+  {
+    auto n = Node();
+    return n && n->Valid() ? n->OffsetAtPoint({point.x(), point.y()}) : -1;
   }
   void WriteValue(int32_t v) override
   {
@@ -267,6 +296,7 @@ public:
   {
     return const_cast<TNodeInterface*>(this)->NodeChildAt(x, y);
   }
+  using TTextAnswers::text;
   QString text(QAccessible::Text t) const override { return NodeText(t); }
   void setText(QAccessible::Text, const QString&) override {}
   QRect rect() const override { return isValid() ? ToQRect(FNode->ScreenRect()) : QRect(); }
@@ -302,8 +332,8 @@ private:
 // The control's own widget, answering from the root node while the control gives one.
 class TRootInterface : public QAccessibleWidget, public TNodeAnswers {
 public:
-  TRootInterface(QWidget* w, TControl* control) : QAccessibleWidget(w), FControl(control) {}
-  ~TRootInterface() override { DropNodeInterfaces(FControl); }
+  TRootInterface(QWidget* w, TControl* control) : QAccessibleWidget(w), FControl(control), FWidget(w) {}
+  ~TRootInterface() override { DropNodeInterfaces(FControl, FWidget); }
   std::shared_ptr<TAccessibleNode> Node() const override
   {
     // The widget outlives its control a little (it is freed from the loop): a control that
@@ -334,11 +364,19 @@ public:
   {
     return Node() ? const_cast<TRootInterface*>(this)->NodeChildAt(x, y) : QAccessibleWidget::childAt(x, y);
   }
+  using TTextAnswers::text;
   QString text(QAccessible::Text t) const override
   {
     if (!Node())
       return QAccessibleWidget::text(t);
     return NodeText(t);
+  }
+  // The part that holds the keyboard focus (a page's link, a toolbar's item).
+  QAccessibleInterface* focusChild() const override
+  {
+    if (!Node())
+      return QAccessibleWidget::focusChild();
+    return FocusedBelow(const_cast<TRootInterface*>(this), 3);
   }
   QAccessible::Role role() const override
   {
@@ -380,6 +418,7 @@ public:
 
 private:
   TControl* FControl;
+  const QWidget* FWidget;
 };
 
 // The program as readers see it: its top-level windows, less the popups they reach through
@@ -453,18 +492,18 @@ QAccessibleInterface* AtPath(TControl* control, const std::vector<int>& path)
   return i;
 }
 
-// The toolkit's bridge carries no document events, on which readers start reading a new
-// page: a load is told on the bridge's own connection to the accessibility bus, from the
-// object the bridge shows for the document, in the form the bridge gives its events.
-void SendDocumentLoad(QAccessibleInterface* i)
+// Events the toolkit's bridge does not carry as readers want them (a document loaded, on
+// which readers start reading a new page; a combo box's selection, which the bridge tells
+// only of a box without a value) are told on the bridge's own connection to the
+// accessibility bus, from the object the bridge shows, in the form the bridge gives its
+// events.
+void SendBusEvent(QAccessibleInterface* i, const QString& Interface, const QString& Member)
 {
   QDBusConnection bus(QStringLiteral("a11y"));
   if (!bus.isConnected())
     return;
   const QString prefix = QStringLiteral("/org/a11y/atspi/accessible/");
-  QDBusMessage m =
-      QDBusMessage::createSignal(prefix + QString::number(QAccessible::uniqueId(i)),
-                                 QStringLiteral("org.a11y.atspi.Event.Document"), QStringLiteral("LoadComplete"));
+  QDBusMessage m = QDBusMessage::createSignal(prefix + QString::number(QAccessible::uniqueId(i)), Interface, Member);
   QDBusArgument application;
   application.beginStructure();
   application << bus.baseService() << QDBusObjectPath(prefix + QStringLiteral("root"));
@@ -673,29 +712,29 @@ QAccessibleInterface* NodeInterface(TControl* Control, const std::shared_ptr<TAc
   auto key = std::make_tuple(Control, Node->Identity(), Node->Part());
   auto it = nodes.find(key);
   if (it != nodes.end()) {
-    auto* iface = static_cast<TNodeInterface*>(QAccessible::accessibleInterface(it->second));
+    auto* iface = static_cast<TNodeInterface*>(QAccessible::accessibleInterface(it->second.Id));
     if (iface && iface->isValid()) {
       iface->Reparent(Parent);
       return iface;
     }
     // What it described has gone (and something new may sit at the same address).
     if (iface)
-      QAccessible::deleteAccessibleInterface(it->second);
+      QAccessible::deleteAccessibleInterface(it->second.Id);
     nodes.erase(it);
   }
   if (nodes.size() >= Bridge().SweepAt)
     SweepNodes(Bridge());
   auto* iface = new TNodeInterface(Control, Node, Parent);
-  nodes[key] = QAccessible::registerAccessibleInterface(iface);
+  nodes[key] = {QAccessible::registerAccessibleInterface(iface), AccessibleWidgetOf(Control)};
   return iface;
 }
 
-void DropNodeInterfaces(TControl* Control)
+void DropNodeInterfaces(TControl* Control, const QWidget* Widget)
 {
   auto& nodes = Bridge().Nodes;
   for (auto it = nodes.begin(); it != nodes.end();) {
-    if (std::get<0>(it->first) == Control) {
-      QAccessible::Id id = it->second;
+    if (std::get<0>(it->first) == Control && (!Widget || it->second.Widget == Widget)) {
+      QAccessible::Id id = it->second.Id;
       it = nodes.erase(it);
       if (QAccessible::accessibleInterface(id))
         QAccessible::deleteAccessibleInterface(id);
@@ -789,7 +828,9 @@ void NotifyAccessible(TControl* Control, TAccessibleEvent Event, const std::vect
   case TAccessibleEvent::PopupStart: e = QAccessible::PopupMenuStart; break;
   case TAccessibleEvent::PopupEnd: e = QAccessible::PopupMenuEnd; break;
   case TAccessibleEvent::NameChange: e = QAccessible::NameChanged; break;
-  case TAccessibleEvent::DocumentLoad: SendDocumentLoad(i); return;
+  case TAccessibleEvent::DocumentLoad:
+    SendBusEvent(i, QStringLiteral("org.a11y.atspi.Event.Document"), QStringLiteral("LoadComplete"));
+    return;
   case TAccessibleEvent::SelectedChange:
     // (Heard as the selected state's change, whichever way it went.)
     e = i->state().selected ? QAccessible::SelectionAdd : QAccessible::SelectionRemove;
@@ -810,6 +851,20 @@ void NotifyAccessibleFocus(TControl* Control)
   }
 }
 
+void NotifyAccessibleFocusReturn()
+{
+  QWidget* w = QApplication::focusWidget();
+  if (!QAccessible::isActive() || !w)
+    return;
+  QAccessibleInterface* i = QAccessible::queryAccessibleInterface(w);
+  if (!i)
+    return;
+  if (QAccessibleInterface* part = i->focusChild())
+    i = part;
+  QAccessibleEvent ev(i, QAccessible::Focus);
+  QAccessible::updateAccessibility(&ev);
+}
+
 void NotifyAccessibleChange(TControl* Control, TAccessibleChange Change)
 {
   QWidget* w = AccessibleWidgetOf(Control);
@@ -822,6 +877,13 @@ void NotifyAccessibleChange(TControl* Control, TAccessibleChange Change)
   case TAccessibleChange::Name: {
     QAccessibleEvent ev(i, QAccessible::NameChanged);
     QAccessible::updateAccessibility(&ev);
+    // What goes by the label's words is renamed with it, each telling it itself.
+    for (TControl* c : NamedAfter(Control))
+      if (QWidget* cw = AccessibleWidgetOf(c))
+        if (QAccessibleInterface* ci = QAccessible::queryAccessibleInterface(cw)) {
+          QAccessibleEvent named(ci, QAccessible::NameChanged);
+          QAccessible::updateAccessibility(&named);
+        }
     break;
   }
   case TAccessibleChange::Checked: {
@@ -835,6 +897,13 @@ void NotifyAccessibleChange(TControl* Control, TAccessibleChange Change)
     if (QAccessibleValueInterface* v = i->valueInterface()) {
       QAccessibleValueChangeEvent ev(i, v->currentValue());
       QAccessible::updateAccessibility(&ev);
+    }
+    // A combo box's choice is its name to readers, and its list's selection: both are told,
+    // as the desktop's own combo box tells them.
+    if (i->role() == QAccessible::ComboBox) {
+      QAccessibleEvent name(i, QAccessible::NameChanged);
+      QAccessible::updateAccessibility(&name);
+      SendBusEvent(i, QStringLiteral("org.a11y.atspi.Event.Object"), QStringLiteral("SelectionChanged"));
     }
     break;
   case TAccessibleChange::Caret:

@@ -83,6 +83,10 @@ public:
   virtual TControl* ShownIn() { return nullptr; }
   // False: the node holds no text.
   virtual bool GetText(TAccessibleText&) { return false; }
+  // Where the character at an offset of the text stands on the screen (empty: nowhere), and
+  // the offset of the character at a point of the screen (-1: none).
+  virtual TRect CharacterRect(int32_t) { return {}; }
+  virtual int32_t OffsetAtPoint(TPoint) { return -1; }
   // False: the node holds no value in a range. A value set by a client goes to SetValue.
   virtual bool GetRange(TAccessibleRange&) { return false; }
   virtual void SetValue(int32_t) {}
@@ -129,6 +133,12 @@ void NotifyAccessible(TControl* Control, TAccessibleEvent Event, const std::vect
 // The keyboard focus is on this control, though its window holds it (a part of a control
 // whose parts Tab reaches one by one).
 void NotifyAccessibleFocus(TControl* Control);
+// An entry of a control's list holds the focus as readers see it (a drop-down list's open
+// list, whose keys the box keeps).
+void NotifyAccessibleEntryFocus(TControl* Control, int Index);
+// The focus is told again where the keyboard has it (the control, or its focused part): a
+// menu or popup that held a reader's focus has closed, and no reader may stay on it.
+void NotifyAccessibleFocusReturn();
 
 // What of a platform control changed, for readers that follow events as every screen reader
 // does: its name (a label's or a status bar's text), its checked state, its value (a

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/Accessible.h"
 
@@ -77,8 +78,14 @@ QAccessibleInterface* NodeInterface(TControl* Control, const std::shared_ptr<TAc
                                     QAccessibleInterface* Parent);
 
 // Takes back the interfaces of the nodes below Control (its window goes, or its tree is
-// replaced): what they describe may go with it.
-void DropNodeInterfaces(TControl* Control);
+// replaced): what they describe may go with it. With a Widget, only those made while that
+// widget was the control's: a widget freed after its control (from the loop) must not take
+// the nodes of a new control made since at the same address.
+void DropNodeInterfaces(TControl* Control, const QWidget* Widget = nullptr);
+
+// The controls a label's caption names (those beside it with no name of their own): their
+// names changed with it.
+std::vector<TControl*> NamedAfter(TControl* Label);
 
 // The interface of a platform control that has no nodes of its own.
 QAccessibleInterface* CreateControlInterface(QWidget* Widget, TControl* Control);

@@ -109,7 +109,8 @@ std::string ControlName(TControl* c)
   // A number box goes by what its arrows go by.
   if (TUpDown* ud = StepperOf(c))
     return ControlName(ud);
-  return GetShortHint(c->Hint());
+  // A hint shows "&&" as "&".
+  return StripAccelerator(GetShortHint(c->Hint()));
 }
 
 QAccessible::Role ControlRole(TControl* c)
@@ -136,8 +137,10 @@ QAccessible::Role ControlRole(TControl* c)
     return QAccessible::Graphic;
   if (IsLabelLike(c))
     return QAccessible::StaticText;
-  if (dynamic_cast<TCustomForm*>(c) && !c->Parent())
-    return QAccessible::Window;
+  // A window shown modally, or framed as a dialog, is read as a dialog: readers then read
+  // its text with its title.
+  if (auto* f = dynamic_cast<TCustomForm*>(c); f && !c->Parent())
+    return f->ShownModally() || f->BorderStyle() == bsDialog ? QAccessible::Dialog : QAccessible::Window;
   if (dynamic_cast<TWinControl*>(c))
     return QAccessible::Pane;
   return QAccessible::Client;
@@ -240,7 +243,7 @@ public:
   {
     uint32_t s = STATE_SYSTEM_SELECTABLE;
     s |= FCombo->ItemIndex() == FIndex ? STATE_SYSTEM_SELECTED : 0;
-    s |= FCombo->DroppedDown() ? 0 : STATE_SYSTEM_INVISIBLE;
+    s |= FCombo->DroppedDown() ? (FCombo->ItemIndex() == FIndex ? STATE_SYSTEM_FOCUSED : 0) : STATE_SYSTEM_INVISIBLE;
     s |= FCombo->Enabled() ? 0 : STATE_SYSTEM_UNAVAILABLE;
     return s;
   }
@@ -336,11 +339,14 @@ private:
 
 class TControlInterface : public QAccessibleWidget, public TTextAnswers, public TValueAnswers {
 public:
-  TControlInterface(QWidget* w, TControl* control) : QAccessibleWidget(w, ControlRole(control)), FControl(control) {}
+  TControlInterface(QWidget* w, TControl* control)
+      : QAccessibleWidget(w, ControlRole(control)), FControl(control), FWidget(w)
+  {}
   // The entries of its lists go with it.
-  ~TControlInterface() override { DropNodeInterfaces(FControl); }
+  ~TControlInterface() override { DropNodeInterfaces(FControl, FWidget); }
   TControl* Control() const { return AccessibleControlOf(widget()) == FControl ? FControl : nullptr; }
 
+  using TTextAnswers::text;
   QString text(QAccessible::Text t) const override
   {
     TControl* c = Control();
@@ -349,7 +355,7 @@ public:
     switch (t) {
     case QAccessible::Name: return FromAnsi(ControlName(c));
     case QAccessible::Description: {
-      std::string longHint = GetLongHint(c->Hint());
+      std::string longHint = StripAccelerator(GetLongHint(c->Hint()));
       return longHint == ControlName(c) ? QString() : FromAnsi(longHint);
     }
     case QAccessible::Value: {
@@ -363,6 +369,12 @@ public:
     }
     default: return QAccessibleWidget::text(t);
     }
+  }
+  // (Asked each time: a window becomes a dialog as it is shown modally.)
+  QAccessible::Role role() const override
+  {
+    TControl* c = Control();
+    return c ? ControlRole(c) : QAccessibleWidget::role();
   }
   QAccessible::State state() const override
   {
@@ -552,11 +564,38 @@ private:
     return std::make_shared<TListBoxEntryNode>(static_cast<TListBox*>(Control()), i);
   }
   TControl* FControl;
+  const QWidget* FWidget;
 };
 
 }   // namespace
 
+std::vector<TControl*> accessible::NamedAfter(TControl* Label)
+{
+  std::vector<TControl*> named;
+  TWinControl* parent = dynamic_cast<TLabel*>(Label) ? Label->Parent() : nullptr;
+  for (int i = 0; parent && i < parent->ControlCount(); ++i) {
+    TControl* c = parent->Controls(i);
+    if (c != Label && c->AccessibleName().empty() && !ShowsCaption(c) && LabelBeside(c) == Label)
+      named.push_back(c);
+  }
+  return named;
+}
+
 QAccessibleInterface* accessible::CreateControlInterface(QWidget* Widget, TControl* Control)
 {
   return new TControlInterface(Widget, Control);
+}
+
+void NotifyAccessibleEntryFocus(TControl* Control, int Index)
+{
+  QWidget* w = AccessibleWidgetOf(Control);
+  if (!QAccessible::isActive() || !w || !dynamic_cast<TComboBox*>(Control))
+    return;
+  QAccessibleInterface* box = QAccessible::queryAccessibleInterface(w);
+  // (The list is the box's last child.)
+  QAccessibleInterface* list = box && box->childCount() > 0 ? box->child(box->childCount() - 1) : nullptr;
+  if (QAccessibleInterface* entry = list ? list->child(Index) : nullptr) {
+    QAccessibleEvent ev(entry, QAccessible::Focus);
+    QAccessible::updateAccessibility(&ev);
+  }
 }

@@ -1151,8 +1151,15 @@ void TComboBox::AdjustHeight() { SetHeight(LineHeight() + 2 * NonClientSize().Y 
 
 void TComboBox::SetItemIndex(Integer i)
 {
+  const Integer before = FItemIndex;
   FItemIndex = i >= 0 && i < static_cast<Integer>(FItems.size()) ? i : -1;
   Invalidate();
+  if (FItemIndex != before) {
+    NotifyAccessibleChange(this, TAccessibleChange::Value);
+    // In the open list the reader follows the chosen entry.
+    if (DroppedDown() && FItemIndex >= 0)
+      NotifyAccessibleEntryFocus(this, FItemIndex);
+  }
 }
 
 std::string TComboBox::Text() const
@@ -1176,6 +1183,9 @@ void TComboBox::SetDroppedDown(bool v)
     if (FPopup)
       FPopup->Hide();
     Invalidate();
+    // The reader was in the list: it comes back to the box.
+    if (Focused())
+      NotifyAccessibleFocus(this);
     return;
   }
   if (!FPopup)
@@ -1192,6 +1202,8 @@ void TComboBox::SetDroppedDown(bool v)
     return false;
   });
   Invalidate();
+  if (FItemIndex >= 0)
+    NotifyAccessibleEntryFocus(this, FItemIndex);
 }
 
 void TComboBox::Choose(Integer i)

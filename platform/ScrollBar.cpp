@@ -15,6 +15,8 @@ TScrollBar::TScrollBar(TScrollBarKind AKind) : FKind(AKind)
   SetColor(clScrollBar);
   SetControlStyle(ControlStyle() | csOpaque);   // Paint covers every pixel
   SetBounds(0, 0, AKind == sbVertical ? 16 : 100, AKind == sbVertical ? 100 : 16);
+  // Reached by Tab, so the keys below can move it without the mouse.
+  SetTabStop(true);
 }
 
 int32_t TScrollBar::MaxPosition() const { return std::max(FMin, FMax - std::max(FPageSize - 1, 0)); }
@@ -115,7 +117,44 @@ void TScrollBar::Paint()
   if (!th.IsEmpty()) {
     c.FillRect(th, clBtnFace);
     c.DrawEdge(th, EDGE_RAISED, BF_RECT);
+    if (Focused() && th.Width() > 6 && th.Height() > 6) {
+      c.Brush().SetColor(clBtnFace);
+      c.DrawFocusRect({th.Left + 3, th.Top + 3, th.Right - 3, th.Bottom - 3});
+    }
   }
+}
+
+void TScrollBar::KeyDown(Word& Key, TShiftState Shift)
+{
+  TCustomControl::KeyDown(Key, Shift);
+  if (!Enabled())
+    return;
+  TScrollCode code;
+  switch (Key) {
+  case VK_LEFT:
+  case VK_UP: code = scLineUp; break;
+  case VK_RIGHT:
+  case VK_DOWN: code = scLineDown; break;
+  case VK_PRIOR: code = scPageUp; break;
+  case VK_NEXT: code = scPageDown; break;
+  case VK_HOME: code = scTop; break;
+  case VK_END: code = scBottom; break;
+  default: return;
+  }
+  Key = 0;
+  Scroll(code, FPosition);
+}
+
+void TScrollBar::DoEnter()
+{
+  InvalidateRect(ThumbRect());
+  TCustomControl::DoEnter();
+}
+
+void TScrollBar::DoExit()
+{
+  InvalidateRect(ThumbRect());
+  TCustomControl::DoExit();
 }
 
 void TScrollBar::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y)

@@ -1,6 +1,9 @@
 // The classic scroll bar, drawn on our canvas: arrows, a track and a thumb, with full 32-bit
 // range, position and page. A user's scroll asks OnScroll first (which may change the
 // position asked for), then moves and tells OnChange; setting values from code tells no one.
+// A bar standing as a control of its own is a tab stop moved by the keys as by the mouse
+// (the arrows a line, Page Up and Down a page, Home and End to the ends); the bars of a
+// window that scrolls its own contents are made no tab stop by their owner.
 #pragma once
 
 #include <cstdint>
@@ -59,6 +62,9 @@ protected:
   void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   void EnabledChanged() override { Invalidate(); }
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void DoEnter() override;
+  void DoExit() override;
 
 private:
   int32_t Along(Integer X, Integer Y) const { return FKind == sbVertical ? Y : X; }

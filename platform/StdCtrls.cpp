@@ -489,6 +489,28 @@ void RemoveModalForm(TDialogForm* form)
     modal->Forms.erase(std::remove(modal->Forms.begin(), modal->Forms.end(), form), modal->Forms.end());
 }
 
+// Whether c is still one of parent's controls, at any depth (it may have gone meanwhile).
+bool HoldsControl(TWinControl* parent, TControl* c)
+{
+  for (int i = 0; i < parent->ControlCount(); ++i) {
+    TControl* child = parent->Controls(i);
+    if (child == c)
+      return true;
+    if (auto* wc = dynamic_cast<TWinControl*>(child); wc && HoldsControl(wc, c))
+      return true;
+  }
+  return false;
+}
+
+// Whether c and every parent of it show and take input.
+bool CanTakeFocusNow(TControl* c)
+{
+  for (; c; c = c->Parent())
+    if (!c->Visible() || !c->Enabled())
+      return false;
+  return true;
+}
+
 TButton* FindButton(TWinControl* parent, bool wantDefault)
 {
   for (int i = 0; i < parent->ControlCount(); ++i) {
@@ -567,8 +589,12 @@ TModalResult TDialogForm::ShowModal()
   TModalForms* modal = ModalForms();
   if (modal)
     EnsureModalCloseFilter(*modal);
-  // The window that had the keyboard gets it back when this one goes.
+  // The window that had the keyboard gets it back when this one goes, on the control that
+  // had it (disabling the window below moves its focus away from it).
   TCustomForm* previous = Screen().ActiveForm();
+  TWinControl* focused = FindFocusedControl();
+  if (focused && (!previous || !HoldsControl(previous, focused)))
+    focused = nullptr;
   // Every other shown window waits while this one is up.
   std::vector<TCustomForm*> disabled;
   for (int i = 0; i < Screen().FormCount(); ++i) {
@@ -586,6 +612,7 @@ TModalResult TDialogForm::ShowModal()
     TDialogForm* Form;
     std::vector<TCustomForm*>& Disabled;
     TCustomForm* Previous;
+    TWinControl* Focused;
     ~TRestore()
     {
       RemoveModalForm(Form);
@@ -595,8 +622,13 @@ TModalResult TDialogForm::ShowModal()
         f->SetEnabled(true);
       if (std::find(Disabled.begin(), Disabled.end(), Previous) != Disabled.end() && Previous->Visible())
         Previous->Activate();
+      bool previousStands = false;
+      for (int i = 0; i < Screen().FormCount(); ++i)
+        previousStands = previousStands || Screen().Forms(i) == Previous;
+      if (Focused && previousStands && HoldsControl(Previous, Focused) && CanTakeFocusNow(Focused))
+        Focused->SetFocus();
     }
-  } restore{this, disabled, previous};
+  } restore{this, disabled, previous, focused};
   SetShownModally(true);
   Show();
   // The modal window takes the keyboard, as the system's modal showing does, even when it

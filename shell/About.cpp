@@ -54,13 +54,16 @@ TAboutFrm::TAboutFrm(const std::string& AppFolder) : FAppFolder(AppFolder)
   Label4 = label(this, "Label4", 8, 264);
   Label4->SetCaption("Telephone: +44 (0)1632 960 000\nFax: +44 (0)1632 960 001");
 
-  SpeedButton1 = TComponent::Create<TSpeedButton>(this);
+  SpeedButton1 = TComponent::Create<TButton>(this);
   SpeedButton1->SetName("SpeedButton1");
   SpeedButton1->SetParent(this);
   SpeedButton1->SetBounds(247, 296, 75, 25);
   SpeedButton1->SetCaption("OK");
   SpeedButton1->Font().Assign(Font());
   SpeedButton1->OnClick = [this](TObject* Sender) { SpeedButton1Click(Sender); };
+  // Enter and Escape both close the box, as its OK does.
+  SpeedButton1->SetDefault(true);
+  SpeedButton1->SetCancel(true);
 
   FormCreate();
 }
@@ -97,14 +100,3 @@ void TAboutFrm::Label1Click(TObject*)
 }
 
 void TAboutFrm::SpeedButton1Click(TObject*) { SetModalResult(mrOk); }
-
-void TAboutFrm::KeyDown(Word& key, TShiftState shift)
-{
-  // The OK button is a speed button, which the form's default-button keys do not reach.
-  if (key == VK_ESCAPE || key == VK_RETURN) {
-    key = 0;
-    SpeedButton1Click(SpeedButton1);
-    return;
-  }
-  TDialogForm::KeyDown(key, shift);
-}

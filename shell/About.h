@@ -15,16 +15,13 @@ public:
   TLabel* VersionLabel;
   TLabel* Label1;
   TLabel* Label4;
-  TSpeedButton* SpeedButton1;
+  // A push button, so that the keyboard and a screen reader's focus reach it.
+  TButton* SpeedButton1;
 
   void FormCreate();
   void FitToPicture();
   void Label1Click(TObject* Sender);
   void SpeedButton1Click(TObject* Sender);
-
-protected:
-  // Escape closes the window as its own close action does.
-  void KeyDown(Word& key, TShiftState shift) override;
 
 private:
   std::string FAppFolder;

@@ -49,6 +49,8 @@ TBigPicFrm::TBigPicFrm(const std::string& AFileName) : FileName(AFileName)
   SetName("BigPicFrm");
   SetHelpContext(IDH_ENLARGED_PICTURE);
   SetCaption(" ");
+  // Its title bar says nothing; readers are told what the window is.
+  SetAccessibleName("Enlarged picture");
   SetBorderStyle(bsDialog);
   SetPosition(poDesktopCenter);
 

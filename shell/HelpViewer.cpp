@@ -401,6 +401,7 @@ THelpContentsTree::THelpContentsTree()
   FScrollBar->SetParent(this);
   FScrollBar->SetAlign(alRight);
   FScrollBar->SetVisible(false);
+  FScrollBar->SetTabStop(false);   // the tree takes the keys
   FScrollBar->OnScroll = [this](TObject*, TScrollCode, int32_t& pos) {
     FTopRow = pos;
     Invalidate();
@@ -706,6 +707,7 @@ THelpViewerFrm::THelpViewerFrm()
 
   TPanel* tabs = TComponent::Create<THelpButtonRow>(this);
   tabs->SetName("TabPanel");
+  tabs->SetAccessibleName("Contents and Index");
   tabs->SetParent(NavPanel);
   tabs->SetAlign(alTop);
   tabs->SetHeight(26);
@@ -777,6 +779,9 @@ THelpViewerFrm::THelpViewerFrm()
 
   Viewer = TComponent::Create<THTMLViewer>(this);
   Viewer->SetName("Viewer");
+  // Tab stops on the pane before its links, and on the tabs' row before its tabs: each is
+  // heard by what it holds.
+  Viewer->SetAccessibleName("Help page");
   Viewer->SetParent(this);
   Viewer->SetAlign(alClient);
   Viewer->SetDefBackground(clWindow);

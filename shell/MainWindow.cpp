@@ -538,6 +538,8 @@ void TKVMainFrm::CreateCamPanel()
   CamShapeHsb->SetMax(100);
   CamShapeHsb->SetPosition(50);
   CamShapeHsb->SetHint("change the shape of the cam");
+  // (The toolbar's list goes by "Cam shape" too: the bar says what it does.)
+  CamShapeHsb->SetAccessibleName("Change the shape of the cam");
   CamShapeHsb->SetShowHint(true);
   CamShapeHsb->OnScroll = [this](TObject*, TScrollCode, int32_t& p) {
     if (!CamDiagram)

@@ -186,6 +186,12 @@ void MakeBeltPage(TKVMainFrm* f, TPageMaker& m)
       if (f->ShowsPage(TControlPage::Belts))
         f->BuildBeltDrive();
     };
+  // Two boxes under one label: each says which wheel it sets.
+  for (auto [ud, st, name] :
+       {std::tuple{f->VP1UpDn, f->VP1ST, "Radius of wheel 1"}, std::tuple{f->VP2UpDn, f->VP2ST, "Radius of wheel 2"}}) {
+    ud->SetAccessibleName(name);
+    st->SetAccessibleName(name);
+  }
   f->VPChk = m.Check("VPChk", TControlPage::Belts, "Show markers", 352, 6);
 }
 

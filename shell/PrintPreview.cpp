@@ -98,12 +98,15 @@ TPrntPrevFrm::TPrntPrevFrm(THTMLViewer* AViewer, TCustomImageList* Images, const
 
   VScroll = TComponent::Create<T32ScrollBar>(this, sbVertical);
   VScroll->SetParent(ScrollBox1);
+  // The scroll box's own bars, as a window's: no tab stops.
+  VScroll->SetTabStop(false);
   // The bar moves after its event: place the page at the position asked for.
   VScroll->OnScroll = [this](TObject*, TScrollCode, int32_t& Pos) {
     PlacePage(HScroll->Position(), std::clamp(Pos, 0, std::max(VScroll->MaxPosition(), 0)));
   };
   HScroll = TComponent::Create<T32ScrollBar>(this, sbHorizontal);
   HScroll->SetParent(ScrollBox1);
+  HScroll->SetTabStop(false);
   HScroll->OnScroll = [this](TObject*, TScrollCode, int32_t& Pos) {
     PlacePage(std::clamp(Pos, 0, std::max(HScroll->MaxPosition(), 0)), VScroll->Position());
   };

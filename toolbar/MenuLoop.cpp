@@ -438,6 +438,8 @@ TTBModalHandler::~TTBModalHandler()
     ReleaseCapture();
   if (FWnd && !FOwnWnd)
     NotifyAccessible(FWnd, TAccessibleEvent::MenuEnd);
+  // The menus held a reader's focus: it goes back to the control that has the keyboard.
+  NotifyAccessibleFocusReturn();
 }
 
 namespace {

@@ -388,6 +388,19 @@ TTBItemViewer* TTBView::FindAccelViewer(TTBItemViewer* Start, char C, bool& IsOn
   return nullptr;
 }
 
+namespace {
+
+// Closes the popups below Parent as a step back by the keyboard: readers are told the focus
+// is on the item whose popup closed, as the item that held it has gone with the popup.
+void StepBackFromPopups(TTBView* Parent)
+{
+  Parent->CloseChildPopups();
+  if (Parent->Selected())
+    TBAccNotifyFocus(Parent, Parent->Selected());
+}
+
+}   // namespace
+
 void TTBView::KeyDown(Word& Key, TShiftState Shift)
 {
   TTBView* bar = GetParentToolbarView();
@@ -408,10 +421,10 @@ void TTBView::KeyDown(Word& Key, TShiftState Shift)
         if (this == bar || FParentView == bar)
           bar->SelectPreviousByKey();
         else if (FParentView)
-          FParentView->CloseChildPopups();
+          StepBackFromPopups(FParentView);
       } else if (FParentView) {
         FParentView->MenuMode = false;
-        FParentView->CloseChildPopups();
+        StepBackFromPopups(FParentView);
       }
     } else {
       bool opened = !FIsToolbar && OpenChildPopup(true);
@@ -439,7 +452,7 @@ void TTBView::KeyDown(Word& Key, TShiftState Shift)
     if (FParentView) {
       if (FParentView->FIsToolbar)
         FParentView->MenuMode = false;
-      FParentView->CloseChildPopups();
+      StepBackFromPopups(FParentView);
     } else {
       EndModal();
     }

@@ -34,6 +34,21 @@ std::vector<std::string> Faults(const std::vector<atspi::TNode>& nodes)
   return all;
 }
 
+// The process id of the program that shows a window.
+std::string PidOf(const desktop::TDesktop& desk, const std::string& window)
+{
+  const std::string pid = desk.Run("xdotool getwindowpid " + window);
+  return pid.substr(0, pid.find('\n'));
+}
+
+// The program on a desktop of its own, its main window shown.
+struct TProgramOnDesktop {
+  desktop::TDesktop Desk;
+  desktop::TProgram Program{Desk};
+  std::string Main = Desk.WaitWindow("^Orrelo$");
+  std::string Pid = Main.empty() ? std::string() : PidOf(Desk, Main);
+};
+
 void Report(const std::string& where, const std::vector<atspi::TNode>& nodes)
 {
   int unnamed = 0;
@@ -47,13 +62,11 @@ void Report(const std::string& where, const std::vector<atspi::TNode>& nodes)
 TEST(AccessibleDesktop, TheProgramIsReadAndUsedThroughAScreenReader)
 {
   ATSPI_TEST_UNDER_BUS();
-  desktop::TDesktop desk;
-  ASSERT_TRUE(desk.Running());
-  desktop::TProgram program(desk);
-  const std::string main = desk.WaitWindow("^Orrelo$");
-  ASSERT_FALSE(main.empty()) << "the main window never showed";
-  std::string pid = desk.Run("xdotool getwindowpid " + main);
-  pid = pid.substr(0, pid.find('\n'));
+  TProgramOnDesktop on;
+  ASSERT_TRUE(on.Desk.Running());
+  ASSERT_FALSE(on.Main.empty()) << "the main window never showed";
+  const desktop::TDesktop& desk = on.Desk;
+  const std::string& pid = on.Pid;
   ASSERT_FALSE(pid.empty());
   atspi::TListener listener({std::atoi(pid.c_str())});
 
@@ -165,7 +178,159 @@ TEST(AccessibleDesktop, TheProgramIsReadAndUsedThroughAScreenReader)
         << " " << role << " " << name << "\n"
         << listener.Log();
   desk.Screenshot("accessible-desktop-test.png");
-  EXPECT_TRUE(program.Running());
+  EXPECT_TRUE(on.Program.Running());
+}
+
+// A keyboard user the reader follows: the focus comes back, heard, to the control that had
+// it when menus, a toolbar entered by the reader and dialogs close; each focus heard names a
+// live object; dialogs read as dialogs with a button to focus; the page's words stand where
+// they show, and a page that replaces the focused link takes the focus.
+TEST(AccessibleDesktop, AReaderFollowsTheFocusThroughMenusDialogsAndPages)
+{
+  ATSPI_TEST_UNDER_BUS();
+  TProgramOnDesktop on;
+  ASSERT_TRUE(on.Desk.Running());
+  ASSERT_FALSE(on.Main.empty()) << "the main window never showed";
+  const desktop::TDesktop& desk = on.Desk;
+  const std::string &main = on.Main, &pid = on.Pid;
+  atspi::TListener listener({std::atoi(pid.c_str())});
+  ASSERT_TRUE(listener.Ready()) << listener.Log();
+  std::string raw;
+  Read(desk, pid, {"act:link:Gear systems:Press", "sleep", "act:link:Simple gear train:Press"}, raw);
+  std::vector<atspi::TNode> topic;
+  desktop::WaitFor(
+      [&] {
+        topic = Read(desk, pid, {}, raw);
+        return atspi::Find(topic, "check box", "Show markers")
+               && atspi::Find(topic, "document frame", "Simple gear train");
+      },
+      20000, 500);
+  ASSERT_NE(atspi::Find(topic, "check box", "Show markers"), nullptr) << raw;
+  desk.Run("xdotool windowactivate --sync " + main);
+  Read(desk, pid, {"focus:check box:Show markers"}, raw);
+
+  // The focus events heard since the last look, as "role:name".
+  auto focusHeard = [&](const std::string& last) {
+    std::vector<std::string> heard;
+    desktop::WaitFor([&] {
+      heard.clear();
+      for (const atspi::TEvent& e : listener.Since())
+        if (e.Type == "focus:")
+          heard.push_back(e.Role + ":" + e.Name);
+      return !heard.empty() && heard.back() == last;
+    });
+    listener.Take();
+    return heard;
+  };
+  // The last focus heard, once it is the one waited for.
+  auto lastFocus = [&](const std::string& last) {
+    const std::vector<std::string> heard = focusHeard(last);
+    return heard.empty() ? std::string() : heard.back();
+  };
+  auto has = [](const std::vector<std::string>& heard, const std::string& what) {
+    return std::find(heard.begin(), heard.end(), what) != heard.end();
+  };
+  const std::string box = "check box:Show markers";
+  focusHeard(box);
+  // Into the File menu, Right into the next (its first item heard), Escape twice.
+  desk.Keys("alt+f");
+  focusHeard("menu item:Print mechanism..");
+  desk.Keys("Right");
+  std::vector<std::string> heard = focusHeard("menu item:Copy mechanism to clipboard");
+  EXPECT_TRUE(has(heard, "menu item:Edit")) << listener.Log();
+  desk.Keys("Escape");
+  EXPECT_EQ(lastFocus("menu item:Edit"), "menu item:Edit") << listener.Log();
+  desk.Keys("Escape");
+  EXPECT_EQ(lastFocus(box), box) << listener.Log();
+  // A toolbar's item given the focus by the reader; Escape leaves the toolbar.
+  Read(desk, pid, {"focus:push button:test"}, raw);
+  focusHeard("push button:test");
+  desk.Keys("Escape");
+  EXPECT_EQ(lastFocus(box), box) << listener.Log();
+  // Every focus heard came from an object that still stood when the reader asked.
+  EXPECT_EQ(listener.Log().find("error\t"), std::string::npos) << listener.Log();
+
+  // The speed dialog: a dialog; Escape gives the box its focus back, and its key works there.
+  desk.Keys("alt+a Return");
+  ASSERT_FALSE(desk.WaitWindow("^Set the animation speed$").empty());
+  focusHeard("push button:Apply");
+  EXPECT_NE(atspi::Find(Read(desk, pid, {}, raw), "dialog", "Set the animation speed"), nullptr) << raw;
+  desk.Keys("Escape");
+  EXPECT_EQ(lastFocus(box), box) << listener.Log();
+  desk.Keys("space");
+  EXPECT_TRUE(listener.WaitHeard([&](const atspi::TEvent& e) {
+    return e.Type == "object:state-changed:checked" && e.Name == "Show markers" && e.Detail1 == 1;
+  })) << listener.Log();
+  // About: a dialog whose words are read and whose OK takes the focus.
+  desk.Keys("alt+h End Return");
+  ASSERT_FALSE(desk.WaitWindow("^About$").empty());
+  focusHeard("push button:OK");
+  const std::vector<atspi::TNode> about = Read(desk, pid, {}, raw);
+  EXPECT_NE(atspi::Find(about, "dialog", "About"), nullptr) << raw;
+  std::string words;
+  for (const atspi::TNode& n : atspi::Below(about, "dialog", "About"))
+    words += n.Role == "label" ? n.Name + "\n" : "";
+  EXPECT_NE(words.find("Telephone"), std::string::npos) << raw;
+  desk.Keys("Escape");
+  EXPECT_EQ(lastFocus(box), box) << listener.Log();
+
+  // The page's words stand where they show: each character of the first paragraph's first
+  // words in a row inside the page, and the character at a point is the one standing there.
+  const atspi::TNode* doc = atspi::Find(about, "document frame", "Simple gear train");
+  ASSERT_NE(doc, nullptr) << raw;
+  const size_t at = doc->Text.find("A gear (or cog)");
+  ASSERT_NE(at, std::string::npos) << doc->Text;
+  const std::string docId = "document frame:Simple gear train";
+  Read(desk, pid, {"extents:" + docId + ":"}, raw);
+  const size_t line = raw.find("extents\t");
+  ASSERT_NE(line, std::string::npos) << raw;
+  std::vector<TRect> boxes;
+  {
+    const std::string all = raw.substr(raw.find('\t', raw.find('\t', line) + 1) + 1);
+    for (size_t p = 0; boxes.size() < at + 6 && p < all.size() && all[p] != '\n';) {
+      int x = 0, y = 0, w = 0, h = 0, used = 0;
+      if (std::sscanf(all.c_str() + p, "%d,%d,%d,%d%n", &x, &y, &w, &h, &used) != 4)
+        break;
+      boxes.push_back(Bounds(x, y, w, h));
+      p += static_cast<size_t>(used) + 1;
+    }
+  }
+  ASSERT_GE(boxes.size(), at + 6) << "(the text is ASCII up to there) " << raw.substr(0, 2000);
+  for (size_t k = at; k < at + 6; ++k) {
+    const TRect& b = boxes[k];
+    EXPECT_TRUE(b.Width() > 0 && b.Height() > 0 && b.Left >= doc->Extents.Left && b.Right <= doc->Extents.Right
+                && b.Top >= doc->Extents.Top && b.Bottom <= doc->Extents.Bottom)
+        << k;
+    if (k > at)
+      EXPECT_TRUE(b.Left >= boxes[k - 1].Right - 1 && b.Top == boxes[k - 1].Top) << k;
+  }
+  const TRect g = boxes[at + 2];
+  Read(desk, pid,
+       {"at:" + docId + ":" + std::to_string((g.Left + g.Right) / 2) + "," + std::to_string((g.Top + g.Bottom) / 2)},
+       raw);
+  EXPECT_NE(raw.find("\t" + std::to_string(at + 2) + "\n"), std::string::npos) << raw.substr(0, 300);
+
+  // A link followed from the keyboard goes with its page: the new page has the focus.
+  desk.Click(doc->Extents.Right - 30, doc->Extents.Bottom - 10);
+  listener.Take();
+  std::string link;
+  for (int tab = 0; tab < 30 && link != "Idler gear"; ++tab) {
+    desk.Keys("shift+Tab");
+    desktop::WaitFor(
+        [&] {
+          for (const atspi::TEvent& e : listener.Take())
+            if (e.Type == "focus:")
+              link = e.Name;
+          return link == "Idler gear";
+        },
+        300);
+  }
+  ASSERT_EQ(link, "Idler gear") << listener.Log();
+  desk.Keys("Return");
+  EXPECT_TRUE(listener.WaitHeard([](const atspi::TEvent& e) {
+    return e.Type == "focus:" && e.Role == "document frame";
+  })) << listener.Log();
+  EXPECT_TRUE(on.Program.Running());
 }
 
 namespace {
@@ -210,8 +375,7 @@ TEST(AccessibleDesktop, AReaderHearsWhatChangesAsFromTheDesktopsOwnControls)
   desktop::TProgram program(desk);
   const std::string main = desk.WaitWindow("^Orrelo$");
   ASSERT_FALSE(main.empty()) << "the main window never showed";
-  std::string pid = desk.Run("xdotool getwindowpid " + main);
-  pid = pid.substr(0, pid.find('\n'));
+  const std::string pid = PidOf(desk, main);
   const int ourPid = std::atoi(pid.c_str()), refPid = reference.Pid();
   atspi::TListener listener({ourPid, refPid});
   ASSERT_TRUE(listener.Ready()) << listener.Log();
@@ -378,6 +542,15 @@ TEST(AccessibleDesktop, AReaderHearsWhatChangesAsFromTheDesktopsOwnControls)
   const std::vector<atspi::TEvent> ourMoved = listener.Take();
   EXPECT_EQ(Lacking(refSlider, Kinds(ourMoved, ourPid, {"slider"})), std::set<std::string>{}) << listener.Log();
   EXPECT_EQ(Lacking(refLabel, Kinds(ourMoved, ourPid, {"label"})), std::set<std::string>{}) << listener.Log();
+  // The click gave the bar the keyboard: Right moves it as its arrow does, and the bar
+  // named after the label is heard renamed with it.
+  desk.Keys("Right");
+  for (const char* type : {"object:property-change:accessible-value", "object:property-change:accessible-name"})
+    EXPECT_TRUE(listener.WaitHeard([&](const atspi::TEvent& e) {
+      return e.Pid == ourPid && e.Type == type && e.Role == "slider" && e.Name.rfind("Angle = ", 0) == 0;
+    })) << type
+        << "\n"
+        << listener.Log();
 
   // Text the user selects in the page is the page's selection for a reader too.
   const atspi::TNode* doc = nullptr;

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <unistd.h>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,7 @@ struct TControlPage {
   TScrollBar Step;
   TButton Ok;
   int UpClicks = 0, MarkerClicks = 0, StepChanges = 0, OkClicks = 0;
+  std::vector<int32_t> StepMoves;
   TControlPage()
   {
     Form.SetBounds(100, 100, 520, 160);
@@ -64,7 +66,11 @@ struct TControlPage {
     Step.SetBounds(200, 60, 150, 17);
     Step.SetParams(0, 0, 360, 0);
     Step.SetHint("run animation manually");
-    Step.OnChange = [this](TObject*) { ++StepChanges; };
+    Step.SetLargeChange(36);
+    Step.OnChange = [this](TObject*) {
+      ++StepChanges;
+      StepMoves.push_back(Step.Position());
+    };
     Ok.SetCaption("OK");
     Ok.SetBounds(400, 100, 75, 25);
     Ok.OnClick = [this](TObject*) { ++OkClicks; };
@@ -124,6 +130,32 @@ TEST(AccessibleControls, EachControlHasItsRoleNameValueAndActionsOverTheBus)
   EXPECT_EQ(page.Step.Position(), 90);
   EXPECT_GE(page.StepChanges, 1);
   EXPECT_EQ(page.OkClicks, 1);
+
+  // Tab reaches the bar, and its keys move it as the mouse's clicks do (a line, a page, the
+  // ends), each move heard as the slider's value.
+  atspi::TListener listener({static_cast<int>(getpid())});
+  ASSERT_TRUE(listener.Ready()) << listener.Log();
+  page.Track.SetFocus();
+  SimulateKey(VK_TAB);
+  ASSERT_TRUE(testwait::WaitUntil([&] { return page.Step.Focused(); }, 3000));
+  page.StepMoves.clear();
+  listener.Take();
+  for (Word key : {VK_RIGHT, VK_NEXT, VK_UP, VK_END, VK_HOME, VK_PRIOR})
+    SimulateKey(key);
+  EXPECT_EQ(page.StepMoves, (std::vector<int32_t>{91, 127, 126, 360, 0}));
+  int heard = 0;
+  testwait::WaitUntil(
+      [&] {
+        heard = 0;
+        for (const atspi::TEvent& e : listener.Since())
+          heard += e.Type == "object:property-change:accessible-value" && e.Role == "slider"
+                           && e.Name == "run animation manually"
+                       ? 1
+                       : 0;
+        return heard >= 5;
+      },
+      5000);
+  EXPECT_EQ(heard, 5) << listener.Log();
 }
 
 namespace {
@@ -236,6 +268,34 @@ TEST(AccessibleControls, BoxesListsCaptionsInTheCodePageAndWhatShowsOverTheBus)
   EXPECT_EQ(entries, (std::vector<std::string>{"Vee belt", "Flat belt", "Round belt"}));
   EXPECT_EQ(page.Belt.ItemIndex(), 2);
   EXPECT_EQ(page.BeltChanges, 1);
+
+  // The keys change the list's choice aloud, as a stock combo box tells it (its name and
+  // selection change); opened, the list's chosen entry has the reader's focus, and closed,
+  // the box has it again.
+  atspi::TListener listener({static_cast<int>(getpid())});
+  ASSERT_TRUE(listener.Ready()) << listener.Log();
+  page.Belt.SetFocus();
+  testwait::WaitUntil([&] { return page.Belt.Focused(); }, 3000);
+  listener.Take();
+  SimulateKey(VK_UP);
+  for (const char* type : {"object:property-change:accessible-name", "object:selection-changed"})
+    EXPECT_TRUE(listener.WaitHeard([&](const atspi::TEvent& e) {
+      return e.Type == type && e.Role == "combo box" && e.Name == "Belt type";
+    })) << type
+        << "\n"
+        << listener.Log();
+  SimulateKey(VK_F4);
+  EXPECT_TRUE(listener.WaitHeard([](const atspi::TEvent& e) {
+    return e.Type == "focus:" && e.Role == "list item" && e.Name == "Flat belt";
+  })) << listener.Log();
+  SimulateKey(VK_DOWN);
+  EXPECT_TRUE(listener.WaitHeard([](const atspi::TEvent& e) {
+    return e.Type == "focus:" && e.Role == "list item" && e.Name == "Round belt";
+  })) << listener.Log();
+  listener.Take();
+  SimulateKey(VK_ESCAPE);
+  EXPECT_TRUE(listener.WaitHeard([](const atspi::TEvent& e) { return e.Type == "focus:" && e.Role == "combo box"; }))
+      << listener.Log();
 
   // What the user cannot see does not show.
   const atspi::TNode* away = atspi::Find(nodes, "push button", "Far away");

@@ -6,6 +6,8 @@
 #   set:<role>:<name>:<value>    sets the value of the first such node
 #   focus:<role>:<name>           gives the first such node the focus (grabFocus)
 #   caret:<role>:<name>:<offset>  moves its caret; select:<role>:<name>:<start>-<end> selects
+#   extents:<role>:<name>:        prints where each character of its text stands
+#   at:<role>:<name>:<x>,<y>      prints the offset of its character at that point of the screen
 #   hold:<role>                   keeps every node of that role for later requests
 #   held                          prints what each kept node answers now ("gone" for none)
 #   showing                       walks only what is on the screen (as a reader's review)
@@ -149,7 +151,11 @@ def run(app, requests):
             walk(root, showing_only)
             print("walk")
             continue
-        kind, role, name, what = (request.split(":", 3) + [""])[:4]
+        kind, role, name = (request.split(":", 2) + ["", ""])[:3]
+        # A name may hold colons (an answer "2:1"): what follows the name is after the last.
+        what = ""
+        if kind in ("act", "set", "caret", "select", "extents", "at"):
+            name, _, what = name.rpartition(":")
         n = first(app, role, name)
         if n is None:
             print("request\t%s\tnot found" % request)
@@ -180,6 +186,9 @@ def run(app, requests):
             t = n.queryText()
             boxes = [t.getCharacterExtents(i, pyatspi.DESKTOP_COORDS) for i in range(t.characterCount)]
             print("extents\t%s\t%s" % (request, " ".join("%d,%d,%d,%d" % tuple(b) for b in boxes)))
+        elif kind == "at":
+            x, y = what.split(",")
+            print("at\t%s\t%d" % (request, n.queryText().getOffsetAtPoint(int(x), int(y), pyatspi.DESKTOP_COORDS)))
         elif kind == "set":
             n.queryValue().currentValue = float(what)
             time.sleep(0.3)
