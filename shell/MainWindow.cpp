@@ -500,7 +500,7 @@ void TKVMainFrm::CreateCamPanel()
   CamGraphCB->SetEditCaption("Cam shape");
   CamGraphCB->SetReadOnly(true);
   CamGraphCB->SetDropDownList(true);
-  CamGraphCB->SetStrings({"Pear shaped", "Circular (eccentric)", "Heart shaped"});
+  CamGraphCB->SetStrings({"Pear shaped", "Circular", "Heart shaped"});
   CamGraphCB->OnItemClick = [this](TObject* s) { CamGraphCBClick(s); };
   CamStartBtn = AddItem<TTBXItem>(bar, "CamStartBtn", "Start the animation");
   CamStartBtn->SetImageIndex(mgStart);

@@ -28,6 +28,7 @@
 #include "tests/toolbar/TestBar.h"
 #include "tests/topics/RenderStats.h"
 #include "toolbar/ListItems.h"
+#include "toolbar/ThemedEditItems.h"
 #include "topics/Chains.h"
 #include "topics/GearCogs.h"
 #include "topics/Hoists.h"
@@ -1097,6 +1098,17 @@ TEST_F(Controls, CamPanelTurnsReshapesAndPicksItsCam)
   Frm->CamShapeHsb->Scroll(scLineDown, 0);
   EXPECT_FLOAT_EQ(g.NoseRadius, 0.1018f);
 
+  // Every shape's name fits the box that shows it, clear of its drop-down button: the text is
+  // drawn 4 pixels in from each side of the edit's rectangle.
+  {
+    auto* box = dynamic_cast<TTBXEditItemViewer*>(Frm->Cam2DToolbar->View()->Find(Frm->CamGraphCB));
+    ASSERT_NE(box, nullptr);
+    TBitmap probe(1, 1);
+    probe.Canvas().Font().Assign(Frm->Cam2DToolbar->View()->GetFont());
+    for (const std::string& shape : Frm->CamGraphCB->Strings())
+      EXPECT_LE(probe.Canvas().TextWidth(shape), box->GetEditControlRect().Width() - 8) << shape;
+  }
+
   // A pick in the read-only list through the toolbar's own loop.
   auto pick = [&](Integer i) {
     TTBView* view = Frm->Cam2DToolbar->View();
@@ -1518,6 +1530,16 @@ TEST_F(Controls, EveryTopicsPageIsWholeInANarrowPane)
     EXPECT_EQ(Frm->ToolPC->Height() > oneRow, box && box->Top() > 6) << page->Name();
   }
   EXPECT_GE(seen.size(), 15u);
+  // The hoist's and the windlass's load labels are whole at their longest too.
+  Show(9);
+  Frm->HoistUpDn->SetPosition(3);
+  ClickUp(Frm->HoistUpDn);
+  Show(21);
+  Frm->HandRadHsb->Scroll(scBottom, 0);
+  EXPECT_EQ(Frm->HoistLoadLabel->Caption(), "Effort = 100 N     Load = 400 N");
+  EXPECT_EQ(Frm->LoadLabel->Caption(), "Load = 16.00 N");
+  for (TLabel* label : {Frm->HoistLoadLabel, Frm->LoadLabel})
+    EXPECT_LE(covered(label).Right, label->Parent()->ClientWidth()) << label->Caption() << " is cut at the pane's edge";
   // The belt and cam pages have no room beside their controls at this width.
   Show(5);
   EXPECT_GT(Frm->VPChk->Top(), 6);
