@@ -305,7 +305,8 @@ TEST(OwnedWindowsWithoutHelp, F1ShowsNoErrorBox)
 }
 
 // The test window opened before any topic covers the splash pane; once a topic shows, its
-// frame covers the 3D view alone, clear of the toolbar and the control row above it.
+// frame covers the 3D view alone, clear of the toolbar and the control row above it, and its
+// buttons work where it now stands.
 TEST(OwnedTestWindow, OpenedBeforeAnyTopicItMovesOffTheTopicsControls)
 {
   desktop::TDesktop desk;
@@ -341,6 +342,7 @@ TEST(OwnedTestWindow, OpenedBeforeAnyTopicItMovesOffTheTopicsControls)
   std::this_thread::sleep_for(std::chrono::milliseconds(1000));
   desk.Screenshot("owned-test-window-after-topic.png");
   desktop::ExpectFrameCovers(desk.Place(test), modelView());
+  desktop::ExpectTestWindowButtonsWork(desk, test, "owned-test-window-moved-preview.png");
 }
 
 // With the help window open behind the main window, the 3D view's hint shows in the status
