@@ -304,6 +304,17 @@ TEST(OwnedWindowsWithoutHelp, F1ShowsNoErrorBox)
   EXPECT_EQ(others({main, test}), std::vector<std::string>{}) << "F1 in the test window";
 }
 
+// The 3D view: the program's window with a size that the window manager does not manage.
+TWindowPlace ModelView(const desktop::TDesktop& desk)
+{
+  const std::vector<std::string> managed = desk.Stacking();
+  std::istringstream ids(desk.Run("xdotool search --onlyvisible --class '^orrelo$'"));
+  for (std::string id; ids >> id;)
+    if (std::find(managed.begin(), managed.end(), id) == managed.end() && desk.Place(id).Width > 50)
+      return desk.Place(id);
+  return TWindowPlace{};
+}
+
 // The test window opened before any topic covers the splash pane; once a topic shows, its
 // frame covers the 3D view alone, clear of the toolbar and the control row above it, and its
 // buttons work where it now stands.
@@ -325,15 +336,7 @@ TEST(OwnedTestWindow, OpenedBeforeAnyTopicItMovesOffTheTopicsControls)
   desk.Click(m.X + 696, m.Y + 203);
   std::this_thread::sleep_for(std::chrono::milliseconds(800));
   desk.Click(m.X + 746, m.Y + 223);
-  // The 3D view: the program's window with a size that the window manager does not manage.
-  auto modelView = [&] {
-    const std::vector<std::string> managed = desk.Stacking();
-    std::istringstream ids(desk.Run("xdotool search --onlyvisible --class '^orrelo$'"));
-    for (std::string id; ids >> id;)
-      if (std::find(managed.begin(), managed.end(), id) == managed.end() && desk.Place(id).Width > 300)
-        return desk.Place(id);
-    return TWindowPlace{};
-  };
+  auto modelView = [&] { return ModelView(desk); };
   TWindowPlace view;
   ASSERT_TRUE(desktop::WaitFor([&] {
     view = modelView();
@@ -343,6 +346,68 @@ TEST(OwnedTestWindow, OpenedBeforeAnyTopicItMovesOffTheTopicsControls)
   desk.Screenshot("owned-test-window-after-topic.png");
   desktop::ExpectFrameCovers(desk.Place(test), modelView());
   desktop::ExpectTestWindowButtonsWork(desk, test, "owned-test-window-moved-preview.png");
+}
+
+// The model pane keeps the user's share of the window: a splitter dragged by hand, then three
+// maximise and restore cycles by double clicks on the title bar, and a narrowing and widening,
+// each give the 3D view its width back.
+TEST(OwnedMainWindow, TheModelPaneKeepsItsShareOverMaximiseRestoreAndGrowing)
+{
+  desktop::TDesktop desk;
+  ASSERT_TRUE(desk.Running());
+  desktop::TProgram program(desk);
+  const std::string main = desk.WaitFramedWindow("^Orrelo$");
+  ASSERT_FALSE(main.empty()) << "the main window never showed";
+  TWindowPlace m = desk.Place(main);
+  // "Levers", then "Levers class 1".
+  desk.Click(m.X + 696, m.Y + 203);
+  std::this_thread::sleep_for(std::chrono::milliseconds(800));
+  desk.Click(m.X + 746, m.Y + 223);
+  ASSERT_TRUE(desktop::WaitFor([&] { return ModelView(desk).Width > 0; })) << "no model shows";
+  // The window's client area sized to 1000 by 800; the 3D view settles at that width.
+  auto resizeTo = [&](int width) {
+    desk.Run("xdotool windowsize --sync " + main + " " + std::to_string(width) + " 800");
+    return desktop::WaitFor([&] { return desk.Place(main).Width == width; });
+  };
+  auto settledView = [&] {
+    int last = -1, width = ModelView(desk).Width;
+    desktop::WaitFor([&] {
+      last = width;
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+      width = ModelView(desk).Width;
+      return width == last;
+    });
+    return width;
+  };
+  ASSERT_TRUE(resizeTo(1000));
+  // The splitter, dragged by hand 150 pixels left of where it stands.
+  m = desk.Place(main);
+  const TWindowPlace before = ModelView(desk);
+  const int splitterX = before.X + before.Width + 2, splitterY = m.Y + m.Height / 2;
+  desk.Run("xdotool mousemove " + std::to_string(splitterX) + " " + std::to_string(splitterY) + " mousedown 1");
+  for (int dx = 10; dx <= 150; dx += 10)
+    desk.Run("xdotool mousemove " + std::to_string(splitterX - dx) + " " + std::to_string(splitterY));
+  desk.Run("xdotool mouseup 1");
+  const int dragged = settledView();
+  ASSERT_LT(dragged, before.Width - 100) << "the splitter did not follow the drag";
+  for (int cycle = 1; cycle <= 3; ++cycle) {
+    m = desk.Place(main);
+    desk.Run("xdotool mousemove " + std::to_string(m.X + m.Width / 2) + " " + std::to_string(m.Y - m.FrameTop / 2)
+             + " click --repeat 2 --delay 80 1");
+    ASSERT_TRUE(desktop::WaitFor([&] { return desk.Place(main).Width > 1000; })) << "not maximised, cycle " << cycle;
+    const int maximised = settledView();
+    EXPECT_GT(maximised, dragged) << "the model pane did not grow with the window, cycle " << cycle;
+    m = desk.Place(main);
+    desk.Run("xdotool mousemove " + std::to_string(m.X + m.Width / 2) + " " + std::to_string(m.Y - m.FrameTop / 2)
+             + " click --repeat 2 --delay 80 1");
+    ASSERT_TRUE(desktop::WaitFor([&] { return desk.Place(main).Width == 1000; })) << "not restored, cycle " << cycle;
+    EXPECT_NEAR(settledView(), dragged, 2) << "after restore " << cycle;
+  }
+  ASSERT_TRUE(resizeTo(600));
+  EXPECT_LT(settledView(), dragged);
+  ASSERT_TRUE(resizeTo(1000));
+  EXPECT_NEAR(settledView(), dragged, 2) << "after growing the window again";
+  desk.Screenshot("owned-pane-share-kept.png");
 }
 
 // With the help window open behind the main window, the 3D view's hint shows in the status
