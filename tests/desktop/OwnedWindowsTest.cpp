@@ -372,6 +372,55 @@ TWindowPlace ModelView(const desktop::TDesktop& desk)
   return TWindowPlace{};
 }
 
+// A topic link whose model is damaged ("Levers class 3" with the forearm's file cut short):
+// the error box shows, and once it is answered the linked page loads, though the pointer
+// left the link while the box was up.
+TEST(OwnedErrorBox, ADamagedModelsLinkLoadsItsPageWhereverThePointerWent)
+{
+  const std::string folder = std::string(ORRELO_TEST_OUTPUT) + "/damaged-model";
+  const std::string bin = desktop::BinFolder();
+  desktop::Output("rm -rf " + desktop::Quoted(folder) + " && mkdir -p " + desktop::Quoted(folder + "/3DS"));
+  desktop::Output("ln " + desktop::Quoted(bin + "/orrelo") + " " + desktop::Quoted(folder + "/orrelo") + " || cp "
+                  + desktop::Quoted(bin + "/orrelo") + " " + desktop::Quoted(folder + "/orrelo"));
+  for (const char* item : {"HTML", "Help", "Video", "questions", "liborrelo_media.so"})
+    desktop::Output("ln -s " + desktop::Quoted(bin + "/" + item) + " " + desktop::Quoted(folder + "/" + item));
+  desktop::Output("cp " + desktop::Quoted(bin + "/3DS") + "/* " + desktop::Quoted(folder + "/3DS/")
+                  + " && head -c 3000 " + desktop::Quoted(bin + "/3DS/Arm_02.3ds") + " > "
+                  + desktop::Quoted(folder + "/3DS/Arm_02.3ds"));
+  desktop::TDesktop desk;
+  ASSERT_TRUE(desk.Running());
+  desktop::TXConnection x(desk.Display());
+  desktop::TProgram program(desk, "orrelo", folder);
+  const std::string main = desk.WaitFramedWindow("^Orrelo$");
+  ASSERT_FALSE(main.empty()) << "the main window never showed";
+  const TWindowPlace m = desk.Place(main);
+  // "Levers" opens its entries in the index page; the page pane as it shows them.
+  desk.Click(m.X + 696, m.Y + 203);
+  std::this_thread::sleep_for(std::chrono::milliseconds(800));
+  desk.Run("xdotool mousemove " + std::to_string(m.X + 1000) + " " + std::to_string(m.Y + 800));
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  const desktop::TPixels index = x.Grab(m.X + 700, m.Y + 100, 500, 500);
+  // "Levers class 3": the box, answered after the pointer went to the model pane.
+  desk.Click(m.X + 746, m.Y + 293);
+  std::string error;
+  ASSERT_TRUE(desktop::WaitFor([&] {
+    for (const std::string& w : desk.WindowsNamed("."))
+      if (w != main && desk.Place(w).FrameTop > 0)
+        error = w;
+    return !error.empty();
+  })) << "no error box";
+  desk.Run("xdotool mousemove " + std::to_string(m.X + 300) + " " + std::to_string(m.Y + 600));
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  desk.Screenshot("owned-damaged-model-box.png");
+  desk.Run("xdotool windowactivate --sync " + error);
+  desk.Keys("Return");
+  ASSERT_TRUE(desktop::WaitFor([&] { return desk.Place(error).Width == 0; })) << "the box stayed";
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  desk.Screenshot("owned-damaged-model-page.png");
+  EXPECT_GT(desktop::MeanDifference(index, x.Grab(m.X + 700, m.Y + 100, 500, 500)), 5)
+      << "the page pane still shows the index";
+}
+
 // The test window opened before any topic covers the splash pane; once a topic shows, its
 // frame covers the 3D view alone, clear of the toolbar and the control row above it, and its
 // buttons work where it now stands.
