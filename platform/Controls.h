@@ -493,6 +493,12 @@ using TWindowEventHandler = std::function<void(TWindowEvent event, TControl* con
 int AddWindowEventHandler(TWindowEventHandler handler);
 void RemoveWindowEventHandler(int id);
 
+// Mouse input for another program's window: a press, release or move at a point of the
+// screen, given through the display server to whatever window lies there (a click the menus
+// held while they were open reaches that program once they are gone). False where the
+// display server takes no such input.
+bool GiveMouseToDisplayServer(TInputKind kind, TPoint screenPos, TMouseButton button);
+
 // Synthetic input through the toolkit, as the user would give it (tests and the program's
 // own scripted demonstrations): the event goes to the window under the point (or to the
 // focused window for keys) through the same route as real input.

@@ -104,6 +104,8 @@ public:
   std::vector<TManagedWindow> ManagedWindows();
   // The screen's pixels in a rectangle.
   TPixels Grab(int x, int y, int width, int height);
+  // Whether this client can grab the pointer now (no other client holds it); let go at once.
+  bool PointerGrabbable();
 
 private:
   std::vector<unsigned long> Cardinals(unsigned long window, const char* name, unsigned long type);
