@@ -781,7 +781,11 @@ TRect TKVMainFrm::TestBounds() const
   else if (GraphPanel->Visible())
     area = pic;
   TPoint o = area->ClientToScreen({0, 0});
-  return Bounds(o.X, o.Y, area->Width(), area->Height());
+  // Never past the left pane: the cam drawing keeps its size in a pane narrower than it.
+  const TPoint pane = LeftPanel->ClientToScreen({0, 0});
+  const Integer right = std::min(o.X + area->Width(), pane.X + LeftPanel->ClientWidth());
+  const Integer bottom = std::min(o.Y + area->Height(), pane.Y + LeftPanel->ClientHeight());
+  return Rect(o.X, o.Y, std::max(o.X, right), std::max(o.Y, bottom));
 }
 
 void TKVMainFrm::TestMenuClick(TObject* Sender)
