@@ -565,8 +565,28 @@ TEST(OwnedHelpWindow, TheStatusLineHintFollowsTheWindowUnderThePointer)
   EXPECT_EQ(under, outside) << "the hint changed where the help window lies behind the view";
 }
 
-TEST_F(OwnedWindows, AltYOnTheExitBoxEndsTheProgramAtOnce)
+// The exit box closed by Escape, by Alt+F4 and by its frame's close button answers No: the box
+// goes and the program runs on. Alt+Y on it ends the program at once.
+TEST_F(OwnedWindows, AltYOnTheExitBoxEndsTheProgramAtOnceAndClosingItAnswersNo)
 {
+  for (const char* closing : {"Escape", "alt+F4", "the close button"}) {
+    ClickMain(1000, 700);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    Desk->Keys("alt+F4");
+    const std::string box = Desk->WaitWindow("^Confirm$");
+    ASSERT_FALSE(box.empty()) << "closing did not ask";
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    if (std::string(closing) == "the close button") {
+      const TWindowPlace b = Desk->Place(box);
+      Desk->Click(b.OuterRight() - 10, b.OuterTop() + b.FrameTop / 2);
+    } else {
+      Desk->Keys(closing);
+    }
+    EXPECT_TRUE(desktop::WaitFor([&] { return Desk->WindowsNamed("^Confirm$").empty(); }, 3000))
+        << closing << " left the exit box up";
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_TRUE(Program->Running()) << closing << " on the exit box ended the program";
+  }
   ClickMain(1000, 700);
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   Desk->Keys("alt+F4");
