@@ -18,6 +18,15 @@ namespace {
 
 using desktop::TWindowPlace;
 
+// "Levers", then "Levers class 1" in the index page of a main window standing at m.
+void OpenLeversClass1(const desktop::TDesktop& desk, const TWindowPlace& m)
+{
+  desk.Click(m.X + 696, m.Y + 203);
+  std::this_thread::sleep_for(std::chrono::milliseconds(800));
+  desk.Click(m.X + 746, m.Y + 223);
+}
+
+
 class OwnedWindows : public ::testing::Test {
 protected:
   static void SetUpTestSuite()
@@ -295,9 +304,7 @@ TEST(OwnedNameBox, F1ShowsItsHelp)
   ASSERT_FALSE(main.empty()) << "the main window never showed";
   const TWindowPlace m = desk.Place(main);
   // "Levers", "Levers class 1", then File > "Print mechanism..".
-  desk.Click(m.X + 696, m.Y + 203);
-  std::this_thread::sleep_for(std::chrono::milliseconds(800));
-  desk.Click(m.X + 746, m.Y + 223);
+  OpenLeversClass1(desk, m);
   std::this_thread::sleep_for(std::chrono::milliseconds(1500));
   desk.Click(m.X + 14, m.Y + 9);
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
@@ -438,10 +445,7 @@ TEST(OwnedTestWindow, OpenedBeforeAnyTopicItMovesOffTheTopicsControls)
   desk.Keys("Down Return");
   const std::string test = desk.WaitWindow("^Test$");
   ASSERT_FALSE(test.empty()) << "no test window";
-  // "Levers", then "Levers class 1" in the index page.
-  desk.Click(m.X + 696, m.Y + 203);
-  std::this_thread::sleep_for(std::chrono::milliseconds(800));
-  desk.Click(m.X + 746, m.Y + 223);
+  OpenLeversClass1(desk, m);
   auto modelView = [&] { return ModelView(desk); };
   TWindowPlace view;
   ASSERT_TRUE(desktop::WaitFor([&] {
@@ -465,10 +469,7 @@ TEST(OwnedMainWindow, TheModelPaneKeepsItsShareOverMaximiseRestoreAndGrowing)
   const std::string main = desk.WaitFramedWindow("^Orrelo$");
   ASSERT_FALSE(main.empty()) << "the main window never showed";
   TWindowPlace m = desk.Place(main);
-  // "Levers", then "Levers class 1".
-  desk.Click(m.X + 696, m.Y + 203);
-  std::this_thread::sleep_for(std::chrono::milliseconds(800));
-  desk.Click(m.X + 746, m.Y + 223);
+  OpenLeversClass1(desk, m);
   ASSERT_TRUE(desktop::WaitFor([&] { return ModelView(desk).Width > 0; })) << "no model shows";
   // The window's client area sized to 1000 by 800; the 3D view settles at that width.
   auto resizeTo = [&](int width) {
@@ -538,9 +539,7 @@ TEST(OwnedHelpWindow, TheStatusLineHintFollowsTheWindowUnderThePointer)
   desk.Click(m.X + 1200, m.Y + 950);
   // "Levers", then "Levers class 1".
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
-  desk.Click(m.X + 696, m.Y + 203);
-  std::this_thread::sleep_for(std::chrono::milliseconds(800));
-  desk.Click(m.X + 746, m.Y + 223);
+  OpenLeversClass1(desk, m);
   std::this_thread::sleep_for(std::chrono::milliseconds(2000));
   ASSERT_TRUE(desk.Above(main, help));
   const TWindowPlace h = desk.Place(help);
