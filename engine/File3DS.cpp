@@ -94,9 +94,11 @@ public:
     TCursor all{data, data + size};
     if (size < 6)
       throw E3DSError("Not a 3DS file: too short");
-    TChunk main = Next(all, 0);
-    if (main.Id != C3DS_MAIN)
+    // The first chunk's id before its length: any other file's bytes would read as a main
+    // chunk of some absurd length, and be called a cut-short 3DS file.
+    if (uint16_t(data[0] | data[1] << 8) != C3DS_MAIN)
       throw E3DSError("Not a 3DS file: the main chunk is missing");
+    TChunk main = Next(all, 0);
     ForEach(main.Data, 1, [&](TChunk& c) {
       if (c.Id == C3DS_EDITOR)
         ReadEditor(c.Data, 2);

@@ -560,19 +560,22 @@ bool THTMLViewer::PositionTo(const std::string& Dest)
 void THTMLViewer::FollowLink()
 {
   const TViewerPosition oldPos = Position();
+  // The link as clicked: a box the handler shows lets the pointer move, and the hover
+  // changes URL meanwhile.
+  const std::string link = URL;
   bool handled = false;
   if (OnHotSpotClick)
-    OnHotSpotClick(this, URL, handled);
+    OnHotSpotClick(this, link, handled);
   if (handled)
     return;
-  if (!URL.empty() && URL[0] == '#') {
-    if (PositionTo(URL)) {
+  if (!link.empty() && link[0] == '#') {
+    if (PositionTo(link)) {
       PushHistory(FCurrentFile, FTitle, FFileType, nullptr, oldPos);
-      AddVisited(FCurrentFile + URL);
+      AddVisited(FCurrentFile + link);
     }
     return;
   }
-  std::string name = URL;
+  std::string name = link;
   std::string dest;
   if (size_t hash = name.find('#'); hash != std::string::npos) {
     dest = "#" + name.substr(hash + 1, MaxAnchorLength);

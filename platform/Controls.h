@@ -493,6 +493,13 @@ using TWindowEventHandler = std::function<void(TWindowEvent event, TControl* con
 int AddWindowEventHandler(TWindowEventHandler handler);
 void RemoveWindowEventHandler(int id);
 
+// Mouse input for another program's window, given through the display server to whatever
+// window lies at the point: a press as a whole click (once the hand lets go of the button,
+// where it still holds it), a release not at all (the click had it), a move as a move. A
+// click the menus held while they were open reaches that program so. False where the display
+// server takes no such input.
+bool GiveMouseToDisplayServer(TInputKind kind, TPoint screenPos, TMouseButton button);
+
 // Synthetic input through the toolkit, as the user would give it (tests and the program's
 // own scripted demonstrations): the event goes to the window under the point (or to the
 // focused window for keys) through the same route as real input.

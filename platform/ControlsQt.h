@@ -210,10 +210,12 @@ protected:
     TPoint screen = c->ClientToScreen(local);
     GuardedCall([&] { c->DispatchMouseWheel(Shift(e->modifiers(), e->buttons()), e->angleDelta().y(), screen); }, c);
   }
-  void moveEvent(QMoveEvent* e) override
+  void moveEvent(QMoveEvent*) override
   {
     if (Control && isWindow()) {
-      TControlWidgetAccess::TopMoved(Control, e->pos().x(), e->pos().y());
+      // The client area's place: once a shown window is moved from code, the event's own
+      // position is the frame's, and input read against it would land a frame away.
+      TControlWidgetAccess::TopMoved(Control, geometry().x(), geometry().y());
       UpdateDropShadow(this);
       FireWindowEvent(TWindowEvent::Moved, Control);
     }

@@ -118,6 +118,11 @@ TModalResult RunMessage(const TMessageRequest& request)
       buttons.emplace_back(box.addButton(QString::fromLatin1(b.Caption), QMessageBox::AcceptRole), b.Result);
   if (!buttons.empty())
     box.setDefaultButton(static_cast<QPushButton*>(buttons.front().first));
+  // Escape, Alt+F4 and the frame's close button answer as closing the box does; without an
+  // escape button the toolkit's box ignores all three.
+  for (auto& [button, result] : buttons)
+    if (result == EscapeResult(set))
+      box.setEscapeButton(button);
   BelongToOpener(box);
   box.exec();
   for (auto& [button, result] : buttons)

@@ -636,6 +636,7 @@ void TKVMainFrm::FitToWorkArea()
     // showing on).
     LeftPanel->SetWidth(work.Width() / 2 - 10);
     FPaneWidthSeen = 0;
+    FPaneShare = 0;
   } else {
     // No work area to read: fill the screen.
     SetBounds(0, 0, Screen().Width(), Screen().Height());
@@ -646,11 +647,18 @@ void TKVMainFrm::FitToWorkArea()
 void TKVMainFrm::KeepPaneShares()
 {
   const Integer width = ClientWidth();
-  // Left alone, the model pane would keep its width and squeeze the page into a strip.
-  if (FPaneWidthSeen > 0 && width < FPaneWidthSeen)
-    LeftPanel->SetWidth(MulDiv(LeftPanel->Width(), width, FPaneWidthSeen));
+  // A model pane width other than the one last given out was set since (the splitter
+  // dragged, or the program's own setting): it becomes the share to keep. The share is
+  // never taken from a width the splitter's limits forced, so a window made small and
+  // then large again gives the pane its room back.
+  if (FPaneWidthSeen > 0 && LeftPanel->Width() != FPaneWidthGiven)
+    FPaneShare = double(LeftPanel->Width()) / FPaneWidthSeen;
+  if (FPaneShare > 0)
+    Splitter->MoveTo(SafeRound(FPaneShare * width));
+  else
+    Splitter->MoveTo(LeftPanel->Width());
   FPaneWidthSeen = width;
-  Splitter->MoveTo(LeftPanel->Width());
+  FPaneWidthGiven = LeftPanel->Width();
 }
 
 void TKVMainFrm::PlaceSplashPicture()
@@ -775,7 +783,11 @@ TRect TKVMainFrm::TestBounds() const
   else if (GraphPanel->Visible())
     area = pic;
   TPoint o = area->ClientToScreen({0, 0});
-  return Bounds(o.X, o.Y, area->Width(), area->Height());
+  // Never past the left pane: the cam drawing keeps its size in a pane narrower than it.
+  const TPoint pane = LeftPanel->ClientToScreen({0, 0});
+  const Integer right = std::min(o.X + area->Width(), pane.X + LeftPanel->ClientWidth());
+  const Integer bottom = std::min(o.Y + area->Height(), pane.Y + LeftPanel->ClientHeight());
+  return Rect(o.X, o.Y, std::max(o.X, right), std::max(o.Y, bottom));
 }
 
 void TKVMainFrm::TestMenuClick(TObject* Sender)

@@ -347,12 +347,14 @@ private:
   void CreateLeverToolbar();
   void CreateCamPanel();
   void FitToWorkArea();
-  // A narrower window takes from both panes in proportion; a wider one gives the page pane
-  // the room. The splitter's limits hold either way.
+  // The model pane keeps its share of the window's width (the user's splitter position, or
+  // the starting half) over every resize, narrower or wider; the splitter's limits hold.
   void KeepPaneShares();
   // Shows the whole splash picture centred in its pane, scaled down when the pane is smaller.
   void PlaceSplashPicture();
-  Integer FPaneWidthSeen = 0;   // the client width the panes were last shared out for
+  Integer FPaneWidthSeen = 0;     // the client width the panes were last shared out for
+  Integer FPaneWidthGiven = -1;   // the model pane's width as last shared out
+  double FPaneShare = 0;          // the model pane's share of the client width (0: none yet)
   // Builds the current topic (ShowTopic's and the controls' rebuilds): a build that fails
   // leaves an empty scene and raises its error.
   void BuildCurrent(const TTopicControls& Controls);

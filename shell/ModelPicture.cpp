@@ -15,6 +15,7 @@
 #include "shell/BigPicture.h"
 #include "shell/DialogControls.h"
 #include "shell/DibPrinting.h"
+#include "shell/HelpContexts.h"
 #include "shell/PrintHelpers.h"
 #include "shell/UserInfo.h"
 
@@ -80,6 +81,7 @@ bool SameFile(const std::string& a, const std::string& b)
 TTarvPPFrm::TTarvPPFrm(const TBitmap& Bitmap)
 {
   SetName("TarvPPFrm");
+  SetHelpContext(IDH_PRINT_PREVIEW);
   SetCaption("Print preview");
   SetBorderStyle(bsDialog);
   SetPosition(poMainFormCenter);

@@ -5,6 +5,7 @@
 
 #include "platform/Forms.h"
 #include "platform/SysSettings.h"
+#include "shell/HelpContexts.h"
 
 namespace {
 
@@ -40,6 +41,7 @@ TPrntPrevFrm::TPrntPrevFrm(THTMLViewer* AViewer, TCustomImageList* Images, const
     : Viewer(AViewer)
 {
   SetName("PrntPrevFrm");
+  SetHelpContext(IDH_PRINT_PREVIEW);
   SetCaption("Print preview");
   Font().SetHeight(-MulDiv(8, ScreenPixelsPerInch(), 72));
   // Shown maximised: the whole work area, its frame included.

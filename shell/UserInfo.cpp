@@ -1,10 +1,12 @@
 #include "shell/UserInfo.h"
 
 #include "shell/DialogControls.h"
+#include "shell/HelpContexts.h"
 
 TUserFrm::TUserFrm()
 {
   SetName("UserFrm");
+  SetHelpContext(IDH_USER_NAME);
   SetCaption("Print information");
   SetBorderStyle(bsDialog);
   SetPosition(poMainFormCenter);

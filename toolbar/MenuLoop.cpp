@@ -560,6 +560,14 @@ struct TTBMenuLoop {
   void TypedChar(const TInputEvent& Ev);
   bool EndByPress(const TInputEvent& Ev);
   void AfterInput();
+  // Another program taking the activation (its window clicked, or a new one mapped with the
+  // keyboard) ends the loop, as losing the capture does: the menus would stay over a window
+  // no longer in use, holding the pointer while the keys go elsewhere.
+  void WatchActivation(TWindowEvent Event, TControl* Window)
+  {
+    if (Event == TWindowEvent::Deactivated && !Window)
+      FActivationLost = true;
+  }
   // The nested loop's end condition (checked after every pass).
   bool Done();
   void Leave(TCursor SavedCursor);
@@ -570,6 +578,7 @@ struct TTBMenuLoop {
   TPoint FLastPos{StalePos, 0};
   bool FEnded = false;
   bool FMouseDownOnMenu = false;
+  bool FActivationLost = false;
   // A control hosted in a popup that a press went down on: it has the mouse until the release.
   TControl* FHostedPress = nullptr;
 };
@@ -585,8 +594,10 @@ void TTBMenuLoop::Run(TTBView* R, TTBEnterToolbarLoopOptions options, std::vecto
   TTBMenuLoop loop(R, handler.Wnd(), replay);
   loop.Begin(options);
   int filter = AddInputFilter([&loop](const TInputEvent& ev) { return loop.Input(ev); });
+  int activation = AddWindowEventHandler([&loop](TWindowEvent e, TControl* c) { loop.WatchActivation(e, c); });
   R->InModalLoop = true;
   RunNestedLoop([&loop] { return loop.Done(); });
+  RemoveWindowEventHandler(activation);
   RemoveInputFilter(filter);
   loop.Leave(savedCursor);
 }
@@ -813,6 +824,8 @@ bool TTBMenuLoop::Done()
     return true;
   if (GetCaptureControl() != FCaptureWnd)
     return true;   // another window took the capture
+  if (FActivationLost)
+    return true;   // another program took the activation
   return FEnded;
 }
 
@@ -832,6 +845,10 @@ namespace {
 
 void GiveInput(const TInputEvent& Ev)
 {
+  // Outside all our windows the input is another program's (or the window manager's): the
+  // display server gives it there, as it would have without the menus' grab.
+  if (!FindControlAtPos(Ev.ScreenPos) && GiveMouseToDisplayServer(Ev.Kind, Ev.ScreenPos, Ev.Button))
+    return;
   SimulateMouse(Ev.Kind, Ev.ScreenPos, Ev.Button, Ev.Shift & (ssShift | ssCtrl | ssAlt));
 }
 

@@ -339,6 +339,13 @@ public:
   TOtherProgram(const TOtherProgram&) = delete;
   TOtherProgram& operator=(const TOtherProgram&) = delete;
   pid_t Pid() const { return FPid; }
+  // Whether it has ended (its "okay" button clicked ends it).
+  bool Ended()
+  {
+    if (FPid > 0 && waitpid(FPid, nullptr, WNOHANG) == FPid)
+      FPid = -1;
+    return FPid <= 0;
+  }
 
 private:
   pid_t FPid = -1;

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <set>
 #include <sstream>
@@ -595,8 +596,12 @@ TEST(DesktopMenus, AKeyboardOpenedMenuStartsOnItsFirstItem)
 }
 
 // A click on the window's own title bar, or on the desktop, ends an open menu (the X server
-// no longer shows its window) as a click on another program's window does.
-TEST(DesktopMenus, AClickOnTheTitleBarOrTheDesktopClosesTheMenu)
+// no longer shows its window) as a click on another program's window does. With another
+// program's window on the desktop, the menu ends, its window gone and the pointer free for
+// another client's grab, within a second of that program taking the activation (its window
+// activated, or a new window of it mapped with the keyboard); and a click on that program's
+// button while a menu is open closes the menu and reaches the button.
+TEST(DesktopMenus, AClickElsewhereOrAnotherProgramTakingTheActivationEndsTheMenu)
 {
   if (!Available())
     GTEST_SKIP() << "xdotool is not installed";
@@ -642,6 +647,49 @@ TEST(DesktopMenus, AClickOnTheTitleBarOrTheDesktopClosesTheMenu)
     EXPECT_FALSE(stillShown) << "the menu stayed on the screen";
     EXPECT_FALSE(loopRuns) << "the menu loop still runs";
   }
+  desktop::TXConnection x(desk.Display());
+  auto other = std::make_unique<desktop::TOtherProgram>(desk, "Another program", 700, 150);
+  const std::string otherWindow = desk.WaitFramedWindow("^Another program$", 5000);
+  ASSERT_FALSE(otherWindow.empty());
+  // View opened by a click on the kit's window (activated first); then the other program's
+  // step, and a second after it the menu's state: its window gone, the loop ended and the
+  // pointer free for another client's grab. A loop still running is ended here.
+  auto menuEndsAfter = [&](const char* what, const std::function<void()>& trigger) {
+    SCOPED_TRACE(what);
+    desk.Run("xdotool windowactivate --sync " + id);
+    PumpFor(300);
+    const std::set<std::string> before = OurWindows();
+    std::vector<std::string> opened;
+    bool ended = false;
+    realinput::TTimedSteps steps({[&] { Click(TKitWindow::Centre(f.Menus, f.View)); }, [] {},
+                                  [&] { opened = NewWindows(before); }, trigger, [] {}, [] {}, [] {},
+                                  [&] {
+                                    const std::set<std::string> now = OurWindows();
+                                    ended = !f.Menus.View()->InModalLoop
+                                            && std::none_of(opened.begin(), opened.end(),
+                                                            [&](const auto& w) { return now.count(w) > 0; })
+                                            && x.PointerGrabbable();
+                                    if (f.Menus.View()->InModalLoop)
+                                      f.Menus.View()->EndModal();
+                                  },
+                                  [] {}},
+                                 250);
+    ASSERT_TRUE(PumpUntil([&] { return steps.Done(); }, 10000));
+    ASSERT_FALSE(opened.empty()) << "View did not open";
+    EXPECT_TRUE(ended) << "the menu stayed, or held the pointer";
+  };
+  menuEndsAfter("another program's window activated", [&] { desk.Run("xdotool windowactivate " + otherWindow); });
+  std::unique_ptr<desktop::TOtherProgram> newcomer;
+  menuEndsAfter("a new window of another program mapped", [&] {
+    newcomer = std::make_unique<desktop::TOtherProgram>(desk, "A new window", 700, 450);
+    desk.WaitFramedWindow("^A new window$", 5000);
+  });
+  newcomer.reset();
+  desk.Run("xdotool windowraise " + otherWindow);
+  // xmessage's "okay" button, at the window's bottom left, ends it.
+  const desktop::TWindowPlace o = desk.Place(otherWindow);
+  menuEndsAfter("a click on another program's button", [&] { Click({o.X + 20, o.Y + o.Height - 14}); });
+  EXPECT_TRUE(PumpUntil([&] { return other->Ended(); }, 3000)) << "the click never reached the other program";
 }
 
 // With the desktop's menu animation on, a menu slides in showing its own picture: each frame

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <fstream>
 #include <memory>
 #include <sstream>
 #include <thread>
@@ -16,6 +17,15 @@
 namespace {
 
 using desktop::TWindowPlace;
+
+// "Levers", then "Levers class 1" in the index page of a main window standing at m.
+void OpenLeversClass1(const desktop::TDesktop& desk, const TWindowPlace& m)
+{
+  desk.Click(m.X + 696, m.Y + 203);
+  std::this_thread::sleep_for(std::chrono::milliseconds(800));
+  desk.Click(m.X + 746, m.Y + 223);
+}
+
 
 class OwnedWindows : public ::testing::Test {
 protected:
@@ -205,9 +215,10 @@ TEST_F(OwnedWindows, ModalWindowsKeepTheKeysAndGiveThemBackToTheMainWindow)
   ExpectActivationBackOnTheMainWindow("^ $", other, "alt+F4");
 }
 
-// F1 in the speed dialog, the About box, the enlarged picture and the video window shows the
-// help window, each time at a page of its own: none shows what another, or the main window
-// behind them, shows.
+// F1 in the speed dialog, the About box, the enlarged picture, the video window and the three
+// print previews (the model's, the page's, the test's) shows the help window, each time at a
+// page of its own: none shows what another, or the main window behind them, shows; the
+// previews share theirs.
 TEST_F(OwnedWindows, F1InEachModalWindowShowsItsOwnHelpPage)
 {
   desktop::TXConnection x(Desk->Display());
@@ -246,11 +257,64 @@ TEST_F(OwnedWindows, F1InEachModalWindowShowsItsOwnHelpPage)
   std::this_thread::sleep_for(std::chrono::milliseconds(800));
   ClickMain(783, 674);
   helpFor("^Video clip$", "the video window");
-  ASSERT_EQ(pages.size(), 5u);
+  MenuCommand(14, "Down Return");   // File > "Print mechanism.."
+  helpFor("^Print preview$", "a preview: the model's");
+  ClickMain(Desk->WorkArea().Width / 2 - 10 + 246, 36);   // the page toolbar's "print"
+  helpFor("^Print preview$", "a preview: the page's");
+  MenuCommand(161, "Down Return");   // Test > "All topics", and the test window's "Print"
+  const std::string test = Desk->WaitWindow("^Test$");
+  ASSERT_FALSE(test.empty()) << "no test window";
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  const TWindowPlace t = Desk->Place(test);
+  Desk->Click(t.X + 20, t.Y + 12);
+  helpFor("^Print preview$", "a preview: the test's");
+  Desk->Run("xdotool windowactivate --sync " + test);
+  Desk->Keys("alt+F4");
+  EXPECT_TRUE(desktop::WaitFor([&] { return Desk->WindowsNamed("^Test$").empty(); }));
+  ASSERT_EQ(pages.size(), 8u);
+  const std::string preview = "a preview";
   for (size_t i = 0; i < pages.size(); ++i)
-    for (size_t j = i + 1; j < pages.size(); ++j)
-      EXPECT_GT(desktop::MeanDifference(pages[i].second, pages[j].second), 0.5)
-          << pages[i].first << " and " << pages[j].first << " show the same help";
+    for (size_t j = i + 1; j < pages.size(); ++j) {
+      const double difference = desktop::MeanDifference(pages[i].second, pages[j].second);
+      if (pages[i].first.starts_with(preview) && pages[j].first.starts_with(preview))
+        EXPECT_LT(difference, 0.5) << pages[i].first << " and " << pages[j].first << " show different help";
+      else
+        EXPECT_GT(difference, 0.5) << pages[i].first << " and " << pages[j].first << " show the same help";
+    }
+}
+
+// F1 in "Print information", the box that asks for the name to print when the login gives
+// none (a user without an entry in the user database, and no USER or LOGNAME), shows its help.
+TEST(OwnedNameBox, F1ShowsItsHelp)
+{
+  if (geteuid() != 0)
+    GTEST_SKIP() << "only the superuser can start the program as a user the system does not know";
+  const std::string folder = std::string(ORRELO_TEST_OUTPUT) + "/unknown-user";
+  desktop::Output("rm -rf " + desktop::Quoted(folder) + " && mkdir -p " + desktop::Quoted(folder));
+  const std::string launcher = folder + "/orrelo";
+  std::ofstream(launcher)
+      << "#!/bin/sh\nexec setpriv --reuid=54321 --regid=54321 --clear-groups env -u USER -u LOGNAME "
+         "HOME=/tmp "
+      << desktop::Quoted(desktop::BinFolder() + "/orrelo") << "\n";
+  desktop::Output("chmod 755 " + desktop::Quoted(launcher));
+  desktop::TDesktop desk;
+  ASSERT_TRUE(desk.Running());
+  desktop::TProgram program(desk, "orrelo", folder);
+  const std::string main = desk.WaitFramedWindow("^Orrelo$");
+  ASSERT_FALSE(main.empty()) << "the main window never showed";
+  const TWindowPlace m = desk.Place(main);
+  // "Levers", "Levers class 1", then File > "Print mechanism..".
+  OpenLeversClass1(desk, m);
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  desk.Click(m.X + 14, m.Y + 9);
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  desk.Keys("Down Return");
+  const std::string box = desk.WaitWindow("^Print information$");
+  ASSERT_FALSE(box.empty()) << "no box asked for the name";
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  desk.Keys("F1");
+  EXPECT_FALSE(desk.WaitWindow("^Orrelo Help$", 10000).empty()) << "F1 in the box showed no help";
+  desk.Screenshot("owned-name-box-help.png");
 }
 
 // Without the help file F1 is silent: on a highlighted menu item, in the main window and in
@@ -304,8 +368,69 @@ TEST(OwnedWindowsWithoutHelp, F1ShowsNoErrorBox)
   EXPECT_EQ(others({main, test}), std::vector<std::string>{}) << "F1 in the test window";
 }
 
+// The 3D view: the program's window with a size that the window manager does not manage.
+TWindowPlace ModelView(const desktop::TDesktop& desk)
+{
+  const std::vector<std::string> managed = desk.Stacking();
+  std::istringstream ids(desk.Run("xdotool search --onlyvisible --class '^orrelo$'"));
+  for (std::string id; ids >> id;)
+    if (std::find(managed.begin(), managed.end(), id) == managed.end() && desk.Place(id).Width > 50)
+      return desk.Place(id);
+  return TWindowPlace{};
+}
+
+// A topic link whose model is damaged ("Levers class 3" with the forearm's file cut short):
+// the error box shows, and once it is answered the linked page loads, though the pointer
+// left the link while the box was up.
+TEST(OwnedErrorBox, ADamagedModelsLinkLoadsItsPageWhereverThePointerWent)
+{
+  const std::string folder = std::string(ORRELO_TEST_OUTPUT) + "/damaged-model";
+  const std::string bin = desktop::BinFolder();
+  desktop::Output("rm -rf " + desktop::Quoted(folder) + " && mkdir -p " + desktop::Quoted(folder + "/3DS"));
+  desktop::Output("ln " + desktop::Quoted(bin + "/orrelo") + " " + desktop::Quoted(folder + "/orrelo") + " || cp "
+                  + desktop::Quoted(bin + "/orrelo") + " " + desktop::Quoted(folder + "/orrelo"));
+  for (const char* item : {"HTML", "Help", "Video", "questions", "liborrelo_media.so"})
+    desktop::Output("ln -s " + desktop::Quoted(bin + "/" + item) + " " + desktop::Quoted(folder + "/" + item));
+  desktop::Output("cp " + desktop::Quoted(bin + "/3DS") + "/* " + desktop::Quoted(folder + "/3DS/")
+                  + " && head -c 3000 " + desktop::Quoted(bin + "/3DS/Arm_02.3ds") + " > "
+                  + desktop::Quoted(folder + "/3DS/Arm_02.3ds"));
+  desktop::TDesktop desk;
+  ASSERT_TRUE(desk.Running());
+  desktop::TXConnection x(desk.Display());
+  desktop::TProgram program(desk, "orrelo", folder);
+  const std::string main = desk.WaitFramedWindow("^Orrelo$");
+  ASSERT_FALSE(main.empty()) << "the main window never showed";
+  const TWindowPlace m = desk.Place(main);
+  // "Levers" opens its entries in the index page; the page pane as it shows them.
+  desk.Click(m.X + 696, m.Y + 203);
+  std::this_thread::sleep_for(std::chrono::milliseconds(800));
+  desk.Run("xdotool mousemove " + std::to_string(m.X + 1000) + " " + std::to_string(m.Y + 800));
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  const desktop::TPixels index = x.Grab(m.X + 700, m.Y + 100, 500, 500);
+  // "Levers class 3": the box, answered after the pointer went to the model pane.
+  desk.Click(m.X + 746, m.Y + 293);
+  std::string error;
+  ASSERT_TRUE(desktop::WaitFor([&] {
+    for (const std::string& w : desk.WindowsNamed("."))
+      if (w != main && desk.Place(w).FrameTop > 0)
+        error = w;
+    return !error.empty();
+  })) << "no error box";
+  desk.Run("xdotool mousemove " + std::to_string(m.X + 300) + " " + std::to_string(m.Y + 600));
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  desk.Screenshot("owned-damaged-model-box.png");
+  desk.Run("xdotool windowactivate --sync " + error);
+  desk.Keys("Return");
+  ASSERT_TRUE(desktop::WaitFor([&] { return desk.Place(error).Width == 0; })) << "the box stayed";
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  desk.Screenshot("owned-damaged-model-page.png");
+  EXPECT_GT(desktop::MeanDifference(index, x.Grab(m.X + 700, m.Y + 100, 500, 500)), 5)
+      << "the page pane still shows the index";
+}
+
 // The test window opened before any topic covers the splash pane; once a topic shows, its
-// frame covers the 3D view alone, clear of the toolbar and the control row above it.
+// frame covers the 3D view alone, clear of the toolbar and the control row above it, and its
+// buttons work where it now stands.
 TEST(OwnedTestWindow, OpenedBeforeAnyTopicItMovesOffTheTopicsControls)
 {
   desktop::TDesktop desk;
@@ -320,19 +445,8 @@ TEST(OwnedTestWindow, OpenedBeforeAnyTopicItMovesOffTheTopicsControls)
   desk.Keys("Down Return");
   const std::string test = desk.WaitWindow("^Test$");
   ASSERT_FALSE(test.empty()) << "no test window";
-  // "Levers", then "Levers class 1" in the index page.
-  desk.Click(m.X + 696, m.Y + 203);
-  std::this_thread::sleep_for(std::chrono::milliseconds(800));
-  desk.Click(m.X + 746, m.Y + 223);
-  // The 3D view: the program's window with a size that the window manager does not manage.
-  auto modelView = [&] {
-    const std::vector<std::string> managed = desk.Stacking();
-    std::istringstream ids(desk.Run("xdotool search --onlyvisible --class '^orrelo$'"));
-    for (std::string id; ids >> id;)
-      if (std::find(managed.begin(), managed.end(), id) == managed.end() && desk.Place(id).Width > 300)
-        return desk.Place(id);
-    return TWindowPlace{};
-  };
+  OpenLeversClass1(desk, m);
+  auto modelView = [&] { return ModelView(desk); };
   TWindowPlace view;
   ASSERT_TRUE(desktop::WaitFor([&] {
     view = modelView();
@@ -341,6 +455,66 @@ TEST(OwnedTestWindow, OpenedBeforeAnyTopicItMovesOffTheTopicsControls)
   std::this_thread::sleep_for(std::chrono::milliseconds(1000));
   desk.Screenshot("owned-test-window-after-topic.png");
   desktop::ExpectFrameCovers(desk.Place(test), modelView());
+  desktop::ExpectTestWindowButtonsWork(desk, test, "owned-test-window-moved-preview.png");
+}
+
+// The model pane keeps the user's share of the window: a splitter dragged by hand, then three
+// maximise and restore cycles by double clicks on the title bar, and a narrowing and widening,
+// each give the 3D view its width back.
+TEST(OwnedMainWindow, TheModelPaneKeepsItsShareOverMaximiseRestoreAndGrowing)
+{
+  desktop::TDesktop desk;
+  ASSERT_TRUE(desk.Running());
+  desktop::TProgram program(desk);
+  const std::string main = desk.WaitFramedWindow("^Orrelo$");
+  ASSERT_FALSE(main.empty()) << "the main window never showed";
+  TWindowPlace m = desk.Place(main);
+  OpenLeversClass1(desk, m);
+  ASSERT_TRUE(desktop::WaitFor([&] { return ModelView(desk).Width > 0; })) << "no model shows";
+  // The window's client area sized to 1000 by 800; the 3D view settles at that width.
+  auto resizeTo = [&](int width) {
+    desk.Run("xdotool windowsize --sync " + main + " " + std::to_string(width) + " 800");
+    return desktop::WaitFor([&] { return desk.Place(main).Width == width; });
+  };
+  auto settledView = [&] {
+    int last = -1, width = ModelView(desk).Width;
+    desktop::WaitFor([&] {
+      last = width;
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+      width = ModelView(desk).Width;
+      return width == last;
+    });
+    return width;
+  };
+  ASSERT_TRUE(resizeTo(1000));
+  // The splitter, dragged by hand 150 pixels left of where it stands.
+  m = desk.Place(main);
+  const TWindowPlace before = ModelView(desk);
+  const int splitterX = before.X + before.Width + 2, splitterY = m.Y + m.Height / 2;
+  desk.Run("xdotool mousemove " + std::to_string(splitterX) + " " + std::to_string(splitterY) + " mousedown 1");
+  for (int dx = 10; dx <= 150; dx += 10)
+    desk.Run("xdotool mousemove " + std::to_string(splitterX - dx) + " " + std::to_string(splitterY));
+  desk.Run("xdotool mouseup 1");
+  const int dragged = settledView();
+  ASSERT_LT(dragged, before.Width - 100) << "the splitter did not follow the drag";
+  for (int cycle = 1; cycle <= 3; ++cycle) {
+    m = desk.Place(main);
+    desk.Run("xdotool mousemove " + std::to_string(m.X + m.Width / 2) + " " + std::to_string(m.Y - m.FrameTop / 2)
+             + " click --repeat 2 --delay 80 1");
+    ASSERT_TRUE(desktop::WaitFor([&] { return desk.Place(main).Width > 1000; })) << "not maximised, cycle " << cycle;
+    const int maximised = settledView();
+    EXPECT_GT(maximised, dragged) << "the model pane did not grow with the window, cycle " << cycle;
+    m = desk.Place(main);
+    desk.Run("xdotool mousemove " + std::to_string(m.X + m.Width / 2) + " " + std::to_string(m.Y - m.FrameTop / 2)
+             + " click --repeat 2 --delay 80 1");
+    ASSERT_TRUE(desktop::WaitFor([&] { return desk.Place(main).Width == 1000; })) << "not restored, cycle " << cycle;
+    EXPECT_NEAR(settledView(), dragged, 2) << "after restore " << cycle;
+  }
+  ASSERT_TRUE(resizeTo(600));
+  EXPECT_LT(settledView(), dragged);
+  ASSERT_TRUE(resizeTo(1000));
+  EXPECT_NEAR(settledView(), dragged, 2) << "after growing the window again";
+  desk.Screenshot("owned-pane-share-kept.png");
 }
 
 // With the help window open behind the main window, the 3D view's hint shows in the status
@@ -365,9 +539,7 @@ TEST(OwnedHelpWindow, TheStatusLineHintFollowsTheWindowUnderThePointer)
   desk.Click(m.X + 1200, m.Y + 950);
   // "Levers", then "Levers class 1".
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
-  desk.Click(m.X + 696, m.Y + 203);
-  std::this_thread::sleep_for(std::chrono::milliseconds(800));
-  desk.Click(m.X + 746, m.Y + 223);
+  OpenLeversClass1(desk, m);
   std::this_thread::sleep_for(std::chrono::milliseconds(2000));
   ASSERT_TRUE(desk.Above(main, help));
   const TWindowPlace h = desk.Place(help);
@@ -392,8 +564,28 @@ TEST(OwnedHelpWindow, TheStatusLineHintFollowsTheWindowUnderThePointer)
   EXPECT_EQ(under, outside) << "the hint changed where the help window lies behind the view";
 }
 
-TEST_F(OwnedWindows, AltYOnTheExitBoxEndsTheProgramAtOnce)
+// The exit box closed by Escape, by Alt+F4 and by its frame's close button answers No: the box
+// goes and the program runs on. Alt+Y on it ends the program at once.
+TEST_F(OwnedWindows, AltYOnTheExitBoxEndsTheProgramAtOnceAndClosingItAnswersNo)
 {
+  for (const char* closing : {"Escape", "alt+F4", "the close button"}) {
+    ClickMain(1000, 700);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    Desk->Keys("alt+F4");
+    const std::string box = Desk->WaitWindow("^Confirm$");
+    ASSERT_FALSE(box.empty()) << "closing did not ask";
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    if (std::string(closing) == "the close button") {
+      const TWindowPlace b = Desk->Place(box);
+      Desk->Click(b.OuterRight() - 10, b.OuterTop() + b.FrameTop / 2);
+    } else {
+      Desk->Keys(closing);
+    }
+    EXPECT_TRUE(desktop::WaitFor([&] { return Desk->WindowsNamed("^Confirm$").empty(); }, 3000))
+        << closing << " left the exit box up";
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_TRUE(Program->Running()) << closing << " on the exit box ended the program";
+  }
   ClickMain(1000, 700);
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   Desk->Keys("alt+F4");

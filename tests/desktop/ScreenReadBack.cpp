@@ -116,4 +116,17 @@ TPixels TXConnection::Grab(int x, int y, int width, int height)
   return p;
 }
 
+bool TXConnection::PointerGrabbable()
+{
+  if (!FDisplay)
+    return false;
+  Display* d = Dpy(FDisplay);
+  const int result = XGrabPointer(d, DefaultRootWindow(d), False, ButtonPressMask, GrabModeAsync, GrabModeAsync, None,
+                                  None, CurrentTime);
+  if (result == GrabSuccess)
+    XUngrabPointer(d, CurrentTime);
+  XSync(d, False);
+  return result == GrabSuccess;
+}
+
 }   // namespace desktop

@@ -65,6 +65,23 @@ inline void ExpectFrameCovers(const TWindowPlace& w, const TWindowPlace& area)
   EXPECT_EQ(w.OuterBottom(), area.Y + area.Height);
 }
 
+// The test window's two buttons answer real clicks where the window stands now (after the
+// program moved it, too): "Print" opens its preview (closed again by Escape), "Close" closes it.
+inline void ExpectTestWindowButtonsWork(const TDesktop& desk, const std::string& test, const std::string& shot)
+{
+  const TWindowPlace t = desk.Place(test);
+  desk.Click(t.X + 20, t.Y + 12);
+  const std::string preview = desk.WaitWindow("^Print preview$", 15000);
+  desk.Screenshot(shot);
+  EXPECT_FALSE(preview.empty()) << "the test window's Print opened no preview";
+  if (!preview.empty()) {
+    desk.Keys("Escape");
+    ASSERT_TRUE(WaitFor([&] { return desk.WindowsNamed("^Print preview$").empty(); })) << "the preview stayed";
+  }
+  desk.Click(t.X + 72, t.Y + 12);
+  EXPECT_TRUE(WaitFor([&] { return desk.WindowsNamed("^Test$").empty(); })) << "the test window's Close left it up";
+}
+
 // A managed window as the window manager lists it.
 struct TManagedWindow {
   unsigned long Id = 0;
@@ -87,6 +104,8 @@ public:
   std::vector<TManagedWindow> ManagedWindows();
   // The screen's pixels in a rectangle.
   TPixels Grab(int x, int y, int width, int height);
+  // Whether this client can grab the pointer now (no other client holds it); let go at once.
+  bool PointerGrabbable();
 
 private:
   std::vector<unsigned long> Cardinals(unsigned long window, const char* name, unsigned long type);

@@ -378,7 +378,8 @@ TEST_F(SmallScreen, TheEnlargedPictureBelongsToTheMainWindow)
   EXPECT_TRUE(desktop::WaitFor([&] { return Desk->Place(id).Width == 0 || Desk->WindowsNamed("^ $").empty(); }));
 }
 
-// The test window covers the 3D view alone, also after a topic whose control row wraps.
+// The test window covers the 3D view alone, also after a topic whose control row wraps, and
+// its buttons work where the program moved it.
 TEST_F(SmallScreen, TheTestWindowFillsTheModelViewAndStaysAboveAfterALinkClick)
 {
   TWindowPlace view = ModelView();
@@ -423,6 +424,7 @@ TEST_F(SmallScreen, TheTestWindowFillsTheModelViewAndStaysAboveAfterALinkClick)
   view = ModelView();
   EXPECT_GT(view.Y, Desk->Place(Main).Y + 70) << "no second control line above the 3D view";
   desktop::ExpectFrameCovers(Desk->Place(test), view);
+  desktop::ExpectTestWindowButtonsWork(*Desk, test, "small-screen-test-window-moved-preview.png");
 }
 
 }   // namespace

@@ -237,6 +237,15 @@ TEST(File3DS, LyingFilesAreErrors)
   expectError({}, "empty");
   expectError(TBytes{0x4D, 0x4D, 6, 0, 0}, "five bytes");
   expectError(Chunk(0x1234, {}), "wrong main chunk");
+  // Another file's bytes say so, whatever length their first chunk header would give.
+  for (const TBytes& other : {TBytes(64, 0x5A), TBytes{'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0}}) {
+    try {
+      Read3DS(other);
+      ADD_FAILURE() << "no error";
+    } catch (const E3DSError& e) {
+      EXPECT_EQ(e.Message.rfind("Not a 3DS file", 0), 0u) << e.Message;
+    }
+  }
   // Numbers that are no numbers.
   TBytes nanVerts;
   Put16(nanVerts, 1);

@@ -1076,6 +1076,17 @@ TEST_F(Controls, CamPanelTurnsReshapesAndPicksItsCam)
   Show(40);
   ASSERT_TRUE(Frm->GraphPanel->Visible());
   ASSERT_TRUE(Frm->CamDiagram);
+  {
+    // A pane narrower than the drawing (half a small screen's width): the test window's area
+    // ends at the pane's edge, clear of the splitter.
+    const Integer saved = Frm->LeftPanel->Width();
+    Frm->LeftPanel->SetWidth(Frm->pic->Width());
+    const TRect area = Frm->TestBounds();
+    const TPoint pane = Frm->LeftPanel->ClientToScreen({0, 0});
+    EXPECT_EQ(area.Right, pane.X + Frm->LeftPanel->ClientWidth());
+    EXPECT_EQ(area.Left, Frm->pic->ClientToScreen({0, 0}).X);
+    Frm->LeftPanel->SetWidth(saved);
+  }
   TCamGraph& g = *Frm->CamDiagram;
   Pump(50);
   ASSERT_NE(g.Picture(), nullptr);

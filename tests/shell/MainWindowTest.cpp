@@ -1044,7 +1044,7 @@ TEST(MainWindowAlone, StartsWithContentFilesItCannotRead)
   Application->OnException = saved;
 }
 
-TEST(MainWindowAlone, ANarrowedWindowKeepsThePagePaneInView)
+TEST(MainWindowAlone, ANarrowedWindowKeepsThePagePaneInViewAndAWiderOneGivesTheModelPaneItsShare)
 {
   TKVMainFrm f(MakeAppFolder("mainwindow-narrow"));
   f.SetBounds(0, 0, 1280, 1000);
@@ -1057,9 +1057,15 @@ TEST(MainWindowAlone, ANarrowedWindowKeepsThePagePaneInView)
   // Far too narrow for both: the model pane keeps its minimum.
   f.SetBounds(0, 0, 60, 600);
   EXPECT_EQ(f.LeftPanel->Width(), 50);
-  // Widening again leaves the panes as they are.
+  // Widening again gives the model pane back its share, the width it was given.
   f.SetBounds(0, 0, 1280, 1000);
-  EXPECT_EQ(f.LeftPanel->Width(), 50);
+  EXPECT_EQ(f.LeftPanel->Width(), 1000);
+  // A width set since is the share from then on, through a narrowing and a widening.
+  f.LeftPanel->SetWidth(320);
+  f.SetBounds(0, 0, 640, 1000);
+  EXPECT_EQ(f.LeftPanel->Width(), 160);
+  f.SetBounds(0, 0, 1280, 1000);
+  EXPECT_EQ(f.LeftPanel->Width(), 320);
 }
 
 TEST(MainWindowAlone, ALinkToATopicWithADamagedModelGivesOneMessageAndTheRestOfTheScene)

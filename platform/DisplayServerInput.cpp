@@ -1,0 +1,101 @@
+// Input given through the display server (its XTEST extension) for windows of other programs.
+#include <QGuiApplication>
+#include <QTimer>
+#include <xcb/xcb.h>
+
+#include <chrono>
+
+#include <cstdlib>
+
+#include "platform/Controls.h"
+
+// Last: the display library's macros would clash with the toolkit's names.
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+
+namespace {
+
+// The toolkit's own requests (a pointer grab let go) reach the server before the input does:
+// a round trip on its connection.
+xcb_connection_t* ToolkitConnection()
+{
+  auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+  auto* x11 = app ? app->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+  return x11 ? x11->connection() : nullptr;
+}
+
+void SyncToolkitConnection()
+{
+  if (xcb_connection_t* c = ToolkitConnection())
+    std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+}
+
+// Whether the user still holds the pointer's button down.
+bool ButtonHeld(unsigned int number)
+{
+  xcb_connection_t* c = ToolkitConnection();
+  if (!c)
+    return false;
+  const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+  xcb_query_pointer_reply_t* r = xcb_query_pointer_reply(c, xcb_query_pointer(c, root), nullptr);
+  const bool held = r && (r->mask & (XCB_BUTTON_MASK_1 << (number - 1)));
+  std::free(r);
+  return held;
+}
+
+struct TInputConnection {
+  Display* D = nullptr;
+  bool HasTest = false;
+  TInputConnection()
+  {
+    D = XOpenDisplay(nullptr);
+    int event = 0, error = 0, major = 0, minor = 0;
+    HasTest = D && XTestQueryExtension(D, &event, &error, &major, &minor);
+  }
+  ~TInputConnection()
+  {
+    if (D)
+      XCloseDisplay(D);
+  }
+};
+
+}   // namespace
+
+bool GiveMouseToDisplayServer(TInputKind kind, TPoint screenPos, TMouseButton button)
+{
+  static TInputConnection connection;   // NOLINT(orrelo-static-local-state): one per process, opened on first use
+  if (!connection.HasTest)
+    return false;
+  SyncToolkitConnection();
+  Display* d = connection.D;
+  const unsigned int number = button == mbRight ? 3 : (button == mbMiddle ? 2 : 1);
+  const bool press = kind == TInputKind::MouseDown || kind == TInputKind::MouseDblClick;
+  // A press is given as a whole click, and a release is not given on its own: the release
+  // that belongs to the press may never come this way (the hand's may go straight to the
+  // program), and a press given alone would leave the button down for good.
+  if (kind == TInputKind::MouseUp)
+    return true;
+  auto click = [d, number, screenPos, press] {
+    XTestFakeMotionEvent(d, -1, screenPos.X, screenPos.Y, CurrentTime);
+    if (press) {
+      XTestFakeButtonEvent(d, number, True, CurrentTime);
+      XTestFakeButtonEvent(d, number, False, CurrentTime);
+    }
+    XFlush(d);
+  };
+  if (press && ButtonHeld(number)) {
+    // Still held by the hand: the click is given once it is let go.
+    auto* poll = new QTimer(QCoreApplication::instance());
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, number, end, click] {
+      if (ButtonHeld(number) && std::chrono::steady_clock::now() < end)
+        return;
+      poll->deleteLater();
+      click();
+    });
+    poll->start(20);
+    return true;
+  }
+  click();
+  return true;
+}
