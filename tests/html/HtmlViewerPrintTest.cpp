@@ -477,6 +477,69 @@ TEST_F(HtmlViewerPrintTest, TextBesideAFloatMovedToTheNextPageIsPrintedOnceOnly)
   EXPECT_GE(layouts, 5);
 }
 
+// A picture floated beside a paragraph prints whole wherever the page ends across it, on
+// A4 and on Letter: the page's end is moved over the picture a few pixels at a time (the top
+// margin grows), from just below its top to past its foot.
+TEST_F(HtmlViewerPrintTest, AFloatedPictureAcrossThePageEndPrintsWholeAtEveryPosition)
+{
+  TBitmap picture(20, 20);
+  picture.Fill(clBlue);
+  SaveBmpToFile(picture, Dir + "/block.bmp");
+  const THTMLViewer::TPagePrinted footer = Viewer->OnPrintFooter;
+  auto fillers = [](int n) {
+    std::string s;
+    for (int i = 0; i < n; ++i)
+      s += "<p>Filler " + std::to_string(i) + "</p>";
+    return s;
+  };
+  Viewer->LoadFromString("<html><body>" + fillers(10) + "</body></html>");
+  const int32_t ten = Viewer->DocumentHeight();
+  Viewer->LoadFromString("<html><body>" + fillers(20) + "</body></html>");
+  const int32_t perFiller = (Viewer->DocumentHeight() - ten) / 10;
+  ASSERT_GT(perFiller, 5);
+  std::string beside;
+  for (int i = 0; i < 150; ++i)
+    beside += " Ka" + std::to_string(100 + i);
+  const double pixelsPerCm = ScreenPixelsPerInch() / 2.54;
+  const std::string sizes[] = {"A4", "Letter"};
+  for (const std::string& paper : sizes) {
+    SCOPED_TRACE(paper);
+    PrintToPdf("viewer-float-across.pdf", 300);
+    Printer().SetPaper(paper);
+    Viewer->PrintMarginTop = 2.0;
+    Viewer->OnPrintFooter = footer;
+    const int32_t textH = TextHeight();
+    Viewer->OnPrintFooter = nullptr;
+    // The picture's foot a filler or more above the page's end at first.
+    const int n = (textH - 150) / perFiller - 1;
+    std::string plain = beside;
+    for (int i = 0; i < n; ++i)
+      plain += " Filler " + std::to_string(i);
+    Viewer->LoadFromString("<html><body>" + fillers(n) + "<p><img src=\"" + Dir
+                           + "/block.bmp\" align=left width=40 height=150>" + beside + "</p></body></html>");
+    for (int shift = 0; shift <= 150 + 3 * perFiller; shift += 4) {
+      SCOPED_TRACE(shift);
+      Viewer->PrintMarginTop = 2.0 + shift / pixelsPerCm;
+      const std::string pdf = PrintToPdf("viewer-float-across-" + paper + "-" + std::to_string(shift) + ".pdf", 300);
+      Printer().SetPaper(paper);
+      Viewer->Print(1, 9999);
+      EXPECT_EQ(WordCountDifferences(WordCounts(plain), WordCounts(Text(pdf))), "");
+      std::vector<int> rows;
+      for (int page = 1; page <= PageCount(pdf); ++page) {
+        rows.push_back(BlueRows(pdf, page, 72));
+        std::filesystem::remove(pdf + ".colour" + std::to_string(page) + ".ppm");
+      }
+      EXPECT_EQ(std::count_if(rows.begin(), rows.end(), [](int r) { return r > 0; }), 1)
+          << testing::PrintToString(rows);
+      ASSERT_FALSE(rows.empty());
+      EXPECT_NEAR(*std::max_element(rows.begin(), rows.end()), 150 * 72 / ScreenPixelsPerInch(), 2)
+          << testing::PrintToString(rows);
+      std::filesystem::remove(pdf);
+    }
+  }
+  Viewer->PrintMarginTop = 2.0;
+}
+
 // A forced break where the page is still empty, or after which nothing follows, starts no
 // sheet; two breaks with nothing between them make one new page, not two.
 TEST_F(HtmlViewerPrintTest, ABreakAtTheVeryStartOrEndMakesNoBlankSheet)
@@ -780,7 +843,7 @@ TEST(PrinterWrappers, JobStatesAndRecordedPages)
     bad.BeginDoc();
     ADD_FAILURE() << "a job on an unwritable file started";
   } catch (const EPrinter& e) {
-    EXPECT_STREQ(e.what(), "Printer selected is not valid");
+    EXPECT_EQ(e.Message, "Printer selected is not valid: /nonexistent-folder/x/y.pdf: No such file or directory");
   }
   EXPECT_FALSE(bad.Printing());
   EXPECT_THROW(bad.Canvas(), EPrinter);
@@ -810,6 +873,21 @@ TEST(PrinterWrappers, JobStatesAndRecordedPages)
     for (int x = 0; x < 200 && !dark; ++x)
       dark = GetRValue(shot->GetPixel(x, y)) < 128;
   EXPECT_TRUE(dark);
+  // A stripe of pictures side by side plays back without seams between them, at a size
+  // that puts their edges between pixels.
+  TBitmap tile(37, 40);
+  tile.Fill(clBlue);
+  TRecordedPage stripe;
+  TCanvas& sc = stripe.BeginRecording(1000, 100, 300);
+  for (int x = 0; x < 1000; x += 37)
+    sc.Draw(x, 0, tile);
+  stripe.EndRecording();
+  auto played = stripe.Render(333, 33, Rect(0, 0, 1000, 100));
+  std::string seams;
+  for (int x = 0; x < 330; ++x)
+    if (GetBValue(played->GetPixel(x, 5)) < 200 || GetRValue(played->GetPixel(x, 5)) > 60)
+      seams += " " + std::to_string(x);
+  EXPECT_EQ(seams, "") << "columns that are not the pictures' blue";
   mf.BeginDoc();
   mf.Canvas();
   mf.BeginDoc();

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "platform/Files.h"
@@ -21,6 +26,48 @@ std::string ErrorOf(F&& f)
     return e.Message;
   }
   return "";
+}
+
+// A disk that takes no more than Bytes of any file this process writes, for as long as it
+// lives: a write past that fails ("File too large") as on a full disk, for any user.
+class TSmallDisk {
+public:
+  explicit TSmallDisk(rlim_t Bytes)
+  {
+    getrlimit(RLIMIT_FSIZE, &FOld);
+    FOldSignal = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = FOld;
+    small.rlim_cur = Bytes;
+    setrlimit(RLIMIT_FSIZE, &small);
+  }
+  ~TSmallDisk()
+  {
+    setrlimit(RLIMIT_FSIZE, &FOld);
+    std::signal(SIGXFSZ, FOldSignal);
+  }
+  TSmallDisk(const TSmallDisk&) = delete;
+  TSmallDisk& operator=(const TSmallDisk&) = delete;
+
+private:
+  rlimit FOld{};
+  void (*FOldSignal)(int) = nullptr;
+};
+
+// A job of a page full of text, too big for a small disk.
+void PrintBigPage(TPrinter& Printer)
+{
+  Printer.BeginDoc();
+  for (int line = 0; line < 60; ++line)
+    Printer.Canvas().TextOut(10, 10 + line * 20, std::string(80, char('A' + line % 26)) + " " + std::to_string(line));
+  Printer.EndDoc();
+}
+
+std::vector<std::string> FilesIn(const std::string& Dir)
+{
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(Dir))
+    names.push_back(e.path().filename().string());
+  return names;
 }
 
 }   // namespace
@@ -120,6 +167,40 @@ TEST(PrintersTest, OutsideAJobAndAborted)
   EXPECT_TRUE(FileExists(kept));
 }
 
+// A PDF file that cannot be written whole is an error naming the file and the cause; the
+// file of that name is left as it was, and nothing half written stays beside it.
+TEST(PrintersTest, AFileThatCannotBeWrittenWholeIsAnErrorAndKeepsTheOldFile)
+{
+  const std::string dir = OutputFile("printing-full-disk");
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  const std::string file = dir + "/old.pdf";
+  TPrinter printer;
+  printer.SetOutputFileName(file);
+  printer.SetResolution(150);
+  printer.BeginDoc();
+  printer.Canvas().TextOut(10, 10, "The old file");
+  printer.EndDoc();
+  const std::vector<uint8_t> old = ReadFileBytes(file, 1 << 24);
+  ASSERT_GT(old.size(), 500u);
+
+  std::string error;
+  {
+    TSmallDisk disk(old.size() / 2);
+    error = ErrorOf([&] { PrintBigPage(printer); });
+  }
+  EXPECT_NE(error.find("The printer could not finish the document"), std::string::npos) << error;
+  EXPECT_NE(error.find(file), std::string::npos) << "the file is not named: " << error;
+  EXPECT_NE(error.find("File too large"), std::string::npos) << "the cause is not named: " << error;
+  EXPECT_FALSE(printer.Printing());
+  EXPECT_EQ(ReadFileBytes(file, 1 << 24), old) << "the old file was touched";
+  EXPECT_EQ(FilesIn(dir), std::vector<std::string>{"old.pdf"}) << "a half-written file was left";
+  // Written whole, the new file takes the name.
+  PrintBigPage(printer);
+  EXPECT_NE(testcmd::Output("pdftotext '" + file + "' -").find(std::string(80, 'C')), std::string::npos);
+  EXPECT_EQ(FilesIn(dir), std::vector<std::string>{"old.pdf"});
+}
+
 TEST(PrintersTest, ProcessWidePrinterCanBeReplaced)
 {
   TPrinter& first = Printer();
@@ -186,4 +267,16 @@ TEST(PrintersTest, SpoolerJobsArriveWholeAndCancelledOnesNever)
   testcmd::Output(std::string("cupsaccept ") + QueueName);
   EXPECT_FALSE(printer.Printing());
   EXPECT_EQ(QueueJobs(), before + 2);
+
+  // A job that cannot be written whole (the temporary folder full) is an error, and no
+  // broken job reaches the queue.
+  std::string full;
+  {
+    TSmallDisk disk(2048);
+    full = ErrorOf([&] { PrintBigPage(printer); });
+  }
+  EXPECT_NE(full.find("File too large"), std::string::npos) << full;
+  EXPECT_FALSE(printer.Printing());
+  EXPECT_TRUE(QueueIdle());
+  EXPECT_EQ(QueueJobs(), before + 2) << "a broken job reached the queue";
 }

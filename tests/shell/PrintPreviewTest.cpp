@@ -212,7 +212,10 @@ TEST_F(PrintPreviewTest, PrintsTheChosenRange)
   SetDialogAnswerer([&](TCommonDialog& d) {
     auto& p = dynamic_cast<TPrintDialog&>(d);
     ++asked;
-    EXPECT_EQ(p.MaxPage, pages);
+    // Unless the user names pages, every page of the paper chosen is printed; a range may
+    // name pages past the preview's, which the paper chosen may have.
+    EXPECT_EQ(p.PrintRange, prAllPages);
+    EXPECT_GT(p.MaxPage, pages * 4);
     EXPECT_EQ(p.FromPage, 1);
     EXPECT_EQ(p.ToPage, pages);
     return false;
@@ -234,6 +237,29 @@ TEST_F(PrintPreviewTest, PrintsTheChosenRange)
   EXPECT_EQ(form.ModalResult(), mrOk);
   EXPECT_EQ(PageCount(pdf), 2);
   EXPECT_EQ(Text(pdf).find("Paragraph 0:"), std::string::npos);
+
+  // "1,3": pages 1 and 3, not the second between them; "2": that page alone.
+  auto printPages = [&](const std::string& name, std::vector<std::pair<Integer, Integer>> ranges) {
+    const std::string file = PrintToPdf(name);
+    SetDialogAnswerer([&](TCommonDialog& d) {
+      auto& p = dynamic_cast<TPrintDialog&>(d);
+      p.PrintRange = prPageNums;
+      p.FromPage = 1;
+      p.ToPage = 3;
+      p.PageRanges = ranges;
+      return true;
+    });
+    form.PrintBtn->Click();
+    return file;
+  };
+  const std::string two = printPages("preview-pages-1-and-3.pdf", {{3, 3}, {1, 1}});
+  const std::string first = printPages("preview-page-1.pdf", {{1, 1}});
+  const std::string second = printPages("preview-page-2.pdf", {{2, 2}});
+  ASSERT_EQ(PageCount(two), 2);
+  ASSERT_EQ(PageCount(second), 1);
+  EXPECT_EQ(Text(two, 1, 1), Text(first, 1, 1));
+  EXPECT_EQ(Text(two, 2, 2), Text(pdf, 2, 2)) << "the second sheet is page 3";
+  EXPECT_EQ(Text(two).find(Text(second)), std::string::npos) << "page 2 was printed";
 
   const std::string all = PrintToPdf("preview-all.pdf");
   SetDialogAnswerer([&](TCommonDialog& d) {
