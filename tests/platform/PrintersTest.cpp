@@ -2,16 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-
-#include <csignal>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
 #include "platform/Files.h"
 #include "tests/CommandOutput.h"
 #include "tests/platform/PrintSpooler.h"
+#include "tests/platform/SmallDisk.h"
 
 namespace {
 
@@ -28,31 +25,6 @@ std::string ErrorOf(F&& f)
   return "";
 }
 
-// A disk that takes no more than Bytes of any file this process writes, for as long as it
-// lives: a write past that fails ("File too large") as on a full disk, for any user.
-class TSmallDisk {
-public:
-  explicit TSmallDisk(rlim_t Bytes)
-  {
-    getrlimit(RLIMIT_FSIZE, &FOld);
-    FOldSignal = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = FOld;
-    small.rlim_cur = Bytes;
-    setrlimit(RLIMIT_FSIZE, &small);
-  }
-  ~TSmallDisk()
-  {
-    setrlimit(RLIMIT_FSIZE, &FOld);
-    std::signal(SIGXFSZ, FOldSignal);
-  }
-  TSmallDisk(const TSmallDisk&) = delete;
-  TSmallDisk& operator=(const TSmallDisk&) = delete;
-
-private:
-  rlimit FOld{};
-  void (*FOldSignal)(int) = nullptr;
-};
-
 // A job of a page full of text, too big for a small disk.
 void PrintBigPage(TPrinter& Printer)
 {
@@ -62,13 +34,6 @@ void PrintBigPage(TPrinter& Printer)
   Printer.EndDoc();
 }
 
-std::vector<std::string> FilesIn(const std::string& Dir)
-{
-  std::vector<std::string> names;
-  for (const auto& e : std::filesystem::directory_iterator(Dir))
-    names.push_back(e.path().filename().string());
-  return names;
-}
 
 }   // namespace
 
@@ -186,7 +151,7 @@ TEST(PrintersTest, AFileThatCannotBeWrittenWholeIsAnErrorAndKeepsTheOldFile)
 
   std::string error;
   {
-    TSmallDisk disk(old.size() / 2);
+    TFileSizeLimit disk(old.size() / 2);
     error = ErrorOf([&] { PrintBigPage(printer); });
   }
   EXPECT_NE(error.find("The printer could not finish the document"), std::string::npos) << error;
@@ -194,11 +159,11 @@ TEST(PrintersTest, AFileThatCannotBeWrittenWholeIsAnErrorAndKeepsTheOldFile)
   EXPECT_NE(error.find("File too large"), std::string::npos) << "the cause is not named: " << error;
   EXPECT_FALSE(printer.Printing());
   EXPECT_EQ(ReadFileBytes(file, 1 << 24), old) << "the old file was touched";
-  EXPECT_EQ(FilesIn(dir), std::vector<std::string>{"old.pdf"}) << "a half-written file was left";
+  EXPECT_EQ(FolderNames(dir), std::vector<std::string>{"old.pdf"}) << "a half-written file was left";
   // Written whole, the new file takes the name.
   PrintBigPage(printer);
   EXPECT_NE(testcmd::Output("pdftotext '" + file + "' -").find(std::string(80, 'C')), std::string::npos);
-  EXPECT_EQ(FilesIn(dir), std::vector<std::string>{"old.pdf"});
+  EXPECT_EQ(FolderNames(dir), std::vector<std::string>{"old.pdf"});
 }
 
 TEST(PrintersTest, ProcessWidePrinterCanBeReplaced)
@@ -272,7 +237,7 @@ TEST(PrintersTest, SpoolerJobsArriveWholeAndCancelledOnesNever)
   // broken job reaches the queue.
   std::string full;
   {
-    TSmallDisk disk(2048);
+    TFileSizeLimit disk(2048);
     full = ErrorOf([&] { PrintBigPage(printer); });
   }
   EXPECT_NE(full.find("File too large"), std::string::npos) << full;

@@ -5,7 +5,9 @@
 #include <filesystem>
 
 #include "shell/Glyphs.h"
+#include "platform/Files.h"
 #include "tests/html/PrintTestUtil.h"
+#include "tests/platform/SmallDisk.h"
 #include "tests/shell/PictureOutput.h"
 
 using namespace printtest;
@@ -351,4 +353,46 @@ TEST_F(PrintPreviewTest, PrintsEveryWordOnThePaperTheJobUses)
   EXPECT_TRUE(QueueIdle());
   EXPECT_EQ(QueueJobs(), before + 2);
   EXPECT_FALSE(std::filesystem::exists(QueueOutput()));
+
+  // A queue that refuses the job, and a temporary folder too full for it: the user is told
+  // why, the preview stays open, and nothing reaches the queue.
+  SetDialogAnswerer([&](TCommonDialog& d) {
+    dynamic_cast<TPrintDialog&>(d).PrintRange = prAllPages;
+    return true;
+  });
+  SetMessageAnswerer([&](const TMessageRequest& r) {
+    told = r.Text;
+    return mrOk;
+  });
+  testcmd::Output(std::string("cupsreject ") + QueueName);
+  told.clear();
+  form.PrintBtn->Click();
+  testcmd::Output(std::string("cupsaccept ") + QueueName);
+  EXPECT_EQ(told, "The printer could not finish the document");
+  EXPECT_EQ(form.ModalResult(), mrNone);
+  told.clear();
+  {
+    TFileSizeLimit full(4096);
+    form.PrintBtn->Click();
+  }
+  EXPECT_NE(told.find("The printer could not finish the document: "), std::string::npos) << told;
+  EXPECT_NE(told.find("File too large"), std::string::npos) << told;
+  EXPECT_EQ(form.ModalResult(), mrNone);
+  EXPECT_TRUE(QueueIdle());
+  EXPECT_EQ(QueueJobs(), before + 2) << "a refused or broken job reached the queue";
+
+  // Printed to a file on a disk too small for it: the old file is left as it was.
+  const std::string file = PrintToPdf("preview-old.pdf", 150);
+  form.PrintBtn->Click();
+  const std::vector<uint8_t> old = ReadFileBytes(file, 1 << 24);
+  ASSERT_GT(old.size(), 1000u);
+  told.clear();
+  {
+    TFileSizeLimit full(old.size() / 2);
+    form.PrintBtn->Click();
+  }
+  EXPECT_NE(told.find(file), std::string::npos) << told;
+  EXPECT_NE(told.find("File too large"), std::string::npos) << told;
+  EXPECT_EQ(ReadFileBytes(file, 1 << 24), old);
+  SetMessageAnswerer(nullptr);
 }
