@@ -4,9 +4,9 @@
 #include <QImage>
 #include <QPainter>
 #include <QPicture>
+#include <QRegion>
 
 #include <algorithm>
-#include <cstdint>
 
 #include "platform/Fonts.h"
 #include "platform/CanvasQt.h"
@@ -14,8 +14,6 @@
 namespace {
 // A rendering is a picture on screen: its sides stay within what a screen could show.
 constexpr Integer MaxRenderSide = 8192;
-// A page of at most this many pixels (Letter at 400 dots per inch) is played at its own size.
-constexpr int64_t MaxWholePagePixels = 15'000'000;
 }   // namespace
 
 struct TRecordedPageImpl {
@@ -74,25 +72,22 @@ std::unique_ptr<TBitmap> TRecordedPage::Render(Integer width, Integer height, co
   QImage image(width, height, QImage::Format_RGB32);
   image.fill(Qt::white);
   if (!FImpl->Painter && source.Width() > 0 && source.Height() > 0) {
-    // Played at the page's own size and then made smaller: played scaled, pictures laid side
-    // by side (a tiled background) would each be rounded to whole pixels on their own, and a
-    // seam of the ground would show where two meet. A page too large for that is played scaled.
-    const bool whole = int64_t(source.Width()) * source.Height() <= MaxWholePagePixels && width <= source.Width()
-                       && height <= source.Height();
-    QImage played(whole ? source.Width() : width, whole ? source.Height() : height, QImage::Format_RGB32);
-    played.fill(Qt::white);
-    {
-      QPainter p(&played);
-      p.setRenderHint(QPainter::Antialiasing);
-      p.setRenderHint(QPainter::TextAntialiasing);
-      p.setRenderHint(QPainter::SmoothPixmapTransform);
-      if (!whole)
-        p.scale(double(width) / source.Width(), double(height) / source.Height());
-      p.translate(-source.Left, -source.Top);
-      p.setClipRect(QRect(source.Left, source.Top, source.Width(), source.Height()));
-      FImpl->Picture.play(&p);
-    }
-    image = whole ? played.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation) : played;
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.scale(double(width) / source.Width(), double(height) / source.Height());
+    p.translate(-source.Left, -source.Top);
+    // Pictures laid side by side (a tiled background) are each rounded to whole pixels when
+    // played scaled; under a clip of a plain rectangle the toolkit rounds their widths on
+    // their own, and a seam of the ground shows where two meet. Under a clip of two parts each
+    // edge is rounded where it lies, so neighbours meet. (The second part leaves out the
+    // paper's last column on the right, which no printer prints on.)
+    const int half = source.Height() / 2;
+    QRegion area(QRect(source.Left, source.Top, source.Width(), half));
+    area += QRect(source.Left, source.Top + half, std::max(source.Width() - 1, 1), source.Height() - half);
+    p.setClipRegion(area);
+    FImpl->Picture.play(&p);
   }
   return std::make_unique<TBitmap>(QImageToBitmap(image));
 }

@@ -83,6 +83,7 @@ WebInterface No
 DefaultPaperSize Letter
 PreserveJobHistory Yes
 PreserveJobFiles No
+DirtyCleanInterval 0
 MaxJobs 0
 <Location />
   Order allow,deny

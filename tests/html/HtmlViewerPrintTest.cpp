@@ -874,20 +874,25 @@ TEST(PrinterWrappers, JobStatesAndRecordedPages)
       dark = GetRValue(shot->GetPixel(x, y)) < 128;
   EXPECT_TRUE(dark);
   // A stripe of pictures side by side plays back without seams between them, at a size
-  // that puts their edges between pixels.
+  // that puts their edges between pixels, drawn with a clip or without.
   TBitmap tile(37, 40);
   tile.Fill(clBlue);
-  TRecordedPage stripe;
-  TCanvas& sc = stripe.BeginRecording(1000, 100, 300);
-  for (int x = 0; x < 1000; x += 37)
-    sc.Draw(x, 0, tile);
-  stripe.EndRecording();
-  auto played = stripe.Render(333, 33, Rect(0, 0, 1000, 100));
-  std::string seams;
-  for (int x = 0; x < 330; ++x)
-    if (GetBValue(played->GetPixel(x, 5)) < 200 || GetRValue(played->GetPixel(x, 5)) > 60)
-      seams += " " + std::to_string(x);
-  EXPECT_EQ(seams, "") << "columns that are not the pictures' blue";
+  const TRegion clip = TRegion::FromRects({Rect(0, 0, 500, 100), Rect(500, 0, 1000, 50)});
+  const TRegion rect(Rect(0, 0, 1000, 90));
+  for (const TRegion* drawnIn : {static_cast<const TRegion*>(nullptr), &clip, &rect}) {
+    TRecordedPage stripe;
+    TCanvas& sc = stripe.BeginRecording(1000, 100, 300);
+    sc.SelectClipRgn(drawnIn);
+    for (int x = 0; x < 1000; x += 37)
+      sc.Draw(x, 0, tile);
+    stripe.EndRecording();
+    auto played = stripe.Render(333, 33, Rect(0, 0, 1000, 100));
+    std::string seams;
+    for (int x = 0; x < 330; ++x)
+      if (GetBValue(played->GetPixel(x, 5)) < 200 || GetRValue(played->GetPixel(x, 5)) > 60)
+        seams += " " + std::to_string(x);
+    EXPECT_EQ(seams, "") << "columns that are not the pictures' blue";
+  }
   mf.BeginDoc();
   mf.Canvas();
   mf.BeginDoc();

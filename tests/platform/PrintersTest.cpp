@@ -213,6 +213,11 @@ TEST(PrintersTest, SpoolerJobsArriveWholeAndCancelledOnesNever)
   const std::string a5 = TakeQueued("spooled-a5-landscape.pdf");
   ASSERT_FALSE(a5.empty());
   EXPECT_EQ(PageSize(a5), "595 x 420");
+  // The pages are turned already: the job does not ask the spooler to turn them (nor, sent
+  // empty, not to: "nolandscape").
+  const std::string attributes = LastJobAttributes();
+  EXPECT_NE(attributes.find("media"), std::string::npos) << "no control file of the job";
+  EXPECT_EQ(attributes.find("landscape"), std::string::npos);
 
   // Cancelled after a page and a half: no job, no file.
   printer.BeginDoc();
