@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
+#include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <thread>
@@ -115,4 +118,82 @@ TEST(DesktopPrintingBox, TheProgramsMenuBarWorksAgainOnceThePrintedPictureIsRepo
   EXPECT_GE(menuInk(), working * 9 / 10) << "the menu bar is drawn disabled";
   EXPECT_FALSE(testcmd::Output(std::string("lpstat -W completed -o ") + printtest::QueueName).empty())
       << "the picture never reached the queue";
+}
+
+// The program on a desktop of its own, printing a topic's page through the page preview and
+// the real print dialog to the run's spooler, as a user does. The page is printed once with
+// the dialog left alone (the queue's Letter, one sheet), then with A5 turned to landscape
+// chosen in the dialog's Properties: every word of the page is on the second job too, on A5
+// sheets, however many the page needs there.
+TEST(DesktopPrintingBox, APagePrintedOnThePaperChosenInThePrintDialogKeepsEveryWord)
+{
+  using namespace printtest;
+  ASSERT_FALSE(QueueOutput().empty()) << "no print spooler";
+  desktop::TDesktop desk("1280x1024");
+  ASSERT_TRUE(desk.Running());
+  desktop::TProgram program(desk);
+  const std::string main = desk.WaitFramedWindow("^Orrelo$");
+  ASSERT_FALSE(main.empty()) << "the main window never showed";
+  const desktop::TWindowPlace m = desk.Place(main);
+  std::this_thread::sleep_for(std::chrono::seconds(2));
+  // "Motion", then "Rotary": a page of one Letter sheet.
+  desk.Click(m.X + 697, m.Y + 180);
+  std::this_thread::sleep_for(std::chrono::seconds(2));
+  desk.Click(m.X + 723, m.Y + 201);
+  std::this_thread::sleep_for(std::chrono::seconds(5));
+  const int before = QueueJobs();
+
+  // The page toolbar's "print", the preview's "Print", then the dialog; choose() chooses in it.
+  auto print = [&](const std::string& name, const std::function<void(const std::string&)>& choose) {
+    std::filesystem::remove(QueueOutput());
+    desk.Click(m.X + 877, m.Y + 33);
+    const std::string preview = desk.WaitWindow("^Print preview$");
+    EXPECT_FALSE(preview.empty()) << "no preview";
+    if (preview.empty())
+      return std::string();
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    const desktop::TWindowPlace p = desk.Place(preview);
+    desk.Click(p.X + 47, p.Y + 14);
+    const std::string dialog = desk.WaitWindow("^Print$");
+    EXPECT_FALSE(dialog.empty()) << "no print dialog";
+    if (dialog.empty())
+      return std::string();
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    choose(dialog);
+    const int jobs = QueueJobs();
+    desk.Run("xdotool windowactivate --sync " + dialog + " key Return");
+    EXPECT_TRUE(desktop::WaitFor([&] { return QueueJobs() > jobs; }, 60000)) << "no job reached the queue";
+    EXPECT_TRUE(desktop::WaitFor([&] { return desk.WindowsNamed("^Print preview$").empty(); }, 10000))
+        << "the preview did not close after the job";
+    return TakeQueued(name);
+  };
+
+  const std::string letter = print("desktop-rotary-letter.pdf", [](const std::string&) {});
+  ASSERT_FALSE(letter.empty()) << "the queue printed nothing";
+  EXPECT_EQ(PageSize(letter), "612 x 792");
+  const std::map<std::string, int> words = WordCounts(Text(letter));
+  ASSERT_GT(words.size(), 50u) << "not the topic's page";
+
+  const std::string a5 = print("desktop-rotary-a5-landscape.pdf", [&](const std::string& dialog) {
+    // Properties: the paper A5 (the queue's third), turned to landscape, OK.
+    desk.Run("xdotool windowactivate --sync " + dialog + " key alt+r");
+    const std::string properties = desk.WaitWindow("^Printer Properties$");
+    ASSERT_FALSE(properties.empty()) << "no properties";
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    const desktop::TWindowPlace pp = desk.Place(properties);
+    desk.Click(pp.X + 230, pp.Y + 114);
+    std::this_thread::sleep_for(std::chrono::milliseconds(800));
+    desk.Keys("Down Down Return");
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    desk.Click(pp.X + 40, pp.Y + 236);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    desk.Screenshot("print-dialog-a5-landscape.png");
+    desk.Run("xdotool windowactivate --sync " + properties + " key Return");
+    EXPECT_TRUE(desktop::WaitFor([&] { return desk.WindowsNamed("^Printer Properties$").empty(); }, 5000));
+  });
+  ASSERT_FALSE(a5.empty()) << "the queue printed nothing";
+  EXPECT_EQ(PageSize(a5), "595 x 420");
+  EXPECT_GT(PageCount(a5), 1) << "Rotary fits no A5 sheet turned";
+  EXPECT_EQ(WordCountDifferences(words, WordCounts(Text(a5))), "");
+  EXPECT_EQ(QueueJobs(), before + 2);
 }
