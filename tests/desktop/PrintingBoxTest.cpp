@@ -22,6 +22,30 @@
 
 using namespace xinput;
 
+namespace {
+
+// The program on a desktop of its own, its main window shown (Main empty when it never
+// showed) with its client area at M.
+struct TProgramShown {
+  desktop::TDesktop Desk{"1280x1024"};
+  desktop::TProgram Program{Desk};
+  std::string Main = Desk.Running() ? Desk.WaitFramedWindow("^Orrelo$") : std::string();
+  desktop::TWindowPlace M = Main.empty() ? desktop::TWindowPlace{} : Desk.Place(Main);
+};
+
+// Opens a topic from the index in the program's main window (its client area at m): the
+// heading of its book, then the topic below it, each clicked where it shows.
+void OpenTopic(const desktop::TDesktop& desk, const desktop::TWindowPlace& m, TPoint book, TPoint topic)
+{
+  std::this_thread::sleep_for(std::chrono::seconds(2));
+  desk.Click(m.X + book.X, m.Y + book.Y);
+  std::this_thread::sleep_for(std::chrono::seconds(2));
+  desk.Click(m.X + topic.X, m.Y + topic.Y);
+  std::this_thread::sleep_for(std::chrono::seconds(5));
+}
+
+}   // namespace
+
 TEST(DesktopPrintingBox, StaysAboveTheWindowThePrintingStartedFromAfterAClickOnIt)
 {
   if (!Available())
@@ -71,12 +95,11 @@ TEST(DesktopPrintingBox, StaysAboveTheWindowThePrintingStartedFromAfterAClickOnI
 // (black entries), without a menu being opened first.
 TEST(DesktopPrintingBox, TheProgramsMenuBarWorksAgainOnceThePrintedPictureIsReported)
 {
-  desktop::TDesktop desk("1280x1024");
-  ASSERT_TRUE(desk.Running());
-  desktop::TProgram program(desk);
-  const std::string main = desk.WaitFramedWindow("^Orrelo$");
-  ASSERT_FALSE(main.empty()) << "the main window never showed";
-  const desktop::TWindowPlace m = desk.Place(main);
+  TProgramShown shown;
+  ASSERT_FALSE(shown.Main.empty()) << "the main window never showed";
+  const desktop::TDesktop& desk = shown.Desk;
+  const std::string& main = shown.Main;
+  const desktop::TWindowPlace& m = shown.M;
   desktop::TXConnection x(desk.Display());
   // Dark pixels of the menu bar's entries: black when they work, grey when drawn disabled.
   auto menuInk = [&] {
@@ -86,12 +109,8 @@ TEST(DesktopPrintingBox, TheProgramsMenuBarWorksAgainOnceThePrintedPictureIsRepo
       dark += p.Rgb[i] < 70 && p.Rgb[i + 1] < 70 && p.Rgb[i + 2] < 70;
     return dark;
   };
-  std::this_thread::sleep_for(std::chrono::seconds(2));
   // "Levers", then "Levers class 1": a model to print.
-  desk.Click(m.X + 696, m.Y + 204);
-  std::this_thread::sleep_for(std::chrono::seconds(2));
-  desk.Click(m.X + 747, m.Y + 224);
-  std::this_thread::sleep_for(std::chrono::seconds(5));
+  OpenTopic(desk, m, {696, 204}, {747, 224});
   const int working = menuInk();
   ASSERT_GT(working, 40) << "no menu bar to look at";
   // File, "Print mechanism..", a name, the picture's preview, then the print dialog.
@@ -129,18 +148,12 @@ TEST(DesktopPrintingBox, APagePrintedOnThePaperChosenInThePrintDialogKeepsEveryW
 {
   using namespace printtest;
   ASSERT_FALSE(QueueOutput().empty()) << "no print spooler";
-  desktop::TDesktop desk("1280x1024");
-  ASSERT_TRUE(desk.Running());
-  desktop::TProgram program(desk);
-  const std::string main = desk.WaitFramedWindow("^Orrelo$");
-  ASSERT_FALSE(main.empty()) << "the main window never showed";
-  const desktop::TWindowPlace m = desk.Place(main);
-  std::this_thread::sleep_for(std::chrono::seconds(2));
+  TProgramShown shown;
+  ASSERT_FALSE(shown.Main.empty()) << "the main window never showed";
+  const desktop::TDesktop& desk = shown.Desk;
+  const desktop::TWindowPlace& m = shown.M;
   // "Motion", then "Rotary": a page of one Letter sheet.
-  desk.Click(m.X + 697, m.Y + 180);
-  std::this_thread::sleep_for(std::chrono::seconds(2));
-  desk.Click(m.X + 723, m.Y + 201);
-  std::this_thread::sleep_for(std::chrono::seconds(5));
+  OpenTopic(desk, m, {697, 180}, {723, 201});
   const int before = QueueJobs();
 
   // The page toolbar's "print", the preview's "Print", then the dialog; choose() chooses in it.

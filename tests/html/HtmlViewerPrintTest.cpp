@@ -74,6 +74,38 @@ protected:
     return pdf;
   }
 
+  // n one-line paragraphs, "Filler 0" on.
+  static std::string Fillers(int n)
+  {
+    std::string s;
+    for (int i = 0; i < n; ++i)
+      s += "<p>Filler " + std::to_string(i) + "</p>";
+    return s;
+  }
+  // The height a filler paragraph takes in the document (the document shown is replaced).
+  int32_t FillerHeight()
+  {
+    Viewer->LoadFromString("<html><body>" + Fillers(10) + "</body></html>");
+    const int32_t ten = Viewer->DocumentHeight();
+    Viewer->LoadFromString("<html><body>" + Fillers(20) + "</body></html>");
+    return (Viewer->DocumentHeight() - ten) / 10;
+  }
+  // 150 words to stand beside a float, " Ka100" on.
+  static std::string BesideWords()
+  {
+    std::string beside;
+    for (int i = 0; i < 150; ++i)
+      beside += " Ka" + std::to_string(100 + i);
+    return beside;
+  }
+  // A blue picture, "block.bmp" in the test's folder.
+  void SaveBlueBlock()
+  {
+    TBitmap picture(20, 20);
+    picture.Fill(clBlue);
+    SaveBmpToFile(picture, Dir + "/block.bmp");
+  }
+
   std::vector<int32_t> Footers;
   int32_t FooterH = 0, HeaderW = 0, HeaderH = 0;
 };
@@ -407,29 +439,16 @@ int BlueRows(const std::string& pdf, int page, int dpi)
 TEST_F(HtmlViewerPrintTest, TextBesideAFloatMovedToTheNextPageIsPrintedOnceOnly)
 {
   const int32_t textH = TextHeight();
-  TBitmap picture(20, 20);
-  picture.Fill(clBlue);
-  SaveBmpToFile(picture, Dir + "/block.bmp");
+  SaveBlueBlock();
   Viewer->OnPrintFooter = nullptr;
-  auto fillers = [](int n) {
-    std::string s;
-    for (int i = 0; i < n; ++i)
-      s += "<p>Filler " + std::to_string(i) + "</p>";
-    return s;
-  };
-  Viewer->LoadFromString("<html><body>" + fillers(10) + "</body></html>");
-  const int32_t ten = Viewer->DocumentHeight();
-  Viewer->LoadFromString("<html><body>" + fillers(20) + "</body></html>");
-  const int32_t perFiller = (Viewer->DocumentHeight() - ten) / 10;
+  const int32_t perFiller = FillerHeight();
   ASSERT_GT(perFiller, 5);
-  std::string beside;
-  for (int i = 0; i < 150; ++i)
-    beside += " Ka" + std::to_string(100 + i);
+  const std::string beside = BesideWords();
   // The table's top from well inside the last third of the page to just past its end.
   int layouts = 0;
   for (int n = (textH - 200) / perFiller - 1; n <= textH / perFiller + 1; ++n, ++layouts) {
     SCOPED_TRACE(n);
-    Viewer->LoadFromString("<html><body>" + fillers(n)
+    Viewer->LoadFromString("<html><body>" + Fillers(n)
                            + "<table align=right border=1><tr><td width=160 height=150>X</td></tr></table><p>" + beside
                            + "</p></body></html>");
     const std::string pdf = PrintToPdf("viewer-float-" + std::to_string(n) + ".pdf");
@@ -460,7 +479,7 @@ TEST_F(HtmlViewerPrintTest, TextBesideAFloatMovedToTheNextPageIsPrintedOnceOnly)
 
     // A picture floated beside the paragraph moves whole to the next page as well: all its
     // rows stand on one sheet, and the words beside it are printed once.
-    Viewer->LoadFromString("<html><body>" + fillers(n) + "<p><img src=\"" + Dir
+    Viewer->LoadFromString("<html><body>" + Fillers(n) + "<p><img src=\"" + Dir
                            + "/block.bmp\" align=left width=40 height=150>" + beside + "</p></body></html>");
     const std::string pictured = PrintToPdf("viewer-float-picture-" + std::to_string(n) + ".pdf");
     Viewer->Print(1, 9999);
@@ -482,24 +501,11 @@ TEST_F(HtmlViewerPrintTest, TextBesideAFloatMovedToTheNextPageIsPrintedOnceOnly)
 // margin grows), from just below its top to past its foot.
 TEST_F(HtmlViewerPrintTest, AFloatedPictureAcrossThePageEndPrintsWholeAtEveryPosition)
 {
-  TBitmap picture(20, 20);
-  picture.Fill(clBlue);
-  SaveBmpToFile(picture, Dir + "/block.bmp");
+  SaveBlueBlock();
   const THTMLViewer::TPagePrinted footer = Viewer->OnPrintFooter;
-  auto fillers = [](int n) {
-    std::string s;
-    for (int i = 0; i < n; ++i)
-      s += "<p>Filler " + std::to_string(i) + "</p>";
-    return s;
-  };
-  Viewer->LoadFromString("<html><body>" + fillers(10) + "</body></html>");
-  const int32_t ten = Viewer->DocumentHeight();
-  Viewer->LoadFromString("<html><body>" + fillers(20) + "</body></html>");
-  const int32_t perFiller = (Viewer->DocumentHeight() - ten) / 10;
+  const int32_t perFiller = FillerHeight();
   ASSERT_GT(perFiller, 5);
-  std::string beside;
-  for (int i = 0; i < 150; ++i)
-    beside += " Ka" + std::to_string(100 + i);
+  const std::string beside = BesideWords();
   const double pixelsPerCm = ScreenPixelsPerInch() / 2.54;
   const std::string sizes[] = {"A4", "Letter"};
   for (const std::string& paper : sizes) {
@@ -515,7 +521,7 @@ TEST_F(HtmlViewerPrintTest, AFloatedPictureAcrossThePageEndPrintsWholeAtEveryPos
     std::string plain = beside;
     for (int i = 0; i < n; ++i)
       plain += " Filler " + std::to_string(i);
-    Viewer->LoadFromString("<html><body>" + fillers(n) + "<p><img src=\"" + Dir
+    Viewer->LoadFromString("<html><body>" + Fillers(n) + "<p><img src=\"" + Dir
                            + "/block.bmp\" align=left width=40 height=150>" + beside + "</p></body></html>");
     for (int shift = 0; shift <= 150 + 3 * perFiller; shift += 4) {
       SCOPED_TRACE(shift);
