@@ -187,8 +187,8 @@ TEST(DesktopPrintingBox, APagePrintedOnThePaperChosenInThePrintDialogKeepsEveryW
   const std::map<std::string, int> words = WordCounts(Text(letter));
   ASSERT_GT(words.size(), 50u) << "not the topic's page";
 
-  const std::string a5 = print("desktop-rotary-a5-landscape.pdf", [&](const std::string& dialog) {
-    // Properties: the paper A5 (the queue's third), turned to landscape, OK.
+  // Properties: the paper A5 (the queue's third), turned to landscape, OK.
+  auto chooseA5Landscape = [&](const std::string& dialog) {
     desk.Run("xdotool windowactivate --sync " + dialog + " key alt+r");
     const std::string properties = desk.WaitWindow("^Printer Properties$");
     ASSERT_FALSE(properties.empty()) << "no properties";
@@ -203,10 +203,31 @@ TEST(DesktopPrintingBox, APagePrintedOnThePaperChosenInThePrintDialogKeepsEveryW
     desk.Screenshot("print-dialog-a5-landscape.png");
     desk.Run("xdotool windowactivate --sync " + properties + " key Return");
     EXPECT_TRUE(desktop::WaitFor([&] { return desk.WindowsNamed("^Printer Properties$").empty(); }, 5000));
-  });
+  };
+  const std::string a5 = print("desktop-rotary-a5-landscape.pdf", chooseA5Landscape);
   ASSERT_FALSE(a5.empty()) << "the queue printed nothing";
   EXPECT_EQ(PageSize(a5), "595 x 420");
   EXPECT_GT(PageCount(a5), 1) << "Rotary fits no A5 sheet turned";
   EXPECT_EQ(WordCountDifferences(words, WordCounts(Text(a5))), "");
-  EXPECT_EQ(QueueJobs(), before + 2);
+
+  // The same paper, and "1,3" typed in the dialog's "Pages" (under "Options >>"): the first
+  // and the third A5 sheet, not the second, and no page range sent on to the spooler to pick
+  // pages of the job again.
+  const std::string named = print("desktop-rotary-a5-pages-1-3.pdf", [&](const std::string& dialog) {
+    chooseA5Landscape(dialog);
+    desk.Run("xdotool windowactivate --sync " + dialog + " key alt+o");
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    const desktop::TWindowPlace d = desk.Place(dialog);
+    desk.Click(d.X + 38, d.Y + 270);
+    desk.Click(d.X + 182, d.Y + 270);
+    desk.Type("1,3");
+    desk.Screenshot("print-dialog-pages-1-3.png");
+  });
+  ASSERT_FALSE(named.empty()) << "the queue printed nothing";
+  ASSERT_GE(PageCount(a5), 3);
+  ASSERT_EQ(PageCount(named), 2);
+  EXPECT_EQ(Text(named, 1, 1), Text(a5, 1, 1));
+  EXPECT_EQ(Text(named, 2, 2), Text(a5, 3, 3));
+  EXPECT_EQ(LastJobAttributes().find("page-ranges"), std::string::npos);
+  EXPECT_EQ(QueueJobs(), before + 3);
 }
