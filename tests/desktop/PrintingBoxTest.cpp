@@ -4,7 +4,9 @@
 // to the main window, whose menu bar works again, and looks it, once the box is closed.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -157,8 +159,19 @@ TEST(DesktopPrintingBox, APagePrintedOnThePaperChosenInThePrintDialogKeepsEveryW
   const int before = QueueJobs();
 
   // The page toolbar's "print", the preview's "Print", then the dialog; choose() chooses in it.
-  auto print = [&](const std::string& name, const std::function<void(const std::string&)>& choose) {
-    std::filesystem::remove(QueueOutput());
+  // Jobs a queue has taken, and whether it has done them all.
+  auto jobsOf = [](const std::string& queue) {
+    const std::string list = testcmd::Output("lpstat -W all -o " + queue + " 2>/dev/null");
+    return std::count(list.begin(), list.end(), '\n');
+  };
+  auto idle = [](const std::string& queue) {
+    return testcmd::Output("lpstat -W not-completed -o " + queue + " 2>/dev/null").empty();
+  };
+  // The page toolbar's "print", the preview's "Print", then the dialog, where choose()
+  // chooses; gives the PDF the queue printed into its file, kept under name ("": none).
+  auto print = [&](const std::string& name, const std::function<void(const std::string&)>& choose,
+                   const std::string& queue = QueueName, const std::string& output = QueueOutput()) {
+    std::filesystem::remove(output);
     desk.Click(m.X + 877, m.Y + 33);
     const std::string preview = desk.WaitWindow("^Print preview$");
     EXPECT_FALSE(preview.empty()) << "no preview";
@@ -173,12 +186,16 @@ TEST(DesktopPrintingBox, APagePrintedOnThePaperChosenInThePrintDialogKeepsEveryW
       return std::string();
     std::this_thread::sleep_for(std::chrono::seconds(1));
     choose(dialog);
-    const int jobs = QueueJobs();
+    const auto jobs = jobsOf(queue);
     desk.Run("xdotool windowactivate --sync " + dialog + " key Return");
-    EXPECT_TRUE(desktop::WaitFor([&] { return QueueJobs() > jobs; }, 60000)) << "no job reached the queue";
+    EXPECT_TRUE(desktop::WaitFor([&] { return jobsOf(queue) > jobs && idle(queue); }, 60000))
+        << "no job reached the queue " << queue;
     EXPECT_TRUE(desktop::WaitFor([&] { return desk.WindowsNamed("^Print preview$").empty(); }, 10000))
         << "the preview did not close after the job";
-    return TakeQueued(name);
+    const std::string kept = OutputDir() + "/" + name;
+    std::error_code ec;
+    std::filesystem::copy_file(output, kept, std::filesystem::copy_options::overwrite_existing, ec);
+    return ec ? std::string() : kept;
   };
 
   const std::string letter = print("desktop-rotary-letter.pdf", [](const std::string&) {});
@@ -229,5 +246,24 @@ TEST(DesktopPrintingBox, APagePrintedOnThePaperChosenInThePrintDialogKeepsEveryW
   EXPECT_EQ(Text(named, 1, 1), Text(a5, 1, 1));
   EXPECT_EQ(Text(named, 2, 2), Text(a5, 3, 3));
   EXPECT_EQ(LastJobAttributes().find("page-ranges"), std::string::npos);
+  EXPECT_EQ(QueueJobs(), before + 3);
+
+  // Another queue chosen by its name, whose paper is A5: the job is laid out on that paper
+  // and every word is on it.
+  const char* a5Output = std::getenv("ORRELO_PRINT_OUTPUT_A5");
+  ASSERT_NE(a5Output, nullptr) << "the spooler has no A5 queue";
+  const std::string other = print(
+      "desktop-rotary-a5-queue.pdf",
+      [&](const std::string& dialog) {
+        desk.Run("xdotool windowactivate --sync " + dialog + " key alt+n Up");
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        desk.Screenshot("print-dialog-a5-queue.png");
+      },
+      "OrreloA5", a5Output);
+  ASSERT_FALSE(other.empty()) << "the A5 queue printed nothing";
+  // A5, turned as the last job was (the orientation chosen stays).
+  EXPECT_EQ(PageSize(other), "595 x 420");
+  EXPECT_GT(PageCount(other), 1);
+  EXPECT_EQ(WordCountDifferences(words, WordCounts(Text(other))), "");
   EXPECT_EQ(QueueJobs(), before + 3);
 }
