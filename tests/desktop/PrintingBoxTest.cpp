@@ -213,7 +213,7 @@ TEST(DesktopPrintingBox, APagePrintedOnThePaperChosenInThePrintDialogKeepsEveryW
     const desktop::TWindowPlace pp = desk.Place(properties);
     desk.Click(pp.X + 230, pp.Y + 114);
     std::this_thread::sleep_for(std::chrono::milliseconds(800));
-    desk.Keys("Down Down Return");
+    desk.Keys("Home Down Down Return");
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     desk.Click(pp.X + 40, pp.Y + 236);
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
@@ -248,6 +248,27 @@ TEST(DesktopPrintingBox, APagePrintedOnThePaperChosenInThePrintDialogKeepsEveryW
   EXPECT_EQ(LastJobAttributes().find("page-ranges"), std::string::npos);
   EXPECT_EQ(QueueJobs(), before + 3);
 
+  // The model's picture on A5 turned to landscape, chosen in the same dialog's Properties:
+  // File, "Print mechanism..", a name, then the print dialog.
+  std::filesystem::remove(QueueOutput());
+  desk.Click(m.X + 15, m.Y + 9);
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  desk.Click(m.X + 69, m.Y + 31);
+  std::this_thread::sleep_for(std::chrono::seconds(3));
+  desk.Type("Ann");
+  desk.Keys("Return");
+  const std::string pictureDialog = desk.WaitWindow("^Print$");
+  ASSERT_FALSE(pictureDialog.empty()) << "no print dialog for the picture";
+  chooseA5Landscape(pictureDialog);
+  desk.Run("xdotool windowactivate --sync " + pictureDialog + " key Return");
+  const std::string box = desk.WaitWindow("^Information$", 60000);
+  ASSERT_FALSE(box.empty()) << "no box said how the job ended";
+  desk.Run("xdotool windowactivate --sync " + box + " key Return");
+  const std::string picture = TakeQueued("desktop-rotary-picture-a5-landscape.pdf");
+  ASSERT_FALSE(picture.empty()) << "the picture never reached the queue";
+  EXPECT_EQ(PageSize(picture), "595 x 420");
+  EXPECT_EQ(QueueJobs(), before + 4);
+
   // Another queue chosen by its name, whose paper is A5: the job is laid out on that paper
   // and every word is on it.
   const char* a5Output = std::getenv("ORRELO_PRINT_OUTPUT_A5");
@@ -265,5 +286,5 @@ TEST(DesktopPrintingBox, APagePrintedOnThePaperChosenInThePrintDialogKeepsEveryW
   EXPECT_EQ(PageSize(other), "595 x 420");
   EXPECT_GT(PageCount(other), 1);
   EXPECT_EQ(WordCountDifferences(words, WordCounts(Text(other))), "");
-  EXPECT_EQ(QueueJobs(), before + 3);
+  EXPECT_EQ(QueueJobs(), before + 4);
 }
