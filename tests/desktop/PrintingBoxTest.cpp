@@ -46,6 +46,20 @@ void OpenTopic(const desktop::TDesktop& desk, const desktop::TWindowPlace& m, TP
   std::this_thread::sleep_for(std::chrono::seconds(5));
 }
 
+// Starts printing the model's picture from the main window (its client area at m): File,
+// "Print mechanism..", a name (when asked for), the picture's preview; gives the print
+// dialog that opens ("" when none does).
+std::string PrintModelPicture(const desktop::TDesktop& desk, const desktop::TWindowPlace& m)
+{
+  desk.Click(m.X + 15, m.Y + 9);
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  desk.Click(m.X + 69, m.Y + 31);
+  std::this_thread::sleep_for(std::chrono::seconds(3));
+  desk.Type("Ann");
+  desk.Keys("Return");
+  return desk.WaitWindow("^Print$");
+}
+
 }   // namespace
 
 TEST(DesktopPrintingBox, StaysAboveTheWindowThePrintingStartedFromAfterAClickOnIt)
@@ -115,14 +129,7 @@ TEST(DesktopPrintingBox, TheProgramsMenuBarWorksAgainOnceThePrintedPictureIsRepo
   OpenTopic(desk, m, {696, 204}, {747, 224});
   const int working = menuInk();
   ASSERT_GT(working, 40) << "no menu bar to look at";
-  // File, "Print mechanism..", a name, the picture's preview, then the print dialog.
-  desk.Click(m.X + 15, m.Y + 9);
-  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
-  desk.Click(m.X + 69, m.Y + 31);
-  std::this_thread::sleep_for(std::chrono::seconds(3));
-  desk.Type("Ann");
-  desk.Keys("Return");
-  const std::string dialog = desk.WaitWindow("^Print$");
+  const std::string dialog = PrintModelPicture(desk, m);
   ASSERT_FALSE(dialog.empty()) << "no print dialog";
   desk.Run("xdotool windowactivate --sync " + dialog + " key Return");
   const std::string box = desk.WaitWindow("^Information$", 60000);
@@ -248,16 +255,9 @@ TEST(DesktopPrintingBox, APagePrintedOnThePaperChosenInThePrintDialogKeepsEveryW
   EXPECT_EQ(LastJobAttributes().find("page-ranges"), std::string::npos);
   EXPECT_EQ(QueueJobs(), before + 3);
 
-  // The model's picture on A5 turned to landscape, chosen in the same dialog's Properties:
-  // File, "Print mechanism..", a name, then the print dialog.
+  // The model's picture on A5 turned to landscape, chosen in the same dialog's Properties.
   std::filesystem::remove(QueueOutput());
-  desk.Click(m.X + 15, m.Y + 9);
-  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
-  desk.Click(m.X + 69, m.Y + 31);
-  std::this_thread::sleep_for(std::chrono::seconds(3));
-  desk.Type("Ann");
-  desk.Keys("Return");
-  const std::string pictureDialog = desk.WaitWindow("^Print$");
+  const std::string pictureDialog = PrintModelPicture(desk, m);
   ASSERT_FALSE(pictureDialog.empty()) << "no print dialog for the picture";
   chooseA5Landscape(pictureDialog);
   desk.Run("xdotool windowactivate --sync " + pictureDialog + " key Return");
