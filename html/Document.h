@@ -1132,6 +1132,9 @@ protected:
   }
   void DrawLine(TCanvas& Canvas, const LineRec& L, int32_t X, IndentManager& IMgr, int32_t YOff);
   const LineRec* LineAtY(int32_t Y) const;
+  // Where a printed page that would end at End ends so that no picture floated from a line
+  // on it is cut.
+  int32_t PageEndAbove(int32_t End, int32_t PageHeight) const;
   TFontObj* FontAt(int32_t I) const;
 };
 

@@ -351,6 +351,11 @@ public:
   // empty. EPrinter when the job cannot start or the margins leave no room; the job is then
   // dropped and the previous printer current again.
   void Print(int32_t FromPage, int32_t ToPage);
+  // Pages by number, first and last of each span (1-based), in any order.
+  using TPageSpans = std::vector<std::pair<int32_t, int32_t>>;
+  // Prints exactly the pages the spans name, each once, in the document's order; the job is
+  // dropped when none of them exists. Otherwise as Print.
+  void Print(const TPageSpans& Pages);
   // Records every page into the metafile printer, for a preview; the same refusals and
   // errors as Print.
   void PrintPreview(TMetaFilePrinter& MFPrinter);
@@ -365,8 +370,10 @@ private:
   // The checks every print or preview run makes first (and its page event); false: refused.
   bool PrintRunMayStart();
   struct TPrintRunFlags;
+  // Lays out every page, and draws those that Pages names (all in a preview); gives the
+  // number of pages drawn.
   template <class TDest>
-  void PrintRun(TDest& Dest, int32_t FromPage, int32_t ToPage);
+  int32_t PrintRun(TDest& Dest, const TPageSpans& Pages);
   int32_t FPrintPage = 0;
   bool FPrintRunning = false;
 

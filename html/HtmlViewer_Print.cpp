@@ -332,8 +332,17 @@ void PrintSheet(THTMLViewer& Viewer, TCanvas& C, TSectionList& Doc, const TPageG
 }   // namespace
 
 template <class TDest>
-void THTMLViewer::PrintRun(TDest& Dest, int32_t FromPage, int32_t ToPage)
+int32_t THTMLViewer::PrintRun(TDest& Dest, const TPageSpans& Pages)
 {
+  int32_t lastWanted = 0;
+  for (const auto& [first, last] : Pages)
+    lastWanted = std::max(lastWanted, last);
+  auto wanted = [&](int32_t page) {
+    return TDest::Preview || std::any_of(Pages.begin(), Pages.end(), [&](const auto& span) {
+             return span.first <= page && page <= span.second;
+           });
+  };
+  int32_t drawn = 0;
   bool stop = false;
   const TPageGeometry g =
       MeasurePages(Dest, PrintScale, PrintMarginLeft, PrintMarginRight, PrintMarginTop, PrintMarginBottom);
@@ -363,7 +372,7 @@ void THTMLViewer::PrintRun(TDest& Dest, int32_t FromPage, int32_t ToPage)
   int32_t laidOut = 0;
   bool sheetUsed = false;
   int32_t Y = 0;
-  while (!stop && (TDest::Preview || FPrintPage <= ToPage)) {
+  while (!stop && (TDest::Preview || FPrintPage <= lastWanted)) {
     probe.Ink->Metrics = &Dest.LayoutCanvas().Device();
     const TPageCut cut = CutPage(*copy, probe, Y);
     // A stretch with nothing of the document on it (the margin below the last line, a page
@@ -375,10 +384,11 @@ void THTMLViewer::PrintRun(TDest& Dest, int32_t FromPage, int32_t ToPage)
         break;
       continue;
     }
-    if (TDest::Preview || FPrintPage >= FromPage) {
+    if (wanted(FPrintPage)) {
       if (sheetUsed)
         Dest.NewPage();
       sheetUsed = true;
+      ++drawn;
       PrintSheet(*this, Dest.Canvas(), *copy, g, cut, textRgn, TDest::Preview ? &pageRgn : nullptr, Y, stop);
     }
     laidOut = FPrintPage;
@@ -393,6 +403,7 @@ void THTMLViewer::PrintRun(TDest& Dest, int32_t FromPage, int32_t ToPage)
   // Afterwards the counter names the last page laid out: 0 when the run was stopped before
   // its first page.
   FPrintPage = laidOut;
+  return drawn;
 }
 
 bool THTMLViewer::PrintRunMayStart()
@@ -417,12 +428,17 @@ struct THTMLViewer::TPrintRunFlags {
   THTMLViewer& Viewer;
 };
 
-void THTMLViewer::Print(int32_t FromPage, int32_t ToPage)
+void THTMLViewer::Print(int32_t FromPage, int32_t ToPage) { Print(TPageSpans{{FromPage, ToPage}}); }
+
+void THTMLViewer::Print(const TPageSpans& Pages)
 {
   if (!PrintRunMayStart())
     return;
-  FromPage = std::max(FromPage, 1);
-  if (ToPage < FromPage)
+  TPageSpans spans;
+  for (auto [first, last] : Pages)
+    if (std::max(first, 1) <= last)
+      spans.emplace_back(std::max(first, 1), last);
+  if (spans.empty())
     return;
   TPrintRunFlags running(*this);
   TInputBlock block;
@@ -434,8 +450,7 @@ void THTMLViewer::Print(int32_t FromPage, int32_t ToPage)
       prn.Title = WideToUtf8(FTitle);
     prn.BeginDoc();
     TPrinterTarget target{prn};
-    PrintRun(target, FromPage, ToPage);
-    if (FPrintPage < FromPage)
+    if (PrintRun(target, spans) == 0)
       prn.Abort();
     else
       prn.EndDoc();
@@ -458,7 +473,7 @@ void THTMLViewer::PrintPreview(TMetaFilePrinter& MFPrinter)
   try {
     MFPrinter.BeginDoc();
     TPreviewTarget target{MFPrinter};
-    PrintRun(target, 1, 0);
+    PrintRun(target, {});
     MFPrinter.EndDoc();
   } catch (...) {
     // No page is left open for recording.

@@ -903,6 +903,27 @@ const LineRec* TSection::LineAtY(int32_t Y) const
 
 // ---- drawing ----
 
+int32_t TSection::PageEndAbove(int32_t End, int32_t PageHeight) const
+{
+  // A picture floated from a line higher on the page that reaches below the end would be cut
+  // there: the page ends above that line instead, and the picture goes whole to the next page
+  // with the lines beside it (unless it starts the page, or no page could hold it).
+  const TSectionList* doc = ParentSectionList;
+  for (bool moved = true; moved;) {
+    moved = false;
+    for (const auto& l : Lines) {
+      if (l->DrawY >= End)
+        break;
+      if (l->DrawY > doc->PageTop && l->DrawY + l->LineImgHt > End && l->LineImgHt < PageHeight) {
+        End = l->DrawY;
+        moved = true;
+        break;
+      }
+    }
+  }
+  return End;
+}
+
 int32_t TSection::Draw(TCanvas& Canvas, const TRect& ARect, IndentManager& IMgr, int32_t X, int32_t XRef, int32_t YRef)
 {
   DrawOriginX = X;
@@ -924,7 +945,7 @@ int32_t TSection::Draw(TCanvas& Canvas, const TRect& ARect, IndentManager& IMgr,
       // by the page's end, the page ends above the line when they fit on a page.
       const int32_t reach = std::max(bottom, top + L.LineImgHt);
       if (top < doc->PageBottom && reach > doc->PageBottom && reach - top < pageHeight && !doc->PageBreak) {
-        doc->PageBottom = top;   // the page ends above the line that would be cut
+        doc->PageBottom = PageEndAbove(top, pageHeight);   // above the line that would be cut
         break;
       }
       if (top < doc->PageTop || top >= doc->PageBottom)

@@ -342,6 +342,19 @@ protected:
         q.emplace_back(r.Left, r.Top, r.Width(), r.Height());
       region.setRects(q.data(), int(q.size()));
     }
+    // A page recorded for a preview is played scaled, where under a clip of a plain rectangle
+    // the toolkit rounds each picture's width on its own: pictures side by side (a tiled
+    // background) would show seams of the ground between them. The clip is given in two
+    // parts instead, so each edge is rounded where it lies; the second part leaves out the
+    // clip's last device pixel on the right, too small to see on a preview.
+    if (p.device() && p.device()->devType() == QInternal::Picture && region.rectCount() == 1) {
+      const QRect r = region.boundingRect();
+      if (r.height() > 1 && r.width() > 1) {
+        const int half = r.height() / 2;
+        region = QRegion(r.adjusted(0, 0, 0, half - r.height()));
+        region += r.adjusted(0, half, -1, 0);
+      }
+    }
     p.setClipRegion(region);
   }
 

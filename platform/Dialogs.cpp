@@ -8,7 +8,9 @@
 #include <QFileInfo>
 #include <QMimeDatabase>
 #include <QMessageBox>
+#include <QPageRanges>
 #include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QWindow>
@@ -312,5 +314,12 @@ bool TPrintDialog::Execute()
   PrintRange = dialog.printRange() == QAbstractPrintDialog::PageRange ? prPageNums : prAllPages;
   FromPage = dialog.fromPage();
   ToPage = dialog.toPage();
+  PageRanges.clear();
+  if (PrintRange == prPageNums) {
+    for (const QPageRanges::Range& r : PrinterDevice(printer).pageRanges().toRangeList())
+      PageRanges.emplace_back(r.from, r.to);
+    if (PageRanges.empty())
+      PageRanges.emplace_back(FromPage, ToPage);
+  }
   return true;
 }

@@ -5,6 +5,8 @@
 
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/Classes.h"
 #include "platform/StdCtrls.h"
@@ -100,7 +102,9 @@ public:
 };
 
 // Chooses the process-wide printer (Printer()) and its settings, and with poPageNums a
-// range of pages between MinPage and MaxPage.
+// range of pages between MinPage and MaxPage: with prPageNums, PageRanges are the pages the
+// user named (first and last of each span, "1,3" is two spans) and FromPage and ToPage the
+// first and the last of them.
 enum class TPrintRange : uint8_t { prAllPages, prSelection, prPageNums };
 using enum TPrintRange;
 using TPrintDialogOptions = uint32_t;
@@ -113,6 +117,7 @@ public:
   Integer MinPage = 0, MaxPage = 0;
   Integer FromPage = 0, ToPage = 0;
   TPrintRange PrintRange = prAllPages;
+  std::vector<std::pair<Integer, Integer>> PageRanges;
 };
 
 // The answerer may change the dialog (a file name, a colour) and returns whether it was

@@ -4,14 +4,18 @@
 #include <QFile>
 #include <QPageLayout>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrintEngine>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QSaveFile>
 #include <QTemporaryFile>
 
 #include <cups/cups.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <utility>
 
 #include "platform/Application.h"
@@ -59,6 +63,37 @@ constexpr auto CupsOptionsKey = static_cast<QPrintEngine::PrintEnginePropertyKey
 
 constexpr Integer PrinterRasterCaps = RC_BITBLT | RC_BITMAP64 | RC_DIBTODEV | RC_STRETCHBLT | RC_STRETCHDIB;
 
+// The job's PDF on its way to the file: every write goes straight to the file (which is
+// opened unbuffered), and the cause of the first that fails is kept (the file's own error
+// state is cleared by the writes that follow).
+class TCheckedOutput : public QIODevice {
+public:
+  explicit TCheckedOutput(QFileDevice& file) : File(file) { open(QIODevice::WriteOnly | QIODevice::Unbuffered); }
+  QString Failure;
+
+protected:
+  qint64 readData(char*, qint64) override { return -1; }
+  qint64 writeData(const char* data, qint64 length) override
+  {
+    if (!Failure.isEmpty())
+      return -1;
+    for (qint64 done = 0; done < length;) {
+      errno = 0;
+      const qint64 written = File.write(data + done, length - done);
+      if (written <= 0) {
+        const int cause = errno;
+        Failure = cause != 0 ? QString::fromLocal8Bit(std::strerror(cause)) : File.errorString();
+        return -1;
+      }
+      done += written;
+    }
+    return length;
+  }
+
+private:
+  QFileDevice& File;
+};
+
 }   // namespace
 
 struct TPrinterImpl : public TPrinterDC {
@@ -90,13 +125,10 @@ struct TPrinterImpl : public TPrinterDC {
 
   void Flush() override {}
 
-  // What the job draws on: the job's own file while a spooler's job runs.
-  QPrinter& Target() const { return JobDevice ? *JobDevice : *Device; }
-
   Integer Caps(int index) const
   {
-    QPageLayout layout = Target().pageLayout();
-    int dpi = Target().resolution();
+    QPageLayout layout = Device->pageLayout();
+    int dpi = Device->resolution();
     QRect full = layout.fullRectPixels(dpi);
     QRect paint = layout.paintRectPixels(dpi);
     switch (index) {
@@ -132,33 +164,83 @@ struct TPrinterImpl : public TPrinterDC {
         ended = Painter->end();
       Painter.reset();
     }
+    Writer.reset();
     return ended;
   }
 
-  // A spooler's job is drawn into a PDF file of its own and handed to the spooler only when
-  // it is complete: a job cancelled on the way never reaches the queue.
-  void OpenJobFile()
+  // Every job is drawn into a PDF file of the program's own, checked as it is written. A
+  // spooler's job goes into a temporary file handed to the spooler only when it is complete:
+  // a job cancelled or cut short never reaches the queue. A PDF the user named is written
+  // beside it and takes its name only once written whole: a failed job leaves the old file.
+  void OpenJobFile(const QString& userFile)
   {
-    JobFile = std::make_unique<QTemporaryFile>(QDir::tempPath() + "/orrelo-job-XXXXXX.pdf");
-    if (!JobFile->open()) {
-      JobFile.reset();
-      throw EPrinter("Printer selected is not valid");
+    constexpr auto mode = QIODevice::WriteOnly | QIODevice::Unbuffered;
+    if (userFile.isEmpty()) {
+      auto temp = std::make_unique<QTemporaryFile>(QDir::tempPath() + "/orrelo-job-XXXXXX.pdf");
+      if (!static_cast<QFile&>(*temp).open(mode))
+        throw EPrinter(WriteError(NotValid, temp->fileName().isEmpty() ? QDir::tempPath() : temp->fileName(),
+                                  temp->errorString()));
+      JobFile = std::move(temp);
+    } else {
+      auto save = std::make_unique<QSaveFile>(userFile);
+      if (!save->open(mode))
+        throw EPrinter(WriteError(NotValid, userFile, save->errorString()));
+      JobFile = std::move(save);
     }
-    JobFile->close();
-    JobDevice = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    JobDevice->setOutputFormat(QPrinter::PdfFormat);
-    JobDevice->setOutputFileName(JobFile->fileName());
-    JobDevice->setResolution(Device->resolution());
-    JobDevice->setPageLayout(Device->pageLayout());
-    JobDevice->setColorMode(Device->colorMode());
-    JobDevice->setDocName(Device->docName());
-    JobDevice->setCreator(Device->creator());
+    Output = std::make_unique<TCheckedOutput>(*JobFile);
+    Writer = std::make_unique<QPdfWriter>(Output.get());
+    Writer->setResolution(Device->resolution());
+    Writer->setPageLayout(Device->pageLayout());
+    Writer->setTitle(Device->docName());
+    Writer->setCreator(Device->creator());
   }
 
+  // Completes the job's file; the error of the first write that failed, or "" when all of it
+  // is on the disk (a file named by the user then has its name).
+  std::string FinishJobFile()
+  {
+    if (!JobFile)
+      return {};
+    const QString name = FileName();
+    QString failure = Output ? Output->Failure : QString();
+    if (failure.isEmpty()) {
+      if (auto* save = qobject_cast<QSaveFile*>(JobFile.get())) {
+        if (save->commit())
+          return {};
+      } else {
+        JobFile->close();
+        if (JobFile->error() == QFileDevice::NoError)
+          return {};
+      }
+      failure = JobFile->errorString();
+    }
+    return WriteError(NotFinished, name, failure);
+  }
+
+  // Drops the job's file: a temporary one is removed, a file of the user's left as it was.
   void DropJobFile()
   {
-    JobDevice.reset();
-    JobFile.reset();   // removes the file
+    Writer.reset();
+    Output.reset();
+    if (auto* save = qobject_cast<QSaveFile*>(JobFile.get()))
+      save->cancelWriting();
+    JobFile.reset();
+  }
+
+  // The file the job's PDF is for: the user's, or the temporary one.
+  QString FileName() const
+  {
+    if (auto* save = qobject_cast<QSaveFile*>(JobFile.get()))
+      return save->fileName();
+    return JobFile ? JobFile->fileName() : QString();
+  }
+
+  static constexpr const char* NotValid = "Printer selected is not valid";
+  static constexpr const char* NotFinished = "The printer could not finish the document";
+  // The printer's error followed by the file and why it could not be written.
+  static std::string WriteError(const char* error, const QString& file, const QString& cause)
+  {
+    return std::string(error) + ": " + QDir::toNativeSeparators(file).toStdString() + ": " + cause.toStdString();
   }
 
   // Hands the finished job's file to the spooler with the paper and the choices made for it
@@ -184,12 +266,19 @@ struct TPrinterImpl : public TPrinterDC {
     case QPrinter::DuplexLongSide: options.emplace_back("sides", "two-sided-long-edge"); break;
     case QPrinter::DuplexShortSide: options.emplace_back("sides", "two-sided-short-edge"); break;
     }
-    if (layout.orientation() == QPageLayout::Landscape)
-      options.emplace_back("landscape", "");
+    // The file's pages are already turned as chosen: the spooler is told nothing about
+    // orientation, which would turn them again.
+    if (Device->colorMode() == QPrinter::GrayScale)
+      options.emplace_back("print-color-mode", "monochrome");
     if (QPrintEngine* engine = Device->printEngine()) {
       const QStringList chosen = engine->property(CupsOptionsKey).toStringList();
-      for (qsizetype i = 0; i + 1 < chosen.size(); i += 2)
+      for (qsizetype i = 0; i + 1 < chosen.size(); i += 2) {
+        // The pages named in the dialog are the pages the program drew: a range passed on
+        // would pick pages of the job a second time.
+        if (chosen[i] == QLatin1String("page-ranges"))
+          continue;
         options.emplace_back(chosen[i].toUtf8(), chosen[i + 1].toUtf8());
+      }
     }
     std::vector<cups_option_t> list;
     list.reserve(options.size());
@@ -219,10 +308,12 @@ struct TPrinterImpl : public TPrinterDC {
   }
 
   TPrinter& Owner;
+  // The printer's settings, which the print dialog changes.
   std::unique_ptr<QPrinter> Device;
-  // A spooler's job in progress: its file and the printer that draws into it.
-  std::unique_ptr<QTemporaryFile> JobFile;
-  std::unique_ptr<QPrinter> JobDevice;
+  // The job in progress: its file and what draws into it.
+  std::unique_ptr<QFileDevice> JobFile;
+  std::unique_ptr<TCheckedOutput> Output;
+  std::unique_ptr<QPdfWriter> Writer;
   std::unique_ptr<QPainter> Painter;
   std::unique_ptr<TCanvas> PageCanvas;
 };
@@ -347,10 +438,9 @@ void TPrinter::BeginDoc()
   if (keep < docName.size() && keep > 0 && docName.at(keep - 1).isHighSurrogate())
     --keep;
   device.setDocName(docName.left(keep));
-  if (FOutputFileName.empty())
-    FImpl->OpenJobFile();
+  FImpl->OpenJobFile(FOutputFileName.empty() ? QString() : ToQ(FOutputFileName));
   FImpl->Painter = std::make_unique<QPainter>();
-  if (!FImpl->Painter->begin(&FImpl->Target())) {
+  if (!FImpl->Painter->begin(FImpl->Writer.get())) {
     FImpl->Painter.reset();
     FImpl->DropJobFile();
     throw EPrinter("Printer selected is not valid");
@@ -365,7 +455,7 @@ void TPrinter::NewPage()
 {
   CheckPrinting();
   FImpl->PageCanvas.reset();
-  FImpl->Target().newPage();
+  FImpl->Writer->newPage();
   ++FPageNumber;
   FImpl->OpenPageCanvas();
 }
@@ -373,28 +463,29 @@ void TPrinter::NewPage()
 void TPrinter::EndDoc()
 {
   CheckPrinting();
-  // The document is complete only when the device took all of it (a PDF file written to
-  // the end, the job handed to the spooler).
-  bool ended = FImpl->Close();
-  if (ended && FImpl->JobFile)
-    ended = FImpl->SubmitJob();
+  // The document is complete only when the device took all of it: every byte of the PDF
+  // written, and a spooler's job handed to the spooler.
+  std::string error;
+  if (!FImpl->Close())
+    error = TPrinterImpl::NotFinished;
+  else if (std::string failed = FImpl->FinishJobFile(); !failed.empty())
+    error = std::move(failed);
+  else if (FOutputFileName.empty() && !FImpl->SubmitJob())
+    error = TPrinterImpl::NotFinished;
   FImpl->DropJobFile();
   FPrinting = false;
   FAborted = false;
   FPageNumber = 0;
-  if (!ended)
-    throw EPrinter("The printer could not finish the document");
+  if (!error.empty())
+    throw EPrinter(error);
 }
 
 void TPrinter::Abort()
 {
   CheckPrinting();
-  FImpl->Target().abort();
   FImpl->Close();
-  // Nothing of the job reaches the spooler, and a PDF begun for the user is removed.
+  // Nothing of the job reaches the spooler, and a PDF file the user named stays as it was.
   FImpl->DropJobFile();
-  if (!FOutputFileName.empty())
-    QFile::remove(ToQ(FOutputFileName));
   FAborted = true;
   FPrinting = false;
   FPageNumber = 0;

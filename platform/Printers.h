@@ -105,10 +105,12 @@ public:
   // These three raise EPrinter "Printer is not currently printing" outside a job.
   void NewPage();
   // Ends the job; EPrinter "The printer could not finish the document" when the device
-  // failed to take it or the spooler refused it (the job is over either way). A spooler's job
-  // is handed to the spooler here, whole.
+  // failed to take it or the spooler refused it, followed by the file and the cause when the
+  // job's PDF could not be written whole (the job is over either way). A spooler's job is
+  // handed to the spooler here, whole; a PDF file takes the name chosen for it here, and a
+  // job that failed leaves the file of that name as it was.
   void EndDoc();
-  // Drops the job: nothing of it reaches the spooler, and a PDF file begun is removed.
+  // Drops the job: nothing of it reaches the spooler or the PDF file chosen.
   void Abort();
 
   // The current page's canvas (see TPrinterDC::Canvas).

@@ -34,6 +34,9 @@ TTBXItem* AddButton(TTBXToolbar* Bar, const char* Name, const std::string& Capti
 }
 
 constexpr int32_t ScrollBarSize = 16;
+// The highest page the print dialog lets the user name: the paper chosen there may give the
+// document many more pages than the preview shows.
+constexpr int32_t MaxPrintedPage = 9999;
 
 }   // namespace
 
@@ -245,19 +248,36 @@ void TPrntPrevFrm::PrintBtnClick(TObject*)
   const int32_t count = PageCount();
   if (count < 1 || !Viewer)
     return;
-  PrintDlg->MaxPage = count;
+  // The job is laid out on the paper the dialog chose, which may hold more or fewer pages
+  // than the preview's: unless the user names pages, every page of that layout is printed,
+  // and pages named count on that paper (so they are not bounded by the preview's count).
+  PrintDlg->MaxPage = std::max(count, MaxPrintedPage);
   PrintDlg->FromPage = 1;
   PrintDlg->ToPage = count;
-  PrintDlg->PrintRange = prPageNums;
+  PrintDlg->PrintRange = prAllPages;
   if (!PrintDlg->Execute())
     return;
-  // The job is laid out on the paper the dialog chose, which may hold more or fewer pages
-  // than the preview's: "All" is every page of that layout, and a range counts its pages.
-  const bool all = PrintDlg->PrintRange == prAllPages;
-  const int32_t from = all ? 1 : std::max(PrintDlg->FromPage, 1);
-  const int32_t to = all ? std::numeric_limits<int32_t>::max() : PrintDlg->ToPage;
-  Viewer->Print(from, to);
-  if (Viewer->PrintPageNumber() < from) {
+  THTMLViewer::TPageSpans pages;
+  if (PrintDlg->PrintRange != prAllPages) {
+    for (const auto& [first, last] : PrintDlg->PageRanges)
+      pages.emplace_back(first, last);
+    if (pages.empty())
+      pages.emplace_back(PrintDlg->FromPage, PrintDlg->ToPage);
+  } else {
+    pages.emplace_back(1, std::numeric_limits<int32_t>::max());
+  }
+  int32_t firstWanted = std::numeric_limits<int32_t>::max();
+  for (const auto& span : pages)
+    firstWanted = std::min(firstWanted, std::max(span.first, 1));
+  try {
+    Viewer->Print(pages);
+  } catch (const Exception& e) {
+    // The job failed (a queue that refuses it, a disk too full for it): the user is told
+    // why, and may try again.
+    MessageDlg(e.what(), mtError, mbOK);
+    return;
+  }
+  if (Viewer->PrintPageNumber() < firstWanted) {
     // Nothing reached the printer: the user is told, and may choose again.
     const int32_t last = Viewer->PrintPageNumber();
     MessageDlg("Nothing was printed: on the paper chosen the document has " + IntToStr(last)

@@ -4,7 +4,12 @@
 // to the main window, whose menu bar works again, and looks it, once the box is closed.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <thread>
@@ -18,6 +23,44 @@
 #include "tests/platform/XInputSupport.h"
 
 using namespace xinput;
+
+namespace {
+
+// The program on a desktop of its own, its main window shown (Main empty when it never
+// showed) with its client area at M.
+struct TProgramShown {
+  desktop::TDesktop Desk{"1280x1024"};
+  desktop::TProgram Program{Desk};
+  std::string Main = Desk.Running() ? Desk.WaitFramedWindow("^Orrelo$") : std::string();
+  desktop::TWindowPlace M = Main.empty() ? desktop::TWindowPlace{} : Desk.Place(Main);
+};
+
+// Opens a topic from the index in the program's main window (its client area at m): the
+// heading of its book, then the topic below it, each clicked where it shows.
+void OpenTopic(const desktop::TDesktop& desk, const desktop::TWindowPlace& m, TPoint book, TPoint topic)
+{
+  std::this_thread::sleep_for(std::chrono::seconds(2));
+  desk.Click(m.X + book.X, m.Y + book.Y);
+  std::this_thread::sleep_for(std::chrono::seconds(2));
+  desk.Click(m.X + topic.X, m.Y + topic.Y);
+  std::this_thread::sleep_for(std::chrono::seconds(5));
+}
+
+// Starts printing the model's picture from the main window (its client area at m): File,
+// "Print mechanism..", a name (when asked for), the picture's preview; gives the print
+// dialog that opens ("" when none does).
+std::string PrintModelPicture(const desktop::TDesktop& desk, const desktop::TWindowPlace& m)
+{
+  desk.Click(m.X + 15, m.Y + 9);
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  desk.Click(m.X + 69, m.Y + 31);
+  std::this_thread::sleep_for(std::chrono::seconds(3));
+  desk.Type("Ann");
+  desk.Keys("Return");
+  return desk.WaitWindow("^Print$");
+}
+
+}   // namespace
 
 TEST(DesktopPrintingBox, StaysAboveTheWindowThePrintingStartedFromAfterAClickOnIt)
 {
@@ -68,12 +111,11 @@ TEST(DesktopPrintingBox, StaysAboveTheWindowThePrintingStartedFromAfterAClickOnI
 // (black entries), without a menu being opened first.
 TEST(DesktopPrintingBox, TheProgramsMenuBarWorksAgainOnceThePrintedPictureIsReported)
 {
-  desktop::TDesktop desk("1280x1024");
-  ASSERT_TRUE(desk.Running());
-  desktop::TProgram program(desk);
-  const std::string main = desk.WaitFramedWindow("^Orrelo$");
-  ASSERT_FALSE(main.empty()) << "the main window never showed";
-  const desktop::TWindowPlace m = desk.Place(main);
+  TProgramShown shown;
+  ASSERT_FALSE(shown.Main.empty()) << "the main window never showed";
+  const desktop::TDesktop& desk = shown.Desk;
+  const std::string& main = shown.Main;
+  const desktop::TWindowPlace& m = shown.M;
   desktop::TXConnection x(desk.Display());
   // Dark pixels of the menu bar's entries: black when they work, grey when drawn disabled.
   auto menuInk = [&] {
@@ -83,22 +125,11 @@ TEST(DesktopPrintingBox, TheProgramsMenuBarWorksAgainOnceThePrintedPictureIsRepo
       dark += p.Rgb[i] < 70 && p.Rgb[i + 1] < 70 && p.Rgb[i + 2] < 70;
     return dark;
   };
-  std::this_thread::sleep_for(std::chrono::seconds(2));
   // "Levers", then "Levers class 1": a model to print.
-  desk.Click(m.X + 696, m.Y + 204);
-  std::this_thread::sleep_for(std::chrono::seconds(2));
-  desk.Click(m.X + 747, m.Y + 224);
-  std::this_thread::sleep_for(std::chrono::seconds(5));
+  OpenTopic(desk, m, {696, 204}, {747, 224});
   const int working = menuInk();
   ASSERT_GT(working, 40) << "no menu bar to look at";
-  // File, "Print mechanism..", a name, the picture's preview, then the print dialog.
-  desk.Click(m.X + 15, m.Y + 9);
-  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
-  desk.Click(m.X + 69, m.Y + 31);
-  std::this_thread::sleep_for(std::chrono::seconds(3));
-  desk.Type("Ann");
-  desk.Keys("Return");
-  const std::string dialog = desk.WaitWindow("^Print$");
+  const std::string dialog = PrintModelPicture(desk, m);
   ASSERT_FALSE(dialog.empty()) << "no print dialog";
   desk.Run("xdotool windowactivate --sync " + dialog + " key Return");
   const std::string box = desk.WaitWindow("^Information$", 60000);
@@ -115,4 +146,145 @@ TEST(DesktopPrintingBox, TheProgramsMenuBarWorksAgainOnceThePrintedPictureIsRepo
   EXPECT_GE(menuInk(), working * 9 / 10) << "the menu bar is drawn disabled";
   EXPECT_FALSE(testcmd::Output(std::string("lpstat -W completed -o ") + printtest::QueueName).empty())
       << "the picture never reached the queue";
+}
+
+// The program on a desktop of its own, printing a topic's page through the page preview and
+// the real print dialog to the run's spooler, as a user does. The page is printed once with
+// the dialog left alone (the queue's Letter, one sheet), then with A5 turned to landscape
+// chosen in the dialog's Properties: every word of the page is on the second job too, on A5
+// sheets, however many the page needs there.
+TEST(DesktopPrintingBox, APagePrintedOnThePaperChosenInThePrintDialogKeepsEveryWord)
+{
+  using namespace printtest;
+  ASSERT_FALSE(QueueOutput().empty()) << "no print spooler";
+  TProgramShown shown;
+  ASSERT_FALSE(shown.Main.empty()) << "the main window never showed";
+  const desktop::TDesktop& desk = shown.Desk;
+  const desktop::TWindowPlace& m = shown.M;
+  // "Motion", then "Rotary": a page of one Letter sheet.
+  OpenTopic(desk, m, {697, 180}, {723, 201});
+  const int before = QueueJobs();
+
+  // The page toolbar's "print", the preview's "Print", then the dialog; choose() chooses in it.
+  // Jobs a queue has taken, and whether it has done them all.
+  auto jobsOf = [](const std::string& queue) {
+    const std::string list = testcmd::Output("lpstat -W all -o " + queue + " 2>/dev/null");
+    return std::count(list.begin(), list.end(), '\n');
+  };
+  auto idle = [](const std::string& queue) {
+    return testcmd::Output("lpstat -W not-completed -o " + queue + " 2>/dev/null").empty();
+  };
+  // The page toolbar's "print", the preview's "Print", then the dialog, where choose()
+  // chooses; gives the PDF the queue printed into its file, kept under name ("": none).
+  auto print = [&](const std::string& name, const std::function<void(const std::string&)>& choose,
+                   const std::string& queue = QueueName, const std::string& output = QueueOutput()) {
+    std::filesystem::remove(output);
+    desk.Click(m.X + 877, m.Y + 33);
+    const std::string preview = desk.WaitWindow("^Print preview$");
+    EXPECT_FALSE(preview.empty()) << "no preview";
+    if (preview.empty())
+      return std::string();
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    const desktop::TWindowPlace p = desk.Place(preview);
+    desk.Click(p.X + 47, p.Y + 14);
+    const std::string dialog = desk.WaitWindow("^Print$");
+    EXPECT_FALSE(dialog.empty()) << "no print dialog";
+    if (dialog.empty())
+      return std::string();
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    choose(dialog);
+    const auto jobs = jobsOf(queue);
+    desk.Run("xdotool windowactivate --sync " + dialog + " key Return");
+    EXPECT_TRUE(desktop::WaitFor([&] { return jobsOf(queue) > jobs && idle(queue); }, 60000))
+        << "no job reached the queue " << queue;
+    EXPECT_TRUE(desktop::WaitFor([&] { return desk.WindowsNamed("^Print preview$").empty(); }, 10000))
+        << "the preview did not close after the job";
+    const std::string kept = OutputDir() + "/" + name;
+    std::error_code ec;
+    std::filesystem::copy_file(output, kept, std::filesystem::copy_options::overwrite_existing, ec);
+    return ec ? std::string() : kept;
+  };
+
+  const std::string letter = print("desktop-rotary-letter.pdf", [](const std::string&) {});
+  ASSERT_FALSE(letter.empty()) << "the queue printed nothing";
+  EXPECT_EQ(PageSize(letter), "612 x 792");
+  const std::map<std::string, int> words = WordCounts(Text(letter));
+  ASSERT_GT(words.size(), 50u) << "not the topic's page";
+
+  // Properties: the paper A5 (the queue's third), turned to landscape, OK.
+  auto chooseA5Landscape = [&](const std::string& dialog) {
+    desk.Run("xdotool windowactivate --sync " + dialog + " key alt+r");
+    const std::string properties = desk.WaitWindow("^Printer Properties$");
+    ASSERT_FALSE(properties.empty()) << "no properties";
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    const desktop::TWindowPlace pp = desk.Place(properties);
+    desk.Click(pp.X + 230, pp.Y + 114);
+    std::this_thread::sleep_for(std::chrono::milliseconds(800));
+    desk.Keys("Home Down Down Return");
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    desk.Click(pp.X + 40, pp.Y + 236);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    desk.Screenshot("print-dialog-a5-landscape.png");
+    desk.Run("xdotool windowactivate --sync " + properties + " key Return");
+    EXPECT_TRUE(desktop::WaitFor([&] { return desk.WindowsNamed("^Printer Properties$").empty(); }, 5000));
+  };
+  const std::string a5 = print("desktop-rotary-a5-landscape.pdf", chooseA5Landscape);
+  ASSERT_FALSE(a5.empty()) << "the queue printed nothing";
+  EXPECT_EQ(PageSize(a5), "595 x 420");
+  EXPECT_GT(PageCount(a5), 1) << "Rotary fits no A5 sheet turned";
+  EXPECT_EQ(WordCountDifferences(words, WordCounts(Text(a5))), "");
+
+  // The same paper, and "1,3" typed in the dialog's "Pages" (under "Options >>"): the first
+  // and the third A5 sheet, not the second, and no page range sent on to the spooler to pick
+  // pages of the job again.
+  const std::string named = print("desktop-rotary-a5-pages-1-3.pdf", [&](const std::string& dialog) {
+    chooseA5Landscape(dialog);
+    desk.Run("xdotool windowactivate --sync " + dialog + " key alt+o");
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    const desktop::TWindowPlace d = desk.Place(dialog);
+    desk.Click(d.X + 38, d.Y + 270);
+    desk.Click(d.X + 182, d.Y + 270);
+    desk.Type("1,3");
+    desk.Screenshot("print-dialog-pages-1-3.png");
+  });
+  ASSERT_FALSE(named.empty()) << "the queue printed nothing";
+  ASSERT_GE(PageCount(a5), 3);
+  ASSERT_EQ(PageCount(named), 2);
+  EXPECT_EQ(Text(named, 1, 1), Text(a5, 1, 1));
+  EXPECT_EQ(Text(named, 2, 2), Text(a5, 3, 3));
+  EXPECT_EQ(LastJobAttributes().find("page-ranges"), std::string::npos);
+  EXPECT_EQ(QueueJobs(), before + 3);
+
+  // The model's picture on A5 turned to landscape, chosen in the same dialog's Properties.
+  std::filesystem::remove(QueueOutput());
+  const std::string pictureDialog = PrintModelPicture(desk, m);
+  ASSERT_FALSE(pictureDialog.empty()) << "no print dialog for the picture";
+  chooseA5Landscape(pictureDialog);
+  desk.Run("xdotool windowactivate --sync " + pictureDialog + " key Return");
+  const std::string box = desk.WaitWindow("^Information$", 60000);
+  ASSERT_FALSE(box.empty()) << "no box said how the job ended";
+  desk.Run("xdotool windowactivate --sync " + box + " key Return");
+  const std::string picture = TakeQueued("desktop-rotary-picture-a5-landscape.pdf");
+  ASSERT_FALSE(picture.empty()) << "the picture never reached the queue";
+  EXPECT_EQ(PageSize(picture), "595 x 420");
+  EXPECT_EQ(QueueJobs(), before + 4);
+
+  // Another queue chosen by its name, whose paper is A5: the job is laid out on that paper
+  // and every word is on it.
+  const char* a5Output = std::getenv("ORRELO_PRINT_OUTPUT_A5");
+  ASSERT_NE(a5Output, nullptr) << "the spooler has no A5 queue";
+  const std::string other = print(
+      "desktop-rotary-a5-queue.pdf",
+      [&](const std::string& dialog) {
+        desk.Run("xdotool windowactivate --sync " + dialog + " key alt+n Up");
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        desk.Screenshot("print-dialog-a5-queue.png");
+      },
+      "OrreloA5", a5Output);
+  ASSERT_FALSE(other.empty()) << "the A5 queue printed nothing";
+  // A5, turned as the last job was (the orientation chosen stays).
+  EXPECT_EQ(PageSize(other), "595 x 420");
+  EXPECT_GT(PageCount(other), 1);
+  EXPECT_EQ(WordCountDifferences(words, WordCounts(Text(other))), "");
+  EXPECT_EQ(QueueJobs(), before + 4);
 }

@@ -2,8 +2,9 @@
 # Runs a command with a print spooler of its own: a CUPS daemon started for the run, as the
 # user who runs it, listening only on a socket in a temporary folder, with one queue
 # ("OrreloPDF") whose default paper is Letter and whose device is a PDF file the tests read
-# back. The command sees the spooler through CUPS_SERVER and learns the file through
-# ORRELO_PRINT_OUTPUT. The spooler ends with the command, whose exit status this returns.
+# back, and a second ("OrreloA5") whose paper is A5. The command sees the spooler through
+# CUPS_SERVER and learns the files through ORRELO_PRINT_OUTPUT and ORRELO_PRINT_OUTPUT_A5.
+# The spooler ends with the command, whose exit status this returns.
 #
 #   with-print-spooler.sh [--announce] -- COMMAND [ARG...]
 #
@@ -83,6 +84,7 @@ WebInterface No
 DefaultPaperSize Letter
 PreserveJobHistory Yes
 PreserveJobFiles No
+DirtyCleanInterval 0
 MaxJobs 0
 <Location />
   Order allow,deny
@@ -121,12 +123,18 @@ sed "s|@FILTER@|$work/pass-pdf|" "$here/print-queue.ppd" >"$work/queue.ppd"
 lpadmin -p OrreloPDF -E -v "file:$ORRELO_PRINT_OUTPUT" -P "$work/queue.ppd" -o PageSize=Letter 2>"$work/log/lpadmin" \
   && lpadmin -d OrreloPDF 2>>"$work/log/lpadmin" \
   || { echo "with-print-spooler.sh: the queue was not made:" >&2; cat "$work/log/"* >&2; exit 2; }
+# A second queue, "OrreloA5", whose paper is A5 and which prints into a file of its own, for
+# tests that choose another queue in the print dialog.
+export ORRELO_PRINT_OUTPUT_A5="$work/out/a5.pdf"
+lpadmin -p OrreloA5 -E -v "file:$ORRELO_PRINT_OUTPUT_A5" -P "$work/queue.ppd" -o PageSize=A5 2>>"$work/log/lpadmin" \
+  || { echo "with-print-spooler.sh: the A5 queue was not made:" >&2; cat "$work/log/"* >&2; exit 2; }
 # The queue is the default one: no variable of the caller's may name another.
 unset PRINTER LPDEST
 
 if [ "$announce" -ne 0 ]; then
   echo "CUPS_SERVER=$CUPS_SERVER"
   echo "ORRELO_PRINT_OUTPUT=$ORRELO_PRINT_OUTPUT"
+  echo "ORRELO_PRINT_OUTPUT_A5=$ORRELO_PRINT_OUTPUT_A5"
 fi
 "$@" &
 cmd=$!

@@ -74,6 +74,38 @@ protected:
     return pdf;
   }
 
+  // n one-line paragraphs, "Filler 0" on.
+  static std::string Fillers(int n)
+  {
+    std::string s;
+    for (int i = 0; i < n; ++i)
+      s += "<p>Filler " + std::to_string(i) + "</p>";
+    return s;
+  }
+  // The height a filler paragraph takes in the document (the document shown is replaced).
+  int32_t FillerHeight()
+  {
+    Viewer->LoadFromString("<html><body>" + Fillers(10) + "</body></html>");
+    const int32_t ten = Viewer->DocumentHeight();
+    Viewer->LoadFromString("<html><body>" + Fillers(20) + "</body></html>");
+    return (Viewer->DocumentHeight() - ten) / 10;
+  }
+  // 150 words to stand beside a float, " Ka100" on.
+  static std::string BesideWords()
+  {
+    std::string beside;
+    for (int i = 0; i < 150; ++i)
+      beside += " Ka" + std::to_string(100 + i);
+    return beside;
+  }
+  // A blue picture, "block.bmp" in the test's folder.
+  void SaveBlueBlock()
+  {
+    TBitmap picture(20, 20);
+    picture.Fill(clBlue);
+    SaveBmpToFile(picture, Dir + "/block.bmp");
+  }
+
   std::vector<int32_t> Footers;
   int32_t FooterH = 0, HeaderW = 0, HeaderH = 0;
 };
@@ -407,29 +439,16 @@ int BlueRows(const std::string& pdf, int page, int dpi)
 TEST_F(HtmlViewerPrintTest, TextBesideAFloatMovedToTheNextPageIsPrintedOnceOnly)
 {
   const int32_t textH = TextHeight();
-  TBitmap picture(20, 20);
-  picture.Fill(clBlue);
-  SaveBmpToFile(picture, Dir + "/block.bmp");
+  SaveBlueBlock();
   Viewer->OnPrintFooter = nullptr;
-  auto fillers = [](int n) {
-    std::string s;
-    for (int i = 0; i < n; ++i)
-      s += "<p>Filler " + std::to_string(i) + "</p>";
-    return s;
-  };
-  Viewer->LoadFromString("<html><body>" + fillers(10) + "</body></html>");
-  const int32_t ten = Viewer->DocumentHeight();
-  Viewer->LoadFromString("<html><body>" + fillers(20) + "</body></html>");
-  const int32_t perFiller = (Viewer->DocumentHeight() - ten) / 10;
+  const int32_t perFiller = FillerHeight();
   ASSERT_GT(perFiller, 5);
-  std::string beside;
-  for (int i = 0; i < 150; ++i)
-    beside += " Ka" + std::to_string(100 + i);
+  const std::string beside = BesideWords();
   // The table's top from well inside the last third of the page to just past its end.
   int layouts = 0;
   for (int n = (textH - 200) / perFiller - 1; n <= textH / perFiller + 1; ++n, ++layouts) {
     SCOPED_TRACE(n);
-    Viewer->LoadFromString("<html><body>" + fillers(n)
+    Viewer->LoadFromString("<html><body>" + Fillers(n)
                            + "<table align=right border=1><tr><td width=160 height=150>X</td></tr></table><p>" + beside
                            + "</p></body></html>");
     const std::string pdf = PrintToPdf("viewer-float-" + std::to_string(n) + ".pdf");
@@ -460,7 +479,7 @@ TEST_F(HtmlViewerPrintTest, TextBesideAFloatMovedToTheNextPageIsPrintedOnceOnly)
 
     // A picture floated beside the paragraph moves whole to the next page as well: all its
     // rows stand on one sheet, and the words beside it are printed once.
-    Viewer->LoadFromString("<html><body>" + fillers(n) + "<p><img src=\"" + Dir
+    Viewer->LoadFromString("<html><body>" + Fillers(n) + "<p><img src=\"" + Dir
                            + "/block.bmp\" align=left width=40 height=150>" + beside + "</p></body></html>");
     const std::string pictured = PrintToPdf("viewer-float-picture-" + std::to_string(n) + ".pdf");
     Viewer->Print(1, 9999);
@@ -475,6 +494,56 @@ TEST_F(HtmlViewerPrintTest, TextBesideAFloatMovedToTheNextPageIsPrintedOnceOnly)
     EXPECT_NEAR(*std::max_element(rows.begin(), rows.end()), 150 * 72 / ScreenPixelsPerInch(), 2);
   }
   EXPECT_GE(layouts, 5);
+}
+
+// A picture floated beside a paragraph prints whole wherever the page ends across it, on
+// A4 and on Letter: the page's end is moved over the picture a few pixels at a time (the top
+// margin grows), from just below its top to past its foot.
+TEST_F(HtmlViewerPrintTest, AFloatedPictureAcrossThePageEndPrintsWholeAtEveryPosition)
+{
+  SaveBlueBlock();
+  const THTMLViewer::TPagePrinted footer = Viewer->OnPrintFooter;
+  const int32_t perFiller = FillerHeight();
+  ASSERT_GT(perFiller, 5);
+  const std::string beside = BesideWords();
+  const double pixelsPerCm = ScreenPixelsPerInch() / 2.54;
+  const std::string sizes[] = {"A4", "Letter"};
+  for (const std::string& paper : sizes) {
+    SCOPED_TRACE(paper);
+    PrintToPdf("viewer-float-across.pdf", 300);
+    Printer().SetPaper(paper);
+    Viewer->PrintMarginTop = 2.0;
+    Viewer->OnPrintFooter = footer;
+    const int32_t textH = TextHeight();
+    Viewer->OnPrintFooter = nullptr;
+    // The picture's foot a filler or more above the page's end at first.
+    const int n = (textH - 150) / perFiller - 1;
+    std::string plain = beside;
+    for (int i = 0; i < n; ++i)
+      plain += " Filler " + std::to_string(i);
+    Viewer->LoadFromString("<html><body>" + Fillers(n) + "<p><img src=\"" + Dir
+                           + "/block.bmp\" align=left width=40 height=150>" + beside + "</p></body></html>");
+    for (int shift = 0; shift <= 150 + 3 * perFiller; shift += 4) {
+      SCOPED_TRACE(shift);
+      Viewer->PrintMarginTop = 2.0 + shift / pixelsPerCm;
+      const std::string pdf = PrintToPdf("viewer-float-across-" + paper + "-" + std::to_string(shift) + ".pdf", 300);
+      Printer().SetPaper(paper);
+      Viewer->Print(1, 9999);
+      EXPECT_EQ(WordCountDifferences(WordCounts(plain), WordCounts(Text(pdf))), "");
+      std::vector<int> rows;
+      for (int page = 1; page <= PageCount(pdf); ++page) {
+        rows.push_back(BlueRows(pdf, page, 72));
+        std::filesystem::remove(pdf + ".colour" + std::to_string(page) + ".ppm");
+      }
+      EXPECT_EQ(std::count_if(rows.begin(), rows.end(), [](int r) { return r > 0; }), 1)
+          << testing::PrintToString(rows);
+      ASSERT_FALSE(rows.empty());
+      EXPECT_NEAR(*std::max_element(rows.begin(), rows.end()), 150 * 72 / ScreenPixelsPerInch(), 2)
+          << testing::PrintToString(rows);
+      std::filesystem::remove(pdf);
+    }
+  }
+  Viewer->PrintMarginTop = 2.0;
 }
 
 // A forced break where the page is still empty, or after which nothing follows, starts no
@@ -780,7 +849,7 @@ TEST(PrinterWrappers, JobStatesAndRecordedPages)
     bad.BeginDoc();
     ADD_FAILURE() << "a job on an unwritable file started";
   } catch (const EPrinter& e) {
-    EXPECT_STREQ(e.what(), "Printer selected is not valid");
+    EXPECT_EQ(e.Message, "Printer selected is not valid: /nonexistent-folder/x/y.pdf: No such file or directory");
   }
   EXPECT_FALSE(bad.Printing());
   EXPECT_THROW(bad.Canvas(), EPrinter);
@@ -810,6 +879,26 @@ TEST(PrinterWrappers, JobStatesAndRecordedPages)
     for (int x = 0; x < 200 && !dark; ++x)
       dark = GetRValue(shot->GetPixel(x, y)) < 128;
   EXPECT_TRUE(dark);
+  // A stripe of pictures side by side plays back without seams between them, at a size
+  // that puts their edges between pixels, drawn with a clip or without.
+  TBitmap tile(37, 40);
+  tile.Fill(clBlue);
+  const TRegion clip = TRegion::FromRects({Rect(0, 0, 500, 100), Rect(500, 0, 1000, 50)});
+  const TRegion rect(Rect(0, 0, 1000, 90));
+  for (const TRegion* drawnIn : {static_cast<const TRegion*>(nullptr), &clip, &rect}) {
+    TRecordedPage stripe;
+    TCanvas& sc = stripe.BeginRecording(1000, 100, 300);
+    sc.SelectClipRgn(drawnIn);
+    for (int x = 0; x < 1000; x += 37)
+      sc.Draw(x, 0, tile);
+    stripe.EndRecording();
+    auto played = stripe.Render(333, 33, Rect(0, 0, 1000, 100));
+    std::string seams;
+    for (int x = 0; x < 330; ++x)
+      if (GetBValue(played->GetPixel(x, 5)) < 200 || GetRValue(played->GetPixel(x, 5)) > 60)
+        seams += " " + std::to_string(x);
+    EXPECT_EQ(seams, "") << "columns that are not the pictures' blue";
+  }
   mf.BeginDoc();
   mf.Canvas();
   mf.BeginDoc();

@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <regex>
 #include <string>
 #include <thread>
@@ -90,6 +92,25 @@ inline std::string TakeQueued(const std::string& name)
     return "";
   std::filesystem::remove(QueueOutput());
   return path;
+}
+
+// The attributes the spooler keeps for the last job it took (its control file, where the
+// options the job was sent with stand by name), as raw bytes; "" when there is none.
+inline std::string LastJobAttributes()
+{
+  const char* server = std::getenv("CUPS_SERVER");
+  if (!server)
+    return "";
+  const std::filesystem::path spool = std::filesystem::path(server).parent_path() / "spool";
+  std::filesystem::path last;
+  std::error_code ec;
+  for (const auto& e : std::filesystem::directory_iterator(spool, ec)) {
+    const std::string name = e.path().filename().string();
+    if (name.size() > 1 && name[0] == 'c' && (last.empty() || name > last.filename().string()))
+      last = e.path();
+  }
+  std::ifstream in(last, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // The size of a PDF's page in points, as pdfinfo gives it ("612 x 792").

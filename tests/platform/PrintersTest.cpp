@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "platform/Files.h"
 #include "tests/CommandOutput.h"
 #include "tests/platform/PrintSpooler.h"
+#include "tests/platform/SmallDisk.h"
 
 namespace {
 
@@ -22,6 +24,16 @@ std::string ErrorOf(F&& f)
   }
   return "";
 }
+
+// A job of a page full of text, too big for a small disk.
+void PrintBigPage(TPrinter& Printer)
+{
+  Printer.BeginDoc();
+  for (int line = 0; line < 60; ++line)
+    Printer.Canvas().TextOut(10, 10 + line * 20, std::string(80, char('A' + line % 26)) + " " + std::to_string(line));
+  Printer.EndDoc();
+}
+
 
 }   // namespace
 
@@ -120,6 +132,40 @@ TEST(PrintersTest, OutsideAJobAndAborted)
   EXPECT_TRUE(FileExists(kept));
 }
 
+// A PDF file that cannot be written whole is an error naming the file and the cause; the
+// file of that name is left as it was, and nothing half written stays beside it.
+TEST(PrintersTest, AFileThatCannotBeWrittenWholeIsAnErrorAndKeepsTheOldFile)
+{
+  const std::string dir = OutputFile("printing-full-disk");
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  const std::string file = dir + "/old.pdf";
+  TPrinter printer;
+  printer.SetOutputFileName(file);
+  printer.SetResolution(150);
+  printer.BeginDoc();
+  printer.Canvas().TextOut(10, 10, "The old file");
+  printer.EndDoc();
+  const std::vector<uint8_t> old = ReadFileBytes(file, 1 << 24);
+  ASSERT_GT(old.size(), 500u);
+
+  std::string error;
+  {
+    TFileSizeLimit disk(old.size() / 2);
+    error = ErrorOf([&] { PrintBigPage(printer); });
+  }
+  EXPECT_NE(error.find("The printer could not finish the document"), std::string::npos) << error;
+  EXPECT_NE(error.find(file), std::string::npos) << "the file is not named: " << error;
+  EXPECT_NE(error.find("File too large"), std::string::npos) << "the cause is not named: " << error;
+  EXPECT_FALSE(printer.Printing());
+  EXPECT_EQ(ReadFileBytes(file, 1 << 24), old) << "the old file was touched";
+  EXPECT_EQ(FolderNames(dir), std::vector<std::string>{"old.pdf"}) << "a half-written file was left";
+  // Written whole, the new file takes the name.
+  PrintBigPage(printer);
+  EXPECT_NE(testcmd::Output("pdftotext '" + file + "' -").find(std::string(80, 'C')), std::string::npos);
+  EXPECT_EQ(FolderNames(dir), std::vector<std::string>{"old.pdf"});
+}
+
 TEST(PrintersTest, ProcessWidePrinterCanBeReplaced)
 {
   TPrinter& first = Printer();
@@ -167,6 +213,11 @@ TEST(PrintersTest, SpoolerJobsArriveWholeAndCancelledOnesNever)
   const std::string a5 = TakeQueued("spooled-a5-landscape.pdf");
   ASSERT_FALSE(a5.empty());
   EXPECT_EQ(PageSize(a5), "595 x 420");
+  // The pages are turned already: the job does not ask the spooler to turn them (nor, sent
+  // empty, not to: "nolandscape").
+  const std::string attributes = LastJobAttributes();
+  EXPECT_NE(attributes.find("media"), std::string::npos) << "no control file of the job";
+  EXPECT_EQ(attributes.find("landscape"), std::string::npos);
 
   // Cancelled after a page and a half: no job, no file.
   printer.BeginDoc();
@@ -186,4 +237,16 @@ TEST(PrintersTest, SpoolerJobsArriveWholeAndCancelledOnesNever)
   testcmd::Output(std::string("cupsaccept ") + QueueName);
   EXPECT_FALSE(printer.Printing());
   EXPECT_EQ(QueueJobs(), before + 2);
+
+  // A job that cannot be written whole (the temporary folder full) is an error, and no
+  // broken job reaches the queue.
+  std::string full;
+  {
+    TFileSizeLimit disk(2048);
+    full = ErrorOf([&] { PrintBigPage(printer); });
+  }
+  EXPECT_NE(full.find("File too large"), std::string::npos) << full;
+  EXPECT_FALSE(printer.Printing());
+  EXPECT_TRUE(QueueIdle());
+  EXPECT_EQ(QueueJobs(), before + 2) << "a broken job reached the queue";
 }

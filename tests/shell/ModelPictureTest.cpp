@@ -2,10 +2,8 @@
 #include "shell/ModelPicture.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 #include <algorithm>
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <future>
@@ -21,6 +19,7 @@
 #include "shell/UserInfo.h"
 #include "tests/html/PrintTestUtil.h"
 #include "tests/platform/ModalSupport.h"
+#include "tests/platform/SmallDisk.h"
 #include "tests/shell/PictureOutput.h"
 
 using namespace printtest;
@@ -71,39 +70,6 @@ protected:
   TModalResult Answer = mrYes;
 };
 
-// While it lives, no file of this process grows past Bytes: a write beyond fails as on a full
-// disk (the system's own limit, so the program's writer meets a real failed write).
-class TFileSizeLimit {
-public:
-  explicit TFileSizeLimit(rlim_t Bytes)
-  {
-    FOldSignal = std::signal(SIGXFSZ, SIG_IGN);
-    getrlimit(RLIMIT_FSIZE, &FOld);
-    rlimit limit = FOld;
-    limit.rlim_cur = Bytes;
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~TFileSizeLimit()
-  {
-    setrlimit(RLIMIT_FSIZE, &FOld);
-    std::signal(SIGXFSZ, FOldSignal);
-  }
-  TFileSizeLimit(const TFileSizeLimit&) = delete;
-  TFileSizeLimit& operator=(const TFileSizeLimit&) = delete;
-
-private:
-  rlimit FOld{};
-  void (*FOldSignal)(int) = SIG_DFL;
-};
-
-std::vector<std::string> FolderNames(const std::string& dir)
-{
-  std::vector<std::string> names;
-  for (const auto& e : std::filesystem::directory_iterator(dir))
-    names.push_back(e.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 }   // namespace
 
@@ -222,6 +188,23 @@ TEST_F(ModelPictureTest, RefusalsAndCancellingLeaveNoJob)
   EXPECT_TRUE(QueueIdle());
   EXPECT_EQ(QueueJobs(), jobs) << "the cancelled job reached the queue";
   EXPECT_FALSE(std::filesystem::exists(QueueOutput()));
+
+  // A disk too small for the job: the error names the file and the cause, and the file
+  // printed before is left as it was.
+  const std::string old = PrintToPdf("mechanism-old.pdf", 150);
+  EXPECT_TRUE(PrintBitmap(picture, "Ann"));
+  const std::vector<uint8_t> oldBytes = ReadFileBytes(old, 1 << 24);
+  ASSERT_GT(oldBytes.size(), 1000u);
+  Messages.clear();
+  {
+    TFileSizeLimit full(oldBytes.size() / 2);
+    EXPECT_FALSE(PrintBitmap(TwoColours(800, 600), "Ann"));
+  }
+  ASSERT_EQ(Messages.size(), 1u);
+  EXPECT_NE(Messages[0].find(old), std::string::npos) << Messages[0];
+  EXPECT_NE(Messages[0].find("File too large"), std::string::npos) << Messages[0];
+  EXPECT_EQ(ReadFileBytes(old, 1 << 24), oldBytes);
+  EXPECT_FALSE(Printer().Printing());
 
   // A job that cannot start is reported, not taken for a success.
   Messages.clear();

@@ -5,7 +5,9 @@
 #include <filesystem>
 
 #include "shell/Glyphs.h"
+#include "platform/Files.h"
 #include "tests/html/PrintTestUtil.h"
+#include "tests/platform/SmallDisk.h"
 #include "tests/shell/PictureOutput.h"
 
 using namespace printtest;
@@ -212,7 +214,10 @@ TEST_F(PrintPreviewTest, PrintsTheChosenRange)
   SetDialogAnswerer([&](TCommonDialog& d) {
     auto& p = dynamic_cast<TPrintDialog&>(d);
     ++asked;
-    EXPECT_EQ(p.MaxPage, pages);
+    // Unless the user names pages, every page of the paper chosen is printed; a range may
+    // name pages past the preview's, which the paper chosen may have.
+    EXPECT_EQ(p.PrintRange, prAllPages);
+    EXPECT_GT(p.MaxPage, pages * 4);
     EXPECT_EQ(p.FromPage, 1);
     EXPECT_EQ(p.ToPage, pages);
     return false;
@@ -234,6 +239,29 @@ TEST_F(PrintPreviewTest, PrintsTheChosenRange)
   EXPECT_EQ(form.ModalResult(), mrOk);
   EXPECT_EQ(PageCount(pdf), 2);
   EXPECT_EQ(Text(pdf).find("Paragraph 0:"), std::string::npos);
+
+  // "1,3": pages 1 and 3, not the second between them; "2": that page alone.
+  auto printPages = [&](const std::string& name, std::vector<std::pair<Integer, Integer>> ranges) {
+    const std::string file = PrintToPdf(name);
+    SetDialogAnswerer([&](TCommonDialog& d) {
+      auto& p = dynamic_cast<TPrintDialog&>(d);
+      p.PrintRange = prPageNums;
+      p.FromPage = 1;
+      p.ToPage = 3;
+      p.PageRanges = ranges;
+      return true;
+    });
+    form.PrintBtn->Click();
+    return file;
+  };
+  const std::string two = printPages("preview-pages-1-and-3.pdf", {{3, 3}, {1, 1}});
+  const std::string first = printPages("preview-page-1.pdf", {{1, 1}});
+  const std::string second = printPages("preview-page-2.pdf", {{2, 2}});
+  ASSERT_EQ(PageCount(two), 2);
+  ASSERT_EQ(PageCount(second), 1);
+  EXPECT_EQ(Text(two, 1, 1), Text(first, 1, 1));
+  EXPECT_EQ(Text(two, 2, 2), Text(pdf, 2, 2)) << "the second sheet is page 3";
+  EXPECT_EQ(Text(two).find(Text(second)), std::string::npos) << "page 2 was printed";
 
   const std::string all = PrintToPdf("preview-all.pdf");
   SetDialogAnswerer([&](TCommonDialog& d) {
@@ -325,4 +353,46 @@ TEST_F(PrintPreviewTest, PrintsEveryWordOnThePaperTheJobUses)
   EXPECT_TRUE(QueueIdle());
   EXPECT_EQ(QueueJobs(), before + 2);
   EXPECT_FALSE(std::filesystem::exists(QueueOutput()));
+
+  // A queue that refuses the job, and a temporary folder too full for it: the user is told
+  // why, the preview stays open, and nothing reaches the queue.
+  SetDialogAnswerer([&](TCommonDialog& d) {
+    dynamic_cast<TPrintDialog&>(d).PrintRange = prAllPages;
+    return true;
+  });
+  SetMessageAnswerer([&](const TMessageRequest& r) {
+    told = r.Text;
+    return mrOk;
+  });
+  testcmd::Output(std::string("cupsreject ") + QueueName);
+  told.clear();
+  form.PrintBtn->Click();
+  testcmd::Output(std::string("cupsaccept ") + QueueName);
+  EXPECT_EQ(told, "The printer could not finish the document");
+  EXPECT_EQ(form.ModalResult(), mrNone);
+  told.clear();
+  {
+    TFileSizeLimit full(4096);
+    form.PrintBtn->Click();
+  }
+  EXPECT_NE(told.find("The printer could not finish the document: "), std::string::npos) << told;
+  EXPECT_NE(told.find("File too large"), std::string::npos) << told;
+  EXPECT_EQ(form.ModalResult(), mrNone);
+  EXPECT_TRUE(QueueIdle());
+  EXPECT_EQ(QueueJobs(), before + 2) << "a refused or broken job reached the queue";
+
+  // Printed to a file on a disk too small for it: the old file is left as it was.
+  const std::string file = PrintToPdf("preview-old.pdf", 150);
+  form.PrintBtn->Click();
+  const std::vector<uint8_t> old = ReadFileBytes(file, 1 << 24);
+  ASSERT_GT(old.size(), 1000u);
+  told.clear();
+  {
+    TFileSizeLimit full(old.size() / 2);
+    form.PrintBtn->Click();
+  }
+  EXPECT_NE(told.find(file), std::string::npos) << told;
+  EXPECT_NE(told.find("File too large"), std::string::npos) << told;
+  EXPECT_EQ(ReadFileBytes(file, 1 << 24), old);
+  SetMessageAnswerer(nullptr);
 }
