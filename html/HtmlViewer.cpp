@@ -109,6 +109,11 @@ void THTMLViewer::SetProcessing(bool Value)
   if (FProcessing == Value)
     return;
   FProcessing = Value;
+  // A page's fields come and go on the paint panel as one batch.
+  if (Value)
+    FPaintPanel->DisableAlign();
+  else
+    FPaintPanel->EnableAlign();
   if (OnProcessing && !HasState(csLoading))
     OnProcessing(this, Value);
 }
@@ -400,7 +405,9 @@ void THTMLViewer::Clear()
 {
   if (FProcessing)
     return;
+  FPaintPanel->DisableAlign();
   EmptyDocument();
+  FPaintPanel->EnableAlign();
   FFailedAfterPage = false;
   BaseEx.clear();
   if (OnSoundRequest)

@@ -510,8 +510,11 @@ void TSectionList::Clear()
   FBackgroundKey.clear();
   BitmapName.clear();
   BitmapLoaded = false;
-  htmlFormList.Clear();
+  // The lists forget the page's fields before the fields go, or each would be searched for
+  // in them as it goes.
   FormControlList.clear();
+  TabOrderList.clear();
+  htmlFormList.Clear();
   AGifList.clear();
   Timer.reset();
   SelB = SelE = 0;

@@ -161,22 +161,28 @@ void TControl::HandleNeeded()
   UpdateWidgetVisibility();
 }
 
-void TControl::DestroyHandle()
+void TControl::DestroyHandle() { DestroyWidget(false); }
+
+void TControl::DestroyWidget(bool withParent)
 {
   if (!FWidget)
     return;
   if (auto* wc = dynamic_cast<TWinControl*>(this))
     for (TControl* child : wc->FControls)
-      child->DestroyHandle();
+      child->DestroyWidget(true);
   GuardedCall([&] { DestroyingHandle(); }, this);
   FireWindowEvent(TWindowEvent::Destroying, this);
   auto* w = static_cast<TControlWidget*>(FWidget);
   FWidget = nullptr;
   w->Control = nullptr;
-  w->hide();
-  // The widget may be in the middle of delivering an event: let the loop free it.
-  w->setParent(nullptr);
-  w->deleteLater();
+  // The widget may be in the middle of delivering an event: let the loop free it. It stays
+  // where it is, hidden, until then: taking it out of its window now would walk the
+  // window's whole focus chain, for each of a page's thousands of fields. Widgets of
+  // children go with their parent's.
+  if (!withParent) {
+    w->hide();
+    w->deleteLater();
+  }
   RemoveTopLevel(this);
 }
 
@@ -205,6 +211,8 @@ void TControl::UpdateWidgetGeometry()
     w->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
   }
   w->setGeometry(x, y, std::max(0, FWidth), std::max(0, FHeight));
+  if (FParent)
+    TControlWidget::FollowSight(w);
   if (FFixedFrame)
     w->setFixedSize(std::max(0, FWidth), std::max(0, FHeight));
 }
@@ -231,7 +239,17 @@ void TControl::UpdateWidgetVisibility()
       RemoveTopLevel(this);
       InputState().TopLevels.push_back(this);
     }
-    w->show();
+    if (FParent && FParent->FAlignDisabled > 0 && w->parentWidget()) {
+      // While the parent takes many children at once, the toolkit would search all of them
+      // for the one under the pointer as each shows (to tell it the pointer entered): the
+      // parent stands out of that search meanwhile.
+      QWidget* pw = w->parentWidget();
+      const bool through = pw->testAttribute(Qt::WA_TransparentForMouseEvents);
+      pw->setAttribute(Qt::WA_TransparentForMouseEvents, true);
+      w->show();
+      pw->setAttribute(Qt::WA_TransparentForMouseEvents, through);
+    } else
+      w->show();
     if (FIsPopup)
       w->raise();
     if (w->ActivateWhenShown) {
@@ -251,14 +269,22 @@ void TControl::SetParent(TWinControl* parent)
   if (parent == this)
     throw EComponentError("A control cannot have itself as its parent");
   DestroyHandle();
+  // Only an aligned child moves its siblings: adding or removing others leaves the layout as
+  // it is (a page of thousands of fields would otherwise lay out all of them for each one).
   if (FParent) {
+    // Many children go in the order they came (a page's fields): the search starts at the
+    // front, and the lists let go of either end at once.
     auto& v = FParent->FControls;
-    v.erase(std::remove(v.begin(), v.end(), this), v.end());
-    std::erase(FParent->FTabList, this);
+    if (auto it = std::find(v.begin(), v.end(), this); it != v.end())
+      v.erase(it);
+    auto& tabs = FParent->FTabList;
+    if (auto it = std::find(tabs.begin(), tabs.end(), this); it != tabs.end())
+      tabs.erase(it);
     TWinControl* old = FParent;
     FParent = nullptr;
     old->ControlRemoved(this);
-    old->Realign();
+    if (FAlign != alNone)
+      old->Realign();
   }
   FParent = parent;
   if (parent) {
@@ -269,7 +295,8 @@ void TControl::SetParent(TWinControl* parent)
     parent->ControlInserted(this);
     if (parent->HandleAllocated() && FVisible)
       HandleNeeded();
-    parent->Realign();
+    if (FAlign != alNone)
+      parent->Realign();
   }
 }
 
@@ -339,7 +366,7 @@ void TControl::SetVisible(bool visible)
   if (visible && (!FParent || FParent->HandleAllocated()))
     HandleNeeded();
   UpdateWidgetVisibility();
-  if (FParent)
+  if (FParent && FAlign != alNone)
     FParent->Realign();
   GuardedCall([&] { VisibleChanged(); }, this);
 }
@@ -723,7 +750,7 @@ TWinControl::~TWinControl()
 {
   DestroyHandle();
   // Children outlive us only when their owners still hold them: they become parentless.
-  std::vector<TControl*> children = FControls;
+  std::vector<TControl*> children(FControls.begin(), FControls.end());
   FControls.clear();
   FTabList.clear();
   for (TControl* c : children)

@@ -7,6 +7,7 @@
 // the cursor position, shortcuts and image lists.
 #pragma once
 
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -318,6 +319,7 @@ protected:
   void RecreateHandle();
 
 private:
+  void DestroyWidget(bool withParent);
   friend struct TControlWidgetAccess;
   friend class TWinControl;
   friend void SetAccessibleRoot(TControl* Control, std::function<std::shared_ptr<TAccessibleNode>()> Provider);
@@ -359,6 +361,8 @@ public:
   TControl* Controls(int index) const { return FControls.at(static_cast<size_t>(index)); }
   // Lays out the aligned children in order: top, bottom, left, right, then client.
   void Realign();
+  // Between these, children come and go as a batch: the layout waits for the end, and
+  // each child that shows meanwhile is shown without looking for the one under the pointer.
   void DisableAlign() { ++FAlignDisabled; }
   void EnableAlign();
   // The child under a point of the client area (direct children only), or nullptr.
@@ -394,7 +398,7 @@ public:
   // The children the Tab walk visits, in order: by default every windowed child in its tab
   // order. A control that places children of its own (a toolbar hosting them as items)
   // may leave some out; the walk then also skips what lies inside those.
-  virtual std::vector<TWinControl*> TabOrderList() const { return FTabList; }
+  virtual std::vector<TWinControl*> TabOrderList() const { return {FTabList.begin(), FTabList.end()}; }
   // The control gains or loses the keyboard focus.
   TNotifyEvent OnEnter;
   TNotifyEvent OnExit;
@@ -411,8 +415,10 @@ protected:
 private:
   friend class TControl;
   friend struct TControlWidgetAccess;
-  std::vector<TControl*> FControls;     // not owned: owners free controls
-  std::vector<TWinControl*> FTabList;   // the children that are windowed, in tab order
+  // Not owned: owners free controls. Thousands of children may come and go, mostly in
+  // order: either end is let go of at once.
+  std::deque<TControl*> FControls;
+  std::deque<TWinControl*> FTabList;   // the children that are windowed, in tab order
   int FAlignDisabled = 0;
   bool FTabStop = false;
 };

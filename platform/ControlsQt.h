@@ -116,6 +116,20 @@ public:
   // activated as it shows, for the focus to reach it.
   bool ActivateWhenShown = false;
 
+  // A child wholly outside its parent has nothing on screen to repaint: its updates are off
+  // until it lies in sight again (moved there, or its parent grown round it; the parent's
+  // painting still draws it). Else the toolkit would list it among the widgets to paint at
+  // each change (showing it is one) and, at the next paint, look for it among all its
+  // siblings: a page of thousands of fields, most of them off the panel, would cost the
+  // square of their number.
+  static void FollowSight(QWidget* w)
+  {
+    const QWidget* p = w->parentWidget();
+    const bool inSight = !p || w->isWindow() || w->geometry().intersects(p->rect());
+    if (w->updatesEnabled() != inSight)
+      w->setUpdatesEnabled(inSight);
+  }
+
   // Watches the top-level window's exposures (the toolkit tells them to the window, not to
   // the widget).
   void WatchExposures()
@@ -238,6 +252,9 @@ protected:
   }
   void resizeEvent(QResizeEvent* e) override
   {
+    for (QObject* o : children())
+      if (auto* child = dynamic_cast<TControlWidget*>(o))
+        FollowSight(child);
     if (Control && isWindow()) {
       TControlWidgetAccess::TopResized(Control, e->size().width(), e->size().height());
       UpdateDropShadow(this);

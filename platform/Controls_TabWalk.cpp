@@ -19,7 +19,12 @@ void TWinControl::SetTabOrder(Integer order)
   if (!Parent())
     return;
   auto& v = Parent()->FTabList;
-  std::erase(v, this);
+  const auto at = std::find(v.begin(), v.end(), this);
+  // A page gives each of its fields its place in turn, mostly the one it has.
+  if (at != v.end() && at - v.begin() == order)
+    return;
+  if (at != v.end())
+    v.erase(at);
   order = std::clamp<Integer>(order, 0, static_cast<Integer>(v.size()));
   v.insert(v.begin() + order, this);
 }

@@ -743,7 +743,9 @@ void TKVMainFrm::Edit1Click(TTBCustomItem*, bool)
 {
   CopyMechanism1->SetEnabled(GLPanel->Visible());
   CopyMechanismToFile1->SetEnabled(CopyMechanism1->Enabled());
-  CopySelectedText1->SetEnabled(CopyBtn->Enabled());
+  // The selection as it is now (Ctrl+C asks here first): the toolbar button follows it only
+  // at the next idle pass, which a heavy page holds back.
+  CopySelectedText1->SetEnabled(Viewer->SelLength() != 0);
 }
 
 void TKVMainFrm::View1Click(TTBCustomItem*, bool)

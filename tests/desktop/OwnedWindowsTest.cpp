@@ -109,7 +109,7 @@ protected:
     Desk->Keys("Escape");
     EXPECT_TRUE(desktop::WaitFor([&] { return Desk->WindowsNamed(title).empty(); }))
         << title << " lost the keys to a click on the main window";
-    EXPECT_TRUE(desktop::WaitFor([&] { return Desk->ActiveWindow() == Main; }, 3000));
+    EXPECT_TRUE(desktop::WaitFor([&] { return Desk->ActiveWindow() == Main; }));
   }
   // Closes the modal window by key after another program was active last and the window was
   // clicked back: the activation goes back to the main window, not to the other program.
@@ -123,10 +123,10 @@ protected:
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     const TWindowPlace o = Desk->Place(other);
     Desk->Click(o.X + o.Width / 2, o.Y + 5);
-    ASSERT_TRUE(desktop::WaitFor([&] { return Desk->ActiveWindow() == other; }, 3000));
+    ASSERT_TRUE(desktop::WaitFor([&] { return Desk->ActiveWindow() == other; }));
     TWindowPlace p = Desk->Place(w);
     Desk->Click(p.X + p.Width / 2, p.Y - p.FrameTop / 2);
-    ASSERT_TRUE(desktop::WaitFor([&] { return Desk->ActiveWindow() == w; }, 3000)) << title << " took no click";
+    ASSERT_TRUE(desktop::WaitFor([&] { return Desk->ActiveWindow() == w; })) << title << " took no click";
     Desk->Keys(keys);
     ASSERT_TRUE(desktop::WaitFor([&] { return Desk->WindowsNamed(title).empty(); })) << title << " stayed";
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
@@ -200,7 +200,7 @@ TEST_F(OwnedWindows, ModalWindowsKeepTheKeysAndGiveThemBackToTheMainWindow)
   Desk->Run("xdotool windowactivate --sync " + other);
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   Desk->Keys("alt+Tab");
-  EXPECT_TRUE(desktop::WaitFor([&] { return Desk->ActiveWindow() == about; }, 3000))
+  EXPECT_TRUE(desktop::WaitFor([&] { return Desk->ActiveWindow() == about; }))
       << "Alt+Tab activated " << Desk->ActiveWindow();
   ExpectActivationBackOnTheMainWindow("^About$", other, "Return");
   MenuCommand(117, "Down Return");

@@ -140,7 +140,7 @@ TEST(DesktopPrintingBox, TheProgramsMenuBarWorksAgainOnceThePrintedPictureIsRepo
   desk.Run("xdotool windowactivate --sync " + box + " key Return");
   // The keyboard back on the main window, and the repaints that follow done: the entries
   // must be black then, and stay so.
-  EXPECT_TRUE(desktop::WaitFor([&] { return desk.ActiveWindow() == main; }, 5000)) << "the main window is not active";
+  EXPECT_TRUE(desktop::WaitFor([&] { return desk.ActiveWindow() == main; })) << "the main window is not active";
   std::this_thread::sleep_for(std::chrono::seconds(2));
   desk.Screenshot("program-after-print.png");
   EXPECT_GE(menuInk(), working * 9 / 10) << "the menu bar is drawn disabled";

@@ -24,8 +24,10 @@ while [ $# -gt 0 ]; do
   esac
 done
 [ $# -gt 0 ] || { echo "usage: with-print-spooler.sh [--announce] -- COMMAND..." >&2; exit 2; }
+# cupsd, lpadmin and the tests' cupsaccept/cupsreject live in sbin, which an ordinary user's
+# PATH does not hold: they are looked for there after the caller's own PATH (the command too).
+PATH="$PATH:/usr/local/sbin:/usr/sbin:/sbin"
 cupsd="$(command -v cupsd || true)"
-[ -n "$cupsd" ] || [ ! -x /usr/sbin/cupsd ] || cupsd=/usr/sbin/cupsd
 for tool in "$cupsd" lpadmin lpstat; do
   if [ -z "$tool" ] || ! command -v "$tool" >/dev/null; then
     echo "with-print-spooler.sh: no ${tool:-cupsd} here: the print tests need a CUPS spooler (scripts/setup)" >&2

@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -233,6 +234,61 @@ TEST(Controls, AlignedChildrenFillTheClientAreaInOrder)
   left.Hide();
   EXPECT_EQ(client.BoundsRect(), (TRect{0, 20, 260, 140}));
   EXPECT_EQ(right.BoundsRect(), (TRect{260, 20, 300, 140}));
+}
+
+// A parent that counts its layout passes.
+class TCountingParent : public TCustomControl {
+public:
+  int Passes = 0;
+
+protected:
+  void AlignControls(TRect& r) override
+  {
+    ++Passes;
+    TCustomControl::AlignControls(r);
+  }
+};
+
+TEST(Controls, ManyChildrenComeAndGoWithoutLayingOutTheirSiblings)
+{
+  TForm form;
+  form.SetBounds(0, 0, 200, 150);
+  TCountingParent panel;
+  panel.SetParent(&form);
+  panel.SetBounds(0, 0, 200, 150);
+  TCustomControl top, bottom;
+  top.SetHeight(20);
+  top.SetAlign(alTop);
+  top.SetParent(&panel);
+  form.Show();
+  // A page's worth of fields come, show, hide and go one by one: the layout is not theirs.
+  panel.Passes = 0;
+  {
+    std::vector<std::unique_ptr<TCustomControl>> fields;
+    for (int i = 0; i < 1000; ++i) {
+      fields.push_back(std::make_unique<TCustomControl>());
+      fields.back()->SetParent(&panel);
+      fields.back()->SetBounds(0, 30 + i, 10, 10);
+    }
+    fields[5]->Hide();
+    fields[5]->Show();
+    EXPECT_EQ(panel.ControlCount(), 1001);
+  }
+  EXPECT_EQ(panel.ControlCount(), 1);
+  EXPECT_EQ(panel.Passes, 0);
+  // An aligned child moves the others; in a batch, once at its end.
+  bottom.SetHeight(10);
+  bottom.SetAlign(alBottom);
+  panel.DisableAlign();
+  bottom.SetParent(&panel);
+  top.Hide();
+  EXPECT_EQ(panel.Passes, 0);
+  panel.EnableAlign();
+  EXPECT_EQ(panel.Passes, 1);
+  EXPECT_EQ(bottom.BoundsRect(), (TRect{0, 140, 200, 150}));
+  top.Show();
+  EXPECT_EQ(panel.Passes, 2);
+  EXPECT_EQ(top.BoundsRect(), (TRect{0, 0, 200, 20}));
 }
 
 TEST(Controls, CaptureTakesTheMouseAndIsLostToTheNextHolder)

@@ -660,8 +660,7 @@ TEST(HelpMenuLoop, ASpaceTypedOnTheBarOpensTheWindowsSystemMenu)
   bar.SetBounds(0, 0, 400, 24);
   form.Show();
   form.Activate();
-  for (int i = 0; i < 5; ++i)
-    Application->ProcessMessages();
+  WaitFor([] { return ApplicationIsActive(); });
   if (!ApplicationIsActive())
     GTEST_SKIP() << "the display gives the test window no activation";
   bar.View->UpdatePositions();

@@ -79,6 +79,19 @@ void PressAndPlay(TPoint at, std::vector<std::function<void()>> steps)
 TPoint HandleOf(TTBCustomDockableWindow& bar) { return bar.ClientToScreen({-3, 5}); }
 
 // A window floating for a form with docks, and a second form to take the activation.
+// Activates a form and waits until the display server has made it active, in its own time:
+// its keyboard focus says so (Active() alone also stands for the form last shown or asked
+// for). The request is repeated while waiting: one made before the window is mapped may
+// land after a later request for another window, or not at all.
+bool ActivatedByServer(TCustomForm& f)
+{
+  return testwait::WaitUntil([&] {
+    if (!f.Focused())
+      f.SetFocus();
+    return f.Focused();
+  });
+}
+
 struct TFloatingBar {
   TDockForm F;
   TForm Other;
@@ -577,7 +590,7 @@ TEST(Docks, AFloatingWindowOutlivesItsForm)
   other.Show();
   other.Activate();
   other.SetBounds(60, 60, 200, 100);
-  Application->ProcessMessages();
+  EXPECT_TRUE(testwait::WaitUntil([&] { return other.Active(); }));
   EXPECT_FALSE(p->Visible());
   // Docking back needs a form: without one the window says so and stays.
   EXPECT_THROW(bar.SetFloating(false), EInvalidOperation);
@@ -590,23 +603,19 @@ TEST(Docks, AFloatingWindowShowsAndHidesWithItsForm)
   TFloatingBar t;
   TTBFloatingWindowParent* p = t.Bar.FloatingWindowParent();
   ASSERT_TRUE(p->Visible());
-  t.Other.Activate();
-  Application->ProcessMessages();
+  ASSERT_TRUE(ActivatedByServer(t.Other));
   t.F.Form.Hide();
-  Application->ProcessMessages();
-  EXPECT_FALSE(p->Visible());
+  EXPECT_TRUE(testwait::WaitUntil([&] { return !p->Visible(); }));
   t.F.Form.Show();
-  Application->ProcessMessages();
-  EXPECT_TRUE(p->Visible());
-  // Showing it took no activation.
-  t.F.Form.Activate();
-  Application->ProcessMessages();
+  EXPECT_TRUE(testwait::WaitUntil([&] { return p->Visible(); }));
+  // Showing it takes no activation: the form stays active.
+  ASSERT_TRUE(ActivatedByServer(t.F.Form));
   t.Bar.Hide();
   t.Bar.Show();
-  Application->ProcessMessages();
-  EXPECT_TRUE(p->Visible());
-  EXPECT_FALSE(p->Active());
+  EXPECT_TRUE(testwait::WaitUntil([&] { return p->Visible(); }));
+  EXPECT_FALSE(testwait::WaitUntil([&] { return !t.F.Form.Focused(); }, 300)) << "the floating window took it";
   EXPECT_TRUE(t.F.Form.Active());
+  EXPECT_FALSE(p->Active());
 }
 
 TEST(Docks, ClosingTheFloatingWindowClosesItsForm)
@@ -644,10 +653,7 @@ TEST(Docks, AClickOnAFloatingWindowActivatesItsForm)
   TForm& other = t.Other;
   TTestBar& bar = t.Bar;
   auto clickOn = [&](TPoint at) {
-    other.Activate();
-    Application->ProcessMessages();
-    // Activation comes back from the display server, later under load.
-    ASSERT_TRUE(testwait::WaitUntil([&] { return other.Active(); }));
+    ASSERT_TRUE(ActivatedByServer(other));
     // The press starts a drag (content and caption both move the window); the release
     // ends it where it began.
     PressAndPlay(at, {[at] { SimulateMouse(TInputKind::MouseUp, at); }});

@@ -2,9 +2,9 @@
 // Builds each topic with its starting control values under its view point, poses it at N
 // evenly spaced phases over its repeat angle and writes DIR/topic-ID[.EXAMPLE]-K.png
 // (640 x 480) for K = 0 .. N-1. Exits with 1 when a topic cannot be built or a picture
-// cannot be written, 2 for a bad command line. With --markers each topic's show-markers
-// procedure shows its arrows after the build: they tell apart phases that a wheel's symmetry
-// draws alike.
+// cannot be written, 2 for a bad command line. Markers are drawn only with --markers (each
+// topic's show-markers procedure shows its arrows after the build, and hides them without):
+// they tell apart phases that a wheel's symmetry draws alike.
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -64,11 +64,11 @@ bool RenderTopic(TGLSceneViewer& viewer, const TRequest& req, const std::string&
   stage.SceneBase->Position.SetAsVector(vp.SceneBase);
   TTopicControls controls = entry->DefaultControls ? entry->DefaultControls() : TTopicControls{};
   // The check box stands as the markers are shown: the lever scenes read it as they move.
-  if (markers)
-    controls.Markers = true;
+  // Some topics start with it ticked; the pictures show markers only when asked for.
+  controls.Markers = markers;
   entry->Build(stage.SceneBase, &lib, controls);
-  if (markers && entry->ShowMarkers)
-    entry->ShowMarkers(stage.SceneBase, true);
+  if (entry->ShowMarkers)
+    entry->ShowMarkers(stage.SceneBase, markers);
   Integer repeat = entry->RepeatAngle ? entry->RepeatAngle(controls) : 360;
   viewer.SetCamera(stage.Camera);
   bool ok = true;

@@ -1,0 +1,145 @@
+// A page of many form fields in the shown page pane: opening a page of N `<input type=text>`
+// (and a line of text each) and leaving it for a small page, as following a link and going
+// Back do, for N = 2,000 to 16,000 doubling (--max N to stop sooner). Printed per size: the
+// best of three times for each, their growth per doubling (linear work gives 2; the target is
+// at most 2.2), and the time to open a page of the same text without the fields. The pointer
+// stands over the pane, as a user's does (xdotool moves it there; without it the toolkit
+// skips the work a pointer inside the window asks for). --profile N only opens and leaves a
+// page of N fields five times, for a profiler. Run it under Xvfb:
+//     xvfb-run -a -s "-screen 0 1280x1024x24" build/release/bin/bench_form_page
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "html/HtmlViewer.h"
+#include "platform/Application.h"
+#include "platform/Forms.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+void Settle()
+{
+  for (int i = 0; i < 4; ++i)
+    Application->ProcessMessages();
+}
+
+std::string Page(int fields, bool withFields)
+{
+  std::string s = "<html><body><form>";
+  s.reserve(static_cast<size_t>(fields) * 40 + 64);
+  for (int i = 0; i < fields; ++i) {
+    s += "Field " + std::to_string(i) + " ";
+    s += withFields ? "<input type=text name=f" + std::to_string(i) + ">" : "<b>f" + std::to_string(i) + "</b>";
+    s += "<br>";
+  }
+  return s + "</form></body></html>";
+}
+
+double BestSeconds(int rounds, const std::function<void()>& before, const std::function<void()>& timed)
+{
+  double best = 1e30;
+  for (int r = 0; r < rounds; ++r) {
+    before();
+    const auto t0 = Clock::now();
+    timed();
+    best = std::min(best, std::chrono::duration<double>(Clock::now() - t0).count());
+  }
+  return best;
+}
+
+// The table: open, leave and the text alone per size, doubling up to maxFields; 0 when the
+// growth keeps to the target.
+int Table(THTMLViewer& viewer, const std::string& small, int maxFields, bool pointer)
+{
+  std::printf("page pane 800x600, pointer %s; best of 3, seconds; growth per doubling (target at most 2.2)\n",
+              pointer ? "over the pane" : "elsewhere (no xdotool)");
+  std::printf("%7s %9s %7s %9s %7s %9s %10s\n", "fields", "open", "growth", "leave", "growth", "text", "open/text");
+  double lastOpen = 0, lastLeave = 0;
+  bool met = true;
+  for (int n = 2000; n <= maxFields; n *= 2) {
+    const std::string page = Page(n, true);
+    const std::string text = Page(n, false);
+    auto toSmall = [&] {
+      viewer.LoadFromString(small);
+      Settle();
+    };
+    const double open = BestSeconds(3, toSmall, [&] {
+      viewer.LoadFromString(page);
+      Settle();
+    });
+    const double leave = BestSeconds(
+        3,
+        [&] {
+          viewer.LoadFromString(page);
+          Settle();
+        },
+        toSmall);
+    const double plain = BestSeconds(3, toSmall, [&] {
+      viewer.LoadFromString(text);
+      Settle();
+    });
+    char og[16] = "", lg[16] = "";
+    if (lastOpen > 0) {
+      std::snprintf(og, sizeof og, "%.2f", open / lastOpen);
+      std::snprintf(lg, sizeof lg, "%.2f", leave / lastLeave);
+      met = met && open / lastOpen <= 2.2 && leave / lastLeave <= 2.2;
+    }
+    std::printf("%7d %9.3f %7s %9.3f %7s %9.3f %10.2f\n", n, open, og, leave, lg, plain, open / plain);
+    std::fflush(stdout);
+    lastOpen = open;
+    lastLeave = leave;
+  }
+  std::printf("target (growth at most 2.2 per doubling): %s\n", met ? "met" : "NOT met");
+  return met ? 0 : 1;
+}
+
+}   // namespace
+
+int main(int argc, char** argv)
+{
+  int maxFields = 16000;
+  int profileFields = 0;   // --profile N: opens and leaves a page of N fields 5 times, untimed
+  for (int i = 1; i < argc; ++i)
+    if (std::strcmp(argv[i], "--max") == 0 && i + 1 < argc)
+      maxFields = std::max(2000, std::atoi(argv[++i]));
+    else if (std::strcmp(argv[i], "--profile") == 0 && i + 1 < argc)
+      profileFields = std::max(1, std::atoi(argv[++i]));
+
+  TApplication::Initialize(argc, argv);
+  int status = 0;
+  {
+    TForm form;
+    form.SetCaption("Form page");
+    form.SetBounds(0, 0, 820, 640);
+    THTMLViewer viewer;
+    viewer.SetParent(&form);
+    viewer.SetBounds(0, 0, 800, 600);
+    form.Show();
+    Settle();
+    const std::string small = "<p>A small page.</p>";
+    viewer.LoadFromString(small);
+    Settle();
+    const bool pointer = std::system("xdotool mousemove 400 300 >/dev/null 2>&1") == 0;
+    Settle();
+    if (profileFields > 0) {
+      const std::string page = Page(profileFields, true);
+      for (int r = 0; r < 5; ++r) {
+        viewer.LoadFromString(page);
+        Settle();
+        viewer.LoadFromString(small);
+        Settle();
+      }
+    } else {
+      status = Table(viewer, small, maxFields, pointer);
+    }
+  }
+  TApplication::Finalize();
+  return status;
+}
