@@ -690,6 +690,29 @@ TEST(DesktopMenus, AClickElsewhereOrAnotherProgramTakingTheActivationEndsTheMenu
   const desktop::TWindowPlace o = desk.Place(otherWindow);
   menuEndsAfter("a click on another program's button", [&] { Click({o.X + 20, o.Y + o.Height - 14}); });
   EXPECT_TRUE(PumpUntil([&] { return other->Ended(); }, 3000)) << "the click never reached the other program";
+
+  // The other program's window lying over the kit's, the menu opened by Alt+V beneath it: a
+  // click on that program's button reaches it, and not the kit's window under the button.
+  int kitPresses = 0;
+  f.Form.OnMouseDown = [&](TObject*, TMouseButton, TShiftState, Integer, Integer) { ++kitPresses; };
+  auto over = std::make_unique<desktop::TOtherProgram>(desk, "Over the kit", 200, 250);
+  const std::string overWindow = desk.WaitFramedWindow("^Over the kit$", 5000);
+  ASSERT_FALSE(overWindow.empty());
+  desk.Run("xdotool windowactivate --sync " + id);
+  desk.Run("xdotool windowraise " + overWindow);
+  PumpFor(300);
+  const desktop::TWindowPlace v = desk.Place(overWindow);
+  const TPoint okay{v.X + 20, v.Y + v.Height - 14};
+  ASSERT_TRUE(f.Form.BoundsRect().Contains(okay)) << "the other program's button is not over the kit";
+  bool opened = false;
+  realinput::TTimedSteps steps({[] { X("key alt+v"); }, [] {}, [&] { opened = f.Menus.View()->InModalLoop; },
+                                [&] { Click(okay); }, [] {}, [] {}},
+                               250);
+  ASSERT_TRUE(PumpUntil([&] { return steps.Done(); }, 10000));
+  ASSERT_TRUE(opened) << "Alt+V did not open View";
+  EXPECT_TRUE(PumpUntil([&] { return over->Ended(); }, 3000)) << "the click never reached the window over the kit";
+  EXPECT_FALSE(f.Menus.View()->InModalLoop);
+  EXPECT_EQ(kitPresses, 0) << "the kit's window beneath got the click";
 }
 
 // With the desktop's menu animation on, a menu slides in showing its own picture: each frame
