@@ -713,6 +713,29 @@ TEST(DesktopMenus, AClickElsewhereOrAnotherProgramTakingTheActivationEndsTheMenu
   EXPECT_TRUE(PumpUntil([&] { return over->Ended(); }, 3000)) << "the click never reached the window over the kit";
   EXPECT_FALSE(f.Menus.View()->InModalLoop);
   EXPECT_EQ(kitPresses, 0) << "the kit's window beneath got the click";
+
+  // A popup menu at a point (as a context menu opens) ends alike when another program's window
+  // is activated: the call that shows it returns, the pointer free. The steps run inside the
+  // popup's own loop.
+  auto third = std::make_unique<desktop::TOtherProgram>(desk, "A third program", 700, 450);
+  const std::string thirdWindow = desk.WaitFramedWindow("^A third program$", 5000);
+  ASSERT_FALSE(thirdWindow.empty());
+  desk.Run("xdotool windowactivate --sync " + id);
+  PumpFor(300);
+  const std::set<std::string> beforePopup = OurWindows();
+  std::vector<std::string> popup;
+  bool popupEnded = false;
+  realinput::TTimedSteps popupSteps({[] {}, [&] { popup = NewWindows(beforePopup); },
+                                     [&] { desk.Run("xdotool windowactivate " + thirdWindow); }, [] {}, [] {}, [] {},
+                                     // Still open, a click on the desktop ends it so the test goes on.
+                                     [&] { Click(desktopPoint); }},
+                                    250);
+  TrackPopupItem(f.View, {place.X + 200, place.Y + 120}, tbpaLeft);
+  popupEnded = !popupSteps.Done();
+  ASSERT_TRUE(PumpUntil([&] { return popupSteps.Done(); }, 10000));
+  ASSERT_FALSE(popup.empty()) << "the popup menu did not show";
+  EXPECT_TRUE(popupEnded) << "the popup menu stayed after another program took the activation";
+  EXPECT_TRUE(x.PointerGrabbable());
 }
 
 // With the desktop's menu animation on, a menu slides in showing its own picture: each frame
