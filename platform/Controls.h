@@ -505,6 +505,9 @@ void RemoveWindowEventHandler(int id);
 // click the menus held while they were open reaches that program so. False where the display
 // server takes no such input.
 bool GiveMouseToDisplayServer(TInputKind kind, TPoint screenPos, TMouseButton button);
+// Whether the display server shows another program's window (or the desktop) uppermost at a
+// point of the screen, though one of ours may lie under it there. False where it cannot say.
+bool AnotherProgramAtPos(TPoint screenPos);
 
 // Synthetic input through the toolkit, as the user would give it (tests and the program's
 // own scripted demonstrations): the event goes to the window under the point (or to the

@@ -1,5 +1,6 @@
 // Input given through the display server (its XTEST extension) for windows of other programs.
 #include <QGuiApplication>
+#include <QWindow>
 #include <QTimer>
 #include <xcb/xcb.h>
 
@@ -43,6 +44,22 @@ bool ButtonHeld(unsigned int number)
   return held;
 }
 
+// The root's child a window hangs under: its frame, where the window manager gave it one.
+xcb_window_t TopOf(xcb_connection_t* c, xcb_window_t root, xcb_window_t w)
+{
+  for (int depth = 0; w && w != root && depth < 16; ++depth) {
+    xcb_query_tree_reply_t* r = xcb_query_tree_reply(c, xcb_query_tree(c, w), nullptr);
+    if (!r)
+      return 0;
+    const xcb_window_t parent = r->parent;
+    std::free(r);
+    if (parent == root)
+      return w;
+    w = parent;
+  }
+  return 0;
+}
+
 struct TInputConnection {
   Display* D = nullptr;
   bool HasTest = false;
@@ -60,6 +77,30 @@ struct TInputConnection {
 };
 
 }   // namespace
+
+bool AnotherProgramAtPos(TPoint screenPos)
+{
+  xcb_connection_t* c = ToolkitConnection();
+  if (!c)
+    return false;
+  const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+  // The server's answer follows the stacking of every program's windows, not only ours.
+  xcb_translate_coordinates_reply_t* r =
+      xcb_translate_coordinates_reply(c,
+                                      xcb_translate_coordinates(c, root, root, static_cast<int16_t>(screenPos.X),
+                                                                static_cast<int16_t>(screenPos.Y)),
+                                      nullptr);
+  const xcb_window_t top = r ? r->child : 0;
+  std::free(r);
+  if (!r)
+    return false;
+  if (!top)
+    return true;   // the bare desktop
+  for (QWindow* w : QGuiApplication::topLevelWindows())
+    if (w->isVisible() && w->handle() && TopOf(c, root, static_cast<xcb_window_t>(w->winId())) == top)
+      return false;
+  return true;
+}
 
 bool GiveMouseToDisplayServer(TInputKind kind, TPoint screenPos, TMouseButton button)
 {

@@ -648,10 +648,10 @@ void TKVMainFrm::KeepPaneShares()
 {
   const Integer width = ClientWidth();
   // A model pane width other than the one last given out was set since (the splitter
-  // dragged, or the program's own setting): it becomes the share to keep. The share is
-  // never taken from a width the splitter's limits forced, so a window made small and
-  // then large again gives the pane its room back.
-  if (FPaneWidthSeen > 0 && LeftPanel->Width() != FPaneWidthGiven)
+  // dragged, or the program's own setting), or none is kept yet (the starting split): it
+  // becomes the share to keep. The share is never taken from a width the splitter's limits
+  // forced, so a window made small and then large again gives the pane its room back.
+  if (FPaneWidthSeen > 0 && (FPaneShare <= 0 || LeftPanel->Width() != FPaneWidthGiven))
     FPaneShare = double(LeftPanel->Width()) / FPaneWidthSeen;
   if (FPaneShare > 0)
     Splitter->MoveTo(SafeRound(FPaneShare * width));

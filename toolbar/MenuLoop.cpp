@@ -845,9 +845,11 @@ namespace {
 
 void GiveInput(const TInputEvent& Ev)
 {
-  // Outside all our windows the input is another program's (or the window manager's): the
-  // display server gives it there, as it would have without the menus' grab.
-  if (!FindControlAtPos(Ev.ScreenPos) && GiveMouseToDisplayServer(Ev.Kind, Ev.ScreenPos, Ev.Button))
+  // Outside all our windows, or where another program's window lies over ours, the input is
+  // that program's (or the window manager's): the display server gives it there, as it would
+  // have without the menus' grab.
+  if ((!FindControlAtPos(Ev.ScreenPos) || AnotherProgramAtPos(Ev.ScreenPos))
+      && GiveMouseToDisplayServer(Ev.Kind, Ev.ScreenPos, Ev.Button))
     return;
   SimulateMouse(Ev.Kind, Ev.ScreenPos, Ev.Button, Ev.Shift & (ssShift | ssCtrl | ssAlt));
 }

@@ -690,6 +690,52 @@ TEST(DesktopMenus, AClickElsewhereOrAnotherProgramTakingTheActivationEndsTheMenu
   const desktop::TWindowPlace o = desk.Place(otherWindow);
   menuEndsAfter("a click on another program's button", [&] { Click({o.X + 20, o.Y + o.Height - 14}); });
   EXPECT_TRUE(PumpUntil([&] { return other->Ended(); }, 3000)) << "the click never reached the other program";
+
+  // The other program's window lying over the kit's, the menu opened by Alt+V beneath it: a
+  // click on that program's button reaches it, and not the kit's window under the button.
+  int kitPresses = 0;
+  f.Form.OnMouseDown = [&](TObject*, TMouseButton, TShiftState, Integer, Integer) { ++kitPresses; };
+  auto over = std::make_unique<desktop::TOtherProgram>(desk, "Over the kit", 200, 250);
+  const std::string overWindow = desk.WaitFramedWindow("^Over the kit$", 5000);
+  ASSERT_FALSE(overWindow.empty());
+  desk.Run("xdotool windowactivate --sync " + id);
+  desk.Run("xdotool windowraise " + overWindow);
+  PumpFor(300);
+  const desktop::TWindowPlace v = desk.Place(overWindow);
+  const TPoint okay{v.X + 20, v.Y + v.Height - 14};
+  ASSERT_TRUE(f.Form.BoundsRect().Contains(okay)) << "the other program's button is not over the kit";
+  bool opened = false;
+  realinput::TTimedSteps steps({[] { X("key alt+v"); }, [] {}, [&] { opened = f.Menus.View()->InModalLoop; },
+                                [&] { Click(okay); }, [] {}, [] {}},
+                               250);
+  ASSERT_TRUE(PumpUntil([&] { return steps.Done(); }, 10000));
+  ASSERT_TRUE(opened) << "Alt+V did not open View";
+  EXPECT_TRUE(PumpUntil([&] { return over->Ended(); }, 3000)) << "the click never reached the window over the kit";
+  EXPECT_FALSE(f.Menus.View()->InModalLoop);
+  EXPECT_EQ(kitPresses, 0) << "the kit's window beneath got the click";
+
+  // A popup menu at a point (as a context menu opens) ends alike when another program's window
+  // is activated: the call that shows it returns, the pointer free. The steps run inside the
+  // popup's own loop.
+  auto third = std::make_unique<desktop::TOtherProgram>(desk, "A third program", 700, 450);
+  const std::string thirdWindow = desk.WaitFramedWindow("^A third program$", 5000);
+  ASSERT_FALSE(thirdWindow.empty());
+  desk.Run("xdotool windowactivate --sync " + id);
+  PumpFor(300);
+  const std::set<std::string> beforePopup = OurWindows();
+  std::vector<std::string> popup;
+  bool popupEnded = false;
+  realinput::TTimedSteps popupSteps({[] {}, [&] { popup = NewWindows(beforePopup); },
+                                     [&] { desk.Run("xdotool windowactivate " + thirdWindow); }, [] {}, [] {}, [] {},
+                                     // Still open, a click on the desktop ends it so the test goes on.
+                                     [&] { Click(desktopPoint); }},
+                                    250);
+  TrackPopupItem(f.View, {place.X + 200, place.Y + 120}, tbpaLeft);
+  popupEnded = !popupSteps.Done();
+  ASSERT_TRUE(PumpUntil([&] { return popupSteps.Done(); }, 10000));
+  ASSERT_FALSE(popup.empty()) << "the popup menu did not show";
+  EXPECT_TRUE(popupEnded) << "the popup menu stayed after another program took the activation";
+  EXPECT_TRUE(x.PointerGrabbable());
 }
 
 // With the desktop's menu animation on, a menu slides in showing its own picture: each frame

@@ -458,7 +458,8 @@ TEST(OwnedTestWindow, OpenedBeforeAnyTopicItMovesOffTheTopicsControls)
   desktop::ExpectTestWindowButtonsWork(desk, test, "owned-test-window-moved-preview.png");
 }
 
-// The model pane keeps the user's share of the window: a splitter dragged by hand, then three
+// The model pane keeps its share of the window: the starting split on a narrowing, then a
+// splitter dragged by hand, then three
 // maximise and restore cycles by double clicks on the title bar, and a narrowing and widening,
 // each give the 3D view its width back.
 TEST(OwnedMainWindow, TheModelPaneKeepsItsShareOverMaximiseRestoreAndGrowing)
@@ -486,7 +487,11 @@ TEST(OwnedMainWindow, TheModelPaneKeepsItsShareOverMaximiseRestoreAndGrowing)
     });
     return width;
   };
+  // Before any drag, the starting split is the share kept: a narrower window takes from both
+  // panes, the page pane is not squeezed into a strip.
+  const int startView = settledView(), startWidth = desk.Place(main).Width;
   ASSERT_TRUE(resizeTo(1000));
+  EXPECT_NEAR(settledView(), startView * 1000 / startWidth, 6) << "the starting split was not kept as a share";
   // The splitter, dragged by hand 150 pixels left of where it stands.
   m = desk.Place(main);
   const TWindowPlace before = ModelView(desk);
