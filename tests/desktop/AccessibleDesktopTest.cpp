@@ -381,7 +381,7 @@ TEST(AccessibleDesktop, AReaderHearsWhatChangesAsFromTheDesktopsOwnControls)
   ASSERT_TRUE(listener.Ready()) << listener.Log();
 
   // The reference: its edit has the focus as it opens.
-  desk.Run("xdotool windowactivate --sync " + refWindow);
+  ASSERT_TRUE(desk.Focus(refWindow)) << "the reference program never took the keyboard";
   desk.Keys("End BackSpace");
   desk.Type("5");
   ASSERT_TRUE(listener.WaitHeard([](const atspi::TEvent& e) { return e.Type == "object:text-changed:insert"; }))

@@ -232,6 +232,19 @@ public:
     std::string out = Run("xdotool getactivewindow");
     return out.empty() ? out : Decimal(out);
   }
+  // Activates a window and waits, with a bound, until the X server gives it the keyboard:
+  // the window manager marks a window active a moment before the focus follows, and keys
+  // typed in between go to the window that had it.
+  bool Focus(const std::string& window, int timeoutMs = 10000) const
+  {
+    Run("xdotool windowactivate --sync " + window);
+    return WaitFor(
+        [&] {
+          const std::string out = Run("xdotool getwindowfocus -f");
+          return !out.empty() && Decimal(out) == Decimal(window);
+        },
+        timeoutMs);
+  }
 
   // Input as a hand gives it, through the X server.
   void Click(int x, int y, int button = 1) const
