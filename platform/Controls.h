@@ -183,6 +183,10 @@ public:
   // its hint, in that order (Accessible.cpp).
   const std::string& AccessibleName() const { return FAccessibleName; }
   void SetAccessibleName(const std::string& name) { FAccessibleName = name; }
+  // A window that only tells something and is closed, as a message box is: a screen reader
+  // reads it as an alert with these words when it opens. Empty: not such a window.
+  const std::string& AccessibleAlert() const { return FAccessibleAlert; }
+  void SetAccessibleAlert(const std::string& words) { FAccessibleAlert = words; }
   // For a control that draws its parts itself, what gives the root of the nodes a screen
   // reader reads (SetAccessibleRoot, Accessible.h); empty: the toolkit's own description.
   const std::function<std::shared_ptr<TAccessibleNode>()>& AccessibleRoot() const { return FAccessibleRoot; }
@@ -339,6 +343,7 @@ private:
   bool FInResize = false;
   std::string FHint;
   std::string FAccessibleName;
+  std::string FAccessibleAlert;
   std::function<std::shared_ptr<TAccessibleNode>()> FAccessibleRoot;
   std::string FCaption;
   TCursor FCursor = crDefault;

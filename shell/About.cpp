@@ -74,6 +74,8 @@ void TAboutFrm::FormCreate()
   if (FileExists(file))
     Image1->LoadFromFile(file);
   VersionLabel->SetCaption("Version " + VersionString());
+  // Read when the box opens, as a message box's words are.
+  SetAccessibleAlert(VersionLabel->Caption() + "\n" + Label1->Caption() + "\n" + Label4->Caption());
   FitToPicture();
 }
 

@@ -8,6 +8,7 @@
 #   caret:<role>:<name>:<offset>  moves its caret; select:<role>:<name>:<start>-<end> selects
 #   extents:<role>:<name>:        prints where each character of its text stands
 #   at:<role>:<name>:<x>,<y>      prints the offset of its character at that point of the screen
+#   describe:<role>:<name>        prints its description
 #   hold:<role>                   keeps every node of that role for later requests
 #   held                          prints what each kept node answers now ("gone" for none)
 #   showing                       walks only what is on the screen (as a reader's review)
@@ -169,6 +170,8 @@ def run(app, requests):
                     print("acted\t%s\t%s" % (request, "done" if a.doAction(i) else "refused"))
             time.sleep(0.3)
             app.clear_cache()
+        elif kind == "describe":
+            print("described\t%s\t%s" % (request, clean(n.description)))
         elif kind == "focus":
             print("focused\t%s\t%s" % (request, n.queryComponent().grabFocus()))
             time.sleep(0.3)
