@@ -394,6 +394,9 @@ public:
   virtual bool HasTabParts() const { return false; }
   virtual bool TabInto(bool forward) { return false; }
   virtual bool TabWithin(bool forward) { return false; }
+  // While it keeps the focus on one of its parts, that part is what a screen reader hears
+  // take the focus (the control tells it, NotifyAccessibleFocus), not the control itself.
+  virtual bool FocusInPart() const { return false; }
   // The focus as Tab gives it: SetFocus, then FocusedByTab (an edit selects its text).
   void SetFocusByTab();
   // The children the Tab walk visits, in order: by default every windowed child in its tab

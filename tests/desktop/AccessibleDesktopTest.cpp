@@ -598,22 +598,28 @@ TEST(AccessibleDesktop, AReaderHearsWhatChangesAsFromTheDesktopsOwnControls)
   EXPECT_GE(entries.size(), 2u) << listener.Log();
 
   // Tab reaches the help window's buttons one by one (Back, once a page has gone before, and
-  // the Contents and Index tabs), each heard as it takes the focus.
+  // the Contents and Index tabs), each heard as it takes the focus; past the page's last link
+  // no panel that holds them is heard before them.
   std::set<std::string> buttons;
+  std::vector<std::string> unnamed;
   for (int tab = 0; tab < 12 && !(buttons.count("Back") && buttons.count("Contents") && buttons.count("Index"));
        ++tab) {
     desk.Keys("Tab");
     desktop::WaitFor(
         [&] {
           for (const atspi::TEvent& e : listener.Take())
-            if (e.Pid == ourPid && e.Type == "focus:")
+            if (e.Pid == ourPid && e.Type == "focus:") {
               buttons.insert(e.Name);
+              if (e.Name.empty() || (e.Role == "panel" && e.Name == "Contents and Index"))
+                unnamed.push_back(e.Role + ":" + e.Name);
+            }
           return false;
         },
         300);
   }
   for (const char* b : {"Back", "Contents", "Index"})
     EXPECT_TRUE(buttons.count(b)) << b << "\n" << listener.Log();
+  EXPECT_EQ(unnamed, std::vector<std::string>{}) << listener.Log();
   // Space presses the one with the focus: the Index tab goes down, heard as checked.
   std::string focused;
   for (int tab = 0; tab < 12 && focused != "Index"; ++tab) {
