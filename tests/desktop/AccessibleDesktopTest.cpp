@@ -334,6 +334,28 @@ TEST(AccessibleDesktop, AReaderFollowsTheFocusThroughMenusDialogsAndPages)
   EXPECT_TRUE(listener.WaitHeard([](const atspi::TEvent& e) {
     return e.Type == "focus:" && e.Role == "document frame";
   })) << listener.Log();
+
+  // A narrow window: the lever bar's chevron holds the Wheelbarrow. The reader opens the
+  // chevron and presses it there: it runs and goes back onto its bar, as a click puts it.
+  Read(desk, pid,
+       {"act:push button:home:Press", "sleep", "act:link:Levers:Press", "sleep", "act:link:Levers class 2:Press"}, raw);
+  desk.Run("xdotool windowsize " + main + " 450 560");
+  auto onBar = [&](const std::string& item) {
+    for (const atspi::TNode& n : atspi::Below(Read(desk, pid, {}, raw), "tool bar", "Levers"))
+      if (n.Role == "push button" && n.Name == item)
+        return n.Has("showing");
+    return false;
+  };
+  desktop::WaitFor([&] { return onBar("Nut crackers") && !onBar("Wheelbarrow"); }, 20000, 500);
+  ASSERT_TRUE(onBar("Nut crackers") && !onBar("Wheelbarrow")) << raw;
+  Read(desk, pid,
+       {"under:tool bar:Levers", "act:push button:More Buttons:ShowMenu", "sleep", "under:popup menu:More Buttons",
+        "act:push button:Wheelbarrow:Press"},
+       raw);
+  EXPECT_NE(raw.find("acted\tact:push button:Wheelbarrow:Press\tdone"), std::string::npos) << raw;
+  desktop::WaitFor([&] { return onBar("Wheelbarrow"); }, 5000, 300);
+  EXPECT_TRUE(onBar("Wheelbarrow")) << raw;
+  EXPECT_FALSE(onBar("Nut crackers")) << "the least recently used goes past the edge instead\n" << raw;
   EXPECT_TRUE(on.Program.Running());
 }
 

@@ -12,7 +12,8 @@
 #   hold:<role>                   keeps every node of that role for later requests
 #   held                          prints what each kept node answers now ("gone" for none)
 #   showing                       walks only what is on the screen (as a reader's review)
-#   under:<role>:<name>           walks only below the first such node
+#   under:<role>:<name>           walks only below the first such node, and the requests after
+#                                 it look below it too
 #   walk                          walks at this point too, and prints a line "walk" after it
 # With "serve" as the only request it reads request lines from its input instead, walks after
 # each, and ends each walk with a line "end"; an empty line or the end of input stops it.
@@ -157,7 +158,7 @@ def run(app, requests):
         what = ""
         if kind in ("act", "set", "caret", "select", "extents", "at"):
             name, _, what = name.rpartition(":")
-        n = first(app, role, name)
+        n = first(root, role, name)
         if n is None:
             print("request\t%s\tnot found" % request)
             continue
