@@ -306,6 +306,7 @@ public:
   bool GetText(TAccessibleText& Text) override
   {
     Text.Text = FViewer->PageText(&Text.SelStart, &Text.SelEnd);
+    Text.Caret = FViewer->PageCaret();
     return true;
   }
   TRect CharacterRect(int32_t Offset) override { return FViewer->PageCharRect(Offset); }
@@ -399,6 +400,8 @@ void THTMLViewer::AnnounceFocusedLink()
   for (int i = 0, n = page.ChildCount(); i < n; ++i)
     if (page.LinkAt(i) == FSectionList->FocusLinkID) {
       NotifyAccessible(FPaintPanel, TAccessibleEvent::Focus, {i});
+      // Reading goes on from the link, as in a browser whose caret Tab moves there.
+      NotifyAccessibleChange(FPaintPanel, TAccessibleChange::Caret);
       return;
     }
 }
@@ -523,6 +526,18 @@ TRect THTMLViewer::PageCharRect(int32_t Offset)
       return {r.Left + o.X, r.Top + o.Y, r.Right + o.X, r.Bottom + o.Y};
     }
   return {};
+}
+
+int32_t THTMLViewer::PageCaret()
+{
+  if (!FSectionList || FSectionList->FocusLinkID <= 0)
+    return 0;
+  const std::vector<TFontObj*> runs = RunsOf(*FSectionList, FSectionList->FocusLinkID);
+  if (runs.empty() || !runs.front()->Section)
+    return 0;
+  TPageOffsets offsets(*FSectionList);
+  const TSection& s = *runs.front()->Section;
+  return offsets.StartOf(s) + offsets.Within(s, runs.front()->Pos);
 }
 
 int32_t THTMLViewer::PageOffsetAt(TPoint Screen)

@@ -318,18 +318,30 @@ TEST(AccessibleDesktop, AReaderFollowsTheFocusThroughMenusDialogsAndPages)
   desk.Click(doc->Extents.Right - 30, doc->Extents.Bottom - 10);
   listener.Take();
   std::string link;
-  for (int tab = 0; tab < 30 && link != "Idler gear"; ++tab) {
+  int caret = -1;
+  for (int tab = 0; tab < 30 && !(link == "Idler gear" && caret >= 0); ++tab) {
     desk.Keys("shift+Tab");
     desktop::WaitFor(
         [&] {
-          for (const atspi::TEvent& e : listener.Take())
-            if (e.Type == "focus:")
+          for (const atspi::TEvent& e : listener.Take()) {
+            if (e.Type == "focus:") {
               link = e.Name;
-          return link == "Idler gear";
+              caret = -1;
+            }
+            if (e.Type == "object:text-caret-moved" && e.Role == "document frame")
+              caret = e.Detail1;
+          }
+          return link == "Idler gear" && caret >= 0;
         },
         300);
   }
   ASSERT_EQ(link, "Idler gear") << listener.Log();
+  // Reading goes on from the link: the page's caret moved to its first character (offsets
+  // count characters, the text read holds them in UTF-8).
+  size_t byte = 0;
+  for (int chars = 0; byte < doc->Text.size() && chars < caret; ++byte)
+    chars += (static_cast<unsigned char>(doc->Text[byte + 1]) & 0xC0) != 0x80 ? 1 : 0;
+  EXPECT_EQ(doc->Text.substr(byte, 10), "Idler gear") << caret << "\n" << listener.Log();
   desk.Keys("Return");
   EXPECT_TRUE(listener.WaitHeard([](const atspi::TEvent& e) {
     return e.Type == "focus:" && e.Role == "document frame";
