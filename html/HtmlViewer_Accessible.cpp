@@ -127,12 +127,31 @@ TRect LinkRect(const TSectionList& Doc, int32_t ID, TControl& Panel)
 }
 
 // The paragraphs of the document, in document order.
+// A table stands in the page's list as one place: its cells' paragraphs (a picture's caption
+// in a floating table among them) are read from the cells.
+void AddParagraphs(const std::vector<TSectionBase*>& List, std::vector<TSection*>& Out)
+{
+  for (TSectionBase* b : List) {
+    if (auto* s = dynamic_cast<TSection*>(b)) {
+      Out.push_back(s);
+    } else if (auto* t = dynamic_cast<ThtmlTable*>(b)) {
+      std::vector<TSectionBase*> inner;
+      if (t->Caption && t->Caption->Cell)
+        t->Caption->Cell->AddToPositionList(inner);
+      for (int r = 0; r < t->Rows.Count(); ++r)
+        if (const TCellList* row = t->Rows[r])
+          for (int c = 0; c < row->Count(); ++c)
+            if (const TCellObj* cell = (*row)[c]; cell && cell->Cell)
+              cell->Cell->AddToPositionList(inner);
+      AddParagraphs(inner, Out);
+    }
+  }
+}
+
 std::vector<TSection*> Paragraphs(const TSectionList& Doc)
 {
   std::vector<TSection*> out;
-  for (TSectionBase* b : Doc.PositionList)
-    if (auto* s = dynamic_cast<TSection*>(b))
-      out.push_back(s);
+  AddParagraphs(Doc.PositionList, out);
   return out;
 }
 

@@ -284,6 +284,10 @@ TEST(AccessibleDesktop, AReaderFollowsTheFocusThroughMenusDialogsAndPages)
   ASSERT_NE(doc, nullptr) << raw;
   const size_t at = doc->Text.find("A gear (or cog)");
   ASSERT_NE(at, std::string::npos) << doc->Text;
+  // (The picture's caption stands in a table floating beside the paragraph.)
+  const size_t caption = doc->Text.find("Click the picture to enlarge it.");
+  ASSERT_NE(caption, std::string::npos) << doc->Text;
+  const size_t needed = std::max(at, caption) + 6;
   const std::string docId = "document frame:Simple gear train";
   Read(desk, pid, {"extents:" + docId + ":"}, raw);
   const size_t line = raw.find("extents\t");
@@ -291,7 +295,7 @@ TEST(AccessibleDesktop, AReaderFollowsTheFocusThroughMenusDialogsAndPages)
   std::vector<TRect> boxes;
   {
     const std::string all = raw.substr(raw.find('\t', raw.find('\t', line) + 1) + 1);
-    for (size_t p = 0; boxes.size() < at + 6 && p < all.size() && all[p] != '\n';) {
+    for (size_t p = 0; boxes.size() < needed && p < all.size() && all[p] != '\n';) {
       int x = 0, y = 0, w = 0, h = 0, used = 0;
       if (std::sscanf(all.c_str() + p, "%d,%d,%d,%d%n", &x, &y, &w, &h, &used) != 4)
         break;
@@ -299,15 +303,17 @@ TEST(AccessibleDesktop, AReaderFollowsTheFocusThroughMenusDialogsAndPages)
       p += static_cast<size_t>(used) + 1;
     }
   }
-  ASSERT_GE(boxes.size(), at + 6) << "(the text is ASCII up to there) " << raw.substr(0, 2000);
-  for (size_t k = at; k < at + 6; ++k) {
-    const TRect& b = boxes[k];
-    EXPECT_TRUE(b.Width() > 0 && b.Height() > 0 && b.Left >= doc->Extents.Left && b.Right <= doc->Extents.Right
-                && b.Top >= doc->Extents.Top && b.Bottom <= doc->Extents.Bottom)
-        << k;
-    if (k > at)
-      EXPECT_TRUE(b.Left >= boxes[k - 1].Right - 1 && b.Top == boxes[k - 1].Top) << k;
-  }
+  ASSERT_GE(boxes.size(), needed) << "(the text is ASCII up to there) " << raw.substr(0, 2000);
+  for (const size_t first : {at, caption})
+    for (size_t k = first; k < first + 6; ++k) {
+      const TRect& b = boxes[k];
+      EXPECT_TRUE(b.Width() > 0 && b.Height() > 0 && b.Left >= doc->Extents.Left && b.Right <= doc->Extents.Right
+                  && b.Top >= doc->Extents.Top && b.Bottom <= doc->Extents.Bottom)
+          << k;
+      if (k > first)
+        EXPECT_TRUE(b.Left >= boxes[k - 1].Right - 1 && b.Top == boxes[k - 1].Top) << k;
+    }
+  EXPECT_GT(boxes[caption].Left, boxes[at].Left + 100) << "the float stands to the right of the paragraph";
   const TRect g = boxes[at + 2];
   Read(desk, pid,
        {"at:" + docId + ":" + std::to_string((g.Left + g.Right) / 2) + "," + std::to_string((g.Top + g.Bottom) / 2)},
