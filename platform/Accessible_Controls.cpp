@@ -140,7 +140,7 @@ QAccessible::Role ControlRole(TControl* c)
   // A window shown modally, or framed as a dialog, is read as a dialog: readers then read
   // its text with its title. One that only tells something is read as a message box is.
   if (auto* f = dynamic_cast<TCustomForm*>(c); f && !c->Parent()) {
-    if (!f->AccessibleAlert().empty())
+    if (f->AccessibleAlert())
       return QAccessible::AlertMessage;
     return f->ShownModally() || f->BorderStyle() == bsDialog ? QAccessible::Dialog : QAccessible::Window;
   }
@@ -358,8 +358,6 @@ public:
     switch (t) {
     case QAccessible::Name: return FromAnsi(ControlName(c));
     case QAccessible::Description: {
-      if (!c->AccessibleAlert().empty())
-        return FromAnsi(c->AccessibleAlert());
       std::string longHint = StripAccelerator(GetLongHint(c->Hint()));
       return longHint == ControlName(c) ? QString() : FromAnsi(longHint);
     }

@@ -184,9 +184,9 @@ public:
   const std::string& AccessibleName() const { return FAccessibleName; }
   void SetAccessibleName(const std::string& name) { FAccessibleName = name; }
   // A window that only tells something and is closed, as a message box is: a screen reader
-  // reads it as an alert with these words when it opens. Empty: not such a window.
-  const std::string& AccessibleAlert() const { return FAccessibleAlert; }
-  void SetAccessibleAlert(const std::string& words) { FAccessibleAlert = words; }
+  // reads it as an alert, with its labels' words, when it opens.
+  bool AccessibleAlert() const { return FAccessibleAlert; }
+  void SetAccessibleAlert(bool alert) { FAccessibleAlert = alert; }
   // For a control that draws its parts itself, what gives the root of the nodes a screen
   // reader reads (SetAccessibleRoot, Accessible.h); empty: the toolkit's own description.
   const std::function<std::shared_ptr<TAccessibleNode>()>& AccessibleRoot() const { return FAccessibleRoot; }
@@ -343,7 +343,7 @@ private:
   bool FInResize = false;
   std::string FHint;
   std::string FAccessibleName;
-  std::string FAccessibleAlert;
+  bool FAccessibleAlert = false;
   std::function<std::shared_ptr<TAccessibleNode>()> FAccessibleRoot;
   std::string FCaption;
   TCursor FCursor = crDefault;

@@ -65,6 +65,8 @@ TAboutFrm::TAboutFrm(const std::string& AppFolder) : FAppFolder(AppFolder)
   SpeedButton1->SetDefault(true);
   SpeedButton1->SetCancel(true);
 
+  // Its words are read when it opens, as a message box's are.
+  SetAccessibleAlert(true);
   FormCreate();
 }
 
@@ -74,8 +76,6 @@ void TAboutFrm::FormCreate()
   if (FileExists(file))
     Image1->LoadFromFile(file);
   VersionLabel->SetCaption("Version " + VersionString());
-  // Read when the box opens, as a message box's words are.
-  SetAccessibleAlert(VersionLabel->Caption() + "\n" + Label1->Caption() + "\n" + Label4->Caption());
   FitToPicture();
 }
 
