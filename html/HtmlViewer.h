@@ -339,6 +339,9 @@ public:
   // screen (-1: none there).
   TRect PageCharRect(int32_t Offset);
   int32_t PageOffsetAt(TPoint Screen);
+  // Where a reader's caret stands in the page's words: at the focused link's first
+  // character, else at the start.
+  int32_t PageCaret();
   // Follows the link with that number as a click on it does; false when the page has none.
   bool FollowLinkNumber(int32_t ID);
 

@@ -127,12 +127,31 @@ TRect LinkRect(const TSectionList& Doc, int32_t ID, TControl& Panel)
 }
 
 // The paragraphs of the document, in document order.
+// A table stands in the page's list as one place: its cells' paragraphs (a picture's caption
+// in a floating table among them) are read from the cells.
+void AddParagraphs(const std::vector<TSectionBase*>& List, std::vector<TSection*>& Out)
+{
+  for (TSectionBase* b : List) {
+    if (auto* s = dynamic_cast<TSection*>(b)) {
+      Out.push_back(s);
+    } else if (auto* t = dynamic_cast<ThtmlTable*>(b)) {
+      std::vector<TSectionBase*> inner;
+      if (t->Caption && t->Caption->Cell)
+        t->Caption->Cell->AddToPositionList(inner);
+      for (int r = 0; r < t->Rows.Count(); ++r)
+        if (const TCellList* row = t->Rows[r])
+          for (int c = 0; c < row->Count(); ++c)
+            if (const TCellObj* cell = (*row)[c]; cell && cell->Cell)
+              cell->Cell->AddToPositionList(inner);
+      AddParagraphs(inner, Out);
+    }
+  }
+}
+
 std::vector<TSection*> Paragraphs(const TSectionList& Doc)
 {
   std::vector<TSection*> out;
-  for (TSectionBase* b : Doc.PositionList)
-    if (auto* s = dynamic_cast<TSection*>(b))
-      out.push_back(s);
+  AddParagraphs(Doc.PositionList, out);
   return out;
 }
 
@@ -306,6 +325,7 @@ public:
   bool GetText(TAccessibleText& Text) override
   {
     Text.Text = FViewer->PageText(&Text.SelStart, &Text.SelEnd);
+    Text.Caret = FViewer->PageCaret();
     return true;
   }
   TRect CharacterRect(int32_t Offset) override { return FViewer->PageCharRect(Offset); }
@@ -399,6 +419,8 @@ void THTMLViewer::AnnounceFocusedLink()
   for (int i = 0, n = page.ChildCount(); i < n; ++i)
     if (page.LinkAt(i) == FSectionList->FocusLinkID) {
       NotifyAccessible(FPaintPanel, TAccessibleEvent::Focus, {i});
+      // Reading goes on from the link, as in a browser whose caret Tab moves there.
+      NotifyAccessibleChange(FPaintPanel, TAccessibleChange::Caret);
       return;
     }
 }
@@ -523,6 +545,18 @@ TRect THTMLViewer::PageCharRect(int32_t Offset)
       return {r.Left + o.X, r.Top + o.Y, r.Right + o.X, r.Bottom + o.Y};
     }
   return {};
+}
+
+int32_t THTMLViewer::PageCaret()
+{
+  if (!FSectionList || FSectionList->FocusLinkID <= 0)
+    return 0;
+  const std::vector<TFontObj*> runs = RunsOf(*FSectionList, FSectionList->FocusLinkID);
+  if (runs.empty() || !runs.front()->Section)
+    return 0;
+  TPageOffsets offsets(*FSectionList);
+  const TSection& s = *runs.front()->Section;
+  return offsets.StartOf(s) + offsets.Within(s, runs.front()->Pos);
 }
 
 int32_t THTMLViewer::PageOffsetAt(TPoint Screen)

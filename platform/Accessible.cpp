@@ -465,12 +465,33 @@ QAccessibleInterface* Factory(const QString&, QObject* object)
   return CreateControlInterface(static_cast<QWidget*>(object), c);
 }
 
+// Events go to the readers as they come, but for the focus a control's window takes while
+// the control keeps it on a part of its own: readers hear the part, which the control
+// tells, and no unnamed panel before it.
+QAccessible::UpdateHandler PreviousUpdateHandler = nullptr;
+
+void UpdateHandler(QAccessibleEvent* e)
+{
+  if (e->type() == QAccessible::Focus && e->child() < 0)
+    if (auto* c = dynamic_cast<TWinControl*>(AccessibleControlOf(e->object())); c && c->FocusInPart())
+      return;
+  if (PreviousUpdateHandler) {
+    PreviousUpdateHandler(e);
+    return;
+  }
+  // The toolkit's own delivery runs while no handler stands.
+  QAccessible::installUpdateHandler(nullptr);
+  QAccessible::updateAccessibility(e);
+  QAccessible::installUpdateHandler(&UpdateHandler);
+}
+
 // Every control's widget answers through the factory from the first control on.
 void InstallFactory()
 {
   TBridgeState& b = Bridge();
   if (!b.FactoryInstalled) {
     QAccessible::installFactory(&Factory);
+    PreviousUpdateHandler = QAccessible::installUpdateHandler(&UpdateHandler);
     b.FactoryInstalled = true;
   }
 }

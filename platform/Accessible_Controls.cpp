@@ -138,9 +138,12 @@ QAccessible::Role ControlRole(TControl* c)
   if (IsLabelLike(c))
     return QAccessible::StaticText;
   // A window shown modally, or framed as a dialog, is read as a dialog: readers then read
-  // its text with its title.
-  if (auto* f = dynamic_cast<TCustomForm*>(c); f && !c->Parent())
+  // its text with its title. One that only tells something is read as a message box is.
+  if (auto* f = dynamic_cast<TCustomForm*>(c); f && !c->Parent()) {
+    if (f->AccessibleAlert())
+      return QAccessible::AlertMessage;
     return f->ShownModally() || f->BorderStyle() == bsDialog ? QAccessible::Dialog : QAccessible::Window;
+  }
   if (dynamic_cast<TWinControl*>(c))
     return QAccessible::Pane;
   return QAccessible::Client;

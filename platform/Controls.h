@@ -184,6 +184,10 @@ public:
   // its hint, in that order (Accessible.cpp).
   const std::string& AccessibleName() const { return FAccessibleName; }
   void SetAccessibleName(const std::string& name) { FAccessibleName = name; }
+  // A window that only tells something and is closed, as a message box is: a screen reader
+  // reads it as an alert, with its labels' words, when it opens.
+  bool AccessibleAlert() const { return FAccessibleAlert; }
+  void SetAccessibleAlert(bool alert) { FAccessibleAlert = alert; }
   // For a control that draws its parts itself, what gives the root of the nodes a screen
   // reader reads (SetAccessibleRoot, Accessible.h); empty: the toolkit's own description.
   const std::function<std::shared_ptr<TAccessibleNode>()>& AccessibleRoot() const { return FAccessibleRoot; }
@@ -341,6 +345,7 @@ private:
   bool FInResize = false;
   std::string FHint;
   std::string FAccessibleName;
+  bool FAccessibleAlert = false;
   std::function<std::shared_ptr<TAccessibleNode>()> FAccessibleRoot;
   std::string FCaption;
   TCursor FCursor = crDefault;
@@ -393,6 +398,9 @@ public:
   virtual bool HasTabParts() const { return false; }
   virtual bool TabInto(bool forward) { return false; }
   virtual bool TabWithin(bool forward) { return false; }
+  // While it keeps the focus on one of its parts, that part is what a screen reader hears
+  // take the focus (the control tells it, NotifyAccessibleFocus), not the control itself.
+  virtual bool FocusInPart() const { return false; }
   // The focus as Tab gives it: SetFocus, then FocusedByTab (an edit selects its text).
   void SetFocusByTab();
   // The children the Tab walk visits, in order: by default every windowed child in its tab

@@ -65,6 +65,8 @@ TAboutFrm::TAboutFrm(const std::string& AppFolder) : FAppFolder(AppFolder)
   SpeedButton1->SetDefault(true);
   SpeedButton1->SetCancel(true);
 
+  // Its words are read when it opens, as a message box's are.
+  SetAccessibleAlert(true);
   FormCreate();
 }
 

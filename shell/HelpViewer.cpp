@@ -779,8 +779,7 @@ THelpViewerFrm::THelpViewerFrm()
 
   Viewer = TComponent::Create<THTMLViewer>(this);
   Viewer->SetName("Viewer");
-  // Tab stops on the pane before its links, and on the tabs' row before its tabs: each is
-  // heard by what it holds.
+  // Tab stops on the pane before its links: it is heard by what it holds.
   Viewer->SetAccessibleName("Help page");
   Viewer->SetParent(this);
   Viewer->SetAlign(alClient);

@@ -113,6 +113,7 @@ public:
   bool HasTabParts() const override { return true; }
   bool TabInto(bool forward) override;
   bool TabWithin(bool forward) override;
+  bool FocusInPart() const override { return FFocused != nullptr; }
   TSpeedButton* FocusedButton() const { return FFocused; }
 
 protected:

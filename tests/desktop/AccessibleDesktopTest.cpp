@@ -261,14 +261,18 @@ TEST(AccessibleDesktop, AReaderFollowsTheFocusThroughMenusDialogsAndPages)
   EXPECT_TRUE(listener.WaitHeard([&](const atspi::TEvent& e) {
     return e.Type == "object:state-changed:checked" && e.Name == "Show markers" && e.Detail1 == 1;
   })) << listener.Log();
-  // About: a dialog whose words are read and whose OK takes the focus.
+  // About: read as a message box is, an alert whose labels' words a reader speaks as it opens
+  // (once: no description repeats them), and whose OK takes the focus.
   desk.Keys("alt+h End Return");
   ASSERT_FALSE(desk.WaitWindow("^About$").empty());
   focusHeard("push button:OK");
-  const std::vector<atspi::TNode> about = Read(desk, pid, {}, raw);
-  EXPECT_NE(atspi::Find(about, "dialog", "About"), nullptr) << raw;
+  const std::vector<atspi::TNode> about = Read(desk, pid, {"describe:alert:About"}, raw);
+  EXPECT_NE(atspi::Find(about, "alert", "About"), nullptr) << raw;
+  const size_t described = raw.find("described\tdescribe:alert:About\t");
+  ASSERT_NE(described, std::string::npos) << raw;
+  EXPECT_EQ(raw.substr(described, raw.find('\n', described) - described).find("Telephone"), std::string::npos) << raw;
   std::string words;
-  for (const atspi::TNode& n : atspi::Below(about, "dialog", "About"))
+  for (const atspi::TNode& n : atspi::Below(about, "alert", "About"))
     words += n.Role == "label" ? n.Name + "\n" : "";
   EXPECT_NE(words.find("Telephone"), std::string::npos) << raw;
   desk.Keys("Escape");
@@ -280,6 +284,10 @@ TEST(AccessibleDesktop, AReaderFollowsTheFocusThroughMenusDialogsAndPages)
   ASSERT_NE(doc, nullptr) << raw;
   const size_t at = doc->Text.find("A gear (or cog)");
   ASSERT_NE(at, std::string::npos) << doc->Text;
+  // (The picture's caption stands in a table floating beside the paragraph.)
+  const size_t caption = doc->Text.find("Click the picture to enlarge it.");
+  ASSERT_NE(caption, std::string::npos) << doc->Text;
+  const size_t needed = std::max(at, caption) + 6;
   const std::string docId = "document frame:Simple gear train";
   Read(desk, pid, {"extents:" + docId + ":"}, raw);
   const size_t line = raw.find("extents\t");
@@ -287,7 +295,7 @@ TEST(AccessibleDesktop, AReaderFollowsTheFocusThroughMenusDialogsAndPages)
   std::vector<TRect> boxes;
   {
     const std::string all = raw.substr(raw.find('\t', raw.find('\t', line) + 1) + 1);
-    for (size_t p = 0; boxes.size() < at + 6 && p < all.size() && all[p] != '\n';) {
+    for (size_t p = 0; boxes.size() < needed && p < all.size() && all[p] != '\n';) {
       int x = 0, y = 0, w = 0, h = 0, used = 0;
       if (std::sscanf(all.c_str() + p, "%d,%d,%d,%d%n", &x, &y, &w, &h, &used) != 4)
         break;
@@ -295,15 +303,17 @@ TEST(AccessibleDesktop, AReaderFollowsTheFocusThroughMenusDialogsAndPages)
       p += static_cast<size_t>(used) + 1;
     }
   }
-  ASSERT_GE(boxes.size(), at + 6) << "(the text is ASCII up to there) " << raw.substr(0, 2000);
-  for (size_t k = at; k < at + 6; ++k) {
-    const TRect& b = boxes[k];
-    EXPECT_TRUE(b.Width() > 0 && b.Height() > 0 && b.Left >= doc->Extents.Left && b.Right <= doc->Extents.Right
-                && b.Top >= doc->Extents.Top && b.Bottom <= doc->Extents.Bottom)
-        << k;
-    if (k > at)
-      EXPECT_TRUE(b.Left >= boxes[k - 1].Right - 1 && b.Top == boxes[k - 1].Top) << k;
-  }
+  ASSERT_GE(boxes.size(), needed) << "(the text is ASCII up to there) " << raw.substr(0, 2000);
+  for (const size_t first : {at, caption})
+    for (size_t k = first; k < first + 6; ++k) {
+      const TRect& b = boxes[k];
+      EXPECT_TRUE(b.Width() > 0 && b.Height() > 0 && b.Left >= doc->Extents.Left && b.Right <= doc->Extents.Right
+                  && b.Top >= doc->Extents.Top && b.Bottom <= doc->Extents.Bottom)
+          << k;
+      if (k > first)
+        EXPECT_TRUE(b.Left >= boxes[k - 1].Right - 1 && b.Top == boxes[k - 1].Top) << k;
+    }
+  EXPECT_GT(boxes[caption].Left, boxes[at].Left + 100) << "the float stands to the right of the paragraph";
   const TRect g = boxes[at + 2];
   Read(desk, pid,
        {"at:" + docId + ":" + std::to_string((g.Left + g.Right) / 2) + "," + std::to_string((g.Top + g.Bottom) / 2)},
@@ -314,22 +324,56 @@ TEST(AccessibleDesktop, AReaderFollowsTheFocusThroughMenusDialogsAndPages)
   desk.Click(doc->Extents.Right - 30, doc->Extents.Bottom - 10);
   listener.Take();
   std::string link;
-  for (int tab = 0; tab < 30 && link != "Idler gear"; ++tab) {
+  int caret = -1;
+  for (int tab = 0; tab < 30 && !(link == "Idler gear" && caret >= 0); ++tab) {
     desk.Keys("shift+Tab");
     desktop::WaitFor(
         [&] {
-          for (const atspi::TEvent& e : listener.Take())
-            if (e.Type == "focus:")
+          for (const atspi::TEvent& e : listener.Take()) {
+            if (e.Type == "focus:") {
               link = e.Name;
-          return link == "Idler gear";
+              caret = -1;
+            }
+            if (e.Type == "object:text-caret-moved" && e.Role == "document frame")
+              caret = e.Detail1;
+          }
+          return link == "Idler gear" && caret >= 0;
         },
         300);
   }
   ASSERT_EQ(link, "Idler gear") << listener.Log();
+  // Reading goes on from the link: the page's caret moved to its first character (offsets
+  // count characters, the text read holds them in UTF-8).
+  size_t byte = 0;
+  for (int chars = 0; byte < doc->Text.size() && chars < caret; ++byte)
+    chars += (static_cast<unsigned char>(doc->Text[byte + 1]) & 0xC0) != 0x80 ? 1 : 0;
+  EXPECT_EQ(doc->Text.substr(byte, 10), "Idler gear") << caret << "\n" << listener.Log();
   desk.Keys("Return");
   EXPECT_TRUE(listener.WaitHeard([](const atspi::TEvent& e) {
     return e.Type == "focus:" && e.Role == "document frame";
   })) << listener.Log();
+
+  // A narrow window: the lever bar's chevron holds the Wheelbarrow. The reader opens the
+  // chevron and presses it there: it runs and goes back onto its bar, as a click puts it.
+  Read(desk, pid,
+       {"act:push button:home:Press", "sleep", "act:link:Levers:Press", "sleep", "act:link:Levers class 2:Press"}, raw);
+  desk.Run("xdotool windowsize " + main + " 450 560");
+  auto onBar = [&](const std::string& item) {
+    for (const atspi::TNode& n : atspi::Below(Read(desk, pid, {}, raw), "tool bar", "Levers"))
+      if (n.Role == "push button" && n.Name == item)
+        return n.Has("showing");
+    return false;
+  };
+  desktop::WaitFor([&] { return onBar("Nut crackers") && !onBar("Wheelbarrow"); }, 20000, 500);
+  ASSERT_TRUE(onBar("Nut crackers") && !onBar("Wheelbarrow")) << raw;
+  Read(desk, pid,
+       {"under:tool bar:Levers", "act:push button:More Buttons:ShowMenu", "sleep", "under:popup menu:More Buttons",
+        "act:push button:Wheelbarrow:Press"},
+       raw);
+  EXPECT_NE(raw.find("acted\tact:push button:Wheelbarrow:Press\tdone"), std::string::npos) << raw;
+  desktop::WaitFor([&] { return onBar("Wheelbarrow"); }, 5000, 300);
+  EXPECT_TRUE(onBar("Wheelbarrow")) << raw;
+  EXPECT_FALSE(onBar("Nut crackers")) << "the least recently used goes past the edge instead\n" << raw;
   EXPECT_TRUE(on.Program.Running());
 }
 
@@ -594,22 +638,28 @@ TEST(AccessibleDesktop, AReaderHearsWhatChangesAsFromTheDesktopsOwnControls)
   EXPECT_GE(entries.size(), 2u) << listener.Log();
 
   // Tab reaches the help window's buttons one by one (Back, once a page has gone before, and
-  // the Contents and Index tabs), each heard as it takes the focus.
+  // the Contents and Index tabs), each heard as it takes the focus; past the page's last link
+  // no panel that holds them is heard before them.
   std::set<std::string> buttons;
+  std::vector<std::string> unnamed;
   for (int tab = 0; tab < 12 && !(buttons.count("Back") && buttons.count("Contents") && buttons.count("Index"));
        ++tab) {
     desk.Keys("Tab");
     desktop::WaitFor(
         [&] {
           for (const atspi::TEvent& e : listener.Take())
-            if (e.Pid == ourPid && e.Type == "focus:")
+            if (e.Pid == ourPid && e.Type == "focus:") {
               buttons.insert(e.Name);
+              if (e.Name.empty() || (e.Role == "panel" && e.Name == "Contents and Index"))
+                unnamed.push_back(e.Role + ":" + e.Name);
+            }
           return false;
         },
         300);
   }
   for (const char* b : {"Back", "Contents", "Index"})
     EXPECT_TRUE(buttons.count(b)) << b << "\n" << listener.Log();
+  EXPECT_EQ(unnamed, std::vector<std::string>{}) << listener.Log();
   // Space presses the one with the focus: the Index tab goes down, heard as checked.
   std::string focused;
   for (int tab = 0; tab < 12 && focused != "Index"; ++tab) {

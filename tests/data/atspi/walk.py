@@ -8,10 +8,12 @@
 #   caret:<role>:<name>:<offset>  moves its caret; select:<role>:<name>:<start>-<end> selects
 #   extents:<role>:<name>:        prints where each character of its text stands
 #   at:<role>:<name>:<x>,<y>      prints the offset of its character at that point of the screen
+#   describe:<role>:<name>        prints its description
 #   hold:<role>                   keeps every node of that role for later requests
 #   held                          prints what each kept node answers now ("gone" for none)
 #   showing                       walks only what is on the screen (as a reader's review)
-#   under:<role>:<name>           walks only below the first such node
+#   under:<role>:<name>           walks only below the first such node, and the requests after
+#                                 it look below it too
 #   walk                          walks at this point too, and prints a line "walk" after it
 # With "serve" as the only request it reads request lines from its input instead, walks after
 # each, and ends each walk with a line "end"; an empty line or the end of input stops it.
@@ -156,7 +158,7 @@ def run(app, requests):
         what = ""
         if kind in ("act", "set", "caret", "select", "extents", "at"):
             name, _, what = name.rpartition(":")
-        n = first(app, role, name)
+        n = first(root, role, name)
         if n is None:
             print("request\t%s\tnot found" % request)
             continue
@@ -169,6 +171,8 @@ def run(app, requests):
                     print("acted\t%s\t%s" % (request, "done" if a.doAction(i) else "refused"))
             time.sleep(0.3)
             app.clear_cache()
+        elif kind == "describe":
+            print("described\t%s\t%s" % (request, clean(n.description)))
         elif kind == "focus":
             print("focused\t%s\t%s" % (request, n.queryComponent().grabFocus()))
             time.sleep(0.3)
