@@ -18,6 +18,7 @@
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "html/GifAnimation.h"
@@ -1244,6 +1245,10 @@ public:
   // top, which is below the vertical offset by the top margin) and where it ends.
   int32_t PageTop = 0;
   int32_t PageBottom = 0;
+  // While printing: the lines drawn on the page with pictures floated from them reaching
+  // below them, as their tops and the feet of their pictures (a page ending above a later
+  // line ends above them too, rather than cut a picture).
+  std::vector<std::pair<int32_t, int32_t>> PageFloats;
   // While printing: the document position where the page being drawn must end at the
   // latest, when the print run knows it ends above the bottom of its text area.
   int32_t PageEndLimit = std::numeric_limits<int32_t>::max();

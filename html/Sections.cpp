@@ -963,6 +963,7 @@ int32_t TSectionList::Draw(TCanvas& Canvas, const TRect& ARect, int32_t ClipWidt
   PageTop = YOff + ARect.Top;
   PageBottom = std::min(YOff + ARect.Bottom, PageEndLimit);
   PageBreak = false;
+  PageFloats.clear();
   // (The animation timer runs on: a paint cannot be interrupted by its step, and stopping
   // and starting it would restart its interval, so that paints coming faster than the
   // interval, as a drag's do, would freeze every picture.)

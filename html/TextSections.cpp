@@ -908,18 +908,27 @@ int32_t TSection::PageEndAbove(int32_t End, int32_t PageHeight) const
   // A picture floated from a line higher on the page that reaches below the end would be cut
   // there: the page ends above that line instead, and the picture goes whole to the next page
   // with the lines beside it (unless it starts the page, or no page could hold it).
+  // The picture may be floated from a line of an earlier paragraph on the page as well.
   const TSectionList* doc = ParentSectionList;
+  auto cut = [&](int32_t top, int32_t reach) {
+    return top > doc->PageTop && top < End && reach > End && reach - top < PageHeight;
+  };
   for (bool moved = true; moved;) {
     moved = false;
     for (const auto& l : Lines) {
       if (l->DrawY >= End)
         break;
-      if (l->DrawY > doc->PageTop && l->DrawY + l->LineImgHt > End && l->LineImgHt < PageHeight) {
+      if (cut(l->DrawY, l->DrawY + l->LineImgHt)) {
         End = l->DrawY;
         moved = true;
         break;
       }
     }
+    for (const auto& [top, reach] : doc->PageFloats)
+      if (!moved && cut(top, reach)) {
+        End = top;
+        moved = true;
+      }
   }
   return End;
 }
@@ -950,6 +959,8 @@ int32_t TSection::Draw(TCanvas& Canvas, const TRect& ARect, IndentManager& IMgr,
       }
       if (top < doc->PageTop || top >= doc->PageBottom)
         continue;
+      if (reach > bottom)
+        doc->PageFloats.emplace_back(top, reach);
     } else if (L.DrawY + std::max(L.LineImgHt, LineTotal(L)) - yOff < ARect.Top || top - yOff >= ARect.Bottom) {
       continue;
     }

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <chrono>
 #include <climits>
+#include <csignal>
 #include <cstdio>
 #include <deque>
 #include <map>
@@ -386,6 +387,9 @@ void TApplication::Finalize() { TheApplication.reset(); }
 
 TApplication::TApplication(int& argc, char** argv) : FImpl(std::make_unique<TApplicationImpl>())
 {
+  // A file that would grow past the user's limit on file sizes ("ulimit -f") is a write that
+  // fails, told as a full disk is, and not the end of the program.
+  std::signal(SIGXFSZ, SIG_IGN);
   if (!QCoreApplication::instance())
     FImpl->App = std::make_unique<QApplication>(argc, argv);
   if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))

@@ -225,7 +225,7 @@ public:
         p.rotate(-font.Orientation / 10.0);
         p.translate(-x, -y);
       }
-      QColor qc = ToQColor(color);
+      QColor qc = Colour(color);
       p.setPen(qc);
       p.setFont(rf.Font);
       QVector<quint32> glyphs;
@@ -285,7 +285,7 @@ public:
 
   void FillSolid(const TRect& r, TColor color, const TRegion* clip) override
   {
-    Paint(clip, r, [&](QPainter& p) { p.fillRect(QRect(r.Left, r.Top, r.Width(), r.Height()), ToQColor(color)); });
+    Paint(clip, r, [&](QPainter& p) { p.fillRect(QRect(r.Left, r.Top, r.Width(), r.Height()), Colour(color)); });
   }
 
   void DrawImage(const TRect& dest, const TBitmap& src, const TRect& srcRect, uint32_t rop,
@@ -311,7 +311,7 @@ public:
                  std::min(srcRect.Bottom, src.Height())};
       if (part.IsEmpty())
         return;
-      QImage img = BitmapPartImage(src, part);
+      QImage img = Shades(BitmapPartImage(src, part));
       // On a high-density device pictures are enlarged smoothly, not by repeated pixels.
       p.setRenderHint(QPainter::SmoothPixmapTransform, p.device() && p.device()->devicePixelRatio() != 1);
       // A high-density picture covers its own pixels' extent from the destination's corner,
@@ -325,6 +325,21 @@ public:
   }
 
 protected:
+  // A printer asked for greys draws every colour and picture in its shade of grey (the
+  // toolkit's weighting of red, green and blue), as the job's file is to show it.
+  bool FGreys = false;
+  QColor Colour(TColor c) const
+  {
+    if (!FGreys)
+      return ToQColor(c);
+    const int g = qGray(GetRValue(c), GetGValue(c), GetBValue(c));
+    return QColor(g, g, g);
+  }
+  QImage Shades(QImage img) const
+  {
+    return FGreys ? img.convertToFormat(QImage::Format_Grayscale8).convertToFormat(QImage::Format_RGB32) : img;
+  }
+
   // Runs f with a painter set up for the device and clipped to clip; bounds is where
   // the drawing can land (device pixels).
   virtual void Paint(const TRegion* clip, const TRect& bounds, const std::function<void(QPainter&)>& f) = 0;
@@ -371,32 +386,32 @@ protected:
     }
   }
 
-  static QBrush MakeBrush(const TDeviceBrush& b)
+  QBrush MakeBrush(const TDeviceBrush& b) const
   {
     if (b.Pattern) {
-      QImage img = BitmapToQImage(*b.Pattern);
+      QImage img = Shades(BitmapToQImage(*b.Pattern));
       if (b.Pattern->PixelFormat() == TPixelFormat::pf1bit)
         for (int y = 0; y < img.height(); ++y)
           for (int x = 0; x < img.width(); ++x) {
             bool transparent;
-            img.setPixel(x, y, ToQColor(BrushPixel(b, x, y, transparent)).rgb());
+            img.setPixel(x, y, Colour(BrushPixel(b, x, y, transparent)).rgb());
           }
       return QBrush(img.copy(0, 0, std::min(8, img.width()), std::min(8, img.height())));
     }
     switch (b.Style) {
-    case bsHorizontal: return QBrush(ToQColor(b.Color), Qt::HorPattern);
-    case bsVertical: return QBrush(ToQColor(b.Color), Qt::VerPattern);
-    case bsFDiagonal: return QBrush(ToQColor(b.Color), Qt::FDiagPattern);
-    case bsBDiagonal: return QBrush(ToQColor(b.Color), Qt::BDiagPattern);
-    case bsCross: return QBrush(ToQColor(b.Color), Qt::CrossPattern);
-    case bsDiagCross: return QBrush(ToQColor(b.Color), Qt::DiagCrossPattern);
-    default: return QBrush(ToQColor(b.Color));
+    case bsHorizontal: return QBrush(Colour(b.Color), Qt::HorPattern);
+    case bsVertical: return QBrush(Colour(b.Color), Qt::VerPattern);
+    case bsFDiagonal: return QBrush(Colour(b.Color), Qt::FDiagPattern);
+    case bsBDiagonal: return QBrush(Colour(b.Color), Qt::BDiagPattern);
+    case bsCross: return QBrush(Colour(b.Color), Qt::CrossPattern);
+    case bsDiagCross: return QBrush(Colour(b.Color), Qt::DiagCrossPattern);
+    default: return QBrush(Colour(b.Color));
     }
   }
 
-  static QPen MakePen(const TDevicePen& pen)
+  QPen MakePen(const TDevicePen& pen) const
   {
-    QPen q(ToQColor(pen.Color));
+    QPen q(Colour(pen.Color));
     q.setWidth(pen.Width <= 1 ? 0 : pen.Width);
     q.setCapStyle(Qt::FlatCap);
     q.setJoinStyle(Qt::MiterJoin);
@@ -417,7 +432,7 @@ protected:
     return a;
   }
 
-  static void PaintShape(QPainter& p, const TShape& s, const TDevicePen* pen, const TDeviceBrush* brush)
+  void PaintShape(QPainter& p, const TShape& s, const TDevicePen* pen, const TDeviceBrush* brush) const
   {
     p.setRenderHint(QPainter::Antialiasing, false);
     if (pen)
@@ -430,7 +445,7 @@ protected:
     QBrush qb = brush ? MakeBrush(*brush) : QBrush();
     if (brush && brush->Style != bsSolid && !brush->Pattern && brush->BkOpaque) {
       // Hatches on an opaque background: the background first.
-      QBrush bk(ToQColor(brush->BkColor));
+      QBrush bk(Colour(brush->BkColor));
       p.setPen(Qt::NoPen);
       p.setBrush(bk);
       FillPath(p, s);
@@ -458,7 +473,7 @@ protected:
           Integer w = pen->Width;
           Integer out = pen->Style == psInsideFrame ? 0 : (w - 1) / 2;
           QRect o(r.Left - out, r.Top - out, r.Width() + 2 * out, r.Height() + 2 * out);
-          QColor c = ToQColor(pen->Color);
+          QColor c = Colour(pen->Color);
           w = std::min(w, std::max(1, std::min(o.width(), o.height())));
           p.fillRect(QRect(o.left(), o.top(), o.width(), w), c);
           p.fillRect(QRect(o.left(), o.bottom() - w + 1, o.width(), w), c);
@@ -629,9 +644,11 @@ private:
 
 class TPainterDevice : public TQtDevice {
 public:
-  TPainterDevice(QPainter& p, const TRect& area, Integer logPixels, bool printer)
+  TPainterDevice(QPainter& p, const TRect& area, Integer logPixels, bool printer, bool greys)
       : FPainter(p), FArea(area), FLogPixels(logPixels), FPrinter(printer)
-  {}
+  {
+    FGreys = greys;
+  }
   ~TPainterDevice() override
   {
     if (FClipSet && FPainter.isActive())
@@ -650,7 +667,7 @@ public:
       return;
     }
     UseClip(clip);
-    FPainter.fillRect(QRect(r.Left, r.Top, r.Width(), r.Height()), ToQColor(color));
+    FPainter.fillRect(QRect(r.Left, r.Top, r.Width(), r.Height()), Colour(color));
   }
 
 protected:
@@ -700,9 +717,9 @@ private:
 std::unique_ptr<TCanvasDevice> CreateBitmapDevice(TBitmap& bitmap) { return std::make_unique<TBitmapDevice>(bitmap); }
 
 std::unique_ptr<TCanvasDevice> CreatePainterDevice(QPainter& painter, const TRect& area, Integer logPixels,
-                                                   bool printer)
+                                                   bool printer, bool greys)
 {
-  return std::make_unique<TPainterDevice>(painter, area, logPixels, printer);
+  return std::make_unique<TPainterDevice>(painter, area, logPixels, printer, greys);
 }
 
 std::unique_ptr<TCanvas> CreateBitmapCanvas(TBitmap& bitmap)

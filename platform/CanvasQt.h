@@ -13,9 +13,10 @@ class QPainter;
 // A device drawing on a bitmap the caller keeps alive.
 std::unique_ptr<TCanvasDevice> CreateBitmapDevice(TBitmap& bitmap);
 // A device drawing through a painter the caller keeps active (paint events, printers);
-// area is the device rectangle in the painter's pixels.
+// area is the device rectangle in the painter's pixels; with greys every colour and picture
+// is drawn in its shade of grey (a printer set to greys).
 std::unique_ptr<TCanvasDevice> CreatePainterDevice(QPainter& painter, const TRect& area, Integer logPixels,
-                                                   bool printer);
+                                                   bool printer, bool greys = false);
 
 // A canvas for measuring text outside painting (a one-pixel bitmap's, at the screen's
 // resolution), with the font set to font. Every use sets the font and reads no other state,

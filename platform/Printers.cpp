@@ -149,8 +149,9 @@ struct TPrinterImpl : public TPrinterDC {
 
   void OpenPageCanvas()
   {
-    PageCanvas = std::make_unique<TCanvas>(
-        CreatePainterDevice(*Painter, {0, 0, Caps(HORZRES), Caps(VERTRES)}, Caps(LOGPIXELSX), true));
+    PageCanvas =
+        std::make_unique<TCanvas>(CreatePainterDevice(*Painter, {0, 0, Caps(HORZRES), Caps(VERTRES)}, Caps(LOGPIXELSX),
+                                                      true, Device->colorMode() == QPrinter::GrayScale));
     PageCanvas->Font().SetPixelsPerInch(Caps(LOGPIXELSY));
   }
 
@@ -384,6 +385,15 @@ void TPrinter::SetLandscape(bool landscape)
   if (FPrinting)
     throw EPrinter("Printing in progress");
   FImpl->Device->setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+}
+
+bool TPrinter::Greys() const { return FImpl->Device->colorMode() == QPrinter::GrayScale; }
+
+void TPrinter::SetGreys(bool greys)
+{
+  if (FPrinting)
+    throw EPrinter("Printing in progress");
+  FImpl->Device->setColorMode(greys ? QPrinter::GrayScale : QPrinter::Color);
 }
 
 std::string TPrinter::Paper() const { return FImpl->Device->pageLayout().pageSize().key().toStdString(); }

@@ -73,6 +73,10 @@ public:
   void SetResolution(Integer dpi);
   bool Landscape() const;
   void SetLandscape(bool landscape);
+  // Whether the job is printed in shades of grey ("Grayscale" in the print dialog): its file
+  // then holds no colour.
+  bool Greys() const;
+  void SetGreys(bool greys);
   // The paper by its spooler name ("A4", "Letter", "A5"...); a selected queue starts on its
   // own default paper. EPrinter "Paper size not supported" for a name no paper has.
   std::string Paper() const;

@@ -518,30 +518,33 @@ TEST_F(HtmlViewerPrintTest, AFloatedPictureAcrossThePageEndPrintsWholeAtEveryPos
     Viewer->OnPrintFooter = nullptr;
     // The picture's foot a filler or more above the page's end at first.
     const int n = (textH - 150) / perFiller - 1;
-    std::string plain = beside;
+    std::string plain = beside + " Kb";
     for (int i = 0; i < n; ++i)
       plain += " Filler " + std::to_string(i);
-    Viewer->LoadFromString("<html><body>" + Fillers(n) + "<p><img src=\"" + Dir
-                           + "/block.bmp\" align=left width=40 height=150>" + beside + "</p></body></html>");
-    for (int shift = 0; shift <= 150 + 3 * perFiller; shift += 4) {
-      SCOPED_TRACE(shift);
-      Viewer->PrintMarginTop = 2.0 + shift / pixelsPerCm;
-      const std::string pdf = PrintToPdf("viewer-float-across-" + paper + "-" + std::to_string(shift) + ".pdf", 300);
-      Printer().SetPaper(paper);
-      Viewer->Print(1, 9999);
-      EXPECT_EQ(WordCountDifferences(WordCounts(plain), WordCounts(Text(pdf))), "");
-      std::vector<int> rows;
-      for (int page = 1; page <= PageCount(pdf); ++page) {
-        rows.push_back(BlueRows(pdf, page, 72));
-        std::filesystem::remove(pdf + ".colour" + std::to_string(page) + ".ppm");
+    // The picture floated from the paragraph beside it, or from a short paragraph before it.
+    const std::string picture = "<img src=\"" + Dir + "/block.bmp\" align=left width=40 height=150>";
+    for (const bool earlier : {false, true})
+      for (int shift = 0; shift <= 150 + 3 * perFiller; shift += 4) {
+        SCOPED_TRACE(std::to_string(shift) + (earlier ? " from the paragraph before" : ""));
+        Viewer->LoadFromString("<html><body>" + Fillers(n) + "<p>" + picture
+                               + (earlier ? "Kb</p><p>" + beside : beside + " Kb") + "</p></body></html>");
+        Viewer->PrintMarginTop = 2.0 + shift / pixelsPerCm;
+        const std::string pdf = PrintToPdf("viewer-float-across-" + paper + "-" + std::to_string(shift) + ".pdf", 300);
+        Printer().SetPaper(paper);
+        Viewer->Print(1, 9999);
+        EXPECT_EQ(WordCountDifferences(WordCounts(plain), WordCounts(Text(pdf))), "");
+        std::vector<int> rows;
+        for (int page = 1; page <= PageCount(pdf); ++page) {
+          rows.push_back(BlueRows(pdf, page, 72));
+          std::filesystem::remove(pdf + ".colour" + std::to_string(page) + ".ppm");
+        }
+        EXPECT_EQ(std::count_if(rows.begin(), rows.end(), [](int r) { return r > 0; }), 1)
+            << testing::PrintToString(rows);
+        ASSERT_FALSE(rows.empty());
+        EXPECT_NEAR(*std::max_element(rows.begin(), rows.end()), 150 * 72 / ScreenPixelsPerInch(), 2)
+            << testing::PrintToString(rows);
+        std::filesystem::remove(pdf);
       }
-      EXPECT_EQ(std::count_if(rows.begin(), rows.end(), [](int r) { return r > 0; }), 1)
-          << testing::PrintToString(rows);
-      ASSERT_FALSE(rows.empty());
-      EXPECT_NEAR(*std::max_element(rows.begin(), rows.end()), 150 * 72 / ScreenPixelsPerInch(), 2)
-          << testing::PrintToString(rows);
-      std::filesystem::remove(pdf);
-    }
   }
   Viewer->PrintMarginTop = 2.0;
 }

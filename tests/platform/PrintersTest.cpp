@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <set>
+#include <sstream>
 #include <string>
 
 #include "platform/Files.h"
@@ -34,6 +37,35 @@ void PrintBigPage(TPrinter& Printer)
   Printer.EndDoc();
 }
 
+
+// The kinds of ink on the first page of a PDF rastered at 20 dpi: "grey" for any pixel
+// darker than the paper without colour, "red", "green" or "blue" for one of that colour.
+std::string PageColours(const std::string& pdf)
+{
+  const std::string ppm = testcmd::Output("pdftoppm -r 20 -f 1 -l 1 '" + pdf + "' 2>/dev/null");
+  std::istringstream in(ppm);
+  std::string magic;
+  int w = 0, h = 0, maxval = 0;
+  in >> magic >> w >> h >> maxval;
+  in.get();
+  if (magic != "P6" || w <= 0 || h <= 0)
+    return "no picture";
+  std::set<std::string> kinds;
+  for (int i = 0; i < w * h; ++i) {
+    const int r = in.get(), g = in.get(), b = in.get();
+    if (!in)
+      return "cut short";
+    const int most = std::max({r, g, b}), least = std::min({r, g, b});
+    if (most - least > 60)
+      kinds.insert(r == most ? "red" : g == most ? "green" : "blue");
+    else if (most < 200)
+      kinds.insert("grey");
+  }
+  std::string out;
+  for (const std::string& k : kinds)
+    out += (out.empty() ? "" : " ") + k;
+  return out;
+}
 
 }   // namespace
 
@@ -83,6 +115,26 @@ TEST(PrintersTest, PdfJobPagesAndMetrics)
   EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 5), "%PDF-");
   std::string text(bytes.begin(), bytes.end());
   EXPECT_NE(text.find("/Count 2"), std::string::npos);
+  EXPECT_EQ(PageColours(file), "grey red") << "the red fill is not on the page";
+
+  // Printed in greys, as "Grayscale" in the print dialog asks, a coloured fill, text and
+  // picture come out in their shades of grey.
+  printer.SetGreys(true);
+  EXPECT_TRUE(printer.Greys());
+  printer.BeginDoc();
+  EXPECT_EQ(ErrorOf([&] { printer.SetGreys(false); }), "Printing in progress");
+  TCanvas& grey = printer.Canvas();
+  grey.Brush().SetColor(clRed);
+  grey.FillRect(Rect(100, 100, 400, 300));
+  grey.Font().SetColor(clBlue);
+  grey.Font().SetSize(40);
+  grey.TextOut(100, 400, "Blue");
+  TBitmap picture(20, 20);
+  picture.Fill(clLime);
+  printer.Handle()->StretchPicture(Rect(100, 600, 400, 900), picture);
+  printer.EndDoc();
+  EXPECT_EQ(PageColours(file), "grey") << "colour in a job printed in greys";
+  printer.SetGreys(false);
 }
 
 // The job's name is cut to the 31 characters a spooler shows, never inside a character.

@@ -1,12 +1,12 @@
 // A disk too small for what the program writes, for any user: the system's limit on the size
 // of a file this process writes, so the program's writers meet real failed writes ("File too
-// large"); and the names in a folder, to see that nothing half written is left.
+// large", the program itself keeping the limit's signal from ending it); and the names in a
+// folder, to see that nothing half written is left.
 #pragma once
 
 #include <sys/resource.h>
 
 #include <algorithm>
-#include <csignal>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -17,23 +17,17 @@ class TFileSizeLimit {
 public:
   explicit TFileSizeLimit(rlim_t Bytes)
   {
-    FOldSignal = std::signal(SIGXFSZ, SIG_IGN);
     getrlimit(RLIMIT_FSIZE, &FOld);
     rlimit limit = FOld;
     limit.rlim_cur = Bytes;
     setrlimit(RLIMIT_FSIZE, &limit);
   }
-  ~TFileSizeLimit()
-  {
-    setrlimit(RLIMIT_FSIZE, &FOld);
-    std::signal(SIGXFSZ, FOldSignal);
-  }
+  ~TFileSizeLimit() { setrlimit(RLIMIT_FSIZE, &FOld); }
   TFileSizeLimit(const TFileSizeLimit&) = delete;
   TFileSizeLimit& operator=(const TFileSizeLimit&) = delete;
 
 private:
   rlimit FOld{};
-  void (*FOldSignal)(int) = SIG_DFL;
 };
 
 // The names in the folder, sorted.
