@@ -46,6 +46,8 @@ struct TBridgeState {
   // The count of node interfaces at which those whose nodes have gone are taken back.
   size_t SweepAt = 256;
   bool FactoryInstalled = false;
+  // The handler that stood before ours, which our events go on to.
+  QAccessible::UpdateHandler PreviousUpdateHandler = nullptr;
   // Popup windows a reader reaches through the control that opened them, by the popup.
   std::map<TControl*, TControl*> Openers;
 };
@@ -468,15 +470,13 @@ QAccessibleInterface* Factory(const QString&, QObject* object)
 // Events go to the readers as they come, but for the focus a control's window takes while
 // the control keeps it on a part of its own: readers hear the part, which the control
 // tells, and no unnamed panel before it.
-QAccessible::UpdateHandler PreviousUpdateHandler = nullptr;
-
 void UpdateHandler(QAccessibleEvent* e)
 {
   if (e->type() == QAccessible::Focus && e->child() < 0)
     if (auto* c = dynamic_cast<TWinControl*>(AccessibleControlOf(e->object())); c && c->FocusInPart())
       return;
-  if (PreviousUpdateHandler) {
-    PreviousUpdateHandler(e);
+  if (QAccessible::UpdateHandler previous = Bridge().PreviousUpdateHandler) {
+    previous(e);
     return;
   }
   // The toolkit's own delivery runs while no handler stands.
@@ -491,7 +491,7 @@ void InstallFactory()
   TBridgeState& b = Bridge();
   if (!b.FactoryInstalled) {
     QAccessible::installFactory(&Factory);
-    PreviousUpdateHandler = QAccessible::installUpdateHandler(&UpdateHandler);
+    b.PreviousUpdateHandler = QAccessible::installUpdateHandler(&UpdateHandler);
     b.FactoryInstalled = true;
   }
 }
