@@ -859,8 +859,16 @@ void NotifyAccessibleFocusReturn()
   QAccessibleInterface* i = QAccessible::queryAccessibleInterface(w);
   if (!i)
     return;
-  if (QAccessibleInterface* part = i->focusChild())
+  // Down to the part that has it: a control that shows a page of its own in a child (a
+  // document and its links) is not what the reader was on.
+  for (int depth = 0; depth < 4; ++depth) {
+    QAccessibleInterface* part = i->focusChild();
+    if (!part || part == i)
+      part = FocusedBelow(i, 2);
+    if (!part || part == i)
+      break;
     i = part;
+  }
   QAccessibleEvent ev(i, QAccessible::Focus);
   QAccessible::updateAccessibility(&ev);
 }

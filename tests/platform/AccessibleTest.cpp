@@ -20,6 +20,18 @@
 
 namespace {
 
+// A document shown in a child of its viewer, focused while the viewer is.
+struct TSheetNode : TAccessibleNode {
+  TWinControl* Viewer;
+  explicit TSheetNode(TWinControl* v) : Viewer(v) {}
+  bool Valid() override { return true; }
+  std::u16string Name() override { return u"Sheet"; }
+  int32_t Role() override { return ROLE_SYSTEM_DOCUMENT; }
+  uint32_t State() override { return STATE_SYSTEM_FOCUSABLE | (Viewer->Focused() ? STATE_SYSTEM_FOCUSED : 0); }
+  TRect ScreenRect() override { return {}; }
+  const void* Identity() override { return this; }
+};
+
 // A page of the kinds of controls the program's control pages hold.
 struct TControlPage {
   TForm Form;
@@ -30,6 +42,7 @@ struct TControlPage {
   TTrackBar Track;
   TScrollBar Step;
   TButton Ok;
+  TPanel Viewer, Sheet;   // a viewer that shows its document in a child, as the page viewer does
   int UpClicks = 0, MarkerClicks = 0, StepChanges = 0, OkClicks = 0;
   std::vector<int32_t> StepMoves;
   TControlPage()
@@ -74,6 +87,12 @@ struct TControlPage {
     Ok.SetCaption("OK");
     Ok.SetBounds(400, 100, 75, 25);
     Ok.OnClick = [this](TObject*) { ++OkClicks; };
+    Viewer.SetParent(&Form);
+    Viewer.SetBounds(8, 100, 150, 50);
+    Viewer.SetAccessibleName("Topic page");
+    Sheet.SetParent(&Viewer);
+    Sheet.SetBounds(0, 0, 150, 50);
+    SetAccessibleRoot(&Sheet, [this] { return std::make_shared<TSheetNode>(&Viewer); });
     Form.Show();
   }
   ~TControlPage() { Form.Hide(); }
@@ -156,6 +175,19 @@ TEST(AccessibleControls, EachControlHasItsRoleNameValueAndActionsOverTheBus)
       },
       5000);
   EXPECT_EQ(heard, 5) << listener.Log();
+
+  // A menu closed over the viewer: the reader is back on its document, not on the viewer
+  // around it.
+  page.Viewer.SetFocus();
+  ASSERT_TRUE(testwait::WaitUntil([&] { return page.Viewer.Focused(); }, 3000));
+  // (The viewer's own focus event is heard before the menu's end.)
+  EXPECT_TRUE(listener.WaitHeard([](const atspi::TEvent& e) { return e.Type == "focus:" && e.Role == "panel"; }))
+      << listener.Log();
+  listener.Take();
+  NotifyAccessibleFocusReturn();
+  EXPECT_TRUE(listener.WaitHeard([](const atspi::TEvent& e) {
+    return e.Type == "focus:" && e.Role == "document frame" && e.Name == "Sheet";
+  })) << listener.Log();
 }
 
 namespace {
