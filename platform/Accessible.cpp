@@ -670,7 +670,16 @@ int TTextAnswers::characterCount() const
 
 QString TTextAnswers::attributes(int offset, int* startOffset, int* endOffset) const
 {
-  *startOffset = *endOffset = offset;
+  // The text carries no attributes: it is one run, and the reader that splits a line by its
+  // runs keeps every character (an empty run at each offset cost the line its last one).
+  TAccessibleText t;
+  const int n = ReadText(t) ? static_cast<int>(t.Text.size()) : 0;
+  if (offset < 0 || offset > n) {
+    *startOffset = *endOffset = -1;
+    return {};
+  }
+  *startOffset = 0;
+  *endOffset = n;
   return {};
 }
 

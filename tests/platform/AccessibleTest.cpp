@@ -30,6 +30,11 @@ struct TSheetNode : TAccessibleNode {
   uint32_t State() override { return STATE_SYSTEM_FOCUSABLE | (Viewer->Focused() ? STATE_SYSTEM_FOCUSED : 0); }
   TRect ScreenRect() override { return {}; }
   const void* Identity() override { return this; }
+  bool GetText(TAccessibleText& t) override
+  {
+    t.Text = u"Gear train\r\nA gear";
+    return true;
+  }
 };
 
 // A page of the kinds of controls the program's control pages hold.
@@ -188,6 +193,14 @@ TEST(AccessibleControls, EachControlHasItsRoleNameValueAndActionsOverTheBus)
   EXPECT_TRUE(listener.WaitHeard([](const atspi::TEvent& e) {
     return e.Type == "focus:" && e.Role == "document frame" && e.Name == "Sheet";
   })) << listener.Log();
+
+  // The document's text is one run, each character in it.
+  std::string runs;
+  atspi::Walk({"runs:document frame:Sheet"}, &runs);
+  std::string all;
+  for (int i = 0; i < 18; ++i)
+    all += (i ? " " : "") + std::string("0-18");
+  EXPECT_NE(runs.find("\t" + all + "\n"), std::string::npos) << runs;
 }
 
 namespace {
