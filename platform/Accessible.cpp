@@ -860,16 +860,11 @@ void NotifyAccessibleFocus(TControl* Control)
   }
 }
 
-void NotifyAccessibleFocusReturn()
+namespace {
+// The part of a focused control that has the keyboard: a control that shows a page of its own
+// in a child (a document and its links) is not what the reader is on.
+QAccessibleInterface* FocusedPart(QAccessibleInterface* i)
 {
-  QWidget* w = QApplication::focusWidget();
-  if (!QAccessible::isActive() || !w)
-    return;
-  QAccessibleInterface* i = QAccessible::queryAccessibleInterface(w);
-  if (!i)
-    return;
-  // Down to the part that has it: a control that shows a page of its own in a child (a
-  // document and its links) is not what the reader was on.
   for (int depth = 0; depth < 4; ++depth) {
     QAccessibleInterface* part = i->focusChild();
     if (!part || part == i)
@@ -878,8 +873,36 @@ void NotifyAccessibleFocusReturn()
       break;
     i = part;
   }
-  QAccessibleEvent ev(i, QAccessible::Focus);
+  return i;
+}
+}   // namespace
+
+void NotifyAccessibleFocusReturn()
+{
+  QWidget* w = QApplication::focusWidget();
+  if (!QAccessible::isActive() || !w)
+    return;
+  QAccessibleInterface* i = QAccessible::queryAccessibleInterface(w);
+  if (!i)
+    return;
+  QAccessibleEvent ev(FocusedPart(i), QAccessible::Focus);
   QAccessible::updateAccessibility(&ev);
+}
+
+void NotifyAccessibleFocusedPart(TControl* Control)
+{
+  if (!QAccessible::isActive())
+    return;
+  // After the toolkit's own focus event for the control, which names the control.
+  AfterRequest(Control, [Control] {
+    QWidget* w = AccessibleWidgetOf(Control);
+    QAccessibleInterface* i = w && w->hasFocus() ? QAccessible::queryAccessibleInterface(w) : nullptr;
+    QAccessibleInterface* part = i ? FocusedPart(i) : nullptr;
+    if (part && part != i) {
+      QAccessibleEvent ev(part, QAccessible::Focus);
+      QAccessible::updateAccessibility(&ev);
+    }
+  });
 }
 
 void NotifyAccessibleChange(TControl* Control, TAccessibleChange Change)
