@@ -691,7 +691,16 @@ int TTextAnswers::characterCount() const
 
 QString TTextAnswers::attributes(int offset, int* startOffset, int* endOffset) const
 {
-  *startOffset = *endOffset = offset;
+  // The text carries no attributes: it is one run, and the reader that splits a line by its
+  // runs keeps every character (an empty run at each offset cost the line its last one).
+  TAccessibleText t;
+  const int n = ReadText(t) ? static_cast<int>(t.Text.size()) : 0;
+  if (offset < 0 || offset > n) {
+    *startOffset = *endOffset = -1;
+    return {};
+  }
+  *startOffset = 0;
+  *endOffset = n;
   return {};
 }
 
@@ -872,6 +881,23 @@ void NotifyAccessibleFocus(TControl* Control)
   }
 }
 
+namespace {
+// The part of a focused control that has the keyboard: a control that shows a page of its own
+// in a child (a document and its links) is not what the reader is on.
+QAccessibleInterface* FocusedPart(QAccessibleInterface* i)
+{
+  for (int depth = 0; depth < 4; ++depth) {
+    QAccessibleInterface* part = i->focusChild();
+    if (!part || part == i)
+      part = FocusedBelow(i, 2);
+    if (!part || part == i)
+      break;
+    i = part;
+  }
+  return i;
+}
+}   // namespace
+
 void NotifyAccessibleFocusReturn()
 {
   QWidget* w = QApplication::focusWidget();
@@ -880,10 +906,24 @@ void NotifyAccessibleFocusReturn()
   QAccessibleInterface* i = QAccessible::queryAccessibleInterface(w);
   if (!i)
     return;
-  if (QAccessibleInterface* part = i->focusChild())
-    i = part;
-  QAccessibleEvent ev(i, QAccessible::Focus);
+  QAccessibleEvent ev(FocusedPart(i), QAccessible::Focus);
   QAccessible::updateAccessibility(&ev);
+}
+
+void NotifyAccessibleFocusedPart(TControl* Control)
+{
+  if (!QAccessible::isActive())
+    return;
+  // After the toolkit's own focus event for the control, which names the control.
+  AfterRequest(Control, [Control] {
+    QWidget* w = AccessibleWidgetOf(Control);
+    QAccessibleInterface* i = w && w->hasFocus() ? QAccessible::queryAccessibleInterface(w) : nullptr;
+    QAccessibleInterface* part = i ? FocusedPart(i) : nullptr;
+    if (part && part != i) {
+      QAccessibleEvent ev(part, QAccessible::Focus);
+      QAccessible::updateAccessibility(&ev);
+    }
+  });
 }
 
 void NotifyAccessibleChange(TControl* Control, TAccessibleChange Change)

@@ -139,6 +139,9 @@ void NotifyAccessibleEntryFocus(TControl* Control, int Index);
 // The focus is told again where the keyboard has it (the control, or its focused part): a
 // menu or popup that held a reader's focus has closed, and no reader may stay on it.
 void NotifyAccessibleFocusReturn();
+// A control that took the keyboard (back from a dialog, a window's activation) whose focus is
+// on a part inside it (a page's link) tells the reader of that part too.
+void NotifyAccessibleFocusedPart(TControl* Control);
 
 // What of a platform control changed, for readers that follow events as every screen reader
 // does: its name (a label's or a status bar's text), its checked state, its value (a

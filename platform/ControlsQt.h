@@ -19,6 +19,7 @@
 #include <cmath>
 #include <vector>
 
+#include "platform/Accessible.h"
 #include "platform/CanvasQt.h"
 #include "platform/Controls.h"
 #include "platform/DropShadowQt.h"
@@ -31,8 +32,12 @@ struct TControlWidgetAccess {
   static void CaptureLost(TControl* c) { c->CaptureLost(); }
   static void Focus(TControl* c, bool in)
   {
-    if (auto* wc = dynamic_cast<TWinControl*>(c))
-      in ? wc->DoEnter() : wc->DoExit();
+    auto* wc = dynamic_cast<TWinControl*>(c);
+    if (!wc)
+      return;
+    if (in)
+      NotifyAccessibleFocusedPart(wc);
+    in ? wc->DoEnter() : wc->DoExit();
   }
   static void TopMoved(TControl* c, int x, int y)
   {

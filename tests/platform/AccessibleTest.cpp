@@ -20,6 +20,23 @@
 
 namespace {
 
+// A document shown in a child of its viewer, focused while the viewer is.
+struct TSheetNode : TAccessibleNode {
+  TWinControl* Viewer;
+  explicit TSheetNode(TWinControl* v) : Viewer(v) {}
+  bool Valid() override { return true; }
+  std::u16string Name() override { return u"Sheet"; }
+  int32_t Role() override { return ROLE_SYSTEM_DOCUMENT; }
+  uint32_t State() override { return STATE_SYSTEM_FOCUSABLE | (Viewer->Focused() ? STATE_SYSTEM_FOCUSED : 0); }
+  TRect ScreenRect() override { return {}; }
+  const void* Identity() override { return this; }
+  bool GetText(TAccessibleText& t) override
+  {
+    t.Text = u"Gear train\r\nA gear";
+    return true;
+  }
+};
+
 // A page of the kinds of controls the program's control pages hold.
 struct TControlPage {
   TForm Form;
@@ -30,6 +47,7 @@ struct TControlPage {
   TTrackBar Track;
   TScrollBar Step;
   TButton Ok;
+  TPanel Viewer, Sheet;   // a viewer that shows its document in a child, as the page viewer does
   int UpClicks = 0, MarkerClicks = 0, StepChanges = 0, OkClicks = 0;
   std::vector<int32_t> StepMoves;
   TControlPage()
@@ -74,6 +92,12 @@ struct TControlPage {
     Ok.SetCaption("OK");
     Ok.SetBounds(400, 100, 75, 25);
     Ok.OnClick = [this](TObject*) { ++OkClicks; };
+    Viewer.SetParent(&Form);
+    Viewer.SetBounds(8, 100, 150, 50);
+    Viewer.SetAccessibleName("Topic page");
+    Sheet.SetParent(&Viewer);
+    Sheet.SetBounds(0, 0, 150, 50);
+    SetAccessibleRoot(&Sheet, [this] { return std::make_shared<TSheetNode>(&Viewer); });
     Form.Show();
   }
   ~TControlPage() { Form.Hide(); }
@@ -156,6 +180,35 @@ TEST(AccessibleControls, EachControlHasItsRoleNameValueAndActionsOverTheBus)
       },
       5000);
   EXPECT_EQ(heard, 5) << listener.Log();
+
+  // The viewer takes the keyboard (back from a dialog): the reader ends on its document, after
+  // the viewer around it; and so after a menu closed over the viewer.
+  listener.Take();
+  page.Viewer.SetFocus();
+  ASSERT_TRUE(testwait::WaitUntil([&] { return page.Viewer.Focused(); }, 3000));
+  auto lastFocus = [&] {
+    std::string last;
+    for (const atspi::TEvent& e : listener.Since())
+      if (e.Type == "focus:")
+        last = e.Role + " " + e.Name;
+    return last;
+  };
+  EXPECT_TRUE(testwait::WaitUntil([&] { return lastFocus() == "document frame Sheet"; }, 5000)) << listener.Log();
+  EXPECT_TRUE(listener.WaitHeard([](const atspi::TEvent& e) { return e.Type == "focus:" && e.Role == "panel"; }))
+      << listener.Log();
+  listener.Take();
+  NotifyAccessibleFocusReturn();
+  EXPECT_TRUE(listener.WaitHeard([](const atspi::TEvent& e) {
+    return e.Type == "focus:" && e.Role == "document frame" && e.Name == "Sheet";
+  })) << listener.Log();
+
+  // The document's text is one run, each character in it.
+  std::string runs;
+  atspi::Walk({"runs:document frame:Sheet"}, &runs);
+  std::string all;
+  for (int i = 0; i < 18; ++i)
+    all += (i ? " " : "") + std::string("0-18");
+  EXPECT_NE(runs.find("\t" + all + "\n"), std::string::npos) << runs;
 }
 
 namespace {

@@ -190,6 +190,11 @@ def run(app, requests):
             t = n.queryText()
             boxes = [t.getCharacterExtents(i, pyatspi.DESKTOP_COORDS) for i in range(t.characterCount)]
             print("extents\t%s\t%s" % (request, " ".join("%d,%d,%d,%d" % tuple(b) for b in boxes)))
+        elif kind == "runs":
+            # The attribute run of each offset, as a reader splits a line by them.
+            t = n.queryText()
+            runs = [t.getAttributeRun(i, False)[1:] for i in range(t.characterCount)]
+            print("runs\t%s\t%s" % (request, " ".join("%d-%d" % tuple(r) for r in runs)))
         elif kind == "at":
             x, y = what.split(",")
             print("at\t%s\t%d" % (request, n.queryText().getOffsetAtPoint(int(x), int(y), pyatspi.DESKTOP_COORDS)))
