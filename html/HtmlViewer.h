@@ -331,8 +331,8 @@ public:
   void WndProc(TMessage& Message) override;
 
   // ---- screen readers (HtmlViewer_Accessible.cpp) ----
-  // The page's words, as a copy of the whole page gives them, with where the selection
-  // stands in them when asked.
+  // The page's words, as a copy of the whole page gives them but with lines ended by "\n"
+  // alone, with where the selection stands in them when asked.
   std::u16string PageText(int32_t* SelStart = nullptr, int32_t* SelEnd = nullptr);
   // Where the character at that offset of the page's words stands on the screen (empty when
   // it stands nowhere: a line end), and the offset of the character at a point of the

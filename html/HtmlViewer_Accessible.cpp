@@ -388,6 +388,16 @@ private:
   std::vector<TChild> FChildren;
 };
 
+// The words of the selected part of the page as a reader gets them: a copy's line ends,
+// with lines broken by "\n" alone as a text browser's are (a "\r" would take the box of the
+// letter before it).
+std::u16string ReaderText(TSectionList& Doc)
+{
+  std::u16string text = Doc.GetSelText();
+  std::erase(text, u'\r');
+  return text;
+}
+
 }   // namespace
 
 void THTMLViewer::ExposeToReaders()
@@ -433,7 +443,7 @@ std::u16string THTMLViewer::PageText(int32_t* SelStart, int32_t* SelEnd)
   auto copy = [&](int32_t from, int32_t to) {
     FSectionList->SelB = from;
     FSectionList->SelE = to;
-    return FSectionList->GetSelText();
+    return ReaderText(*FSectionList);
   };
   std::u16string text = copy(0, FSectionList->Len);
   if (SelStart && SelEnd) {
@@ -475,7 +485,7 @@ public:
   {
     FDoc.SelB = From;
     FDoc.SelE = To;
-    return static_cast<int32_t>(FDoc.GetSelText().size());
+    return static_cast<int32_t>(ReaderText(FDoc).size());
   }
   // The length of the words of a paragraph's first K characters: measured back from its end
   // (a copy that stops inside it ends with line ends of the blocks it stands in).

@@ -82,6 +82,14 @@ TEST_F(HtmlViewerAccessible, LinksFieldsAndTheScrollBarStandInThePageAndALinkIsF
   EXPECT_EQ(doc->Description, "Topic page") << "what the pane is for describes it";
   ASSERT_TRUE(doc->HasText);
   EXPECT_NE(doc->Text.find("Read about simple gear trains first."), std::string::npos) << doc->Text;
+  // Lines break with "\n" alone, as in a text browser, and every offset counts the same way:
+  // a line's first letter stands where that offset's box is, and is found there again.
+  EXPECT_EQ(doc->Text.find('\r'), std::string::npos);
+  EXPECT_NE(doc->Text.find("first.\n"), std::string::npos) << doc->Text;
+  const auto line3 = static_cast<int32_t>(Viewer->PageText().find(u"Line 3\n"));
+  const TRect letter = Viewer->PageCharRect(line3);
+  ASSERT_GT(letter.Width(), 0) << line3;
+  EXPECT_EQ(Viewer->PageOffsetAt({letter.Left + 1, (letter.Top + letter.Bottom) / 2}), line3);
 
   // The links in page order: by their words, by a picture's alternative text, and a picture
   // alone by the words after it.
