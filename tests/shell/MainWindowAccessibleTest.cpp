@@ -216,6 +216,8 @@ TEST(MainWindowAccessibility, TheTestWindowMidTestIsReadableAndAnsweredThroughTh
 
   // The pupil presses the first answer; the strip then says whether it was right.
   const bool right = q.Correct == 0 && !q.Answers.empty() && !q.Answers[0].empty();
+  atspi::TListener listener({static_cast<int>(getpid())});
+  ASSERT_TRUE(listener.Ready()) << listener.Log();
   raw.clear();
   auto after = reader.Walk({"act:link:" + answers.front()->Name + ":Press"}, &raw);
   Check("test window, question 2", after, faults);
@@ -228,6 +230,12 @@ TEST(MainWindowAccessibility, TheTestWindowMidTestIsReadableAndAnsweredThroughTh
   const atspi::TNode* second = atspi::Find(after, "list item", "Question 2: not answered");
   ASSERT_NE(second, nullptr) << raw;
   EXPECT_TRUE(second->Has("selected")) << "the question shown";
+  // What the strip shows changing is heard: the entry's mark and the score, by their names.
+  for (const std::string& changed : {std::string(right ? "Question 1: right" : "Question 1: wrong"), strip->Name})
+    EXPECT_TRUE(listener.WaitHeard(
+        [&](const atspi::TEvent& e) { return e.Type == "object:property-change:accessible-name" && e.Name == changed; },
+        5000))
+        << changed << listener.Log();
 
   EXPECT_EQ(faults, TFaults{});
 }
