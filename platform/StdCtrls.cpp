@@ -635,7 +635,9 @@ TModalResult TDialogForm::ShowModal()
   // has no button to focus (an About box with a speed button, a picture, a clip): its keys
   // would otherwise go to the window that was active, which is disabled now.
   Activate();
-  if (TButton* b = FindButton(this, true))
+  if (FActiveControl && CanTakeFocusNow(FActiveControl))
+    FActiveControl->SetFocus();
+  else if (TButton* b = FindButton(this, true))
     b->SetFocus();
   RunNestedLoop([this] { return FModalResult != mrNone || !Visible(); });
   if (FModalResult == mrNone)

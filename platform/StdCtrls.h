@@ -248,6 +248,10 @@ public:
   // until a modal result is set or the form closes (mrCancel then); gives the result.
   TModalResult ShowModal();
   bool Modal() const { return FModal; }
+  // The control that takes the keyboard when the form is shown modally; without one, the
+  // default button does.
+  TWinControl* ActiveControl() const { return FActiveControl; }
+  void SetActiveControl(TWinControl* c) { FActiveControl = c; }
 
   TPosition Position() const { return FPosition; }
   // Where the form goes when it is shown (centred on the screen's work area, the desktop,
@@ -269,6 +273,7 @@ private:
   TModalResult FModalResult = mrNone;
   TPosition FPosition = poDesigned;
   bool FModal = false;
+  TWinControl* FActiveControl = nullptr;
 };
 
 // ---------------------------------------------------------------------------------------

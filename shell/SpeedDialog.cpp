@@ -34,6 +34,8 @@ TSpeedFrm::TSpeedFrm()
   ApplyBtn->SetDefault(true);
   CancelBtn = AddDialogButton(*this, "CancelBtn", "Cancel", Bounds(213, 70, 75, 25), mrCancel);
   CancelBtn->SetCancel(true);
+  // The bar is the dialog's one value: the keyboard starts on it, then Apply and Cancel.
+  SetActiveControl(SpeedHsb);
 }
 
 bool EditAnimationRate(Integer& Rate)

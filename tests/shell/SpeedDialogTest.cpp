@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/TestWait.h"
 #include "tests/platform/ModalSupport.h"
 #include "tests/shell/PictureOutput.h"
 
@@ -37,6 +38,9 @@ TEST(SpeedDialogTest, ApplyStoresTheRateCancelKeepsIt)
       auto* form = dynamic_cast<TSpeedFrm*>(Screen().ActiveForm());
       ASSERT_NE(form, nullptr);
       EXPECT_EQ(form->SpeedHsb->Position(), 100);
+      // The keyboard starts on the bar, the dialog's one value; Tab goes on to Apply, Cancel.
+      EXPECT_TRUE(testwait::WaitUntil([&] { return form->SpeedHsb->Focused(); }, 3000)) << form->ApplyBtn->Focused();
+      EXPECT_EQ(form->TabOrderList(), (std::vector<TWinControl*>{form->SpeedHsb, form->ApplyBtn, form->CancelBtn}));
       Word key = VK_END;
       form->SpeedHsb->DispatchKeyDown(key, 0);
       modal::Click(form->ApplyBtn);
