@@ -459,9 +459,8 @@ TEST(OwnedTestWindow, OpenedBeforeAnyTopicItMovesOffTheTopicsControls)
 }
 
 // The model pane keeps its share of the window: the starting split on a narrowing, then a
-// splitter dragged by hand, then three
-// maximise and restore cycles by double clicks on the title bar, and a narrowing and widening,
-// each give the 3D view its width back.
+// splitter dragged by hand, then three maximise and restore cycles by double clicks on the
+// title bar, and a narrowing and widening, each give the 3D view its width back.
 TEST(OwnedMainWindow, TheModelPaneKeepsItsShareOverMaximiseRestoreAndGrowing)
 {
   desktop::TDesktop desk;
