@@ -310,8 +310,9 @@ TEST(AccessibleDesktop, AReaderFollowsTheFocusThroughMenusDialogsAndPages)
       EXPECT_TRUE(b.Width() > 0 && b.Height() > 0 && b.Left >= doc->Extents.Left && b.Right <= doc->Extents.Right
                   && b.Top >= doc->Extents.Top && b.Bottom <= doc->Extents.Bottom)
           << k;
-      if (k > first)
+      if (k > first) {
         EXPECT_TRUE(b.Left >= boxes[k - 1].Right - 1 && b.Top == boxes[k - 1].Top) << k;
+      }
     }
   EXPECT_GT(boxes[caption].Left, boxes[at].Left + 100) << "the float stands to the right of the paragraph";
   const TRect g = boxes[at + 2];
