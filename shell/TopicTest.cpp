@@ -3,6 +3,7 @@
 #include <chrono>
 #include <random>
 
+#include "html/DocumentUtils.h"
 #include "platform/AppHelp.h"
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
@@ -292,7 +293,8 @@ void TTestFrm::AnsPicMouseDown(TObject*, TMouseButton, TShiftState, Integer X, I
 
 std::string TTestFrm::BuildPrintPage() const
 {
-  std::string page = "<html><body>";
+  // The window's title is the document's: the print job goes to the spooler under it.
+  std::string page = "<html><head><title>" + HtmlEscape(Caption()) + "</title></head><body>";
   for (size_t n = 0; n < Questions.size(); ++n)
     page += "<p><b>Question " + IntToStr(int64_t(n) + 1) + "</b></p>" + Questions[n]->BuildPrintPart();
   return page + "</body></html>";

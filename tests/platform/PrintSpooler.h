@@ -113,6 +113,20 @@ inline std::string LastJobAttributes()
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// The name the spooler gave the last job it took, as its queue lists it (the value of the
+// job's "job-name" attribute); "" when it has none.
+inline std::string LastJobName()
+{
+  const std::string attributes = LastJobAttributes();
+  const std::string key = "job-name";
+  const size_t at = attributes.find(key);
+  if (at == std::string::npos || at + key.size() + 2 > attributes.size())
+    return "";
+  const size_t length = static_cast<unsigned char>(attributes[at + key.size()]) * 256u
+                        + static_cast<unsigned char>(attributes[at + key.size() + 1]);
+  return attributes.substr(at + key.size() + 2, length);
+}
+
 // The size of a PDF's page in points, as pdfinfo gives it ("612 x 792").
 inline std::string PageSize(const std::string& pdf, int page = 1)
 {

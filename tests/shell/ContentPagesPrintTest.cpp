@@ -207,4 +207,6 @@ TEST(ContentPagesPrint, ThePreviewOfTheCamPageShowsNoBlankPage)
   ASSERT_FALSE(queued.empty()) << "the queue printed nothing";
   EXPECT_EQ(PageSize(queued), "595 x 420");
   EXPECT_EQ(WordCountDifferences(expected, WordCounts(Text(queued))), "");
+  // The spooler lists the job under the page's title.
+  EXPECT_EQ(LastJobName(), "Cams and followers");
 }

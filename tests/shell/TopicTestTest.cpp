@@ -335,10 +335,11 @@ TEST_F(TopicTestTest, PrintsTheTestThroughThePreview)
   TTestFrm* form = Tests.TestFrm();
   ASSERT_NE(form, nullptr);
   const std::string html = form->BuildPrintPage();
-  EXPECT_EQ(html.rfind("<html><body><p><b>Question 1</b></p>", 0), 0u);
+  EXPECT_EQ(html.rfind("<html><head><title>Test</title></head><body><p><b>Question 1</b></p>", 0), 0u);
   EXPECT_NE(html.find("<p><b>Question 2</b></p>"), std::string::npos);
 
-  const std::string pdf = PrintToPdf("test-printed.pdf");
+  // Through the spooler, which lists the job under the window's title.
+  ASSERT_TRUE(PrintToQueue("", 150));
   SetDialogAnswerer([](TCommonDialog& d) {
     dynamic_cast<TPrintDialog&>(d).PrintRange = prAllPages;
     return true;
@@ -357,6 +358,10 @@ TEST_F(TopicTestTest, PrintsTheTestThroughThePreview)
     modal::Later(whenShown);
     form->PrntBtn->Click();
   });
+  const std::string pdf = TakeQueued("test-printed.pdf");
+  SetPrinter(std::make_unique<TPrinter>());
+  ASSERT_FALSE(pdf.empty()) << "the queue printed nothing";
+  EXPECT_EQ(LastJobName(), "Test");
   EXPECT_EQ(PageCount(pdf), 1);
   const std::string text = Text(pdf);
   // The questions come shuffled; each with its answers, the empty one left out.
