@@ -573,8 +573,14 @@ void THTMLViewer::FollowLink()
   bool handled = false;
   if (OnHotSpotClick)
     OnHotSpotClick(this, link, handled);
-  if (handled)
-    return;
+  if (!handled)
+    FollowURL(link, oldPos);
+}
+
+void THTMLViewer::FollowURL(const std::string& link) { FollowURL(link, Position()); }
+
+void THTMLViewer::FollowURL(const std::string& link, const TViewerPosition& oldPos)
+{
   if (!link.empty() && link[0] == '#') {
     if (PositionTo(link)) {
       PushHistory(FCurrentFile, FTitle, FFileType, nullptr, oldPos);

@@ -148,6 +148,9 @@ public:
 
   // Links.
   void FollowLink();
+  // Follows Link as a click on it does, without asking OnHotSpotClick first (a handler that
+  // takes a link over can still have the page shown, and act only once it is).
+  void FollowURL(const std::string& Link);
   // The keyboard focus on the page's links and form fields (HtmlViewer_Keyboard.cpp).
   // FocusNextItem moves it to the next (or previous) one in tab order; false, with no link
   // focused, when it walks past the last (or the first). FollowFocusedLink follows the
@@ -370,6 +373,7 @@ public:
   TPageEvent OnPageEvent;
 
 private:
+  void FollowURL(const std::string& Link, const TViewerPosition& OldPos);
   // The checks every print or preview run makes first (and its page event); false: refused.
   bool PrintRunMayStart();
   struct TPrintRunFlags;

@@ -87,6 +87,12 @@ void TKVMainFrm::ViewerHotSpotClick(TObject*, const std::string& SRC, bool& Hand
   Integer id = PageToTopic(SRC, CurrentTopic);
   if (id == CurrentTopic)
     return;
+  // The page first: one that cannot be shown is reported and leaves the model as it was too,
+  // so that the page pane never explains another topic than the model pane shows.
+  if (!Handled) {
+    Handled = true;
+    Viewer->FollowURL(SRC);
+  }
   try {
     ShowTopic(id);
   } catch (...) {

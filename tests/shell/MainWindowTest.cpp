@@ -447,6 +447,7 @@ TEST_F(MainWindow, APageThatFailsToLayOutLeavesThePageShown)
   EXPECT_EQ(Frm->Viewer->VScrollBarPosition(), y);
   EXPECT_EQ(Frm->Viewer->History(), history);
   EXPECT_EQ(Frm->Viewer->HistoryIndex(), index);
+
   bool done = true;
   Frm->AppIdle(nullptr, done);
   EXPECT_TRUE(Frm->IndexBtn->Enabled());
@@ -454,6 +455,28 @@ TEST_F(MainWindow, APageThatFailsToLayOutLeavesThePageShown)
   EXPECT_FALSE(Frm->FwdBtn->Enabled());
   Frm->FwdBtnClick(Frm->BackBtn);
   EXPECT_EQ(LoadedPage(), "Chain.htm");
+
+  // A topic's own page damaged so: the model stays the one the page shown explains, and
+  // once the page can be laid out the link changes both.
+  const Integer chain = Frm->CurrentTopic;
+  ASSERT_EQ(chain, PageToTopic("/Chain.htm", -1));
+  const TGLBaseSceneObject* part = FirstPart();
+  const std::string lever = *Folder + "HTML/Lever_Class1.htm";
+  const std::vector<uint8_t> page = ReadFileBytes(lever, 1 << 20);
+  std::ofstream(lever, std::ios::trunc) << "<html><body><table><tr>" << cells << "</tr></table></body></html>";
+  Follow("/Lever_Class1.htm");
+  WriteFileBytes(lever, page);
+  ASSERT_EQ(Messages->Texts.size(), 2u);
+  EXPECT_EQ(Messages->Texts[1].rfind("Table has too many Columns", 0), 0u) << Messages->Texts[1];
+  EXPECT_EQ(LoadedPage(), "Chain.htm");
+  EXPECT_EQ(Frm->CurrentTopic, chain);
+  EXPECT_EQ(FirstPart(), part);
+  EXPECT_FALSE(Frm->LeverToolbar->Visible());
+  Follow("/Lever_Class1.htm");
+  EXPECT_EQ(Messages->Texts.size(), 2u);
+  EXPECT_EQ(LoadedPage(), "Lever_Class1.htm");
+  EXPECT_EQ(Frm->CurrentTopic, PageToTopic("/Lever_Class1.htm", -1));
+  EXPECT_TRUE(Frm->LeverToolbar->Visible());
 }
 
 TEST_F(MainWindow, PictureLinksOpenTheEnlargedPictureAndNothingOutsideItsFolder)
