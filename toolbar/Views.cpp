@@ -621,7 +621,9 @@ void TTBView::LayoutMeasure(TLayoutPass& L)
 }
 
 // The chevron cut: what does not fit before the chevron goes past the edge, least
-// recently used first, never leaving fewer than two items.
+// recently used first. Two items stay while the chevron has room after them; in a bar too
+// narrow for that they go as well, or the chevron would stand past the bar's edge, out of
+// reach with everything it holds (only a bar narrower than the chevron itself keeps them).
 void TTBView::LayoutChevronCut(TLayoutPass& L)
 {
   L.cut = L.chevronIndex >= 0 && L.AChevronOffset >= 1 && L.length > L.AChevronOffset;
@@ -635,8 +637,8 @@ void TTBView::LayoutChevronCut(TLayoutPass& L)
           ++c;
       return c;
     };
-    // The cut never leaves fewer than two items shown.
-    while (L.length > avail && shownNonSeps() > 2) {
+    const Integer keep = avail >= 0 ? 0 : 2;
+    while (L.length > avail && shownNonSeps() > keep) {
       Integer last = -1;
       for (Integer i = L.n - 1; i >= 0; --i)
         if (i != L.chevronIndex && L.w[i].Show) {
@@ -908,6 +910,15 @@ void TTBView::LayoutChevronAndRowBreaks(TLayoutPass& L)
   if (L.chevronIndex >= 0) {
     L.w[L.chevronIndex].Show = L.cut && L.anyOffEdge;
     if (L.w[L.chevronIndex].Show) {
+      // A bar that gave up every item keeps the thickness they had, the chevron across it.
+      Integer& across = L.vertical ? L.total.X : L.total.Y;
+      bool none = true;
+      for (Integer i = 0; i < L.n; ++i)
+        none = none && (i == L.chevronIndex || !L.w[i].Show);
+      for (Integer i = 0; i < L.n && none; ++i)
+        if (L.w[i].OffEdge)
+          across = std::max(across, (L.vertical ? L.w[i].R.Width() + L.m.Left + L.m.Right
+                                                : L.w[i].R.Height() + L.m.Top + L.m.Bottom));
       Integer pos = std::max(L.AChevronOffset - L.AChevronSize, L.vertical ? L.total.Y : L.total.X);
       if (L.vertical)
         L.w[L.chevronIndex].R = {0, pos, L.total.X, pos + L.AChevronSize};

@@ -107,6 +107,8 @@ TEST_F(DesktopPaneBars, ThePageToolbarGivesUpItsRightmostButtonsFirst)
 // The model pane at the width an 800 by 600 screen gives it, on Levers class 2: a chevron
 // shows only with something behind it; a click on it opens its popup, which holds every
 // item that went past the bar's edge, the "Class 2 levers" label among them when it went.
+// Narrower still, down to the narrowest pane, where the two items a bar always keeps do not
+// fit: the chevron stays at the bar's right end on the screen, and still opens.
 TEST_F(DesktopPaneBars, AtAnEightHundredPixelScreensPaneTheLeverChevronOffersWhatItHides)
 {
   DragSplitterTo(800 / 2 - 10);
@@ -117,58 +119,50 @@ TEST_F(DesktopPaneBars, AtAnEightHundredPixelScreensPaneTheLeverChevronOffersWha
   ASSERT_TRUE(bar->Showing());
   ASSERT_EQ(Frm->LeverLabel->Caption(), "Class 2 levers");
   TTBView* view = bar->View();
-  view->ValidatePositions();
-  std::vector<std::string> hidden;
-  for (Integer i = 0; i < view->ViewerCount(); ++i)
-    if (TTBItemViewer* v = view->Viewers(i); v->OffEdge) {
-      auto* ci = dynamic_cast<TTBControlItem*>(v->Item());
-      hidden.push_back(ci ? ci->Control()->Caption() : v->Item()->Caption());
-    }
   TTBItemViewer* chevron = view->Find(bar->ChevronItem());
-  Desk.Screenshot("pane-lever-class2.png");
-  // The pane is too narrow for the whole bar: something goes, and the chevron shows for it.
-  ASSERT_FALSE(hidden.empty()) << "the bar holds everything at this width";
-  ASSERT_TRUE(chevron->Show) << "items hidden without a chevron";
-  // Drawn enabled on the screen: its glyph in the text colour, not greyed.
-  const desktop::TPixels glyph = Grab(*bar, chevron->BoundsRect);
-  int dark = 0;
-  for (int y = 0; y < glyph.Height; ++y)
-    for (int x = 0; x < glyph.Width; ++x)
-      dark += glyph.Luminance(x, y) < 40;
-  EXPECT_GE(dark, 10) << "the chevron is greyed";
+  const Integer twoItems = BoundsOf(*bar, Frm->LeverBtn1).Right;
+  for (Integer pane : {Integer(800 / 2 - 10), twoItems + 12, twoItems + 4, twoItems - 30, Integer(60)}) {
+    SCOPED_TRACE("model pane " + std::to_string(pane) + " px wide");
+    if (pane != Frm->LeftPanel->Width())
+      DragSplitterTo(pane);
+    view->ValidatePositions();
+    const std::vector<std::string> hidden = mainwindow::ChevronCaptions(*view, false);
+    Desk.Screenshot("pane-lever-class2-" + std::to_string(pane) + ".png");
+    // The pane is too narrow for the whole bar: something goes, and the chevron shows for it.
+    ASSERT_FALSE(hidden.empty()) << "the bar holds everything at this width";
+    ASSERT_TRUE(chevron->Show) << "items hidden without a chevron";
+    // Drawn enabled on the screen, inside the bar: its glyph in the text colour, not greyed,
+    // in the bar's last pixels.
+    const TRect r = chevron->BoundsRect;
+    EXPECT_LE(r.Right, bar->ClientWidth());
+    const desktop::TPixels glyph = Grab(*bar, {bar->ClientWidth() - r.Width(), r.Top, bar->ClientWidth(), r.Bottom});
+    int dark = 0;
+    for (int y = 0; y < glyph.Height; ++y)
+      for (int x = 0; x < glyph.Width; ++x)
+        dark += glyph.Luminance(x, y) < 40;
+    EXPECT_GE(dark, 10) << "no chevron at the bar's right end";
 
-  const TRect r = chevron->BoundsRect;
-  const TPoint at = bar->ClientToScreen({(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2});
-  std::vector<std::string> listed;
-  bool opened = false;
-  realinput::TTimedSteps steps({
-      [&] { X("mousemove " + At(at) + " click 1"); },
-      [] {},
-      [&] {
-        TTBView* popup = view->OpenViewerView();
-        opened = popup != nullptr;
-        if (!popup)
-          return;
-        Desk.Screenshot("pane-lever-class2-chevron.png");
-        for (Integer i = 0; i < popup->ViewerCount(); ++i) {
-          TTBItemViewer* v = popup->Viewers(i);
-          if (!v->Show)
-            continue;
-          if (auto* ci = dynamic_cast<TTBControlItem*>(v->Item())) {
-            // A hosted control shows inside the popup's window, where the screen has it.
-            TControl* c = ci->Control();
-            if (c->Parent() == popup->Window() && c->Showing())
-              listed.push_back(c->Caption());
-          } else if (!(v->Item()->ItemStyle() & tbisSeparator)) {
-            listed.push_back(v->Item()->Caption());
-          }
-        }
-      },
-      [&] { X("key Escape"); },
-      [&] { X("key Escape"); },
-      [] {},
-  });
-  EXPECT_TRUE(PumpUntil([&] { return steps.Done() && !view->OpenViewerView(); }, 10000));
-  EXPECT_TRUE(opened) << "a click on the chevron opened nothing";
-  EXPECT_EQ(listed, hidden);
+    const TPoint at = bar->ClientToScreen({bar->ClientWidth() - r.Width() / 2, (r.Top + r.Bottom) / 2});
+    std::vector<std::string> listed;
+    bool opened = false;
+    realinput::TTimedSteps steps({
+        [&] { X("mousemove " + At(at) + " click 1"); },
+        [] {},
+        [&] {
+          TTBView* popup = view->OpenViewerView();
+          opened = popup != nullptr;
+          if (!popup)
+            return;
+          Desk.Screenshot("pane-lever-class2-" + std::to_string(pane) + "-chevron.png");
+          // Hosted controls show inside the popup's window, where the screen has them.
+          listed = mainwindow::ChevronCaptions(*popup, true);
+        },
+        [&] { X("key Escape"); },
+        [&] { X("key Escape"); },
+        [] {},
+    });
+    EXPECT_TRUE(PumpUntil([&] { return steps.Done() && !view->OpenViewerView(); }, 10000));
+    EXPECT_TRUE(opened) << "a click on the chevron opened nothing";
+    EXPECT_EQ(listed, hidden);
+  }
 }

@@ -29,12 +29,7 @@ TEST(LeverChevron, AtA250PixelPaneTheChevronListsWhatGoesFromTheRightEnd)
   ASSERT_TRUE(chevron->Show);
   ASSERT_TRUE(bar->ChevronItem()->Enabled());
   // What went past the edge, controls included.
-  std::vector<std::string> hidden;
-  for (Integer i = 0; i < view->ViewerCount(); ++i)
-    if (TTBItemViewer* v = view->Viewers(i); v->OffEdge) {
-      auto* ci = dynamic_cast<TTBControlItem*>(v->Item());
-      hidden.push_back(ci ? ci->Control()->Caption() : v->Item()->Caption());
-    }
+  const std::vector<std::string> hidden = mainwindow::ChevronCaptions(*view, false);
   ASSERT_FALSE(hidden.empty());
 
   view->Select(chevron, false);
@@ -46,20 +41,10 @@ TEST(LeverChevron, AtA250PixelPaneTheChevronListsWhatGoesFromTheRightEnd)
       ("import -window root '" + std::string(ORRELO_TEST_OUTPUT) + "/lever-chevron-250.png' 2> /dev/null").c_str());
   // The popup lists every hidden one: buttons as its viewers, the label and the box as
   // themselves inside its window.
-  std::vector<std::string> listed;
-  for (Integer i = 0; i < popup->ViewerCount(); ++i) {
-    TTBItemViewer* v = popup->Viewers(i);
-    if (!v->Show)
-      continue;
-    if (auto* ci = dynamic_cast<TTBControlItem*>(v->Item())) {
-      TControl* c = ci->Control();
-      EXPECT_EQ(c->Parent(), popup->Window()) << c->Caption();
+  const std::vector<std::string> listed = mainwindow::ChevronCaptions(*popup, true);
+  for (TControl* c : {static_cast<TControl*>(frm->LeverLabel), static_cast<TControl*>(frm->LeverChk)})
+    if (c->Parent() == popup->Window())
       EXPECT_TRUE(popup->Window()->ClientRect().Contains({c->Left(), c->Top()})) << c->Caption();
-      listed.push_back(c->Caption());
-    } else if (!(v->Item()->ItemStyle() & tbisSeparator)) {
-      listed.push_back(v->Item()->Caption());
-    }
-  }
   EXPECT_EQ(listed, hidden);
   EXPECT_NE(std::find(listed.begin(), listed.end(), "Show labels"), listed.end());
   EXPECT_EQ(std::find(listed.begin(), listed.end(), "Class 1 levers"), listed.end()) << "the leftmost item went";

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "PictureOutput.h"
 #include "platform/Application.h"
@@ -32,6 +33,27 @@ inline void SaveWindowPicture(TKVMainFrm& f, const std::string& name)
         shot.Canvas().Draw(origin.X, origin.Y, *bmp);
   }
   SaveTestPicture(shot, name);
+}
+
+// What a toolbar's view put behind its chevron (OffEdge), or what its chevron's popup lists,
+// in order: buttons by their captions, hosted controls by theirs. In a popup only controls
+// that show inside its window count, as the screen has them there.
+inline std::vector<std::string> ChevronCaptions(TTBView& view, bool popup)
+{
+  std::vector<std::string> captions;
+  for (Integer i = 0; i < view.ViewerCount(); ++i) {
+    TTBItemViewer* v = view.Viewers(i);
+    if (popup ? !v->Show : !v->OffEdge)
+      continue;
+    if (auto* ci = dynamic_cast<TTBControlItem*>(v->Item())) {
+      TControl* c = ci->Control();
+      if (!popup || (c->Parent() == view.Window() && c->Showing()))
+        captions.push_back(c->Caption());
+    } else if (!(v->Item()->ItemStyle() & tbisSeparator)) {
+      captions.push_back(v->Item()->Caption());
+    }
+  }
+  return captions;
 }
 
 }   // namespace mainwindow

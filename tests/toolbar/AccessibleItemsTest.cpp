@@ -1,6 +1,7 @@
 // Accessibility objects of toolbars and menus, queried as a client would.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -689,7 +690,9 @@ TEST(AccessibleItemsBridge, AfterTheChevronsPopupClosesWithEscapeTheMenuBarOpens
   testwait::WaitUntil([&] { return form.Showing(); }, 3000);
   tbtest::ParkPointer();
   bar.View()->ValidatePositions();
-  panel.SetWidth(bar.View()->Find(buttons[1])->BoundsRect.Left + 13);
+  // Room for the first button and either other one beside the chevron: the last goes.
+  auto width = [&](int i) { return bar.View()->Find(buttons[size_t(i)])->BoundsRect.Width(); };
+  panel.SetWidth(width(0) + std::max(width(1), width(2)) + 12);
   bar.View()->ValidatePositions();
   TTBItemViewer* chevron = nullptr;
   for (Integer i = 0; i < bar.View()->ViewerCount(); ++i)

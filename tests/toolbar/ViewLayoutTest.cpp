@@ -159,7 +159,7 @@ TEST(ToolbarLayout, ARowExactlyAsWideAsTheWrapOffsetStaysOneRow)
   EXPECT_EQ(RectOf(bar, s.Root.Items(3)), (TRect{0, 26, 34, 46}));
 }
 
-TEST(ToolbarLayout, ChevronCutKeepsTwoAndFollowsPriority)
+TEST(ToolbarLayout, ChevronCutKeepsTheChevronInTheBarAndFollowsPriority)
 {
   TLayout l;
   l.AddItems(5, 30, 20);
@@ -170,7 +170,18 @@ TEST(ToolbarLayout, ChevronCutKeepsTwoAndFollowsPriority)
   EXPECT_TRUE(chevron->Show);
   EXPECT_EQ(chevron->BoundsRect, (TRect{88, 0, 100, 20}));
   EXPECT_TRUE(view.Chevron.Enabled());
-  // However short the bar, two items stay.
+  // A bar too short for two items and the chevron gives up more, down to none: the chevron
+  // stays inside the bar, at its end.
+  view.ChevronOffset = 50;
+  view.UpdatePositions();
+  EXPECT_EQ(l.Shown(view), "A");
+  EXPECT_EQ(chevron->BoundsRect, (TRect{38, 0, 50, 20}));
+  view.ChevronOffset = 20;
+  view.UpdatePositions();
+  EXPECT_EQ(l.Shown(view), "");
+  EXPECT_EQ(chevron->BoundsRect, (TRect{8, 0, 20, 20}));
+  EXPECT_TRUE(chevron->Show);
+  // Shorter than the chevron itself: two items stay.
   view.ChevronOffset = 5;
   view.UpdatePositions();
   EXPECT_EQ(l.Shown(view), "AB");
@@ -237,9 +248,14 @@ TEST(ToolbarLayout, ChevronOffersAControlThatAloneWentOffEdge)
   view.ChevronOffset = 0;
   view.UpdatePositions();
   EXPECT_EQ(edit->BoundsRect(), (TRect{60, 0, 120, 20}));
-  // Too short even for the two items that always stay: nothing hides, no chevron.
+  // Too short for the two items and the chevron: they go behind it.
   edit->SetVisible(false);
   view.ChevronOffset = 40;
+  view.UpdatePositions();
+  EXPECT_EQ(l.Shown(view), "");
+  EXPECT_TRUE(view.Viewers(view.ViewerCount() - 1)->Show);
+  // Room for both: nothing hides, no chevron.
+  view.ChevronOffset = 60;
   view.UpdatePositions();
   EXPECT_EQ(l.Shown(view), "AB");
   EXPECT_FALSE(view.Viewers(view.ViewerCount() - 1)->Show);
