@@ -477,6 +477,22 @@ TEST_F(MainWindow, APageThatFailsToLayOutLeavesThePageShown)
   EXPECT_EQ(LoadedPage(), "Lever_Class1.htm");
   EXPECT_EQ(Frm->CurrentTopic, PageToTopic("/Lever_Class1.htm", -1));
   EXPECT_TRUE(Frm->LeverToolbar->Visible());
+
+  // Back to a page damaged meanwhile: the same, both panes stay; repaired, Back changes both.
+  const Integer levers = Frm->CurrentTopic;
+  const std::string chained = *Folder + "HTML/Chain.htm";
+  const std::vector<uint8_t> chainPage = ReadFileBytes(chained, 1 << 20);
+  std::ofstream(chained, std::ios::trunc) << "<html><body><table><tr>" << cells << "</tr></table></body></html>";
+  GuardedCall([] { Frm->FwdBtnClick(Frm->BackBtn); });
+  WriteFileBytes(chained, chainPage);
+  ASSERT_EQ(Messages->Texts.size(), 3u);
+  EXPECT_EQ(LoadedPage(), "Lever_Class1.htm");
+  EXPECT_EQ(Frm->CurrentTopic, levers);
+  EXPECT_TRUE(Frm->LeverToolbar->Visible());
+  GuardedCall([] { Frm->FwdBtnClick(Frm->BackBtn); });
+  EXPECT_EQ(Messages->Texts.size(), 3u);
+  EXPECT_EQ(LoadedPage(), "Chain.htm");
+  EXPECT_EQ(Frm->CurrentTopic, chain);
 }
 
 TEST_F(MainWindow, PictureLinksOpenTheEnlargedPictureAndNothingOutsideItsFolder)
