@@ -340,8 +340,15 @@ public:
   TRect PageCharRect(int32_t Offset);
   int32_t PageOffsetAt(TPoint Screen);
   // Where a reader's caret stands in the page's words: at the focused link's first
-  // character, else at the start.
+  // character, else where the viewer's caret is (the start, a click, a named place).
   int32_t PageCaret();
+  // Puts the viewer's caret at the place the page names (an <a name> or an id), where a
+  // reader's reading of the page begins while no link has the focus; false without one.
+  bool CaretToName(const std::string& Name);
+  // How many characters the readers' answers have copied out of the page so far: the
+  // page's words are copied once per laid-out page, then each query copies a paragraph.
+  int64_t ReaderCopiedCharacters() const { return FReaderCopied; }
+  struct TReaderText;
   // Follows the link with that number as a click on it does; false when the page has none.
   bool FollowLinkNumber(int32_t ID);
 
@@ -502,6 +509,10 @@ private:
   int32_t FScrollBarThickness = 16;
   int32_t FSelStartDown = -1;
   int32_t FCaretPos = 0;
+  // The page's words and where each paragraph's start in them, kept for readers' queries
+  // while the page stays laid out as it is (HtmlViewer_Accessible.cpp).
+  std::shared_ptr<TReaderText> FReaderText;
+  int64_t FReaderCopied = 0;
   bool FLeftButtonDown = false;
   bool FSelecting = false;
   bool FPanning = false;
