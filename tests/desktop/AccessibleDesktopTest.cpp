@@ -109,7 +109,7 @@ TEST(AccessibleDesktop, TheProgramIsReadAndUsedThroughAScreenReader)
   // As a reader's user would, the answers are pressed once the question has settled in its
   // window: the same first answer at the same place on two readings.
   auto firstAnswer = [](const std::vector<atspi::TNode>& nodes) -> std::optional<atspi::TNode> {
-    for (const atspi::TNode& n : atspi::Below(nodes, "document frame", "Question"))
+    for (const atspi::TNode& n : atspi::Below(nodes, "document frame", "Question 1"))
       if (n.Role == "link")
         return n;
     return std::nullopt;
@@ -164,19 +164,32 @@ TEST(AccessibleDesktop, TheProgramIsReadAndUsedThroughAScreenReader)
   EXPECT_EQ(strip->Name,
             right ? "Answers: 1 right, 0 wrong, 9 not answered" : "Answers: 0 right, 1 wrong, 9 not answered");
   // A reader following events hears the answer: the score, the question's entry, the next
-  // question chosen and its page.
+  // question chosen and its page, which takes the focus named with the mark just given.
   const std::string entry = right ? "Question 1: right" : "Question 1: wrong";
+  const std::string next = entry + ". Question 2";
   for (const auto& [type, role, name] : std::vector<std::tuple<std::string, std::string, std::string>>{
            {"object:property-change:accessible-name", "list", strip->Name},
            {"object:property-change:accessible-name", "list item", entry},
            {"object:state-changed:selected", "list item", "Question 2: not answered"},
-           {"object:property-change:accessible-name", "document frame", ""}})
+           {"object:property-change:accessible-name", "document frame", next},
+           {"focus:", "document frame", next}})
     EXPECT_TRUE(listener.WaitHeard([&, type = type, role = role, name = name](const atspi::TEvent& e) {
       return e.Type == type && e.Role == role && (name.empty() || e.Name == name)
              && (e.Detail1 == 1 || type != "object:state-changed:selected");
     })) << type
         << " " << role << " " << name << "\n"
         << listener.Log();
+  // The reader reads on from its caret, which stands at the question's words, on the line
+  // after the page's heading (offsets count characters; the heading's space is two bytes, and
+  // the walk prints line ends as spaces).
+  const atspi::TNode* page = atspi::Find(after, "document frame", next);
+  ASSERT_NE(page, nullptr) << raw;
+  const size_t heading = page->Text.find("Question 2 ");
+  ASSERT_NE(heading, std::string::npos) << page->Text;
+  int lineStart = 0;
+  for (size_t b = 0; b < heading + 11; ++b)
+    lineStart += (static_cast<unsigned char>(page->Text[b]) & 0xC0) != 0x80 ? 1 : 0;
+  EXPECT_EQ(page->Caret, lineStart) << page->Text;
   desk.Screenshot("accessible-desktop-test.png");
   EXPECT_TRUE(on.Program.Running());
 }
