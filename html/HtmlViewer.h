@@ -157,6 +157,10 @@ public:
   std::string FocusedLinkURL() const;
   virtual std::string ExpandLinkName(const std::string& Link);
   bool PositionTo(const std::string& Dest);
+  // Loads S in place of the page shown as the same page laid out anew (a group of it opened
+  // or closed): the link that had the keyboard focus, found again by where it leads, keeps
+  // it, and readers stay on it rather than being taken to the top of a new page.
+  void LoadSamePage(const std::string& S);
 
   // History.
   int32_t HistoryIndex() const { return FHistoryIndex; }
@@ -512,6 +516,7 @@ private:
   // The page's words and where each paragraph's start in them, kept for readers' queries
   // while the page stays laid out as it is (HtmlViewer_Accessible.cpp).
   std::shared_ptr<TReaderText> FReaderText;
+  std::string FKeepLinkTo;   // while LoadSamePage loads: where the focused link led
   int64_t FReaderCopied = 0;
   bool FLeftButtonDown = false;
   bool FSelecting = false;

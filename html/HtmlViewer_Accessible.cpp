@@ -409,18 +409,39 @@ void THTMLViewer::ExposeToReaders()
 
 void THTMLViewer::HideFromReaders() { SetAccessibleRoot(FPaintPanel, {}); }
 
+void THTMLViewer::LoadSamePage(const std::string& S)
+{
+  FKeepLinkTo = FocusedLinkURL();
+  LoadFromString(S);
+  FKeepLinkTo.clear();
+}
+
 void THTMLViewer::AnnounceNewDocument()
 {
   FReaderText.reset();
+  // The same page laid out anew: the link the keyboard was on keeps the focus.
+  const bool focused = Focused() || FPaintPanel->Focused();
+  const TFontObj* kept = nullptr;
+  if (!FKeepLinkTo.empty() && focused)
+    for (const TFontObj* f : FSectionList->TabLinks())
+      if (f->GetURL() == FKeepLinkTo) {
+        kept = f;
+        break;
+      }
   // The objects readers hold for the old page's links go with it: the next page numbers its
   // links again from the start, and an object found by its number would read another link.
-  if (!FPaintPanel->AccessibleRoot())
+  if (FPaintPanel->AccessibleRoot()) {
+    ExposeToReaders();
+    NotifyAccessible(FPaintPanel, TAccessibleEvent::NameChange);
+    NotifyAccessible(FPaintPanel, TAccessibleEvent::DocumentLoad);
+  }
+  if (kept) {
+    // (Heard as the focus that stayed on it, with the caret there.)
+    FocusLink(*kept);
     return;
-  ExposeToReaders();
-  NotifyAccessible(FPaintPanel, TAccessibleEvent::NameChange);
-  NotifyAccessible(FPaintPanel, TAccessibleEvent::DocumentLoad);
+  }
   // A focused link went with its page: the reader's focus is on the new document.
-  if (Focused() || FPaintPanel->Focused())
+  if (FPaintPanel->AccessibleRoot() && focused)
     NotifyAccessible(FPaintPanel, TAccessibleEvent::Focus);
 }
 
