@@ -44,7 +44,9 @@ void THTMLIndex::ToggleHeading(Integer Heading)
       if (other.get() != &h)
         other->Expanded = false;
   h.Expanded = !h.Expanded;
-  ShowIndex();
+  // The same page with a group opened or closed: the heading pressed keeps the focus.
+  if (FViewer)
+    FViewer->LoadSamePage(PageText());
 }
 
 bool THTMLIndex::AllCollapsed() const

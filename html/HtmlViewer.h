@@ -160,6 +160,10 @@ public:
   std::string FocusedLinkURL() const;
   virtual std::string ExpandLinkName(const std::string& Link);
   bool PositionTo(const std::string& Dest);
+  // Loads S in place of the page shown as the same page laid out anew (a group of it opened
+  // or closed): the link that had the keyboard focus, found again by where it leads, keeps
+  // it, and readers stay on it rather than being taken to the top of a new page.
+  void LoadSamePage(const std::string& S);
 
   // History.
   int32_t HistoryIndex() const { return FHistoryIndex; }
@@ -343,8 +347,15 @@ public:
   TRect PageCharRect(int32_t Offset);
   int32_t PageOffsetAt(TPoint Screen);
   // Where a reader's caret stands in the page's words: at the focused link's first
-  // character, else at the start.
+  // character, else where the viewer's caret is (the start, a click, a named place).
   int32_t PageCaret();
+  // Puts the viewer's caret at the place the page names (an <a name> or an id), where a
+  // reader's reading of the page begins while no link has the focus; false without one.
+  bool CaretToName(const std::string& Name);
+  // How many characters the readers' answers have copied out of the page so far: the
+  // page's words are copied once per laid-out page, then each query copies a paragraph.
+  int64_t ReaderCopiedCharacters() const { return FReaderCopied; }
+  struct TReaderText;
   // Follows the link with that number as a click on it does; false when the page has none.
   bool FollowLinkNumber(int32_t ID);
 
@@ -506,6 +517,11 @@ private:
   int32_t FScrollBarThickness = 16;
   int32_t FSelStartDown = -1;
   int32_t FCaretPos = 0;
+  // The page's words and where each paragraph's start in them, kept for readers' queries
+  // while the page stays laid out as it is (HtmlViewer_Accessible.cpp).
+  std::shared_ptr<TReaderText> FReaderText;
+  std::string FKeepLinkTo;   // while LoadSamePage loads: where the focused link led
+  int64_t FReaderCopied = 0;
   bool FLeftButtonDown = false;
   bool FSelecting = false;
   bool FPanning = false;

@@ -409,17 +409,39 @@ void THTMLViewer::ExposeToReaders()
 
 void THTMLViewer::HideFromReaders() { SetAccessibleRoot(FPaintPanel, {}); }
 
+void THTMLViewer::LoadSamePage(const std::string& S)
+{
+  FKeepLinkTo = FocusedLinkURL();
+  LoadFromString(S);
+  FKeepLinkTo.clear();
+}
+
 void THTMLViewer::AnnounceNewDocument()
 {
+  FReaderText.reset();
+  // The same page laid out anew: the link the keyboard was on keeps the focus.
+  const bool focused = Focused() || FPaintPanel->Focused();
+  const TFontObj* kept = nullptr;
+  if (!FKeepLinkTo.empty() && focused)
+    for (const TFontObj* f : FSectionList->TabLinks())
+      if (f->GetURL() == FKeepLinkTo) {
+        kept = f;
+        break;
+      }
   // The objects readers hold for the old page's links go with it: the next page numbers its
   // links again from the start, and an object found by its number would read another link.
-  if (!FPaintPanel->AccessibleRoot())
+  if (FPaintPanel->AccessibleRoot()) {
+    ExposeToReaders();
+    NotifyAccessible(FPaintPanel, TAccessibleEvent::NameChange);
+    NotifyAccessible(FPaintPanel, TAccessibleEvent::DocumentLoad);
+  }
+  if (kept) {
+    // (Heard as the focus that stayed on it, with the caret there.)
+    FocusLink(*kept);
     return;
-  ExposeToReaders();
-  NotifyAccessible(FPaintPanel, TAccessibleEvent::NameChange);
-  NotifyAccessible(FPaintPanel, TAccessibleEvent::DocumentLoad);
+  }
   // A focused link went with its page: the reader's focus is on the new document.
-  if (Focused() || FPaintPanel->Focused())
+  if (FPaintPanel->AccessibleRoot() && focused)
     NotifyAccessible(FPaintPanel, TAccessibleEvent::Focus);
 }
 
@@ -435,43 +457,28 @@ void THTMLViewer::AnnounceFocusedLink()
     }
 }
 
-std::u16string THTMLViewer::PageText(int32_t* SelStart, int32_t* SelEnd)
-{
-  // The text a copy of the whole page would give; the selection's ends in it are the
-  // lengths of what a copy of the page up to each end would give.
-  const int32_t b = FSectionList->SelB, e = FSectionList->SelE;
-  auto copy = [&](int32_t from, int32_t to) {
-    FSectionList->SelB = from;
-    FSectionList->SelE = to;
-    return ReaderText(*FSectionList);
-  };
-  std::u16string text = copy(0, FSectionList->Len);
-  if (SelStart && SelEnd) {
-    *SelStart = *SelEnd = 0;
-    if (e > b) {
-      *SelStart = static_cast<int32_t>(std::min(copy(0, b).size(), text.size()));
-      *SelEnd = static_cast<int32_t>(std::min(*SelStart + copy(b, e).size(), text.size()));
-    }
-  }
-  FSectionList->SelB = b;
-  FSectionList->SelE = e;
-  return text;
-}
+// The page's words as readers get them, with where each paragraph's words start, found once
+// for the page as laid out.
+struct THTMLViewer::TReaderText {
+  int32_t Cycle = -1, Len = -1;
+  std::u16string Text;
+  std::vector<TSection*> Paragraphs;   // those with words, by their place in the page
+  std::vector<int32_t> Starts;         // where each one's words start in Text
+};
 
 namespace {
 
 // The offsets of the page's words are those of a copy of the page: the words of the page up
-// to a place are as long as a copy up to there. Copies from the paragraph's start (and up to
-// it, found by halving) keep each answer to a few copies.
+// to a place are as long as a copy up to there. The page is copied once while it stays laid
+// out as it is; after that a query copies a paragraph or two, never the page.
 class TPageOffsets {
 public:
-  explicit TPageOffsets(TSectionList& Doc) : FDoc(Doc), FSelB(Doc.SelB), FSelE(Doc.SelE)
+  TPageOffsets(TSectionList& Doc, std::shared_ptr<THTMLViewer::TReaderText>& Kept, int64_t& Copied)
+      : FDoc(Doc), FKept(Kept ? *Kept : *(Kept = std::make_shared<THTMLViewer::TReaderText>())), FCopied(Copied),
+        FSelB(Doc.SelB), FSelE(Doc.SelE)
   {
-    for (TSection* s : Paragraphs(Doc))
-      if (s->OwnLen > 0)
-        FParagraphs.push_back(s);
-    std::stable_sort(FParagraphs.begin(), FParagraphs.end(),
-                     [](const TSection* a, const TSection* b) { return a->StartCurs < b->StartCurs; });
+    if (FKept.Cycle != Doc.CycleNumber || FKept.Len != Doc.Len)
+      Find();
   }
   ~TPageOffsets()
   {
@@ -481,12 +488,7 @@ public:
   TPageOffsets(const TPageOffsets&) = delete;
   TPageOffsets& operator=(const TPageOffsets&) = delete;
 
-  int32_t Length(int32_t From, int32_t To)
-  {
-    FDoc.SelB = From;
-    FDoc.SelE = To;
-    return static_cast<int32_t>(ReaderText(FDoc).size());
-  }
+  const std::u16string& Text() const { return FKept.Text; }
   // The length of the words of a paragraph's first K characters: measured back from its end
   // (a copy that stops inside it ends with line ends of the blocks it stands in).
   int32_t Within(const TSection& S, int32_t K)
@@ -494,46 +496,92 @@ public:
     const int32_t end = S.StartCurs + S.OwnLen;
     return K <= 0 ? 0 : Length(S.StartCurs, end) - Length(S.StartCurs + K, end);
   }
-  // Where a paragraph's words start: found from a copy up to its end, which ends as a copy
-  // of the whole page does there (one that stops at its start may end a block early).
-  int32_t StartOf(const TSection& S)
-  {
-    const int32_t end = S.StartCurs + S.OwnLen;
-    return Length(0, end) - Length(S.StartCurs, end);
-  }
   // The paragraph the offset falls in, with the offset of its first character; nullptr
   // before the first.
-  TSection* ParagraphAt(int32_t Offset, int32_t& Start)
+  TSection* ParagraphAt(int32_t Offset, int32_t& Start) const
   {
-    size_t lo = 0, hi = FParagraphs.size();   // the last paragraph starting at or before Offset
-    while (lo < hi) {
-      const size_t mid = (lo + hi) / 2;
-      if (StartOf(*FParagraphs[mid]) <= Offset)
-        lo = mid + 1;
-      else
-        hi = mid;
-    }
-    if (lo == 0)
+    const auto at = std::upper_bound(FKept.Starts.begin(), FKept.Starts.end(), Offset);
+    if (at == FKept.Starts.begin())
       return nullptr;
-    TSection* s = FParagraphs[lo - 1];
-    Start = StartOf(*s);
-    return s;
+    const auto k = static_cast<size_t>(at - FKept.Starts.begin() - 1);
+    Start = FKept.Starts[k];
+    return FKept.Paragraphs[k];
   }
-  const std::vector<TSection*>& ParagraphList() const { return FParagraphs; }
+  // The offset of the words at a place of the page: in a paragraph, its character's; between
+  // paragraphs, the next one's start.
+  int32_t OffsetOf(int32_t DocPos)
+  {
+    const std::vector<TSection*>& list = FKept.Paragraphs;
+    const auto next = std::partition_point(list.begin(), list.end(),
+                                           [&](const TSection* s) { return s->StartCurs + s->OwnLen <= DocPos; });
+    if (next == list.end())
+      return static_cast<int32_t>(FKept.Text.size());
+    const size_t k = static_cast<size_t>(next - list.begin());
+    return FKept.Starts[k] + Within(**next, DocPos - (*next)->StartCurs);
+  }
+  const std::vector<TSection*>& ParagraphList() const { return FKept.Paragraphs; }
 
 private:
+  int32_t Length(int32_t From, int32_t To) { return static_cast<int32_t>(Copy(From, To).size()); }
+  std::u16string Copy(int32_t From, int32_t To)
+  {
+    FDoc.SelB = From;
+    FDoc.SelE = To;
+    std::u16string text = ReaderText(FDoc);
+    FCopied += static_cast<int64_t>(text.size());
+    return text;
+  }
+  // A paragraph's words start where the page's words before it end: a copy from the start of
+  // the one before up to its end, less a copy of it alone, is what lies between the two
+  // starts (both copies end with the same line ends of the blocks it stands in).
+  void Find()
+  {
+    FKept = {};
+    for (TSection* s : Paragraphs(FDoc))
+      if (s->OwnLen > 0)
+        FKept.Paragraphs.push_back(s);
+    std::stable_sort(FKept.Paragraphs.begin(), FKept.Paragraphs.end(),
+                     [](const TSection* a, const TSection* b) { return a->StartCurs < b->StartCurs; });
+    FKept.Text = Copy(0, FDoc.Len);
+    const TSection* before = nullptr;
+    for (const TSection* s : FKept.Paragraphs) {
+      const int32_t end = s->StartCurs + s->OwnLen;
+      const int32_t from = before ? before->StartCurs : 0;
+      FKept.Starts.push_back((before ? FKept.Starts.back() : 0) + Length(from, end) - Length(s->StartCurs, end));
+      before = s;
+    }
+    FKept.Cycle = FDoc.CycleNumber;
+    FKept.Len = FDoc.Len;
+  }
+
   TSectionList& FDoc;
+  THTMLViewer::TReaderText& FKept;
+  int64_t& FCopied;
   const int32_t FSelB, FSelE;
-  std::vector<TSection*> FParagraphs;
 };
 
 }   // namespace
+
+std::u16string THTMLViewer::PageText(int32_t* SelStart, int32_t* SelEnd)
+{
+  // The selection's ends are where its first and last places stand in the words.
+  const int32_t b = FSectionList->SelB, e = FSectionList->SelE;
+  TPageOffsets offsets(*FSectionList, FReaderText, FReaderCopied);
+  if (SelStart && SelEnd) {
+    *SelStart = *SelEnd = 0;
+    if (e > b) {
+      *SelStart = offsets.OffsetOf(b);
+      *SelEnd = std::max(*SelStart, offsets.OffsetOf(e));
+    }
+  }
+  return offsets.Text();
+}
 
 TRect THTMLViewer::PageCharRect(int32_t Offset)
 {
   if (Offset < 0 || !FSectionList)
     return {};
-  TPageOffsets offsets(*FSectionList);
+  TPageOffsets offsets(*FSectionList, FReaderText, FReaderCopied);
   int32_t start = 0;
   TSection* s = offsets.ParagraphAt(Offset, start);
   if (!s || Offset - start >= offsets.Within(*s, s->OwnLen))
@@ -559,14 +607,27 @@ TRect THTMLViewer::PageCharRect(int32_t Offset)
 
 int32_t THTMLViewer::PageCaret()
 {
-  if (!FSectionList || FSectionList->FocusLinkID <= 0)
+  if (!FSectionList)
     return 0;
-  const std::vector<TFontObj*> runs = RunsOf(*FSectionList, FSectionList->FocusLinkID);
-  if (runs.empty() || !runs.front()->Section)
-    return 0;
-  TPageOffsets offsets(*FSectionList);
-  const TSection& s = *runs.front()->Section;
-  return offsets.StartOf(s) + offsets.Within(s, runs.front()->Pos);
+  TPageOffsets offsets(*FSectionList, FReaderText, FReaderCopied);
+  if (FSectionList->FocusLinkID > 0) {
+    const std::vector<TFontObj*> runs = RunsOf(*FSectionList, FSectionList->FocusLinkID);
+    if (!runs.empty() && runs.front()->Section)
+      return offsets.OffsetOf(runs.front()->Section->StartCurs + runs.front()->Pos);
+  }
+  return FCaretPos > 0 ? offsets.OffsetOf(FCaretPos) : 0;
+}
+
+bool THTMLViewer::CaretToName(const std::string& Name)
+{
+  TIDObject* place = FSectionList->IDNameList ? FSectionList->IDNameList->Find(UpperCase(Name)) : nullptr;
+  if (auto* at = dynamic_cast<TChPosObj*>(place))
+    FCaretPos = at->ChPos;
+  else if (auto* section = dynamic_cast<TSectionBase*>(place))
+    FCaretPos = section->StartCurs;
+  else
+    return false;
+  return true;
 }
 
 int32_t THTMLViewer::PageOffsetAt(TPoint Screen)
@@ -574,17 +635,19 @@ int32_t THTMLViewer::PageOffsetAt(TPoint Screen)
   if (!FSectionList)
     return -1;
   const TPoint p = FPaintPanel->ScreenToClient(Screen);
-  TPageOffsets offsets(*FSectionList);
+  TPageOffsets offsets(*FSectionList, FReaderText, FReaderCopied);
   for (TSection* s : offsets.ParagraphList())
     for (const auto& L : s->Lines) {
-      if (L->Ln <= 0)
+      // (Lines above or below the point are passed by without measuring their characters.)
+      const int32_t top = L->DrawY - FSectionList->YOff;
+      if (L->Ln <= 0 || p.Y < top || p.Y >= top + L->SpaceBefore + L->LineHt + L->SpaceAfter)
         continue;
       const TRect line = LineBox(*FSectionList, *s, *L, L->Start, L->Start + L->Ln);
-      if (p.Y < line.Top || p.Y >= line.Bottom || p.X < line.Left || p.X >= line.Right)
+      if (p.X < line.Left || p.X >= line.Right)
         continue;
       for (int32_t k = L->Start; k < L->Start + L->Ln; ++k)
         if (p.X < LineBox(*FSectionList, *s, *L, k, k + 1).Right)
-          return offsets.StartOf(*s) + offsets.Within(*s, k);
+          return offsets.OffsetOf(s->StartCurs + k);
     }
   return -1;
 }

@@ -118,14 +118,14 @@ bool TTarvQuestion::Usable() const
          && ImageHeight <= MaxPictureSide;
 }
 
-std::string TTarvQuestion::BuildHeader() const
+std::string TTarvQuestion::BuildHeader(const std::string& Place) const
 {
   if (ImageName.empty())
-    return "<p>" + Text + "</p>";
+    return "<p>" + Place + Text + "</p>";
   return std::string("<table border=\"0\" width=\"100%\"><tr> ")
          + "<td width=\"25%\" valign=\"top\" align=\"left\"><img src=\"/Images/" + ImageName + "\" width=\""
          + IntToStr(ImageWidth) + "\" height=\"" + IntToStr(ImageHeight) + "\"></td>"
-         + "<td width=\"75%\" valign=\"top\" align=\"left\">" + Text + "  </tr></table>";
+         + "<td width=\"75%\" valign=\"top\" align=\"left\">" + Place + Text + "  </tr></table>";
 }
 
 std::string TTarvQuestion::BuildPage(Integer Number) const
@@ -134,7 +134,7 @@ std::string TTarvQuestion::BuildPage(Integer Number) const
       "<html><body ><table border=\"0\" width=\"100%\" cellspacing=\"0\" cellpadding=\"0\"><tr><td width=\"100%\" "
       "bgcolor=\"#E0E8F4\"><font color=\"#000000\"><strong>&nbsp; Question "
       + IntToStr(Number) + "</strong></font></td></tr></table>";
-  page += BuildHeader();
+  page += BuildHeader(std::string("<a name=\"") + QuestionPlace + "\"></a>");
   page += "<p><font color=\"#FF0000\">Click on one of the buttons below to select an answer</font></p>";
   page += "<ol type=\"A\">";
   for (size_t k = 0; k < Answers.size() && k < MaxLetteredAnswers; ++k) {

@@ -54,16 +54,19 @@ public:
   // Writes the record as ReadFrom reads it (the content generator and the tests).
   void WriteTo(TStream& Stream) const;
 
-  // The test window's page for question Number (1-based).
+  // The test window's page for question Number (1-based). The question's words begin at the
+  // place named QuestionPlace, where a screen reader's reading starts.
   std::string BuildPage(Integer Number) const;
+  static constexpr const char* QuestionPlace = "question";
   // The question and its answers as the printed test shows them.
   std::string BuildPrintPart() const;
   // Records the answer given by the letter of a link ("A" to "E").
   void CheckAnswer(const std::string& Letter);
 
 private:
-  // The picture and the question text, up to where the answers begin.
-  std::string BuildHeader() const;
+  // The picture and the question text, up to where the answers begin; Place stands just
+  // before the text.
+  std::string BuildHeader(const std::string& Place = "") const;
 };
 
 using TQuestionList = std::vector<std::unique_ptr<TTarvQuestion>>;

@@ -174,11 +174,24 @@ void TTestFrm::Reload(const std::string& FileName, TTopicCategories Mask)
     MessageDlg("No questions found", mtInformation, mbOK);
 }
 
-void TTestFrm::ShowQuestion(int32_t I)
+void TTestFrm::ShowQuestion(int32_t I, int32_t Answered)
 {
   if (I < 0 || I >= static_cast<int32_t>(Questions.size()))
     return;
+  // A reader names the page as it takes the focus, then reads the line its caret is on: the
+  // mark just given and the question's number come in the name, the question's words on the
+  // caret's line (its number heads the page for the eye).
+  const std::string number = "Question " + IntToStr(I + 1);
+  viewer->SetAccessibleName(Answered >= 0 && Answered != I ? AnswerWords(Answered) + ". " + number : number);
   viewer->LoadFromString(Questions[size_t(I)]->BuildPage(I + 1));
+  viewer->CaretToName(TTarvQuestion::QuestionPlace);
+}
+
+std::string TTestFrm::AnswerWords(int32_t I) const
+{
+  static const char* const words[] = {"not answered", "right", "wrong"};
+  const Byte state = Questions[size_t(I)]->State;
+  return "Question " + IntToStr(I + 1) + ": " + words[state <= 2 ? state : 0];
 }
 
 bool TTestFrm::AllRight() const
@@ -239,7 +252,7 @@ void TTestFrm::Answer(const std::string& Letter)
   if (Current < count - 1 && !Finished) {
     ++Current;
     PaintAnswers();
-    ShowQuestion(Current);
+    ShowQuestion(Current, answered);
     AnnounceAnswer(answered);
     return;
   }

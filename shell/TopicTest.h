@@ -48,7 +48,11 @@ public:
   // and keeps ten; only then replaces the test shown. EBadFile or EFOpenError leave the
   // test as it was. With no question: "No questions found".
   void Reload(const std::string& FileName, TTopicCategories Mask);
-  void ShowQuestion(int32_t I);
+  // Shows question I; Answered (when not -1) is the question just answered, whose mark a
+  // screen reader hears with the new question.
+  void ShowQuestion(int32_t I, int32_t Answered = -1);
+  // What question I's box on the strip says: "Question 1: right" (wrong, not answered).
+  std::string AnswerWords(int32_t I) const;
   void PaintAnswers();
   bool AllRight() const;
   // The viewer's link clicks: the letter of an answer.

@@ -19,12 +19,7 @@ class TAnswerBoxNode : public TAccessibleNode {
 public:
   TAnswerBoxNode(TTestFrm* Form, int32_t Index) : FForm(Form), FIndex(Index) {}
   bool Valid() override { return FIndex < QuestionCount(FForm); }
-  std::u16string Name() override
-  {
-    static const char* const words[] = {"not answered", "right", "wrong"};
-    const Byte state = FForm->Questions[static_cast<size_t>(FIndex)]->State;
-    return AnsiToWide("Question " + IntToStr(FIndex + 1) + ": " + words[state <= 2 ? state : 0]);
-  }
+  std::u16string Name() override { return AnsiToWide(FForm->AnswerWords(FIndex)); }
   int32_t Role() override { return ROLE_SYSTEM_LISTITEM; }
   uint32_t State() override { return FIndex == FForm->Current ? STATE_SYSTEM_SELECTED : 0; }
   TRect ScreenRect() override

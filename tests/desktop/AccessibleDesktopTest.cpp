@@ -109,7 +109,7 @@ TEST(AccessibleDesktop, TheProgramIsReadAndUsedThroughAScreenReader)
   // As a reader's user would, the answers are pressed once the question has settled in its
   // window: the same first answer at the same place on two readings.
   auto firstAnswer = [](const std::vector<atspi::TNode>& nodes) -> std::optional<atspi::TNode> {
-    for (const atspi::TNode& n : atspi::Below(nodes, "document frame", "Question"))
+    for (const atspi::TNode& n : atspi::Below(nodes, "document frame", "Question 1"))
       if (n.Role == "link")
         return n;
     return std::nullopt;
@@ -164,19 +164,34 @@ TEST(AccessibleDesktop, TheProgramIsReadAndUsedThroughAScreenReader)
   EXPECT_EQ(strip->Name,
             right ? "Answers: 1 right, 0 wrong, 9 not answered" : "Answers: 0 right, 1 wrong, 9 not answered");
   // A reader following events hears the answer: the score, the question's entry, the next
-  // question chosen and its page.
+  // question chosen and its page, which takes the focus named with the mark just given.
   const std::string entry = right ? "Question 1: right" : "Question 1: wrong";
+  const std::string next = entry + ". Question 2";
   for (const auto& [type, role, name] : std::vector<std::tuple<std::string, std::string, std::string>>{
            {"object:property-change:accessible-name", "list", strip->Name},
            {"object:property-change:accessible-name", "list item", entry},
            {"object:state-changed:selected", "list item", "Question 2: not answered"},
-           {"object:property-change:accessible-name", "document frame", ""}})
+           {"object:property-change:accessible-name", "document frame", next},
+           {"focus:", "document frame", next}})
     EXPECT_TRUE(listener.WaitHeard([&, type = type, role = role, name = name](const atspi::TEvent& e) {
       return e.Type == type && e.Role == role && (name.empty() || e.Name == name)
              && (e.Detail1 == 1 || type != "object:state-changed:selected");
     })) << type
         << " " << role << " " << name << "\n"
         << listener.Log();
+  // The reader reads on from its caret, which stands at the question's first word, after the
+  // page's heading (offsets count characters; the heading's space is two bytes, and the walk
+  // prints line ends as spaces).
+  const atspi::TNode* page = atspi::Find(after, "document frame", next);
+  ASSERT_NE(page, nullptr) << raw;
+  size_t words = page->Text.find("Question 2 ");
+  ASSERT_NE(words, std::string::npos) << page->Text;
+  for (words += 10; words < page->Text.size() && page->Text[words] == ' ';)
+    ++words;
+  int wordsAt = 0;
+  for (size_t b = 0; b < words; ++b)
+    wordsAt += (static_cast<unsigned char>(page->Text[b]) & 0xC0) != 0x80 ? 1 : 0;
+  EXPECT_EQ(page->Caret, wordsAt) << page->Text;
   desk.Screenshot("accessible-desktop-test.png");
   EXPECT_TRUE(on.Program.Running());
 }
@@ -196,19 +211,6 @@ TEST(AccessibleDesktop, AReaderFollowsTheFocusThroughMenusDialogsAndPages)
   atspi::TListener listener({std::atoi(pid.c_str())});
   ASSERT_TRUE(listener.Ready()) << listener.Log();
   std::string raw;
-  Read(desk, pid, {"act:link:Gear systems:Press", "sleep", "act:link:Simple gear train:Press"}, raw);
-  std::vector<atspi::TNode> topic;
-  desktop::WaitFor(
-      [&] {
-        topic = Read(desk, pid, {}, raw);
-        return atspi::Find(topic, "check box", "Show markers")
-               && atspi::Find(topic, "document frame", "Simple gear train");
-      },
-      20000, 500);
-  ASSERT_NE(atspi::Find(topic, "check box", "Show markers"), nullptr) << raw;
-  desk.Run("xdotool windowactivate --sync " + main);
-  Read(desk, pid, {"focus:check box:Show markers"}, raw);
-
   // The focus events heard since the last look, as "role:name".
   auto focusHeard = [&](const std::string& last) {
     std::vector<std::string> heard;
@@ -230,13 +232,46 @@ TEST(AccessibleDesktop, AReaderFollowsTheFocusThroughMenusDialogsAndPages)
   auto has = [](const std::vector<std::string>& heard, const std::string& what) {
     return std::find(heard.begin(), heard.end(), what) != heard.end();
   };
+  // Return on an index heading opens its group on the same page: the focus stays, heard, on
+  // the heading pressed, not on a new page's top.
+  desk.Run("xdotool windowactivate --sync " + main);
+  std::string heading;
+  for (int tab = 0; tab < 12 && heading != "link:Gear systems"; ++tab) {
+    desk.Keys("Tab");
+    desktop::WaitFor(
+        [&] {
+          for (const atspi::TEvent& e : listener.Take())
+            heading = e.Type == "focus:" ? e.Role + ":" + e.Name : heading;
+          return heading == "link:Gear systems";
+        },
+        1500);
+  }
+  ASSERT_EQ(heading, "link:Gear systems") << listener.Log();
+  desk.Keys("Return");
+  std::vector<std::string> heard = focusHeard("link:Gear systems");
+  EXPECT_TRUE(!heard.empty() && heard.back() == "link:Gear systems") << listener.Log();
+  for (const std::string& f : heard)
+    EXPECT_EQ(f.rfind("document frame:", 0), std::string::npos) << listener.Log();
+  Read(desk, pid, {"act:link:Simple gear train:Press"}, raw);
+  std::vector<atspi::TNode> topic;
+  desktop::WaitFor(
+      [&] {
+        topic = Read(desk, pid, {}, raw);
+        return atspi::Find(topic, "check box", "Show markers")
+               && atspi::Find(topic, "document frame", "Simple gear train");
+      },
+      20000, 500);
+  ASSERT_NE(atspi::Find(topic, "check box", "Show markers"), nullptr) << raw;
+  desk.Run("xdotool windowactivate --sync " + main);
+  Read(desk, pid, {"focus:check box:Show markers"}, raw);
+
   const std::string box = "check box:Show markers";
   focusHeard(box);
   // Into the File menu, Right into the next (its first item heard), Escape twice.
   desk.Keys("alt+f");
   focusHeard("menu item:Print mechanism..");
   desk.Keys("Right");
-  std::vector<std::string> heard = focusHeard("menu item:Copy mechanism to clipboard");
+  heard = focusHeard("menu item:Copy mechanism to clipboard");
   EXPECT_TRUE(has(heard, "menu item:Edit")) << listener.Log();
   desk.Keys("Escape");
   EXPECT_EQ(lastFocus("menu item:Edit"), "menu item:Edit") << listener.Log();

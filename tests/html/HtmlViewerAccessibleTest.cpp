@@ -161,3 +161,51 @@ TEST_F(HtmlViewerAccessible, LinksFieldsAndTheScrollBarStandInThePageAndALinkIsF
   form.Hide();
   Viewer->SetParent(nullptr);
 }
+
+// A reader goes through a long page a line at a time (say-all, flat review): the page's words
+// are copied out once, and each query then copies a paragraph, never the page again. Every
+// line's first letter still stands where its offset's box is, in lists and tables too, and a
+// caret put at a named place reads on from there.
+TEST_F(HtmlViewerAccessible, ALongPageIsReadThroughWithoutACopyOfThePageForEachQuery)
+{
+  TForm form;
+  form.SetBounds(50, 50, 420, 320);
+  Viewer->SetParent(&form);
+  constexpr int Lines = 20000;
+  std::string page = "<html><body>";
+  for (int i = 0; i < Lines; ++i) {
+    const std::string line = (i == 5000 ? "<a name=\"here\"></a>Line " : "Line ") + std::to_string(i);
+    page += i % 1000 == 7    ? "<ul><li>" + line + "</li></ul>"
+            : i % 1000 == 9  ? "<table><tr><td>" + line + "</td></tr></table>"
+            : i % 1000 == 11 ? "<div><p>" + line + "</p></div>"
+                             : "<p>" + line + "</p>";
+  }
+  Viewer->LoadFromString(page + "</body></html>");
+  form.Show();
+  testwait::WaitUntil([&] { return form.Showing(); }, 3000);
+  Shot();
+
+  const std::u16string text = Viewer->PageText();
+  const auto size = static_cast<int64_t>(text.size());
+  ASSERT_GT(size, Lines * 7);
+  EXPECT_LT(Viewer->ReaderCopiedCharacters(), 4 * size) << "found once";
+  const int64_t found = Viewer->ReaderCopiedCharacters();
+  // The lines a reader reaches from the top, the list's, table's and block's among them.
+  for (int i : {0, 1, 7, 9, 11, 12, 1007, 1009, 1011, 2, 3, 4, 5, 6}) {
+    const std::u16string words = u"Line " + AnsiToWide(std::to_string(i)) + u"\n";
+    const size_t at = text.find(words);
+    ASSERT_NE(at, std::u16string::npos) << i;
+    ASSERT_TRUE(at == 0 || text[at - 1] == u'\n') << i;
+    const auto offset = static_cast<int32_t>(at);
+    const TRect letter = Viewer->PageCharRect(offset);
+    ASSERT_GT(letter.Width(), 0) << i;
+    EXPECT_EQ(Viewer->PageOffsetAt({letter.Left + 1, (letter.Top + letter.Bottom) / 2}), offset) << i;
+    EXPECT_EQ(Viewer->PageText(), text);
+  }
+  EXPECT_LT(Viewer->ReaderCopiedCharacters() - found, size / 20) << "no query copied the page";
+  ASSERT_TRUE(Viewer->CaretToName("here"));
+  EXPECT_EQ(Viewer->PageCaret(), static_cast<int32_t>(text.find(u"Line 5000\n")));
+  EXPECT_FALSE(Viewer->CaretToName("nowhere"));
+  form.Hide();
+  Viewer->SetParent(nullptr);
+}

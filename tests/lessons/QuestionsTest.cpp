@@ -250,7 +250,8 @@ TEST(QuestionsTest, PagesAndPrintParts)
   EXPECT_EQ(q.BuildPage(3),
             "<html><body ><table border=\"0\" width=\"100%\" cellspacing=\"0\" cellpadding=\"0\"><tr><td "
             "width=\"100%\" bgcolor=\"#E0E8F4\"><font color=\"#000000\"><strong>&nbsp; Question 3</strong></font>"
-            "</td></tr></table><p>Which gear turns faster?</p><p><font color=\"#FF0000\">Click on one of the buttons "
+            "</td></tr></table><p><a name=\"question\"></a>Which gear turns faster?</p><p><font color=\"#FF0000\">"
+            "Click on one of the buttons "
             "below to select an answer</font></p><ol type=\"A\">"
             "<li><a href=\"A\"><img border=\"0\" src=\"/Images/button.gif\" align=\"middle\" width=\"20\" "
             "height=\"18\"></a> &nbsp;The small one</li>"
@@ -274,8 +275,11 @@ TEST(QuestionsTest, PagesAndPrintParts)
       "<table border=\"0\" width=\"100%\"><tr> <td width=\"25%\" valign=\"top\" align=\"left\">"
       "<img src=\"/Images/cogs.gif\" width=\"120\" height=\"80\"></td>"
       "<td width=\"75%\" valign=\"top\" align=\"left\">Which gear turns faster?  </tr></table>";
+  // (The page names where the question's words begin, beside the picture; the print has no need.)
   std::string page = q.BuildPage(1);
-  EXPECT_NE(page.find("Question 1</strong></font></td></tr></table>" + table + "<p><font color=\"#FF0000\">"),
+  std::string named = table;
+  named.insert(named.find("Which"), "<a name=\"question\"></a>");
+  EXPECT_NE(page.find("Question 1</strong></font></td></tr></table>" + named + "<p><font color=\"#FF0000\">"),
             std::string::npos);
   EXPECT_EQ(q.BuildPrintPart(), table + "<ol type=\"A\"><li><font FACE=\"Arial\">\x8D</font>&nbsp; x</li></ol>");
 

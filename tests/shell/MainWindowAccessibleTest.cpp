@@ -198,7 +198,7 @@ TEST(MainWindowAccessibility, TheTestWindowMidTestIsReadableAndAnsweredThroughTh
 
   // The answers: a link each, named by its words, that can take the focus and be pressed.
   const TTarvQuestion& q = *test.Questions[0];
-  const std::vector<atspi::TNode> page = atspi::Below(before, "document frame", "Question");
+  const std::vector<atspi::TNode> page = atspi::Below(before, "document frame", "Question 1");
   std::vector<const atspi::TNode*> answers;
   for (const atspi::TNode& n : page)
     if (n.Role == "link")
@@ -230,6 +230,11 @@ TEST(MainWindowAccessibility, TheTestWindowMidTestIsReadableAndAnsweredThroughTh
   const atspi::TNode* second = atspi::Find(after, "list item", "Question 2: not answered");
   ASSERT_NE(second, nullptr) << raw;
   EXPECT_TRUE(second->Has("selected")) << "the question shown";
+  // The next question's page is named with the mark just given, for a reader to speak first.
+  EXPECT_NE(atspi::Find(after, "document frame",
+                        (right ? "Question 1: right" : "Question 1: wrong") + std::string(". Question 2")),
+            nullptr)
+      << raw;
   // What the strip shows changing is heard: the entry's mark and the score, by their names.
   for (const std::string& changed : {std::string(right ? "Question 1: right" : "Question 1: wrong"), strip->Name})
     EXPECT_TRUE(listener.WaitHeard(
