@@ -4,8 +4,10 @@
 // best of three times for each, their growth per doubling (linear work gives 2; the target is
 // at most 2.2), and the time to open a page of the same text without the fields. The pointer
 // stands over the pane, as a user's does (xdotool moves it there; without it the toolkit
-// skips the work a pointer inside the window asks for). --profile N only opens and leaves a
-// page of N fields five times, for a profiler. Run it under Xvfb:
+// skips the work a pointer inside the window asks for). --mix makes the fields text boxes,
+// check boxes and radio buttons in turn. --profile N only opens and leaves a page of N fields
+// five times, for a profiler; with --perf-control CTL ACK it tells `perf record --control
+// fifo:CTL,ACK -D -1` to count the opening only (--leave: the leaving only). Run it under Xvfb:
 //     xvfb-run -a -s "-screen 0 1280x1024x24" build/release/bin/bench_form_page
 #include <algorithm>
 #include <chrono>
@@ -30,13 +32,25 @@ void Settle()
     Application->ProcessMessages();
 }
 
+// With --mix the fields are text boxes, check boxes and radio buttons in turn (a group of
+// three radio buttons each).
+bool Mix = false;
+
 std::string Page(int fields, bool withFields)
 {
   std::string s = "<html><body><form>";
-  s.reserve(static_cast<size_t>(fields) * 40 + 64);
+  s.reserve(static_cast<size_t>(fields) * 48 + 64);
   for (int i = 0; i < fields; ++i) {
-    s += "Field " + std::to_string(i) + " ";
-    s += withFields ? "<input type=text name=f" + std::to_string(i) + ">" : "<b>f" + std::to_string(i) + "</b>";
+    const std::string n = std::to_string(i);
+    s += "Field " + n + " ";
+    if (!withFields)
+      s += "<b>f" + n + "</b>";
+    else if (!Mix || i % 3 == 0)
+      s += "<input type=text name=f" + n + ">";
+    else if (i % 3 == 1)
+      s += "<input type=checkbox name=f" + n + ">";
+    else
+      s += "<input type=radio name=r" + std::to_string(i / 9) + " value=" + n + ">";
     s += "<br>";
   }
   return s + "</form></body></html>";
@@ -58,8 +72,9 @@ double BestSeconds(int rounds, const std::function<void()>& before, const std::f
 // growth keeps to the target.
 int Table(THTMLViewer& viewer, const std::string& small, int maxFields, bool pointer)
 {
-  std::printf("page pane 800x600, pointer %s; best of 3, seconds; growth per doubling (target at most 2.2)\n",
-              pointer ? "over the pane" : "elsewhere (no xdotool)");
+  std::printf("page pane 800x600, pointer %s, %s; best of 3, seconds; growth per doubling (target at most 2.2)\n",
+              pointer ? "over the pane" : "elsewhere (no xdotool)",
+              Mix ? "text boxes, check boxes and radio buttons" : "text boxes");
   std::printf("%7s %9s %7s %9s %7s %9s %10s\n", "fields", "open", "growth", "leave", "growth", "text", "open/text");
   double lastOpen = 0, lastLeave = 0;
   bool met = true;
@@ -106,11 +121,22 @@ int main(int argc, char** argv)
 {
   int maxFields = 16000;
   int profileFields = 0;   // --profile N: opens and leaves a page of N fields 5 times, untimed
+  bool leaveOnly = false;
+  const char* controlFifo = nullptr;
+  const char* ackFifo = nullptr;
   for (int i = 1; i < argc; ++i)
     if (std::strcmp(argv[i], "--max") == 0 && i + 1 < argc)
       maxFields = std::max(2000, std::atoi(argv[++i]));
     else if (std::strcmp(argv[i], "--profile") == 0 && i + 1 < argc)
       profileFields = std::max(1, std::atoi(argv[++i]));
+    else if (std::strcmp(argv[i], "--leave") == 0)
+      leaveOnly = true;
+    else if (std::strcmp(argv[i], "--mix") == 0)
+      Mix = true;
+    else if (std::strcmp(argv[i], "--perf-control") == 0 && i + 2 < argc) {
+      controlFifo = argv[++i];
+      ackFifo = argv[++i];
+    }
 
   TApplication::Initialize(argc, argv);
   int status = 0;
@@ -130,12 +156,31 @@ int main(int argc, char** argv)
     Settle();
     if (profileFields > 0) {
       const std::string page = Page(profileFields, true);
+      // perf record --control fifo:CTL,ACK: the events count only while the page opens (or
+      // goes, with --leave).
+      FILE* control = controlFifo ? std::fopen(controlFifo, "w") : nullptr;
+      FILE* ack = control && ackFifo ? std::fopen(ackFifo, "r") : nullptr;
+      auto tell = [&](const char* what) {
+        if (!control)
+          return;
+        std::fputs(what, control);
+        std::fflush(control);
+        char line[16];
+        if (ack && !std::fgets(line, sizeof line, ack))
+          ack = nullptr;
+      };
       for (int r = 0; r < 5; ++r) {
+        tell(leaveOnly ? "disable\n" : "enable\n");
         viewer.LoadFromString(page);
         Settle();
+        tell(leaveOnly ? "enable\n" : "disable\n");
         viewer.LoadFromString(small);
         Settle();
       }
+      tell("disable\n");
+      for (FILE* f : {control, ack})
+        if (f)
+          std::fclose(f);
     } else {
       status = Table(viewer, small, maxFields, pointer);
     }

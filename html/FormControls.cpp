@@ -454,10 +454,13 @@ TRadioButtonFormControlObj::TRadioButtonFormControlObj(TSectionList* AMasterList
   auto panel = std::make_unique<TPanel>();
   panel->SetBevelOuter(bvNone);
   panel->SetColor(clNone);
-  PlaceOnPanel(*this, *panel, 13, 14);
+  // The button goes on its panel before the panel goes on the page: shown on a panel that
+  // shows already, it would ask its window for the child under the pointer and its panel for
+  // a layout (a search through the page's other fields each).
   RButton = std::make_unique<TFormRadioButton>();
   RButton->SetParent(panel.get());
   RButton->SetBounds(0, 0, 13, 14);
+  PlaceOnPanel(*this, *panel, 13, 14);
   RButton->GroupName = Name;
   HookControl(*this, *RButton);
   RButton->OnClick = [this](TObject*) {

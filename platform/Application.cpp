@@ -410,6 +410,9 @@ TApplication::~TApplication()
     FStates.pop_back();
     last.reset();
   }
+  // Widgets of freed controls still waiting for the loop go while the toolkit works.
+  if (QCoreApplication::instance())
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   {
     TMessageState& s = MessageState();
     std::lock_guard<std::mutex> g(s.Lock);

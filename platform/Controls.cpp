@@ -175,14 +175,11 @@ void TControl::DestroyWidget(bool withParent)
   auto* w = static_cast<TControlWidget*>(FWidget);
   FWidget = nullptr;
   w->Control = nullptr;
-  // The widget may be in the middle of delivering an event: let the loop free it. It stays
-  // where it is, hidden, until then: taking it out of its window now would walk the
-  // window's whole focus chain, for each of a page's thousands of fields. Widgets of
-  // children go with their parent's.
-  if (!withParent) {
-    w->hide();
-    w->deleteLater();
-  }
+  // The loop frees the widget (TWidgetRelease). It stays where it is until then: taking it
+  // out of its window now would walk the window's whole focus chain, for each of a page's
+  // thousands of fields. Widgets of children go with their parent's.
+  if (!withParent)
+    TWidgetRelease::Take(w);
   RemoveTopLevel(this);
 }
 
@@ -239,11 +236,14 @@ void TControl::UpdateWidgetVisibility()
       RemoveTopLevel(this);
       InputState().TopLevels.push_back(this);
     }
-    if (FParent && FParent->FAlignDisabled > 0 && w->parentWidget()) {
-      // While the parent takes many children at once, the toolkit would search all of them
-      // for the one under the pointer as each shows (to tell it the pointer entered): the
-      // parent stands out of that search meanwhile.
-      QWidget* pw = w->parentWidget();
+    // While a parent takes many children at once, the toolkit would search all of them for
+    // the one under the pointer as each shows (to tell it the pointer entered), and as each
+    // child of theirs shows (a page's radio button stands on a panel of its own): the parent
+    // stands out of that search meanwhile.
+    TWinControl* batch = FParent;
+    while (batch && batch->FAlignDisabled == 0)
+      batch = batch->FParent;
+    if (QWidget* pw = batch ? WidgetOf(batch) : nullptr) {
       const bool through = pw->testAttribute(Qt::WA_TransparentForMouseEvents);
       pw->setAttribute(Qt::WA_TransparentForMouseEvents, true);
       w->show();

@@ -499,6 +499,16 @@ TControl* GetMouseControl();
 // The control that has the keyboard focus (the system's GetFocus); nullptr when none of ours.
 TWinControl* FindFocusedControl();
 
+// The widgets of freed controls: how many wait for the loop's next turn to be freed, and
+// since the program started, how many releases the loop was given for them and how many of
+// them were hidden first (tests count what a page's fields cost as they go).
+struct TWidgetReleaseCounts {
+  size_t Waiting = 0;
+  size_t Queued = 0;
+  size_t Hidden = 0;
+};
+TWidgetReleaseCounts WidgetReleaseCounts();
+
 // Application-wide notifications of windows (the hooks build on these). Shown and Hidden
 // come when a top-level window appears or goes (minimising included). The application holds
 // the handlers, as it does the input filters.

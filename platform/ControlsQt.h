@@ -107,6 +107,8 @@ TShiftState KeyShift(Qt::KeyboardModifiers m);
 // Tells the handlers of window events (AddWindowEventHandler) that e happened to c.
 void FireWindowEvent(TWindowEvent e, TControl* c);
 
+class TWidgetRelease;
+
 class TControlWidget : public QWidget {
 public:
   TControlWidget(TControl* control, QWidget* parent, Qt::WindowFlags flags) : QWidget(parent, flags), Control(control)
@@ -114,7 +116,12 @@ public:
     setMouseTracking(true);
     setAttribute(Qt::WA_NoSystemBackground);
   }
+  ~TControlWidget() override;
   TControl* Control;
+  // The control has gone: the widget waits in this release for the loop's next turn (freed
+  // sooner with its parent's, it leaves its place there empty).
+  TWidgetRelease* Release = nullptr;
+  size_t ReleaseSlot = 0;
   // A showing waits for its first exposure (WindowExposed).
   bool ExposePending = false;
   // A control of the window took the focus before the window showed: the window is
@@ -258,8 +265,15 @@ protected:
   void resizeEvent(QResizeEvent* e) override
   {
     for (QObject* o : children())
-      if (auto* child = dynamic_cast<TControlWidget*>(o))
+      if (auto* child = dynamic_cast<TControlWidget*>(o)) {
+        // The widget of a freed control left showing out of sight is hidden once it could be seen.
+        if (!child->Control) {
+          if (child->isVisible() && child->geometry().intersects(rect()))
+            child->hide();
+          continue;
+        }
         FollowSight(child);
+      }
     if (Control && isWindow()) {
       TControlWidgetAccess::TopResized(Control, e->size().width(), e->size().height());
       UpdateDropShadow(this);
@@ -318,6 +332,23 @@ protected:
         wc);
     return moved;
   }
+};
+
+// The widgets of freed controls, freed together at the loop's next turn: a widget may be in
+// the middle of delivering an event when its control goes, and one release queued for a
+// page's thousands of fields costs the loop far less than one each.
+class TWidgetRelease : public QObject {
+public:
+  // Takes the widget of a control that has gone; it stays in place until then, hidden
+  // unless it is out of its parent's sight without the keyboard (where nothing reaches it,
+  // and hiding each of thousands would tell the toolkit's bookkeeping of every one).
+  static void Take(TControlWidget* w);
+  ~TWidgetRelease() override;
+
+private:
+  TWidgetRelease() = default;
+  friend class TControlWidget;
+  std::vector<TControlWidget*> FWidgets;
 };
 
 // Sends what is queued for the display server now rather than at the loop's next turn.

@@ -18,6 +18,58 @@ void FlushDisplay()
       xcb_flush(c);
 }
 
+namespace {
+
+TWidgetRelease* PendingRelease = nullptr;
+TWidgetReleaseCounts ReleaseCounts;
+
+}   // namespace
+
+TControlWidget::~TControlWidget()
+{
+  if (Release) {
+    Release->FWidgets[ReleaseSlot] = nullptr;
+    --ReleaseCounts.Waiting;
+  }
+}
+
+void TWidgetRelease::Take(TControlWidget* w)
+{
+  // Out of sight: wholly outside its parent, or its parent outside its own, up to the window.
+  bool inSight = true;
+  for (QWidget* c = w; inSight && !c->isWindow() && c->parentWidget(); c = c->parentWidget())
+    inSight = c->geometry().intersects(c->parentWidget()->rect());
+  QWidget* focus = QApplication::focusWidget();
+  if (inSight || w->isWindow() || !w->parentWidget() || focus == w || (focus && w->isAncestorOf(focus))) {
+    w->hide();
+    ++ReleaseCounts.Hidden;
+  }
+  if (!PendingRelease) {
+    PendingRelease = new TWidgetRelease;
+    PendingRelease->deleteLater();
+    ++ReleaseCounts.Queued;
+  }
+  w->Release = PendingRelease;
+  w->ReleaseSlot = PendingRelease->FWidgets.size();
+  PendingRelease->FWidgets.push_back(w);
+  ++ReleaseCounts.Waiting;
+}
+
+TWidgetRelease::~TWidgetRelease()
+{
+  // Widgets freed from here may free controls whose widgets wait for the next release.
+  if (PendingRelease == this)
+    PendingRelease = nullptr;
+  // In the order they went: a page's fields leave their parent's list of children from its
+  // front.
+  for (size_t i = 0; i < FWidgets.size(); ++i)
+    if (TControlWidget* w = FWidgets[i]) {
+      w->Release = nullptr;
+      --ReleaseCounts.Waiting;
+      delete w;
+    }
+}
+
 TControlWidget* WidgetOf(const TControl* c)
 {
   return static_cast<TControlWidget*>(TControlWidgetAccess::Widget(const_cast<TControl*>(c)));
@@ -161,6 +213,8 @@ void TControlWidget::keyReleaseEvent(QKeyEvent* e)
 }
 
 }   // namespace controls
+
+TWidgetReleaseCounts WidgetReleaseCounts() { return controls::ReleaseCounts; }
 
 using namespace controls;
 

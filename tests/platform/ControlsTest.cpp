@@ -262,7 +262,12 @@ TEST(Controls, ManyChildrenComeAndGoWithoutLayingOutTheirSiblings)
   top.SetParent(&panel);
   form.Show();
   // A page's worth of fields come, show, hide and go one by one: the layout is not theirs.
+  // Their widgets wait for the loop as one release; only those in sight (the first 120) and
+  // the one with the keyboard are hidden first, and the keyboard stays with none of them.
   panel.Passes = 0;
+  Application->ProcessMessages();
+  const TWidgetReleaseCounts before = WidgetReleaseCounts();
+  EXPECT_EQ(before.Waiting, 0u);
   {
     std::vector<std::unique_ptr<TCustomControl>> fields;
     for (int i = 0; i < 1000; ++i) {
@@ -273,9 +278,20 @@ TEST(Controls, ManyChildrenComeAndGoWithoutLayingOutTheirSiblings)
     fields[5]->Hide();
     fields[5]->Show();
     EXPECT_EQ(panel.ControlCount(), 1001);
+    fields[900]->SetTabStop(true);
+    fields[900]->SetFocus();
+    EXPECT_TRUE(WaitUntil([&] { return fields[900]->Focused(); }, 3000));
   }
   EXPECT_EQ(panel.ControlCount(), 1);
   EXPECT_EQ(panel.Passes, 0);
+  const TWidgetReleaseCounts gone = WidgetReleaseCounts();
+  EXPECT_EQ(gone.Waiting, 1000u);
+  EXPECT_EQ(gone.Queued, before.Queued + 1);
+  EXPECT_EQ(gone.Hidden, before.Hidden + 121);
+  Application->ProcessMessages();
+  EXPECT_EQ(WidgetReleaseCounts().Waiting, 0u);
+  const TWinControl* focused = FindFocusedControl();
+  EXPECT_TRUE(focused == nullptr || focused == &form || focused == &panel || focused == &top);
   // An aligned child moves the others; in a batch, once at its end.
   bottom.SetHeight(10);
   bottom.SetAlign(alBottom);
