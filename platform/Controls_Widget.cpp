@@ -20,8 +20,16 @@ void FlushDisplay()
 
 namespace {
 
-TWidgetRelease* PendingRelease = nullptr;
-TWidgetReleaseCounts ReleaseCounts;
+// The release the loop has yet to free, which the next field's widget joins, and its counts.
+struct TReleaseState {
+  TWidgetRelease* Pending = nullptr;
+  TWidgetReleaseCounts Counts;
+};
+TReleaseState& Releases()
+{
+  static TReleaseState s;   // NOLINT(orrelo-static-local-state): one per process, as the event loop
+  return s;
+}
 
 }   // namespace
 
@@ -29,7 +37,7 @@ TControlWidget::~TControlWidget()
 {
   if (Release) {
     Release->FWidgets[ReleaseSlot] = nullptr;
-    --ReleaseCounts.Waiting;
+    --Releases().Counts.Waiting;
   }
 }
 
@@ -42,30 +50,31 @@ void TWidgetRelease::Take(TControlWidget* w)
   QWidget* focus = QApplication::focusWidget();
   if (inSight || w->isWindow() || !w->parentWidget() || focus == w || (focus && w->isAncestorOf(focus))) {
     w->hide();
-    ++ReleaseCounts.Hidden;
+    ++Releases().Counts.Hidden;
   }
-  if (!PendingRelease) {
-    PendingRelease = new TWidgetRelease;
-    PendingRelease->deleteLater();
-    ++ReleaseCounts.Queued;
+  TReleaseState& r = Releases();
+  if (!r.Pending) {
+    r.Pending = new TWidgetRelease;
+    r.Pending->deleteLater();
+    ++r.Counts.Queued;
   }
-  w->Release = PendingRelease;
-  w->ReleaseSlot = PendingRelease->FWidgets.size();
-  PendingRelease->FWidgets.push_back(w);
-  ++ReleaseCounts.Waiting;
+  w->Release = r.Pending;
+  w->ReleaseSlot = r.Pending->FWidgets.size();
+  r.Pending->FWidgets.push_back(w);
+  ++r.Counts.Waiting;
 }
 
 TWidgetRelease::~TWidgetRelease()
 {
   // Widgets freed from here may free controls whose widgets wait for the next release.
-  if (PendingRelease == this)
-    PendingRelease = nullptr;
+  if (Releases().Pending == this)
+    Releases().Pending = nullptr;
   // In the order they went: a page's fields leave their parent's list of children from its
   // front.
   for (size_t i = 0; i < FWidgets.size(); ++i)
     if (TControlWidget* w = FWidgets[i]) {
       w->Release = nullptr;
-      --ReleaseCounts.Waiting;
+      --Releases().Counts.Waiting;
       delete w;
     }
 }
@@ -214,7 +223,7 @@ void TControlWidget::keyReleaseEvent(QKeyEvent* e)
 
 }   // namespace controls
 
-TWidgetReleaseCounts WidgetReleaseCounts() { return controls::ReleaseCounts; }
+TWidgetReleaseCounts WidgetReleaseCounts() { return controls::Releases().Counts; }
 
 using namespace controls;
 
