@@ -280,6 +280,8 @@ void TUpDown::SetAssociate(TControl* c)
   if (c)
     c->FreeNotification(this);
   HookEdit();
+  // With a box beside it the arrows are no stop of their own: the box's Up and Down step it.
+  SetTabStop(FEdit == nullptr);
   UpdateAssociate();
 }
 
