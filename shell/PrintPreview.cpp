@@ -33,14 +33,6 @@ TTBXItem* AddButton(TTBXToolbar* Bar, const char* Name, const std::string& Capti
   return item;
 }
 
-// The window closes from a button while the keyboard may be on the toolbar: its loop ends
-// first, or the window's own would wait for it.
-void LeaveToolbar(TTBXToolbar* Bar)
-{
-  if (Bar->View()->InModalLoop)
-    Bar->View()->EndModal();
-}
-
 constexpr int32_t ScrollBarSize = 16;
 // The highest page the print dialog lets the user name: the paper chosen there may give the
 // document many more pages than the preview shows.
@@ -134,14 +126,7 @@ TPrntPrevFrm::TPrntPrevFrm(THTMLViewer* AViewer, TCustomImageList* Images, const
   PrintDlg->Options = poPageNums;
   PrintDlg->MinPage = 1;
 
-  OnShow = [this](TObject*) {
-    Screen().SetCursor(crDefault);
-    // Opened as a dialog, the keyboard starts on the first button that acts (Print, or Close
-    // with nothing to print); Tab goes round the buttons from there.
-    if (Modal())
-      if (TTBItemViewer* v = PPToolbar->View()->Find(PrintBtn->Enabled() ? PrintBtn : CloseBtn))
-        PostViewerClick(v, AccCodeSelect);
-  };
+  OnShow = [](TObject*) { Screen().SetCursor(crDefault); };
 
   // The print dialog proposes the queue's own paper, whatever was chosen for the last job:
   // the pages are shown on it.
@@ -300,15 +285,10 @@ void TPrntPrevFrm::PrintBtnClick(TObject*)
                mtInformation, mbOK);
     return;
   }
-  LeaveToolbar(PPToolbar);
   SetModalResult(mrOk);
 }
 
-void TPrntPrevFrm::CloseBtnClick(TObject*)
-{
-  LeaveToolbar(PPToolbar);
-  SetModalResult(mrCancel);
-}
+void TPrntPrevFrm::CloseBtnClick(TObject*) { SetModalResult(mrCancel); }
 
 void TPrntPrevFrm::KeyDown(Word& key, TShiftState shift)
 {

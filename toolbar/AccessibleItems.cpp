@@ -58,7 +58,7 @@ std::string AltKeyName() { return "Alt"; }
 
 // What the deferred-click queue carries for a viewer: take the focus, execute, or open the
 // viewer's popup.
-constexpr WPARAM AccCodeExecute = 1, AccCodeOpen = 2;
+constexpr WPARAM AccCodeSelect = 0, AccCodeExecute = 1, AccCodeOpen = 2;
 
 // A split drop-down whose own part does nothing (a list that cannot be typed into): its
 // action, "Open", opens its popup rather than executing nothing.

@@ -317,9 +317,6 @@ private:
 int PendingClickCount();
 // Queues a viewer's deferred accessibility action (Code not 0: execute), delivered like a
 // click; items and viewers hold the queue while they live.
-// Code AccCodeSelect: the viewer takes the keyboard once the loop passes, as a reader's
-// focus request gives it.
-constexpr WPARAM AccCodeSelect = 0;
 void PostViewerClick(TTBItemViewer* Viewer, WPARAM Code);
 void AddClickQueueRef();
 void ReleaseClickQueueRef(TObject* Obj);

@@ -3,14 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
-#include <string>
-#include <vector>
 
 #include "shell/Glyphs.h"
 #include "platform/Files.h"
 #include "tests/html/PrintTestUtil.h"
-#include "tests/platform/ModalSupport.h"
 #include "tests/platform/SmallDisk.h"
 #include "tests/shell/PictureOutput.h"
 
@@ -99,47 +95,6 @@ TEST_F(PrintPreviewTest, PagesLabelAndButtons)
   none.ZoomBtn->Click();
   TBitmap shot(400, 300);
   none.PaintTo(shot.Canvas(), 0, 0);
-
-  // Opened as a dialog: the keyboard starts on Print; Tab goes on to Previous and Next,
-  // Return turns the page, Escape then closes.
-  Viewer->LoadFromString(Lines(120));
-  TPrntPrevFrm dialog(Viewer.get());
-  TTBView* bar = dialog.PPToolbar->View();
-  auto selected = [&]() -> TTBCustomItem* {
-    return bar->InModalLoop && bar->Selected() ? bar->Selected()->Item() : nullptr;
-  };
-  std::vector<std::string> seen;
-  std::function<void()> step = [&] {
-    if (seen.empty() && selected() != dialog.PrintBtn) {
-      modal::Later(step);
-      return;
-    }
-    if (seen.empty()) {
-      seen.push_back(selected()->Name());
-      for (int i = 0; i < 2; ++i) {
-        SimulateKey(VK_TAB);
-        seen.push_back(selected() ? selected()->Name() : "nothing");
-      }
-      SimulateKey(VK_RETURN);
-      modal::Later(step);
-      return;
-    }
-    // The click comes once the toolbar's loop has ended (a page that never turns runs into
-    // the loop's bound).
-    if (dialog.CurrentPage == 0) {
-      modal::Later(step);
-      return;
-    }
-    seen.push_back("page " + std::to_string(dialog.CurrentPage + 1));
-    SimulateKey(VK_ESCAPE);
-  };
-  TModalResult result = mrNone;
-  modal::InMessageLoop([&] {
-    modal::Later(step);
-    result = dialog.ShowModal();
-  });
-  EXPECT_EQ(seen, (std::vector<std::string>{"PrintBtn", "PrevPageBtn", "NextPageBtn", "page 2"}));
-  EXPECT_EQ(result, mrCancel);
 }
 
 TEST_F(PrintPreviewTest, ZoomFitsTheHeightOrTheWidth)
