@@ -393,6 +393,9 @@ void TUpDown::MouseDown(TMouseButton button, TShiftState shift, Integer x, Integ
   TCustomControl::MouseDown(button, shift, x, y);
   if (button != mbLeft || !Enabled())
     return;
+  // No stop of its own beside a box: a click on the arrows gives the box the keyboard.
+  if (FEdit && !FEdit->Focused() && FEdit->Showing() && FEdit->Enabled())
+    FEdit->SetFocus();
   FHeld = true;
   FHeldButton = ButtonAt(y);
   Invalidate();
