@@ -164,6 +164,9 @@ public:
   // or closed): the link that had the keyboard focus, found again by where it leads, keeps
   // it, and readers stay on it rather than being taken to the top of a new page.
   void LoadSamePage(const std::string& S);
+  // The page shown stays but its reader name changed (a mark given on it): readers hear the
+  // new name, and the page as they hear a new one when the keyboard is on it.
+  void AnnounceRenamed();
 
   // History.
   int32_t HistoryIndex() const { return FHistoryIndex; }

@@ -445,6 +445,15 @@ void THTMLViewer::AnnounceNewDocument()
     NotifyAccessible(FPaintPanel, TAccessibleEvent::Focus);
 }
 
+void THTMLViewer::AnnounceRenamed()
+{
+  if (!FPaintPanel->AccessibleRoot())
+    return;
+  NotifyAccessible(FPaintPanel, TAccessibleEvent::NameChange);
+  if (Focused() || FPaintPanel->Focused())
+    NotifyAccessible(FPaintPanel, TAccessibleEvent::Focus);
+}
+
 void THTMLViewer::AnnounceFocusedLink()
 {
   TPageNode page(this);

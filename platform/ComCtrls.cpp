@@ -280,6 +280,8 @@ void TUpDown::SetAssociate(TControl* c)
   if (c)
     c->FreeNotification(this);
   HookEdit();
+  // With a box beside it the arrows are no stop of their own: the box's Up and Down step it.
+  SetTabStop(FEdit == nullptr);
   UpdateAssociate();
 }
 
@@ -391,6 +393,9 @@ void TUpDown::MouseDown(TMouseButton button, TShiftState shift, Integer x, Integ
   TCustomControl::MouseDown(button, shift, x, y);
   if (button != mbLeft || !Enabled())
     return;
+  // No stop of its own beside a box: a click on the arrows gives the box the keyboard.
+  if (FEdit && !FEdit->Focused() && FEdit->Showing() && FEdit->Enabled())
+    FEdit->SetFocus();
   FHeld = true;
   FHeldButton = ButtonAt(y);
   Invalidate();

@@ -258,6 +258,10 @@ void TTestFrm::Answer(const std::string& Letter)
   }
   PaintAnswers();
   AnnounceAnswer(answered);
+  // No new page comes: the page shown carries the mark instead, heard now, and still its
+  // name when the focus comes back from the result's message.
+  viewer->SetAccessibleName(AnswerWords(answered));
+  viewer->AnnounceRenamed();
   Finished = true;
   if (!Reported) {
     Reported = true;

@@ -152,6 +152,16 @@ TEST(ComCtrlsTest, UpDownTakesTheFocusAndStepsByTheArrowKeys)
   EXPECT_EQ(key(VK_LEFT), VK_LEFT) << "other keys are not its own";
   EXPECT_EQ(ud->Position(), 10);
 
+  // With a number box beside it, box and arrows are one stop: the box, whose keys step them.
+  TEdit* edit = TComponent::Create<TEdit>(&form);
+  edit->SetParent(&form);
+  ud->SetAssociate(edit);
+  EXPECT_EQ(form.FindNextControl(box, true), edit);
+  EXPECT_EQ(form.FindNextControl(edit, true), box);
+  EXPECT_EQ(form.FindNextControl(box, false), edit);
+  ud->SetAssociate(nullptr);
+  EXPECT_EQ(form.FindNextControl(box, true), ud) << "alone again, the arrows are a stop";
+
   form.Show();
   TBitmap before(15, 21), after(15, 21);
   ud->PaintTo(before.Canvas(), 0, 0);

@@ -242,6 +242,25 @@ TEST(MainWindowAccessibility, TheTestWindowMidTestIsReadableAndAnsweredThroughTh
         5000))
         << changed << listener.Log();
 
+  // Tried again after the test, question 1's page stays: it is named with the new mark (no
+  // stale one) and heard as a new page is, by the focus coming to it.
+  test.Finished = test.Reported = true;
+  test.Questions[1]->State = TTarvQuestion::qsWrong;   // no result message comes
+  test.Current = 0;
+  test.ShowQuestion(0);
+  test.viewer->SetFocus();
+  ASSERT_TRUE(
+      testwait::WaitUntil([&] { return test.viewer->Focused() || test.viewer->PaintPanel()->Focused(); }, 3000));
+  mainwindow::Pump(100);
+  const std::string again = right ? "Question 1: right" : "Question 1: wrong";
+  auto retried = reader.Walk({"act:link:" + answers.front()->Name + ":Press"}, &raw);
+  EXPECT_EQ(test.Current, 0);
+  EXPECT_NE(atspi::Find(retried, "document frame", again), nullptr) << raw;
+  EXPECT_TRUE(listener.WaitHeard(
+      [&](const atspi::TEvent& e) { return e.Type == "focus:" && e.Role == "document frame" && e.Name == again; },
+      5000))
+      << listener.Log();
+
   EXPECT_EQ(faults, TFaults{});
 }
 
