@@ -231,8 +231,9 @@ TEST_F(DesktopKeys, TabFromAToolbarEntersThePageAtItsFirstLink)
   Shot("keys-tab-into-page.png");
   for (size_t i = 1; i < items.size(); ++i) {
     Key("Tab");
-    if (items[i].Link)
+    if (items[i].Link) {
       EXPECT_EQ(v.FocusedLinkURL(), items[i].Link->GetURL()) << "stop " << i;
+    }
   }
   for (size_t i = items.size() - 1; i > 0; --i)
     Key("shift+Tab");

@@ -58,8 +58,9 @@ TEST_F(RobustTest, RandomDocumentsAtRandomWidths)
         TCursorInfo ci;
         const int32_t pos = Doc->CursorAt(*Canvas, x, y, ci);
         int32_t cx = 0, cy = 0;
-        if (pos >= 0)
+        if (pos >= 0) {
           EXPECT_TRUE(Doc->CursorToXY(*Canvas, pos, cx, cy));
+        }
         int32_t ix = 0, iy = 0;
         Doc->ObjectAt(x, y, ix, iy);
       }

@@ -147,8 +147,9 @@ void CheckFit(TCanvas& canvas)
     int32_t fit = FitText(canvas, text.data(), n, width, extent);
     EXPECT_EQ(extent, GetXExtent(canvas, text.data(), fit));
     EXPECT_LE(extent, std::max(width, 0));
-    if (fit < n)
+    if (fit < n) {
       EXPECT_GT(GetXExtent(canvas, text.data(), fit + 1), width) << width;
+    }
   }
   int32_t extent;
   EXPECT_EQ(FitText(canvas, text.data(), 5, 100000, extent), 5);
@@ -157,8 +158,9 @@ void CheckFit(TCanvas& canvas)
   const std::u16string smile = u"ab\U0001F600";
   int32_t two = GetXExtent(canvas, smile.data(), 2);
   int32_t four = GetXExtent(canvas, smile.data(), 4);
-  if (four > two)   // a pair is never cut
+  if (four > two) {   // a pair is never cut
     EXPECT_EQ(FitText(canvas, smile.data(), 4, four - 1, extent), 2);
+  }
 }
 
 TEST(DocumentUtilsText, FitOnFixedMetrics)

@@ -192,10 +192,12 @@ TEST_F(GifImage, FourHundredFramesOfAHundredPixelsLoadAndAnimate)
     SCOPED_TRACE(k);
     // Every pixel added up to frame k shows; the next one does not yet.
     for (int j : {1, k / 2, k - 1})
-      if (j >= 1 && j < k)
+      if (j >= 1 && j < k) {
         EXPECT_EQ(pixel(k, j % 100, j / 100), colour(2 + j % 200)) << j;
-    if (k < n)
+      }
+    if (k < n) {
       EXPECT_EQ(pixel(k, k % 100, k / 100), colour(1));
+    }
   }
   // Frames in different rows of the strip are different places.
   img->SetCurrentFrame(1);

@@ -145,8 +145,9 @@ TEST_F(SectionsTest, SelectionIsDrawnOpaqueInTheFontColour)
   for (const TCanvasRecord& r : Device->Records) {
     if (r.Kind == TCanvasRecord::Fill && r.Color == clBlack)
       filled = true;
-    if (r.Kind == TCanvasRecord::TextOut && r.Text == u"b")
+    if (r.Kind == TCanvasRecord::TextOut && r.Text == u"b") {
       EXPECT_EQ(r.Color, clWhite);
+    }
   }
   EXPECT_TRUE(filled);
 }

@@ -428,8 +428,9 @@ TEST_F(Cascade, ABlocksBoxKeepsTheValuesOfItsElement)
       EXPECT_EQ(got.BottomAuto, want.BottomAuto);
     }
     for (int i = BorderStyle; i <= LastBoxProp; ++i)
-      if (TBoxProps::Holds(i))
+      if (TBoxProps::Holds(i)) {
         EXPECT_EQ(box.Get(i), p.Props[static_cast<size_t>(i)]) << style << " property " << i;
+      }
     Stack.Pop();
   }
   // Setting a value back to unset leaves it as the element had it unset.

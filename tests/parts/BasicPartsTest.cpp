@@ -127,10 +127,11 @@ TEST(BasicParts, EveryPartDrawsASoundStream)
       auto part = make();
       TDrawn d = Draw(*part);
       EXPECT_EQ(d.Rec->Problems(), "");
-      if (!wild && name.rfind("TVPulley", 0) == 0)
+      if (!wild && name.rfind("TVPulley", 0) == 0) {
         EXPECT_GE(d.Rec->Count("gluCylinder"), 2);
-      else if (!wild)
+      } else if (!wild) {
         EXPECT_GT(d.Rec->VertexCount(), 20);
+      }
     }
 }
 

@@ -97,8 +97,9 @@ TEST(PartGeometryShapes, RingAndHolesWallsFaceAwayFromTheMaterial)
   ASSERT_EQ(prims.size(), 4u);
   EXPECT_EQ(prims[0].VertexCount, 24);   // 8 triangles round the hole
   for (const auto& [n, v] : NormalsAtVertices(rec))
-    if (std::abs(n[2]) < 0.5f && std::abs(v[0]) < 0.6f && std::abs(v[1]) < 0.6f)
+    if (std::abs(n[2]) < 0.5f && std::abs(v[0]) < 0.6f && std::abs(v[1]) < 0.6f) {
       EXPECT_LT(n[0] * v[0] + n[1] * v[1], 0);
+    }
 }
 
 TEST(PartGeometryShapes, ConcaveOutlineAndBox)

@@ -355,8 +355,9 @@ TEST(AccessibleControls, BoxesListsCaptionsInTheCodePageAndWhatShowsOverTheBus)
   ASSERT_NE(away, nullptr) << raw;
   EXPECT_FALSE(away->Has("showing"));
   const atspi::TNode* hidden = atspi::Find(nodes, "push button", "Hidden button");
-  if (hidden)
+  if (hidden) {
     EXPECT_FALSE(hidden->Has("showing"));
+  }
 
   // Selected backwards from the end, as Shift+Left leaves it: the selection, and the caret
   // at the end the user moved.

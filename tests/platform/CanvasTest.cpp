@@ -92,8 +92,9 @@ TEST(Canvas, EllipseAndPolygonStayInTheirBox)
   c.Ellipse(5, 5, 25, 15);
   for (Integer y = 0; y < 40; ++y)
     for (Integer x = 0; x < 40; ++x)
-      if (b.GetPixel(x, y) != clWhite)
+      if (b.GetPixel(x, y) != clWhite) {
         ASSERT_TRUE(x >= 5 && x < 25 && y >= 5 && y < 15) << x << "," << y;
+      }
   EXPECT_EQ(b.GetPixel(15, 10), clLime);
   EXPECT_EQ(b.GetPixel(5, 5), clWhite);
 
@@ -409,8 +410,9 @@ TEST(Canvas, DrawTextLayout)
   EXPECT_EQ(texts[0], u"File");
   // Centred: (100 - 20) / 2 = 40; baseline at top 10 + ascent 8.
   for (const TCanvasRecord& rec : dev->Records)
-    if (rec.Kind == TCanvasRecord::TextOut)
+    if (rec.Kind == TCanvasRecord::TextOut) {
       EXPECT_EQ(rec.Point, (TPoint{40, 18}));
+    }
   bool underline = false;
   for (const TCanvasRecord& rec : dev->Records)
     if (rec.Kind == TCanvasRecord::Fill && rec.Rect.Left == 40 && rec.Rect.Right == 45)

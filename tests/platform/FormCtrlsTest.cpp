@@ -93,8 +93,9 @@ TEST(FormCtrls, MemoWrapsLongRunsAndWordsAsFullAsTheyFit)
   for (size_t i = 0; i + 1 < lines.size(); ++i) {
     joined += lines[i];
     EXPECT_LE(c.TextWidth(lines[i]), width) << i;
-    if (i + 2 < lines.size())
+    if (i + 2 < lines.size()) {
       EXPECT_GT(c.TextWidth(lines[i] + lines[i + 1][0]), width) << i;
+    }
   }
   EXPECT_EQ(joined, run);
 

@@ -87,6 +87,7 @@ TEST(Sounds, ARealSoundWithoutADeviceIsQuiet)
     EXPECT_TRUE(SoundEventsAvailable());
     dlclose(lib);
   }
-  if (access("/dev/snd/controlC0", F_OK) != 0 && !getenv("PULSE_SERVER"))
+  if (access("/dev/snd/controlC0", F_OK) != 0 && !getenv("PULSE_SERVER")) {
     EXPECT_FALSE(played);
+  }
 }

@@ -14,8 +14,9 @@ TEST(SysSettings, TheDesktopsChoicesAreFilledInAndInjectedOnesKept)
   // A desktop that names no menu font (no desktop environment's settings): menus keep the
   // classic one.
   const char* desktop = std::getenv("XDG_CURRENT_DESKTOP");
-  if (!desktop || !*desktop)
+  if (!desktop || !*desktop) {
     EXPECT_EQ(*s.MenuFont, (TDesktopFont{"MS Sans Serif", 8, 0}));
+  }
   TSystemSettings mine;
   mine.MenuAnimation = true;
   mine.DropShadow = true;

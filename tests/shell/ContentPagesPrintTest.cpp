@@ -119,8 +119,9 @@ TEST(ContentPagesPrint, EveryPageBesideTheProgramIsAmongThoseTheTopicMapNames)
   for (const std::string& p : TopicMapPages())
     named.insert(Upper(std::filesystem::path(p).filename().string()));
   for (const auto& e : std::filesystem::directory_iterator(ExeFolder() + "HTML"))
-    if (Upper(e.path().extension().string()) == ".HTM")
+    if (Upper(e.path().extension().string()) == ".HTM") {
       EXPECT_TRUE(named.count(Upper(e.path().filename().string()))) << e.path() << " is not printed";
+    }
   EXPECT_GE(named.size(), 40u);
 }
 

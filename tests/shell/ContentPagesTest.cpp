@@ -177,8 +177,9 @@ TEST(ContentPagesTest, EveryPageIsThereAndGoesWithItsTopic)
     EXPECT_TRUE(pages.count(key)) << key << " is missing";
     // As the index and the pages link to it, and as the viewer reports a loaded file.
     EXPECT_EQ(PageToTopic("/" + key, -1), id) << key;
-    if (pages.count(key))
+    if (pages.count(key)) {
       EXPECT_EQ(PageToTopic(pages.at(key), -1), id) << key;
+    }
   }
   for (const char* key : ReferencePages) {
     EXPECT_TRUE(pages.count(key)) << key << " is missing";
@@ -229,8 +230,9 @@ TEST(ContentPagesTest, EveryLinkPictureAndClipResolvesAsTheProgramLooksThemUp)
         if (target.empty())
           target = key;
         EXPECT_TRUE(anchors.count(target)) << link << " leads to no page";
-        if (hash != std::string::npos && anchors.count(target))
+        if (hash != std::string::npos && anchors.count(target)) {
           EXPECT_TRUE(anchors[target].count(Upper(link.substr(hash + 1)))) << link << " names no anchor there";
+        }
       }
     }
   }
@@ -372,8 +374,9 @@ TEST(ContentPagesTest, PicturesOfPagesInTheViewer)
     THTMLViewer viewer;
     SetUpPagePane(viewer, 760, clWhite);
     viewer.LoadFromFile(HtmlDir + s.Page);
-    if (*s.Anchor)
+    if (*s.Anchor) {
       EXPECT_TRUE(viewer.PositionTo(s.Anchor));
+    }
     TBitmap shot(viewer.Width(), viewer.Height());
     viewer.PaintTo(shot.Canvas(), 0, 0);
     SaveTestPicture(shot, s.Picture);

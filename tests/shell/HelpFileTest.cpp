@@ -87,8 +87,9 @@ TEST(HelpFile, SettingsContentsIndexAndLinksAllLeadToPagesOfTheFile)
     }
   // Every page can be reached from the contents.
   for (const std::string& p : SourcePages())
-    if (Lower(p).ends_with(".htm"))
+    if (Lower(p).ends_with(".htm")) {
       EXPECT_TRUE(inContents.count(Lower(p))) << p << " is missing from the contents";
+    }
 
   std::vector<TSitemapEntry> index = ParseSitemap(chm.Read(chm.IndexFile()));
   ASSERT_GT(index.size(), 20u);
@@ -184,8 +185,9 @@ TEST(HelpFile, TruncatedDamagedAndForeignFilesAreRefusedWithAReason)
                      good.size() - 1}) {
     std::string r = reason(WriteHelpCopy("cut.chm", good.substr(0, cut)));
     EXPECT_NE(r, "opened") << "cut at " << cut;
-    if (cut >= 0x60)
+    if (cut >= 0x60) {
       EXPECT_NE(r.find("truncated"), std::string::npos) << "cut at " << cut << ": " << r;
+    }
   }
   EXPECT_NE(reason(WriteHelpCopy("html.chm", "<html><body>not help</body></html>")).find("not a compiled help file"),
             std::string::npos);

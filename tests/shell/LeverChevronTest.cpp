@@ -43,8 +43,9 @@ TEST(LeverChevron, AtA250PixelPaneTheChevronListsWhatGoesFromTheRightEnd)
   // themselves inside its window.
   const std::vector<std::string> listed = mainwindow::ChevronCaptions(*popup, true);
   for (TControl* c : {static_cast<TControl*>(frm->LeverLabel), static_cast<TControl*>(frm->LeverChk)})
-    if (c->Parent() == popup->Window())
+    if (c->Parent() == popup->Window()) {
       EXPECT_TRUE(popup->Window()->ClientRect().Contains({c->Left(), c->Top()})) << c->Caption();
+    }
   EXPECT_EQ(listed, hidden);
   EXPECT_NE(std::find(listed.begin(), listed.end(), "Show labels"), listed.end());
   EXPECT_EQ(std::find(listed.begin(), listed.end(), "Class 1 levers"), listed.end()) << "the leftmost item went";

@@ -98,8 +98,9 @@ TEST(MainWindowAccessibility, EveryIndexPageAndTheCamGraphWithItsListOpenAreRead
     EXPECT_NE(atspi::Find(index, "link", h.Title), nullptr) << h.Title;
   const atspi::TNode* page = atspi::Find(index, "document frame", "Topic page");
   EXPECT_NE(page, nullptr) << raw;
-  if (page)
+  if (page) {
     EXPECT_NE(page->Text.find(headings[0].Title), std::string::npos) << "the page's words can be read";
+  }
 
   // Every page of the index beside its model and controls.
   std::string angle;
@@ -116,8 +117,9 @@ TEST(MainWindowAccessibility, EveryIndexPageAndTheCamGraphWithItsListOpenAreRead
         angle = a->Name;
       for (const atspi::TNode& n : nodes) {
         named.insert(n.Role + ":" + n.Name);
-        if (n.Role == "push button" && (n.Name == "14" || n.Name == "16") && n.Has("showing"))
+        if (n.Role == "push button" && (n.Name == "14" || n.Name == "16") && n.Has("showing")) {
           EXPECT_EQ(n.Has("checked") && n.Has("pressed"), n.Name == "16") << n.Name << " " << n.States;
+        }
         toggleDown = toggleDown || (n.Name == "16" && n.Has("checked"));
       }
     }
@@ -286,8 +288,9 @@ TEST(MainWindowAccessibility, AHelpPageIsReadable)
   std::map<std::string, const atspi::TNode*> items;
   const std::vector<atspi::TNode> below = atspi::Below(nodes, "tree", "Contents");
   for (const atspi::TNode& n : below)
-    if (n.Depth == tree->Depth + 1 && n.Role != "scroll bar" && n.Role != "slider")
+    if (n.Depth == tree->Depth + 1 && n.Role != "scroll bar" && n.Role != "slider") {
       EXPECT_TRUE(items.emplace(n.Name, &n).second) << n.Name << " twice";
+    }
   ASSERT_TRUE(items.count("Tests") && items.count("Welcome to Orrelo") && items.count("Printing and copying")
               && items.count("The test window"))
       << raw;

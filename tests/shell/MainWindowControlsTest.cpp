@@ -684,14 +684,16 @@ TEST_F(Controls, EveryRowSetsControlsThatStandOnItsPage)
     for (const TControlSetting& s : row.Controls) {
       auto* control = dynamic_cast<TControl*>(Frm->FindComponent(s.Control));
       EXPECT_EQ(control->Visible(), s.Visible) << s.Control;
-      if (!s.Hint.empty())
+      if (!s.Hint.empty()) {
         EXPECT_EQ(control->Hint(), s.Hint) << s.Control;
+      }
       if (auto* bar = dynamic_cast<TScrollBar*>(control); bar && s.Max > s.Min) {
         EXPECT_EQ(bar->Min(), s.Min);
         EXPECT_EQ(bar->Max(), s.Max);
       }
-      if (auto* combo = dynamic_cast<TComboBox*>(control); combo && !s.Items.empty())
+      if (auto* combo = dynamic_cast<TComboBox*>(control); combo && !s.Items.empty()) {
         EXPECT_EQ(combo->Items(), s.Items);
+      }
     }
     for (int i = 1; i < 4 && row.Cogs > 0; ++i)
       EXPECT_EQ(Frm->CogUpDn[i]->Visible(), i < row.Cogs) << "counter " << i;

@@ -290,8 +290,9 @@ TEST_F(MainWindow, EveryPageKeyShowsItsTopicPanelControlsAndRange)
     bool lever = key.Id >= 26 && key.Id <= 28;
     EXPECT_EQ(Frm->LeverToolbar->Visible(), lever);
     EXPECT_EQ(Frm->ToolPC->Visible(), !lever);
-    if (!lever)
+    if (!lever) {
       EXPECT_EQ(Frm->ToolPC->ActivePage()->Name(), e.Page);
+    }
     EXPECT_EQ(Frm->RTChsb->Min(), e.Min);
     EXPECT_EQ(Frm->RTChsb->Max(), e.Max);
     EXPECT_EQ(Frm->RTChsb->Position(), 0);
@@ -743,8 +744,9 @@ TEST_F(MainWindow, ClipLinksOpenTheVideoWindow)
   });
   // Without a media back end the window cannot open the clip: then the error box says so.
   EXPECT_TRUE(shown || Messages->Texts.size() == 1u);
-  if (shown)
+  if (shown) {
     EXPECT_TRUE(Messages->Texts.empty());
+  }
 }
 
 TEST_F(MainWindow, OneErrorBoxAtATime)

@@ -557,8 +557,9 @@ TEST(AccessibleItemsBridge, AComboBoxIsReadByItsTextValueAndEntriesAndPickedFrom
               STATE_SYSTEM_SELECTABLE | (i == 0 ? STATE_SYSTEM_SELECTED : 0))
         << names[i];
     EXPECT_EQ(e.Actions, "Select");
-    if (i > 0)
+    if (i > 0) {
       EXPECT_GT(e.Rect.Top, list.Children[i - 1].Rect.Top) << "one below the other";
+    }
   }
   EXPECT_EQ(picks, 1);
   EXPECT_EQ(combo->ItemIndex(), 1);

@@ -235,8 +235,9 @@ TEST(ThemedComboBox, LoadingOpeningTheListAndTheImageShown)
   int asked = 0;
   combo.OnAdjustImageIndex = [&](TTBXComboBoxItem*, const std::string& text, Integer index, Integer& image) {
     ++asked;
-    if (index == -1)
+    if (index == -1) {
       EXPECT_EQ(text, combo.Text());
+    }
     image += 10;
   };
   combo.SetItemIndex(2);

@@ -166,8 +166,9 @@ TEST(Toolbars, SizingByAnchorsAndShrinkModes)
   EXPECT_FALSE(f.Chevron()->Show);
   for (Integer i = 0; i < f.Bar.View()->ViewerCount(); ++i) {
     TTBItemViewer* v = f.Bar.View()->Viewers(i);
-    if (v->Show)
+    if (v->Show) {
       EXPECT_LE(v->BoundsRect.Right, 120) << i;
+    }
   }
 }
 

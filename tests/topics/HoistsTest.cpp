@@ -73,8 +73,9 @@ TEST(HoistsTest, LiftRaisesTheLowerBlockByLiftOverN)
       const Single yL = lift / n - 0.6f;
       EXPECT_NEAR(f->GetChild(2)->Position.Y, yL, 1e-6);
       EXPECT_NEAR(f->GetChild(3)->Position.Y, yL, 1e-6);
-      if (n >= 2)
+      if (n >= 2) {
         EXPECT_NEAR(f->GetChild(5)->Position.Y, yL, 1e-6);
+      }
       EXPECT_NEAR(f->GetChild(4)->GetRollAngle(), -57.29578 * lift / 0.18, 1e-3);
       EXPECT_FLOAT_EQ(static_cast<TRope*>(f->GetChild(1))->Extent, lift);
     }

@@ -175,8 +175,9 @@ TEST(PulleysTest, StepConeGeometry)
     for (Integer i = 0; i < 4; ++i) {
       auto* p = static_cast<TVPulley*>(At(f.Get(), {2, i}));
       const double z = m[2][2] * p->Position.Z;
-      if (std::fabs(z - belt->Position.Z) < 1e-4)
+      if (std::fabs(z - belt->Position.Z) < 1e-4) {
         EXPECT_NEAR(p->RadiusA, belt->Radius2, 1e-6);
+      }
     }
   }
   EXPECT_EQ(StepConeRepeatAngle(0), 720);

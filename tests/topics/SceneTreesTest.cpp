@@ -1332,11 +1332,13 @@ TEST(SceneTrees, MarkersFlagTogglesExactlyTheMarkers)
     e.ShowMarkers(&off.Base, true);
     const std::vector<std::string> shown = TDescriber(off.Lib).Tree(off.Base);
     EXPECT_EQ(differing(off.Lines, shown), want->second) << key;
-    if (!buildIgnoresFlag)
+    if (!buildIgnoresFlag) {
       EXPECT_EQ(shown, on.Lines) << key;
+    }
     for (const std::string& line : shown)
-      if (want->second.count(line.substr(0, line.find(' '))))
+      if (want->second.count(line.substr(0, line.find(' ')))) {
         EXPECT_EQ(line.find(" hidden") == std::string::npos, e.Id != 32) << key << ": " << line;
+      }
     e.ShowMarkers(&off.Base, false);
     EXPECT_EQ(TDescriber(off.Lib).Tree(off.Base), off.Lines) << key;
   }
@@ -1370,8 +1372,9 @@ TEST(SceneTrees, MarkersTakeTheColourTheBuildIsHanded)
     }
     EXPECT_EQ(black.Lines, want) << key;
     // The treadle's check box shows its flywheel and foot plate, not markers.
-    if (e.ShowMarkers && e.Id != 32)
+    if (e.ShowMarkers && e.Id != 32) {
       EXPECT_GT(markers, 0) << key << ": markers, but none in the markers' colour";
+    }
   }
 }
 
@@ -1575,8 +1578,9 @@ TEST(SceneTrees, ControlsShapeTheBuild)
     TBuiltScene s;
     BuildTopic(s, Topic(k.Id), k.Set);
     const std::string what = "topic " + std::to_string(k.Id);
-    if (k.Children)
+    if (k.Children) {
       EXPECT_EQ(size_t(s.Base.GetCount()), k.Children) << what;
+    }
     for (const std::string& line : k.Lines)
       ExpectLine(s.Lines, line, what);
   }

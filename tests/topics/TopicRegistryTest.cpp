@@ -69,8 +69,9 @@ TEST(TopicRegistry, SharedCogMemoriesHoldAsManyCountsEverywhere)
   for (const TTopicRow& row : TopicRows()) {
     EXPECT_GE(row.Cogs, 0);
     EXPECT_LE(row.Cogs, 4);
-    if (row.Cogs > 0)
+    if (row.Cogs > 0) {
       EXPECT_EQ(row.Page, TControlPage::Cogs) << row.Id;
+    }
     if (row.TeethMemory.empty())
       continue;
     auto [it, added] = counts.emplace(row.TeethMemory, row.Cogs);
