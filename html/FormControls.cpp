@@ -22,13 +22,14 @@ bool MonochromeDevice(TCanvas& Canvas)
   return Canvas.Device().IsPrinter() && Canvas.GetDeviceCaps(BITSPIXEL) * Canvas.GetDeviceCaps(PLANES) == 1;
 }
 
-// The control goes on the paint panel, out of sight until layout places it.
+// The control goes on the paint panel, out of sight until layout places it (placed there
+// first, it gets no window of the toolkit's until it shows or takes the focus).
 void PlaceOnPanel(TFormControlObj& C, TWinControl& Ctl, int32_t W, int32_t H)
 {
+  Ctl.SetBounds(0, -400, W, H);
   if (C.MasterList && C.MasterList->TheOwner)
     if (TWinControl* panel = C.MasterList->TheOwner->PaintPanel())
       Ctl.SetParent(panel);
-  Ctl.SetBounds(0, -400, W, H);
 }
 
 // What every control reads of its element before its own attributes.

@@ -66,6 +66,7 @@ THTMLViewer::THTMLViewer()
   FBorderPanel->SetAlign(alClient);
   FPaintPanel = Own(std::make_unique<TPaintPanel>(this));
   FPaintPanel->SetParent(FBorderPanel);
+  FPaintPanel->SetChildWindowsInSight(true);
   FVScrollBar = Own(std::make_unique<T32ScrollBar>(sbVertical));
   FVScrollBar->SetParent(FBorderPanel);
   FVScrollBar->SetSmallChange(16);

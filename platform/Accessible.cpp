@@ -190,7 +190,7 @@ public:
       return nullptr;
     auto child = n->Child(index);
     if (TControl* hosted = child && child->Valid() ? child->HostedControl() : nullptr)
-      if (QWidget* w = AccessibleWidgetOf(hosted))
+      if (QWidget* w = AccessibleWidgetMade(hosted))
         return QAccessible::queryAccessibleInterface(w);
     return NodeInterface(Control(), child, Self());
   }

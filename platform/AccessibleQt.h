@@ -16,6 +16,9 @@
 class QWidget;
 
 QWidget* AccessibleWidgetOf(TControl* control);
+// The same, made first when the control waits for its window out of sight (a page's far
+// fields) under a parent that has one.
+QWidget* AccessibleWidgetMade(TControl* control);
 TControl* AccessibleControlOf(QObject* object);
 
 namespace accessible {

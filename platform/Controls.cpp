@@ -155,10 +155,21 @@ void TControl::HandleNeeded()
   UpdateWidgetGeometry();
   if (auto* wc = dynamic_cast<TWinControl*>(this))
     for (TControl* child : wc->FControls)
-      if (child->FVisible)
-        child->HandleNeeded();
+      child->WindowWanted();
   GuardedCall([&] { HandleCreated(); }, this);
   UpdateWidgetVisibility();
+}
+
+void TControl::WindowWanted()
+{
+  if (FWidget || !FVisible || (FParent && !FParent->HandleAllocated()))
+    return;
+  if (FParent && FParent->FChildWindowsInSight && FWidth > 0 && FHeight > 0) {
+    const TRect area = FParent->ClientRect();
+    if (FLeft + FWidth <= area.Left || FLeft >= area.Right || FTop + FHeight <= area.Top || FTop >= area.Bottom)
+      return;
+  }
+  HandleNeeded();
 }
 
 void TControl::DestroyHandle() { DestroyWidget(false); }
@@ -293,8 +304,7 @@ void TControl::SetParent(TWinControl* parent)
     if (auto* wc = dynamic_cast<TWinControl*>(this))
       parent->FTabList.push_back(wc);
     parent->ControlInserted(this);
-    if (parent->HandleAllocated() && FVisible)
-      HandleNeeded();
+    WindowWanted();
     if (FAlign != alNone)
       parent->Realign();
   }
@@ -312,6 +322,12 @@ void TControl::SetBounds(Integer left, Integer top, Integer width, Integer heigh
   FWidth = width;
   FHeight = height;
   UpdateWidgetGeometry();
+  if (FParent)
+    WindowWanted();
+  // Children that waited out of sight may stand in it now.
+  if (auto* wc = dynamic_cast<TWinControl*>(this); wc && resized && wc->FChildWindowsInSight && FWidget)
+    for (TControl* child : wc->FControls)
+      child->WindowWanted();
   if (FParent && FAlign != alNone)
     FParent->Realign();
   if (resized && !FInResize) {
@@ -363,8 +379,8 @@ void TControl::SetVisible(bool visible)
     if (s.MouseControl == this)
       s.MouseControl = nullptr;
   }
-  if (visible && (!FParent || FParent->HandleAllocated()))
-    HandleNeeded();
+  if (visible)
+    WindowWanted();
   UpdateWidgetVisibility();
   if (FParent && FAlign != alNone)
     FParent->Realign();

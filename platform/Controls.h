@@ -7,7 +7,8 @@
 // the cursor position, shortcuts and image lists.
 #pragma once
 
-#include <deque>
+#include <algorithm>
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <string>
@@ -131,6 +132,51 @@ constexpr TControlStyle csAcceptsControls = 0x1, csCaptureMouse = 0x2, csOpaque 
 class TWinControl;
 class TCustomForm;
 struct TControlWidgetAccess;
+
+// A list that takes no memory while empty (as most controls' lists of children are) and lets
+// go of either end at once (a page's thousands of fields come and go mostly in order).
+template <class T>
+class TEndsList {
+public:
+  using iterator = typename std::vector<T>::iterator;
+  using const_iterator = typename std::vector<T>::const_iterator;
+  iterator begin() { return FItems.begin() + static_cast<std::ptrdiff_t>(FFront); }
+  iterator end() { return FItems.end(); }
+  const_iterator begin() const { return FItems.begin() + static_cast<std::ptrdiff_t>(FFront); }
+  const_iterator end() const { return FItems.end(); }
+  auto rbegin() const { return FItems.rbegin(); }
+  auto rend() const { return FItems.rend() - static_cast<std::ptrdiff_t>(FFront); }
+  size_t size() const { return FItems.size() - FFront; }
+  bool empty() const { return size() == 0; }
+  T at(size_t i) const { return FItems.at(FFront + i); }
+  void push_back(T v) { FItems.push_back(v); }
+  iterator insert(const_iterator at, T v) { return FItems.insert(at, v); }
+  // Moves the shorter side: the front by stepping past it, its space given back once it is
+  // half the list.
+  iterator erase(const_iterator at)
+  {
+    const auto i = static_cast<size_t>(at - begin());
+    if (i >= size() / 2)
+      return FItems.erase(at);
+    std::move_backward(begin(), begin() + static_cast<std::ptrdiff_t>(i), begin() + static_cast<std::ptrdiff_t>(i + 1));
+    if (++FFront == FItems.size())
+      clear();
+    else if (FFront >= 32 && FFront * 2 >= FItems.size()) {
+      FItems.erase(FItems.begin(), FItems.begin() + static_cast<std::ptrdiff_t>(FFront));
+      FFront = 0;
+    }
+    return begin() + static_cast<std::ptrdiff_t>(i);
+  }
+  void clear()
+  {
+    FItems.clear();
+    FFront = 0;
+  }
+
+private:
+  std::vector<T> FItems;
+  size_t FFront = 0;
+};
 
 // ---------------------------------------------------------------------------------------
 // TControl
@@ -327,6 +373,9 @@ private:
   friend struct TControlWidgetAccess;
   friend class TWinControl;
   friend void SetAccessibleRoot(TControl* Control, std::function<std::shared_ptr<TAccessibleNode>()> Provider);
+  // The toolkit window as a visible control under a parent with one wants it: now, or, under
+  // a parent that makes its children's windows in sight, once the control comes into sight.
+  void WindowWanted();
   void UpdateWidgetGeometry();
   void UpdateWidgetOpacity();
   void UpdateWidgetVisibility();
@@ -370,6 +419,10 @@ public:
   // each child that shows meanwhile is shown without looking for the one under the pointer.
   void DisableAlign() { ++FAlignDisabled; }
   void EnableAlign();
+  // Children standing wholly outside this control get their toolkit windows only once they
+  // come into it or take the focus (or a screen reader asks for them): a page parks
+  // thousands of fields off its panel, and most never show.
+  void SetChildWindowsInSight(bool on) { FChildWindowsInSight = on; }
   // The child under a point of the client area (direct children only), or nullptr.
   TControl* ControlAtPos(TPoint p, bool allowDisabled = false) const;
   bool Focused() const;
@@ -423,12 +476,12 @@ protected:
 private:
   friend class TControl;
   friend struct TControlWidgetAccess;
-  // Not owned: owners free controls. Thousands of children may come and go, mostly in
-  // order: either end is let go of at once.
-  std::deque<TControl*> FControls;
-  std::deque<TWinControl*> FTabList;   // the children that are windowed, in tab order
+  // Not owned: owners free controls.
+  TEndsList<TControl*> FControls;
+  TEndsList<TWinControl*> FTabList;   // the children that are windowed, in tab order
   int FAlignDisabled = 0;
   bool FTabStop = false;
+  bool FChildWindowsInSight = false;
 };
 
 // A control that paints itself: override Paint and use Canvas.

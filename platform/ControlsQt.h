@@ -28,6 +28,7 @@
 struct TControlWidgetAccess {
   static void Paint(TControl* c, TCanvas& canvas, const TRect& area) { c->PaintAll(canvas, area); }
   static void* Widget(TControl* c) { return c->FWidget; }
+  static void MakeWidget(TControl* c) { c->HandleNeeded(); }
   static TPoint NC(const TControl* c) { return c->NonClientSize(); }
   static void CaptureLost(TControl* c) { c->CaptureLost(); }
   static void Focus(TControl* c, bool in)

@@ -230,6 +230,12 @@ using namespace controls;
 // For the accessibility bridge: a control's own widget (nullptr before it has one), and the
 // control whose own widget an object is.
 QWidget* AccessibleWidgetOf(TControl* control) { return control ? WidgetOf(control) : nullptr; }
+QWidget* AccessibleWidgetMade(TControl* control)
+{
+  if (control && !control->HandleAllocated() && control->Parent() && control->Parent()->HandleAllocated())
+    TControlWidgetAccess::MakeWidget(control);
+  return AccessibleWidgetOf(control);
+}
 TControl* AccessibleControlOf(QObject* object)
 {
   TControl* c = ControlOf(object);

@@ -50,7 +50,7 @@ std::string Page()
       "value=\"g\"> Green</form>";
   for (int i = 0; i < 60; ++i)
     s += "<p>Line " + std::to_string(i) + "</p>";
-  return s + "<p><a href=\"Deep.htm\">Far below</a></p></body></html>";
+  return s + "<p><a href=\"Deep.htm\">Far below</a></p><p>Depth: <input type=\"text\" value=\"9\"></p></body></html>";
 }
 
 }   // namespace
@@ -73,6 +73,8 @@ TEST_F(HtmlViewerAccessible, LinksFieldsAndTheScrollBarStandInThePageAndALinkIsF
   testwait::WaitUntil([&] { return form.Showing(); }, 3000);
   Shot();   // lays the lines out where they are drawn
 
+  const TFormControlObj* depthField = Viewer->SectionList().FormControlList.back();
+  EXPECT_FALSE(depthField->TheControl->HandleAllocated()) << "a field far below waits for its window";
   TAccessibleSnapshot tree = AccessibleSnapshot(Viewer.get(), 12);
   std::vector<const TAccessibleSnapshot*> all;
   Flatten(tree, all);
@@ -131,6 +133,11 @@ TEST_F(HtmlViewerAccessible, LinksFieldsAndTheScrollBarStandInThePageAndALinkIsF
       radios.push_back(r->Name);
   EXPECT_EQ(radios, (std::vector<std::string>{"Red", "Green"}));
   EXPECT_EQ(box->Text, "20");
+  // The far one too, its window made as the reader asks for it.
+  const TAccessibleSnapshot* depth = Find(all, [](auto& s) { return s.Role == RoleEditableText && s.Text == "9"; });
+  ASSERT_NE(depth, nullptr);
+  EXPECT_EQ(depth->Name, "Depth");
+  EXPECT_NE(depth->State & STATE_SYSTEM_OFFSCREEN, 0u);
   EXPECT_NE(Find(all, [](auto& s) { return s.Name == "Go"; }), nullptr);
 
   // The scroll bar by what it scrolls, with its position.

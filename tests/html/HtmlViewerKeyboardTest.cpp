@@ -199,6 +199,9 @@ TEST_F(HtmlViewerKeyboardTest, TabEntersThePageAndWalksLinksAndFieldsInOneOrder)
   auto radio2 = dynamic_cast<TRadioButtonFormControlObj*>(fields[2]);
   auto* far = dynamic_cast<TEditFormControlObj*>(fields[3]);
   ASSERT_TRUE(box && radio1 && radio2 && far);
+  // Fields in view have their windows as the page shows; the far one has none until needed.
+  EXPECT_TRUE(WaitUntil([&] { return box->TheControl->HandleAllocated() && radio2->RButton->HandleAllocated(); }));
+  EXPECT_FALSE(far->TheControl->HandleAllocated());
   auto onLink = [&](const std::string& Url) {
     return WaitUntil([&] {
       const TWinControl* f = FindFocusedControl();

@@ -4,6 +4,7 @@
 
 #include "tests/TestWait.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <memory>
@@ -281,8 +282,15 @@ TEST(Controls, ManyChildrenComeAndGoWithoutLayingOutTheirSiblings)
     fields[900]->SetTabStop(true);
     fields[900]->SetFocus();
     EXPECT_TRUE(WaitUntil([&] { return fields[900]->Focused(); }, 3000));
+    // Children leave from anywhere, the rest keeping their order.
+    for (size_t i : {size_t{998}, size_t{3}, size_t{500}})
+      fields.erase(fields.begin() + static_cast<std::ptrdiff_t>(i));
+    ASSERT_EQ(panel.ControlCount(), 998);
+    for (int i = 0; i < 997; ++i)
+      ASSERT_EQ(panel.Controls(i + 1), fields[static_cast<size_t>(i)].get()) << i;
   }
-  EXPECT_EQ(panel.ControlCount(), 1);
+  ASSERT_EQ(panel.ControlCount(), 1);
+  EXPECT_EQ(panel.Controls(0), &top);
   EXPECT_EQ(panel.Passes, 0);
   const TWidgetReleaseCounts gone = WidgetReleaseCounts();
   EXPECT_EQ(gone.Waiting, 1000u);
@@ -305,6 +313,62 @@ TEST(Controls, ManyChildrenComeAndGoWithoutLayingOutTheirSiblings)
   top.Show();
   EXPECT_EQ(panel.Passes, 2);
   EXPECT_EQ(top.BoundsRect(), (TRect{0, 0, 200, 20}));
+}
+
+TEST(Controls, ChildrenOutOfSightGetTheirWindowsOnlyOnceSeenOrFocused)
+{
+  TForm form;
+  form.SetBounds(0, 0, 200, 150);
+  TCustomControl panel;
+  panel.SetParent(&form);
+  panel.SetBounds(0, 0, 200, 150);
+  panel.SetChildWindowsInSight(true);
+  form.Show();
+  Application->ProcessMessages();
+  const TWidgetReleaseCounts before = WidgetReleaseCounts();
+  {
+    // A page parks its fields below the panel before it places the few in view.
+    std::vector<std::unique_ptr<TCustomControl>> fields;
+    for (int i = 0; i < 1000; ++i) {
+      fields.push_back(std::make_unique<TCustomControl>());
+      fields.back()->SetBounds(0, -400, 10, 10);
+      fields.back()->SetParent(&panel);
+    }
+    TCustomControl inner;   // a field's own child comes with it
+    inner.SetBounds(1, 1, 5, 5);
+    inner.SetParent(fields[2].get());
+    auto made = [&] {
+      return std::count_if(fields.begin(), fields.end(), [](auto& f) { return f->HandleAllocated(); });
+    };
+    EXPECT_EQ(made(), 0);
+    EXPECT_FALSE(inner.HandleAllocated());
+    // One sized nowhere yet has its window as before.
+    TCustomControl unsized;
+    unsized.SetParent(&panel);
+    EXPECT_TRUE(unsized.HandleAllocated());
+    // Placed in view, or with the panel grown round it, or focused far off: made.
+    fields[2]->SetBounds(20, 30, 10, 10);
+    EXPECT_TRUE(fields[2]->HandleAllocated() && inner.HandleAllocated());
+    EXPECT_TRUE(fields[2]->Showing());
+    fields[3]->SetBounds(0, 160, 10, 10);
+    fields[4]->SetBounds(195, 140, 10, 10);   // a corner in view is in sight
+    EXPECT_FALSE(fields[3]->HandleAllocated());
+    EXPECT_TRUE(fields[4]->HandleAllocated());
+    panel.SetBounds(0, 0, 200, 200);
+    EXPECT_TRUE(fields[3]->HandleAllocated());
+    fields[900]->SetTabStop(true);
+    fields[900]->SetFocus();
+    EXPECT_TRUE(WaitUntil([&] { return fields[900]->Focused(); }, 3000));
+    // A hidden one stays without, in sight or not.
+    fields[5]->Hide();
+    fields[5]->SetBounds(0, 0, 10, 10);
+    EXPECT_FALSE(fields[5]->HandleAllocated());
+    EXPECT_EQ(made(), 4);
+  }
+  // Only the windows made wait to be freed: four fields', the inner one's and the unsized one's.
+  EXPECT_EQ(WidgetReleaseCounts().Waiting, before.Waiting + 6);
+  Application->ProcessMessages();
+  EXPECT_EQ(WidgetReleaseCounts().Waiting, 0u);
 }
 
 TEST(Controls, CaptureTakesTheMouseAndIsLostToTheNextHolder)
