@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "html/HtmlViewer.h"
+#include "platform/Accessible.h"
 #include "platform/Forms.h"
 #include "platform/SysSettings.h"
 
@@ -528,6 +529,10 @@ void THTMLViewer::PanelMouseDown(TMouseButton Button, TShiftState Shift, int32_t
         InvalidatePaintPanel();
       FSectionList->SelB = FSectionList->SelE = p;
       FCaretPos = p;
+      // A reader reads on from the click, as from a text browser's: it hears the caret move
+      // (unless a focused link holds the reader's caret).
+      if (FSectionList->FocusLinkID <= 0)
+        NotifyAccessibleChange(FPaintPanel, TAccessibleChange::Caret);
     }
     if (FSectionList->ActiveImage)
       FSectionList->HoverLinkDown(true);

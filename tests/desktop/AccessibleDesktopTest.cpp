@@ -355,6 +355,13 @@ TEST(AccessibleDesktop, AReaderFollowsTheFocusThroughMenusDialogsAndPages)
        {"at:" + docId + ":" + std::to_string((g.Left + g.Right) / 2) + "," + std::to_string((g.Top + g.Bottom) / 2)},
        raw);
   EXPECT_NE(raw.find("\t" + std::to_string(at + 2) + "\n"), std::string::npos) << raw.substr(0, 300);
+  // A click there puts the page's caret on that character, and the reader hears it move (so
+  // it reads the line clicked, as from a stock text browser).
+  listener.Take();
+  desk.Click((g.Left + g.Right) / 2, (g.Top + g.Bottom) / 2);
+  EXPECT_TRUE(listener.WaitHeard([&](const atspi::TEvent& e) {
+    return e.Type == "object:text-caret-moved" && e.Role == "document frame" && e.Detail1 == static_cast<int>(at) + 2;
+  })) << listener.Log();
 
   // A link followed from the keyboard goes with its page: the new page has the focus.
   desk.Click(doc->Extents.Right - 30, doc->Extents.Bottom - 10);
