@@ -600,15 +600,17 @@ void TKVMainFrm::CreateRightPane()
   BackBtn->OnClick = [this](TObject* s) { FwdBtnClick(s); };
   CopyBtn->OnClick = [this](TObject* s) { CopyBtnClick(s); };
   // Alt+Left and Alt+Right go back and forward, as in a browser, wherever the keyboard is in
-  // the window: a page's text box too, which keeps its other keys (Left, Ctrl+Left...).
-  // They are the page toolbar's shortcuts while this window is the active one.
+  // the window: a page's text box too, which keeps its other keys (Left, Ctrl+Left...) and
+  // sees these two never, with or without a page to go to. They are the page toolbar's
+  // shortcuts while this window is the active one.
   HTMLToolbar->SetProcessShortCuts(true);
   HTMLToolbar->OnShortCut = [this](TObject*, TShortCut Key, bool& Handled) {
     TTBXItem* button = Key == ShortCut(VK_LEFT, ssAlt) ? BackBtn : Key == ShortCut(VK_RIGHT, ssAlt) ? FwdBtn : nullptr;
-    if (!button || !button->Enabled() || Screen().ActiveForm() != this)
+    if (!button || Screen().ActiveForm() != this)
       return;
     Handled = true;
-    button->Click();
+    if (button->Enabled())
+      button->Click();
   };
 
   Viewer = Make<THTMLViewer>("Viewer", RightPanel);
