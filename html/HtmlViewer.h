@@ -379,6 +379,9 @@ public:
   // Records every page into the metafile printer, for a preview; the same refusals and
   // errors as Print.
   void PrintPreview(TMetaFilePrinter& MFPrinter);
+  // The name the spooler lists a job under: the document's title, else the caption of the
+  // window the viewer stands in, else the program's title.
+  std::string PrintJobTitle() const;
   // While a run goes: the page being printed; afterwards the number of the last page laid out.
   int32_t PrintPageNumber() const { return FPrintPage; }
   bool PrintRunning() const { return FPrintRunning; }

@@ -428,6 +428,17 @@ struct THTMLViewer::TPrintRunFlags {
   THTMLViewer& Viewer;
 };
 
+std::string THTMLViewer::PrintJobTitle() const
+{
+  if (!FTitle.empty())
+    return WideToUtf8(FTitle);
+  // A page without a title (the topic index) goes by the name of the window it shows in, as
+  // the user sees it there; a viewer in no window by the program's.
+  if (const TCustomForm* form = GetParentForm(); form && !form->Caption().empty())
+    return form->Caption();
+  return Application ? Application->Title() : std::string();
+}
+
 void THTMLViewer::Print(int32_t FromPage, int32_t ToPage) { Print(TPageSpans{{FromPage, ToPage}}); }
 
 void THTMLViewer::Print(const TPageSpans& Pages)
@@ -446,8 +457,7 @@ void THTMLViewer::Print(const TPageSpans& Pages)
   TvwPrinter& prn = *printer;
   std::unique_ptr<TvwPrinter> previous = vwSetPrinter(std::move(printer));
   try {
-    if (!FTitle.empty())
-      prn.Title = WideToUtf8(FTitle);
+    prn.Title = PrintJobTitle();
     prn.BeginDoc();
     TPrinterTarget target{prn};
     if (PrintRun(target, spans) == 0)

@@ -599,6 +599,19 @@ void TKVMainFrm::CreateRightPane()
   FwdBtn->OnClick = [this](TObject* s) { FwdBtnClick(s); };
   BackBtn->OnClick = [this](TObject* s) { FwdBtnClick(s); };
   CopyBtn->OnClick = [this](TObject* s) { CopyBtnClick(s); };
+  // Alt+Left and Alt+Right go back and forward, as in a browser, wherever the keyboard is in
+  // the window: a page's text box too, which keeps its other keys (Left, Ctrl+Left...) and
+  // sees these two never, with or without a page to go to. They are the page toolbar's
+  // shortcuts while this window is the active one.
+  HTMLToolbar->SetProcessShortCuts(true);
+  HTMLToolbar->OnShortCut = [this](TObject*, TShortCut Key, bool& Handled) {
+    TTBXItem* button = Key == ShortCut(VK_LEFT, ssAlt) ? BackBtn : Key == ShortCut(VK_RIGHT, ssAlt) ? FwdBtn : nullptr;
+    if (!button || Screen().ActiveForm() != this)
+      return;
+    Handled = true;
+    if (button->Enabled())
+      button->Click();
+  };
 
   Viewer = Make<THTMLViewer>("Viewer", RightPanel);
   Viewer->SetAlign(alClient);

@@ -1,19 +1,153 @@
 #include "shell/PrintPreview.h"
 
 #include <algorithm>
+#include <functional>
+#include <iterator>
 #include <limits>
+#include <vector>
 
 #include "platform/Forms.h"
 #include "platform/SysSettings.h"
 #include "shell/HelpContexts.h"
+#include "toolbar/AccessibleItems.h"
 
 namespace {
 
-// The toolbar lets go of its window before the form's children go.
+// The toolbar holds the window's keyboard: Tab and Shift+Tab go round its buttons that
+// work, a dotted frame shows the one with the keyboard, Space or Return presses it, and the
+// keys it has no use for (Escape, Page Up, Page Down) go on to the window. No menu loop
+// runs for it, so nothing stands between the window and its keys.
 class TPreviewToolbar : public TTBXToolbar {
 public:
+  // The toolbar lets go of its window before the form's children go.
   ~TPreviewToolbar() override { DestroyHandle(); }
+  bool HasTabParts() const override { return true; }
+  bool TabInto(bool Forward) override;
+  bool TabWithin(bool Forward) override;
+  bool FocusInPart() const override { return FFocused != nullptr; }
+  // A button that stops working hands the keyboard on to the next that works.
+  void KeepFocusOnEnabled();
+  // The button the keyboard starts on when it comes to the toolbar.
+  std::function<TTBCustomItem*()> StartItem;
+
+protected:
+  void Paint() override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+  void DoEnter() override;
+
+private:
+  // The buttons, left to right: those that work, or all of them.
+  std::vector<TTBCustomItem*> Buttons(bool Working) const;
+  // Gives the keyboard to Item's button.
+  void FocusItem(TTBCustomItem* Item);
+  // Tells readers which button has the keyboard.
+  void Announce();
+  TTBCustomItem* FFocused = nullptr;
 };
+
+std::vector<TTBCustomItem*> TPreviewToolbar::Buttons(bool Working) const
+{
+  std::vector<TTBCustomItem*> list;
+  for (Integer i = 0; i < View()->ViewerCount(); ++i) {
+    TTBItemViewer* v = View()->Viewers(i);
+    TTBCustomItem* item = v->Item();
+    if (v->Show && item->Visible() && (item->Enabled() || !Working) && (item->ItemStyle() & tbisSelectable)
+        && !dynamic_cast<TTBControlItem*>(item))
+      list.push_back(item);
+  }
+  return list;
+}
+
+bool TPreviewToolbar::TabInto(bool Forward)
+{
+  const std::vector<TTBCustomItem*> list = Buttons(true);
+  if (list.empty())
+    return false;
+  FocusItem(Forward ? list.front() : list.back());
+  return true;
+}
+
+bool TPreviewToolbar::TabWithin(bool Forward)
+{
+  const std::vector<TTBCustomItem*> list = Buttons(true);
+  const auto it = std::find(list.begin(), list.end(), FFocused);
+  const auto at = it == list.end() ? -1 : it - list.begin();
+  const auto next = at < 0 ? (Forward ? 0 : std::ssize(list) - 1) : at + (Forward ? 1 : -1);
+  if (next < 0 || next >= std::ssize(list)) {
+    // Past the last (before the first) the walk goes on, and comes round to the toolbar.
+    FFocused = nullptr;
+    return false;
+  }
+  FocusItem(list[static_cast<size_t>(next)]);
+  return true;
+}
+
+void TPreviewToolbar::FocusItem(TTBCustomItem* Item)
+{
+  FFocused = Item;
+  Invalidate();
+  // Taking the focus announces the button (DoEnter).
+  if (!Focused())
+    SetFocus();
+  else
+    Announce();
+}
+
+void TPreviewToolbar::Announce()
+{
+  if (FFocused && Focused())
+    TBAccNotifyFocus(View(), View()->Find(FFocused));
+}
+
+void TPreviewToolbar::KeepFocusOnEnabled()
+{
+  if (!FFocused || FFocused->Enabled())
+    return;
+  // The next that works after it, round to the first.
+  const std::vector<TTBCustomItem*> all = Buttons(false);
+  const auto at = std::find(all.begin(), all.end(), FFocused) - all.begin();
+  TTBCustomItem* next = nullptr;
+  for (std::ptrdiff_t k = 1; k <= std::ssize(all) && !next; ++k)
+    if (TTBCustomItem* item = all[static_cast<size_t>((at + k) % std::ssize(all))]; item->Enabled())
+      next = item;
+  FFocused = next;
+  Invalidate();
+  Announce();
+}
+
+void TPreviewToolbar::DoEnter()
+{
+  TTBXToolbar::DoEnter();
+  // New to the toolbar, the keyboard starts on the window's first button; back from
+  // another window, it finds the one it left.
+  if (!FFocused && StartItem)
+    FFocused = StartItem();
+  Invalidate();
+  Announce();
+}
+
+void TPreviewToolbar::KeyDown(Word& Key, TShiftState Shift)
+{
+  TTBXToolbar::KeyDown(Key, Shift);
+  if (FFocused && (Key == VK_SPACE || Key == VK_RETURN) && !(Shift & (ssAlt | ssCtrl))) {
+    Key = 0;
+    TTBCustomItem* item = FFocused;
+    item->Click();
+    return;
+  }
+  if (Key != 0)
+    if (TCustomForm* form = GetParentForm())
+      form->DispatchKeyDown(Key, Shift);
+}
+
+void TPreviewToolbar::Paint()
+{
+  TTBXToolbar::Paint();
+  if (!FFocused || !Focused())
+    return;
+  const TRect b = View()->Find(FFocused)->BoundsRect;
+  Canvas().DrawFocusRect({b.Left + 3, b.Top + 3, b.Right - 3, b.Bottom - 3});
+}
 
 TTBXItem* AddButton(TTBXToolbar* Bar, const char* Name, const std::string& Caption, const std::string& Hint,
                     TImageIndex Image, bool HaveImages)
@@ -50,7 +184,8 @@ TPrntPrevFrm::TPrntPrevFrm(THTMLViewer* AViewer, TCustomImageList* Images, const
   // Shown maximised: the whole work area, its frame included.
   SetFrameBounds(Screen().WorkAreaRect());
 
-  PPToolbar = TComponent::Create<TPreviewToolbar>(this);
+  auto* toolbar = TComponent::Create<TPreviewToolbar>(this);
+  PPToolbar = toolbar;
   PPToolbar->SetBorderStyle(bsNone);
   PPToolbar->SetAccessibleName("Print preview");
   PPToolbar->SetItemTransparency(itEnable);
@@ -127,6 +262,10 @@ TPrntPrevFrm::TPrntPrevFrm(THTMLViewer* AViewer, TCustomImageList* Images, const
   PrintDlg->MinPage = 1;
 
   OnShow = [](TObject*) { Screen().SetCursor(crDefault); };
+  // Shown, the window's keyboard is on its first button that acts: Print, or Close when
+  // there is nothing to print.
+  toolbar->StartItem = [this]() -> TTBCustomItem* { return PrintBtn->Enabled() ? PrintBtn : CloseBtn; };
+  SetActiveControl(PPToolbar);
 
   // The print dialog proposes the queue's own paper, whatever was chosen for the last job:
   // the pages are shown on it.
@@ -156,6 +295,7 @@ void TPrntPrevFrm::UpdateButtons()
   NextPageBtn->SetEnabled(PageCount() > CurrentPage + 1);
   PrevPageBtn->SetEnabled(CurrentPage >= 1);
   PrintBtn->SetEnabled(PageCount() > 0);
+  static_cast<TPreviewToolbar*>(PPToolbar)->KeepFocusOnEnabled();
 }
 
 void TPrntPrevFrm::PBPaint(TObject*)

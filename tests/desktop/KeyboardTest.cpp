@@ -5,6 +5,7 @@
 // the page's links.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <memory>
 #include <string>
 
@@ -238,4 +239,61 @@ TEST_F(DesktopKeys, TabFromAToolbarEntersThePageAtItsFirstLink)
   for (size_t i = items.size() - 1; i > 0; --i)
     Key("shift+Tab");
   EXPECT_EQ(v.FocusedLinkURL(), items.front().Link->GetURL()) << "Shift+Tab back to the first link";
+}
+
+// Alt+Left and Alt+Right go back and forward while a page's text box or text area has the
+// keyboard, as a browser's do; the field keeps its other keys (Ctrl+Left, Left, Home move its
+// caret), and what was typed into it is there again on coming forward.
+TEST_F(DesktopKeys, AltLeftAndRightGoBackAndForwardFromAPagesTextFields)
+{
+  Start();
+  Follow("/TwoCog.htm");
+  ASSERT_EQ(Frm->CurrentTopic, 1);
+  const std::string page = std::string(ORRELO_TEST_OUTPUT) + "/keys-text-fields.htm";
+  std::ofstream(page) << "<html><head><title>Fields</title></head><body><form><p><input name=a value=\"one two\">"
+                         "<p><textarea name=b cols=30>three four</textarea></form></body></html>";
+  Frm->Viewer->LoadFromFile(page);
+  mainwindow::Pump(100);
+  auto field = [&](size_t i) -> TInputControl* {
+    const std::vector<TSectionList::TTabItem> items = Frm->Viewer->SectionList().TabItems();
+    return i < items.size() && items[i].Control ? dynamic_cast<TInputControl*>(items[i].Control->GetControl())
+                                                : nullptr;
+  };
+  auto text = [&](size_t i) {
+    if (auto* e = dynamic_cast<TEdit*>(field(i)))
+      return e->Text();
+    auto* m = dynamic_cast<TMemo*>(field(i));
+    return m ? m->Text() : std::string("(none)");
+  };
+  auto onPage = [&](const std::string& name) {
+    return PumpUntil([&] { return Frm->Viewer->CurrentFile().ends_with(name); });
+  };
+  const std::string expected[] = {"Yone Xtwo", "Ythree Xfour"};
+  // To the start of the last word: by a word in the text box, by letters in the text area.
+  const std::string toLastWord[] = {"End ctrl+Left", "End Left Left Left Left"};
+  for (size_t i = 0; i < 2; ++i) {
+    ASSERT_NE(field(i), nullptr) << "field " << i;
+    Click(Centre(field(i)));
+    ASSERT_TRUE(PumpUntil([&] { return field(i)->Focused(); })) << "field " << i << " took no focus";
+    // The field's own keys: to the last word, then to the start.
+    Key(toLastWord[i]);
+    X("type --delay 60 X");
+    Key("Home Right Left");
+    X("type --delay 60 Y");
+    EXPECT_TRUE(PumpUntil([&] { return text(i) == expected[i]; })) << text(i);
+    Key("alt+Left");
+    EXPECT_TRUE(onPage("TwoCog.htm")) << "Alt+Left in field " << i << " did not go back";
+    EXPECT_EQ(Frm->CurrentTopic, 1);
+    Shot("keys-alt-left-from-field-" + std::to_string(i) + ".png");
+    Key("alt+Right");
+    EXPECT_TRUE(onPage("keys-text-fields.htm")) << "Alt+Right did not go forward";
+    EXPECT_EQ(text(i), expected[i]) << "what was typed is lost";
+  }
+  // With no page to go forward to, Alt+Right does nothing, and moves no caret either.
+  Click(Centre(field(0)));
+  ASSERT_TRUE(PumpUntil([&] { return field(0)->Focused(); }));
+  Key("Home alt+Right");
+  X("type --delay 60 Z");
+  EXPECT_TRUE(PumpUntil([&] { return text(0) == "Z" + expected[0]; })) << text(0);
+  EXPECT_TRUE(Frm->Viewer->CurrentFile().ends_with("keys-text-fields.htm"));
 }

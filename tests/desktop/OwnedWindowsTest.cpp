@@ -162,8 +162,8 @@ TEST_F(OwnedWindows, ModalWindowsStayAboveTheMainWindowAfterAClickOnIt)
   MenuCommand(14, "Down Return");
   ExpectKeptAboveTheMainWindow("^Print preview$", "owned-picture-preview.png");
 
-  // The page toolbar's "print": the preview fills the work area, frame and all, and belongs
-  // to the main window.
+  // The page toolbar's "print": the preview fills the work area, frame and all, belongs to
+  // the main window, and its buttons take the keys.
   ClickMain(Desk->WorkArea().Width / 2 - 10 + 246, 36);
   std::string preview = Desk->WaitWindow("^Print preview$");
   ASSERT_FALSE(preview.empty());
@@ -171,8 +171,27 @@ TEST_F(OwnedWindows, ModalWindowsStayAboveTheMainWindowAfterAClickOnIt)
   desktop::ExpectFrameCovers(Desk->Place(preview), Desk->WorkArea());
   std::this_thread::sleep_for(std::chrono::milliseconds(1500));
   Desk->Screenshot("owned-print-preview.png");
+  // The keyboard is on its first button: Return presses Print, whose dialog Escape closes,
+  // the preview staying; Tab then goes on, and Escape closes the preview from any button.
+  Desk->Keys("Return");
+  const std::string dialog = Desk->WaitWindow("^Print$");
+  EXPECT_FALSE(dialog.empty()) << "Return did not press Print";
+  Desk->Keys("Escape");
+  EXPECT_TRUE(desktop::WaitFor([&] { return Desk->WindowsNamed("^Print$").empty(); }));
+  EXPECT_TRUE(desktop::WaitFor([&] { return Desk->ActiveWindow() == preview; })) << "the preview lost the keys";
+  Desk->Keys("Tab Tab");
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  Desk->Screenshot("owned-print-preview-keys.png");
   Desk->Keys("Escape");
   EXPECT_TRUE(desktop::WaitFor([&] { return Desk->WindowsNamed("^Print preview$").empty(); }));
+  // Again: Shift+Tab goes round from Print to Close, and Space presses it.
+  ClickMain(Desk->WorkArea().Width / 2 - 10 + 246, 36);
+  preview = Desk->WaitWindow("^Print preview$");
+  ASSERT_FALSE(preview.empty());
+  std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+  Desk->Keys("shift+Tab space");
+  EXPECT_TRUE(desktop::WaitFor([&] { return Desk->WindowsNamed("^Print preview$").empty(); }))
+      << "Shift+Tab and Space did not press Close";
 }
 
 // A modal window keeps the keys after the main window is minimised and restored and after

@@ -17,6 +17,7 @@
 #include "platform/CodePages.h"
 #include "platform/Files.h"
 #include "platform/Dialogs.h"
+#include "shell/MainWindow.h"
 #include "shell/PrintPreview.h"
 #include "shell/TopicDispatch.h"
 #include "tests/html/PrintTestUtil.h"
@@ -160,7 +161,8 @@ INSTANTIATE_TEST_SUITE_P(TopicMap, ContentPagePrint, ::testing::ValuesIn(TopicMa
                          });
 
 // "Cams and followers", then "print": the preview window counts as many pages as the printer
-// prints, and every one it turns to shows the page's text and pictures.
+// prints, and every one it turns to shows the page's text and pictures. The spooler lists
+// each job by a name: the page's title, or the window's for the index, which has none.
 TEST(ContentPagesPrint, ThePreviewOfTheCamPageShowsNoBlankPage)
 {
   TPrinterReset reset;
@@ -210,4 +212,16 @@ TEST(ContentPagesPrint, ThePreviewOfTheCamPageShowsNoBlankPage)
   EXPECT_EQ(WordCountDifferences(expected, WordCounts(Text(queued))), "");
   // The spooler lists the job under the page's title.
   EXPECT_EQ(LastJobName(), "Cams and followers");
+
+  // The index page has no title: its job goes under the name of the window that shows it.
+  auto main = std::make_unique<TKVMainFrm>(ExeFolder());
+  ASSERT_TRUE(main->Viewer->Title().empty());
+  ASSERT_TRUE(PrintToQueue("", 150));
+  main->Viewer->Print(1, 1);
+  const std::string index = TakeQueued("content-index.pdf");
+  SetPrinter(std::make_unique<TPrinter>());
+  ASSERT_FALSE(index.empty()) << "the index never reached the queue";
+  EXPECT_EQ(LastJobName(), "Orrelo");
+  main.reset();
+  Application->ProcessMessages();
 }

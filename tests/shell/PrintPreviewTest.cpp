@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <vector>
 
 #include "shell/Glyphs.h"
 #include "platform/Files.h"
 #include "tests/html/PrintTestUtil.h"
+#include "tests/platform/ModalSupport.h"
 #include "tests/platform/SmallDisk.h"
 #include "tests/shell/PictureOutput.h"
 
@@ -95,6 +97,76 @@ TEST_F(PrintPreviewTest, PagesLabelAndButtons)
   none.ZoomBtn->Click();
   TBitmap shot(400, 300);
   none.PaintTo(shot.Canvas(), 0, 0);
+}
+
+// Opened as a dialog, the keyboard is on Print (on Close with nothing to print): Tab and
+// Shift+Tab go round the buttons that work, Return and Space press the one it is on, and
+// the window's own keys still work while a button holds it.
+TEST_F(PrintPreviewTest, TheKeyboardStartsOnTheFirstButtonAndGoesRoundThem)
+{
+  // Keys go once the window has the keyboard, which the display server gives in its time.
+  auto shown = [](TPrntPrevFrm& f) {
+    EXPECT_TRUE(testwait::WaitUntil([&] { return f.PPToolbar->Focused(); }, 5000)) << "no button has the keyboard";
+  };
+  Viewer->LoadFromString(Lines(120));
+  TPrntPrevFrm form(Viewer.get());
+  ASSERT_GE(form.PageCount(), 4);
+  int dialogs = 0;
+  SetDialogAnswerer([&](TCommonDialog&) { return ++dialogs, false; });
+  std::vector<int32_t> pages;
+  TModalResult result = mrNone;
+  modal::InMessageLoop([&] {
+    modal::Later([&] {
+      shown(form);
+      SimulateKey(VK_RETURN);   // Print: its dialog, cancelled, leaves the preview open
+      SimulateKey(VK_TAB);      // Next (Previous does not work on page 1)
+      SimulateKey(VK_RETURN);
+      pages.push_back(form.CurrentPage);
+      SimulateKey(VK_TAB, ssShift);   // Previous, which works now
+      SimulateKey(VK_SPACE);
+      pages.push_back(form.CurrentPage);
+      // Previous stopped working: the keyboard went on to Next.
+      SimulateKey(VK_RETURN);
+      pages.push_back(form.CurrentPage);
+      SimulateKey(VK_NEXT);
+      pages.push_back(form.CurrentPage);
+      SimulateKey(VK_ESCAPE);
+    });
+    result = form.ShowModal();
+  });
+  EXPECT_EQ(dialogs, 1) << "Return did not press Print";
+  EXPECT_EQ(pages, (std::vector<int32_t>{1, 0, 1, 2}));
+  EXPECT_EQ(result, mrCancel);
+
+  // Shift+Tab from the first goes round to the last: Close.
+  TPrntPrevFrm again(Viewer.get());
+  modal::InMessageLoop([&] {
+    modal::Later([&] {
+      shown(again);
+      SimulateKey(VK_TAB, ssShift);
+      SimulateKey(VK_RETURN);
+    });
+    result = again.ShowModal();
+  });
+  EXPECT_EQ(result, mrCancel);
+  EXPECT_EQ(dialogs, 1);
+
+  Viewer->Clear();
+  TPrntPrevFrm none(Viewer.get());
+  bool zoomed = false;
+  modal::InMessageLoop([&] {
+    modal::Later([&] {
+      shown(none);
+      SimulateKey(VK_TAB, ssShift);   // from Close back to Zoom
+      SimulateKey(VK_SPACE);
+      zoomed = none.FitWidth;
+      SimulateKey(VK_TAB);
+      SimulateKey(VK_RETURN);
+    });
+    result = none.ShowModal();
+  });
+  EXPECT_TRUE(zoomed);
+  EXPECT_EQ(result, mrCancel);
 }
 
 TEST_F(PrintPreviewTest, ZoomFitsTheHeightOrTheWidth)
