@@ -57,10 +57,14 @@ protected:
     Desk->Click(m.X + x, m.Y + y);
   }
   // Opens a menu of the main window's menu bar by a click and picks an item by keys.
+  // Opens a menu of the main window's bar and, once its window shows (a busy machine may take
+  // a while), gives it the keys.
   static void MenuCommand(int x, const std::string& keys)
   {
+    auto shown = [] { return Desk->Run("xdotool search --onlyvisible --classname orrelo"); };
+    const std::string before = shown();
     ClickMain(x, 9);
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_TRUE(desktop::WaitFor([&] { return shown() != before; }, 10000)) << "no menu opened at " << x;
     Desk->Keys(keys);
   }
   // A dialog's frame as the window asks the window manager for it and as the window manager
