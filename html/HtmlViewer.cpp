@@ -129,6 +129,7 @@ void THTMLViewer::InitLoad()
   }
   FSectionList->BitmapList = FBitmapList.get();
   FFailedAfterPage = false;
+  FReaderText.reset();   // what readers were told of the page goes with it
   FSectionList->Clear();
   FBitmapList->BumpAndCheck();
   FSectionList->SetFonts(DefFontName, FPreFontName, DefFontColor, FHotSpotColor, FVisitedColor, FOverColor,
@@ -419,6 +420,7 @@ void THTMLViewer::Clear()
 void THTMLViewer::EmptyDocument()
 {
   FHoverTimer->SetEnabled(false);
+  FReaderText.reset();
   FSectionList->Clear();
   if (FBitmapList)
     FBitmapList->Clear();

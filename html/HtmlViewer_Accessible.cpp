@@ -400,11 +400,35 @@ std::u16string ReaderText(TSectionList& Doc)
 
 }   // namespace
 
+// The page's words as readers get them, with where each paragraph's words start, found once
+// for the page as laid out.
+struct THTMLViewer::TReaderText {
+  int32_t Cycle = -1, Len = -1;
+  std::u16string Text;
+  std::vector<TSection*> Paragraphs;   // those with words, by their place in the page
+  std::vector<int32_t> Starts;         // where each one's words start in Text
+  // The page's node, as laid out then.
+  std::shared_ptr<TAccessibleNode> Page;
+  int32_t PageCycle = -1, PageLen = -1;
+};
+
 void THTMLViewer::ExposeToReaders()
 {
   FVScrollBar->SetAccessibleName("Vertical scroll bar");
   FHScrollBar->SetAccessibleName("Horizontal scroll bar");
-  SetAccessibleRoot(FPaintPanel, [this] { return std::make_shared<TPageNode>(this); });
+  // The page's node, with its list of links, fields and pictures, is found once for the page
+  // as laid out: a reader going through a page of thousands asks for each.
+  SetAccessibleRoot(FPaintPanel, [this]() -> std::shared_ptr<TAccessibleNode> {
+    if (!FReaderText)
+      FReaderText = std::make_shared<TReaderText>();
+    TReaderText& kept = *FReaderText;
+    if (!kept.Page || kept.PageCycle != FSectionList->CycleNumber || kept.PageLen != FSectionList->Len) {
+      kept.Page = std::make_shared<TPageNode>(this);
+      kept.PageCycle = FSectionList->CycleNumber;
+      kept.PageLen = FSectionList->Len;
+    }
+    return kept.Page;
+  });
 }
 
 void THTMLViewer::HideFromReaders() { SetAccessibleRoot(FPaintPanel, {}); }
@@ -466,14 +490,6 @@ void THTMLViewer::AnnounceFocusedLink()
     }
 }
 
-// The page's words as readers get them, with where each paragraph's words start, found once
-// for the page as laid out.
-struct THTMLViewer::TReaderText {
-  int32_t Cycle = -1, Len = -1;
-  std::u16string Text;
-  std::vector<TSection*> Paragraphs;   // those with words, by their place in the page
-  std::vector<int32_t> Starts;         // where each one's words start in Text
-};
 
 namespace {
 

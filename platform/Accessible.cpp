@@ -188,25 +188,38 @@ public:
     auto n = Node();
     if (!n || !n->Valid() || index < 0 || index >= n->ChildCount())
       return nullptr;
-    auto child = n->Child(index);
-    if (TControl* hosted = child && child->Valid() ? child->HostedControl() : nullptr)
-      if (QWidget* w = AccessibleWidgetMade(hosted))
-        return QAccessible::queryAccessibleInterface(w);
-    return NodeInterface(Control(), child, Self());
+    return NodeChildOf(*n, index, true);
   }
+  // A search through the children makes no window a control waits for out of sight (a
+  // page's far fields): such a control is neither the child asked about nor on the screen.
   int NodeIndexOf(const QAccessibleInterface* child)
   {
-    for (int i = 0, c = NodeChildCount(); i < c; ++i)
-      if (NodeChild(i) == child)
+    auto n = Node();
+    for (int i = 0, c = n && n->Valid() ? n->ChildCount() : 0; i < c; ++i)
+      if (NodeChildOf(*n, i, false) == child)
         return i;
     return -1;
   }
   QAccessibleInterface* NodeChildAt(int x, int y)
   {
-    for (int i = 0, c = NodeChildCount(); i < c; ++i)
-      if (QAccessibleInterface* ch = NodeChild(i); ch && ch->rect().contains(x, y))
+    auto n = Node();
+    for (int i = 0, c = n && n->Valid() ? n->ChildCount() : 0; i < c; ++i)
+      if (QAccessibleInterface* ch = NodeChildOf(*n, i, false); ch && ch->rect().contains(x, y))
         return ch;
     return nullptr;
+  }
+  // Child index of n; a control it hosts by its own window's interface, that window made
+  // first when make asks for it (nullptr while it has none).
+  QAccessibleInterface* NodeChildOf(TAccessibleNode& n, int index, bool make)
+  {
+    auto child = n.Child(index);
+    if (TControl* hosted = child && child->Valid() ? child->HostedControl() : nullptr) {
+      if (QWidget* w = make ? AccessibleWidgetMade(hosted) : AccessibleWidgetOf(hosted))
+        return QAccessible::queryAccessibleInterface(w);
+      if (!make)
+        return nullptr;
+    }
+    return NodeInterface(Control(), child, Self());
   }
   QString NodeText(QAccessible::Text t) const
   {
@@ -1022,6 +1035,14 @@ TAccessibleSnapshot AccessibleSnapshot(TControl* Control, int MaxDepth)
 {
   QAccessibleInterface* i = RootOf(Control);
   return i ? Snap(i, MaxDepth) : TAccessibleSnapshot{};
+}
+
+int AccessibleIndexInParent(TControl* Control)
+{
+  QWidget* w = AccessibleWidgetMade(Control);
+  QAccessibleInterface* i = w ? QAccessible::queryAccessibleInterface(w) : nullptr;
+  QAccessibleInterface* p = i ? i->parent() : nullptr;
+  return p ? p->indexOfChild(i) : -1;
 }
 
 bool AccessibleDoDefaultAction(TControl* Control, const std::vector<int>& Path)

@@ -171,5 +171,8 @@ struct TAccessibleSnapshot {
   std::vector<TAccessibleSnapshot> Children;
 };
 TAccessibleSnapshot AccessibleSnapshot(TControl* Control, int MaxDepth = 8);
+// Where a control stands among its parent's children as a reader asks it (its window made
+// first, as asking makes it); -1 where it stands nowhere.
+int AccessibleIndexInParent(TControl* Control);
 // Runs the default action of the node at Path below the control's root, as a client would.
 bool AccessibleDoDefaultAction(TControl* Control, const std::vector<int>& Path);

@@ -50,7 +50,8 @@ std::string Page()
       "value=\"g\"> Green</form>";
   for (int i = 0; i < 60; ++i)
     s += "<p>Line " + std::to_string(i) + "</p>";
-  return s + "<p><a href=\"Deep.htm\">Far below</a></p><p>Depth: <input type=\"text\" value=\"9\"></p></body></html>";
+  return s + "<p><a href=\"Deep.htm\">Far below</a></p><p>Depth: <input type=\"text\" value=\"9\"> Width: <input type=\"text\" value=\"7\"></p>"
+             "</body></html>";
 }
 
 }   // namespace
@@ -73,8 +74,13 @@ TEST_F(HtmlViewerAccessible, LinksFieldsAndTheScrollBarStandInThePageAndALinkIsF
   testwait::WaitUntil([&] { return form.Showing(); }, 3000);
   Shot();   // lays the lines out where they are drawn
 
-  const TFormControlObj* depthField = Viewer->SectionList().FormControlList.back();
-  EXPECT_FALSE(depthField->TheControl->HandleAllocated()) << "a field far below waits for its window";
+  const std::vector<TFormControlObj*>& fields = Viewer->SectionList().FormControlList;
+  const TControl* depthField = fields[fields.size() - 2]->TheControl.get();
+  TControl* widthField = fields.back()->TheControl.get();
+  EXPECT_FALSE(depthField->HandleAllocated()) << "a field far below waits for its window";
+  // A reader asking where one far field stands in the page makes no other's window.
+  const int widthIndex = AccessibleIndexInParent(widthField);
+  EXPECT_FALSE(depthField->HandleAllocated());
   TAccessibleSnapshot tree = AccessibleSnapshot(Viewer.get(), 12);
   std::vector<const TAccessibleSnapshot*> all;
   Flatten(tree, all);
@@ -137,6 +143,10 @@ TEST_F(HtmlViewerAccessible, LinksFieldsAndTheScrollBarStandInThePageAndALinkIsF
   const TAccessibleSnapshot* depth = Find(all, [](auto& s) { return s.Role == RoleEditableText && s.Text == "9"; });
   ASSERT_NE(depth, nullptr);
   EXPECT_EQ(depth->Name, "Depth");
+  ASSERT_GE(widthIndex, 1);
+  ASSERT_LT(widthIndex, static_cast<int>(doc->Children.size()));
+  EXPECT_EQ(&doc->Children[static_cast<size_t>(widthIndex - 1)], depth);
+  EXPECT_EQ(doc->Children[static_cast<size_t>(widthIndex)].Text, "7");
   EXPECT_NE(depth->State & STATE_SYSTEM_OFFSCREEN, 0u);
   EXPECT_NE(Find(all, [](auto& s) { return s.Name == "Go"; }), nullptr);
 
