@@ -334,6 +334,35 @@ TEST(AccessibleDesktop, AReaderFollowsTheFocusThroughMenusDialogsAndPages)
     EXPECT_EQ(lastFocus(box), box) << (byKey ? "Escape" : "a click") << "\n" << listener.Log();
     EXPECT_TRUE(spaceTicks(byKey ? 1 : 0)) << listener.Log();
   }
+  // The model's picture printed by keys alone, to the run's spooler: the name asked (where
+  // the login name gives none), the picture's preview, the print dialog, the box that tells
+  // the job is done; every window but the box's waited through the job.
+  desk.Keys("alt+f Return");
+  desktop::WaitFor([&] { return !desk.WindowsNamed("^(Print information|Print preview)$").empty(); });
+  if (!desk.WindowsNamed("^Print information$").empty()) {
+    desk.Type("Ann");
+    desk.Keys("Return");
+  }
+  ASSERT_FALSE(desk.WaitWindow("^Print preview$").empty());
+  focusHeard("push button:Print");
+  desk.Keys("Return");
+  ASSERT_FALSE(desk.WaitWindow("^Print$").empty()) << "no print dialog";
+  desk.Keys("Return");
+  ASSERT_FALSE(desk.WaitWindow("^Information$", 60000).empty()) << "no box said how the job ended";
+  desk.Keys("Return");
+  EXPECT_TRUE(desktop::WaitFor([&] { return desk.WindowsNamed("^Information$").empty(); }));
+  EXPECT_EQ(lastFocus(box), box) << listener.Log();
+  EXPECT_TRUE(spaceTicks(1)) << listener.Log();
+  EXPECT_TRUE(spaceTicks(0)) << listener.Log();
+  // The test window, from the Test menu, closed by Alt+F4: the main window has the box's
+  // keyboard back.
+  desk.Keys("alt+t Return");
+  const std::string test = desk.WaitWindow("^Test$");
+  ASSERT_FALSE(test.empty());
+  ASSERT_TRUE(desk.Focus(test));
+  desk.Keys("alt+F4");
+  EXPECT_TRUE(desktop::WaitFor([&] { return desk.WindowsNamed("^Test$").empty(); }));
+  EXPECT_EQ(lastFocus(box), box) << listener.Log();
 
   // The speed dialog: a dialog; Escape gives the box its focus back, and its key works there.
   desk.Keys("alt+a Return");
