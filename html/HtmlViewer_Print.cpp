@@ -17,33 +17,6 @@
 
 namespace {
 
-// While pages are made the program handles its messages, but the copy being printed shares
-// the viewer's pictures: so the user's input waits (the windows are disabled) until the run
-// is over.
-class TInputBlock {
-public:
-  TInputBlock()
-  {
-    for (int i = 0; i < Screen().FormCount(); ++i) {
-      TCustomForm* f = Screen().Forms(i);
-      if (f->Visible() && f->Enabled()) {
-        f->SetEnabled(false);
-        FDisabled.push_back(f);
-      }
-    }
-  }
-  ~TInputBlock()
-  {
-    for (TCustomForm* f : FDisabled)
-      f->SetEnabled(true);
-  }
-  TInputBlock(const TInputBlock&) = delete;
-  TInputBlock& operator=(const TInputBlock&) = delete;
-
-private:
-  std::vector<TCustomForm*> FDisabled;
-};
-
 void HandlePending()
 {
   if (Application)
@@ -452,7 +425,9 @@ void THTMLViewer::Print(const TPageSpans& Pages)
   if (spans.empty())
     return;
   TPrintRunFlags running(*this);
-  TInputBlock block;
+  // While pages are made the program handles its messages, but the copy being printed shares
+  // the viewer's pictures: so the user's input waits until the run is over.
+  TWindowsDisabled block;
   auto printer = std::make_unique<TvwPrinter>();
   TvwPrinter& prn = *printer;
   std::unique_ptr<TvwPrinter> previous = vwSetPrinter(std::move(printer));
@@ -479,7 +454,9 @@ void THTMLViewer::PrintPreview(TMetaFilePrinter& MFPrinter)
   if (!PrintRunMayStart())
     return;
   TPrintRunFlags running(*this);
-  TInputBlock block;
+  // While pages are made the program handles its messages, but the copy being printed shares
+  // the viewer's pictures: so the user's input waits until the run is over.
+  TWindowsDisabled block;
   try {
     MFPrinter.BeginDoc();
     TPreviewTarget target{MFPrinter};

@@ -695,6 +695,49 @@ std::string GetLongHint(const std::string& hint)
 // ---------------------------------------------------------------------------------------
 // Nested loops
 
+// ---------------------------------------------------------------------------------------
+// Windows waiting for a modal window or a job
+
+struct TWindowsDisabled::TWindow {
+  TCustomForm* Form;
+  // The window's own keyboard control, inactive or not; gone with its widget.
+  QPointer<QWidget> Focus;
+};
+
+TWindowsDisabled::TWindowsDisabled(const TCustomForm* Except)
+{
+  for (int i = 0; i < Screen().FormCount(); ++i) {
+    TCustomForm* f = Screen().Forms(i);
+    if (f == Except || !f->Visible() || !f->Enabled())
+      continue;
+    auto* w = static_cast<QWidget*>(f->ToolkitWidget());
+    FWindows.push_back({f, w ? w->focusWidget() : nullptr});
+    f->SetEnabled(false);
+  }
+}
+
+TWindowsDisabled::~TWindowsDisabled()
+{
+  for (const TWindow& d : FWindows) {
+    // A window freed meanwhile is no longer on the screen's list.
+    bool stands = false;
+    for (int i = 0; i < Screen().FormCount() && !stands; ++i)
+      stands = Screen().Forms(i) == d.Form;
+    if (!stands)
+      continue;
+    d.Form->SetEnabled(true);
+    // Still in that window, shown and enabled with all its parents: it has the keyboard
+    // there again, now if the window is active, else once it is.
+    if (QWidget* w = d.Focus; w && w->window() == d.Form->ToolkitWidget() && w->isVisible() && w->isEnabled())
+      w->setFocus(Qt::OtherFocusReason);
+  }
+}
+
+bool TWindowsDisabled::Holds(const TCustomForm* Form) const
+{
+  return std::any_of(FWindows.begin(), FWindows.end(), [Form](const TWindow& d) { return d.Form == Form; });
+}
+
 bool RunNestedLoop(const std::function<bool()>& finished)
 {
   if (!Application)

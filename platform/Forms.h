@@ -180,6 +180,25 @@ void SetOnApplicationHint(TNotifyEvent handler);
 std::string GetShortHint(const std::string& hint);
 std::string GetLongHint(const std::string& hint);
 
+// While it lives, every shown window of the program that takes input (but Except) takes
+// none: a modal window is up, or a job runs that the user's input must wait for. When it
+// ends they take input again, each with the keyboard back on the control that had it there
+// (disabling a window takes the keyboard from its control); an inactive window gets it
+// when it is next activated.
+class TWindowsDisabled {
+public:
+  explicit TWindowsDisabled(const TCustomForm* Except = nullptr);
+  ~TWindowsDisabled();
+  TWindowsDisabled(const TWindowsDisabled&) = delete;
+  TWindowsDisabled& operator=(const TWindowsDisabled&) = delete;
+  // Whether Form is one of the windows it disabled.
+  bool Holds(const TCustomForm* Form) const;
+
+private:
+  struct TWindow;
+  std::vector<TWindow> FWindows;
+};
+
 // A nested message loop: handles messages until finished() answers true or the program is
 // told to quit (the quit stays in force, so the outer loops end too). Returns false when it
 // ended by a quit.

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "platform/Accessible.h"
@@ -489,19 +490,6 @@ void RemoveModalForm(TDialogForm* form)
     modal->Forms.erase(std::remove(modal->Forms.begin(), modal->Forms.end(), form), modal->Forms.end());
 }
 
-// Whether c is still one of parent's controls, at any depth (it may have gone meanwhile).
-bool HoldsControl(TWinControl* parent, TControl* c)
-{
-  for (int i = 0; i < parent->ControlCount(); ++i) {
-    TControl* child = parent->Controls(i);
-    if (child == c)
-      return true;
-    if (auto* wc = dynamic_cast<TWinControl*>(child); wc && HoldsControl(wc, c))
-      return true;
-  }
-  return false;
-}
-
 // Whether c and every parent of it show and take input.
 bool CanTakeFocusNow(TControl* c)
 {
@@ -589,46 +577,32 @@ TModalResult TDialogForm::ShowModal()
   TModalForms* modal = ModalForms();
   if (modal)
     EnsureModalCloseFilter(*modal);
-  // The window that had the keyboard gets it back when this one goes, on the control that
-  // had it (disabling the window below moves its focus away from it).
+  // The window that had the keyboard gets it back when this one goes; every other shown
+  // window waits while this one is up, and has its keyboard control back after.
   TCustomForm* previous = Screen().ActiveForm();
-  TWinControl* focused = FindFocusedControl();
-  if (focused && (!previous || !HoldsControl(previous, focused)))
-    focused = nullptr;
-  // Every other shown window waits while this one is up.
-  std::vector<TCustomForm*> disabled;
-  for (int i = 0; i < Screen().FormCount(); ++i) {
-    TCustomForm* f = Screen().Forms(i);
-    if (f != this && f->Visible() && f->Enabled()) {
-      f->SetEnabled(false);
-      disabled.push_back(f);
-    }
-  }
+  std::optional<TWindowsDisabled> disabled(std::in_place, this);
   FModalResult = mrNone;
   FModal = true;
   if (modal)
     modal->Forms.push_back(this);
   struct TRestore {
     TDialogForm* Form;
-    std::vector<TCustomForm*>& Disabled;
+    std::optional<TWindowsDisabled>& Disabled;
     TCustomForm* Previous;
-    TWinControl* Focused;
     ~TRestore()
     {
       RemoveModalForm(Form);
       Form->FModal = false;
       Form->SetShownModally(false);
-      for (TCustomForm* f : Disabled)
-        f->SetEnabled(true);
-      if (std::find(Disabled.begin(), Disabled.end(), Previous) != Disabled.end() && Previous->Visible())
-        Previous->Activate();
+      const bool waited = Disabled->Holds(Previous);
+      Disabled.reset();
       bool previousStands = false;
       for (int i = 0; i < Screen().FormCount(); ++i)
         previousStands = previousStands || Screen().Forms(i) == Previous;
-      if (Focused && previousStands && HoldsControl(Previous, Focused) && CanTakeFocusNow(Focused))
-        Focused->SetFocus();
+      if (waited && previousStands && Previous->Visible())
+        Previous->Activate();
     }
-  } restore{this, disabled, previous, focused};
+  } restore{this, disabled, previous};
   SetShownModally(true);
   Show();
   // The modal window takes the keyboard, as the system's modal showing does, even when it

@@ -29,32 +29,6 @@ std::string FolderOf(const std::string& fileName)
 
 void Inform(const std::string& text) { MessageDlg(text, mtInformation, mbOK); }
 
-// While a picture prints, no window of the program takes input: the job is the program's
-// only business (and no second job can be started from another window).
-class TProgramDisabled {
-public:
-  TProgramDisabled()
-  {
-    for (int i = 0; i < Screen().FormCount(); ++i) {
-      TCustomForm* f = Screen().Forms(i);
-      if (f->Visible() && f->Enabled()) {
-        f->SetEnabled(false);
-        FForms.push_back(f);
-      }
-    }
-  }
-  ~TProgramDisabled()
-  {
-    for (TCustomForm* f : FForms)
-      f->SetEnabled(true);
-  }
-  TProgramDisabled(const TProgramDisabled&) = delete;
-  TProgramDisabled& operator=(const TProgramDisabled&) = delete;
-
-private:
-  std::vector<TCustomForm*> FForms;
-};
-
 std::string DibErrorText(Integer code)
 {
   switch (code) {
@@ -163,7 +137,9 @@ bool PrintBitmap(const TBitmap& Bitmap, const std::string& Title)
   // started from: the box belongs to that window, and closing it gives the window the keyboard
   // back (its menu bar then looks and works as before the job).
   TCustomForm* opener = Screen().ActiveForm();
-  std::optional<TProgramDisabled> disabled(std::in_place);
+  // While it prints, no window of the program takes input: the job is the program's only
+  // business (and no second job can be started from another window).
+  std::optional<TWindowsDisabled> disabled(std::in_place);
   auto tell = [&](const std::string& text, TMsgDlgType type) {
     disabled.reset();
     for (int i = 0; i < Screen().FormCount(); ++i)
