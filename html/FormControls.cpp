@@ -580,7 +580,8 @@ void TImageFormControlObj::SetImagePoint(int32_t IX, int32_t IY)
 
 void TImageFormControlObj::ImageClick()
 {
-  if (TheControl && TheControl->Showing() && TheControl->Enabled())
+  // Its focus control may have no window yet: focusing makes it.
+  if (TheControl && TheControl->Visible() && TheControl->Parent() && TheControl->Enabled())
     TheControl->SetFocus();
   ClickControl();
   XPos = FClickX;

@@ -86,6 +86,13 @@ THTMLViewer::THTMLViewer()
   FSectionList = std::make_unique<TSectionList>(this, this);
   FSectionList->ShowImages = true;
   FSectionList->OnBackgroundChange = [this](TObject*) { FPaintPanel->SetColor(FSectionList->Background); };
+  // A form's submission (a submit button, Enter in a box, a click on an image input) reaches
+  // OnFormSubmit once the click has finished.
+  FSectionList->SubmitForm = [this](TObject*, const std::string& Action, const std::string& Target,
+                                    const std::string& EncType, const std::string& Method,
+                                    const std::vector<std::string>& Results) {
+    SubmitForm(Action, Target, EncType, Method, Results);
+  };
   FSectionList->PrintTableBackground = true;
   FSectionList->PrintMonoBlack = true;
   SetColor(clBtnFace);

@@ -629,8 +629,11 @@ void THTMLViewer::PanelMouseUp(TMouseButton Button, TShiftState Shift, int32_t X
     if (wasDown && FSectionList->SelE <= FSectionList->SelB) {
       TLinkInfo info;
       const uint32_t gu = FSectionList->LinkAt(FontMeasureCanvas(), X, docY, info);
-      // A form control acts on its own click; only links are followed here.
-      if (!(gu & guControl) && (gu & guUrl) && info.UrlTarg) {
+      // A form control with a window acts on its own click; an image input is a picture on
+      // the page, clicked here (LinkAt noted the point within it).
+      if ((gu & guControl) && info.FormControl)
+        info.FormControl->ImageClick();
+      else if ((gu & guUrl) && info.UrlTarg) {
         // The clicked link takes the keyboard focus: Tab goes on from it.
         FSectionList->FocusLinkID = info.UrlTarg->ID;
         URL = info.UrlTarg->URL;

@@ -12,6 +12,7 @@
 #include "platform/BmpFile.h"
 #include "platform/FormCtrls.h"
 #include "platform/Forms.h"
+#include "tests/TestWait.h"
 #include "tests/html/HtmlViewerTestUtil.h"
 #include "tests/shell/PictureOutput.h"
 
@@ -343,6 +344,40 @@ TEST_F(HtmlViewerTest, TheFocusBorderFollowsTheFocus)
   EXPECT_NE(Shot().Canvas().GetPixel(0, 150), edge);
   window.Hide();
   other.SetParent(nullptr);
+  Viewer->SetParent(nullptr);
+}
+
+// A click on an image input submits its form with the point clicked in the picture, once.
+TEST_F(HtmlViewerTest, AClickOnAnImageInputSubmitsThePointClicked)
+{
+  TForm window;
+  window.SetBounds(100, 100, 420, 360);
+  Viewer->SetParent(&window);
+  Viewer->SetBounds(0, 0, 400, 300);
+  Viewer->LoadFromString(
+      "<form action=\"go.htm\"><p>Pick: <input type=image name=pt src=none.gif width=60 height=40></p></form>");
+  std::vector<std::string> sent;
+  Viewer->OnFormSubmit = [&](TObject*, const std::string& Action, const std::string&, const std::string&,
+                             const std::string&, const std::vector<std::string>& Results) {
+    sent.push_back(Action);
+    sent.insert(sent.end(), Results.begin(), Results.end());
+  };
+  window.Show();
+  testwait::WaitUntil([&] { return window.Showing(); }, 3000);
+  Shot();   // places the picture where it is drawn
+  auto* image = dynamic_cast<TImageFormControlObj*>(Viewer->SectionList().FormControlList.at(0));
+  ASSERT_TRUE(image && image->MyImage);
+  const TImageObj& pic = *image->MyImage;
+  const int32_t y = pic.DrawYY - Viewer->VScrollBarPosition();
+  const TPoint at = Viewer->PaintPanel()->ClientToScreen({pic.DrawXX + 12, y + 7});
+  SimulateMouse(TInputKind::MouseDown, at);
+  SimulateMouse(TInputKind::MouseUp, at);
+  ASSERT_TRUE(testwait::WaitUntil([&] { return !sent.empty(); }, 3000)) << "no submission";
+  ASSERT_EQ(sent.size(), 3u);
+  EXPECT_EQ(sent[0], "go.htm");
+  EXPECT_EQ(sent[1], "pt.x=12");
+  EXPECT_EQ(sent[2], "pt.y=7");
+  window.Hide();
   Viewer->SetParent(nullptr);
 }
 
