@@ -198,32 +198,29 @@ private:
 // The words that label a field: those just before it in its paragraph, back to the
 // paragraph's start or the field, picture or link before; a check box or radio button goes
 // by the words after it instead, up to what follows.
-std::u16string FieldLabel(const TSectionList& Doc, int32_t DocPos, bool After)
+std::u16string FieldLabel(const TSectionList& Doc, const TSection& S, int32_t DocPos, bool After)
 {
-  for (TSection* s : Paragraphs(Doc)) {
-    const int32_t at = DocPos - s->StartCurs;
-    if (at < 0 || at >= static_cast<int32_t>(s->BuffS.size()) || s->BuffS[static_cast<size_t>(at)] != FmCtl)
-      continue;
-    auto stop = [&](int32_t i) {
-      const char16_t c = s->BuffS[static_cast<size_t>(i)];
-      return c == FmCtl || c == ImgPan || InLink(Doc, *s, i);
-    };
-    int32_t from = at + 1, to = at + 1;
-    if (After) {
-      while (to < static_cast<int32_t>(s->BuffS.size()) && !stop(to))
-        ++to;
-    } else {
-      from = at;
-      while (from > 0 && !stop(from - 1))
-        --from;
-      to = at;
-    }
-    std::u16string w = Words(*s, from, to);
-    while (!w.empty() && (w.back() == u':' || w.back() == u' '))
-      w.pop_back();
-    return w;
+  const int32_t at = DocPos - S.StartCurs;
+  if (at < 0 || at >= static_cast<int32_t>(S.BuffS.size()) || S.BuffS[static_cast<size_t>(at)] != FmCtl)
+    return {};
+  auto stop = [&](int32_t i) {
+    const char16_t c = S.BuffS[static_cast<size_t>(i)];
+    return c == FmCtl || c == ImgPan || InLink(Doc, S, i);
+  };
+  int32_t from = at + 1, to = at + 1;
+  if (After) {
+    while (to < static_cast<int32_t>(S.BuffS.size()) && !stop(to))
+      ++to;
+  } else {
+    from = at;
+    while (from > 0 && !stop(from - 1))
+      --from;
+    to = at;
   }
-  return {};
+  std::u16string w = Words(S, from, to);
+  while (!w.empty() && (w.back() == u':' || w.back() == u' '))
+    w.pop_back();
+  return w;
 }
 
 class TLinkNode : public TAccessibleNode {
@@ -360,9 +357,12 @@ private:
         TWinControl* field = c->GetControl() ? c->GetControl() : c->TheControl.get();
         if (field->AccessibleName().empty() && field->Caption().empty()) {
           const bool mark = dynamic_cast<TMarkControl*>(field) != nullptr;
-          std::u16string label = c->DocumentPos() >= 0 ? FieldLabel(doc, c->DocumentPos(), mark) : std::u16string();
-          if (mark && label.empty() && c->DocumentPos() >= 0)
-            label = FieldLabel(doc, c->DocumentPos(), false);
+          // (The field's own paragraph: a search of them all for each field would cost a page
+          // of thousands the square of their number.)
+          const int32_t pos = c->DocumentPos();
+          std::u16string label = pos >= 0 && c->Section ? FieldLabel(doc, *c->Section, pos, mark) : std::u16string();
+          if (mark && label.empty() && pos >= 0 && c->Section)
+            label = FieldLabel(doc, *c->Section, pos, false);
           if (!label.empty())
             field->SetAccessibleName(WideToAnsi(label));
           else if (!c->Name.empty() && !dynamic_cast<TComboBox*>(field) && !dynamic_cast<TListBox*>(field))
