@@ -406,8 +406,13 @@ void THTMLViewer::Reload()
   if (FProcessing || FCurrentFile.empty())
     return;
   const TViewerPosition pos = Position();
+  // What was typed into the page's fields stays (a reload for another text size would
+  // otherwise throw it away).
+  std::unique_ptr<TFormData> formData = FSectionList->GetFormControlData();
   LoadFile(FCurrentFile, FFileType);
   SetPosition(pos);
+  if (formData)
+    FSectionList->SetFormControlData(*formData);
 }
 
 void THTMLViewer::Clear()

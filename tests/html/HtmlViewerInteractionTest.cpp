@@ -56,6 +56,11 @@ TEST_F(HtmlViewerTest, WhatAFormHoldsComesBackWithItsPage)
   ASSERT_NE(EditOf(*Viewer), nullptr);
   EditOf(*Viewer)->Edit()->SetText("typed here");
   BoxOf(*Viewer)->Box()->SetChecked(true);
+  // A reload for another text size keeps what was typed.
+  Viewer->SetDefFontSize(14);
+  Viewer->Reload();
+  EXPECT_EQ(EditOf(*Viewer)->Edit()->Text(), "typed here");
+  EXPECT_TRUE(BoxOf(*Viewer)->Box()->Checked());
 
   Viewer->LoadFromFile(Dir + "/other.htm");
   EXPECT_EQ(EditOf(*Viewer)->Edit()->Text(), "start");   // a new page starts fresh
