@@ -421,6 +421,9 @@ private:
   // more), and which link Tab has focused.
   void AnnounceNewDocument();
   void AnnounceFocusedLink();
+  // The page as readers find it (its links, fields and pictures), found once for the page as
+  // laid out.
+  std::shared_ptr<TAccessibleNode> ReaderPage();
   // Loading.
   void LoadFile(const std::string& FileName, TViewerFileType FileType);
   void LoadFileAndPush(const std::string& FileName, TViewerFileType FileType);

@@ -416,19 +416,21 @@ void THTMLViewer::ExposeToReaders()
 {
   FVScrollBar->SetAccessibleName("Vertical scroll bar");
   FHScrollBar->SetAccessibleName("Horizontal scroll bar");
-  // The page's node, with its list of links, fields and pictures, is found once for the page
-  // as laid out: a reader going through a page of thousands asks for each.
-  SetAccessibleRoot(FPaintPanel, [this]() -> std::shared_ptr<TAccessibleNode> {
-    if (!FReaderText)
-      FReaderText = std::make_shared<TReaderText>();
-    TReaderText& kept = *FReaderText;
-    if (!kept.Page || kept.PageCycle != FSectionList->CycleNumber || kept.PageLen != FSectionList->Len) {
-      kept.Page = std::make_shared<TPageNode>(this);
-      kept.PageCycle = FSectionList->CycleNumber;
-      kept.PageLen = FSectionList->Len;
-    }
-    return kept.Page;
-  });
+  SetAccessibleRoot(FPaintPanel, [this] { return ReaderPage(); });
+}
+
+// A reader going through a page of thousands of links or fields asks for each.
+std::shared_ptr<TAccessibleNode> THTMLViewer::ReaderPage()
+{
+  if (!FReaderText)
+    FReaderText = std::make_shared<TReaderText>();
+  TReaderText& kept = *FReaderText;
+  if (!kept.Page || kept.PageCycle != FSectionList->CycleNumber || kept.PageLen != FSectionList->Len) {
+    kept.Page = std::make_shared<TPageNode>(this);
+    kept.PageCycle = FSectionList->CycleNumber;
+    kept.PageLen = FSectionList->Len;
+  }
+  return kept.Page;
 }
 
 void THTMLViewer::HideFromReaders() { SetAccessibleRoot(FPaintPanel, {}); }
@@ -480,7 +482,8 @@ void THTMLViewer::AnnounceRenamed()
 
 void THTMLViewer::AnnounceFocusedLink()
 {
-  TPageNode page(this);
+  const std::shared_ptr<TAccessibleNode> kept = ReaderPage();
+  auto& page = static_cast<TPageNode&>(*kept);
   for (int i = 0, n = page.ChildCount(); i < n; ++i)
     if (page.LinkAt(i) == FSectionList->FocusLinkID) {
       NotifyAccessible(FPaintPanel, TAccessibleEvent::Focus, {i});

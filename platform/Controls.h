@@ -152,16 +152,19 @@ public:
   void push_back(T v) { FItems.push_back(v); }
   iterator insert(const_iterator at, T v) { return FItems.insert(at, v); }
   // Moves the shorter side: the front by stepping past it, its space given back once it is
-  // half the list.
+  // half the list (all of it with the last item).
   iterator erase(const_iterator at)
   {
     const auto i = static_cast<size_t>(at - begin());
-    if (i >= size() / 2)
+    if (i >= size() / 2) {
+      if (size() == 1) {
+        clear();
+        return end();
+      }
       return FItems.erase(at);
+    }
     std::move_backward(begin(), begin() + static_cast<std::ptrdiff_t>(i), begin() + static_cast<std::ptrdiff_t>(i + 1));
-    if (++FFront == FItems.size())
-      clear();
-    else if (FFront >= 32 && FFront * 2 >= FItems.size()) {
+    if (++FFront >= 32 && FFront * 2 >= FItems.size()) {
       FItems.erase(FItems.begin(), FItems.begin() + static_cast<std::ptrdiff_t>(FFront));
       FFront = 0;
     }
@@ -449,6 +452,9 @@ public:
   // on it or inside it, Tab asks TabWithin first: true when the focus moved to the next
   // (previous) part, false past the last (first), and the walk goes on to the next stop.
   virtual bool HasTabParts() const { return false; }
+  // For TabWithin: the part Tab (Shift+Tab) goes to from part At of Count (-1: none has the
+  // focus, so the first, or the last), or -1 past the last (before the first).
+  static std::ptrdiff_t NextTabPart(std::ptrdiff_t At, std::ptrdiff_t Count, bool Forward);
   virtual bool TabInto(bool forward) { return false; }
   virtual bool TabWithin(bool forward) { return false; }
   // While it keeps the focus on one of its parts, that part is what a screen reader hears

@@ -101,6 +101,12 @@ bool TWinControl::SelectNext(TWinControl* current, bool forward)
   return false;
 }
 
+std::ptrdiff_t TWinControl::NextTabPart(std::ptrdiff_t At, std::ptrdiff_t Count, bool Forward)
+{
+  const std::ptrdiff_t next = At < 0 ? (Forward ? 0 : Count - 1) : At + (Forward ? 1 : -1);
+  return next >= 0 && next < Count ? next : -1;
+}
+
 void TWinControl::SetFocusByTab()
 {
   SetFocus();

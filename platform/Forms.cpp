@@ -380,9 +380,8 @@ protected:
       QMetaObject::invokeMethod(
           this,
           [modal] {
-            for (int i = 0; i < Screen().FormCount(); ++i)
-              if (Screen().Forms(i) == modal && modal->ShownModally() && modal->Showing())
-                modal->Activate();
+            if (Screen().HasForm(modal) && modal->ShownModally() && modal->Showing())
+              modal->Activate();
           },
           Qt::QueuedConnection);
     return false;
@@ -720,10 +719,7 @@ TWindowsDisabled::~TWindowsDisabled()
 {
   for (const TWindow& d : FWindows) {
     // A window freed meanwhile is no longer on the screen's list.
-    bool stands = false;
-    for (int i = 0; i < Screen().FormCount() && !stands; ++i)
-      stands = Screen().Forms(i) == d.Form;
-    if (!stands)
+    if (!Screen().HasForm(d.Form))
       continue;
     d.Form->SetEnabled(true);
     // Still in that window, shown and enabled with all its parents: it has the keyboard

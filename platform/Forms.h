@@ -2,6 +2,7 @@
 // work areas, the screen cursor), the application's hint text and nested modal loops.
 #pragma once
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -151,6 +152,8 @@ public:
   TCustomForm* ActiveForm() const;
   int FormCount() const { return static_cast<int>(FForms.size()); }
   TCustomForm* Forms(int i) const { return FForms.at(static_cast<size_t>(i)); }
+  // Whether the form is still one of the program's (one kept from before may have gone).
+  bool HasForm(const TCustomForm* f) const { return std::find(FForms.begin(), FForms.end(), f) != FForms.end(); }
 
 private:
   friend class TCustomForm;

@@ -596,10 +596,7 @@ TModalResult TDialogForm::ShowModal()
       Form->SetShownModally(false);
       const bool waited = Disabled->Holds(Previous);
       Disabled.reset();
-      bool previousStands = false;
-      for (int i = 0; i < Screen().FormCount(); ++i)
-        previousStands = previousStands || Screen().Forms(i) == Previous;
-      if (waited && previousStands && Previous->Visible())
+      if (waited && Screen().HasForm(Previous) && Previous->Visible())
         Previous->Activate();
     }
   } restore{this, disabled, previous};

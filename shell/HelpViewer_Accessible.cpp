@@ -116,9 +116,8 @@ bool THelpButtonRow::TabWithin(bool forward)
 {
   const std::vector<TSpeedButton*> list = Buttons();
   auto it = std::find(list.begin(), list.end(), FFocused);
-  const auto at = it == list.end() ? -1 : it - list.begin();
-  const auto next = at < 0 ? (forward ? 0 : static_cast<std::ptrdiff_t>(list.size()) - 1) : at + (forward ? 1 : -1);
-  if (next < 0 || next >= static_cast<std::ptrdiff_t>(list.size())) {
+  const auto next = NextTabPart(it == list.end() ? -1 : it - list.begin(), std::ssize(list), forward);
+  if (next < 0) {
     // Past the last (before the first) the focus leaves the row.
     FFocused = nullptr;
     Invalidate();

@@ -142,9 +142,8 @@ bool PrintBitmap(const TBitmap& Bitmap, const std::string& Title)
   std::optional<TWindowsDisabled> disabled(std::in_place);
   auto tell = [&](const std::string& text, TMsgDlgType type) {
     disabled.reset();
-    for (int i = 0; i < Screen().FormCount(); ++i)
-      if (Screen().Forms(i) == opener && opener->Showing() && opener->Enabled())
-        opener->Activate();
+    if (Screen().HasForm(opener) && opener->Showing() && opener->Enabled())
+      opener->Activate();
     MessageDlg(text, type, mbOK);
   };
   printer.Title = Title;

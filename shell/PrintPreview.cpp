@@ -71,9 +71,8 @@ bool TPreviewToolbar::TabWithin(bool Forward)
 {
   const std::vector<TTBCustomItem*> list = Buttons(true);
   const auto it = std::find(list.begin(), list.end(), FFocused);
-  const auto at = it == list.end() ? -1 : it - list.begin();
-  const auto next = at < 0 ? (Forward ? 0 : std::ssize(list) - 1) : at + (Forward ? 1 : -1);
-  if (next < 0 || next >= std::ssize(list)) {
+  const auto next = NextTabPart(it == list.end() ? -1 : it - list.begin(), std::ssize(list), Forward);
+  if (next < 0) {
     // Past the last (before the first) the walk goes on, and comes round to the toolbar.
     FFocused = nullptr;
     return false;
