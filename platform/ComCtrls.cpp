@@ -299,8 +299,8 @@ void TUpDown::HookEdit()
   FEdit = dynamic_cast<TEdit*>(FAssociate);
   if (!FEdit)
     return;
-  FEditKeyDown = FEdit->OnKeyDown;
-  FEditExit = FEdit->OnExit;
+  FEditKeyDown = FEdit->OnKeyDown.Get();
+  FEditExit = FEdit->OnExit.Get();
   FEdit->OnKeyDown = [this](TObject* Sender, Word& Key, TShiftState Shift) {
     if (FEditKeyDown)
       FEditKeyDown(Sender, Key, Shift);

@@ -253,15 +253,15 @@ public:
   TControlStyle ControlStyle() const { return FControlStyle; }
   void SetControlStyle(TControlStyle s);
 
-  TNotifyEvent OnClick;
-  TNotifyEvent OnDblClick;
-  TMouseEvent OnMouseDown;
-  TMouseEvent OnMouseUp;
-  TMouseMoveEvent OnMouseMove;
-  TMouseWheelEvent OnMouseWheel;
-  TNotifyEvent OnMouseEnter;
-  TNotifyEvent OnMouseLeave;
-  TNotifyEvent OnResize;
+  TEventSlot<TNotifyEvent> OnClick;
+  TEventSlot<TNotifyEvent> OnDblClick;
+  TEventSlot<TMouseEvent> OnMouseDown;
+  TEventSlot<TMouseEvent> OnMouseUp;
+  TEventSlot<TMouseMoveEvent> OnMouseMove;
+  TEventSlot<TMouseWheelEvent> OnMouseWheel;
+  TEventSlot<TNotifyEvent> OnMouseEnter;
+  TEventSlot<TNotifyEvent> OnMouseLeave;
+  TEventSlot<TNotifyEvent> OnResize;
 
   // Repaint requests: Invalidate marks all for painting, InvalidateRect part of the client
   // area; Update paints what is marked now; Repaint does both.
@@ -467,8 +467,8 @@ public:
   // may leave some out; the walk then also skips what lies inside those.
   virtual std::vector<TWinControl*> TabOrderList() const { return {FTabList.begin(), FTabList.end()}; }
   // The control gains or loses the keyboard focus.
-  TNotifyEvent OnEnter;
-  TNotifyEvent OnExit;
+  TEventSlot<TNotifyEvent> OnEnter;
+  TEventSlot<TNotifyEvent> OnExit;
 
 protected:
   virtual void ControlInserted(TControl* control) {}

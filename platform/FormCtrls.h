@@ -23,10 +23,10 @@ enum class TScrollStyle : uint8_t { ssNone, ssHorizontal, ssVertical, ssBoth };
 class TInputControl : public TCustomControl {
 public:
   TInputControl();
-  TKeyEvent OnKeyDown;
-  TKeyPressEvent OnKeyPress;
+  TEventSlot<TKeyEvent> OnKeyDown;
+  TEventSlot<TKeyPressEvent> OnKeyPress;
   // The user changed the contents.
-  TNotifyEvent OnChange;
+  TEventSlot<TNotifyEvent> OnChange;
   bool Bordered() const { return FBordered; }
   void SetBordered(bool v);
   TPoint NonClientSize() const override { return FBordered ? TPoint{2, 2} : TPoint{0, 0}; }
@@ -192,7 +192,7 @@ public:
   TMarkControl();
   bool Checked() const { return FChecked; }
   virtual void SetChecked(bool v);
-  TKeyEvent OnKeyDown;
+  TEventSlot<TKeyEvent> OnKeyDown;
 
 protected:
   void KeyDown(Word& key, TShiftState shift) override;

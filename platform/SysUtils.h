@@ -7,7 +7,11 @@
 #include <cstdint>
 #include <exception>
 #include <functional>
+#include <memory>
+#include <new>
 #include <string>
+#include <type_traits>
+#include <utility>
 
 #include "platform/Types.h"
 
@@ -18,6 +22,112 @@ public:
 };
 
 using TNotifyEvent = std::function<void(TObject* Sender)>;
+
+// An event handler in half a std::function's room: a handler that captures no more than a
+// pointer (the usual [this]) is kept in place, a larger one on the heap. For what holds many
+// events and is made by the thousand (a page's form fields). Set, tested and called as the
+// std::function it stands for; it is not copied (a handler read out to be kept is Get()).
+template <class Function>
+class TEventSlot;
+
+template <class R, class... Args>
+class TEventSlot<std::function<R(Args...)>> {
+public:
+  using Function = std::function<R(Args...)>;
+
+  TEventSlot() = default;
+  TEventSlot(const TEventSlot&) = delete;
+  TEventSlot& operator=(const TEventSlot&) = delete;
+  TEventSlot(TEventSlot&& other) noexcept : FOps(other.FOps), FData(other.FData) { other.FOps = nullptr; }
+  TEventSlot& operator=(TEventSlot&& other) noexcept
+  {
+    if (this != &other) {
+      Reset();
+      FOps = std::exchange(other.FOps, nullptr);
+      FData = other.FData;
+    }
+    return *this;
+  }
+  ~TEventSlot() { Reset(); }
+
+  TEventSlot& operator=(std::nullptr_t)
+  {
+    Reset();
+    return *this;
+  }
+  template <class F>
+  requires(!std::is_same_v<std::remove_cvref_t<F>, TEventSlot> && std::is_constructible_v<Function, F&&>) TEventSlot&
+  operator=(F&& handler)
+  {
+    using D = std::decay_t<F>;
+    if constexpr (std::is_pointer_v<D> || std::is_member_pointer_v<D> || std::is_same_v<D, Function>)
+      if (!handler) {
+        Reset();
+        return *this;
+      }
+    Reset();
+    if constexpr (Inline<D>) {
+      ::new (static_cast<void*>(&FData)) D(std::forward<F>(handler));
+    } else {
+      FData = new D(std::forward<F>(handler));
+    }
+    FOps = &OpsFor<D>;
+    return *this;
+  }
+
+  explicit operator bool() const { return FOps != nullptr; }
+  // Calling an empty slot throws std::bad_function_call, as an empty std::function does.
+  R operator()(Args... args) const
+  {
+    if (!FOps)
+      throw std::bad_function_call();
+    return FOps->Invoke(&FData, std::forward<Args>(args)...);
+  }
+  // A copy of the handler (empty when none is set).
+  Function Get() const { return FOps ? FOps->Copy(&FData) : Function(); }
+
+private:
+  template <class D>
+  static constexpr bool Inline = sizeof(D) <= sizeof(void*) && alignof(D) <= alignof(void*)
+                                 && std::is_trivially_copyable_v<D>&& std::is_trivially_destructible_v<D>;
+  template <class D>
+  static D& Target(void* const* data)
+  {
+    if constexpr (Inline<D>)
+      return *std::launder(reinterpret_cast<D*>(const_cast<void**>(data)));
+    else
+      return *static_cast<D*>(*data);
+  }
+  struct TOps {
+    R (*Invoke)(void* const* data, Args&&... args);
+    Function (*Copy)(void* const* data);
+    void (*Destroy)(void** data);
+  };
+  template <class D>
+  static constexpr TOps OpsFor = {
+      [](void* const* data, Args&&... args) -> R {
+        if constexpr (std::is_void_v<R>)
+          std::invoke(Target<D>(data), std::forward<Args>(args)...);
+        else
+          return std::invoke(Target<D>(data), std::forward<Args>(args)...);
+      },
+      [](void* const* data) { return Function(Target<D>(data)); },
+      [](void** data) {
+        if constexpr (!Inline<D>)
+          delete static_cast<D*>(*data);
+      },
+  };
+  void Reset()
+  {
+    if (FOps)
+      FOps->Destroy(&FData);
+    FOps = nullptr;
+    FData = nullptr;
+  }
+
+  const TOps* FOps = nullptr;
+  void* FData = nullptr;   // the handler itself when it fits, else the heap copy
+};
 
 // Root of every exception the program raises; Message is the text shown to the user.
 class Exception : public std::exception {

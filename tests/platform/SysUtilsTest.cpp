@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <limits>
+#include <memory>
+#include <string>
 
 #include "platform/Bitmap.h"
 #include "platform/SysUtils.h"
@@ -27,6 +29,49 @@ TEST(SysUtils, MulDivRoundsHalvesAwayAndReportsOverflow)
   EXPECT_EQ(MulDiv(INT32_MAX, INT32_MAX, 1), -1);
   EXPECT_EQ(SafeDiv(INT32_MIN, -1), INT32_MAX);
   EXPECT_EQ(SafeDiv(7, 0), 0);
+}
+
+TEST(SysUtils, EventSlotsHoldCallAndLetGoOfTheirHandlers)
+{
+  using TKeyHandler = std::function<void(int& key, int shift)>;
+  TEventSlot<TKeyHandler> slot;
+  int key = 1;
+  EXPECT_FALSE(slot);
+  EXPECT_FALSE(slot.Get());
+  EXPECT_THROW(slot(key, 0), std::bad_function_call);
+
+  // A handler that fits in place, and arguments by reference reach it.
+  int* seen = &key;
+  slot = [seen](int& k, int shift) { k = *seen * 10 + shift; };
+  ASSERT_TRUE(slot);
+  slot(key, 2);
+  EXPECT_EQ(key, 12);
+
+  // A larger handler, kept elsewhere: replacing it or emptying the slot frees what it holds.
+  auto held = std::make_shared<std::string>("held");
+  slot = [held, text = std::string(40, 'x')](int& k, int) { k = static_cast<int>(text.size() + held->size()); };
+  EXPECT_EQ(held.use_count(), 2);
+  slot(key, 0);
+  EXPECT_EQ(key, 44);
+  TKeyHandler copy = slot.Get();
+  slot = [](int& k, int) { k = -1; };
+  EXPECT_EQ(held.use_count(), 2);   // the copy still holds it
+  copy(key, 0);
+  EXPECT_EQ(key, 44);
+  copy = nullptr;
+  EXPECT_EQ(held.use_count(), 1);
+
+  // An empty function or nullptr empties the slot; a moved slot hands its handler on.
+  slot = TKeyHandler();
+  EXPECT_FALSE(slot);
+  slot = [held](int& k, int) { k = static_cast<int>(held.use_count()); };
+  TEventSlot<TKeyHandler> moved(std::move(slot));
+  EXPECT_FALSE(slot);   // NOLINT(bugprone-use-after-move): a moved slot is empty
+  moved(key, 0);
+  EXPECT_EQ(key, 2);
+  moved = nullptr;
+  EXPECT_FALSE(moved);
+  EXPECT_EQ(held.use_count(), 1);
 }
 
 TEST(SysUtils, IntegerParsing)
