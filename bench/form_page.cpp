@@ -7,7 +7,8 @@
 // without it the toolkit skips the work a pointer inside the window asks for). --mix makes the
 // fields text boxes, check boxes and radio buttons in turn. --profile N only opens and leaves a page of N fields
 // five times, for a profiler; with --perf-control CTL ACK it tells `perf record --control
-// fifo:CTL,ACK -D -1` to count the opening only (--leave: the leaving only). Run it under Xvfb:
+// fifo:CTL,ACK -D -1` to count the opening only (--leave: the leaving only); --text profiles the
+// page's text alone. Run it under Xvfb:
 //     xvfb-run -a -s "-screen 0 1280x1024x24" build/release/bin/bench_form_page
 #include <algorithm>
 #include <chrono>
@@ -137,6 +138,7 @@ int main(int argc, char** argv)
   int maxFields = 16000;
   int profileFields = 0;   // --profile N: opens and leaves a page of N fields 5 times, untimed
   bool leaveOnly = false;
+  bool textOnly = false;   // --text: --profile opens and leaves the page's text without the fields
   const char* controlFifo = nullptr;
   const char* ackFifo = nullptr;
   for (int i = 1; i < argc; ++i)
@@ -148,6 +150,8 @@ int main(int argc, char** argv)
       leaveOnly = true;
     else if (std::strcmp(argv[i], "--mix") == 0)
       Mix = true;
+    else if (std::strcmp(argv[i], "--text") == 0)
+      textOnly = true;
     else if (std::strcmp(argv[i], "--perf-control") == 0 && i + 2 < argc) {
       controlFifo = argv[++i];
       ackFifo = argv[++i];
@@ -170,7 +174,7 @@ int main(int argc, char** argv)
     const bool pointer = std::system("xdotool mousemove 400 300 >/dev/null 2>&1") == 0;
     Settle();
     if (profileFields > 0) {
-      const std::string page = Page(profileFields, true);
+      const std::string page = Page(profileFields, !textOnly);
       // perf record --control fifo:CTL,ACK: the events count only while the page opens (or
       // goes, with --leave).
       FILE* control = controlFifo ? std::fopen(controlFifo, "w") : nullptr;

@@ -21,6 +21,10 @@
 #include <unordered_map>
 #include <utility>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 // NOLINTNEXTLINE(cppcoreguidelines-avoid-non-const-global-variables): the one application (Application.h).
 TApplication* Application = nullptr;
 
@@ -387,6 +391,13 @@ void TApplication::Finalize() { TheApplication.reset(); }
 
 TApplication::TApplication(int& argc, char** argv) : FImpl(std::make_unique<TApplicationImpl>())
 {
+#if defined(__GLIBC__)
+  // The C library keeps freed small blocks aside unmerged, and sweeps them all each time a
+  // large free area forms: as a page of thousands of paragraphs and fields was let go, those
+  // sweeps cost more the larger the page (half the time of leaving 32,000 lines). Small
+  // blocks are merged as they are freed instead; nothing else measured changes.
+  mallopt(M_MXFAST, 0);
+#endif
   // A file that would grow past the user's limit on file sizes ("ulimit -f") is a write that
   // fails, told as a full disk is, and not the end of the program.
   std::signal(SIGXFSZ, SIG_IGN);
