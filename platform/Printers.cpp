@@ -303,6 +303,7 @@ struct TPrinterImpl : public TPrinterDC {
       return;
     }
     printer.FOutputFileName.clear();
+    printer.FImpl->QueueGone = false;
     std::vector<std::string> names = PrinterNames();
     auto it = std::find(names.begin(), names.end(), device.printerName().toStdString());
     printer.FPrinterIndex = it == names.end() ? -1 : static_cast<Integer>(it - names.begin());
@@ -317,6 +318,9 @@ struct TPrinterImpl : public TPrinterDC {
   std::unique_ptr<QPdfWriter> Writer;
   std::unique_ptr<QPainter> Painter;
   std::unique_ptr<TCanvas> PageCanvas;
+  // Set when the settings taken from another printer named a queue the spooler no longer
+  // has: the device fell back to the default queue, where the job must not go unasked.
+  bool QueueGone = false;
 };
 
 TPrinter::TPrinter() : FImpl(std::make_unique<TPrinterImpl>(*this)) {}
@@ -348,6 +352,7 @@ void TPrinter::SetPrinterIndex(Integer index)
   if (FPrinting)
     throw EPrinter("Printing in progress");
   FPrinterIndex = index;
+  FImpl->QueueGone = false;
   QString name = index < 0 ? QPrinterInfo::defaultPrinterName() : ToQ(names[static_cast<size_t>(index)]);
   if (FOutputFileName.empty() && name != FImpl->Device->printerName()) {
     FImpl->Device->setPrinterName(name);
@@ -441,6 +446,8 @@ void TPrinter::BeginDoc()
       throw EPrinter("There is no default printer currently selected");
     device.setPrinterName(name);
   }
+  if (FOutputFileName.empty() && FImpl->QueueGone)
+    throw EPrinter("Printer selected is not valid");
   // The spooler shows at most 31 characters of the job's name (characters, not bytes: a
   // cut inside one would leave half a character).
   QString docName = ToQ(Title);
@@ -550,10 +557,12 @@ void TPrinter::AssignSettings(const TPrinter& source)
   const QPrinter& from = *source.FImpl->Device;
   FPrinterIndex = source.FPrinterIndex;
   FOutputFileName = source.FOutputFileName;
+  FImpl->QueueGone = false;
   if (FOutputFileName.empty()) {
     to.setOutputFileName(QString());
     to.setOutputFormat(QPrinter::NativeFormat);
     to.setPrinterName(from.printerName());
+    FImpl->QueueGone = to.printerName() != from.printerName();
   } else {
     to.setOutputFormat(QPrinter::PdfFormat);
     to.setOutputFileName(ToQ(FOutputFileName));

@@ -301,4 +301,26 @@ TEST(PrintersTest, SpoolerJobsArriveWholeAndCancelledOnesNever)
   EXPECT_FALSE(printer.Printing());
   EXPECT_TRUE(QueueIdle());
   EXPECT_EQ(QueueJobs(), before + 2) << "a broken job reached the queue";
+
+  // A queue chosen, then taken away before the page is printed on a printer that copies the
+  // chosen settings (as a page's print does): the job fails and goes to no other queue.
+  const std::string gone = "OrreloGone";
+  testcmd::Output("lpadmin -p " + gone + " -E -v file:/dev/null 2>&1");
+  TPrinter chosen;
+  const std::vector<std::string> withGone = chosen.Printers();
+  const auto at = std::find(withGone.begin(), withGone.end(), gone);
+  ASSERT_NE(at, withGone.end()) << "the queue was not made";
+  chosen.SetPrinterIndex(static_cast<Integer>(at - withGone.begin()));
+  testcmd::Output("lpadmin -x " + gone + " 2>&1");
+  TPrinter copy;
+  copy.AssignSettings(chosen);
+  EXPECT_EQ(ErrorOf([&] {
+              copy.BeginDoc();
+              copy.Canvas().TextOut(10, 10, "Elsewhere");
+              copy.EndDoc();
+            }),
+            "Printer selected is not valid");
+  EXPECT_FALSE(copy.Printing());
+  EXPECT_TRUE(QueueIdle());
+  EXPECT_EQ(QueueJobs(), before + 2) << "the job went to another queue";
 }
