@@ -284,7 +284,8 @@ public:
   ThtmlForm* MyForm = nullptr;
   TSection* Section = nullptr;   // the paragraph it stands in
   int32_t Pos;
-  int32_t TabIndex = 0;   // from the page; 1 or more goes before the rest in the tab order
+  int32_t FormIndex = -1;   // its place in its form's ControlList
+  int32_t TabIndex = 0;     // from the page; 1 or more goes before the rest in the tab order
   int32_t YValue = 0;
   bool Active = false;
   bool ShowIt = false;
@@ -348,6 +349,9 @@ public:
   std::vector<std::unique_ptr<TFormControlObj>> ControlList;
   int32_t NonHiddenCount = 0;
   void InsertControl(std::unique_ptr<TFormControlObj> Ctrl);
+  // Frees a control of the form ahead of the form, leaving its place empty: as the page
+  // goes, each field goes with its paragraph (FreeingFields).
+  void FreeControl(const TFormControlObj* Ctrl);
   void SetSizes(TCanvas& Canvas);
   // The controls' values, to be given back after a reload.
   virtual std::vector<std::string> GetControlData() const;
@@ -1239,6 +1243,10 @@ public:
   std::string BitmapName;
   bool BitmapLoaded = false;
   TFreeList<ThtmlForm> htmlFormList;
+  // Set while Clear lets the paragraphs go: each frees its fields as it goes. A page of
+  // thousands of fields is let go in the order it was made, each field beside its paragraph
+  // in memory, rather than in two sweeps over all of it (paragraphs, then forms).
+  bool FreeingFields = false;
   std::vector<TGIFImage*> AGifList;
   std::unique_ptr<ClipBuffer> CB;
   // While printing: the document positions where the page being drawn starts (the clip's

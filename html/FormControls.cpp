@@ -92,7 +92,9 @@ void TFormControlObj::SetTabOrder(int32_t Order)
 
 void TFormControlObj::EnterControl()
 {
-  if (!MasterList || MasterList->IsCopy)
+  // A printing copy's fields tell no one, nor do a page's as it goes (the keyboard may pass
+  // to a field whose paragraph has gone).
+  if (!MasterList || MasterList->IsCopy || MasterList->FreeingFields)
     return;
   Active = true;
   MasterList->InvalidatePanel();
@@ -106,7 +108,7 @@ void TFormControlObj::EnterControl()
 
 void TFormControlObj::ExitControl()
 {
-  if (!MasterList || MasterList->IsCopy)
+  if (!MasterList || MasterList->IsCopy || MasterList->FreeingFields)
     return;
   Active = false;
   if (!OnChangeMessage.empty())

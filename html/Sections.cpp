@@ -514,7 +514,6 @@ void TSectionList::Clear()
   // in them as it goes.
   FormControlList.clear();
   TabOrderList.clear();
-  htmlFormList.Clear();
   AGifList.clear();
   Timer.reset();
   SelB = SelE = 0;
@@ -529,7 +528,11 @@ void TSectionList::Clear()
     Styles->Clear();
   TabOrderList.clear();
   DrawList.clear();
+  // (A copy's paragraphs share the page's fields and leave them be.)
+  FreeingFields = !IsCopy;
   TFreeList<TSectionBase>::Clear();
+  FreeingFields = false;
+  htmlFormList.Clear();
   FFonts.clear();
   FLastFont.reset();
   Len = 0;
@@ -585,7 +588,8 @@ void TSectionList::SetYOffset(int32_t Y)
   YOffChange = true;
   for (const auto& f : htmlFormList)
     for (const auto& c : f->ControlList)
-      c->ShowIt = false;
+      if (c)
+        c->ShowIt = false;
   for (TFloatingObj* p : PanelList)
     p->SetShown(false);
 }

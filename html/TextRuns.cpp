@@ -907,7 +907,15 @@ void ThtmlForm::InsertControl(std::unique_ptr<TFormControlObj> Ctrl)
   Ctrl->MyForm = this;
   if (!Ctrl->IsHidden())
     ++NonHiddenCount;
+  Ctrl->FormIndex = static_cast<int32_t>(ControlList.size());
   ControlList.push_back(std::move(Ctrl));
+}
+
+void ThtmlForm::FreeControl(const TFormControlObj* Ctrl)
+{
+  const auto i = static_cast<size_t>(Ctrl->FormIndex);
+  if (Ctrl->FormIndex >= 0 && i < ControlList.size() && ControlList[i].get() == Ctrl)
+    ControlList[i].reset();
 }
 
 void ThtmlForm::SetSizes(TCanvas& Canvas)

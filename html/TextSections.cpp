@@ -100,9 +100,14 @@ TSection::TSection(TSectionList* AMasterList, const TSection& T) : TSectionBase(
 
 TSection::~TSection()
 {
-  if (ParentSectionList)
-    for (const auto& f : Fonts)
-      ParentSectionList->Forget(f.get());
+  if (!ParentSectionList)
+    return;
+  for (const auto& f : Fonts)
+    ParentSectionList->Forget(f.get());
+  if (ParentSectionList->FreeingFields)
+    for (TFormControlObj* c : FormControls)
+      if (c->MyForm)
+        c->MyForm->FreeControl(c);
 }
 
 std::unique_ptr<TSectionBase> TSection::CreateCopy(TSectionList* AMasterList) const

@@ -82,6 +82,43 @@ TEST_F(HtmlViewerTest, WhatAFormHoldsComesBackWithItsPage)
   EXPECT_EQ(EditOf(*Viewer)->Edit()->Text(), "start");
 }
 
+// A page's fields go with it, in a table cell, hidden or holding the keyboard, and the next
+// page's fields work; the fields going hand the keyboard on without telling the page.
+TEST_F(HtmlViewerTest, APagesFieldsGoWithItTheFocusedOneToo)
+{
+  TForm window;
+  window.SetBounds(100, 100, 420, 320);
+  Viewer->SetParent(&window);
+  Viewer->SetBounds(0, 0, 400, 300);
+  window.Show();
+  const std::string page =
+      "<form><input type=hidden name=h value=1><table><tr><td><input name=a value=cell>"
+      "</td></tr></table><input name=b value=focused> <input name=c value=next></form>"
+      "<p>Text</p><form><input type=checkbox name=d><select name=s><option>x</select></form>";
+  int told = 0;
+  Viewer->SetOnObjectFocus([&](TObject*, TFormControlObj*, const std::string&) { ++told; });
+  Viewer->SetOnObjectBlur([&](TObject*, TFormControlObj*, const std::string&) { ++told; });
+  for (int round = 0; round < 2; ++round) {
+    Viewer->LoadFromString(page);
+    std::vector<TEditFormControlObj*> edits;
+    for (TFormControlObj* c : Viewer->SectionList().FormControlList)
+      if (auto* e = dynamic_cast<TEditFormControlObj*>(c))
+        edits.push_back(e);
+    ASSERT_EQ(edits.size(), 3U);
+    EXPECT_EQ(edits[0]->Edit()->Text(), "cell");
+    TEdit* focused = edits[1]->Edit();
+    focused->SetFocus();
+    ASSERT_TRUE(testwait::WaitUntil([&] { return focused->Focused(); }));
+    told = 0;
+  }
+  Viewer->LoadFromString("<p>Another page</p>");
+  Application->ProcessMessages();
+  EXPECT_EQ(told, 0);
+  EXPECT_TRUE(Viewer->SectionList().FormControlList.empty());
+  window.Hide();
+  Viewer->SetParent(nullptr);
+}
+
 TEST_F(HtmlViewerTest, AControlTakingTheFocusIsBroughtIntoView)
 {
   Viewer->LoadFromString(FormPage("Form", 80, 80));
