@@ -76,8 +76,8 @@ double BestSeconds(const std::function<void()>& before, const std::function<void
 
 // The table: open, leave and the text alone per size, doubling up to maxFields; 0 when the
 // growth keeps to the target. A step's growth also shows where the page's memory outgrows the
-// processor's caches (about 8,000 to 16,000 fields here, 2.3 to 2.7 for leaving, as for the
-// text alone); the target is judged on the growth per doubling over the whole range.
+// processor's caches (about 8,000 to 16,000 fields here, up to 2.3 for leaving); the target is
+// judged on the growth per doubling over the whole range.
 int Table(THTMLViewer& viewer, const std::string& small, int maxFields, bool pointer)
 {
   std::printf("page pane 800x600, pointer %s, %s; best of 3 to 30, seconds; growth per doubling\n",
