@@ -304,7 +304,12 @@ void TUpDown::HookEdit()
   FEdit->OnKeyDown = [this](TObject* Sender, Word& Key, TShiftState Shift) {
     if (FEditKeyDown)
       FEditKeyDown(Sender, Key, Shift);
-    if (Key == VK_RETURN) {
+    // The arrows are no stop of their own beside the box: its Up and Down step them.
+    if ((Key == VK_UP || Key == VK_DOWN) && !(Shift & (ssAlt | ssCtrl))) {
+      TakeTypedPosition();
+      Step(Key == VK_UP ? btNext : btPrev);
+      Key = 0;
+    } else if (Key == VK_RETURN) {
       Key = 0;
       TakeTypedPosition();
     }

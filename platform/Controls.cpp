@@ -682,9 +682,9 @@ void TControl::DispatchMouseUp(TMouseButton button, TShiftState shift, Integer x
 
 void TControl::DispatchMouseMove(TShiftState shift, Integer x, Integer y) { MouseMove(shift, x, y); }
 
-void TControl::DispatchMouseWheel(TShiftState shift, Integer delta, TPoint screenPos)
+bool TControl::DispatchMouseWheel(TShiftState shift, Integer delta, TPoint screenPos)
 {
-  DoMouseWheel(shift, delta, screenPos);
+  return DoMouseWheel(shift, delta, screenPos);
 }
 
 void TControl::DispatchKeyDown(Word& key, TShiftState shift) { KeyDown(key, shift); }

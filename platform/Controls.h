@@ -323,7 +323,8 @@ public:
   void DispatchMouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y);
   void DispatchMouseUp(TMouseButton button, TShiftState shift, Integer x, Integer y);
   void DispatchMouseMove(TShiftState shift, Integer x, Integer y);
-  void DispatchMouseWheel(TShiftState shift, Integer delta, TPoint screenPos);
+  // True when the control took the wheel; one that did not leaves it to its parent.
+  bool DispatchMouseWheel(TShiftState shift, Integer delta, TPoint screenPos);
   void DispatchKeyDown(Word& key, TShiftState shift);
   void DispatchKeyUp(Word& key, TShiftState shift);
   void DispatchKeyPress(char& key);

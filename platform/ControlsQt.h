@@ -235,7 +235,12 @@ protected:
     TControl* c = Control;
     TPoint local = Local(e->position());
     TPoint screen = c->ClientToScreen(local);
-    GuardedCall([&] { c->DispatchMouseWheel(Shift(e->modifiers(), e->buttons()), e->angleDelta().y(), screen); }, c);
+    bool handled = false;
+    GuardedCall(
+        [&] { handled = c->DispatchMouseWheel(Shift(e->modifiers(), e->buttons()), e->angleDelta().y(), screen); }, c);
+    // A wheel that a control does not use goes on to the control it lies on, as a text box's
+    // on a page scrolls the page.
+    e->setAccepted(handled);
   }
   void moveEvent(QMoveEvent*) override
   {

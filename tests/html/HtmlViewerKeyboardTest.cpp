@@ -274,7 +274,7 @@ TEST_F(HtmlViewerKeyboardTest, TheWheelScrollsByTheDesktopsLinesSetting)
 {
   Viewer->LoadFromString(LongPage(200));
   ShowFocused();
-  const TPoint at = Viewer->PaintPanel()->ClientToScreen({100, 100});
+  TPoint at = Viewer->PaintPanel()->ClientToScreen({100, 100});
   auto wheelDown = [&](int notches) {
     const int32_t before = Viewer->VScrollBarPosition();
     std::string cmd = "xdotool mousemove " + std::to_string(at.X) + " " + std::to_string(at.Y);
@@ -292,6 +292,22 @@ TEST_F(HtmlViewerKeyboardTest, TheWheelScrollsByTheDesktopsLinesSetting)
   s.WheelScrollLines = 0;
   SetSystemSettings(s);
   EXPECT_EQ(wheelDown(1), 60);   // one notch of 120, halved
+  SetSystemSettings(TSystemSettings());
+
+  // Over a field that takes no wheel of its own (a text box, a check box, a button), the wheel
+  // still scrolls the page, as over the text beside it.
+  Viewer->LoadFromString(
+      "<form><p><input name=a size=30> <input type=checkbox name=b>"
+      " <input type=submit value=Send></p></form>"
+      + LongPage(200));
+  ASSERT_EQ(Viewer->SectionList().FormControlList.size(), 3u);
+  for (size_t i = 0; i < 3; ++i) {
+    Viewer->SetVScrollBarPosition(0);
+    TControl* c = Viewer->SectionList().FormControlList[i]->GetControl();
+    ASSERT_TRUE(WaitUntil([&] { return c->HandleAllocated() && c->Showing(); }));
+    at = c->ClientToScreen({c->Width() / 2, c->Height() / 2});
+    EXPECT_EQ(wheelDown(1), WheelScrollLines() * 16) << "over field " << i;
+  }
   const TSize screen = GetScreenSize();
   std::system(("xdotool mousemove " + std::to_string(screen.cx - 1) + " " + std::to_string(screen.cy - 1)).c_str());
 }

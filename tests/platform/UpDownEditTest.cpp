@@ -1,6 +1,6 @@
 // An up-down with an edit beside it: a number typed into the edit (through the X server, as
-// a user types) becomes the position, and the edit's own key and exit handlers keep working,
-// also once the up-down has gone.
+// a user types) becomes the position, Up and Down typed there step it, and the edit's own key
+// and exit handlers keep working, also once the up-down has gone.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -80,6 +80,15 @@ TEST(UpDownEdit, TypedNumbersAreTakenAndTheEditsOwnHandlersStay)
   EXPECT_EQ(updown->Position(), 33);
   EXPECT_EQ(clicks.back(), btNext);
   EXPECT_GT(exits, exitsBefore);
+  // Back in the box, its Up and Down step the arrows (no Tab stop of their own), from what was
+  // typed; the edit's own handler still sees them.
+  TypeInto(edit, "10", "key Up");
+  EXPECT_EQ(updown->Position(), 11);
+  EXPECT_EQ(edit->Text(), "11");
+  EXPECT_EQ(keys.back(), VK_UP);
+  X("key Down Down Down");
+  EXPECT_TRUE(PumpUntil([&] { return updown->Position() == 8; })) << updown->Position();
+  EXPECT_EQ(clicks.back(), btPrev);
 
   // The up-down goes; the edit keeps its own handlers and takes text as a plain edit.
   updown.reset();
