@@ -451,7 +451,8 @@ constexpr Cardinal WM_KEYF1 = 0x4D, WM_CHAR = 0x102, WM_DEADCHAR = 0x103, WM_SYS
 // between input events, and the steps each kind of input goes through.
 struct TTBMenuLoop {
   // The last pointer position the loop saw; stale (X = 0x80000000) when the loop starts, so
-  // that it reads the position and refreshes the hover state first.
+  // that it reads the position and refreshes the hover state first; from then on only a
+  // move away from that position counts as the pointer's.
   static constexpr Integer StalePos = INT32_MIN;
 
   TTBMenuLoop(TTBView* Root, TControl* CaptureWnd, std::vector<TInputEvent>& Replay)
@@ -577,6 +578,8 @@ struct TTBMenuLoop {
   std::vector<TInputEvent>& FReplay;
   TPoint FLastPos{StalePos, 0};
   bool FEnded = false;
+  // Started by a press on the selected viewer, rather than by a key or a reader's action.
+  bool FByMouse = false;
   bool FMouseDownOnMenu = false;
   bool FActivationLost = false;
   // A control hosted in a popup that a press went down on: it has the mouse until the release.
@@ -605,7 +608,8 @@ void TTBMenuLoop::Run(TTBView* R, TTBEnterToolbarLoopOptions options, std::vecto
 // The press on the selected viewer, or its execution, that the loop was entered with.
 void TTBMenuLoop::Begin(TTBEnterToolbarLoopOptions Options)
 {
-  if (Options & tbetMouseDown) {
+  FByMouse = (Options & tbetMouseDown) != 0;
+  if (FByMouse) {
     if (TTBItemViewer* v = R->FSelected) {
       TPoint p = Local(v, GetCursorPos());
       v->MouseDown(0, p.X, p.Y, FMouseDownOnMenu);
@@ -810,7 +814,10 @@ void TTBMenuLoop::AfterInput()
 {
   if (FLastPos.X == StalePos) {
     FLastPos = GetCursorPos();
-    UpdateAllSelections(R, FLastPos, false);
+    // A pointer resting where it was when a key (Alt+letter, F10) or a reader opened the
+    // menus takes nothing from the item they chose; it takes over once it moves.
+    if (FByMouse || !R->FSelected)
+      UpdateAllSelections(R, FLastPos, false);
     RefreshHintAndCursor(R);
   }
   RefreshHintText(R);

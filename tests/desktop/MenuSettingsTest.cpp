@@ -27,6 +27,7 @@
 #include "tests/desktop/ScreenReadBack.h"
 #include "tests/platform/XInputSupport.h"
 #include "tests/shell/MainWindowSupport.h"
+#include "tests/toolbar/TestBar.h"
 #include "tests/toolbar/RealInput.h"
 #include "toolbar/PopupAnimation.h"
 #include "toolbar/ThemedItems.h"
@@ -325,7 +326,7 @@ struct TKitWindow {
     return bar.ClientToScreen(
         {(v->BoundsRect.Left + v->BoundsRect.Right) / 2, (v->BoundsRect.Top + v->BoundsRect.Bottom) / 2});
   }
-  static TRect ScreenRect(TBar& bar, TTBCustomItem* item)
+  static TRect ScreenRect(TTBCustomToolbar& bar, TTBCustomItem* item)
   {
     TRect r = bar.View()->Find(item)->BoundsRect;
     TPoint tl = bar.ClientToScreen({r.Left, r.Top});
@@ -518,7 +519,7 @@ int CountInRows(const std::vector<TColor>& pixels, Integer width, Integer top, I
 
 // A menu opened from the keyboard starts on its first item, wherever the pointer last stood
 // over a menu: here on the View menu's "Text background colour", which the pointer left for
-// the window's title bar.
+// the window's title bar; and in the program's main window, on the title the pointer rests on.
 TEST(DesktopMenus, AKeyboardOpenedMenuStartsOnItsFirstItem)
 {
   if (!Available())
@@ -593,6 +594,94 @@ TEST(DesktopMenus, AKeyboardOpenedMenuStartsOnItsFirstItem)
   EXPECT_EQ(CountInRows(shown, menu.Width(), colour.Top, colour.Bottom, highlight), 0)
       << "the item under the pointer's old place is lit";
   EXPECT_FALSE(submenuAgain) << "the old item's submenu opened again";
+
+  // In the program's main window, with the pointer resting on the View title: Alt+F opens
+  // File (the X server shows its menu below File), the arrow keys go where they say, F10
+  // picks File too, and only a move of the pointer onto View opens View.
+  SCOPED_TRACE("the program's main window");
+  SetMessageAnswerer([](const TMessageRequest&) { return mrOk; });
+  {
+    TKVMainFrm main(ExeFolder());
+    main.Show();
+    ASSERT_TRUE(PumpUntil([&] { return main.Showing(); }));
+    const std::string mainId = desk.WaitFramedWindow("^Orrelo", 5000);
+    ASSERT_FALSE(mainId.empty());
+    X("windowactivate --sync " + mainId);
+    ASSERT_TRUE(PumpUntil([&] { return Screen().ActiveForm() == &main; })) << "the main window is not active";
+    TTBView* bar = main.MainMenu->View();
+    auto open = [&]() -> TTBCustomItem* { return bar->OpenViewer() ? bar->OpenViewer()->Item() : nullptr; };
+    auto lit = [&]() -> TTBCustomItem* {
+      TTBView* p = bar->OpenViewerView();
+      return p && p->Selected() ? p->Selected()->Item() : nullptr;
+    };
+    const TPoint view = TKitWindow::Centre(*main.MainMenu, main.View1);
+    Move(view);
+    ASSERT_TRUE(PumpUntil([&] { return GetCursorPos() == view; }));
+    std::set<std::string> before;
+    std::vector<int> menuLefts;
+    tbtest::TScript script;
+    auto key = [&](const char* k) { script.Do([k] { X(std::string("key ") + k); }); };
+    script.Do([&] {
+      before = OurWindows();
+      X("key alt+f");
+    });
+    script.WaitFor(
+        [&] {
+          const std::vector<std::string> shown = NewWindows(before);
+          for (const std::string& id : shown)
+            menuLefts.push_back(desk.Place(id).X);
+          return !shown.empty();
+        },
+        "the X server shows the menu Alt+F opens");
+    // What the screen shows: File's first item lit.
+    desktop::TXConnection screen(desk.Display());
+    auto firstLit = [&] {
+      TTBView* p = bar->OpenViewerView();
+      if (!p || p->ViewerCount() == 0)
+        return false;
+      TControl* w = p->Window();
+      const TRect r = p->Viewers(0)->BoundsRect;
+      const TPoint tl = w->ClientToScreen({r.Left, r.Top});
+      const int n = CountInRows(ReadScreen(screen, Bounds(tl.X, tl.Y, r.Width(), r.Height())), r.Width(), 0, r.Height(),
+                                ColorToRGB(clHighlight));
+      return n > r.Width() * r.Height() / 2;
+    };
+    script.WaitFor(firstLit, "the screen shows the first item of the menu lit");
+    script.Do([&] { desk.Screenshot("menu-alt-f-pointer-on-view.png"); });
+    script.WaitFor([&] { return open() == main.File1 && lit() == main.PrintMechanism1; },
+                   "File opens on its first item, not the View under the pointer");
+    key("Right");
+    script.WaitFor([&] { return open() == main.Edit1; }, "Right from File opens Edit");
+    key("Left");
+    script.WaitFor([&] { return open() == main.File1; }, "Left from Edit opens File");
+    key("Left");
+    script.WaitFor([&] { return open() == main.Help1 && lit() == main.SearchForHelp1; }, "Left from File opens Help");
+    key("Down");
+    script.WaitFor([&] { return lit() == main.Contents1; }, "Down in Help goes to Contents");
+    key("Up");
+    script.WaitFor([&] { return lit() == main.SearchForHelp1; }, "Up goes back to the first item");
+    key("Up");
+    script.WaitFor([&] { return lit() == main.About1; }, "Up from the first item goes round to About");
+    script.Do([&] { Move({view.X + 3, view.Y + 1}); });
+    script.WaitFor([&] { return open() == main.View1; }, "moving the pointer on View opens it");
+    key("Escape");
+    script.WaitFor([&] { return !open() && bar->InModalLoop; }, "Escape closes View's menu");
+    key("Escape");
+    script.WaitFor([&] { return !bar->InModalLoop; }, "a second Escape leaves the menu bar");
+    key("F10");
+    script.WaitFor([&] { return bar->InModalLoop && bar->Selected() && bar->Selected()->Item() == main.File1; },
+                   "F10 picks File, not the View under the pointer");
+    key("Escape");
+    script.Abort = [&] { bar->EndModal(); };
+    script.Running = [&] { return bar->InModalLoop; };
+    script.Start();
+    EXPECT_TRUE(PumpUntil([&] { return script.Finished() && !bar->InModalLoop; }, 30000));
+    const Integer fileLeft = TKitWindow::ScreenRect(*main.MainMenu, main.File1).Left;
+    EXPECT_EQ(menuLefts, std::vector<int>{fileLeft}) << "the X server showed another menu than File's";
+    Move(titleBar);
+  }
+  mainwindow::Pump();
+  SetMessageAnswerer(nullptr);
 }
 
 // A click on the window's own title bar, or on the desktop, ends an open menu (the X server
