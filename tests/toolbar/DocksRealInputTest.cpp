@@ -46,6 +46,16 @@ struct TDockedBar {
   ~TDockedBar() { Form.Hide(); }
 };
 
+// The bar floats in a window that holds the point.
+bool HoldsPointer(TDockedBar& f, TPoint p)
+{
+  TWinControl* w = f.Bar.FloatingWindowParent();
+  if (!w)
+    return false;
+  const TRect r = ScreenRectOf(*w);
+  return r.Left <= p.X && p.X < r.Right && r.Top <= p.Y && p.Y < r.Bottom;
+}
+
 }   // namespace
 
 TEST(DocksRealInput, ToolbarFollowsThePointerFromTopDockToFloatingToBottomDock)
@@ -76,22 +86,26 @@ TEST(DocksRealInput, ToolbarFollowsThePointerFromTopDockToFloatingToBottomDock)
         x.MoveTo({grab.X + 20, grab.Y + 30});
       },
       [&] { x.MoveTo(middle); },
-      [&] {
-        floatedMid = f.Bar.Floating();
-        if (f.Bar.FloatingWindowParent())
-          floatingAt.push_back(ScreenRectOf(*f.Bar.FloatingWindowParent()));
-        pointerAt.push_back(middle);
-        realinput::Screenshot("dock-drag-1-floating.png");
-        x.MoveTo(further);
-      },
-      [&] {
-        floatedFurther = f.Bar.Floating();
-        if (f.Bar.FloatingWindowParent())
-          floatingAt.push_back(ScreenRectOf(*f.Bar.FloatingWindowParent()));
-        pointerAt.push_back(further);
-        realinput::Screenshot("dock-drag-2-following.png");
-        x.MoveTo({bottom.X, bottom.Y - 4});
-      },
+      // Each reading waits for the floating window to have come to the pointer (a loaded
+      // machine may take more than a tick); a window that does not follow ends the run.
+      {[&] { return HoldsPointer(f, middle); },
+       [&] {
+         floatedMid = f.Bar.Floating();
+         if (f.Bar.FloatingWindowParent())
+           floatingAt.push_back(ScreenRectOf(*f.Bar.FloatingWindowParent()));
+         pointerAt.push_back(middle);
+         realinput::Screenshot("dock-drag-1-floating.png");
+         x.MoveTo(further);
+       }},
+      {[&] { return HoldsPointer(f, further); },
+       [&] {
+         floatedFurther = f.Bar.Floating();
+         if (f.Bar.FloatingWindowParent())
+           floatingAt.push_back(ScreenRectOf(*f.Bar.FloatingWindowParent()));
+         pointerAt.push_back(further);
+         realinput::Screenshot("dock-drag-2-following.png");
+         x.MoveTo({bottom.X, bottom.Y - 4});
+       }},
       [&] { x.MoveTo(bottom); },
       [&] { x.Release(); },
       [&] { x.MoveTo(away); },

@@ -6,6 +6,8 @@
 
 #include <functional>
 #include <string>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "platform/Application.h"
@@ -34,21 +36,31 @@ private:
 
 // Steps run one after another from a timer, whichever loop is running then (a drag's or a
 // menu's own loop once a press has started it): the X server delivers each step's input
-// before the next runs.
+// before the next runs. A step made with a condition waits, tick after tick, until what it
+// reads has come about (the caller bounds the whole run, as with WaitUntil on Done()).
 class TTimedSteps {
 public:
-  explicit TTimedSteps(std::vector<std::function<void()>> steps, Cardinal intervalMs = 150) : FSteps(std::move(steps))
+  struct TStep {
+    template <class F>
+    requires std::is_invocable_r_v<void, F&> TStep(F act)
+        : Act(std::move(act))   // NOLINT(google-explicit-constructor): a list of plain steps
+    {}
+    TStep(std::function<bool()> ready, std::function<void()> act) : Ready(std::move(ready)), Act(std::move(act)) {}
+    std::function<bool()> Ready;
+    std::function<void()> Act;
+  };
+  explicit TTimedSteps(std::vector<TStep> steps, Cardinal intervalMs = 150) : FSteps(std::move(steps))
   {
     FTimer.SetInterval(intervalMs);
     FTimer.SetOnTimer([this](TObject*) {
-      if (FNext < FSteps.size())
-        FSteps[FNext++]();
+      if (FNext < FSteps.size() && (!FSteps[FNext].Ready || FSteps[FNext].Ready()))
+        FSteps[FNext++].Act();
     });
   }
   bool Done() const { return FNext >= FSteps.size(); }
 
 private:
-  std::vector<std::function<void()>> FSteps;
+  std::vector<TStep> FSteps;
   size_t FNext = 0;
   TTimer FTimer;
 };
