@@ -381,8 +381,8 @@ namespace {
 
 // The steps run (a click on a toolbar first); then the pointer goes onto the item of another
 // toolbar: the screen shows its raised frame, and the X server a hint window.
-void ExpectHoverAndHintAfter(std::vector<std::function<void()>> start, TTBCustomToolbar& bar, TTBCustomItem* item,
-                             const std::string& shot)
+void ExpectHoverAndHintAfter(std::vector<realinput::TTimedSteps::TStep> start, TTBCustomToolbar& bar,
+                             TTBCustomItem* item, const std::string& shot)
 {
   TRect r = bar.View()->Find(item)->BoundsRect;
   const TPoint tl = bar.ClientToScreen({r.Left, r.Top});
@@ -391,7 +391,7 @@ void ExpectHoverAndHintAfter(std::vector<std::function<void()>> start, TTBCustom
   PumpFor(200);
   const std::vector<TColor> flat = ScreenPixels(r);
   start.push_back([] {});
-  realinput::TTimedSteps steps(start, 250);
+  realinput::TTimedSteps steps(std::move(start), 250);
   ASSERT_TRUE(PumpUntil([&] { return steps.Done(); }, 5000));
   PumpFor(200);
   const std::set<std::string> before = OurWindows();
