@@ -493,7 +493,6 @@ void THTMLViewer::AnnounceFocusedLink()
     }
 }
 
-
 namespace {
 
 // The offsets of the page's words are those of a copy of the page: the words of the page up

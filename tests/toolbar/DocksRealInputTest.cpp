@@ -79,6 +79,18 @@ TEST(DocksRealInput, ToolbarFollowsThePointerFromTopDockToFloatingToBottomDock)
   std::vector<TRect> floatingAt;
   std::vector<TPoint> pointerAt;
   bool floatedMid = false, floatedFurther = false;
+  // A reading waits for the floating window to have come to the pointer (a loaded machine
+  // may take more than a tick; a window that does not follow ends the run), then moves on.
+  auto reading = [&](TPoint at, bool& floated, const char* shot, TPoint next) {
+    return realinput::TTimedSteps::TStep{[&f, at] { return HoldsPointer(f, at); },
+                                         [&f, &x, &floatingAt, &pointerAt, &floated, at, shot, next] {
+                                           floated = f.Bar.Floating();
+                                           floatingAt.push_back(ScreenRectOf(*f.Bar.FloatingWindowParent()));
+                                           pointerAt.push_back(at);
+                                           realinput::Screenshot(shot);
+                                           x.MoveTo(next);
+                                         }};
+  };
   realinput::TTimedSteps steps({
       [&] { x.MoveTo(grab); },
       [&] { x.Press(); },
@@ -86,26 +98,8 @@ TEST(DocksRealInput, ToolbarFollowsThePointerFromTopDockToFloatingToBottomDock)
         x.MoveTo({grab.X + 20, grab.Y + 30});
       },
       [&] { x.MoveTo(middle); },
-      // Each reading waits for the floating window to have come to the pointer (a loaded
-      // machine may take more than a tick); a window that does not follow ends the run.
-      {[&] { return HoldsPointer(f, middle); },
-       [&] {
-         floatedMid = f.Bar.Floating();
-         if (f.Bar.FloatingWindowParent())
-           floatingAt.push_back(ScreenRectOf(*f.Bar.FloatingWindowParent()));
-         pointerAt.push_back(middle);
-         realinput::Screenshot("dock-drag-1-floating.png");
-         x.MoveTo(further);
-       }},
-      {[&] { return HoldsPointer(f, further); },
-       [&] {
-         floatedFurther = f.Bar.Floating();
-         if (f.Bar.FloatingWindowParent())
-           floatingAt.push_back(ScreenRectOf(*f.Bar.FloatingWindowParent()));
-         pointerAt.push_back(further);
-         realinput::Screenshot("dock-drag-2-following.png");
-         x.MoveTo({bottom.X, bottom.Y - 4});
-       }},
+      reading(middle, floatedMid, "dock-drag-1-floating.png", further),
+      reading(further, floatedFurther, "dock-drag-2-following.png", {bottom.X, bottom.Y - 4}),
       [&] { x.MoveTo(bottom); },
       [&] { x.Release(); },
       [&] { x.MoveTo(away); },
