@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cmath>
 #include <functional>
+#include <map>
 #include <regex>
 #include <set>
 #include <string>
@@ -89,23 +90,33 @@ std::set<std::string> ContentWords(const std::string& text)
   return out;
 }
 
+// A pattern compiled once: the checks below ask the same few dozen patterns of every question.
+const std::regex& Pattern(const std::string& re, std::regex::flag_type flags = std::regex::ECMAScript)
+{
+  static std::map<std::pair<std::string, std::regex::flag_type>, std::regex> compiled;
+  auto [at, added] = compiled.try_emplace({re, flags});
+  if (added)
+    at->second = std::regex(re, flags);
+  return at->second;
+}
+
 // The text as a pupil reads it: tags dropped, the entities the questions use written as their
 // signs, runs of blanks made one.
 std::string Plain(const std::string& html)
 {
   static const std::pair<const char*, const char*> entities[] = {{"&times;", "x"}, {"&divide;", "/"}, {"&minus;", "-"},
                                                                  {"&pi;", "pi"},   {"&deg;", " deg"}, {"&nbsp;", " "}};
-  std::string s = std::regex_replace(html, std::regex("<[^>]*>"), "");
+  std::string s = std::regex_replace(html, Pattern("<[^>]*>"), "");
   for (const auto& [entity, sign] : entities)
     for (size_t at = s.find(entity); at != std::string::npos; at = s.find(entity, at))
       s.replace(at, std::string(entity).size(), sign);
-  return std::regex_replace(s, std::regex("\\s+"), " ");
+  return std::regex_replace(s, Pattern("\\s+"), " ");
 }
 
 // An answer that is a quantity ("12 mm", "About 0.38 m", "1:1"), not words.
 bool IsNumber(const std::string& answer)
 {
-  return std::regex_search(Plain(answer), std::regex("^\\s*(about |roughly )?[-+]?[0-9.]", std::regex::icase));
+  return std::regex_search(Plain(answer), Pattern("^\\s*(about |roughly )?[-+]?[0-9.]", std::regex::icase));
 }
 
 // The numbers written in a text, in order.
@@ -113,8 +124,8 @@ std::vector<double> Numbers(const std::string& text)
 {
   std::vector<double> out;
   const std::string plain = Plain(text);
-  const std::regex number("[0-9]+(\\.[0-9]+)?");
-  for (auto it = std::sregex_iterator(plain.begin(), plain.end(), number); it != std::sregex_iterator(); ++it)
+  for (auto it = std::sregex_iterator(plain.begin(), plain.end(), Pattern("[0-9]+(\\.[0-9]+)?"));
+       it != std::sregex_iterator(); ++it)
     out.push_back(std::stod(it->str()));
   return out;
 }
@@ -238,22 +249,22 @@ TEST(QuestionBankTest, StrokesAndTurnsAreCountedAsThePagesCountThem)
       continue;
     std::smatch m;
     // Strokes a minute of a crank turning at so many rpm.
-    if (std::regex_search(text, m, std::regex("([0-9.]+) rpm"))
-        && std::regex_search(text, std::regex("how many strokes", std::regex::icase))) {
+    if (std::regex_search(text, m, Pattern("([0-9.]+) rpm"))
+        && std::regex_search(text, Pattern("how many strokes", std::regex::icase))) {
       ++checked;
       EXPECT_TRUE(Near(key[0], 2 * std::stod(m[1]))) << text << "\n  keyed " << Key(*q);
     }
     // How far a part driven by a crank of a given length moves up and down, or down and
     // back, in one turn.
-    if (std::regex_search(text, m, std::regex("crank[^.]* (is|of) ([0-9.]+) mm( long)?"))
-        && std::regex_search(text, std::regex("in one turn", std::regex::icase))
-        && std::regex_search(text, std::regex("up and down|and back", std::regex::icase))) {
+    if (std::regex_search(text, m, Pattern("crank[^.]* (is|of) ([0-9.]+) mm( long)?"))
+        && std::regex_search(text, Pattern("in one turn", std::regex::icase))
+        && std::regex_search(text, Pattern("up and down|and back", std::regex::icase))) {
       ++checked;
       EXPECT_TRUE(Near(key[0], 4 * std::stod(m[2]))) << text << "\n  keyed " << Key(*q);
     }
     // A stroke from a crank's offset or throw.
-    if (std::regex_search(text, m, std::regex("(offset|throw)[^0-9]*([0-9.]+)"))
-        && std::regex_search(text, std::regex("what is the [a-z' ]*stroke", std::regex::icase))) {
+    if (std::regex_search(text, m, Pattern("(offset|throw)[^0-9]*([0-9.]+)"))
+        && std::regex_search(text, Pattern("what is the [a-z' ]*stroke", std::regex::icase))) {
       ++checked;
       EXPECT_TRUE(Near(key[0], 2 * std::stod(m[2]))) << text << "\n  keyed " << Key(*q);
     }
@@ -266,9 +277,7 @@ TEST(QuestionBankTest, StrokesAndTurnsAreCountedAsThePagesCountThem)
 TEST(QuestionBankTest, NearRepeatsAreAskedOnce)
 {
   using TTest = std::function<bool(const std::string& text, const std::string& key)>;
-  auto has = [](const std::string& s, const char* re) {
-    return std::regex_search(s, std::regex(re, std::regex::icase));
-  };
+  auto has = [](const std::string& s, const char* re) { return std::regex_search(s, Pattern(re, std::regex::icase)); };
   const std::pair<const char*, TTest> groups[] = {
       // However the key puts it: the load running back, or the pawl holding it up.
       {"a ratchet stops a hoisted load running back",
@@ -335,7 +344,7 @@ TEST(QuestionBankTest, NearRepeatsAreAskedOnce)
        [&](const std::string& t, const std::string& k) {
          std::smatch m;
          const std::vector<double> key = Numbers(k);
-         if (key.empty() || !std::regex_search(t, m, std::regex("([0-9.]+) rpm")) || !has(t, "how many"))
+         if (key.empty() || !std::regex_search(t, m, Pattern("([0-9.]+) rpm")) || !has(t, "how many"))
            return false;
          const double rpm = std::stod(m[1]);
          return Near(key[0], rpm) || Near(key[0], rpm / 60);

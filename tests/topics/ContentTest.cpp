@@ -2,6 +2,7 @@
 // fit the scenes that use them, and are exactly what the generator writes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -88,6 +89,13 @@ int NutCornersInsideTheArms(TDummyCube* base, Single grow)
   TMatrix toLower = MatrixMultiply(cracker->LocalMatrix(), base->GetChild(1)->AbsoluteMatrix());
   InvertMatrix(toUpper);
   InvertMatrix(toLower);
+  // The section's box: a point outside it is outside the section, without walking the outline.
+  TAffineVector low = section[0], high = section[0];
+  for (const TAffineVector& q : section)
+    for (size_t k = 0; k < 2; ++k) {
+      low[k] = std::min(low[k], q[k]);
+      high[k] = std::max(high[k], q[k]);
+    }
   const TMatrix nutToWorld = nut->AbsoluteMatrix();
   const TAABB box = nut->BoundingBox();
   int inside = 0;
@@ -98,7 +106,8 @@ int NutCornersInsideTheArms(TDummyCube* base, Single grow)
     const TAffineVector world = VectorTransform(p, nutToWorld);
     for (const TMatrix* m : {&toUpper, &toLower}) {
       const TAffineVector l = VectorTransform(world, *m);
-      if (std::fabs(l[2]) < cracker->Thickness / 2 && InsideOutline(section, l[0], l[1]))
+      if (std::fabs(l[2]) < cracker->Thickness / 2 && l[0] >= low[0] && l[0] <= high[0] && l[1] >= low[1]
+          && l[1] <= high[1] && InsideOutline(section, l[0], l[1]))
         ++inside;
     }
   }
