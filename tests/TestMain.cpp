@@ -10,6 +10,18 @@
 #include <thread>
 #include <unistd.h>
 
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ORRELO_LEAK_CHECK 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__)
+#define ORRELO_LEAK_CHECK 1
+#endif
+#ifdef ORRELO_LEAK_CHECK
+#include <sanitizer/lsan_interface.h>
+#endif
+
 #include "platform/Application.h"
 #include "platform/Controls.h"
 #include "tests/TestWait.h"
@@ -97,5 +109,12 @@ int main(int argc, char** argv)
   int result = RUN_ALL_TESTS();
   delete testing::UnitTest::GetInstance()->listeners().Release(watchdog);
   TApplication::Finalize();
+#ifdef ORRELO_LEAK_CHECK
+  // Leaks are looked for here, with the threads that are left at rest, and not at exit, where
+  // the toolkit's library destructors end their threads while the checker stops every thread
+  // to scan it: on a loaded machine that scan faulted now and then ("Tracer caught signal 11",
+  // the test program failing after all its tests passed).
+  __lsan_do_leak_check();
+#endif
   return result;
 }
