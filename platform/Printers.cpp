@@ -12,6 +12,7 @@
 #include <QTemporaryFile>
 
 #include <cups/cups.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -183,6 +184,11 @@ struct TPrinterImpl : public TPrinterDC {
                                   temp->errorString()));
       JobFile = std::move(temp);
     } else {
+      // A device or a pipe under the name is not replaced by a file, nor written to: the
+      // PDF would take the place of /dev/null, a terminal or a pipe another program reads.
+      struct stat st;
+      if (::stat(QFile::encodeName(userFile).constData(), &st) == 0 && !S_ISREG(st.st_mode))
+        throw EPrinter(WriteError(NotValid, userFile, S_ISDIR(st.st_mode) ? "Is a directory" : "Not a file"));
       auto save = std::make_unique<QSaveFile>(userFile);
       if (!save->open(mode))
         throw EPrinter(WriteError(NotValid, userFile, save->errorString()));

@@ -8,6 +8,8 @@
 #include <sstream>
 #include <string>
 
+#include <sys/stat.h>
+
 #include "platform/Files.h"
 #include "tests/CommandOutput.h"
 #include "tests/platform/PrintSpooler.h"
@@ -216,6 +218,26 @@ TEST(PrintersTest, AFileThatCannotBeWrittenWholeIsAnErrorAndKeepsTheOldFile)
   PrintBigPage(printer);
   EXPECT_NE(testcmd::Output("pdftotext '" + file + "' -").find(std::string(80, 'C')), std::string::npos);
   EXPECT_EQ(FolderNames(dir), std::vector<std::string>{"old.pdf"});
+
+  // A pipe under the name is neither replaced by a file nor written to: the job does not start,
+  // and the error names the file.
+  const std::string pipe = dir + "/pipe.pdf";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  printer.SetOutputFileName(pipe);
+  error = ErrorOf([&] { printer.BeginDoc(); });
+  EXPECT_NE(error.find(pipe), std::string::npos) << error;
+  EXPECT_FALSE(printer.Printing());
+  EXPECT_TRUE(std::filesystem::is_fifo(pipe)) << "the pipe was replaced";
+  // A link stays a link: the file it points to takes the new PDF.
+  const std::string link = dir + "/link.pdf";
+  std::filesystem::create_symlink("old.pdf", link);
+  printer.SetOutputFileName(link);
+  printer.BeginDoc();
+  printer.Canvas().TextOut(10, 10, "Through the link");
+  printer.EndDoc();
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_NE(testcmd::Output("pdftotext '" + file + "' -").find("Through the link"), std::string::npos);
+  EXPECT_EQ(FolderNames(dir), (std::vector<std::string>{"link.pdf", "old.pdf", "pipe.pdf"}));
 }
 
 TEST(PrintersTest, ProcessWidePrinterCanBeReplaced)
