@@ -349,6 +349,12 @@ public:
   // screen (-1: none there).
   TRect PageCharRect(int32_t Offset);
   int32_t PageOffsetAt(TPoint Screen);
+  // The line on the screen that the offset's character stands on, [Start, End) of the page's
+  // words (a line end between paragraphs is a line of its own); false past the words.
+  bool PageLineAt(int32_t Offset, int32_t& Start, int32_t& End);
+  // A reader puts the caret at that offset of the page's words: the viewer's caret moves
+  // there (off a focused link) and the page scrolls to it when it is out of view.
+  void PageSetCaret(int32_t Offset);
   // Where a reader's caret stands in the page's words: at the focused link's first
   // character, else where the viewer's caret is (the start, a click, a named place).
   int32_t PageCaret();

@@ -327,6 +327,8 @@ public:
   }
   TRect CharacterRect(int32_t Offset) override { return FViewer->PageCharRect(Offset); }
   int32_t OffsetAtPoint(TPoint Screen) override { return FViewer->PageOffsetAt(Screen); }
+  bool LineAt(int32_t Offset, int32_t& Start, int32_t& End) override { return FViewer->PageLineAt(Offset, Start, End); }
+  void SetCaret(int32_t Offset) override { FViewer->PageSetCaret(Offset); }
 
 private:
   struct TChild {
@@ -534,6 +536,19 @@ public:
     Start = FKept.Starts[k];
     return FKept.Paragraphs[k];
   }
+  // Where the words of the paragraph after the one whose words start there begin (the end of
+  // the words after the last).
+  int32_t NextStart(int32_t Start) const
+  {
+    const auto at = std::upper_bound(FKept.Starts.begin(), FKept.Starts.end(), Start);
+    return at == FKept.Starts.end() ? static_cast<int32_t>(FKept.Text.size()) : *at;
+  }
+  // The first paragraph whose words start at or after the offset; nullptr: none.
+  TSection* ParagraphFrom(int32_t Offset) const
+  {
+    const auto at = std::lower_bound(FKept.Starts.begin(), FKept.Starts.end(), Offset);
+    return at == FKept.Starts.end() ? nullptr : FKept.Paragraphs[static_cast<size_t>(at - FKept.Starts.begin())];
+  }
   // The offset of the words at a place of the page: in a paragraph, its character's; between
   // paragraphs, the next one's start.
   int32_t OffsetOf(int32_t DocPos)
@@ -604,32 +619,108 @@ std::u16string THTMLViewer::PageText(int32_t* SelStart, int32_t* SelEnd)
   return offsets.Text();
 }
 
-TRect THTMLViewer::PageCharRect(int32_t Offset)
+namespace {
+
+// The paragraph whose words hold the character at the offset, with where its words start
+// and the character's place in it (past characters a copy leaves out); nullptr where the
+// offset stands between paragraphs or past the words.
+TSection* PlaceOf(TPageOffsets& Offsets, int32_t Offset, int32_t& Start, int32_t& Index)
 {
-  if (Offset < 0 || !FSectionList)
-    return {};
-  TPageOffsets offsets(*FSectionList, FReaderText, FReaderCopied);
-  int32_t start = 0;
-  TSection* s = offsets.ParagraphAt(Offset, start);
-  if (!s || Offset - start >= offsets.Within(*s, s->OwnLen))
-    return {};
-  // The last character of the paragraph whose words start at the offset (past characters
-  // a copy leaves out).
+  TSection* s = Offset >= 0 ? Offsets.ParagraphAt(Offset, Start) : nullptr;
+  if (!s || Offset - Start >= Offsets.Within(*s, s->OwnLen))
+    return nullptr;
   int32_t lo = 0, hi = s->OwnLen - 1;
   while (lo < hi) {
     const int32_t mid = (lo + hi + 1) / 2;
-    if (start + offsets.Within(*s, mid) <= Offset)
+    if (Start + Offsets.Within(*s, mid) <= Offset)
       lo = mid;
     else
       hi = mid - 1;
   }
-  for (const auto& L : s->Lines)
-    if (lo >= L->Start && lo < L->Start + L->Ln) {
-      const TRect r = LineBox(*FSectionList, *s, *L, lo, lo + 1);
-      const TPoint o = FPaintPanel->ClientToScreen({0, 0});
-      return {r.Left + o.X, r.Top + o.Y, r.Right + o.X, r.Bottom + o.Y};
+  Index = lo;
+  return s;
+}
+
+const LineRec* LineOf(const TSection& S, int32_t Index)
+{
+  for (const auto& L : S.Lines)
+    if (Index >= L->Start && Index < L->Start + L->Ln)
+      return L;
+  return nullptr;
+}
+
+}   // namespace
+
+TRect THTMLViewer::PageCharRect(int32_t Offset)
+{
+  if (!FSectionList)
+    return {};
+  TPageOffsets offsets(*FSectionList, FReaderText, FReaderCopied);
+  int32_t start = 0, k = 0;
+  TSection* s = PlaceOf(offsets, Offset, start, k);
+  const LineRec* L = s ? LineOf(*s, k) : nullptr;
+  if (!L)
+    return {};
+  const TRect r = LineBox(*FSectionList, *s, *L, k, k + 1);
+  const TPoint o = FPaintPanel->ClientToScreen({0, 0});
+  return {r.Left + o.X, r.Top + o.Y, r.Right + o.X, r.Bottom + o.Y};
+}
+
+bool THTMLViewer::PageLineAt(int32_t Offset, int32_t& Start, int32_t& End)
+{
+  if (!FSectionList)
+    return false;
+  TPageOffsets offsets(*FSectionList, FReaderText, FReaderCopied);
+  const auto n = static_cast<int32_t>(offsets.Text().size());
+  if (Offset < 0 || Offset > n)
+    return false;
+  int32_t start = 0, k = 0;
+  TSection* s = PlaceOf(offsets, Offset, start, k);
+  if (const LineRec* L = s ? LineOf(*s, k) : nullptr) {
+    // A line ends where the next one of its paragraph starts, the last one where the
+    // paragraph's words end (before the next paragraph's, which a line break may begin).
+    const LineRec* next = nullptr;
+    for (int i = 0; i + 1 < s->Lines.Count(); ++i)
+      if (s->Lines[i] == L)
+        next = s->Lines[i + 1];
+    Start = start + offsets.Within(*s, L->Start);
+    End = std::min(start + offsets.Within(*s, next ? next->Start : s->OwnLen), offsets.NextStart(start));
+    if (Start <= Offset && Offset < End)
+      return true;
+  }
+  // A line end between paragraphs (or the end of the words) is a line of its own.
+  Start = Offset;
+  End = std::min(Offset + 1, n);
+  return true;
+}
+
+void THTMLViewer::PageSetCaret(int32_t Offset)
+{
+  if (!FSectionList || Offset < 0)
+    return;
+  int32_t pos = FSectionList->Len, top = -1;
+  {
+    TPageOffsets offsets(*FSectionList, FReaderText, FReaderCopied);
+    int32_t start = 0, k = 0;
+    if (TSection* s = PlaceOf(offsets, Offset, start, k)) {
+      pos = s->StartCurs + k;
+      top = s->LineTopAt(k);
+    } else {
+      // Between paragraphs: the start of the next one.
+      if (TSection* next = offsets.ParagraphFrom(Offset)) {
+        pos = next->StartCurs;
+        top = next->LineTopAt(0);
+      }
     }
-  return {};
+  }
+  // The caret leaves a focused link, as a click beside it does; the page follows it where it
+  // would leave the view.
+  DropLinkFocus();
+  FCaretPos = pos;
+  const int32_t y = FSectionList->YOff, ph = PanelHeight();
+  if (top >= 0 && (top < y || top > y + ph - 30))
+    ScrollTo(top - ph / 3);
+  NotifyAccessibleChange(FPaintPanel, TAccessibleChange::Caret);
 }
 
 int32_t THTMLViewer::PageCaret()

@@ -17,6 +17,7 @@
 #include <QGuiApplication>
 #include <QPointer>
 #include <QScreen>
+#include <QTextBoundaryFinder>
 #include <QWidget>
 #include <QWindow>
 
@@ -124,6 +125,21 @@ public:
   {
     auto n = Node();
     return n && n->Valid() ? n->OffsetAtPoint({point.x(), point.y()}) : -1;
+  }
+  bool ReadLine(int offset, int& start, int& end) const override
+  {
+    auto n = Node();
+    int32_t s = 0, e = 0;
+    if (!n || !n->Valid() || !n->LineAt(offset, s, e))
+      return false;
+    start = s;
+    end = e;
+    return true;
+  }
+  void setCursorPosition(int position) override
+  {
+    if (auto n = Node(); n && n->Valid())
+      n->SetCaret(position);
   }
   void WriteValue(int32_t v) override
   {
@@ -715,6 +731,133 @@ QString TTextAnswers::attributes(int offset, int* startOffset, int* endOffset) c
   *startOffset = 0;
   *endOffset = n;
   return {};
+}
+
+namespace {
+
+// The word or sentence round an offset: from the nearest boundary at or before it that starts
+// or ends one to the next such boundary after it (the spaces between two words are an item of
+// their own). The offset lies in [0, length].
+void ItemAround(const QString& Text, QTextBoundaryFinder::BoundaryType Kind, int Offset, int& Start, int& End)
+{
+  const auto n = static_cast<int>(Text.size());
+  const auto edges = QTextBoundaryFinder::StartOfItem | QTextBoundaryFinder::EndOfItem;
+  QTextBoundaryFinder finder(Kind, Text);
+  finder.setPosition(Offset);
+  int at = Offset;
+  while (at > 0 && !(finder.boundaryReasons() & edges))
+    at = finder.toPreviousBoundary();
+  Start = std::max(at, 0);
+  finder.setPosition(Start);
+  int next = finder.toNextBoundary();
+  while (next > 0 && next < n && !(finder.boundaryReasons() & edges))
+    next = finder.toNextBoundary();
+  End = next < 0 ? n : std::max(next, Start);
+}
+
+// The line its line ends make round an offset, with the line end that closes it.
+void ParagraphAround(const QString& Text, int Offset, int& Start, int& End)
+{
+  const auto n = static_cast<int>(Text.size());
+  Start = Offset > 0 ? static_cast<int>(Text.lastIndexOf(u'\n', Offset - 1)) + 1 : 0;
+  const auto end = Offset < n ? Text.indexOf(u'\n', Offset) : -1;
+  End = end < 0 ? n : static_cast<int>(end) + 1;
+}
+
+// The piece of the text of that kind round the offset; false where there is none.
+bool PieceAround(const TTextAnswers& Answers, const QString& Text, QAccessible::TextBoundaryType Type, int Offset,
+                 int& Start, int& End)
+{
+  const auto n = static_cast<int>(Text.size());
+  if (Offset < 0 || Offset > n)
+    return false;
+  switch (Type) {
+  case QAccessible::CharBoundary:
+    if (Offset == n)
+      return false;
+    Start = Offset;
+    End = Offset + (Text.at(Offset).isHighSurrogate() && Offset + 1 < n ? 2 : 1);
+    return true;
+  case QAccessible::WordBoundary: ItemAround(Text, QTextBoundaryFinder::Word, Offset, Start, End); return true;
+  case QAccessible::SentenceBoundary: ItemAround(Text, QTextBoundaryFinder::Sentence, Offset, Start, End); return true;
+  case QAccessible::LineBoundary:
+    if (Answers.ReadLine(Offset, Start, End) && Start >= 0 && Start <= Offset && End >= Start && End <= n)
+      return true;
+    ParagraphAround(Text, Offset, Start, End);
+    return true;
+  case QAccessible::ParagraphBoundary: ParagraphAround(Text, Offset, Start, End); return true;
+  case QAccessible::NoBoundary:
+    Start = 0;
+    End = n;
+    return true;
+  }
+  return false;
+}
+
+}   // namespace
+
+namespace {
+
+// The text a reader asks about, with its offset made a place in it (-2: the caret, -1: the
+// end); false where there is no text.
+bool TextAndOffset(const TTextAnswers& Answers, int& Offset, QString& Text)
+{
+  TAccessibleText t;
+  if (!Answers.ReadText(t))
+    return false;
+  Text = FromWide(t.Text);
+  if (Offset == -2)
+    Offset = t.Caret >= 0 ? t.Caret : 0;
+  else if (Offset == -1)
+    Offset = static_cast<int>(Text.size());
+  return true;
+}
+
+QString Answer(const QString& Text, int Start, int End, int* StartOffset, int* EndOffset)
+{
+  *StartOffset = Start;
+  *EndOffset = End;
+  return Text.mid(Start, End - Start);
+}
+
+}   // namespace
+
+QString TTextAnswers::textAtOffset(int offset, QAccessible::TextBoundaryType type, int* startOffset,
+                                   int* endOffset) const
+{
+  *startOffset = *endOffset = -1;
+  QString text;
+  int s = 0, e = 0;
+  if (!TextAndOffset(*this, offset, text) || !PieceAround(*this, text, type, offset, s, e))
+    return {};
+  return Answer(text, s, e, startOffset, endOffset);
+}
+
+QString TTextAnswers::textBeforeOffset(int offset, QAccessible::TextBoundaryType type, int* startOffset,
+                                       int* endOffset) const
+{
+  *startOffset = *endOffset = -1;
+  QString text;
+  int s = 0, e = 0;
+  // The piece before the one the offset stands in.
+  if (!TextAndOffset(*this, offset, text)
+      || !PieceAround(*this, text, type, std::min(offset, static_cast<int>(text.size())), s, e) || s <= 0
+      || !PieceAround(*this, text, type, s - 1, s, e))
+    return {};
+  return Answer(text, s, e, startOffset, endOffset);
+}
+
+QString TTextAnswers::textAfterOffset(int offset, QAccessible::TextBoundaryType type, int* startOffset,
+                                      int* endOffset) const
+{
+  *startOffset = *endOffset = -1;
+  QString text;
+  int s = 0, e = 0;
+  // The piece after the one the offset stands in.
+  if (!TextAndOffset(*this, offset, text) || !PieceAround(*this, text, type, offset, s, e)
+      || e >= static_cast<int>(text.size()) || e <= offset || !PieceAround(*this, text, type, e, s, e))
+    return {};
+  return Answer(text, s, e, startOffset, endOffset);
 }
 
 // ---- value answers ----

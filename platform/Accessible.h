@@ -87,6 +87,11 @@ public:
   // the offset of the character at a point of the screen (-1: none).
   virtual TRect CharacterRect(int32_t) { return {}; }
   virtual int32_t OffsetAtPoint(TPoint) { return -1; }
+  // The line on the screen that the offset's character stands on, [Start, End) of the text;
+  // false where the text is not laid out in lines of its own (its line ends make them then).
+  virtual bool LineAt(int32_t, int32_t&, int32_t&) { return false; }
+  // A reader moves the caret to an offset of the text.
+  virtual void SetCaret(int32_t) {}
   // False: the node holds no value in a range. A value set by a client goes to SetValue.
   virtual bool GetRange(TAccessibleRange&) { return false; }
   virtual void SetValue(int32_t) {}

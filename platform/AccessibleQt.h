@@ -55,6 +55,15 @@ public:
   int offsetAtPoint(const QPoint&) const override { return -1; }
   void scrollToSubstring(int, int) override {}
   QString attributes(int offset, int* startOffset, int* endOffset) const override;
+  // Words and sentences as the text's boundaries make them; lines as the text is laid out on
+  // the screen where ReadLine knows them, else as its line ends make them.
+  QString textAtOffset(int offset, QAccessible::TextBoundaryType type, int* startOffset, int* endOffset) const override;
+  QString textBeforeOffset(int offset, QAccessible::TextBoundaryType type, int* startOffset,
+                           int* endOffset) const override;
+  QString textAfterOffset(int offset, QAccessible::TextBoundaryType type, int* startOffset,
+                          int* endOffset) const override;
+  // The laid-out line the offset stands on; false where the text has no layout of its own.
+  virtual bool ReadLine(int, int&, int&) const { return false; }
 };
 
 // The value interface, answered from a range its owner reads when asked; a value a client

@@ -222,6 +222,12 @@ void MakeChainPage(TKVMainFrm* f, TPageMaker& m)
   f->Chain2UpDn = m.Counter("Chain2ST", "Chain2UpDn", f->ChainTab, 152, 4, 10, 40, 20, &f->Chain2ST);
   for (TUpDown* u : {f->Chain1UpDn, f->Chain2UpDn})
     u->OnClick = [f](TObject*, TUDBtnType) { RebuildOn(f, TControlPage::Chain); };
+  // Two boxes under one label: each says which sprocket it counts.
+  for (auto [up, box, name] : {std::tuple{f->Chain1UpDn, f->Chain1ST, "Number of teeth on sprocket 1"},
+                               std::tuple{f->Chain2UpDn, f->Chain2ST, "Number of teeth on sprocket 2"}}) {
+    up->SetAccessibleName(name);
+    box->SetAccessibleName(name);
+  }
   f->ChainChk = m.Check("ChainChk", TControlPage::Chain, "Show markers", 220, 6);
 }
 

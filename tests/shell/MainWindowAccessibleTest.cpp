@@ -9,7 +9,9 @@
 #include <cstdio>
 #include <map>
 #include <set>
+#include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "MainWindowSupport.h"
@@ -53,6 +55,39 @@ const atspi::TNode* FindStarting(const std::vector<atspi::TNode>& nodes, const s
     if (n.Role == role && n.Name.rfind(start, 0) == 0)
       return &n;
   return nullptr;
+}
+
+// What a reader said after "pieces" requests: the start-end of each piece asked for, in order.
+std::vector<std::pair<int, int>> Pieces(const std::string& raw)
+{
+  std::vector<std::pair<int, int>> out;
+  for (size_t line = raw.find("pieces\t"); line != std::string::npos; line = raw.find("\npieces\t", line + 1)) {
+    const size_t from = raw.find('\t', raw.find('\t', line + 1) + 1) + 1;
+    std::stringstream in(raw.substr(from, raw.find('\n', from) - from));
+    std::string piece;
+    int s = 0, e = 0;
+    while (in >> piece)
+      if (std::sscanf(piece.c_str(), "%d-%d", &s, &e) == 2)
+        out.emplace_back(s, e);
+  }
+  return out;
+}
+
+// Where each character of a text stands, after an "extents" request (empty: nowhere).
+std::vector<TRect> Extents(const std::string& raw)
+{
+  std::vector<TRect> boxes;
+  const size_t line = raw.find("extents\t");
+  if (line == std::string::npos)
+    return boxes;
+  const size_t from = raw.find('\t', raw.find('\t', line) + 1) + 1;
+  std::stringstream in(raw.substr(from, raw.find('\n', from) - from));
+  std::string box;
+  int x = 0, y = 0, w = 0, h = 0;
+  while (in >> box)
+    if (std::sscanf(box.c_str(), "%d,%d,%d,%d", &x, &y, &w, &h) == 4)
+      boxes.push_back(h > 0 ? Bounds(x, y, w, h) : TRect{});
+  return boxes;
 }
 
 struct TMainWindowRun {
@@ -101,6 +136,63 @@ TEST(MainWindowAccessibility, EveryIndexPageAndTheCamGraphWithItsListOpenAreRead
   if (page) {
     EXPECT_NE(page->Text.find(headings[0].Title), std::string::npos) << "the page's words can be read";
   }
+  // From the very start of the page, whose words begin with a line end, a reader reads by
+  // words and sentences as anywhere.
+  raw.clear();
+  reader.Walk({"pieces:document frame:Topic page:word@0,1", "pieces:document frame:Topic page:sentence@0"}, &raw);
+  const std::vector<std::pair<int, int>> first = Pieces(raw);
+  ASSERT_EQ(first.size(), 3u) << raw.substr(0, 500);
+  for (const auto& [piece, offset] : {std::pair{first[0], 0}, std::pair{first[1], 1}, std::pair{first[2], 0}})
+    EXPECT_TRUE(piece.first <= offset && offset < piece.second) << piece.first << "-" << piece.second;
+
+  // A topic's page read by lines: a line is a row of the page as it shows, not a paragraph
+  // (each of its characters stands in one row, and the one after it in another), and some
+  // line of a paragraph that wraps has words of the same paragraph beside it. The caret a
+  // reader puts on a word is found there.
+  run.Follow(headings[0].Items[0].URL);
+  auto topic = reader.Walk({}, &raw);
+  const atspi::TNode* doc = nullptr;
+  for (const atspi::TNode& n : topic)
+    doc = !doc && n.Role == "document frame" && n.HasText ? &n : doc;
+  ASSERT_NE(doc, nullptr) << raw;
+  const std::string docId = "document frame:" + doc->Name;
+  raw.clear();
+  reader.Walk({"extents:" + docId + ":"}, &raw);
+  const std::vector<TRect> boxes = Extents(raw);
+  ASSERT_GT(boxes.size(), 200u) << raw.substr(0, 500);
+  const int count = static_cast<int>(boxes.size());
+  std::string offsets;
+  std::vector<int> asked;
+  for (int o = 0; o < count; o += 5) {
+    offsets += (offsets.empty() ? "" : ",") + std::to_string(o);
+    asked.push_back(o);
+  }
+  raw.clear();
+  reader.Walk({"pieces:" + docId + ":line@" + offsets}, &raw);
+  const std::vector<std::pair<int, int>> lines = Pieces(raw);
+  ASSERT_EQ(lines.size(), asked.size()) << raw.substr(0, 500);
+  int inside = -1;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const auto [start, end] = lines[i];
+    ASSERT_TRUE(start <= asked[i] && asked[i] < end && end <= count) << asked[i] << ": " << start << "-" << end;
+    int top = -1;
+    for (int k = start; k < end; ++k)
+      if (!boxes[static_cast<size_t>(k)].IsEmpty()) {
+        if (top < 0)
+          top = boxes[static_cast<size_t>(k)].Top;
+        EXPECT_EQ(boxes[static_cast<size_t>(k)].Top, top) << "the line " << start << "-" << end << " at " << k;
+      }
+    if (end < count && top >= 0 && !boxes[static_cast<size_t>(end)].IsEmpty()) {
+      EXPECT_NE(boxes[static_cast<size_t>(end)].Top, top) << "the line " << start << "-" << end << " goes on";
+      inside = boxes[static_cast<size_t>(start)].IsEmpty() ? inside : start + 1;
+    }
+  }
+  ASSERT_GT(inside, 0) << "every line a reader met was a whole paragraph";
+  raw.clear();
+  auto moved = reader.Walk({"caret:" + docId + ":" + std::to_string(inside)}, &raw);
+  const atspi::TNode* movedDoc = atspi::Find(moved, "document frame", doc->Name);
+  ASSERT_NE(movedDoc, nullptr) << raw;
+  EXPECT_EQ(movedDoc->Caret, inside);
 
   // Every page of the index beside its model and controls.
   std::string angle;
@@ -115,7 +207,11 @@ TEST(MainWindowAccessibility, EveryIndexPageAndTheCamGraphWithItsListOpenAreRead
       Check(std::string("main window, ") + l.URL, nodes, faults);
       if (const atspi::TNode* a = FindStarting(nodes, "label", "Angle = "); a && angle.empty())
         angle = a->Name;
+      std::set<std::string> boxNames;   // the page's text boxes, each named apart
       for (const atspi::TNode& n : nodes) {
+        if (n.Role == "text" && n.Has("showing")) {
+          EXPECT_TRUE(boxNames.insert(n.Name).second) << l.URL << ": two boxes named " << n.Name;
+        }
         named.insert(n.Role + ":" + n.Name);
         if (n.Role == "push button" && (n.Name == "14" || n.Name == "16") && n.Has("showing")) {
           EXPECT_EQ(n.Has("checked") && n.Has("pressed"), n.Name == "16") << n.Name << " " << n.States;
@@ -126,7 +222,8 @@ TEST(MainWindowAccessibility, EveryIndexPageAndTheCamGraphWithItsListOpenAreRead
   EXPECT_EQ(angle, "Angle = 10\xC2\xB0") << "the degree sign arrives as itself";
   // What a user meets is named: each cog's box apart, the 3D view, the cam graph's drawing;
   // the derailleur's gear buttons say which is down.
-  for (const char* n : {"text:Number of teeth on cog 1", "text:Number of teeth on cog 2", "panel:3D model"})
+  for (const char* n : {"text:Number of teeth on cog 1", "text:Number of teeth on cog 2",
+                        "text:Number of teeth on sprocket 2", "panel:3D model"})
     EXPECT_TRUE(named.count(n)) << n;
   EXPECT_TRUE(toggleDown) << "the derailleur's 16 button is down at first";
   EXPECT_EQ(faults, TFaults{});

@@ -8,6 +8,9 @@
 #   caret:<role>:<name>:<offset>  moves its caret; select:<role>:<name>:<start>-<end> selects
 #   extents:<role>:<name>:        prints where each character of its text stands
 #   at:<role>:<name>:<x>,<y>      prints the offset of its character at that point of the screen
+#   pieces:<role>:<name>:<unit>@<offsets>
+#                                 prints the start-end of the word, sentence or line (the
+#                                 unit) at each of the offsets (comma-separated)
 #   describe:<role>:<name>        prints its description
 #   hold:<role>                   keeps every node of that role for later requests
 #   held                          prints what each kept node answers now ("gone" for none)
@@ -156,7 +159,7 @@ def run(app, requests):
         kind, role, name = (request.split(":", 2) + ["", ""])[:3]
         # A name may hold colons (an answer "2:1"): what follows the name is after the last.
         what = ""
-        if kind in ("act", "set", "caret", "select", "extents", "at"):
+        if kind in ("act", "set", "caret", "select", "extents", "at", "pieces"):
             name, _, what = name.rpartition(":")
         n = first(root, role, name)
         if n is None:
@@ -195,6 +198,12 @@ def run(app, requests):
             t = n.queryText()
             runs = [t.getAttributeRun(i, False)[1:] for i in range(t.characterCount)]
             print("runs\t%s\t%s" % (request, " ".join("%d-%d" % tuple(r) for r in runs)))
+        elif kind == "pieces":
+            unit, _, offsets = what.partition("@")
+            boundary = getattr(pyatspi, "TEXT_BOUNDARY_%s_START" % unit.upper())
+            t = n.queryText()
+            found = [t.getTextAtOffset(int(o), boundary)[1:] for o in offsets.split(",")]
+            print("pieces\t%s\t%s" % (request, " ".join("%d-%d" % tuple(f) for f in found)))
         elif kind == "at":
             x, y = what.split(",")
             print("at\t%s\t%d" % (request, n.queryText().getOffsetAtPoint(int(x), int(y), pyatspi.DESKTOP_COORDS)))
