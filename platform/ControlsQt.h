@@ -93,6 +93,10 @@ struct TInputState {
   bool ReleasePassedOn = false;
   quint64 ReleasePassedOnTime = 0;
   bool Buttons[3] = {false, false, false};
+  // Buttons of presses given again (SimulateMouse: the press that ended a menu) while the
+  // hand still held them. The toolkit saw no widget take such a press, so the display
+  // server's release goes to no widget by itself; the input filter takes it at the window.
+  Qt::MouseButtons GivenPressesHeld;
   // Shown top-level windows, bottom first.
   std::vector<TControl*> TopLevels;
   bool FilterInstalled = false;
@@ -101,6 +105,11 @@ struct TInputState {
 };
 
 TInputState& InputState();
+
+// A press the menus kept, given to another program through the display server: that
+// program has the press and the hand's release after it, so our windows no longer hold the
+// button down.
+void PressGivenAway(TMouseButton button);
 
 // The shift keys of the toolkit's modifiers.
 TShiftState KeyShift(Qt::KeyboardModifiers m);

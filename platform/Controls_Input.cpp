@@ -42,6 +42,11 @@ struct TInputHooks : TApplicationState {
 
 TInputHooks* Hooks() { return ApplicationState<TInputHooks>(); }
 
+Qt::MouseButton QtButton(TMouseButton b)
+{
+  return b == mbRight ? Qt::RightButton : (b == mbMiddle ? Qt::MiddleButton : Qt::LeftButton);
+}
+
 }   // namespace
 
 void controls::FireWindowEvent(TWindowEvent e, TControl* c)
@@ -213,6 +218,37 @@ Word AltKeypadDigit(const QKeyEvent* ke, Word key, TShiftState shift)
   return static_cast<Word>(VK_NUMPAD0 + digits[scan - 0x47]);
 }
 
+// A press given again while the hand still held its button (SimulateMouse, as the press that
+// ended a menu reaches its window once the menus let go) has its release still to come from
+// the display server, to a window of ours: the toolkit, which saw no widget take the press,
+// hands that release to none, and the button would stay down for us (a menu opened next would
+// take every key for a drag's and ignore it). The first event of the window that shows the
+// button let go ends the press here, as the release of the press given; a release itself is
+// then used up. While a menu holds the pointer its capture takes the release as it takes all.
+bool ReleaseOfGivenPress(QObject* watched, QMouseEvent* me)
+{
+  TInputState& s = InputState();
+  if (!s.GivenPressesHeld || !watched->isWindowType() || !me->spontaneous())
+    return false;
+  // Pressed anew, the button's release went elsewhere (another program's window); this
+  // press is the toolkit's own.
+  if (me->type() == QEvent::MouseButtonPress || me->type() == QEvent::MouseButtonDblClick)
+    s.GivenPressesHeld &= ~Qt::MouseButtons(me->button());
+  const Qt::MouseButtons up = s.GivenPressesHeld & ~me->buttons();
+  if (!up)
+    return false;
+  s.GivenPressesHeld &= ~up;
+  if (s.Capture || (s.PointerGrab && s.PointerGrab == watched))
+    return false;
+  const TPoint screen{static_cast<Integer>(std::floor(me->globalPosition().x())),
+                      static_cast<Integer>(std::floor(me->globalPosition().y()))};
+  const TShiftState shift = KeyShift(me->modifiers());
+  for (TMouseButton b : {mbLeft, mbRight, mbMiddle})
+    if (up & QtButton(b))
+      SimulateMouse(TInputKind::MouseUp, screen, b, shift);
+  return me->type() == QEvent::MouseButtonRelease && (up & me->button());
+}
+
 // Input first comes here: filters, capture redirection, enter and leave.
 class TInputFilterObject : public QObject {
 protected:
@@ -223,6 +259,8 @@ protected:
     case QEvent::MouseButtonDblClick:
     case QEvent::MouseButtonRelease:
     case QEvent::MouseMove:
+      if (ReleaseOfGivenPress(watched, static_cast<QMouseEvent*>(event)))
+        return true;
       if (CapturedWindowMouse(watched, static_cast<QMouseEvent*>(event)))
         return true;
       return Mouse(watched, static_cast<QMouseEvent*>(event));
@@ -479,6 +517,15 @@ void SetCursorPos(TPoint p)
 
 bool IsMouseButtonDown(TMouseButton button) { return InputState().Buttons[static_cast<int>(button)]; }
 
+void controls::PressGivenAway(TMouseButton button)
+{
+  TInputState& s = InputState();
+  s.Buttons[static_cast<int>(button)] = false;
+  s.GivenPressesHeld &= ~Qt::MouseButtons(QtButton(button));
+  if (!s.Buttons[0] && !s.Buttons[1] && !s.Buttons[2])
+    s.GrabTarget = nullptr;
+}
+
 static TControl* DeepestAt(TControl* c, TPoint screen)
 {
   auto* wc = dynamic_cast<TWinControl*>(c);
@@ -527,6 +574,13 @@ void SimulateMouse(TInputKind kind, TPoint screenPos, TMouseButton button, TShif
                          : FindControlAtPos(screenPos);
   if (kind == TInputKind::MouseDown || kind == TInputKind::MouseDblClick)
     s.PressTarget = target;
+  // A press given while the display server still has that button down: its release is yet
+  // to come from the server (ReleaseOfGivenPress). A release given here ends that wait.
+  const Qt::MouseButton qb = QtButton(button);
+  if ((kind == TInputKind::MouseDown || kind == TInputKind::MouseDblClick) && (QGuiApplication::mouseButtons() & qb))
+    s.GivenPressesHeld |= qb;
+  else if (kind == TInputKind::MouseUp)
+    s.GivenPressesHeld &= ~Qt::MouseButtons(qb);
   DeliverMouse(kind, screenPos, button, shift, target);
 }
 

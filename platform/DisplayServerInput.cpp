@@ -10,6 +10,12 @@
 
 #include "platform/Controls.h"
 
+// Ends our side of a press given away; declared in ControlsQt.h, whose toolkit names clash
+// with the display library's below.
+namespace controls {
+void PressGivenAway(TMouseButton button);
+}   // namespace controls
+
 // Last: the display library's macros would clash with the toolkit's names.
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
@@ -116,6 +122,11 @@ bool GiveMouseToDisplayServer(TInputKind kind, TPoint screenPos, TMouseButton bu
   // program), and a press given alone would leave the button down for good.
   if (kind == TInputKind::MouseUp)
     return true;
+  // The press is that program's now, and so is the release the hand gives after it: our
+  // windows, which took the press while the menus held the pointer, would wait for it in vain
+  // (a menu opened next would take every key for a drag's and ignore it).
+  if (press)
+    controls::PressGivenAway(button);
   auto click = [d, number, screenPos, press] {
     XTestFakeMotionEvent(d, -1, screenPos.X, screenPos.Y, CurrentTime);
     if (press) {

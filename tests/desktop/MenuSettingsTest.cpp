@@ -827,6 +827,104 @@ TEST(DesktopMenus, AClickElsewhereOrAnotherProgramTakingTheActivationEndsTheMenu
   EXPECT_TRUE(x.PointerGrabbable());
 }
 
+// A press that closes a menu, held until the X server no longer shows the menu (its release
+// comes once the menus have let the pointer go), on the window's own face and on another
+// program's window: the menu Alt+V opens next answers its keys, as the screen shows it (Down
+// lights the second item) and the X server (Escape closes it). The button let go for good,
+// the menu no longer takes every key for a drag's.
+TEST(DesktopMenus, AMenuOpenedFromTheKeyboardAfterAPressClosedOneAnswersItsKeys)
+{
+  if (!Available())
+    GTEST_SKIP() << "xdotool is not installed";
+  TSettingsScope restore;
+  TSystemSettings s = SystemSettings();
+  s.MenuAnimation = false;
+  SetSystemSettings(s);
+  TKitWindow f;
+  ASSERT_TRUE(PumpUntil([&] { return f.Form.Showing(); }));
+  desktop::TDesktop desk{desktop::TDesktop::TThisDisplay{}};
+  const std::string id = desk.WaitFramedWindow("^Kit$", 5000);
+  ASSERT_FALSE(id.empty());
+  desktop::TOtherProgram other(desk, "Another program", 700, 150);
+  const std::string otherWindow = desk.WaitFramedWindow("^Another program$", 5000);
+  ASSERT_FALSE(otherWindow.empty());
+  const desktop::TWindowPlace o = desk.Place(otherWindow);
+  // Clear of the menus and the toolbars' buttons: the window's white face, and the other
+  // program's message.
+  const TPoint onKit = f.Form.ClientToScreen({f.Form.ClientWidth() - 40, f.Form.ClientHeight() / 2});
+  const TPoint onOther{o.X + o.Width / 2, o.Y + 8};
+  desktop::TXConnection screen(desk.Display());
+  TTBView* bar = f.Menus.View();
+  // Whether the screen shows that item of the open menu lit.
+  auto lit = [&](int index) {
+    TTBView* p = bar->OpenViewerView();
+    if (!p || p->ViewerCount() <= index)
+      return false;
+    const TRect r = p->Viewers(index)->BoundsRect;
+    const TPoint tl = p->Window()->ClientToScreen({r.Left, r.Top});
+    return CountInRows(ReadScreen(screen, Bounds(tl.X, tl.Y, r.Width(), r.Height())), r.Width(), 0, r.Height(),
+                       ColorToRGB(clHighlight))
+           > r.Width() * r.Height() / 2;
+  };
+  auto gone = [](const std::vector<std::string>& windows) {
+    const std::set<std::string> now = OurWindows();
+    return std::none_of(windows.begin(), windows.end(), [&](const std::string& w) { return now.count(w) > 0; });
+  };
+  for (const TPoint press : {onKit, onOther}) {
+    SCOPED_TRACE(press == onKit ? "a press on the window's face" : "a press on another program's window");
+    ASSERT_TRUE(desk.Focus(id)) << "the kit's window did not take the keyboard";
+    ASSERT_TRUE(PumpUntil([&] { return Screen().ActiveForm() == &f.Form; }));
+    std::set<std::string> before;
+    std::vector<std::string> menu;
+    tbtest::TScript closing;
+    closing.Do([&] {
+      before = OurWindows();
+      X("key alt+f");
+    });
+    closing.WaitFor(
+        [&] {
+          menu = NewWindows(before);
+          return !menu.empty();
+        },
+        "the X server shows the menu Alt+F opens");
+    closing.Do([&] { X("mousemove " + At(press) + " mousedown 1"); });
+    closing.WaitFor([&] { return !bar->InModalLoop && gone(menu); }, "the press closes the menu");
+    closing.Do([] { X("mouseup 1"); });
+    if (press == onOther)
+      closing.WaitFor([&] { return desk.ActiveWindow() == otherWindow; }, "the click reaches the other program");
+    closing.Abort = [&] { bar->EndModal(); };
+    closing.Running = [&] { return bar->InModalLoop; };
+    closing.Start();
+    ASSERT_TRUE(PumpUntil([&] { return closing.Finished() && !bar->InModalLoop; }, 15000));
+
+    ASSERT_TRUE(desk.Focus(id)) << "the kit's window did not take the keyboard back";
+    tbtest::TScript keys;
+    keys.Do([&] {
+      before = OurWindows();
+      X("key alt+v");
+    });
+    keys.WaitFor(
+        [&] {
+          menu = NewWindows(before);
+          return !menu.empty() && lit(0);
+        },
+        "the X server shows the View menu Alt+V opens, its first item lit");
+    keys.Do([] { X("key Down"); });
+    keys.WaitFor([&] { return lit(1); }, "Down lights the second item on the screen");
+    keys.Do([&] {
+      desk.Screenshot(press == onKit ? "menu-keys-after-a-press-on-the-window.png"
+                                     : "menu-keys-after-a-press-on-another-program.png");
+    });
+    keys.Do([] { X("key Escape"); });
+    keys.WaitFor([&] { return gone(menu); }, "Escape closes the menu");
+    keys.Do([] { X("key Escape"); });
+    keys.Abort = [&] { bar->EndModal(); };
+    keys.Running = [&] { return bar->InModalLoop; };
+    keys.Start();
+    EXPECT_TRUE(PumpUntil([&] { return keys.Finished() && !bar->InModalLoop; }, 15000));
+  }
+}
+
 // With the desktop's menu animation on, a menu slides in showing its own picture: each frame
 // the X server shows is the finished menu's picture moved up by some rows, never black.
 TEST(DesktopMenus, ASlidingMenuShowsItsOwnPicture)
