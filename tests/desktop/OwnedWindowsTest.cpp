@@ -220,8 +220,11 @@ TEST_F(OwnedWindows, ModalWindowsKeepTheKeysAndGiveThemBackToTheMainWindow)
   MenuCommand(193, "Up Return");   // Help > "About"
   std::string about = Desk->WaitWindow("^About$");
   ASSERT_FALSE(about.empty());
+  // The box has had the keys before the other program takes them: the window manager's
+  // Alt+Tab goes back to the window active last.
+  ASSERT_TRUE(desktop::WaitFor([&] { return Desk->ActiveWindow() == about; })) << "About never had the keys";
   Desk->Run("xdotool windowactivate --sync " + other);
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  ASSERT_TRUE(desktop::WaitFor([&] { return Desk->ActiveWindow() == other; })) << "the other program is not active";
   Desk->Keys("alt+Tab");
   EXPECT_TRUE(desktop::WaitFor([&] { return Desk->ActiveWindow() == about; }))
       << "Alt+Tab activated " << Desk->ActiveWindow();
