@@ -25,6 +25,7 @@ public:
   bool TabInto(bool Forward) override;
   bool TabWithin(bool Forward) override;
   bool FocusInPart() const override { return FFocused != nullptr; }
+  TTBCustomItem* KeyboardItem() const override { return Focused() ? FFocused : nullptr; }
   // A button that stops working hands the keyboard on to the next that works.
   void KeepFocusOnEnabled();
   // The button the keyboard starts on when it comes to the toolbar.

@@ -706,6 +706,8 @@ HRESULT TTBItemViewerAccObject::get_accState(const TAccVariant& Child, TAccVaria
     if (view->OpenViewer() == FViewer)
       s |= STATE_SYSTEM_PRESSED;
   }
+  if (auto* bar = dynamic_cast<TTBCustomToolbar*>(view->Window()); bar && bar->KeyboardItem() == item)
+    s |= STATE_SYSTEM_FOCUSED;
   if (item->ItemStyle() & tbisSubmenu)
     s |= STATE_SYSTEM_HASPOPUP;
   if (!FViewer->Show)

@@ -70,6 +70,9 @@ public:
   TTBRootItem* Items() const { return FItems.get(); }
   TTBToolbarView* View() const { return FView.get(); }
   TTBChevronItem* ChevronItem() const { return FChevronItem.get(); }
+  // The item that has the keyboard while the toolbar holds it without a menu loop (a toolbar
+  // Tab goes round), as readers find it; none by default.
+  virtual TTBCustomItem* KeyboardItem() const { return nullptr; }
 
   // The view's update counter: the layout waits until the last EndUpdate.
   void BeginUpdate();

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
 #include <vector>
 
 #include "shell/Glyphs.h"
+#include "platform/Accessible.h"
 #include "platform/Files.h"
 #include "tests/html/PrintTestUtil.h"
 #include "tests/platform/ModalSupport.h"
@@ -108,9 +110,17 @@ TEST_F(PrintPreviewTest, TheKeyboardStartsOnTheFirstButtonAndGoesRoundThem)
   auto shown = [](TPrntPrevFrm& f) {
     EXPECT_TRUE(testwait::WaitUntil([&] { return f.PPToolbar->Focused(); }, 5000)) << "no button has the keyboard";
   };
+  // The buttons a reader finds focused on the toolbar, by name.
+  auto focused = [](TPrntPrevFrm& f) {
+    std::string names;
+    for (const TAccessibleSnapshot& b : AccessibleSnapshot(f.PPToolbar).Children)
+      names += b.State & STATE_SYSTEM_FOCUSED ? b.Name + ";" : "";
+    return names;
+  };
   Viewer->LoadFromString(Lines(120));
   TPrntPrevFrm form(Viewer.get());
   ASSERT_GE(form.PageCount(), 4);
+  std::vector<std::string> heard;
   int dialogs = 0;
   SetDialogAnswerer([&](TCommonDialog&) { return ++dialogs, false; });
   std::vector<int32_t> pages;
@@ -118,8 +128,10 @@ TEST_F(PrintPreviewTest, TheKeyboardStartsOnTheFirstButtonAndGoesRoundThem)
   modal::InMessageLoop([&] {
     modal::Later([&] {
       shown(form);
+      heard.push_back(focused(form));
       SimulateKey(VK_RETURN);   // Print: its dialog, cancelled, leaves the preview open
       SimulateKey(VK_TAB);      // Next (Previous does not work on page 1)
+      heard.push_back(focused(form));
       SimulateKey(VK_RETURN);
       pages.push_back(form.CurrentPage);
       SimulateKey(VK_TAB, ssShift);   // Previous, which works now
@@ -136,6 +148,8 @@ TEST_F(PrintPreviewTest, TheKeyboardStartsOnTheFirstButtonAndGoesRoundThem)
   });
   EXPECT_EQ(dialogs, 1) << "Return did not press Print";
   EXPECT_EQ(pages, (std::vector<int32_t>{1, 0, 1, 2}));
+  // A reader finds the button with the keyboard focused, and no other.
+  EXPECT_EQ(heard, (std::vector<std::string>{"Print;", "Next;"}));
   EXPECT_EQ(result, mrCancel);
 
   // Shift+Tab from the first goes round to the last: Close.
