@@ -397,6 +397,12 @@ public:
     }
     if (auto* w = dynamic_cast<TWinControl*>(c); w && w->TabStop())
       s.focusable = true;
+    // A control that keeps the keyboard on a part of its own is not itself what has it; a
+    // child control that is that part is.
+    if (auto* w = dynamic_cast<TWinControl*>(c); w && w->FocusInPart())
+      s.focused = false;
+    if (TWinControl* holder = c->Parent(); holder && holder->Focused() && holder->FocusedPart() == c)
+      s.focused = s.focusable = true;
     if (auto* e = dynamic_cast<TEdit*>(c)) {
       s.editable = true;
       s.passwordEdit = e->PasswordChar() != 0;

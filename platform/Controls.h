@@ -461,6 +461,8 @@ public:
   // While it keeps the focus on one of its parts, that part is what a screen reader hears
   // take the focus (the control tells it, NotifyAccessibleFocus), not the control itself.
   virtual bool FocusInPart() const { return false; }
+  // The child control that part is, where it is one (a row of speed buttons Tab goes round).
+  virtual TControl* FocusedPart() const { return nullptr; }
   // The focus as Tab gives it: SetFocus, then FocusedByTab (an edit selects its text).
   void SetFocusByTab();
   // The children the Tab walk visits, in order: by default every windowed child in its tab

@@ -114,6 +114,7 @@ public:
   bool TabInto(bool forward) override;
   bool TabWithin(bool forward) override;
   bool FocusInPart() const override { return FFocused != nullptr; }
+  TControl* FocusedPart() const override { return FFocused; }
   TSpeedButton* FocusedButton() const { return FFocused; }
 
 protected:

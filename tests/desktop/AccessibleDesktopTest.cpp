@@ -806,6 +806,13 @@ TEST(AccessibleDesktop, AReaderHearsWhatChangesAsFromTheDesktopsOwnControls)
         300);
   }
   ASSERT_EQ(focused, "Index") << listener.Log();
+  // Asked, the tab says it has the focus, and the row that holds it does not.
+  const std::vector<atspi::TNode> tabs = Read(desk, pid, {}, raw);
+  const atspi::TNode* index = atspi::Find(tabs, "push button", "Index");
+  const atspi::TNode* row = atspi::Find(tabs, "panel", "Contents and Index");
+  ASSERT_TRUE(index && row) << raw;
+  EXPECT_TRUE(index->Has("focused")) << index->States;
+  EXPECT_FALSE(row->Has("focused")) << row->States;
   desk.Keys("space");
   EXPECT_TRUE(listener.WaitHeard([&](const atspi::TEvent& e) {
     return e.Pid == ourPid && e.Type == "object:state-changed:checked" && e.Name == "Index" && e.Detail1 == 1;
