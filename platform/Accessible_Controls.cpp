@@ -311,6 +311,8 @@ public:
   uint32_t State() override
   {
     uint32_t s = STATE_SYSTEM_SELECTABLE | (FBox->Selected(FIndex) ? STATE_SYSTEM_SELECTED : 0);
+    // The entry the keys move from is where a reader is while the list has the keyboard.
+    s |= STATE_SYSTEM_FOCUSABLE | (FBox->Focused() && FBox->ItemIndex() == FIndex ? STATE_SYSTEM_FOCUSED : 0);
     s |= Row() >= 0 && Row() < FBox->VisibleRows() ? 0 : STATE_SYSTEM_INVISIBLE;
     return s | (FBox->Enabled() ? 0 : STATE_SYSTEM_UNAVAILABLE);
   }
@@ -598,12 +600,20 @@ QAccessibleInterface* accessible::CreateControlInterface(QWidget* Widget, TContr
 void NotifyAccessibleEntryFocus(TControl* Control, int Index)
 {
   QWidget* w = AccessibleWidgetOf(Control);
-  if (!QAccessible::isActive() || !w || !dynamic_cast<TComboBox*>(Control))
+  auto* listBox = dynamic_cast<TListBox*>(Control);
+  if (!QAccessible::isActive() || !w || !(dynamic_cast<TComboBox*>(Control) || listBox))
     return;
   QAccessibleInterface* box = QAccessible::queryAccessibleInterface(w);
-  // (The list is the box's last child.)
-  QAccessibleInterface* list = box && box->childCount() > 0 ? box->child(box->childCount() - 1) : nullptr;
-  if (QAccessibleInterface* entry = list ? list->child(Index) : nullptr) {
+  QAccessibleInterface* entry = nullptr;
+  if (box && listBox) {
+    // (A list box's entries are its last children.)
+    entry = box->child(box->childCount() - listBox->Count() + Index);
+  } else if (box && box->childCount() > 0) {
+    // (A combo box's list is its last child.)
+    QAccessibleInterface* list = box->child(box->childCount() - 1);
+    entry = list ? list->child(Index) : nullptr;
+  }
+  if (entry) {
     QAccessibleEvent ev(entry, QAccessible::Focus);
     QAccessible::updateAccessibility(&ev);
   }

@@ -914,6 +914,8 @@ void TListBox::SetItemIndex(Integer i)
 {
   if (i < -1 || i >= Count())
     i = -1;
+  // While the list has the keyboard, a reader follows the entry it moves to.
+  const bool moved = i != FItemIndex;
   FItemIndex = i;
   FSelected.resize(FItems.size(), false);
   if (!FMultiSelect) {
@@ -924,6 +926,8 @@ void TListBox::SetItemIndex(Integer i)
   if (i >= 0)
     MakeVisible(i);
   Invalidate();
+  if (moved && i >= 0 && Focused())
+    NotifyAccessibleEntryFocus(this, i);
 }
 
 bool TListBox::Selected(Integer i) const
@@ -1022,9 +1026,14 @@ void TListBox::MoveTo(Integer i, TShiftState shift)
   } else if (!FMultiSelect) {
     FAnchor = i;
   }
-  FItemIndex = i;
-  if (!FMultiSelect)
+  if (!FMultiSelect) {
     SetItemIndex(i);
+  } else {
+    const bool moved = i != FItemIndex;
+    FItemIndex = i;
+    if (moved && Focused())
+      NotifyAccessibleEntryFocus(this, i);
+  }
   MakeVisible(i);
   Changed();
 }

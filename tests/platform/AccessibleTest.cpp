@@ -221,6 +221,7 @@ struct TBoxPage {
   TEdit Teeth;
   TUpDown TeethUpDown;
   TComboBox Belt;
+  TListBox Keywords;
   TButton Away;
   TPanel Hidden;
   TButton InHidden;
@@ -230,7 +231,7 @@ struct TBoxPage {
     Form.SetBounds(100, 100, 420, 140);
     Form.SetCaption("Boxes");
     for (TControl* c : std::initializer_list<TControl*>{&Angle, &Price, &TeethLabel, &BeltLabel, &Teeth, &TeethUpDown,
-                                                        &Belt, &Away, &Hidden})
+                                                        &Belt, &Keywords, &Away, &Hidden})
       c->SetParent(&Form);
     Angle.SetCaption("Angle = 10 \xBA");
     Angle.SetBounds(8, 8, 80, 14);
@@ -254,6 +255,11 @@ struct TBoxPage {
     Belt.Items() = {"Vee belt", "Flat belt", "Round belt"};
     Belt.SetItemIndex(1);
     Belt.OnChange = [this](TObject*) { ++BeltChanges; };
+    Keywords.SetAccessibleName("Keywords");
+    Keywords.SetBounds(200, 30, 90, 48);
+    Keywords.Items() = {"gears", "labels", "levers"};
+    Keywords.ItemsChanged();
+    Keywords.SetItemIndex(0);
     // Pushed off the window's left edge, as a hidden control is parked.
     Away.SetCaption("Far away");
     Away.SetBounds(-10160, 20, 75, 25);
@@ -349,6 +355,14 @@ TEST(AccessibleControls, BoxesListsCaptionsInTheCodePageAndWhatShowsOverTheBus)
   SimulateKey(VK_ESCAPE);
   EXPECT_TRUE(listener.WaitHeard([](const atspi::TEvent& e) { return e.Type == "focus:" && e.Role == "combo box"; }))
       << listener.Log();
+  // In a list box the keys move the reader's focus from entry to entry.
+  page.Keywords.SetFocus();
+  testwait::WaitUntil([&] { return page.Keywords.Focused(); }, 3000);
+  listener.Take();
+  SimulateKey(VK_DOWN);
+  EXPECT_TRUE(listener.WaitHeard([](const atspi::TEvent& e) {
+    return e.Type == "focus:" && e.Role == "list item" && e.Name == "labels";
+  })) << listener.Log();
 
   // What the user cannot see does not show.
   const atspi::TNode* away = atspi::Find(nodes, "push button", "Far away");
@@ -425,5 +439,12 @@ TEST(AccessibleControls, AListThatGoesTakesItsEntriesWithItAndEntriesAreSwept)
   EXPECT_EQ(list.Children[599].Name, "Entry 599");
   EXPECT_NE(list.Children[599].State & STATE_SYSTEM_INVISIBLE, 0u) << "scrolled out of the box";
   EXPECT_EQ(list.Children[0].State & STATE_SYSTEM_INVISIBLE, 0u);
+  // While the list has the keyboard, the entry the keys are on is the focused one.
+  many.SetFocus();
+  ASSERT_TRUE(testwait::WaitUntil([&] { return many.Focused(); }, 3000));
+  many.SetItemIndex(3);
+  list = AccessibleSnapshot(&many);
+  for (size_t i : {2u, 3u, 4u})
+    EXPECT_EQ((list.Children[i].State & STATE_SYSTEM_FOCUSED) != 0, i == 3) << i;
   form.Hide();
 }
