@@ -568,10 +568,11 @@ TMakePart MakePart(A... args)
 
 }   // namespace
 
-TEST(BasicParts, FirstHalfDrawsSoundlyWhateverOneFieldHolds)
+// The same odd values as for the later parts: zero, negative, tiny, huge and the integer
+// extremes in each size and count of the gears, wheels, links and cams in turn (four tests,
+// each within the time a test is given on a loaded 2-core machine).
+TEST(BasicParts, FirstHalfGearsDrawSoundlyWhateverOneFieldHolds)
 {
-  // The same odd values as for the later parts: zero, negative, tiny, huge and the integer
-  // extremes in each size and count of the gears, wheels, links and cams in turn.
   ExpectSoundForOddFields(MakePart<TCog>(20, 0.15f, 0.075f, 0.2f, 0.1f),
                           {PART_FIELD(TCog, Teeth), PART_FIELD(TCog, Pitch), PART_FIELD(TCog, ToothDepth),
                            PART_FIELD(TCog, Thickness), PART_FIELD(TCog, BoreRadius)});
@@ -601,6 +602,10 @@ TEST(BasicParts, FirstHalfDrawsSoundlyWhateverOneFieldHolds)
                           {PART_FIELD(TWormWheel, Teeth), PART_FIELD(TWormWheel, Pitch),
                            PART_FIELD(TWormWheel, ToothDepth), PART_FIELD(TWormWheel, Thickness),
                            PART_FIELD(TWormWheel, D), PART_FIELD(TWormWheel, E)});
+}
+
+TEST(BasicParts, FirstHalfWheelsDrawSoundlyWhateverOneFieldHolds)
+{
   ExpectSoundForOddFields(MakePart<TSprocket>(20, 0.1f, 0.05f),
                           {PART_FIELD(TSprocket, Teeth), PART_FIELD(TSprocket, Pitch),
                            PART_FIELD(TSprocket, Thickness)});
@@ -623,6 +628,10 @@ TEST(BasicParts, FirstHalfDrawsSoundlyWhateverOneFieldHolds)
           },
           {PART_FIELD(TVPulley, RadiusA), PART_FIELD(TVPulley, RadiusB), PART_FIELD(TVPulley, Width),
            PART_FIELD(TVPulley, Slices), PART_FIELD(TVPulley, InnerRadius)});
+}
+
+TEST(BasicParts, FirstHalfAxlesLinksAndBoxesDrawSoundlyWhateverOneFieldHolds)
+{
   ExpectSoundForOddFields(MakePart<TSlotAxle>(0.05f, 1.0f, 0.03f, 0.02f, 20),
                           {PART_FIELD(TSlotAxle, Radius), PART_FIELD(TSlotAxle, Length),
                            PART_FIELD(TSlotAxle, SlotWidth), PART_FIELD(TSlotAxle, SlotDepth),
@@ -657,6 +666,10 @@ TEST(BasicParts, FirstHalfDrawsSoundlyWhateverOneFieldHolds)
     b.SetCornerSegments(Integer(v));
     EXPECT_EQ(CheckStream(b).Problem, "") << "rounded corners " << v;
   }
+}
+
+TEST(BasicParts, FirstHalfCamsCranksAndPistonsDrawSoundlyWhateverOneFieldHolds)
+{
   ExpectSoundForOddFields(MakePart<TWheelBracket>(0.1f, 0.15f, 0.28f, 0.02f),
                           {PART_FIELD(TWheelBracket, SizeX), PART_FIELD(TWheelBracket, SizeY),
                            PART_FIELD(TWheelBracket, SizeZ), PART_FIELD(TWheelBracket, PlateThickness)});
