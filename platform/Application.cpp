@@ -1,10 +1,10 @@
 #include "platform/Application.h"
+#include "platform/Dialogs.h"
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QDBusConnection>
 #include <QEvent>
-#include <QMessageBox>
 #include <QObject>
 #include <QTimerEvent>
 
@@ -520,8 +520,16 @@ void TApplication::ShowException(const Exception& E)
     ReportToStderr(E.Message);
     return;
   }
-  QMessageBox box(QMessageBox::Critical, ToQString(FTitle), ToQString(E.Message), QMessageBox::Ok);
-  box.exec();
+  // The program's own error box, which stands above whatever window opened it.
+  MessageBox(E.Message, FTitle, MB_OK | MB_ICONERROR);
+}
+
+void ReportException(const Exception& E, TObject* Sender) noexcept
+{
+  if (Application)
+    Route(*Application, Sender, E);
+  else
+    ReportToStderr(E.Message);
 }
 
 void HandleCurrentException(TObject* Sender) noexcept

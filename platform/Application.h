@@ -214,6 +214,10 @@ T* FoundApplicationState()
 // handler, or to the error stream when there is no application. Never throws.
 void HandleCurrentException(TObject* Sender = nullptr) noexcept;
 
+// Routes an error that was gathered rather than raised (a build that goes on past a file it
+// could not read) through the application's handler, as a raised one would go. Never throws.
+void ReportException(const Exception& E, TObject* Sender = nullptr) noexcept;
+
 // Runs f, routing any exception it raises through HandleCurrentException. Every call from
 // the platform layer into a handler goes through here.
 template <class F>

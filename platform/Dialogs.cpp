@@ -57,14 +57,26 @@ public:
 
 std::string AppTitle() { return Application ? Application->Title() : std::string(); }
 
+// A showing form kept above the others (a splash window while the program starts), or none.
+TCustomForm* ShowingFormOnTop()
+{
+  for (int i = 0; i < Screen().FormCount(); ++i)
+    if (TCustomForm* f = Screen().Forms(i); f->Showing() && (f->KeptAboveAll() || f->FormStyle() == fsStayOnTop))
+      return f;
+  return nullptr;
+}
+
 // A dialog of the toolkit's own belongs to the window that opened it, which the window manager
-// then keeps it above: the active form, else the form among the dialog component's owners.
+// then keeps it above: the active form, else the form among the dialog component's owners,
+// else a form kept above the others, which would otherwise hide the dialog.
 void BelongToOpener(QWidget& dialog, const TComponent* owner = nullptr)
 {
   TCustomForm* form = Screen().ActiveForm();
   for (const TComponent* o = owner; o && !(form && form->Showing()); o = o->Owner())
     form = dynamic_cast<TCustomForm*>(const_cast<TComponent*>(o));
   if (!form || !form->Showing())
+    form = ShowingFormOnTop();
+  if (!form)
     return;
   auto* opener = static_cast<QWidget*>(form->ToolkitWidget());
   if (!opener || !opener->windowHandle())

@@ -72,7 +72,9 @@ void AddBlankSeparator(TTBCustomItem* Parent, Integer Size)
 
 TKVMainFrm::TKVMainFrm(const std::string& AppFolder) : FAppFolder(AppFolder)
 {
-  KVMainFrm = this;
+  // A picture or file that fails to load while the window is built is told in the window's
+  // own error box, like any later error.
+  ClaimErrors();
   SetName("KVMainFrm");
   SetCaption(ProductTitle);
   SetIcon(ApplicationIcon(), GlyphGround);
@@ -191,9 +193,8 @@ TKVMainFrm::TKVMainFrm(const std::string& AppFolder) : FAppFolder(AppFolder)
   EnableAlign();
   Realign();
 
-  // Every error from a handler ends in one box; hints go to the status line, idle time to
-  // the page toolbar. Installed last, so a window that fails to come up leaves no handler
-  // behind that points at it.
+  // Hints go to the status line, idle time to the page toolbar: installed once the window
+  // stands.
   InstallApplicationHandlers();
   // F1 anywhere in the window (menus answer it themselves) opens the window's help page.
   FHelpKeyFilter = AddInputFilter([this](const TInputEvent& ev) {
@@ -690,10 +691,28 @@ void TKVMainFrm::PlaceSplashPicture()
 // ---------------------------------------------------------------------------------------
 // Life cycle and application handlers
 
-void TKVMainFrm::InstallApplicationHandlers()
+void TKVMainFrm::ClaimErrors()
 {
   KVMainFrm = this;
   Application->OnException = [this](TObject* Sender, const Exception& E) { AppException(Sender, E); };
+}
+
+TKVMainFrm::TMainWindowClaim::~TMainWindowClaim()
+{
+  if (KVMainFrm != Window)
+    return;
+  KVMainFrm = nullptr;
+  if (Application) {
+    Application->OnIdle = nullptr;
+    Application->OnException = nullptr;
+  }
+  SetOnApplicationHint(nullptr);
+}
+
+void TKVMainFrm::InstallApplicationHandlers()
+{
+  KVMainFrm = this;
+  ClaimErrors();
   // Hints go to the status line; idle time updates the page toolbar.
   SetOnApplicationHint([this](TObject* Sender) { AppHint(Sender); });
   Application->OnIdle = [this](TObject* Sender, bool& Done) { AppIdle(Sender, Done); };

@@ -37,6 +37,14 @@ extern const char* const ProductTitle;
 extern const char* const PublisherName;
 
 class TKVMainFrm : public TForm {
+  // Errors reach the window's box from its first step on; a window that fails to come up
+  // hands the application's handlers and the main-window pointer back as it goes. The first
+  // member, so the last to go.
+  struct TMainWindowClaim {
+    TKVMainFrm* Window;
+    ~TMainWindowClaim();
+  } FClaim{this};
+
 public:
   // AppFolder: where the program and its content folders lie (with its separator).
   explicit TKVMainFrm(const std::string& AppFolder);
@@ -238,7 +246,9 @@ public:
   TImageObj* PopupImage = nullptr;
 
   // ---- life cycle and application handlers ----
-  // Makes this the main window: errors, hints and idle time come here.
+  // Makes this the main window: errors come here.
+  void ClaimErrors();
+  // Hints and idle time come here too, once the window stands.
   void InstallApplicationHandlers();
   void FormShow(TObject* Sender);
   // Asks "Exit program"; true when the window may close (the clock is stopped then).

@@ -507,13 +507,14 @@ void TKVMainFrm::BuildCurrent(const TTopicControls& Controls)
     throw;
   }
   // A model file that cannot be read leaves its part of the scene empty and the rest standing;
-  // each such file is reported once for the build, with its fault.
+  // each such file is reported once for the build, with its fault, in the application's
+  // error box.
   const std::vector<std::string> faults = ModelLoadFaults(SceneBase);
   if (!faults.empty()) {
     std::string text;
     for (const std::string& f : faults)
       text += (text.empty() ? "" : "\r\n") + f;
-    MessageDlg(text, mtError, mbOK);
+    ReportException(Exception(text), this);
   }
   // The counts come back when this topic, or one sharing its memory, shows again.
   const TTopicRow* row = CurrentRow();

@@ -366,8 +366,9 @@ void TTestWindows::RunTest(TTopicCategories Mask, const TRect& Bounds, TCustomIm
     FWindow = std::move(form);
     FArea = Bounds;
     FWindow->Show();
-  } catch (const Exception& e) {
-    MessageDlg(e.what(), mtError, mbOK);
+  } catch (const Exception&) {
+    // A damaged file is told in the application's error box, as every error is.
+    HandleCurrentException(nullptr);
   }
 }
 

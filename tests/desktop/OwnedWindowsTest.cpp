@@ -454,6 +454,51 @@ TEST(OwnedErrorBox, ADamagedModelsLinkLoadsItsPageWhereverThePointerWent)
       << "the page pane still shows the index";
 }
 
+// A picture the program loads while it starts (the answer strip's tick, cut short): its error
+// box stands above the splash window, which every other window stays below, and takes the
+// keys; once answered, the program comes up.
+TEST(OwnedErrorBox, APictureThatFailsAtStartIsToldAboveTheSplash)
+{
+  const std::string folder = std::string(ORRELO_TEST_OUTPUT) + "/damaged-tick";
+  const std::string bin = desktop::BinFolder();
+  const std::string html = desktop::Quoted(folder + "/HTML");
+  desktop::Output("rm -rf " + desktop::Quoted(folder) + " && mkdir -p " + desktop::Quoted(folder + "/HTML/images"));
+  desktop::Output("ln " + desktop::Quoted(bin + "/orrelo") + " " + desktop::Quoted(folder + "/orrelo") + " || cp "
+                  + desktop::Quoted(bin + "/orrelo") + " " + desktop::Quoted(folder + "/orrelo"));
+  for (const char* item : {"3DS", "Help", "Video", "questions", "liborrelo_media.so"})
+    desktop::Output("ln -s " + desktop::Quoted(bin + "/" + item) + " " + desktop::Quoted(folder + "/" + item));
+  desktop::Output("for f in " + desktop::Quoted(bin + "/HTML") + "/*; do [ \"${f##*/}\" = images ] || ln -s \"$f\" "
+                  + html + "/; done; ln -s " + desktop::Quoted(bin + "/HTML/images") + "/* " + html + "/images/ && rm "
+                  + html + "/images/Tick.bmp && head -c 100 " + desktop::Quoted(bin + "/HTML/images/Tick.bmp") + " > "
+                  + html + "/images/Tick.bmp");
+  desktop::TDesktop desk;
+  ASSERT_TRUE(desk.Running());
+  desktop::TProgram program(desk, "orrelo", folder);
+  const std::string box = desk.WaitFramedWindow("^Orrelo$");
+  ASSERT_FALSE(box.empty()) << "no window came up";
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  desk.Screenshot("owned-error-box-at-start.png");
+  ASSERT_LT(desk.Place(box).Width, 600) << "the main window came up without telling of the picture";
+  // The splash stands, unframed, and the box above it.
+  std::string splash;
+  for (const std::string& w : desk.Stacking())
+    if (w != box && desk.Place(w).FrameTop == 0 && desk.Place(w).Width > 100)
+      splash = w;
+  ASSERT_FALSE(splash.empty()) << "no splash window";
+  EXPECT_TRUE(desk.Above(box, splash)) << "the splash window hides the error box";
+  ASSERT_TRUE(desktop::WaitFor([&] { return desk.ActiveWindow() == box; }, 10000)) << "the box does not take the keys";
+  desk.Keys("Return");
+  EXPECT_TRUE(desktop::WaitFor(
+      [&] {
+        for (const std::string& w : desk.WindowsNamed("^Orrelo$"))
+          if (desk.Place(w).FrameTop > 0 && desk.Place(w).Width > 600)
+            return true;
+        return false;
+      },
+      30000))
+      << "the main window never showed";
+}
+
 // The test window opened before any topic covers the splash pane; once a topic shows, its
 // frame covers the 3D view alone, clear of the toolbar and the control row above it, and its
 // buttons work where it now stands.

@@ -1068,16 +1068,21 @@ TEST(MainWindowAlone, StartsWithContentFilesItCannotRead)
   WriteFileBytes(folder + "Help/KVHelp.chm", junk);
   WriteFileBytes(folder + "Tarv.ini", junk);
   std::vector<std::string> reported;
-  TExceptionEvent saved = Application->OnException;
-  Application->OnException = [&](TObject*, const Exception& e) { reported.push_back(e.Message); };
+  SetMessageAnswerer([&](const TMessageRequest& r) {
+    reported.push_back(r.Text);
+    return mrOk;
+  });
   std::unique_ptr<TKVMainFrm> f;
   EXPECT_NO_THROW(f = std::make_unique<TKVMainFrm>(folder));
   ASSERT_TRUE(f);
-  // The two pictures are reported; the rest keep their defaults.
-  EXPECT_EQ(reported.size(), 2u);
+  // The two pictures are reported in the window's own error box, as any later error is; the
+  // rest keep their defaults, and the damaged help file is left to the viewer to report.
+  ASSERT_EQ(reported.size(), 2u);
+  EXPECT_EQ(reported[1], TKVMainFrm::ErrorBoxText("Bitmap image is not valid"));
+  EXPECT_NE(reported[0].find("\r\nAn unexpected error has occured.\r\n"), std::string::npos) << reported[0];
   EXPECT_TRUE(f->SplashPic->Picture().Empty());
-  EXPECT_FALSE(f->Contents1->Enabled());
-  EXPECT_FALSE(f->SearchForHelp1->Enabled());
+  EXPECT_TRUE(f->Contents1->Enabled());
+  EXPECT_TRUE(f->SearchForHelp1->Enabled());
   EXPECT_EQ(f->VideoMode, 0);
   EXPECT_NE(f->Viewer->DocumentSource().find("Click on one of the book symbols"), std::string::npos);
   // And a model comes up.
@@ -1086,7 +1091,7 @@ TEST(MainWindowAlone, StartsWithContentFilesItCannotRead)
   EXPECT_EQ(f->CurrentTopic, 1);
   EXPECT_GT(f->SceneBase->GetCount(), 0);
   f.reset();
-  Application->OnException = saved;
+  SetMessageAnswerer({});
 }
 
 TEST(MainWindowAlone, ANarrowedWindowKeepsThePagePaneInViewAndAWiderOneGivesTheModelPaneItsShare)
@@ -1127,6 +1132,7 @@ TEST(MainWindowAlone, ALinkToATopicWithADamagedModelGivesOneMessageAndTheRestOfT
   GuardedCall([&] { f.Viewer->FollowLink(); });
   ASSERT_EQ(texts.size(), 1u);
   EXPECT_NE(texts[0].find("Arm_01.3ds"), std::string::npos) << texts[0];
+  EXPECT_NE(texts[0].find("\r\nAn unexpected error has occured.\r\n"), std::string::npos) << texts[0];
   EXPECT_EQ(f.CurrentTopic, 28);
   // The upper arm stays empty; forearm, hand, muscle and labels stand.
   ASSERT_EQ(f.SceneBase->GetCount(), 5);
