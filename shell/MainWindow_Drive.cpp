@@ -202,8 +202,12 @@ void TKVMainFrm::Black1Click(TObject* Sender)
 
 void TKVMainFrm::RecolourMarkers()
 {
+  // Marker lines stand right under the scene base (the stepped cones' arrows) or one level
+  // further down, in a part's group.
   for (Integer i = 0; i < SceneBase->GetCount(); ++i) {
     TGLBaseSceneObject* child = SceneBase->GetChild(i);
+    if (auto* lines = dynamic_cast<TLines*>(child))
+      lines->SetLineColor(MarkerColour);
     for (Integer j = 0; j < child->GetCount(); ++j)
       if (auto* lines = dynamic_cast<TLines*>(child->GetChild(j)))
         lines->SetLineColor(MarkerColour);
