@@ -285,7 +285,7 @@ void TKVMainFrm::CreateMenus()
 
   View1 = AddItem<TTBXSubmenuItem>(root, "View1", "&View");
   View1->OnPopup = [this](TTBCustomItem* s, bool l) { View1Click(s, l); };
-  Backgroundcolor1 = AddItem<TTBXSubmenuItem>(View1, "Backgroundcolor1", "Background colour");
+  Backgroundcolor1 = AddItem<TTBXSubmenuItem>(View1, "Backgroundcolor1", "Background color");
   Backgroundcolor1->OnPopup = [this](TTBCustomItem* s, bool l) { Backgroundcolor1Click(s, l); };
   Black1 = AddItem<TTBXItem>(Backgroundcolor1, "Black1", "Black");
   White1 = AddItem<TTBXItem>(Backgroundcolor1, "White1", "White");

@@ -166,14 +166,14 @@ void MakeBevelPage(TKVMainFrm* f, TPageMaker& m)
 {
   f->BevelTab = m.Page("BevelTab", TControlPage::Bevel);
   f->BevelLabel = m.Label("BevelLabel", f->BevelTab, "Bevel gears turn the drive through a right angle", 8, 8);
-  f->BevelChk = m.Check("BevelChk", TControlPage::Bevel, "Show markers", 320, 6);
+  f->BevelChk = m.Check("BevelChk", TControlPage::Bevel, "ShowMarker", 320, 6);
 }
 
 void MakeBeltPage(TKVMainFrm* f, TPageMaker& m)
 {
   f->VPulleyTab = m.Page("VPulleyTab", TControlPage::Belts);
   m.Label("", f->VPulleyTab, "Belt type", 8, 8);
-  f->BeltCB = m.Combo("BeltCB", f->VPulleyTab, {"Vee belt", "Flat belt", "Crossed belt"}, 60, 4, 90);
+  f->BeltCB = m.Combo("BeltCB", f->VPulleyTab, {"Vee belt", "Flat belt", "Cross belt"}, 60, 4, 90);
   f->BeltCB->OnChange = [f](TObject*) {
     if (f->ShowsPage(TControlPage::Belts))
       f->BuildBeltDrive();
@@ -237,7 +237,7 @@ void MakeStepConePage(TKVMainFrm* f, TPageMaker& m)
   m.Label("", f->StepConeTab, "Belt position", 8, 8);
   f->StepConeUpDn = m.Counter("StepConeST", "StepConeUpDn", f->StepConeTab, 90, 4, 0, 3, 3, nullptr);
   f->StepConeUpDn->OnClick = [f](TObject*, TUDBtnType) { RebuildOn(f, TControlPage::StepCone); };
-  f->StepConeChk = m.Check("StepConeChk", TControlPage::StepCone, "Show markers", 160, 6);
+  f->StepConeChk = m.Check("StepConeChk", TControlPage::StepCone, "ShowMarkers", 160, 6);
 }
 
 // A bar that rebuilds from the position it is moving to, while it is shown on the current
@@ -287,7 +287,7 @@ void MakeHoistPage(TKVMainFrm* f, TPageMaker& m)
   m.Label("", f->HoistTab, "Number of pulley wheels", 8, 8);
   f->HoistUpDn = m.Counter("HoistST", "HoistUpDn", f->HoistTab, 140, 4, 1, 4, 1, &f->HoistST);
   f->HoistUpDn->OnClick = [f](TObject* s, TUDBtnType b) { f->HoistUpDnClick(s, b); };
-  f->HoistLoadLabel = m.Label("HoistLoadLabel", f->HoistTab, "Effort = 100 N     Load = 100 N", 200, 8);
+  f->HoistLoadLabel = m.Label("HoistLoadLabel", f->HoistTab, "Effort = 100N     Load = 100N", 200, 8);
 }
 
 void MakeScrewPage(TKVMainFrm* f, TPageMaker& m)
@@ -309,8 +309,8 @@ void MakeWindlassPage(TKVMainFrm* f, TPageMaker& m)
   f->HandRadHsb->OnChange = [f](TObject* s) { f->HandRadHsbChange(s); };
   f->HandRadLabel = m.Label("HandRadLabel", f->WindlassTab, "Handle radius = 10.00", 160, 1);
   f->AxleLabel = m.Label("AxleLabel", f->WindlassTab, "Axle radius     = 1.00", 160, 15);
-  m.Label("", f->WindlassTab, "Effort = 1.00 N", 300, 1);
-  f->LoadLabel = m.Label("LoadLabel", f->WindlassTab, "Load = 10.00 N", 300, 15);
+  m.Label("", f->WindlassTab, "Effort = 1.00", 300, 1);
+  f->LoadLabel = m.Label("LoadLabel", f->WindlassTab, "Load = 10.00", 300, 15);
 }
 
 void MakeWestonPage(TKVMainFrm* f, TPageMaker& m)
@@ -334,7 +334,7 @@ void MakeBoxCamPage(TKVMainFrm* f, TPageMaker& m)
   f->SCamRadHsb = m.Bar("SCamRadHsb", f->BoxCamTab, 194, 6, 100, 12, 30, 20);
   for (TScrollBar* b : {f->CamSlotHsb, f->SCamRadHsb})
     b->OnChange = [f](TObject*) { RebuildOn(f, TControlPage::BoxCam); };
-  f->BoxCamChk = m.Check("BoxCamChk", TControlPage::BoxCam, "Show markers", 306, 6);
+  f->BoxCamChk = m.Check("BoxCamChk", TControlPage::BoxCam, "ShowMarker", 306, 6);
 }
 
 void MakeTreadlePage(TKVMainFrm* f, TPageMaker& m)
@@ -350,7 +350,7 @@ void MakeTreadlePage(TKVMainFrm* f, TPageMaker& m)
 void MakeInclinedPlanePage(TKVMainFrm* f, TPageMaker& m)
 {
   f->IncPlaneTab = m.Page("IncPlaneTab", TControlPage::InclinedPlane);
-  f->PAngleLabel = m.Label("PAngleLabel", f->IncPlaneTab, "Angle = 10\xB0", 8, 8);
+  f->PAngleLabel = m.Label("PAngleLabel", f->IncPlaneTab, "Angle = 10 \xBA", 8, 8);
   f->PlaneAngleHsb = m.Bar("PlaneAngleHsb", f->IncPlaneTab, 80, 6, 140, 0, 45, 10);
   f->PlaneAngleHsb->OnScroll = [f](TObject* s, TScrollCode c, int32_t& p) { f->PlaneAngleHsbScroll(s, c, p); };
   m.Label("", f->IncPlaneTab, "Load = 10000 N", 232, 1);
@@ -567,7 +567,7 @@ void TKVMainFrm::HoistUpDnClick(TObject*, TUDBtnType)
   if (!ShowsPage(TControlPage::Hoist))
     return;
   RebuildTopic();
-  HoistLoadLabel->SetCaption("Effort = 100 N     Load = " + IntToStr(HoistUpDn->Position() * 100) + " N");
+  HoistLoadLabel->SetCaption("Effort = 100N     Load = " + IntToStr(HoistUpDn->Position() * 100) + "N");
 }
 
 void TKVMainFrm::HandRadHsbChange(TObject*)
@@ -578,7 +578,7 @@ void TKVMainFrm::HandRadHsbChange(TObject*)
   double ratio = r / WindlassAxleRadius();
   RebuildTopic();
   HandRadLabel->SetCaption("Handle radius = " + Fixed2(ratio));
-  LoadLabel->SetCaption("Load = " + Fixed2(ratio) + " N");
+  LoadLabel->SetCaption("Load = " + Fixed2(ratio));
 }
 
 void TKVMainFrm::WPRadiusHsbChange(TObject*)
@@ -587,9 +587,9 @@ void TKVMainFrm::WPRadiusHsbChange(TObject*)
     return;
   RebuildTopic();
   Integer p = WPRadiusHsb->Position();
-  std::string text = "Small radius = " + IntToStr(p) + "      Load = ";
+  std::string text = "Small Radius = " + IntToStr(p) + "      Load = ";
   if (p < 20)
-    text += Fixed2(40.0 / (20 - p)) + " N";
+    text += Fixed2(40.0 / (20 - p));
   WPradLabel->SetCaption(text);
 }
 
@@ -598,7 +598,7 @@ void TKVMainFrm::PlaneAngleHsbScroll(TObject*, TScrollCode, int32_t& ScrollPos)
   if (!ShowsPage(TControlPage::InclinedPlane))
     return;
   SetInclinedPlaneAngle(SceneBase, Single(ScrollPos));
-  PAngleLabel->SetCaption("Angle = " + IntToStr(ScrollPos) + "\xB0");
+  PAngleLabel->SetCaption("Angle = " + IntToStr(ScrollPos) + " \xBA");
   double effort = std::sin(ScrollPos * M_PI / 180.0) * 10000.0;
   PEffortLabel->SetCaption("Effort = " + IntToStr(std::lround(effort)) + " N");
 }

@@ -108,7 +108,7 @@ std::vector<TTopicRow> MakeRows()
 
   // Pulleys, chains and lifting.
   m.Add(5, P::Belts, PulleyQuestions, {"VEEPULLEY.HTM", "PULLEYBELT.HTM"}, {{-5.39f, 5.15f, 6.66f}, {0, -0.06f}})
-      .Controls = {{"BeltCB", true, 0, 0, "", {"Vee belt", "Flat belt", "Crossed belt"}}};
+      .Controls = {{"BeltCB", true, 0, 0, "", {"Vee belt", "Flat belt", "Cross belt"}}};
   m.Add(6, P::Belts, PulleyQuestions, {"JOCKEY.HTM"}, {{-5.66f, 4.38f, 6.98f}, {0, 0}}).Controls = {
       {"BeltCB", true, 0, 0, "", {"Vee belt", "Flat belt"}}};
   m.Add(7, P::StepCone, PulleyQuestions, {"STEPCONE.HTM"}, {{0.3f, -9.39f, 3.42f}, {0, 0}});

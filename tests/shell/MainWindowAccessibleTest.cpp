@@ -219,7 +219,7 @@ TEST(MainWindowAccessibility, EveryIndexPageAndTheCamGraphWithItsListOpenAreRead
         toggleDown = toggleDown || (n.Name == "16" && n.Has("checked"));
       }
     }
-  EXPECT_EQ(angle, "Angle = 10\xC2\xB0") << "the degree sign arrives as itself";
+  EXPECT_EQ(angle, "Angle = 10 \xC2\xBA") << "the ordinal sign arrives as itself";
   // What a user meets is named: each cog's box apart, the 3D view, the cam graph's drawing;
   // the derailleur's gear buttons say which is down.
   for (const char* n : {"text:Number of teeth on cog 1", "text:Number of teeth on cog 2",

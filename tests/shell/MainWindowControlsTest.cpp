@@ -473,7 +473,7 @@ TEST_F(Controls, EveryControlRebuildsTheModelFromItsNewValue)
        [](TTopicControls& c) { c.HoistWheels = 2; },
        fixed(180),
        {},
-       {{Caption(&K::HoistLoadLabel), "Effort = 100 N     Load = 200 N"}}},
+       {{Caption(&K::HoistLoadLabel), "Effort = 100N     Load = 200N"}}},
       {"hoist: four wheels down to three",
        9,
        upDown(&K::HoistUpDn, 4),
@@ -481,7 +481,7 @@ TEST_F(Controls, EveryControlRebuildsTheModelFromItsNewValue)
        [](TTopicControls& c) { c.HoistWheels = 3; },
        fixed(180),
        {},
-       {{Caption(&K::HoistLoadLabel), "Effort = 100 N     Load = 300 N"}}},
+       {{Caption(&K::HoistLoadLabel), "Effort = 100N     Load = 300N"}}},
       {"screw: acme thread",
        18,
        {},
@@ -497,7 +497,7 @@ TEST_F(Controls, EveryControlRebuildsTheModelFromItsNewValue)
        [](TTopicControls& c) { c.HandleRadius = 90; },
        fixed(1800),
        {},
-       {{Caption(&K::HandRadLabel), "Handle radius = 15.00"}, {Caption(&K::LoadLabel), "Load = 15.00 N"}}},
+       {{Caption(&K::HandRadLabel), "Handle radius = 15.00"}, {Caption(&K::LoadLabel), "Load = 15.00"}}},
       {"windlass: shorter handle",
        21,
        {},
@@ -505,7 +505,7 @@ TEST_F(Controls, EveryControlRebuildsTheModelFromItsNewValue)
        [](TTopicControls& c) { c.HandleRadius = 30; },
        fixed(1800),
        {},
-       {{Caption(&K::HandRadLabel), "Handle radius = 5.00"}, {Caption(&K::LoadLabel), "Load = 5.00 N"}}},
+       {{Caption(&K::HandRadLabel), "Handle radius = 5.00"}, {Caption(&K::LoadLabel), "Load = 5.00"}}},
       {"weston: small radius up",
        12,
        at(&K::WPRadiusHsb, 15),
@@ -513,7 +513,7 @@ TEST_F(Controls, EveryControlRebuildsTheModelFromItsNewValue)
        [](TTopicControls& c) { c.WestonRadius = 16; },
        fixed(1080),
        {},
-       {{Caption(&K::WPradLabel), "Small radius = 16      Load = 10.00 N"}}},
+       {{Caption(&K::WPradLabel), "Small Radius = 16      Load = 10.00"}}},
       {"weston: small radius down",
        12,
        at(&K::WPRadiusHsb, 15),
@@ -521,7 +521,7 @@ TEST_F(Controls, EveryControlRebuildsTheModelFromItsNewValue)
        [](TTopicControls& c) { c.WestonRadius = 14; },
        fixed(1080),
        {},
-       {{Caption(&K::WPradLabel), "Small radius = 14      Load = 6.67 N"}}},
+       {{Caption(&K::WPradLabel), "Small Radius = 14      Load = 6.67"}}},
       {"weston: radii equal",
        12,
        at(&K::WPRadiusHsb, 18),
@@ -529,7 +529,7 @@ TEST_F(Controls, EveryControlRebuildsTheModelFromItsNewValue)
        [](TTopicControls& c) { c.WestonRadius = 20; },
        fixed(1080),
        {},
-       {{Caption(&K::WPradLabel), "Small radius = 20      Load = "}}},
+       {{Caption(&K::WPradLabel), "Small Radius = 20      Load = "}}},
       {"box cam: slot angle", 16, at(&K::CamSlotHsb, 20), scroll(&K::CamSlotHsb, scPosition, 35),
        [](TTopicControls& c) { c.CamSlot = 35; }, fixed(360)},
       {"box cam: radius", 16, at(&K::SCamRadHsb, 20), scroll(&K::SCamRadHsb, scLineUp),
@@ -706,7 +706,7 @@ TEST_F(Controls, CrossBeltHidesTheRadiiAndVeeBeltShowsThemAgain)
   ASSERT_EQ(Frm->BeltCB->Items().size(), 3u);
   std::vector<TControl*> radii = {Frm->VP1UpDn, Frm->VP2UpDn, Frm->VPLabel, Frm->VP1ST, Frm->VP2ST};
   Pick(Frm->BeltCB, 2);
-  EXPECT_EQ(Frm->BeltCB->Text(), "Crossed belt");
+  EXPECT_EQ(Frm->BeltCB->Text(), "Cross belt");
   for (TControl* c : radii)
     EXPECT_FALSE(c->Visible()) << c->Name();
   TTopicControls c = Frm->CurrentControls();
@@ -741,9 +741,9 @@ TEST_F(Controls, InclinedPlaneTurnsWithoutARebuildAndLabelsTheEffort)
     const char* Effort;
   };
   const TRow rows[] = {
-      {scPosition, 0, "Angle = 0\xB0", "Effort = 0 N"},      {scLineDown, 0, "Angle = 1\xB0", "Effort = 175 N"},
-      {scPosition, 30, "Angle = 30\xB0", "Effort = 5000 N"}, {scBottom, 0, "Angle = 45\xB0", "Effort = 7071 N"},
-      {scLineUp, 0, "Angle = 44\xB0", "Effort = 6947 N"},
+      {scPosition, 0, "Angle = 0 \xBA", "Effort = 0 N"},      {scLineDown, 0, "Angle = 1 \xBA", "Effort = 175 N"},
+      {scPosition, 30, "Angle = 30 \xBA", "Effort = 5000 N"}, {scBottom, 0, "Angle = 45 \xBA", "Effort = 7071 N"},
+      {scLineUp, 0, "Angle = 44 \xBA", "Effort = 6947 N"},
   };
   const TShownModel shown(Frm->SceneBase);
   for (const TRow& r : rows) {
@@ -780,8 +780,12 @@ TEST_F(Controls, MarkerBoxesShowAndHideMarkersWithoutARebuild)
     Show(r.Topic);
     TCheckBox* box = Frm->*r.Box;
     ASSERT_TRUE(box->Visible());
-    // One name for the one thing on every page, as the help calls it.
-    EXPECT_EQ(box->Caption(), r.Topic == 32 ? "Show linkage only" : "Show markers");
+    // The bevel gears', the stepped cones' and the box cam's boxes have captions of their own.
+    const std::string caption = r.Topic == 32                                     ? "Show linkage only"
+                                : r.Box == &K::BevelChk || r.Box == &K::BoxCamChk ? "ShowMarker"
+                                : r.Box == &K::StepConeChk                        ? "ShowMarkers"
+                                                                                  : "Show markers";
+    EXPECT_EQ(box->Caption(), caption);
     const bool was = box->Checked();
     TModelPrint before = PrintOf(Frm->SceneBase);
     const TShownModel model(Frm->SceneBase);
@@ -1549,8 +1553,8 @@ TEST_F(Controls, EveryTopicsPageIsWholeInANarrowPane)
   ClickUp(Frm->HoistUpDn);
   Show(21);
   Frm->HandRadHsb->Scroll(scBottom, 0);
-  EXPECT_EQ(Frm->HoistLoadLabel->Caption(), "Effort = 100 N     Load = 400 N");
-  EXPECT_EQ(Frm->LoadLabel->Caption(), "Load = 16.00 N");
+  EXPECT_EQ(Frm->HoistLoadLabel->Caption(), "Effort = 100N     Load = 400N");
+  EXPECT_EQ(Frm->LoadLabel->Caption(), "Load = 16.00");
   for (TLabel* label : {Frm->HoistLoadLabel, Frm->LoadLabel})
     EXPECT_LE(covered(label).Right, label->Parent()->ClientWidth()) << label->Caption() << " is cut at the pane's edge";
   // The belt and cam pages have no room beside their controls at this width.
