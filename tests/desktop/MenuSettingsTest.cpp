@@ -147,7 +147,15 @@ struct TMenuBar {
   }
 };
 
+// The desktop's settings as a test changes them, as the desktop had them again at its end.
 struct TSettingsScope {
+  TSettingsScope() = default;
+  explicit TSettingsScope(const std::function<void(TSystemSettings&)>& change)
+  {
+    TSystemSettings s = SystemSettings();
+    change(s);
+    SetSystemSettings(s);
+  }
   ~TSettingsScope() { ResetSystemSettings(); }
 };
 
@@ -413,10 +421,7 @@ TEST(DesktopMenus, HoverAndHintsFollowThePointerAfterAClickOnAnotherToolbar)
 {
   if (!Available())
     GTEST_SKIP() << "xdotool is not installed";
-  TSettingsScope restore;
-  TSystemSettings s = SystemSettings();
-  s.MenuAnimation = false;
-  SetSystemSettings(s);
+  TSettingsScope restore([](TSystemSettings& s) { s.MenuAnimation = false; });
   for (bool viaMenu : {false, true}) {
     SCOPED_TRACE(viaMenu ? "after File and Escape twice" : "after a click on Zoom in");
     TKitWindow f;
@@ -456,10 +461,7 @@ TEST(DesktopMenus, TheFirstClickOnAMenuTitleAfterEscapeOnTheDropDownOpensIt)
 {
   if (!Available())
     GTEST_SKIP() << "xdotool is not installed";
-  TSettingsScope restore;
-  TSystemSettings s = SystemSettings();
-  s.MenuAnimation = false;
-  SetSystemSettings(s);
+  TSettingsScope restore([](TSystemSettings& s) { s.MenuAnimation = false; });
   TKitWindow f;
   ASSERT_TRUE(PumpUntil([&] { return f.Form.Showing(); }));
   PumpFor(300);
@@ -524,11 +526,10 @@ TEST(DesktopMenus, AKeyboardOpenedMenuStartsOnItsFirstItem)
 {
   if (!Available())
     GTEST_SKIP() << "xdotool is not installed";
-  TSettingsScope restore;
-  TSystemSettings s = SystemSettings();
-  s.MenuAnimation = false;
-  s.MenuShowDelay = 60;
-  SetSystemSettings(s);
+  TSettingsScope restore([](TSystemSettings& s) {
+    s.MenuAnimation = false;
+    s.MenuShowDelay = 60;
+  });
   TKitWindow f;
   ASSERT_TRUE(PumpUntil([&] { return f.Form.Showing(); }));
   desktop::TDesktop desk{desktop::TDesktop::TThisDisplay{}};
@@ -694,10 +695,7 @@ TEST(DesktopMenus, AClickElsewhereOrAnotherProgramTakingTheActivationEndsTheMenu
 {
   if (!Available())
     GTEST_SKIP() << "xdotool is not installed";
-  TSettingsScope restore;
-  TSystemSettings s = SystemSettings();
-  s.MenuAnimation = false;
-  SetSystemSettings(s);
+  TSettingsScope restore([](TSystemSettings& s) { s.MenuAnimation = false; });
   TKitWindow f;
   ASSERT_TRUE(PumpUntil([&] { return f.Form.Showing(); }));
   desktop::TDesktop desk{desktop::TDesktop::TThisDisplay{}};
@@ -836,10 +834,7 @@ TEST(DesktopMenus, AMenuOpenedFromTheKeyboardAfterAPressClosedOneAnswersItsKeys)
 {
   if (!Available())
     GTEST_SKIP() << "xdotool is not installed";
-  TSettingsScope restore;
-  TSystemSettings s = SystemSettings();
-  s.MenuAnimation = false;
-  SetSystemSettings(s);
+  TSettingsScope restore([](TSystemSettings& s) { s.MenuAnimation = false; });
   TKitWindow f;
   ASSERT_TRUE(PumpUntil([&] { return f.Form.Showing(); }));
   desktop::TDesktop desk{desktop::TDesktop::TThisDisplay{}};
@@ -931,11 +926,10 @@ TEST(DesktopMenus, ASlidingMenuShowsItsOwnPicture)
 {
   if (!Available())
     GTEST_SKIP() << "xdotool is not installed";
-  TSettingsScope restore;
-  TSystemSettings s = SystemSettings();
-  s.MenuAnimation = true;
-  s.MenuFade = false;
-  SetSystemSettings(s);
+  TSettingsScope restore([](TSystemSettings& s) {
+    s.MenuAnimation = true;
+    s.MenuFade = false;
+  });
   TKitWindow f;
   ASSERT_TRUE(PumpUntil([&] { return f.Form.Showing(); }));
   PumpFor(300);
