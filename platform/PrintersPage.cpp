@@ -7,6 +7,7 @@
 #include <QRegion>
 
 #include <algorithm>
+#include <cmath>
 
 #include "platform/Fonts.h"
 #include "platform/CanvasQt.h"
@@ -69,14 +70,24 @@ std::unique_ptr<TBitmap> TRecordedPage::Render(Integer width, Integer height, co
 {
   width = std::clamp<Integer>(width, 1, MaxRenderSide);
   height = std::clamp<Integer>(height, 1, MaxRenderSide);
-  QImage image(width, height, QImage::Format_RGB32);
+  // Played smaller than recorded, a box's thin border or a table's rule would be rounded to a
+  // whole row of pixels, or to none: drawn at up to three times the size and shrunk by
+  // averaging, every line keeps a trace at least.
+  Integer times = 1;
+  if (source.Width() > 0 && source.Height() > 0) {
+    const double shrink = std::max(double(source.Width()) / width, double(source.Height()) / height);
+    times = std::clamp<Integer>(Integer(std::ceil(shrink)), 1, 3);
+    while (times > 1 && std::max(width, height) * times > MaxRenderSide)
+      --times;
+  }
+  QImage image(width * times, height * times, QImage::Format_RGB32);
   image.fill(Qt::white);
   if (!FImpl->Painter && source.Width() > 0 && source.Height() > 0) {
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
-    p.scale(double(width) / source.Width(), double(height) / source.Height());
+    p.scale(double(width) * times / source.Width(), double(height) * times / source.Height());
     p.translate(-source.Left, -source.Top);
     // Pictures laid side by side (a tiled background) are each rounded to whole pixels when
     // played scaled; under a clip of a plain rectangle the toolkit rounds their widths on
@@ -89,5 +100,7 @@ std::unique_ptr<TBitmap> TRecordedPage::Render(Integer width, Integer height, co
     p.setClipRegion(area);
     FImpl->Picture.play(&p);
   }
+  if (times > 1)
+    image = image.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
   return std::make_unique<TBitmap>(QImageToBitmap(image));
 }

@@ -236,6 +236,35 @@ TEST_F(HtmlViewerPrintTest, TablesPrintEveryCell)
       << text;
 }
 
+// The preview shows a page at any window's size with every box's border, each as a line of
+// its own, where a border is thinner than a pixel of the preview.
+TEST_F(HtmlViewerPrintTest, ThePreviewShowsEveryBorderAtAnySize)
+{
+  std::string page = "<html><body>";
+  for (int i = 0; i < 12; ++i)
+    page += "<div style=\"border: 1px solid black; height: 20px; margin: 9px 20px\">&nbsp;</div>";
+  Viewer->LoadFromString(page + "</body></html>");
+  TMetaFilePrinter mf;
+  Viewer->PrintPreview(mf);
+  ASSERT_EQ(mf.PageCount(), 1);
+  const TRect paper{-mf.PhysicalOffsetX, -mf.PhysicalOffsetY, mf.PhysicalWidth - mf.PhysicalOffsetX,
+                    mf.PhysicalHeight - mf.PhysicalOffsetY};
+  for (int h : {550, 600, 650, 700, 760, 800, 850, 900, 999}) {
+    const int w = MulDiv(h, paper.Width(), paper.Height());
+    std::unique_ptr<TBitmap> shot = mf.MetaFile(0).Render(w, h, paper);
+    // Down the middle, above the footer: a run of darker pixels for each box's top and
+    // bottom border.
+    int lines = 0;
+    bool inLine = false;
+    for (int y = 0; y < h * 3 / 4; ++y) {
+      const bool dark = GetRValue(shot->GetPixel(w / 2, y)) < 220;
+      lines += dark && !inLine;
+      inLine = dark;
+    }
+    EXPECT_EQ(lines, 24) << "borders shown at " << w << " by " << h;
+  }
+}
+
 TEST_F(HtmlViewerPrintTest, MarginsAndScaleAsSet)
 {
   Viewer->MarginWidth = 0;
