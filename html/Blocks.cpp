@@ -472,7 +472,14 @@ int32_t TBlock::Draw(TCanvas& Canvas, const TRect& ARect, IndentManager& IMgr, i
   }
   if (!Visibility)
     return result;
+  const int32_t pageBottom = doc->PageBottom;
   DrawBlock(Canvas, ARect, IMgr, X);
+  // Nothing inside the box fitted on this page (its first line, or a table moved whole): the
+  // box's top border and padding go to the next page with it, so they neither stand alone at
+  // this page's foot nor show twice.
+  if (doc->Printing && Positioning != posAbsolute && doc->PageBottom < pageBottom && doc->PageBottom > BoxTop
+      && BoxTop > doc->PageTop && doc->PageBottom <= BoxTop + MargArray[bxBorderTop] + MargArray[bxPaddingTop])
+    doc->PageBottom = BoxTop;
   return result;
 }
 

@@ -265,6 +265,42 @@ TEST_F(HtmlViewerPrintTest, ThePreviewShowsEveryBorderAtAnySize)
   }
 }
 
+// A box whose contents all go to the next page (a table moved there whole, a box whose first
+// line does not fit) takes its border with it: no edge of it is left at the first page's foot.
+TEST_F(HtmlViewerPrintTest, ABoxThatGoesToTheNextPageLeavesNoEdgeBehind)
+{
+  const int32_t th = TextHeight();
+  const std::string edge = "border: 3px solid #20C040; padding: 2px";
+  // A blank table cell fills the page down to where the box starts.
+  auto filler = [](int32_t h) {
+    return "<table cellspacing=0 cellpadding=0><tr><td height=" + std::to_string(h) + ">Above</td></tr></table>";
+  };
+  const std::string boxes[] = {filler(th * 4 / 5) + "<table style=\"" + edge + "\"><tr><td height="
+                                   + std::to_string(th * 2 / 5) + ">Moved whole</td></tr></table>",
+                               filler(th - 8) + "<div style=\"" + edge
+                                   + "\"><p>First line</p><p>Second line</p></div>"};
+  for (const std::string& box : boxes) {
+    SCOPED_TRACE(box);
+    Viewer->LoadFromString("<html><body style=\"margin: 0\">" + box + "</body></html>");
+    TMetaFilePrinter mf;
+    Viewer->PrintPreview(mf);
+    ASSERT_EQ(mf.PageCount(), 2);
+    auto green = [&](int32_t page) {
+      std::unique_ptr<TBitmap> shot =
+          mf.MetaFile(page).Render(mf.PageWidth / 4, mf.PageHeight / 4, Rect(0, 0, mf.PageWidth, mf.PageHeight));
+      int n = 0;
+      for (int y = 0; y < shot->Height(); ++y)
+        for (int x = 0; x < shot->Width(); ++x) {
+          const TColor c = shot->GetPixel(x, y);
+          n += GetGValue(c) > GetRValue(c) + 40 && GetGValue(c) > GetBValue(c) + 40;
+        }
+      return n;
+    };
+    EXPECT_EQ(green(0), 0) << "an edge of the box on the first page";
+    EXPECT_GT(green(1), 0) << "no box on the second page";
+  }
+}
+
 TEST_F(HtmlViewerPrintTest, MarginsAndScaleAsSet)
 {
   Viewer->MarginWidth = 0;
