@@ -156,8 +156,6 @@ void KillTimerLocked(TMessageState& s, std::map<TTimerKey, int>::iterator it)
   }
 }
 
-QString ToQString(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
-
 }   // namespace
 
 struct TApplicationImpl {
