@@ -224,13 +224,7 @@ TKVMainFrm::~TKVMainFrm()
     Cadencer->OnProgress = nullptr;
   }
   // The application's handlers are the main window's only while it is the main window.
-  if (KVMainFrm == this) {
-    if (Application) {
-      Application->OnIdle = nullptr;
-      Application->OnException = nullptr;
-    }
-    SetOnApplicationHint(nullptr);
-  }
+  FClaim.ReleaseHandlers();
   RemoveInputFilter(FHelpKeyFilter);
   TestWindows.FreeTestWindow();
   // Closes the help viewer it opened while the application still stands.
@@ -697,11 +691,10 @@ void TKVMainFrm::ClaimErrors()
   Application->OnException = [this](TObject* Sender, const Exception& E) { AppException(Sender, E); };
 }
 
-TKVMainFrm::TMainWindowClaim::~TMainWindowClaim()
+void TKVMainFrm::TMainWindowClaim::ReleaseHandlers()
 {
   if (KVMainFrm != Window)
     return;
-  KVMainFrm = nullptr;
   if (Application) {
     Application->OnIdle = nullptr;
     Application->OnException = nullptr;
@@ -709,9 +702,15 @@ TKVMainFrm::TMainWindowClaim::~TMainWindowClaim()
   SetOnApplicationHint(nullptr);
 }
 
+TKVMainFrm::TMainWindowClaim::~TMainWindowClaim()
+{
+  ReleaseHandlers();
+  if (KVMainFrm == Window)
+    KVMainFrm = nullptr;
+}
+
 void TKVMainFrm::InstallApplicationHandlers()
 {
-  KVMainFrm = this;
   ClaimErrors();
   // Hints go to the status line; idle time updates the page toolbar.
   SetOnApplicationHint([this](TObject* Sender) { AppHint(Sender); });

@@ -42,6 +42,8 @@ class TKVMainFrm : public TForm {
   // member, so the last to go.
   struct TMainWindowClaim {
     TKVMainFrm* Window;
+    // Hands the application's handlers back while this is still the main window.
+    void ReleaseHandlers();
     ~TMainWindowClaim();
   } FClaim{this};
 
