@@ -364,8 +364,12 @@ void BuildStepConeScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib,
       cone->AddChild(std::move(p));
     }
   }
-  AddArrowAt(SceneBase, MarkerColour, 0.5f, -ConeCentre, 0, 0.315f, ShowMarkers);
-  AddArrowAt(SceneBase, MarkerColour, 0.5f, ConeCentre, 0, 0.315f, ShowMarkers);
+  // Each arrow lies on the top step of its cone and reaches its rim. The left cone's top step
+  // is its smallest: an arrow reaching further lay along the belt's upper run, and vanished on
+  // the dark belt when a white background made it dark too.
+  const Integer top = ConeSteps - 1;
+  AddArrowAt(SceneBase, MarkerColour, StepConeLeftRadius(top), -ConeCentre, 0, 0.315f, ShowMarkers);
+  AddArrowAt(SceneBase, MarkerColour, StepConeRightRadius(top), ConeCentre, 0, 0.315f, ShowMarkers);
   AddAxleAndKey(AddGroup(SceneBase, -ConeCentre), MatLib, 0.7f, 0.5f, 0.1f);
   AddAxleAndKey(AddGroup(SceneBase, ConeCentre), MatLib, 0.7f, 0.5f, -0.1f);
 }

@@ -179,6 +179,13 @@ TEST(PulleysTest, StepConeGeometry)
         EXPECT_NEAR(p->RadiusA, belt->Radius2, 1e-6);
       }
     }
+    // Each arrow lies just above its cone's top step (0.2 on the left, 0.5 on the right) and
+    // reaches its rim: a longer one lay over the belt, lost on it when both are dark.
+    for (auto [i, top] : {std::pair{3, 0.2}, {4, 0.5}}) {
+      auto* arrow = static_cast<TLines*>(f->GetChild(i));
+      EXPECT_NEAR(arrow->Position.Z, 0.315, 1e-6);
+      EXPECT_NEAR(arrow->GetNodes()[3]->X, top, 1e-6) << i;
+    }
   }
   EXPECT_EQ(StepConeRepeatAngle(0), 720);
   EXPECT_EQ(StepConeRepeatAngle(1), 1080);

@@ -581,7 +581,7 @@ const std::map<std::string, std::vector<std::string>>& ExpectedTrees()
        "2.1 TVPulley @0,0,-0.075 Brass pulley 0.4/0.325 w0.15 s50 n1 f15 in0.2875 k0",
        "2.2 TVPulley @0,0,0.075 Brass pulley 0.3/0.225 w0.15 s50 n0 f15 in0.1875 k0",
        "2.3 TVPulley @0,0,0.225 Brass pulley 0.2/0.125 w0.15 s50 n1 f15 in0.0875 k0",
-       "3 TLines @-0.8,0,0.315 hidden lines (1,1,1,1) aa 0,0,0 0.425,0,0 0.425,0.02,0 0.5,0,0 0.425,-0.02,0 0.425,0,0",
+       "3 TLines @-0.8,0,0.315 hidden lines (1,1,1,1) aa 0,0,0 0.125,0,0 0.125,0.02,0 0.2,0,0 0.125,-0.02,0 0.125,0,0",
        "4 TLines @0.8,0,0.315 hidden lines (1,1,1,1) aa 0,0,0 0.425,0,0 0.425,0.02,0 0.5,0,0 0.425,-0.02,0 0.425,0,0",
        "5 TDummyCube @-0.8,0,0",
        "5.0 TSlotAxle @0,0,0 Metal axle 0.08 0.7 0.028 0.04 20",
