@@ -218,6 +218,25 @@ TValues WestonSheaves()
   return {r->LargeRadius, r->SmallRadius};
 }
 
+// The degrees of each turn in which the pear cam's follower stays still, with the nose it
+// starts with (0 when it never rises).
+double PearCamDwell()
+{
+  TBuiltTopic t(14);
+  const TGLBaseSceneObject* follower = t.Base->GetChild(1);
+  // Hundredths of a degree: the follower leaves the base circle along a tangent, so a coarse
+  // step or a loose tolerance would count some of the rise as dwell.
+  std::vector<double> y;
+  for (int step = 0; step < 36000; ++step) {
+    t.Pose(Single(step * 0.01));
+    y.push_back(Place(follower)[1]);
+  }
+  const double low = *std::min_element(y.begin(), y.end()), high = *std::max_element(y.begin(), y.end());
+  if (high - low < 0.01)
+    return 0;
+  return 0.01 * double(std::count_if(y.begin(), y.end(), [&](double v) { return v < low + 1e-6; }));
+}
+
 const TFact Facts[] = {
     // Gears.
     {"BevelGear.htm", "A large bevel gear of # teeth drives a small pinion of # teeth",
@@ -454,19 +473,11 @@ const TFact Facts[] = {
     {"Cam_Circular.htm",
      "watch the follower: it stays still for nearly three quarters of each turn, then rises and falls",
      [] {
-       TBuiltTopic t(14);
-       const TGLBaseSceneObject* follower = t.Base->GetChild(1);
-       // Hundredths of a degree: the follower leaves the base circle along a tangent, so a
-       // coarse step or a loose tolerance would count some of the rise as dwell.
-       std::vector<double> y;
-       for (int step = 0; step < 36000; ++step) {
-         t.Pose(Single(step * 0.01));
-         y.push_back(Place(follower)[1]);
-       }
-       const double low = *std::min_element(y.begin(), y.end()), high = *std::max_element(y.begin(), y.end());
-       const double still = 0.01 * double(std::count_if(y.begin(), y.end(), [&](double v) { return v < low + 1e-6; }));
-       return Holds(still > 0.68 * 360 && still < 0.75 * 360 && high - low > 0.01);
+       const double still = PearCamDwell();
+       return Holds(still > 0.68 * 360 && still < 0.75 * 360);
      }},
+    {"Cam_Circular.htm", "If it dwells for # degrees of each turn, as the model's cam does",
+     [] { return TValues{PearCamDwell()}; }},
     {"Cam_Circular.htm",
      "watch the follower climb at one steady speed for the first half turn and come back down at the same speed",
      [] {
@@ -511,6 +522,23 @@ const TFact Facts[] = {
        t.Pose(end);
        const double travel = std::fabs(t.Base->GetChild(0)->Position.X - x0);
        return Holds(std::fabs(std::fabs(t.Base->GetChild(1)->Position.Y - y0) / travel - 0.2) < 0.005);
+     }},
+
+    // Linkages.
+    // The arms stand upright at the start, with the top link at its highest: swung either way,
+    // it falls. The example's arms are 300 mm long; the model's swing gives the same fraction.
+    {"Parallel.htm",
+     "If the arms swing from upright through # degrees, the top link (the platform they carry) stays level and falls by # x (1 - cos # deg) = # x # = # mm",
+     [] {
+       TBuiltTopic t(31);
+       const TGLBaseSceneObject* top = t.Base->GetChild(0)->GetChild(1);
+       t.Pose(0);
+       const TAffineVector pivot = Place(t.Base->GetChild(0)), upright = Place(top);
+       t.Pose(30);
+       const TAffineVector swung = Place(top);
+       const double arm = std::fabs(upright[1] - pivot[1]), fall = (upright[1] - swung[1]) / arm;
+       const double angle = std::atan2(std::fabs(swung[0] - pivot[0]), swung[1] - pivot[1]) * 180 / M_PI;
+       return TValues{angle, 300, angle, 300, fall, 300 * fall};
      }},
 
     {"Crank_Slot.htm",
