@@ -238,7 +238,7 @@ TEST(QuestionBankTest, TheLongestAnswerIsRarelyTheRightOne)
 // Words that count as the pages count them. A stroke is one way, from one end to the other
 // ("the cutting stroke and the return stroke"): a crank makes two strokes in every turn. Its
 // length is twice the crank's offset, and a part that goes down through a stroke and back up
-// travels twice that in every turn ("each piston travels 2 x 80 = 160 mm in every turn").
+// travels twice that in every turn ("each piston travels 2 x 80 mm = 160 mm in every turn").
 TEST(QuestionBankTest, StrokesAndTurnsAreCountedAsThePagesCountThem)
 {
   size_t checked = 0;
