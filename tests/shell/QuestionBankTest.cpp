@@ -7,6 +7,7 @@
 #include <cmath>
 #include <functional>
 #include <map>
+#include <optional>
 #include <regex>
 #include <set>
 #include <string>
@@ -130,6 +131,17 @@ std::vector<double> Numbers(const std::string& text)
   return out;
 }
 
+// The word before a quantity ("About 15.7 mm" gives "about", "15.7 mm" gives ""); none for an
+// answer that is no quantity.
+std::optional<std::string> QuantityPrefix(const std::string& answer)
+{
+  std::smatch m;
+  const std::string plain = Plain(answer);
+  if (!std::regex_search(plain, m, Pattern("^\\s*([A-Za-z]+ )?[-+]?[0-9.]*[0-9]")))
+    return std::nullopt;
+  return Normalised(m[1].str());
+}
+
 std::string Key(const TTarvQuestion& q) { return Plain(q.Answers[size_t(q.Correct)]); }
 
 bool Near(double a, double b) { return std::fabs(a - b) <= 1e-6 * std::max(1.0, std::fabs(b)); }
@@ -196,16 +208,24 @@ TEST(QuestionBankTest, NoQuestionIsAskedTwice)
 }
 
 // Every answer offered is a different answer, and none is left empty where it would be
-// skipped and shift the letters after it.
+// skipped and shift the letters after it. Quantities are worded alike: a word before the
+// number ("About 15.7 mm") that only the key has, or the key and one other, points to it.
 TEST(QuestionBankTest, EveryAnswerIsAChoice)
 {
   for (const auto& q : LoadQuestionFile(BankFile, 0)) {
     EXPECT_GE(q->Answers.size(), 3u) << q->Text;
     std::set<std::string> seen;
+    std::vector<std::string> prefixes;
     for (const std::string& a : q->Answers) {
       EXPECT_FALSE(Normalised(a).empty()) << q->Text;
       EXPECT_TRUE(seen.insert(Normalised(a)).second) << q->Text << ": \"" << a << "\" twice";
+      if (const auto p = QuantityPrefix(a))
+        prefixes.push_back(*p);
     }
+    const auto key = QuantityPrefix(Key(*q));
+    if (key && prefixes.size() >= 3)
+      EXPECT_GT(std::count(prefixes.begin(), prefixes.end(), *key), 2)
+          << q->Text << ": the key begins \"" << *key << "\" as only one other answer does, or none";
   }
 }
 
