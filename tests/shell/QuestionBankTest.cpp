@@ -399,6 +399,16 @@ TEST(QuestionBankTest, NearRepeatsAreAskedOnce)
            const std::string& k) { return has(t, "reverse[ -]motion") && has(k, "opposite|right"); }},
       {"a single-start worm moves its wheel one tooth a turn",
        [&](const std::string& t, const std::string&) { return has(t, "single-start worm"); }},
+      {"an efficiency from a load, its effort and a velocity ratio",
+       [&](const std::string& t, const std::string&) {
+         return has(t, "what is (its|the) efficiency") && has(t, "[0-9] N\\b.*[0-9] N\\b");
+       }},
+      {"a sprocket's turns for one turn of the sprocket driving it",
+       [&](const std::string& t, const std::string&) {
+         return has(t, "sprocket") && has(t, "how many times does") && has(t, "for (one|each) turn");
+       }},
+      {"a parallelogram's moving link stays parallel",
+       [&](const std::string& t, const std::string& k) { return has(t, "parallel") && has(k, "level|parallel to"); }},
       {"a single-start screw moves one pitch a turn",
        [&](const std::string& t,
            const std::string&) { return has(t, "pitch of") && has(t, "how far") && !has(t, "two-start|multi-start"); }},
