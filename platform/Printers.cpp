@@ -174,13 +174,15 @@ struct TPrinterImpl : public TPrinterDC {
   // spooler's job goes into a temporary file handed to the spooler only when it is complete:
   // a job cancelled or cut short never reaches the queue. A PDF the user named is written
   // beside it and takes its name only once written whole: a failed job leaves the old file.
+  // A file that cannot be made is told as every failed write of the job is: the printer is
+  // fine, the document cannot be finished there.
   void OpenJobFile(const QString& userFile)
   {
     constexpr auto mode = QIODevice::WriteOnly | QIODevice::Unbuffered;
     if (userFile.isEmpty()) {
       auto temp = std::make_unique<QTemporaryFile>(QDir::tempPath() + "/orrelo-job-XXXXXX.pdf");
       if (!static_cast<QFile&>(*temp).open(mode))
-        throw EPrinter(WriteError(NotValid, temp->fileName().isEmpty() ? QDir::tempPath() : temp->fileName(),
+        throw EPrinter(WriteError(NotFinished, temp->fileName().isEmpty() ? QDir::tempPath() : temp->fileName(),
                                   temp->errorString()));
       JobFile = std::move(temp);
     } else {
@@ -188,10 +190,10 @@ struct TPrinterImpl : public TPrinterDC {
       // PDF would take the place of /dev/null, a terminal or a pipe another program reads.
       struct stat st;
       if (::stat(QFile::encodeName(userFile).constData(), &st) == 0 && !S_ISREG(st.st_mode))
-        throw EPrinter(WriteError(NotValid, userFile, S_ISDIR(st.st_mode) ? "Is a directory" : "Not a file"));
+        throw EPrinter(WriteError(NotFinished, userFile, S_ISDIR(st.st_mode) ? "Is a directory" : "Not a file"));
       auto save = std::make_unique<QSaveFile>(userFile);
       if (!save->open(mode))
-        throw EPrinter(WriteError(NotValid, userFile, save->errorString()));
+        throw EPrinter(WriteError(NotFinished, userFile, save->errorString()));
       JobFile = std::move(save);
     }
     Output = std::make_unique<TCheckedOutput>(*JobFile);
@@ -242,7 +244,6 @@ struct TPrinterImpl : public TPrinterDC {
     return JobFile ? JobFile->fileName() : QString();
   }
 
-  static constexpr const char* NotValid = "Printer selected is not valid";
   static constexpr const char* NotFinished = "The printer could not finish the document";
   // The printer's error followed by the file and why it could not be written.
   static std::string WriteError(const char* error, const QString& file, const QString& cause)

@@ -917,7 +917,8 @@ TEST(PrinterWrappers, JobStatesAndRecordedPages)
     bad.BeginDoc();
     ADD_FAILURE() << "a job on an unwritable file started";
   } catch (const EPrinter& e) {
-    EXPECT_EQ(e.Message, "Printer selected is not valid: /nonexistent-folder/x/y.pdf: No such file or directory");
+    EXPECT_EQ(e.Message,
+              "The printer could not finish the document: /nonexistent-folder/x/y.pdf: No such file or directory");
   }
   EXPECT_FALSE(bad.Printing());
   EXPECT_THROW(bad.Canvas(), EPrinter);

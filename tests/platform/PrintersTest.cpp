@@ -228,6 +228,10 @@ TEST(PrintersTest, AFileThatCannotBeWrittenWholeIsAnErrorAndKeepsTheOldFile)
   EXPECT_NE(error.find(pipe), std::string::npos) << error;
   EXPECT_FALSE(printer.Printing());
   EXPECT_TRUE(std::filesystem::is_fifo(pipe)) << "the pipe was replaced";
+  // A folder the file cannot be made in: the printer is not at fault, the file is.
+  printer.SetOutputFileName(file + "/in-a-file.pdf");
+  EXPECT_EQ(ErrorOf([&] { printer.BeginDoc(); }),
+            "The printer could not finish the document: " + file + "/in-a-file.pdf: Not a directory");
   // A link stays a link: the file it points to takes the new PDF.
   const std::string link = dir + "/link.pdf";
   std::filesystem::create_symlink("old.pdf", link);
