@@ -1,5 +1,6 @@
 #include "shell/TopicTest.h"
 
+#include <algorithm>
 #include <chrono>
 #include <random>
 
@@ -336,6 +337,11 @@ TTopicCategories TestMenuMask(Integer Tag)
   return static_cast<TTopicCategories>(1u << (Tag - 1));
 }
 
+namespace {
+// The test window's place on the screen that holds most of the area.
+TRect PlaceOnScreen(const TRect& Area) { return TestWindowPlace(Area, Screen().MonitorFromRect(Area).WorkArea); }
+}   // namespace
+
 TTestWindows::TTestWindows() : FTick(DrawnMark(true)), FCross(DrawnMark(false)) {}
 
 TTestWindows::~TTestWindows() { FreeTestWindow(); }
@@ -344,6 +350,30 @@ void TTestWindows::SetAnswerMarks(const TBitmap& Tick, const TBitmap& Cross)
 {
   FTick = Tick;
   FCross = Cross;
+}
+
+TRect TestWindowPlace(const TRect& Area, const TRect& WorkArea)
+{
+  // The least of the window that is of use: its toolbar, the strip of boxes and a few lines
+  // of the question, in its frame.
+  constexpr Integer MinWidth = 320, MinHeight = 200;
+  if (WorkArea.Width() < 1 || WorkArea.Height() < 1)
+    return Area;
+  // A window that leaves the work area is pushed back into it by the window manager: this
+  // one, kept above the main window, would then cover its menu bar and toolbars.
+  const TRect on = Rect(std::max(Area.Left, WorkArea.Left), std::max(Area.Top, WorkArea.Top),
+                        std::min(Area.Right, WorkArea.Right), std::min(Area.Bottom, WorkArea.Bottom));
+  if (on.Width() >= MinWidth && on.Height() >= MinHeight)
+    return on;
+  const Integer w = std::min(std::max(on.Width(), MinWidth), WorkArea.Width());
+  const Integer h = std::min(std::max(on.Height(), MinHeight), WorkArea.Height());
+  const Integer left = std::clamp(on.Width() > 0 ? on.Left : Area.Left, WorkArea.Left, WorkArea.Right - w);
+  Integer top = std::max(Area.Top, WorkArea.Top);
+  // No room below the bars: the main window stands low on the screen, its bars near the
+  // foot, and the window goes above them.
+  if (top + h > WorkArea.Bottom)
+    top = WorkArea.Top;
+  return Bounds(left, top, w, h);
 }
 
 void TTestWindows::RunTest(TTopicCategories Mask, const TRect& Bounds, TCustomImageList* Images,
@@ -360,8 +390,8 @@ void TTestWindows::RunTest(TTopicCategories Mask, const TRect& Bounds, TCustomIm
       return;
     }
     // The window counts as open only once it holds its test.
-    auto form = std::make_unique<TTestFrm>(*this, Bounds, ServerRoot.empty() ? ExeFolder() + "HTML" : ServerRoot,
-                                           Images, Glyphs);
+    auto form = std::make_unique<TTestFrm>(*this, PlaceOnScreen(Bounds),
+                                           ServerRoot.empty() ? ExeFolder() + "HTML" : ServerRoot, Images, Glyphs);
     form->Reload(file, Mask);
     FWindow = std::move(form);
     FArea = Bounds;
@@ -377,7 +407,7 @@ void TTestWindows::FollowArea(const TRect& Bounds)
   if (!FWindow || Bounds == FArea)
     return;
   FArea = Bounds;
-  FWindow->SetFrameBounds(Bounds);
+  FWindow->SetFrameBounds(PlaceOnScreen(Bounds));
 }
 
 void TTestWindows::ScheduleFree(TTestFrm* Form)

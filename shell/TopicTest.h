@@ -129,9 +129,16 @@ private:
   std::unique_ptr<TTestFrm> FWindow;
   std::vector<std::unique_ptr<TTestFrm>> FClosed;
   HWND FFreeWindow = 0;
-  TRect FArea;   // where the open window was placed last
+  TRect FArea;   // the area the open window was placed for last
   TBitmap FTick, FCross;
 };
 
 // The Test menu's item Tag: 0 "All topics", 1 to 11 the categories in order.
 TTopicCategories TestMenuMask(Integer Tag);
+
+// Where the test window goes (its frame's rectangle) for the screen rectangle of what the
+// left pane shows: the part of that rectangle inside the work area, so that it stays below
+// the main window's menu bar and toolbars above the rectangle. With too little of it on the
+// screen for the window to be of use, the window takes its least size below the bars when
+// there is room, else at the work area's top, above a main window dragged that low.
+TRect TestWindowPlace(const TRect& Area, const TRect& WorkArea);

@@ -379,7 +379,9 @@ TEST_F(SmallScreen, TheEnlargedPictureBelongsToTheMainWindow)
 }
 
 // The test window covers the 3D view alone, also after a topic whose control row wraps, and
-// its buttons work where the program moved it.
+// its buttons work where the program moved it. With the main window dragged down and right so
+// that the 3D view's foot leaves the screen, it keeps to the work area, below the menu bar
+// and the bars under it.
 TEST_F(SmallScreen, TheTestWindowFillsTheModelViewAndStaysAboveAfterALinkClick)
 {
   TWindowPlace view = ModelView();
@@ -425,6 +427,29 @@ TEST_F(SmallScreen, TheTestWindowFillsTheModelViewAndStaysAboveAfterALinkClick)
   EXPECT_GT(view.Y, Desk->Place(Main).Y + 70) << "no second control line above the 3D view";
   desktop::ExpectFrameCovers(Desk->Place(test), view);
   desktop::ExpectTestWindowButtonsWork(*Desk, test, "small-screen-test-window-moved-preview.png");
+
+  // The main window dragged by its title bar, 100 pixels down and right.
+  const TWindowPlace m = Desk->Place(Main);
+  const int x = m.X + 300, y = m.OuterTop() + m.FrameTop / 2;
+  auto at = [](int px, int py) { return std::to_string(px) + " " + std::to_string(py); };
+  Desk->Run("xdotool mousemove " + at(x, y) + " mousedown 1 sleep 0.2 mousemove " + at(x + 50, y + 50)
+            + " sleep 0.2 mousemove " + at(x + 100, y + 100) + " sleep 0.3 mouseup 1");
+  ASSERT_TRUE(desktop::WaitFor([&] {
+    view = ModelView();
+    return view.Y + view.Height > 600;
+  })) << "the 3D view's foot is still on the screen";
+  ClickMain(Desk->WorkArea().Width / 2 - 10 + 290, 38);
+  test = Opened("^Test$");
+  ASSERT_FALSE(test.empty());
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  Desk->Screenshot("small-screen-test-window-main-dragged.png");
+  const TWindowPlace t = Desk->Place(test), work = Desk->WorkArea();
+  view = ModelView();
+  EXPECT_EQ(t.OuterTop(), view.Y) << "the test window covers the menu bar or the bars below it";
+  EXPECT_EQ(t.OuterLeft(), view.X);
+  EXPECT_LE(t.OuterBottom(), work.Y + work.Height);
+  EXPECT_LE(t.OuterRight(), work.X + work.Width);
+  EXPECT_GE(t.Height, 200) << "the test window is too small to use";
 }
 
 }   // namespace

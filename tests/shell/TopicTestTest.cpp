@@ -270,6 +270,21 @@ TEST_F(TopicTestTest, CategoriesAndCounts)
   Tests.TestFrm()->AnsPicMouseDown(nullptr, mbLeft, 0, 5, 5);
 }
 
+// The window keeps to the work area and off the bars above the area it covers, wherever the
+// main window was dragged (a window manager pushes a window that leaves the work area back in).
+TEST(TestWindowPlace, KeepsToTheWorkAreaAndOffTheBarsAboveTheArea)
+{
+  const TRect work = Rect(0, 0, 1280, 1000);
+  EXPECT_EQ(TestWindowPlace(Rect(0, 120, 630, 980), work), Rect(0, 120, 630, 980));
+  // Dragged 100 down and right, or up and left off the screen: the part on the work area.
+  EXPECT_EQ(TestWindowPlace(Rect(100, 220, 730, 1080), work), Rect(100, 220, 730, 1000));
+  EXPECT_EQ(TestWindowPlace(Rect(-200, -50, 430, 810), work), Rect(0, 0, 430, 810));
+  // Too little on the screen: the window's least size below the bars, or above them when
+  // there is no room below.
+  EXPECT_EQ(TestWindowPlace(Rect(1100, 750, 1730, 1610), work), Rect(960, 750, 1280, 1000));
+  EXPECT_EQ(TestWindowPlace(Rect(1100, 950, 1730, 1810), work), Rect(960, 0, 1280, 200));
+}
+
 TEST_F(TopicTestTest, BadFilesAreRefusedAndTheWindowWorksOn)
 {
   // No file: nothing opens.
