@@ -25,6 +25,7 @@ constexpr THelpContext IDH_HELP_ABOUT = 1062;
 constexpr THelpContext IDH_SPEED_DIALOG = 1100;
 constexpr THelpContext IDH_TEST_WINDOW = 1110;
 constexpr THelpContext IDH_PRINT_PREVIEW = 1120;
+constexpr THelpContext IDH_PICTURE_PREVIEW = 1121;
 constexpr THelpContext IDH_ENLARGED_PICTURE = 1130;
 constexpr THelpContext IDH_VIDEO_WINDOW = 1140;
 constexpr THelpContext IDH_USER_NAME = 1150;

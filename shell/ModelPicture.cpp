@@ -52,39 +52,69 @@ bool SameFile(const std::string& a, const std::string& b)
 // ---------------------------------------------------------------------------------------
 // The preview dialog
 
+namespace {
+
+// The page the picture will print on (paper, orientation, margins): the print dialog proposes
+// a queue's own paper whatever the last job used, turned as it was. An A4 sheet without
+// margins when the printer cannot say.
+TPrinterPageInfo PreviewPage()
+{
+  TPrinterPageInfo info;
+  try {
+    if (!Printer().Printing())
+      Printer().UseQueuePaper();
+    if (GetPrinterPageInfo(Printer().Handle(), &info) && info.PhysicalWidth > 0 && info.PhysicalHeight > 0
+        && info.UsableWidth > 0 && info.UsableHeight > 0)
+      return info;
+  } catch (const Exception&) {}
+  info = TPrinterPageInfo();
+  info.PhysicalWidth = info.UsableWidth = 210;
+  info.PhysicalHeight = info.UsableHeight = 297;
+  return info;
+}
+
+}   // namespace
+
 TTarvPPFrm::TTarvPPFrm(const TBitmap& Bitmap)
 {
   SetName("TarvPPFrm");
-  SetHelpContext(IDH_PRINT_PREVIEW);
+  // F1 opens the page about printing the picture, which tells of this box's two buttons.
+  SetHelpContext(IDH_PICTURE_PREVIEW);
   SetCaption("Print preview");
   SetBorderStyle(bsDialog);
   SetPosition(poMainFormCenter);
-  SetClientSize(340, 330);
   Font().SetHeight(-MulDiv(8, ScreenPixelsPerInch(), 72));
 
+  // The sheet the picture will be printed on, turned as the printer's paper is, its longer
+  // side SheetSide pixels, with the picture where the print puts it: fitted to the page
+  // within an even margin and centred.
+  constexpr Integer SheetSide = 300, Gap = 12;
+  const TPrinterPageInfo page = PreviewPage();
+  const bool wide = page.PhysicalWidth > page.PhysicalHeight;
+  const Integer sheetW = wide ? SheetSide : std::max(1, MulDiv(SheetSide, page.PhysicalWidth, page.PhysicalHeight));
+  const Integer sheetH = wide ? std::max(1, MulDiv(SheetSide, page.PhysicalHeight, page.PhysicalWidth)) : SheetSide;
   PagePanel = AddDialogControl<TPanel>(*this, "PagePanel");
-  PagePanel->SetBounds(12, 12, 212, 300);
+  PagePanel->SetBounds(Gap, Gap, sheetW, sheetH);
   PagePanel->SetColor(clWhite);
   PagePanel->SetBevelOuter(bvRaised);
   PagePanel->SetCaption("");
   Image = AddDialogControl<TImage>(*this, "Image");
   Image->SetStretch(true);
-  // The picture keeps its proportions across the page's width, centred down the page; one
-  // too tall for that takes the page's height instead, centred across.
-  Integer w = PagePanel->Width() - 16;
-  Integer h = Bitmap.Width() > 0 ? MulDiv(w, Bitmap.Height(), Bitmap.Width()) : 0;
-  if (h > PagePanel->Height()) {
-    h = PagePanel->Height();
-    w = Bitmap.Height() > 0 ? MulDiv(h, Bitmap.Width(), Bitmap.Height()) : 0;
-  }
-  Image->SetBounds(PagePanel->Left() + (PagePanel->Width() - w) / 2, (PagePanel->Height() - h) / 2 + PagePanel->Top(),
-                   w, std::max(h, 0));
+  const TRect dest = FitPictureOnPage(Bitmap.Width(), Bitmap.Height(), page.UsableWidth, page.UsableHeight);
+  const double scale = double(sheetW) / page.PhysicalWidth;
+  auto onSheet = [&](Integer device) { return Round(device * scale); };
+  const Integer left = onSheet(page.MarginLeft + dest.Left), top = onSheet(page.MarginTop + dest.Top);
+  const Integer w = dest.Width() > 0 ? std::max(1, onSheet(page.MarginLeft + dest.Right) - left) : 0;
+  const Integer h = dest.Height() > 0 ? std::max(1, onSheet(page.MarginTop + dest.Bottom) - top) : 0;
+  Image->SetBounds(PagePanel->Left() + left, PagePanel->Top() + top, w, h);
   Image->SetPicture(Bitmap);
 
-  PrintBtn = AddDialogButton(*this, "PrintBtn", "Print", Bounds(244, 12, 84, 25), mrNone);
+  const Integer buttonsX = Gap + sheetW + 20;
+  SetClientSize(buttonsX + 84 + Gap, std::max(Gap + sheetH + Gap, 44 + 25 + Gap));
+  PrintBtn = AddDialogButton(*this, "PrintBtn", "Print", Bounds(buttonsX, 12, 84, 25), mrNone);
   PrintBtn->SetDefault(true);
   PrintBtn->OnClick = [this](TObject* s) { PrintBtnClick(s); };
-  CancelBtn = AddDialogButton(*this, "CancelBtn", "Cancel", Bounds(244, 44, 84, 25), mrCancel);
+  CancelBtn = AddDialogButton(*this, "CancelBtn", "Cancel", Bounds(buttonsX, 44, 84, 25), mrCancel);
   CancelBtn->SetCancel(true);
   PrintDlg = TComponent::Create<TPrintDialog>(this);
   PrintDlg->SetName("PrintDlg");

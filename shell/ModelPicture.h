@@ -13,8 +13,9 @@
 
 class TGLSceneViewer;
 
-// The "Print preview" of the model's picture: the picture on a white page, "Print" (asks
-// for the printer; mrOk when confirmed) and "Cancel" (mrCancel).
+// The "Print preview" of the model's picture: the printer's sheet as it is now (its paper's
+// shape, upright or turned) with the picture where it will print, "Print" (asks for the
+// printer; mrOk when confirmed) and "Cancel" (mrCancel).
 class TTarvPPFrm : public TDialogForm {
 public:
   explicit TTarvPPFrm(const TBitmap& Bitmap);

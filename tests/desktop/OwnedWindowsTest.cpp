@@ -244,7 +244,9 @@ TEST_F(OwnedWindows, ModalWindowsKeepTheKeysAndGiveThemBackToTheMainWindow)
 // F1 in the speed dialog, the About box, the enlarged picture, the video window and the three
 // print previews (the model's, the page's, the test's) shows the help window, each time at a
 // page of its own: none shows what another, or the main window behind them, shows; the
-// previews share theirs.
+// previews of pages (the page's, the test's) share theirs. The model's, with its Print and
+// Cancel only, shows the page about printing, not the one about the pages' Previous, Next and
+// Zoom.
 TEST_F(OwnedWindows, F1InEachModalWindowShowsItsOwnHelpPage)
 {
   desktop::TXConnection x(Desk->Display());
@@ -284,7 +286,7 @@ TEST_F(OwnedWindows, F1InEachModalWindowShowsItsOwnHelpPage)
   ClickMain(783, 674);
   helpFor("^Video clip$", "the video window");
   MenuCommand(14, "Down Return");   // File > "Print mechanism.."
-  helpFor("^Print preview$", "a preview: the model's");
+  helpFor("^Print preview$", "the model's picture preview");
   ClickMain(Desk->WorkArea().Width / 2 - 10 + 246, 36);   // the page toolbar's "print"
   helpFor("^Print preview$", "a preview: the page's");
   MenuCommand(161, "Down Return");   // Test > "All topics", and the test window's "Print"

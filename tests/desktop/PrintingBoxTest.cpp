@@ -60,6 +60,65 @@ std::string PrintModelPicture(const desktop::TDesktop& desk, const desktop::TWin
   return desk.WaitWindow("^Print$");
 }
 
+// Chooses in the print dialog's Properties the queue's paper that many steps below its first
+// (Letter, A4, A5, A0), turned to landscape or left as it is.
+void ChoosePaper(const desktop::TDesktop& desk, const std::string& dialog, int downs, bool landscape)
+{
+  desk.Run("xdotool windowactivate --sync " + dialog + " key alt+r");
+  const std::string properties = desk.WaitWindow("^Printer Properties$");
+  ASSERT_FALSE(properties.empty()) << "no properties";
+  std::this_thread::sleep_for(std::chrono::seconds(1));
+  const desktop::TWindowPlace pp = desk.Place(properties);
+  desk.Click(pp.X + 230, pp.Y + 114);
+  std::this_thread::sleep_for(std::chrono::milliseconds(800));
+  std::string keys = "Home";
+  for (int i = 0; i < downs; ++i)
+    keys += " Down";
+  desk.Keys(keys + " Return");
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  if (landscape)
+    desk.Click(pp.X + 40, pp.Y + 236);
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  desk.Screenshot("print-dialog-paper-" + std::to_string(downs) + (landscape ? "-landscape.png" : ".png"));
+  desk.Run("xdotool windowactivate --sync " + properties + " key Return");
+  EXPECT_TRUE(desktop::WaitFor([&] { return desk.WindowsNamed("^Printer Properties$").empty(); }, 5000));
+}
+
+// The sheet the model picture's preview shows (File, "Print mechanism..", a name when asked),
+// as its width and height on the screen: the longest runs of white across and down the box
+// (the sheet's margins; nothing else in it is white that far). Closed again by Escape.
+std::pair<int, int> PreviewedSheet(const desktop::TDesktop& desk, const desktop::TWindowPlace& m,
+                                   const std::string& shot)
+{
+  desk.Click(m.X + 15, m.Y + 9);
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  desk.Click(m.X + 69, m.Y + 31);
+  std::this_thread::sleep_for(std::chrono::seconds(3));
+  if (!desk.WindowsNamed("^Print information$").empty()) {
+    desk.Type("Ann");
+    desk.Keys("Return");
+  }
+  const std::string preview = desk.WaitWindow("^Print preview$");
+  EXPECT_FALSE(preview.empty()) << "no preview";
+  if (preview.empty())
+    return {0, 0};
+  std::this_thread::sleep_for(std::chrono::seconds(1));
+  desk.Screenshot(shot);
+  const desktop::TWindowPlace p = desk.Place(preview);
+  desktop::TXConnection x(desk.Display());
+  const desktop::TPixels box = x.Grab(p.X, p.Y, p.Width, p.Height);
+  int across = 0, down = 0;
+  for (int y = 0, run = 0; y < box.Height; ++y, run = 0)
+    for (int i = 0; i < box.Width; ++i)
+      across = std::max(across, run = box.Luminance(i, y) >= 250 ? run + 1 : 0);
+  for (int i = 0, run = 0; i < box.Width; ++i, run = 0)
+    for (int y = 0; y < box.Height; ++y)
+      down = std::max(down, run = box.Luminance(i, y) >= 250 ? run + 1 : 0);
+  desk.Run("xdotool windowactivate --sync " + preview + " key Escape");
+  EXPECT_TRUE(desktop::WaitFor([&] { return desk.WindowsNamed("^Print preview$").empty(); }));
+  return {across, down};
+}
+
 }   // namespace
 
 TEST(DesktopPrintingBox, StaysAboveTheWindowThePrintingStartedFromAfterAClickOnIt)
@@ -161,9 +220,12 @@ TEST(DesktopPrintingBox, APagePrintedOnThePaperChosenInThePrintDialogKeepsEveryW
   ASSERT_FALSE(shown.Main.empty()) << "the main window never showed";
   const desktop::TDesktop& desk = shown.Desk;
   const desktop::TWindowPlace& m = shown.M;
-  // "Motion", then "Rotary": a page of one Letter sheet.
+  // "Motion", then "Rotary": a page of one Letter sheet. The model picture's preview shows
+  // the queue's Letter sheet upright.
   OpenTopic(desk, m, {697, 180}, {723, 201});
   const int before = QueueJobs();
+  const auto [uprightW, uprightH] = PreviewedSheet(desk, m, "model-preview-letter.png");
+  EXPECT_NEAR(double(uprightH) / std::max(uprightW, 1), 11 / 8.5, 0.05) << uprightW << " x " << uprightH;
 
   // The page toolbar's "print", the preview's "Print", then the dialog; choose() chooses in it.
   // Jobs a queue has taken, and whether it has done them all.
@@ -212,22 +274,7 @@ TEST(DesktopPrintingBox, APagePrintedOnThePaperChosenInThePrintDialogKeepsEveryW
   ASSERT_GT(words.size(), 50u) << "not the topic's page";
 
   // Properties: the paper A5 (the queue's third), turned to landscape, OK.
-  auto chooseA5Landscape = [&](const std::string& dialog) {
-    desk.Run("xdotool windowactivate --sync " + dialog + " key alt+r");
-    const std::string properties = desk.WaitWindow("^Printer Properties$");
-    ASSERT_FALSE(properties.empty()) << "no properties";
-    std::this_thread::sleep_for(std::chrono::seconds(1));
-    const desktop::TWindowPlace pp = desk.Place(properties);
-    desk.Click(pp.X + 230, pp.Y + 114);
-    std::this_thread::sleep_for(std::chrono::milliseconds(800));
-    desk.Keys("Home Down Down Return");
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    desk.Click(pp.X + 40, pp.Y + 236);
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    desk.Screenshot("print-dialog-a5-landscape.png");
-    desk.Run("xdotool windowactivate --sync " + properties + " key Return");
-    EXPECT_TRUE(desktop::WaitFor([&] { return desk.WindowsNamed("^Printer Properties$").empty(); }, 5000));
-  };
+  auto chooseA5Landscape = [&](const std::string& dialog) { ChoosePaper(desk, dialog, 2, true); };
   const std::string a5 = print("desktop-rotary-a5-landscape.pdf", chooseA5Landscape);
   ASSERT_FALSE(a5.empty()) << "the queue printed nothing";
   EXPECT_EQ(PageSize(a5), "595 x 420");
@@ -268,6 +315,10 @@ TEST(DesktopPrintingBox, APagePrintedOnThePaperChosenInThePrintDialogKeepsEveryW
   ASSERT_FALSE(picture.empty()) << "the picture never reached the queue";
   EXPECT_EQ(PageSize(picture), "595 x 420");
   EXPECT_EQ(QueueJobs(), before + 4);
+  // The orientation chosen stays, on the paper the print dialog proposes again, the queue's
+  // own: the next picture's preview shows a Letter sheet turned.
+  const auto [turnedW, turnedH] = PreviewedSheet(desk, m, "model-preview-letter-landscape.png");
+  EXPECT_NEAR(double(turnedH) / std::max(turnedW, 1), 8.5 / 11, 0.05) << turnedW << " x " << turnedH;
 
   // Another queue chosen by its name, whose paper is A5: the job is laid out on that paper
   // and every word is on it.

@@ -250,25 +250,43 @@ TEST_F(ModelPictureTest, PrintMechanismAsksTheNamePreviewsAndPrints)
   });
 }
 
-TEST(MechanismPicture, ThePreviewKeepsATallPicturesShapeOnThePage)
+// The preview shows the sheet the picture prints on: the printer's paper as it is now,
+// upright or turned, and on it the picture in its own shape, centred as it prints. (The 3D
+// pane of a tall window gives a tall picture, which must not be squeezed to fit.)
+TEST_F(ModelPictureTest, ThePreviewShowsThePrintersSheetWithThePictureKeepingItsShape)
 {
-  // The 3D pane of a tall window: its picture is taller than the preview's page is for
-  // its width, and must not be squeezed to fit.
-  const TBitmap tall = TwoColours(300, 1200);
-  TTarvPPFrm form(tall);
-  const TRect page = form.PagePanel->BoundsRect(), image = form.Image->BoundsRect();
-  EXPECT_NEAR(double(image.Height()) / image.Width(), 4.0, 0.1);
-  EXPECT_GE(image.Top, page.Top);
-  EXPECT_LE(image.Bottom, page.Bottom);
-  EXPECT_GE(image.Left, page.Left);
-  EXPECT_LE(image.Right, page.Right);
-  // Centred both ways.
-  EXPECT_NEAR(image.Left - page.Left, page.Right - image.Right, 1);
-  EXPECT_NEAR(image.Top - page.Top, page.Bottom - image.Bottom, 1);
-  // A wide one keeps the page's width less the border, centred down the page.
-  TTarvPPFrm wide(TwoColours(400, 100));
-  EXPECT_EQ(wide.Image->Width(), wide.PagePanel->Width() - 16);
-  EXPECT_NEAR(wide.Image->Height(), wide.Image->Width() / 4, 1);
+  struct TSheet {
+    const char* Paper;
+    bool Landscape;
+    double HeightPerWidth;
+  };
+  for (const TSheet sheet :
+       {TSheet{"A4", false, 297.0 / 210}, TSheet{"A5", true, 148.0 / 210}, TSheet{"Letter", true, 8.5 / 11}}) {
+    PrintToPdf("mechanism-preview-unused.pdf", 150);
+    Printer().SetPaper(sheet.Paper);
+    Printer().SetLandscape(sheet.Landscape);
+    for (const TBitmap& picture : {TwoColours(300, 1200), TwoColours(400, 100)}) {
+      TTarvPPFrm form(picture);
+      const TRect page = form.PagePanel->BoundsRect(), image = form.Image->BoundsRect();
+      const std::string what = std::string(sheet.Paper) + "-" + std::to_string(picture.Width());
+      EXPECT_NEAR(double(page.Height()) / page.Width(), sheet.HeightPerWidth, 0.01) << what;
+      // The shorter side follows from the longer to within a pixel's rounding.
+      if (picture.Height() > picture.Width())
+        EXPECT_NEAR(image.Width(), double(image.Height()) * picture.Width() / picture.Height(), 1.5) << what;
+      else
+        EXPECT_NEAR(image.Height(), double(image.Width()) * picture.Height() / picture.Width(), 1.5) << what;
+      EXPECT_NEAR(image.Left - page.Left, page.Right - image.Right, 1) << what;
+      EXPECT_NEAR(image.Top - page.Top, page.Bottom - image.Bottom, 1) << what;
+      EXPECT_GE(std::min(image.Left - page.Left, image.Top - page.Top), 0) << what;
+      // The whole sheet shows, beside the buttons.
+      EXPECT_LE(page.Bottom, form.ClientHeight()) << what;
+      EXPECT_GT(form.PrintBtn->Left(), page.Right) << what;
+      EXPECT_LE(form.PrintBtn->BoundsRect().Right, form.ClientWidth()) << what;
+      TBitmap shot(form.Width(), form.Height());
+      form.PaintTo(shot.Canvas(), 0, 0);
+      SaveTestPicture(shot, "mechanism-preview-" + what + ".png");
+    }
+  }
 }
 
 TEST_F(ModelPictureTest, JpegNamesAreFixedBeforeTheQuestion)
