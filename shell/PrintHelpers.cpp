@@ -165,6 +165,12 @@ TAbortDialog::TAbortDialog()
   btnCancel->SetDefault(true);
   btnCancel->Font().Assign(Font());
   btnCancel->OnClick = [this](TObject* Sender) { btnCancelClick(Sender); };
+  // The box is the user's only way to stop the job: closing it (its title bar's button,
+  // Alt+F4) stops the job as Cancel does, and the box goes when the job has stopped.
+  OnClose = [this](TObject* Sender, TCloseAction& Action) {
+    btnCancelClick(Sender);
+    Action = caNone;
+  };
 }
 
 void TAbortDialog::btnCancelClick(TObject*) { FCancelled = -1; }

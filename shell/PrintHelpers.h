@@ -37,7 +37,7 @@ bool LoadDIBFromStream(TStream& Stream, std::vector<uint8_t>& Header, std::vecto
 bool LoadDIBFromBitmap(const TBitmap& Graphic, std::vector<uint8_t>& Header, std::vector<uint8_t>& Bits, Integer& Width,
                        Integer& Height);
 
-// The modeless "Printing" window with its Cancel button.
+// The modeless "Printing" window with its Cancel button; closing it is pressing Cancel.
 class TAbortDialog : public TDialogForm {
 public:
   TAbortDialog();

@@ -167,7 +167,9 @@ TEST(DesktopPrintingBox, StaysAboveTheWindowThePrintingStartedFromAfterAClickOnI
 // The program itself on a desktop of its own: a model's picture printed through the menus and
 // the print dialog to the run's spooler. The box that says the job is done belongs to the
 // main window, and once it is closed the main window's menu bar is drawn as a working one
-// (black entries), without a menu being opened first.
+// (black entries), without a menu being opened first. Printed again on A0 (seconds of work),
+// the "Printing" box closed by its title bar's button stops the job as its Cancel does: no
+// job reaches the queue, and the main window works again.
 TEST(DesktopPrintingBox, TheProgramsMenuBarWorksAgainOnceThePrintedPictureIsReported)
 {
   TProgramShown shown;
@@ -205,6 +207,27 @@ TEST(DesktopPrintingBox, TheProgramsMenuBarWorksAgainOnceThePrintedPictureIsRepo
   EXPECT_GE(menuInk(), working * 9 / 10) << "the menu bar is drawn disabled";
   EXPECT_FALSE(testcmd::Output(std::string("lpstat -W completed -o ") + printtest::QueueName).empty())
       << "the picture never reached the queue";
+
+  const int jobs = printtest::QueueJobs();
+  const std::string a0 = PrintModelPicture(desk, m);
+  ASSERT_FALSE(a0.empty()) << "no print dialog";
+  ChoosePaper(desk, a0, 3, false);
+  desk.Run("xdotool windowactivate --sync " + a0 + " key Return");
+  const std::string printing = desk.WaitWindow("^Printing Page", 30000);
+  ASSERT_FALSE(printing.empty()) << "no Printing box";
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  const desktop::TWindowPlace p = desk.Place(printing);
+  desk.Screenshot("program-print-a0.png");
+  desk.Click(p.OuterRight() - 10, p.OuterTop() + p.FrameTop / 2);
+  const std::string stopped = desk.WaitWindow("^Information$", 60000);
+  ASSERT_FALSE(stopped.empty()) << "no box said how the job ended";
+  EXPECT_TRUE(desk.WindowsNamed("^Printing").empty()) << "the Printing box stayed";
+  EXPECT_EQ(desk.TransientFor(stopped), main);
+  desk.Screenshot("program-print-closed.png");
+  desk.Run("xdotool windowactivate --sync " + stopped + " key Return");
+  EXPECT_TRUE(printtest::QueueIdle());
+  EXPECT_EQ(printtest::QueueJobs(), jobs) << "the job went on to the queue";
+  EXPECT_TRUE(desktop::WaitFor([&] { return desk.ActiveWindow() == main; })) << "the main window is not active";
 }
 
 // The program on a desktop of its own, printing a topic's page through the page preview and

@@ -187,6 +187,11 @@ TEST(PrintHelpersTest, AbortDialogLayoutAndCancel)
   SimulateMouse(TInputKind::MouseUp, p);
   EXPECT_EQ(AbortDialogCancelled(dialog.get()), -1);
   EXPECT_EQ(AbortDialogCancelled(dialog.get()), -1);
+  // Closed by the window manager instead: the same, and it stays until the job lets it go.
+  std::unique_ptr<TAbortDialog> closed = CreateAbortDialog();
+  closed->Close();
+  EXPECT_EQ(AbortDialogCancelled(closed.get()), -1);
+  EXPECT_TRUE(closed->Visible());
   EXPECT_EQ(FreeAbortDialog(dialog), 0);
   EXPECT_EQ(dialog, nullptr);
   EXPECT_EQ(AbortDialogCancelled(nullptr), 0);
