@@ -3,6 +3,7 @@
 #include "shell/MainWindow.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "engine/GLStandardScene.h"
 #include "platform/Files.h"
@@ -688,16 +689,22 @@ void TKVMainFrm::PlaceSplashPicture()
 void TKVMainFrm::ClaimErrors()
 {
   KVMainFrm = this;
+  if (!FClaim.Claimed) {
+    FClaim.Previous = Application->OnException;
+    FClaim.Claimed = true;
+  }
   Application->OnException = [this](TObject* Sender, const Exception& E) { AppException(Sender, E); };
 }
 
 void TKVMainFrm::TMainWindowClaim::ReleaseHandlers()
 {
-  if (KVMainFrm != Window)
+  if (KVMainFrm != Window || !Claimed)
     return;
+  Claimed = false;
   if (Application) {
     Application->OnIdle = nullptr;
-    Application->OnException = nullptr;
+    // Errors go back to whoever had them before the window took them.
+    Application->OnException = std::exchange(Previous, nullptr);
   }
   SetOnApplicationHint(nullptr);
 }

@@ -42,6 +42,9 @@ class TKVMainFrm : public TForm {
   // member, so the last to go.
   struct TMainWindowClaim {
     TKVMainFrm* Window;
+    // The error handler the application had before this window took its errors.
+    TExceptionEvent Previous;
+    bool Claimed = false;
     // Hands the application's handlers back while this is still the main window.
     void ReleaseHandlers();
     ~TMainWindowClaim();

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <utility>
 
 #include "platform/Files.h"
 #include "shell/PrintPreview.h"
@@ -41,9 +42,12 @@ protected:
       Messages.push_back(r.Text);
       return mrOk;
     });
+    // A bad file's error goes to the application's own box, as it does with no main window.
+    SavedErrors = std::exchange(Application->OnException, nullptr);
   }
   void TearDown() override
   {
+    Application->OnException = SavedErrors;
     Tests.FreeTestWindow();
     SetMessageAnswerer(nullptr);
     SetDialogAnswerer(nullptr);
@@ -98,6 +102,7 @@ protected:
 
   std::string Dir;
   std::vector<std::string> Messages;
+  TExceptionEvent SavedErrors;
   TTestWindows Tests;
 };
 
