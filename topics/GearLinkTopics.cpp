@@ -49,6 +49,7 @@ void AddGearLinkTopics(std::vector<TTopicEntry>& Entries)
 
   // The treadle's check box is "Show linkage only": Markers carries its state.
   TTopicEntry& treadle = AddTopicRow(Entries, 32);
+  treadle.BoxShowsMarkers = false;
   treadle.Build = [](TDummyCube* b, TGLMaterialLibrary* m, const TTopicControls& c) {
     BuildTreadleScene(b, m, c.Markers, c.TreadleLength);
   };

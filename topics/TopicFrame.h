@@ -78,6 +78,9 @@ struct TTopicEntry {
   std::function<void(TDummyCube* sceneBase, const TTopicControls& c, Single phase)> Animate;
   // Empty for topics without markers.
   std::function<void(TDummyCube* sceneBase, bool visible)> ShowMarkers;
+  // Whether the topic's check box (Markers and ShowMarkers) shows markers, arrows and letters;
+  // the treadle's shows the linkage alone instead.
+  bool BoxShowsMarkers = true;
   // The step bar's maximum for these control values.
   std::function<Integer(const TTopicControls& c)> RepeatAngle;
   // Called when the clock wraps the phase by wrapAngle (the step bar's maximum), before the

@@ -1337,7 +1337,7 @@ TEST(SceneTrees, MarkersFlagTogglesExactlyTheMarkers)
     }
     for (const std::string& line : shown)
       if (want->second.count(line.substr(0, line.find(' ')))) {
-        EXPECT_EQ(line.find(" hidden") == std::string::npos, e.Id != 32) << key << ": " << line;
+        EXPECT_EQ(line.find(" hidden") == std::string::npos, e.BoxShowsMarkers) << key << ": " << line;
       }
     e.ShowMarkers(&off.Base, false);
     EXPECT_EQ(TDescriber(off.Lib).Tree(off.Base), off.Lines) << key;
@@ -1372,7 +1372,7 @@ TEST(SceneTrees, MarkersTakeTheColourTheBuildIsHanded)
     }
     EXPECT_EQ(black.Lines, want) << key;
     // The treadle's check box shows its flywheel and foot plate, not markers.
-    if (e.ShowMarkers && e.Id != 32) {
+    if (e.ShowMarkers && e.BoxShowsMarkers) {
       EXPECT_GT(markers, 0) << key << ": markers, but none in the markers' colour";
     }
   }

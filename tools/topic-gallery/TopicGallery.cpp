@@ -2,9 +2,10 @@
 // Builds each topic with its starting control values under its view point, poses it at N
 // evenly spaced phases over its repeat angle and writes DIR/topic-ID[.EXAMPLE]-K.png
 // (640 x 480) for K = 0 .. N-1. Exits with 1 when a topic cannot be built or a picture
-// cannot be written, 2 for a bad command line. Markers are drawn only with --markers (each
-// topic's show-markers procedure shows its arrows after the build, and hides them without):
-// they tell apart phases that a wheel's symmetry draws alike.
+// cannot be written, 2 for a bad command line. Markers, arrows and letters, are drawn only
+// with --markers (each topic's show-markers procedure shows them after the build, and hides
+// them without): they tell apart phases that a wheel's symmetry draws alike. A check box that
+// shows something else (the treadle's "Show linkage only") stands as the topic starts.
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -63,12 +64,13 @@ bool RenderTopic(TGLSceneViewer& viewer, const TRequest& req, const std::string&
   stage.Camera->Position.SetAsVector(vp.Camera);
   stage.SceneBase->Position.SetAsVector(vp.SceneBase);
   TTopicControls controls = entry->DefaultControls ? entry->DefaultControls() : TTopicControls{};
-  // The check box stands as the markers are shown: the lever scenes read it as they move.
-  // Some topics start with it ticked; the pictures show markers only when asked for.
-  controls.Markers = markers;
+  // A marker box stands as the markers are shown: the lever scenes read it as they move. Some
+  // topics start with it ticked; the pictures show markers only when asked for.
+  if (entry->BoxShowsMarkers)
+    controls.Markers = markers;
   entry->Build(stage.SceneBase, &lib, controls);
   if (entry->ShowMarkers)
-    entry->ShowMarkers(stage.SceneBase, markers);
+    entry->ShowMarkers(stage.SceneBase, controls.Markers);
   Integer repeat = entry->RepeatAngle ? entry->RepeatAngle(controls) : 360;
   viewer.SetCamera(stage.Camera);
   bool ok = true;
