@@ -348,7 +348,7 @@ void LoadBmpFromBytes(TBitmap& bitmap, const uint8_t* data, size_t size)
 void LoadBmpFromFile(TBitmap& bitmap, const std::string& fileName)
 {
   std::vector<uint8_t> bytes = ReadFileBytes(fileName, MaxFileSize);
-  LoadBmpFromBytes(bitmap, bytes);
+  DecodingFile(fileName, [&] { LoadBmpFromBytes(bitmap, bytes); });
 }
 
 std::vector<uint8_t> SaveBmpToBytes(const TBitmap& bitmap)

@@ -18,7 +18,8 @@ inline void LoadBmpFromBytes(TBitmap& bitmap, const std::vector<uint8_t>& data)
 {
   LoadBmpFromBytes(bitmap, data.data(), data.size());
 }
-// Reads the whole file (case-insensitively resolved; EFOpenError when it cannot be read).
+// Reads the whole file (case-insensitively resolved; EFOpenError when it cannot be read); a
+// damaged file's error begins with its name.
 void LoadBmpFromFile(TBitmap& bitmap, const std::string& fileName);
 
 // The bitmap as a BMP file: indexed formats with their palette (a grey ramp, or black and

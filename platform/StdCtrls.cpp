@@ -333,11 +333,11 @@ void TImage::LoadFromFile(const std::string& fileName)
   std::vector<uint8_t> bytes = ReadFileBytes(fileName, TBitmap::MaxBytes);
   if (bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M') {
     TBitmap b;
-    LoadBmpFromBytes(b, bytes);
+    DecodingFile(fileName, [&] { LoadBmpFromBytes(b, bytes); });
     SetPicture(b);
   } else if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xD8) {
     TJPEGImage jpeg;
-    jpeg.LoadFromBytes(bytes);
+    DecodingFile(fileName, [&] { jpeg.LoadFromBytes(bytes); });
     SetPicture(jpeg.Bitmap());
   } else {
     throw EInvalidGraphic("Unknown picture file extension (" + fileName + ")");

@@ -137,6 +137,19 @@ public:
   std::string Message;
 };
 
+// Runs Decode, which reads bytes taken from FileName; an error it raises says which file it was
+// reading, as every damaged file's message does, and keeps its kind.
+template <class F>
+void DecodingFile(const std::string& FileName, F&& Decode)
+{
+  try {
+    Decode();
+  } catch (Exception& e) {
+    e.Message = FileName + ": " + e.Message;
+    throw;
+  }
+}
+
 class EConvertError : public Exception {
   using Exception::Exception;
 };

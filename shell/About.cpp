@@ -72,7 +72,7 @@ TAboutFrm::TAboutFrm(const std::string& AppFolder) : FAppFolder(AppFolder)
 
 void TAboutFrm::FormCreate()
 {
-  std::string file = FAppFolder + "HTML\\images\\Splash_NB.jpg";
+  std::string file = FAppFolder + "HTML/images/Splash_NB.jpg";
   if (FileExists(file))
     Image1->LoadFromFile(file);
   VersionLabel->SetCaption("Version " + VersionString());

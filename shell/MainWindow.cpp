@@ -169,17 +169,9 @@ TKVMainFrm::TKVMainFrm(const std::string& AppFolder) : FAppFolder(AppFolder)
   GuardedCall([&] {
     std::string tick = HTMLDir + "images/Tick.bmp", cross = HTMLDir + "images/Cross.bmp";
     if (FileExists(tick) && FileExists(cross)) {
-      // The decoder does not know the file; the box names it, as for any other damaged file.
-      auto load = [](TBitmap& b, const std::string& file) {
-        try {
-          LoadBmpFromFile(b, file);
-        } catch (const EInvalidGraphic& e) {
-          throw EInvalidGraphic(file + ": " + e.Message);
-        }
-      };
       TBitmap t, c;
-      load(t, tick);
-      load(c, cross);
+      LoadBmpFromFile(t, tick);
+      LoadBmpFromFile(c, cross);
       TestWindows.SetAnswerMarks(t, c);
     }
   });

@@ -24,7 +24,7 @@ TSplashFrm::TSplashFrm(const std::string& AppFolder) : FAppFolder(AppFolder)
 
 void TSplashFrm::FormCreate()
 {
-  std::string file = FAppFolder + "HTML\\images\\Splash_B.jpg";
+  std::string file = FAppFolder + "HTML/images/Splash_B.jpg";
   // A picture that cannot be read is reported, and the program starts without it.
   if (FileExists(file))
     GuardedCall([&] { Pic->LoadFromFile(file); }, this);

@@ -1075,11 +1075,12 @@ TEST(MainWindowAlone, StartsWithContentFilesItCannotRead)
   std::unique_ptr<TKVMainFrm> f;
   EXPECT_NO_THROW(f = std::make_unique<TKVMainFrm>(folder));
   ASSERT_TRUE(f);
-  // The two pictures are reported in the window's own error box, as any later error is, the
-  // bitmap's naming its file; the rest keep their defaults, and the damaged help file is left
+  // The two pictures are reported in the window's own error box, as any later error is, each
+  // naming its file; the rest keep their defaults, and the damaged help file is left
   // to the viewer to report.
   ASSERT_EQ(reported.size(), 2u);
   EXPECT_EQ(reported[1], TKVMainFrm::ErrorBoxText(folder + "HTML/images/Tick.bmp: Bitmap image is not valid"));
+  EXPECT_EQ(reported[0].rfind(folder + "HTML/images/Splash_NB.jpg: JPEG error #", 0), 0u) << reported[0];
   EXPECT_NE(reported[0].find("\r\nAn unexpected error has occured.\r\n"), std::string::npos) << reported[0];
   EXPECT_TRUE(f->SplashPic->Picture().Empty());
   EXPECT_TRUE(f->Contents1->Enabled());

@@ -24,7 +24,8 @@ TEST(SplashTest, APictureThatCannotBeReadIsReportedAndTheWindowKeepsItsSize)
   EXPECT_NO_THROW(splash = std::make_unique<TSplashFrm>(root.string() + "/"));
   Application->OnException = saved;
   ASSERT_TRUE(splash);
-  EXPECT_EQ(reported.size(), 1u);
+  ASSERT_EQ(reported.size(), 1u);
+  EXPECT_EQ(reported[0].rfind((root / "HTML" / "images" / "Splash_B.jpg").string() + ": ", 0), 0u) << reported[0];
   EXPECT_TRUE(splash->Pic->Picture().Empty());
   splash->Show();
   EXPECT_EQ(splash->ClientWidth(), 400);
