@@ -97,6 +97,9 @@ struct TInputState {
   // hand still held them. The toolkit saw no widget take such a press, so the display
   // server's release goes to no widget by itself; the input filter takes it at the window.
   Qt::MouseButtons GivenPressesHeld;
+  // The pointer grab (PointerGrab) keeps the pointer for the window such a press was given
+  // to, until its release, as the display server's own press would have kept it; not a menu's.
+  bool PointerGrabForPress = false;
   // Shown top-level windows, bottom first.
   std::vector<TControl*> TopLevels;
   bool FilterInstalled = false;
@@ -110,6 +113,9 @@ TInputState& InputState();
 // program has the press and the hand's release after it, so our windows no longer hold the
 // button down.
 void PressGivenAway(TMouseButton button);
+// Whether the display server has the button down now (the hand's, not what the toolkit has
+// read so far); false where it cannot say.
+bool ButtonHeldOnServer(TMouseButton button);
 
 // The shift keys of the toolkit's modifiers.
 TShiftState KeyShift(Qt::KeyboardModifiers m);

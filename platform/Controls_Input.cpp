@@ -155,6 +155,7 @@ bool AltCodeKey(QObject* watched, TInputEvent& ev)
 }
 
 void DeliverMouse(TInputKind kind, TPoint screenPos, TMouseButton button, TShiftState shift, TControl* target);
+void HoldPointerForGivenPress(TControl* target);
 
 // While a control holds the capture, the mouse belongs to it whatever window the display
 // server reports it in. The server keeps a pressed pointer on the window the press went
@@ -196,6 +197,9 @@ bool CapturedWindowMouse(QObject* watched, QMouseEvent* me)
   // widget (no other control of the window would see the pointer again). So it goes on to
   // the toolkit, and the widget does not get it a second time.
   if (kind == TInputKind::MouseUp && me->buttons() == Qt::NoButton) {
+    // The press given again has had its release: the pointer is free again.
+    if (s.PointerGrabForPress && s.PointerGrab == watched)
+      SetPointerGrab(nullptr);
     s.ReleasePassedOn = true;
     s.ReleasePassedOnTime = me->timestamp();
     return false;
@@ -454,6 +458,7 @@ void ReleaseCapture() { SetCaptureControl(nullptr); }
 void SetPointerGrab(TControl* control)
 {
   TInputState& s = InputState();
+  s.PointerGrabForPress = false;
   QWidget* w = control ? WidgetOf(control) : nullptr;
   QWindow* window = w && w->isVisible() ? w->window()->windowHandle() : nullptr;
   if (s.PointerGrab == window)
@@ -574,17 +579,36 @@ void SimulateMouse(TInputKind kind, TPoint screenPos, TMouseButton button, TShif
                          : FindControlAtPos(screenPos);
   if (kind == TInputKind::MouseDown || kind == TInputKind::MouseDblClick)
     s.PressTarget = target;
-  // A press given while the display server still has that button down: its release is yet
-  // to come from the server (ReleaseOfGivenPress). A release given here ends that wait.
+  // A press given while the toolkit has that button down (the press that ended a menu,
+  // given again once the menus have let the pointer go): its release is the server's, still
+  // to come. A release given here ends that wait.
   const Qt::MouseButton qb = QtButton(button);
-  if ((kind == TInputKind::MouseDown || kind == TInputKind::MouseDblClick) && (QGuiApplication::mouseButtons() & qb))
+  if ((kind == TInputKind::MouseDown || kind == TInputKind::MouseDblClick) && (QGuiApplication::mouseButtons() & qb)) {
     s.GivenPressesHeld |= qb;
-  else if (kind == TInputKind::MouseUp)
+    if (ButtonHeldOnServer(button))
+      HoldPointerForGivenPress(target);
+  } else if (kind == TInputKind::MouseUp) {
     s.GivenPressesHeld &= ~Qt::MouseButtons(qb);
+  }
   DeliverMouse(kind, screenPos, button, shift, target);
 }
 
 namespace {
+
+// The hand still holds the button of a press given again (ReleaseOfGivenPress waits for its
+// release). A press of its own would have kept the pointer for its window until let go; the
+// menus' grab, let go, leaves none: moves with the button down would reach no control (the
+// toolkit, which saw no widget take the press, drops them: a drag would select nothing and
+// never scroll) and, off the window, neither would the release. So the window holds the
+// pointer until then, and its events go to the control that has the press.
+void HoldPointerForGivenPress(TControl* target)
+{
+  TInputState& s = InputState();
+  if (s.PointerGrab || !target)
+    return;
+  SetPointerGrab(target);
+  s.PointerGrabForPress = s.PointerGrab != nullptr;
+}
 
 // A mouse event at a screen point for a chosen control: through its widget (and so through
 // the input filters and the capture, as the toolkit's own events go), or, outside all our

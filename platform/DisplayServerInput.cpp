@@ -14,6 +14,7 @@
 // with the display library's below.
 namespace controls {
 void PressGivenAway(TMouseButton button);
+bool ButtonHeldOnServer(TMouseButton button);
 }   // namespace controls
 
 // Last: the display library's macros would clash with the toolkit's names.
@@ -49,6 +50,8 @@ bool ButtonHeld(unsigned int number)
   std::free(r);
   return held;
 }
+
+unsigned int ButtonNumber(TMouseButton button) { return button == mbRight ? 3 : (button == mbMiddle ? 2 : 1); }
 
 // The root's child a window hangs under: its frame, where the window manager gave it one.
 xcb_window_t TopOf(xcb_connection_t* c, xcb_window_t root, xcb_window_t w)
@@ -108,6 +111,10 @@ bool AnotherProgramAtPos(TPoint screenPos)
   return true;
 }
 
+// A round trip on the toolkit's connection: what it asked for before (a grab let go) the
+// server has done, and the answer is the button as the server has it now.
+bool controls::ButtonHeldOnServer(TMouseButton button) { return ButtonHeld(ButtonNumber(button)); }
+
 bool GiveMouseToDisplayServer(TInputKind kind, TPoint screenPos, TMouseButton button)
 {
   static TInputConnection connection;   // NOLINT(orrelo-static-local-state): one per process, opened on first use
@@ -115,7 +122,7 @@ bool GiveMouseToDisplayServer(TInputKind kind, TPoint screenPos, TMouseButton bu
     return false;
   SyncToolkitConnection();
   Display* d = connection.D;
-  const unsigned int number = button == mbRight ? 3 : (button == mbMiddle ? 2 : 1);
+  const unsigned int number = ButtonNumber(button);
   const bool press = kind == TInputKind::MouseDown || kind == TInputKind::MouseDblClick;
   // A press is given as a whole click, and a release is not given on its own: the release
   // that belongs to the press may never come this way (the hand's may go straight to the

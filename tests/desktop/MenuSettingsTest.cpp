@@ -920,6 +920,71 @@ TEST(DesktopMenus, AMenuOpenedFromTheKeyboardAfterAPressClosedOneAnswersItsKeys)
   }
 }
 
+namespace {
+
+// The program's main window, started on the page, for a test that runs with real input.
+struct TMainOnPage {
+  explicit TMainOnPage(const std::string& page)
+  {
+    SetMessageAnswerer([](const TMessageRequest&) { return mrOk; });
+    Main.Show();
+    PumpUntil([&] { return Main.Showing(); });
+    Main.Viewer->URL = page;
+    GuardedCall([&] { Main.Viewer->FollowLink(); });
+    mainwindow::Pump(500);
+  }
+  ~TMainOnPage()
+  {
+    Main.Hide();
+    mainwindow::Pump();
+    SetMessageAnswerer(nullptr);
+  }
+  TKVMainFrm Main{ExeFolder()};
+  TControl* Pane() const { return Main.Viewer->PaintPanel(); }
+};
+
+}   // namespace
+
+// Edit opened with the mouse and left with Escape, the press on the page's text that ends the
+// menus starts a drag as any press does: the selection follows the pointer while the button
+// is down, and the pointer held below the pane scrolls the page; let go, the button is up.
+TEST(DesktopMenus, ADragOnThePageAfterAMouseOpenedMenuSelectsAndScrollsAsItGoes)
+{
+  if (!Available())
+    GTEST_SKIP() << "xdotool is not installed";
+  TSettingsScope restore([](TSystemSettings& s) { s.MenuAnimation = false; });
+  TMainOnPage m("/Lever_Class1.htm");
+  THTMLViewer* viewer = m.Main.Viewer;
+  TTBView* bar = m.Main.MainMenu->View();
+  const TPoint text = m.Pane()->ClientToScreen({30, 70});
+  const TPoint below = m.Pane()->ClientToScreen({130, m.Pane()->Height() + 10});
+  int32_t top = 0;
+  tbtest::TScript s;
+  s.Do([&] { Click(TKitWindow::Centre(*m.Main.MainMenu, m.Main.Edit1)); });
+  s.WaitFor([&] { return bar->OpenViewerView() != nullptr; }, "Edit opens");
+  s.Do([] { X("key Escape"); });
+  s.WaitFor([&] { return bar->OpenViewerView() == nullptr; }, "Escape closes the menu");
+  s.Do([&] { X("mousemove " + At(text) + " mousedown 1"); });
+  s.WaitFor([&] { return !bar->InModalLoop; }, "the press ends the menus");
+  s.Do([&] { X("mousemove " + At({text.X + 250, text.Y + 30})); });
+  s.WaitFor([&] { return viewer->SelLength() != 0; }, "the selection shows while the button is down");
+  s.Do([&] {
+    top = viewer->VScrollBarPosition();
+    Move(below);
+  });
+  s.WaitFor([&] { return viewer->VScrollBarPosition() >= top + 3 * 16; }, "held below the pane, the page scrolls");
+  s.Do([] { X("mouseup 1"); });
+  s.WaitFor([] { return !IsMouseButtonDown(mbLeft); }, "the button is let go");
+  s.Abort = [&] {
+    X("mouseup 1");
+    bar->EndModal();
+  };
+  s.Running = [&] { return bar->InModalLoop || IsMouseButtonDown(mbLeft); };
+  s.Start();
+  EXPECT_TRUE(PumpUntil([&] { return s.Finished() && !bar->InModalLoop && !IsMouseButtonDown(mbLeft); }, 20000));
+  EXPECT_NE(viewer->SelLength(), 0);
+}
+
 // With the desktop's menu animation on, a menu slides in showing its own picture: each frame
 // the X server shows is the finished menu's picture moved up by some rows, never black.
 TEST(DesktopMenus, ASlidingMenuShowsItsOwnPicture)
