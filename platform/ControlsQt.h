@@ -100,6 +100,10 @@ struct TInputState {
   // The pointer grab (PointerGrab) keeps the pointer for the window such a press was given
   // to, until its release, as the display server's own press would have kept it; not a menu's.
   bool PointerGrabForPress = false;
+  // Buttons of presses given again after the hand had let go: the display server sent their
+  // release to a window of the menus, which may be gone before the toolkit reads it, so the
+  // release was given with the press. Should the server's still come, it is not given twice.
+  Qt::MouseButtons ReleasesGivenAhead;
   // Shown top-level windows, bottom first.
   std::vector<TControl*> TopLevels;
   bool FilterInstalled = false;

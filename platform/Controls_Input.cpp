@@ -156,6 +156,7 @@ bool AltCodeKey(QObject* watched, TInputEvent& ev)
 
 void DeliverMouse(TInputKind kind, TPoint screenPos, TMouseButton button, TShiftState shift, TControl* target);
 void HoldPointerForGivenPress(TControl* target);
+void GiveReleaseAhead(TPoint screenPos, TMouseButton button, TShiftState shift);
 
 // While a control holds the capture, the mouse belongs to it whatever window the display
 // server reports it in. The server keeps a pressed pointer on the window the press went
@@ -232,12 +233,19 @@ Word AltKeypadDigit(const QKeyEvent* ke, Word key, TShiftState shift)
 bool ReleaseOfGivenPress(QObject* watched, QMouseEvent* me)
 {
   TInputState& s = InputState();
-  if (!s.GivenPressesHeld || !watched->isWindowType() || !me->spontaneous())
+  if ((!s.GivenPressesHeld && !s.ReleasesGivenAhead) || !watched->isWindowType() || !me->spontaneous())
     return false;
   // Pressed anew, the button's release went elsewhere (another program's window); this
   // press is the toolkit's own.
-  if (me->type() == QEvent::MouseButtonPress || me->type() == QEvent::MouseButtonDblClick)
+  if (me->type() == QEvent::MouseButtonPress || me->type() == QEvent::MouseButtonDblClick) {
     s.GivenPressesHeld &= ~Qt::MouseButtons(me->button());
+    s.ReleasesGivenAhead &= ~Qt::MouseButtons(me->button());
+  }
+  // The server's release of a press whose release was given with it.
+  if (me->type() == QEvent::MouseButtonRelease && (s.ReleasesGivenAhead & me->button())) {
+    s.ReleasesGivenAhead &= ~Qt::MouseButtons(me->button());
+    return true;
+  }
   const Qt::MouseButtons up = s.GivenPressesHeld & ~me->buttons();
   if (!up)
     return false;
@@ -584,9 +592,12 @@ void SimulateMouse(TInputKind kind, TPoint screenPos, TMouseButton button, TShif
   // to come. A release given here ends that wait.
   const Qt::MouseButton qb = QtButton(button);
   if ((kind == TInputKind::MouseDown || kind == TInputKind::MouseDblClick) && (QGuiApplication::mouseButtons() & qb)) {
-    s.GivenPressesHeld |= qb;
-    if (ButtonHeldOnServer(button))
+    if (ButtonHeldOnServer(button)) {
+      s.GivenPressesHeld |= qb;
       HoldPointerForGivenPress(target);
+    } else {
+      GiveReleaseAhead(screenPos, button, shift);
+    }
   } else if (kind == TInputKind::MouseUp) {
     s.GivenPressesHeld &= ~Qt::MouseButtons(qb);
   }
@@ -608,6 +619,19 @@ void HoldPointerForGivenPress(TControl* target)
     return;
   SetPointerGrab(target);
   s.PointerGrabForPress = s.PointerGrab != nullptr;
+}
+
+// The hand let go before the press was given again: the server sent the release to a window
+// of the menus, which may be gone before the toolkit reads it (a click tapped on a check box
+// as a popup menu closes would never toggle it). The release follows the press from the
+// queue, where a loop the press starts still gets it; the server's, should it come after
+// all, is not given again.
+void GiveReleaseAhead(TPoint screenPos, TMouseButton button, TShiftState shift)
+{
+  InputState().ReleasesGivenAhead |= QtButton(button);
+  QMetaObject::invokeMethod(
+      QCoreApplication::instance(), [=] { SimulateMouse(TInputKind::MouseUp, screenPos, button, shift); },
+      Qt::QueuedConnection);
 }
 
 // A mouse event at a screen point for a chosen control: through its widget (and so through

@@ -985,6 +985,65 @@ TEST(DesktopMenus, ADragOnThePageAfterAMouseOpenedMenuSelectsAndScrollsAsItGoes)
   EXPECT_NE(viewer->SelLength(), 0);
 }
 
+// A click tapped on the lever toolbar's "Show labels" box (press and release back to back, as
+// a touchpad sends them) while the page picture's menu is open closes the menu and toggles the
+// box, once, every time: also when the release comes as the menus take the press.
+TEST(DesktopMenus, ATapOnACheckBoxThatClosesAPopupMenuTogglesItOnce)
+{
+  if (!Available())
+    GTEST_SKIP() << "xdotool is not installed";
+  TSettingsScope restore([](TSystemSettings& s) { s.MenuAnimation = false; });
+  TMainOnPage m("/Lever_Class1.htm");
+  TCheckBox* box = m.Main.LeverChk;
+  int clicks = 0;
+  box->OnClick = [&, was = box->OnClick.Get()](TObject* sender) {
+    ++clicks;
+    was(sender);
+  };
+  // The page's picture at its top right, and the box.
+  const TPoint picture = m.Pane()->ClientToScreen({m.Pane()->Width() - 130, 150});
+  const TPoint tap = Centre(box);
+  int filter = 0;
+  for (int round = 0; round < 20; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    const bool checked = box->Checked();
+    std::set<std::string> before;
+    std::vector<std::string> menu;
+    tbtest::TScript s;
+    s.Do([&] {
+      before = OurWindows();
+      X("mousemove " + At(picture) + " click 3");
+    });
+    s.WaitFor(
+        [&] {
+          menu = NewWindows(before);
+          return !menu.empty();
+        },
+        "the X server shows the picture's menu");
+    s.Do([&] {
+      if (round % 2 == 0) {
+        X("mousemove " + At(tap) + " click 1");
+        return;
+      }
+      filter = AddInputFilter([&](const TInputEvent& ev) {
+        if (ev.Kind == TInputKind::MouseDown && ev.Button == mbLeft) {
+          RemoveInputFilter(filter);
+          X("mouseup 1");
+        }
+        return false;
+      });
+      X("mousemove " + At(tap) + " mousedown 1");
+    });
+    s.WaitFor([&] { return box->Checked() != checked && !IsMouseButtonDown(mbLeft); }, "the box toggles");
+    s.Abort = [&] { X("mouseup 1"); };
+    s.Running = [] { return IsMouseButtonDown(mbLeft); };
+    s.Start();
+    ASSERT_TRUE(PumpUntil([&] { return s.Finished() && !IsMouseButtonDown(mbLeft); }, 10000));
+    PumpFor(100);
+    EXPECT_EQ(clicks, round + 1);
+  }
+}
+
 // With the desktop's menu animation on, a menu slides in showing its own picture: each frame
 // the X server shows is the finished menu's picture moved up by some rows, never black.
 TEST(DesktopMenus, ASlidingMenuShowsItsOwnPicture)
