@@ -177,6 +177,9 @@ protected:
         && Control) {
       ExposePending = false;
       TControlWidgetAccess::Exposed(Control);
+      // Up on the screen now: windows that belong to it may show above it.
+      if (Control)
+        FireWindowEvent(TWindowEvent::Shown, Control);
     }
     return false;
   }
@@ -276,7 +279,9 @@ protected:
     QWidget::showEvent(e);
     if (Control && isWindow()) {
       UpdateDropShadow(this);
-      FireWindowEvent(TWindowEvent::Shown, Control);
+      // One the window manager is to map tells it once mapped: at its first exposure, above.
+      if (!ExposePending)
+        FireWindowEvent(TWindowEvent::Shown, Control);
     }
   }
   void hideEvent(QHideEvent* e) override

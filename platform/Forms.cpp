@@ -11,6 +11,7 @@
 
 #include "platform/Application.h"
 #include "platform/CanvasQt.h"
+#include "platform/ControlsQt.h"
 
 #include <algorithm>
 #include <chrono>
@@ -86,6 +87,12 @@ void TCustomForm::ApplyIcon()
     }
   }
   w->setWindowIcon(QIcon(QPixmap::fromImage(image)));
+}
+
+bool TCustomForm::WindowShown() const
+{
+  const controls::TControlWidget* w = controls::WidgetOf(this);
+  return w && w->isVisible() && !w->ExposePending;
 }
 
 bool TCustomForm::Active() const { return Screen().ActiveForm() == this; }

@@ -54,6 +54,10 @@ public:
   void ShowAndPaint();
   // Hides the window after OnClose agrees (caHide); caFree leaves freeing to the owner.
   void Close();
+  // The window is up on the screen: shown, and mapped by the window manager since (its first
+  // exposure has come), not only made visible. A window that belongs to this one and shows
+  // before then is not taken for one of its own by the window manager: it stays beneath.
+  bool WindowShown() const;
   bool Active() const;
   void Activate();
   TNotifyEvent OnShow;

@@ -715,7 +715,9 @@ void TTBCustomDockableWindow::UpdateVisibility()
   bool show = Visible();
   if (show && FFloatingMode == fmOnTopOfParentForm) {
     TCustomForm* form = FFloatingWindowParent->ParentForm();
-    show = form && form->Visible() && form->HandleAllocated();
+    // Its form's window up first, or the window would belong to none and stand beneath the
+    // form (a bar floated before its form first shows); the form's showing checks again.
+    show = form && form->Visible() && form->WindowShown();
   }
   if (show && FHideWhenInactive)
     show = ProgramIsActive();

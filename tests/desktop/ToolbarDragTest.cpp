@@ -109,12 +109,13 @@ private:
 };
 
 // A window with a toolbar of eight numbered buttons floating above it, each counting its
-// clicks.
+// clicks; floated once the window shows, or before (as a program restoring its toolbars'
+// places at start-up does).
 struct TFloatingBar {
   TForm Form;
   TBar Bar;
   int Clicks[8] = {};
-  explicit TFloatingBar(bool hideWhenInactive)
+  explicit TFloatingBar(bool hideWhenInactive, bool floatBeforeShow = false)
   {
     Form.SetBounds(120, 140, 420, 300);
     Form.SetCaption("Floating bar");
@@ -127,11 +128,19 @@ struct TFloatingBar {
       Bar.Items()->Add(std::move(i));
     }
     Bar.SetParent(&Form);
-    Form.Show();
-    Bar.SetFloatingPosition({600, 200});
+    if (!floatBeforeShow)
+      Form.Show();
+    Bar.SetFloatingPosition({floatBeforeShow ? 300 : 600, 200});
     Bar.SetFloating(true);
+    Form.Show();
   }
   ~TFloatingBar() { Form.Hide(); }
+  // The floating window as the X server shows it, once it does ("" when it never does).
+  static std::string Window(const desktop::TDesktop& desk)
+  {
+    PumpUntil([&] { return !desk.WindowsNamed("^Eight$").empty(); }, 5000);
+    return desk.WaitWindow("^Eight$", 100);
+  }
 };
 
 }   // namespace
@@ -167,45 +176,66 @@ TEST(DesktopToolbarDrag, ARealDoubleClickOnTheHandleFloatsADockedToolbar)
 
 // The floating window shows one caption, the kit's own: the window manager draws no frame
 // round it (no second title bar above the kit's), yet manages it: it stands in the window
-// manager's list, belongs to the form the toolbar floats for and is kept above that form,
-// not above every program (another program's window activated over it stays on top).
+// manager's list, belongs to the form the toolbar floats for and is kept above that form, the
+// form raised too, not above every program (another program's window activated over it stays
+// on top). So for a toolbar floated by a double click, and for one floated before its form
+// first showed.
 TEST(DesktopToolbarDrag, AFloatingToolbarShowsTheKitsCaptionAloneAboveItsFormOnly)
 {
   if (!Available() || std::system("command -v xmessage > /dev/null 2>&1") != 0)
     GTEST_SKIP() << "xdotool or xmessage is not installed";
-  TTwoBars f;
-  ASSERT_TRUE(PumpUntil([&] { return f.Form.Showing() && f.Second.Showing(); }));
-  PumpFor(300);
-  X("mousemove " + At(HandleOf(f.Second)) + " click --repeat 2 --delay 90 1");
-  ASSERT_TRUE(PumpUntil([&] { return f.Second.Floating(); }, 3000)) << "the double click did not float the toolbar";
-  PumpFor(500);
-  Park();
   desktop::TDesktop desk{desktop::TDesktop::TThisDisplay{}};
-  const std::string bar = desk.WaitWindow("^Shapes$", 5000), form = desk.WaitWindow("^Two bars$", 5000);
-  ASSERT_FALSE(bar.empty()) << "no floating window on the screen";
-  ASSERT_FALSE(form.empty());
-  PumpFor(300);
-  const desktop::TWindowPlace p = desk.Place(bar);
-  EXPECT_EQ(p.FrameLeft, 0);
-  EXPECT_EQ(p.FrameRight, 0);
-  EXPECT_EQ(p.FrameTop, 0) << "the window manager's title bar stands above the kit's caption";
-  EXPECT_EQ(p.FrameBottom, 0);
-  const TRect floating = ScreenRectOf(*f.Second.FloatingWindowParent());
-  EXPECT_EQ(p.X, floating.Left);
-  EXPECT_EQ(p.Y, floating.Top) << "the kit's frame is the window's outer edge";
-  const std::vector<std::string> managed = desk.Stacking();
-  EXPECT_NE(std::find(managed.begin(), managed.end(), bar), managed.end()) << "the window manager does not manage it";
-  EXPECT_EQ(desk.TransientFor(bar), form) << "it does not belong to its form";
-  EXPECT_TRUE(desk.Above(bar, form));
-  EXPECT_EQ(desk.NetState(bar).find("_NET_WM_STATE_ABOVE"), std::string::npos) << "kept above every program";
-  desk.Screenshot("toolbar-floating-one-caption.png");
+  for (bool beforeShow : {false, true}) {
+    SCOPED_TRACE(beforeShow ? "floated before its form first showed" : "floated by a double click");
+    std::unique_ptr<TTwoBars> two;
+    std::unique_ptr<TFloatingBar> one;
+    TTBCustomDockableWindow* floated = nullptr;
+    std::string bar, form;
+    if (beforeShow) {
+      one = std::make_unique<TFloatingBar>(false, true);
+      floated = &one->Bar;
+      bar = TFloatingBar::Window(desk);
+      form = desk.WaitWindow("^Floating bar$", 5000);
+    } else {
+      two = std::make_unique<TTwoBars>();
+      floated = &two->Second;
+      ASSERT_TRUE(PumpUntil([&] { return two->Form.Showing() && two->Second.Showing(); }));
+      PumpFor(300);
+      X("mousemove " + At(HandleOf(two->Second)) + " click --repeat 2 --delay 90 1");
+      ASSERT_TRUE(PumpUntil([&] { return floated->Floating(); }, 3000)) << "the double click did not float the toolbar";
+      PumpFor(500);
+      Park();
+      bar = desk.WaitWindow("^Shapes$", 5000);
+      form = desk.WaitWindow("^Two bars$", 5000);
+    }
+    ASSERT_FALSE(bar.empty()) << "no floating window on the screen";
+    ASSERT_FALSE(form.empty());
+    PumpFor(300);
+    const desktop::TWindowPlace p = desk.Place(bar);
+    EXPECT_EQ(p.FrameLeft, 0);
+    EXPECT_EQ(p.FrameRight, 0);
+    EXPECT_EQ(p.FrameTop, 0) << "the window manager's title bar stands above the kit's caption";
+    EXPECT_EQ(p.FrameBottom, 0);
+    const TRect floating = ScreenRectOf(*floated->FloatingWindowParent());
+    EXPECT_EQ(p.X, floating.Left);
+    EXPECT_EQ(p.Y, floating.Top) << "the kit's frame is the window's outer edge";
+    const std::vector<std::string> managed = desk.Stacking();
+    EXPECT_NE(std::find(managed.begin(), managed.end(), bar), managed.end()) << "the window manager does not manage it";
+    EXPECT_EQ(desk.TransientFor(bar), form) << "it does not belong to its form";
+    EXPECT_TRUE(desk.Above(bar, form));
+    desk.Run("xdotool windowraise " + form);
+    PumpFor(300);
+    EXPECT_TRUE(desk.Above(bar, form)) << "the form raised stands over it";
+    EXPECT_EQ(desk.NetState(bar).find("_NET_WM_STATE_ABOVE"), std::string::npos) << "kept above every program";
+    desk.Screenshot(beforeShow ? "toolbar-floated-before-show.png" : "toolbar-floating-one-caption.png");
 
-  TOtherProgram other("Another program", {floating.Left, floating.Top});
-  const std::string theirs = desk.WaitWindow("^Another program$", 5000);
-  ASSERT_FALSE(theirs.empty()) << "the other program's window never showed";
-  desk.Run("xdotool windowactivate " + theirs);
-  EXPECT_TRUE(PumpUntil([&] { return desk.Above(theirs, bar); }, 3000)) << "the toolbar stays above other programs";
-  EXPECT_TRUE(desk.Above(bar, form));
+    TOtherProgram other("Another program", {floating.Left, floating.Top});
+    const std::string theirs = desk.WaitWindow("^Another program$", 5000);
+    ASSERT_FALSE(theirs.empty()) << "the other program's window never showed";
+    desk.Run("xdotool windowactivate " + theirs);
+    EXPECT_TRUE(PumpUntil([&] { return desk.Above(theirs, bar); }, 3000)) << "the toolbar stays above other programs";
+    EXPECT_TRUE(desk.Above(bar, form));
+  }
 }
 
 // A press and a release on the handle of the first toolbar of a shared row, without moving
@@ -249,7 +279,7 @@ TEST(DesktopToolbarDrag, AFloatingToolbarResizedFromItsBottomEdgeShowsEveryButto
     GTEST_SKIP() << "xdotool is not installed";
   TFloatingBar f(false);
   desktop::TDesktop desk{desktop::TDesktop::TThisDisplay{}};
-  const std::string bar = desk.WaitWindow("^Eight$", 5000);
+  const std::string bar = TFloatingBar::Window(desk);
   ASSERT_FALSE(bar.empty()) << "no floating window on the screen";
   PumpFor(300);
   const desktop::TWindowPlace before = desk.Place(bar);

@@ -62,6 +62,8 @@ struct TDockForm {
     Bottom.SetFixAlign(true);
     Bottom.SetParent(&Form);
     Form.Show();
+    // Up on the screen, as a user first meets it: windows floating for it show from then.
+    testwait::WaitUntil([&] { return Form.WindowShown(); });
   }
   ~TDockForm() { Form.Hide(); }
 };
