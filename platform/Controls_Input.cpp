@@ -155,7 +155,7 @@ bool AltCodeKey(QObject* watched, TInputEvent& ev)
 }
 
 void DeliverMouse(TInputKind kind, TPoint screenPos, TMouseButton button, TShiftState shift, TControl* target);
-void HoldPointerForGivenPress(TControl* target);
+void HoldPointerForGivenPress(TControl* target, TMouseButton button);
 void GiveReleaseAhead(TPoint screenPos, TMouseButton button, TShiftState shift);
 
 // While a control holds the capture, the mouse belongs to it whatever window the display
@@ -594,7 +594,7 @@ void SimulateMouse(TInputKind kind, TPoint screenPos, TMouseButton button, TShif
   if ((kind == TInputKind::MouseDown || kind == TInputKind::MouseDblClick) && (QGuiApplication::mouseButtons() & qb)) {
     if (ButtonHeldOnServer(button)) {
       s.GivenPressesHeld |= qb;
-      HoldPointerForGivenPress(target);
+      HoldPointerForGivenPress(target, button);
     } else {
       GiveReleaseAhead(screenPos, button, shift);
     }
@@ -612,13 +612,17 @@ namespace {
 // toolkit, which saw no widget take the press, drops them: a drag would select nothing and
 // never scroll) and, off the window, neither would the release. So the window holds the
 // pointer until then, and its events go to the control that has the press.
-void HoldPointerForGivenPress(TControl* target)
+void HoldPointerForGivenPress(TControl* target, TMouseButton button)
 {
   TInputState& s = InputState();
   if (s.PointerGrab || !target)
     return;
   SetPointerGrab(target);
   s.PointerGrabForPress = s.PointerGrab != nullptr;
+  // Let go meanwhile, the release may have passed the window by: no release would end the
+  // grab. The release is waited for without it, as before.
+  if (s.PointerGrabForPress && !ButtonHeldOnServer(button))
+    SetPointerGrab(nullptr);
 }
 
 // The hand let go before the press was given again: the server sent the release to a window
