@@ -6,7 +6,9 @@
 #include <QAccessibleWidget>
 #include <QWidget>
 
+#include <algorithm>
 #include <climits>
+#include <vector>
 
 #include "platform/AccessibleQt.h"
 #include "platform/CodePages.h"
@@ -95,6 +97,16 @@ TUpDown* StepperOf(TControl* box)
   return nullptr;
 }
 
+// A box with an up-down beside it is a number box: one control, as readers know a spin box,
+// that holds the value and takes the steps; the arrows beside it are no control of their own.
+TUpDown* NumberBoxStepper(TControl* c) { return dynamic_cast<TEdit*>(c) ? StepperOf(c) : nullptr; }
+
+bool ArrowsOfANumberBox(TControl* c)
+{
+  auto* ud = dynamic_cast<TUpDown*>(c);
+  return ud && NumberBoxStepper(ud->Associate()) == ud;
+}
+
 std::string ControlName(TControl* c)
 {
   if (!c->AccessibleName().empty())
@@ -121,7 +133,7 @@ QAccessible::Role ControlRole(TControl* c)
     return QAccessible::CheckBox;
   if (dynamic_cast<TRadioButton*>(c))
     return QAccessible::RadioButton;
-  if (dynamic_cast<TUpDown*>(c))
+  if (dynamic_cast<TUpDown*>(c) || NumberBoxStepper(c))
     return QAccessible::SpinBox;
   if (dynamic_cast<TTrackBar*>(c) || dynamic_cast<TScrollBar*>(c))
     return QAccessible::Slider;
@@ -153,6 +165,8 @@ QAccessible::Role ControlRole(TControl* c)
 // index of its chosen entry.
 bool ControlRange(TControl* c, TAccessibleRange& r)
 {
+  if (auto* u = NumberBoxStepper(c))
+    c = u;
   if (auto* u = dynamic_cast<TUpDown*>(c)) {
     r = {u->Position(), u->Min(), u->Max()};
     return true;
@@ -199,7 +213,11 @@ bool ControlText(TControl* c, TAccessibleText& t)
 // fire as for the user).
 void ControlStep(TControl* c, bool up)
 {
-  if (auto* u = dynamic_cast<TUpDown*>(c)) {
+  if (auto* u = NumberBoxStepper(c)) {
+    // From what the box holds, as the box's own Up and Down step it.
+    u->TakeTypedPosition();
+    u->Step(up ? btNext : btPrev);
+  } else if (auto* u = dynamic_cast<TUpDown*>(c)) {
     u->Step(up ? btNext : btPrev);
   } else if (auto* b = dynamic_cast<TScrollBar*>(c)) {
     b->Scroll(up ? scLineDown : scLineUp, b->Position());
@@ -422,22 +440,26 @@ public:
     return s;
   }
 
-  // A combo box has its list as a child, a list box its entries, besides any child windows.
-  int childCount() const override { return QAccessibleWidget::childCount() + EntryNodeCount(); }
+  // A combo box has its list as a child, a list box its entries, besides any child windows
+  // (but a number box's arrows, which the box stands for).
+  int childCount() const override { return static_cast<int>(OwnChildren().size()) + EntryNodeCount(); }
   QAccessibleInterface* child(int index) const override
   {
-    const int own = QAccessibleWidget::childCount();
-    if (index < own)
-      return QAccessibleWidget::child(index);
-    auto node = EntryNode(index - own);
+    const std::vector<QAccessibleInterface*> own = OwnChildren();
+    if (index >= 0 && index < static_cast<int>(own.size()))
+      return own[static_cast<size_t>(index)];
+    auto node = EntryNode(index - static_cast<int>(own.size()));
     return node ? NodeInterface(FControl, node, const_cast<TControlInterface*>(this)) : nullptr;
   }
   int indexOfChild(const QAccessibleInterface* c) const override
   {
-    for (int own = QAccessibleWidget::childCount(), i = 0, n = EntryNodeCount(); i < n; ++i)
-      if (child(own + i) == c)
-        return own + i;
-    return QAccessibleWidget::indexOfChild(c);
+    const std::vector<QAccessibleInterface*> own = OwnChildren();
+    if (auto it = std::find(own.begin(), own.end(), c); it != own.end())
+      return static_cast<int>(it - own.begin());
+    for (int first = static_cast<int>(own.size()), i = 0, n = EntryNodeCount(); i < n; ++i)
+      if (child(first + i) == c)
+        return first + i;
+    return -1;
   }
 
   QStringList actionNames() const override
@@ -558,6 +580,15 @@ private:
     case QAccessible::CheckBox: return {toggleAction()};
     default: return QAccessibleWidget::actionNames();
     }
+  }
+  std::vector<QAccessibleInterface*> OwnChildren() const
+  {
+    std::vector<QAccessibleInterface*> own;
+    for (int i = 0, n = QAccessibleWidget::childCount(); i < n; ++i)
+      if (QAccessibleInterface* c = QAccessibleWidget::child(i);
+          c && !ArrowsOfANumberBox(AccessibleControlOf(c->object())))
+        own.push_back(c);
+    return own;
   }
   int EntryNodeCount() const
   {

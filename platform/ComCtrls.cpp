@@ -267,8 +267,9 @@ void TUpDown::SetPosition(Integer v)
   const Integer before = FPosition;
   FPosition = std::clamp(v, FMin, FMax);
   UpdateAssociate();
+  // Beside a box, the box holds the value for readers.
   if (FPosition != before)
-    NotifyAccessibleChange(this, TAccessibleChange::Value);
+    NotifyAccessibleChange(FEdit ? static_cast<TControl*>(FEdit) : this, TAccessibleChange::Value);
 }
 
 void TUpDown::SetAssociate(TControl* c)

@@ -3,6 +3,7 @@
 // windows from outside.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
@@ -301,9 +302,13 @@ TEST(AccessibleControls, BoxesListsCaptionsInTheCodePageAndWhatShowsOverTheBus)
             nullptr)
       << raw;
 
-  // The number box: its text and caret, nothing selected.
-  const atspi::TNode* teeth = atspi::Find(nodes, "text", "Teeth");
+  // The number box: one spin button with its value, text and caret, nothing selected (its
+  // arrows are no control of their own).
+  const atspi::TNode* teeth = atspi::Find(nodes, "spin button", "Teeth");
   ASSERT_NE(teeth, nullptr) << raw;
+  EXPECT_EQ(std::count_if(nodes.begin(), nodes.end(), [](const atspi::TNode& n) { return n.Role == "spin button"; }), 1)
+      << raw;
+  EXPECT_EQ(teeth->Value, "24");
   EXPECT_TRUE(teeth->HasText);
   EXPECT_EQ(teeth->Text, "24");
   EXPECT_EQ(teeth->Caret, 1);
@@ -383,7 +388,7 @@ TEST(AccessibleControls, BoxesListsCaptionsInTheCodePageAndWhatShowsOverTheBus)
   // Opened, the list shows with its entries.
   page.Belt.SetDroppedDown(true);
   auto open = reader.Walk({}, &raw);
-  const atspi::TNode* selected = atspi::Find(open, "text", "Teeth");
+  const atspi::TNode* selected = atspi::Find(open, "spin button", "Teeth");
   ASSERT_NE(selected, nullptr) << raw;
   EXPECT_EQ(selected->Selection, "0-2") << raw;
   EXPECT_EQ(selected->Caret, 0) << raw;

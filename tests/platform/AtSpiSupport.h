@@ -261,12 +261,14 @@ private:
 };
 
 // An event a reader heard (events.py): from which program, its type ("focus:",
-// "object:state-changed:checked"...), the role and name of what sent it, its details.
+// "object:state-changed:checked"...), the role and name of what sent it, its details, and
+// whether what sent it said it had the focus.
 struct TEvent {
   int Pid = 0;
   std::string Type, Role, Name;
   int Detail1 = 0, Detail2 = 0;
   std::string Data;
+  bool SourceFocused = false;
 };
 
 // A reader listening on the bus for the events of some programs, as every screen reader
@@ -365,9 +367,9 @@ private:
         f.push_back(field);
       if (f.size() < 7 || f[0] != "event")
         continue;
-      f.resize(8);
-      FHeard.push_back(
-          {std::atoi(f[1].c_str()), f[2], f[3], f[4], std::atoi(f[5].c_str()), std::atoi(f[6].c_str()), f[7]});
+      f.resize(9);
+      FHeard.push_back({std::atoi(f[1].c_str()), f[2], f[3], f[4], std::atoi(f[5].c_str()), std::atoi(f[6].c_str()),
+                        f[7], f[8] == "focused"});
     }
   }
   pid_t FChild = -1;

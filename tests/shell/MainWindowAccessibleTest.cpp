@@ -207,9 +207,9 @@ TEST(MainWindowAccessibility, EveryIndexPageAndTheCamGraphWithItsListOpenAreRead
       Check(std::string("main window, ") + l.URL, nodes, faults);
       if (const atspi::TNode* a = FindStarting(nodes, "label", "Angle = "); a && angle.empty())
         angle = a->Name;
-      std::set<std::string> boxNames;   // the page's text boxes, each named apart
+      std::set<std::string> boxNames;   // the page's text and number boxes, each named apart
       for (const atspi::TNode& n : nodes) {
-        if (n.Role == "text" && n.Has("showing")) {
+        if ((n.Role == "text" || n.Role == "spin button") && n.Has("showing")) {
           EXPECT_TRUE(boxNames.insert(n.Name).second) << l.URL << ": two boxes named " << n.Name;
         }
         named.insert(n.Role + ":" + n.Name);
@@ -222,8 +222,8 @@ TEST(MainWindowAccessibility, EveryIndexPageAndTheCamGraphWithItsListOpenAreRead
   EXPECT_EQ(angle, "Angle = 10 \xC2\xBA") << "the ordinal sign arrives as itself";
   // What a user meets is named: each cog's box apart, the 3D view, the cam graph's drawing;
   // the derailleur's gear buttons say which is down.
-  for (const char* n : {"text:Number of teeth on cog 1", "text:Number of teeth on cog 2",
-                        "text:Number of teeth on sprocket 2", "panel:3D model"})
+  for (const char* n : {"spin button:Number of teeth on cog 1", "spin button:Number of teeth on cog 2",
+                        "spin button:Number of teeth on sprocket 2", "panel:3D model"})
     EXPECT_TRUE(named.count(n)) << n;
   EXPECT_TRUE(toggleDown) << "the derailleur's 16 button is down at first";
   EXPECT_EQ(faults, TFaults{});

@@ -1,6 +1,7 @@
 # Listens on the AT-SPI bus as a screen reader does and prints every event the programs with
 # the given process ids send, one line each, tab-separated, as it comes:
-#   event, process id, event type, source role, source name, detail1, detail2, data
+#   event, process id, event type, source role, source name, detail1, detail2, data,
+#   "focused" when the source says it has the focus (else "-")
 # A line "ready" says the listeners are registered. It runs until it is ended.
 import sys
 
@@ -27,8 +28,9 @@ def main():
             data = event.any_data
             if isinstance(data, pyatspi.Accessible):
                 data = "%s:%s" % (data.getRoleName(), data.name)
+            focused = "focused" if source.getState().contains(pyatspi.STATE_FOCUSED) else "-"
             print("\t".join(["event", str(pid), event.type, source.getRoleName(), clean(source.name),
-                             str(event.detail1), str(event.detail2), clean(data)]), flush=True)
+                             str(event.detail1), str(event.detail2), clean(data), focused]), flush=True)
         except Exception as e:
             print("error\t%s" % clean(e), flush=True)
 
