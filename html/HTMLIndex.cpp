@@ -86,5 +86,9 @@ void THTMLIndex::ShowIndex()
   if (!FViewer)
     return;
   std::string page = PageText();
-  FViewer->LoadFromBuffer(page.data(), static_cast<int32_t>(page.size()));
+  // Shown again as it stands (in another text size): the same page laid out anew.
+  if (FViewer->CurrentFile().empty() && FViewer->DocumentSource() == page)
+    FViewer->LoadSamePage(page);
+  else
+    FViewer->LoadFromBuffer(page.data(), static_cast<int32_t>(page.size()));
 }

@@ -409,7 +409,7 @@ void THTMLViewer::Reload()
   // What was typed into the page's fields stays (a reload for another text size would
   // otherwise throw it away).
   std::unique_ptr<TFormData> formData = FSectionList->GetFormControlData();
-  LoadFile(FCurrentFile, FFileType);
+  KeepingFocusedLink([this] { LoadFile(FCurrentFile, FFileType); });
   SetPosition(pos);
   if (formData)
     FSectionList->SetFormControlData(*formData);

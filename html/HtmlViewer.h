@@ -426,6 +426,8 @@ private:
   // Tells readers that a new document stands (the objects of the old one answer nothing
   // more), and which link Tab has focused.
   void AnnounceNewDocument();
+  // Runs a load of the page shown laid out anew: the focused link keeps the focus.
+  void KeepingFocusedLink(const std::function<void()>& Load);
   void AnnounceFocusedLink();
   // The page as readers find it (its links, fields and pictures), found once for the page as
   // laid out.
@@ -535,7 +537,7 @@ private:
   // The page's words and where each paragraph's start in them, kept for readers' queries
   // while the page stays laid out as it is (HtmlViewer_Accessible.cpp).
   std::shared_ptr<TReaderText> FReaderText;
-  std::string FKeepLinkTo;   // while LoadSamePage loads: where the focused link led
+  std::string FKeepLinkTo;   // while the page shown is laid out anew: where the focused link led
   int64_t FReaderCopied = 0;
   bool FLeftButtonDown = false;
   bool FSelecting = false;

@@ -439,9 +439,18 @@ void THTMLViewer::HideFromReaders() { SetAccessibleRoot(FPaintPanel, {}); }
 
 void THTMLViewer::LoadSamePage(const std::string& S)
 {
+  KeepingFocusedLink([&] { LoadFromString(S); });
+}
+
+void THTMLViewer::KeepingFocusedLink(const std::function<void()>& Load)
+{
   FKeepLinkTo = FocusedLinkURL();
-  LoadFromString(S);
-  FKeepLinkTo.clear();
+  // (A load that fails keeps nothing for the next one.)
+  struct TForget {
+    std::string& Kept;
+    ~TForget() { Kept.clear(); }
+  } forget{FKeepLinkTo};
+  Load();
 }
 
 void THTMLViewer::AnnounceNewDocument()

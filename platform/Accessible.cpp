@@ -25,6 +25,7 @@
 #include <tuple>
 
 #include "platform/AccessibleQt.h"
+#include "platform/Application.h"
 #include "platform/CodePages.h"
 #include "platform/Controls.h"
 
@@ -1056,14 +1057,27 @@ QAccessibleInterface* FocusedPart(QAccessibleInterface* i)
 
 void NotifyAccessibleFocusReturn()
 {
-  QWidget* w = QApplication::focusWidget();
-  if (!QAccessible::isActive() || !w)
+  if (!QAccessible::isActive())
     return;
-  QAccessibleInterface* i = QAccessible::queryAccessibleInterface(w);
-  if (!i)
-    return;
-  QAccessibleEvent ev(FocusedPart(i), QAccessible::Focus);
-  QAccessible::updateAccessibility(&ev);
+  // Told from the message loop, behind what the code that closed the menus queues as it
+  // finishes (the item chosen, which may lay the page out anew or close the window that has
+  // the keyboard): readers hear what has the keyboard then, never a part that went just after
+  // they heard it. The first message finds that queued, the second comes after it.
+  auto wnd = std::make_shared<HWND>(0);
+  *wnd = AllocateHWnd([wnd](TMessage& m) {
+    if (m.WParam == 0) {
+      PostMessage(*wnd, WM_USER, 1, 0);
+      return;
+    }
+    DeallocateHWnd(*wnd);
+    QWidget* w = QApplication::focusWidget();
+    QAccessibleInterface* i = w && w->isVisible() ? QAccessible::queryAccessibleInterface(w) : nullptr;
+    if (!QAccessible::isActive() || !i)
+      return;
+    QAccessibleEvent ev(FocusedPart(i), QAccessible::Focus);
+    QAccessible::updateAccessibility(&ev);
+  });
+  PostMessage(*wnd, WM_USER, 0, 0);
 }
 
 void NotifyAccessibleFocusedPart(TControl* Control)

@@ -142,7 +142,8 @@ void NotifyAccessibleFocus(TControl* Control);
 // list, whose keys the box keeps).
 void NotifyAccessibleEntryFocus(TControl* Control, int Index);
 // The focus is told again where the keyboard has it (the control, or its focused part): a
-// menu or popup that held a reader's focus has closed, and no reader may stay on it.
+// menu or popup that held a reader's focus has closed, and no reader may stay on it. Told
+// from the message loop, once what is already queued (the item chosen) has run.
 void NotifyAccessibleFocusReturn();
 // A control that took the keyboard (back from a dialog, a window's activation) whose focus is
 // on a part inside it (a page's link) tells the reader of that part too.

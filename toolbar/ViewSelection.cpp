@@ -41,7 +41,10 @@ void TTBView::Select(TTBItemViewer* Value, bool ViaMouse)
       if (Value->Item()->ItemStyle() & tbisRepaintOnSelect)
         Invalidate(Value);
       Value->Entering(old);
-      TBAccNotifyFocus(this, Value);
+      // To readers a focus event says where the keyboard is: the pointer resting on an item
+      // moves the highlight, not the keyboard.
+      if (!ViaMouse)
+        TBAccNotifyFocus(this, Value);
     }
     bool loop = InModalLoop || GetRootView()->InModalLoop;
     if (loop && !FIsToolbar) {

@@ -49,6 +49,11 @@ struct TProgramOnDesktop {
   std::string Pid = Main.empty() ? std::string() : PidOf(Desk, Main);
 };
 
+TPoint Middle(const atspi::TNode& n)
+{
+  return {(n.Extents.Left + n.Extents.Right) / 2, (n.Extents.Top + n.Extents.Bottom) / 2};
+}
+
 void Report(const std::string& where, const std::vector<atspi::TNode>& nodes)
 {
   int unnamed = 0;
@@ -232,6 +237,10 @@ TEST(AccessibleDesktop, AReaderFollowsTheFocusThroughMenusDialogsAndPages)
   auto has = [](const std::vector<std::string>& heard, const std::string& what) {
     return std::find(heard.begin(), heard.end(), what) != heard.end();
   };
+  // Something was heard, and all of it was that.
+  auto onlyHeard = [](const std::vector<std::string>& heard, const std::string& what) {
+    return !heard.empty() && std::count(heard.begin(), heard.end(), what) == std::ssize(heard);
+  };
   // Return on an index heading opens its group on the same page: the focus stays, heard, on
   // the heading pressed, not on a new page's top.
   desk.Run("xdotool windowactivate --sync " + main);
@@ -252,6 +261,47 @@ TEST(AccessibleDesktop, AReaderFollowsTheFocusThroughMenusDialogsAndPages)
   EXPECT_TRUE(!heard.empty() && heard.back() == "link:Gear systems") << listener.Log();
   for (const std::string& f : heard)
     EXPECT_EQ(f.rfind("document frame:", 0), std::string::npos) << listener.Log();
+  // The pointer resting on the page toolbar's buttons (their hints shown) takes no reader's
+  // focus from the heading. A text size chosen from the toolbar's menu lays the page out
+  // anew: the keyboard and the reader stay on the heading, and nothing is heard taking the
+  // focus before the new page stands (the old page's links go with it) nor the new page's top.
+  const std::vector<atspi::TNode> index = Read(desk, pid, {}, raw);
+  const atspi::TNode *home = atspi::Find(index, "push button", "home"),
+                     *font = atspi::Find(index, "push button", "font");
+  ASSERT_TRUE(home && font) << raw;
+  listener.Take();
+  for (const auto& [over, hint] : {std::pair{home, "Main index"}, std::pair{font, "Text size"}}) {
+    desk.Run("xdotool mousemove " + std::to_string(Middle(*over).X) + " " + std::to_string(Middle(*over).Y));
+    EXPECT_TRUE(listener.WaitHeard([&, hint = hint](const atspi::TEvent& e) {
+      return e.Role == "status bar" && e.Name == hint;
+    })) << listener.Log();
+  }
+  for (const atspi::TEvent& e : listener.Take())
+    EXPECT_NE(e.Type, "focus:") << e.Role << ":" << e.Name;
+  desk.Click(Middle(*font).X, Middle(*font).Y);
+  const atspi::TNode* size = nullptr;
+  std::vector<atspi::TNode> menu;
+  desktop::WaitFor(
+      [&] {
+        menu = Read(desk, pid, {}, raw);
+        size = atspi::Find(menu, "menu item", "12 point");
+        return size && size->Has("showing");
+      },
+      10000, 300);
+  ASSERT_NE(size, nullptr) << raw;
+  listener.Take();
+  desk.Click(Middle(*size).X, Middle(*size).Y);
+  desktop::WaitFor([&] {
+    heard.clear();
+    bool laidOut = false;
+    for (const atspi::TEvent& e : listener.Since()) {
+      laidOut = laidOut || e.Type == "document:load-complete";
+      if (e.Type == "focus:")
+        heard.push_back((laidOut ? "" : "before the new page: ") + e.Role + ":" + e.Name);
+    }
+    return !heard.empty() && heard.back() == "link:Gear systems";
+  });
+  EXPECT_TRUE(onlyHeard(heard, "link:Gear systems")) << listener.Log();
   Read(desk, pid, {"act:link:Simple gear train:Press"}, raw);
   std::vector<atspi::TNode> topic;
   desktop::WaitFor(
@@ -267,6 +317,23 @@ TEST(AccessibleDesktop, AReaderFollowsTheFocusThroughMenusDialogsAndPages)
 
   const std::string box = "check box:Show markers";
   focusHeard(box);
+  auto spaceTicks = [&](int checked) {
+    desk.Keys("space");
+    return listener.WaitHeard([&](const atspi::TEvent& e) {
+      return e.Type == "object:state-changed:checked" && e.Name == "Show markers" && e.Detail1 == checked;
+    });
+  };
+  // A reader's click on the model toolbar's separator takes no focus: the reader stays on the
+  // box, whose keys tick it and untick it.
+  const atspi::TNode* separator = nullptr;
+  const std::vector<atspi::TNode> modelBar = atspi::Below(topic, "tool bar", "Model");
+  for (const atspi::TNode& n : modelBar)
+    separator = !separator && n.Role == "separator" && n.Has("showing") ? &n : separator;
+  ASSERT_NE(separator, nullptr) << raw;
+  desk.Click(Middle(*separator).X, Middle(*separator).Y);
+  EXPECT_TRUE(spaceTicks(1) && spaceTicks(0)) << listener.Log();
+  for (const atspi::TEvent& e : listener.Take())
+    EXPECT_FALSE(e.Type == "focus:" && e.Role + ":" + e.Name != box) << e.Role << ":" << e.Name;
   // Into the File menu, Right into the next (its first item heard), Escape twice.
   desk.Keys("alt+f");
   focusHeard("menu item:Print mechanism..");
@@ -299,12 +366,6 @@ TEST(AccessibleDesktop, AReaderFollowsTheFocusThroughMenusDialogsAndPages)
   EXPECT_TRUE(desktop::WaitFor([&] { return desk.WindowsNamed("^Print preview$").empty(); }));
   EXPECT_EQ(lastFocus(box), box) << listener.Log();
   // Space there ticks the box, and unticks it again: the keys reach it.
-  auto spaceTicks = [&](int checked) {
-    desk.Keys("space");
-    return listener.WaitHeard([&](const atspi::TEvent& e) {
-      return e.Type == "object:state-changed:checked" && e.Name == "Show markers" && e.Detail1 == checked;
-    });
-  };
   EXPECT_TRUE(spaceTicks(1)) << listener.Log();
   // Opened from the File menu, closed by a click on Close: the same.
   desk.Keys("alt+f Down Return");
@@ -363,6 +424,24 @@ TEST(AccessibleDesktop, AReaderFollowsTheFocusThroughMenusDialogsAndPages)
   desk.Keys("alt+F4");
   EXPECT_TRUE(desktop::WaitFor([&] { return desk.WindowsNamed("^Test$").empty(); }));
   EXPECT_EQ(lastFocus(box), box) << listener.Log();
+  // Again, closed by a click on its Close: nothing of the window that goes (its button, its
+  // page) is heard taking the focus, only the box.
+  desk.Keys("alt+t Return");
+  ASSERT_TRUE(desk.Focus(desk.WaitWindow("^Test$")));
+  std::vector<atspi::TNode> testNodes;
+  const atspi::TNode* closeButton = nullptr;
+  desktop::WaitFor(
+      [&] {
+        testNodes = Read(desk, pid, {}, raw);
+        closeButton = atspi::Find(testNodes, "push button", "Close");
+        return closeButton && closeButton->Has("showing");
+      },
+      20000, 500);
+  ASSERT_NE(closeButton, nullptr) << raw;
+  listener.Take();
+  desk.Click(Middle(*closeButton).X, Middle(*closeButton).Y);
+  EXPECT_TRUE(desktop::WaitFor([&] { return desk.WindowsNamed("^Test$").empty(); }));
+  EXPECT_TRUE(onlyHeard(focusHeard(box), box)) << listener.Log();
 
   // The speed dialog: a dialog; Escape gives the box its focus back, and its key works there.
   desk.Keys("alt+a Return");
@@ -517,11 +596,6 @@ std::set<std::string> Lacking(const std::set<std::string>& reference, const std:
   std::set<std::string> lack;
   std::set_difference(reference.begin(), reference.end(), ours.begin(), ours.end(), std::inserter(lack, lack.end()));
   return lack;
-}
-
-TPoint Middle(const atspi::TNode& n)
-{
-  return {(n.Extents.Left + n.Extents.Right) / 2, (n.Extents.Top + n.Extents.Bottom) / 2};
 }
 
 }   // namespace

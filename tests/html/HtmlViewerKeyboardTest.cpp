@@ -138,12 +138,14 @@ TEST_F(HtmlViewerKeyboardTest, TabWalksTheLinksInTabOrderAndEnterFollowsTheFocus
 }
 
 // With nothing else to take the focus, Tab past the last link starts again at the first; a
-// clicked link takes the focus, so Tab goes on from it.
+// clicked link takes the focus, so Tab goes on from it, and it keeps the focus when the page is
+// laid out anew in another text size.
 TEST_F(HtmlViewerKeyboardTest, TabWrapsAroundAndGoesOnFromAClickedLink)
 {
   Other->SetParent(nullptr);
-  Viewer->LoadFromString(
-      "<p><a href=\"a.htm\">Alpha</a> <a href=\"b.htm\">Bravo</a> <a href=\"c.htm\">Charlie</a></p>");
+  Viewer->LoadFromFile(
+      Write("links.htm",
+            "<p><a href=\"a.htm\">Alpha</a> <a href=\"b.htm\">Bravo</a> <a href=\"c.htm\">Charlie</a></p>"));
   Viewer->OnHotSpotClick = [&](TObject*, const std::string&, bool& Handled) { Handled = true; };
   ShowFocused();
   TypeKeys("Tab Tab Tab Tab");
@@ -164,6 +166,9 @@ TEST_F(HtmlViewerKeyboardTest, TabWrapsAroundAndGoesOnFromAClickedLink)
   EXPECT_TRUE(WaitUntil([&] { return Viewer->FocusedLinkURL() == "b.htm"; }));
   TypeKeys("Tab");
   EXPECT_TRUE(WaitUntil([&] { return Viewer->FocusedLinkURL() == "c.htm"; }));
+  Viewer->SetDefFontSize(14);
+  Viewer->Reload();
+  EXPECT_EQ(Viewer->FocusedLinkURL(), "c.htm");
   const TSize screen = GetScreenSize();
   std::system(("xdotool mousemove " + std::to_string(screen.cx - 1) + " " + std::to_string(screen.cy - 1)).c_str());
 }
