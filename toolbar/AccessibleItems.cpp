@@ -236,7 +236,12 @@ void TBAccNotifyFocus(TTBView* View, TTBItemViewer* Viewer)
   auto it = std::find(list.begin(), list.end(), Viewer);
   if (it == list.end())
     return;
-  NotifyAccessible(View->Window(), TAccessibleEvent::Focus, {static_cast<int>(it - list.begin())});
+  std::vector<int> path{static_cast<int>(it - list.begin())};
+  // In a list the keys move from entry to entry: the entry they are on has the focus.
+  if (auto* entries = dynamic_cast<TTBXCustomListViewer*>(Viewer);
+      entries && entries->HoverIndex() >= 0 && entries->HoverIndex() < entries->ItemCount())
+    path.push_back(entries->HoverIndex());
+  NotifyAccessible(View->Window(), TAccessibleEvent::Focus, path);
 }
 
 void TBAccNotify(TTBView* View, TAccessibleEvent Event)

@@ -45,6 +45,10 @@ public:
     uint32_t s = STATE_SYSTEM_SELECTABLE;
     s |= List(v)->ItemIndex() == FIndex ? STATE_SYSTEM_SELECTED : 0;
     s |= v->HoverIndex() == FIndex ? STATE_SYSTEM_HOTTRACKED : 0;
+    // The keys move from the hot entry while the list is its menu's selected item.
+    TTBView* view = v->View();
+    const bool keys = view->Selected() == v && (view->InModalLoop || view->GetRootView()->InModalLoop);
+    s |= STATE_SYSTEM_FOCUSABLE | (keys && v->HoverIndex() == FIndex ? STATE_SYSTEM_FOCUSED : 0);
     s |= Scrolled(v) ? 0 : STATE_SYSTEM_INVISIBLE;
     s |= List(v)->Enabled() ? 0 : STATE_SYSTEM_UNAVAILABLE;
     return s;

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/Accessible.h"
+#include "toolbar/AccessibleItems.h"
 #include "platform/SysUtils.h"
 #include "toolbar/KitHelpers.h"
 
@@ -581,9 +582,13 @@ void TTBXCustomListViewer::KeyDown(Word& Key, TShiftState)
   if (FItemCount == 0)
     return;
   index = std::clamp(index, 0, FItemCount - 1);
+  const bool moved = index != FHoverIndex;
   SetHoverIndex(index);
   MakeVisible(index);
   List()->SetItemIndex(index);
+  // Readers hear each entry the keys reach.
+  if (moved)
+    TBAccNotifyFocus(View(), this);
 }
 
 void TTBXCustomListViewer::MouseDown(TShiftState Shift, Integer X, Integer Y, bool& MouseDownOnMenu)

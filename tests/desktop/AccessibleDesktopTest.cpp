@@ -554,6 +554,42 @@ TEST(AccessibleDesktop, AReaderFollowsTheFocusThroughMenusDialogsAndPages)
     return e.Type == "focus:" && e.Role == "document frame";
   })) << listener.Log();
 
+  // The cam graph's shape list, opened by a reader's click: each entry the keys reach is
+  // heard; Escape closes the list (the box heard) and leaves the toolbar, and the reader is
+  // back on the page's link though the pointer rests (and stirs) on the box; Tab goes on from
+  // there.
+  Read(desk, pid,
+       {"act:push button:home:Press", "sleep", "act:link:Cams and followers:Press", "act:link:Circular cam:Press",
+        "sleep", "act:link:Cam graphs:Press"},
+       raw);
+  std::vector<atspi::TNode> graph;
+  const atspi::TNode *shape = nullptr, *graphPage = nullptr;
+  desktop::WaitFor(
+      [&] {
+        graph = Read(desk, pid, {}, raw);
+        shape = atspi::Find(graph, "combo box", "Cam shape");
+        graphPage = atspi::Find(graph, "document frame", "Cam graphs");
+        return shape && graphPage && shape->Has("showing");
+      },
+      20000, 500);
+  ASSERT_TRUE(shape && graphPage) << raw;
+  desk.Click(graphPage->Extents.Right - 30, graphPage->Extents.Bottom - 10);
+  desk.Keys("Tab");
+  const std::string onLink = "link:cams and followers";
+  ASSERT_EQ(lastFocus(onLink), onLink) << listener.Log();
+  desk.Click(Middle(*shape).X, Middle(*shape).Y);
+  EXPECT_EQ(lastFocus("list item:Pear shaped"), "list item:Pear shaped") << listener.Log();
+  for (const std::string entry : {"list item:Circular", "list item:Heart shaped"}) {
+    desk.Keys("Down");
+    EXPECT_EQ(lastFocus(entry), entry) << listener.Log();
+  }
+  desk.Keys("Escape");
+  EXPECT_EQ(lastFocus("combo box:Cam shape"), "combo box:Cam shape") << listener.Log();
+  desk.Keys("Escape");
+  desk.Run("xdotool mousemove_relative 1 1");
+  desk.Keys("Tab");
+  EXPECT_EQ(focusHeard("link:circular cam"), (std::vector<std::string>{onLink, "link:circular cam"})) << listener.Log();
+
   // A narrow window: the lever bar's chevron holds the Wheelbarrow. The reader opens the
   // chevron and presses it there: it runs and goes back onto its bar, as a click puts it.
   Read(desk, pid,
