@@ -1260,6 +1260,12 @@ public:
   // While printing: the document position where the page being drawn must end at the
   // latest, when the print run knows it ends above the bottom of its text area.
   int32_t PageEndLimit = std::numeric_limits<int32_t>::max();
+  // While printing: the foot of the page's text area, however high the page ends; and
+  // whether pictures floated from lines on the page may reach below its end, down to that
+  // foot (where pictures stacked on both sides leave no end above them with anything on the
+  // page).
+  int32_t PageFoot = 0;
+  bool PageFloatsHang = false;
   TFreeList<TMapItem> MapList;
   std::unique_ptr<TTimer> Timer;
   std::vector<TFormControlObj*> FormControlList;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "html/HtmlViewer.h"
@@ -95,19 +96,29 @@ void SetPrintMapping(TCanvas& C, const TPageGeometry& G)
   C.SetWindowOrgEx(0, 0);
 }
 
+// Where a page ends, and whether there is anything on it.
+struct TPageCut {
+  int32_t Next = 0;                                      // where the next page starts
+  int32_t Limit = std::numeric_limits<int32_t>::max();   // the end to draw the page with
+  bool Hang = false;   // pictures floated from the page's lines may reach below its end
+  bool Ink = false;
+};
+
 // Draws the page of the document that starts at document position Y into the text area,
-// ending at Limit at the latest; gives where the document says the next page starts.
+// ending where the cut says at the latest; gives where the document says the page ends (at
+// Y or above when nothing of the page fitted).
 int32_t DrawDocumentPage(TSectionList& Doc, TCanvas& C, const TPageGeometry& G, const TRegion& Clip, int32_t Y,
-                         int32_t Limit)
+                         const TPageCut& Cut)
 {
   Doc.SetYOffset(Y - G.T);
   SetPrintMapping(C, G);
   C.SelectClipRgn(&Clip);
-  Doc.PageEndLimit = Limit;
+  Doc.PageEndLimit = Cut.Limit;
+  Doc.PageFloatsHang = Cut.Hang;
   Doc.Draw(C, Rect(G.L, G.T, G.L + G.TW, G.T + G.TH), G.TW, G.L, 0, 0);
   Doc.PageEndLimit = std::numeric_limits<int32_t>::max();
-  // A page must move on, or the run would make pages without end.
-  return Doc.PageBottom > Y ? Doc.PageBottom : std::min(Y + G.TH, Limit);
+  Doc.PageFloatsHang = false;
+  return Doc.PageBottom;
 }
 
 // A device that draws nothing but notes where ink would go: drawing a page on it first tells
@@ -230,26 +241,26 @@ private:
   }
 };
 
-// Where a page ends, and whether there is anything on it.
-struct TPageCut {
-  int32_t Next = 0;                                      // where the next page starts
-  int32_t Limit = std::numeric_limits<int32_t>::max();   // the end to draw the page with
-  bool Ink = false;
-};
-
 // Finds where the page starting at Y ends by drawing it on the probe. A section may move the
 // page's end up after lines below the new end were drawn (a float beside them that goes to
 // the next page): the page is then cut again, ending there from the start, until no line is
 // left below its end. Those lines are printed on the next page only. (Each cut ends the
 // page higher; a few are enough for any page, and a page is never cut without end.)
-TPageCut CutPage(TSectionList& Doc, TPageProbe& Probe, int32_t Y)
+// Gives no cut when the end reached the page's top with nothing on the page.
+std::optional<TPageCut> CutPageAs(TSectionList& Doc, TPageProbe& Probe, int32_t Y, bool Hang, int MaxCuts = 16)
 {
-  constexpr int MaxCuts = 16;
   const TPageGeometry& g = Probe.Geometry;
   TPageCut cut;
+  cut.Hang = Hang;
   for (int cuts = 1;; ++cuts) {
     Probe.Ink->Marks.clear();
-    cut.Next = DrawDocumentPage(Doc, Probe.Canvas, g, Probe.Clip, Y, cut.Limit);
+    const int32_t end = DrawDocumentPage(Doc, Probe.Canvas, g, Probe.Clip, Y, cut);
+    // Nothing fitted: with no end set before, the page holds something taller than a page,
+    // cut where the page ends (the run must move on); after a cut, nothing is left to print
+    // of what lies above the cut.
+    if (end <= Y && cut.Limit < Y + g.TH)
+      return std::nullopt;
+    cut.Next = end > Y ? end : Y + g.TH;
     const int32_t bottom = g.T + (cut.Next - Y);
     if (cuts < MaxCuts && cut.Next < cut.Limit && Probe.Ink->TextBelow(bottom)) {
       cut.Limit = cut.Next;
@@ -260,13 +271,29 @@ TPageCut CutPage(TSectionList& Doc, TPageProbe& Probe, int32_t Y)
   }
 }
 
+// Where the page starting at Y ends. The page ends above every picture that would reach
+// below it, with the line it is floated from. Where pictures stack on both sides, such an
+// end may leave the page less than half full, or empty: the pictures floated from the
+// page's lines are then drawn whole below its end, and only those that would reach below
+// the page's foot move to the next page.
+TPageCut CutPage(TSectionList& Doc, TPageProbe& Probe, int32_t Y)
+{
+  const std::optional<TPageCut> clean = CutPageAs(Doc, Probe, Y, false);
+  if (clean && clean->Next - Y >= Probe.Geometry.TH / 2)
+    return *clean;
+  if (const std::optional<TPageCut> hang = CutPageAs(Doc, Probe, Y, true); hang && (!clean || hang->Next > clean->Next))
+    return *hang;
+  // (Not met: at worst, the page as it ends when drawn once.)
+  return clean ? *clean : *CutPageAs(Doc, Probe, Y, false, 1);
+}
+
 // Prints one page of the run on the target's canvas: the document down to the page's end,
 // the margins blanked, the host's header and footer. PageRgn is the preview's clip for the
 // header and footer (none on a printer).
 void PrintSheet(THTMLViewer& Viewer, TCanvas& C, TSectionList& Doc, const TPageGeometry& G, const TPageCut& Cut,
                 const TRegion& TextRgn, const TRegion* PageRgn, int32_t Y, bool& Stop)
 {
-  DrawDocumentPage(Doc, C, G, TextRgn, Y, Cut.Limit);
+  DrawDocumentPage(Doc, C, G, TextRgn, Y, Cut);
   TFont savedFont;
   TPen savedPen;
   TBrush savedBrush;
@@ -278,9 +305,9 @@ void PrintSheet(THTMLViewer& Viewer, TCanvas& C, TSectionList& Doc, const TPageG
   C.Brush().SetColor(clWhite);
   C.Brush().SetStyle(bsSolid);
   C.Pen().SetColor(clWhite);
-  // What reaches into the margins or belongs to the next page must not show.
+  // What reaches into the top margin must not show (the document blanks what belongs to the
+  // next page itself).
   C.FillRect(Rect(G.L, 0, G.L + G.TW + 1, G.T - 1));
-  C.FillRect(Rect(G.L, Cut.Next - Y + G.T, G.L + G.TW + 1, G.T + G.TH));
   C.Pen().Assign(savedPen);
   const uint32_t oldAlign = C.SetTextAlign(TA_TOP | TA_LEFT);
   if (PageRgn)

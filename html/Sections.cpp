@@ -965,7 +965,8 @@ int32_t TSectionList::Draw(TCanvas& Canvas, const TRect& ARect, int32_t ClipWidt
                            int32_t YRef)
 {
   PageTop = YOff + ARect.Top;
-  PageBottom = std::min(YOff + ARect.Bottom, PageEndLimit);
+  PageFoot = YOff + ARect.Bottom;
+  PageBottom = std::min(PageFoot, PageEndLimit);
   PageBreak = false;
   PageFloats.clear();
   // (The animation timer runs on: a paint cannot be interrupted by its step, and stopping
@@ -975,6 +976,10 @@ int32_t TSectionList::Draw(TCanvas& Canvas, const TRect& ARect, int32_t ClipWidt
     g->ShowIt = false;
   DrawList.clear();
   int32_t y = TCell::Draw(Canvas, ARect, ClipWidth, X, XRef, YRef);
+  // What belongs to the next page does not show on this one; but pictures floated from lines
+  // on this page that may reach below its end are drawn whole, over the blank.
+  if (Printing && PageBottom < PageFoot)
+    Canvas.FillRect(Rect(ARect.Left, PageBottom - YOff, ARect.Right + 1, ARect.Bottom), clWhite);
   // Floats are painted over the text, in the order they were met.
   for (size_t i = 0; i < DrawList.size(); ++i) {
     TImageRec r = DrawList[i];

@@ -912,11 +912,13 @@ int32_t TSection::PageEndAbove(int32_t End, int32_t PageHeight) const
 {
   // A picture floated from a line higher on the page that reaches below the end would be cut
   // there: the page ends above that line instead, and the picture goes whole to the next page
-  // with the lines beside it (unless it starts the page, or no page could hold it).
+  // with the lines beside it (unless it starts the page, or no page could hold it). Where
+  // pictures may hang below the page's end, only those reaching below the page's foot move.
   // The picture may be floated from a line of an earlier paragraph on the page as well.
   const TSectionList* doc = ParentSectionList;
   auto cut = [&](int32_t top, int32_t reach) {
-    return top > doc->PageTop && top < End && reach > End && reach - top < PageHeight;
+    return top > doc->PageTop && top < End && reach > (doc->PageFloatsHang ? doc->PageFoot : End)
+           && reach - top < PageHeight;
   };
   for (bool moved = true; moved;) {
     moved = false;
@@ -957,8 +959,10 @@ int32_t TSection::Draw(TCanvas& Canvas, const TRect& ARect, IndentManager& IMgr,
       const int32_t pageHeight = ARect.Bottom - ARect.Top;
       // The line with the pictures floated from it (placed beside or below it), whole: cut
       // by the page's end, the page ends above the line when they fit on a page.
+      // (A line of an earlier page stays there.)
       const int32_t reach = std::max(bottom, top + L.LineImgHt);
-      if (top < doc->PageBottom && reach > doc->PageBottom && reach - top < pageHeight && !doc->PageBreak) {
+      const bool cut = bottom > doc->PageBottom || reach > (doc->PageFloatsHang ? doc->PageFoot : doc->PageBottom);
+      if (top >= doc->PageTop && top < doc->PageBottom && cut && reach - top < pageHeight && !doc->PageBreak) {
         doc->PageBottom = PageEndAbove(top, pageHeight);   // above the line that would be cut
         break;
       }

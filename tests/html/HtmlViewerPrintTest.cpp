@@ -152,6 +152,57 @@ std::vector<uint8_t> PdfPageGrey(const std::string& pdf, int page, int dpi, int&
   return in ? grey : std::vector<uint8_t>{};
 }
 
+// Picture K is coloured (0, 4 K, 255): whose a pixel of a raster is, -1 for none (text is grey,
+// and where a picture meets the paper its edge is paler).
+TColor PictureColour(int K) { return RGBColor(0, 4 * K, 255); }
+int PictureAt(uint32_t Px)
+{
+  return (Px >> 16) < 3 && (Px & 0xFF) > 252 ? static_cast<int>((Px >> 8 & 0xFF) + 2) / 4 : -1;
+}
+
+// Where each of Count pictures shows on a raster: the first row and the number of rows of
+// the longest run of rows that hold MinWidth pixels of its colour or more.
+std::vector<std::pair<int, int>> PicturesShown(const TRaster& R, int Count, int MinWidth)
+{
+  std::vector<std::pair<int, int>> shown(static_cast<size_t>(Count));
+  std::vector<int> run(static_cast<size_t>(Count));
+  for (int y = 0; y < R.H; ++y) {
+    std::vector<int> n(static_cast<size_t>(Count));
+    for (const uint32_t* px = &R.Px[static_cast<size_t>(y * R.W)]; px < &R.Px[static_cast<size_t>(y * R.W + R.W)]; ++px)
+      if (const int k = PictureAt(*px); k >= 0 && k < Count)
+        ++n[static_cast<size_t>(k)];
+    for (size_t k = 0; k < run.size(); ++k) {
+      run[k] = n[k] >= MinWidth ? run[k] + 1 : 0;
+      if (run[k] > shown[k].second)
+        shown[k] = {y - run[k] + 1, run[k]};
+    }
+  }
+  return shown;
+}
+
+// The first and the last row of a raster that hold ink of text (grey and dark).
+std::pair<int, int> TextRows(const TRaster& R)
+{
+  std::pair<int, int> rows{-1, -1};
+  for (int y = 0; y < R.H; ++y)
+    for (int x = 0; x < R.W; ++x) {
+      const int c = static_cast<int>(R.Px[static_cast<size_t>(y * R.W + x)]), r = c >> 16, g = c >> 8 & 0xFF,
+                b = c & 0xFF;
+      if (r < 160 && g < 160 && b < 160 && std::abs(r - g) < 24 && std::abs(g - b) < 24 && std::abs(r - b) < 24) {
+        rows = {rows.first < 0 ? y : rows.first, y};
+        break;
+      }
+    }
+  return rows;
+}
+
+// The whole sheet of a recorded page, its unprintable edges included as on the paper.
+TRect PaperRect(const TMetaFilePrinter& mf)
+{
+  return {-mf.PhysicalOffsetX, -mf.PhysicalOffsetY, mf.PhysicalWidth - mf.PhysicalOffsetX,
+          mf.PhysicalHeight - mf.PhysicalOffsetY};
+}
+
 }   // namespace
 
 TEST_F(HtmlViewerPrintTest, PrintedPagesMatchThePreviewAndReadInOrder)
@@ -247,8 +298,7 @@ TEST_F(HtmlViewerPrintTest, ThePreviewShowsEveryBorderAtAnySize)
   TMetaFilePrinter mf;
   Viewer->PrintPreview(mf);
   ASSERT_EQ(mf.PageCount(), 1);
-  const TRect paper{-mf.PhysicalOffsetX, -mf.PhysicalOffsetY, mf.PhysicalWidth - mf.PhysicalOffsetX,
-                    mf.PhysicalHeight - mf.PhysicalOffsetY};
+  const TRect paper = PaperRect(mf);
   for (int h : {550, 600, 650, 700, 760, 800, 850, 900, 999}) {
     const int w = MulDiv(h, paper.Width(), paper.Height());
     std::unique_ptr<TBitmap> shot = mf.MetaFile(0).Render(w, h, paper);
@@ -614,6 +664,109 @@ TEST_F(HtmlViewerPrintTest, AFloatedPictureAcrossThePageEndPrintsWholeAtEveryPos
   Viewer->PrintMarginTop = 2.0;
 }
 
+namespace {
+
+// A hand-out page made from a seed: Blocks short paragraphs, each followed by one that starts
+// with a picture floated left or right, 120-260 px wide and 90-380 tall, beside 5-90 words:
+// many pictures reach past their words into the paragraphs below, and floats stack on both
+// sides. Every word is one of its own; picture K has colour K.
+struct TFloatsPage {
+  std::string Html, Words;
+  std::vector<int> Heights;
+};
+TFloatsPage FloatsPage(uint32_t Seed, int Blocks, const std::string& Dir)
+{
+  auto next = [&](int lo, int hi) {
+    Seed = Seed * 1664525u + 1013904223u;
+    return lo + static_cast<int>((Seed >> 8) % static_cast<uint32_t>(hi - lo + 1));
+  };
+  const char* stems[] = {"gear", "a", "lever", "of", "pulley", "mechanism", "to", "ratchet", "turns", "wheel"};
+  TFloatsPage page;
+  int word = 0;
+  auto words = [&](int n) {
+    std::string t;
+    for (int i = 0; i < n; ++i)
+      t += std::string(" ") + stems[next(0, 9)] + std::to_string(word++);
+    page.Words += t;
+    return t;
+  };
+  for (int k = 0; k < Blocks; ++k) {
+    const std::string name = Dir + "/float" + std::to_string(k) + ".bmp";
+    TBitmap picture(8, 8);
+    picture.Fill(PictureColour(k));
+    SaveBmpToFile(picture, name);
+    page.Html += "<p>" + words(next(3, 40)) + "</p>";
+    page.Heights.push_back(next(90, 380));
+    page.Html += "<p><img src=\"" + name + "\" align=" + (next(0, 1) ? "left" : "right");
+    page.Html += " width=" + std::to_string(next(120, 260));
+    page.Html += " height=" + std::to_string(page.Heights.back()) + ">";
+    page.Html += words(next(5, 90)) + "</p>";
+  }
+  page.Html = "<html><body>" + page.Html + "</body></html>";
+  return page;
+}
+
+}   // namespace
+
+// Pages of stacked floated pictures from several seeds, printed on A4, Letter and A5 at 150
+// and 300 dpi, lose nothing where a page ends before a picture that does not fit: every word
+// once and every picture whole on one sheet, read back from the PDF. The preview records the
+// same pages, with the pictures at the same places.
+TEST_F(HtmlViewerPrintTest, PagesOfStackedFloatedPicturesLoseNothing)
+{
+  Viewer->OnPrintFooter = nullptr;
+  constexpr int Dpi = 48;   // to read the pictures back at
+  for (const uint32_t seed : {13u, 16u}) {
+    const TFloatsPage page = FloatsPage(seed, 12, Dir);
+    const int n = static_cast<int>(page.Heights.size()), minWidth = 120 * Dpi / 96 / 2;
+    Viewer->LoadFromString(page.Html);
+    for (const std::string paper : {"A4", "Letter", "A5"})
+      for (const Integer dpi : {150, 300}) {
+        const std::string name = "viewer-floats-" + std::to_string(seed) + "-" + paper + "-" + std::to_string(dpi);
+        SCOPED_TRACE(name);
+        const std::string pdf = PrintToPdf(name + ".pdf", dpi);
+        Printer().SetPaper(paper);
+        Viewer->Print(1, 9999);
+        EXPECT_EQ(WordCountDifferences(WordCounts(page.Words), WordCounts(Text(pdf))), "");
+        const std::vector<TRaster> sheets = PageRasters(pdf, Dpi);
+        std::vector<std::vector<std::pair<int, int>>> shown;
+        for (const TRaster& sheet : sheets)
+          shown.push_back(PicturesShown(sheet, n, minWidth));
+        for (int k = 0; k < n; ++k) {
+          std::string on;
+          for (size_t p = 0; p < shown.size(); ++p)
+            if (shown[p][k].second > 2) {
+              on += " " + std::to_string(p + 1);
+              // (A row more at either edge where the picture meets the paper.)
+              EXPECT_NEAR(shown[p][k].second - page.Heights[k] * Dpi / 96.0, 0.5, 1.5) << "picture " << k << " cut";
+            }
+          EXPECT_EQ(std::count(on.begin(), on.end(), ' '), 1) << "picture " << k << " on sheets" << on;
+        }
+        if (dpi != 150)
+          continue;
+        TMetaFilePrinter mf;
+        Viewer->PrintPreview(mf);
+        ASSERT_EQ(mf.PageCount(), static_cast<int32_t>(sheets.size()));
+        for (int32_t p = 0; p < mf.PageCount(); ++p) {
+          const TRaster& sheet = sheets[static_cast<size_t>(p)];
+          const std::unique_ptr<TBitmap> shot = mf.MetaFile(p).Render(sheet.W, sheet.H, PaperRect(mf));
+          TRaster previewed{sheet.W, sheet.H, std::vector<uint32_t>(sheet.Px.size())};
+          for (int y = 0; y < sheet.H; ++y)
+            shot->ReadRow(y, 0, sheet.W, &previewed.Px[static_cast<size_t>(y * sheet.W)]);
+          const auto at = PicturesShown(previewed, n, minWidth);
+          for (int k = 0; k < n; ++k) {
+            EXPECT_NEAR(at[k].first, shown[p][k].first, 2) << "page " << p + 1 << " picture " << k;
+            EXPECT_NEAR(at[k].second, shown[p][k].second, 2) << "page " << p + 1 << " picture " << k;
+          }
+          // And the words from the same first row to the same last.
+          const std::pair<int, int> words = TextRows(sheet), previewedWords = TextRows(previewed);
+          EXPECT_NEAR(previewedWords.first, words.first, 2) << "page " << p + 1;
+          EXPECT_NEAR(previewedWords.second, words.second, 2) << "page " << p + 1;
+        }
+      }
+  }
+}
+
 // A forced break where the page is still empty, or after which nothing follows, starts no
 // sheet; two breaks with nothing between them make one new page, not two.
 TEST_F(HtmlViewerPrintTest, ABreakAtTheVeryStartOrEndMakesNoBlankSheet)
@@ -676,10 +829,8 @@ TEST_F(HtmlViewerPrintTest, ForcedBreaksStartNewPagesAndLoseNothing)
     int W = 0, H = 0;
     const std::vector<uint8_t> printed = PdfPageGrey(pdf, p + 1, 75, W, H);
     ASSERT_FALSE(printed.empty()) << "page " << p + 1;
-    // The recorded page at the same 75 dpi, the unprintable edges included as on the paper.
-    const TRect paper{-mf.PhysicalOffsetX, -mf.PhysicalOffsetY, mf.PhysicalWidth - mf.PhysicalOffsetX,
-                      mf.PhysicalHeight - mf.PhysicalOffsetY};
-    std::unique_ptr<TBitmap> shot = mf.MetaFile(p).Render(W, H, paper);
+    // The recorded page at the same 75 dpi.
+    std::unique_ptr<TBitmap> shot = mf.MetaFile(p).Render(W, H, PaperRect(mf));
     std::vector<uint8_t> previewed(static_cast<size_t>(W) * static_cast<size_t>(H));
     for (int y = 0; y < H; ++y) {
       const uint8_t* row = shot->ScanLine(y);

@@ -124,16 +124,19 @@ inline std::string WordCountDifferences(const std::map<std::string, int>& expect
   return out;
 }
 
-// Every page of a PDF rastered in grey at dpi: for each page in order, whether anything was
-// printed on it (pixels clearly darker than the paper).
-inline std::vector<bool> InkedPages(const std::string& pdf, int dpi = 30)
+// Every page of a PDF rastered at dpi, in order: its pixels row by row as 0x00RRGGBB.
+struct TRaster {
+  int W = 0, H = 0;
+  std::vector<uint32_t> Px;
+};
+inline std::vector<TRaster> PageRasters(const std::string& pdf, int dpi)
 {
-  const std::filesystem::path base = pdf + ".ink";
+  const std::filesystem::path base = pdf + ".raster";
   const std::string prefix = base.filename().string() + "-";
   auto pictures = [&] {
     std::vector<std::filesystem::path> found;
     for (const auto& e : std::filesystem::directory_iterator(base.parent_path()))
-      if (e.path().filename().string().rfind(prefix, 0) == 0 && e.path().extension() == ".pgm")
+      if (e.path().filename().string().rfind(prefix, 0) == 0 && e.path().extension() == ".ppm")
         found.push_back(e.path());
     // pdftoppm numbers pages with as many digits as the last one has: sorting by length
     // first keeps them in page order.
@@ -145,21 +148,37 @@ inline std::vector<bool> InkedPages(const std::string& pdf, int dpi = 30)
   };
   for (const auto& old : pictures())
     std::filesystem::remove(old);
-  testcmd::Output("pdftoppm -gray -r " + std::to_string(dpi) + " '" + pdf + "' '" + base.string() + "' 2>/dev/null");
-  std::vector<bool> inked;
+  testcmd::Output("pdftoppm -r " + std::to_string(dpi) + " '" + pdf + "' '" + base.string() + "' 2>/dev/null");
+  std::vector<TRaster> pages;
   for (const auto& picture : pictures()) {
     std::ifstream in(picture, std::ios::binary);
     std::string magic;
-    int w = 0, h = 0, maxval = 0;
-    in >> magic >> w >> h >> maxval;
+    int maxval = 0;
+    TRaster& r = pages.emplace_back();
+    in >> magic >> r.W >> r.H >> maxval;
     in.get();
-    std::string grey(static_cast<size_t>(std::max(w, 0)) * static_cast<size_t>(std::max(h, 0)), '\xFF');
-    in.read(grey.data(), static_cast<std::streamsize>(grey.size()));
-    const auto dark = std::count_if(grey.begin(), grey.end(), [](char c) { return static_cast<uint8_t>(c) < 200; });
-    inked.push_back(magic == "P5" && maxval == 255 && in && dark >= 2);
+    std::string rgb(static_cast<size_t>(std::max(r.W, 0)) * static_cast<size_t>(std::max(r.H, 0)) * 3, '\xFF');
+    in.read(rgb.data(), static_cast<std::streamsize>(rgb.size()));
+    if (magic != "P6" || maxval != 255 || !in)
+      r = {};
+    r.Px.resize(static_cast<size_t>(r.W) * static_cast<size_t>(r.H));
+    for (size_t i = 0; i < r.Px.size(); ++i)
+      r.Px[i] = uint32_t(uint8_t(rgb[i * 3])) << 16 | uint32_t(uint8_t(rgb[i * 3 + 1])) << 8 | uint8_t(rgb[i * 3 + 2]);
     in.close();
     std::filesystem::remove(picture);
   }
+  return pages;
+}
+
+// Every page of a PDF in order: whether anything was printed on it (pixels clearly darker
+// than the paper).
+inline std::vector<bool> InkedPages(const std::string& pdf, int dpi = 30)
+{
+  std::vector<bool> inked;
+  for (const TRaster& r : PageRasters(pdf, dpi))
+    inked.push_back(std::count_if(r.Px.begin(), r.Px.end(),
+                                  [](uint32_t c) { return (c >> 16) + (c >> 8 & 0xFF) + (c & 0xFF) < 600; })
+                    >= 2);
   return inked;
 }
 

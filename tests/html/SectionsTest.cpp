@@ -127,10 +127,15 @@ TEST_F(SectionsTest, PrintingCopyBreaksPagesAboveCutLines)
   copy.Draw(*Canvas, Rect(0, 0, 200, 50), 200, 0, 0, 0);
   EXPECT_EQ(copy.PageBottom, 48);
   EXPECT_EQ(Device->Texts().size(), 3u);
-  // The printing copy shows no selection: every line prints transparently.
+  // The printing copy shows no selection: every line prints transparently. Below the page's
+  // end the page is blank.
+  int blank = 0;
   for (const TCanvasRecord& r : Device->Records)
-    if (r.Kind == TCanvasRecord::Fill)
+    if (r.Kind == TCanvasRecord::Fill && r.Color == clWhite)
+      blank += r.Rect.Top == 48 && r.Rect.Bottom == 50;
+    else if (r.Kind == TCanvasRecord::Fill)
       ADD_FAILURE() << "opaque text on the printing copy";
+  EXPECT_EQ(blank, 1);
 }
 
 TEST_F(SectionsTest, SelectionIsDrawnOpaqueInTheFontColour)
