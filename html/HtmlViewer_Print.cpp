@@ -243,16 +243,18 @@ private:
 
 // Finds where the page starting at Y ends by drawing it on the probe. A section may move the
 // page's end up after lines below the new end were drawn (a float beside them that goes to
-// the next page): the page is then cut again, ending there from the start, until no line is
-// left below its end. Those lines are printed on the next page only. (Each cut ends the
-// page higher; a few are enough for any page, and a page is never cut without end.)
-// Gives no cut when the end reached the page's top with nothing on the page.
-std::optional<TPageCut> CutPageAs(TSectionList& Doc, TPageProbe& Probe, int32_t Y, bool Hang, int MaxCuts = 16)
+// the next page, a cell of a table row beside another whose lines fall elsewhere): the page
+// is then cut again, ending there from the start, until no line is left below its end.
+// Those lines are printed on the next page only. (Each cut ends the page higher, so that a
+// page is never cut without end; where the lines of a row's cells never end together, the
+// row goes whole to the next page.) Gives no cut when the end reached the page's top with
+// nothing on the page; Once, the page as it ends when drawn once.
+std::optional<TPageCut> CutPageAs(TSectionList& Doc, TPageProbe& Probe, int32_t Y, bool Hang, bool Once = false)
 {
   const TPageGeometry& g = Probe.Geometry;
   TPageCut cut;
   cut.Hang = Hang;
-  for (int cuts = 1;; ++cuts) {
+  for (;;) {
     Probe.Ink->Marks.clear();
     const int32_t end = DrawDocumentPage(Doc, Probe.Canvas, g, Probe.Clip, Y, cut);
     // Nothing fitted: with no end set before, the page holds something taller than a page,
@@ -262,7 +264,7 @@ std::optional<TPageCut> CutPageAs(TSectionList& Doc, TPageProbe& Probe, int32_t 
       return std::nullopt;
     cut.Next = end > Y ? end : Y + g.TH;
     const int32_t bottom = g.T + (cut.Next - Y);
-    if (cuts < MaxCuts && cut.Next < cut.Limit && Probe.Ink->TextBelow(bottom)) {
+    if (!Once && cut.Next < cut.Limit && Probe.Ink->TextBelow(bottom)) {
       cut.Limit = cut.Next;
       continue;
     }
@@ -284,7 +286,7 @@ TPageCut CutPage(TSectionList& Doc, TPageProbe& Probe, int32_t Y)
   if (const std::optional<TPageCut> hang = CutPageAs(Doc, Probe, Y, true); hang && (!clean || hang->Next > clean->Next))
     return *hang;
   // (Not met: at worst, the page as it ends when drawn once.)
-  return clean ? *clean : *CutPageAs(Doc, Probe, Y, false, 1);
+  return clean ? *clean : *CutPageAs(Doc, Probe, Y, false, true);
 }
 
 // Prints one page of the run on the target's canvas: the document down to the page's end,

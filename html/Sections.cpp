@@ -976,10 +976,11 @@ int32_t TSectionList::Draw(TCanvas& Canvas, const TRect& ARect, int32_t ClipWidt
     g->ShowIt = false;
   DrawList.clear();
   int32_t y = TCell::Draw(Canvas, ARect, ClipWidth, X, XRef, YRef);
-  // What belongs to the next page does not show on this one; but pictures floated from lines
+  // What belongs to the next page does not show on this one, down to the foot of the clip
+  // (which lets a pixel or two below the text area through); but pictures floated from lines
   // on this page that may reach below its end are drawn whole, over the blank.
-  if (Printing && PageBottom < PageFoot)
-    Canvas.FillRect(Rect(ARect.Left, PageBottom - YOff, ARect.Right + 1, ARect.Bottom), clWhite);
+  if (Printing)
+    Canvas.FillRect(Rect(ARect.Left, PageBottom - YOff, ARect.Right + 1, ARect.Bottom + 3), clWhite);
   // Floats are painted over the text, in the order they were met.
   for (size_t i = 0; i < DrawList.size(); ++i) {
     TImageRec r = DrawList[i];

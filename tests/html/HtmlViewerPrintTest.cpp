@@ -203,6 +203,23 @@ TRect PaperRect(const TMetaFilePrinter& mf)
           mf.PhysicalHeight - mf.PhysicalOffsetY};
 }
 
+// The words of page `page` of a PDF that do not show whole: no ink in their lower half (a
+// line cut by the blank below the page's end).
+std::string HiddenWords(const std::string& pdf, int page)
+{
+  int W = 0, H = 0;
+  const std::vector<uint8_t> grey = PdfPageGrey(pdf, page, 72, W, H);
+  std::string hidden;
+  for (const TWordBox& w : Words(pdf, page)) {
+    bool ink = false;
+    for (int y = static_cast<int>((w.YMin + w.YMax) / 2); y < std::min(static_cast<int>(w.YMax), H); ++y)
+      for (int x = static_cast<int>(w.XMin); x < std::min(static_cast<int>(w.XMax), W); ++x)
+        ink = ink || grey[static_cast<size_t>(y * W + x)] < 128;
+    hidden += ink ? "" : " " + w.Word;
+  }
+  return hidden;
+}
+
 }   // namespace
 
 TEST_F(HtmlViewerPrintTest, PrintedPagesMatchThePreviewAndReadInOrder)
@@ -285,6 +302,32 @@ TEST_F(HtmlViewerPrintTest, TablesPrintEveryCell)
   EXPECT_TRUE(
       InOrder(text, {"North west", "North east", "Across both", "Inner one", "Inner two", "South east", "After"}))
       << text;
+
+  // A row across the page's end whose cells' lines fall half a line apart (each cell centred
+  // on the row), and a row taller than a page: every word once and whole, and nothing of the
+  // table's rules below the text area.
+  std::string cells, words;
+  for (const int lines : {40, 39, 70}) {
+    cells += lines < 70 ? "<td>" : "</tr><tr><td valign=top colspan=2>";
+    for (int i = 0; i < lines; ++i, words += " Cell" + std::to_string(words.size()))
+      cells += "Cell" + std::to_string(words.size()) + "<br>";
+  }
+  Viewer->OnPrintFooter = nullptr;
+  const int32_t fillers = TextHeight() / 2 / FillerHeight();
+  for (int i = 0; i < fillers; ++i)
+    words += " Filler " + std::to_string(i);
+  Viewer->LoadFromString("<html><body>" + Fillers(fillers) + "<table border=1><tr>" + cells
+                         + "</tr></table></body></html>");
+  const std::string across = PrintToPdf("viewer-tables-across.pdf");
+  Viewer->Print(1, 9999);
+  EXPECT_EQ(WordCountDifferences(WordCounts(words), WordCounts(Text(across))), "");
+  for (int page = 1; page <= PageCount(across); ++page) {
+    EXPECT_EQ(HiddenWords(across, page), "") << "page " << page;
+    int W = 0, H = 0;
+    const std::vector<uint8_t> grey = PdfPageGrey(across, page, 300, W, H);
+    const auto margin = grey.end() - static_cast<ptrdiff_t>(2 / 2.54 * 300 - 1) * W;
+    EXPECT_EQ(std::count_if(margin, grey.end(), [](uint8_t g) { return g < 200; }), 0) << "page " << page;
+  }
 }
 
 // The preview shows a page at any window's size with every box's border, each as a line of

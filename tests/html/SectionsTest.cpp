@@ -132,7 +132,7 @@ TEST_F(SectionsTest, PrintingCopyBreaksPagesAboveCutLines)
   int blank = 0;
   for (const TCanvasRecord& r : Device->Records)
     if (r.Kind == TCanvasRecord::Fill && r.Color == clWhite)
-      blank += r.Rect.Top == 48 && r.Rect.Bottom == 50;
+      blank += r.Rect.Top == 48 && r.Rect.Bottom >= 50;
     else if (r.Kind == TCanvasRecord::Fill)
       ADD_FAILURE() << "opaque text on the printing copy";
   EXPECT_EQ(blank, 1);
