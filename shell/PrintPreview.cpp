@@ -327,8 +327,11 @@ void TPrntPrevFrm::ScrollBox1Resize(TObject*)
   if (mf.PhysicalWidth > 0 && mf.PhysicalHeight > 0 && mf.PixelsPerInchX > 0 && mf.PixelsPerInchY > 0) {
     const double paperW = double(mf.PhysicalWidth) / mf.PixelsPerInchX;   // inches
     const double paperH = double(mf.PhysicalHeight) / mf.PixelsPerInchY;
-    const int32_t available = std::max((FitWidth ? ScrollBox1->ClientWidth() : ScrollBox1->ClientHeight()) - 20, 1);
-    const double z = (double(available) / ppi) / (FitWidth ? paperW : paperH);
+    const double acrossZ = (std::max(ScrollBox1->ClientWidth() - 20, 1) / double(ppi)) / paperW;
+    const double downZ = (std::max(ScrollBox1->ClientHeight() - 20, 1) / double(ppi)) / paperH;
+    // Unzoomed the whole page shows: fitted to the height, or to the width where a sheet
+    // turned on its side would be wider than the window at that height.
+    const double z = FitWidth ? acrossZ : std::min(acrossZ, downZ);
     w = SafeTrunc(ppi * z * paperW);
     h = SafeTrunc(ppi * z * paperH);
   }

@@ -221,6 +221,19 @@ TEST_F(PrintPreviewTest, ZoomFitsTheHeightOrTheWidth)
   EXPECT_FALSE(form.FitWidth);
   EXPECT_NEAR(form.PagePanel->Height(), form.ScrollBox1->ClientHeight() - 20, 1);
   EXPECT_EQ(form.PagePanel->Top(), 0);
+
+  // A sheet turned on its side, fitted to the height, would be wider than the window: it is
+  // fitted to the width and shows whole, as Zoom shows it.
+  Printer().SetLandscape(true);
+  TPrntPrevFrm turned(Viewer.get());
+  turned.SetBounds(0, 0, 700, 600);
+  for (bool zoomed : {false, true}) {
+    turned.ZoomBtn->SetChecked(zoomed);
+    turned.ZoomBtnClick(nullptr);
+    EXPECT_NEAR(turned.PagePanel->Width(), turned.ScrollBox1->ClientWidth() - 20, 1) << zoomed;
+    EXPECT_LT(turned.PagePanel->Height(), turned.PagePanel->Width()) << zoomed;
+    EXPECT_FALSE(turned.HScroll->Visible() || turned.VScroll->Visible()) << zoomed;
+  }
 }
 
 TEST_F(PrintPreviewTest, ThePageShowsWhereThePaperHasIt)
