@@ -312,7 +312,8 @@ protected:
   void keyPressEvent(QKeyEvent* e) override;
   void keyReleaseEvent(QKeyEvent* e) override;
   // The window manager's close button asks the form, which may refuse; the toolkit must
-  // never hide a form behind its back.
+  // never hide a form behind its back. A disabled form is not asked: it waits for a modal
+  // window or a job (a print), and closing it then would pull the program away beneath them.
   void closeEvent(QCloseEvent* e) override
   {
     auto* form = dynamic_cast<TCustomForm*>(Control);
@@ -321,7 +322,8 @@ protected:
       return;
     }
     e->ignore();
-    GuardedCall([&] { form->Close(); }, form);
+    if (form->Enabled())
+      GuardedCall([&] { form->Close(); }, form);
   }
   void focusInEvent(QFocusEvent*) override
   {

@@ -364,51 +364,79 @@ xcb_pixmap_t PictureToPixmap(const TX11& x, const TBitmap& picture)
   return pixmap;
 }
 
-// While a window is shown modally, a window it keeps disabled that gets the activation (a
+// A window that waits (disabled while a modal window is up or a job runs) is never the
+// active one, as a disabled window never is. One that gets the activation all the same (a
 // click on it activates it, whatever the window manager makes of the modal state) passes it
-// straight on to the modal window, so the keys go there.
-class TModalActivationRelay : public QObject {
+// straight on to the window it waits for, so the keys go there: the modal one, or else a
+// window that still takes input (a print job's "Printing" box), its own before another.
+class TWaitingActivationRelay : public QObject {
 protected:
   bool eventFilter(QObject* watched, QEvent* event) override
   {
     if (event->type() != QEvent::WindowActivate || !watched->isWidgetType())
       return false;
-    TCustomForm* modal = nullptr;
     TCustomForm* activated = nullptr;
-    for (int i = 0; i < Screen().FormCount(); ++i) {
-      TCustomForm* f = Screen().Forms(i);
-      if (f->ToolkitWidget() == watched)
-        activated = f;
-      if (f->ShownModally() && f->Showing())
-        modal = f;
-    }
-    // Later, once the activation is through; by then the modal window may have gone.
-    if (modal && activated && activated != modal && !activated->Enabled())
+    for (int i = 0; i < Screen().FormCount() && !activated; ++i)
+      if (Screen().Forms(i)->ToolkitWidget() == watched)
+        activated = Screen().Forms(i);
+    TCustomForm* waitedFor = activated && !activated->Enabled() ? WaitedFor(*activated) : nullptr;
+    // Later, once the activation is through; by then the window may have gone.
+    if (waitedFor)
       QMetaObject::invokeMethod(
           this,
-          [modal] {
-            if (Screen().HasForm(modal) && modal->ShownModally() && modal->Showing())
-              modal->Activate();
+          [waitedFor] {
+            if (Screen().HasForm(waitedFor) && waitedFor->Showing() && waitedFor->Enabled())
+              waitedFor->Activate();
           },
           Qt::QueuedConnection);
     return false;
   }
+
+private:
+  static TCustomForm* WaitedFor(const TCustomForm& waiting)
+  {
+    const auto* w = static_cast<const QWidget*>(waiting.ToolkitWidget());
+    const QWindow* window = w ? w->windowHandle() : nullptr;
+    TCustomForm* modal = nullptr;
+    TCustomForm* owned = nullptr;
+    TCustomForm* other = nullptr;
+    for (int i = 0; i < Screen().FormCount(); ++i) {
+      TCustomForm* f = Screen().Forms(i);
+      if (f == &waiting || !f->Showing() || !f->Enabled() || f->IsPopupWindow())
+        continue;
+      const auto* fw = static_cast<const QWidget*>(f->ToolkitWidget());
+      if (f->ShownModally())
+        modal = f;
+      else if (window && fw && fw->windowHandle() && fw->windowHandle()->transientParent() == window)
+        owned = f;
+      else
+        other = f;
+    }
+    return modal ? modal : owned ? owned : other;
+  }
 };
 
-struct TModalRelayState : TApplicationState {
-  std::unique_ptr<TModalActivationRelay> Filter;
+struct TActivationRelayState : TApplicationState {
+  std::unique_ptr<TWaitingActivationRelay> Filter;
 };
+
+// Puts the relay on the toolkit's application object, once.
+void EnsureActivationRelay()
+{
+  if (TActivationRelayState* relay = ApplicationState<TActivationRelayState>();
+      relay && !relay->Filter && QCoreApplication::instance()) {
+    relay->Filter = std::make_unique<TWaitingActivationRelay>();
+    QCoreApplication::instance()->installEventFilter(relay->Filter.get());
+  }
+}
 
 }   // namespace
 
 void TCustomForm::SetShownModally(bool modal)
 {
   FShownModally = modal;
-  if (TModalRelayState* relay = modal ? ApplicationState<TModalRelayState>() : nullptr;
-      relay && !relay->Filter && QCoreApplication::instance()) {
-    relay->Filter = std::make_unique<TModalActivationRelay>();
-    QCoreApplication::instance()->installEventFilter(relay->Filter.get());
-  }
+  if (modal)
+    EnsureActivationRelay();
 }
 
 void TCustomForm::DeclareStates()
@@ -712,6 +740,7 @@ struct TWindowsDisabled::TWindow {
 
 TWindowsDisabled::TWindowsDisabled(const TCustomForm* Except)
 {
+  EnsureActivationRelay();
   for (int i = 0; i < Screen().FormCount(); ++i) {
     TCustomForm* f = Screen().Forms(i);
     if (f == Except || !f->Visible() || !f->Enabled())

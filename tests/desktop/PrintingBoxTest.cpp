@@ -169,7 +169,8 @@ TEST(DesktopPrintingBox, StaysAboveTheWindowThePrintingStartedFromAfterAClickOnI
 // main window, and once it is closed the main window's menu bar is drawn as a working one
 // (black entries), without a menu being opened first. Printed again on A0 (seconds of work),
 // the "Printing" box closed by its title bar's button stops the job as its Cancel does: no
-// job reaches the queue, and the main window works again.
+// job reaches the queue, and the main window works again. While a job runs the main window
+// takes neither the keys nor a close request.
 TEST(DesktopPrintingBox, TheProgramsMenuBarWorksAgainOnceThePrintedPictureIsReported)
 {
   TProgramShown shown;
@@ -228,6 +229,39 @@ TEST(DesktopPrintingBox, TheProgramsMenuBarWorksAgainOnceThePrintedPictureIsRepo
   EXPECT_TRUE(printtest::QueueIdle());
   EXPECT_EQ(printtest::QueueJobs(), jobs) << "the job went on to the queue";
   EXPECT_TRUE(desktop::WaitFor([&] { return desk.ActiveWindow() == main; })) << "the main window is not active";
+
+  // On A0 once more (a minute's work here), the main window clicked while the job runs: it
+  // waits for the job, so the keys go on to the "Printing" box, and its frame's close button
+  // asks nothing while the job goes on. Return then presses the box's Cancel.
+  const std::string again = PrintModelPicture(desk, m);
+  ASSERT_FALSE(again.empty()) << "no print dialog";
+  ChoosePaper(desk, again, 3, false);
+  desk.Run("xdotool windowactivate --sync " + again + " key Return");
+  const std::string running = desk.WaitWindow("^Printing Page", 30000);
+  ASSERT_FALSE(running.empty()) << "no Printing box";
+  auto percent = [&] {
+    const std::string title = desk.Run("xdotool getwindowname " + running);
+    return std::atoi(title.substr(title.rfind('-') + 1).c_str());
+  };
+  desk.Click(m.X + 1000, m.Y + 600);
+  EXPECT_TRUE(desktop::WaitFor([&] { return desk.ActiveWindow() == running; }, 3000))
+      << "the main window took the keys";
+  const int before = percent();
+  const desktop::TWindowPlace frame = desk.Place(main);
+  desk.Click(frame.OuterRight() - 10, frame.OuterTop() + frame.FrameTop / 2);
+  EXPECT_TRUE(desktop::WaitFor([&] { return percent() > before + 1; })) << "the job stalled";
+  desk.Screenshot("program-print-a0-main-closed.png");
+  const std::vector<std::string> asked = desk.WindowsNamed("^Confirm$");
+  EXPECT_TRUE(asked.empty()) << "the main window asked to end the program while it printed";
+  for (const std::string& box : asked)
+    desk.Run("xdotool windowactivate --sync " + box + " key n");
+  desk.Keys("Return");
+  const std::string cancelled = desk.WaitWindow("^Information$", 30000);
+  ASSERT_FALSE(cancelled.empty()) << "no box said how the job ended";
+  EXPECT_EQ(desk.TransientFor(cancelled), main) << "the main window went";
+  desk.Run("xdotool windowactivate --sync " + cancelled + " key Return");
+  EXPECT_TRUE(printtest::QueueIdle());
+  EXPECT_EQ(printtest::QueueJobs(), jobs);
 }
 
 // The program on a desktop of its own, printing a topic's page through the page preview and
