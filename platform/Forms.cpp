@@ -210,6 +210,14 @@ void TCustomForm::SetFrameBounds(const TRect& r)
   FFitFrame = !shown;
 }
 
+TRect TCustomForm::FrameRect() const
+{
+  TFrameWidths frame;
+  if (!Showing() || !ReadFrame(frame))
+    frame = {};
+  return Rect(Left() - frame.Left, Top() - frame.Top, Left() + Width() + frame.Right, Top() + Height() + frame.Bottom);
+}
+
 void TCustomForm::FitFrame(const TFrameWidths& frame)
 {
   FFrameUsed = frame;

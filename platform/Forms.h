@@ -47,6 +47,9 @@ public:
   // the window is placed again once it is framed, if its frame came out otherwise. Holds
   // until the window is next placed or sized.
   void SetFrameBounds(const TRect& r);
+  // The window's outer edge on the screen: its bounds with the frame the window manager has
+  // drawn round it (none before it shows, or where the window manager cannot say).
+  TRect FrameRect() const;
   // Shows the window and paints it on the screen before it returns, for a window shown while
   // the program is too busy to come back to its message loop (a splash during start-up).
   // The window manager maps a window in its own time: this waits for that, at most two

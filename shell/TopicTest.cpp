@@ -338,8 +338,19 @@ TTopicCategories TestMenuMask(Integer Tag)
 }
 
 namespace {
-// The test window's place on the screen that holds most of the area.
-TRect PlaceOnScreen(const TRect& Area) { return TestWindowPlace(Area, Screen().MonitorFromRect(Area).WorkArea); }
+// The test window's place on the screen that holds most of the area, beside the window the
+// area lies in (the main window).
+TRect PlaceOnScreen(const TRect& Area)
+{
+  TRect window = Area;
+  for (int i = 0; i < Screen().FormCount(); ++i)
+    if (TCustomForm* f = Screen().Forms(i);
+        f->Showing() && !dynamic_cast<TTestFrm*>(f) && f->BoundsRect().Contains({Area.Left, Area.Top})) {
+      window = f->FrameRect();
+      break;
+    }
+  return TestWindowPlace(Area, Screen().MonitorFromRect(Area).WorkArea, window);
+}
 }   // namespace
 
 TTestWindows::TTestWindows() : FTick(DrawnMark(true)), FCross(DrawnMark(false)) {}
@@ -352,28 +363,61 @@ void TTestWindows::SetAnswerMarks(const TBitmap& Tick, const TBitmap& Cross)
   FCross = Cross;
 }
 
-TRect TestWindowPlace(const TRect& Area, const TRect& WorkArea)
+namespace {
+
+int64_t Extent(const TRect& r) { return int64_t(std::max(r.Width(), 0)) * std::max(r.Height(), 0); }
+
+// A window of Area's size, shrunk to what Free holds, within Free as near to Area as it goes.
+TRect PlaceWithin(const TRect& Free, const TRect& Area)
+{
+  const Integer w = std::min(Area.Width(), Free.Width()), h = std::min(Area.Height(), Free.Height());
+  if (w < 1 || h < 1)
+    return TRect{};
+  return Bounds(std::clamp(Area.Left, Free.Left, Free.Right - w), std::clamp(Area.Top, Free.Top, Free.Bottom - h), w,
+                h);
+}
+
+}   // namespace
+
+TRect TestWindowPlace(const TRect& Area, const TRect& WorkArea, const TRect& Window)
 {
   // The least of the window that is of use: its toolbar, the strip of boxes and a few lines
   // of the question, in its frame.
   constexpr Integer MinWidth = 320, MinHeight = 200;
   if (WorkArea.Width() < 1 || WorkArea.Height() < 1)
     return Area;
+  auto useful = [&](const TRect& r) { return r.Width() >= MinWidth && r.Height() >= MinHeight; };
   // A window that leaves the work area is pushed back into it by the window manager: this
   // one, kept above the main window, would then cover its menu bar and toolbars.
   const TRect on = Rect(std::max(Area.Left, WorkArea.Left), std::max(Area.Top, WorkArea.Top),
                         std::min(Area.Right, WorkArea.Right), std::min(Area.Bottom, WorkArea.Bottom));
-  if (on.Width() >= MinWidth && on.Height() >= MinHeight)
+  if (useful(on) && 2 * Extent(on) >= Extent(Area))
     return on;
-  const Integer w = std::min(std::max(on.Width(), MinWidth), WorkArea.Width());
-  const Integer h = std::min(std::max(on.Height(), MinHeight), WorkArea.Height());
-  const Integer left = std::clamp(on.Width() > 0 ? on.Left : Area.Left, WorkArea.Left, WorkArea.Right - w);
+  // Too little of the area is on the screen: the window takes the area's size, as far as it
+  // fits, in the work area's part beside the main window, above it or below it (clear of
+  // its menu bar and toolbars), where most of it shows.
+  const TRect& w = WorkArea;
+  const TRect beside[] = {Rect(w.Left, w.Top, w.Right, std::min(Window.Top, w.Bottom)),
+                          Rect(w.Left, w.Top, std::min(Window.Left, w.Right), w.Bottom),
+                          Rect(std::max(Window.Right, w.Left), w.Top, w.Right, w.Bottom),
+                          Rect(w.Left, std::max(Window.Bottom, w.Top), w.Right, w.Bottom)};
+  TRect best;
+  for (const TRect& free : beside)
+    if (const TRect r = PlaceWithin(free, Area); useful(r) && Extent(r) > Extent(best))
+      best = r;
+  if (Extent(best) > Extent(on))
+    return best;
+  if (useful(on))
+    return on;
+  const Integer width = std::min(std::max(on.Width(), MinWidth), WorkArea.Width());
+  const Integer height = std::min(std::max(on.Height(), MinHeight), WorkArea.Height());
+  const Integer left = std::clamp(on.Width() > 0 ? on.Left : Area.Left, WorkArea.Left, WorkArea.Right - width);
   Integer top = std::max(Area.Top, WorkArea.Top);
   // No room below the bars: the main window stands low on the screen, its bars near the
   // foot, and the window goes above them.
-  if (top + h > WorkArea.Bottom)
+  if (top + height > WorkArea.Bottom)
     top = WorkArea.Top;
-  return Bounds(left, top, w, h);
+  return Bounds(left, top, width, height);
 }
 
 void TTestWindows::RunTest(TTopicCategories Mask, const TRect& Bounds, TCustomImageList* Images,

@@ -137,8 +137,10 @@ private:
 TTopicCategories TestMenuMask(Integer Tag);
 
 // Where the test window goes (its frame's rectangle) for the screen rectangle of what the
-// left pane shows: the part of that rectangle inside the work area, so that it stays below
-// the main window's menu bar and toolbars above the rectangle. With too little of it on the
-// screen for the window to be of use, the window takes its least size below the bars when
-// there is room, else at the work area's top, above a main window dragged that low.
-TRect TestWindowPlace(const TRect& Area, const TRect& WorkArea);
+// left pane shows, Area, in Window (the main window, frame included): mostly on the screen,
+// the part of Area inside the work area, so that it stays below the main window's menu bar
+// and toolbars above the area. With too little of it on the screen, Area's size (shrunk to
+// what fits) in the work area beside, above or below Window, clear of its bars, where most
+// of it shows; with no room there either, its least size below the bars when there is room,
+// else at the work area's top.
+TRect TestWindowPlace(const TRect& Area, const TRect& WorkArea, const TRect& Window);

@@ -381,7 +381,7 @@ TEST_F(SmallScreen, TheEnlargedPictureBelongsToTheMainWindow)
 // The test window covers the 3D view alone, also after a topic whose control row wraps, and
 // its buttons work where the program moved it. With the main window dragged down and right so
 // that the 3D view's foot leaves the screen, it keeps to the work area, below the menu bar
-// and the bars under it.
+// and the bars under it; dragged so low that most of the view has left, it goes above it.
 TEST_F(SmallScreen, TheTestWindowFillsTheModelViewAndStaysAboveAfterALinkClick)
 {
   TWindowPlace view = ModelView();
@@ -450,6 +450,22 @@ TEST_F(SmallScreen, TheTestWindowFillsTheModelViewAndStaysAboveAfterALinkClick)
   EXPECT_LE(t.OuterBottom(), work.Y + work.Height);
   EXPECT_LE(t.OuterRight(), work.X + work.Width);
   EXPECT_GE(t.Height, 200) << "the test window is too small to use";
+
+  // Dragged on to 291, 410: most of the 3D view has left the screen, and the test window moves
+  // to the free part above the main window, clear of its frame, as wide as the 3D view.
+  Desk->Run("xdotool mousemove " + at(x + 100, y + 100) + " mousedown 1 sleep 0.2 mousemove " + at(x + 200, y + 250)
+            + " sleep 0.2 mousemove " + at(x + 291, y + 410) + " sleep 0.3 mouseup 1");
+  ASSERT_TRUE(desktop::WaitFor([&] { return Desk->Place(Main).OuterTop() > 400; })) << "the main window stayed";
+  const TWindowPlace low = Desk->Place(Main);
+  EXPECT_TRUE(desktop::WaitFor([&] { return Desk->Place(test).OuterBottom() <= low.OuterTop(); }))
+      << "the test window covers the main window";
+  std::this_thread::sleep_for(std::chrono::milliseconds(800));
+  Desk->Screenshot("small-screen-test-window-main-dragged-low.png");
+  const TWindowPlace above = Desk->Place(test);
+  view = ModelView();
+  EXPECT_EQ(above.OuterRight() - above.OuterLeft(), view.Width);
+  EXPECT_EQ(above.OuterTop(), work.Y);
+  EXPECT_EQ(above.OuterBottom(), std::min(low.OuterTop(), work.Y + view.Height));
 }
 
 }   // namespace

@@ -280,14 +280,23 @@ TEST_F(TopicTestTest, CategoriesAndCounts)
 TEST(TestWindowPlace, KeepsToTheWorkAreaAndOffTheBarsAboveTheArea)
 {
   const TRect work = Rect(0, 0, 1280, 1000);
-  EXPECT_EQ(TestWindowPlace(Rect(0, 120, 630, 980), work), Rect(0, 120, 630, 980));
+  // The main window's frame round the area, its bars 95 pixels above it.
+  auto place = [&](const TRect& area) {
+    return TestWindowPlace(area, work, Rect(area.Left - 5, area.Top - 95, area.Left + 1275, area.Bottom + 5));
+  };
+  EXPECT_EQ(place(Rect(0, 120, 630, 980)), Rect(0, 120, 630, 980));
   // Dragged 100 down and right, or up and left off the screen: the part on the work area.
-  EXPECT_EQ(TestWindowPlace(Rect(100, 220, 730, 1080), work), Rect(100, 220, 730, 1000));
-  EXPECT_EQ(TestWindowPlace(Rect(-200, -50, 430, 810), work), Rect(0, 0, 430, 810));
-  // Too little on the screen: the window's least size below the bars, or above them when
-  // there is no room below.
-  EXPECT_EQ(TestWindowPlace(Rect(1100, 750, 1730, 1610), work), Rect(960, 750, 1280, 1000));
-  EXPECT_EQ(TestWindowPlace(Rect(1100, 950, 1730, 1810), work), Rect(960, 0, 1280, 200));
+  EXPECT_EQ(place(Rect(100, 220, 730, 1080)), Rect(100, 220, 730, 1000));
+  EXPECT_EQ(place(Rect(-200, -50, 430, 810)), Rect(0, 0, 430, 810));
+  // Too little on the screen: the area's size beside the main window, or above its bars when
+  // that shows more of it.
+  EXPECT_EQ(place(Rect(1150, 890, 1780, 1750)), Rect(515, 140, 1145, 1000));
+  EXPECT_EQ(place(Rect(5, 795, 635, 1655)), Rect(5, 0, 635, 700));
+  EXPECT_EQ(place(Rect(-600, 700, 30, 1560)), Rect(675, 140, 1280, 1000));
+  // No room beside it either: the least size below the bars, or above them.
+  const TRect wide = Rect(-1000, -200, 2280, 1100);
+  EXPECT_EQ(TestWindowPlace(Rect(1100, 750, 1730, 1610), work, wide), Rect(960, 750, 1280, 1000));
+  EXPECT_EQ(TestWindowPlace(Rect(1100, 950, 1730, 1810), work, wide), Rect(960, 0, 1280, 200));
 }
 
 TEST_F(TopicTestTest, BadFilesAreRefusedAndTheWindowWorksOn)
