@@ -320,8 +320,14 @@ bool TPrintDialog::Execute()
     dialog.setPrintRange(PrintRange == prPageNums ? QAbstractPrintDialog::PageRange : QAbstractPrintDialog::AllPages);
   }
   BelongToOpener(dialog, this);
-  if (dialog.exec() != QDialog::Accepted)
+  // The dialog works on the printer itself: a queue chosen in it, or a paper chosen in its
+  // Properties, is the printer's before the user confirms. Cancel changes nothing.
+  TPrinter before;
+  before.AssignSettings(printer);
+  if (dialog.exec() != QDialog::Accepted) {
+    printer.AssignSettings(before);
     return false;
+  }
   PrinterSettingsChanged(printer);
   PrintRange = dialog.printRange() == QAbstractPrintDialog::PageRange ? prPageNums : prAllPages;
   FromPage = dialog.fromPage();

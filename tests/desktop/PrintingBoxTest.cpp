@@ -60,9 +60,12 @@ std::string PrintModelPicture(const desktop::TDesktop& desk, const desktop::TWin
   return desk.WaitWindow("^Print$");
 }
 
+// How ChoosePaper leaves the paper: as it is, or turned.
+enum class TTurn { Keep, Landscape, Portrait };
+
 // Chooses in the print dialog's Properties the queue's paper that many steps below its first
-// (Letter, A4, A5, A0), turned to landscape or left as it is.
-void ChoosePaper(const desktop::TDesktop& desk, const std::string& dialog, int downs, bool landscape)
+// (Letter, A4, A5, A0), turned as asked.
+void ChoosePaper(const desktop::TDesktop& desk, const std::string& dialog, int downs, TTurn turn)
 {
   desk.Run("xdotool windowactivate --sync " + dialog + " key alt+r");
   const std::string properties = desk.WaitWindow("^Printer Properties$");
@@ -76,10 +79,11 @@ void ChoosePaper(const desktop::TDesktop& desk, const std::string& dialog, int d
     keys += " Down";
   desk.Keys(keys + " Return");
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
-  if (landscape)
-    desk.Click(pp.X + 40, pp.Y + 236);
+  if (turn != TTurn::Keep)
+    desk.Click(pp.X + 40, pp.Y + (turn == TTurn::Landscape ? 236 : 210));
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
-  desk.Screenshot("print-dialog-paper-" + std::to_string(downs) + (landscape ? "-landscape.png" : ".png"));
+  const char* turned[] = {".png", "-landscape.png", "-portrait.png"};
+  desk.Screenshot("print-dialog-paper-" + std::to_string(downs) + turned[int(turn)]);
   desk.Run("xdotool windowactivate --sync " + properties + " key Return");
   EXPECT_TRUE(desktop::WaitFor([&] { return desk.WindowsNamed("^Printer Properties$").empty(); }, 5000));
 }
@@ -212,7 +216,7 @@ TEST(DesktopPrintingBox, TheProgramsMenuBarWorksAgainOnceThePrintedPictureIsRepo
   const int jobs = printtest::QueueJobs();
   const std::string a0 = PrintModelPicture(desk, m);
   ASSERT_FALSE(a0.empty()) << "no print dialog";
-  ChoosePaper(desk, a0, 3, false);
+  ChoosePaper(desk, a0, 3, TTurn::Keep);
   desk.Run("xdotool windowactivate --sync " + a0 + " key Return");
   const std::string printing = desk.WaitWindow("^Printing Page", 30000);
   ASSERT_FALSE(printing.empty()) << "no Printing box";
@@ -235,7 +239,7 @@ TEST(DesktopPrintingBox, TheProgramsMenuBarWorksAgainOnceThePrintedPictureIsRepo
   // asks nothing while the job goes on. Return then presses the box's Cancel.
   const std::string again = PrintModelPicture(desk, m);
   ASSERT_FALSE(again.empty()) << "no print dialog";
-  ChoosePaper(desk, again, 3, false);
+  ChoosePaper(desk, again, 3, TTurn::Keep);
   desk.Run("xdotool windowactivate --sync " + again + " key Return");
   const std::string running = desk.WaitWindow("^Printing Page", 30000);
   ASSERT_FALSE(running.empty()) << "no Printing box";
@@ -268,7 +272,7 @@ TEST(DesktopPrintingBox, TheProgramsMenuBarWorksAgainOnceThePrintedPictureIsRepo
 // the real print dialog to the run's spooler, as a user does. The page is printed once with
 // the dialog left alone (the queue's Letter, one sheet), then with A5 turned to landscape
 // chosen in the dialog's Properties: every word of the page is on the second job too, on A5
-// sheets, however many the page needs there.
+// sheets, however many the page needs there. A print dialog cancelled changes nothing.
 TEST(DesktopPrintingBox, APagePrintedOnThePaperChosenInThePrintDialogKeepsEveryWord)
 {
   using namespace printtest;
@@ -331,7 +335,7 @@ TEST(DesktopPrintingBox, APagePrintedOnThePaperChosenInThePrintDialogKeepsEveryW
   ASSERT_GT(words.size(), 50u) << "not the topic's page";
 
   // Properties: the paper A5 (the queue's third), turned to landscape, OK.
-  auto chooseA5Landscape = [&](const std::string& dialog) { ChoosePaper(desk, dialog, 2, true); };
+  auto chooseA5Landscape = [&](const std::string& dialog) { ChoosePaper(desk, dialog, 2, TTurn::Landscape); };
   const std::string a5 = print("desktop-rotary-a5-landscape.pdf", chooseA5Landscape);
   ASSERT_FALSE(a5.empty()) << "the queue printed nothing";
   EXPECT_EQ(PageSize(a5), "595 x 420");
@@ -372,6 +376,18 @@ TEST(DesktopPrintingBox, APagePrintedOnThePaperChosenInThePrintDialogKeepsEveryW
   ASSERT_FALSE(picture.empty()) << "the picture never reached the queue";
   EXPECT_EQ(PageSize(picture), "595 x 420");
   EXPECT_EQ(QueueJobs(), before + 4);
+  // Another queue, paper and orientation chosen in the print dialog, which is then cancelled:
+  // nothing changes.
+  const std::string cancelled = PrintModelPicture(desk, m);
+  ASSERT_FALSE(cancelled.empty()) << "no print dialog for the picture";
+  desk.Run("xdotool windowactivate --sync " + cancelled + " key alt+n Up");
+  std::this_thread::sleep_for(std::chrono::seconds(1));
+  ChoosePaper(desk, cancelled, 3, TTurn::Portrait);
+  desk.Run("xdotool windowactivate --sync " + cancelled + " key Escape");
+  EXPECT_TRUE(desktop::WaitFor([&] { return desk.WindowsNamed("^Print$").empty(); }));
+  const std::string sheet = desk.WaitWindow("^Print preview$");
+  desk.Run("xdotool windowactivate --sync " + sheet + " key Escape");
+  EXPECT_TRUE(desktop::WaitFor([&] { return desk.WindowsNamed("^Print preview$").empty(); }));
   // The orientation chosen stays, on the paper the print dialog proposes again, the queue's
   // own: the next picture's preview shows a Letter sheet turned.
   const auto [turnedW, turnedH] = PreviewedSheet(desk, m, "model-preview-letter-landscape.png");
