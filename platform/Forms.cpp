@@ -372,22 +372,32 @@ xcb_pixmap_t PictureToPixmap(const TX11& x, const TBitmap& picture)
   return pixmap;
 }
 
-// A window that waits (disabled while a modal window is up or a job runs) is never the
-// active one, as a disabled window never is. One that gets the activation all the same (a
-// click on it activates it, whatever the window manager makes of the modal state) passes it
-// straight on to the window it waits for, so the keys go there: the modal one, or else a
-// window that still takes input (a print job's "Printing" box), its own before another.
-class TWaitingActivationRelay : public QObject {
+// A window that waits (disabled while a modal window is up or a job runs) takes no input and
+// is never the active one, as a disabled window never is. The keys typed in it reach nothing
+// of the program (the toolkit gives a disabled window none, but the program's own key
+// handlers would hear them first: a menu bar's Alt key, a window's F1). One that gets the
+// activation all the same (a click on it activates it, whatever the window manager makes of
+// the modal state) passes it straight on to the window it waits for, so the keys go there:
+// the modal one, or else a window that still takes input (a print job's "Printing" box), its
+// own before another.
+class TWaitingWindowFilter : public QObject {
 protected:
   bool eventFilter(QObject* watched, QEvent* event) override
   {
-    if (event->type() != QEvent::WindowActivate || !watched->isWidgetType())
+    const QEvent::Type type = event->type();
+    if ((type != QEvent::WindowActivate && type != QEvent::KeyPress && type != QEvent::KeyRelease)
+        || !watched->isWidgetType())
       return false;
-    TCustomForm* activated = nullptr;
-    for (int i = 0; i < Screen().FormCount() && !activated; ++i)
-      if (Screen().Forms(i)->ToolkitWidget() == watched)
-        activated = Screen().Forms(i);
-    TCustomForm* waitedFor = activated && !activated->Enabled() ? WaitedFor(*activated) : nullptr;
+    const QWidget* window = static_cast<QWidget*>(watched)->window();
+    TCustomForm* form = nullptr;
+    for (int i = 0; i < Screen().FormCount() && !form; ++i)
+      if (Screen().Forms(i)->ToolkitWidget() == window)
+        form = Screen().Forms(i);
+    if (!form || form->Enabled())
+      return false;
+    if (type != QEvent::WindowActivate)
+      return true;
+    TCustomForm* waitedFor = window == watched ? WaitedFor(*form) : nullptr;
     // Later, once the activation is through; by then the window may have gone.
     if (waitedFor)
       QMetaObject::invokeMethod(
@@ -424,17 +434,19 @@ private:
   }
 };
 
-struct TActivationRelayState : TApplicationState {
-  std::unique_ptr<TWaitingActivationRelay> Filter;
+struct TWaitingWindowState : TApplicationState {
+  std::unique_ptr<TWaitingWindowFilter> Filter;
 };
 
-// Puts the relay on the toolkit's application object, once.
-void EnsureActivationRelay()
+// Puts the filter on the toolkit's application object, once, before the program's input
+// handlers (the filter put there last hears an event first).
+void EnsureWaitingWindowFilter()
 {
-  if (TActivationRelayState* relay = ApplicationState<TActivationRelayState>();
-      relay && !relay->Filter && QCoreApplication::instance()) {
-    relay->Filter = std::make_unique<TWaitingActivationRelay>();
-    QCoreApplication::instance()->installEventFilter(relay->Filter.get());
+  if (TWaitingWindowState* state = ApplicationState<TWaitingWindowState>();
+      state && !state->Filter && QCoreApplication::instance()) {
+    controls::EnsureInputFilter();
+    state->Filter = std::make_unique<TWaitingWindowFilter>();
+    QCoreApplication::instance()->installEventFilter(state->Filter.get());
   }
 }
 
@@ -444,7 +456,7 @@ void TCustomForm::SetShownModally(bool modal)
 {
   FShownModally = modal;
   if (modal)
-    EnsureActivationRelay();
+    EnsureWaitingWindowFilter();
 }
 
 void TCustomForm::DeclareStates()
@@ -748,7 +760,7 @@ struct TWindowsDisabled::TWindow {
 
 TWindowsDisabled::TWindowsDisabled(const TCustomForm* Except)
 {
-  EnsureActivationRelay();
+  EnsureWaitingWindowFilter();
   for (int i = 0; i < Screen().FormCount(); ++i) {
     TCustomForm* f = Screen().Forms(i);
     if (f == Except || !f->Visible() || !f->Enabled())

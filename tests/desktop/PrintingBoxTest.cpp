@@ -163,8 +163,25 @@ TEST(DesktopPrintingBox, StaysAboveTheWindowThePrintingStartedFromAfterAClickOnI
   EXPECT_TRUE(PumpUntil([&] { return desk.Above(boxId, ownerId); }, 3000)) << "the box fell behind its window";
   EXPECT_EQ(desk.NetState(boxId).find("_NET_WM_STATE_ABOVE"), std::string::npos) << "kept above every program";
   desk.Screenshot("printing-box-above-its-window.png");
-
   FreeAbortDialog(box);
+
+  // Waiting for a job with no box of its own (a page printing), the window is activated by a
+  // click all the same, but the keys typed there reach nothing of it.
+  {
+    TWindowsDisabled waiting;
+    Click(Centre(&owner));
+    ASSERT_TRUE(PumpUntil([&] { return owner.Active(); }, 3000)) << "the window never became active";
+    int heard = 0;
+    const int filter = AddInputFilter([&](const TInputEvent& e) {
+      heard += (e.Kind == TInputKind::KeyDown || e.Kind == TInputKind::KeyUp) && e.Target
+               && e.Target->GetParentForm() == &owner;
+      return false;
+    });
+    X("key a alt+f");
+    PumpFor(500);
+    RemoveInputFilter(filter);
+    EXPECT_EQ(heard, 0) << "a window waiting for a job took keys";
+  }
   owner.Hide();
 }
 
