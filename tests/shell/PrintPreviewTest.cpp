@@ -234,6 +234,8 @@ TEST_F(PrintPreviewTest, ZoomFitsTheHeightOrTheWidth)
     EXPECT_LT(turned.PagePanel->Height(), turned.PagePanel->Width()) << zoomed;
     EXPECT_FALSE(turned.HScroll->Visible() || turned.VScroll->Visible()) << zoomed;
   }
+  turned.PaintTo(shot.Canvas(), 0, 0);
+  SaveTestPicture(shot, "print-preview-turned.png");
 }
 
 TEST_F(PrintPreviewTest, ThePageShowsWhereThePaperHasIt)
