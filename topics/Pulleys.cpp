@@ -1,5 +1,6 @@
 #include "topics/Pulleys.h"
 
+#include <tuple>
 #include <typeinfo>
 
 #include "engine/GLGeomObjects.h"
@@ -364,12 +365,14 @@ void BuildStepConeScene(TDummyCube* SceneBase, const TGLMaterialLibrary* MatLib,
       cone->AddChild(std::move(p));
     }
   }
-  // Each arrow lies on the top step of its cone and reaches its rim. The left cone's top step
-  // is its smallest: an arrow reaching further lay along the belt's upper run, and vanished on
-  // the dark belt when a white background made it dark too.
-  const Integer top = ConeSteps - 1;
-  AddArrowAt(SceneBase, MarkerColour, StepConeLeftRadius(top), -ConeCentre, 0, 0.315f, ShowMarkers);
-  AddArrowAt(SceneBase, MarkerColour, StepConeRightRadius(top), ConeCentre, 0, 0.315f, ShowMarkers);
+  // The arrows turn with the shafts, just above their ends, two pixels wide: on a white
+  // background they are black, and must stand out from the dark belt, shafts and recessed
+  // faces as well as from the brass. The left one reaches the radius of its cone's largest
+  // step and stands a little higher, so that pointing along the belt it clears the far run in
+  // the view and pointing at the viewer it stops short of the near one; the right one reaches
+  // past its top step's rim onto the bright brass.
+  for (auto [x, z, length] : {std::tuple{-ConeCentre, 0.4f, StepConeLeftRadius(0)}, {ConeCentre, 0.38f, 0.7f}})
+    AddArrowAt(SceneBase, MarkerColour, length, x, 0, z, ShowMarkers)->SetLineWidth(2);
   AddAxleAndKey(AddGroup(SceneBase, -ConeCentre), MatLib, 0.7f, 0.5f, 0.1f);
   AddAxleAndKey(AddGroup(SceneBase, ConeCentre), MatLib, 0.7f, 0.5f, -0.1f);
 }
