@@ -365,7 +365,7 @@ const TFact Facts[] = {
      }},
 
     // Belts and pulleys.
-    {"VeePulley.htm", "(radii # and # at the start)",
+    {"VeePulley.htm", "(radii # and # model units at the start)",
      [] {
        TBuiltTopic t(5);
        const TBelt* b = All<TBelt>(t.Base.get()).at(0);
@@ -379,13 +379,14 @@ const TFact Facts[] = {
        // The small pulley drives: the large one's turns for one of the small one's, upside down.
        return TValues{p.back()->RadiusA, p.front()->RadiusA, 1 / TurnsPerTurn(t, p.front(), p.back(), 10)};
      }},
-    {"VeePulley.htm", "The small pulley has a radius of # and the large one #",
+    {"VeePulley.htm", "The small pulley has a radius of # model units and the large one #",
      [] {
        TBuiltTopic t(5);
        const TBelt* b = All<TBelt>(t.Base.get()).at(0);
        return TValues{std::min(b->Radius1, b->Radius2), std::max(b->Radius1, b->Radius2)};
      }},
-    {"ref_VR.htm", "In the pulley model the small pulley has a radius of # and the large pulley a radius of #",
+    {"ref_VR.htm",
+     "In the pulley model the small pulley has a radius of # model units and the large pulley a radius of #",
      [] {
        TBuiltTopic t(5);
        const TBelt* b = All<TBelt>(t.Base.get()).at(0);
@@ -397,7 +398,7 @@ const TFact Facts[] = {
        const TBelt* b = All<TBelt>(t.Base.get()).at(0);
        return Holds(b->Radius1 == b->Radius2);
      }},
-    {"Jockey.htm", "The pulleys have radii # and #",
+    {"Jockey.htm", "The pulleys have radii # and # model units",
      [] {
        TBuiltTopic t(6);
        const TBelt* b = All<TBelt>(t.Base.get()).at(0);
@@ -412,7 +413,7 @@ const TFact Facts[] = {
     {"StepCone.htm", "(it starts on step #)", [] { return TValues{double(StartControls(7).BeltStep)}; }},
 
     // Lifting systems.
-    {"Weston.htm", "The larger sheave has a radius of #", [] { return TValues{WestonSheaves()[0]}; }},
+    {"Weston.htm", "The larger sheave has a radius of # model units", [] { return TValues{WestonSheaves()[0]}; }},
     {"Weston.htm", "it starts at #). The size of the load", [] { return TValues{WestonSheaves()[1]}; }},
     {"Weston.htm", "A = #, B = #", WestonSheaves},
     {"Weston.htm", "Velocity ratio = 2 x # / (# - #) = # / # = #",
