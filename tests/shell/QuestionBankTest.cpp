@@ -186,9 +186,19 @@ TEST(QuestionBankTest, RightAnswersAreSpreadOverTheLettersInEveryCategory)
 }
 
 // A question asked twice, in the same words or with the same answer to much the same words,
-// lets a pupil score by memory rather than by understanding, and wastes one of the ten.
+// lets a pupil score by memory rather than by understanding, and wastes one of the ten; so
+// does a stem that states another's key, as a ratio or a number of times, of a thing both name.
 TEST(QuestionBankTest, NoQuestionIsAskedTwice)
 {
+  auto tells = [](const TTarvQuestion& asks, const TTarvQuestion& tells) {
+    std::smatch n;
+    const std::string key = Key(asks);
+    if (!std::regex_match(key, n, Pattern("\\s*([0-9]+(\\.[0-9]+)?)\\s*")))
+      return false;
+    const std::string number = std::regex_replace(n[1].str(), Pattern("\\."), "\\.");
+    return std::regex_search(Plain(tells.Text), Pattern("ratio (of )?" + number + "\\b|\\b" + number + " times"))
+           && Overlap(ContentWords(asks.Text), ContentWords(tells.Text)) > 0;
+  };
   const TQuestionList all = LoadQuestionFile(BankFile, 0);
   ASSERT_GT(all.size(), 100u);
   std::set<std::string> texts;
@@ -204,6 +214,7 @@ TEST(QuestionBankTest, NoQuestionIsAskedTwice)
       const bool sameAnswer = Normalised(a.Answers[size_t(a.Correct)]) == Normalised(b.Answers[size_t(b.Correct)]);
       EXPECT_FALSE(sameAnswer && Overlap(ContentWords(a.Text), ContentWords(b.Text)) >= 0.6)
           << "the same question twice:\n  " << a.Text << "\n  " << b.Text;
+      EXPECT_FALSE(tells(a, b) || tells(b, a)) << "one stem gives the other's key:\n  " << a.Text << "\n  " << b.Text;
     }
 }
 
