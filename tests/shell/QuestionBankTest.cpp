@@ -219,8 +219,9 @@ TEST(QuestionBankTest, NoQuestionIsAskedTwice)
 }
 
 // Every answer offered is a different answer, and none is left empty where it would be
-// skipped and shift the letters after it. Quantities are worded alike: a word before the
-// number ("About 15.7 mm") that only the key has, or the key and one other, points to it.
+// skipped and shift the letters after it. Answers are worded alike: a word before the number
+// ("About 15.7 mm") that only the key has, or the key and one other, points to it, and so
+// does a gloss in brackets ("(timing)") or a hedge ("usually") that only the key has.
 TEST(QuestionBankTest, EveryAnswerIsAChoice)
 {
   for (const auto& q : LoadQuestionFile(BankFile, 0)) {
@@ -237,6 +238,14 @@ TEST(QuestionBankTest, EveryAnswerIsAChoice)
     if (key && prefixes.size() >= 3)
       EXPECT_GT(std::count(prefixes.begin(), prefixes.end(), *key), 2)
           << q->Text << ": the key begins \"" << *key << "\" as only one other answer does, or none";
+    for (const char* cue : {"\\(", "\\b(usually|often|generally|sometimes|normally|mostly)\\b"})
+      if (std::regex_search(Key(*q), Pattern(cue, std::regex::icase)))
+        EXPECT_GT(std::count_if(q->Answers.begin(), q->Answers.end(),
+                                [&](const std::string& a) {
+                                  return std::regex_search(Plain(a), Pattern(cue, std::regex::icase));
+                                }),
+                  1)
+            << q->Text << ": only the key says \"" << Key(*q) << "\"";
   }
 }
 
@@ -420,6 +429,18 @@ TEST(QuestionBankTest, NearRepeatsAreAskedOnce)
        }},
       {"a parallelogram's moving link stays parallel",
        [&](const std::string& t, const std::string& k) { return has(t, "parallel") && has(k, "level|parallel to"); }},
+      {"a pawl rides over the teeth while its wheel turns the free way",
+       [&](const std::string& t, const std::string& k) {
+         return has(t + " " + k, "pawl") && has(t + " " + k, "clicks? over|drops behind|up the back|free (way|direction)");
+       }},
+      {"a treadle turns the foot's rocking into the wheel's turning",
+       [&](const std::string& t, const std::string& k) {
+         return has(t + " " + k, "treadle") && has(t + " " + k, "rock|oscillat") && has(t + " " + k, "turning|rotary");
+       }},
+      {"bevel gears take the drive round an angle",
+       [&](const std::string& t, const std::string& k) {
+         return has(t + " " + k, "bevel|mitre") && has(k, "through (an angle|90|a right angle)|at an angle");
+       }},
       {"a single-start screw moves one pitch a turn",
        [&](const std::string& t,
            const std::string&) { return has(t, "pitch of") && has(t, "how far") && !has(t, "two-start|multi-start"); }},
