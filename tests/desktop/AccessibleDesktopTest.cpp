@@ -349,8 +349,12 @@ TEST(AccessibleDesktop, AReaderFollowsTheFocusThroughMenusDialogsAndPages)
   focusHeard("push button:test");
   desk.Keys("Escape");
   EXPECT_EQ(lastFocus(box), box) << listener.Log();
-  // Every focus heard came from an object that still stood when the reader asked.
-  EXPECT_EQ(listener.Log().find("error\t"), std::string::npos) << listener.Log();
+  // Every focus heard came from an object that still stood when the reader asked. (An object
+  // the re-layout or a closing window takes away may still say it lost the focus or changed:
+  // a listener lagging behind finds it gone, as a reader would, and that costs the reader
+  // nothing.)
+  for (const std::string& gone : {"error\tfocus:\t", "error\tobject:state-changed:focused\t1\t"})
+    EXPECT_EQ(listener.Log().find(gone), std::string::npos) << listener.Log();
 
   // The page's print preview, opened by the page toolbar's button: its Print heard taking
   // the keyboard as it opens, Shift+Tab on round to Close, which Space presses. The keyboard

@@ -32,7 +32,7 @@ def main():
             print("\t".join(["event", str(pid), event.type, source.getRoleName(), clean(source.name),
                              str(event.detail1), str(event.detail2), clean(data), focused]), flush=True)
         except Exception as e:
-            print("error\t%s" % clean(e), flush=True)
+            print("error\t%s\t%s\t%s\t%s" % (event.type, event.detail1, event.detail2, clean(e)), flush=True)
 
     pyatspi.Registry.registerEventListener(heard, *TYPES)
     print("ready", flush=True)
