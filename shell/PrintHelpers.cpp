@@ -163,10 +163,11 @@ TAbortDialog::TAbortDialog()
   btnCancel->SetBounds(48, 32, 75, 25);
   btnCancel->SetCaption("&Cancel");
   btnCancel->SetDefault(true);
+  btnCancel->SetCancel(true);
   btnCancel->Font().Assign(Font());
   btnCancel->OnClick = [this](TObject* Sender) { btnCancelClick(Sender); };
-  // The box is the user's only way to stop the job: closing it (its title bar's button,
-  // Alt+F4) stops the job as Cancel does, and the box goes when the job has stopped.
+  // The box is the user's only way to stop the job: Escape, or closing it (its title bar's
+  // button, Alt+F4) stops the job as Cancel does, and the box goes when the job has stopped.
   OnClose = [this](TObject* Sender, TCloseAction& Action) {
     btnCancelClick(Sender);
     Action = caNone;

@@ -253,7 +253,7 @@ TEST(DesktopPrintingBox, TheProgramsMenuBarWorksAgainOnceThePrintedPictureIsRepo
 
   // On A0 once more (a minute's work here), the main window clicked while the job runs: it
   // waits for the job, so the keys go on to the "Printing" box, and its frame's close button
-  // asks nothing while the job goes on. Return then presses the box's Cancel.
+  // asks nothing while the job goes on. Escape then stops it, as the box's Cancel does.
   const std::string again = PrintModelPicture(desk, m);
   ASSERT_FALSE(again.empty()) << "no print dialog";
   ChoosePaper(desk, again, 3, TTurn::Keep);
@@ -276,7 +276,7 @@ TEST(DesktopPrintingBox, TheProgramsMenuBarWorksAgainOnceThePrintedPictureIsRepo
   EXPECT_TRUE(asked.empty()) << "the main window asked to end the program while it printed";
   for (const std::string& box : asked)
     desk.Run("xdotool windowactivate --sync " + box + " key n");
-  desk.Keys("Return");
+  desk.Keys("Escape");
   const std::string cancelled = desk.WaitWindow("^Information$", 30000);
   ASSERT_FALSE(cancelled.empty()) << "no box said how the job ended";
   EXPECT_EQ(desk.TransientFor(cancelled), main) << "the main window went";
