@@ -161,8 +161,9 @@ public:
   virtual std::string ExpandLinkName(const std::string& Link);
   bool PositionTo(const std::string& Dest);
   // Loads S in place of the page shown as the same page laid out anew (a group of it opened
-  // or closed): the link that had the keyboard focus, found again by where it leads, keeps
-  // it, and readers stay on it rather than being taken to the top of a new page.
+  // or closed): the link that had the keyboard focus, found again by where it leads and by
+  // which of the links leading there it is, keeps it, and readers stay on it rather than
+  // being taken to the top of a new page.
   void LoadSamePage(const std::string& S);
   // The page shown stays but its reader name changed (a mark given on it): readers hear the
   // new name, and the page as they hear a new one when the keyboard is on it.
@@ -537,7 +538,10 @@ private:
   // The page's words and where each paragraph's start in them, kept for readers' queries
   // while the page stays laid out as it is (HtmlViewer_Accessible.cpp).
   std::shared_ptr<TReaderText> FReaderText;
-  std::string FKeepLinkTo;   // while the page shown is laid out anew: where the focused link led
+  // While the page shown is laid out anew: where the focused link led, and how many links
+  // leading there stood before it.
+  std::string FKeepLinkTo;
+  int32_t FKeepLinkOrdinal = 0;
   int64_t FReaderCopied = 0;
   bool FLeftButtonDown = false;
   bool FSelecting = false;

@@ -444,7 +444,15 @@ void THTMLViewer::LoadSamePage(const std::string& S)
 
 void THTMLViewer::KeepingFocusedLink(const std::function<void()>& Load)
 {
+  // Where it leads, and which of the links that lead there it is: a page may link to one
+  // place twice.
   FKeepLinkTo = FocusedLinkURL();
+  FKeepLinkOrdinal = 0;
+  for (const TFontObj* f : FSectionList->TabLinks()) {
+    if (f->LinkID() == FSectionList->FocusLinkID)
+      break;
+    FKeepLinkOrdinal += f->GetURL() == FKeepLinkTo ? 1 : 0;
+  }
   // (A load that fails keeps nothing for the next one.)
   struct TForget {
     std::string& Kept;
@@ -459,12 +467,14 @@ void THTMLViewer::AnnounceNewDocument()
   // The same page laid out anew: the link the keyboard was on keeps the focus.
   const bool focused = Focused() || FPaintPanel->Focused();
   const TFontObj* kept = nullptr;
-  if (!FKeepLinkTo.empty() && focused)
+  if (!FKeepLinkTo.empty() && focused) {
+    int32_t ordinal = FKeepLinkOrdinal;
     for (const TFontObj* f : FSectionList->TabLinks())
-      if (f->GetURL() == FKeepLinkTo) {
+      if (f->GetURL() == FKeepLinkTo && ordinal-- == 0) {
         kept = f;
         break;
       }
+  }
   // The objects readers hold for the old page's links go with it: the next page numbers its
   // links again from the start, and an object found by its number would read another link.
   if (FPaintPanel->AccessibleRoot()) {
