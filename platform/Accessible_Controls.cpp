@@ -135,7 +135,11 @@ QAccessible::Role ControlRole(TControl* c)
     return QAccessible::RadioButton;
   if (dynamic_cast<TUpDown*>(c) || NumberBoxStepper(c))
     return QAccessible::SpinBox;
-  if (dynamic_cast<TTrackBar*>(c) || dynamic_cast<TScrollBar*>(c))
+  // A scroll bar that Tab passes by scrolls the view it stands beside, as a stock scroll bar
+  // does; one that Tab stops at sets a value of its own (an angle, a size), as a slider.
+  if (auto* b = dynamic_cast<TScrollBar*>(c))
+    return b->TabStop() ? QAccessible::Slider : QAccessible::ScrollBar;
+  if (dynamic_cast<TTrackBar*>(c))
     return QAccessible::Slider;
   if (dynamic_cast<TEdit*>(c) || dynamic_cast<TMemo*>(c))
     return QAccessible::EditableText;

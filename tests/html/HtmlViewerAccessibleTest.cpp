@@ -33,7 +33,7 @@ const TAccessibleSnapshot* Find(const std::vector<const TAccessibleSnapshot*>& a
   return nullptr;
 }
 
-constexpr int32_t RoleEditableText = 0x2A, RoleSlider = 0x33, RoleRadioButton = 0x2D;
+constexpr int32_t RoleEditableText = 0x2A, RoleRadioButton = 0x2D;
 
 std::string Page()
 {
@@ -150,8 +150,8 @@ TEST_F(HtmlViewerAccessible, LinksFieldsAndTheScrollBarStandInThePageAndALinkIsF
   EXPECT_NE(depth->State & STATE_SYSTEM_OFFSCREEN, 0u);
   EXPECT_NE(Find(all, [](auto& s) { return s.Name == "Go"; }), nullptr);
 
-  // The scroll bar by what it scrolls, with its position.
-  const TAccessibleSnapshot* bar = Find(all, [](auto& s) { return s.Role == RoleSlider; });
+  // The scroll bar by what it scrolls, with its position, read as a stock scroll bar is.
+  const TAccessibleSnapshot* bar = Find(all, [](auto& s) { return s.Role == ROLE_SYSTEM_SCROLLBAR; });
   ASSERT_NE(bar, nullptr);
   EXPECT_EQ(bar->Name, "Vertical scroll bar");
   EXPECT_TRUE(bar->HasRange);
