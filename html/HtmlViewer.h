@@ -415,6 +415,8 @@ protected:
   bool HasTabParts() const override { return true; }
   bool TabInto(bool Forward) override;
   bool TabWithin(bool Forward) override;
+  // Readers hear the page (or its focused link) take the focus, never the pane round it.
+  bool FocusInPart() const override { return FPaintPanel && FPaintPanel->AccessibleRoot(); }
   // The focused border comes and goes with the focus.
   void DoEnter() override;
   void DoExit() override;

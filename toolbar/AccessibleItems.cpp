@@ -501,7 +501,9 @@ HRESULT TTBItemViewerAccObject::accDoDefaultAction(const TAccVariant& Child)
     if (view->InModalLoop && view->IsToolbar())
       view->EndModal();
   } else {
-    view->Select(FViewer, false);
+    // A press acts as a click: the item is highlighted, not given the keyboard, so no reader
+    // hears the focus on an item whose action may take it away (a window's Close).
+    view->Select(FViewer, true);
     view->ScrollSelectedIntoView();
     PostViewerClick(FViewer, OpensOnAction(FViewer) ? AccCodeOpen : AccCodeExecute);
   }
@@ -763,7 +765,9 @@ void TBAccDeferredAction(TTBItemViewer* Viewer, WPARAM Code)
   if (execute ? !ViewerAvailable(Viewer) : !ViewerFocusable(Viewer))
     return;
   TTBView* view = Viewer->View();
-  view->Select(Viewer, false);
+  // Only a reader's focus gives the item the keyboard; its press and its opening act as a
+  // click (the popup opened then has the keyboard, on its first item).
+  view->Select(Viewer, Code != AccCodeSelect);
   view->ScrollSelectedIntoView();
   if (InLoop(view)) {
     if (Code == AccCodeOpen)
