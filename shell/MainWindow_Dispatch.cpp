@@ -199,6 +199,12 @@ void TKVMainFrm::FwdBtnClick(TObject* Sender)
 {
   const Integer index = Viewer->HistoryIndex();
   const Integer count = Integer(Viewer->History().size());
+  if (Sender != BackBtn && index < 1)
+    return;
+  // The page gone back or forward to has the keyboard, as a followed link's page has: a
+  // reader hears it take the focus (the page, or the link kept), not only that it loaded.
+  if (Viewer->Showing() && Viewer->Enabled())
+    Viewer->SetFocus();
   if (Sender == BackBtn) {
     if (index >= count - 1) {
       IndexBtnClick(Sender);

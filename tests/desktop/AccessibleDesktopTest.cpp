@@ -565,6 +565,20 @@ TEST(AccessibleDesktop, AReaderFollowsTheFocusThroughMenusDialogsAndPages)
   EXPECT_TRUE(listener.WaitHeard([](const atspi::TEvent& e) {
     return e.Type == "focus:" && e.Role == "document frame";
   })) << listener.Log();
+  // Back, pressed by the reader while the keyboard is on the model: the page gone back to is
+  // heard as a followed link's is, loaded and taking the focus.
+  const std::vector<atspi::TNode> idler = Read(desk, pid, {}, raw);
+  const atspi::TNode* model = atspi::Find(idler, "panel", "3D model");
+  ASSERT_NE(model, nullptr) << raw;
+  desk.Click(Middle(*model).X, Middle(*model).Y);
+  listener.Take();
+  Read(desk, pid, {"act:push button:back:Press"}, raw);
+  for (const char* type : {"document:load-complete", "focus:"})
+    EXPECT_TRUE(listener.WaitHeard([&](const atspi::TEvent& e) {
+      return e.Type == type && e.Role == "document frame" && e.Name == "Simple gear train";
+    })) << type
+        << "\n"
+        << listener.Log();
 
   // The cam graph's shape list, opened by a reader's click: each entry the keys reach is
   // heard; Escape closes the list (the box heard) and leaves the toolbar, and the reader is
