@@ -5,7 +5,11 @@
 # A line "ready" says the listeners are registered. It runs until it is ended.
 import sys
 
+import gi
 import pyatspi
+
+gi.require_version("Atspi", "2.0")
+from gi.repository import Atspi  # noqa: E402
 
 TYPES = ("focus:", "object:state-changed", "object:property-change", "object:value-changed",
          "object:text-changed", "object:text-caret-moved", "object:text-selection-changed",
@@ -34,6 +38,10 @@ def main():
         except Exception as e:
             print("error\t%s\t%s\t%s\t%s" % (event.type, event.detail1, event.detail2, clean(e)), flush=True)
 
+    # A reader waits for a program busy laying out a page or building a model (the asking
+    # would otherwise give up within a second, and say the program hung), so that what it
+    # cannot read is only what has gone.
+    Atspi.set_timeout(20000, 30000)
     pyatspi.Registry.registerEventListener(heard, *TYPES)
     print("ready", flush=True)
     pyatspi.Registry.start()
