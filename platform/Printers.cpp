@@ -252,9 +252,9 @@ struct TPrinterImpl : public TPrinterDC {
   }
 
   // Hands the finished job's file to the spooler with the paper and the choices made for it
-  // (copies, sides, the queue's own options from the print dialog). False when the spooler
-  // refused it.
-  bool SubmitJob()
+  // (copies, sides, the queue's own options from the print dialog). The printer's error, with
+  // the queue and the spooler's reason, when the spooler refused it; "" when it took the job.
+  std::string SubmitJob()
   {
     const QPageLayout layout = Device->pageLayout();
     std::vector<std::pair<QByteArray, QByteArray>> options;
@@ -295,9 +295,13 @@ struct TPrinterImpl : public TPrinterDC {
     const QByteArray printer = Device->printerName().toUtf8();
     const QByteArray file = QFile::encodeName(JobFile->fileName());
     const QByteArray title = Device->docName().toUtf8();
-    return cupsPrintFile(printer.constData(), file.constData(), title.constData(), static_cast<int>(list.size()),
-                         list.data())
-           > 0;
+    if (cupsPrintFile(printer.constData(), file.constData(), title.constData(), static_cast<int>(list.size()),
+                      list.data())
+        > 0)
+      return {};
+    const char* reason = cupsLastErrorString();
+    return std::string(NotFinished) + ": " + Device->printerName().toStdString()
+           + (reason && *reason ? std::string(": ") + reason : std::string());
   }
 
   static TPrinterImpl& Of(TPrinter& printer) { return *printer.FImpl; }
@@ -494,8 +498,8 @@ void TPrinter::EndDoc()
     error = TPrinterImpl::NotFinished;
   else if (std::string failed = FImpl->FinishJobFile(); !failed.empty())
     error = std::move(failed);
-  else if (FOutputFileName.empty() && !FImpl->SubmitJob())
-    error = TPrinterImpl::NotFinished;
+  else if (FOutputFileName.empty())
+    error = FImpl->SubmitJob();
   FImpl->DropJobFile();
   FPrinting = false;
   FAborted = false;

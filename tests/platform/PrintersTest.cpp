@@ -307,11 +307,15 @@ TEST(PrintersTest, SpoolerJobsArriveWholeAndCancelledOnesNever)
   EXPECT_FALSE(std::filesystem::exists(QueueOutput()));
   EXPECT_EQ(ErrorOf([&] { printer.SetPaper("Napkin"); }), "Paper size not supported");
 
-  // A queue that refuses jobs: the job ends with the printer's error, not as printed.
+  // A queue that refuses jobs: the job ends with the printer's error, not as printed, naming
+  // the queue and the spooler's reason.
   testcmd::Output(std::string("cupsreject ") + QueueName);
   printer.BeginDoc();
   printer.Canvas().TextOut(10, 10, "Refused");
-  EXPECT_EQ(ErrorOf([&] { printer.EndDoc(); }), "The printer could not finish the document");
+  const std::string refused = ErrorOf([&] { printer.EndDoc(); });
+  EXPECT_EQ(refused.rfind(std::string("The printer could not finish the document: ") + QueueName + ": ", 0), 0u)
+      << refused;
+  EXPECT_NE(refused.find("accepting"), std::string::npos) << "no reason given: " << refused;
   testcmd::Output(std::string("cupsaccept ") + QueueName);
   EXPECT_FALSE(printer.Printing());
   EXPECT_EQ(QueueJobs(), before + 2);
