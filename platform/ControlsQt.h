@@ -86,8 +86,12 @@ struct TInputState {
   // CursorPos is where the display server last reported the pointer (not a simulated
   // position): the pointer may have moved on outside our windows since, so ask the server.
   bool CursorFromServer = false;
-  // The window holding the display server's pointer grab for a menu (SetPointerGrab).
+  // The window holding the display server's pointer grab: for a menu (SetPointerGrab), or
+  // for a press given again (PointerGrabForPress).
   QPointer<QWindow> PointerGrab;
+  // The widget whose window the menus keep the pointer for (SetPointerGrab), while one of
+  // their popups shows or a button is down.
+  QPointer<QWidget> MenuGrab;
   // A release taken from a window while captured, passed on to the toolkit so that it ends
   // its own press; its widget does not get it a second time (by its time stamp).
   bool ReleasePassedOn = false;

@@ -156,6 +156,8 @@ bool AltCodeKey(QObject* watched, TInputEvent& ev)
 
 void DeliverMouse(TInputKind kind, TPoint screenPos, TMouseButton button, TShiftState shift, TControl* target);
 void HoldPointerForGivenPress(TControl* target, TMouseButton button);
+void GrabPointer(QWindow* window);
+void FollowMenuGrab(const QWidget* showing = nullptr, const QWidget* hiding = nullptr);
 void GiveReleaseAhead(TPoint screenPos, TMouseButton button, TShiftState shift);
 
 // While a control holds the capture, the mouse belongs to it whatever window the display
@@ -198,9 +200,14 @@ bool CapturedWindowMouse(QObject* watched, QMouseEvent* me)
   // widget (no other control of the window would see the pointer again). So it goes on to
   // the toolkit, and the widget does not get it a second time.
   if (kind == TInputKind::MouseUp && me->buttons() == Qt::NoButton) {
-    // The press given again has had its release: the pointer is free again.
-    if (s.PointerGrabForPress && s.PointerGrab == watched)
-      SetPointerGrab(nullptr);
+    // The press given again has had its release: the pointer is free again. So it is where
+    // the menus held it only for the button.
+    if (s.PointerGrabForPress && s.PointerGrab == watched) {
+      s.PointerGrabForPress = false;
+      GrabPointer(nullptr);
+    } else {
+      FollowMenuGrab();
+    }
     s.ReleasePassedOn = true;
     s.ReleasePassedOnTime = me->timestamp();
     return false;
@@ -276,6 +283,14 @@ protected:
       if (CapturedWindowMouse(watched, static_cast<QMouseEvent*>(event)))
         return true;
       return Mouse(watched, static_cast<QMouseEvent*>(event));
+    case QEvent::Show:
+    case QEvent::Hide:
+      // A menu's popup coming or going.
+      if (InputState().MenuGrab && watched->isWidgetType() && static_cast<QWidget*>(watched)->isWindow()) {
+        auto* w = static_cast<QWidget*>(watched);
+        FollowMenuGrab(event->type() == QEvent::Show ? w : nullptr, event->type() == QEvent::Hide ? w : nullptr);
+      }
+      return false;
     case QEvent::Wheel: {
       TControl* target = ControlOf(watched);
       if (!target || !dynamic_cast<TControlWidget*>(watched))
@@ -467,13 +482,8 @@ void SetPointerGrab(TControl* control)
 {
   TInputState& s = InputState();
   s.PointerGrabForPress = false;
-  QWidget* w = control ? WidgetOf(control) : nullptr;
-  QWindow* window = w && w->isVisible() ? w->window()->windowHandle() : nullptr;
-  if (s.PointerGrab == window)
-    return;
-  if (s.PointerGrab)
-    s.PointerGrab->setMouseGrabEnabled(false);
-  s.PointerGrab = window && window->setMouseGrabEnabled(true) ? window : nullptr;
+  s.MenuGrab = control ? WidgetOf(control) : nullptr;
+  FollowMenuGrab();
 }
 
 namespace {
@@ -615,14 +625,60 @@ namespace {
 void HoldPointerForGivenPress(TControl* target, TMouseButton button)
 {
   TInputState& s = InputState();
-  if (s.PointerGrab || !target)
+  QWidget* w = target ? WidgetOf(target) : nullptr;
+  if (s.PointerGrab || !w || !w->isVisible())
     return;
-  SetPointerGrab(target);
+  GrabPointer(w->window()->windowHandle());
   s.PointerGrabForPress = s.PointerGrab != nullptr;
   // Let go meanwhile, the release may have passed the window by: no release would end the
   // grab. The release is waited for without it, as before.
-  if (s.PointerGrabForPress && !ButtonHeldOnServer(button))
-    SetPointerGrab(nullptr);
+  if (s.PointerGrabForPress && !ButtonHeldOnServer(button)) {
+    s.PointerGrabForPress = false;
+    GrabPointer(nullptr);
+  }
+}
+
+// The display server's pointer grab on window; nullptr lets it go.
+void GrabPointer(QWindow* window)
+{
+  TInputState& s = InputState();
+  if (s.PointerGrab == window)
+    return;
+  if (s.PointerGrab)
+    s.PointerGrab->setMouseGrabEnabled(false);
+  s.PointerGrab = window && window->setMouseGrabEnabled(true) ? window : nullptr;
+}
+
+// A popup window of ours that takes input (a menu's, not a hint or a shadow) shows: the one
+// showing counts, the one hiding does not.
+bool PopupShown(const QWidget* showing, const QWidget* hiding)
+{
+  for (TControl* c : InputState().TopLevels) {
+    if (!c->IsPopupWindow() || !c->Visible() || !c->Enabled() || c->MouseTransparent())
+      continue;
+    const QWidget* w = WidgetOf(c);
+    if (w && (w == showing || (w != hiding && w->isVisible())))
+      return true;
+  }
+  return false;
+}
+
+// The menus keep the pointer only while a popup of theirs shows (a press anywhere closes it,
+// and reaches what lies under it once it has) or while a button is down (a drag from a title
+// into its menu, a release still to come). A bar that only waits for keys (its menu closed by
+// Escape, or entered with Alt) leaves the pointer to the desktop: other programs' windows
+// take their hover, wheel and title-bar drags.
+void FollowMenuGrab(const QWidget* showing, const QWidget* hiding)
+{
+  TInputState& s = InputState();
+  if (s.PointerGrabForPress)
+    return;
+  QWidget* w = s.MenuGrab;
+  QWindow* window = w && w->isVisible() ? w->window()->windowHandle() : nullptr;
+  if (window && !PopupShown(showing, hiding) && !ButtonHeldOnServer(mbLeft) && !ButtonHeldOnServer(mbRight)
+      && !ButtonHeldOnServer(mbMiddle))
+    window = nullptr;
+  GrabPointer(window);
 }
 
 // The hand let go before the press was given again: the server sent the release to a window

@@ -738,6 +738,41 @@ TEST(DesktopMenus, AClickElsewhereOrAnotherProgramTakingTheActivationEndsTheMenu
   auto other = std::make_unique<desktop::TOtherProgram>(desk, "Another program", 700, 150);
   const std::string otherWindow = desk.WaitFramedWindow("^Another program$", 5000);
   ASSERT_FALSE(otherWindow.empty());
+  // A menu opened by a click (the bar's View, the page toolbar's font drop-down) and closed by
+  // one Escape leaves its bar waiting for keys, but the pointer is the desktop's again: another
+  // client could grab it, and a drag on the other program's title bar moves its window.
+  for (auto [bar, item] : {std::pair{&f.Menus, f.View}, std::pair{&f.Page, f.FontBtn}}) {
+    SCOPED_TRACE(item->Caption());
+    desk.Run("xdotool windowactivate --sync " + id);
+    PumpFor(300);
+    const desktop::TWindowPlace o = desk.Place(otherWindow);
+    const TPoint title{o.X + o.Width / 2, o.OuterTop() + o.FrameTop / 2};
+    TTBView* view = bar->View();
+    bool free = false;
+    tbtest::TScript s;
+    s.Do([&, at = TKitWindow::Centre(*bar, item)] { Click(at); });
+    s.WaitFor([&] { return view->OpenViewerView() != nullptr; }, "the menu opens");
+    s.Do([] { X("key Escape"); });
+    s.WaitFor([&] { return !view->OpenViewerView() && view->InModalLoop; }, "Escape closes the menu, the bar waits");
+    s.Do([&] {
+      free = x.PointerGrabbable();
+      X("mousemove " + At(title) + " mousedown 1 sleep 0.2 mousemove " + At({title.X + 40, title.Y + 30})
+        + " sleep 0.2 mousemove " + At({title.X + 80, title.Y + 60}) + " sleep 0.2 mouseup 1");
+    });
+    s.WaitFor([&] { return desk.Place(otherWindow).X > o.X + 40; }, "the other program's window moves");
+    s.Do([&] {
+      if (view->InModalLoop)
+        view->EndModal();
+    });
+    s.Abort = [&] {
+      X("mouseup 1");
+      view->EndModal();
+    };
+    s.Running = [&] { return view->InModalLoop; };
+    s.Start();
+    EXPECT_TRUE(PumpUntil([&] { return s.Finished() && !view->InModalLoop; }, 15000));
+    EXPECT_TRUE(free) << "the closed menu still holds the pointer";
+  }
   // View opened by a click on the kit's window (activated first); then the other program's
   // step, and a second after it the menu's state: its window gone, the loop ended and the
   // pointer free for another client's grab. A loop still running is ended here.
