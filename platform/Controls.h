@@ -124,7 +124,8 @@ struct TCreateParams {
   TControl* WndParent = nullptr;
 };
 
-// Control style bits.
+// Control style bits. A control without csDoubleClicks has the second press of a double click
+// as a plain press (no DblClick, no ssDouble), so the click that follows is a click of its own.
 using TControlStyle = uint32_t;
 constexpr TControlStyle csAcceptsControls = 0x1, csCaptureMouse = 0x2, csOpaque = 0x4, csClickEvents = 0x8,
                         csDoubleClicks = 0x10, csActionClient = 0x20, csMenuEvents = 0x40;

@@ -234,9 +234,9 @@ protected:
       return;
     TPoint p = Local(e->position());
     TControl* c = Control;
-    GuardedCall(
-        [&] { c->DispatchMouseDown(Button(e->button()), Shift(e->modifiers(), e->buttons()) | ssDouble, p.X, p.Y); },
-        c);
+    const TShiftState dbl = (c->ControlStyle() & csDoubleClicks) ? ssDouble : 0;
+    GuardedCall([&] { c->DispatchMouseDown(Button(e->button()), Shift(e->modifiers(), e->buttons()) | dbl, p.X, p.Y); },
+                c);
   }
   void mouseReleaseEvent(QMouseEvent* e) override
   {

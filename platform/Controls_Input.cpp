@@ -379,10 +379,12 @@ protected:
       s.GrabTarget = target;
       break;
     case QEvent::MouseButtonDblClick:
-      ev.Kind = TInputKind::MouseDblClick;
+      // A control that takes no double clicks has the second press as a press of its own.
+      ev.Kind = (target->ControlStyle() & csDoubleClicks) ? TInputKind::MouseDblClick : TInputKind::MouseDown;
       s.Buttons[b] = true;
       s.GrabTarget = target;
-      ev.Shift |= ssDouble;
+      if (ev.Kind == TInputKind::MouseDblClick)
+        ev.Shift |= ssDouble;
       break;
     case QEvent::MouseButtonRelease:
       ev.Kind = TInputKind::MouseUp;

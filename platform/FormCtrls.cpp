@@ -759,6 +759,8 @@ bool TMemo::DoMouseWheel(TShiftState shift, Integer delta, TPoint mousePos)
 
 TMarkControl::TMarkControl()
 {
+  // Each click of a double click clicks the box: it toggles twice, back where it was.
+  SetControlStyle(ControlStyle() & ~csDoubleClicks);
   SetTabStop(true);
   SetColor(clNone);
 }

@@ -112,6 +112,8 @@ void TLabel::Paint()
 
 TButton::TButton()
 {
+  // A double click is two clicks.
+  SetControlStyle(ControlStyle() & ~csDoubleClicks);
   SetBounds(0, 0, 75, 25);
   SetColor(clBtnFace);
   // Tab reaches a dialog's buttons as it does its other controls.

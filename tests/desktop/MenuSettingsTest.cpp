@@ -1022,7 +1022,8 @@ TEST(DesktopMenus, ADragOnThePageAfterAMouseOpenedMenuSelectsAndScrollsAsItGoes)
 
 // A click tapped on the lever toolbar's "Show labels" box (press and release back to back, as
 // a touchpad sends them) while the page picture's menu is open closes the menu and toggles the
-// box, once, every time: also when the release comes as the menus take the press.
+// box, once, every time: also when the release comes as the menus take the press. A double
+// click on the box, a radio button or a push button is two clicks.
 TEST(DesktopMenus, ATapOnACheckBoxThatClosesAPopupMenuTogglesItOnce)
 {
   if (!Available())
@@ -1076,6 +1077,37 @@ TEST(DesktopMenus, ATapOnACheckBoxThatClosesAPopupMenuTogglesItOnce)
     ASSERT_TRUE(PumpUntil([&] { return s.Finished() && !IsMouseButtonDown(mbLeft); }, 10000));
     PumpFor(100);
     EXPECT_EQ(clicks, round + 1);
+  }
+  // Each click of a double click clicks the box (it toggles twice, back where it was), and so
+  // it does a radio button and a push button, as the stock widgets do.
+  TForm form;
+  form.SetBounds(200, 400, 300, 60);
+  TRadioButton radio;
+  radio.SetBounds(10, 10, 120, 20);
+  radio.SetCaption("Radio");
+  TButton button;
+  button.SetBounds(150, 10, 75, 25);
+  button.SetCaption("Push");
+  for (TControl* c : std::initializer_list<TControl*>{&radio, &button})
+    c->SetParent(&form);
+  form.Show();
+  ASSERT_TRUE(PumpUntil([&] { return form.Showing(); }));
+  PumpFor(500);
+  // The box last: a click on it raises the main window over the form.
+  for (TControl* c : std::initializer_list<TControl*>{&radio, &button, box}) {
+    SCOPED_TRACE(c->Caption());
+    const bool checked = box->Checked();
+    int n = 0;
+    c->OnClick = [&, was = c->OnClick.Get()](TObject* sender) {
+      ++n;
+      if (was)
+        was(sender);
+    };
+    X("mousemove " + At(Centre(c)) + " click --repeat 2 --delay 80 1");
+    PumpUntil([&] { return n == 2; }, 3000);
+    PumpFor(500);
+    EXPECT_EQ(n, 2);
+    EXPECT_EQ(box->Checked(), checked);
   }
 }
 
