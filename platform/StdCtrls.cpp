@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <cctype>
 #include <optional>
 #include <vector>
 
@@ -209,7 +210,8 @@ void TButton::KeyDown(Word& key, TShiftState shift)
     Click();
     return;
   }
-  if (key == VK_ESCAPE)
+  // Escape and the dialog's Alt+letter keys are the form's.
+  if (key == VK_ESCAPE || (shift & ssAlt))
     if (auto* form = GetParentForm())
       form->DispatchKeyDown(key, shift);
 }
@@ -515,6 +517,29 @@ TButton* FindButton(TWinControl* parent, bool wantDefault)
   return nullptr;
 }
 
+// The shown, enabled button whose caption marks key as its access key ("&Cancel": C).
+TButton* FindAccessButton(TWinControl* parent, Word key)
+{
+  for (int i = 0; i < parent->ControlCount(); ++i) {
+    TControl* c = parent->Controls(i);
+    if (auto* b = dynamic_cast<TButton*>(c)) {
+      const std::string& caption = b->Caption();
+      for (size_t at = caption.find('&'); at != std::string::npos && at + 1 < caption.size();
+           at = caption.find('&', at + 2)) {
+        if (caption[at + 1] == '&')
+          continue;
+        if (std::toupper(static_cast<unsigned char>(caption[at + 1])) == key && b->Visible() && b->Enabled())
+          return b;
+        break;
+      }
+    }
+    if (auto* wc = dynamic_cast<TWinControl*>(c))
+      if (TButton* b = FindAccessButton(wc, key))
+        return b;
+  }
+  return nullptr;
+}
+
 }   // namespace
 
 TDialogForm::TDialogForm() = default;
@@ -569,6 +594,14 @@ void TDialogForm::KeyDown(Word& key, TShiftState shift)
       return;
     }
   }
+  // Alt and a button's access key press it.
+  const bool letter = (key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9');
+  if (letter && (shift & ssAlt) && !(shift & ssCtrl))
+    if (TButton* b = FindAccessButton(this, key)) {
+      key = 0;
+      b->Click();
+      return;
+    }
   TForm::KeyDown(key, shift);
 }
 

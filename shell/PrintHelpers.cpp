@@ -182,6 +182,8 @@ std::unique_ptr<TAbortDialog> CreateAbortDialog()
   try {
     dialog = std::make_unique<TAbortDialog>();
     dialog->Show();
+    // Its one button has the keyboard: Space, Return, Escape and Alt+C stop the job.
+    dialog->btnCancel->SetFocus();
     dialog->Update();
   } catch (...) {
     return nullptr;
