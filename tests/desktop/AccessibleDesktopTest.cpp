@@ -854,7 +854,7 @@ TEST(AccessibleDesktop, AReaderHearsWhatChangesAsFromTheDesktopsOwnControls)
             bar = &n;
         return bar != nullptr;
       },
-      20000, 500);
+      40000, 500);
   ASSERT_NE(bar, nullptr) << raw;
   listener.Take();
   desk.Click(bar->Extents.Right - 6, Middle(*bar).Y);

@@ -46,18 +46,32 @@ void OpenTopic(const desktop::TDesktop& desk, const desktop::TWindowPlace& m, TP
   std::this_thread::sleep_for(std::chrono::seconds(5));
 }
 
-// Starts printing the model's picture from the main window (its client area at m): File,
-// "Print mechanism..", a name (when asked for), the picture's preview; gives the print
-// dialog that opens ("" when none does).
-std::string PrintModelPicture(const desktop::TDesktop& desk, const desktop::TWindowPlace& m)
+// Opens the model picture's preview from the main window (its client area at m): File,
+// "Print mechanism..", a name when asked for (the box may come late on a busy machine); gives
+// the preview ("" when none opens).
+std::string OpenPicturePreview(const desktop::TDesktop& desk, const desktop::TWindowPlace& m)
 {
   desk.Click(m.X + 15, m.Y + 9);
   std::this_thread::sleep_for(std::chrono::milliseconds(1500));
   desk.Click(m.X + 69, m.Y + 31);
-  std::this_thread::sleep_for(std::chrono::seconds(3));
-  desk.Type("Ann");
-  desk.Keys("Return");
-  return desk.WaitWindow("^Print$");
+  desk.WaitWindow("^(Print information|Print preview)$", 40000);
+  if (const std::vector<std::string> box = desk.WindowsNamed("^Print information$"); !box.empty()) {
+    desk.Run("xdotool windowactivate --sync " + box.front());
+    desk.Type("Ann");
+    desk.Keys("Return");
+  }
+  return desk.WaitWindow("^Print preview$", 40000);
+}
+
+// Starts printing the model's picture from the main window (its client area at m): its
+// preview's Print; gives the print dialog that opens ("" when none does).
+std::string PrintModelPicture(const desktop::TDesktop& desk, const desktop::TWindowPlace& m)
+{
+  const std::string preview = OpenPicturePreview(desk, m);
+  if (preview.empty())
+    return {};
+  desk.Run("xdotool windowactivate --sync " + preview + " key Return");
+  return desk.WaitWindow("^Print$", 40000);
 }
 
 // How ChoosePaper leaves the paper: as it is, or turned.
@@ -94,15 +108,7 @@ void ChoosePaper(const desktop::TDesktop& desk, const std::string& dialog, int d
 std::pair<int, int> PreviewedSheet(const desktop::TDesktop& desk, const desktop::TWindowPlace& m,
                                    const std::string& shot)
 {
-  desk.Click(m.X + 15, m.Y + 9);
-  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
-  desk.Click(m.X + 69, m.Y + 31);
-  std::this_thread::sleep_for(std::chrono::seconds(3));
-  if (!desk.WindowsNamed("^Print information$").empty()) {
-    desk.Type("Ann");
-    desk.Keys("Return");
-  }
-  const std::string preview = desk.WaitWindow("^Print preview$");
+  const std::string preview = OpenPicturePreview(desk, m);
   EXPECT_FALSE(preview.empty()) << "no preview";
   if (preview.empty())
     return {0, 0};
@@ -332,7 +338,7 @@ TEST(DesktopPrintingBox, APagePrintedOnThePaperChosenInThePrintDialogKeepsEveryW
                    const std::string& queue = QueueName, const std::string& output = QueueOutput()) {
     std::filesystem::remove(output);
     desk.Click(m.X + 877, m.Y + 33);
-    const std::string preview = desk.WaitWindow("^Print preview$");
+    const std::string preview = desk.WaitWindow("^Print preview$", 40000);
     EXPECT_FALSE(preview.empty()) << "no preview";
     if (preview.empty())
       return std::string();

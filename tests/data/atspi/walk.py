@@ -23,7 +23,11 @@
 import sys
 import time
 
+import gi
 import pyatspi
+
+gi.require_version("Atspi", "2.0")
+from gi.repository import Atspi  # noqa: E402
 
 
 def find_app(pid):
@@ -216,6 +220,9 @@ def run(app, requests):
 
 def main():
     pid = int(sys.argv[1])
+    # A reader waits for a program busy laying out a page or building a model, where the
+    # asking would give up within a second.
+    Atspi.set_timeout(20000, 30000)
     app = find_app(pid)
     if app is None:
         print("no application with process id %d on the bus" % pid)
