@@ -981,10 +981,19 @@ int32_t TSectionList::Draw(TCanvas& Canvas, const TRect& ARect, int32_t ClipWidt
   // on this page that may reach below its end are drawn whole, over the blank.
   if (Printing)
     Canvas.FillRect(Rect(ARect.Left, PageBottom - YOff, ARect.Right + 1, ARect.Bottom + 3), clWhite);
-  // Floats are painted over the text, in the order they were met.
+  // Floats are painted over the text, in the order they were met. A picture taller than a
+  // page ends where the page does, and goes on from there on the next.
+  const int32_t pageHeight = ARect.Bottom - ARect.Top;
   for (size_t i = 0; i < DrawList.size(); ++i) {
     TImageRec r = DrawList[i];
+    const bool tall = Printing && r.AObj->ImageHeight + r.AObj->VSpaceT + r.AObj->VSpaceB >= pageHeight;
+    if (tall) {
+      r.ACanvas->SaveDC();
+      r.ACanvas->IntersectClipRect(ARect.Left - 1, ARect.Top - 1, ARect.Right + 1, PageBottom - YOff);
+    }
     r.AObj->Draw(*r.ACanvas, r.AX, r.AFO, r.AYBaseline, r.AY);
+    if (tall)
+      r.ACanvas->RestoreDC(-1);
   }
   DrawList.clear();
   // Where the pictures drawn now stand in the document (the canvas is in window

@@ -966,7 +966,10 @@ int32_t TSection::Draw(TCanvas& Canvas, const TRect& ARect, IndentManager& IMgr,
         doc->PageBottom = PageEndAbove(top, pageHeight);   // above the line that would be cut
         break;
       }
-      if (top < doc->PageTop || top >= doc->PageBottom)
+      // A line taller than a page, or a picture floated from it, crosses page ends: the
+      // part below an earlier page's foot goes on on this one.
+      const bool goesOn = top < doc->PageTop && reach > doc->PageTop && reach - top >= pageHeight;
+      if ((top < doc->PageTop && !goesOn) || top >= doc->PageBottom)
         continue;
       if (reach > bottom)
         doc->PageFloats.emplace_back(top, reach);

@@ -717,7 +717,7 @@ struct TFloatsPage {
   std::string Html, Words;
   std::vector<int> Heights;
 };
-TFloatsPage FloatsPage(uint32_t Seed, int Blocks, const std::string& Dir)
+TFloatsPage FloatsPage(uint32_t Seed, int Blocks, const std::string& Dir, int Lowest = 90, int Highest = 380)
 {
   auto next = [&](int lo, int hi) {
     Seed = Seed * 1664525u + 1013904223u;
@@ -739,7 +739,7 @@ TFloatsPage FloatsPage(uint32_t Seed, int Blocks, const std::string& Dir)
     picture.Fill(PictureColour(k));
     SaveBmpToFile(picture, name);
     page.Html += "<p>" + words(next(3, 40)) + "</p>";
-    page.Heights.push_back(next(90, 380));
+    page.Heights.push_back(next(Lowest, Highest));
     page.Html += "<p><img src=\"" + name + "\" align=" + (next(0, 1) ? "left" : "right");
     page.Html += " width=" + std::to_string(next(120, 260));
     page.Html += " height=" + std::to_string(page.Heights.back()) + ">";
@@ -807,6 +807,30 @@ TEST_F(HtmlViewerPrintTest, PagesOfStackedFloatedPicturesLoseNothing)
           EXPECT_NEAR(previewedWords.second, words.second, 2) << "page " << p + 1;
         }
       }
+  }
+  // Pictures taller than a page (A5's text is about 640 px high) go on from one sheet to the
+  // next: the parts of each add up to its whole height, none shown twice, and every word
+  // prints once.
+  const TFloatsPage tall = FloatsPage(21, 8, Dir, 300, 900);
+  const int n = static_cast<int>(tall.Heights.size());
+  Viewer->LoadFromString(tall.Html);
+  const std::string pdf = PrintToPdf("viewer-floats-taller-than-a-page-A5.pdf", 150);
+  Printer().SetPaper("A5");
+  Viewer->Print(1, 9999);
+  EXPECT_EQ(WordCountDifferences(WordCounts(tall.Words), WordCounts(Text(pdf))), "");
+  std::vector<std::vector<std::pair<int, int>>> shown;
+  for (const TRaster& sheet : PageRasters(pdf, Dpi))
+    shown.push_back(PicturesShown(sheet, n, 120 * Dpi / 96 / 2));
+  for (int k = 0; k < n; ++k) {
+    int rows = 0, pieces = 0;
+    std::string on;
+    for (size_t p = 0; p < shown.size(); ++p)
+      if (shown[p][k].second > 2) {
+        rows += shown[p][k].second;
+        ++pieces;
+        on += " " + std::to_string(p + 1);
+      }
+    EXPECT_NEAR(rows, tall.Heights[k] * Dpi / 96.0, 1.5 * pieces) << "picture " << k << " on sheets" << on;
   }
 }
 
