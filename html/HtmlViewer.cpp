@@ -411,6 +411,9 @@ void THTMLViewer::Reload()
   std::unique_ptr<TFormData> formData = FSectionList->GetFormControlData();
   KeepingFocusedLink([this] { LoadFile(FCurrentFile, FFileType); });
   SetPosition(pos);
+  // The link the keyboard stayed on stays in view, where the old place would hide it.
+  if (Focused() || FPaintPanel->Focused())
+    ShowFocusedLink();
   if (formData)
     FSectionList->SetFormControlData(*formData);
 }

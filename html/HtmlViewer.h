@@ -488,6 +488,8 @@ private:
   bool WordBounds(int32_t Pos, int32_t& First, int32_t& Last);
   void EndPanning();
   void FocusLink(const TFontObj& Link);
+  // Scrolls the focused link into view when it is out of view or too near an edge.
+  void ShowFocusedLink();
   void FocusTabItem(const TSectionList::TTabItem& Item);
   // No link keeps the keyboard focus (its frame goes).
   void DropLinkFocus();

@@ -86,13 +86,21 @@ void THTMLViewer::DropLinkFocus()
 void THTMLViewer::FocusLink(const TFontObj& Link)
 {
   FSectionList->FocusLinkID = Link.LinkID();
+  ShowFocusedLink();
+  InvalidatePaintPanel();
+  AnnounceFocusedLink();
+}
+
+void THTMLViewer::ShowFocusedLink()
+{
+  const TFontObj* link = FindTabLink(FSectionList->TabLinks(), FSectionList->FocusLinkID);
+  if (!link)
+    return;
   // Scrolled only when the link's top is too near an edge or out of view: then to the middle.
-  const int32_t top = Link.Section->LineTopAt(Link.Pos);
+  const int32_t top = link->Section->LineTopAt(link->Pos);
   const int32_t y = FSectionList->YOff, ph = PanelHeight();
   if (top >= 0 && (top < y + 20 || top > y + ph - 30))
     ScrollTo(top - ph / 2);
-  InvalidatePaintPanel();
-  AnnounceFocusedLink();
 }
 
 std::string THTMLViewer::FocusedLinkURL() const

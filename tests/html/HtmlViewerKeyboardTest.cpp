@@ -138,14 +138,19 @@ TEST_F(HtmlViewerKeyboardTest, TabWalksTheLinksInTabOrderAndEnterFollowsTheFocus
 }
 
 // With nothing else to take the focus, Tab past the last link starts again at the first; a
-// clicked link takes the focus, so Tab goes on from it, and it keeps the focus when the page is
-// laid out anew in another text size, though an earlier link leads to the same place.
+// clicked link takes the focus, so Tab goes on from it, and it keeps the focus, in view, when
+// the page is laid out anew in another text size, though an earlier link leads to the same
+// place.
 TEST_F(HtmlViewerKeyboardTest, TabWrapsAroundAndGoesOnFromAClickedLink)
 {
   Other->SetParent(nullptr);
+  std::string filler;
+  for (int i = 0; i < 40; ++i)
+    filler += "<p>Words between the links, line " + std::to_string(i) + "</p>";
   Viewer->LoadFromFile(Write("links.htm",
                              "<p><a href=\"a.htm\">Alpha</a> <a href=\"b.htm\">Bravo</a> <a "
-                             "href=\"c.htm\">Charlie</a> <a href=\"b.htm\">Bravo again</a></p>"));
+                             "href=\"c.htm\">Charlie</a></p>"
+                                 + filler + "<p><a href=\"b.htm\">Bravo again</a></p>"));
   Viewer->OnHotSpotClick = [&](TObject*, const std::string&, bool& Handled) { Handled = true; };
   ShowFocused();
   TypeKeys("Tab Tab Tab Tab Tab");
@@ -153,7 +158,8 @@ TEST_F(HtmlViewerKeyboardTest, TabWrapsAroundAndGoesOnFromAClickedLink)
   TypeKeys("shift+Tab");
   EXPECT_TRUE(WaitUntil([&] { return Viewer->FocusedLinkURL() == "b.htm"; }));
 
-  // A click on Bravo, through the X server's pointer.
+  // A click on Bravo, through the X server's pointer, back at the top.
+  TypeKeys("Home");
   const std::vector<TFontObj*> links = Viewer->SectionList().TabLinks();
   ASSERT_EQ(links.size(), 4u);
   int32_t x = 0, y = 0;
@@ -168,10 +174,12 @@ TEST_F(HtmlViewerKeyboardTest, TabWrapsAroundAndGoesOnFromAClickedLink)
   EXPECT_TRUE(WaitUntil([&] { return Viewer->FocusedLinkURL() == "c.htm"; }));
   TypeKeys("Tab");
   EXPECT_TRUE(WaitUntil([&] { return Viewer->FocusedLinkURL() == "b.htm"; }));
-  Viewer->SetDefFontSize(14);
+  Viewer->SetDefFontSize(24);
   Viewer->Reload();
-  EXPECT_EQ(Viewer->SectionList().FocusLinkID, Viewer->SectionList().TabLinks().back()->LinkID())
-      << "the second link to b.htm keeps the focus";
+  const TFontObj* kept = Viewer->SectionList().TabLinks().back();
+  EXPECT_EQ(Viewer->SectionList().FocusLinkID, kept->LinkID()) << "the second link to b.htm keeps the focus";
+  const int32_t top = kept->Section->LineTopAt(kept->Pos) - Viewer->SectionList().YOff;
+  EXPECT_TRUE(top >= 0 && top < Viewer->PaintPanel()->Height() - 20) << "the focused link is out of view: " << top;
   const TSize screen = GetScreenSize();
   std::system(("xdotool mousemove " + std::to_string(screen.cx - 1) + " " + std::to_string(screen.cy - 1)).c_str());
 }
