@@ -1136,6 +1136,10 @@ protected:
     return I < 0 || I >= static_cast<int32_t>(Brk.size()) || Brk[static_cast<size_t>(I)] != 'n';
   }
   void DrawLine(TCanvas& Canvas, const LineRec& L, int32_t X, IndentManager& IMgr, int32_t YOff);
+  // Puts a picture floated from the section (or every one floated from line L) on the
+  // document's list of pictures to draw over the text.
+  void QueueFloat(TCanvas& Canvas, TFloatingObj& O, TFontObj* FO, const IndentManager& IMgr);
+  void QueueFloats(TCanvas& Canvas, const LineRec& L, const IndentManager& IMgr);
   const LineRec* LineAtY(int32_t Y) const;
   // Where a printed page that would end at End ends so that no picture floated from a line
   // on it is cut.

@@ -958,11 +958,14 @@ int32_t TSection::Draw(TCanvas& Canvas, const TRect& ARect, IndentManager& IMgr,
     if (doc->Printing) {
       const int32_t pageHeight = ARect.Bottom - ARect.Top;
       // The line with the pictures floated from it (placed beside or below it), whole: cut
-      // by the page's end, the page ends above the line when they fit on a page.
-      // (A line of an earlier page stays there.)
+      // by the page's end, the page ends above the line when they fit on a page, and so it
+      // does when the end would cut the line's own words, though a picture floated from it
+      // is taller than a page (that one goes on from page to page). (A line of an earlier
+      // page stays there.)
       const int32_t reach = std::max(bottom, top + L.LineImgHt);
       const bool cut = bottom > doc->PageBottom || reach > (doc->PageFloatsHang ? doc->PageFoot : doc->PageBottom);
-      if (top >= doc->PageTop && top < doc->PageBottom && cut && reach - top < pageHeight && !doc->PageBreak) {
+      const bool fits = reach - top < pageHeight || (bottom > doc->PageBottom && bottom - top < pageHeight);
+      if (top >= doc->PageTop && top < doc->PageBottom && cut && fits && !doc->PageBreak) {
         doc->PageBottom = PageEndAbove(top, pageHeight);   // above the line that would be cut
         break;
       }
@@ -971,6 +974,11 @@ int32_t TSection::Draw(TCanvas& Canvas, const TRect& ARect, IndentManager& IMgr,
       const bool goesOn = top < doc->PageTop && reach > doc->PageTop && reach - top >= pageHeight;
       if ((top < doc->PageTop && !goesOn) || top >= doc->PageBottom)
         continue;
+      // (Its words printed on the earlier page: only its pictures go on.)
+      if (goesOn && bottom <= doc->PageTop) {
+        QueueFloats(Canvas, L, IMgr);
+        continue;
+      }
       if (reach > bottom)
         doc->PageFloats.emplace_back(top, reach);
     } else if (L.DrawY + std::max(L.LineImgHt, LineTotal(L)) - yOff < ARect.Top || top - yOff >= ARect.Bottom) {
@@ -980,6 +988,19 @@ int32_t TSection::Draw(TCanvas& Canvas, const TRect& ARect, IndentManager& IMgr,
   }
   Canvas.SetTextAlign(oldAlign);
   return result;
+}
+
+void TSection::QueueFloat(TCanvas& Canvas, TFloatingObj& O, TFontObj* FO, const IndentManager& IMgr)
+{
+  ParentSectionList->DrawList.push_back(TImageRec{&O, &Canvas, IMgr.LfEdge + O.Indent, O.YValue, O.YValue, FO});
+}
+
+void TSection::QueueFloats(TCanvas& Canvas, const LineRec& L, const IndentManager& IMgr)
+{
+  for (int32_t i = L.Start; i < L.Start + L.Ln; ++i)
+    if (BuffS[static_cast<size_t>(i)] == ImgPan)
+      if (TFloatingObj* o = Images.FindImage(i); o && o->Floating())
+        QueueFloat(Canvas, *o, FontAt(i), IMgr);
 }
 
 void TSection::DrawLine(TCanvas& Canvas, const LineRec& L, int32_t X, IndentManager& IMgr, int32_t YOff)
@@ -1005,7 +1026,7 @@ void TSection::DrawLine(TCanvas& Canvas, const LineRec& L, int32_t X, IndentMana
       if (TFloatingObj* o = Images.FindImage(i)) {
         TFontObj* fo = FontAt(i);
         if (o->Floating())
-          doc->DrawList.push_back(TImageRec{o, &Canvas, IMgr.LfEdge + o->Indent, o->YValue, o->YValue, fo});
+          QueueFloat(Canvas, *o, fo, IMgr);
         else
           o->Draw(Canvas, x + o->HSpaceL, fo, baseline, lineTop);
       }

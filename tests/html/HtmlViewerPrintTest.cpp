@@ -811,26 +811,48 @@ TEST_F(HtmlViewerPrintTest, PagesOfStackedFloatedPicturesLoseNothing)
   // Pictures taller than a page (A5's text is about 640 px high) go on from one sheet to the
   // next: the parts of each add up to its whole height, none shown twice, and every word
   // prints once.
-  const TFloatsPage tall = FloatsPage(21, 8, Dir, 300, 900);
-  const int n = static_cast<int>(tall.Heights.size());
-  Viewer->LoadFromString(tall.Html);
-  const std::string pdf = PrintToPdf("viewer-floats-taller-than-a-page-A5.pdf", 150);
-  Printer().SetPaper("A5");
-  Viewer->Print(1, 9999);
-  EXPECT_EQ(WordCountDifferences(WordCounts(tall.Words), WordCounts(Text(pdf))), "");
-  std::vector<std::vector<std::pair<int, int>>> shown;
-  for (const TRaster& sheet : PageRasters(pdf, Dpi))
-    shown.push_back(PicturesShown(sheet, n, 120 * Dpi / 96 / 2));
-  for (int k = 0; k < n; ++k) {
-    int rows = 0, pieces = 0;
-    std::string on;
-    for (size_t p = 0; p < shown.size(); ++p)
-      if (shown[p][k].second > 2) {
-        rows += shown[p][k].second;
-        ++pieces;
-        on += " " + std::to_string(p + 1);
-      }
-    EXPECT_NEAR(rows, tall.Heights[k] * Dpi / 96.0, 1.5 * pieces) << "picture " << k << " on sheets" << on;
+  for (const uint32_t seed : {21u, 22u, 23u, 24u, 25u, 26u}) {
+    SCOPED_TRACE("tall pictures, seed " + std::to_string(seed));
+    const TFloatsPage tall = FloatsPage(seed, 8, Dir, 300, 900);
+    const int n = static_cast<int>(tall.Heights.size());
+    Viewer->LoadFromString(tall.Html);
+    const std::string pdf = PrintToPdf("viewer-floats-taller-than-a-page-" + std::to_string(seed) + ".pdf", 150);
+    Printer().SetPaper("A5");
+    Viewer->Print(1, 9999);
+    EXPECT_EQ(WordCountDifferences(WordCounts(tall.Words), WordCounts(Text(pdf))), "");
+    std::vector<std::vector<std::pair<int, int>>> shown;
+    for (const TRaster& sheet : PageRasters(pdf, Dpi))
+      shown.push_back(PicturesShown(sheet, n, 120 * Dpi / 96 / 2));
+    for (int k = 0; k < n; ++k) {
+      int rows = 0, pieces = 0;
+      std::string on;
+      for (size_t p = 0; p < shown.size(); ++p)
+        if (shown[p][k].second > 2) {
+          rows += shown[p][k].second;
+          ++pieces;
+          on += " " + std::to_string(p + 1);
+        }
+      EXPECT_NEAR(rows, tall.Heights[k] * Dpi / 96.0, 1.5 * pieces) << "picture " << k << " on sheets" << on;
+    }
+  }
+  // The line a picture taller than a page is floated from, met by the first page's end: its
+  // words go whole to the next page, not half on each.
+  const std::string name = Dir + "/tall.bmp";
+  TBitmap picture(8, 8);
+  picture.Fill(PictureColour(1));
+  SaveBmpToFile(picture, name);
+  for (int lines = 30; lines <= 44; ++lines) {
+    std::string html = "<html><body><p>";
+    for (int i = 0; i < lines; ++i)
+      html += "line" + std::to_string(i) + "<br>";
+    html +=
+        "</p><p><img src=\"" + name + "\" align=left width=150 height=900>beside1 beside2 beside3</p></body></html>";
+    Viewer->LoadFromString(html);
+    const std::string pdf = PrintToPdf("viewer-floats-tall-line-at-the-end.pdf", 150);
+    Printer().SetPaper("A5");
+    Viewer->Print(1, 2);
+    for (const auto& [word, count] : WordCounts(Text(pdf)))
+      EXPECT_EQ(count, 1) << word << " with " << lines << " lines before the picture";
   }
 }
 
