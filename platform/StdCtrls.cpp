@@ -14,6 +14,7 @@
 #include "platform/CanvasQt.h"
 #include "platform/Files.h"
 #include "platform/JpegImage.h"
+#include "platform/SysUtils.h"
 
 TColor EffectiveColor(const TControl& control)
 {
@@ -522,17 +523,9 @@ TButton* FindAccessButton(TWinControl* parent, Word key)
 {
   for (int i = 0; i < parent->ControlCount(); ++i) {
     TControl* c = parent->Controls(i);
-    if (auto* b = dynamic_cast<TButton*>(c)) {
-      const std::string& caption = b->Caption();
-      for (size_t at = caption.find('&'); at != std::string::npos && at + 1 < caption.size();
-           at = caption.find('&', at + 2)) {
-        if (caption[at + 1] == '&')
-          continue;
-        if (std::toupper(static_cast<unsigned char>(caption[at + 1])) == key && b->Visible() && b->Enabled())
-          return b;
-        break;
-      }
-    }
+    if (auto* b = dynamic_cast<TButton*>(c))
+      if (std::toupper(static_cast<unsigned char>(FindAccelChar(b->Caption()))) == key && b->Visible() && b->Enabled())
+        return b;
     if (auto* wc = dynamic_cast<TWinControl*>(c))
       if (TButton* b = FindAccessButton(wc, key))
         return b;

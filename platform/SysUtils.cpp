@@ -112,6 +112,18 @@ int32_t StrToIntDef(const std::string& s, int32_t def)
   return ParseInt(s, v) ? v : def;
 }
 
+char FindAccelChar(const std::string& S)
+{
+  char result = 0;
+  for (size_t i = 0; i < S.size(); ++i)
+    if (S[i] == '&') {
+      ++i;
+      if (i < S.size() && S[i] != '&')
+        result = S[i];
+    }
+  return result;
+}
+
 std::string UpperCase(const std::string& s)
 {
   std::string r = s;

@@ -195,3 +195,5 @@ int32_t StrToIntDef(const std::string& s, int32_t def);
 std::string UpperCase(const std::string& s);   // ASCII only: other bytes stay as they are
 std::string LowerCase(const std::string& s);
 std::string Trim(const std::string& s);
+// The character after the last single "&" of a caption, its access key (0 when there is none).
+char FindAccelChar(const std::string& S);

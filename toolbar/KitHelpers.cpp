@@ -101,18 +101,6 @@ std::string EscapeAmpersands(const std::string& S)
   return out;
 }
 
-char FindAccelChar(const std::string& S)
-{
-  char result = 0;
-  for (size_t i = 0; i < S.size(); ++i)
-    if (S[i] == '&') {
-      ++i;
-      if (i < S.size() && S[i] != '&')
-        result = S[i];
-    }
-  return result;
-}
-
 std::string StripTrailingPunctuation(const std::string& S)
 {
   if (!S.empty() && S.back() == ':')

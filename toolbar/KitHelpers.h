@@ -9,6 +9,7 @@
 #include "platform/Controls.h"
 #include "platform/Graphics.h"
 #include "platform/SysSettings.h"
+#include "platform/SysUtils.h"
 
 // Menu show delay in ms: the system's answer, else the stored per-user value ("abc" gives
 // 0, nothing stored gives 400); never negative.
@@ -37,8 +38,6 @@ void DrawRotatedText(TCanvas& Canvas, std::string Text, const TRect& ARect, uint
 // "&&" becomes "&", a single "&" goes.
 std::string StripAccelChars(const std::string& S);
 std::string EscapeAmpersands(const std::string& S);
-// The character after the last single "&" (0 when there is none).
-char FindAccelChar(const std::string& S);
 // Drops one trailing ":" or "...".
 std::string StripTrailingPunctuation(const std::string& S);
 
