@@ -48,7 +48,7 @@ class TKVMainFrm : public TForm {
     // Hands the application's handlers back while this is still the main window.
     void ReleaseHandlers();
     ~TMainWindowClaim();
-  } FClaim{this};
+  } FClaim{this, nullptr};
 
 public:
   // AppFolder: where the program and its content folders lie (with its separator).

@@ -353,7 +353,7 @@ TEST(AccessibleDesktop, AReaderFollowsTheFocusThroughMenusDialogsAndPages)
   // the re-layout or a closing window takes away may still say it lost the focus or changed:
   // a listener lagging behind finds it gone, as a reader would, and that costs the reader
   // nothing.)
-  for (const std::string& gone : {"error\tfocus:\t", "error\tobject:state-changed:focused\t1\t"})
+  for (const char* gone : {"error\tfocus:\t", "error\tobject:state-changed:focused\t1\t"})
     EXPECT_EQ(listener.Log().find(gone), std::string::npos) << listener.Log();
 
   // The page's print preview, opened by the page toolbar's button: its Print heard taking
