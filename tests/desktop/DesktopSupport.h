@@ -192,6 +192,19 @@ public:
       ids.push_back(Decimal(id));
     return ids;
   }
+  // Raises another program's window as it asks the window manager to, and waits, with a
+  // bound, until the window manager has it on top: a click sent before then (a busy window
+  // manager reads the request late) goes to the window that was there.
+  bool Raise(const std::string& id, int timeoutMs = 10000) const
+  {
+    Run("xdotool windowraise " + id);
+    return WaitFor(
+        [&] {
+          const auto order = Stacking();
+          return !order.empty() && order.back() == Decimal(id);
+        },
+        timeoutMs);
+  }
   // Whether window a is stacked above window b.
   bool Above(const std::string& a, const std::string& b) const
   {
@@ -212,7 +225,7 @@ public:
   }
   // The window with that title that the window manager has framed, waited for (a window of
   // the same name without a frame, such as a splash, is not it).
-  std::string WaitFramedWindow(const std::string& pattern, int timeoutMs = 30000) const
+  std::string WaitFramedWindow(const std::string& pattern, int timeoutMs = 60000) const
   {
     std::string found;
     WaitFor(

@@ -807,7 +807,7 @@ TEST(DesktopMenus, AClickElsewhereOrAnotherProgramTakingTheActivationEndsTheMenu
     desk.WaitFramedWindow("^A new window$", 5000);
   });
   newcomer.reset();
-  desk.Run("xdotool windowraise " + otherWindow);
+  ASSERT_TRUE(desk.Raise(otherWindow));
   // xmessage's "okay" button, at the window's bottom left, ends it.
   const desktop::TWindowPlace o = desk.Place(otherWindow);
   menuEndsAfter("a click on another program's button", [&] { Click({o.X + 20, o.Y + o.Height - 14}); });
@@ -821,8 +821,7 @@ TEST(DesktopMenus, AClickElsewhereOrAnotherProgramTakingTheActivationEndsTheMenu
   const std::string overWindow = desk.WaitFramedWindow("^Over the kit$", 5000);
   ASSERT_FALSE(overWindow.empty());
   desk.Run("xdotool windowactivate --sync " + id);
-  desk.Run("xdotool windowraise " + overWindow);
-  PumpFor(300);
+  ASSERT_TRUE(desk.Raise(overWindow));
   const desktop::TWindowPlace v = desk.Place(overWindow);
   const TPoint okay{v.X + 20, v.Y + v.Height - 14};
   ASSERT_TRUE(f.Form.BoundsRect().Contains(okay)) << "the other program's button is not over the kit";
