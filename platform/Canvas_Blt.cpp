@@ -322,11 +322,24 @@ bool TCanvas::Blt(Integer x, Integer y, Integer w, Integer h, const TBitmap& sou
   // the source directly (converting only the rows it needs).
   // A high-density picture (more pixels than logical units) fully on the device is drawn
   // the same way, at the device's resolution.
+  // So is a picture stretched by pixel repetition (enlarged, or shrunk by leaving pixels out):
+  // the device scales it as it draws. On a printer every picture is stretched, to the
+  // printer's resolution; made here it would be a page-sized picture per page, recorded or
+  // sent whole (a preview of many pictures took seconds a page).
   const bool sameSize = job.Dest.Width() == job.Src.Width() && job.Dest.Height() == job.Src.Height();
   const bool dense = source.DevicePixelRatio() != 1;
-  if (table == 0xCC && !job.FlipX && !job.FlipY && (sameSize || dense) && source.PixelFormat() != TPixelFormat::pf1bit
-      && source.PixelFormat() != TPixelFormat::pfCustom && job.Src.Left >= 0 && job.Src.Top >= 0
-      && job.Src.Right <= source.Width() && job.Src.Bottom <= source.Height()) {
+  const bool averaged =
+      (job.Src.Width() > job.Dest.Width() || job.Src.Height() > job.Dest.Height()) && job.StretchMode != COLORONCOLOR;
+  const bool plainCopy = table == 0xCC && !job.FlipX && !job.FlipY && source.PixelFormat() != TPixelFormat::pf1bit
+                         && source.PixelFormat() != TPixelFormat::pfCustom && job.Src.Left >= 0 && job.Src.Top >= 0
+                         && job.Src.Right <= source.Width() && job.Src.Bottom <= source.Height();
+  if (plainCopy && !sameSize && !dense && !averaged) {
+    // The whole of it, where it is: the device leaves out what falls off it, and a picture
+    // cut at a page's end lines up with its part on the next page to the device's pixel.
+    FDevice->DrawImage(job.Dest, source, job.Src, rop, Clip());
+    return true;
+  }
+  if (plainCopy && (sameSize || dense)) {
     TRect src;
     if (sameSize) {
       src = {job.Src.Left + visible.Left - job.Dest.Left, job.Src.Top + visible.Top - job.Dest.Top, 0, 0};

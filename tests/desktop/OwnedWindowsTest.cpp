@@ -371,7 +371,7 @@ TEST(OwnedWindowsWithoutHelp, F1ShowsNoErrorBox)
   desktop::Output("ln " + desktop::Quoted(bin + "/orrelo") + " " + desktop::Quoted(folder + "/orrelo") + " || cp "
                   + desktop::Quoted(bin + "/orrelo") + " " + desktop::Quoted(folder + "/orrelo"));
   for (const char* item : {"HTML", "3DS", "Video", "questions", "liborrelo_media.so"})
-    desktop::Output("ln -s " + desktop::Quoted(bin + "/" + item) + " " + desktop::Quoted(folder + "/" + item));
+    desktop::Output("ln -sn " + desktop::Quoted(bin + "/" + item) + " " + desktop::Quoted(folder + "/" + item));
   desktop::TDesktop desk;
   ASSERT_TRUE(desk.Running());
   desktop::TProgram program(desk, "orrelo", folder);
@@ -433,7 +433,7 @@ TEST(OwnedErrorBox, ADamagedModelsLinkLoadsItsPageWhereverThePointerWent)
   desktop::Output("ln " + desktop::Quoted(bin + "/orrelo") + " " + desktop::Quoted(folder + "/orrelo") + " || cp "
                   + desktop::Quoted(bin + "/orrelo") + " " + desktop::Quoted(folder + "/orrelo"));
   for (const char* item : {"HTML", "Help", "Video", "questions", "liborrelo_media.so"})
-    desktop::Output("ln -s " + desktop::Quoted(bin + "/" + item) + " " + desktop::Quoted(folder + "/" + item));
+    desktop::Output("ln -sn " + desktop::Quoted(bin + "/" + item) + " " + desktop::Quoted(folder + "/" + item));
   desktop::Output("cp " + desktop::Quoted(bin + "/3DS") + "/* " + desktop::Quoted(folder + "/3DS/")
                   + " && head -c 3000 " + desktop::Quoted(bin + "/3DS/Arm_02.3ds") + " > "
                   + desktop::Quoted(folder + "/3DS/Arm_02.3ds"));
@@ -483,7 +483,7 @@ TEST(OwnedErrorBox, APictureThatFailsAtStartIsToldAboveTheSplash)
   desktop::Output("ln " + desktop::Quoted(bin + "/orrelo") + " " + desktop::Quoted(folder + "/orrelo") + " || cp "
                   + desktop::Quoted(bin + "/orrelo") + " " + desktop::Quoted(folder + "/orrelo"));
   for (const char* item : {"3DS", "Help", "Video", "questions", "liborrelo_media.so"})
-    desktop::Output("ln -s " + desktop::Quoted(bin + "/" + item) + " " + desktop::Quoted(folder + "/" + item));
+    desktop::Output("ln -sn " + desktop::Quoted(bin + "/" + item) + " " + desktop::Quoted(folder + "/" + item));
   desktop::Output("for f in " + desktop::Quoted(bin + "/HTML") + "/*; do [ \"${f##*/}\" = images ] || ln -s \"$f\" "
                   + html + "/; done; ln -s " + desktop::Quoted(bin + "/HTML/images") + "/* " + html + "/images/ && rm "
                   + html + "/images/Tick.bmp && head -c 100 " + desktop::Quoted(bin + "/HTML/images/Tick.bmp") + " > "

@@ -137,6 +137,18 @@ TEST(PrintersTest, PdfJobPagesAndMetrics)
   printer.EndDoc();
   EXPECT_EQ(PageColours(file), "grey") << "colour in a job printed in greys";
   printer.SetGreys(false);
+  // The picture, enlarged fifteen times on the page, is in the file at its own size: the
+  // page scales it (a picture made at the printer's resolution for each would make a file
+  // many times larger and a preview of many pictures take seconds a page).
+  std::istringstream images(testcmd::Output("pdfimages -list '" + file + "' 2>/dev/null"));
+  std::vector<std::string> sizes;
+  for (std::string line; std::getline(images, line);) {
+    std::istringstream fields(line);
+    std::string page, number, type, width, height;
+    if (fields >> page >> number >> type >> width >> height && type == "image")
+      sizes.push_back(width + "x" + height);
+  }
+  EXPECT_EQ(sizes, std::vector<std::string>{"20x20"});
 }
 
 // The job's name is cut to the 31 characters a spooler shows, never inside a character.
