@@ -245,6 +245,18 @@ public:
     std::string out = Run("xdotool getactivewindow");
     return out.empty() ? out : Decimal(out);
   }
+  // Waits, with a bound, until the window manager has caught up with a window that went: the
+  // window it holds active is one that shows. Until then the gone window's empty frame stays
+  // on the screen, and a click there reaches no program.
+  bool WaitActiveShows(int timeoutMs = 10000) const
+  {
+    return WaitFor(
+        [&] {
+          const std::string active = ActiveWindow();
+          return active.empty() || Run("xwininfo -id " + active).find("IsViewable") != std::string::npos;
+        },
+        timeoutMs);
+  }
   // Activates a window and waits, with a bound, until the X server gives it the keyboard:
   // the window manager marks a window active a moment before the focus follows, and keys
   // typed in between go to the window that had it.
