@@ -322,21 +322,35 @@ bool TCanvas::Blt(Integer x, Integer y, Integer w, Integer h, const TBitmap& sou
   // the source directly (converting only the rows it needs).
   // A high-density picture (more pixels than logical units) fully on the device is drawn
   // the same way, at the device's resolution.
-  // So is a picture stretched by pixel repetition (enlarged, or shrunk by leaving pixels out):
-  // the device scales it as it draws. On a printer every picture is stretched, to the
-  // printer's resolution; made here it would be a page-sized picture per page, recorded or
-  // sent whole (a preview of many pictures took seconds a page).
+  // So is an enlarged picture: the device scales it as it draws. On a printer every picture
+  // is enlarged, to the printer's resolution; made here it would be a page-sized picture per
+  // page, recorded or sent whole (a preview of many pictures took seconds a page). A shrunk
+  // one is made here, as it comes out smaller than its source.
   const bool sameSize = job.Dest.Width() == job.Src.Width() && job.Dest.Height() == job.Src.Height();
   const bool dense = source.DevicePixelRatio() != 1;
-  const bool averaged =
-      (job.Src.Width() > job.Dest.Width() || job.Src.Height() > job.Dest.Height()) && job.StretchMode != COLORONCOLOR;
+  const bool enlarged = job.Dest.Width() >= job.Src.Width() && job.Dest.Height() >= job.Src.Height();
   const bool plainCopy = table == 0xCC && !job.FlipX && !job.FlipY && source.PixelFormat() != TPixelFormat::pf1bit
                          && source.PixelFormat() != TPixelFormat::pfCustom && job.Src.Left >= 0 && job.Src.Top >= 0
                          && job.Src.Right <= source.Width() && job.Src.Bottom <= source.Height();
-  if (plainCopy && !sameSize && !dense && !averaged) {
-    // The whole of it, where it is: the device leaves out what falls off it, and a picture
-    // cut at a page's end lines up with its part on the next page to the device's pixel.
-    FDevice->DrawImage(job.Dest, source, job.Src, rop, Clip());
+  if (plainCopy && enlarged && !sameSize && !dense && !job.Src.IsEmpty()) {
+    // Only the source pixels that land on the device, whole, over the device pixels they
+    // cover (a tall picture cut at a sheet's end sends each sheet its own rows): the rest
+    // falls off the device.
+    auto scaled = [](Integer v, Integer from, Integer extent, Integer toFrom, Integer toExtent, bool up) {
+      const int64_t n = int64_t(v - from) * toExtent;
+      return toFrom + static_cast<Integer>(n / extent + (up && n % extent != 0 ? 1 : 0));
+    };
+    const TRect& d = job.Dest;
+    const TRect& s = job.Src;
+    TRect src{scaled(visible.Left, d.Left, d.Width(), s.Left, s.Width(), false),
+              scaled(visible.Top, d.Top, d.Height(), s.Top, s.Height(), false),
+              scaled(visible.Right, d.Left, d.Width(), s.Left, s.Width(), true),
+              scaled(visible.Bottom, d.Top, d.Height(), s.Top, s.Height(), true)};
+    TRect dest{scaled(src.Left, s.Left, s.Width(), d.Left, d.Width(), false),
+               scaled(src.Top, s.Top, s.Height(), d.Top, d.Height(), false),
+               scaled(src.Right, s.Left, s.Width(), d.Left, d.Width(), true),
+               scaled(src.Bottom, s.Top, s.Height(), d.Top, d.Height(), true)};
+    FDevice->DrawImage(dest, source, src, rop, Clip());
     return true;
   }
   if (plainCopy && (sameSize || dense)) {

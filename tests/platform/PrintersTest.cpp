@@ -134,12 +134,17 @@ TEST(PrintersTest, PdfJobPagesAndMetrics)
   TBitmap picture(20, 20);
   picture.Fill(clLime);
   printer.Handle()->StretchPicture(Rect(100, 600, 400, 900), picture);
+  // A tall picture going on past the sheet's foot: 15 of its 100 rows are on the sheet.
+  TBitmap tall(10, 100);
+  tall.Fill(clBlue);
+  printer.Handle()->StretchPicture(Rect(500, h - 150, 600, h + 850), tall);
   printer.EndDoc();
   EXPECT_EQ(PageColours(file), "grey") << "colour in a job printed in greys";
   printer.SetGreys(false);
-  // The picture, enlarged fifteen times on the page, is in the file at its own size: the
-  // page scales it (a picture made at the printer's resolution for each would make a file
-  // many times larger and a preview of many pictures take seconds a page).
+  // The pictures, enlarged on the page, are in the file at their own size, the tall one with
+  // only the rows on the sheet: the page scales them (a picture made at the printer's
+  // resolution for each would make a file many times larger and a preview of many pictures
+  // take seconds a page).
   std::istringstream images(testcmd::Output("pdfimages -list '" + file + "' 2>/dev/null"));
   std::vector<std::string> sizes;
   for (std::string line; std::getline(images, line);) {
@@ -148,7 +153,7 @@ TEST(PrintersTest, PdfJobPagesAndMetrics)
     if (fields >> page >> number >> type >> width >> height && type == "image")
       sizes.push_back(width + "x" + height);
   }
-  EXPECT_EQ(sizes, std::vector<std::string>{"20x20"});
+  EXPECT_EQ(sizes, (std::vector<std::string>{"20x20", "10x15"}));
 }
 
 // The job's name is cut to the 31 characters a spooler shows, never inside a character.
