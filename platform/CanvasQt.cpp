@@ -330,6 +330,11 @@ public:
       const double r = src.DevicePixelRatio();
       QRectF target = r != 1 ? QRectF(dest.Left, dest.Top, srcRect.Width() / r, srcRect.Height() / r)
                              : QRectF(dest.Left, dest.Top, dest.Width(), dest.Height());
+      // A job's file keeps an enlarged picture's pixels as they are: in the toolkit's lossy
+      // form a diagram's flat colours bleed into each other, and the page would enlarge every
+      // smear. One drawn at the device's own pixels may lose what is too small to see.
+      p.setRenderHint(QPainter::LosslessImageRendering,
+                      target.width() > srcRect.Width() || target.height() > srcRect.Height());
       p.drawImage(target, img,
                   QRectF(srcRect.Left - part.Left, srcRect.Top - part.Top, srcRect.Width(), srcRect.Height()));
     });

@@ -69,6 +69,22 @@ std::string PageColours(const std::string& pdf)
   return out;
 }
 
+// The pictures in a PDF as pdfimages lists them: width x height and the encoding ("image"
+// where stored without loss, "jpeg" where not).
+std::vector<std::string> PicturesIn(const std::string& pdf)
+{
+  std::istringstream images(testcmd::Output("pdfimages -list '" + pdf + "' 2>/dev/null"));
+  std::vector<std::string> found;
+  for (std::string line; std::getline(images, line);) {
+    std::istringstream fields(line);
+    std::string page, number, type, width, height, colour, components, bits, encoding;
+    if (fields >> page >> number >> type >> width >> height >> colour >> components >> bits >> encoding
+        && type == "image")
+      found.push_back(width + "x" + height + " " + encoding);
+  }
+  return found;
+}
+
 }   // namespace
 
 TEST(PrintersTest, PdfJobPagesAndMetrics)
@@ -103,6 +119,13 @@ TEST(PrintersTest, PdfJobPagesAndMetrics)
   c.TextOut(0, 0, "Page one");
   c.Brush().SetColor(clRed);
   c.FillRect(Rect(100, 100, 400, 300));
+  // A small picture of flat colours, enlarged thirty times: its colours come out as they are.
+  TBitmap flat(10, 10);
+  flat.Fill(clWhite);
+  for (Integer y = 0; y < 10; ++y)
+    for (Integer x = 0; x < 10; ++x)
+      flat.SetPixel(x, y, (x + y) % 3 == 0 ? clGreen : (x + y) % 3 == 1 ? clRed : clWhite);
+  printer.Handle()->StretchPicture(Rect(500, 100, 800, 400), flat);
   printer.NewPage();
   EXPECT_EQ(printer.PageNumber(), 2);
   printer.Canvas().TextOut(0, 0, "Page two");
@@ -117,7 +140,10 @@ TEST(PrintersTest, PdfJobPagesAndMetrics)
   EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 5), "%PDF-");
   std::string text(bytes.begin(), bytes.end());
   EXPECT_NE(text.find("/Count 2"), std::string::npos);
-  EXPECT_EQ(PageColours(file), "grey red") << "the red fill is not on the page";
+  EXPECT_EQ(PageColours(file), "green grey red") << "the red fill or the picture is not on the page";
+  // The picture goes into the file at its own size, stored without loss: in the lossy form a
+  // small picture's colours bleed into each other, and enlarged each smear shows.
+  EXPECT_EQ(PicturesIn(file), std::vector<std::string>{"10x10 image"});
 
   // Printed in greys, as "Grayscale" in the print dialog asks, a coloured fill, text and
   // picture come out in their shades of grey.
@@ -145,14 +171,10 @@ TEST(PrintersTest, PdfJobPagesAndMetrics)
   // only the rows on the sheet: the page scales them (a picture made at the printer's
   // resolution for each would make a file many times larger and a preview of many pictures
   // take seconds a page).
-  std::istringstream images(testcmd::Output("pdfimages -list '" + file + "' 2>/dev/null"));
+  const std::vector<std::string> pictures = PicturesIn(file);
   std::vector<std::string> sizes;
-  for (std::string line; std::getline(images, line);) {
-    std::istringstream fields(line);
-    std::string page, number, type, width, height;
-    if (fields >> page >> number >> type >> width >> height && type == "image")
-      sizes.push_back(width + "x" + height);
-  }
+  for (const std::string& picture : pictures)
+    sizes.push_back(picture.substr(0, picture.find(' ')));
   EXPECT_EQ(sizes, (std::vector<std::string>{"20x20", "10x15"}));
 }
 
