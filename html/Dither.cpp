@@ -105,7 +105,14 @@ TFastColorLookup::TFastColorLookup(const TPalette& palette)
 int TFastColorLookup::Lookup(int red, int green, int blue, int& r, int& g, int& b)
 {
   const size_t key = size_t(Key(red, green, blue));
-  int index = FCache[key];
+  uint16_t* slot = &FCache[key];
+  if (FShared[key]) {
+    std::vector<uint16_t>& exact = FExact[key];
+    if (exact.empty())
+      exact.assign(512, 0xFFFF);
+    slot = &exact[size_t((red & 7) | (green & 7) << 3 | (blue & 7) << 6)];
+  }
+  int index = *slot;
   if (index == 0xFFFF) {
     int best = 0, bestDist = 0x30000;
     for (int i = 0; i < FColors; ++i) {
@@ -117,8 +124,7 @@ int TFastColorLookup::Lookup(int red, int green, int blue, int& r, int& g, int& 
       }
     }
     index = best;
-    if (!FShared[key])
-      FCache[key] = uint16_t(best);
+    *slot = uint16_t(best);
   }
   const TRGBQuad& e = FEntries[size_t(index)];
   r = e.rgbRed;

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/Bitmap.h"
@@ -73,7 +74,10 @@ public:
 private:
   std::vector<TRGBQuad> FEntries;
   std::vector<uint16_t> FCache;   // 32768 entries keyed by 5 bits per channel; 0xFFFF empty
-  std::vector<bool> FShared;      // keys that hold more than one palette colour: never cached
+  std::vector<bool> FShared;      // keys that hold more than one palette colour: cached exactly
+  // For a shared key, the answer for each of its 512 exact colours (the low 3 bits of each
+  // channel), made as they come: every pixel there would otherwise search the whole palette.
+  std::unordered_map<size_t, std::vector<uint16_t>> FExact;
 };
 
 class TNetscapeColorLookup : public TColorLookup {

@@ -48,6 +48,16 @@ TEST(Dither, FastLookupTakesTheFirstNearestByChannelSum)
   EXPECT_EQ(look.Lookup(190, 190, 190, r, g, b), 2);
   // Cached by 5 bits per channel: a colour in the same cell gives the same answer.
   EXPECT_EQ(look.Lookup(191, 188, 184, r, g, b), 2);
+  // Palette colours sharing a cell: each colour of the cell finds its own nearest, however
+  // often and in whatever order it is asked (the answers are kept colour by colour).
+  TPalette near;
+  near.Entries = {TRGBQuad{248, 248, 248, 0}, TRGBQuad{255, 248, 248, 0}, TRGBQuad{248, 255, 248, 0}};
+  TFastColorLookup cell(near);
+  for (int round = 0; round < 2; ++round) {
+    EXPECT_EQ(cell.Lookup(248, 248, 254, r, g, b), 1);
+    EXPECT_EQ(cell.Lookup(248, 254, 248, r, g, b), 2);
+    EXPECT_EQ(cell.Lookup(249, 249, 249, r, g, b), 0);
+  }
 }
 
 // Grey 100 on black and white, worked out by hand: row 0 left to right gives black (error
