@@ -333,19 +333,27 @@ bool TCanvas::Blt(Integer x, Integer y, Integer w, Integer h, const TBitmap& sou
                          && source.PixelFormat() != TPixelFormat::pfCustom && job.Src.Left >= 0 && job.Src.Top >= 0
                          && job.Src.Right <= source.Width() && job.Src.Bottom <= source.Height();
   if (plainCopy && enlarged && !sameSize && !dense && !job.Src.IsEmpty()) {
-    // Only the source pixels that land on the device, whole, over the device pixels they
-    // cover (a tall picture cut at a sheet's end sends each sheet its own rows): the rest
-    // falls off the device.
+    // Only the source pixels that land on the device inside the clip, whole, over the device
+    // pixels they cover (a tall picture cut at a sheet's end sends each sheet its own rows):
+    // the rest falls off the device or outside the clip.
+    TRect shown = visible;
+    if (const TRegion* clip = Clip()) {
+      const TRect box = clip->BoundingBox();
+      shown = {std::max(shown.Left, box.Left), std::max(shown.Top, box.Top), std::min(shown.Right, box.Right),
+               std::min(shown.Bottom, box.Bottom)};
+      if (shown.IsEmpty())
+        return true;
+    }
     auto scaled = [](Integer v, Integer from, Integer extent, Integer toFrom, Integer toExtent, bool up) {
       const int64_t n = int64_t(v - from) * toExtent;
       return toFrom + static_cast<Integer>(n / extent + (up && n % extent != 0 ? 1 : 0));
     };
     const TRect& d = job.Dest;
     const TRect& s = job.Src;
-    TRect src{scaled(visible.Left, d.Left, d.Width(), s.Left, s.Width(), false),
-              scaled(visible.Top, d.Top, d.Height(), s.Top, s.Height(), false),
-              scaled(visible.Right, d.Left, d.Width(), s.Left, s.Width(), true),
-              scaled(visible.Bottom, d.Top, d.Height(), s.Top, s.Height(), true)};
+    TRect src{scaled(shown.Left, d.Left, d.Width(), s.Left, s.Width(), false),
+              scaled(shown.Top, d.Top, d.Height(), s.Top, s.Height(), false),
+              scaled(shown.Right, d.Left, d.Width(), s.Left, s.Width(), true),
+              scaled(shown.Bottom, d.Top, d.Height(), s.Top, s.Height(), true)};
     TRect dest{scaled(src.Left, s.Left, s.Width(), d.Left, d.Width(), false),
                scaled(src.Top, s.Top, s.Height(), d.Top, d.Height(), false),
                scaled(src.Right, s.Left, s.Width(), d.Left, d.Width(), true),

@@ -160,22 +160,24 @@ TEST(PrintersTest, PdfJobPagesAndMetrics)
   TBitmap picture(20, 20);
   picture.Fill(clLime);
   printer.Handle()->StretchPicture(Rect(100, 600, 400, 900), picture);
-  // A tall picture going on past the sheet's foot: 15 of its 100 rows are on the sheet.
+  // A tall picture going on past the sheet's foot: 15 of its 100 rows are on the sheet, 5 of
+  // them inside the clip that keeps the sheet's foot clear.
   TBitmap tall(10, 100);
   tall.Fill(clBlue);
+  grey.IntersectClipRect(0, 0, w, h - 100);
   printer.Handle()->StretchPicture(Rect(500, h - 150, 600, h + 850), tall);
   printer.EndDoc();
   EXPECT_EQ(PageColours(file), "grey") << "colour in a job printed in greys";
   printer.SetGreys(false);
   // The pictures, enlarged on the page, are in the file at their own size, the tall one with
-  // only the rows on the sheet: the page scales them (a picture made at the printer's
+  // only the rows shown on the sheet: the page scales them (a picture made at the printer's
   // resolution for each would make a file many times larger and a preview of many pictures
   // take seconds a page).
   const std::vector<std::string> pictures = PicturesIn(file);
   std::vector<std::string> sizes;
   for (const std::string& picture : pictures)
     sizes.push_back(picture.substr(0, picture.find(' ')));
-  EXPECT_EQ(sizes, (std::vector<std::string>{"20x20", "10x15"}));
+  EXPECT_EQ(sizes, (std::vector<std::string>{"20x20", "10x5"}));
 }
 
 // The job's name is cut to the 31 characters a spooler shows, never inside a character.
