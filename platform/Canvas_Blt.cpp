@@ -86,6 +86,30 @@ inline bool MonoOf(const TBitmap& target, TColor c)
   return GetRValue(c) + GetGValue(c) + GetBValue(c) >= 384;
 }
 
+// The part two rectangles share (empty where they do not meet).
+TRect Meet(const TRect& a, const TRect& b)
+{
+  return {std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right), std::min(a.Bottom, b.Bottom)};
+}
+
+// Coordinate v of the span [from, from + extent) carried over to the span [toFrom, toFrom +
+// toExtent) in proportion: rounded down, or up where up is asked.
+Integer Scaled(Integer v, Integer from, Integer extent, Integer toFrom, Integer toExtent, bool up = false)
+{
+  const int64_t n = int64_t(v - from) * toExtent;
+  return toFrom + static_cast<Integer>(n / extent + (up && n % extent != 0 ? 1 : 0));
+}
+
+// The rectangle r of the area from carried over to the area to, in proportion; rounded
+// outward where outward is asked, else each edge down.
+TRect Scaled(const TRect& r, const TRect& from, const TRect& to, bool outward)
+{
+  return {Scaled(r.Left, from.Left, from.Width(), to.Left, to.Width()),
+          Scaled(r.Top, from.Top, from.Height(), to.Top, to.Height()),
+          Scaled(r.Right, from.Left, from.Width(), to.Left, to.Width(), outward),
+          Scaled(r.Bottom, from.Top, from.Height(), to.Top, to.Height(), outward)};
+}
+
 // One raster operation between a source picture (optional) and a target bitmap.
 struct TBltJob {
   TBitmap* Target = nullptr;
@@ -116,8 +140,7 @@ void TBltJob::Run()
   if (dw <= 0 || dh <= 0 || (useSrc && (sw <= 0 || sh <= 0)))
     return;
 
-  TRegion area(TRect{std::max(Dest.Left, 0), std::max(Dest.Top, 0), std::min(Dest.Right, t.Width()),
-                     std::min(Dest.Bottom, t.Height())});
+  TRegion area(Meet(Dest, TRect{0, 0, t.Width(), t.Height()}));
   if (Clip)
     area.Intersect(*Clip);
   if (area.IsEmpty())
@@ -303,9 +326,7 @@ bool TCanvas::Blt(Integer x, Integer y, Integer w, Integer h, const TBitmap& sou
 
   // No pixels to read: render the source part into a picture of the destination's size
   // (only the part on the device) and hand it over with the operation.
-  TRect dev = FDevice->DeviceRect();
-  TRect visible{std::max(job.Dest.Left, dev.Left), std::max(job.Dest.Top, dev.Top), std::min(job.Dest.Right, dev.Right),
-                std::min(job.Dest.Bottom, dev.Bottom)};
+  const TRect visible = Meet(job.Dest, FDevice->DeviceRect());
   if (visible.IsEmpty())
     return true;
   uint32_t table = (rop >> 16) & 0xFF;
@@ -336,29 +357,11 @@ bool TCanvas::Blt(Integer x, Integer y, Integer w, Integer h, const TBitmap& sou
     // Only the source pixels that land on the device inside the clip, whole, over the device
     // pixels they cover (a tall picture cut at a sheet's end sends each sheet its own rows):
     // the rest falls off the device or outside the clip.
-    TRect shown = visible;
-    if (const TRegion* clip = Clip()) {
-      const TRect box = clip->BoundingBox();
-      shown = {std::max(shown.Left, box.Left), std::max(shown.Top, box.Top), std::min(shown.Right, box.Right),
-               std::min(shown.Bottom, box.Bottom)};
-      if (shown.IsEmpty())
-        return true;
-    }
-    auto scaled = [](Integer v, Integer from, Integer extent, Integer toFrom, Integer toExtent, bool up) {
-      const int64_t n = int64_t(v - from) * toExtent;
-      return toFrom + static_cast<Integer>(n / extent + (up && n % extent != 0 ? 1 : 0));
-    };
-    const TRect& d = job.Dest;
-    const TRect& s = job.Src;
-    TRect src{scaled(shown.Left, d.Left, d.Width(), s.Left, s.Width(), false),
-              scaled(shown.Top, d.Top, d.Height(), s.Top, s.Height(), false),
-              scaled(shown.Right, d.Left, d.Width(), s.Left, s.Width(), true),
-              scaled(shown.Bottom, d.Top, d.Height(), s.Top, s.Height(), true)};
-    TRect dest{scaled(src.Left, s.Left, s.Width(), d.Left, d.Width(), false),
-               scaled(src.Top, s.Top, s.Height(), d.Top, d.Height(), false),
-               scaled(src.Right, s.Left, s.Width(), d.Left, d.Width(), true),
-               scaled(src.Bottom, s.Top, s.Height(), d.Top, d.Height(), true)};
-    FDevice->DrawImage(dest, source, src, rop, Clip());
+    const TRect shown = Clip() ? Meet(visible, Clip()->BoundingBox()) : visible;
+    if (shown.IsEmpty())
+      return true;
+    const TRect src = Scaled(shown, job.Dest, job.Src, true);
+    FDevice->DrawImage(Scaled(src, job.Src, job.Dest, true), source, src, rop, Clip());
     return true;
   }
   if (plainCopy && (sameSize || dense)) {
@@ -370,13 +373,7 @@ bool TCanvas::Blt(Integer x, Integer y, Integer w, Integer h, const TBitmap& sou
     } else {
       // The source pixels behind the visible part, in proportion (a window partly off the
       // device, a picture scrolled partly out of view).
-      auto at = [](Integer d, Integer dFrom, Integer dExtent, Integer sFrom, Integer sExtent) {
-        return sFrom + Integer(int64_t(d - dFrom) * sExtent / dExtent);
-      };
-      src.Left = at(visible.Left, job.Dest.Left, job.Dest.Width(), job.Src.Left, job.Src.Width());
-      src.Right = at(visible.Right, job.Dest.Left, job.Dest.Width(), job.Src.Left, job.Src.Width());
-      src.Top = at(visible.Top, job.Dest.Top, job.Dest.Height(), job.Src.Top, job.Src.Height());
-      src.Bottom = at(visible.Bottom, job.Dest.Top, job.Dest.Height(), job.Src.Top, job.Src.Height());
+      src = Scaled(visible, job.Dest, job.Src, false);
       if (src.IsEmpty())
         return true;
     }
