@@ -242,6 +242,7 @@ void TControl::UpdateWidgetVisibility()
       SetOwnerWindow(w, params.WndParent);
       w->ExposePending = true;
       w->WatchExposures();
+      NoteKeyboardBeforeShowing(w);
     }
     if (!FParent) {
       RemoveTopLevel(this);
@@ -265,7 +266,7 @@ void TControl::UpdateWidgetVisibility()
       w->raise();
     if (w->ActivateWhenShown) {
       w->ActivateWhenShown = false;
-      w->activateWindow();
+      RequestActivation(w);
     }
   } else {
     w->hide();
@@ -847,12 +848,8 @@ void TWinControl::SetFocus()
     // active activates that window (without it the focus would wait for the window); one
     // about to show is activated as it shows. (Windows shown without activation, such as
     // menus, stay as they are.)
-    if (QWidget* top = w->window(); !top->testAttribute(Qt::WA_ShowWithoutActivating)) {
-      if (top->isVisible() && !top->isActiveWindow())
-        top->activateWindow();
-      else if (auto* tw = dynamic_cast<TControlWidget*>(top); tw && !top->isVisible())
-        tw->ActivateWhenShown = true;
-    }
+    if (QWidget* top = w->window(); !top->testAttribute(Qt::WA_ShowWithoutActivating) && !top->isActiveWindow())
+      RequestActivation(top);
     w->setFocus(Qt::OtherFocusReason);
   }
 }

@@ -111,6 +111,8 @@ struct TInputState {
   // Shown top-level windows, bottom first.
   std::vector<TControl*> TopLevels;
   bool FilterInstalled = false;
+  // Requests to activate a window made so far (RequestActivation).
+  unsigned int ActivationRequests = 0;
   // The character code typed so far with Alt held on the keypad's digits; -1 for none.
   int AltCode = -1;
 };
@@ -133,6 +135,10 @@ void FireWindowEvent(TWindowEvent e, TControl* c);
 
 class TWidgetRelease;
 
+class TControlWidget;
+// A window asked to be activated before it showed (RequestActivation), now on the screen.
+void ActivateOnceShown(TControlWidget* w);
+
 class TControlWidget : public QWidget {
 public:
   TControlWidget(TControl* control, QWidget* parent, Qt::WindowFlags flags) : QWidget(parent, flags), Control(control)
@@ -151,6 +157,12 @@ public:
   // A control of the window took the focus before the window showed: the window is
   // activated as it shows, for the focus to reach it.
   bool ActivateWhenShown = false;
+  // The window is to be activated once it is on the screen (RequestActivation), unless the
+  // keyboard has gone meanwhile to another program's window; the server's keyboard window
+  // before the window showed, and the request's number.
+  bool ActivateWhenExposed = false;
+  unsigned int KeyboardBeforeShowing = 0;
+  unsigned int ActivationRequest = 0;
 
   // A child wholly outside its parent has nothing on screen to repaint: its updates are off
   // until it lies in sight again (moved there, or its parent grown round it; the parent's
@@ -180,6 +192,10 @@ protected:
     if (e->type() == QEvent::Expose && watched == windowHandle() && windowHandle()->isExposed() && ExposePending
         && Control) {
       ExposePending = false;
+      if (ActivateWhenExposed) {
+        ActivateWhenExposed = false;
+        ActivateOnceShown(this);
+      }
       TControlWidgetAccess::Exposed(Control);
       // Up on the screen now: windows that belong to it may show above it.
       if (Control)
@@ -389,6 +405,20 @@ private:
 
 // Sends what is queued for the display server now rather than at the loop's next turn.
 void FlushDisplay();
+// Activates a top-level window: now if it is on the screen, else once it is, and then only
+// if the keyboard is still where it was or with another of our windows. The window manager
+// often gives a new window the keyboard as it maps it; a request sent after that (a busy
+// program reads the map late) would only raise the window, with its owner, over a program
+// the user has gone to meanwhile.
+void RequestActivation(QWidget* top);
+// Gives a shown top-level window the keyboard straight from the display server, without
+// raising it or asking the window manager, where the server has it now with another of our
+// windows or with none; leaves it where it is with w or another program (what the toolkit
+// has read of the activations so far may be behind the server). False where this cannot be
+// done: no server to ask, or the window not on the screen.
+bool PassKeyboardFromOurWindows(QWidget* w);
+// Notes where the display server has the keyboard as a top-level window is about to show.
+void NoteKeyboardBeforeShowing(TControlWidget* w);
 // A control's widget (nullptr before it has one), and the control of a widget or of the
 // nearest widget above it that has one.
 TControlWidget* WidgetOf(const TControl* c);

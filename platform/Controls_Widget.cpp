@@ -4,7 +4,12 @@
 // the way from a control to its widget and back.
 #include <QApplication>
 #include <QKeyEvent>
+#include <QTimer>
+#include <QWindow>
 #include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <optional>
 
 #include "platform/AccessibleQt.h"
 #include "platform/ControlsQt.h"
@@ -16,6 +21,82 @@ void FlushDisplay()
   if (auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr)
     if (xcb_connection_t* c = x11->connection())
       xcb_flush(c);
+}
+
+namespace {
+
+// The window that has the keyboard on the display server now (none where there is no server
+// to ask): the server's answer, not what the toolkit has read of it so far.
+std::optional<xcb_window_t> KeyboardWindow()
+{
+  auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+  xcb_connection_t* c = x11 ? x11->connection() : nullptr;
+  xcb_get_input_focus_reply_t* r = c ? xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr) : nullptr;
+  if (!r)
+    return std::nullopt;
+  const xcb_window_t focus = r->focus;
+  std::free(r);
+  return focus;
+}
+
+bool OurWindow(xcb_window_t id)
+{
+  for (const QWindow* w : QGuiApplication::allWindows())
+    if (w->handle() && w->winId() == id)
+      return true;
+  return false;
+}
+
+}   // namespace
+
+void RequestActivation(QWidget* top)
+{
+  auto* w = dynamic_cast<TControlWidget*>(top);
+  // A request made later, for this window or another, stands in for one still waiting.
+  const unsigned int request = ++InputState().ActivationRequests;
+  if (!top->isVisible()) {
+    if (w)
+      w->ActivateWhenShown = true;
+    return;
+  }
+  if (!w || !w->ExposePending) {
+    top->activateWindow();
+    return;
+  }
+  w->ActivateWhenExposed = true;
+  w->ActivationRequest = request;
+}
+
+void NoteKeyboardBeforeShowing(TControlWidget* w) { w->KeyboardBeforeShowing = KeyboardWindow().value_or(XCB_NONE); }
+
+bool PassKeyboardFromOurWindows(QWidget* w)
+{
+  auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+  xcb_connection_t* c = x11 ? x11->connection() : nullptr;
+  const std::optional<xcb_window_t> now = KeyboardWindow();
+  if (!c || !now || !w->windowHandle() || !w->windowHandle()->isExposed())
+    return false;
+  if (*now != w->winId() && (*now <= XCB_INPUT_FOCUS_POINTER_ROOT || OurWindow(*now))) {
+    xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, static_cast<xcb_window_t>(w->winId()), XCB_CURRENT_TIME);
+    xcb_flush(c);
+  }
+  return true;
+}
+
+void ActivateOnceShown(TControlWidget* w)
+{
+  // The window manager gives a new window the keyboard as it maps it, or not at all: a
+  // moment for it, then the server says which.
+  QTimer::singleShot(50, w, [w] {
+    if (!w->isVisible() || w->ActivationRequest != InputState().ActivationRequests)
+      return;
+    const std::optional<xcb_window_t> now = KeyboardWindow();
+    const bool hasIt = now && *now == w->winId();
+    const bool goneElsewhere =
+        now && *now > XCB_INPUT_FOCUS_POINTER_ROOT && *now != w->KeyboardBeforeShowing && !OurWindow(*now);
+    if (!hasIt && !goneElsewhere)
+      w->activateWindow();
+  });
 }
 
 namespace {

@@ -102,9 +102,12 @@ void TCustomForm::Activate()
   Screen().FLastActive = this;
   HandleNeeded();
   // A shown window is brought forward and takes the keyboard, as the system's activation does.
-  if (auto* w = static_cast<QWidget*>(ToolkitWidget()); w && w->isVisible() && !IsPopupWindow()) {
-    w->raise();
-    w->activateWindow();
+  // One still on its way to the screen comes up on top: raised as well, it could come over a
+  // program the user has gone to meanwhile.
+  if (controls::TControlWidget* w = controls::WidgetOf(this); w && w->isVisible() && !IsPopupWindow()) {
+    if (!w->ExposePending)
+      w->raise();
+    controls::RequestActivation(w);
   }
 }
 
@@ -403,7 +406,8 @@ protected:
       QMetaObject::invokeMethod(
           this,
           [waitedFor] {
-            if (Screen().HasForm(waitedFor) && waitedFor->Showing() && waitedFor->Enabled())
+            if (Screen().HasForm(waitedFor) && waitedFor->Showing() && waitedFor->Enabled()
+                && !controls::PassKeyboardFromOurWindows(static_cast<QWidget*>(waitedFor->ToolkitWidget())))
               waitedFor->Activate();
           },
           Qt::QueuedConnection);

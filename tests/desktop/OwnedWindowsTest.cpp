@@ -4,9 +4,11 @@
 // exit box, whose Alt+Y ends the program at once.
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <fstream>
 #include <memory>
+#include <mutex>
 #include <sstream>
 #include <thread>
 #include <vector>
@@ -26,6 +28,55 @@ void OpenLeversClass1(const desktop::TDesktop& desk, const TWindowPlace& m)
   desk.Click(m.X + 746, m.Y + 223);
 }
 
+
+// Slows a program down as a busy machine does: it runs 2 ms in every 50 until it is held
+// (stopped where it is) or let go with the object.
+class TSlowedProgram {
+public:
+  explicit TSlowedProgram(pid_t pid) : FPid(pid), FThread([this] { Run(); }) {}
+  ~TSlowedProgram()
+  {
+    {
+      std::lock_guard<std::mutex> lock(FMutex);
+      FEnd = true;
+    }
+    FThread.join();
+    kill(FPid, SIGCONT);
+  }
+  TSlowedProgram(const TSlowedProgram&) = delete;
+  TSlowedProgram& operator=(const TSlowedProgram&) = delete;
+  void Hold()
+  {
+    std::lock_guard<std::mutex> lock(FMutex);
+    FEnd = true;
+    kill(FPid, SIGSTOP);
+  }
+
+private:
+  void Run()
+  {
+    for (;;) {
+      {
+        std::lock_guard<std::mutex> lock(FMutex);
+        if (FEnd)
+          return;
+        kill(FPid, SIGCONT);
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      {
+        std::lock_guard<std::mutex> lock(FMutex);
+        if (FEnd)
+          return;
+        kill(FPid, SIGSTOP);
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(48));
+    }
+  }
+  pid_t FPid;
+  std::mutex FMutex;
+  bool FEnd = false;
+  std::thread FThread;
+};
 
 class OwnedWindows : public ::testing::Test {
 protected:
@@ -57,15 +108,18 @@ protected:
     TWindowPlace m = Desk->Place(Main);
     Desk->Click(m.X + x, m.Y + y);
   }
-  // Opens a menu of the main window's menu bar by a click and picks an item by keys.
-  // Opens a menu of the main window's bar and, once its window shows (a busy machine may take
-  // a while), gives it the keys.
-  static void MenuCommand(int x, const std::string& keys)
+  // Opens a menu of the main window's bar by a click and waits until its window shows (a busy
+  // machine may take a while); MenuCommand then picks an item by keys.
+  static void OpenMenu(int x)
   {
     auto shown = [] { return Desk->Run("xdotool search --onlyvisible --classname orrelo"); };
     const std::string before = shown();
     ClickMain(x, 9);
     EXPECT_TRUE(desktop::WaitFor([&] { return shown() != before; }, 10000)) << "no menu opened at " << x;
+  }
+  static void MenuCommand(int x, const std::string& keys)
+  {
+    OpenMenu(x);
     Desk->Keys(keys);
   }
   // A dialog's frame as the window asks the window manager for it and as the window manager
@@ -245,6 +299,38 @@ TEST_F(OwnedWindows, ModalWindowsKeepTheKeysAndGiveThemBackToTheMainWindow)
   std::this_thread::sleep_for(std::chrono::milliseconds(1500));
   ClickMain(1127, 210);
   ExpectActivationBackOnTheMainWindow("^ $", other, "alt+F4");
+}
+
+// A dialog that comes up while the program is slow (a busy machine) asks for nothing more once
+// the window manager has given it the keyboard: another program the user goes to meanwhile
+// keeps the keyboard and its place above the program's windows.
+TEST_F(OwnedWindows, ADialogShownLateLeavesAnotherProgramActive)
+{
+  desktop::TOtherProgram xmessage(*Desk, "Another program", 200, 200);
+  const std::string other = Desk->WaitWindow("^Another program$");
+  ASSERT_FALSE(other.empty());
+  desktop::TXConnection x(Desk->Display());
+  x.WatchFramesShown();
+  std::string dialog;
+  OpenMenu(117);   // Animation, then "Speed.." chosen while the program is slow
+  {
+    TSlowedProgram slow(Program->Pid());
+    Desk->Keys("Down Return");
+    ASSERT_TRUE(x.WaitFrameShown(30000)) << "the speed dialog never showed";
+    // Stopped before it has read that its dialog shows; the window manager gives the dialog
+    // the keyboard, and the user goes to the other program.
+    slow.Hold();
+    dialog = Desk->WaitWindow("^Set the animation speed$");
+    ASSERT_TRUE(desktop::WaitFor([&] { return !dialog.empty() && Desk->ActiveWindow() == dialog; }))
+        << "the window manager did not activate the dialog";
+    ASSERT_TRUE(Desk->Focus(other));
+  }
+  EXPECT_FALSE(desktop::WaitFor([&] { return Desk->ActiveWindow() != other; }, 1500))
+      << "the program took the keyboard back: " << Desk->ActiveWindow() << " (the dialog is " << dialog << ")";
+  EXPECT_TRUE(Desk->Above(other, dialog) && Desk->Above(other, Main)) << "the program came back over the other one";
+  ASSERT_TRUE(Desk->Focus(dialog));
+  Desk->Keys("Escape");
+  EXPECT_TRUE(desktop::WaitFor([&] { return Desk->WindowsNamed("^Set the animation speed$").empty(); }));
 }
 
 // F1 in the speed dialog, the About box, the enlarged picture, the video window and the three

@@ -4,6 +4,9 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <poll.h>
+
+#include <chrono>
 
 namespace desktop {
 
@@ -127,6 +130,36 @@ bool TXConnection::PointerGrabbable()
     XUngrabPointer(d, CurrentTime);
   XSync(d, False);
   return result == GrabSuccess;
+}
+
+void TXConnection::WatchFramesShown()
+{
+  if (!FDisplay)
+    return;
+  Display* d = Dpy(FDisplay);
+  XSelectInput(d, DefaultRootWindow(d), SubstructureNotifyMask);
+  XSync(d, False);
+}
+
+bool TXConnection::WaitFrameShown(int timeoutMs)
+{
+  if (!FDisplay)
+    return false;
+  Display* d = Dpy(FDisplay);
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    while (XPending(d)) {
+      XEvent e;
+      XNextEvent(d, &e);
+      if (e.type == MapNotify && !e.xmap.override_redirect)
+        return true;
+    }
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+    if (left.count() <= 0)
+      return false;
+    pollfd p{ConnectionNumber(d), POLLIN, 0};
+    poll(&p, 1, static_cast<int>(left.count()));
+  }
 }
 
 }   // namespace desktop

@@ -106,6 +106,11 @@ public:
   TPixels Grab(int x, int y, int width, int height);
   // Whether this client can grab the pointer now (no other client holds it); let go at once.
   bool PointerGrabbable();
+  // Watches the screen for windows that come up, and waits, with a bound, until the window
+  // manager has framed one on it since the watching began (menus and tips, which it does not
+  // frame, do not count).
+  void WatchFramesShown();
+  bool WaitFrameShown(int timeoutMs);
 
 private:
   std::vector<unsigned long> Cardinals(unsigned long window, const char* name, unsigned long type);
