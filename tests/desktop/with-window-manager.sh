@@ -26,10 +26,10 @@ for tool in Xvfb openbox xprop; do
 done
 
 work="$(mktemp -d)"
-xvfb=""; wm=""; cmd=""
+xvfb=""; wm=""; bus=""; cmd=""
 cleanup() {
   set +e
-  for pid in $cmd $wm $xvfb; do
+  for pid in $cmd $wm $bus $xvfb; do
     kill "$pid" 2>/dev/null
     wait "$pid" 2>/dev/null
   done
@@ -46,6 +46,17 @@ read -r -t 20 number <"$work/displayfd" || { echo "with-window-manager.sh: Xvfb 
 export DISPLAY=":$number"
 # Clients started from here need no cookie: the server was started without -auth.
 unset XAUTHORITY
+
+# A session bus, as a desktop has, unless the caller brought its own. A program that finds none
+# starts one itself, forking a helper from a process that already runs threads: that helper can
+# hang before it runs the bus, and the program with it.
+if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ] && command -v dbus-daemon >/dev/null; then
+  mkfifo "$work/busaddress"
+  dbus-daemon --session --nofork --print-address=3 3>"$work/busaddress" 2>"$work/bus.log" &
+  bus=$!
+  read -r -t 20 address <"$work/busaddress" || { echo "with-window-manager.sh: the session bus did not start:" >&2; cat "$work/bus.log" >&2; exit 2; }
+  export DBUS_SESSION_BUS_ADDRESS="$address"
+fi
 
 # openbox with its stock configuration, no session manager; its own messages go to a log.
 HOME="$work" XDG_CONFIG_HOME="$work/config" openbox --sm-disable >"$work/openbox.log" 2>&1 &
