@@ -269,6 +269,10 @@ void TControl::UpdateWidgetVisibility()
       RequestActivation(w);
     }
   } else {
+    // Asked before the window goes, while the window manager still sees the keyboard with
+    // one of ours.
+    if (!FParent && !FIsPopup)
+      HandKeyboardToOwner(w);
     w->hide();
     RemoveTopLevel(this);
   }

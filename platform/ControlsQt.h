@@ -163,6 +163,8 @@ public:
   bool ActivateWhenExposed = false;
   unsigned int KeyboardBeforeShowing = 0;
   unsigned int ActivationRequest = 0;
+  // The window has had the keyboard since it last showed: where it went after is the user's.
+  bool ActiveSinceShown = false;
 
   // A child wholly outside its parent has nothing on screen to repaint: its updates are off
   // until it lies in sight again (moved there, or its parent grown round it; the parent's
@@ -189,6 +191,8 @@ public:
 protected:
   bool eventFilter(QObject* watched, QEvent* e) override
   {
+    if (e->type() == QEvent::FocusIn && watched == windowHandle())
+      ActiveSinceShown = true;
     if (e->type() == QEvent::Expose && watched == windowHandle() && windowHandle()->isExposed() && ExposePending
         && Control) {
       ExposePending = false;
@@ -419,6 +423,10 @@ void RequestActivation(QWidget* top);
 bool PassKeyboardFromOurWindows(QWidget* w);
 // Notes where the display server has the keyboard as a top-level window is about to show.
 void NoteKeyboardBeforeShowing(TControlWidget* w);
+// A window that has the keyboard as it goes hands it to the window that owns it, if that one
+// takes input: the window manager would give it to whichever window had it before, perhaps
+// another program's.
+void HandKeyboardToOwner(QWidget* w);
 // A control's widget (nullptr before it has one), and the control of a widget or of the
 // nearest widget above it that has one.
 TControlWidget* WidgetOf(const TControl* c);

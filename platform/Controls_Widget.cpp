@@ -67,7 +67,25 @@ void RequestActivation(QWidget* top)
   w->ActivationRequest = request;
 }
 
-void NoteKeyboardBeforeShowing(TControlWidget* w) { w->KeyboardBeforeShowing = KeyboardWindow().value_or(XCB_NONE); }
+void NoteKeyboardBeforeShowing(TControlWidget* w)
+{
+  w->KeyboardBeforeShowing = KeyboardWindow().value_or(XCB_NONE);
+  w->ActiveSinceShown = false;
+}
+
+void HandKeyboardToOwner(QWidget* w)
+{
+  const QWindow* window = w->windowHandle();
+  const QWindow* owner = window ? window->transientParent() : nullptr;
+  if (!owner || !w->isActiveWindow())
+    return;
+  for (QWidget* top : QApplication::topLevelWidgets())
+    if (top->windowHandle() == owner && top->isVisible() && top->isEnabled() && !top->isMinimized()) {
+      top->raise();
+      top->activateWindow();
+      return;
+    }
+}
 
 bool PassKeyboardFromOurWindows(QWidget* w)
 {
@@ -88,7 +106,7 @@ void ActivateOnceShown(TControlWidget* w)
   // The window manager gives a new window the keyboard as it maps it, or not at all: a
   // moment for it, then the server says which.
   QTimer::singleShot(50, w, [w] {
-    if (!w->isVisible() || w->ActivationRequest != InputState().ActivationRequests)
+    if (!w->isVisible() || w->ActiveSinceShown || w->ActivationRequest != InputState().ActivationRequests)
       return;
     const std::optional<xcb_window_t> now = KeyboardWindow();
     const bool hasIt = now && *now == w->winId();

@@ -333,6 +333,44 @@ TEST_F(OwnedWindows, ADialogShownLateLeavesAnotherProgramActive)
   EXPECT_TRUE(desktop::WaitFor([&] { return Desk->WindowsNamed("^Set the animation speed$").empty(); }));
 }
 
+// The test window, which the main window owns without waiting for it: opened on a slowed
+// program, it leaves the keyboard where the user takes it (Alt+Tab back to the main window)
+// once the window manager has given it the window; closed after a visit to another program,
+// it gives the keyboard to the main window, not to the program visited last.
+TEST_F(OwnedWindows, TheTestWindowLeavesTheKeyboardToTheUserAndGivesItBackAsItCloses)
+{
+  desktop::TOtherProgram xmessage(*Desk, "Another program", 200, 200);
+  const std::string other = Desk->WaitWindow("^Another program$");
+  ASSERT_FALSE(other.empty());
+  ASSERT_TRUE(Desk->Focus(Main));
+  desktop::TXConnection x(Desk->Display());
+  x.WatchFramesShown();
+  OpenMenu(161);   // Test, then "All topics" chosen while the program is slow
+  std::string test;
+  {
+    TSlowedProgram slow(Program->Pid());
+    Desk->Keys("Down Return");
+    ASSERT_TRUE(x.WaitFrameShown(30000)) << "the test window never showed";
+    slow.Hold();
+    test = Desk->WaitWindow("^Test$");
+    ASSERT_TRUE(desktop::WaitFor([&] { return !test.empty() && Desk->ActiveWindow() == test; }))
+        << "the window manager did not activate the test window";
+    Desk->Keys("alt+Tab");
+    ASSERT_TRUE(desktop::WaitFor([&] { return Desk->ActiveWindow() == Main; }))
+        << "Alt+Tab did not reach the main window";
+  }
+  EXPECT_FALSE(desktop::WaitFor([&] { return Desk->ActiveWindow() != Main; }, 1500))
+      << "the test window took the keyboard back from the user";
+  ASSERT_TRUE(Desk->Focus(test));
+  ASSERT_TRUE(Desk->Focus(other));
+  ASSERT_TRUE(Desk->Focus(test));
+  Desk->Keys("alt+F4");
+  ASSERT_TRUE(desktop::WaitFor([&] { return Desk->WindowsNamed("^Test$").empty(); })) << "the test window stayed";
+  Desk->WaitActiveShows();
+  EXPECT_TRUE(desktop::WaitFor([&] { return Desk->ActiveWindow() == Main; }))
+      << "closing the test window activated " << Desk->ActiveWindow() << " (the other program is " << other << ")";
+}
+
 // F1 in the speed dialog, the About box, the enlarged picture, the video window and the three
 // print previews (the model's, the page's, the test's) shows the help window, each time at a
 // page of its own: none shows what another, or the main window behind them, shows; the
