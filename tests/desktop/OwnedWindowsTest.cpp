@@ -7,6 +7,7 @@
 #include <csignal>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <sstream>
@@ -121,6 +122,30 @@ protected:
   {
     OpenMenu(x);
     Desk->Keys(keys);
+  }
+  // Chooses an item of the menu of the bar at x by keys while the program is slowed as a busy
+  // machine slows it, stops the program as the window the item opens maps (before it has read
+  // that), waits until the window manager has activated that window, and does meanwhile what
+  // the user does; then the program goes on. The window, or empty where a step failed.
+  static std::string ShowOnASlowedProgram(int x, const std::string& keys, const std::string& title,
+                                          const std::function<bool()>& meanwhile)
+  {
+    desktop::TXConnection watch(Desk->Display());
+    watch.WatchFramesShown();
+    OpenMenu(x);
+    TSlowedProgram slow(Program->Pid());
+    Desk->Keys(keys);
+    if (!watch.WaitFrameShown(30000)) {
+      ADD_FAILURE() << title << " never showed";
+      return "";
+    }
+    slow.Hold();
+    const std::string w = Desk->WaitWindow(title);
+    if (w.empty() || !desktop::WaitFor([&] { return Desk->ActiveWindow() == w; })) {
+      ADD_FAILURE() << "the window manager did not activate " << title;
+      return "";
+    }
+    return meanwhile() ? w : "";
   }
   // A dialog's frame as the window asks the window manager for it and as the window manager
   // grants it: a dialog (or a tool window), with a close button and neither minimise nor
@@ -309,22 +334,11 @@ TEST_F(OwnedWindows, ADialogShownLateLeavesAnotherProgramActive)
   desktop::TOtherProgram xmessage(*Desk, "Another program", 200, 200);
   const std::string other = Desk->WaitWindow("^Another program$");
   ASSERT_FALSE(other.empty());
-  desktop::TXConnection x(Desk->Display());
-  x.WatchFramesShown();
-  std::string dialog;
-  OpenMenu(117);   // Animation, then "Speed.." chosen while the program is slow
-  {
-    TSlowedProgram slow(Program->Pid());
-    Desk->Keys("Down Return");
-    ASSERT_TRUE(x.WaitFrameShown(30000)) << "the speed dialog never showed";
-    // Stopped before it has read that its dialog shows; the window manager gives the dialog
-    // the keyboard, and the user goes to the other program.
-    slow.Hold();
-    dialog = Desk->WaitWindow("^Set the animation speed$");
-    ASSERT_TRUE(desktop::WaitFor([&] { return !dialog.empty() && Desk->ActiveWindow() == dialog; }))
-        << "the window manager did not activate the dialog";
-    ASSERT_TRUE(Desk->Focus(other));
-  }
+  // Animation > "Speed..": the window manager gives the dialog the keyboard, and the user
+  // goes to the other program.
+  const std::string dialog =
+      ShowOnASlowedProgram(117, "Down Return", "^Set the animation speed$", [&] { return Desk->Focus(other); });
+  ASSERT_FALSE(dialog.empty());
   EXPECT_FALSE(desktop::WaitFor([&] { return Desk->ActiveWindow() != other; }, 1500))
       << "the program took the keyboard back: " << Desk->ActiveWindow() << " (the dialog is " << dialog << ")";
   EXPECT_TRUE(Desk->Above(other, dialog) && Desk->Above(other, Main)) << "the program came back over the other one";
@@ -343,22 +357,13 @@ TEST_F(OwnedWindows, TheTestWindowLeavesTheKeyboardToTheUserAndGivesItBackAsItCl
   const std::string other = Desk->WaitWindow("^Another program$");
   ASSERT_FALSE(other.empty());
   ASSERT_TRUE(Desk->Focus(Main));
-  desktop::TXConnection x(Desk->Display());
-  x.WatchFramesShown();
-  OpenMenu(161);   // Test, then "All topics" chosen while the program is slow
-  std::string test;
-  {
-    TSlowedProgram slow(Program->Pid());
-    Desk->Keys("Down Return");
-    ASSERT_TRUE(x.WaitFrameShown(30000)) << "the test window never showed";
-    slow.Hold();
-    test = Desk->WaitWindow("^Test$");
-    ASSERT_TRUE(desktop::WaitFor([&] { return !test.empty() && Desk->ActiveWindow() == test; }))
-        << "the window manager did not activate the test window";
+  // Test > "All topics", and Alt+Tab back to the main window as soon as the window manager has
+  // given the test window the keyboard.
+  const std::string test = ShowOnASlowedProgram(161, "Down Return", "^Test$", [&] {
     Desk->Keys("alt+Tab");
-    ASSERT_TRUE(desktop::WaitFor([&] { return Desk->ActiveWindow() == Main; }))
-        << "Alt+Tab did not reach the main window";
-  }
+    return desktop::WaitFor([&] { return Desk->ActiveWindow() == Main; });
+  });
+  ASSERT_FALSE(test.empty()) << "Alt+Tab did not reach the main window";
   EXPECT_FALSE(desktop::WaitFor([&] { return Desk->ActiveWindow() != Main; }, 1500))
       << "the test window took the keyboard back from the user";
   ASSERT_TRUE(Desk->Focus(test));
