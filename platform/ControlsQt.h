@@ -25,6 +25,8 @@
 #include "platform/DropShadowQt.h"
 #include "platform/Forms.h"
 
+struct xcb_connection_t;
+
 struct TControlWidgetAccess {
   static void Paint(TControl* c, TCanvas& canvas, const TRect& area) { c->PaintAll(canvas, area); }
   static void* Widget(TControl* c) { return c->FWidget; }
@@ -407,6 +409,8 @@ private:
   std::vector<TControlWidget*> FWidgets;
 };
 
+// The toolkit's connection to the display server (none where it has no such server).
+xcb_connection_t* ToolkitConnection();
 // Sends what is queued for the display server now rather than at the loop's next turn.
 void FlushDisplay();
 // Activates a top-level window: now if it is on the screen, else once it is, and then only

@@ -16,11 +16,18 @@
 
 namespace controls {
 
+xcb_connection_t* ToolkitConnection()
+{
+  // A program without a graphical application (a tool, a test) has none.
+  auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+  auto* x11 = app ? app->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+  return x11 ? x11->connection() : nullptr;
+}
+
 void FlushDisplay()
 {
-  if (auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr)
-    if (xcb_connection_t* c = x11->connection())
-      xcb_flush(c);
+  if (xcb_connection_t* c = ToolkitConnection())
+    xcb_flush(c);
 }
 
 namespace {
@@ -29,8 +36,7 @@ namespace {
 // to ask): the server's answer, not what the toolkit has read of it so far.
 std::optional<xcb_window_t> KeyboardWindow()
 {
-  auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-  xcb_connection_t* c = x11 ? x11->connection() : nullptr;
+  xcb_connection_t* c = ToolkitConnection();
   xcb_get_input_focus_reply_t* r = c ? xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr) : nullptr;
   if (!r)
     return std::nullopt;
@@ -89,10 +95,9 @@ void HandKeyboardToOwner(QWidget* w)
 
 bool PassKeyboardFromOurWindows(QWidget* w)
 {
-  auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-  xcb_connection_t* c = x11 ? x11->connection() : nullptr;
+  xcb_connection_t* c = ToolkitConnection();
   const std::optional<xcb_window_t> now = KeyboardWindow();
-  if (!c || !now || !w->windowHandle() || !w->windowHandle()->isExposed())
+  if (!c || !now || !w || !w->windowHandle() || !w->windowHandle()->isExposed())
     return false;
   if (*now != w->winId() && (*now <= XCB_INPUT_FOCUS_POINTER_ROOT || OurWindow(*now))) {
     xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, static_cast<xcb_window_t>(w->winId()), XCB_CURRENT_TIME);

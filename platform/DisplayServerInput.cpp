@@ -15,6 +15,7 @@
 namespace controls {
 void PressGivenAway(TMouseButton button);
 bool ButtonHeldOnServer(TMouseButton button);
+xcb_connection_t* ToolkitConnection();
 }   // namespace controls
 
 // Last: the display library's macros would clash with the toolkit's names.
@@ -23,15 +24,10 @@ bool ButtonHeldOnServer(TMouseButton button);
 
 namespace {
 
+using controls::ToolkitConnection;
+
 // The toolkit's own requests (a pointer grab let go) reach the server before the input does:
 // a round trip on its connection.
-xcb_connection_t* ToolkitConnection()
-{
-  auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
-  auto* x11 = app ? app->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-  return x11 ? x11->connection() : nullptr;
-}
-
 void SyncToolkitConnection()
 {
   if (xcb_connection_t* c = ToolkitConnection())

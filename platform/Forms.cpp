@@ -245,12 +245,10 @@ struct TX11 {
 
 bool X11Of(const TControl& control, TX11& x)
 {
-  auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
-  auto* x11 = app ? app->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
   auto* w = static_cast<QWidget*>(control.ToolkitWidget());
-  if (!x11 || !x11->connection() || !w || !w->isWindow())
+  x.C = controls::ToolkitConnection();
+  if (!x.C || !w || !w->isWindow())
     return false;
-  x.C = x11->connection();
   x.Window = static_cast<xcb_window_t>(w->winId());
   x.Root = xcb_setup_roots_iterator(xcb_get_setup(x.C)).data->root;
   return x.Window != 0;
@@ -407,7 +405,7 @@ protected:
           this,
           [waitedFor] {
             if (Screen().HasForm(waitedFor) && waitedFor->Showing() && waitedFor->Enabled()
-                && !controls::PassKeyboardFromOurWindows(static_cast<QWidget*>(waitedFor->ToolkitWidget())))
+                && !controls::PassKeyboardFromOurWindows(controls::WidgetOf(waitedFor)))
               waitedFor->Activate();
           },
           Qt::QueuedConnection);
